@@ -1,0 +1,35 @@
+// Reading the next command line (from the console or an open command file), scanning its
+// numbers into ParamBuffer, the number readers, READ of command files and the MACRO command.
+// Tables: CommandLine, SecondLine, CommandHeader, CommandModeLetters, MacroUnit,
+// LastMacroFileName, QuotedTextBuffer, ParamBuffer.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/core/tables.h"
+
+namespace core {
+
+// Next line in CommandLine, filtered (command files), normalised and scanned into P(1..45).
+void read_command_line();
+// Fields of CommandLine(1..n) into P(1..45); CommandLine rewritten in compact form.
+void scan_command_line(int32_t n);
+// Value of the number in CommandLine(i:j); i becomes j + 1.
+float read_line_number(int32_t& i, int32_t j);
+// Signed decimal number at text[pos - 1...] (pos is 1-based); pos advanced over it.
+float parse_number(std::string_view text, int32_t& pos);
+// When a command file is open, its next record into text; then scans CommandLine up to the
+// trimmed length of text.
+void read_line_from_command_file(FixedText<80>& text);
+// READ: opens the command file named in CommandLine from column 4 (blank: the last one).
+void open_command_file();
+// MACRO: writes a macro file from the macro dialog.
+void open_macro_file();
+
+// Hook for the mini-macro handler: given the line length, rewrites CommandLine. Until it is
+// registered, mini-macro lines are returned unscanned.
+using MiniMacroHandler = void (*)(int32_t& n);
+void set_mini_macro_handler(MiniMacroHandler handler);
+
+}  // namespace core

@@ -1,0 +1,38 @@
+// Numbered file units: the engine opens, reads, writes and closes files by unit number, as text
+// (one record a line) or raw bytes. Names are the program's own (Windows-style allowed) and are
+// turned into local paths by the platform layer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+enum class UnitStatus { Old, New, Unknown };
+enum class UnitForm { Text, Raw };
+enum class IoResult { Ok, End, Error };
+
+constexpr int kMaxUnit = 99;
+
+// Opens name on unit (closing what the unit had). Old: must exist. New: created, must not
+// exist. Unknown: opened when it exists, created otherwise. Returns false on failure.
+bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form);
+void close_unit(int unit);
+bool unit_is_open(int unit);
+// Local path of the file open on unit ("" when closed).
+std::string unit_path(int unit);
+void close_all_units();
+
+// Text units: one record a line, CR LF or LF ended; the record comes back without its end.
+IoResult read_record(int unit, std::string& record);
+// Writes one record and a line end. A write after reads or at the start truncates the file
+// there, as a sequential file does.
+IoResult write_record(int unit, std::string_view record);
+
+// Raw units: byte streams.
+IoResult read_bytes(int unit, void* buffer, std::size_t n, std::size_t* got = nullptr);
+IoResult write_bytes(int unit, const void* buffer, std::size_t n);
+void rewind_unit(int unit);
+
+}  // namespace core

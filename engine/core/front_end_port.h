@@ -1,0 +1,96 @@
+// FrontEndPort: everything the engine asks of its front-end. The engine reaches the window (or
+// the console, or a test's script) only through this interface, so it never includes Qt.
+//
+// Text arguments follow the engine's conventions: lines handed out carry a NUL after their
+// last character inside the field; lines coming back are blank-padded and cut at their CR.
+// Yes/no results are -1 for Yes and 0 for No. Dialog results are 1 for OK and 2 for Cancel
+// unless a method says otherwise.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/tables.h"
+
+namespace core {
+
+class FrontEndPort {
+public:
+    virtual ~FrontEndPort() = default;
+
+    // -- command bar: prompt, input edit, key mode --
+    // Next key in the input box goes to the engine at once as a key token.
+    virtual void ArmImmediateKeyMode() = 0;
+    // Shows the NUL-terminated text in the message line.
+    virtual void SetMessageLineText(const char* text) = 0;
+    // Replaces the input text when text is not empty; caret at its end.
+    virtual void SetInputText(const char* text) = 0;
+    // Always replaces the input text and selects characters sel_start..sel_end.
+    virtual void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) = 0;
+    // Length of the text in the input edit.
+    virtual int GetInputTextLength() = 0;
+    // Cuts the input edit after its last byte 0x0F (empties it when there is none).
+    virtual void TrimInputToMarker() = 0;
+
+    // -- waits: block until input arrives --
+    // Waits for a palette command (copied into buffer) or a key (its code in buffer[0]);
+    // returns pass_value.
+    virtual int WaitForCommandOrKey(FixedText<512>& buffer, int pass_value) = 0;
+    // Shows prompt, puts buffer's text (to its NUL) in the input edit with sel_start..sel_end
+    // selected, and waits for a typed line or a palette command, which come back in buffer
+    // (blank-padded). Returns 0, or -1 when the application is closing.
+    virtual int WaitForLineEdit(FixedText<512>& buffer, const FixedText<512>& prompt,
+                                int sel_start, int sel_end) = 0;
+
+    // -- messages and questions --
+    // Modal message box with OK; returns the box's result (callers ignore it).
+    virtual int ShowMessageBox(const char* text) = 0;
+    // Mode 1: Yes and No. Returns -1 Yes (or Continue), 0 No (or Exit).
+    virtual int AskYesNo(const char* question, int mode) = 0;
+    // Yes, No and Exit: -1, 0, -2.
+    virtual int AskYesNoExit(const char* question) = 0;
+
+    // -- window services and repaint --
+    // Serves the request whose letter is tag[1]; results come back in block. Sets tag[0] to a
+    // zero byte when it has served the request.
+    virtual void FrontEndService(char tag[4], ServiceBlock& block) = 0;
+    // Takes over the engine's current output lists and repaints; usable inside an engine call.
+    virtual void RefreshDisplayFromEngine() = 0;
+    virtual void SwitchPaletteVariant(int mode, int palette_group) = 0;
+    // 1 play, 2 stop, 3 toggle pause; other values do nothing.
+    virtual void ControlMidiPlayer(int action) = 0;
+
+    // -- dialog launchers and their exchange --
+    // Typed name comes back in MessageLine.
+    virtual int RunDrawingFileNameDialog(const FixedText<128>& prompt) = 0;
+    // Preset and typed name in FrontEndCommandBuffer.
+    virtual int RunEpsFileNameDialog() = 0;
+    virtual int RunOutputFileNameDialog() = 0;
+    // Name back in FrontEndCommandBuffer, text (CR LF lines, NUL-ended) in MessageLine.
+    virtual int RunMacroFileDialog() = 0;
+    // Text of MessageLine with "Don't show this message again."; nonzero when ticked.
+    virtual int RunDontShowAgainNotice() = 0;
+    // Message in FrontEndCommandBuffer; 1 when "don't show again" was ticked, else 0.
+    virtual int RunOutOfBoundsNotice() = 0;
+    // r[1] file number on OK (1); 2 delete, 3 ignore; r[3] nonzero when "don't show" ticked.
+    virtual int RunConvertCode11Dialog(Array1<int32_t, 3>& r) = 0;
+    // -1 when "Set new P5 number." was chosen; v[2] = 1 for "Use contents of this LB file".
+    virtual int RunConvertLibraryItemDialog(Array1<int32_t, 2>& v) = 0;
+    // 2 on Cancel; otherwise the group sizes are left in MessageLine.
+    virtual int RunDecombineFileDialog() = 0;
+    // In: a(1), a(2) current height, a(4) metric flag; out: a(1) new height, group counts.
+    virtual int RunPageImageHeightDialog(Array1<float, 19>& a) = 0;
+    // The two preference blocks (B holds reals as their bits); 2 = Cancel.
+    virtual int RunPreferencesDialog(Array1<int32_t, 32>& a, Array1<int32_t, 32>& b) = 0;
+    // Staves per system, source bottom staff, destination bottom staff, bars; 2 = Cancel.
+    virtual int RunRippleBarsDialog(Array1<int32_t, 5>& a) = 0;
+    // 0-based index of the chosen symbol-list line in v; 2 = Cancel.
+    virtual int RunSymbolLibraryDialog(int32_t& v) = 0;
+};
+
+// The front-end the engine talks to. Set once by whichever front-end starts the engine.
+void set_front_end(FrontEndPort* port);
+// The current front-end; calling it with none set is a defect.
+FrontEndPort& front_end();
+bool has_front_end();
+
+}  // namespace core

@@ -1,0 +1,39 @@
+// Whole-number rules, the real remainder and the fixed-width numeric fields used in every
+// message with numbers ("(1i3)", "(1i3.3)", "(1f7.2)").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// INT: truncation toward zero. Values beyond the 32-bit range saturate and NaN gives 0, so
+// that no stored word can cause undefined behaviour when it becomes an index or a count.
+int32_t int_of(double v);
+
+// NINT: rounding half away from zero, saturating like int_of.
+int32_t nint(double v);
+
+// AMOD: a - INT(a / b) * b with the quotient truncated in double precision; sign of a;
+// a divisor of 0 returns a.
+float amod(float a, float b);
+
+// A parsed Fortran-style edit descriptor: Iw, Iw.m or Fw.d (a repeat count and the
+// parentheses are accepted and ignored).
+struct NumericFormat {
+    char kind = 'I';  // 'I' or 'F'
+    int width = 0;
+    int digits = -1;  // m of Iw.m (minimum digits) or d of Fw.d; -1 when not given
+    bool valid = false;
+};
+
+// Parses "(1i3)", "(i5)", "(1i3.3)", "(1f7.2)", "F6.3" and the like, case-insensitively.
+NumericFormat parse_numeric_format(std::string_view fmt);
+
+// The value written in exactly format.width characters, right-aligned; asterisks fill the
+// width when the value does not fit. An invalid format gives an empty string.
+std::string format_int(std::string_view fmt, int32_t value);
+std::string format_real(std::string_view fmt, double value);
+
+}  // namespace core

@@ -1,0 +1,17 @@
+# Runs one scenario: PROGRAM --console with INPUT on standard input, in a fresh work folder,
+# and compares standard output with EXPECTED line by line.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/state" "${WORK}/cwd")
+set(ENV{XDG_STATE_HOME} "${WORK}/state")
+execute_process(COMMAND "${PROGRAM}" --console
+  INPUT_FILE "${INPUT}"
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc
+  WORKING_DIRECTORY "${WORK}/cwd" TIMEOUT 60)
+file(READ "${EXPECTED}" expected)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "exit code ${rc}\nstdout:\n${out}\nstderr:\n${err}")
+endif()
+if(NOT out STREQUAL expected)
+  file(WRITE "${WORK}/actual.out" "${out}")
+  message(FATAL_ERROR "output differs from ${EXPECTED}\n--- expected\n${expected}--- actual\n${out}--- stderr\n${err}")
+endif()
