@@ -18,7 +18,8 @@ constexpr int kMaxUnit = 99;
 // Opens name on unit (closing what the unit had). Old: must exist. New: created, must not
 // exist. Unknown: opened when it exists, created otherwise. Returns false on failure.
 bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form);
-void close_unit(int unit);
+// Closes the unit; false when what was written could not be flushed to the file.
+bool close_unit(int unit);
 bool unit_is_open(int unit);
 // Local path of the file open on unit ("" when closed).
 std::string unit_path(int unit);

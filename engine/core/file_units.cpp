@@ -1,0 +1,158 @@
+#include "engine/core/file_units.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/paths.h"
+
+namespace core {
+
+namespace {
+
+enum class LastOp { None, Read, Write };
+
+struct Unit {
+    std::FILE* file = nullptr;
+    std::string path;
+    UnitForm form = UnitForm::Text;
+    LastOp last = LastOp::None;
+};
+
+Unit g_units[kMaxUnit + 1];
+
+Unit* unit_of(int unit) {
+    if (unit < 1 || unit > kMaxUnit) return nullptr;
+    Unit& u = g_units[unit];
+    return u.file != nullptr ? &u : nullptr;
+}
+
+bool is_regular(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A sequential file ends after the record just written: the first write after opening, a
+// rewind or a read cuts the file at the current position.
+bool prepare_write(Unit& u) {
+    if (u.last == LastOp::Write) return true;
+    if (std::fflush(u.file) != 0) return false;
+    const long pos = std::ftell(u.file);
+    if (pos < 0 || std::fseek(u.file, pos, SEEK_SET) != 0) return false;
+    if (::ftruncate(::fileno(u.file), pos) != 0) return false;
+    u.last = LastOp::Write;
+    return true;
+}
+
+void prepare_read(Unit& u) {
+    if (u.last == LastOp::Write) std::fseek(u.file, 0, SEEK_CUR);
+    u.last = LastOp::Read;
+}
+
+}  // namespace
+
+bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form) {
+    if (unit < 1 || unit > kMaxUnit) return false;
+    close_unit(unit);
+    const std::string path = platform::local_path(name);
+    if (path.empty()) return false;
+    const bool exists = is_regular(path);
+    std::FILE* f = nullptr;
+    switch (status) {
+        case UnitStatus::Old:
+            if (!exists) return false;
+            f = std::fopen(path.c_str(), "r+b");
+            if (f == nullptr) f = std::fopen(path.c_str(), "rb");  // a read-only file still reads
+            break;
+        case UnitStatus::New:
+            if (exists) return false;
+            f = std::fopen(path.c_str(), "w+b");
+            break;
+        case UnitStatus::Unknown:
+            f = exists ? std::fopen(path.c_str(), "r+b") : std::fopen(path.c_str(), "w+b");
+            if (f == nullptr && exists) f = std::fopen(path.c_str(), "rb");
+            break;
+    }
+    if (f == nullptr) return false;
+    Unit& u = g_units[unit];
+    u.file = f;
+    u.path = path;
+    u.form = form;
+    u.last = LastOp::None;
+    return true;
+}
+
+bool close_unit(int unit) {
+    if (unit < 1 || unit > kMaxUnit) return true;
+    Unit& u = g_units[unit];
+    bool ok = true;
+    if (u.file != nullptr) ok = std::fclose(u.file) == 0;
+    u = Unit{};
+    return ok;
+}
+
+bool unit_is_open(int unit) { return unit_of(unit) != nullptr; }
+
+std::string unit_path(int unit) {
+    const Unit* u = unit_of(unit);
+    return u != nullptr ? u->path : std::string();
+}
+
+void close_all_units() {
+    for (int k = 1; k <= kMaxUnit; ++k) close_unit(k);
+}
+
+IoResult read_record(int unit, std::string& record) {
+    record.clear();
+    Unit* u = unit_of(unit);
+    if (u == nullptr) return IoResult::Error;
+    prepare_read(*u);
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(u->file)) != EOF) {
+        any = true;
+        if (c == '\n') break;
+        record.push_back(static_cast<char>(c));
+    }
+    if (std::ferror(u->file)) return IoResult::Error;
+    if (!any) return IoResult::End;
+    if (!record.empty() && record.back() == '\r') record.pop_back();
+    return IoResult::Ok;
+}
+
+IoResult write_record(int unit, std::string_view record) {
+    Unit* u = unit_of(unit);
+    if (u == nullptr || !prepare_write(*u)) return IoResult::Error;
+    if (!record.empty() && std::fwrite(record.data(), 1, record.size(), u->file) != record.size())
+        return IoResult::Error;
+    if (std::fputc('\n', u->file) == EOF) return IoResult::Error;
+    return IoResult::Ok;
+}
+
+IoResult read_bytes(int unit, void* buffer, std::size_t n, std::size_t* got) {
+    if (got != nullptr) *got = 0;
+    Unit* u = unit_of(unit);
+    if (u == nullptr) return IoResult::Error;
+    prepare_read(*u);
+    const std::size_t r = std::fread(buffer, 1, n, u->file);
+    if (got != nullptr) *got = r;
+    if (r == n) return IoResult::Ok;
+    return std::ferror(u->file) ? IoResult::Error : IoResult::End;
+}
+
+IoResult write_bytes(int unit, const void* buffer, std::size_t n) {
+    Unit* u = unit_of(unit);
+    if (u == nullptr || !prepare_write(*u)) return IoResult::Error;
+    if (n > 0 && std::fwrite(buffer, 1, n, u->file) != n) return IoResult::Error;
+    return IoResult::Ok;
+}
+
+void rewind_unit(int unit) {
+    Unit* u = unit_of(unit);
+    if (u == nullptr) return;
+    std::rewind(u->file);
+    u->last = LastOp::None;
+}
+
+}  // namespace core

@@ -1,0 +1,159 @@
+// Fixed-width fields, whole-number rules, checked arrays, fixed texts and file units.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/core/binary_io.h"
+#include "engine/core/file_units.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "platform/paths.h"
+
+using namespace core;
+
+namespace {
+
+TEST(NumericFields, IntegerFieldsPadZeroFillAndOverflowToAsterisks) {
+    EXPECT_EQ(format_int("(1i3)", 12), " 12");
+    EXPECT_EQ(format_int("(1i3)", 1234), "***");
+    EXPECT_EQ(format_int("(1i3.3)", 7), "007");
+    EXPECT_EQ(format_int("(1i4.3)", -7), "-007");
+    EXPECT_EQ(format_int("(1i3.3)", -7), "***");
+    EXPECT_EQ(format_int("(I5)", -42), "  -42");
+    EXPECT_EQ(format_int("(1i3)", -99), "-99");
+    EXPECT_EQ(format_int("(1i3)", -100), "***");
+}
+
+TEST(NumericFields, RealFieldsRoundAndOverflowToAsterisks) {
+    EXPECT_EQ(format_real("(1f7.2)", 3.14159), "   3.14");
+    EXPECT_EQ(format_real("(1f7.2)", -3.145001), "  -3.15");
+    EXPECT_EQ(format_real("(1f7.2)", 12345.678), "*******");
+    EXPECT_EQ(format_real("(1f6.3)", 0.5), " 0.500");
+    EXPECT_EQ(format_real("(1f4.3)", 0.5), ".500");  // leading zero dropped to fit
+    EXPECT_EQ(format_real("(f9.3)", 1000.0), " 1000.000");
+}
+
+TEST(NumericFields, FieldWritersFillTheSubstringAndBlankTheRest) {
+    FixedText<20> t("abcdefghijklmnopqrst");
+    write_int_field(t, 3, 7, "(1i3)", 1234);
+    EXPECT_EQ(t.sub(1, 8), "ab***  h");
+    write_real_field(t, 10, 16, "(1f7.2)", 3.14159f);
+    EXPECT_EQ(t.sub(10, 16), "   3.14");
+    write_int_field(t, 5, 4, "(1i3)", 1);  // j < i writes nothing
+    EXPECT_EQ(t(5), '*');
+}
+
+TEST(WholeNumbers, TruncationRoundingAndSaturation) {
+    EXPECT_EQ(int_of(-2.7), -2);
+    EXPECT_EQ(int_of(2.7), 2);
+    EXPECT_EQ(nint(2.5), 3);
+    EXPECT_EQ(nint(-2.5), -3);
+    EXPECT_EQ(nint(-2.4), -2);
+    EXPECT_EQ(int_of(1.0e20), INT32_MAX);
+    EXPECT_EQ(int_of(-1.0e20), INT32_MIN);
+    EXPECT_EQ(int_of(std::nan("")), 0);
+}
+
+TEST(CheckedAccess, OutOfRangeIndexesThrowAndWriteNothing) {
+    Array1<int32_t, 3> a;
+    a.fill(5);
+    EXPECT_THROW(a(0), EngineDefect);
+    EXPECT_THROW(a(4), EngineDefect);
+    EXPECT_NO_THROW(a.check_range(2, 2));
+    EXPECT_THROW(a.check_range(2, 3), EngineDefect);
+    FixedText<5> t("ab");
+    EXPECT_THROW(t(6), EngineDefect);
+    EXPECT_THROW(t.put(4, 6, "xyz"), EngineDefect);
+    EXPECT_EQ(t.view(), "ab   ");
+}
+
+TEST(FixedTexts, EqualityIgnoresTrailingBlanks) {
+    FixedText<8> a("NOTE");
+    FixedText<16> b("NOTE   ");
+    EXPECT_TRUE(a == b);
+    EXPECT_TRUE(a == "NOTE ");
+    EXPECT_FALSE(a == "NOT");
+    FixedText<4> c("TOOLONG");
+    EXPECT_EQ(c.view(), "TOOL");
+}
+
+TEST(BinaryWords, LittleEndianRoundTrip) {
+    unsigned char b[4];
+    put_le_f32(b, -9999.0f);
+    EXPECT_EQ(b[0], 0x00);
+    EXPECT_EQ(b[3], 0xC6);
+    EXPECT_EQ(get_le_f32(b), -9999.0f);
+    put_le_i32(b, 0x01020304);
+    EXPECT_EQ(b[0], 4);
+    EXPECT_EQ(get_le_i32(b), 0x01020304);
+}
+
+class FileUnitsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("ormest_units_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_ / "work");
+        platform::set_work_folder((dir_ / "work").string());
+        platform::set_data_folder(dir_.string());
+    }
+    void TearDown() override {
+        close_all_units();
+        std::filesystem::remove_all(dir_);
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(FileUnitsTest, StatusesOldNewAndUnknown) {
+    const std::string name = (dir_ / "a.txt").string();
+    EXPECT_FALSE(open_unit(3, name, UnitStatus::Old, UnitForm::Text));
+    EXPECT_FALSE(std::filesystem::exists(name));  // an old-status open never creates
+    ASSERT_TRUE(open_unit(3, name, UnitStatus::New, UnitForm::Text));
+    EXPECT_EQ(write_record(3, "first"), IoResult::Ok);
+    EXPECT_TRUE(close_unit(3));
+    EXPECT_FALSE(open_unit(3, name, UnitStatus::New, UnitForm::Text));
+    ASSERT_TRUE(open_unit(3, name, UnitStatus::Unknown, UnitForm::Text));
+    std::string r;
+    EXPECT_EQ(read_record(3, r), IoResult::Ok);
+    EXPECT_EQ(r, "first");
+    EXPECT_EQ(read_record(3, r), IoResult::End);
+}
+
+TEST_F(FileUnitsTest, WritingFromTheStartReplacesALongerFile) {
+    const std::string name = (dir_ / "b.txt").string();
+    std::ofstream(name) << "one\r\ntwo\nthree\n";
+    ASSERT_TRUE(open_unit(21, name, UnitStatus::Unknown, UnitForm::Text));
+    std::string r;
+    ASSERT_EQ(read_record(21, r), IoResult::Ok);
+    EXPECT_EQ(r, "one");  // CR LF records read without their CR
+    write_record(21, "2");
+    close_unit(21);
+    std::ifstream in(name);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(all, "one\r\n2\n");
+}
+
+TEST_F(FileUnitsTest, RawUnitsReadShortAtTheEndAndWindowsNamesMapToTheWorkFolder) {
+    ASSERT_TRUE(open_unit(21, "C:\\!TMP\\!UNDO!.tmp", UnitStatus::Unknown, UnitForm::Raw));
+    const unsigned char bytes[6] = {1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(write_bytes(21, bytes, 6), IoResult::Ok);
+    close_unit(21);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "work" / "!UNDO!.tmp"));
+    // Found again case-insensitively under another spelling.
+    ASSERT_TRUE(open_unit(3, "\\!tmp\\!undo!.TMP", UnitStatus::Old, UnitForm::Raw));
+    unsigned char buf[8] = {};
+    std::size_t got = 0;
+    EXPECT_EQ(read_bytes(3, buf, 8, &got), IoResult::End);
+    EXPECT_EQ(got, 6u);
+    EXPECT_EQ(buf[5], 6);
+    std::string r;
+    EXPECT_EQ(read_record(99, r), IoResult::Error);  // never opened
+}
+
+}  // namespace
