@@ -61,6 +61,26 @@ private:
     T data_[N]{};
 };
 
+// A fixed array indexed Lo..Hi (for the few tables that have an element 0); checked like Array1.
+template <typename T, int Lo, int Hi>
+class ArrayRange {
+public:
+    T& operator()(int i) {
+        if (i < Lo || i > Hi) report_index_defect("array", i, Lo, Hi);
+        return data_[i - Lo];
+    }
+    const T& operator()(int i) const {
+        if (i < Lo || i > Hi) report_index_defect("array", i, Lo, Hi);
+        return data_[i - Lo];
+    }
+    static constexpr int lower() { return Lo; }
+    static constexpr int upper() { return Hi; }
+    void fill(const T& v) { std::fill(data_, data_ + (Hi - Lo + 1), v); }
+
+private:
+    T data_[Hi - Lo + 1]{};
+};
+
 // A blank-padded text of exactly N characters indexed 1..N. Equality with other texts ignores
 // trailing blanks, as the engine's comparisons always have.
 template <int N>

@@ -3,7 +3,49 @@
 namespace render {
 
 PathPointListRecord PathPointList;
+int32_t PathPointLimit = kPathPoints;
+int32_t OutputPassWord = 1;
+int32_t DrawColourWord = 0;
+int32_t LastOperationWord = 0;
+ViewOriginRecord ViewOrigin;
+ItemDrawOriginRecord ItemDrawOrigin;
+float PageExtent = 200.0f;
+int32_t OutOfBoundsNoticeOff = 0;
+float StaffLookupNumber = 0.0f;
+int32_t ItemCountLimit = 6000;
+int32_t HighlightFlag = 0;
+int32_t EditGuideMode = 0;
+float EditGuideColumn = 0.0f;
+PreviewStartRecord PreviewStart;
+ColourMemoRecord ColourMemo;
+GreyStateRecord GreyState;
+int32_t PageFormatIndex = 0;
+int32_t CurrentFontNumber = 0;
+ScrollStateRecord ScrollState;
+float ScrollFraction = 99.0f;
 
-void reset_render_tables() { PathPointList.count = 1; }
+void reset_render_tables() {
+    PathPointList.count = 1;
+    PathPointLimit = kPathPoints;
+    OutputPassWord = 1;
+    DrawColourWord = 0;
+    LastOperationWord = 0;
+    ViewOrigin = ViewOriginRecord{};
+    ItemDrawOrigin = ItemDrawOriginRecord{};
+    PageExtent = 200.0f;
+    OutOfBoundsNoticeOff = 0;
+    StaffLookupNumber = 0.0f;
+    ItemCountLimit = 6000;
+    HighlightFlag = 0;
+    EditGuideMode = 0;
+    EditGuideColumn = 0.0f;
+    PreviewStart = PreviewStartRecord{};
+    ColourMemo = ColourMemoRecord{};
+    GreyState = GreyStateRecord{};
+    PageFormatIndex = 0;
+    CurrentFontNumber = 0;
+    ScrollState = ScrollStateRecord{};
+    ScrollFraction = 99.0f;
+}
 
 }  // namespace render

@@ -1,4 +1,7 @@
-// The shared tables of item rendering.
+// The shared tables of item rendering: the path-point scratch list, the drawing state every
+// drawer reads, the view origin and the scroll state. The output lists themselves
+// (GraphicsList, TextDisplayStream) belong to the front-end and are reached through
+// core::OutputBufferViews; their spans are core::ItemOutputSpans.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +13,7 @@ namespace render {
 constexpr int kPathPoints = 50000;
 
 // One item's outline in page display units; the count is the next free entry (1 = empty).
-// Drawers append; the hand-over to the screen or PostScript empties it.
+// Drawers append (output_lists.cpp); the hand-over to the screen or PostScript empties it.
 struct PathPointListRecord {
     core::Array1<int16_t, kPathPoints> op;
     core::Array1<int32_t, kPathPoints> x;
@@ -18,6 +21,73 @@ struct PathPointListRecord {
     int32_t count = 1;
 };
 extern PathPointListRecord PathPointList;
+// Limit words the slur drawer compares against (set at start-up to 50,000).
+extern int32_t PathPointLimit;
+
+// Where drawing output goes: 1 screen, -1 PostScript, 0 metrics / nested glyphs, -99 symbol
+// procedures. Written by start-up and the output writers.
+extern int32_t OutputPassWord;
+// Colour put into GraphicsList entries (red in bits 0-7); set_item_colour and the redraw write it.
+extern int32_t DrawColourWord;
+// OP x 2^24 of the last GraphicsList entry written; the redraw resets it.
+extern int32_t LastOperationWord;
+
+// The engine's own shift of the drawing: added to x, subtracted from y of every entry.
+struct ViewOriginRecord {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+extern ViewOriginRecord ViewOrigin;
+
+// Position of the item being drawn, in display units (set_item_position writes it).
+struct ItemDrawOriginRecord {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+extern ItemDrawOriginRecord ItemDrawOrigin;
+
+// Right end of the page in P3 units (200.0 by default = 30,000 display units).
+extern float PageExtent;
+
+// ---- page redraw state (page_redraw.cpp, item_drawing.cpp) ----
+extern int32_t OutOfBoundsNoticeOff;  // 1 = the out-of-bounds notice is off
+extern float StaffLookupNumber;       // staff get_staff_ends looks for
+extern int32_t ItemCountLimit;        // append_item appends only below it (6000)
+extern int32_t HighlightFlag;         // raised for one drawing by box commands / view updates
+extern int32_t EditGuideMode;         // 2 = show a vertical guide at EditGuideColumn
+extern float EditGuideColumn;
+struct PreviewStartRecord {
+    int32_t graphics = 1;  // GraphicsList position of the edited item's preview
+    int32_t text = 0;      // TextDisplayStream length at its start
+};
+extern PreviewStartRecord PreviewStart;
+struct ColourMemoRecord {
+    int32_t valid = 0;
+    int32_t colour = 0;
+};
+extern ColourMemoRecord ColourMemo;
+struct GreyStateRecord {
+    float current = 0.0f;
+    int32_t groups = 0;
+};
+extern GreyStateRecord GreyState;
+// Paper format index of the page frame (0 = none).
+extern int32_t PageFormatIndex;
+// Font number of the loaded font; the text drawers set it.
+extern int32_t CurrentFontNumber;
+
+// ---- scroll state kept between calls (scrolling.cpp, extents.cpp) ----
+struct ScrollStateRecord {
+    int32_t extent_x_high = 0, extent_y_high = 0, extent_x_low = 0, extent_y_low = 0;
+    int32_t client_width = 0, client_height = 0;
+    int32_t position_x = 0, position_y = 0;
+    int32_t limit_x = 0, limit_y = 0;
+    int32_t right_limit = 0;
+    int32_t step_counter = 0;
+};
+extern ScrollStateRecord ScrollState;
+// 99.0 = the scroll code places the view; any other value f places it at f x the limit.
+extern float ScrollFraction;
 
 void reset_render_tables();
 
