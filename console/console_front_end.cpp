@@ -1,0 +1,279 @@
+// The console's command-bar services: prompts, the input edit, waits, questions and dialogs.
+#include "console/console_front_end.h"
+
+#include <istream>
+#include <ostream>
+
+#include "engine/core/tables.h"
+
+namespace {
+
+constexpr std::size_t kCommandBufferChars = 48;
+constexpr std::size_t kMacroTextChars = 511;  // MessageLine less the closing NUL
+
+std::string_view up_to_nul(std::string_view text) {
+    const std::size_t nul = text.find('\0');
+    return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+std::string_view trim_right(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+std::string_view safe(const char* text) { return text == nullptr ? std::string_view() : text; }
+
+// First non-blank character of an answer, upper-cased; 0 for a blank answer.
+char answer_letter(const std::string& line) {
+    for (char c : line) {
+        if (c != ' ' && c != '\t') return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    }
+    return 0;
+}
+
+}  // namespace
+
+ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
+    : in_(in),
+      out_(out),
+      graphics_(core::kGraphicsListWords, 0),
+      text_stream_(core::kTextStreamBytes, 0) {}
+
+bool ConsoleFrontEnd::read_line(std::string& line) {
+    out_.flush();
+    if (!std::getline(in_, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::string ConsoleFrontEnd::typed_answer(const std::string& line) {
+    std::string answer = line.empty() ? input_text_ : line;
+    input_text_.clear();
+    return answer;
+}
+
+void ConsoleFrontEnd::print_text(std::string_view text) {
+    text = up_to_nul(text);
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '|' && i + 1 < text.size() && text[i + 1] == '|') {
+            ++i;
+            lines.emplace_back();
+        } else if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else if (c == '\n') {
+            lines.emplace_back();
+        } else {
+            lines.back() += c;
+        }
+    }
+    for (std::string& l : lines) l.resize(trim_right(l).size());
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    for (const std::string& l : lines) out_ << l << '\n';
+}
+
+std::string ConsoleFrontEnd::shown_form(std::string_view text) {
+    return std::string(trim_right(up_to_nul(text)));
+}
+
+void ConsoleFrontEnd::show_in_message_line(std::string_view text) {
+    const std::string form = shown_form(text);
+    if (form == shown_) return;
+    print_text(form);
+    shown_ = form;
+}
+
+void ConsoleFrontEnd::report_window_dialog(std::string_view title) {
+    out_ << "Dialog \"" << title << "\" needs the window: cancelled.\n";
+}
+
+bool ConsoleFrontEnd::fits_command_buffer(const std::string& name) {
+    if (name.size() <= kCommandBufferChars) return true;
+    out_ << "File name too long (at most " << kCommandBufferChars << " characters): cancelled.\n";
+    return false;
+}
+
+// -- command bar --
+
+void ConsoleFrontEnd::SetMessageLineText(const char* text) {
+    shown_ = shown_form(safe(text));
+    print_text(shown_);
+}
+
+void ConsoleFrontEnd::SetInputText(const char* text) {
+    if (!safe(text).empty()) input_text_ = safe(text);
+}
+
+void ConsoleFrontEnd::SetInputTextAndSelection(const char* text, int sel_start, int sel_end) {
+    input_text_ = safe(text);
+}
+
+int ConsoleFrontEnd::GetInputTextLength() { return static_cast<int>(input_text_.size()); }
+
+void ConsoleFrontEnd::TrimInputToMarker() {
+    const std::size_t marker = input_text_.rfind('\x0F');
+    input_text_ = marker == std::string::npos ? std::string() : input_text_.substr(0, marker + 1);
+}
+
+// -- waits --
+
+// A typed line is a command; an empty line is the Enter key (its code in the first byte). At the
+// end of input the buffer comes back blank.
+int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) {
+    std::string line;
+    if (!read_line(line)) {
+        buffer.blank();
+    } else if (line.empty()) {
+        buffer(1) = '\r';
+    } else {
+        buffer.set(line);
+    }
+    return pass_value;
+}
+
+int ConsoleFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
+                                     const core::FixedText<512>& prompt, int sel_start,
+                                     int sel_end) {
+    show_in_message_line(prompt.view());
+    input_text_ += up_to_nul(buffer.view());
+    std::string line;
+    if (!read_line(line)) return -1;
+    buffer.set(typed_answer(line));
+    return 0;
+}
+
+// -- messages and questions --
+
+int ConsoleFrontEnd::ShowMessageBox(const char* text) {
+    print_text(safe(text));
+    return 1;
+}
+
+int ConsoleFrontEnd::AskYesNo(const char* question, int mode) {
+    print_text(shown_form(safe(question)) + " (Y/N)");
+    std::string line;
+    if (!read_line(line)) return 0;
+    return answer_letter(line) == 'Y' ? -1 : 0;
+}
+
+int ConsoleFrontEnd::AskYesNoExit(const char* question) {
+    print_text(shown_form(safe(question)) + " (Y/N/X)");
+    std::string line;
+    if (!read_line(line)) return 0;
+    const char a = answer_letter(line);
+    return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
+}
+
+// -- dialogs --
+
+// An empty answer keeps the name already in MessageLine (a default the engine preset, or blank).
+int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {
+    print_text(prompt.view());
+    std::string line;
+    if (!read_line(line)) return 2;
+    if (line.size() > static_cast<std::size_t>(core::MessageLine.size())) {
+        out_ << "File name too long: cancelled.\n";
+        return 2;
+    }
+    if (!line.empty()) core::MessageLine.set(line);
+    return 1;
+}
+
+// The preset in FrontEndCommandBuffer stays when the answer is empty.
+int ConsoleFrontEnd::RunEpsFileNameDialog() {
+    print_text("Type EPS file name.");
+    std::string line;
+    if (!read_line(line)) return 2;
+    if (!fits_command_buffer(line)) return 2;
+    if (!line.empty()) core::FrontEndCommandBuffer.set(line);
+    return 1;
+}
+
+int ConsoleFrontEnd::RunOutputFileNameDialog() {
+    print_text("Type output file name.");
+    std::string line;
+    if (!read_line(line)) return 2;
+    if (!fits_command_buffer(line)) return 2;
+    if (!line.empty()) core::FrontEndCommandBuffer.set(line);
+    return 1;
+}
+
+// A name line, then text lines up to a line holding only "."; the end of input cancels.
+int ConsoleFrontEnd::RunMacroFileDialog() {
+    print_text("Macro file name:");
+    std::string name;
+    if (!read_line(name)) return 2;
+    print_text("Macro text, ended by a line holding only \".\":");
+    std::string text;
+    std::string line;
+    bool first = true;
+    for (;;) {
+        if (!read_line(line)) return 2;
+        if (line == ".") break;
+        if (!first) text += "\r\n";
+        text += line;
+        first = false;
+    }
+    if (!fits_command_buffer(name)) return 2;
+    if (text.size() > kMacroTextChars) {
+        out_ << "Macro text too long (at most " << kMacroTextChars << " characters): cancelled.\n";
+        return 2;
+    }
+    core::FrontEndCommandBuffer.set(name);
+    core::MessageLine.set(text);
+    core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
+    return 1;
+}
+
+int ConsoleFrontEnd::RunDontShowAgainNotice() {
+    print_text(core::MessageLine.view());
+    return 0;
+}
+
+int ConsoleFrontEnd::RunOutOfBoundsNotice() {
+    print_text("Out of bounds: " + core::FrontEndCommandBuffer.c_text());
+    return 0;
+}
+
+// "Ignore this Item" (3): the item stays as it is. Cancel does not exist here, and 2 would
+// delete the item.
+int ConsoleFrontEnd::RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) {
+    out_ << "Dialog \"Convert Code 11\" needs the window: item ignored.\n";
+    r(3) = 0;
+    return 3;
+}
+
+// "Set new P5 number." (-1): nothing is replaced or changed; the caller asks again.
+int ConsoleFrontEnd::RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) {
+    report_window_dialog("Converting Code 11 to Code 9");
+    v(2) = 0;
+    return -1;
+}
+
+int ConsoleFrontEnd::RunDecombineFileDialog() {
+    report_window_dialog("Decombine File");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunPageImageHeightDialog(core::Array1<float, 19>& a) {
+    report_window_dialog("Height of page image.");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunPreferencesDialog(core::Array1<int32_t, 32>& a,
+                                          core::Array1<int32_t, 32>& b) {
+    report_window_dialog("Preferences");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunRippleBarsDialog(core::Array1<int32_t, 5>& a) {
+    report_window_dialog("Ripple bars.");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
+    report_window_dialog("Symbol Library");
+    return 2;
+}

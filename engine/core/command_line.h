@@ -19,17 +19,31 @@ void scan_command_line(int32_t n);
 float read_line_number(int32_t& i, int32_t j);
 // Signed decimal number at text[pos - 1...] (pos is 1-based); pos advanced over it.
 float parse_number(std::string_view text, int32_t& pos);
-// When a command file is open, its next record into text; then scans CommandLine up to the
-// trimmed length of text.
-void read_line_from_command_file(FixedText<80>& text);
-// READ: opens the command file named in CommandLine from column 4 (blank: the last one).
+// When a command file is open (MacroUnit differs from DefaultMacroUnit), its next record (at
+// most 80 characters) becomes CommandLine; then CommandLine is scanned up to the trimmed length
+// of its first 80 characters. Callers take the numbers from P(1..).
+void read_line_from_command_file();
+// READ: opens the command file named in SecondLine from column 4 (blank: the last one).
 void open_command_file();
 // MACRO: writes a macro file from the macro dialog.
 void open_macro_file();
+
+// Shared by read_command_line and the command-file routines: reads records from MacroUnit
+// until a command line is found (true, the line in CommandLine) or the command file ends
+// (false: the unit is closed, MacroUnit = 0, the page redrawn and CommandLine blank).
+bool next_command_file_line();
+
+// "TTR" while the text command asks READ to take LastMacroFileName; READ blanks it.
+extern FixedText<3> TextReadRequestWord;
 
 // Hook for the mini-macro handler: given the line length, rewrites CommandLine. Until it is
 // registered, mini-macro lines are returned unscanned.
 using MiniMacroHandler = void (*)(int32_t& n);
 void set_mini_macro_handler(MiniMacroHandler handler);
+
+// Hook for the undo copy that READ saves before a command file runs; nothing is saved until
+// the undo code registers its routine.
+using UndoCopySaver = void (*)();
+void set_undo_copy_saver(UndoCopySaver saver);
 
 }  // namespace core

@@ -2,38 +2,73 @@
 // line, a command or a key, message boxes, the unknown-word report, confirmations before
 // something is lost, file-name questions and screen refreshes. Each routine is a thin contract
 // over a FrontEndPort service.
+//
+// Every text handed to the front-end is copied first into a buffer of the bridge that always
+// holds a NUL inside it (the engine's fixed texts carry none). Selection and caret positions
+// handed to the front-end count the characters before them (0 = before the first character).
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine/core/tables.h"
 
 namespace core {
 
-// "File not found --> " and the name, in a message box.
+// The unit write_saved_mark writes to. Nothing opens it in the windowed program, so the mark
+// goes nowhere there; a test or a tool may open it on a file.
+constexpr int kStandardOutputUnit = 6;
+
+// "File not found --> " and the name without trailing blanks, in a message box.
 void report_file_not_found(const FixedText<128>& name);
 void report_file_not_found(std::string_view name);
 // Unless MacroUnit is -2, the front-end takes over the output lists and repaints.
 void refresh_screen();
+// The input edit is cut back after its last byte 0x0F (emptied when there is none).
 void cut_input_to_marker();
+// Length of the text in the front-end's input edit.
 int32_t command_line_length();
+// Shows text (up to its first NUL) in the message line; CommandStatusWord = 0.
 void show_prompt(const FixedText<512>& text);
+// CommandLine(n + 1) = NUL; the input edit gets CommandLine up to its NUL, caret at the end (an
+// empty preset leaves the edit alone); CommandStatusWord = 0. n < 0 counts as 0.
 void preset_answer(const FixedText<512>& text, int32_t n);
+// As preset_answer, but n <= 0 empties CommandLine, the edit is always replaced and the
+// characters sel_start..sel_end are selected.
 void preset_answer_selected(const FixedText<512>& text, int32_t n, int32_t sel_start,
                             int32_t sel_end);
+// SecondLine = prompt; the trimmed CommandLine is the preset (caret after it); the typed line
+// comes back in CommandLine, blanked from its first CR on; CommandModeLetters(2) = the CR's
+// column (0 when none).
 void ask_line_trimmed(const FixedText<512>& prompt);
+// ask_line_trimmed with an empty preset, after the input edit was cut back to its marker.
 void ask_line_blank(const FixedText<512>& prompt);
+// SecondLine = CommandLine = prompt; flag nonzero presets the prompt (to its NUL), else the
+// preset is empty; flag receives the wait's result (0, or -1 when the application closes).
 void ask_line_with_edit(const FixedText<512>& prompt, int32_t& flag);
+// A palette or menu command comes back as text in SecondLine, a key as its code in SecondLine(1).
 void wait_for_command_in_second_line();
+// Message box with OK showing text up to its first NUL (at most 512 characters).
 int32_t show_message(const FixedText<512>& text);
 int32_t show_message(std::string_view text);
+// "ERROR -- unknown word in this context: " and the word (columns 40-48) in a message box.
 void report_unknown_word(const FixedText<9>& word);
+// Every "||" becomes CR LF, scanning left to right (a third bar stays a bar).
 void convert_bars_to_newlines(FixedText<160>& text);
+// The extent of all items in MessageLine: "Top  =" (columns 7-13), "Bottom =" (25-33), a line
+// break, "Left =" (42-49) and "Right  =" (61-67), left and right relative to the view origin.
+void report_items_extent();
 // Yes/no question before something is lost or overwritten; -1 = go ahead.
 int32_t confirm_discard(int32_t kind);
+// The file-name dialog with prompt: CommandLine(1) = the result as a character; on OK
+// CommandLine = the typed name (from MessageLine). MessageLine is blanked first unless
+// IP(50) = -1234 (a default name was preset there).
 void ask_file_name(const FixedText<128>& prompt);
+// ask_file_name("Type Filename."); a first character below blank (Cancel) becomes a blank.
 void ask_file_name_blank_on_cancel();
+// Turns a NUL-terminated name into a blank-padded one ending in "." and ext (3 characters).
 void append_name_extension(FixedText<128>& name, std::string_view ext);
+// "(SAVED)", or seven blanks with unsaved changes, as one record on kStandardOutputUnit.
 void write_saved_mark();
 
 }  // namespace core

@@ -9,6 +9,18 @@ int32_t FileMode = 0;
 int32_t MetricFlag = 0;
 int32_t UndoRedoState = 0;
 int32_t UndoSaveMode = 0;
+Array1<FixedText<512>, kHistoryEntries> HistoryTable;
+
+namespace {
+
+void blank_history_table() {
+    for (int k = 1; k <= kHistoryEntries; ++k) HistoryTable(k).set(".");
+}
+
+// The table holds "." entries from the start, before any reset runs.
+[[maybe_unused]] const bool kHistoryTableReady = (blank_history_table(), true);
+
+}  // namespace
 
 void reset_document_tables() {
     CurrentFileName.blank();
@@ -18,6 +30,7 @@ void reset_document_tables() {
     MetricFlag = 0;
     UndoRedoState = 0;
     UndoSaveMode = 0;
+    blank_history_table();
 }
 
 }  // namespace core

@@ -96,6 +96,7 @@ std::string format_real(std::string_view fmt, double value) {
     const int d = f.digits > 60 ? 60 : f.digits;
     std::snprintf(buf, sizeof buf, "%.*f", d, value);
     std::string body(buf);
+    if (d == 0) body.push_back('.');  // Fw.0 still shows its decimal point ("1000.")
     // The leading zero before the point is optional: dropped when that is what makes it fit.
     if (static_cast<int>(body.size()) > f.width) {
         if (body.rfind("0.", 0) == 0) body.erase(0, 1);

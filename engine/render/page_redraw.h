@@ -1,9 +1,37 @@
-// The page redraw: rebuilds the graphics list and the text stream from the whole store.
+// The page redraw: rebuilds the graphics list, the text stream and the output spans from the
+// whole store (or writes the page through the PostScript writer in the PostScript pass); the
+// preview of the item being edited; and appending a record at the end of the store.
+//
+// Tables: ItemStore, ItemStartTable, ItemCount, ItemWordsUsed, ParamBuffer, IntParamBuffer,
+// EditItemParams, EditedItemNumber, MacroUnit, CommandStateWord, CommandLine,
+// OutputBufferViews, GraphicsNextFree, ItemOutputSpans (core); StaffTables (layout);
+// PathPointList, OutputPassWord, DrawColourWord, LastOperationWord, ViewOrigin, ColourMemo,
+// GreyState, PsColourFlag, PreviewStart, EditGuide*, AfterKeywordFlag, EditTextBuffer,
+// ItemCountLimit (render).
 #pragma once
+
+#include <cstdint>
+
+#include "engine/core/fixed_array.h"
 
 namespace render {
 
-// Redraws every item into the output lists and rebuilds the start table.
+// Redraws every item into the output lists and rebuilds the start table; removes the items of
+// code 19 and above, which live only until the next redraw.
 void redraw_items();
+// Draws the preview of item EditedItemNumber behind the last item's output, in red, with its
+// marker triangle and, in guide mode 2, a dashed vertical guide.
+void redraw_edited_item();
+
+// Appends the record [n, P1..Pn] at the end of ItemStore (text items take their characters from
+// EditTextBuffer). p holds P1 at p[0] and has room for `available` values. Refuses, with a
+// message to the user and the store untouched, when the item limit is reached or the record
+// does not fit; returns whether it appended. n comes back as the count of P's written.
+bool append_item(int32_t& n, const float* p, int32_t available);
+
+template <int N>
+bool append_item(int32_t& n, const core::Array1<float, N>& p) {
+    return append_item(n, p.data(), N);
+}
 
 }  // namespace render

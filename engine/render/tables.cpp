@@ -21,6 +21,11 @@ ColourMemoRecord ColourMemo;
 GreyStateRecord GreyState;
 int32_t PageFormatIndex = 0;
 int32_t CurrentFontNumber = 0;
+LoadedFontRecord LoadedFont;
+int32_t PsColourFlag = 0;
+int32_t FreezeScreen = 1;
+int32_t AfterKeywordFlag = 0;
+core::FixedText<512> EditTextBuffer;
 ScrollStateRecord ScrollState;
 float ScrollFraction = 99.0f;
 
@@ -44,6 +49,11 @@ void reset_render_tables() {
     GreyState = GreyStateRecord{};
     PageFormatIndex = 0;
     CurrentFontNumber = 0;
+    LoadedFont = LoadedFontRecord{};
+    PsColourFlag = 0;
+    FreezeScreen = 1;
+    AfterKeywordFlag = 0;
+    EditTextBuffer.blank();
     ScrollState = ScrollStateRecord{};
     ScrollFraction = 99.0f;
 }

@@ -75,6 +75,25 @@ extern GreyStateRecord GreyState;
 extern int32_t PageFormatIndex;
 // Font number of the loaded font; the text drawers set it.
 extern int32_t CurrentFontNumber;
+// The single loaded-font cache; the font code fills it (number -1 = no metrics loaded). The page
+// redraw and the dispatcher copy its number into CurrentFontNumber.
+struct LoadedFontRecord {
+    int32_t number = -1;
+};
+extern LoadedFontRecord LoadedFont;
+// Raised by the PostScript colour writer (output) when it has sent an item's colour; the page
+// redraw clears it before each item.
+extern int32_t PsColourFlag;
+
+// ---- words of other subsystems that the drawing reads (kept here until their owners land) ----
+// Sign flipped by the interpreter's FREEZ word; negative = the view is not moved while editing.
+extern int32_t FreezeScreen;
+// Raised by the item editor's keyword decoder while it applies keyword edits; the preview of the
+// edited item then redraws over its last preview.
+extern int32_t AfterKeywordFlag;
+// The characters of the text item being edited, four to a word as stored; written by the item
+// editor, copied into the store by append_item.
+extern core::FixedText<512> EditTextBuffer;
 
 // ---- scroll state kept between calls (scrolling.cpp, extents.cpp) ----
 struct ScrollStateRecord {

@@ -35,6 +35,8 @@ TEST(NumericFields, RealFieldsRoundAndOverflowToAsterisks) {
     EXPECT_EQ(format_real("(1f6.3)", 0.5), " 0.500");
     EXPECT_EQ(format_real("(1f4.3)", 0.5), ".500");  // leading zero dropped to fit
     EXPECT_EQ(format_real("(f9.3)", 1000.0), " 1000.000");
+    EXPECT_EQ(format_real("(1f5.0)", 1000.0), "1000.");  // Fw.0 keeps its point
+    EXPECT_EQ(format_real("(1f5.0)", 99999.0), "*****");
 }
 
 TEST(NumericFields, FieldWritersFillTheSubstringAndBlankTheRest) {

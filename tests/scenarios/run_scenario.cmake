@@ -3,7 +3,8 @@
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/state" "${WORK}/cwd")
 set(ENV{XDG_STATE_HOME} "${WORK}/state")
-execute_process(COMMAND "${PROGRAM}" --console
+separate_arguments(extra UNIX_COMMAND "${ARGS}")
+execute_process(COMMAND "${PROGRAM}" --console ${extra}
   INPUT_FILE "${INPUT}"
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc
   WORKING_DIRECTORY "${WORK}/cwd" TIMEOUT 60)

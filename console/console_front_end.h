@@ -1,0 +1,111 @@
+// The terminal front-end: the engine behind standard input and output.
+//
+// Each input line outside a wait is one command for the engine; the reply is printed after it.
+// Prompts and message boxes are printed as lines ("||" and CR LF break them); waits and
+// questions take the next input line; dialogs that need a window print one line naming the
+// dialog and give the answer that changes nothing. Window services answer from a fixed virtual
+// window. The input streams need not be the process's: tests run the console in-process.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/core/front_end_port.h"
+
+class ConsoleFrontEnd : public core::FrontEndPort {
+  public:
+    // The virtual window: its client area in device units, at 10 logical units (thousandths of
+    // an inch, y up) per device unit, and the starting zoom.
+    static constexpr int32_t kClientWidth = 1000;
+    static constexpr int32_t kClientHeight = 700;
+    static constexpr int32_t kLogicalPerDevice = 10;
+    static constexpr int32_t kStartZoom = 64;
+
+    ConsoleFrontEnd(std::istream& in, std::ostream& out);
+
+    // Runs every input line through the engine until the input ends; returns the exit code.
+    int run();
+
+    // Prints the graphics list after the last command, to look at what was drawn.
+    void set_dump_graphics(bool on) { dump_graphics_ = on; }
+
+    // What the console shows, for tests.
+    int32_t zoom() const { return zoom_; }
+    const std::string& title() const { return title_; }
+
+    // -- FrontEndPort --
+    void ArmImmediateKeyMode() override {}
+    void SetMessageLineText(const char* text) override;
+    void SetInputText(const char* text) override;
+    void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
+    int GetInputTextLength() override;
+    void TrimInputToMarker() override;
+    int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
+    int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                        int sel_start, int sel_end) override;
+    int ShowMessageBox(const char* text) override;
+    int AskYesNo(const char* question, int mode) override;
+    int AskYesNoExit(const char* question) override;
+    void FrontEndService(char tag[4], core::ServiceBlock& block) override;
+    void RefreshDisplayFromEngine() override {}
+    void SwitchPaletteVariant(int mode, int palette_group) override {}
+    void ControlMidiPlayer(int action) override {}
+    int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;
+    int RunEpsFileNameDialog() override;
+    int RunOutputFileNameDialog() override;
+    int RunMacroFileDialog() override;
+    int RunDontShowAgainNotice() override;
+    int RunOutOfBoundsNotice() override;
+    int RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) override;
+    int RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) override;
+    int RunDecombineFileDialog() override;
+    int RunPageImageHeightDialog(core::Array1<float, 19>& a) override;
+    int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
+    int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
+    int RunSymbolLibraryDialog(int32_t& v) override;
+
+  private:
+    // Next input line without its line end; false at the end of input.
+    bool read_line(std::string& line);
+    // A typed line as the input edit gives it: an empty line takes the preset in the edit.
+    std::string typed_answer(const std::string& line);
+    // Prints text up to its NUL, with "||", CR LF, CR and LF as line breaks and trailing blanks
+    // dropped; prints nothing for a blank text.
+    void print_text(std::string_view text);
+    // The message line's form of a text: up to its NUL, without trailing blanks.
+    static std::string shown_form(std::string_view text);
+    // Shows text in the "message line": printed unless it is already what the line shows.
+    void show_in_message_line(std::string_view text);
+    // The one line printed for a dialog that needs the window.
+    void report_window_dialog(std::string_view title);
+    // A typed file name for a 48-character field; false (after saying so) when it is too long.
+    bool fits_command_buffer(const std::string& name);
+    // Scroll position clamped to the scroll range of the current sizes.
+    void clamp_scroll_position();
+
+    std::istream& in_;
+    std::ostream& out_;
+    std::string input_text_;  // the input edit
+    std::string shown_;       // what the message line shows, as printed
+
+    // The virtual window.
+    int32_t zoom_ = kStartZoom;
+    std::array<int32_t, 6> scroll_sizes_{};  // total, page (logical units), line, as 's' set them
+    int32_t scroll_x_ = 0;                   // device units, right of the origin
+    int32_t scroll_y_ = 0;                   // device units, down from the origin
+    int32_t cursor_ = 0;
+    bool modified_ = false;
+    bool dump_graphics_ = false;
+    std::string title_;
+    std::string path_;
+
+    // The output lists the engine writes on every call.
+    std::vector<int32_t> graphics_;
+    std::vector<uint8_t> text_stream_;
+    int32_t graphics_length_ = 0;
+    int32_t text_length_ = 0;
+};

@@ -1,0 +1,39 @@
+// The console's main loop: every input line outside a wait is one engine call.
+#include <exception>
+#include <ostream>
+#include <string>
+
+#include "console/console_front_end.h"
+#include "engine/core/interpreter.h"
+#include "engine/core/tables.h"
+#include "engine/render/output_lists.h"
+
+// Reads lines until the input ends. Each line goes into MessageLine (blank-padded), with an empty
+// command buffer, to run_command; then the reply in MessageLine is printed unless it is what the
+// message line already shows (the typed line itself counts as shown, so a command that leaves
+// its own line as the reply prints nothing). An engine defect that escapes the call is printed
+// and the loop goes on. With the dump switched on, the graphics list follows at the end.
+int ConsoleFrontEnd::run() {
+    std::string line;
+    while (read_line(line)) {
+        const std::string typed = typed_answer(line);
+        core::MessageLine.set(typed);
+        core::FrontEndCommandBuffer.blank();
+        shown_ = shown_form(typed);
+        int32_t status = -1;
+        try {
+            core::run_command(graphics_.data(), graphics_length_, text_stream_.data(), text_length_,
+                              status);
+        } catch (const std::exception& e) {
+            out_ << "internal error: " << e.what() << '\n';
+            continue;
+        }
+        show_in_message_line(core::MessageLine.view());
+    }
+    if (dump_graphics_ && core::OutputBufferViews.graphics.bound()) {
+        out_ << "Graphics list:\n";
+        render::write_graphics_list_dump(out_);
+    }
+    out_.flush();
+    return 0;
+}

@@ -1,0 +1,293 @@
+// The console bridge: every prompt, preset, wait, message and question the engine puts to the
+// user passes through here on its way to the FrontEndPort.
+#include "engine/core/console_bridge.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/render/extents.h"
+#include "engine/render/tables.h"
+
+namespace core {
+
+namespace {
+
+constexpr int kLine = 512;
+constexpr char kCR = '\r';
+constexpr char kLF = '\n';
+
+// The bridge's own buffers for texts handed out. Each has room for a NUL after its longest
+// text, so the front-end never reads past one.
+struct ConsoleBuffersRecord {
+    std::array<char, kLine + 1> prompt{};
+    std::array<char, kLine + 1> preset{};
+    std::array<char, kLine + 1> message{};
+    std::array<char, 64> unknown_word{};
+    std::array<char, 128> question{};
+};
+ConsoleBuffersRecord ConsoleBuffers;
+
+// The text up to its first NUL.
+std::string_view up_to_nul(std::string_view text) {
+    const std::size_t nul = text.find('\0');
+    return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+// Copies text up to its first NUL into buffer, cut to leave room for the closing NUL.
+template <std::size_t Cap>
+const char* fill_buffer(std::array<char, Cap>& buffer, std::string_view text) {
+    const std::string_view t = up_to_nul(text).substr(0, Cap - 1);
+    std::copy(t.begin(), t.end(), buffer.begin());
+    buffer[t.size()] = '\0';
+    return buffer.data();
+}
+
+// Puts a NUL after the first n characters of a line, when there is room in the field.
+template <int N>
+void terminate_after(FixedText<N>& line, int32_t n) {
+    if (n >= 0 && n < N) line(n + 1) = '\0';
+}
+
+std::string_view trim_right(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// Builds the question of confirm_discard for kind into CommandLine(1..84).
+void build_discard_question(int32_t kind) {
+    static constexpr std::string_view kUnsaved =
+        "Warning: Unsaved entries or changes will be lost.";
+    std::string q;
+    if (kind == 1 || kind == 3) {
+        q = std::string(kUnsaved) + kCR + kLF + "Clear or Load new file?";
+    } else if (kind == 2 || kind == 5 || kind == 6) {
+        q = "FILE EXISTS - Write over file? - " + std::string(SecondLine.sub(1, 51));
+    } else if (kind == 4) {
+        q = std::string(SecondLine.sub(7, 11)) + " exists - Write over file? - ";
+    } else {
+        q = std::string(kUnsaved) + "  Exit KELDA program?";
+    }
+    CommandLine.put(1, 84, q);
+}
+
+}  // namespace
+
+void report_file_not_found(const FixedText<128>& name) { report_file_not_found(name.view()); }
+
+void report_file_not_found(std::string_view name) {
+    show_message("File not found --> " + std::string(trim_right(name)));
+}
+
+void refresh_screen() {
+    if (MacroUnit != -2) front_end().RefreshDisplayFromEngine();
+}
+
+void cut_input_to_marker() { front_end().TrimInputToMarker(); }
+
+int32_t command_line_length() { return front_end().GetInputTextLength(); }
+
+void show_prompt(const FixedText<512>& text) {
+    front_end().SetMessageLineText(fill_buffer(ConsoleBuffers.prompt, text.view()));
+    CommandStatusWord = 0;
+}
+
+// The preset buffer keeps the caller's text; the edit is given CommandLine up to its NUL (the
+// two are the same line for every caller that presets its own answer).
+void preset_answer(const FixedText<512>& text, int32_t n) {
+    terminate_after(CommandLine, std::max(n, 0));
+    fill_buffer(ConsoleBuffers.preset, text.view());
+    const std::string edit(up_to_nul(CommandLine.view()));
+    front_end().SetInputText(edit.c_str());
+    CommandStatusWord = 0;
+}
+
+void preset_answer_selected(const FixedText<512>& text, int32_t n, int32_t sel_start,
+                            int32_t sel_end) {
+    if (n <= 0) {
+        CommandLine.blank();
+        CommandLine(1) = '\0';
+    } else {
+        terminate_after(CommandLine, n);
+    }
+    fill_buffer(ConsoleBuffers.preset, text.view());
+    const std::string edit(up_to_nul(CommandLine.view()));
+    front_end().SetInputTextAndSelection(edit.c_str(), sel_start, sel_end);
+    CommandStatusWord = 0;
+}
+
+// The preset is CommandLine without the trailing characters not above blank; the caret stands
+// after it. A closing application leaves whatever line the wait gave back.
+void ask_line_trimmed(const FixedText<512>& prompt) {
+    SecondLine = prompt;
+    int32_t m = kLine;
+    while (m > 0 && CommandLine.code(m) <= ' ') --m;
+    terminate_after(CommandLine, m);
+    front_end().WaitForLineEdit(CommandLine, SecondLine, m, m);
+    int32_t cr = 0;
+    for (int32_t k = 1; k <= kLine; ++k) {
+        if (CommandLine(k) == kCR) {
+            cr = k;
+            break;
+        }
+    }
+    if (cr > 0) CommandLine.put(cr, kLine, "");
+    CommandModeLetters(2) = cr;
+}
+
+void ask_line_blank(const FixedText<512>& prompt) {
+    CommandLine.blank();
+    CommandLine(2) = '\0';
+    cut_input_to_marker();
+    ask_line_trimmed(prompt);
+}
+
+// A prompt without a NUL presets its text without the trailing blanks.
+void ask_line_with_edit(const FixedText<512>& prompt, int32_t& flag) {
+    SecondLine = prompt;
+    CommandLine = prompt;
+    int32_t caret = 0;
+    if (flag != 0) {
+        const std::size_t nul = CommandLine.view().find('\0');
+        if (nul != std::string_view::npos) {
+            caret = static_cast<int32_t>(nul);
+        } else {
+            caret = CommandLine.trimmed_length();
+            terminate_after(CommandLine, caret);
+        }
+    } else {
+        CommandLine(1) = '\0';
+    }
+    flag = front_end().WaitForLineEdit(CommandLine, SecondLine, caret, caret);
+}
+
+void wait_for_command_in_second_line() { front_end().WaitForCommandOrKey(SecondLine, 0); }
+
+int32_t show_message(const FixedText<512>& text) { return show_message(text.view()); }
+
+int32_t show_message(std::string_view text) {
+    return front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.message, text));
+}
+
+void report_unknown_word(const FixedText<9>& word) {
+    std::string text = "ERROR -- unknown word in this context: ";
+    text.append(word.view());
+    front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.unknown_word, text));
+}
+
+void convert_bars_to_newlines(FixedText<160>& text) {
+    int32_t i = 1;
+    while (i < 160) {
+        if (text(i) == '|' && text(i + 1) == '|') {
+            text(i) = kCR;
+            text(i + 1) = kLF;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+}
+
+// Measures with mode 2 (every item, bar lines included) and fills the template; left and right
+// lose the view origin's x. Writes MessageLine only.
+void report_items_extent() {
+    int32_t top = 0;
+    int32_t bottom = 0;
+    int32_t left = 0;
+    int32_t right = 0;
+    render::measure_items_extent(2, top, bottom, left, right);
+    left -= render::ViewOrigin.x;
+    right -= render::ViewOrigin.x;
+    FixedText<160> text("Top  =          Bottom =         ||Left =          Right  =      ");
+    write_int_field(text, 7, 13, "(1i7)", top);
+    write_int_field(text, 25, 33, "(1i9)", bottom);
+    write_int_field(text, 42, 49, "(1i8)", left);
+    write_int_field(text, 61, 67, "(1i7)", right);
+    convert_bars_to_newlines(text);
+    MessageLine.set(text.view());
+}
+
+// Kinds (see the header): 1 and 0 or below are skipped on an empty page; 1, 0 and below, 2 and 4
+// while a command file runs; 1 and 3 without unsaved changes. Overwriting an existing file (2,
+// 4) is always asked outside command files, even on an empty page: the file on disk is what
+// would be lost. Reads ItemCount, MacroUnit, ChangesMadeFlag; writes ChangesMadeFlag (on Yes),
+// CommandModeLetters(1) and CommandStateWord (whenever asked). CommandLine and SecondLine are
+// parked on SaveStack around the question and come back unchanged.
+int32_t confirm_discard(int32_t kind) {
+    const bool command_file = MacroUnit != DefaultMacroUnit;
+    const bool empty_page = ItemCount == 0;
+    if (kind <= 1 && (empty_page || command_file)) return -1;
+    if ((kind == 2 || kind == 4) && command_file) return -1;
+    if ((kind == 1 || kind == 3) && ChangesMadeFlag == 0) return -1;
+
+    constexpr int32_t kParkedWords = 25;  // 100 characters of each line
+    push_words(kParkedWords, SecondLine.data());
+    push_words(kParkedWords, CommandLine.data());
+    build_discard_question(kind);
+    int32_t answer = 0;
+    try {
+        const std::string_view q = trim_right(up_to_nul(CommandLine.sub(1, 84)));
+        answer = front_end().AskYesNo(fill_buffer(ConsoleBuffers.question, q), 1);
+    } catch (...) {
+        pop_words(kParkedWords, CommandLine.data());
+        pop_words(kParkedWords, SecondLine.data());
+        throw;
+    }
+    pop_words(kParkedWords, CommandLine.data());
+    pop_words(kParkedWords, SecondLine.data());
+
+    if (answer == -1) ChangesMadeFlag = 0;
+    CommandModeLetters(1) = 0;
+    CommandStateWord = 0;
+    return answer;
+}
+
+void ask_file_name(const FixedText<128>& prompt) {
+    if (IntParamBuffer(50) != -1234) MessageLine.blank();
+    CommandLine.blank();
+    // The dialog's copy of the prompt ends in a NUL when it has room for one.
+    FixedText<128> dialog_prompt = prompt;
+    terminate_after(dialog_prompt,
+                    static_cast<int32_t>(trim_right(up_to_nul(prompt.view())).size()));
+    const int32_t result = front_end().RunDrawingFileNameDialog(dialog_prompt);
+    CommandLine(1) = static_cast<char>(result & 0xFF);
+    if (result == 2) return;
+    CommandLine = MessageLine;
+}
+
+void ask_file_name_blank_on_cancel() {
+    ask_file_name(FixedText<128>("Type Filename."));
+    if (CommandLine.code(1) < ' ') CommandLine(1) = ' ';
+}
+
+// A name whose second character is a blank (before any NUL) is left alone. A name too long to
+// take the four characters of the extension within 128 is kept whole without one: cutting the
+// name or the extension would name a different file.
+void append_name_extension(FixedText<128>& name, std::string_view ext) {
+    const std::size_t nul_at = name.view().find('\0');
+    const int32_t end = nul_at == std::string_view::npos ? 129 : static_cast<int32_t>(nul_at) + 1;
+    if (end > 2 && name(2) == ' ') return;
+    int32_t last = end - 1;
+    while (last > 0 && name.code(last) <= ' ') --last;
+    if (last + 4 > 128) {
+        name.put(last + 1, 128, "");
+        return;
+    }
+    name(last + 1) = '.';
+    name.put(last + 2, last + 4, ext.substr(0, 3));
+    name.put(last + 5, 128, "");
+}
+
+void write_saved_mark() {
+    if ((CommandStateWord >= 1 && CommandStateWord <= 7) ||
+        (CommandStateWord >= 9 && CommandStateWord <= 11))
+        return;
+    if (!unit_is_open(kStandardOutputUnit)) return;
+    write_record(kStandardOutputUnit, ChangesMadeFlag != 0 ? "       " : "(SAVED)");
+}
+
+}  // namespace core

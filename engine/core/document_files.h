@@ -1,0 +1,127 @@
+// Document files: the byte format of saved documents, undo and redo copies and backups, its
+// writer, its two readers (a file, or a block the front-end has already read) with the repair
+// of what they load, and the steps that put the words read into the item store.
+//
+// Format (little-endian, no padding): a count N of the words that follow, as a 16-bit integer
+// when N <= 14200 and as a 32-bit integer otherwise; N 32-bit reals, the item records
+// [n, P1..Pn] packed from word 1 and then the trailer [level, MetricFlag, 4.0, -9999.0];
+// in a work copy (FileMode 2) the document's name follows the words (see write_document).
+//
+// The readers never touch the item store: they read into a words array (the load command
+// passes ItemStoreScratch), repair and check it, and only then may the caller replace the
+// store or append to it. A file that fails any check leaves the page as it was.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/core/fixed_array.h"
+#include "engine/core/tables.h"
+
+namespace core {
+
+constexpr int32_t kDocumentReadUnit = 3;
+constexpr int32_t kDocumentWriteUnit = 21;
+constexpr int32_t kDocumentLevel = 6;  // every save and every undo or redo copy
+constexpr float kDocumentEndMarker = -9999.0f;
+constexpr int32_t kShortCountLimit = 14200;  // counts up to this are written in 16 bits
+constexpr int32_t kDocumentTrailerWords = 4;
+constexpr int kDocumentNameField = 128;  // a stored name takes whole blocks of this size
+constexpr int32_t kLongestRecord = 45;   // parameters kept on load, text items apart
+constexpr int32_t kShortestRecord = 3;   // parameters every loaded record has at least
+
+// A words array of the store's size: the store itself when writing, ItemStoreScratch when
+// reading.
+using DocumentWords = Array1<float, kItemStoreWords>;
+
+enum class DocumentStatus {
+    Ok,
+    NotFound,      // the file could not be opened for reading
+    BadFormat,     // count, end marker or trailer wrong, or the file ends early
+    TooLarge,      // more words than the store can hold
+    NotADocument,  // a front-end block that holds no document (a message box was shown)
+    WriteError,    // the file could not be created, written, flushed or put in place
+};
+
+// What a read returns beside the words.
+struct DocumentReadInfo {
+    int32_t count = 0;          // item words: words 1..count hold whole records
+    int32_t level = 0;          // the trailer's level word, when has_level
+    bool has_level = false;     // false for a 3-word trailer
+    int32_t metric_flag = 0;    // the stored MetricFlag
+    int32_t trailer_words = 0;  // 3, 4 or 5
+    bool input_error = false;   // a damaged record ended the records (those before it loaded)
+    std::string stored_name;    // the name a backup copy carries after its words ("" if none)
+};
+
+// Writes words(1..count-1) as a document file under name, with the trailer [level,
+// metric_flag, 4.0, -9999.0] and, when stored_name is given, that name after the words. The
+// file is written beside the old one under a temporary name and renamed over it only when
+// complete, so any failure leaves the old file as it was (WriteError). Tables: none.
+DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
+                              int32_t level, int32_t metric_flag,
+                              std::optional<std::string_view> stored_name = std::nullopt,
+                              int32_t unit = kDocumentWriteUnit);
+
+// Reads the document file name (which must exist; it is never created) on unit 3 into words,
+// repairs it and checks its trailer. A name ending "!SAVE" and four more characters is a
+// backup: the name stored in it is shown ("Getting Backup of "). A damaged record shows
+// "*** Input data error.    ***" and keeps the records before it (Ok, info.input_error).
+// Tables: none but words and the message box.
+DocumentStatus read_document(std::string_view name, DocumentWords& words, DocumentReadInfo& info);
+
+// Reads the document that the front-end has placed in its graphics list
+// (OutputBufferViews.graphics: element 1 the count, elements 2.. the file's bytes from its fifth
+// byte on; a file with a 16-bit count is realigned by two bytes). name is only shown in
+// messages. A block that is no document shows "*** This is NOT a KELDA file. ***" and fails;
+// a count that does not fit the buffer or the store fails (TooLarge).
+DocumentStatus read_front_end_document(std::string_view name, DocumentWords& words,
+                                       DocumentReadInfo& info);
+
+// The repair pass and trailer checks shared by both readers (document_repair.cpp). in holds
+// the n_words words of a file (item words, then the trailer); the repaired records go to
+// words(1..info.count). Records of codes 13, 19 and above or below 1 are dropped, records of
+// 2 parameters grow to 3, records of more than 45 parameters (text items apart) are cut after
+// their last nonzero parameter among P1..P45 but never below 3. A record with n < 2, or one
+// that runs into the trailer, ends the records with the input-data message (name shown).
+DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
+                                     DocumentReadInfo& info, std::string_view name);
+
+// ---- putting what was read into the store ----
+
+// Empties the store (clear_item_store) and fills it with words(1..count), rebuilding
+// ItemStartTable, ItemCount and ItemWordsUsed. False, with the store untouched, when count
+// does not fit ItemStoreCapacity.
+bool replace_store_with_document(const DocumentWords& words, int32_t count);
+// Appends words(1..count) after the store's last word and indexes the new records. False,
+// with the store untouched, when they do not fit ItemStoreCapacity.
+bool append_document_words(const DocumentWords& words, int32_t count);
+// The merge of a file into the page: appends the records read, raises each one's P2 by
+// offset - 1 (a result above MaxStaffNumber becomes MaxStaffNumber, and clamped is set),
+// UndoSaveMode := the old ItemWordsUsed (so UNDO cuts the merged records off again) and
+// ChangesMadeFlag := 1. MetricFlag is not touched. False, with nothing changed, when the
+// records do not fit the store.
+bool merge_document_at_staff_offset(const DocumentWords& words, int32_t count, int32_t offset,
+                                    bool& clamped);
+// True when the store holds records and every one has P2 >= 200 (a front-end open then keeps
+// them in front of the document it loads instead of clearing the page).
+bool store_holds_only_second_page_items();
+
+// ---- the document file procedure of the file commands and undo ----
+
+// Unit 3 reads name into words (the caller's scratch area, never the store): count := item
+// words read, level := the trailer's level when it has one, MetricFlag := the stored flag
+// (not for a merge: SecondLine begins "GM"). "~~R" at the start of MessageLine reads the
+// front-end's block instead of the file. Any other unit writes words(1..count-1) under name
+// with level and MetricFlag (FileMode 2 adds RememberedDocumentName after the words).
+// CurrentFileName is name during the call. On success CommandModeLetters(1) = 0 and the
+// closing steps run: names, history, UndoRedoState, current folder (work copies in FileMode 2
+// leave the names, the history and the undo state alone). On failure CommandModeLetters(1) =
+// -1, CommandLine holds "File not found --> ", "Error opening file-> " or
+// " ***Error writing file:", and CurrentFileName is put back. Returns true on success.
+bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
+                             FixedText<512>& name);
+
+}  // namespace core

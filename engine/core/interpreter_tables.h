@@ -1,0 +1,107 @@
+// The command interpreter's own words: what persists between calls of run_command (the line
+// editor, the arrow step, the play loop, the counters of the common exit) and the help topics.
+//
+// Owner: the interpreter (interpreter.cpp, front_end_tokens.cpp, command_dispatch.cpp,
+// play_loop.cpp) writes every word here unless its comment names another writer. Lifetime: the
+// whole process; reset_interpreter_tables() puts them back to their start-up values.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/fixed_array.h"
+#include "engine/render/tables.h"
+
+namespace core {
+
+// ---- repeat and the line editor ------------------------------------------------------------
+
+// The last repeatable command; only its first 48 characters are ever written
+// (remember_command). "q" recalls it, "qq" keeps it as mini macro 3.
+extern FixedText<512> LastCommand;
+// Caret (0 = before the first character) and length of the key-by-key line editor, whose text
+// is CommandLine. Both return to 0 at the end of every command.
+extern int32_t LineEditorCursor;
+extern int32_t LineEditorLength;
+
+// ---- arrow moves ------------------------------------------------------------------------------
+
+// The step that arrow moves of the edited item use; "~az" and the word "INC" set it (the
+// item-editing keys change it by 0.1).
+extern float ArrowStep;
+// The selected arrow-move step code: 0..9, or 10..19 when "~a1" came just before.
+extern int32_t ArrowStepCode;
+
+// ---- document, play loop, scan direction ---------------------------------------------------
+
+// 0 until the first ordinary command after start-up or a document reset: that command sets up
+// a new document first. Also cleared by the families that empty the page.
+extern int32_t DocumentStarted;
+// Nonzero while the play loop of "PLA" owns the key tokens.
+extern int32_t PlayLoopActive;
+// Raised when the play loop is left for the next or previous file ("NX", "NB"), so that the
+// file command plays the loaded file again; make_midi receives it.
+extern int32_t PlayRequested;
+// The tempo the play loop asks of make_midi ("MM" and three digits); 0 = the document's own.
+extern int32_t PlayTempo;
+// 1 = forward, any other value = back; the item editor's stepping words set it. It starts
+// forward, so that the idle reply and the stepping of a blank edit line agree.
+extern int32_t ScanDirection;
+
+// ---- counters of the common exit ---------------------------------------------------------
+
+// Commands that ended with changes while the item editor held unstored changes; at 6 the file
+// mode is checked (when no item is edited) and the count starts again.
+extern int32_t CommandCounter;
+// ItemCount at the end of the previous call.
+extern int32_t LastItemCount;
+
+// ---- help topics -----------------------------------------------------------------------------
+
+constexpr int kItemHelpTopics = 19;
+// Entry 1 "::/contents.html", entry c + 1 the topic of item code c (1..18; codes 11 and 13 have
+// none and show the contents). Constant.
+extern const Array1<FixedText<16>, kItemHelpTopics> ItemHelpTopics;
+// The topic the front-end's F1 handlers append to the help file path; set by the common exit.
+extern FixedText<16> HelpTopicField;
+
+// ---- new items ---------------------------------------------------------------------------------
+
+// Sign: positive = a new item goes straight to editing, negative = it does not ("EI" flips).
+extern int32_t NewItemsToEdit;
+// The per-command item-name state (the new-item marker): set by the new-item routines, cleared
+// by the interpreter at the loop head and at the end of every dispatched command.
+extern int32_t NewItemMarker;
+
+// Sign flipped by "FREEZ": negative = the view does not follow the item being edited. The word
+// itself lives with the drawing, which reads it on every item; the interpreter owns its
+// meaning and flips it.
+using render::FreezeScreen;
+
+// ---- words kept for other families -------------------------------------------------------
+
+// The two integers that a previous line "ry" keeps for the S family; they are handed to the
+// family's counters after each S command.
+extern Array1<int32_t, 2> KeptLayoutCounters;
+// ItemWordsUsed as the I family left it (the saved-length word the box commands cut back to).
+extern int32_t SavedItemWordsUsed;
+
+// ---- words the front-end reads after each call (their layout is the engine's choice) ------
+
+extern int32_t FrontEndItemCount;   // ItemCount at the end of the command
+extern int32_t FrontEndEditedItem;  // EditedItemNumber at the end of the command
+
+// ---- item editing (written by the item-editing words) ----------------------------------
+
+// Nonzero while slider editing of one parameter is active: mouse moves drag that parameter.
+extern int32_t SliderEditActive;
+
+// ---- the entry's guard -------------------------------------------------------------------------
+
+// Number of run_command calls under way (0 or 1); a second entry is refused.
+extern int32_t InterpreterDepth;
+
+// Puts every word above back to its start-up value, and the words kept for the families that
+// are not built yet (family_entries.h).
+void reset_interpreter_tables();
+
+}  // namespace core

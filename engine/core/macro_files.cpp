@@ -1,0 +1,227 @@
+// Command files: the filtering of their records (comments, pauses, skipped blocks, the end
+// mark), READ, which opens one as the source of command lines, the line reader used by
+// families that take a further line of numbers, and MACRO, which writes one from a dialog.
+#include <string>
+#include <string_view>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/render/page_redraw.h"
+#include "platform/paths.h"
+
+namespace core {
+
+FixedText<3> TextReadRequestWord;
+
+namespace {
+
+// The last name given to READ, one record of 128 characters, in the work folder.
+constexpr std::string_view kReadRecordName = "C:\\!TMP\\!read!.tmp";
+// Work files and written macro files go through the writing unit.
+constexpr int kWriteUnit = 21;
+
+UndoCopySaver g_undo_copy_saver = nullptr;
+
+bool first_five_blank() {
+    for (int k = 1; k <= 5; ++k)
+        if (CommandLine(k) != ' ') return false;
+    return true;
+}
+
+// The end of a command file (the "*" line, the end of the file or a read error).
+void end_command_file() {
+    close_unit(MacroUnit);
+    MacroUnit = 0;
+    render::redraw_items();
+    CommandModeLetters(1) = 0;
+    CommandLine.blank();
+    FrontEndCommandBuffer.blank();
+}
+
+// The text of a fixed field up to its first NUL, without leading or trailing blanks.
+template <int N>
+std::string field_name(const FixedText<N>& text) {
+    std::string s = text.c_text();
+    const std::size_t first = s.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : s.substr(first);
+}
+
+}  // namespace
+
+void set_undo_copy_saver(UndoCopySaver saver) { g_undo_copy_saver = saver; }
+
+// Contract: reads records of the command file on MacroUnit into CommandLine (each cut to 512
+// characters) and skips what is not a command line: a first character below blank, five
+// leading blanks, "%" comments, "%$" pauses (refresh and "*** Hit enter to continue.") and
+// "%%" blocks up to and including the next "%%" line (blocks do not nest). Returns true with
+// a command line in CommandLine; on "*", the end of the file or a read error ends the command
+// file quietly (unit closed, MacroUnit = 0, page redrawn, first CommandModeLetters = 0,
+// CommandLine and FrontEndCommandBuffer blank) and returns false.
+bool next_command_file_line() {
+    bool in_block = false;
+    std::string record;
+    for (;;) {
+        if (read_record(MacroUnit, record) != IoResult::Ok) {
+            end_command_file();
+            return false;
+        }
+        CommandLine.set(record);
+        if (in_block) {
+            if (CommandLine.starts_with("%%")) in_block = false;
+            continue;
+        }
+        if (CommandLine.code(1) < 32 || first_five_blank()) continue;
+        if (CommandLine.starts_with("%$")) {
+            refresh_screen();
+            show_message("*** Hit enter to continue.");
+            continue;
+        }
+        if (CommandLine.starts_with("%%")) {
+            in_block = true;
+            continue;
+        }
+        if (CommandLine(1) == '%') continue;
+        if (CommandLine(1) == '*') {
+            end_command_file();
+            return false;
+        }
+        return true;
+    }
+}
+
+// Contract: when a command file is open (MacroUnit differs from DefaultMacroUnit), its next
+// record (raw, unfiltered, at most 80 characters) becomes CommandLine; then CommandLine is
+// scanned up to the trimmed length of its first 80 characters, so the caller finds the
+// numbers in P(1..). The end of the file or a read error ends the command file as
+// read_command_line does, and the blank line gives all numbers 0.
+void read_line_from_command_file() {
+    if (MacroUnit != DefaultMacroUnit) {
+        std::string record;
+        if (read_record(MacroUnit, record) == IoResult::Ok) {
+            CommandLine.blank();
+            CommandLine.put(1, 80, record);
+        } else {
+            end_command_file();
+        }
+    }
+    scan_command_line(find_trimmed_length(CommandLine.sub(1, 80)));
+}
+
+// Contract: READ. The name is SecondLine (the line as typed) from column 4 on, NUL bytes as
+// blanks and leading blanks dropped; LastMacroFileName instead when the text command left
+// "TTR" in TextReadRequestWord (blanked here); a blank name means the name kept in
+// "!read!.tmp". A name that cannot be had or opened gets "File not found --> " and the first
+// CommandModeLetters = -1. Otherwise MessageLine = "Reading: " and the name's first 25
+// characters (NUL after column 34), the file is opened on MacroFileUnit, MacroUnit =
+// MacroFileUnit, LastMacroFileName and "!read!.tmp" keep the name, and an undo copy is saved.
+void open_command_file() {
+    FixedText<128> typed;
+    typed.set(SecondLine.sub(4, 131));
+    for (int k = 1; k <= typed.size(); ++k)
+        if (typed(k) == '\0') typed(k) = ' ';
+    std::string name = field_name(typed);
+    if (TextReadRequestWord == "TTR") {
+        name = field_name(LastMacroFileName);
+        TextReadRequestWord.blank();
+    }
+
+    if (name.empty()) {
+        std::string record;
+        const bool read = open_unit(kWriteUnit, kReadRecordName, UnitStatus::Old, UnitForm::Text) &&
+                          read_record(kWriteUnit, record) == IoResult::Ok;
+        close_unit(kWriteUnit);
+        if (!read) {
+            report_file_not_found(platform::work_file("!read!.tmp"));
+            CommandModeLetters(1) = -1;
+            return;
+        }
+        name = field_name(FixedText<128>(record));
+    }
+
+    // Checked before the unit is touched, so that a command file that names a missing one
+    // goes on running.
+    if (name.empty() || !platform::file_exists(name) ||
+        !open_unit(MacroFileUnit, name, UnitStatus::Old, UnitForm::Text)) {
+        report_file_not_found(name);
+        CommandModeLetters(1) = -1;
+        return;
+    }
+    MessageLine.blank();
+    MessageLine.put(1, 34, "Reading: " + name.substr(0, 25));
+    MessageLine(35) = '\0';
+    MacroUnit = MacroFileUnit;
+    LastMacroFileName.set(name);
+
+    if (open_unit(kWriteUnit, kReadRecordName, UnitStatus::Unknown, UnitForm::Text)) {
+        write_record(kWriteUnit, LastMacroFileName.view());
+        close_unit(kWriteUnit);
+    }
+    if (g_undo_copy_saver != nullptr) g_undo_copy_saver();
+}
+
+// Contract: MACRO. Runs the macro dialog (preset with a two-line sample); on OK with a name
+// and a text, asks before writing over an existing file (even on an empty page), writes each
+// line of the text (ended by any character below blank; CR LF counts as one end; the text
+// ends at its NUL or after 512 characters) as one record on unit 21 and shows "Macro file ="
+// with the name. LastMacroFileName = the name. Always leaves FrontEndCommandBuffer and
+// MessageLine blank and ItemCount as it was.
+void open_macro_file() {
+    const int32_t saved_item_count = ItemCount;
+    MessageLine.blank();
+    MessageLine.put(1, 9, "abcd\n1234");
+    const int result = front_end().RunMacroFileDialog();
+
+    const std::string name = field_name(FrontEndCommandBuffer);
+    bool has_text = false;
+    for (int k = 1; k <= MessageLine.size() && MessageLine(k) != '\0'; ++k) {
+        if (static_cast<unsigned char>(MessageLine(k)) > ' ') {
+            has_text = true;
+            break;
+        }
+    }
+
+    if (result == 1 && !name.empty() && has_text) {
+        LastMacroFileName.set(name);
+        bool go_ahead = true;
+        if (platform::file_exists(name)) {
+            SecondLine.set(name);
+            go_ahead = confirm_discard(2) == -1;
+        }
+        if (go_ahead) {
+            if (open_unit(kWriteUnit, name, UnitStatus::Unknown, UnitForm::Text)) {
+                std::string line;
+                int k = 1;
+                while (k <= MessageLine.size()) {
+                    const char c = MessageLine(k);
+                    if (static_cast<unsigned char>(c) >= ' ') {
+                        line.push_back(c);
+                        ++k;
+                        continue;
+                    }
+                    if (c == '\0') break;
+                    write_record(kWriteUnit, line);
+                    line.clear();
+                    if (c == '\r' && k < MessageLine.size() && MessageLine(k + 1) == '\n') ++k;
+                    ++k;
+                }
+                if (!line.empty()) write_record(kWriteUnit, line);
+                close_unit(kWriteUnit);
+                FixedText<512> prompt;
+                prompt.put(1, 12, "Macro file =");
+                prompt.put(14, 37, name);
+                show_prompt(prompt);
+            } else {
+                report_file_not_found(name);
+            }
+        }
+    }
+
+    FrontEndCommandBuffer.blank();
+    MessageLine.blank();
+    ItemCount = saved_item_count;
+}
+
+}  // namespace core

@@ -1,0 +1,403 @@
+// The preferences file and the Preferences dialog.
+#include "engine/core/preferences.h"
+
+#include <bit>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "engine/core/command_line.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/start_up.h"
+#include "engine/core/tables.h"
+#include "engine/render/tables.h"
+
+namespace core {
+
+PreferencesHooksRecord PreferencesHooks;
+
+namespace {
+
+constexpr int kPreferencesUnit = 8;
+constexpr float kDashFactor = 0.85714f;
+constexpr std::string_view kDefaultFileName = "mxpref.dat";
+// The palette shown after the dialog.
+constexpr int32_t kItemPalette = 134;
+
+enum class LineSource { File, Command };
+
+template <typename Hook, typename... Args>
+void run_hook(Hook hook, Args... args) {
+    if (hook != nullptr) hook(args...);
+}
+
+float real_of(int32_t bits) { return std::bit_cast<float>(bits); }
+int32_t bits_of(float value) { return std::bit_cast<int32_t>(value); }
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::string trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\0'))
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+// The text with a separator at its end: "/" for a folder written with "/" only, else "\".
+std::string with_separator(std::string text) {
+    if (!text.empty() && is_separator(text.back())) return text;
+    const bool slashes =
+        text.find('/') != std::string::npos && text.find('\\') == std::string::npos;
+    text += slashes ? '/' : '\\';
+    return text;
+}
+
+// The folder becomes text ending in a separator; its length is recorded.
+void set_folder(FixedText<512>& folder, int32_t& length, std::string text) {
+    text = with_separator(std::move(text));
+    folder.set(text);
+    length = folder.trimmed_length();
+}
+
+void set_default_folders() {
+    const std::string program = ProgramFolder.trimmed();
+    set_folder(LibraryFolder, LibraryFolderLength, program + "\\mxlib\\");
+    set_folder(FontFolder, FontFolderLength, program + "\\mxlib\\fontlib\\");
+}
+
+// For the dialog: a NUL right after the folder's text (when the field has room).
+void end_with_nul(FixedText<512>& folder) {
+    const int n = static_cast<int>(folder.c_text().size());
+    if (n < folder.size()) folder(n + 1) = '\0';
+}
+
+// Back from the dialog: the text up to its NUL, blank-padded.
+void remove_nul(FixedText<512>& folder) { folder.set(folder.c_text()); }
+
+void set_arrow_steps() {
+    const float sign = ArrowKeyMode != 0 ? -1.0f : 1.0f;
+    ArrowStepWords(1) = sign * 2000.0f;
+    ArrowStepWords(2) = sign * 0.1f;
+    ArrowStepWords(3) = sign * 0.25f;
+}
+
+// "C" and the octave digit of BaseMidiKey, NUL-ended, for the dialog.
+void put_midi_key_text() {
+    MessageLine.blank();
+    MessageLine(1) = 'C';
+    MessageLine(2) = format_int("(I1)", BaseMidiKey / 12 - 1)[0];
+    MessageLine(3) = '\0';
+}
+
+// The octave digit the dialog shows in MessageLine ("C4"), or -1 when it holds none.
+int dialog_octave_digit() {
+    const char c1 = MessageLine(1);
+    const char c3 = MessageLine(3);
+    if ((c1 != 'C' && c1 != 'c') || !is_digit(MessageLine(2))) return -1;
+    if (c3 != ' ' && c3 != '\0') return -1;
+    return MessageLine(2) - '0';
+}
+
+// SYMB and FONT: the folder is the line as read from column 7; a text that begins neither with
+// a separator nor with a drive ("C:\") lies in the program folder. From a file the folder must
+// hold its marker file; without it the folder stays as it was.
+void apply_folder_line(const std::string& raw, LineSource source, bool symbols) {
+    if (raw.size() < 7) return;
+    const std::string text = trim(std::string_view(raw).substr(6));
+    if (text.empty()) return;
+    std::string folder = text;
+    const bool absolute = is_separator(raw[6]) || (raw.size() >= 9 && is_separator(raw[8]));
+    if (!absolute) folder = ProgramFolder.trimmed() + "\\" + text;
+    folder = with_separator(folder);
+
+    if (source == LineSource::File) {
+        const FixedText<512> marker(folder + (symbols ? "mxpref.dat" : "fm00.fmt"));
+        if (!find_preferences_file(marker)) return;
+    }
+    if (symbols) {
+        set_folder(LibraryFolder, LibraryFolderLength, folder);
+    } else {
+        set_folder(FontFolder, FontFolderLength, folder);
+    }
+}
+
+// Contract: applies one keyword line (raw, as read or typed) to the settings. The line goes to
+// CommandLine, is upper-cased and, unless it is a folder or unit line, scanned into ParamBuffer:
+// the value is P2 (BEAM and MIDK take P4 when P2 is 0). From the command field BEAM takes the
+// value as it is, BMTH and DASH apply even a 0, MIDK reads "C" and an octave digit as
+// 12 x (octave + 1), PAPE takes 8 for no outline, folders need no marker file, and PROC, SETS,
+// VER and FULL change nothing. Bad input: lines shorter than four characters and unknown
+// keywords change nothing; a MIDI key outside 0..127 and a paper outline outside 0..7 are
+// refused.
+void apply_preferences_line(std::string raw, LineSource source) {
+    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.pop_back();
+    CommandLine.set(raw);
+    int32_t n = 0;
+    upper_case_command_line(n);
+    if (n < 4) return;
+    const std::string key(CommandLine.sub(1, 4));
+    const bool from_command = source == LineSource::Command;
+    if (key == "SYMB" || key == "FONT") {
+        apply_folder_line(raw, source, key == "SYMB");
+        return;
+    }
+    if (key == "METR") {
+        MetricFlag = 1;
+        return;
+    }
+    if (key == "INCH") {
+        MetricFlag = 0;
+        return;
+    }
+
+    scan_command_line(n);
+    const float value = ParamBuffer(2);
+    const float p4 = ParamBuffer(4);
+    const int32_t whole = int_of(value);
+
+    if (key == "BEAM") {
+        const float v = value != 0.0f ? value : p4;
+        if (v != 0.0f) BeamTilt = from_command ? v : v / 100.0f;
+    } else if (key == "BMTH") {
+        if (from_command || whole != 0) BeamThickness = whole;
+    } else if (key == "REST") {
+        WholeRestFont = whole;
+    } else if (key == "DASH") {
+        if (from_command || value != 0.0f) LyricDashSize = value / kDashFactor;
+    } else if (key == "MIDK") {
+        int32_t midi_key = 0;
+        if (value != 0.0f) {
+            midi_key = whole;
+        } else if (from_command) {
+            midi_key = int_of(12.0f * (p4 + 1.0f));
+        } else if (p4 != 0.0f) {
+            midi_key = int_of(12.0f * p4 + 12.0f);
+        } else {
+            return;
+        }
+        if (midi_key >= 0 && midi_key <= 127) BaseMidiKey = midi_key;
+    } else if (key == "PROC") {
+        if (!from_command && whole != 0) ProcessingMode = whole;
+    } else if (key == "SETS") {
+        if (!from_command) PrintSettingsWord = whole;
+    } else if (key == "TIES") {
+        TiePosition = whole;
+    } else if (key == "DYNA") {
+        DynamicsOffset = value;
+    } else if (key == "SLUR") {
+        SlurThickness = value;
+    } else if (key == "AFTC") {
+        SpaceAfterClef = value;
+    } else if (key == "AFTB") {
+        SpaceAfterBar = value;
+    } else if (key == "AFTK") {
+        SpaceAfterKeySig = value;
+    } else if (key == "AFTM") {
+        SpaceAfterMeter = value;
+    } else if (key == "XDAS") {
+        LyricDashCount = whole;
+    } else if (key == "VER ") {
+        if (!from_command) PreferencesVersion = value;
+    } else if (key == "PAPE") {
+        const int32_t outline = from_command && whole == 8 ? 0 : whole;
+        if (outline >= 0 && outline <= 7) render::PageFormatIndex = outline;
+    } else if (key == "ADOB") {
+        PostScriptScreenFonts = whole;
+    } else if (key == "ARRO") {
+        ArrowKeyMode = whole;
+        set_arrow_steps();
+    } else if (key == "FULL") {
+        if (!from_command) FullWidthInput = whole;
+    }
+}
+
+// The settings the dialog returns in its blocks.
+void apply_preference_blocks(const PreferenceBlock& a, const PreferenceBlock& b) {
+    BeamThickness = a(1);
+    LyricDashCount = a(2);
+    WholeRestFont = a(3);
+    TiePosition = a(4);
+    MetricFlag = a(5);
+    PostScriptScreenFonts = a(19);
+    ArrowKeyMode = a(20);
+    FullWidthInput = a(21);
+    SpaceAfterClef = real_of(b(1));
+    SpaceAfterBar = real_of(b(2));
+    SpaceAfterKeySig = real_of(b(3));
+    SpaceAfterMeter = real_of(b(4));
+    BeamTilt = real_of(b(5)) / 100.0f;
+    LyricDashSize = real_of(b(6)) / kDashFactor;
+    DynamicsOffset = real_of(b(7));
+    SlurThickness = real_of(b(8));
+    set_arrow_steps();
+    // Radio words 10..17 stand for outlines 1..7 and 8 = none; the last one set wins.
+    int outline = -1;
+    for (int k = 1; k <= 8; ++k)
+        if (a(10 + k) != 0) outline = k;
+    if (outline > 0) render::PageFormatIndex = outline == 8 ? 0 : outline;
+}
+
+// The outline whose radio word is set (the last one), 0 when none.
+int32_t chosen_outline(const PreferenceBlock& a) {
+    int32_t outline = 0;
+    for (int k = 1; k <= 7; ++k)
+        if (a(10 + k) != 0) outline = k;
+    return outline;
+}
+
+void load_preferences_file(const std::string& name, PreferenceBlock& a, PreferenceBlock& b) {
+    if (!find_preferences_file(FixedText<512>(name))) return;
+    if (!open_unit(kPreferencesUnit, name, UnitStatus::Old, UnitForm::Text)) {
+        report_missing_file(name);
+        return;
+    }
+    const int32_t saved_unit = MacroUnit;
+    MacroUnit = kPreferencesUnit;
+    read_preferences();
+    MacroUnit = saved_unit;
+    fill_preference_blocks(a, b);
+    put_midi_key_text();
+    FrontEndCommandBuffer.set(name);
+}
+
+void save_preferences_file(const std::string& name, const PreferenceBlock& a,
+                           const PreferenceBlock& b) {
+    if (!open_unit(kPreferencesUnit, name, UnitStatus::Unknown, UnitForm::Text)) {
+        report_missing_file(name);
+        return;
+    }
+    auto real = [&b](int word) { return static_cast<double>(real_of(b(word + 1))); };
+    auto integer = [&a](int word) { return a(word + 1); };
+    const int octave = dialog_octave_digit();
+    const std::string octave_text = octave >= 0 ? std::string(1, static_cast<char>('0' + octave))
+                                                : format_int("(I1)", BaseMidiKey / 12 - 1);
+
+    const std::string lines[] = {
+        "REST" + format_int("(I5)", integer(2)),
+        "BEAM" + format_real("(F6.2)", real(4)),
+        "BMTH" + format_int("(I5)", integer(0)),
+        "TIES" + format_int("(I3)", integer(3)),
+        "SLUR" + format_real("(F6.2)", real(7)),
+        "MIDK C" + octave_text + " ",
+        integer(4) != 0 ? "METRIC" : "INCHES",
+        "DYNAMICS" + format_real("(F6.2)", real(6)),
+        "DASH" + format_real("(F5.2)", real(5)),
+        "XDASH" + format_int("(I3)", integer(1)),
+        "AFTC" + format_real("(F6.2)", real(0)),
+        "AFTB" + format_real("(F6.2)", real(1)),
+        "AFTK" + format_real("(F6.2)", real(2)),
+        "AFTM" + format_real("(F6.2)", real(3)),
+        "SYMB  " + LibraryFolder.c_text(),
+        "FONT  " + FontFolder.c_text(),
+        "VER  " + format_real("(F4.2)", PreferencesVersion),
+        "ADOBE " + format_int("(I1)", integer(18)),
+        "ARROW " + format_int("(I1)", integer(19)),
+        "FULL  " + format_int("(I1)", integer(20)),
+        "PAPER " + format_int("(I1)", chosen_outline(a)),
+    };
+    bool written = true;
+    for (const std::string& line : lines)
+        written = write_record(kPreferencesUnit, line) == IoResult::Ok && written;
+    written = close_unit(kPreferencesUnit) && written;
+    if (!written) report_missing_file(name);
+}
+
+}  // namespace
+
+// Contract: see the header. Reads MacroUnit's records to the end of the file or a read error;
+// writes the settings, LibraryFolder, FontFolder and their lengths, ArrowStepWords,
+// CommandLine and ParamBuffer. A NUL or blanks ending a line are dropped.
+void read_preferences() {
+    ArrowStepWords(1) = 2000.0f;
+    ArrowStepWords(2) = 0.1f;
+    ArrowStepWords(3) = 0.25f;
+    set_default_folders();
+    std::string record;
+    while (read_record(MacroUnit, record) == IoResult::Ok)
+        apply_preferences_line(record, LineSource::File);
+}
+
+// Contract: see the header. Unit 8 is closed afterwards in every mode and the folders end with
+// a NUL for the dialog. MacroUnit is the same after the call as before it.
+void load_or_save_preferences(int32_t mode, PreferenceBlock& block_a, PreferenceBlock& block_b) {
+    std::string name = trim(FrontEndCommandBuffer.c_text());
+    if (name.empty()) name = kDefaultFileName;
+    if (mode == 0) {
+        load_preferences_file(name, block_a, block_b);
+    } else if (mode == 1) {
+        save_preferences_file(name, block_a, block_b);
+    }
+    close_unit(kPreferencesUnit);
+    end_with_nul(LibraryFolder);
+    end_with_nul(FontFolder);
+}
+
+void fill_preference_blocks(PreferenceBlock& a, PreferenceBlock& b) {
+    a(1) = BeamThickness;
+    a(2) = LyricDashCount;
+    a(3) = WholeRestFont;
+    a(4) = TiePosition;
+    a(5) = MetricFlag;
+    for (int k = 1; k <= 8; ++k) a(10 + k) = 0;
+    const int32_t outline = render::PageFormatIndex;
+    a(outline >= 1 && outline <= 7 ? 10 + outline : 18) = 1;
+    a(19) = PostScriptScreenFonts;
+    a(20) = ArrowKeyMode;
+    a(21) = FullWidthInput;
+    b(1) = bits_of(SpaceAfterClef);
+    b(2) = bits_of(SpaceAfterBar);
+    b(3) = bits_of(SpaceAfterKeySig);
+    b(4) = bits_of(SpaceAfterMeter);
+    b(5) = bits_of(BeamTilt * 100.0f);
+    b(6) = bits_of(LyricDashSize * kDashFactor);
+    b(7) = bits_of(DynamicsOffset);
+    b(8) = bits_of(SlurThickness);
+}
+
+// Contract: see the header. Before the dialog: the blocks from the settings, the MIDI key text
+// in MessageLine, "mxpref.dat" in FrontEndCommandBuffer, both folders NUL-ended and
+// OutputTargetName blank for the command field (the print name is put back afterwards). After
+// it the folders hold no NUL. Cancel (2) changes nothing further; otherwise the symbol cache is
+// cleared, the folders (an empty one stays as it was), the block settings and the MIDI key
+// (when MessageLine's second character is a digit) are taken, the command field is applied,
+// palette 134 is shown, CommandLine(1) = "X" and the units message is shown.
+void run_preferences_command() {
+    PreferenceBlock block_a;
+    PreferenceBlock block_b;
+    fill_preference_blocks(block_a, block_b);
+    put_midi_key_text();
+    FrontEndCommandBuffer.set(kDefaultFileName);
+    end_with_nul(LibraryFolder);
+    end_with_nul(FontFolder);
+    const FixedText<48> print_name = OutputTargetName;
+    OutputTargetName.blank();
+
+    const int result = front_end().RunPreferencesDialog(block_a, block_b);
+
+    const std::string command = trim(OutputTargetName.c_text());
+    OutputTargetName = print_name;
+    const std::string library = trim(LibraryFolder.c_text());
+    const std::string fonts = trim(FontFolder.c_text());
+    remove_nul(LibraryFolder);
+    remove_nul(FontFolder);
+    if (result == 2) return;
+
+    run_hook(PreferencesHooks.clear_symbol_cache);
+    if (!library.empty()) set_folder(LibraryFolder, LibraryFolderLength, library);
+    if (!fonts.empty()) set_folder(FontFolder, FontFolderLength, fonts);
+    apply_preference_blocks(block_a, block_b);
+    if (is_digit(MessageLine(2))) BaseMidiKey = 12 * (MessageLine(2) - '0' + 1);
+    if (!command.empty()) apply_preferences_line(command, LineSource::Command);
+
+    run_hook(PreferencesHooks.show_item_palette, kItemPalette);
+    CommandLine(1) = 'X';
+    run_hook(PreferencesHooks.format_units_message);
+}
+
+}  // namespace core

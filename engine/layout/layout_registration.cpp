@@ -1,0 +1,13 @@
+#include "engine/layout/layout_registration.h"
+
+#include "engine/layout/staff_positions.h"
+#include "engine/render/item_drawing.h"
+
+namespace layout {
+
+void register_layout_drawers() {
+    constexpr int32_t kStaffCode = 8;
+    render::register_item_drawer(kStaffCode, draw_staff_item);
+}
+
+}  // namespace layout

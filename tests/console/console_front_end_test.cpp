@@ -1,0 +1,249 @@
+// The console front-end in-process: typed lines in, printed lines out, through the engine entry
+// and through the bridge routines that ask the user.
+#include "console/console_front_end.h"
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/engine_reset.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/service_request.h"
+#include "engine/core/tables.h"
+
+using namespace core;
+
+namespace {
+
+class ConsoleFrontEndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_engine();
+        reset_service_gate();
+    }
+    void TearDown() override { set_front_end(nullptr); }
+
+    // A console reading input; it becomes the engine's front-end.
+    ConsoleFrontEnd& console(const std::string& input) {
+        in_.str(input);
+        in_.clear();
+        fe_ = std::make_unique<ConsoleFrontEnd>(in_, out_);
+        set_front_end(fe_.get());
+        return *fe_;
+    }
+    std::string output() const { return out_.str(); }
+
+  private:
+    std::istringstream in_;
+    std::ostringstream out_;
+    std::unique_ptr<ConsoleFrontEnd> fe_;
+};
+
+// ---- whole commands through the engine entry ------------------------------------------------
+
+TEST_F(ConsoleFrontEndTest, UnknownWordIsReportedAndANumberLineBecomesAnItem) {
+    EXPECT_EQ(console("#XYZ\n8 1 0\r\n").run(), 0);
+    EXPECT_EQ(output(), "ERROR -- unknown word in this context: #XYZ\n");
+    EXPECT_EQ(ItemCount, 1);
+    EXPECT_EQ(ItemStore(2), 8.0f);
+}
+
+TEST_F(ConsoleFrontEndTest, EmptyInputEndsAtOnce) {
+    EXPECT_EQ(console("").run(), 0);
+    EXPECT_EQ(output(), "");
+}
+
+TEST_F(ConsoleFrontEndTest, AnEmptyLineRunsThePresetAnswer) {
+    ConsoleFrontEnd& fe = console("\n");
+    CommandLine.set("8 2 0");
+    preset_answer(CommandLine, 5);
+    EXPECT_EQ(fe.GetInputTextLength(), 5);
+    fe.run();
+    EXPECT_EQ(ItemCount, 1);
+    EXPECT_EQ(ItemStore(3), 2.0f);
+}
+
+// ---- what the console prints -----------------------------------------------------------------
+
+TEST_F(ConsoleFrontEndTest, MessagesBreakAtBarsAndLineEnds) {
+    console("");
+    show_message("Top =   1||Left =  2   \r\nend\rlast   ||");
+    show_message("        ");
+    show_message(std::string_view("shown\0hidden", 12));
+    EXPECT_EQ(output(), "Top =   1\nLeft =  2\nend\nlast\nshown\n");
+}
+
+TEST_F(ConsoleFrontEndTest, APromptIsPrintedOnceWhenTheWaitRepeatsIt) {
+    console("7\n");
+    show_prompt(FixedText<512>("How many bars?"));
+    CommandLine.blank();
+    ask_line_trimmed(FixedText<512>("How many bars?"));
+    EXPECT_EQ(output(), "How many bars?\n");
+    EXPECT_TRUE(CommandLine == "7");
+}
+
+// ---- waits -----------------------------------------------------------------------------------
+
+TEST_F(ConsoleFrontEndTest, AnEmptyAnswerTakesThePresetAndATypedOneReplacesIt) {
+    console("\n34\n");
+    CommandLine.set("12");
+    ask_line_trimmed(FixedText<512>("Number?"));
+    EXPECT_TRUE(CommandLine == "12");
+    CommandLine.set("12");
+    ask_line_trimmed(FixedText<512>("Number?"));
+    EXPECT_TRUE(CommandLine == "34");
+    EXPECT_EQ(output(), "Number?\n");
+}
+
+TEST_F(ConsoleFrontEndTest, EndOfInputDuringAWaitMeansClosingOrNothing) {
+    console("");
+    int32_t flag = 1;
+    ask_line_with_edit(FixedText<512>("Edit"), flag);
+    EXPECT_EQ(flag, -1);
+    SecondLine.set("old");
+    wait_for_command_in_second_line();
+    EXPECT_TRUE(SecondLine.is_blank());
+}
+
+TEST_F(ConsoleFrontEndTest, CommandOrKeyWaitTakesALineOrTheEnterKey) {
+    console("PLAY\n\n");
+    wait_for_command_in_second_line();
+    EXPECT_TRUE(SecondLine == "PLAY");
+    wait_for_command_in_second_line();
+    EXPECT_EQ(SecondLine.code(1), 13);
+}
+
+// ---- questions -------------------------------------------------------------------------------
+
+TEST_F(ConsoleFrontEndTest, YesNoQuestionsReadTheNextLine) {
+    ConsoleFrontEnd& fe = console("y\nno\n  Yes\n");
+    SecondLine.set("old.mus");
+    EXPECT_EQ(confirm_discard(2), -1);
+    EXPECT_EQ(confirm_discard(2), 0);
+    EXPECT_EQ(fe.AskYesNo("Continue?", 0), -1);
+    EXPECT_EQ(fe.AskYesNo("Again?", 1), 0);  // end of input: No
+    EXPECT_EQ(output(),
+              "FILE EXISTS - Write over file? - old.mus (Y/N)\n"
+              "FILE EXISTS - Write over file? - old.mus (Y/N)\n"
+              "Continue? (Y/N)\nAgain? (Y/N)\n");
+}
+
+TEST_F(ConsoleFrontEndTest, ThreeWayQuestionKnowsExit) {
+    ConsoleFrontEnd& fe = console("x\nY\n\n");
+    EXPECT_EQ(fe.AskYesNoExit("Save?"), -2);
+    EXPECT_EQ(fe.AskYesNoExit("Save?"), -1);
+    EXPECT_EQ(fe.AskYesNoExit("Save?"), 0);
+    EXPECT_EQ(fe.AskYesNoExit("Save?"), 0);
+    EXPECT_EQ(output(), "Save? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\n");
+}
+
+// ---- dialogs ---------------------------------------------------------------------------------
+
+TEST_F(ConsoleFrontEndTest, FileNameDialogTakesTheNextLineAndCancelsAtTheEnd) {
+    console("out/page.drw\n");
+    ask_file_name(FixedText<128>("Type output file name. (Default = DRW.TMP)"));
+    EXPECT_TRUE(CommandLine == "out/page.drw");
+    ask_file_name(FixedText<128>("Again"));
+    EXPECT_EQ(CommandLine.code(1), 2);
+    EXPECT_EQ(output(), "Type output file name. (Default = DRW.TMP)\nAgain\n");
+}
+
+TEST_F(ConsoleFrontEndTest, NamesTooLongForTheCommandBufferAreRefused) {
+    ConsoleFrontEnd& fe = console("\n" + std::string(49, 'e') + "\nshort.eps\n");
+    FrontEndCommandBuffer.set("preset.eps");
+    EXPECT_EQ(fe.RunEpsFileNameDialog(), 1);
+    EXPECT_TRUE(FrontEndCommandBuffer == "preset.eps");
+    EXPECT_EQ(fe.RunEpsFileNameDialog(), 2);
+    EXPECT_TRUE(FrontEndCommandBuffer == "preset.eps");
+    EXPECT_EQ(fe.RunOutputFileNameDialog(), 1);
+    EXPECT_TRUE(FrontEndCommandBuffer == "short.eps");
+}
+
+TEST_F(ConsoleFrontEndTest, MacroDialogReadsANameThenLinesUpToADot) {
+    ConsoleFrontEnd& fe = console("m.txt\nNOTE 5\n\nREST 2\n.\nnext\nunfinished\n");
+    EXPECT_EQ(fe.RunMacroFileDialog(), 1);
+    EXPECT_TRUE(FrontEndCommandBuffer == "m.txt");
+    EXPECT_EQ(MessageLine.sub(1, 17), std::string_view("NOTE 5\r\n\r\nREST 2\0", 17));
+    // End of input before the "." cancels.
+    FrontEndCommandBuffer.blank();
+    EXPECT_EQ(fe.RunMacroFileDialog(), 2);
+    EXPECT_TRUE(FrontEndCommandBuffer.is_blank());
+}
+
+TEST_F(ConsoleFrontEndTest, WindowDialogsSayOneLineAndChangeNothing) {
+    ConsoleFrontEnd& fe = console("");
+    Array1<int32_t, 32> a, b;
+    Array1<int32_t, 3> r;
+    r(3) = 1;
+    Array1<float, 19> h;
+    int32_t v = -99;
+    EXPECT_EQ(fe.RunPreferencesDialog(a, b), 2);
+    EXPECT_EQ(fe.RunPageImageHeightDialog(h), 2);
+    EXPECT_EQ(fe.RunSymbolLibraryDialog(v), 2);
+    EXPECT_EQ(v, -99);
+    EXPECT_EQ(fe.RunConvertCode11Dialog(r), 3);  // ignore the item, never delete it
+    EXPECT_EQ(r(3), 0);
+    FrontEndCommandBuffer.set("Item 12 is off the page.");
+    EXPECT_EQ(fe.RunOutOfBoundsNotice(), 0);
+    EXPECT_EQ(output(),
+              "Dialog \"Preferences\" needs the window: cancelled.\n"
+              "Dialog \"Height of page image.\" needs the window: cancelled.\n"
+              "Dialog \"Symbol Library\" needs the window: cancelled.\n"
+              "Dialog \"Convert Code 11\" needs the window: item ignored.\n"
+              "Out of bounds: Item 12 is off the page.\n");
+}
+
+// ---- window services -------------------------------------------------------------------------
+
+TEST_F(ConsoleFrontEndTest, VirtualWindowAnswersSizesAndClampsTheScrollPosition) {
+    console("");
+    ServiceBlock block;
+    request_front_end_service('z', block);
+    EXPECT_EQ(block(1), 40000);  // 1000 device units at zoom 64
+    EXPECT_EQ(block(2), 28000);
+
+    ParamBuffer(1) = 80000.0f;
+    ParamBuffer(2) = 60000.0f;
+    request_front_end_service('0', block);
+    block(1) = 500000;
+    block(2) = -500000;
+    request_front_end_service('p', block);
+    request_front_end_service('b', block);
+    EXPECT_EQ(block(1), 40000);  // total less the client area
+    EXPECT_EQ(block(2), -32000);
+
+    block(1) = 2000;
+    block(2) = -4000;
+    request_front_end_service('p', block);
+    request_front_end_service('b', block);
+    EXPECT_EQ(block(1), 2000);
+    EXPECT_EQ(block(2), -4000);
+
+    // Zoom 128 halves the engine units the client area spans.
+    block(1) = 128;
+    request_front_end_service('k', block);
+    request_front_end_service('z', block);
+    EXPECT_EQ(block(1), 20000);
+}
+
+TEST_F(ConsoleFrontEndTest, TitleIsPrintedWhenItChanges) {
+    ConsoleFrontEnd& fe = console("");
+    ServiceBlock block;
+    set_block_text(block, "KELDA.MUS");
+    request_front_end_service('n', block);
+    request_front_end_service('n', block);
+    set_block_text(block, "song.mus *");
+    request_front_end_service('n', block);
+    EXPECT_EQ(output(), "Title: KELDA.MUS\nTitle: song.mus *\n");
+    EXPECT_EQ(fe.title(), "song.mus *");
+    block(1) = 1;
+    request_front_end_service('m', block);
+    block(1) = 0;
+    request_front_end_service('i', block);
+    EXPECT_EQ(block(1), 1);
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// The dispatch of command lines: which item name or family a word reaches, the numbers line,
+// the unknown-word report, the words the interpreter carries out itself ("INC", "EI", "FREEZ",
+// the J offset) and the play loop. Families that are not built yet are watched through the
+// stub trace, which names the last one reached and its argument.
+#include <string>
+
+#include "engine/core/item_names.h"
+#include "engine/core/numeric.h"
+#include "engine/render/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+// ---- the item-name tables ---------------------------------------------------------------------
+
+TEST(ItemNamesTest, TableHasItsEntriesInPlace) {
+    EXPECT_EQ(core::ItemNameTable(1), "NOT");
+    EXPECT_EQ(core::ItemNameTable(29).view(), "P  ");
+    EXPECT_EQ(core::ItemNameTable(48), "STA");
+    EXPECT_EQ(core::ItemNameTable(95), "CR-");
+    EXPECT_EQ(core::ItemNameTable(96), "DC-");
+    // The first of a repeated name wins; the repeats keep their places.
+    EXPECT_EQ(core::find_item_name("STA", 'F'), 8);
+    EXPECT_EQ(core::find_item_name("END", ' '), 15);
+    EXPECT_EQ(core::find_item_name("WED", ' '), 45);
+    EXPECT_EQ(core::find_item_name("RES", 'T'), 2);
+    EXPECT_EQ(core::find_item_name("RES", 'X'), 0);
+    EXPECT_EQ(core::find_item_name("XYZ", ' '), 0);
+    // Unused C words never match, not even a blank word.
+    EXPECT_EQ(core::find_c_word("CM*"), 15);
+    EXPECT_EQ(core::find_c_word("   "), 0);
+    EXPECT_EQ(core::find_c_word("CT "), 10);
+    EXPECT_EQ(core::find_c_word("CT*"), 11);
+    EXPECT_EQ(core::find_edit_c_word("CW "), 7);
+}
+
+// ---- item names through the engine --------------------------------------------------------
+
+struct NameCase {
+    const char* line;
+    int32_t entry;
+};
+
+TEST_F(InterpreterTest, ItemNamesReachTheNewItemRoutineWithTheirEntry) {
+    const NameCase cases[] = {{"REST", 2},  {"rest 4", 2}, {"P", 29},  {"P 5", 29},
+                              {"F", 32},    {"FF", 33},    {"PP", 28}, {"STA", 8},
+                              {"STAFF", 8}, {"NOTE", 1},   {"DC-", 96}};
+    for (const NameCase& c : cases) {
+        clear_trace();
+        type(c.line);
+        EXPECT_EQ(argument("set_new_item_from_letters"), c.entry) << c.line;
+    }
+}
+
+// The family each word reaches, and the argument it gets where it has one.
+struct RowCase {
+    const char* line;
+    const char* family;
+    int32_t argument;
+};
+
+TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
+    const RowCase cases[] = {
+        {"RESX", "run_r_command", 1},  // RES... without T is READ's word
+        {"PA", "set_paper_size", 0},
+        {"FH", "zoom_to_fit", 0},
+        {"CV", "cut_copy_paste_area", 97},
+        {"CONV", "cut_copy_paste_area", 97},
+        {"CD 5", "cut_copy_paste_area", 4},  // "CD*": the number became "*"
+        {"C", "cut_copy_paste_area", 1},
+        {"CS 1 2", "run_m_command", 0},
+        {"CUE", "delete_box_codes", 0},
+        {"STSP 1 2", "run_staff_layout_command", 1},  // the built word, not a report
+        {"STX", "run_edit_keyword_path", 0},
+        {"TR 3", "transpose_items", 0},
+        {"TR", "run_box_command", 1},
+        {"MU", "run_box_command", 1},
+        {"MX", "delete_box_codes", 0},
+        {"EDI", "run_ed_command", 0},
+        {"EDX", "run_edit_keyword_path", 0},
+        {"H", "choose_recent_file", 0},
+        {"K", "set_view_top_bottom", 0},
+        {"O", "sort_items", 0},
+        {"PRN", "run_p_command", 0},
+        {"UX", "test_console_boxes", 0},
+        {"VS", "show_status", 0},
+        {"YY", "set_view_y_offset", 0},
+        {"Z 2", "step_zoom", 0},
+        {"A 5", "alter_group", 0},
+        {"DX", "run_dr_command", 0},
+        {"NDIR", "run_ndir_command", 0},
+        {"TX", "run_text_command", 0},
+    };
+    for (const RowCase& c : cases) {
+        clear_trace();
+        type(c.line);
+        EXPECT_TRUE(reached(c.family)) << c.line;
+        if (c.argument != 0) {
+            EXPECT_EQ(argument(c.family), c.argument) << c.line;
+        }
+        EXPECT_FALSE(reached("set_new_item_from_letters")) << c.line;
+    }
+    EXPECT_EQ(core::SecondLine.trimmed(), "TX");
+}
+
+TEST_F(InterpreterTest, TypbRunsAsM) {
+    type("TYPB");
+    EXPECT_EQ(argument("run_box_command"), 1);
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("M"));
+}
+
+TEST_F(InterpreterTest, CutBufferWordsReachTheAreaCommands) {
+    type("CT 3");  // the number leaves "CT*" in the scanned line
+    EXPECT_EQ(argument("cut_copy_paste_area"), 11);
+    type("CT");
+    EXPECT_EQ(argument("cut_copy_paste_area"), 10);
+}
+
+TEST_F(InterpreterTest, CWordsWithoutATableEntryAreUnknown) {
+    type("CQ");
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("CQ"));
+    EXPECT_FALSE(reached("cut_copy_paste_area"));
+}
+
+// ---- lines of numbers ---------------------------------------------------------------------------
+
+TEST_F(InterpreterTest, NumbersLineIsAnItem) {
+    EXPECT_EQ(type("5 12.5 2"), -1);
+    ASSERT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(item(1), (std::vector<float>{3, 5, 12.5f, 2}));
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    // The new item went on to editing through the I family's internal line.
+    EXPECT_EQ(argument("run_i_command"), 1);
+    EXPECT_EQ(core::ParamBuffer(2), 1.0f);
+
+    // Trailing zeros are dropped, but an item keeps at least three values.
+    type("7 1 0 4 0 0");
+    EXPECT_EQ(item(2), (std::vector<float>{4, 7, 1, 0, 4}));
+    type("9");
+    EXPECT_EQ(item(3), (std::vector<float>{3, 9, 0, 0}));
+}
+
+TEST_F(InterpreterTest, NumbersLineStartingWithZeroIsUnknown) {
+    type("0 1");
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown("0 1")});
+    EXPECT_EQ(reply(), "0 1");
+}
+
+TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
+    type("EI");
+    EXPECT_EQ(core::NewItemsToEdit, -1);
+    EXPECT_EQ(fe_.message_boxes.back(), "New items will NOT go direct to edit.");
+    clear_trace();
+    type("5 1 2");
+    EXPECT_TRUE(reached("commit_item"));
+    EXPECT_FALSE(reached("run_i_command"));  // no editing afterwards
+    type("EI");
+    EXPECT_EQ(fe_.message_boxes.back(), "New items will go direct to edit.");
+    EXPECT_EQ(core::NewItemsToEdit, 1);
+}
+
+TEST_F(InterpreterTest, LineStartingWithMinusIsUnknownOutsideEditing) {
+    type("-X");
+    EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown("-X")});
+    EXPECT_EQ(core::ItemCount, 0);
+}
+
+// ---- words of the interpreter itself --------------------------------------------------------
+
+TEST_F(InterpreterTest, IncSetsTheArrowStep) {
+    type("INC 2.5");
+    EXPECT_EQ(core::ArrowStep, 2.5f);
+    EXPECT_EQ(reply(), "Arrow Move by    2.50");
+    type("INC");
+    EXPECT_EQ(core::ArrowStep, 1.0f);
+    type("INCH");  // not INC: the I family's word
+    EXPECT_TRUE(reached("run_i_command"));
+    EXPECT_EQ(core::ArrowStep, 1.0f);
+}
+
+TEST_F(InterpreterTest, FreezTogglesTheScreenFreeze) {
+    type("FREEZ");
+    EXPECT_EQ(core::FreezeScreen, -1);
+    EXPECT_EQ(render::FreezeScreen, -1);  // the word the drawing reads
+    EXPECT_EQ(reply(), "Freeze Screen Position");
+    type("FREEZE");
+    EXPECT_EQ(core::FreezeScreen, 1);
+    EXPECT_EQ(reply(), "Unfreeze Screen Position");
+}
+
+TEST_F(InterpreterTest, JWithANumberMovesTheViewAndRepliesTheOffset) {
+    type("J -10");
+    EXPECT_EQ(render::ViewOrigin.y, -10);
+    EXPECT_EQ(reply(), "JOFFY =   -10");
+    type("J+25");
+    EXPECT_EQ(render::ViewOrigin.y, 15);
+    EXPECT_EQ(reply(), "JOFFY =    15");
+    type("J +10");
+    EXPECT_EQ(reply().substr(0, 7), "JOFFY =");
+    EXPECT_EQ(core::MessageLine.sub(9, 13), core::format_int("(1i5)", render::ViewOrigin.y));
+    type("J.");
+    EXPECT_EQ(render::ViewOrigin.y, 16384);
+    EXPECT_EQ(core::ParamBuffer(2), 0.0f);
+    type("J");
+    EXPECT_TRUE(reached("run_justify_command"));
+    EXPECT_EQ(render::ViewOrigin.y, 16384);
+}
+
+TEST_F(InterpreterTest, UnknownWordsAndLetterRowsWithABlankSecondLetter) {
+    for (const char* word : {"B", "L", "N", "W"}) {
+        type(word);
+        EXPECT_EQ(fe_.message_boxes.back(), unknown(word)) << word;
+    }
+    const auto boxes = fe_.message_boxes.size();
+    type("Y");  // does nothing
+    EXPECT_EQ(fe_.message_boxes.size(), boxes);
+}
+
+TEST_F(InterpreterTest, EmptiedPageResetsTheDocumentDisplay) {
+    type("RX");  // an R word on an empty page
+    EXPECT_TRUE(reached("run_r_command"));
+    EXPECT_EQ(core::DocumentStarted, 0);
+    ASSERT_FALSE(fe_.services.empty());
+    EXPECT_EQ(fe_.services.back().tag[1], 'n');  // the emptied title
+    EXPECT_EQ(fe_.view.title, "");
+    EXPECT_EQ(graphics_length_, 0);
+    // The next command sets up a new document first.
+    clear_trace();
+    type("5 1 2");
+    EXPECT_TRUE(reached("start_new_document"));
+    EXPECT_EQ(core::DocumentStarted, 1);
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+TEST_F(InterpreterTest, PrintedReplyNamesTheDocument) {
+    type("B=");
+    EXPECT_EQ(reply(), "Printed: KELDA.MUS");
+}
+
+// ---- the play loop
+// ---------------------------------------------------------------------------------
+
+TEST_F(InterpreterTest, PlayWithNothingToPlayEndsTheLoopAtOnce) {
+    type("PLA");
+    EXPECT_TRUE(reached("make_midi"));
+    EXPECT_EQ(core::PlayLoopActive, 0);
+    ASSERT_EQ(fe_.count(ScriptedFrontEnd::Kind::MidiPlayer), 1);  // the player is stopped
+    EXPECT_EQ(argument("show_item_palette"), 134);
+}
+
+TEST_F(InterpreterTest, PlayLoopTakesPlayWords) {
+    type("5 1 2");
+    core::PlayLoopActive = 1;
+    auto last_player_action = [&] {
+        int action = 0;
+        for (const auto& e : fe_.log) {
+            if (e.kind == ScriptedFrontEnd::Kind::MidiPlayer) action = e.a;
+        }
+        return action;
+    };
+    type("~~118");
+    EXPECT_EQ(last_player_action(), 1);
+    type("~~121");
+    EXPECT_EQ(last_player_action(), 2);
+    type("~~122");
+    EXPECT_EQ(last_player_action(), 3);
+    EXPECT_EQ(core::PlayLoopActive, 1);
+
+    type("HELLO");  // not a play word: reported, the loop stays
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("HELLO"));
+    EXPECT_EQ(core::PlayLoopActive, 1);
+    EXPECT_EQ(core::ItemCount, 1);
+
+    clear_trace();
+    type("MM120");
+    EXPECT_EQ(core::PlayTempo, 120);
+    EXPECT_TRUE(reached("make_midi"));
+    EXPECT_EQ(core::PlayLoopActive, 0);  // nothing to play ends it
+
+    core::PlayLoopActive = 1;
+    type("x");
+    EXPECT_EQ(core::PlayLoopActive, 0);
+    EXPECT_EQ(last_player_action(), 2);
+
+    core::PlayLoopActive = 1;
+    type("~~114");  // F3: the next file
+    EXPECT_EQ(core::PlayLoopActive, 0);
+    EXPECT_EQ(core::PlayRequested, 1);
+    EXPECT_TRUE(reached("run_ndir_command"));
+}
+
+}  // namespace

@@ -1,0 +1,462 @@
+// Document files: the exact bytes written, the two count widths, the repair of what is read,
+// the front-end's staged block, the failures that must leave the page and the old file alone,
+// and the bookkeeping after a load or save (names, history, folder, merge).
+#include "engine/core/document_files.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/engine_reset.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/tables.h"
+#include "platform/paths.h"
+#include "tests/support/scripted_front_end.h"
+
+using namespace core;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// An encoder written apart from the writer: count (2 or 4 bytes), then the words.
+Bytes encode(const std::vector<float>& words, int count_bytes) {
+    Bytes out;
+    const uint32_t n = static_cast<uint32_t>(words.size());
+    for (int b = 0; b < count_bytes; ++b) out.push_back(static_cast<unsigned char>(n >> (8 * b)));
+    for (float w : words) {
+        uint32_t u;
+        std::memcpy(&u, &w, 4);
+        for (int b = 0; b < 4; ++b) out.push_back(static_cast<unsigned char>(u >> (8 * b)));
+    }
+    return out;
+}
+
+// Records followed by the standard 4-word trailer.
+std::vector<float> with_trailer(std::vector<float> records, float metric = 0.0f) {
+    records.insert(records.end(), {6.0f, metric, 4.0f, -9999.0f});
+    return records;
+}
+
+class DocumentFilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_engine();
+        set_front_end(&fe);
+        fe.strict = false;
+        root_ = fs::temp_directory_path() /
+                ("ormest_docs_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "work");
+        fs::create_directories(root_ / "data");
+        platform::set_work_folder((root_ / "work").string());
+        platform::set_data_folder((root_ / "data").string());
+        old_cwd_ = fs::current_path();
+        fs::current_path(root_);
+    }
+    void TearDown() override {
+        close_all_units();
+        fs::current_path(old_cwd_);
+        set_front_end(nullptr);
+        OutputBufferViews.graphics.unbind();
+        fs::remove_all(root_);
+    }
+
+    std::string path(const std::string& name) const { return (root_ / name).string(); }
+
+    static void add_item(const std::vector<float>& params) {
+        const int32_t s = ItemWordsUsed;
+        ItemStore(s) = static_cast<float>(params.size());
+        for (std::size_t k = 0; k < params.size(); ++k)
+            ItemStore(s + 1 + static_cast<int>(k)) = params[k];
+        ++ItemCount;
+        ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
+        ItemStartTable(ItemCount + 1) = ItemWordsUsed;
+    }
+    static std::vector<float> store_words() {
+        std::vector<float> out;
+        for (int32_t k = 1; k < ItemWordsUsed; ++k) out.push_back(ItemStore(k));
+        return out;
+    }
+
+    bool save(const std::string& file) {
+        FixedText<512> name(file);
+        int32_t count = ItemWordsUsed;
+        int32_t level = kDocumentLevel;
+        return save_load_document_file(kDocumentWriteUnit, count, ItemStore, level, name);
+    }
+    // Reads into the scratch copy and, only when the read succeeds, replaces the page: the way
+    // the load command uses the reader.
+    bool load(const std::string& file) {
+        FixedText<512> name(file);
+        count_ = 0;
+        if (!save_load_document_file(kDocumentReadUnit, count_, ItemStoreScratch, level_, name))
+            return false;
+        return replace_store_with_document(ItemStoreScratch, count_);
+    }
+
+    static Bytes read_file(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    static void write_file(const std::string& p, const Bytes& bytes) {
+        std::ofstream out(p, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    }
+
+    ScriptedFrontEnd fe;
+    fs::path root_;
+    fs::path old_cwd_;
+    int32_t count_ = 0;
+    int32_t level_ = 0;
+};
+
+// ---- the bytes written ---------------------------------------------------------------------
+
+TEST_F(DocumentFilesTest, EmptyStoreAndOneItemSaveAsTheirExactBytes) {
+    ASSERT_TRUE(save(path("empty.mus")));
+    EXPECT_EQ(read_file(path("empty.mus")),
+              (Bytes{0x04, 0x00, 0x00, 0x00, 0xC0, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80,
+                     0x40, 0x00, 0x3C, 0x1C, 0xC6}));
+
+    add_item({1, 1, 10});
+    ASSERT_TRUE(save(path("one.mus")));
+    const Bytes one = read_file(path("one.mus"));
+    ASSERT_EQ(one.size(), 34u);
+    const Bytes head{0x08, 0x00, 0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x80,
+                     0x3F, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0x41};
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), one.begin()));
+    EXPECT_EQ(one, encode(with_trailer({3, 1, 1, 10}), 2));
+    EXPECT_EQ(CommandModeLetters(1), 0);
+}
+
+TEST_F(DocumentFilesTest, CountTurnsThirtyTwoBitsAfter14200WordsAndBothReadBack) {
+    // 3549 records of 4 words = 14,196 item words: N = 14,200, the last 16-bit count.
+    for (int k = 0; k < 3549; ++k) add_item({1, 1, static_cast<float>(k)});
+    const std::vector<float> short_words = store_words();
+    ASSERT_TRUE(save(path("short.mus")));
+    const Bytes s = read_file(path("short.mus"));
+    ASSERT_EQ(s.size(), 2u + 4u * 14200u);
+    EXPECT_EQ(s[0] | (s[1] << 8), 14200);
+
+    // One word more (the last record has 4 parameters): N = 14,201 in 32 bits.
+    ItemWordsUsed = ItemStartTable(ItemCount);
+    --ItemCount;
+    add_item({1, 1, 3548, 7});
+    const std::vector<float> long_words = store_words();
+    ASSERT_EQ(long_words.size(), 14197u);
+    ASSERT_TRUE(save(path("long.mus")));
+    const Bytes l = read_file(path("long.mus"));
+    ASSERT_EQ(l.size(), 4u + 4u * 14201u);
+    EXPECT_EQ(l[0] | (l[1] << 8) | (l[2] << 16) | (l[3] << 24), 14201);
+
+    ASSERT_TRUE(load(path("short.mus")));
+    EXPECT_EQ(store_words(), short_words);
+    EXPECT_EQ(ItemCount, 3549);
+    ASSERT_TRUE(load(path("long.mus")));
+    EXPECT_EQ(store_words(), long_words);
+    EXPECT_EQ(ItemCount, 3549);
+    EXPECT_EQ(ItemStartTable(ItemCount + 1), ItemWordsUsed);
+}
+
+TEST_F(DocumentFilesTest, AFullStoreSavesAndLoadsBack) {
+    // 16,000 records of 4 words fill all 64,000 words; the file's count is then 64,004.
+    for (int k = 0; k < 16000; ++k) add_item({8, static_cast<float>(k % 256 + 1), 0});
+    ASSERT_EQ(ItemWordsUsed, 64001);
+    const std::vector<float> words = store_words();
+    ASSERT_TRUE(save(path("full.mus")));
+    ASSERT_TRUE(load(path("full.mus")));
+    EXPECT_EQ(ItemCount, 16000);
+    EXPECT_EQ(store_words(), words);
+}
+
+// ---- repairs on load -------------------------------------------------------------------------
+
+TEST_F(DocumentFilesTest, LoadRepairsShortLongAndForbiddenRecords) {
+    // Records of 50 parameters: P(j) = j up to `last`, zeros after it, P46..P50 = 9.
+    auto long_record = [](float code, int last) {
+        std::vector<float> r(51, 0.0f);
+        r[0] = 50;
+        for (int j = 2; j <= last; ++j) r[static_cast<std::size_t>(j)] = static_cast<float>(j);
+        for (int j = 46; j <= 50; ++j) r[static_cast<std::size_t>(j)] = 9.0f;
+        r[1] = code;
+        return r;
+    };
+    const std::vector<std::vector<float>> longs{
+        long_record(1, 45),   // keeps P1..P45
+        long_record(1, 10),   // cut after its last nonzero parameter
+        long_record(1, 1),    // only P1 nonzero: a cut never leaves fewer than 3
+        long_record(16, 45),  // a text item keeps all 50
+        long_record(20, 45),  // a cut does not save a dropped code
+    };
+
+    std::vector<float> records{2, 5, 1};  // two parameters
+    for (float code : {13.0f, 19.0f, 20.0f, 21.0f, 22.0f, 23.0f, 0.0f, -4.0f})
+        records.insert(records.end(), {3, code, 1, 1});
+    for (const auto& r : longs) records.insert(records.end(), r.begin(), r.end());
+    records.insert(records.end(), {3, 18, 2, 7});
+    write_file(path("repair.mus"), encode(with_trailer(records, 1.0f), 2));
+
+    ASSERT_TRUE(load(path("repair.mus")));
+    std::vector<float> expected{3, 5, 1, 0};  // grown to 3, P3 = 0
+    expected.insert(expected.end(), longs[0].begin(), longs[0].begin() + 46);
+    expected[4] = 45;
+    expected.insert(expected.end(), longs[1].begin(), longs[1].begin() + 11);
+    expected[50] = 10;
+    expected.insert(expected.end(), {3, 1, 0, 0});
+    expected.insert(expected.end(), longs[3].begin(), longs[3].end());
+    expected.insert(expected.end(), {3, 18, 2, 7});
+    EXPECT_EQ(store_words(), expected);
+    EXPECT_EQ(ItemCount, 6);
+    EXPECT_EQ(MetricFlag, 1);
+    EXPECT_TRUE(fe.message_boxes.empty());
+}
+
+TEST_F(DocumentFilesTest, ADamagedRecordKeepsTheRecordsBeforeIt) {
+    const std::vector<float> records{3, 1, 1, 10, 3, 8, 2, 0, 1, 7, 3, 1, 1, 20};
+    const std::string file = path("damaged.mus");
+    write_file(file, encode(with_trailer(records, 1.0f), 2));
+    ASSERT_TRUE(load(file));
+    EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10, 3, 8, 2, 0}));
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_EQ(fe.message_boxes[0], "*** Input data error.    ***      " + file);
+    EXPECT_EQ(MetricFlag, 1);  // the trailer is still read
+
+    // A record whose count runs into the trailer is damage too, not a trailer eaten as data.
+    fe.message_boxes.clear();
+    write_file(file, encode(with_trailer({3, 1, 1, 10, 9, 1, 1}), 2));
+    ASSERT_TRUE(load(file));
+    EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10}));
+    EXPECT_EQ(fe.message_boxes.size(), 1u);
+}
+
+TEST_F(DocumentFilesTest, ThreeAndFiveWordTrailersLoad) {
+    level_ = 17;
+    write_file(path("t3.mus"), encode({3, 1, 1, 10, 1.0f, 3.0f, -9999.0f}, 2));
+    FixedText<512> name(path("t3.mus"));
+    ASSERT_TRUE(save_load_document_file(kDocumentReadUnit, count_, ItemStoreScratch, level_, name));
+    EXPECT_EQ(count_, 4);
+    EXPECT_EQ(level_, 17);  // no level word: unchanged
+    EXPECT_EQ(MetricFlag, 1);
+
+    // Five words: an unused word before the level, and one stray word after the last record.
+    write_file(path("t5.mus"), encode({3, 1, 1, 10, 77, 123, 5, 0, 5, -9999}, 4));
+    ASSERT_TRUE(load(path("t5.mus")));
+    EXPECT_EQ(level_, 5);
+    EXPECT_EQ(MetricFlag, 0);
+    EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10}));
+}
+
+// ---- failures leave the page and the old file alone -------------------------------------------
+
+TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
+    add_item({1, 1, 10});
+    add_item({8, 2, 0});
+    ASSERT_TRUE(save(path("good.mus")));
+    const std::vector<float> page = store_words();
+    const FixedText<512> current = CurrentFileName;
+
+    Bytes truncated = read_file(path("good.mus"));
+    truncated.resize(truncated.size() - 3);
+    write_file(path("cut.mus"), truncated);
+    Bytes random(5000);
+    uint32_t x = 12345;
+    for (auto& b : random) b = static_cast<unsigned char>((x = x * 1103515245u + 12345u) >> 16);
+    write_file(path("random.mus"), random);
+    write_file(path("tiny.mus"), Bytes{0x01});
+
+    for (const char* bad : {"cut.mus", "random.mus", "tiny.mus"}) {
+        EXPECT_FALSE(load(path(bad))) << bad;
+        EXPECT_EQ(CommandModeLetters(1), -1) << bad;
+        EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path(bad));
+        EXPECT_EQ(store_words(), page) << bad;
+        EXPECT_EQ(ItemCount, 2);
+        EXPECT_EQ(CurrentFileName, current) << bad;
+    }
+
+    EXPECT_FALSE(load(path("absent.mus")));
+    EXPECT_EQ(CommandLine.trimmed(), "File not found --> " + path("absent.mus"));
+    EXPECT_FALSE(fs::exists(path("absent.mus")));  // a read never creates the file
+    EXPECT_EQ(store_words(), page);
+}
+
+TEST_F(DocumentFilesTest, AFailedSaveLeavesTheOldFileWhole) {
+    add_item({1, 1, 10});
+    ASSERT_TRUE(save(path("doc.mus")));
+    const Bytes old = read_file(path("doc.mus"));
+
+    // A missing folder cannot take the file.
+    EXPECT_FALSE(save(path("nowhere/doc.mus")));
+    EXPECT_EQ(CommandModeLetters(1), -1);
+    EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
+
+    // A write that fails half-way (the file-size limit stops it after 1,000 bytes).
+    for (int k = 0; k < 2000; ++k) add_item({1, 1, static_cast<float>(k)});
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    auto* old_handler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved_ok = save(path("doc.mus"));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, old_handler);
+    EXPECT_FALSE(saved_ok);
+    EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
+    EXPECT_EQ(read_file(path("doc.mus")), old);
+    for (const auto& e : fs::directory_iterator(root_))  // no temporary file is left behind
+        EXPECT_EQ(e.path().filename().string().find(".~ormest"), std::string::npos);
+}
+
+// ---- the front-end's staged block ("~~R") -----------------------------------------------------
+
+class FrontEndReadTest : public DocumentFilesTest {
+  protected:
+    void SetUp() override {
+        DocumentFilesTest::SetUp();
+        graphics_.assign(kGraphicsListWords, 0);
+        OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+        MessageLine.set("~~R" + path("open.mus"));
+    }
+    // Stages file bytes as the front-end does: element 1 = the low 16 bits of the first four
+    // bytes, elements 2.. = the bytes from the fifth on.
+    void stage(const Bytes& file) {
+        const int32_t n = file[0] | (file[1] << 8);
+        graphics_[0] = n;
+        std::size_t k = 1;
+        for (std::size_t b = 4; b < file.size() && k < graphics_.size(); b += 4, ++k) {
+            uint32_t w = 0;
+            for (std::size_t j = 0; j < 4 && b + j < file.size(); ++j)
+                w |= static_cast<uint32_t>(file[b + j]) << (8 * j);
+            graphics_[k] = static_cast<int32_t>(w);
+        }
+        graphics_length_ = n;
+    }
+    std::vector<int32_t> graphics_;
+    int32_t graphics_length_ = 0;
+};
+
+TEST_F(FrontEndReadTest, SixteenAndThirtyTwoBitBlocksLoadLikeFiles) {
+    const std::vector<float> records{3, 1, 1, 10, 4, 8, 2, 0, 5};
+    stage(encode(with_trailer(records), 2));
+    ASSERT_TRUE(load(path("open.mus")));
+    EXPECT_EQ(store_words(), records);
+    EXPECT_EQ(CommandStatusWord, 0);
+
+    stage(encode(with_trailer(records, 1.0f), 4));
+    ASSERT_TRUE(load(path("open.mus")));
+    EXPECT_EQ(store_words(), records);
+    EXPECT_EQ(MetricFlag, 1);
+}
+
+TEST_F(FrontEndReadTest, ABlockThatIsNoDocumentFailsAndLoadsNothing) {
+    add_item({1, 1, 10});
+    const std::vector<float> page = store_words();
+
+    stage(encode({1, 2, 3, 4, 5, 6}, 2));
+    EXPECT_FALSE(load(path("open.mus")));
+    EXPECT_EQ(CommandModeLetters(1), -1);
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_EQ(fe.message_boxes[0], "*** This is NOT a KELDA file. *** " + path("open.mus"));
+    EXPECT_EQ(store_words(), page);
+
+    // A count beyond the store (and the buffer) is refused before anything is copied.
+    graphics_[0] = 99999;
+    EXPECT_FALSE(load(path("open.mus")));
+    EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path("open.mus"));
+    EXPECT_EQ(store_words(), page);
+}
+
+// ---- after a load or save ------------------------------------------------------------------
+
+TEST_F(DocumentFilesTest, ASaveNamesTheDocumentRecordsItAndMovesTheFolder) {
+    fs::create_directories(root_ / "Scores");
+    RememberedDocumentName.set("old.mus");
+    UndoRedoState = 1;
+    const std::string file = path("Scores/Mixed Case Name.mus");
+    add_item({1, 1, 10});
+    ASSERT_TRUE(save(file));
+    EXPECT_TRUE(fs::exists(file));  // the name as given, never upper-cased
+    EXPECT_EQ(CurrentFileName.trimmed(), file);
+    EXPECT_EQ(RememberedDocumentName.trimmed(), file);
+    EXPECT_EQ(PreviousFileName.trimmed(), "old.mus");
+    EXPECT_EQ(UndoRedoState, 0);
+    EXPECT_EQ(HistoryTable(1).trimmed(), file);
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), root_ / "Scores"));
+}
+
+TEST_F(DocumentFilesTest, WorkCopiesKeepNamesHistoryAndUndoStateAndCarryTheWholeName) {
+    const std::string doc = path(std::string(150, 'n') + ".mus");  // longer than 128
+    RememberedDocumentName.set(doc);
+    CurrentFileName.set(doc);
+    UndoRedoState = 1;
+    FileMode = 2;
+    add_item({1, 1, 10});
+    const std::string copy = path("work/!undo!.tmp");
+    ASSERT_TRUE(save(copy));
+    EXPECT_EQ(CurrentFileName.trimmed(), doc);
+    EXPECT_EQ(UndoRedoState, 1);
+    EXPECT_EQ(HistoryTable(1).trimmed(), ".");
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), root_));
+
+    // The name follows the words in whole 128-byte blocks, blank-padded.
+    const Bytes bytes = read_file(copy);
+    ASSERT_EQ(bytes.size(), 34u + 256u);
+    const std::string stored(bytes.begin() + 34, bytes.end());
+    EXPECT_EQ(stored, doc + std::string(256 - doc.size(), ' '));
+
+    // The copy reads back; named as a backup it shows the whole stored name.
+    fs::copy_file(copy, path("work/!save.mus"));
+    FileMode = 0;
+    ASSERT_TRUE(load(path("work/!save.mus")));
+    EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10}));
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_EQ(fe.message_boxes[0], "Getting Backup of " + doc);
+    EXPECT_EQ(HistoryTable(1).trimmed(), ".");  // "!" names stay out of the history
+}
+
+TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {
+    add_item({8, 1, 0});
+    add_item({1, 1, 10});
+    const int32_t old_used = ItemWordsUsed;
+    RememberedDocumentName.set(path("main.mus"));
+    CurrentFileName.set(path("main.mus"));
+    MetricFlag = 0;
+    write_file(path("part.mus"), encode(with_trailer({3, 8, 1, 0, 3, 1, 250, 5}, 1.0f), 2));
+
+    CommandLine.set("GM");
+    SecondLine.set("GM " + path("part.mus"));
+    FixedText<512> name(path("part.mus"));
+    ASSERT_TRUE(save_load_document_file(kDocumentReadUnit, count_, ItemStoreScratch, level_, name));
+    EXPECT_EQ(MetricFlag, 0);  // the document's own flag stays
+    EXPECT_EQ(CurrentFileName.trimmed(), path("main.mus"));
+    bool clamped = false;
+    ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, count_, 11, clamped));
+    EXPECT_TRUE(clamped);
+    EXPECT_EQ(ItemCount, 4);
+    EXPECT_EQ(store_words(),
+              (std::vector<float>{3, 8, 1, 0, 3, 1, 1, 10, 3, 8, 11, 0, 3, 1, 256, 5}));
+    EXPECT_EQ(UndoSaveMode, old_used);
+    EXPECT_EQ(ChangesMadeFlag, 1);
+    EXPECT_EQ(ItemStartTable(ItemCount + 1), ItemWordsUsed);
+
+    // A merge that does not fit the store changes nothing.
+    ItemStoreCapacity = ItemWordsUsed + 2;
+    const std::vector<float> page = store_words();
+    EXPECT_FALSE(merge_document_at_staff_offset(ItemStoreScratch, count_, 1, clamped));
+    EXPECT_EQ(store_words(), page);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+// A test of the command interpreter drives run_command as the front-end's gate does: a typed
+// line in MessageLine or a palette word in FrontEndCommandBuffer, the output lists handed in,
+// and what the engine shows recorded by the scripted front-end. Each test runs in a temporary
+// current folder that is also the data and work folder.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/core/engine_reset.h"
+#include "engine/core/family_entries.h"
+#include "engine/core/file_units.h"
+#include "engine/core/interpreter.h"
+#include "engine/core/interpreter_tables.h"
+#include "engine/core/tables.h"
+#include "platform/paths.h"
+#include "tests/support/scripted_front_end.h"
+
+class InterpreterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        core::reset_engine();
+        core::set_front_end(&fe_);
+        old_cwd_ = std::filesystem::current_path();
+        char pattern[] = "/tmp/interpreter_test_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        std::filesystem::create_directories(dir_ / "work");
+        platform::set_work_folder((dir_ / "work").string());
+        platform::set_data_folder(dir_.string());
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        core::close_all_units();
+        core::set_front_end(nullptr);
+        std::filesystem::current_path(old_cwd_);
+        std::filesystem::remove_all(dir_);
+    }
+
+    // One call of the engine: returns the status word it left.
+    int32_t call() {
+        status_ = 99;
+        core::run_command(graphics_.data(), graphics_length_, text_.data(), text_length_, status_);
+        return status_;
+    }
+    // A line typed in the command bar.
+    int32_t type(std::string_view line) {
+        core::MessageLine.set(line);
+        core::FrontEndCommandBuffer.blank();
+        return call();
+    }
+    // A palette or menu word (or a front-end token deposited in the command buffer).
+    int32_t palette(std::string_view word) {
+        core::FrontEndCommandBuffer.set(word);
+        core::MessageLine.blank();
+        return call();
+    }
+    // A key typed in the view while key mode is armed: "~~~" and the character.
+    int32_t key(char c) {
+        std::string token = "~~~";
+        token.push_back(c);
+        return type(token);
+    }
+
+    static std::string reply() { return core::MessageLine.trimmed(); }
+    // The unknown-word message: the word fills a field of 9 characters.
+    static std::string unknown(std::string_view word) {
+        std::string text = "ERROR -- unknown word in this context: " + std::string(word);
+        text.resize(text.size() + (word.size() < 9 ? 9 - word.size() : 0), ' ');
+        return text;
+    }
+    // The stubs of the families not built yet note their calls: whether one ran since the last
+    // clear_trace(), and with which argument it ran last.
+    static void clear_trace() { core::FamilyStubTrace.calls.clear(); }
+    static bool reached(std::string_view name) {
+        return core::FamilyStubTrace.latest(name) != nullptr;
+    }
+    static int32_t argument(std::string_view name) {
+        const core::FamilyStubCall* call = core::FamilyStubTrace.latest(name);
+        return call != nullptr ? call->argument : -12345;
+    }
+    bool shown(const std::string& text) const {
+        for (const std::string& m : fe_.message_boxes) {
+            if (m.find(text) != std::string::npos) return true;
+        }
+        return false;
+    }
+    // Words of item k as stored: n, P1..Pn.
+    static std::vector<float> item(int32_t k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = static_cast<int32_t>(core::ItemStore(s));
+        std::vector<float> words;
+        for (int32_t i = 0; i <= n; ++i) words.push_back(core::ItemStore(s + i));
+        return words;
+    }
+    void write_file(const std::string& name, const std::vector<std::string>& lines) {
+        std::ofstream out(dir_ / name, std::ios::binary);
+        for (const std::string& l : lines) out << l << '\n';
+    }
+
+    ScriptedFrontEnd fe_;
+    std::filesystem::path dir_;
+    std::filesystem::path old_cwd_;
+    std::vector<int32_t> graphics_ = std::vector<int32_t>(core::kGraphicsListWords);
+    std::vector<uint8_t> text_ = std::vector<uint8_t>(core::kTextStreamBytes);
+    int32_t graphics_length_ = 0;
+    int32_t text_length_ = 0;
+    int32_t status_ = 0;
+};

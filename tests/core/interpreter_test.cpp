@@ -1,0 +1,388 @@
+// The interpreter's entry: the front-end tokens in their order (arrow steps, box moves, keys of
+// the line editor, view keys, palette words), repeat and recall, command files and REX run
+// within one call, the common exit's reply and help topic, the guard against a second entry
+// and the end of a command after an engine defect.
+#include <string>
+
+#include "engine/core/command_line.h"
+#include "engine/core/item_store.h"
+#include "engine/render/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+// ---- tokens that only set the interpreter's words ------------------------------------------
+
+TEST_F(InterpreterTest, ArrowStepTokensSelectTheStepCode) {
+    palette("~a1");
+    palette("~a5");
+    EXPECT_EQ(core::ArrowStepCode, 15);
+    palette("~a2");
+    palette("~a5");
+    EXPECT_EQ(core::ArrowStepCode, 5);
+    palette("~ax");
+    EXPECT_EQ(core::ArrowStepCode, 0);
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+
+    palette("~az");
+    EXPECT_EQ(core::ArrowStep, 1.0f);
+    EXPECT_EQ(reply(), "Arrow Move by    1.00");
+    // Tokens are no commands: no new document was set up for them.
+    EXPECT_EQ(core::DocumentStarted, 0);
+}
+
+TEST_F(InterpreterTest, BoxMoveTokensGoToTheBoxMove) {
+    core::PendingBoxOperation = 32;
+    palette("~v");  // a mouse move while the box is being placed is ignored
+    EXPECT_EQ(core::PendingBoxOperation, 32);
+    EXPECT_FALSE(reached("move_box_items"));
+    core::PendingBoxOperation = 33;
+    type("5 1 2");
+    EXPECT_TRUE(reached("move_box_items"));
+    EXPECT_EQ(core::ItemCount, 0);
+}
+
+TEST_F(InterpreterTest, GatesHoldInputBack) {
+    input::InputModeWord = 1;
+    type("5 1 2");
+    EXPECT_EQ(core::ItemCount, 0);
+    input::InputModeWord = 0;
+    core::PendingBoxOperation = -1;
+    type("5 1 2");
+    EXPECT_EQ(core::ItemCount, 0);
+    core::PendingBoxOperation = 0;
+    type("5 1 2");
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+// ---- the common exit
+// -----------------------------------------------------------------------------
+
+TEST_F(InterpreterTest, BlankReplyShowsTheScanDirection) {
+    EXPECT_EQ(type(""), -1);
+    EXPECT_EQ(reply(), "Direction = --> Forward");
+    EXPECT_EQ(core::HelpTopicField, "::/contents.html");
+    core::ScanDirection = -1;
+    type("");
+    EXPECT_EQ(reply(), "Direction = <-- Back");
+}
+
+TEST_F(InterpreterTest, HelpTopicFollowsTheEditedItemsCode) {
+    type("5 1 2");
+    core::EditedItemNumber = 1;
+    const struct {
+        float code;
+        const char* topic;
+    } cases[] = {{1, "::/code1.html"},     {5, "::/code5.html"},     {18, "::/code18.html"},
+                 {11, "::/contents.html"}, {13, "::/contents.html"}, {25, "::/contents.html"},
+                 {-4, "::/contents.html"}};
+    for (const auto& c : cases) {
+        core::EditItemParams(1) = c.code;
+        type("");
+        EXPECT_EQ(core::HelpTopicField, c.topic) << c.code;
+    }
+}
+
+TEST_F(InterpreterTest, FrontEndWordsFollowTheCommand) {
+    type("5 1 2");
+    type("6 1 3");
+    EXPECT_EQ(core::FrontEndItemCount, 2);
+    EXPECT_EQ(core::LastItemCount, 2);
+}
+
+// ---- repeat and recall ------------------------------------------------------------------------
+
+TEST(RememberCommandTest, KeepsOnlyLinesWorthRepeating) {
+    const struct {
+        const char* line;
+        bool kept;
+    } cases[] = {
+        {"SLUR 3", true}, {"NU 4", true},     {"QU", true},      {"nu", true},
+        {"XU 1", true},   {"Q 5", false},     {"X", false},      {"N5", false},
+        {"NOTE", false},  {"ab", false},      {"d 3", false},    {"~~033", false},
+        {"|", false},     {"20000 1", false}, {"20001 1", true}, {" 5 1", false},
+    };
+    for (const auto& c : cases) {
+        core::FixedText<512> last("previous");
+        core::remember_command(core::FixedText<512>(c.line), last);
+        EXPECT_EQ(last.c_text(), c.kept ? c.line : "previous") << c.line;
+    }
+}
+
+TEST(RememberCommandTest, KeepsTheFirst48CharactersEndedByANul) {
+    core::FixedText<512> last;
+    core::FixedText<512> line("5 1 2");
+    line(20) = '\t';  // control characters after the text are no part of it
+    core::remember_command(line, last);
+    EXPECT_EQ(last(6), '\0');
+    EXPECT_EQ(line(20), '\t');  // the caller's line is left alone
+
+    const std::string long_line(60, 'S');
+    core::remember_command(core::FixedText<512>(long_line), last);
+    EXPECT_EQ(last.trimmed(), std::string(48, 'S'));
+}
+
+TEST_F(InterpreterTest, RecallRunsTheLastCommandAgain) {
+    type("5 1 2");
+    EXPECT_EQ(core::LastCommand.c_text(), "5 1 2");
+    type("q");
+    EXPECT_TRUE(reached("edit_text_in_dialog"));
+    EXPECT_EQ(core::ItemCount, 2);
+    type("Q");
+    EXPECT_EQ(core::ItemCount, 3);
+}
+
+TEST_F(InterpreterTest, DoubleQKeepsTheLastCommandAsMiniMacro3) {
+    type("slur 3");
+    type("qq");
+    EXPECT_EQ(core::MiniMacroTable(3).trimmed(), std::string("SLUR 3") + '\0');
+    EXPECT_EQ(core::LastCommand(1), 'S');
+}
+
+// ---- palette words ------------------------------------------------------------------------------
+
+TEST_F(InterpreterTest, PaletteUndWhileEditingRunsAsU) {
+    type("5 1 2");
+    palette("UND");
+    EXPECT_TRUE(reached("run_undo_command"));
+
+    core::EditedItemNumber = 1;
+    core::EditItemParams(1) = 5;
+    clear_trace();
+    palette("UND");
+    EXPECT_FALSE(reached("run_undo_command"));
+    EXPECT_EQ(core::LastCommand.c_text(), "U");  // the word as it ran
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+
+    palette("LAST");  // ends the call at once while editing
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+    EXPECT_EQ(core::LastCommand.c_text(), "U");
+}
+
+TEST_F(InterpreterTest, PaletteWordRunsAsTyped) {
+    palette("5 1 2");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+}
+
+// ---- the line editor
+// -----------------------------------------------------------------------------
+
+TEST_F(InterpreterTest, LineEditorRunsTheWholeTypedLine) {
+    // A line longer than the 48-character command buffer, with the caret moved back into it
+    // before Enter: all of it runs.
+    const std::string line = "5 1 2 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7";
+    ASSERT_GT(line.size(), 48u);
+    for (char c : line) key(c);
+    EXPECT_EQ(core::LineEditorLength, static_cast<int32_t>(line.size()));
+    EXPECT_EQ(core::ItemCount, 0);
+    type("~~037");
+    type("~~037");
+    EXPECT_EQ(core::LineEditorCursor, static_cast<int32_t>(line.size()) - 2);
+    key('\r');
+    ASSERT_EQ(core::ItemCount, 1);
+    const std::vector<float> stored = item(1);
+    ASSERT_EQ(stored.size(), 29u);  // n = 28: the 7 after column 48 is there
+    EXPECT_EQ(stored.back(), 7.0f);
+    EXPECT_EQ(core::LineEditorLength, 0);
+    EXPECT_EQ(core::LineEditorCursor, 0);
+}
+
+TEST_F(InterpreterTest, LineEditorKeysEditTheLine) {
+    for (char c : std::string("5 12")) key(c);
+    key('\b');      // 5 1
+    type("~~036");  // Home
+    type("~~046");  // Del: " 1"
+    key('6');       // "6 1"
+    type("~~035");  // End
+    key(' ');
+    key('3');
+    EXPECT_EQ(core::CommandLine.sub(1, 5), "6 1 3");
+    EXPECT_EQ(fe_.input_text, "6 1 3");
+    key(27);  // Esc with no item edited acts as Enter
+    ASSERT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(item(1), (std::vector<float>{3, 6, 1, 3}));
+}
+
+TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietly) {
+    key('7');
+    key(127);
+    EXPECT_EQ(core::LineEditorLength, 1);
+    key('\b');
+    EXPECT_EQ(core::LineEditorLength, 0);
+    EXPECT_EQ(core::ItemCount, 0);  // the emptied line did not run
+    EXPECT_TRUE(fe_.message_boxes.empty());
+}
+
+TEST_F(InterpreterTest, BackspaceOnAnEmptyLineRepeatsTheLastCommand) {
+    type("5 1 2");
+    key('\b');
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(item(2), (std::vector<float>{3, 5, 1, 2}));
+}
+
+// ---- view keys
+// -------------------------------------------------------------------------------------
+
+TEST_F(InterpreterTest, ViewKeysShiftTheViewWhenTheyCannotScroll) {
+    type("5 1 2");
+    type("~~040x");  // doubled Down: two view steps
+    EXPECT_EQ(render::ViewOrigin.y, -4000);
+    type("~~033");  // PgUp at the top edge: one step up
+    EXPECT_EQ(render::ViewOrigin.y, -2000);
+    type("~~037x");  // doubled Left: half a step (from 2400, the first document's origin)
+    EXPECT_EQ(render::ViewOrigin.x, 3400);
+    type("~~998");
+    EXPECT_EQ(render::ViewOrigin.x, 2400);
+    EXPECT_EQ(render::ViewOrigin.y, 0);
+    EXPECT_TRUE(fe_.message_boxes.empty());
+}
+
+TEST_F(InterpreterTest, KeysTypedIntoTheInputBoxStayThere) {
+    fe_.input_text = "NOTE";
+    type("~~040x");
+    EXPECT_EQ(render::ViewOrigin.y, 0);
+}
+
+// ---- command files and REX ---------------------------------------------------------------------
+
+TEST_F(InterpreterTest, CommandFileRunsAllItsLinesInOneCall) {
+    write_file("three.cmd", {"5 1 2", "6 2 3", "7 3 4"});
+    EXPECT_EQ(type("RE three.cmd"), -1);
+    ASSERT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(item(3), (std::vector<float>{3, 7, 3, 4}));
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_FALSE(core::unit_is_open(core::MacroFileUnit));
+    // Lines of a command file do not take their items into editing.
+    EXPECT_EQ(argument("run_i_command"), -12345);
+    EXPECT_EQ(core::FrontEndItemCount, 3);
+}
+
+TEST_F(InterpreterTest, CommandFileGoesOnAfterACommandThatEndsTheCall) {
+    write_file("inc.cmd", {"5 1 2", "INC 2", "K", "6 2 3"});
+    type("RE inc.cmd");
+    EXPECT_EQ(core::ArrowStep, 2.0f);
+    EXPECT_TRUE(reached("set_view_top_bottom"));
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::MacroUnit, 0);
+}
+
+TEST_F(InterpreterTest, UnknownWordInACommandFileNamesThatLine) {
+    write_file("bad.cmd", {"5 1 2", "0 9", "7 3 4"});
+    type("RD bad.cmd");
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_TRUE(shown(unknown("**")));  // the scanned "0 9", not the READ line
+}
+
+TEST_F(InterpreterTest, RexRunsTheFirstLineOfAFile) {
+    write_file("one.txt", {"5 1 2", "6 2 3"});
+    type("REX one.txt");
+    ASSERT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(item(1), (std::vector<float>{3, 5, 1, 2}));
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+
+    type("REX missing.txt");
+    EXPECT_TRUE(shown("File not found --> missing.txt"));
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+TEST_F(InterpreterTest, RexInsideACommandFileLeavesTheFileRunning) {
+    write_file("inner.txt", {"5 1 2"});
+    write_file("outer.cmd", {"REX inner.txt", "6 2 3"});
+    type("RE outer.cmd");
+    ASSERT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(item(2), (std::vector<float>{3, 6, 2, 3}));
+}
+
+// ---- the guard and engine defects ------------------------------------------------------------
+
+// A front-end that calls the engine again from inside a message box, as a gate that forgot its
+// busy test would.
+class ReenteringFrontEnd : public ScriptedFrontEnd {
+  public:
+    int entries = 0;
+    int ShowMessageBox(const char* text) override {
+        ScriptedFrontEnd::ShowMessageBox(text);
+        if (entries++ == 0) {
+            core::MessageLine.set("5 1 2");
+            core::FrontEndCommandBuffer.blank();
+            int32_t g = 0, t = 0, status = 7;
+            std::vector<int32_t> graphics(core::kGraphicsListWords);
+            std::vector<uint8_t> stream(core::kTextStreamBytes);
+            core::run_command(graphics.data(), g, stream.data(), t, status);
+            EXPECT_EQ(status, 7);
+        }
+        return 1;
+    }
+};
+
+TEST_F(InterpreterTest, SecondEntryWhileACommandRunsIsRefused) {
+    ReenteringFrontEnd fe;
+    core::set_front_end(&fe);
+    type("0 1");
+    EXPECT_EQ(core::ItemCount, 0);
+    ASSERT_EQ(fe.message_boxes.size(), 2u);
+    EXPECT_NE(fe.message_boxes[1].find("it was not run"), std::string::npos);
+    EXPECT_EQ(core::InterpreterDepth, 0);
+    // The engine takes the next command as usual.
+    type("5 1 2");
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+// A front-end whose message box fails once with an engine defect.
+class FailingFrontEnd : public ScriptedFrontEnd {
+  public:
+    bool failed = false;
+    int ShowMessageBox(const char* text) override {
+        ScriptedFrontEnd::ShowMessageBox(text);
+        if (!failed) {
+            failed = true;
+            throw core::EngineDefect("internal error: test defect");
+        }
+        return 1;
+    }
+};
+
+TEST_F(InterpreterTest, EngineDefectEndsTheCommandAndTheCommandFile) {
+    FailingFrontEnd fe;
+    core::set_front_end(&fe);
+    write_file("defect.cmd", {"5 1 2", "0 9", "7 3 4"});
+    core::push_words(1, &core::ItemCount);
+    EXPECT_EQ(type("RE defect.cmd"), -1);
+    EXPECT_EQ(core::ItemCount, 1);  // the line after the defect did not run
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_FALSE(core::unit_is_open(core::MacroFileUnit));
+    EXPECT_EQ(core::SaveStack.depth, 0);
+    ASSERT_EQ(fe.message_boxes.size(), 2u);
+    EXPECT_EQ(fe.message_boxes[1], "**** internal error: test defect -- the command was ended.");
+    EXPECT_EQ(core::InterpreterDepth, 0);
+    type("6 2 3");
+    EXPECT_EQ(core::ItemCount, 2);
+}
+
+// ---- front-end document requests -------------------------------------------------------------
+
+TEST_F(InterpreterTest, DocumentReadBeforeAnyCommandIsNotClearedByTheNext) {
+    type("~~Rsome.mus");
+    EXPECT_EQ(core::DocumentStarted, 1);
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("~~Rsome.m"));  // the file command's stub
+    // The page the file command would have loaded: one item.
+    const float record[] = {3, 5, 1, 2};
+    for (int i = 0; i < 4; ++i) core::ItemStore(1 + i) = record[i];
+    core::ItemWordsUsed = 5;
+    core::ItemCount = 1;
+    core::ItemStartTable(2) = 5;
+    type("6 2 3");
+    EXPECT_EQ(core::ItemCount, 2);
+}
+
+TEST_F(InterpreterTest, EditSeparatorStoresTheItemAndEndsEditing) {
+    type("5 1 2");
+    core::EditedItemNumber = 1;
+    type("||");
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_TRUE(reached("store_edited_item"));
+    EXPECT_TRUE(reached("show_parameters"));
+}
+
+}  // namespace

@@ -1,0 +1,443 @@
+// The preferences file through the dialog's Load and Save (the reader's keyword rules, the
+// exact lines written, the folder rules, failures that must change nothing) and the
+// Preferences command with what its dialog returns.
+#include "engine/core/preferences.h"
+
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/engine_reset.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/render/tables.h"
+#include "platform/paths.h"
+#include "tests/support/scripted_front_end.h"
+
+using namespace core;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kNotFound = "File not found --> ";
+const std::string kLibraryDefault = "C:\\program files\\melandrix\\mxlib\\";
+const std::string kFontDefault = "C:\\program files\\melandrix\\mxlib\\fontlib\\";
+
+float real_of(int32_t bits) { return std::bit_cast<float>(bits); }
+int32_t bits_of(float v) { return std::bit_cast<int32_t>(v); }
+
+class PreferencesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_engine();
+        set_front_end(&fe);
+        saved_data_ = platform::data_folder();
+        char pattern[] = "/tmp/ormest_pref_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        // The default folders with their marker files, as a saved file names them.
+        write_text(root_ / "data" / "mxlib" / "mxpref.dat", "\n");
+        write_text(root_ / "data" / "mxlib" / "fontlib" / "fm00.fmt", "\n");
+        platform::set_data_folder((root_ / "data").string());
+    }
+    void TearDown() override {
+        set_front_end(nullptr);
+        platform::set_data_folder(saved_data_);
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    void write_text(const fs::path& path, const std::string& text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::vector<std::string> read_lines(const fs::path& path) {
+        std::ifstream in(path);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    // The dialog's Load of text written to a file of the test.
+    void load(const std::string& text) {
+        write_text(root_ / "p.dat", text);
+        FrontEndCommandBuffer.set((root_ / "p.dat").string());
+        load_or_save_preferences(0, a, b);
+    }
+    std::vector<std::string> save() {
+        FrontEndCommandBuffer.set((root_ / "out.dat").string());
+        load_or_save_preferences(1, a, b);
+        return read_lines(root_ / "out.dat");
+    }
+
+    ScriptedFrontEnd fe;
+    fs::path root_;
+    PreferenceBlock a;
+    PreferenceBlock b;
+
+  private:
+    std::string saved_data_;
+};
+
+// ---- reading ---------------------------------------------------------------------------------
+
+TEST_F(PreferencesTest, KeywordsCountByTheirFirstFourLettersInAnyCase) {
+    load(
+        "beam 50.00\nBmThickness   9\nDYNAMICS -1.25\nxdash  3\nties  2\nREST    1\n"
+        "aftc  1.50\nAFTB  2.25\nAFTKEY  2.75\nAFTM  3.50\nSLUR  1.75\nVER  2.50\n"
+        "ADOBE 1\nFULL  1\nPROC 4\nSETS 6\nMETRIC\n");
+    EXPECT_TRUE(fe.message_boxes.empty());
+    EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
+    EXPECT_EQ(BeamThickness, 9);
+    EXPECT_FLOAT_EQ(DynamicsOffset, -1.25f);
+    EXPECT_EQ(LyricDashCount, 3);
+    EXPECT_EQ(TiePosition, 2);
+    EXPECT_EQ(WholeRestFont, 1);
+    EXPECT_FLOAT_EQ(SpaceAfterClef, 1.5f);
+    EXPECT_FLOAT_EQ(SpaceAfterBar, 2.25f);
+    EXPECT_FLOAT_EQ(SpaceAfterKeySig, 2.75f);
+    EXPECT_FLOAT_EQ(SpaceAfterMeter, 3.5f);
+    EXPECT_FLOAT_EQ(SlurThickness, 1.75f);
+    EXPECT_FLOAT_EQ(PreferencesVersion, 2.5f);
+    EXPECT_EQ(PostScriptScreenFonts, 1);
+    EXPECT_EQ(FullWidthInput, 1);
+    EXPECT_EQ(ProcessingMode, 4);
+    EXPECT_EQ(PrintSettingsWord, 6);
+    EXPECT_EQ(MetricFlag, 1);
+    // The blocks show what was read.
+    EXPECT_EQ(a(1), 9);
+    EXPECT_EQ(a(5), 1);
+    EXPECT_FLOAT_EQ(real_of(b(5)), 50.0f);
+    EXPECT_FLOAT_EQ(real_of(b(7)), -1.25f);
+}
+
+TEST_F(PreferencesTest, ZeroValuesLeaveTheSettingsThatIgnoreThem) {
+    load("BEAM  0.00\nBMTH    0\nDASH 0.00\nPROC 0\nMIDK 0\nREST    0\n");
+    EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
+    EXPECT_EQ(BeamThickness, 7);
+    EXPECT_FLOAT_EQ(LyricDashSize, 1.0f);
+    EXPECT_EQ(BaseMidiKey, 60);
+    EXPECT_EQ(WholeRestFont, 0);
+}
+
+TEST_F(PreferencesTest, MidiKeyIsANumberOrCAndAnOctave) {
+    load("MIDK 60\n");
+    EXPECT_EQ(BaseMidiKey, 60);
+    load("MIDK C5\n");
+    EXPECT_EQ(BaseMidiKey, 72);
+    EXPECT_EQ(MessageLine.c_text(), "C5");
+    load("MIDK 300\n");  // no MIDI note
+    EXPECT_EQ(BaseMidiKey, 72);
+}
+
+TEST_F(PreferencesTest, ShortLinesUnknownKeywordsAndBadOutlinesChangeNothing) {
+    render::PageFormatIndex = 6;
+    load("BE\nBEAMS\n% PAPER 2\nXYZW 4\nPAPER 9\n\n");
+    EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
+    EXPECT_EQ(render::PageFormatIndex, 6);
+    load("PAPER 0\n");
+    EXPECT_EQ(render::PageFormatIndex, 0);
+    EXPECT_EQ(a(18), 1);  // the "no outline" radio word
+    EXPECT_EQ(a(11), 0);
+}
+
+TEST_F(PreferencesTest, ArrowModeTurnsTheArrowStepsRound) {
+    load("ARROW 1\n");
+    EXPECT_EQ(ArrowKeyMode, 1);
+    EXPECT_FLOAT_EQ(ArrowStepWords(1), -2000.0f);
+    EXPECT_FLOAT_EQ(ArrowStepWords(2), -0.1f);
+    EXPECT_FLOAT_EQ(ArrowStepWords(3), -0.25f);
+    load("ARROW 0\n");
+    EXPECT_FLOAT_EQ(ArrowStepWords(1), 2000.0f);
+}
+
+// ---- folders ---------------------------------------------------------------------------------
+
+TEST_F(PreferencesTest, RelativeFoldersLieInTheProgramFolderAndKeepTheirCase) {
+    write_text(root_ / "data" / "MyLib" / "mxpref.dat", "\n");
+    write_text(root_ / "data" / "MyLib" / "Fonts" / "fm00.fmt", "\n");
+    load("symb  MyLib\nFONT  MyLib\\Fonts\n");
+    EXPECT_TRUE(fe.message_boxes.empty());
+    EXPECT_EQ(LibraryFolder.c_text(), "C:\\program files\\melandrix\\MyLib\\");
+    EXPECT_EQ(FontFolder.c_text(), "C:\\program files\\melandrix\\MyLib\\Fonts\\");
+    EXPECT_EQ(LibraryFolderLength, 33);
+}
+
+TEST_F(PreferencesTest, AbsoluteFoldersAreKeptWholeHoweverLong) {
+    const fs::path deep = root_ / "a_folder_name_well_beyond_forty_eight_characters" / "Symbols";
+    write_text(deep / "mxpref.dat", "\n");
+    load("SYMB  " + deep.string() + "\n");
+    EXPECT_EQ(LibraryFolder.c_text(), deep.string() + "/");
+
+    const std::vector<std::string> lines = save();
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines[14], "SYMB  " + deep.string() + "/");
+    EXPECT_EQ(lines[15], "FONT  " + kFontDefault);
+}
+
+TEST_F(PreferencesTest, FolderWithoutItsMarkerIsReportedAndStaysAsItWas) {
+    load("SYMB  nowhere\nTIES  3\n");
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_EQ(fe.message_boxes[0],
+              kNotFound + (root_ / "data" / "nowhere" / "mxpref.dat").string());
+    EXPECT_EQ(LibraryFolder.c_text(), kLibraryDefault);
+    EXPECT_EQ(TiePosition, 3);
+}
+
+// ---- Load and Save ---------------------------------------------------------------------------
+
+TEST_F(PreferencesTest, SaveWritesEveryLineInItsFormat) {
+    BaseMidiKey = 60;
+    PreferencesVersion = 1.0f;
+    MessageLine.blank();
+    a(1) = 7;   // BMTH
+    a(2) = 2;   // XDASH
+    a(3) = 1;   // REST
+    a(4) = 3;   // TIES
+    a(5) = 0;   // inches
+    a(16) = 1;  // outline 6 (A4)
+    a(19) = 1;  // ADOBE
+    b(1) = bits_of(1.8f);
+    b(2) = bits_of(2.5f);
+    b(3) = bits_of(2.8f);
+    b(4) = bits_of(3.7f);
+    b(5) = bits_of(50.0f);
+    b(6) = bits_of(0.85714f);
+    b(7) = bits_of(-1.5f);
+    b(8) = bits_of(1.0f);
+    const std::vector<std::string> expected = {"REST    1",
+                                               "BEAM 50.00",
+                                               "BMTH    7",
+                                               "TIES  3",
+                                               "SLUR  1.00",
+                                               "MIDK C4 ",
+                                               "INCHES",
+                                               "DYNAMICS -1.50",
+                                               "DASH 0.86",
+                                               "XDASH  2",
+                                               "AFTC  1.80",
+                                               "AFTB  2.50",
+                                               "AFTK  2.80",
+                                               "AFTM  3.70",
+                                               "SYMB  " + kLibraryDefault,
+                                               "FONT  " + kFontDefault,
+                                               "VER  1.00",
+                                               "ADOBE 1",
+                                               "ARROW 0",
+                                               "FULL  0",
+                                               "PAPER 6"};
+    EXPECT_EQ(save(), expected);
+    EXPECT_TRUE(fe.message_boxes.empty());
+    EXPECT_FALSE(unit_is_open(8));
+}
+
+TEST_F(PreferencesTest, SaveThenLoadGivesBackEveryBlockWord) {
+    const std::vector<int32_t> ints = {11, 4, 2, 1, 1};
+    for (int k = 0; k < 5; ++k) a(k + 1) = ints[static_cast<std::size_t>(k)];
+    a(13) = 1;  // outline 3 (Ledger)
+    a(19) = 1;
+    a(20) = 1;
+    a(21) = 1;
+    const std::vector<float> reals = {1.25f, 2.5f, 3.75f, 4.5f, 62.5f, 0.75f, -2.25f, 1.5f};
+    for (int k = 0; k < 8; ++k) b(k + 1) = bits_of(reals[static_cast<std::size_t>(k)]);
+    const PreferenceBlock saved_a = a;
+    const PreferenceBlock saved_b = b;
+    save();
+
+    reset_engine();
+    a = PreferenceBlock{};
+    b = PreferenceBlock{};
+    FrontEndCommandBuffer.set((root_ / "out.dat").string());
+    load_or_save_preferences(0, a, b);
+    EXPECT_TRUE(fe.message_boxes.empty()) << fe.message_boxes.front();
+    for (int w = 1; w <= 21; ++w) EXPECT_EQ(a(w), saved_a(w)) << "block A word " << w - 1;
+    for (int w = 1; w <= 8; ++w)
+        EXPECT_NEAR(real_of(b(w)), real_of(saved_b(w)), 0.005) << "block B word " << w - 1;
+    EXPECT_EQ(render::PageFormatIndex, 3);
+    EXPECT_EQ(FrontEndCommandBuffer.trimmed(), (root_ / "out.dat").string());
+}
+
+TEST_F(PreferencesTest, LoadOfAMissingFileSaysSoAndChangesNothing) {
+    TiePosition = 4;
+    LibraryFolder.set("/somewhere/else/");
+    a(1) = 123;
+    FrontEndCommandBuffer.set((root_ / "typo.dat").string());
+    load_or_save_preferences(0, a, b);
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_EQ(fe.message_boxes[0], kNotFound + (root_ / "typo.dat").string());
+    EXPECT_FALSE(fs::exists(root_ / "typo.dat"));
+    EXPECT_EQ(TiePosition, 4);
+    EXPECT_EQ(LibraryFolder.c_text(), "/somewhere/else/");
+    EXPECT_EQ(a(1), 123);
+}
+
+TEST_F(PreferencesTest, SaveThatCannotWriteSaysSo) {
+    FrontEndCommandBuffer.set((root_ / "no_folder" / "x.dat").string());
+    load_or_save_preferences(1, a, b);
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_EQ(fe.message_boxes[0], kNotFound + (root_ / "no_folder" / "x.dat").string());
+}
+
+TEST_F(PreferencesTest, BlankNameMeansMxprefInTheCurrentFolder) {
+    const std::string previous = platform::current_folder();
+    ASSERT_TRUE(platform::change_folder(root_.string()));
+    FrontEndCommandBuffer.blank();
+    load_or_save_preferences(1, a, b);
+    platform::change_folder(previous);
+    EXPECT_TRUE(fs::exists(root_ / "mxpref.dat"));
+}
+
+TEST_F(PreferencesTest, LoadKeepsTheCommandFileRunning) {
+    MacroUnit = 5;
+    load("TIES  2\n");
+    EXPECT_EQ(MacroUnit, 5);
+    EXPECT_EQ(TiePosition, 2);
+}
+
+// ---- the Preferences command ----------------------------------------------------------------
+
+// A dialog that records what it was shown and returns what the test says.
+class PreferencesDialog : public ScriptedFrontEnd {
+  public:
+    int RunPreferencesDialog(PreferenceBlock& block_a, PreferenceBlock& block_b) override {
+        shown_a = block_a;
+        shown_b = block_b;
+        shown_key = MessageLine.c_text();
+        shown_name = FrontEndCommandBuffer.trimmed();
+        shown_library = LibraryFolder.c_text();
+        library_nul = LibraryFolder(static_cast<int>(shown_library.size()) + 1) == '\0';
+        if (edit) edit(block_a, block_b);
+        return result;
+    }
+    std::function<void(PreferenceBlock&, PreferenceBlock&)> edit;
+    int result = 1;
+    PreferenceBlock shown_a;
+    PreferenceBlock shown_b;
+    std::string shown_key;
+    std::string shown_name;
+    std::string shown_library;
+    bool library_nul = false;
+};
+
+int g_palette = 0;
+int g_units_messages = 0;
+int g_cache_clears = 0;
+
+class PreferencesCommandTest : public PreferencesTest {
+  protected:
+    void SetUp() override {
+        PreferencesTest::SetUp();
+        set_front_end(&dialog);
+        saved_hooks_ = PreferencesHooks;
+        PreferencesHooks.show_item_palette = [](int32_t p) { g_palette = p; };
+        PreferencesHooks.format_units_message = [] { ++g_units_messages; };
+        PreferencesHooks.clear_symbol_cache = [] { ++g_cache_clears; };
+        g_palette = 0;
+        g_units_messages = 0;
+        g_cache_clears = 0;
+    }
+    void TearDown() override {
+        PreferencesHooks = saved_hooks_;
+        PreferencesTest::TearDown();
+    }
+    PreferencesDialog dialog;
+
+  private:
+    PreferencesHooksRecord saved_hooks_;
+};
+
+TEST_F(PreferencesCommandTest, DialogShowsTheSettingsAndItsAnswerIsApplied) {
+    render::PageFormatIndex = 0;
+    BaseMidiKey = 48;
+    OutputTargetName.set("printer.ps");
+    dialog.edit = [](PreferenceBlock& a, PreferenceBlock& b) {
+        a(1) = 12;
+        a(5) = 1;
+        a(18) = 0;
+        a(16) = 1;  // outline 6
+        a(20) = 1;
+        b(5) = bits_of(80.0f);
+        b(6) = bits_of(1.71428f);
+        MessageLine.set(std::string("C6\0", 3));
+        LibraryFolder.set(std::string("/my/symbols\0", 12));
+        OutputTargetName.set("NOPE 5");  // not a keyword: ignored
+    };
+    run_preferences_command();
+
+    EXPECT_EQ(dialog.shown_a(18), 1);  // no outline
+    EXPECT_EQ(dialog.shown_a(1), 7);
+    EXPECT_FLOAT_EQ(real_of(dialog.shown_b(5)), 50.0f);
+    EXPECT_EQ(dialog.shown_key, "C3");
+    EXPECT_EQ(dialog.shown_name, "mxpref.dat");
+    EXPECT_EQ(dialog.shown_library, kLibraryDefault);
+    EXPECT_TRUE(dialog.library_nul);
+
+    EXPECT_EQ(BeamThickness, 12);
+    EXPECT_EQ(MetricFlag, 1);
+    EXPECT_EQ(render::PageFormatIndex, 6);
+    EXPECT_EQ(ArrowKeyMode, 1);
+    EXPECT_FLOAT_EQ(ArrowStepWords(1), -2000.0f);
+    EXPECT_FLOAT_EQ(BeamTilt, 0.8f);
+    EXPECT_NEAR(LyricDashSize, 2.0f, 1e-5);
+    EXPECT_EQ(BaseMidiKey, 84);
+    EXPECT_EQ(LibraryFolder.trimmed(), "/my/symbols/");
+    EXPECT_EQ(LibraryFolderLength, 12);
+    EXPECT_EQ(FontFolder.trimmed(), kFontDefault);  // no NUL left behind
+    EXPECT_EQ(OutputTargetName.trimmed(), "printer.ps");
+    EXPECT_EQ(TiePosition, 0);
+    EXPECT_EQ(CommandLine(1), 'X');
+    EXPECT_EQ(g_palette, 134);
+    EXPECT_EQ(g_units_messages, 1);
+    EXPECT_EQ(g_cache_clears, 1);
+}
+
+TEST_F(PreferencesCommandTest, CancelChangesNothing) {
+    dialog.result = 2;
+    dialog.edit = [](PreferenceBlock& a, PreferenceBlock&) { a(1) = 99; };
+    OutputTargetName.set("printer.ps");
+    run_preferences_command();
+    EXPECT_EQ(BeamThickness, 7);
+    EXPECT_EQ(LibraryFolder.trimmed(), kLibraryDefault);
+    EXPECT_EQ(OutputTargetName.trimmed(), "printer.ps");
+    EXPECT_EQ(g_palette, 0);
+    EXPECT_EQ(g_cache_clears, 0);
+}
+
+TEST_F(PreferencesCommandTest, CommandFieldAppliesOneKeywordLine) {
+    struct Case {
+        std::string command;
+        std::function<bool()> check;
+    };
+    const std::vector<Case> cases = {
+        {"BEAM 0.7", [] { return BeamTilt == 0.7f; }},
+        {"BMTH 0", [] { return BeamThickness == 0; }},
+        {"MIDK C5", [] { return BaseMidiKey == 72; }},
+        {"MIDK 62", [] { return BaseMidiKey == 62; }},
+        {"DASH 0", [] { return LyricDashSize == 0.0f; }},
+        {"PAPER 8", [] { return render::PageFormatIndex == 0; }},
+        {"VER 9", [] { return PreferencesVersion == 1.0f; }},
+        {"FULL 1", [] { return FullWidthInput == 0; }},
+        {"PROC 3", [] { return ProcessingMode == 0; }},
+        {"SYMB  /not/checked", [] { return LibraryFolder.trimmed() == "/not/checked/"; }},
+    };
+    for (const Case& c : cases) {
+        reset_engine();
+        render::PageFormatIndex = 5;
+        dialog.edit = [&c](PreferenceBlock&, PreferenceBlock&) { OutputTargetName.set(c.command); };
+        run_preferences_command();
+        EXPECT_TRUE(c.check()) << c.command;
+    }
+    EXPECT_TRUE(dialog.message_boxes.empty());
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// "STSP" (distances between staves), the index rebuild that sets the staff tables from the
+// store, and the staff range of the page.
+#include <cmath>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/command_line.h"
+#include "engine/core/item_store.h"
+#include "engine/layout/staff_positions.h"
+#include "engine/layout/staff_range.h"
+#include "engine/render/tables.h"
+#include "tests/layout/layout_fixture.h"
+
+using layout::StaffTables;
+
+namespace {
+
+// Counts label drawings and writes into the text stream as a number drawer would.
+int text_length_seen = 0;
+
+class StaffSpacingTest : public LayoutTest {
+  protected:
+    // Sets the tables from the stored staff items, as every redraw does.
+    static void refresh_tables() {
+        int32_t n = 0;
+        layout::rebuild_index_and_staff_table(n);
+    }
+    // Display distance from the top line of staff s to the bottom line of staff t.
+    static int32_t gap(int32_t s, int32_t t) {
+        refresh_tables();
+        return (StaffTables.StaffBaseY(t) + core::int_of(21.0f * StaffTables.StaffScale(t))) -
+               (StaffTables.StaffBaseY(s) + core::int_of(77.0f * StaffTables.StaffScale(s)));
+    }
+    // The command as typed: its numbers scanned into ParamBuffer from P2 on.
+    static void type(const char* line) {
+        core::CommandLine.set(line);
+        int32_t n = 0;
+        core::upper_case_command_line(n);
+        core::scan_command_line(n);
+        layout::space_staves_vertically();
+    }
+    void three_staves() {
+        add_item({8, 1, 0, 0, 0});
+        add_item({8, 2, 0, 0, 0});
+        add_item({8, 3, 0, 0, 0});
+        refresh_tables();
+    }
+};
+
+TEST_F(StaffSpacingTest, OneDistanceForAllStaves) {
+    three_staves();
+    ASSERT_EQ(gap(1, 2), 1750);
+    type("STSP 999 1.0");
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_NEAR(gap(2, 3), 4000, 1);
+    EXPECT_EQ(stored(1, 4), 0.0f);                   // the lowest staff stays
+    EXPECT_NEAR(stored(2, 4), 2250.0f / 175, 0.01);  // in steps of the staff
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+
+    // A staff number 0 means all staves too; centimetres when metric.
+    core::MetricFlag = 1;
+    type("STSP 0 5.08");
+    EXPECT_NEAR(gap(1, 2), 8000, 2);
+    EXPECT_NEAR(gap(2, 3), 8000, 2);
+}
+
+TEST_F(StaffSpacingTest, PairsAndTheXForm) {
+    three_staves();
+    type("STSP 1 2.0");
+    EXPECT_NEAR(gap(1, 2), 8000, 1);
+    EXPECT_EQ(gap(2, 3), 1750);  // staff 3 moved with staff 2
+
+    type("STSP 2 0.5 1 1.0");
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_NEAR(gap(2, 3), 2000, 1);
+
+    // "X" in column 5: one distance (P2) for the staves that follow.
+    type("STSPX 1.5 2");
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_NEAR(gap(2, 3), 6000, 1);
+}
+
+int32_t g_dialog_result = 2;
+int g_undo_saves = 0;
+int32_t g_palette = 0;
+float g_p4_at_undo = 0.0f;
+int32_t answer_dialog() { return g_dialog_result; }
+void count_undo() {
+    ++g_undo_saves;
+    g_p4_at_undo = core::ItemStore(core::ItemStartTable(2) + 4);
+}
+void note_palette(int32_t p) { g_palette = p; }
+
+TEST_F(StaffSpacingTest, DialogFormAndCancel) {
+    three_staves();
+    g_undo_saves = 0;
+    g_palette = 0;
+    // No dialog yet: Cancel, nothing changes.
+    type("STSP");
+    EXPECT_EQ(gap(1, 2), 1750);
+
+    layout::LayoutHooks.run_staff_spacing_dialog = answer_dialog;
+    layout::LayoutHooks.save_undo_copy = count_undo;
+    layout::LayoutHooks.show_item_palette = note_palette;
+    g_dialog_result = 2;
+    type("STSP");
+    EXPECT_EQ(gap(1, 2), 1750);
+    EXPECT_EQ(g_undo_saves, 0);
+    EXPECT_EQ(g_palette, 134);
+
+    // 1: one distance for all staves (no staves named).
+    g_dialog_result = 1;
+    core::MessageLine.set("1.0");
+    type("STSP");
+    EXPECT_EQ(g_undo_saves, 1);
+    EXPECT_EQ(g_p4_at_undo, 0.0f);  // the copy is taken before the change
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_NEAR(gap(2, 3), 4000, 1);
+
+    // Any other result: (staff, distance) pairs.
+    g_dialog_result = 3;
+    core::MessageLine.set("2 0.25");
+    type("STSP");
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_NEAR(gap(2, 3), 1000, 1);
+}
+
+TEST_F(StaffSpacingTest, ListWithoutEndIsRefused) {
+    three_staves();
+    core::CommandLine.set("STSP**");
+    for (int32_t k = 2; k <= 45; ++k) core::ParamBuffer(k) = 1.0f;
+    layout::space_staves_vertically();
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0], "Limit of 45 numbers.");
+    core::CommandLine.set("STSPX");
+    for (int32_t k = 2; k <= 45; ++k) core::ParamBuffer(k) = 2.0f;
+    layout::space_staves_vertically();
+    EXPECT_EQ(fe_.message_boxes.size(), 2u);
+    EXPECT_EQ(gap(1, 2), 1750);
+}
+
+TEST_F(StaffSpacingTest, StaffPushedToP4Of999StopsTheCommand) {
+    add_item({8, 1, 0, 0, 0});
+    add_item({8, 2, 0, 0, 0});
+    add_item({8, 3, 0, 990, 0});
+    refresh_tables();
+    type("STSP 1 3.0");
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0].substr(0, 44), "*** Warning: P4 of Staff   3 out of range.\r\n");
+    EXPECT_EQ(fe_.message_boxes[0].substr(51, 5), "    0");
+    EXPECT_GT(stored(2, 4), 0.0f);    // handled before the stop
+    EXPECT_EQ(stored(3, 4), 990.0f);  // not written past the limit
+}
+
+TEST_F(StaffSpacingTest, OddStoresAreHandled) {
+    // A staff item of 3 P's grows to 4; staff numbers beyond the tables are not indexed;
+    // a missing staff number leaves its neighbours' gap alone.
+    add_item({8, 1, 0, 0, 0});
+    add_item({8, 2, 0});
+    add_item({8, 700, 0, 0, 0});
+    add_item({8, -3, 0, 0, 0});
+    add_item({8, 4, 0, 0, 0});
+    add_item({1, 2, 10, 4});
+    refresh_tables();
+    const int32_t gap24 = gap(2, 4);
+    type("STSP 999 1.0");
+    EXPECT_EQ(core::int_of(core::ItemStore(core::ItemStartTable(2))), 4);
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_EQ(gap(2, 4), gap24);
+    EXPECT_EQ(stored(3, 4), 0.0f);
+    EXPECT_EQ(stored(4, 4), 0.0f);
+    EXPECT_EQ(stored(6, 4), 4.0f);  // other items are not touched
+    EXPECT_TRUE(fe_.message_boxes.empty());
+}
+
+TEST_F(StaffSpacingTest, RebuildSetsIndexAndTables) {
+    add_item({8, 1, 0, 0, 0});
+    // Three records appended behind the store's end, as a loader leaves them.
+    const float words[] = {5, 8, 2, 4, 2, 2, 4, 1, 2, 10, 3, 5, 8, 250, 0, 0, 0};
+    const int32_t end = core::ItemWordsUsed;
+    for (int32_t i = 0; i < 17; ++i) core::ItemStore(end + i) = words[i];
+    render::PathPointList.count = 7;
+    text_length_seen = 0;
+    layout::LayoutHooks.draw_number_item = [](int32_t) {
+        ++text_length_seen;
+        core::OutputBufferViews.text.length() += 10;
+    };
+    int32_t n = 17;
+    layout::rebuild_index_and_staff_table(n);
+    EXPECT_EQ(n, 17);
+    EXPECT_EQ(core::ItemCount, 4);
+    EXPECT_EQ(core::ItemWordsUsed, end + 17);
+    EXPECT_EQ(core::ItemStartTable(3), end + 6);
+    EXPECT_EQ(StaffTables.StaffScale(2), 50.0f);
+    EXPECT_EQ(StaffTables.StaffBaseY(2), -20850 + 2 * 350 - 1050);
+    EXPECT_EQ(StaffTables.StaffBaseY(250), (250 - 199) * 3150 - 30300 - 525);
+    // The scratch list and the output lists are left as they were.
+    EXPECT_EQ(render::PathPointList.count, 7);
+    EXPECT_EQ(text_length_seen, 3);  // staves 1, 2 and 250 labelled...
+    EXPECT_EQ(text_length_, 0);      // ...and what they wrote taken back
+}
+
+TEST_F(StaffSpacingTest, RebuildStopsAtTheItemLimit) {
+    render::ItemCountLimit = 3;
+    for (int32_t i = 0; i < 5; ++i) {
+        core::ItemStore(1 + 4 * i) = 3;
+        core::ItemStore(2 + 4 * i) = 8;
+        core::ItemStore(3 + 4 * i) = static_cast<float>(i + 1);
+        core::ItemStore(4 + 4 * i) = 0;
+    }
+    int32_t n = 20;
+    layout::rebuild_index_and_staff_table(n);
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(core::ItemWordsUsed, 13);
+    EXPECT_EQ(StaffTables.StaffBaseY(4), 0);  // staves past the limit are not set
+    EXPECT_EQ(StaffTables.StaffBaseY(3), -17700 - 525);
+
+    // More words than the store holds are cut to its capacity.
+    int32_t huge = 1000000;
+    layout::rebuild_index_and_staff_table(huge);
+    EXPECT_LE(core::ItemWordsUsed, core::ItemStoreCapacity + 1);
+}
+
+TEST_F(StaffSpacingTest, StaffRange) {
+    float high = -1.0f;
+    float low = -1.0f;
+    layout::find_staff_range(high, low);
+    EXPECT_EQ(high, 0.0f);
+    EXPECT_EQ(low, 999.0f);
+    add_item({8, 3, 0});
+    layout::find_staff_range(high, low);
+    EXPECT_EQ(high, 3.0f);
+    EXPECT_EQ(low, 3.0f);
+    add_item({1, 9, 0, 4});
+    add_item({8, 7.5f, 0});
+    add_item({8, 1, 0});
+    layout::find_staff_range(high, low);
+    EXPECT_EQ(high, 7.5f);  // as stored, not truncated
+    EXPECT_EQ(low, 1.0f);
+
+    // The "ALL" answer takes the range.
+    core::CommandLine.set("ALL");
+    core::read_command_line();
+    EXPECT_EQ(core::ParamBuffer(1), 1.0f);
+    EXPECT_EQ(core::ParamBuffer(4), 7.5f);
+}
+
+}  // namespace

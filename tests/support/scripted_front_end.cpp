@@ -1,0 +1,354 @@
+#include "tests/support/scripted_front_end.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/service_request.h"
+#include "engine/core/tables.h"
+
+namespace {
+
+std::string c_text(const char* text) { return text == nullptr ? std::string() : std::string(text); }
+
+template <typename T, int N>
+void copy_into(core::Array1<T, N>& block, const std::vector<T>& values) {
+    const int n = std::min<int>(N, static_cast<int>(values.size()));
+    for (int i = 1; i <= n; ++i) block(i) = values[static_cast<std::size_t>(i - 1)];
+}
+
+}  // namespace
+
+void ScriptedFrontEnd::answer_line(std::string line) {
+    wait_answers_.push_back({WaitAnswer::Line, std::move(line), 0});
+}
+void ScriptedFrontEnd::answer_key(int code) {
+    wait_answers_.push_back({WaitAnswer::Key, {}, code});
+}
+void ScriptedFrontEnd::answer_closing() { wait_answers_.push_back({WaitAnswer::Closing, {}, 0}); }
+void ScriptedFrontEnd::answer_yes_no(int answer) { yes_no_answers_.push_back(answer); }
+void ScriptedFrontEnd::answer_dialog(DialogAnswer answer) {
+    dialog_answers_.push_back(std::move(answer));
+}
+void ScriptedFrontEnd::answer_dialog(int result, std::string name) {
+    DialogAnswer a;
+    a.result = result;
+    a.name = std::move(name);
+    dialog_answers_.push_back(std::move(a));
+}
+
+int ScriptedFrontEnd::count(Kind kind) const {
+    return static_cast<int>(
+        std::count_if(log.begin(), log.end(), [kind](const Event& e) { return e.kind == kind; }));
+}
+
+void ScriptedFrontEnd::record(Kind kind, std::string text, int a, int b) {
+    log.push_back({kind, std::move(text), a, b});
+}
+
+void ScriptedFrontEnd::missing(const std::string& what) {
+    ++unanswered;
+    if (strict) ADD_FAILURE() << "ScriptedFrontEnd: no answer queued for " << what;
+}
+
+std::optional<ScriptedFrontEnd::WaitAnswer> ScriptedFrontEnd::next_wait_answer(
+    const std::string& what) {
+    if (wait_answers_.empty()) {
+        missing(what);
+        return std::nullopt;
+    }
+    WaitAnswer a = std::move(wait_answers_.front());
+    wait_answers_.pop_front();
+    return a;
+}
+
+std::optional<ScriptedFrontEnd::DialogAnswer> ScriptedFrontEnd::next_dialog_answer(
+    const std::string& name) {
+    dialogs.push_back(name);
+    record(Kind::Dialog, name);
+    if (dialog_answers_.empty()) {
+        missing("dialog \"" + name + "\"");
+        return std::nullopt;
+    }
+    DialogAnswer a = std::move(dialog_answers_.front());
+    dialog_answers_.pop_front();
+    return a;
+}
+
+void ScriptedFrontEnd::ArmImmediateKeyMode() { record(Kind::KeyMode, {}); }
+
+void ScriptedFrontEnd::SetMessageLineText(const char* text) {
+    prompts.push_back(c_text(text));
+    record(Kind::Prompt, c_text(text));
+}
+
+void ScriptedFrontEnd::SetInputText(const char* text) {
+    const std::string t = c_text(text);
+    input_presets.push_back(t);
+    record(Kind::Preset, t);
+    if (!t.empty()) input_text = t;
+}
+
+void ScriptedFrontEnd::SetInputTextAndSelection(const char* text, int sel_start, int sel_end) {
+    const std::string t = c_text(text);
+    input_presets.push_back(t);
+    record(Kind::PresetSelection, t, sel_start, sel_end);
+    input_text = t;
+}
+
+int ScriptedFrontEnd::GetInputTextLength() { return static_cast<int>(input_text.size()); }
+
+void ScriptedFrontEnd::TrimInputToMarker() {
+    ++trim_count;
+    record(Kind::TrimInput, input_text);
+    const std::size_t marker = input_text.rfind('\x0F');
+    input_text = marker == std::string::npos ? std::string() : input_text.substr(0, marker + 1);
+}
+
+int ScriptedFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) {
+    record(Kind::CommandWait, {});
+    const auto a = next_wait_answer("a command or key wait");
+    if (!a || a->kind == WaitAnswer::Closing) {
+        buffer.blank();
+    } else if (a->kind == WaitAnswer::Key) {
+        buffer(1) = static_cast<char>(a->key);
+    } else {
+        buffer.set(a->line);
+    }
+    return pass_value;
+}
+
+int ScriptedFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
+                                      const core::FixedText<512>& prompt, int sel_start,
+                                      int sel_end) {
+    LineWaitRecord w;
+    w.prompt = prompt.c_text();
+    const std::string_view b = buffer.view();
+    w.preset = std::string(b.substr(0, std::min(b.find('\0'), b.size())));
+    w.sel_start = sel_start;
+    w.sel_end = sel_end;
+    input_text += w.preset;
+    line_waits.push_back(w);
+    record(Kind::LineWait, w.prompt, sel_start, sel_end);
+    const auto a = next_wait_answer("a line wait (prompt \"" + w.prompt + "\")");
+    if (!a || a->kind == WaitAnswer::Closing) return -1;
+    if (a->kind == WaitAnswer::Key) {
+        buffer.blank();
+        buffer(1) = static_cast<char>(a->key);
+    } else {
+        buffer.set(a->line);
+    }
+    input_text.clear();
+    return 0;
+}
+
+int ScriptedFrontEnd::ShowMessageBox(const char* text) {
+    message_boxes.push_back(c_text(text));
+    record(Kind::MessageBox, c_text(text));
+    return 1;
+}
+
+int ScriptedFrontEnd::AskYesNo(const char* question, int mode) {
+    questions.push_back(c_text(question));
+    record(Kind::Question, c_text(question), mode);
+    if (yes_no_answers_.empty()) {
+        missing("the question \"" + c_text(question) + "\"");
+        return 0;
+    }
+    const int a = yes_no_answers_.front();
+    yes_no_answers_.pop_front();
+    return a;
+}
+
+int ScriptedFrontEnd::AskYesNoExit(const char* question) {
+    questions.push_back(c_text(question));
+    record(Kind::Question, c_text(question), 3);
+    if (yes_no_answers_.empty()) {
+        missing("the question \"" + c_text(question) + "\"");
+        return 0;
+    }
+    const int a = yes_no_answers_.front();
+    yes_no_answers_.pop_front();
+    return a;
+}
+
+// Serves as the window's dispatcher does, from and into `view`; marks the requests the window
+// marks. Every request is recorded with its block before and after.
+void ScriptedFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
+    ServiceRecord r;
+    std::memcpy(r.tag.data(), tag, 4);
+    r.in = block;
+    bool mark = true;
+    switch (tag[1]) {
+        case 'b':
+            block(1) = view.scroll_x;
+            block(2) = view.scroll_y;
+            mark = false;
+            break;
+        case 'z':
+            block(1) = view.client_width;
+            block(2) = view.client_height;
+            mark = false;
+            break;
+        case 'p': {
+            int32_t x = block(1);
+            int32_t y = block(2);
+            if (view.limit_x) x = std::clamp(x, 0, std::max(0, *view.limit_x));
+            if (view.limit_y) y = std::clamp(y, std::min(0, *view.limit_y), 0);
+            view.scroll_x = x;
+            view.scroll_y = y;
+            break;
+        }
+        case 's':
+            for (int i = 0; i < 6; ++i)
+                view.scroll_sizes[static_cast<std::size_t>(i)] = block(i + 1);
+            break;
+        case 'k':
+            view.zoom = block(1) != 0 ? block(1) : (view.zoom == 64 ? 128 : 64);
+            break;
+        case 'c':
+            view.cursor = block(1);
+            break;
+        case 'n':
+            view.title = core::block_text(block);
+            break;
+        case 'h':
+            view.path = core::block_text(block);
+            break;
+        case 'm':
+            view.modified = block(1) != 0;
+            break;
+        case 'i':
+            block(1) = view.modified ? 1 : 0;
+            break;
+        case 'd':
+            block(1) = 1;
+            break;
+        case 'o':
+            block(1) = view.colour_answer;
+            break;
+        case 'e':
+            view.item_bar_toggled = !view.item_bar_toggled;
+            mark = false;
+            break;
+        case 'a':
+        case 'f':
+        case 'l':
+        case 'r':
+        case 'v':
+            break;
+        default:
+            mark = false;
+            break;
+    }
+    if (mark) tag[0] = '\0';
+    r.out = block;
+    r.served = mark;
+    record(Kind::Service, std::string(r.tag.data(), 3));
+    services.push_back(r);
+}
+
+void ScriptedFrontEnd::RefreshDisplayFromEngine() {
+    ++refresh_count;
+    record(Kind::Refresh, {});
+}
+
+void ScriptedFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {
+    record(Kind::PaletteVariant, {}, mode, palette_group);
+}
+
+void ScriptedFrontEnd::ControlMidiPlayer(int action) { record(Kind::MidiPlayer, {}, action); }
+
+int ScriptedFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {
+    const auto a = next_dialog_answer("file name: " + prompt.c_text());
+    if (!a) return 2;
+    if (a->result != 2 && !a->name.empty()) core::MessageLine.set(a->name);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunEpsFileNameDialog() {
+    const auto a = next_dialog_answer("Type EPS file name.");
+    if (!a) return 2;
+    if (a->result != 2) core::FrontEndCommandBuffer.set(a->name);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunOutputFileNameDialog() {
+    const auto a = next_dialog_answer("Type output file name.");
+    if (!a) return 2;
+    if (a->result != 2) core::FrontEndCommandBuffer.set(a->name);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunMacroFileDialog() {
+    const auto a = next_dialog_answer("MACRO");
+    if (!a) return 2;
+    if (a->result != 2) {
+        core::FrontEndCommandBuffer.set(a->name);
+        core::MessageLine.set(a->text.substr(0, 511));
+        core::MessageLine(static_cast<int>(std::min<std::size_t>(a->text.size(), 511)) + 1) = '\0';
+    }
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunDontShowAgainNotice() {
+    const auto a = next_dialog_answer("Don't show this message again.");
+    return a ? a->result : 0;
+}
+
+int ScriptedFrontEnd::RunOutOfBoundsNotice() {
+    const auto a = next_dialog_answer("Out of bounds");
+    return a ? a->result : 0;
+}
+
+int ScriptedFrontEnd::RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) {
+    const auto a = next_dialog_answer("Convert Code 11");
+    if (!a) return 3;
+    copy_into(r, a->words);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) {
+    const auto a = next_dialog_answer("Converting Code 11 to Code 9");
+    if (!a) return -1;
+    copy_into(v, a->words);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunDecombineFileDialog() {
+    const auto a = next_dialog_answer("Decombine File");
+    if (!a) return 2;
+    if (a->result != 2) core::MessageLine.set(a->text);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunPageImageHeightDialog(core::Array1<float, 19>& values) {
+    const auto a = next_dialog_answer("Height of page image.");
+    if (!a) return 2;
+    copy_into(values, a->reals);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunPreferencesDialog(core::Array1<int32_t, 32>& block_a,
+                                           core::Array1<int32_t, 32>& block_b) {
+    const auto a = next_dialog_answer("Preferences");
+    if (!a) return 2;
+    copy_into(block_a, a->words);
+    copy_into(block_b, a->words2);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunRippleBarsDialog(core::Array1<int32_t, 5>& values) {
+    const auto a = next_dialog_answer("Ripple bars.");
+    if (!a) return 2;
+    copy_into(values, a->words);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
+    const auto a = next_dialog_answer("Symbol Library");
+    if (!a) return 2;
+    if (!a->words.empty()) v = a->words.front();
+    return a->result;
+}

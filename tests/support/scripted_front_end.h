@@ -1,0 +1,159 @@
+// A front-end for tests: answers are queued in advance, and everything the engine shows or asks
+// is recorded, in order in one log and per kind in its own list.
+//
+// Answers: typed lines, keys and "application closing" for the two waits (one queue, taken in
+// order); yes/no answers for AskYesNo and AskYesNoExit; dialog answers (result, typed name or
+// text, block words) for every dialog runner. When a queue is empty the front-end answers No,
+// Cancel or "closing" and, unless strict is false, fails the running test.
+//
+// Window services answer from `view`, which tests set up as they like (client size, scroll
+// position and limits, modified flag...) and read back (scroll sizes, title, cursor, zoom).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/core/front_end_port.h"
+
+class ScriptedFrontEnd : public core::FrontEndPort {
+  public:
+    enum class Kind {
+        KeyMode,
+        Prompt,
+        Preset,
+        PresetSelection,
+        TrimInput,
+        LineWait,
+        CommandWait,
+        MessageBox,
+        Question,
+        Service,
+        Refresh,
+        PaletteVariant,
+        MidiPlayer,
+        Dialog,
+    };
+    // One entry of the log: the kind, its main text and up to two numbers (selection, mode...).
+    struct Event {
+        Kind kind;
+        std::string text;
+        int a = 0;
+        int b = 0;
+    };
+    struct LineWaitRecord {
+        std::string prompt;  // up to its NUL, trailing blanks dropped
+        std::string preset;  // the buffer's text up to its NUL
+        int sel_start = 0;
+        int sel_end = 0;
+    };
+    struct ServiceRecord {
+        std::array<char, 4> tag{};  // as the gate passed it, before the front-end marked it
+        core::ServiceBlock in;
+        core::ServiceBlock out;
+        bool served = false;  // the front-end zeroed the tag's first character
+    };
+    struct DialogAnswer {
+        int result = 1;
+        std::string name;             // file-name dialogs (empty keeps the preset), macro dialog
+        std::string text;             // macro text (CR LF lines), decombine group sizes
+        std::vector<int32_t> words;   // integer blocks (first block of Preferences)
+        std::vector<int32_t> words2;  // second block of Preferences
+        std::vector<float> reals;     // page image height
+    };
+    struct ViewState {
+        int32_t client_width = 40000;  // display units, answered to 'z'
+        int32_t client_height = 28000;
+        int32_t scroll_x = 0;  // display units, answered to 'b' and set by 'p'
+        int32_t scroll_y = 0;
+        // When set, 'p' clamps x to 0..limit_x and y to limit_y..0, as a scroll view does.
+        std::optional<int32_t> limit_x;
+        std::optional<int32_t> limit_y;
+        std::array<int32_t, 6> scroll_sizes{};  // the last 's' request's six words
+        int32_t zoom = 64;
+        int32_t cursor = 0;
+        int32_t colour_answer = -1;  // 'o': -1 = cancelled
+        bool modified = false;
+        bool item_bar_toggled = false;
+        std::string title;
+        std::string path;
+    };
+
+    // -- queued answers --
+    void answer_line(std::string line);
+    void answer_key(int code);
+    void answer_closing();
+    void answer_yes_no(int answer);
+    void answer_dialog(DialogAnswer answer);
+    void answer_dialog(int result, std::string name = {});
+
+    // -- what was recorded --
+    std::vector<Event> log;
+    std::vector<std::string> prompts;
+    std::vector<std::string> input_presets;
+    std::vector<LineWaitRecord> line_waits;
+    std::vector<std::string> message_boxes;
+    std::vector<std::string> questions;
+    std::vector<ServiceRecord> services;
+    std::vector<std::string> dialogs;
+    int refresh_count = 0;
+    int trim_count = 0;
+    int unanswered = 0;
+
+    // The input edit as the engine left it (tests may set it).
+    std::string input_text;
+    ViewState view;
+    bool strict = true;
+
+    // Counts log entries of one kind.
+    int count(Kind kind) const;
+
+    // -- FrontEndPort --
+    void ArmImmediateKeyMode() override;
+    void SetMessageLineText(const char* text) override;
+    void SetInputText(const char* text) override;
+    void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
+    int GetInputTextLength() override;
+    void TrimInputToMarker() override;
+    int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
+    int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                        int sel_start, int sel_end) override;
+    int ShowMessageBox(const char* text) override;
+    int AskYesNo(const char* question, int mode) override;
+    int AskYesNoExit(const char* question) override;
+    void FrontEndService(char tag[4], core::ServiceBlock& block) override;
+    void RefreshDisplayFromEngine() override;
+    void SwitchPaletteVariant(int mode, int palette_group) override;
+    void ControlMidiPlayer(int action) override;
+    int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;
+    int RunEpsFileNameDialog() override;
+    int RunOutputFileNameDialog() override;
+    int RunMacroFileDialog() override;
+    int RunDontShowAgainNotice() override;
+    int RunOutOfBoundsNotice() override;
+    int RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) override;
+    int RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) override;
+    int RunDecombineFileDialog() override;
+    int RunPageImageHeightDialog(core::Array1<float, 19>& a) override;
+    int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
+    int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
+    int RunSymbolLibraryDialog(int32_t& v) override;
+
+  private:
+    struct WaitAnswer {
+        enum { Line, Key, Closing } kind;
+        std::string line;
+        int key = 0;
+    };
+    std::optional<WaitAnswer> next_wait_answer(const std::string& what);
+    std::optional<DialogAnswer> next_dialog_answer(const std::string& name);
+    void record(Kind kind, std::string text, int a = 0, int b = 0);
+    void missing(const std::string& what);
+
+    std::deque<WaitAnswer> wait_answers_;
+    std::deque<int> yes_no_answers_;
+    std::deque<DialogAnswer> dialog_answers_;
+};
