@@ -1,8 +1,10 @@
-// ormest: the editor's program. Until the window exists, every start runs the console.
+// The console front-end's start: arguments, folders, engine start-up, then the input loop.
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
+
+#include "console/console_main.h"
 
 #include "console/console_front_end.h"
 #include "engine/core/engine_reset.h"
@@ -20,7 +22,7 @@ constexpr std::string_view kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_console_main(int argc, char** argv) {
     std::string command_file;
     bool dump_graphics = false;
     for (int i = 1; i < argc; ++i) {
