@@ -191,12 +191,20 @@ int ConsoleFrontEnd::RunEpsFileNameDialog() {
     return 1;
 }
 
+// The whole name goes to the whole-path buffer, its first 48 characters to the command
+// buffer; a name longer than the path buffer is refused rather than cut.
 int ConsoleFrontEnd::RunOutputFileNameDialog() {
     print_text("Type output file name.");
     std::string line;
     if (!read_line(line)) return 2;
-    if (!fits_command_buffer(line)) return 2;
-    if (!line.empty()) core::FrontEndCommandBuffer.set(line);
+    if (line.size() > static_cast<std::size_t>(core::FrontEndPathBuffer.size())) {
+        print_text("The name is too long: cancelled.");
+        return 2;
+    }
+    if (!line.empty()) {
+        core::FrontEndPathBuffer.set(line);
+        core::FrontEndCommandBuffer.set(line);
+    }
     return 1;
 }
 

@@ -156,11 +156,14 @@ std::string local_path(std::string_view name) {
     static constexpr std::string_view kProgramFolder = "/program files/melandrix";
     static constexpr std::string_view kTempFolder = "/!tmp";
     std::string mapped;
+    // A folder that was never set maps to nothing rather than to the root of the disk.
     if (starts_with_nocase(s, kProgramFolder) &&
         (s.size() == kProgramFolder.size() || s[kProgramFolder.size()] == '/')) {
+        if (g_data_folder.empty()) return {};
         mapped = g_data_folder + s.substr(kProgramFolder.size());
     } else if (starts_with_nocase(s, kTempFolder) &&
                (s.size() == kTempFolder.size() || s[kTempFolder.size()] == '/')) {
+        if (g_work_folder.empty()) return {};
         mapped = g_work_folder + s.substr(kTempFolder.size());
     } else {
         mapped = s;
@@ -169,10 +172,12 @@ std::string local_path(std::string_view name) {
 }
 
 std::string work_file(std::string_view name) {
+    if (g_work_folder.empty()) return {};
     return find_nocase(g_work_folder + "/" + std::string(name));
 }
 
 std::string data_file(std::string_view name) {
+    if (g_data_folder.empty()) return {};
     return find_nocase(g_data_folder + "/" + std::string(name));
 }
 

@@ -2,13 +2,18 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/document_tables.h"
+#include "engine/core/file_commands.h"
 #include "engine/core/file_units.h"
 #include "engine/core/interpreter_tables.h"
+#include "engine/core/item_panel_record.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/layout/layout_hooks.h"
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
+#include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
 
 namespace core {
@@ -23,7 +28,13 @@ void reset_engine() {
     render::reset_render_tables();
     layout::reset_layout_tables();
     layout::register_layout_drawers();
+    render::register_render_drawers();
     reset_interpreter_tables();
+    reset_undo_tables();
+    reset_file_command_tables();
+    set_undo_copy_saver(save_undo_copy);
+    layout::LayoutHooks.save_undo_copy = save_undo_copy;
+    reset_item_panel_record();
 }
 
 }  // namespace core

@@ -14,7 +14,10 @@
 #include <vector>
 
 #include "engine/core/command_dispatch.h"
+#include "engine/core/document_state.h"  // start_new_document
+#include "engine/core/file_commands.h"   // run_file_command, save_current_document, titles
 #include "engine/core/fixed_array.h"
+#include "engine/core/undo.h"  // run_undo_command, run_r_command
 
 // ============================================================================================
 // Engine core: files, undo, sorting, status, developer files, mini macros,
@@ -22,19 +25,10 @@
 // ============================================================================================
 namespace core {
 
-// File commands and the title line.
-void run_file_command();                             // the G family and "~~R"
-void save_current_document();                        // "~~W" and the save words
-void update_title_line(const FixedText<512>& name);  // the window title
-void check_file_mode();                              // after six edited commands
-// A new, empty document with the default name.
-void start_new_document();
-
 void sort_items();        // O
-void run_undo_command();  // "UND..."
-void run_r_command();     // R: RS, RESTO, REDO, READ ...
 void show_status();       // V
 void run_dr_command();    // D
+void ripple_bars();       // "RIP"
 
 // Item-editing words and box continuation, tried before the ordinary dispatch (NotTaken: the
 // line is an ordinary command).
@@ -106,6 +100,12 @@ void set_new_item_from_letters(int32_t& index);
 extern int32_t InputModeWord;          // nonzero: the next input belongs to the input mode
 extern int32_t InputBusyWord;          // nonzero while the input mode is busy
 extern int32_t InputContinuationWord;  // nonzero: the input mode continues on the next call
+// The notes entered by the running input mode: from item InputStartItem on, on the current
+// staff, between InputRangeLeft and InputRangeRight (0: the page extent). draw_new_items marks
+// them.
+extern int32_t InputStartItem;
+extern float InputRangeLeft;
+extern float InputRangeRight;
 
 }  // namespace input
 
@@ -139,6 +139,16 @@ void show_item_palette(int32_t palette);
 void move_item_to_mouse();
 void drag_item_with_mouse(int32_t& step);
 void move_box_items();
+// RESTO: puts back the item that the editor saved for restoring.
+void restore_item();
+// The item bar: its mode word := max(mode, 0), and the front-end shows or hides the bar.
+void set_item_bar_mode(int32_t mode);
+// Shows the text file named in SecondLine from column 6 ("TYPE " and the name).
+void view_text_file();
+// Zooms so that the items' width fits the window.
+void zoom_to_fit_width();
+// Enters the file being saved in the music directory "#musdir#.tmp".
+void add_to_music_directory();
 
 extern int32_t EditChangesPending;  // the item-editing state word: 1 changes not yet stored
 extern int32_t PendingBoxStep;      // the step (letter or word number) of the pending box op
@@ -146,6 +156,17 @@ extern int32_t BoxEdgeWord;         // the box-edge word of the box operations
 extern int32_t DragStepWord;        // the step of a parameter drag
 
 }  // namespace edit
+
+// ============================================================================================
+// Item rendering: display modes
+// ============================================================================================
+namespace render {
+
+// The display mode's mark word: 0 no mark; thousands the mark kind, remainder the staff;
+// negative: the marks of newly entered notes (draw_new_items).
+extern int32_t DisplayMarkWord;
+
+}  // namespace render
 
 // ============================================================================================
 // Print, PostScript and MIDI output

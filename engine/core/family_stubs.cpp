@@ -11,6 +11,7 @@
 #include "engine/core/family_entries.h"
 #include "engine/core/start_up.h"
 #include "engine/core/tables.h"
+#include "engine/core/undo.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"
 
@@ -33,12 +34,17 @@ void reset_family_stub_words() {
     input::InputModeWord = 0;
     input::InputBusyWord = 0;
     input::InputContinuationWord = 0;
+    input::InputStartItem = 0;
+    input::InputRangeLeft = 0.0f;
+    input::InputRangeRight = 0.0f;
+    render::DisplayMarkWord = 0;
     edit::EditChangesPending = 0;
     edit::PendingBoxStep = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
     output::MidiStatusWord = 0;
     output::OutputNameField.blank();
+    // The file commands' own words, until reset_engine calls their reset itself.
 }
 
 namespace {
@@ -71,56 +77,11 @@ void report_family_word(const char* name, int32_t argument = 0) {
 
 }  // namespace
 
-// Not built yet: the file commands report their word. The front-end's "~~R" and "~~W"
-// requests stand in MessageLine, not in CommandLine.
-void run_file_command() {
-    trace("run_file_command");
-    report_unknown_word(MessageLine.starts_with("~~") ? first_word(MessageLine)
-                                                      : first_word(CommandLine));
-}
-
-void save_current_document() {
-    trace("save_current_document");
-    report_unknown_word(MessageLine.starts_with("~~") ? first_word(MessageLine)
-                                                      : first_word(CommandLine));
-}
-
-// Not built yet: the title stays as the front-end shows it.
-void update_title_line(const FixedText<512>& name) { trace("update_title_line"); }
-
-// Not built yet: nothing is checked.
-void check_file_mode() { trace("check_file_mode"); }
-
-// Minimal form: an empty page under the default document name, with the first-time settings
-// the first time in the process. The client-area request, the item bar and the title come with
-// the file commands.
-void start_new_document() {
-    trace("start_new_document");
-    reset_document_state();
-    apply_first_time_defaults();
-    ItemCount = 0;
-    ItemWordsUsed = 1;
-    EditedItemNumber = 0;
-    CurrentFileName = FixedText<512>("KELDA.MUS");
-    PreviousFileName = CurrentFileName;
-}
-
 void sort_items() { report_family_word("sort_items"); }
-void run_undo_command() { report_family_word("run_undo_command"); }
-
-// Only READ is built: "RD" and "RE" with a third letter other than "D" open a command file.
-void run_r_command() {
-    const char second = CommandLine(2);
-    if (second == 'D' || (second == 'E' && CommandLine(3) != 'D')) {
-        trace("run_r_command", 1);
-        open_command_file();
-        return;
-    }
-    report_family_word("run_r_command");
-}
 
 void show_status() { report_family_word("show_status"); }
 void run_dr_command() { report_family_word("run_dr_command"); }
+void ripple_bars() { report_family_word("ripple_bars"); }
 
 // Not built yet: no line is an item-editing line.
 CommandFlow run_item_edit_lines() { return CommandFlow::NotTaken; }
@@ -169,6 +130,14 @@ void run_staff_layout_command() {
         render::redraw_items();
         return;
     }
+    // The save words: "SM", "SN" and "SA" with no item being edited.
+    const char second = core::CommandLine(2);
+    if ((second == 'M' || second == 'N' || second == 'A') && core::EditedItemNumber == 0) {
+        core::trace("run_staff_layout_command", 2);
+        core::save_current_document();
+        core::CommandModeLetters(1) = 0;
+        return;
+    }
     core::report_family_word("run_staff_layout_command");
 }
 
@@ -187,6 +156,9 @@ namespace input {
 int32_t InputModeWord = 0;
 int32_t InputBusyWord = 0;
 int32_t InputContinuationWord = 0;
+int32_t InputStartItem = 0;
+float InputRangeLeft = 0.0f;
+float InputRangeRight = 0.0f;
 
 // Not built yet: the mode is left at once, with the word reported.
 void run_input_mode() {
@@ -233,12 +205,14 @@ void transpose_items() { core::report_family_word("transpose_items"); }
 void run_text_command() { core::report_family_word("run_text_command"); }
 void test_frontend_services() { core::report_family_word("test_frontend_services"); }
 
-// Minimal form until the item editor lands: the item in ParamBuffer is appended with the last
+// Minimal form until the item editor lands: an undo copy is saved (as UndoSaveMode allows),
+// then the item in ParamBuffer is appended with the last
 // nonzero of P1..P45 as its count (at least 3) and drawn: the edited item alone while one is
 // edited, else the whole page. A refused append (the store or the item limit is full) leaves
 // the page as it was; append_item has told the user.
 void commit_item() {
     core::trace("commit_item");
+    core::save_undo_copy();
     if (core::OutputBufferViews.text.bound()) core::OutputBufferViews.text.length() = 0;
     int32_t n = 0;
     for (int k = 45; k >= 1; --k) {
@@ -281,7 +255,24 @@ void move_box_items() {
     core::PendingBoxOperation = 0;
 }
 
+void restore_item() { core::report_family_word("restore_item"); }
+
+// Not built yet: the item bar stays as it is.
+void set_item_bar_mode(int32_t mode) { core::trace("set_item_bar_mode", mode); }
+// Not built yet: the text file is not shown.
+void view_text_file() { core::report_family_word("view_text_file"); }
+// Not built yet: the zoom stays as it is.
+void zoom_to_fit_width() { core::trace("zoom_to_fit_width"); }
+// Not built yet: the music directory is not written.
+void add_to_music_directory() { core::trace("add_to_music_directory"); }
+
 }  // namespace edit
+
+namespace render {
+
+int32_t DisplayMarkWord = 0;
+
+}  // namespace render
 
 namespace output {
 

@@ -1,8 +1,8 @@
 // The interpreter's entry and exit: run_command guards against a second entry, binds the
 // front-end's output lists, lets the front-end tokens and the dispatch decide what runs, follows
 // the loop head through the lines of an open command file, and leaves the reply, the status,
-// the help topic and the title line in the common exit. An engine defect ends the command with
-// a message instead of ending the program.
+// the help topic, the item panel's numbers and the title line in the common exit. An engine
+// defect ends the command with a message instead of ending the program.
 #include "engine/core/interpreter.h"
 
 #include <string>
@@ -15,6 +15,7 @@
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/interpreter_tables.h"
+#include "engine/core/item_panel_record.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/render/page_redraw.h"
@@ -86,6 +87,7 @@ void run_common_exit() {
         IntParamBuffer(1) = 1;
         update_title_line(CurrentFileName);
     }
+    fill_item_panel_numbers();
     LastItemCount = ItemCount;
 }
 

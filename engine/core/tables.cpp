@@ -34,6 +34,7 @@ FixedText<512> QuotedTextBuffer;
 
 FixedText<512> MessageLine;
 FixedText<48> FrontEndCommandBuffer;
+FixedText<512> FrontEndPathBuffer;
 Array1<int32_t, 8> MouseRegion;
 
 int32_t CommandStatusWord = -1;
@@ -81,6 +82,7 @@ void reset_core_tables() {
 
     MessageLine.blank();
     FrontEndCommandBuffer.blank();
+    FrontEndPathBuffer.blank();
     MouseRegion.fill(0);
 
     CommandStatusWord = -1;

@@ -130,6 +130,10 @@ extern FixedText<512> QuotedTextBuffer;  // text of a line that began with a dou
 
 extern FixedText<512> MessageLine;          // in and out of every engine call
 extern FixedText<48> FrontEndCommandBuffer;  // command text deposited by the front-end
+// The whole path of a front-end save request ("~~W") or of a file dialog's preset and answer,
+// which FrontEndCommandBuffer would cut at 48 characters; blank when the front-end gave none.
+// The file commands take it and blank it.
+extern FixedText<512> FrontEndPathBuffer;
 // Front-end words filled by the view's mouse handlers in engine units.
 extern Array1<int32_t, 8> MouseRegion;
 

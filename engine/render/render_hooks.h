@@ -26,6 +26,29 @@ struct RenderHooksRecord {
     void (*draw_attached_item)(float& size) = nullptr;
     // Writes one line (such as " r", the end of a grey group) to the PostScript unit.
     void (*write_ps_line)(std::string_view line) = nullptr;
+
+    // ---- used by the symbol drawer and the glyph painter ----
+    // The text drawer: draws CommandLine(1..length) as a text item with ParamBuffer's
+    // parameters (P5 stretch, P6/P7 sizes, P8 font, P10 blank extra...) at ItemDrawOrigin.
+    void (*draw_text_item)(int32_t length) = nullptr;
+    // The number drawer: draws value as a number item (ParamBuffer P6 its size,
+    // IntParamBuffer 7 the style) at ItemDrawOrigin.
+    void (*draw_number_item)(int32_t value) = nullptr;
+    // The line drawer: draws the code 4 line set up in ParamBuffer / IntParamBuffer from
+    // ItemDrawOrigin.
+    void (*draw_line_item)() = nullptr;
+    // The line drawer's end mark v at (x, y); flag 1 at a line's start (it may clear it).
+    void (*add_line_end_hook)(float x, float y, float v, int32_t& flag) = nullptr;
+    // The code 12 box or circle drawer for the item set up in ParamBuffer / IntParamBuffer.
+    void (*draw_box_or_circle_item)() = nullptr;
+    // PostScript pass: a line-width entry (OP 99) for width index w, and a path break (OP -99).
+    void (*add_path_width)(int32_t w) = nullptr;
+    void (*add_path_break)() = nullptr;
+    // PostScript pass: writes a call of the symbol's PostScript procedure at (x, y) with the
+    // size when the writer has one; returns whether it had one, and its definition state
+    // (above 0: the call alone draws the symbol).
+    bool (*write_ps_symbol_call)(float x, float y, float size, int32_t number,
+                                 int32_t& definition_state) = nullptr;
 };
 extern RenderHooksRecord RenderHooks;
 

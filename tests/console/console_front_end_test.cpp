@@ -46,7 +46,9 @@ class ConsoleFrontEndTest : public ::testing::Test {
 
 TEST_F(ConsoleFrontEndTest, UnknownWordIsReportedAndANumberLineBecomesAnItem) {
     EXPECT_EQ(console("#XYZ\n8 1 0\r\n").run(), 0);
-    EXPECT_EQ(output(), "ERROR -- unknown word in this context: #XYZ\n");
+    EXPECT_EQ(output(),
+              "ERROR -- unknown word in this context: #XYZ\n"
+              "Title: KELDA.MUS * (not saved -    1 Items) \n");
     EXPECT_EQ(ItemCount, 1);
     EXPECT_EQ(ItemStore(2), 8.0f);
 }

@@ -4,6 +4,7 @@
 // stub trace, which names the last one reached and its argument.
 #include <string>
 
+#include "engine/core/document_tables.h"
 #include "engine/core/item_names.h"
 #include "engine/core/numeric.h"
 #include "engine/render/tables.h"
@@ -61,7 +62,6 @@ struct RowCase {
 
 TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
     const RowCase cases[] = {
-        {"RESX", "run_r_command", 1},  // RES... without T is READ's word
         {"PA", "set_paper_size", 0},
         {"FH", "zoom_to_fit", 0},
         {"CV", "cut_copy_paste_area", 97},
@@ -220,16 +220,19 @@ TEST_F(InterpreterTest, UnknownWordsAndLetterRowsWithABlankSecondLetter) {
 
 TEST_F(InterpreterTest, EmptiedPageResetsTheDocumentDisplay) {
     type("RX");  // an R word on an empty page
-    EXPECT_TRUE(reached("run_r_command"));
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("RX"));
     EXPECT_EQ(core::DocumentStarted, 0);
     ASSERT_FALSE(fe_.services.empty());
     EXPECT_EQ(fe_.services.back().tag[1], 'n');  // the emptied title
     EXPECT_EQ(fe_.view.title, "");
     EXPECT_EQ(graphics_length_, 0);
-    // The next command sets up a new document first.
-    clear_trace();
+    // The next command sets up a new document first: the default name, the client area asked.
+    core::CurrentFileName.set("other.mus");
+    fe_.services.clear();
     type("5 1 2");
-    EXPECT_TRUE(reached("start_new_document"));
+    EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
+    ASSERT_FALSE(fe_.services.empty());
+    EXPECT_EQ(std::string(fe_.services.front().tag.data(), 3), "~za");
     EXPECT_EQ(core::DocumentStarted, 1);
     EXPECT_EQ(core::ItemCount, 1);
 }

@@ -59,6 +59,14 @@ TEST_F(PathsTest, SeparatorsDrivesBlanksAndNulsAreNormalised) {
     EXPECT_FALSE(platform::file_exists("nothere.mus"));
 }
 
+TEST_F(PathsTest, FoldersNeverSetMapToNothing) {
+    platform::set_work_folder("");
+    platform::set_data_folder("");
+    EXPECT_EQ(platform::local_path("C:\\!TMP\\!undo!.tmp"), "");
+    EXPECT_EQ(platform::local_path("C:\\program files\\melandrix\\mxlib\\mx.DAT"), "");
+    EXPECT_EQ(platform::work_file("!undo!.tmp"), "");
+}
+
 TEST_F(PathsTest, InitFindsTheDataFolderFromTheEnvironmentAndMakesTheWorkFolder) {
     ::setenv("ORMEST_HOME", (root_ / "data").c_str(), 1);
     ::setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);

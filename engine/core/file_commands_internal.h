@@ -1,0 +1,41 @@
+// Small helpers shared by the files of the file commands (file_commands.cpp, file_names.cpp,
+// document_save.cpp, split_files.cpp). Not for other subsystems.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/core/fixed_array.h"
+
+namespace core::file_detail {
+
+// text up to its first NUL, without the blanks around it.
+std::string_view trim_name(std::string_view text);
+bool equals_nocase(std::string_view a, std::string_view b);
+bool starts_with_nocase(std::string_view s, std::string_view prefix);
+// The start of the last path component (after the last "\" or "/").
+std::size_t last_component(std::string_view name);
+
+// The front-end's request in MessageLine: the open ("~~R") or the save ("~~W").
+bool is_front_end_read();
+bool is_front_end_write();
+
+// The file dialog's preset: whole in FrontEndPathBuffer, its first 48 characters in
+// FrontEndCommandBuffer.
+void set_dialog_preset(std::string_view preset);
+// The dialog's answer: FrontEndPathBuffer when FrontEndCommandBuffer still holds its first 48
+// characters (a front-end that fills only the short buffer leaves the preset there), else
+// FrontEndCommandBuffer. Both buffers are blanked.
+std::string take_dialog_answer();
+// The path of the front-end's save request: FrontEndPathBuffer when not blank, else
+// FrontEndCommandBuffer. Both buffers are blanked.
+std::string take_front_end_path();
+
+// A name is longer than the name fields hold: the user is told, nothing else happens.
+bool name_fits(std::string_view name);
+
+// The second half of resolve_mus_file_name for a name already chosen: the extension rules and
+// make_temp_path. False when the extension question was answered with Exit.
+bool complete_file_name(std::string text, FixedText<512>& name);
+
+}  // namespace core::file_detail

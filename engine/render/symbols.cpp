@@ -1,0 +1,193 @@
+#include "engine/render/symbols.h"
+
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/clefs_ornaments.h"
+#include "engine/render/drawing_files.h"
+#include "engine/render/item_drawing.h"
+#include "engine/render/output_lists.h"
+#include "engine/render/render_hooks.h"
+#include "engine/render/tables.h"
+
+namespace render {
+
+namespace {
+
+constexpr int32_t kPostScriptPass = -1;
+constexpr int32_t kBoundingPass = -2;
+constexpr int32_t kSymbolProcedurePass = -99;
+// First command-mode letter while the note drawer repeats a glyph (from its second copy on).
+constexpr int32_t kRepeatMark = 22222;
+constexpr int32_t kFirstTextSymbol = 3000;
+constexpr int32_t kLastTextSymbol = 3099;
+constexpr int32_t kFirstUserSymbol = 5000;
+
+// P5..P16 of ParamBuffer, parked for the whole drawing of one symbol and put back on every way
+// out (also when a checked access ends the command half-way).
+class ParkedWords {
+  public:
+    ParkedWords() { core::push_words(kWords, core::ParamBuffer.at(kFirst)); }
+    ~ParkedWords() { core::pop_words(kWords, core::ParamBuffer.at(kFirst)); }
+    ParkedWords(const ParkedWords&) = delete;
+    ParkedWords& operator=(const ParkedWords&) = delete;
+
+  private:
+    static constexpr int32_t kFirst = 5;
+    static constexpr int32_t kWords = 12;
+};
+
+float current_staff_scale() {
+    return layout::StaffTables.StaffScale(layout::StaffTables.CurrentStaff);
+}
+
+// The page-frame drawings keep one size on every staff (and are not drawn for notes, nor on
+// the metrics pass for items that ask so with IP11). Returns false when nothing is drawn.
+bool page_frame_size(float& size_x) {
+    const auto& ip = core::IntParamBuffer;
+    if (ip(1) == 1) return false;
+    if (ip(11) != 0 && OutputPassWord <= 0) return false;
+    const int32_t staff = ip(2);
+    if (staff >= 1 && staff <= layout::kMaxStaves) {
+        const float scale = layout::StaffTables.StaffScale(staff);
+        if (scale != 0.0f) size_x = 25.0f / scale;
+    }
+    return true;
+}
+
+// Adds n points of LibraryDrawingBuffers at (x, y), scaled by sx and sy, negative pens as 0.
+void add_drawing_points(int32_t n, float x, float y, float sx, float sy) {
+    const auto& b = LibraryDrawingBuffers;
+    for (int32_t i = 1; i <= n; ++i) {
+        const int16_t pen = b.pen(i) < 0 ? int16_t{0} : b.pen(i);
+        add_path_point(x + sx * b.x(i), y + sy * b.y(i), pen);
+    }
+}
+
+}  // namespace
+
+// Contract: see the header. Reads ParamBuffer/IntParamBuffer P1..P17, P26, the current staff's
+// scale, OutputPassWord and CommandModeLetters(1); writes PathPointList and, through the word
+// and text paths, CommandLine and ItemDrawOrigin. P5..P16 come back as they were.
+void draw_library_symbol(float x, float y, int32_t number, float size_x, float size_y,
+                         int32_t thickening, float angle, int32_t rotate_flag) {
+    auto& p = core::ParamBuffer;
+    auto& ip = core::IntParamBuffer;
+    ParkedWords parked;
+    const int32_t pass = OutputPassWord;
+
+    if (number >= 1300 && number <= 1304 && !page_frame_size(size_x)) return;
+
+    size_x = core::compute_real_mod(size_x, 100.0f);
+    if (size_x == 0.0f) size_x = 1.0f;
+    if (size_y == 0.0f) size_y = size_x;
+    if (number < 0) number = 0;
+
+    if (number >= kFirstTextSymbol && number <= kLastTextSymbol) {
+        draw_text_symbol(number, size_x, size_y);
+        return;
+    }
+
+    int32_t w = ip(10);
+    if (ip(1) == 10 || ip(1) == 18) w = core::nint(p(16));
+
+    if (pass == kSymbolProcedurePass) {
+        draw_symbol_unscaled(number, number, w, size_x, size_y, x, y, rotate_flag, angle);
+        return;
+    }
+
+    if (pass != 0) {
+        const int32_t entry = find_word_symbol(number);
+        if (entry != 0) {
+            draw_word_symbol(entry, number, size_x, size_y);
+            return;
+        }
+        if (ip(1) != 16 && pass < 0 && pass != kBoundingPass && number < kFirstUserSymbol &&
+            core::CommandModeLetters(1) != kRepeatMark && thickening == 0 && rotate_flag == 0 &&
+            size_x == size_y && RenderHooks.write_ps_symbol_call != nullptr) {
+            int32_t state = 0;
+            if (RenderHooks.write_ps_symbol_call(x, y, size_x, number, state)) {
+                if (state > 0) return;
+                // The procedure being defined draws about its own origin.
+                x = 0.0f;
+                y = 0.0f;
+            }
+        }
+    }
+
+    const int32_t n = fetch_symbol_drawing(number);
+    if (n < 0) return;
+
+    if (number >= 45) w -= 1;
+    if (number >= 50 && number < kFirstUserSymbol) {
+        size_x *= 0.3f;
+        size_y *= 0.3f;
+    }
+    if (pass == kPostScriptPass && w != 0) run_hook(RenderHooks.add_path_width, w);
+    const float s = current_staff_scale();
+    const int32_t first = PathPointList.count;
+    add_drawing_points(n, x, y, s * size_x, s * size_y);
+
+    if (rotate_flag != 0 && !(ip(1) == 16 && pass == kPostScriptPass)) {
+        rotate_path_points(first, x, y, angle);
+    }
+    if (pass == kPostScriptPass && w != 0) run_hook(RenderHooks.add_path_break);
+    if (pass >= 0 && w > 0 && thickening == 0) thickening = 101 * w;
+    if (thickening != 0) thicken_path(thickening, first);
+}
+
+// Contract: see the header. Reads the drawing's library file (through the reader, which
+// reports a file it cannot read) and CommandModeLetters(1); writes PathPointList.
+void draw_symbol_unscaled(int32_t number, int32_t /*number_copy*/, int32_t /*width_index*/,
+                          float size_x, float size_y, float x, float y, int32_t rotate_flag,
+                          float angle) {
+    if (number < 0) number = 0;
+    DrawingStartTable start;
+    DrawingNames names;
+    if (!read_library_drawing(number / 10, start, names)) return;
+    const int32_t d = number % 10;
+    const int32_t from = start(d + 1);
+    int32_t n = start(d + 2) - from;
+    const int32_t held = start(kDrawingsPerFile + 1) - 1;
+    if (n < 0 || (n > 0 && (from < 1 || from + n - 1 > held))) n = 0;
+    if (n > 33 && core::CommandModeLetters(1) == kRepeatMark) n -= 11;
+
+    const auto& b = LibraryDrawingBuffers;
+    const int32_t first = PathPointList.count;
+    for (int32_t i = from; i < from + n; ++i) {
+        const int16_t pen = b.pen(i) < 0 ? int16_t{0} : b.pen(i);
+        add_path_point(x + size_x * b.x(i), y + size_y * b.y(i), pen);
+    }
+    if (rotate_flag != 0) rotate_path_points(first, x, y, angle);
+}
+
+void draw_library_item() {
+    const auto& p = core::ParamBuffer;
+    const auto& ip = core::IntParamBuffer;
+    draw_library_symbol(ItemDrawOrigin.x, ItemDrawOrigin.y, ip(5), p(6), p(7), ip(8), p(9), ip(9));
+}
+
+void reset_symbol_tables() {
+    SymbolCache.count = 0;
+    SymbolCache.start.fill(0);
+    SymbolCache.number.fill(0);
+    TextSymbolPool.count = 0;
+    TextSymbolPool.start.fill(0);
+    TextSymbolPool.chars.blank();
+}
+
+void register_symbol_drawers() {
+    constexpr int32_t kClefCode = 3;
+    constexpr int32_t kTrillCode = 7;
+    constexpr int32_t kLibraryCode = 9;
+    constexpr int32_t kSymbolCode = 13;
+    register_item_drawer(kClefCode, draw_clef_code_item);
+    register_item_drawer(kTrillCode, draw_trill_item);
+    register_item_drawer(kLibraryCode, draw_library_item);
+    register_item_drawer(kSymbolCode, draw_library_item);
+    reset_symbol_tables();
+    reset_glyph_outlines();
+}
+
+}  // namespace render

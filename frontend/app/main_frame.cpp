@@ -1,0 +1,587 @@
+// The main frame: its making, bars, menus, file commands and closing. The zoom commands are in
+// frame_zoom.cpp, the settings formats in bar_layout.cpp.
+#include "frontend/app/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <vector>
+
+#include "engine/core/start_up.h"
+#include "frontend/app/bar_layout.h"
+#include "frontend/app/command_bar.h"
+#include "frontend/app/frame_state.h"
+#include "frontend/bridge/display_lists.h"
+#include "frontend/bridge/engine_gate.h"
+#include "frontend/bridge/item_panel.h"
+#include "frontend/bridge/qt_front_end.h"
+#include "frontend/view/frames.h"
+#include "frontend/view/ormest_doc.h"
+#include "frontend/view/ormest_view.h"
+
+using namespace frontend;
+
+namespace {
+
+CMainFrame* g_main_frame = nullptr;
+
+constexpr int kRecentFiles = 4;
+constexpr char kRecentSection[] = "Recent File List";
+const QString kDocumentFilter =
+    QStringLiteral("Melandrix Files (*.mus *.MUS *.pag *.PAG);;All Files (*)");
+
+Qt::ToolBarArea toolbar_area(int32_t dock_id) {
+    switch (dock_id) {
+        case kDockLeft:
+            return Qt::LeftToolBarArea;
+        case kDockRight:
+            return Qt::RightToolBarArea;
+        case kDockBottom:
+            return Qt::BottomToolBarArea;
+        default:
+            return Qt::TopToolBarArea;  // top, and any id that names no side
+    }
+}
+
+Qt::DockWidgetArea dock_area(int32_t dock_id) {
+    switch (dock_id) {
+        case kDockLeft:
+            return Qt::LeftDockWidgetArea;
+        case kDockRight:
+            return Qt::RightDockWidgetArea;
+        case kDockBottom:
+            return Qt::BottomDockWidgetArea;
+        default:
+            return Qt::TopDockWidgetArea;
+    }
+}
+
+int32_t dock_id_of(Qt::ToolBarArea area) {
+    switch (area) {
+        case Qt::TopToolBarArea:
+            return kDockTop;
+        case Qt::BottomToolBarArea:
+            return kDockBottom;
+        case Qt::LeftToolBarArea:
+            return kDockLeft;
+        case Qt::RightToolBarArea:
+            return kDockRight;
+        default:
+            return 0;
+    }
+}
+
+int32_t dock_id_of(Qt::DockWidgetArea area) {
+    switch (area) {
+        case Qt::TopDockWidgetArea:
+            return kDockTop;
+        case Qt::BottomDockWidgetArea:
+            return kDockBottom;
+        case Qt::LeftDockWidgetArea:
+            return kDockLeft;
+        case Qt::RightDockWidgetArea:
+            return kDockRight;
+        default:
+            return 0;
+    }
+}
+
+// A bar's rectangle on the screen.
+QRect screen_rect(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
+
+}  // namespace
+
+namespace frontend {
+CMainFrame* MainFrameWindow() { return g_main_frame; }
+}  // namespace frontend
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    g_main_frame = this;
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QStringLiteral("Melandrix"));
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    SetDocumentArea(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (child == nullptr) child = ActiveChild();
+        SetActiveView(child != nullptr ? child->View() : nullptr);
+    });
+    // The command bar exists from the frame's construction on.
+    command_bar_ = new CCommandBar(this);
+}
+
+CMainFrame::~CMainFrame() {
+    Hooks() = GateHooks{};
+    if (front_end_ != nullptr) front_end_->SetCommandBar(nullptr);
+    // The windows go before the frame's words that point at them.
+    for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
+    SetActiveView(nullptr);
+    SetDocumentArea(nullptr);
+    CommandBarWnd = nullptr;
+    PaletteToolbarWnd = nullptr;
+    ZoomBarWnd = nullptr;
+    ItemBarWnd = nullptr;
+    if (g_main_frame == this) g_main_frame = nullptr;
+}
+
+// Contract: writes ScrollSizeRecord, ScrollStartPosition, the bar flags and dock ids, the
+// palette words, the colours and modes (defaults, or as the settings saved them), InputEventFlags'
+// key and line words, DocumentResetPending, DisplayScale, the bar pointers; reads the settings
+// "WindowPos", "ToolbarState", "TbarRects", "TbarDocks" and "General/ToolTips"; runs the engine
+// start-up last. A layout value that does not parse leaves the defaults (see bar_layout.h).
+int CMainFrame::OnCreate() {
+    ScrollSizeRecord = {16000, 16000, 1024, 1024, 128, 0};
+    ScrollStartPosition = {0, 0};
+
+    std::unique_ptr<QSettings> settings = OpenProgramSettings();
+    WindowPlacementRecord placement;
+    if (RestoreWindowPlacement(*settings, placement)) {
+        SavedShowCommand = static_cast<int32_t>(placement.show_command);
+        // A rectangle with no area is no placement to take.
+        if (placement.normal.width() > 0 && placement.normal.height() > 0) {
+            setGeometry(placement.normal);
+        }
+    }
+
+    ShowFileTools = 0;
+    ShowItemBar = 0;
+    ShowToolbar2 = 0;
+    ShowCommandBar = 1;
+    ShowPaletteToolbar = 1;
+    ShowZoomBar = 1;
+    BarDockIds.fill(kDockTop);
+    StaffBarState = 0;
+    SlurBarState = 0;
+    NoteBarState = 0;
+    TextModeState = 0;
+    ActiveToolMode = 0;
+    PaletteBarFlag = 0;
+    FilledPathsMode = 1;
+    GeometryResetFlag = 1;
+    TextColor = 0;
+    // A first start has no saved colours: the page is white, not the black of a zero colour.
+    BackgroundColor = kWhite;
+    DisplayScale = 64;
+    InputEventFlags.ArrowKeysToEngine = 0;
+    InputEventFlags.PageKeysToEngine = 0;
+    InputEventFlags.LineWaitArmed = 0;
+    InputEventFlags.LineComplete = 0;
+    DocumentResetPending = 1;
+
+    if (RestoreBarLayout(*settings)) {
+        ApplyBarLayout();
+    } else {
+        TextColor = kWhite;
+    }
+
+    statusBar();
+    tool_tips_ = settings->value(QStringLiteral("General/ToolTips"), 1).toInt() != 0;
+    CreateBars();
+    CreateMenus();
+
+    TextModeState = -1;
+    ItemBarWnd = item_bar_;
+    CommandBarWnd = command_bar_;
+    ZoomBarWnd = zoom_bar_;
+    PaletteToolbarWnd = palette_toolbar_;
+    DockBars();
+
+    item_bar_->setVisible(ShowItemBar != 0);
+    command_bar_->setVisible(ShowCommandBar != 0);
+    palette_toolbar_->setVisible(ShowPaletteToolbar != 0);
+    second_toolbar_->setVisible(false);
+    if (ShowZoomBar != 0) {
+        SetZoomText(QString::number((DisplayScale * 100) >> 6) + QStringLiteral("%    "));
+        zoom_bar_->setVisible(true);
+    } else {
+        zoom_bar_->setVisible(false);
+    }
+    UpdateBarMarks();
+    LoadRecentFiles();
+    ConnectGateHooks();
+    if (front_end_ != nullptr) front_end_->SetCommandBar(command_bar_);
+
+    engine_started_ = core::start_engine();
+    return engine_started_ ? 0 : -1;
+}
+
+void CMainFrame::CreateBars() {
+    palette_toolbar_ = new QToolBar(QStringLiteral("Input Tools"), this);
+    palette_toolbar_->setObjectName(QStringLiteral("PaletteToolbar"));
+
+    zoom_bar_ = new QToolBar(QStringLiteral("Zoom Bar"), this);
+    zoom_bar_->setObjectName(QStringLiteral("ZoomBar"));
+    zoom_list_ = new QComboBox(zoom_bar_);
+    zoom_list_->setObjectName(QStringLiteral("ZoomList"));
+    zoom_list_->setEditable(true);
+    zoom_list_->setInsertPolicy(QComboBox::NoInsert);
+    zoom_list_->addItems({"10%", "25%", "50%", "75%", "100%", "125%", "150%", "200%", "250%",
+                          "300%", "400%", "500%"});
+    zoom_list_->setCurrentIndex(-1);
+    zoom_list_->setMinimumContentsLength(8);
+    zoom_bar_->addWidget(zoom_list_);
+    auto* zoom_box = new QToolButton(zoom_bar_);
+    zoom_box->setObjectName(QStringLiteral("ZoomBoxButton"));
+    zoom_box->setText(QStringLiteral("Zoom box"));
+    zoom_box->setToolTip(QStringLiteral("Drag a box on the page to zoom to it"));
+    zoom_bar_->addWidget(zoom_box);
+    connect(zoom_list_, &QComboBox::activated, this, &CMainFrame::OnZoomListSelect);
+    connect(zoom_box, &QToolButton::clicked, this, [this] {
+        // The zoom box: the next left drag zooms to the dragged rectangle.
+        ZoomButtonFlag = ZoomButtonFlag == 0 ? -1 : 0;
+        command_bar_->InputEdit()->setFocus();
+    });
+
+    second_toolbar_ = new QToolBar(QStringLiteral("Toolbar 2"), this);
+    second_toolbar_->setObjectName(QStringLiteral("SecondToolbar"));
+
+    item_bar_ = new QDockWidget(QStringLiteral("Item Bar"), this);
+    item_bar_->setObjectName(QStringLiteral("ItemBar"));
+    item_bar_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    item_panel_ = new ItemPanel(item_bar_);
+    item_bar_->setWidget(item_panel_);
+
+    for (QToolBar* bar : {palette_toolbar_, zoom_bar_, second_toolbar_}) {
+        bar->setToolTipDuration(tool_tips_ ? -1 : 0);
+    }
+}
+
+// Contract: reads BarDockIds and BarRects; puts the toolbars and the two docked bars in the
+// areas their dock ids name (top for an id that names no side). Within one area the bars keep
+// the order of their saved rectangles, and a toolbar whose rectangle lies on another row than
+// the one before it starts a new row.
+void CMainFrame::DockBars() {
+    struct Placed {
+        QToolBar* bar;
+        int32_t dock;
+        QRect rect;
+    };
+    std::vector<Placed> toolbars = {
+        {palette_toolbar_, BarDockIds[kPaletteToolbarSlot], BarRects[kPaletteToolbarSlot]},
+        {zoom_bar_, BarDockIds[kZoomBarSlot], BarRects[kZoomBarSlot]},
+        {second_toolbar_, BarDockIds[kSecondToolbarSlot], BarRects[kSecondToolbarSlot]},
+    };
+    const auto horizontal = [](Qt::ToolBarArea a) {
+        return a == Qt::TopToolBarArea || a == Qt::BottomToolBarArea;
+    };
+    std::stable_sort(toolbars.begin(), toolbars.end(), [&](const Placed& a, const Placed& b) {
+        const Qt::ToolBarArea aa = toolbar_area(a.dock);
+        const Qt::ToolBarArea ba = toolbar_area(b.dock);
+        if (aa != ba) return aa < ba;
+        if (horizontal(aa)) {
+            return a.rect.y() != b.rect.y() ? a.rect.y() < b.rect.y() : a.rect.x() < b.rect.x();
+        }
+        return a.rect.x() != b.rect.x() ? a.rect.x() < b.rect.x() : a.rect.y() < b.rect.y();
+    });
+    for (std::size_t k = 0; k < toolbars.size(); ++k) {
+        const Qt::ToolBarArea area = toolbar_area(toolbars[k].dock);
+        if (k > 0 && toolbar_area(toolbars[k - 1].dock) == area) {
+            const QRect& prev = toolbars[k - 1].rect;
+            const QRect& cur = toolbars[k].rect;
+            const bool new_row = horizontal(area)
+                                     ? cur.y() >= prev.y() + std::max(1, prev.height() / 2)
+                                     : cur.x() >= prev.x() + std::max(1, prev.width() / 2);
+            if (!prev.isEmpty() && !cur.isEmpty() && new_row) addToolBarBreak(area);
+        }
+        addToolBar(area, toolbars[k].bar);
+    }
+
+    QDockWidget* first = command_bar_;
+    QDockWidget* second = item_bar_;
+    int32_t first_dock = BarDockIds[kCommandBarSlot];
+    int32_t second_dock = BarDockIds[kItemBarSlot];
+    if (first_dock == second_dock && BarRects[kItemBarSlot].isValid() &&
+        BarRects[kCommandBarSlot].isValid() &&
+        (BarRects[kItemBarSlot].y() < BarRects[kCommandBarSlot].y() ||
+         (BarRects[kItemBarSlot].y() == BarRects[kCommandBarSlot].y() &&
+          BarRects[kItemBarSlot].x() < BarRects[kCommandBarSlot].x()))) {
+        std::swap(first, second);
+        std::swap(first_dock, second_dock);
+    }
+    addDockWidget(dock_area(first_dock), first);
+    addDockWidget(dock_area(second_dock), second);
+}
+
+void CMainFrame::CreateMenus() {
+    auto add = [this](QMenu* menu, int id, const QString& text, auto slot) {
+        QAction* a = menu->addAction(text);
+        connect(a, &QAction::triggered, this, slot);
+        actions_.insert(id, a);
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, kCmdFileNew, QStringLiteral("&New"), [this] {
+        OnFileNew();
+    })->setShortcut(QKeySequence::New);
+    add(file, kCmdFileOpen, QStringLiteral("&Open..."), [this] {
+        OnFileOpen();
+    })->setShortcut(QKeySequence::Open);
+    add(file, kCmdFileSave, QStringLiteral("&Save"), [this] {
+        OnFileSave();
+    })->setShortcut(QKeySequence::Save);
+    add(file, kCmdFileSaveAs, QStringLiteral("Save &As..."), [this] { OnFileSaveAs(); });
+    file->addSeparator();
+    recent_menu_ = file->addMenu(QStringLiteral("Recent &Files"));
+    file->addSeparator();
+    add(file, kCmdAppExit, QStringLiteral("E&xit"), [this] { close(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu* bars = view->addMenu(QStringLiteral("&Toolbars"));
+    add(bars, kCmdInputTools, QStringLiteral("&Input Tools"), [this] { OnTogglePaletteToolbar(); });
+    add(bars, kCmdCommandBar, QStringLiteral("&Command Bar"), [this] { OnToggleCommandBar(); });
+    add(bars, kCmdZoomBar, QStringLiteral("&Zoom Bar"), [this] { OnToggleZoomBar(); });
+    add(bars, kCmdItemBar, QStringLiteral("I&tem Bar"),
+        [this] { OnItemBar(ShowItemBar != 0 ? 0 : 1); });
+    for (int id : {kCmdInputTools, kCmdCommandBar, kCmdZoomBar, kCmdItemBar}) {
+        actions_.value(id)->setCheckable(true);
+    }
+    view->addSeparator();
+    add(view, kCmdZoomIn, QStringLiteral("Zoom &In"), [this] {
+        OnZoomIn();
+    })->setStatusTip(QStringLiteral("Mine it!"));
+    add(view, kCmdZoomOut, QStringLiteral("Zoom &Out"), [this] {
+        OnZoomOut();
+    })->setStatusTip(QStringLiteral("Dig it!"));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, kCmdAppAbout, QStringLiteral("&About Melandrix..."), [this] {
+        QMessageBox::about(this, QStringLiteral("About Melandrix"),
+                           QStringLiteral("Melandrix\nmusic engraving editor"));
+    });
+}
+
+// The gate's window steps: the reply line, a document reset, the repaint, the zoom text and
+// the input focus.
+void CMainFrame::ConnectGateHooks() {
+    GateHooks& hooks = Hooks();
+    hooks.show_reply = [this](std::string_view text) {
+        command_bar_->SetMessageText(FromCp1252(text).trimmed());
+    };
+    hooks.reset_document = [this] {
+        COrmestDoc* doc = ActiveDocument();
+        if (doc == nullptr) return false;
+        doc->OnNewDocument();
+        return true;
+    };
+    hooks.repaint_main_window = [this] { repaint(); };
+    hooks.show_zoom_text = [this](std::string_view text) {
+        SetZoomText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    };
+    hooks.focus_input = [this] { command_bar_->InputEdit()->setFocus(); };
+}
+
+// -- documents ----------------------------------------------------------------------------------
+
+CChildFrame* CMainFrame::ActiveChild() const {
+    return qobject_cast<CChildFrame*>(mdi_->currentSubWindow());
+}
+
+COrmestDoc* CMainFrame::ActiveDocument() const {
+    CChildFrame* child = ActiveChild();
+    return child != nullptr ? child->Document() : nullptr;
+}
+
+CChildFrame* CMainFrame::AddChildFrame(COrmestDoc* doc) {
+    auto* child = new CChildFrame(doc);
+    mdi_->addSubWindow(child);
+    connect(doc, &COrmestDoc::documentSaved, this, &CMainFrame::AddRecentFile);
+    child->show();
+    mdi_->setActiveSubWindow(child);
+    SetActiveView(child->View());
+    return child;
+}
+
+CChildFrame* CMainFrame::OnFileNew() {
+    auto* doc = new COrmestDoc;
+    doc->OnNewDocument();
+    return AddChildFrame(doc);
+}
+
+// Contract: the document is opened before its window exists, so that the window active during
+// the open is the one a pending reset replaces. A failed open leaves no window behind.
+CChildFrame* CMainFrame::OpenDocumentFile(const QString& path) {
+    auto* doc = new COrmestDoc;
+    if (!doc->OnOpenDocument(path)) {
+        delete doc;
+        return nullptr;
+    }
+    AddRecentFile(path);
+    return AddChildFrame(doc);
+}
+
+void CMainFrame::OnFileOpen() {
+    const QString name =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kDocumentFilter);
+    if (!name.isEmpty()) OpenDocumentFile(name);
+}
+
+void CMainFrame::OnFileSave() {
+    if (COrmestDoc* doc = ActiveDocument()) doc->DoFileSave();
+}
+
+void CMainFrame::OnFileSaveAs() {
+    if (COrmestDoc* doc = ActiveDocument()) doc->DoSaveAs();
+}
+
+void CMainFrame::LoadRecentFiles() {
+    std::unique_ptr<QSettings> settings = OpenProgramSettings();
+    recent_.clear();
+    for (int k = 1; k <= kRecentFiles; ++k) {
+        const QString path =
+            settings->value(QStringLiteral("%1/File%2").arg(QLatin1String(kRecentSection)).arg(k))
+                .toString();
+        if (!path.isEmpty() && !recent_.contains(path)) recent_ << path;
+    }
+    RebuildRecentMenu();
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    recent_.removeAll(full);
+    recent_.prepend(full);
+    while (recent_.size() > kRecentFiles) recent_.removeLast();
+    std::unique_ptr<QSettings> settings = OpenProgramSettings();
+    for (int k = 1; k <= kRecentFiles; ++k) {
+        const QString key = QStringLiteral("%1/File%2").arg(QLatin1String(kRecentSection)).arg(k);
+        if (k <= recent_.size()) {
+            settings->setValue(key, recent_.at(k - 1));
+        } else {
+            settings->remove(key);
+        }
+    }
+    RebuildRecentMenu();
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    if (recent_menu_ == nullptr) return;
+    recent_menu_->clear();
+    for (int k = 0; k < recent_.size(); ++k) {
+        const QString path = recent_.at(k);
+        QAction* a = recent_menu_->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(path));
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (OpenDocumentFile(path) == nullptr) {
+                recent_.removeAll(path);
+                RebuildRecentMenu();
+            }
+        });
+    }
+    recent_menu_->setEnabled(!recent_.isEmpty());
+}
+
+// -- bars ---------------------------------------------------------------------------------------
+
+QString CMainFrame::ZoomText() const { return zoom_list_->currentText(); }
+
+void CMainFrame::SetZoomText(const QString& text) { zoom_list_->setEditText(text); }
+
+void CMainFrame::UpdateBarMarks() {
+    const auto mark = [this](int id, uint8_t flag) {
+        if (QAction* a = CommandAction(id)) a->setChecked(flag != 0);
+    };
+    mark(kCmdItemBar, ShowItemBar);
+    mark(kCmdCommandBar, ShowCommandBar);
+    mark(kCmdInputTools, ShowPaletteToolbar);
+    mark(kCmdZoomBar, ShowZoomBar);
+}
+
+void CMainFrame::OnToggleCommandBar() {
+    ShowCommandBar = ShowCommandBar != 0 ? 0 : 1;
+    command_bar_->setVisible(ShowCommandBar != 0);
+    UpdateBarMarks();
+}
+
+void CMainFrame::OnTogglePaletteToolbar() {
+    ShowPaletteToolbar = ShowPaletteToolbar != 0 ? 0 : 1;
+    palette_toolbar_->setVisible(ShowPaletteToolbar != 0);
+    UpdateBarMarks();
+}
+
+void CMainFrame::OnToggleZoomBar() {
+    ShowZoomBar = ShowZoomBar != 0 ? 0 : 1;
+    zoom_bar_->setVisible(ShowZoomBar != 0);
+    UpdateBarMarks();
+}
+
+void CMainFrame::OnToggleToolbar2() {
+    ShowToolbar2 = ShowToolbar2 != 0 ? 0 : 1;
+    second_toolbar_->setVisible(ShowToolbar2 != 0);
+}
+
+// No bar belongs to the file tools: only the flag changes.
+void CMainFrame::OnFileTools() { ShowFileTools = ShowFileTools != 0 ? 0 : 1; }
+
+void CMainFrame::OnItemBar(int32_t mode) {
+    ShowItemBar = mode != 0 ? 1 : 0;
+    item_bar_->setVisible(ShowItemBar != 0);
+    if (ShowItemBar != 0) ActiveToolMode = 9;
+    UpdateBarMarks();
+}
+
+// -- placement and closing ---------------------------------------------------------------------
+
+void CMainFrame::ApplyStartPlacement() {
+    if (ChildMaximized != 0) {
+        if (CChildFrame* child = ActiveChild()) child->showMaximized();
+        ChildMaximized = 0;
+    }
+    if (SavedShowCommand == 3) showMaximized();
+}
+
+// Contract: writes ChildMaximized, ToolbarStateSlots, BarRects, BarDockIds and the settings
+// "WindowPos", "ToolbarState", "TbarRects" and "TbarDocks".
+void CMainFrame::SaveLayout() {
+    std::unique_ptr<QSettings> settings = OpenProgramSettings();
+    WindowPlacementRecord placement;
+    placement.show_command = isMaximized() ? 3 : (isMinimized() ? 2 : 1);
+    placement.normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    CChildFrame* child = ActiveChild();
+    ChildMaximized = child != nullptr && child->isMaximized() ? 1 : 0;
+    SaveWindowPlacement(*settings, placement);
+
+    CollectToolbarState();
+    BarRects[kPaletteToolbarSlot] = screen_rect(palette_toolbar_);
+    BarRects[kZoomBarSlot] = screen_rect(zoom_bar_);
+    BarRects[kCommandBarSlot] = screen_rect(command_bar_);
+    BarRects[kItemBarSlot] = screen_rect(item_bar_);
+    BarRects[kSecondToolbarSlot] = screen_rect(second_toolbar_);
+
+    CurrentDocksRecord docks;
+    docks.command_bar = dock_id_of(dockWidgetArea(command_bar_));
+    docks.palette_toolbar = dock_id_of(toolBarArea(palette_toolbar_));
+    docks.zoom_bar = dock_id_of(toolBarArea(zoom_bar_));
+    docks.item_bar = dock_id_of(dockWidgetArea(item_bar_));
+    save_toolbar_state(*settings, docks);
+    settings->sync();
+}
+
+// Contract: the layout is written first, then every document window is closed, each asking
+// about its unsaved changes; a Cancel keeps the frame open. The engine is not told.
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveLayout();
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(w);
+        if (child != nullptr && !child->Document()->SaveModified()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        if (auto* child = qobject_cast<CChildFrame*>(w)) child->CloseDocument();
+    }
+    event->accept();
+}

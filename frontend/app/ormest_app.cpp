@@ -1,0 +1,145 @@
+#include "frontend/app/ormest_app.h"
+
+#include <QMdiSubWindow>
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
+
+#include "engine/core/engine_reset.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/tables.h"
+#include "frontend/app/bar_layout.h"
+#include "frontend/app/frame_state.h"
+#include "frontend/app/main_frame.h"
+#include "frontend/bridge/engine_gate.h"
+#include "frontend/bridge/qt_front_end.h"
+#include "frontend/view/frames.h"
+#include "frontend/view/ormest_view.h"
+#include "platform/paths.h"
+
+namespace frontend {
+
+std::string HelpFilePath;
+
+namespace {
+
+// Switches of the old shell interface that do nothing here (printing, DDE, registration).
+bool is_other_switch(const QString& name) {
+    static const QStringList kNames = {"p", "pt", "dde", "unregister", "unregserver", "regserver"};
+    return kNames.contains(name);
+}
+
+bool env_set(const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr && *v != '\0';
+}
+
+}  // namespace
+
+StartRequest ParseStartArguments(const QStringList& arguments) {
+    StartRequest request;
+    for (const QString& arg : arguments) {
+        const bool dash = arg.startsWith(QLatin1Char('-'));
+        if ((dash || arg.startsWith(QLatin1Char('/'))) && arg.size() > 1) {
+            QString name = arg.mid(1).toLower();
+            if (name.startsWith(QLatin1Char('-'))) name = name.mid(1);
+            if (name == QLatin1String("embedding") || name == QLatin1String("automation")) {
+                request.embedded = true;
+                continue;
+            }
+            if (dash || is_other_switch(name)) continue;
+        }
+        if (request.document.isEmpty()) request.document = arg;
+    }
+    return request;
+}
+
+void TakeHelpPath() {
+    HelpFilePath = core::FrontEndCommandBuffer.c_text();
+    core::FrontEndCommandBuffer.blank();
+}
+
+bool WindowSystemAvailable() { return env_set("DISPLAY") || env_set("QT_QPA_PLATFORM"); }
+
+int RunEditor(int argc, char** argv) {
+    QStringList raw;
+    for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+    // No embedded or automated objects exist here: such a start ends at once, quietly.
+    if (ParseStartArguments(raw).embedded) return 0;
+    // Qt would abort without a window system; say so and point to the terminal front-end.
+    if (!WindowSystemAvailable()) {
+        std::cerr << "ormest: no window system to open (DISPLAY is not set); "
+                     "run \"ormest --console\" for the terminal front-end\n";
+        return 1;
+    }
+    std::string error;
+    if (!platform::init_paths(argc > 0 ? argv[0] : "", &error)) {
+        std::cerr << "ormest: " << error << '\n';
+        return 1;
+    }
+    COrmestApp app(argc, argv);
+    if (!app.InitInstance()) return 1;
+    const int rc = app.exec();
+    app.ExitInstance();
+    return rc;
+}
+
+}  // namespace frontend
+
+using namespace frontend;
+
+COrmestApp::COrmestApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName(QLatin1String(kSettingsOrganization));
+    setApplicationName(QLatin1String(kSettingsApplication));
+}
+
+COrmestApp::~COrmestApp() {
+    frame_.reset();
+    core::set_front_end(nullptr);
+    front_end_.reset();
+}
+
+// Contract: see the class comment. Writes the engine's tables (reset, then start-up through the
+// frame), HelpFilePath and FrontEndCommandBuffer (blanked once the help path is taken, before
+// any command can reach the engine), ChildMaximized and the view's preview and print words.
+bool COrmestApp::InitInstance() {
+    core::reset_engine();
+    ResetGateState();
+    ResetViewState();
+    ResetFrameState();
+    front_end_ = std::make_unique<QtFrontEnd>();
+    core::set_front_end(front_end_.get());
+
+    frame_ = std::make_unique<CMainFrame>();
+    frame_->SetFrontEnd(front_end_.get());
+    if (frame_->OnCreate() != 0) {
+        std::cerr << "ormest: the engine cannot start: a file it needs is missing\n";
+        return false;
+    }
+    // The help path is taken before the command line is processed: a document opened there is
+    // the first command, and it must find the command buffer empty.
+    TakeHelpPath();
+
+    QStringList args = arguments();
+    if (!args.isEmpty()) args.removeFirst();
+    const StartRequest request = ParseStartArguments(args);
+    if (request.embedded) {
+        // Reached only when a caller skipped RunEditor's check: end quietly as that does.
+        QMetaObject::invokeMethod(this, &QCoreApplication::quit, Qt::QueuedConnection);
+        return true;
+    }
+    if (request.document.isEmpty()) {
+        frame_->OnFileNew();
+    } else if (frame_->OpenDocumentFile(request.document) == nullptr) {
+        std::cerr << "ormest: cannot open the document \"" << request.document.toStdString()
+                  << "\"\n";
+        return false;
+    }
+
+    frame_->show();
+    frame_->UpdateBarMarks();
+    frame_->ApplyStartPlacement();
+    PreviewActive = 0;
+    PrintLayoutActive = 0;
+    return true;
+}

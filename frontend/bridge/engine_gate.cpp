@@ -1,0 +1,167 @@
+#include "frontend/bridge/engine_gate.h"
+
+#include <QMessageBox>
+#include <QWidget>
+#include <algorithm>
+#include <cstring>
+
+#include "engine/core/interpreter.h"
+#include "frontend/bridge/display_lists.h"
+#include "frontend/bridge/item_panel.h"
+#include "frontend/view/ormest_view.h"
+
+namespace frontend {
+
+core::FixedText<512> FrontEndMessageLine;
+std::array<int32_t, kGraphicsListWords> GraphicsList{};
+int32_t GraphicsListLength = 0;
+std::array<uint8_t, kTextStreamBytes> TextDisplayStream{};
+int32_t TextDisplayStreamLength = 0;
+std::array<uint8_t, kTextStreamBytes> TextDisplayStreamCopy{};
+int32_t DisplayScale = 64;
+int32_t RequestedDisplayScale = 0;
+int32_t PreviousDisplayScale = 64;
+uint8_t DocumentResetPending = 0;
+InputEventFlagsRecord InputEventFlags;
+
+namespace {
+
+int32_t g_call_depth = 0;
+COrmestView* g_active_view = nullptr;
+std::function<void()> g_input_listener;
+
+// Counts the engine call for as long as it runs, however it ends.
+class CallGuard {
+  public:
+    CallGuard() { ++g_call_depth; }
+    ~CallGuard() { --g_call_depth; }
+    CallGuard(const CallGuard&) = delete;
+    CallGuard& operator=(const CallGuard&) = delete;
+};
+
+void show_gate_message(std::string_view text) {
+    if (Hooks().message_box) {
+        Hooks().message_box(text);
+        return;
+    }
+    QMessageBox::information(nullptr, QStringLiteral("ormest"), FromCp1252(text));
+}
+
+}  // namespace
+
+GateHooks& Hooks() {
+    static GateHooks hooks;
+    return hooks;
+}
+
+COrmestView* ActiveView() { return g_active_view; }
+void SetActiveView(COrmestView* view) { g_active_view = view; }
+
+int32_t EngineCallDepth() { return g_call_depth; }
+bool EngineBusy() { return g_call_depth > 0 || EngineWaitLevel > 0; }
+
+int32_t ClampDisplayScale(int64_t scale) {
+    return static_cast<int32_t>(std::clamp<int64_t>(scale, kMinDisplayScale, kMaxDisplayScale));
+}
+
+std::function<void()> SetInputListener(std::function<void()> listener) {
+    std::function<void()> previous = std::move(g_input_listener);
+    g_input_listener = std::move(listener);
+    return previous;
+}
+
+void NotifyInputArrived() {
+    if (g_input_listener) g_input_listener();
+}
+
+// Contract: writes FrontEndCommandBuffer only: the first 47 characters of text, a zero after
+// them, blanks to the end. A longer text is cut there; the commands sent this way are short
+// command words, and the closing zero must stay inside the field.
+void DepositCommandText(std::string_view text) {
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    if (text.size() > static_cast<std::size_t>(kCommandTextChars))
+        text = text.substr(0, kCommandTextChars);
+    core::FrontEndCommandBuffer.blank();
+    core::FrontEndCommandBuffer.put(1, static_cast<int>(text.size()), text);
+    core::FrontEndCommandBuffer(static_cast<int>(text.size()) + 1) = '\0';
+    NotifyInputArrived();
+}
+
+std::string ZoomPercentText(int32_t scale) {
+    return std::to_string(static_cast<int64_t>(scale) * 100 / 64) + "%    ";
+}
+
+// Contract: see the header. Reads and writes MessageLine, RequestedDisplayScale,
+// PreviousDisplayScale, DisplayScale, DocumentResetPending, the active view's key-mode bytes and
+// (through the engine) everything run_command writes. A busy engine runs nothing.
+int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t& status,
+                         int32_t* graphics_list, int32_t& graphics_length, int32_t& text_length) {
+    if (EngineBusy()) {
+        // A second call would re-enter the engine: the line becomes the waiting routine's input.
+        DepositCommandText(line.c_text());
+        status = 0;
+        return 0;
+    }
+    core::MessageLine = line;
+    line.blank();
+    RequestedDisplayScale = 0;
+    PreviousDisplayScale = DisplayScale;
+    {
+        const CallGuard guard;
+        core::run_command(graphics_list, graphics_length, TextDisplayStream.data(), text_length,
+                          status);
+    }
+    if (status == -2 && Hooks().reset_document && Hooks().reset_document()) {
+        DocumentResetPending = 1;
+    }
+    const int32_t n = std::clamp(text_length, 0, kTextStreamBytes);
+    if (n > 0 && text_copy != nullptr) std::memcpy(text_copy, TextDisplayStream.data(), n);
+    if (RequestedDisplayScale != 0) DisplayScale = ClampDisplayScale(RequestedDisplayScale);
+    line = core::MessageLine;
+    UpdateItemPanel();
+    // With every document window closed there is no view to carry key mode.
+    if (COrmestView* view = ActiveView()) {
+        view->KeyMode = view->KeyModeRequest != 0 ? 1 : 0;
+        view->KeyModeRequest = 0;
+    }
+    return 0;
+}
+
+int32_t RunEngineLine(core::FixedText<512>& line, int32_t& status) {
+    return RunEngineCommand(TextDisplayStreamCopy.data(), line, status, GraphicsList.data(),
+                            GraphicsListLength, TextDisplayStreamLength);
+}
+
+// Contract: see the header. Writes the three key flags and FrontEndCommandBuffer; when the
+// engine is idle also what the gate writes, the screen lists and the command bar's message line.
+void SendCommand(const char* text, const char* label) {
+    InputEventFlags.ArrowKeysToEngine = 1;
+    InputEventFlags.PageKeysToEngine = 1;
+    InputEventFlags.SpecialKeyCount = 0;
+    DepositCommandText(text == nullptr ? std::string_view() : std::string_view(text));
+    if (EngineBusy()) return;
+    int32_t status = 0;
+    if (RunEngineLine(FrontEndMessageLine, status) != 0) {
+        show_gate_message(FrontEndMessageLine.view());
+    }
+    DecodeDisplayLists(nullptr);
+    if (Hooks().show_reply) Hooks().show_reply(FrontEndMessageLine.view());
+    if (Hooks().repaint_main_window) Hooks().repaint_main_window();
+}
+
+void ResetGateState() {
+    FrontEndMessageLine.blank();
+    GraphicsList.fill(0);
+    GraphicsListLength = 0;
+    TextDisplayStream.fill(0);
+    TextDisplayStreamLength = 0;
+    TextDisplayStreamCopy.fill(0);
+    DisplayScale = 64;
+    RequestedDisplayScale = 0;
+    PreviousDisplayScale = 64;
+    DocumentResetPending = 0;
+    InputEventFlags = InputEventFlagsRecord{};
+}
+
+}  // namespace frontend

@@ -1,0 +1,282 @@
+// Opening and saving documents through the engine.
+#include "frontend/view/ormest_doc.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QPointer>
+#include <algorithm>
+
+#include <sys/stat.h>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/tables.h"
+#include "frontend/bridge/display_lists.h"
+#include "frontend/bridge/engine_gate.h"
+#include "frontend/view/frames.h"
+
+namespace frontend {
+
+std::string OpenedPathCopy;
+
+namespace {
+
+DocumentMessageHook g_message_hook;
+int g_untitled_count = 0;
+
+const QString kDocumentFilter =
+    QStringLiteral("Melandrix Files (*.mus *.MUS *.pag *.PAG);;All Files (*)");
+
+QWidget* dialog_parent() {
+    QMdiArea* area = DocumentArea();
+    return area != nullptr ? area->window() : nullptr;
+}
+
+void show_document_message(const QString& text) {
+    if (g_message_hook) {
+        g_message_hook(text);
+        return;
+    }
+    QMessageBox::warning(dialog_parent(), QStringLiteral("Melandrix"), text);
+}
+
+// What the file system says about a file, to tell whether a save wrote it.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec modified {};
+    bool same_as(const FileStamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+FileStamp stamp_of(const std::string& path) {
+    FileStamp s;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return s;
+    s.exists = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.modified = st.st_mtim;
+    return s;
+}
+
+// Little-endian words from bytes; a last partial word is padded with zero bytes.
+void put_bytes_as_words(const QByteArray& bytes, int32_t first_word) {
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; i += 4) {
+        uint32_t w = 0;
+        for (qsizetype k = 0; k < 4 && i + k < n; ++k) {
+            w |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + k])) << (8 * k);
+        }
+        GraphicsList[static_cast<std::size_t>(first_word + i / 4)] = static_cast<int32_t>(w);
+    }
+}
+
+// The engine's name for a path: the file system's bytes.
+std::string engine_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+void SetDocumentMessageHook(DocumentMessageHook hook) { g_message_hook = std::move(hook); }
+
+// Contract: reads the file; writes GraphicsList and GraphicsListLength only on Ok. A file whose
+// bytes after the first four are fewer than its count announces (4 N, or 4 N - 2 when the count
+// is 16 bits wide) is Short; a list that would not fit the graphics list is TooLarge.
+StageResult StageDocumentFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return StageResult::Unreadable;
+    const QByteArray head = file.read(4);
+    if (head.size() != 4) return StageResult::Unreadable;
+    const int32_t n = static_cast<int32_t>(static_cast<unsigned char>(head[0]) |
+                                           (static_cast<unsigned char>(head[1]) << 8));
+    if (1 + n > kGraphicsListWords) return StageResult::TooLarge;
+    const qint64 want = 4LL * n;
+    const QByteArray first = file.read(want);
+    if (first.size() < std::max<qint64>(want - 2, 0)) return StageResult::Short;
+    int32_t total = n;
+    QByteArray second;
+    if (n != 0) {
+        second = file.read(want);
+        if (second.size() == want) {
+            // Exactly as long again, not longer.
+            if (!file.read(1).isEmpty()) return StageResult::BadTail;
+            if (1 + 2 * n > kGraphicsListWords) return StageResult::TooLarge;
+            total = 2 * n;
+        } else if (!second.isEmpty()) {
+            return StageResult::BadTail;
+        }
+    }
+    GraphicsList[0] = total;
+    GraphicsListLength = total;
+    put_bytes_as_words(first + second, 1);
+    return StageResult::Ok;
+}
+
+}  // namespace frontend
+
+using namespace frontend;
+
+COrmestDoc::COrmestDoc(QObject* parent) : QObject(parent) {}
+
+COrmestDoc::~COrmestDoc() = default;
+
+void COrmestDoc::SetModifiedFlag(bool modified) {
+    if (modified_ == modified) return;
+    modified_ = modified;
+    emit modifiedChanged(modified_);
+}
+
+void COrmestDoc::SetPathName(const QString& path) {
+    path_ = path;
+    title_ = QFileInfo(path).fileName();
+    emit titleChanged(title_);
+}
+
+bool COrmestDoc::OnNewDocument() {
+    path_.clear();
+    title_ = QStringLiteral("Melandrix%1").arg(++g_untitled_count);
+    SetModifiedFlag(false);
+    emit titleChanged(title_);
+    return true;
+}
+
+// Contract: stages the file in GraphicsList (refusing it, with a message and without calling
+// the engine, when it is unreadable, short or too large, or when an engine call is under way:
+// the staged words would overwrite the running call's output), sends "~~R" and the path through
+// the gate, decodes the output and shows the reply. The open fails unless the engine has named
+// the page after the file (it does so only for a load that succeeded). After a load, a document
+// window that the engine's reset left pending (the first, empty window of the start) is closed.
+bool COrmestDoc::OnOpenDocument(const QString& path) {
+    const std::string local = engine_path(path);
+    if (local.empty() || static_cast<int>(local.size()) > kLongestDocumentPath) {
+        show_document_message(QStringLiteral("The path is too long to open: ") + path);
+        return false;
+    }
+    if (EngineBusy()) {
+        show_document_message(
+            QStringLiteral("A document cannot be opened while a command is waiting for input."));
+        return false;
+    }
+    QPointer<CChildFrame> pending;
+    if (DocumentResetPending != 0) pending = ActiveChildFrame();
+    OpenedPathCopy = local;
+
+    switch (StageDocumentFile(path)) {
+        case StageResult::Ok:
+            break;
+        case StageResult::Unreadable:
+            show_document_message(QStringLiteral("Cannot read the document file ") + path);
+            return false;
+        case StageResult::Short:
+            show_document_message(QStringLiteral("The document file is too short: ") + path);
+            return false;
+        case StageResult::TooLarge:
+            show_document_message(QStringLiteral("The document file is too large: ") + path);
+            return false;
+        case StageResult::BadTail:
+            show_document_message(QStringLiteral("The document file has data after its end: ") +
+                                  path);
+            return false;
+    }
+
+    core::FixedText<512> line("~~R" + local);
+    int32_t status = 0;
+    if (RunEngineLine(line, status) != 0) show_document_message(FromCp1252(line.view()).trimmed());
+    // The engine names the page after the file only when it loaded it (a failed or declined
+    // load puts the old name back); -1 is its word for a failed read.
+    const bool loaded =
+        core::CommandModeLetters(1) != -1 && core::CurrentFileName.trimmed() == local;
+    DecodeDisplayLists(nullptr);
+    if (Hooks().show_reply) Hooks().show_reply(line.view());
+    if (loaded && DocumentResetPending != 0) {
+        if (!pending.isNull()) pending->CloseDocument();
+        DocumentResetPending = 0;
+    }
+    OpenedPathCopy = local;
+    if (Hooks().focus_input) Hooks().focus_input();
+    if (!loaded) return false;
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+// Contract: puts the path in FrontEndCommandBuffer (up to 47 characters, then a zero) or, when
+// longer, in FrontEndPathBuffer, and sends "~~W" and the path through the gate; decodes the
+// output and shows the reply. Success needs both the engine's word (CommandModeLetters(1) = 0)
+// and the file: present, not empty, and new or changed by this save (the engine writes a new
+// file and renames it over the old one). Refused while an engine call is under way. The path
+// left in either buffer is blanked afterwards, so it can never run as a command.
+bool COrmestDoc::OnSaveDocument(const QString& path) {
+    const std::string local = engine_path(path);
+    if (local.empty() || static_cast<int>(local.size()) > kLongestDocumentPath) {
+        show_document_message(QStringLiteral("The path is too long to save under: ") + path);
+        return false;
+    }
+    if (EngineBusy()) {
+        show_document_message(
+            QStringLiteral("The document cannot be saved while a command is waiting for input."));
+        return false;
+    }
+    const FileStamp before = stamp_of(local);
+    core::FrontEndCommandBuffer.blank();
+    core::FrontEndPathBuffer.blank();
+    if (static_cast<int>(local.size()) <= kCommandBufferPath) {
+        const int n = static_cast<int>(local.size());
+        core::FrontEndCommandBuffer.put(1, n, local);
+        core::FrontEndCommandBuffer(n + 1) = '\0';
+    } else {
+        core::FrontEndPathBuffer.set(local);
+    }
+
+    core::FixedText<512> line("~~W" + local);
+    int32_t status = 0;
+    if (RunEngineLine(line, status) != 0) show_document_message(FromCp1252(line.view()).trimmed());
+    const bool engine_ok = core::CommandModeLetters(1) == 0;
+    if (core::FrontEndCommandBuffer.c_text() == local) core::FrontEndCommandBuffer.blank();
+    if (core::FrontEndPathBuffer.trimmed() == local) core::FrontEndPathBuffer.blank();
+    DecodeDisplayLists(nullptr);
+    if (Hooks().show_reply) Hooks().show_reply(line.view());
+
+    const FileStamp after = stamp_of(local);
+    const bool written = after.exists && after.size > 0 && !after.same_as(before);
+    if (!engine_ok || !written) {
+        show_document_message(QStringLiteral("The document was not saved: ") + path);
+        return false;
+    }
+    SetModifiedFlag(false);
+    emit documentSaved(path);
+    return true;
+}
+
+bool COrmestDoc::DoFileSave() {
+    if (path_.isEmpty()) return DoSaveAs();
+    return OnSaveDocument(path_);
+}
+
+bool COrmestDoc::DoSaveAs() {
+    const QString preset = path_.isEmpty() ? title_ : path_;
+    const QString name = QFileDialog::getSaveFileName(dialog_parent(), QStringLiteral("Save As"),
+                                                      preset, kDocumentFilter);
+    if (name.isEmpty()) return false;
+    if (!OnSaveDocument(name)) return false;
+    SetPathName(name);
+    return true;
+}
+
+bool COrmestDoc::SaveModified() {
+    if (!modified_) return true;
+    const auto answer = QMessageBox::question(
+        dialog_parent(), QStringLiteral("Melandrix"),
+        QStringLiteral("Save changes to %1?").arg(title_),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::No) return true;
+    return DoFileSave();
+}

@@ -1,0 +1,87 @@
+// COrmestDoc: the document of one page window. It holds nothing of the music: the engine keeps
+// the page. Opening reads the file, stages its words in the graphics list and asks the engine to
+// load them ("~~R" and the path); saving asks the engine to write the page ("~~W" and the path).
+// Both go through the engine gate, never straight into the interpreter.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace frontend {
+
+// The path of the last document opened, as handed to the engine.
+extern std::string OpenedPathCopy;
+
+// The longest path the engine can take: "~~R" or "~~W" and the path fill one 512-character line.
+constexpr int kLongestDocumentPath = 509;
+// Paths up to this length travel in FrontEndCommandBuffer (with their closing zero); longer
+// ones in the engine's whole-path buffer.
+constexpr int kCommandBufferPath = 47;
+
+// Why a file was not staged.
+enum class StageResult {
+    Ok,
+    Unreadable,  // cannot be opened, or fewer than 4 bytes
+    Short,       // ends before the words its count announces
+    TooLarge,    // its words do not fit the graphics list
+    BadTail,     // data after the counted words that is not exactly as long again
+};
+
+// Reads the document file at path into the gate's GraphicsList: word 0 (and GraphicsListLength)
+// = the low 16 bits of its first four bytes (N), words 1.. = its bytes from the fifth on, at
+// most 4 N of them. The engine realigns a file whose count is 16 bits wide. Data beyond that is
+// accepted only when it is exactly 4 N bytes more, and then counts as N further words. The
+// graphics list is written only on Ok.
+StageResult StageDocumentFile(const QString& path);
+
+// The message shown for a document that cannot be opened or saved; tests replace it.
+using DocumentMessageHook = std::function<void(const QString&)>;
+void SetDocumentMessageHook(DocumentMessageHook hook);
+
+}  // namespace frontend
+
+class COrmestDoc : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit COrmestDoc(QObject* parent = nullptr);
+    ~COrmestDoc() override;
+
+    // A new, untitled document ("Melandrix1", "Melandrix2" ...), not modified. The engine's page
+    // is not touched: the engine clears it on its own commands.
+    bool OnNewDocument();
+    // Opens path through the engine. False, with a message, when the file is unreadable, too
+    // short or too large or its path too long, or when the engine could not load it (the
+    // engine has shown why); the page is then as the engine left it.
+    bool OnOpenDocument(const QString& path);
+    // Saves the page through the engine under path. True only when the engine reports success
+    // and the file was written by this save; otherwise false with a message.
+    bool OnSaveDocument(const QString& path);
+
+    // Save under the current path, or ask for one when the document has none.
+    bool DoFileSave();
+    // Ask for a name (preset: the current one) and save under it; false when cancelled or failed.
+    bool DoSaveAs();
+    // When modified: asks whether to save; false when the user cancels (or the save fails).
+    bool SaveModified();
+
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true);
+    const QString& PathName() const { return path_; }
+    void SetPathName(const QString& path);
+    const QString& Title() const { return title_; }
+
+  signals:
+    void titleChanged(const QString& title);
+    // A save succeeded (for the recent-file list).
+    void documentSaved(const QString& path);
+    void modifiedChanged(bool modified);
+
+  private:
+    QString path_;
+    QString title_;
+    bool modified_ = false;
+};

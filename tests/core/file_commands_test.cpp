@@ -1,0 +1,466 @@
+// The file commands through the interpreter, with real files in the test's folder: the title
+// line, names and extensions, the current folder, merges, the previous file and the history,
+// save and load round trips, loads that must leave the page alone, the front-end's open and
+// save requests, the backup copy and the split into files.
+#include "engine/core/file_commands.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/core/document_state.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_history.h"
+#include "engine/core/settings_tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+// A document file written apart from the writer: a 16-bit count, the records, the trailer.
+Bytes encode_document(const std::vector<float>& records) {
+    std::vector<float> words = records;
+    words.insert(words.end(), {6.0f, 0.0f, 4.0f, -9999.0f});
+    Bytes out;
+    const auto n = static_cast<uint16_t>(words.size());
+    out.push_back(static_cast<unsigned char>(n & 0xFF));
+    out.push_back(static_cast<unsigned char>(n >> 8));
+    for (float w : words) {
+        uint32_t u;
+        std::memcpy(&u, &w, 4);
+        for (int b = 0; b < 4; ++b) out.push_back(static_cast<unsigned char>(u >> (8 * b)));
+    }
+    return out;
+}
+
+// The words of a file with a 16-bit count.
+std::vector<float> decode(const Bytes& file) {
+    std::vector<float> words;
+    for (std::size_t b = 2; b + 4 <= file.size(); b += 4) {
+        float w;
+        std::memcpy(&w, &file[b], 4);
+        words.push_back(w);
+    }
+    return words;
+}
+
+// Three staves and a note on staff 2.
+const std::vector<float> kPart = {3, 8, 1, 0, 3, 8, 2, 0, 4, 1, 2, 10, 5};
+
+class FileCommandsTest : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        base_ = fs::current_path();
+    }
+
+    std::string path(const std::string& name) const { return (base_ / name).string(); }
+    void write_doc(const std::string& name, const std::vector<float>& records) {
+        fs::create_directories((base_ / name).parent_path());
+        write_bytes(name, encode_document(records));
+    }
+    void write_bytes(const std::string& name, const Bytes& bytes) {
+        std::ofstream out(base_ / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    }
+    Bytes read_bytes(const std::string& name) const {
+        std::ifstream in(base_ / name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::vector<float> page() {
+        std::vector<float> words;
+        for (int32_t k = 1; k < core::ItemWordsUsed; ++k) words.push_back(core::ItemStore(k));
+        return words;
+    }
+    // The staff numbers of items first..ItemCount.
+    static std::vector<float> staves_from(int32_t first) {
+        std::vector<float> s;
+        for (int32_t k = first; k <= core::ItemCount; ++k) s.push_back(item(k)[2]);
+        return s;
+    }
+    // A page of n notes, unsaved.
+    void make_notes(int n) {
+        for (int i = 0; i < n; ++i) type("5 1 " + std::to_string(10 + i));
+    }
+    // Stages a file as the front-end's open does: element 1 the low 16 bits of the first four
+    // bytes, then the bytes from the fifth on.
+    void stage(const Bytes& file) {
+        graphics_.assign(graphics_.size(), 0);
+        graphics_[0] = file[0] | (file[1] << 8);
+        std::size_t k = 1;
+        for (std::size_t b = 4; b < file.size(); b += 4, ++k) {
+            uint32_t w = 0;
+            for (std::size_t j = 0; j < 4 && b + j < file.size(); ++j)
+                w |= static_cast<uint32_t>(file[b + j]) << (8 * j);
+            graphics_[k] = static_cast<int32_t>(w);
+        }
+    }
+    bool asked(const std::string& text) const {
+        for (const std::string& q : fe_.questions)
+            if (q.find(text) != std::string::npos) return true;
+        return false;
+    }
+
+    fs::path base_;
+};
+
+// ---- the title line ------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, TitleShowsNameStateItemCountAndPaper) {
+    make_notes(12);
+    render::PageFormatIndex = 1;
+    type("SA song.mus");
+    EXPECT_EQ(fe_.view.title, path("song.mus") + "   (saved -   12 Items)  <Letter>");
+    EXPECT_EQ(reply(), "File saved:  " + path("song.mus") + "||     ITEMS    12");
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_FALSE(fe_.view.modified);
+
+    core::ChangesMadeFlag = 1;
+    render::PageFormatIndex = 0;
+    EXPECT_EQ(core::build_title_line("NAME"), "NAME * (not saved -   12 Items) ");
+    render::PageFormatIndex = 6;
+    core::ItemCount = 0;
+    EXPECT_EQ(core::build_title_line("NAME"), " <A4>");
+}
+
+TEST_F(FileCommandsTest, NewDocumentResetsStateAsksClientAreaAndNamesTheDocument) {
+    type("5 1 2");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
+    EXPECT_EQ(core::PreviousFileName.trimmed(), "KELDA.MUS");
+    EXPECT_EQ(core::DefaultExtension.trimmed(), ".MUS");
+    EXPECT_EQ(std::string(fe_.services.front().tag.data(), 3), "~za");
+    EXPECT_EQ(render::ScrollState.client_width, fe_.view.client_width);
+
+    layout::StaffTables.StaffBaseY(201) = 5;
+    core::reset_document_state();
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_EQ(core::ItemWordsUsed, 1);
+    EXPECT_EQ(layout::StaffTables.StaffBaseY(1), -24525);
+    EXPECT_EQ(layout::StaffTables.StaffBaseY(200), -27675 + 3150 * 200);
+    EXPECT_EQ(layout::StaffTables.StaffBaseY(201), -24525);
+    EXPECT_EQ(layout::StaffTables.StaffMiddleY(201), -24525 + 1225);
+    EXPECT_EQ(core::StaffOffset, 1);
+}
+
+// ---- names, extensions and the current folder -------------------------------------------
+
+TEST_F(FileCommandsTest, BareNamesTakeTheCurrentExtensionAndFolderThenAnyCase) {
+    write_doc("docs/first.MUS", {3, 5, 1, 1});
+    write_doc("docs/piece.MUS", {3, 5, 1, 2});
+    write_doc("piece.MUS", {3, 5, 1, 99});  // not in the current folder once docs is
+    write_doc("docs/Other.mus", {3, 5, 1, 3});
+    type("G docs/first.MUS");
+    ASSERT_EQ(core::CurrentFileName.trimmed(), path("docs/first.MUS"));
+
+    type("G piece");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("docs/piece.MUS"));
+    EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 2}));
+    type("G other");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("docs/Other.mus"));
+    EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 3}));
+    EXPECT_TRUE(fe_.questions.empty());
+    EXPECT_EQ(fe_.view.title, path("docs/Other.mus") + "   (saved -    1 Items) ");
+}
+
+TEST_F(FileCommandsTest, NoExtensionAnywhereAsksAndNoLoadsTheNameAsTyped) {
+    write_doc("plain", {3, 5, 1, 7});
+    write_doc("plain.MUS", {3, 5, 1, 8});
+    type("5 1 2");
+    core::CurrentFileName.set("untitled");
+    core::ChangesMadeFlag = 0;
+    fe_.answer_yes_no(0);
+    type("G plain");
+    EXPECT_TRUE(asked("   -- Add .MUS extension?"));
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("plain"));
+    EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 7}));
+
+    fe_.answer_yes_no(-1);
+    type("G plain");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("plain.MUS"));
+}
+
+TEST_F(FileCommandsTest, GetWithoutNameOffersTheLastFileWholeAndLongPathsStayWhole) {
+    const std::string doc =
+        "a_folder_whose_name_alone_is_longer_than_forty_eight_chars/deeper/score.mus";
+    write_doc(doc, kPart);
+    ASSERT_TRUE(core::write_last_file_record(path(doc)));
+    // The front-end shows the preset in its 48-character field and the user takes it.
+    fe_.answer_dialog(1, path(doc).substr(0, 48));
+    type("G");
+    EXPECT_EQ(fe_.dialogs.back(), "Type output file name.");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path(doc));
+    EXPECT_EQ(page(), kPart);
+    EXPECT_EQ(core::read_last_file_record(), path(doc));
+
+    // A save goes to the whole path too, in the document's folder.
+    type("5 1 2");
+    type("SM");
+    EXPECT_EQ(read_bytes(doc).size(), 2 + 4 * (kPart.size() + 4 + 4));
+    EXPECT_TRUE(core::FrontEndPathBuffer.is_blank());
+}
+
+TEST_F(FileCommandsTest, UnsavedChangesAreAskedAboutAndNoOrCancelChangesNothing) {
+    write_doc("a.mus", kPart);
+    make_notes(2);
+    const std::vector<float> before = page();
+    fe_.answer_yes_no(0);
+    type("G a.mus");
+    EXPECT_TRUE(asked("Clear or Load new file?"));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
+
+    // Yes, then Cancel in the file dialog: still unsaved.
+    fe_.answer_yes_no(-1);
+    fe_.answer_dialog(2);
+    type("G");
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+
+    // Yes, then a file that is not there.
+    fe_.answer_yes_no(-1);
+    type("G missing.mus");
+    EXPECT_TRUE(shown("File not found --> " + path("missing.mus")));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+}
+
+// ---- merges, the previous file and the history ------------------------------------------
+
+TEST_F(FileCommandsTest, MergesPutStavesAtTheirOffsets) {
+    write_doc("part.mus", kPart);
+    type("8 1 0");
+    type("8 3 0");
+    core::ChangesMadeFlag = 0;
+    type("GMR part.mus");
+    EXPECT_EQ(staves_from(3), (std::vector<float>{201, 202, 202}));
+    EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    EXPECT_TRUE(fe_.questions.empty());
+
+    int32_t count = core::ItemCount;
+    type("GMN part.mus");
+    EXPECT_EQ(staves_from(count + 1), (std::vector<float>{201, 202, 202}));
+
+    count = core::ItemCount;
+    type("GMB part.mus");  // after the highest staff in use, 202
+    EXPECT_EQ(staves_from(count + 1), (std::vector<float>{203, 204, 204}));
+    EXPECT_EQ(core::MergeBlockEnd.item_count, core::ItemCount);
+
+    count = core::ItemCount;
+    const int32_t words = core::ItemWordsUsed;
+    fe_.answer_line("10");
+    type("GM part.mus");
+    EXPECT_EQ(fe_.line_waits.back().prompt, "Type a number for staff offset.");
+    EXPECT_EQ(fe_.line_waits.back().preset, "204");
+    EXPECT_EQ(staves_from(count + 1), (std::vector<float>{11, 12, 12}));
+    EXPECT_EQ(core::UndoSaveMode, words);  // UNDO cuts the merged records off
+}
+
+TEST_F(FileCommandsTest, PreviousFileSwapsNamesAndHistoryEntriesLoad) {
+    write_doc("a.mus", {3, 5, 1, 1});
+    write_doc("b.mus", {3, 5, 1, 2});
+    type("G a.mus");
+    type("G b.mus");
+    EXPECT_EQ(core::PreviousFileName.trimmed(), path("a.mus"));
+    type("GP");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
+    EXPECT_EQ(core::PreviousFileName.trimmed(), path("b.mus"));
+    EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1}));
+
+    // The history: b.mus is entry 1, a.mus entry 2 (a loaded name keeps its place).
+    type("GH 1");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("b.mus"));
+    type("GH 2");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
+    type("GH 30");
+    EXPECT_TRUE(shown("*** No document in history entry 30."));
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
+}
+
+// ---- saving and loading back ------------------------------------------------------------
+
+TEST_F(FileCommandsTest, SavedPageLoadsBackIdenticallyAndSavesTheSameBytes) {
+    type("8 1 0");
+    type("1 1 10 5 2");
+    type("5 1 12.5 3");
+    const std::vector<float> words = page();
+    type("SA round.mus");
+    const Bytes first = read_bytes("round.mus");
+    ASSERT_FALSE(first.empty());
+
+    fe_.answer_yes_no(-1);
+    type("7 1 2");  // a change, then the saved page back
+    type("G round.mus");
+    EXPECT_EQ(page(), words);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    type("SM");
+    EXPECT_EQ(read_bytes("round.mus"), first);
+
+    // Save-as over an existing file asks; No writes nothing.
+    type("5 1 2");
+    fe_.answer_yes_no(0);
+    type("SA round.mus");
+    EXPECT_TRUE(asked("FILE EXISTS - Write over file? - " + path("round.mus")));
+    EXPECT_EQ(read_bytes("round.mus"), first);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+}
+
+TEST_F(FileCommandsTest, FailedLoadsAndSavesLeaveThePageAndTheNames) {
+    type("8 1 0");
+    type("5 1 2");
+    type("SA whole.mus");
+    Bytes cut = read_bytes("whole.mus");
+    cut.resize(cut.size() / 2);
+    write_bytes("cut.mus", cut);
+    type("5 1 3");
+    const std::vector<float> before = page();
+
+    fe_.answer_yes_no(-1);
+    type("G cut.mus");
+    EXPECT_TRUE(shown("Error opening file-> " + path("cut.mus")));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("whole.mus"));
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+
+    type("SA no_such_folder/x.mus");
+    EXPECT_TRUE(shown(" ***Error writing file: " + path("no_such_folder/x.mus")));
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("whole.mus"));
+}
+
+TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
+    write_doc("big.mus", {3, 5, 1, 1, 3, 5, 1, 2, 3, 5, 1, 3, 3, 5, 1, 4});
+    type("8 1 0");
+    core::ChangesMadeFlag = 0;
+    const std::vector<float> before = page();
+
+    // The file alone fits, the page and the file together do not.
+    core::ItemStoreCapacity = 18;
+    type("GMR big.mus");
+    EXPECT_TRUE(shown("*** Not loaded: the page cannot hold " + path("big.mus")));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+
+    // Too large for the store at all: the reader refuses it.
+    core::ItemStoreCapacity = 12;
+    type("G big.mus");
+    EXPECT_TRUE(shown("Error opening file-> " + path("big.mus")));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
+
+    // More items than the page may hold.
+    core::ItemStoreCapacity = core::kItemStoreWords;
+    render::ItemCountLimit = 4;
+    fe_.message_boxes.clear();
+    type("GMR big.mus");  // 1 + 4 items
+    EXPECT_TRUE(shown("*** Not loaded: the page cannot hold " + path("big.mus")));
+    EXPECT_EQ(page(), before);
+    type("G big.mus");  // 4 items alone fit
+    EXPECT_EQ(core::ItemCount, 4);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("big.mus"));
+}
+
+// ---- the front-end's requests --------------------------------------------------------------
+
+TEST_F(FileCommandsTest, FrontEndOpenAsksAboutUnsavedChanges) {
+    const std::vector<float> doc = {3, 5, 1, 7, 3, 5, 1, 8};
+    make_notes(1);
+    const std::vector<float> before = page();
+    stage(encode_document(doc));
+    fe_.answer_yes_no(0);
+    type("~~R" + path("open.mus"));
+    EXPECT_TRUE(asked("Clear or Load new file?"));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
+
+    stage(encode_document(doc));
+    fe_.answer_yes_no(-1);
+    type("~~R" + path("open.mus"));
+    EXPECT_EQ(page(), doc);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("open.mus"));
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+
+    // A text file goes to the text view, the page stays.
+    type("~~R" + path("notes.txt"));
+    EXPECT_TRUE(reached("view_text_file"));
+    EXPECT_EQ(core::SecondLine.trimmed(), "TYPE " + path("notes.txt"));
+    EXPECT_EQ(page(), doc);
+}
+
+TEST_F(FileCommandsTest, FrontEndSaveTakesTheWholePathOrTheShortBuffer) {
+    const std::string doc = "a_folder_whose_name_alone_is_longer_than_forty_eight_chars/s.mus";
+    fs::create_directories((base_ / doc).parent_path());
+    make_notes(2);
+    core::MessageLine.set("~~W");
+    core::FrontEndPathBuffer.set(path(doc));
+    core::FrontEndCommandBuffer.set(path(doc).substr(0, 47));
+    call();
+    EXPECT_FALSE(read_bytes(doc).empty());
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path(doc));
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_TRUE(fe_.questions.empty());
+
+    // A front-end that fills only the short buffer: a name in the document's folder.
+    make_notes(1);
+    core::MessageLine.set("~~W");
+    core::FrontEndCommandBuffer.set("short.mus");
+    call();
+    EXPECT_EQ(core::CurrentFileName.trimmed(), (base_ / doc).parent_path().string() + "/short.mus");
+    EXPECT_TRUE(fs::exists((base_ / doc).parent_path() / "short.mus"));
+}
+
+// ---- backup copy and split -------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, BackupCopyCarriesTheNameAndComesBackWithGsv) {
+    type("8 1 0");
+    type("5 1 2");
+    type("SA mine.mus");
+    const std::vector<float> words = page();
+    core::check_file_mode();
+    ASSERT_TRUE(fs::exists(fs::path(platform::work_folder()) / "!save.mus"));
+    type("5 1 3");
+    fe_.answer_yes_no(-1);
+    type("GSV");
+    EXPECT_TRUE(shown("Getting Backup of " + path("mine.mus")));
+    EXPECT_EQ(page(), words);
+}
+
+TEST_F(FileCommandsTest, SplitWritesGroupsAsNumberedFilesAndKeepsThePage) {
+    for (const char* line : {"8 1 0", "8 2 0", "8 3 0", "8 4 0", "1 3 10 5", "1 4 12 5"})
+        type(line);
+    const std::vector<float> words = page();
+    core::CurrentFileName.set(path("part1.mus"));
+    ScriptedFrontEnd::DialogAnswer groups;
+    groups.text = "2";
+    fe_.answer_dialog(groups);
+    core::split_into_files();
+    EXPECT_EQ(reply(), "Last file written = " + path("part2.mus"));
+    EXPECT_EQ(page(), words);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("part1.mus"));
+    // The top group (staves 3 and 4) went first, renumbered from 1; then staves 1 and 2.
+    EXPECT_EQ(decode(read_bytes("part1.mus")),
+              (std::vector<float>{3,  8, 1, 0, 3, 8,  2, 0, 4, 1, 1,
+                                  10, 5, 4, 1, 2, 12, 5, 3, 0, 4, -9999}));
+    EXPECT_EQ(decode(read_bytes("part2.mus")),
+              (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0, 3, 0, 4, -9999}));
+}
+
+TEST(FileNamesTest, CountUpCarriesAndTheExtensionIsTheLastComponents) {
+    EXPECT_EQ(core::count_up_file_name("/a.b/x1.mus"), "/a.b/x2.mus");
+    EXPECT_EQ(core::count_up_file_name("p9.mus"), "q0.mus");
+    EXPECT_EQ(core::count_up_file_name("AZ.MUS"), "BA.MUS");
+    EXPECT_EQ(core::count_up_file_name("az"), "ba");
+    EXPECT_EQ(core::get_name_extension("/a.b/file"), "");
+    EXPECT_EQ(core::get_name_extension("C:\\x.y\\file.Mus  "), ".Mus");
+    EXPECT_EQ(core::get_name_extension("file.html"), ".html");
+}
+
+}  // namespace

@@ -1,0 +1,454 @@
+// Undo, redo, UNDELETE and the R words, driven through run_command as the front-end does: edits
+// are lines of numbers that enter items, the copies go to the test's work folder.
+#include "engine/core/undo.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_files.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/item_store.h"
+#include "engine/core/service_request.h"
+#include "engine/layout/layout_hooks.h"
+#include "engine/layout/tables.h"
+#include "engine/render/item_drawing.h"
+#include "engine/render/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class UndoTest : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        core::NewItemsToEdit = -1;  // new items stay on the page, not in the item editor
+    }
+
+    // The document as a load leaves it: its name current and remembered, nothing to undo.
+    void open_document(const std::string& name) {
+        core::DocumentStarted = 1;
+        core::CurrentFileName.set(name);
+        core::RememberedDocumentName.set(name);
+        core::UndoRedoState = 0;
+        core::ChangesMadeFlag = 0;
+    }
+    // The words of the store in use.
+    static std::vector<float> page() {
+        return std::vector<float>(core::ItemStore.data(),
+                                  core::ItemStore.data() + core::ItemWordsUsed - 1);
+    }
+    fs::path work(const std::string& file) const { return dir_ / "work" / file; }
+    bool titles_name_only(const std::string& name) const {
+        for (const auto& s : fe_.services) {
+            if (s.tag[1] != 'n') continue;
+            const std::string t = core::block_text(s.in);
+            if (t.find("!undo!") != std::string::npos || t.find("!redo!") != std::string::npos)
+                return false;
+        }
+        return fe_.view.title.find(name) != std::string::npos;
+    }
+    static std::string file_bytes(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+// ---- the copies -------------------------------------------------------------------------
+
+TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
+    type("8 1 0");
+    EXPECT_TRUE(fs::exists(work("!undo!.tmp")));
+    EXPECT_EQ(core::UndoRedoState, 1);
+    EXPECT_EQ(core::UndoSaveMode, -1);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+
+    // -3: nothing at all, the state stays as it was.
+    fs::remove(work("!undo!.tmp"));
+    core::UndoRedoState = -1;
+    core::UndoSaveMode = -3;
+    type("1 1 10 5");
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_FALSE(fs::exists(work("!undo!.tmp")));
+    EXPECT_EQ(core::UndoRedoState, -1);
+    EXPECT_EQ(core::UndoSaveMode, -3);
+
+    // -2: no copy, but the state says there is one and the next edit saves again.
+    core::UndoSaveMode = -2;
+    type("1 1 12 5");
+    EXPECT_FALSE(fs::exists(work("!undo!.tmp")));
+    EXPECT_EQ(core::UndoRedoState, 1);
+    EXPECT_EQ(core::UndoSaveMode, -1);
+}
+
+TEST_F(UndoTest, HooksOfReadAndLayoutSaveTheCopy) {
+    EXPECT_EQ(layout::LayoutHooks.save_undo_copy, &core::save_undo_copy);
+    type("8 1 0");
+    fs::remove(work("!undo!.tmp"));
+    core::UndoRedoState = 0;
+    write_file("cmds.mac", {"*"});
+    type("RE cmds.mac");
+    EXPECT_TRUE(fs::exists(work("!undo!.tmp")));
+    EXPECT_EQ(core::UndoRedoState, 1);
+}
+
+TEST_F(UndoTest, WorkCopiesCarryTheWholeDocumentName) {
+    const std::string name =
+        (dir_ / "a folder with a rather long name" / "and a long score name.mus").string();
+    ASSERT_GT(name.size(), 48u);
+    open_document(name);
+    type("8 1 0");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+    EXPECT_EQ(core::FileMode, 0);
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+    EXPECT_NE(file_bytes(work("!undo!.tmp")).find(name), std::string::npos);
+}
+
+// ---- UNDO and REDO ----------------------------------------------------------------------
+
+TEST_F(UndoTest, UndoTakesBackTheLastEditOnly) {
+    type("8 1 0");
+    const std::vector<float> one = page();
+    type("1 1 10 5");
+    ASSERT_EQ(core::ItemCount, 2);
+
+    fe_.questions.clear();
+    type("UNDO");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(page(), one);
+    EXPECT_EQ(core::UndoRedoState, -1);
+    EXPECT_TRUE(fe_.questions.empty());  // no question about the work copy
+    EXPECT_TRUE(fs::exists(work("!redo!.tmp")));
+
+    type("UNDO");
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDO.");
+    EXPECT_EQ(page(), one);
+}
+
+TEST_F(UndoTest, UndoAndRedoAlternateAndKeepTheTitleName) {
+    const std::string name =
+        (dir_ / "a folder with a rather long name" / "and a long score name.mus").string();
+    open_document(name);
+    type("8 1 0");
+    const std::vector<float> before = page();
+    type("1 1 10 5");
+    const std::vector<float> after = page();
+
+    for (int round = 0; round < 2; ++round) {
+        type("UNDO");
+        EXPECT_EQ(page(), before) << round;
+        EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+        type("REDO");
+        EXPECT_EQ(page(), after) << round;
+        EXPECT_EQ(core::UndoRedoState, 1);
+        EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+        EXPECT_EQ(core::RememberedDocumentName.trimmed(), name);
+    }
+    EXPECT_EQ(core::FileMode, 0);
+    EXPECT_TRUE(titles_name_only(name));
+    EXPECT_TRUE(fe_.questions.empty());
+
+    type("REDO");
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to REDO.");
+    // A new edit after an UNDO ends the redo.
+    type("UNDO");
+    type("1 1 20 5");
+    type("REDO");
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to REDO.");
+}
+
+TEST_F(UndoTest, ANameNotYetSavedSurvivesUndoAndRedo) {
+    // A page not saved yet: the document files know no document name to put back.
+    const std::string name =
+        (dir_ / "a folder with a rather long name" / "not saved yet.mus").string();
+    open_document(name);
+    core::RememberedDocumentName.blank();
+    type("8 1 0");
+    type("1 1 10 5");
+    type("UNDO");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+    type("REDO");
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+    EXPECT_TRUE(titles_name_only(name));
+}
+
+TEST_F(UndoTest, UndoBringsBackTheChangesFlagOfThePageItRestores) {
+    open_document("saved.mus");
+    type("8 1 0");
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    type("UNDO");
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);  // the page is the document as saved
+    type("REDO");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+}
+
+TEST_F(UndoTest, UndoAfterAMergeCutsTheMergedItemsOff) {
+    type("8 1 0");
+    type("1 1 10 5");
+    const std::vector<float> before = page();
+    core::DocumentWords merged;
+    const float words[] = {3, 8, 1, 0, 4, 1, 1, 20, 7, 4, 1, 2, 30, 3};
+    for (int k = 0; k < 14; ++k) merged(k + 1) = words[k];
+    // What the merge command does: an undo copy, then the records appended.
+    core::save_undo_copy();
+    bool clamped = false;
+    ASSERT_TRUE(core::merge_document_at_staff_offset(merged, 14, 201, clamped));
+    ASSERT_EQ(core::ItemCount, 5);
+    fs::remove(work("!undo!.tmp"));  // the cut needs no copy
+
+    type("UNDO");
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::UndoSaveMode, 0);
+    type("REDO");
+    EXPECT_EQ(core::ItemCount, 5);
+}
+
+TEST_F(UndoTest, AMissingOrUnwritableCopyLosesNothing) {
+    const std::string name = "kept.mus";
+    open_document(name);
+    type("8 1 0");
+    type("1 1 10 5");
+    const std::vector<float> two = page();
+
+    // The undo copy is gone: the page, the name and the state stay.
+    fs::remove(work("!undo!.tmp"));
+    type("UNDO");
+    EXPECT_NE(fe_.message_boxes.back().find("undo copy could not be read"), std::string::npos);
+    EXPECT_EQ(page(), two);
+    EXPECT_EQ(core::UndoRedoState, 1);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+
+    // A damaged copy is refused the same way.
+    { std::ofstream(work("!undo!.tmp"), std::ios::binary) << "not a document"; }
+    type("UNDO");
+    EXPECT_NE(fe_.message_boxes.back().find("undo copy could not be read"), std::string::npos);
+    EXPECT_EQ(page(), two);
+
+    // No work folder: the redo copy cannot be written, nothing is undone.
+    platform::set_work_folder((dir_ / "gone").string());
+    type("UNDO");
+    EXPECT_NE(fe_.message_boxes.back().find("redo copy could not be written"), std::string::npos);
+    EXPECT_EQ(page(), two);
+    EXPECT_EQ(core::UndoRedoState, 1);
+
+    // An edit whose copy cannot be written goes ahead, but cannot be undone (never to an older
+    // copy).
+    type("1 1 12 5");
+    EXPECT_NE(fe_.message_boxes.back().find("undo copy could not be written"), std::string::npos);
+    EXPECT_EQ(core::ItemCount, 3);
+    type("UNDO");
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDO.");
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), name);
+
+    // No work folder at all: no copy anywhere, quietly nothing to undo.
+    platform::set_work_folder("");
+    const auto boxes = fe_.message_boxes.size();
+    type("1 1 14 5");
+    EXPECT_EQ(fe_.message_boxes.size(), boxes);
+    EXPECT_EQ(core::UndoRedoState, 0);
+}
+
+// ---- UNDELETE ---------------------------------------------------------------------------
+
+TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
+    for (int k = 1; k <= 10; ++k) type("1 1 " + std::to_string(10 * k) + " " + std::to_string(k));
+    ASSERT_EQ(core::ItemCount, 10);
+    const std::vector<float> full = page();
+    core::delete_item(5);
+    ASSERT_EQ(core::ItemCount, 9);
+
+    clear_trace();
+    type("UNDELETE");
+    EXPECT_EQ(core::ItemCount, 10);
+    EXPECT_EQ(page(), full);
+    EXPECT_EQ(core::DeletedItemLength, 0);
+    EXPECT_TRUE(core::CommandLine.starts_with("I* "));
+    EXPECT_EQ(core::ParamBuffer(2), 5.0f);
+    EXPECT_EQ(argument("run_i_command"), 1);
+
+    type("UNDELETE");
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDELETE.");
+    EXPECT_EQ(core::ItemCount, 10);
+}
+
+TEST_F(UndoTest, UndeleteOfTheLastItemAndOfAKeptRecord) {
+    type("8 1 0");
+    type("1 1 10 5");
+    const std::vector<float> full = page();
+    core::delete_item(2);
+    type("UNDELETE");
+    EXPECT_EQ(page(), full);
+    EXPECT_EQ(core::ParamBuffer(2), 2.0f);
+
+    // A negative length: the record goes back at the end, where it was not.
+    core::delete_item(1);
+    core::DeletedItemLength = -core::DeletedItemLength;
+    type("UNDELETE");
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(item(2), (std::vector<float>{3, 8, 1, 0}));
+    EXPECT_EQ(core::ParamBuffer(2), 2.0f);
+}
+
+TEST_F(UndoTest, UndeleteIntoAFullStoreIsRefused) {
+    type("8 1 0");
+    type("1 1 10 5");
+    core::delete_item(1);
+    const std::vector<float> one = page();
+    core::ItemStoreCapacity = core::ItemWordsUsed;  // room for one word only
+    type("UNDELETE");
+    EXPECT_NE(fe_.message_boxes.back().find("page is full"), std::string::npos);
+    EXPECT_EQ(page(), one);
+    EXPECT_NE(core::DeletedItemLength, 0);  // still there for a later try
+}
+
+// ---- the R words ------------------------------------------------------------------------
+
+TEST_F(UndoTest, ReadWordsSetTheFileReadingMode) {
+    const struct {
+        const char* line;
+        int32_t mode;
+    } cases[] = {{"RESX", 2}, {"RD x.mac", 1}, {"RE x.mac", 0}, {"READ", 0}};
+    for (const auto& c : cases) {
+        core::CommandFileReadMode = -5;
+        type(c.line);
+        EXPECT_EQ(core::CommandFileReadMode, c.mode) << c.line;
+        EXPECT_EQ(fe_.message_boxes.back().rfind("File not found --> ", 0), 0u) << c.line;
+    }
+}
+
+TEST_F(UndoTest, RsEmptiesThePageAfterTheQuestion) {
+    type("8 1 0");
+    fe_.answer_yes_no(0);
+    type("RS");
+    EXPECT_EQ(core::ItemCount, 1);  // refused
+    fe_.answer_yes_no(-1);
+    type("RS");
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_EQ(core::ItemWordsUsed, 1);
+    EXPECT_EQ(graphics_length_, 0);
+    EXPECT_EQ(fe_.questions.size(), 2u);
+}
+
+TEST_F(UndoTest, RsLoadsTheBackupAnotherDocumentOrTheSameAgain) {
+    const char* home = std::getenv("ORMEST_HOME");
+    if (home == nullptr) GTEST_SKIP() << "ORMEST_HOME is not set";
+    fs::create_directories(dir_ / "mxlib");
+    fs::copy_file(fs::path(home) / "mxlib" / "mx.DAT", dir_ / "mxlib" / "mx.DAT");
+    core::DocumentWords words;
+    const float records[] = {3, 8, 1, 0, 4, 1, 1, 10, 5};
+    for (int k = 0; k < 9; ++k) words(k + 1) = records[k];
+    ASSERT_EQ(core::write_document((dir_ / "000.mus").string(), words, 5, 6, 0),
+              core::DocumentStatus::Ok);
+    ASSERT_EQ(core::write_document((dir_ / "other.mus").string(), words, 10, 6, 0),
+              core::DocumentStatus::Ok);
+
+    type("8 1 0");
+    type("8 2 0");
+    type("8 3 0");
+    fe_.answer_yes_no(-1);
+    type("RS !000");  // the numbered backup in the program folder
+    EXPECT_EQ(fe_.questions.size(), 1u);
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_NE(core::CurrentFileName.trimmed().find("000.mus"), std::string::npos);
+
+    type("RS other.mus");  // nothing unsaved: no question
+    EXPECT_EQ(fe_.questions.size(), 1u);
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), (dir_ / "other.mus").string());
+
+    type("1 1 20 5");
+    fe_.answer_yes_no(-1);
+    type("RSM");  // the current document again, as saved
+    EXPECT_EQ(fe_.questions.size(), 2u);
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+}
+
+TEST_F(UndoTest, OtherRWords) {
+    type("8 3 0");
+    type("1 3 10 5");
+    clear_trace();
+    type("RI");
+    EXPECT_EQ(argument("show_item_palette"), 134);
+    EXPECT_FALSE(reached("ripple_bars"));
+    type("RIP 2 10 12 3");
+    EXPECT_TRUE(reached("ripple_bars"));
+    // "RESTO" typed is the item name REST; the word reaches the family from the editor.
+    core::CommandLine.set("RESTO");
+    core::run_r_command();
+    EXPECT_TRUE(reached("restore_item"));
+    type("RQ");
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("RQ"));
+
+    // Third letter U: item P(2) to position P(3).
+    type("RXU 2 1");
+    EXPECT_EQ(item(1), (std::vector<float>{4, 1, 3, 10, 5}));
+
+    // Second letter U: a library symbol item on the highest staff (its drawing file is not
+    // there, which the drawer's notice says).
+    fe_.strict = false;
+    type("RUXCV");
+    ASSERT_EQ(core::ItemCount, 3);
+    const std::vector<float> symbol = item(3);
+    ASSERT_GE(symbol.size(), 12u);
+    EXPECT_EQ(symbol[1], 9.0f);
+    EXPECT_EQ(symbol[2], 3.0f);
+    EXPECT_EQ(symbol[3], 16.0f);
+    EXPECT_EQ(symbol[5], 1302.0f);
+    EXPECT_EQ(symbol[9], -90.0f);
+    EXPECT_EQ(symbol[11], 1.0f);
+    type("RU 1");
+    EXPECT_EQ(item(4)[2], 1.0f);
+    EXPECT_EQ(item(4)[5], 1301.0f);
+}
+
+// ---- marks of newly entered notes -------------------------------------------------------
+
+std::vector<std::vector<float>> g_marks;
+void note_mark() {
+    g_marks.push_back(std::vector<float>(core::ParamBuffer.data(), core::ParamBuffer.data() + 6));
+}
+
+TEST_F(UndoTest, NewNotesGetOneMarkPerPosition) {
+    type("8 1 0");
+    type("1 1 5 0 30");      // before the input start
+    type("1 1 10 0 4");      // P5 4
+    type("1 1 10.002 0 6");  // the same position
+    type("1 1 12 0 2 15");   // P6 in 10..19: 2 + 8
+    type("1 2 20 0 30");     // another staff
+    type("1 1 30 0 1");
+    core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+    core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+    layout::StaffTables.CurrentStaff = 1;
+    input::InputStartItem = 3;
+    g_marks.clear();
+    render::register_item_drawer(13, note_mark);
+    layout::StaffTables.StaffScale(1) = 50.0f;
+    EXPECT_EQ(core::mark_new_note_positions(), 3);
+    render::register_item_drawer(13, nullptr);
+
+    ASSERT_EQ(g_marks.size(), 3u);
+    // highest height 10: marks at 12, 14 (4.0 or closer to the one before), 12.
+    const std::vector<std::vector<float>> expected = {
+        {13, 1, 10, 12, 4001, 0.5f}, {13, 1, 12, 14, 4002, 0.5f}, {13, 1, 30, 12, 4003, 0.5f}};
+    EXPECT_EQ(g_marks, expected);
+
+    input::InputRangeRight = 11.0f;
+    input::InputRangeLeft = 10.5f;
+    core::draw_new_items();
+    EXPECT_EQ(render::DisplayMarkWord, 0);  // nothing in the range
+}
+
+}  // namespace

@@ -1,0 +1,272 @@
+// The main frame: its first start, the layout it restores and saves, the bar toggles and zoom.
+#include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFile>
+#include <QLineEdit>
+#include <QToolBar>
+#include <fstream>
+#include <sstream>
+
+#include "engine/core/tables.h"
+#include "frontend/app/command_bar.h"
+#include "frontend/view/frames.h"
+#include "tests/frontend/app_fixture.h"
+
+using namespace frontend;
+
+namespace {
+
+QString numbers(int count, int value) {
+    QStringList parts;
+    for (int i = 0; i < count; ++i) parts << QString::number(value);
+    return parts.join(QLatin1Char(','));
+}
+
+// A whole "ToolbarState": item bar shown, zoom bar hidden, scale 128, colours set.
+QString full_toolbar_state() {
+    return QStringLiteral("0,1,0,1,1,0,0,0,0,1,128,0,255,65280,0,16711680,15658734,0");
+}
+
+std::string read_file(const std::filesystem::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+TEST_F(AppTest, FirstStartShowsPaletteZoomAndCommandBarsWithWhitePage) {
+    CMainFrame& f = make_frame();
+    EXPECT_TRUE(f.EngineStarted());
+    EXPECT_TRUE(f.PaletteToolbar()->isVisibleTo(&f));
+    EXPECT_EQ(f.PaletteToolbar()->windowTitle(), "Input Tools");
+    EXPECT_TRUE(f.ZoomBar()->isVisibleTo(&f));
+    EXPECT_EQ(f.ZoomText(), "100%    ");
+    EXPECT_TRUE(f.CommandBar()->isVisibleTo(&f));
+    EXPECT_FALSE(f.ItemBar()->isVisibleTo(&f));
+    EXPECT_FALSE(f.SecondToolbar()->isVisibleTo(&f));
+    // The command bar is shown, so its flag and its menu mark say so.
+    EXPECT_EQ(ShowCommandBar, 1);
+    EXPECT_TRUE(f.CommandAction(kCmdCommandBar)->isChecked());
+    EXPECT_TRUE(f.CommandAction(kCmdInputTools)->isChecked());
+    EXPECT_TRUE(f.CommandAction(kCmdZoomBar)->isChecked());
+    EXPECT_FALSE(f.CommandAction(kCmdItemBar)->isChecked());
+    // Nothing saved: the page is white and texts keep their own colours.
+    EXPECT_EQ(BackgroundColor, kWhite);
+    EXPECT_EQ(TextColor, kWhite);
+    EXPECT_EQ(DisplayScale, 64);
+    EXPECT_EQ(FilledPathsMode, 1);
+    EXPECT_EQ(DocumentResetPending, 1);
+    EXPECT_EQ(TextModeState, -1);
+    for (int32_t id : BarDockIds) EXPECT_EQ(id, kDockTop);
+    EXPECT_EQ(f.toolBarArea(f.PaletteToolbar()), Qt::TopToolBarArea);
+    EXPECT_EQ(f.dockWidgetArea(f.CommandBar()), Qt::TopDockWidgetArea);
+    EXPECT_EQ(ScrollSizeRecord, (std::array<int32_t, 6>{16000, 16000, 1024, 1024, 128, 0}));
+    // The engine's start-up ran last and left its help path for the application.
+    EXPECT_TRUE(HelpFilePath.ends_with("\\hlp\\ohlp.chm")) << HelpFilePath;
+}
+
+TEST_F(AppTest, ToolbarStateOfWrongCountIsIgnoredEntirely) {
+    for (int count : {17, 19}) {
+        SCOPED_TRACE(count);
+        {
+            auto s = settings();
+            QStringList fields = full_toolbar_state().split(QLatin1Char(','));
+            while (fields.size() > count) fields.removeLast();
+            while (fields.size() < count) fields << "7";
+            s->setValue("Settings/ToolbarState", fields.join(QLatin1Char(',')));
+            s->setValue("Settings/TbarRects", numbers(24, 0));
+            s->setValue("Settings/TbarDocks", "59420,59420,59420,59420,59420,59420");
+        }
+        CMainFrame& f = make_frame();
+        EXPECT_FALSE(f.ItemBar()->isVisibleTo(&f));
+        EXPECT_TRUE(f.ZoomBar()->isVisibleTo(&f));
+        EXPECT_EQ(f.ZoomText(), "100%    ");
+        EXPECT_EQ(BackgroundColor, kWhite);
+        EXPECT_EQ(ShowCommandBar, 1);
+        EXPECT_EQ(f.toolBarArea(f.PaletteToolbar()), Qt::TopToolBarArea);
+        frame_.reset();
+        ResetFrameState();
+        ResetViewState();
+    }
+}
+
+TEST_F(AppTest, SavedLayoutIsAppliedWithZoomAndTextColourReset) {
+    {
+        auto s = settings();
+        s->setValue("Settings/ToolbarState", full_toolbar_state());
+        s->setValue("Settings/TbarRects", numbers(24, 0));
+        // Stored order: spare, palette toolbar, zoom bar, command bar, item bar, second toolbar.
+        s->setValue("Settings/TbarDocks", "59419,59420,59421,59422,59420,59419");
+    }
+    CMainFrame& f = make_frame();
+    EXPECT_TRUE(f.ItemBar()->isVisibleTo(&f));
+    EXPECT_TRUE(f.CommandAction(kCmdItemBar)->isChecked());
+    EXPECT_FALSE(f.ZoomBar()->isVisibleTo(&f));
+    EXPECT_FALSE(f.CommandAction(kCmdZoomBar)->isChecked());
+    EXPECT_EQ(PaletteBarFlag, 1);
+    EXPECT_EQ(FilledPathsMode, 0);
+    EXPECT_EQ(SelectionColor, 255u);
+    EXPECT_EQ(FillColor, 65280u);
+    EXPECT_EQ(DefaultColor, 16711680u);
+    EXPECT_EQ(BackgroundColor, 15658734u);
+    EXPECT_EQ(TextColor, kWhite);  // saved 0, never applied
+    EXPECT_EQ(DisplayScale, 64);   // saved 128, never applied
+    EXPECT_EQ(f.toolBarArea(f.PaletteToolbar()), Qt::LeftToolBarArea);
+    EXPECT_EQ(f.toolBarArea(f.ZoomBar()), Qt::RightToolBarArea);
+    EXPECT_EQ(f.dockWidgetArea(f.CommandBar()), Qt::BottomDockWidgetArea);
+    EXPECT_EQ(f.dockWidgetArea(f.ItemBar()), Qt::LeftDockWidgetArea);
+}
+
+TEST_F(AppTest, ClosingWritesTheLayoutThatTheNextStartRestores) {
+    {
+        CMainFrame& f = make_frame();
+        f.setGeometry(100, 120, 700, 500);
+        f.OnItemBar(1);
+        f.OnToggleZoomBar();
+        f.addToolBar(Qt::LeftToolBarArea, f.PaletteToolbar());
+        f.addDockWidget(Qt::BottomDockWidgetArea, f.CommandBar());
+        FillColor = 0x00FF00;
+        BackgroundColor = 0xEEEEEE;
+        DisplayScale = 128;
+        EXPECT_TRUE(f.close());
+    }
+    ASSERT_TRUE(std::filesystem::exists(settings_file())) << settings_file();
+    const std::string text = read_file(settings_file());
+    EXPECT_NE(text.find("[Settings]"), std::string::npos) << text;
+
+    auto s = settings();
+    EXPECT_EQ(s->value("Settings/ToolbarState").toString(),
+              "0,1,0,1,1,0,0,0,9,0,128,1,255,65280,16777215,0,15658734,1");
+    EXPECT_EQ(s->value("Settings/WindowPos").toString(), "0,1,-1,-1,-1,-1,100,120,800,620 0");
+    const QStringList docks = s->value("Settings/TbarDocks").toString().split(',');
+    EXPECT_EQ(docks, (QStringList{"59419", "59420", "59419", "59422", "59419", "59419"}));
+    EXPECT_EQ(s->value("Settings/TbarRects").toString().split(',').size(), 24);
+
+    frame_.reset();
+    ResetFrameState();
+    ResetViewState();
+    CMainFrame& g = make_frame();
+    EXPECT_EQ(g.geometry(), QRect(100, 120, 700, 500));
+    EXPECT_TRUE(g.ItemBar()->isVisibleTo(&g));
+    EXPECT_FALSE(g.ZoomBar()->isVisibleTo(&g));
+    EXPECT_TRUE(g.CommandBar()->isVisibleTo(&g));
+    EXPECT_EQ(g.toolBarArea(g.PaletteToolbar()), Qt::LeftToolBarArea);
+    EXPECT_EQ(g.dockWidgetArea(g.CommandBar()), Qt::BottomDockWidgetArea);
+    EXPECT_EQ(FillColor, 0x00FF00u);
+    EXPECT_EQ(BackgroundColor, 0xEEEEEEu);
+    EXPECT_EQ(DisplayScale, 64);
+}
+
+TEST_F(AppTest, HiddenCommandBarStaysHiddenAndUnmarkedAfterRestart) {
+    {
+        CMainFrame& f = make_frame();
+        f.OnToggleCommandBar();
+        EXPECT_FALSE(f.CommandBar()->isVisibleTo(&f));
+        EXPECT_FALSE(f.CommandAction(kCmdCommandBar)->isChecked());
+        f.close();
+    }
+    frame_.reset();
+    ResetFrameState();
+    CMainFrame& g = make_frame();
+    EXPECT_EQ(ShowCommandBar, 0);
+    EXPECT_FALSE(g.CommandBar()->isVisibleTo(&g));
+    EXPECT_FALSE(g.CommandAction(kCmdCommandBar)->isChecked());
+    g.CommandAction(kCmdCommandBar)->trigger();
+    EXPECT_TRUE(g.CommandBar()->isVisibleTo(&g));
+    EXPECT_TRUE(g.CommandAction(kCmdCommandBar)->isChecked());
+}
+
+TEST_F(AppTest, WindowPlacementNeedsElevenNumbers) {
+    {
+        auto s = settings();
+        s->setValue("Settings/WindowPos", "0,3,-1,-1,-1,-1,10,20,610,420");
+    }
+    make_frame();
+    EXPECT_EQ(SavedShowCommand, 0);
+    frame_.reset();
+    {
+        auto s = settings();
+        s->setValue("Settings/WindowPos", "2,3,-1,-1,-1,-1,10,20,610,420 1");
+    }
+    CMainFrame& f = make_frame();
+    EXPECT_EQ(SavedShowCommand, 3);
+    EXPECT_EQ(ChildMaximized, 1);
+    EXPECT_EQ(f.geometry(), QRect(10, 20, 600, 400));
+    f.OnFileNew();
+    f.ApplyStartPlacement();
+    EXPECT_EQ(ChildMaximized, 0);
+    EXPECT_TRUE(f.ActiveChild()->isMaximized());
+    EXPECT_TRUE(f.isMaximized());
+}
+
+TEST(SettingNumbers, ExactCountOfWholeNumbersOnly) {
+    EXPECT_EQ(ParseSettingNumbers("1,2,3", 3), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(ParseSettingNumbers(" -1, 2 ,3 ", 3), (std::vector<int32_t>{-1, 2, 3}));
+    EXPECT_EQ(ParseSettingNumbers("0,1,2 3", 4), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(ParseSettingNumbers("4294967295", 1), (std::vector<int32_t>{-1}));
+    EXPECT_FALSE(ParseSettingNumbers("1,2", 3));
+    EXPECT_FALSE(ParseSettingNumbers("1,2,3,4", 3));
+    EXPECT_FALSE(ParseSettingNumbers("1,x,3", 3));
+    EXPECT_FALSE(ParseSettingNumbers("1,2.5,3", 3));
+    EXPECT_FALSE(ParseSettingNumbers("1,-,3", 3));
+    EXPECT_FALSE(ParseSettingNumbers("99999999999,2,3", 3));
+    EXPECT_FALSE(ParseSettingNumbers("", 1));
+}
+
+TEST_F(AppTest, ZoomByQuartersAndFromTheList) {
+    CMainFrame& f = make_frame();
+    DisplayScale = 1;
+    f.OnZoomOut();
+    EXPECT_EQ(DisplayScale, 1);
+    DisplayScale = 3;
+    f.OnZoomOut();
+    EXPECT_EQ(DisplayScale, 2);
+    DisplayScale = 64;
+    f.OnZoomIn();
+    EXPECT_EQ(DisplayScale, 80);
+
+    DisplayScale = 64;
+    f.OnZoomListSelect(3);  // "75%"
+    EXPECT_EQ(DisplayScale, 48);
+    EXPECT_EQ(PreviousDisplayScale, 48);
+    EXPECT_EQ(ScrollSizeRecord, (std::array<int32_t, 6>{12000, 12000, 768, 768, 96, 0}));
+    f.OnZoomListSelect(0);  // "10%"
+    EXPECT_EQ(DisplayScale, 6);
+    f.OnZoomListSelect(-1);
+    EXPECT_EQ(DisplayScale, 6);
+
+    DisplayScale = 64;
+    f.OnStepZoom(-8);
+    EXPECT_EQ(DisplayScale, 56);
+    EXPECT_EQ(f.ZoomText(), "88%     ");
+    f.OnStepZoom(-100);
+    EXPECT_EQ(DisplayScale, 1);
+}
+
+TEST_F(AppTest, TypedLineRunsThroughTheGateOrAnswersAWait) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    CCommandBar* bar = f.CommandBar();
+    // A waiting routine takes the whole line, not the engine.
+    InputEventFlags.LineWaitArmed = 1;
+    const std::string long_line(60, '7');
+    bar->SetInputText(QString::fromStdString(long_line), 60, 60);
+    bar->RunTypedLine();
+    EXPECT_EQ(InputEventFlags.LineComplete, 1);
+    EXPECT_EQ(InputEventFlags.TypedLine.trimmed(), long_line + "\r\n");
+    InputEventFlags.LineWaitArmed = 0;
+    InputEventFlags.LineComplete = 0;
+
+    // Otherwise the whole line is the engine's command, also beyond the 47 characters a
+    // palette command keeps: a number row longer than that makes an item with all its values.
+    const std::string row = "1 1 10." + std::string(45, '0') + " 5";
+    bar->SetInputText(QString::fromStdString(row), 0, 0);
+    bar->RunTypedLine();
+    ASSERT_EQ(core::ItemCount, 1);
+    const int32_t s = core::ItemStartTable(1);
+    EXPECT_EQ(core::ItemStore(s + 3), 10.0f);
+    EXPECT_EQ(core::ItemStore(s + 4), 5.0f);
+}

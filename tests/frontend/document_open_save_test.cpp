@@ -1,0 +1,213 @@
+// The document: files staged for the engine's open, opens and saves through the engine that
+// give back the same bytes, and the files and saves that must be refused.
+#include <QMdiArea>
+#include <fstream>
+#include <iterator>
+
+#include "engine/core/document_files.h"
+#include "engine/core/tables.h"
+#include "frontend/view/frames.h"
+#include "tests/frontend/app_fixture.h"
+
+using namespace frontend;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes read_bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_bytes(const fs::path& p, const Bytes& bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+// Writes records (each a P1..Pn list) with the engine's own document writer.
+void write_document(const fs::path& p, const std::vector<std::vector<float>>& records) {
+    auto words = std::make_unique<core::DocumentWords>();
+    int32_t next = 1;
+    for (const auto& r : records) {
+        (*words)(next++) = static_cast<float>(r.size());
+        for (float v : r) (*words)(next++) = v;
+    }
+    ASSERT_EQ(core::write_document(p.string(), *words, next, core::kDocumentLevel, 0),
+              core::DocumentStatus::Ok);
+}
+
+const std::vector<std::vector<float>> kPage = {{8, 1, 0}, {1, 1, 10, 5}, {1, 1, 20, 3}};
+
+}  // namespace
+
+TEST_F(AppTest, OpenThenSaveGivesTheSameBytesForShortAndLongPaths) {
+    CMainFrame& f = make_frame();
+    const fs::path source = dir_ / "song.MUS";
+    write_document(source, kPage);
+    CChildFrame* child = f.OpenDocumentFile(QString::fromStdString(source.string()));
+    ASSERT_NE(child, nullptr) << (messages_.empty() ? fe_->LastMessage().toStdString()
+                                                    : messages_.front());
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(OpenedPathCopy, source.string());
+    EXPECT_EQ(child->Document()->Title(), "song.MUS");
+
+    const fs::path short_copy = dir_ / "copy.MUS";
+    const fs::path long_folder = dir_ / "a_folder_whose_name_makes_the_path_longer_than_48";
+    fs::create_directories(long_folder);
+    const fs::path long_copy = long_folder / "copy.MUS";
+    ASSERT_LE(short_copy.string().size(), 47u);
+    ASSERT_GT(long_copy.string().size(), 48u);
+    for (const fs::path& copy : {short_copy, long_copy, source}) {
+        SCOPED_TRACE(copy.string());
+        EXPECT_TRUE(child->Document()->OnSaveDocument(QString::fromStdString(copy.string())));
+        EXPECT_EQ(read_bytes(copy),
+                  read_bytes(short_copy.string() == copy.string() ? source : short_copy));
+        // The path never stays behind as a command for the next engine call.
+        EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+        EXPECT_TRUE(core::FrontEndPathBuffer.is_blank());
+    }
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+}
+
+TEST_F(AppTest, DocumentWithAWideCountOpensAndSavesWhole) {
+    std::vector<std::vector<float>> records = {{8, 1, 0}};
+    for (int k = 0; k < 2900; ++k)
+        records.push_back({1, 1, 10.0f + static_cast<float>(k % 150), 5});
+    const fs::path source = dir_ / "big.MUS";
+    write_document(source, records);
+    const Bytes original = read_bytes(source);
+    ASSERT_GT(original.size(), 4u * 14200u);
+    CMainFrame& f = make_frame();
+    CChildFrame* child = f.OpenDocumentFile(QString::fromStdString(source.string()));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(core::ItemCount, 2901);
+    const fs::path copy = dir_ / "big_copy.MUS";
+    ASSERT_TRUE(child->Document()->OnSaveDocument(QString::fromStdString(copy.string())));
+    EXPECT_EQ(read_bytes(copy), original);
+}
+
+TEST_F(AppTest, FirstOpenReplacesTheEmptyStartWindowLaterOpensAddWindows) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    ASSERT_EQ(f.MdiArea()->subWindowList().size(), 1);
+    EXPECT_TRUE(f.ActiveDocument()->Title().startsWith("Melandrix"));
+    const fs::path a = dir_ / "a.MUS";
+    const fs::path b = dir_ / "b.MUS";
+    write_document(a, kPage);
+    write_document(b, {{8, 1, 0}});
+    ASSERT_NE(f.OpenDocumentFile(QString::fromStdString(a.string())), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(f.MdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(f.ActiveDocument()->PathName().toStdString(), a.string());
+    EXPECT_EQ(DocumentResetPending, 0);
+    ASSERT_NE(f.OpenDocumentFile(QString::fromStdString(b.string())), nullptr);
+    EXPECT_EQ(f.MdiArea()->subWindowList().size(), 2);
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+TEST_F(AppTest, UnreadableShortOrOverlongFilesAreRefusedWithoutTheEngine) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"three.MUS", {1, 0, 0}, "Cannot read"},
+        // Count 10, but only three words follow.
+        {"short.MUS", {10, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "too short"},
+        // Count 2 and two words, then 5 bytes: not as long again as the counted words.
+        {"tail.MUS", {2, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 1, 2, 3, 4, 5}, "data after"},
+        // Count 1 and one word, then more than one word's worth.
+        {"long_tail.MUS", {1, 0, 0, 0, 0, 0, 0x80, 0x3F, 1, 2, 3, 4, 5}, "data after"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_bytes(dir_ / c.name, c.bytes);
+        messages_.clear();
+        GraphicsList[0] = 12345;
+        EXPECT_EQ(f.OpenDocumentFile(QString::fromStdString((dir_ / c.name).string())), nullptr);
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_NE(messages_[0].find(c.message), std::string::npos) << messages_[0];
+        EXPECT_EQ(GraphicsList[0], 12345);  // nothing staged
+    }
+    messages_.clear();
+    EXPECT_EQ(f.OpenDocumentFile(QString::fromStdString((dir_ / "missing.MUS").string())), nullptr);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(f.MdiArea()->subWindowList().size(), 1);  // only the start window
+    EXPECT_EQ(DocumentResetPending, 1);
+}
+
+TEST_F(AppTest, StagingFollowsTheCountWord) {
+    const fs::path p = dir_ / "stage.MUS";
+    // A 16-bit count of 2: the words begin two bytes into the first four.
+    write_bytes(p, {2, 0, 0xAA, 0xBB, 1, 2, 3, 4, 5, 6});
+    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    EXPECT_EQ(GraphicsList[0], 2);
+    EXPECT_EQ(GraphicsListLength, 2);
+    EXPECT_EQ(static_cast<uint32_t>(GraphicsList[1]), 0x04030201u);
+    EXPECT_EQ(static_cast<uint32_t>(GraphicsList[2]), 0x00000605u);
+
+    // Extra data exactly as long again as the counted words doubles the count.
+    write_bytes(p, {2, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4});
+    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    EXPECT_EQ(GraphicsList[0], 4);
+    EXPECT_EQ(static_cast<uint32_t>(GraphicsList[4]), 0x04040404u);
+
+    // A count of 0 stages an empty list.
+    write_bytes(p, {0, 0, 0, 0});
+    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    EXPECT_EQ(GraphicsList[0], 0);
+
+    // Twice 60,000 words do not fit the list.
+    Bytes big(4 + 8 * 60000, 0);
+    big[0] = 0x60;
+    big[1] = 0xEA;
+    write_bytes(p, big);
+    EXPECT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::TooLarge);
+}
+
+TEST_F(AppTest, EmptyCountStillGoesToTheEngineWhichRefusesIt) {
+    CMainFrame& f = make_frame();
+    const fs::path p = dir_ / "zero.MUS";
+    write_bytes(p, {0, 0, 0, 0});
+    EXPECT_EQ(f.OpenDocumentFile(QString::fromStdString(p.string())), nullptr);
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_NE(fe_->LastMessage().toStdString().find("NOT a KELDA file"), std::string::npos)
+        << fe_->LastMessage().toStdString();
+}
+
+TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
+    CMainFrame& f = make_frame();
+    CChildFrame* child = f.OnFileNew();
+    COrmestDoc* doc = child->Document();
+
+    // No such folder: the engine cannot write the file.
+    EXPECT_FALSE(doc->OnSaveDocument(QString::fromStdString((dir_ / "no" / "x.MUS").string())));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find("not saved"), std::string::npos);
+
+    // While an engine routine waits, the save is refused and nothing is deposited.
+    messages_.clear();
+    core::EngineWaitLevel = 1;
+    const fs::path target = dir_ / "later.MUS";
+    EXPECT_FALSE(doc->OnSaveDocument(QString::fromStdString(target.string())));
+    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+    EXPECT_FALSE(fs::exists(target));
+    core::EngineWaitLevel = 0;
+
+    // A path that the engine's line cannot carry.
+    messages_.clear();
+    EXPECT_FALSE(doc->OnSaveDocument(QString(600, QLatin1Char('a'))));
+    EXPECT_EQ(messages_.size(), 1u);
+
+    // And a save that works reports success and clears the modified flag.
+    doc->SetModifiedFlag(true);
+    EXPECT_TRUE(doc->OnSaveDocument(QString::fromStdString(target.string())));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(fs::exists(target));
+}

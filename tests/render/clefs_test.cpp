@@ -1,0 +1,436 @@
+// The glyph painter (clef items and the glyphs of other drawers) and the ornament drawer, with
+// glyphs whose point count tells their kind: glyph k is (0, 0), (100, 100) and k more points.
+#include <cmath>
+
+#include "engine/core/numeric.h"
+#include "engine/layout/tables.h"
+#include "engine/render/clefs_ornaments.h"
+#include "tests/render/symbol_fixture.h"
+
+namespace {
+
+constexpr float kScale = 25.0f;
+constexpr float kBaseY = -27675.0f;  // staff 0
+
+Drawing glyph(int32_t k) {
+    Drawing d = {{0.0f, 0.0f, 1}, {100.0f, 100.0f, 0}};
+    for (int32_t i = 0; i < k; ++i) d.push_back({0.0f, 0.0f, 0});
+    return d;
+}
+
+// One glyph as drawn: its kind, origin and sizes (in units of the staff scale, 0.3 included).
+struct Drawn {
+    int32_t kind = -1;
+    float x = 0, y = 0, sx = 0, sy = 0;
+};
+
+std::vector<Drawn> decode(const std::vector<DrawingPoint>& pts) {
+    std::vector<Drawn> out;
+    std::size_t i = 0;
+    while (i + 1 < pts.size()) {
+        Drawn d;
+        d.x = pts[i].x;
+        d.y = pts[i].y;
+        d.sx = (pts[i + 1].x - pts[i].x) / (kScale * 100.0f);
+        d.sy = (pts[i + 1].y - pts[i].y) / (kScale * 100.0f);
+        std::size_t j = i + 2;
+        while (j < pts.size() && pts[j].pen == 0 && pts[j].x == d.x && pts[j].y == d.y) ++j;
+        d.kind = static_cast<int32_t>(j - i - 2);
+        out.push_back(d);
+        i = j;
+    }
+    return out;
+}
+
+}  // namespace
+
+class ClefTest : public SymbolTest {
+  protected:
+    void SetUp() override {
+        SymbolTest::SetUp();
+        for (int32_t file : {0, 1, 2, 3, 4, 7, 12}) {
+            std::vector<Drawing> drawings;
+            for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
+            write_drawing_file(library_file(file), drawings);
+        }
+        render::OutputPassWord = 0;  // no word symbols: 45..47 stay drawings
+    }
+    // Draws a Code 3 item through the dispatcher.
+    static std::vector<Drawn> clef(float p4, float p5, float p6 = 0.0f, float p15 = 0.0f) {
+        set_params(
+            {3.0f, 0.0f, 10.0f, p4, p5, p6, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, p15});
+        render::draw_item_by_code();
+        return decode(path_points());
+    }
+    // Draws a Code 7 item through the dispatcher.
+    static void trill_item(std::vector<float> params) {
+        params.resize(28, 0.0f);
+        params[0] = 7.0f;
+        set_params(params);
+        render::draw_item_by_code();
+    }
+};
+
+TEST_F(ClefTest, ClefsStandRightOfTheItemAtAQuarterOfTheirDrawing) {
+    const auto two = clef(0.0f, 2.0f);
+    ASSERT_EQ(two.size(), 1u);
+    EXPECT_EQ(two[0].kind, 2);
+    EXPECT_EQ(two[0].x, 1500.0f + 21.0f * kScale);
+    EXPECT_EQ(two[0].y, kBaseY);
+    EXPECT_FLOAT_EQ(two[0].sx, 0.25f);
+
+    clear_path();
+    const auto shifted = clef(0.0f, 2.0f, 2.0f, 2.0f);  // size 2, P15 2
+    ASSERT_EQ(shifted.size(), 1u);
+    EXPECT_EQ(shifted[0].x, 1500.0f + 300.0f + 21.0f * kScale);
+    EXPECT_FLOAT_EQ(shifted[0].sx, 0.5f);
+
+    clear_path();
+    const auto three = clef(0.0f, 3.0f);  // kind 3 is kind 2's glyph, 14 units further right
+    ASSERT_EQ(three.size(), 1u);
+    EXPECT_EQ(three[0].kind, 2);
+    EXPECT_EQ(three[0].x, 1500.0f + 35.0f * kScale);
+}
+
+TEST_F(ClefTest, P4InTheHundredsDrawsASmallClefFurtherRight) {
+    for (int32_t kind = 0; kind <= 5; ++kind) {
+        clear_path();
+        const auto small = clef(107.0f, static_cast<float>(kind));
+        ASSERT_EQ(small.size(), 1u);
+        const int32_t drawn = kind == 3 ? 2 : kind;
+        const float o = 21.0f + render::SmallClefOffsets[static_cast<std::size_t>(kind)] +
+                        (kind == 3 ? 14.0f : 0.0f);
+        EXPECT_EQ(small[0].kind, drawn);
+        EXPECT_FLOAT_EQ(small[0].sx, 0.2f) << kind;  // 0.8 x the quarter size
+        EXPECT_EQ(small[0].x, static_cast<float>(core::int_of(1500.0f + kScale * o))) << kind;
+        EXPECT_EQ(small[0].y, kBaseY + 7.0f * 7.0f * kScale);  // placed at P4 mod 100
+    }
+}
+
+TEST_F(ClefTest, OctaveFiguresOfTheClefsFraction) {
+    struct Case {
+        float p5;
+        int32_t figure;  // -1: none
+        float height;    // P4 the figure is drawn at (item P4 = 2)
+        float factor;    // the figure's x: P3 + scale x factor
+        int32_t clef;
+    };
+    const Case cases[] = {
+        {0.88f, 8, 2.0f + 3.0f + 10.95f, 0.12f, 0},  // 8 above
+        {0.8f, 8, 2.0f + 3.0f - 5.25f, 0.08f, 0},    // 8 below
+        {1.8f, 8, 2.0f + 3.0f, 0.06f, 1},            // 8 at mid height, clef 1
+        {0.15f, 15, 2.0f + 3.0f + 10.95f, 0.085f, 0},
+        {0.1f, 15, 2.0f + 3.0f - 5.25f, 0.08f, 0},  // 1 is shown as 15
+        {-0.5f, 5, 2.0f + 3.0f - 5.25f, 0.08f, 0},
+        {2.88f, -1, 0.0f, 0.0f, 2},
+        {1.5f, -1, 0.0f, 0.0f, 1},
+    };
+    for (const Case& c : cases) {
+        clear_path();
+        g_hooks.numbers.clear();
+        const auto drawn = clef(2.0f, c.p5);
+        ASSERT_EQ(drawn.size(), 1u) << c.p5;
+        EXPECT_EQ(drawn[0].kind, c.clef) << c.p5;
+        EXPECT_EQ(drawn[0].y, kBaseY + 2.0f * 7.0f * kScale) << c.p5;
+        EXPECT_EQ(drawn[0].x, 1500.0f + 21.0f * kScale) << c.p5;
+        if (c.figure < 0) {
+            EXPECT_TRUE(g_hooks.numbers.empty()) << c.p5;
+            continue;
+        }
+        ASSERT_EQ(g_hooks.numbers.size(), 1u) << c.p5;
+        const NumberCall& n = g_hooks.numbers[0];
+        EXPECT_EQ(n.value, c.figure) << c.p5;
+        EXPECT_FLOAT_EQ(n.p4, c.height) << c.p5;
+        EXPECT_FLOAT_EQ(n.p3, 10.0f + kScale * c.factor) << c.p5;
+        EXPECT_FLOAT_EQ(n.p6, 0.7f) << c.p5;
+        EXPECT_EQ(n.ip7, 11) << c.p5;
+        EXPECT_FLOAT_EQ(n.origin_y, kBaseY + c.height * 7.0f * kScale) << c.p5;
+        // The item's words come back.
+        EXPECT_EQ(core::ParamBuffer(3), 10.0f);
+        EXPECT_EQ(core::ParamBuffer(4), 2.0f);
+        EXPECT_EQ(core::ParamBuffer(6), 0.0f);
+    }
+}
+
+TEST_F(ClefTest, ClefOnlyKinds44_55_66DrawGlyph3Small) {
+    const auto k44 = clef(2.0f, 44.0f);
+    ASSERT_EQ(k44.size(), 1u);
+    EXPECT_EQ(k44[0].kind, 3);
+    EXPECT_NEAR(k44[0].sx, 0.06f, 1e-4f);
+    EXPECT_EQ(k44[0].x, 1500.0f);
+    EXPECT_EQ(k44[0].y, static_cast<float>(core::int_of(kBaseY + 3.2f * 7.0f * kScale)));
+
+    clear_path();
+    const auto k55 = clef(102.0f, 55.0f);  // a small clef's hundreds do not move it
+    ASSERT_EQ(k55.size(), 1u);
+    EXPECT_NEAR(k55[0].sx, 0.083f, 1e-3f);
+    EXPECT_EQ(k55[0].y, static_cast<float>(core::int_of(kBaseY + 2.35f * 7.0f * kScale)));
+
+    clear_path();
+    const auto k66 = clef(2.0f, 66.0f);
+    ASSERT_EQ(k66.size(), 1u);
+    EXPECT_NEAR(k66[0].sx, 0.1f, 1e-4f);
+    EXPECT_EQ(k66[0].y, kBaseY + 2.0f * 7.0f * kScale);
+
+    // For the glyphs of other items 44 is the rest glyph at a quarter size.
+    clear_path();
+    int32_t kind = 44;
+    core::IntParamBuffer(1) = 2;
+    render::draw_clef_item(0.0f, 0.0f, kind, 1.0f, 1.0f);
+    const auto rest = decode(path_points());
+    ASSERT_EQ(rest.size(), 1u);
+    EXPECT_EQ(rest[0].kind, 44);
+    EXPECT_FLOAT_EQ(rest[0].sx, 0.25f);
+}
+
+TEST_F(ClefTest, GlyphKindsBelow45AreQuarteredAndNegativeKindsPaintKindZero) {
+    core::IntParamBuffer(1) = 1;
+    int32_t head = 11;
+    render::draw_clef_item(100.0f, 200.0f, head, 2.0f, 0.0f);
+    int32_t ornament = 48;
+    render::draw_clef_item(100.0f, 200.0f, ornament, 2.0f, 0.0f);
+    int32_t negative = -4;
+    render::draw_clef_item(100.0f, 200.0f, negative, 1.0f, 1.0f);
+    const auto drawn = decode(path_points());
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].kind, 11);
+    EXPECT_EQ(drawn[0].x, 100.0f);
+    EXPECT_FLOAT_EQ(drawn[0].sx, 0.5f);
+    EXPECT_FLOAT_EQ(drawn[0].sy, 0.5f);  // size2 0 takes size1
+    EXPECT_EQ(drawn[1].kind, 48);
+    EXPECT_FLOAT_EQ(drawn[1].sx, 2.0f);
+    EXPECT_EQ(drawn[2].kind, 0);
+    EXPECT_FLOAT_EQ(drawn[2].sx, 0.25f);
+    EXPECT_EQ(drawn[2].x, 100.0f + 21.0f * kScale);
+    EXPECT_EQ(negative, 0);
+}
+
+TEST_F(ClefTest, TheMetricsPassUsesTheOutlineTableOrFallsBackToTheLibrary) {
+    core::IntParamBuffer(1) = 1;
+    int32_t head = 11;
+    render::draw_clef_item(0.0f, 0.0f, head, 1.0f, 1.0f);
+    const auto fallback = decode(path_points());
+    ASSERT_EQ(fallback.size(), 1u);  // the empty table does not make the glyph vanish
+    EXPECT_EQ(fallback[0].kind, 11);
+    EXPECT_FLOAT_EQ(fallback[0].sx, 0.25f);
+
+    auto& table = render::GlyphOutlineTable;
+    for (int32_t k = 1; k <= 12; ++k) table.start(k) = 1;
+    table.start(13) = 3;  // kind 11: points 1 and 2
+    table.x(1) = 1.0f;
+    table.y(1) = 2.0f;
+    table.op(1) = 2;
+    table.x(2) = 3.0f;
+    table.y(2) = 4.0f;
+    table.op(2) = 0;
+    clear_path();
+    render::draw_clef_item(10.0f, 20.0f, head, 2.0f, 1.0f);
+    const auto outline = path_points();
+    ASSERT_EQ(outline.size(), 2u);
+    EXPECT_EQ(outline[0].x, 10.0f + kScale * 2.0f * 1.0f);
+    EXPECT_EQ(outline[0].y, 20.0f + kScale * 1.0f * 2.0f);
+    EXPECT_EQ(outline[0].pen, 2);
+    EXPECT_EQ(outline[1].x, 10.0f + kScale * 2.0f * 3.0f);
+
+    // Other passes never read the table.
+    clear_path();
+    render::OutputPassWord = 1;
+    render::draw_clef_item(10.0f, 20.0f, head, 2.0f, 1.0f);
+    ASSERT_EQ(decode(path_points()).size(), 1u);
+    EXPECT_EQ(decode(path_points())[0].kind, 11);
+}
+
+namespace {
+struct Drawer9Or4 {
+    int32_t code;
+    float p3, p4, p5, p6, p7;
+};
+std::vector<Drawer9Or4> g_items;
+void record_item() {
+    const auto& p = core::ParamBuffer;
+    g_items.push_back({core::IntParamBuffer(1), p(3), p(4), p(5), p(6), p(7)});
+}
+}  // namespace
+
+TEST_F(ClefTest, P7Of99DrawsTheSampleSheetInstead) {
+    g_items.clear();
+    render::register_item_drawer(9, record_item);
+    render::register_item_drawer(4, record_item);
+    set_params({1.0f, 0.0f, 10.0f, 4.0f, 0.0f, 0.0f, 99.0f});
+    core::IntParamBuffer(1) = 1;
+    int32_t head = 11;
+    render::draw_clef_item(0.0f, 0.0f, head, 1.0f, 1.0f);
+    EXPECT_TRUE(path_points().empty());
+    ASSERT_EQ(g_items.size(), 15u);
+    EXPECT_EQ(g_items[0].code, 9);
+    EXPECT_EQ(g_items[0].p3, -4.0f);
+    EXPECT_EQ(g_items[0].p4, 21.0f);
+    EXPECT_EQ(g_items[0].p5, 269.0f);
+    EXPECT_FLOAT_EQ(g_items[0].p6, 1.4f);
+    for (int32_t k = 1; k <= 14; ++k) {
+        const auto& line = g_items[static_cast<std::size_t>(k)];
+        EXPECT_EQ(line.code, 4);
+        EXPECT_EQ(line.p4, static_cast<float>(-7 + 2 * k));
+        EXPECT_EQ(line.p5, line.p4);
+        EXPECT_FLOAT_EQ(line.p6, 0.1f);
+        EXPECT_EQ(line.p7, 0.0f);
+    }
+    EXPECT_EQ(core::ParamBuffer(26), 990000.0f);
+}
+
+// ---- ornaments (Code 7) ----
+
+TEST_F(ClefTest, TrillSignWithAccidentalAndWavyLine) {
+    // P3 10, P4 2, size 1, line to 40, kind 0, accidental 1.
+    const std::vector<float> item = {7, 0, 10, 2, 0, 40, 0, 1, 0, 0, 0.5f};
+    trill_item(item);
+    const auto drawn = decode(path_points());
+    ASSERT_EQ(drawn.size(), 2u);
+    const float x = 1500.0f, y = kBaseY + 2.0f * 7.0f * kScale, h = 7.0f * kScale;
+    EXPECT_EQ(drawn[0].kind, 37);
+    EXPECT_EQ(drawn[0].x, x);
+    EXPECT_EQ(drawn[0].y, y + h);
+    EXPECT_NEAR(drawn[0].sx, 0.25f * 1.1f, 1e-3f);
+    EXPECT_EQ(drawn[1].kind, 6);
+    EXPECT_EQ(drawn[1].x, static_cast<float>(core::int_of(x + 23.0f * kScale)));
+    EXPECT_EQ(drawn[1].y, static_cast<float>(core::int_of(y + h + 3.0f * h)));
+    EXPECT_NEAR(drawn[1].sx, 0.25f * 0.65f, 1e-3f);
+
+    ASSERT_EQ(g_hooks.lines.size(), 1u);
+    const LineCall& line = g_hooks.lines[0];
+    EXPECT_EQ(line.ip7, -1);
+    EXPECT_FLOAT_EQ(line.origin_x, x + 22.85f * kScale);
+    EXPECT_FLOAT_EQ(line.p4, 2.0f + 2.2f + 0.5f);  // P4 + 2.2 + P11 - P9
+    EXPECT_EQ(line.p5, line.p4);
+    EXPECT_EQ(line.p6, 40.0f);
+    EXPECT_EQ(line.p8, 1.0f);  // z x P9, P9 0 counting as 1
+    EXPECT_EQ(line.p16, 0.0f);
+    // P1..P20 come back.
+    for (int k = 1; k <= 11; ++k)
+        EXPECT_EQ(core::ParamBuffer(k), item[static_cast<std::size_t>(k - 1)]);
+}
+
+TEST_F(ClefTest, TrillAccidentalsMoveRightAndUpByKind) {
+    auto accidental = [&](float p8) {
+        clear_path();
+        trill_item({7, 0, 10, 0, 0, 0, 0, p8});
+        const auto drawn = decode(path_points());
+        EXPECT_EQ(drawn.size(), 2u);
+        return drawn.size() == 2 ? drawn[1] : Drawn{};
+    };
+    const float h = 7.0f * kScale;
+    const Drawn one = accidental(1.0f);
+    const Drawn two = accidental(2.0f);
+    const Drawn four = accidental(4.0f);
+    const Drawn five = accidental(5.0f);
+    EXPECT_EQ(four.kind, 9);
+    EXPECT_NEAR(four.x - 1500.0f, 1.3f * (one.x - 1500.0f), 1.0f);
+    EXPECT_NEAR(five.x - 1500.0f, 1.11f * (one.x - 1500.0f), 1.0f);
+    EXPECT_NEAR(two.y - one.y, 0.6f * h, 1.0f);
+
+    clear_path();
+    trill_item({7, 0, 10, 0, 0, 0, 0, 6});
+    EXPECT_EQ(decode(path_points()).size(), 1u);  // only 1..5 are accidentals
+}
+
+TEST_F(ClefTest, TrillLineWidthOnThePostScriptPass) {
+    render::OutputPassWord = -1;
+    trill_item(
+        {7, 0, 10, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6});
+    // The sign is drawn with P28's width (its width index is not lowered below 45); the line
+    // gets the item's own width back.
+    EXPECT_EQ(g_hooks.widths, std::vector<int32_t>{6});
+    EXPECT_EQ(g_hooks.breaks, 1);
+    ASSERT_EQ(g_hooks.lines.size(), 1u);
+    EXPECT_EQ(g_hooks.lines[0].ip10, 2);
+}
+
+TEST_F(ClefTest, OctaveSignsAndNumbersWithDashedLines) {
+    render::OutputPassWord = 1;
+    trill_item({7, 0, 10, 2, 1, 40, 8});
+    ASSERT_EQ(g_hooks.texts.size(), 1u);
+    EXPECT_EQ(g_hooks.texts[0].text, "8va");
+    EXPECT_EQ(g_hooks.texts[0].p8, 1002.0f);
+    ASSERT_EQ(g_hooks.lines.size(), 1u);
+    EXPECT_EQ(g_hooks.lines[0].ip7, 1);
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].origin_x, 1500.0f + 43.0f * kScale);
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].p4, 2.4f);
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].p8, 1.0f);  // staff scale x z / 25
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].p9, 1.5f);
+
+    g_hooks.lines.clear();
+    trill_item({7, 0, 10, 2, 2, 40, 155, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});
+    ASSERT_EQ(g_hooks.numbers.size(), 1u);
+    EXPECT_EQ(g_hooks.numbers[0].value, 15);
+    EXPECT_FLOAT_EQ(g_hooks.numbers[0].p6, 0.75f * 2.2f);
+    ASSERT_EQ(g_hooks.lines.size(), 1u);
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].origin_x, 1500.0f + 2.0f * 29.0f * kScale);
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].p4, 2.0f + 1.5f * 2.2f + 0.4f);
+    EXPECT_EQ(g_hooks.lines[0].p16, 1.0f);  // P18 asks for the end shift
+
+    g_hooks.lines.clear();
+    trill_item({7, 0, 10, 2, 0, 40, -88});
+    ASSERT_EQ(g_hooks.lines.size(), 1u);
+    EXPECT_FLOAT_EQ(g_hooks.lines[0].p4, 2.4f);  // -88 does not rise
+}
+
+TEST_F(ClefTest, DefaultOrnamentDrawsItsDotsByDigit) {
+    trill_item({7, 0, 10, 0, 101, 0, 99});
+    const auto drawn = decode(path_points());
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].kind, 48);
+    EXPECT_FLOAT_EQ(drawn[0].sx, 0.4f);
+    EXPECT_EQ(drawn[1].kind, 49);
+    EXPECT_EQ(drawn[1].x, 1500.0f);
+    EXPECT_EQ(drawn[2].kind, 49);
+    EXPECT_EQ(drawn[2].x, static_cast<float>(core::int_of(1500.0f + 2.0f * 53.0f * 0.4f * kScale)));
+    EXPECT_TRUE(g_hooks.lines.empty());  // no line without P6
+}
+
+TEST_F(ClefTest, PedalDiagramBoxesFollowTheDigits) {
+    trill_item({7, 0, 20, 4, 1, 0, 1, 123, 3211});
+    ASSERT_EQ(g_hooks.lines.size(), 2u);
+    EXPECT_EQ(g_hooks.lines[0].p3, 20.0f);
+    EXPECT_EQ(g_hooks.lines[0].p4, 0.0f);
+    EXPECT_EQ(g_hooks.lines[0].p5, 8.0f);
+    EXPECT_EQ(g_hooks.lines[0].p9, 0.0f);  // the digits are not a turn for the line
+    EXPECT_FLOAT_EQ(g_hooks.lines[1].p3, 20.0f - 9.5f);
+    EXPECT_FLOAT_EQ(g_hooks.lines[1].p6, 20.0f + 12.0f);
+    ASSERT_EQ(g_hooks.boxes.size(), 7u);
+    const int digits[] = {1, 2, 3, 3, 2, 1, 1};
+    const float xs[] = {12.5f, 15.0f, 17.5f, 22.5f, 25.0f, 27.5f, 30.0f};
+    for (int i = 0; i < 7; ++i) {
+        const BoxCall& b = g_hooks.boxes[static_cast<std::size_t>(i)];
+        EXPECT_FLOAT_EQ(b.origin_x, xs[i] * 150.0f) << i;
+        EXPECT_FLOAT_EQ(b.origin_y, kBaseY + (4.0f + (digits[i] - 2) * 2.5f) * 7.0f * kScale) << i;
+        EXPECT_EQ(b.p5, 0.0f);
+        EXPECT_EQ(b.p6, 1.0f);
+        EXPECT_EQ(b.p7, 3.0f);
+        EXPECT_EQ(b.p8, 0.0f);
+        EXPECT_EQ(b.p13, 1.0f);
+    }
+    EXPECT_EQ(core::ParamBuffer(8), 123.0f);
+}
+
+TEST_F(ClefTest, PedalLinesWithNotchAndHooks) {
+    // Kind 21 from P3 10 with a start stroke 2 steps up, the notch at 20, the end at 30.
+    trill_item({7, 0, 10, 0, 0, 30, 21, 20, 0, 0, 2});
+    const auto pts = path_points();
+    const float y = kBaseY;
+    const float s6 = 6.0f * kScale;
+    const std::vector<DrawingPoint> expected = {{1500, y + 2 * 7 * kScale, 1},
+                                                {1500, y, 0},
+                                                {3000, y, 0},
+                                                {3000 + s6, y + 2 * 7 * kScale, 0},
+                                                {3000 + 2 * s6, y - 7 * kScale, 0},
+                                                {3000 + 3 * s6, y, 0},
+                                                {4500, y, 0},
+                                                {4500, y, 0}};
+    ASSERT_EQ(pts.size(), expected.size());
+    for (std::size_t i = 0; i < pts.size(); ++i) {
+        EXPECT_EQ(pts[i].x, expected[i].x) << i;
+        EXPECT_EQ(pts[i].y, expected[i].y) << i;
+        EXPECT_EQ(pts[i].pen, expected[i].pen) << i;
+    }
+    EXPECT_TRUE(g_hooks.lines.empty());
+}
