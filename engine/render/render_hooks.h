@@ -27,10 +27,24 @@ struct RenderHooksRecord {
     // Writes one line (such as " r", the end of a grey group) to the PostScript unit.
     void (*write_ps_line)(std::string_view line) = nullptr;
 
+    // ---- used by the note drawer ----
+    // Draws the fret numbers of the tablature note in ParamBuffer / IntParamBuffer as text and
+    // nothing else of the note.
+    void (*draw_tab_fret_numbers)() = nullptr;
+    // PostScript pass: chooses the ledger-line width code of the note in ParamBuffer (P16 and
+    // its staff's default), appends it with add_path_width unless it is 99 (no width entry)
+    // and returns it. Unset counts as 99.
+    int32_t (*select_note_line_width)() = nullptr;
+    // PostScript pass: display units per line-width code, by which a stem drawn with its own
+    // width moves off the head's edge. Unset counts as 0.
+    float (*output_line_width_factor)() = nullptr;
+
     // ---- used by the symbol drawer and the glyph painter ----
     // The text drawer: draws CommandLine(1..length) as a text item with ParamBuffer's
     // parameters (P5 stretch, P6/P7 sizes, P8 font, P10 blank extra...) at ItemDrawOrigin.
     void (*draw_text_item)(int32_t length) = nullptr;
+    // The same for a text the caller holds in a buffer of its own (CommandLine is not touched).
+    void (*draw_text_line)(std::string_view text) = nullptr;
     // The number drawer: draws value as a number item (ParamBuffer P6 its size,
     // IntParamBuffer 7 the style) at ItemDrawOrigin.
     void (*draw_number_item)(int32_t value) = nullptr;
@@ -44,11 +58,27 @@ struct RenderHooksRecord {
     // PostScript pass: a line-width entry (OP 99) for width index w, and a path break (OP -99).
     void (*add_path_width)(int32_t w) = nullptr;
     void (*add_path_break)() = nullptr;
+    // PostScript pass: defines a procedure for the trill line's filled piece (entries 15..49 of
+    // the pattern tables x and y, count entries each, in units of sx and sy) and calls it from
+    // x0 while x < x1, x advancing by the period 146 x sx, at height y0.
+    void (*write_ps_trill_line)(const float* x, const float* y, int32_t count, float x0, float y0,
+                                float x1, float sx, float sy) = nullptr;
+    // The output's line width in display units (the bar-line drawer's plain stroke and the
+    // second line of a thin stroke in PostScript); unset counts as 0.
+    float (*output_line_width)() = nullptr;
     // PostScript pass: writes a call of the symbol's PostScript procedure at (x, y) with the
     // size when the writer has one; returns whether it had one, and its definition state
     // (above 0: the call alone draws the symbol).
     bool (*write_ps_symbol_call)(float x, float y, float size, int32_t number,
                                  int32_t& definition_state) = nullptr;
+    // ---- used by the beam drawer ----
+    // PostScript pass: the width code of beam outlines set by the output part (0 = none set,
+    // which is also the answer while the hook is unset).
+    int32_t (*beam_line_width)() = nullptr;
+    // The slur drawer's tuplet figure: draws number through the number drawer with its
+    // horizontal origin at x + dx less the figure's own offset; the caller has set the vertical
+    // origin and the size P6.
+    void (*draw_tuplet_number)(int32_t number, float x, float dx) = nullptr;
 };
 extern RenderHooksRecord RenderHooks;
 

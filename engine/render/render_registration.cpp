@@ -1,13 +1,21 @@
 #include "engine/render/render_registration.h"
 
 #include "engine/render/drawing_files.h"
+#include "engine/render/lines.h"
+#include "engine/render/notes.h"
+#include "engine/render/rests.h"
 #include "engine/render/symbols.h"
+#include "engine/render/text_items.h"
 
 namespace render {
 
 void register_render_drawers() {
     register_drawing_file_drawers();
     register_symbol_drawers();
+    register_text_drawers();
+    register_note_drawers();
+    register_rest_beam_key_meter_drawers();
+    register_line_drawers();
 }
 
 }  // namespace render

@@ -1,5 +1,7 @@
 #include "engine/render/tables.h"
 
+#include "engine/render/fonts.h"
+
 namespace render {
 
 PathPointListRecord PathPointList;
@@ -50,6 +52,7 @@ void reset_render_tables() {
     PageFormatIndex = 0;
     CurrentFontNumber = 0;
     LoadedFont = LoadedFontRecord{};
+    reset_font_tables();
     PsColourFlag = 0;
     FreezeScreen = 1;
     AfterKeywordFlag = 0;

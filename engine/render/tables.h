@@ -75,10 +75,24 @@ extern GreyStateRecord GreyState;
 extern int32_t PageFormatIndex;
 // Font number of the loaded font; the text drawers set it.
 extern int32_t CurrentFontNumber;
-// The single loaded-font cache; the font code fills it (number -1 = no metrics loaded). The page
-// redraw and the dispatcher copy its number into CurrentFontNumber.
+// The single loaded-font cache, filled by the font code (fonts.cpp) from a metric file: number
+// -1 = no metrics loaded (outline forms, 100 and up, are read again on every load). The page
+// redraw and the dispatcher copy its number into CurrentFontNumber; the text drawers read the
+// names, the widths (file value / 638: a width of 1.0 advances 492.5 display units at text size
+// 1) and the sizes W and H that set_font_size leaves.
+constexpr int kFontWidths = 162;
 struct LoadedFontRecord {
     int32_t number = -1;
+    int32_t slot = 1;                         // the slot in use (there is one)
+    core::FixedText<30> ps_name;              // PostScript font name, blank-padded
+    core::Array1<float, kFontWidths> widths;  // entry code + 1
+    core::FixedText<28> face_name;            // screen face (fontconfig family), blank-padded
+    int32_t last_metric_font = -1;            // number mod 100 of the last font below 100 loaded
+    core::FixedText<512> last_tried;          // the metric file name tried last
+    float text_width = 0.0f;                  // W: staff scale x P6
+    float text_height = 0.0f;                 // H: staff scale x P7
+    float ps_width = -1.0f;                   // PostScript width of the last selection (-1 = due)
+    int32_t reloaded = 0;                     // 1 = metrics read since the last selection line
 };
 extern LoadedFontRecord LoadedFont;
 // Raised by the PostScript colour writer (output) when it has sent an item's colour; the page

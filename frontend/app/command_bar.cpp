@@ -1,11 +1,240 @@
 #include "frontend/app/command_bar.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QHBoxLayout>
-#include <QLineEdit>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTextCursor>
+#include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <limits>
 
+#include "engine/core/interpreter_tables.h"
+#include "engine/core/tables.h"
+#include "frontend/app/ormest_app.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
+#include "frontend/bridge/keys.h"
+#include "frontend/bridge/services.h"
+#include "frontend/view/frames.h"
+#include "frontend/view/ormest_doc.h"
+#include "frontend/view/ormest_view.h"
+#include "platform/paths.h"
+
+using namespace frontend;
+
+namespace frontend {
+int32_t WheelVertical = 0;
+}  // namespace frontend
+
+namespace {
+
+// Both edits show this many lines; longer texts scroll.
+constexpr int kShownLines = 2;
+
+bool key_mode() {
+    const COrmestView* view = ActiveView();
+    return view != nullptr && view->KeyMode != 0;
+}
+
+QString to_edit_text(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+QString to_engine_text(QString text) {
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+// The engine's reply line as text: up to its zero byte, without the trailing blanks.
+QString reply_text(const core::FixedText<512>& line) {
+    QString s = FromCp1252(line.view());
+    while (s.endsWith(QLatin1Char(' '))) s.chop(1);
+    return s;
+}
+
+void fit_height(QPlainTextEdit* edit) {
+    const int margin = static_cast<int>(std::ceil(edit->document()->documentMargin()));
+    edit->setFixedHeight(edit->fontMetrics().lineSpacing() * kShownLines + 2 * margin +
+                         2 * edit->frameWidth());
+}
+
+int32_t saturate(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// The completed line for a waiting routine: its text cut to what TypedLine holds, then CR LF.
+void store_typed_line(std::string line) {
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > static_cast<std::size_t>(kTypedLineText)) line.resize(kTypedLineText);
+    InputEventFlags.TypedLine.set(line + "\r\n");
+}
+
+char lower_char(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+// -- the input edit ------------------------------------------------------------------------
+
+CCommandEdit::CCommandEdit(CCommandBar* bar, QWidget* parent) : QPlainTextEdit(parent), bar_(bar) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    fit_height(this);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { OnTextChanged(); });
+}
+
+// Contract: a change the program made tells nobody; one made by a key is handled when the key
+// is through (see keyPressEvent), so that a line never runs inside the edit's own handling.
+// Other changes (a paste by mouse, a drop) run nothing: only the main Enter key ends a line.
+void CCommandEdit::OnTextChanged() {
+    if (!rewriting_ && in_key_press_) changed_in_key_ = true;
+}
+
+// Contract: Alt keys are the window's (menus), not the engine's. Any other key goes through the
+// key-down and character handlers as the engine counts keys; when both leave it to the edit,
+// the edit handles it, and a text it changed is handled after that. Then a waiting routine is
+// told that a key came (LastKey holds the character, or the key when it types none).
+void CCommandEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers().testFlag(Qt::AltModifier)) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    const WinKey key = TranslateKey(*event);
+    bool own = OnKeyDown(key.vk, key.flags);
+    if (key.ch != 0 && !OnChar(key.ch, key.flags)) own = false;
+    if (own) {
+        const bool outer = in_key_press_;
+        in_key_press_ = true;
+        changed_in_key_ = false;
+        QPlainTextEdit::keyPressEvent(event);
+        const bool changed = changed_in_key_;
+        in_key_press_ = outer;
+        changed_in_key_ = false;
+        if (changed) bar_->OnChangeCommandEdit();
+        if (key.vk == kVkF1) OnHelpInfo();
+    } else {
+        event->accept();
+    }
+    NotifyInputArrived();
+}
+
+// Contract: writes LastKeyFlags, LastKey, EnterKeyHit, SpecialKeyCount (and through a token the
+// view's KeyMode and what the gate writes), KeyDownCode while the engine's wait level is not 0;
+// a key without a token clears the input words.
+bool CCommandEdit::OnKeyDown(int32_t vk, int32_t flags) {
+    LastKeyFlags = flags;
+    InputEventFlags.LastKey = vk;
+    EnterKeyHit = 0;
+    if (IsSpecialKey(vk, flags, InputEventFlags.ArrowKeysToEngine != 0,
+                     InputEventFlags.PageKeysToEngine != 0)) {
+        ++InputEventFlags.SpecialKeyCount;
+    } else if ((flags & 0x80) == 0 && vk == kVkReturn && flags == kMainEnterFlags) {
+        EnterKeyHit = kVkReturn;
+    }
+    if (InputEventFlags.SpecialKeyCount != 0 || key_mode()) {
+        const std::string token = KeyToken(vk, flags);
+        if (token.empty()) {
+            ClearInputWords();
+            return true;
+        }
+        bar_->SendKeyToken(token);
+    }
+    if (core::EngineWaitLevel != 0) {
+        InputEventFlags.KeyDownCode = 1000 + static_cast<int8_t>(static_cast<uint8_t>(vk));
+    }
+    return !key_mode();
+}
+
+// Contract: writes LastKey, LastKeyFlags and EnterKeyHit; in key mode sends "~~~", the
+// character, the low byte of flags (its scan code) and a zero byte, and clears key mode.
+bool CCommandEdit::OnChar(int32_t ch, int32_t flags) {
+    InputEventFlags.LastKey = ch;
+    LastKeyFlags = flags;
+    EnterKeyHit = ch == kVkReturn && flags == kMainEnterFlags ? kVkReturn : 0;
+    if (!key_mode()) return true;
+    const char token[6] = {'~', '~', '~', static_cast<char>(ch), static_cast<char>(flags & 0xFF),
+                           '\0'};
+    bar_->SendKeyToken(std::string_view(token, sizeof token));
+    return false;
+}
+
+// Contract: reads DisplayScale; writes WheelVertical and the active view's scroll position.
+// A move is delta * (DisplayScale * 8 / 64) / 10 in tens of page units: the vertical one goes
+// from the remembered position (never above the page's top), the horizontal one from where
+// the view stands. Without a view only the remembered position changes.
+void CCommandEdit::OnMouseWheel(int delta_vertical, int delta_horizontal) {
+    if (WheelVertical > 0) WheelVertical = 0;
+    const int64_t step = static_cast<int64_t>(DisplayScale) * 8 / 64;
+    const int64_t move_v = static_cast<int64_t>(delta_vertical) * step / 10;
+    const int64_t move_h = static_cast<int64_t>(delta_horizontal) * step / 10;
+    WheelVertical = saturate(WheelVertical + move_v);
+    COrmestView* view = ActiveView();
+    if (view == nullptr) return;
+    const double k = view->PixelsPerPageUnit();
+    const double x = view->DeviceScrollPosition().x() / k - 10.0 * static_cast<double>(move_h);
+    const double y = 10.0 * WheelVertical;
+    view->ScrollToDevicePosition(
+        QPoint(saturate(std::llround(x * k)), saturate(std::llround(-y * k))));
+}
+
+void CCommandEdit::OnHelpInfo() {
+    const QString page = HelpTopicFile();
+    if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void CCommandEdit::wheelEvent(QWheelEvent* event) {
+    OnMouseWheel(event->angleDelta().y(), event->angleDelta().x());
+    event->accept();
+}
+
+QString CCommandEdit::EngineText() const { return to_engine_text(toPlainText()); }
+
+int CCommandEdit::ToEditPosition(int engine_position) const {
+    const QString text = EngineText();
+    const int n = std::clamp(engine_position, 0, static_cast<int>(text.size()));
+    int pairs = 0;
+    for (int i = 0; i + 1 < text.size() && i < n; ++i) {
+        if (text.at(i) == QLatin1Char('\r') && text.at(i + 1) == QLatin1Char('\n')) ++pairs;
+    }
+    return n - pairs;
+}
+
+int CCommandEdit::ToEnginePosition(int edit_position) const {
+    const QString text = toPlainText();
+    const int n = std::clamp(edit_position, 0, static_cast<int>(text.size()));
+    return n + static_cast<int>(text.left(n).count(QLatin1Char('\n')));
+}
+
+// Contract: the text replaces the edit's, anchor at sel_start and caret at sel_end (engine
+// positions, clamped to the text); the caret is scrolled into view. No change handler hears it.
+void CCommandEdit::SetEngineText(const QString& text, int sel_start, int sel_end) {
+    rewriting_ = true;
+    const QString shown = to_edit_text(text);
+    if (toPlainText() != shown) setPlainText(shown);
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(ToEditPosition(sel_start));
+    cursor.setPosition(ToEditPosition(sel_end), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    rewriting_ = false;
+    ensureCursorVisible();
+    viewport()->update();
+}
+
+int CCommandEdit::EngineSelectionStart() const {
+    return ToEnginePosition(textCursor().selectionStart());
+}
+
+int CCommandEdit::EngineSelectionEnd() const {
+    return ToEnginePosition(textCursor().selectionEnd());
+}
+
+// -- the bar -------------------------------------------------------------------------------
 
 CCommandBar::CCommandBar(QWidget* parent) : QDockWidget(QStringLiteral("Command Bar"), parent) {
     setObjectName(QStringLiteral("CommandBar"));
@@ -15,64 +244,134 @@ CCommandBar::CCommandBar(QWidget* parent) : QDockWidget(QStringLiteral("Command 
     auto* row = new QHBoxLayout(body);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(4);
-    message_ = new QLineEdit(body);
+    message_ = new QPlainTextEdit(body);
     message_->setObjectName(QStringLiteral("MessageLine"));
     message_->setReadOnly(true);
     message_->setFocusPolicy(Qt::NoFocus);
-    input_ = new QLineEdit(body);
+    message_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fit_height(message_);
+    input_ = new CCommandEdit(this, body);
     input_->setObjectName(QStringLiteral("InputEdit"));
-    // The engine's lines are 512 characters; a longer typed text could not reach it whole.
-    input_->setMaxLength(511);
     row->addWidget(message_, 3);
     row->addWidget(input_, 7);
     setWidget(body);
-    connect(input_, &QLineEdit::returnPressed, this, &CCommandBar::RunTypedLine);
 }
 
 CCommandBar::~CCommandBar() = default;
 
-void CCommandBar::SetMessageText(const QString& text) { message_->setText(text); }
+void CCommandBar::SetMessageText(const QString& text) {
+    message_->setPlainText(to_edit_text(text));
+    message_->viewport()->update();
+}
 
-QString CCommandBar::InputText() const { return input_->text(); }
+QString CCommandBar::MessageText() const { return to_engine_text(message_->toPlainText()); }
+
+QString CCommandBar::InputText() const { return input_->EngineText(); }
 
 void CCommandBar::SetInputText(const QString& text, int sel_start, int sel_end) {
-    input_->setText(text);
-    const int n = static_cast<int>(text.size());
-    sel_start = std::clamp(sel_start, 0, n);
-    sel_end = std::clamp(sel_end, 0, n);
-    if (sel_start == sel_end) {
-        input_->setCursorPosition(sel_end);
-    } else {
-        input_->setSelection(sel_start, sel_end - sel_start);
-    }
+    input_->SetEngineText(text, sel_start, sel_end);
 }
 
-int CCommandBar::SelectionStart() const {
-    return input_->hasSelectedText() ? input_->selectionStart() : input_->cursorPosition();
-}
+int CCommandBar::SelectionStart() const { return input_->EngineSelectionStart(); }
 
-int CCommandBar::SelectionEnd() const {
-    return input_->hasSelectedText() ? input_->selectionEnd() : input_->cursorPosition();
-}
+int CCommandBar::SelectionEnd() const { return input_->EngineSelectionEnd(); }
 
-// Contract: while an engine routine waits for a typed line, the text becomes TypedLine (with
-// its CR LF) and the wait is told; otherwise the whole line runs through the engine gate as the
-// message line, and when the engine did not stop at a prompt (status nonzero) the output is
-// decoded and the reply shown. The engine empties the input edit itself.
-void CCommandBar::RunTypedLine() {
-    using namespace frontend;
-    const std::string line = ToCp1252(input_->text());
+// Contract: reads the edit's text and EnterKeyHit; while a wait takes typed lines, writes
+// TypedLine (its text cut to kTypedLineText characters, then CR LF) and LineComplete and tells
+// the wait; otherwise runs the line. Any other text is no line: nothing happens.
+void CCommandBar::OnChangeCommandEdit() {
+    if (EnterKeyHit == 0) return;
+    const std::string text = ToCp1252(InputText());
+    if (text.empty() || text.back() != '\n') return;
+    const std::size_t earlier =
+        text.size() >= 2 ? text.rfind('\n', text.size() - 2) : std::string::npos;
+    const std::string line = earlier == std::string::npos ? text : text.substr(earlier + 1);
     if (InputEventFlags.LineWaitArmed != 0) {
-        InputEventFlags.TypedLine.set(line + "\r\n");
+        store_typed_line(line);
         InputEventFlags.LineComplete = 1;
         NotifyInputArrived();
         return;
     }
-    core::FixedText<512> text(line);
+    RunLine(line);
+}
+
+// Contract: reads DocumentResetPending (cleared when "^S" closes the document); writes the
+// input words for "X" and the input-mode words, PostCommandAction, and what the gate writes.
+void CCommandBar::RunLine(const std::string& line) {
+    const auto first = std::find_if(line.begin(), line.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 64; });
+    if (first != line.end()) {
+        const char c = lower_char(*first);
+        const char next = first + 1 != line.end() ? lower_char(first[1]) : '\0';
+        if (c == 'x') ClearInputWords();
+        if (c == 'i' || (c == 'e' && next == 'd') || (c == 's' && next == 't')) {
+            CommandKind = -1;
+            InputEventFlags.SpecialKeyCount = 0;
+            InputEventFlags.ArrowKeysToEngine = 1;
+            InputEventFlags.PageKeysToEngine = 1;
+            if (CChildFrame* child = ActiveChildFrame()) child->Document()->SetModifiedFlag(true);
+        }
+        if (c == '^' && next == 's' && DocumentResetPending != 0) {
+            if (CChildFrame* child = ActiveChildFrame()) child->CloseDocument();
+            DocumentResetPending = 0;
+        }
+    }
+    PostCommandAction = 0;
+    const std::size_t end = line.find_first_of("\r\n");
+    core::FixedText<512> text(std::string_view(line).substr(0, end));
+    RunThroughGate(text);
+    // Asked to clear the document's contents: the document keeps none of its own here (the
+    // engine clears its page itself), so only the request is taken back.
+    if (PostCommandAction == 3) PostCommandAction = 0;
+}
+
+void CCommandBar::RunThroughGate(core::FixedText<512>& line) {
     int32_t status = 0;
-    RunEngineLine(text, status);
+    if (RunEngineLine(line, status) != 0) {
+        QMessageBox::information(this, QStringLiteral("ormest"), reply_text(line));
+    }
     if (status != 0) {
         DecodeDisplayLists(nullptr);
-        SetMessageText(FromCp1252(text.view()).trimmed());
+        SetMessageText(reply_text(line));
+        update();
     }
 }
+
+void CCommandBar::SendKeyToken(std::string_view token) {
+    InputEventFlags.SpecialKeyCount = 0;
+    if (COrmestView* view = ActiveView()) view->KeyMode = 0;
+    if (EngineBusy()) {
+        // The engine is inside a call: a second call must not start. The token is the waiting
+        // routine's input.
+        DepositCommandText(token);
+        return;
+    }
+    core::FixedText<512> line(token);
+    RunThroughGate(line);
+}
+
+void CCommandBar::RunTypedLine() {
+    input_->moveCursor(QTextCursor::End);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(input_, &enter);
+}
+
+namespace frontend {
+
+// Contract: reads HelpFilePath and the interpreter's HelpTopicField ("::/code1.html" ...).
+QString HelpTopicFile() {
+    const std::string& help = HelpFilePath;
+    const std::size_t slash = help.find_last_of("\\/");
+    std::string topic = core::HelpTopicField.c_text();
+    if (topic.rfind("::/", 0) == 0) topic.erase(0, 3);
+    if (slash == std::string::npos || topic.empty()) return {};
+    const std::string page = platform::local_path(help.substr(0, slash + 1) + topic);
+    if (!platform::file_exists(page)) return {};
+    return QString::fromStdString(page);
+}
+
+void ResetCommandBarWords() { WheelVertical = 0; }
+
+}  // namespace frontend

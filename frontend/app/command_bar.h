@@ -1,14 +1,66 @@
-// The command bar: the docked strip with the message line (the engine's replies and prompts)
-// and the input edit where command lines are typed. This is its first form: Enter runs the
-// typed line; the key tokens, key mode, wheel and help of the input edit come later.
+// The command bar: the docked strip with the message line (control 1000: the engine's replies
+// and prompts) and the input edit (control 1001: command lines and answers are typed there).
+//
+// The input edit turns keys into what the engine knows: special keys become key tokens ("~~"
+// and three digits) while a wait or key mode asks for them, every key and character while key
+// mode is on goes to the engine at once ("~~~", the character and its scan code), the wheel
+// scrolls the page, F1 opens the help page of the item being edited. A typed line runs when
+// the main Enter key ends the edit's text; only the last line of a text of several runs. While
+// an engine routine waits for a typed line, the line goes to it instead.
+//
+// Texts cross to the engine in its own model: CP1252, a line break is CR LF and counts two.
 #pragma once
 
 #include <QDockWidget>
+#include <QPlainTextEdit>
 #include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
-#include "frontend/bridge/qt_front_end.h"
+#include "frontend/bridge/command_bar_text.h"
 
-class QLineEdit;
+class CCommandBar;
+
+// The input edit (control 1001).
+class CCommandEdit : public QPlainTextEdit {
+  public:
+    explicit CCommandEdit(CCommandBar* bar, QWidget* parent = nullptr);
+
+    // The key-down of key vk with its flags (scan code, 0x100 extended, 0x4000 repeat). Counts
+    // special keys, sends the key's token when one is due, keeps the key for the waits. True
+    // when the edit's own handling of the key follows.
+    bool OnKeyDown(int32_t vk, int32_t flags);
+    // The character a key typed (CP1252). In key mode it goes to the engine as a token and does
+    // not enter the edit (false); otherwise the edit takes it (true).
+    bool OnChar(int32_t ch, int32_t flags);
+    // Scrolls the active view: vertical and horizontal wheel amounts (120 a notch; positive
+    // towards the page's top and left).
+    void OnMouseWheel(int delta_vertical, int delta_horizontal);
+    // Opens the help page of the item being edited, when there is one.
+    void OnHelpInfo();
+
+    // The text and selection in the engine's model; setting them tells no change handler.
+    QString EngineText() const;
+    void SetEngineText(const QString& text, int sel_start, int sel_end);
+    int EngineSelectionStart() const;
+    int EngineSelectionEnd() const;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    void OnTextChanged();
+    // Engine position <-> edit position.
+    int ToEditPosition(int engine_position) const;
+    int ToEnginePosition(int edit_position) const;
+
+    CCommandBar* bar_ = nullptr;
+    bool rewriting_ = false;       // the program itself sets the text
+    bool in_key_press_ = false;    // the edit's own key handling runs
+    bool changed_in_key_ = false;  // ... and it changed the text
+};
 
 class CCommandBar : public QDockWidget, public CommandBarLink {
     Q_OBJECT
@@ -17,20 +69,54 @@ class CCommandBar : public QDockWidget, public CommandBarLink {
     explicit CCommandBar(QWidget* parent = nullptr);
     ~CCommandBar() override;
 
-    QLineEdit* MessageEdit() const { return message_; }  // control 1000
-    QLineEdit* InputEdit() const { return input_; }      // control 1001
+    QPlainTextEdit* MessageEdit() const { return message_; }  // control 1000
+    CCommandEdit* InputEdit() const { return input_; }        // control 1001
 
-    // -- CommandBarLink --
+    // -- CommandBarLink (the engine's model) --
     void SetMessageText(const QString& text) override;
     QString InputText() const override;
     void SetInputText(const QString& text, int sel_start, int sel_end) override;
     int SelectionStart() const override;
     int SelectionEnd() const override;
+    // The message line's text in the engine's model.
+    QString MessageText() const;
 
-    // Runs the input edit's text as a typed line (what Enter does).
+    // Each change of the input edit's text by the user: a text that the main Enter key ended
+    // with a line feed gives its last line to a waiting routine or runs it.
+    void OnChangeCommandEdit();
+    // What the main Enter key at the end of the input edit's text does.
     void RunTypedLine();
+    // Sends a key token (a zero byte may end it): the special-key count and key mode are
+    // cleared; a busy engine gets it deposited for its waiting routine, an idle one runs it
+    // through the gate and its reply is shown.
+    void SendKeyToken(std::string_view token);
 
   private:
-    QLineEdit* message_ = nullptr;
-    QLineEdit* input_ = nullptr;
+    // Runs one typed line (with its CR LF) through the gate.
+    void RunLine(const std::string& line);
+    // Runs line through the gate; when the engine did not stop at a prompt (status nonzero) the
+    // output is decoded and the reply shown.
+    void RunThroughGate(core::FixedText<512>& line);
+
+    QPlainTextEdit* message_ = nullptr;
+    CCommandEdit* input_ = nullptr;
 };
+
+namespace frontend {
+
+// The wheel's remembered vertical position, in tens of page units (0 or below while the page
+// is scrolled down); the horizontal wheel moves the page from where it stands.
+extern int32_t WheelVertical;
+
+// The longest typed line TypedLine keeps: its text, then CR LF, in 256 characters with room
+// for the end.
+constexpr int kTypedLineText = 253;
+
+// The page of the item being edited in the help folder (the folder of HelpFilePath and the
+// topic the interpreter left); empty when there is no such page.
+QString HelpTopicFile();
+
+// Puts the command bar's words back to their start values (tests; the application's start).
+void ResetCommandBarWords();
+
+}  // namespace frontend

@@ -8,10 +8,12 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -25,8 +27,10 @@
 #include "frontend/app/frame_state.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
+#include "frontend/bridge/input_waits.h"
 #include "frontend/bridge/item_panel.h"
 #include "frontend/bridge/qt_front_end.h"
+#include "frontend/midi/midi_input_path.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_doc.h"
 #include "frontend/view/ormest_view.h"
@@ -152,8 +156,13 @@ int CMainFrame::OnCreate() {
     WindowPlacementRecord placement;
     if (RestoreWindowPlacement(*settings, placement)) {
         SavedShowCommand = static_cast<int32_t>(placement.show_command);
-        // A rectangle with no area is no placement to take.
-        if (placement.normal.width() > 0 && placement.normal.height() > 0) {
+        // A rectangle with no area, or one on no screen there is now, is no place to open at.
+        bool on_screen = false;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            on_screen =
+                on_screen || screen->availableVirtualGeometry().intersects(placement.normal);
+        }
+        if (placement.normal.width() > 0 && placement.normal.height() > 0 && on_screen) {
             setGeometry(placement.normal);
         }
     }
@@ -238,7 +247,7 @@ void CMainFrame::CreateBars() {
     auto* zoom_box = new QToolButton(zoom_bar_);
     zoom_box->setObjectName(QStringLiteral("ZoomBoxButton"));
     zoom_box->setText(QStringLiteral("Zoom box"));
-    zoom_box->setToolTip(QStringLiteral("Drag a box on the page to zoom to it"));
+    if (tool_tips_) zoom_box->setToolTip(QStringLiteral("Drag a box on the page to zoom to it"));
     zoom_bar_->addWidget(zoom_box);
     connect(zoom_list_, &QComboBox::activated, this, &CMainFrame::OnZoomListSelect);
     connect(zoom_box, &QToolButton::clicked, this, [this] {
@@ -255,10 +264,6 @@ void CMainFrame::CreateBars() {
     item_bar_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     item_panel_ = new ItemPanel(item_bar_);
     item_bar_->setWidget(item_panel_);
-
-    for (QToolBar* bar : {palette_toolbar_, zoom_bar_, second_toolbar_}) {
-        bar->setToolTipDuration(tool_tips_ ? -1 : 0);
-    }
 }
 
 // Contract: reads BarDockIds and BarRects; puts the toolbars and the two docked bars in the
@@ -398,7 +403,13 @@ COrmestDoc* CMainFrame::ActiveDocument() const {
 
 CChildFrame* CMainFrame::AddChildFrame(COrmestDoc* doc) {
     auto* child = new CChildFrame(doc);
+    // The engine may be inside a call that uses this document's view.
+    RefuseCloseWhileEngineBusy(child);
     mdi_->addSubWindow(child);
+    // A new window takes most of the document area, as the first windows of a session did.
+    // (Before the frame is first shown the area has no size yet: the frame's own is taken.)
+    const QSize area = isVisible() ? mdi_->size() : size();
+    child->resize(std::max(400, area.width() * 3 / 4), std::max(300, area.height() * 3 / 4));
     connect(doc, &COrmestDoc::documentSaved, this, &CMainFrame::AddRecentFile);
     child->show();
     mdi_->setActiveSubWindow(child);
@@ -532,6 +543,16 @@ void CMainFrame::OnItemBar(int32_t mode) {
     UpdateBarMarks();
 }
 
+// Contract: the posted MIDI input event fills the mailbox from the ring (see OnMidiInData);
+// every other event goes to the base.
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == kMidiInDataEvent) {
+        OnMidiInData();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
 // -- placement and closing ---------------------------------------------------------------------
 
 void CMainFrame::ApplyStartPlacement() {
@@ -569,9 +590,15 @@ void CMainFrame::SaveLayout() {
     settings->sync();
 }
 
-// Contract: the layout is written first, then every document window is closed, each asking
-// about its unsaved changes; a Cancel keeps the frame open. The engine is not told.
+// Contract: while an engine call runs (a wait, a question) the close is put off until the
+// outermost call has returned. Then the layout is written first, then every document window is
+// closed, each asking about its unsaved changes; a Cancel keeps the frame open. The engine is
+// not told.
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (DeferCloseWhileEngineBusy(this)) {
+        event->ignore();
+        return;
+    }
     SaveLayout();
     for (QMdiSubWindow* w : mdi_->subWindowList()) {
         auto* child = qobject_cast<CChildFrame*>(w);

@@ -117,9 +117,13 @@ class CMainFrame : public QMainWindow {
     void SaveLayout();
     // The start's placement step: a maximized child and a maximized frame as saved.
     void ApplyStartPlacement();
+    // Puts path first in the recent-file list (at most four) and writes the list to the settings.
+    void AddRecentFile(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // The MIDI input event: moves a waiting MIDI event into the engine's mailbox.
+    bool event(QEvent* event) override;
     // No context menu of bars: bars are shown and hidden only through the View menu, so that
     // their flags stay true.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -130,14 +134,13 @@ class CMainFrame : public QMainWindow {
     void DockBars();
     void ConnectGateHooks();
     void LoadRecentFiles();
-    void AddRecentFile(const QString& path);
     void RebuildRecentMenu();
     CChildFrame* AddChildFrame(COrmestDoc* doc);
     void WriteZoomText();
 
     QtFrontEnd* front_end_ = nullptr;
     bool engine_started_ = false;
-    bool tool_tips_ = true;
+    bool tool_tips_ = true;  // the settings' "General/ToolTips": bars show tool tips
     QMdiArea* mdi_ = nullptr;
     CCommandBar* command_bar_ = nullptr;
     QToolBar* palette_toolbar_ = nullptr;

@@ -13,8 +13,10 @@
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/qt_front_end.h"
+#include "frontend/midi/midi_input_path.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_view.h"
+#include "platform/midi_input.h"
 #include "platform/paths.h"
 
 namespace frontend {
@@ -94,6 +96,8 @@ COrmestApp::COrmestApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 COrmestApp::~COrmestApp() {
+    // The inputs stop before the frame their events are posted to goes.
+    StopMidiInput();
     frame_.reset();
     core::set_front_end(nullptr);
     front_end_.reset();
@@ -101,7 +105,8 @@ COrmestApp::~COrmestApp() {
 
 // Contract: see the class comment. Writes the engine's tables (reset, then start-up through the
 // frame), HelpFilePath and FrontEndCommandBuffer (blanked once the help path is taken, before
-// any command can reach the engine), ChildMaximized and the view's preview and print words.
+// any command can reach the engine), ChildMaximized and the view's preview and print words;
+// last it starts MIDI input (ring, mailbox, NoMidiInputDevices), which never stops the start.
 bool COrmestApp::InitInstance() {
     core::reset_engine();
     ResetGateState();
@@ -141,5 +146,11 @@ bool COrmestApp::InitInstance() {
     frame_->ApplyStartPlacement();
     PreviewActive = 0;
     PrintLayoutActive = 0;
+    // MIDI input: a machine without a MIDI system or input is told so once, and goes on.
+    StartMidiInput(platform::make_alsa_midi_source(), frame_.get(),
+                   [this](const std::string& text) {
+                       std::cerr << "ormest: " << text << '\n';
+                       front_end_->SetMessageLineText(text.c_str());
+                   });
     return true;
 }

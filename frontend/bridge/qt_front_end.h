@@ -3,10 +3,10 @@
 // inside an engine call.
 //
 // The command bar is reached through CommandBarLink, which the main frame provides; until it
-// does, a plain stand-in keeps the message line and the input text. Waits run a nested event
-// loop that ends when the gate reports input (a deposited command, a typed line, a key) or the
-// application quits; they block, they do not spin. Dialogs that have no window yet answer
-// Cancel.
+// does, a plain stand-in keeps the message line and the input text. The command-bar services
+// are in command_bar_text.cpp, the waits in input_waits.cpp, the question dialogs in
+// question_dialogs.cpp; window services and the other dialogs are served by services.cpp and
+// the launchers of dialog_launchers.h.
 #pragma once
 
 #include <QObject>
@@ -14,20 +14,8 @@
 #include <cstdint>
 
 #include "engine/core/front_end_port.h"
-
-class QEventLoop;
-
-// What the engine's command-bar services need of the command bar. Texts are Unicode; the
-// engine's CP1252 is converted at this boundary.
-class CommandBarLink {
-  public:
-    virtual ~CommandBarLink() = default;
-    virtual void SetMessageText(const QString& text) = 0;  // control 1000
-    virtual QString InputText() const = 0;                 // control 1001
-    virtual void SetInputText(const QString& text, int sel_start, int sel_end) = 0;
-    virtual int SelectionStart() const = 0;
-    virtual int SelectionEnd() const = 0;
-};
+#include "frontend/bridge/command_bar_text.h"
+#include "frontend/bridge/input_waits.h"
 
 class QtFrontEnd : public QObject, public core::FrontEndPort {
     Q_OBJECT
@@ -39,9 +27,9 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     // The command bar to talk to (null: the stand-in). Not owned.
     void SetCommandBar(CommandBarLink* bar);
     // True once a wait saw the application quit; later waits return at once.
-    bool ApplicationClosing() const { return closing_; }
-    // Message boxes and questions answer at once without a window (tests): message boxes
-    // return 1, questions the given answer.
+    bool ApplicationClosing() const { return waits_.closing; }
+    // Message boxes, questions and dialogs answer at once without a window (tests): message
+    // boxes return 1, questions the given answer, dialogs their Cancel answer.
     void SetUnattended(bool on, int yes_no_answer = 0);
     // Text of the last message box or question (tests and logs).
     const QString& LastMessage() const { return last_message_; }
@@ -77,31 +65,23 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
     int RunSymbolLibraryDialog(int32_t& v) override;
 
+    // -- waits and questions the engine's port does not carry yet --
+    // Only a typed line ends it; -1 when the application quits.
+    int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                         int sel_start, int sel_end);
+    // One poll of the MIDI keyboard input (words 0 to 4 are elements 1 to 5); returns -1.
+    int PollMidiOrKey(core::Array1<int32_t, 5>& record);
+    // "Abandon input?": Yes 0, Edit 1, Cancel or closed -1.
+    int AskAbandonInput();
+
   private:
-    // Runs a nested event loop until done() holds or the application quits; false on quit.
-    template <typename Done>
-    bool WaitUntil(Done done);
-    // Shows a text of the engine in the message line.
-    void ShowMessageText(const QString& text);
-    QString InputTextNow() const;
-    void SetInputTextNow(const QString& text, int sel_start, int sel_end);
-    // Zoom service 'k'.
-    void ServiceZoom(core::ServiceBlock& block);
+    // The command bar the services act on: the window's, else the stand-in.
+    CommandBarLink& Bar() { return bar_ != nullptr ? *bar_ : stand_in_; }
 
     CommandBarLink* bar_ = nullptr;
-    // The stand-in command bar.
-    QString message_text_;
-    QString input_text_;
-    int sel_start_ = 0;
-    int sel_end_ = 0;
-
-    QEventLoop* wait_loop_ = nullptr;
-    bool closing_ = false;
+    frontend::StandInCommandBar stand_in_;
+    frontend::WaitState waits_;
     bool unattended_ = false;
     int unattended_answer_ = 0;
     QString last_message_;
-    // The document words the services keep until the document's window part serves them.
-    QString title_;
-    QString path_;
-    bool modified_ = false;
 };

@@ -1,7 +1,7 @@
 // A test of the command interpreter drives run_command as the front-end's gate does: a typed
 // line in MessageLine or a palette word in FrontEndCommandBuffer, the output lists handed in,
 // and what the engine shows recorded by the scripted front-end. Each test runs in a temporary
-// current folder that is also the data and work folder.
+// current folder with its own work folder; the data folder is the build's.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,9 @@ class InterpreterTest : public ::testing::Test {
         dir_ = pattern;
         std::filesystem::create_directories(dir_ / "work");
         platform::set_work_folder((dir_ / "work").string());
-        platform::set_data_folder(dir_.string());
+        // The program's own data (fonts, glyphs) when the build's data folder is known.
+        const char* home = std::getenv("ORMEST_HOME");
+        platform::set_data_folder(home != nullptr && *home != '\0' ? std::string(home) : dir_.string());
         std::filesystem::current_path(dir_);
     }
     void TearDown() override {

@@ -344,8 +344,10 @@ TEST_F(UndoTest, RsEmptiesThePageAfterTheQuestion) {
 TEST_F(UndoTest, RsLoadsTheBackupAnotherDocumentOrTheSameAgain) {
     const char* home = std::getenv("ORMEST_HOME");
     if (home == nullptr) GTEST_SKIP() << "ORMEST_HOME is not set";
-    fs::create_directories(dir_ / "mxlib");
-    fs::copy_file(fs::path(home) / "mxlib" / "mx.DAT", dir_ / "mxlib" / "mx.DAT");
+    // The numbered backup lives in the program folder: this test's own folder, with a copy of
+    // the program's library data, glyphs and fonts.
+    fs::copy(fs::path(home) / "mxlib", dir_ / "mxlib", fs::copy_options::recursive);
+    platform::set_data_folder(dir_.string());
     core::DocumentWords words;
     const float records[] = {3, 8, 1, 0, 4, 1, 1, 10, 5};
     for (int k = 0; k < 9; ++k) words(k + 1) = records[k];

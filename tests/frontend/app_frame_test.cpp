@@ -188,6 +188,13 @@ TEST_F(AppTest, WindowPlacementNeedsElevenNumbers) {
     EXPECT_EQ(SavedShowCommand, 0);
     frame_.reset();
     {
+        // A place on no screen there is now is not taken.
+        auto s = settings();
+        s->setValue("Settings/WindowPos", "0,1,-1,-1,-1,-1,50000,50000,50600,50400 0");
+    }
+    EXPECT_NE(make_frame().geometry().topLeft(), QPoint(50000, 50000));
+    frame_.reset();
+    {
         auto s = settings();
         s->setValue("Settings/WindowPos", "2,3,-1,-1,-1,-1,10,20,610,420 1");
     }

@@ -1,0 +1,19 @@
+#include "engine/render/ps_errors.h"
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/tables.h"
+
+namespace render {
+
+namespace {
+constexpr int kPostScriptOutputUnit = 24;
+}
+
+void report_ps_write_error() {
+    core::show_message("Error writing PostScript to file or device.");
+    core::close_unit(kPostScriptOutputUnit);
+    core::CommandModeLetters(1) = 'B';
+}
+
+}  // namespace render

@@ -1,0 +1,11 @@
+// The write-error rule of the PostScript output, shared by every routine that writes PostScript
+// lines: the user is told, the output is closed and the job stops.
+#pragma once
+
+namespace render {
+
+// Contract: shows "Error writing PostScript to file or device.", closes unit 24 and puts the
+// abort letter "B" into CommandModeLetters(1), which every PostScript writing loop tests.
+void report_ps_write_error();
+
+}  // namespace render

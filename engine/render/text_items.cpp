@@ -1,0 +1,463 @@
+// The text drawer: parameters, characters, layout and the hand-over to the screen records or
+// the PostScript text; and the wiring of the text and number drawers.
+#include "engine/render/text_items.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/layout/layout_hooks.h"
+#include "engine/layout/tables.h"
+#include "engine/render/fonts.h"
+#include "engine/render/item_drawing.h"
+#include "engine/render/numbers.h"
+#include "engine/render/output_lists.h"
+#include "engine/render/render_hooks.h"
+#include "engine/render/symbols.h"
+#include "engine/render/tables.h"
+#include "engine/render/text_escapes.h"
+
+namespace render {
+
+TextDrawStateRecord TextDrawState;
+
+namespace {
+
+constexpr float kLowestTextX = -140.0f;
+constexpr float kDisplayPerP3 = 150.0f;
+constexpr float kMoveStep = 15.0f;
+constexpr float kSizeQuarter = 0.25f;
+constexpr float kGlyphSizeFactor = 3.5714f;
+constexpr int32_t kTextItemCode = 16;
+constexpr int32_t kNumberItemCode = 10;
+constexpr int32_t kMusicFont = 94;
+constexpr int32_t kStyleFontBase = 90;
+constexpr int32_t kPlainWords = 13;     // P1..P13 before the characters
+constexpr int32_t kColouredWords = 16;  // with P14 -1.0, P15 and P16
+constexpr float kSpreadStaff = 200.0f;
+
+int32_t g_depth = 0;
+int32_t g_item = 0;
+
+// P5..P8 and P14..P18 with their integer copies, put back however the drawing ends.
+class SavedTextWords {
+  public:
+    SavedTextWords() {
+        for (int32_t i = 0; i < kCount; ++i) {
+            p_[i] = core::ParamBuffer(kWords[i]);
+            ip_[i] = core::IntParamBuffer(kWords[i]);
+        }
+    }
+    ~SavedTextWords() {
+        for (int32_t i = 0; i < kCount; ++i) {
+            core::ParamBuffer(kWords[i]) = p_[i];
+            core::IntParamBuffer(kWords[i]) = ip_[i];
+        }
+    }
+    SavedTextWords(const SavedTextWords&) = delete;
+    SavedTextWords& operator=(const SavedTextWords&) = delete;
+
+  private:
+    static constexpr int32_t kCount = 9;
+    static constexpr std::array<int32_t, kCount> kWords = {5, 6, 7, 8, 14, 15, 16, 17, 18};
+    std::array<float, kCount> p_{};
+    std::array<int32_t, kCount> ip_{};
+};
+
+// A text drawn while another one is being laid out (a glyph that is a word) must not leave its
+// codes in place of the outer one's.
+class SavedCodeList {
+  public:
+    SavedCodeList() : active_(g_depth > 1) {
+        if (active_) saved_ = TextCodeList;
+    }
+    ~SavedCodeList() {
+        if (active_) TextCodeList = saved_;
+    }
+    SavedCodeList(const SavedCodeList&) = delete;
+    SavedCodeList& operator=(const SavedCodeList&) = delete;
+
+  private:
+    bool active_;
+    TextCodeListRecord saved_;
+};
+
+// The item a drawing belongs to: while an item is edited, the preview is drawn after the last
+// stored item, at the places PreviewStart gives, and its record was copied to the end of the
+// store; inside a page redraw ItemCount is the number of the item being drawn.
+int32_t drawn_item_number() {
+    const int32_t k = core::ItemCount;
+    if (core::EditedItemNumber == 0) return k;
+    auto& text = core::OutputBufferViews.text;
+    if (!text.bound() || k < 0 || k + 1 >= core::kItemStartEntries) return k;
+    if (core::ItemStartTable(k + 1) != core::ItemWordsUsed) return k;
+    if (text.length() != PreviewStart.text || core::GraphicsNextFree != PreviewStart.graphics) {
+        return k;
+    }
+    return k + 1;
+}
+
+float staff_scale() { return layout::StaffTables.StaffScale(layout::StaffTables.CurrentStaff); }
+
+// The characters of the stored text item `item` (at most 512, never beyond its record) and the
+// start of its record; false when the item is not a stored text item.
+bool read_stored_text(int32_t item, std::string& chars, int32_t& s) {
+    if (item < 1 || item >= core::kItemStartEntries) return false;
+    s = core::ItemStartTable(item);
+    if (s < 1 || s + kPlainWords > core::kItemStoreWords) return false;
+    if (core::ItemStore(s + 1) != static_cast<float>(kTextItemCode)) return false;
+    int32_t n = core::int_of(core::ItemStore(s));
+    if (n > core::kItemStoreWords - s) n = core::kItemStoreWords - s;
+    const int32_t first =
+        (n >= 14 && core::ItemStore(s + 14) == -1.0f) ? kColouredWords + 1 : kPlainWords + 1;
+    int32_t words = n - (first - 1);
+    if (words < 0) words = 0;
+    int32_t count = n >= 12 ? core::int_of(core::ItemStore(s + 12)) : 0;
+    if (count > 4 * words) count = 4 * words;
+    if (count > kTextCodes) count = kTextCodes;
+    if (count < 0) count = 0;
+    chars.assign(static_cast<std::size_t>(count), ' ');
+    if (count > 0) std::memcpy(chars.data(), core::ItemStore.at(s + first), chars.size());
+    return true;
+}
+
+// While the item being edited is under the margin words ("J", "T", or "I" second without "R"
+// first) the editing commands lay its line out.
+bool margin_words_active() {
+    if (TextEditHooks.run_text_margin_command == nullptr || core::EditedItemNumber == 0) {
+        return false;
+    }
+    const int32_t l1 = core::CommandModeLetters(1);
+    const int32_t l2 = core::CommandModeLetters(2);
+    return l1 == 'J' || l1 == 'T' || (l2 == 'I' && l1 != 'R');
+}
+
+// A font change to the font set just before it does nothing; it would only start an empty
+// record.
+void remove_repeated_font_changes() {
+    auto& list = TextCodeList;
+    int32_t out = 0;
+    int32_t last = -1;
+    for (int32_t k = 1; k <= list.count; ++k) {
+        const int32_t code = list.code(k);
+        if (code >= 1000 && code <= 1199 && code == last) continue;
+        if (is_font_change_code(code)) last = code;
+        ++out;
+        list.code(out) = code;
+        list.width(out) = list.width(k);
+    }
+    list.count = out;
+}
+
+// The stretch: the widths grow so that the line is P5 times its natural width; returns the
+// growth of one character (P3 units).
+float apply_stretch(float p5, float p13) {
+    auto& list = TextCodeList;
+    if (p5 == 1.0f) return 0.0f;
+    int32_t m = 0;
+    for (int32_t k = 1; k <= list.count; ++k) {
+        if (list.width(k) != 0.0f) ++m;
+    }
+    if (m == 0) return 0.0f;
+    const float grow = (p13 - p13 / p5) / static_cast<float>(m);
+    for (int32_t k = 1; k < list.count; ++k) {
+        if (list.width(k) != 0.0f) list.width(k) += grow;
+    }
+    return grow;
+}
+
+// Places every code from x0; moves jump to their column (on the spread's second page from its
+// left edge), accents keep -1 to bind to the character after them.
+void lay_out(float x0, float y0, float move_shift, int32_t style_font) {
+    auto& list = TextCodeList;
+    float x = x0;
+    const int32_t y = core::nint(y0);
+    for (int32_t k = 1; k <= list.count; ++k) {
+        int32_t code = list.code(k);
+        list.y(k) = y;
+        if (list.width(k) == 0.0f) {
+            if (is_move_code(code)) {
+                x = static_cast<float>(code - kMoveBase) * kMoveStep + move_shift;
+                code = kBlankCode;
+                list.code(k) = code;
+            }
+            list.x(k) = (code >= 83 && code <= 126 && code != kBlankCode) ? -1 : 0;
+            if (style_font >= kStyleFontBase && is_font_change_code(code)) {
+                list.code(k) = kFontChangeBase + style_font;
+            }
+        } else {
+            list.x(k) = core::nint(x) + kLayoutBias;
+            x += list.width(k) * kDisplayPerP3;
+        }
+    }
+}
+
+// Screen pass: one record per run of text in one font; glyph codes as library symbols.
+void write_screen_records(float glyph_x_shift) {
+    auto& p = core::ParamBuffer;
+    auto& list = TextCodeList;
+    TextRecordCursor cursor;
+    bool full = false;
+    for (int32_t k = 1; k <= list.count; ++k) {
+        int32_t code = list.code(k);
+        if (is_font_change_code(code)) {
+            CurrentFontNumber = font_of_change_code(code);
+            if (CurrentFontNumber == kMusicFont) continue;
+            load_font_metrics();
+            if (!full && !write_text_record_header(cursor, text_record_colour(CurrentFontNumber))) {
+                full = true;
+            }
+            continue;
+        }
+        if (list.x(k) < 0 || code == kBlankCode || list.width(k) == 0.0f) continue;
+        const int32_t font = CurrentFontNumber;
+        if ((OutputPassWord == 1 && code >= 95 && code <= 161) || code == kScreenSymbolCode) {
+            code = -code;
+            list.code(k) = code;
+        } else if (font < 100 && (OutputPassWord == 2 || code >= 80 || font == kMusicFont) &&
+                   (p(1) != static_cast<float>(kNumberItemCode) || font == kMusicFont)) {
+            if (p(14) == -1.0f) p(26) = p(16);
+            draw_text_glyph_as_symbol(k, glyph_x_shift);
+            continue;
+        }
+        if (full || cursor.count_at == 0) continue;
+        if (!char_code_to_text(cursor, k)) {
+            // Something was written behind the record (a glyph that is itself a text): the run
+            // goes on in a record of its own. Without room the text ends here.
+            if (!write_text_record_header(cursor, text_record_colour(font)) ||
+                !char_code_to_text(cursor, k)) {
+                full = true;
+            }
+        }
+    }
+}
+
+void draw_text(const std::string* given) {
+    auto& p = core::ParamBuffer;
+    auto& ip = core::IntParamBuffer;
+    const SavedCodeList saved_codes;
+    const SavedTextWords saved;
+    const int32_t item = TextDrawingScope::item();
+    const bool postscript = OutputPassWord == -1;
+
+    std::string stored_chars;
+    int32_t record = 0;
+    const bool stored = given == nullptr && ip(1) == kTextItemCode;
+    if (stored) {
+        int32_t record_item = item;
+        if (!read_stored_text(record_item, stored_chars, record)) {
+            record_item = core::ItemCount;
+            if (!read_stored_text(record_item, stored_chars, record)) return;
+        }
+    }
+
+    if (p(8) >= 90.0f && p(8) <= 999.0f && p(8) != static_cast<float>(kMusicFont)) p(8) = 0.0f;
+    if (p(3) < kLowestTextX) {
+        if (OutOfBoundsNoticeOff != 1) report_out_of_bounds();
+        return;
+    }
+    const int32_t placement = core::int_of(core::amod(p(8), 1.0f) * 10.0f);
+    if (placement != 0) run_hook(TextEditHooks.find_neighbour_staff, placement);
+    const float spread = p(2) > kSpreadStaff ? static_cast<float>(kSpreadShift) : 0.0f;
+    float x0 = ItemDrawOrigin.x + spread;
+    const float y0 = ItemDrawOrigin.y;
+
+    if (p(5) == 0.0f) p(5) = 1.0f;
+    p(6) = core::amod(p(6), 100.0f);
+    if (p(6) == 0.0f) p(6) = 1.0f;
+    const float size = p(6);
+
+    if (stored) {
+        if (item == core::ItemCount + 1 && margin_words_active()) {
+            TextEditHooks.run_text_margin_command();
+        } else {
+            decode_text_escapes(stored_chars, static_cast<int32_t>(stored_chars.size()));
+        }
+        const int32_t n = core::int_of(core::ItemStore(record));
+        if (n >= kPlainWords) {
+            core::ItemStore(record + 12) = static_cast<float>(stored_chars.size());
+            core::ItemStore(record + 13) = p(13);
+        }
+        remove_repeated_font_changes();
+    } else if (given != nullptr) {
+        decode_text_escapes(*given, static_cast<int32_t>(given->size()));
+    } else {
+        const int32_t n = std::min<int32_t>(std::max<int32_t>(TextCodeList.count, 0), 512);
+        decode_text_escapes(core::CommandLine.view(), n);
+    }
+
+    if (p(11) != 0.0f) x0 += p(11) * kDisplayPerP3;
+    const float grow = apply_stretch(p(5), p(13));
+
+    if (p(7) == 0.0f) p(7) = size;
+    p(6) *= kSizeQuarter;
+    p(7) *= kSizeQuarter;
+    if (OutputPassWord != 0) {
+        if (p(8) >= 90.0f) {
+            select_style_font(CurrentFontNumber);
+        } else {
+            const int32_t f = font_mod100(CurrentFontNumber);
+            if (ip(8) < 0 && f >= kStyleFontBase && f <= 98 && postscript) {
+                run_hook(RenderHooks.add_path_width, -ip(8));
+            }
+            const int32_t first = TextCodeList.count >= 1 ? TextCodeList.code(1) : 0;
+            const bool font_first = first >= kFontChangeBase && first < 2000;
+            const bool same_sizes =
+                p(6) == TextDrawState.previous_width && p(7) == TextDrawState.previous_height;
+            if (!font_first && !same_sizes) load_font_metrics();
+        }
+        TextDrawState.previous_width = p(6);
+        TextDrawState.previous_height = p(7);
+    }
+
+    const int32_t style_font = p(8) >= 90.0f ? core::int_of(p(8)) % 1000 : -1;
+    lay_out(x0, y0, spread, style_font);
+    const float y_line = static_cast<float>(core::nint(y0));
+    if (p(9) != 0.0f && !postscript) {
+        rotate_text_positions(TextCodeList.count, p(9), x0, y_line);
+    }
+
+    if (postscript) {
+        PostScriptTextLayout layout;
+        layout.origin_x = x0;
+        layout.origin_y = y_line;
+        layout.angle = p(9);
+        const float s = staff_scale() * size / 25.0f;
+        layout.blank_extra = p(10) * s * kDisplayPerP3;
+        layout.letter_spacing = grow * kDisplayPerP3;
+        layout.glyph_x_shift = spread;
+        write_postscript_text(layout);
+    } else {
+        write_screen_records(spread);
+    }
+
+    auto& text = core::OutputBufferViews.text;
+    if (text.bound() && item >= 1 && item + 1 < core::kItemStartEntries) {
+        core::ItemOutputSpans.text(item + 1) = text.length() + 1;
+    }
+}
+
+void draw_number_code_item() {
+    int32_t value = core::IntParamBuffer(5);
+    draw_number_item(value);
+}
+
+void draw_text_hook(int32_t length) {
+    if (length < 0) length = 0;
+    if (length > core::CommandLine.size()) length = core::CommandLine.size();
+    draw_text_line(core::CommandLine.view().substr(0, static_cast<std::size_t>(length)));
+}
+
+void draw_number_hook(int32_t value) { draw_number_item(value); }
+
+}  // namespace
+
+TextDrawingScope::TextDrawingScope() {
+    if (g_depth == 0) g_item = drawn_item_number();
+    ++g_depth;
+}
+
+TextDrawingScope::~TextDrawingScope() {
+    if (g_depth > 0) --g_depth;
+}
+
+int32_t TextDrawingScope::item() { return g_item; }
+
+// Contract: see the header.
+void draw_text_item() {
+    const TextDrawingScope scope;
+    draw_text(nullptr);
+}
+
+void draw_text_line(std::string_view text) {
+    const TextDrawingScope scope;
+    const std::string chars(text.substr(0, std::min<std::size_t>(text.size(), kTextCodes)));
+    draw_text(&chars);
+}
+
+void rotate_text_positions(int32_t n, float angle, float pivot_x, float pivot_y) {
+    auto& list = TextCodeList;
+    const double radians = static_cast<double>(angle) / 57.2957763671875;
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    for (int32_t k = 1; k <= n && k <= list.count; ++k) {
+        const int32_t code = list.code(k);
+        if (list.x(k) == 0 || (code >= 80 && code <= 126)) continue;
+        const double dx = static_cast<double>(list.x(k) - kLayoutBias) - pivot_x;
+        const double dy = static_cast<double>(list.y(k)) - pivot_y;
+        list.x(k) = core::nint(pivot_x + c * dx - s * dy) + kLayoutBias;
+        list.y(k) = core::nint(pivot_y + s * dx + c * dy);
+    }
+}
+
+void draw_text_glyph_as_symbol(int32_t k, float x_shift) {
+    auto& p = core::ParamBuffer;
+    const auto& list = TextCodeList;
+    const int32_t code = std::abs(list.code(k));
+    const int32_t font = CurrentFontNumber;
+    float sx = p(6);
+    float sy = p(7);
+    int32_t number = code;
+    bool scaled = true;
+    if ((code >= 80 && code <= 92) || (OutputPassWord == 2 && code < 162)) {
+        number = code + 2080;
+    } else if (code < 162 && font == kMusicFont) {
+        number = code + 2000;
+    } else if (code >= 162) {
+        number = code + 2012;
+    } else {
+        scaled = false;
+    }
+    if (scaled) {
+        sx *= kGlyphSizeFactor;
+        sy *= kGlyphSizeFactor;
+    }
+    const float x = static_cast<float>(list.x(k) - kLayoutBias) - x_shift;
+    const float y = static_cast<float>(list.y(k));
+    const int32_t angle = core::nint(p(9));
+    draw_library_symbol(x, y, number, sx, sy, 0, static_cast<float>(angle), angle);
+}
+
+void draw_stroke_glyph(int32_t code, float x, float y) {
+    const auto& table = core::StrokeFontTable;
+    if (code < 0 || code >= core::kStrokeFontOffsets) return;
+    const int32_t g = code + 1;
+    const int32_t data = core::kStrokeFontOffsets;  // offset 1 is the entry after the offsets
+    const int32_t from = table(g) + data;
+    int32_t to = core::kStrokeFontEntries;
+    if (g < core::kStrokeFontOffsets) to = table(g + 1) + data - 1;
+    if (table(g) < 1 || to > core::kStrokeFontEntries) return;
+    const float s = staff_scale();
+    const float sx = s * core::ParamBuffer(6);
+    const float sy = s * core::ParamBuffer(7);
+    const float left = x - 40.0f * sx;
+    const float bottom = y - 26.0f * sy;
+    for (int32_t i = from; i <= to; ++i) {
+        const int32_t v = table(i);
+        if (v <= 0) continue;  // unused entries draw nothing
+        const int32_t pen = v / 10000;
+        const float gx = static_cast<float>((v % 10000) / 100);
+        const float gy = static_cast<float>(v % 100);
+        add_path_point(left + gx * sx, bottom + gy * sy, static_cast<int16_t>(pen == 0 ? 1 : 0));
+    }
+}
+
+void register_text_drawers() {
+    register_item_drawer(kTextItemCode, draw_text_item);
+    register_item_drawer(kNumberItemCode, draw_number_code_item);
+    RenderHooks.draw_text_item = draw_text_hook;
+    RenderHooks.draw_text_line = draw_text_line;
+    RenderHooks.draw_number_item = draw_number_hook;
+    layout::LayoutHooks.draw_number_item = draw_number_hook;
+    TextDrawState = TextDrawStateRecord{};
+    reset_text_code_list();
+    g_depth = 0;
+    g_item = 0;
+}
+
+}  // namespace render

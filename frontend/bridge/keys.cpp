@@ -1,0 +1,261 @@
+// The key tables: Qt keys to Windows virtual-key numbers and scan codes (US layout, scan code
+// set 1), and the key tokens the command bar sends.
+#include "frontend/bridge/keys.h"
+
+#include <QKeyEvent>
+#include <array>
+
+#include "frontend/bridge/display_lists.h"
+#include "frontend/bridge/engine_gate.h"
+
+namespace frontend {
+
+int32_t LastKeyFlags = 0;
+int32_t EnterKeyHit = 0;
+int32_t CommandKind = 0;
+
+namespace {
+
+// A key of the table: Qt's key, its virtual-key number, scan code and whether the key is one of
+// the extended keys (the navigation block, the keypad's Enter and slash, right-hand keys).
+struct KeyRow {
+    int qt_key;
+    int32_t vk;
+    int32_t scan;
+    bool extended;
+};
+
+// Keys typed anywhere but on the keypad. Shifted symbols name the key they are on.
+constexpr std::array kKeyRows = {
+    KeyRow{Qt::Key_Escape, 0x1B, 0x01, false},
+    KeyRow{Qt::Key_Tab, 0x09, 0x0F, false},
+    KeyRow{Qt::Key_Backtab, 0x09, 0x0F, false},
+    KeyRow{Qt::Key_Backspace, 0x08, 0x0E, false},
+    KeyRow{Qt::Key_Return, 0x0D, 0x1C, false},
+    KeyRow{Qt::Key_Enter, 0x0D, 0x1C, true},
+    KeyRow{Qt::Key_Insert, 0x2D, 0x52, true},
+    KeyRow{Qt::Key_Delete, 0x2E, 0x53, true},
+    KeyRow{Qt::Key_Pause, 0x13, 0x45, false},
+    KeyRow{Qt::Key_Print, 0x2C, 0x37, true},
+    KeyRow{Qt::Key_SysReq, 0x2C, 0x37, true},
+    KeyRow{Qt::Key_Clear, 0x0C, 0x4C, false},
+    KeyRow{Qt::Key_Home, 0x24, 0x47, true},
+    KeyRow{Qt::Key_End, 0x23, 0x4F, true},
+    KeyRow{Qt::Key_Left, 0x25, 0x4B, true},
+    KeyRow{Qt::Key_Up, 0x26, 0x48, true},
+    KeyRow{Qt::Key_Right, 0x27, 0x4D, true},
+    KeyRow{Qt::Key_Down, 0x28, 0x50, true},
+    KeyRow{Qt::Key_PageUp, 0x21, 0x49, true},
+    KeyRow{Qt::Key_PageDown, 0x22, 0x51, true},
+    KeyRow{Qt::Key_Shift, 0x10, 0x2A, false},
+    KeyRow{Qt::Key_Control, 0x11, 0x1D, false},
+    KeyRow{Qt::Key_Alt, 0x12, 0x38, false},
+    KeyRow{Qt::Key_AltGr, 0x12, 0x38, true},
+    KeyRow{Qt::Key_Meta, 0x5B, 0x5B, true},
+    KeyRow{Qt::Key_Menu, 0x5D, 0x5D, true},
+    KeyRow{Qt::Key_CapsLock, 0x14, 0x3A, false},
+    KeyRow{Qt::Key_NumLock, 0x90, 0x45, true},
+    KeyRow{Qt::Key_ScrollLock, 0x91, 0x46, false},
+    KeyRow{Qt::Key_F1, 0x70, 0x3B, false},
+    KeyRow{Qt::Key_F2, 0x71, 0x3C, false},
+    KeyRow{Qt::Key_F3, 0x72, 0x3D, false},
+    KeyRow{Qt::Key_F4, 0x73, 0x3E, false},
+    KeyRow{Qt::Key_F5, 0x74, 0x3F, false},
+    KeyRow{Qt::Key_F6, 0x75, 0x40, false},
+    KeyRow{Qt::Key_F7, 0x76, 0x41, false},
+    KeyRow{Qt::Key_F8, 0x77, 0x42, false},
+    KeyRow{Qt::Key_F9, 0x78, 0x43, false},
+    KeyRow{Qt::Key_F10, 0x79, 0x44, false},
+    KeyRow{Qt::Key_F11, 0x7A, 0x57, false},
+    KeyRow{Qt::Key_F12, 0x7B, 0x58, false},
+    KeyRow{Qt::Key_Space, 0x20, 0x39, false},
+    KeyRow{Qt::Key_A, 0x41, 0x1E, false},
+    KeyRow{Qt::Key_B, 0x42, 0x30, false},
+    KeyRow{Qt::Key_C, 0x43, 0x2E, false},
+    KeyRow{Qt::Key_D, 0x44, 0x20, false},
+    KeyRow{Qt::Key_E, 0x45, 0x12, false},
+    KeyRow{Qt::Key_F, 0x46, 0x21, false},
+    KeyRow{Qt::Key_G, 0x47, 0x22, false},
+    KeyRow{Qt::Key_H, 0x48, 0x23, false},
+    KeyRow{Qt::Key_I, 0x49, 0x17, false},
+    KeyRow{Qt::Key_J, 0x4A, 0x24, false},
+    KeyRow{Qt::Key_K, 0x4B, 0x25, false},
+    KeyRow{Qt::Key_L, 0x4C, 0x26, false},
+    KeyRow{Qt::Key_M, 0x4D, 0x32, false},
+    KeyRow{Qt::Key_N, 0x4E, 0x31, false},
+    KeyRow{Qt::Key_O, 0x4F, 0x18, false},
+    KeyRow{Qt::Key_P, 0x50, 0x19, false},
+    KeyRow{Qt::Key_Q, 0x51, 0x10, false},
+    KeyRow{Qt::Key_R, 0x52, 0x13, false},
+    KeyRow{Qt::Key_S, 0x53, 0x1F, false},
+    KeyRow{Qt::Key_T, 0x54, 0x14, false},
+    KeyRow{Qt::Key_U, 0x55, 0x16, false},
+    KeyRow{Qt::Key_V, 0x56, 0x2F, false},
+    KeyRow{Qt::Key_W, 0x57, 0x11, false},
+    KeyRow{Qt::Key_X, 0x58, 0x2D, false},
+    KeyRow{Qt::Key_Y, 0x59, 0x15, false},
+    KeyRow{Qt::Key_Z, 0x5A, 0x2C, false},
+    KeyRow{Qt::Key_1, 0x31, 0x02, false},
+    KeyRow{Qt::Key_Exclam, 0x31, 0x02, false},
+    KeyRow{Qt::Key_2, 0x32, 0x03, false},
+    KeyRow{Qt::Key_At, 0x32, 0x03, false},
+    KeyRow{Qt::Key_3, 0x33, 0x04, false},
+    KeyRow{Qt::Key_NumberSign, 0x33, 0x04, false},
+    KeyRow{Qt::Key_4, 0x34, 0x05, false},
+    KeyRow{Qt::Key_Dollar, 0x34, 0x05, false},
+    KeyRow{Qt::Key_5, 0x35, 0x06, false},
+    KeyRow{Qt::Key_Percent, 0x35, 0x06, false},
+    KeyRow{Qt::Key_6, 0x36, 0x07, false},
+    KeyRow{Qt::Key_AsciiCircum, 0x36, 0x07, false},
+    KeyRow{Qt::Key_7, 0x37, 0x08, false},
+    KeyRow{Qt::Key_Ampersand, 0x37, 0x08, false},
+    KeyRow{Qt::Key_8, 0x38, 0x09, false},
+    KeyRow{Qt::Key_Asterisk, 0x38, 0x09, false},
+    KeyRow{Qt::Key_9, 0x39, 0x0A, false},
+    KeyRow{Qt::Key_ParenLeft, 0x39, 0x0A, false},
+    KeyRow{Qt::Key_0, 0x30, 0x0B, false},
+    KeyRow{Qt::Key_ParenRight, 0x30, 0x0B, false},
+    KeyRow{Qt::Key_Semicolon, 0xBA, 0x27, false},
+    KeyRow{Qt::Key_Colon, 0xBA, 0x27, false},
+    KeyRow{Qt::Key_Equal, 0xBB, 0x0D, false},
+    KeyRow{Qt::Key_Plus, 0xBB, 0x0D, false},
+    KeyRow{Qt::Key_Comma, 0xBC, 0x33, false},
+    KeyRow{Qt::Key_Less, 0xBC, 0x33, false},
+    KeyRow{Qt::Key_Minus, 0xBD, 0x0C, false},
+    KeyRow{Qt::Key_Underscore, 0xBD, 0x0C, false},
+    KeyRow{Qt::Key_Period, 0xBE, 0x34, false},
+    KeyRow{Qt::Key_Greater, 0xBE, 0x34, false},
+    KeyRow{Qt::Key_Slash, 0xBF, 0x35, false},
+    KeyRow{Qt::Key_Question, 0xBF, 0x35, false},
+    KeyRow{Qt::Key_QuoteLeft, 0xC0, 0x29, false},
+    KeyRow{Qt::Key_AsciiTilde, 0xC0, 0x29, false},
+    KeyRow{Qt::Key_BracketLeft, 0xDB, 0x1A, false},
+    KeyRow{Qt::Key_BraceLeft, 0xDB, 0x1A, false},
+    KeyRow{Qt::Key_Backslash, 0xDC, 0x2B, false},
+    KeyRow{Qt::Key_Bar, 0xDC, 0x2B, false},
+    KeyRow{Qt::Key_BracketRight, 0xDD, 0x1B, false},
+    KeyRow{Qt::Key_BraceRight, 0xDD, 0x1B, false},
+    KeyRow{Qt::Key_Apostrophe, 0xDE, 0x28, false},
+    KeyRow{Qt::Key_QuoteDbl, 0xDE, 0x28, false},
+};
+
+// Keys typed on the keypad (Qt's keypad modifier). Without Num Lock the keypad sends the
+// navigation keys, but not extended: that is how the engine tells them from the block's keys.
+constexpr std::array kKeypadRows = {
+    KeyRow{Qt::Key_0, 0x60, 0x52, false},        KeyRow{Qt::Key_1, 0x61, 0x4F, false},
+    KeyRow{Qt::Key_2, 0x62, 0x50, false},        KeyRow{Qt::Key_3, 0x63, 0x51, false},
+    KeyRow{Qt::Key_4, 0x64, 0x4B, false},        KeyRow{Qt::Key_5, 0x65, 0x4C, false},
+    KeyRow{Qt::Key_6, 0x66, 0x4D, false},        KeyRow{Qt::Key_7, 0x67, 0x47, false},
+    KeyRow{Qt::Key_8, 0x68, 0x48, false},        KeyRow{Qt::Key_9, 0x69, 0x49, false},
+    KeyRow{Qt::Key_Asterisk, 0x6A, 0x37, false}, KeyRow{Qt::Key_Plus, 0x6B, 0x4E, false},
+    KeyRow{Qt::Key_Minus, 0x6D, 0x4A, false},    KeyRow{Qt::Key_Period, 0x6E, 0x53, false},
+    KeyRow{Qt::Key_Comma, 0x6E, 0x53, false},    KeyRow{Qt::Key_Slash, 0x6F, 0x35, true},
+    KeyRow{Qt::Key_Enter, 0x0D, 0x1C, true},     KeyRow{Qt::Key_Return, 0x0D, 0x1C, true},
+    KeyRow{Qt::Key_Insert, 0x2D, 0x52, false},   KeyRow{Qt::Key_Delete, 0x2E, 0x53, false},
+    KeyRow{Qt::Key_Home, 0x24, 0x47, false},     KeyRow{Qt::Key_End, 0x23, 0x4F, false},
+    KeyRow{Qt::Key_Left, 0x25, 0x4B, false},     KeyRow{Qt::Key_Up, 0x26, 0x48, false},
+    KeyRow{Qt::Key_Right, 0x27, 0x4D, false},    KeyRow{Qt::Key_Down, 0x28, 0x50, false},
+    KeyRow{Qt::Key_PageUp, 0x21, 0x49, false},   KeyRow{Qt::Key_PageDown, 0x22, 0x51, false},
+    KeyRow{Qt::Key_Clear, 0x0C, 0x4C, false},
+};
+
+// The key tokens: a key sends its token when its flags lie in [min_flags, max_flags]. The page
+// and arrow keys need the extended bit (flags above 300); F2 to F12 are told apart from F1 by
+// their scan codes (60 to 88), so F1 and a repeated function key send nothing.
+struct TokenRow {
+    int32_t vk;
+    int32_t min_flags;
+    int32_t max_flags;
+    const char* token;
+};
+constexpr int32_t kAnyFlags = 0x7FFFFFFF;
+constexpr std::array kTokenRows = {
+    TokenRow{33, 301, kAnyFlags, "~~033"}, TokenRow{34, 301, kAnyFlags, "~~034"},
+    TokenRow{35, 301, kAnyFlags, "~~035"}, TokenRow{36, 301, kAnyFlags, "~~036"},
+    TokenRow{37, 301, kAnyFlags, "~~037"}, TokenRow{38, 301, kAnyFlags, "~~038"},
+    TokenRow{39, 301, kAnyFlags, "~~039"}, TokenRow{40, 301, kAnyFlags, "~~040"},
+    TokenRow{46, 301, kAnyFlags, "~~046"}, TokenRow{113, 60, 88, "~~113"},
+    TokenRow{114, 60, 88, "~~114"},        TokenRow{115, 60, 88, "~~115"},
+    TokenRow{116, 60, 88, "~~116"},        TokenRow{117, 60, 88, "~~117"},
+    TokenRow{118, 60, 88, "~~118"},        TokenRow{119, 60, 88, "~~119"},
+    TokenRow{120, 60, 88, "~~120"},        TokenRow{121, 60, 88, "~~121"},
+    TokenRow{122, 60, 88, "~~122"},        TokenRow{123, 60, 88, "~~123"},
+};
+
+template <std::size_t N>
+const KeyRow* find_row(const std::array<KeyRow, N>& rows, int qt_key) {
+    for (const KeyRow& row : rows) {
+        if (row.qt_key == qt_key) return &row;
+    }
+    return nullptr;
+}
+
+// Keys whose key-down types no character on Windows: the navigation block, Delete, Insert and
+// the function keys (Qt gives some of them a text, Delete its DEL character).
+bool types_no_character(int32_t vk) {
+    return (vk >= 0x21 && vk <= 0x2E) || (vk >= 0x70 && vk <= 0x87) || vk == 0x10 || vk == 0x11 ||
+           vk == 0x12 || vk == 0x14 || vk == 0x90 || vk == 0x91;
+}
+
+}  // namespace
+
+// Contract: reads the fixed tables only. A key in neither table has vk 0 and scan code 0; its
+// character (from text) still counts. Only the first character of text is taken; a character
+// CP1252 lacks becomes '?'.
+WinKey TranslateKey(int qt_key, Qt::KeyboardModifiers modifiers, const QString& text,
+                    bool auto_repeat) {
+    const KeyRow* row = nullptr;
+    if (modifiers.testFlag(Qt::KeypadModifier)) row = find_row(kKeypadRows, qt_key);
+    if (row == nullptr) row = find_row(kKeyRows, qt_key);
+    WinKey key;
+    if (row != nullptr) {
+        key.vk = row->vk;
+        key.flags = row->scan | (row->extended ? kKeyExtended : 0);
+    }
+    if (modifiers.testFlag(Qt::AltModifier)) key.flags |= kKeyAltDown;
+    if (auto_repeat) key.flags |= kKeyRepeat;
+    if (!text.isEmpty() && text.at(0) != QChar(0x7F) && !types_no_character(key.vk)) {
+        const std::string bytes = ToCp1252(text.left(1));
+        if (!bytes.empty()) key.ch = static_cast<unsigned char>(bytes[0]);
+    }
+    return key;
+}
+
+WinKey TranslateKey(const QKeyEvent& event) {
+    return TranslateKey(event.key(), event.modifiers(), event.text(), event.isAutoRepeat());
+}
+
+std::string KeyToken(int32_t vk, int32_t flags) {
+    for (const TokenRow& row : kTokenRows) {
+        if (row.vk == vk && flags >= row.min_flags && flags <= row.max_flags) return row.token;
+    }
+    return {};
+}
+
+bool IsSpecialKey(int32_t vk, int32_t flags, bool arrow_gate, bool page_gate) {
+    if ((flags & 0x80) != 0 || vk < 32 || vk > 127) return false;
+    if (flags > 300) {
+        if (vk >= 33 && vk <= 36) return page_gate;
+        if (vk >= 37 && vk <= 40) return arrow_gate;
+        if ((vk == 45 && flags == 0x152) || (vk == 46 && flags == 0x153)) return page_gate;
+        return false;
+    }
+    if (vk >= kVkF1 && vk <= kVkF12) return page_gate;
+    if ((vk == 45 && flags == 0x52) || (vk == 46 && flags == 0x53)) return arrow_gate;
+    return false;
+}
+
+void ClearInputWords() {
+    InputEventFlags.SpecialKeyCount = 0;
+    InputEventFlags.ArrowKeysToEngine = 0;
+    InputEventFlags.PageKeysToEngine = 0;
+    CommandKind = 0;
+}
+
+void ResetKeyWords() {
+    LastKeyFlags = 0;
+    EnterKeyHit = 0;
+    CommandKind = 0;
+}
+
+}  // namespace frontend

@@ -1,0 +1,295 @@
+// Key signatures (accidental rows by clef, naturals, free lists) and meters (stacked numbers,
+// single numbers, symbols, compound meters). Glyph n of the test library is a marker point
+// (pen 5) at the origin, a point 100 x 100 units away (its size) and n more points at the
+// origin (its number); numbers are recorded at the number drawer's hook.
+#include <cmath>
+
+#include "engine/core/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/key_signatures.h"
+#include "engine/render/rests.h"
+#include "tests/render/symbol_fixture.h"
+
+namespace {
+
+constexpr float kScale = 25.0f;
+constexpr float kBaseY = -27675.0f;  // staff 0
+constexpr float kStep = 7.0f * kScale;
+constexpr int16_t kMarker = 5;
+
+struct Glyph {
+    int32_t number = -1;
+    float x = 0, y = 0, sx = 0;
+};
+
+Drawing glyph(int32_t n) {
+    Drawing d = {{0.0f, 0.0f, kMarker}, {100.0f, 100.0f, 0}};
+    for (int32_t i = 0; i < n; ++i) d.push_back({0.0f, 0.0f, 0});
+    return d;
+}
+
+std::vector<Glyph> glyphs() {
+    std::vector<Glyph> out;
+    const auto& l = render::PathPointList;
+    for (int32_t i = 1; i + 1 < l.count; ++i) {
+        if (l.op(i) != kMarker) continue;
+        Glyph g;
+        g.x = static_cast<float>(l.x(i));
+        g.y = static_cast<float>(l.y(i));
+        g.sx = static_cast<float>(l.x(i + 1) - l.x(i)) / (kScale * 100.0f);
+        int32_t j = i + 2;
+        while (j < l.count && l.op(j) == 0 && l.x(j) == l.x(i) && l.y(j) == l.y(i)) ++j;
+        g.number = j - i - 2;
+        out.push_back(g);
+        i = j - 1;
+    }
+    return out;
+}
+
+struct NumberDrawn {
+    int32_t value;
+    float p5, p6, p8, p13;
+    int32_t font;
+    float x, y;
+};
+std::vector<NumberDrawn> g_numbers;
+void record_meter_number(int32_t value) {
+    const auto& p = core::ParamBuffer;
+    g_numbers.push_back({value, p(5), p(6), p(8), p(13), core::IntParamBuffer(7),
+                         render::ItemDrawOrigin.x, render::ItemDrawOrigin.y});
+}
+
+}  // namespace
+
+class KeyMeterTest : public SymbolTest {
+  protected:
+    void SetUp() override {
+        SymbolTest::SetUp();
+        render::register_rest_beam_key_meter_drawers();
+        for (int32_t file : {0, 1, 3}) {
+            std::vector<Drawing> drawings;
+            for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
+            write_drawing_file(library_file(file), drawings);
+        }
+        g_numbers.clear();
+        render::RenderHooks.draw_number_item = record_meter_number;
+    }
+    // Draws an item of `code` on staff 0 at P3 = 10 through the dispatcher with the given
+    // (P number, value) pairs.
+    static std::vector<Glyph> item(float code, std::initializer_list<std::pair<int, float>> given) {
+        std::vector<float> params(30, 0.0f);
+        params[0] = code;
+        params[2] = 10.0f;
+        for (const auto& [k, v] : given) params[static_cast<std::size_t>(k - 1)] = v;
+        set_params(params);
+        clear_path();
+        render::draw_item_by_code();
+        return glyphs();
+    }
+    static std::vector<float> heights(const std::vector<Glyph>& g) {
+        std::vector<float> out;
+        for (const Glyph& one : g) out.push_back((one.y - kBaseY) / kScale);
+        return out;
+    }
+    static float y_of(float pos) { return kBaseY + pos * kStep; }
+};
+
+TEST_F(KeyMeterTest, SharpsAndFlatsFollowTheClefsZigZag) {
+    struct Case {
+        float p5, p6;
+        std::vector<float> heights;
+    };
+    const Case cases[] = {
+        {7, 0, {77, 56, 84, 63, 42, 70, 49}},
+        {-7, 0, {49, 70, 42, 63, 35, 56, 28}},
+        {7, 1, {63, 42, 70, 49, 28, 56, 35}},
+        {-7, 1, {35, 56, 28, 49, 21, 42, 14}},
+        {7, 2, {70, 49, 77, 56, 35, 63, 42}},
+        {-7, 2, {42, 63, 35, 56, 28, 49, 21}},
+        {7, 3, {35, 63, 42, 70, 49, 77, 56}},
+        {-7, 3, {56, 77, 49, 70, 42, 63, 35}},
+        {3, 9, {77, 56, 84}},
+        {2, -4, {77, 56}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.p5 << " clef " << c.p6);
+        const auto g = item(17.0f, {{5, c.p5}, {6, c.p6}});
+        EXPECT_EQ(heights(g), c.heights);
+        for (std::size_t i = 0; i < g.size(); ++i) {
+            EXPECT_EQ(g[i].number, c.p5 > 0 ? 7 : 6);
+            EXPECT_NEAR(g[i].x, 1500.0f + 15.0f * kScale + 16.8f * kScale * static_cast<float>(i),
+                        1.0f);
+            EXPECT_FLOAT_EQ(g[i].sx, 0.25f);
+        }
+    }
+}
+
+TEST_F(KeyMeterTest, NaturalsSmallKeysAndSpacing) {
+    auto g = item(17.0f, {{5, 103.0f}});
+    EXPECT_EQ(heights(g), (std::vector<float>{77, 56, 84}));
+    for (const Glyph& one : g) EXPECT_EQ(one.number, 8);
+    g = item(17.0f, {{5, -102.0f}});
+    EXPECT_EQ(heights(g), (std::vector<float>{49, 70}));
+    EXPECT_EQ(g[0].number, 8);
+    // Small (clef + 100): 0.8 size and spacing; P7 widens the spacing; P15 moves the start.
+    g = item(17.0f, {{5, 2.0f}, {6, 101.0f}, {7, 2.0f}, {15, 2.0f}});
+    ASSERT_EQ(g.size(), 2u);
+    EXPECT_EQ(heights(g), (std::vector<float>{63, 42}));
+    EXPECT_FLOAT_EQ(g[0].sx, 0.2f);
+    EXPECT_EQ(g[0].x, 1800.0f + 15.0f * kScale);
+    EXPECT_NEAR(g[1].x - g[0].x, 16.8f * kScale * 2.0f * 0.8f, 1.0f);
+    EXPECT_FLOAT_EQ(core::ParamBuffer(1), 17.0f);  // drawn as a clef, given back as a key
+}
+
+TEST_F(KeyMeterTest, AFreeListTakesKindAndHeightFromEachValue) {
+    auto g = item(17.0f, {{8, 207.0f}, {9, 105.0f}, {10, 905.0f}, {11, 304.0f}, {13, 102.0f}});
+    ASSERT_EQ(g.size(), 3u);  // 905 has no accidental; the list ends at P12 = 0
+    EXPECT_EQ(g[0].number, 7);
+    EXPECT_EQ(g[1].number, 6);
+    EXPECT_EQ(g[2].number, 8);
+    EXPECT_EQ(g[0].y, y_of(7.0f));
+    EXPECT_EQ(g[1].y, y_of(5.0f));
+    EXPECT_EQ(g[2].y, y_of(4.0f));
+    EXPECT_NEAR(g[2].x - g[1].x, 16.8f * kScale, 1.0f);
+    // Seven entries: P8..P13, then P16.
+    g = item(17.0f, {{8, 101.0f},
+                     {9, 202.0f},
+                     {10, 303.0f},
+                     {11, 404.0f},
+                     {12, 505.0f},
+                     {13, 106.0f},
+                     {16, 207.0f},
+                     {5, 3.0f}});
+    ASSERT_EQ(g.size(), 7u);
+    EXPECT_EQ(g[3].number, 9);
+    EXPECT_EQ(g[4].number, 10);
+    EXPECT_EQ(g[6].y, y_of(7.0f));
+    // Values that are no accidental or wildly out of range are skipped.
+    EXPECT_NO_THROW(item(17.0f, {{8, -1e9f}, {9, 1e9f}, {10, -105.0f}}));
+    EXPECT_FLOAT_EQ(core::ParamBuffer(10), -105.0f);
+    EXPECT_NO_THROW(item(17.0f, {{5, -1e9f}, {6, 1e9f}}));
+}
+
+TEST_F(KeyMeterTest, AMeterCentresAOneDigitNumberUnderATwoDigitOne) {
+    item(18.0f, {{5, 12.0f}, {6, 8.0f}});
+    ASSERT_EQ(g_numbers.size(), 2u);
+    const float z = 1.35f;  // on screen with the default font
+    EXPECT_EQ(g_numbers[0].value, 12);
+    EXPECT_FLOAT_EQ(g_numbers[0].x, 1500.0f);
+    EXPECT_FLOAT_EQ(g_numbers[0].y, y_of(-0.23f + 5.46f * z));
+    EXPECT_EQ(g_numbers[1].value, 8);
+    EXPECT_FLOAT_EQ(g_numbers[1].x, 1500.0f + 7.6f * kScale * z);
+    EXPECT_FLOAT_EQ(g_numbers[1].y, y_of(-0.23f + 2.48f * z));
+    for (const NumberDrawn& n : g_numbers) {
+        EXPECT_FLOAT_EQ(n.p5, static_cast<float>(n.value));  // no sign, no decimals
+        EXPECT_FLOAT_EQ(n.p6, z);
+        EXPECT_EQ(n.font, 6);
+        EXPECT_FLOAT_EQ(n.p8, 0.0f);   // no frame
+        EXPECT_FLOAT_EQ(n.p13, 0.0f);  // no offset
+    }
+    EXPECT_FLOAT_EQ(core::ParamBuffer(5), 12.0f);
+    EXPECT_FLOAT_EQ(core::ParamBuffer(6), 8.0f);
+    // In PostScript, and with a chosen font, the numbers are smaller and a little higher.
+    g_numbers.clear();
+    render::OutputPassWord = -1;
+    item(18.0f, {{5, 3.0f}, {6, 4.0f}, {7, 2.0f}});
+    ASSERT_EQ(g_numbers.size(), 2u);
+    EXPECT_FLOAT_EQ(g_numbers[0].p6, 2.4f);
+    EXPECT_FLOAT_EQ(g_numbers[0].y, y_of(0.1f + 5.82f * 2.4f));
+    EXPECT_FLOAT_EQ(g_numbers[1].x, 1500.0f);
+    render::OutputPassWord = 1;
+    g_numbers.clear();
+    item(18.0f, {{5, 3.0f}, {6, 4.0f}, {13, 94.0f}});
+    ASSERT_EQ(g_numbers.size(), 2u);
+    EXPECT_FLOAT_EQ(g_numbers[0].p6, 1.2f);
+    EXPECT_EQ(g_numbers[0].font, 94);
+}
+
+TEST_F(KeyMeterTest, ASingleNumberStandsInTheMiddle) {
+    item(18.0f, {{5, 0.0f}, {6, 3.0f}});
+    ASSERT_EQ(g_numbers.size(), 1u);
+    EXPECT_EQ(g_numbers[0].value, 3);
+    EXPECT_FLOAT_EQ(g_numbers[0].y, y_of(-0.23f + 4.08f * 1.35f));
+}
+
+TEST_F(KeyMeterTest, MeterSymbolsAreLibrarySymbolsAtThreeQuartersSize) {
+    auto g = item(18.0f, {{5, 99.0f}});
+    ASSERT_EQ(g.size(), 1u);
+    EXPECT_EQ(g[0].number, 18);
+    EXPECT_FLOAT_EQ(g[0].sx, 0.75f);
+    EXPECT_EQ(g[0].x, 1500.0f);
+    EXPECT_EQ(g[0].y, kBaseY);
+    g = item(18.0f, {{5, 98.0f}, {7, 2.0f}});
+    ASSERT_EQ(g.size(), 1u);
+    EXPECT_EQ(g[0].number, 19);
+    EXPECT_FLOAT_EQ(g[0].sx, 1.5f);
+    // Codes past 99 would reach note heads and clefs: nothing is drawn.
+    EXPECT_TRUE(item(18.0f, {{5, 100.0f}}).empty());
+    EXPECT_TRUE(item(18.0f, {{5, 1e9f}}).empty());
+    EXPECT_TRUE(g_numbers.empty());
+}
+
+TEST_F(KeyMeterTest, CompoundMetersJoinTwoPairsWithAPlus) {
+    const float z = 1.35f;
+    const float u = 6.0f * kScale;
+    auto g = item(18.0f, {{5, 3.0f}, {6, 4.0f}, {8, 2.0f}, {9, 8.0f}});
+    ASSERT_EQ(g.size(), 1u);
+    EXPECT_EQ(g[0].number, 38);
+    EXPECT_EQ(g[0].x, 1500.0f + 3.5f * u);
+    EXPECT_EQ(g[0].y, std::trunc(y_of(-0.23f + 4.72f * z)));
+    EXPECT_NEAR(g[0].sx, 0.25f * z, 0.001f);
+    ASSERT_EQ(g_numbers.size(), 4u);
+    EXPECT_FLOAT_EQ(g_numbers[2].x, 1500.0f + 3.5f * u + 4.2f * u);
+    EXPECT_EQ(g_numbers[2].value, 2);
+    EXPECT_EQ(g_numbers[3].value, 8);
+    EXPECT_FLOAT_EQ(core::ParamBuffer(1), 18.0f);
+    EXPECT_FLOAT_EQ(core::ParamBuffer(8), 2.0f);
+    // Without a second lower number the first lower one stands under both pairs.
+    g_numbers.clear();
+    g = item(18.0f, {{5, 3.0f}, {6, 8.0f}, {8, 2.0f}, {10, 1.0f}});
+    ASSERT_EQ(g.size(), 1u);
+    EXPECT_EQ(g[0].x, 1500.0f + 4.5f * u);
+    EXPECT_EQ(g[0].y, std::trunc(y_of(-0.23f + 6.6f * z)));
+    ASSERT_EQ(g_numbers.size(), 3u);
+    EXPECT_EQ(g_numbers[1].value, 8);
+    EXPECT_FLOAT_EQ(g_numbers[1].x, 1500.0f + (1.0f + 3.8f) * 4.8f * kScale * z);
+    EXPECT_FLOAT_EQ(g_numbers[2].y, g_numbers[0].y);
+    // P12: no plus; the second pair follows the first.
+    g_numbers.clear();
+    g = item(18.0f, {{5, 12.0f}, {6, 8.0f}, {8, 2.0f}, {9, 8.0f}, {11, 1.0f}, {12, 1.0f}});
+    EXPECT_TRUE(g.empty());
+    ASSERT_EQ(g_numbers.size(), 4u);
+    EXPECT_FLOAT_EQ(g_numbers[2].x, 1500.0f + 5.2f * u);
+}
+
+// ---- with the glyph set the build generates ----
+
+TEST_F(KeyMeterTest, RealMeterSymbolsAndAccidentalsCentreOnTheirPlaces) {
+    if (!use_build_glyphs()) GTEST_SKIP() << "no generated glyph set";
+    render::reset_symbol_tables();
+    auto extent = [] {
+        float low = 1e9f, high = -1e9f;
+        for (const auto& p : path_points()) {
+            low = std::min(low, p.y);
+            high = std::max(high, p.y);
+        }
+        return std::pair<float, float>{low, high};
+    };
+    // Common and cut time: centred on the middle line, two to three spaces high.
+    for (float code : {99.0f, 98.0f}) {
+        SCOPED_TRACE(code);
+        item(18.0f, {{5, code}});
+        const auto [low, high] = extent();
+        EXPECT_NEAR((low + high) / 2.0f, y_of(7.0f), 20.0f);
+        EXPECT_GT(high - low, 1.5f * 2.0f * kStep);
+        EXPECT_LT(high - low, 3.0f * 2.0f * kStep);  // the stroke of cut time reaches further
+    }
+    // A sharp and a flat of a key: the sharp centred on its height, the flat's bulge on it.
+    item(17.0f, {{5, 1.0f}});
+    auto [low, high] = extent();
+    EXPECT_NEAR((low + high) / 2.0f, kBaseY + 77.0f * kScale, 2.0f);
+    item(17.0f, {{5, -1.0f}});
+    std::tie(low, high) = extent();
+    EXPECT_LT(low, kBaseY + 49.0f * kScale);
+    EXPECT_GT(high, kBaseY + 49.0f * kScale + 2.0f * kStep);
+}
