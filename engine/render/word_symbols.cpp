@@ -40,13 +40,10 @@ constexpr int kDataLineLength = 160;
 constexpr int kWorkLineLength = 160;
 constexpr float kTextScale = 1.05f;
 
-// CommandLine(1..160) blanked, then the text from character 1; returns its length.
-int32_t put_work_line(std::string_view text) {
-    auto& line = core::CommandLine;
-    line.put(1, kWorkLineLength, "");
-    const int32_t n = static_cast<int32_t>(std::min<std::size_t>(text.size(), kWorkLineLength));
-    line.put(1, kWorkLineLength, text.substr(0, static_cast<std::size_t>(n)));
-    return n;
+// The symbol's text in a buffer of its own (never in CommandLine, which holds the user's line),
+// cut to the work line's 160 characters.
+std::string work_line(std::string_view text) {
+    return std::string(text.substr(0, std::min<std::size_t>(text.size(), kWorkLineLength)));
 }
 
 void set_word(int32_t k, float v) {
@@ -56,14 +53,14 @@ void set_word(int32_t k, float v) {
 
 // The step both text paths end with: coloured text takes the item's colour, the text drawer
 // draws the work line, and the edit slot it leaves set is cleared.
-void draw_work_line(int32_t length) {
+void draw_work_line(const std::string& text) {
     auto& p = core::ParamBuffer;
     p(11) = 0.0f;
     if (p(26) != 0.0f) {
         p(16) = p(26);
         p(14) = -1.0f;
     }
-    run_hook(RenderHooks.draw_text_item, length);
+    run_hook(RenderHooks.draw_text_line, std::string_view(text));
     core::EditItemParams(13) = 0.0f;
 }
 
@@ -121,16 +118,16 @@ std::string_view text_symbol_text(int32_t number) {
 }
 
 // Contract: see the header. Writes P5..P11, P14, P16 (the caller restores them), IP8,
-// CommandLine(1..160), EditItemParams(13) and, for "G.P. ", ItemDrawOrigin.
+// EditItemParams(13) and, for "G.P. ", ItemDrawOrigin (never CommandLine).
 void draw_word_symbol(int32_t entry, int32_t number, float size_x, float size_y) {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
-    const int32_t length = put_work_line(word_symbol_text(entry));
+    const std::string text = work_line(word_symbol_text(entry));
     set_word(8, entry <= 3 ? 1000.0f : 1002.0f);
     if (number < 50) {
         p(10) = 0.6f;
         p(5) = 0.0f;
-        draw_work_line(length);
+        draw_work_line(text);
         return;
     }
     if (number == kGeneralPause) {
@@ -155,21 +152,21 @@ void draw_word_symbol(int32_t entry, int32_t number, float size_x, float size_y)
     }
     p(6) = size_x * kTextScale;
     p(7) = size_y * kTextScale;
-    draw_work_line(length);
+    draw_work_line(text);
 }
 
 // Contract: see the header. Reads SymbolDataPath once; writes P5..P11, P14, P16 (the caller
-// restores them), CommandLine(1..160) and EditItemParams(13). Nothing is drawn while the data
+// restores them) and EditItemParams(13). Nothing is drawn while the data
 // file cannot be read.
 void draw_text_symbol(int32_t number, float size_x, float size_y) {
     auto& p = core::ParamBuffer;
     if (!load_text_symbols()) return;
-    const int32_t length = put_work_line(text_symbol_text(number));
+    const std::string text = work_line(text_symbol_text(number));
     p(5) = p(16) == 0.0f ? kTextScale : p(16);
     if (p(17) != 0.0f) p(10) = p(17);
     p(6) = size_x * kTextScale;
     p(7) = size_y * kTextScale;
-    draw_work_line(length);
+    draw_work_line(text);
 }
 
 }  // namespace render

@@ -94,11 +94,14 @@ struct SymbolHookLog {
 };
 inline SymbolHookLog g_hooks;
 
-inline void record_text(int32_t length) {
+inline void record_text_line(std::string_view text) {
     const auto& p = core::ParamBuffer;
-    g_hooks.texts.push_back({std::string(core::CommandLine.sub(1, length)), p(5), p(6), p(7), p(8),
-                             p(10), p(11), p(14), p(16), core::IntParamBuffer(8),
-                             render::ItemDrawOrigin.x, render::ItemDrawOrigin.y});
+    g_hooks.texts.push_back({std::string(text), p(5), p(6), p(7), p(8), p(10), p(11), p(14), p(16),
+                             core::IntParamBuffer(8), render::ItemDrawOrigin.x,
+                             render::ItemDrawOrigin.y});
+}
+inline void record_text(int32_t length) {
+    record_text_line(core::CommandLine.sub(1, length));
 }
 inline void record_number(int32_t value) {
     const auto& p = core::ParamBuffer;
@@ -143,6 +146,7 @@ class SymbolTest : public RenderTest {
         core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
         auto& hooks = render::RenderHooks;
         hooks.draw_text_item = record_text;
+        hooks.draw_text_line = record_text_line;
         hooks.draw_number_item = record_number;
         hooks.draw_line_item = record_line;
         hooks.draw_box_or_circle_item = record_box;

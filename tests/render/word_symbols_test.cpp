@@ -16,6 +16,18 @@ class WordSymbolTest : public SymbolTest {
     }
 };
 
+TEST_F(WordSymbolTest, TheUsersCommandLineIsLeftAlone) {
+    put_symbol(66, {{0, 0, 1}, {1, 1, 0}});
+    render::OutputPassWord = -1;
+    core::CommandLine.set("NOTE RHW 5");
+    core::SecondLine.set("note rhw 5");
+    draw_library_symbol(0.0f, 0.0f, 66, 2.0f, 3.0f, 0, 0.0f, 0);
+    ASSERT_EQ(g_hooks.texts.size(), 1u);
+    EXPECT_EQ(g_hooks.texts[0].text, "pizz.");
+    EXPECT_EQ(core::CommandLine.trimmed(), "NOTE RHW 5");
+    EXPECT_EQ(core::SecondLine.trimmed(), "note rhw 5");
+}
+
 TEST_F(WordSymbolTest, BuiltInWordsOffTheMetricsPass) {
     put_symbol(66, {{0, 0, 1}, {1, 1, 0}});
     render::OutputPassWord = -1;
