@@ -4,7 +4,7 @@ namespace layout {
 
 StaffTablesRecord StaffTables;
 int32_t MaxStaffNumber = kMaxStaves;
-int32_t ShowInvisibleItems = -1;
+int32_t ShowInvisibleItems = 1;
 
 void reset_layout_tables() {
     StaffTables.StaffScale.fill(25.0f);
@@ -14,7 +14,7 @@ void reset_layout_tables() {
     StaffTables.StaffColour.fill(0.0f);
     StaffTables.CurrentStaff = 0;
     MaxStaffNumber = kMaxStaves;
-    ShowInvisibleItems = -1;
+    ShowInvisibleItems = 1;
 }
 
 }  // namespace layout

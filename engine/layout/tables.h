@@ -27,8 +27,8 @@ extern StaffTablesRecord StaffTables;
 // Highest staff number an item may have (256).
 extern int32_t MaxStaffNumber;
 
-// 1 = invisible items (hidden staves among them) are shown on screen, -1 = hidden. The
-// editing commands' "INVI" switch will own this word; until then only tests change it.
+// 1 (the start) = invisible items (hidden staves among them) are shown on screen, -1 = hidden.
+// The editing commands' "INVI" switch will own this word; until then only tests change it.
 extern int32_t ShowInvisibleItems;
 
 void reset_layout_tables();

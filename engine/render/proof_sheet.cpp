@@ -42,7 +42,7 @@ std::vector<int32_t> proof_sheet_symbols() {
     for (int32_t k : {70, 71, 88, 89, 95}) list.push_back(k);
     for (int32_t k = 115; k <= 120; ++k) list.push_back(k);
     for (int32_t k = 139; k <= 148; ++k) list.push_back(k);
-    for (int32_t k : {208, 269}) list.push_back(k);
+    for (int32_t k : {208, 269, 276}) list.push_back(k);
     for (int32_t k = 1299; k <= 1309; ++k) list.push_back(k);
     for (int32_t k = kFirstTextGlyph; k <= kLastTextGlyph; ++k) list.push_back(k);
     return list;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -43,6 +44,13 @@ constexpr float kSpreadStaff = 200.0f;
 
 int32_t g_depth = 0;
 int32_t g_item = 0;
+
+// A laid-out column: x plus the layout bias, kept inside INTEGER range however far absurd
+// sizes or offsets throw the text.
+int32_t biased_column(double x) {
+    const int32_t at = core::nint(x);
+    return at > INT32_MAX - kLayoutBias ? INT32_MAX : at + kLayoutBias;
+}
 
 // P5..P8 and P14..P18 with their integer copies, put back however the drawing ends.
 class SavedTextWords {
@@ -191,7 +199,7 @@ void lay_out(float x0, float y0, float move_shift, int32_t style_font) {
                 list.code(k) = kFontChangeBase + style_font;
             }
         } else {
-            list.x(k) = core::nint(x) + kLayoutBias;
+            list.x(k) = biased_column(x);
             x += list.width(k) * kDisplayPerP3;
         }
     }
@@ -390,7 +398,7 @@ void rotate_text_positions(int32_t n, float angle, float pivot_x, float pivot_y)
         if (list.x(k) == 0 || (code >= 80 && code <= 126)) continue;
         const double dx = static_cast<double>(list.x(k) - kLayoutBias) - pivot_x;
         const double dy = static_cast<double>(list.y(k)) - pivot_y;
-        list.x(k) = core::nint(pivot_x + c * dx - s * dy) + kLayoutBias;
+        list.x(k) = biased_column(pivot_x + c * dx - s * dy);
         list.y(k) = core::nint(pivot_y + s * dx + c * dy);
     }
 }

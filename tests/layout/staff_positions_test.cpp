@@ -104,6 +104,7 @@ TEST_F(StaffStepTest, LineCountsAndHiddenStaves) {
     // -1: hidden; shown grey (P26 0.8) as five lines only when invisible items are shown, and
     // never in the output pass. The tables are set either way.
     const auto hidden = with_p(with_p({8, 4, 0, 0, 0}, 7, -1), 26, 990000);
+    layout::ShowInvisibleItems = -1;
     EXPECT_TRUE(draw(hidden).empty());
     EXPECT_EQ(core::ParamBuffer(26), 990000.0f);
     EXPECT_EQ(StaffTables.StaffBaseY(4), -14550 - 525);

@@ -220,6 +220,7 @@ TEST_F(BarTest, DashedAndInvisibleBars) {
     // P4 = -2: hidden while invisible items are hidden, dashed 0.3 / 1.5 over two staves while
     // they are shown, never in PostScript.
     clear();
+    layout::ShowInvisibleItems = -1;
     EXPECT_TRUE(bar(1, {-2}).empty());
     layout::ShowInvisibleItems = 1;
     pts = bar(1, {-2});
