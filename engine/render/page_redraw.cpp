@@ -127,6 +127,19 @@ std::string item_limit_message() {
     return "**** Item limit reached (" + count + " items): the item was not added.";
 }
 
+// The screen list has a fixed size: a page that draws more than it holds loses its last items
+// on screen. The user is told once, and again only after the page has fitted in between.
+void notice_full_screen_list() {
+    const bool full = core::GraphicsNextFree > core::kGraphicsListWords - 2;
+    if (full && ScreenListFullNoticed == 0) {
+        ScreenListFullNoticed = 1;
+        core::show_message(
+            "**** This page draws more than the screen can hold: its last items are not shown.");
+    } else if (!full) {
+        ScreenListFullNoticed = 0;
+    }
+}
+
 }  // namespace
 
 // Contract: with items in the store, rebuilds GraphicsList, TextDisplayStream and
@@ -134,7 +147,8 @@ std::string item_limit_message() {
 // start table). A stored P1 of 0.0 becomes 3.0 (a clef); items of code 19 and above are removed
 // from the store. ItemCount is the number of the item being drawn while the walk runs and gets
 // the true count back at the end. In the PostScript pass items with P26 < 0 are skipped and
-// each item's path and grey go to the PostScript writer.
+// each item's path and grey go to the PostScript writer. On the screen pass, a page that fills
+// the graphics list is reported once (what fits stays).
 void redraw_items() {
     if (core::ItemCount == 0) return;
     if (core::MacroUnit > 0 && core::CommandStateWord == 0) {
@@ -197,6 +211,7 @@ void redraw_items() {
         ++k;
         gspan(k) = core::GraphicsNextFree;
     }
+    if (OutputPassWord == 1) notice_full_screen_list();
 }
 
 // Contract: draws the item being edited behind the last item's output (from PreviewStart) in

@@ -21,6 +21,7 @@ float EditGuideColumn = 0.0f;
 PreviewStartRecord PreviewStart;
 ColourMemoRecord ColourMemo;
 GreyStateRecord GreyState;
+int32_t ScreenListFullNoticed = 0;
 int32_t PageFormatIndex = 0;
 int32_t CurrentFontNumber = 0;
 LoadedFontRecord LoadedFont;
@@ -49,6 +50,7 @@ void reset_render_tables() {
     PreviewStart = PreviewStartRecord{};
     ColourMemo = ColourMemoRecord{};
     GreyState = GreyStateRecord{};
+    ScreenListFullNoticed = 0;
     PageFormatIndex = 0;
     CurrentFontNumber = 0;
     LoadedFont = LoadedFontRecord{};

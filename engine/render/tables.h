@@ -71,6 +71,9 @@ struct GreyStateRecord {
     int32_t groups = 0;
 };
 extern GreyStateRecord GreyState;
+// 1 once the user was told that the page draws more than the screen list holds; back to 0
+// when a redraw fits again (page_redraw.cpp).
+extern int32_t ScreenListFullNoticed;
 // Paper format index of the page frame (0 = none).
 extern int32_t PageFormatIndex;
 // Font number of the loaded font; the text drawers set it.

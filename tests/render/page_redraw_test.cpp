@@ -19,6 +19,10 @@ void count_and_draw() {
     draw_two_points();
 }
 void fault() { core::report_index_defect("test drawer", 0, 1, 1); }
+// 10,000 points (30,000 words): three such items fit the 100,000-word graphics list, four not.
+void draw_many_points() {
+    for (int i = 0; i < 5000; ++i) add_path_segment(0.0f, 10.0f * i, 100.0f, 10.0f * i);
+}
 
 // What the PostScript pass asked of the PostScript writer, in order.
 std::vector<std::string> g_ps;
@@ -139,6 +143,25 @@ TEST_F(PageRedrawTest, ADrawersFaultStillLeavesTheTrueItemCount) {
     EXPECT_THROW(redraw_items(), core::EngineDefect);
     EXPECT_EQ(core::ItemCount, 3);
     EXPECT_EQ(graphics_length_, 6);
+}
+
+TEST_F(PageRedrawTest, APageThatFillsTheScreenListIsReportedOnce) {
+    register_item_drawer(5, draw_many_points);
+    for (int k = 0; k < 4; ++k) add_item({5, 1, 10, 4});
+    redraw_items();
+    EXPECT_EQ(graphics_length_, core::kGraphicsListWords - 1);  // what fits stays
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0],
+              "**** This page draws more than the screen can hold: its last items are not shown.");
+    redraw_items();  // still too much: not said again
+    EXPECT_EQ(fe_.message_boxes.size(), 1u);
+    core::delete_item(4);
+    redraw_items();  // fits again
+    redraw_items();
+    EXPECT_EQ(fe_.message_boxes.size(), 1u);
+    add_item({5, 1, 10, 4});
+    redraw_items();  // too much once more: said again
+    EXPECT_EQ(fe_.message_boxes.size(), 2u);
 }
 
 TEST_F(PageRedrawTest, InACommandFileOnlyTheIndexIsRebuilt) {
