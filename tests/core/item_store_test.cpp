@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "engine/core/engine_reset.h"
+#include "tests/support/store_records.h"
 
 using namespace core;
 
 namespace {
 
 // Appends a record [n, P1..Pn] the way the loaders do and keeps the end mark valid.
-void add_item(std::vector<float> params) {
-    const int32_t s = ItemWordsUsed;
-    ItemStore(s) = static_cast<float>(params.size());
-    for (std::size_t k = 0; k < params.size(); ++k) ItemStore(s + 1 + static_cast<int>(k)) = params[k];
-    ++ItemCount;
-    ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
-    ItemStartTable(ItemCount + 1) = ItemWordsUsed;
-}
+void add_item(const std::vector<float>& params) { append_test_record(params); }
 
 std::vector<float> item(int32_t k) {
     std::vector<float> out;

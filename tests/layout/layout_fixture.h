@@ -15,6 +15,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/store_records.h"
 
 class LayoutTest : public ::testing::Test {
   protected:
@@ -34,13 +35,7 @@ class LayoutTest : public ::testing::Test {
 
     // Appends [n, P1..Pn] as the loaders do; returns the item number.
     static int32_t add_item(const std::vector<float>& params) {
-        const int32_t s = core::ItemWordsUsed;
-        core::ItemStore(s) = static_cast<float>(params.size());
-        for (std::size_t k = 0; k < params.size(); ++k)
-            core::ItemStore(s + 1 + static_cast<int32_t>(k)) = params[k];
-        ++core::ItemCount;
-        core::ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
-        core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
+        append_test_record(params);
         return core::ItemCount;
     }
     // P j of stored item k (0.0 beyond its count).

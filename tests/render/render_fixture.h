@@ -17,6 +17,7 @@
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/store_records.h"
 
 // Keeps what FrontEndCommandBuffer held when the out-of-bounds notice ran.
 class NoticeFrontEnd : public ScriptedFrontEnd {
@@ -56,16 +57,7 @@ class RenderTest : public ::testing::Test {
     }
 
     // Appends [n, P1..Pn] as the loaders do; returns the record's start word.
-    static int32_t add_item(const std::vector<float>& params) {
-        const int32_t s = core::ItemWordsUsed;
-        core::ItemStore(s) = static_cast<float>(params.size());
-        for (std::size_t k = 0; k < params.size(); ++k)
-            core::ItemStore(s + 1 + static_cast<int32_t>(k)) = params[k];
-        ++core::ItemCount;
-        core::ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
-        core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
-        return s;
-    }
+    static int32_t add_item(const std::vector<float>& params) { return append_test_record(params); }
     // A record with the given P's and P26 = colour (zeros between).
     static std::vector<float> with_colour(std::vector<float> params, float colour) {
         params.resize(26, 0.0f);

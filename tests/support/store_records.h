@@ -1,0 +1,20 @@
+// Test helper: puts a record [n, P1..Pn] at the end of the store the way the loaders do, keeping
+// the start table's end mark valid.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/core/tables.h"
+
+// Returns the new record's start word.
+inline int32_t append_test_record(const std::vector<float>& params) {
+    const int32_t s = core::ItemWordsUsed;
+    core::ItemStore(s) = static_cast<float>(params.size());
+    for (std::size_t k = 0; k < params.size(); ++k)
+        core::ItemStore(s + 1 + static_cast<int32_t>(k)) = params[k];
+    ++core::ItemCount;
+    core::ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
+    core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
+    return s;
+}
