@@ -38,17 +38,6 @@ void type(QWidget* w, const QString& text) {
     }
 }
 
-// Keeps the line in MessageLine whenever the engine arms key mode, which it does first thing
-// in a call that runs a typed line.
-class LineProbe : public QtFrontEnd {
-  public:
-    std::vector<std::string> lines;
-    void ArmImmediateKeyMode() override {
-        QtFrontEnd::ArmImmediateKeyMode();
-        lines.emplace_back(core::MessageLine.view());
-    }
-};
-
 class CommandBarTest : public FrontEndTest {
   protected:
     void SetUp() override {

@@ -32,6 +32,17 @@ inline QApplication& test_application() {
     return *app;
 }
 
+// A window front-end that keeps the line in MessageLine whenever the engine arms key mode,
+// which it does first thing in a call that takes a key token or a typed line.
+class LineProbe : public QtFrontEnd {
+  public:
+    std::vector<std::string> lines;
+    void ArmImmediateKeyMode() override {
+        QtFrontEnd::ArmImmediateKeyMode();
+        lines.emplace_back(core::MessageLine.view());
+    }
+};
+
 class FrontEndTest : public ::testing::Test {
   protected:
     void SetUp() override {

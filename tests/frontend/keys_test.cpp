@@ -14,17 +14,6 @@ using namespace frontend;
 
 namespace {
 
-// A window front-end that keeps the line in MessageLine whenever the engine arms key mode,
-// which it does first thing in a call that takes a key token or a typed line.
-class LineProbe : public QtFrontEnd {
-  public:
-    std::vector<std::string> lines;
-    void ArmImmediateKeyMode() override {
-        QtFrontEnd::ArmImmediateKeyMode();
-        lines.emplace_back(core::MessageLine.view());
-    }
-};
-
 class KeysTest : public FrontEndTest {
   protected:
     void SetUp() override {
