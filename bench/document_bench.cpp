@@ -9,9 +9,9 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 

@@ -1,15 +1,15 @@
 // The console front-end's start: arguments, folders, engine start-up, then the input loop.
+#include "console/console_main.h"
+
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 
-#include "console/console_main.h"
-
 #include "console/console_front_end.h"
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
+#include "engine/commands/start_up.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/start_up.h"
 #include "platform/paths.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/console_front_end.h"
-#include "engine/core/interpreter.h"
+#include "engine/commands/interpreter.h"
 #include "engine/core/tables.h"
 #include "engine/render/output_lists.h"
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <utility>
 
 #include <RtMidi.h>
@@ -57,13 +58,22 @@ void AlsaMidiSource::OnMessage(double, std::vector<unsigned char>* bytes, void* 
 }
 
 // Contract: counts the sequencer's input ports and opens the first eight, each on its own
-// RtMidi client. A sequencer that cannot be opened gives no_system with RtMidi's reason; an
-// input that cannot be opened gives a problem line and is skipped. Never throws.
+// RtMidi client. A sequencer that cannot be opened gives no_system with ALSA's reason (or
+// RtMidi's); an input that cannot be opened gives a problem line and is skipped. Never throws.
 MidiStartReport AlsaMidiSource::Start(MidiInSink sink) {
     Stop();
     sink_ = std::move(sink);
     MidiStartReport report;
     snd_lib_error_set_handler(quiet_alsa_errors);
+    // RtMidi prints its own complaint before it throws; a machine without a sequencer is found
+    // here first, so that the start alone says so, once.
+    snd_seq_t* sequencer = nullptr;
+    if (const int rc = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0); rc < 0) {
+        report.no_system = true;
+        report.system_error = std::string("cannot open the ALSA sequencer: ") + snd_strerror(rc);
+        return report;
+    }
+    snd_seq_close(sequencer);
     unsigned int count = 0;
     try {
         RtMidiIn probe(RtMidi::LINUX_ALSA, "ormest");

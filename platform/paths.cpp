@@ -1,12 +1,12 @@
 #include "platform/paths.h"
 
-#include <strings.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <vector>
+
+#include <strings.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -169,6 +169,11 @@ std::string local_path(std::string_view name) {
         mapped = s;
     }
     return find_nocase(mapped);
+}
+
+std::string shown_path(std::string_view name) {
+    const std::string local = local_path(name);
+    return local.empty() ? std::string(name) : local;
 }
 
 std::string work_file(std::string_view name) {

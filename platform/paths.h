@@ -26,6 +26,9 @@ void set_work_folder(std::string folder);
 // The local path for a program name: trailing blanks and anything from a NUL on are dropped,
 // folders mapped, and an existing file found case-insensitively when the exact name is absent.
 std::string local_path(std::string_view name);
+// The name as messages show it: its local path on this machine, or the name as given when it
+// maps to nothing.
+std::string shown_path(std::string_view name);
 // The path of a file in the work folder / the data folder.
 std::string work_file(std::string_view name);
 std::string data_file(std::string_view name);

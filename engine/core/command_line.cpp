@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "engine/core/item_store.h"
-#include "engine/layout/staff_range.h"
+#include "engine/core/staff_range.h"
 
 namespace core {
 
@@ -180,7 +180,7 @@ void read_command_line() {
     if (CommandLine == "ALL") {
         float highest = 0.0f;
         float lowest = 0.0f;
-        layout::find_staff_range(highest, lowest);
+        core::find_staff_range(highest, lowest);
         ParamBuffer(1) = lowest;
         ParamBuffer(4) = highest;
         return;

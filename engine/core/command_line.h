@@ -30,7 +30,7 @@ void open_macro_file();
 
 // Shared by read_command_line and the command-file routines: reads records from MacroUnit
 // until a command line is found (true, the line in CommandLine) or the command file ends
-// (false: the unit is closed, MacroUnit = 0, the page redrawn and CommandLine blank).
+// (false: the unit is closed, MacroUnit = 0, CommandFileEnded = 1 and CommandLine blank).
 bool next_command_file_line();
 
 // "TTR" while the text command asks READ to take LastMacroFileName; READ blanks it.
@@ -40,10 +40,5 @@ extern FixedText<3> TextReadRequestWord;
 // registered, mini-macro lines are returned unscanned.
 using MiniMacroHandler = void (*)(int32_t& n);
 void set_mini_macro_handler(MiniMacroHandler handler);
-
-// Hook for the undo copy that READ saves before a command file runs; nothing is saved until
-// the undo code registers its routine.
-using UndoCopySaver = void (*)();
-void set_undo_copy_saver(UndoCopySaver saver);
 
 }  // namespace core

@@ -10,8 +10,6 @@
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
-#include "engine/render/extents.h"
-#include "engine/render/tables.h"
 
 namespace core {
 
@@ -190,25 +188,6 @@ void convert_bars_to_newlines(FixedText<160>& text) {
             ++i;
         }
     }
-}
-
-// Measures with mode 2 (every item, bar lines included) and fills the template; left and right
-// lose the view origin's x. Writes MessageLine only.
-void report_items_extent() {
-    int32_t top = 0;
-    int32_t bottom = 0;
-    int32_t left = 0;
-    int32_t right = 0;
-    render::measure_items_extent(2, top, bottom, left, right);
-    left -= render::ViewOrigin.x;
-    right -= render::ViewOrigin.x;
-    FixedText<160> text("Top  =          Bottom =         ||Left =          Right  =      ");
-    write_int_field(text, 7, 13, "(1i7)", top);
-    write_int_field(text, 25, 33, "(1i9)", bottom);
-    write_int_field(text, 42, 49, "(1i8)", left);
-    write_int_field(text, 61, 67, "(1i7)", right);
-    convert_bars_to_newlines(text);
-    MessageLine.set(text.view());
 }
 
 // Kinds (see the header): 1 and 0 or below are skipped on an empty page; 1, 0 and below, 2 and 4

@@ -55,9 +55,6 @@ int32_t show_message(std::string_view text);
 void report_unknown_word(const FixedText<9>& word);
 // Every "||" becomes CR LF, scanning left to right (a third bar stays a bar).
 void convert_bars_to_newlines(FixedText<160>& text);
-// The extent of all items in MessageLine: "Top  =" (columns 7-13), "Bottom =" (25-33), a line
-// break, "Left =" (42-49) and "Right  =" (61-67), left and right relative to the view origin.
-void report_items_extent();
 // Yes/no question before something is lost or overwritten; -1 = go ahead.
 int32_t confirm_discard(int32_t kind);
 // The file-name dialog with prompt: CommandLine(1) = the result as a character; on OK

@@ -19,7 +19,6 @@
 #include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
-#include "engine/layout/tables.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -216,7 +215,10 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
             .string();
     std::error_code ec;
     fs::remove(temp, ec);
-    if (!open_unit(unit, temp, UnitStatus::New, UnitForm::Raw)) return DocumentStatus::WriteError;
+    // Opened exactly as named: a look-up regardless of case would list the whole folder for a
+    // name that by design does not exist yet.
+    if (!open_unit_at_local_path(unit, temp, UnitStatus::New, UnitForm::Raw))
+        return DocumentStatus::WriteError;
     bool ok = write_bytes(unit, bytes.data(), bytes.size()) == IoResult::Ok;
     ok = close_unit(unit) && ok;
     if (ok && !stored_name) ok = sync_file(temp);
@@ -323,12 +325,12 @@ bool append_document_words(const DocumentWords& words, int32_t count) {
 }
 
 bool merge_document_at_staff_offset(const DocumentWords& words, int32_t count, int32_t offset,
-                                    bool& clamped) {
+                                    int32_t top_staff, bool& clamped) {
     clamped = false;
     const int32_t old_used = ItemWordsUsed;
     const int32_t first = ItemCount + 1;
     if (!append_document_words(words, count)) return false;
-    const float top = static_cast<float>(layout::MaxStaffNumber);
+    const float top = static_cast<float>(top_staff);
     const float raise = static_cast<float>(offset - 1);
     for (int32_t k = first; k <= ItemCount; ++k) {
         const int32_t s = ItemStartTable(k);

@@ -99,12 +99,12 @@ bool replace_store_with_document(const DocumentWords& words, int32_t count);
 // with the store untouched, when they do not fit ItemStoreCapacity.
 bool append_document_words(const DocumentWords& words, int32_t count);
 // The merge of a file into the page: appends the records read, raises each one's P2 by
-// offset - 1 (a result above MaxStaffNumber becomes MaxStaffNumber, and clamped is set),
+// offset - 1 (a result above top_staff becomes top_staff, and clamped is set),
 // UndoSaveMode := the old ItemWordsUsed (so UNDO cuts the merged records off again) and
 // ChangesMadeFlag := 1. MetricFlag is not touched. False, with nothing changed, when the
 // records do not fit the store.
 bool merge_document_at_staff_offset(const DocumentWords& words, int32_t count, int32_t offset,
-                                    bool& clamped);
+                                    int32_t top_staff, bool& clamped);
 // True when the store holds records and every one has P2 >= 200 (a front-end open then keeps
 // them in front of the document it loads instead of clearing the page).
 bool store_holds_only_second_page_items();

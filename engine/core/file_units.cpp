@@ -1,9 +1,9 @@
 #include "engine/core/file_units.h"
 
+#include <cstdio>
+
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdio>
 
 #include "platform/paths.h"
 
@@ -55,7 +55,12 @@ void prepare_read(Unit& u) {
 bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form) {
     if (unit < 1 || unit > kMaxUnit) return false;
     close_unit(unit);
-    const std::string path = platform::local_path(name);
+    return open_unit_at_local_path(unit, platform::local_path(name), status, form);
+}
+
+bool open_unit_at_local_path(int unit, const std::string& path, UnitStatus status, UnitForm form) {
+    if (unit < 1 || unit > kMaxUnit) return false;
+    close_unit(unit);
     if (path.empty()) return false;
     const bool exists = is_regular(path);
     std::FILE* f = nullptr;

@@ -18,6 +18,9 @@ constexpr int kMaxUnit = 99;
 // Opens name on unit (closing what the unit had). Old: must exist. New: created, must not
 // exist. Unknown: opened when it exists, created otherwise. Returns false on failure.
 bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form);
+// The same for a local path taken exactly as given: no program-folder mapping and no look-up
+// regardless of case (for files the program names itself, such as its temporary files).
+bool open_unit_at_local_path(int unit, const std::string& path, UnitStatus status, UnitForm form);
 // Closes the unit; false when what was written could not be flushed to the file.
 bool close_unit(int unit);
 bool unit_is_open(int unit);

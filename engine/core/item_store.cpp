@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#include "engine/core/document_state.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/tables.h"
-
 namespace core {
 
 // Contract: reads ItemCursor.number; fills the other fields from that record. The number is
@@ -113,7 +109,8 @@ void delete_item(int32_t i) {
     auto& graphics = OutputBufferViews.graphics;
     auto& text = OutputBufferViews.text;
     if (glen > 0 && graphics.bound()) {
-        for (int32_t w = gspan(i + 1); w <= GraphicsNextFree - 1; ++w) graphics(w - glen) = graphics(w);
+        for (int32_t w = gspan(i + 1); w <= GraphicsNextFree - 1; ++w)
+            graphics(w - glen) = graphics(w);
     }
     if (tlen > 0 && text.bound()) {
         for (int32_t w = tspan(i + 1); w <= text_end - 1; ++w) text(w - tlen) = text(w);
@@ -133,16 +130,16 @@ void delete_item(int32_t i) {
 }
 
 // Contract: moves item INT(P(2)) (the last item when out of range) to position INT(P(3))
-// (bounded to 1..ItemCount) through ItemStoreScratch; then rebuilds the start table (flag != 0)
-// or redraws the page (flag 0). Marks the document changed and unprepared.
-void move_item_to_position(int32_t flag) {
-    if (ItemCount < 1) return;
+// (bounded to 1..ItemCount) through ItemStoreScratch; then rebuilds the start table. Marks the
+// document changed and unprepared. Returns false, with nothing changed, when nothing moves.
+bool move_item_to_position() {
+    if (ItemCount < 1) return false;
     int32_t from = int_of(ParamBuffer(2));
     if (from < 1 || from > ItemCount) from = ItemCount;
     int32_t to = int_of(ParamBuffer(3));
     if (to < 1) to = 1;
     if (to > ItemCount) to = ItemCount;
-    if (to == from) return;
+    if (to == from) return false;
 
     const int32_t a = ItemStartTable(from);
     const int32_t b = ItemStartTable(from + 1);
@@ -162,20 +159,17 @@ void move_item_to_position(int32_t flag) {
         end = b - 1;
     }
     copy_words(ItemStoreScratch.at(1), ItemStore.at(1), end);
-    if (flag != 0) {
-        rebuild_item_start_table();
-    } else {
-        render::redraw_items();
-    }
+    rebuild_item_start_table();
     ChangesMadeFlag = 1;
     PreparedFlag = 0;
+    return true;
 }
 
 void clear_item_store() {
     ItemWordsUsed = 1;
-    render::PathPointList.count = 1;
     ItemCount = 0;
-    reset_document_state();
+    ItemStartTable(1) = 1;
+    ItemStore(1) = 0.0f;
 }
 
 float compute_real_mod(float a, float b) { return amod(a, b); }
@@ -191,7 +185,8 @@ void push_words(int32_t n, const void* block) {
 
 void pop_words(int32_t n, void* block) {
     if (n < 1) return;
-    if (n > SaveStack.depth) report_index_defect("save stack", SaveStack.depth - n, 0, kSaveStackWords);
+    if (n > SaveStack.depth)
+        report_index_defect("save stack", SaveStack.depth - n, 0, kSaveStackWords);
     SaveStack.depth -= n;
     std::memcpy(block, SaveStack.words.at(SaveStack.depth + 1), static_cast<std::size_t>(n) * 4);
 }

@@ -22,9 +22,10 @@ void rebuild_item_start_table_and_copy();
 bool resize_item(int32_t k, float new_n);
 // Removes item i, its output spans and its output; the record goes to DeletedItemRecord.
 void delete_item(int32_t i);
-// Moves item INT(P(2)) to position INT(P(3)); flag 0 redraws the page, nonzero rebuilds only.
-void move_item_to_position(int32_t flag);
-// Empties the store and resets the document state.
+// Moves item INT(P(2)) to position INT(P(3)) and rebuilds the start table. Returns whether the
+// item moved; the caller redraws the page when it needs to.
+bool move_item_to_position();
+// Empties the store; the document's other state (staff tables, output lists) is the caller's.
 void clear_item_store();
 // Real remainder a - INT(a / b) * b, sign of a; b = 0 returns a.
 float compute_real_mod(float a, float b);

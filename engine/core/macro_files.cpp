@@ -9,7 +9,7 @@
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
-#include "engine/render/page_redraw.h"
+#include "engine/core/undo.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -23,8 +23,6 @@ constexpr std::string_view kReadRecordName = "C:\\!TMP\\!read!.tmp";
 // Work files and written macro files go through the writing unit.
 constexpr int kWriteUnit = 21;
 
-UndoCopySaver g_undo_copy_saver = nullptr;
-
 bool first_five_blank() {
     for (int k = 1; k <= 5; ++k)
         if (CommandLine(k) != ' ') return false;
@@ -35,7 +33,7 @@ bool first_five_blank() {
 void end_command_file() {
     close_unit(MacroUnit);
     MacroUnit = 0;
-    render::redraw_items();
+    CommandFileEnded = 1;
     CommandModeLetters(1) = 0;
     CommandLine.blank();
     FrontEndCommandBuffer.blank();
@@ -51,14 +49,12 @@ std::string field_name(const FixedText<N>& text) {
 
 }  // namespace
 
-void set_undo_copy_saver(UndoCopySaver saver) { g_undo_copy_saver = saver; }
-
 // Contract: reads records of the command file on MacroUnit into CommandLine (each cut to 512
 // characters) and skips what is not a command line: a first character below blank, five
 // leading blanks, "%" comments, "%$" pauses (refresh and "*** Hit enter to continue.") and
 // "%%" blocks up to and including the next "%%" line (blocks do not nest). Returns true with
 // a command line in CommandLine; on "*", the end of the file or a read error ends the command
-// file quietly (unit closed, MacroUnit = 0, page redrawn, first CommandModeLetters = 0,
+// file quietly (unit closed, MacroUnit = 0, CommandFileEnded = 1, first CommandModeLetters = 0,
 // CommandLine and FrontEndCommandBuffer blank) and returns false.
 bool next_command_file_line() {
     bool in_block = false;
@@ -152,6 +148,9 @@ void open_command_file() {
     MessageLine.blank();
     MessageLine.put(1, 34, "Reading: " + name.substr(0, 25));
     MessageLine(35) = '\0';
+    // The page before the file, taken before the file counts as running (its lines take no
+    // copies of their own).
+    save_undo_copy();
     MacroUnit = MacroFileUnit;
     LastMacroFileName.set(name);
 
@@ -159,7 +158,6 @@ void open_command_file() {
         write_record(kWriteUnit, LastMacroFileName.view());
         close_unit(kWriteUnit);
     }
-    if (g_undo_copy_saver != nullptr) g_undo_copy_saver();
 }
 
 // Contract: MACRO. Runs the macro dialog (preset with a two-line sample); on OK with a name

@@ -7,17 +7,27 @@
 #include <utility>
 
 #include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/start_up.h"
 #include "engine/core/tables.h"
-#include "engine/render/tables.h"
+#include "platform/paths.h"
 
 namespace core {
+
+void report_missing_file(std::string_view name) {
+    report_file_not_found(platform::shown_path(name));
+}
+
+bool find_preferences_file(const FixedText<512>& path) {
+    if (platform::file_exists(path.c_text())) return true;
+    report_missing_file(path.c_text());
+    return false;
+}
 
 PreferencesHooksRecord PreferencesHooks;
 
@@ -206,7 +216,7 @@ void apply_preferences_line(std::string raw, LineSource source) {
         if (!from_command) PreferencesVersion = value;
     } else if (key == "PAPE") {
         const int32_t outline = from_command && whole == 8 ? 0 : whole;
-        if (outline >= 0 && outline <= 7) render::PageFormatIndex = outline;
+        if (outline >= 0 && outline <= 7) PageFormatIndex = outline;
     } else if (key == "ADOB") {
         PostScriptScreenFonts = whole;
     } else if (key == "ARRO") {
@@ -240,7 +250,7 @@ void apply_preference_blocks(const PreferenceBlock& a, const PreferenceBlock& b)
     int outline = -1;
     for (int k = 1; k <= 8; ++k)
         if (a(10 + k) != 0) outline = k;
-    if (outline > 0) render::PageFormatIndex = outline == 8 ? 0 : outline;
+    if (outline > 0) PageFormatIndex = outline == 8 ? 0 : outline;
 }
 
 // The outline whose radio word is set (the last one), 0 when none.
@@ -345,7 +355,7 @@ void fill_preference_blocks(PreferenceBlock& a, PreferenceBlock& b) {
     a(4) = TiePosition;
     a(5) = MetricFlag;
     for (int k = 1; k <= 8; ++k) a(10 + k) = 0;
-    const int32_t outline = render::PageFormatIndex;
+    const int32_t outline = PageFormatIndex;
     a(outline >= 1 && outline <= 7 ? 10 + outline : 18) = 1;
     a(19) = PostScriptScreenFonts;
     a(20) = ArrowKeyMode;

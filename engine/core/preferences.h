@@ -29,6 +29,14 @@ using PreferenceBlock = Array1<int32_t, 32>;
 // path; the folder stays as it was.
 void read_preferences();
 
+// Tests whether the file the program name path stands for exists (the path layer maps the
+// program folder to the data folder and finds names case-insensitively). When it does not,
+// shows "File not found --> " and the local path and returns false. The path is left as it is.
+bool find_preferences_file(const FixedText<512>& path);
+
+// "File not found --> " and the local path that the program name stands for.
+void report_missing_file(std::string_view name);
+
 // The Preferences dialog's Load (mode 0) and Save (mode 1) buttons; mode 2 only closes the
 // file. The name is FrontEndCommandBuffer's ("mxpref.dat" when blank). Load reads an existing
 // file and fills both blocks and the MIDI key text; a missing file: "File not found --> " and
@@ -47,11 +55,14 @@ void fill_preference_blocks(PreferenceBlock& block_a, PreferenceBlock& block_b);
 // Services of other subsystems the preferences command calls; unset hooks do nothing.
 // Wiring, not state: reset_engine() leaves them alone.
 struct PreferencesHooksRecord {
-    // Empties the cache of loaded library symbols (the folder may have changed).
+    // Empties the cache of loaded library symbols (the folder may have changed). The cache is
+    // the drawing's, which core must not include, and the command's caller (the P family) is
+    // not built yet to do it from above; the drawing fills this hook when it registers.
     void (*clear_symbol_cache)() = nullptr;
-    // Shows the tool palette with that number.
+    // Shows the tool palette with that number (the editing commands; not built yet).
     void (*show_item_palette)(int32_t palette) = nullptr;
-    // Puts "*** Measurements =" and the unit word into the message line.
+    // Puts "*** Measurements =" and the unit word into the message line (the layout's
+    // recent-files and view commands; not built yet).
     void (*format_units_message)() = nullptr;
 };
 extern PreferencesHooksRecord PreferencesHooks;

@@ -55,7 +55,10 @@ int guitar_chord_slot(int root, int variant, int group) {
     return ((root - 1) * kGuitarVariants + variant) * kGuitarGroups + group;
 }
 
+int32_t PageFormatIndex = 0;
+
 void reset_settings_tables() {
+    PageFormatIndex = 0;
     ProgramFolder.set("C:\\program files\\melandrix");
     ProgramFolderLength = 26;
     PreferencesPath.set("C:\\program files\\melandrix\\mxlib\\mxpref.dat");

@@ -87,7 +87,7 @@ extern GuitarChordTablesRecord GuitarChordTables;
 int guitar_chord_slot(int root, int variant, int group);
 
 // ---- Preferences (read_preferences, the Preferences dialog and its command field) -----------
-// MetricFlag lives in document_tables.h and PageFormatIndex in render/tables.h.
+// MetricFlag lives in document_tables.h.
 
 extern float BeamTilt;                 // "BEAM": layout's beam slant factor
 extern int32_t BeamThickness;          // "BMTH"
@@ -117,5 +117,8 @@ extern Array1<float, 3> ArrowStepWords;
 extern int32_t FirstTimeSetUpDone;
 
 void reset_settings_tables();
+
+// Paper format index of the page frame (0 = none).
+extern int32_t PageFormatIndex;
 
 }  // namespace core

@@ -28,6 +28,7 @@ FixedText<16> CommandHeader;
 Array1<int32_t, 2> CommandModeLetters;
 int32_t MacroUnit = 0;
 int32_t DefaultMacroUnit = 0;
+int32_t CommandFileEnded = 0;
 int32_t MacroFileUnit = 5;
 FixedText<128> LastMacroFileName;
 FixedText<512> QuotedTextBuffer;
@@ -76,6 +77,7 @@ void reset_core_tables() {
     CommandModeLetters.fill(0);
     MacroUnit = 0;
     DefaultMacroUnit = 0;
+    CommandFileEnded = 0;
     MacroFileUnit = 5;
     LastMacroFileName.blank();
     QuotedTextBuffer.blank();

@@ -62,14 +62,18 @@ extern int32_t ChangesMadeFlag;  // 1 = the document has unsaved changes
 // ---- Output lists handed in by the front-end (interpreter builds the views; the page
 // ---- redraw and the store operations write through them) --------------------------------
 
-constexpr int kGraphicsListWords = 100000;
-constexpr int kTextStreamBytes = 20000;
+// The screen lists hold a full store (6,000 items) whole: a store of the densest music (chords
+// with stems, two and three flags and accidentals, beams, fingerings and dynamics) draws at most
+// about 2.1 million words, a store filled with the longest text items about 2.3 million bytes of
+// text records. Only pages of unusual items can draw more; the redraw says so.
+constexpr int kGraphicsListWords = 3'000'000;
+constexpr int kTextStreamBytes = 3'000'000;
 
 // A checked 1-based view over a buffer the front-end owns, with the address of its length
 // word. Using a view before the front-end has handed its buffers in is a defect.
 template <typename T, int N>
 class OutputView {
-public:
+  public:
     void bind(T* base, int32_t* length) {
         base_ = base;
         length_ = length;
@@ -91,7 +95,7 @@ public:
     T* data() { return base_; }
     static constexpr int size() { return N; }
 
-private:
+  private:
     T* base_ = nullptr;
     int32_t* length_ = nullptr;
 };
@@ -120,15 +124,18 @@ extern FixedText<512> SecondLine;    // the line as read; also a second working 
 extern FixedText<16> CommandHeader;  // CommandLine(1:16) after normalisation
 // Codes of the line's first and second characters (0..255); -1 and 9999 are set by families.
 extern Array1<int32_t, 2> CommandModeLetters;
-extern int32_t MacroUnit;          // unit read_command_line reads from; 0 = the console
-extern int32_t DefaultMacroUnit;   // what MacroUnit returns to (0)
-extern int32_t MacroFileUnit;      // unit READ opens command files on (5)
+extern int32_t MacroUnit;         // unit read_command_line reads from; 0 = the console
+extern int32_t DefaultMacroUnit;  // what MacroUnit returns to (0)
+// Set when a command file has just ended (its "*" line, its end or a read error): the page must
+// be redrawn once. The reader only sets it; the interpreter redraws and clears it.
+extern int32_t CommandFileEnded;
+extern int32_t MacroFileUnit;  // unit READ opens command files on (5)
 extern FixedText<128> LastMacroFileName;
 extern FixedText<512> QuotedTextBuffer;  // text of a line that began with a double quote
 
 // ---- Lines shared with the front-end -------------------------------------------------------
 
-extern FixedText<512> MessageLine;          // in and out of every engine call
+extern FixedText<512> MessageLine;           // in and out of every engine call
 extern FixedText<48> FrontEndCommandBuffer;  // command text deposited by the front-end
 // The whole path of a front-end save request ("~~W") or of a file dialog's preset and answer,
 // which FrontEndCommandBuffer would cut at 48 characters; blank when the front-end gave none.
@@ -139,9 +146,9 @@ extern Array1<int32_t, 8> MouseRegion;
 
 // ---- Interpreter state read by the bridge and the families ---------------------------------
 
-extern int32_t CommandStatusWord;    // -1 when a command starts; 0 once a prompt was shown
-extern int32_t CommandStateWord;     // state of the running multi-step command (0 = none)
-extern int32_t EditedItemNumber;     // item being edited; 0 none; negative: still to be shown
+extern int32_t CommandStatusWord;  // -1 when a command starts; 0 once a prompt was shown
+extern int32_t CommandStateWord;   // state of the running multi-step command (0 = none)
+extern int32_t EditedItemNumber;   // item being edited; 0 none; negative: still to be shown
 extern Array1<float, 50> EditItemParams;
 extern int32_t PendingBoxOperation;  // multi-step box operation waiting for input; 0 none
 

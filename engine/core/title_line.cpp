@@ -1,12 +1,13 @@
 // The window's title line: the document's name, whether it is saved, its item count and the
 // paper format.
+#include "engine/core/title_line.h"
+
 #include <string>
 
-#include "engine/core/file_commands.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/tables.h"
 
 namespace core {
 
@@ -17,7 +18,7 @@ constexpr std::string_view kPaperTags[] = {
     "", " <Letter>", " <Legal>", " <Ledger>", " <Double>", " <A3>", " <A4>", " <B4>", " <Custom>"};
 
 std::string_view paper_tag() {
-    const int32_t f = render::PageFormatIndex;
+    const int32_t f = PageFormatIndex;
     if (f < 1 || f > 8) return {};
     return kPaperTags[f];
 }
@@ -32,7 +33,7 @@ std::string_view trim_right(std::string_view s) {
 
 // Contract: with no items only the paper tag; otherwise the name, then "   (saved - " or
 // " * (not saved - " by ChangesMadeFlag, ItemCount in four columns, " Items) " and the paper
-// tag. Reads ItemCount, ChangesMadeFlag and render::PageFormatIndex.
+// tag. Reads ItemCount, ChangesMadeFlag and PageFormatIndex.
 std::string build_title_line(std::string_view name) {
     std::string text;
     if (ItemCount > 0) {

@@ -1,20 +1,14 @@
-// The undo and redo copies, UNDO, REDO and UNDELETE.
+// The undo and redo copies: the page written as a work copy before an edit.
 #include "engine/core/undo.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_files.h"
-#include "engine/core/document_state.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/family_entries.h"
-#include "engine/core/item_store.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/tables.h"
+#include "engine/core/title_line.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -27,42 +21,17 @@ void reset_undo_tables() {
     CommandFileReadMode = 0;
 }
 
-namespace {
-
-// The document's name while a work copy is written or read under another name. It has the
-// full length of CurrentFileName, so a long path comes back whole.
-FixedText<512> ParkedFileName;
-// The copy being loaded, as checked before the load, and the page before the load, put back
-// should the load not arrive.
-DocumentWords CopyWords;
-DocumentWords PageWords;
-
-// Parks CurrentFileName and sets FileMode 2 for as long as a work copy is in use; the name comes
-// back and FileMode returns to 0 however the work ends.
-class WorkCopyScope {
-  public:
-    WorkCopyScope() {
-        ParkedFileName = CurrentFileName;
-        FileMode = 2;
-    }
-    ~WorkCopyScope() {
-        CurrentFileName = ParkedFileName;
-        ParkedFileName.blank();
-        FileMode = 0;
-    }
-    WorkCopyScope(const WorkCopyScope&) = delete;
-    WorkCopyScope& operator=(const WorkCopyScope&) = delete;
-};
+FixedText<512> WorkCopyScope::ParkedFileName;
 
 std::string work_copy_name(std::string_view file) {
     return TempDirPrefix.trimmed() + std::string(file);
 }
 
-// The local file a work copy name stands for, for messages.
-std::string shown_name(std::string_view file) {
-    const std::string local = platform::local_path(work_copy_name(file));
-    return local.empty() ? work_copy_name(file) : local;
+std::string shown_work_copy_name(std::string_view file) {
+    return platform::shown_path(work_copy_name(file));
 }
+
+namespace {
 
 // Writes the whole store as the work copy file through the document writer. The caller's
 // CommandLine and CommandModeLetters are kept (the document routine reports through them).
@@ -84,86 +53,20 @@ bool write_work_copy(std::string_view file) {
     return ok;
 }
 
-bool store_holds(const DocumentWords& words, int32_t count) {
-    if (ItemWordsUsed - 1 != count) return false;
-    return std::equal(words.data(), words.data() + count, ItemStore.data());
-}
-
-// Shows the page after the store changed: the redraw, or empty output lists for an empty page
-// (the redraw leaves an empty store alone).
-void redraw_page() {
-    if (ItemCount > 0) {
-        render::redraw_items();
-        return;
-    }
-    reset_document_state();
-    GraphicsNextFree = 1;
-    if (OutputBufferViews.graphics.bound()) OutputBufferViews.graphics.length() = 0;
-    if (OutputBufferViews.text.bound()) OutputBufferViews.text.length() = 0;
-}
-
-// Loads a work copy through the file command, as a get of its name ("G " and the name in
-// CommandLine and SecondLine) in FileMode 2, with the document's name parked. The copy is read
-// and checked first, so that a missing or damaged copy never reaches the page; the load counts
-// as done only when the store then holds the copy's words, and otherwise the page before the
-// load is put back. Nothing asks about unsaved changes: the page is kept in the copies.
-// Returns whether the page is now the copy. ChangesMadeFlag is left to the caller; CommandLine,
-// SecondLine and CommandModeLetters are the caller's again afterwards.
-bool load_work_copy(std::string_view file) {
-    const std::string name = work_copy_name(file);
-    DocumentReadInfo info;
-    if (read_document(name, CopyWords, info) != DocumentStatus::Ok || info.input_error)
-        return false;
-    const int32_t page_count = ItemWordsUsed - 1;
-    std::copy(ItemStore.data(), ItemStore.data() + page_count, PageWords.data());
-    const FixedText<512> line = CommandLine;
-    const FixedText<512> second_line = SecondLine;
-    const int32_t letter1 = CommandModeLetters(1);
-    const int32_t letter2 = CommandModeLetters(2);
-    {
-        const WorkCopyScope scope;
-        MessageLine.blank();  // a "~" there would be taken for the front-end's file name
-        CommandLine.set("G " + name);
-        SecondLine = CommandLine;
-        CommandModeLetters(1) = 'G';
-        CommandModeLetters(2) = ' ';
-        ChangesMadeFlag = 0;
-        run_file_command();
-    }
-    CommandLine = line;
-    SecondLine = second_line;
-    CommandModeLetters(1) = letter1;
-    CommandModeLetters(2) = letter2;
-    if (store_holds(CopyWords, info.count)) {
-        if (ItemCount == 0) redraw_page();  // an empty page has no redraw to empty its lists
-        return true;
-    }
-    if (!store_holds(PageWords, page_count)) {
-        replace_store_with_document(PageWords, page_count);
-        redraw_page();
-    }
-    return false;
-}
-
-// The merge cut of UNDO: the store ends again where it ended before the merge. False when that
-// word is no longer the start of a record (the page changed since without an undo copy).
-bool cut_merged_items(int32_t words_before) {
-    for (int32_t k = 1; k <= ItemCount + 1; ++k) {
-        if (ItemStartTable(k) != words_before) continue;
-        ItemCount = k - 1;
-        ItemWordsUsed = words_before;
-        if (ItemWordsUsed <= kItemStoreWords) ItemStore(ItemWordsUsed) = 0.0f;
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 // Contract: see the header. Tables: UndoSaveMode, UndoRedoState, SavedChangesFlag,
 // ChangesMadeFlag; the file "!undo!.tmp".
 void save_undo_copy() {
     if (UndoSaveMode < -2) return;
+    // A running command file kept the page when it started, and that copy is still the one
+    // UNDO would load: its lines take no copy of their own (a long file would otherwise write
+    // the whole store once per line).
+    if (UndoSaveMode != -2 && MacroUnit != DefaultMacroUnit && UndoRedoState == 1) {
+        ChangesMadeFlag = 1;
+        UndoSaveMode = -1;
+        return;
+    }
     if (UndoSaveMode != -2) {
         // Without a work folder (an engine embedded without its paths set up) there is nowhere
         // for copies to go: nothing can be undone, and nothing is written anywhere else.
@@ -173,8 +76,9 @@ void save_undo_copy() {
             return;
         }
         if (!write_work_copy(kUndoCopyFile)) {
-            show_message("*** The undo copy could not be written: " + shown_name(kUndoCopyFile) +
-                         "||    UNDO is not possible for this change.");
+            show_message(
+                "*** The undo copy could not be written: " + shown_work_copy_name(kUndoCopyFile) +
+                "||    UNDO is not possible for this change.");
             UndoRedoState = 0;
             UndoSaveMode = -1;
             return;
@@ -190,121 +94,14 @@ void save_undo_copy() {
 // Contract: see the header. Tables: UndoRedoState, ChangesMadeFlag; the file "!redo!.tmp".
 bool save_redo_copy() {
     if (!write_work_copy(kRedoCopyFile)) {
-        show_message("*** The redo copy could not be written: " + shown_name(kRedoCopyFile) +
-                     "||    Nothing was undone.");
+        show_message("*** The redo copy could not be written: " +
+                     shown_work_copy_name(kRedoCopyFile) + "||    Nothing was undone.");
         return false;
     }
     UndoRedoState = -1;
     ChangesMadeFlag = SavedChangesFlag;
     update_title_line(CurrentFileName);
     return true;
-}
-
-void run_undo_command() {
-    if (CommandLine(4) == 'O') {
-        run_undo();
-    } else {
-        run_undelete();
-    }
-}
-
-// Contract: see the header. Tables: UndoRedoState, UndoSaveMode, ChangesMadeFlag,
-// CommandModeLetters(2), the store; CommandLine and SecondLine are used for the load.
-void run_undo() {
-    if (UndoRedoState < 1) {
-        show_message("*** Nothing to UNDO.");
-        CommandModeLetters(2) = 0;
-        return;
-    }
-    const int32_t changes_before = ChangesMadeFlag;
-    const int32_t save_mode = UndoSaveMode;
-    if (!save_redo_copy()) return;
-    const int32_t changes_after = ChangesMadeFlag;
-
-    // After a merge the page before it is the page up to the merged records. (0 is no word
-    // count: a store always starts at word 1.)
-    if (save_mode >= 1 && cut_merged_items(save_mode)) {
-        CommandModeLetters(2) = -1;
-        UndoSaveMode = 0;
-        redraw_page();
-        update_title_line(CurrentFileName);
-        return;
-    }
-
-    if (!load_work_copy(kUndoCopyFile)) {
-        UndoRedoState = 1;
-        ChangesMadeFlag = changes_before;
-        update_title_line(CurrentFileName);
-        show_message("*** The undo copy could not be read: " + shown_name(kUndoCopyFile) +
-                     "||    Nothing was undone.");
-        return;
-    }
-    UndoSaveMode = 0;
-    UndoRedoState = -1;
-    ChangesMadeFlag = changes_after;
-    update_title_line(CurrentFileName);
-}
-
-// Contract: see the header. Tables: UndoRedoState, UndoSaveMode, ChangesMadeFlag, the store.
-void run_redo() {
-    if (UndoRedoState >= 0) {
-        show_message("*** Nothing to REDO.");
-        return;
-    }
-    const int32_t changes_before = ChangesMadeFlag;
-    if (!load_work_copy(kRedoCopyFile)) {
-        ChangesMadeFlag = changes_before;
-        show_message("*** The redo copy could not be read: " + shown_name(kRedoCopyFile) +
-                     "||    Nothing was redone.");
-        return;
-    }
-    UndoRedoState = 1;
-    UndoSaveMode = -1;
-    ChangesMadeFlag = 1;
-    update_title_line(CurrentFileName);
-}
-
-// Contract: see the header. Tables: DeletedItemRecord, DeletedItemLength, DeletedItemNumber,
-// the store and its index, ChangesMadeFlag, ParamBuffer P(2), P(3), CommandLine,
-// CommandModeLetters.
-void run_undelete() {
-    if (DeletedItemLength == 0) {
-        show_message("*** Nothing to UNDELETE.");
-        CommandModeLetters(2) = -1;
-        return;
-    }
-    const int32_t len = std::abs(DeletedItemLength);
-    DeletedItemRecord.check_range(1, len);
-    const int32_t start = ItemWordsUsed;
-    if (ItemCount >= render::ItemCountLimit || start - 1 + len > ItemStoreCapacity ||
-        start - 1 + len > kItemStoreWords || ItemCount + 2 > kItemStartEntries) {
-        show_message("**** The page is full: the deleted item was not put back.");
-        CommandModeLetters(2) = -1;
-        return;
-    }
-    copy_words(DeletedItemRecord.at(1), ItemStore.at(start), len);
-    ItemWordsUsed = start + len;
-    if (ItemWordsUsed <= kItemStoreWords) ItemStore(ItemWordsUsed) = 0.0f;
-    ++ItemCount;
-    ItemStartTable(ItemCount + 1) = ItemWordsUsed;
-    ChangesMadeFlag = 1;
-    ParamBuffer(2) = static_cast<float>(ItemCount);  // as the move takes it
-
-    if (DeletedItemLength > 0) {
-        const int32_t number = std::clamp(DeletedItemNumber, 1, ItemCount);
-        ParamBuffer(3) = static_cast<float>(number);
-        // The move redraws only when the item moves; one that goes back last is redrawn here.
-        move_item_to_position(1);
-        redraw_page();
-        ParamBuffer(2) = static_cast<float>(number);
-    } else {
-        redraw_page();
-        ParamBuffer(2) = static_cast<float>(ItemCount);  // the redraw used the buffer
-    }
-    DeletedItemLength = 0;
-    CommandModeLetters(1) = 'I';
-    CommandModeLetters(2) = ' ';
-    CommandLine.put(1, 3, "I* ");
 }
 
 }  // namespace core

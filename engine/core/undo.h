@@ -1,5 +1,4 @@
-// One level of undo and redo, UNDELETE, the R command family and the marks of newly entered
-// notes.
+// The undo and redo copies of the page (UNDO, REDO and the R family are in engine/commands).
 //
 // The undo copy is the whole page written as a document file ("!undo!.tmp" in the work folder)
 // just before an undoable edit; UNDO writes the page as the redo copy ("!redo!.tmp") and loads
@@ -15,7 +14,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/fixed_array.h"
 
 namespace core {
 
@@ -30,6 +33,32 @@ extern int32_t SavedChangesFlag;
 // Set by the words that open a command file: 2 for "RES", 1 for "RD", 0 for "RE" and "READ".
 // Nothing reads it yet; it is kept for the readers of command files that tell the three apart.
 extern int32_t CommandFileReadMode;
+
+// Parks CurrentFileName and sets FileMode 2 for as long as a work copy is in use; the name comes
+// back and FileMode returns to 0 however the work ends. The parked name has the full length of
+// CurrentFileName, so a long path comes back whole.
+class WorkCopyScope {
+  public:
+    WorkCopyScope() {
+        ParkedFileName = CurrentFileName;
+        FileMode = 2;
+    }
+    ~WorkCopyScope() {
+        CurrentFileName = ParkedFileName;
+        ParkedFileName.blank();
+        FileMode = 0;
+    }
+    WorkCopyScope(const WorkCopyScope&) = delete;
+    WorkCopyScope& operator=(const WorkCopyScope&) = delete;
+
+  private:
+    static FixedText<512> ParkedFileName;
+};
+
+// A work copy's program name (in the work folder), and the local file it stands for, for
+// messages.
+std::string work_copy_name(std::string_view file);
+std::string shown_work_copy_name(std::string_view file);
 
 // Puts SavedChangesFlag and CommandFileReadMode back to their start-up values.
 void reset_undo_tables();
@@ -47,34 +76,5 @@ void save_undo_copy();
 // title refreshed. Returns false, with a message box and nothing changed, when the copy cannot
 // be written.
 bool save_redo_copy();
-
-// The words beginning "UND": UNDO when the fourth letter is "O", else UNDELETE.
-void run_undo_command();
-// UNDO: the redo copy is written, then the page before the last undoable edit comes back: a
-// merge is cut off the store (UndoSaveMode is the word count before it), otherwise the undo
-// copy is loaded through the file command. "*** Nothing to UNDO." when there is no copy. A
-// copy that cannot be read leaves the page, the names and the undo state as they were.
-void run_undo();
-// REDO: loads the redo copy through the file command; "*** Nothing to REDO." when there is
-// none. A copy that cannot be read leaves the page and the undo state as they were.
-void run_redo();
-// UNDELETE: the record of the item removed last by delete_item is appended and moved back to
-// its old number (a negative DeletedItemLength leaves it last); CommandLine becomes "I* " with
-// P(2) = that number, so that the interpreter goes on to edit it. "*** Nothing to UNDELETE."
-// when no record is kept; a record that does not fit the store is refused with a message.
-void run_undelete();
-
-// The R command family (RS, RSM, RS and a name, RI, RIP, RESTO, READ/RD/RE/RES, REDO, the move
-// of an item, the library symbol item), chosen by the second and third letters of CommandLine.
-void run_r_command();
-
-// The note-input marks: DisplayMarkWord = -1, the marks of the notes entered since the input
-// start mark are drawn (the word goes back to 0 when there are none), then the page is redrawn
-// and the screen refreshed.
-void draw_new_items();
-// Draws a temporary mark (a code-13 symbol 4001, 4002, ... that is never stored) above each
-// distinct position of the notes on the current staff from item InputStartItem on, within the
-// input range. Returns the number of marks drawn.
-int32_t mark_new_note_positions();
 
 }  // namespace core

@@ -1,7 +1,7 @@
-// Services of other subsystems that the layout calls and that are not built yet: the number
-// drawer, the staff spacing dialog, the undo copy, the tool palettes and the PostScript
-// writer's line-width entries. Each is a function pointer that its owner fills in when it
-// starts; until then a call does nothing (the dialog answers Cancel).
+// Services of other subsystems that the layout calls and that are not built yet: the staff
+// spacing dialog (the front-end has no such dialog yet), the tool palettes of the editing
+// commands and the PostScript writer's line-width entries. Each is a function pointer that its
+// owner fills in when it starts; until then a call does nothing (the dialog answers Cancel).
 //
 // The hooks are wiring, not state: reset_engine() leaves them alone. Tests that replace one put
 // the previous value back.
@@ -13,14 +13,9 @@
 namespace layout {
 
 struct LayoutHooksRecord {
-    // draw_number_item(value): draws the number item in ParamBuffer (P5 the number, P6 its
-    // scale, IntParamBuffer 7 the style) at ItemDrawOrigin.
-    void (*draw_number_item)(int32_t value) = nullptr;
     // The dialog "Vertical spacing between staves": 2 Cancel, 1 one distance for all staves;
     // the typed line comes back in MessageLine. Unset: Cancel.
     int32_t (*run_staff_spacing_dialog)() = nullptr;
-    // save_undo_copy: keeps the whole store as the undo copy before an edit.
-    void (*save_undo_copy)() = nullptr;
     // show_item_palette(number): shows the tool palette with that number.
     void (*show_item_palette)(int32_t palette) = nullptr;
     // PostScript pass: a line-width entry (OP 99) with width code w, and a path break (OP -99).

@@ -2,13 +2,15 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
-#include "engine/core/document_tables.h"
 #include "engine/core/tables.h"
+#include "engine/core/undo.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/tables.h"
 
@@ -156,7 +158,7 @@ void draw_staff_number_label(float size, int32_t staff) {
         ip(k) = 0;
     }
     p(26) = kLabelColour;
-    run_layout_hook(LayoutHooks.draw_number_item, staff);
+    render::draw_number_item(staff);
     p(5) = p5;
     p(6) = p6;
     p(26) = p26;
@@ -256,7 +258,7 @@ bool take_spacing_dialog_line() {
     const int32_t result = run_staff_spacing_dialog();
     run_layout_hook(LayoutHooks.show_item_palette, 134);
     if (result == 2) return false;
-    run_layout_hook(LayoutHooks.save_undo_copy);
+    core::save_undo_copy();
     core::CommandLine = core::MessageLine;
     for (int32_t k = 1; k <= 50; ++k) core::ParamBuffer(k) = 0.0f;
     core::scan_command_line(core::find_line_length(core::CommandLine));

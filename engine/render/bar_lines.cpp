@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "engine/core/numeric.h"
+#include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
-#include "engine/layout/staff_range.h"
 #include "engine/layout/tables.h"
 #include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
@@ -241,7 +241,7 @@ void resolve_whole_system() {
     auto& p = core::ParamBuffer;
     float highest = 0.0f;
     float lowest = 0.0f;
-    layout::find_staff_range(highest, lowest);
+    core::find_staff_range(highest, lowest);
     float count = highest - p(2) + 1.0f;
     if (count < 1.0f) count = 1.0f;
     auto& e = core::EditItemParams;

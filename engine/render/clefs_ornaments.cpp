@@ -7,6 +7,8 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/lines.h"
+#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
@@ -61,7 +63,7 @@ void draw_line_between(float x0, float pos0, float x1, float pos1, int32_t line_
     set_word(7, static_cast<float>(line_kind));
     ItemDrawOrigin.x = x0 * 150.0f;
     ItemDrawOrigin.y = compute_staff_y(pos0);
-    run_hook(RenderHooks.draw_line_item);
+    draw_line_item();
 }
 
 // Digit d (0 units, 1 tens, ...) of |v|.
@@ -117,11 +119,11 @@ void add_pedal_line_end(float x, float y, float v, bool at_start) {
     }
     int32_t flag = at_start ? 1 : 0;
     if (at_start) {
-        run_hook(RenderHooks.add_line_end_hook, x, y, v, flag);
+        add_line_end_hook(x, y, v, flag);
         add_path_point(x, y, static_cast<int16_t>(flag));
     } else {
         add_path_point(x, y, 0);
-        run_hook(RenderHooks.add_line_end_hook, x, y, v, flag);
+        add_line_end_hook(x, y, v, flag);
     }
 }
 
@@ -233,7 +235,7 @@ void draw_trill_item() {
             line_kind = kDashedLine;
         } else if (kind == 88 || kind == -88 || kind == 155) {
             p(6) = 0.75f * z1;
-            run_hook(RenderHooks.draw_number_item, kind == 155 ? 15 : 8);
+            draw_number_item(kind == 155 ? 15 : 8);
             start = kind == 155 ? 29.0f : 18.0f;
             if (kind != -88) pos += 1.5f * z1;
             line_kind = kDashedLine;

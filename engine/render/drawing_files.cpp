@@ -82,7 +82,7 @@ void clear_header(DrawingStartTable& start, DrawingNames& names) {
 
 // The reader's failure notice for the file name (see read_library_drawing).
 void report_unreadable(int32_t file_number, const std::string& name) {
-    const std::string shown = library_folder_name() + name;
+    const std::string shown = platform::shown_path(library_folder_name() + name);
     const int32_t code = core::int_of(core::ParamBuffer(1));
     const bool clef_notice = (code == 1 || code == 9) && file_number != 0;
     if (!clef_notice) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/core/console_bridge.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
@@ -368,6 +369,25 @@ void report_extent_and_show_item() {
     st.position_x = block(1);
     st.position_y = block(2);
     core::EditedItemNumber = 0;
+}
+
+// Measures with mode 2 (every item, bar lines included) and fills the template; left and right
+// lose the view origin's x. Writes MessageLine only.
+void report_items_extent() {
+    int32_t top = 0;
+    int32_t bottom = 0;
+    int32_t left = 0;
+    int32_t right = 0;
+    measure_items_extent(2, top, bottom, left, right);
+    left -= ViewOrigin.x;
+    right -= ViewOrigin.x;
+    core::FixedText<160> text("Top  =          Bottom =         ||Left =          Right  =      ");
+    core::write_int_field(text, 7, 13, "(1i7)", top);
+    core::write_int_field(text, 25, 33, "(1i9)", bottom);
+    core::write_int_field(text, 42, 49, "(1i8)", left);
+    core::write_int_field(text, 61, 67, "(1i7)", right);
+    core::convert_bars_to_newlines(text);
+    core::MessageLine.set(text.view());
 }
 
 }  // namespace render

@@ -33,4 +33,8 @@ void measure_drawing_extent(float& y_high, float& y_low, float& x_low, float& x_
 // gets the report.
 void report_extent_and_show_item();
 
+// The extent of all items in MessageLine: "Top  =" (columns 7-13), "Bottom =" (25-33), a line
+// break, "Left =" (42-49) and "Right  =" (61-67), left and right relative to the view origin.
+void report_items_extent();
+
 }  // namespace render

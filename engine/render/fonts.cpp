@@ -44,7 +44,7 @@ bool read_font_file(const std::string& path, unsigned char* buffer, std::size_t 
 
 // Ends the command: the font data every text needs is missing.
 [[noreturn]] void end_for_missing(const std::string& path) {
-    throw core::EngineDefect("File not found --> " + path);
+    throw core::EngineDefect("File not found --> " + platform::shown_path(path));
 }
 
 // "Item      - Font not found:" with ItemCount in characters 6..9, the name, a line break and
@@ -52,7 +52,8 @@ bool read_font_file(const std::string& path, unsigned char* buffer, std::size_t 
 void report_substitution(const std::string& path) {
     core::FixedText<27> head("Item      - Font not found:");
     head.put(6, 9, core::format_int("(I4)", core::ItemCount));
-    core::show_message(std::string(head.view()) + path + "\r\nsubstituting Times-Roman");
+    core::show_message(std::string(head.view()) + platform::shown_path(path) +
+                       "\r\nsubstituting Times-Roman");
 }
 
 // Fills LoadedFont from the 708 bytes of a metric file.

@@ -6,8 +6,8 @@
 #include "engine/layout/tables.h"
 #include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
 
@@ -89,7 +89,10 @@ int32_t draw_octave_figure(float s1) {
     ip(7) = 11;
     int32_t figure = value / 10;
     if (figure == 1) figure = 15;
-    run_hook(RenderHooks.draw_number_item, figure);
+    // The number drawer reads P5 for a sign and decimals; the figure has neither (a negative
+    // fraction would otherwise show "-5").
+    p(5) = static_cast<float>(figure);
+    draw_number_item(figure);
     p(3) = p3;
     p(4) = p4;
     p(5) = p5;

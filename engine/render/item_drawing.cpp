@@ -111,7 +111,7 @@ int32_t staff_base_y(int32_t s) {
 void draw_item_by_code() {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
-    for (int32_t k = 1; k <= 45; ++k) ip(k) = core::int_of(p(k));
+    for (int32_t k = 1; k <= 45; ++k) ip(k) = truncate_real(p(k));
     const int32_t code = ip(1);
     if (code < 1 || code > kLastDrawnCode) return;
     if (ip(2) < 0 || ip(2) > layout::MaxStaffNumber || ip(2) > layout::kMaxStaves) return;

@@ -3,7 +3,7 @@
 // Tables: ParamBuffer, IntParamBuffer, SaveStack (core); StaffTables (layout); ItemDrawOrigin,
 // OutputPassWord, PathPointList (render). Accidentals and the compound meter's plus sign go
 // through the glyph painter, meter symbols through the symbol drawer, digits through the
-// number drawer (RenderHooks.draw_number_item).
+// number drawer.
 #pragma once
 
 namespace render {

@@ -184,8 +184,6 @@ void draw_line_item() {
 void register_line_drawers() {
     register_item_drawer(4, draw_line_item);
     register_item_drawer(14, draw_bar_line_item);
-    RenderHooks.draw_line_item = draw_line_item;
-    RenderHooks.add_line_end_hook = add_line_end_hook;
 }
 
 }  // namespace render

@@ -25,8 +25,7 @@ void draw_line_item();
 // line is to continue from the hook.
 void add_line_end_hook(float x, float y, float v, int32_t& flag);
 
-// Registers the Code 4 and Code 14 drawers with the dispatcher and fills the line hooks of
-// RenderHooks (draw_line_item, add_line_end_hook).
+// Registers the Code 4 and Code 14 drawers with the dispatcher.
 void register_line_drawers();
 
 // ---- shared by the line drawer's two files ----

@@ -8,7 +8,7 @@
 #include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/key_signatures.h"
-#include "engine/render/render_hooks.h"
+#include "engine/render/numbers.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
 
@@ -78,7 +78,7 @@ void draw_meter_number(const MeterLayout& m, int32_t value, float x, float pos) 
     set_word(7, m.font);
     ItemDrawOrigin.x = x;
     ItemDrawOrigin.y = compute_staff_y(pos);
-    run_hook(RenderHooks.draw_number_item, value);
+    draw_number_item(value);
 }
 
 // An upper number over a lower one (upper 0: the lower one alone, in the middle). A one-digit

@@ -9,8 +9,8 @@
 #include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes.h"
+#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 
 namespace render {
@@ -160,7 +160,7 @@ void draw_fingering(const MarkPlace& mp) {
     set_note_word(26, colour);
     ItemDrawOrigin.x = x;
     ItemDrawOrigin.y = y;
-    run_hook(RenderHooks.draw_number_item, value);
+    draw_number_item(value);
     ItemDrawOrigin = origin;
 }
 

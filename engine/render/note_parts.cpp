@@ -8,6 +8,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes.h"
+#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
@@ -297,7 +298,7 @@ void draw_attached_item(float& size) {
         set_note_word(26, colour);
         ItemDrawOrigin.x = x;
         ItemDrawOrigin.y = y;
-        run_hook(RenderHooks.draw_number_item, value);
+        draw_number_item(value);
     }
     ItemDrawOrigin = origin;
     NoteWork = work;

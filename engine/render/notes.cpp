@@ -225,7 +225,6 @@ void reset_head_outline_cache() {
 
 void register_note_drawers() {
     register_item_drawer(kNoteCode, draw_note_item);
-    RenderHooks.draw_attached_item = draw_attached_item;
     reset_head_outline_cache();
     NoteWork = NoteWorkRecord{};
 }

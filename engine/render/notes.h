@@ -105,8 +105,7 @@ void write_ps_colour(float& colour);
 // Empties HeadOutlineCache.
 void reset_head_outline_cache();
 
-// Registers draw_note_item for code 1, fills RenderHooks.draw_attached_item and empties
-// HeadOutlineCache (a clean engine).
+// Registers draw_note_item for code 1 and empties HeadOutlineCache (a clean engine).
 void register_note_drawers();
 
 // ---- shared by the note drawer's files ----

@@ -139,7 +139,7 @@ std::string number_text(int32_t k) {
 
 // Contract: see the header. Writes (and restores) ParamBuffer, IntParamBuffer, EditItemParams,
 // ItemDrawOrigin and CurrentFontNumber; writes TextDrawState for large values.
-void draw_number_item(int32_t& k) {
+void draw_number_item(int32_t k) {
     const TextDrawingScope scope;
     const SavedNumberState saved;
     auto& p = core::ParamBuffer;

@@ -25,6 +25,6 @@ std::string number_text(int32_t k);
 // circle or 2 a box around it (drawn by the code 12 drawer), the text then drawn again on
 // top. ParamBuffer, IntParamBuffer, EditItemParams and CurrentFontNumber come back as they
 // were; CommandLine and SecondLine are not touched.
-void draw_number_item(int32_t& k);
+void draw_number_item(int32_t k);
 
 }  // namespace render

@@ -27,17 +27,22 @@ int32_t op_word(int16_t op) {
 
 }  // namespace
 
-// Contract: appends one point at PathPointList.count and advances the count. Coordinates are
-// truncated (saturating, NaN as 0). At the list's capacity, or with a damaged count, nothing
-// is appended.
-void add_path_point(float x, float y, int16_t op) {
+// Contract: see the header. Writes PathPointList.
+void add_scaled_points(int32_t n, const float* xs, const float* ys, const int16_t* pens, float x,
+                       float y, float sx, float sy) {
     auto& list = PathPointList;
     const int32_t c = list.count;
-    if (c < 1 || c > kPathPoints) return;
-    list.x(c) = core::int_of(x);
-    list.y(c) = core::int_of(y);
-    list.op(c) = op;
-    list.count = c + 1;
+    if (c < 1 || c > kPathPoints || n < 1) return;
+    const int32_t m = n < kPathPoints - c + 1 ? n : kPathPoints - c + 1;
+    int32_t* __restrict out_x = list.x.data() + (c - 1);
+    int32_t* __restrict out_y = list.y.data() + (c - 1);
+    int16_t* __restrict out_op = list.op.data() + (c - 1);
+    for (int32_t i = 0; i < m; ++i) {
+        out_x[i] = truncate_real(x + sx * xs[i]);
+        out_y[i] = truncate_real(y + sy * ys[i]);
+        out_op[i] = pens[i] < 0 ? int16_t{0} : pens[i];
+    }
+    list.count = c + m;
 }
 
 // Contract: appends a start point (op 1) and an end point (op 0). Both or neither: a path start
@@ -54,8 +59,8 @@ void add_path_segment(float x1, float y1, float x2, float y2) {
 // DrawColourWord + op x 2^24. A path start that follows another path start replaces it (the
 // first drew nothing). Reads P2 and P26 of ParamBuffer, EditedItemNumber and HighlightFlag for
 // the colour; writes GraphicsNextFree, LastOperationWord and DrawColourWord. When GraphicsList
-// is full the remaining points are dropped and what was written stays. PathPointList ends
-// empty.
+// is full the remaining points are dropped, what was written stays and ScreenListOverflow is
+// raised. PathPointList ends empty.
 void begin_item_drawing() {
     if (core::ParamBuffer(26) == 0.0f && core::EditedItemNumber >= 0) {
         DrawColourWord = (core::EditedItemNumber != 0 || HighlightFlag != 0) ? 255 : 0;
@@ -81,7 +86,11 @@ void begin_item_drawing() {
     for (int32_t i = 0; i < last; ++i) {
         const int16_t op = ops[i];
         if (op != 0 && last_op != 0 && next > 3) next -= 3;
-        if (next < 1 || next > core::kGraphicsListWords - 2) break;
+        if (next < 1) break;
+        if (next > core::kGraphicsListWords - 2) {
+            ScreenListOverflow = 1;
+            break;
+        }
         const int32_t top = op_word(op);
         int32_t* e = words + (next - 1);
         e[0] = clamp_word(xs[i] + x_offset);

@@ -1,14 +1,17 @@
 #include "engine/render/page_redraw.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/notes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
@@ -47,11 +50,13 @@ class RedrawEnd {
 
 // P1..P50 := 0, then the first min(words, 50) words of the record at s.
 void load_params(int32_t s, int32_t words) {
-    auto& p = core::ParamBuffer;
-    for (int32_t k = 1; k <= 50; ++k) p(k) = 0.0f;
+    float* p = core::ParamBuffer.data();
+    std::fill(p, p + 50, 0.0f);
     int32_t m = words < 50 ? words : 50;
     if (m > core::kItemStoreWords - s) m = core::kItemStoreWords - s;
-    for (int32_t k = 1; k <= m; ++k) p(k) = ItemStore(s + k);
+    if (m < 1) return;
+    ItemStore.check_range(s + 1, m);
+    std::copy(ItemStore.at(s + 1), ItemStore.at(s + 1) + m, p);
 }
 
 // Removes the record at s (count word n) from the store: the words behind it move down over it
@@ -98,7 +103,7 @@ void finish_ps_item(int32_t s, int32_t n) {
             run_hook(RenderHooks.write_ps_gray_level, GreyState.groups);
         }
         float size = p(15) == 0.0f ? 1.0f : p(15);
-        run_hook(RenderHooks.draw_attached_item, size);
+        draw_attached_item(size);
         GreyState.current = saved;
         p(26) = saved;
         if (head > 0) run_hook(RenderHooks.write_ps_line, " r");
@@ -112,7 +117,11 @@ void finish_ps_item(int32_t s, int32_t n) {
 
 // Writes one entry at pos when the list has room; returns the position after it.
 int32_t put_entry(int32_t pos, int32_t x, int32_t y, int32_t colour, int32_t op) {
-    if (pos < 1 || pos > core::kGraphicsListWords - 2) return pos;
+    if (pos < 1) return pos;
+    if (pos > core::kGraphicsListWords - 2) {
+        ScreenListOverflow = 1;
+        return pos;
+    }
     auto& graphics = core::OutputBufferViews.graphics;
     graphics(pos) = x;
     graphics(pos + 1) = y;
@@ -127,14 +136,19 @@ std::string item_limit_message() {
     return "**** Item limit reached (" + count + " items): the item was not added.";
 }
 
-// The screen list has a fixed size: a page that draws more than it holds loses its last items
-// on screen. The user is told once, and again only after the page has fitted in between.
+// The screen lists have a fixed size: a page that draws more than they hold loses its last
+// items on screen. The user is told once, and again only after the page has fitted in between,
+// on the message line: a message box would stop the redraw for an answer, and the start-up
+// redraw runs before the window is even shown.
 void notice_full_screen_list() {
-    const bool full = core::GraphicsNextFree > core::kGraphicsListWords - 2;
+    const bool full = ScreenListOverflow != 0;
     if (full && ScreenListFullNoticed == 0) {
         ScreenListFullNoticed = 1;
-        core::show_message(
-            "**** This page draws more than the screen can hold: its last items are not shown.");
+        if (core::has_front_end()) {
+            core::front_end().SetMessageLineText(
+                "**** This page draws more than the screen can hold: its last items are not "
+                "shown.");
+        }
     } else if (!full) {
         ScreenListFullNoticed = 0;
     }
@@ -147,12 +161,15 @@ void notice_full_screen_list() {
 // start table). A stored P1 of 0.0 becomes 3.0 (a clef); items of code 19 and above are removed
 // from the store. ItemCount is the number of the item being drawn while the walk runs and gets
 // the true count back at the end. In the PostScript pass items with P26 < 0 are skipped and
-// each item's path and grey go to the PostScript writer. On the screen pass, a page that fills
-// the graphics list is reported once (what fits stays).
+// each item's path and grey go to the PostScript writer. On the screen pass, a page that draws
+// more than the screen lists hold is reported once on the message line (what fits stays).
 void redraw_items() {
     if (core::ItemCount == 0) return;
     if (core::MacroUnit > 0 && core::CommandStateWord == 0) {
-        core::rebuild_item_start_table();
+        // Appends and deletes keep the start table: it is rebuilt only when it no longer ends
+        // where the store does. The page is drawn once, when the file ends.
+        if (core::ItemStartTable(core::ItemCount + 1) != core::ItemWordsUsed)
+            core::rebuild_item_start_table();
         return;
     }
     auto& p = core::ParamBuffer;
@@ -163,6 +180,7 @@ void redraw_items() {
     core::GraphicsNextFree = 1;
     DrawColourWord = 0;
     LastOperationWord = 0;
+    ScreenListOverflow = 0;
     run_hook(RenderHooks.draw_page_frame);
     core::OutputBufferViews.text.length() = 0;
     CurrentFontNumber = LoadedFont.number;

@@ -1,6 +1,9 @@
-// Services of other subsystems that the drawing calls: the page frame, the view geometry update
-// and the PostScript writer's steps. Each is a function pointer that its owner fills in when it
-// starts; until then a call does nothing, so the drawing runs before those subsystems exist.
+// Services of subsystems that the drawing calls and that are not built yet: the page frame
+// (drawn with the code 12 box drawer), the view geometry update of the layout, the PostScript
+// writer's steps, the tablature fret numbers, the code 12 box and circle drawer and the slur
+// drawer's tuplet figure. Drawers that exist (text, numbers, lines, shape-note letters) are
+// called directly. Each hook is a function pointer that its owner fills in when it starts;
+// until then a call does nothing, so the drawing runs before those subsystems exist.
 //
 // The hooks are wiring, not state: reset_engine() leaves them alone. Tests that replace one put
 // the previous value back.
@@ -22,8 +25,6 @@ struct RenderHooksRecord {
     void (*write_ps_gray_level)(int32_t& group_count) = nullptr;
     // PostScript pass: writes PathPointList 1..count-1 as path operators and empties it.
     void (*flush_path_points)() = nullptr;
-    // Draws the letter inside a shape-note head as a nested number item at the given size.
-    void (*draw_attached_item)(float& size) = nullptr;
     // Writes one line (such as " r", the end of a grey group) to the PostScript unit.
     void (*write_ps_line)(std::string_view line) = nullptr;
 
@@ -40,19 +41,6 @@ struct RenderHooksRecord {
     float (*output_line_width_factor)() = nullptr;
 
     // ---- used by the symbol drawer and the glyph painter ----
-    // The text drawer: draws CommandLine(1..length) as a text item with ParamBuffer's
-    // parameters (P5 stretch, P6/P7 sizes, P8 font, P10 blank extra...) at ItemDrawOrigin.
-    void (*draw_text_item)(int32_t length) = nullptr;
-    // The same for a text the caller holds in a buffer of its own (CommandLine is not touched).
-    void (*draw_text_line)(std::string_view text) = nullptr;
-    // The number drawer: draws value as a number item (ParamBuffer P6 its size,
-    // IntParamBuffer 7 the style) at ItemDrawOrigin.
-    void (*draw_number_item)(int32_t value) = nullptr;
-    // The line drawer: draws the code 4 line set up in ParamBuffer / IntParamBuffer from
-    // ItemDrawOrigin.
-    void (*draw_line_item)() = nullptr;
-    // The line drawer's end mark v at (x, y); flag 1 at a line's start (it may clear it).
-    void (*add_line_end_hook)(float x, float y, float v, int32_t& flag) = nullptr;
     // The code 12 box or circle drawer for the item set up in ParamBuffer / IntParamBuffer.
     void (*draw_box_or_circle_item)() = nullptr;
     // PostScript pass: a line-width entry (OP 99) for width index w, and a path break (OP -99).

@@ -13,8 +13,8 @@
 #include "engine/render/drawing_files.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/key_signatures.h"
+#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
 
@@ -368,7 +368,7 @@ void draw_count(const Rest& r, float cx) {
         set_word(7, p14 == 0.0f ? 0.0f : static_cast<float>(core::int_of(p14)));
         ItemDrawOrigin.x = start;
         ItemDrawOrigin.y = compute_staff_y(r.pos + 12.0f + p11);
-        run_hook(RenderHooks.draw_number_item, p8);
+        draw_number_item(p8);
         return;
     }
     if (p8 < -3) return;

@@ -30,6 +30,12 @@ void move_to_front(int32_t from, int32_t n) {
 
 }  // namespace
 
+void clear_symbol_cache() {
+    SymbolCache.count = 0;
+    SymbolCache.start.fill(0);
+    SymbolCache.number.fill(0);
+}
+
 // Contract: see the header. Reads and writes SymbolCache and LibraryDrawingBuffers.
 int32_t fetch_symbol_drawing(int32_t number) {
     auto& cache = SymbolCache;
@@ -67,7 +73,9 @@ int32_t fetch_symbol_drawing(int32_t number) {
     }
 
     int32_t next = cache.count == 0 ? 1 : cache.start(cache.count + 1);
-    if (cache.count + 1 > kCachedSymbols || next + n > kCachePoints) {
+    // Points next .. next + n - 1 must lie in the cache; a drawing that ends on its last
+    // point still fits.
+    if (cache.count + 1 > kCachedSymbols || next - 1 + n > kCachePoints) {
         cache.count = 0;
         next = 1;
     }

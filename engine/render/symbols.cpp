@@ -2,6 +2,7 @@
 
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/preferences.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/clefs_ornaments.h"
@@ -59,10 +60,9 @@ bool page_frame_size(float& size_x) {
 // Adds n points of LibraryDrawingBuffers at (x, y), scaled by sx and sy, negative pens as 0.
 void add_drawing_points(int32_t n, float x, float y, float sx, float sy) {
     const auto& b = LibraryDrawingBuffers;
-    for (int32_t i = 1; i <= n; ++i) {
-        const int16_t pen = b.pen(i) < 0 ? int16_t{0} : b.pen(i);
-        add_path_point(x + sx * b.x(i), y + sy * b.y(i), pen);
-    }
+    if (n < 1) return;
+    b.pen.check_range(1, n);
+    add_scaled_points(n, b.x.data(), b.y.data(), b.pen.data(), x, y, sx, sy);
 }
 
 }  // namespace
@@ -169,9 +169,7 @@ void draw_library_item() {
 }
 
 void reset_symbol_tables() {
-    SymbolCache.count = 0;
-    SymbolCache.start.fill(0);
-    SymbolCache.number.fill(0);
+    clear_symbol_cache();
     TextSymbolPool.count = 0;
     TextSymbolPool.start.fill(0);
     TextSymbolPool.chars.blank();
@@ -186,6 +184,7 @@ void register_symbol_drawers() {
     register_item_drawer(kTrillCode, draw_trill_item);
     register_item_drawer(kLibraryCode, draw_library_item);
     register_item_drawer(kSymbolCode, draw_library_item);
+    core::PreferencesHooks.clear_symbol_cache = clear_symbol_cache;
     reset_symbol_tables();
     reset_glyph_outlines();
 }

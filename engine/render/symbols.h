@@ -25,7 +25,8 @@ constexpr int kCachePoints = 10000;
 
 // The points of up to 100 drawings, so that a library file is read only on a miss. Entry k
 // holds points start(k) .. start(k + 1) - 1; start(count + 1) is the next free point. Lives
-// until the engine is reset; nothing invalidates it when a file changes on disk.
+// until the engine is reset or the Preferences dialog is accepted (the library folder may have
+// changed); nothing invalidates it when a file changes on disk.
 struct SymbolCacheRecord {
     core::Array1<int32_t, kCachedSymbols> number;
     core::Array1<int32_t, kCachedSymbols + 1> start;
@@ -42,6 +43,9 @@ extern SymbolCacheRecord SymbolCache;
 // emptied cache as entry 1; a drawing larger than the whole cache is drawn without caching.
 // A drawing whose start entries lie outside the points the file holds has no points.
 int32_t fetch_symbol_drawing(int32_t number);
+
+// Empties SymbolCache, so that every symbol is read from its library file again.
+void clear_symbol_cache();
 
 // ---- the word symbols (word_symbols.cpp) ----
 
@@ -122,7 +126,8 @@ void draw_library_item();
 // Empties SymbolCache and TextSymbolPool (a clean engine).
 void reset_symbol_tables();
 
-// Registers the drawers of codes 3, 7, 9 and 13 with the item dispatcher and empties
+// Registers the drawers of codes 3, 7, 9 and 13 with the item dispatcher, fills the cache hook
+// of the Preferences command (core::PreferencesHooks.clear_symbol_cache) and empties
 // SymbolCache, TextSymbolPool and GlyphOutlineTable (a clean engine).
 void register_symbol_drawers();
 

@@ -22,7 +22,7 @@ PreviewStartRecord PreviewStart;
 ColourMemoRecord ColourMemo;
 GreyStateRecord GreyState;
 int32_t ScreenListFullNoticed = 0;
-int32_t PageFormatIndex = 0;
+int32_t ScreenListOverflow = 0;
 int32_t CurrentFontNumber = 0;
 LoadedFontRecord LoadedFont;
 int32_t PsColourFlag = 0;
@@ -51,7 +51,7 @@ void reset_render_tables() {
     ColourMemo = ColourMemoRecord{};
     GreyState = GreyStateRecord{};
     ScreenListFullNoticed = 0;
-    PageFormatIndex = 0;
+    ScreenListOverflow = 0;
     CurrentFontNumber = 0;
     LoadedFont = LoadedFontRecord{};
     reset_font_tables();

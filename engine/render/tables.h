@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
+#include "engine/core/settings_tables.h"
 
 namespace render {
 
@@ -74,8 +75,11 @@ extern GreyStateRecord GreyState;
 // 1 once the user was told that the page draws more than the screen list holds; back to 0
 // when a redraw fits again (page_redraw.cpp).
 extern int32_t ScreenListFullNoticed;
-// Paper format index of the page frame (0 = none).
-extern int32_t PageFormatIndex;
+// Raised when a graphics entry or a text record had no room in the screen lists and was left
+// out; the page redraw lowers it before it starts.
+extern int32_t ScreenListOverflow;
+// The page format chosen by the preferences; a setting of the ground (core).
+using core::PageFormatIndex;
 // Font number of the loaded font; the text drawers set it.
 extern int32_t CurrentFontNumber;
 // The single loaded-font cache, filled by the font code (fonts.cpp) from a metric file: number

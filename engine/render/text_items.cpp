@@ -1,5 +1,5 @@
 // The text drawer: parameters, characters, layout and the hand-over to the screen records or
-// the PostScript text; and the wiring of the text and number drawers.
+// the PostScript text; and the registration of the text and number drawers.
 #include "engine/render/text_items.h"
 
 #include <array>
@@ -12,7 +12,6 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
 #include "engine/render/fonts.h"
 #include "engine/render/item_drawing.h"
@@ -78,21 +77,45 @@ class SavedTextWords {
 };
 
 // A text drawn while another one is being laid out (a glyph that is a word) must not leave its
-// codes in place of the outer one's.
+// codes in place of the outer one's. Only the codes in use are kept: every number of the page
+// is drawn this way, and the list has room for 512.
 class SavedCodeList {
   public:
-    SavedCodeList() : active_(g_depth > 1) {
-        if (active_) saved_ = TextCodeList;
+    SavedCodeList() : active_(g_depth > 1), count_(TextCodeList.count) {
+        if (!active_) return;
+        const auto& list = TextCodeList;
+        kept_ = count_ < 0 ? 0 : (count_ > kTextCodes ? kTextCodes : count_);
+        for (int32_t k = 0; k < kept_; ++k) {
+            saved_[static_cast<std::size_t>(k)] = {list.code.data()[k], list.width.data()[k],
+                                                   list.x.data()[k], list.y.data()[k]};
+        }
     }
     ~SavedCodeList() {
-        if (active_) TextCodeList = saved_;
+        if (!active_) return;
+        auto& list = TextCodeList;
+        for (int32_t k = 0; k < kept_; ++k) {
+            const Entry& e = saved_[static_cast<std::size_t>(k)];
+            list.code.data()[k] = e.code;
+            list.width.data()[k] = e.width;
+            list.x.data()[k] = e.x;
+            list.y.data()[k] = e.y;
+        }
+        list.count = count_;
     }
     SavedCodeList(const SavedCodeList&) = delete;
     SavedCodeList& operator=(const SavedCodeList&) = delete;
 
   private:
+    struct Entry {
+        int32_t code;
+        float width;
+        int32_t x;
+        int32_t y;
+    };
     bool active_;
-    TextCodeListRecord saved_;
+    int32_t count_;
+    int32_t kept_ = 0;
+    std::array<Entry, kTextCodes> saved_;  // only the first kept_ are written and read
 };
 
 // The item a drawing belongs to: while an item is edited, the preview is drawn after the last
@@ -355,14 +378,6 @@ void draw_number_code_item() {
     draw_number_item(value);
 }
 
-void draw_text_hook(int32_t length) {
-    if (length < 0) length = 0;
-    if (length > core::CommandLine.size()) length = core::CommandLine.size();
-    draw_text_line(core::CommandLine.view().substr(0, static_cast<std::size_t>(length)));
-}
-
-void draw_number_hook(int32_t value) { draw_number_item(value); }
-
 }  // namespace
 
 TextDrawingScope::TextDrawingScope() {
@@ -458,10 +473,6 @@ void draw_stroke_glyph(int32_t code, float x, float y) {
 void register_text_drawers() {
     register_item_drawer(kTextItemCode, draw_text_item);
     register_item_drawer(kNumberItemCode, draw_number_code_item);
-    RenderHooks.draw_text_item = draw_text_hook;
-    RenderHooks.draw_text_line = draw_text_line;
-    RenderHooks.draw_number_item = draw_number_hook;
-    layout::LayoutHooks.draw_number_item = draw_number_hook;
     TextDrawState = TextDrawStateRecord{};
     reset_text_code_list();
     g_depth = 0;

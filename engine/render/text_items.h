@@ -168,8 +168,8 @@ class TextDrawingScope {
 
 // ---- wiring ----
 
-// Registers the drawers of codes 10 and 16, fills the text and number hooks of RenderHooks and
-// LayoutHooks, and puts TextDrawState and TextCodeList back to their start.
+// Registers the drawers of codes 10 and 16 and puts TextDrawState and TextCodeList back to
+// their start.
 void register_text_drawers();
 
 }  // namespace render

@@ -48,7 +48,12 @@ bool stream_has_room(int32_t bytes) {
     auto& text = core::OutputBufferViews.text;
     if (!text.bound()) return false;
     const int32_t length = text.length();
-    return length >= 0 && length <= core::kTextStreamBytes - bytes;
+    if (length < 0) return false;
+    if (length > core::kTextStreamBytes - bytes) {
+        ScreenListOverflow = 1;
+        return false;
+    }
+    return true;
 }
 
 void put_bytes(const void* bytes, int32_t n) {

@@ -8,9 +8,9 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
+#include "engine/render/text_items.h"
 
 namespace render {
 
@@ -60,7 +60,7 @@ void draw_work_line(const std::string& text) {
         p(16) = p(26);
         p(14) = -1.0f;
     }
-    run_hook(RenderHooks.draw_text_line, std::string_view(text));
+    draw_text_line(text);
     core::EditItemParams(13) = 0.0f;
 }
 

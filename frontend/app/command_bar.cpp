@@ -13,7 +13,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/core/interpreter_tables.h"
+#include "engine/commands/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "frontend/app/ormest_app.h"
 #include "frontend/bridge/display_lists.h"

@@ -21,7 +21,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/core/start_up.h"
+#include "engine/commands/start_up.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/app/frame_state.h"
@@ -148,12 +148,15 @@ CMainFrame::~CMainFrame() {
 // key and line words, DocumentResetPending, DisplayScale, the bar pointers; reads the settings
 // "WindowPos", "ToolbarState", "TbarRects", "TbarDocks" and "General/ToolTips"; runs the engine
 // start-up last. A layout value that does not parse leaves the defaults (see bar_layout.h).
+// Without a usable "WindowPos" the window takes most of the screen; without any, ChildMaximized
+// becomes 1 as well.
 int CMainFrame::OnCreate() {
     ScrollSizeRecord = {16000, 16000, 1024, 1024, 128, 0};
     ScrollStartPosition = {0, 0};
 
     std::unique_ptr<QSettings> settings = OpenProgramSettings();
     WindowPlacementRecord placement;
+    bool placed = false;
     if (RestoreWindowPlacement(*settings, placement)) {
         SavedShowCommand = static_cast<int32_t>(placement.show_command);
         // A rectangle with no area, or one on no screen there is now, is no place to open at.
@@ -164,8 +167,13 @@ int CMainFrame::OnCreate() {
         }
         if (placement.normal.width() > 0 && placement.normal.height() > 0 && on_screen) {
             setGeometry(placement.normal);
+            placed = true;
         }
+    } else {
+        // A first start: the document window fills the document area.
+        ChildMaximized = 1;
     }
+    if (!placed) PlaceOnScreen();
 
     ShowFileTools = 0;
     ShowItemBar = 0;
@@ -331,6 +339,8 @@ void CMainFrame::CreateMenus() {
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, kCmdFileNew, QStringLiteral("&New"), [this] {
+        // The engine keeps one page: its unsaved changes are asked about first.
+        if (COrmestDoc* doc = ActiveDocument(); doc != nullptr && !doc->SaveModified()) return;
         OnFileNew();
     })->setShortcut(QKeySequence::New);
     add(file, kCmdFileOpen, QStringLiteral("&Open..."), [this] {
@@ -424,15 +434,19 @@ CChildFrame* CMainFrame::OnFileNew() {
 }
 
 // Contract: the document is opened before its window exists, so that the window active during
-// the open is the one a pending reset replaces. A failed open leaves no window behind.
+// the open is the one a pending reset replaces. A failed open leaves no window behind. The
+// recent-file list takes the document's absolute path: the open has moved the current folder.
 CChildFrame* CMainFrame::OpenDocumentFile(const QString& path) {
     auto* doc = new COrmestDoc;
     if (!doc->OnOpenDocument(path)) {
         delete doc;
         return nullptr;
     }
-    AddRecentFile(path);
-    return AddChildFrame(doc);
+    AddRecentFile(doc->PathName());
+    CChildFrame* child = AddChildFrame(doc);
+    // The page opens at its top left, even where the engine drew above the page origin.
+    child->View()->ScrollToTopLeft();
+    return child;
 }
 
 void CMainFrame::OnFileOpen() {
@@ -554,6 +568,18 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 // -- placement and closing ---------------------------------------------------------------------
+
+// Contract: the window (without its frame) gets 90% of the primary screen's available width
+// and height, centred on it; without a screen nothing changes.
+void CMainFrame::PlaceOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect available = screen->availableGeometry();
+    if (available.isEmpty()) return;
+    QRect rect(0, 0, available.width() * 9 / 10, available.height() * 9 / 10);
+    rect.moveCenter(available.center());
+    setGeometry(rect);
+}
 
 void CMainFrame::ApplyStartPlacement() {
     if (ChildMaximized != 0) {

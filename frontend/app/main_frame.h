@@ -117,6 +117,8 @@ class CMainFrame : public QMainWindow {
     void SaveLayout();
     // The start's placement step: a maximized child and a maximized frame as saved.
     void ApplyStartPlacement();
+    // The placement without a saved one: most of the screen, centred.
+    void PlaceOnScreen();
     // Puts path first in the recent-file list (at most four) and writes the list to the settings.
     void AddRecentFile(const QString& path);
 

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string_view>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
@@ -146,10 +146,13 @@ bool COrmestApp::InitInstance() {
     frame_->ApplyStartPlacement();
     PreviewActive = 0;
     PrintLayoutActive = 0;
-    // MIDI input: a machine without a MIDI system or input is told so once, and goes on.
+    // MIDI input: a machine without a MIDI system or input is told so once, and goes on. The
+    // system's own reason is for the log, not for the message line.
     StartMidiInput(platform::make_alsa_midi_source(), frame_.get(),
-                   [this](const std::string& text) {
-                       std::cerr << "ormest: " << text << '\n';
+                   [this](const std::string& text, const std::string& detail) {
+                       std::cerr << "ormest: " << text;
+                       if (!detail.empty()) std::cerr << " (" << detail << ')';
+                       std::cerr << '\n';
                        front_end_->SetMessageLineText(text.c_str());
                    });
     return true;

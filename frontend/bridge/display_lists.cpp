@@ -4,7 +4,9 @@
 #include <QFontMetricsF>
 #include <QWidget>
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/view/ormest_view.h"
@@ -27,6 +29,23 @@ constexpr char16_t kCp1252High[32] = {
 double view_pixels_per_page_unit() {
     const COrmestView* view = ActiveView();
     return view != nullptr ? view->PixelsPerPageUnit() : kDefaultPixelsPerPageUnit;
+}
+
+// The highest page y of the paths and of the texts (baseline and ascent), at least 0.
+int32_t top_of_lists() {
+    int32_t top = 0;
+    for (const ScreenPoint& p : ScreenLists.geometry.points) top = std::max(top, p.y);
+    for (std::size_t i = 0; i < ScreenLists.text_records.size(); ++i) {
+        const int32_t ascent = i < ScreenLists.text_ascent.size() ? ScreenLists.text_ascent[i] : 0;
+        for (const TextPiece& piece : ScreenLists.text_records[i].pieces) {
+            const int64_t baseline = EngineToPage(static_cast<int32_t>(std::clamp<int64_t>(
+                                                      int64_t{piece.y} + 96, INT32_MIN, INT32_MAX)),
+                                                  DisplayScale);
+            top = static_cast<int32_t>(
+                std::clamp<int64_t>(std::max<int64_t>(top, baseline + ascent), 0, INT32_MAX));
+        }
+    }
+    return top;
 }
 
 void repaint_now(QWidget* window) {
@@ -124,12 +143,13 @@ int DecodeDisplayLists(QWidget* window) {
     return BuildGeometryAndRepaint(window);
 }
 
-// Contract: reads GraphicsList, GraphicsListLength and DisplayScale; rebuilds the paths and the
-// ascents of ScreenLists; never writes the graphics list.
+// Contract: reads GraphicsList, GraphicsListLength and DisplayScale; rebuilds the paths, the
+// ascents and the top of ScreenLists; never writes the graphics list.
 int BuildGeometryAndRepaint(QWidget* window) {
     BuildScreenPaths(GraphicsList.data(), GraphicsListLength, kGraphicsListWords, DisplayScale,
                      ScreenLists.geometry);
     ComputeTextMetrics(view_pixels_per_page_unit());
+    ScreenLists.top = top_of_lists();
     repaint_now(window);
     return 0;
 }

@@ -19,14 +19,17 @@ struct ScreenListsRecord {
     std::vector<TextRecord> text_records;  // from TextDisplayStreamCopy
     std::vector<int32_t> text_ascent;      // ascent of each record's font, page units
     bool text_complete = true;             // false: a broken record was dropped
+    // The highest page y of the paths and of the texts' tops; 0 when nothing reaches above the
+    // page origin (the engine may draw above it: the view scrolls up that far).
+    int32_t top = 0;
 };
 extern ScreenListsRecord ScreenLists;
 
 // Decodes the text records of TextDisplayStreamCopy (TextDisplayStreamLength bytes), then
 // builds the paths and repaints window (the active view when null). Returns 0.
 int DecodeDisplayLists(QWidget* window = nullptr);
-// Builds the paths of GraphicsList at DisplayScale, the text ascents on the active view, and
-// repaints window (the active view when null) at once. Returns 0.
+// Builds the paths of GraphicsList at DisplayScale, the text ascents on the active view and the
+// top, and repaints window (the active view when null) at once. Returns 0.
 int BuildGeometryAndRepaint(QWidget* window = nullptr);
 // Fills ScreenLists.text_ascent for a device of pixels_per_page_unit.
 void ComputeTextMetrics(double pixels_per_page_unit);

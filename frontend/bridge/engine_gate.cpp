@@ -1,13 +1,17 @@
 #include "frontend/bridge/engine_gate.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/interpreter.h"
+#include "engine/commands/interpreter.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"
+#include "frontend/view/frames.h"
+#include "frontend/view/ormest_doc.h"
 #include "frontend/view/ormest_view.h"
 
 namespace frontend {
@@ -94,7 +98,8 @@ std::string ZoomPercentText(int32_t scale) {
 
 // Contract: see the header. Reads and writes MessageLine, RequestedDisplayScale,
 // PreviousDisplayScale, DisplayScale, DocumentResetPending, the active view's key-mode bytes and
-// (through the engine) everything run_command writes. A busy engine runs nothing.
+// (through the engine) everything run_command writes; the active document's modified flag
+// follows ChangesMadeFlag. A busy engine runs nothing.
 int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t& status,
                          int32_t* graphics_list, int32_t& graphics_length, int32_t& text_length) {
     if (EngineBusy()) {
@@ -119,6 +124,18 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
     if (n > 0 && text_copy != nullptr) std::memcpy(text_copy, TextDisplayStream.data(), n);
     if (RequestedDisplayScale != 0) DisplayScale = ClampDisplayScale(RequestedDisplayScale);
     line = core::MessageLine;
+    // The active document's modified flag follows the engine's, so that closing asks about
+    // unsaved changes whatever command made them. The engine holds one page only: another
+    // window's changes were saved or given up when its page left the engine, and a Yes to a
+    // question about them would save the engine's page under that window's name.
+    CChildFrame* active = ActiveChildFrame();
+    if (active != nullptr) active->Document()->SetModifiedFlag(core::ChangesMadeFlag != 0);
+    if (QMdiArea* area = DocumentArea()) {
+        for (QMdiSubWindow* w : area->subWindowList()) {
+            auto* child = qobject_cast<CChildFrame*>(w);
+            if (child != nullptr && child != active) child->Document()->SetModifiedFlag(false);
+        }
+    }
     UpdateItemPanel();
     // With every document window closed there is no view to carry key mode.
     if (COrmestView* view = ActiveView()) {

@@ -111,8 +111,9 @@ void SendCommand(const char* text, const char* label = nullptr);
 
 // The gate: moves line into MessageLine (line left blank), runs the interpreter with the
 // engine buffers, resets the document on status -2, copies the text output into text_copy,
-// takes over a requested zoom, copies the reply back into line, refreshes the item panel and
-// turns a key-mode request of the active view into key mode. Returns 0.
+// takes over a requested zoom, copies the reply back into line, sets the active document's
+// modified flag from ChangesMadeFlag, refreshes the item panel and turns a key-mode request of
+// the active view into key mode. Returns 0.
 // When the engine is busy nothing runs: line is deposited as a command text (cut to 47
 // characters), line and the buffers stay as they are, status becomes 0 (nothing to decode).
 int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t& status,

@@ -36,7 +36,7 @@ void store_and_post(const platform::MidiInPacket& packet) {
 // Contract: writes MidiInRing (reset), MidiInMailbox (cleared), NoMidiInputDevices; keeps the
 // source and the receiver. See the header.
 int StartMidiInput(std::unique_ptr<platform::MidiSource> source, QObject* receiver,
-                   const std::function<void(const std::string&)>& report) {
+                   const MidiReport& report) {
     StopMidiInput();
     MidiInRing.Reset();
     ClearMidiMailbox();
@@ -46,16 +46,12 @@ int StartMidiInput(std::unique_ptr<platform::MidiSource> source, QObject* receiv
     g_source = std::move(source);
     const platform::MidiStartReport found = g_source->Start(store_and_post);
     if (report) {
-        for (const std::string& problem : found.problems) report(problem);
+        for (const std::string& problem : found.problems) report(problem, std::string());
     }
     if (found.inputs_opened > 0) return found.inputs_opened;
     NoMidiInputDevices = 1;
     if (found.inputs_found > 0) return 0;  // inputs exist; each failure was reported above
-    if (report) {
-        std::string text = kNoMidiInputText;
-        if (!found.system_error.empty()) text += " (" + found.system_error + ")";
-        report(text);
-    }
+    if (report) report(kNoMidiInputText, found.system_error);
     return 0;
 }
 

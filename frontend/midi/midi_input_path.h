@@ -24,10 +24,12 @@ inline constexpr char kNoMidiInputText[] = "There are no Midi input devices.";
 // while MidiInWanted is set, and each stored event posts kMidiInDataEvent to receiver. Clears
 // the ring and the mailbox first. Each input that fails to open is reported. When no input
 // opens, NoMidiInputDevices becomes 1, and when the system offers no input at all (or has no
-// MIDI system) report is called once with kNoMidiInputText and the system's reason, when known.
-// Returns the number of inputs opened.
+// MIDI system) report is called once with kNoMidiInputText and, as its detail, the system's
+// reason (empty when none is known). Returns the number of inputs opened.
+// report(text, detail): text is for the user; detail, when not empty, only for the log.
+using MidiReport = std::function<void(const std::string& text, const std::string& detail)>;
 int StartMidiInput(std::unique_ptr<platform::MidiSource> source, QObject* receiver,
-                   const std::function<void(const std::string&)>& report);
+                   const MidiReport& report);
 
 // Stops the source (no event is stored or posted afterwards) and forgets the receiver.
 void StopMidiInput();

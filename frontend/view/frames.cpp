@@ -19,7 +19,9 @@ CChildFrame::CChildFrame(COrmestDoc* doc, QWidget* parent) : QMdiSubWindow(paren
     view_->OnInitialUpdate();
     UpdateTitle();
     connect(doc_, &COrmestDoc::titleChanged, this, [this] { UpdateTitle(); });
-    connect(doc_, &COrmestDoc::modifiedChanged, this, [this] { UpdateTitle(); });
+    // Only the mark: the title may be the engine's title line, which the flag must not undo.
+    connect(doc_, &COrmestDoc::modifiedChanged, this,
+            [this] { setWindowModified(doc_->IsModified()); });
 }
 
 CChildFrame::~CChildFrame() = default;

@@ -24,6 +24,7 @@ std::string OpenedPathCopy;
 namespace {
 
 DocumentMessageHook g_message_hook;
+SaveQuestionHook g_save_question_hook;
 int g_untitled_count = 0;
 
 const QString kDocumentFilter =
@@ -82,9 +83,14 @@ void put_bytes_as_words(const QByteArray& bytes, int32_t first_word) {
 // The engine's name for a path: the file system's bytes.
 std::string engine_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// The file a path names, with links and "." and ".." resolved; empty when there is none.
+QString canonical_path(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+
 }  // namespace
 
 void SetDocumentMessageHook(DocumentMessageHook hook) { g_message_hook = std::move(hook); }
+
+void SetSaveQuestionHook(SaveQuestionHook hook) { g_save_question_hook = std::move(hook); }
 
 // Contract: reads the file; writes GraphicsList and GraphicsListLength only on Ok. A file whose
 // bytes after the first four are fewer than its count announces (4 N, or 4 N - 2 when the count
@@ -151,8 +157,11 @@ bool COrmestDoc::OnNewDocument() {
 // the engine, when it is unreadable, short or too large, or when an engine call is under way:
 // the staged words would overwrite the running call's output), sends "~~R" and the path through
 // the gate, decodes the output and shows the reply. The open fails unless the engine has named
-// the page after the file (it does so only for a load that succeeded). After a load, a document
-// window that the engine's reset left pending (the first, empty window of the start) is closed.
+// the page after the file (it does so only for a load that succeeded): the engine's name is
+// absolute, so both names are compared as canonical paths, the typed one resolved before the
+// call (a load moves the current folder to the document's). The document keeps the absolute
+// path. After a load, a document window that the engine's reset left pending (the first, empty
+// window of the start) is closed.
 bool COrmestDoc::OnOpenDocument(const QString& path) {
     const std::string local = engine_path(path);
     if (local.empty() || static_cast<int>(local.size()) > kLongestDocumentPath) {
@@ -186,13 +195,17 @@ bool COrmestDoc::OnOpenDocument(const QString& path) {
             return false;
     }
 
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString wanted = canonical_path(path);
     core::FixedText<512> line("~~R" + local);
     int32_t status = 0;
     if (RunEngineLine(line, status) != 0) show_document_message(FromCp1252(line.view()).trimmed());
     // The engine names the page after the file only when it loaded it (a failed or declined
     // load puts the old name back); -1 is its word for a failed read.
+    const QString named =
+        QFile::decodeName(QByteArray::fromStdString(core::CurrentFileName.trimmed()));
     const bool loaded =
-        core::CommandModeLetters(1) != -1 && core::CurrentFileName.trimmed() == local;
+        core::CommandModeLetters(1) != -1 && !wanted.isEmpty() && canonical_path(named) == wanted;
     DecodeDisplayLists(nullptr);
     if (Hooks().show_reply) Hooks().show_reply(line.view());
     if (loaded && DocumentResetPending != 0) {
@@ -202,7 +215,7 @@ bool COrmestDoc::OnOpenDocument(const QString& path) {
     OpenedPathCopy = local;
     if (Hooks().focus_input) Hooks().focus_input();
     if (!loaded) return false;
-    SetPathName(path);
+    SetPathName(absolute);
     SetModifiedFlag(false);
     return true;
 }
@@ -270,13 +283,21 @@ bool COrmestDoc::DoSaveAs() {
     return true;
 }
 
+// Contract: a stray Enter or Escape must not lose the page: both keep the document open.
 bool COrmestDoc::SaveModified() {
     if (!modified_) return true;
-    const auto answer = QMessageBox::question(
-        dialog_parent(), QStringLiteral("Melandrix"),
-        QStringLiteral("Save changes to %1?").arg(title_),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::Cancel) return false;
+    const QString question = QStringLiteral("Save changes to %1?").arg(title_);
+    int answer = QMessageBox::Cancel;
+    if (g_save_question_hook) {
+        answer = g_save_question_hook(question);
+    } else {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Melandrix"), question,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, dialog_parent());
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        answer = box.exec();
+    }
     if (answer == QMessageBox::No) return true;
+    if (answer != QMessageBox::Yes) return false;
     return DoFileSave();
 }

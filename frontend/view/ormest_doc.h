@@ -41,6 +41,11 @@ StageResult StageDocumentFile(const QString& path);
 using DocumentMessageHook = std::function<void(const QString&)>;
 void SetDocumentMessageHook(DocumentMessageHook hook);
 
+// The answer to "Save changes to <name>?": QMessageBox::Yes, No or Cancel. Tests replace the
+// box with a hook that gets the question's text; null puts the box back.
+using SaveQuestionHook = std::function<int(const QString&)>;
+void SetSaveQuestionHook(SaveQuestionHook hook);
+
 }  // namespace frontend
 
 class COrmestDoc : public QObject {
@@ -65,7 +70,8 @@ class COrmestDoc : public QObject {
     bool DoFileSave();
     // Ask for a name (preset: the current one) and save under it; false when cancelled or failed.
     bool DoSaveAs();
-    // When modified: asks whether to save; false when the user cancels (or the save fails).
+    // When modified: asks "Save changes to <name>?" (Yes / No / Cancel; Enter and Escape
+    // cancel). Yes saves as File > Save does. False when the user cancels or the save fails.
     bool SaveModified();
 
     bool IsModified() const { return modified_; }

@@ -210,6 +210,9 @@ void paint_text_mode_sample(QPainter& painter, double k) {
     painter.restore();
 }
 
+// Room above the highest point drawn when the view reaches above the page origin.
+constexpr int32_t kTopMargin = 125;
+
 int to_pixels(int32_t page_units, double k) {
     return static_cast<int>(std::clamp<double>(std::lround(page_units * k), 0.0, 1e9));
 }
@@ -246,8 +249,10 @@ void COrmestView::ApplyScrollSizes() {
     const QSize client = viewport()->size();
     const int total_x = to_pixels(ScrollSizeRecord[0], k);
     const int total_y = to_pixels(ScrollSizeRecord[1], k);
+    // What the engine draws above the page origin (the top staves of a page) stays reachable.
+    const int above = ScreenLists.top > 0 ? to_pixels(ScreenLists.top + kTopMargin, k) : 0;
     horizontalScrollBar()->setRange(0, std::max(0, total_x - client.width()));
-    verticalScrollBar()->setRange(0, std::max(0, total_y - client.height()));
+    verticalScrollBar()->setRange(-above, std::max(0, total_y - client.height()));
     horizontalScrollBar()->setPageStep(std::max(1, to_pixels(ScrollSizeRecord[2], k)));
     verticalScrollBar()->setPageStep(std::max(1, to_pixels(ScrollSizeRecord[3], k)));
     horizontalScrollBar()->setSingleStep(std::max(1, to_pixels(ScrollSizeRecord[4], k)));
@@ -259,6 +264,11 @@ void COrmestView::OnInitialUpdate() {
     horizontalScrollBar()->setValue(ScrollStartPosition[0]);
     verticalScrollBar()->setValue(ScrollStartPosition[1]);
     viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void COrmestView::ScrollToTopLeft() {
+    ApplyScrollSizes();
+    ScrollToDevicePosition(QPoint(0, verticalScrollBar()->minimum()));
 }
 
 void COrmestView::ScrollToDevicePosition(QPoint device) {

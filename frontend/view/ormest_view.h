@@ -89,8 +89,11 @@ class COrmestView : public QAbstractScrollArea {
     uint8_t KeyModeRequest = 0;
     uint8_t KeyMode = 0;
 
-    // Gives the scroll bars the sizes of ScrollSizeRecord (page units -> pixels).
+    // Gives the scroll bars the sizes of ScrollSizeRecord (page units -> pixels). The vertical
+    // bar reaches above the page origin as far as the drawing does, and a little more.
     void ApplyScrollSizes();
+    // Scrolls to the top left of the drawing (x 0, the top of what is drawn or the origin).
+    void ScrollToTopLeft();
     // First update: scroll sizes, then the scroll-bar positions of ScrollStartPosition.
     void OnInitialUpdate();
     // Device scroll position (pixels right and down of the page origin).

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
@@ -142,6 +142,20 @@ TEST_F(ConsoleFrontEndTest, ThreeWayQuestionKnowsExit) {
     EXPECT_EQ(output(), "Save? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\n");
 }
 
+TEST_F(ConsoleFrontEndTest, CrLfAnswersReadLikeLineFeedOnes) {
+    ConsoleFrontEnd& fe = console("\r\n34\r\ny\r\n\r\nx\r\n");
+    CommandLine.set("12");
+    ask_line_trimmed(FixedText<512>("Number?"));
+    EXPECT_TRUE(CommandLine == "12");  // an empty answer keeps the preset
+    CommandLine.set("12");
+    ask_line_trimmed(FixedText<512>("Number?"));
+    EXPECT_TRUE(CommandLine == "34");
+    EXPECT_EQ(CommandModeLetters(2), 0);  // no CR came back with it
+    EXPECT_EQ(fe.AskYesNo("Continue?", 0), -1);
+    EXPECT_EQ(fe.AskYesNo("Continue?", 0), 0);  // the empty answer is No
+    EXPECT_EQ(fe.AskYesNoExit("Save?"), -2);
+}
+
 // ---- dialogs ---------------------------------------------------------------------------------
 
 TEST_F(ConsoleFrontEndTest, FileNameDialogTakesTheNextLineAndCancelsAtTheEnd) {
@@ -173,6 +187,42 @@ TEST_F(ConsoleFrontEndTest, MacroDialogReadsANameThenLinesUpToADot) {
     FrontEndCommandBuffer.blank();
     EXPECT_EQ(fe.RunMacroFileDialog(), 2);
     EXPECT_TRUE(FrontEndCommandBuffer.is_blank());
+}
+
+TEST_F(ConsoleFrontEndTest, NamesAndTextsThatExactlyFillTheirBuffersAreTaken) {
+    const std::string name48(48, 'n');
+    const std::string path512(512, 'p');
+    const std::string text511(511, 't');
+    ConsoleFrontEnd& fe =
+        console(name48 + "\n" + path512 + "\n" + path512 + "p\n" + "m.mac\n" + text511 + "\n.\n" +
+                "m.mac\n" + text511 + "t\n.\n" + path512 + "\n" + path512 + "p\n");
+    EXPECT_EQ(fe.RunEpsFileNameDialog(), 1);
+    EXPECT_EQ(FrontEndCommandBuffer.view(), name48);
+    EXPECT_EQ(fe.RunOutputFileNameDialog(), 1);
+    EXPECT_EQ(FrontEndPathBuffer.view(), path512);
+    FrontEndPathBuffer.blank();
+    EXPECT_EQ(fe.RunOutputFileNameDialog(), 2);
+    EXPECT_TRUE(FrontEndPathBuffer.is_blank());
+
+    EXPECT_EQ(fe.RunMacroFileDialog(), 1);
+    EXPECT_EQ(MessageLine.sub(1, 511), text511);
+    EXPECT_EQ(MessageLine(512), '\0');
+    MessageLine.blank();
+    EXPECT_EQ(fe.RunMacroFileDialog(), 2);
+    EXPECT_TRUE(MessageLine.is_blank());
+
+    EXPECT_EQ(fe.RunDrawingFileNameDialog(FixedText<128>("Name?")), 1);
+    EXPECT_EQ(MessageLine.view(), path512);
+    MessageLine.blank();
+    EXPECT_EQ(fe.RunDrawingFileNameDialog(FixedText<128>("Name?")), 2);
+    EXPECT_TRUE(MessageLine.is_blank());
+}
+
+TEST_F(ConsoleFrontEndTest, CrLfMacroTextEndsAtItsDotLine) {
+    ConsoleFrontEnd& fe = console("m.txt\r\nNOTE 5\r\n.\r\n");
+    EXPECT_EQ(fe.RunMacroFileDialog(), 1);
+    EXPECT_TRUE(FrontEndCommandBuffer == "m.txt");
+    EXPECT_EQ(MessageLine.sub(1, 7), std::string_view("NOTE 5\0", 7));
 }
 
 TEST_F(ConsoleFrontEndTest, WindowDialogsSayOneLineAndChangeNothing) {

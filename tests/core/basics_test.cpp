@@ -1,17 +1,18 @@
 // Fixed-width fields, whole-number rules, checked arrays, fixed texts and file units.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/core/binary_io.h"
 #include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "platform/paths.h"
+#include "tests/support/temp_folder.h"
 
 using namespace core;
 
@@ -83,6 +84,76 @@ TEST(FixedTexts, EqualityIgnoresTrailingBlanks) {
     EXPECT_EQ(c.view(), "TOOL");
 }
 
+TEST(CheckedAccess, EveryShapeTakesItsFirstAndLastIndexAndRefusesTheNextOnes) {
+    Array1<int32_t, 3> a;
+    for (int i = 1; i <= 3; ++i) a(i) = 10 * i;
+    EXPECT_EQ(a.data()[0], 10);  // element 1 is the first stored
+    EXPECT_EQ(a.data()[2], 30);
+    EXPECT_EQ(a(3), 30);
+    // Block addresses run one past the end, for an empty block there, and no further.
+    EXPECT_EQ(a.at(1), a.data());
+    EXPECT_EQ(a.at(4), a.data() + 3);
+    EXPECT_THROW(a.at(0), EngineDefect);
+    EXPECT_THROW(a.at(5), EngineDefect);
+    EXPECT_NO_THROW(a.check_range(1, 3));
+    EXPECT_NO_THROW(a.check_range(3, 1));
+    EXPECT_NO_THROW(a.check_range(4, 0));  // nothing to check
+    EXPECT_THROW(a.check_range(1, 4), EngineDefect);
+    EXPECT_THROW(a.check_range(4, 1), EngineDefect);
+    EXPECT_THROW(a.check_range(0, 1), EngineDefect);
+
+    ArrayRange<int32_t, 0, 3> r;
+    for (int i = 0; i <= 3; ++i) r(i) = 100 + i;
+    EXPECT_EQ(r(0), 100);
+    EXPECT_EQ(r(3), 103);
+    EXPECT_THROW(r(-1), EngineDefect);
+    EXPECT_THROW(r(4), EngineDefect);
+
+    FixedText<5> t("ab");
+    t(5) = 'e';
+    EXPECT_EQ(t.view(), "ab  e");
+    EXPECT_THROW(t(0), EngineDefect);
+    t.put(5, 5, "zz");  // cut to its one place
+    EXPECT_EQ(t.view(), "ab  z");
+    t.put(1, 5, "vwxyz");
+    EXPECT_EQ(t.sub(1, 5), "vwxyz");
+    EXPECT_EQ(t.sub(5, 5), "z");
+    EXPECT_EQ(t.sub(6, 5), "");  // j < i: empty, not a fault
+    EXPECT_THROW(t.sub(0, 1), EngineDefect);
+    EXPECT_THROW(t.sub(1, 6), EngineDefect);
+    EXPECT_THROW(t.put(0, 1, "x"), EngineDefect);
+    EXPECT_EQ(t.view(), "vwxyz");
+}
+
+TEST(NumericFields, ValuesThatExactlyFillTheirWidthAreWrittenWhole) {
+    EXPECT_EQ(format_int("(1i3)", 999), "999");
+    EXPECT_EQ(format_int("(1i3)", 1000), "***");
+    EXPECT_EQ(format_int("(1i3)", 0), "  0");
+    EXPECT_EQ(format_int("(i1)", 9), "9");
+    EXPECT_EQ(format_int("(i1)", 10), "*");
+    EXPECT_EQ(format_int("(i1)", -1), "*");  // the sign takes a place too
+    EXPECT_EQ(format_int("(1i11)", INT32_MIN), "-2147483648");
+    EXPECT_EQ(format_int("(1i10)", INT32_MIN), "**********");
+    EXPECT_EQ(format_int("(1i10)", INT32_MAX), "2147483647");
+    EXPECT_EQ(format_int("(1i3.3)", 999), "999");
+    EXPECT_EQ(format_int("(1i3.2)", 5), " 05");
+    EXPECT_EQ(format_int("(1i3.0)", 0), "   ");
+
+    EXPECT_EQ(format_real("(1f5.2)", 99.99), "99.99");
+    EXPECT_EQ(format_real("(1f5.2)", 99.999), "*****");  // rounds to 100.00
+    EXPECT_EQ(format_real("(1f5.2)", -9.99), "-9.99");
+    EXPECT_EQ(format_real("(1f5.2)", -10.0), "*****");
+    EXPECT_EQ(format_real("(1f5.3)", -0.5), "-.500");  // fits once its leading zero goes
+    EXPECT_EQ(format_real("(1f4.3)", -0.5), "****");
+
+    // A field at the very end of its text.
+    FixedText<8> t("abcdefgh");
+    write_int_field(t, 6, 8, "(1i3)", -12);
+    EXPECT_EQ(t.view(), "abcde-12");
+    write_int_field(t, 6, 8, "(1i3)", -123);
+    EXPECT_EQ(t.view(), "abcde***");
+}
+
 TEST(BinaryWords, LittleEndianRoundTrip) {
     unsigned char b[4];
     put_le_f32(b, -9999.0f);
@@ -95,21 +166,11 @@ TEST(BinaryWords, LittleEndianRoundTrip) {
 }
 
 class FileUnitsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("ormest_units_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ / "work");
-        platform::set_work_folder((dir_ / "work").string());
-        platform::set_data_folder(dir_.string());
-    }
-    void TearDown() override {
-        close_all_units();
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path dir_;
+  protected:
+    void SetUp() override { temp_.use_data_folder(dir_); }
+    void TearDown() override { close_all_units(); }
+    TempFolder temp_{"ormest_units"};
+    const std::filesystem::path& dir_ = temp_.root();
 };
 
 TEST_F(FileUnitsTest, StatusesOldNewAndUnknown) {

@@ -13,11 +13,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
+#include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "platform/paths.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 using namespace core;
 
@@ -84,23 +87,14 @@ class CommandLineTest : public ::testing::Test {
         reset_engine();
         set_front_end(&front_end_);
         set_mini_macro_handler(nullptr);
-        set_undo_copy_saver(nullptr);
         TextReadRequestWord.blank();
-        old_cwd_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/cmdline_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::create_directories(dir_ / "work");
-        platform::set_work_folder((dir_ / "work").string());
-        platform::set_data_folder(dir_.string());
-        std::filesystem::current_path(dir_);
+        temp_.use_data_folder(dir_);
+        temp_.enter();
     }
     void TearDown() override {
         close_all_units();
         set_front_end(nullptr);
         set_mini_macro_handler(nullptr);
-        std::filesystem::current_path(old_cwd_);
-        std::filesystem::remove_all(dir_);
     }
 
     // The line as the front-end leaves it, then read.
@@ -114,12 +108,6 @@ class CommandLineTest : public ::testing::Test {
     void write_file(const std::string& name, const std::vector<std::string>& lines) {
         std::ofstream out(dir_ / name, std::ios::binary);
         for (const auto& l : lines) out << l << '\n';
-    }
-    std::string read_file(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
     // READ as the R family runs it: the typed line has been read, then the file is opened.
     static void read_command(std::string_view typed) {
@@ -137,8 +125,8 @@ class CommandLineTest : public ::testing::Test {
     }
 
     RecordingFrontEnd front_end_;
-    std::filesystem::path dir_;
-    std::filesystem::path old_cwd_;
+    TempFolder temp_{"cmdline_test"};
+    const std::filesystem::path& dir_ = temp_.root();
 };
 
 // ---- the scanner ------------------------------------------------------------------------
@@ -189,6 +177,35 @@ TEST_F(CommandLineTest, FieldsBeyondTheFortyFifthLandInTheLast) {
     EXPECT_FLOAT_EQ(p(45), 50.0f);
     EXPECT_FLOAT_EQ(p(46), 0.0f);
     EXPECT_EQ(line(), std::string(50, '*'));
+}
+
+TEST_F(CommandLineTest, TheFortyFifthFieldIsTheLastOfItsOwn) {
+    std::string typed;
+    for (int k = 1; k <= 45; ++k) typed += std::to_string(k) + " ";
+    type_line(typed);
+    EXPECT_FLOAT_EQ(p(44), 44.0f);
+    EXPECT_FLOAT_EQ(p(45), 45.0f);
+    type_line(typed + "46");
+    EXPECT_FLOAT_EQ(p(44), 44.0f);
+    EXPECT_FLOAT_EQ(p(45), 46.0f);
+}
+
+TEST_F(CommandLineTest, AFullLineIsReadToItsLastColumn) {
+    // 512 characters: a number in columns 511-512.
+    std::string typed = "NOTE 5";
+    typed.resize(510, ' ');
+    typed += "77";
+    ASSERT_EQ(typed.size(), 512u);
+    type_line(typed);
+    EXPECT_EQ(line(), "NOTE**");
+    EXPECT_FLOAT_EQ(p(2), 5.0f);
+    EXPECT_FLOAT_EQ(p(3), 77.0f);
+
+    // A quoted text whose closing quote is the line's last character.
+    std::string quoted = "\"" + std::string(510, 'q') + "\"";
+    type_line(quoted);
+    EXPECT_EQ(line(), "T\"");
+    EXPECT_EQ(QuotedTextBuffer.view(), std::string(510, 'Q') + "~~");
 }
 
 TEST_F(CommandLineTest, StepCommandsAreNotScanned) {
@@ -414,6 +431,30 @@ TEST_F(CommandLineTest, CommandFileRulesSkipCommentsBlocksAndEndAtTheStar) {
     EXPECT_FALSE(unit_is_open(MacroFileUnit));
 }
 
+TEST_F(CommandLineTest, CrLfCommandFilesReadLikeLineFeedOnes) {
+    {
+        std::ofstream out(dir_ / "inner.mac", std::ios::binary);
+        out << "NOTE 3\r\n*\r\nNOTE 99\r\n";
+        std::ofstream outer(dir_ / "outer.mac", std::ios::binary);
+        outer << "NOTE 1\r\n%%\r\nNOTE 98\r\n%%\r\n\r\nNOTE 2 RHW %c 97\r\nRE inner.mac\r\n";
+    }
+    read_command("RE outer.mac");
+    ASSERT_EQ(MacroUnit, MacroFileUnit);
+    read_command_line();
+    EXPECT_EQ(line(), "NOTE*");
+    EXPECT_FLOAT_EQ(p(2), 1.0f);
+    read_command_line();
+    EXPECT_EQ(line(), "NOTE*RHW");
+    EXPECT_FLOAT_EQ(p(2), 2.0f);
+    EXPECT_FLOAT_EQ(p(4), 0.0f);  // the comment is no part of the line
+    read_command_line();
+    ASSERT_EQ(line(), "RE*INNER.MAC");
+    open_command_file();  // the name of a CR LF line has no CR in it
+    EXPECT_TRUE(front_end_.messages.empty());
+    EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));  // "*" with its CR ends it
+    EXPECT_EQ(MacroUnit, 0);
+}
+
 TEST_F(CommandLineTest, EndOfFileEndsTheCommandFileQuietly) {
     write_file("short.mac", {"NOTE 1", "%%", "NOTE 2"});  // an unclosed block runs to the end
     read_command("RE short.mac");
@@ -427,17 +468,16 @@ TEST_F(CommandLineTest, EndOfFileEndsTheCommandFileQuietly) {
 
 TEST_F(CommandLineTest, ReadRemembersTheNameAndReadsTheLastOneOnABlankName) {
     write_file("first.mac", {"NOTE 1"});
-    static int undo_copies = 0;
-    undo_copies = 0;
-    set_undo_copy_saver([] { ++undo_copies; });
+    UndoRedoState = 0;
 
     read_command("RE first.mac");
     EXPECT_EQ(MacroUnit, MacroFileUnit);
-    EXPECT_EQ(undo_copies, 1);
+    EXPECT_EQ(UndoRedoState, 1);  // READ keeps the page as the undo copy first
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "work" / "!undo!.tmp"));
     EXPECT_EQ(LastMacroFileName.trimmed(), "first.mac");
     EXPECT_EQ(std::string(MessageLine.sub(1, 35)),
               std::string("Reading: first.mac") + std::string(16, ' ') + '\0');
-    EXPECT_EQ(read_file(dir_ / "work" / "!read!.tmp").substr(0, 9), "first.mac");
+    EXPECT_EQ(read_text(dir_ / "work" / "!read!.tmp").substr(0, 9), "first.mac");
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));
 
     LastMacroFileName.blank();
@@ -511,7 +551,7 @@ TEST_F(CommandLineTest, MacroWritesTheDialogTextAsRecordsThatReadBack) {
     front_end_.macro_text = std::string("NOTE 1\r\n\r\n   NOTE 2\r\n*\r\n") + '\0' + "junk";
     open_macro_file();
     EXPECT_EQ(front_end_.macro_dialog_preset.substr(0, 10), "abcd\n1234 ");
-    EXPECT_EQ(read_file(dir_ / "new.mac"), "NOTE 1\n\n   NOTE 2\n*\n");
+    EXPECT_EQ(read_text(dir_ / "new.mac"), "NOTE 1\n\n   NOTE 2\n*\n");
     EXPECT_EQ(LastMacroFileName.trimmed(), "new.mac");
     ASSERT_FALSE(front_end_.prompts.empty());
     EXPECT_EQ(front_end_.prompts.back().substr(0, 20), "Macro file = new.mac");
@@ -531,13 +571,13 @@ TEST_F(CommandLineTest, MacroAsksBeforeWritingOverAFileEvenOnAnEmptyPage) {
     open_macro_file();
     ASSERT_EQ(front_end_.questions.size(), 1u);
     EXPECT_EQ(front_end_.questions[0].substr(0, 40), "FILE EXISTS - Write over file? - old.mac");
-    EXPECT_EQ(read_file(dir_ / "old.mac"), "KEEP\n");
+    EXPECT_EQ(read_text(dir_ / "old.mac"), "KEEP\n");
     EXPECT_EQ(ItemCount, 0);
     EXPECT_TRUE(MessageLine.is_blank());
 
     front_end_.yes_no_answer = -1;
     open_macro_file();
-    EXPECT_EQ(read_file(dir_ / "old.mac"), "NEW\n");
+    EXPECT_EQ(read_text(dir_ / "old.mac"), "NEW\n");
 }
 
 TEST_F(CommandLineTest, MacroWritesNothingOnCancelOrEmptyText) {

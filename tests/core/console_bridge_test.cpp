@@ -10,13 +10,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
+#include "engine/render/extents.h"
 #include "engine/render/tables.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/temp_folder.h"
 
 using namespace core;
 
@@ -203,6 +205,24 @@ TEST_F(ConsoleBridgeTest, AskLineTrimmedPresetsTheCurrentLineAndCutsTheAnswerAtI
     EXPECT_EQ(CommandModeLetters(2), 0);
 }
 
+TEST_F(ConsoleBridgeTest, AFullLineIsPresetWholeAndAnAnswerEndingOnItsLastColumnKept) {
+    const std::string full = filled('A', 512);
+    CommandLine.set(full);
+    fe.answer_line(filled('a', 511) + "\r");  // the CR in the last column
+    ask_line_trimmed(FixedText<512>("Full?"));
+    ASSERT_EQ(fe.line_waits.size(), 1u);
+    EXPECT_EQ(fe.line_waits[0].preset, full);  // no NUL fits: the whole line
+    EXPECT_EQ(fe.line_waits[0].sel_start, 512);
+    EXPECT_EQ(CommandLine.view(), filled('a', 511) + " ");
+    EXPECT_EQ(CommandModeLetters(2), 512);
+
+    // An answer that is only a CR: nothing typed.
+    fe.answer_line("\r");
+    ask_line_trimmed(FixedText<512>("Again?"));
+    EXPECT_TRUE(CommandLine.is_blank());
+    EXPECT_EQ(CommandModeLetters(2), 1);
+}
+
 TEST_F(ConsoleBridgeTest, AskLineTrimmedTreatsControlCharactersAsTrailingBlanks) {
     CommandLine.set("NOTE\x01\x02 ");
     fe.answer_line("x");
@@ -344,7 +364,7 @@ TEST_F(ConsoleBridgeTest, ExtentReportFillsTheTemplateRelativeToTheViewOrigin) {
     OutputBufferViews.graphics.bind(graphics.data(), &graphics_length);
     OutputBufferViews.text.bind(text.data(), &text_length);
     render::ViewOrigin.x = 2400;
-    report_items_extent();  // empty page: the measure's start values
+    render::report_items_extent();  // empty page: the measure's start values
     EXPECT_EQ(MessageLine.trimmed(),
               "Top  =-555555   Bottom =   555555\r\nLeft =  553155  Right  = -557955");
 }
@@ -420,8 +440,8 @@ TEST_F(ConsoleBridgeTest, RefreshIsSkippedOnlyForMacroUnitMinusTwo) {
 
 TEST_F(ConsoleBridgeTest, SavedMarkGoesToTheStandardOutputUnitWhenItIsOpen) {
     write_saved_mark();  // unit closed: nothing, no error
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("ormest_saved_mark_" + std::to_string(::getpid()) + ".txt");
+    const TempFolder temp("ormest_saved_mark");
+    const auto path = temp.root() / "out.txt";
     ASSERT_TRUE(open_unit(kStandardOutputUnit, path.string(), UnitStatus::Unknown, UnitForm::Text));
     write_saved_mark();
     ChangesMadeFlag = 1;
@@ -441,7 +461,6 @@ TEST_F(ConsoleBridgeTest, SavedMarkGoesToTheStandardOutputUnitWhenItIsOpen) {
     EXPECT_EQ(l2, "       ");
     EXPECT_EQ(l3, "(SAVED)");
     EXPECT_FALSE(std::getline(in, extra));
-    std::filesystem::remove(path);
 }
 
 }  // namespace

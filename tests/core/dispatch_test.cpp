@@ -4,8 +4,8 @@
 // stub trace, which names the last one reached and its argument.
 #include <string>
 
+#include "engine/commands/item_names.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/item_names.h"
 #include "engine/core/numeric.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
@@ -80,7 +80,6 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
         {"EDX", "run_edit_keyword_path", 0},
         {"H", "choose_recent_file", 0},
         {"K", "set_view_top_bottom", 0},
-        {"O", "sort_items", 0},
         {"PRN", "run_p_command", 0},
         {"UX", "test_console_boxes", 0},
         {"VS", "show_status", 0},

@@ -15,13 +15,15 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/store_records.h"
+#include "tests/support/temp_folder.h"
 
 using namespace core;
 namespace fs = std::filesystem;
@@ -55,36 +57,18 @@ class DocumentFilesTest : public ::testing::Test {
         reset_engine();
         set_front_end(&fe);
         fe.strict = false;
-        root_ = fs::temp_directory_path() /
-                ("ormest_docs_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "work");
-        fs::create_directories(root_ / "data");
-        platform::set_work_folder((root_ / "work").string());
-        platform::set_data_folder((root_ / "data").string());
-        old_cwd_ = fs::current_path();
-        fs::current_path(root_);
+        temp_.use_data_folder(root_ / "data");
+        temp_.enter();
     }
     void TearDown() override {
         close_all_units();
-        fs::current_path(old_cwd_);
         set_front_end(nullptr);
         OutputBufferViews.graphics.unbind();
-        fs::remove_all(root_);
     }
 
     std::string path(const std::string& name) const { return (root_ / name).string(); }
 
-    static void add_item(const std::vector<float>& params) {
-        const int32_t s = ItemWordsUsed;
-        ItemStore(s) = static_cast<float>(params.size());
-        for (std::size_t k = 0; k < params.size(); ++k)
-            ItemStore(s + 1 + static_cast<int>(k)) = params[k];
-        ++ItemCount;
-        ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
-        ItemStartTable(ItemCount + 1) = ItemWordsUsed;
-    }
+    static void add_item(const std::vector<float>& params) { append_test_record(params); }
     static std::vector<float> store_words() {
         std::vector<float> out;
         for (int32_t k = 1; k < ItemWordsUsed; ++k) out.push_back(ItemStore(k));
@@ -117,8 +101,8 @@ class DocumentFilesTest : public ::testing::Test {
     }
 
     ScriptedFrontEnd fe;
-    fs::path root_;
-    fs::path old_cwd_;
+    TempFolder temp_{"ormest_docs"};
+    const fs::path& root_ = temp_.root();
     int32_t count_ = 0;
     int32_t level_ = 0;
 };
@@ -320,6 +304,18 @@ TEST_F(DocumentFilesTest, AFailedSaveLeavesTheOldFileWhole) {
         EXPECT_EQ(e.path().filename().string().find(".~ormest"), std::string::npos);
 }
 
+// The temporary file of a save is opened exactly as named: a file whose name differs from it
+// only in case is neither taken for it nor touched.
+TEST_F(DocumentFilesTest, ASaveIgnoresAFileNamedLikeItsTemporaryInAnotherCase) {
+    add_item({1, 1, 10});
+    const std::string look_alike = path(".~ORMEST" + std::to_string(::getpid()) + ".TMP");
+    write_file(look_alike, Bytes{1, 2, 3});
+    ASSERT_TRUE(save(path("doc.mus")));
+    EXPECT_EQ(read_file(look_alike), (Bytes{1, 2, 3}));
+    ASSERT_TRUE(load(path("doc.mus")));
+    EXPECT_EQ(count_, 4);
+}
+
 // ---- the front-end's staged block ("~~R") -----------------------------------------------------
 
 class FrontEndReadTest : public DocumentFilesTest {
@@ -359,6 +355,25 @@ TEST_F(FrontEndReadTest, SixteenAndThirtyTwoBitBlocksLoadLikeFiles) {
     ASSERT_TRUE(load(path("open.mus")));
     EXPECT_EQ(store_words(), records);
     EXPECT_EQ(MetricFlag, 1);
+}
+
+TEST_F(FrontEndReadTest, BlocksOnBothSidesOfThe14200WordCountLoad) {
+    // 3549 records of 4 words and the trailer: N = 14,200, still a 16-bit count.
+    std::vector<float> records;
+    for (int k = 0; k < 3549; ++k) records.insert(records.end(), {3, 1, 1, static_cast<float>(k)});
+    stage(encode(with_trailer(records), 2));
+    ASSERT_TRUE(load(path("open.mus")));
+    EXPECT_EQ(store_words(), records);
+    EXPECT_EQ(ItemCount, 3549);
+
+    // The last record one word longer: N = 14,201, a 32-bit count.
+    records.resize(records.size() - 4);
+    records.insert(records.end(), {4, 1, 1, 3548, 7});
+    ASSERT_EQ(records.size() + 4, 14201u);
+    stage(encode(with_trailer(records), 4));
+    ASSERT_TRUE(load(path("open.mus")));
+    EXPECT_EQ(store_words(), records);
+    EXPECT_EQ(ItemCount, 3549);
 }
 
 TEST_F(FrontEndReadTest, ABlockThatIsNoDocumentFailsAndLoadsNothing) {
@@ -443,7 +458,7 @@ TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {
     EXPECT_EQ(MetricFlag, 0);  // the document's own flag stays
     EXPECT_EQ(CurrentFileName.trimmed(), path("main.mus"));
     bool clamped = false;
-    ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, count_, 11, clamped));
+    ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, count_, 11, 256, clamped));
     EXPECT_TRUE(clamped);
     EXPECT_EQ(ItemCount, 4);
     EXPECT_EQ(store_words(),
@@ -455,8 +470,58 @@ TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {
     // A merge that does not fit the store changes nothing.
     ItemStoreCapacity = ItemWordsUsed + 2;
     const std::vector<float> page = store_words();
-    EXPECT_FALSE(merge_document_at_staff_offset(ItemStoreScratch, count_, 1, clamped));
+    EXPECT_FALSE(merge_document_at_staff_offset(ItemStoreScratch, count_, 1, 256, clamped));
     EXPECT_EQ(store_words(), page);
+}
+
+TEST_F(DocumentFilesTest, AMergeMayRaiseAStaffToTheTopStaffWithoutClamping) {
+    add_item({8, 1, 0});
+    write_file(path("part.mus"), encode(with_trailer({3, 1, 250, 5, 3, 1, 251, 6}), 2));
+    FixedText<512> name(path("part.mus"));
+    SecondLine.set("GM " + path("part.mus"));
+    ASSERT_TRUE(save_load_document_file(kDocumentReadUnit, count_, ItemStoreScratch, level_, name));
+    bool clamped = true;
+    ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, 4, 7, 256, clamped));
+    EXPECT_FALSE(clamped);  // 250 + 6 is the top staff itself
+    EXPECT_EQ(ItemStore(ItemStartTable(2) + 2), 256.0f);
+
+    ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, count_, 7, 256, clamped));
+    EXPECT_TRUE(clamped);  // 251 + 6 is one above it
+    EXPECT_EQ(ItemStore(ItemStartTable(3) + 2), 256.0f);
+    EXPECT_EQ(ItemStore(ItemStartTable(4) + 2), 256.0f);
+}
+
+TEST_F(DocumentFilesTest, RecordsThatExactlyFillTheStoreGoInAndOneWordMoreDoesNot) {
+    const float records[] = {3, 1, 1, 0, 3, 8, 2, 0};  // two records of 4 words
+    for (int32_t k = 1; k <= 8; ++k) ItemStoreScratch(k) = records[k - 1];
+    ItemStoreCapacity = 8;
+    ASSERT_TRUE(replace_store_with_document(ItemStoreScratch, 8));
+    EXPECT_EQ(ItemCount, 2);
+    EXPECT_EQ(ItemWordsUsed, 9);
+    EXPECT_FALSE(replace_store_with_document(ItemStoreScratch, 9));
+    EXPECT_EQ(ItemCount, 2);
+
+    ItemStoreCapacity = 12;
+    ASSERT_TRUE(append_document_words(ItemStoreScratch, 4));  // words 9..12
+    EXPECT_EQ(ItemCount, 3);
+    EXPECT_FALSE(append_document_words(ItemStoreScratch, 1));
+    bool clamped = false;
+    EXPECT_FALSE(merge_document_at_staff_offset(ItemStoreScratch, 4, 1, 256, clamped));
+    ItemStoreCapacity = 16;
+    UndoSaveMode = 0;
+    ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, 4, 1, 256, clamped));
+    EXPECT_EQ(ItemCount, 4);
+    EXPECT_EQ(ItemWordsUsed, 17);
+    EXPECT_EQ(UndoSaveMode, 13);
+}
+
+TEST_F(DocumentFilesTest, SecondPageItemsStartAtStaff200) {
+    EXPECT_FALSE(store_holds_only_second_page_items());  // an empty page
+    add_item({8, 200, 0});
+    add_item({1, 256, 10, 4});
+    EXPECT_TRUE(store_holds_only_second_page_items());
+    add_item({1, 199.5f, 10, 4});
+    EXPECT_FALSE(store_holds_only_second_page_items());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // line, names and extensions, the current folder, merges, the previous file and the history,
 // save and load round trips, loads that must leave the page alone, the front-end's open and
 // save requests, the backup copy and the split into files.
-#include "engine/core/file_commands.h"
+#include "engine/commands/file_commands.h"
 
 #include <cstring>
 #include <filesystem>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_state.h"
+#include "engine/commands/document_state.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_history.h"
 #include "engine/core/settings_tables.h"
@@ -262,6 +262,29 @@ TEST_F(FileCommandsTest, MergesPutStavesAtTheirOffsets) {
     EXPECT_EQ(fe_.line_waits.back().preset, "204");
     EXPECT_EQ(staves_from(count + 1), (std::vector<float>{11, 12, 12}));
     EXPECT_EQ(core::UndoSaveMode, words);  // UNDO cuts the merged records off
+}
+
+TEST_F(FileCommandsTest, AskedMergeKeepsTheDocumentNameAndSavesUnderIt) {
+    write_doc("a.mus", {3, 8, 1, 0});
+    write_doc("b.mus", kPart);  // its metric flag is 0...
+    type("G a.mus");
+    core::MetricFlag = 1;  // ...and the document's own is 1
+    const Bytes b_before = read_bytes("b.mus");
+    fe_.answer_line("3");
+    type("GM b.mus");
+    EXPECT_EQ(staves_from(2), (std::vector<float>{4, 5, 5}));
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
+    EXPECT_EQ(core::MetricFlag, 1);  // the merged file's flag is not taken
+    EXPECT_NE(core::HistoryTable(1).trimmed().find("a.mus"), std::string::npos);
+    for (int32_t k = 1; k <= core::HistoryTable.size(); ++k)
+        EXPECT_EQ(core::HistoryTable(k).trimmed().find("b.mus"), std::string::npos) << k;
+    EXPECT_NE(core::build_title_line(core::CurrentFileName.view()).find("a.mus"),
+              std::string::npos);
+
+    type("SM");
+    EXPECT_EQ(read_bytes("b.mus"), b_before);
+    EXPECT_EQ(decode(read_bytes("a.mus")).size(), page().size() + 4);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
 }
 
 TEST_F(FileCommandsTest, PreviousFileSwapsNamesAndHistoryEntriesLoad) {

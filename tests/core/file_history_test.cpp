@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/file_units.h"
 #include "platform/paths.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 using namespace core;
 namespace fs = std::filesystem;
@@ -23,30 +25,17 @@ class FileHistoryTest : public ::testing::Test {
   protected:
     void SetUp() override {
         reset_engine();
-        root_ = fs::temp_directory_path() /
-                ("ormest_history_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-        platform::set_work_folder((root_ / "work").string());  // made by the first recording
-        old_cwd_ = fs::current_path();
-        fs::current_path(root_);
+        fs::remove(temp_.work());  // made by the first recording
+        temp_.enter();
     }
-    void TearDown() override {
-        close_all_units();
-        fs::current_path(old_cwd_);
-        fs::remove_all(root_);
-    }
+    void TearDown() override { close_all_units(); }
 
     static void record(const std::string& name) {
         CurrentFileName.set(name);
         record_file_history(0);
     }
     std::vector<std::string> history_lines() const {
-        std::ifstream in(root_ / "work" / "!history.tmp");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
+        return read_lines(root_ / "work" / "!history.tmp");
     }
     static std::string trimmed(std::string s) {
         while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -54,8 +43,8 @@ class FileHistoryTest : public ::testing::Test {
     }
     static std::string doc(int k) { return "/scores/opus" + std::to_string(k) + ".mus"; }
 
-    fs::path root_;
-    fs::path old_cwd_;
+    TempFolder temp_{"ormest_history"};
+    const fs::path& root_ = temp_.root();
 };
 
 TEST_F(FileHistoryTest, FirstRecordingWritesFortyLinesNewestFirst) {
@@ -73,6 +62,43 @@ TEST_F(FileHistoryTest, AFortyFirstNamePushesTheOldestOut) {
     for (int k = 0; k < 40; ++k)
         EXPECT_EQ(trimmed(lines[static_cast<std::size_t>(k)]), doc(41 - k));
     EXPECT_EQ(HistoryTable(40).trimmed(), doc(2));
+}
+
+TEST_F(FileHistoryTest, FortyNamesFillTheHistoryAndTheOldestStillKeepsItsPlace) {
+    for (int k = 1; k <= 40; ++k) record(doc(k));
+    const auto full = history_lines();
+    ASSERT_EQ(full.size(), 40u);
+    EXPECT_EQ(trimmed(full[0]), doc(40));
+    EXPECT_EQ(trimmed(full[39]), doc(1));  // nothing pushed out yet
+    record(doc(1));                        // found in the last entry: no change
+    EXPECT_EQ(history_lines(), full);
+    EXPECT_EQ(HistoryTable(40).trimmed(), doc(1));
+}
+
+TEST_F(FileHistoryTest, AFileOfMoreThanFortyLinesIsReadToItsFortiethAndCrLfLinesToo) {
+    fs::create_directories(root_ / "work");
+    std::ofstream out(root_ / "work" / "!history.tmp", std::ios::binary);
+    for (int k = 1; k <= 41; ++k) out << doc(k) << "   \r\n";
+    out.close();
+    record(doc(40));  // already there (read without its CR): keeps its place
+    EXPECT_EQ(HistoryTable(40).trimmed(), doc(40));
+    record(doc(41));  // line 41 was never read: a new name
+    const auto lines = history_lines();
+    ASSERT_EQ(lines.size(), 40u);
+    EXPECT_EQ(trimmed(lines[0]), doc(41));
+    EXPECT_EQ(trimmed(lines[1]), doc(1));
+    EXPECT_EQ(trimmed(lines[39]), doc(39));
+}
+
+TEST_F(FileHistoryTest, ANameOfExactlyTheLineWidthIsWrittenWithoutPadding) {
+    const std::string exact = "/" + std::string(kHistoryLineWidth - 1, 'e');
+    const std::string longer = "/" + std::string(kHistoryLineWidth, 'f');
+    record(exact);
+    record(longer);
+    const auto lines = history_lines();
+    EXPECT_EQ(lines[0], longer);
+    EXPECT_EQ(lines[1], exact);
+    EXPECT_EQ(lines[2], "." + std::string(kHistoryLineWidth - 1, ' '));
 }
 
 TEST_F(FileHistoryTest, ANameAlreadyThereKeepsItsPlace) {

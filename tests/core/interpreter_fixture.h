@@ -13,38 +13,31 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include "engine/core/engine_reset.h"
-#include "engine/core/family_entries.h"
+#include "engine/commands/engine_reset.h"
+#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter_tables.h"
 #include "engine/core/file_units.h"
-#include "engine/core/interpreter.h"
-#include "engine/core/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/temp_folder.h"
 
 class InterpreterTest : public ::testing::Test {
   protected:
     void SetUp() override {
         core::reset_engine();
         core::set_front_end(&fe_);
-        old_cwd_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/interpreter_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::create_directories(dir_ / "work");
-        platform::set_work_folder((dir_ / "work").string());
         // The program's own data (fonts, glyphs) when the build's data folder is known.
         const char* home = std::getenv("ORMEST_HOME");
-        platform::set_data_folder(home != nullptr && *home != '\0' ? std::string(home) : dir_.string());
-        std::filesystem::current_path(dir_);
+        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
+                                                               : dir_);
+        temp_.enter();
     }
     void TearDown() override {
         core::close_all_units();
         core::set_front_end(nullptr);
-        std::filesystem::current_path(old_cwd_);
-        std::filesystem::remove_all(dir_);
     }
 
     // One call of the engine: returns the status word it left.
@@ -109,8 +102,8 @@ class InterpreterTest : public ::testing::Test {
     }
 
     ScriptedFrontEnd fe_;
-    std::filesystem::path dir_;
-    std::filesystem::path old_cwd_;
+    TempFolder temp_{"interpreter_test"};
+    const std::filesystem::path& dir_ = temp_.root();
     std::vector<int32_t> graphics_ = std::vector<int32_t>(core::kGraphicsListWords);
     std::vector<uint8_t> text_ = std::vector<uint8_t>(core::kTextStreamBytes);
     int32_t graphics_length_ = 0;

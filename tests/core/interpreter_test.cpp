@@ -167,6 +167,26 @@ TEST_F(InterpreterTest, PaletteWordRunsAsTyped) {
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
 }
 
+TEST_F(InterpreterTest, APaletteWordFillingTheCommandBufferRunsToItsLastCharacter) {
+    std::string word = "5 1 2";
+    word.resize(47, ' ');
+    word += "7";  // column 48
+    ASSERT_EQ(word.size(), 48u);
+    palette(word);
+    ASSERT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(item(1), (std::vector<float>{4, 5, 1, 2, 7}));
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+}
+
+TEST_F(InterpreterTest, ATypedLineFillingTheMessageLineRunsToItsLastCharacter) {
+    std::string line = "5 1 2";
+    line.resize(510, ' ');
+    line += "77";  // columns 511-512
+    type(line);
+    ASSERT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(item(1), (std::vector<float>{4, 5, 1, 2, 77}));
+}
+
 // ---- the line editor
 // -----------------------------------------------------------------------------
 

@@ -2,11 +2,11 @@
 // resize, delete and move; these cases check the invariants after each operation.
 #include "engine/core/item_store.h"
 
-#include <gtest/gtest.h>
-
 #include <vector>
 
-#include "engine/core/engine_reset.h"
+#include <gtest/gtest.h>
+
+#include "engine/commands/engine_reset.h"
 #include "tests/support/store_records.h"
 
 using namespace core;
@@ -27,13 +27,14 @@ std::vector<float> item(int32_t k) {
 void expect_invariants() {
     EXPECT_EQ(ItemStartTable(1), 1);
     for (int32_t k = 1; k <= ItemCount; ++k)
-        EXPECT_EQ(ItemStartTable(k + 1), ItemStartTable(k) + int_of(ItemStore(ItemStartTable(k))) + 1)
+        EXPECT_EQ(ItemStartTable(k + 1),
+                  ItemStartTable(k) + int_of(ItemStore(ItemStartTable(k))) + 1)
             << "item " << k;
     EXPECT_EQ(ItemStartTable(ItemCount + 1), ItemWordsUsed);
 }
 
 class ItemStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         reset_engine();
         graphics_.assign(kGraphicsListWords, 0);
@@ -133,8 +134,14 @@ TEST_F(ItemStoreTest, DeleteCutsTheItemsOutputAndKeepsSpansConsistent) {
     // item 3 one entry and 2 bytes.
     auto& g = ItemOutputSpans.graphics;
     auto& t = ItemOutputSpans.text;
-    g(1) = 1; g(2) = 7; g(3) = 10; g(4) = 13;
-    t(1) = 1; t(2) = 1; t(3) = 4; t(4) = 6;
+    g(1) = 1;
+    g(2) = 7;
+    g(3) = 10;
+    g(4) = 13;
+    t(1) = 1;
+    t(2) = 1;
+    t(3) = 4;
+    t(4) = 6;
     for (int w = 1; w <= 12; ++w) graphics_[w - 1] = 100 + w;
     const char* bytes = "abcde";
     for (int b = 0; b < 5; ++b) text_[b] = static_cast<uint8_t>(bytes[b]);
@@ -164,7 +171,8 @@ TEST_F(ItemStoreTest, DeleteOfTheLastItemLeavesItsStartValues) {
     add_item({1, 1, 10, 5});
     add_item({2, 1, 20, 6});
     auto& g = ItemOutputSpans.graphics;
-    g(2) = 1; g(3) = 1;
+    g(2) = 1;
+    g(3) = 1;
     ItemOutputSpans.text(2) = 1;
     ItemOutputSpans.text(3) = 1;
     const int32_t last_start = ItemStartTable(2);
@@ -185,6 +193,48 @@ TEST_F(ItemStoreTest, DeleteOfARecordLongerThanTheUndeleteBufferKeepsNothingForI
     EXPECT_EQ(item(1), (std::vector<float>{2, 1, 20, 6}));
 }
 
+TEST_F(ItemStoreTest, ARecordOfExactly125WordsIsKeptForUndeleteAndOneMoreIsNot) {
+    std::vector<float> longest(kDeletedItemWords - 1, 0.0f);  // n = 124: 125 words with n
+    for (std::size_t k = 0; k < longest.size(); ++k) longest[k] = static_cast<float>(k + 1);
+    add_item(longest);
+    std::vector<float> too_long(kDeletedItemWords, 2.0f);  // 126 words
+    add_item(too_long);
+    add_item({3, 1, 30, 7});
+
+    delete_item(1);
+    EXPECT_EQ(DeletedItemLength, kDeletedItemWords);
+    EXPECT_FLOAT_EQ(DeletedItemRecord(1), 124.0f);
+    EXPECT_FLOAT_EQ(DeletedItemRecord(2), 1.0f);
+    EXPECT_FLOAT_EQ(DeletedItemRecord(kDeletedItemWords), 124.0f);  // the last parameter
+    expect_invariants();
+
+    delete_item(1);
+    EXPECT_EQ(DeletedItemLength, 0);
+    EXPECT_EQ(DeletedItemNumber, 1);
+    EXPECT_EQ(ItemCount, 1);
+    EXPECT_EQ(item(1), (std::vector<float>{3, 1, 30, 7}));
+    expect_invariants();
+}
+
+TEST_F(ItemStoreTest, RebuildKeepsARecordEndingOnTheStoresLastWord) {
+    // One record filling words 1..64,000 exactly.
+    ItemStore(1) = static_cast<float>(kItemStoreWords - 1);
+    ItemStore(2) = 8.0f;
+    ItemStore(kItemStoreWords) = 42.0f;
+    ItemWordsUsed = kItemStoreWords + 1;
+    rebuild_item_start_table();
+    EXPECT_EQ(ItemCount, 1);
+    EXPECT_EQ(ItemWordsUsed, kItemStoreWords + 1);
+    EXPECT_EQ(ItemStartTable(2), kItemStoreWords + 1);
+
+    // One word longer would run past the store: the walk stops before it.
+    ItemStore(1) = static_cast<float>(kItemStoreWords);
+    ItemWordsUsed = kItemStoreWords + 1;
+    rebuild_item_start_table();
+    EXPECT_EQ(ItemCount, 0);
+    EXPECT_EQ(ItemWordsUsed, 1);
+}
+
 TEST_F(ItemStoreTest, MoveReordersRecordsBothWaysAndBoundsItsNumbers) {
     add_item({1, 1, 10, 5});
     add_item({2, 2, 20, 6, 8});
@@ -192,7 +242,7 @@ TEST_F(ItemStoreTest, MoveReordersRecordsBothWaysAndBoundsItsNumbers) {
     add_item({4, 4, 40});
     ParamBuffer(2) = 1;
     ParamBuffer(3) = 3;
-    move_item_to_position(1);
+    move_item_to_position();
     EXPECT_EQ(item(1)[0], 2);
     EXPECT_EQ(item(2)[0], 3);
     EXPECT_EQ(item(3)[0], 1);
@@ -202,7 +252,7 @@ TEST_F(ItemStoreTest, MoveReordersRecordsBothWaysAndBoundsItsNumbers) {
 
     ParamBuffer(2) = 0;  // out of range: the last item
     ParamBuffer(3) = 0;  // bounded to position 1
-    move_item_to_position(1);
+    move_item_to_position();
     EXPECT_EQ(item(1), (std::vector<float>{4, 4, 40}));
     EXPECT_EQ(item(2)[0], 2);
     expect_invariants();
@@ -210,7 +260,7 @@ TEST_F(ItemStoreTest, MoveReordersRecordsBothWaysAndBoundsItsNumbers) {
     ChangesMadeFlag = 0;
     ParamBuffer(2) = 2;
     ParamBuffer(3) = 2;
-    move_item_to_position(1);
+    move_item_to_position();
     EXPECT_EQ(ChangesMadeFlag, 0);
 }
 
@@ -229,6 +279,22 @@ TEST_F(ItemStoreTest, SaveStackReturnsWordsInPushOrderAndRefusesOverflow) {
     EXPECT_THROW(pop_words(1, b2), EngineDefect);
     std::vector<int32_t> big(kSaveStackWords + 1, 0);
     EXPECT_THROW(push_words(kSaveStackWords + 1, big.data()), EngineDefect);
+    EXPECT_EQ(SaveStack.depth, 0);
+}
+
+TEST_F(ItemStoreTest, SaveStackTakesExactlyItsSizeAndNotOneWordMore) {
+    std::vector<int32_t> words(kSaveStackWords);
+    for (int i = 0; i < kSaveStackWords; ++i) words[static_cast<std::size_t>(i)] = i + 1;
+    push_words(kSaveStackWords - 1, words.data());
+    push_words(1, &words.back());  // the last free word
+    EXPECT_EQ(SaveStack.depth, kSaveStackWords);
+    int32_t extra = 99;
+    EXPECT_THROW(push_words(1, &extra), EngineDefect);
+    EXPECT_EQ(SaveStack.depth, kSaveStackWords);
+
+    std::vector<int32_t> back(kSaveStackWords, 0);
+    pop_words(kSaveStackWords, back.data());
+    EXPECT_EQ(back, words);
     EXPECT_EQ(SaveStack.depth, 0);
 }
 
@@ -283,6 +349,28 @@ TEST(ItemStoreUtilities, FolderAnswersEndInOneSeparator) {
     t.set(std::string(1, '\0'));
     path_with_backslash(t, n);
     EXPECT_EQ(n, 0);
+}
+
+TEST(ItemStoreUtilities, FullLinesAndFoldersCountTheirLastColumn) {
+    reset_engine();
+    FixedText<512> line;
+    line(512) = 'x';
+    EXPECT_EQ(find_line_length(line), 512);
+    CommandLine = line;
+    int32_t n = 0;
+    upper_case_command_line(n);
+    EXPECT_EQ(n, 512);
+    EXPECT_EQ(CommandLine(512), 'X');
+
+    // A folder filling the field has no room for a separator: it is kept as typed.
+    FixedText<128> full(std::string(128, 'f'));
+    path_with_backslash(full, n);
+    EXPECT_EQ(n, 128);
+    EXPECT_EQ(full.view(), std::string(128, 'f'));
+    FixedText<128> one_short(std::string(127, 'f'));
+    path_with_backslash(one_short, n);
+    EXPECT_EQ(n, 128);
+    EXPECT_EQ(one_short(128), '\\');
 }
 
 }  // namespace

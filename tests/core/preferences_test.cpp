@@ -15,15 +15,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/render/symbols.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 using namespace core;
 namespace fs = std::filesystem;
@@ -42,32 +45,13 @@ class PreferencesTest : public ::testing::Test {
     void SetUp() override {
         reset_engine();
         set_front_end(&fe);
-        saved_data_ = platform::data_folder();
-        char pattern[] = "/tmp/ormest_pref_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
         // The default folders with their marker files, as a saved file names them.
         write_text(root_ / "data" / "mxlib" / "mxpref.dat", "\n");
         write_text(root_ / "data" / "mxlib" / "fontlib" / "fm00.fmt", "\n");
-        platform::set_data_folder((root_ / "data").string());
+        temp_.use_data_folder(root_ / "data");
     }
-    void TearDown() override {
-        set_front_end(nullptr);
-        platform::set_data_folder(saved_data_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    void TearDown() override { set_front_end(nullptr); }
 
-    void write_text(const fs::path& path, const std::string& text) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::vector<std::string> read_lines(const fs::path& path) {
-        std::ifstream in(path);
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
     // The dialog's Load of text written to a file of the test.
     void load(const std::string& text) {
         write_text(root_ / "p.dat", text);
@@ -81,12 +65,10 @@ class PreferencesTest : public ::testing::Test {
     }
 
     ScriptedFrontEnd fe;
-    fs::path root_;
+    TempFolder temp_{"ormest_pref"};
+    const fs::path& root_ = temp_.root();
     PreferenceBlock a;
     PreferenceBlock b;
-
-  private:
-    std::string saved_data_;
 };
 
 // ---- reading ---------------------------------------------------------------------------------
@@ -149,6 +131,34 @@ TEST_F(PreferencesTest, ShortLinesUnknownKeywordsAndBadOutlinesChangeNothing) {
     EXPECT_EQ(render::PageFormatIndex, 0);
     EXPECT_EQ(a(18), 1);  // the "no outline" radio word
     EXPECT_EQ(a(11), 0);
+}
+
+TEST_F(PreferencesTest, MidiKeysAndOutlinesAreTakenUpToTheirLastValue) {
+    load("MIDK 127\nPAPER 7\n");
+    EXPECT_EQ(BaseMidiKey, 127);
+    EXPECT_EQ(render::PageFormatIndex, 7);
+    EXPECT_EQ(a(17), 1);  // the radio word of outline 7
+    load("MIDK 128\nPAPER 8\n");
+    EXPECT_EQ(BaseMidiKey, 127);
+    EXPECT_EQ(render::PageFormatIndex, 7);
+    load("MIDK 1\n");
+    EXPECT_EQ(BaseMidiKey, 1);
+    // Keywords count from four characters on.
+    load("METR\n");
+    EXPECT_EQ(MetricFlag, 1);
+    load("INCH\n");
+    EXPECT_EQ(MetricFlag, 0);
+}
+
+TEST_F(PreferencesTest, ACrLfFileReadsLikeOneWithLineFeedsOnly) {
+    write_text(root_ / "data" / "MyLib" / "mxpref.dat", "\n");
+    load("TIES  2\r\nSYMB  MyLib\r\nMIDK C5\r\nBEAM 40.00\r\nMETRIC\r\n");
+    EXPECT_TRUE(fe.message_boxes.empty());
+    EXPECT_EQ(TiePosition, 2);
+    EXPECT_EQ(LibraryFolder.c_text(), "C:\\program files\\melandrix\\MyLib\\");
+    EXPECT_EQ(BaseMidiKey, 72);
+    EXPECT_FLOAT_EQ(BeamTilt, 0.4f);
+    EXPECT_EQ(MetricFlag, 1);
 }
 
 TEST_F(PreferencesTest, ArrowModeTurnsTheArrowStepsRound) {
@@ -331,7 +341,6 @@ class PreferencesDialog : public ScriptedFrontEnd {
 
 int g_palette = 0;
 int g_units_messages = 0;
-int g_cache_clears = 0;
 
 class PreferencesCommandTest : public PreferencesTest {
   protected:
@@ -341,10 +350,13 @@ class PreferencesCommandTest : public PreferencesTest {
         saved_hooks_ = PreferencesHooks;
         PreferencesHooks.show_item_palette = [](int32_t p) { g_palette = p; };
         PreferencesHooks.format_units_message = [] { ++g_units_messages; };
-        PreferencesHooks.clear_symbol_cache = [] { ++g_cache_clears; };
         g_palette = 0;
         g_units_messages = 0;
-        g_cache_clears = 0;
+        // One library symbol read before: the drawing's cache holds it.
+        render::SymbolCache.count = 1;
+        render::SymbolCache.number(1) = 45;
+        render::SymbolCache.start(1) = 1;
+        render::SymbolCache.start(2) = 3;
     }
     void TearDown() override {
         PreferencesHooks = saved_hooks_;
@@ -398,7 +410,7 @@ TEST_F(PreferencesCommandTest, DialogShowsTheSettingsAndItsAnswerIsApplied) {
     EXPECT_EQ(CommandLine(1), 'X');
     EXPECT_EQ(g_palette, 134);
     EXPECT_EQ(g_units_messages, 1);
-    EXPECT_EQ(g_cache_clears, 1);
+    EXPECT_EQ(render::SymbolCache.count, 0);  // the library folder may be another now
 }
 
 TEST_F(PreferencesCommandTest, CancelChangesNothing) {
@@ -410,7 +422,7 @@ TEST_F(PreferencesCommandTest, CancelChangesNothing) {
     EXPECT_EQ(LibraryFolder.trimmed(), kLibraryDefault);
     EXPECT_EQ(OutputTargetName.trimmed(), "printer.ps");
     EXPECT_EQ(g_palette, 0);
-    EXPECT_EQ(g_cache_clears, 0);
+    EXPECT_EQ(render::SymbolCache.count, 1);
 }
 
 TEST_F(PreferencesCommandTest, CommandFieldAppliesOneKeywordLine) {

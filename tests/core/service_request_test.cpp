@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "tests/support/scripted_front_end.h"

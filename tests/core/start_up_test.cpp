@@ -1,7 +1,7 @@
 // Engine start-up in a data folder of the test's own: the preferences and library data found
 // or reported missing, the tables read from "mx.DAT", the generated data files themselves,
 // the guitar chord lines and the first-time document defaults.
-#include "engine/core/start_up.h"
+#include "engine/commands/start_up.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,16 +12,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "engine/commands/engine_reset.h"
+#include "engine/commands/library_data.h"
 #include "engine/core/binary_io.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/library_data.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 using namespace core;
 namespace fs = std::filesystem;
@@ -59,33 +61,11 @@ class StartUpTest : public ::testing::Test {
     void SetUp() override {
         reset_engine();
         set_front_end(&fe);
-        saved_data_ = platform::data_folder();
-        saved_work_ = platform::work_folder();
-        char pattern[] = "/tmp/ormest_start_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        data_ = root_ / "data";
         fs::create_directories(data_ / "mxlib" / "fontlib");
-        platform::set_data_folder(data_.string());
-        platform::set_work_folder((root_ / "work").string());
+        temp_.use_data_folder(data_);
     }
-    void TearDown() override {
-        set_front_end(nullptr);
-        platform::set_data_folder(saved_data_);
-        platform::set_work_folder(saved_work_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    void TearDown() override { set_front_end(nullptr); }
 
-    void write_text(const fs::path& path, const std::string& text) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    void write_bytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
     // A complete data folder: preferences with both folders, the font marker, library data.
     void install_data(const std::string& preferences =
                           "BEAM 40.00\nSYMB  mxlib\n"
@@ -96,12 +76,9 @@ class StartUpTest : public ::testing::Test {
     }
 
     ScriptedFrontEnd fe;
-    fs::path root_;
-    fs::path data_;
-
-  private:
-    std::string saved_data_;
-    std::string saved_work_;
+    TempFolder temp_{"ormest_start"};
+    const fs::path& root_ = temp_.root();
+    const fs::path data_ = root_ / "data";
 };
 
 // ---- start_engine ---------------------------------------------------------------------------

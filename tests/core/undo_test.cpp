@@ -1,7 +1,5 @@
 // Undo, redo, UNDELETE and the R words, driven through run_command as the front-end does: edits
 // are lines of numbers that enter items, the copies go to the test's work folder.
-#include "engine/core/undo.h"
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/commands/undo_commands.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
@@ -87,8 +86,7 @@ TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
     EXPECT_EQ(core::UndoSaveMode, -1);
 }
 
-TEST_F(UndoTest, HooksOfReadAndLayoutSaveTheCopy) {
-    EXPECT_EQ(layout::LayoutHooks.save_undo_copy, &core::save_undo_copy);
+TEST_F(UndoTest, CommandFilesAndTheStaffSpacingDialogSaveTheCopy) {
     type("8 1 0");
     fs::remove(work("!undo!.tmp"));
     core::UndoRedoState = 0;
@@ -96,6 +94,58 @@ TEST_F(UndoTest, HooksOfReadAndLayoutSaveTheCopy) {
     type("RE cmds.mac");
     EXPECT_TRUE(fs::exists(work("!undo!.tmp")));
     EXPECT_EQ(core::UndoRedoState, 1);
+
+    // The spacing dialog's answer is an edit of the layout: UNDO brings the staves back.
+    type("8 2 0");
+    const std::vector<float> before = page();
+    const auto saved_hooks = layout::LayoutHooks;
+    layout::LayoutHooks.run_staff_spacing_dialog = [] { return int32_t{1}; };
+    fs::remove(work("!undo!.tmp"));
+    core::UndoRedoState = 0;
+    core::MessageLine.set("2.0");
+    type("STSP");
+    layout::LayoutHooks = saved_hooks;
+    EXPECT_EQ(core::UndoRedoState, 1);
+    EXPECT_NE(page(), before);
+    type("UNDO");
+    EXPECT_EQ(page(), before);
+}
+
+// A command file keeps the page once, when it starts: its lines take no copies of their own,
+// so UNDO after the file brings back the page before it. A file of exactly as many items as
+// the page may hold fills it to the limit.
+TEST_F(UndoTest, ACommandFileTakesOneCopyForAllItsLines) {
+    type("8 1 0");
+    const std::vector<float> before = page();
+    std::vector<std::string> lines;
+    for (int i = 1; i < render::ItemCountLimit; ++i)
+        lines.push_back("5 1 " + std::to_string(10 + i % 150) + " " + std::to_string(i % 9));
+    lines.push_back("*");
+    write_file("many.mac", lines);
+    fs::remove(work("!undo!.tmp"));
+    type("RE many.mac");
+    ASSERT_EQ(core::ItemCount, render::ItemCountLimit);
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_EQ(core::ItemStartTable(core::ItemCount + 1), core::ItemWordsUsed);
+    const auto copy_size = fs::file_size(work("!undo!.tmp"));
+    EXPECT_LT(copy_size, 200u);  // the page of one staff, not of thousands of items
+    EXPECT_EQ(core::UndoRedoState, 1);
+
+    type("UNDO");
+    EXPECT_EQ(page(), before);
+    type("REDO");
+    EXPECT_EQ(core::ItemCount, render::ItemCountLimit);
+}
+
+// After an UNDO inside a running command file, the next edit takes its own copy again: the copy
+// from the file's start is no longer the one UNDO would load.
+TEST_F(UndoTest, AnEditAfterUndoInsideACommandFileTakesItsOwnCopy) {
+    write_file("undo.mac", {"8 1 0", "8 2 0", "UNDO", "8 3 0", "*"});
+    type("RE undo.mac");
+    ASSERT_EQ(core::ItemCount, 1);  // the UNDO took back both staves of the file
+    EXPECT_EQ(item(1)[2], 3.0f);
+    type("UNDO");
+    EXPECT_EQ(core::ItemCount, 0);
 }
 
 TEST_F(UndoTest, WorkCopiesCarryTheWholeDocumentName) {
@@ -202,7 +252,7 @@ TEST_F(UndoTest, UndoAfterAMergeCutsTheMergedItemsOff) {
     // What the merge command does: an undo copy, then the records appended.
     core::save_undo_copy();
     bool clamped = false;
-    ASSERT_TRUE(core::merge_document_at_staff_offset(merged, 14, 201, clamped));
+    ASSERT_TRUE(core::merge_document_at_staff_offset(merged, 14, 201, 256, clamped));
     ASSERT_EQ(core::ItemCount, 5);
     fs::remove(work("!undo!.tmp"));  // the cut needs no copy
 

@@ -3,6 +3,7 @@
 // from the build and a fresh work folder, and a QtFrontEnd that answers without a window.
 #pragma once
 
+#include <QMessageBox>
 #include <QSettings>
 #include <QString>
 #include <cstdlib>
@@ -14,7 +15,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/frame_state.h"
@@ -59,11 +60,17 @@ class AppTest : public ::testing::Test {
         core::set_front_end(fe_.get());
         frontend::SetDocumentMessageHook(
             [this](const QString& text) { messages_.push_back(text.toStdString()); });
+        // "Save changes to ...?" is answered No unless a test answers it otherwise.
+        frontend::SetSaveQuestionHook([this](const QString& text) {
+            questions_.push_back(text.toStdString());
+            return static_cast<int>(QMessageBox::No);
+        });
     }
 
     void TearDown() override {
         frame_.reset();
         frontend::SetDocumentMessageHook(nullptr);
+        frontend::SetSaveQuestionHook(nullptr);
         core::set_front_end(nullptr);
         fe_.reset();
         frontend::Hooks() = frontend::GateHooks{};
@@ -93,4 +100,5 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<QtFrontEnd> fe_;
     std::unique_ptr<CMainFrame> frame_;
     std::vector<std::string> messages_;
+    std::vector<std::string> questions_;
 };

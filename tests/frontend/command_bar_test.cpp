@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/commands/interpreter_tables.h"
 #include "engine/core/document_files.h"
-#include "engine/core/interpreter_tables.h"
 #include "frontend/bridge/keys.h"
 #include "tests/frontend/app_fixture.h"
 

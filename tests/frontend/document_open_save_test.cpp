@@ -162,12 +162,16 @@ TEST_F(AppTest, StagingFollowsTheCountWord) {
     ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
     EXPECT_EQ(GraphicsList[0], 0);
 
-    // Twice 60,000 words do not fit the list.
-    Bytes big(4 + 8 * 60000, 0);
-    big[0] = 0x60;
-    big[1] = 0xEA;
+    // The most a 16-bit count announces, twice 65,535 words, fits the list.
+    Bytes big(4 + 8 * 65535, 7);
+    big[0] = 0xFF;
+    big[1] = 0xFF;
+    big[2] = 0;
+    big[3] = 0;
     write_bytes(p, big);
-    EXPECT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::TooLarge);
+    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    EXPECT_EQ(GraphicsList[0], 2 * 65535);
+    EXPECT_EQ(static_cast<uint32_t>(GraphicsList[2 * 65535]), 0x07070707u);
 }
 
 TEST_F(AppTest, EmptyCountStillGoesToTheEngineWhichRefusesIt) {
@@ -210,4 +214,50 @@ TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
     EXPECT_TRUE(doc->OnSaveDocument(QString::fromStdString(target.string())));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_TRUE(fs::exists(target));
+}
+
+// A path relative to the current folder, as typed on the command line, opens the document; the
+// document keeps the whole path, so saving it still reaches the file after the open has moved
+// the current folder to the document's.
+TEST_F(AppTest, RelativePathsOpenTheDocumentAndKeepItsWholePath) {
+    const fs::path reference =
+        fs::path(__FILE__).parent_path().parent_path() / "reference" / "scale.MUS";
+    ASSERT_TRUE(fs::exists(reference)) << reference;
+    const fs::path folder = dir_ / "rel" / "dir";
+    fs::create_directories(folder);
+    const fs::path document = folder / "song.MUS";
+    fs::copy_file(reference, document);
+    fs::create_directory_symlink(folder, dir_ / "link");
+    fs::create_directories(dir_ / "elsewhere");
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+
+    // Plain, with "." and "..", and through a link to the folder.
+    for (const std::string typed :
+         {"rel/dir/song.MUS", "./rel/../rel/dir/song.MUS", "link/song.MUS"}) {
+        SCOPED_TRACE(typed);
+        fs::current_path(dir_);
+        const std::string whole = (dir_ / typed).lexically_normal().string();
+        core::ItemCount = 0;
+        CChildFrame* child = f.OpenDocumentFile(QString::fromStdString(typed));
+        ASSERT_NE(child, nullptr) << (messages_.empty() ? fe_->LastMessage().toStdString()
+                                                        : messages_.front());
+        EXPECT_GT(core::ItemCount, 0);
+        EXPECT_EQ(child->Document()->Title(), "song.MUS");
+        EXPECT_FALSE(child->Document()->IsModified());
+        EXPECT_EQ(fs::path(child->Document()->PathName().toStdString()).lexically_normal(),
+                  fs::path(whole));
+        ASSERT_FALSE(f.RecentFiles().isEmpty());
+        EXPECT_EQ(fs::path(f.RecentFiles().first().toStdString()).lexically_normal(),
+                  fs::path(whole));
+
+        // Wherever the current folder is now, the save goes to the document's file.
+        fs::current_path(dir_ / "elsewhere");
+        const auto before = read_bytes(document);
+        fs::remove(document);
+        EXPECT_TRUE(child->Document()->DoFileSave());
+        EXPECT_EQ(read_bytes(document), before);
+    }
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_TRUE(fs::is_empty(dir_ / "elsewhere"));
 }

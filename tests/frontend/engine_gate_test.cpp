@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/interpreter_tables.h"
+#include "engine/commands/interpreter_tables.h"
 #include "engine/core/settings_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "tests/frontend/frontend_fixture.h"

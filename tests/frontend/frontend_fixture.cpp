@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "engine/core/start_up.h"
+#include "engine/commands/start_up.h"
 
 bool FrontEndTest::start_engine_with_data() {
     const char* home = std::getenv("ORMEST_HOME");

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/engine_gate.h"

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/interpreter_tables.h"
+#include "engine/commands/interpreter_tables.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/keys.h"

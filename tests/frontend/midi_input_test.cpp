@@ -90,10 +90,14 @@ class MidiInputTest : public AppTest {
         auto source = std::make_unique<FakeMidiSource>(std::move(report));
         FakeMidiSource& ref = *source;
         StartMidiInput(std::move(source), frame_.get(),
-                       [this](const std::string& text) { reports_.push_back(text); });
+                       [this](const std::string& text, const std::string& detail) {
+                           reports_.push_back(text);
+                           details_.push_back(detail);
+                       });
         return ref;
     }
     std::vector<std::string> reports_;
+    std::vector<std::string> details_;
 };
 
 bool alsa_sequencer_present() { return std::filesystem::exists("/dev/snd/seq"); }
@@ -186,6 +190,53 @@ TEST(MidiPacking, ShortMessagesAndWhatIsNoShortMessage) {
     EXPECT_FALSE(platform::pack_short_message(note_on, 0, message, error));
 }
 
+TEST(MidiPacking, StatusBytesStartAt0x80AndMessagesEndAtThreeBytes) {
+    int32_t message = 0;
+    int32_t error = 9;
+    const unsigned char note_off[] = {0x80, 0x7F, 0x7F};  // the lowest status, the highest data
+    ASSERT_TRUE(platform::pack_short_message(note_off, 3, message, error));
+    EXPECT_EQ(message, 0x7F7F80);
+    EXPECT_EQ(error, 0);
+    const unsigned char data[] = {0x7F, 0x3C, 0x40};  // the highest data byte is no status
+    ASSERT_TRUE(platform::pack_short_message(data, 3, message, error));
+    EXPECT_EQ(message, 0x403C7F);
+    EXPECT_EQ(error, 1);
+    const unsigned char reset[] = {0xFF};  // the highest status: packed without sign
+    ASSERT_TRUE(platform::pack_short_message(reset, 1, message, error));
+    EXPECT_EQ(message, 0xFF);
+    EXPECT_EQ(error, 0);
+    const unsigned char program[] = {0xC0, 0x05};
+    ASSERT_TRUE(platform::pack_short_message(program, 2, message, error));
+    EXPECT_EQ(message, 0x05C0);
+    EXPECT_EQ(error, 0);
+    // Four bytes are one too many: the first three are kept and the message is an error.
+    const unsigned char four[] = {0x90, 0x3C, 0x64, 0x01};
+    ASSERT_TRUE(platform::pack_short_message(four, 4, message, error));
+    EXPECT_EQ(message, 0x643C90);
+    EXPECT_EQ(error, 1);
+}
+
+TEST_F(MidiInputTest, ANoteOffAndAnErrorEventReachTheEngineUnchanged) {
+    make_frame();
+    FakeMidiSource& source = start_fake();
+    std::thread([&source] { source.Emit(0x7F7F80, 7); }).join();
+    QCoreApplication::sendPostedEvents();
+    MidiMailboxRecord taken;
+    ASSERT_TRUE(TakeMidiMailboxEvent(taken));
+    EXPECT_EQ(taken.Message, 0x7F7F80);
+    EXPECT_EQ(taken.ErrorFlag, 0);
+    EXPECT_EQ(taken.Device, 7);  // the last of the eight inputs
+
+    MidiInEvent bad = event_of(0x7F, 0, 12);
+    bad.ErrorFlag = 1;
+    ASSERT_TRUE(MidiInRing.Put(bad));
+    ASSERT_TRUE(FillMidiMailbox());
+    ASSERT_TRUE(TakeMidiMailboxEvent(taken));
+    EXPECT_EQ(taken.ErrorFlag, 1);
+    EXPECT_EQ(taken.Message, 0x7F);
+    EXPECT_EQ(taken.Timestamp, 12);
+}
+
 TEST_F(MidiInputTest, EventsWaitInTheRingWhileTheMailboxIsFullAndArriveInOrder) {
     make_frame();
     EventCounter counter;
@@ -259,6 +310,18 @@ TEST_F(MidiInputTest, NoInputIsReportedOnceAndStartUpGoesOn) {
     EXPECT_EQ(NoMidiInputDevices, 1);
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0], kNoMidiInputText);
+    EXPECT_EQ(details_[0], "");
+
+    // Without a MIDI system the user's text stays the same; the reason goes apart.
+    reports_.clear();
+    details_.clear();
+    platform::MidiStartReport no_system;
+    no_system.no_system = true;
+    no_system.system_error = "cannot open the sequencer";
+    start_fake(no_system);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0], kNoMidiInputText);
+    EXPECT_EQ(details_[0], "cannot open the sequencer");
 
     // Inputs that exist but cannot be opened are each named; "no devices" is not claimed.
     reports_.clear();
@@ -274,11 +337,15 @@ TEST_F(MidiInputTest, WithoutAnAlsaSequencerTheStartSaysSoOnce) {
     if (alsa_sequencer_present()) GTEST_SKIP() << "this machine has an ALSA sequencer";
     make_frame();
     EXPECT_EQ(StartMidiInput(platform::make_alsa_midi_source(), frame_.get(),
-                             [this](const std::string& text) { reports_.push_back(text); }),
+                             [this](const std::string& text, const std::string& detail) {
+                                 reports_.push_back(text);
+                                 details_.push_back(detail);
+                             }),
               0);
     EXPECT_EQ(NoMidiInputDevices, 1);
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_EQ(reports_[0].rfind(kNoMidiInputText, 0), 0u) << reports_[0];
+    EXPECT_EQ(reports_[0], kNoMidiInputText);
+    EXPECT_FALSE(details_[0].empty());
 }
 
 // The program itself: without a MIDI system it says so once on standard error and keeps
@@ -307,4 +374,6 @@ TEST_F(MidiInputTest, TheProgramStartsWithoutAMidiSystem) {
     program.waitForFinished(10000);
     EXPECT_TRUE(running) << err.toStdString();
     EXPECT_EQ(err.count(kNoMidiInputText), 1) << err.toStdString();
+    // The reason is given once, with that line; no library prints a second complaint.
+    EXPECT_EQ(err.count("ALSA sequencer"), 1) << err.toStdString();
 }

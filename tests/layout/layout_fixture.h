@@ -2,18 +2,22 @@
 // front-end, and the layout hooks put back after each case.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "engine/core/engine_reset.h"
+#include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
+#include "tests/render/text_stream.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
 
@@ -74,6 +78,22 @@ class LayoutTest : public ::testing::Test {
             out.push_back({l.x(i), l.y(i), l.x(i + 1), l.y(i + 1)});
         }
         return out;
+    }
+
+    // Points the font folder at the metric files the build generated (ORMEST_HOME/mxlib/
+    // fontlib), so that the number drawer lays the staff labels out; false when there are none.
+    static bool use_build_fonts() {
+        const char* home = std::getenv("ORMEST_HOME");
+        if (home == nullptr) return false;
+        const std::filesystem::path fonts = std::filesystem::path(home) / "mxlib" / "fontlib";
+        if (!std::filesystem::exists(fonts)) return false;
+        core::FontFolder.set(fonts.string() + "/");
+        core::FontFolderLength = core::FontFolder.trimmed_length();
+        return true;
+    }
+    // The records of TextDisplayStream from byte `from` to byte `end` (its length when -1).
+    std::vector<ShownRecord> shown_texts(int32_t from = 0, int32_t end = -1) const {
+        return read_text_records(text_, from, end < 0 ? text_length_ : end);
     }
 
     std::vector<int32_t> graphics_;

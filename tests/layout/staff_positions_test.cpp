@@ -1,10 +1,10 @@
 // The staff step: where a staff item puts its staff (default places, the P4 offset, P10
 // placement against another staff), which lines it draws for each P7, the guide line, the
 // line-width entries of the output pass, the number label and the out-of-range warning.
-#include "engine/core/document_tables.h"
 #include "engine/layout/staff_positions.h"
 
-#include "engine/core/interpreter.h"
+#include "engine/commands/interpreter.h"
+#include "engine/core/document_tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/page_redraw.h"
@@ -161,60 +161,50 @@ TEST_F(StaffStepTest, GuideLineAndLineWidthEntries) {
     EXPECT_EQ(g_breaks, 2);
 }
 
-struct LabelSeen {
-    int calls = 0;
-    int32_t value = 0;
-    float x = 0, y = 0, p5 = 0, p6 = 0, p8 = 0, p14 = 0, p26 = 0;
-    int32_t ip7 = 0, ip8 = 0, ip9 = 0;
-};
-LabelSeen g_label;
-void record_label(int32_t value) {
-    ++g_label.calls;
-    g_label.value = value;
-    g_label.x = render::ItemDrawOrigin.x;
-    g_label.y = render::ItemDrawOrigin.y;
-    g_label.p5 = core::ParamBuffer(5);
-    g_label.p6 = core::ParamBuffer(6);
-    g_label.p8 = core::ParamBuffer(8);
-    g_label.p14 = core::ParamBuffer(14);
-    g_label.p26 = core::ParamBuffer(26);
-    g_label.ip7 = core::IntParamBuffer(7);
-    g_label.ip8 = core::IntParamBuffer(8);
-    g_label.ip9 = core::IntParamBuffer(9);
-}
-
 TEST_F(StaffStepTest, NumberLabel) {
-    layout::LayoutHooks.draw_number_item = record_label;
-    g_label = {};
+    ASSERT_TRUE(use_build_fonts()) << "the labels are text: the build's fonts are needed";
     auto staff = with_p(with_p({8, 2, 0, 0, 0.5f}, 14, 7), 26, 123456);
     draw(staff);
-    ASSERT_EQ(g_label.calls, 1);
-    EXPECT_EQ(g_label.value, 2);
-    EXPECT_EQ(g_label.p5, 2.0f);
-    EXPECT_EQ(g_label.p6, 2.0f);  // 1 / size: one label size on every staff
-    EXPECT_EQ(g_label.ip7, 1008);
-    EXPECT_EQ(g_label.ip8, 0);
-    EXPECT_EQ(g_label.ip9, 0);
-    EXPECT_EQ(g_label.p14, 0.0f);
-    EXPECT_EQ(g_label.p26, 4520.0f);
-    EXPECT_EQ(g_label.x, -1200.0f);
-    // Step 6 of the staff: base + 6 x 7 x 12.5.
-    EXPECT_EQ(g_label.y, static_cast<float>(StaffTables.StaffBaseY(2)) + 525.0f);
+    // The staff number through the number drawer: "2" (P5 the number, no decimals) in the
+    // label style 1008 (Helvetica-BoldOblique, no outline, no colour words of the staff) in the
+    // label's green 00 45 20, at 1 / size: one label size on every staff.
+    auto shown = shown_texts();
+    ASSERT_EQ(shown.size(), 1u);
+    const ShownRecord& label = shown[0];
+    EXPECT_EQ(label.text(), "2");
+    EXPECT_EQ(label.face, "Nimbus Sans");
+    EXPECT_EQ(label.weight, 700);
+    EXPECT_EQ(label.italic, -1);
+    EXPECT_EQ(label.colour, 0u | 115u << 8 | 51u << 16);  // 00 45 20 x 2.56
+    EXPECT_FLOAT_EQ(label.height, StaffTables.StaffScale(2) * 2.0f * 0.25f * 1.937f);
+    EXPECT_FLOAT_EQ(label.height, 25.0f * 0.25f * 1.937f);
+    // Left of the page, on step 6 of the staff: base + 6 x 7 x 12.5.
+    ASSERT_EQ(label.chars.size(), 1u);
+    EXPECT_EQ(label.chars[0].x, render::ViewOrigin.x - 1200);
+    EXPECT_EQ(label.chars[0].y, StaffTables.StaffBaseY(2) + 525 - render::ViewOrigin.y - 100);
     EXPECT_EQ(core::ParamBuffer(5), 0.5f);  // P5, P6, P26 and the origin come back
     EXPECT_EQ(core::ParamBuffer(26), 123456.0f);
     EXPECT_EQ(render::ItemDrawOrigin.x, 0.0f);
 
+    int32_t from = text_length_;
     draw({8, 120, 0, 0, 0});
-    EXPECT_EQ(g_label.x, -1700.0f);
+    shown = shown_texts(from);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text(), "120");
+    EXPECT_EQ(shown[0].chars.at(0).x, render::ViewOrigin.x - 1700);
+    from = text_length_;
     draw({8, 3, -2, 0, 0});
-    EXPECT_EQ(g_label.x, -300.0f - 1200.0f);
+    shown = shown_texts(from);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].chars.at(0).x, render::ViewOrigin.x - 300 - 1200);
 
     // P12 set, or the output pass: no label.
-    g_label = {};
+    from = text_length_;
     draw(with_p({8, 3, 0, 0, 0}, 12, 1));
     render::OutputPassWord = -1;
     draw({8, 3, 0, 0, 0});
-    EXPECT_EQ(g_label.calls, 0);
+    EXPECT_EQ(text_length_, from);
+    EXPECT_TRUE(fe_.message_boxes.empty());
 }
 
 TEST_F(StaffStepTest, P4OutOfRangeIsWarnedAndLeavesThePlace) {
@@ -246,6 +236,19 @@ TEST_F(StaffStepTest, StaffNumbersOutsideTheTablesAreIgnored) {
     EXPECT_EQ(StaffTables.StaffScale(2), before.StaffScale(2));
     EXPECT_EQ(StaffTables.StaffBaseY(2), before.StaffBaseY(2));
     EXPECT_TRUE(fe_.message_boxes.empty());
+}
+
+TEST_F(StaffStepTest, StaffTwoHundredFiftySixIsTheLastStaffOfTheTables) {
+    const auto lines = draw({8, 256, 0, 0, 0});
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(StaffTables.CurrentStaff, 256);
+    EXPECT_EQ(StaffTables.StaffBaseY(256), (256 - 199) * 3150 - 30300 - 525);
+    // It may be the reference of a placement; staff 257 may not.
+    draw(with_p({8, 5, 0, 0, 0}, 10, 25600.5f));
+    EXPECT_EQ(StaffTables.StaffBaseY(5), StaffTables.StaffBaseY(256) + 2000);
+    const int32_t base5 = StaffTables.StaffBaseY(5);
+    EXPECT_TRUE(draw(with_p({8, 5, 0, 0, 0}, 10, 25700.5f)).empty());
+    EXPECT_EQ(StaffTables.StaffBaseY(5), base5);
 }
 
 // A staff item typed as a line of numbers, then the page redrawn: the dispatcher reaches the

@@ -1,21 +1,22 @@
 // "STSP" (distances between staves), the index rebuild that sets the staff tables from the
 // store, and the staff range of the page.
 #include <cmath>
+#include <filesystem>
+#include <memory>
 
-#include "engine/core/document_tables.h"
 #include "engine/core/command_line.h"
+#include "engine/core/document_files.h"
+#include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
+#include "engine/core/staff_range.h"
 #include "engine/layout/staff_positions.h"
-#include "engine/layout/staff_range.h"
 #include "engine/render/tables.h"
 #include "tests/layout/layout_fixture.h"
+#include "tests/support/temp_folder.h"
 
 using layout::StaffTables;
 
 namespace {
-
-// Counts label drawings and writes into the text stream as a number drawer would.
-int text_length_seen = 0;
 
 class StaffSpacingTest : public LayoutTest {
   protected:
@@ -80,39 +81,48 @@ TEST_F(StaffSpacingTest, PairsAndTheXForm) {
 }
 
 int32_t g_dialog_result = 2;
-int g_undo_saves = 0;
 int32_t g_palette = 0;
-float g_p4_at_undo = 0.0f;
 int32_t answer_dialog() { return g_dialog_result; }
-void count_undo() {
-    ++g_undo_saves;
-    g_p4_at_undo = core::ItemStore(core::ItemStartTable(2) + 4);
-}
 void note_palette(int32_t p) { g_palette = p; }
 
+// P4 of the staff item of staff s in a document file's words, -1 when it has none.
+float staff_p4_in(const core::DocumentWords& words, int32_t count, int32_t s) {
+    for (int32_t at = 1; at < count && words(at) >= 1.0f; at += core::int_of(words(at)) + 1) {
+        if (words(at + 1) == 8.0f && words(at + 2) == static_cast<float>(s))
+            return words(at) >= 4.0f ? words(at + 4) : 0.0f;
+    }
+    return -1.0f;
+}
+
 TEST_F(StaffSpacingTest, DialogFormAndCancel) {
+    const TempFolder temp{"staff_spacing"};  // the work folder of the undo copy
+    const auto undo_copy = temp.work() / "!undo!.tmp";
     three_staves();
-    g_undo_saves = 0;
     g_palette = 0;
     // No dialog yet: Cancel, nothing changes.
     type("STSP");
     EXPECT_EQ(gap(1, 2), 1750);
 
     layout::LayoutHooks.run_staff_spacing_dialog = answer_dialog;
-    layout::LayoutHooks.save_undo_copy = count_undo;
     layout::LayoutHooks.show_item_palette = note_palette;
     g_dialog_result = 2;
     type("STSP");
     EXPECT_EQ(gap(1, 2), 1750);
-    EXPECT_EQ(g_undo_saves, 0);
+    EXPECT_FALSE(std::filesystem::exists(undo_copy));  // a cancelled dialog keeps no copy
+    EXPECT_EQ(core::UndoRedoState, 0);
     EXPECT_EQ(g_palette, 134);
 
     // 1: one distance for all staves (no staves named).
     g_dialog_result = 1;
     core::MessageLine.set("1.0");
     type("STSP");
-    EXPECT_EQ(g_undo_saves, 1);
-    EXPECT_EQ(g_p4_at_undo, 0.0f);  // the copy is taken before the change
+    EXPECT_EQ(core::UndoRedoState, 1);
+    // The copy is the page before the change: staff 2 still on its old place.
+    auto words = std::make_unique<core::DocumentWords>();
+    core::DocumentReadInfo info;
+    ASSERT_EQ(core::read_document(undo_copy.string(), *words, info), core::DocumentStatus::Ok);
+    EXPECT_EQ(staff_p4_in(*words, info.count, 2), 0.0f);
+    EXPECT_NE(stored(2, 4), 0.0f);
     EXPECT_NEAR(gap(1, 2), 4000, 1);
     EXPECT_NEAR(gap(2, 3), 4000, 1);
 
@@ -136,6 +146,39 @@ TEST_F(StaffSpacingTest, ListWithoutEndIsRefused) {
     layout::space_staves_vertically();
     EXPECT_EQ(fe_.message_boxes.size(), 2u);
     EXPECT_EQ(gap(1, 2), 1750);
+}
+
+TEST_F(StaffSpacingTest, ListsEndingInTheirLastPlaceAreTaken) {
+    three_staves();
+    // Pairs in P2..P43 and the ending 0 in P44, the last place a pair can start.
+    for (int32_t k = 2; k <= 43; k += 2) {
+        core::ParamBuffer(k) = 1.0f;
+        core::ParamBuffer(k + 1) = 1.0f;
+    }
+    core::ParamBuffer(44) = 0.0f;
+    core::CommandLine.set("STSP");
+    layout::space_staves_vertically();
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+
+    // The X form: staves in P3..P44 and the ending 0 in P45.
+    core::ParamBuffer.fill(0.0f);
+    core::ParamBuffer(2) = 0.5f;
+    for (int32_t k = 3; k <= 44; ++k) core::ParamBuffer(k) = 2.0f;
+    core::CommandLine.set("STSPX");
+    layout::space_staves_vertically();
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    EXPECT_NEAR(gap(2, 3), 2000, 1);
+}
+
+TEST_F(StaffSpacingTest, StaffNumbersAboveTheTablesMeanAllStaves) {
+    three_staves();
+    type("STSP 256 1.0");  // a staff number: no gap below it to set
+    EXPECT_EQ(gap(1, 2), 1750);
+    EXPECT_EQ(gap(2, 3), 1750);
+    type("STSP 257 1.0");
+    EXPECT_NEAR(gap(1, 2), 4000, 1);
+    EXPECT_NEAR(gap(2, 3), 4000, 1);
 }
 
 TEST_F(StaffSpacingTest, StaffPushedToP4Of999StopsTheCommand) {
@@ -179,11 +222,7 @@ TEST_F(StaffSpacingTest, RebuildSetsIndexAndTables) {
     const int32_t end = core::ItemWordsUsed;
     for (int32_t i = 0; i < 17; ++i) core::ItemStore(end + i) = words[i];
     render::PathPointList.count = 7;
-    text_length_seen = 0;
-    layout::LayoutHooks.draw_number_item = [](int32_t) {
-        ++text_length_seen;
-        core::OutputBufferViews.text.length() += 10;
-    };
+    ASSERT_TRUE(use_build_fonts()) << "the labels are text: the build's fonts are needed";
     int32_t n = 17;
     layout::rebuild_index_and_staff_table(n);
     EXPECT_EQ(n, 17);
@@ -195,8 +234,13 @@ TEST_F(StaffSpacingTest, RebuildSetsIndexAndTables) {
     EXPECT_EQ(StaffTables.StaffBaseY(250), (250 - 199) * 3150 - 30300 - 525);
     // The scratch list and the output lists are left as they were.
     EXPECT_EQ(render::PathPointList.count, 7);
-    EXPECT_EQ(text_length_seen, 3);  // staves 1, 2 and 250 labelled...
-    EXPECT_EQ(text_length_, 0);      // ...and what they wrote taken back
+    EXPECT_EQ(text_length_, 0);  // what the labels wrote is taken back...
+    // ...though the staves 1, 2 and 250 were labelled: their records lie behind the length.
+    int32_t written = static_cast<int32_t>(text_.size());
+    while (written > 0 && text_[static_cast<std::size_t>(written - 1)] == 0) --written;
+    std::vector<std::string> labels;
+    for (const ShownRecord& r : shown_texts(0, written + 1)) labels.push_back(r.text());
+    EXPECT_EQ(labels, (std::vector<std::string>{"1", "2", "250"}));
 }
 
 TEST_F(StaffSpacingTest, RebuildStopsAtTheItemLimit) {
@@ -221,20 +265,43 @@ TEST_F(StaffSpacingTest, RebuildStopsAtTheItemLimit) {
     EXPECT_LE(core::ItemWordsUsed, core::ItemStoreCapacity + 1);
 }
 
+TEST_F(StaffSpacingTest, RebuildKeepsExactlyTheItemLimitAndExactlyAFullStore) {
+    render::ItemCountLimit = 3;
+    core::ItemStoreCapacity = 12;
+    for (int32_t i = 0; i < 3; ++i) {
+        core::ItemStore(1 + 4 * i) = 3;
+        core::ItemStore(2 + 4 * i) = 8;
+        core::ItemStore(3 + 4 * i) = static_cast<float>(i + 1);
+        core::ItemStore(4 + 4 * i) = 0;
+    }
+    int32_t n = 12;  // the records fill words 1..12, the whole store
+    layout::rebuild_index_and_staff_table(n);
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(core::ItemWordsUsed, 13);
+    EXPECT_NE(StaffTables.StaffBaseY(3), 0);  // the last one is set too
+
+    core::ItemWordsUsed = 1;
+    n = 13;  // one word more than the store holds
+    layout::rebuild_index_and_staff_table(n);
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(core::ItemWordsUsed, 13);
+}
+
 TEST_F(StaffSpacingTest, StaffRange) {
     float high = -1.0f;
     float low = -1.0f;
-    layout::find_staff_range(high, low);
+    core::find_staff_range(high, low);
     EXPECT_EQ(high, 0.0f);
     EXPECT_EQ(low, 999.0f);
     add_item({8, 3, 0});
-    layout::find_staff_range(high, low);
+    core::find_staff_range(high, low);
     EXPECT_EQ(high, 3.0f);
     EXPECT_EQ(low, 3.0f);
     add_item({1, 9, 0, 4});
     add_item({8, 7.5f, 0});
     add_item({8, 1, 0});
-    layout::find_staff_range(high, low);
+    core::find_staff_range(high, low);
     EXPECT_EQ(high, 7.5f);  // as stored, not truncated
     EXPECT_EQ(low, 1.0f);
 

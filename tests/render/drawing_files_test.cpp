@@ -17,6 +17,7 @@
 #include "engine/render/symbols.h"
 #include "platform/paths.h"
 #include "tests/render/render_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -88,24 +89,10 @@ class DrawingFilesTest : public RenderTest {
   protected:
     void SetUp() override {
         RenderTest::SetUp();
-        char pattern[] = "/tmp/ormest_drawings_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
         fs::create_directories(root_ / "data" / "mxlib");
         fs::create_directories(root_ / "data" / "keldlib");
-        fs::create_directories(root_ / "work");
-        saved_data_ = platform::data_folder();
-        saved_work_ = platform::work_folder();
-        platform::set_data_folder((root_ / "data").string());
-        platform::set_work_folder((root_ / "work").string());
+        temp_.use_data_folder(root_ / "data");
         render::OutputPassWord = 1;
-    }
-    void TearDown() override {
-        platform::set_data_folder(saved_data_);
-        platform::set_work_folder(saved_work_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-        RenderTest::TearDown();
     }
 
     fs::path library() const { return root_ / "data" / "mxlib"; }
@@ -149,8 +136,8 @@ class DrawingFilesTest : public RenderTest {
         fe_.answer_dialog(a);
     }
 
-    fs::path root_;
-    std::string saved_data_, saved_work_;
+    TempFolder temp_{"ormest_drawings"};
+    const fs::path& root_ = temp_.root();
 };
 
 // ---- the reader ----

@@ -16,14 +16,16 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "engine/commands/engine_reset.h"
+#include "engine/commands/start_up.h"
 #include "engine/core/binary_io.h"
-#include "engine/core/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/start_up.h"
 #include "engine/render/fonts.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -45,13 +47,6 @@ struct MetricFile {
 std::string trim(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
-}
-
-std::string read_text(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // A font name without blanks and hyphens, in lower case, and without "regular" (which one
@@ -102,13 +97,6 @@ class FontMetricsTest : public ::testing::Test {
         ASSERT_NE(home, nullptr) << "ORMEST_HOME must name the build's data folder";
         data_ = home;
         fonts_ = data_ / "mxlib" / "fontlib";
-        char pattern[] = "/tmp/ormest_metrics_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        work_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(work_, ec);
     }
 
     MetricFile metric(int n) const {
@@ -131,7 +119,8 @@ class FontMetricsTest : public ::testing::Test {
 
     fs::path data_;
     fs::path fonts_;
-    fs::path work_;
+    TempFolder temp_{"ormest_metrics"};
+    const fs::path& work_ = temp_.root();
 };
 
 TEST_F(FontMetricsTest, EveryFontNumberHasItsFileExceptTheMusicAndSymbolFonts) {
@@ -283,16 +272,11 @@ TEST_F(FontMetricsTest, PrologWithAReencodedFontAndAccentedTextRunsInGhostscript
 TEST_F(FontMetricsTest, StartUpTakesTheFontFolderAndTheFallbackLoads) {
     ScriptedFrontEnd fe;
     core::set_front_end(&fe);
-    const std::string saved_data = platform::data_folder();
-    const std::string saved_work = platform::work_folder();
-    platform::set_data_folder(data_.string());
-    platform::set_work_folder(work_.string());
+    temp_.use_data_folder(data_);
     const bool started = core::start_engine();
     render::CurrentFontNumber = 0;
     render::OutputPassWord = 0;
     render::load_font_metrics();
-    platform::set_data_folder(saved_data);
-    platform::set_work_folder(saved_work);
     core::set_front_end(nullptr);
 
     EXPECT_TRUE(started);

@@ -20,28 +20,12 @@
 #include "engine/layout/tables.h"
 #include "platform/paths.h"
 #include "tests/render/render_fixture.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string read_text(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> read_lines(const fs::path& p) {
-    std::vector<std::string> lines;
-    std::ifstream in(p);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 int count_containing(const std::vector<std::string>& lines, const std::string& part) {
     int n = 0;
@@ -87,19 +71,12 @@ class FontsTest : public RenderTest {
         RenderTest::SetUp();
         const char* home = std::getenv("ORMEST_HOME");
         ASSERT_NE(home, nullptr) << "ORMEST_HOME must name the build's data folder";
-        char pattern[] = "/tmp/ormest_fonts_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
         fonts_ = root_ / "data" / "mxlib" / "fontlib";
         fs::create_directories(fonts_);
-        fs::create_directories(root_ / "work");
         fs::copy(fs::path(home) / "mxlib" / "fontlib", fonts_, fs::copy_options::recursive);
         fs::copy_file(fs::path(home) / "mxlib" / "fmfontinit.psc",
                       root_ / "data" / "mxlib" / "fmfontinit.psc");
-        saved_data_ = platform::data_folder();
-        saved_work_ = platform::work_folder();
-        platform::set_data_folder((root_ / "data").string());
-        platform::set_work_folder((root_ / "work").string());
+        temp_.use_data_folder(root_ / "data");
         layout::StaffTables.CurrentStaff = 1;
         layout::StaffTables.StaffScale(1) = 25.0f;
         core::ParamBuffer(6) = 0.4f;
@@ -108,10 +85,6 @@ class FontsTest : public RenderTest {
     }
     void TearDown() override {
         core::close_all_units();
-        platform::set_data_folder(saved_data_);
-        platform::set_work_folder(saved_work_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
         RenderTest::TearDown();
     }
 
@@ -135,14 +108,12 @@ class FontsTest : public RenderTest {
         return read_lines(ps_path());
     }
     fs::path ps_path() const { return root_ / "out.ps"; }
-    std::string font_path(const std::string& name) const {
-        return core::FontFolder.trimmed() + name;
-    }
+    // Messages name the file on this machine, never the program's own folder name.
+    std::string font_path(const std::string& name) const { return (fonts_ / name).string(); }
 
-    fs::path root_;
+    TempFolder temp_{"ormest_fonts"};
+    const fs::path& root_ = temp_.root();
     fs::path fonts_;
-    std::string saved_data_;
-    std::string saved_work_;
 };
 
 // A PostScript name as the font lines write it: blank-padded to 30 characters.

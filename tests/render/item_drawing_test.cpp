@@ -185,6 +185,24 @@ TEST_F(ItemDrawingTest, ColourValuesBecomeRgb) {
     EXPECT_EQ(colour_from_value(-1.0f), 0);
 }
 
+TEST_F(ItemDrawingTest, EachColourPairLandsInItsOwnChannelAtZeroAndAt99) {
+    // Decimal RRGGBB: red in the low byte, blue in the third; 99 is 253 (99 x 2.56).
+    EXPECT_EQ(colour_from_value(990000.0f), 253);
+    EXPECT_EQ(colour_from_value(9900.0f), 253 << 8);
+    EXPECT_EQ(colour_from_value(99.0f), 253 << 16);
+    EXPECT_EQ(colour_from_value(999999.0f), 253 | 253 << 8 | 253 << 16);
+    EXPECT_EQ(colour_from_value(990099.0f), 253 | 253 << 16);
+    EXPECT_EQ(colour_from_value(10203.0f), 2 | 5 << 8 | 7 << 16);  // 01 02 03
+    EXPECT_EQ(colour_from_value(0.0f), 0);
+    EXPECT_EQ(colour_from_value(0.99f), 253 | 253 << 8 | 253 << 16);  // the lightest grey
+
+    // Through an item: the colour bytes under the operation byte the hand-over keeps.
+    DrawColourWord = 0x05000000;
+    set_params(with_colour({1, 1, 10, 4}, 9900.0f));
+    set_item_colour();
+    EXPECT_EQ(DrawColourWord, 0x05000000 | 253 << 8);
+}
+
 TEST_F(ItemDrawingTest, ItemColourIsComputedOnceAndKeptForTheItem) {
     set_params(with_colour({1, 1, 10, 4}, 0.5f));
     set_item_colour();

@@ -1,9 +1,11 @@
 // Key signatures (accidental rows by clef, naturals, free lists) and meters (stacked numbers,
 // single numbers, symbols, compound meters). Glyph n of the test library is a marker point
 // (pen 5) at the origin, a point 100 x 100 units away (its size) and n more points at the
-// origin (its number); numbers are recorded at the number drawer's hook.
+// origin (its number). Meter digits are drawn by the number drawer in the music font, whose
+// glyph for digit d is library symbol 2000 + d: the test library makes it glyph 100 + d.
 #include <cmath>
 
+#include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/key_signatures.h"
@@ -46,17 +48,43 @@ std::vector<Glyph> glyphs() {
     return out;
 }
 
+constexpr int32_t kFirstDigitGlyph = 100;
+// A music-font glyph of a text of size 1: a quarter, the glyph factor 3.5714 and the library
+// drawings' 0.3.
+constexpr float kDigitSize = 0.25f * 3.5714f * 0.3f;
+
+// A number as the music font shows it: its digits, the place of its first digit and the size
+// of its glyphs (in units of the staff scale x 100).
 struct NumberDrawn {
-    int32_t value;
-    float p5, p6, p8, p13;
-    int32_t font;
-    float x, y;
+    std::string digits;
+    float x = 0, y = 0, sx = 0;
 };
-std::vector<NumberDrawn> g_numbers;
-void record_meter_number(int32_t value) {
-    const auto& p = core::ParamBuffer;
-    g_numbers.push_back({value, p(5), p(6), p(8), p(13), core::IntParamBuffer(7),
-                         render::ItemDrawOrigin.x, render::ItemDrawOrigin.y});
+// The numbers among the glyphs: consecutive digit glyphs on one line make one number.
+std::vector<NumberDrawn> numbers_in(const std::vector<Glyph>& g) {
+    std::vector<NumberDrawn> out;
+    bool joined = false;
+    for (const Glyph& one : g) {
+        const bool digit = one.number >= kFirstDigitGlyph && one.number < kFirstDigitGlyph + 10;
+        if (!digit) {
+            joined = false;
+            continue;
+        }
+        const char c = static_cast<char>('0' + one.number - kFirstDigitGlyph);
+        if (joined && out.back().y == one.y) {
+            out.back().digits += c;
+        } else {
+            out.push_back({std::string(1, c), one.x, one.y, one.sx});
+        }
+        joined = true;
+    }
+    return out;
+}
+// The glyphs that are not digits.
+std::vector<Glyph> symbols_in(const std::vector<Glyph>& g) {
+    std::vector<Glyph> out;
+    for (const Glyph& one : g)
+        if (one.number < kFirstDigitGlyph) out.push_back(one);
+    return out;
 }
 
 }  // namespace
@@ -71,8 +99,9 @@ class KeyMeterTest : public SymbolTest {
             for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
             write_drawing_file(library_file(file), drawings);
         }
-        g_numbers.clear();
-        render::RenderHooks.draw_number_item = record_meter_number;
+        std::vector<Drawing> digits;
+        for (int32_t d = 0; d < 10; ++d) digits.push_back(glyph(kFirstDigitGlyph + d));
+        write_drawing_file(library_file(200), digits);
     }
     // Draws an item of `code` on staff 0 at P3 = 10 through the dispatcher with the given
     // (P number, value) pairs.
@@ -92,6 +121,8 @@ class KeyMeterTest : public SymbolTest {
         return out;
     }
     static float y_of(float pos) { return kBaseY + pos * kStep; }
+    // Where the text drawer puts a character drawn from v: the nearest whole display unit.
+    static float at(float v) { return static_cast<float>(core::nint(v)); }
 };
 
 TEST_F(KeyMeterTest, SharpsAndFlatsFollowTheClefsZigZag) {
@@ -171,45 +202,44 @@ TEST_F(KeyMeterTest, AFreeListTakesKindAndHeightFromEachValue) {
 }
 
 TEST_F(KeyMeterTest, AMeterCentresAOneDigitNumberUnderATwoDigitOne) {
-    item(18.0f, {{5, 12.0f}, {6, 8.0f}});
-    ASSERT_EQ(g_numbers.size(), 2u);
+    ASSERT_TRUE(fonts_) << "the digits are laid out with the build's fonts";
+    auto g = item(18.0f, {{5, 12.0f}, {6, 8.0f}});
+    auto n = numbers_in(g);
+    ASSERT_EQ(n.size(), 2u);
     const float z = 1.35f;  // on screen with the default font
-    EXPECT_EQ(g_numbers[0].value, 12);
-    EXPECT_FLOAT_EQ(g_numbers[0].x, 1500.0f);
-    EXPECT_FLOAT_EQ(g_numbers[0].y, y_of(-0.23f + 5.46f * z));
-    EXPECT_EQ(g_numbers[1].value, 8);
-    EXPECT_FLOAT_EQ(g_numbers[1].x, 1500.0f + 7.6f * kScale * z);
-    EXPECT_FLOAT_EQ(g_numbers[1].y, y_of(-0.23f + 2.48f * z));
-    for (const NumberDrawn& n : g_numbers) {
-        EXPECT_FLOAT_EQ(n.p5, static_cast<float>(n.value));  // no sign, no decimals
-        EXPECT_FLOAT_EQ(n.p6, z);
-        EXPECT_EQ(n.font, 6);
-        EXPECT_FLOAT_EQ(n.p8, 0.0f);   // no frame
-        EXPECT_FLOAT_EQ(n.p13, 0.0f);  // no offset
-    }
+    // The music font's digits alone (no sign, no decimals, no frame, no other text), at the
+    // number's origin (no offset) and the meter's size.
+    EXPECT_TRUE(symbols_in(g).empty());
+    EXPECT_TRUE(g_hooks.boxes.empty());
+    EXPECT_EQ(text_length_, 0);
+    EXPECT_EQ(n[0].digits, "12");
+    EXPECT_EQ(n[0].x, 1500.0f);
+    EXPECT_EQ(n[0].y, at(y_of(-0.23f + 5.46f * z)));
+    EXPECT_EQ(n[1].digits, "8");
+    EXPECT_EQ(n[1].x, at(1500.0f + 7.6f * kScale * z));
+    EXPECT_EQ(n[1].y, at(y_of(-0.23f + 2.48f * z)));
+    for (const NumberDrawn& one : n) EXPECT_NEAR(one.sx, z * kDigitSize, 5e-4f);
     EXPECT_FLOAT_EQ(core::ParamBuffer(5), 12.0f);
     EXPECT_FLOAT_EQ(core::ParamBuffer(6), 8.0f);
     // In PostScript, and with a chosen font, the numbers are smaller and a little higher.
-    g_numbers.clear();
     render::OutputPassWord = -1;
-    item(18.0f, {{5, 3.0f}, {6, 4.0f}, {7, 2.0f}});
-    ASSERT_EQ(g_numbers.size(), 2u);
-    EXPECT_FLOAT_EQ(g_numbers[0].p6, 2.4f);
-    EXPECT_FLOAT_EQ(g_numbers[0].y, y_of(0.1f + 5.82f * 2.4f));
-    EXPECT_FLOAT_EQ(g_numbers[1].x, 1500.0f);
+    n = numbers_in(item(18.0f, {{5, 3.0f}, {6, 4.0f}, {7, 2.0f}}));
+    ASSERT_EQ(n.size(), 2u);
+    EXPECT_NEAR(n[0].sx, 2.4f * kDigitSize, 5e-4f);  // within a display unit
+    EXPECT_EQ(n[0].y, at(y_of(0.1f + 5.82f * 2.4f)));
+    EXPECT_EQ(n[1].x, 1500.0f);
     render::OutputPassWord = 1;
-    g_numbers.clear();
-    item(18.0f, {{5, 3.0f}, {6, 4.0f}, {13, 94.0f}});
-    ASSERT_EQ(g_numbers.size(), 2u);
-    EXPECT_FLOAT_EQ(g_numbers[0].p6, 1.2f);
-    EXPECT_EQ(g_numbers[0].font, 94);
+    n = numbers_in(item(18.0f, {{5, 3.0f}, {6, 4.0f}, {13, 94.0f}}));
+    ASSERT_EQ(n.size(), 2u);                         // font 94 is the music font too
+    EXPECT_NEAR(n[0].sx, 1.2f * kDigitSize, 5e-4f);  // within a display unit
 }
 
 TEST_F(KeyMeterTest, ASingleNumberStandsInTheMiddle) {
-    item(18.0f, {{5, 0.0f}, {6, 3.0f}});
-    ASSERT_EQ(g_numbers.size(), 1u);
-    EXPECT_EQ(g_numbers[0].value, 3);
-    EXPECT_FLOAT_EQ(g_numbers[0].y, y_of(-0.23f + 4.08f * 1.35f));
+    ASSERT_TRUE(fonts_) << "the digits are laid out with the build's fonts";
+    const auto n = numbers_in(item(18.0f, {{5, 0.0f}, {6, 3.0f}}));
+    ASSERT_EQ(n.size(), 1u);
+    EXPECT_EQ(n[0].digits, "3");
+    EXPECT_EQ(n[0].y, at(y_of(-0.23f + 4.08f * 1.35f)));
 }
 
 TEST_F(KeyMeterTest, MeterSymbolsAreLibrarySymbolsAtThreeQuartersSize) {
@@ -225,41 +255,44 @@ TEST_F(KeyMeterTest, MeterSymbolsAreLibrarySymbolsAtThreeQuartersSize) {
     EXPECT_FLOAT_EQ(g[0].sx, 1.5f);
     // Codes past 99 would reach note heads and clefs: nothing is drawn.
     EXPECT_TRUE(item(18.0f, {{5, 100.0f}}).empty());
-    EXPECT_TRUE(item(18.0f, {{5, 1e9f}}).empty());
-    EXPECT_TRUE(g_numbers.empty());
+    EXPECT_TRUE(item(18.0f, {{5, 1e9f}}).empty());  // and no digits either
 }
 
 TEST_F(KeyMeterTest, CompoundMetersJoinTwoPairsWithAPlus) {
     const float z = 1.35f;
     const float u = 6.0f * kScale;
-    auto g = item(18.0f, {{5, 3.0f}, {6, 4.0f}, {8, 2.0f}, {9, 8.0f}});
+    ASSERT_TRUE(fonts_) << "the digits are laid out with the build's fonts";
+    auto all = item(18.0f, {{5, 3.0f}, {6, 4.0f}, {8, 2.0f}, {9, 8.0f}});
+    auto g = symbols_in(all);
     ASSERT_EQ(g.size(), 1u);
     EXPECT_EQ(g[0].number, 38);
     EXPECT_EQ(g[0].x, 1500.0f + 3.5f * u);
     EXPECT_EQ(g[0].y, std::trunc(y_of(-0.23f + 4.72f * z)));
     EXPECT_NEAR(g[0].sx, 0.25f * z, 0.001f);
-    ASSERT_EQ(g_numbers.size(), 4u);
-    EXPECT_FLOAT_EQ(g_numbers[2].x, 1500.0f + 3.5f * u + 4.2f * u);
-    EXPECT_EQ(g_numbers[2].value, 2);
-    EXPECT_EQ(g_numbers[3].value, 8);
+    auto n = numbers_in(all);
+    ASSERT_EQ(n.size(), 4u);
+    EXPECT_EQ(n[2].x, at(1500.0f + 3.5f * u + 4.2f * u));
+    EXPECT_EQ(n[2].digits, "2");
+    EXPECT_EQ(n[3].digits, "8");
     EXPECT_FLOAT_EQ(core::ParamBuffer(1), 18.0f);
     EXPECT_FLOAT_EQ(core::ParamBuffer(8), 2.0f);
     // Without a second lower number the first lower one stands under both pairs.
-    g_numbers.clear();
-    g = item(18.0f, {{5, 3.0f}, {6, 8.0f}, {8, 2.0f}, {10, 1.0f}});
+    all = item(18.0f, {{5, 3.0f}, {6, 8.0f}, {8, 2.0f}, {10, 1.0f}});
+    g = symbols_in(all);
     ASSERT_EQ(g.size(), 1u);
     EXPECT_EQ(g[0].x, 1500.0f + 4.5f * u);
     EXPECT_EQ(g[0].y, std::trunc(y_of(-0.23f + 6.6f * z)));
-    ASSERT_EQ(g_numbers.size(), 3u);
-    EXPECT_EQ(g_numbers[1].value, 8);
-    EXPECT_FLOAT_EQ(g_numbers[1].x, 1500.0f + (1.0f + 3.8f) * 4.8f * kScale * z);
-    EXPECT_FLOAT_EQ(g_numbers[2].y, g_numbers[0].y);
+    n = numbers_in(all);
+    ASSERT_EQ(n.size(), 3u);
+    EXPECT_EQ(n[1].digits, "8");
+    EXPECT_EQ(n[1].x, at(1500.0f + (1.0f + 3.8f) * 4.8f * kScale * z));
+    EXPECT_EQ(n[2].y, n[0].y);
     // P12: no plus; the second pair follows the first.
-    g_numbers.clear();
-    g = item(18.0f, {{5, 12.0f}, {6, 8.0f}, {8, 2.0f}, {9, 8.0f}, {11, 1.0f}, {12, 1.0f}});
-    EXPECT_TRUE(g.empty());
-    ASSERT_EQ(g_numbers.size(), 4u);
-    EXPECT_FLOAT_EQ(g_numbers[2].x, 1500.0f + 5.2f * u);
+    all = item(18.0f, {{5, 12.0f}, {6, 8.0f}, {8, 2.0f}, {9, 8.0f}, {11, 1.0f}, {12, 1.0f}});
+    EXPECT_TRUE(symbols_in(all).empty());
+    n = numbers_in(all);
+    ASSERT_EQ(n.size(), 4u);
+    EXPECT_EQ(n[2].x, at(1500.0f + 5.2f * u));
 }
 
 // ---- with the glyph set the build generates ----

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/numeric.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -76,11 +77,6 @@ std::vector<std::string> g_log;
 int g_tab_calls = 0;
 int32_t g_tab_ip10 = 0;
 int32_t g_width_code = 99;
-struct NumberSeen {
-    int32_t value;
-    float p1, p5, p6, p7, p8, p17, p26, x, y;
-};
-std::vector<NumberSeen> g_numbers;
 struct BeamSeen {
     int32_t ip1, ip7, ip10;
     float p3, p4, p12, p17, x, y;
@@ -109,11 +105,6 @@ float width_factor() { return 10.0f; }
 void count_tab() {
     ++g_tab_calls;
     g_tab_ip10 = core::IntParamBuffer(10);
-}
-void see_number(int32_t value) {
-    const auto& p = core::ParamBuffer;
-    g_numbers.push_back(
-        {value, p(1), p(5), p(6), p(7), p(8), p(17), p(26), ItemDrawOrigin.x, ItemDrawOrigin.y});
 }
 void see_beam() {
     const auto& p = core::ParamBuffer;
@@ -155,11 +146,9 @@ class NoteTest : public SymbolTest {
         g_log.clear();
         g_tab_calls = 0;
         g_width_code = 99;
-        g_numbers.clear();
         g_beams.clear();
         g_boxes.clear();
         auto& hooks = RenderHooks;
-        hooks.draw_number_item = see_number;
         hooks.draw_tab_fret_numbers = count_tab;
         hooks.flush_path_points = log_flush;
         hooks.write_ps_line = log_line;
@@ -192,6 +181,17 @@ class NoteTest : public SymbolTest {
         return decode(pts);
     }
     static void clear_screen() { core::GraphicsNextFree = 1; }
+
+    // Where the text drawer shows a character drawn from (x, y).
+    static int32_t shown_x(float x) { return ViewOrigin.x + core::nint(x); }
+    static int32_t shown_y(float y) { return core::nint(y) - ViewOrigin.y - 100; }
+    // The lines that show a string.
+    static std::vector<std::string> shown_strings(const std::vector<std::string>& lines) {
+        std::vector<std::string> out;
+        for (const std::string& line : lines)
+            if (line.find(") show") != std::string::npos) out.push_back(line);
+        return out;
+    }
 };
 
 // ---- what the issue asks to see ----
@@ -546,6 +546,19 @@ TEST_F(NoteTest, WritePsColourLines) {
     EXPECT_EQ(line(0.0f), " g 0.000 0.000 0.000 setrgbcolor");
 }
 
+TEST_F(NoteTest, WritePsColourKeepsEachPairInItsChannel) {
+    auto line = [](float v) {
+        g_log.clear();
+        write_ps_colour(v);
+        return g_log.at(0);
+    };
+    EXPECT_EQ(line(990000.0f), " g 1.000 0.000 0.000 setrgbcolor");
+    EXPECT_EQ(line(9900.0f), " g 0.000 1.000 0.000 setrgbcolor");
+    EXPECT_EQ(line(99.0f), " g 0.000 0.000 1.000 setrgbcolor");
+    EXPECT_EQ(line(10203.0f), " g 0.010 0.020 0.030 setrgbcolor");
+    EXPECT_EQ(line(989800.0f), " g 0.980 0.980 0.000 setrgbcolor");  // 98 stays below full
+}
+
 // ---- shape notes and tablature ----
 
 TEST_F(NoteTest, ShapeNotesDrawTheirSymbolAndLetter) {
@@ -554,23 +567,26 @@ TEST_F(NoteTest, ShapeNotesDrawTheirSymbolAndLetter) {
     ASSERT_EQ(head.size(), 1u);
     EXPECT_EQ(head[0].x, std::trunc(kX + kScale * 1.45f / 25.0f * 150.0f));
     EXPECT_NEAR(head[0].y, at(5) - 1.68f * kStep, 1.0f);
-    ASSERT_EQ(g_numbers.size(), 1u);
-    const NumberSeen& letter = g_numbers[0];
-    EXPECT_EQ(letter.value, 1002);
-    EXPECT_FLOAT_EQ(letter.p26, 0.99f);  // white on the filled head
-    EXPECT_FLOAT_EQ(letter.p7, 1005.0f);
-    EXPECT_FLOAT_EQ(letter.p6, 0.45f);
-    EXPECT_FLOAT_EQ(letter.p5, 1002.0f);
-    EXPECT_EQ(letter.p17, 0.0f);
-    EXPECT_NEAR(letter.x, kX + kScale * 0.022f * 150.0f, 0.01f);
-    EXPECT_NEAR(letter.y, at(5) - 0.72f * kStep, 0.01f);
+    // The letter through the number drawer: "B" alone (P5 and P17 add no decimals or suffix),
+    // font 1005 at 0.45, white (0.99) on the filled head.
+    ASSERT_TRUE(fonts_) << "the letters are text: the build's fonts are needed";
+    auto shown = shown_texts();
+    ASSERT_EQ(shown.size(), 1u);
+    const ShownRecord& letter = shown[0];
+    EXPECT_EQ(letter.text(), "B");
+    EXPECT_EQ(letter.face, "Nimbus Sans");
+    EXPECT_EQ(letter.weight, 400);
+    EXPECT_EQ(letter.colour, 253u | 253u << 8 | 253u << 16);  // grey 0.99
+    EXPECT_FLOAT_EQ(letter.height, kScale * 0.45f * 0.25f * 1.937f);
+    EXPECT_EQ(letter.chars.at(0).x, shown_x(kX + kScale * 0.022f * 150.0f));
+    EXPECT_EQ(letter.chars.at(0).y, shown_y(at(5) - 0.72f * kStep));
     EXPECT_EQ(core::ParamBuffer(17), 0.0f);  // the stem start came back
     ASSERT_EQ(filled.segments.size(), 1u);
     EXPECT_EQ(filled.segments[0].x1, std::trunc(kX + 17.1f * kScale));
 
     // A hollow head on a line: the white strip first, then the symbol, a treble letter.
     register_code12_drawer(Code12Drawer::BoxOrCircle, fake_box);
-    g_numbers.clear();
+    text_length_ = 0;
     clear_path();
     const Output hollow = note({1, 1, 10, 5, 10, -20});
     EXPECT_EQ(hollow.of(88).size(), 1u);
@@ -580,19 +596,24 @@ TEST_F(NoteTest, ShapeNotesDrawTheirSymbolAndLetter) {
     screen(&colours);
     ASSERT_EQ(colours.size(), 4u);  // the strip went out at once, in white
     for (int32_t c : colours) EXPECT_EQ(c, 0xFFFFFF);
-    ASSERT_EQ(g_numbers.size(), 1u);
-    EXPECT_EQ(g_numbers[0].value, 1007);  // G
-    EXPECT_EQ(g_numbers[0].p26, 0.0f);
+    shown = shown_texts();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text(), "G");
+    EXPECT_EQ(shown[0].colour, 0u);  // black on the hollow head
 
-    // In the PostScript pass the page redraw draws the letter after the head.
-    g_numbers.clear();
+    // In the PostScript pass the note leaves its letter to the page redraw, which draws it
+    // after the head.
+    ASSERT_TRUE(open_postscript_unit());
     OutputPassWord = -1;
     note({1, 1, 10, 4, 10, 21});
-    EXPECT_TRUE(g_numbers.empty());
+    const std::size_t before = postscript_lines().size();
+    ASSERT_TRUE(reopen_postscript_unit());
     float size = 1.0f;
     draw_attached_item(size);
-    ASSERT_EQ(g_numbers.size(), 1u);
-    EXPECT_EQ(g_numbers[0].value, 1001);
+    const auto strings = shown_strings(postscript_lines());
+    EXPECT_EQ(before, 0u);
+    ASSERT_EQ(strings.size(), 1u);
+    EXPECT_NE(strings[0].find("(A) show"), std::string::npos) << strings[0];
 }
 
 TEST_F(NoteTest, TablatureNotesGoToTheFretRoutineAlone) {
@@ -643,14 +664,15 @@ TEST_F(NoteTest, MarksAtTheHeadAndOutsideTheStaff) {
 
 TEST_F(NoteTest, FingeringsTrillsTremolosAndTheBar) {
     // A fingering is a clean number item: the note's P5 fraction and P8 do not reach it.
+    ASSERT_TRUE(fonts_) << "the fingering is text: the build's fonts are needed";
     note({1, 1, 10, 4, 10.5f, 0, 0, 1, 0, 0, 33, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.5f});
-    ASSERT_EQ(g_numbers.size(), 1u);
-    EXPECT_EQ(g_numbers[0].value, 3);
-    EXPECT_EQ(g_numbers[0].p5, 3.0f);
-    EXPECT_EQ(g_numbers[0].p8, 0.0f);
-    EXPECT_EQ(g_numbers[0].p26, 0.5f);
-    EXPECT_FLOAT_EQ(g_numbers[0].p6, 0.7f);
-    EXPECT_EQ(g_numbers[0].x, kX + 4.0f * kScale);
+    const auto shown = shown_texts();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text(), "3");                            // no decimals
+    EXPECT_TRUE(g_boxes.empty());                               // no frame
+    EXPECT_EQ(shown[0].colour, 128u | 128u << 8 | 128u << 16);  // the note's grey 0.5
+    EXPECT_FLOAT_EQ(shown[0].height, kScale * 0.7f * 0.25f * 1.937f);
+    EXPECT_EQ(shown[0].chars.at(0).x, shown_x(kX + 4.0f * kScale));
     EXPECT_EQ(core::ParamBuffer(5), 10.5f);
 
     // Mark 21: a trill sign with a flat, through the ornament drawer.

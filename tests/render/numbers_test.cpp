@@ -1,12 +1,11 @@
 // Numbers: the text of a value, code 10 items drawn through the text drawer, their fonts,
-// colour, offset and frames, and the hooks of the other drawers.
+// colour, offset and frames, and the styles other drawers ask for.
 #include "engine/render/numbers.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "engine/layout/layout_hooks.h"
 #include "tests/render/text_fixture.h"
 
 namespace {
@@ -135,10 +134,9 @@ TEST_F(NumberTest, FramesAreDrawnAroundTheTextWhichIsDrawnAgainOnTop) {
     EXPECT_FLOAT_EQ(g_frames[1].y, (2.0f + 1.55f * 2.0f + 1.0f) * 175.0f);
 }
 
-TEST_F(NumberTest, TheHooksOfOtherDrawersDrawNumbers) {
-    // The staff-number label and the octave figure reach the drawer through their hooks.
-    ASSERT_NE(layout::LayoutHooks.draw_number_item, nullptr);
-    ASSERT_NE(render::RenderHooks.draw_number_item, nullptr);
+TEST_F(NumberTest, TheStylesOfOtherDrawersNumbers) {
+    // The staff-number label (style 1008) and the octave figure (style 11) as their drawers
+    // hand them over.
     core::ParamBuffer.fill(0.0f);
     core::ParamBuffer(1) = 8.0f;
     core::ParamBuffer(2) = 1.0f;
@@ -146,10 +144,10 @@ TEST_F(NumberTest, TheHooksOfOtherDrawersDrawNumbers) {
     core::ParamBuffer(6) = 1.0f;
     core::IntParamBuffer(7) = 1008;  // the label's style: font 8
     render::ItemDrawOrigin = {-1200.0f, 0.0f};
-    layout::LayoutHooks.draw_number_item(12);
+    render::draw_number_item(12);
     core::ParamBuffer(5) = 0.08f;
     core::IntParamBuffer(7) = 11;
-    render::RenderHooks.draw_number_item(8);
+    render::draw_number_item(8);
     const auto shown = records();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text(), "12");

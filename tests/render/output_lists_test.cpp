@@ -2,6 +2,9 @@
 // spread shift, the operation byte, the colour choice and the capacity limits.
 #include "engine/render/output_lists.h"
 
+#include <cstdint>
+#include <limits>
+#include <memory>
 #include <sstream>
 
 #include "tests/render/render_fixture.h"
@@ -37,6 +40,48 @@ TEST_F(OutputListsTest, PointsAreTruncatedTowardZero) {
     EXPECT_EQ(PathPointList.op(2), 1);
     EXPECT_EQ(PathPointList.y(3), -7);
     EXPECT_EQ(PathPointList.op(3), 0);
+}
+
+// The inline truncation of the drawing agrees with INT of the engine everywhere, the edges of
+// the 32-bit range, the infinities and NaN included.
+TEST_F(OutputListsTest, TruncationAgreesWithIntOfToTheEdgesOfTheRange) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float v :
+         {0.0f, -0.0f, 0.99f, -0.99f, 10.9f, -10.9f, 16777217.0f, 2147483520.0f, 2147483648.0f,
+          3.0e9f, -2147483520.0f, -2147483648.0f, -2147483904.0f, -3.0e9f, inf, -inf, nan}) {
+        EXPECT_EQ(truncate_real(v), core::int_of(v)) << v;
+    }
+}
+
+// Glyph points go in as a block, exactly as one add_path_point each would put them, up to the
+// list's capacity.
+TEST_F(OutputListsTest, ABlockOfScaledPointsIsAddedAsPointByPoint) {
+    const std::vector<float> xs = {0.0f, 1.5f, -2.25f, 1.0e10f, 7.0f};
+    const std::vector<float> ys = {0.0f, -3.5f, 4.75f, 2.0f, -1.0e10f};
+    const std::vector<int16_t> pens = {2, 0, -1, 3, 0};
+    add_scaled_points(5, xs.data(), ys.data(), pens.data(), 100.5f, -20.0f, 3.0f, 0.5f);
+    const auto block = std::make_unique<PathPointListRecord>(PathPointList);  // 500 KB
+    PathPointList.count = 1;
+    for (std::size_t i = 0; i < xs.size(); ++i)
+        add_path_point(100.5f + 3.0f * xs[i], -20.0f + 0.5f * ys[i], pens[i] < 0 ? 0 : pens[i]);
+    ASSERT_EQ(block->count, PathPointList.count);
+    for (int32_t k = 1; k < block->count; ++k) {
+        EXPECT_EQ(block->x(k), PathPointList.x(k)) << k;
+        EXPECT_EQ(block->y(k), PathPointList.y(k)) << k;
+        EXPECT_EQ(block->op(k), PathPointList.op(k)) << k;
+    }
+    EXPECT_EQ(PathPointList.op(3), 0);         // a negative pen draws as 0
+    EXPECT_EQ(PathPointList.x(4), INT32_MAX);  // far off the page: saturated
+    EXPECT_EQ(PathPointList.y(5), INT32_MIN);
+
+    // Two places left: the first two points go in, the rest are left out.
+    PathPointList.count = kPathPoints - 1;
+    add_scaled_points(5, xs.data(), ys.data(), pens.data(), 0.0f, 0.0f, 1.0f, 1.0f);
+    EXPECT_EQ(PathPointList.count, kPathPoints + 1);
+    EXPECT_EQ(PathPointList.y(kPathPoints), -3);
+    add_scaled_points(5, xs.data(), ys.data(), pens.data(), 0.0f, 0.0f, 1.0f, 1.0f);
+    EXPECT_EQ(PathPointList.count, kPathPoints + 1);
 }
 
 TEST_F(OutputListsTest, PathPointListStopsCleanlyAtItsCapacity) {
@@ -113,6 +158,14 @@ TEST_F(OutputListsTest, UncolouredItemsAreBlackOrRedWhileAnItemIsEdited) {
 }
 
 TEST_F(OutputListsTest, AFullGraphicsListKeepsWhatWasWrittenAndDropsTheRest) {
+    // Two entries into the room for two: the list is full, nothing is lost.
+    core::GraphicsNextFree = core::kGraphicsListWords - 5;
+    LastOperationWord = 0;
+    add_path_segment(1.0f, 1.0f, 2.0f, 2.0f);
+    begin_item_drawing();
+    EXPECT_EQ(core::GraphicsNextFree, core::kGraphicsListWords + 1);
+    EXPECT_EQ(ScreenListOverflow, 0);
+
     core::GraphicsNextFree = core::kGraphicsListWords - 5;  // room for two entries
     LastOperationWord = 0;
     for (int i = 0; i < 5; ++i) add_path_point(static_cast<float>(i), 0.0f, i == 0 ? 1 : 0);
@@ -120,6 +173,7 @@ TEST_F(OutputListsTest, AFullGraphicsListKeepsWhatWasWrittenAndDropsTheRest) {
     EXPECT_EQ(core::GraphicsNextFree, core::kGraphicsListWords + 1);
     EXPECT_EQ(graphics_[core::kGraphicsListWords - 3], 1);  // x of the second point
     EXPECT_EQ(PathPointList.count, 1);
+    EXPECT_EQ(ScreenListOverflow, 1);  // three points were left out
     // Further items add nothing and do not fault.
     add_path_segment(1.0f, 1.0f, 2.0f, 2.0f);
     begin_item_drawing();

@@ -2,10 +2,17 @@
 // colours, passing items, the PostScript pass's hooks and the refusals of append_item.
 #include "engine/render/page_redraw.h"
 
+#include <algorithm>
+#include <fstream>
+
+#include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
+#include "engine/render/text_items.h"
 #include "tests/render/render_fixture.h"
+#include "tests/render/text_fixture.h"
+#include "tests/support/temp_folder.h"
 
 using namespace render;
 
@@ -19,23 +26,37 @@ void count_and_draw() {
     draw_two_points();
 }
 void fault() { core::report_index_defect("test drawer", 0, 1, 1); }
-// 10,000 points (30,000 words): three such items fit the 100,000-word graphics list, four not.
-void draw_many_points() {
-    for (int i = 0; i < 5000; ++i) add_path_segment(0.0f, 10.0f * i, 100.0f, 10.0f * i);
+// P5 points (P5 x 3 words of the graphics list), in segments of two.
+void draw_p5_points() {
+    const int32_t points = core::int_of(core::ParamBuffer(5));
+    for (int32_t i = 0; i < points / 2; ++i) add_path_segment(0.0f, 10.0f * i, 100.0f, 10.0f * i);
 }
+// A text record header written where the text stream has no room left for it.
+void write_text_past_the_stream() {
+    core::OutputBufferViews.text.length() = core::kTextStreamBytes - 8;
+    TextRecordCursor cursor;
+    write_text_record_header(cursor, 0);
+}
+constexpr const char* kListFullNotice =
+    "**** This page draws more than the screen can hold: its last items are not shown.";
 
-// What the PostScript pass asked of the PostScript writer, in order.
+// What the PostScript pass asked of the PostScript writer, in order. Like the writer, the
+// stand-in also puts each step on unit 24 when it is open, so that the steps and the text the
+// text drawer writes there keep their order.
 std::vector<std::string> g_ps;
+void ps_step(const std::string& step) {
+    g_ps.push_back(step);
+    if (core::unit_is_open(24)) core::write_record(24, step);
+}
 void ps_grey(int32_t& groups) {
     ++groups;
-    g_ps.push_back("grey " + std::to_string(GreyState.current));
+    ps_step("grey " + std::to_string(GreyState.current));
 }
 void ps_flush() {
-    g_ps.push_back("flush " + std::to_string(PathPointList.count - 1));
+    ps_step("flush " + std::to_string(PathPointList.count - 1));
     PathPointList.count = 1;
 }
-void ps_attached(float& size) { g_ps.push_back("letter " + std::to_string(size)); }
-void ps_line(std::string_view line) { g_ps.push_back(std::string(line)); }
+void ps_line(std::string_view line) { ps_step(std::string(line)); }
 int g_frames = 0;
 void count_frame() { ++g_frames; }
 
@@ -145,23 +166,62 @@ TEST_F(PageRedrawTest, ADrawersFaultStillLeavesTheTrueItemCount) {
     EXPECT_EQ(graphics_length_, 6);
 }
 
-TEST_F(PageRedrawTest, APageThatFillsTheScreenListIsReportedOnce) {
-    register_item_drawer(5, draw_many_points);
-    for (int k = 0; k < 4; ++k) add_item({5, 1, 10, 4});
+// The graphics list filled to its last word is no loss: nothing is said. One entry more is
+// left out, and the message line says so once (never a message box, which would stop the
+// redraw for an answer), and again only after the page has fitted in between.
+TEST_F(PageRedrawTest, APageThatOverflowsTheScreenListIsReportedOnceOnTheMessageLine) {
+    register_item_drawer(5, draw_p5_points);
+    const float most = static_cast<float>(kPathPoints);
+    for (int k = 0; k < 3; ++k) add_item({5, 1, 10, 4, most});
     redraw_items();
-    EXPECT_EQ(graphics_length_, core::kGraphicsListWords - 1);  // what fits stays
-    ASSERT_EQ(fe_.message_boxes.size(), 1u);
-    EXPECT_EQ(fe_.message_boxes[0],
-              "**** This page draws more than the screen can hold: its last items are not shown.");
+    const int32_t free_words = core::kGraphicsListWords - graphics_length_;
+    ASSERT_GT(free_words, 0);
+    ASSERT_EQ(free_words % 6, 0);  // whole segments of two entries
+    // Items of the most points an item draws, then one for exactly the rest of the list.
+    int32_t rest = free_words / 3;
+    while (rest > kPathPoints) {
+        add_item({5, 1, 10, 4, most});
+        rest -= kPathPoints;
+    }
+    add_item({5, 1, 10, 4, static_cast<float>(rest)});
+    redraw_items();
+    EXPECT_EQ(graphics_length_, core::kGraphicsListWords);
+    EXPECT_EQ(ScreenListOverflow, 0);
+    EXPECT_TRUE(fe_.prompts.empty());
+
+    add_item({5, 1, 10, 4, 2});  // one segment more
+    const int32_t items = core::ItemCount;
+    redraw_items();
+    EXPECT_EQ(graphics_length_, core::kGraphicsListWords);  // what fits stays
+    EXPECT_EQ(core::ItemOutputSpans.graphics(items + 1), core::kGraphicsListWords + 1);
+    EXPECT_EQ(ScreenListOverflow, 1);
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    ASSERT_EQ(fe_.prompts, std::vector<std::string>{kListFullNotice});
     redraw_items();  // still too much: not said again
-    EXPECT_EQ(fe_.message_boxes.size(), 1u);
-    core::delete_item(4);
+    EXPECT_EQ(fe_.prompts.size(), 1u);
+    core::delete_item(items);
     redraw_items();  // fits again
     redraw_items();
-    EXPECT_EQ(fe_.message_boxes.size(), 1u);
-    add_item({5, 1, 10, 4});
+    EXPECT_EQ(fe_.prompts.size(), 1u);
+    EXPECT_EQ(ScreenListOverflow, 0);
+    add_item({5, 1, 10, 4, 2});
     redraw_items();  // too much once more: said again
-    EXPECT_EQ(fe_.message_boxes.size(), 2u);
+    EXPECT_EQ(fe_.prompts.size(), 2u);
+    EXPECT_TRUE(fe_.message_boxes.empty());
+}
+
+// A text record that finds no room in the text stream is a loss on screen as well.
+TEST_F(PageRedrawTest, ATextStreamWithoutRoomIsReportedOnTheMessageLine) {
+    register_item_drawer(1, count_and_draw);
+    register_item_drawer(16, write_text_past_the_stream);
+    add_item({1, 1, 10, 4});
+    redraw_items();
+    EXPECT_TRUE(fe_.prompts.empty());
+    add_item({16, 1, 10, 4, 0, 1, 1, 0, 0, 0, 0, 0, 0});
+    redraw_items();
+    EXPECT_EQ(text_length_, core::kTextStreamBytes - 8);  // nothing written past the end
+    EXPECT_EQ(fe_.prompts, std::vector<std::string>{kListFullNotice});
+    EXPECT_TRUE(fe_.message_boxes.empty());
 }
 
 TEST_F(PageRedrawTest, InACommandFileOnlyTheIndexIsRebuilt) {
@@ -187,9 +247,21 @@ TEST_F(PageRedrawTest, StavesAreDrawnByTheLayoutsStaffStep) {
 }
 
 TEST_F(PageRedrawTest, ThePostScriptPassHandsPathsAndGreysToTheWriter) {
+    // The shape note's letter is PostScript text: the build's fonts and prolog, and unit 24.
+    const char* home = std::getenv("ORMEST_HOME");
+    if (home == nullptr) GTEST_SKIP() << "no data folder";
+    const std::filesystem::path mxlib = std::filesystem::path(home) / "mxlib";
+    core::FontFolder.set((mxlib / "fontlib").string() + "/");
+    core::FontFolderLength = core::FontFolder.trimmed_length();
+    core::LibraryFolder.set(mxlib.string() + "/");
+    core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
+    const TempFolder temp{"page_redraw_ps"};
+    const auto ps_file = temp.root() / "out.ps";
+    ASSERT_TRUE(
+        core::open_unit(24, ps_file.string(), core::UnitStatus::Unknown, core::UnitForm::Text));
+    begin_postscript_fonts();
     RenderHooks.write_ps_gray_level = ps_grey;
     RenderHooks.flush_path_points = ps_flush;
-    RenderHooks.draw_attached_item = ps_attached;
     RenderHooks.write_ps_line = ps_line;
     add_item(with_colour({1, 1, 10, 4}, -1.0f));  // not printed
     add_item(with_colour({1, 1, 20, 4}, 0.5f));
@@ -198,9 +270,27 @@ TEST_F(PageRedrawTest, ThePostScriptPassHandsPathsAndGreysToTheWriter) {
     OutputPassWord = -1;
     redraw_items();
     EXPECT_EQ(g_drawn_p3, (std::vector<float>{20, 30, 40}));
-    EXPECT_EQ(g_ps,
-              (std::vector<std::string>{"grey 0.500000", "flush 2", "flush 2", "grey 1.000000",
-                                        "letter 1.000000", " r", "flush 2"}));
+    EXPECT_EQ(g_ps, (std::vector<std::string>{"grey 0.500000", "flush 2", "flush 2",
+                                              "grey 1.000000", " r", "flush 2"}));
+    // The letter of the shape note ("A" at size 1, the note's P15 being 0) is drawn after its
+    // head, inside the white group.
+    core::close_unit(24);
+    std::vector<std::string> written;
+    std::ifstream in(ps_file);
+    const std::string size = core::format_real("(F10.3)", 25.0f * 0.45f * 0.25f * 110.206f);
+    bool sized = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("[" + size + " 0 0" + size + " 0 0] mkf sf") != std::string::npos) {
+            sized = true;
+        }
+        const bool step = std::find(g_ps.begin(), g_ps.end(), line) != g_ps.end();
+        if (step || line.find(") show") != std::string::npos) written.push_back(line);
+    }
+    ASSERT_EQ(written.size(), 7u);
+    EXPECT_EQ(written[3], "grey 1.000000");
+    EXPECT_NE(written[4].find("(A) show"), std::string::npos) << written[4];
+    EXPECT_EQ(written[5], " r");
+    EXPECT_TRUE(sized);  // 0.45 of the size 1
     EXPECT_EQ(GreyState.groups, 2);
     EXPECT_EQ(graphics_length_, 0);
     EXPECT_EQ(core::ItemOutputSpans.text(2), 1);
@@ -339,6 +429,29 @@ TEST_F(PageRedrawTest, AppendingARecordThatDoesNotFitIsRefused) {
     n = 3;  // the last four words take exactly a three-P record
     EXPECT_TRUE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(core::ItemWordsUsed, core::kItemStoreWords + 1);
+}
+
+// A store filled with the longest text items writes the most text records a store can: every
+// item's characters reach the text stream, each item in one whole record.
+class FullStoreTextTest : public TextTest {};
+
+TEST_F(FullStoreTextTest, AStoreFullOfTheLongestTextItemsFitsTheTextStream) {
+    constexpr int32_t kChars = 500;  // with the font change first, as many codes as a line takes
+    std::string chars;
+    for (int32_t k = 0; k < kChars; ++k) chars.push_back(static_cast<char>('a' + k % 26));
+    const int32_t record_words = 1 + 13 + kChars / 4;
+    while (core::ItemWordsUsed - 1 + record_words <= core::kItemStoreWords)
+        add_text_item({16, 1, 10, 2, 0, 1}, chars);
+    ASSERT_GT(core::ItemCount, 400);
+    render::redraw_items();
+    EXPECT_EQ(render::ScreenListOverflow, 0);
+    EXPECT_TRUE(fe_.prompts.empty());
+    EXPECT_EQ(text_length_, core::ItemOutputSpans.text(core::ItemCount + 1) - 1);
+    const auto shown = records();
+    ASSERT_EQ(static_cast<int32_t>(shown.size()), core::ItemCount);
+    for (const ShownRecord& r : shown) ASSERT_EQ(r.text(), chars);
+    std::cout << core::ItemCount << " text items of " << kChars << " characters: " << text_length_
+              << " bytes\n";
 }
 
 }  // namespace

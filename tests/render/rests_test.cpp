@@ -6,7 +6,8 @@
 
 #include <cmath>
 
-#include "engine/core/interpreter.h"
+#include "engine/commands/interpreter.h"
+#include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -63,18 +64,6 @@ std::vector<Segment> segments_in(const std::vector<DrawingPoint>& pts) {
     return out;
 }
 
-struct CountCall {
-    int32_t value;
-    float p5, p6, p7, p8, p13, p17, p18;
-    float x, y;
-};
-std::vector<CountCall> g_counts;
-void record_count(int32_t value) {
-    const auto& p = core::ParamBuffer;
-    g_counts.push_back({value, p(5), p(6), p(7), p(8), p(13), p(17), p(18),
-                        render::ItemDrawOrigin.x, render::ItemDrawOrigin.y});
-}
-
 }  // namespace
 
 class RestTest : public SymbolTest {
@@ -87,8 +76,6 @@ class RestTest : public SymbolTest {
             for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
             write_drawing_file(library_file(file), drawings);
         }
-        g_counts.clear();
-        render::RenderHooks.draw_number_item = record_count;
         layout::ShowInvisibleItems = -1;
     }
     // Draws a Code 2 item through the dispatcher: P1 = 2, P2 = 0, P3 = 10 (x = 1500) unless
@@ -221,17 +208,17 @@ TEST_F(RestTest, MultiBarRestDrawsBarAndCountWithTheNumberDrawersFramesOff) {
     int filled = 0;
     for (const auto& p : pts) filled += p.pen == 2;
     EXPECT_EQ(filled, 1);
-    ASSERT_EQ(g_counts.size(), 1u);
-    const CountCall& c = g_counts[0];
-    EXPECT_EQ(c.value, 24);
-    // The number drawer reads P5 as sign and decimals and P8, P13, P18 as frame, offset and
-    // replacement value: the rest's own words must not reach it.
-    EXPECT_FLOAT_EQ(c.p5, 24.0f);
-    EXPECT_FLOAT_EQ(c.p8, 0.0f);
-    EXPECT_FLOAT_EQ(c.p13, 0.0f);
-    EXPECT_FLOAT_EQ(c.p18, 0.0f);
-    EXPECT_NEAR(c.p6, 1.2f * 1.05f, 1e-5f);
-    EXPECT_EQ(c.y, y_of(12.0f));
+    // The count through the number drawer (Times-Roman, size 1.2 x 1.05). It reads P5 as sign
+    // and decimals and P8, P13, P18 as frame, offset and replacement value: the rest's own
+    // words must not reach it, so the count shows "24" alone, unframed, on P4 + 12.
+    ASSERT_TRUE(fonts_) << "the count is text: the build's fonts are needed";
+    const auto shown = shown_texts();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text(), "24");
+    EXPECT_EQ(shown[0].face, "Nimbus Roman");
+    EXPECT_NEAR(shown[0].height, kScale * 1.2f * 1.05f * 0.25f * 1.937f, 1e-4f);
+    EXPECT_EQ(shown[0].chars.at(0).y, core::nint(y_of(12.0f)) - render::ViewOrigin.y - 100);
+    EXPECT_TRUE(g_hooks.boxes.empty());
     EXPECT_FLOAT_EQ(core::ParamBuffer(8), 24.0f);  // and they come back
     // Without a right end the bar is as long as the multi-bar glyph.
     EXPECT_EQ(segments_in(rest({{5, -5.0f}}))[1].x1, 1500.0f + 40.8f * kScale);

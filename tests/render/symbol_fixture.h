@@ -1,6 +1,7 @@
 // Shared set-up of the symbol and glyph tests: a clean engine (RenderTest) whose library
-// folder is a temporary folder of small drawing files written by the test, and hooks that
-// record what the symbol drawer and the glyph painter hand to drawers not built here.
+// folder is a temporary folder of small drawing files written by the test (the fonts are the
+// build's), and hooks that record what the symbol drawer and the glyph painter hand to drawers
+// not built yet (the code 12 box drawer, the PostScript writer).
 #pragma once
 
 #include <cstdio>
@@ -13,9 +14,13 @@
 
 #include <stdlib.h>
 
+#include "engine/core/file_units.h"
 #include "engine/core/settings_tables.h"
+#include "engine/render/fonts.h"
 #include "engine/render/symbols.h"
 #include "tests/render/render_fixture.h"
+#include "tests/render/text_stream.h"
+#include "tests/support/temp_folder.h"
 
 struct DrawingPoint {
     float x;
@@ -60,31 +65,11 @@ inline void write_drawing_file(const std::filesystem::path& path,
 }
 
 // Records of the hooks (function pointers cannot capture).
-struct TextCall {
-    std::string text;
-    float p5, p6, p7, p8, p10, p11, p14, p16;
-    int32_t ip8;
-    float origin_x, origin_y;
-};
-struct NumberCall {
-    int32_t value;
-    float p3, p4, p6;
-    int32_t ip7;
-    float origin_x, origin_y;
-};
-struct LineCall {
-    float p3, p4, p5, p6, p7, p8, p9, p16;
-    int32_t ip7, ip10;
-    float origin_x, origin_y;
-};
 struct BoxCall {
     float p5, p6, p7, p8, p9, p13;
     float origin_x, origin_y;
 };
 struct SymbolHookLog {
-    std::vector<TextCall> texts;
-    std::vector<NumberCall> numbers;
-    std::vector<LineCall> lines;
     std::vector<BoxCall> boxes;
     std::vector<int32_t> widths;
     int breaks = 0;
@@ -94,26 +79,6 @@ struct SymbolHookLog {
 };
 inline SymbolHookLog g_hooks;
 
-inline void record_text_line(std::string_view text) {
-    const auto& p = core::ParamBuffer;
-    g_hooks.texts.push_back({std::string(text), p(5), p(6), p(7), p(8), p(10), p(11), p(14), p(16),
-                             core::IntParamBuffer(8), render::ItemDrawOrigin.x,
-                             render::ItemDrawOrigin.y});
-}
-inline void record_text(int32_t length) {
-    record_text_line(core::CommandLine.sub(1, length));
-}
-inline void record_number(int32_t value) {
-    const auto& p = core::ParamBuffer;
-    g_hooks.numbers.push_back({value, p(3), p(4), p(6), core::IntParamBuffer(7),
-                               render::ItemDrawOrigin.x, render::ItemDrawOrigin.y});
-}
-inline void record_line() {
-    const auto& p = core::ParamBuffer;
-    g_hooks.lines.push_back({p(3), p(4), p(5), p(6), p(7), p(8), p(9), p(16),
-                             core::IntParamBuffer(7), core::IntParamBuffer(10),
-                             render::ItemDrawOrigin.x, render::ItemDrawOrigin.y});
-}
 inline void record_box() {
     const auto& p = core::ParamBuffer;
     g_hooks.boxes.push_back(
@@ -139,16 +104,10 @@ class SymbolTest : public RenderTest {
         RenderTest::SetUp();
         render::register_symbol_drawers();
         g_hooks = SymbolHookLog{};
-        char pattern[] = "/tmp/ormest_symbols_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder_ = pattern;
         core::LibraryFolder.set(folder_.string() + "/");
         core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
+        fonts_ = use_build_fonts();
         auto& hooks = render::RenderHooks;
-        hooks.draw_text_item = record_text;
-        hooks.draw_text_line = record_text_line;
-        hooks.draw_number_item = record_number;
-        hooks.draw_line_item = record_line;
         hooks.draw_box_or_circle_item = record_box;
         hooks.add_path_width = record_width;
         hooks.add_path_break = record_break;
@@ -157,8 +116,7 @@ class SymbolTest : public RenderTest {
     }
     void TearDown() override {
         render::OutputPassWord = 1;
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
+        core::close_unit(24);
         RenderTest::TearDown();
     }
 
@@ -172,6 +130,48 @@ class SymbolTest : public RenderTest {
         core::LibraryFolder.set(mxlib.string() + "/");
         core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
         return true;
+    }
+
+    // Points the font folder at the metric files the build generated (ORMEST_HOME/mxlib/
+    // fontlib), so that the text and number drawers can lay text out; false when there are none.
+    static bool use_build_fonts() {
+        const char* home = std::getenv("ORMEST_HOME");
+        if (home == nullptr) return false;
+        const std::filesystem::path fonts = std::filesystem::path(home) / "mxlib" / "fontlib";
+        if (!std::filesystem::exists(fonts)) return false;
+        core::FontFolder.set(fonts.string() + "/");
+        core::FontFolderLength = core::FontFolder.trimmed_length();
+        return true;
+    }
+    // What the text drawer showed on the screen (TextDisplayStream from byte `from`).
+    std::vector<ShownRecord> shown_texts(int32_t from = 0) const {
+        return read_text_records(text_, from, text_length_);
+    }
+
+    // Opens unit 24 for the PostScript pass on a file of the case's folder, with the font
+    // prolog the text drawer sends first put in the library folder; false without the build's.
+    bool open_postscript_unit() {
+        const char* home = std::getenv("ORMEST_HOME");
+        if (home == nullptr) return false;
+        const auto prolog = std::filesystem::path(home) / "mxlib" / "fmfontinit.psc";
+        std::error_code ec;
+        std::filesystem::copy_file(prolog, folder_ / "fmfontinit.psc", ec);
+        if (ec) return false;
+        render::begin_postscript_fonts();
+        return reopen_postscript_unit();
+    }
+    // Opens unit 24 again, to go on writing after postscript_lines().
+    bool reopen_postscript_unit() {
+        return core::open_unit(24, (folder_ / "out.ps").string(), core::UnitStatus::Unknown,
+                               core::UnitForm::Text);
+    }
+    // The lines written on unit 24 (the unit is closed).
+    std::vector<std::string> postscript_lines() {
+        core::close_unit(24);
+        std::vector<std::string> lines;
+        std::ifstream in(folder_ / "out.ps");
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
     }
 
     // lbNNN0.drw of the temporary library.
@@ -199,5 +199,7 @@ class SymbolTest : public RenderTest {
     }
     static void clear_path() { render::PathPointList.count = 1; }
 
-    std::filesystem::path folder_;
+    bool fonts_ = false;  // the build's metric files are in the font folder
+    TempFolder temp_{"ormest_symbols"};
+    const std::filesystem::path& folder_ = temp_.root();  // the library folder of the case
 };

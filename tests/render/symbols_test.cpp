@@ -238,6 +238,47 @@ TEST_F(SymbolTest, ADrawingLargerThanTheCacheIsDrawnWithoutCaching) {
     EXPECT_EQ(render::SymbolCache.number(1), 3);
 }
 
+// A straight stroke of n points from x0 on.
+Drawing stroke_of(int n, float x0) {
+    Drawing d;
+    for (int i = 0; i < n; ++i)
+        d.push_back({x0 + static_cast<float>(i), 1.0f, static_cast<int16_t>(i == 0 ? 1 : 0)});
+    return d;
+}
+
+TEST_F(SymbolTest, DrawingsThatExactlyFillTheCachesPointsAreAllKept) {
+    std::vector<Drawing> drawings(10);
+    drawings[3] = stroke_of(6000, 0.0f);
+    drawings[4] = stroke_of(render::kCachePoints - 6000, 100000.0f);
+    write_drawing_file(library_file(0), drawings);
+    EXPECT_EQ(render::fetch_symbol_drawing(3), 6000);
+    EXPECT_EQ(render::fetch_symbol_drawing(4), 4000);
+    auto& cache = render::SymbolCache;
+    EXPECT_EQ(cache.count, 2);
+    EXPECT_EQ(cache.start(3), render::kCachePoints + 1);
+
+    // Both are hits now: no file is read.
+    std::filesystem::remove(library_file(0));
+    EXPECT_EQ(render::fetch_symbol_drawing(3), 6000);
+    EXPECT_EQ(render::LibraryDrawingBuffers.x(6000), 5999.0f);
+    EXPECT_EQ(render::fetch_symbol_drawing(4), 4000);
+    EXPECT_EQ(render::LibraryDrawingBuffers.x(4000), 100000.0f + 3999.0f);
+}
+
+TEST_F(SymbolTest, ADrawingOfTheCachesWholeSizeIsCachedAndOneOfAPointMoreIsNot) {
+    std::vector<Drawing> drawings(10);
+    drawings[1] = stroke_of(render::kCachePoints, 0.0f);
+    drawings[2] = stroke_of(render::kCachePoints + 1, 0.0f);
+    write_drawing_file(library_file(0), drawings);
+    EXPECT_EQ(render::fetch_symbol_drawing(2), render::kCachePoints + 1);
+    EXPECT_EQ(render::SymbolCache.count, 0);
+    EXPECT_EQ(render::fetch_symbol_drawing(1), render::kCachePoints);
+    EXPECT_EQ(render::SymbolCache.count, 1);
+    std::filesystem::remove(library_file(0));
+    EXPECT_EQ(render::fetch_symbol_drawing(1), render::kCachePoints);
+    EXPECT_EQ(render::LibraryDrawingBuffers.x(render::kCachePoints), 9999.0f);
+}
+
 TEST_F(SymbolTest, DescendingOrOverlongStartEntriesNeverReachOtherPoints) {
     // Four points; drawing 1 runs backwards (3 to 2), drawing 2 claims points 2..499.
     std::vector<Drawing> drawings(1, Drawing{{0, 0, 1}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}});

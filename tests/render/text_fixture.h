@@ -1,6 +1,6 @@
 // Shared set-up of the text tests: a clean engine (RenderTest) whose font and library folders
-// are the build's data folder ($ORMEST_HOME), a reader of TextDisplayStream written from the
-// record layout (independent of the engine's writer), and helpers to store text items.
+// are the build's data folder ($ORMEST_HOME), the reader of TextDisplayStream (text_stream.h),
+// and helpers to store text items.
 #pragma once
 
 #include <cstdint>
@@ -17,28 +17,7 @@
 #include "engine/render/text_escapes.h"
 #include "engine/render/text_items.h"
 #include "tests/render/render_fixture.h"
-
-struct ShownChar {
-    int32_t x = 0;
-    int32_t y = 0;
-    std::string text;
-};
-struct ShownRecord {
-    std::string face;
-    float height = 0.0f;
-    float width = 0.0f;
-    int32_t angle = 0;
-    uint32_t colour = 0;
-    int32_t weight = 0;
-    int32_t italic = 0;
-    int32_t underline = 0;
-    std::vector<ShownChar> chars;
-    std::string text() const {
-        std::string s;
-        for (const ShownChar& c : chars) s += c.text;
-        return s;
-    }
-};
+#include "tests/render/text_stream.h"
 
 class TextTest : public RenderTest {
   protected:
@@ -60,45 +39,7 @@ class TextTest : public RenderTest {
     // Decodes the records of TextDisplayStream from byte `from` (0-based) to its length; fails
     // the test when a record is cut short.
     std::vector<ShownRecord> records(int32_t from = 0) const {
-        std::vector<ShownRecord> out;
-        const int32_t end = text_length_;
-        int32_t at = from;
-        auto word = [&](int32_t& v) {
-            if (end - at < 4) return false;
-            std::memcpy(&v, text_.data() + at, 4);
-            at += 4;
-            return true;
-        };
-        auto zstring = [&](std::string& s) {
-            s.clear();
-            while (at < end && text_[static_cast<std::size_t>(at)] != 0) {
-                s.push_back(static_cast<char>(text_[static_cast<std::size_t>(at)]));
-                ++at;
-            }
-            if (at >= end) return false;
-            ++at;
-            return true;
-        };
-        while (at < end) {
-            ShownRecord r;
-            int32_t h = 0, w = 0, colour = 0, count = 0;
-            bool ok = zstring(r.face) && word(h) && word(w) && word(r.angle) && word(colour) &&
-                      word(r.weight) && word(r.italic) && word(r.underline) && word(count);
-            EXPECT_TRUE(ok) << "record header cut short at " << at;
-            if (!ok) break;
-            std::memcpy(&r.height, &h, 4);
-            std::memcpy(&r.width, &w, 4);
-            r.colour = static_cast<uint32_t>(colour);
-            for (int32_t i = 0; i < count && ok; ++i) {
-                ShownChar c;
-                ok = word(c.x) && word(c.y) && zstring(c.text);
-                EXPECT_TRUE(ok) << "character cut short in record " << out.size();
-                if (ok) r.chars.push_back(c);
-            }
-            out.push_back(r);
-            if (!ok) break;
-        }
-        return out;
+        return read_text_records(text_, from, text_length_);
     }
 
     // Stores a text item [n, P1..P13 (or P16), characters] as the loaders do; returns its start.

@@ -1,9 +1,9 @@
 // Text items on screen: the records of TextDisplayStream (read back by the fixture's own reader),
 // their fonts, sizes, angle and colour, the layout of the characters, the bounds of the stream,
-// the preview of the edited item and the hooks other drawers call.
+// the preview of the edited item and the texts other drawers hand over.
 #include <string>
 
-#include "engine/core/interpreter.h"
+#include "engine/commands/interpreter.h"
 #include "engine/render/page_redraw.h"
 #include "tests/render/text_fixture.h"
 
@@ -105,6 +105,20 @@ TEST_F(TextItemTest, ColoursOfTheRecords) {
     EXPECT_EQ(records().at(0).colour, 255u);
 }
 
+TEST_F(TextItemTest, TextColourPairsLandInTheirOwnChannels) {
+    auto colour_of = [](float p16) {
+        core::ParamBuffer.fill(0.0f);
+        core::ParamBuffer(14) = -1.0f;
+        core::ParamBuffer(16) = p16;
+        return render::text_record_colour(0);
+    };
+    EXPECT_EQ(colour_of(990000.0f), 253);
+    EXPECT_EQ(colour_of(9900.0f), 253 << 8);
+    EXPECT_EQ(colour_of(99.0f), 253 << 16);
+    EXPECT_EQ(colour_of(10203.0f), 2 | 5 << 8 | 7 << 16);
+    EXPECT_EQ(colour_of(0.0f), 0);
+}
+
 TEST_F(TextItemTest, GlyphCodesAreDrawnAsSymbolsAndNotCounted) {
     add_text_item({16, 1, 10, 0}, "_00A?1B");
     draw_stored(1);
@@ -193,7 +207,8 @@ TEST_F(TextItemTest, TheMarginWordsLayTheEditedLineOut) {
 }
 
 TEST_F(TextItemTest, OtherDrawersHandTheirTextOver) {
-    // The hook of the symbol drawer reads CommandLine; the buffer form leaves it alone.
+    // The word symbols, numbers and chord names hand over a text of their own: CommandLine is
+    // left alone.
     core::CommandLine.set("pizz.  and more");
     core::ParamBuffer.fill(0.0f);
     core::ParamBuffer(1) = 9.0f;
@@ -202,8 +217,8 @@ TEST_F(TextItemTest, OtherDrawersHandTheirTextOver) {
     core::ParamBuffer(8) = 1002.0f;
     core::IntParamBuffer(1) = 9;
     render::ItemDrawOrigin = {3000.0f, 0.0f};
-    render::RenderHooks.draw_text_item(5);
-    render::RenderHooks.draw_text_line("arco");
+    render::draw_text_line(core::CommandLine.view().substr(0, 5));
+    render::draw_text_line("arco");
     const auto shown = records();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text(), "pizz.");

@@ -8,16 +8,13 @@
 #include "engine/core/file_units.h"
 #include "engine/render/page_redraw.h"
 #include "tests/render/text_fixture.h"
+#include "tests/support/temp_folder.h"
 
 class TextPostScriptTest : public TextTest {
   protected:
     void SetUp() override {
         TextTest::SetUp();
         if (IsSkipped()) return;
-        dir_ = std::filesystem::temp_directory_path() /
-               ("text_ps_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
         ps_ = dir_ / "out.ps";
         ASSERT_TRUE(
             core::open_unit(24, ps_.string(), core::UnitStatus::Unknown, core::UnitForm::Text));
@@ -26,7 +23,6 @@ class TextPostScriptTest : public TextTest {
     }
     void TearDown() override {
         core::close_all_units();
-        if (!dir_.empty()) std::filesystem::remove_all(dir_);
         TextTest::TearDown();
     }
 
@@ -75,7 +71,8 @@ class TextPostScriptTest : public TextTest {
         return result;
     }
 
-    std::filesystem::path dir_;
+    TempFolder temp_{"text_ps"};
+    const std::filesystem::path& dir_ = temp_.root();
     std::filesystem::path ps_;
 };
 

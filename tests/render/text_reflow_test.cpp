@@ -6,6 +6,7 @@
 #include "engine/core/item_store.h"
 #include "platform/paths.h"
 #include "tests/render/text_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -21,22 +22,6 @@ struct StoredText {
 
 class TextReflowTest : public TextTest {
   protected:
-    void SetUp() override {
-        TextTest::SetUp();
-        if (IsSkipped()) return;
-        saved_work_ = platform::work_folder();
-        work_ =
-            std::filesystem::temp_directory_path() / ("text_reflow_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(work_);
-        platform::set_work_folder(work_.string());
-    }
-    void TearDown() override {
-        if (!work_.empty()) {
-            platform::set_work_folder(saved_work_);
-            std::filesystem::remove_all(work_);
-        }
-        TextTest::TearDown();
-    }
     // Edits item k: EditedItemNumber and EditItemParams from its record.
     static void edit(int32_t k) {
         core::EditedItemNumber = k;
@@ -73,8 +58,7 @@ class TextReflowTest : public TextTest {
         return std::vector<float>(core::ItemStore.at(1), core::ItemStore.at(core::ItemWordsUsed));
     }
 
-    std::string saved_work_;
-    std::filesystem::path work_;
+    TempFolder temp_{"text_reflow"};  // the undo copy goes to its work folder
 };
 
 TEST_F(TextReflowTest, ANarrowMarginGivesOneLinePerWord) {
@@ -136,6 +120,33 @@ TEST_F(TextReflowTest, TheJoinCountAndThePlaceLimitTheParagraph) {
     edit(1);
     reflow(200.0f, -1.0f, 0.0f);
     EXPECT_EQ(store_words(), before);
+}
+
+TEST_F(TextReflowTest, AParagraphOf199LinesIsReflowed) {
+    std::string text = "_00";
+    for (int i = 0; i < 199; ++i) text += "w ";
+    add_text_item({16, 1, 10, 2000, 1, 1}, text);
+    edit(1);
+    reflow(10.5f, 0.0f, 1.0f);  // one word per line
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    auto t = texts();
+    ASSERT_EQ(t.size(), 199u);
+    EXPECT_EQ(t[0].chars, "_00w");
+    EXPECT_EQ(t[198].chars, "_00w");
+    EXPECT_EQ(t[198].p4, 2000.0f - 198.0f);
+}
+
+TEST_F(TextReflowTest, LinesThatBringThePageExactlyToItsItemLimitAreReflowed) {
+    render::ItemCountLimit = 4;
+    add_item({8, 1, 0});
+    add_text_item({16, 1, 10, 10, 1, 1}, "_00aaa bbb ccc");
+    edit(2);
+    reflow(13.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    EXPECT_EQ(core::ItemCount, 4);
+    const auto t = texts();
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[2].chars, "_00ccc");
 }
 
 TEST_F(TextReflowTest, ParagraphsThatDoNotFitLeaveTheStoreAsItWas) {

@@ -1,0 +1,37 @@
+#include "engine/commands/engine_reset.h"
+
+#include "engine/commands/file_commands.h"
+#include "engine/commands/interpreter_tables.h"
+#include "engine/core/command_line.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_units.h"
+#include "engine/core/item_panel_record.h"
+#include "engine/core/service_request.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/layout/layout_registration.h"
+#include "engine/layout/tables.h"
+#include "engine/render/render_registration.h"
+#include "engine/render/tables.h"
+
+namespace core {
+
+void reset_engine() {
+    close_all_units();
+    reset_core_tables();
+    reset_document_tables();
+    reset_settings_tables();
+    reset_service_gate();
+    TextReadRequestWord.blank();
+    render::reset_render_tables();
+    layout::reset_layout_tables();
+    layout::register_layout_drawers();
+    render::register_render_drawers();
+    reset_interpreter_tables();
+    reset_undo_tables();
+    reset_file_command_tables();
+    reset_item_panel_record();
+}
+
+}  // namespace core

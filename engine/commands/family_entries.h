@@ -1,0 +1,182 @@
+// Entries of the command families and services that the interpreter calls and that are not
+// built yet, each declared in the namespace of the subsystem that will own it, with the words
+// of those subsystems that the interpreter reads or writes.
+//
+// family_stubs.cpp defines them for now: a command family reports its command word with the
+// unknown-word message, so that nothing fails silently; a helper that is not a command does the
+// least it sensibly can (often nothing). When a family is built, its owner deletes its
+// declaration here and its stub there, and declares the real routine in its own header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "engine/commands/command_dispatch.h"
+#include "engine/commands/document_state.h"  // start_new_document
+#include "engine/commands/file_commands.h"   // run_file_command, save_current_document, titles
+#include "engine/commands/sort_command.h"    // sort_items
+#include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
+#include "engine/core/fixed_array.h"
+
+// ============================================================================================
+// Engine core: files, undo, sorting, status, developer files, mini macros,
+// item-editing words
+// ============================================================================================
+namespace core {
+
+void show_status();     // V
+void run_dr_command();  // D
+void ripple_bars();     // "RIP"
+
+// Item-editing words and box continuation, tried before the ordinary dispatch (NotTaken: the
+// line is an ordinary command).
+CommandFlow run_item_edit_lines();
+// The box operation pending in PendingBoxOperation takes the line.
+CommandFlow continue_box_operation();
+// The keyword path of item editing (E and S words, Esc while editing).
+CommandFlow run_edit_keyword_path();
+// The parameter display after "||" or a drawn box.
+CommandFlow show_parameter_display();
+void set_slider_step();
+void choose_edit_parameters();
+
+// The three mini-macro fragments (80 characters each); "qq" writes fragment 3.
+extern Array1<FixedText<80>, 3> MiniMacroTable;
+
+// The stubs that ran, in order, with their argument: tests watch the routing through it until
+// the families exist. Only the latest kFamilyStubTraceLength calls are kept.
+struct FamilyStubCall {
+    const char* name = "";
+    int32_t argument = 0;
+};
+constexpr std::size_t kFamilyStubTraceLength = 256;
+struct FamilyStubTraceRecord {
+    std::vector<FamilyStubCall> calls;
+    // The latest call of the stub name (nullptr when it has not run since the last clear).
+    const FamilyStubCall* latest(std::string_view name) const;
+};
+extern FamilyStubTraceRecord FamilyStubTrace;
+
+// The words above back to their start-up values (reset_interpreter_tables calls it).
+void reset_family_stub_words();
+
+}  // namespace core
+
+// ============================================================================================
+// Notation layout
+// ============================================================================================
+namespace layout {
+
+void run_measure_command();       // B
+void zoom_to_fit();               // F (not "FREEZ")
+void choose_recent_file();        // H
+void run_justify_command();       // J, L
+void set_view_top_bottom();       // K, Q
+void run_staff_layout_command();  // S ("STSP" is built)
+void test_console_boxes();        // U + letter
+void test_edit_string();          // W + letter
+void set_view_y_offset();         // Y + letter
+void step_zoom();                 // Z
+void update_view_geometry();      // "ZZ", after zoom steps of an edited item
+
+// The S family's two counters; the interpreter hands them the integers kept by "ry".
+extern core::Array1<int32_t, 2> StaffLayoutCounters;
+
+}  // namespace layout
+
+// ============================================================================================
+// Music input
+// ============================================================================================
+namespace input {
+
+// The typed-input mode on one staff.
+void run_input_mode();
+// ParamBuffer from the defaults of ItemNameTable entry index and the letters after the word;
+// index -99 = nothing to do, negative = not an item after all.
+void set_new_item_from_letters(int32_t& index);
+
+extern int32_t InputModeWord;          // nonzero: the next input belongs to the input mode
+extern int32_t InputBusyWord;          // nonzero while the input mode is busy
+extern int32_t InputContinuationWord;  // nonzero: the input mode continues on the next call
+// The notes entered by the running input mode: from item InputStartItem on, on the current
+// staff, between InputRangeLeft and InputRangeRight (0: the page extent). draw_new_items marks
+// them.
+extern int32_t InputStartItem;
+extern float InputRangeLeft;
+extern float InputRangeRight;
+
+}  // namespace input
+
+// ============================================================================================
+// Editing commands
+// ============================================================================================
+namespace edit {
+
+void alter_group();                        // A
+void cut_copy_paste_area(int32_t& index);  // C words by their table index (97 CV, CON)
+void run_ed_command();                     // E
+void run_i_command();                      // I
+void run_m_command();                      // M, "CS"
+void run_box_command(int32_t& operation);  // M, TR
+void delete_box_codes();                   // "MX", "CUE"
+void run_ndir_command();                   // N
+void set_paper_size();                     // "PA"
+void transpose_items();                    // "TR" with an interval
+void run_text_command();                   // T, 'T"'
+void test_frontend_services();             // developer lines "rr", "rrh"
+
+// Enters the item held in ParamBuffer into the store and draws it.
+void commit_item();
+// CommandLine in the Edit Text dialog; the edited text comes back in CommandLine.
+int32_t edit_text_in_dialog();
+void store_edited_item();
+void load_item_for_editing();
+void show_parameters();
+void show_move_step();
+void show_item_palette(int32_t palette);
+void move_item_to_mouse();
+void drag_item_with_mouse(int32_t& step);
+void move_box_items();
+// RESTO: puts back the item that the editor saved for restoring.
+void restore_item();
+// The item bar: its mode word := max(mode, 0), and the front-end shows or hides the bar.
+void set_item_bar_mode(int32_t mode);
+// Shows the text file named in SecondLine from column 6 ("TYPE " and the name).
+void view_text_file();
+// Zooms so that the items' width fits the window.
+void zoom_to_fit_width();
+// Enters the file being saved in the music directory "#musdir#.tmp".
+void add_to_music_directory();
+
+extern int32_t EditChangesPending;  // the item-editing state word: 1 changes not yet stored
+extern int32_t PendingBoxStep;      // the step (letter or word number) of the pending box op
+extern int32_t BoxEdgeWord;         // the box-edge word of the box operations
+extern int32_t DragStepWord;        // the step of a parameter drag
+
+}  // namespace edit
+
+// ============================================================================================
+// Item rendering: display modes
+// ============================================================================================
+namespace render {
+
+// The display mode's mark word: 0 no mark; thousands the mark kind, remainder the staff;
+// negative: the marks of newly entered notes (draw_new_items).
+extern int32_t DisplayMarkWord;
+
+}  // namespace render
+
+// ============================================================================================
+// Print, PostScript and MIDI output
+// ============================================================================================
+namespace output {
+
+void run_p_command();                                   // P
+void make_midi(int32_t& play_request, int32_t& tempo);  // the play loop
+
+extern int32_t MidiStatusWord;                // left by make_midi; -999 = nothing to play
+extern core::FixedText<128> OutputNameField;  // the output file name of the P family
+
+}  // namespace output

@@ -1,0 +1,289 @@
+// Stand-ins for the command families and services of family_entries.h until their owners build
+// them. A command family reports its command word with the unknown-word message, so that no
+// command fails silently; a helper does the least it sensibly can. Each stub notes itself in
+// FamilyStubTrace.
+#include <algorithm>
+
+#include "engine/commands/document_state.h"
+#include "engine/commands/family_entries.h"
+#include "engine/commands/start_up.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/layout/staff_positions.h"
+#include "engine/render/page_redraw.h"
+
+namespace core {
+
+Array1<FixedText<80>, 3> MiniMacroTable;
+FamilyStubTraceRecord FamilyStubTrace;
+
+const FamilyStubCall* FamilyStubTraceRecord::latest(std::string_view name) const {
+    for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
+        if (name == it->name) return &*it;
+    }
+    return nullptr;
+}
+
+void reset_family_stub_words() {
+    MiniMacroTable.fill(FixedText<80>());
+    FamilyStubTrace = FamilyStubTraceRecord{};
+    layout::StaffLayoutCounters.fill(0);
+    input::InputModeWord = 0;
+    input::InputBusyWord = 0;
+    input::InputContinuationWord = 0;
+    input::InputStartItem = 0;
+    input::InputRangeLeft = 0.0f;
+    input::InputRangeRight = 0.0f;
+    render::DisplayMarkWord = 0;
+    edit::EditChangesPending = 0;
+    edit::PendingBoxStep = 0;
+    edit::BoxEdgeWord = 0;
+    edit::DragStepWord = 0;
+    output::MidiStatusWord = 0;
+    output::OutputNameField.blank();
+    // The file commands' own words, until reset_engine calls their reset itself.
+}
+
+namespace {
+
+void trace(const char* name, int32_t argument = 0) {
+    std::vector<FamilyStubCall>& calls = FamilyStubTrace.calls;
+    if (calls.size() >= kFamilyStubTraceLength) {
+        calls.erase(calls.begin(), calls.begin() + kFamilyStubTraceLength / 2);
+    }
+    calls.push_back({name, argument});
+}
+
+// The first word of line (up to a blank or the "*" of a scanned number), at most 9 characters.
+template <int N>
+FixedText<9> first_word(const FixedText<N>& line) {
+    FixedText<9> word;
+    for (int k = 1; k <= 9 && k <= N; ++k) {
+        const char c = line(k);
+        if (c == ' ' || c == '*' || c == '\0') break;
+        word(k) = c;
+    }
+    return word;
+}
+
+// A family that does not exist yet: its word is reported as unknown in this context.
+void report_family_word(const char* name, int32_t argument = 0) {
+    trace(name, argument);
+    report_unknown_word(first_word(CommandLine));
+}
+
+}  // namespace
+
+void show_status() { report_family_word("show_status"); }
+void run_dr_command() { report_family_word("run_dr_command"); }
+void ripple_bars() { report_family_word("ripple_bars"); }
+
+// Not built yet: no line is an item-editing line.
+CommandFlow run_item_edit_lines() { return CommandFlow::NotTaken; }
+
+// Not built yet: the pending operation is dropped (so that the next command runs) and the line
+// is reported.
+CommandFlow continue_box_operation() {
+    PendingBoxOperation = 0;
+    report_family_word("continue_box_operation");
+    return CommandFlow::NextLineOrReturn;
+}
+
+CommandFlow run_edit_keyword_path() {
+    report_family_word("run_edit_keyword_path");
+    return CommandFlow::NextLineOrReturn;
+}
+
+// Not built yet: only the parameters are shown.
+CommandFlow show_parameter_display() {
+    trace("show_parameter_display");
+    edit::show_parameters();
+    return CommandFlow::EndCommand;
+}
+
+// Not built yet: no slider step, no edit parameters chosen.
+void set_slider_step() { trace("set_slider_step"); }
+void choose_edit_parameters() { trace("choose_edit_parameters"); }
+
+}  // namespace core
+
+namespace layout {
+
+core::Array1<int32_t, 2> StaffLayoutCounters;
+
+void run_measure_command() { core::report_family_word("run_measure_command"); }
+void zoom_to_fit() { core::report_family_word("zoom_to_fit"); }
+void choose_recent_file() { core::report_family_word("choose_recent_file"); }
+void run_justify_command() { core::report_family_word("run_justify_command"); }
+void set_view_top_bottom() { core::report_family_word("set_view_top_bottom"); }
+
+// Only "STSP" is built: the vertical spacing of staves, then the page is redrawn.
+void run_staff_layout_command() {
+    if (core::CommandLine.starts_with("STSP")) {
+        core::trace("run_staff_layout_command", 1);
+        space_staves_vertically();
+        render::redraw_items();
+        return;
+    }
+    // The save words: "SM", "SN" and "SA" with no item being edited.
+    const char second = core::CommandLine(2);
+    if ((second == 'M' || second == 'N' || second == 'A') && core::EditedItemNumber == 0) {
+        core::trace("run_staff_layout_command", 2);
+        core::save_current_document();
+        core::CommandModeLetters(1) = 0;
+        return;
+    }
+    core::report_family_word("run_staff_layout_command");
+}
+
+void test_console_boxes() { core::report_family_word("test_console_boxes"); }
+void test_edit_string() { core::report_family_word("test_edit_string"); }
+void set_view_y_offset() { core::report_family_word("set_view_y_offset"); }
+void step_zoom() { core::report_family_word("step_zoom"); }
+
+// Not built yet: the scrollable area stays as it is.
+void update_view_geometry() { core::trace("update_view_geometry"); }
+
+}  // namespace layout
+
+namespace input {
+
+int32_t InputModeWord = 0;
+int32_t InputBusyWord = 0;
+int32_t InputContinuationWord = 0;
+int32_t InputStartItem = 0;
+float InputRangeLeft = 0.0f;
+float InputRangeRight = 0.0f;
+
+// Not built yet: the mode is left at once, with the word reported.
+void run_input_mode() {
+    InputModeWord = 0;
+    core::report_family_word("run_input_mode");
+}
+
+// Not built yet: the word is reported and nothing is made (-99). The index is kept in the trace
+// so that the item-name lookup can be watched.
+void set_new_item_from_letters(int32_t& index) {
+    core::report_family_word("set_new_item_from_letters", index);
+    index = -99;
+}
+
+}  // namespace input
+
+namespace edit {
+
+int32_t EditChangesPending = 0;
+int32_t PendingBoxStep = 0;
+int32_t BoxEdgeWord = 0;
+int32_t DragStepWord = 0;
+
+void alter_group() { core::report_family_word("alter_group"); }
+void cut_copy_paste_area(int32_t& index) { core::report_family_word("cut_copy_paste_area", index); }
+void run_ed_command() { core::report_family_word("run_ed_command"); }
+
+// Not built yet. The internal line "I*" (take the newest item into editing) does nothing, so
+// that a new item is simply left on the page.
+void run_i_command() {
+    if (core::CommandLine.starts_with("I*")) {
+        core::trace("run_i_command", 1);
+        return;
+    }
+    core::report_family_word("run_i_command");
+}
+
+void run_m_command() { core::report_family_word("run_m_command"); }
+void run_box_command(int32_t& operation) { core::report_family_word("run_box_command", operation); }
+void delete_box_codes() { core::report_family_word("delete_box_codes"); }
+void run_ndir_command() { core::report_family_word("run_ndir_command"); }
+void set_paper_size() { core::report_family_word("set_paper_size"); }
+void transpose_items() { core::report_family_word("transpose_items"); }
+void run_text_command() { core::report_family_word("run_text_command"); }
+void test_frontend_services() { core::report_family_word("test_frontend_services"); }
+
+// Minimal form until the item editor lands: an undo copy is saved (as UndoSaveMode allows),
+// then the item in ParamBuffer is appended with the last
+// nonzero of P1..P45 as its count (at least 3) and drawn: the edited item alone while one is
+// edited, else the whole page. A refused append (the store or the item limit is full) leaves
+// the page as it was; append_item has told the user.
+void commit_item() {
+    core::trace("commit_item");
+    core::save_undo_copy();
+    if (core::OutputBufferViews.text.bound()) core::OutputBufferViews.text.length() = 0;
+    int32_t n = 0;
+    for (int k = 45; k >= 1; --k) {
+        if (core::ParamBuffer(k) != 0.0f) {
+            n = k;
+            break;
+        }
+    }
+    n = std::max(n, 3);
+    if (!render::append_item(n, core::ParamBuffer)) return;
+    core::ChangesMadeFlag = 1;
+    if (core::EditedItemNumber != 0) {
+        render::redraw_edited_item();
+    } else {
+        render::redraw_items();
+    }
+}
+
+// Not built yet: the text is taken as it is (OK).
+int32_t edit_text_in_dialog() {
+    core::trace("edit_text_in_dialog");
+    return 1;
+}
+
+// Not built yet (no item can be taken into editing without the editor): nothing to store.
+void store_edited_item() { core::trace("store_edited_item"); }
+void load_item_for_editing() { core::trace("load_item_for_editing"); }
+// Not built yet: the reply stays as it is.
+void show_parameters() { core::trace("show_parameters"); }
+void show_move_step() { core::trace("show_move_step"); }
+// Not built yet: the palettes stay as they are.
+void show_item_palette(int32_t palette) { core::trace("show_item_palette", palette); }
+// Not built yet: the mouse does not move items.
+void move_item_to_mouse() { core::trace("move_item_to_mouse"); }
+void drag_item_with_mouse(int32_t& step) { core::trace("drag_item_with_mouse", step); }
+
+// Not built yet: the pending box move is dropped so that the next command runs.
+void move_box_items() {
+    core::trace("move_box_items");
+    core::PendingBoxOperation = 0;
+}
+
+void restore_item() { core::report_family_word("restore_item"); }
+
+// Not built yet: the item bar stays as it is.
+void set_item_bar_mode(int32_t mode) { core::trace("set_item_bar_mode", mode); }
+// Not built yet: the text file is not shown.
+void view_text_file() { core::report_family_word("view_text_file"); }
+// Not built yet: the zoom stays as it is.
+void zoom_to_fit_width() { core::trace("zoom_to_fit_width"); }
+// Not built yet: the music directory is not written.
+void add_to_music_directory() { core::trace("add_to_music_directory"); }
+
+}  // namespace edit
+
+namespace render {
+
+int32_t DisplayMarkWord = 0;
+
+}  // namespace render
+
+namespace output {
+
+int32_t MidiStatusWord = 0;
+core::FixedText<128> OutputNameField;
+
+void run_p_command() { core::report_family_word("run_p_command"); }
+
+// Not built yet: the word is reported and nothing is played (-999 ends the play loop).
+void make_midi(int32_t& play_request, int32_t& tempo) {
+    core::trace("make_midi", play_request);
+    core::report_unknown_word(core::FixedText<9>("PLA"));
+    MidiStatusWord = -999;
+}
+
+}  // namespace output

@@ -1,0 +1,355 @@
+// The G family: get a document, merge one into the page, the previous file, a history entry,
+// the backup copy, and the front-end's open request; and the load that puts a file on the page.
+#include "engine/commands/file_commands.h"
+
+#include <charconv>
+#include <string>
+
+#include "engine/commands/family_entries.h"
+#include "engine/commands/file_commands_internal.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_files.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_history.h"
+#include "engine/core/file_units.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/preferences.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/staff_range.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/layout/staff_positions.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/scrolling.h"
+#include "engine/render/tables.h"
+#include "platform/paths.h"
+
+namespace core {
+
+int32_t StaffOffset = 1;
+FixedText<16> DefaultExtension;
+MergeBlockEndRecord MergeBlockEnd;
+Array1<int32_t, 20> StoredStaffGrouping;
+
+void reset_file_command_tables() {
+    StaffOffset = 1;
+    DefaultExtension.blank();
+    MergeBlockEnd = MergeBlockEndRecord{};
+    StoredStaffGrouping.fill(0);
+}
+
+using namespace file_detail;
+
+namespace {
+
+constexpr int32_t kSecondPageOffset = 201;
+constexpr int32_t kMergeOffsetDigits = 3;
+
+// The run_get_path that calls the file command has emptied the output lists: every way out
+// that leaves the page as it was draws it again.
+void redraw_page() {
+    if (OutputBufferViews.graphics.bound()) render::redraw_items();
+}
+
+// The whole number at the start of text (blanks around it allowed); false when there is none.
+bool parse_whole(std::string_view text, int32_t& value) {
+    text = trim_name(text);
+    if (text.empty()) return false;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+// History entry n (1..40) as the history file holds it now; "" when it holds no document.
+std::string history_entry(int32_t n) {
+    if (n < 1 || n > kHistoryEntries) return {};
+    std::string entry = HistoryTable(n).trimmed();
+    if (open_unit(kHistoryUnit, kHistoryFileName, UnitStatus::Old, UnitForm::Text)) {
+        std::string record;
+        entry.clear();
+        for (int32_t k = 1; k <= n; ++k) {
+            if (read_record(kHistoryUnit, record) != IoResult::Ok) {
+                record.clear();
+                break;
+            }
+        }
+        entry = std::string(trim_name(record));
+        close_unit(kHistoryUnit);
+    }
+    return entry == "." ? std::string() : entry;
+}
+
+// Records in words(1..count); a count word below 1 ends them.
+int32_t count_records(const DocumentWords& words, int32_t count) {
+    int32_t records = 0;
+    int32_t pos = 1;
+    while (pos <= count) {
+        const int32_t n = int_of(words(pos));
+        if (n < 1) break;
+        ++records;
+        pos += n + 1;
+    }
+    return records;
+}
+
+// The staff offset of a plain "GM": the number typed at "Type a number for staff offset." (the
+// highest staff in use preset) plus 1. False, nothing changed, for a blank or a word. The
+// question uses SecondLine for its prompt: it is put back, since the document reader tells a
+// merge (which keeps the document's name and metric flag) by the "GM" there.
+bool ask_staff_offset(int32_t& offset) {
+    float highest = 0.0f;
+    float lowest = 0.0f;
+    core::find_staff_range(highest, lowest);
+    const FixedText<512> line = CommandLine;
+    const FixedText<512> second_line = SecondLine;
+    const int32_t letter = CommandModeLetters(2);
+    CommandLine.set(trim_name(format_int("(1i3)", int_of(highest))));
+    ask_line_trimmed(FixedText<512>("Type a number for staff offset."));
+    int32_t typed = 0;
+    const bool ok =
+        parse_whole(CommandLine.view(), typed) && typed >= 0 && typed < layout::MaxStaffNumber;
+    CommandLine = line;
+    SecondLine = second_line;
+    CommandModeLetters(2) = letter;
+    if (ok) offset = typed + 1;
+    return ok;
+}
+
+// The names, undo state, metric flag and folder that a read changes on success, kept so that a
+// load refused afterwards (the store cannot take it) leaves them as they were.
+struct DocumentNames {
+    FixedText<512> current = CurrentFileName;
+    FixedText<512> remembered = RememberedDocumentName;
+    FixedText<512> previous = PreviousFileName;
+    int32_t undo_state = UndoRedoState;
+    int32_t metric = MetricFlag;
+    std::string folder = platform::current_folder();
+
+    void restore() const {
+        CurrentFileName = current;
+        RememberedDocumentName = remembered;
+        PreviousFileName = previous;
+        UndoRedoState = undo_state;
+        MetricFlag = metric;
+        if (!folder.empty()) platform::change_folder(folder);
+    }
+};
+
+// A work copy of the undo code ("...DO!" in columns 12 to 14, as "C:\!TMP\!undo!.tmp").
+bool is_work_copy_name(std::string_view name) {
+    return FileMode == 2 || (name.size() >= 14 && equals_nocase(name.substr(11, 3), "DO!"));
+}
+
+bool is_merge_line() { return !is_front_end_read() && CommandLine.starts_with("GM"); }
+
+}  // namespace
+
+// Contract: see the header. In order: StaffOffset 0; the front-end's text files go to the text
+// view; "GH" n takes history entry n, "GSV" the backup copy in the work folder; unless the load
+// is a merge, a work copy, or a front-end open that keeps the page's second-page items, the
+// kind-1 question (a "No" ends with nothing changed); "GP" loads PreviousFileName; a merge saves
+// an undo copy and turns "GMN" into "GMR" and "GMB" into "GML" after the highest staff; the
+// name is resolved and loaded; FullWidthInput zooms to the width; a merge notes where its block
+// ends. ChangesMadeFlag and PreviousFileName are put back whenever nothing was loaded.
+void run_file_command() {
+    StaffOffset = 0;
+    const bool front_read = is_front_end_read();
+    const int32_t changes_before = ChangesMadeFlag;
+    const FixedText<512> previous_before = PreviousFileName;
+    std::string given;  // a name chosen here rather than typed
+    bool complete = false;
+
+    if (front_read) {
+        const std::string path(trim_name(MessageLine.sub(4, MessageLine.size())));
+        const std::string ext = get_name_extension(path);
+        if (ext.empty() || equals_nocase(ext, ".TXT")) {
+            SecondLine.set("TYPE " + path);
+            CommandLine = SecondLine;
+            edit::view_text_file();
+            redraw_page();
+            return;
+        }
+        // The work lines of a plain get, so that a line left by an earlier command counts for
+        // nothing (a "GM" there would make this a merge).
+        CommandLine.set("G");
+        SecondLine.set("G");
+        CommandModeLetters(1) = 'G';
+        CommandModeLetters(2) = ' ';
+    }
+    const bool merge = is_merge_line();
+    const bool plain_g = !front_read && CommandLine(1) == 'G';
+
+    if (plain_g && CommandLine(2) == 'H') {
+        int32_t n = 1;
+        const std::string_view rest = trim_name(SecondLine.sub(3, SecondLine.size()));
+        if (!rest.empty() && !parse_whole(rest, n)) n = 0;
+        given = history_entry(n);
+        if (given.empty()) {
+            show_message("*** No document in history entry " +
+                         std::string(rest.empty() ? "1" : rest) + ".");
+            redraw_page();
+            return;
+        }
+    } else if (plain_g && !merge && CommandLine(3) == 'V' && CommandLine(4) == ' ') {
+        given = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
+    }
+
+    // Nothing on the page is lost by a merge, a work copy, or an open that keeps the page.
+    const bool loses_nothing =
+        merge || FileMode == 2 || (front_read && store_holds_only_second_page_items());
+    if (!loses_nothing && confirm_discard(1) != -1) {
+        ChangesMadeFlag = changes_before;
+        redraw_page();
+        return;
+    }
+
+    FixedText<512> name;
+    if (plain_g && CommandLine(2) == 'P') {
+        name = PreviousFileName;
+        PreviousFileName = CurrentFileName;
+        complete = true;
+        if (name.is_blank()) name.set(".");
+    }
+    if (merge) {
+        save_undo_copy();
+        if (CommandLine(3) == 'N') {
+            CommandLine(3) = 'R';
+        } else if (CommandLine(3) == 'B') {
+            CommandLine(3) = 'L';
+            float highest = 0.0f;
+            float lowest = 0.0f;
+            core::find_staff_range(highest, lowest);
+            StaffOffset = int_of(highest) + 1;
+        }
+    }
+    if (!complete) {
+        const bool resolved =
+            given.empty() ? resolve_mus_file_name(name) : complete_file_name(given, name);
+        if (!resolved) {
+            ChangesMadeFlag = changes_before;
+            PreviousFileName = previous_before;
+            redraw_page();
+            return;
+        }
+    }
+
+    if (!load_document_file(name)) {
+        ChangesMadeFlag = changes_before;
+        PreviousFileName = previous_before;
+        return;
+    }
+    if (FullWidthInput != 0) edit::zoom_to_fit_width();
+    if (merge) {
+        MergeBlockEnd.item_count = ItemCount;
+        MergeBlockEnd.words_used = ItemWordsUsed;
+        MergeBlockEnd.path_points = render::PathPointList.count;
+    }
+}
+
+// Contract: see the header. Reads CommandLine (a merge: "GM" and its third letter), MessageLine
+// ("~~R": the front-end's block), StaffOffset; writes the store and its index, StaffTables,
+// ChangesMadeFlag, UndoSaveMode (a merge), MergeBlockEnd.clamped, the last-file record,
+// ItemCursor.number, the names (through the document files) and the output lists.
+bool load_document_file(const FixedText<512>& name_in) {
+    const bool front_read = is_front_end_read();
+    const bool merge = is_merge_line();
+    std::string file(trim_name(name_in.view()));
+    if (!front_read) {
+        // A name ending in its only "." means the name without it.
+        if (file.rfind("\\\\", 0) != 0) {
+            const std::string_view part = std::string_view(file).substr(last_component(file));
+            if (!part.empty() && part.find('.') == part.size() - 1) file.pop_back();
+        }
+        if (file.empty() || !platform::file_exists(file)) {
+            report_file_not_found(file);
+            CommandModeLetters(1) = 0;
+            CommandModeLetters(2) = 0;
+            redraw_page();
+            return false;
+        }
+    }
+
+    int32_t offset = 1;
+    if (merge) {
+        if (CommandLine(3) == 'R') {
+            offset = kSecondPageOffset;
+        } else if (CommandLine(3) == 'L') {
+            offset = StaffOffset > 0 ? StaffOffset : 1;
+        } else if (!ask_staff_offset(offset)) {
+            redraw_page();
+            return false;
+        }
+    }
+    const bool keep_second_page = front_read && store_holds_only_second_page_items();
+
+    const DocumentNames names;
+    const FixedText<512> line = CommandLine;
+    FixedText<512> io_name(file);
+    int32_t count = 0;
+    int32_t level = kDocumentLevel;
+    if (!save_load_document_file(kDocumentReadUnit, count, ItemStoreScratch, level, io_name)) {
+        // The reason stands in CommandLine (a front-end block that is no document has had its
+        // message box already).
+        const std::string reason = CommandLine.trimmed();
+        CommandLine = line;
+        if (reason != line.trimmed()) show_message(reason);
+        redraw_page();  // CommandModeLetters(1) stays -1: the read failed
+        return false;
+    }
+
+    // Nothing goes into the store unless all of it fits: words and items.
+    const bool keeps_items = merge || keep_second_page;
+    const int32_t words_after = (keeps_items ? ItemWordsUsed - 1 : 0) + count;
+    const int32_t items_after =
+        (keeps_items ? ItemCount : 0) + count_records(ItemStoreScratch, count);
+    if (words_after > ItemStoreCapacity || items_after > render::ItemCountLimit) {
+        names.restore();
+        show_message("*** Not loaded: the page cannot hold " + file + " (" +
+                     std::to_string(items_after) + " items, " + std::to_string(words_after) +
+                     " words).");
+        CommandModeLetters(1) = -1;
+        redraw_page();
+        return false;
+    }
+
+    if (merge) {
+        bool clamped = false;
+        merge_document_at_staff_offset(ItemStoreScratch, count, offset, layout::MaxStaffNumber,
+                                       clamped);
+        MergeBlockEnd.clamped = clamped ? 1 : 0;
+    } else if (keep_second_page) {
+        append_document_words(ItemStoreScratch, count);
+        ChangesMadeFlag = 1;  // the page is not the file alone
+    } else {
+        reset_document_state();
+        replace_store_with_document(ItemStoreScratch, count);
+    }
+    int32_t appended = 0;
+    layout::rebuild_index_and_staff_table(appended);
+
+    const bool work_copy = is_work_copy_name(file);
+    if (!merge && !keep_second_page && !work_copy &&
+        !equals_nocase(get_name_extension(file), ".TMP")) {
+        ChangesMadeFlag = 0;
+        write_last_file_record(CurrentFileName.trimmed());
+    }
+
+    for (int32_t k = 1; k <= ItemCount; ++k) {
+        if (int_of(ItemStore(ItemStartTable(k))) < 3) resize_item(k, 3.0f);
+    }
+    if (OutputBufferViews.graphics.bound()) {
+        if (work_copy) {
+            render::redraw_items();
+        } else {
+            render::position_view(1);
+        }
+    }
+    ItemCursor.number = ItemCount;
+    if (PreferencesHooks.format_units_message != nullptr) PreferencesHooks.format_units_message();
+    update_title_line(CurrentFileName);
+    return true;
+}
+
+}  // namespace core

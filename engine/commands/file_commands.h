@@ -1,0 +1,132 @@
+// The file commands: the G family (get, merge, previous file, history entry, backup copy), the
+// front-end's open ("~~R") and save ("~~W") requests, the save words of the S family, the title
+// line, the periodic backup copy and the split of a page into consecutive files.
+//
+// Names are kept whole (full paths, never cut, never upper-cased). A bare name is taken in the
+// current folder, which the document files move to the folder of the last document loaded or
+// saved; the path layer finds a name case-insensitively when it is not there as written.
+//
+// Tables owned here: StaffOffset, DefaultExtension, MergeBlockEnd, StoredStaffGrouping.
+// Written: the item store and its index, CurrentFileName and PreviousFileName (through the
+// document files), ChangesMadeFlag, CommandLine, SecondLine, CommandModeLetters,
+// FrontEndCommandBuffer and FrontEndPathBuffer (the file dialog's preset and answer).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/core/fixed_array.h"
+#include "engine/core/title_line.h"
+
+namespace core {
+
+// ---- tables -------------------------------------------------------------------------------------
+
+// The staff offset of the next merge: 0 at the start of every G command; a merge with the third
+// letter "B" sets it to the highest staff in use + 1; 1 after a document reset.
+extern int32_t StaffOffset;
+// The extension of the last name resolved (".MUS" after the first-time set-up), with its point,
+// as it was written; blank when the name had none.
+extern FixedText<16> DefaultExtension;
+// Where the block a merge appended ends, and whether staff numbers were clamped to the largest
+// staff. All 0 after a reset.
+struct MergeBlockEndRecord {
+    int32_t item_count = 0;
+    int32_t words_used = 0;
+    int32_t path_points = 0;
+    int32_t clamped = 0;
+};
+extern MergeBlockEndRecord MergeBlockEnd;
+// A grouping of staves kept for the split into files: group sizes, first word 0 = none.
+extern Array1<int32_t, 20> StoredStaffGrouping;
+
+// The work-folder name of the backup copy that check_file_mode writes and "GSV" loads.
+constexpr std::string_view kBackupCopyFile = "!save.mus";
+// The prompt of a name without extension while the current file has none either.
+constexpr std::string_view kAddExtensionQuestion = "   -- Add .MUS extension?";
+
+// Puts the tables above back to their start-up values.
+void reset_file_command_tables();
+
+// ---- the G family and the front-end's requests -------------------------------------------------
+
+// The G family, run for command words beginning with "G" and for the front-end's open request
+// ("~~R" and the path in MessageLine); also the loader of the undo and redo copies (FileMode 2)
+// and of the R family's reloads. Before a load that replaces the page with unsaved changes the
+// kind-1 question is asked (not for work copies); a "No" changes nothing. Reads CommandLine,
+// SecondLine (the name as typed), MessageLine and CommandModeLetters.
+void run_file_command();
+
+// Fills name for a get ("G", a merge, "~~R") or a save ("SA", "SN", "~~W"): the name after the
+// command word, the front-end's path, or the file dialog's answer when none was given (a get
+// offers the last-file record, a save the current name). A name without an extension takes the
+// current file's; when that has none either, "   -- Add .MUS extension?" decides. The result is
+// completed by make_temp_path. False when the dialog or the question was cancelled or the name
+// is blank; nothing has changed then (the caller draws the page again).
+bool resolve_mus_file_name(FixedText<512>& name);
+
+// A name as the files are opened: one beginning "C:\!TMP" is kept (the work folder); one with a
+// folder keeps it (a relative folder is taken from the current folder); a bare name gets the
+// current folder in front.
+std::string make_temp_path(std::string_view name);
+
+// The extension of the name's last component from its last "." on ("" when there is none).
+std::string get_name_extension(std::string_view name);
+
+// -1 (go ahead) when no file name exists; otherwise the kind-2 question "FILE EXISTS - Write over
+// file? - " with the name, its answer returned. ChangesMadeFlag is kept whatever the answer.
+int32_t confirm_overwrite(std::string_view name);
+
+// Loads the resolved name: checks that it exists, asks a merge's staff offset, reads it into
+// ItemStoreScratch and only then puts it into the store (replacing the page, or appending for a
+// merge), rebuilds the index and staff tables, redraws and updates the title. The page is left
+// as it was when the file is missing or damaged or does not fit the store (the user is told;
+// CommandModeLetters(1) is -1 after a read that failed or was refused, both letters 0 for a
+// missing file). Returns whether the page now holds the file.
+bool load_document_file(const FixedText<512>& name);
+
+// ---- saving ---------------------------------------------------------------------------------
+
+// Saves the page: "SM" under the current name without asking; "SA" and "SN" with a third letter
+// "X" or "B" under a resolved name after the overwrite question; the front-end's "~~W" under
+// its path (FrontEndPathBuffer when not blank, else FrontEndCommandBuffer). The file is written
+// whole beside the old one and put in its place, so a failed save leaves the old file. Success:
+// "File saved:  " with the name and the item count, ChangesMadeFlag 0, the title and the
+// front-end's modified flag updated.
+void save_current_document();
+
+// After six commands with changes pending in the item editor: the page is written as the backup
+// copy "!save.mus" in the work folder, carrying the document's name, for "GSV" to get back. Does
+// nothing while a work copy is in use or the page is empty; a failed write is not reported.
+void check_file_mode();
+
+// ---- splitting a page into files --------------------------------------------------------------
+
+// Writes the groups of staves (ask_staff_grouping) as consecutive document files, the last group
+// first under the dialog's output name (or the current name), each under the next name counted
+// up; then the page is whole again and the message line shows "Last file written = " and the
+// last name.
+void split_into_files();
+
+// The staff grouping: group_end(k) is the staff at which group k ends, groups counts them (0 =
+// no grouping: fewer than two staves, a cancelled dialog, or sizes that make no groups);
+// staff_item(s) is the item number of staff s's staff item (0 when none).
+struct StaffGroupingRecord {
+    int32_t groups = 0;
+    Array1<int32_t, 256> group_end;
+    Array1<int32_t, 256> staff_item;
+    int32_t highest = 0;
+    bool cancelled = false;
+    std::string output_name;  // the dialog's name for the top group ("" when none)
+};
+// Records the staff items of staves 1..200 and asks for the group sizes (the "Decombine File"
+// dialog, unless a command file runs or mode is 2: the sizes are then the next command-file
+// line, or CommandLine). CommandLine is restored from SecondLine afterwards.
+void ask_staff_grouping(int32_t mode, StaffGroupingRecord& grouping);
+
+// The next name of a series: the last character before the extension's "." goes up by one, "9"
+// turning to "0", "Z" to "A" and "z" to "a" with a carry into the character before.
+std::string count_up_file_name(std::string_view name);
+
+}  // namespace core

@@ -1,0 +1,222 @@
+// File names for the file commands: the name of a get or save from the command, the front-end
+// or the file dialog, its extension, the folder a bare name is taken from, and the overwrite
+// question.
+#include <string>
+#include <utility>
+
+#include "engine/commands/file_commands.h"
+#include "engine/commands/file_commands_internal.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_history.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/tables.h"
+#include "platform/paths.h"
+
+namespace core {
+
+namespace file_detail {
+
+namespace {
+
+constexpr std::size_t kShortBufferChars = 48;
+constexpr std::size_t kNameField = 512;
+// The question shows 51 characters of the name: a longer one shows its end.
+constexpr std::size_t kQuestionNameChars = 51;
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string_view trim_name(std::string_view text) {
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    return text;
+}
+
+bool equals_nocase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+bool starts_with_nocase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && equals_nocase(s.substr(0, prefix.size()), prefix);
+}
+
+std::size_t last_component(std::string_view name) {
+    const std::size_t sep = name.find_last_of("\\/");
+    return sep == std::string_view::npos ? 0 : sep + 1;
+}
+
+bool is_front_end_read() { return MessageLine.starts_with("~~R"); }
+bool is_front_end_write() { return MessageLine.starts_with("~~W"); }
+
+void set_dialog_preset(std::string_view preset) {
+    FrontEndPathBuffer.set(preset);
+    FrontEndCommandBuffer.set(preset.substr(0, std::min(preset.size(), kShortBufferChars)));
+}
+
+std::string take_dialog_answer() {
+    const std::string whole(trim_name(FrontEndPathBuffer.view()));
+    const std::string short_answer(trim_name(FrontEndCommandBuffer.view()));
+    FrontEndPathBuffer.blank();
+    FrontEndCommandBuffer.blank();
+    const std::string_view head =
+        trim_name(std::string_view(whole).substr(0, std::min(whole.size(), kShortBufferChars)));
+    if (!whole.empty() && short_answer == head) return whole;
+    return short_answer;
+}
+
+std::string take_front_end_path() {
+    std::string path(trim_name(FrontEndPathBuffer.view()));
+    if (path.empty()) path = std::string(trim_name(FrontEndCommandBuffer.view()));
+    FrontEndPathBuffer.blank();
+    FrontEndCommandBuffer.blank();
+    return path;
+}
+
+bool name_fits(std::string_view name) {
+    if (name.size() <= kNameField) return true;
+    show_message("*** File name too long: " + std::string(name.substr(0, 60)) + "...");
+    return false;
+}
+
+}  // namespace file_detail
+
+using namespace file_detail;
+
+namespace {
+
+// The typed name after the command word of the work line (SecondLine as typed).
+std::string name_after_command_word() {
+    const std::string_view line = trim_name(SecondLine.view());
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return {};
+    return std::string(trim_name(line.substr(blank + 1)));
+}
+
+// The command word of the work line ("G", "GMR", "SA"...).
+std::string command_word() {
+    const std::string_view line = trim_name(SecondLine.view());
+    return std::string(line.substr(0, line.find(' ')));
+}
+
+// Asks the file dialog for a name until it gives one that is not "LAST"; "LAST" asks again
+// without a preset. False on Cancel.
+bool ask_for_name(std::string& text, bool saving) {
+    bool with_preset = !equals_nocase(text, "LAST");
+    for (;;) {
+        std::string preset;
+        if (with_preset) preset = saving ? CurrentFileName.trimmed() : read_last_file_record();
+        set_dialog_preset(preset);
+        if (front_end().RunOutputFileNameDialog() == 2) {
+            FrontEndPathBuffer.blank();
+            FrontEndCommandBuffer.blank();
+            return false;
+        }
+        text = take_dialog_answer();
+        if (!equals_nocase(text, "LAST")) break;
+        with_preset = false;
+    }
+    // The work line shows the name as if it had been typed.
+    SecondLine.set(command_word() + " " + text);
+    return true;
+}
+
+}  // namespace
+
+std::string get_name_extension(std::string_view name) {
+    name = trim_name(name);
+    name = name.substr(last_component(name));
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+}
+
+// Contract: see the header. A name without a drive or leading separator is relative to the
+// current folder and is made whole with it, so that it still names the same file after the
+// current folder moves; when only its case differs from a file's there, it takes the file's own.
+std::string make_temp_path(std::string_view name) {
+    const std::string t(trim_name(name));
+    if (t.empty() || starts_with_nocase(t, "C:\\!TMP")) return t;
+    const bool absolute = t.front() == '/' || t.front() == '\\' || (t.size() >= 2 && t[1] == ':');
+    if (absolute) return t;
+    std::string path = platform::current_folder();
+    if (path.empty() || path.back() != '/') path += '/';
+    path += t;
+    const std::string local = platform::local_path(path);
+    if (!local.empty() && platform::file_exists(local)) return local;
+    return path;
+}
+
+// Contract: see the header. Reads MessageLine, SecondLine, CurrentFileName and the last-file
+// record; writes CommandModeLetters(2) (blank for "~~R", 0 on Cancel), SecondLine (a dialog's
+// answer behind the command word), DefaultExtension, FrontEndCommandBuffer and
+// FrontEndPathBuffer (blank afterwards).
+bool resolve_mus_file_name(FixedText<512>& name) {
+    const bool saving = is_front_end_write() || (!is_front_end_read() && CommandLine(1) == 'S');
+    std::string text;
+    if (is_front_end_read()) {
+        text = std::string(trim_name(MessageLine.sub(4, MessageLine.size())));
+        CommandModeLetters(2) = ' ';
+    } else if (is_front_end_write()) {
+        text = take_front_end_path();
+    } else {
+        text = name_after_command_word();
+        if (text.empty() || equals_nocase(text, "LAST")) {
+            if (!ask_for_name(text, saving)) {
+                CommandModeLetters(2) = 0;
+                return false;
+            }
+        }
+    }
+    return complete_file_name(std::move(text), name);
+}
+
+// Contract: see file_commands_internal.h. Writes DefaultExtension and name.
+bool file_detail::complete_file_name(std::string text, FixedText<512>& name) {
+    text = std::string(trim_name(text));  // up to a NUL
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    text = std::string(trim_name(text));
+    if (text.empty()) return false;
+
+    std::string ext = get_name_extension(text);
+    if (ext.empty()) {
+        ext = get_name_extension(CurrentFileName.view());
+        if (ext.empty() || ext == ".") {
+            const std::string question(kAddExtensionQuestion);
+            const int answer = front_end().AskYesNoExit(question.c_str());
+            if (answer == -2) return false;
+            ext = answer == -1 ? ".MUS" : "";
+        }
+        text += ext;
+    }
+    DefaultExtension.set(ext);
+    const std::string path = make_temp_path(text);
+    if (!name_fits(path)) return false;
+    name.set(path);
+    return true;
+}
+
+// Contract: see the header. SecondLine carries the name into the question and is the caller's
+// again afterwards.
+int32_t confirm_overwrite(std::string_view name) {
+    name = trim_name(name);
+    if (!platform::file_exists(name)) return -1;
+    const int32_t changes = ChangesMadeFlag;
+    const FixedText<512> second = SecondLine;
+    if (name.size() > kQuestionNameChars) {
+        SecondLine.set("..." + std::string(name.substr(name.size() - (kQuestionNameChars - 3))));
+    } else {
+        SecondLine.set(name);
+    }
+    const int32_t answer = confirm_discard(2);
+    SecondLine = second;
+    ChangesMadeFlag = changes;
+    return answer;
+}
+
+}  // namespace core

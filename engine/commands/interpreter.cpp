@@ -1,0 +1,221 @@
+// The interpreter's entry and exit: run_command guards against a second entry, binds the
+// front-end's output lists, lets the front-end tokens and the dispatch decide what runs, follows
+// the loop head through the lines of an open command file, and leaves the reply, the status,
+// the help topic, the item panel's numbers and the title line in the common exit. An engine
+// defect ends the command with a message instead of ending the program.
+#include "engine/commands/interpreter.h"
+
+#include <string>
+
+#include "engine/commands/command_dispatch.h"
+#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter_tables.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_panel_record.h"
+#include "engine/core/item_store.h"
+#include "engine/core/tables.h"
+#include "engine/render/page_redraw.h"
+
+namespace core {
+
+namespace {
+
+// The status argument of the call under way (null between calls).
+int32_t* g_status = nullptr;
+
+// Counts the call for as long as it runs, however it ends.
+class EntryGuard {
+  public:
+    EntryGuard() { ++InterpreterDepth; }
+    ~EntryGuard() {
+        if (InterpreterDepth > 0) --InterpreterDepth;
+    }
+    EntryGuard(const EntryGuard&) = delete;
+    EntryGuard& operator=(const EntryGuard&) = delete;
+};
+
+// A message box that cannot make things worse: without a front-end, or when the front-end
+// itself fails, the message is dropped.
+void show_message_safely(std::string_view text) {
+    if (!has_front_end()) return;
+    try {
+        show_message(text);
+    } catch (const EngineDefect&) {
+    }
+}
+
+// The loop head's run of one command-file line: a blank line while an item is edited shows the
+// item again; any other line is dispatched.
+CommandFlow run_next_file_line() {
+    read_next_command_line();
+    if (EditedItemNumber != 0 && CommandLine.sub(1, 5) == "     ") {
+        render::redraw_edited_item();
+        edit::load_item_for_editing();
+        choose_edit_parameters();
+        edit::show_move_step();
+        return CommandFlow::LoopHead;
+    }
+    return dispatch_command_line();
+}
+
+// The reply, help topic, status and title that every call leaves when no command file is open.
+void run_common_exit() {
+    if (MessageLine.is_blank()) {
+        MessageLine.set(ScanDirection == 1 ? "Direction = --> Forward " : "Direction = <-- Back ");
+    }
+    if (EditedItemNumber == 0) {
+        HelpTopicField = ItemHelpTopics(1);
+        if (CommandCounter >= 6) {
+            check_file_mode();
+            CommandCounter = 0;
+        }
+    } else {
+        // A code without a topic of its own (or no item code at all) shows the contents.
+        const int32_t topic = int_of(EditItemParams(1) + 1.0);
+        HelpTopicField = ItemHelpTopics(topic >= 1 && topic <= kItemHelpTopics ? topic : 1);
+    }
+    if (edit::EditChangesPending != 0 && ChangesMadeFlag == 1) ++CommandCounter;
+    set_status_argument(CommandStatusWord);
+    if (MessageLine.starts_with("B=")) {
+        MessageLine.set("Printed: " + CurrentFileName.trimmed());
+    }
+    if (EditedItemNumber == 0 && PendingBoxOperation == 0 && ChangesMadeFlag != 0) {
+        IntParamBuffer(1) = 1;
+        update_title_line(CurrentFileName);
+    }
+    fill_item_panel_numbers();
+    LastItemCount = ItemCount;
+}
+
+// Follows flow until the call ends: the dispatch of a command line, the end of a dispatched
+// command, the loop head over an open command file, the common exit or an immediate return.
+void follow_flow(CommandFlow flow) {
+    for (;;) {
+        switch (flow) {
+            case CommandFlow::Dispatch:
+                flow = run_command_line();
+                break;
+            case CommandFlow::Return:
+                // A command file goes on after a command that ends the call at once, so that
+                // all of its lines run within the one call.
+                if (MacroUnit > 0) {
+                    flow = run_next_file_line();
+                    break;
+                }
+                LastItemCount = ItemCount;
+                return;
+            case CommandFlow::NotTaken:
+            case CommandFlow::EndCommand:
+                NewItemMarker = 0;
+                if (MacroUnit > 0) {
+                    flow = run_next_file_line();
+                    break;
+                }
+                LineEditorCursor = 0;
+                LineEditorLength = 0;
+                set_status_argument(CommandStatusWord);
+                FrontEndItemCount = ItemCount;
+                FrontEndEditedItem = EditedItemNumber;
+                flow = CommandFlow::LoopHead;
+                break;
+            case CommandFlow::NextLineOrReturn:
+                flow = MacroUnit != 0 ? run_next_file_line() : CommandFlow::Return;
+                break;
+            case CommandFlow::LoopHead:
+                NewItemMarker = 0;
+                if (MacroUnit != 0) {
+                    flow = run_next_file_line();
+                    break;
+                }
+                run_common_exit();
+                return;
+        }
+    }
+}
+
+// A defect of the engine (a checked index out of range, a broken table) ends the command: the
+// message is shown, an open command file is closed, words parked on the SaveStack are dropped
+// and the call ends as a command does.
+void end_after_defect(const EngineDefect& defect) {
+    if (MacroUnit > 0) close_unit(MacroUnit);
+    MacroUnit = 0;
+    SaveStack.depth = 0;
+    LineEditorCursor = 0;
+    LineEditorLength = 0;
+    show_message_safely(std::string("**** ") + defect.what() + " -- the command was ended.");
+    set_status_argument(CommandStatusWord);
+    LastItemCount = ItemCount;
+}
+
+}  // namespace
+
+void set_status_argument(int32_t value) {
+    if (g_status != nullptr) *g_status = value;
+}
+
+// Contract: see interpreter.h. Reads and writes the interpreter words (interpreter_tables.h)
+// and every table the families it calls write. A call while another runs (a front-end that
+// re-entered the engine during a wait) is a defect of the caller: it is reported and nothing
+// runs, the arguments and the output lists untouched.
+void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text_stream,
+                 int32_t& text_length, int32_t& status) {
+    if (InterpreterDepth > 0) {
+        show_message_safely(
+            "**** Internal error: a command arrived while another was running; it was not run.");
+        return;
+    }
+    const EntryGuard guard;
+    int32_t* const outer_status = g_status;
+    g_status = &status;
+    OutputBufferViews.graphics.bind(graphics_list, &graphics_length);
+    OutputBufferViews.text.bind(text_stream, &text_length);
+    try {
+        follow_flow(take_front_end_tokens());
+    } catch (const EngineDefect& defect) {
+        end_after_defect(defect);
+    }
+    g_status = outer_status;
+}
+
+// Contract: writes only last (its first 48 characters). Lines not worth repeating are left out:
+// "20000" at the start, a first character not above blank, or a first character (upper-cased)
+// among "~", "|", "X", "N", "A", "D", "Q" unless the second is "U" or "u". The line is cut after
+// its last printable character (a NUL follows it) before it is kept.
+void remember_command(const FixedText<512>& line, FixedText<512>& last) {
+    if (line.starts_with("20000")) return;
+    char c1 = line(1);
+    char c2 = line(2);
+    upper_case_char(c1);
+    upper_case_char(c2);
+    if (static_cast<unsigned char>(c1) <= ' ') return;
+    if (c2 != 'U' && std::string_view("~|XNADQ").find(c1) != std::string_view::npos) return;
+    FixedText<512> kept = line;
+    int32_t m = 0;
+    c_string(kept, kept.size(), m);
+    last.put(1, 48, kept.sub(1, 48));
+}
+
+// Contract: writes text(1..48) (upper-cased in place) and mini macro 3 (blanked, then those 48
+// characters in its cells 1..48).
+void upper_case_command(FixedText<512>& text) {
+    MiniMacroTable(3).blank();
+    upper_case_chars(text.data(), 48);
+    MiniMacroTable(3).put(1, 48, text.sub(1, 48));
+}
+
+void redraw_if_command_file_ended() {
+    if (CommandFileEnded == 0) return;
+    CommandFileEnded = 0;
+    render::redraw_items();
+}
+
+void read_next_command_line() {
+    read_command_line();
+    redraw_if_command_file_ended();
+}
+
+}  // namespace core

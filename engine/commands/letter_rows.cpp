@@ -1,0 +1,337 @@
+// The first-letter table of the dispatch: for each letter A to Z, which further letters of the
+// command word choose which family, and what the interpreter does before and after it. The
+// tests within a row run in the order written.
+#include "engine/commands/command_dispatch.h"
+#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/item_names.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/item_store.h"
+#include "engine/core/tables.h"
+#include "engine/render/extents.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/scrolling.h"
+#include "engine/render/tables.h"
+
+namespace core {
+
+namespace {
+
+bool starts(std::string_view word) { return CommandLine.starts_with(word); }
+char second() { return CommandLine(2); }
+
+// A C word has run: with a command file open its next line follows; otherwise a box step left
+// by the family clears the box-edge word.
+CommandFlow after_c_word() {
+    if (MacroUnit == 0 && edit::PendingBoxStep != 0) edit::BoxEdgeWord = 0;
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow run_c_word(int32_t index) {
+    if (index == 0) return report_unknown_command();
+    edit::cut_copy_paste_area(index);
+    return after_c_word();
+}
+
+CommandFlow row_b() {
+    if (starts("BOT")) return show_view_position();
+    if (second() == ' ') return report_unknown_command();
+    layout::run_measure_command();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_c() {
+    const std::string_view word3 = CommandLine.sub(1, 3);
+    if (EditedItemNumber != 0) return run_c_word(find_edit_c_word(word3));
+    if (starts("CS")) {
+        edit::run_m_command();
+        return after_c_word();
+    }
+    if (starts("CV") || starts("CON")) return run_c_word(kConvertCWordIndex);
+    if (starts("CUE")) {
+        SecondLine.set("CUE");
+        edit::delete_box_codes();
+        return CommandFlow::Return;
+    }
+    return run_c_word(find_c_word(word3));
+}
+
+CommandFlow row_d() {
+    if (second() == ' ') CommandModeLetters(2) = 'E';
+    run_dr_command();
+    if (CommandModeLetters(1) == -1) reset_document_display();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_e() {
+    if (starts("ED") && CommandLine(3) != 'I') return run_edit_keyword_path();
+    edit::run_ed_command();
+    // "EDI" leaves box operation 1 for the box continuation to carry on with.
+    if (CommandLine(3) == 'I' && PendingBoxOperation != 0) return continue_box_operation();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_f() {
+    if (starts("FREEZ")) {
+        FreezeScreen = -FreezeScreen;
+        MessageLine.set(FreezeScreen < 0 ? "Freeze Screen Position" : "Unfreeze Screen Position");
+        return CommandFlow::EndCommand;
+    }
+    const bool height = second() == 'H';
+    layout::zoom_to_fit();
+    // "FH" fits the height: the view goes to the top, the zoom report stays.
+    if (height) render::position_view(1);
+    return CommandFlow::EndCommand;
+}
+
+// J and L: the justify words, or the vertical offset of the view ("J" and a signed number, or
+// "J." for the far position 16384), which is shown as "JOFFY =" and the offset.
+CommandFlow row_j_l(int32_t letter) {
+    if (letter == 'L' && second() == ' ') return report_unknown_command();
+    if (CommandLine.code(2) >= 'A' || CommandLine.sub(2, 5) == "    ") {
+        layout::run_justify_command();
+        return CommandFlow::EndCommand;
+    }
+    render::ViewOrigin.y = second() == '.'
+                               ? 16384
+                               : int_of(static_cast<double>(render::ViewOrigin.y) + ParamBuffer(2));
+    MessageLine.set("JOFFY =");
+    write_int_field(MessageLine, 9, 13, "(1i5)", render::ViewOrigin.y);
+    ParamBuffer(2) = 0.0f;
+    if (EditedItemNumber != 0) {
+        layout::update_view_geometry();
+        return CommandFlow::Return;
+    }
+    if (ItemCount > 0) render::redraw_items();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_m() {
+    if (starts("MS")) {
+        edit::run_m_command();
+        return CommandFlow::EndCommand;
+    }
+    if (starts("MX")) {
+        PendingBoxOperation = 0;
+        edit::delete_box_codes();
+        return CommandFlow::Return;
+    }
+    const char c = second();
+    if (c == 'D' || c == 'U' || c == ' ' || c == 'S') {
+        int32_t operation = 1;
+        edit::run_box_command(operation);
+        edit::BoxEdgeWord = 0;
+        return CommandFlow::EndCommand;
+    }
+    if (starts("MM ")) {
+        edit::show_item_palette(134);
+        return CommandFlow::EndCommand;
+    }
+    if (starts("MID")) return show_view_position();
+    edit::run_m_command();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_n() {
+    if (second() == ' ') return report_unknown_command();
+    edit::run_ndir_command();
+    if (CommandLine(1) == '~') return run_get_path();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_p() {
+    if (starts("PLA")) return start_play_loop();
+    if (!starts("PATH") && starts("PA")) {
+        edit::set_paper_size();
+        return CommandFlow::Return;
+    }
+    output::run_p_command();
+    if (ItemWordsUsed < 0) {
+        // The family asked for a new document: the page is empty (its first free word is 1,
+        // never 0) and the next command sets up the document.
+        PendingBoxOperation = 0;
+        DocumentStarted = 0;
+        ItemCount = 0;
+        ItemWordsUsed = 1;
+        return CommandFlow::Return;
+    }
+    if (SecondLine.starts_with("rrh")) edit::test_frontend_services();
+    if (starts("PST")) {
+        MessageLine.blank();
+    } else if (!starts("PMX") && CommandLine(1) != 'X') {
+        PendingBoxOperation = 0;
+        if (!output::OutputNameField.is_blank()) output::OutputNameField.blank();
+    }
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_r() {
+    if (SecondLine.starts_with("ry")) {
+        KeptLayoutCounters(1) = int_of(ParamBuffer(2));
+        KeptLayoutCounters(2) = int_of(ParamBuffer(3));
+        return CommandFlow::EndCommand;
+    }
+    if (SecondLine.starts_with("rr")) {
+        edit::test_frontend_services();
+        return CommandFlow::EndCommand;
+    }
+    if (starts("REX")) {
+        if (!run_rex_command() || CommandLine.is_blank()) return CommandFlow::EndCommand;
+        // The line runs as if it had been typed: it is prepared here even while a command file
+        // is being read (whose own lines come prepared from the file).
+        const int32_t unit = MacroUnit;
+        MacroUnit = 0;
+        read_next_command_line();
+        MacroUnit = unit;
+        return dispatch_prepared_line();
+    }
+    run_r_command();
+    if (starts("I*")) return run_i_family();
+    if (second() == 'U') {
+        edit::commit_item();
+        return enter_committed_item();
+    }
+    if (MacroUnit == 0 && ItemCount == 0 && second() != 'E') reset_document_display();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_s() {
+    const bool layout_word =
+        !starts("ST") || CommandLine(3) == 'S' || CommandLine(3) == 'M' || starts("STU");
+    if (!layout_word) return run_edit_keyword_path();
+    layout::run_staff_layout_command();
+    layout::StaffLayoutCounters(1) = KeptLayoutCounters(1);
+    layout::StaffLayoutCounters(2) = KeptLayoutCounters(2);
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_t() {
+    if (starts("TYPB ")) {
+        // "TYPB" is the M command without a second letter.
+        CommandLine.put(1, 4, "M");
+        CommandModeLetters(1) = 'M';
+        CommandModeLetters(2) = ' ';
+        return row_m();
+    }
+    if (starts("TR")) {
+        if (ParamBuffer(2) != 0.0f) {
+            edit::transpose_items();
+        } else {
+            int32_t operation = 1;
+            edit::run_box_command(operation);
+        }
+        return CommandFlow::EndCommand;
+    }
+    if (starts("TOP")) return show_view_position();
+    return run_text_family();
+}
+
+CommandFlow row_u() {
+    if (second() == ' ' || second() == '*') {
+        render::report_extent_and_show_item();
+        return CommandFlow::Return;
+    }
+    if (starts("UND")) {
+        run_undo_command();
+        if (CommandModeLetters(1) == 'I') return run_i_family();
+        return CommandFlow::EndCommand;
+    }
+    layout::test_console_boxes();
+    return CommandFlow::EndCommand;
+}
+
+CommandFlow row_z() {
+    if (second() == 'Z') {
+        layout::update_view_geometry();
+        return CommandFlow::EndCommand;
+    }
+    layout::step_zoom();
+    if (EditedItemNumber != 0) {
+        layout::update_view_geometry();
+        return CommandFlow::Return;
+    }
+    return show_view_position();
+}
+
+}  // namespace
+
+// Contract: the row of the first-letter table for letter ('A'..'Z', the first of
+// CommandModeLetters). Reads CommandLine, SecondLine and ParamBuffer; the families called
+// write what their owners say. Any other letter gets the unknown-word report.
+CommandFlow run_letter_row(int32_t letter) {
+    switch (letter) {
+        case 'A':
+            edit::alter_group();
+            return CommandFlow::EndCommand;
+        case 'B':
+            return row_b();
+        case 'C':
+            return row_c();
+        case 'D':
+            return row_d();
+        case 'E':
+            return row_e();
+        case 'F':
+            return row_f();
+        case 'G':
+            return run_get_path();
+        case 'H':
+            layout::choose_recent_file();
+            CommandStatusWord = 0;
+            return CommandFlow::EndCommand;
+        case 'I':
+            return run_i_family();
+        case 'J':
+        case 'L':
+            return row_j_l(letter);
+        case 'K':
+            layout::set_view_top_bottom();
+            return CommandFlow::Return;
+        case 'M':
+            return row_m();
+        case 'N':
+            return row_n();
+        case 'O':
+            sort_items();
+            return CommandFlow::EndCommand;
+        case 'P':
+            return row_p();
+        case 'Q':
+            layout::set_view_top_bottom();
+            return CommandFlow::EndCommand;
+        case 'R':
+            return row_r();
+        case 'S':
+            return row_s();
+        case 'T':
+            return row_t();
+        case 'U':
+            return row_u();
+        case 'V':
+            if (second() == ' ' || second() == '*') {
+                render::reset_view_home();
+                return CommandFlow::Return;
+            }
+            show_status();
+            return CommandFlow::EndCommand;
+        case 'W':
+            if (second() == ' ') return report_unknown_command();
+            layout::test_edit_string();
+            return CommandFlow::EndCommand;
+        case 'X':
+            render::reset_view_home();
+            return CommandFlow::NextLineOrReturn;
+        case 'Y':
+            if (second() == ' ') return CommandFlow::EndCommand;
+            layout::set_view_y_offset();
+            return CommandFlow::Return;
+        case 'Z':
+            return row_z();
+        default:
+            return report_unknown_command();
+    }
+}
+
+}  // namespace core

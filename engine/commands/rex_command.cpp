@@ -1,0 +1,57 @@
+// "REX" and a file name: runs the first line of a file, offered for editing first.
+#include <string>
+
+#include "engine/commands/command_dispatch.h"
+#include "engine/commands/family_entries.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/tables.h"
+
+namespace core {
+
+namespace {
+
+// Its own unit, so that a command file being read (on MacroFileUnit) goes on undisturbed.
+constexpr int kRexUnit = 15;
+
+}  // namespace
+
+// Contract: the name follows "REX" in the line as typed (SecondLine, so that the scan of
+// CommandLine cannot change it); a blank name is asked for ("Type Filename."), and a blank
+// answer ends the command (false). A file that cannot be opened is reported ("File not found
+// --> ") and ends the command. Otherwise the file's first line goes into CommandLine, the Edit
+// Text dialog (its caption "File = " and the name, in FrontEndCommandBuffer) lets the user
+// change it, the unit is closed and true asks the interpreter to run the line. The command
+// buffer is blanked afterwards, so that the caption is never taken for a palette command.
+bool run_rex_command() {
+    int32_t first = 1;
+    while (first <= SecondLine.size() && SecondLine(first) == ' ') ++first;
+    std::string name;
+    if (first + 4 <= SecondLine.size()) {
+        const FixedText<512> rest(SecondLine.sub(first + 4, SecondLine.size()));
+        name = rest.trimmed();
+        const std::size_t lead = name.find_first_not_of(' ');
+        name = lead == std::string::npos ? std::string() : name.substr(lead);
+    }
+    if (name.empty()) {
+        ask_file_name_blank_on_cancel();
+        name = CommandLine.c_text();
+        const std::size_t lead = name.find_first_not_of(' ');
+        name = lead == std::string::npos ? std::string() : name.substr(lead);
+        if (name.empty()) return false;
+    }
+    if (!open_unit(kRexUnit, name, UnitStatus::Old, UnitForm::Text)) {
+        report_file_not_found(name);
+        return false;
+    }
+    FrontEndCommandBuffer.set("File = " + name);
+    std::string record;
+    CommandLine.blank();
+    if (read_record(kRexUnit, record) == IoResult::Ok) CommandLine.set(record);
+    edit::edit_text_in_dialog();
+    close_unit(kRexUnit);
+    FrontEndCommandBuffer.blank();
+    return true;
+}
+
+}  // namespace core

@@ -1,0 +1,194 @@
+// Splitting a page into consecutive document files, one per group of staves.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/commands/file_commands.h"
+#include "engine/commands/file_commands_internal.h"
+#include "engine/commands/interpreter.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_files.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/layout/tables.h"
+
+namespace core {
+
+using namespace file_detail;
+
+namespace {
+
+constexpr int32_t kSplitLevel = 3;  // the format level of the files written
+constexpr int32_t kFirstPageStaves = 200;
+constexpr int32_t kGroupSizeWords = 24;
+constexpr float kStaffCode = 8.0f;
+
+// Lowers the staff numbers of items first..ItemCount of staves a..200 by a - 1, and the P10
+// reference staff of staff items placed against a staff of the group.
+void renumber_group(int32_t first, int32_t a) {
+    const int32_t shift = a - 1;
+    if (shift == 0) return;
+    for (int32_t k = first; k <= ItemCount; ++k) {
+        const int32_t s = ItemStartTable(k);
+        const int32_t n = int_of(ItemStore(s));
+        if (n < 2) continue;
+        const float staff = ItemStore(s + 2);
+        if (staff >= static_cast<float>(a) && staff < kFirstPageStaves + 1.0f)
+            ItemStore(s + 2) = staff - static_cast<float>(shift);
+        if (n >= 10 && ItemStore(s + 1) == kStaffCode && ItemStore(s + 10) != 0.0f) {
+            const int32_t ref = int_of(ItemStore(s + 10)) / 100;
+            if (ref >= a) ItemStore(s + 10) -= static_cast<float>(shift * 100);
+        }
+    }
+}
+
+// The first item of staves a..b that a staff item names, among the items left; 0 when none.
+int32_t first_item_of_group(const StaffGroupingRecord& g, int32_t a, int32_t b) {
+    int32_t first = 0;
+    for (int32_t s = a; s <= b && s <= kFirstPageStaves; ++s) {
+        const int32_t k = g.staff_item(s);
+        if (k >= 1 && k <= ItemCount && (first == 0 || k < first)) first = k;
+    }
+    return first;
+}
+
+}  // namespace
+
+std::string count_up_file_name(std::string_view name) {
+    std::string s(trim_name(name));
+    const std::size_t start = last_component(s);
+    const std::size_t dot = s.rfind('.');
+    std::size_t end = (dot == std::string::npos || dot < start) ? s.size() : dot;
+    while (end > start) {
+        char& c = s[end - 1];
+        if (c == '9') {
+            c = '0';
+        } else if (c == 'Z') {
+            c = 'A';
+        } else if (c == 'z') {
+            c = 'a';
+        } else {
+            ++c;
+            break;
+        }
+        --end;  // carry into the character before
+    }
+    return s;
+}
+
+// Contract: see the header. Reads the store, MacroUnit, StoredStaffGrouping; writes ParamBuffer
+// (the sizes), CommandLine (restored from SecondLine), and FrontEndCommandBuffer /
+// FrontEndPathBuffer (blank after the dialog).
+void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
+    g.groups = 0;
+    g.highest = 0;
+    g.cancelled = false;
+    g.output_name.clear();
+    g.group_end.fill(0);
+    g.staff_item.fill(0);
+    int32_t staves = 0;
+    for (int32_t k = 1; k <= ItemCount; ++k) {
+        const int32_t s0 = ItemStartTable(k);
+        if (int_of(ItemStore(s0)) < 2 || ItemStore(s0 + 1) != kStaffCode) continue;
+        const int32_t s = int_of(ItemStore(s0 + 2));
+        if (s < 1 || s > kFirstPageStaves) continue;
+        if (g.staff_item(s) == 0) {
+            g.staff_item(s) = k;
+            ++staves;
+        }
+        g.highest = std::max(g.highest, s);
+    }
+    if (staves < 2) return;
+
+    const bool command_file = MacroUnit != DefaultMacroUnit;
+    if (!command_file && mode != 2) {
+        set_dialog_preset("");
+        if (front_end().RunDecombineFileDialog() == 2) {
+            take_dialog_answer();
+            g.cancelled = true;
+            return;
+        }
+        g.output_name = take_dialog_answer();
+        CommandLine = MessageLine;
+    }
+    Array1<int32_t, kGroupSizeWords> sizes;
+    sizes.fill(0);
+    if (StoredStaffGrouping(1) != 0) {
+        for (int32_t k = 1; k <= StoredStaffGrouping.size(); ++k) sizes(k) = StoredStaffGrouping(k);
+    } else {
+        read_line_from_command_file();
+        redraw_if_command_file_ended();
+        for (int32_t k = 1; k <= kGroupSizeWords; ++k) sizes(k) = int_of(ParamBuffer(k));
+    }
+    CommandLine = SecondLine;
+
+    if (sizes(1) <= 0 || sizes(1) >= g.highest) return;
+    int32_t end = 0;
+    int32_t size = 0;
+    int32_t k = 0;
+    while (end < g.highest && k < g.group_end.size()) {
+        ++k;
+        if (k <= kGroupSizeWords && sizes(k) > 0) size = sizes(k);
+        end = std::min(end + size, layout::kMaxStaves);
+        g.group_end(k) = end;
+        if (end == layout::kMaxStaves) break;
+    }
+    g.groups = k;
+}
+
+// Contract: see the header. The store is changed while the groups are written and then put
+// back word for word; CurrentFileName is kept. Writes the files (whole or not at all, level 3)
+// and MessageLine. A refused overwrite skips that file; a failed write is reported and ends the
+// split.
+void split_into_files() {
+    if (ItemCount == 0) return;
+    const FixedText<512> current = CurrentFileName;
+    StaffGroupingRecord g;
+    ask_staff_grouping(0, g);
+    if (g.cancelled) return;
+    if (g.groups < 1) {
+        MessageLine.set("*** No groups of staves to write.");
+        return;
+    }
+
+    const std::vector<float> saved(ItemStore.data(), ItemStore.data() + (ItemWordsUsed - 1));
+    const int32_t saved_used = ItemWordsUsed;
+
+    std::string name = g.output_name.empty() ? current.trimmed() : g.output_name;
+    if (get_name_extension(name).empty()) name += get_name_extension(current.view());
+    name = make_temp_path(name);
+    std::string last_written;
+    for (int32_t gi = g.groups; gi >= 1; --gi) {
+        const int32_t a = gi == 1 ? 1 : g.group_end(gi - 1) + 1;
+        const int32_t first = first_item_of_group(g, a, g.group_end(gi));
+        if (first == 0) continue;
+        renumber_group(first, a);
+        const int32_t start = ItemStartTable(first);
+        const int32_t words = ItemWordsUsed - start;
+        copy_words(ItemStore.at(start), ItemStoreScratch.at(1), words);
+        if (confirm_overwrite(name) == -1) {
+            if (write_document(name, ItemStoreScratch, words + 1, kSplitLevel, MetricFlag) !=
+                DocumentStatus::Ok) {
+                show_message(" ***Error writing file: " + name);
+                break;
+            }
+            last_written = name;
+        }
+        ItemWordsUsed = start;
+        ItemCount = first - 1;
+        ItemStore(ItemWordsUsed) = 0.0f;
+        name = count_up_file_name(name);
+    }
+
+    std::copy(saved.begin(), saved.end(), ItemStore.data());
+    ItemWordsUsed = saved_used;
+    rebuild_item_start_table();
+    CurrentFileName = current;
+    if (!last_written.empty()) MessageLine.set("Last file written = " + last_written);
+}
+
+}  // namespace core

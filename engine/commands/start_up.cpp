@@ -1,0 +1,82 @@
+// Engine start-up and the first-time document set-up.
+#include "engine/commands/start_up.h"
+
+#include <string>
+
+#include "engine/commands/library_data.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/preferences.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/render/tables.h"
+#include "platform/paths.h"
+
+namespace core {
+
+StartUpHooksRecord StartUpHooks;
+
+namespace {
+
+constexpr std::string_view kProgramFolder = "C:\\program files\\melandrix";
+constexpr int32_t kItemStoreCapacity = 64000;
+constexpr int32_t kItemCountLimit = 6000;
+constexpr int32_t kPathPointLimit = 50000;
+constexpr float kPageExtent = 200.0f;
+// Where a new page's view starts: the view origin's x and the page point scrolled to.
+constexpr int32_t kFirstViewOriginX = 2400;
+constexpr float kFirstScrollX = 83000.0f;
+constexpr float kFirstScrollY = 44500.0f;
+
+}  // namespace
+
+bool set_temp_drive() { return platform::make_folder(TempDirPrefix.trimmed()); }
+
+// Contract: in this order: EngineWaitLevel -1 and the shared lines blank; the program folder
+// and the preferences path; the preferences file must exist; the store, item and path-point
+// limits and the page extent; load_library_data (preferences and "mx.DAT"); the work folder;
+// the help path in FrontEndCommandBuffer for the front-end. Returns false (after the message)
+// when the preferences file or "mx.DAT" is missing; the tables are then partly set.
+bool start_engine() {
+    EngineWaitLevel = -1;
+    FrontEndCommandBuffer.blank();
+    PreviousFileName.blank();
+    CommandLine.blank();
+    SecondLine.blank();
+    MessageLine.blank();
+    LibraryDataPath.blank();
+
+    ProgramFolder.set(kProgramFolder);
+    ProgramFolderLength = static_cast<int32_t>(kProgramFolder.size());
+    PreferencesPath.set(std::string(kProgramFolder) + "\\mxlib\\mxpref.dat");
+    if (!find_preferences_file(PreferencesPath)) return false;
+
+    ItemStoreCapacity = kItemStoreCapacity;
+    render::ItemCountLimit = kItemCountLimit;
+    render::PathPointLimit = kPathPointLimit;
+    render::PageExtent = kPageExtent;
+
+    if (!load_library_data()) return false;
+    set_temp_drive();
+    FrontEndCommandBuffer.set(std::string(kProgramFolder) + "\\hlp\\ohlp.chm");
+    return true;
+}
+
+// Contract: see the header. Writes render::OutputPassWord, UndoSaveMode, PendingBoxOperation,
+// GraphicsNextFree, ChangesMadeFlag, render::DrawColourWord, render::ViewOrigin.x and
+// FirstTimeSetUpDone; asks the view to scroll through its hook.
+void apply_first_time_defaults() {
+    if (FirstTimeSetUpDone != 0) return;
+    FirstTimeSetUpDone = 1;
+    render::OutputPassWord = 1;
+    UndoSaveMode = 0;
+    PendingBoxOperation = 0;
+    GraphicsNextFree = 1;
+    ChangesMadeFlag = 0;
+    render::DrawColourWord = 0;
+    render::ViewOrigin.x = kFirstViewOriginX;
+    if (StartUpHooks.scroll_view_to_point != nullptr)
+        StartUpHooks.scroll_view_to_point(kFirstScrollX, kFirstScrollY);
+}
+
+}  // namespace core

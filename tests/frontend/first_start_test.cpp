@@ -1,0 +1,173 @@
+// The program's first start (no saved settings) on a 1600 x 1000 screen, with a document named on
+// the command line: the window takes most of the screen, the document window fills the document
+// area with the top left of the page in view, and a machine without MIDI input is told so in
+// plain words. A picture of the window is kept as first_start.png.
+//
+// A test program has one application and one screen, so the test runs itself again in a child
+// process whose offscreen screen is 1600 x 1000 and which starts the real application there.
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMdiArea>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/core/tables.h"
+#include "frontend/app/command_bar.h"
+#include "frontend/app/main_frame.h"
+#include "frontend/app/ormest_app.h"
+#include "frontend/bridge/display_lists.h"
+#include "frontend/midi/midi_input_path.h"
+#include "frontend/midi/midi_mailbox.h"
+#include "frontend/view/frames.h"
+#include "frontend/view/ormest_doc.h"
+#include "frontend/view/ormest_view.h"
+#include "platform/paths.h"
+#include "tests/frontend/frontend_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kChildVariable[] = "ORMEST_FIRST_START_FOLDER";
+constexpr int kScreenWidth = 1600;
+constexpr int kScreenHeight = 1000;
+
+// Runs the event loop for about ms milliseconds.
+void run_events(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Dark pixels in a rectangle of an image.
+int dark_pixels(const QImage& image, const QRect& rect) {
+    int n = 0;
+    const QRect r = rect.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    return n;
+}
+
+// The child's part: the real application, started as "ormest <folder>/scale.MUS" would be.
+void first_start_in_this_process(const fs::path& folder) {
+    ASSERT_EQ(QCoreApplication::instance(), nullptr) << "the child runs this test alone";
+    const char* home = std::getenv("ORMEST_HOME");
+    ASSERT_TRUE(home != nullptr && *home != '\0');
+    platform::set_data_folder(home);
+    platform::set_work_folder((folder / "work").string());
+    fs::current_path(folder);
+
+    static int argc = 2;
+    static char name[] = "ormest";
+    static char document[] = "scale.MUS";  // relative, as typed
+    static char* argv[] = {name, document, nullptr};
+    COrmestApp app(argc, argv);
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    ASSERT_NE(frame, nullptr);
+    run_events(300);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const QRect available = screen->availableGeometry();
+    ASSERT_EQ(available.size(), QSize(kScreenWidth, kScreenHeight)) << "the screen was not set";
+
+    // Most of the screen (90% of each side, give or take a pixel), centred on it.
+    const QRect window = frame->geometry();
+    EXPECT_NEAR(window.width(), available.width() * 9 / 10, 2);
+    EXPECT_NEAR(window.height(), available.height() * 9 / 10, 2);
+    EXPECT_LE(std::abs(window.center().x() - available.center().x()), 2);
+    EXPECT_LE(std::abs(window.center().y() - available.center().y()), 2);
+    EXPECT_TRUE(available.contains(window));
+
+    // One document window, the document's, filling the document area.
+    const QList<QMdiSubWindow*> windows = frame->MdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 1);
+    auto* child = qobject_cast<CChildFrame*>(windows.front());
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->Document()->Title(), "scale.MUS");
+    EXPECT_TRUE(child->isMaximized());
+    EXPECT_EQ(child->size(), frame->MdiArea()->viewport()->size());
+    EXPECT_GT(core::ItemCount, 0);
+
+    // The page's top left is in view: the highest point drawn (this page's top staff reaches
+    // above the page origin) is inside the view, and music is drawn near the view's top.
+    COrmestView* view = child->View();
+    ASSERT_GT(frontend::ScreenLists.top, 0);
+    EXPECT_EQ(view->DeviceScrollPosition().x(), 0);
+    const QPoint top_left = view->PageToDevice(QPoint(0, frontend::ScreenLists.top));
+    EXPECT_EQ(top_left.x(), 0);
+    EXPECT_GE(top_left.y(), 0);
+    EXPECT_LT(top_left.y(), 40);
+    const QImage page = view->viewport()->grab().toImage();
+    EXPECT_GT(dark_pixels(page, QRect(0, 0, page.width(), 60)), 50);
+
+    // Without MIDI input the message line says only that.
+    if (frontend::NoMidiInputDevices != 0) {
+        EXPECT_EQ(frame->CommandBar()->MessageText().trimmed(), frontend::kNoMidiInputText);
+    }
+
+    const fs::path picture = screenshot_folder() / "first_start.png";
+    EXPECT_TRUE(frame->grab().save(QString::fromStdString(picture.string())));
+    std::cout << "first start: " << picture.string() << '\n';
+    frame->close();
+}
+
+}  // namespace
+
+TEST(FirstStart, OnA1600x1000ScreenTheWindowAndItsDocumentFillTheScreen) {
+    if (const char* folder = std::getenv(kChildVariable); folder != nullptr && *folder != '\0') {
+        first_start_in_this_process(folder);
+        return;
+    }
+    char pattern[] = "/tmp/first_start_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    fs::create_directories(folder / "config");
+    fs::create_directories(folder / "work");
+    fs::copy_file(fs::path(__FILE__).parent_path().parent_path() / "reference" / "scale.MUS",
+                  folder / "scale.MUS");
+    // The offscreen platform reads its screens from a file.
+    const fs::path screens = folder / "screens.json";
+    std::ofstream(screens) << "{ \"screens\": [ { \"name\": \"first\", \"x\": 0, \"y\": 0, "
+                           << "\"width\": " << kScreenWidth << ", \"height\": " << kScreenHeight
+                           << ", \"logicalDpi\": 96 } ] }\n";
+
+    test_application();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               QStringLiteral("offscreen:configfile=") + QString::fromStdString(screens.string()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
+               QString::fromStdString((folder / "config").string()));
+    env.insert(QStringLiteral("XDG_STATE_HOME"),
+               QString::fromStdString((folder / "state").string()));
+    env.insert(QString::fromLatin1(kChildVariable), QString::fromStdString(folder.string()));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=FirstStart.*")});
+    ASSERT_TRUE(child.waitForStarted(30000));
+    const bool finished = child.waitForFinished(120000);
+    if (!finished) child.kill();
+    child.waitForFinished(10000);
+    const QString out = QString::fromLocal8Bit(child.readAll());
+    fs::remove_all(folder);
+    ASSERT_TRUE(finished) << out.toStdString();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+}

@@ -1,0 +1,21 @@
+# Fails when a file of the engine's ground (engine/core) includes a header of a folder above it,
+# or when render or layout include the command layer at the top.
+file(GLOB ground "${SOURCE}/engine/core/*.h" "${SOURCE}/engine/core/*.cpp")
+file(GLOB middle "${SOURCE}/engine/render/*.h" "${SOURCE}/engine/render/*.cpp"
+                 "${SOURCE}/engine/layout/*.h" "${SOURCE}/engine/layout/*.cpp")
+set(faults "")
+foreach(f ${ground})
+  file(STRINGS "${f}" lines REGEX "#include \"engine/(render|layout|commands|edit|input)/")
+  foreach(l ${lines})
+    string(APPEND faults "\n  ${f}: ${l}")
+  endforeach()
+endforeach()
+foreach(f ${middle})
+  file(STRINGS "${f}" lines REGEX "#include \"engine/commands/")
+  foreach(l ${lines})
+    string(APPEND faults "\n  ${f}: ${l}")
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "Includes against the engine's layers:${faults}")
+endif()

@@ -1,0 +1,50 @@
+// The drawing side's fixed lists exactly full: a page of exactly the item limit (6,000 items)
+// and a path-point list of exactly 50,000 points handed over whole.
+#include "engine/render/output_lists.h"
+#include "engine/render/page_redraw.h"
+#include "tests/render/render_fixture.h"
+
+using namespace render;
+
+namespace {
+
+using FullListsTest = RenderTest;
+
+TEST_F(FullListsTest, TheSixThousandthItemIsAppendedAndTheNextIsRefused) {
+    ASSERT_EQ(ItemCountLimit, 6000);  // as every reset and start-up sets it
+    for (int i = 1; i <= 5999; ++i) add_item({1, 1, static_cast<float>(i % 200), 4});
+    set_params({1, 2, 10, 4});
+    int32_t n = 4;
+    ASSERT_TRUE(append_item(n, core::ParamBuffer));
+    EXPECT_EQ(core::ItemCount, 6000);
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(6000) + 2), 2.0f);
+    EXPECT_TRUE(fe_.message_boxes.empty());
+
+    const int32_t used = core::ItemWordsUsed;
+    n = 4;
+    EXPECT_FALSE(append_item(n, core::ParamBuffer));
+    EXPECT_EQ(core::ItemCount, 6000);
+    EXPECT_EQ(core::ItemWordsUsed, used);
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0],
+              "**** Item limit reached (6000 items): the item was not added.");
+}
+
+TEST_F(FullListsTest, AFullPathPointListIsHandedOverToItsLastPoint) {
+    add_path_point(0.0f, 0.0f, 1);
+    for (int i = 2; i <= kPathPoints; ++i) add_path_point(static_cast<float>(i), 7.0f, 0);
+    ASSERT_EQ(PathPointList.count, kPathPoints + 1);
+    core::ParamBuffer(2) = 1.0f;
+    begin_item_drawing();
+    EXPECT_EQ(PathPointList.count, 1);
+    EXPECT_EQ(core::GraphicsNextFree, 3 * kPathPoints + 1);
+    graphics_length_ = core::GraphicsNextFree - 1;
+    const auto e = decode_graphics_list();
+    ASSERT_EQ(e.size(), static_cast<std::size_t>(kPathPoints));
+    EXPECT_EQ(e.front().op, 1);
+    EXPECT_EQ(e.back().x, kPathPoints);
+    EXPECT_EQ(e.back().y, 7);
+    EXPECT_EQ(e.back().op, 0);
+}
+
+}  // namespace
