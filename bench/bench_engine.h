@@ -17,6 +17,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
+#include "engine/commands/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
@@ -62,6 +63,15 @@ class BenchEngine {
     int32_t graphics_words() const { return graphics_length_; }
     int32_t text_bytes() const { return text_length_; }
     const int32_t* graphics() const { return graphics_.data(); }
+    // The engine's own folder for the benchmark's files (its work folder lies there too).
+    const std::filesystem::path& folder() const { return work_; }
+    // One line typed into the command bar: one engine call with these output lists.
+    void type(const std::string& line) {
+        core::MessageLine.set(line);
+        core::FrontEndCommandBuffer.blank();
+        int32_t status = -1;
+        core::run_command(graphics_.data(), graphics_length_, text_.data(), text_length_, status);
+    }
 
   private:
     std::istringstream input_;
