@@ -1,11 +1,15 @@
 #include "platform/paths.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -92,7 +96,93 @@ std::string find_nocase(const std::string& path) {
     return out;
 }
 
+// The path made absolute and normal, without a trailing separator.
+fs::path normal_path(std::string_view path) {
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(std::string(path)), ec).lexically_normal();
+    if (!p.has_filename() && p.has_parent_path() && p != p.root_path()) p = p.parent_path();
+    return p;
+}
+
+// True when p lies strictly below folder (both normal).
+bool below(const fs::path& p, const fs::path& folder) {
+    const std::string ps = p.string(), fs_ = folder.string();
+    if (fs_.empty() || ps.size() <= fs_.size() || ps.compare(0, fs_.size(), fs_) != 0) return false;
+    return fs_.back() == '/' || ps[fs_.size()] == '/';
+}
+
+// Makes each missing folder from the work folder down to p (a folder below it) with mode 0700;
+// false when one of them is a link or no folder.
+bool make_work_subfolders(const fs::path& work, const fs::path& p) {
+    fs::path at = work;
+    for (const auto& comp : p.lexically_relative(work)) {
+        at /= comp;
+        if (::mkdir(at.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string work_folder_problem(const std::string& folder, bool is_link, bool is_folder,
+                                unsigned owner, unsigned user) {
+    if (is_link) return "The work folder " + folder + " is a link.";
+    if (!is_folder) return "The work folder " + folder + " is not a folder.";
+    if (owner != user) return "The work folder " + folder + " belongs to another user.";
+    return {};
+}
+
+bool make_private_folder(const std::string& folder, std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error != nullptr) *error = why;
+        return false;
+    };
+    if (folder.empty()) return fail("No work folder named.");
+    std::error_code ec;
+    const fs::path parent = fs::path(folder).parent_path();
+    if (!parent.empty()) fs::create_directories(parent, ec);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return fail("Cannot create the work folder " + folder + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        return fail("Cannot create the work folder " + folder + ": " + std::strerror(errno));
+    const std::string problem = work_folder_problem(folder, S_ISLNK(st.st_mode),
+                                                    S_ISDIR(st.st_mode), st.st_uid, ::geteuid());
+    if (!problem.empty()) return fail(problem);
+    if ((st.st_mode & 077) == 0) return true;
+    // Ours but open to others: closed through a handle on the folder itself, so that nothing
+    // swapped in at its name meanwhile is changed instead.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat now {};
+    const bool same =
+        fd >= 0 && ::fstat(fd, &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino;
+    const bool closed = same && ::fchmod(fd, 0700) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!closed) return fail("Cannot make the work folder " + folder + " private to this user.");
+    return true;
+}
+
+bool in_work_folder(std::string_view path) {
+    if (g_work_folder.empty() || path.empty()) return false;
+    const fs::path work = normal_path(g_work_folder);
+    const fs::path p = normal_path(path);
+    if (below(p, work)) return true;
+    // The same folder reached another way: compare the real folders (the work folder's is
+    // kept, as units are opened often).
+    static std::string real_work_of;
+    static fs::path real_work;
+    std::error_code ec;
+    if (real_work_of != g_work_folder) {
+        real_work = fs::weakly_canonical(work, ec);
+        if (ec) return false;
+        real_work_of = g_work_folder;
+    }
+    const fs::path real_parent = fs::weakly_canonical(p.parent_path(), ec);
+    if (ec) return false;
+    return real_parent == real_work || below(real_parent, real_work);
+}
 
 bool init_paths(std::string_view argv0, std::string* error) {
     std::vector<std::string> candidates;
@@ -117,19 +207,19 @@ bool init_paths(std::string_view argv0, std::string* error) {
         return false;
     }
 
-    std::string state;
+    std::string folder;
     if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && *xdg == '/') {
-        state = xdg;
+        folder = std::string(xdg) + "/ormest";
     } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        state = std::string(home) + "/.local/state";
+        folder = std::string(home) + "/.local/state/ormest";
     } else {
-        state = "/tmp";
+        // A shared folder: one name per user, which make_private_folder refuses when another
+        // user made it first.
+        folder = "/tmp/ormest-" + std::to_string(::geteuid());
     }
-    g_work_folder = state + "/ormest";
-    if (!make_folder(g_work_folder)) {
-        if (error != nullptr) *error = "Cannot create the work folder " + g_work_folder;
-        return false;
-    }
+    g_work_folder.clear();
+    if (!make_private_folder(folder, error)) return false;
+    g_work_folder = folder;
     return true;
 }
 
@@ -195,6 +285,13 @@ bool file_exists(std::string_view name) {
 bool make_folder(std::string_view name) {
     const std::string p = name.empty() ? std::string() : local_path(name);
     if (p.empty()) return false;
+    if (!g_work_folder.empty()) {
+        const fs::path work = normal_path(g_work_folder);
+        const fs::path folder = normal_path(p);
+        if (folder == work) return make_private_folder(work.string());
+        if (below(folder, work))
+            return make_private_folder(work.string()) && make_work_subfolders(work, folder);
+    }
     std::error_code ec;
     fs::create_directories(p, ec);
     return is_dir(p);

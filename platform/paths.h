@@ -13,9 +13,23 @@
 namespace platform {
 
 // Finds the data folder (ORMEST_HOME, then "data" beside the executable, then the install
-// prefix) and makes the work folder ($XDG_STATE_HOME/ormest or ~/.local/state/ormest).
-// argv0 may be empty. Returns false, with a reason in error, when either cannot be had.
+// prefix) and makes the work folder ($XDG_STATE_HOME/ormest, ~/.local/state/ormest, or
+// /tmp/ormest-<uid> when neither is set) with make_private_folder. argv0 may be empty. Returns
+// false, with a reason in error, when either cannot be had.
 bool init_paths(std::string_view argv0, std::string* error = nullptr);
+
+// Why folder cannot be the work folder ("" when it can): it is a link, it is no folder, or its
+// owner is not user.
+std::string work_folder_problem(const std::string& folder, bool is_link, bool is_folder,
+                                unsigned owner, unsigned user);
+// Makes folder the user's private folder: created with mode 0700 (parents as needed) when
+// missing, refused with the reason in error when work_folder_problem finds one, and closed to
+// others (0700) when it is ours but open to them.
+bool make_private_folder(const std::string& folder, std::string* error = nullptr);
+// True when the local path names something inside the work folder (not the folder itself),
+// also when either is reached through a link. Such files are the program's own: they are
+// written without ever following a link at their names.
+bool in_work_folder(std::string_view path);
 
 const std::string& data_folder();
 const std::string& work_folder();
@@ -34,7 +48,8 @@ std::string work_file(std::string_view name);
 std::string data_file(std::string_view name);
 
 bool file_exists(std::string_view name);
-// Creates the folder (and its parents); an existing folder is no error.
+// Creates the folder (and its parents); an existing folder is no error. The work folder is made
+// with make_private_folder, and folders inside it with mode 0700; there a link is refused.
 bool make_folder(std::string_view name);
 std::string current_folder();
 bool change_folder(std::string_view name);

@@ -197,16 +197,18 @@ void reset_document_display() {
 }
 
 // Contract: the G path (a file read or get, also the front-end's "~~R" and a file line left by
-// the N family). The output lists are emptied, the file command runs; then a line it left from
-// an open command file is dispatched, or a requested play starts, or the move step is shown
-// and, when another file than the current one was named, the reply shows the view's offset.
+// the N family). The output lists are emptied, the file command runs; then, with a command file
+// open, the command ends and the file's next line follows (the G line itself is never run
+// again, whether the file command loaded, was refused or was cancelled); or a requested play
+// starts; or the move step is shown and, when another file than the current one was named, the
+// reply shows the view's offset.
 CommandFlow run_get_path() {
     GraphicsNextFree = 1;
     OutputBufferViews.graphics.length() = 0;
     OutputBufferViews.text.length() = 0;
     std::memset(OutputBufferViews.text.data(), 0, kTextStreamBytes);
     run_file_command();
-    if (MacroUnit != 0) return dispatch_command_line();
+    if (MacroUnit != 0) return CommandFlow::EndCommand;
     if (PlayRequested != 0) {
         refresh_screen();
         return start_play_loop();

@@ -1,5 +1,7 @@
 // Saving the page: the save words, the front-end's save request and the periodic backup copy.
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "engine/commands/family_entries.h"
 #include "engine/commands/file_commands.h"
@@ -7,16 +9,36 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
+#include "engine/core/file_history.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "platform/paths.h"
 
 namespace core {
 
 using namespace file_detail;
 
 namespace {
+
+// Whether name is the file of a load that lost or changed records (the same name, or another
+// name of the same file).
+bool is_partial_load_file(const std::string& name) {
+    const std::string partial = PartialLoadName.trimmed();
+    if (partial.empty()) return false;
+    if (same_document_name(name, partial)) return true;
+    const std::string a = platform::local_path(name);
+    const std::string b = platform::local_path(partial);
+    std::error_code ec;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// A save over the file that a damaged load came from would lose what the load left out: the
+// user is asked first. True to go ahead.
+bool may_replace_partial_load_file(const std::string& name) {
+    return !is_partial_load_file(name) || confirm_overwrite(name) == -1;
+}
 
 // The name a save writes, or "" when the command ends without saving.
 std::string choose_save_name() {
@@ -27,10 +49,14 @@ std::string choose_save_name() {
         // nothing (a "GM" there would make the writer keep the old name).
         CommandLine.set("SA");
         SecondLine.set("SA");
-        return name.trimmed();
+        const std::string file = name.trimmed();
+        return may_replace_partial_load_file(file) ? file : std::string();
     }
     const char second = CommandLine(2);
-    if (second == 'M') return CurrentFileName.trimmed();
+    if (second == 'M') {
+        const std::string file = CurrentFileName.trimmed();
+        return may_replace_partial_load_file(file) ? file : std::string();
+    }
     if (second == 'N') {
         const char third = CommandLine(3);
         if (third != 'X' && third != 'B') return {};
@@ -71,6 +97,7 @@ void save_current_document() {
         return;
     }
     ChangesMadeFlag = 0;
+    PartialLoadName.blank();  // the file now holds the page
     MessageLine.set("File saved:  " + CurrentFileName.trimmed() + item_count_text());
     update_title_line(CurrentFileName);
     ServiceBlock block;
@@ -79,13 +106,22 @@ void save_current_document() {
 }
 
 // Contract: see the header. Writes the work-folder file "!save.mus" through the document writer
-// (whole or not at all), with CurrentFileName stored after the words. No table changes.
+// (whole or not at all), with CurrentFileName stored after the words. A failure sets
+// MessageLine, the first time only: the backup runs every few commands, and a box each time
+// would stop the work it is meant to protect.
 void check_file_mode() {
     if (FileMode != 0 || ItemCount == 0) return;
     const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
     const std::string stored = CurrentFileName.trimmed();
-    write_document(backup, ItemStore, ItemWordsUsed, kDocumentLevel, MetricFlag,
-                   std::string_view(stored));
+    const DocumentStatus status = write_document(backup, ItemStore, ItemWordsUsed, kDocumentLevel,
+                                                 MetricFlag, std::string_view(stored));
+    if (status == DocumentStatus::Ok) {
+        BackupFailureTold = 0;
+    } else if (BackupFailureTold == 0) {
+        BackupFailureTold = 1;
+        MessageLine.set("*** The backup copy could not be written: " +
+                        platform::shown_path(backup));
+    }
 }
 
 }  // namespace core

@@ -33,12 +33,16 @@ int32_t StaffOffset = 1;
 FixedText<16> DefaultExtension;
 MergeBlockEndRecord MergeBlockEnd;
 Array1<int32_t, 20> StoredStaffGrouping;
+FixedText<512> PartialLoadName;
+int32_t BackupFailureTold = 0;
 
 void reset_file_command_tables() {
     StaffOffset = 1;
     DefaultExtension.blank();
     MergeBlockEnd = MergeBlockEndRecord{};
     StoredStaffGrouping.fill(0);
+    PartialLoadName.blank();
+    BackupFailureTold = 0;
 }
 
 using namespace file_detail;
@@ -221,7 +225,9 @@ void run_file_command() {
             float highest = 0.0f;
             float lowest = 0.0f;
             core::find_staff_range(highest, lowest);
-            StaffOffset = int_of(highest) + 1;
+            // As typed for a plain merge: 1..MaxStaffNumber, whatever staff number (1e38,
+            // inf) a damaged page holds.
+            StaffOffset = int_in(highest, 0, layout::MaxStaffNumber - 1) + 1;
         }
     }
     if (!complete) {
@@ -251,7 +257,8 @@ void run_file_command() {
 // Contract: see the header. Reads CommandLine (a merge: "GM" and its third letter), MessageLine
 // ("~~R": the front-end's block), StaffOffset; writes the store and its index, StaffTables,
 // ChangesMadeFlag, UndoSaveMode (a merge), MergeBlockEnd.clamped, the last-file record,
-// ItemCursor.number, the names (through the document files) and the output lists.
+// ItemCursor.number, the names (through the document files), PartialLoadName (a load that is
+// no merge and no work copy) and the output lists.
 bool load_document_file(const FixedText<512>& name_in) {
     const bool front_read = is_front_end_read();
     const bool merge = is_merge_line();
@@ -263,7 +270,8 @@ bool load_document_file(const FixedText<512>& name_in) {
             if (!part.empty() && part.find('.') == part.size() - 1) file.pop_back();
         }
         if (file.empty() || !platform::file_exists(file)) {
-            report_file_not_found(file);
+            // The file as it lies on this machine (a work-folder name is no path the user knows).
+            report_file_not_found(platform::shown_path(file));
             CommandModeLetters(1) = 0;
             CommandModeLetters(2) = 0;
             redraw_page();
@@ -289,7 +297,9 @@ bool load_document_file(const FixedText<512>& name_in) {
     FixedText<512> io_name(file);
     int32_t count = 0;
     int32_t level = kDocumentLevel;
-    if (!save_load_document_file(kDocumentReadUnit, count, ItemStoreScratch, level, io_name)) {
+    DocumentReadInfo read;
+    if (!save_load_document_file(kDocumentReadUnit, count, ItemStoreScratch, level, io_name,
+                                 &read)) {
         // The reason stands in CommandLine (a front-end block that is no document has had its
         // message box already).
         const std::string reason = CommandLine.trimmed();
@@ -334,6 +344,16 @@ bool load_document_file(const FixedText<512>& name_in) {
         !equals_nocase(get_name_extension(file), ".TMP")) {
         ChangesMadeFlag = 0;
         write_last_file_record(CurrentFileName.trimmed());
+    }
+    if (!merge && !work_copy) {
+        // A page that lost or changed records is not the file: it counts as changed, and a save
+        // over the file asks first.
+        if (read.input_error || read.repaired > 0) {
+            ChangesMadeFlag = 1;
+            PartialLoadName = CurrentFileName;
+        } else {
+            PartialLoadName.blank();
+        }
     }
 
     for (int32_t k = 1; k <= ItemCount; ++k) {

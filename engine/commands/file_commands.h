@@ -6,7 +6,8 @@
 // current folder, which the document files move to the folder of the last document loaded or
 // saved; the path layer finds a name case-insensitively when it is not there as written.
 //
-// Tables owned here: StaffOffset, DefaultExtension, MergeBlockEnd, StoredStaffGrouping.
+// Tables owned here: StaffOffset, DefaultExtension, MergeBlockEnd, StoredStaffGrouping,
+// PartialLoadName, BackupFailureTold.
 // Written: the item store and its index, CurrentFileName and PreviousFileName (through the
 // document files), ChangesMadeFlag, CommandLine, SecondLine, CommandModeLetters,
 // FrontEndCommandBuffer and FrontEndPathBuffer (the file dialog's preset and answer).
@@ -40,6 +41,13 @@ struct MergeBlockEndRecord {
 extern MergeBlockEndRecord MergeBlockEnd;
 // A grouping of staves kept for the split into files: group sizes, first word 0 = none.
 extern Array1<int32_t, 20> StoredStaffGrouping;
+// The file the page was loaded from when that load lost or changed records (a damaged record
+// ended them, or records were dropped, grown or cut): the page is not that file, so a save
+// over it asks first. Blank after a load that changed nothing and after every save.
+extern FixedText<512> PartialLoadName;
+// 1 once check_file_mode has told of a backup copy it could not write; 0 again after one is
+// written, so that each run of failures is told once.
+extern int32_t BackupFailureTold;
 
 // The work-folder name of the backup copy that check_file_mode writes and "GSV" loads.
 constexpr std::string_view kBackupCopyFile = "!save.mus";
@@ -83,14 +91,18 @@ int32_t confirm_overwrite(std::string_view name);
 // merge), rebuilds the index and staff tables, redraws and updates the title. The page is left
 // as it was when the file is missing or damaged or does not fit the store (the user is told;
 // CommandModeLetters(1) is -1 after a read that failed or was refused, both letters 0 for a
-// missing file). Returns whether the page now holds the file.
+// missing file). A load that is no merge and no work copy and that lost or changed records
+// leaves the page changed (ChangesMadeFlag 1) and the file in PartialLoadName. Returns whether
+// the page now holds the file.
 bool load_document_file(const FixedText<512>& name);
 
 // ---- saving ---------------------------------------------------------------------------------
 
-// Saves the page: "SM" under the current name without asking; "SA" and "SN" with a third letter
-// "X" or "B" under a resolved name after the overwrite question; the front-end's "~~W" under
-// its path (FrontEndPathBuffer when not blank, else FrontEndCommandBuffer). The file is written
+// Saves the page: "SM" under the current name; "SA" and "SN" with a third letter "X" or "B"
+// under a resolved name after the overwrite question; the front-end's "~~W" under its path
+// (FrontEndPathBuffer when not blank, else FrontEndCommandBuffer). "SM" and "~~W" ask nothing,
+// unless they would replace the file of a load that lost or changed records (PartialLoadName):
+// then the overwrite question comes first, and a "No" writes nothing. The file is written
 // whole beside the old one and put in its place, so a failed save leaves the old file. Success:
 // "File saved:  " with the name and the item count, ChangesMadeFlag 0, the title and the
 // front-end's modified flag updated.
@@ -98,7 +110,8 @@ void save_current_document();
 
 // After six commands with changes pending in the item editor: the page is written as the backup
 // copy "!save.mus" in the work folder, carrying the document's name, for "GSV" to get back. Does
-// nothing while a work copy is in use or the page is empty; a failed write is not reported.
+// nothing while a work copy is in use or the page is empty. A failed write is told once in the
+// message line (again only after a backup has been written since).
 void check_file_mode();
 
 // ---- splitting a page into files --------------------------------------------------------------

@@ -22,6 +22,18 @@ namespace {
 bool starts(std::string_view word) { return CommandLine.starts_with(word); }
 char second() { return CommandLine(2); }
 
+// REX lines running one inside another: a REX line runs within the REX that read it.
+int32_t g_rex_depth = 0;
+
+// Counts a REX line for as long as it runs, however it ends.
+class RexLineGuard {
+  public:
+    RexLineGuard() { ++g_rex_depth; }
+    ~RexLineGuard() { --g_rex_depth; }
+    RexLineGuard(const RexLineGuard&) = delete;
+    RexLineGuard& operator=(const RexLineGuard&) = delete;
+};
+
 // A C word has run: with a command file open its next line follows; otherwise a box step left
 // by the family clears the box-edge word.
 CommandFlow after_c_word() {
@@ -178,6 +190,11 @@ CommandFlow row_r() {
         return CommandFlow::EndCommand;
     }
     if (starts("REX")) {
+        // A file whose first line runs it again would recurse without end.
+        if (g_rex_depth >= kCommandFileDepthLimit) {
+            stop_nested_command_files();
+            return CommandFlow::EndCommand;
+        }
         if (!run_rex_command() || CommandLine.is_blank()) return CommandFlow::EndCommand;
         // The line runs as if it had been typed: it is prepared here even while a command file
         // is being read (whose own lines come prepared from the file).
@@ -185,6 +202,7 @@ CommandFlow row_r() {
         MacroUnit = 0;
         read_next_command_line();
         MacroUnit = unit;
+        const RexLineGuard guard;
         return dispatch_prepared_line();
     }
     run_r_command();

@@ -8,6 +8,7 @@
 
 #include "engine/commands/start_up.h"
 #include "engine/core/binary_io.h"
+#include "engine/core/console_bridge.h"
 #include "engine/core/file_units.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
@@ -66,8 +67,9 @@ bool load_library_data() {
         close_unit(kLibraryDataUnit);
     }
 
+    // It is there: one that cannot be read whole is damaged, not missing.
     if (!open_unit(kLibraryDataUnit, LibraryDataPath.c_text(), UnitStatus::Old, UnitForm::Raw)) {
-        report_missing_file(LibraryDataPath.c_text());
+        report_damaged_file(platform::shown_path(LibraryDataPath.c_text()));
         clear_library_tables();
         return true;
     }
@@ -75,7 +77,7 @@ bool load_library_data() {
     const IoResult read = read_bytes(kLibraryDataUnit, bytes.data(), bytes.size());
     close_unit(kLibraryDataUnit);
     if (read != IoResult::Ok) {
-        report_missing_file(LibraryDataPath.c_text());
+        report_damaged_file(platform::shown_path(LibraryDataPath.c_text()));
         clear_library_tables();
         return true;
     }

@@ -12,7 +12,8 @@ namespace core {
 // restored afterwards) and reads "mx.DAT" into CirclePointTable, FontSizeFactors and
 // StrokeFontTable; empties PathPointList and clears the symbol and guitar loaded flags.
 // A missing "mx.DAT": "File not found --> " and the path, returns false. A file that cannot be
-// read or is shorter than its layout: the same message, the three tables zero, returns true.
+// read or is shorter than its layout: kDamagedFileMessage and the path, the three tables zero,
+// returns true.
 bool load_library_data();
 
 // Reads "GUITAR.DAT" (GuitarDataPath) into GuitarChordTables and sets its loaded flag. A file

@@ -1,7 +1,7 @@
 // Reading the next command line (from the console or an open command file), scanning its
 // numbers into ParamBuffer, the number readers, READ of command files and the MACRO command.
 // Tables: CommandLine, SecondLine, CommandHeader, CommandModeLetters, MacroUnit,
-// LastMacroFileName, QuotedTextBuffer, ParamBuffer.
+// CommandFileDepth, LastMacroFileName, QuotedTextBuffer, ParamBuffer.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,12 @@ float parse_number(std::string_view text, int32_t& pos);
 void read_line_from_command_file();
 // READ: opens the command file named in SecondLine from column 4 (blank: the last one).
 void open_command_file();
+// The most command files one chain of READs may open, and the most REX lines that may run one
+// inside another: a file that reads or runs itself would otherwise never end.
+constexpr int32_t kCommandFileDepthLimit = 8;
+// Past that limit: every open command file ends (as at its end mark), the first
+// CommandModeLetters is -1 and the user is told.
+void stop_nested_command_files();
 // MACRO: writes a macro file from the macro dialog.
 void open_macro_file();
 

@@ -81,6 +81,10 @@ void report_file_not_found(std::string_view name) {
     show_message("File not found --> " + std::string(trim_right(name)));
 }
 
+void report_damaged_file(std::string_view path) {
+    show_message(std::string(kDamagedFileMessage) + std::string(trim_right(path)));
+}
+
 void refresh_screen() {
     if (MacroUnit != -2) front_end().RefreshDisplayFromEngine();
 }

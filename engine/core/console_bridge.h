@@ -22,6 +22,11 @@ constexpr int kStandardOutputUnit = 6;
 // "File not found --> " and the name without trailing blanks, in a message box.
 void report_file_not_found(const FixedText<128>& name);
 void report_file_not_found(std::string_view name);
+// What a file that exists but cannot be read whole (short, damaged) is reported with, before
+// its local path.
+constexpr std::string_view kDamagedFileMessage = "*** Damaged file --> ";
+// kDamagedFileMessage and the path, in a message box.
+void report_damaged_file(std::string_view path);
 // Unless MacroUnit is -2, the front-end takes over the output lists and repaints.
 void refresh_screen();
 // The input edit is cut back after its last byte 0x0F (emptied when there is none).

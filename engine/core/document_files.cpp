@@ -2,14 +2,20 @@
 // file procedure that the file commands and undo call.
 #include "engine/core/document_files.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
+#include <set>
+#include <string>
 #include <system_error>
 #include <vector>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "engine/core/binary_io.h"
@@ -82,15 +88,59 @@ void show_not_a_document(std::string_view name) {
     show_message(text);
 }
 
-// The file that will be replaced: a symbolic link keeps pointing at its file, which gets the
-// new words.
+// The file that will be replaced: a symbolic link the user named keeps pointing at its file,
+// which gets the new words. In the work folder (work copies, backups) a link is never
+// followed: the new file takes its place.
 std::string write_target(const std::string& path) {
+    if (platform::in_work_folder(path)) return path;
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {
         const fs::path resolved = fs::weakly_canonical(path, ec);
         if (!ec) return resolved.string();
     }
     return path;
+}
+
+// The process id in a name of our temporary files, ".~ormest<pid>.tmp" (the id as written:
+// digits without a leading zero); 0 for any other name.
+pid_t temp_file_pid(std::string_view name) {
+    static constexpr std::string_view kHead = ".~ormest";
+    static constexpr std::string_view kTail = ".tmp";
+    static constexpr std::size_t kLongestPid = 10;
+    if (name.size() <= kHead.size() + kTail.size() || !name.starts_with(kHead) ||
+        !name.ends_with(kTail))
+        return 0;
+    const std::string_view digits =
+        name.substr(kHead.size(), name.size() - kHead.size() - kTail.size());
+    if (digits.size() > kLongestPid || digits.front() == '0') return 0;
+    long long pid = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid <= std::numeric_limits<pid_t>::max() ? static_cast<pid_t>(pid) : 0;
+}
+
+// A save killed before its rename leaves its temporary file beside the document, and no later
+// save of that process will take it away: such files of processes that no longer exist are
+// removed. One whose process lives (or may: any answer but "no such process") is that
+// process's save under way and stays; so does anything that is no plain file of ours. Each
+// folder is looked through once per run: a save must not list a large folder every time (the
+// undo copies are written before every edit).
+void remove_stale_temp_files(const fs::path& folder) {
+    static std::set<std::string> looked_through;
+    if (!looked_through.insert(folder.string()).second) return;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+    if (ec) return;
+    for (const fs::directory_entry& entry : it) {
+        const pid_t pid = temp_file_pid(entry.path().filename().native());
+        if (pid <= 0 || pid == ::getpid()) continue;
+        std::error_code type_ec;
+        if (!entry.is_regular_file(type_ec) || entry.is_symlink(type_ec)) continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        fs::remove(entry.path(), type_ec);
+    }
 }
 
 // Forces the written bytes to the disk before the rename makes them the document.
@@ -163,7 +213,9 @@ void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
 // Contract: see the header. The bytes are built whole in memory, written to ".~ormest<pid>.tmp"
 // beside the target on unit, flushed, synced (documents; work copies are rewritten before every
 // edit and are not synced) and renamed over the target. A target that exists but may not be
-// written is refused like a failed open. Tables: none (the units 3 and unit are closed).
+// written is refused like a failed open. Such temporary files left in that folder by processes
+// that no longer exist (a save that was killed) are removed first. Tables: none (the units 3
+// and unit are closed).
 DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
                               int32_t level, int32_t metric_flag,
                               std::optional<std::string_view> stored_name, int32_t unit) {
@@ -205,7 +257,8 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     if (path.empty()) return DocumentStatus::WriteError;
     const std::string target = write_target(path);
     struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    // lstat: a link left at the target (only in the work folder) is replaced like no file.
+    const bool replacing = ::lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
     if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
         return DocumentStatus::WriteError;
 
@@ -215,6 +268,7 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
             .string();
     std::error_code ec;
     fs::remove(temp, ec);
+    remove_stale_temp_files(fs::path(target).parent_path());
     // Opened exactly as named: a look-up regardless of case would list the whole folder for a
     // name that by design does not exist yet.
     if (!open_unit_at_local_path(unit, temp, UnitStatus::New, UnitForm::Raw))
@@ -358,7 +412,7 @@ bool store_holds_only_second_page_items() {
 
 // Contract: see the header.
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
-                             FixedText<512>& name) {
+                             FixedText<512>& name, DocumentReadInfo* read_info) {
     CommandModeLetters(1) = 0;
     const char second = upper(CommandLine(2));
     const bool keep_folder =
@@ -377,6 +431,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         } else {
             status = read_document(file, words, info);
         }
+        if (read_info != nullptr) *read_info = info;
         if (status == DocumentStatus::Ok) {
             count = info.count;
             if (info.has_level) level = info.level;

@@ -53,13 +53,15 @@ struct DocumentReadInfo {
     int32_t metric_flag = 0;    // the stored MetricFlag
     int32_t trailer_words = 0;  // 3, 4 or 5
     bool input_error = false;   // a damaged record ended the records (those before it loaded)
+    int32_t repaired = 0;       // records dropped, grown to 3 parameters or cut to 45
     std::string stored_name;    // the name a backup copy carries after its words ("" if none)
 };
 
 // Writes words(1..count-1) as a document file under name, with the trailer [level,
 // metric_flag, 4.0, -9999.0] and, when stored_name is given, that name after the words. The
 // file is written beside the old one under a temporary name and renamed over it only when
-// complete, so any failure leaves the old file as it was (WriteError). Tables: none.
+// complete, so any failure leaves the old file as it was (WriteError); such temporary files
+// that killed saves of other processes left in that folder are removed. Tables: none.
 DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
                               int32_t level, int32_t metric_flag,
                               std::optional<std::string_view> stored_name = std::nullopt,
@@ -86,6 +88,7 @@ DocumentStatus read_front_end_document(std::string_view name, DocumentWords& wor
 // 2 parameters grow to 3, records of more than 45 parameters (text items apart) are cut after
 // their last nonzero parameter among P1..P45 but never below 3. A record with n < 2, or one
 // that runs into the trailer, ends the records with the input-data message (name shown).
+// info.repaired counts the records dropped, grown or cut: the page then differs from the file.
 DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
                                      DocumentReadInfo& info, std::string_view name);
 
@@ -120,8 +123,9 @@ bool store_holds_only_second_page_items();
 // closing steps run: names, history, UndoRedoState, current folder (work copies in FileMode 2
 // leave the names, the history and the undo state alone). On failure CommandModeLetters(1) =
 // -1, CommandLine holds "File not found --> ", "Error opening file-> " or
-// " ***Error writing file:", and CurrentFileName is put back. Returns true on success.
+// " ***Error writing file:", and CurrentFileName is put back. Returns true on success; a read
+// also leaves what the reader found in *read_info when it is given.
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
-                             FixedText<512>& name);
+                             FixedText<512>& name, DocumentReadInfo* read_info = nullptr);
 
 }  // namespace core

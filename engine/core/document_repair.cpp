@@ -43,6 +43,7 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
     info.level = 0;
     info.has_level = false;
     info.input_error = false;
+    info.repaired = 0;
     info.trailer_words = 0;
     if (n_words < 3 || at(n_words) != kDocumentEndMarker) return DocumentStatus::BadFormat;
     const int32_t trailer = int_of(at(n_words - 1));
@@ -62,6 +63,7 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
         const float code = at(i + 1);
         const int32_t next = i + n + 1;
         if (dropped_code(code)) {  // also for a long record: a cut does not save a dropped code
+            ++info.repaired;
             i = next;
             continue;
         }
@@ -74,6 +76,7 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
         }
         const int32_t params = std::max(keep, kShortestRecord);  // n = 2 grows to 3 (P3 = 0)
         if (params + 1 > room - out) return DocumentStatus::TooLarge;
+        if (params != n) ++info.repaired;
         words(out + 1) = keep == n && n >= kShortestRecord ? at(i) : static_cast<float>(params);
         for (int32_t j = 1; j <= params; ++j) words(out + 1 + j) = j <= keep ? at(i + j) : 0.0f;
         out += params + 1;

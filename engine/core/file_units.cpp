@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,9 +29,25 @@ Unit* unit_of(int unit) {
     return u.file != nullptr ? &u : nullptr;
 }
 
-bool is_regular(const std::string& path) {
+bool is_regular(const std::string& path, bool follow) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const int r = follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    return r == 0 && S_ISREG(st.st_mode);
+}
+
+// Opens path for reading and writing with flags added (a created file gets 0666 less the
+// umask, as fopen gives); with read_only_too, a file that cannot be written is opened to read.
+std::FILE* open_stream(const std::string& path, int flags, bool read_only_too) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | flags, 0666);
+    bool writable = true;
+    if (fd < 0 && read_only_too) {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (flags & O_NOFOLLOW));
+        writable = false;
+    }
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, writable ? "r+b" : "rb");
+    if (f == nullptr) ::close(fd);
+    return f;
 }
 
 // A sequential file ends after the record just written: the first write after opening, a
@@ -62,21 +79,23 @@ bool open_unit_at_local_path(int unit, const std::string& path, UnitStatus statu
     if (unit < 1 || unit > kMaxUnit) return false;
     close_unit(unit);
     if (path.empty()) return false;
-    const bool exists = is_regular(path);
+    // The work folder's files are the program's own: a link at one of their names is never
+    // followed (opening it fails), so nothing outside the folder is written through one.
+    const bool own = platform::in_work_folder(path);
+    const int no_follow = own ? O_NOFOLLOW : 0;
+    const bool exists = is_regular(path, !own);
     std::FILE* f = nullptr;
     switch (status) {
-        case UnitStatus::Old:
+        case UnitStatus::Old:  // a read-only file still reads
             if (!exists) return false;
-            f = std::fopen(path.c_str(), "r+b");
-            if (f == nullptr) f = std::fopen(path.c_str(), "rb");  // a read-only file still reads
+            f = open_stream(path, no_follow, true);
             break;
-        case UnitStatus::New:
+        case UnitStatus::New:  // made here and now: whatever is at the name, a link too, refuses
             if (exists) return false;
-            f = std::fopen(path.c_str(), "w+b");
+            f = open_stream(path, O_CREAT | O_EXCL, false);
             break;
         case UnitStatus::Unknown:
-            f = exists ? std::fopen(path.c_str(), "r+b") : std::fopen(path.c_str(), "w+b");
-            if (f == nullptr && exists) f = std::fopen(path.c_str(), "rb");
+            f = open_stream(path, O_CREAT | no_follow, exists);
             break;
     }
     if (f == nullptr) return false;

@@ -16,7 +16,9 @@ enum class IoResult { Ok, End, Error };
 constexpr int kMaxUnit = 99;
 
 // Opens name on unit (closing what the unit had). Old: must exist. New: created, must not
-// exist. Unknown: opened when it exists, created otherwise. Returns false on failure.
+// exist (a link at the name, even a dangling one, refuses). Unknown: opened when it exists,
+// created otherwise. In the work folder a link at the name is never followed: the open fails.
+// Returns false on failure.
 bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form);
 // The same for a local path taken exactly as given: no program-folder mapping and no look-up
 // regardless of case (for files the program names itself, such as its temporary files).

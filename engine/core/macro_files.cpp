@@ -31,7 +31,7 @@ bool first_five_blank() {
 
 // The end of a command file (the "*" line, the end of the file or a read error).
 void end_command_file() {
-    close_unit(MacroUnit);
+    if (MacroUnit != 0) close_unit(MacroUnit);
     MacroUnit = 0;
     CommandFileEnded = 1;
     CommandModeLetters(1) = 0;
@@ -106,6 +106,15 @@ void read_line_from_command_file() {
     scan_command_line(find_trimmed_length(CommandLine.sub(1, 80)));
 }
 
+// Contract: see the header. Reads and writes MacroUnit (0 afterwards), CommandFileEnded,
+// CommandModeLetters(1), CommandLine and FrontEndCommandBuffer (blank).
+void stop_nested_command_files() {
+    end_command_file();
+    CommandModeLetters(1) = -1;
+    show_message("*** Command files nest too deeply (" + std::to_string(kCommandFileDepthLimit) +
+                 "): the reading stopped.");
+}
+
 // Contract: READ. The name is SecondLine (the line as typed) from column 4 on, NUL bytes as
 // blanks and leading blanks dropped; LastMacroFileName instead when the text command left
 // "TTR" in TextReadRequestWord (blanked here); a blank name means the name kept in
@@ -113,6 +122,9 @@ void read_line_from_command_file() {
 // CommandModeLetters = -1. Otherwise MessageLine = "Reading: " and the name's first 25
 // characters (NUL after column 34), the file is opened on MacroFileUnit, MacroUnit =
 // MacroFileUnit, LastMacroFileName and "!read!.tmp" keep the name, and an undo copy is saved.
+// A READ with no command file open starts a chain (CommandFileDepth 1); one inside a command
+// file closes it and opens the next file of the chain, so the chain is counted: the file that
+// would be the ninth is not opened and every command file ends (stop_nested_command_files).
 void open_command_file() {
     FixedText<128> typed;
     typed.set(SecondLine.sub(4, 131));
@@ -139,12 +151,18 @@ void open_command_file() {
 
     // Checked before the unit is touched, so that a command file that names a missing one
     // goes on running.
-    if (name.empty() || !platform::file_exists(name) ||
-        !open_unit(MacroFileUnit, name, UnitStatus::Old, UnitForm::Text)) {
+    const bool found = !name.empty() && platform::file_exists(name);
+    const bool in_chain = MacroUnit != DefaultMacroUnit;
+    if (found && in_chain && CommandFileDepth >= kCommandFileDepthLimit) {
+        stop_nested_command_files();
+        return;
+    }
+    if (!found || !open_unit(MacroFileUnit, name, UnitStatus::Old, UnitForm::Text)) {
         report_file_not_found(name);
         CommandModeLetters(1) = -1;
         return;
     }
+    CommandFileDepth = in_chain ? CommandFileDepth + 1 : 1;
     MessageLine.blank();
     MessageLine.put(1, 34, "Reading: " + name.substr(0, 25));
     MessageLine(35) = '\0';

@@ -19,6 +19,11 @@ int32_t nint(double v) {
     return int_of(v < 0 ? v - 0.5 : v + 0.5);
 }
 
+int32_t int_in(double v, int32_t lo, int32_t hi) {
+    const int32_t i = int_of(v);
+    return i < lo ? lo : (i > hi ? hi : i);
+}
+
 float amod(float a, float b) {
     if (b == 0.0f) return a;
     // Truncating in double keeps large quotients exact where a 32-bit whole number would wrap.
@@ -67,7 +72,8 @@ NumericFormat parse_numeric_format(std::string_view fmt) {
 namespace {
 
 std::string fit(const std::string& body, int width) {
-    if (static_cast<int>(body.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+    if (static_cast<int>(body.size()) > width)
+        return std::string(static_cast<std::size_t>(width), '*');
     return std::string(static_cast<std::size_t>(width) - body.size(), ' ') + body;
 }
 
@@ -99,8 +105,10 @@ std::string format_real(std::string_view fmt, double value) {
     if (d == 0) body.push_back('.');  // Fw.0 still shows its decimal point ("1000.")
     // The leading zero before the point is optional: dropped when that is what makes it fit.
     if (static_cast<int>(body.size()) > f.width) {
-        if (body.rfind("0.", 0) == 0) body.erase(0, 1);
-        else if (body.rfind("-0.", 0) == 0) body.erase(1, 1);
+        if (body.rfind("0.", 0) == 0)
+            body.erase(0, 1);
+        else if (body.rfind("-0.", 0) == 0)
+            body.erase(1, 1);
     }
     return fit(body, f.width);
 }

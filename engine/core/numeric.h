@@ -15,6 +15,11 @@ int32_t int_of(double v);
 // NINT: rounding half away from zero, saturating like int_of.
 int32_t nint(double v);
 
+// INT of a parameter held to lo..hi (lo <= hi): truncation toward zero, NaN as 0, then the
+// nearer bound for a value outside. Drawers read a parameter with it where its whole number
+// feeds further arithmetic, so that huge values cannot overflow there.
+int32_t int_in(double v, int32_t lo, int32_t hi);
+
 // AMOD: a - INT(a / b) * b with the quotient truncated in double precision; sign of a;
 // a divisor of 0 returns a.
 float amod(float a, float b);

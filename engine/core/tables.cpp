@@ -30,6 +30,7 @@ int32_t MacroUnit = 0;
 int32_t DefaultMacroUnit = 0;
 int32_t CommandFileEnded = 0;
 int32_t MacroFileUnit = 5;
+int32_t CommandFileDepth = 0;
 FixedText<128> LastMacroFileName;
 FixedText<512> QuotedTextBuffer;
 
@@ -79,6 +80,7 @@ void reset_core_tables() {
     DefaultMacroUnit = 0;
     CommandFileEnded = 0;
     MacroFileUnit = 5;
+    CommandFileDepth = 0;
     LastMacroFileName.blank();
     QuotedTextBuffer.blank();
 

@@ -130,6 +130,10 @@ extern int32_t DefaultMacroUnit;  // what MacroUnit returns to (0)
 // be redrawn once. The reader only sets it; the interpreter redraws and clears it.
 extern int32_t CommandFileEnded;
 extern int32_t MacroFileUnit;  // unit READ opens command files on (5)
+// How many command files the running chain has opened: 1 for the file a READ opened with none
+// running, one more for each READ inside it (which closes the running file and opens the next).
+// Meaningful only while a command file is open; open_command_file writes it.
+extern int32_t CommandFileDepth;
 extern FixedText<128> LastMacroFileName;
 extern FixedText<512> QuotedTextBuffer;  // text of a line that began with a double quote
 

@@ -1,5 +1,8 @@
 #include "engine/layout/staff_positions.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
@@ -27,6 +30,9 @@ constexpr float kLabelColour = 4520.0f;   // RRGGBB 00 45 20, a green
 constexpr float kHiddenStaffGrey = 0.8f;  // P26 grey of a hidden staff shown on screen
 constexpr int32_t kLastSpacedStaff = 200;
 constexpr int32_t kSpacingPlaces = 45;
+// Staff sizes beyond this (or NaN, read as 0 = 1.0) would carry every item of the staff past
+// the 32-bit display coordinates; held here.
+constexpr float kLargestStaffSize = 100.0f;
 
 bool is_staff_number(int32_t s) { return s >= 1 && s <= kMaxStaves; }
 
@@ -78,7 +84,9 @@ void draw_staff_item() {
 
     t.StaffColour(s) = p(26);
     t.CurrentStaff = s;
-    const float size = p(5) == 0.0f ? 1.0f : p(5);
+    const float size = (p(5) == 0.0f || std::isnan(p(5)))
+                           ? 1.0f
+                           : std::clamp(p(5), -kLargestStaffSize, kLargestStaffSize);
     const float scale = 25.0f * size;
     t.StaffScale(s) = scale;
     t.StaffScale(0) = scale;
@@ -99,7 +107,9 @@ void draw_staff_item() {
         if (core::MetricFlag == 1) distance /= kCentimetresPerInch;
         bottom = 21.0f * t.StaffScale(r) + static_cast<float>(t.StaffBaseY(r)) + distance;
     }
-    t.StaffBaseY(s) = core::int_of(bottom - 21.0f * scale);
+    // Held far off the page, so that drawers may add their offsets to it.
+    t.StaffBaseY(s) =
+        core::int_in(bottom - 21.0f * scale, -render::kFarCoordinate, render::kFarCoordinate);
     t.StaffMiddleY(s) = core::int_of(static_cast<float>(t.StaffBaseY(s)) + 1225.0f * size);
 
     const float left = render::ItemDrawOrigin.x;

@@ -139,7 +139,8 @@ void draw_thick_stroke(const Bar& b, float x) { draw_band(b, x - 6.0f * b.w, x);
 void draw_repeat_dots(const Bar& b, float offset) {
     const auto& p = core::ParamBuffer;
     const float factor = p(12) == 0.0f ? 1.0f : p(12);
-    const int32_t hundreds = (std::abs(core::int_of(p(16))) / 100) % 10;
+    const int32_t hundreds =
+        static_cast<int32_t>((std::abs(static_cast<int64_t>(core::int_of(p(16)))) / 100) % 10);
     const float lower_pos = hundreds != 0 ? static_cast<float>(hundreds) : 6.0f;
     const float x = (b.x + offset) / kPageUnit;
     const float step = b.pass == kPostScriptPass ? 0.0f : 60.0f;
@@ -359,7 +360,8 @@ void draw_bar_line_item() {
         p(5) = 0.0f;
         draw_rest_at_bar(b.x);
     }
-    int32_t count = core::int_of(p(4));
+    // Beyond the staves a count means all of them: held there, its negation cannot overflow.
+    int32_t count = core::int_in(p(4), -layout::kMaxStaves, layout::kMaxStaves);
     if (count < 0) {
         if (b.pass == kPostScriptPass || layout::ShowInvisibleItems <= 0) return;
         count = -count;

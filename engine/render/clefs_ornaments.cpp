@@ -66,11 +66,11 @@ void draw_line_between(float x0, float pos0, float x1, float pos1, int32_t line_
     draw_line_item();
 }
 
-// Digit d (0 units, 1 tens, ...) of |v|.
+// Digit d (0 units, 1 tens, ...) of |v| (64-bit: |INT_MIN| has no 32-bit value).
 int32_t digit(int32_t v, int32_t d) {
-    int32_t a = std::abs(v);
+    int64_t a = std::abs(static_cast<int64_t>(v));
     for (int32_t k = 0; k < d; ++k) a /= 10;
-    return a % 10;
+    return static_cast<int32_t>(a % 10);
 }
 
 // The harp pedal diagram: a vertical stroke, a level line and seven small filled boxes whose

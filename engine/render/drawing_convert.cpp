@@ -3,11 +3,15 @@
 #include "engine/render/drawing_convert.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string_view>
+#include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "engine/core/binary_io.h"
@@ -60,12 +64,47 @@ void set_message_line(std::string_view text) {
         core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
 }
 
+// Writes bytes as a new file at path, never through a link: a leftover at the name is removed
+// and the file made exclusively. False, with nothing left behind, on failure.
+bool write_new_file(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool ok = ::close(fd) == 0 && done == bytes.size();
+    if (!ok) fs::remove(path, ec);
+    return ok;
+}
+
+// A copy of the file from, made new and renamed over to: a link at to is replaced, never
+// written through.
+bool copy_over(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
+    const std::string temp = to + ".part" + std::to_string(::getpid());
+    if (!write_new_file(temp, bytes)) return false;
+    std::error_code ec;
+    fs::rename(temp, to, ec);
+    if (!ec) return true;
+    fs::remove(temp, ec);
+    return false;
+}
+
 // The write folder, made when missing; "" (after telling the user) when it cannot be written.
 std::string writable_library_folder() {
     const std::string folder = library_write_folder();
-    std::error_code ec;
-    if (!folder.empty()) fs::create_directories(folder, ec);
-    if (folder.empty() || ::access(folder.c_str(), W_OK) != 0) {
+    // Through the path layer: inside the work folder it is made private, and a link refused.
+    const bool made = !folder.empty() && platform::make_folder(folder);
+    if (!made || ::access(folder.c_str(), W_OK) != 0) {
         core::show_message("Cannot write library files in the library folder " + folder);
         return {};
     }
@@ -253,22 +292,10 @@ bool write_library_drawing(const std::string& path, const LibraryDrawing& drawin
 
     const std::string temp = path + ".part" + std::to_string(::getpid());
     std::error_code ec;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    if (!backup.empty() && is_regular_file(path)) {
-        fs::copy_file(path, backup, fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            return false;
-        }
+    if (!write_new_file(temp, bytes)) return false;
+    if (!backup.empty() && is_regular_file(path) && !copy_over(path, backup)) {
+        fs::remove(temp, ec);
+        return false;
     }
     fs::rename(temp, path, ec);
     if (ec) {

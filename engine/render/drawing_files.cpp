@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,10 @@ constexpr int32_t kLastUserFile = 998;
 
 // Off once the "Changed to clef." notice has had its check box ticked.
 bool g_notice_off = false;
+// The files whose clef notice or damage has been reported, for the library folder named in
+// g_reported_folder: a page is redrawn often, and each file is told about once.
+std::set<std::string> g_reported;
+std::string g_reported_folder;
 
 std::string trim_right(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
@@ -80,8 +85,23 @@ void clear_header(DrawingStartTable& start, DrawingNames& names) {
     for (int k = 1; k <= kDrawingsPerFile; ++k) names(k).blank();
 }
 
-// The reader's failure notice for the file name (see read_library_drawing).
-void report_unreadable(int32_t file_number, const std::string& name) {
+// True the first time path is reported while the library folder stays the same.
+bool first_report(const std::string& path) {
+    const std::string folder = library_folder_name();
+    if (folder != g_reported_folder) {
+        g_reported.clear();
+        g_reported_folder = folder;
+    }
+    return g_reported.insert(path).second;
+}
+
+// The reader's failure notice for the file name (see read_library_drawing); damaged is the
+// local path of a file found but not readable whole ("" when none was found).
+void report_unreadable(int32_t file_number, const std::string& name, const std::string& damaged) {
+    if (!damaged.empty()) {
+        if (first_report(damaged)) core::report_damaged_file(damaged);
+        return;
+    }
     const std::string shown = platform::shown_path(library_folder_name() + name);
     const int32_t code = core::int_of(core::ParamBuffer(1));
     const bool clef_notice = (code == 1 || code == 9) && file_number != 0;
@@ -89,7 +109,7 @@ void report_unreadable(int32_t file_number, const std::string& name) {
         core::report_file_not_found(shown);
         return;
     }
-    if (g_notice_off) return;
+    if (g_notice_off || !first_report(shown)) return;
     const std::string text = shown + " - Changed to clef.";
     core::MessageLine.set(text);
     if (static_cast<int>(text.size()) < core::MessageLine.size())
@@ -237,7 +257,7 @@ bool read_library_drawing(int32_t file_number, DrawingStartTable& start, Drawing
     const std::string path = find_library_file(file_number);
     if (!path.empty() && read_drawing_file(path, start, names)) return true;
     clear_header(start, names);
-    report_unreadable(file_number, name);
+    report_unreadable(file_number, name, path);
     return false;
 }
 
@@ -272,6 +292,8 @@ void register_drawing_file_drawers() {
     constexpr int32_t kDrawingFileCode = 11;
     register_item_drawer(kDrawingFileCode, draw_code11_adapter);
     g_notice_off = false;
+    g_reported.clear();
+    g_reported_folder.clear();
     g_slots = SlotStore{};
     reset_drawing_conversions();
 }

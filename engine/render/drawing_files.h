@@ -42,10 +42,12 @@ using DrawingStartTable = core::Array1<int16_t, kDrawingsPerFile + 1>;
 using DrawingNames = core::Array1<core::FixedText<kDrawingNameLength>, kDrawingsPerFile>;
 
 // Contract: reads library file number file_number (symbol number / 10, 0..999) into start,
-// names and LibraryDrawingBuffers. Returns true on a good read (start(1) then 1). On a missing
-// file, a short file, a file number out of range or a point count beyond the buffers it
-// reports (the "Changed to clef." notice for code 1 and 9 items, "File not found --> "
-// otherwise) and returns false; start and names are then all 0 and blank.
+// names and LibraryDrawingBuffers. Returns true on a good read (start(1) then 1). Otherwise it
+// reports and returns false, start and names then all 0 and blank: a file found but short or
+// with a point count beyond the buffers gets core::kDamagedFileMessage and its local path; a
+// missing file (or a file number out of range) the "Changed to clef." notice for code 1 and 9
+// items, "File not found --> " otherwise. The notice and the damage are told once per file
+// until the engine is reset or the library folder changes.
 bool read_library_drawing(int32_t file_number, DrawingStartTable& start, DrawingNames& names);
 
 // The file name the reader uses for file_number: "lb" + three digits + "0.drw".
@@ -78,8 +80,9 @@ void edit_library_drawing();
 // A file found nowhere is reported with "File not found --> " each time.
 void draw_drw_file_item(float x, float y);
 
-// Registers the Code 11 drawer with the item dispatcher and forgets the reader's notice switch,
-// the Convert Code 11 stop flag and the Code 11 slot store (a clean engine).
+// Registers the Code 11 drawer with the item dispatcher and forgets the reader's notice switch
+// and the files it has reported, the Convert Code 11 stop flag and the Code 11 slot store (a
+// clean engine).
 void register_drawing_file_drawers();
 
 }  // namespace render

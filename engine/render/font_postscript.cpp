@@ -42,7 +42,7 @@ bool send_font_prolog() {
     const std::string path = library_folder_text() + std::string(kPrologFile);
     if (!platform::file_exists(path) ||
         !core::open_unit(kPrologUnit, path, core::UnitStatus::Old, core::UnitForm::Text)) {
-        throw core::EngineDefect("File not found --> " + path);
+        throw core::EngineDefect("File not found --> " + platform::shown_path(path));
     }
     std::string line;
     bool ok = true;

@@ -42,9 +42,11 @@ bool read_font_file(const std::string& path, unsigned char* buffer, std::size_t 
     return r == core::IoResult::Ok && got == n;
 }
 
-// Ends the command: the font data every text needs is missing.
-[[noreturn]] void end_for_missing(const std::string& path) {
-    throw core::EngineDefect("File not found --> " + platform::shown_path(path));
+// Ends the command: the font data every text needs is missing, or there but damaged.
+[[noreturn]] void end_for_unreadable(const std::string& path) {
+    const std::string prefix = platform::file_exists(path) ? std::string(core::kDamagedFileMessage)
+                                                           : "File not found --> ";
+    throw core::EngineDefect(prefix + platform::shown_path(path));
 }
 
 // "Item      - Font not found:" with ItemCount in characters 6..9, the name, a line break and
@@ -74,9 +76,16 @@ void read_metrics(int32_t n, int32_t k) {
     std::array<unsigned char, kFontMetricFileBytes> bytes{};
     for (;;) {
         const std::string path = folder + name;
-        if (platform::file_exists(path) && read_font_file(path, bytes.data(), bytes.size())) break;
-        if (name == kFallbackFile) end_for_missing(path);
-        if (!LoadedFont.last_tried.equals(path)) report_substitution(path);
+        const bool exists = platform::file_exists(path);
+        if (exists && read_font_file(path, bytes.data(), bytes.size())) break;
+        if (name == kFallbackFile) end_for_unreadable(path);
+        if (!LoadedFont.last_tried.equals(path)) {
+            if (exists) {
+                core::report_damaged_file(platform::shown_path(path));
+            } else {
+                report_substitution(path);
+            }
+        }
         LoadedFont.last_tried.set(path);
         name = std::string(kFallbackFile);
     }
@@ -179,7 +188,7 @@ float symbol_font_width(int32_t index) {
         const std::string path = font_folder_text() + std::string(kSymbolWidthFile);
         std::array<unsigned char, kSymbolWidthFileBytes> bytes{};
         if (!platform::file_exists(path) || !read_font_file(path, bytes.data(), bytes.size())) {
-            end_for_missing(path);
+            end_for_unreadable(path);
         }
         for (int k = 1; k <= kFontWidths; ++k) {
             SymbolFontWidths.width(k) =

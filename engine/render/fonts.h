@@ -76,10 +76,11 @@ std::string font_metric_file_name(int32_t number);
 // Contract: loads the metrics of CurrentFontNumber into LoadedFont unless they are loaded
 // (outline forms, 100 and above, are read on every call); fonts 94 and 99 have no metric file
 // and load nothing. A missing file is reported once per name ("Item   12 - Font not found:",
-// the name, a line break, "substituting Times-Roman") and "fm00.fmt" is read instead; a
-// missing or unreadable "fm00.fmt" shows "File not found --> " and its path and ends the
-// command (core::EngineDefect). Then, in a drawing pass (OutputPassWord not 0) with P7 not 0,
-// sets the text size (set_font_size).
+// the name, a line break, "substituting Times-Roman"), a damaged (short) one once per name with
+// core::kDamagedFileMessage and its path, and "fm00.fmt" is read instead; a missing "fm00.fmt"
+// ends the command (core::EngineDefect) with "File not found --> " and its path, a damaged one
+// with core::kDamagedFileMessage and its path. Then, in a drawing pass (OutputPassWord not 0) with
+// P7 not 0, sets the text size (set_font_size).
 void load_font_metrics();
 
 // Contract: when CurrentFontNumber is not the loaded number, loads its metrics with
@@ -120,8 +121,9 @@ void send_font_to_postscript();
 void begin_postscript_fonts();
 
 // Contract: the width of entry index (code + 1, 1..162) of the symbol width table, reading
-// "fmsymbol.fmt" from FontFolder on first use. A missing or short file shows "File not found
-// --> " and its path and ends the command; an index outside 1..162 is a defect.
+// "fmsymbol.fmt" from FontFolder on first use. A missing file ends the command with "File not
+// found --> " and its path, a short one with core::kDamagedFileMessage and its path; an index
+// outside 1..162 is a defect.
 float symbol_font_width(int32_t index);
 
 // Puts the font tables of this file back to their start-up state (reset_render_tables calls it).

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -61,7 +62,8 @@ void draw_sample_sheet() {
 int32_t draw_octave_figure(float s1) {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
-    const int32_t n = core::nint(p(5) * 100.0f);
+    // Beyond 1000 no figure is drawn: held there, the magnitude cannot overflow.
+    const int32_t n = std::clamp(core::nint(p(5) * 100.0f), -1000, 1000);
     int32_t value = std::abs(n);
     if (!(value == 180 || (n != 0 && value < 100))) return -1;
     float h = -5.25f;
@@ -132,7 +134,7 @@ void draw_clef_item(float x, float y, int32_t& kind, float size1, float size2) {
 
     if (kind <= kLastClefKind) {
         float o = kClefOffset;
-        if (std::abs(ip(4)) >= 100) {
+        if (ip(4) >= 100 || ip(4) <= -100) {
             s1 *= 0.8f;
             s2 = s1;
             o += SmallClefOffsets[static_cast<std::size_t>(kind)];

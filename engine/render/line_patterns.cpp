@@ -22,6 +22,8 @@ namespace {
 constexpr int32_t kPostScriptPass = -1;
 constexpr int32_t kVerticalKind = -5;
 constexpr int32_t kUnslantedBelow = -192600;  // x of entries a slant leaves alone
+// Steps of a vertical patterned line: far beyond any page, and negated without overflow.
+constexpr int32_t kLongestRun = 1000000;
 
 // Pattern tables in units of the pattern scale (entry k at index k - 1): 1-9 one arch of the
 // wave line, 10 its straight end, 11-14 its arrowhead end, 15-49 one filled piece of the trill
@@ -283,7 +285,8 @@ LineTurn draw_dashed_line(LineWork& w) {
 
     if (w.vertical) {
         const float span = w.y1 - w.y0;
-        const int32_t k = core::int_of(span / (dash + gap));
+        // More dashes than the path list holds cannot be drawn: held there, k + 1 stays whole.
+        const int32_t k = core::int_in(span / (dash + gap), 0, kPathPoints);
         if (k <= 0) return LineTurn::None;
         const float r = static_cast<float>(k + 1) * dash / gap;
         const float total = span * r / (static_cast<float>(k) + r);
@@ -329,7 +332,7 @@ LineTurn draw_patterned_line(LineWork& w, int32_t kind) {
     float turn = 0.0f;
     if (w.vertical) {
         if (kind == -1 && w.pass != 0) w.y0 -= 0.8f * w.scale;
-        int32_t steps = core::int_of(p(5) - p(4));
+        int32_t steps = core::int_in(p(5) - p(4), -kLongestRun, kLongestRun);
         if (ip(12) < 0) {
             steps = -steps;
             w.y0 = compute_staff_y(p(5)) + 14.0f * w.scale;

@@ -70,8 +70,17 @@ void draw_plain_head_glyph() {
     }
     for (int32_t i = 1; i <= added; ++i) {
         const int32_t from = first + i - 1;
-        cache.dx(i) = list.x(from) - core::int_of(rx);
-        cache.dy(i) = list.y(from) - core::int_of(ry);
+        const int64_t dx = int64_t{list.x(from)} - core::int_of(rx);
+        const int64_t dy = int64_t{list.y(from)} - core::int_of(ry);
+        // Points held at the 32-bit limits (a head far off any page) are no outline to keep.
+        if (dx < -kFarCoordinate || dx > kFarCoordinate || dy < -kFarCoordinate ||
+            dy > kFarCoordinate) {
+            cache.size_key = 0.0f;
+            cache.count = 0;
+            return;
+        }
+        cache.dx(i) = static_cast<int32_t>(dx);
+        cache.dy(i) = static_cast<int32_t>(dy);
         cache.op(i) = list.op(from);
     }
     cache.count = added;

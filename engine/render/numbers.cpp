@@ -1,5 +1,6 @@
 #include "engine/render/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -27,6 +28,8 @@ constexpr int32_t kFirstSmall = 2001;
 constexpr int32_t kAlphabet = 26;
 constexpr int32_t kLargeValue = 401;  // from here the text size is set afresh
 constexpr float kDecimalRound = 0.0003f;
+// Whole values shown are held to +-kLargestWhole, so that their magnitude is a whole number too.
+constexpr int32_t kLargestWhole = 2147483647;
 
 int32_t number_font(int32_t style) {
     if (style < 0) style = 0;
@@ -93,6 +96,7 @@ class SavedNumberState {
 std::string number_text(int32_t k) {
     auto& p = core::ParamBuffer;
     bool minus = p(5) < 0.0f;
+    k = std::max(k, -kLargestWhole);
     if (k < 0) {
         minus = true;
         k = -k;
@@ -102,7 +106,7 @@ std::string number_text(int32_t k) {
     if (k > 1000) {
         const bool small = k >= kFirstSmall;
         text = letter(k - (small ? kFirstSmall : kFirstCapital) + 1, small);
-        const int32_t v = core::int_of(p(18));
+        const int32_t v = core::int_in(p(18), -kLargestWhole, kLargestWhole);
         const int32_t m = std::abs(v);
         if (v != 0 && m < 100) {
             text += whole(v);
@@ -114,7 +118,7 @@ std::string number_text(int32_t k) {
     } else {
         const float p18 = p(18);
         if (std::fabs(p18) >= 1000.0f) {
-            const int32_t v = core::int_of(p18);
+            const int32_t v = core::int_in(p18, -kLargestWhole, kLargestWhole);
             text = whole(v);
             d = decimals_of(std::fabs(p18), std::abs(v));
         } else {

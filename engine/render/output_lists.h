@@ -18,6 +18,10 @@ namespace render {
 
 // Right shift that items on the second page of a spread get, in display units.
 constexpr int32_t kSpreadShift = 34050;
+// Whole display coordinates that drawers compute from an item's parameters are held within
+// +-kFarCoordinate: far beyond any page (30,000 units wide), with room left below the 32-bit
+// limits for the offsets added to them afterwards.
+constexpr int32_t kFarCoordinate = 1 << 28;
 
 // INT of a real: truncated toward zero, saturating, NaN as 0 (as core::int_of). Inline and
 // without branches: the page redraw converts every item's words and every point with it, and

@@ -181,6 +181,7 @@ void redraw_items() {
     DrawColourWord = 0;
     LastOperationWord = 0;
     ScreenListOverflow = 0;
+    SymbolRangeReported = 0;
     run_hook(RenderHooks.draw_page_frame);
     core::OutputBufferViews.text.length() = 0;
     CurrentFontNumber = LoadedFont.number;
@@ -296,11 +297,12 @@ void redraw_edited_item() {
         float v = e(1) == 8.0f ? 4.0f : e(4);
         if (code > 16 || code == 2 || code == 3) v += 4.0f;
         if (code < 4 || code == 6) v -= static_cast<float>(core::int_of(v / 100.0f)) * 100.0f;
-        const int32_t y = core::int_of(static_cast<float>(staff_base_y(staff)) +
-                                       v * 7.0f * layout::StaffTables.StaffScale(staff) -
-                                       static_cast<float>(ViewOrigin.y));
-        const int32_t x =
-            core::int_of(e(3) * 150.0f) + (staff > 200 ? kSpreadShift : 0) + ViewOrigin.x;
+        const int32_t y = core::int_in(static_cast<float>(staff_base_y(staff)) +
+                                           v * 7.0f * layout::StaffTables.StaffScale(staff) -
+                                           static_cast<float>(ViewOrigin.y),
+                                       -kFarCoordinate, kFarCoordinate);
+        const int32_t x = core::int_in(e(3) * 150.0f, -kFarCoordinate, kFarCoordinate) +
+                          (staff > 200 ? kSpreadShift : 0) + ViewOrigin.x;
         pos = put_entry(pos, x, y - 400, 255, 2);
         pos = put_entry(pos, x + 200, y - 900, 255, 0);
         pos = put_entry(pos, x - 200, y - 900, 255, 0);

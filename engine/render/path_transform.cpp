@@ -69,6 +69,7 @@ void thicken_path(int32_t code, int32_t first) {
     auto& list = PathPointList;
     const int32_t from = first < 1 ? 1 : first;
     const int32_t last = list.count - 1 < kPathPoints ? list.count - 1 : kPathPoints;
+    if (from > last) return;  // nothing to thicken (a huge code would only spin)
     if (code <= 0) {
         if (OutputPassWord == 0) return;
         for (int32_t i = from; i <= last; ++i) {

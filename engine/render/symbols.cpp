@@ -1,5 +1,9 @@
 #include "engine/render/symbols.h"
 
+#include <algorithm>
+#include <string>
+
+#include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
@@ -24,6 +28,10 @@ constexpr int32_t kRepeatMark = 22222;
 constexpr int32_t kFirstTextSymbol = 3000;
 constexpr int32_t kLastTextSymbol = 3099;
 constexpr int32_t kFirstUserSymbol = 5000;
+// Drawing 9 of the last library file (lb9990.drw).
+constexpr int32_t kLastSymbolNumber = 9999;
+// Line-width indices are small: held here, the drawer's w - 1 and 101 x w stay in range.
+constexpr int32_t kWidthIndexLimit = 9999;
 
 // P5..P16 of ParamBuffer, parked for the whole drawing of one symbol and put back on every way
 // out (also when a checked access ends the command half-way).
@@ -65,6 +73,18 @@ void add_drawing_points(int32_t n, float x, float y, float sx, float sy) {
     add_scaled_points(n, b.x.data(), b.y.data(), b.pen.data(), x, y, sx, sy);
 }
 
+// A number beyond the library has no file to name: it is told once per redraw on the message
+// line (a message box would stop the redraw for every such item) and nothing is drawn.
+bool symbol_number_in_range(int32_t number) {
+    if (number <= kLastSymbolNumber) return true;
+    if (SymbolRangeReported == 0 && core::has_front_end()) {
+        SymbolRangeReported = 1;
+        const std::string text = "*** Symbol number out of range: " + std::to_string(number);
+        core::front_end().SetMessageLineText(text.c_str());
+    }
+    return false;
+}
+
 }  // namespace
 
 // Contract: see the header. Reads ParamBuffer/IntParamBuffer P1..P17, P26, the current staff's
@@ -89,8 +109,9 @@ void draw_library_symbol(float x, float y, int32_t number, float size_x, float s
         return;
     }
 
-    int32_t w = ip(10);
-    if (ip(1) == 10 || ip(1) == 18) w = core::nint(p(16));
+    int32_t w = std::clamp(ip(10), -kWidthIndexLimit, kWidthIndexLimit);
+    if (ip(1) == 10 || ip(1) == 18)
+        w = std::clamp(core::nint(p(16)), -kWidthIndexLimit, kWidthIndexLimit);
 
     if (pass == kSymbolProcedurePass) {
         draw_symbol_unscaled(number, number, w, size_x, size_y, x, y, rotate_flag, angle);
@@ -116,6 +137,7 @@ void draw_library_symbol(float x, float y, int32_t number, float size_x, float s
         }
     }
 
+    if (!symbol_number_in_range(number)) return;
     const int32_t n = fetch_symbol_drawing(number);
     if (n < 0) return;
 
@@ -143,6 +165,7 @@ void draw_symbol_unscaled(int32_t number, int32_t /*number_copy*/, int32_t /*wid
                           float size_x, float size_y, float x, float y, int32_t rotate_flag,
                           float angle) {
     if (number < 0) number = 0;
+    if (!symbol_number_in_range(number)) return;
     DrawingStartTable start;
     DrawingNames names;
     if (!read_library_drawing(number / 10, start, names)) return;

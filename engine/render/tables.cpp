@@ -23,6 +23,7 @@ ColourMemoRecord ColourMemo;
 GreyStateRecord GreyState;
 int32_t ScreenListFullNoticed = 0;
 int32_t ScreenListOverflow = 0;
+int32_t SymbolRangeReported = 0;
 int32_t CurrentFontNumber = 0;
 LoadedFontRecord LoadedFont;
 int32_t PsColourFlag = 0;
@@ -52,6 +53,7 @@ void reset_render_tables() {
     GreyState = GreyStateRecord{};
     ScreenListFullNoticed = 0;
     ScreenListOverflow = 0;
+    SymbolRangeReported = 0;
     CurrentFontNumber = 0;
     LoadedFont = LoadedFontRecord{};
     reset_font_tables();

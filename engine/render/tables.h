@@ -78,6 +78,9 @@ extern int32_t ScreenListFullNoticed;
 // Raised when a graphics entry or a text record had no room in the screen lists and was left
 // out; the page redraw lowers it before it starts.
 extern int32_t ScreenListOverflow;
+// Raised when a symbol number beyond the library was reported; the page redraw lowers it, so
+// that the user is told once per redraw (symbols.cpp).
+extern int32_t SymbolRangeReported;
 // The page format chosen by the preferences; a setting of the ground (core).
 using core::PageFormatIndex;
 // Font number of the loaded font; the text drawers set it.

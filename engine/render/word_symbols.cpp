@@ -132,7 +132,8 @@ void draw_word_symbol(int32_t entry, int32_t number, float size_x, float size_y)
     }
     if (number == kGeneralPause) {
         p(5) = 0.0f;
-        set_word(8, static_cast<float>(ip(14) + 1000));
+        // P14 picks the font from 1000 on; held to a range any font number lies in.
+        set_word(8, static_cast<float>(std::clamp(ip(14), -1000000, 1000000) + 1000));
         const int32_t staff = layout::StaffTables.CurrentStaff;
         const float s = layout::StaffTables.StaffScale(staff);
         float base = p(3);

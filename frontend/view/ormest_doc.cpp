@@ -216,7 +216,8 @@ bool COrmestDoc::OnOpenDocument(const QString& path) {
     if (Hooks().focus_input) Hooks().focus_input();
     if (!loaded) return false;
     SetPathName(absolute);
-    SetModifiedFlag(false);
+    // A document that loaded only in part counts as changed, so that closing asks.
+    SetModifiedFlag(core::ChangesMadeFlag != 0);
     return true;
 }
 

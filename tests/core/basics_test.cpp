@@ -219,4 +219,59 @@ TEST_F(FileUnitsTest, RawUnitsReadShortAtTheEndAndWindowsNamesMapToTheWorkFolder
     EXPECT_EQ(read_record(99, r), IoResult::Error);  // never opened
 }
 
+// A link planted in the work folder is never written through, whatever the unit's status; the
+// file it leads to stays byte for byte. Outside the work folder a link the user made is a
+// name of the file it leads to.
+TEST_F(FileUnitsTest, LinksInTheWorkFolderAreNeverFollowed) {
+    namespace fs = std::filesystem;
+    const fs::path target = dir_ / "precious.txt";
+    std::ofstream(target, std::ios::binary) << "keep me\n";
+    const fs::path link = dir_ / "work" / "!history.tmp";
+    fs::create_symlink(target, link);
+    auto target_text = [&] {
+        std::ifstream in(target, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+
+    EXPECT_FALSE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Unknown, UnitForm::Text));
+    EXPECT_FALSE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Old, UnitForm::Text));
+    EXPECT_FALSE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::New, UnitForm::Text));
+    EXPECT_FALSE(open_unit_at_local_path(3, link.string(), UnitStatus::Unknown, UnitForm::Raw));
+    EXPECT_FALSE(unit_is_open(3));
+    EXPECT_EQ(target_text(), "keep me\n");
+    EXPECT_TRUE(fs::is_symlink(link));
+
+    // A dangling link makes nothing where it leads: New and Unknown both refuse.
+    const fs::path nowhere = dir_ / "made_through_link.txt";
+    fs::create_symlink(nowhere, dir_ / "work" / "!last!.tmp");
+    EXPECT_FALSE(open_unit(4, "C:\\!tmp\\!last!.tmp", UnitStatus::Unknown, UnitForm::Text));
+    EXPECT_FALSE(open_unit(4, "C:\\!tmp\\!last!.tmp", UnitStatus::New, UnitForm::Text));
+    EXPECT_FALSE(fs::exists(nowhere));
+
+    // A new file is made only where nothing is, in any folder: a dangling link there counts.
+    fs::create_symlink(dir_ / "also_nowhere.txt", dir_ / "user_link.txt");
+    EXPECT_FALSE(open_unit(4, (dir_ / "user_link.txt").string(), UnitStatus::New, UnitForm::Text));
+    EXPECT_FALSE(fs::exists(dir_ / "also_nowhere.txt"));
+
+    // The user's own link outside the work folder still reads and writes its file.
+    fs::create_symlink(target, dir_ / "mine.txt");
+    ASSERT_TRUE(open_unit(5, (dir_ / "mine.txt").string(), UnitStatus::Unknown, UnitForm::Text));
+    std::string r;
+    EXPECT_EQ(read_record(5, r), IoResult::Ok);
+    EXPECT_EQ(r, "keep me");
+    EXPECT_EQ(write_record(5, "and me"), IoResult::Ok);
+    EXPECT_TRUE(close_unit(5));
+    EXPECT_EQ(target_text(), "keep me\nand me\n");
+
+    // A real file in the work folder opens in all three ways.
+    fs::remove(link);
+    ASSERT_TRUE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::New, UnitForm::Text));
+    EXPECT_EQ(write_record(3, "one"), IoResult::Ok);
+    EXPECT_TRUE(close_unit(3));
+    EXPECT_TRUE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Old, UnitForm::Text));
+    EXPECT_TRUE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Unknown, UnitForm::Text));
+    EXPECT_EQ(read_record(3, r), IoResult::Ok);
+    EXPECT_EQ(r, "one");
+}
+
 }  // namespace

@@ -316,6 +316,26 @@ TEST_F(DocumentFilesTest, ASaveIgnoresAFileNamedLikeItsTemporaryInAnotherCase) {
     EXPECT_EQ(count_, 4);
 }
 
+// A link the user names as the document keeps pointing at its file, which takes the new words;
+// a link in the work folder (a backup's name here) is replaced and its file left alone.
+TEST_F(DocumentFilesTest, UserLinksAreWrittenThroughAndWorkFolderLinksReplaced) {
+    add_item({1, 1, 10});
+    fs::create_directory(root_ / "real");
+    write_file(path("real/doc.mus"), Bytes{9});
+    fs::create_symlink(root_ / "real" / "doc.mus", root_ / "doc.mus");
+    ASSERT_TRUE(save(path("doc.mus")));
+    EXPECT_TRUE(fs::is_symlink(root_ / "doc.mus"));
+    const Bytes saved = read_file(path("real/doc.mus"));
+    EXPECT_GT(saved.size(), 1u);
+
+    write_file(path("real/other.mus"), Bytes{9});
+    fs::create_symlink(root_ / "real" / "other.mus", root_ / "work" / "!save.mus");
+    ASSERT_TRUE(save("C:\\!TMP\\!save.mus"));
+    EXPECT_EQ(read_file(path("real/other.mus")), Bytes{9});
+    EXPECT_FALSE(fs::is_symlink(root_ / "work" / "!save.mus"));
+    EXPECT_EQ(read_file((root_ / "work" / "!save.mus").string()), saved);
+}
+
 // ---- the front-end's staged block ("~~R") -----------------------------------------------------
 
 class FrontEndReadTest : public DocumentFilesTest {

@@ -4,12 +4,16 @@
 // save requests, the backup copy and the split into files.
 #include "engine/commands/file_commands.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "engine/commands/document_state.h"
 #include "engine/core/document_tables.h"
@@ -308,6 +312,29 @@ TEST_F(FileCommandsTest, PreviousFileSwapsNamesAndHistoryEntriesLoad) {
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
 }
 
+// ---- file commands in command files ------------------------------------------------------
+
+TEST_F(FileCommandsTest, GetsInACommandFileRunOnceWhetherTheyLoadOrNot) {
+    write_doc("a.mus", kPart);
+    // A cancelled file dialog, a history entry that holds no document, a load, and the notes
+    // around them: each file command runs once and the file goes on.
+    write_file("gets.cmd", {"G", "GH 7", "5 1 2", "G a.mus", "6 2 3", "G missing.mus", "7 3 4"});
+    fe_.answer_dialog(2);
+    EXPECT_EQ(type("RE gets.cmd"), -1);
+    EXPECT_EQ(fe_.dialogs.size(), 1u);
+    EXPECT_EQ(std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(),
+                         "*** No document in history entry 7."),
+              1);
+    EXPECT_EQ(std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(),
+                         "File not found --> " + path("missing.mus")),
+              1);
+    std::vector<float> expected = kPart;
+    expected.insert(expected.end(), {3, 6, 2, 3, 3, 7, 3, 4});
+    EXPECT_EQ(page(), expected);
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
+    EXPECT_EQ(core::MacroUnit, 0);
+}
+
 // ---- saving and loading back ------------------------------------------------------------
 
 TEST_F(FileCommandsTest, SavedPageLoadsBackIdenticallyAndSavesTheSameBytes) {
@@ -391,6 +418,107 @@ TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("big.mus"));
 }
 
+// ---- damaged documents ------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, ADamagedDocumentCountsAsChangedAndSmAsksBeforeReplacingIt) {
+    // Four records, the third damaged (a count of 1): the first two load.
+    write_doc("damaged.mus", {3, 5, 1, 1, 3, 5, 1, 2, 1, 5, 3, 5, 1, 4});
+    const Bytes original = read_bytes("damaged.mus");
+    type("G damaged.mus");
+    EXPECT_TRUE(shown("*** Input data error."));
+    EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1, 3, 5, 1, 2}));
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    EXPECT_EQ(fe_.view.title, path("damaged.mus") + " * (not saved -    2 Items) ");
+
+    // "SM" asks; No leaves the file as it was, byte for byte.
+    fe_.answer_yes_no(0);
+    type("SM");
+    EXPECT_TRUE(asked("FILE EXISTS - Write over file? - " + path("damaged.mus")));
+    EXPECT_EQ(read_bytes("damaged.mus"), original);
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+
+    // The front-end's save of the same file, under another name of it, asks too.
+    fs::create_symlink(base_ / "damaged.mus", base_ / "link.mus");
+    fe_.answer_yes_no(0);
+    core::MessageLine.set("~~W");
+    core::FrontEndCommandBuffer.set(path("link.mus"));
+    call();
+    EXPECT_EQ(fe_.questions.size(), 2u);
+    EXPECT_EQ(read_bytes("damaged.mus"), original);
+
+    // Yes writes the page; from then on the file is the page and "SM" asks no more.
+    fe_.answer_yes_no(-1);
+    type("SM");
+    EXPECT_EQ(decode(read_bytes("damaged.mus")),
+              (std::vector<float>{3, 5, 1, 1, 3, 5, 1, 2, 6, 0, 4, -9999}));
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    type("5 1 3");
+    type("SM");
+    EXPECT_EQ(fe_.questions.size(), 3u);
+    EXPECT_EQ(decode(read_bytes("damaged.mus")).size(), 16u);
+}
+
+TEST_F(FileCommandsTest, RepairedRecordsMarkTheLoadUntilACleanLoadOrASaveAs) {
+    // A record of 45 parameters, the longest kept whole: a load that changes nothing.
+    std::vector<float> longest = {45, 5, 1, 2};
+    longest.resize(46, 0.0f);
+    longest[45] = 7.0f;
+    write_doc("clean.mus", longest);
+    std::vector<float> cut = longest;  // one parameter more than is kept
+    cut[0] = 46;
+    cut.push_back(9.0f);
+    const struct {
+        const char* name;
+        std::vector<float> records;
+    } repaired[] = {
+        {"dropped.mus", {3, 5, 1, 1, 3, 13, 1, 2}},  // a temporary mark is left out
+        {"grown.mus", {3, 5, 1, 1, 2, 5, 1}},        // two parameters grow to three
+        {"cut.mus", cut},                            // cut after the 45th
+    };
+    // A get that lets the page's unsaved changes go.
+    const auto get = [this](const std::string& name) {
+        if (core::ChangesMadeFlag != 0 && core::ItemCount > 0) fe_.answer_yes_no(-1);
+        type("G " + name);
+    };
+    for (const auto& r : repaired) {
+        write_doc(r.name, r.records);
+        const Bytes original = read_bytes(r.name);
+        get(r.name);
+        EXPECT_EQ(core::ChangesMadeFlag, 1) << r.name;
+        const std::size_t asked_before = fe_.questions.size();
+        fe_.answer_yes_no(0);
+        type("SM");
+        EXPECT_EQ(fe_.questions.size(), asked_before + 1) << r.name;
+        EXPECT_EQ(read_bytes(r.name), original) << r.name;
+
+        // A clean load of the file (mended meanwhile) forgets it.
+        write_doc(r.name, longest);
+        get(r.name);
+        EXPECT_EQ(page(), longest);
+        EXPECT_EQ(core::ChangesMadeFlag, 0);
+        const std::size_t asked_clean = fe_.questions.size();
+        type("5 1 3");
+        type("SM");
+        EXPECT_EQ(fe_.questions.size(), asked_clean) << r.name;
+        EXPECT_EQ(decode(read_bytes(r.name)).size(), longest.size() + 4 + 4) << r.name;
+    }
+
+    // A save-as writes the page elsewhere and leaves the damaged file alone; the page is that
+    // file's from then on, and a save over the damaged one asks no more than any save does.
+    write_doc("dropped.mus", repaired[0].records);
+    get("dropped.mus");
+    const Bytes dropped = read_bytes("dropped.mus");
+    type("SA kept.mus");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("kept.mus"));
+    EXPECT_EQ(read_bytes("dropped.mus"), dropped);
+    const std::size_t asked = fe_.questions.size();
+    core::MessageLine.set("~~W");
+    core::FrontEndCommandBuffer.set(path("dropped.mus"));
+    call();
+    EXPECT_EQ(fe_.questions.size(), asked);
+    EXPECT_EQ(decode(read_bytes("dropped.mus")), (std::vector<float>{3, 5, 1, 1, 6, 0, 4, -9999}));
+}
+
 // ---- the front-end's requests --------------------------------------------------------------
 
 TEST_F(FileCommandsTest, FrontEndOpenAsksAboutUnsavedChanges) {
@@ -454,6 +582,91 @@ TEST_F(FileCommandsTest, BackupCopyCarriesTheNameAndComesBackWithGsv) {
     type("GSV");
     EXPECT_TRUE(shown("Getting Backup of " + path("mine.mus")));
     EXPECT_EQ(page(), words);
+}
+
+// The id of a process that has ended.
+pid_t ended_process() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST_F(FileCommandsTest, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
+    const std::string dead = std::to_string(ended_process());
+    const std::string live = std::to_string(::getppid());
+    const auto temp = [](const std::string& id) { return ".~ormest" + id + ".tmp"; };
+    write_bytes(temp(dead), Bytes(10, 1));
+    // Not ours, or ours while the process lives: they stay.
+    const std::vector<std::string> kept = {
+        temp(live),        temp("0"),
+        temp("0" + dead),  temp("-" + dead),
+        temp(dead + "x"),  temp("99999999999"),
+        temp(""),          "x" + temp(dead),
+        temp(dead) + ".x", ".~Ormest" + dead + ".tmp",
+    };
+    for (const std::string& name : kept) write_bytes(name, Bytes(3, 2));
+    fs::create_directory(base_ / "sub");
+    write_bytes("sub/" + temp(dead), Bytes(3, 3));  // another folder's
+    const std::string dead_folder = std::to_string(ended_process());
+    fs::create_directory(base_ / temp(dead_folder));  // no plain file
+    const std::string dead_link = std::to_string(ended_process());
+    fs::create_symlink(base_ / "x", base_ / temp(dead_link));
+
+    make_notes(1);
+    type("SA doc.mus");
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_FALSE(fs::exists(base_ / temp(dead)));
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(base_ / name)) << name;
+    EXPECT_TRUE(fs::exists(base_ / "sub" / temp(dead)));
+    EXPECT_TRUE(fs::is_directory(base_ / temp(dead_folder)));
+    EXPECT_TRUE(fs::is_symlink(base_ / temp(dead_link)));
+    EXPECT_FALSE(fs::exists(base_ / temp(std::to_string(::getpid()))));
+
+    // The folder is looked through once per run: later saves (and the undo copies written
+    // before every edit) do not list it again.
+    const std::string later = std::to_string(ended_process());
+    write_bytes(temp(later), Bytes(1, 4));
+    type("5 1 3");
+    type("SM");
+    EXPECT_TRUE(fs::exists(base_ / temp(later)));
+    EXPECT_TRUE(fs::exists(base_ / temp(live)));
+}
+
+TEST_F(FileCommandsTest, GsvWithoutABackupNamesTheRealFile) {
+    type("GSV");
+    const std::string real = (fs::path(platform::work_folder()) / "!save.mus").string();
+    EXPECT_TRUE(shown("File not found --> " + real));
+    EXPECT_FALSE(shown("C:\\!TMP"));
+}
+
+TEST_F(FileCommandsTest, AFailedBackupIsToldOnceInTheMessageLine) {
+    // A folder where the backup copy should go: it cannot be written.
+    const fs::path backup = fs::path(platform::work_folder()) / "!save.mus";
+    fs::create_directories(backup);
+    const std::string told = "*** The backup copy could not be written: " + backup.string();
+    const auto backup_due = [] { core::CommandCounter = 6; };
+
+    backup_due();
+    type("5 1 2");
+    EXPECT_EQ(reply(), told);
+    backup_due();
+    type("5 1 3");
+    EXPECT_NE(reply(), told);  // told once
+    EXPECT_TRUE(fe_.message_boxes.empty());
+
+    // A backup written ends the run of failures; the next failure is told again.
+    fs::remove(backup);
+    backup_due();
+    type("5 1 4");
+    EXPECT_NE(reply(), told);
+    EXPECT_TRUE(fs::is_regular_file(backup));
+    fs::remove(backup);
+    fs::create_directories(backup);
+    backup_due();
+    type("5 1 5");
+    EXPECT_EQ(reply(), told);
 }
 
 TEST_F(FileCommandsTest, SplitWritesGroupsAsNumberedFilesAndKeepsThePage) {

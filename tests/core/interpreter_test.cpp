@@ -2,6 +2,7 @@
 // the line editor, view keys, palette words), repeat and recall, command files and REX run
 // within one call, the common exit's reply and help topic, the guard against a second entry
 // and the end of a command after an engine defect.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -314,6 +315,91 @@ TEST_F(InterpreterTest, RexInsideACommandFileLeavesTheFileRunning) {
     type("RE outer.cmd");
     ASSERT_EQ(core::ItemCount, 2);
     EXPECT_EQ(item(2), (std::vector<float>{3, 6, 2, 3}));
+}
+
+// A command file that reads or runs itself, or a chain of them, ends after eight files.
+const std::string kTooDeep = "*** Command files nest too deeply (8): the reading stopped.";
+
+TEST_F(InterpreterTest, AChainOfReadsEndsAfterEightFiles) {
+    // c1 .. c9: each enters one note, then reads the next.
+    for (int k = 1; k <= 9; ++k) {
+        write_file("c" + std::to_string(k) + ".cmd",
+                   {"5 1 " + std::to_string(k), "RE c" + std::to_string(k + 1) + ".cmd"});
+    }
+    // Eight files, the last naming one that does not exist: all of them run.
+    write_file("c8.cmd", {"5 1 8", "RE nosuch.cmd", "5 1 9"});
+    type("RE c1.cmd");
+    EXPECT_EQ(core::ItemCount, 9);
+    EXPECT_FALSE(shown(kTooDeep));
+    EXPECT_EQ(core::MacroUnit, 0);
+
+    // The ninth file is not opened: the chain ends where it stands.
+    write_file("c8.cmd", {"5 1 8", "RE c9.cmd", "5 1 99"});
+    type("RE c1.cmd");
+    EXPECT_EQ(core::ItemCount, 9 + 8);
+    EXPECT_EQ(item(17), (std::vector<float>{3, 5, 1, 8}));
+    EXPECT_TRUE(shown(kTooDeep));
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_FALSE(core::unit_is_open(core::MacroFileUnit));
+
+    // A READ typed afterwards starts a chain of its own: c2 .. c9 are eight files again.
+    fe_.message_boxes.clear();
+    type("RE c2.cmd");
+    EXPECT_EQ(core::ItemCount, 17 + 8);
+    EXPECT_FALSE(shown(kTooDeep));
+    EXPECT_TRUE(shown("File not found --> c10.cmd"));
+}
+
+TEST_F(InterpreterTest, AFileThatReadsItselfEnds) {
+    // By its name, and by the blank name that means the last file read.
+    for (const std::string last : {"RE self.cmd", "RE", "RD   "}) {
+        fe_.message_boxes.clear();
+        write_file("self.cmd", {"5 1 2", last, "6 2 3"});
+        const int32_t before = core::ItemCount;
+        EXPECT_EQ(type("RE self.cmd"), -1) << last;
+        EXPECT_EQ(core::ItemCount, before + 8) << last;  // the first run and seven more
+        EXPECT_EQ(std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(), kTooDeep), 1)
+            << last;
+        EXPECT_EQ(core::MacroUnit, 0);
+        EXPECT_FALSE(core::unit_is_open(core::MacroFileUnit));
+        // The engine goes on as usual.
+        type("7 3 4");
+        EXPECT_EQ(core::ItemCount, before + 9);
+    }
+}
+
+TEST_F(InterpreterTest, RexLinesRunEightDeepAndNoDeeper) {
+    // r1 .. r8: each runs the next; the eighth enters a note.
+    for (int k = 1; k <= 7; ++k)
+        write_file("r" + std::to_string(k) + ".txt", {"REX r" + std::to_string(k + 1) + ".txt"});
+    write_file("r8.txt", {"5 1 2"});
+    type("REX r1.txt");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_FALSE(shown(kTooDeep));
+
+    write_file("r8.txt", {"REX r9.txt"});
+    write_file("r9.txt", {"5 1 2"});
+    type("REX r1.txt");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_TRUE(shown(kTooDeep));
+    type("6 2 3");
+    EXPECT_EQ(core::ItemCount, 2);
+}
+
+TEST_F(InterpreterTest, AFileWhoseFirstLineRunsItselfEndsEveryCommandFile) {
+    write_file("self.txt", {"REX self.txt", "5 1 2"});
+    type("REX self.txt");
+    EXPECT_TRUE(shown(kTooDeep));
+    EXPECT_EQ(core::ItemCount, 0);
+
+    // Within a command file: the file ends too, its later lines do not run.
+    fe_.message_boxes.clear();
+    write_file("outer.cmd", {"5 1 2", "REX self.txt", "6 2 3"});
+    type("RE outer.cmd");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(), kTooDeep), 1);
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_FALSE(core::unit_is_open(core::MacroFileUnit));
 }
 
 // ---- the guard and engine defects ------------------------------------------------------------

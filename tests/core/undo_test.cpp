@@ -310,6 +310,30 @@ TEST_F(UndoTest, AMissingOrUnwritableCopyLosesNothing) {
     EXPECT_EQ(core::UndoRedoState, 0);
 }
 
+// A link planted at the copy's name in the work folder is replaced by the copy: the file it
+// led to is never written, and UNDO loads the copy itself.
+TEST_F(UndoTest, ALinkAtTheCopysNameIsReplacedNeverWrittenThrough) {
+    const fs::path target = dir_ / "elsewhere.mus";
+    { std::ofstream(target, std::ios::binary) << "precious bytes"; }
+    fs::create_symlink(target, work("!undo!.tmp"));
+    type("8 1 0");
+    const std::vector<float> one = page();
+    type("1 1 10 5");
+    EXPECT_EQ(file_bytes(target), "precious bytes");
+    EXPECT_FALSE(fs::is_symlink(work("!undo!.tmp")));
+    EXPECT_TRUE(fs::is_regular_file(work("!undo!.tmp")));
+    EXPECT_EQ(core::UndoRedoState, 1);
+    // The redo copy too.
+    fs::create_symlink(target, work("!redo!.tmp"));
+    type("UNDO");
+    EXPECT_EQ(page(), one);
+    EXPECT_FALSE(fs::is_symlink(work("!redo!.tmp")));
+    EXPECT_EQ(file_bytes(target), "precious bytes");
+    for (const auto& entry : fs::directory_iterator(dir_ / "work"))
+        EXPECT_EQ(entry.path().filename().string().rfind(".~ormest", 0), std::string::npos)
+            << "a temporary file was left: " << entry.path();
+}
+
 // ---- UNDELETE ---------------------------------------------------------------------------
 
 TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {

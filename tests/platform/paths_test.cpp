@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/support/temp_folder.h"
@@ -103,6 +104,166 @@ TEST_F(PathsTest, InitFindsTheDataFolderFromTheEnvironmentAndMakesTheWorkFolder)
         ::setenv("ORMEST_HOME", saved_home.c_str(), 1);
     else
         ::unsetenv("ORMEST_HOME");
+}
+
+// ---- the work folder is the user's own ----
+
+mode_t mode_of(const fs::path& p) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(p.c_str(), &st), 0) << p;
+    return st.st_mode & 07777;
+}
+
+// Sets or unsets an environment variable for one case and puts it back afterwards.
+class EnvironmentValue {
+  public:
+    EnvironmentValue(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~EnvironmentValue() {
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+TEST(WorkFolderProblem, ALinkAFileAndAnotherUsersFolderAreRefused) {
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", false, true, 1000, 1000), "");
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", false, true, 0, 0), "");
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", false, true, 1001, 1000),
+              "The work folder /tmp/w belongs to another user.");
+    // root runs in no folder that someone else made either.
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", false, true, 1000, 0),
+              "The work folder /tmp/w belongs to another user.");
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", true, false, 1000, 1000),
+              "The work folder /tmp/w is a link.");
+    // A link is named as one even when it leads to a folder of ours.
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", true, true, 1000, 1000),
+              "The work folder /tmp/w is a link.");
+    EXPECT_EQ(platform::work_folder_problem("/tmp/w", false, false, 1000, 1000),
+              "The work folder /tmp/w is not a folder.");
+}
+
+TEST_F(PathsTest, PrivateFoldersAreMadeClosedAndLinksRefused) {
+    // Made with its parents, closed to others.
+    const fs::path made = root_ / "state" / "deep" / "ormest";
+    std::string error;
+    ASSERT_TRUE(platform::make_private_folder(made.string(), &error)) << error;
+    EXPECT_TRUE(fs::is_directory(made));
+    EXPECT_EQ(mode_of(made), 0700);
+
+    // Ours but open to others: closed.
+    const fs::path open_one = root_ / "open";
+    fs::create_directory(open_one);
+    ::chmod(open_one.c_str(), 0777);
+    ASSERT_TRUE(platform::make_private_folder(open_one.string(), &error)) << error;
+    EXPECT_EQ(mode_of(open_one), 0700);
+    // Already closed: kept as it is.
+    ASSERT_TRUE(platform::make_private_folder(open_one.string(), &error)) << error;
+    EXPECT_EQ(mode_of(open_one), 0700);
+
+    // A link, even to a folder of ours: refused, and the folder it leads to is left alone.
+    const fs::path elsewhere = root_ / "elsewhere";
+    fs::create_directory(elsewhere);
+    ::chmod(elsewhere.c_str(), 0755);
+    const fs::path link = root_ / "linked";
+    fs::create_directory_symlink(elsewhere, link);
+    error.clear();
+    EXPECT_FALSE(platform::make_private_folder(link.string(), &error));
+    EXPECT_EQ(error, "The work folder " + link.string() + " is a link.");
+    EXPECT_EQ(mode_of(elsewhere), 0755);
+    // A dangling link is no way to have one made elsewhere either.
+    const fs::path dangling = root_ / "dangling";
+    fs::create_directory_symlink(root_ / "not_yet", dangling);
+    EXPECT_FALSE(platform::make_private_folder(dangling.string(), &error));
+    EXPECT_FALSE(fs::exists(root_ / "not_yet"));
+
+    // A file of that name.
+    std::ofstream(root_ / "plain") << "x";
+    EXPECT_FALSE(platform::make_private_folder((root_ / "plain").string(), &error));
+    EXPECT_EQ(error, "The work folder " + (root_ / "plain").string() + " is not a folder.");
+}
+
+TEST_F(PathsTest, InitRefusesAWorkFolderThatIsALink) {
+    const EnvironmentValue home("ORMEST_HOME", (root_ / "data").c_str());
+    const EnvironmentValue state("XDG_STATE_HOME", (root_ / "state").c_str());
+    fs::create_directories(root_ / "state");
+    fs::create_directory(root_ / "theirs");
+    fs::create_directory_symlink(root_ / "theirs", root_ / "state" / "ormest");
+    std::string error;
+    EXPECT_FALSE(platform::init_paths("", &error));
+    EXPECT_EQ(error, "The work folder " + (root_ / "state" / "ormest").string() + " is a link.");
+    EXPECT_EQ(platform::work_folder(), "");
+    EXPECT_TRUE(fs::is_empty(root_ / "theirs"));
+}
+
+// Without HOME and XDG_STATE_HOME the folder is one of the shared /tmp, named for the user and
+// made private.
+TEST_F(PathsTest, WithoutHomeTheWorkFolderIsTheUsersOwnUnderTmp) {
+    const EnvironmentValue home("ORMEST_HOME", (root_ / "data").c_str());
+    const EnvironmentValue state("XDG_STATE_HOME", nullptr);
+    const EnvironmentValue user_home("HOME", nullptr);
+    const fs::path expected = "/tmp/ormest-" + std::to_string(::geteuid());
+    const bool existed = fs::exists(expected);
+    std::string error;
+    ASSERT_TRUE(platform::init_paths("", &error)) << error;
+    EXPECT_EQ(platform::work_folder(), expected.string());
+    EXPECT_EQ(mode_of(expected), 0700);
+    EXPECT_EQ(platform::local_path("C:\\!TMP\\!undo!.tmp"), (expected / "!undo!.tmp").string());
+    std::error_code ec;
+    if (!existed) fs::remove(expected, ec);  // only when empty
+}
+
+TEST_F(PathsTest, MakeFolderKeepsTheWorkFolderAndItsFoldersPrivate) {
+    const fs::path work = root_ / "work";
+    ::chmod(work.c_str(), 0755);
+    EXPECT_TRUE(platform::make_folder("C:\\!TMP\\"));
+    EXPECT_EQ(mode_of(work), 0700);
+    EXPECT_TRUE(platform::make_folder("C:\\!TMP\\mxlib\\more"));
+    EXPECT_EQ(mode_of(work / "mxlib"), 0700);
+    EXPECT_EQ(mode_of(work / "mxlib" / "more"), 0700);
+
+    // A link inside the work folder is no folder of it.
+    fs::create_directory(root_ / "outside");
+    fs::create_directory_symlink(root_ / "outside", work / "linked");
+    EXPECT_FALSE(platform::make_folder("C:\\!TMP\\linked"));
+    EXPECT_FALSE(platform::make_folder("C:\\!TMP\\linked\\sub"));
+    EXPECT_TRUE(fs::is_empty(root_ / "outside"));
+
+    // Folders elsewhere are made as before.
+    EXPECT_TRUE(platform::make_folder("mine\\sub"));
+    EXPECT_TRUE(fs::is_directory(root_ / "mine" / "sub"));
+}
+
+TEST_F(PathsTest, FilesInsideTheWorkFolderAreKnownHoweverTheyAreNamed) {
+    const fs::path work = root_ / "work";
+    EXPECT_TRUE(platform::in_work_folder((work / "!undo!.tmp").string()));
+    EXPECT_TRUE(platform::in_work_folder((work / "mxlib" / "lb5000.drw").string()));
+    EXPECT_TRUE(platform::in_work_folder((work / "sub" / ".." / "x").string()));
+    EXPECT_TRUE(platform::in_work_folder("work/!history.tmp"));  // relative to the current folder
+    // The folder itself, its neighbours, and names that only begin like it are not inside.
+    EXPECT_FALSE(platform::in_work_folder(work.string()));
+    EXPECT_FALSE(platform::in_work_folder(work.string() + "/"));
+    EXPECT_FALSE(platform::in_work_folder((root_ / "work2" / "x").string()));
+    EXPECT_FALSE(platform::in_work_folder((root_ / "song.mus").string()));
+    EXPECT_FALSE(platform::in_work_folder((work / ".." / "song.mus").string()));
+    // Reached through a link to it.
+    fs::create_directory_symlink(work, root_ / "via");
+    EXPECT_TRUE(platform::in_work_folder((root_ / "via" / "!undo!.tmp").string()));
+    platform::set_work_folder("");
+    EXPECT_FALSE(platform::in_work_folder((work / "!undo!.tmp").string()));
 }
 
 }  // namespace

@@ -196,11 +196,10 @@ TEST_F(DrawingFilesTest, DamagedFilesAreRefusedOrTamed) {
     }
     render::DrawingStartTable start;
     render::DrawingNames names;
-    core::ParamBuffer(1) = 4.0f;  // another code: "File not found --> " and the path
+    core::ParamBuffer(1) = 4.0f;
     EXPECT_FALSE(render::read_library_drawing(3, start, names));
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
-    EXPECT_NE(fe_.message_boxes[0].find("File not found --> "), std::string::npos);
-    EXPECT_NE(fe_.message_boxes[0].find("lb0030.drw"), std::string::npos);
+    EXPECT_EQ(fe_.message_boxes[0], "*** Damaged file --> " + (library() / "lb0030.drw").string());
     EXPECT_EQ(start(11), 0);
 
     // Start entries beyond the points are brought back inside them; negative pens read as 0.
@@ -242,6 +241,63 @@ TEST_F(DrawingFilesTest, MissingFileNoticeKeepsTheWholePath) {
     EXPECT_FALSE(render::read_library_drawing(0, start, names));
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "File not found --> " + deep.string() + "/lb0000.drw");
+}
+
+// A page is redrawn often: the clef notice for a missing file and the damage of a file are
+// told once per file, until the engine is reset or the library folder changes. A missing file
+// for another code is a plain "File not found --> " each time.
+TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
+    render::DrawingStartTable start;
+    render::DrawingNames names;
+    core::ParamBuffer(1) = 9.0f;
+    fe_.answer_dialog(0);
+    fe_.answer_dialog(0);
+    fe_.answer_dialog(0);
+    fe_.answer_dialog(0);
+    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_EQ(fe_.dialogs.size(), 1u);
+    EXPECT_EQ(core::MessageLine.c_text(),
+              (library() / "lb0120.drw").string() + " - Changed to clef.");
+    EXPECT_FALSE(render::read_library_drawing(13, start, names));  // another file is told
+    EXPECT_EQ(fe_.dialogs.size(), 2u);
+
+    // A truncated file (the points cut off after its header): damaged, told once, whatever
+    // the code.
+    write_library_file(library() / "lb0140.drw", {points_of(0), points_of(1)});
+    fs::resize_file(library() / "lb0140.drw", 22 + 240 + 10);
+    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    core::ParamBuffer(1) = 4.0f;
+    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0], "*** Damaged file --> " + (library() / "lb0140.drw").string());
+    EXPECT_EQ(fe_.dialogs.size(), 2u);
+
+    // Missing for another code: every time.
+    EXPECT_FALSE(render::read_library_drawing(15, start, names));
+    EXPECT_FALSE(render::read_library_drawing(15, start, names));
+    EXPECT_EQ(fe_.message_boxes.size(), 3u);
+
+    // Another library folder: its files are told again.
+    const fs::path other = root_ / "other_library";
+    fs::create_directories(other);
+    fs::copy_file(library() / "lb0140.drw", other / "lb0140.drw");
+    const std::string saved_folder = core::LibraryFolder.c_text();
+    core::LibraryFolder.set(other.string() + "/");
+    core::ParamBuffer(1) = 9.0f;
+    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_EQ(fe_.dialogs.size(), 3u);
+    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    ASSERT_EQ(fe_.message_boxes.size(), 4u);
+    EXPECT_EQ(fe_.message_boxes[3], "*** Damaged file --> " + (other / "lb0140.drw").string());
+
+    // Back in the first folder, after a reset: told again.
+    core::LibraryFolder.set(saved_folder);
+    render::register_drawing_file_drawers();
+    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_EQ(fe_.dialogs.size(), 4u);
+    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    EXPECT_EQ(fe_.message_boxes.size(), 5u);
 }
 
 // ---- the folders ----
@@ -377,6 +433,48 @@ TEST_F(DrawingFilesTest, ConvertOverAnExistingFile) {
     EXPECT_EQ(slurp(user_library() / "LB5120.DRW"), current);
     EXPECT_FALSE(fs::exists(user_library() / "LB9990.DRW"));
     EXPECT_EQ(stored(3, 1), 11.0f);
+}
+
+// Conversions into the user's library in the work folder never write through a link: a link
+// at the backup's or the temporary file's name is replaced, and a link in place of the library
+// folder itself is refused.
+TEST_F(DrawingFilesTest, ConversionsNeverWriteThroughLinksInTheWorkFolder) {
+    make_old_file();
+    fs::create_directories(user_library());
+    write_library_file(user_library() / "LB5120.DRW", {points_of(1)});
+    const std::string before = slurp(user_library() / "LB5120.DRW");
+    const fs::path precious = root_ / "precious";
+    std::ofstream(precious, std::ios::binary) << "keep";
+    fs::create_symlink(precious, user_library() / "LB9990.DRW");
+    fs::create_symlink(precious, user_library() / ("LB5120.DRW.part" + std::to_string(::getpid())));
+
+    add_code11(3.0f, "OLDSYM");
+    load_item(1);
+    answer_convert(5123);
+    ScriptedFrontEnd::DialogAnswer replace;
+    replace.result = 1;
+    replace.words = {1, 0};
+    fe_.answer_dialog(replace);
+    render::convert_drawing_to_library_symbol(1);
+    EXPECT_EQ(stored(1, 5), 5123.0f);
+    EXPECT_EQ(slurp(precious), "keep");
+    EXPECT_FALSE(fs::is_symlink(user_library() / "LB9990.DRW"));
+    EXPECT_EQ(slurp(user_library() / "LB9990.DRW"), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(user_library()), fs::directory_iterator()), 2);
+
+    // The library folder a link: nothing is written where it leads.
+    fs::remove_all(user_library());
+    fs::create_directory(root_ / "elsewhere");
+    fs::create_directory_symlink(root_ / "elsewhere", user_library());
+    add_code11(3.0f, "OLDSYM");
+    load_item(2);
+    answer_convert(5000);
+    render::convert_drawing_to_library_symbol(2);
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0],
+              "Cannot write library files in the library folder " + user_library().string());
+    EXPECT_TRUE(fs::is_empty(root_ / "elsewhere"));
+    EXPECT_EQ(stored(2, 1), 11.0f);
 }
 
 TEST_F(DrawingFilesTest, ConvertDialogChoices) {

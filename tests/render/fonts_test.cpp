@@ -192,10 +192,36 @@ TEST_F(FontsTest, MissingFallbackEndsTheCommandInsteadOfLooping) {
     EXPECT_EQ(fe_.message_boxes.size(), 1u);  // the substitution of fm07.fmt
     EXPECT_EQ(render::LoadedFont.number, -1);
 
-    // A short fallback file is no better than a missing one.
+    // A short fallback file is no better than a missing one, but is named for what it is.
     std::ofstream(fonts_ / "fm00.fmt") << "short";
     render::CurrentFontNumber = 0;
-    EXPECT_THROW(render::load_font_metrics(), core::EngineDefect);
+    try {
+        render::load_font_metrics();
+        FAIL() << "the load went on with a short fm00.fmt";
+    } catch (const core::EngineDefect& e) {
+        EXPECT_EQ(std::string(e.what()), "*** Damaged file --> " + font_path("fm00.fmt"));
+    }
+}
+
+// A metric file one byte short of its layout (or 100 bytes, as a cut copy leaves it) is
+// damaged, not missing: told once with its path, and Times-Roman takes its place.
+TEST_F(FontsTest, DamagedFontIsReportedOnceAndTimesRomanTakesItsPlace) {
+    std::vector<char> bytes(render::kFontMetricFileBytes - 1, ' ');
+    std::ofstream(fonts_ / "fm07.fmt", std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    load(7);
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0], "*** Damaged file --> " + font_path("fm07.fmt"));
+    EXPECT_EQ(render::LoadedFont.ps_name.trimmed(), "Times-Roman");
+    EXPECT_EQ(render::LoadedFont.number, 7);
+    load(107);
+    load(107);
+    EXPECT_EQ(fe_.message_boxes.size(), 1u);
+
+    fs::resize_file(fonts_ / "fm08.fmt", 100);
+    load(8);
+    ASSERT_EQ(fe_.message_boxes.size(), 2u);
+    EXPECT_EQ(fe_.message_boxes[1], "*** Damaged file --> " + font_path("fm08.fmt"));
 }
 
 TEST_F(FontsTest, MusicAndSymbolFontsLoadNothing) {
@@ -379,7 +405,8 @@ TEST_F(FontsTest, MissingPrologEndsTheCommand) {
         render::send_font_to_postscript();
         FAIL() << "no prolog, yet the font was sent";
     } catch (const core::EngineDefect& e) {
-        EXPECT_NE(std::string(e.what()).find("fmfontinit.psc"), std::string::npos);
+        EXPECT_EQ(std::string(e.what()),
+                  "File not found --> " + (root_ / "data" / "mxlib" / "fmfontinit.psc").string());
     }
 }
 
@@ -389,9 +416,22 @@ TEST_F(FontsTest, SymbolWidthsComeFromTheirOwnFile) {
     EXPECT_NEAR(render::symbol_font_width(81), 0.32f, 1.0f / 638.0f);  // flat
     EXPECT_THROW(render::symbol_font_width(163), core::EngineDefect);
 
+    // One byte short: damaged. Missing: not found. Both end the command, named by their path.
     core::reset_engine();
+    fs::resize_file(fonts_ / "fmsymbol.fmt", render::kSymbolWidthFileBytes - 1);
+    try {
+        render::symbol_font_width(1);
+        FAIL() << "a short symbol width file was taken";
+    } catch (const core::EngineDefect& e) {
+        EXPECT_EQ(std::string(e.what()), "*** Damaged file --> " + font_path("fmsymbol.fmt"));
+    }
     fs::remove(fonts_ / "fmsymbol.fmt");
-    EXPECT_THROW(render::symbol_font_width(1), core::EngineDefect);
+    try {
+        render::symbol_font_width(1);
+        FAIL() << "the width was taken without its file";
+    } catch (const core::EngineDefect& e) {
+        EXPECT_EQ(std::string(e.what()), "File not found --> " + font_path("fmsymbol.fmt"));
+    }
 }
 
 // A page as the document writer frames it (header, prolog of abbreviations, page procedure,
