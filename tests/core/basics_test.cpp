@@ -1,46 +1,56 @@
 // Fixed-width fields, whole-number rules, checked arrays, fixed texts and file units.
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/core/binary_io.h"
 #include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
-#include "platform/paths.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 using namespace core;
 
 namespace {
 
-TEST(NumericFields, IntegerFieldsPadZeroFillAndOverflowToAsterisks) {
-    EXPECT_EQ(format_int("(1i3)", 12), " 12");
-    EXPECT_EQ(format_int("(1i3)", 1234), "***");
-    EXPECT_EQ(format_int("(1i3.3)", 7), "007");
-    EXPECT_EQ(format_int("(1i4.3)", -7), "-007");
-    EXPECT_EQ(format_int("(1i3.3)", -7), "***");
-    EXPECT_EQ(format_int("(I5)", -42), "  -42");
-    EXPECT_EQ(format_int("(1i3)", -99), "-99");
-    EXPECT_EQ(format_int("(1i3)", -100), "***");
+// Every width at its limit: the value that just fits and the one that does not (a sign takes a
+// place too).
+TEST(NumericFields, FieldsPadZeroFillRoundAndOverflowToAsterisks) {
+    const struct {
+        const char* format;
+        int32_t value;
+        const char* text;
+    } ints[] = {{"(1i3)", 12, " 12"},    {"(1i3)", 1234, "***"}, {"(1i3.3)", 7, "007"},
+                {"(1i4.3)", -7, "-007"}, {"(1i3.3)", -7, "***"}, {"(I5)", -42, "  -42"},
+                {"(1i3)", -99, "-99"},   {"(1i3)", -100, "***"}, {"(1i3)", 999, "999"},
+                {"(1i3)", 1000, "***"},  {"(1i3)", 0, "  0"},    {"(i1)", 9, "9"},
+                {"(i1)", 10, "*"},       {"(i1)", -1, "*"},      {"(1i3.3)", 999, "999"},
+                {"(1i3.2)", 5, " 05"},   {"(1i3.0)", 0, "   "}};
+    for (const auto& c : ints) EXPECT_EQ(format_int(c.format, c.value), c.text) << c.format;
+    EXPECT_EQ(format_int("(1i11)", INT32_MIN), "-2147483648");
+    EXPECT_EQ(format_int("(1i10)", INT32_MIN), "**********");
+    EXPECT_EQ(format_int("(1i10)", INT32_MAX), "2147483647");
+    const struct {
+        const char* format;
+        double value;
+        const char* text;
+    } reals[] = {
+        {"(1f7.2)", 3.14159, "   3.14"},   {"(1f7.2)", -3.145001, "  -3.15"},
+        {"(1f7.2)", 12345.678, "*******"}, {"(1f6.3)", 0.5, " 0.500"},
+        {"(1f4.3)", 0.5, ".500"},  // leading zero dropped to fit
+        {"(f9.3)", 1000.0, " 1000.000"},   {"(1f5.0)", 1000.0, "1000."},  // Fw.0 keeps its point
+        {"(1f5.0)", 99999.0, "*****"},     {"(1f5.2)", 99.99, "99.99"},
+        {"(1f5.2)", 99.999, "*****"},  // rounds to 100.00
+        {"(1f5.2)", -9.99, "-9.99"},       {"(1f5.2)", -10.0, "*****"},
+        {"(1f5.3)", -0.5, "-.500"},  // fits once its leading zero goes
+        {"(1f4.3)", -0.5, "****"}};
+    for (const auto& c : reals) EXPECT_EQ(format_real(c.format, c.value), c.text) << c.value;
 }
 
-TEST(NumericFields, RealFieldsRoundAndOverflowToAsterisks) {
-    EXPECT_EQ(format_real("(1f7.2)", 3.14159), "   3.14");
-    EXPECT_EQ(format_real("(1f7.2)", -3.145001), "  -3.15");
-    EXPECT_EQ(format_real("(1f7.2)", 12345.678), "*******");
-    EXPECT_EQ(format_real("(1f6.3)", 0.5), " 0.500");
-    EXPECT_EQ(format_real("(1f4.3)", 0.5), ".500");  // leading zero dropped to fit
-    EXPECT_EQ(format_real("(f9.3)", 1000.0), " 1000.000");
-    EXPECT_EQ(format_real("(1f5.0)", 1000.0), "1000.");  // Fw.0 keeps its point
-    EXPECT_EQ(format_real("(1f5.0)", 99999.0), "*****");
-}
-
-TEST(NumericFields, FieldWritersFillTheSubstringAndBlankTheRest) {
+TEST(NumericFields, FieldWritersFillTheSubstringToTheTextsEndAndBlankTheRest) {
     FixedText<20> t("abcdefghijklmnopqrst");
     write_int_field(t, 3, 7, "(1i3)", 1234);
     EXPECT_EQ(t.sub(1, 8), "ab***  h");
@@ -48,6 +58,12 @@ TEST(NumericFields, FieldWritersFillTheSubstringAndBlankTheRest) {
     EXPECT_EQ(t.sub(10, 16), "   3.14");
     write_int_field(t, 5, 4, "(1i3)", 1);  // j < i writes nothing
     EXPECT_EQ(t(5), '*');
+    // A field at the very end of its text.
+    FixedText<8> end("abcdefgh");
+    write_int_field(end, 6, 8, "(1i3)", -12);
+    EXPECT_EQ(end.view(), "abcde-12");
+    write_int_field(end, 6, 8, "(1i3)", -123);
+    EXPECT_EQ(end.view(), "abcde***");
 }
 
 TEST(WholeNumbers, TruncationRoundingAndSaturation) {
@@ -59,19 +75,6 @@ TEST(WholeNumbers, TruncationRoundingAndSaturation) {
     EXPECT_EQ(int_of(1.0e20), INT32_MAX);
     EXPECT_EQ(int_of(-1.0e20), INT32_MIN);
     EXPECT_EQ(int_of(std::nan("")), 0);
-}
-
-TEST(CheckedAccess, OutOfRangeIndexesThrowAndWriteNothing) {
-    Array1<int32_t, 3> a;
-    a.fill(5);
-    EXPECT_THROW(a(0), EngineDefect);
-    EXPECT_THROW(a(4), EngineDefect);
-    EXPECT_NO_THROW(a.check_range(2, 2));
-    EXPECT_THROW(a.check_range(2, 3), EngineDefect);
-    FixedText<5> t("ab");
-    EXPECT_THROW(t(6), EngineDefect);
-    EXPECT_THROW(t.put(4, 6, "xyz"), EngineDefect);
-    EXPECT_EQ(t.view(), "ab   ");
 }
 
 TEST(FixedTexts, EqualityIgnoresTrailingBlanks) {
@@ -90,6 +93,8 @@ TEST(CheckedAccess, EveryShapeTakesItsFirstAndLastIndexAndRefusesTheNextOnes) {
     EXPECT_EQ(a.data()[0], 10);  // element 1 is the first stored
     EXPECT_EQ(a.data()[2], 30);
     EXPECT_EQ(a(3), 30);
+    EXPECT_THROW(a(0), EngineDefect);
+    EXPECT_THROW(a(4), EngineDefect);
     // Block addresses run one past the end, for an empty block there, and no further.
     EXPECT_EQ(a.at(1), a.data());
     EXPECT_EQ(a.at(4), a.data() + 3);
@@ -101,15 +106,18 @@ TEST(CheckedAccess, EveryShapeTakesItsFirstAndLastIndexAndRefusesTheNextOnes) {
     EXPECT_THROW(a.check_range(1, 4), EngineDefect);
     EXPECT_THROW(a.check_range(4, 1), EngineDefect);
     EXPECT_THROW(a.check_range(0, 1), EngineDefect);
-
+    EXPECT_NO_THROW(a.check_range(2, 2));
+    EXPECT_THROW(a.check_range(2, 3), EngineDefect);
     ArrayRange<int32_t, 0, 3> r;
     for (int i = 0; i <= 3; ++i) r(i) = 100 + i;
     EXPECT_EQ(r(0), 100);
     EXPECT_EQ(r(3), 103);
     EXPECT_THROW(r(-1), EngineDefect);
     EXPECT_THROW(r(4), EngineDefect);
-
     FixedText<5> t("ab");
+    EXPECT_THROW(t(6), EngineDefect);
+    EXPECT_THROW(t.put(4, 6, "xyz"), EngineDefect);
+    EXPECT_EQ(t.view(), "ab   ");  // nothing written
     t(5) = 'e';
     EXPECT_EQ(t.view(), "ab  e");
     EXPECT_THROW(t(0), EngineDefect);
@@ -123,35 +131,6 @@ TEST(CheckedAccess, EveryShapeTakesItsFirstAndLastIndexAndRefusesTheNextOnes) {
     EXPECT_THROW(t.sub(1, 6), EngineDefect);
     EXPECT_THROW(t.put(0, 1, "x"), EngineDefect);
     EXPECT_EQ(t.view(), "vwxyz");
-}
-
-TEST(NumericFields, ValuesThatExactlyFillTheirWidthAreWrittenWhole) {
-    EXPECT_EQ(format_int("(1i3)", 999), "999");
-    EXPECT_EQ(format_int("(1i3)", 1000), "***");
-    EXPECT_EQ(format_int("(1i3)", 0), "  0");
-    EXPECT_EQ(format_int("(i1)", 9), "9");
-    EXPECT_EQ(format_int("(i1)", 10), "*");
-    EXPECT_EQ(format_int("(i1)", -1), "*");  // the sign takes a place too
-    EXPECT_EQ(format_int("(1i11)", INT32_MIN), "-2147483648");
-    EXPECT_EQ(format_int("(1i10)", INT32_MIN), "**********");
-    EXPECT_EQ(format_int("(1i10)", INT32_MAX), "2147483647");
-    EXPECT_EQ(format_int("(1i3.3)", 999), "999");
-    EXPECT_EQ(format_int("(1i3.2)", 5), " 05");
-    EXPECT_EQ(format_int("(1i3.0)", 0), "   ");
-
-    EXPECT_EQ(format_real("(1f5.2)", 99.99), "99.99");
-    EXPECT_EQ(format_real("(1f5.2)", 99.999), "*****");  // rounds to 100.00
-    EXPECT_EQ(format_real("(1f5.2)", -9.99), "-9.99");
-    EXPECT_EQ(format_real("(1f5.2)", -10.0), "*****");
-    EXPECT_EQ(format_real("(1f5.3)", -0.5), "-.500");  // fits once its leading zero goes
-    EXPECT_EQ(format_real("(1f4.3)", -0.5), "****");
-
-    // A field at the very end of its text.
-    FixedText<8> t("abcdefgh");
-    write_int_field(t, 6, 8, "(1i3)", -12);
-    EXPECT_EQ(t.view(), "abcde-12");
-    write_int_field(t, 6, 8, "(1i3)", -123);
-    EXPECT_EQ(t.view(), "abcde***");
 }
 
 TEST(BinaryWords, LittleEndianRoundTrip) {
@@ -197,9 +176,7 @@ TEST_F(FileUnitsTest, WritingFromTheStartReplacesALongerFile) {
     EXPECT_EQ(r, "one");  // CR LF records read without their CR
     write_record(21, "2");
     close_unit(21);
-    std::ifstream in(name);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(all, "one\r\n2\n");
+    EXPECT_EQ(read_text(name), "one\r\n2\n");
 }
 
 TEST_F(FileUnitsTest, RawUnitsReadShortAtTheEndAndWindowsNamesMapToTheWorkFolder) {
@@ -228,31 +205,23 @@ TEST_F(FileUnitsTest, LinksInTheWorkFolderAreNeverFollowed) {
     std::ofstream(target, std::ios::binary) << "keep me\n";
     const fs::path link = dir_ / "work" / "!history.tmp";
     fs::create_symlink(target, link);
-    auto target_text = [&] {
-        std::ifstream in(target, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
-
     EXPECT_FALSE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Unknown, UnitForm::Text));
     EXPECT_FALSE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Old, UnitForm::Text));
     EXPECT_FALSE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::New, UnitForm::Text));
     EXPECT_FALSE(open_unit_at_local_path(3, link.string(), UnitStatus::Unknown, UnitForm::Raw));
     EXPECT_FALSE(unit_is_open(3));
-    EXPECT_EQ(target_text(), "keep me\n");
+    EXPECT_EQ(read_text(target), "keep me\n");
     EXPECT_TRUE(fs::is_symlink(link));
-
     // A dangling link makes nothing where it leads: New and Unknown both refuse.
     const fs::path nowhere = dir_ / "made_through_link.txt";
     fs::create_symlink(nowhere, dir_ / "work" / "!last!.tmp");
     EXPECT_FALSE(open_unit(4, "C:\\!tmp\\!last!.tmp", UnitStatus::Unknown, UnitForm::Text));
     EXPECT_FALSE(open_unit(4, "C:\\!tmp\\!last!.tmp", UnitStatus::New, UnitForm::Text));
     EXPECT_FALSE(fs::exists(nowhere));
-
     // A new file is made only where nothing is, in any folder: a dangling link there counts.
     fs::create_symlink(dir_ / "also_nowhere.txt", dir_ / "user_link.txt");
     EXPECT_FALSE(open_unit(4, (dir_ / "user_link.txt").string(), UnitStatus::New, UnitForm::Text));
     EXPECT_FALSE(fs::exists(dir_ / "also_nowhere.txt"));
-
     // The user's own link outside the work folder still reads and writes its file.
     fs::create_symlink(target, dir_ / "mine.txt");
     ASSERT_TRUE(open_unit(5, (dir_ / "mine.txt").string(), UnitStatus::Unknown, UnitForm::Text));
@@ -261,8 +230,7 @@ TEST_F(FileUnitsTest, LinksInTheWorkFolderAreNeverFollowed) {
     EXPECT_EQ(r, "keep me");
     EXPECT_EQ(write_record(5, "and me"), IoResult::Ok);
     EXPECT_TRUE(close_unit(5));
-    EXPECT_EQ(target_text(), "keep me\nand me\n");
-
+    EXPECT_EQ(read_text(target), "keep me\nand me\n");
     // A real file in the work folder opens in all three ways.
     fs::remove(link);
     ASSERT_TRUE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::New, UnitForm::Text));

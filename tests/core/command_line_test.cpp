@@ -1,24 +1,21 @@
-// Command lines: the scanner's compact form and numbers, the normalising steps of
-// read_command_line, the two number readers, and command files written to a temporary folder
-// and read through READ, MACRO writing one from a scripted dialog.
+// Command lines: the scanner, the normalising steps of read_command_line, the number readers,
+// command files read through READ, and MACRO writing one from a scripted dialog.
 #include "engine/core/command_line.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
-#include "platform/paths.h"
+#include "tests/support/scripted_front_end.h"
+#include "tests/support/store_records.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -26,59 +23,16 @@ using namespace core;
 
 namespace {
 
-// Records what the engine shows and answers from a short script; everything else is inert.
-class RecordingFrontEnd : public FrontEndPort {
+// The scripted front-end, noting what MessageLine held when the macro dialog opened.
+class MacroFrontEnd : public ScriptedFrontEnd {
   public:
-    std::vector<std::string> messages;
-    std::vector<std::string> prompts;
-    std::vector<std::string> questions;
-    int refreshes = 0;
-    int yes_no_answer = -1;
-    // The macro dialog: what it saw in MessageLine, and what it hands back.
-    std::string macro_dialog_preset;
-    int macro_result = 1;
-    std::string macro_name;
-    std::string macro_text;
-
-    void ArmImmediateKeyMode() override {}
-    void SetMessageLineText(const char* text) override { prompts.emplace_back(text); }
-    void SetInputText(const char*) override {}
-    void SetInputTextAndSelection(const char*, int, int) override {}
-    int GetInputTextLength() override { return 0; }
-    void TrimInputToMarker() override {}
-    int WaitForCommandOrKey(FixedText<512>&, int pass_value) override { return pass_value; }
-    int WaitForLineEdit(FixedText<512>&, const FixedText<512>&, int, int) override { return 0; }
-    int ShowMessageBox(const char* text) override {
-        messages.emplace_back(text);
-        return 1;
-    }
-    int AskYesNo(const char* question, int) override {
-        questions.emplace_back(question);
-        return yes_no_answer;
-    }
-    int AskYesNoExit(const char*) override { return 0; }
-    void FrontEndService(char tag[4], ServiceBlock&) override { tag[0] = '\0'; }
-    void RefreshDisplayFromEngine() override { ++refreshes; }
-    void SwitchPaletteVariant(int, int) override {}
-    void ControlMidiPlayer(int) override {}
-    int RunDrawingFileNameDialog(const FixedText<128>&) override { return 2; }
-    int RunEpsFileNameDialog() override { return 2; }
-    int RunOutputFileNameDialog() override { return 2; }
+    std::string macro_preset;
     int RunMacroFileDialog() override {
-        macro_dialog_preset = std::string(MessageLine.view());
-        FrontEndCommandBuffer.set(macro_name);
-        MessageLine.set(macro_text);
-        return macro_result;
+        macro_preset = std::string(MessageLine.view());
+        const int result = ScriptedFrontEnd::RunMacroFileDialog();
+        if (result == 2) FrontEndCommandBuffer.set("cancelled.mac");  // left in the closed dialog
+        return result;
     }
-    int RunDontShowAgainNotice() override { return 0; }
-    int RunOutOfBoundsNotice() override { return 0; }
-    int RunConvertCode11Dialog(Array1<int32_t, 3>&) override { return 3; }
-    int RunConvertLibraryItemDialog(Array1<int32_t, 2>&) override { return 0; }
-    int RunDecombineFileDialog() override { return 2; }
-    int RunPageImageHeightDialog(Array1<float, 19>&) override { return 2; }
-    int RunPreferencesDialog(Array1<int32_t, 32>&, Array1<int32_t, 32>&) override { return 2; }
-    int RunRippleBarsDialog(Array1<int32_t, 5>&) override { return 2; }
-    int RunSymbolLibraryDialog(int32_t&) override { return 2; }
 };
 
 class CommandLineTest : public ::testing::Test {
@@ -103,6 +57,13 @@ class CommandLineTest : public ::testing::Test {
         read_command_line();
     }
     static std::string line() { return CommandLine.trimmed(); }
+    void answer_macro(std::string name, std::string text, int result = 1) {
+        ScriptedFrontEnd::DialogAnswer a;
+        a.result = result;
+        a.name = std::move(name);
+        a.text = std::move(text);
+        front_end_.answer_dialog(a);
+    }
     static float p(int k) { return ParamBuffer(k); }
 
     void write_file(const std::string& name, const std::vector<std::string>& lines) {
@@ -124,12 +85,10 @@ class CommandLineTest : public ::testing::Test {
         return got;
     }
 
-    RecordingFrontEnd front_end_;
+    MacroFrontEnd front_end_;
     TempFolder temp_{"cmdline_test"};
     const std::filesystem::path& dir_ = temp_.root();
 };
-
-// ---- the scanner ------------------------------------------------------------------------
 
 TEST_F(CommandLineTest, ScanGivesCompactFormAndOneSlotPerField) {
     struct Case {
@@ -147,6 +106,9 @@ TEST_F(CommandLineTest, ScanGivesCompactFormAndOneSlotPerField) {
         {"12RHW 7", "**", {12.0f, 7.0f}},  // letters after digits belong to the number field
         {"A+5", "A+*", {0.0f, 5.0f}},
         {"1.2.3", "*", {1.2f}},
+        {"- 5", "- 5", {}},                        // step commands are not scanned
+        {"GET score1.mus", "GET SCORE1.MUS", {}},  // nor file names
+        {"GR 5", "GR*", {0.0f, 5.0f}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -169,17 +131,7 @@ TEST_F(CommandLineTest, DoubledSignsFoldOnlyWhileAnItemIsEdited) {
     EXPECT_EQ(line(), "X**");  // a kept "*" word after the gap marker
 }
 
-TEST_F(CommandLineTest, FieldsBeyondTheFortyFifthLandInTheLast) {
-    std::string typed;
-    for (int k = 1; k <= 50; ++k) typed += std::to_string(k) + " ";
-    type_line(typed);
-    EXPECT_FLOAT_EQ(p(44), 44.0f);
-    EXPECT_FLOAT_EQ(p(45), 50.0f);
-    EXPECT_FLOAT_EQ(p(46), 0.0f);
-    EXPECT_EQ(line(), std::string(50, '*'));
-}
-
-TEST_F(CommandLineTest, TheFortyFifthFieldIsTheLastOfItsOwn) {
+TEST_F(CommandLineTest, TheFortyFifthFieldIsTheLastOfItsOwnAndLaterOnesLandInIt) {
     std::string typed;
     for (int k = 1; k <= 45; ++k) typed += std::to_string(k) + " ";
     type_line(typed);
@@ -188,6 +140,12 @@ TEST_F(CommandLineTest, TheFortyFifthFieldIsTheLastOfItsOwn) {
     type_line(typed + "46");
     EXPECT_FLOAT_EQ(p(44), 44.0f);
     EXPECT_FLOAT_EQ(p(45), 46.0f);
+    for (int k = 46; k <= 50; ++k) typed += std::to_string(k) + " ";
+    type_line(typed);
+    EXPECT_FLOAT_EQ(p(44), 44.0f);
+    EXPECT_FLOAT_EQ(p(45), 50.0f);
+    EXPECT_FLOAT_EQ(p(46), 0.0f);
+    EXPECT_EQ(line(), std::string(50, '*'));
 }
 
 TEST_F(CommandLineTest, AFullLineIsReadToItsLastColumn) {
@@ -200,21 +158,12 @@ TEST_F(CommandLineTest, AFullLineIsReadToItsLastColumn) {
     EXPECT_EQ(line(), "NOTE**");
     EXPECT_FLOAT_EQ(p(2), 5.0f);
     EXPECT_FLOAT_EQ(p(3), 77.0f);
-
     // A quoted text whose closing quote is the line's last character.
     std::string quoted = "\"" + std::string(510, 'q') + "\"";
     type_line(quoted);
     EXPECT_EQ(line(), "T\"");
     EXPECT_EQ(QuotedTextBuffer.view(), std::string(510, 'Q') + "~~");
 }
-
-TEST_F(CommandLineTest, StepCommandsAreNotScanned) {
-    type_line("- 5");
-    EXPECT_EQ(line(), "- 5");
-    EXPECT_FLOAT_EQ(p(1), 0.0f);
-}
-
-// ---- normalising ------------------------------------------------------------------------
 
 TEST_F(CommandLineTest, LeadingBlanksOfALongLineMoveTheWholeLine) {
     // A file name (G commands are not scanned) that reaches far beyond column 160.
@@ -225,28 +174,23 @@ TEST_F(CommandLineTest, LeadingBlanksOfALongLineMoveTheWholeLine) {
     EXPECT_EQ(SecondLine.trimmed(), "   GX " + tail);
     EXPECT_EQ(CommandModeLetters(1), 'G');
     EXPECT_EQ(CommandModeLetters(2), 'X');
-
     // A long word scanned after the shift keeps every letter.
     std::string word(200, 'W');
     word[170] = 'Z';
     type_line("  " + word + " 9");
     EXPECT_EQ(line(), word + "*");
     EXPECT_FLOAT_EQ(p(2), 9.0f);
-
     // Trailing characters above code 127 are outside the line's length, shifted or not.
     type_line("   NOTE 5 \xE9");
     EXPECT_EQ(std::string(CommandLine.sub(1, 6)), "NOTE* ");
     EXPECT_FLOAT_EQ(p(3), 0.0f);
 }
 
-TEST_F(CommandLineTest, SecondLineKeepsTheLineAsTyped) {
+TEST_F(CommandLineTest, SecondLineKeepsTheLineAsTypedAndABlankLineLeavesNoHeader) {
     type_line("  note 5");
     EXPECT_EQ(SecondLine.trimmed(), "  note 5");
     EXPECT_EQ(line(), "NOTE*");
     EXPECT_EQ(CommandHeader.trimmed(), "NOTE 5");  // taken before the scan
-}
-
-TEST_F(CommandLineTest, BlankLineLeavesBlankHeaderAndNoNumbers) {
     ParamBuffer(3) = 7.0f;
     type_line("     ");
     EXPECT_TRUE(CommandLine.is_blank());
@@ -257,16 +201,11 @@ TEST_F(CommandLineTest, BlankLineLeavesBlankHeaderAndNoNumbers) {
 
 TEST_F(CommandLineTest, AllGivesTheStaffRange) {
     // Items: staff item of staff 3, a note on staff 9, staff item of staff 7.
-    const float words[] = {3, 8, 3, 0, 3, 1, 9, 0, 3, 8, 7, 0};
-    for (int k = 0; k < 12; ++k) ItemStore(k + 1) = words[k];
-    ItemWordsUsed = 13;
-    rebuild_item_start_table();
-    ASSERT_EQ(ItemCount, 3);
+    for (float staff : {3, 9, 7}) append_test_record({staff == 9 ? 1.0f : 8.0f, staff, 0});
     type_line("all");
     EXPECT_FLOAT_EQ(p(1), 3.0f);
     EXPECT_FLOAT_EQ(p(4), 7.0f);
     EXPECT_EQ(line(), "ALL");
-
     ItemCount = 0;
     type_line("ALL");
     EXPECT_FLOAT_EQ(p(1), 999.0f);
@@ -279,7 +218,6 @@ TEST_F(CommandLineTest, QuotedTextIsMovedAsideAndBecomesTheTextCommand) {
     EXPECT_EQ(line(), "T\"");
     EXPECT_EQ(CommandModeLetters(1), 'T');
     EXPECT_EQ(CommandModeLetters(2), '"');
-
     QuotedTextBuffer.set("KEPT~~");
     type_line("\"no end");
     EXPECT_EQ(line(), "\"");
@@ -290,7 +228,6 @@ TEST_F(CommandLineTest, MiniMacroLinesGoToTheHandlerUntilNoneIsLeft) {
     type_line(":NOTE 5");
     EXPECT_EQ(line(), ":NOTE 5");  // no handler yet: unscanned
     EXPECT_FLOAT_EQ(p(2), 0.0f);
-
     static int calls = 0;
     calls = 0;
     set_mini_macro_handler([](int32_t& n) {
@@ -302,12 +239,10 @@ TEST_F(CommandLineTest, MiniMacroLinesGoToTheHandlerUntilNoneIsLeft) {
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(line(), "NOTE*");
     EXPECT_FLOAT_EQ(p(2), 7.0f);
-
     calls = 0;
     type_line(":;X");
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(line(), ":;X");
-
     // Fragments that call one another in a ring end after a bounded number of passes.
     set_mini_macro_handler([](int32_t& n) {
         ++calls;
@@ -320,31 +255,17 @@ TEST_F(CommandLineTest, MiniMacroLinesGoToTheHandlerUntilNoneIsLeft) {
     EXPECT_TRUE(CommandLine.is_blank());
 }
 
-TEST_F(CommandLineTest, FileCommandsKeepTheirNameUnscanned) {
-    type_line("GET score1.mus");
-    EXPECT_EQ(line(), "GET SCORE1.MUS");
-    EXPECT_FLOAT_EQ(p(1), 0.0f);
-    type_line("GR 5");
-    EXPECT_EQ(line(), "GR*");
-    EXPECT_FLOAT_EQ(p(2), 5.0f);
-}
-
-// ---- number readers ---------------------------------------------------------------------
-
 TEST_F(CommandLineTest, ParseNumberReadsSignedDecimalsAndStopsBeforeTheEnd) {
-    struct Case {
+    const struct {
         const char* text;
         float value;
         int32_t pos_after;
-    };
-    const Case cases[] = {
-        {"-.5X", -0.5f, 4},       {"+12", 12.0f, 4},
-        {"ABC", 0.0f, 1},         {"- 5 ", -5.0f, 4},
-        {"--3/", 3.0f, 4},        {". 25,", 0.25f, 5},
-        {" 5", 0.0f, 1},          {"-+5", 0.0f, 1},
-        {"12345678901", 0.0f, 1}, {"1234567890 ", 1234567890.0f, 11},
-        {"3.25.1", 3.25f, 5},
-    };
+    } cases[] = {{"-.5X", -0.5f, 4},       {"+12", 12.0f, 4},
+                 {"ABC", 0.0f, 1},         {"- 5 ", -5.0f, 4},
+                 {"--3/", 3.0f, 4},        {". 25,", 0.25f, 5},
+                 {" 5", 0.0f, 1},          {"-+5", 0.0f, 1},
+                 {"12345678901", 0.0f, 1}, {"1234567890 ", 1234567890.0f, 11},
+                 {"3.25.1", 3.25f, 5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         int32_t pos = 1;
@@ -359,22 +280,20 @@ TEST_F(CommandLineTest, ParseNumberReadsSignedDecimalsAndStopsBeforeTheEnd) {
     EXPECT_EQ(pos, 9);
 }
 
+// Only the first twelve characters of a field count.
 TEST_F(CommandLineTest, ReadLineNumberCutsTheFieldBeforeReading) {
-    struct Case {
+    const struct {
         const char* text;
         int32_t i, j;
         float value;
-    };
-    const Case cases[] = {
-        {"3/4", 1, 1, 3.0f},
-        {"12RHW", 1, 5, 12.0f},
-        {"1.2.3", 1, 5, 1.2f},
-        {"-", 1, 1, 0.0f},
-        {"", 1, 0, 0.0f},
-        {"X -7.25 ", 3, 7, -7.25f},
-        {"1234567890123", 1, 13, 123456789012.0f},  // only twelve characters count
-        {"+-5", 1, 3, 0.0f},
-    };
+    } cases[] = {{"3/4", 1, 1, 3.0f},
+                 {"12RHW", 1, 5, 12.0f},
+                 {"1.2.3", 1, 5, 1.2f},
+                 {"-", 1, 1, 0.0f},
+                 {"", 1, 0, 0.0f},
+                 {"X -7.25 ", 3, 7, -7.25f},
+                 {"1234567890123", 1, 13, 123456789012.0f},
+                 {"+-5", 1, 3, 0.0f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         CommandLine.set(c.text);
@@ -384,29 +303,15 @@ TEST_F(CommandLineTest, ReadLineNumberCutsTheFieldBeforeReading) {
     }
 }
 
-// ---- command files ----------------------------------------------------------------------
-
 TEST_F(CommandLineTest, CommandFileRulesSkipCommentsBlocksAndEndAtTheStar) {
-    write_file("score.mac", {
-                                "NOTE 1",
-                                "      NOTE 2",  // six blanks: skipped
-                                "   NOTE 3",     // three blanks: used
-                                "% a comment 4",
-                                "%%",
-                                "NOTE 5",
-                                "%% the first %% closes the block",
-                                "NOTE 6",
-                                "\tNOTE 7",
-                                "NOTE 8 RHW %whole note 99",
-                                "   NOTE 9 %x 99",
-                                "%$",
-                                "NOTE 10",
-                                "*",
-                                "NOTE 11",
-                            });
+    // Six leading blanks skip a line (three do not), "%" starts a comment, "%%" lines open and
+    // close a block, "%$" pauses, a tab line is skipped, "*" ends the file.
+    write_file("score.mac",
+               {"NOTE 1", "      NOTE 2", "   NOTE 3", "% a comment 4", "%%", "NOTE 5",
+                "%% the first %% closes the block", "NOTE 6", "\tNOTE 7",
+                "NOTE 8 RHW %whole note 99", "   NOTE 9 %x 99", "%$", "NOTE 10", "*", "NOTE 11"});
     read_command("RE score.mac");
     ASSERT_EQ(MacroUnit, MacroFileUnit);
-
     std::vector<std::string> got;
     std::vector<float> staff;
     std::vector<std::size_t> pauses_seen;
@@ -415,17 +320,16 @@ TEST_F(CommandLineTest, CommandFileRulesSkipCommentsBlocksAndEndAtTheStar) {
         if (MacroUnit == 0) break;
         got.push_back(line());
         staff.push_back(p(2));
-        pauses_seen.push_back(front_end_.messages.size());
+        pauses_seen.push_back(front_end_.message_boxes.size());
         for (int k = 3; k <= 6; ++k) EXPECT_FLOAT_EQ(p(k), 0.0f) << line();  // no comment scanned
     }
     EXPECT_EQ(got,
               (std::vector<std::string>{"NOTE*", "NOTE*", "NOTE*", "NOTE*RHW", "NOTE*", "NOTE*"}));
     EXPECT_EQ(staff, (std::vector<float>{1, 3, 6, 8, 9, 10}));
     EXPECT_EQ(pauses_seen, (std::vector<std::size_t>{0, 0, 0, 0, 0, 1}));
-    ASSERT_EQ(front_end_.messages.size(), 1u);
-    EXPECT_EQ(front_end_.messages[0], "*** Hit enter to continue.");
-    EXPECT_GE(front_end_.refreshes, 1);
-
+    ASSERT_EQ(front_end_.message_boxes.size(), 1u);
+    EXPECT_EQ(front_end_.message_boxes[0], "*** Hit enter to continue.");
+    EXPECT_GE(front_end_.refresh_count, 1);
     EXPECT_TRUE(CommandLine.is_blank());
     EXPECT_EQ(CommandModeLetters(1), 0);
     EXPECT_FALSE(unit_is_open(MacroFileUnit));
@@ -450,7 +354,7 @@ TEST_F(CommandLineTest, CrLfCommandFilesReadLikeLineFeedOnes) {
     read_command_line();
     ASSERT_EQ(line(), "RE*INNER.MAC");
     open_command_file();  // the name of a CR LF line has no CR in it
-    EXPECT_TRUE(front_end_.messages.empty());
+    EXPECT_TRUE(front_end_.message_boxes.empty());
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));  // "*" with its CR ends it
     EXPECT_EQ(MacroUnit, 0);
 }
@@ -461,7 +365,7 @@ TEST_F(CommandLineTest, EndOfFileEndsTheCommandFileQuietly) {
     FrontEndCommandBuffer.set("PENDING");
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));
     EXPECT_EQ(MacroUnit, 0);
-    EXPECT_TRUE(front_end_.messages.empty());
+    EXPECT_TRUE(front_end_.message_boxes.empty());
     EXPECT_TRUE(FrontEndCommandBuffer.is_blank());
     EXPECT_FALSE(unit_is_open(MacroFileUnit));
 }
@@ -469,7 +373,6 @@ TEST_F(CommandLineTest, EndOfFileEndsTheCommandFileQuietly) {
 TEST_F(CommandLineTest, ReadRemembersTheNameAndReadsTheLastOneOnABlankName) {
     write_file("first.mac", {"NOTE 1"});
     UndoRedoState = 0;
-
     read_command("RE first.mac");
     EXPECT_EQ(MacroUnit, MacroFileUnit);
     EXPECT_EQ(UndoRedoState, 1);  // READ keeps the page as the undo copy first
@@ -479,37 +382,33 @@ TEST_F(CommandLineTest, ReadRemembersTheNameAndReadsTheLastOneOnABlankName) {
               std::string("Reading: first.mac") + std::string(16, ' ') + '\0');
     EXPECT_EQ(read_text(dir_ / "work" / "!read!.tmp").substr(0, 9), "first.mac");
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));
-
     LastMacroFileName.blank();
     read_command("RE");
     EXPECT_EQ(MacroUnit, MacroFileUnit);
     EXPECT_EQ(LastMacroFileName.trimmed(), "first.mac");
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));
-    EXPECT_TRUE(front_end_.messages.empty());
+    EXPECT_TRUE(front_end_.message_boxes.empty());
 }
 
 TEST_F(CommandLineTest, ReadOfAMissingFileReportsIt) {
     read_command("RE nosuch.mac");
     EXPECT_EQ(MacroUnit, 0);
     EXPECT_EQ(CommandModeLetters(1), -1);
-    ASSERT_EQ(front_end_.messages.size(), 1u);
-    EXPECT_EQ(front_end_.messages[0], "File not found --> nosuch.mac");
-
+    ASSERT_EQ(front_end_.message_boxes.size(), 1u);
+    EXPECT_EQ(front_end_.message_boxes[0], "File not found --> nosuch.mac");
     // No name and no record of a last one.
     read_command("RE");
     EXPECT_EQ(MacroUnit, 0);
     EXPECT_EQ(CommandModeLetters(1), -1);
-    ASSERT_EQ(front_end_.messages.size(), 2u);
-    EXPECT_NE(front_end_.messages[1].find("!read!.tmp"), std::string::npos);
-}
-
-TEST_F(CommandLineTest, ReadMissingFileInsideACommandFileLetsItGoOn) {
+    ASSERT_EQ(front_end_.message_boxes.size(), 2u);
+    EXPECT_NE(front_end_.message_boxes[1].find("!read!.tmp"), std::string::npos);
+    // Inside a command file: the file goes on.
     write_file("outer.mac", {"RE missing.mac", "NOTE 2"});
     read_command("RE outer.mac");
     read_command_line();
     ASSERT_EQ(line(), "RE*MISSING.MAC");
     open_command_file();
-    EXPECT_EQ(front_end_.messages.size(), 1u);
+    EXPECT_EQ(front_end_.message_boxes.size(), 3u);
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*"}));
 }
 
@@ -528,7 +427,6 @@ TEST_F(CommandLineTest, ReadLineFromCommandFileTakesTheRawNextRecord) {
     read_line_from_command_file();  // no command file: the line itself
     EXPECT_FLOAT_EQ(p(1), 7.0f);
     EXPECT_FLOAT_EQ(p(2), 8.0f);
-
     write_file("ripple.mac", {"RI", "  2 10 12 3", "*"});
     read_command("RE ripple.mac");
     read_command_line();
@@ -544,13 +442,10 @@ TEST_F(CommandLineTest, ReadLineFromCommandFileTakesTheRawNextRecord) {
     EXPECT_FLOAT_EQ(p(1), 0.0f);
 }
 
-// ---- MACRO ------------------------------------------------------------------------------
-
 TEST_F(CommandLineTest, MacroWritesTheDialogTextAsRecordsThatReadBack) {
-    front_end_.macro_name = "new.mac";
-    front_end_.macro_text = std::string("NOTE 1\r\n\r\n   NOTE 2\r\n*\r\n") + '\0' + "junk";
+    answer_macro("new.mac", std::string("NOTE 1\r\n\r\n   NOTE 2\r\n*\r\n") + '\0' + "junk");
     open_macro_file();
-    EXPECT_EQ(front_end_.macro_dialog_preset.substr(0, 10), "abcd\n1234 ");
+    EXPECT_EQ(front_end_.macro_preset.substr(0, 10), "abcd\n1234 ");
     EXPECT_EQ(read_text(dir_ / "new.mac"), "NOTE 1\n\n   NOTE 2\n*\n");
     EXPECT_EQ(LastMacroFileName.trimmed(), "new.mac");
     ASSERT_FALSE(front_end_.prompts.empty());
@@ -558,35 +453,31 @@ TEST_F(CommandLineTest, MacroWritesTheDialogTextAsRecordsThatReadBack) {
     EXPECT_TRUE(FrontEndCommandBuffer.is_blank());
     EXPECT_TRUE(MessageLine.is_blank());
     EXPECT_TRUE(front_end_.questions.empty());
-
     read_command("RE new.mac");
     EXPECT_EQ(drain(), (std::vector<std::string>{"NOTE*", "NOTE*"}));
 }
 
 TEST_F(CommandLineTest, MacroAsksBeforeWritingOverAFileEvenOnAnEmptyPage) {
     write_file("old.mac", {"KEEP"});
-    front_end_.macro_name = "old.mac";
-    front_end_.macro_text = std::string("NEW") + '\0';
-    front_end_.yes_no_answer = 0;
+    answer_macro("old.mac", std::string("NEW") + '\0');
+    answer_macro("old.mac", std::string("NEW") + '\0');
+    front_end_.answer_yes_no(0);
     open_macro_file();
     ASSERT_EQ(front_end_.questions.size(), 1u);
     EXPECT_EQ(front_end_.questions[0].substr(0, 40), "FILE EXISTS - Write over file? - old.mac");
     EXPECT_EQ(read_text(dir_ / "old.mac"), "KEEP\n");
     EXPECT_EQ(ItemCount, 0);
     EXPECT_TRUE(MessageLine.is_blank());
-
-    front_end_.yes_no_answer = -1;
+    front_end_.answer_yes_no(-1);
     open_macro_file();
     EXPECT_EQ(read_text(dir_ / "old.mac"), "NEW\n");
 }
 
 TEST_F(CommandLineTest, MacroWritesNothingOnCancelOrEmptyText) {
-    front_end_.macro_name = "c.mac";
-    front_end_.macro_text = std::string("NOTE") + '\0';
-    front_end_.macro_result = 2;
+    answer_macro("c.mac", std::string("NOTE") + '\0', 2);
+    answer_macro("c.mac", std::string("   \r\n") + '\0');
     open_macro_file();
-    front_end_.macro_result = 1;
-    front_end_.macro_text = std::string("   \r\n") + '\0';
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "cancelled.mac"));
     open_macro_file();
     EXPECT_FALSE(std::filesystem::exists(dir_ / "c.mac"));
     EXPECT_TRUE(front_end_.prompts.empty());

@@ -1,7 +1,6 @@
 // The dispatch of command lines: which item name or family a word reaches, the numbers line,
-// the unknown-word report, the words the interpreter carries out itself ("INC", "EI", "FREEZ",
-// the J offset) and the play loop. Families that are not built yet are watched through the
-// stub trace, which names the last one reached and its argument.
+// the unknown-word report, the interpreter's own words and the play loop. Families not built yet
+// are watched through the stub trace.
 #include <string>
 
 #include "engine/commands/item_names.h"
@@ -12,14 +11,7 @@
 
 namespace {
 
-// ---- the item-name tables ---------------------------------------------------------------------
-
-TEST(ItemNamesTest, TableHasItsEntriesInPlace) {
-    EXPECT_EQ(core::ItemNameTable(1), "NOT");
-    EXPECT_EQ(core::ItemNameTable(29).view(), "P  ");
-    EXPECT_EQ(core::ItemNameTable(48), "STA");
-    EXPECT_EQ(core::ItemNameTable(95), "CR-");
-    EXPECT_EQ(core::ItemNameTable(96), "DC-");
+TEST(ItemNamesTest, FirstOfARepeatedNameWinsAndUnusedCWordsNeverMatch) {
     // The first of a repeated name wins; the repeats keep their places.
     EXPECT_EQ(core::find_item_name("STA", 'F'), 8);
     EXPECT_EQ(core::find_item_name("END", ' '), 15);
@@ -34,8 +26,6 @@ TEST(ItemNamesTest, TableHasItsEntriesInPlace) {
     EXPECT_EQ(core::find_c_word("CT*"), 11);
     EXPECT_EQ(core::find_edit_c_word("CW "), 7);
 }
-
-// ---- item names through the engine --------------------------------------------------------
 
 struct NameCase {
     const char* line;
@@ -53,44 +43,44 @@ TEST_F(InterpreterTest, ItemNamesReachTheNewItemRoutineWithTheirEntry) {
     }
 }
 
-// The family each word reaches, and the argument it gets where it has one.
-struct RowCase {
-    const char* line;
-    const char* family;
-    int32_t argument;
-};
-
+// The family each word reaches, and the argument it gets where it has one. A number leaves "*"
+// in the scanned word ("CD*", "CT*"); "STSP" reaches its family with the built word, not a
+// report; the last line stays in SecondLine.
 TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
-    const RowCase cases[] = {
-        {"PA", "set_paper_size", 0},
-        {"FH", "zoom_to_fit", 0},
-        {"CV", "cut_copy_paste_area", 97},
-        {"CONV", "cut_copy_paste_area", 97},
-        {"CD 5", "cut_copy_paste_area", 4},  // "CD*": the number became "*"
-        {"C", "cut_copy_paste_area", 1},
-        {"CS 1 2", "run_m_command", 0},
-        {"CUE", "delete_box_codes", 0},
-        {"STSP 1 2", "run_staff_layout_command", 1},  // the built word, not a report
-        {"STX", "run_edit_keyword_path", 0},
-        {"TR 3", "transpose_items", 0},
-        {"TR", "run_box_command", 1},
-        {"MU", "run_box_command", 1},
-        {"MX", "delete_box_codes", 0},
-        {"EDI", "run_ed_command", 0},
-        {"EDX", "run_edit_keyword_path", 0},
-        {"H", "choose_recent_file", 0},
-        {"K", "set_view_top_bottom", 0},
-        {"PRN", "run_p_command", 0},
-        {"UX", "test_console_boxes", 0},
-        {"VS", "show_status", 0},
-        {"YY", "set_view_y_offset", 0},
-        {"Z 2", "step_zoom", 0},
-        {"A 5", "alter_group", 0},
-        {"DX", "run_dr_command", 0},
-        {"NDIR", "run_ndir_command", 0},
-        {"TX", "run_text_command", 0},
-    };
-    for (const RowCase& c : cases) {
+    const struct {
+        const char* line;
+        const char* family;
+        int32_t argument;
+    } cases[] = {{"PA", "set_paper_size", 0},
+                 {"FH", "zoom_to_fit", 0},
+                 {"CV", "cut_copy_paste_area", 97},
+                 {"CONV", "cut_copy_paste_area", 97},
+                 {"CD 5", "cut_copy_paste_area", 4},
+                 {"C", "cut_copy_paste_area", 1},
+                 {"CS 1 2", "run_m_command", 0},
+                 {"CUE", "delete_box_codes", 0},
+                 {"STSP 1 2", "run_staff_layout_command", 1},
+                 {"STX", "run_edit_keyword_path", 0},
+                 {"TR 3", "transpose_items", 0},
+                 {"TR", "run_box_command", 1},
+                 {"MU", "run_box_command", 1},
+                 {"MX", "delete_box_codes", 0},
+                 {"EDI", "run_ed_command", 0},
+                 {"EDX", "run_edit_keyword_path", 0},
+                 {"H", "choose_recent_file", 0},
+                 {"K", "set_view_top_bottom", 0},
+                 {"PRN", "run_p_command", 0},
+                 {"UX", "test_console_boxes", 0},
+                 {"VS", "show_status", 0},
+                 {"YY", "set_view_y_offset", 0},
+                 {"Z 2", "step_zoom", 0},
+                 {"A 5", "alter_group", 0},
+                 {"DX", "run_dr_command", 0},
+                 {"NDIR", "run_ndir_command", 0},
+                 {"CT 3", "cut_copy_paste_area", 11},
+                 {"CT", "cut_copy_paste_area", 10},
+                 {"TX", "run_text_command", 0}};
+    for (const auto& c : cases) {
         clear_trace();
         type(c.line);
         EXPECT_TRUE(reached(c.family)) << c.line;
@@ -108,22 +98,12 @@ TEST_F(InterpreterTest, TypbRunsAsM) {
     EXPECT_EQ(fe_.message_boxes.back(), unknown("M"));
 }
 
-TEST_F(InterpreterTest, CutBufferWordsReachTheAreaCommands) {
-    type("CT 3");  // the number leaves "CT*" in the scanned line
-    EXPECT_EQ(argument("cut_copy_paste_area"), 11);
-    type("CT");
-    EXPECT_EQ(argument("cut_copy_paste_area"), 10);
-}
-
-TEST_F(InterpreterTest, CWordsWithoutATableEntryAreUnknown) {
-    type("CQ");
-    EXPECT_EQ(fe_.message_boxes.back(), unknown("CQ"));
-    EXPECT_FALSE(reached("cut_copy_paste_area"));
-}
-
-// ---- lines of numbers ---------------------------------------------------------------------------
-
-TEST_F(InterpreterTest, NumbersLineIsAnItem) {
+TEST_F(InterpreterTest, NumbersLineIsAnItemUnlessItStartsWithZero) {
+    type("0 1");
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown("0 1")});
+    EXPECT_EQ(reply(), "0 1");
+    fe_.message_boxes.clear();
     EXPECT_EQ(type("5 12.5 2"), -1);
     ASSERT_EQ(core::ItemCount, 1);
     EXPECT_EQ(item(1), (std::vector<float>{3, 5, 12.5f, 2}));
@@ -132,19 +112,11 @@ TEST_F(InterpreterTest, NumbersLineIsAnItem) {
     // The new item went on to editing through the I family's internal line.
     EXPECT_EQ(argument("run_i_command"), 1);
     EXPECT_EQ(core::ParamBuffer(2), 1.0f);
-
     // Trailing zeros are dropped, but an item keeps at least three values.
     type("7 1 0 4 0 0");
     EXPECT_EQ(item(2), (std::vector<float>{4, 7, 1, 0, 4}));
     type("9");
     EXPECT_EQ(item(3), (std::vector<float>{3, 9, 0, 0}));
-}
-
-TEST_F(InterpreterTest, NumbersLineStartingWithZeroIsUnknown) {
-    type("0 1");
-    EXPECT_EQ(core::ItemCount, 0);
-    EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown("0 1")});
-    EXPECT_EQ(reply(), "0 1");
 }
 
 TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
@@ -160,15 +132,7 @@ TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
     EXPECT_EQ(core::NewItemsToEdit, 1);
 }
 
-TEST_F(InterpreterTest, LineStartingWithMinusIsUnknownOutsideEditing) {
-    type("-X");
-    EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown("-X")});
-    EXPECT_EQ(core::ItemCount, 0);
-}
-
-// ---- words of the interpreter itself --------------------------------------------------------
-
-TEST_F(InterpreterTest, IncSetsTheArrowStep) {
+TEST_F(InterpreterTest, IncSetsTheArrowStepAndFreezTogglesTheScreenFreeze) {
     type("INC 2.5");
     EXPECT_EQ(core::ArrowStep, 2.5f);
     EXPECT_EQ(reply(), "Arrow Move by    2.50");
@@ -177,9 +141,6 @@ TEST_F(InterpreterTest, IncSetsTheArrowStep) {
     type("INCH");  // not INC: the I family's word
     EXPECT_TRUE(reached("run_i_command"));
     EXPECT_EQ(core::ArrowStep, 1.0f);
-}
-
-TEST_F(InterpreterTest, FreezTogglesTheScreenFreeze) {
     type("FREEZ");
     EXPECT_EQ(core::FreezeScreen, -1);
     EXPECT_EQ(render::FreezeScreen, -1);  // the word the drawing reads
@@ -208,10 +169,13 @@ TEST_F(InterpreterTest, JWithANumberMovesTheViewAndRepliesTheOffset) {
 }
 
 TEST_F(InterpreterTest, UnknownWordsAndLetterRowsWithABlankSecondLetter) {
-    for (const char* word : {"B", "L", "N", "W"}) {
+    // C words without a table entry, and lines starting with a minus outside editing, too.
+    for (const char* word : {"B", "L", "N", "W", "CQ", "-X"}) {
         type(word);
         EXPECT_EQ(fe_.message_boxes.back(), unknown(word)) << word;
     }
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_FALSE(reached("cut_copy_paste_area"));
     const auto boxes = fe_.message_boxes.size();
     type("Y");  // does nothing
     EXPECT_EQ(fe_.message_boxes.size(), boxes);
@@ -234,25 +198,16 @@ TEST_F(InterpreterTest, EmptiedPageResetsTheDocumentDisplay) {
     EXPECT_EQ(std::string(fe_.services.front().tag.data(), 3), "~za");
     EXPECT_EQ(core::DocumentStarted, 1);
     EXPECT_EQ(core::ItemCount, 1);
-}
-
-TEST_F(InterpreterTest, PrintedReplyNamesTheDocument) {
     type("B=");
     EXPECT_EQ(reply(), "Printed: KELDA.MUS");
 }
 
-// ---- the play loop
-// ---------------------------------------------------------------------------------
-
-TEST_F(InterpreterTest, PlayWithNothingToPlayEndsTheLoopAtOnce) {
+TEST_F(InterpreterTest, PlayLoopTakesPlayWordsAndEndsAtOnceWithNothingToPlay) {
     type("PLA");
     EXPECT_TRUE(reached("make_midi"));
     EXPECT_EQ(core::PlayLoopActive, 0);
     ASSERT_EQ(fe_.count(ScriptedFrontEnd::Kind::MidiPlayer), 1);  // the player is stopped
     EXPECT_EQ(argument("show_item_palette"), 134);
-}
-
-TEST_F(InterpreterTest, PlayLoopTakesPlayWords) {
     type("5 1 2");
     core::PlayLoopActive = 1;
     auto last_player_action = [&] {
@@ -269,23 +224,19 @@ TEST_F(InterpreterTest, PlayLoopTakesPlayWords) {
     type("~~122");
     EXPECT_EQ(last_player_action(), 3);
     EXPECT_EQ(core::PlayLoopActive, 1);
-
     type("HELLO");  // not a play word: reported, the loop stays
     EXPECT_EQ(fe_.message_boxes.back(), unknown("HELLO"));
     EXPECT_EQ(core::PlayLoopActive, 1);
     EXPECT_EQ(core::ItemCount, 1);
-
     clear_trace();
     type("MM120");
     EXPECT_EQ(core::PlayTempo, 120);
     EXPECT_TRUE(reached("make_midi"));
     EXPECT_EQ(core::PlayLoopActive, 0);  // nothing to play ends it
-
     core::PlayLoopActive = 1;
     type("x");
     EXPECT_EQ(core::PlayLoopActive, 0);
     EXPECT_EQ(last_player_action(), 2);
-
     core::PlayLoopActive = 1;
     type("~~114");  // F3: the next file
     EXPECT_EQ(core::PlayLoopActive, 0);

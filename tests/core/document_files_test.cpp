@@ -1,12 +1,9 @@
 // Document files: the exact bytes written, the two count widths, the repair of what is read,
-// the front-end's staged block, the failures that must leave the page and the old file alone,
-// and the bookkeeping after a load or save (names, history, folder, merge).
+// the front-end's staged block, failures that leave the page and the old file alone, and the
+// names, history and folder after a load or save.
 #include "engine/core/document_files.h"
 
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,7 +17,7 @@
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
-#include "platform/paths.h"
+#include "tests/core/document_bytes.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
 #include "tests/support/temp_folder.h"
@@ -29,27 +26,6 @@ using namespace core;
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-// An encoder written apart from the writer: count (2 or 4 bytes), then the words.
-Bytes encode(const std::vector<float>& words, int count_bytes) {
-    Bytes out;
-    const uint32_t n = static_cast<uint32_t>(words.size());
-    for (int b = 0; b < count_bytes; ++b) out.push_back(static_cast<unsigned char>(n >> (8 * b)));
-    for (float w : words) {
-        uint32_t u;
-        std::memcpy(&u, &w, 4);
-        for (int b = 0; b < 4; ++b) out.push_back(static_cast<unsigned char>(u >> (8 * b)));
-    }
-    return out;
-}
-
-// Records followed by the standard 4-word trailer.
-std::vector<float> with_trailer(std::vector<float> records, float metric = 0.0f) {
-    records.insert(records.end(), {6.0f, metric, 4.0f, -9999.0f});
-    return records;
-}
 
 class DocumentFilesTest : public ::testing::Test {
   protected:
@@ -91,15 +67,6 @@ class DocumentFilesTest : public ::testing::Test {
         return replace_store_with_document(ItemStoreScratch, count_);
     }
 
-    static Bytes read_file(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    static void write_file(const std::string& p, const Bytes& bytes) {
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-    }
-
     ScriptedFrontEnd fe;
     TempFolder temp_{"ormest_docs"};
     const fs::path& root_ = temp_.root();
@@ -107,22 +74,14 @@ class DocumentFilesTest : public ::testing::Test {
     int32_t level_ = 0;
 };
 
-// ---- the bytes written ---------------------------------------------------------------------
-
 TEST_F(DocumentFilesTest, EmptyStoreAndOneItemSaveAsTheirExactBytes) {
     ASSERT_TRUE(save(path("empty.mus")));
-    EXPECT_EQ(read_file(path("empty.mus")),
+    EXPECT_EQ(read_file_bytes(path("empty.mus")),
               (Bytes{0x04, 0x00, 0x00, 0x00, 0xC0, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80,
                      0x40, 0x00, 0x3C, 0x1C, 0xC6}));
-
     add_item({1, 1, 10});
     ASSERT_TRUE(save(path("one.mus")));
-    const Bytes one = read_file(path("one.mus"));
-    ASSERT_EQ(one.size(), 34u);
-    const Bytes head{0x08, 0x00, 0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x80,
-                     0x3F, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0x41};
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), one.begin()));
-    EXPECT_EQ(one, encode(with_trailer({3, 1, 1, 10}), 2));
+    EXPECT_EQ(read_file_bytes(path("one.mus")), encode(with_trailer({3, 1, 1, 10}), 2));
     EXPECT_EQ(CommandModeLetters(1), 0);
 }
 
@@ -131,10 +90,9 @@ TEST_F(DocumentFilesTest, CountTurnsThirtyTwoBitsAfter14200WordsAndBothReadBack)
     for (int k = 0; k < 3549; ++k) add_item({1, 1, static_cast<float>(k)});
     const std::vector<float> short_words = store_words();
     ASSERT_TRUE(save(path("short.mus")));
-    const Bytes s = read_file(path("short.mus"));
+    const Bytes s = read_file_bytes(path("short.mus"));
     ASSERT_EQ(s.size(), 2u + 4u * 14200u);
     EXPECT_EQ(s[0] | (s[1] << 8), 14200);
-
     // One word more (the last record has 4 parameters): N = 14,201 in 32 bits.
     ItemWordsUsed = ItemStartTable(ItemCount);
     --ItemCount;
@@ -142,10 +100,9 @@ TEST_F(DocumentFilesTest, CountTurnsThirtyTwoBitsAfter14200WordsAndBothReadBack)
     const std::vector<float> long_words = store_words();
     ASSERT_EQ(long_words.size(), 14197u);
     ASSERT_TRUE(save(path("long.mus")));
-    const Bytes l = read_file(path("long.mus"));
+    const Bytes l = read_file_bytes(path("long.mus"));
     ASSERT_EQ(l.size(), 4u + 4u * 14201u);
     EXPECT_EQ(l[0] | (l[1] << 8) | (l[2] << 16) | (l[3] << 24), 14201);
-
     ASSERT_TRUE(load(path("short.mus")));
     EXPECT_EQ(store_words(), short_words);
     EXPECT_EQ(ItemCount, 3549);
@@ -166,8 +123,6 @@ TEST_F(DocumentFilesTest, AFullStoreSavesAndLoadsBack) {
     EXPECT_EQ(store_words(), words);
 }
 
-// ---- repairs on load -------------------------------------------------------------------------
-
 TEST_F(DocumentFilesTest, LoadRepairsShortLongAndForbiddenRecords) {
     // Records of 50 parameters: P(j) = j up to `last`, zeros after it, P46..P50 = 9.
     auto long_record = [](float code, int last) {
@@ -185,14 +140,12 @@ TEST_F(DocumentFilesTest, LoadRepairsShortLongAndForbiddenRecords) {
         long_record(16, 45),  // a text item keeps all 50
         long_record(20, 45),  // a cut does not save a dropped code
     };
-
     std::vector<float> records{2, 5, 1};  // two parameters
     for (float code : {13.0f, 19.0f, 20.0f, 21.0f, 22.0f, 23.0f, 0.0f, -4.0f})
         records.insert(records.end(), {3, code, 1, 1});
     for (const auto& r : longs) records.insert(records.end(), r.begin(), r.end());
     records.insert(records.end(), {3, 18, 2, 7});
-    write_file(path("repair.mus"), encode(with_trailer(records, 1.0f), 2));
-
+    write_bytes(path("repair.mus"), encode(with_trailer(records, 1.0f), 2));
     ASSERT_TRUE(load(path("repair.mus")));
     std::vector<float> expected{3, 5, 1, 0};  // grown to 3, P3 = 0
     expected.insert(expected.end(), longs[0].begin(), longs[0].begin() + 46);
@@ -211,16 +164,15 @@ TEST_F(DocumentFilesTest, LoadRepairsShortLongAndForbiddenRecords) {
 TEST_F(DocumentFilesTest, ADamagedRecordKeepsTheRecordsBeforeIt) {
     const std::vector<float> records{3, 1, 1, 10, 3, 8, 2, 0, 1, 7, 3, 1, 1, 20};
     const std::string file = path("damaged.mus");
-    write_file(file, encode(with_trailer(records, 1.0f), 2));
+    write_bytes(file, encode(with_trailer(records, 1.0f), 2));
     ASSERT_TRUE(load(file));
     EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10, 3, 8, 2, 0}));
     ASSERT_EQ(fe.message_boxes.size(), 1u);
     EXPECT_EQ(fe.message_boxes[0], "*** Input data error.    ***      " + file);
     EXPECT_EQ(MetricFlag, 1);  // the trailer is still read
-
     // A record whose count runs into the trailer is damage too, not a trailer eaten as data.
     fe.message_boxes.clear();
-    write_file(file, encode(with_trailer({3, 1, 1, 10, 9, 1, 1}), 2));
+    write_bytes(file, encode(with_trailer({3, 1, 1, 10, 9, 1, 1}), 2));
     ASSERT_TRUE(load(file));
     EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10}));
     EXPECT_EQ(fe.message_boxes.size(), 1u);
@@ -228,22 +180,19 @@ TEST_F(DocumentFilesTest, ADamagedRecordKeepsTheRecordsBeforeIt) {
 
 TEST_F(DocumentFilesTest, ThreeAndFiveWordTrailersLoad) {
     level_ = 17;
-    write_file(path("t3.mus"), encode({3, 1, 1, 10, 1.0f, 3.0f, -9999.0f}, 2));
+    write_bytes(path("t3.mus"), encode({3, 1, 1, 10, 1.0f, 3.0f, -9999.0f}, 2));
     FixedText<512> name(path("t3.mus"));
     ASSERT_TRUE(save_load_document_file(kDocumentReadUnit, count_, ItemStoreScratch, level_, name));
     EXPECT_EQ(count_, 4);
     EXPECT_EQ(level_, 17);  // no level word: unchanged
     EXPECT_EQ(MetricFlag, 1);
-
     // Five words: an unused word before the level, and one stray word after the last record.
-    write_file(path("t5.mus"), encode({3, 1, 1, 10, 77, 123, 5, 0, 5, -9999}, 4));
+    write_bytes(path("t5.mus"), encode({3, 1, 1, 10, 77, 123, 5, 0, 5, -9999}, 4));
     ASSERT_TRUE(load(path("t5.mus")));
     EXPECT_EQ(level_, 5);
     EXPECT_EQ(MetricFlag, 0);
     EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10}));
 }
-
-// ---- failures leave the page and the old file alone -------------------------------------------
 
 TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
     add_item({1, 1, 10});
@@ -251,16 +200,14 @@ TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
     ASSERT_TRUE(save(path("good.mus")));
     const std::vector<float> page = store_words();
     const FixedText<512> current = CurrentFileName;
-
-    Bytes truncated = read_file(path("good.mus"));
+    Bytes truncated = read_file_bytes(path("good.mus"));
     truncated.resize(truncated.size() - 3);
-    write_file(path("cut.mus"), truncated);
+    write_bytes(path("cut.mus"), truncated);
     Bytes random(5000);
     uint32_t x = 12345;
     for (auto& b : random) b = static_cast<unsigned char>((x = x * 1103515245u + 12345u) >> 16);
-    write_file(path("random.mus"), random);
-    write_file(path("tiny.mus"), Bytes{0x01});
-
+    write_bytes(path("random.mus"), random);
+    write_bytes(path("tiny.mus"), Bytes{0x01});
     for (const char* bad : {"cut.mus", "random.mus", "tiny.mus"}) {
         EXPECT_FALSE(load(path(bad))) << bad;
         EXPECT_EQ(CommandModeLetters(1), -1) << bad;
@@ -269,7 +216,6 @@ TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
         EXPECT_EQ(ItemCount, 2);
         EXPECT_EQ(CurrentFileName, current) << bad;
     }
-
     EXPECT_FALSE(load(path("absent.mus")));
     EXPECT_EQ(CommandLine.trimmed(), "File not found --> " + path("absent.mus"));
     EXPECT_FALSE(fs::exists(path("absent.mus")));  // a read never creates the file
@@ -279,13 +225,11 @@ TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
 TEST_F(DocumentFilesTest, AFailedSaveLeavesTheOldFileWhole) {
     add_item({1, 1, 10});
     ASSERT_TRUE(save(path("doc.mus")));
-    const Bytes old = read_file(path("doc.mus"));
-
+    const Bytes old = read_file_bytes(path("doc.mus"));
     // A missing folder cannot take the file.
     EXPECT_FALSE(save(path("nowhere/doc.mus")));
     EXPECT_EQ(CommandModeLetters(1), -1);
     EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
-
     // A write that fails half-way (the file-size limit stops it after 1,000 bytes).
     for (int k = 0; k < 2000; ++k) add_item({1, 1, static_cast<float>(k)});
     struct rlimit saved {};
@@ -299,7 +243,7 @@ TEST_F(DocumentFilesTest, AFailedSaveLeavesTheOldFileWhole) {
     ::signal(SIGXFSZ, old_handler);
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
-    EXPECT_EQ(read_file(path("doc.mus")), old);
+    EXPECT_EQ(read_file_bytes(path("doc.mus")), old);
     for (const auto& e : fs::directory_iterator(root_))  // no temporary file is left behind
         EXPECT_EQ(e.path().filename().string().find(".~ormest"), std::string::npos);
 }
@@ -309,9 +253,9 @@ TEST_F(DocumentFilesTest, AFailedSaveLeavesTheOldFileWhole) {
 TEST_F(DocumentFilesTest, ASaveIgnoresAFileNamedLikeItsTemporaryInAnotherCase) {
     add_item({1, 1, 10});
     const std::string look_alike = path(".~ORMEST" + std::to_string(::getpid()) + ".TMP");
-    write_file(look_alike, Bytes{1, 2, 3});
+    write_bytes(look_alike, Bytes{1, 2, 3});
     ASSERT_TRUE(save(path("doc.mus")));
-    EXPECT_EQ(read_file(look_alike), (Bytes{1, 2, 3}));
+    EXPECT_EQ(read_file_bytes(look_alike), (Bytes{1, 2, 3}));
     ASSERT_TRUE(load(path("doc.mus")));
     EXPECT_EQ(count_, 4);
 }
@@ -321,22 +265,19 @@ TEST_F(DocumentFilesTest, ASaveIgnoresAFileNamedLikeItsTemporaryInAnotherCase) {
 TEST_F(DocumentFilesTest, UserLinksAreWrittenThroughAndWorkFolderLinksReplaced) {
     add_item({1, 1, 10});
     fs::create_directory(root_ / "real");
-    write_file(path("real/doc.mus"), Bytes{9});
+    write_bytes(path("real/doc.mus"), Bytes{9});
     fs::create_symlink(root_ / "real" / "doc.mus", root_ / "doc.mus");
     ASSERT_TRUE(save(path("doc.mus")));
     EXPECT_TRUE(fs::is_symlink(root_ / "doc.mus"));
-    const Bytes saved = read_file(path("real/doc.mus"));
+    const Bytes saved = read_file_bytes(path("real/doc.mus"));
     EXPECT_GT(saved.size(), 1u);
-
-    write_file(path("real/other.mus"), Bytes{9});
+    write_bytes(path("real/other.mus"), Bytes{9});
     fs::create_symlink(root_ / "real" / "other.mus", root_ / "work" / "!save.mus");
     ASSERT_TRUE(save("C:\\!TMP\\!save.mus"));
-    EXPECT_EQ(read_file(path("real/other.mus")), Bytes{9});
+    EXPECT_EQ(read_file_bytes(path("real/other.mus")), Bytes{9});
     EXPECT_FALSE(fs::is_symlink(root_ / "work" / "!save.mus"));
-    EXPECT_EQ(read_file((root_ / "work" / "!save.mus").string()), saved);
+    EXPECT_EQ(read_file_bytes((root_ / "work" / "!save.mus").string()), saved);
 }
-
-// ---- the front-end's staged block ("~~R") -----------------------------------------------------
 
 class FrontEndReadTest : public DocumentFilesTest {
   protected:
@@ -346,38 +287,12 @@ class FrontEndReadTest : public DocumentFilesTest {
         OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
         MessageLine.set("~~R" + path("open.mus"));
     }
-    // Stages file bytes as the front-end does: element 1 = the low 16 bits of the first four
-    // bytes, elements 2.. = the bytes from the fifth on.
-    void stage(const Bytes& file) {
-        const int32_t n = file[0] | (file[1] << 8);
-        graphics_[0] = n;
-        std::size_t k = 1;
-        for (std::size_t b = 4; b < file.size() && k < graphics_.size(); b += 4, ++k) {
-            uint32_t w = 0;
-            for (std::size_t j = 0; j < 4 && b + j < file.size(); ++j)
-                w |= static_cast<uint32_t>(file[b + j]) << (8 * j);
-            graphics_[k] = static_cast<int32_t>(w);
-        }
-        graphics_length_ = n;
-    }
+    void stage(const Bytes& file) { graphics_length_ = ::stage(graphics_, file); }
     std::vector<int32_t> graphics_;
     int32_t graphics_length_ = 0;
 };
 
-TEST_F(FrontEndReadTest, SixteenAndThirtyTwoBitBlocksLoadLikeFiles) {
-    const std::vector<float> records{3, 1, 1, 10, 4, 8, 2, 0, 5};
-    stage(encode(with_trailer(records), 2));
-    ASSERT_TRUE(load(path("open.mus")));
-    EXPECT_EQ(store_words(), records);
-    EXPECT_EQ(CommandStatusWord, 0);
-
-    stage(encode(with_trailer(records, 1.0f), 4));
-    ASSERT_TRUE(load(path("open.mus")));
-    EXPECT_EQ(store_words(), records);
-    EXPECT_EQ(MetricFlag, 1);
-}
-
-TEST_F(FrontEndReadTest, BlocksOnBothSidesOfThe14200WordCountLoad) {
+TEST_F(FrontEndReadTest, BlocksOnBothSidesOfThe14200WordCountLoadLikeFiles) {
     // 3549 records of 4 words and the trailer: N = 14,200, still a 16-bit count.
     std::vector<float> records;
     for (int k = 0; k < 3549; ++k) records.insert(records.end(), {3, 1, 1, static_cast<float>(k)});
@@ -385,36 +300,34 @@ TEST_F(FrontEndReadTest, BlocksOnBothSidesOfThe14200WordCountLoad) {
     ASSERT_TRUE(load(path("open.mus")));
     EXPECT_EQ(store_words(), records);
     EXPECT_EQ(ItemCount, 3549);
-
+    EXPECT_EQ(CommandStatusWord, 0);
+    EXPECT_EQ(MetricFlag, 0);
     // The last record one word longer: N = 14,201, a 32-bit count.
     records.resize(records.size() - 4);
     records.insert(records.end(), {4, 1, 1, 3548, 7});
     ASSERT_EQ(records.size() + 4, 14201u);
-    stage(encode(with_trailer(records), 4));
+    stage(encode(with_trailer(records, 1.0f), 4));
     ASSERT_TRUE(load(path("open.mus")));
     EXPECT_EQ(store_words(), records);
     EXPECT_EQ(ItemCount, 3549);
+    EXPECT_EQ(MetricFlag, 1);
 }
 
 TEST_F(FrontEndReadTest, ABlockThatIsNoDocumentFailsAndLoadsNothing) {
     add_item({1, 1, 10});
     const std::vector<float> page = store_words();
-
     stage(encode({1, 2, 3, 4, 5, 6}, 2));
     EXPECT_FALSE(load(path("open.mus")));
     EXPECT_EQ(CommandModeLetters(1), -1);
     ASSERT_EQ(fe.message_boxes.size(), 1u);
     EXPECT_EQ(fe.message_boxes[0], "*** This is NOT a KELDA file. *** " + path("open.mus"));
     EXPECT_EQ(store_words(), page);
-
     // A count beyond the store (and the buffer) is refused before anything is copied.
     graphics_[0] = 99999;
     EXPECT_FALSE(load(path("open.mus")));
     EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path("open.mus"));
     EXPECT_EQ(store_words(), page);
 }
-
-// ---- after a load or save ------------------------------------------------------------------
 
 TEST_F(DocumentFilesTest, ASaveNamesTheDocumentRecordsItAndMovesTheFolder) {
     fs::create_directories(root_ / "Scores");
@@ -445,13 +358,11 @@ TEST_F(DocumentFilesTest, WorkCopiesKeepNamesHistoryAndUndoStateAndCarryTheWhole
     EXPECT_EQ(UndoRedoState, 1);
     EXPECT_EQ(HistoryTable(1).trimmed(), ".");
     EXPECT_TRUE(fs::equivalent(fs::current_path(), root_));
-
     // The name follows the words in whole 128-byte blocks, blank-padded.
-    const Bytes bytes = read_file(copy);
+    const Bytes bytes = read_file_bytes(copy);
     ASSERT_EQ(bytes.size(), 34u + 256u);
     const std::string stored(bytes.begin() + 34, bytes.end());
     EXPECT_EQ(stored, doc + std::string(256 - doc.size(), ' '));
-
     // The copy reads back; named as a backup it shows the whole stored name.
     fs::copy_file(copy, path("work/!save.mus"));
     FileMode = 0;
@@ -469,8 +380,7 @@ TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {
     RememberedDocumentName.set(path("main.mus"));
     CurrentFileName.set(path("main.mus"));
     MetricFlag = 0;
-    write_file(path("part.mus"), encode(with_trailer({3, 8, 1, 0, 3, 1, 250, 5}, 1.0f), 2));
-
+    write_bytes(path("part.mus"), encode(with_trailer({3, 8, 1, 0, 3, 1, 250, 5}, 1.0f), 2));
     CommandLine.set("GM");
     SecondLine.set("GM " + path("part.mus"));
     FixedText<512> name(path("part.mus"));
@@ -486,7 +396,6 @@ TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {
     EXPECT_EQ(UndoSaveMode, old_used);
     EXPECT_EQ(ChangesMadeFlag, 1);
     EXPECT_EQ(ItemStartTable(ItemCount + 1), ItemWordsUsed);
-
     // A merge that does not fit the store changes nothing.
     ItemStoreCapacity = ItemWordsUsed + 2;
     const std::vector<float> page = store_words();
@@ -496,7 +405,7 @@ TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {
 
 TEST_F(DocumentFilesTest, AMergeMayRaiseAStaffToTheTopStaffWithoutClamping) {
     add_item({8, 1, 0});
-    write_file(path("part.mus"), encode(with_trailer({3, 1, 250, 5, 3, 1, 251, 6}), 2));
+    write_bytes(path("part.mus"), encode(with_trailer({3, 1, 250, 5, 3, 1, 251, 6}), 2));
     FixedText<512> name(path("part.mus"));
     SecondLine.set("GM " + path("part.mus"));
     ASSERT_TRUE(save_load_document_file(kDocumentReadUnit, count_, ItemStoreScratch, level_, name));
@@ -504,7 +413,6 @@ TEST_F(DocumentFilesTest, AMergeMayRaiseAStaffToTheTopStaffWithoutClamping) {
     ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, 4, 7, 256, clamped));
     EXPECT_FALSE(clamped);  // 250 + 6 is the top staff itself
     EXPECT_EQ(ItemStore(ItemStartTable(2) + 2), 256.0f);
-
     ASSERT_TRUE(merge_document_at_staff_offset(ItemStoreScratch, count_, 7, 256, clamped));
     EXPECT_TRUE(clamped);  // 251 + 6 is one above it
     EXPECT_EQ(ItemStore(ItemStartTable(3) + 2), 256.0f);
@@ -520,7 +428,6 @@ TEST_F(DocumentFilesTest, RecordsThatExactlyFillTheStoreGoInAndOneWordMoreDoesNo
     EXPECT_EQ(ItemWordsUsed, 9);
     EXPECT_FALSE(replace_store_with_document(ItemStoreScratch, 9));
     EXPECT_EQ(ItemCount, 2);
-
     ItemStoreCapacity = 12;
     ASSERT_TRUE(append_document_words(ItemStoreScratch, 4));  // words 9..12
     EXPECT_EQ(ItemCount, 3);

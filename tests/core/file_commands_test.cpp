@@ -1,14 +1,7 @@
-// The file commands through the interpreter, with real files in the test's folder: the title
-// line, names and extensions, the current folder, merges, the previous file and the history,
-// save and load round trips, loads that must leave the page alone, the front-end's open and
-// save requests, the backup copy and the split into files.
+// The file commands through the interpreter, with real files in the test's folder.
 #include "engine/commands/file_commands.h"
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,39 +14,12 @@
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
+#include "tests/core/document_bytes.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
-
-// A document file written apart from the writer: a 16-bit count, the records, the trailer.
-Bytes encode_document(const std::vector<float>& records) {
-    std::vector<float> words = records;
-    words.insert(words.end(), {6.0f, 0.0f, 4.0f, -9999.0f});
-    Bytes out;
-    const auto n = static_cast<uint16_t>(words.size());
-    out.push_back(static_cast<unsigned char>(n & 0xFF));
-    out.push_back(static_cast<unsigned char>(n >> 8));
-    for (float w : words) {
-        uint32_t u;
-        std::memcpy(&u, &w, 4);
-        for (int b = 0; b < 4; ++b) out.push_back(static_cast<unsigned char>(u >> (8 * b)));
-    }
-    return out;
-}
-
-// The words of a file with a 16-bit count.
-std::vector<float> decode(const Bytes& file) {
-    std::vector<float> words;
-    for (std::size_t b = 2; b + 4 <= file.size(); b += 4) {
-        float w;
-        std::memcpy(&w, &file[b], 4);
-        words.push_back(w);
-    }
-    return words;
-}
 
 // Three staves and a note on staff 2.
 const std::vector<float> kPart = {3, 8, 1, 0, 3, 8, 2, 0, 4, 1, 2, 10, 5};
@@ -67,22 +33,9 @@ class FileCommandsTest : public InterpreterTest {
 
     std::string path(const std::string& name) const { return (base_ / name).string(); }
     void write_doc(const std::string& name, const std::vector<float>& records) {
-        fs::create_directories((base_ / name).parent_path());
-        write_bytes(name, encode_document(records));
+        write_bytes(base_ / name, encode(with_trailer(records)));
     }
-    void write_bytes(const std::string& name, const Bytes& bytes) {
-        std::ofstream out(base_ / name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-    }
-    Bytes read_bytes(const std::string& name) const {
-        std::ifstream in(base_ / name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    static std::vector<float> page() {
-        std::vector<float> words;
-        for (int32_t k = 1; k < core::ItemWordsUsed; ++k) words.push_back(core::ItemStore(k));
-        return words;
-    }
+    Bytes bytes(const std::string& name) const { return read_file_bytes(base_ / name); }
     // The staff numbers of items first..ItemCount.
     static std::vector<float> staves_from(int32_t first) {
         std::vector<float> s;
@@ -93,29 +46,15 @@ class FileCommandsTest : public InterpreterTest {
     void make_notes(int n) {
         for (int i = 0; i < n; ++i) type("5 1 " + std::to_string(10 + i));
     }
-    // Stages a file as the front-end's open does: element 1 the low 16 bits of the first four
-    // bytes, then the bytes from the fifth on.
-    void stage(const Bytes& file) {
-        graphics_.assign(graphics_.size(), 0);
-        graphics_[0] = file[0] | (file[1] << 8);
-        std::size_t k = 1;
-        for (std::size_t b = 4; b < file.size(); b += 4, ++k) {
-            uint32_t w = 0;
-            for (std::size_t j = 0; j < 4 && b + j < file.size(); ++j)
-                w |= static_cast<uint32_t>(file[b + j]) << (8 * j);
-            graphics_[k] = static_cast<int32_t>(w);
-        }
-    }
-    bool asked(const std::string& text) const {
-        for (const std::string& q : fe_.questions)
-            if (q.find(text) != std::string::npos) return true;
-        return false;
+    // The front-end's save of the page under a name.
+    void front_end_save(const std::string& name) {
+        core::MessageLine.set("~~W");
+        core::FrontEndCommandBuffer.set(name);
+        call();
     }
 
     fs::path base_;
 };
-
-// ---- the title line ------------------------------------------------------------------------
 
 TEST_F(FileCommandsTest, TitleShowsNameStateItemCountAndPaper) {
     make_notes(12);
@@ -125,7 +64,6 @@ TEST_F(FileCommandsTest, TitleShowsNameStateItemCountAndPaper) {
     EXPECT_EQ(reply(), "File saved:  " + path("song.mus") + "||     ITEMS    12");
     EXPECT_EQ(core::ChangesMadeFlag, 0);
     EXPECT_FALSE(fe_.view.modified);
-
     core::ChangesMadeFlag = 1;
     render::PageFormatIndex = 0;
     EXPECT_EQ(core::build_title_line("NAME"), "NAME * (not saved -   12 Items) ");
@@ -141,7 +79,6 @@ TEST_F(FileCommandsTest, NewDocumentResetsStateAsksClientAreaAndNamesTheDocument
     EXPECT_EQ(core::DefaultExtension.trimmed(), ".MUS");
     EXPECT_EQ(std::string(fe_.services.front().tag.data(), 3), "~za");
     EXPECT_EQ(render::ScrollState.client_width, fe_.view.client_width);
-
     layout::StaffTables.StaffBaseY(201) = 5;
     core::reset_document_state();
     EXPECT_EQ(core::ItemCount, 0);
@@ -153,8 +90,6 @@ TEST_F(FileCommandsTest, NewDocumentResetsStateAsksClientAreaAndNamesTheDocument
     EXPECT_EQ(core::StaffOffset, 1);
 }
 
-// ---- names, extensions and the current folder -------------------------------------------
-
 TEST_F(FileCommandsTest, BareNamesTakeTheCurrentExtensionAndFolderThenAnyCase) {
     write_doc("docs/first.MUS", {3, 5, 1, 1});
     write_doc("docs/piece.MUS", {3, 5, 1, 2});
@@ -162,7 +97,6 @@ TEST_F(FileCommandsTest, BareNamesTakeTheCurrentExtensionAndFolderThenAnyCase) {
     write_doc("docs/Other.mus", {3, 5, 1, 3});
     type("G docs/first.MUS");
     ASSERT_EQ(core::CurrentFileName.trimmed(), path("docs/first.MUS"));
-
     type("G piece");
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("docs/piece.MUS"));
     EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 2}));
@@ -184,7 +118,6 @@ TEST_F(FileCommandsTest, NoExtensionAnywhereAsksAndNoLoadsTheNameAsTyped) {
     EXPECT_TRUE(asked("   -- Add .MUS extension?"));
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("plain"));
     EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 7}));
-
     fe_.answer_yes_no(-1);
     type("G plain");
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("plain.MUS"));
@@ -202,11 +135,9 @@ TEST_F(FileCommandsTest, GetWithoutNameOffersTheLastFileWholeAndLongPathsStayWho
     EXPECT_EQ(core::CurrentFileName.trimmed(), path(doc));
     EXPECT_EQ(page(), kPart);
     EXPECT_EQ(core::read_last_file_record(), path(doc));
-
     // A save goes to the whole path too, in the document's folder.
-    type("5 1 2");
-    type("SM");
-    EXPECT_EQ(read_bytes(doc).size(), 2 + 4 * (kPart.size() + 4 + 4));
+    type_all({"5 1 2", "SM"});
+    EXPECT_EQ(bytes(doc).size(), 2 + 4 * (kPart.size() + 4 + 4));
     EXPECT_TRUE(core::FrontEndPathBuffer.is_blank());
 }
 
@@ -220,14 +151,12 @@ TEST_F(FileCommandsTest, UnsavedChangesAreAskedAboutAndNoOrCancelChangesNothing)
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ChangesMadeFlag, 1);
     EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
-
     // Yes, then Cancel in the file dialog: still unsaved.
     fe_.answer_yes_no(-1);
     fe_.answer_dialog(2);
     type("G");
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ChangesMadeFlag, 1);
-
     // Yes, then a file that is not there.
     fe_.answer_yes_no(-1);
     type("G missing.mus");
@@ -236,28 +165,22 @@ TEST_F(FileCommandsTest, UnsavedChangesAreAskedAboutAndNoOrCancelChangesNothing)
     EXPECT_EQ(core::ChangesMadeFlag, 1);
 }
 
-// ---- merges, the previous file and the history ------------------------------------------
-
 TEST_F(FileCommandsTest, MergesPutStavesAtTheirOffsets) {
     write_doc("part.mus", kPart);
-    type("8 1 0");
-    type("8 3 0");
+    type_all({"8 1 0", "8 3 0"});
     core::ChangesMadeFlag = 0;
     type("GMR part.mus");
     EXPECT_EQ(staves_from(3), (std::vector<float>{201, 202, 202}));
     EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
     EXPECT_EQ(core::ChangesMadeFlag, 1);
     EXPECT_TRUE(fe_.questions.empty());
-
     int32_t count = core::ItemCount;
     type("GMN part.mus");
     EXPECT_EQ(staves_from(count + 1), (std::vector<float>{201, 202, 202}));
-
     count = core::ItemCount;
     type("GMB part.mus");  // after the highest staff in use, 202
     EXPECT_EQ(staves_from(count + 1), (std::vector<float>{203, 204, 204}));
     EXPECT_EQ(core::MergeBlockEnd.item_count, core::ItemCount);
-
     count = core::ItemCount;
     const int32_t words = core::ItemWordsUsed;
     fe_.answer_line("10");
@@ -273,7 +196,7 @@ TEST_F(FileCommandsTest, AskedMergeKeepsTheDocumentNameAndSavesUnderIt) {
     write_doc("b.mus", kPart);  // its metric flag is 0...
     type("G a.mus");
     core::MetricFlag = 1;  // ...and the document's own is 1
-    const Bytes b_before = read_bytes("b.mus");
+    const Bytes b_before = bytes("b.mus");
     fe_.answer_line("3");
     type("GM b.mus");
     EXPECT_EQ(staves_from(2), (std::vector<float>{4, 5, 5}));
@@ -284,24 +207,21 @@ TEST_F(FileCommandsTest, AskedMergeKeepsTheDocumentNameAndSavesUnderIt) {
         EXPECT_EQ(core::HistoryTable(k).trimmed().find("b.mus"), std::string::npos) << k;
     EXPECT_NE(core::build_title_line(core::CurrentFileName.view()).find("a.mus"),
               std::string::npos);
-
     type("SM");
-    EXPECT_EQ(read_bytes("b.mus"), b_before);
-    EXPECT_EQ(decode(read_bytes("a.mus")).size(), page().size() + 4);
+    EXPECT_EQ(bytes("b.mus"), b_before);
+    EXPECT_EQ(decode(bytes("a.mus")).size(), page().size() + 4);
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
 }
 
 TEST_F(FileCommandsTest, PreviousFileSwapsNamesAndHistoryEntriesLoad) {
     write_doc("a.mus", {3, 5, 1, 1});
     write_doc("b.mus", {3, 5, 1, 2});
-    type("G a.mus");
-    type("G b.mus");
+    type_all({"G a.mus", "G b.mus"});
     EXPECT_EQ(core::PreviousFileName.trimmed(), path("a.mus"));
     type("GP");
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
     EXPECT_EQ(core::PreviousFileName.trimmed(), path("b.mus"));
     EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1}));
-
     // The history: b.mus is entry 1, a.mus entry 2 (a loaded name keeps its place).
     type("GH 1");
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("b.mus"));
@@ -312,8 +232,6 @@ TEST_F(FileCommandsTest, PreviousFileSwapsNamesAndHistoryEntriesLoad) {
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
 }
 
-// ---- file commands in command files ------------------------------------------------------
-
 TEST_F(FileCommandsTest, GetsInACommandFileRunOnceWhetherTheyLoadOrNot) {
     write_doc("a.mus", kPart);
     // A cancelled file dialog, a history entry that holds no document, a load, and the notes
@@ -322,12 +240,8 @@ TEST_F(FileCommandsTest, GetsInACommandFileRunOnceWhetherTheyLoadOrNot) {
     fe_.answer_dialog(2);
     EXPECT_EQ(type("RE gets.cmd"), -1);
     EXPECT_EQ(fe_.dialogs.size(), 1u);
-    EXPECT_EQ(std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(),
-                         "*** No document in history entry 7."),
-              1);
-    EXPECT_EQ(std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(),
-                         "File not found --> " + path("missing.mus")),
-              1);
+    EXPECT_EQ(times_shown("*** No document in history entry 7."), 1);
+    EXPECT_EQ(times_shown("File not found --> " + path("missing.mus")), 1);
     std::vector<float> expected = kPart;
     expected.insert(expected.end(), {3, 6, 2, 3, 3, 7, 3, 4});
     EXPECT_EQ(page(), expected);
@@ -335,51 +249,41 @@ TEST_F(FileCommandsTest, GetsInACommandFileRunOnceWhetherTheyLoadOrNot) {
     EXPECT_EQ(core::MacroUnit, 0);
 }
 
-// ---- saving and loading back ------------------------------------------------------------
-
 TEST_F(FileCommandsTest, SavedPageLoadsBackIdenticallyAndSavesTheSameBytes) {
-    type("8 1 0");
-    type("1 1 10 5 2");
-    type("5 1 12.5 3");
+    type_all({"8 1 0", "1 1 10 5 2", "5 1 12.5 3"});
     const std::vector<float> words = page();
     type("SA round.mus");
-    const Bytes first = read_bytes("round.mus");
+    const Bytes first = bytes("round.mus");
     ASSERT_FALSE(first.empty());
-
     fe_.answer_yes_no(-1);
     type("7 1 2");  // a change, then the saved page back
     type("G round.mus");
     EXPECT_EQ(page(), words);
     EXPECT_EQ(core::ChangesMadeFlag, 0);
     type("SM");
-    EXPECT_EQ(read_bytes("round.mus"), first);
-
+    EXPECT_EQ(bytes("round.mus"), first);
     // Save-as over an existing file asks; No writes nothing.
     type("5 1 2");
     fe_.answer_yes_no(0);
     type("SA round.mus");
     EXPECT_TRUE(asked("FILE EXISTS - Write over file? - " + path("round.mus")));
-    EXPECT_EQ(read_bytes("round.mus"), first);
+    EXPECT_EQ(bytes("round.mus"), first);
     EXPECT_EQ(core::ChangesMadeFlag, 1);
 }
 
 TEST_F(FileCommandsTest, FailedLoadsAndSavesLeaveThePageAndTheNames) {
-    type("8 1 0");
-    type("5 1 2");
-    type("SA whole.mus");
-    Bytes cut = read_bytes("whole.mus");
+    type_all({"8 1 0", "5 1 2", "SA whole.mus"});
+    Bytes cut = bytes("whole.mus");
     cut.resize(cut.size() / 2);
-    write_bytes("cut.mus", cut);
+    write_bytes(base_ / "cut.mus", cut);
     type("5 1 3");
     const std::vector<float> before = page();
-
     fe_.answer_yes_no(-1);
     type("G cut.mus");
     EXPECT_TRUE(shown("Error opening file-> " + path("cut.mus")));
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("whole.mus"));
     EXPECT_EQ(core::ChangesMadeFlag, 1);
-
     type("SA no_such_folder/x.mus");
     EXPECT_TRUE(shown(" ***Error writing file: " + path("no_such_folder/x.mus")));
     EXPECT_EQ(core::ChangesMadeFlag, 1);
@@ -391,21 +295,18 @@ TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
     type("8 1 0");
     core::ChangesMadeFlag = 0;
     const std::vector<float> before = page();
-
     // The file alone fits, the page and the file together do not.
     core::ItemStoreCapacity = 18;
     type("GMR big.mus");
     EXPECT_TRUE(shown("*** Not loaded: the page cannot hold " + path("big.mus")));
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ChangesMadeFlag, 0);
-
     // Too large for the store at all: the reader refuses it.
     core::ItemStoreCapacity = 12;
     type("G big.mus");
     EXPECT_TRUE(shown("Error opening file-> " + path("big.mus")));
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
-
     // More items than the page may hold.
     core::ItemStoreCapacity = core::kItemStoreWords;
     render::ItemCountLimit = 4;
@@ -418,44 +319,36 @@ TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("big.mus"));
 }
 
-// ---- damaged documents ------------------------------------------------------------------
-
 TEST_F(FileCommandsTest, ADamagedDocumentCountsAsChangedAndSmAsksBeforeReplacingIt) {
     // Four records, the third damaged (a count of 1): the first two load.
     write_doc("damaged.mus", {3, 5, 1, 1, 3, 5, 1, 2, 1, 5, 3, 5, 1, 4});
-    const Bytes original = read_bytes("damaged.mus");
+    const Bytes original = bytes("damaged.mus");
     type("G damaged.mus");
     EXPECT_TRUE(shown("*** Input data error."));
     EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1, 3, 5, 1, 2}));
     EXPECT_EQ(core::ChangesMadeFlag, 1);
     EXPECT_EQ(fe_.view.title, path("damaged.mus") + " * (not saved -    2 Items) ");
-
     // "SM" asks; No leaves the file as it was, byte for byte.
     fe_.answer_yes_no(0);
     type("SM");
     EXPECT_TRUE(asked("FILE EXISTS - Write over file? - " + path("damaged.mus")));
-    EXPECT_EQ(read_bytes("damaged.mus"), original);
+    EXPECT_EQ(bytes("damaged.mus"), original);
     EXPECT_EQ(core::ChangesMadeFlag, 1);
-
     // The front-end's save of the same file, under another name of it, asks too.
     fs::create_symlink(base_ / "damaged.mus", base_ / "link.mus");
     fe_.answer_yes_no(0);
-    core::MessageLine.set("~~W");
-    core::FrontEndCommandBuffer.set(path("link.mus"));
-    call();
+    front_end_save(path("link.mus"));
     EXPECT_EQ(fe_.questions.size(), 2u);
-    EXPECT_EQ(read_bytes("damaged.mus"), original);
-
+    EXPECT_EQ(bytes("damaged.mus"), original);
     // Yes writes the page; from then on the file is the page and "SM" asks no more.
     fe_.answer_yes_no(-1);
     type("SM");
-    EXPECT_EQ(decode(read_bytes("damaged.mus")),
+    EXPECT_EQ(decode(bytes("damaged.mus")),
               (std::vector<float>{3, 5, 1, 1, 3, 5, 1, 2, 6, 0, 4, -9999}));
     EXPECT_EQ(core::ChangesMadeFlag, 0);
-    type("5 1 3");
-    type("SM");
+    type_all({"5 1 3", "SM"});
     EXPECT_EQ(fe_.questions.size(), 3u);
-    EXPECT_EQ(decode(read_bytes("damaged.mus")).size(), 16u);
+    EXPECT_EQ(decode(bytes("damaged.mus")).size(), 16u);
 }
 
 TEST_F(FileCommandsTest, RepairedRecordsMarkTheLoadUntilACleanLoadOrASaveAs) {
@@ -482,63 +375,54 @@ TEST_F(FileCommandsTest, RepairedRecordsMarkTheLoadUntilACleanLoadOrASaveAs) {
     };
     for (const auto& r : repaired) {
         write_doc(r.name, r.records);
-        const Bytes original = read_bytes(r.name);
+        const Bytes original = bytes(r.name);
         get(r.name);
         EXPECT_EQ(core::ChangesMadeFlag, 1) << r.name;
         const std::size_t asked_before = fe_.questions.size();
         fe_.answer_yes_no(0);
         type("SM");
         EXPECT_EQ(fe_.questions.size(), asked_before + 1) << r.name;
-        EXPECT_EQ(read_bytes(r.name), original) << r.name;
-
+        EXPECT_EQ(bytes(r.name), original) << r.name;
         // A clean load of the file (mended meanwhile) forgets it.
         write_doc(r.name, longest);
         get(r.name);
         EXPECT_EQ(page(), longest);
         EXPECT_EQ(core::ChangesMadeFlag, 0);
         const std::size_t asked_clean = fe_.questions.size();
-        type("5 1 3");
-        type("SM");
+        type_all({"5 1 3", "SM"});
         EXPECT_EQ(fe_.questions.size(), asked_clean) << r.name;
-        EXPECT_EQ(decode(read_bytes(r.name)).size(), longest.size() + 4 + 4) << r.name;
+        EXPECT_EQ(decode(bytes(r.name)).size(), longest.size() + 4 + 4) << r.name;
     }
-
     // A save-as writes the page elsewhere and leaves the damaged file alone; the page is that
     // file's from then on, and a save over the damaged one asks no more than any save does.
     write_doc("dropped.mus", repaired[0].records);
     get("dropped.mus");
-    const Bytes dropped = read_bytes("dropped.mus");
+    const Bytes dropped = bytes("dropped.mus");
     type("SA kept.mus");
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("kept.mus"));
-    EXPECT_EQ(read_bytes("dropped.mus"), dropped);
+    EXPECT_EQ(bytes("dropped.mus"), dropped);
     const std::size_t asked = fe_.questions.size();
-    core::MessageLine.set("~~W");
-    core::FrontEndCommandBuffer.set(path("dropped.mus"));
-    call();
+    front_end_save(path("dropped.mus"));
     EXPECT_EQ(fe_.questions.size(), asked);
-    EXPECT_EQ(decode(read_bytes("dropped.mus")), (std::vector<float>{3, 5, 1, 1, 6, 0, 4, -9999}));
+    EXPECT_EQ(decode(bytes("dropped.mus")), (std::vector<float>{3, 5, 1, 1, 6, 0, 4, -9999}));
 }
-
-// ---- the front-end's requests --------------------------------------------------------------
 
 TEST_F(FileCommandsTest, FrontEndOpenAsksAboutUnsavedChanges) {
     const std::vector<float> doc = {3, 5, 1, 7, 3, 5, 1, 8};
     make_notes(1);
     const std::vector<float> before = page();
-    stage(encode_document(doc));
+    stage(graphics_, encode(with_trailer(doc)));
     fe_.answer_yes_no(0);
     type("~~R" + path("open.mus"));
     EXPECT_TRUE(asked("Clear or Load new file?"));
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::CurrentFileName.trimmed(), "KELDA.MUS");
-
-    stage(encode_document(doc));
+    stage(graphics_, encode(with_trailer(doc)));
     fe_.answer_yes_no(-1);
     type("~~R" + path("open.mus"));
     EXPECT_EQ(page(), doc);
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("open.mus"));
     EXPECT_EQ(core::ChangesMadeFlag, 0);
-
     // A text file goes to the text view, the page stays.
     type("~~R" + path("notes.txt"));
     EXPECT_TRUE(reached("view_text_file"));
@@ -550,33 +434,28 @@ TEST_F(FileCommandsTest, FrontEndSaveTakesTheWholePathOrTheShortBuffer) {
     const std::string doc = "a_folder_whose_name_alone_is_longer_than_forty_eight_chars/s.mus";
     fs::create_directories((base_ / doc).parent_path());
     make_notes(2);
-    core::MessageLine.set("~~W");
     core::FrontEndPathBuffer.set(path(doc));
-    core::FrontEndCommandBuffer.set(path(doc).substr(0, 47));
-    call();
-    EXPECT_FALSE(read_bytes(doc).empty());
+    front_end_save(path(doc).substr(0, 47));
+    EXPECT_FALSE(bytes(doc).empty());
     EXPECT_EQ(core::CurrentFileName.trimmed(), path(doc));
     EXPECT_EQ(core::ChangesMadeFlag, 0);
     EXPECT_TRUE(fe_.questions.empty());
-
     // A front-end that fills only the short buffer: a name in the document's folder.
     make_notes(1);
-    core::MessageLine.set("~~W");
-    core::FrontEndCommandBuffer.set("short.mus");
-    call();
+    front_end_save("short.mus");
     EXPECT_EQ(core::CurrentFileName.trimmed(), (base_ / doc).parent_path().string() + "/short.mus");
     EXPECT_TRUE(fs::exists((base_ / doc).parent_path() / "short.mus"));
 }
 
-// ---- backup copy and split -------------------------------------------------------------------
-
 TEST_F(FileCommandsTest, BackupCopyCarriesTheNameAndComesBackWithGsv) {
-    type("8 1 0");
-    type("5 1 2");
-    type("SA mine.mus");
+    const fs::path backup = fs::path(platform::work_folder()) / "!save.mus";
+    type("GSV");  // none yet: named by its real path
+    EXPECT_TRUE(shown("File not found --> " + backup.string()));
+    EXPECT_FALSE(shown("C:\\!TMP"));
+    type_all({"8 1 0", "5 1 2", "SA mine.mus"});
     const std::vector<float> words = page();
     core::check_file_mode();
-    ASSERT_TRUE(fs::exists(fs::path(platform::work_folder()) / "!save.mus"));
+    ASSERT_TRUE(fs::exists(backup));
     type("5 1 3");
     fe_.answer_yes_no(-1);
     type("GSV");
@@ -597,7 +476,7 @@ TEST_F(FileCommandsTest, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
     const std::string dead = std::to_string(ended_process());
     const std::string live = std::to_string(::getppid());
     const auto temp = [](const std::string& id) { return ".~ormest" + id + ".tmp"; };
-    write_bytes(temp(dead), Bytes(10, 1));
+    write_bytes(base_ / temp(dead), Bytes(10, 1));
     // Not ours, or ours while the process lives: they stay.
     const std::vector<std::string> kept = {
         temp(live),        temp("0"),
@@ -606,14 +485,12 @@ TEST_F(FileCommandsTest, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
         temp(""),          "x" + temp(dead),
         temp(dead) + ".x", ".~Ormest" + dead + ".tmp",
     };
-    for (const std::string& name : kept) write_bytes(name, Bytes(3, 2));
-    fs::create_directory(base_ / "sub");
-    write_bytes("sub/" + temp(dead), Bytes(3, 3));  // another folder's
+    for (const std::string& name : kept) write_bytes(base_ / name, Bytes(3, 2));
+    write_bytes(base_ / "sub" / temp(dead), Bytes(3, 3));  // another folder's
     const std::string dead_folder = std::to_string(ended_process());
     fs::create_directory(base_ / temp(dead_folder));  // no plain file
     const std::string dead_link = std::to_string(ended_process());
     fs::create_symlink(base_ / "x", base_ / temp(dead_link));
-
     make_notes(1);
     type("SA doc.mus");
     EXPECT_EQ(core::ChangesMadeFlag, 0);
@@ -623,22 +500,13 @@ TEST_F(FileCommandsTest, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
     EXPECT_TRUE(fs::is_directory(base_ / temp(dead_folder)));
     EXPECT_TRUE(fs::is_symlink(base_ / temp(dead_link)));
     EXPECT_FALSE(fs::exists(base_ / temp(std::to_string(::getpid()))));
-
     // The folder is looked through once per run: later saves (and the undo copies written
     // before every edit) do not list it again.
     const std::string later = std::to_string(ended_process());
-    write_bytes(temp(later), Bytes(1, 4));
-    type("5 1 3");
-    type("SM");
+    write_bytes(base_ / temp(later), Bytes(1, 4));
+    type_all({"5 1 3", "SM"});
     EXPECT_TRUE(fs::exists(base_ / temp(later)));
     EXPECT_TRUE(fs::exists(base_ / temp(live)));
-}
-
-TEST_F(FileCommandsTest, GsvWithoutABackupNamesTheRealFile) {
-    type("GSV");
-    const std::string real = (fs::path(platform::work_folder()) / "!save.mus").string();
-    EXPECT_TRUE(shown("File not found --> " + real));
-    EXPECT_FALSE(shown("C:\\!TMP"));
 }
 
 TEST_F(FileCommandsTest, AFailedBackupIsToldOnceInTheMessageLine) {
@@ -647,7 +515,6 @@ TEST_F(FileCommandsTest, AFailedBackupIsToldOnceInTheMessageLine) {
     fs::create_directories(backup);
     const std::string told = "*** The backup copy could not be written: " + backup.string();
     const auto backup_due = [] { core::CommandCounter = 6; };
-
     backup_due();
     type("5 1 2");
     EXPECT_EQ(reply(), told);
@@ -655,7 +522,6 @@ TEST_F(FileCommandsTest, AFailedBackupIsToldOnceInTheMessageLine) {
     type("5 1 3");
     EXPECT_NE(reply(), told);  // told once
     EXPECT_TRUE(fe_.message_boxes.empty());
-
     // A backup written ends the run of failures; the next failure is told again.
     fs::remove(backup);
     backup_due();
@@ -682,10 +548,10 @@ TEST_F(FileCommandsTest, SplitWritesGroupsAsNumberedFilesAndKeepsThePage) {
     EXPECT_EQ(page(), words);
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("part1.mus"));
     // The top group (staves 3 and 4) went first, renumbered from 1; then staves 1 and 2.
-    EXPECT_EQ(decode(read_bytes("part1.mus")),
+    EXPECT_EQ(decode(bytes("part1.mus")),
               (std::vector<float>{3,  8, 1, 0, 3, 8,  2, 0, 4, 1, 1,
                                   10, 5, 4, 1, 2, 12, 5, 3, 0, 4, -9999}));
-    EXPECT_EQ(decode(read_bytes("part2.mus")),
+    EXPECT_EQ(decode(bytes("part2.mus")),
               (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0, 3, 0, 4, -9999}));
 }
 

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
-#include "platform/paths.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -47,32 +45,36 @@ class FileHistoryTest : public ::testing::Test {
     const fs::path& root_ = temp_.root();
 };
 
-TEST_F(FileHistoryTest, FirstRecordingWritesFortyLinesNewestFirst) {
+TEST_F(FileHistoryTest, FirstRecordingWritesFortyLinesWithoutWorkCopiesOrBlankNames) {
     record(doc(1));
     const auto lines = history_lines();
     ASSERT_EQ(lines.size(), 40u);
     EXPECT_EQ(lines[0], doc(1) + std::string(128 - doc(1).size(), ' '));
     for (std::size_t k = 1; k < 40; ++k) EXPECT_EQ(trimmed(lines[k]), ".") << k;
+    record("/home/u/.local/state/ormest/!undo!.tmp");
+    record("/scores/!save.mus");
+    record("");
+    EXPECT_EQ(history_lines(), lines);
 }
 
-TEST_F(FileHistoryTest, AFortyFirstNamePushesTheOldestOut) {
-    for (int k = 1; k <= 41; ++k) record(doc(k));
-    const auto lines = history_lines();
-    ASSERT_EQ(lines.size(), 40u);
-    for (int k = 0; k < 40; ++k)
-        EXPECT_EQ(trimmed(lines[static_cast<std::size_t>(k)]), doc(41 - k));
-    EXPECT_EQ(HistoryTable(40).trimmed(), doc(2));
-}
-
-TEST_F(FileHistoryTest, FortyNamesFillTheHistoryAndTheOldestStillKeepsItsPlace) {
+TEST_F(FileHistoryTest, FortyNamesFillTheHistoryAndAFortyFirstPushesTheOldestOut) {
     for (int k = 1; k <= 40; ++k) record(doc(k));
     const auto full = history_lines();
     ASSERT_EQ(full.size(), 40u);
     EXPECT_EQ(trimmed(full[0]), doc(40));
     EXPECT_EQ(trimmed(full[39]), doc(1));  // nothing pushed out yet
-    record(doc(1));                        // found in the last entry: no change
+    // A name already there keeps its place, found in the last entry too, in any case.
+    record(doc(1));
+    record(doc(3));
+    record("/SCORES/OPUS2.MUS");
     EXPECT_EQ(history_lines(), full);
     EXPECT_EQ(HistoryTable(40).trimmed(), doc(1));
+    record(doc(41));
+    const auto lines = history_lines();
+    ASSERT_EQ(lines.size(), 40u);
+    for (int k = 0; k < 40; ++k)
+        EXPECT_EQ(trimmed(lines[static_cast<std::size_t>(k)]), doc(41 - k));
+    EXPECT_EQ(HistoryTable(40).trimmed(), doc(2));
 }
 
 TEST_F(FileHistoryTest, AFileOfMoreThanFortyLinesIsReadToItsFortiethAndCrLfLinesToo) {
@@ -101,24 +103,6 @@ TEST_F(FileHistoryTest, ANameOfExactlyTheLineWidthIsWrittenWithoutPadding) {
     EXPECT_EQ(lines[2], "." + std::string(kHistoryLineWidth - 1, ' '));
 }
 
-TEST_F(FileHistoryTest, ANameAlreadyThereKeepsItsPlace) {
-    for (int k = 1; k <= 5; ++k) record(doc(k));
-    const auto before = history_lines();
-    record(doc(3));
-    record("/SCORES/OPUS2.MUS");  // the same document whatever the case
-    EXPECT_EQ(history_lines(), before);
-}
-
-TEST_F(FileHistoryTest, WorkCopiesAndBlankNamesNeverEnter) {
-    record(doc(1));
-    record("/home/u/.local/state/ormest/!undo!.tmp");
-    record("/scores/!save.mus");
-    record("");
-    const auto lines = history_lines();
-    EXPECT_EQ(trimmed(lines[0]), doc(1));
-    EXPECT_EQ(trimmed(lines[1]), ".");
-}
-
 TEST_F(FileHistoryTest, AShortFilePushesItsEntriesDownInsteadOfLosingTheFirst) {
     fs::create_directories(root_ / "work");
     std::ofstream(root_ / "work" / "!history.tmp") << doc(7) << "\n" << doc(8) << "\n";
@@ -132,18 +116,14 @@ TEST_F(FileHistoryTest, AShortFilePushesItsEntriesDownInsteadOfLosingTheFirst) {
     EXPECT_EQ(trimmed(lines[3]), ".");
 }
 
-TEST_F(FileHistoryTest, LongNamesAreKeptWhole) {
+TEST_F(FileHistoryTest, LongNamesAreKeptWholeInTheHistoryAndTheLastFileRecord) {
     const std::string name = "/scores/" + std::string(200, 'x') + "/Final Version.mus";
     record(name);
     EXPECT_EQ(trimmed(history_lines()[0]), name);
     reset_engine();
     record(doc(1));  // read back from the file, then pushed down
     EXPECT_EQ(HistoryTable(2).trimmed(), name);
-}
-
-TEST_F(FileHistoryTest, LastFileRecordKeepsTheWholeName) {
     EXPECT_EQ(read_last_file_record(), "");  // none yet: no preset
-    const std::string name = "/scores/" + std::string(100, 'y') + "/Opus 1.mus";
     ASSERT_TRUE(write_last_file_record(name));
     EXPECT_TRUE(fs::exists(root_ / "work" / "!last!.tmp"));
     EXPECT_EQ(read_last_file_record(), name);

@@ -20,14 +20,12 @@ TEST_F(FileNameLimitsTest, ThePresetIsWholeInThePathBufferAndItsFirst48InTheComm
     EXPECT_EQ(core::file_detail::take_dialog_answer(), p48);
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     EXPECT_TRUE(core::FrontEndPathBuffer.is_blank());
-
     // One character more: the command buffer holds its first 48, an accepted preset is whole.
     const std::string p49 = p48 + "x";
     core::file_detail::set_dialog_preset(p49);
     EXPECT_EQ(core::FrontEndCommandBuffer.view(), p48);
     EXPECT_EQ(core::FrontEndPathBuffer.trimmed(), p49);
     EXPECT_EQ(core::file_detail::take_dialog_answer(), p49);
-
     // A typed name of 48 characters replaces the preset.
     const std::string typed = "/other/" + std::string(37, 'b') + ".mus";
     ASSERT_EQ(typed.size(), 48u);
@@ -42,7 +40,6 @@ TEST_F(FileNameLimitsTest, NamesFitTheNameFieldUpTo512Characters) {
     EXPECT_FALSE(core::file_detail::name_fits(std::string(513, 'n')));
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "*** File name too long: " + std::string(60, 'n') + "...");
-
     // Through the file-name step: a whole name of 512 characters is taken as it is.
     const std::string whole =
         dir_.string() + "/" + std::string(512 - dir_.string().size() - 5, 'w') + ".mus";

@@ -4,10 +4,12 @@
 // current folder with its own work folder; the data folder is the build's.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +54,10 @@ class InterpreterTest : public ::testing::Test {
         core::FrontEndCommandBuffer.blank();
         return call();
     }
+    // Lines typed one after the other.
+    void type_all(std::initializer_list<std::string_view> lines) {
+        for (std::string_view l : lines) type(l);
+    }
     // A palette or menu word (or a front-end token deposited in the command buffer).
     int32_t palette(std::string_view word) {
         core::FrontEndCommandBuffer.set(word);
@@ -82,11 +88,22 @@ class InterpreterTest : public ::testing::Test {
         const core::FamilyStubCall* call = core::FamilyStubTrace.latest(name);
         return call != nullptr ? call->argument : -12345;
     }
-    bool shown(const std::string& text) const {
-        for (const std::string& m : fe_.message_boxes) {
-            if (m.find(text) != std::string::npos) return true;
-        }
+    // Whether a message box, or a question, held the text.
+    bool shown(const std::string& text) const { return holds(fe_.message_boxes, text); }
+    bool asked(const std::string& text) const { return holds(fe_.questions, text); }
+    // How many message boxes held exactly the text.
+    long times_shown(const std::string& text) const {
+        return std::count(fe_.message_boxes.begin(), fe_.message_boxes.end(), text);
+    }
+    static bool holds(const std::vector<std::string>& texts, const std::string& text) {
+        for (const std::string& t : texts)
+            if (t.find(text) != std::string::npos) return true;
         return false;
+    }
+    // The words of the store in use.
+    static std::vector<float> page() {
+        return std::vector<float>(core::ItemStore.data(),
+                                  core::ItemStore.data() + core::ItemWordsUsed - 1);
     }
     // Words of item k as stored: n, P1..Pn.
     static std::vector<float> item(int32_t k) {

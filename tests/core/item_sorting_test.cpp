@@ -1,6 +1,5 @@
-// Sorting the items of the page: the O words typed as the front-end sends them, with the store,
-// the reply, the undo copy and the marks checked afterwards; the key bounds and damaged records
-// through the store routine itself, which does not draw.
+// Sorting the items of the page: the O words typed as the front-end sends them, and the key
+// bounds and damaged records through the store routine itself, which does not draw.
 #include "engine/core/item_sorting.h"
 
 #include <algorithm>
@@ -60,16 +59,13 @@ class SortTest : public InterpreterTest {
         append_test_record(p);
     }
 
-    // P5 of every item, in store order.
-    static std::vector<float> tags() {
+    // Pp of every item, in store order; the tags are P5.
+    static std::vector<float> column(std::size_t p) {
         std::vector<float> t;
-        for (int32_t k = 1; k <= core::ItemCount; ++k) t.push_back(item(k).at(5));
+        for (int32_t k = 1; k <= core::ItemCount; ++k) t.push_back(item(k).at(p));
         return t;
     }
-    static std::vector<float> page() {
-        return std::vector<float>(core::ItemStore.data(),
-                                  core::ItemStore.data() + core::ItemWordsUsed - 1);
-    }
+    static std::vector<float> tags() { return column(5); }
     // The start table matches the records, as the invariants between commands demand.
     static void expect_start_table_consistent() {
         int32_t word = 1;
@@ -90,8 +86,6 @@ class SortTest : public InterpreterTest {
     bool undo_copy_written() const { return fs::exists(dir_ / "work" / "!undo!.tmp"); }
     static std::string message() { return core::MessageLine.c_text(); }
 };
-
-// ---- when nothing happens ------------------------------------------------------------------
 
 TEST_F(SortTest, OneItemIsLeftAloneWithoutCopyOrChangesMark) {
     add(1, 1, 10.004f, 0, 1);
@@ -120,8 +114,6 @@ TEST_F(SortTest, OutSwitchesTheNoticeBackOnAndSortsNothing) {
     EXPECT_EQ(page(), before);
 }
 
-// ---- the staff order -----------------------------------------------------------------------
-
 TEST_F(SortTest, TwoItemsAreSortedWithAnUndoCopyAndTheReply) {
     add(1, 2, 5, 0, 1);
     add(1, 1, 20, 0, 2);
@@ -133,7 +125,6 @@ TEST_F(SortTest, TwoItemsAreSortedWithAnUndoCopyAndTheReply) {
     EXPECT_TRUE(undo_copy_written());
     EXPECT_EQ(core::PreparedFlag, 1);
     expect_start_table_consistent();
-
     // UNDO brings back the order before the sort, and the page's own changes mark.
     type("UNDO");
     EXPECT_EQ(tags(), (std::vector<float>{1, 2}));
@@ -148,12 +139,7 @@ TEST_F(SortTest, PositionsAreRoundedToHundredthsAndEqualItemsKeepTheirOrder) {
     add(1, 1, 10.006f, 3, 5);  // 10.01: after the two at 10.0
     type("OS");
     EXPECT_EQ(tags(), (std::vector<float>{4, 3, 1, 2, 5}));
-    EXPECT_EQ(item(1).at(3), -2.13f);
-    EXPECT_EQ(item(2).at(3), 2.13f);
-    EXPECT_EQ(item(3).at(3), 10.0f);
-    EXPECT_EQ(item(4).at(3), 10.0f);
-    EXPECT_EQ(item(5).at(3), 10.01f);
-
+    EXPECT_EQ(column(3), (std::vector<float>{-2.13f, 2.13f, 10.0f, 10.0f, 10.01f}));
     // Sorting again changes nothing: equal items never swap.
     const std::vector<float> sorted = page();
     type("OS");
@@ -197,7 +183,6 @@ TEST_F(SortTest, RSortsTheHighestStaffFirstAndLeavesThePageUnprepared) {
     EXPECT_EQ(tags(), (std::vector<float>{4, 3, 2, 1}));
     EXPECT_EQ(message(), "Sorting by staff number.");
     EXPECT_EQ(core::PreparedFlag, 0);
-
     // The store routine marks the page prepared for "OS" alone.
     core::PreparedFlag = 0;
     sort_store("OSR");
@@ -217,26 +202,9 @@ TEST_F(SortTest, PPutsStaves200AndUpFirstAndKeepsEveryStaffNumber) {
     type("OP");
     EXPECT_EQ(tags(), (std::vector<float>{4, 3, 5, 1, 2}));
     EXPECT_EQ(message(), "Sorting by staff number.");
-    EXPECT_EQ(item(1).at(2), 200.0f);
-    EXPECT_EQ(item(2).at(2), 256.0f);
-    EXPECT_EQ(item(3).at(2), 1.5f);
-    EXPECT_EQ(item(4).at(2), 1.0f);
-    EXPECT_EQ(item(5).at(2), 199.0f);
+    EXPECT_EQ(column(2), (std::vector<float>{200, 256, 1.5f, 1, 199}));
     EXPECT_EQ(core::PreparedFlag, 0);
 }
-
-TEST_F(SortTest, BlankSubLetterSortsByStaffAndRedraws) {
-    add(1, 2, 5, 0, 1);
-    add(1, 1, 5, 0, 2);
-    graphics_length_ = 0;
-    type("O");
-    EXPECT_EQ(tags(), (std::vector<float>{2, 1}));
-    EXPECT_EQ(message(), "Sorting by staff number.");
-    EXPECT_EQ(core::PreparedFlag, 0);
-    EXPECT_GT(core::ItemOutputSpans.graphics(3), 1);  // drawn: the items have output
-}
-
-// ---- the horizontal order ------------------------------------------------------------------
 
 TEST_F(SortTest, HSortsByPositionThenStaffThenHeight) {
     add(1, 2, 5, 0, 1);
@@ -252,8 +220,6 @@ TEST_F(SortTest, HSortsByPositionThenStaffThenHeight) {
     EXPECT_EQ(core::PreparedFlag, 0);
 }
 
-// ---- text first ----------------------------------------------------------------------------
-
 TEST_F(SortTest, TPutsTextFirstHighestStaffAndHighestLineFirst) {
     add(1, 1, 5, 0, 1);
     add_text(1, 20, 2, 2);
@@ -266,8 +232,6 @@ TEST_F(SortTest, TPutsTextFirstHighestStaffAndHighestLineFirst) {
     EXPECT_EQ(tags(), (std::vector<float>{6, 3, 5, 2, 1, 4}));
     expect_start_table_consistent();
 }
-
-// ---- the layer order -----------------------------------------------------------------------
 
 TEST_F(SortTest, OrnMovesNumberedItemsToTheEndNumberOneLast) {
     add_sized(25, 1, 2);  // exactly 25 parameters: numbered 2
@@ -295,7 +259,7 @@ TEST_F(SortTest, OrnOrdersLayersOneToTenAndLeavesOtherNumbersInPlace) {
     EXPECT_EQ(item(3).at(3), 10.004f);
 }
 
-TEST_F(SortTest, OrnEndsWhenTheNumberedItemAlreadyStandsLast) {
+TEST_F(SortTest, OrnEndsWhenTheNumberedItemStandsLastOrAllAreNumbered) {
     add(1, 1, 5, 0, 1);
     add_sized(25, 2, 1);
     // A scan over the whole list would find the last item again and again: run it where a hang
@@ -309,9 +273,8 @@ TEST_F(SortTest, OrnEndsWhenTheNumberedItemAlreadyStandsLast) {
         ::testing::ExitedWithCode(0), "");
     type("ORN");
     EXPECT_EQ(tags(), (std::vector<float>{1, 2}));
-}
-
-TEST_F(SortTest, OrnEndsWithEveryItemNumbered) {
+    core::ItemCount = 0;
+    core::ItemWordsUsed = 1;
     for (int k = 1; k <= 12; ++k)
         add_sized(25, static_cast<float>(k), static_cast<float>(1 + k % 3));
     ASSERT_EXIT(
@@ -326,18 +289,25 @@ TEST_F(SortTest, OrnEndsWithEveryItemNumbered) {
     EXPECT_EQ(tags(), (std::vector<float>{11, 8, 5, 2, 10, 7, 4, 1, 12, 9, 6, 3}));
 }
 
-// ---- sub-letters U and above, internal callers ----------------------------------------------
-
-TEST_F(SortTest, LettersFromUOnSortWithoutRedrawing) {
-    add(1, 2, 5, 0, 1);
-    add(1, 1, 5, 0, 2);
-    type("OX");
-    EXPECT_EQ(tags(), (std::vector<float>{2, 1}));
-    EXPECT_EQ(message(), "Sorting by staff number.");
-    EXPECT_EQ(core::UndoRedoState, 1);
-    // Not drawn: the output spans still end where they began.
-    EXPECT_EQ(core::ItemOutputSpans.graphics(3), 0);
-
+TEST_F(SortTest, ABlankSubLetterSortsByStaffAndRedrawsLettersFromUOnDoNot) {
+    for (const char* word : {"OX", "O"}) {
+        SCOPED_TRACE(word);
+        core::ItemCount = 0;
+        core::ItemWordsUsed = 1;
+        add(1, 2, 5, 0, 1);
+        add(1, 1, 5, 0, 2);
+        type(word);
+        EXPECT_EQ(tags(), (std::vector<float>{2, 1}));
+        EXPECT_EQ(message(), "Sorting by staff number.");
+        EXPECT_EQ(core::UndoRedoState, 1);
+        EXPECT_EQ(core::PreparedFlag, 0);
+        // Drawn, the items have output; not drawn, the output spans still end where they began.
+        if (word[1] == 'X') {
+            EXPECT_EQ(core::ItemOutputSpans.graphics(3), 0);
+        } else {
+            EXPECT_GT(core::ItemOutputSpans.graphics(3), 1);
+        }
+    }
     // The store routine tells its caller whether to redraw.
     EXPECT_FALSE(sort_store("OU"));
     EXPECT_TRUE(sort_store("OT"));
@@ -365,8 +335,6 @@ TEST_F(SortTest, SubLetterCAddsTheLayerOrder) {
     EXPECT_EQ(tags(), (std::vector<float>{3, 2, 1}));
 }
 
-// ---- keys at their bounds and damaged records ------------------------------------------------
-
 TEST_F(SortTest, ItemsWhoseKeysReachTheBoundsFollowInTheirOldOrder) {
     add(1, 500, 0, 0, 1);        // key1 exactly 500,000,000
     add(1, 1, 1, 900, 2);        // key2 exactly 900
@@ -377,7 +345,6 @@ TEST_F(SortTest, ItemsWhoseKeysReachTheBoundsFollowInTheirOldOrder) {
     EXPECT_FALSE(sort_store("OX"));
     EXPECT_EQ(tags(), (std::vector<float>{6, 4, 3, 1, 2, 5}));
     expect_start_table_consistent();
-
     // The same bounds in the horizontal order: key1 from the position, key2 from the height.
     core::ItemWordsUsed = 1;
     core::ItemCount = 0;
@@ -428,8 +395,6 @@ TEST_F(SortTest, DamagedNumbersAreKeptNotLost) {
     EXPECT_EQ(item(3).size(), 4u);
     EXPECT_EQ(item(4).at(5), 5.0f);
 }
-
-// ---- a full store ------------------------------------------------------------------------
 
 // 16,000 items of 3 parameters: exactly the store's 64,000 words. Codes 1 and 2 share their
 // keys, so each group of equal keys shows whether the sort kept the old order.

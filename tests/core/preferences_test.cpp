@@ -1,19 +1,14 @@
-// The preferences file through the dialog's Load and Save (the reader's keyword rules, the
-// exact lines written, the folder rules, failures that must change nothing) and the
-// Preferences command with what its dialog returns.
+// The preferences file through the dialog's Load and Save, and the Preferences command with
+// what its dialog returns.
 #include "engine/core/preferences.h"
 
 #include <bit>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/document_tables.h"
@@ -71,8 +66,6 @@ class PreferencesTest : public ::testing::Test {
     PreferenceBlock b;
 };
 
-// ---- reading ---------------------------------------------------------------------------------
-
 TEST_F(PreferencesTest, KeywordsCountByTheirFirstFourLettersInAnyCase) {
     load(
         "beam 50.00\nBmThickness   9\nDYNAMICS -1.25\nxdash  3\nties  2\nREST    1\n"
@@ -101,53 +94,57 @@ TEST_F(PreferencesTest, KeywordsCountByTheirFirstFourLettersInAnyCase) {
     EXPECT_EQ(a(5), 1);
     EXPECT_FLOAT_EQ(real_of(b(5)), 50.0f);
     EXPECT_FLOAT_EQ(real_of(b(7)), -1.25f);
+    // From four characters on.
+    load("INCH\n");
+    EXPECT_EQ(MetricFlag, 0);
+    load("METR\n");
+    EXPECT_EQ(MetricFlag, 1);
 }
 
-TEST_F(PreferencesTest, ZeroValuesLeaveTheSettingsThatIgnoreThem) {
-    load("BEAM  0.00\nBMTH    0\nDASH 0.00\nPROC 0\nMIDK 0\nREST    0\n");
+TEST_F(PreferencesTest, ShortLinesUnknownKeywordsAndZeroValuesChangeNothing) {
+    load(
+        "BE\nBEAMS\n% PAPER 2\nXYZW 4\n\nBEAM  0.00\nBMTH    0\nDASH 0.00\nPROC 0\nREST    0\n"
+        "TIES  3\n");
     EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
     EXPECT_EQ(BeamThickness, 7);
     EXPECT_FLOAT_EQ(LyricDashSize, 1.0f);
-    EXPECT_EQ(BaseMidiKey, 60);
     EXPECT_EQ(WholeRestFont, 0);
+    EXPECT_EQ(TiePosition, 3);  // read to the end
 }
 
-TEST_F(PreferencesTest, MidiKeyIsANumberOrCAndAnOctave) {
-    load("MIDK 60\n");
-    EXPECT_EQ(BaseMidiKey, 60);
+TEST_F(PreferencesTest, MidiKeyIsANumberUpTo127OrCAndAnOctave) {
+    const std::pair<const char*, int32_t> steps[] = {{"MIDK 60\n", 60},   {"MIDK 127\n", 127},
+                                                     {"MIDK 128\n", 127}, {"MIDK 300\n", 127},
+                                                     {"MIDK 1\n", 1},     {"MIDK 0\n", 1}};
+    for (const auto& [line, key] : steps) {
+        load(line);
+        EXPECT_EQ(BaseMidiKey, key) << line;
+    }
     load("MIDK C5\n");
     EXPECT_EQ(BaseMidiKey, 72);
     EXPECT_EQ(MessageLine.c_text(), "C5");
-    load("MIDK 300\n");  // no MIDI note
-    EXPECT_EQ(BaseMidiKey, 72);
 }
 
-TEST_F(PreferencesTest, ShortLinesUnknownKeywordsAndBadOutlinesChangeNothing) {
+TEST_F(PreferencesTest, OutlinesAreTakenUpToTheLastAndArrowModeTurnsTheStepsRound) {
     render::PageFormatIndex = 6;
-    load("BE\nBEAMS\n% PAPER 2\nXYZW 4\nPAPER 9\n\n");
-    EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
+    load("PAPER 9\n");
     EXPECT_EQ(render::PageFormatIndex, 6);
     load("PAPER 0\n");
     EXPECT_EQ(render::PageFormatIndex, 0);
     EXPECT_EQ(a(18), 1);  // the "no outline" radio word
     EXPECT_EQ(a(11), 0);
-}
-
-TEST_F(PreferencesTest, MidiKeysAndOutlinesAreTakenUpToTheirLastValue) {
-    load("MIDK 127\nPAPER 7\n");
-    EXPECT_EQ(BaseMidiKey, 127);
+    load("PAPER 7\n");
     EXPECT_EQ(render::PageFormatIndex, 7);
     EXPECT_EQ(a(17), 1);  // the radio word of outline 7
-    load("MIDK 128\nPAPER 8\n");
-    EXPECT_EQ(BaseMidiKey, 127);
+    load("PAPER 8\n");
     EXPECT_EQ(render::PageFormatIndex, 7);
-    load("MIDK 1\n");
-    EXPECT_EQ(BaseMidiKey, 1);
-    // Keywords count from four characters on.
-    load("METR\n");
-    EXPECT_EQ(MetricFlag, 1);
-    load("INCH\n");
-    EXPECT_EQ(MetricFlag, 0);
+    load("ARROW 1\n");
+    EXPECT_EQ(ArrowKeyMode, 1);
+    EXPECT_FLOAT_EQ(ArrowStepWords(1), -2000.0f);
+    EXPECT_FLOAT_EQ(ArrowStepWords(2), -0.1f);
+    EXPECT_FLOAT_EQ(ArrowStepWords(3), -0.25f);
+    load("ARROW 0\n");
+    EXPECT_FLOAT_EQ(ArrowStepWords(1), 2000.0f);
 }
 
 TEST_F(PreferencesTest, ACrLfFileReadsLikeOneWithLineFeedsOnly) {
@@ -161,19 +158,7 @@ TEST_F(PreferencesTest, ACrLfFileReadsLikeOneWithLineFeedsOnly) {
     EXPECT_EQ(MetricFlag, 1);
 }
 
-TEST_F(PreferencesTest, ArrowModeTurnsTheArrowStepsRound) {
-    load("ARROW 1\n");
-    EXPECT_EQ(ArrowKeyMode, 1);
-    EXPECT_FLOAT_EQ(ArrowStepWords(1), -2000.0f);
-    EXPECT_FLOAT_EQ(ArrowStepWords(2), -0.1f);
-    EXPECT_FLOAT_EQ(ArrowStepWords(3), -0.25f);
-    load("ARROW 0\n");
-    EXPECT_FLOAT_EQ(ArrowStepWords(1), 2000.0f);
-}
-
-// ---- folders ---------------------------------------------------------------------------------
-
-TEST_F(PreferencesTest, RelativeFoldersLieInTheProgramFolderAndKeepTheirCase) {
+TEST_F(PreferencesTest, RelativeFoldersLieInTheProgramFolderAndNeedTheirMarker) {
     write_text(root_ / "data" / "MyLib" / "mxpref.dat", "\n");
     write_text(root_ / "data" / "MyLib" / "Fonts" / "fm00.fmt", "\n");
     load("symb  MyLib\nFONT  MyLib\\Fonts\n");
@@ -181,21 +166,7 @@ TEST_F(PreferencesTest, RelativeFoldersLieInTheProgramFolderAndKeepTheirCase) {
     EXPECT_EQ(LibraryFolder.c_text(), "C:\\program files\\melandrix\\MyLib\\");
     EXPECT_EQ(FontFolder.c_text(), "C:\\program files\\melandrix\\MyLib\\Fonts\\");
     EXPECT_EQ(LibraryFolderLength, 33);
-}
-
-TEST_F(PreferencesTest, AbsoluteFoldersAreKeptWholeHoweverLong) {
-    const fs::path deep = root_ / "a_folder_name_well_beyond_forty_eight_characters" / "Symbols";
-    write_text(deep / "mxpref.dat", "\n");
-    load("SYMB  " + deep.string() + "\n");
-    EXPECT_EQ(LibraryFolder.c_text(), deep.string() + "/");
-
-    const std::vector<std::string> lines = save();
-    ASSERT_EQ(lines.size(), 21u);
-    EXPECT_EQ(lines[14], "SYMB  " + deep.string() + "/");
-    EXPECT_EQ(lines[15], "FONT  " + kFontDefault);
-}
-
-TEST_F(PreferencesTest, FolderWithoutItsMarkerIsReportedAndStaysAsItWas) {
+    // A folder without its marker is reported and stays as it was.
     load("SYMB  nowhere\nTIES  3\n");
     ASSERT_EQ(fe.message_boxes.size(), 1u);
     EXPECT_EQ(fe.message_boxes[0],
@@ -204,48 +175,34 @@ TEST_F(PreferencesTest, FolderWithoutItsMarkerIsReportedAndStaysAsItWas) {
     EXPECT_EQ(TiePosition, 3);
 }
 
-// ---- Load and Save ---------------------------------------------------------------------------
+TEST_F(PreferencesTest, AbsoluteFoldersAreKeptWholeHoweverLong) {
+    const fs::path deep = root_ / "a_folder_name_well_beyond_forty_eight_characters" / "Symbols";
+    write_text(deep / "mxpref.dat", "\n");
+    load("SYMB  " + deep.string() + "\n");
+    EXPECT_EQ(LibraryFolder.c_text(), deep.string() + "/");
+    const std::vector<std::string> lines = save();
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines[14], "SYMB  " + deep.string() + "/");
+    EXPECT_EQ(lines[15], "FONT  " + kFontDefault);
+}
 
 TEST_F(PreferencesTest, SaveWritesEveryLineInItsFormat) {
     BaseMidiKey = 60;
     PreferencesVersion = 1.0f;
     MessageLine.blank();
-    a(1) = 7;   // BMTH
-    a(2) = 2;   // XDASH
-    a(3) = 1;   // REST
-    a(4) = 3;   // TIES
-    a(5) = 0;   // inches
-    a(16) = 1;  // outline 6 (A4)
-    a(19) = 1;  // ADOBE
-    b(1) = bits_of(1.8f);
-    b(2) = bits_of(2.5f);
-    b(3) = bits_of(2.8f);
-    b(4) = bits_of(3.7f);
-    b(5) = bits_of(50.0f);
-    b(6) = bits_of(0.85714f);
-    b(7) = bits_of(-1.5f);
-    b(8) = bits_of(1.0f);
-    const std::vector<std::string> expected = {"REST    1",
-                                               "BEAM 50.00",
-                                               "BMTH    7",
-                                               "TIES  3",
-                                               "SLUR  1.00",
-                                               "MIDK C4 ",
-                                               "INCHES",
-                                               "DYNAMICS -1.50",
-                                               "DASH 0.86",
-                                               "XDASH  2",
-                                               "AFTC  1.80",
-                                               "AFTB  2.50",
-                                               "AFTK  2.80",
-                                               "AFTM  3.70",
-                                               "SYMB  " + kLibraryDefault,
-                                               "FONT  " + kFontDefault,
-                                               "VER  1.00",
-                                               "ADOBE 1",
-                                               "ARROW 0",
-                                               "FULL  0",
-                                               "PAPER 6"};
+    // BMTH, XDASH, REST, TIES, inches; outline 6 (A4); ADOBE.
+    for (const auto& [word, value] :
+         {std::pair{1, 7}, {2, 2}, {3, 1}, {4, 3}, {5, 0}, {16, 1}, {19, 1}})
+        a(word) = value;
+    const float reals[] = {1.8f, 2.5f, 2.8f, 3.7f, 50.0f, 0.85714f, -1.5f, 1.0f};
+    for (int k = 0; k < 8; ++k) b(k + 1) = bits_of(reals[k]);
+    std::vector<std::string> expected = {
+        "REST    1",  "BEAM 50.00",     "BMTH    7", "TIES  3",  "SLUR  1.00", "MIDK C4 ",
+        "INCHES",     "DYNAMICS -1.50", "DASH 0.86", "XDASH  2", "AFTC  1.80", "AFTB  2.50",
+        "AFTK  2.80", "AFTM  3.70",     "SYMB  ",    "FONT  ",   "VER  1.00",  "ADOBE 1",
+        "ARROW 0",    "FULL  0",        "PAPER 6"};
+    expected[14] += kLibraryDefault;
+    expected[15] += kFontDefault;
     EXPECT_EQ(save(), expected);
     EXPECT_TRUE(fe.message_boxes.empty());
     EXPECT_FALSE(unit_is_open(8));
@@ -263,7 +220,6 @@ TEST_F(PreferencesTest, SaveThenLoadGivesBackEveryBlockWord) {
     const PreferenceBlock saved_a = a;
     const PreferenceBlock saved_b = b;
     save();
-
     reset_engine();
     a = PreferenceBlock{};
     b = PreferenceBlock{};
@@ -277,7 +233,7 @@ TEST_F(PreferencesTest, SaveThenLoadGivesBackEveryBlockWord) {
     EXPECT_EQ(FrontEndCommandBuffer.trimmed(), (root_ / "out.dat").string());
 }
 
-TEST_F(PreferencesTest, LoadOfAMissingFileSaysSoAndChangesNothing) {
+TEST_F(PreferencesTest, AMissingFileOrAFailedSaveIsReportedAndChangesNothing) {
     TiePosition = 4;
     LibraryFolder.set("/somewhere/else/");
     a(1) = 123;
@@ -289,32 +245,25 @@ TEST_F(PreferencesTest, LoadOfAMissingFileSaysSoAndChangesNothing) {
     EXPECT_EQ(TiePosition, 4);
     EXPECT_EQ(LibraryFolder.c_text(), "/somewhere/else/");
     EXPECT_EQ(a(1), 123);
-}
-
-TEST_F(PreferencesTest, SaveThatCannotWriteSaysSo) {
+    // A save that cannot write says so too.
     FrontEndCommandBuffer.set((root_ / "no_folder" / "x.dat").string());
     load_or_save_preferences(1, a, b);
-    ASSERT_EQ(fe.message_boxes.size(), 1u);
-    EXPECT_EQ(fe.message_boxes[0], kNotFound + (root_ / "no_folder" / "x.dat").string());
+    ASSERT_EQ(fe.message_boxes.size(), 2u);
+    EXPECT_EQ(fe.message_boxes[1], kNotFound + (root_ / "no_folder" / "x.dat").string());
 }
 
-TEST_F(PreferencesTest, BlankNameMeansMxprefInTheCurrentFolder) {
+TEST_F(PreferencesTest, BlankNameMeansMxprefHereAndLoadKeepsACommandFileRunning) {
     const std::string previous = platform::current_folder();
     ASSERT_TRUE(platform::change_folder(root_.string()));
     FrontEndCommandBuffer.blank();
     load_or_save_preferences(1, a, b);
     platform::change_folder(previous);
     EXPECT_TRUE(fs::exists(root_ / "mxpref.dat"));
-}
-
-TEST_F(PreferencesTest, LoadKeepsTheCommandFileRunning) {
     MacroUnit = 5;
     load("TIES  2\n");
     EXPECT_EQ(MacroUnit, 5);
     EXPECT_EQ(TiePosition, 2);
 }
-
-// ---- the Preferences command ----------------------------------------------------------------
 
 // A dialog that records what it was shown and returns what the test says.
 class PreferencesDialog : public ScriptedFrontEnd {
@@ -385,7 +334,6 @@ TEST_F(PreferencesCommandTest, DialogShowsTheSettingsAndItsAnswerIsApplied) {
         OutputTargetName.set("NOPE 5");  // not a keyword: ignored
     };
     run_preferences_command();
-
     EXPECT_EQ(dialog.shown_a(18), 1);  // no outline
     EXPECT_EQ(dialog.shown_a(1), 7);
     EXPECT_FLOAT_EQ(real_of(dialog.shown_b(5)), 50.0f);
@@ -393,7 +341,6 @@ TEST_F(PreferencesCommandTest, DialogShowsTheSettingsAndItsAnswerIsApplied) {
     EXPECT_EQ(dialog.shown_name, "mxpref.dat");
     EXPECT_EQ(dialog.shown_library, kLibraryDefault);
     EXPECT_TRUE(dialog.library_nul);
-
     EXPECT_EQ(BeamThickness, 12);
     EXPECT_EQ(MetricFlag, 1);
     EXPECT_EQ(render::PageFormatIndex, 6);

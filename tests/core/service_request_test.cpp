@@ -46,7 +46,8 @@ TEST_F(ServiceRequestTest, EveryLetterSendsItsTag) {
     EXPECT_EQ(fe.services.size(), std::size(tags));
 }
 
-TEST_F(ServiceRequestTest, ScrollPositionRequestChangesOnlyTheServiceLetter) {
+TEST_F(ServiceRequestTest,
+       ScrollPositionRequestChangesOnlyTheServiceLetterAndAllWordsTravelBothWays) {
     request_front_end_service('s', block);  // served: the front-end zeroes the first character
     EXPECT_EQ(last_service_tag()[0], '\0');
     request_front_end_service('b', block);
@@ -59,6 +60,15 @@ TEST_F(ServiceRequestTest, ScrollPositionRequestChangesOnlyTheServiceLetter) {
     EXPECT_EQ(tag_of(fe.services.back()), "~za");
     EXPECT_EQ(std::string(last_service_tag(), 3), "~za");
     EXPECT_EQ(last_service_tag()[3], '\0');
+    for (int i = 1; i <= 256; ++i) block(i) = 1000 + i;
+    fe.view.scroll_x = 2400;
+    fe.view.scroll_y = -800;
+    request_front_end_service('b', block);
+    const auto& r = fe.services.back();
+    for (int i = 1; i <= 256; ++i) ASSERT_EQ(r.in(i), 1000 + i) << i;
+    EXPECT_EQ(block(1), 2400);
+    EXPECT_EQ(block(2), -800);
+    for (int i = 3; i <= 256; ++i) ASSERT_EQ(block(i), 1000 + i) << i;
 }
 
 TEST_F(ServiceRequestTest, LettersWithoutAServiceDoNothing) {
@@ -72,18 +82,6 @@ TEST_F(ServiceRequestTest, LettersWithoutAServiceDoNothing) {
     EXPECT_EQ(fe.services.size(), 1u);
     EXPECT_EQ(std::string(last_service_tag(), 4), before);
     for (int i = 1; i <= 256; ++i) ASSERT_EQ(block(i), expected(i)) << i;
-}
-
-TEST_F(ServiceRequestTest, AllWordsTravelBothWays) {
-    for (int i = 1; i <= 256; ++i) block(i) = 1000 + i;
-    fe.view.scroll_x = 2400;
-    fe.view.scroll_y = -800;
-    request_front_end_service('b', block);
-    const auto& r = fe.services.back();
-    for (int i = 1; i <= 256; ++i) ASSERT_EQ(r.in(i), 1000 + i) << i;
-    EXPECT_EQ(block(1), 2400);
-    EXPECT_EQ(block(2), -800);
-    for (int i = 3; i <= 256; ++i) ASSERT_EQ(block(i), 1000 + i) << i;
 }
 
 TEST_F(ServiceRequestTest, GateSetsTheFirstWordOfDialogRequests) {
@@ -138,7 +136,6 @@ TEST_F(ServiceRequestTest, CursorNumbersCountUpToEighteenThenStartAtZero) {
     EXPECT_EQ(seen[18], 0);
     EXPECT_EQ(seen[19], 1);
     EXPECT_EQ(fe.view.cursor, 1);
-
     // A cursor chosen by the caller does not move the count.
     IntParamBuffer(1) = 3;
     request_front_end_service('c', block);

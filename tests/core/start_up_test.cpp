@@ -1,16 +1,13 @@
-// Engine start-up in a data folder of the test's own: the preferences and library data found
-// or reported missing, the tables read from "mx.DAT", the generated data files themselves,
-// the guitar chord lines and the first-time document defaults.
+// Engine start-up in a data folder of the test's own, the generated data files themselves, the
+// guitar chord lines and the first-time document defaults.
 #include "engine/commands/start_up.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/library_data.h"
@@ -81,8 +78,6 @@ class StartUpTest : public ::testing::Test {
     const fs::path data_ = root_ / "data";
 };
 
-// ---- start_engine ---------------------------------------------------------------------------
-
 TEST_F(StartUpTest, StartsWithPreferencesLibraryDataLimitsAndWorkFolder) {
     install_data();
     ItemStoreCapacity = 1;
@@ -91,10 +86,8 @@ TEST_F(StartUpTest, StartsWithPreferencesLibraryDataLimitsAndWorkFolder) {
     render::PathPointList.count = 77;
     EngineWaitLevel = 5;
     MessageLine.set("left over");
-
     ASSERT_TRUE(start_engine());
     EXPECT_TRUE(fe.message_boxes.empty());
-
     EXPECT_EQ(EngineWaitLevel, -1);
     EXPECT_TRUE(MessageLine.is_blank());
     EXPECT_EQ(ItemStoreCapacity, 64000);
@@ -103,14 +96,12 @@ TEST_F(StartUpTest, StartsWithPreferencesLibraryDataLimitsAndWorkFolder) {
     EXPECT_FLOAT_EQ(render::PageExtent, 200.0f);
     EXPECT_EQ(render::PathPointList.count, 1);
     EXPECT_EQ(ProgramFolderLength, 26);
-
     // The preferences were read: their values and folders.
     EXPECT_FLOAT_EQ(BeamTilt, 0.4f);
     EXPECT_FLOAT_EQ(SpaceAfterBar, 3.25f);
     EXPECT_EQ(LibraryFolder.trimmed(), "C:\\program files\\melandrix\\mxlib\\");
     EXPECT_EQ(LibraryFolderLength, LibraryFolder.trimmed_length());
     EXPECT_EQ(FontFolder.trimmed(), "C:\\program files\\melandrix\\mxlib\\fontlib\\");
-
     // The library data, each table from its own place in the file.
     EXPECT_FLOAT_EQ(CirclePointTable(1), 0.0f);
     EXPECT_FLOAT_EQ(CirclePointTable(2 * 90 + 1), 90.0f);
@@ -123,34 +114,38 @@ TEST_F(StartUpTest, StartsWithPreferencesLibraryDataLimitsAndWorkFolder) {
     EXPECT_EQ(LibraryDataPath.trimmed(), "C:\\program files\\melandrix\\mxlib\\mx.DAT");
     EXPECT_EQ(GuitarDataPath.trimmed(), "C:\\program files\\melandrix\\mxlib\\GUITAR.DAT");
     EXPECT_EQ(SymbolDataPath.trimmed(), "C:\\program files\\melandrix\\mxlib\\CODE9.DAT");
-
     EXPECT_TRUE(fs::is_directory(root_ / "work"));
     EXPECT_EQ(FrontEndCommandBuffer.trimmed(), "C:\\program files\\melandrix\\hlp\\ohlp.chm");
     EXPECT_EQ(MacroUnit, 0);
 }
 
-TEST_F(StartUpTest, MissingPreferencesFileIsReportedAndStartUpFails) {
-    write_bytes(data_ / "mxlib" / "mx.DAT", sample_library_data());
-    EXPECT_FALSE(start_engine());
-    ASSERT_EQ(fe.message_boxes.size(), 1u);
-    EXPECT_EQ(fe.message_boxes[0], kNotFound + (data_ / "mxlib" / "mxpref.dat").string());
+TEST_F(StartUpTest, MissingPreferencesOrLibraryDataAreReportedAndStartUpFails) {
+    for (const char* missing : {"mxpref.dat", "mx.DAT"}) {
+        fe.message_boxes.clear();
+        install_data();
+        fs::remove(data_ / "mxlib" / missing);
+        EXPECT_FALSE(start_engine());
+        ASSERT_EQ(fe.message_boxes.size(), 1u);
+        EXPECT_EQ(fe.message_boxes[0], kNotFound + (data_ / "mxlib" / missing).string());
+    }
 }
 
-TEST_F(StartUpTest, MissingLibraryDataIsReportedAndStartUpFails) {
-    install_data();
-    fs::remove(data_ / "mxlib" / "mx.DAT");
-    EXPECT_FALSE(start_engine());
-    ASSERT_EQ(fe.message_boxes.size(), 1u);
-    EXPECT_EQ(fe.message_boxes[0], kNotFound + (data_ / "mxlib" / "mx.DAT").string());
-}
-
-TEST_F(StartUpTest, NamesAreFoundWhateverTheirCaseOnDisk) {
+TEST_F(StartUpTest, NamesAreFoundInAnyCaseAndRestoringTheDataClearsLoadedFlags) {
     install_data();
     fs::rename(data_ / "mxlib" / "mx.DAT", data_ / "mxlib" / "MX.dat");
     fs::rename(data_ / "mxlib" / "mxpref.dat", data_ / "mxlib" / "MXPREF.DAT");
     EXPECT_TRUE(start_engine());
     EXPECT_TRUE(fe.message_boxes.empty());
     EXPECT_FLOAT_EQ(CirclePointTable(3), 1.0f);
+    install_data();
+    ASSERT_TRUE(start_engine());
+    SymbolDataLoaded = 1;
+    GuitarChordTables.loaded = 1;
+    render::PathPointList.count = 9;
+    EXPECT_TRUE(load_library_data());
+    EXPECT_EQ(SymbolDataLoaded, 0);
+    EXPECT_EQ(GuitarChordTables.loaded, 0);
+    EXPECT_EQ(render::PathPointList.count, 1);
 }
 
 TEST_F(StartUpTest, ShortLibraryDataIsReportedAndLeavesTheTablesEmpty) {
@@ -159,7 +154,6 @@ TEST_F(StartUpTest, ShortLibraryDataIsReportedAndLeavesTheTablesEmpty) {
     bytes.resize(kLibraryDataBytes - 1);
     write_bytes(data_ / "mxlib" / "mx.DAT", bytes);
     CirclePointTable(5) = 3.0f;
-
     EXPECT_TRUE(start_engine());
     ASSERT_EQ(fe.message_boxes.size(), 1u);
     // There but short: damaged, not missing, and named by its path on this machine.
@@ -179,27 +173,12 @@ TEST_F(StartUpTest, FontFolderWithoutItsMarkerIsReportedAndTheDefaultKept) {
     EXPECT_FLOAT_EQ(SlurThickness, 2.0f);
 }
 
-TEST_F(StartUpTest, RestoringTheLibraryDataClearsTheLoadedFlags) {
-    install_data();
-    ASSERT_TRUE(start_engine());
-    SymbolDataLoaded = 1;
-    GuitarChordTables.loaded = 1;
-    render::PathPointList.count = 9;
-    EXPECT_TRUE(load_library_data());
-    EXPECT_EQ(SymbolDataLoaded, 0);
-    EXPECT_EQ(GuitarChordTables.loaded, 0);
-    EXPECT_EQ(render::PathPointList.count, 1);
-}
-
-// ---- the generated data folder --------------------------------------------------------------
-
 TEST_F(StartUpTest, GeneratedLibraryDataHasItsLayoutAndValues) {
     const fs::path built = built_data_folder();
     ASSERT_FALSE(built.empty()) << "ORMEST_HOME is not set";
     const fs::path file = built / "mxlib" / "mx.DAT";
     ASSERT_TRUE(fs::exists(file));
     EXPECT_EQ(fs::file_size(file), 4794u);
-
     platform::set_data_folder(built.string());
     ASSERT_TRUE(start_engine());
     for (const std::string& m : fe.message_boxes) {
@@ -218,7 +197,6 @@ TEST_F(StartUpTest, GeneratedLibraryDataHasItsLayoutAndValues) {
     EXPECT_NEAR(point(45, 0), 0.70710678f, 1e-6);
     EXPECT_NEAR(point(45, 1), 0.70710678f, 1e-6);
     for (int f = 1; f <= kFontSizeFactorCount; ++f) EXPECT_GT(FontSizeFactors(f), 0.0f);
-
     // Stroke font: offsets rise from 1 and stay inside the data; every entry is a move or a
     // line to a grid point; digits and capitals all have strokes that begin with a move.
     const int data_entries = kStrokeFontEntries - kStrokeFontOffsets;
@@ -248,9 +226,7 @@ TEST_F(StartUpTest, GeneratedLibraryDataHasItsLayoutAndValues) {
     EXPECT_EQ(GuitarChordTables.marks(c_major), 932818);  // x32o1o
 }
 
-// ---- guitar chords --------------------------------------------------------------------------
-
-TEST_F(StartUpTest, GuitarLinesFillReplaceAndSkip) {
+TEST_F(StartUpTest, GuitarLinesFillReplaceOrSkipAndRootsTakeFlatsAndSharps) {
     const int c3 = guitar_chord_slot(1, 3, 1);
     EXPECT_TRUE(apply_guitar_chord_line("C7    ; 3  3003 x13131 2   0 o2o1oo 0 ; comment"));
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(c3), 3003.0f);
@@ -258,13 +234,11 @@ TEST_F(StartUpTest, GuitarLinesFillReplaceAndSkip) {
     EXPECT_EQ(GuitarChordTables.sizes(c3), 2);
     EXPECT_EQ(GuitarChordTables.marks(c3 + 1), 828188);
     EXPECT_EQ(GuitarChordTables.marks(c3 + 2), 0);
-
     // A later line for the same slot replaces it, groups not given become 0.
     EXPECT_TRUE(apply_guitar_chord_line("C ; 3  5 6 7 ;"));
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(c3), 5.0f);
     EXPECT_EQ(GuitarChordTables.marks(c3), 6);
     EXPECT_EQ(GuitarChordTables.marks(c3 + 1), 0);
-
     // Variant 20, a missing second ";", a leading blank, no root letter: nothing changes.
     EXPECT_FALSE(apply_guitar_chord_line("C ; 20  9 9 9 ;"));
     EXPECT_FALSE(apply_guitar_chord_line("C ; 3  9 9 9"));
@@ -272,9 +246,6 @@ TEST_F(StartUpTest, GuitarLinesFillReplaceAndSkip) {
     EXPECT_FALSE(apply_guitar_chord_line("H ; 3  9 9 9 ;"));
     EXPECT_FALSE(apply_guitar_chord_line("C ; 3  9 q 9 ;"));
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(c3), 5.0f);
-}
-
-TEST_F(StartUpTest, GuitarRootsTakeFlatsSharpsAndTheUnderbarForm) {
     EXPECT_TRUE(apply_guitar_chord_line("C?1 ; 0 1 0 0 ;"));  // C flat is B
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(guitar_chord_slot(12, 0, 1)), 1.0f);
     EXPECT_TRUE(apply_guitar_chord_line("B?2 ; 0 2 0 0 ;"));  // B sharp is C
@@ -284,25 +255,20 @@ TEST_F(StartUpTest, GuitarRootsTakeFlatsSharpsAndTheUnderbarForm) {
 }
 
 TEST_F(StartUpTest, GuitarGroupsAfterTheFifthAreIgnoredAndTheFileReadOn) {
+    // A missing file leaves the flag for the next try.
+    GuitarDataPath.set("C:\\program files\\melandrix\\mxlib\\GUITAR.DAT");
+    load_guitar_chord_file();
+    EXPECT_EQ(GuitarChordTables.loaded, 0);
+    EXPECT_TRUE(fe.message_boxes.empty());
     write_text(data_ / "mxlib" / "GUITAR.DAT",
                " header line\n"
                "G ; 0  1 1 1  2 2 2  3 3 3  4 4 4  5 5 5  6 6 6 ; six groups\n"
                "A ; 0  7 7 7 ;\n");
-    GuitarDataPath.set("C:\\program files\\melandrix\\mxlib\\GUITAR.DAT");
     load_guitar_chord_file();
     EXPECT_EQ(GuitarChordTables.loaded, 1);
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(guitar_chord_slot(8, 0, 5)), 5.0f);
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(guitar_chord_slot(10, 0, 1)), 7.0f);
 }
-
-TEST_F(StartUpTest, MissingGuitarFileLeavesTheFlagForTheNextTry) {
-    GuitarDataPath.set("C:\\program files\\melandrix\\mxlib\\GUITAR.DAT");
-    load_guitar_chord_file();
-    EXPECT_EQ(GuitarChordTables.loaded, 0);
-    EXPECT_TRUE(fe.message_boxes.empty());
-}
-
-// ---- first-time document set-up -------------------------------------------------------------
 
 float g_scroll_x = 0.0f;
 float g_scroll_y = 0.0f;
@@ -321,7 +287,6 @@ TEST_F(StartUpTest, FirstTimeDefaultsApplyOncePerProcess) {
     ChangesMadeFlag = 1;
     GraphicsNextFree = 40;
     render::DrawColourWord = 255;
-
     apply_first_time_defaults();
     EXPECT_EQ(render::OutputPassWord, 1);
     EXPECT_EQ(ChangesMadeFlag, 0);
@@ -331,7 +296,6 @@ TEST_F(StartUpTest, FirstTimeDefaultsApplyOncePerProcess) {
     EXPECT_EQ(g_scroll_calls, 1);
     EXPECT_FLOAT_EQ(g_scroll_x, 83000.0f);
     EXPECT_FLOAT_EQ(g_scroll_y, 44500.0f);
-
     ChangesMadeFlag = 1;
     apply_first_time_defaults();
     EXPECT_EQ(ChangesMadeFlag, 1);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -38,11 +38,6 @@ class UndoTest : public InterpreterTest {
         core::UndoRedoState = 0;
         core::ChangesMadeFlag = 0;
     }
-    // The words of the store in use.
-    static std::vector<float> page() {
-        return std::vector<float>(core::ItemStore.data(),
-                                  core::ItemStore.data() + core::ItemWordsUsed - 1);
-    }
     fs::path work(const std::string& file) const { return dir_ / "work" / file; }
     bool titles_name_only(const std::string& name) const {
         for (const auto& s : fe_.services) {
@@ -53,13 +48,11 @@ class UndoTest : public InterpreterTest {
         }
         return fe_.view.title.find(name) != std::string::npos;
     }
-    static std::string file_bytes(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    // A document name longer than the 48 characters of a command buffer.
+    std::string long_name(const std::string& file) const {
+        return (dir_ / "a folder with a rather long name" / file).string();
     }
 };
-
-// ---- the copies -------------------------------------------------------------------------
 
 TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
     type("8 1 0");
@@ -67,7 +60,6 @@ TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
     EXPECT_EQ(core::UndoRedoState, 1);
     EXPECT_EQ(core::UndoSaveMode, -1);
     EXPECT_EQ(core::ChangesMadeFlag, 1);
-
     // -3: nothing at all, the state stays as it was.
     fs::remove(work("!undo!.tmp"));
     core::UndoRedoState = -1;
@@ -77,7 +69,6 @@ TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
     EXPECT_FALSE(fs::exists(work("!undo!.tmp")));
     EXPECT_EQ(core::UndoRedoState, -1);
     EXPECT_EQ(core::UndoSaveMode, -3);
-
     // -2: no copy, but the state says there is one and the next edit saves again.
     core::UndoSaveMode = -2;
     type("1 1 12 5");
@@ -86,17 +77,9 @@ TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
     EXPECT_EQ(core::UndoSaveMode, -1);
 }
 
-TEST_F(UndoTest, CommandFilesAndTheStaffSpacingDialogSaveTheCopy) {
-    type("8 1 0");
-    fs::remove(work("!undo!.tmp"));
-    core::UndoRedoState = 0;
-    write_file("cmds.mac", {"*"});
-    type("RE cmds.mac");
-    EXPECT_TRUE(fs::exists(work("!undo!.tmp")));
-    EXPECT_EQ(core::UndoRedoState, 1);
-
-    // The spacing dialog's answer is an edit of the layout: UNDO brings the staves back.
-    type("8 2 0");
+// The spacing dialog's answer is an edit of the layout: UNDO brings the staves back.
+TEST_F(UndoTest, TheStaffSpacingDialogSavesTheCopy) {
+    type_all({"8 1 0", "8 2 0"});
     const std::vector<float> before = page();
     const auto saved_hooks = layout::LayoutHooks;
     layout::LayoutHooks.run_staff_spacing_dialog = [] { return int32_t{1}; };
@@ -130,7 +113,6 @@ TEST_F(UndoTest, ACommandFileTakesOneCopyForAllItsLines) {
     const auto copy_size = fs::file_size(work("!undo!.tmp"));
     EXPECT_LT(copy_size, 200u);  // the page of one staff, not of thousands of items
     EXPECT_EQ(core::UndoRedoState, 1);
-
     type("UNDO");
     EXPECT_EQ(page(), before);
     type("REDO");
@@ -148,51 +130,23 @@ TEST_F(UndoTest, AnEditAfterUndoInsideACommandFileTakesItsOwnCopy) {
     EXPECT_EQ(core::ItemCount, 0);
 }
 
-TEST_F(UndoTest, WorkCopiesCarryTheWholeDocumentName) {
-    const std::string name =
-        (dir_ / "a folder with a rather long name" / "and a long score name.mus").string();
-    ASSERT_GT(name.size(), 48u);
+TEST_F(UndoTest, UndoAndRedoAlternateAndKeepTheWholeTitleName) {
+    const std::string name = long_name("and a long score name.mus");
     open_document(name);
     type("8 1 0");
+    // The work copy carries the whole name; the document keeps it.
+    EXPECT_NE(read_text(work("!undo!.tmp")).find(name), std::string::npos);
     EXPECT_EQ(core::CurrentFileName.trimmed(), name);
     EXPECT_EQ(core::FileMode, 0);
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
-    EXPECT_NE(file_bytes(work("!undo!.tmp")).find(name), std::string::npos);
-}
-
-// ---- UNDO and REDO ----------------------------------------------------------------------
-
-TEST_F(UndoTest, UndoTakesBackTheLastEditOnly) {
-    type("8 1 0");
-    const std::vector<float> one = page();
-    type("1 1 10 5");
-    ASSERT_EQ(core::ItemCount, 2);
-
-    fe_.questions.clear();
-    type("UNDO");
-    EXPECT_EQ(core::ItemCount, 1);
-    EXPECT_EQ(page(), one);
-    EXPECT_EQ(core::UndoRedoState, -1);
-    EXPECT_TRUE(fe_.questions.empty());  // no question about the work copy
-    EXPECT_TRUE(fs::exists(work("!redo!.tmp")));
-
-    type("UNDO");
-    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDO.");
-    EXPECT_EQ(page(), one);
-}
-
-TEST_F(UndoTest, UndoAndRedoAlternateAndKeepTheTitleName) {
-    const std::string name =
-        (dir_ / "a folder with a rather long name" / "and a long score name.mus").string();
-    open_document(name);
-    type("8 1 0");
     const std::vector<float> before = page();
     type("1 1 10 5");
     const std::vector<float> after = page();
-
     for (int round = 0; round < 2; ++round) {
-        type("UNDO");
+        type("UNDO");  // the last edit only
         EXPECT_EQ(page(), before) << round;
+        EXPECT_EQ(core::UndoRedoState, -1);
+        EXPECT_TRUE(fs::exists(work("!redo!.tmp")));
         EXPECT_EQ(core::CurrentFileName.trimmed(), name);
         type("REDO");
         EXPECT_EQ(page(), after) << round;
@@ -202,26 +156,23 @@ TEST_F(UndoTest, UndoAndRedoAlternateAndKeepTheTitleName) {
     }
     EXPECT_EQ(core::FileMode, 0);
     EXPECT_TRUE(titles_name_only(name));
-    EXPECT_TRUE(fe_.questions.empty());
-
+    EXPECT_TRUE(fe_.questions.empty());  // none about the work copies
     type("REDO");
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to REDO.");
     // A new edit after an UNDO ends the redo.
-    type("UNDO");
-    type("1 1 20 5");
-    type("REDO");
+    type_all({"UNDO", "1 1 20 5", "REDO"});
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to REDO.");
+    type_all({"UNDO", "UNDO"});
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDO.");
+    EXPECT_EQ(page(), before);
 }
 
 TEST_F(UndoTest, ANameNotYetSavedSurvivesUndoAndRedo) {
     // A page not saved yet: the document files know no document name to put back.
-    const std::string name =
-        (dir_ / "a folder with a rather long name" / "not saved yet.mus").string();
+    const std::string name = long_name("not saved yet.mus");
     open_document(name);
     core::RememberedDocumentName.blank();
-    type("8 1 0");
-    type("1 1 10 5");
-    type("UNDO");
+    type_all({"8 1 0", "1 1 10 5", "UNDO"});
     EXPECT_EQ(core::ItemCount, 1);
     EXPECT_EQ(core::CurrentFileName.trimmed(), name);
     type("REDO");
@@ -243,8 +194,7 @@ TEST_F(UndoTest, UndoBringsBackTheChangesFlagOfThePageItRestores) {
 }
 
 TEST_F(UndoTest, UndoAfterAMergeCutsTheMergedItemsOff) {
-    type("8 1 0");
-    type("1 1 10 5");
+    type_all({"8 1 0", "1 1 10 5"});
     const std::vector<float> before = page();
     core::DocumentWords merged;
     const float words[] = {3, 8, 1, 0, 4, 1, 1, 20, 7, 4, 1, 2, 30, 3};
@@ -255,7 +205,6 @@ TEST_F(UndoTest, UndoAfterAMergeCutsTheMergedItemsOff) {
     ASSERT_TRUE(core::merge_document_at_staff_offset(merged, 14, 201, 256, clamped));
     ASSERT_EQ(core::ItemCount, 5);
     fs::remove(work("!undo!.tmp"));  // the cut needs no copy
-
     type("UNDO");
     EXPECT_EQ(core::ItemCount, 2);
     EXPECT_EQ(page(), before);
@@ -267,10 +216,8 @@ TEST_F(UndoTest, UndoAfterAMergeCutsTheMergedItemsOff) {
 TEST_F(UndoTest, AMissingOrUnwritableCopyLosesNothing) {
     const std::string name = "kept.mus";
     open_document(name);
-    type("8 1 0");
-    type("1 1 10 5");
+    type_all({"8 1 0", "1 1 10 5"});
     const std::vector<float> two = page();
-
     // The undo copy is gone: the page, the name and the state stay.
     fs::remove(work("!undo!.tmp"));
     type("UNDO");
@@ -278,20 +225,17 @@ TEST_F(UndoTest, AMissingOrUnwritableCopyLosesNothing) {
     EXPECT_EQ(page(), two);
     EXPECT_EQ(core::UndoRedoState, 1);
     EXPECT_EQ(core::CurrentFileName.trimmed(), name);
-
     // A damaged copy is refused the same way.
     { std::ofstream(work("!undo!.tmp"), std::ios::binary) << "not a document"; }
     type("UNDO");
     EXPECT_NE(fe_.message_boxes.back().find("undo copy could not be read"), std::string::npos);
     EXPECT_EQ(page(), two);
-
     // No work folder: the redo copy cannot be written, nothing is undone.
     platform::set_work_folder((dir_ / "gone").string());
     type("UNDO");
     EXPECT_NE(fe_.message_boxes.back().find("redo copy could not be written"), std::string::npos);
     EXPECT_EQ(page(), two);
     EXPECT_EQ(core::UndoRedoState, 1);
-
     // An edit whose copy cannot be written goes ahead, but cannot be undone (never to an older
     // copy).
     type("1 1 12 5");
@@ -301,7 +245,6 @@ TEST_F(UndoTest, AMissingOrUnwritableCopyLosesNothing) {
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDO.");
     EXPECT_EQ(core::ItemCount, 3);
     EXPECT_EQ(core::CurrentFileName.trimmed(), name);
-
     // No work folder at all: no copy anywhere, quietly nothing to undo.
     platform::set_work_folder("");
     const auto boxes = fe_.message_boxes.size();
@@ -319,7 +262,7 @@ TEST_F(UndoTest, ALinkAtTheCopysNameIsReplacedNeverWrittenThrough) {
     type("8 1 0");
     const std::vector<float> one = page();
     type("1 1 10 5");
-    EXPECT_EQ(file_bytes(target), "precious bytes");
+    EXPECT_EQ(read_text(target), "precious bytes");
     EXPECT_FALSE(fs::is_symlink(work("!undo!.tmp")));
     EXPECT_TRUE(fs::is_regular_file(work("!undo!.tmp")));
     EXPECT_EQ(core::UndoRedoState, 1);
@@ -328,13 +271,11 @@ TEST_F(UndoTest, ALinkAtTheCopysNameIsReplacedNeverWrittenThrough) {
     type("UNDO");
     EXPECT_EQ(page(), one);
     EXPECT_FALSE(fs::is_symlink(work("!redo!.tmp")));
-    EXPECT_EQ(file_bytes(target), "precious bytes");
+    EXPECT_EQ(read_text(target), "precious bytes");
     for (const auto& entry : fs::directory_iterator(dir_ / "work"))
         EXPECT_EQ(entry.path().filename().string().rfind(".~ormest", 0), std::string::npos)
             << "a temporary file was left: " << entry.path();
 }
-
-// ---- UNDELETE ---------------------------------------------------------------------------
 
 TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
     for (int k = 1; k <= 10; ++k) type("1 1 " + std::to_string(10 * k) + " " + std::to_string(k));
@@ -342,7 +283,6 @@ TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
     const std::vector<float> full = page();
     core::delete_item(5);
     ASSERT_EQ(core::ItemCount, 9);
-
     clear_trace();
     type("UNDELETE");
     EXPECT_EQ(core::ItemCount, 10);
@@ -351,21 +291,25 @@ TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
     EXPECT_TRUE(core::CommandLine.starts_with("I* "));
     EXPECT_EQ(core::ParamBuffer(2), 5.0f);
     EXPECT_EQ(argument("run_i_command"), 1);
-
     type("UNDELETE");
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDELETE.");
     EXPECT_EQ(core::ItemCount, 10);
 }
 
-TEST_F(UndoTest, UndeleteOfTheLastItemAndOfAKeptRecord) {
-    type("8 1 0");
-    type("1 1 10 5");
+TEST_F(UndoTest, UndeleteOfTheLastItemAndOfAKeptRecordButNotIntoAFullStore) {
+    type_all({"8 1 0", "1 1 10 5"});
     const std::vector<float> full = page();
     core::delete_item(2);
+    const std::vector<float> one = page();
+    core::ItemStoreCapacity = core::ItemWordsUsed - 2 + core::DeletedItemLength;  // a word short
+    type("UNDELETE");
+    EXPECT_NE(fe_.message_boxes.back().find("page is full"), std::string::npos);
+    EXPECT_EQ(page(), one);
+    EXPECT_NE(core::DeletedItemLength, 0);  // still there for a later try
+    core::ItemStoreCapacity = core::ItemWordsUsed - 1 + core::DeletedItemLength;  // exactly room
     type("UNDELETE");
     EXPECT_EQ(page(), full);
     EXPECT_EQ(core::ParamBuffer(2), 2.0f);
-
     // A negative length: the record goes back at the end, where it was not.
     core::delete_item(1);
     core::DeletedItemLength = -core::DeletedItemLength;
@@ -374,20 +318,6 @@ TEST_F(UndoTest, UndeleteOfTheLastItemAndOfAKeptRecord) {
     EXPECT_EQ(item(2), (std::vector<float>{3, 8, 1, 0}));
     EXPECT_EQ(core::ParamBuffer(2), 2.0f);
 }
-
-TEST_F(UndoTest, UndeleteIntoAFullStoreIsRefused) {
-    type("8 1 0");
-    type("1 1 10 5");
-    core::delete_item(1);
-    const std::vector<float> one = page();
-    core::ItemStoreCapacity = core::ItemWordsUsed;  // room for one word only
-    type("UNDELETE");
-    EXPECT_NE(fe_.message_boxes.back().find("page is full"), std::string::npos);
-    EXPECT_EQ(page(), one);
-    EXPECT_NE(core::DeletedItemLength, 0);  // still there for a later try
-}
-
-// ---- the R words ------------------------------------------------------------------------
 
 TEST_F(UndoTest, ReadWordsSetTheFileReadingMode) {
     const struct {
@@ -429,21 +359,16 @@ TEST_F(UndoTest, RsLoadsTheBackupAnotherDocumentOrTheSameAgain) {
               core::DocumentStatus::Ok);
     ASSERT_EQ(core::write_document((dir_ / "other.mus").string(), words, 10, 6, 0),
               core::DocumentStatus::Ok);
-
-    type("8 1 0");
-    type("8 2 0");
-    type("8 3 0");
+    type_all({"8 1 0", "8 2 0", "8 3 0"});
     fe_.answer_yes_no(-1);
     type("RS !000");  // the numbered backup in the program folder
     EXPECT_EQ(fe_.questions.size(), 1u);
     EXPECT_EQ(core::ItemCount, 1);
     EXPECT_NE(core::CurrentFileName.trimmed().find("000.mus"), std::string::npos);
-
     type("RS other.mus");  // nothing unsaved: no question
     EXPECT_EQ(fe_.questions.size(), 1u);
     EXPECT_EQ(core::ItemCount, 2);
     EXPECT_EQ(core::CurrentFileName.trimmed(), (dir_ / "other.mus").string());
-
     type("1 1 20 5");
     fe_.answer_yes_no(-1);
     type("RSM");  // the current document again, as saved
@@ -453,8 +378,7 @@ TEST_F(UndoTest, RsLoadsTheBackupAnotherDocumentOrTheSameAgain) {
 }
 
 TEST_F(UndoTest, OtherRWords) {
-    type("8 3 0");
-    type("1 3 10 5");
+    type_all({"8 3 0", "1 3 10 5"});
     clear_trace();
     type("RI");
     EXPECT_EQ(argument("show_item_palette"), 134);
@@ -467,11 +391,9 @@ TEST_F(UndoTest, OtherRWords) {
     EXPECT_TRUE(reached("restore_item"));
     type("RQ");
     EXPECT_EQ(fe_.message_boxes.back(), unknown("RQ"));
-
     // Third letter U: item P(2) to position P(3).
     type("RXU 2 1");
     EXPECT_EQ(item(1), (std::vector<float>{4, 1, 3, 10, 5}));
-
     // Second letter U: a library symbol item on the highest staff (its drawing file is not
     // there, which the drawer's notice says).
     fe_.strict = false;
@@ -489,8 +411,6 @@ TEST_F(UndoTest, OtherRWords) {
     EXPECT_EQ(item(4)[2], 1.0f);
     EXPECT_EQ(item(4)[5], 1301.0f);
 }
-
-// ---- marks of newly entered notes -------------------------------------------------------
 
 std::vector<std::vector<float>> g_marks;
 void note_mark() {
@@ -514,13 +434,11 @@ TEST_F(UndoTest, NewNotesGetOneMarkPerPosition) {
     layout::StaffTables.StaffScale(1) = 50.0f;
     EXPECT_EQ(core::mark_new_note_positions(), 3);
     render::register_item_drawer(13, nullptr);
-
     ASSERT_EQ(g_marks.size(), 3u);
     // highest height 10: marks at 12, 14 (4.0 or closer to the one before), 12.
     const std::vector<std::vector<float>> expected = {
         {13, 1, 10, 12, 4001, 0.5f}, {13, 1, 12, 14, 4002, 0.5f}, {13, 1, 30, 12, 4003, 0.5f}};
     EXPECT_EQ(g_marks, expected);
-
     input::InputRangeRight = 11.0f;
     input::InputRangeLeft = 10.5f;
     core::draw_new_items();

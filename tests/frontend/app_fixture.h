@@ -1,6 +1,6 @@
-// Tests of the application, the main frame and the document: a clean engine and clean window
-// words for each test, the settings in a fresh folder (XDG_CONFIG_HOME), the engine's data
-// from the build and a fresh work folder, and a QtFrontEnd that answers without a window.
+// Tests of the application, the main frame and the document: the front-end fixture, and the
+// settings in a fresh folder (XDG_CONFIG_HOME), the engine's data from the build and a fresh
+// work folder that is also the current folder.
 #pragma once
 
 #include <QMessageBox>
@@ -13,51 +13,31 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include "engine/commands/engine_reset.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/document_files.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/frame_state.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/app/ormest_app.h"
-#include "frontend/bridge/engine_gate.h"
-#include "frontend/bridge/qt_front_end.h"
 #include "frontend/view/ormest_doc.h"
-#include "frontend/view/ormest_view.h"
-#include "platform/paths.h"
 #include "tests/frontend/frontend_fixture.h"
 
-class AppTest : public ::testing::Test {
+class AppTest : public FrontEndTest {
   protected:
     void SetUp() override {
-        test_application();
-        char pattern[] = "/tmp/app_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        FrontEndTest::SetUp();
+        frontend::ResetFrameState();
+        dir_ = temp_dir();
         config_ = dir_ / "config";
         std::filesystem::create_directories(config_);
-        std::filesystem::create_directories(dir_ / "work");
         setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
         // QSettings keeps the folder it found first; point it at this test's folder as well.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(config_.string()));
-
         const char* home = std::getenv("ORMEST_HOME");
         ASSERT_TRUE(home != nullptr && *home != '\0') << "ORMEST_HOME names the data folder";
         platform::set_data_folder(home);
-        platform::set_work_folder((dir_ / "work").string());
-        old_cwd_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_);
-
-        core::reset_engine();
-        frontend::ResetGateState();
-        frontend::ResetViewState();
-        frontend::ResetFrameState();
-        frontend::Hooks() = frontend::GateHooks{};
-        fe_ = std::make_unique<QtFrontEnd>();
-        fe_->SetUnattended(true);
-        core::set_front_end(fe_.get());
+        temp_->enter();
         frontend::SetDocumentMessageHook(
             [this](const QString& text) { messages_.push_back(text.toStdString()); });
         // "Save changes to ...?" is answered No unless a test answers it otherwise.
@@ -71,22 +51,24 @@ class AppTest : public ::testing::Test {
         frame_.reset();
         frontend::SetDocumentMessageHook(nullptr);
         frontend::SetSaveQuestionHook(nullptr);
-        core::set_front_end(nullptr);
-        fe_.reset();
-        frontend::Hooks() = frontend::GateHooks{};
-        frontend::SetInputListener(nullptr);
-        if (!old_cwd_.empty()) std::filesystem::current_path(old_cwd_);
-        if (!dir_.empty()) std::filesystem::remove_all(dir_);
+        FrontEndTest::TearDown();
     }
 
     // A main frame made as the application makes it (the engine starts as its last step).
     CMainFrame& make_frame() {
         frame_.reset();
         frame_ = std::make_unique<CMainFrame>();
-        frame_->SetFrontEnd(fe_.get());
+        frame_->SetFrontEnd(&fe_);
         EXPECT_EQ(frame_->OnCreate(), 0);
         frontend::TakeHelpPath();
         return *frame_;
+    }
+    // Closes the frame and forgets the window words, as a program that ends and starts again.
+    CMainFrame& restart_frame() {
+        frame_.reset();
+        frontend::ResetFrameState();
+        frontend::ResetViewState();
+        return make_frame();
     }
 
     // The settings file the program writes.
@@ -96,9 +78,23 @@ class AppTest : public ::testing::Test {
 
     std::filesystem::path dir_;
     std::filesystem::path config_;
-    std::filesystem::path old_cwd_;
-    std::unique_ptr<QtFrontEnd> fe_;
     std::unique_ptr<CMainFrame> frame_;
     std::vector<std::string> messages_;
     std::vector<std::string> questions_;
 };
+
+// Writes records (each a P1..Pn list) with the engine's own document writer.
+inline void write_document(const std::filesystem::path& p,
+                           const std::vector<std::vector<float>>& records) {
+    auto words = std::make_unique<core::DocumentWords>();
+    int32_t next = 1;
+    for (const auto& r : records) {
+        (*words)(next++) = static_cast<float>(r.size());
+        for (float v : r) (*words)(next++) = v;
+    }
+    ASSERT_EQ(core::write_document(p.string(), *words, next, core::kDocumentLevel, 0),
+              core::DocumentStatus::Ok);
+}
+
+// A staff and two notes on it.
+inline const std::vector<std::vector<float>> kPage = {{8, 1, 0}, {1, 1, 10, 5}, {1, 1, 20, 3}};

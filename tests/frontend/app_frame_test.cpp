@@ -1,17 +1,12 @@
 // The main frame: its first start, the layout it restores and saves, the bar toggles and zoom.
 #include <QAction>
-#include <QComboBox>
 #include <QDockWidget>
-#include <QFile>
-#include <QLineEdit>
 #include <QToolBar>
-#include <fstream>
-#include <sstream>
 
-#include "engine/core/tables.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/support/test_files.h"
 
 using namespace frontend;
 
@@ -28,11 +23,11 @@ QString full_toolbar_state() {
     return QStringLiteral("0,1,0,1,1,0,0,0,0,1,128,0,255,65280,0,16711680,15658734,0");
 }
 
-std::string read_file(const std::filesystem::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+void save_layout(const QString& state, const char* docks) {
+    auto s = OpenProgramSettings();
+    s->setValue("Settings/ToolbarState", state);
+    s->setValue("Settings/TbarRects", numbers(24, 0));
+    s->setValue("Settings/TbarDocks", docks);
 }
 
 }  // namespace
@@ -71,36 +66,23 @@ TEST_F(AppTest, FirstStartShowsPaletteZoomAndCommandBarsWithWhitePage) {
 TEST_F(AppTest, ToolbarStateOfWrongCountIsIgnoredEntirely) {
     for (int count : {17, 19}) {
         SCOPED_TRACE(count);
-        {
-            auto s = settings();
-            QStringList fields = full_toolbar_state().split(QLatin1Char(','));
-            while (fields.size() > count) fields.removeLast();
-            while (fields.size() < count) fields << "7";
-            s->setValue("Settings/ToolbarState", fields.join(QLatin1Char(',')));
-            s->setValue("Settings/TbarRects", numbers(24, 0));
-            s->setValue("Settings/TbarDocks", "59420,59420,59420,59420,59420,59420");
-        }
-        CMainFrame& f = make_frame();
+        QStringList fields = full_toolbar_state().split(QLatin1Char(','));
+        while (fields.size() > count) fields.removeLast();
+        while (fields.size() < count) fields << "7";
+        save_layout(fields.join(QLatin1Char(',')), "59420,59420,59420,59420,59420,59420");
+        CMainFrame& f = restart_frame();
         EXPECT_FALSE(f.ItemBar()->isVisibleTo(&f));
         EXPECT_TRUE(f.ZoomBar()->isVisibleTo(&f));
         EXPECT_EQ(f.ZoomText(), "100%    ");
         EXPECT_EQ(BackgroundColor, kWhite);
         EXPECT_EQ(ShowCommandBar, 1);
         EXPECT_EQ(f.toolBarArea(f.PaletteToolbar()), Qt::TopToolBarArea);
-        frame_.reset();
-        ResetFrameState();
-        ResetViewState();
     }
 }
 
 TEST_F(AppTest, SavedLayoutIsAppliedWithZoomAndTextColourReset) {
-    {
-        auto s = settings();
-        s->setValue("Settings/ToolbarState", full_toolbar_state());
-        s->setValue("Settings/TbarRects", numbers(24, 0));
-        // Stored order: spare, palette toolbar, zoom bar, command bar, item bar, second toolbar.
-        s->setValue("Settings/TbarDocks", "59419,59420,59421,59422,59420,59419");
-    }
+    // Stored order: spare, palette toolbar, zoom bar, command bar, item bar, second toolbar.
+    save_layout(full_toolbar_state(), "59419,59420,59421,59422,59420,59419");
     CMainFrame& f = make_frame();
     EXPECT_TRUE(f.ItemBar()->isVisibleTo(&f));
     EXPECT_TRUE(f.CommandAction(kCmdItemBar)->isChecked());
@@ -134,8 +116,7 @@ TEST_F(AppTest, ClosingWritesTheLayoutThatTheNextStartRestores) {
         EXPECT_TRUE(f.close());
     }
     ASSERT_TRUE(std::filesystem::exists(settings_file())) << settings_file();
-    const std::string text = read_file(settings_file());
-    EXPECT_NE(text.find("[Settings]"), std::string::npos) << text;
+    EXPECT_NE(read_text(settings_file()).find("[Settings]"), std::string::npos);
 
     auto s = settings();
     EXPECT_EQ(s->value("Settings/ToolbarState").toString(),
@@ -145,10 +126,7 @@ TEST_F(AppTest, ClosingWritesTheLayoutThatTheNextStartRestores) {
     EXPECT_EQ(docks, (QStringList{"59419", "59420", "59419", "59422", "59419", "59419"}));
     EXPECT_EQ(s->value("Settings/TbarRects").toString().split(',').size(), 24);
 
-    frame_.reset();
-    ResetFrameState();
-    ResetViewState();
-    CMainFrame& g = make_frame();
+    CMainFrame& g = restart_frame();
     EXPECT_EQ(g.geometry(), QRect(100, 120, 700, 500));
     EXPECT_TRUE(g.ItemBar()->isVisibleTo(&g));
     EXPECT_FALSE(g.ZoomBar()->isVisibleTo(&g));
@@ -168,9 +146,7 @@ TEST_F(AppTest, HiddenCommandBarStaysHiddenAndUnmarkedAfterRestart) {
         EXPECT_FALSE(f.CommandAction(kCmdCommandBar)->isChecked());
         f.close();
     }
-    frame_.reset();
-    ResetFrameState();
-    CMainFrame& g = make_frame();
+    CMainFrame& g = restart_frame();
     EXPECT_EQ(ShowCommandBar, 0);
     EXPECT_FALSE(g.CommandBar()->isVisibleTo(&g));
     EXPECT_FALSE(g.CommandAction(kCmdCommandBar)->isChecked());
@@ -180,24 +156,17 @@ TEST_F(AppTest, HiddenCommandBarStaysHiddenAndUnmarkedAfterRestart) {
 }
 
 TEST_F(AppTest, WindowPlacementNeedsElevenNumbers) {
-    {
-        auto s = settings();
-        s->setValue("Settings/WindowPos", "0,3,-1,-1,-1,-1,10,20,610,420");
-    }
+    auto place = [this](const char* numbers) {
+        frame_.reset();
+        settings()->setValue("Settings/WindowPos", numbers);
+    };
+    place("0,3,-1,-1,-1,-1,10,20,610,420");
     make_frame();
     EXPECT_EQ(SavedShowCommand, 0);
-    frame_.reset();
-    {
-        // A place on no screen there is now is not taken.
-        auto s = settings();
-        s->setValue("Settings/WindowPos", "0,1,-1,-1,-1,-1,50000,50000,50600,50400 0");
-    }
+    // A place on no screen there is now is not taken.
+    place("0,1,-1,-1,-1,-1,50000,50000,50600,50400 0");
     EXPECT_NE(make_frame().geometry().topLeft(), QPoint(50000, 50000));
-    frame_.reset();
-    {
-        auto s = settings();
-        s->setValue("Settings/WindowPos", "2,3,-1,-1,-1,-1,10,20,610,420 1");
-    }
+    place("2,3,-1,-1,-1,-1,10,20,610,420 1");
     CMainFrame& f = make_frame();
     EXPECT_EQ(SavedShowCommand, 3);
     EXPECT_EQ(ChildMaximized, 1);

@@ -1,22 +1,14 @@
 // The application's start: its command line, the quiet embedded start, the start without a
 // window system, and the help path the engine leaves.
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include "frontend/app/ormest_app.h"
 #include "tests/frontend/app_fixture.h"
 
 using namespace frontend;
 
 namespace {
-
-// The program beside the test program (both sit at the top of the build folder).
-QString program_path() {
-    test_application();
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ormest");
-}
 
 struct RunResult {
     int exit_code = -1;
@@ -43,9 +35,8 @@ RunResult run_program(const QStringList& args, const QProcessEnvironment& env) {
 }  // namespace
 
 TEST(StartArguments, SwitchesAndTheDocument) {
-    EXPECT_TRUE(ParseStartArguments({"/Embedding"}).embedded);
-    EXPECT_TRUE(ParseStartArguments({"-Embedding"}).embedded);
-    EXPECT_TRUE(ParseStartArguments({"/AUTOMATION"}).embedded);
+    for (const char* sw : {"/Embedding", "-Embedding", "/AUTOMATION"})
+        EXPECT_TRUE(ParseStartArguments({sw}).embedded) << sw;
     EXPECT_FALSE(ParseStartArguments({}).embedded);
     EXPECT_TRUE(ParseStartArguments({}).document.isEmpty());
 

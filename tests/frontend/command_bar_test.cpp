@@ -3,99 +3,55 @@
 // question is answered there.
 #include "frontend/app/command_bar.h"
 
-#include <QKeyEvent>
 #include <QScrollBar>
-#include <QTimer>
-#include <fstream>
-#include <memory>
-
-#include <gtest/gtest.h>
 
 #include "engine/commands/interpreter_tables.h"
-#include "engine/core/document_files.h"
-#include "frontend/bridge/keys.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/support/test_files.h"
 
 using namespace frontend;
 
 namespace {
 
-// Presses a key in a widget; text is what the key types.
-void press(QWidget* w, int key, const QString& text = QString(),
-           Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool repeat = false) {
-    QKeyEvent event(QEvent::KeyPress, key, modifiers, text, repeat);
-    QCoreApplication::sendEvent(w, &event);
-}
-
-// Types text key by key (letters, digits, blank, '.').
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        int key = Qt::Key_Space;
-        if (c.isLetter()) key = Qt::Key_A + (c.toUpper().unicode() - 'A');
-        if (c.isDigit()) key = Qt::Key_0 + (c.unicode() - '0');
-        if (c == QLatin1Char('.')) key = Qt::Key_Period;
-        press(w, key, QString(c), c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
-    }
-}
-
 class CommandBarTest : public FrontEndTest {
   protected:
     void SetUp() override {
         FrontEndTest::SetUp();
-        ResetKeyWords();
-        ResetCommandBarWords();
-        probe_.SetUnattended(true);
-        core::set_front_end(&probe_);
-        bar_ = std::make_unique<CCommandBar>();
-        probe_.SetCommandBar(bar_.get());
+        make_bar();
     }
-    void TearDown() override {
-        probe_.SetCommandBar(nullptr);
-        bar_.reset();
-        FrontEndTest::TearDown();
-    }
-    QWidget* edit() const { return bar_->InputEdit(); }
-
-    LineProbe probe_;
-    std::unique_ptr<CCommandBar> bar_;
 };
 
 }  // namespace
 
 TEST_F(CommandBarTest, TheEngineCountsLineBreaksAsTwoCharacters) {
-    probe_.SetInputTextAndSelection("ab\r\ncd", 4, 6);
+    fe_.SetInputTextAndSelection("ab\r\ncd", 4, 6);
     EXPECT_EQ(bar_->InputEdit()->textCursor().selectedText(), "cd");
     EXPECT_EQ(bar_->InputText(), "ab\r\ncd");
-    EXPECT_EQ(probe_.GetInputTextLength(), 6);
+    EXPECT_EQ(fe_.GetInputTextLength(), 6);
     EXPECT_EQ(bar_->SelectionStart(), 4);
     EXPECT_EQ(bar_->SelectionEnd(), 6);
     // A position between CR and LF stands before the break.
-    probe_.SetInputTextAndSelection("ab\r\ncd", 3, 3);
+    fe_.SetInputTextAndSelection("ab\r\ncd", 3, 3);
     EXPECT_EQ(bar_->InputEdit()->textCursor().position(), 2);
 
     // An empty text keeps the edit's text; the caret goes to the text's length.
-    probe_.SetInputText("");
+    fe_.SetInputText("");
     EXPECT_EQ(bar_->InputText(), "ab\r\ncd");
     EXPECT_EQ(bar_->SelectionStart(), 0);
-    probe_.SetInputText("xyz");
+    fe_.SetInputText("xyz");
     EXPECT_EQ(bar_->InputText(), "xyz");
     EXPECT_EQ(bar_->SelectionStart(), 3);
 
     // The trim keeps the text up to its last marker; without one the edit is emptied.
-    probe_.SetInputTextAndSelection(
-        "ab\x0f"
-        "cd\x0f"
-        "ef",
-        0, 0);
-    probe_.TrimInputToMarker();
-    EXPECT_EQ(bar_->InputText(), QStringLiteral("ab\x0f"
-                                                "cd\x0f"));
-    probe_.SetInputTextAndSelection("abc", 0, 0);
-    probe_.TrimInputToMarker();
+    fe_.SetInputTextAndSelection("ab\017cd\017ef", 0, 0);  // \017: the marker
+    fe_.TrimInputToMarker();
+    EXPECT_EQ(bar_->InputText(), QStringLiteral("ab\017cd\017"));
+    fe_.SetInputTextAndSelection("abc", 0, 0);
+    fe_.TrimInputToMarker();
     EXPECT_TRUE(bar_->InputText().isEmpty());
 
     // A prompt of two lines shows as two lines.
-    probe_.SetMessageLineText("E = Edit\r\nX = Exit");
+    fe_.SetMessageLineText("E = Edit\r\nX = Exit");
     EXPECT_EQ(bar_->MessageEdit()->document()->blockCount(), 2);
     EXPECT_EQ(bar_->MessageText(), "E = Edit\r\nX = Exit");
 }
@@ -104,35 +60,24 @@ TEST_F(CommandBarTest, OnlyTheMainEnterRunsAndOnlyTheLastLine) {
     // "A", a line break and "B": the Enter at the end runs "B" alone.
     bar_->SetInputText(QStringLiteral("A\r\nB"), 4, 4);
     press(edit(), Qt::Key_Return, QStringLiteral("\r"));
-    ASSERT_FALSE(probe_.lines.empty());
-    EXPECT_EQ(probe_.lines.front().substr(0, 3), "B  ");
+    ASSERT_FALSE(fe_.lines.empty());
+    EXPECT_EQ(fe_.lines.front().substr(0, 3), "B  ");
 
     // The keypad's Enter and a held Enter break the line but run nothing.
-    probe_.lines.clear();
+    fe_.lines.clear();
     bar_->SetInputText(QStringLiteral("C"), 1, 1);
     press(edit(), Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
     press(edit(), Qt::Key_Return, QStringLiteral("\r"), Qt::NoModifier, true);
     EXPECT_EQ(bar_->InputText(), "C\r\n\r\n");
-    EXPECT_TRUE(probe_.lines.empty());
+    EXPECT_TRUE(fe_.lines.empty());
     EXPECT_EQ(EnterKeyHit, 0);
 
     // Another key after the main Enter: no line.
     bar_->SetInputText(QStringLiteral("D"), 1, 1);
     press(edit(), Qt::Key_Return, QStringLiteral("\r"));
-    probe_.lines.clear();
+    fe_.lines.clear();
     type(edit(), "e");
-    EXPECT_TRUE(probe_.lines.empty());
-}
-
-TEST_F(CommandBarTest, TypedLinesMakeItemsThroughTheGate) {
-    ASSERT_TRUE(start_engine_with_data());
-    core::FrontEndCommandBuffer.blank();  // the help path the start-up leaves there
-    type(edit(), "1 1 10 5");
-    press(edit(), Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
-    EXPECT_EQ(core::ItemCount, 0);
-    bar_->SetInputText(QStringLiteral("1 1 10 5"), 8, 8);
-    press(edit(), Qt::Key_Return, QStringLiteral("\r"));
-    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_TRUE(fe_.lines.empty());
 }
 
 TEST_F(CommandBarTest, ALongLineWaitingForAWaitIsCutToTypedLine) {
@@ -142,7 +87,7 @@ TEST_F(CommandBarTest, ALongLineWaitingForAWaitIsCutToTypedLine) {
     press(edit(), Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(InputEventFlags.LineComplete, 1);
     EXPECT_EQ(InputEventFlags.TypedLine.view(), std::string(kTypedLineText, 'x') + "\r\n ");
-    EXPECT_TRUE(probe_.lines.empty());  // a waited-for line does not run
+    EXPECT_TRUE(fe_.lines.empty());  // a waited-for line does not run
 }
 
 TEST_F(CommandBarTest, InputModeLinesArmTheKeyGatesAndXClearsThem) {
@@ -191,21 +136,16 @@ TEST_F(CommandBarTest, TheWheelScrollsEachWayByItsOwnAmount) {
 }
 
 TEST_F(CommandBarTest, HelpFindsThePageOfTheEditedItemWhenThereIsOne) {
-    char pattern[] = "/tmp/help_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    temp_dir_ = pattern;
-    std::filesystem::create_directories(temp_dir_ / "hlp");
-    const std::string data_folder = platform::data_folder();
-    platform::set_data_folder(temp_dir_.string());
+    std::filesystem::create_directories(temp_dir() / "hlp");
+    platform::set_data_folder(temp_dir().string());  // put back with the folder
     HelpFilePath = "C:\\program files\\melandrix\\hlp\\ohlp.chm";
     core::HelpTopicField.set("::/code1.html");
     EXPECT_TRUE(HelpTopicFile().isEmpty());  // no such page: F1 opens nothing
-    { std::ofstream page(temp_dir_ / "hlp" / "code1.html"); }
-    EXPECT_EQ(HelpTopicFile().toStdString(), (temp_dir_ / "hlp" / "code1.html").string());
+    write_text(temp_dir() / "hlp" / "code1.html", "");
+    EXPECT_EQ(HelpTopicFile().toStdString(), (temp_dir() / "hlp" / "code1.html").string());
     core::HelpTopicField.blank();
     EXPECT_TRUE(HelpTopicFile().isEmpty());
     HelpFilePath.clear();
-    platform::set_data_folder(data_folder);
 }
 
 // The whole road in the window: a command typed in the command bar asks its question in the
@@ -213,18 +153,7 @@ TEST_F(CommandBarTest, HelpFindsThePageOfTheEditedItemWhenThereIsOne) {
 TEST_F(AppTest, ACommandTypedInTheBarIsAnsweredThere) {
     CMainFrame& f = make_frame();
     f.OnFileNew();
-    {
-        auto words = std::make_unique<core::DocumentWords>();
-        const std::vector<std::vector<float>> records = {{8, 1, 0}, {1, 1, 10, 5}, {1, 1, 20, 3}};
-        int32_t next = 1;
-        for (const auto& r : records) {
-            (*words)(next++) = static_cast<float>(r.size());
-            for (float v : r) (*words)(next++) = v;
-        }
-        ASSERT_EQ(core::write_document((dir_ / "song.mus").string(), *words, next,
-                                       core::kDocumentLevel, 0),
-                  core::DocumentStatus::Ok);
-    }
+    write_document(dir_ / "song.mus", kPage);
     CCommandBar* bar = f.CommandBar();
     QWidget* edit = bar->InputEdit();
     QString prompt;

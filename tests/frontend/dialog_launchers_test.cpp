@@ -2,14 +2,8 @@
 // back, that nothing an earlier dialog left behind reaches the next, and the stand-in dialog.
 #include "frontend/bridge/dialog_launchers.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QTimer>
-#include <bit>
-
-#include <gtest/gtest.h>
 
 #include "tests/frontend/frontend_fixture.h"
 
@@ -21,7 +15,6 @@ namespace {
 struct Seen {
     DialogRequest request;
     DialogExchangeRecord area;
-    int runs = 0;
 };
 
 class LauncherTest : public FrontEndTest {
@@ -33,7 +26,6 @@ class LauncherTest : public FrontEndTest {
         SetDialogRunner([this](const DialogRequest& request) {
             seen_.request = request;
             seen_.area = DialogExchangeBlocks;
-            ++seen_.runs;
             if (play_) play_();
             return answer_;
         });

@@ -1,10 +1,9 @@
 // The decoding of the graphics list and the text display stream, without a window.
 #include "frontend/bridge/display_decoder.h"
 
-#include <cstring>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "tests/frontend/frontend_fixture.h"
 
 using namespace frontend;
 
@@ -19,40 +18,6 @@ struct ListBuilder {
         return *this;
     }
     int32_t length() const { return static_cast<int32_t>(words.size()); }
-};
-
-// A text record as the engine writes it: little-endian, no padding.
-struct StreamBuilder {
-    std::vector<uint8_t> bytes;
-    void string(const std::string& s) {
-        bytes.insert(bytes.end(), s.begin(), s.end());
-        bytes.push_back(0);
-    }
-    void word(uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-    void real(float f) {
-        uint32_t v = 0;
-        std::memcpy(&v, &f, 4);
-        word(v);
-    }
-    void record(const std::string& face, float height, float width, int32_t pieces) {
-        string(face);
-        real(height);
-        real(width);
-        word(0);         // escapement
-        word(0x0000FF);  // red
-        word(700);
-        word(1);  // italic
-        word(0);  // underline
-        word(static_cast<uint32_t>(pieces));
-    }
-    void piece(int32_t x, int32_t y, const std::string& text) {
-        word(static_cast<uint32_t>(x));
-        word(static_cast<uint32_t>(y));
-        string(text);
-    }
-    int32_t length() const { return static_cast<int32_t>(bytes.size()); }
 };
 
 }  // namespace
@@ -208,9 +173,7 @@ TEST(DisplayDecoderTest, TruncatedTextRecordIsRejectedInsideItsLength) {
 TEST(DisplayDecoderTest, ImpossiblePieceCountsAreRejected) {
     for (uint32_t count : {0xFFFFFFFFu, 0x7FFFFFFFu, 2u}) {
         StreamBuilder s;
-        s.record("Times", 10.0f, 0.0f, 0);
-        s.bytes.resize(s.bytes.size() - 4);
-        s.word(count);
+        s.record("Times", 10.0f, 0.0f, static_cast<int32_t>(count));
         s.piece(0, 0, "x");  // room for one piece only
         const TextDecodeResult r = DecodeTextRecords(s.bytes.data(), s.length(), s.length());
         EXPECT_FALSE(r.complete) << count;

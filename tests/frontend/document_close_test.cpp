@@ -1,43 +1,25 @@
 // Unsaved changes: the document's modified flag follows the engine's changes flag, and Exit,
 // closing a document window and File > New ask "Save changes to <name>?" before the page goes.
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
-#include <fstream>
-#include <iterator>
 
-#include "engine/core/tables.h"
-#include "frontend/app/command_bar.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/support/test_files.h"
 
 using namespace frontend;
 namespace fs = std::filesystem;
 
 namespace {
 
-void press(QWidget* w, int key, const QString& text = QString()) {
-    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(w, &event);
-}
-
-// Types a line of digits and blanks into the command bar and ends it with Enter.
+// Types a line into the command bar and ends it with Enter.
 void type_line(CMainFrame& f, const QString& line) {
-    QWidget* edit = f.CommandBar()->InputEdit();
-    for (const QChar c : line) {
-        press(edit, c.isDigit() ? Qt::Key_0 + (c.unicode() - '0') : Qt::Key_Space, QString(c));
-    }
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    type(f.CommandBar()->InputEdit(), line);
+    press(f.CommandBar()->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
 }
 
-std::string read_text(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// What the save question showed, and how it was answered.
+// What the save question showed.
 struct SeenQuestion {
     bool shown = false;
     QString text;
@@ -46,38 +28,25 @@ struct SeenQuestion {
 };
 
 // Answers the next save question with act once it is on the screen.
-void answer_next_question(SeenQuestion& seen, std::function<void(QMessageBox&)> act) {
-    QTimer::singleShot(0, [&seen, act = std::move(act)] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
-        seen.shown = true;
-        seen.text = box->text();
-        seen.cancel_is_default = box->defaultButton() == box->button(QMessageBox::Cancel);
-        seen.cancel_is_escape = box->escapeButton() == box->button(QMessageBox::Cancel);
-        act(*box);
+void answer_next_question(SeenQuestion& seen, std::function<void(QDialog&)> act) {
+    answer_next_dialog([&seen, act = std::move(act)](QDialog& d) {
+        auto& box = static_cast<QMessageBox&>(d);
+        QAbstractButton* cancel = box.button(QMessageBox::Cancel);
+        seen = {true, box.text(), box.defaultButton() == cancel, box.escapeButton() == cancel};
+        act(d);
     });
 }
 
-std::function<void(QMessageBox&)> key(int k) {
-    return [k](QMessageBox& box) {
-        QKeyEvent event(QEvent::KeyPress, k, Qt::NoModifier);
-        QCoreApplication::sendEvent(&box, &event);
-    };
-}
-
-std::function<void(QMessageBox&)> click(QMessageBox::StandardButton which) {
-    return [which](QMessageBox& box) { box.button(which)->click(); };
+std::function<void(QDialog&)> click(QMessageBox::StandardButton which) {
+    return [which](QDialog& d) { static_cast<QMessageBox&>(d).button(which)->click(); };
 }
 
 class DocumentCloseTest : public AppTest {
   protected:
     void SetUp() override {
         AppTest::SetUp();
-        const fs::path reference =
-            fs::path(__FILE__).parent_path().parent_path() / "reference" / "scale.MUS";
-        ASSERT_TRUE(fs::exists(reference)) << reference;
         document_ = dir_ / "song.MUS";
-        fs::copy_file(reference, document_);
+        fs::copy_file(reference_file("scale.MUS"), document_);
         original_ = read_text(document_);
         CMainFrame& f = make_frame();
         child_ = f.OpenDocumentFile(QString::fromStdString(document_.string()));
@@ -112,17 +81,13 @@ TEST_F(DocumentCloseTest, ExitAsksAndOnlyNoClosesWithoutSaving) {
         << child_->windowTitle().toStdString();
 
     SetSaveQuestionHook(nullptr);  // the real box
-    struct Round {
-        const char* name;
-        std::function<void(QMessageBox&)> act;
-    };
     // Escape and Enter both mean Cancel; so does the Cancel button.
-    for (const Round& round :
-         {Round{"Escape", key(Qt::Key_Escape)}, Round{"Enter", key(Qt::Key_Return)},
-          Round{"Cancel", click(QMessageBox::Cancel)}}) {
-        SCOPED_TRACE(round.name);
+    int round = 0;
+    for (const auto& act : {key_in_dialog(Qt::Key_Escape), key_in_dialog(Qt::Key_Return),
+                            click(QMessageBox::Cancel)}) {
+        SCOPED_TRACE(round++);  // Escape, Enter, Cancel
         SeenQuestion seen;
-        answer_next_question(seen, round.act);
+        answer_next_question(seen, act);
         EXPECT_FALSE(f.close());
         ASSERT_TRUE(seen.shown);
         EXPECT_EQ(seen.text, "Save changes to song.MUS?");

@@ -1,13 +1,10 @@
 // The document: files staged for the engine's open, opens and saves through the engine that
 // give back the same bytes, and the files and saves that must be refused.
 #include <QMdiArea>
-#include <fstream>
-#include <iterator>
 
-#include "engine/core/document_files.h"
-#include "engine/core/tables.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/support/test_files.h"
 
 using namespace frontend;
 namespace fs = std::filesystem;
@@ -16,29 +13,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes read_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void write_bytes(const fs::path& p, const Bytes& bytes) {
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-}
-
-// Writes records (each a P1..Pn list) with the engine's own document writer.
-void write_document(const fs::path& p, const std::vector<std::vector<float>>& records) {
-    auto words = std::make_unique<core::DocumentWords>();
-    int32_t next = 1;
-    for (const auto& r : records) {
-        (*words)(next++) = static_cast<float>(r.size());
-        for (float v : r) (*words)(next++) = v;
-    }
-    ASSERT_EQ(core::write_document(p.string(), *words, next, core::kDocumentLevel, 0),
-              core::DocumentStatus::Ok);
-}
-
-const std::vector<std::vector<float>> kPage = {{8, 1, 0}, {1, 1, 10, 5}, {1, 1, 20, 3}};
+QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
 }  // namespace
 
@@ -46,8 +21,8 @@ TEST_F(AppTest, OpenThenSaveGivesTheSameBytesForShortAndLongPaths) {
     CMainFrame& f = make_frame();
     const fs::path source = dir_ / "song.MUS";
     write_document(source, kPage);
-    CChildFrame* child = f.OpenDocumentFile(QString::fromStdString(source.string()));
-    ASSERT_NE(child, nullptr) << (messages_.empty() ? fe_->LastMessage().toStdString()
+    CChildFrame* child = f.OpenDocumentFile(q(source));
+    ASSERT_NE(child, nullptr) << (messages_.empty() ? fe_.LastMessage().toStdString()
                                                     : messages_.front());
     EXPECT_EQ(core::ItemCount, 3);
     EXPECT_EQ(OpenedPathCopy, source.string());
@@ -61,9 +36,9 @@ TEST_F(AppTest, OpenThenSaveGivesTheSameBytesForShortAndLongPaths) {
     ASSERT_GT(long_copy.string().size(), 48u);
     for (const fs::path& copy : {short_copy, long_copy, source}) {
         SCOPED_TRACE(copy.string());
-        EXPECT_TRUE(child->Document()->OnSaveDocument(QString::fromStdString(copy.string())));
-        EXPECT_EQ(read_bytes(copy),
-                  read_bytes(short_copy.string() == copy.string() ? source : short_copy));
+        EXPECT_TRUE(child->Document()->OnSaveDocument(q(copy)));
+        EXPECT_EQ(read_text(copy),
+                  read_text(short_copy.string() == copy.string() ? source : short_copy));
         // The path never stays behind as a command for the next engine call.
         EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
         EXPECT_TRUE(core::FrontEndPathBuffer.is_blank());
@@ -77,15 +52,15 @@ TEST_F(AppTest, DocumentWithAWideCountOpensAndSavesWhole) {
         records.push_back({1, 1, 10.0f + static_cast<float>(k % 150), 5});
     const fs::path source = dir_ / "big.MUS";
     write_document(source, records);
-    const Bytes original = read_bytes(source);
+    const std::string original = read_text(source);
     ASSERT_GT(original.size(), 4u * 14200u);
     CMainFrame& f = make_frame();
-    CChildFrame* child = f.OpenDocumentFile(QString::fromStdString(source.string()));
+    CChildFrame* child = f.OpenDocumentFile(q(source));
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(core::ItemCount, 2901);
     const fs::path copy = dir_ / "big_copy.MUS";
-    ASSERT_TRUE(child->Document()->OnSaveDocument(QString::fromStdString(copy.string())));
-    EXPECT_EQ(read_bytes(copy), original);
+    ASSERT_TRUE(child->Document()->OnSaveDocument(q(copy)));
+    EXPECT_EQ(read_text(copy), original);
 }
 
 TEST_F(AppTest, FirstOpenReplacesTheEmptyStartWindowLaterOpensAddWindows) {
@@ -97,12 +72,12 @@ TEST_F(AppTest, FirstOpenReplacesTheEmptyStartWindowLaterOpensAddWindows) {
     const fs::path b = dir_ / "b.MUS";
     write_document(a, kPage);
     write_document(b, {{8, 1, 0}});
-    ASSERT_NE(f.OpenDocumentFile(QString::fromStdString(a.string())), nullptr);
+    ASSERT_NE(f.OpenDocumentFile(q(a)), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(f.MdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(f.ActiveDocument()->PathName().toStdString(), a.string());
     EXPECT_EQ(DocumentResetPending, 0);
-    ASSERT_NE(f.OpenDocumentFile(QString::fromStdString(b.string())), nullptr);
+    ASSERT_NE(f.OpenDocumentFile(q(b)), nullptr);
     EXPECT_EQ(f.MdiArea()->subWindowList().size(), 2);
     EXPECT_EQ(core::ItemCount, 1);
 }
@@ -129,13 +104,13 @@ TEST_F(AppTest, UnreadableShortOrOverlongFilesAreRefusedWithoutTheEngine) {
         write_bytes(dir_ / c.name, c.bytes);
         messages_.clear();
         GraphicsList[0] = 12345;
-        EXPECT_EQ(f.OpenDocumentFile(QString::fromStdString((dir_ / c.name).string())), nullptr);
+        EXPECT_EQ(f.OpenDocumentFile(q(dir_ / c.name)), nullptr);
         ASSERT_EQ(messages_.size(), 1u);
         EXPECT_NE(messages_[0].find(c.message), std::string::npos) << messages_[0];
         EXPECT_EQ(GraphicsList[0], 12345);  // nothing staged
     }
     messages_.clear();
-    EXPECT_EQ(f.OpenDocumentFile(QString::fromStdString((dir_ / "missing.MUS").string())), nullptr);
+    EXPECT_EQ(f.OpenDocumentFile(q(dir_ / "missing.MUS")), nullptr);
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(f.MdiArea()->subWindowList().size(), 1);  // only the start window
     EXPECT_EQ(DocumentResetPending, 1);
@@ -145,7 +120,7 @@ TEST_F(AppTest, StagingFollowsTheCountWord) {
     const fs::path p = dir_ / "stage.MUS";
     // A 16-bit count of 2: the words begin two bytes into the first four.
     write_bytes(p, {2, 0, 0xAA, 0xBB, 1, 2, 3, 4, 5, 6});
-    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    ASSERT_EQ(StageDocumentFile(q(p)), StageResult::Ok);
     EXPECT_EQ(GraphicsList[0], 2);
     EXPECT_EQ(GraphicsListLength, 2);
     EXPECT_EQ(static_cast<uint32_t>(GraphicsList[1]), 0x04030201u);
@@ -153,35 +128,27 @@ TEST_F(AppTest, StagingFollowsTheCountWord) {
 
     // Extra data exactly as long again as the counted words doubles the count.
     write_bytes(p, {2, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4});
-    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    ASSERT_EQ(StageDocumentFile(q(p)), StageResult::Ok);
     EXPECT_EQ(GraphicsList[0], 4);
     EXPECT_EQ(static_cast<uint32_t>(GraphicsList[4]), 0x04040404u);
 
-    // A count of 0 stages an empty list.
+    // A count of 0 stages an empty list, which still goes to the engine, which refuses it.
     write_bytes(p, {0, 0, 0, 0});
-    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    ASSERT_EQ(StageDocumentFile(q(p)), StageResult::Ok);
     EXPECT_EQ(GraphicsList[0], 0);
+    EXPECT_EQ(make_frame().OpenDocumentFile(q(p)), nullptr);
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_NE(fe_.LastMessage().toStdString().find("NOT a KELDA file"), std::string::npos)
+        << fe_.LastMessage().toStdString();
 
     // The most a 16-bit count announces, twice 65,535 words, fits the list.
     Bytes big(4 + 8 * 65535, 7);
-    big[0] = 0xFF;
-    big[1] = 0xFF;
-    big[2] = 0;
-    big[3] = 0;
+    big[0] = big[1] = 0xFF;
+    big[2] = big[3] = 0;
     write_bytes(p, big);
-    ASSERT_EQ(StageDocumentFile(QString::fromStdString(p.string())), StageResult::Ok);
+    ASSERT_EQ(StageDocumentFile(q(p)), StageResult::Ok);
     EXPECT_EQ(GraphicsList[0], 2 * 65535);
     EXPECT_EQ(static_cast<uint32_t>(GraphicsList[2 * 65535]), 0x07070707u);
-}
-
-TEST_F(AppTest, EmptyCountStillGoesToTheEngineWhichRefusesIt) {
-    CMainFrame& f = make_frame();
-    const fs::path p = dir_ / "zero.MUS";
-    write_bytes(p, {0, 0, 0, 0});
-    EXPECT_EQ(f.OpenDocumentFile(QString::fromStdString(p.string())), nullptr);
-    EXPECT_TRUE(messages_.empty());
-    EXPECT_NE(fe_->LastMessage().toStdString().find("NOT a KELDA file"), std::string::npos)
-        << fe_->LastMessage().toStdString();
 }
 
 TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
@@ -190,7 +157,7 @@ TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
     COrmestDoc* doc = child->Document();
 
     // No such folder: the engine cannot write the file.
-    EXPECT_FALSE(doc->OnSaveDocument(QString::fromStdString((dir_ / "no" / "x.MUS").string())));
+    EXPECT_FALSE(doc->OnSaveDocument(q(dir_ / "no" / "x.MUS")));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].find("not saved"), std::string::npos);
 
@@ -198,7 +165,7 @@ TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
     messages_.clear();
     core::EngineWaitLevel = 1;
     const fs::path target = dir_ / "later.MUS";
-    EXPECT_FALSE(doc->OnSaveDocument(QString::fromStdString(target.string())));
+    EXPECT_FALSE(doc->OnSaveDocument(q(target)));
     EXPECT_EQ(messages_.size(), 1u);
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     EXPECT_FALSE(fs::exists(target));
@@ -211,7 +178,7 @@ TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
 
     // And a save that works reports success and clears the modified flag.
     doc->SetModifiedFlag(true);
-    EXPECT_TRUE(doc->OnSaveDocument(QString::fromStdString(target.string())));
+    EXPECT_TRUE(doc->OnSaveDocument(q(target)));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_TRUE(fs::exists(target));
 }
@@ -220,13 +187,10 @@ TEST_F(AppTest, SaveReportsFailureWhenNothingWasWritten) {
 // document keeps the whole path, so saving it still reaches the file after the open has moved
 // the current folder to the document's.
 TEST_F(AppTest, RelativePathsOpenTheDocumentAndKeepItsWholePath) {
-    const fs::path reference =
-        fs::path(__FILE__).parent_path().parent_path() / "reference" / "scale.MUS";
-    ASSERT_TRUE(fs::exists(reference)) << reference;
     const fs::path folder = dir_ / "rel" / "dir";
     fs::create_directories(folder);
     const fs::path document = folder / "song.MUS";
-    fs::copy_file(reference, document);
+    fs::copy_file(reference_file("scale.MUS"), document);
     fs::create_directory_symlink(folder, dir_ / "link");
     fs::create_directories(dir_ / "elsewhere");
     CMainFrame& f = make_frame();
@@ -240,7 +204,7 @@ TEST_F(AppTest, RelativePathsOpenTheDocumentAndKeepItsWholePath) {
         const std::string whole = (dir_ / typed).lexically_normal().string();
         core::ItemCount = 0;
         CChildFrame* child = f.OpenDocumentFile(QString::fromStdString(typed));
-        ASSERT_NE(child, nullptr) << (messages_.empty() ? fe_->LastMessage().toStdString()
+        ASSERT_NE(child, nullptr) << (messages_.empty() ? fe_.LastMessage().toStdString()
                                                         : messages_.front());
         EXPECT_GT(core::ItemCount, 0);
         EXPECT_EQ(child->Document()->Title(), "song.MUS");
@@ -253,10 +217,10 @@ TEST_F(AppTest, RelativePathsOpenTheDocumentAndKeepItsWholePath) {
 
         // Wherever the current folder is now, the save goes to the document's file.
         fs::current_path(dir_ / "elsewhere");
-        const auto before = read_bytes(document);
+        const auto before = read_text(document);
         fs::remove(document);
         EXPECT_TRUE(child->Document()->DoFileSave());
-        EXPECT_EQ(read_bytes(document), before);
+        EXPECT_EQ(read_text(document), before);
     }
     EXPECT_TRUE(messages_.empty()) << messages_.front();
     EXPECT_TRUE(fs::is_empty(dir_ / "elsewhere"));

@@ -1,31 +1,14 @@
-// The program's first start (no saved settings) on a 1600 x 1000 screen, with a document named on
-// the command line: the window takes most of the screen, the document window fills the document
-// area with the top left of the page in view, and a machine without MIDI input is told so in
-// plain words. A picture of the window is kept as first_start.png.
-//
-// A test program has one application and one screen, so the test runs itself again in a child
-// process whose offscreen screen is 1600 x 1000 and which starts the real application there.
-#include <QFileInfo>
+// The first start (no saved settings) on a 1600 x 1000 screen with a document named on the
+// command line: the window takes most of the screen, the document window fills the document
+// area with the page's top left in view, and no MIDI input is told in plain words. A test
+// program has one screen, so the test runs itself again in a child process with that screen.
 #include <QGuiApplication>
-#include <QImage>
 #include <QMdiArea>
-#include <QPixmap>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QScreen>
-#include <QScrollBar>
-#include <QTimer>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include "engine/core/tables.h"
-#include "frontend/app/command_bar.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/app/ormest_app.h"
 #include "frontend/bridge/display_lists.h"
@@ -33,9 +16,8 @@
 #include "frontend/midi/midi_mailbox.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_doc.h"
-#include "frontend/view/ormest_view.h"
-#include "platform/paths.h"
 #include "tests/frontend/frontend_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -44,22 +26,6 @@ namespace {
 constexpr char kChildVariable[] = "ORMEST_FIRST_START_FOLDER";
 constexpr int kScreenWidth = 1600;
 constexpr int kScreenHeight = 1000;
-
-// Runs the event loop for about ms milliseconds.
-void run_events(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Dark pixels in a rectangle of an image.
-int dark_pixels(const QImage& image, const QRect& rect) {
-    int n = 0;
-    const QRect r = rect.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
-    return n;
-}
 
 // The child's part: the real application, started as "ormest <folder>/scale.MUS" would be.
 void first_start_in_this_process(const fs::path& folder) {
@@ -113,7 +79,7 @@ void first_start_in_this_process(const fs::path& folder) {
     EXPECT_GE(top_left.y(), 0);
     EXPECT_LT(top_left.y(), 40);
     const QImage page = view->viewport()->grab().toImage();
-    EXPECT_GT(dark_pixels(page, QRect(0, 0, page.width(), 60)), 50);
+    EXPECT_GT(dark_pixels(page, 128, QRect(0, 0, page.width(), 60)), 50);
 
     // Without MIDI input the message line says only that.
     if (frontend::NoMidiInputDevices != 0) {
@@ -133,13 +99,10 @@ TEST(FirstStart, OnA1600x1000ScreenTheWindowAndItsDocumentFillTheScreen) {
         first_start_in_this_process(folder);
         return;
     }
-    char pattern[] = "/tmp/first_start_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path folder = pattern;
+    const TempFolder temp("first_start");
+    const fs::path folder = temp.root();
     fs::create_directories(folder / "config");
-    fs::create_directories(folder / "work");
-    fs::copy_file(fs::path(__FILE__).parent_path().parent_path() / "reference" / "scale.MUS",
-                  folder / "scale.MUS");
+    fs::copy_file(reference_file("scale.MUS"), folder / "scale.MUS");
     // The offscreen platform reads its screens from a file.
     const fs::path screens = folder / "screens.json";
     std::ofstream(screens) << "{ \"screens\": [ { \"name\": \"first\", \"x\": 0, \"y\": 0, "
@@ -165,7 +128,6 @@ TEST(FirstStart, OnA1600x1000ScreenTheWindowAndItsDocumentFillTheScreen) {
     if (!finished) child.kill();
     child.waitForFinished(10000);
     const QString out = QString::fromLocal8Bit(child.readAll());
-    fs::remove_all(folder);
     ASSERT_TRUE(finished) << out.toStdString();
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
     EXPECT_EQ(child.exitCode(), 0) << out.toStdString();

@@ -4,9 +4,17 @@
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
 #include <QImage>
+#include <QKeyEvent>
+#include <QTimer>
+#include <bit>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,10 +23,15 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
+#include "frontend/app/command_bar.h"
 #include "frontend/bridge/engine_gate.h"
+#include "frontend/bridge/input_waits.h"
+#include "frontend/bridge/keys.h"
 #include "frontend/bridge/qt_front_end.h"
+#include "frontend/bridge/services.h"
 #include "frontend/view/ormest_view.h"
 #include "platform/paths.h"
+#include "tests/support/temp_folder.h"
 
 // The test program's application (offscreen); made on first use and kept to the end.
 inline QApplication& test_application() {
@@ -32,14 +45,68 @@ inline QApplication& test_application() {
     return *app;
 }
 
+// Presses a key in a widget; text is what the key types.
+inline void press(QWidget* w, int key, const QString& text = QString(),
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool repeat = false) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, text, repeat);
+    QCoreApplication::sendEvent(w, &event);
+}
+
+// Types text key by key (letters, digits, blank, '.').
+inline void type(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        int key = Qt::Key_Space;
+        if (c.isLetter()) key = Qt::Key_A + (c.toUpper().unicode() - 'A');
+        if (c.isDigit()) key = Qt::Key_0 + (c.unicode() - '0');
+        if (c == QLatin1Char('.')) key = Qt::Key_Period;
+        press(w, key, QString(c), c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+    }
+}
+
+// Runs the event loop for about ms milliseconds.
+inline void run_events(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Plays the next modal dialog once it is up: act gets it.
+inline void answer_next_dialog(std::function<void(QDialog&)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
+}
+// An act for answer_next_dialog: key k pressed in the dialog.
+inline std::function<void(QDialog&)> key_in_dialog(int k) {
+    return [k](QDialog& d) { press(&d, k); };
+}
+
 // A window front-end that keeps the line in MessageLine whenever the engine arms key mode,
-// which it does first thing in a call that takes a key token or a typed line.
+// which it does first thing in a call that takes a key token or a typed line, and then runs
+// inside_call once, inside that engine call. It also keeps the message lines and boxes.
 class LineProbe : public QtFrontEnd {
   public:
     std::vector<std::string> lines;
+    std::vector<std::string> message_lines;
+    std::vector<std::string> message_boxes;
+    std::function<void()> inside_call;
     void ArmImmediateKeyMode() override {
         QtFrontEnd::ArmImmediateKeyMode();
         lines.emplace_back(core::MessageLine.view());
+        if (!inside_call) return;
+        auto action = std::move(inside_call);
+        inside_call = nullptr;
+        action();
+    }
+    void SetMessageLineText(const char* text) override {
+        message_lines.emplace_back(text == nullptr ? "" : text);
+        QtFrontEnd::SetMessageLineText(text);
+    }
+    int ShowMessageBox(const char* text) override {
+        message_boxes.emplace_back(text == nullptr ? "" : text);
+        return QtFrontEnd::ShowMessageBox(text);
     }
 };
 
@@ -50,6 +117,10 @@ class FrontEndTest : public ::testing::Test {
         core::reset_engine();
         frontend::ResetGateState();
         frontend::ResetViewState();
+        frontend::ResetKeyWords();
+        frontend::ResetWaitWords();
+        frontend::ResetCommandBarWords();
+        frontend::ServiceDialogHooks() = frontend::ServiceDialogs{};
         frontend::Hooks() = frontend::GateHooks{};
         frontend::Hooks().message_box = [this](std::string_view text) {
             gate_messages_.emplace_back(text);
@@ -58,32 +129,112 @@ class FrontEndTest : public ::testing::Test {
         core::set_front_end(&fe_);
     }
     void TearDown() override {
+        fe_.SetCommandBar(nullptr);
+        bar_.reset();
         core::set_front_end(nullptr);
+        core::OutputBufferViews.graphics.unbind();
+        core::OutputBufferViews.text.unbind();
         frontend::Hooks() = frontend::GateHooks{};
+        frontend::ServiceDialogHooks() = frontend::ServiceDialogs{};
         frontend::SetInputListener(nullptr);
-        if (!temp_dir_.empty()) std::filesystem::remove_all(temp_dir_);
     }
 
+    // A fresh temporary folder (made on first use) that is the program's work folder.
+    const std::filesystem::path& temp_dir() {
+        if (!temp_) temp_.emplace("frontend_test");
+        return temp_->root();
+    }
     // Points the engine at the build's data folder and a fresh work folder and starts it, as
     // the application does before its first command. False when there is no data folder.
     bool start_engine_with_data();
+    // Hands the window's screen lists to the engine for drawing outside a gate call (the engine
+    // reset at the next set-up takes them back).
+    static void bind_screen_lists();
 
-    QtFrontEnd fe_;
+    // A command bar without a frame, linked to the front-end; its input edit.
+    QWidget* make_bar() {
+        bar_ = std::make_unique<CCommandBar>();
+        fe_.SetCommandBar(bar_.get());
+        return edit();
+    }
+    QWidget* edit() const { return bar_->InputEdit(); }
+
+    // Runs a line through the gate as a typed command; the gate's answer.
+    static int32_t run_line(std::string_view text = "ZZQX") {
+        core::FixedText<512> line(text);
+        int32_t status = 0;
+        return frontend::RunEngineLine(line, status);
+    }
+
+    LineProbe fe_;
+    std::unique_ptr<CCommandBar> bar_;
     std::vector<std::string> gate_messages_;
-    std::filesystem::path temp_dir_;
+    std::optional<TempFolder> temp_;
 };
 
 // Where the tests write their pictures: $ORMEST_SCREENSHOT_DIR, else "screenshots" beside the
 // build's data folder ($ORMEST_HOME), else under the current folder.
-inline std::filesystem::path screenshot_folder() {
-    std::filesystem::path dir;
-    if (const char* d = std::getenv("ORMEST_SCREENSHOT_DIR"); d != nullptr && *d != '\0') {
-        dir = d;
-    } else if (const char* home = std::getenv("ORMEST_HOME"); home != nullptr && *home != '\0') {
-        dir = std::filesystem::path(home).parent_path() / "screenshots";
-    } else {
-        dir = std::filesystem::current_path() / "screenshots";
-    }
-    std::filesystem::create_directories(dir);
-    return dir;
+std::filesystem::path screenshot_folder();
+
+// tests/reference/NAME, or NAME in $ORMEST_REFERENCE_DIR.
+inline std::filesystem::path reference_file(const std::string& name) {
+    if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')
+        return std::filesystem::path(d) / name;
+    return std::filesystem::path(__FILE__).parent_path().parent_path() / "reference" / name;
 }
+
+// The program beside the test program (both sit at the top of the build folder).
+inline QString program_path() {
+    test_application();
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/ormest");
+}
+
+// Pixels darker than grey level `below` in rect (the whole image when rect is empty).
+inline int dark_pixels(const QImage& image, int below = 96, QRect rect = QRect()) {
+    const QRect r = rect.isEmpty() ? image.rect() : rect.intersected(image.rect());
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += qGray(image.pixel(x, y)) < below;
+    return n;
+}
+
+// The screen lists painted by the view's own painting code at a zoom into a white image that
+// holds everything drawn, with `margin` pixels on each side.
+struct PaintedLists {
+    QImage image;
+    double scale = 0;  // pixels per engine unit
+    QPoint origin;     // the image's top left in device pixels
+    QPointF at(double engine_x, double engine_y) const {
+        return {scale * engine_x - origin.x(), -scale * engine_y - origin.y()};
+    }
+};
+std::optional<PaintedLists> paint_screen_lists(int32_t zoom, int margin);
+
+// Text records as the engine writes them into the text display stream: little-endian, no
+// padding.
+struct StreamBuilder {
+    std::vector<uint8_t> bytes;
+    void string(const std::string& s) {
+        bytes.insert(bytes.end(), s.begin(), s.end());
+        bytes.push_back(0);
+    }
+    void word(uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+    void real(float f) { word(std::bit_cast<uint32_t>(f)); }
+    // Escapement 0, weight 700, not underlined.
+    void record(const std::string& face, float height, float width, int32_t pieces,
+                uint32_t colour = 0x0000FF, int32_t italic = 1) {
+        string(face);
+        real(height);
+        real(width);
+        for (uint32_t w : {0u, colour, 700u, static_cast<uint32_t>(italic), 0u}) word(w);
+        word(static_cast<uint32_t>(pieces));
+    }
+    void piece(int32_t x, int32_t y, const std::string& text) {
+        word(static_cast<uint32_t>(x));
+        word(static_cast<uint32_t>(y));
+        string(text);
+    }
+    int32_t length() const { return static_cast<int32_t>(bytes.size()); }
+};

@@ -1,22 +1,12 @@
 // The waits an engine routine makes for input: what each takes, what it leaves behind, that it
 // sleeps until input arrives, that a key or a typed line never starts a second engine call, and
 // that the program can close while one waits.
-#include <QApplication>
-#include <QDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
-#include <QTimer>
-#include <functional>
-#include <memory>
-
-#include <gtest/gtest.h>
 
 #include "engine/commands/interpreter_tables.h"
-#include "frontend/app/command_bar.h"
 #include "frontend/bridge/dialog_launchers.h"
-#include "frontend/bridge/keys.h"
 #include "frontend/bridge/question_dialogs.h"
 #include "frontend/midi/midi_mailbox.h"
 #include "frontend/midi/midi_ring.h"
@@ -26,25 +16,6 @@
 using namespace frontend;
 
 namespace {
-
-void press(QWidget* w, int key, const QString& text = QString(),
-           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
-    QCoreApplication::sendEvent(w, &event);
-}
-
-// Runs action once, inside the engine call, when the engine first arms key mode.
-class CallProbe : public QtFrontEnd {
-  public:
-    std::function<void()> inside_call;
-    void ArmImmediateKeyMode() override {
-        QtFrontEnd::ArmImmediateKeyMode();
-        if (!inside_call) return;
-        auto action = std::move(inside_call);
-        inside_call = nullptr;
-        action();
-    }
-};
 
 // A line of the engine with a NUL after text.
 core::FixedText<512> preset(std::string_view text) {
@@ -57,25 +28,14 @@ class WaitTest : public FrontEndTest {
   protected:
     void SetUp() override {
         FrontEndTest::SetUp();
-        ResetKeyWords();
-        ResetWaitWords();
-        probe_.SetUnattended(true);
-        core::set_front_end(&probe_);
-        bar_ = std::make_unique<CCommandBar>();
-        probe_.SetCommandBar(bar_.get());
+        make_bar();
     }
     void TearDown() override {
-        probe_.SetCommandBar(nullptr);
-        bar_.reset();
         MidiInWanted.store(0);
         ClearMidiMailbox();
         MidiInRing.Reset();
         FrontEndTest::TearDown();
     }
-    QWidget* edit() const { return bar_->InputEdit(); }
-
-    CallProbe probe_;
-    std::unique_ptr<CCommandBar> bar_;
 };
 
 }  // namespace
@@ -94,7 +54,7 @@ TEST_F(WaitTest, LineEditPresetsItsAnswerAndTakesTheEnteredLine) {
         page_gate = InputEventFlags.PageKeysToEngine;
         press(edit(), Qt::Key_Return, QStringLiteral("\r"));
     });
-    EXPECT_EQ(probe_.WaitForLineEdit(buffer, core::FixedText<512>("Staff?"), 2, 2), 0);
+    EXPECT_EQ(fe_.WaitForLineEdit(buffer, core::FixedText<512>("Staff?"), 2, 2), 0);
     EXPECT_EQ(shown, "x12");
     EXPECT_EQ(caret, 3);
     EXPECT_EQ(prompt, "Staff?");
@@ -108,7 +68,7 @@ TEST_F(WaitTest, LineEditPresetsItsAnswerAndTakesTheEnteredLine) {
     core::EngineWaitLevel = 1;
     QTimer::singleShot(0, [] { SendCommand("PR "); });
     buffer = preset("");
-    EXPECT_EQ(probe_.WaitForLineEdit(buffer, core::FixedText<512>("?"), 0, 0), 0);
+    EXPECT_EQ(fe_.WaitForLineEdit(buffer, core::FixedText<512>("?"), 0, 0), 0);
     EXPECT_EQ(buffer.sub(1, 4), std::string_view("PR \0", 4));
     EXPECT_EQ(core::FrontEndCommandBuffer(1), ' ');
 }
@@ -127,7 +87,7 @@ TEST_F(WaitTest, AnEnterAwayFromTheCaretDoesNotEndTheLineWait) {
             press(edit(), Qt::Key_Return, QStringLiteral("\r"));
         });
     });
-    EXPECT_EQ(probe_.WaitForLineEdit(buffer, core::FixedText<512>("?"), 0, 0), 0);
+    EXPECT_EQ(fe_.WaitForLineEdit(buffer, core::FixedText<512>("?"), 0, 0), 0);
     EXPECT_TRUE(still_waiting);
     EXPECT_EQ(buffer.trimmed(), "z");
 }
@@ -143,7 +103,7 @@ TEST_F(WaitTest, CommandOrKeySkipsShiftAndTakesF2AtOnce) {
             press(edit(), Qt::Key_F2);
         });
     });
-    EXPECT_EQ(probe_.WaitForCommandOrKey(buffer, 7), 7);
+    EXPECT_EQ(fe_.WaitForCommandOrKey(buffer, 7), 7);
     EXPECT_TRUE(waited_after_shift);
     EXPECT_EQ(buffer.code(1), 113);
     EXPECT_EQ(buffer.sub(2, 16), "est of the line");  // the rest is not touched
@@ -153,16 +113,16 @@ TEST_F(WaitTest, CommandOrKeySkipsShiftAndTakesF2AtOnce) {
 
     // A letter comes back as the character it typed; one above 127 as a negative KeyResult.
     QTimer::singleShot(0, [&] { press(edit(), Qt::Key_A, QStringLiteral("a")); });
-    probe_.WaitForCommandOrKey(buffer, 0);
+    fe_.WaitForCommandOrKey(buffer, 0);
     EXPECT_EQ(buffer(1), 'a');
     QTimer::singleShot(0, [&] { press(edit(), Qt::Key_Eacute, QString(QChar(0xE9))); });
-    probe_.WaitForCommandOrKey(buffer, 0);
+    fe_.WaitForCommandOrKey(buffer, 0);
     EXPECT_EQ(buffer.code(1), 0xE9);
     EXPECT_EQ(KeyResult, -23);
 
     // A command: copied, and the command buffer left blank.
     QTimer::singleShot(0, [] { SendCommand("MOVE "); });
-    probe_.WaitForCommandOrKey(buffer, 0);
+    fe_.WaitForCommandOrKey(buffer, 0);
     EXPECT_EQ(buffer.sub(1, 6), std::string_view("MOVE \0", 6));
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
@@ -173,20 +133,18 @@ TEST_F(WaitTest, CommandOrKeySkipsShiftAndTakesF2AtOnce) {
 TEST_F(WaitTest, AnArrowKeyDuringALineWaitIsDepositedForIt) {
     core::FixedText<512> answer = preset("");
     int depth_inside = -1;
-    probe_.inside_call = [&] {
+    fe_.inside_call = [&] {
         QTimer::singleShot(0, [&] {
             depth_inside = core::InterpreterDepth;
             press(edit(), Qt::Key_Left);
         });
-        probe_.WaitForLineEdit(answer, core::FixedText<512>("?"), 0, 0);
+        fe_.WaitForLineEdit(answer, core::FixedText<512>("?"), 0, 0);
         core::FrontEndCommandBuffer.blank();
     };
-    core::FixedText<512> line("ZZQX");
-    int32_t status = 0;
-    RunEngineLine(line, status);
+    run_line();
     EXPECT_EQ(depth_inside, 1);
     EXPECT_EQ(answer.sub(1, 6), std::string_view("~~037\0", 6));
-    EXPECT_TRUE(probe_.LastMessage().isEmpty()) << probe_.LastMessage().toStdString();
+    EXPECT_TRUE(fe_.LastMessage().isEmpty()) << fe_.LastMessage().toStdString();
     EXPECT_TRUE(gate_messages_.empty());
 }
 
@@ -203,7 +161,7 @@ TEST_F(WaitTest, TypedLineWaitIgnoresCommandsAndCutsNothingShort) {
             press(edit(), Qt::Key_Return, QStringLiteral("\r"));
         });
     });
-    EXPECT_EQ(probe_.WaitForTypedLine(buffer, core::FixedText<512>("?"), 0, 0), 0);
+    EXPECT_EQ(fe_.WaitForTypedLine(buffer, core::FixedText<512>("?"), 0, 0), 0);
     EXPECT_TRUE(waited_after_command);
     EXPECT_EQ(buffer.trimmed(), "ok");
     EXPECT_EQ(core::FrontEndCommandBuffer.sub(1, 5), "PLAY ");  // left for the engine
@@ -216,14 +174,14 @@ TEST_F(WaitTest, MidiPollTakesTheMailboxOrTheTypedLine) {
     MidiInWanted.store(-1);  // a fresh start: the record's event words are cleared
     core::Array1<int32_t, 5> record;
     record.fill(5);
-    EXPECT_EQ(probe_.PollMidiOrKey(record), -1);
+    EXPECT_EQ(fe_.PollMidiOrKey(record), -1);
     EXPECT_EQ(record(1), -256 | 'a');
     for (int k = 2; k <= 5; ++k) EXPECT_EQ(record(k), 0);
     EXPECT_EQ(MidiInWanted.load(), 1);
     EXPECT_EQ(InputEventFlags.LineComplete, 1);  // left as it was
     EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
     InputEventFlags.TypedLine.set("\r\n");
-    probe_.PollMidiOrKey(record);
+    fe_.PollMidiOrKey(record);
     EXPECT_EQ(record(1), -256);  // too short for a character
 
     // Nothing there: the poll sleeps until the MIDI event arrives.
@@ -232,7 +190,7 @@ TEST_F(WaitTest, MidiPollTakesTheMailboxOrTheTypedLine) {
         MidiInRing.Put(MidiInEvent{0, 2, 1234, 0x00403C90});
         FillMidiMailbox();
     });
-    probe_.PollMidiOrKey(record);
+    fe_.PollMidiOrKey(record);
     EXPECT_EQ(record(1), 0);
     EXPECT_EQ(record(2), 0x00403C90);
     EXPECT_EQ(record(3), 2);
@@ -251,12 +209,12 @@ TEST_F(WaitTest, EveryWaitLetsTheApplicationQuit) {
     core::FixedText<512> buffer = preset("");
     QTimer::singleShot(0, [&] {
         QTimer::singleShot(0, [] { QCoreApplication::quit(); });
-        typed = probe_.WaitForTypedLine(buffer, core::FixedText<512>("?"), 0, 0);
-        line = probe_.WaitForLineEdit(buffer, core::FixedText<512>("?"), 0, 0);
-        probe_.WaitForCommandOrKey(buffer, 0);
+        typed = fe_.WaitForTypedLine(buffer, core::FixedText<512>("?"), 0, 0);
+        line = fe_.WaitForLineEdit(buffer, core::FixedText<512>("?"), 0, 0);
+        fe_.WaitForCommandOrKey(buffer, 0);
         key_wait_returned = true;
         core::Array1<int32_t, 5> record;
-        probe_.PollMidiOrKey(record);
+        fe_.PollMidiOrKey(record);
         poll_returned = true;
     });
     QCoreApplication::exec();  // returns only when the quit was not swallowed
@@ -265,25 +223,20 @@ TEST_F(WaitTest, EveryWaitLetsTheApplicationQuit) {
     EXPECT_TRUE(key_wait_returned);
     EXPECT_TRUE(poll_returned);
     EXPECT_TRUE(buffer.is_blank());
-    EXPECT_TRUE(probe_.ApplicationClosing());
+    EXPECT_TRUE(fe_.ApplicationClosing());
     EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
 }
 
 // Closing the window while the engine waits inside a call: the window stays until the call has
 // returned and then closes; a document window refuses to close meanwhile.
 TEST_F(AppTest, ClosingTheWindowWaitsForTheEngineCall) {
-    auto owned = std::make_unique<CallProbe>();
-    CallProbe* probe = owned.get();
-    probe->SetUnattended(true);
-    core::set_front_end(probe);
-    fe_ = std::move(owned);
     CMainFrame& f = make_frame();
     CChildFrame* child = f.OnFileNew();
     f.show();
     bool frame_open_inside = false;
     bool child_open_inside = false;
     int rc = 99;
-    probe->inside_call = [&] {
+    fe_.inside_call = [&] {
         QTimer::singleShot(0, [&] {
             f.close();
             child->close();
@@ -293,36 +246,21 @@ TEST_F(AppTest, ClosingTheWindowWaitsForTheEngineCall) {
             press(f.CommandBar()->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
         });
         core::FixedText<512> answer = preset("");
-        rc = probe->WaitForLineEdit(answer, core::FixedText<512>("?"), 0, 0);
+        rc = fe_.WaitForLineEdit(answer, core::FixedText<512>("?"), 0, 0);
     };
-    core::FixedText<512> line("ZZQX");
-    int32_t status = 0;
-    RunEngineLine(line, status);
+    run_line();
     EXPECT_TRUE(frame_open_inside);
     EXPECT_TRUE(child_open_inside);
     EXPECT_EQ(rc, 0);  // the wait went on and took the answer
     EXPECT_TRUE(f.isVisible());
     child->Document()->SetModifiedFlag(false);
-    for (int i = 0; i < 200 && f.isVisible(); ++i) {
-        QEventLoop idle;
-        QTimer::singleShot(5, &idle, &QEventLoop::quit);
-        idle.exec();
-    }
+    for (int i = 0; i < 200 && f.isVisible(); ++i) run_events(5);
     EXPECT_FALSE(f.isVisible());
 }
 
 // -- the question dialogs ------------------------------------------------------------------
 
 namespace {
-
-// Plays the next modal dialog: act gets it once it is shown.
-void answer_next_dialog(std::function<void(QDialog&)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(*dialog);
-    });
-}
 
 std::function<void(QDialog&)> click(int id) {
     return [id](QDialog& d) {
@@ -332,47 +270,51 @@ std::function<void(QDialog&)> click(int id) {
     };
 }
 
-std::function<void(QDialog&)> key(int k) {
-    return [k](QDialog& d) {
-        QKeyEvent event(QEvent::KeyPress, k, Qt::NoModifier);
-        QCoreApplication::sendEvent(&d, &event);
-    };
-}
-
 const std::function<void(QDialog&)> close_box = [](QDialog& d) { d.close(); };
 
 }  // namespace
 
-TEST_F(WaitTest, YesNoExitAnswersByItsButtonsAndNoWhenClosed) {
-    probe_.SetUnattended(false);
-    const std::pair<std::function<void(QDialog&)>, int> cases[] = {
-        {click(1045), -1},         {click(1046), 0}, {click(2), -2},
-        {key(Qt::Key_Escape), -2}, {close_box, 0},
+// Each question's answer for each of its buttons, Escape and the closing of its box.
+TEST_F(WaitTest, QuestionsAnswerByTheirButtonsEscapeAndClosing) {
+    fe_.SetUnattended(false);
+    QString text;
+    const std::function<int()> exists = [&] {
+        return fe_.AskYesNoExit("FILE EXISTS - Write over file? - \r\nsong.mus");
     };
-    for (const auto& [act, expected] : cases) {
-        QString text;
-        answer_next_dialog([&, act = act](QDialog& d) {
+    const std::function<int()> yes_no = [&] { return fe_.AskYesNo("Continue Input?", 1); };
+    const std::function<int()> abandon = [&] { return fe_.AskAbandonInput(); };
+    const auto escape = key_in_dialog(Qt::Key_Escape);
+    const struct {
+        const std::function<int()>& ask;
+        std::function<void(QDialog&)> act;
+        int expected;
+    } cases[] = {
+        {exists, click(1045), -1}, {exists, click(1046), 0}, {exists, click(2), -2},
+        {exists, escape, -2},      {exists, close_box, 0},   {yes_no, click(1110), -1},
+        {yes_no, escape, 99},      {yes_no, close_box, 99},  {abandon, click(1045), 0},
+        {abandon, click(1046), 1}, {abandon, click(10), -1}, {abandon, escape, -1},
+        {abandon, close_box, -1},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        text.clear();
+        answer_next_dialog([&, act = cases[i].act](QDialog& d) {
             text = d.findChild<QLabel*>(QStringLiteral("Static1044"))->text();
             act(d);
         });
-        EXPECT_EQ(probe_.AskYesNoExit("FILE EXISTS - Write over file? - \r\nsong.mus"), expected);
-        EXPECT_EQ(text, "FILE EXISTS - Write over file? - \nsong.mus");
+        EXPECT_EQ(cases[i].ask(), cases[i].expected);
+        if (&cases[i].ask == &exists) {
+            EXPECT_EQ(text, "FILE EXISTS - Write over file? - \nsong.mus");
+        }
     }
     // With the default flag the Enter key answers No.
-    answer_next_dialog(key(Qt::Key_Return));
+    answer_next_dialog(key_in_dialog(Qt::Key_Return));
     EXPECT_EQ(RunQuestionDialog("?", "Yes", "No", "Exit", 1), -1);
     EXPECT_EQ(DialogExchangeBlocks.DialogButtonLabels[2], "Exit");
 }
 
-TEST_F(WaitTest, YesNoAnswersNinetyNineWhenClosedAndShowsItsModes) {
-    probe_.SetUnattended(false);
-    answer_next_dialog(close_box);
-    EXPECT_EQ(probe_.AskYesNo("Continue Input on Staff   2 ?", 1), 99);
-    answer_next_dialog(key(Qt::Key_Escape));
-    EXPECT_EQ(probe_.AskYesNo("?", 1), 99);
-    answer_next_dialog(click(1110));
-    EXPECT_EQ(probe_.AskYesNo("?", 1), -1);
-
+TEST_F(WaitTest, YesNoShowsItsModes) {
+    fe_.SetUnattended(false);
     // Mode 0: Continue and Exit; the second answers 0.
     QString labels;
     answer_next_dialog([&](QDialog& d) {
@@ -380,7 +322,7 @@ TEST_F(WaitTest, YesNoAnswersNinetyNineWhenClosedAndShowsItsModes) {
                  d.findChild<QPushButton*>(QStringLiteral("Button1111"))->text();
         click(1111)(d);
     });
-    EXPECT_EQ(probe_.AskYesNo("?", 0), 0);
+    EXPECT_EQ(fe_.AskYesNo("?", 0), 0);
     EXPECT_EQ(labels, "Continue/Exit");
 
     // Another mode keeps the template's text and labels.
@@ -389,18 +331,6 @@ TEST_F(WaitTest, YesNoAnswersNinetyNineWhenClosedAndShowsItsModes) {
         text = d.findChild<QLabel*>(QStringLiteral("Static1044"))->text();
         click(1111)(d);
     });
-    EXPECT_EQ(probe_.AskYesNo("not shown", 2), 0);
+    EXPECT_EQ(fe_.AskYesNo("not shown", 2), 0);
     EXPECT_EQ(text, "1. Read file names alphabetically.\n2. Use namelist file.");
-}
-
-TEST_F(WaitTest, AbandonInputAnswersYesEditOrCancel) {
-    probe_.SetUnattended(false);
-    const std::pair<std::function<void(QDialog&)>, int> cases[] = {
-        {click(1045), 0},          {click(1046), 1}, {click(10), -1},
-        {key(Qt::Key_Escape), -1}, {close_box, -1},
-    };
-    for (const auto& [act, expected] : cases) {
-        answer_next_dialog(act);
-        EXPECT_EQ(probe_.AskAbandonInput(), expected);
-    }
 }

@@ -1,8 +1,6 @@
 // The item panel: its texts (shared with the console) and the widget the gate refreshes.
 #include "frontend/bridge/item_panel.h"
 
-#include <gtest/gtest.h>
-
 #include "console/item_panel_text.h"
 #include "engine/core/item_panel_record.h"
 #include "tests/frontend/frontend_fixture.h"
@@ -35,33 +33,33 @@ TEST(ItemPanelTextTest, NoCurrentItemShowsTheCountAndBlanks) {
 }
 
 TEST(ItemPanelTextTest, ValuesUseTheirFormats) {
-    core::ItemPanelRecordType r = record_with(8.0f, 3, 17);
-    r.params(2) = 1.0f;
-    r.params(3) = 12.5f;
-    r.params(4) = -99990.0f;
-    r.params(5) = -99989.0f;
-    r.params(6) = -123456.0f;
-    r.params(20) = 2.25f;
-    r.step_text.set("   Inc=1.000");
-    const ItemPanelText t = format_item_panel(r);
-    EXPECT_EQ(t.count, "3/17");
-    EXPECT_EQ(t.values[0], " 8");
-    EXPECT_EQ(t.values[1], "  1.0");
-    EXPECT_EQ(t.values[2], "  12.500");
-    EXPECT_EQ(t.values[3], " ");
-    EXPECT_EQ(t.values[4], "-99989.000");
-    EXPECT_EQ(t.values[5], " ");
-    EXPECT_EQ(t.values[19], "   2.250");
-
-    // P1..P3 are formatted even when "not given".
-    core::ItemPanelRecordType low = record_with(-99999.0f, 1, 1);
-    low.params(2) = -99990.0f;
-    low.params(3) = -99990.0f;
-    const ItemPanelText l = format_item_panel(low);
-    EXPECT_EQ(l.values[0], "-99999");
-    EXPECT_EQ(l.values[1], "-99990.0");
-    EXPECT_EQ(l.values[2], "-99990.000");
-    EXPECT_EQ(item_panel_line(t).substr(0, 31), "Item 3/17     Inc=1.000 P1= 8 P");
+    // P(k), the value, the text; -99990 and below are "not given", but P1..P3 are formatted.
+    struct Case {
+        int32_t k;
+        float value;
+        const char* text;
+    };
+    const std::vector<std::vector<Case>> records = {
+        {{1, 8.0f, " 8"},
+         {2, 1.0f, "  1.0"},
+         {3, 12.5f, "  12.500"},
+         {4, -99990.0f, " "},
+         {5, -99989.0f, "-99989.000"},
+         {6, -123456.0f, " "},
+         {20, 2.25f, "   2.250"}},
+        {{1, -99999.0f, "-99999"}, {2, -99990.0f, "-99990.0"}, {3, -99990.0f, "-99990.000"}},
+    };
+    for (const auto& cases : records) {
+        core::ItemPanelRecordType r = record_with(0.0f, 3, 17);
+        for (const Case& c : cases) r.params(c.k) = c.value;
+        r.step_text.set("   Inc=1.000");
+        const ItemPanelText t = format_item_panel(r);
+        EXPECT_EQ(t.count, "3/17");
+        for (const Case& c : cases) EXPECT_EQ(t.values[c.k - 1], c.text) << "P" << c.k;
+        if (cases[0].value == 8.0f) {
+            EXPECT_EQ(item_panel_line(t).substr(0, 31), "Item 3/17     Inc=1.000 P1= 8 P");
+        }
+    }
 }
 
 TEST_F(FrontEndTest, ItemPanelWidgetFollowsTheRecordAndKeepsLabels) {
@@ -88,9 +86,7 @@ TEST_F(FrontEndTest, ItemPanelWidgetFollowsTheRecordAndKeepsLabels) {
 TEST_F(FrontEndTest, InterpreterFillsThePanelNumbersAtItsExit) {
     ItemPanel panel;
     core::ItemPanelRecord.item_count = 99;
-    int32_t status = 0;
-    core::FixedText<512> line("DIR");
-    frontend::RunEngineLine(line, status);
+    run_line("DIR");
     EXPECT_EQ(core::ItemPanelRecord.item_count, core::ItemCount);
     EXPECT_EQ(core::ItemPanelRecord.edited_item, 0);
     EXPECT_EQ(panel.CountText(), QString("0/%1").arg(core::ItemCount));

@@ -2,12 +2,6 @@
 // tokens, and what the command bar's input edit sends for the keys a user presses.
 #include "frontend/bridge/keys.h"
 
-#include <QKeyEvent>
-#include <memory>
-
-#include <gtest/gtest.h>
-
-#include "frontend/app/command_bar.h"
 #include "tests/frontend/frontend_fixture.h"
 
 using namespace frontend;
@@ -18,31 +12,14 @@ class KeysTest : public FrontEndTest {
   protected:
     void SetUp() override {
         FrontEndTest::SetUp();
-        ResetKeyWords();
-        probe_.SetUnattended(true);
-        core::set_front_end(&probe_);
-        bar_ = std::make_unique<CCommandBar>();
-        probe_.SetCommandBar(bar_.get());
+        make_bar();
     }
-    void TearDown() override {
-        probe_.SetCommandBar(nullptr);
-        bar_.reset();
-        FrontEndTest::TearDown();
-    }
-
     // Presses a key in the input edit (no text: a key that types nothing).
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-               const QString& text = QString(), bool repeat = false) {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers, text, repeat);
-        QCoreApplication::sendEvent(bar_->InputEdit(), &event);
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             const QString& text = QString()) {
+        press(edit(), key, text, modifiers);
     }
-
-    std::string first_line() const {
-        return probe_.lines.empty() ? std::string() : probe_.lines.front();
-    }
-
-    LineProbe probe_;
-    std::unique_ptr<CCommandBar> bar_;
+    std::string first_line() const { return fe_.lines.empty() ? std::string() : fe_.lines[0]; }
 };
 
 }  // namespace
@@ -106,17 +83,17 @@ TEST(KeyTable, TokensNeedTheirFlags) {
 TEST_F(KeysTest, PageUpF1AndF12WithThePageGateOpen) {
     // An idle engine runs the token through the gate.
     InputEventFlags.PageKeysToEngine = 1;
-    press(Qt::Key_PageUp);
+    key(Qt::Key_PageUp);
     EXPECT_EQ(first_line().substr(0, 6), "~~033 ");
     EXPECT_EQ(InputEventFlags.SpecialKeyCount, 0);
 
     // F1 has no token: nothing reaches the engine and the input words are cleared.
-    probe_.lines.clear();
+    fe_.lines.clear();
     InputEventFlags.PageKeysToEngine = 1;
     InputEventFlags.ArrowKeysToEngine = 1;
     CommandKind = -1;
-    press(Qt::Key_F1);
-    EXPECT_TRUE(probe_.lines.empty());
+    key(Qt::Key_F1);
+    EXPECT_TRUE(fe_.lines.empty());
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     EXPECT_EQ(InputEventFlags.PageKeysToEngine, 0);
     EXPECT_EQ(InputEventFlags.ArrowKeysToEngine, 0);
@@ -125,16 +102,16 @@ TEST_F(KeysTest, PageUpF1AndF12WithThePageGateOpen) {
     // A busy engine gets the token deposited for its waiting routine: no second call starts.
     core::EngineWaitLevel = 1;
     InputEventFlags.PageKeysToEngine = 1;
-    press(Qt::Key_F12);
-    EXPECT_TRUE(probe_.lines.empty());
+    key(Qt::Key_F12);
+    EXPECT_TRUE(fe_.lines.empty());
     EXPECT_EQ(core::FrontEndCommandBuffer.sub(1, 6), std::string_view("~~123\0", 6));
     EXPECT_EQ(InputEventFlags.KeyDownCode, 1000 + 123);
 
     // With the gate shut the page keys are the edit's own.
     core::FrontEndCommandBuffer.blank();
     InputEventFlags.PageKeysToEngine = 0;
-    press(Qt::Key_PageUp);
-    press(Qt::Key_F2);
+    key(Qt::Key_PageUp);
+    key(Qt::Key_F2);
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
 }
 
@@ -143,7 +120,7 @@ TEST_F(KeysTest, KeyModeSendsTheCharacterAndItsScanCode) {
     ASSERT_EQ(ActiveView(), &view);
     view.KeyMode = 1;
     core::EngineWaitLevel = 1;  // busy: the token is deposited and can be read whole
-    press(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    key(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     const std::string_view sent = core::FrontEndCommandBuffer.sub(1, 6);
     EXPECT_EQ(sent, std::string_view("\x7e\x7e\x7e\x61\x1e\x00", 6));
     EXPECT_EQ(view.KeyMode, 0);
@@ -153,13 +130,13 @@ TEST_F(KeysTest, KeyModeSendsTheCharacterAndItsScanCode) {
     core::EngineWaitLevel = 0;
     core::FrontEndCommandBuffer.blank();
     view.KeyMode = 1;
-    press(Qt::Key_Z, Qt::ShiftModifier, QStringLiteral("Z"));
+    key(Qt::Key_Z, Qt::ShiftModifier, QStringLiteral("Z"));
     EXPECT_EQ(first_line().substr(0, 6), std::string("~~~Z\x2c\0", 6));
 
     // Out of key mode the character is typed into the edit.
     view.KeyMode = 0;
     bar_->SetInputText(QString(), 0, 0);
-    press(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    key(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     EXPECT_EQ(bar_->InputText(), "a");
 }
 
@@ -167,11 +144,11 @@ TEST_F(KeysTest, ArrowsGoToTheEngineOnlyThroughTheArrowGate) {
     core::EngineWaitLevel = 1;
     InputEventFlags.ArrowKeysToEngine = 1;
     InputEventFlags.PageKeysToEngine = 0;
-    press(Qt::Key_Left);
+    key(Qt::Key_Left);
     EXPECT_EQ(core::FrontEndCommandBuffer.sub(1, 6), std::string_view("~~037\0", 6));
     // The keypad's arrows (not extended) stay in the edit.
     core::FrontEndCommandBuffer.blank();
-    press(Qt::Key_Left, Qt::KeypadModifier);
+    key(Qt::Key_Left, Qt::KeypadModifier);
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     EXPECT_EQ(InputEventFlags.LastKey, 37);
     EXPECT_EQ(LastKeyFlags, 0x4B);

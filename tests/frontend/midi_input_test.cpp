@@ -3,15 +3,10 @@
 // system. A fake source, driven from a test thread, stands in for the ALSA inputs.
 #include "platform/midi_input.h"
 
-#include <QCoreApplication>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <atomic>
 #include <filesystem>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "frontend/midi/midi_input_path.h"
 #include "frontend/midi/midi_mailbox.h"
@@ -23,11 +18,7 @@ using namespace frontend;
 namespace {
 
 MidiInEvent event_of(int32_t message, int32_t device = 0, int32_t timestamp = 0) {
-    MidiInEvent e;
-    e.Device = device;
-    e.Timestamp = timestamp;
-    e.Message = message;
-    return e;
+    return {0, device, timestamp, message};
 }
 
 // A source whose inputs are whatever the test says; Emit delivers from the calling thread.
@@ -39,13 +30,7 @@ class FakeMidiSource : public platform::MidiSource {
         return report_;
     }
     void Stop() override { sink_ = nullptr; }
-    void Emit(int32_t message, int32_t device = 0) {
-        platform::MidiInPacket p;
-        p.device = device;
-        p.message = message;
-        p.timestamp = ++clock_;
-        sink_(p);
-    }
+    void Emit(int32_t message, int32_t device = 0) { sink_({0, device, ++clock_, message}); }
 
   private:
     platform::MidiStartReport report_;
@@ -53,10 +38,10 @@ class FakeMidiSource : public platform::MidiSource {
     int32_t clock_ = 0;
 };
 
-platform::MidiStartReport one_input() {
+platform::MidiStartReport inputs(int found, int opened = 0) {
     platform::MidiStartReport r;
-    r.inputs_found = 1;
-    r.inputs_opened = 1;
+    r.inputs_found = found;
+    r.inputs_opened = opened;
     return r;
 }
 
@@ -77,27 +62,33 @@ class MidiInputTest : public AppTest {
         MidiInRing.Reset();
         ClearMidiMailbox();
         MidiInWanted = 1;
+        make_frame();
+        frame_->installEventFilter(&posted_);
     }
     void TearDown() override {
+        frame_->removeEventFilter(&posted_);
         StopMidiInput();
         MidiInWanted = 0;
         MidiInRing.Reset();
         ClearMidiMailbox();
         AppTest::TearDown();
     }
+    MidiReport reporter() {
+        return [this](const std::string& text, const std::string& detail) {
+            reports_.push_back(text);
+            details_.push_back(detail);
+        };
+    }
     // Starts input from a fake source posting to the main frame; returns the source.
-    FakeMidiSource& start_fake(platform::MidiStartReport report = one_input()) {
+    FakeMidiSource& start_fake(platform::MidiStartReport report = inputs(1, 1)) {
         auto source = std::make_unique<FakeMidiSource>(std::move(report));
         FakeMidiSource& ref = *source;
-        StartMidiInput(std::move(source), frame_.get(),
-                       [this](const std::string& text, const std::string& detail) {
-                           reports_.push_back(text);
-                           details_.push_back(detail);
-                       });
+        StartMidiInput(std::move(source), frame_.get(), reporter());
         return ref;
     }
     std::vector<std::string> reports_;
     std::vector<std::string> details_;
+    EventCounter posted_;  // the MIDI events posted to the frame
 };
 
 bool alsa_sequencer_present() { return std::filesystem::exists("/dev/snd/seq"); }
@@ -125,22 +116,16 @@ TEST(MidiRing, FullRingDropsAndKeepsTheOverflowFlag) {
     ASSERT_TRUE(ring.Take(out));
     EXPECT_EQ(out.Message, 9999);
 
+    // N + 1 events in and out: both positions have wrapped back to the start and on by one.
+    EXPECT_EQ(ring.WritePosition(), 1);
+    EXPECT_EQ(ring.ReadPosition(), 1);
+    EXPECT_EQ(ring.Count(), 0);
+
     // Empty: nothing taken and the record untouched.
     out = event_of(123, 4, 5);
     EXPECT_FALSE(ring.Take(out));
     EXPECT_EQ(out.Message, 123);
     EXPECT_EQ(out.Device, 4);
-}
-
-TEST(MidiRing, PositionsWrapBackToTheStart) {
-    const auto owner = std::make_unique<MidiEventRing>();
-    MidiEventRing& ring = *owner;
-    MidiInEvent out;
-    for (int i = 0; i < kMidiInRingEvents; ++i) ring.Put(event_of(i));
-    for (int i = 0; i < kMidiInRingEvents; ++i) ring.Take(out);
-    EXPECT_EQ(ring.WritePosition(), 0);
-    EXPECT_EQ(ring.ReadPosition(), 0);
-    EXPECT_EQ(ring.Count(), 0);
 }
 
 TEST(MidiRing, SeveralInputThreadsAndOneReaderLoseNothing) {
@@ -173,54 +158,46 @@ TEST(MidiRing, SeveralInputThreadsAndOneReaderLoseNothing) {
 }
 
 TEST(MidiPacking, ShortMessagesAndWhatIsNoShortMessage) {
+    struct Case {
+        std::vector<unsigned char> bytes;
+        bool packed;
+        int32_t message, error;
+    };
+    const Case cases[] = {
+        {{0x90, 0x3C, 0x64}, true, 0x643C90, 0},
+        {{0xF8}, true, 0xF8, 0},                  // clock bytes are stored like notes
+        {{0x3C, 0x00}, true, 0x3C, 1},            // no status byte: an error message
+        {{0x80, 0x7F, 0x7F}, true, 0x7F7F80, 0},  // the lowest status, the highest data
+        {{0x7F, 0x3C, 0x40}, true, 0x403C7F, 1},  // the highest data byte is no status
+        {{0xFF}, true, 0xFF, 0},                  // the highest status: packed without sign
+        {{0xC0, 0x05}, true, 0x05C0, 0},
+        // Four bytes are one too many: the first three are kept and the message is an error.
+        {{0x90, 0x3C, 0x64, 0x01}, true, 0x643C90, 1},
+        {{0xF0, 0x7E, 0xF7}, false, 0, 0},
+    };
     int32_t message = 0;
     int32_t error = 9;
-    const unsigned char note_on[] = {0x90, 0x3C, 0x64};
-    ASSERT_TRUE(platform::pack_short_message(note_on, 3, message, error));
-    EXPECT_EQ(message, 0x643C90);
-    EXPECT_EQ(error, 0);
-    const unsigned char clock[] = {0xF8};  // clock bytes are stored like notes
-    ASSERT_TRUE(platform::pack_short_message(clock, 1, message, error));
-    EXPECT_EQ(message, 0xF8);
-    const unsigned char running[] = {0x3C, 0x00};  // no status byte: an error message
-    ASSERT_TRUE(platform::pack_short_message(running, 2, message, error));
-    EXPECT_EQ(error, 1);
-    const unsigned char sysex[] = {0xF0, 0x7E, 0xF7};
-    EXPECT_FALSE(platform::pack_short_message(sysex, 3, message, error));
-    EXPECT_FALSE(platform::pack_short_message(note_on, 0, message, error));
-}
-
-TEST(MidiPacking, StatusBytesStartAt0x80AndMessagesEndAtThreeBytes) {
-    int32_t message = 0;
-    int32_t error = 9;
-    const unsigned char note_off[] = {0x80, 0x7F, 0x7F};  // the lowest status, the highest data
-    ASSERT_TRUE(platform::pack_short_message(note_off, 3, message, error));
-    EXPECT_EQ(message, 0x7F7F80);
-    EXPECT_EQ(error, 0);
-    const unsigned char data[] = {0x7F, 0x3C, 0x40};  // the highest data byte is no status
-    ASSERT_TRUE(platform::pack_short_message(data, 3, message, error));
-    EXPECT_EQ(message, 0x403C7F);
-    EXPECT_EQ(error, 1);
-    const unsigned char reset[] = {0xFF};  // the highest status: packed without sign
-    ASSERT_TRUE(platform::pack_short_message(reset, 1, message, error));
-    EXPECT_EQ(message, 0xFF);
-    EXPECT_EQ(error, 0);
-    const unsigned char program[] = {0xC0, 0x05};
-    ASSERT_TRUE(platform::pack_short_message(program, 2, message, error));
-    EXPECT_EQ(message, 0x05C0);
-    EXPECT_EQ(error, 0);
-    // Four bytes are one too many: the first three are kept and the message is an error.
-    const unsigned char four[] = {0x90, 0x3C, 0x64, 0x01};
-    ASSERT_TRUE(platform::pack_short_message(four, 4, message, error));
-    EXPECT_EQ(message, 0x643C90);
-    EXPECT_EQ(error, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.bytes));
+        message = 0;
+        error = 9;
+        ASSERT_EQ(platform::pack_short_message(c.bytes.data(), c.bytes.size(), message, error),
+                  c.packed);
+        if (!c.packed) continue;
+        EXPECT_EQ(message, c.message);
+        EXPECT_EQ(error, c.error);
+    }
+    EXPECT_FALSE(platform::pack_short_message(cases[0].bytes.data(), 0, message, error));
 }
 
 TEST_F(MidiInputTest, ANoteOffAndAnErrorEventReachTheEngineUnchanged) {
-    make_frame();
     FakeMidiSource& source = start_fake();
+    int told = 0;  // a waiting routine is told that input arrived
+    SetInputListener([&told] { ++told; });
     std::thread([&source] { source.Emit(0x7F7F80, 7); }).join();
     QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(MidiInMailbox.Ready, 1);
     MidiMailboxRecord taken;
     ASSERT_TRUE(TakeMidiMailboxEvent(taken));
     EXPECT_EQ(taken.Message, 0x7F7F80);
@@ -238,9 +215,6 @@ TEST_F(MidiInputTest, ANoteOffAndAnErrorEventReachTheEngineUnchanged) {
 }
 
 TEST_F(MidiInputTest, EventsWaitInTheRingWhileTheMailboxIsFullAndArriveInOrder) {
-    make_frame();
-    EventCounter counter;
-    frame_->installEventFilter(&counter);
     FakeMidiSource& source = start_fake();
 
     // The engine has not taken the event in the mailbox yet.
@@ -252,7 +226,7 @@ TEST_F(MidiInputTest, EventsWaitInTheRingWhileTheMailboxIsFullAndArriveInOrder) 
     });
     input.join();
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(counter.count, 2);  // one post per event, no re-posting
+    EXPECT_EQ(posted_.count, 2);  // one post per event, no re-posting
     EXPECT_EQ(MidiInMailbox.Message, 0x111);
     EXPECT_EQ(MidiInRing.Count(), 2);
 
@@ -272,41 +246,21 @@ TEST_F(MidiInputTest, EventsWaitInTheRingWhileTheMailboxIsFullAndArriveInOrder) 
     EXPECT_EQ(taken.Device, 2);
     EXPECT_FALSE(TakeMidiMailboxEvent(taken));
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(counter.count, 2);
-    frame_->removeEventFilter(&counter);
-}
-
-TEST_F(MidiInputTest, AnEventTellsAWaitingRoutineThatInputArrived) {
-    make_frame();
-    FakeMidiSource& source = start_fake();
-    int told = 0;
-    SetInputListener([&told] { ++told; });
-    std::thread([&source] { source.Emit(0x643C90); }).join();
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(MidiInMailbox.Ready, 1);
-    EXPECT_EQ(MidiInMailbox.Message, 0x643C90);
-    SetInputListener(nullptr);
+    EXPECT_EQ(posted_.count, 2);
 }
 
 TEST_F(MidiInputTest, EventsAreDroppedWhileNoRoutineTakesMidiInput) {
-    make_frame();
-    EventCounter counter;
-    frame_->installEventFilter(&counter);
     FakeMidiSource& source = start_fake();
     MidiInWanted = 0;
     std::thread([&source] { source.Emit(0x90); }).join();
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(MidiInRing.Count(), 0);
-    EXPECT_EQ(counter.count, 0);
+    EXPECT_EQ(posted_.count, 0);
     EXPECT_EQ(MidiInMailbox.Ready, 0);
-    frame_->removeEventFilter(&counter);
 }
 
 TEST_F(MidiInputTest, NoInputIsReportedOnceAndStartUpGoesOn) {
-    make_frame();
-    platform::MidiStartReport none;
-    start_fake(none);
+    start_fake(inputs(0));
     EXPECT_EQ(NoMidiInputDevices, 1);
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0], kNoMidiInputText);
@@ -315,7 +269,7 @@ TEST_F(MidiInputTest, NoInputIsReportedOnceAndStartUpGoesOn) {
     // Without a MIDI system the user's text stays the same; the reason goes apart.
     reports_.clear();
     details_.clear();
-    platform::MidiStartReport no_system;
+    platform::MidiStartReport no_system = inputs(0);
     no_system.no_system = true;
     no_system.system_error = "cannot open the sequencer";
     start_fake(no_system);
@@ -325,8 +279,7 @@ TEST_F(MidiInputTest, NoInputIsReportedOnceAndStartUpGoesOn) {
 
     // Inputs that exist but cannot be opened are each named; "no devices" is not claimed.
     reports_.clear();
-    platform::MidiStartReport failing;
-    failing.inputs_found = 2;
+    platform::MidiStartReport failing = inputs(2);
     failing.problems = {"busy midiInOpen(0)", "busy midiInOpen(1)"};
     start_fake(failing);
     EXPECT_EQ(NoMidiInputDevices, 1);
@@ -335,13 +288,7 @@ TEST_F(MidiInputTest, NoInputIsReportedOnceAndStartUpGoesOn) {
 
 TEST_F(MidiInputTest, WithoutAnAlsaSequencerTheStartSaysSoOnce) {
     if (alsa_sequencer_present()) GTEST_SKIP() << "this machine has an ALSA sequencer";
-    make_frame();
-    EXPECT_EQ(StartMidiInput(platform::make_alsa_midi_source(), frame_.get(),
-                             [this](const std::string& text, const std::string& detail) {
-                                 reports_.push_back(text);
-                                 details_.push_back(detail);
-                             }),
-              0);
+    EXPECT_EQ(StartMidiInput(platform::make_alsa_midi_source(), frame_.get(), reporter()), 0);
     EXPECT_EQ(NoMidiInputDevices, 1);
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0], kNoMidiInputText);
@@ -359,7 +306,7 @@ TEST_F(MidiInputTest, TheProgramStartsWithoutAMidiSystem) {
     QProcess program;
     program.setProcessEnvironment(env);
     program.setReadChannel(QProcess::StandardError);
-    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ormest"), {});
+    program.start(program_path(), {});
     ASSERT_TRUE(program.waitForStarted(30000));
     QByteArray err;
     for (int i = 0; i < 600 && !err.contains(kNoMidiInputText); ++i) {

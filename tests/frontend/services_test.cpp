@@ -2,23 +2,13 @@
 // test hooks), cursor, the document's flag, path and title, saving while busy, the find dialog.
 #include "frontend/bridge/services.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QFile>
 #include <QFont>
 #include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QScrollBar>
-#include <cstring>
-#include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "engine/core/service_request.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"
-#include "tests/frontend/frontend_fixture.h"
 
 using namespace frontend;
 
@@ -26,19 +16,28 @@ namespace {
 
 bool marked() { return core::last_service_tag()[0] == '\0'; }
 
+// Asks for a service through the engine's gate with word 1 set; the block as it came back.
+core::ServiceBlock request(char letter, int32_t word1 = 0) {
+    core::ServiceBlock block;
+    block(1) = word1;
+    core::request_front_end_service(letter, block);
+    return block;
+}
+
+// Asks the window for service "~<letter><extra>" directly; whether the tag was marked served.
+bool serve(char letter, core::ServiceBlock& block, char extra = 'x') {
+    char tag[4] = {'~', letter, extra, '\0'};
+    FrontEndService(tag, block);
+    return tag[0] == '\0';
+}
+
 class ServiceTest : public FrontEndTest {
   protected:
     void SetUp() override {
         FrontEndTest::SetUp();
-        ServiceDialogHooks() = ServiceDialogs{};
         Hooks().show_zoom_text = [this](std::string_view text) { zoom_text_ = text; };
         DisplayScale = 64;
         PostCommandAction = 0;
-    }
-    void TearDown() override {
-        ServiceDialogHooks() = ServiceDialogs{};
-        core::FrontEndCommandBuffer.blank();
-        FrontEndTest::TearDown();
     }
     std::string zoom_text_;
 };
@@ -47,15 +46,9 @@ class DocumentServiceTest : public AppTest {
   protected:
     void SetUp() override {
         AppTest::SetUp();
-        ServiceDialogHooks() = ServiceDialogs{};
         make_frame();
         child_ = frame_->OnFileNew();
         ASSERT_NE(child_, nullptr);
-    }
-    void TearDown() override {
-        ServiceDialogHooks() = ServiceDialogs{};
-        core::EngineWaitLevel = 0;
-        AppTest::TearDown();
     }
     COrmestDoc& doc() { return *child_->Document(); }
     CChildFrame* child_ = nullptr;
@@ -63,40 +56,31 @@ class DocumentServiceTest : public AppTest {
 
 }  // namespace
 
-TEST_F(ServiceTest, ZoomWithZeroTogglesAndRefusesANegativeScale) {
-    core::ServiceBlock block;
-    block(1) = 0;
-    core::request_front_end_service('k', block);
-    EXPECT_EQ(DisplayScale, 128);
+TEST_F(ServiceTest, ZoomScalesTheScrollSizesAndZeroToggles) {
+    ScrollSizeRecord = {16000, 16000, 1024, 1024, 128, 0};
+    request('k', 128);
     EXPECT_TRUE(marked());
-    block(1) = 0;
-    core::request_front_end_service('k', block);
-    EXPECT_EQ(DisplayScale, 64);
-
-    DisplayScale = 192;
-    block(1) = 0;
-    core::request_front_end_service('k', block);
-    EXPECT_EQ(DisplayScale, 64);
-
-    // A scale below zero is no zoom: nothing changes and the request stays unserved.
-    ScrollSizeRecord = {16000, 16000, 1024, 1024, 128, 0};
-    block(1) = -64;
-    core::request_front_end_service('k', block);
-    EXPECT_EQ(DisplayScale, 64);
-    EXPECT_FALSE(marked());
-    EXPECT_EQ(ScrollSizeRecord[0], 16000);
-}
-
-TEST_F(ServiceTest, ZoomScalesTheScrollSizesAndWritesThePercentage) {
-    ScrollSizeRecord = {16000, 16000, 1024, 1024, 128, 0};
-    core::ServiceBlock block;
-    block(1) = 128;
-    core::request_front_end_service('k', block);
     EXPECT_EQ(DisplayScale, 128);
     EXPECT_EQ(ScrollSizeRecord, (std::array<int32_t, 6>{32000, 32000, 2048, 2048, 256, 0}));
     EXPECT_EQ(zoom_text_, "200%    ");
     EXPECT_EQ(core::MouseRegion(3), 200);  // device (100, 100) in engine units at 128
     EXPECT_EQ(InputEventFlags.RawMousePoint, (std::array<int32_t, 2>{100, 100}));
+
+    // 0 toggles between 64 and 128; from any other zoom it goes to 64.
+    request('k', 0);
+    EXPECT_EQ(DisplayScale, 64);
+    request('k', 0);
+    EXPECT_EQ(DisplayScale, 128);
+    DisplayScale = 192;
+    request('k', 0);
+    EXPECT_EQ(DisplayScale, 64);
+
+    // A scale below zero is no zoom: nothing changes and the request stays unserved.
+    ScrollSizeRecord = {16000, 16000, 1024, 1024, 128, 0};
+    request('k', -64);
+    EXPECT_EQ(DisplayScale, 64);
+    EXPECT_FALSE(marked());
+    EXPECT_EQ(ScrollSizeRecord[0], 16000);
 }
 
 TEST_F(ServiceTest, CancelledColourGivesMinusOneAndOkGivesTheColour) {
@@ -105,9 +89,7 @@ TEST_F(ServiceTest, CancelledColourGivesMinusOneAndOkGivesTheColour) {
         offered = initial;
         return false;
     };
-    core::ServiceBlock block;
-    core::request_front_end_service('o', block);
-    EXPECT_EQ(block(1), -1);
+    EXPECT_EQ(request('o')(1), -1);
     EXPECT_EQ(offered, 8388736u);  // the gate's preset colour reaches the dialog
     EXPECT_TRUE(marked());
 
@@ -115,22 +97,18 @@ TEST_F(ServiceTest, CancelledColourGivesMinusOneAndOkGivesTheColour) {
         chosen = 0x00123456;
         return true;
     };
-    core::request_front_end_service('o', block);
-    EXPECT_EQ(block(1), 0x00123456);
+    EXPECT_EQ(request('o')(1), 0x00123456);
 
     // Without a hook and without a window the dialog counts as cancelled.
     ServiceDialogHooks() = ServiceDialogs{};
-    core::request_front_end_service('o', block);
-    EXPECT_EQ(block(1), -1);
+    EXPECT_EQ(request('o')(1), -1);
 }
 
 TEST_F(ServiceTest, CancelledFontChangesNothingAndSaysNothing) {
     FontTestLogFont.face = "Times";
     ServiceDialogHooks().choose_font = [](QFont&) { return false; };
-    core::ServiceBlock block;
-    core::request_front_end_service('f', block);
+    EXPECT_EQ(request('f')(1), 0);
     EXPECT_FALSE(marked());
-    EXPECT_EQ(block(1), 0);
     EXPECT_EQ(FontTestLogFont.face, "Times");
     EXPECT_TRUE(fe_.LastMessage().isEmpty()) << fe_.LastMessage().toStdString();
     EXPECT_TRUE(gate_messages_.empty());
@@ -147,10 +125,8 @@ TEST_F(ServiceTest, ChosenFontFillsTheLogFontExceptStrikeOutAndLeavesAToken) {
         font.setWeight(QFont::Bold);
         return true;
     };
-    core::ServiceBlock block;
-    core::request_front_end_service('f', block);
+    EXPECT_EQ(request('f')(1), kFontTestLogFontToken);
     EXPECT_TRUE(marked());
-    EXPECT_EQ(block(1), kFontTestLogFontToken);
     EXPECT_EQ(FontTestLogFont.face, "Nimbus Sans");
     EXPECT_EQ(FontTestLogFont.height, -167);  // 12 points in thousandths of an inch
     EXPECT_EQ(FontTestLogFont.weight, 700);
@@ -172,46 +148,37 @@ TEST_F(ServiceTest, CursorNumbersPickTheirShapes) {
         {16, Qt::PointingHandCursor}, {999, Qt::PointingHandCursor},
     };
     for (const auto& [number, shape] : cases) {
-        char tag[4] = {'~', 'c', 'u', '\0'};
         core::ServiceBlock block;
         block(1) = number;
-        FrontEndService(tag, block);
+        EXPECT_TRUE(serve('c', block, 'u'));
         EXPECT_EQ(view.viewport()->cursor().shape(), shape) << number;
-        EXPECT_EQ(tag[0], '\0');
     }
     SetActiveView(nullptr);
 }
 
 TEST_F(ServiceTest, LettersWithoutAServiceLeaveTagAndBlockAlone) {
     for (char letter : {'g', 't', 'u', 'w', 'x', 'y', 'K', '7'}) {
-        char tag[4] = {'~', letter, 'x', '\0'};
         core::ServiceBlock block;
         block(1) = 42;
-        FrontEndService(tag, block);
-        EXPECT_EQ(tag[0], '~') << letter;
+        EXPECT_FALSE(serve(letter, block)) << letter;
         EXPECT_EQ(block(1), 42) << letter;
     }
     // 'j' only asks the typed-line handler to clear the document afterwards.
-    char tag[4] = {'~', 'j', 'x', '\0'};
     core::ServiceBlock block;
-    FrontEndService(tag, block);
+    EXPECT_FALSE(serve('j', block));
     EXPECT_EQ(PostCommandAction, 3);
-    EXPECT_EQ(tag[0], '~');
 }
 
 TEST_F(ServiceTest, SaveAsHandsTheChosenNameBackAndCancelRunsNothing) {
     ServiceDialogHooks().save_file = [] { return QString(); };
     core::MessageLine.set("untouched");
-    core::ServiceBlock block;
-    core::request_front_end_service('a', block);
+    EXPECT_EQ(request('a')(1), 0);
     EXPECT_FALSE(marked());
-    EXPECT_EQ(block(1), 0);
     EXPECT_EQ(core::MessageLine.trimmed(), "untouched");
 
     ServiceDialogHooks().save_file = [] { return QStringLiteral("/tmp/chosen name.mus"); };
-    core::request_front_end_service('a', block);
+    EXPECT_EQ(core::block_text(request('a')), "/tmp/chosen name.mus");
     EXPECT_TRUE(marked());
-    EXPECT_EQ(core::block_text(block), "/tmp/chosen name.mus");
 }
 
 TEST_F(ServiceTest, PrintDialogClearsWordOneOnlyOnOk) {
@@ -220,14 +187,13 @@ TEST_F(ServiceTest, PrintDialogClearsWordOneOnlyOnOk) {
         setup_only = setup;
         return false;
     };
-    char tag[4] = {'~', 'r', 'i', '\0'};
     core::ServiceBlock block;
     block(1) = 1;
-    FrontEndService(tag, block);
+    serve('r', block, 'i');
     EXPECT_TRUE(setup_only);
     EXPECT_EQ(block(1), 1);
     ServiceDialogHooks().print = [](bool) { return true; };
-    FrontEndService(tag, block);
+    serve('r', block, 'i');
     EXPECT_EQ(block(1), 0);
 }
 
@@ -237,75 +203,59 @@ TEST_F(ServiceTest, TestLoopRunsUntilThePlayerClockMovesAndOnceWithoutAPlayer) {
         EXPECT_EQ(text, QStringLiteral("the test"));
         ++boxes;
     };
-    char tag[4] = {'~', 'q', 'x', '\0'};
     core::ServiceBlock block;
-    FrontEndService(tag, block);
+    EXPECT_FALSE(serve('q', block));
     EXPECT_EQ(boxes, 1);
     boxes = 0;
     ServiceDialogHooks().player_elapsed_time = [&boxes] { return boxes >= 3 ? 500 : 0; };
-    FrontEndService(tag, block);
+    EXPECT_FALSE(serve('q', block));
     EXPECT_EQ(boxes, 3);
-    EXPECT_EQ(tag[0], '~');
 }
 
 TEST_F(ServiceTest, FindDialogIsModelessWithTheTextAndOptions) {
+    auto find_dialog = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("FindReplaceDialog")) return w;
+        return static_cast<QWidget*>(nullptr);
+    };
     for (const int32_t find_only : {1, 0}) {
         core::ServiceBlock block;
         block(1) = find_only;
         block(2) = 4;  // match case
         core::set_block_text(block, "C#", 3);
-        char tag[4] = {'~', 'l', 'a', '\0'};
-        FrontEndService(tag, block);
+        EXPECT_TRUE(serve('l', block, 'a'));
         EXPECT_EQ(block(1), 0);
-        EXPECT_EQ(tag[0], '\0');
-        QDialog* shown = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == QLatin1String("FindReplaceDialog") && w->isVisible()) {
-                shown = qobject_cast<QDialog*>(w);
-            }
-        }
+        auto* shown = qobject_cast<QDialog*>(find_dialog());
         ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(shown->isVisible());
         EXPECT_FALSE(shown->isModal());
         auto* text = shown->findChild<QLineEdit*>(QStringLiteral("FindText"));
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(text->text(), QStringLiteral("C#"));
         EXPECT_EQ(shown->findChild<QLineEdit*>(QStringLiteral("ReplaceText")) != nullptr,
                   find_only == 0);
-        // Closing deletes it.
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == QLatin1String("FindReplaceDialog")) w->close();
-        }
+        shown->close();  // which deletes it
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(find_dialog(), nullptr);
     }
 }
 
 TEST_F(DocumentServiceTest, ModifiedFlagServicesReachTheActiveDocument) {
-    core::ServiceBlock block;
-    block(1) = 1;
-    core::request_front_end_service('m', block);
+    request('m', 1);
     EXPECT_TRUE(doc().IsModified());
     EXPECT_TRUE(child_->isWindowModified());
-    block(1) = 0;
-    core::request_front_end_service('i', block);
-    EXPECT_EQ(block(1), 1);
-
-    block(1) = 0;
-    core::request_front_end_service('m', block);
+    EXPECT_EQ(request('i', 0)(1), 1);
+    request('m', 0);
     EXPECT_FALSE(doc().IsModified());
-    block(1) = 7;
-    core::request_front_end_service('i', block);
-    EXPECT_EQ(block(1), 0);
-    // Nothing to save: it is all right to go on.
-    core::request_front_end_service('d', block);
-    EXPECT_EQ(block(1), 1);
+    EXPECT_EQ(request('i', 7)(1), 0);
+    EXPECT_EQ(request('d')(1), 1);  // nothing to save: it is all right to go on
 }
 
 TEST_F(DocumentServiceTest, PathTitleAndItemBar) {
     const std::string path = (dir_ / "named.mus").string();
     core::ServiceBlock block;
     core::set_block_text(block, path);
-    char tag_h[4] = {'~', 'h', 'p', '\0'};
-    FrontEndService(tag_h, block);
+    serve('h', block, 'p');
     EXPECT_EQ(doc().PathName().toStdString(), path);
     ASSERT_FALSE(frame_->RecentFiles().isEmpty());
     EXPECT_EQ(frame_->RecentFiles().first().toStdString(), path);
@@ -314,11 +264,9 @@ TEST_F(DocumentServiceTest, PathTitleAndItemBar) {
     core::request_front_end_service('n', block);
     EXPECT_TRUE(child_->windowTitle().startsWith(QStringLiteral("KELDA.MUS   12 items")));
 
-    block(1) = 1;
-    core::request_front_end_service('e', block);
+    request('e', 1);
     EXPECT_EQ(ShowItemBar, 1);
-    block(1) = 0;
-    core::request_front_end_service('e', block);
+    request('e', 0);
     EXPECT_EQ(ShowItemBar, 0);
 }
 
@@ -326,15 +274,14 @@ TEST_F(DocumentServiceTest, SaveServiceIsRefusedWhileTheEngineIsBusy) {
     const std::filesystem::path target = dir_ / "saved.mus";
     core::ServiceBlock block;
     core::set_block_text(block, target.string());
-    char tag[4] = {'~', 'v', 'e', '\0'};
     core::EngineWaitLevel = 1;  // an engine routine waits: no second call may start
-    FrontEndService(tag, block);
+    serve('v', block, 'e');
     EXPECT_FALSE(std::filesystem::exists(target));
     ASSERT_FALSE(messages_.empty());
     EXPECT_NE(messages_.back().find("cannot be saved while"), std::string::npos);
 
     core::EngineWaitLevel = 0;
-    FrontEndService(tag, block);
+    serve('v', block, 'e');
     EXPECT_TRUE(std::filesystem::exists(target));
     EXPECT_FALSE(doc().IsModified());
 }

@@ -4,15 +4,12 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QString>
-#include <cmath>
-#include <vector>
 
-#include "engine/core/tables.h"
 #include "engine/render/fonts.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_items.h"
 #include "frontend/bridge/display_decoder.h"
+#include "frontend/bridge/display_lists.h"
 #include "tests/frontend/frontend_fixture.h"
 
 namespace {
@@ -29,22 +26,14 @@ class TextWidthTest : public FrontEndTest {
     void SetUp() override {
         FrontEndTest::SetUp();
         if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
-        graphics_.assign(core::kGraphicsListWords, 0);
-        stream_.assign(core::kTextStreamBytes, 0);
-        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
-        core::OutputBufferViews.text.bind(stream_.data(), &stream_length_);
+        bind_screen_lists();
         render::OutputPassWord = 1;
-    }
-    void TearDown() override {
-        core::OutputBufferViews.graphics.unbind();
-        core::OutputBufferViews.text.unbind();
-        FrontEndTest::TearDown();
     }
 
     // Draws text in font P8 (1000 + f) at size 1 on staff 1; returns its width in display units
     // and leaves the records in the stream.
     double draw(const std::string& text, float font_code) {
-        stream_length_ = 0;
+        frontend::TextDisplayStreamLength = 0;
         core::ParamBuffer.fill(0.0f);
         core::IntParamBuffer.fill(0);
         core::ParamBuffer(1) = 9.0f;
@@ -56,11 +45,6 @@ class TextWidthTest : public FrontEndTest {
         render::draw_text_line(text);
         return core::ParamBuffer(13) * 150.0;
     }
-
-    std::vector<int32_t> graphics_;
-    std::vector<uint8_t> stream_;
-    int32_t graphics_length_ = 0;
-    int32_t stream_length_ = 0;
 };
 
 TEST_F(TextWidthTest, ALineIsAsWideOnScreenAsItsMetricsSay) {
@@ -78,7 +62,8 @@ TEST_F(TextWidthTest, ALineIsAsWideOnScreenAsItsMetricsSay) {
     for (const Case& c : cases) {
         const double layout = draw(c.text, c.font);
         const frontend::TextDecodeResult decoded =
-            frontend::DecodeTextRecords(stream_.data(), stream_length_, core::kTextStreamBytes);
+            frontend::DecodeTextRecords(frontend::TextDisplayStream.data(),
+                                        frontend::TextDisplayStreamLength, core::kTextStreamBytes);
         ASSERT_TRUE(decoded.complete) << c.text;
         ASSERT_EQ(decoded.records.size(), 1u) << c.text;
         const frontend::TextRecord& r = decoded.records[0];

@@ -3,8 +3,6 @@
 // brackets and the rest a bar may carry. Dots and rests are recorded by stand-in drawers of
 // codes 12 and 2.
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "engine/core/settings_tables.h"
@@ -13,19 +11,6 @@
 #include "tests/render/render_fixture.h"
 
 namespace {
-
-struct Point {
-    int32_t x;
-    int32_t y;
-    int16_t op;
-};
-
-std::vector<Point> path() {
-    std::vector<Point> out;
-    const auto& list = render::PathPointList;
-    for (int32_t i = 1; i < list.count; ++i) out.push_back({list.x(i), list.y(i), list.op(i)});
-    return out;
-}
 
 struct Nested {
     int32_t staff;
@@ -37,15 +22,8 @@ std::vector<Nested> g_rests;
 
 Nested nested() {
     const auto& p = core::ParamBuffer;
-    return {core::IntParamBuffer(2),
-            render::ItemDrawOrigin.x,
-            render::ItemDrawOrigin.y,
-            p(4),
-            p(5),
-            p(6),
-            p(7),
-            p(12),
-            p(13)};
+    const auto& at = render::ItemDrawOrigin;
+    return {core::IntParamBuffer(2), at.x, at.y, p(4), p(5), p(6), p(7), p(12), p(13)};
 }
 void record_dot() { g_dots.push_back(nested()); }
 void record_rest() { g_rests.push_back(nested()); }
@@ -59,7 +37,7 @@ float staff_y(int32_t s, float pos) {
 }
 
 // The thin strokes (two-point paths of equal x) and filled bands (op 2, five corners) drawn.
-std::vector<int32_t> thin_strokes(const std::vector<Point>& pts) {
+std::vector<int32_t> thin_strokes(const std::vector<PathPoint>& pts) {
     std::vector<int32_t> xs;
     for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
         if (pts[i].op == 1 && pts[i + 1].op == 0 && pts[i].x == pts[i + 1].x)
@@ -67,7 +45,7 @@ std::vector<int32_t> thin_strokes(const std::vector<Point>& pts) {
     }
     return xs;
 }
-std::vector<std::pair<int32_t, int32_t>> bands(const std::vector<Point>& pts) {
+std::vector<std::pair<int32_t, int32_t>> bands(const std::vector<PathPoint>& pts) {
     std::vector<std::pair<int32_t, int32_t>> out;
     for (std::size_t i = 0; i + 4 < pts.size(); ++i) {
         if (pts[i].op == 2) out.emplace_back(pts[i].x, pts[i + 1].x);
@@ -98,14 +76,15 @@ class BarTest : public RenderTest {
         layout::ShowInvisibleItems = -1;
         RenderTest::TearDown();
     }
-    // A bar item on staff `staff` at P3 = 10 with P4.. as given.
-    static std::vector<Point> bar(int32_t staff, std::vector<float> p4_on) {
+    // A bar item on staff `staff` at P3 = 10 with P4.. as given, drawn into an empty path list.
+    static std::vector<PathPoint> bar(int32_t staff, std::vector<float> p4_on) {
+        clear();
         std::vector<float> params = {14.0f, static_cast<float>(staff), 10.0f};
         params.insert(params.end(), p4_on.begin(), p4_on.end());
         params.resize(26, 0.0f);
         set_params(params);
         render::draw_item_by_code();
-        return path();
+        return path_list();
     }
     static void clear() {
         render::PathPointList.count = 1;
@@ -123,25 +102,19 @@ TEST_F(BarTest, SingleDoubleAndFinalBars) {
     EXPECT_EQ(pts[1].y, static_cast<int32_t>(staff_y(1, 11)));
     // With the output's line width: P6 + 1 widths left of x. A thin stroke gets a second line
     // one width to the right.
-    clear();
     render::OutputPassWord = -1;
     g_line_width = 4.0f;
     EXPECT_EQ(bands(bar(1, {0, 0})), (std::vector<std::pair<int32_t, int32_t>>{{1496, 1500}}));
-    clear();
     EXPECT_EQ(bands(bar(1, {0, 0, 2})), (std::vector<std::pair<int32_t, int32_t>>{{1488, 1500}}));
-    clear();
     EXPECT_EQ(thin_strokes(bar(1, {0, 1})), (std::vector<int32_t>{1500, 1504, 1312, 1316}));
     render::OutputPassWord = 1;
     g_line_width = 0.0f;
 
     // Kind 1: thin at x and 7.5 w left; P13 = 1 widens the gap by 6 w.
-    clear();
     EXPECT_EQ(thin_strokes(bar(1, {0, 1})), (std::vector<int32_t>{1500, 1312}));
-    clear();
     auto wide = bar(1, {0, 1, 0, 0, 0, 0, 0, 0, 0, 1});
     EXPECT_EQ(thin_strokes(wide), (std::vector<int32_t>{1500, 1162}));
     // Kind 2: thin 13.8 w left of a thick band from x - 6 w to x.
-    clear();
     pts = bar(1, {0, 2});
     EXPECT_EQ(thin_strokes(pts), std::vector<int32_t>{1155});
     EXPECT_EQ(bands(pts), (std::vector<std::pair<int32_t, int32_t>>{{1350, 1500}}));
@@ -174,7 +147,6 @@ TEST_F(BarTest, RepeatBarsPutTwoDotsOnEveryStaff) {
 
     // Start repeat: thick at x, thin 7.8 w right, dots 19.5 w right; P12 sizes the dots,
     // P16's hundreds place them, and PostScript asks for round dots.
-    clear();
     render::OutputPassWord = -1;
     pts = bar(1, {0, 4, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 500});
     EXPECT_EQ(bands(pts), (std::vector<std::pair<int32_t, int32_t>>{{1350, 1500}}));
@@ -187,7 +159,6 @@ TEST_F(BarTest, RepeatBarsPutTwoDotsOnEveryStaff) {
     render::OutputPassWord = 1;
 
     // Double repeat: one thick stroke with a thin stroke and dots on each side.
-    clear();
     pts = bar(1, {0, 5});
     EXPECT_EQ(bands(pts).size(), 1u);
     auto thins = thin_strokes(pts);
@@ -200,7 +171,6 @@ TEST_F(BarTest, RepeatBarsPutTwoDotsOnEveryStaff) {
     EXPECT_LT(g_dots[2].x, 1350.0f);
 
     // Double thick repeat: two thick strokes, dots 18.36 w left and 25.2 w right.
-    clear();
     pts = bar(1, {0, 6});
     EXPECT_EQ(bands(pts), (std::vector<std::pair<int32_t, int32_t>>{{1350, 1500}, {1675, 1825}}));
     ASSERT_EQ(g_dots.size(), 4u);
@@ -212,14 +182,13 @@ TEST_F(BarTest, DashedAndInvisibleBars) {
     // Kind 7: a vertical dashed line from position 3 to 11 (dash 1 step, gap 2).
     auto pts = bar(1, {0, 7});
     ASSERT_GE(pts.size(), 4u);
-    for (const Point& p : pts) EXPECT_EQ(p.x, 1500);
+    for (const PathPoint& p : pts) EXPECT_EQ(p.x, 1500);
     EXPECT_EQ(pts[0].y, static_cast<int32_t>(staff_y(1, 3)));
     EXPECT_NEAR(pts.back().y, staff_y(1, 11), 1.0f);
     EXPECT_NEAR(pts[1].y - pts[0].y, 7 * kW, 40.0f);  // fitted dash
 
     // P4 = -2: hidden while invisible items are hidden, dashed 0.3 / 1.5 over two staves while
     // they are shown, never in PostScript.
-    clear();
     layout::ShowInvisibleItems = -1;
     EXPECT_TRUE(bar(1, {-2}).empty());
     layout::ShowInvisibleItems = 1;
@@ -228,7 +197,6 @@ TEST_F(BarTest, DashedAndInvisibleBars) {
     EXPECT_EQ(pts[0].y, static_cast<int32_t>(staff_y(1, 3)));
     EXPECT_NEAR(pts.back().y, staff_y(2, 11), 1.0f);
     EXPECT_NEAR(pts[1].y - pts[0].y, 0.3f * 7 * kW, 15.0f);
-    clear();
     render::OutputPassWord = -1;
     EXPECT_TRUE(bar(1, {-2}).empty());
 }
@@ -246,7 +214,6 @@ TEST_F(BarTest, TheSpanStopsAtTheLastStaffAndReachesTheWholeSystem) {
     core::EditItemParams.fill(0.0f);
     for (int32_t k = 1; k <= 4; ++k)
         core::EditItemParams(k) = std::vector<float>{14, 2, 10, 999}[k - 1];
-    clear();
     pts = bar(2, {999, 0, 0, 0, 0, 0, 0, 5, 5});
     EXPECT_EQ(pts[0].y, static_cast<int32_t>(staff_y(2, 3)));  // P10 and P11 back to defaults
     EXPECT_EQ(pts[1].y, static_cast<int32_t>(staff_y(4, 11)));
@@ -254,7 +221,6 @@ TEST_F(BarTest, TheSpanStopsAtTheLastStaffAndReachesTheWholeSystem) {
     // Another item being edited is left alone.
     core::EditItemParams(1) = 1.0f;
     core::EditItemParams(4) = 999.0f;
-    clear();
     bar(2, {999});
     EXPECT_EQ(core::EditItemParams(4), 999.0f);
     core::EditedItemNumber = 0;
@@ -269,16 +235,13 @@ TEST_F(BarTest, BracketsBracesShortStrokesAndRests) {
     EXPECT_EQ(b[0], (std::pair<int32_t, int32_t>{1147, 1260}));
     EXPECT_EQ(pts[0].y, static_cast<int32_t>(staff_y(1, 1)));
     EXPECT_EQ(pts[2].y, static_cast<int32_t>(staff_y(1, 13)));
-    const Point curl_tip = pts[5 + 6];  // sixth table point of the top curl
+    const PathPoint curl_tip = pts[5 + 6];  // sixth table point of the top curl
     EXPECT_NEAR(curl_tip.x, 1500 - 12 * kW + 0.15f * kW * 192, 1.0f);
     EXPECT_NEAR(curl_tip.y, staff_y(1, 13) + 0.15f * kW * 60, 1.0f);
-    clear();
     EXPECT_EQ(bands(bar(1, {0, 9, 0, 0, 1})).size(), 2u);
-    clear();
     EXPECT_EQ(bands(bar(1, {0, 9, 0, 0, 3})).size(), 1u);
 
     // Kind 10: the short strokes from x - 36 w to x - 21 w at the ends (P8 2: the lower only).
-    clear();
     pts = bar(1, {0, 10, 0, 0, 2});
     ASSERT_EQ(pts.size(), 2u);
     EXPECT_EQ(pts[0].x, 600);
@@ -286,7 +249,6 @@ TEST_F(BarTest, BracketsBracesShortStrokesAndRests) {
     EXPECT_EQ(pts[0].y, static_cast<int32_t>(staff_y(1, 7)));
 
     // P5 = -44: only a rest of that kind at the bar (moved by P7 when P15 is 0).
-    clear();
     pts = bar(1, {0, -44, 0, 2});
     EXPECT_TRUE(pts.empty());
     ASSERT_EQ(g_rests.size(), 1u);
@@ -297,18 +259,12 @@ TEST_F(BarTest, BracketsBracesShortStrokesAndRests) {
 }
 
 TEST_F(BarTest, TheBraceStretchesToTheBarsHeight) {
-    const char* home = std::getenv("ORMEST_HOME");
-    if (home == nullptr || !std::filesystem::exists(std::filesystem::path(home) / "mxlib"))
-        GTEST_SKIP() << "ORMEST_HOME does not name the build's data folder";
-    core::LibraryFolder.set((std::filesystem::path(home) / "mxlib").string() + "/");
-    core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
+    if (!use_build_glyphs()) GTEST_SKIP() << "no generated glyph set";
     auto height = [](float staves) {
-        clear();
         const auto pts = bar(1, {staves, 8});
         EXPECT_FALSE(pts.empty());
-        int32_t lo = pts.empty() ? 0 : pts[0].y;
-        int32_t hi = lo;
-        for (const Point& p : pts) {
+        int32_t lo = INT32_MAX, hi = INT32_MIN;
+        for (const PathPoint& p : pts) {
             lo = std::min(lo, p.y);
             hi = std::max(hi, p.y);
         }

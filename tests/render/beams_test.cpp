@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr float kScale = 25.0f;
-constexpr float kBaseY = -27675.0f;  // staff 0
-constexpr float kStep = 7.0f * kScale;
-
 // One band: the corners as drawn (first with op 2), without the closing point.
 struct Band {
     float x[4];
@@ -88,32 +84,24 @@ class BeamTest : public RenderTest {
     static float y_of(float pos) { return kBaseY + pos * kStep; }
 };
 
-TEST_F(BeamTest, StemsUpBandsLieSevenStepsAboveAndStackDownwards) {
-    const auto b = beam({{7, 13.0f}});
-    ASSERT_EQ(b.size(), 3u);
-    const float head = 17.0f * kScale;
-    for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const float lower = static_cast<float>(i) * 10.5f * kScale;
-        EXPECT_EQ(b[i].x[0], 1500.0f + head);
-        EXPECT_EQ(b[i].x[1], 3000.0f + head);
-        EXPECT_EQ(b[i].y[0], std::trunc(y_of(4.0f) + 49.0f * kScale - lower));
-        EXPECT_EQ(b[i].y[1], std::trunc(y_of(6.0f) + 49.0f * kScale - lower));
-        EXPECT_NEAR(b[i].y[2], b[i].y[1] - 7.0f * kScale, 1.0f);  // thickness downwards
-        EXPECT_NEAR(b[i].y[3], b[i].y[0] - 7.0f * kScale, 1.0f);
-    }
-}
-
-TEST_F(BeamTest, StemsDownBandsLieSevenStepsBelowAndStackUpwards) {
-    const auto b = beam({{7, 3.0f}});
-    ASSERT_EQ(b.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const float higher = static_cast<float>(i) * 10.5f * kScale;
-        EXPECT_EQ(b[i].x[0], 1500.0f);
-        EXPECT_EQ(b[i].x[1], 3000.0f);
-        EXPECT_EQ(b[i].y[0], std::trunc(y_of(4.0f) - 49.0f * kScale + higher));
-        EXPECT_NEAR(b[i].y[2], b[i].y[1] + 7.0f * kScale, 1.0f);
+TEST_F(BeamTest, BandsLieSevenStepsFromTheHeadsAndStackTowardThem) {
+    // Stems up (P7 13): above, right of the heads, stacked and thick downwards; stems down
+    // (P7 3): below, stacked and thick upwards.
+    for (const float p7 : {13.0f, 3.0f}) {
+        const float up = p7 == 13.0f ? 1.0f : -1.0f;
+        const float head = p7 == 13.0f ? 17.0f * kScale : 0.0f;
+        const auto b = beam({{7, p7}});
+        ASSERT_EQ(b.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            SCOPED_TRACE(testing::Message() << p7 << " band " << i);
+            const float inward = static_cast<float>(i) * 10.5f * kScale;
+            EXPECT_EQ(b[i].x[0], 1500.0f + head);
+            EXPECT_EQ(b[i].x[1], 3000.0f + head);
+            EXPECT_EQ(b[i].y[0], std::trunc(y_of(4.0f) + up * (49.0f * kScale - inward)));
+            EXPECT_EQ(b[i].y[1], std::trunc(y_of(6.0f) + up * (49.0f * kScale - inward)));
+            EXPECT_NEAR(b[i].y[2], b[i].y[1] - up * 7.0f * kScale, 1.0f);  // thickness
+            EXPECT_NEAR(b[i].y[3], b[i].y[0] - up * 7.0f * kScale, 1.0f);
+        }
     }
     // Each band is closed: its first corner follows its fourth.
     const auto& l = render::PathPointList;

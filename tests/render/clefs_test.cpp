@@ -1,7 +1,6 @@
 // The glyph painter (clef items and the glyphs of other drawers) and the ornament drawer, with
-// glyphs whose point count tells their kind: glyph k is (0, 0), (100, 100) and k more points.
-// The lines of ornaments are checked against the same line drawn by the line drawer itself,
-// their numbers and words in the text records.
+// the counted glyphs of the symbol fixture. The lines of ornaments are checked against the same
+// line drawn by the line drawer itself, their numbers and words in the text records.
 #include <cmath>
 
 #include "engine/core/numeric.h"
@@ -13,37 +12,13 @@
 
 namespace {
 
-constexpr float kScale = 25.0f;
-constexpr float kBaseY = -27675.0f;  // staff 0
-
-Drawing glyph(int32_t k) {
-    Drawing d = {{0.0f, 0.0f, 1}, {100.0f, 100.0f, 0}};
-    for (int32_t i = 0; i < k; ++i) d.push_back({0.0f, 0.0f, 0});
-    return d;
-}
-
-// One glyph as drawn: its kind, origin and sizes (in units of the staff scale, 0.3 included).
-struct Drawn {
-    int32_t kind = -1;
-    float x = 0, y = 0, sx = 0, sy = 0;
-};
-
-std::vector<Drawn> decode(const std::vector<DrawingPoint>& pts) {
-    std::vector<Drawn> out;
-    std::size_t i = 0;
-    while (i + 1 < pts.size()) {
-        Drawn d;
-        d.x = pts[i].x;
-        d.y = pts[i].y;
-        d.sx = (pts[i + 1].x - pts[i].x) / (kScale * 100.0f);
-        d.sy = (pts[i + 1].y - pts[i].y) / (kScale * 100.0f);
-        std::size_t j = i + 2;
-        while (j < pts.size() && pts[j].pen == 0 && pts[j].x == d.x && pts[j].y == d.y) ++j;
-        d.kind = static_cast<int32_t>(j - i - 2);
-        out.push_back(d);
-        i = j;
-    }
-    return out;
+// The glyphs of the path list, which must hold nothing else.
+std::vector<Glyph> only_glyphs(const std::vector<DrawingPoint>& pts) {
+    const auto glyphs = glyphs_in(pts);
+    std::size_t points = 0;
+    for (const Glyph& g : glyphs) points += static_cast<std::size_t>(g.number) + 2;
+    EXPECT_EQ(points, pts.size()) << "points outside the glyphs";
+    return glyphs;
 }
 
 }  // namespace
@@ -52,22 +27,19 @@ class ClefTest : public SymbolTest {
   protected:
     void SetUp() override {
         SymbolTest::SetUp();
-        for (int32_t file : {0, 1, 2, 3, 4, 7, 12}) {
-            std::vector<Drawing> drawings;
-            for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
-            write_drawing_file(library_file(file), drawings);
-        }
+        write_glyph_files({0, 1, 2, 3, 4, 7, 12});
         render::OutputPassWord = 0;  // no word symbols: 45..47 stay drawings
     }
     // Draws a Code 3 item through the dispatcher.
-    static std::vector<Drawn> clef(float p4, float p5, float p6 = 0.0f, float p15 = 0.0f) {
-        set_params(
-            {3.0f, 0.0f, 10.0f, p4, p5, p6, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, p15});
+    static std::vector<Glyph> clef(float p4, float p5, float p6 = 0.0f, float p15 = 0.0f) {
+        clear_path();
+        set_params({3, 0, 10, p4, p5, p6, 0, 0, 0, 0, 0, 0, 0, 0, p15});
         render::draw_item_by_code();
-        return decode(path_points());
+        return only_glyphs(path_points());
     }
     // Draws a Code 7 item through the dispatcher.
     static void trill_item(std::vector<float> params) {
+        clear_path();
         params.resize(28, 0.0f);
         params[0] = 7.0f;
         set_params(params);
@@ -95,18 +67,17 @@ class ClefTest : public SymbolTest {
         set_params(item);
         for (int32_t k = 1; k <= 50; ++k)
             core::IntParamBuffer(k) = core::int_of(core::ParamBuffer(k));
-        auto set = [](int32_t k, float v) {
+        for (auto [k, v] : {std::pair{3, l.from / 150.0f},
+                            {4, l.pos},
+                            {5, l.pos},
+                            {6, l.to},
+                            {7, static_cast<float>(l.kind)},
+                            {8, l.p8},
+                            {9, l.p9},
+                            {16, l.p16}}) {
             core::ParamBuffer(k) = v;
             core::IntParamBuffer(k) = core::int_of(v);
-        };
-        set(3, l.from / 150.0f);
-        set(4, l.pos);
-        set(5, l.pos);
-        set(6, l.to);
-        set(7, static_cast<float>(l.kind));
-        set(8, l.p8);
-        set(9, l.p9);
-        set(16, l.p16);
+        }
         core::IntParamBuffer(10) = l.ip10;
         render::ItemDrawOrigin = {l.from, render::compute_staff_y(l.pos)};
         render::draw_line_item();
@@ -122,49 +93,41 @@ class ClefTest : public SymbolTest {
         EXPECT_FALSE(line.empty());
         EXPECT_GE(pts.size(), line.size());
         if (line.empty() || pts.size() < line.size()) return pts;
-        const std::size_t start = pts.size() - line.size();
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            EXPECT_EQ(pts[start + i].x, line[i].x) << i;
-            EXPECT_EQ(pts[start + i].y, line[i].y) << i;
-            EXPECT_EQ(pts[start + i].pen, line[i].pen) << i;
-        }
-        return {pts.begin(), pts.begin() + static_cast<std::ptrdiff_t>(start)};
+        const auto start = pts.end() - static_cast<std::ptrdiff_t>(line.size());
+        EXPECT_EQ(std::vector<DrawingPoint>(start, pts.end()), line);
+        return {pts.begin(), start};
     }
 };
 
 TEST_F(ClefTest, ClefsStandRightOfTheItemAtAQuarterOfTheirDrawing) {
     const auto two = clef(0.0f, 2.0f);
     ASSERT_EQ(two.size(), 1u);
-    EXPECT_EQ(two[0].kind, 2);
+    EXPECT_EQ(two[0].number, 2);
     EXPECT_EQ(two[0].x, 1500.0f + 21.0f * kScale);
     EXPECT_EQ(two[0].y, kBaseY);
     EXPECT_FLOAT_EQ(two[0].sx, 0.25f);
 
-    clear_path();
     const auto shifted = clef(0.0f, 2.0f, 2.0f, 2.0f);  // size 2, P15 2
     ASSERT_EQ(shifted.size(), 1u);
     EXPECT_EQ(shifted[0].x, 1500.0f + 300.0f + 21.0f * kScale);
     EXPECT_FLOAT_EQ(shifted[0].sx, 0.5f);
 
-    clear_path();
     const auto three = clef(0.0f, 3.0f);  // kind 3 is kind 2's glyph, 14 units further right
     ASSERT_EQ(three.size(), 1u);
-    EXPECT_EQ(three[0].kind, 2);
+    EXPECT_EQ(three[0].number, 2);
     EXPECT_EQ(three[0].x, 1500.0f + 35.0f * kScale);
-}
 
-TEST_F(ClefTest, P4InTheHundredsDrawsASmallClefFurtherRight) {
+    // P4 in the hundreds: a small clef (0.8 x the quarter size) further right, at P4 mod 100.
     for (int32_t kind = 0; kind <= 5; ++kind) {
-        clear_path();
+        SCOPED_TRACE(kind);
         const auto small = clef(107.0f, static_cast<float>(kind));
         ASSERT_EQ(small.size(), 1u);
-        const int32_t drawn = kind == 3 ? 2 : kind;
         const float o = 21.0f + render::SmallClefOffsets[static_cast<std::size_t>(kind)] +
                         (kind == 3 ? 14.0f : 0.0f);
-        EXPECT_EQ(small[0].kind, drawn);
-        EXPECT_FLOAT_EQ(small[0].sx, 0.2f) << kind;  // 0.8 x the quarter size
-        EXPECT_EQ(small[0].x, static_cast<float>(core::int_of(1500.0f + kScale * o))) << kind;
-        EXPECT_EQ(small[0].y, kBaseY + 7.0f * 7.0f * kScale);  // placed at P4 mod 100
+        EXPECT_EQ(small[0].number, kind == 3 ? 2 : kind);
+        EXPECT_FLOAT_EQ(small[0].sx, 0.2f);
+        EXPECT_EQ(small[0].x, static_cast<float>(core::int_of(1500.0f + kScale * o)));
+        EXPECT_EQ(small[0].y, kBaseY + 7.0f * 7.0f * kScale);
     }
 }
 
@@ -188,34 +151,32 @@ TEST_F(ClefTest, OctaveFiguresOfTheClefsFraction) {
     };
     ASSERT_TRUE(fonts_) << "the figures are text: the build's fonts are needed";
     for (const Case& c : cases) {
-        clear_path();
+        SCOPED_TRACE(c.p5);
         text_length_ = 0;
         const auto drawn = clef(2.0f, c.p5);
-        ASSERT_EQ(drawn.size(), 1u) << c.p5;
-        EXPECT_EQ(drawn[0].kind, c.clef) << c.p5;
-        EXPECT_EQ(drawn[0].y, kBaseY + 2.0f * 7.0f * kScale) << c.p5;
-        EXPECT_EQ(drawn[0].x, 1500.0f + 21.0f * kScale) << c.p5;
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_EQ(drawn[0].number, c.clef);
+        EXPECT_EQ(drawn[0].y, kBaseY + 2.0f * 7.0f * kScale);
+        EXPECT_EQ(drawn[0].x, 1500.0f + 21.0f * kScale);
         const auto shown = shown_texts();
         if (c.figure < 0) {
-            EXPECT_TRUE(shown.empty()) << c.p5;
+            EXPECT_TRUE(shown.empty());
             continue;
         }
-        ASSERT_EQ(shown.size(), 1u) << c.p5;
+        ASSERT_EQ(shown.size(), 1u);
         // The figure through the number drawer: style 11 (Times-BoldItalic), size 0.7, at P3 +
         // scale x factor and the given height.
         const ShownRecord& figure = shown[0];
-        EXPECT_EQ(figure.text(), std::to_string(c.figure)) << c.p5;  // never a sign
-        EXPECT_EQ(figure.face, "Nimbus Roman") << c.p5;
-        EXPECT_EQ(figure.weight, 700) << c.p5;
-        EXPECT_EQ(figure.italic, -1) << c.p5;
-        EXPECT_FLOAT_EQ(figure.height, kScale * 0.7f * 0.25f * 1.937f) << c.p5;
+        EXPECT_EQ(figure.text(), std::to_string(c.figure));  // never a sign
+        EXPECT_EQ(figure.face, "Nimbus Roman");
+        EXPECT_EQ(figure.weight, 700);
+        EXPECT_EQ(figure.italic, -1);
+        EXPECT_FLOAT_EQ(figure.height, kScale * 0.7f * 0.25f * 1.937f);
         ASSERT_FALSE(figure.chars.empty());
         EXPECT_EQ(figure.chars[0].x,
-                  render::ViewOrigin.x + core::nint((10.0f + kScale * c.factor) * 150.0f))
-            << c.p5;
+                  render::ViewOrigin.x + core::nint((10.0f + kScale * c.factor) * 150.0f));
         EXPECT_EQ(figure.chars[0].y,
-                  core::nint(kBaseY + c.height * 7.0f * kScale) - render::ViewOrigin.y - 100)
-            << c.p5;
+                  core::nint(kBaseY + c.height * 7.0f * kScale) - render::ViewOrigin.y - 100);
         // The item's words come back.
         EXPECT_EQ(core::ParamBuffer(3), 10.0f);
         EXPECT_EQ(core::ParamBuffer(4), 2.0f);
@@ -226,32 +187,20 @@ TEST_F(ClefTest, OctaveFiguresOfTheClefsFraction) {
 TEST_F(ClefTest, ClefOnlyKinds44_55_66DrawGlyph3Small) {
     const auto k44 = clef(2.0f, 44.0f);
     ASSERT_EQ(k44.size(), 1u);
-    EXPECT_EQ(k44[0].kind, 3);
+    EXPECT_EQ(k44[0].number, 3);
     EXPECT_NEAR(k44[0].sx, 0.06f, 1e-4f);
     EXPECT_EQ(k44[0].x, 1500.0f);
     EXPECT_EQ(k44[0].y, static_cast<float>(core::int_of(kBaseY + 3.2f * 7.0f * kScale)));
 
-    clear_path();
     const auto k55 = clef(102.0f, 55.0f);  // a small clef's hundreds do not move it
     ASSERT_EQ(k55.size(), 1u);
     EXPECT_NEAR(k55[0].sx, 0.083f, 1e-3f);
     EXPECT_EQ(k55[0].y, static_cast<float>(core::int_of(kBaseY + 2.35f * 7.0f * kScale)));
 
-    clear_path();
     const auto k66 = clef(2.0f, 66.0f);
     ASSERT_EQ(k66.size(), 1u);
     EXPECT_NEAR(k66[0].sx, 0.1f, 1e-4f);
     EXPECT_EQ(k66[0].y, kBaseY + 2.0f * 7.0f * kScale);
-
-    // For the glyphs of other items 44 is the rest glyph at a quarter size.
-    clear_path();
-    int32_t kind = 44;
-    core::IntParamBuffer(1) = 2;
-    render::draw_clef_item(0.0f, 0.0f, kind, 1.0f, 1.0f);
-    const auto rest = decode(path_points());
-    ASSERT_EQ(rest.size(), 1u);
-    EXPECT_EQ(rest[0].kind, 44);
-    EXPECT_FLOAT_EQ(rest[0].sx, 0.25f);
 }
 
 TEST_F(ClefTest, GlyphKindsBelow45AreQuarteredAndNegativeKindsPaintKindZero) {
@@ -262,27 +211,32 @@ TEST_F(ClefTest, GlyphKindsBelow45AreQuarteredAndNegativeKindsPaintKindZero) {
     render::draw_clef_item(100.0f, 200.0f, ornament, 2.0f, 0.0f);
     int32_t negative = -4;
     render::draw_clef_item(100.0f, 200.0f, negative, 1.0f, 1.0f);
-    const auto drawn = decode(path_points());
-    ASSERT_EQ(drawn.size(), 3u);
-    EXPECT_EQ(drawn[0].kind, 11);
+    core::IntParamBuffer(1) = 2;  // for the glyphs of other items 44 is the rest glyph
+    int32_t rest = 44;
+    render::draw_clef_item(0.0f, 0.0f, rest, 1.0f, 1.0f);
+    const auto drawn = only_glyphs(path_points());
+    ASSERT_EQ(drawn.size(), 4u);
+    EXPECT_EQ(drawn[0].number, 11);
     EXPECT_EQ(drawn[0].x, 100.0f);
     EXPECT_FLOAT_EQ(drawn[0].sx, 0.5f);
     EXPECT_FLOAT_EQ(drawn[0].sy, 0.5f);  // size2 0 takes size1
-    EXPECT_EQ(drawn[1].kind, 48);
+    EXPECT_EQ(drawn[1].number, 48);
     EXPECT_FLOAT_EQ(drawn[1].sx, 2.0f);
-    EXPECT_EQ(drawn[2].kind, 0);
+    EXPECT_EQ(drawn[2].number, 0);
     EXPECT_FLOAT_EQ(drawn[2].sx, 0.25f);
     EXPECT_EQ(drawn[2].x, 100.0f + 21.0f * kScale);
     EXPECT_EQ(negative, 0);
+    EXPECT_EQ(drawn[3].number, 44);
+    EXPECT_FLOAT_EQ(drawn[3].sx, 0.25f);
 }
 
 TEST_F(ClefTest, TheMetricsPassUsesTheOutlineTableOrFallsBackToTheLibrary) {
     core::IntParamBuffer(1) = 1;
     int32_t head = 11;
     render::draw_clef_item(0.0f, 0.0f, head, 1.0f, 1.0f);
-    const auto fallback = decode(path_points());
+    const auto fallback = only_glyphs(path_points());
     ASSERT_EQ(fallback.size(), 1u);  // the empty table does not make the glyph vanish
-    EXPECT_EQ(fallback[0].kind, 11);
+    EXPECT_EQ(fallback[0].number, 11);
     EXPECT_FLOAT_EQ(fallback[0].sx, 0.25f);
 
     auto& table = render::GlyphOutlineTable;
@@ -296,19 +250,17 @@ TEST_F(ClefTest, TheMetricsPassUsesTheOutlineTableOrFallsBackToTheLibrary) {
     table.op(2) = 0;
     clear_path();
     render::draw_clef_item(10.0f, 20.0f, head, 2.0f, 1.0f);
-    const auto outline = path_points();
-    ASSERT_EQ(outline.size(), 2u);
-    EXPECT_EQ(outline[0].x, 10.0f + kScale * 2.0f * 1.0f);
-    EXPECT_EQ(outline[0].y, 20.0f + kScale * 1.0f * 2.0f);
-    EXPECT_EQ(outline[0].pen, 2);
-    EXPECT_EQ(outline[1].x, 10.0f + kScale * 2.0f * 3.0f);
+    EXPECT_EQ(path_points(), (std::vector<DrawingPoint>{
+                                 {10.0f + kScale * 2.0f, 20.0f + kScale * 2.0f, 2},
+                                 {10.0f + kScale * 2.0f * 3.0f, 20.0f + kScale * 4.0f, 0}}));
 
     // Other passes never read the table.
     clear_path();
     render::OutputPassWord = 1;
     render::draw_clef_item(10.0f, 20.0f, head, 2.0f, 1.0f);
-    ASSERT_EQ(decode(path_points()).size(), 1u);
-    EXPECT_EQ(decode(path_points())[0].kind, 11);
+    const auto library = only_glyphs(path_points());
+    ASSERT_EQ(library.size(), 1u);
+    EXPECT_EQ(library[0].number, 11);
 }
 
 namespace {
@@ -357,21 +309,19 @@ TEST_F(ClefTest, TrillSignWithAccidentalAndWavyLine) {
     const float x = 1500.0f, y = kBaseY + 2.0f * 7.0f * kScale, h = 7.0f * kScale;
     // A trill line (kind -1) from the sign's end at P4 + 2.2 + P11 - P9 to P6, amplitude z x P9
     // (P9 0 counting as 1), no end shift.
-    Line wave;
-    wave.kind = -1;
-    wave.from = x + 22.85f * kScale;
-    wave.pos = 2.0f + 2.2f + 0.5f;
-    wave.to = 40.0f;
-    wave.p8 = 1.0f;
-    const auto line = line_drawn_directly(item, wave);
+    const auto line = line_drawn_directly(item, {.kind = -1,
+                                                 .from = x + 22.85f * kScale,
+                                                 .pos = 2.0f + 2.2f + 0.5f,
+                                                 .to = 40.0f,
+                                                 .p8 = 1.0f});
     trill_item(item);
-    const auto drawn = decode(expect_path_ends_with(line));
+    const auto drawn = only_glyphs(expect_path_ends_with(line));
     ASSERT_EQ(drawn.size(), 2u);
-    EXPECT_EQ(drawn[0].kind, 37);
+    EXPECT_EQ(drawn[0].number, 37);
     EXPECT_EQ(drawn[0].x, x);
     EXPECT_EQ(drawn[0].y, y + h);
     EXPECT_NEAR(drawn[0].sx, 0.25f * 1.1f, 1e-3f);
-    EXPECT_EQ(drawn[1].kind, 6);
+    EXPECT_EQ(drawn[1].number, 6);
     EXPECT_EQ(drawn[1].x, static_cast<float>(core::int_of(x + 23.0f * kScale)));
     EXPECT_EQ(drawn[1].y, static_cast<float>(core::int_of(y + h + 3.0f * h)));
     EXPECT_NEAR(drawn[1].sx, 0.25f * 0.65f, 1e-3f);
@@ -382,39 +332,36 @@ TEST_F(ClefTest, TrillSignWithAccidentalAndWavyLine) {
 
 TEST_F(ClefTest, TrillAccidentalsMoveRightAndUpByKind) {
     auto accidental = [&](float p8) {
-        clear_path();
         trill_item({7, 0, 10, 0, 0, 0, 0, p8});
-        const auto drawn = decode(path_points());
+        const auto drawn = only_glyphs(path_points());
         EXPECT_EQ(drawn.size(), 2u);
-        return drawn.size() == 2 ? drawn[1] : Drawn{};
+        return drawn.size() == 2 ? drawn[1] : Glyph{};
     };
     const float h = 7.0f * kScale;
-    const Drawn one = accidental(1.0f);
-    const Drawn two = accidental(2.0f);
-    const Drawn four = accidental(4.0f);
-    const Drawn five = accidental(5.0f);
-    EXPECT_EQ(four.kind, 9);
+    const Glyph one = accidental(1.0f);
+    const Glyph two = accidental(2.0f);
+    const Glyph four = accidental(4.0f);
+    const Glyph five = accidental(5.0f);
+    EXPECT_EQ(four.number, 9);
     EXPECT_NEAR(four.x - 1500.0f, 1.3f * (one.x - 1500.0f), 1.0f);
     EXPECT_NEAR(five.x - 1500.0f, 1.11f * (one.x - 1500.0f), 1.0f);
     EXPECT_NEAR(two.y - one.y, 0.6f * h, 1.0f);
 
-    clear_path();
     trill_item({7, 0, 10, 0, 0, 0, 0, 6});
-    EXPECT_EQ(decode(path_points()).size(), 1u);  // only 1..5 are accidentals
+    EXPECT_EQ(only_glyphs(path_points()).size(), 1u);  // only 1..5 are accidentals
 }
 
 TEST_F(ClefTest, TrillLineWidthOnThePostScriptPass) {
     render::OutputPassWord = -1;
-    const std::vector<float> item = {7, 0, 10, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 0,
-                                     0, 0, 0,  0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 6};
-    Line wave;
-    wave.kind = -1;
-    wave.from = 1500.0f + 22.85f * kScale;
-    wave.pos = 2.2f;
-    wave.to = 40.0f;
-    wave.p8 = 1.0f;
-    wave.ip10 = 2;
-    (void)line_drawn_directly(item, wave);
+    std::vector<float> item = {7, 0, 10, 0, 0, 40, 0, 0, 0, 2};
+    item.resize(28, 0.0f);
+    item[27] = 6;  // P28
+    (void)line_drawn_directly(item, {.kind = -1,
+                                     .from = 1500.0f + 22.85f * kScale,
+                                     .pos = 2.2f,
+                                     .to = 40.0f,
+                                     .p8 = 1.0f,
+                                     .ip10 = 2});
     const std::vector<int32_t> line_widths = g_hooks.widths;
     const int line_breaks = g_hooks.breaks;
     g_hooks.widths.clear();
@@ -432,67 +379,75 @@ TEST_F(ClefTest, TrillLineWidthOnThePostScriptPass) {
 TEST_F(ClefTest, OctaveSignsAndNumbersWithDashedLines) {
     ASSERT_TRUE(fonts_) << "the words and figures are text: the build's fonts are needed";
     render::OutputPassWord = 1;
-    // "8va" in italics (font 1002); a dashed line (kind 1) from 43 units right at P4 + 0.4,
-    // dashes of staff scale x z / 25 and gaps 1.5 times that.
-    std::vector<float> item = {7, 0, 10, 2, 1, 40, 8};
-    Line dashes;
-    dashes.kind = 1;
-    dashes.from = 1500.0f + 43.0f * kScale;
-    dashes.pos = 2.4f;
-    dashes.to = 40.0f;
-    dashes.p8 = 1.0f;
-    dashes.p9 = 1.5f;
-    auto line = line_drawn_directly(item, dashes);
-    trill_item(item);
-    (void)expect_path_ends_with(line);
-    auto shown = shown_texts();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text(), "8va");
-    EXPECT_EQ(shown[0].italic, -1);
-
-    // 155: the figure 15 at 0.75 x 1.1 z through the number drawer; the line from 29 units x z
-    // right, 1.5 x 1.1 z higher; P18 asks for the end shift.
-    clear_path();
-    text_length_ = 0;
-    item = {7, 0, 10, 2, 2, 40, 155, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1};  // P10: the line's width
-    dashes.from = 1500.0f + 2.0f * 29.0f * kScale;
-    dashes.pos = 2.0f + 1.5f * 2.2f + 0.4f;
-    dashes.p8 = 2.0f;
-    dashes.p9 = 3.0f;
-    dashes.p16 = 1.0f;
-    dashes.ip10 = 2;
-    line = line_drawn_directly(item, dashes);
-    trill_item(item);
-    (void)expect_path_ends_with(line);
-    shown = shown_texts();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text(), "15");
-    EXPECT_FLOAT_EQ(shown[0].height, kScale * 0.75f * 2.2f * 0.25f * 1.937f);
-
-    clear_path();
-    text_length_ = 0;
-    item = {7, 0, 10, 2, 0, 40, -88};
-    dashes.from = 1500.0f + 18.0f * kScale * 1.0f;
-    dashes.pos = 2.4f;  // -88 does not rise
-    dashes.p8 = 1.0f;
-    dashes.p9 = 1.5f;
-    dashes.p16 = 0.0f;
-    dashes.ip10 = 0;
-    line = line_drawn_directly(item, dashes);
-    trill_item(item);
-    (void)expect_path_ends_with(line);
-    EXPECT_EQ(shown_texts().at(0).text(), "8");
+    struct Case {
+        std::vector<float> item;
+        Line dashes;
+        std::string shown;
+        float height;  // of the text, in units of the staff scale (0: not checked)
+    };
+    const Case cases[] = {
+        // "8va" in italics (font 1002); a dashed line (kind 1) from 43 units right at P4 + 0.4,
+        // dashes of staff scale x z / 25 and gaps 1.5 times that.
+        {{7, 0, 10, 2, 1, 40, 8},
+         {.kind = 1,
+          .from = 1500.0f + 43.0f * kScale,
+          .pos = 2.4f,
+          .to = 40.0f,
+          .p8 = 1.0f,
+          .p9 = 1.5f},
+         "8va",
+         0.0f},
+        // 155: the figure 15 at 0.75 x 1.1 z through the number drawer; the line from 29 units
+        // x z right, 1.5 x 1.1 z higher; P18 asks for the end shift; P10 is the line's width.
+        {{7, 0, 10, 2, 2, 40, 155, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1},
+         {.kind = 1,
+          .from = 1500.0f + 2.0f * 29.0f * kScale,
+          .pos = 2.0f + 1.5f * 2.2f + 0.4f,
+          .to = 40.0f,
+          .p8 = 2.0f,
+          .p9 = 3.0f,
+          .ip10 = 2,
+          .p16 = 1.0f},
+         "15",
+         0.75f * 2.2f},
+        // -88 does not rise.
+        {{7, 0, 10, 2, 0, 40, -88},
+         {.kind = 1,
+          .from = 1500.0f + 18.0f * kScale,
+          .pos = 2.4f,
+          .to = 40.0f,
+          .p8 = 1.0f,
+          .p9 = 1.5f},
+         "8",
+         0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        text_length_ = 0;
+        const auto line = line_drawn_directly(c.item, c.dashes);
+        trill_item(c.item);
+        (void)expect_path_ends_with(line);
+        const auto shown = shown_texts();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text(), c.shown);
+        if (c.shown == "8va") {
+            EXPECT_EQ(shown[0].italic, -1);
+        }
+        if (c.height > 0.0f) {
+            EXPECT_FLOAT_EQ(shown[0].height, kScale * c.height * 0.25f * 1.937f);
+        }
+    }
 }
 
 TEST_F(ClefTest, DefaultOrnamentDrawsItsDotsByDigit) {
     trill_item({7, 0, 10, 0, 101, 0, 99});
-    const auto drawn = decode(path_points());
+    const auto drawn = only_glyphs(path_points());
     ASSERT_EQ(drawn.size(), 3u);
-    EXPECT_EQ(drawn[0].kind, 48);
+    EXPECT_EQ(drawn[0].number, 48);
     EXPECT_FLOAT_EQ(drawn[0].sx, 0.4f);
-    EXPECT_EQ(drawn[1].kind, 49);
+    EXPECT_EQ(drawn[1].number, 49);
     EXPECT_EQ(drawn[1].x, 1500.0f);
-    EXPECT_EQ(drawn[2].kind, 49);
+    EXPECT_EQ(drawn[2].number, 49);
     EXPECT_EQ(drawn[2].x, static_cast<float>(core::int_of(1500.0f + 2.0f * 53.0f * 0.4f * kScale)));
     EXPECT_EQ(path_points().size(), 50u + 2u * 51u);  // the glyphs alone: no line without P6
 }
@@ -501,25 +456,19 @@ TEST_F(ClefTest, PedalDiagramBoxesFollowTheDigits) {
     trill_item({7, 0, 20, 4, 1, 0, 1, 123, 3211});
     // Two plain strokes: up the middle from P4 - 4 to P4 + 4 and across at P4 from 9.5 units
     // left to 12 right. The digits in P8 and P9 are neither a width nor a turn for them.
-    const auto pts = path_points();
-    const std::vector<DrawingPoint> strokes = {
-        {3000.0f, kBaseY, 1},
-        {3000.0f, kBaseY + 8.0f * 7.0f * kScale, 0},
-        {(20.0f - 9.5f) * 150.0f, kBaseY + 4.0f * 7.0f * kScale, 1},
-        {(20.0f + 12.0f) * 150.0f, kBaseY + 4.0f * 7.0f * kScale, 0}};
-    ASSERT_EQ(pts.size(), strokes.size());
-    for (std::size_t i = 0; i < pts.size(); ++i) {
-        EXPECT_EQ(pts[i].x, strokes[i].x) << i;
-        EXPECT_EQ(pts[i].y, strokes[i].y) << i;
-        EXPECT_EQ(pts[i].pen, strokes[i].pen) << i;
-    }
+    const float y = kBaseY + 4.0f * 7.0f * kScale;
+    EXPECT_EQ(path_points(), (std::vector<DrawingPoint>{{3000.0f, kBaseY, 1},
+                                                        {3000.0f, kBaseY + 8.0f * 7.0f * kScale, 0},
+                                                        {(20.0f - 9.5f) * 150.0f, y, 1},
+                                                        {(20.0f + 12.0f) * 150.0f, y, 0}}));
     ASSERT_EQ(g_hooks.boxes.size(), 7u);
     const int digits[] = {1, 2, 3, 3, 2, 1, 1};
     const float xs[] = {12.5f, 15.0f, 17.5f, 22.5f, 25.0f, 27.5f, 30.0f};
     for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
         const BoxCall& b = g_hooks.boxes[static_cast<std::size_t>(i)];
-        EXPECT_FLOAT_EQ(b.origin_x, xs[i] * 150.0f) << i;
-        EXPECT_FLOAT_EQ(b.origin_y, kBaseY + (4.0f + (digits[i] - 2) * 2.5f) * 7.0f * kScale) << i;
+        EXPECT_FLOAT_EQ(b.origin_x, xs[i] * 150.0f);
+        EXPECT_FLOAT_EQ(b.origin_y, y + (digits[i] - 2) * 2.5f * 7.0f * kScale);
         EXPECT_EQ(b.p5, 0.0f);
         EXPECT_EQ(b.p6, 1.0f);
         EXPECT_EQ(b.p7, 3.0f);
@@ -532,21 +481,14 @@ TEST_F(ClefTest, PedalDiagramBoxesFollowTheDigits) {
 TEST_F(ClefTest, PedalLinesWithNotchAndHooks) {
     // Kind 21 from P3 10 with a start stroke 2 steps up, the notch at 20, the end at 30.
     trill_item({7, 0, 10, 0, 0, 30, 21, 20, 0, 0, 2});
-    const auto pts = path_points();
     const float y = kBaseY;
     const float s6 = 6.0f * kScale;
-    const std::vector<DrawingPoint> expected = {{1500, y + 2 * 7 * kScale, 1},
-                                                {1500, y, 0},
-                                                {3000, y, 0},
-                                                {3000 + s6, y + 2 * 7 * kScale, 0},
-                                                {3000 + 2 * s6, y - 7 * kScale, 0},
-                                                {3000 + 3 * s6, y, 0},
-                                                {4500, y, 0},
-                                                {4500, y, 0}};
-    ASSERT_EQ(pts.size(), expected.size());
-    for (std::size_t i = 0; i < pts.size(); ++i) {
-        EXPECT_EQ(pts[i].x, expected[i].x) << i;
-        EXPECT_EQ(pts[i].y, expected[i].y) << i;
-        EXPECT_EQ(pts[i].pen, expected[i].pen) << i;
-    }
+    EXPECT_EQ(path_points(), (std::vector<DrawingPoint>{{1500, y + 2 * 7 * kScale, 1},
+                                                        {1500, y, 0},
+                                                        {3000, y, 0},
+                                                        {3000 + s6, y + 2 * 7 * kScale, 0},
+                                                        {3000 + 2 * s6, y - 7 * kScale, 0},
+                                                        {3000 + 3 * s6, y, 0},
+                                                        {4500, y, 0},
+                                                        {4500, y, 0}}));
 }

@@ -10,19 +10,6 @@
 
 namespace {
 
-struct Point {
-    int32_t x;
-    int32_t y;
-    int16_t op;
-};
-
-std::vector<Point> path() {
-    std::vector<Point> out;
-    const auto& list = render::PathPointList;
-    for (int32_t i = 1; i < list.count; ++i) out.push_back({list.x(i), list.y(i), list.op(i)});
-    return out;
-}
-
 // Grid point (gx, gy) in display units: the fit's grid is 100 units wide from (8000, -19000).
 float gx(int32_t g) { return static_cast<float>(g * 100 + 8000); }
 float gy(int32_t g) { return static_cast<float>(g * 100 - 19000); }
@@ -46,13 +33,11 @@ class CurveTest : public RenderTest {
 
 TEST_F(CurveTest, AtMostFiftyPoints) {
     for (int32_t k = 0; k < 51; ++k) add(k, (k * k) % 7, k == 0 ? 1 : 0);
-    const auto before = path();
+    const auto before = path_list();
     fit_all();
     ASSERT_EQ(fe_.prompts.size(), 1u);
     EXPECT_EQ(fe_.prompts[0], "*** Too many points. Limit=50");
-    const auto after = path();
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].x, before[i].x);
+    EXPECT_EQ(path_list(), before);
 
     // Fifty are fitted.
     render::PathPointList.count = 1;
@@ -68,7 +53,7 @@ TEST_F(CurveTest, TooFewDistinctPointsLeaveTheListAsGiven) {
     render::add_path_point(12345.0f, -6789.0f, 1);
     render::add_path_point(12350.0f, -6780.0f, 0);
     render::add_path_point(15000.0f, -6000.0f, 0);
-    const auto before = path();
+    const auto before = path_list();
     int32_t count = 3;
     int32_t first = 1;
     int32_t last = 3;
@@ -77,13 +62,7 @@ TEST_F(CurveTest, TooFewDistinctPointsLeaveTheListAsGiven) {
     EXPECT_EQ(fe_.prompts[0], "*** Must have more than 2 points.");
     EXPECT_EQ(count, 3);
     EXPECT_EQ(last, 3);
-    const auto after = path();
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        EXPECT_EQ(after[i].x, before[i].x);
-        EXPECT_EQ(after[i].y, before[i].y);
-        EXPECT_EQ(after[i].op, before[i].op);
-    }
+    EXPECT_EQ(path_list(), before);
 }
 
 TEST_F(CurveTest, CollinearPointsThinToTheirGivenPointsWithMarkers) {
@@ -91,21 +70,21 @@ TEST_F(CurveTest, CollinearPointsThinToTheirGivenPointsWithMarkers) {
     add(10, 5);
     add(30, 5);
     fit_all();
-    const auto pts = path();
+    const auto pts = path_list();
     ASSERT_EQ(pts.size(), 3u);
     EXPECT_EQ(pts[0].op, -2);  // a start that had no operation gets the curve start marker
     EXPECT_EQ(pts[1].op, -1);
     EXPECT_EQ(pts[2].op, -3);
     EXPECT_EQ(pts[1].x, static_cast<int32_t>(gx(10)));
     EXPECT_EQ(pts[2].x, static_cast<int32_t>(gx(30)));
-    for (const Point& p : pts) EXPECT_EQ(p.y, static_cast<int32_t>(gy(5)));
+    for (const PathPoint& p : pts) EXPECT_EQ(p.y, static_cast<int32_t>(gy(5)));
 }
 
 TEST_F(CurveTest, OnePointPerSpanIsThePolylineAndTheDefaultIsTwenty) {
     const std::vector<std::pair<int32_t, int32_t>> given = {{0, 0}, {20, 15}, {40, 0}, {60, 20}};
     for (const auto& [x, y] : given) add(x, y, x == 0 ? 1 : 0);
     fit_all(1);
-    auto pts = path();
+    auto pts = path_list();
     ASSERT_EQ(pts.size(), given.size());
     EXPECT_EQ(pts[0].op, 1);  // a start keeps its operation
     for (std::size_t i = 0; i < given.size(); ++i) {
@@ -117,7 +96,7 @@ TEST_F(CurveTest, OnePointPerSpanIsThePolylineAndTheDefaultIsTwenty) {
         render::PathPointList.count = 1;
         for (const auto& [x, y] : given) add(x, y, x == 0 ? 1 : 0);
         fit_all(pps);
-        return path();
+        return path_list();
     };
     const auto twenty = fitted(20);
     EXPECT_GT(twenty.size(), given.size());
@@ -134,7 +113,7 @@ TEST_F(CurveTest, AClosedRunHasNoCornerWhereItCloses) {
         add(x, y, x == 0 && y == 0 && render::PathPointList.count == 1 ? 1 : 0);
     }
     fit_all();
-    const auto pts = path();
+    const auto pts = path_list();
     ASSERT_GT(pts.size(), 8u);
     EXPECT_EQ(pts.front().x, pts.back().x);
     EXPECT_EQ(pts.front().y, pts.back().y);

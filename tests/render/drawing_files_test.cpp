@@ -16,38 +16,16 @@
 #include "engine/render/drawing_convert.h"
 #include "engine/render/symbols.h"
 #include "platform/paths.h"
-#include "tests/render/render_fixture.h"
+#include "tests/render/symbol_fixture.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Pt {
-    float x, y;
-    int16_t pen;
-};
-
-// A library file: start table (entry 1 as given), ten names, X, Y, pens.
-void write_library_file(const fs::path& path, const std::vector<std::vector<Pt>>& drawings,
-                        int16_t first_entry = 0) {
-    std::vector<int16_t> start(11);
-    std::vector<Pt> all;
-    for (int d = 0; d < 10; ++d) {
-        start[d] = static_cast<int16_t>(all.size() + 1);
-        if (d < static_cast<int>(drawings.size()))
-            all.insert(all.end(), drawings[d].begin(), drawings[d].end());
-    }
-    start[10] = static_cast<int16_t>(all.size() + 1);
-    start[0] = first_entry;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(start.data()), 22);
-    std::string names(240, ' ');
-    names.replace(0, 6, "first ");
-    out.write(names.data(), 240);
-    for (const Pt& p : all) out.write(reinterpret_cast<const char*>(&p.x), 4);
-    for (const Pt& p : all) out.write(reinterpret_cast<const char*>(&p.y), 4);
-    for (const Pt& p : all) out.write(reinterpret_cast<const char*>(&p.pen), 2);
+// A library file whose first drawing is named "first".
+void write_library_file(const fs::path& path, const std::vector<Drawing>& drawings) {
+    write_drawing_file(path, drawings, {}, "first");
 }
 
 // An old drawing file as the conversions read it: lead word, 11 start entries (offsets in
@@ -100,7 +78,7 @@ class DrawingFilesTest : public RenderTest {
     fs::path old_folder() const { return root_ / "data" / "keldlib"; }
 
     // Three points of drawing d: (10d, 1), (10d + 1, 2), (10d + 2, 3), pens 2, 0, 0.
-    static std::vector<Pt> points_of(int d) {
+    static Drawing points_of(int d) {
         const float x = static_cast<float>(10 * d);
         return {{x, 1, 2}, {x + 1, 2, 0}, {x + 2, 3, 0}};
     }
@@ -129,12 +107,33 @@ class DrawingFilesTest : public RenderTest {
         const std::vector<int16_t> values = {100, 200, 2, 110, 210, 0, 5, 6, 1};
         write_old_file(old_folder() / name, {0, 0, 0, 0, 6, 9, 9, 9, 9, 9, 9}, values);
     }
-    void answer_convert(int number, int check = 0) {
+    void answer_convert(int number, int check = 0) { answer({number, 0, check}); }
+    // The answer to "file exists": use its contents, or replace it.
+    void answer_existing(bool use) { answer({1, use ? 1 : 0}); }
+    void answer(std::vector<int> words) {
         ScriptedFrontEnd::DialogAnswer a;
         a.result = 1;
-        a.words = {number, 0, check};
+        a.words = std::move(words);
         fe_.answer_dialog(a);
     }
+    // One step of the old-file command with `line` typed (the first step when `first`).
+    static void old_file_step(const std::string& line, bool first = false) {
+        if (first) core::PendingBoxOperation = 40;
+        core::MessageLine.set(line);
+        render::edit_library_drawing();
+    }
+    bool read_file(int32_t file_number) {
+        return render::read_library_drawing(file_number, start_, names_);
+    }
+    // Writes one 16-bit word at byte `offset` of a file.
+    static void patch_word(const fs::path& file, std::streamoff offset, int16_t value) {
+        std::fstream f(file, std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(offset);
+        f.write(reinterpret_cast<const char*>(&value), 2);
+    }
+
+    render::DrawingStartTable start_;
+    render::DrawingNames names_;
 
     TempFolder temp_{"ormest_drawings"};
     const fs::path& root_ = temp_.root();
@@ -143,20 +142,18 @@ class DrawingFilesTest : public RenderTest {
 // ---- the reader ----
 
 TEST_F(DrawingFilesTest, SymbolNumberSelectsFileAndDrawing) {
-    std::vector<std::vector<Pt>> drawings;
+    std::vector<Drawing> drawings;
     for (int d = 0; d < 10; ++d) drawings.push_back(points_of(d));
     // Upper-case on disk: the reader finds "lb0450.drw" without regard to case.
     write_library_file(library() / "LB0450.DRW", drawings);
 
-    render::DrawingStartTable start;
-    render::DrawingNames names;
-    ASSERT_TRUE(render::read_library_drawing(457 / 10, start, names));
-    EXPECT_EQ(start(1), 1);
-    EXPECT_EQ(start(8), 22);  // drawing 7 starts after seven drawings of three points
-    EXPECT_EQ(start(9) - start(8), 3);
-    EXPECT_EQ(render::LibraryDrawingBuffers.x(start(8)), 70.0f);
-    EXPECT_EQ(render::LibraryDrawingBuffers.pen(start(8)), 2);
-    EXPECT_EQ(names(1), core::FixedText<24>("first"));
+    ASSERT_TRUE(read_file(457 / 10));
+    EXPECT_EQ(start_(1), 1);
+    EXPECT_EQ(start_(8), 22);  // drawing 7 starts after seven drawings of three points
+    EXPECT_EQ(start_(9) - start_(8), 3);
+    EXPECT_EQ(render::LibraryDrawingBuffers.x(start_(8)), 70.0f);
+    EXPECT_EQ(render::LibraryDrawingBuffers.pen(start_(8)), 2);
+    EXPECT_EQ(names_(1), core::FixedText<24>("first"));
     EXPECT_EQ(render::library_file_name(45), "lb0450.drw");
     EXPECT_EQ(render::library_file_name(0), "lb0000.drw");
     EXPECT_TRUE(fe_.message_boxes.empty());
@@ -168,14 +165,14 @@ TEST_F(DrawingFilesTest, SymbolNumberSelectsFileAndDrawing) {
 }
 
 TEST_F(DrawingFilesTest, EqualStartEntriesDrawNothingAndStoredFirstEntryReadsAsOne) {
-    write_library_file(library() / "lb0010.drw", {points_of(0), {}, points_of(2)}, 0);
-    write_library_file(library() / "lb0020.drw", {points_of(0), {}, points_of(2)}, 1);
+    write_library_file(library() / "lb0010.drw", {points_of(0), {}, points_of(2)});
+    write_library_file(library() / "lb0020.drw", {points_of(0), {}, points_of(2)});
+    patch_word(library() / "lb0020.drw", 0, 1);
 
-    render::DrawingStartTable a, b;
-    render::DrawingNames names;
-    ASSERT_TRUE(render::read_library_drawing(1, a, names));
-    ASSERT_TRUE(render::read_library_drawing(2, b, names));
-    for (int k = 1; k <= 11; ++k) EXPECT_EQ(a(k), b(k)) << k;
+    ASSERT_TRUE(read_file(1));
+    const render::DrawingStartTable a = start_;
+    ASSERT_TRUE(read_file(2));
+    for (int k = 1; k <= 11; ++k) EXPECT_EQ(a(k), start_(k)) << k;
     EXPECT_EQ(a(1), 1);
     EXPECT_EQ(a(2), a(3));  // drawing 1 is empty
 
@@ -188,34 +185,22 @@ TEST_F(DrawingFilesTest, EqualStartEntriesDrawNothingAndStoredFirstEntryReadsAsO
 TEST_F(DrawingFilesTest, DamagedFilesAreRefusedOrTamed) {
     // Entry 11 promises 50 points that the file does not hold.
     write_library_file(library() / "lb0030.drw", {points_of(0)});
-    {
-        std::fstream f(library() / "lb0030.drw", std::ios::binary | std::ios::in | std::ios::out);
-        const int16_t promised = 51;
-        f.seekp(20);
-        f.write(reinterpret_cast<const char*>(&promised), 2);
-    }
-    render::DrawingStartTable start;
-    render::DrawingNames names;
+    patch_word(library() / "lb0030.drw", 20, 51);
     core::ParamBuffer(1) = 4.0f;
-    EXPECT_FALSE(render::read_library_drawing(3, start, names));
+    EXPECT_FALSE(read_file(3));
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "*** Damaged file --> " + (library() / "lb0030.drw").string());
-    EXPECT_EQ(start(11), 0);
+    EXPECT_EQ(start_(11), 0);
 
     // Start entries beyond the points are brought back inside them; negative pens read as 0.
     write_library_file(library() / "lb0040.drw", {{{1, 1, -5}, {2, 2, 0}}});
-    {
-        std::fstream f(library() / "lb0040.drw", std::ios::binary | std::ios::in | std::ios::out);
-        const int16_t wild = 3000;
-        f.seekp(2 * 4);
-        f.write(reinterpret_cast<const char*>(&wild), 2);
-    }
-    ASSERT_TRUE(render::read_library_drawing(4, start, names));
-    EXPECT_EQ(start(5), 3);
+    patch_word(library() / "lb0040.drw", 2 * 4, 3000);
+    ASSERT_TRUE(read_file(4));
+    EXPECT_EQ(start_(5), 3);
     EXPECT_EQ(render::LibraryDrawingBuffers.pen(1), 0);
 
     // A file number beyond three digits names no file.
-    EXPECT_FALSE(render::read_library_drawing(1000, start, names));
+    EXPECT_FALSE(read_file(1000));
 }
 
 TEST_F(DrawingFilesTest, MissingFileNoticeKeepsTheWholePath) {
@@ -226,19 +211,17 @@ TEST_F(DrawingFilesTest, MissingFileNoticeKeepsTheWholePath) {
     const std::string expected = deep.string() + "/lb0120.drw - Changed to clef.";
     ASSERT_GT(expected.size(), 44u);
 
-    render::DrawingStartTable start;
-    render::DrawingNames names;
     core::ParamBuffer(1) = 9.0f;
     fe_.answer_dialog(1);  // the check box: no more notices
-    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_FALSE(read_file(12));
     EXPECT_EQ(core::MessageLine.c_text(), expected);
     ASSERT_EQ(fe_.dialogs.size(), 1u);
-    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_FALSE(read_file(12));
     EXPECT_EQ(fe_.dialogs.size(), 1u);
     EXPECT_TRUE(fe_.message_boxes.empty());
 
     // lb0000.drw is always reported as not found.
-    EXPECT_FALSE(render::read_library_drawing(0, start, names));
+    EXPECT_FALSE(read_file(0));
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "File not found --> " + deep.string() + "/lb0000.drw");
 }
@@ -247,35 +230,30 @@ TEST_F(DrawingFilesTest, MissingFileNoticeKeepsTheWholePath) {
 // told once per file, until the engine is reset or the library folder changes. A missing file
 // for another code is a plain "File not found --> " each time.
 TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
-    render::DrawingStartTable start;
-    render::DrawingNames names;
     core::ParamBuffer(1) = 9.0f;
-    fe_.answer_dialog(0);
-    fe_.answer_dialog(0);
-    fe_.answer_dialog(0);
-    fe_.answer_dialog(0);
-    EXPECT_FALSE(render::read_library_drawing(12, start, names));
-    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    for (int k = 0; k < 4; ++k) fe_.answer_dialog(0);
+    EXPECT_FALSE(read_file(12));
+    EXPECT_FALSE(read_file(12));
     EXPECT_EQ(fe_.dialogs.size(), 1u);
     EXPECT_EQ(core::MessageLine.c_text(),
               (library() / "lb0120.drw").string() + " - Changed to clef.");
-    EXPECT_FALSE(render::read_library_drawing(13, start, names));  // another file is told
+    EXPECT_FALSE(read_file(13));  // another file is told
     EXPECT_EQ(fe_.dialogs.size(), 2u);
 
     // A truncated file (the points cut off after its header): damaged, told once, whatever
     // the code.
     write_library_file(library() / "lb0140.drw", {points_of(0), points_of(1)});
     fs::resize_file(library() / "lb0140.drw", 22 + 240 + 10);
-    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    EXPECT_FALSE(read_file(14));
     core::ParamBuffer(1) = 4.0f;
-    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    EXPECT_FALSE(read_file(14));
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "*** Damaged file --> " + (library() / "lb0140.drw").string());
     EXPECT_EQ(fe_.dialogs.size(), 2u);
 
     // Missing for another code: every time.
-    EXPECT_FALSE(render::read_library_drawing(15, start, names));
-    EXPECT_FALSE(render::read_library_drawing(15, start, names));
+    EXPECT_FALSE(read_file(15));
+    EXPECT_FALSE(read_file(15));
     EXPECT_EQ(fe_.message_boxes.size(), 3u);
 
     // Another library folder: its files are told again.
@@ -285,18 +263,18 @@ TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
     const std::string saved_folder = core::LibraryFolder.c_text();
     core::LibraryFolder.set(other.string() + "/");
     core::ParamBuffer(1) = 9.0f;
-    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_FALSE(read_file(12));
     EXPECT_EQ(fe_.dialogs.size(), 3u);
-    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    EXPECT_FALSE(read_file(14));
     ASSERT_EQ(fe_.message_boxes.size(), 4u);
     EXPECT_EQ(fe_.message_boxes[3], "*** Damaged file --> " + (other / "lb0140.drw").string());
 
     // Back in the first folder, after a reset: told again.
     core::LibraryFolder.set(saved_folder);
     render::register_drawing_file_drawers();
-    EXPECT_FALSE(render::read_library_drawing(12, start, names));
+    EXPECT_FALSE(read_file(12));
     EXPECT_EQ(fe_.dialogs.size(), 4u);
-    EXPECT_FALSE(render::read_library_drawing(14, start, names));
+    EXPECT_FALSE(read_file(14));
     EXPECT_EQ(fe_.message_boxes.size(), 5u);
 }
 
@@ -353,16 +331,14 @@ TEST_F(DrawingFilesTest, ConvertWritesTheLibraryFileAndChangesMatchingItems) {
     EXPECT_EQ(stored(3, 5), 4.0f);
 
     // The new file: start entries old / 3 + 1, points from the value triples.
-    render::DrawingStartTable start;
-    render::DrawingNames names;
-    ASSERT_TRUE(render::read_library_drawing(512, start, names));
-    EXPECT_EQ(start(4), 1);
-    EXPECT_EQ(start(5), 3);
-    EXPECT_EQ(start(11), 4);
+    ASSERT_TRUE(read_file(512));
+    EXPECT_EQ(start_(4), 1);
+    EXPECT_EQ(start_(5), 3);
+    EXPECT_EQ(start_(11), 4);
     EXPECT_EQ(render::LibraryDrawingBuffers.x(2), 110.0f);
     EXPECT_EQ(render::LibraryDrawingBuffers.y(2), 210.0f);
     EXPECT_EQ(render::LibraryDrawingBuffers.pen(3), 1);
-    EXPECT_EQ(names(4), core::FixedText<24>("FOUR"));
+    EXPECT_EQ(names_(4), core::FixedText<24>("FOUR"));
     // The raw file stores 0 in entry 1, as the writers do, and nothing is left behind.
     const std::string bytes = slurp(user_library() / "LB5120.DRW");
     EXPECT_EQ(bytes.size(), 262u + 10u * 3u);
@@ -397,10 +373,7 @@ TEST_F(DrawingFilesTest, ConvertOverAnExistingFile) {
     add_code11(3.0f, "OLDSYM");
     load_item(1);
     answer_convert(5121);
-    ScriptedFrontEnd::DialogAnswer use;
-    use.result = 1;
-    use.words = {1, 1};
-    fe_.answer_dialog(use);
+    answer_existing(true);
     render::convert_drawing_to_library_symbol(1);
     EXPECT_EQ(core::MessageLine.c_text(), "Replace 5121 in LB5120.DRW");
     EXPECT_EQ(stored(1, 5), 5121.0f);
@@ -410,10 +383,7 @@ TEST_F(DrawingFilesTest, ConvertOverAnExistingFile) {
     add_code11(3.0f, "OLDSYM");
     load_item(2);
     answer_convert(5123);
-    ScriptedFrontEnd::DialogAnswer replace;
-    replace.result = 1;
-    replace.words = {1, 0};
-    fe_.answer_dialog(replace);
+    answer_existing(false);
     render::convert_drawing_to_library_symbol(2);
     EXPECT_EQ(slurp(user_library() / "LB9990.DRW"), before);
     EXPECT_NE(slurp(user_library() / "LB5120.DRW"), before);
@@ -426,7 +396,7 @@ TEST_F(DrawingFilesTest, ConvertOverAnExistingFile) {
     add_code11(3.0f, "OLDSYM");
     load_item(3);
     answer_convert(5124);
-    fe_.answer_dialog(replace);
+    answer_existing(false);
     render::convert_drawing_to_library_symbol(3);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], " Error or file not found.");
@@ -451,10 +421,7 @@ TEST_F(DrawingFilesTest, ConversionsNeverWriteThroughLinksInTheWorkFolder) {
     add_code11(3.0f, "OLDSYM");
     load_item(1);
     answer_convert(5123);
-    ScriptedFrontEnd::DialogAnswer replace;
-    replace.result = 1;
-    replace.words = {1, 0};
-    fe_.answer_dialog(replace);
+    answer_existing(false);
     render::convert_drawing_to_library_symbol(1);
     EXPECT_EQ(stored(1, 5), 5123.0f);
     EXPECT_EQ(slurp(precious), "keep");
@@ -521,11 +488,9 @@ TEST_F(DrawingFilesTest, ConvertStopsAtTheEndOfAShortOldFile) {
     answer_convert(6003);
     render::convert_drawing_to_library_symbol(1);
 
-    render::DrawingStartTable start;
-    render::DrawingNames names;
-    ASSERT_TRUE(render::read_library_drawing(600, start, names));
-    EXPECT_EQ(start(11), 3);  // two points
-    EXPECT_EQ(start(5), 3);
+    ASSERT_TRUE(read_file(600));
+    EXPECT_EQ(start_(11), 3);  // two points
+    EXPECT_EQ(start_(5), 3);
     EXPECT_EQ(stored(1, 5), 6003.0f);
 }
 
@@ -541,28 +506,23 @@ TEST_F(DrawingFilesTest, OldFileCommandConvertsInThreeSteps) {
     EXPECT_EQ(core::MessageLine.c_text(),
               "Type complete path and file name of old .DRW file. <enter> = Cancel.");
 
-    core::MessageLine.set(old.string());  // ".DRW" is added
-    render::edit_library_drawing();
+    old_file_step(old.string());  // ".DRW" is added
     EXPECT_EQ(core::PendingBoxOperation, 41);
     EXPECT_EQ(core::MessageLine.c_text(), "Type 4-digit number -- last digit must be 0.");
 
     for (const char* bad : {"4990", "5123", "9990", "12ab", "51"}) {
-        core::MessageLine.set(bad);
-        render::edit_library_drawing();
+        old_file_step(bad);
         EXPECT_EQ(core::PendingBoxOperation, 41) << bad;
         EXPECT_EQ(core::MessageLine.c_text(), "Type 4-digit number -- last digit must be 0.");
     }
     EXPECT_TRUE(fs::is_empty(root_ / "data" / "mxlib"));
 
-    core::MessageLine.set("7770");
-    render::edit_library_drawing();
+    old_file_step("7770");
     EXPECT_EQ(core::PendingBoxOperation, 0);
     EXPECT_TRUE(fe_.message_boxes.empty());
-    render::DrawingStartTable start;
-    render::DrawingNames names;
-    ASSERT_TRUE(render::read_library_drawing(777, start, names));
-    EXPECT_EQ(start(2), 2);
-    EXPECT_EQ(start(11), 3);
+    ASSERT_TRUE(read_file(777));
+    EXPECT_EQ(start_(2), 2);
+    EXPECT_EQ(start_(11), 3);
     EXPECT_EQ(render::LibraryDrawingBuffers.x(2), 3.0f);
 }
 
@@ -573,51 +533,38 @@ TEST_F(DrawingFilesTest, OldFileCommandAsksBeforeOverwriting) {
     write_library_file(user_library() / "LB5550.DRW", {points_of(2)});
     const std::string before = slurp(user_library() / "LB5550.DRW");
 
-    core::PendingBoxOperation = 40;
-    core::MessageLine.set(old.string());
-    render::edit_library_drawing();
-    core::MessageLine.set("5550");
+    old_file_step(old.string(), true);
     fe_.answer_yes_no(0);
-    render::edit_library_drawing();
+    old_file_step("5550");
     EXPECT_EQ(core::PendingBoxOperation, 41);
     EXPECT_EQ(core::MessageLine.c_text(), "File already exists - use a different number.");
     ASSERT_EQ(fe_.questions.size(), 1u);
     EXPECT_NE(fe_.questions[0].find("FILE EXISTS - Write over file?"), std::string::npos);
     EXPECT_EQ(slurp(user_library() / "LB5550.DRW"), before);
 
-    core::MessageLine.set("5550");
     fe_.answer_yes_no(-1);
-    render::edit_library_drawing();
+    old_file_step("5550");
     EXPECT_EQ(core::PendingBoxOperation, 0);
     EXPECT_NE(slurp(user_library() / "LB5550.DRW"), before);
 }
 
 TEST_F(DrawingFilesTest, OldFileCommandCancelsAndRejects) {
     // Enter alone cancels without a word.
-    core::PendingBoxOperation = 40;
-    core::MessageLine.blank();
-    render::edit_library_drawing();
+    old_file_step("", true);
     EXPECT_EQ(core::PendingBoxOperation, 0);
-    core::PendingBoxOperation = 40;
-    core::MessageLine.set("\r");
-    render::edit_library_drawing();
+    old_file_step("\r", true);
     EXPECT_EQ(core::PendingBoxOperation, 0);
     EXPECT_TRUE(fe_.message_boxes.empty());
 
     // A name with neither "*" nor a folder separator.
-    core::PendingBoxOperation = 40;
-    core::MessageLine.set("brass");
-    render::edit_library_drawing();
+    old_file_step("brass", true);
     EXPECT_EQ(core::PendingBoxOperation, 0);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], " Error or file not found.");
 
     // An old file that is not there.
-    core::PendingBoxOperation = 40;
-    core::MessageLine.set((root_ / "none.DRW").string());
-    render::edit_library_drawing();
-    core::MessageLine.set("5010");
-    render::edit_library_drawing();
+    old_file_step((root_ / "none.DRW").string(), true);
+    old_file_step("5010");
     EXPECT_EQ(core::PendingBoxOperation, 0);
     EXPECT_EQ(fe_.message_boxes.size(), 2u);
     EXPECT_FALSE(fs::exists(user_library() / "LB5010.DRW"));

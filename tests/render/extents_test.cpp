@@ -73,15 +73,11 @@ class ExtentsTest : public RenderTest {
 // One text record with the given characters; the measuring reads only their positions.
 struct Chars {
     std::vector<uint8_t> bytes;
-    void put(int32_t v) {
+    template <class Word>  // int32_t or float
+    void put(Word v) {
         uint8_t b[4];
         std::memcpy(b, &v, 4);
         bytes.insert(bytes.end(), b, b + 4);
-    }
-    void put(float v) {
-        int32_t w;
-        std::memcpy(&w, &v, 4);
-        put(w);
     }
     Chars(const std::vector<std::pair<int32_t, int32_t>>& at, float height = 1.0f,
           float width = 1.0f) {

@@ -23,6 +23,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/render/fonts.h"
 #include "platform/paths.h"
+#include "tests/render/ghostscript.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
@@ -65,27 +66,11 @@ std::string squeezed(const std::string& name) {
 std::string run(const std::string& cmd, int& status) {
     std::string out;
     FILE* pipe = ::popen(cmd.c_str(), "r");
-    if (pipe == nullptr) {
-        status = -1;
-        return out;
-    }
     char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    const int raw = ::pclose(pipe);
+    for (std::size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    const int raw = pipe == nullptr ? -1 : ::pclose(pipe);
     status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
-
-// Ghostscript on a PostScript program (written to a file first); stderr is kept in err.
-std::string ghostscript(const fs::path& dir, const std::string& program, int& status,
-                        std::string& err) {
-    const fs::path file = dir / "program.ps";
-    std::ofstream(file, std::ios::trunc) << program;
-    const std::string out = run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '" +
-                                    file.string() + "' 2>'" + (dir / "gs.err").string() + "'",
-                                status);
-    err = read_text(dir / "gs.err");
     return out;
 }
 
@@ -152,10 +137,9 @@ TEST_F(FontMetricsTest, ScreenFacesResolveToThePrintedFonts) {
     std::string program;
     for (const auto& [name, face] : faces)
         program += "/" + name + " findfont /FontInfo get /FullName get =\n";
-    int status = 0;
-    std::string err;
-    std::istringstream printed(ghostscript(work_, program, status, err));
-    ASSERT_EQ(status, 0) << err;
+    const GhostscriptRun gs = run_ghostscript_program(work_ / "program.ps", program);
+    ASSERT_EQ(gs.status, 0) << gs.err;
+    std::istringstream printed(gs.out);
 
     for (const auto& [name, face] : faces) {
         std::string full_name;
@@ -188,29 +172,17 @@ TEST_F(FontMetricsTest, LayoutWidthsAgreeWithThePrintedWidths) {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
         if (c >= 'a' && c <= 'z') return c - 'a' + 40;
-        switch (c) {
-            case '.':
-                return 36;
-            case ',':
-                return 37;
-            case '(':
-                return 38;
-            case ')':
-                return 39;
-            case '-':
-                return 71;
-            default:
-                return 94;  // blank
-        }
+        const std::size_t punctuation = std::string(".,()").find(c);  // codes 36..39
+        if (punctuation != std::string::npos) return 36 + static_cast<int>(punctuation);
+        return c == '-' ? 71 : 94;  // 94: blank
     };
     std::string program;
     for (int n = 0; n <= 40; ++n)
         program += "/" + metric(n).ps_name + " findfont 1000 scalefont setfont (" + line +
                    ") stringwidth pop =\n";
-    int status = 0;
-    std::string err;
-    std::istringstream printed(ghostscript(work_, program, status, err));
-    ASSERT_EQ(status, 0) << err;
+    const GhostscriptRun gs = run_ghostscript_program(work_ / "program.ps", program);
+    ASSERT_EQ(gs.status, 0) << gs.err;
+    std::istringstream printed(gs.out);
     for (int n = 0; n <= 40; ++n) {
         double printed_width = 0.0;
         printed >> printed_width;
@@ -230,10 +202,9 @@ TEST_F(FontMetricsTest, PrologEncodingShowsTheGlyphOfEveryCode) {
                                 "/TR-acc /Times-Roman acc ReE /TR-acc findfont 1000 scalefont "
                                 "setfont 0 1 255 { ( ) dup 0 4 -1 roll put stringwidth pop = } "
                                 "for\n";
-    int status = 0;
-    std::string err;
-    std::istringstream printed(ghostscript(work_, program, status, err));
-    ASSERT_EQ(status, 0) << err;
+    const GhostscriptRun gs = run_ghostscript_program(work_ / "program.ps", program);
+    ASSERT_EQ(gs.status, 0) << gs.err;
+    std::istringstream printed(gs.out);
     std::array<double, 256> width{};
     for (double& w : width) printed >> w;
 
@@ -260,12 +231,10 @@ TEST_F(FontMetricsTest, PrologWithAReencodedFontAndAccentedTextRunsInGhostscript
         "(a) stringwidth pop 0 gt { (a) show } { (the symbol font lost its glyphs) print } "
         "ifelse\n"
         "showpage\n";
-    int status = 0;
-    std::string err;
-    const std::string out = ghostscript(work_, program, status, err);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(out, "");
+    const GhostscriptRun gs = run_ghostscript_program(work_ / "program.ps", program);
+    EXPECT_EQ(gs.status, 0);
+    EXPECT_EQ(gs.err, "");
+    EXPECT_EQ(gs.out, "");
 }
 
 // The preferences name the font folder, which must hold fm00.fmt: start-up takes it.

@@ -3,22 +3,19 @@
 // on the lines written to the PostScript unit and, for whole documents, by Ghostscript.
 #include "engine/render/fonts.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <sys/wait.h>
 
 #include "engine/core/binary_io.h"
 #include "engine/core/file_units.h"
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
 #include "platform/paths.h"
+#include "tests/render/ghostscript.h"
 #include "tests/render/render_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
@@ -53,14 +50,15 @@ void write_metric_file(const fs::path& p, const std::string& ps, const std::stri
               static_cast<std::streamsize>(bytes.size()));
 }
 
-// Runs Ghostscript on file; returns its exit status and leaves its stderr in err.
-int run_ghostscript(const fs::path& file, std::string& err) {
-    const fs::path err_file = file.string() + ".err";
-    const std::string cmd = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '" + file.string() +
-                            "' >/dev/null 2>'" + err_file.string() + "'";
-    const int status = std::system(cmd.c_str());
-    err = read_text(err_file);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// The message of the defect that ends f ("" when f ends normally).
+template <class F>
+std::string defect_of(F f) {
+    try {
+        f();
+    } catch (const core::EngineDefect& e) {
+        return e.what();
+    }
+    return "";
 }
 
 // The fonts in a data folder of their own: copies of the generated metric files and prolog
@@ -144,15 +142,20 @@ TEST_F(FontsTest, MetricFontsLoadOnceAndOutlineFormsOnEveryUse) {
     write_metric_file(fonts_ / "fm07.fmt", "Again", "Again Face", 100);
     load(107);
     EXPECT_EQ(render::LoadedFont.ps_name.trimmed(), "Again");
-    EXPECT_TRUE(fe_.message_boxes.empty());
-}
 
-TEST_F(FontsTest, WidthsAreFileValuesOver638) {
+    // The widths are the file's values over 638.
     write_metric_file(fonts_ / "fm12.fmt", "Test-Font", "Test Face", 319, 37, 638);
     load(12);
     EXPECT_FLOAT_EQ(render::LoadedFont.widths(37), 1.0f);  // code 36
     EXPECT_FLOAT_EQ(render::LoadedFont.widths(1), 0.5f);
     EXPECT_EQ(render::LoadedFont.face_name.trimmed(), "Test Face");
+
+    // The music and symbol fonts load nothing.
+    load(5);
+    load(94);
+    load(99);
+    EXPECT_EQ(render::LoadedFont.number, 5);
+    EXPECT_TRUE(fe_.message_boxes.empty());
 }
 
 TEST_F(FontsTest, MissingFontIsReportedOnceAndTimesRomanTakesItsPlace) {
@@ -183,24 +186,15 @@ TEST_F(FontsTest, MissingFallbackEndsTheCommandInsteadOfLooping) {
     fs::remove(fonts_ / "fm00.fmt");
     fs::remove(fonts_ / "fm07.fmt");
     render::CurrentFontNumber = 7;
-    try {
-        render::load_font_metrics();
-        FAIL() << "the load went on without fm00.fmt";
-    } catch (const core::EngineDefect& e) {
-        EXPECT_EQ(std::string(e.what()), "File not found --> " + font_path("fm00.fmt"));
-    }
+    EXPECT_EQ(defect_of(render::load_font_metrics), "File not found --> " + font_path("fm00.fmt"));
     EXPECT_EQ(fe_.message_boxes.size(), 1u);  // the substitution of fm07.fmt
     EXPECT_EQ(render::LoadedFont.number, -1);
 
     // A short fallback file is no better than a missing one, but is named for what it is.
     std::ofstream(fonts_ / "fm00.fmt") << "short";
     render::CurrentFontNumber = 0;
-    try {
-        render::load_font_metrics();
-        FAIL() << "the load went on with a short fm00.fmt";
-    } catch (const core::EngineDefect& e) {
-        EXPECT_EQ(std::string(e.what()), "*** Damaged file --> " + font_path("fm00.fmt"));
-    }
+    EXPECT_EQ(defect_of(render::load_font_metrics),
+              "*** Damaged file --> " + font_path("fm00.fmt"));
 }
 
 // A metric file one byte short of its layout (or 100 bytes, as a cut copy leaves it) is
@@ -224,14 +218,6 @@ TEST_F(FontsTest, DamagedFontIsReportedOnceAndTimesRomanTakesItsPlace) {
     EXPECT_EQ(fe_.message_boxes[1], "*** Damaged file --> " + font_path("fm08.fmt"));
 }
 
-TEST_F(FontsTest, MusicAndSymbolFontsLoadNothing) {
-    load(5);
-    load(94);
-    load(99);
-    EXPECT_EQ(render::LoadedFont.number, 5);
-    EXPECT_TRUE(fe_.message_boxes.empty());
-}
-
 TEST_F(FontsTest, EnsureMeasuresWithoutWritingAndKeepsThePass) {
     begin_postscript(false);
     render::CurrentFontNumber = 5;
@@ -243,7 +229,8 @@ TEST_F(FontsTest, EnsureMeasuresWithoutWritingAndKeepsThePass) {
     fs::remove(fonts_ / "fm00.fmt");
     fs::remove(fonts_ / "fm06.fmt");
     render::CurrentFontNumber = 6;
-    EXPECT_THROW(render::ensure_font_metrics(), core::EngineDefect);
+    EXPECT_EQ(defect_of(render::ensure_font_metrics),
+              "File not found --> " + font_path("fm00.fmt"));
     EXPECT_EQ(render::OutputPassWord, -1);
 }
 
@@ -284,6 +271,13 @@ TEST_F(FontsTest, StyleFontsPutTheirFamilyIntoP14AndP15) {
 }
 
 TEST_F(FontsTest, SelectionLineIsWrittenWhenTheSizeOrFontChanges) {
+    // The screen pass sets the sizes and writes nothing.
+    ASSERT_TRUE(
+        core::open_unit(24, ps_path().string(), core::UnitStatus::Unknown, core::UnitForm::Text));
+    load(0);
+    EXPECT_FLOAT_EQ(render::LoadedFont.text_height, 10.0f);
+    EXPECT_TRUE(ps_lines().empty());
+
     begin_postscript(false);
     load(0);
     EXPECT_FLOAT_EQ(render::LoadedFont.text_width, 10.0f);
@@ -298,14 +292,6 @@ TEST_F(FontsTest, SelectionLineIsWrittenWhenTheSizeOrFontChanges) {
     EXPECT_EQ(lines[0], kTimesSelection);
     EXPECT_EQ(lines[1], " /" + pad30("Times-Roman") + " f [  1102.060 0 0  2204.120 0 0] mkf sf");
     EXPECT_EQ(lines[2], " /" + pad30("Helvetica") + " f [  1102.060 0 0  2204.120 0 0] mkf sf");
-}
-
-TEST_F(FontsTest, ScreenPassSetsTheSizesAndWritesNothing) {
-    ASSERT_TRUE(
-        core::open_unit(24, ps_path().string(), core::UnitStatus::Unknown, core::UnitForm::Text));
-    load(0);
-    EXPECT_FLOAT_EQ(render::LoadedFont.text_height, 10.0f);
-    EXPECT_TRUE(ps_lines().empty());
 }
 
 TEST_F(FontsTest, FirstFontSendsThePrologAndEachFontIsReencodedOnce) {
@@ -401,37 +387,23 @@ TEST_F(FontsTest, MissingPrologEndsTheCommand) {
     fs::remove(root_ / "data" / "mxlib" / "fmfontinit.psc");
     begin_postscript(false);
     load(0);
-    try {
-        render::send_font_to_postscript();
-        FAIL() << "no prolog, yet the font was sent";
-    } catch (const core::EngineDefect& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "File not found --> " + (root_ / "data" / "mxlib" / "fmfontinit.psc").string());
-    }
+    EXPECT_EQ(defect_of(render::send_font_to_postscript),
+              "File not found --> " + (root_ / "data" / "mxlib" / "fmfontinit.psc").string());
 }
 
 TEST_F(FontsTest, SymbolWidthsComeFromTheirOwnFile) {
     // The blank (code 94) is the width of the body font's space: 250 AFM units.
     EXPECT_NEAR(render::symbol_font_width(95), 250 * 0.89229f / 638.0f, 1.0f / 638.0f);
     EXPECT_NEAR(render::symbol_font_width(81), 0.32f, 1.0f / 638.0f);  // flat
-    EXPECT_THROW(render::symbol_font_width(163), core::EngineDefect);
+    EXPECT_NE(defect_of([] { render::symbol_font_width(163); }), "");
 
     // One byte short: damaged. Missing: not found. Both end the command, named by their path.
     core::reset_engine();
     fs::resize_file(fonts_ / "fmsymbol.fmt", render::kSymbolWidthFileBytes - 1);
-    try {
-        render::symbol_font_width(1);
-        FAIL() << "a short symbol width file was taken";
-    } catch (const core::EngineDefect& e) {
-        EXPECT_EQ(std::string(e.what()), "*** Damaged file --> " + font_path("fmsymbol.fmt"));
-    }
+    auto width_of_1 = [] { render::symbol_font_width(1); };
+    EXPECT_EQ(defect_of(width_of_1), "*** Damaged file --> " + font_path("fmsymbol.fmt"));
     fs::remove(fonts_ / "fmsymbol.fmt");
-    try {
-        render::symbol_font_width(1);
-        FAIL() << "the width was taken without its file";
-    } catch (const core::EngineDefect& e) {
-        EXPECT_EQ(std::string(e.what()), "File not found --> " + font_path("fmsymbol.fmt"));
-    }
+    EXPECT_EQ(defect_of(width_of_1), "File not found --> " + font_path("fmsymbol.fmt"));
 }
 
 // A page as the document writer frames it (header, prolog of abbreviations, page procedure,
@@ -481,9 +453,9 @@ TEST_F(FontDocumentTest, PageWithAccentedTextRunsInGhostscript) {
     write_trailer();
     ASSERT_EQ(render::DocumentFontList.open, 1);
     core::close_unit(24);
-    std::string err;
-    EXPECT_EQ(run_ghostscript(ps_path(), err), 0) << err;
-    EXPECT_EQ(err, "");
+    const GhostscriptRun gs = run_ghostscript(ps_path());
+    EXPECT_EQ(gs.status, 0) << gs.err;
+    EXPECT_EQ(gs.err, "");
 }
 
 TEST_F(FontDocumentTest, PageWithoutFontNameFileRunsInGhostscript) {
@@ -492,9 +464,9 @@ TEST_F(FontDocumentTest, PageWithoutFontNameFileRunsInGhostscript) {
     write_text(1, "\\311t\\351");
     write_trailer();
     core::close_unit(24);
-    std::string err;
-    EXPECT_EQ(run_ghostscript(ps_path(), err), 0) << err;
-    EXPECT_EQ(err, "");
+    const GhostscriptRun gs = run_ghostscript(ps_path());
+    EXPECT_EQ(gs.status, 0) << gs.err;
+    EXPECT_EQ(gs.err, "");
 }
 
 }  // namespace

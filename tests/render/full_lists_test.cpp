@@ -20,11 +20,18 @@ TEST_F(FullListsTest, TheSixThousandthItemIsAppendedAndTheNextIsRefused) {
     EXPECT_EQ(core::ItemStore(core::ItemStartTable(6000) + 2), 2.0f);
     EXPECT_TRUE(fe_.message_boxes.empty());
 
+    // The store is kept as it was.
     const int32_t used = core::ItemWordsUsed;
+    const std::vector<float> last(core::ItemStore.at(core::ItemStartTable(6000)),
+                                  core::ItemStore.at(used));
+    set_params({1, 3, 99, 5});
     n = 4;
     EXPECT_FALSE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(core::ItemCount, 6000);
     EXPECT_EQ(core::ItemWordsUsed, used);
+    EXPECT_EQ(std::vector<float>(core::ItemStore.at(core::ItemStartTable(6000)),
+                                 core::ItemStore.at(used)),
+              last);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0],
               "**** Item limit reached (6000 items): the item was not added.");

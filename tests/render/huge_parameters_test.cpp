@@ -227,15 +227,15 @@ class HugeParametersTest : public ::testing::Test {
         ASSERT_TRUE(render::append_item(n, params.data(), n));
     }
 
-    // Screen pass, the preview of every item, and the PostScript pass (unit 24 open). A defect
-    // report (the command ended half-way) is a failure of the case.
-    void draw_all_passes(const std::string& what) {
+    // Screen pass, the preview of every item from `first_preview` on, and the PostScript pass
+    // (unit 24 open). A defect report (the command ended half-way) is a failure of the case.
+    void draw_all_passes(const std::string& what, int32_t first_preview = 1) {
         try {
             g_case = what + ", screen";
             render::OutputPassWord = 1;
             render::redraw_items();
             g_case = what + ", preview";
-            for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            for (int32_t k = first_preview; k <= core::ItemCount; ++k) {
                 core::EditedItemNumber = k;
                 render::redraw_edited_item();
             }
@@ -334,19 +334,13 @@ class HugeParametersTest : public ::testing::Test {
 // ---- the conversion -------------------------------------------------------------------------
 
 TEST(BoundedWholeNumberTest, ValuesAreTruncatedAndHeldToTheRange) {
-    EXPECT_EQ(core::int_in(7.9f, -10, 10), 7);
-    EXPECT_EQ(core::int_in(-7.9f, -10, 10), -7);
-    EXPECT_EQ(core::int_in(10.0f, -10, 10), 10);
-    EXPECT_EQ(core::int_in(10.999f, -10, 10), 10);
-    EXPECT_EQ(core::int_in(11.0f, -10, 10), 10);
-    EXPECT_EQ(core::int_in(-10.0f, -10, 10), -10);
-    EXPECT_EQ(core::int_in(-11.0f, -10, 10), -10);
-    EXPECT_EQ(core::int_in(1e38f, -10, 10), 10);
-    EXPECT_EQ(core::int_in(-1e38f, -10, 10), -10);
-    EXPECT_EQ(core::int_in(kInf, -10, 10), 10);
-    EXPECT_EQ(core::int_in(-kInf, -10, 10), -10);
-    EXPECT_EQ(core::int_in(std::nanf(""), -10, 10), 0);
-    EXPECT_EQ(core::int_in(std::nanf(""), 5, 10), 5);  // NaN is 0, then held to the range
+    const float nan = std::nanf("");
+    const std::vector<std::pair<float, int32_t>> within_ten = {
+        {7.9f, 7},     {-7.9f, -7}, {10.0f, 10},   {10.999f, 10}, {11.0f, 10},  {-10.0f, -10},
+        {-11.0f, -10}, {1e38f, 10}, {-1e38f, -10}, {kInf, 10},    {-kInf, -10}, {nan, 0}};
+    for (const auto& [value, held] : within_ten)
+        EXPECT_EQ(core::int_in(value, -10, 10), held) << value;
+    EXPECT_EQ(core::int_in(nan, 5, 10), 5);  // NaN is 0, then held to the range
     EXPECT_EQ(core::int_in(2147483648.0f, INT32_MIN, INT32_MAX), INT32_MAX);
     EXPECT_EQ(core::int_in(-2147483649.0f, INT32_MIN, INT32_MAX), INT32_MIN);
 }
@@ -375,14 +369,14 @@ TEST_F(HugeParametersTest, EveryOtherItemCodeTakesHugeValuesOnEveryPass) {
 }
 
 // Every kind of item of the pages alone with its staves, as when it is the only one typed; also
-// values inside the 32-bit range that overflow once multiplied.
-TEST_F(HugeParametersTest, EachItemAloneTakesHugeValues) {
+// values inside the 32-bit range that overflow once multiplied. The staves are sound: only the
+// item is previewed.
+class HugeParameterItemsTest : public HugeParameterPagesTest {};
+
+TEST_P(HugeParameterItemsTest, EachItemAloneTakesHugeValues) {
     ASSERT_TRUE(open_postscript_unit());
-    std::vector<Item> items = other_items();
-    for (const char* page : {"scale", "beams", "rests", "keys_meters", "bar_lines", "lines"}) {
-        const std::vector<Item> more = read_page(page);
-        items.insert(items.end(), more.begin(), more.end());
-    }
+    const std::string page = GetParam();
+    const std::vector<Item> items = page == "other" ? other_items() : read_page(page);
     // One of each: items that differ only in x draw alike.
     std::set<Item> kinds;
     std::vector<float> values = kHugeValues;
@@ -401,11 +395,16 @@ TEST_F(HugeParametersTest, EachItemAloneTakesHugeValues) {
                 fill_store({{8, staff, 0}, {8, staff + 1, 0}, {8, staff + 2, 0}, one});
                 std::ostringstream what;
                 what << "item code " << item[0] << " alone";
-                draw_all_passes(describe(what.str(), k, value, ""));
+                draw_all_passes(describe(what.str(), k, value, ""), 4);
             }
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, HugeParameterItemsTest,
+                         ::testing::Values("other", "scale", "beams", "rests", "keys_meters",
+                                           "bar_lines", "lines"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // ---- symbol numbers beyond the library ------------------------------------------------------
 

@@ -175,26 +175,15 @@ TEST_F(ItemDrawingTest, AnItemFarRightOfThePageGivesTheNoticeOnce) {
     EXPECT_EQ(fe_.notices.size(), 2u);
 }
 
-TEST_F(ItemDrawingTest, ColourValuesBecomeRgb) {
-    EXPECT_EQ(colour_from_value(1.0f), 235 | 235 << 8 | 235 << 16);
-    EXPECT_EQ(colour_from_value(0.5f), 128 | 128 << 8 | 128 << 16);
-    EXPECT_EQ(colour_from_value(990000.0f), 253);
-    EXPECT_EQ(colour_from_value(4520.0f), 115 << 8 | 51 << 16);  // 00 45 20
-    // Out-of-range pairs stay within their own byte.
-    EXPECT_EQ(colour_from_value(2000000.0f), 255);
-    EXPECT_EQ(colour_from_value(-1.0f), 0);
-}
-
 TEST_F(ItemDrawingTest, EachColourPairLandsInItsOwnChannelAtZeroAndAt99) {
-    // Decimal RRGGBB: red in the low byte, blue in the third; 99 is 253 (99 x 2.56).
-    EXPECT_EQ(colour_from_value(990000.0f), 253);
-    EXPECT_EQ(colour_from_value(9900.0f), 253 << 8);
-    EXPECT_EQ(colour_from_value(99.0f), 253 << 16);
-    EXPECT_EQ(colour_from_value(999999.0f), 253 | 253 << 8 | 253 << 16);
-    EXPECT_EQ(colour_from_value(990099.0f), 253 | 253 << 16);
-    EXPECT_EQ(colour_from_value(10203.0f), 2 | 5 << 8 | 7 << 16);  // 01 02 03
-    EXPECT_EQ(colour_from_value(0.0f), 0);
-    EXPECT_EQ(colour_from_value(0.99f), 253 | 253 << 8 | 253 << 16);  // the lightest grey
+    // Decimal RRGGBB, as 0xBBGGRR: 99 is 253 (99 x 2.56), 01 02 03 is 2 5 7. Values up to 1
+    // are greys (0.99 the lightest); out-of-range pairs stay within their own byte.
+    const std::vector<std::pair<float, int32_t>> cases = {
+        {990000.0f, 0xFD},     {9900.0f, 0xFD00},    {99.0f, 0xFD0000},   {999999.0f, 0xFDFDFD},
+        {990099.0f, 0xFD00FD}, {10203.0f, 0x070502}, {4520.0f, 0x337300}, {0.0f, 0},
+        {0.99f, 0xFDFDFD},     {1.0f, 0xEBEBEB},     {0.5f, 0x808080},    {2000000.0f, 0xFF}};
+    for (const auto& [value, rgb] : cases) EXPECT_EQ(colour_from_value(value), rgb) << value;
+    EXPECT_EQ(colour_from_value(-1.0f), 0);
 
     // Through an item: the colour bytes under the operation byte the hand-over keeps.
     DrawColourWord = 0x05000000;

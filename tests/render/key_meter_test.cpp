@@ -1,8 +1,7 @@
 // Key signatures (accidental rows by clef, naturals, free lists) and meters (stacked numbers,
-// single numbers, symbols, compound meters). Glyph n of the test library is a marker point
-// (pen 5) at the origin, a point 100 x 100 units away (its size) and n more points at the
-// origin (its number). Meter digits are drawn by the number drawer in the music font, whose
-// glyph for digit d is library symbol 2000 + d: the test library makes it glyph 100 + d.
+// single numbers, symbols, compound meters), with the counted glyphs of the symbol fixture.
+// Meter digits are drawn by the number drawer in the music font, whose glyph for digit d is
+// library symbol 2000 + d: the test library makes it glyph 100 + d.
 #include <cmath>
 
 #include "engine/core/numeric.h"
@@ -13,40 +12,6 @@
 #include "tests/render/symbol_fixture.h"
 
 namespace {
-
-constexpr float kScale = 25.0f;
-constexpr float kBaseY = -27675.0f;  // staff 0
-constexpr float kStep = 7.0f * kScale;
-constexpr int16_t kMarker = 5;
-
-struct Glyph {
-    int32_t number = -1;
-    float x = 0, y = 0, sx = 0;
-};
-
-Drawing glyph(int32_t n) {
-    Drawing d = {{0.0f, 0.0f, kMarker}, {100.0f, 100.0f, 0}};
-    for (int32_t i = 0; i < n; ++i) d.push_back({0.0f, 0.0f, 0});
-    return d;
-}
-
-std::vector<Glyph> glyphs() {
-    std::vector<Glyph> out;
-    const auto& l = render::PathPointList;
-    for (int32_t i = 1; i + 1 < l.count; ++i) {
-        if (l.op(i) != kMarker) continue;
-        Glyph g;
-        g.x = static_cast<float>(l.x(i));
-        g.y = static_cast<float>(l.y(i));
-        g.sx = static_cast<float>(l.x(i + 1) - l.x(i)) / (kScale * 100.0f);
-        int32_t j = i + 2;
-        while (j < l.count && l.op(j) == 0 && l.x(j) == l.x(i) && l.y(j) == l.y(i)) ++j;
-        g.number = j - i - 2;
-        out.push_back(g);
-        i = j - 1;
-    }
-    return out;
-}
 
 constexpr int32_t kFirstDigitGlyph = 100;
 // A music-font glyph of a text of size 1: a quarter, the glyph factor 3.5714 and the library
@@ -94,13 +59,9 @@ class KeyMeterTest : public SymbolTest {
     void SetUp() override {
         SymbolTest::SetUp();
         render::register_rest_beam_key_meter_drawers();
-        for (int32_t file : {0, 1, 3}) {
-            std::vector<Drawing> drawings;
-            for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
-            write_drawing_file(library_file(file), drawings);
-        }
+        write_glyph_files({0, 1, 3});
         std::vector<Drawing> digits;
-        for (int32_t d = 0; d < 10; ++d) digits.push_back(glyph(kFirstDigitGlyph + d));
+        for (int32_t d = 0; d < 10; ++d) digits.push_back(counted_glyph(kFirstDigitGlyph + d));
         write_drawing_file(library_file(200), digits);
     }
     // Draws an item of `code` on staff 0 at P3 = 10 through the dispatcher with the given
@@ -113,7 +74,7 @@ class KeyMeterTest : public SymbolTest {
         set_params(params);
         clear_path();
         render::draw_item_by_code();
-        return glyphs();
+        return glyphs_in(path_points());
     }
     static std::vector<float> heights(const std::vector<Glyph>& g) {
         std::vector<float> out;
@@ -183,14 +144,8 @@ TEST_F(KeyMeterTest, AFreeListTakesKindAndHeightFromEachValue) {
     EXPECT_EQ(g[2].y, y_of(4.0f));
     EXPECT_NEAR(g[2].x - g[1].x, 16.8f * kScale, 1.0f);
     // Seven entries: P8..P13, then P16.
-    g = item(17.0f, {{8, 101.0f},
-                     {9, 202.0f},
-                     {10, 303.0f},
-                     {11, 404.0f},
-                     {12, 505.0f},
-                     {13, 106.0f},
-                     {16, 207.0f},
-                     {5, 3.0f}});
+    g = item(17,
+             {{8, 101}, {9, 202}, {10, 303}, {11, 404}, {12, 505}, {13, 106}, {16, 207}, {5, 3}});
     ASSERT_EQ(g.size(), 7u);
     EXPECT_EQ(g[3].number, 9);
     EXPECT_EQ(g[4].number, 10);
@@ -300,14 +255,7 @@ TEST_F(KeyMeterTest, CompoundMetersJoinTwoPairsWithAPlus) {
 TEST_F(KeyMeterTest, RealMeterSymbolsAndAccidentalsCentreOnTheirPlaces) {
     if (!use_build_glyphs()) GTEST_SKIP() << "no generated glyph set";
     render::reset_symbol_tables();
-    auto extent = [] {
-        float low = 1e9f, high = -1e9f;
-        for (const auto& p : path_points()) {
-            low = std::min(low, p.y);
-            high = std::max(high, p.y);
-        }
-        return std::pair<float, float>{low, high};
-    };
+    auto extent = [] { return y_range(path_points()); };
     // Common and cut time: centred on the middle line, two to three spaces high.
     for (float code : {99.0f, 98.0f}) {
         SCOPED_TRACE(code);

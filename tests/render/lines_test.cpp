@@ -15,19 +15,6 @@
 
 namespace {
 
-struct Point {
-    int32_t x;
-    int32_t y;
-    int16_t op;
-};
-
-std::vector<Point> path(int32_t from = 1) {
-    std::vector<Point> out;
-    const auto& list = render::PathPointList;
-    for (int32_t i = from; i < list.count; ++i) out.push_back({list.x(i), list.y(i), list.op(i)});
-    return out;
-}
-
 struct TrillCall {
     float x0, y0, x1, sx, sy;
     int32_t count;
@@ -76,14 +63,16 @@ class LineTest : public RenderTest {
         layout::StaffTables.StaffScale(1) = scale;
         layout::StaffTables.StaffBaseY(1) = static_cast<int32_t>(kBase);
     }
-    // A Code 4 item on staff 1 with P3.. as given, drawn through the dispatcher.
-    static std::vector<Point> line(std::vector<float> p3_on) {
+    // A Code 4 item on staff 1 with P3.. as given, drawn through the dispatcher (into an empty
+    // path list unless `keep`).
+    static std::vector<PathPoint> line(std::vector<float> p3_on, bool keep = false) {
+        if (!keep) render::PathPointList.count = 1;
         std::vector<float> params = {4.0f, 1.0f};
         params.insert(params.end(), p3_on.begin(), p3_on.end());
         params.resize(26, 0.0f);
         set_params(params);
         render::draw_item_by_code();
-        return path();
+        return path_list();
     }
     static float step() { return 7.0f * layout::StaffTables.StaffScale(1); }
 };
@@ -95,24 +84,22 @@ TEST_F(LineTest, VerticalDashesFitTheSpanExactly) {
     ASSERT_EQ(pts.size(), 12u);  // six dashes
     const float unit = 70.0f / 11.0f;
     for (int i = 0; i < 6; ++i) {
-        const Point& a = pts[2 * i];
-        const Point& b = pts[2 * i + 1];
+        const PathPoint& a = pts[2 * i];
+        const PathPoint& b = pts[2 * i + 1];
         EXPECT_EQ(a.op, 1);
         EXPECT_EQ(b.op, 0);
         EXPECT_EQ(a.x, 1500);
         EXPECT_EQ(b.x, 1500);
         EXPECT_NEAR(a.y, kBase + 2.0f * unit * i, 1.0f);
-        EXPECT_NEAR(b.y - a.y, unit, 1.0f);                          // dash
-        if (i > 0) EXPECT_NEAR(a.y - pts[2 * i - 1].y, unit, 1.0f);  // gap
+        EXPECT_NEAR(b.y - a.y, unit, 1.0f);                              // dash
+        EXPECT_NEAR(i > 0 ? a.y - pts[2 * i - 1].y : unit, unit, 1.0f);  // gap
     }
     EXPECT_NEAR(pts.back().y, kBase + 70.0f, 1.0f);
 
-    render::PathPointList.count = 1;
     EXPECT_TRUE(line({10, 0, 1, 10, 1, 1, 1}).empty());   // less than one dash and gap
     EXPECT_TRUE(line({10, 10, 0, 10, 1, 1, 1}).empty());  // runs downward
     // Not turned, whatever P13 says.
-    render::PathPointList.count = 1;
-    for (const Point& p : line({10, 0, 10, 10, 1, 1, 1, 0, 0, 0, 0, 45})) EXPECT_EQ(p.x, 1500);
+    for (const PathPoint& p : line({10, 0, 10, 10, 1, 1, 1, 0, 0, 0, 0, 45})) EXPECT_EQ(p.x, 1500);
 }
 
 TEST_F(LineTest, HooksArrowheadsAndCrossbarsAtTheEnds) {
@@ -129,7 +116,6 @@ TEST_F(LineTest, HooksArrowheadsAndCrossbarsAtTheEnds) {
     EXPECT_EQ(pts[3].op, 0);
 
     // P12 = 101.5: an arrowhead 1.5 steps long, 0.5625 steps to each side, pointing outward.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 0, 20, 0, 0, 0, 0, 0, 101.5f});
     ASSERT_EQ(pts.size(), 5u);
     EXPECT_EQ(pts[2].op, 1);
@@ -139,7 +125,6 @@ TEST_F(LineTest, HooksArrowheadsAndCrossbarsAtTheEnds) {
     EXPECT_NEAR(3000 - pts[4].x, 1.5f * u, 1.0f);
     EXPECT_NEAR(pts[4].y - kBase, kBase - pts[2].y, 1.0f);  // one wing on each side
     // At the start the head points the other way and the line begins a path of its own.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 0, 20, 0, 0, 0, 0, 101.5f});
     ASSERT_EQ(pts.size(), 5u);
     EXPECT_NEAR(pts[0].x - 1500, 1.5f * u, 1.0f);
@@ -147,7 +132,6 @@ TEST_F(LineTest, HooksArrowheadsAndCrossbarsAtTheEnds) {
 
     // Vertical kind -5, moved 2 page units: a level hook of one step at the start, a crossbar
     // three steps to each side at the end.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 8, 0, -5, 0, 0, 0, 1, 203, 0, 0, 2});
     ASSERT_EQ(pts.size(), 5u);
     EXPECT_EQ(pts[0].x, static_cast<int32_t>(1800 + u));
@@ -166,16 +150,14 @@ TEST_F(LineTest, LevelDashesEndWithTheLastDashStartedBeforeTheEnd) {
     ASSERT_EQ(pts.size(), 6u);
     EXPECT_EQ(pts[4].x, 1400);
     EXPECT_EQ(pts[5].x, 1750);  // runs past x1
-    for (const Point& p : pts) EXPECT_EQ(p.y, static_cast<int32_t>(kBase));
+    for (const PathPoint& p : pts) EXPECT_EQ(p.y, static_cast<int32_t>(kBase));
     // An end hook at the end of the last dash; a slant up to the end's height when P5 != P4.
-    render::PathPointList.count = 1;
     pts = line({0, 0, 4, 10, 1, 2, 2, 0, 0, 1});
     ASSERT_EQ(pts.size(), 7u);
     EXPECT_EQ(pts[0].y, static_cast<int32_t>(kBase));
     EXPECT_NEAR(pts[5].y, kBase + 4 * u, 1.0f);
     EXPECT_NEAR(pts[6].y - pts[5].y, u, 1.0f);
     // P9 is the gap here, never a turn; P13 turns the run about its start instead of slanting.
-    render::PathPointList.count = 1;
     pts = line({0, 0, 4, 10, 1, 2, 2, 0, 0, 0, 90});
     EXPECT_NEAR(pts[1].x, 0, 1.0f);
     EXPECT_NEAR(std::abs(pts[1].y - kBase), 2 * u, 1.0f);
@@ -193,18 +175,15 @@ TEST_F(LineTest, HairpinsOpenAndCloseAsTheirKindSays) {
     EXPECT_EQ(pts[1].x, 1500);
     EXPECT_NEAR(pts[2].y, kBase - w, 1.0f);
     // Decrescendo, P7 = -1: the same opening at x0.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 999, 20, -1});
     EXPECT_EQ(pts[0].x, 1500);
     EXPECT_EQ(pts[1].x, 3000);
     EXPECT_NEAR(pts[0].y, kBase + w, 1.0f);
     // P15 = 0.5: the half nearest the tip with half the opening.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 999, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0.5f});
     EXPECT_EQ(pts[0].x, 2250);
     EXPECT_NEAR(pts[0].y, kBase + w / 2, 1.0f);
     // P14 = 0.25: the first quarter at the tip stays open; two separate legs.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 999, 20, 0, 0, 0, 0, 0, 0, 0, 0.25f});
     ASSERT_EQ(pts.size(), 4u);
     EXPECT_EQ(pts[0].op, 1);
@@ -214,7 +193,6 @@ TEST_F(LineTest, HairpinsOpenAndCloseAsTheirKindSays) {
     EXPECT_NEAR(pts[3].y, kBase - w, 1.0f);
 
     // P11 = 1: both legs dashed, diverging linearly from the tip by P7 / 2 steps.
-    render::PathPointList.count = 1;
     pts = line({0, 0, 999, 10, 2, 0.5f, 0.5f, 0, 1});
     ASSERT_GE(pts.size(), 8u);
     const std::size_t half = pts.size() / 2;
@@ -223,7 +201,6 @@ TEST_F(LineTest, HairpinsOpenAndCloseAsTheirKindSays) {
     EXPECT_NEAR(pts.back().y, kBase + step(), 1.0f);
     for (std::size_t i = 1; i < half; ++i) EXPECT_LE(pts[i].y, pts[i - 1].y);
     // Decrescendo: the legs open toward the start.
-    render::PathPointList.count = 1;
     pts = line({0, 0, 999, 10, -2, 0.5f, 0.5f, 0, 1});
     EXPECT_NEAR(pts[0].y, kBase - step(), 1.0f);
     EXPECT_EQ(pts[half - 1].y, static_cast<int32_t>(kBase));
@@ -236,7 +213,6 @@ TEST_F(LineTest, ThicknessIsCopiesOnScreenAndALineWidthInPostScript) {
     EXPECT_EQ(pts[8].y - pts[0].y, -28);
     EXPECT_EQ(pts[8].x, pts[0].x);
 
-    render::PathPointList.count = 1;
     render::OutputPassWord = -1;
     pts = line({0, 0, 1, 10, 0, 0, 0, 2});
     ASSERT_EQ(pts.size(), 4u);
@@ -254,13 +230,11 @@ TEST_F(LineTest, PolylinesPassTheirPointsAndTurnByP20) {
     EXPECT_EQ(pts[1].y, static_cast<int32_t>(kBase + 3 * step()));
     EXPECT_EQ(pts[2].x, 3000);
     // P18 doubles the run about the start; P20 = 90 turns it upright.
-    render::PathPointList.count = 1;
     pts = line({10, 0, 0, 20, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 90});
     ASSERT_EQ(pts.size(), 2u);
     EXPECT_NEAR(pts[1].x, 1500, 1.0f);
     EXPECT_NEAR(std::abs(pts[1].y - kBase), 3000, 1.0f);
     // In PostScript P21 is a line width that comes before the points and a break after them.
-    render::PathPointList.count = 1;
     render::OutputPassWord = -1;
     pts = line({10, 0, 0, 20, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3});
     ASSERT_EQ(pts.size(), 4u);
@@ -272,10 +246,8 @@ TEST_F(LineTest, PolylinesPassTheirPointsAndTurnByP20) {
 TEST_F(LineTest, P13OrP9TurnsAStraightLineAboutItsStart) {
     const auto plain = line({10, 0, 0, 20, 0});
     render::rotate_path_points(1, 1500.0f, kBase, 45.0f);
-    const auto expected = path();
-    render::PathPointList.count = 1;
+    const auto expected = path_list();
     const auto by_p13 = line({10, 0, 0, 20, 0, 0, 0, 0, 0, 0, 45});
-    render::PathPointList.count = 1;
     const auto by_p9 = line({10, 0, 0, 20, 0, 0, 45});
     ASSERT_EQ(by_p13.size(), 2u);
     EXPECT_NE(expected[1].y, plain[1].y);
@@ -284,7 +256,6 @@ TEST_F(LineTest, P13OrP9TurnsAStraightLineAboutItsStart) {
         EXPECT_EQ((*turned)[1].y, expected[1].y);
     }
     // A wave line's P9 is its height, never a turn.
-    render::PathPointList.count = 1;
     const auto wave = line({0, 0, 0, 10, -2, 1, 45});
     EXPECT_NEAR(wave.back().y, kBase, 1.0f);
 }
@@ -299,12 +270,10 @@ TEST_F(LineTest, WaveLinesRunWholeArchesToTheirEnd) {
     for (std::size_t i = 1; i < pts.size(); ++i) EXPECT_EQ(pts[i].op, 0);
     EXPECT_NEAR(pts.back().x, 4 * 146 * sx + 151.261f * sx, 1.0f);
     // With P12 it ends in an arrowhead instead.
-    render::PathPointList.count = 1;
     pts = line({0, 0, 0, 10, -2, 1, 0, 0, 0, 1});
     ASSERT_EQ(pts.size(), 46u);
     EXPECT_NEAR(pts.back().y, kBase - 58 * sx, 1.0f);
     // An end not right of the start draws nothing.
-    render::PathPointList.count = 1;
     EXPECT_TRUE(line({10, 0, 0, 5, -2, 1}).empty());
 }
 
@@ -312,11 +281,10 @@ TEST_F(LineTest, PostScriptTrillEndPieceStandsAfterTheLastPiece) {
     // Screen: filled pieces every period from x0 while x < x1, then the end piece.
     const auto screen = line({0, 0, 0, 10, -1, 1, 0, 0, 0, 1});
     ASSERT_EQ(screen.size() % 35, 13u);
-    const Point screen_end = screen[screen.size() - 13];
+    const PathPoint screen_end = screen[screen.size() - 13];
     EXPECT_EQ(screen_end.op, 2);
     // PostScript, level and unturned: the writer repeats the piece; only the end piece is here,
     // at the same place.
-    render::PathPointList.count = 1;
     render::OutputPassWord = -1;
     const auto ps = line({0, 0, 0, 10, -1, 1, 0, 0, 0, 1});
     ASSERT_EQ(g_log.trills.size(), 1u);
@@ -333,13 +301,11 @@ TEST_F(LineTest, PatternedLoopsStayBounded) {
     // A vanishing wave period and a dot spacing that would go backward.
     auto pts = line({0, 0, 0, 10, -2, 1e-7f});
     EXPECT_LE(pts.size(), static_cast<std::size_t>(render::kPathPoints));
-    render::PathPointList.count = 1;
     pts = line({0, 0, 0, 10, -4, 1, -3});
     ASSERT_EQ(pts.size() % 13, 0u);
     EXPECT_EQ(pts.size() / 13, 1500u / 350u + 1u);  // every two steps
     EXPECT_EQ(pts[0].op, 2);
     // A huge thickness fills the list and stops.
-    render::PathPointList.count = 1;
     pts = line({0, 0, 1, 10, 0, 0, 0, 1e9f});
     EXPECT_LE(pts.size(), static_cast<std::size_t>(render::kPathPoints));
 }
@@ -349,7 +315,8 @@ TEST_F(LineTest, SmoothedPolylineFitsOnlyItsOwnPointsWithoutAsking) {
     render::add_path_point(123.0f, 456.0f, 1);
     render::add_path_point(789.0f, 12.0f, 0);
     fe_.strict = true;
-    const auto pts = line({10, 0, 0, 40, 100, 20, 6, 30, -2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});
+    const auto pts =
+        line({10, 0, 0, 40, 100, 20, 6, 30, -2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, true);
     EXPECT_EQ(pts[0].x, 123);
     EXPECT_EQ(pts[1].y, 12);
     ASSERT_GT(pts.size(), 2u + 4u);
@@ -367,7 +334,6 @@ TEST_F(LineTest, SmoothedPolylineFitsOnlyItsOwnPointsWithoutAsking) {
     for (const auto& e : fe_.log) EXPECT_NE(e.kind, ScriptedFrontEnd::Kind::LineWait);
 
     // Two points are no curve: the line stays as drawn and the user is told.
-    render::PathPointList.count = 1;
     const auto two = line({10, 0, 0, 40, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[0].x, 1500);

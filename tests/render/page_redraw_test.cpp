@@ -248,13 +248,7 @@ TEST_F(PageRedrawTest, StavesAreDrawnByTheLayoutsStaffStep) {
 
 TEST_F(PageRedrawTest, ThePostScriptPassHandsPathsAndGreysToTheWriter) {
     // The shape note's letter is PostScript text: the build's fonts and prolog, and unit 24.
-    const char* home = std::getenv("ORMEST_HOME");
-    if (home == nullptr) GTEST_SKIP() << "no data folder";
-    const std::filesystem::path mxlib = std::filesystem::path(home) / "mxlib";
-    core::FontFolder.set((mxlib / "fontlib").string() + "/");
-    core::FontFolderLength = core::FontFolder.trimmed_length();
-    core::LibraryFolder.set(mxlib.string() + "/");
-    core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
+    if (!use_build_fonts() || !use_build_glyphs()) GTEST_SKIP() << "no data folder";
     const TempFolder temp{"page_redraw_ps"};
     const auto ps_file = temp.root() / "out.ps";
     ASSERT_TRUE(
@@ -399,21 +393,6 @@ TEST_F(PageRedrawTest, AppendedRecordsBecomeTheLastItem) {
     ASSERT_TRUE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(core::ItemCount, 2);
     EXPECT_EQ(core::ItemStartTable(4), core::ItemWordsUsed);
-}
-
-TEST_F(PageRedrawTest, AppendingAtTheItemLimitIsRefusedAndTheStoreKept) {
-    for (int i = 0; i < 5; ++i) add_item({1, 1, static_cast<float>(i), 4});
-    ItemCountLimit = 5;
-    const int32_t used = core::ItemWordsUsed;
-    const std::vector<float> last = record(5);
-    set_params({1, 1, 99, 4});
-    int32_t n = 4;
-    EXPECT_FALSE(append_item(n, core::ParamBuffer));
-    EXPECT_EQ(core::ItemCount, 5);
-    EXPECT_EQ(core::ItemWordsUsed, used);
-    EXPECT_EQ(record(5), last);
-    ASSERT_EQ(fe_.message_boxes.size(), 1u);
-    EXPECT_EQ(fe_.message_boxes[0], "**** Item limit reached (5 items): the item was not added.");
 }
 
 TEST_F(PageRedrawTest, AppendingARecordThatDoesNotFitIsRefused) {

@@ -3,14 +3,19 @@
 #pragma once
 
 #include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/commands/interpreter.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"
@@ -18,6 +23,36 @@
 #include "engine/render/tables.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
+
+// The build's data folder ($ORMEST_HOME) when it holds the library; empty otherwise.
+inline std::filesystem::path build_data_folder() {
+    const char* home = std::getenv("ORMEST_HOME");
+    if (home == nullptr || !std::filesystem::exists(std::filesystem::path(home) / "mxlib"))
+        return {};
+    return home;
+}
+
+// Staff 0 as the reset leaves it: scale 25 (a step of 7 x 25 display units) from y -27675.
+constexpr float kScale = 25.0f;
+constexpr float kBaseY = -27675.0f;
+constexpr float kStep = 7.0f * kScale;
+
+// A PathPointList entry, and the entries from `from` on.
+struct PathPoint {
+    int32_t x;
+    int32_t y;
+    int16_t op;
+    bool operator==(const PathPoint&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& o, const PathPoint& p) {
+    return o << "(" << p.x << ", " << p.y << ", " << p.op << ")";
+}
+inline std::vector<PathPoint> path_list(int32_t from = 1) {
+    std::vector<PathPoint> out;
+    const auto& list = render::PathPointList;
+    for (int32_t i = from; i < list.count; ++i) out.push_back({list.x(i), list.y(i), list.op(i)});
+    return out;
+}
 
 // Keeps what FrontEndCommandBuffer held when the out-of-bounds notice ran.
 class NoticeFrontEnd : public ScriptedFrontEnd {
@@ -54,6 +89,30 @@ class RenderTest : public ::testing::Test {
             render::register_code12_drawer(static_cast<render::Code12Drawer>(k), saved_code12_[k]);
         render::RenderHooks = saved_hooks_;
         core::set_front_end(nullptr);
+    }
+
+    // Points the library folder at the glyph set the build generated; false when there is none.
+    static bool use_build_glyphs() {
+        const auto home = build_data_folder();
+        if (home.empty() || !std::filesystem::exists(home / "mxlib" / "lb0010.drw")) return false;
+        core::LibraryFolder.set((home / "mxlib").string() + "/");
+        core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
+        return true;
+    }
+    // Points the font folder at the metric files the build generated; false when there are none.
+    static bool use_build_fonts() {
+        const auto home = build_data_folder();
+        if (home.empty() || !std::filesystem::exists(home / "mxlib" / "fontlib")) return false;
+        core::FontFolder.set((home / "mxlib" / "fontlib").string() + "/");
+        core::FontFolderLength = core::FontFolder.trimmed_length();
+        return true;
+    }
+    // A line typed in the command bar.
+    void type(const std::string& line) {
+        core::MessageLine.set(line);
+        core::FrontEndCommandBuffer.blank();
+        int32_t status = 0;
+        core::run_command(graphics_.data(), graphics_length_, text_.data(), text_length_, status);
     }
 
     // Appends [n, P1..Pn] as the loaders do; returns the record's start word.

@@ -1,12 +1,10 @@
 // The rest drawer: glyph choice and placement by kind, hooks, dots, brackets, the ledger stroke,
 // invisible rests, the count of a multi-bar rest and the centring between bar lines, which must
-// leave the store as it was. Glyph n of the test library is a marker point (pen 5) at the
-// origin, a point 100 x 100 units away (its size) and n more points at the origin (its number).
+// leave the store as it was; with the counted glyphs of the symbol fixture.
 #include "engine/render/rests.h"
 
 #include <cmath>
 
-#include "engine/commands/interpreter.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
@@ -15,40 +13,6 @@
 #include "tests/render/symbol_fixture.h"
 
 namespace {
-
-constexpr float kScale = 25.0f;
-constexpr float kBaseY = -27675.0f;  // staff 0
-constexpr float kStep = 7.0f * kScale;
-constexpr int16_t kMarker = 5;
-
-struct Glyph {
-    int32_t number = -1;
-    float x = 0, y = 0, sx = 0, sy = 0;  // sizes in staff-scale units (0.25 / 0.3 included)
-};
-
-Drawing glyph(int32_t n) {
-    Drawing d = {{0.0f, 0.0f, kMarker}, {100.0f, 100.0f, 0}};
-    for (int32_t i = 0; i < n; ++i) d.push_back({0.0f, 0.0f, 0});
-    return d;
-}
-
-std::vector<Glyph> glyphs_in(const std::vector<DrawingPoint>& pts) {
-    std::vector<Glyph> out;
-    for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
-        if (pts[i].pen != kMarker) continue;
-        Glyph g;
-        g.x = pts[i].x;
-        g.y = pts[i].y;
-        g.sx = (pts[i + 1].x - g.x) / (kScale * 100.0f);
-        g.sy = (pts[i + 1].y - g.y) / (kScale * 100.0f);
-        std::size_t j = i + 2;
-        while (j < pts.size() && pts[j].pen == 0 && pts[j].x == g.x && pts[j].y == g.y) ++j;
-        g.number = static_cast<int32_t>(j - i - 2);
-        out.push_back(g);
-        i = j - 1;
-    }
-    return out;
-}
 
 struct Segment {
     float x1, y1, x2, y2;
@@ -71,11 +35,7 @@ class RestTest : public SymbolTest {
     void SetUp() override {
         SymbolTest::SetUp();
         render::register_rest_beam_key_meter_drawers();
-        for (int32_t file : {0, 1, 2, 3, 4, 11, 20, 27}) {
-            std::vector<Drawing> drawings;
-            for (int32_t d = 0; d < 10; ++d) drawings.push_back(glyph(10 * file + d));
-            write_drawing_file(library_file(file), drawings);
-        }
+        write_glyph_files({0, 1, 2, 3, 4, 11, 20, 27});
         layout::ShowInvisibleItems = -1;
     }
     // Draws a Code 2 item through the dispatcher: P1 = 2, P2 = 0, P3 = 10 (x = 1500) unless
@@ -326,12 +286,7 @@ class RestGlyphSetTest : public SymbolTest {
         set_params(params);
         clear_path();
         render::draw_item_by_code();
-        float low = 1e9f, high = -1e9f;
-        for (const auto& p : path_points()) {
-            low = std::min(low, p.y);
-            high = std::max(high, p.y);
-        }
-        return {low, high};
+        return y_range(path_points());
     }
     bool have_glyphs_ = false;
 };
@@ -365,12 +320,6 @@ TEST_F(RestGlyphSetTest, TypedItemsCentreTheRestOnEveryRedrawAndTheStoreKeepsP9)
     if (!have_glyphs_) GTEST_SKIP() << "no generated glyph set";
     // The whole engine's drawers (the fixture cleared them; TearDown puts them back).
     render::register_render_drawers();
-    auto type = [this](const char* line) {
-        core::MessageLine.set(line);
-        core::FrontEndCommandBuffer.blank();
-        int32_t status = 0;
-        core::run_command(graphics_.data(), graphics_length_, text_.data(), text_length_, status);
-    };
     type("8 1 0");
     type("14 1 10 0 1");
     type("14 1 30 0 1");

@@ -4,12 +4,14 @@
 // not built yet (the code 12 box drawer, the PostScript writer).
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <stdlib.h>
@@ -21,40 +23,43 @@
 #include "tests/render/render_fixture.h"
 #include "tests/render/text_stream.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 struct DrawingPoint {
     float x;
     float y;
     int16_t pen;
+    bool operator==(const DrawingPoint&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& o, const DrawingPoint& p) {
+    return o << "(" << p.x << ", " << p.y << ", " << p.pen << ")";
+}
 using Drawing = std::vector<DrawingPoint>;
 
-// Writes a library drawing file: the start table, ten names, then n X, n Y and n pens.
-// Missing drawings are empty. raw_start, when given, replaces the computed start table.
+// Writes a library drawing file: the start table, ten names (the first as given), then n X, n Y
+// and n pens. Missing drawings are empty. raw_start, when given, replaces the computed start
+// table, whose entry 1 is 0 as the writers store it.
 inline void write_drawing_file(const std::filesystem::path& path,
                                const std::vector<Drawing>& drawings,
-                               const std::vector<int16_t>& raw_start = {}) {
+                               const std::vector<int16_t>& raw_start = {},
+                               const std::string& first_name = "") {
     std::vector<int16_t> start(11, 0);
     std::vector<float> xs, ys;
     std::vector<int16_t> pens;
-    int16_t next = 1;
-    for (int d = 0; d < 10; ++d) {
-        start[static_cast<std::size_t>(d)] = next;
-        if (d < static_cast<int>(drawings.size())) {
-            for (const DrawingPoint& p : drawings[static_cast<std::size_t>(d)]) {
-                xs.push_back(p.x);
-                ys.push_back(p.y);
-                pens.push_back(p.pen);
-                ++next;
-            }
+    for (std::size_t d = 0; d < 10; ++d) {
+        start[d] = static_cast<int16_t>(d == 0 ? 0 : xs.size() + 1);
+        for (const DrawingPoint& p : d < drawings.size() ? drawings[d] : Drawing{}) {
+            xs.push_back(p.x);
+            ys.push_back(p.y);
+            pens.push_back(p.pen);
         }
     }
-    start[10] = next;
-    start[0] = 0;  // the writers store 0 in entry 1
+    start[10] = static_cast<int16_t>(xs.size() + 1);
     if (!raw_start.empty()) start = raw_start;
+    std::string names(240, ' ');
+    names.replace(0, first_name.size(), first_name);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(start.data()), 22);
-    std::string names(240, ' ');
     out.write(names.data(), 240);
     out.write(reinterpret_cast<const char*>(xs.data()),
               static_cast<std::streamsize>(4 * xs.size()));
@@ -62,6 +67,44 @@ inline void write_drawing_file(const std::filesystem::path& path,
               static_cast<std::streamsize>(4 * ys.size()));
     out.write(reinterpret_cast<const char*>(pens.data()),
               static_cast<std::streamsize>(2 * pens.size()));
+}
+
+// Test glyph n: a marker point (pen 5 unless given) at the origin, a point 100 x 100 units away
+// (its size) and n more points at the origin (its number).
+constexpr int16_t kGlyphMarker = 5;
+inline Drawing counted_glyph(int32_t n, int16_t pen = kGlyphMarker) {
+    Drawing d = {{0.0f, 0.0f, pen}, {100.0f, 100.0f, 0}};
+    d.resize(static_cast<std::size_t>(n) + 2, DrawingPoint{0.0f, 0.0f, 0});
+    return d;
+}
+// A counted glyph as drawn: its number, origin and sizes (in units of scale x 100).
+struct Glyph {
+    int32_t number = -1;
+    float x = 0, y = 0, sx = 0, sy = 0;
+};
+inline std::vector<Glyph> glyphs_in(const std::vector<DrawingPoint>& pts, float scale = 25.0f) {
+    std::vector<Glyph> out;
+    for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
+        if (pts[i].pen != kGlyphMarker) continue;
+        Glyph g{0, pts[i].x, pts[i].y, (pts[i + 1].x - pts[i].x) / (scale * 100.0f),
+                (pts[i + 1].y - pts[i].y) / (scale * 100.0f)};
+        std::size_t j = i + 2;
+        while (j < pts.size() && pts[j].pen == 0 && pts[j].x == g.x && pts[j].y == g.y) ++j;
+        g.number = static_cast<int32_t>(j - i - 2);
+        out.push_back(g);
+        i = j - 1;
+    }
+    return out;
+}
+
+// The lowest and highest y of the points.
+inline std::pair<float, float> y_range(const std::vector<DrawingPoint>& pts) {
+    float low = 1e9f, high = -1e9f;
+    for (const DrawingPoint& p : pts) {
+        low = std::min(low, p.y);
+        high = std::max(high, p.y);
+    }
+    return {low, high};
 }
 
 // Records of the hooks (function pointers cannot capture).
@@ -120,29 +163,6 @@ class SymbolTest : public RenderTest {
         RenderTest::TearDown();
     }
 
-    // Points the library folder at the glyph set the build generated (ORMEST_HOME/mxlib);
-    // false when there is none.
-    static bool use_build_glyphs() {
-        const char* home = std::getenv("ORMEST_HOME");
-        if (home == nullptr) return false;
-        const std::filesystem::path mxlib = std::filesystem::path(home) / "mxlib";
-        if (!std::filesystem::exists(mxlib / "lb0010.drw")) return false;
-        core::LibraryFolder.set(mxlib.string() + "/");
-        core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
-        return true;
-    }
-
-    // Points the font folder at the metric files the build generated (ORMEST_HOME/mxlib/
-    // fontlib), so that the text and number drawers can lay text out; false when there are none.
-    static bool use_build_fonts() {
-        const char* home = std::getenv("ORMEST_HOME");
-        if (home == nullptr) return false;
-        const std::filesystem::path fonts = std::filesystem::path(home) / "mxlib" / "fontlib";
-        if (!std::filesystem::exists(fonts)) return false;
-        core::FontFolder.set(fonts.string() + "/");
-        core::FontFolderLength = core::FontFolder.trimmed_length();
-        return true;
-    }
     // What the text drawer showed on the screen (TextDisplayStream from byte `from`).
     std::vector<ShownRecord> shown_texts(int32_t from = 0) const {
         return read_text_records(text_, from, text_length_);
@@ -151,11 +171,9 @@ class SymbolTest : public RenderTest {
     // Opens unit 24 for the PostScript pass on a file of the case's folder, with the font
     // prolog the text drawer sends first put in the library folder; false without the build's.
     bool open_postscript_unit() {
-        const char* home = std::getenv("ORMEST_HOME");
-        if (home == nullptr) return false;
-        const auto prolog = std::filesystem::path(home) / "mxlib" / "fmfontinit.psc";
         std::error_code ec;
-        std::filesystem::copy_file(prolog, folder_ / "fmfontinit.psc", ec);
+        std::filesystem::copy_file(build_data_folder() / "mxlib" / "fmfontinit.psc",
+                                   folder_ / "fmfontinit.psc", ec);
         if (ec) return false;
         render::begin_postscript_fonts();
         return reopen_postscript_unit();
@@ -168,10 +186,15 @@ class SymbolTest : public RenderTest {
     // The lines written on unit 24 (the unit is closed).
     std::vector<std::string> postscript_lines() {
         core::close_unit(24);
-        std::vector<std::string> lines;
-        std::ifstream in(folder_ / "out.ps");
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
+        return read_lines(folder_ / "out.ps");
+    }
+    // Writes lbNNN0.drw of each file number: drawing d of file f is counted glyph 10 f + d.
+    void write_glyph_files(std::initializer_list<int32_t> files, int16_t pen = kGlyphMarker) {
+        for (int32_t file : files) {
+            std::vector<Drawing> drawings;
+            for (int32_t d = 0; d < 10; ++d) drawings.push_back(counted_glyph(10 * file + d, pen));
+            write_drawing_file(library_file(file), drawings);
+        }
     }
 
     // lbNNN0.drw of the temporary library.

@@ -18,20 +18,15 @@
 #include "engine/render/text_items.h"
 #include "tests/render/render_fixture.h"
 #include "tests/render/text_stream.h"
+#include "tests/support/test_files.h"
 
 class TextTest : public RenderTest {
   protected:
     void SetUp() override {
         RenderTest::SetUp();
-        const char* home = std::getenv("ORMEST_HOME");
-        if (home == nullptr || !std::filesystem::exists(std::filesystem::path(home) / "mxlib")) {
+        home_ = build_data_folder();
+        if (!use_build_fonts() || !use_build_glyphs())
             GTEST_SKIP() << "ORMEST_HOME does not name the build's data folder";
-        }
-        home_ = home;
-        core::FontFolder.set((home_ / "mxlib" / "fontlib").string() + "/");
-        core::FontFolderLength = core::FontFolder.trimmed_length();
-        core::LibraryFolder.set((home_ / "mxlib").string() + "/");
-        core::LibraryFolderLength = core::LibraryFolder.trimmed_length();
         // The text drawer is wired by reset_engine(); the fixture emptied the drawer table.
         render::register_text_drawers();
     }
@@ -82,15 +77,13 @@ class TextTest : public RenderTest {
 
     // The widths (file value / 638) of a metric file, read here from its bytes.
     std::vector<float> metric_widths(int32_t font) const {
-        const auto path = home_ / "mxlib" / "fontlib" / render::font_metric_file_name(font);
-        std::ifstream in(path, std::ios::binary);
-        std::vector<char> bytes(708);
-        in.read(bytes.data(), 708);
+        const std::string bytes =
+            read_text(home_ / "mxlib" / "fontlib" / render::font_metric_file_name(font));
         std::vector<float> w(162);
-        for (int k = 0; k < 162; ++k) {
+        for (std::size_t k = 0; k < 162 && 58 + 2 * k <= bytes.size(); ++k) {
             int16_t v = 0;
             std::memcpy(&v, bytes.data() + 56 + 2 * k, 2);
-            w[static_cast<std::size_t>(k)] = static_cast<float>(v) / 638.0f;
+            w[k] = static_cast<float>(v) / 638.0f;
         }
         return w;
     }

@@ -103,20 +103,19 @@ TEST_F(TextItemTest, ColoursOfTheRecords) {
     core::EditedItemNumber = 3;
     draw_stored(3);
     EXPECT_EQ(records().at(0).colour, 255u);
-}
 
-TEST_F(TextItemTest, TextColourPairsLandInTheirOwnChannels) {
-    auto colour_of = [](float p16) {
-        core::ParamBuffer.fill(0.0f);
-        core::ParamBuffer(14) = -1.0f;
+    // Each pair of P16 lands in its own channel.
+    core::EditedItemNumber = 0;
+    core::ParamBuffer.fill(0.0f);
+    core::ParamBuffer(14) = -1.0f;
+    for (auto [p16, rgb] : {std::pair{990000.0f, 253},
+                            {9900.0f, 253 << 8},
+                            {99.0f, 253 << 16},
+                            {10203.0f, 2 | 5 << 8 | 7 << 16},
+                            {0.0f, 0}}) {
         core::ParamBuffer(16) = p16;
-        return render::text_record_colour(0);
-    };
-    EXPECT_EQ(colour_of(990000.0f), 253);
-    EXPECT_EQ(colour_of(9900.0f), 253 << 8);
-    EXPECT_EQ(colour_of(99.0f), 253 << 16);
-    EXPECT_EQ(colour_of(10203.0f), 2 | 5 << 8 | 7 << 16);
-    EXPECT_EQ(colour_of(0.0f), 0);
+        EXPECT_EQ(render::text_record_colour(0), rgb) << p16;
+    }
 }
 
 TEST_F(TextItemTest, GlyphCodesAreDrawnAsSymbolsAndNotCounted) {

@@ -1,12 +1,8 @@
 // Text in the PostScript pass: what the text drawer writes on unit 24, checked line by line and
 // run through Ghostscript, which must accept it and find the characters.
-#include <array>
-#include <cstdio>
-#include <memory>
-#include <sstream>
-
 #include "engine/core/file_units.h"
 #include "engine/render/page_redraw.h"
+#include "tests/render/ghostscript.h"
 #include "tests/render/text_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -29,10 +25,7 @@ class TextPostScriptTest : public TextTest {
     // Everything written on unit 24 so far (the unit is closed).
     std::vector<std::string> written() {
         core::close_unit(24);
-        std::vector<std::string> lines;
-        std::ifstream in(ps_);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
+        return read_lines(ps_);
     }
     static std::string pad30(std::string name) {
         name.resize(30, ' ');
@@ -43,7 +36,7 @@ class TextPostScriptTest : public TextTest {
     }
 
     // Runs the lines through Ghostscript after a minimal prolog with the output's
-    // abbreviations; returns what its text device extracted, or "ERROR" and its output.
+    // abbreviations; returns what its text device extracted, or "Error: " and its messages.
     std::string run_ghostscript(const std::vector<std::string>& lines) {
         const auto doc = dir_ / "doc.ps";
         {
@@ -57,18 +50,8 @@ class TextPostScriptTest : public TextTest {
             for (const std::string& line : lines) out << line << "\n";
             out << "showpage\n";
         }
-        const std::string command =
-            "gs -q -dNOPAUSE -dBATCH -dNOSAFER -sDEVICE=txtwrite "
-            "-sOutputFile=- \"" +
-            doc.string() + "\" 2>&1";
-        std::string result;
-        std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-        if (!pipe) return "ERROR: no gs";
-        std::array<char, 256> buf{};
-        while (std::fgets(buf.data(), static_cast<int>(buf.size()), pipe.get()) != nullptr) {
-            result += buf.data();
-        }
-        return result;
+        const GhostscriptRun gs = ::run_ghostscript(doc, "txtwrite");
+        return gs.status == 0 && gs.err.empty() ? gs.out : "Error: " + gs.err + gs.out;
     }
 
     TempFolder temp_{"text_ps"};

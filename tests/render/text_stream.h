@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,11 @@ struct ShownChar {
     int32_t x = 0;
     int32_t y = 0;
     std::string text;
+    bool operator==(const ShownChar&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& o, const ShownChar& c) {
+    return o << "'" << c.text << "' at (" << c.x << ", " << c.y << ")";
+}
 struct ShownRecord {
     std::string face;
     float height = 0.0f;
