@@ -13,21 +13,12 @@
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/tables.h"
+#include "tests/support/store_records.h"
 #include "platform/paths.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void add_item(const std::vector<float>& params) {
-    const int32_t s = core::ItemWordsUsed;
-    core::ItemStore(s) = static_cast<float>(params.size());
-    for (std::size_t k = 0; k < params.size(); ++k)
-        core::ItemStore(s + 1 + static_cast<int32_t>(k)) = params[k];
-    ++core::ItemCount;
-    core::ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
-    core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
-}
 
 // Records of 4 to 12 words until the store's 64,000 words are exactly full.
 void fill_store() {
@@ -41,7 +32,7 @@ void fill_store() {
         params[1] = static_cast<float>(1 + i % 40);
         params[2] = static_cast<float>(i % 190) + 0.5f;
         for (int j = 3; j < n; ++j) params[static_cast<std::size_t>(j)] = static_cast<float>(j);
-        add_item(params);
+        append_test_record(params);
     }
 }
 

@@ -11,18 +11,9 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/item_sorting.h"
 #include "engine/core/tables.h"
+#include "tests/support/store_records.h"
 
 namespace {
-
-void add_item(const std::vector<float>& params) {
-    const int32_t s = core::ItemWordsUsed;
-    core::ItemStore(s) = static_cast<float>(params.size());
-    for (std::size_t k = 0; k < params.size(); ++k)
-        core::ItemStore(s + 1 + static_cast<int32_t>(k)) = params[k];
-    ++core::ItemCount;
-    core::ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
-    core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
-}
 
 // Items of n parameters until the store is full, staves and positions scattered.
 void fill_store(int n) {
@@ -34,7 +25,7 @@ void fill_store(int n) {
         p[1] = static_cast<float>(1 + (h >> 8) % 48);
         p[2] = static_cast<float>((h >> 16) % 20000) / 100.0f;
         if (n > 3) p[3] = static_cast<float>((h >> 4) % 24) - 4.0f;
-        add_item(p);
+        append_test_record(p);
     }
 }
 
