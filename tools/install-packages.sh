@@ -3,7 +3,8 @@
 
 BUILD_PACKAGES="cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools \
 librtmidi-dev libasound2-dev libjack-jackd2-dev libfreetype-dev lilypond-fonts fonts-urw-base35"
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev ghostscript python3-mido xvfb xauth"
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev ghostscript python3-mido xvfb xauth \
+clang libclang-rt-14-dev"
 
 install_packages() {
     local missing=()

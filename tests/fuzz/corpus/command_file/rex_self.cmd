@@ -1,0 +1,2 @@
+REX fuzz.cmd
+5 1 2

@@ -1,0 +1,117 @@
+// What every fuzz target shares: a front-end that answers like a user who cancels everything,
+// a private folder per process, and a fresh engine per input.
+//
+// Each target is one libFuzzer program that enters through the routine the program itself uses
+// for its kind of input (a typed line, "G name", "RE name", the start-up that reads the
+// preferences...). Its input becomes a file in the private folder, rewritten for every input;
+// the folder is the current folder and holds the work folder, and is removed when the process
+// ends. The data folder is a private copy of the build's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/core/front_end_port.h"
+
+namespace fuzz {
+
+// Answers every question No, every dialog Cancel (or its answer that changes nothing), every
+// wait an empty line; shows nothing. A run of waits that never ends (the engine asking again
+// and again in one input) is a hang of the engine: it aborts with a message.
+class QuietFrontEnd : public core::FrontEndPort {
+  public:
+    // Forgets the input edit and the window's state before an input.
+    void clear();
+
+    void ArmImmediateKeyMode() override {}
+    void SetMessageLineText(const char* text) override {}
+    void SetInputText(const char* text) override;
+    void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
+    int GetInputTextLength() override;
+    void TrimInputToMarker() override;
+    int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
+    int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                        int sel_start, int sel_end) override;
+    int ShowMessageBox(const char* text) override { return 1; }
+    int AskYesNo(const char* question, int mode) override { return 0; }
+    int AskYesNoExit(const char* question) override { return 0; }
+    void FrontEndService(char tag[4], core::ServiceBlock& block) override;
+    void RefreshDisplayFromEngine() override {}
+    void SwitchPaletteVariant(int mode, int palette_group) override {}
+    void ControlMidiPlayer(int action) override {}
+    int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override { return 2; }
+    int RunEpsFileNameDialog() override { return 2; }
+    int RunOutputFileNameDialog() override { return 2; }
+    int RunMacroFileDialog() override { return 2; }
+    int RunDontShowAgainNotice() override { return 0; }
+    int RunOutOfBoundsNotice() override { return 0; }
+    int RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) override;
+    int RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) override;
+    int RunDecombineFileDialog() override { return 2; }
+    int RunPageImageHeightDialog(core::Array1<float, 19>& a) override { return 2; }
+    int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override {
+        return 2;
+    }
+    int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override { return 2; }
+    int RunSymbolLibraryDialog(int32_t& v) override { return 2; }
+
+  private:
+    void count_wait();
+
+    std::string input_text_;
+    bool modified_ = false;
+    int zoom_ = 64;
+    long waits_ = 0;
+};
+
+// Once per process, from LLVMFuzzerInitialize: makes the private folder
+// "$TMPDIR/ormest_fuzz_<target>_XXXXXX" (removed at exit) with the work folder "work", a
+// read-only copy of the build's data folder "data" (the data folder of every input, so that an
+// input that stands in for a data file replaces only the copy, and no command changes what the
+// next input starts from) and copies of the reference pages named
+// (tests/reference/NAME, for targets that load a real page after reading their input). Then
+// gives up root: a fuzz input may name any path, and the engine writes where a command says.
+void set_up(std::string_view target, std::initializer_list<std::string_view> pages = {});
+
+// The private folder.
+const std::filesystem::path& root();
+
+// Writes the input as the file at path (relative to the private folder), replacing it. Files
+// in the data copy and the private folder stay for the next input; files in the work folder
+// are written after fresh_engine, which empties it.
+void write_input(const std::filesystem::path& path, const uint8_t* data, std::size_t size);
+
+// Writes a document of our own into the private folder, kept for every input: a 16-bit word
+// count, the records (each [n, P1..Pn]) as little-endian floats, the end record.
+void write_page(const std::string& name, const std::vector<float>& records);
+
+// The 32-bit pattern of four characters as the store keeps text: in a float word.
+float chars_word(std::string_view four);
+
+// Held for the whole of one input: when it ends, every file unit is closed and the folder
+// libFuzzer started in is current again (it reads and writes its corpus by relative names).
+class InputScope {
+  public:
+    InputScope() = default;
+    ~InputScope();
+    InputScope(const InputScope&) = delete;
+    InputScope& operator=(const InputScope&) = delete;
+};
+
+// A fresh engine for one input: the private folder emptied of what earlier inputs left (the
+// input files and the data copy stay, the work folder is emptied), the engine reset, the
+// front-end cleared and set, the folders set, the private folder made current. With start the
+// program's start-up follows (preferences, library data, the data file paths); false when it
+// failed, as a damaged preferences or library data file may make it.
+bool fresh_engine(bool start = true);
+
+// Types a line into the command bar and runs it, as the console's loop does: the line in
+// MessageLine, the command buffer blank, the output lists handed in.
+void type(std::string_view line);
+
+}  // namespace fuzz
