@@ -10,6 +10,8 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/edit/tables.h"
+#include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
 #include "engine/render/render_registration.h"
@@ -32,6 +34,8 @@ void reset_engine() {
     reset_undo_tables();
     reset_file_command_tables();
     reset_item_panel_record();
+    input::reset_input_tables();
+    edit::reset_edit_tables();
 }
 
 }  // namespace core

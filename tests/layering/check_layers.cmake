@@ -1,5 +1,6 @@
 # Fails when a file of the engine's ground (engine/core) includes a header of a folder above it,
-# or when render or layout include the command layer at the top.
+# when render or layout include input, edit or the command layer at the top, or when input or
+# edit include the command layer.
 file(GLOB ground "${SOURCE}/engine/core/*.h" "${SOURCE}/engine/core/*.cpp")
 file(GLOB middle "${SOURCE}/engine/render/*.h" "${SOURCE}/engine/render/*.cpp"
                  "${SOURCE}/engine/layout/*.h" "${SOURCE}/engine/layout/*.cpp")
@@ -11,6 +12,14 @@ foreach(f ${ground})
   endforeach()
 endforeach()
 foreach(f ${middle})
+  file(STRINGS "${f}" lines REGEX "#include \"engine/(commands|edit|input)/")
+  foreach(l ${lines})
+    string(APPEND faults "\n  ${f}: ${l}")
+  endforeach()
+endforeach()
+file(GLOB upper "${SOURCE}/engine/input/*.h" "${SOURCE}/engine/input/*.cpp"
+                "${SOURCE}/engine/edit/*.h" "${SOURCE}/engine/edit/*.cpp")
+foreach(f ${upper})
   file(STRINGS "${f}" lines REGEX "#include \"engine/commands/")
   foreach(l ${lines})
     string(APPEND faults "\n  ${f}: ${l}")

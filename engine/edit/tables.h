@@ -1,0 +1,23 @@
+// The shared tables of the editing commands: the parameter line and the item being committed,
+// the item words, the ends of attached items and box input. Each section says which procedures
+// write its tables; every other file only reads them.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/fixed_array.h"
+
+namespace edit {
+
+// ---- the parameter line and committing items (parameter_line.cpp, pair_helpers.cpp) --------
+
+// ---- item words for notes, rests, clefs, lines, slurs and beams (item_words_*.cpp) ----------
+
+// ---- attaching and re-fitting item ends (item_ends.cpp) ---------------------------------------
+
+// ---- box input (box_input.cpp) ----------------------------------------------------------------
+
+// Puts every table above back to its start-up value; called by core::reset_engine().
+void reset_edit_tables();
+
+}  // namespace edit
