@@ -19,6 +19,7 @@
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
+#include "engine/edit/parameter_line.h"  // commit_item, apply_edit_line
 
 // ============================================================================================
 // Engine core: files, undo, sorting, status, developer files, mini macros,
@@ -127,8 +128,6 @@ void transpose_items();                    // "TR" with an interval
 void run_text_command();                   // T, 'T"'
 void test_frontend_services();             // developer lines "rr", "rrh"
 
-// Enters the item held in ParamBuffer into the store and draws it.
-void commit_item();
 // CommandLine in the Edit Text dialog; the edited text comes back in CommandLine.
 int32_t edit_text_in_dialog();
 void store_edited_item();

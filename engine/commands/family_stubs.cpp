@@ -229,6 +229,9 @@ void commit_item() {
     }
 }
 
+// Not built yet: the pair list is left unapplied and the item unchanged.
+void apply_edit_line(int32_t& n) { core::trace("apply_edit_line", n); }
+
 // Not built yet: the text is taken as it is (OK).
 int32_t edit_text_in_dialog() {
     core::trace("edit_text_in_dialog");

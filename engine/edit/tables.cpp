@@ -4,6 +4,9 @@ namespace edit {
 
 // ---- the parameter line and committing items ------------------------------------------------
 
+core::Array1<float, 50> EditScratch;
+int32_t EditScratchCount = 0;
+
 // ---- item words -------------------------------------------------------------------------------
 
 // ---- item ends --------------------------------------------------------------------------------
@@ -12,6 +15,8 @@ namespace edit {
 
 void reset_edit_tables() {
     // parameter line
+    EditScratch.fill(kNotGiven);
+    EditScratchCount = 0;
 
     // item words
 

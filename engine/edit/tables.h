@@ -11,6 +11,13 @@ namespace edit {
 
 // ---- the parameter line and committing items (parameter_line.cpp, pair_helpers.cpp) --------
 
+// The keyword decoder's scratch slots: slot s (1..33) stands for Ps; kNotGiven means the word
+// gave no value. Written by the decoder and the item words, packed by pack_parameter_pairs.
+constexpr float kNotGiven = 98765.0f;
+extern core::Array1<float, 50> EditScratch;
+// The highest slot pack_parameter_pairs packed (kept when none was given).
+extern int32_t EditScratchCount;
+
 // ---- item words for notes, rests, clefs, lines, slurs and beams (item_words_*.cpp) ----------
 
 // ---- attaching and re-fitting item ends (item_ends.cpp) ---------------------------------------
