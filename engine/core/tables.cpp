@@ -43,6 +43,7 @@ int32_t CommandStatusWord = -1;
 int32_t CommandStateWord = 0;
 int32_t EditedItemNumber = 0;
 Array1<float, 50> EditItemParams;
+int32_t LastItemNumber = 0;
 int32_t PendingBoxOperation = 0;
 
 void reset_core_tables() {
@@ -93,6 +94,7 @@ void reset_core_tables() {
     CommandStateWord = 0;
     EditedItemNumber = 0;
     EditItemParams.fill(0.0f);
+    LastItemNumber = 0;
     PendingBoxOperation = 0;
 }
 

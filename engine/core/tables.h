@@ -154,6 +154,9 @@ extern int32_t CommandStatusWord;  // -1 when a command starts; 0 once a prompt 
 extern int32_t CommandStateWord;   // state of the running multi-step command (0 = none)
 extern int32_t EditedItemNumber;   // item being edited; 0 none; negative: still to be shown
 extern Array1<float, 50> EditItemParams;
+// The item entered or edited last (0 = none): append_item sets it for every new item, the item
+// editor for the item it takes. Read only within 1..ItemCount: deletions can leave it behind.
+extern int32_t LastItemNumber;
 extern int32_t PendingBoxOperation;  // multi-step box operation waiting for input; 0 none
 
 // ---- Service requests (service_request.cpp writes) -----------------------------------------

@@ -369,6 +369,7 @@ bool append_item(int32_t& n, const float* p, int32_t available) {
     if (core::EditedItemNumber == 0) {
         ++core::ItemCount;
         core::ItemStartTable(core::ItemCount + 1) = end;
+        core::LastItemNumber = core::ItemCount;
     } else {
         core::ItemStartTable(core::ItemCount + 2) = end;
     }

@@ -368,6 +368,7 @@ TEST_F(PageRedrawTest, AppendedRecordsBecomeTheLastItem) {
     ASSERT_TRUE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(n, 3);
     EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(core::LastItemNumber, 1);
     EXPECT_EQ(record(1), (std::vector<float>{1, 1, 0}));
 
     // A text item: its header, then its characters four to a word.
@@ -382,6 +383,7 @@ TEST_F(PageRedrawTest, AppendedRecordsBecomeTheLastItem) {
     ASSERT_TRUE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(n, 18);
     EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::LastItemNumber, 2);
     const int32_t s = core::ItemStartTable(2);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(core::ItemStore.at(s + 17)), 7), "Allegro");
     EXPECT_EQ(core::ItemStartTable(3), core::ItemWordsUsed);
@@ -392,6 +394,7 @@ TEST_F(PageRedrawTest, AppendedRecordsBecomeTheLastItem) {
     set_params({4, 1, 10, 4});
     ASSERT_TRUE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::LastItemNumber, 2);  // the preview copy is no new item
     EXPECT_EQ(core::ItemStartTable(4), core::ItemWordsUsed);
 }
 
@@ -405,6 +408,7 @@ TEST_F(PageRedrawTest, AppendingARecordThatDoesNotFitIsRefused) {
     EXPECT_EQ(core::ItemCount, 1);
     EXPECT_EQ(core::ItemWordsUsed, core::kItemStoreWords - 3);
     EXPECT_EQ(fe_.message_boxes.back(), "**** The page is full: the item was not added.");
+    EXPECT_EQ(core::LastItemNumber, 0);  // a refused item is not the last entered
     n = 3;  // the last four words take exactly a three-P record
     EXPECT_TRUE(append_item(n, core::ParamBuffer));
     EXPECT_EQ(core::ItemWordsUsed, core::kItemStoreWords + 1);
