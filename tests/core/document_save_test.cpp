@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/commands/document_file_records.h"
 #include "engine/commands/file_commands.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
@@ -171,6 +172,29 @@ TEST_F(DocumentSaveTest, ChangesAfterASaveAreAskedAboutByEverySaveAndAVanishedFi
     type("SM");
     EXPECT_EQ(asked_count(), 2u);
     EXPECT_EQ(decode(bytes("doc.mus")), saved({3, 8, 1, 0, 3, 5, 1, 12}));
+}
+
+// The page keeps the files of its last 16 loads and saves: with the table exactly full each
+// still saves without a question; the 17th file makes the one used longest ago a stranger.
+TEST_F(DocumentSaveTest, ThePageKeepsItsLastSixteenFiles) {
+    const auto name = [](int k) { return "f" + std::to_string(k) + ".mus"; };
+    type("8 1 0");
+    for (int k = 1; k <= core::kDocumentFileRecords; ++k) type("SA " + name(k));
+    ASSERT_TRUE(fe_.questions.empty());
+    ASSERT_EQ(core::DocumentFileRecords.count, core::kDocumentFileRecords);
+    type("5 1 12");
+    front_end_save(path(name(1)));  // the oldest, now the most recent
+    EXPECT_TRUE(fe_.questions.empty());
+    EXPECT_EQ(decode(bytes(name(1))), saved({3, 8, 1, 0, 3, 5, 1, 12}));
+    type("SA " + name(17));
+    type("5 1 13");
+    const Bytes kept = bytes(name(2));
+    fe_.answer_yes_no(0);
+    front_end_save(path(name(2)));
+    EXPECT_EQ(asked_count(), 1u);
+    EXPECT_EQ(bytes(name(2)), kept);
+    front_end_save(path(name(3)));  // still kept
+    EXPECT_EQ(asked_count(), 1u);
 }
 
 // A save in a command file asks nothing, as before: it writes over a changed file and over the
