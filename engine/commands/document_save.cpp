@@ -3,6 +3,7 @@
 #include <string>
 #include <system_error>
 
+#include "engine/commands/document_file_records.h"
 #include "engine/commands/family_entries.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/file_commands_internal.h"
@@ -14,6 +15,7 @@
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -34,15 +36,76 @@ bool is_partial_load_file(const std::string& name) {
     return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
-// A save over the file that a damaged load came from would lose what the load left out: the
-// user is asked first. True to go ahead.
-bool may_replace_partial_load_file(const std::string& name) {
-    return !is_partial_load_file(name) || confirm_overwrite(name) == -1;
+// The name as typed after the save word of the work line ("" when none).
+std::string typed_save_name() {
+    const std::string_view line = trim_name(SecondLine.view());
+    const std::size_t blank = line.find(' ');
+    return blank == std::string_view::npos ? std::string()
+                                           : std::string(trim_name(line.substr(blank + 1)));
+}
+
+bool is_folder(const std::string& name) {
+    const std::string path = platform::local_path(name);
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+// Whether a save may write name at all; the user is told why not: it names a folder (typed
+// with a separator at its end, typed as an existing folder's name before the extension was
+// added, or so resolved), or it is a link that loops or ends in a folder that does not exist.
+// typed is the name as given. Files of the work folder are never written through links, so
+// their links are no reason.
+bool may_write_to(const std::string& typed, const std::string& name) {
+    const bool ends_in_separator = !typed.empty() && (typed.back() == '/' || typed.back() == '\\');
+    const std::string typed_path = typed.empty() ? name : make_temp_path(typed);
+    if (ends_in_separator || is_folder(typed_path) || is_folder(name)) {
+        show_message("*** Not saved: " + platform::shown_path(typed_path) +
+                     " is a folder, not a file.");
+        return false;
+    }
+    const std::string path = platform::local_path(name);
+    const std::string shown = platform::shown_path(name);
+    if (path.empty() || platform::in_work_folder(path)) return true;
+    switch (platform::resolve_link_target(path).status) {
+        case platform::LinkTargetStatus::Loop:
+            show_message("*** Not saved: " + shown + " is a link that leads round in a loop.");
+            return false;
+        case platform::LinkTargetStatus::MissingFolder:
+            show_message("*** Not saved: " + shown +
+                         " is a link into a folder that does not exist.");
+            return false;
+        case platform::LinkTargetStatus::NotALink:
+        case platform::LinkTargetStatus::Target:
+            break;
+    }
+    return true;
+}
+
+// Whether a save to name may replace what is there, asking where the page would lose work or
+// the file would lose another's: the file of a load that lost or changed records, a file the
+// page was never read from or written to ("SM" of a new page or after a failed get), and a
+// file another program changed since the page read or wrote it (told first). always: the
+// question is asked for any existing file (the save-as words). A command file asks nothing
+// (confirm_overwrite goes ahead there) and tells nothing. True to go ahead.
+bool may_replace(const std::string& name, bool always) {
+    const SaveTargetStanding standing = save_target_standing(name);
+    const bool ask = always || is_partial_load_file(name) ||
+                     standing == SaveTargetStanding::Unbound ||
+                     standing == SaveTargetStanding::Changed;
+    if (!ask) return true;
+    if (standing == SaveTargetStanding::Changed && MacroUnit == DefaultMacroUnit) {
+        show_message("*** " + platform::shown_path(name) +
+                     " was changed by another program since it was read.");
+    }
+    return confirm_overwrite(name) == -1;
 }
 
 // The name a save writes, or "" when the command ends without saving.
 std::string choose_save_name() {
     if (is_front_end_write()) {
+        const std::string typed(trim_name(FrontEndPathBuffer.is_blank()
+                                              ? FrontEndCommandBuffer.view()
+                                              : FrontEndPathBuffer.view()));
         FixedText<512> name;
         if (!resolve_mus_file_name(name)) return {};
         // The work lines of a save-as, so that a line left by an earlier command counts for
@@ -50,12 +113,12 @@ std::string choose_save_name() {
         CommandLine.set("SA");
         SecondLine.set("SA");
         const std::string file = name.trimmed();
-        return may_replace_partial_load_file(file) ? file : std::string();
+        return may_write_to(typed, file) && may_replace(file, false) ? file : std::string();
     }
     const char second = CommandLine(2);
     if (second == 'M') {
         const std::string file = CurrentFileName.trimmed();
-        return may_replace_partial_load_file(file) ? file : std::string();
+        return may_write_to(file, file) && may_replace(file, false) ? file : std::string();
     }
     if (second == 'N') {
         const char third = CommandLine(3);
@@ -68,8 +131,9 @@ std::string choose_save_name() {
     }
     FixedText<512> name;
     if (!resolve_mus_file_name(name)) return {};
-    if (confirm_overwrite(name.view()) != -1) return {};
-    return name.trimmed();
+    const std::string file = name.trimmed();
+    if (!may_write_to(typed_save_name(), file) || !may_replace(file, true)) return {};
+    return file;
 }
 
 // "     ITEMS  " and ItemCount in four columns, on a line of its own after the message.
@@ -98,6 +162,7 @@ void save_current_document() {
     }
     ChangesMadeFlag = 0;
     PartialLoadName.blank();  // the file now holds the page
+    record_document_file(CurrentFileName.view(), false);
     MessageLine.set("File saved:  " + CurrentFileName.trimmed() + item_count_text());
     update_title_line(CurrentFileName);
     ServiceBlock block;

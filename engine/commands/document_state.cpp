@@ -1,6 +1,7 @@
 // The document's state words and the new document.
 #include "engine/commands/document_state.h"
 
+#include "engine/commands/document_file_records.h"
 #include "engine/commands/family_entries.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/start_up.h"
@@ -66,6 +67,7 @@ void start_new_document() {
 
     CurrentFileName.set(kDefaultDocumentName);
     PreviousFileName = CurrentFileName;
+    reset_document_file_records();  // the new page was never read from or written to a file
     // Work copies give the document its name back from here, so it must be the new one.
     RememberedDocumentName = CurrentFileName;
 

@@ -1,5 +1,6 @@
 #include "engine/commands/engine_reset.h"
 
+#include "engine/commands/document_file_records.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/core/command_line.h"
@@ -33,6 +34,7 @@ void reset_engine() {
     reset_interpreter_tables();
     reset_undo_tables();
     reset_file_command_tables();
+    reset_document_file_records();
     reset_item_panel_record();
     input::reset_input_tables();
     edit::reset_edit_tables();

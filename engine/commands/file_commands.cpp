@@ -5,6 +5,7 @@
 #include <charconv>
 #include <string>
 
+#include "engine/commands/document_file_records.h"
 #include "engine/commands/family_entries.h"
 #include "engine/commands/file_commands_internal.h"
 #include "engine/core/command_line.h"
@@ -354,6 +355,7 @@ bool load_document_file(const FixedText<512>& name_in) {
         } else {
             PartialLoadName.blank();
         }
+        record_document_file(CurrentFileName.view(), true);
     }
 
     for (int32_t k = 1; k <= ItemCount; ++k) {

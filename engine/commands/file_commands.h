@@ -100,12 +100,18 @@ bool load_document_file(const FixedText<512>& name);
 
 // Saves the page: "SM" under the current name; "SA" and "SN" with a third letter "X" or "B"
 // under a resolved name after the overwrite question; the front-end's "~~W" under its path
-// (FrontEndPathBuffer when not blank, else FrontEndCommandBuffer). "SM" and "~~W" ask nothing,
-// unless they would replace the file of a load that lost or changed records (PartialLoadName):
-// then the overwrite question comes first, and a "No" writes nothing. The file is written
-// whole beside the old one and put in its place, so a failed save leaves the old file. Success:
-// "File saved:  " with the name and the item count, ChangesMadeFlag 0, the title and the
-// front-end's modified flag updated.
+// (FrontEndPathBuffer when not blank, else FrontEndCommandBuffer). "SM" and "~~W" ask nothing
+// when the file is missing or is one the page was read from or written to, unchanged since;
+// they ask the overwrite question first when it is the file of a load that lost or changed
+// records (PartialLoadName), a file the page was never bound to (a new page, a failed get), or
+// one another program changed since ("*** NAME was changed by another program since it was
+// read." comes before the question, also before that of a save-as). A "No" writes nothing. A
+// folder, a name ending in a separator, and a link that loops or ends in a missing folder are
+// refused with a message; a link to a file that does not exist yet creates that file. The file
+// is written whole beside the old one and put in its place, so a failed save leaves the old
+// file. Success: "File saved:  " with the name and the item count, ChangesMadeFlag 0, the
+// file's identity kept (DocumentFileRecords), the title and the front-end's modified flag
+// updated.
 void save_current_document();
 
 // After six commands with changes pending in the item editor: the page is written as the backup

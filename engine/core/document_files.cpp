@@ -25,6 +25,7 @@
 #include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -89,16 +90,21 @@ void show_not_a_document(std::string_view name) {
 }
 
 // The file that will be replaced: a symbolic link the user named keeps pointing at its file,
-// which gets the new words. In the work folder (work copies, backups) a link is never
-// followed: the new file takes its place.
+// which gets the new words; a link whose file does not exist yet gets it created. "" when the
+// links loop or end in a folder that does not exist: nothing may be written then. In the work
+// folder (work copies, backups) a link is never followed: the new file takes its place.
 std::string write_target(const std::string& path) {
     if (platform::in_work_folder(path)) return path;
-    std::error_code ec;
-    if (fs::is_symlink(path, ec)) {
-        const fs::path resolved = fs::weakly_canonical(path, ec);
-        if (!ec) return resolved.string();
+    const platform::LinkTarget link = platform::resolve_link_target(path);
+    switch (link.status) {
+        case platform::LinkTargetStatus::NotALink:
+        case platform::LinkTargetStatus::Target:
+            return link.target;
+        case platform::LinkTargetStatus::Loop:
+        case platform::LinkTargetStatus::MissingFolder:
+            break;
     }
-    return path;
+    return {};
 }
 
 // The process id in a name of our temporary files, ".~ormest<pid>.tmp" (the id as written:
@@ -256,6 +262,7 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     const std::string path = platform::local_path(name);
     if (path.empty()) return DocumentStatus::WriteError;
     const std::string target = write_target(path);
+    if (target.empty()) return DocumentStatus::WriteError;
     struct stat old {};
     // lstat: a link left at the target (only in the work folder) is replaced like no file.
     const bool replacing = ::lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);

@@ -61,7 +61,10 @@ struct DocumentReadInfo {
 // metric_flag, 4.0, -9999.0] and, when stored_name is given, that name after the words. The
 // file is written beside the old one under a temporary name and renamed over it only when
 // complete, so any failure leaves the old file as it was (WriteError); such temporary files
-// that killed saves of other processes left in that folder are removed. Tables: none.
+// that killed saves of other processes left in that folder are removed. A symbolic link at
+// name (outside the work folder) is written through: its file gets the words, created when
+// missing; links that loop or end in a folder that does not exist are refused (WriteError)
+// and left as they are. Tables: none.
 DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
                               int32_t level, int32_t metric_flag,
                               std::optional<std::string_view> stored_name = std::nullopt,

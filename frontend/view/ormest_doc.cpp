@@ -276,8 +276,11 @@ bool COrmestDoc::DoFileSave() {
 
 bool COrmestDoc::DoSaveAs() {
     const QString preset = path_.isEmpty() ? title_ : path_;
-    const QString name = QFileDialog::getSaveFileName(dialog_parent(), QStringLiteral("Save As"),
-                                                      preset, kDocumentFilter);
+    // The engine asks before it writes over a file (and only then: not over the page's own,
+    // unchanged file), so the dialog does not ask a second time.
+    const QString name =
+        QFileDialog::getSaveFileName(dialog_parent(), QStringLiteral("Save As"), preset,
+                                     kDocumentFilter, nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return false;
     if (!OnSaveDocument(name)) return false;
     SetPathName(name);

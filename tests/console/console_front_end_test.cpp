@@ -2,6 +2,9 @@
 // and through the bridge routines that ask the user.
 #include "console/console_front_end.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -13,6 +16,8 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 using namespace core;
 
@@ -51,6 +56,27 @@ TEST_F(ConsoleFrontEndTest, UnknownWordIsReportedAndANumberLineBecomesAnItem) {
               "Title: KELDA.MUS * (not saved -    1 Items) \n");
     EXPECT_EQ(ItemCount, 1);
     EXPECT_EQ(ItemStore(2), 8.0f);
+}
+
+// A new page in a folder that holds its file (in another case) asks before "SM" writes over
+// it: No leaves the file byte for byte, Yes saves, and the saved page saves on without asking.
+TEST_F(ConsoleFrontEndTest, SmOfANewPageAsksBeforeWritingOverTheFileOfItsName) {
+    const TempFolder temp("console_save");
+    const char* home = std::getenv("ORMEST_HOME");
+    if (home != nullptr && *home != '\0') temp.use_data_folder(home);
+    temp.enter();
+    const std::filesystem::path file = temp.root() / "kelda.mus";
+    std::ofstream(file, std::ios::binary) << "another page";
+    const std::string question = "FILE EXISTS - Write over file? - KELDA.MUS (Y/N)\n";
+    EXPECT_EQ(console("8 4 0\nSM\nN\n").run(), 0);
+    EXPECT_EQ(output(), "Title: KELDA.MUS * (not saved -    1 Items) \n" + question);
+    EXPECT_EQ(read_text(file), "another page");
+    const std::size_t first = output().size();
+    EXPECT_EQ(console("SM\nY\n5 4 12\nSM\n").run(), 0);
+    const std::string out = output().substr(first);
+    EXPECT_EQ(out.find(question), out.rfind(question)) << out;
+    EXPECT_NE(out.find("File saved:  KELDA.MUS"), std::string::npos) << out;
+    EXPECT_EQ(read_text(file).size(), 2u + 4u * (8u + 4u));
 }
 
 TEST_F(ConsoleFrontEndTest, EmptyInputEndsAtOnce) {

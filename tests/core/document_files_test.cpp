@@ -279,6 +279,29 @@ TEST_F(DocumentFilesTest, UserLinksAreWrittenThroughAndWorkFolderLinksReplaced) 
     EXPECT_EQ(read_file_bytes((root_ / "work" / "!save.mus").string()), saved);
 }
 
+// The writer alone, for the window's saves as much as the typed ones: a link whose file does
+// not exist yet gets that file made and stays a link; links that loop or lead into a missing
+// folder fail and are left as they are, with nothing made anywhere.
+TEST_F(DocumentFilesTest, LinksToMissingFilesAreWrittenThroughLoopsAreRefused) {
+    add_item({1, 1, 10});
+    fs::create_directory(root_ / "real");
+    fs::create_symlink("real/new.mus", root_ / "dangling.mus");
+    ASSERT_TRUE(save(path("dangling.mus")));
+    EXPECT_TRUE(fs::is_symlink(root_ / "dangling.mus"));
+    EXPECT_GT(read_file_bytes(path("real/new.mus")).size(), 1u);
+
+    fs::create_symlink("loop2.mus", root_ / "loop1.mus");
+    fs::create_symlink("loop1.mus", root_ / "loop2.mus");
+    fs::create_symlink("nowhere/x.mus", root_ / "lost.mus");
+    for (const char* name : {"loop1.mus", "lost.mus"}) {
+        EXPECT_FALSE(save(path(name))) << name;
+        EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
+        EXPECT_TRUE(fs::is_symlink(root_ / name)) << name;
+    }
+    EXPECT_TRUE(fs::is_symlink(root_ / "loop2.mus"));
+    EXPECT_FALSE(fs::exists(root_ / "nowhere"));
+}
+
 class FrontEndReadTest : public DocumentFilesTest {
   protected:
     void SetUp() override {

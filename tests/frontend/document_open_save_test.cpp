@@ -225,3 +225,30 @@ TEST_F(AppTest, RelativePathsOpenTheDocumentAndKeepItsWholePath) {
     EXPECT_TRUE(messages_.empty()) << messages_.front();
     EXPECT_TRUE(fs::is_empty(dir_ / "elsewhere"));
 }
+
+// The window's save of an untitled document over an existing file asks the engine's question:
+// No leaves the file and reports the save as not done; Yes writes it, and the document's later
+// saves ask no more.
+TEST_F(AppTest, SaveOfAnUntitledDocumentAsksBeforeWritingOverAFile) {
+    CMainFrame& f = make_frame();
+    COrmestDoc* doc = f.OnFileNew()->Document();
+    const fs::path taken = dir_ / "taken.MUS";
+    write_document(taken, kPage);
+    const std::string theirs = read_text(taken);
+    run_line("8 3 0");
+
+    EXPECT_FALSE(doc->OnSaveDocument(q(taken)));  // the unattended answer is No
+    EXPECT_EQ(fe_.LastMessage().toStdString().rfind("FILE EXISTS - Write over file?", 0), 0u)
+        << fe_.LastMessage().toStdString();
+    EXPECT_EQ(read_text(taken), theirs);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find("not saved"), std::string::npos);
+
+    fe_.SetUnattended(true, -1);
+    EXPECT_TRUE(doc->OnSaveDocument(q(taken)));
+    EXPECT_NE(read_text(taken), theirs);
+    fe_.SetUnattended(true, 0);
+    run_line("5 3 12");
+    EXPECT_TRUE(doc->OnSaveDocument(q(taken)));
+    EXPECT_EQ(messages_.size(), 1u);
+}

@@ -1,0 +1,48 @@
+// What the file system says about a document file: which file it is and how it was when last
+// seen, so that a save can tell a file another program changed; and where a save through a
+// symbolic link has to write.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A file as stat() sees it through any links: the device and inode say which file it is, the
+// size and modification time (to the nanosecond) whether it changed. exists is false when
+// nothing is there (or it cannot be looked at); the other words are 0 then.
+struct FileIdentity {
+    bool exists = false;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modified_seconds = 0;
+    int64_t modified_nanoseconds = 0;
+
+    // The same file (device and inode), changed or not.
+    bool same_file(const FileIdentity& other) const {
+        return exists && other.exists && device == other.device && inode == other.inode;
+    }
+    bool operator==(const FileIdentity& other) const = default;
+};
+
+// The identity of the file at the local path, following links.
+FileIdentity file_identity(const std::string& path);
+
+// Where a write to a local path lands when the path is a symbolic link.
+enum class LinkTargetStatus {
+    NotALink,       // path names no link: it is written itself
+    Target,         // path is a link; target is the file at its end (which may not exist yet)
+    Loop,           // the links lead round in a loop (or too many of them follow each other)
+    MissingFolder,  // the links end at a name whose folder does not exist
+};
+struct LinkTarget {
+    LinkTargetStatus status = LinkTargetStatus::NotALink;
+    std::string target;  // the path to write: path itself, or the end of its links
+};
+
+// Follows the links at path (relative ones from the folder of the link) to the name at their
+// end, which need not exist. Tables: none.
+LinkTarget resolve_link_target(const std::string& path);
+
+}  // namespace platform
