@@ -18,6 +18,7 @@
 
 #include "tests/core/document_bytes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
 
 extern char** environ;
 
@@ -143,6 +144,11 @@ TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
     const fs::path state = temp.root() / "state";
     const fs::path work = state / "ormest";
 
+    // A folder left by a killed copy, with the backup of its page.
+    fs::create_directories(work / ".copy-killed");
+    write_text(work / ".copy-killed" / ".lock", "");
+    write_text(work / ".copy-killed" / "!save.mus", "killed copy's page");
+
     RunningCopy a(temp.root(), state);
     ASSERT_TRUE(a.started());
     a.type("8 1 0");
@@ -157,11 +163,19 @@ TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
     b.wait_for("   4 Items");
     ASSERT_NE(b.output().find("   4 Items"), std::string::npos) << b.output();
     // It keeps its work files in a private folder of its own.
+    // A's start cleared the killed copy's folder and kept its backup.
+    EXPECT_EQ(read_text(work / "!kept-1!save.mus"), "killed copy's page");
     const std::vector<fs::path> own = copy_folders(work);
     EXPECT_EQ(own.size(), 1u);
     if (!own.empty()) {
         EXPECT_EQ(fs::status(own[0]).permissions() & fs::perms::all, fs::perms::owner_all);
         EXPECT_TRUE(fs::exists(own[0] / "!undo!.tmp"));
+        // A third copy that starts and ends meanwhile leaves B's folder alone and takes its own
+        // away.
+        RunningCopy c(temp.root(), state);
+        ASSERT_TRUE(c.started());
+        EXPECT_EQ(c.finish(), 0) << c.output();
+        EXPECT_EQ(copy_folders(work), own);
     }
 
     // A's UNDO takes back A's last item, not B's page.
