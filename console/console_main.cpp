@@ -11,6 +11,7 @@
 #include "engine/commands/start_up.h"
 #include "engine/core/front_end_port.h"
 #include "platform/paths.h"
+#include "platform/work_copies.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ int run_console_main(int argc, char** argv) {
         std::cerr << "ormest: " << error << '\n';
         return 1;
     }
+    const platform::WorkFolderRelease release_at_end;
 
     std::ifstream file;
     if (!command_file.empty()) {

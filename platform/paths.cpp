@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/work_copies.h"
 
 namespace fs = std::filesystem;
 
@@ -124,6 +127,17 @@ bool make_work_subfolders(const fs::path& work, const fs::path& p) {
     return true;
 }
 
+// The local path of a name in the work folder, rest being what follows the folder ("" or
+// "/..."): a work file of this copy's own is in its own folder when it has one; shared records,
+// folders and what lies in them are in the work folder itself.
+std::string work_path(std::string_view rest) {
+    const std::string& own = own_copy_folder();
+    if (!own.empty() && rest.size() > 1 && rest.find('/', 1) == std::string_view::npos &&
+        !shared_work_file(rest.substr(1)))
+        return own + std::string(rest);
+    return g_work_folder + std::string(rest);
+}
+
 }  // namespace
 
 std::string work_folder_problem(const std::string& folder, bool is_link, bool is_folder,
@@ -193,6 +207,7 @@ bool init_paths(std::string_view argv0, std::string* error) {
 #ifdef ORMEST_INSTALL_DATA_DIR
     candidates.emplace_back(ORMEST_INSTALL_DATA_DIR);
 #endif
+    release_work_folder();
     g_data_folder.clear();
     for (const auto& c : candidates) {
         if (is_dir(c)) {
@@ -219,14 +234,29 @@ bool init_paths(std::string_view argv0, std::string* error) {
     }
     g_work_folder.clear();
     if (!make_private_folder(folder, error)) return false;
+    std::string kept;
+    if (!claim_work_folder(folder, error, &kept)) return false;
     g_work_folder = folder;
+    // No front-end exists yet to show it; the kept backups are named where a user looks when
+    // the program was started from a terminal.
+    std::size_t from = 0;
+    while (from < kept.size()) {
+        std::size_t end = kept.find('\n', from);
+        if (end == std::string::npos) end = kept.size();
+        std::cerr << "ormest: the backup of a copy that ended without closing is kept as "
+                  << kept.substr(from, end - from) << '\n';
+        from = end + 1;
+    }
     return true;
 }
 
 const std::string& data_folder() { return g_data_folder; }
 const std::string& work_folder() { return g_work_folder; }
 void set_data_folder(std::string folder) { g_data_folder = std::move(folder); }
-void set_work_folder(std::string folder) { g_work_folder = std::move(folder); }
+void set_work_folder(std::string folder) {
+    release_work_folder();
+    g_work_folder = std::move(folder);
+}
 
 std::string local_path(std::string_view name) {
     // A name from a fixed field: cut at its NUL, drop trailing blanks.
@@ -254,7 +284,7 @@ std::string local_path(std::string_view name) {
     } else if (starts_with_nocase(s, kTempFolder) &&
                (s.size() == kTempFolder.size() || s[kTempFolder.size()] == '/')) {
         if (g_work_folder.empty()) return {};
-        mapped = g_work_folder + s.substr(kTempFolder.size());
+        mapped = work_path(std::string_view(s).substr(kTempFolder.size()));
     } else {
         mapped = s;
     }
@@ -268,7 +298,7 @@ std::string shown_path(std::string_view name) {
 
 std::string work_file(std::string_view name) {
     if (g_work_folder.empty()) return {};
-    return find_nocase(g_work_folder + "/" + std::string(name));
+    return find_nocase(work_path("/" + std::string(name)));
 }
 
 std::string data_file(std::string_view name) {
@@ -288,7 +318,12 @@ bool make_folder(std::string_view name) {
     if (!g_work_folder.empty()) {
         const fs::path work = normal_path(g_work_folder);
         const fs::path folder = normal_path(p);
-        if (folder == work) return make_private_folder(work.string());
+        if (folder == work) {
+            // This copy's own folder is made again should it have gone meanwhile.
+            const std::string& own = own_copy_folder();
+            return make_private_folder(work.string()) &&
+                   (own.empty() || make_work_subfolders(work, normal_path(own)));
+        }
         if (below(folder, work))
             return make_private_folder(work.string()) && make_work_subfolders(work, folder);
     }

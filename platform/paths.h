@@ -4,7 +4,9 @@
 // Rules: both separators are accepted; a drive letter is ignored; the old program folder
 // ("C:\program files\melandrix") is the data folder; "C:\!TMP\" and "\!tmp\" are the work
 // folder; a relative name is taken in the current folder; a name not found as written is looked
-// up case-insensitively, one path component at a time. Names are never upper-cased.
+// up case-insensitively, one path component at a time. Names are never upper-cased. A running
+// copy that is not the first on its work folder finds its own work files (shared_work_file in
+// work_copies.h tells which are whose) in a folder of its own inside the work folder.
 #pragma once
 
 #include <string>
@@ -14,8 +16,10 @@ namespace platform {
 
 // Finds the data folder (ORMEST_HOME, then "data" beside the executable, then the install
 // prefix) and makes the work folder ($XDG_STATE_HOME/ormest, ~/.local/state/ormest, or
-// /tmp/ormest-<uid> when neither is set) with make_private_folder. argv0 may be empty. Returns
-// false, with a reason in error, when either cannot be had.
+// /tmp/ormest-<uid> when neither is set) with make_private_folder, then claims it for this
+// running copy (claim_work_folder; backups kept from killed copies are named on stderr). argv0
+// may be empty. Returns false, with a reason in error, when either cannot be had. The front-end
+// releases the claim at its end (WorkFolderRelease).
 bool init_paths(std::string_view argv0, std::string* error = nullptr);
 
 // Why folder cannot be the work folder ("" when it can): it is a link, it is no folder, or its
@@ -33,7 +37,7 @@ bool in_work_folder(std::string_view path);
 
 const std::string& data_folder();
 const std::string& work_folder();
-// Tests point the folders where they like.
+// Tests point the folders where they like; a new work folder ends the claim on the old one.
 void set_data_folder(std::string folder);
 void set_work_folder(std::string folder);
 
@@ -43,7 +47,8 @@ std::string local_path(std::string_view name);
 // The name as messages show it: its local path on this machine, or the name as given when it
 // maps to nothing.
 std::string shown_path(std::string_view name);
-// The path of a file in the work folder / the data folder.
+// The path of a file in the work folder (this copy's own folder for its own work files) / the
+// data folder.
 std::string work_file(std::string_view name);
 std::string data_file(std::string_view name);
 

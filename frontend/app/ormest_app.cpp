@@ -18,6 +18,7 @@
 #include "frontend/view/ormest_view.h"
 #include "platform/midi_input.h"
 #include "platform/paths.h"
+#include "platform/work_copies.h"
 
 namespace frontend {
 
@@ -79,6 +80,7 @@ int RunEditor(int argc, char** argv) {
         std::cerr << "ormest: " << error << '\n';
         return 1;
     }
+    const platform::WorkFolderRelease release_at_end;
     COrmestApp app(argc, argv);
     if (!app.InitInstance()) return 1;
     const int rc = app.exec();

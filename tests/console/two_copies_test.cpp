@@ -1,0 +1,202 @@
+// Two copies of "ormest --console" running at once on the same work folder: each UNDO brings
+// back its own page, never the other copy's.
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/core/document_bytes.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The program beside the test program (both sit at the top of the build folder).
+fs::path program_path() { return fs::read_symlink("/proc/self/exe").parent_path() / "ormest"; }
+
+// One running "ormest --console", its input and output on pipes, in folder, with its work
+// folder under state.
+class RunningCopy {
+  public:
+    RunningCopy(const fs::path& folder, const fs::path& state) {
+        int in[2], out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e)
+            if (std::strncmp(*e, "XDG_STATE_HOME=", 15) != 0) env.emplace_back(*e);
+        env.push_back("XDG_STATE_HOME=" + state.string());
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        const std::string program = program_path().string();
+        std::string console = "--console";
+        char* argv[] = {const_cast<char*>(program.c_str()), console.data(), nullptr};
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        in_ = in[1];
+        out_ = out[0];
+    }
+    ~RunningCopy() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (in_ >= 0) ::close(in_);
+        if (out_ >= 0) ::close(out_);
+    }
+    RunningCopy(const RunningCopy&) = delete;
+    RunningCopy& operator=(const RunningCopy&) = delete;
+
+    bool started() const { return pid_ > 0; }
+
+    // Types one input line.
+    void type(const std::string& line) {
+        const std::string text = line + "\n";
+        ASSERT_EQ(::write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    // Waits (at most a minute) until the output printed since the last wait holds text; returns
+    // that output.
+    std::string wait_for(const std::string& text) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (output_.find(text, seen_) == std::string::npos &&
+               std::chrono::steady_clock::now() < until) {
+            pollfd p{out_, POLLIN, 0};
+            if (::poll(&p, 1, 1000) <= 0) continue;
+            char buf[4096];
+            const ssize_t n = ::read(out_, buf, sizeof buf);
+            if (n <= 0) break;
+            output_.append(buf, static_cast<std::size_t>(n));
+        }
+        const std::size_t at = output_.find(text, seen_);
+        std::string since = output_.substr(seen_);
+        if (at != std::string::npos) seen_ = at + text.size();
+        return since;
+    }
+
+    // Ends the input and waits for the program's end; its exit code (-1 when it did not end).
+    int finish() {
+        ::close(in_);
+        in_ = -1;
+        wait_for("\x01never printed");
+        int status = 0;
+        if (::waitpid(pid_, &status, 0) != pid_) return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    const std::string& output() const { return output_; }
+
+  private:
+    pid_t pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    std::string output_;
+    std::size_t seen_ = 0;
+};
+
+// The staves (P2) of the items of a document with a 16-bit count, in store order.
+std::vector<float> staves_of(const fs::path& document) {
+    const std::vector<float> words = decode(read_file_bytes(document));
+    std::vector<float> staves;
+    // Records [n, P1..Pn] up to the 4-word trailer.
+    for (std::size_t k = 0; k + 4 < words.size(); k += static_cast<std::size_t>(words[k]) + 1) {
+        if (words[k] < 2.0f) break;
+        staves.push_back(words[k + 2]);
+    }
+    return staves;
+}
+
+std::vector<fs::path> copy_folders(const fs::path& work) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(work, ec))
+        if (entry.path().filename().string().starts_with(".copy-")) found.push_back(entry.path());
+    return found;
+}
+
+TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
+    const TempFolder temp("ormest_two_copies");
+    const fs::path state = temp.root() / "state";
+    const fs::path work = state / "ormest";
+
+    // A folder left by a killed copy, with the backup of its page.
+    fs::create_directories(work / ".copy-killed");
+    write_text(work / ".copy-killed" / ".lock", "");
+    write_text(work / ".copy-killed" / "!save.mus", "killed copy's page");
+
+    RunningCopy a(temp.root(), state);
+    ASSERT_TRUE(a.started());
+    a.type("8 1 0");
+    a.type("8 2 0");
+    ASSERT_NE(a.wait_for("   2 Items"), "") << a.output();
+    ASSERT_NE(a.output().find("   2 Items"), std::string::npos) << a.output();
+
+    // The second copy, started while the first runs, adds items of its own.
+    RunningCopy b(temp.root(), state);
+    ASSERT_TRUE(b.started());
+    for (const char* line : {"8 5 0", "8 6 0", "8 7 0", "8 8 0"}) b.type(line);
+    b.wait_for("   4 Items");
+    ASSERT_NE(b.output().find("   4 Items"), std::string::npos) << b.output();
+    // It keeps its work files in a private folder of its own.
+    // A's start cleared the killed copy's folder and kept its backup.
+    EXPECT_EQ(read_text(work / "!kept-1!save.mus"), "killed copy's page");
+    const std::vector<fs::path> own = copy_folders(work);
+    EXPECT_EQ(own.size(), 1u);
+    if (!own.empty()) {
+        EXPECT_EQ(fs::status(own[0]).permissions() & fs::perms::all, fs::perms::owner_all);
+        EXPECT_TRUE(fs::exists(own[0] / "!undo!.tmp"));
+        // A third copy that starts and ends meanwhile leaves B's folder alone and takes its own
+        // away.
+        RunningCopy c(temp.root(), state);
+        ASSERT_TRUE(c.started());
+        EXPECT_EQ(c.finish(), 0) << c.output();
+        EXPECT_EQ(copy_folders(work), own);
+    }
+
+    // A's UNDO takes back A's last item, not B's page.
+    a.type("UNDO");
+    a.type("SA " + (temp.root() / "a.mus").string());
+    const std::string after_undo = a.wait_for("File saved:");
+    EXPECT_NE(after_undo.find("(saved -    1 Items)"), std::string::npos) << a.output();
+    EXPECT_EQ(a.finish(), 0) << a.output();
+    EXPECT_EQ(staves_of(temp.root() / "a.mus"), std::vector<float>({1.0f})) << a.output();
+
+    // B's UNDO, after A has ended, still takes back B's own last item.
+    b.type("UNDO");
+    b.type("SA " + (temp.root() / "b.mus").string());
+    b.wait_for("File saved:");
+    EXPECT_EQ(b.finish(), 0) << b.output();
+    EXPECT_EQ(staves_of(temp.root() / "b.mus"), std::vector<float>({5.0f, 6.0f, 7.0f}))
+        << b.output();
+
+    // B removed its folder at its end; the shared records stayed in the work folder.
+    EXPECT_TRUE(copy_folders(work).empty());
+    EXPECT_TRUE(fs::exists(work / "!undo!.tmp"));
+}
+
+}  // namespace
