@@ -16,6 +16,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
 #include "tests/support/scripted_front_end.h"
@@ -121,6 +122,40 @@ TEST_F(DocumentFilesTest, AFullStoreSavesAndLoadsBack) {
     ASSERT_TRUE(load(path("full.mus")));
     EXPECT_EQ(ItemCount, 16000);
     EXPECT_EQ(store_words(), words);
+}
+
+TEST_F(DocumentFilesTest, TheLargestCountLoadsWholeAndOneWordMoreIsRefused) {
+    // The count counts every word after it, the trailer's too: a full store of 64,000 words
+    // with the longest trailer (5 words) is the largest count, 64,005.
+    std::vector<float> records;
+    for (int k = 0; k < 16000; ++k)
+        records.insert(records.end(), {3, 8, static_cast<float>(k % 256 + 1), 0});
+    ASSERT_EQ(records.size(), static_cast<std::size_t>(kItemStoreWords));
+    std::vector<float> largest = records;
+    largest.insert(largest.end(), {0, 5, 1, 5, -9999});
+    ASSERT_EQ(largest.size(), 64005u);
+    write_bytes(path("largest.mus"), encode(largest, 4));
+    ASSERT_TRUE(load(path("largest.mus")));
+    EXPECT_EQ(ItemCount, 16000);
+    EXPECT_EQ(ItemWordsUsed, 64001);
+    EXPECT_EQ(store_words(), records);
+    EXPECT_EQ(MetricFlag, 1);
+    EXPECT_EQ(level_, 5);
+
+    // One word more (a stray word before the trailer, which a load would drop) is refused
+    // before anything is read into the page.
+    std::vector<float> more = records;
+    more.insert(more.end(), {0, 0, 5, 1, 5, -9999});
+    write_bytes(path("more.mus"), encode(more, 4));
+    DocumentReadInfo info;
+    EXPECT_EQ(read_document(path("more.mus"), ItemStoreScratch, info), DocumentStatus::TooLarge);
+    clear_item_store();
+    add_item({8, 1, 0});
+    const std::vector<float> page = store_words();
+    EXPECT_FALSE(load(path("more.mus")));
+    EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path("more.mus"));
+    EXPECT_EQ(store_words(), page);
+    EXPECT_EQ(ItemCount, 1);
 }
 
 TEST_F(DocumentFilesTest, LoadRepairsShortLongAndForbiddenRecords) {

@@ -17,6 +17,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
+#include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -193,6 +194,33 @@ TEST_F(UndoTest, UndoBringsBackTheChangesFlagOfThePageItRestores) {
     EXPECT_EQ(core::ChangesMadeFlag, 1);
 }
 
+// UNDO takes back the last edit only: when an earlier edit was not saved either, the page is
+// still unsaved, in the flag and in the title.
+TEST_F(UndoTest, UndoOfOneOfTwoUnsavedEditsLeavesThePageUnsaved) {
+    open_document("saved.mus");
+    type_all({"8 1 0", "1 1 10 5"});
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        fe_.view.title.clear();
+        type("UNDO");
+        ASSERT_EQ(core::ItemCount, 1);
+        EXPECT_EQ(core::ChangesMadeFlag, 1);
+        EXPECT_NE(fe_.view.title.find(" * (not saved - "), std::string::npos) << fe_.view.title;
+        type("REDO");
+        ASSERT_EQ(core::ItemCount, 2);
+        EXPECT_EQ(core::ChangesMadeFlag, 1);
+    }
+    // Saved in between: an UNDO of the one edit after the save is the saved page again.
+    type("SA " + (dir_ / "saved.mus").string());
+    ASSERT_EQ(core::ChangesMadeFlag, 0);
+    type("1 1 20 5");
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    type("UNDO");
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_NE(fe_.view.title.find("   (saved - "), std::string::npos) << fe_.view.title;
+}
+
 TEST_F(UndoTest, UndoAfterAMergeCutsTheMergedItemsOff) {
     type_all({"8 1 0", "1 1 10 5"});
     const std::vector<float> before = page();
@@ -317,6 +345,31 @@ TEST_F(UndoTest, UndeleteOfTheLastItemAndOfAKeptRecordButNotIntoAFullStore) {
     EXPECT_EQ(core::ItemCount, 2);
     EXPECT_EQ(item(2), (std::vector<float>{3, 8, 1, 0}));
     EXPECT_EQ(core::ParamBuffer(2), 2.0f);
+}
+
+TEST_F(UndoTest, UndeleteIntoAPageOfSixThousandItemsSaysThePageIsFull) {
+    ASSERT_EQ(render::ItemCountLimit, 6000);
+    open_document("full.mus");
+    append_test_record({8, 1, 0});
+    for (int k = 2; k <= 6000; ++k) append_test_record({1, 1, static_cast<float>(k % 200), 4});
+    core::delete_item(6000);  // held for UNDELETE
+    append_test_record({1, 1, 77, 6});
+    ASSERT_EQ(core::ItemCount, 6000);
+    const std::vector<float> full = page();
+    type("UNDELETE");
+    EXPECT_TRUE(shown("**** The page is full: the deleted item was not put back."));
+    EXPECT_EQ(core::ItemCount, 6000);
+    EXPECT_EQ(page(), full);
+    EXPECT_NE(core::DeletedItemLength, 0);
+    // At 5,999 items there is room for one.
+    core::delete_item(6000);
+    ASSERT_EQ(core::ItemCount, 5999);
+    const auto boxes = fe_.message_boxes.size();
+    type("UNDELETE");
+    EXPECT_EQ(fe_.message_boxes.size(), boxes);
+    EXPECT_EQ(core::ItemCount, 6000);
+    EXPECT_EQ(page(), full);
+    EXPECT_EQ(core::DeletedItemLength, 0);
 }
 
 TEST_F(UndoTest, ReadWordsSetTheFileReadingMode) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "frontend/view/frames.h"
+#include "tests/core/document_bytes.h"
 #include "tests/frontend/app_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -176,4 +177,80 @@ TEST_F(DocumentCloseTest, ClosingTheDocumentWindowAndFileNewAskToo) {
     type_line(*frame_, QStringLiteral("8 1 0"));
     EXPECT_FALSE(child_->Document()->IsModified());
     EXPECT_EQ(read_text(document_), original_);
+}
+
+// UNDO takes back the last edit only: the one before it is still unsaved.
+TEST_F(DocumentCloseTest, UndoOfOneOfTwoEditsLeavesTheDocumentModifiedAndExitAsks) {
+    add_a_staff();
+    type_line(*frame_, QStringLiteral("8 6 0"));
+    ASSERT_EQ(core::ItemCount, items_ + 2);
+    SendCommand("UNDO");
+    ASSERT_EQ(core::ItemCount, items_ + 1);
+    COrmestDoc* doc = child_->Document();
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(child_->isWindowModified());
+    EXPECT_NE(child_->windowTitle().indexOf(QStringLiteral("not saved")), -1)
+        << child_->windowTitle().toStdString();
+    SetSaveQuestionHook([this](const QString& text) {
+        questions_.push_back(text.toStdString());
+        return static_cast<int>(QMessageBox::Cancel);
+    });
+    EXPECT_FALSE(frame_->close());
+    EXPECT_EQ(questions_, std::vector<std::string>{"Save changes to song.MUS?"});
+    EXPECT_TRUE(frame_->isVisible());
+    EXPECT_EQ(read_text(document_), original_);
+}
+
+// Exit, Yes, and the save cannot be written: nothing is lost, the window stays and says why.
+TEST_F(DocumentCloseTest, ExitWhoseSaveFailsKeepsTheWindowOpenAndSaysWhy) {
+    const fs::path folder = dir_ / "scores";
+    fs::create_directories(folder);
+    const fs::path piece = folder / "piece.MUS";
+    fs::copy_file(reference_file("scale.MUS"), piece);
+    CChildFrame* child = frame_->OpenDocumentFile(QString::fromStdString(piece.string()));
+    ASSERT_NE(child, nullptr);
+    type_line(*frame_, QStringLiteral("8 5 0"));
+    const int32_t items = core::ItemCount;
+    // The folder becomes a plain file: nothing, not even root, can write under it.
+    fs::current_path(dir_);
+    fs::remove_all(folder);
+    write_text(folder, "a plain file");
+    SetSaveQuestionHook([this](const QString& text) {
+        questions_.push_back(text.toStdString());
+        return static_cast<int>(QMessageBox::Yes);
+    });
+    messages_.clear();
+    EXPECT_FALSE(frame_->close());
+    EXPECT_EQ(questions_, std::vector<std::string>{"Save changes to piece.MUS?"});
+    EXPECT_TRUE(frame_->isVisible());
+    EXPECT_TRUE(frame_->MdiArea()->subWindowList().contains(child));
+    EXPECT_TRUE(child->Document()->IsModified());
+    EXPECT_EQ(core::ItemCount, items);
+    const std::string why = "The document was not saved: " + piece.string();
+    EXPECT_NE(std::find(messages_.begin(), messages_.end(), why), messages_.end())
+        << (messages_.empty() ? std::string("no message") : messages_.back());
+    EXPECT_EQ(read_text(folder), "a plain file");
+}
+
+// A document that loads only in part (a damaged record ends it) is not the file any more:
+// closing asks before the rest is lost for good.
+TEST_F(DocumentCloseTest, ADamagedDocumentOpensModifiedSoClosingAsks) {
+    const fs::path damaged = dir_ / "damaged.MUS";
+    write_bytes(damaged, encode(with_trailer({3, 8, 1, 0, 3, 1, 1, 10, 1, 7, 3, 1, 1, 20}), 2));
+    const std::string bytes = read_text(damaged);
+    ASSERT_TRUE(child_->close());  // song.MUS, unchanged: nothing asked
+    run_events(0);
+    CChildFrame* child = frame_->OpenDocumentFile(QString::fromStdString(damaged.string()));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_TRUE(child->Document()->IsModified());
+    EXPECT_TRUE(child->isWindowModified());
+    SetSaveQuestionHook([this](const QString& text) {
+        questions_.push_back(text.toStdString());
+        return static_cast<int>(QMessageBox::Cancel);
+    });
+    EXPECT_FALSE(frame_->close());
+    EXPECT_EQ(questions_, std::vector<std::string>{"Save changes to damaged.MUS?"});
+    EXPECT_TRUE(frame_->MdiArea()->subWindowList().contains(child));
+    EXPECT_EQ(read_text(damaged), bytes);
 }

@@ -406,6 +406,54 @@ INSTANTIATE_TEST_SUITE_P(Pages, HugeParameterItemsTest,
                                            "bar_lines", "lines"),
                          [](const auto& info) { return std::string(info.param); });
 
+// ---- the output values themselves ----------------------------------------------------------
+// The sanitizer build stops at an overflow; these look at the values written, so that a build
+// without it fails too when a value is not held.
+
+TEST_F(HugeParametersTest, TheMarkerOfAFarItemStandsAtTheHeldPlace) {
+    // An invisible bar (negative P4, invisible items hidden) draws nothing but its marker.
+    layout::ShowInvisibleItems = -1;
+    render::EditGuideMode = 0;
+    for (float p3 : {1e30f, -1e30f}) {
+        SCOPED_TRACE(p3);
+        fill_store({{8, 4, 0}, {14, 4, p3, -1}});
+        render::redraw_items();
+        core::EditedItemNumber = 2;
+        render::redraw_edited_item();
+        core::EditedItemNumber = 0;
+        // The marker: the last four entries, a filled triangle pointing down at the item.
+        ASSERT_GE(graphics_length_, 12);
+        const int32_t at = graphics_length_ - 11;
+        const int32_t x =
+            (p3 > 0 ? render::kFarCoordinate : -render::kFarCoordinate) + render::ViewOrigin.x;
+        EXPECT_EQ(graphics_[at - 1], x);
+        EXPECT_EQ(graphics_[at - 1 + 3], x + 200);
+        EXPECT_EQ(graphics_[at - 1 + 6], x - 200);
+        EXPECT_EQ(graphics_[at - 1 + 9], x);
+        EXPECT_EQ(static_cast<uint32_t>(graphics_[at + 1]) >> 24, 2u);  // the path starts there
+    }
+}
+
+TEST_F(HugeParametersTest, ABarWithAHugeStaffCountSpansTheStavesThereAre) {
+    layout::ShowInvisibleItems = 1;  // a negative count is a dashed bar, shown
+    auto bar_output = [this](float p4) {
+        fill_store({{8, 4, 0}, {8, 5, 0}, {8, 6, 0}, {14, 4, 30, p4}});
+        render::redraw_items();
+        const int32_t from = core::ItemOutputSpans.graphics(4);
+        const int32_t to = core::ItemOutputSpans.graphics(5);
+        return std::vector<int32_t>(graphics_.begin() + from - 1, graphics_.begin() + to - 1);
+    };
+    // From staff 4 up to the last staff there can be: 253 staves.
+    const float span = static_cast<float>(layout::MaxStaffNumber - 4 + 1);
+    for (const float sign : {-1.0f, 1.0f}) {
+        SCOPED_TRACE(sign);
+        const std::vector<int32_t> expected = bar_output(sign * span);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(bar_output(sign * 1e10f), expected);
+    }
+    layout::ShowInvisibleItems = -1;
+}
+
 // ---- symbol numbers beyond the library ------------------------------------------------------
 
 TEST_F(HugeParametersTest, ASymbolNumberBeyondTheLibraryIsReportedOncePerRedraw) {

@@ -66,6 +66,26 @@ TEST_F(NumberTest, TheTextOfAValue) {
     EXPECT_EQ(text_of(8, {{5, 0.08f}}), "8");
 }
 
+TEST_F(NumberTest, ValuesAndP18AroundOneThousand) {
+    // Up to 1000 a value is a number; from 1001 on a letter.
+    EXPECT_EQ(text_of(999, {{5, 999.0f}}), "999");
+    EXPECT_EQ(text_of(1000, {{5, 1000.0f}}), "1000");
+    EXPECT_EQ(text_of(1001, {{5, 1001.0f}}), "A");
+    EXPECT_EQ(text_of(-1000, {{5, -1000.0f}}), "-1000");
+    // A P18 from 1000 on (either sign) is shown in place of the value; below, the value is.
+    EXPECT_EQ(text_of(12, {{5, 12.0f}, {18, 999.0f}}), "12");
+    EXPECT_EQ(text_of(12, {{5, 12.0f}, {18, 999.9f}}), "12");
+    EXPECT_EQ(text_of(12, {{5, 12.0f}, {18, 1000.0f}}), "1000");
+    EXPECT_EQ(text_of(12, {{5, 12.0f}, {18, 1001.0f}}), "1001");
+    EXPECT_EQ(text_of(12, {{5, 12.0f}, {18, -999.0f}}), "12");
+    EXPECT_EQ(text_of(12, {{5, 12.0f}, {18, -1000.0f}}), "-1000");
+    // The value 1000 drawn as a code 10 item.
+    draw_number({10, 1, 10, 2, 1000.0f, 1.0f});
+    const auto shown = records();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text(), "1000");
+}
+
 TEST_F(NumberTest, ACode10ItemIsDrawnThroughTheTextDrawer) {
     core::CommandLine.set("typed line");
     core::SecondLine.set("line as read");
@@ -132,6 +152,20 @@ TEST_F(NumberTest, FramesAreDrawnAroundTheTextWhichIsDrawnAgainOnTop) {
     EXPECT_EQ(g_frames[1].p12, 4.0f);
     EXPECT_EQ(g_frames[1].x, 1500.0f + 3.0f * 75.0f);
     EXPECT_FLOAT_EQ(g_frames[1].y, (2.0f + 1.55f * 2.0f + 1.0f) * 175.0f);
+}
+
+TEST_F(NumberTest, AFrameGrowsForAP20AboveOneThousand) {
+    // A box around "12" at size 1 is 2 x 2 + 2 wide; 1.5 more once P20 is above 1000.
+    for (const auto& [p20, width] : {std::pair{999.0f, 6.0f}, std::pair{1000.0f, 6.0f},
+                                     std::pair{1000.5f, 7.5f}, std::pair{1001.0f, 7.5f}}) {
+        g_frames.clear();
+        std::vector<float> item = {10, 1, 10, 2, 12.0f, 1.0f, 0, 2.0f};
+        item.resize(20, 0.0f);
+        item[19] = p20;
+        draw_number(item);
+        ASSERT_EQ(g_frames.size(), 1u) << p20;
+        EXPECT_EQ(g_frames[0].p6, width) << p20;
+    }
 }
 
 TEST_F(NumberTest, TheStylesOfOtherDrawersNumbers) {

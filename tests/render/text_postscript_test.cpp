@@ -111,6 +111,28 @@ TEST_F(TextPostScriptTest, SpacingRotationAndOutlineForms) {
     EXPECT_NE(text.find("up"), std::string::npos) << text;
 }
 
+TEST_F(TextPostScriptTest, TheTurnOfATextFromStaff200OnIsOnTheRightHandPage) {
+    // Staff 199 is the last of the left-hand page: its text turns about its own origin. From
+    // staff 200 on the point it turns about lies 34050 display units to the right.
+    for (int32_t staff : {199, 200}) {
+        layout::StaffTables.StaffBaseY(staff) = 0;
+        layout::StaffTables.StaffScale(staff) = 25.0f;
+    }
+    add_text_item({16, 199, 20, 0, 0, 1, 0, 0, 30.0f}, "_00up");
+    add_text_item({16, 200, 20, 0, 0, 1, 0, 0, 30.0f}, "_00on");
+    draw_stored(1);
+    draw_stored(2);
+    const auto lines = written();
+    EXPECT_TRUE(has(lines, " g   3000      0 tr  -30.00 rotate  -3000      0 tr"));
+    EXPECT_TRUE(has(lines, "    3000       0 m save (up) show restore"));
+    EXPECT_TRUE(has(lines, " g  37050      0 tr  -30.00 rotate -37050      0 tr"));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.starts_with(" g "); }),
+              2);
+    const std::string text = run_ghostscript(lines);
+    EXPECT_EQ(text.find("Error"), std::string::npos) << text;
+}
+
 TEST_F(TextPostScriptTest, ParenthesesAreEscapedInStrings) {
     add_text_item({16, 1, 10, 0}, "_00(a))");
     draw_stored(1);
