@@ -143,9 +143,10 @@ void draw_stroke_glyph(int32_t code, float x, float y);
 // ---- PostScript ----
 
 // Contract: writes the rotation of a text about (x, y) by angle degrees to unit 24: " g", x
-// and y (2I7; x + 34050 when the staff P2 is above 199 and x below 33000), " tr", -angle
-// (F8.2), " rotate", -x and -y (2I7), " tr", leaving that gsave group open. Returns false after
-// a failed write (reported).
+// and y (2I7), " tr", -angle (F8.2), " rotate", -x and -y (2I7), " tr", leaving that gsave
+// group open. (x, y) is the text's own origin, the right-hand page's shift already in it: a
+// text turns about the point it is written at, on either page. Returns false after a failed
+// write (reported).
 bool write_ps_rotation(float x, float y, float angle);
 // Contract: writes one line to unit 24; a failed write is reported (report_ps_write_error) and
 // returns false. Nothing is written once the output was stopped (CommandModeLetters(1) "B").

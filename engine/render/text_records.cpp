@@ -274,10 +274,11 @@ bool write_ps_text_line(std::string_view line) {
 }
 
 bool write_ps_rotation(float x, float y, float angle) {
-    // Held far off the page, so that the negated origin fits too.
-    int32_t ix = core::int_in(x, -kFarCoordinate, kFarCoordinate);
+    // Held far off the page, so that the negated origin fits too. No shift of its own for the
+    // right-hand page: the origin has it when the text has it, so staff 200 (left-hand page)
+    // and a right-hand text left of its page's edge turn where they are written.
+    const int32_t ix = core::int_in(x, -kFarCoordinate, kFarCoordinate);
     const int32_t iy = core::int_in(y, -kFarCoordinate, kFarCoordinate);
-    if (core::ParamBuffer(2) > 199.0f && ix < 33000) ix += kSpreadShift;
     const std::string line = " g" + core::format_int("(1i7)", ix) + core::format_int("(1i7)", iy) +
                              " tr" + core::format_real("(1f8.2)", -angle) + " rotate" +
                              core::format_int("(1i7)", -ix) + core::format_int("(1i7)", -iy) +

@@ -111,24 +111,32 @@ TEST_F(TextPostScriptTest, SpacingRotationAndOutlineForms) {
     EXPECT_NE(text.find("up"), std::string::npos) << text;
 }
 
-TEST_F(TextPostScriptTest, TheTurnOfATextFromStaff200OnIsOnTheRightHandPage) {
-    // Staff 199 is the last of the left-hand page: its text turns about its own origin. From
-    // staff 200 on the point it turns about lies 34050 display units to the right.
-    for (int32_t staff : {199, 200}) {
+TEST_F(TextPostScriptTest, ATurnedTextTurnsAboutWhereItIsWrittenOnEitherPage) {
+    // Texts of staves up to 200 are written on the left-hand page, from 201 on 34050 display
+    // units to the right; each turns about its own origin, never about a point on the other
+    // page (staff 200, and a right-hand text starting left of that page's edge).
+    for (int32_t staff : {199, 200, 201}) {
         layout::StaffTables.StaffBaseY(staff) = 0;
         layout::StaffTables.StaffScale(staff) = 25.0f;
     }
     add_text_item({16, 199, 20, 0, 0, 1, 0, 0, 30.0f}, "_00up");
     add_text_item({16, 200, 20, 0, 0, 1, 0, 0, 30.0f}, "_00on");
-    draw_stored(1);
-    draw_stored(2);
+    add_text_item({16, 201, 20, 0, 0, 1, 0, 0, 30.0f}, "_00at");
+    add_text_item({16, 201, -20, 0, 0, 1, 0, 0, 30.0f}, "_00in");
+    for (int32_t k = 1; k <= 4; ++k) draw_stored(k);
     const auto lines = written();
-    EXPECT_TRUE(has(lines, " g   3000      0 tr  -30.00 rotate  -3000      0 tr"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         " g   3000      0 tr  -30.00 rotate  -3000      0 tr"),
+              2);
     EXPECT_TRUE(has(lines, "    3000       0 m save (up) show restore"));
+    EXPECT_TRUE(has(lines, "    3000       0 m save (on) show restore"));
     EXPECT_TRUE(has(lines, " g  37050      0 tr  -30.00 rotate -37050      0 tr"));
+    EXPECT_TRUE(has(lines, "   37050       0 m save (at) show restore"));
+    EXPECT_TRUE(has(lines, " g  31050      0 tr  -30.00 rotate -31050      0 tr"));
+    EXPECT_TRUE(has(lines, "   31050       0 m save (in) show restore"));
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.starts_with(" g "); }),
-              2);
+              4);
     const std::string text = run_ghostscript(lines);
     EXPECT_EQ(text.find("Error"), std::string::npos) << text;
 }
