@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "engine/core/console_bridge.h"
 #include "engine/core/tables.h"
 
 namespace {
@@ -39,11 +40,33 @@ ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
       graphics_(core::kGraphicsListWords, 0),
       text_stream_(core::kTextStreamBytes, 0) {}
 
+// Contract: see the header. Reads character by character so that a lone CR ends a line as LF
+// and CR LF do; the LF of a CR LF is skipped when the next line is read, never waited for, so
+// an interactive input is not held up after a CR.
 bool ConsoleFrontEnd::read_line(std::string& line) {
+    using traits = std::istream::traits_type;
     out_.flush();
-    if (!std::getline(in_, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line.clear();
+    traits::int_type c = in_.get();
+    if (after_cr_ && c == '\n') c = in_.get();
+    after_cr_ = false;
+    if (traits::eq_int_type(c, traits::eof())) return false;
+    for (; !traits::eq_int_type(c, traits::eof()); c = in_.get()) {
+        if (c == '\n') break;
+        if (c == '\r') {
+            after_cr_ = true;
+            break;
+        }
+        line.push_back(traits::to_char_type(c));
+    }
+    ++line_number_;
     return true;
+}
+
+void ConsoleFrontEnd::cut_to_line_buffer(std::string& line) {
+    if (line.size() <= static_cast<std::size_t>(core::kLineBufferChars)) return;
+    line.resize(core::kLineBufferChars);
+    out_ << core::long_line_message(line_number_) << '\n';
 }
 
 std::string ConsoleFrontEnd::typed_answer(const std::string& line) {
@@ -125,7 +148,10 @@ int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_
     std::string line;
     if (!read_line(line)) {
         buffer.blank();
-    } else if (line.empty()) {
+        return pass_value;
+    }
+    cut_to_line_buffer(line);
+    if (line.empty()) {
         buffer(1) = '\r';
     } else {
         buffer.set(line);
@@ -140,6 +166,7 @@ int ConsoleFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
     input_text_ += up_to_nul(buffer.view());
     std::string line;
     if (!read_line(line)) return -1;
+    cut_to_line_buffer(line);
     buffer.set(typed_answer(line));
     return 0;
 }

@@ -69,8 +69,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunSymbolLibraryDialog(int32_t& v) override;
 
   private:
-    // Next input line without its line end; false at the end of input.
+    // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end
+    // of input.
     bool read_line(std::string& line);
+    // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
+    // cut, and the cut is told once, with the line's number in the input.
+    void cut_to_line_buffer(std::string& line);
     // A typed line as the input edit gives it: an empty line takes the preset in the edit.
     std::string typed_answer(const std::string& line);
     // Prints text up to its NUL, with "||", CR LF, CR and LF as line breaks and trailing blanks
@@ -91,6 +95,11 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::ostream& out_;
     std::string input_text_;  // the input edit
     std::string shown_;       // what the message line shows, as printed
+
+    // The input read so far: its lines, and whether the last one ended with a CR (an LF that
+    // comes next belongs to that line end).
+    int64_t line_number_ = 0;
+    bool after_cr_ = false;
 
     // The virtual window.
     int32_t zoom_ = kStartZoom;

@@ -1,15 +1,19 @@
 // The console front-end's start: arguments, folders, engine start-up, then the input loop.
 #include "console/console_main.h"
 
-#include <fstream>
+#include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include <ext/stdio_filebuf.h>
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/front_end_port.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
 
@@ -52,15 +56,26 @@ int run_console_main(int argc, char** argv) {
     }
     const platform::WorkFolderRelease release_at_end;
 
-    std::ifstream file;
+    // A command file is opened only when it is a regular file we may read: a folder, a FIFO
+    // or a device is named as such and never read (nor waited on).
+    std::unique_ptr<__gnu_cxx::stdio_filebuf<char>> file_buffer;
+    std::unique_ptr<std::istream> file;
     if (!command_file.empty()) {
-        file.open(command_file);
-        if (!file) {
-            std::cerr << "ormest: cannot read the command file \"" << command_file << "\"\n";
+        platform::FileKind kind = platform::FileKind::Missing;
+        const int fd = platform::open_regular_file(command_file, false, 0, &kind);
+        if (fd < 0) {
+            std::cerr << "ormest: the command file \"" << command_file << "\" "
+                      << platform::file_kind_text(kind) << ".\n";
             return 1;
         }
+        file_buffer = std::make_unique<__gnu_cxx::stdio_filebuf<char>>(fd, std::ios::in);
+        file = std::make_unique<std::istream>(file_buffer.get());
     }
-    std::istream& in = command_file.empty() ? std::cin : file;
+    std::istream& in = command_file.empty() ? std::cin : *file;
+
+    // A reader that went away (a closed pipe) must not end the program unnoticed: writes then
+    // fail and the end says so.
+    ::signal(SIGPIPE, SIG_IGN);
 
     core::reset_engine();
     ConsoleFrontEnd console(in, std::cout);
@@ -72,5 +87,10 @@ int run_console_main(int argc, char** argv) {
     }
     const int rc = console.run();
     core::set_front_end(nullptr);
+    if (!std::cout.flush()) {
+        std::cerr << "ormest: the replies could not be written to standard output (a full disk "
+                     "or a closed pipe): they were lost.\n";
+        return 1;
+    }
     return rc;
 }

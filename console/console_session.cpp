@@ -8,14 +8,16 @@
 #include "engine/core/tables.h"
 #include "engine/render/output_lists.h"
 
-// Reads lines until the input ends. Each line goes into MessageLine (blank-padded), with an empty
-// command buffer, to run_command; then the reply in MessageLine is printed unless it is what the
-// message line already shows (the typed line itself counts as shown, so a command that leaves
-// its own line as the reply prints nothing). An engine defect that escapes the call is printed
-// and the loop goes on. With the dump switched on, the graphics list follows at the end.
+// Reads lines until the input ends. Each line (cut to the line buffer, with a word) goes into
+// MessageLine (blank-padded), with an empty command buffer, to run_command; then the reply in
+// MessageLine is printed unless it is what the message line already shows (the typed line itself
+// counts as shown, so a command that leaves its own line as the reply prints nothing). An engine
+// defect that escapes the call is printed and the loop goes on. With the dump switched on, the
+// graphics list follows at the end.
 int ConsoleFrontEnd::run() {
     std::string line;
     while (read_line(line)) {
+        cut_to_line_buffer(line);
         const std::string typed = typed_answer(line);
         core::MessageLine.set(typed);
         core::FrontEndCommandBuffer.blank();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/commands/family_entries.h"
+#include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/commands/item_names.h"
@@ -201,7 +202,7 @@ void reset_document_display() {
 // open, the command ends and the file's next line follows (the G line itself is never run
 // again, whether the file command loaded, was refused or was cancelled); or a requested play
 // starts; or the move step is shown and, when another file than the current one was named, the
-// reply shows the view's offset.
+// reply shows the view's offset (unless it tells of records the load left out).
 CommandFlow run_get_path() {
     GraphicsNextFree = 1;
     OutputBufferViews.graphics.length() = 0;
@@ -214,7 +215,7 @@ CommandFlow run_get_path() {
         return start_play_loop();
     }
     edit::show_move_step();
-    if (!(SecondLine == CurrentFileName)) {
+    if (LeftOutRecords == 0 && !(SecondLine == CurrentFileName)) {
         if (CommandLine.starts_with("TOP") || CommandLine.starts_with("BOT")) {
             MessageLine = SecondLine;
         } else {

@@ -26,6 +26,7 @@
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"
 #include "engine/render/tables.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -36,6 +37,7 @@ MergeBlockEndRecord MergeBlockEnd;
 Array1<int32_t, 20> StoredStaffGrouping;
 FixedText<512> PartialLoadName;
 int32_t BackupFailureTold = 0;
+int32_t LeftOutRecords = 0;
 
 void reset_file_command_tables() {
     StaffOffset = 1;
@@ -44,6 +46,7 @@ void reset_file_command_tables() {
     StoredStaffGrouping.fill(0);
     PartialLoadName.blank();
     BackupFailureTold = 0;
+    LeftOutRecords = 0;
 }
 
 using namespace file_detail;
@@ -149,6 +152,19 @@ bool is_work_copy_name(std::string_view name) {
 
 bool is_merge_line() { return !is_front_end_read() && CommandLine.starts_with("GM"); }
 
+// The page lacks records of the file: without a word it would look complete, and a later save
+// would lose them for good.
+void tell_left_out_records(int32_t count, std::string_view file) {
+    LeftOutRecords = count;
+    const std::string text = "*** " + std::to_string(count) +
+                             (count == 1 ? " record of " : " records of ") +
+                             platform::shown_path(file) +
+                             (count == 1 ? " could not be read and was left out."
+                                         : " could not be read and were left out.");
+    MessageLine.set(text);
+    show_prompt(MessageLine);
+}
+
 }  // namespace
 
 // Contract: see the header. In order: StaffOffset 0; the front-end's text files go to the text
@@ -160,6 +176,7 @@ bool is_merge_line() { return !is_front_end_read() && CommandLine.starts_with("G
 // ends. ChangesMadeFlag and PreviousFileName are put back whenever nothing was loaded.
 void run_file_command() {
     StaffOffset = 0;
+    LeftOutRecords = 0;
     const bool front_read = is_front_end_read();
     const int32_t changes_before = ChangesMadeFlag;
     const FixedText<512> previous_before = PreviousFileName;
@@ -270,9 +287,11 @@ bool load_document_file(const FixedText<512>& name_in) {
             const std::string_view part = std::string_view(file).substr(last_component(file));
             if (!part.empty() && part.find('.') == part.size() - 1) file.pop_back();
         }
-        if (file.empty() || !platform::file_exists(file)) {
-            // The file as it lies on this machine (a work-folder name is no path the user knows).
-            report_file_not_found(platform::shown_path(file));
+        if (file.empty() ||
+            platform::file_kind(platform::local_path(file)) != platform::FileKind::Readable) {
+            // The file as it lies on this machine (a work-folder name is no path the user
+            // knows), told as what it is: missing, a folder, no regular file, or refused.
+            report_unreadable_file(platform::shown_path(file));
             CommandModeLetters(1) = 0;
             CommandModeLetters(2) = 0;
             redraw_page();
@@ -371,6 +390,7 @@ bool load_document_file(const FixedText<512>& name_in) {
     ItemCursor.number = ItemCount;
     if (PreferencesHooks.format_units_message != nullptr) PreferencesHooks.format_units_message();
     update_title_line(CurrentFileName);
+    if (read.dropped > 0 && !work_copy) tell_left_out_records(read.dropped, file);
     return true;
 }
 

@@ -7,7 +7,7 @@
 // saved; the path layer finds a name case-insensitively when it is not there as written.
 //
 // Tables owned here: StaffOffset, DefaultExtension, MergeBlockEnd, StoredStaffGrouping,
-// PartialLoadName, BackupFailureTold.
+// PartialLoadName, BackupFailureTold, LeftOutRecords.
 // Written: the item store and its index, CurrentFileName and PreviousFileName (through the
 // document files), ChangesMadeFlag, CommandLine, SecondLine, CommandModeLetters,
 // FrontEndCommandBuffer and FrontEndPathBuffer (the file dialog's preset and answer).
@@ -48,6 +48,10 @@ extern FixedText<512> PartialLoadName;
 // 1 once check_file_mode has told of a backup copy it could not write; 0 again after one is
 // written, so that each run of failures is told once.
 extern int32_t BackupFailureTold;
+// The records the last load of a user's file could not read and left out (codes the loader
+// drops); 0 from the start of every file command. While it is not 0 the message line keeps
+// the load's word on them.
+extern int32_t LeftOutRecords;
 
 // The work-folder name of the backup copy that check_file_mode writes and "GSV" loads.
 constexpr std::string_view kBackupCopyFile = "!save.mus";
@@ -92,8 +96,9 @@ int32_t confirm_overwrite(std::string_view name);
 // as it was when the file is missing or damaged or does not fit the store (the user is told;
 // CommandModeLetters(1) is -1 after a read that failed or was refused, both letters 0 for a
 // missing file). A load that is no merge and no work copy and that lost or changed records
-// leaves the page changed (ChangesMadeFlag 1) and the file in PartialLoadName. Returns whether
-// the page now holds the file.
+// leaves the page changed (ChangesMadeFlag 1) and the file in PartialLoadName. A load that is no
+// work copy and left records out says how many, of which file, in the message line (MessageLine
+// and LeftOutRecords). Returns whether the page now holds the file.
 bool load_document_file(const FixedText<512>& name);
 
 // ---- saving ---------------------------------------------------------------------------------

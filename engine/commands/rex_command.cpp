@@ -18,8 +18,9 @@ constexpr int kRexUnit = 15;
 
 // Contract: the name follows "REX" in the line as typed (SecondLine, so that the scan of
 // CommandLine cannot change it); a blank name is asked for ("Type Filename."), and a blank
-// answer ends the command (false). A file that cannot be opened is reported ("File not found
-// --> ") and ends the command. Otherwise the file's first line goes into CommandLine, the Edit
+// answer ends the command (false). A file that cannot be opened is reported as what it is
+// (report_unreadable_file) and ends the command. A first line longer than the line buffer is
+// cut with a word. Otherwise the file's first line goes into CommandLine, the Edit
 // Text dialog (its caption "File = " and the name, in FrontEndCommandBuffer) lets the user
 // change it, the unit is closed and true asks the interpreter to run the line. The command
 // buffer is blanked afterwards, so that the caption is never taken for a palette command.
@@ -41,13 +42,17 @@ bool run_rex_command() {
         if (name.empty()) return false;
     }
     if (!open_unit(kRexUnit, name, UnitStatus::Old, UnitForm::Text)) {
-        report_file_not_found(name);
+        report_unreadable_file(name);
         return false;
     }
     FrontEndCommandBuffer.set("File = " + name);
     std::string record;
     CommandLine.blank();
-    if (read_record(kRexUnit, record) == IoResult::Ok) CommandLine.set(record);
+    if (read_record(kRexUnit, record) == IoResult::Ok) {
+        CommandLine.set(record);
+        if (record.size() > static_cast<std::size_t>(kLineBufferChars))
+            show_message(long_line_message(records_read(kRexUnit)));
+    }
     edit::edit_text_in_dialog();
     close_unit(kRexUnit);
     FrontEndCommandBuffer.blank();

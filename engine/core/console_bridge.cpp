@@ -10,6 +10,8 @@
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
+#include "platform/file_kind.h"
+#include "platform/paths.h"
 
 namespace core {
 
@@ -79,6 +81,21 @@ void report_file_not_found(const FixedText<128>& name) { report_file_not_found(n
 
 void report_file_not_found(std::string_view name) {
     show_message("File not found --> " + std::string(trim_right(name)));
+}
+
+std::string unreadable_file_message(std::string_view name) {
+    const std::string shown(trim_right(up_to_nul(name)));
+    const platform::FileKind kind = platform::file_kind(platform::local_path(shown));
+    if (kind == platform::FileKind::Readable || kind == platform::FileKind::Missing)
+        return "File not found --> " + shown;
+    return "*** " + shown + " " + std::string(platform::file_kind_text(kind)) + ".";
+}
+
+void report_unreadable_file(std::string_view name) { show_message(unreadable_file_message(name)); }
+
+std::string long_line_message(int64_t line_number) {
+    return "*** Line " + std::to_string(line_number) + " is longer than " +
+           std::to_string(kLineBufferChars) + " characters: the rest was left out.";
 }
 
 void report_damaged_file(std::string_view path) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/core/tables.h"
@@ -22,6 +23,18 @@ constexpr int kStandardOutputUnit = 6;
 // "File not found --> " and the name without trailing blanks, in a message box.
 void report_file_not_found(const FixedText<128>& name);
 void report_file_not_found(std::string_view name);
+// Why the file name (a program name) cannot be read, in a message box: "File not found --> "
+// and the name when nothing is there, else "*** ", the name and what it is ("is a folder, not
+// a file.", "is not a regular file.", "cannot be read (permission denied)."). Looks with stat
+// and access only: a FIFO is never opened. A readable file is reported as not found (its open
+// failed all the same).
+void report_unreadable_file(std::string_view name);
+// The text report_unreadable_file shows.
+std::string unreadable_file_message(std::string_view name);
+// The longest line a command line holds; the rest of a longer line is left out.
+constexpr int kLineBufferChars = 512;
+// "*** Line N is longer than 512 characters: the rest was left out."
+std::string long_line_message(int64_t line_number);
 // What a file that exists but cannot be read whole (short, damaged) is reported with, before
 // its local path.
 constexpr std::string_view kDamagedFileMessage = "*** Damaged file --> ";

@@ -176,8 +176,8 @@ void index_new_records() {
 
 void report_failure(DocumentStatus status, const std::string& name) {
     switch (status) {
-        case DocumentStatus::NotFound:
-            CommandLine.set("File not found --> " + name);
+        case DocumentStatus::NotFound:  // a folder, a FIFO or a refused file is told as such
+            CommandLine.set(unreadable_file_message(name));
             break;
         case DocumentStatus::BadFormat:
         case DocumentStatus::TooLarge:

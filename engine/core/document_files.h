@@ -54,6 +54,7 @@ struct DocumentReadInfo {
     int32_t trailer_words = 0;  // 3, 4 or 5
     bool input_error = false;   // a damaged record ended the records (those before it loaded)
     int32_t repaired = 0;       // records dropped, grown to 3 parameters or cut to 45
+    int32_t dropped = 0;        // of those, the records left out (codes the loader drops)
     std::string stored_name;    // the name a backup copy carries after its words ("" if none)
 };
 
@@ -91,7 +92,8 @@ DocumentStatus read_front_end_document(std::string_view name, DocumentWords& wor
 // 2 parameters grow to 3, records of more than 45 parameters (text items apart) are cut after
 // their last nonzero parameter among P1..P45 but never below 3. A record with n < 2, or one
 // that runs into the trailer, ends the records with the input-data message (name shown).
-// info.repaired counts the records dropped, grown or cut: the page then differs from the file.
+// info.repaired counts the records dropped, grown or cut: the page then differs from the file;
+// info.dropped counts the dropped ones alone.
 DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
                                      DocumentReadInfo& info, std::string_view name);
 
@@ -125,7 +127,8 @@ bool store_holds_only_second_page_items();
 // CurrentFileName is name during the call. On success CommandModeLetters(1) = 0 and the
 // closing steps run: names, history, UndoRedoState, current folder (work copies in FileMode 2
 // leave the names, the history and the undo state alone). On failure CommandModeLetters(1) =
-// -1, CommandLine holds "File not found --> ", "Error opening file-> " or
+// -1, CommandLine holds "File not found --> " (or what the file is instead, as
+// unreadable_file_message says), "Error opening file-> " or
 // " ***Error writing file:", and CurrentFileName is put back. Returns true on success; a read
 // also leaves what the reader found in *read_info when it is given.
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,

@@ -44,6 +44,7 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
     info.has_level = false;
     info.input_error = false;
     info.repaired = 0;
+    info.dropped = 0;
     info.trailer_words = 0;
     if (n_words < 3 || at(n_words) != kDocumentEndMarker) return DocumentStatus::BadFormat;
     const int32_t trailer = int_of(at(n_words - 1));
@@ -64,6 +65,7 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
         const int32_t next = i + n + 1;
         if (dropped_code(code)) {  // also for a long record: a cut does not save a dropped code
             ++info.repaired;
+            ++info.dropped;
             i = next;
             continue;
         }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -19,6 +20,7 @@ struct Unit {
     std::string path;
     UnitForm form = UnitForm::Text;
     LastOp last = LastOp::None;
+    int64_t records_read = 0;  // since the open or the last rewind
 };
 
 Unit g_units[kMaxUnit + 1];
@@ -37,11 +39,13 @@ bool is_regular(const std::string& path, bool follow) {
 
 // Opens path for reading and writing with flags added (a created file gets 0666 less the
 // umask, as fopen gives); with read_only_too, a file that cannot be written is opened to read.
+// Only a regular file is opened: a FIFO or a device at the name, even one put there after the
+// caller's check, is never read and never blocks.
 std::FILE* open_stream(const std::string& path, int flags, bool read_only_too) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | flags, 0666);
+    int fd = platform::open_regular_file(path, true, flags);
     bool writable = true;
     if (fd < 0 && read_only_too) {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (flags & O_NOFOLLOW));
+        fd = platform::open_regular_file(path, false, flags & O_NOFOLLOW);
         writable = false;
     }
     if (fd < 0) return nullptr;
@@ -127,6 +131,8 @@ void close_all_units() {
     for (int k = 1; k <= kMaxUnit; ++k) close_unit(k);
 }
 
+// Contract: see the header. A CR followed by LF is one line end; the LF is looked for only in
+// the file itself (units are regular files, so the look ahead never waits).
 IoResult read_record(int unit, std::string& record) {
     record.clear();
     Unit* u = unit_of(unit);
@@ -137,12 +143,22 @@ IoResult read_record(int unit, std::string& record) {
     while ((c = std::fgetc(u->file)) != EOF) {
         any = true;
         if (c == '\n') break;
+        if (c == '\r') {
+            const int next = std::fgetc(u->file);
+            if (next != '\n' && next != EOF) std::ungetc(next, u->file);
+            break;
+        }
         record.push_back(static_cast<char>(c));
     }
     if (std::ferror(u->file)) return IoResult::Error;
     if (!any) return IoResult::End;
-    if (!record.empty() && record.back() == '\r') record.pop_back();
+    ++u->records_read;
     return IoResult::Ok;
+}
+
+int64_t records_read(int unit) {
+    const Unit* u = unit_of(unit);
+    return u != nullptr ? u->records_read : 0;
 }
 
 IoResult write_record(int unit, std::string_view record) {
@@ -177,6 +193,7 @@ void rewind_unit(int unit) {
     if (u == nullptr) return;
     std::rewind(u->file);
     u->last = LastOp::None;
+    u->records_read = 0;
 }
 
 }  // namespace core

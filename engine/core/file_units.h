@@ -30,8 +30,12 @@ bool unit_is_open(int unit);
 std::string unit_path(int unit);
 void close_all_units();
 
-// Text units: one record a line, CR LF or LF ended; the record comes back without its end.
+// Text units: one record a line, ended by LF, CR LF or a lone CR; the record comes back
+// without its end.
 IoResult read_record(int unit, std::string& record);
+// How many records read_record has read from the unit since it was opened or rewound: the
+// number of the line last read (0 when the unit is closed).
+int64_t records_read(int unit);
 // Writes one record and a line end. A write after reads or at the start truncates the file
 // there, as a sequential file does.
 IoResult write_record(int unit, std::string_view record);

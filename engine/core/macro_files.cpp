@@ -10,6 +10,7 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/undo.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -50,9 +51,10 @@ std::string field_name(const FixedText<N>& text) {
 }  // namespace
 
 // Contract: reads records of the command file on MacroUnit into CommandLine (each cut to 512
-// characters) and skips what is not a command line: a first character below blank, five
-// leading blanks, "%" comments, "%$" pauses (refresh and "*** Hit enter to continue.") and
-// "%%" blocks up to and including the next "%%" line (blocks do not nest). Returns true with
+// characters; a command line that loses its rest says so, with its line number) and skips
+// what is not a command line: a first character below blank, five leading blanks, "%"
+// comments, "%$" pauses (refresh and "*** Hit enter to continue.") and "%%" blocks up to and
+// including the next "%%" line (blocks do not nest). Returns true with
 // a command line in CommandLine; on "*", the end of the file or a read error ends the command
 // file quietly (unit closed, MacroUnit = 0, CommandFileEnded = 1, first CommandModeLetters = 0,
 // CommandLine and FrontEndCommandBuffer blank) and returns false.
@@ -84,6 +86,8 @@ bool next_command_file_line() {
             end_command_file();
             return false;
         }
+        if (record.size() > static_cast<std::size_t>(kLineBufferChars))
+            show_message(long_line_message(records_read(MacroUnit)));
         return true;
     }
 }
@@ -118,13 +122,14 @@ void stop_nested_command_files() {
 // Contract: READ. The name is SecondLine (the line as typed) from column 4 on, NUL bytes as
 // blanks and leading blanks dropped; LastMacroFileName instead when the text command left
 // "TTR" in TextReadRequestWord (blanked here); a blank name means the name kept in
-// "!read!.tmp". A name that cannot be had or opened gets "File not found --> " and the first
-// CommandModeLetters = -1. Otherwise MessageLine = "Reading: " and the name's first 25
-// characters (NUL after column 34), the file is opened on MacroFileUnit, MacroUnit =
-// MacroFileUnit, LastMacroFileName and "!read!.tmp" keep the name, and an undo copy is saved.
-// A READ with no command file open starts a chain (CommandFileDepth 1); one inside a command
-// file closes it and opens the next file of the chain, so the chain is counted: the file that
-// would be the ninth is not opened and every command file ends (stop_nested_command_files).
+// "!read!.tmp". A name that cannot be had or opened is reported as what it is ("File not found
+// --> " when missing, report_unreadable_file) and the first CommandModeLetters = -1. Otherwise
+// MessageLine = "Reading: " and the name's first 25 characters (NUL after column 34), the file is
+// opened on MacroFileUnit, MacroUnit = MacroFileUnit, LastMacroFileName and "!read!.tmp" keep the
+// name, and an undo copy is saved. A READ with no command file open starts a chain
+// (CommandFileDepth 1); one inside a command file closes it and opens the next file of the chain,
+// so the chain is counted: the file that would be the ninth is not opened and every command file
+// ends (stop_nested_command_files).
 void open_command_file() {
     FixedText<128> typed;
     typed.set(SecondLine.sub(4, 131));
@@ -151,14 +156,15 @@ void open_command_file() {
 
     // Checked before the unit is touched, so that a command file that names a missing one
     // goes on running.
-    const bool found = !name.empty() && platform::file_exists(name);
+    const bool found = !name.empty() && platform::file_kind(platform::local_path(name)) ==
+                                            platform::FileKind::Readable;
     const bool in_chain = MacroUnit != DefaultMacroUnit;
     if (found && in_chain && CommandFileDepth >= kCommandFileDepthLimit) {
         stop_nested_command_files();
         return;
     }
     if (!found || !open_unit(MacroFileUnit, name, UnitStatus::Old, UnitForm::Text)) {
-        report_file_not_found(name);
+        report_unreadable_file(name);
         CommandModeLetters(1) = -1;
         return;
     }
