@@ -33,6 +33,14 @@ TEST(NumericFields, FieldsPadZeroFillRoundAndOverflowToAsterisks) {
     EXPECT_EQ(format_int("(1i11)", INT32_MIN), "-2147483648");
     EXPECT_EQ(format_int("(1i10)", INT32_MIN), "**********");
     EXPECT_EQ(format_int("(1i10)", INT32_MAX), "2147483647");
+    // Whole: the field while the value fits, the whole value (never asterisks) beyond it.
+    EXPECT_EQ(format_int_whole("(1i5)", 99999), "99999");
+    EXPECT_EQ(format_int_whole("(1i5)", -9999), "-9999");
+    EXPECT_EQ(format_int_whole("(1i5)", 12), "   12");
+    EXPECT_EQ(format_int_whole("(1i5)", 100000), "100000");
+    EXPECT_EQ(format_int_whole("(1i5)", -10000), "-10000");
+    EXPECT_EQ(format_int_whole("(1i5)", INT32_MIN), "-2147483648");
+    EXPECT_EQ(format_int_whole("(1i3.3)", 1234), "1234");
     const struct {
         const char* format;
         double value;
