@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 
 namespace {
@@ -94,7 +95,7 @@ void ConsoleFrontEnd::print_text(std::string_view text) {
     }
     for (std::string& l : lines) l.resize(trim_right(l).size());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
-    for (const std::string& l : lines) out_ << l << '\n';
+    for (const std::string& l : lines) out_ << core::shown_text(l) << '\n';
 }
 
 std::string ConsoleFrontEnd::shown_form(std::string_view text) {

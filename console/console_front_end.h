@@ -1,7 +1,8 @@
 // The terminal front-end: the engine behind standard input and output.
 //
 // Each input line outside a wait is one command for the engine; the reply is printed after it.
-// Prompts and message boxes are printed as lines ("||" and CR LF break them); waits and
+// Prompts and message boxes are printed as lines ("||" and CR LF break them); every other control
+// character of a printed text (a name read from a file may hold one) shows as "?". Waits and
 // questions take the next input line; dialogs that need a window print one line naming the
 // dialog and give the answer that changes nothing. Window services answer from a fixed virtual
 // window. The input streams need not be the process's: tests run the console in-process.
@@ -78,7 +79,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // A typed line as the input edit gives it: an empty line takes the preset in the edit.
     std::string typed_answer(const std::string& line);
     // Prints text up to its NUL, with "||", CR LF, CR and LF as line breaks and trailing blanks
-    // dropped; prints nothing for a blank text.
+    // dropped, other control characters as "?"; prints nothing for a blank text.
     void print_text(std::string_view text);
     // The message line's form of a text: up to its NUL, without trailing blanks.
     static std::string shown_form(std::string_view text);

@@ -9,6 +9,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/core/service_request.h"
+#include "engine/core/shown_text.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void ConsoleFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
         }
         case 'n': {
             const std::string title = core::block_text(block);
-            if (title != title_) out_ << "Title: " << title << '\n';
+            if (title != title_) out_ << "Title: " << core::shown_text(title) << '\n';
             title_ = title;
             break;
         }

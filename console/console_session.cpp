@@ -5,6 +5,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/interpreter.h"
+#include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 #include "engine/render/output_lists.h"
 
@@ -27,7 +28,7 @@ int ConsoleFrontEnd::run() {
             core::run_command(graphics_.data(), graphics_length_, text_stream_.data(), text_length_,
                               status);
         } catch (const std::exception& e) {
-            out_ << "internal error: " << e.what() << '\n';
+            out_ << "internal error: " << core::shown_text(e.what()) << '\n';
             continue;
         }
         show_in_message_line(core::MessageLine.view());

@@ -222,7 +222,9 @@ CommandFlow run_get_path() {
             MessageLine.blank();
         }
         MessageLine(5) = '=';
-        write_int_field(MessageLine, 7, 11, "(1i5)", render::ViewOrigin.y);
+        // Five wide, or wider when the offset needs it (a staff starts it at -15000).
+        const std::string offset = format_int_whole("(1i5)", render::ViewOrigin.y);
+        MessageLine.put(7, 6 + static_cast<int>(offset.size()), offset);
     }
     return CommandFlow::EndCommand;
 }

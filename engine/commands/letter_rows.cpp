@@ -99,7 +99,8 @@ CommandFlow row_f() {
 }
 
 // J and L: the justify words, or the vertical offset of the view ("J" and a signed number, or
-// "J." for the far position 16384), which is shown as "JOFFY =" and the offset.
+// "J." for the far position 16384), which is shown as "JOFFY =" and the offset from character 9,
+// five wide or wider: the offset a staff gives the view at start (-15000) needs six.
 CommandFlow row_j_l(int32_t letter) {
     if (letter == 'L' && second() == ' ') return report_unknown_command();
     if (CommandLine.code(2) >= 'A' || CommandLine.sub(2, 5) == "    ") {
@@ -109,8 +110,7 @@ CommandFlow row_j_l(int32_t letter) {
     render::ViewOrigin.y = second() == '.'
                                ? 16384
                                : int_of(static_cast<double>(render::ViewOrigin.y) + ParamBuffer(2));
-    MessageLine.set("JOFFY =");
-    write_int_field(MessageLine, 9, 13, "(1i5)", render::ViewOrigin.y);
+    MessageLine.set("JOFFY = " + format_int_whole("(1i5)", render::ViewOrigin.y));
     ParamBuffer(2) = 0.0f;
     if (EditedItemNumber != 0) {
         layout::update_view_geometry();

@@ -1,5 +1,6 @@
 #include "engine/core/numeric.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -91,6 +92,19 @@ std::string format_int(std::string_view fmt, int32_t value) {
         digits.insert(0, static_cast<std::size_t>(f.digits) - digits.size(), '0');
     if (neg) digits.insert(0, 1, '-');
     return fit(digits, f.width);
+}
+
+std::string format_int_whole(std::string_view fmt, int32_t value) {
+    const std::string field = format_int(fmt, value);
+    if (field.empty() || field.front() != '*') return field;
+    // Too wide: the same digits in a field just wide enough (an int32 needs at most 11).
+    NumericFormat f = parse_numeric_format(fmt);
+    const int width = std::max(f.digits + 1, 11);
+    std::string whole = format_int(
+        "(i" + std::to_string(width) + (f.digits >= 0 ? "." + std::to_string(f.digits) : "") + ")",
+        value);
+    whole.erase(0, whole.find_first_not_of(' '));
+    return whole;
 }
 
 std::string format_real(std::string_view fmt, double value) {

@@ -39,6 +39,9 @@ NumericFormat parse_numeric_format(std::string_view fmt);
 // The value written in exactly format.width characters, right-aligned; asterisks fill the
 // width when the value does not fit. An invalid format gives an empty string.
 std::string format_int(std::string_view fmt, int32_t value);
+// As format_int, but a value too wide for the width is written whole (wider) rather than as
+// asterisks: for replies whose value has no column to keep.
+std::string format_int_whole(std::string_view fmt, int32_t value);
 std::string format_real(std::string_view fmt, double value);
 
 }  // namespace core

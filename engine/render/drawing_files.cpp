@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -33,6 +35,8 @@ namespace {
 constexpr int kDrawingUnit = 9;
 constexpr int kHeaderBytes = 2 * (kDrawingsPerFile + 1) + kDrawingsPerFile * kDrawingNameLength;
 constexpr int32_t kLastFileNumber = 999;
+// The largest Code 11 drawing number that makes a file name (four digits).
+constexpr int32_t kLastCode11Number = 9999;
 // File numbers the conversions may write (symbols 5000..9989).
 constexpr int32_t kFirstUserFile = 500;
 constexpr int32_t kLastUserFile = 998;
@@ -217,6 +221,34 @@ std::string code11_name_from_params() {
     return name + ".DRW";
 }
 
+// The name of a Code 11 item without a packed name: its drawing number P6 (truncated) names the
+// old library file of that number's ten, "LB" + four digits with the last made 0 + ".DRW"
+// (P6 = 1234 gives "LB1230.DRW"). A number that makes no such name (negative, above
+// kLastCode11Number, NaN or infinite) gives "" after telling the user once per redraw on the
+// message line: a message box would stop the redraw for every such item.
+std::string code11_name_from_number() {
+    const float p6 = core::ParamBuffer(6);
+    const bool in_range =
+        !std::isnan(p6) && p6 > -1.0f && p6 < static_cast<float>(kLastCode11Number + 1);
+    if (in_range) {
+        std::string digits = core::format_int("(1i4.4)", core::int_of(p6));
+        digits.back() = '0';
+        return "LB" + digits + ".DRW";
+    }
+    if (DrawingRangeReported == 0 && core::has_front_end()) {
+        DrawingRangeReported = 1;
+        char number[64];
+        if (std::isnan(p6)) {
+            std::snprintf(number, sizeof number, "NaN");
+        } else {
+            std::snprintf(number, sizeof number, "%.0f", std::trunc(static_cast<double>(p6)));
+        }
+        const std::string text = "*** Drawing number out of range: " + std::string(number);
+        core::front_end().SetMessageLineText(text.c_str());
+    }
+    return {};
+}
+
 void draw_code11_adapter() { draw_drw_file_item(ItemDrawOrigin.x, ItemDrawOrigin.y); }
 
 }  // namespace
@@ -261,15 +293,17 @@ bool read_library_drawing(int32_t file_number, DrawingStartTable& start, Drawing
     return false;
 }
 
-// Contract: see the header. A name that cannot be found is reported with report_file_not_found
-// each time; nothing is drawn either way.
+// Contract: see the header. Reads P5..P19 and IP10 of the item, OutputPassWord and
+// DrawingRangeReported (raised when a drawing number out of range is told). A name that cannot
+// be found is reported with report_file_not_found each time; nothing is drawn either way.
 void draw_drw_file_item(float x, float y) {
     core::push_words(12, core::ParamBuffer.at(5));
     try {
-        const std::string name = code11_name_from_params();
+        std::string name = code11_name_from_params();
+        if (name.empty()) name = code11_name_from_number();
         const std::string path = name.empty() ? std::string() : find_old_drawing_file(name);
         if (path.empty()) {
-            core::report_file_not_found(name);
+            if (!name.empty()) core::report_file_not_found(name);
         } else if (!slot_loaded(slot_key(name))) {
             SlotFile file;
             file.key = slot_key(name);

@@ -77,7 +77,11 @@ void edit_library_drawing();
 // Draws the Code 11 item at (x, y): finds the old drawing file its P14..P19 name (in the
 // current folder, then in the program folder's "keldlib"), loads it into the slot store and
 // outputs no point of it (only the width entry and break on a PostScript pass with a width).
-// A file found nowhere is reported with "File not found --> " each time.
+// An item without a packed name is named by its drawing number P6: "LB" + the four digits of
+// 0..9999 with the last made 0 + ".DRW"; another number (negative, above 9999, NaN) is told
+// once per redraw on the message line as "*** Drawing number out of range: " and the number,
+// and no file is looked for. A file found nowhere is reported with "File not found --> " each
+// time.
 void draw_drw_file_item(float x, float y);
 
 // Registers the Code 11 drawer with the item dispatcher and forgets the reader's notice switch

@@ -182,6 +182,7 @@ void redraw_items() {
     LastOperationWord = 0;
     ScreenListOverflow = 0;
     SymbolRangeReported = 0;
+    DrawingRangeReported = 0;
     run_hook(RenderHooks.draw_page_frame);
     core::OutputBufferViews.text.length() = 0;
     CurrentFontNumber = LoadedFont.number;

@@ -24,6 +24,7 @@ GreyStateRecord GreyState;
 int32_t ScreenListFullNoticed = 0;
 int32_t ScreenListOverflow = 0;
 int32_t SymbolRangeReported = 0;
+int32_t DrawingRangeReported = 0;
 int32_t CurrentFontNumber = 0;
 LoadedFontRecord LoadedFont;
 int32_t PsColourFlag = 0;
@@ -54,6 +55,7 @@ void reset_render_tables() {
     ScreenListFullNoticed = 0;
     ScreenListOverflow = 0;
     SymbolRangeReported = 0;
+    DrawingRangeReported = 0;
     CurrentFontNumber = 0;
     LoadedFont = LoadedFontRecord{};
     reset_font_tables();

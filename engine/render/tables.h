@@ -81,6 +81,8 @@ extern int32_t ScreenListOverflow;
 // Raised when a symbol number beyond the library was reported; the page redraw lowers it, so
 // that the user is told once per redraw (symbols.cpp).
 extern int32_t SymbolRangeReported;
+// The same for a Code 11 drawing number that makes no file name (drawing_files.cpp).
+extern int32_t DrawingRangeReported;
 // The page format chosen by the preferences; a setting of the ground (core).
 using core::PageFormatIndex;
 // Font number of the loaded font; the text drawers set it.

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "engine/commands/interpreter_tables.h"
+#include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 #include "frontend/app/ormest_app.h"
 #include "frontend/bridge/display_lists.h"
@@ -43,6 +44,14 @@ bool key_mode() {
 
 QString to_edit_text(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// The message line's form of an engine text: its CR LF breaks become lines, and every other
+// control character (a name read from a file may hold one) shows as "?".
+QString to_message_text(const QString& text) {
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    for (QString& line : lines) line = QString::fromStdString(core::shown_text(line.toStdString()));
+    return lines.join(QLatin1Char('\n'));
 }
 QString to_engine_text(QString text) {
     return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -262,7 +271,7 @@ CCommandBar::CCommandBar(QWidget* parent) : QDockWidget(QStringLiteral("Command 
 CCommandBar::~CCommandBar() = default;
 
 void CCommandBar::SetMessageText(const QString& text) {
-    message_->setPlainText(to_edit_text(text));
+    message_->setPlainText(to_message_text(text));
     message_->viewport()->update();
 }
 

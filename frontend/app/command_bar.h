@@ -73,6 +73,7 @@ class CCommandBar : public QDockWidget, public CommandBarLink {
     CCommandEdit* InputEdit() const { return input_; }        // control 1001
 
     // -- CommandBarLink (the engine's model) --
+    // Shows text with its CR LF breaks as lines and other control characters as "?".
     void SetMessageText(const QString& text) override;
     QString InputText() const override;
     void SetInputText(const QString& text, int sel_start, int sel_end) override;

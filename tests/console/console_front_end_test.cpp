@@ -307,6 +307,24 @@ TEST_F(ConsoleFrontEndTest, VirtualWindowAnswersSizesAndClampsTheScrollPosition)
     EXPECT_EQ(block(1), 20000);
 }
 
+// Names read from files reach the terminal as text, never as its controls: every control
+// character but the line breaks prints as "?"; UTF-8 and the printable edges pass.
+TEST_F(ConsoleFrontEndTest, ControlCharactersPrintAsQuestionMarks) {
+    console("");
+    show_message("File not found --> e\x1b]0;owned\x07save.mus");
+    show_message(std::string("a\x01"
+                             "b\tc\x1f d\x7f ~ caf\xc3\xa9 \x80\xff",
+                             20) +
+                 "\r\nnext");
+    ServiceBlock block;
+    set_block_text(block, "\x1b[2Jsong.mus *");
+    request_front_end_service('n', block);
+    EXPECT_EQ(output(),
+              "File not found --> e?]0;owned?save.mus\n"
+              "a?b?c? d? ~ caf\xc3\xa9 \x80\xff\nnext\n"
+              "Title: ?[2Jsong.mus *\n");
+}
+
 TEST_F(ConsoleFrontEndTest, TitleIsPrintedWhenItChanges) {
     ConsoleFrontEnd& fe = console("");
     ServiceBlock block;

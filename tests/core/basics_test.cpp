@@ -9,6 +9,7 @@
 #include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/shown_text.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -33,6 +34,14 @@ TEST(NumericFields, FieldsPadZeroFillRoundAndOverflowToAsterisks) {
     EXPECT_EQ(format_int("(1i11)", INT32_MIN), "-2147483648");
     EXPECT_EQ(format_int("(1i10)", INT32_MIN), "**********");
     EXPECT_EQ(format_int("(1i10)", INT32_MAX), "2147483647");
+    // Whole: the field while the value fits, the whole value (never asterisks) beyond it.
+    EXPECT_EQ(format_int_whole("(1i5)", 99999), "99999");
+    EXPECT_EQ(format_int_whole("(1i5)", -9999), "-9999");
+    EXPECT_EQ(format_int_whole("(1i5)", 12), "   12");
+    EXPECT_EQ(format_int_whole("(1i5)", 100000), "100000");
+    EXPECT_EQ(format_int_whole("(1i5)", -10000), "-10000");
+    EXPECT_EQ(format_int_whole("(1i5)", INT32_MIN), "-2147483648");
+    EXPECT_EQ(format_int_whole("(1i3.3)", 1234), "1234");
     const struct {
         const char* format;
         double value;
@@ -240,6 +249,19 @@ TEST_F(FileUnitsTest, LinksInTheWorkFolderAreNeverFollowed) {
     EXPECT_TRUE(open_unit(3, "C:\\!tmp\\!history.tmp", UnitStatus::Unknown, UnitForm::Text));
     EXPECT_EQ(read_record(3, r), IoResult::Ok);
     EXPECT_EQ(r, "one");
+}
+
+TEST(ShownText, ControlBytesBecomeQuestionMarksAndEveryOtherByteStays) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    const std::string shown = core::shown_text(all);
+    ASSERT_EQ(shown.size(), 256u);
+    for (int b = 0; b < 256; ++b) {
+        const bool control = b <= 0x1F || b == 0x7F;
+        EXPECT_EQ(static_cast<unsigned char>(shown[static_cast<std::size_t>(b)]), control ? '?' : b)
+            << "byte " << b;
+    }
+    EXPECT_EQ(core::shown_text(""), "");
 }
 
 }  // namespace

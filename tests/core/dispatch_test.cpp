@@ -168,6 +168,32 @@ TEST_F(InterpreterTest, JWithANumberMovesTheViewAndRepliesTheOffset) {
     EXPECT_EQ(render::ViewOrigin.y, 16384);
 }
 
+// The offset shows five wide while it fits and whole beyond: a staff starts it at -15000.
+TEST_F(InterpreterTest, JShowsOffsetsBeyondFiveColumnsWhole) {
+    const struct {
+        int32_t offset;
+        const char* reply;
+    } cases[] = {{99999, "JOFFY = 99999"},          {100000, "JOFFY = 100000"},
+                 {-9999, "JOFFY = -9999"},          {-10000, "JOFFY = -10000"},
+                 {-15000, "JOFFY = -15000"},        {INT32_MIN, "JOFFY = -2147483648"},
+                 {INT32_MAX, "JOFFY = 2147483647"}, {7, "JOFFY =     7"}};
+    for (const auto& c : cases) {
+        render::ViewOrigin.y = c.offset;
+        type("J 0");
+        EXPECT_EQ(reply(), c.reply) << c.offset;
+        EXPECT_EQ(render::ViewOrigin.y, c.offset);
+    }
+    // A typed step that crosses the edge.
+    render::ViewOrigin.y = 99998;
+    type("J 2");
+    EXPECT_EQ(reply(), "JOFFY = 100000");
+    // The first staff drawn sets the start offset, shown whole.
+    render::ViewOrigin.y = 0;
+    type("8 1 0");
+    type("J 0");
+    EXPECT_EQ(reply(), "JOFFY = -15000");
+}
+
 TEST_F(InterpreterTest, UnknownWordsAndLetterRowsWithABlankSecondLetter) {
     // C words without a table entry, and lines starting with a minus outside editing, too.
     for (const char* word : {"B", "L", "N", "W", "CQ", "-X"}) {

@@ -107,6 +107,27 @@ TEST_F(FileCommandsTest, BareNamesTakeTheCurrentExtensionAndFolderThenAnyCase) {
     EXPECT_EQ(fe_.view.title, path("docs/Other.mus") + "   (saved -    1 Items) ");
 }
 
+// Loading another file replies the view's offset: five wide while it fits, whole beyond (the
+// staves of the page start it at -15000).
+TEST_F(FileCommandsTest, LoadingAnotherFileRepliesTheWholeViewOffset) {
+    write_doc("staves.MUS", kPart);
+    write_doc("plain.MUS", {3, 5, 1, 7});
+    write_doc("third.MUS", {3, 5, 1, 8});
+    write_doc("fourth.MUS", {3, 5, 1, 9});
+    type("G staves.MUS");
+    EXPECT_EQ(render::ViewOrigin.y, -15000);
+    EXPECT_EQ(reply(), "    = -15000");
+    render::ViewOrigin.y = -9999;
+    type("G plain.MUS");
+    EXPECT_EQ(reply(), "    = -9999");
+    render::ViewOrigin.y = 99999;
+    type("G third.MUS");
+    EXPECT_EQ(reply(), "    = 99999");
+    render::ViewOrigin.y = 100000;
+    type("G fourth.MUS");
+    EXPECT_EQ(reply(), "    = 100000");
+}
+
 TEST_F(FileCommandsTest, NoExtensionAnywhereAsksAndNoLoadsTheNameAsTyped) {
     write_doc("plain", {3, 5, 1, 7});
     write_doc("plain.MUS", {3, 5, 1, 8});

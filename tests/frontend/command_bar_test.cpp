@@ -56,6 +56,18 @@ TEST_F(CommandBarTest, TheEngineCountsLineBreaksAsTwoCharacters) {
     EXPECT_EQ(bar_->MessageText(), "E = Edit\r\nX = Exit");
 }
 
+// A name read from a file may hold control characters: the message line shows them as "?" and
+// keeps the engine's line breaks; CP1252 letters stay.
+TEST_F(CommandBarTest, TheMessageLineShowsControlCharactersAsQuestionMarks) {
+    fe_.SetMessageLineText("File not found --> e\x1b]0;x\x07save.mus\r\ntab\there\x7f caf\xe9");
+    EXPECT_EQ(bar_->MessageEdit()->document()->blockCount(), 2);
+    EXPECT_EQ(bar_->MessageText(),
+              QString::fromUtf8("File not found --> e?]0;x?save.mus\r\ntab?here? caf\xc3\xa9"));
+    // The engine's reply to a typed line goes the same way.
+    bar_->SetMessageText(QStringLiteral("a\x01z\nb\rc\x1f"));
+    EXPECT_EQ(bar_->MessageText(), "a?z?b?c?");
+}
+
 TEST_F(CommandBarTest, OnlyTheMainEnterRunsAndOnlyTheLastLine) {
     // "A", a line break and "B": the Enter at the end runs "B" alone.
     bar_->SetInputText(QStringLiteral("A\r\nB"), 4, 4);

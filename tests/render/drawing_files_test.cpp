@@ -4,9 +4,11 @@
 // temporary work folder (where the conversions write).
 #include "engine/render/drawing_files.h"
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,9 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/render/drawing_convert.h"
+#include "engine/render/page_redraw.h"
 #include "engine/render/symbols.h"
+#include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/render/symbol_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -595,6 +599,100 @@ TEST_F(DrawingFilesTest, Code11ItemsLoadTheirFileAndDrawNothing) {
     pack_name(p, "GONE");
     set_params(p);
     render::draw_item_by_code();
+    ASSERT_EQ(fe_.message_boxes.size(), 1u);
+    EXPECT_EQ(fe_.message_boxes[0], "File not found --> GONE.DRW");
+}
+
+}  // namespace
+
+// ---- Code 11 items named by their drawing number ----
+
+namespace {
+
+constexpr char kDrawingRangeMessage[] = "*** Drawing number out of range: ";
+
+class Code11NumberTest : public DrawingFilesTest {
+  protected:
+    void SetUp() override {
+        DrawingFilesTest::SetUp();
+        render::register_drawing_file_drawers();
+    }
+    std::vector<std::string> range_messages() const {
+        std::vector<std::string> out;
+        for (const std::string& line : fe_.prompts)
+            if (line.find(kDrawingRangeMessage) != std::string::npos) out.push_back(line);
+        return out;
+    }
+    // A Code 11 item without a packed name, drawing number p6.
+    static std::vector<float> numbered(float p6) { return {11.0f, 0.0f, 10.0f, 5.0f, 3.0f, p6}; }
+};
+
+TEST_F(Code11NumberTest, NumbersUpTo9999NameAFileAndOthersAreToldOnce) {
+    // The file of 9990..9999 exists; 0..9 has none.
+    const std::vector<int16_t> header = {0, 0, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4};
+    std::ofstream out(old_folder() / "LB9990.DRW", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(header.data()), 24);
+    out.write(std::string(50, ' ').data(), 50);
+    const int16_t values[3] = {1, 2, 1};
+    out.write(reinterpret_cast<const char*>(values), sizeof values);
+    out.close();
+
+    const struct {
+        float p6;
+        const char* told;     // the range message's number, "" when the number makes a name
+        const char* missing;  // the name reported missing, "" when none
+    } cases[] = {{9999.0f, "", ""},          {9999.9f, "", ""},
+                 {9990.0f, "", ""},          {0.0f, "", "LB0000.DRW"},
+                 {-0.5f, "", "LB0000.DRW"},  {10000.0f, "10000", ""},
+                 {1e9f, "1000000000", ""},   {-1.0f, "-1", ""},
+                 {std::nanf(""), "NaN", ""}, {-std::numeric_limits<float>::infinity(), "-inf", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.p6);
+        fe_.prompts.clear();
+        fe_.message_boxes.clear();
+        render::DrawingRangeReported = 0;  // a new redraw
+        // Drawn twice, as a typed item is: told once.
+        for (int pass = 0; pass < 2; ++pass) {
+            set_params(numbered(c.p6));
+            render::draw_item_by_code();
+            EXPECT_EQ(std::memcmp(core::ParamBuffer.at(6), &c.p6, 4), 0) << "P6 came back changed";
+        }
+        if (*c.told != '\0') {
+            ASSERT_EQ(range_messages().size(), 1u);
+            EXPECT_EQ(range_messages()[0], kDrawingRangeMessage + std::string(c.told));
+            EXPECT_TRUE(fe_.message_boxes.empty()) << fe_.message_boxes.front();
+        } else if (*c.missing != '\0') {
+            EXPECT_TRUE(range_messages().empty());
+            ASSERT_EQ(fe_.message_boxes.size(), 2u);
+            EXPECT_EQ(fe_.message_boxes[0], "File not found --> " + std::string(c.missing));
+        } else {
+            EXPECT_TRUE(range_messages().empty());
+            EXPECT_TRUE(fe_.message_boxes.empty()) << fe_.message_boxes.front();
+        }
+    }
+    EXPECT_EQ(render::code11_slot_file_count(), 1);  // LB9990 loaded once
+}
+
+TEST_F(Code11NumberTest, APageRedrawTellsTheFirstNumberOutOfRangeOnce) {
+    add_item({8.0f, 1.0f, 0.0f});
+    add_item(numbered(1e9f));
+    add_item(numbered(-7.0f));
+    add_item(numbered(std::nanf("")));
+    render::redraw_items();
+    ASSERT_EQ(range_messages().size(), 1u);
+    EXPECT_EQ(range_messages()[0], kDrawingRangeMessage + std::string("1000000000"));
+    EXPECT_TRUE(fe_.message_boxes.empty()) << fe_.message_boxes.front();
+    // The next redraw tells it again, once.
+    render::redraw_items();
+    EXPECT_EQ(range_messages().size(), 2u);
+    // A packed name wins over the number.
+    fe_.message_boxes.clear();
+    std::vector<float> p = numbered(1e9f);
+    pack_name(p, "GONE");
+    set_params(p);
+    render::DrawingRangeReported = 0;
+    render::draw_item_by_code();
+    EXPECT_EQ(range_messages().size(), 2u);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "File not found --> GONE.DRW");
 }
