@@ -1,7 +1,9 @@
 // File names for the file commands: the name of a get or save from the command, the front-end
 // or the file dialog, its extension, the folder a bare name is taken from, and the overwrite
 // question.
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "engine/commands/file_commands.h"
@@ -175,7 +177,23 @@ bool resolve_mus_file_name(FixedText<512>& name) {
     return complete_file_name(std::move(text), name);
 }
 
-// Contract: see file_commands_internal.h. Writes DefaultExtension and name.
+namespace {
+
+// Whether the name, as the files are opened, is an existing folder with no file of its name
+// and the current extension (or ".MUS") beside it.
+bool is_folder_name(const std::string& text) {
+    const std::string path = platform::local_path(make_temp_path(text));
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_directory(path, ec)) return false;
+    std::string ext = get_name_extension(CurrentFileName.view());
+    if (ext.empty() || ext == ".") ext = ".MUS";
+    return !platform::file_exists(make_temp_path(text + ext));
+}
+
+}  // namespace
+
+// Contract: see file_commands_internal.h. Writes DefaultExtension and name. A name ending in a
+// separator, or naming an existing folder, gets no extension.
 bool file_detail::complete_file_name(std::string text, FixedText<512>& name) {
     text = std::string(trim_name(text));  // up to a NUL
     for (char& c : text)
@@ -184,7 +202,11 @@ bool file_detail::complete_file_name(std::string text, FixedText<512>& name) {
     if (text.empty()) return false;
 
     std::string ext = get_name_extension(text);
-    if (ext.empty()) {
+    // A folder's name gets no extension, so that it is named as the folder it is rather than
+    // as a missing (or hidden, "sdir/.MUS") file; a file of the name with the extension wins.
+    const bool folder_name = text.back() == '/' || text.back() == '\\' ||
+                             (ext.empty() && is_folder_name(text));
+    if (ext.empty() && !folder_name) {
         ext = get_name_extension(CurrentFileName.view());
         if (ext.empty() || ext == ".") {
             const std::string question(kAddExtensionQuestion);

@@ -38,6 +38,7 @@ TEST_F(FileReadingTest, FoldersFifosAndDevicesAreNamedAsWhatTheyAreAndNeverRead)
     type("SA kept.mus");
     const std::vector<float> before = page();
     fs::create_directories(base_ / "folder.mus");
+    fs::create_directories(base_ / "sdir");
     ASSERT_EQ(::mkfifo(path("pipe.mus").c_str(), 0600), 0);  // no writer: opening it would wait
     const struct {
         std::string line;
@@ -47,6 +48,10 @@ TEST_F(FileReadingTest, FoldersFifosAndDevicesAreNamedAsWhatTheyAreAndNeverRead)
         {"G pipe.mus", "*** " + path("pipe.mus") + " is not a regular file."},
         {"G /dev/zero.", "*** /dev/zero is not a regular file."},
         {"G missing.mus", "File not found --> " + path("missing.mus")},
+        // A folder's name gets no extension: "sdir" and "sdir/" are the folder, not a missing
+        // "sdir.MUS" or a hidden "sdir/.MUS".
+        {"G sdir", "*** " + path("sdir") + " is a folder, not a file."},
+        {"G sdir/", "*** " + path("sdir") + "/ is a folder, not a file."},
         {"RE folder.mus", "*** folder.mus is a folder, not a file."},
         {"RE pipe.mus", "*** pipe.mus is not a regular file."},
         {"RE /dev/zero", "*** /dev/zero is not a regular file."},
@@ -63,6 +68,12 @@ TEST_F(FileReadingTest, FoldersFifosAndDevicesAreNamedAsWhatTheyAreAndNeverRead)
         EXPECT_EQ(core::CurrentFileName.trimmed(), path("kept.mus")) << c.line;
         EXPECT_EQ(core::MacroUnit, 0) << c.line;
     }
+    // Beside a folder of the name, the document of the name with the extension is the one read.
+    write_doc("sdir.MUS", {3, 5, 2, 1});
+    fe_.message_boxes.clear();
+    type("G sdir");
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("sdir.MUS"));
 }
 
 // Root reads every file: the file is made unreadable for real by running the engine as user
