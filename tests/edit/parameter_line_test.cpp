@@ -8,6 +8,8 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
+#include "platform/paths.h"
+#include "tests/core/document_bytes.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 
@@ -76,6 +78,13 @@ TEST_F(ParameterLine, SetRelativeCopyAndSignPairs) {
     EXPECT_EQ(E(4), -102.0f);
     apply({400, 100, 0});  // a step of 100 or more drops the cue mark
     EXPECT_EQ(E(4), -2.0f);
+    core::EditItemParams(4) = 100.0f;  // a cue note on step 0
+    apply({400, -1, 0});
+    EXPECT_EQ(E(4), -101.0f);
+    core::EditItemParams(4) = 99.5f;  // no cue mark: a plain step
+    apply({400, -1, 0});
+    EXPECT_EQ(E(4), 98.5f);
+    core::EditItemParams(4) = -2.0f;
 
     // Copies: the target is P# div 10000, the value names the source.
     apply({50000, 3, 0});
@@ -341,10 +350,13 @@ TEST_F(ParameterLine, SideOfTheNewItemsStaff) {
     EXPECT_EQ(side_of(3), 0);
 }
 
-TEST_F(ParameterLine, ATypedLineOfNumbersEntersTheItem) {
-    type_all({"EI", "8 1 0", "1 1 100 1 10 2 4"});
+TEST_F(ParameterLine, ATypedLineOfNumbersEntersTheItemAndIsSaved) {
+    type_all({"EI", "8 1 0", "1 1 100 1 10 2 4", "SA C:\\!TMP\\n.mus"});
     EXPECT_EQ(page(), (std::vector<float>{3, 8, 1, 0, 7, 1, 1, 100, 1, 10, 2, 4}));
     EXPECT_EQ(core::ItemCount, 2);
+    const Bytes saved = read_file_bytes(std::filesystem::path(platform::work_folder()) / "n.mus");
+    EXPECT_EQ(saved.size(), 66u);
+    EXPECT_EQ(saved, encode(with_trailer({3, 8, 1, 0, 7, 1, 1, 100, 1, 10, 2, 4})));
 }
 
 }  // namespace
