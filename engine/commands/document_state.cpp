@@ -58,10 +58,11 @@ void reset_document_state() {
 }
 
 // Contract: see the header. Tables: as reset_document_state; DefaultExtension and the words of
-// apply_first_time_defaults the first time; CurrentFileName, PreviousFileName,
-// RememberedDocumentName; render::ScrollState client size from the "~za" answer.
+// apply_first_time_defaults the first time; edit::EditPreviewMode; CurrentFileName,
+// PreviousFileName, RememberedDocumentName; render::ScrollState client size from the "~za" answer.
 void start_new_document() {
     reset_document_state();
+    edit::EditPreviewMode = 0;
     if (FirstTimeSetUpDone == 0) DefaultExtension.set(".MUS");
     apply_first_time_defaults();
 

@@ -12,6 +12,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"
 
@@ -38,7 +39,6 @@ void reset_family_stub_words() {
     input::InputRangeLeft = 0.0f;
     input::InputRangeRight = 0.0f;
     render::DisplayMarkWord = 0;
-    edit::EditChangesPending = 0;
     edit::PendingBoxStep = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
@@ -175,7 +175,6 @@ void set_new_item_from_letters(int32_t& index) {
 
 namespace edit {
 
-int32_t EditChangesPending = 0;
 int32_t PendingBoxStep = 0;
 int32_t BoxEdgeWord = 0;
 int32_t DragStepWord = 0;
@@ -203,34 +202,8 @@ void transpose_items() { core::report_family_word("transpose_items"); }
 void run_text_command() { core::report_family_word("run_text_command"); }
 void test_frontend_services() { core::report_family_word("test_frontend_services"); }
 
-// Minimal form until the item editor lands: an undo copy is saved (as UndoSaveMode allows),
-// then the item in ParamBuffer is appended with the last
-// nonzero of P1..P45 as its count (at least 3) and drawn: the edited item alone while one is
-// edited, else the whole page. A refused append (the store or the item limit is full) leaves
-// the page as it was; append_item has told the user.
-void commit_item() {
-    core::trace("commit_item");
-    core::save_undo_copy();
-    if (core::OutputBufferViews.text.bound()) core::OutputBufferViews.text.length() = 0;
-    int32_t n = 0;
-    for (int k = 45; k >= 1; --k) {
-        if (core::ParamBuffer(k) != 0.0f) {
-            n = k;
-            break;
-        }
-    }
-    n = std::max(n, 3);
-    if (!render::append_item(n, core::ParamBuffer)) return;
-    core::ChangesMadeFlag = 1;
-    if (core::EditedItemNumber != 0) {
-        render::redraw_edited_item();
-    } else {
-        render::redraw_items();
-    }
-}
-
-// Not built yet: the pair list is left unapplied and the item unchanged.
-void apply_edit_line(int32_t& n) { core::trace("apply_edit_line", n); }
+// Not built yet: the line is left as it is and the edited item unchanged.
+void decode_edit_keywords() { core::trace("decode_edit_keywords"); }
 
 // Not built yet: the text is taken as it is (OK).
 int32_t edit_text_in_dialog() {

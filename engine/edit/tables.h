@@ -17,6 +17,19 @@ constexpr float kNotGiven = 98765.0f;
 extern core::Array1<float, 50> EditScratch;
 // The highest slot pack_parameter_pairs packed (kept when none was given).
 extern int32_t EditScratchCount;
+// 1 while the item being edited shows applied changes that are not stored yet. Set by
+// apply_edit_line and the keyword decoder; the commands that store or leave the item clear it.
+extern int32_t EditChangesPending;
+// Set by the edit-item command, 0 with a new document; negative: apply_edit_line shows no
+// preview (nothing is committed).
+extern int32_t EditPreviewMode;
+// Where the staff of the last item committed with no item edited lies among the staff items:
+// -1 at or below the lowest, +1 at or above the highest (+1 when both hold), else 0. Written by
+// commit_item.
+extern int32_t NewItemStaffSide;
+// ItemWordsUsed right after apply_edit_line's preview commit, before the words are given back:
+// the end of the preview copy, which the text editor and the copy word take as their base.
+extern int32_t PreviewWordsEnd;
 
 // ---- item words for notes, rests, clefs, lines, slurs and beams (item_words_*.cpp) ----------
 

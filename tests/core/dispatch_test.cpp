@@ -125,8 +125,8 @@ TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
     EXPECT_EQ(fe_.message_boxes.back(), "New items will NOT go direct to edit.");
     clear_trace();
     type("5 1 2");
-    EXPECT_TRUE(reached("commit_item"));
-    EXPECT_FALSE(reached("run_i_command"));  // no editing afterwards
+    EXPECT_EQ(item(1), (std::vector<float>{3, 5, 1, 2}));  // the item was entered
+    EXPECT_FALSE(reached("run_i_command"));                // no editing afterwards
     type("EI");
     EXPECT_EQ(fe_.message_boxes.back(), "New items will go direct to edit.");
     EXPECT_EQ(core::NewItemsToEdit, 1);
