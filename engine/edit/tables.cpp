@@ -9,6 +9,8 @@ int32_t EditScratchCount = 0;
 
 // ---- item words -------------------------------------------------------------------------------
 
+int32_t EnharmonicDirection = 0;
+
 // ---- item ends --------------------------------------------------------------------------------
 
 // ---- box input --------------------------------------------------------------------------------
@@ -19,6 +21,7 @@ void reset_edit_tables() {
     EditScratchCount = 0;
 
     // item words
+    EnharmonicDirection = 0;
 
     // item ends
 
