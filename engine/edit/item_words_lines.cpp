@@ -164,13 +164,26 @@ Outcome apply_slur_word() {
     } else if (w3 == "NUM" && c4 != ' ') {
         if (e(16) != 0.0f || e(8) > 2.0f) {
             switch (c4) {
-                case 'L': slot(17) = e(17) - 0.1f; break;
-                case 'R': slot(17) = e(17) + 0.1f; break;
-                case 'H': slot(17) = 0.0f; break;
-                case 'U': slot(18) = e(18) + 0.1f; break;
-                case 'D': slot(18) = e(18) - 0.1f; break;
-                case 'V': slot(18) = 0.0f; break;
-                default: break;
+                case 'L':
+                    slot(17) = e(17) - 0.1f;
+                    break;
+                case 'R':
+                    slot(17) = e(17) + 0.1f;
+                    break;
+                case 'H':
+                    slot(17) = 0.0f;
+                    break;
+                case 'U':
+                    slot(18) = e(18) + 0.1f;
+                    break;
+                case 'D':
+                    slot(18) = e(18) - 0.1f;
+                    break;
+                case 'V':
+                    slot(18) = 0.0f;
+                    break;
+                default:
+                    break;
             }
         }
         slot(1) = 5.0f;
@@ -188,8 +201,10 @@ Outcome apply_slur_word() {
         if (e(13) < 0.0f) slot(13) = 0.0f;
         if (e(9) == 99.0f && e(13) >= 2.0f) slot(13) = e(13) - 1.0f;
     } else if (w3 == "THP") {
-        if (e(9) == 99.0f) slot(13) = e(13) + 1.0f;
-        else slot(13) = (e(13) == 0.0f ? 1.0f : e(13)) + 0.05f;
+        if (e(9) == 99.0f)
+            slot(13) = e(13) + 1.0f;
+        else
+            slot(13) = (e(13) == 0.0f ? 1.0f : e(13)) + 0.05f;
     } else if (w4 == "TRI ") {
         slot(13) = 0.0f;
         slot(16) = 0.0f;
@@ -258,7 +273,8 @@ Outcome apply_beam_word() {
                 slot(7) = e(7) + 1.0f;
             } else {
                 clear_parameters(8, 20);
-                slot(7) = static_cast<float>(core::int_of(e(7) / 10.0f) * 10) + (t == 0.0f ? 1.0f : t);
+                slot(7) =
+                    static_cast<float>(core::int_of(e(7) / 10.0f) * 10) + (t == 0.0f ? 1.0f : t);
             }
             return Outcome::ListWithFlag;
         case 4: {  // SP
@@ -358,10 +374,17 @@ Outcome apply_beam_word() {
 // The dash length (k 8) or gap (k 9) of a dashed line, stepped by the 5th letter.
 void step_dash(int k) {
     switch (letter(5)) {
-        case '*': slot(k) = 0.0f; break;
-        case '-': slot(k) = (e(k) == 0.0f ? 2.0f : e(k)) - 0.1f; break;
-        case '+': slot(k) = (e(k) == 0.0f ? 2.0f : e(k)) + 0.1f; break;
-        default: return;
+        case '*':
+            slot(k) = 0.0f;
+            break;
+        case '-':
+            slot(k) = (e(k) == 0.0f ? 2.0f : e(k)) - 0.1f;
+            break;
+        case '+':
+            slot(k) = (e(k) == 0.0f ? 2.0f : e(k)) + 0.1f;
+            break;
+        default:
+            return;
     }
     if (k == 9 && slot(k) < 0.0f) slot(k) = 0.0f;
 }
@@ -436,15 +459,26 @@ Outcome apply_line_word() {
         case 13: {  // LB, RB: hooks at the ends
             const bool right = letter(1) == 'R';
             const float kind = e(7);
-            const bool bad_kind = right ? kind < 0.0f && kind != -88.0f && kind != -8.0f : kind < 0.0f;
+            const bool bad_kind =
+                right ? kind < 0.0f && kind != -88.0f && kind != -8.0f : kind < 0.0f;
             if (e(5) == kNoRightHeight || bad_kind) return Outcome::Refused;
             const int k = right ? 12 : 11;
             switch (c4) {
-                case '-': slot(k) = e(k) - 0.5f; break;
-                case '+': slot(k) = e(k) + 0.5f; break;
-                case 'D': slot(k) = -2.0f; break;
-                case ' ': slot(k) = e(k) != 0.0f ? 0.0f : 2.0f; break;
-                default: slot(k) = 2.0f; break;
+                case '-':
+                    slot(k) = e(k) - 0.5f;
+                    break;
+                case '+':
+                    slot(k) = e(k) + 0.5f;
+                    break;
+                case 'D':
+                    slot(k) = -2.0f;
+                    break;
+                case ' ':
+                    slot(k) = e(k) != 0.0f ? 0.0f : 2.0f;
+                    break;
+                default:
+                    slot(k) = 2.0f;
+                    break;
             }
             return Outcome::List;
         }
@@ -456,17 +490,25 @@ Outcome apply_line_word() {
             slot(k) = e(k) <= 100.0f ? 102.0f : 0.0f;
             return Outcome::List;
         }
-        case 10: apply_end_offset('L'); return Outcome::List;  // LO
-        case 11: apply_end_offset('R'); return Outcome::List;  // LR
-        case 12:                                                // RO
+        case 10:
+            apply_end_offset('L');
+            return Outcome::List;  // LO
+        case 11:
+            apply_end_offset('R');
+            return Outcome::List;  // LR
+        case 12:                   // RO
             if (c3 == 'F') {
                 apply_end_offset('R');
             } else {
                 const int k = free_kind ? 13 : 20;
-                if (c4 == '-') slot(k) = e(k) - 10.0f;
-                else if (c4 == '+') slot(k) = e(k) + 10.0f;
-                else if (free_kind && typed_number() != 0.0f) slot(k) = e(k) + typed_number();
-                else slot(k) = 0.0f;
+                if (c4 == '-')
+                    slot(k) = e(k) - 10.0f;
+                else if (c4 == '+')
+                    slot(k) = e(k) + 10.0f;
+                else if (free_kind && typed_number() != 0.0f)
+                    slot(k) = e(k) + typed_number();
+                else
+                    slot(k) = 0.0f;
             }
             return Outcome::List;
         case 15:  // SA
@@ -485,10 +527,18 @@ Outcome apply_line_word() {
                 const float s = e(7) >= 0.0f ? 0.4f : -0.4f;
                 const float base = e(7) == -1.0f ? -2.3f : e(7) == 0.0f ? 2.3f : e(7);
                 switch (c4) {
-                    case '-': slot(7) = base - s; break;
-                    case '+': slot(7) = base + s; break;
-                    case '*': slot(7) = e(7) >= 0.0f ? 0.0f : -1.0f; break;
-                    default: slot(7) = base; break;
+                    case '-':
+                        slot(7) = base - s;
+                        break;
+                    case '+':
+                        slot(7) = base + s;
+                        break;
+                    case '*':
+                        slot(7) = e(7) >= 0.0f ? 0.0f : -1.0f;
+                        break;
+                    default:
+                        slot(7) = base;
+                        break;
                 }
             }
             return Outcome::List;
@@ -523,7 +573,8 @@ Outcome apply_line_word() {
             slot(17) = 0.0f;
             slot(18) = 0.0f;
             return Outcome::ListWithFlag;
-        default: return Outcome::Nothing;
+        default:
+            return Outcome::Nothing;
     }
 }
 
@@ -543,11 +594,18 @@ void apply_line_slur_beam_word() {
         outcome = apply_line_word();
     }
     switch (outcome) {
-        case Outcome::Refused: refuse_word(); return;
-        case Outcome::ListWithFlag: render::AfterKeywordFlag = 1; [[fallthrough]];
-        case Outcome::List: pack_parameter_pairs(); return;
+        case Outcome::Refused:
+            refuse_word();
+            return;
+        case Outcome::ListWithFlag:
+            render::AfterKeywordFlag = 1;
+            [[fallthrough]];
+        case Outcome::List:
+            pack_parameter_pairs();
+            return;
         case Outcome::Nothing:
-        case Outcome::Done: return;
+        case Outcome::Done:
+            return;
     }
 }
 

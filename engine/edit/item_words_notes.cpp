@@ -31,9 +31,9 @@ using core::ParamBuffer;
 // (does-not-apply signal already left for the decoder).
 enum class Outcome { Applied, Nothing, Refused };
 
-constexpr std::array<std::string_view, 16> kClefWords = {
-    "TRE", "BAS", "ALT", "TEN", "PER", "SOP", "MEZ", "BAR",
-    "TDO", "TUO", "TUQ", "BDO", "MIN", "TAB", "TB*", "NOR"};
+constexpr std::array<std::string_view, 16> kClefWords = {"TRE", "BAS", "ALT", "TEN", "PER", "SOP",
+                                                         "MEZ", "BAR", "TDO", "TUO", "TUQ", "BDO",
+                                                         "MIN", "TAB", "TB*", "NOR"};
 
 constexpr std::array<std::string_view, 27> kNoteRestPrefixes = {
     "PR", "WI", "EN", "MK", "RH", "TR", "DO", "DD", "CU", "SP", "AS", "NO", "ST", "FL",
@@ -104,8 +104,10 @@ Outcome apply_clef_word() {
     switch (match) {
         case 0:
             if (CommandLine.sub(2, 5) == "OFST") {
-                if (letter(1) == 'N') slot(15) = 0.0f;
-                else slot(15) = e(15) + (letter(1) == 'L' ? -0.5f : 0.5f);
+                if (letter(1) == 'N')
+                    slot(15) = 0.0f;
+                else
+                    slot(15) = e(15) + (letter(1) == 'L' ? -0.5f : 0.5f);
                 return Outcome::Applied;
             }
             return Outcome::Refused;
@@ -124,8 +126,8 @@ Outcome apply_clef_word() {
             break;
         }
         default: {
-            static constexpr float kFives[] = {0, 1, 2, 3, 4, 2, 2, 1, 0.8f, 0.88f, 0.15f, 1.8f,
-                                               0, 66};
+            static constexpr float kFives[] = {0, 1,    2,     3,     4,    2, 2,
+                                               1, 0.8f, 0.88f, 0.15f, 1.8f, 0, 66};
             slot(5) = kFives[match - 1];
             break;
         }
@@ -150,9 +152,12 @@ Outcome apply_stem_to_middle() {
         split_value_digits(h5, t5, u5, f5, e(5));
     }
     const int32_t d = std::max(core::int_of(e(9)) % 10 - 1, 0);
-    if (a >= 15 && t5 >= 2) slot(8) = static_cast<float>(a - d - 14);
-    else if (a < 0 && t5 < 2) slot(8) = static_cast<float>(-d - a);
-    else slot(8) = 0.0f;
+    if (a >= 15 && t5 >= 2)
+        slot(8) = static_cast<float>(a - d - 14);
+    else if (a < 0 && t5 < 2)
+        slot(8) = static_cast<float>(-d - a);
+    else
+        slot(8) = 0.0f;
     return Outcome::Applied;
 }
 
@@ -167,17 +172,23 @@ Outcome apply_ornament_word() {
     }
     if (k == 0) {
         const std::string_view two = CommandLine.sub(1, 2);
-        if (two == "MM") show_item_palette(182);
-        else if (two == "RH") show_item_palette(160);
-        else if (two == "AA") show_item_palette(186);
+        if (two == "MM")
+            show_item_palette(182);
+        else if (two == "RH")
+            show_item_palette(160);
+        else if (two == "AA")
+            show_item_palette(186);
         return Outcome::Nothing;
     }
     float p11 = static_cast<float>(k);
-    if (k == 7 && typed_number() > 1.0f) p11 = static_cast<float>(core::int_of(typed_number() + 24.0f));
+    if (k == 7 && typed_number() > 1.0f)
+        p11 = static_cast<float>(core::int_of(typed_number() + 24.0f));
     if (k == 29) {  // FNG steps the fingering
         const float cur = e(11);
-        if (letter(4) == '+' && cur >= 30.0f) p11 = cur + 1.0f;
-        else p11 = cur > 30.0f ? cur - 1.0f : 30.0f;
+        if (letter(4) == '+' && cur >= 30.0f)
+            p11 = cur + 1.0f;
+        else
+            p11 = cur > 30.0f ? cur - 1.0f : 30.0f;
     }
     slot(11) = p11;
     return Outcome::Applied;
@@ -254,11 +265,21 @@ Outcome apply_rhythm_letters(bool note) {
 
 Outcome apply_marking_offset() {  // the "MK" rule
     switch (letter(3)) {
-        case 'V': slot(14) = 0.0f; break;
-        case 'H': slot(13) = 0.0f; break;
-        case 'U': slot(14) = e(14) + 0.5f; break;
-        case 'D': slot(14) = e(14) - 0.5f; break;
-        default: slot(13) = e(13) + (letter(3) == 'L' ? -0.5f : 0.5f); break;
+        case 'V':
+            slot(14) = 0.0f;
+            break;
+        case 'H':
+            slot(13) = 0.0f;
+            break;
+        case 'U':
+            slot(14) = e(14) + 0.5f;
+            break;
+        case 'D':
+            slot(14) = e(14) - 0.5f;
+            break;
+        default:
+            slot(13) = e(13) + (letter(3) == 'L' ? -0.5f : 0.5f);
+            break;
     }
     return Outcome::Applied;
 }
@@ -274,8 +295,10 @@ Outcome apply_accidental_spacing(bool note) {  // "AS", "NO" and other "SP" word
     if (c3 == 'T') return apply_ornament_word();
     if (c3 == 'F') return apply_side_offset();
     if (c3 == 'R') {
-        if (CommandLine.sub(1, 4) == "SPRX") slot(20) = 0.0f;
-        else slot(20) = (e(20) == 0.0f ? 1.0f : e(20)) + 0.02f;
+        if (CommandLine.sub(1, 4) == "SPRX")
+            slot(20) = 0.0f;
+        else
+            slot(20) = (e(20) == 0.0f ? 1.0f : e(20)) + 0.02f;
         return Outcome::Applied;
     }
     if (c3 == 'M') {
@@ -289,9 +312,12 @@ Outcome apply_accidental_spacing(bool note) {  // "AS", "NO" and other "SP" word
     if (letter(1) == 'A') {
         slot(5) = static_cast<float>(n) + (n % 10 == 2 ? 0.26f : 0.22f);
     } else if (letter(1) == 'N') {
-        if (note) slot(5) = static_cast<float>(n);
-        else if (word3() == "NON") slot(8) = 0.0f;
-        else return Outcome::Nothing;
+        if (note)
+            slot(5) = static_cast<float>(n);
+        else if (word3() == "NON")
+            slot(8) = 0.0f;
+        else
+            return Outcome::Nothing;
     } else {
         float f = core::amod(e(5), 1.0f) + (letter(4) == '-' ? -0.02f : 0.02f);
         if (f > 0.985f || f < 0.01f) f = 0.0f;
@@ -324,7 +350,8 @@ Outcome apply_dot_word(bool note) {  // "DO", "DD"
     if (note) {
         // The dot mark replaces the tens digit; the digits above it (the stem flag, the
         // spacing mark) and the fraction stay.
-        slot(9) = e(9) - static_cast<float>(((p9 % 100) / 10) * 10) + static_cast<float>(target * 10);
+        slot(9) =
+            e(9) - static_cast<float>(((p9 % 100) / 10) * 10) + static_cast<float>(target * 10);
     } else {
         slot(6) = static_cast<float>(target);
     }
@@ -333,8 +360,10 @@ Outcome apply_dot_word(bool note) {  // "DO", "DD"
 
 Outcome apply_adjust_word() {  // "AD"
     if (letter(3) == 'T') {
-        if (core::int_of(e(9)) % 10 != 9) slot(9) = e(9) + 1.0f;
-        else slot(9) = e(9);
+        if (core::int_of(e(9)) % 10 != 9)
+            slot(9) = e(9) + 1.0f;
+        else
+            slot(9) = e(9);
         return Outcome::Applied;
     }
     if (e(7) >= 1.0f) {
@@ -352,9 +381,12 @@ Outcome apply_adjust_word() {  // "AD"
 
 Outcome apply_enharmonic_word() {  // "EN"
     const char c4 = letter(4);
-    if (c4 == '+' || c4 == 'U') EnharmonicDirection = 1;
-    else if (c4 == '-' || c4 == 'D') EnharmonicDirection = -1;
-    else EnharmonicDirection = core::int_of(typed_number());
+    if (c4 == '+' || c4 == 'U')
+        EnharmonicDirection = 1;
+    else if (c4 == '-' || c4 == 'D')
+        EnharmonicDirection = -1;
+    else
+        EnharmonicDirection = core::int_of(typed_number());
     respell_enharmonic();
     blank_word();
     return slot(1) == 999.0f ? Outcome::Nothing : Outcome::Applied;
@@ -372,22 +404,32 @@ Outcome apply_note_rest_word(int code) {
     }
     const char c3 = letter(3);
     switch (prefix) {
-        case 0: return note ? apply_ornament_word() : apply_rest_word();
+        case 0:
+            return note ? apply_ornament_word() : apply_rest_word();
         case 1:  // PR
             slot(6) = e(6) >= 10.0f ? e(6) - 10.0f : e(6) + 10.0f;
             return Outcome::Applied;
         case 2: {  // WI
             const float base = e(20) == 0.0f ? 1.0f : e(20);
             switch (letter(4)) {
-                case '-': slot(20) = base - 0.05f; break;
-                case '+': slot(20) = base + 0.05f; break;
-                case '*': slot(20) = 0.0f; break;
-                default: return Outcome::Nothing;
+                case '-':
+                    slot(20) = base - 0.05f;
+                    break;
+                case '+':
+                    slot(20) = base + 0.05f;
+                    break;
+                case '*':
+                    slot(20) = 0.0f;
+                    break;
+                default:
+                    return Outcome::Nothing;
             }
             return Outcome::Applied;
         }
-        case 3: return apply_enharmonic_word();
-        case 4: return apply_marking_offset();
+        case 3:
+            return apply_enharmonic_word();
+        case 4:
+            return apply_marking_offset();
         case 5:  // RH
             if (c3 == 'G') {
                 slot(4) = core::amod(e(4), 100.0f) + (e(4) >= 0.0f ? 100.0f : -100.0f);
@@ -404,9 +446,11 @@ Outcome apply_note_rest_word(int code) {
             }
             if (c3 == 'U') return apply_tuplet(4.0f / 5.0f);
             return apply_rhythm_letters(note);
-        case 6: return c3 == 'P' ? apply_tuplet(2.0f / 3.0f) : apply_ornament_word();  // TR
+        case 6:
+            return c3 == 'P' ? apply_tuplet(2.0f / 3.0f) : apply_ornament_word();  // TR
         case 7:
-        case 8: return apply_dot_word(note);
+        case 8:
+            return apply_dot_word(note);
         case 9:  // CU
             if (c3 == 'X') {
                 slot(4) = core::amod(e(4), 100.0f);
@@ -415,16 +459,23 @@ Outcome apply_note_rest_word(int code) {
             if (std::fabs(e(4)) >= 100.0f) return Outcome::Refused;
             slot(4) = with_cue_mark(e(4));
             return Outcome::Applied;
-        case 10: return apply_spacing_word(note);
+        case 10:
+            return apply_spacing_word(note);
         case 11:
-        case 12: return apply_accidental_spacing(note);
+        case 12:
+            return apply_accidental_spacing(note);
         case 13: {  // ST
             const std::string_view w = word3();
-            if (w == "STP") slot(8) = e(8) + 0.5f;
-            else if (w == "STM") slot(8) = e(8) - 0.5f;
-            else if (w == "STN") return apply_stem_to_middle();
-            else if (w == "STA") return apply_ornament_word();
-            else return Outcome::Nothing;
+            if (w == "STP")
+                slot(8) = e(8) + 0.5f;
+            else if (w == "STM")
+                slot(8) = e(8) - 0.5f;
+            else if (w == "STN")
+                return apply_stem_to_middle();
+            else if (w == "STA")
+                return apply_ornament_word();
+            else
+                return Outcome::Nothing;
             return Outcome::Applied;
         }
         case 14: {  // FL
@@ -442,14 +493,21 @@ Outcome apply_note_rest_word(int code) {
             }
             return Outcome::Applied;
         }
-        case 15: set_accidental(2); return Outcome::Applied;                         // SH
-        case 16: set_accidental(word3() == "NAC" ? 0 : 3); return Outcome::Applied;  // NA
-        case 17: set_accidental(word3() == "DBS" ? 5 : 4); return Outcome::Applied;  // DB
-        case 18:  // AC
+        case 15:
+            set_accidental(2);
+            return Outcome::Applied;  // SH
+        case 16:
+            set_accidental(word3() == "NAC" ? 0 : 3);
+            return Outcome::Applied;  // NA
+        case 17:
+            set_accidental(word3() == "DBS" ? 5 : 4);
+            return Outcome::Applied;  // DB
+        case 18:                      // AC
             if (c3 != 'P') return apply_ornament_word();
             slot(5) = e(5) <= 100.0f ? e(5) + 100.0f : e(5) - 100.0f;
             return Outcome::Applied;
-        case 19: return apply_adjust_word();
+        case 19:
+            return apply_adjust_word();
         case 20:  // NT
             slot(9) = e(9) - static_cast<float>(core::int_of(e(9)) % 10);
             return Outcome::Applied;
@@ -462,8 +520,9 @@ Outcome apply_note_rest_word(int code) {
             }
             return Outcome::Applied;
         case 22:
-        case 23: return apply_side_offset();  // LO, RO
-        case 24:                              // NS
+        case 23:
+            return apply_side_offset();  // LO, RO
+        case 24:                         // NS
             if (word3() == "NST") {
                 const int32_t n = core::int_of(e(5));
                 slot(5) = static_cast<float>((n / 100) * 100) + core::amod(e(5), 10.0f);
@@ -474,13 +533,23 @@ Outcome apply_note_rest_word(int code) {
             if (!note) return Outcome::Nothing;
             slot(5) = static_cast<float>(core::int_of(e(5)));
             return Outcome::Applied;
-        case 25: set_chord_rhythms(); return Outcome::Nothing;  // CH ends by itself
-        case 26:                                                // OF
+        case 25:
+            set_chord_rhythms();
+            return Outcome::Nothing;  // CH ends by itself
+        case 26:                      // OF
             switch (c3) {
-                case 'L': slot(10) = 20.0f; break;
-                case 'R': slot(10) = 10.0f; break;
-                case 'M': slot(10) = e(10) - 0.5f; break;
-                default: slot(10) = e(10) + 0.5f; break;
+                case 'L':
+                    slot(10) = 20.0f;
+                    break;
+                case 'R':
+                    slot(10) = 10.0f;
+                    break;
+                case 'M':
+                    slot(10) = e(10) - 0.5f;
+                    break;
+                default:
+                    slot(10) = e(10) + 0.5f;
+                    break;
             }
             blank_word();
             return Outcome::Applied;
@@ -492,7 +561,8 @@ Outcome apply_note_rest_word(int code) {
                 slot(11) = typed_number() + 40.0f;
             }
             return Outcome::Applied;
-        default: return Outcome::Nothing;
+        default:
+            return Outcome::Nothing;
     }
 }
 
@@ -501,8 +571,10 @@ Outcome apply_note_rest_word(int code) {
 void apply_note_rest_clef_word() {
     const int code = code_of_edited_item();
     Outcome outcome = Outcome::Nothing;
-    if (code == 3) outcome = apply_clef_word();
-    else if (code == 1 || code == 2) outcome = apply_note_rest_word(code);
+    if (code == 3)
+        outcome = apply_clef_word();
+    else if (code == 1 || code == 2)
+        outcome = apply_note_rest_word(code);
     if (outcome == Outcome::Refused) {
         refuse_word();
         return;
@@ -553,16 +625,25 @@ void respell_enharmonic() {
     constexpr int32_t kRefuse = 99;
     int32_t change = kRefuse;
     switch (a) {
-        case 1: change = dir > 0 ? (c03 ? 3 : kRefuse) : (c14 ? 2 : 1); break;
-        case 2: change = dir > 0 ? (c03 ? 1 : -1) : (c14 ? 3 : kRefuse); break;
+        case 1:
+            change = dir > 0 ? (c03 ? 3 : kRefuse) : (c14 ? 2 : 1);
+            break;
+        case 2:
+            change = dir > 0 ? (c03 ? 1 : -1) : (c14 ? 3 : kRefuse);
+            break;
         case 0:
         case 3:
             change = dir > 0 ? (c03 ? 1 : 4) : (c14 ? 2 : 5);
             if (a == 3) change -= 3;
             break;
-        case 4: change = dir > 0 ? kRefuse : (c14 ? -3 : -1); break;
-        case 5: change = dir > 0 ? (c03 ? -3 : -2) : kRefuse; break;
-        default: break;
+        case 4:
+            change = dir > 0 ? kRefuse : (c14 ? -3 : -1);
+            break;
+        case 5:
+            change = dir > 0 ? (c03 ? -3 : -2) : kRefuse;
+            break;
+        default:
+            break;
     }
     if (change == kRefuse) {
         slot(1) = 999.0f;
@@ -594,7 +675,8 @@ void set_chord_rhythms() {
             int32_t w = core::ItemStartTable(k);
             const int32_t m = core::int_of(core::ItemStore(w));
             if (m < 3 || core::int_of(core::ItemStore(w + 1)) != 1) continue;
-            if (core::int_of(core::ItemStore(w + 2)) != staff || core::ItemStore(w + 3) != e(3)) continue;
+            if (core::int_of(core::ItemStore(w + 2)) != staff || core::ItemStore(w + 3) != e(3))
+                continue;
             if (m > 5 && core::ItemStore(w + 6) != static_cast<float>(head)) continue;
             const float p4 = m >= 4 ? core::ItemStore(w + 4) : 0.0f;
             const bool take = s == 0 || (s == 2 ? p4 <= e(4) : p4 >= e(4));

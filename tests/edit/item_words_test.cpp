@@ -66,7 +66,9 @@ class ItemWords : public ::testing::Test {
         edit::apply_line_slur_beam_word();
     }
     static float given(int k) { return EditScratch(k); }
-    static bool applied() { return core::CommandModeLetters(1) == -1 && render::AfterKeywordFlag == 1; }
+    static bool applied() {
+        return core::CommandModeLetters(1) == -1 && render::AfterKeywordFlag == 1;
+    }
     static bool refused(int code) {
         return core::ParamBuffer(1) == 1.0f && core::ParamBuffer(2) == static_cast<float>(code);
     }
@@ -292,6 +294,53 @@ TEST_F(ItemWords, ClefWords) {
     EXPECT_TRUE(refused(3));
 }
 
+TEST_F(ItemWords, SpacingStemAndOffsetWords) {
+    edit({1, 1, 100, 5, 12.5f, 0, 1, 0, 23.4f, 1});
+    note_word("ASP");  // accidental spacing: the sharp's own value
+    EXPECT_FLOAT_EQ(given(5), 12.26f);
+    note_word("SPA-");  // "SP" words other than SPD space the accidental
+    EXPECT_FLOAT_EQ(given(5), 12.48f);
+    note_word("SPD-");  // the dot spacing in P9's fraction
+    EXPECT_FLOAT_EQ(given(9), 23.35f);
+    note_word("SPDN");
+    EXPECT_FLOAT_EQ(given(9), 1023.4f);
+    note_word("NT");
+    EXPECT_FLOAT_EQ(given(9), 20.4f);
+    note_word("NST");
+    EXPECT_FLOAT_EQ(given(5), 2.5f);
+    EXPECT_EQ(given(8), 0.0f);
+    note_word("DU");
+    EXPECT_FLOAT_EQ(given(9), 123.4f);
+    note_word("OFM");
+    EXPECT_EQ(given(10), 0.5f);
+    EXPECT_TRUE(core::CommandLine.is_blank());  // the word is taken
+    note_word("LO");
+    EXPECT_EQ(given(10), 0.5f);
+    note_word("PR");
+    EXPECT_EQ(given(6), 10.0f);
+    note_word("WI*");  // a 4th letter only
+    EXPECT_EQ(given(20), kNotGiven);
+    note_word("WID-");
+    EXPECT_FLOAT_EQ(given(20), 0.95f);
+
+    // A note far below the staff with its stem unset: the stem turns up and reaches the middle.
+    edit({1, 1, 100, -4, 2, 0, 0.5f, 3, 1});
+    note_word("STN");
+    EXPECT_EQ(core::EditItemParams(5), 12.0f);
+    EXPECT_EQ(core::EditItemParams(8), 0.0f);
+    EXPECT_EQ(given(8), 4.0f);
+    // Far above with the stem down.
+    edit({1, 1, 100, 20, 22, 0, 0.5f, 0, 2});
+    note_word("STN");
+    EXPECT_EQ(given(8), 5.0f);
+
+    // Duration letters go to the rhythm reader; one it does not know changes nothing.
+    edit(quarter(5, 12));
+    note_word("RHQ");
+    EXPECT_EQ(given(7), kNotGiven);
+    EXPECT_FALSE(applied());
+}
+
 class ChordRhythms : public ItemWords {
   protected:
     // An up-stem chord of quarters at P3 100 on staff 1 (steps 0, 2, 4, the middle note short
@@ -305,7 +354,9 @@ class ChordRhythms : public ItemWords {
         edit({1, 1, 100, 0, 12, 0, 1});
     }
     static float p7(int32_t k) { return core::ItemStore(core::ItemStartTable(k) + 7); }
-    static int32_t n(int32_t k) { return static_cast<int32_t>(core::ItemStore(core::ItemStartTable(k))); }
+    static int32_t n(int32_t k) {
+        return static_cast<int32_t>(core::ItemStore(core::ItemStartTable(k)));
+    }
 };
 
 TEST_F(ChordRhythms, EighthsKeepTheirRealValue) {
