@@ -12,6 +12,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/edit/edit_services.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"
@@ -171,6 +172,13 @@ void set_new_item_from_letters(int32_t& index) {
     index = -99;
 }
 
+// Not built yet: no letter is recognised, so the caller changes nothing.
+void read_rhythm_field(core::FixedText<512>& /*line*/, int32_t first, float /*mode*/,
+                       int32_t& status) {
+    core::trace("read_rhythm_field", first);
+    status = -1;
+}
+
 }  // namespace input
 
 namespace edit {
@@ -219,6 +227,11 @@ void show_parameters() { core::trace("show_parameters"); }
 void show_move_step() { core::trace("show_move_step"); }
 // Not built yet: the palettes stay as they are.
 void show_item_palette(int32_t palette) { core::trace("show_item_palette", palette); }
+// Not built yet: no ends are fitted; the pair list is left empty.
+void attach_item_ends(int32_t start, int32_t /*last*/) {
+    core::trace("attach_item_ends", start);
+    core::ParamBuffer(1) = 0.0f;
+}
 // Not built yet: the mouse does not move items.
 void move_item_to_mouse() { core::trace("move_item_to_mouse"); }
 void drag_item_with_mouse(int32_t& step) { core::trace("drag_item_with_mouse", step); }

@@ -13,6 +13,8 @@ int32_t PreviewWordsEnd = 0;
 
 // ---- item words -------------------------------------------------------------------------------
 
+int32_t EnharmonicDirection = 0;
+
 // ---- item ends --------------------------------------------------------------------------------
 
 // ---- box input --------------------------------------------------------------------------------
@@ -27,6 +29,7 @@ void reset_edit_tables() {
     PreviewWordsEnd = 0;
 
     // item words
+    EnharmonicDirection = 0;
 
     // item ends
 

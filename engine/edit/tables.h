@@ -33,6 +33,10 @@ extern int32_t PreviewWordsEnd;
 
 // ---- item words for notes, rests, clefs, lines, slurs and beams (item_words_*.cpp) ----------
 
+// The direction of the enharmonic respelling: +1 up, -1 down, 0 by the accidental. Written by
+// the "EN" word, read by respell_enharmonic.
+extern int32_t EnharmonicDirection;
+
 // ---- attaching and re-fitting item ends (item_ends.cpp) ---------------------------------------
 
 // ---- box input (box_input.cpp) ----------------------------------------------------------------
