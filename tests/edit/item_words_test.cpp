@@ -30,6 +30,9 @@ class ItemWords : public ::testing::Test {
         core::reset_engine();
         core::set_front_end(&fe_);
         core::FamilyStubTrace.calls.clear();
+        // An applied word commits the edited item's preview, which is drawn.
+        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
     }
     void TearDown() override { core::set_front_end(nullptr); }
     // The text of the last message box (empty when none was shown).
@@ -37,6 +40,10 @@ class ItemWords : public ::testing::Test {
         return fe_.message_boxes.empty() ? std::string() : fe_.message_boxes.back();
     }
     ScriptedFrontEnd fe_;
+    std::vector<int32_t> graphics_ = std::vector<int32_t>(core::kGraphicsListWords);
+    std::vector<uint8_t> text_ = std::vector<uint8_t>(core::kTextStreamBytes);
+    int32_t graphics_length_ = 0;
+    int32_t text_length_ = 0;
 
     // Puts the item in the store and takes it into editing; returns its item number.
     int32_t edit(const std::vector<float>& p) {
