@@ -39,7 +39,6 @@ void reset_family_stub_words() {
     input::InputRangeRight = 0.0f;
     render::DisplayMarkWord = 0;
     edit::EditChangesPending = 0;
-    edit::PendingBoxStep = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
     output::MidiStatusWord = 0;
@@ -176,7 +175,6 @@ void set_new_item_from_letters(int32_t& index) {
 namespace edit {
 
 int32_t EditChangesPending = 0;
-int32_t PendingBoxStep = 0;
 int32_t BoxEdgeWord = 0;
 int32_t DragStepWord = 0;
 
