@@ -20,7 +20,7 @@
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
 #include "engine/edit/parameter_line.h"  // commit_item, apply_edit_line
-#include "engine/edit/tables.h"          // EditChangesPending
+#include "engine/edit/tables.h"          // EditChangesPending, PendingBoxStep
 
 // ============================================================================================
 // Engine core: files, undo, sorting, status, developer files, mini macros,
@@ -150,9 +150,8 @@ void zoom_to_fit_width();
 // Enters the file being saved in the music directory "#musdir#.tmp".
 void add_to_music_directory();
 
-extern int32_t PendingBoxStep;  // the step (letter or word number) of the pending box op
-extern int32_t BoxEdgeWord;     // the box-edge word of the box operations
-extern int32_t DragStepWord;    // the step of a parameter drag
+extern int32_t BoxEdgeWord;   // the box-edge word of the box operations
+extern int32_t DragStepWord;  // the step of a parameter drag
 
 }  // namespace edit
 

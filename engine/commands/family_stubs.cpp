@@ -40,7 +40,6 @@ void reset_family_stub_words() {
     input::InputRangeLeft = 0.0f;
     input::InputRangeRight = 0.0f;
     render::DisplayMarkWord = 0;
-    edit::PendingBoxStep = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
     output::MidiStatusWord = 0;
@@ -183,7 +182,6 @@ void read_rhythm_field(core::FixedText<512>& /*line*/, int32_t first, float /*mo
 
 namespace edit {
 
-int32_t PendingBoxStep = 0;
 int32_t BoxEdgeWord = 0;
 int32_t DragStepWord = 0;
 
@@ -227,11 +225,6 @@ void show_parameters() { core::trace("show_parameters"); }
 void show_move_step() { core::trace("show_move_step"); }
 // Not built yet: the palettes stay as they are.
 void show_item_palette(int32_t palette) { core::trace("show_item_palette", palette); }
-// Not built yet: no ends are fitted; the pair list is left empty.
-void attach_item_ends(int32_t start, int32_t /*last*/) {
-    core::trace("attach_item_ends", start);
-    core::ParamBuffer(1) = 0.0f;
-}
 // Not built yet: the mouse does not move items.
 void move_item_to_mouse() { core::trace("move_item_to_mouse"); }
 void drag_item_with_mouse(int32_t& step) { core::trace("drag_item_with_mouse", step); }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
+#include "engine/edit/item_ends.h"  // attach_item_ends
 
 namespace edit {
 
@@ -15,9 +16,6 @@ namespace edit {
 void show_move_step();
 // Shows the tool palette with that number.
 void show_item_palette(int32_t palette);
-// Leaves in ParamBuffer the pair list that fits the ends of the item at start word `start`
-// (highest parameter `last`) by the mode letter CommandModeLetters(2).
-void attach_item_ends(int32_t start, int32_t last);
 
 }  // namespace edit
 

@@ -17,7 +17,16 @@ int32_t EnharmonicDirection = 0;
 
 // ---- item ends --------------------------------------------------------------------------------
 
+ItemEndsStateRecord ItemEndsState;
+
 // ---- box input --------------------------------------------------------------------------------
+
+int32_t PendingBoxStep = 0;
+core::Array1<int32_t, 256> StaffMarks;
+core::Array1<int32_t, 2> LastBoxOutlineX;
+BoxOutlineRecord BoxOutline;
+int32_t BoxSourceStaff = 0;
+SelectionBoxRecord SelectionBox;
 
 void reset_edit_tables() {
     // parameter line
@@ -32,8 +41,15 @@ void reset_edit_tables() {
     EnharmonicDirection = 0;
 
     // item ends
+    ItemEndsState = ItemEndsStateRecord{};
 
     // box input
+    PendingBoxStep = 0;
+    StaffMarks.fill(0);
+    LastBoxOutlineX.fill(0);
+    BoxOutline = BoxOutlineRecord{};
+    BoxSourceStaff = 0;
+    SelectionBox = SelectionBoxRecord{};
 }
 
 }  // namespace edit

@@ -39,7 +39,52 @@ extern int32_t EnharmonicDirection;
 
 // ---- attaching and re-fitting item ends (item_ends.cpp) ---------------------------------------
 
+// The working words of one attach_item_ends call (set at its start, valid for that call): the
+// next free slot of the pair list in ParamBuffer, the staff searched, the start word of the
+// edited item's own record (never a candidate) and the end kind of a slur (0 notes and rests,
+// 1 or 2 bar lines).
+struct ItemEndsStateRecord {
+    int32_t pair_index = 1;
+    int32_t search_staff = 0;
+    int32_t excluded_start = 0;
+    int32_t end_kind = 0;
+};
+extern ItemEndsStateRecord ItemEndsState;
+
 // ---- box input (box_input.cpp) ----------------------------------------------------------------
+
+// The step of the pending box operation (core::PendingBoxOperation): an answer letter or a step
+// number; 10 marks a one-staff selection, 'Y' a box shown without its outline. Set by the area
+// commands, read by box input.
+extern int32_t PendingBoxStep;
+// -1 for every staff number that some item of the page has as its P2; rebuilt at each drawn box.
+extern core::Array1<int32_t, 256> StaffMarks;
+// Left and right x (display units, second-page offset included) of the last box outline shown;
+// both 0 when none was.
+extern core::Array1<int32_t, 2> LastBoxOutlineX;
+// The four edges of the last outline drawn, for stretching the box later.
+struct BoxOutlineRecord {
+    int32_t left = 0;
+    int32_t high = 0;
+    int32_t right = 0;
+    int32_t low = 0;
+};
+extern BoxOutlineRecord BoxOutline;
+// The staff a one-staff source box was taken from (0 = none); a later one-staff box that would
+// cover it moves to the staff below.
+extern int32_t BoxSourceStaff;
+// The current box of the area commands: staves low..high, positions left..right (right 200.0
+// when not given), items first..last. Written by the area commands; box input reads it for the
+// destination of a move and for one-staff boxes.
+struct SelectionBoxRecord {
+    int32_t low_staff = 0;
+    int32_t high_staff = 0;
+    float left = 0.0f;
+    float right = 200.0f;
+    int32_t first_item = 0;
+    int32_t last_item = 0;
+};
+extern SelectionBoxRecord SelectionBox;
 
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();

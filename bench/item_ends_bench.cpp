@@ -1,0 +1,43 @@
+// Attaching a slur's ends on a full page: the slur's only note lies at its left end, so its right
+// end lands on the same note and steps right by 2.0 to the page's end, walking all 6,000 items
+// once per step (about 95 walks). The other 5,999 items are notes of other staves.
+#include <cstdint>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "engine/commands/engine_reset.h"
+#include "engine/core/tables.h"
+#include "engine/edit/item_ends.h"
+#include "engine/render/tables.h"
+#include "tests/support/store_records.h"
+
+namespace {
+
+void attach_slur_across_full_page(benchmark::State& state) {
+    core::reset_engine();
+    append_test_record({1, 1, 20, 5, 20, 2, 1});
+    for (uint32_t i = 1; i < 6000; ++i) {
+        const uint32_t h = i * 2654435761u;
+        append_test_record({1, static_cast<float>(2 + h % 40),
+                            static_cast<float>((h >> 8) % 20000) / 100.0f, 5, 10, 2, 1});
+    }
+    const int32_t slur = append_test_record({5, 1, 19, 0, 0, 21, 1, 0});
+    --core::ItemCount;  // the slur being edited stands outside the page it is attached to
+    core::ItemWordsUsed = slur;
+    core::ItemStartTable(core::ItemCount + 1) = slur;
+
+    for (auto _ : state) {
+        core::EditItemParams.fill(0.0f);
+        const float slur_values[] = {5, 1, 19, 0, 0, 21, 1, 0};
+        for (int k = 0; k < 8; ++k) core::EditItemParams(k + 1) = slur_values[k];
+        core::CommandModeLetters(2) = 'V';
+        edit::attach_item_ends(0, 8);
+        benchmark::DoNotOptimize(core::ParamBuffer(4));
+    }
+    state.counters["right_end"] = core::ParamBuffer(4);
+    state.counters["items"] = static_cast<double>(core::ItemCount);
+}
+BENCHMARK(attach_slur_across_full_page)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,55 @@
+// Box input: the area commands take a box (lower staff, left and right position, upper staff) in
+// ParamBuffer P1..P4, typed as numbers or dragged as a rectangle in the page window. These
+// routines turn one form into the other, show the box as a coloured outline in the graphics list
+// and echo its numbers in the command bar. The kind of box wanted is core::PendingBoxOperation
+// (2 stretch, 3 destination of a move, 8 and 9 staff counts, 10 one staff, 32 and 600 a move or
+// copy in progress) with its step PendingBoxStep (10 one staff, 'Y' no outline).
+//
+// Tables: ParamBuffer, MouseRegion (low y, right x, high y, left x), CommandLine, SecondLine,
+// PendingBoxOperation, EngineWaitLevel, OutputBufferViews.graphics, GraphicsNextFree, ItemStore
+// and its index (core); StaffTables.StaffMiddleY (layout); ViewOrigin, PageExtent (render);
+// PendingBoxStep, StaffMarks, LastBoxOutlineX, BoxOutline, BoxSourceStaff, SelectionBox (edit).
+// Nothing here changes the item store.
+#pragma once
+
+#include <cstdint>
+
+namespace edit {
+
+// The right-hand page of a two-page view lies this far to the right, in display units.
+constexpr int32_t kSecondPageOffset = 34050;
+
+// Turns the rectangle dragged into MouseRegion into box numbers P1..P4, P5 = 0 and P7 = P4 - P1,
+// echoes them and draws the outline. A click or a drag narrower than 200 units spans the page
+// (in modes 3 and 600 it repeats the last box's width). A box of 4.0 positions or less has no
+// horizontal limit (P2 = P3 = 0) except in mode 8. Returns false, changing nothing but
+// StaffMarks, when no staff could be found for the box (an empty page): the caller ends as on
+// Exit.
+bool read_drawn_box();
+
+// Turns typed box numbers P1..P4 into MouseRegion and shows the outline (kind 2 for the
+// destination of a move, else 1); fills in what was not typed (staff 0: all staves; no positions:
+// the whole width). Returns false, changing nothing, when a staff of the box lies outside
+// 1..256.
+bool show_typed_box();
+
+// Zeroes the rectangle in MouseRegion and lowers the front-end's wait level to 0.
+void clear_drawn_box();
+
+// kind >= 1: appends the closed outline of the MouseRegion box (five points, 15 words) in the
+// kind's colour to the graphics list and repaints; the box's x edges get the view origin added.
+// kind 0: writes 16 zero words at the next free position without taking them. Nothing is
+// written when the graphics list is not there or has no room.
+void draw_box_outline(int32_t kind);
+
+// The staff (1..200, or 201..256 when the dragged box lies past x 32000) whose reference height
+// is nearest to page height y, among the staves marked in StaffMarks (all staves in modes 3, 10,
+// 32 and 600); the lower number wins a tie. 0 when no staff qualifies.
+int32_t nearest_marked_staff(int32_t y);
+
+// Writes the box numbers into CommandLine ("(1i3)" staff, two "(1f7.2)" positions, "(1i3)"
+// upper staff, in columns 1-24) and shows them as the prompt; a box on the second page is
+// numbered as such.
+void show_box_numbers();
+
+}  // namespace edit
