@@ -1,8 +1,7 @@
 // Procedures of the editing commands that the item words call and that are not built yet: the
-// item editor's move-step report and tool palettes, the ends of attached items, and the music
-// input's rhythm-letter reader. Until their owners build them, stand-ins in
-// engine/commands/family_stubs.cpp do the least they sensibly can (each notes itself in the
-// stub trace).
+// item editor's move-step report and tool palettes, and the music input's rhythm-letter reader.
+// Until their owners build them, stand-ins in engine/commands/family_stubs.cpp do the least they
+// sensibly can (each notes itself in the stub trace).
 #pragma once
 
 #include <cstdint>
