@@ -199,7 +199,15 @@ bool COrmestDoc::OnOpenDocument(const QString& path) {
     const QString wanted = canonical_path(path);
     core::FixedText<512> line("~~R" + local);
     int32_t status = 0;
+    // The engine marks the page it loads as changed or not through the active window, which
+    // during an open is still the window before (this document has none yet): that window's
+    // own mark is put back afterwards.
+    QPointer<COrmestDoc> active;
+    if (CChildFrame* child = ActiveChildFrame(); child != nullptr && child->Document() != this)
+        active = child->Document();
+    const bool active_modified = !active.isNull() && active->IsModified();
     if (RunEngineLine(line, status) != 0) show_document_message(FromCp1252(line.view()).trimmed());
+    if (!active.isNull()) active->SetModifiedFlag(active_modified);
     // The engine names the page after the file only when it loaded it (a failed or declined
     // load puts the old name back); -1 is its word for a failed read.
     const QString named =

@@ -254,3 +254,14 @@ TEST_F(DocumentCloseTest, ADamagedDocumentOpensModifiedSoClosingAsks) {
     EXPECT_TRUE(frame_->MdiArea()->subWindowList().contains(child));
     EXPECT_EQ(read_text(damaged), bytes);
 }
+
+TEST_F(DocumentCloseTest, ADamagedDocumentMarksItsOwnWindowNotTheOneActiveBefore) {
+    const fs::path damaged = dir_ / "damaged.MUS";
+    write_bytes(damaged, encode(with_trailer({3, 8, 1, 0, 3, 1, 1, 10, 1, 7, 3, 1, 1, 20}), 2));
+    ASSERT_FALSE(child_->Document()->IsModified());  // song.MUS, unchanged, stays open
+    CChildFrame* child = frame_->OpenDocumentFile(QString::fromStdString(damaged.string()));
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->Document()->IsModified());
+    EXPECT_FALSE(child_->Document()->IsModified());
+    EXPECT_FALSE(child_->isWindowModified());
+}
