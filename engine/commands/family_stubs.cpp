@@ -164,13 +164,6 @@ void run_input_mode() {
     core::report_family_word("run_input_mode");
 }
 
-// Not built yet: the word is reported and nothing is made (-99). The index is kept in the trace
-// so that the item-name lookup can be watched.
-void set_new_item_from_letters(int32_t& index) {
-    core::report_family_word("set_new_item_from_letters", index);
-    index = -99;
-}
-
 }  // namespace input
 
 namespace edit {

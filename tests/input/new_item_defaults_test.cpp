@@ -1,0 +1,187 @@
+// New items by name, typed in the command bar (and read from command files): the item code,
+// the defaults of every parameter left at zero, the letters and digits glued to the word, the
+// rhythm field of notes and rests, the staff a new item goes to and the "ENDIF" line.
+#include "engine/input/new_item_defaults.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/item_store.h"
+#include "engine/layout/layout_hooks.h"
+#include "tests/core/document_bytes.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class NewItemTest : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        type("EI");  // new items stay on the page rather than going to editing
+    }
+    // The parameters P1..Pn of item k, without its count word.
+    static std::vector<float> params(int32_t k) {
+        std::vector<float> words = item(k);
+        words.erase(words.begin());
+        return words;
+    }
+    // The item one typed line makes on an otherwise empty page.
+    std::vector<float> made_by(const std::string& line) {
+        core::clear_item_store();
+        core::LastItemNumber = 0;
+        type(line);
+        if (core::ItemCount != 1) return {};
+        return params(1);
+    }
+    static float p(int32_t k, int32_t n) { return params(k).at(static_cast<std::size_t>(n - 1)); }
+};
+
+struct WordCase {
+    const char* line;
+    std::vector<float> item;  // P1..Pn as stored
+};
+
+// Every item name with nothing typed after it, on an empty page: staff 1, position 100 (the
+// clefs stand at 2), the defaults of the word. 16 repeats END and is never reached by name;
+// 47, 54, 71 and 78 show both of their forms.
+TEST_F(NewItemTest, EveryItemNameMakesItsItemWithItsDefaults) {
+    const float q = 0.25f;
+    fe_.strict = false;  // symbols missing from the library are reported by the drawing
+    const WordCase cases[] = {
+        {"NOTE", {1, 1, 100, 1, 10, 0, 1}},
+        {"REST", {2, 1, 100, 0, 0, 0, 1}},
+        {"CLEF", {3, 1, 2}},
+        {"LINE", {4, 1, 100, 0, 0, 120}},
+        {"SLUR", {5, 1, 100, 14, 14, 120, 3, -1}},
+        {"BEAM", {6, 1, 100, 8, 8, 120, 11}},
+        {"BAR", {14, 1, 100, 1}},
+        {"STAFF", {8, 1, 0}},
+        {"LIB", {9, 1, 100}},
+        {"NUM", {10, 1, 100, 13, 1}},
+        {"CRH", {4, 1, 100, -1, 999, 120}},
+        {"DCH", {4, 1, 100, -1, 999, 120, -1}},
+        {"KSIG", {17, 1, 100, 0, 2}},
+        {"METER", {18, 1, 100, 0, 4, 4}},
+        {"END", {5, 1, 100, 15, 15, 120, 5, 1}},
+        {"8VA", {7, 1, 100, 14, 0, 120, 8, 0, 0, 0, 0, -1}},
+        {"8BA", {7, 1, 100, -2, 0, 120, -8, 0, 0, 0, 0, 1}},
+        {"15MA", {7, 1, 100, 14, 0, 120, 15, 0, 0, 0, 0, -1}},
+        {"TRILL", {7, 1, 100, 15, 0, 120}},
+        {"ARP", {4, 1, 100, 0, 12, 0, -1}},
+        {"BOX", {12, 1, 100, 15, 0, 10}},
+        {"CIRCLE", {12, 1, 100, 15, 1, 10}},
+        {"GUITAR", {12, 1, 100, 16, -4, 0, 10}},
+        {"TIE", {5, 1, 100, 14, 14, 120, 3, -2}},
+        {"BRACE", {14, 1, 100, 2, 9}},
+        {"PPP", {9, 1, 100, -2, 51}},
+        {"PP", {9, 1, 100, -2, 52}},
+        {"P", {9, 1, 100, -2, 53}},
+        {"MP", {9, 1, 100, -2, 54}},
+        {"MF", {9, 1, 100, -2, 55}},
+        {"F", {9, 1, 100, -2, 56}},
+        {"FF", {9, 1, 100, -2, 57}},
+        {"FFF", {9, 1, 100, -2, 58}},
+        {"DCR", {9, 1, 100, -2, 111}},
+        {"FP", {9, 1, 100, -2, 60}},
+        {"SF", {9, 1, 100, -2, 61}},
+        {"SFZ", {9, 1, 100, -2, 62}},
+        {"CRS", {9, 1, 100, -2, 63}},
+        {"DIM", {9, 1, 100, -2, 64}},
+        {"RIT", {9, 1, 100, -2, 65}},
+        {"PIZ", {9, 1, 100, 13, 66}},
+        {"ARCO", {9, 1, 100, 13, 67}},
+        {"ACL", {9, 1, 100, -2, 68}},
+        {"WED", {9, 1, 100, 13, 21, q}},
+        {"ACN", {9, 1, 100, 13, 22, q}},
+        {"TENU", {9, 1, 100, 13, 23, q}},
+        {"TENOR", {3, 1, 2, 0, 3}},
+        {"STAC", {9, 1, 100, 13, 24, q}},
+        {"WEDS", {9, 1, 100, 13, 25, q}},
+        {"ACNS", {9, 1, 100, 13, 26, q}},
+        {"TENS", {9, 1, 100, 13, 27, q}},
+        {"DNB", {9, 1, 100, 13, 28, q}},
+        {"UPB", {9, 1, 100, 13, 29, q}},
+        {"HAR", {9, 1, 100, 13, 30, q}},
+        {"HARP", {7, 1, 100, -1, 30, 0, 1, 111, 1111}},
+        {"FER", {9, 1, 100, 13, 31, q}},
+        {"MENO", {9, 1, 100, -2, 80}},
+        {"PIU", {9, 1, 100, -2, 81}},
+        {"MOR", {9, 1, 100, 13, 34, q}},
+        {"INV", {9, 1, 100, 13, 35, q}},
+        {"HVW", {9, 1, 100, 13, 36, q}},
+        {"PLU", {9, 1, 100, 13, 38, q}},
+        {"ACT", {9, 1, 100, 13, 119}},
+        {"ATM", {9, 1, 100, -2, 78}},
+        {"MOL", {9, 1, 100, -2, 73}},
+        {"ESP", {9, 1, 100, -2, 79}},
+        {"GLI", {9, 1, 100, -2, 72}},
+        {"SUB", {9, 1, 100, -2, 85}},
+        {"RAL", {9, 1, 100, -2, 113}},
+        {"LOG", {9, 1, 100, -2, 199}},
+        {"TUR", {9, 1, 100, 13, 75}},
+        {"PED", {9, 1, 100, -2, 70}},
+        {"PEDB", {7, 1, 100, -1, 0, 140, 21}},
+        {"POC", {9, 1, 100, -2, 86}},
+        {"TREBLE", {3, 1, 2}},
+        {"BASS", {3, 1, 2, 0, 1}},
+        {"ALTO", {3, 1, 2, 0, 2}},
+        {"PERC", {3, 1, 2, 0, 4}},
+        {"CUT", {18, 1, 100, 0, 98}},
+        {"COMM", {18, 1, 100, 0, 99}},
+        {"DASH", {4, 1, 100, 0, 0, 120, 1, 1, 2}},
+        // Code 0: the page's redraw stores it as a clef.
+        {"USE", {3, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}},
+        {"POS", {15, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}},
+        {"AST", {9, 1, 100, -2, 71}},
+        {"WNOTE", {1, 1, 100, 1, 0, 2, 4}},
+        {"HNOTE", {1, 1, 100, 1, 10, 1, 2}},
+        {"ENOTE", {1, 1, 100, 1, 10, 0, 0.5f, 0, 1}},
+        {"SNOTE", {1, 1, 100, 1, 10, 0, 0.25f, 0, 2}},
+        {"WREST", {2, 1, 100, 0, 0, 0, 1}},
+        {"HREST", {2, 1, 100, 0, 0, 0, 1}},
+        {"EREST", {2, 1, 100, 0, 0, 0, 1}},
+        {"SREST", {2, 1, 100, 0, 0, 0, 1}},
+        {"OVA", {7, 1, 100, 14, 0, 120, 8, 0, 0, 0, 0, -1}},
+        {"OBA", {7, 1, 100, -2, 0, 120, -8, 0, 0, 0, 0, 1}},
+        {"OMA", {7, 1, 100, 14, 0, 120, 15, 0, 0, 0, 0, -1}},
+        {"ACC", {12, 1, 100, 18, 10, 0, 0, 101, 101}},
+        {"CR-", {4, 1, 100, -1, 999, 120, 0, 0, 0, 0, 1}},
+        {"DC-", {4, 1, 100, -1, 999, 120, -1, 0, 0, 0, 1}},
+    };
+    for (const WordCase& c : cases) EXPECT_EQ(made_by(c.line), c.item) << c.line;
+    // The repeated END entry is not an item when reached by its number.
+    int32_t index = 16;
+    input::set_new_item_from_letters(index);
+    EXPECT_EQ(index, -1);
+}
+
+// Words that start like item names but are commands: nothing is entered.
+TEST_F(NewItemTest, CommandWordsThatStartLikeItemNamesMakeNoItem) {
+    for (const char* line : {"RESTO", "BEAT", "METR", "COM"}) {
+        core::clear_item_store();
+        type(line);
+        EXPECT_EQ(core::ItemCount, 0) << line;
+    }
+}
+
+// EI, a staff, NOTE RHW, and the saved document is the one the typed numbers make.
+TEST_F(NewItemTest, AWholeNoteByNameSavesAsItsTypedNumbers) {
+    type_all({"8 1 0", "NOTE RHW"});
+    ASSERT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 100, 1, 10, 2, 4}));
+    type("SA C:\\!TMP\\n.mus");
+    const Bytes by_name = read_file_bytes(dir_ / "work" / "n.mus");
+
+    core::clear_item_store();
+    type_all({"8 1 0", "1 1 100 1 10 2 4", "SA C:\\!TMP\\t.mus"});
+    const Bytes typed = read_file_bytes(dir_ / "work" / "t.mus");
+    EXPECT_EQ(by_name.size(), 66u);
+    EXPECT_EQ(by_name, typed);
+    EXPECT_EQ(by_name, encode(with_trailer({3, 8, 1, 0, 7, 1, 1, 100, 1, 10, 2, 4}), 2));
+}
+
+}  // namespace
