@@ -21,7 +21,8 @@ class NewItemTest : public InterpreterTest {
   protected:
     void SetUp() override {
         InterpreterTest::SetUp();
-        type("EI");  // new items stay on the page rather than going to editing
+        type("EI");          // new items stay on the page rather than going to editing
+        fe_.strict = false;  // symbols missing from the library are reported by the drawing
     }
     // The parameters P1..Pn of item k, without its count word.
     static std::vector<float> params(int32_t k) {
@@ -50,7 +51,6 @@ struct WordCase {
 // 47, 54, 71 and 78 show both of their forms.
 TEST_F(NewItemTest, EveryItemNameMakesItsItemWithItsDefaults) {
     const float q = 0.25f;
-    fe_.strict = false;  // symbols missing from the library are reported by the drawing
     const WordCase cases[] = {
         {"NOTE", {1, 1, 100, 1, 10, 0, 1}},
         {"REST", {2, 1, 100, 0, 0, 0, 1}},
@@ -182,6 +182,158 @@ TEST_F(NewItemTest, AWholeNoteByNameSavesAsItsTypedNumbers) {
     EXPECT_EQ(by_name.size(), 66u);
     EXPECT_EQ(by_name, typed);
     EXPECT_EQ(by_name, encode(with_trailer({3, 8, 1, 0, 7, 1, 1, 100, 1, 10, 2, 4}), 2));
+}
+
+struct ParamCase {
+    const char* line;
+    std::vector<std::pair<int, float>> expected;  // (P#, value)
+};
+
+void expect_params(const std::vector<float>& made, const ParamCase& c) {
+    ASSERT_FALSE(made.empty()) << c.line;
+    for (const auto& [k, v] : c.expected) {
+        const float got = k <= static_cast<int>(made.size()) ? made[k - 1] : 0.0f;
+        EXPECT_NEAR(got, v, 1e-5f) << c.line << " P" << k;
+    }
+}
+
+// The rhythm field: letters, dots (one and two), triplets, a number as the value, grace notes,
+// and the rest forms; the rhythm word's slots are dropped so typed numbers keep their places.
+TEST_F(NewItemTest, RhythmFieldsGiveNoteAndRestValues) {
+    const ParamCase cases[] = {
+        {"NOTE RHW", {{1, 1}, {5, 10}, {6, 2}, {7, 4}, {9, 0}}},
+        {"NOTE RHQ.", {{7, 1.5f}, {9, 10}, {6, 0}}},
+        {"NOTE RHQ..", {{7, 1.75f}, {9, 20}}},
+        {"NOTE RHTE", {{7, 1.0f / 3.0f}, {9, 1}}},
+        {"NOTE RHT.", {{7, 0.5f}, {9, 11}}},  // the dot is no letter: a dotted triplet eighth
+        {"NOTE RHH", {{6, 1}, {7, 2}}},
+        {"NOTE RHD", {{6, 3}, {7, 8}}},
+        {"NOTE RHS", {{7, 0.25f}, {9, 2}}},
+        {"NOTE RHU", {{7, 0.2f}, {9, 2}}},
+        {"NOTEDS RHE", {{4, 13}, {5, 22}, {9, 1}, {7, 0.5f}}},
+        {"NOTEF RHE 2 30 5", {{2, 2}, {3, 30}, {4, 5}, {5, 11}}},
+        {"NOTE RH32 3 40", {{2, 3}, {3, 40}, {7, 0.125f}, {9, 3}}},
+        {"NOTE RHG", {{4, 100}, {5, 10}, {7, 65}, {8, 101}, {9, 1}}},
+        {"NOTED RHG", {{4, 113}, {5, 20}, {7, 65}}},
+        {"NOTE RHG 1 50 -3", {{4, -103}}},
+        {"REST RHH", {{1, 2}, {5, -1}, {7, 2}, {9, 0}}},
+        {"REST RHW", {{5, -2}, {7, 4}}},
+        {"REST RHD", {{5, -3}, {7, 8}}},
+        {"REST RHE.", {{5, 1}, {6, 1}, {7, 0.75f}, {9, 0}}},
+        {"REST RHG", {{4, 100}, {5, 1}, {7, 65}}},
+        {"RESTQ", {{5, 0}, {7, 1}}},
+        {"RESTS", {{5, 2}, {7, 0.25f}}},
+    };
+    for (const ParamCase& c : cases) expect_params(made_by(c.line), c);
+}
+
+// A rhythm letter that is no note value refuses the whole line with the unknown-word message:
+// no item of code 0 is entered and the title's item count stays.
+TEST_F(NewItemTest, AnUnknownRhythmLetterIsRefusedAndEntersNothing) {
+    type("8 1 0");
+    for (const char* line : {"NOTE RHK", "REST RHK", "NOTE RHC", "NOTE RH0", "NOTE RH*"}) {
+        fe_.message_boxes.clear();
+        type(line);
+        EXPECT_EQ(core::ItemCount, 1) << line;
+        EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown(line)}) << line;
+    }
+    EXPECT_NE(fe_.view.title.find("(not saved -    1 Items)"), std::string::npos);
+    // "RH" alone asks for the value on the rhythm palette and makes the note.
+    static int32_t palette = 0;
+    const auto previous = layout::LayoutHooks.show_item_palette;
+    layout::LayoutHooks.show_item_palette = [](int32_t number) { palette = number; };
+    type("NOTE RH");
+    layout::LayoutHooks.show_item_palette = previous;
+    EXPECT_EQ(palette, 160);
+    EXPECT_EQ(core::ItemCount, 2);
+}
+
+// Digits and letters glued to the word, with the typed numbers travelling with the shift.
+TEST_F(NewItemTest, GluedDigitsAndLettersChooseTheVariant) {
+    const ParamCase cases[] = {
+        {"SLUR3 1 40", {{1, 5}, {2, 1}, {3, 40}, {4, 14}, {5, 14}, {6, 60}, {7, 2}, {8, 3}}},
+        {"SLUR5", {{8, 3}, {9, 5}, {7, 2}}},
+        {"SLURD", {{4, 0}, {7, -3}, {8, -1}}},
+        {"SLURD9 2 30", {{2, 2}, {3, 30}, {8, 3}, {9, 9}, {7, -2}}},
+        {"TIED", {{4, 0}, {7, -3}, {8, -2}}},
+        {"METER68", {{5, 6}, {6, 8}}},
+        {"METER24", {{5, 2}, {6, 4}}},
+        {"METER316", {{5, 3}, {6, 16}}},
+        {"METER25", {{5, 4}, {6, 4}}},
+        {"METER5:8 2 30", {{2, 2}, {3, 30}, {5, 5}, {6, 8}}},
+        {"METER12'8", {{5, 12}, {6, 8}}},
+        {"KSIG3F", {{1, 17}, {5, -3}}},
+        {"KSIG4SA 2", {{2, 2}, {5, 4}, {6, 2}}},
+        {"BAR 2 50", {{2, 2}, {3, 50}, {4, 1}}},
+        {"BAR3 2 50", {{2, 2}, {3, 50}, {4, 3}}},
+        {"BARD", {{5, 1}}},
+        {"BARRD", {{5, 5}}},
+        {"BARLC", {{5, 8}}},
+        {"BARHK", {{5, 9}}},
+        {"DASH3 2 40", {{2, 2}, {3, 40}, {9, 3}, {7, 1}, {8, 1}}},
+        {"BEAM2 1 30", {{3, 30}, {7, 12}, {4, 8}}},
+        {"BEAMD", {{7, 21}}},
+        {"TREM3 1 30", {{1, 6}, {3, 30}, {10, 13}, {7, -10}, {4, 5}}},
+        {"TREMD", {{10, 11}, {7, -20}}},
+        {"END2 1 30", {{1, 5}, {3, 30}, {8, 2}}},
+        {"END3", {{8, 4}, {9, 3}}},
+        {"ENDI", {{8, 1}}},
+        {"TRILLF", {{8, 1}}},
+        {"TRILLN", {{8, 3}}},
+        {"CLEFM", {{4, 100}, {3, 2}}},
+        {"CLEF A", {{5, 66}}},
+        {"NOTES 1 40 5", {{3, 40}, {4, 5}, {5, 12}}},
+        {"NOTED 1 40", {{4, 13}, {5, 20}}},
+        {"NOTEDN 1 40 3", {{4, 3}, {5, 23}}},
+        {"PEDC 1 30", {{1, 7}, {6, 70}, {7, 22}}},
+    };
+    for (const ParamCase& c : cases) expect_params(made_by(c.line), c);
+}
+
+// The staff of a new item: the last item's, a new staff after the highest, a typed staff up
+// to 256; a last-item number left beyond the store is not read.
+TEST_F(NewItemTest, ANewItemGoesToTheStaffOfTheLastItemOrTheNextFreeStaff) {
+    type("STAFF");
+    EXPECT_EQ(params(1), (std::vector<float>{8, 1, 0}));
+    type_all({"STAFF", "STAFF", "STAFF"});
+    type("STAFF");
+    EXPECT_EQ(p(5, 2), 5.0f);
+    type("NOTE 3");
+    EXPECT_EQ(p(6, 2), 3.0f);
+    type("NOTE");
+    EXPECT_EQ(p(7, 2), 3.0f);  // the last item's staff
+    type("NOTE 256");
+    EXPECT_EQ(p(8, 2), 256.0f);
+    type("NOTE 257");
+    EXPECT_EQ(p(9, 2), 256.0f);              // the staff of item 8
+    core::LastItemNumber = core::ItemCount;  // within the store: item 9's staff
+    core::ItemStore(core::ItemStartTable(9) + 2) = 2.0f;
+    type("REST");
+    EXPECT_EQ(p(10, 2), 2.0f);
+    core::LastItemNumber = core::ItemCount + 1;  // beyond it: the highest staff item's number
+    type("REST");
+    EXPECT_EQ(p(11, 2), 5.0f);
+}
+
+// From a command file the position gets no default (the line may place it later), while
+// lines still get theirs; "ENDIF name" ends the file unless the document's name shares the
+// first two letters and differs after them.
+TEST_F(NewItemTest, CommandFilesKeepPositionZeroAndEndifEndsTheFile) {
+    core::CurrentFileName.set("/home/u/SONGA.MUS");
+    write_file("a.mac", {"NOTE 1", "LINE 1", "ENDIF C:\\music\\songb.mus", "NOTE 1 30", "*"});
+    type("RE a.mac");
+    ASSERT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(p(1, 3), 0.0f);
+    EXPECT_EQ(p(2, 3), 100.0f);
+    EXPECT_EQ(p(3, 3), 30.0f);
+
+    for (const char* name : {"songa", "other.mus"}) {
+        core::clear_item_store();
+        write_file("b.mac", {"NOTE 1 10", std::string("ENDIF ") + name, "NOTE 1 20", "*"});
+        type("RE b.mac");
+        EXPECT_EQ(core::ItemCount, 1) << name;
+        EXPECT_EQ(core::MacroUnit, 0) << name;
+    }
 }
 
 }  // namespace
