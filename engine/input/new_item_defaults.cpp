@@ -169,19 +169,24 @@ Outcome fill_note() {
 Outcome fill_rest() {
     switch (H(5)) {
         case 'S':
-            P(5) = 2.0f, P(7) = 0.25f;
+            P(5) = 2.0f;
+            P(7) = 0.25f;
             break;
         case 'E':
-            P(5) = 1.0f, P(7) = 0.5f;
+            P(5) = 1.0f;
+            P(7) = 0.5f;
             break;
         case 'Q':
-            P(5) = 0.0f, P(7) = 1.0f;
+            P(5) = 0.0f;
+            P(7) = 1.0f;
             break;
         case 'H':
-            P(5) = -1.0f, P(7) = 2.0f;
+            P(5) = -1.0f;
+            P(7) = 2.0f;
             break;
         case 'W':
-            P(5) = -2.0f, P(7) = 4.0f;
+            P(5) = -2.0f;
+            P(7) = 4.0f;
             break;
         case 'O':
             return Outcome::NotItem;
