@@ -19,8 +19,9 @@
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
-#include "engine/edit/parameter_line.h"  // commit_item, apply_edit_line
-#include "engine/edit/tables.h"          // EditChangesPending, PendingBoxStep
+#include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
+#include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
+#include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
 
 // ============================================================================================
 // Engine core: files, undo, sorting, status, developer files, mini macros,
@@ -95,9 +96,6 @@ namespace input {
 
 // The typed-input mode on one staff.
 void run_input_mode();
-// ParamBuffer from the defaults of ItemNameTable entry index and the letters after the word;
-// index -99 = nothing to do, negative = not an item after all.
-void set_new_item_from_letters(int32_t& index);
 
 extern int32_t InputModeWord;          // nonzero: the next input belongs to the input mode
 extern int32_t InputBusyWord;          // nonzero while the input mode is busy

@@ -164,20 +164,6 @@ void run_input_mode() {
     core::report_family_word("run_input_mode");
 }
 
-// Not built yet: the word is reported and nothing is made (-99). The index is kept in the trace
-// so that the item-name lookup can be watched.
-void set_new_item_from_letters(int32_t& index) {
-    core::report_family_word("set_new_item_from_letters", index);
-    index = -99;
-}
-
-// Not built yet: no letter is recognised, so the caller changes nothing.
-void read_rhythm_field(core::FixedText<512>& /*line*/, int32_t first, float /*mode*/,
-                       int32_t& status) {
-    core::trace("read_rhythm_field", first);
-    status = -1;
-}
-
 }  // namespace input
 
 namespace edit {

@@ -1,13 +1,13 @@
-// Procedures of the editing commands that the item words call and that are not built yet: the
-// item editor's move-step report and tool palettes, and the music input's rhythm-letter reader.
-// Until their owners build them, stand-ins in engine/commands/family_stubs.cpp do the least they
-// sensibly can (each notes itself in the stub trace).
+// Procedures of other editing commands that the item words call: the item editor's move-step
+// report and tool palettes (not built yet: stand-ins in engine/commands/family_stubs.cpp note
+// themselves in the stub trace), the ends of attached items and the rhythm-letter reader.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
-#include "engine/edit/item_ends.h"  // attach_item_ends
+#include "engine/edit/item_ends.h"          // attach_item_ends
+#include "engine/input/new_item_defaults.h"  // read_rhythm_field
 
 namespace edit {
 
@@ -17,12 +17,3 @@ void show_move_step();
 void show_item_palette(int32_t palette);
 
 }  // namespace edit
-
-namespace input {
-
-// Reads the duration letters of a rhythm word from line(first) (the "R" of "RH"; eight
-// characters) into ParamBuffer P1, P5, P6, P7 and P9 for a note (mode 1.0) or a rest (2.0);
-// status 0 done, -1 letter not recognised. The line is left as it was.
-void read_rhythm_field(core::FixedText<512>& line, int32_t first, float mode, int32_t& status);
-
-}  // namespace input

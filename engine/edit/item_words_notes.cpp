@@ -242,7 +242,8 @@ Outcome apply_rhythm_letters(bool note) {
     // then); a P7 of 0 must not reach the item.
     ParamBuffer(7) = 0.0f;
     int32_t status = 0;
-    input::read_rhythm_field(CommandLine, 1, note ? 1.0f : 2.0f, status);
+    core::FixedText<8> field(CommandLine.sub(1, 8));  // "RH" and the duration letters
+    input::read_rhythm_field(field, note ? 1.0f : 2.0f, status);
     if (status != 0 || ParamBuffer(7) <= 0.0f) return Outcome::Nothing;
     const float p4 = e(4);
     const bool cue = std::fabs(p4) >= 100.0f;
