@@ -135,7 +135,8 @@ TEST_F(NewItemTest, EveryItemNameMakesItsItemWithItsDefaults) {
         {"DASH", {4, 1, 100, 0, 0, 120, 1, 1, 2}},
         // Code 0: the page's redraw stores it as a clef.
         {"USE", {3, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}},
-        {"POS", {15, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}},
+        // An EPS item is always stored with 25 values.
+        {"POS", {15, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"AST", {9, 1, 100, -2, 71}},
         {"WNOTE", {1, 1, 100, 1, 0, 2, 4}},
         {"HNOTE", {1, 1, 100, 1, 10, 1, 2}},
