@@ -127,6 +127,10 @@ void draw_word_symbol(int32_t entry, int32_t number, float size_x, float size_y)
     if (number < 50) {
         p(10) = 0.6f;
         p(5) = 0.0f;
+        // The words of the octave signs take the size they are drawn at: the ornament's own P6
+        // and P7 are its line's end and kind, which as a text size drew "8va" page-high.
+        p(6) = size_x;
+        p(7) = size_y;
         draw_work_line(text);
         return;
     }

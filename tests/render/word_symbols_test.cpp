@@ -95,16 +95,17 @@ TEST_F(WordSymbolTest, BuiltInWordsOffTheMetricsPass) {
     EXPECT_EQ(core::ParamBuffer(8), 7.0f);  // P5..P16 come back
     EXPECT_EQ(core::ParamBuffer(6), 2.0f);
 
-    // Below 50: the item's own sizes, no stretch, 0.6 blank extra; font 1002.
+    // Below 50: the sizes asked for (not the P6 and P7 of the item, which for an ottava are its
+    // line's end and kind), no stretch, 0.6 blank extra; font 1002.
     int32_t from = text_length_;
-    const auto octave = drawn_directly("8va", 0.0f, 2.0f, 0.0f, 1002.0f, 0.6f);
+    const auto octave = drawn_directly("8va", 0.0f, 5.0f, 5.0f, 1002.0f, 0.6f);
     draw_library_symbol(0.0f, 0.0f, 45, 5.0f, 5.0f, 0, 0.0f, 0);
     expect_drawn_as(from, octave);
     EXPECT_EQ(shown_text(from), "8va");
     EXPECT_EQ(shown_texts(from).at(0).italic, -1);
 
     // The PostScript pass takes the words too, the octave with its blank extra of 0.6 x 150
-    // x size 2 (nothing of them reaches the path list); the metrics pass draws the drawing.
+    // x size 5 (nothing of them reaches the path list); the metrics pass draws the drawing.
     ASSERT_TRUE(open_postscript_unit());
     render::OutputPassWord = -1;
     from = text_length_;
@@ -118,7 +119,7 @@ TEST_F(WordSymbolTest, BuiltInWordsOffTheMetricsPass) {
         if (line.find("(8va)") != std::string::npos) octave_line = line;
         if (line.find("(pi\\371)") != std::string::npos) piu = true;  // u grave
     }
-    EXPECT_NE(octave_line.find("   180.00 0 32"), std::string::npos) << octave_line;
+    EXPECT_NE(octave_line.find("   450.00 0 32"), std::string::npos) << octave_line;
     EXPECT_TRUE(piu);
     render::OutputPassWord = 1;
     draw_library_symbol(0.0f, 0.0f, 81, 1.0f, 1.0f, 0, 0.0f, 0);
