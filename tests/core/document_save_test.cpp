@@ -10,8 +10,7 @@
 #include "engine/commands/document_file_records.h"
 #include "engine/commands/file_commands.h"
 #include "engine/core/tables.h"
-#include "tests/core/document_bytes.h"
-#include "tests/core/interpreter_fixture.h"
+#include "tests/core/document_folder_fixture.h"
 
 namespace {
 
@@ -20,32 +19,16 @@ namespace fs = std::filesystem;
 const std::vector<float> kPart = {3, 8, 1, 0, 3, 5, 1, 10};
 const std::string kQuestion = "FILE EXISTS - Write over file? - ";
 
-class DocumentSaveTest : public InterpreterTest {
+class DocumentSaveTest : public DocumentFolderTest {
   protected:
-    void SetUp() override {
-        InterpreterTest::SetUp();
-        base_ = fs::current_path();
-    }
-    std::string path(const std::string& name) const { return (base_ / name).string(); }
-    void write_doc(const std::string& name, const std::vector<float>& records) {
-        write_bytes(base_ / name, encode(with_trailer(records)));
-    }
-    Bytes bytes(const std::string& name) const { return read_file_bytes(base_ / name); }
     // The page's words as a saved file holds them, trailer included.
     static std::vector<float> saved(std::vector<float> records) {
         return with_trailer(std::move(records));
-    }
-    void front_end_save(const std::string& name) {
-        core::MessageLine.set("~~W");
-        core::FrontEndCommandBuffer.set(name);
-        call();
     }
     std::size_t asked_count() const { return fe_.questions.size(); }
     std::string changed_message(const std::string& name) const {
         return "*** " + path(name) + " was changed by another program since it was read.";
     }
-
-    fs::path base_;
 };
 
 // A new page, or one whose get failed, has never been bound to the file its name leads to: the

@@ -14,8 +14,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
-#include "tests/core/document_bytes.h"
-#include "tests/core/interpreter_fixture.h"
+#include "tests/core/document_folder_fixture.h"
 
 namespace {
 
@@ -24,18 +23,8 @@ namespace fs = std::filesystem;
 // Three staves and a note on staff 2.
 const std::vector<float> kPart = {3, 8, 1, 0, 3, 8, 2, 0, 4, 1, 2, 10, 5};
 
-class FileCommandsTest : public InterpreterTest {
+class FileCommandsTest : public DocumentFolderTest {
   protected:
-    void SetUp() override {
-        InterpreterTest::SetUp();
-        base_ = fs::current_path();
-    }
-
-    std::string path(const std::string& name) const { return (base_ / name).string(); }
-    void write_doc(const std::string& name, const std::vector<float>& records) {
-        write_bytes(base_ / name, encode(with_trailer(records)));
-    }
-    Bytes bytes(const std::string& name) const { return read_file_bytes(base_ / name); }
     // The staff numbers of items first..ItemCount.
     static std::vector<float> staves_from(int32_t first) {
         std::vector<float> s;
@@ -46,14 +35,6 @@ class FileCommandsTest : public InterpreterTest {
     void make_notes(int n) {
         for (int i = 0; i < n; ++i) type("5 1 " + std::to_string(10 + i));
     }
-    // The front-end's save of the page under a name.
-    void front_end_save(const std::string& name) {
-        core::MessageLine.set("~~W");
-        core::FrontEndCommandBuffer.set(name);
-        call();
-    }
-
-    fs::path base_;
 };
 
 TEST_F(FileCommandsTest, TitleShowsNameStateItemCountAndPaper) {

@@ -11,26 +11,13 @@
 
 #include "engine/commands/file_commands.h"
 #include "engine/core/file_units.h"
-#include "tests/core/document_bytes.h"
-#include "tests/core/interpreter_fixture.h"
+#include "tests/core/document_folder_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileReadingTest : public InterpreterTest {
-  protected:
-    void SetUp() override {
-        InterpreterTest::SetUp();
-        base_ = fs::current_path();
-    }
-    std::string path(const std::string& name) const { return (base_ / name).string(); }
-    void write_doc(const std::string& name, const std::vector<float>& records) {
-        write_bytes(base_ / name, encode(with_trailer(records)));
-    }
-
-    fs::path base_;
-};
+using FileReadingTest = DocumentFolderTest;
 
 TEST_F(FileReadingTest, FoldersFifosAndDevicesAreNamedAsWhatTheyAreAndNeverRead) {
     type("5 1 1");
