@@ -19,6 +19,8 @@
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
+#include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
+#include "engine/edit/item_editing.h"         // load_item_for_editing, store_edited_item
 #include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
 #include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
@@ -42,8 +44,6 @@ CommandFlow continue_box_operation();
 CommandFlow run_edit_keyword_path();
 // The parameter display after "||" or a drawn box.
 CommandFlow show_parameter_display();
-void set_slider_step();
-void choose_edit_parameters();
 
 // The three mini-macro fragments (80 characters each); "qq" writes fragment 3.
 extern Array1<FixedText<80>, 3> MiniMacroTable;
@@ -129,11 +129,7 @@ void test_frontend_services();             // developer lines "rr", "rrh"
 
 // CommandLine in the Edit Text dialog; the edited text comes back in CommandLine.
 int32_t edit_text_in_dialog();
-void store_edited_item();
-void load_item_for_editing();
 void show_parameters();
-void show_move_step();
-void show_item_palette(int32_t palette);
 void move_item_to_mouse();
 void drag_item_with_mouse(int32_t& step);
 void move_box_items();

@@ -104,9 +104,6 @@ CommandFlow show_parameter_display() {
     return CommandFlow::EndCommand;
 }
 
-// Not built yet: no slider step, no edit parameters chosen.
-void set_slider_step() { trace("set_slider_step"); }
-void choose_edit_parameters() { trace("choose_edit_parameters"); }
 
 }  // namespace core
 
@@ -211,6 +208,14 @@ void show_parameters() { core::trace("show_parameters"); }
 void show_move_step() { core::trace("show_move_step"); }
 // Not built yet: the palettes stay as they are.
 void show_item_palette(int32_t palette) { core::trace("show_item_palette", palette); }
+// Not built yet: no step pairs, no colour, no slider step, no edit parameters chosen.
+void move_by_key(int32_t selector) {
+    core::trace("move_by_key", selector);
+    core::ParamBuffer(1) = 0.0f;
+}
+void choose_item_colour() { core::trace("choose_item_colour"); }
+void set_slider_step() { core::trace("set_slider_step"); }
+void choose_edit_parameters() { core::trace("choose_edit_parameters"); }
 // Not built yet: the mouse does not move items.
 void move_item_to_mouse() { core::trace("move_item_to_mouse"); }
 void drag_item_with_mouse(int32_t& step) { core::trace("drag_item_with_mouse", step); }

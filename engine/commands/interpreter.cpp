@@ -55,7 +55,7 @@ CommandFlow run_next_file_line() {
     if (EditedItemNumber != 0 && CommandLine.sub(1, 5) == "     ") {
         render::redraw_edited_item();
         edit::load_item_for_editing();
-        choose_edit_parameters();
+        edit::choose_edit_parameters();
         edit::show_move_step();
         return CommandFlow::LoopHead;
     }

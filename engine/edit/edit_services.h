@@ -15,5 +15,13 @@ namespace edit {
 void show_move_step();
 // Shows the tool palette with that number.
 void show_item_palette(int32_t palette);
+// The pair list of one step word (L, R, U, D and their forms); selector 1 = the slider step.
+void move_by_key(int32_t selector);
+// The colour word: the colour dialog through the front-end, the colour line into MessageLine.
+void choose_item_colour();
+// Which parameters the step words move for the edited item's code.
+void choose_edit_parameters();
+// The slider's step for the parameter being slid.
+void set_slider_step();
 
 }  // namespace edit

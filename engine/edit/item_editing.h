@@ -1,0 +1,23 @@
+// Item editing: the working copy of the edited item, loaded from the store, changed by edit
+// words and number lines, and stored back in place; a copy kept for RESTORE.
+#pragma once
+
+#include <cstdint>
+
+namespace edit {
+
+// Fills the working copy (EditItemParams, and EditTextBuffer for a text item) from the record
+// of EditedItemNumber.
+void load_item_for_editing();
+// One edit word (a line without leading numbers) or a number / arithmetic line.
+void run_edit_item_command();
+// Writes the working copy back in place of the edited item.
+void store_edited_item();
+// The in-place part of the store: record, graphics entries and text records spliced.
+void splice_edited_item();
+// Measures the output that the record built past the end of the store produced.
+void measure_new_item_output();
+// Keeps item k's record for RESTORE.
+void save_item_for_restore(int32_t k);
+
+}  // namespace edit
