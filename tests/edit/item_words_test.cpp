@@ -35,6 +35,12 @@ class ItemWords : public ::testing::Test {
         core::OutputBufferViews.text.bind(text_.data(), &text_length_);
     }
     void TearDown() override { core::set_front_end(nullptr); }
+    // An empty page again; the reset unbinds the output lists, so they are bound anew.
+    void restart() {
+        core::reset_engine();
+        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+    }
     // The text of the last message box (empty when none was shown).
     std::string last_message() const {
         return fe_.message_boxes.empty() ? std::string() : fe_.message_boxes.back();
@@ -73,6 +79,7 @@ class ItemWords : public ::testing::Test {
         edit::apply_line_slur_beam_word();
     }
     static float given(int k) { return EditScratch(k); }
+    static float now(int k) { return core::EditItemParams(k); }
     static bool applied() {
         return core::CommandModeLetters(1) == -1 && render::AfterKeywordFlag == 1;
     }
@@ -155,12 +162,21 @@ TEST_F(ItemWords, EnharmonicRespellingFollowsTheClef) {
     EXPECT_EQ(given(4), 1.0f);
     EXPECT_EQ(given(5), 12.0f);
     EXPECT_EQ(core::CommandLine.sub(1, 2), "  ");  // the word is taken
+    EXPECT_TRUE(applied());
+    EXPECT_EQ(now(4), 1.0f);
+    EXPECT_EQ(now(5), 12.0f);
+    // Down from the sharp it made comes back to the double sharp.
+    note_word("ENHD");
+    EXPECT_EQ(now(4), 0.0f);
+    EXPECT_EQ(now(5), 15.0f);
     // Down from a double sharp cannot be spelled: nothing is applied.
     note_word("ENH-");
     EXPECT_EQ(given(1), 999.0f);
     EXPECT_EQ(given(4), kNotGiven);
     EXPECT_EQ(given(5), kNotGiven);
     EXPECT_FALSE(applied());
+    EXPECT_EQ(now(1), 1.0f);
+    EXPECT_EQ(now(5), 15.0f);
 
     // Step 1 (c = 1) becomes a natural instead.
     edit(quarter(1, 15.0f));
@@ -169,7 +185,7 @@ TEST_F(ItemWords, EnharmonicRespellingFollowsTheClef) {
 
     // An alto clef to the left on the same staff moves the letter classes; a clef to the
     // right of the note or on another staff does not count.
-    core::reset_engine();
+    restart();
     append_test_record({3, 1, 50, 0, 2});
     append_test_record({3, 1, 150, 0, 0});
     append_test_record({3, 2, 90, 0, 1});
@@ -178,7 +194,7 @@ TEST_F(ItemWords, EnharmonicRespellingFollowsTheClef) {
     EXPECT_EQ(given(5), 13.0f);  // c = 1 under the alto clef
 
     // A percussion clef (kind 24 and above) leaves the note alone.
-    core::reset_engine();
+    restart();
     append_test_record({3, 1, 50, 0, 5});
     edit(quarter(0, 12.0f));
     note_word("EN");
@@ -245,12 +261,19 @@ TEST_F(ItemWords, RestWords) {
     EXPECT_FALSE(applied());
     note_word("RU");
     EXPECT_EQ(given(4), 1.0f);
+    EXPECT_EQ(now(4), 1.0f);
+    note_word("RD");  // each step from the rest's current step
+    EXPECT_EQ(given(4), 0.0f);
     note_word("RD");
     EXPECT_EQ(given(4), -1.0f);
+    EXPECT_EQ(now(4), -1.0f);
     note_word("DU");
     EXPECT_EQ(given(21), -1.0f);
+    EXPECT_EQ(now(21), -1.0f);
     note_word("RI");
     EXPECT_EQ(given(6), 0.0f);
+    note_word("RI");  // and back
+    EXPECT_EQ(given(6), -1.0f);
     note_word("WB", 4);
     EXPECT_EQ(given(5), -5.0f);
     EXPECT_EQ(given(8), 4.0f);
@@ -259,12 +282,20 @@ TEST_F(ItemWords, RestWords) {
     EXPECT_EQ(given(5), -2.0f);
     note_word("EU", 3);
     EXPECT_EQ(given(5), -13.0f);
+    EXPECT_EQ(now(5), -13.0f);
+    EXPECT_EQ(now(8), 3.0f);
+    EXPECT_EQ(now(9), -1.0f);
 
     edit({2, 1, 100, 0, 0, 0, 1, -1, 0});
     note_word("RF");  // the same value again switches it off
     EXPECT_EQ(given(8), 0.0f);
     note_word("RF-");
     EXPECT_EQ(given(8), -2.0f);
+    note_word("RF-");
+    EXPECT_EQ(given(8), 0.0f);
+    note_word("RF");
+    EXPECT_EQ(given(8), -1.0f);
+    EXPECT_EQ(now(8), -1.0f);
 }
 
 TEST_F(ItemWords, ClefWords) {
@@ -282,10 +313,18 @@ TEST_F(ItemWords, ClefWords) {
     EXPECT_EQ(given(5), 2.0f);
     note_word("TUO");
     EXPECT_FLOAT_EQ(given(5), 0.88f);
+    EXPECT_EQ(now(5), 0.88f);
     note_word("MIN");
     EXPECT_EQ(given(4), 100.0f);
+    EXPECT_EQ(now(4), 100.0f);
+    note_word("MIN");  // already small, at the limit
+    EXPECT_TRUE(refused(3));
+    EXPECT_EQ(now(4), 100.0f);
+    note_word("NOR");
+    EXPECT_EQ(given(4), 0.0f);
     note_word("NOR");  // not small: refused
     EXPECT_TRUE(refused(3));
+    EXPECT_EQ(now(4), 0.0f);
     note_word("XYZ");
     EXPECT_TRUE(refused(3));
 
@@ -297,45 +336,67 @@ TEST_F(ItemWords, ClefWords) {
     edit({3, 1, 2, -102, 2});
     note_word("NOR");
     EXPECT_EQ(given(4), -2.0f);
+    note_word("MIN");
+    EXPECT_EQ(given(4), -102.0f);
+    EXPECT_EQ(now(4), -102.0f);
+    edit({3, 1, 2, -100, 2});
     note_word("MIN");  // already small, at the limit
+    EXPECT_TRUE(refused(3));
+    note_word("NOR");
+    EXPECT_EQ(given(4), 0.0f);
+    edit({3, 1, 2, 99, 2});
+    note_word("NOR");  // just short of small
     EXPECT_TRUE(refused(3));
 }
 
 TEST_F(ItemWords, SpacingStemAndOffsetWords) {
     edit({1, 1, 100, 5, 12.5f, 0, 1, 0, 23.4f, 1});
+    // Each word works from the values the one before applied.
     note_word("ASP");  // accidental spacing: the sharp's own value
     EXPECT_FLOAT_EQ(given(5), 12.26f);
+    EXPECT_FLOAT_EQ(now(5), 12.26f);
     note_word("SPA-");  // "SP" words other than SPD space the accidental
-    EXPECT_FLOAT_EQ(given(5), 12.48f);
+    EXPECT_FLOAT_EQ(given(5), 12.24f);
     note_word("SPD-");  // the dot spacing in P9's fraction
     EXPECT_FLOAT_EQ(given(9), 23.35f);
     note_word("SPDN");
-    EXPECT_FLOAT_EQ(given(9), 1023.4f);
+    EXPECT_NEAR(given(9), 1023.35f, 1e-3f);
+    note_word("SPDN");  // and back below 1000
+    EXPECT_NEAR(given(9), 23.35f, 1e-3f);
     note_word("NT");
-    EXPECT_FLOAT_EQ(given(9), 20.4f);
+    EXPECT_NEAR(given(9), 20.35f, 1e-3f);
     note_word("NST");
-    EXPECT_FLOAT_EQ(given(5), 2.5f);
+    EXPECT_NEAR(given(5), 2.24f, 1e-4f);
     EXPECT_EQ(given(8), 0.0f);
+    EXPECT_NEAR(now(5), 2.24f, 1e-4f);
     note_word("DU");
-    EXPECT_FLOAT_EQ(given(9), 123.4f);
+    EXPECT_NEAR(given(9), 120.35f, 1e-3f);
+    note_word("DU");
+    EXPECT_NEAR(given(9), 20.35f, 1e-3f);
+    EXPECT_NEAR(now(9), 20.35f, 1e-3f);
     note_word("OFM");
     EXPECT_EQ(given(10), 0.5f);
     EXPECT_TRUE(core::CommandLine.is_blank());  // the word is taken
     note_word("LO");
+    EXPECT_EQ(given(10), 0.0f);
+    note_word("RO");
     EXPECT_EQ(given(10), 0.5f);
+    EXPECT_EQ(now(10), 0.5f);
     note_word("PR");
     EXPECT_EQ(given(6), 10.0f);
     note_word("WI*");  // a 4th letter only
     EXPECT_EQ(given(20), kNotGiven);
     note_word("WID-");
     EXPECT_FLOAT_EQ(given(20), 0.95f);
+    note_word("WID-");
+    EXPECT_FLOAT_EQ(given(20), 0.9f);
 
     // A note far below the staff with its stem unset: the stem turns up and reaches the middle.
     edit({1, 1, 100, -4, 2, 0, 0.5f, 3, 1});
     note_word("STN");
     EXPECT_EQ(core::EditItemParams(5), 12.0f);
-    EXPECT_EQ(core::EditItemParams(8), 0.0f);
     EXPECT_EQ(given(8), 4.0f);
+    EXPECT_EQ(core::EditItemParams(8), 4.0f);  // the stale stem length gave way to the new one
     // Far above with the stem down.
     edit({1, 1, 100, 20, 22, 0, 0.5f, 0, 2});
     note_word("STN");
