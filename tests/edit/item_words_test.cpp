@@ -404,7 +404,11 @@ TEST_F(ItemWords, SpacingStemAndOffsetWords) {
 
     // Duration letters go to the rhythm reader; one it does not know changes nothing.
     edit(quarter(5, 12));
-    note_word("RHQ");
+    note_word("RHE");
+    EXPECT_EQ(given(7), 0.5f);
+    EXPECT_TRUE(applied());
+    edit(quarter(5, 12));
+    note_word("RHK");
     EXPECT_EQ(given(7), kNotGiven);
     EXPECT_FALSE(applied());
 }
