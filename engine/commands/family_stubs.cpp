@@ -200,9 +200,6 @@ int32_t edit_text_in_dialog() {
     return 1;
 }
 
-// Not built yet (no item can be taken into editing without the editor): nothing to store.
-void store_edited_item() { core::trace("store_edited_item"); }
-void load_item_for_editing() { core::trace("load_item_for_editing"); }
 // Not built yet: the reply stays as it is.
 void show_parameters() { core::trace("show_parameters"); }
 void show_move_step() { core::trace("show_move_step"); }

@@ -28,6 +28,14 @@ BoxOutlineRecord BoxOutline;
 int32_t BoxSourceStaff = 0;
 SelectionBoxRecord SelectionBox;
 
+// ---- item editing -----------------------------------------------------------------------------
+
+int32_t EditRecordStart = 0;
+int32_t EditOldCount = 0;
+int32_t EditCopyCount = 0;
+core::Array1<float, 256> RestoreSaveArea;
+int32_t RestoreItemNumber = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -50,6 +58,13 @@ void reset_edit_tables() {
     BoxOutline = BoxOutlineRecord{};
     BoxSourceStaff = 0;
     SelectionBox = SelectionBoxRecord{};
+
+    // item editing
+    EditRecordStart = 0;
+    EditOldCount = 0;
+    EditCopyCount = 0;
+    RestoreSaveArea.fill(0.0f);
+    RestoreItemNumber = 0;
 }
 
 }  // namespace edit

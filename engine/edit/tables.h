@@ -86,6 +86,21 @@ struct SelectionBoxRecord {
 };
 extern SelectionBoxRecord SelectionBox;
 
+// ---- item editing (item_editing.cpp) ----------------------------------------------------------
+
+// Start word of the edited item's record in ItemStore, as the last store or edit word saw it.
+extern int32_t EditRecordStart;
+// The record's count word when it was loaded (a text item: its header count); the store's
+// change of length is measured against it.
+extern int32_t EditOldCount;
+// How many P-values load_item_for_editing copied into EditItemParams.
+extern int32_t EditCopyCount;
+// One record [n, P1..Pn] kept for RESTORE, at most 256 words; word 1 = 0.0 means empty.
+// Written by save_item_for_restore.
+extern core::Array1<float, 256> RestoreSaveArea;
+// The item number the kept record had.
+extern int32_t RestoreItemNumber;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 

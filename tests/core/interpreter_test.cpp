@@ -6,6 +6,7 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/item_store.h"
+#include "engine/edit/item_editing.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 
@@ -414,9 +415,11 @@ TEST_F(InterpreterTest, DocumentReadBeforeAnyCommandIsNotClearedByTheNext) {
 TEST_F(InterpreterTest, EditSeparatorStoresTheItemAndEndsEditing) {
     type("5 1 2");
     core::EditedItemNumber = 1;
+    edit::load_item_for_editing();
+    core::EditItemParams(3) = 7.0f;  // a change not stored yet
     type("||");
     EXPECT_EQ(core::EditedItemNumber, 0);
-    EXPECT_TRUE(reached("store_edited_item"));
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(1) + 3), 7.0f);
     EXPECT_TRUE(reached("show_parameters"));
 }
 
