@@ -28,6 +28,11 @@ BoxOutlineRecord BoxOutline;
 int32_t BoxSourceStaff = 0;
 SelectionBoxRecord SelectionBox;
 
+// ---- code keywords ---------------------------------------------------------------------------
+
+int32_t KeyAccidentalSlot = 0;
+float TextCentreMemory = 0.0f;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -50,6 +55,10 @@ void reset_edit_tables() {
     BoxOutline = BoxOutlineRecord{};
     BoxSourceStaff = 0;
     SelectionBox = SelectionBoxRecord{};
+
+    // code keywords
+    KeyAccidentalSlot = 0;
+    TextCentreMemory = 0.0f;
 }
 
 }  // namespace edit
