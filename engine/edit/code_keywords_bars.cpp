@@ -137,8 +137,10 @@ KeywordOutcome apply_key_keywords() {
         else
             slot(5) = r;
     } else if (begins("KSTR") || begins("KSBA") || begins("KSAL") || begins("KSTN")) {
-        const float kind = begins("KSTR") ? 0.0f : begins("KSBA") ? 1.0f : begins("KSAL") ? 2.0f
-                                                                                         : 3.0f;
+        const float kind = begins("KSTR")   ? 0.0f
+                           : begins("KSBA") ? 1.0f
+                           : begins("KSAL") ? 2.0f
+                                            : 3.0f;
         slot(6) = kind + (e(5) >= 100.0f ? 100.0f : 0.0f);
     } else if (begins("KSCU")) {
         slot(6) = core::amod(e(6), 100.0f) + 100.0f;

@@ -408,6 +408,7 @@ KeywordOutcome apply_harp_pedal_words() {
     if (pedal) {
         step_harp_pedal(n, 111.0f, 1111.0f);
     } else if (n != 0) {
+        // The size step must not undo the pedals just set.
         const float p9 = slot(9);
         apply_ornament_size_step();
         slot(9) = p9;

@@ -1,15 +1,16 @@
 // The editing keywords by item code, called as the keyword decoder calls them: slots reset,
 // the word in CommandLine, the line as typed in SecondLine, its first number in ParamBuffer P2.
-#include <gtest/gtest.h>
+#include "engine/edit/code_keywords.h"
 
 #include <initializer_list>
 #include <string>
 #include <utility>
 
+#include <gtest/gtest.h>
+
 #include "engine/commands/engine_reset.h"
-#include "engine/core/tables.h"
-#include "engine/edit/code_keywords.h"
 #include "engine/core/front_end_port.h"
+#include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/scripted_front_end.h"
 
@@ -245,7 +246,7 @@ TEST_F(CodeKeywords, SymbolSizeRotationAndQuickWords) {
     EXPECT_EQ(type("ZZZ"), KeywordOutcome::Done);
 
     const std::pair<const char*, float> dynamics[] = {
-        {"PPPP", 50}, {"PPP", 51}, {"PP", 52}, {"P", 53},   {"MP", 54},  {"MF", 55}, {"F", 56},
+        {"PPPP", 50}, {"PPP", 51}, {"PP", 52},   {"P", 53},  {"MP", 54}, {"MF", 55}, {"F", 56},
         {"FF", 57},   {"FFF", 58}, {"FFFF", 59}, {"FP", 60}, {"SF", 61}, {"SFZ", 62}};
     for (const auto& [word, symbol] : dynamics) {
         EditScratch.fill(kNotGiven);
