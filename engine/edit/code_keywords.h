@@ -12,9 +12,12 @@ enum class KeywordOutcome {
     PackWithoutFlag,  // pack them, leaving EditChangesPending as it is
     Done,             // the word did all it does (a palette, a message, its own pair list)
     BadWord,          // no word of this vocabulary: the decoder reports it
+    Reported,         // the vocabulary reported the word as unknown itself (its own text and
+                      // length, first command-mode letter 9999): nothing to pack, no report
 };
 
-// The vocabulary of the entry code (the edited item's INT(E1)) for the word in CommandLine.
+// The vocabulary of the entry code (the edited item's INT(E1)) for the word in CommandLine. A
+// word that changes nothing gives Done and leaves ParamBuffer as it is.
 KeywordOutcome apply_code_keywords(int32_t code);
 // The quick symbol words of a Code 9 item (a first letter A..W): true when the letter has one
 // and it was taken.

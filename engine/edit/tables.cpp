@@ -36,6 +36,11 @@ int32_t EditCopyCount = 0;
 core::Array1<float, 256> RestoreSaveArea;
 int32_t RestoreItemNumber = 0;
 
+// ---- code keywords ---------------------------------------------------------------------------
+
+int32_t KeyAccidentalSlot = 0;
+float TextCentreMemory = 0.0f;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -65,6 +70,10 @@ void reset_edit_tables() {
     EditCopyCount = 0;
     RestoreSaveArea.fill(0.0f);
     RestoreItemNumber = 0;
+
+    // code keywords
+    KeyAccidentalSlot = 0;
+    TextCentreMemory = 0.0f;
 }
 
 }  // namespace edit

@@ -101,6 +101,14 @@ extern core::Array1<float, 256> RestoreSaveArea;
 // The item number the kept record had.
 extern int32_t RestoreItemNumber;
 
+// ---- code keywords (code_keywords*.cpp) ------------------------------------------------------
+
+// The parameter slot (8..13) of the custom key-signature accidental chosen by the last "KS*"
+// word, which "KSDN" and "KSUP" step; 0 until a "KS*" word chose one.
+extern int32_t KeyAccidentalSlot;
+// The centre position remembered by the last text "CT" with a number (used by "CT" with 0.0).
+extern float TextCentreMemory;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 
