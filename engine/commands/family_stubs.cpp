@@ -13,6 +13,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/item_editing.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"
@@ -191,9 +192,6 @@ void transpose_items() { core::report_family_word("transpose_items"); }
 void run_text_command() { core::report_family_word("run_text_command"); }
 void test_frontend_services() { core::report_family_word("test_frontend_services"); }
 
-// Not built yet: the line is left as it is and the edited item unchanged.
-void decode_edit_keywords() { core::trace("decode_edit_keywords"); }
-
 // Not built yet: the text is taken as it is (OK).
 int32_t edit_text_in_dialog() {
     core::trace("edit_text_in_dialog");
@@ -203,6 +201,7 @@ int32_t edit_text_in_dialog() {
 // Not built yet (no item can be taken into editing without the editor): nothing to store.
 void store_edited_item() { core::trace("store_edited_item"); }
 void load_item_for_editing() { core::trace("load_item_for_editing"); }
+void save_item_for_restore(int32_t k) { core::trace("save_item_for_restore", k); }
 // Not built yet: the reply stays as it is.
 void show_parameters() { core::trace("show_parameters"); }
 void show_move_step() { core::trace("show_move_step"); }

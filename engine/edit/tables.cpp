@@ -28,6 +28,13 @@ BoxOutlineRecord BoxOutline;
 int32_t BoxSourceStaff = 0;
 SelectionBoxRecord SelectionBox;
 
+// ---- keyword decoder --------------------------------------------------------------------------
+
+EditSearchRecord EditSearch;
+core::Array1<float, 45> SavedParameters;
+int32_t SavedParameterNumber = 0;
+int32_t LastEditedItem = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -50,6 +57,13 @@ void reset_edit_tables() {
     BoxOutline = BoxOutlineRecord{};
     BoxSourceStaff = 0;
     SelectionBox = SelectionBoxRecord{};
+
+    // keyword decoder
+    EditSearch = EditSearchRecord{};
+    EditSearch.codes.fill(0);
+    SavedParameters.fill(0.0f);
+    SavedParameterNumber = 0;
+    LastEditedItem = 0;
 }
 
 }  // namespace edit
