@@ -243,10 +243,8 @@ int32_t reference_item() {
 void search_by_staff(bool every_staff) {
     const bool editing = core::EditedItemNumber != 0;
     const int32_t ref = reference_item();
-    const int32_t ref_code =
-        editing ? core::int_of(E(1)) : core::int_of(stored_parameter(ref, 1));
-    const int32_t ref_staff =
-        editing ? core::int_of(E(2)) : core::int_of(stored_parameter(ref, 2));
+    const int32_t ref_code = editing ? core::int_of(E(1)) : core::int_of(stored_parameter(ref, 1));
+    const int32_t ref_staff = editing ? core::int_of(E(2)) : core::int_of(stored_parameter(ref, 2));
     EditSearch.mode = 1;
     EditSearch.direction = 1;
     EditSearch.scan_item = 0;
@@ -270,8 +268,7 @@ void search_by_position(bool typed) {
     const bool editing = core::EditedItemNumber != 0;
     const int32_t ref = reference_item();
     const float ref_position = editing ? E(3) : stored_parameter(ref, 3);
-    const int32_t ref_staff =
-        editing ? core::int_of(E(2)) : core::int_of(stored_parameter(ref, 2));
+    const int32_t ref_staff = editing ? core::int_of(E(2)) : core::int_of(stored_parameter(ref, 2));
     EditSearch.mode = 2;
     EditSearch.direction = 1;
     EditSearch.scan_item = 0;
@@ -324,8 +321,8 @@ void copy_words(int32_t code) {
     const int32_t edited = core::EditedItemNumber;
     const int32_t words_before = core::ItemWordsUsed;
     const bool plain = CommandLine(2) == ' ' || (CommandLine(2) == '*' && ParamBuffer(2) == 0.0f);
-    const int32_t next = CommandLine(2) == 'C'                             ? 0
-                         : CommandLine(2) == '*'                           ? core::int_of(ParamBuffer(2))
+    const int32_t next = CommandLine(2) == 'C'   ? 0
+                         : CommandLine(2) == '*' ? core::int_of(ParamBuffer(2))
                          : CommandLine(2) == 'X' && EditSearch.direction < 0 ? edited - 1
                                                                              : edited + 1;
     const bool copy_itself = CommandLine(2) == 'C';
@@ -615,8 +612,8 @@ TableResult run_table_word(int32_t code, int32_t key_direction, KeywordOutcome& 
             core::MessageLine.put(1, static_cast<int32_t>(text.size()), text);
         }
     } else if (word_is("PG*")) {
-        const int32_t n = ParamBuffer(2) == 0.0f ? SavedParameterNumber
-                                                 : parameter_index(ParamBuffer(2));
+        const int32_t n =
+            ParamBuffer(2) == 0.0f ? SavedParameterNumber : parameter_index(ParamBuffer(2));
         if (n == 0 || SavedParameterNumber == 0) {
             report_bad_word();
         } else {

@@ -8,6 +8,7 @@
 
 #include "engine/core/command_line.h"
 #include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 
@@ -284,6 +285,40 @@ TEST_F(KeywordDecoder, ValueWordsOfTheEditModeTable) {
     decode("WHI");
     decode("DFLT");
     EXPECT_EQ(pairs(), (std::vector<float>{26, 0}));
+    EXPECT_EQ(edit::EditChangesPending, 1);
+}
+
+TEST_F(KeywordDecoder, CopyMakesANewLastItemAndLeavesTheStoredOne) {
+    page_with_notes();
+    const std::vector<float> second = {7, 1, 1, 100, 1, 10, 0, 1};
+    edit(2, {1, 1, 100, 1, 12, 0, 1});
+    edit::EditChangesPending = 1;
+    decode("C");
+    ASSERT_EQ(core::ItemCount, 5);
+    EXPECT_EQ(item(5), (std::vector<float>{7, 1, 1, 100, 1, 12, 0, 1}));
+    EXPECT_EQ(item(2), second);
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(edit::LastEditedItem, 5);
+    EXPECT_EQ(core::ItemStartTable(6), core::ItemWordsUsed);
+
+    edit(3, {1, 1, 120, 2, 13, 0, 1});
+    edit::EditChangesPending = 1;
+    decode("CC");  // goes on editing the copy
+    ASSERT_EQ(core::ItemCount, 6);
+    EXPECT_EQ(item(6)[5], 13.0f);
+    EXPECT_EQ(core::EditedItemNumber, 6);
+}
+
+TEST_F(KeywordDecoder, SizeWordReportsOrSetsTheAbsoluteSize) {
+    page_with_notes();
+    layout::StaffTables.StaffScale(1) = 50.0f;  // a staff of size 2
+    edit(2, {1, 1, 50, 1, 10, 0, 1, 0, 0, 0, 0, 0, 0, 0, 101.5f});
+    decode("SZ");
+    EXPECT_TRUE(shown("*** Absolute size ="));
+    EXPECT_EQ(pairs(), std::vector<float>{});
+    EXPECT_EQ(edit::EditChangesPending, 0);
+    decode("SZ 4");
+    EXPECT_EQ(pairs(), (std::vector<float>{15, 102}));
     EXPECT_EQ(edit::EditChangesPending, 1);
 }
 
