@@ -13,6 +13,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/item_editing.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"
@@ -190,9 +191,6 @@ void set_paper_size() { core::report_family_word("set_paper_size"); }
 void transpose_items() { core::report_family_word("transpose_items"); }
 void run_text_command() { core::report_family_word("run_text_command"); }
 void test_frontend_services() { core::report_family_word("test_frontend_services"); }
-
-// Not built yet: the line is left as it is and the edited item unchanged.
-void decode_edit_keywords() { core::trace("decode_edit_keywords"); }
 
 // Not built yet: the text is taken as it is (OK).
 int32_t edit_text_in_dialog() {

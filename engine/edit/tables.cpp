@@ -41,6 +41,13 @@ int32_t RestoreItemNumber = 0;
 int32_t KeyAccidentalSlot = 0;
 float TextCentreMemory = 0.0f;
 
+// ---- keyword decoder --------------------------------------------------------------------------
+
+EditSearchRecord EditSearch;
+core::Array1<float, 45> SavedParameters;
+int32_t SavedParameterNumber = 0;
+int32_t LastEditedItem = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -74,6 +81,13 @@ void reset_edit_tables() {
     // code keywords
     KeyAccidentalSlot = 0;
     TextCentreMemory = 0.0f;
+
+    // keyword decoder
+    EditSearch = EditSearchRecord{};
+    EditSearch.codes.fill(0);
+    SavedParameters.fill(0.0f);
+    SavedParameterNumber = 0;
+    LastEditedItem = 0;
 }
 
 }  // namespace edit

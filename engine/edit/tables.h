@@ -109,6 +109,33 @@ extern int32_t KeyAccidentalSlot;
 // The centre position remembered by the last text "CT" with a number (used by "CT" with 0.0).
 extern float TextCentreMemory;
 
+// ---- keyword decoder (keyword_decoder.cpp) ---------------------------------------------------
+
+// The search of the edit-mode navigation words, kept between lines until a word sets it again:
+// mode 0 none, 1 by code and staff, 2 by position; the direction (+1 forward, -1 backward);
+// the item where the scan stands; the staff filter word (staff = filter mod 1000; above 1000:
+// that staff and below it; a staff above MaxStaffNumber: any); up to six accepted codes (none:
+// any code); the position "ED" remembered (position_kept 1 once it has) and the special-fit
+// flag of the text fit words, cleared at every line.
+struct EditSearchRecord {
+    int32_t mode = 0;
+    int32_t direction = 1;
+    int32_t scan_item = 0;
+    int32_t staff_filter = 0;
+    core::Array1<int32_t, 6> codes;
+    int32_t code_count = 0;
+    float position = 0.0f;
+    int32_t position_kept = 0;
+    int32_t special_fit = 0;
+};
+extern EditSearchRecord EditSearch;
+// "PS*" saves E(n) at n, "PG*" takes it back; SavedParameterNumber is the n saved last (0:
+// nothing saved yet).
+extern core::Array1<float, 45> SavedParameters;
+extern int32_t SavedParameterNumber;
+// The item edited last; survives the end of edit mode and is the default of "I" and "ED".
+extern int32_t LastEditedItem;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 

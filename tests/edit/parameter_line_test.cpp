@@ -219,7 +219,6 @@ TEST_F(ParameterLine, BeamPairsHandHeightToTheDecoderAndSwapSlots) {
     clear_trace();
     const int32_t used = core::ItemWordsUsed;
     apply({5, 2, 8, -12, 9, 1, 0});
-    EXPECT_TRUE(reached("decode_edit_keywords"));
     EXPECT_TRUE(core::CommandLine.starts_with("SPL* "));
     EXPECT_EQ(core::ParamBuffer(2), 12.0f);
     EXPECT_EQ(E(5), 2.0f);

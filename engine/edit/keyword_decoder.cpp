@@ -1,0 +1,782 @@
+// The keyword decoder of the item-editing line: the edit-mode words (navigation, store, copy,
+// delete, abandon, leave), the value words of every code, and the hand-over to the vocabulary
+// of the edited item's code. Every keyword path ends in EditScratch, packed into ParamBuffer
+// as the pair list that the caller applies.
+#include "engine/edit/keyword_decoder.h"
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/core/title_line.h"
+#include "engine/edit/absolute_size.h"
+#include "engine/edit/code_keywords.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/item_editing.h"
+#include "engine/edit/item_ends.h"
+#include "engine/edit/item_words_lines.h"
+#include "engine/edit/pair_helpers.h"
+#include "engine/edit/parameter_line.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/render_hooks.h"
+#include "engine/render/tables.h"
+
+namespace edit {
+
+namespace {
+
+using core::CommandLine;
+using core::EditItemParams;
+using core::ParamBuffer;
+
+constexpr int32_t kLastParameterIndex = 45;  // the highest P# that "/", "//", PS*, PG* accept
+constexpr int32_t kExitPalette = 134;
+
+float E(int32_t k) { return EditItemParams(k); }
+float& S(int32_t k) { return EditScratch(k); }
+
+// The line's word compared on its first three characters, blank-padded.
+bool word_is(std::string_view w) {
+    for (int32_t k = 1; k <= 3; ++k) {
+        const char c = k <= static_cast<int32_t>(w.size()) ? w[static_cast<size_t>(k - 1)] : ' ';
+        if (CommandLine(k) != c) return false;
+    }
+    return true;
+}
+
+// A typed number as a parameter index: 1..45, else 0.
+int32_t parameter_index(float value) {
+    const int32_t n = core::int_of(value);
+    return n >= 1 && n <= kLastParameterIndex ? n : 0;
+}
+
+void pack_with_flag() {
+    EditChangesPending = 1;
+    pack_parameter_pairs();
+}
+
+// The word is no word here: the unknown-word message with its first `length` characters, and
+// the interpreter skips its first-letter commands.
+void report_bad_word(int32_t length = 5) {
+    core::FixedText<9> word;
+    for (int32_t k = 1; k <= length; ++k) word(k) = CommandLine(k);
+    core::report_unknown_word(word);
+    core::CommandModeLetters(1) = 9999;
+}
+
+// A word refused because of pending changes: the message box, and P1 = 1, P2 = the code.
+void refuse(std::string_view message, int32_t code) {
+    core::show_message(message);
+    ParamBuffer(1) = 1.0f;
+    ParamBuffer(2) = static_cast<float>(code);
+}
+
+void mark_document_changed() {
+    core::ChangesMadeFlag = 1;
+    core::update_title_line(core::CurrentFileName);
+}
+
+// Stores the edited item's applied changes, keeping the stored record for RESTORE first.
+void store_pending_changes() {
+    if (EditChangesPending == 0 || core::EditedItemNumber <= 0) return;
+    save_item_for_restore(core::EditedItemNumber);
+    store_edited_item();
+    EditChangesPending = 0;
+    mark_document_changed();
+}
+
+// The stored P(k) of item i (0.0 outside the record).
+float stored_parameter(int32_t i, int32_t k) {
+    if (i < 1 || i > core::ItemCount) return 0.0f;
+    const int32_t start = core::ItemStartTable(i);
+    if (k > core::int_of(core::ItemStore(start))) return 0.0f;
+    return core::ItemStore(start + k);
+}
+
+// ---- leaving and entering edit mode -------------------------------------------------------
+
+// Ends edit mode: the page's output lists and the store lose the preview of the edited item.
+void end_edit_mode(bool copy_line) {
+    if (core::EditedItemNumber >= 1 && core::EditedItemNumber <= core::ItemCount) {
+        LastEditedItem = core::EditedItemNumber;
+    }
+    core::EditedItemNumber = 0;
+    core::MessageLine.blank();
+    core::MessageLine.put(1, 19, "Exit from Edit Mode");
+    core::MessageLine(20) = '\0';
+
+    const int32_t after = core::ItemCount + 1;
+    const int32_t graphics_end = core::ItemOutputSpans.graphics(after);
+    const int32_t text_end = core::ItemOutputSpans.text(after);
+    if (graphics_end >= 1) {
+        core::GraphicsNextFree = graphics_end;
+        if (core::OutputBufferViews.graphics.bound()) {
+            core::OutputBufferViews.graphics.length() = graphics_end - 1;
+        }
+    }
+    if (text_end >= 1 && core::OutputBufferViews.text.bound()) {
+        core::OutputBufferViews.text.length() = text_end - 1;
+    }
+    if (core::PageFormatIndex != 0) render::redraw_items();
+    core::refresh_screen();
+    if (core::ItemStartTable(after) >= 1) core::ItemWordsUsed = core::ItemStartTable(after);
+    show_item_palette(kExitPalette);
+    if (copy_line) core::SecondLine = CommandLine;
+    set_item_bar_mode(0);
+    core::CommandModeLetters(1) = -1;
+    ParamBuffer(1) = 0.0f;
+}
+
+// Takes item n into editing (n beyond the last item: the last item). With no items at all the
+// editor has nothing to edit and edit mode ends.
+void edit_item(int32_t n) {
+    store_pending_changes();
+    if (n > core::ItemCount) n = core::ItemCount;
+    if (n < 1) {
+        end_edit_mode(false);
+        return;
+    }
+    core::EditedItemNumber = n;
+    LastEditedItem = n;
+    EditSearch.scan_item = n;
+    if (core::SecondLine(1) != 'C') {
+        EditItemParams(1) = 0.0f;
+        EditItemParams(2) = stored_parameter(n, 2);
+        if (render::RenderHooks.update_view_geometry != nullptr) {
+            render::RenderHooks.update_view_geometry();
+        }
+    }
+    load_item_for_editing();
+    choose_edit_parameters();
+    core::CommandModeLetters(1) = -1;
+    ParamBuffer(1) = 0.0f;
+    show_item_palette(-1);
+}
+
+// ---- searches -----------------------------------------------------------------------------
+
+bool staff_passes(int32_t staff) {
+    const int32_t w = EditSearch.staff_filter;
+    const int32_t f = w % 1000;
+    return f == 0 || (w > 1000 && staff >= f) || staff == f || f > layout::MaxStaffNumber;
+}
+
+bool code_accepted(int32_t code) {
+    if (EditSearch.code_count == 0) return true;
+    if (code == 0) return false;
+    for (int32_t k = 1; k <= EditSearch.code_count; ++k) {
+        if (EditSearch.codes(k) == code) return true;
+    }
+    return false;
+}
+
+// Takes the codes from ParamBuffer P(first)..P(last) that are not 0.
+void set_search_codes(int32_t first, int32_t last) {
+    EditSearch.code_count = 0;
+    for (int32_t k = first; k <= last && EditSearch.code_count < 6; ++k) {
+        const int32_t code = core::int_of(ParamBuffer(k));
+        if (code != 0) EditSearch.codes(++EditSearch.code_count) = code;
+    }
+}
+
+void set_single_code(int32_t code) {
+    EditSearch.code_count = code != 0 ? 1 : 0;
+    EditSearch.codes(1) = code;
+}
+
+// Scans from the item after (before) the scan position for the first item the search accepts
+// and edits it; when none does, edit mode ends. reference_staff is the staff whose half of the
+// page (up to 200, above 200) a search by position keeps to.
+void run_search(int32_t reference_staff) {
+    const int32_t dir = EditSearch.direction >= 0 ? 1 : -1;
+    for (int32_t i = EditSearch.scan_item + dir; i >= 1 && i <= core::ItemCount; i += dir) {
+        const int32_t code = core::int_of(stored_parameter(i, 1));
+        const int32_t staff = core::int_of(stored_parameter(i, 2));
+        if (!staff_passes(staff) || !code_accepted(code)) continue;
+        if (EditSearch.mode == 2) {
+            if ((staff > 200) != (reference_staff > 200)) continue;
+            if (std::fabs(stored_parameter(i, 3) - EditSearch.position) > 5.0f) continue;
+        }
+        edit_item(i);
+        return;
+    }
+    store_pending_changes();
+    end_edit_mode(false);
+}
+
+// "N" and "B" (and the step after a delete): the next item the search accepts, or the
+// neighbour in the store.
+void step_item(int32_t dir, bool same_code) {
+    store_pending_changes();
+    EditSearch.direction = dir;
+    if (same_code) {
+        EditSearch.mode = 1;
+        EditSearch.staff_filter = 0;
+        set_single_code(core::int_of(E(1)));
+    }
+    if (EditSearch.mode != 0) {
+        EditSearch.scan_item = core::EditedItemNumber;
+        run_search(core::int_of(E(2)));
+        return;
+    }
+    const int32_t n = core::EditedItemNumber + dir;
+    if (n < 1 || n > core::ItemCount) {
+        end_edit_mode(false);
+        return;
+    }
+    edit_item(n);
+}
+
+// The staff and code of the item edited now, or of the one edited last.
+int32_t reference_item() {
+    return core::EditedItemNumber != 0 ? core::EditedItemNumber : LastEditedItem;
+}
+
+void search_by_staff(bool every_staff) {
+    const bool editing = core::EditedItemNumber != 0;
+    const int32_t ref = reference_item();
+    const int32_t ref_code = editing ? core::int_of(E(1)) : core::int_of(stored_parameter(ref, 1));
+    const int32_t ref_staff = editing ? core::int_of(E(2)) : core::int_of(stored_parameter(ref, 2));
+    EditSearch.mode = 1;
+    EditSearch.direction = 1;
+    EditSearch.scan_item = 0;
+    if (every_staff) {
+        EditSearch.staff_filter = 555;
+        const int32_t code = core::int_of(ParamBuffer(2));
+        set_single_code(code != 0 ? code : ref_code);
+    } else {
+        EditSearch.staff_filter = core::int_of(ParamBuffer(2));
+        set_search_codes(3, 8);
+        if (EditSearch.staff_filter == 0) {
+            EditSearch.staff_filter = ref_staff;
+            if (!editing || EditSearch.code_count == 0) set_single_code(ref_code);
+        }
+    }
+    run_search(ref_staff);
+}
+
+// "ED" (position typed, 0: the edited or last edited item's) and "S" (the edited item's).
+void search_by_position(bool typed) {
+    const bool editing = core::EditedItemNumber != 0;
+    const int32_t ref = reference_item();
+    const float ref_position = editing ? E(3) : stored_parameter(ref, 3);
+    const int32_t ref_staff = editing ? core::int_of(E(2)) : core::int_of(stored_parameter(ref, 2));
+    EditSearch.mode = 2;
+    EditSearch.direction = 1;
+    EditSearch.scan_item = 0;
+    EditSearch.position = typed && ParamBuffer(2) != 0.0f ? ParamBuffer(2) : ref_position;
+    EditSearch.position_kept = typed ? 1 : EditSearch.position_kept;
+    if (typed) {
+        const int32_t filter = core::int_of(ParamBuffer(3));
+        EditSearch.staff_filter = filter != 0 ? filter : 9999;
+    } else {
+        EditSearch.staff_filter = 0;
+    }
+    set_search_codes(4, 6);
+    run_search(ref_staff);
+}
+
+// ---- edit-mode words ----------------------------------------------------------------------
+
+void leave_words(int32_t code) {
+    (void)code;
+    const bool double_x = CommandLine(2) == 'X';
+    store_pending_changes();
+    // "X n" goes on to item n; "XX" always leaves.
+    if (!double_x && CommandLine(2) == '*') {
+        edit_item(core::int_of(ParamBuffer(2)));
+        return;
+    }
+    end_edit_mode(double_x);
+}
+
+void abandon_words() {
+    EditChangesPending = 0;
+    EditSearch.scan_item -= EditSearch.direction;
+    ParamBuffer(1) = 0.0f;
+    ParamBuffer(2) = 0.0f;
+    ParamBuffer(3) = 0.0f;
+    if (CommandLine(3) == 'X') {
+        end_edit_mode(false);
+        return;
+    }
+    CommandLine.blank();
+    core::SecondLine.blank();
+    edit_item(LastEditedItem);
+}
+
+void copy_words(int32_t code) {
+    if (EditChangesPending == 0) {
+        refuse("Cannot COPY if no changes are made.", code);
+        return;
+    }
+    const int32_t edited = core::EditedItemNumber;
+    const int32_t words_before = core::ItemWordsUsed;
+    const bool plain = CommandLine(2) == ' ' || (CommandLine(2) == '*' && ParamBuffer(2) == 0.0f);
+    const int32_t next = CommandLine(2) == 'C'   ? 0
+                         : CommandLine(2) == '*' ? core::int_of(ParamBuffer(2))
+                         : CommandLine(2) == 'X' && EditSearch.direction < 0 ? edited - 1
+                                                                             : edited + 1;
+    const bool copy_itself = CommandLine(2) == 'C';
+    int32_t n = 0;
+    ParamBuffer(1) = 0.0f;  // no pairs: the values applied so far make the copy
+    apply_edit_line(n);
+    EditChangesPending = 0;
+    // The preview record the commit appended becomes a new last item, unless the page was full.
+    // It lies behind any scratch copy of the edited item, which it replaces.
+    if (PreviewWordsEnd > words_before) {
+        const int32_t end_of_items = core::ItemStartTable(core::ItemCount + 1);
+        const int32_t length = PreviewWordsEnd - words_before;
+        for (int32_t w = 0; w < length; ++w) {
+            core::ItemStore(end_of_items + w) = core::ItemStore(words_before + w);
+        }
+        ++core::ItemCount;
+        core::ItemStartTable(core::ItemCount + 1) = end_of_items + length;
+        core::ItemWordsUsed = end_of_items + length;
+        core::LastItemNumber = core::ItemCount;
+        mark_document_changed();
+    }
+    core::EditedItemNumber = 0;
+    render::redraw_items();
+    LastEditedItem = core::ItemCount;
+    if (plain) return;
+    const int32_t target = copy_itself ? core::ItemCount : next;
+    CommandLine.blank();
+    CommandLine.put(1, 2, "I*");
+    ParamBuffer(2) = static_cast<float>(target);
+    edit_item(target < 1 ? 1 : target);
+}
+
+void delete_words(int32_t code) {
+    if (EditChangesPending != 0) {
+        refuse("Cannot delete after edit changes. (Type 'AB' first.)", code);
+        return;
+    }
+    const int32_t deleted = core::EditedItemNumber;
+    if (deleted < 1 || deleted > core::ItemCount) return;
+    const int32_t staff = core::int_of(E(2));
+    if (CommandLine(3) == 'N' || CommandLine(3) == 'B') {
+        EditSearch.mode = 1;
+        EditSearch.staff_filter = 0;
+        EditSearch.direction = CommandLine(3) == 'N' ? 1 : -1;
+        set_single_code(code);
+    }
+    core::delete_item(deleted);
+    EditItemParams.fill(0.0f);
+    mark_document_changed();
+    core::CommandModeLetters(1) = 0;
+    if (EditSearch.direction >= 0) core::EditedItemNumber = deleted - 1;
+    EditSearch.scan_item = core::EditedItemNumber;
+    if (EditSearch.mode != 0) {
+        run_search(staff);
+        return;
+    }
+    const int32_t n = core::EditedItemNumber + (EditSearch.direction >= 0 ? 1 : -1);
+    if (n < 1 || n > core::ItemCount) {
+        end_edit_mode(false);
+        return;
+    }
+    edit_item(n);
+}
+
+// "PED": turns the item into a pedal line, "PEDA n" toggles its pedal marks.
+void pedal_word() {
+    S(7) = CommandLine(4) == 'B' ? 21.0f : CommandLine(4) == 'C' ? 22.0f : 20.0f;
+    S(6) = E(3) + 40.0f;
+    clear_parameters(8, 13);
+    EditItemParams(7) = S(7);
+    show_item_palette(-1);
+    CommandLine(1) = ' ';
+    S(5) = 0.0f;
+    const float n = ParamBuffer(2);
+    if (CommandLine(4) == 'A' && n != 0.0f) {
+        const float e5 = E(5);
+        if (n > 10.0f) {
+            S(5) = e5 < 100.0f ? e5 + 100.0f : e5 - 100.0f;
+        } else if (n == 10.0f) {
+            S(5) = core::compute_real_mod(e5, 100.0f) < 10.0f ? e5 + 10.0f : e5 - 10.0f;
+        } else {
+            S(5) = core::compute_real_mod(e5, 10.0f) != 1.0f ? e5 + 1.0f : e5 - 1.0f;
+        }
+    }
+    pack_with_flag();
+}
+
+void diminuendo_word(bool with_bar) {
+    S(7) = -1.0f;
+    S(5) = 999.0f;
+    if (E(6) <= E(3)) S(6) = E(3) + 20.0f;
+    clear_parameters(8, 20);
+    if (with_bar) S(11) = 1.0f;
+    if (E(13) != 0.0f) S(14) = E(13);
+    pack_parameter_pairs();
+}
+
+void plain_line_word() {
+    clear_parameters(7, 20);
+    S(13) = E(13);
+    S(10) = E(10);
+    if (E(5) == 999.0f || E(6) == 0.0f) S(5) = E(4);
+    if (E(6) == 0.0f) S(6) = E(3) + 20.0f;
+    pack_parameter_pairs();
+}
+
+void colour_words(int32_t code) {
+    if (word_is("RGB") && ParamBuffer(2) == 0.0f) {
+        const bool own_grey = code == 16 && E(14) == -1.0f;
+        ParamBuffer(2) = own_grey ? E(16) : E(26);
+        choose_item_colour();
+        if (render::DrawColourWord < 0) {
+            S(1) = E(1);
+            pack_parameter_pairs();
+            return;
+        }
+    }
+    if (ParamBuffer(2) != 0.0f) {
+        S(26) = ParamBuffer(2);
+    } else {
+        S(26) = word_is("WHI") ? 1.0f : 0.0f;
+    }
+    pack_parameter_pairs();
+}
+
+void absolute_size_word() {
+    float value = ParamBuffer(2);
+    float result = 0.0f;
+    int32_t index = 0;
+    report_absolute_size(EditItemParams.data(), value, result, index, 50, 0);
+    if (ParamBuffer(2) == 0.0f || index < 1 || index > 50) return;
+    S(index) = result;
+    pack_with_flag();
+}
+
+// "CN" and its forms: re-fit the item's ends; the text fit words take their slots from it.
+void refit_ends_words() {
+    const int32_t item = core::EditedItemNumber;
+    if (item < 1 || item > core::ItemCount) return;
+    attach_item_ends(core::ItemStartTable(item), 0);
+    if (CommandLine(1) == 'C' && CommandLine(2) == 'T') {
+        const float scale = layout::StaffTables.StaffScale(core::int_of(E(2)));
+        S(3) = ParamBuffer(2);
+        S(11) = 0.064f * scale - E(6);
+        pack_with_flag();
+        return;
+    }
+    CommandLine(1) = '*';
+    show_item_palette(-1);
+}
+
+// A step word: the 3rd character picks a vocabulary that owns the word, else the item moves.
+KeywordOutcome step_word(int32_t key_direction) {
+    switch (CommandLine(3)) {
+        case 'O':
+            apply_line_slur_beam_word();
+            return KeywordOutcome::Done;
+        case 'R':
+            return apply_code_keywords(10);
+        case 'B':
+            return apply_code_keywords(9);
+        default:
+            if (!word_is("RIP")) move_by_key(key_direction);
+            return KeywordOutcome::Done;
+    }
+}
+
+// The slider words: with the line typed as "110" the slider parameter is packed.
+void slider_words() {
+    if (core::SecondLine.sub(2, 4) == "110") {
+        S(10) = 110.0f;
+        pack_with_flag();
+    }
+}
+
+// "A", and every word of an item without a vocabulary: back to the position "ED" remembered.
+void default_word() {
+    if (EditSearch.position_kept != 0) {
+        ParamBuffer(1) = 3.0f;
+        ParamBuffer(2) = EditSearch.position;
+        ParamBuffer(3) = 0.0f;
+        CommandLine(1) = '*';
+        show_item_palette(-1);
+    } else {
+        report_bad_word();
+    }
+}
+
+enum class TableResult { NoMatch, Done };
+
+// The edit-mode word table; `code` is the entry code, `key_direction` the arrow-key direction.
+TableResult run_table_word(int32_t code, int32_t key_direction, KeywordOutcome& outcome) {
+    outcome = KeywordOutcome::Done;
+    const bool pending = EditChangesPending != 0;
+    const char* busy = "Cannot perform function until done editing current item.";
+
+    if (word_is("A")) {
+        default_word();
+    } else if (word_is("AB") || word_is("ABX")) {
+        abandon_words();
+    } else if (word_is("C") || word_is("C*") || word_is("CC") || word_is("CX")) {
+        copy_words(code);
+    } else if (word_is("X") || word_is("X*") || word_is("XX") || word_is("XX*")) {
+        leave_words(code);
+    } else if (word_is("I") || word_is("I*") || word_is("II")) {
+        if (CommandLine(2) == 'I') {
+            EditSearch.direction = -1;
+            edit_item(core::ItemCount);
+        } else {
+            const int32_t n = core::int_of(ParamBuffer(2));
+            edit_item(n > 0 ? n : LastEditedItem);
+        }
+    } else if (word_is("ED") || word_is("ED*")) {
+        if (pending) {
+            refuse(busy, code);
+        } else {
+            search_by_position(true);
+        }
+    } else if (word_is("ST") || word_is("ST*") || word_is("STX")) {
+        if (pending) {
+            refuse(busy, code);
+        } else {
+            search_by_staff(CommandLine(3) == 'X');
+        }
+    } else if (word_is("DE") || word_is("DE*") || word_is("DEN") || word_is("DEB")) {
+        delete_words(code);
+    } else if (word_is("N") || word_is("NZ")) {
+        step_item(1, CommandLine(2) == 'Z');
+    } else if (word_is("B") || word_is("BZ")) {
+        step_item(-1, CommandLine(2) == 'Z');
+    } else if (word_is("S") || word_is("SET")) {
+        if (pending) {
+            refuse(busy, code);
+        } else {
+            search_by_position(false);
+        }
+    } else if (word_is("L") || word_is("R") || word_is("U") || word_is("D") || word_is("L*") ||
+               word_is("R*") || word_is("U*") || word_is("D*")) {
+        outcome = step_word(key_direction);
+    } else if (word_is("SC") || word_is("SCX") || word_is("P*")) {
+        slider_words();
+    } else if (word_is("CN") || word_is("CM") || word_is("CNX") || word_is("CN*")) {
+        refit_ends_words();
+    } else if (word_is("PED")) {
+        pedal_word();
+    } else if (word_is("PDS")) {
+        outcome = apply_ornament_size_step();
+    } else if (word_is("H*")) {
+        outcome = apply_harp_pedal_words();
+    } else if (word_is("RTR")) {
+        show_item_palette(-1);
+        LastEditedItem = core::EditedItemNumber;
+    } else if (word_is("___")) {
+        outcome = apply_code_keywords(12);
+    } else if (word_is("DCH")) {
+        diminuendo_word(false);
+    } else if (word_is("LIN")) {
+        plain_line_word();
+    } else if (word_is("NOD")) {
+        if (code == 1) {
+            S(19) = 0.0f;
+            S(9) = static_cast<float>(core::int_of(E(9)) % 10);
+            pack_parameter_pairs();
+        } else if (code == 2) {
+            S(6) = 0.0f;
+            pack_parameter_pairs();
+        }
+    } else if (word_is("SUD")) {
+        if (code == 1) {
+            const int32_t next = core::int_of(E(12) + 1.0f);
+            S(12) = static_cast<float>(next > 2 ? 0 : next);
+            pack_parameter_pairs();
+        } else {
+            show_item_palette(-1);
+        }
+    } else if (word_is("RGB") || word_is("BLA") || word_is("GRA") || word_is("WHI")) {
+        colour_words(code);
+    } else if (word_is("PS*")) {
+        const int32_t n = parameter_index(ParamBuffer(2));
+        if (n == 0) {
+            report_bad_word();
+        } else {
+            SavedParameters(n) = E(n);
+            SavedParameterNumber = n;
+            core::MessageLine.blank();
+            const std::string text = "P" + std::to_string(n);
+            core::MessageLine.put(1, static_cast<int32_t>(text.size()), text);
+        }
+    } else if (word_is("PG*")) {
+        const int32_t n =
+            ParamBuffer(2) == 0.0f ? SavedParameterNumber : parameter_index(ParamBuffer(2));
+        if (n == 0 || SavedParameterNumber == 0) {
+            report_bad_word();
+        } else {
+            S(n) = SavedParameters(n);
+            pack_parameter_pairs();
+            // The packing stops at slot 33; a saved P34..P45 is handed over as its own pair.
+            if (n > 33) {
+                ParamBuffer(1) = static_cast<float>(n);
+                ParamBuffer(2) = SavedParameters(n);
+                ParamBuffer(3) = 0.0f;
+            }
+        }
+    } else if (word_is("SZ") || word_is("SZ*")) {
+        absolute_size_word();
+    } else {
+        return TableResult::NoMatch;
+    }
+    return TableResult::Done;
+}
+
+// "/" adds the second number to E(first); "//" takes E(second). The rest of the numbers move
+// down one place behind the pair.
+bool arithmetic_word() {
+    const int32_t target = parameter_index(ParamBuffer(2));
+    const bool copy = CommandLine(2) == '/';
+    const int32_t source = copy ? parameter_index(ParamBuffer(3)) : target;
+    if (target == 0 || source == 0) {
+        report_bad_word();
+        return false;
+    }
+    const float value = copy ? E(source) : E(target) + ParamBuffer(3);
+    for (int32_t k = 3; k < ParamBuffer.size(); ++k) ParamBuffer(k) = ParamBuffer(k + 1);
+    ParamBuffer(1) = static_cast<float>(target);
+    ParamBuffer(2) = value;
+    return true;
+}
+
+void finish(KeywordOutcome outcome) {
+    switch (outcome) {
+        case KeywordOutcome::Pack:
+            pack_with_flag();
+            break;
+        case KeywordOutcome::PackWithoutFlag:
+            pack_parameter_pairs();
+            break;
+        case KeywordOutcome::BadWord:
+            report_bad_word(core::int_of(E(1)) == 17 ? 3 : 5);
+            break;
+        case KeywordOutcome::Done:
+            break;
+    }
+}
+
+}  // namespace
+
+// Contract: decodes the edit-mode line in CommandLine (the compact word, numbers in ParamBuffer
+// P2..) for the item being edited: runs the navigation words (I, N, B, ST, ED, S, C, DE, AB, X)
+// or turns a value word into EditScratch slots, packed into ParamBuffer as the pair list the
+// caller applies. Reads MessageLine ("~~" key codes; blanked always), SecondLine,
+// EditItemParams; writes EditScratch, ParamBuffer, EditedItemNumber, EditSearch,
+// SavedParameters, LastEditedItem, CommandModeLetters(1), EditChangesPending. A word nothing
+// knows is reported with the unknown-word message; typed indexes outside 1..45 are bad words.
+void decode_edit_keywords() {
+    EditScratch.fill(kNotGiven);
+    EditSearch.special_fit = 0;
+
+    int32_t key_direction = 0;
+    if (core::MessageLine.starts_with("~~")) {
+        int32_t key = 0;
+        for (int32_t k = 3; k <= 5; ++k) {
+            const char c = core::MessageLine(k);
+            if (c >= '0' && c <= '9') key = key * 10 + (c - '0');
+        }
+        key_direction = key >= 37 && key <= 40 ? 1 : -1;
+    }
+    core::MessageLine.blank();
+    if (core::EditedItemNumber == 0) EditSearch.mode = 0;
+
+    const char c1 = CommandLine(1);
+    const char c2 = CommandLine(2);
+    if ((c1 == 'D' || c1 == 'U' || c1 == 'L' || c1 == 'R') && c2 == c1) {
+        move_by_key(key_direction);
+        if (core::SecondLine.sub(2, 4) == "110") {
+            S(10) = 110.0f;
+            pack_with_flag();
+        }
+        return;
+    }
+
+    for (int32_t k = 2; k <= 3; ++k) {
+        if (CommandLine.code(k) < 14) CommandLine(k) = ' ';
+    }
+    const int32_t code = core::EditedItemNumber != 0 ? core::int_of(E(1)) : 0;
+
+    // "B n" writes -E(n) into slot n; BAR, BSD, BEAM2 and the like are words of their own.
+    if (c1 == 'B' && CommandLine(2) == '*' && CommandLine(3) == ' ') {
+        const int32_t n = core::int_of(ParamBuffer(2));
+        if (n >= 1 && n <= 18) {
+            S(n) = -E(n);
+            pack_parameter_pairs();
+            return;
+        }
+    }
+
+    if (code == 9 && ParamBuffer(2) == 0.0f && !word_is("ED") && c1 >= 'A' && c1 <= 'W') {
+        if (apply_quick_symbol_word()) {
+            pack_with_flag();
+            return;
+        }
+    }
+
+    KeywordOutcome outcome = KeywordOutcome::Done;
+    const bool re_word = c1 == 'R' && CommandLine(2) == 'E';
+    if (!re_word && run_table_word(code, key_direction, outcome) == TableResult::Done) {
+        finish(outcome);
+        return;
+    }
+
+    const char w2 = CommandLine(2);
+    const char w3 = CommandLine(3);
+    if (c1 == 'V' && w2 == 'C') {
+        centre_item_vertically();
+        return;
+    }
+    if (c1 == 'P' && (w2 == 'S' || w2 == 'G') && w3 != '*') {
+        ParamBuffer(2) = 0.0f;
+        CommandLine(3) = '*';
+        if (run_table_word(code, key_direction, outcome) == TableResult::Done) finish(outcome);
+        return;
+    }
+    if (c1 == 'Z') {
+        CommandLine(1) = 'X';
+        leave_words(code);
+        return;
+    }
+    if (CommandLine.sub(1, 4) == "DFLT") {
+        if (EditScratchCount >= 1 && EditScratchCount <= 33) S(EditScratchCount) = 0.0f;
+        pack_with_flag();
+        return;
+    }
+    if (word_is("DC-")) {
+        diminuendo_word(true);
+        return;
+    }
+    const bool step_letter = c1 == 'D' || c1 == 'U' || c1 == 'L' || c1 == 'R';
+    if (w2 != 'O' && w3 != 'O' && !word_is("RP") && CommandLine.sub(1, 4) != "RINV" &&
+        step_letter && (w2 == 'P' || w2 == 'I' || w2 == 'C')) {
+        finish(step_word(key_direction));
+        return;
+    }
+    if (c1 == '/') {
+        arithmetic_word();
+        return;
+    }
+    if (code == 11 || code == 13) return;
+    if (code < 1 || code > 18) {
+        default_word();
+        return;
+    }
+    finish(apply_code_keywords(code));
+}
+
+// Not built yet: the item stays where it is and ParamBuffer as it was received.
+void centre_item_vertically() {}
+
+}  // namespace edit
