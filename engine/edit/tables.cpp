@@ -28,6 +28,18 @@ BoxOutlineRecord BoxOutline;
 int32_t BoxSourceStaff = 0;
 SelectionBoxRecord SelectionBox;
 
+// ---- step words, slider, colour and palettes -------------------------------------------------
+
+int32_t EndMoveMode = 0;
+core::Array1<int32_t, 6> HorizontalEditParams;
+core::Array1<int32_t, 2> VerticalEditParams;
+float HorizontalMoveStep = 1.0f;
+float VerticalMoveStep = 1.0f;
+int32_t SliderParameter = 0;
+float SliderStep = 1.0f;
+int32_t ColourDialogPreset = 0;
+int32_t ShownPalette = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -50,6 +62,17 @@ void reset_edit_tables() {
     BoxOutline = BoxOutlineRecord{};
     BoxSourceStaff = 0;
     SelectionBox = SelectionBoxRecord{};
+
+    // step words, slider, colour and palettes
+    EndMoveMode = 0;
+    HorizontalEditParams.fill(0);
+    VerticalEditParams.fill(0);
+    HorizontalMoveStep = 1.0f;
+    VerticalMoveStep = 1.0f;
+    SliderParameter = 0;
+    SliderStep = 1.0f;
+    ColourDialogPreset = 0;
+    ShownPalette = 0;
 }
 
 }  // namespace edit
