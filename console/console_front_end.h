@@ -87,6 +87,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     void show_in_message_line(std::string_view text);
     // The one line printed for a dialog that needs the window.
     void report_window_dialog(std::string_view title);
+    void show_item_panel_line();
     // A typed file name for a 48-character field; false (after saying so) when it is too long.
     bool fits_command_buffer(const std::string& name);
     // Scroll position clamped to the scroll range of the current sizes.
@@ -96,6 +97,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::ostream& out_;
     std::string input_text_;  // the input edit
     std::string shown_;       // what the message line shows, as printed
+    std::string panel_line_;  // the item panel's line printed last (empty: none)
 
     // The input read so far: its lines, and whether the last one ended with a CR (an LF that
     // comes next belongs to that line end).

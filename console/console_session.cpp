@@ -4,10 +4,25 @@
 #include <string>
 
 #include "console/console_front_end.h"
+#include "console/item_panel_text.h"
+#include "engine/core/item_panel_record.h"
 #include "engine/commands/interpreter.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 #include "engine/render/output_lists.h"
+
+// While an item is edited, prints the item panel's line when it differs from the one printed
+// last; with no item edited nothing is printed (and the next edited item's line shows again).
+void ConsoleFrontEnd::show_item_panel_line() {
+    if (core::ItemPanelRecord.edited_item == 0) {
+        panel_line_.clear();
+        return;
+    }
+    const std::string line = item_panel_line(format_item_panel(core::ItemPanelRecord));
+    if (line == panel_line_) return;
+    panel_line_ = line;
+    out_ << line << '\n';
+}
 
 // Reads lines until the input ends. Each line (cut to the line buffer, with a word) goes into
 // MessageLine (blank-padded), with an empty command buffer, to run_command; then the reply in
@@ -32,6 +47,7 @@ int ConsoleFrontEnd::run() {
             continue;
         }
         show_in_message_line(core::MessageLine.view());
+        show_item_panel_line();
     }
     if (dump_graphics_ && core::OutputBufferViews.graphics.bound()) {
         out_ << "Graphics list:\n";

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "engine/commands/command_dispatch.h"
-#include "engine/commands/document_state.h"  // start_new_document
+#include "engine/commands/document_state.h"
+#include "engine/commands/item_edit_lines.h"  // start_new_document
 #include "engine/commands/file_commands.h"   // run_file_command, save_current_document, titles
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
@@ -35,15 +36,6 @@ void show_status();     // V
 void run_dr_command();  // D
 void ripple_bars();     // "RIP"
 
-// Item-editing words and box continuation, tried before the ordinary dispatch (NotTaken: the
-// line is an ordinary command).
-CommandFlow run_item_edit_lines();
-// The box operation pending in PendingBoxOperation takes the line.
-CommandFlow continue_box_operation();
-// The keyword path of item editing (E and S words, Esc while editing).
-CommandFlow run_edit_keyword_path();
-// The parameter display after "||" or a drawn box.
-CommandFlow show_parameter_display();
 
 // The three mini-macro fragments (80 characters each); "qq" writes fragment 3.
 extern Array1<FixedText<80>, 3> MiniMacroTable;
@@ -82,6 +74,9 @@ void test_console_boxes();        // U + letter
 void test_edit_string();          // W + letter
 void set_view_y_offset();         // Y + letter
 void step_zoom();                 // Z
+void run_stem_direction_command();  // box operations below 0
+void justify_from_box();
+void adjust_staff_notes();
 void update_view_geometry();      // "ZZ", after zoom steps of an edited item
 
 // The S family's two counters; the interpreter hands them the integers kept by "ry".
@@ -117,9 +112,17 @@ namespace edit {
 void alter_group();                        // A
 void cut_copy_paste_area(int32_t& index);  // C words by their table index (97 CV, CON)
 void run_ed_command();                     // E
-void run_i_command();                      // I
 void run_m_command();                      // M, "CS"
 void run_box_command(int32_t& operation);  // M, TR
+// The families the box continuation and the edit lines reach.
+void adjust_box_edges();
+void move_system();
+void run_if_command();
+void write_cut_file();
+void copy_move_group();
+void collect_changed_parameters();  // "PM"
+void convert_bracket_size_codes();  // "[" and "]" lines
+void show_rhythm_sum();
 void delete_box_codes();                   // "MX", "CUE"
 void run_ndir_command();                   // N
 void set_paper_size();                     // "PA"

@@ -82,29 +82,6 @@ void show_status() { report_family_word("show_status"); }
 void run_dr_command() { report_family_word("run_dr_command"); }
 void ripple_bars() { report_family_word("ripple_bars"); }
 
-// Not built yet: no line is an item-editing line.
-CommandFlow run_item_edit_lines() { return CommandFlow::NotTaken; }
-
-// Not built yet: the pending operation is dropped (so that the next command runs) and the line
-// is reported.
-CommandFlow continue_box_operation() {
-    PendingBoxOperation = 0;
-    report_family_word("continue_box_operation");
-    return CommandFlow::NextLineOrReturn;
-}
-
-CommandFlow run_edit_keyword_path() {
-    report_family_word("run_edit_keyword_path");
-    return CommandFlow::NextLineOrReturn;
-}
-
-// Not built yet: only the parameters are shown.
-CommandFlow show_parameter_display() {
-    trace("show_parameter_display");
-    edit::show_parameters();
-    return CommandFlow::EndCommand;
-}
-
 
 }  // namespace core
 
@@ -141,6 +118,10 @@ void test_console_boxes() { core::report_family_word("test_console_boxes"); }
 void test_edit_string() { core::report_family_word("test_edit_string"); }
 void set_view_y_offset() { core::report_family_word("set_view_y_offset"); }
 void step_zoom() { core::report_family_word("step_zoom"); }
+// Not built yet: the box operations they continue change nothing.
+void run_stem_direction_command() { core::trace("run_stem_direction_command"); }
+void justify_from_box() { core::trace("justify_from_box"); }
+void adjust_staff_notes() { core::trace("adjust_staff_notes"); }
 
 // Not built yet: the scrollable area stays as it is.
 void update_view_geometry() { core::trace("update_view_geometry"); }
@@ -173,19 +154,22 @@ void alter_group() { core::report_family_word("alter_group"); }
 void cut_copy_paste_area(int32_t& index) { core::report_family_word("cut_copy_paste_area", index); }
 void run_ed_command() { core::report_family_word("run_ed_command"); }
 
-// Not built yet. The internal line "I*" (take the newest item into editing) does nothing, so
-// that a new item is simply left on the page.
-void run_i_command() {
-    if (core::CommandLine.starts_with("I*")) {
-        core::trace("run_i_command", 1);
-        return;
-    }
-    core::report_family_word("run_i_command");
-}
-
 void run_m_command() { core::report_family_word("run_m_command"); }
 void run_box_command(int32_t& operation) { core::report_family_word("run_box_command", operation); }
 void delete_box_codes() { core::report_family_word("delete_box_codes"); }
+// Not built yet: the box and group operations change nothing.
+void adjust_box_edges() { core::trace("adjust_box_edges"); }
+void move_system() { core::trace("move_system"); }
+void run_if_command() { core::trace("run_if_command"); }
+void write_cut_file() { core::trace("write_cut_file"); }
+void copy_move_group() { core::trace("copy_move_group"); }
+// Not built yet: no pairs are collected ("PM" then applies nothing) and "[" lines stay as typed.
+void collect_changed_parameters() {
+    core::trace("collect_changed_parameters");
+    core::ParamBuffer(1) = 0.0f;
+}
+void convert_bracket_size_codes() { core::trace("convert_bracket_size_codes"); }
+void show_rhythm_sum() { core::trace("show_rhythm_sum"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }
 void set_paper_size() { core::report_family_word("set_paper_size"); }
 void transpose_items() { core::report_family_word("transpose_items"); }
@@ -201,16 +185,6 @@ int32_t edit_text_in_dialog() {
 // Not built yet: the reply stays as it is.
 void show_parameters() { core::trace("show_parameters"); }
 void show_move_step() { core::trace("show_move_step"); }
-// Not built yet: the palettes stay as they are.
-void show_item_palette(int32_t palette) { core::trace("show_item_palette", palette); }
-// Not built yet: no step pairs, no colour, no slider step, no edit parameters chosen.
-void move_by_key(int32_t selector) {
-    core::trace("move_by_key", selector);
-    core::ParamBuffer(1) = 0.0f;
-}
-void choose_item_colour() { core::trace("choose_item_colour"); }
-void set_slider_step() { core::trace("set_slider_step"); }
-void choose_edit_parameters() { core::trace("choose_edit_parameters"); }
 // Not built yet: the mouse does not move items.
 void move_item_to_mouse() { core::trace("move_item_to_mouse"); }
 void drag_item_with_mouse(int32_t& step) { core::trace("drag_item_with_mouse", step); }

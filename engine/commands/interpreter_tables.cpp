@@ -44,6 +44,11 @@ int32_t SavedItemWordsUsed = 0;
 int32_t FrontEndItemCount = 0;
 int32_t FrontEndEditedItem = 0;
 int32_t SliderEditActive = 0;
+int32_t PaletteVariantCode = 0;
+int32_t RhythmSumFlag = 0;
+int32_t RoundingDigit = 0;
+FixedText<24> MoveCaption;
+EditRestoreCopyRecord EditRestoreCopy;
 int32_t InterpreterDepth = 0;
 
 void reset_interpreter_tables() {
@@ -68,6 +73,11 @@ void reset_interpreter_tables() {
     FrontEndItemCount = 0;
     FrontEndEditedItem = 0;
     SliderEditActive = 0;
+    PaletteVariantCode = 0;
+    RhythmSumFlag = 0;
+    RoundingDigit = 0;
+    MoveCaption.blank();
+    EditRestoreCopy = EditRestoreCopyRecord{};
     InterpreterDepth = 0;
     reset_family_stub_words();
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/core/fixed_array.h"
 #include "engine/render/tables.h"
@@ -94,6 +95,22 @@ extern int32_t FrontEndEditedItem;  // EditedItemNumber at the end of the comman
 
 // Nonzero while slider editing of one parameter is active: mouse moves drag that parameter.
 extern int32_t SliderEditActive;
+// The palette variant code of the edit lines ("LFT"/"RGT" switch the variant of this code).
+extern int32_t PaletteVariantCode;
+// Set by "STB"/"EDB": the rhythm sum is shown after the keyword path.
+extern int32_t RhythmSumFlag;
+// The digit "RNDF" sets for rounding slid values.
+extern int32_t RoundingDigit;
+// The caption of the end being moved, which the item panel shows.
+extern FixedText<24> MoveCaption;
+// The edited item's record as it was before a stepping word left it: item number, count word
+// and the words behind it (the whole record, count word first).
+struct EditRestoreCopyRecord {
+    int32_t item = 0;
+    int32_t count = 0;
+    std::vector<float> words;
+};
+extern EditRestoreCopyRecord EditRestoreCopy;
 
 // ---- the entry's guard -------------------------------------------------------------------------
 

@@ -23,5 +23,8 @@ void choose_item_colour();
 void choose_edit_parameters();
 // The slider's step for the parameter being slid.
 void set_slider_step();
+// The I family: I words other than "IF" (and "INVI") go to the keyword editor, which takes an
+// item into editing ("I n", and "I*" after a new item).
+void run_i_command();
 
 }  // namespace edit

@@ -48,6 +48,18 @@ core::Array1<float, 45> SavedParameters;
 int32_t SavedParameterNumber = 0;
 int32_t LastEditedItem = 0;
 
+// ---- step words, slider, colour and palettes -------------------------------------------------
+
+int32_t EndMoveMode = 0;
+core::Array1<int32_t, 6> HorizontalEditParams;
+core::Array1<int32_t, 2> VerticalEditParams;
+float HorizontalMoveStep = 1.0f;
+float VerticalMoveStep = 1.0f;
+int32_t SliderParameter = 0;
+float SliderStep = 1.0f;
+int32_t ColourDialogPreset = 0;
+int32_t ShownPalette = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -88,6 +100,17 @@ void reset_edit_tables() {
     SavedParameters.fill(0.0f);
     SavedParameterNumber = 0;
     LastEditedItem = 0;
+
+    // step words, slider, colour and palettes
+    EndMoveMode = 0;
+    HorizontalEditParams.fill(0);
+    VerticalEditParams.fill(0);
+    HorizontalMoveStep = 1.0f;
+    VerticalMoveStep = 1.0f;
+    SliderParameter = 0;
+    SliderStep = 1.0f;
+    ColourDialogPreset = 0;
+    ShownPalette = 0;
 }
 
 }  // namespace edit

@@ -136,6 +136,26 @@ extern int32_t SavedParameterNumber;
 // The item edited last; survives the end of edit mode and is the default of "I" and "ED".
 extern int32_t LastEditedItem;
 
+// ---- step words, slider, colour and palettes (edit_routines.cpp) ----------------------------
+
+// Which end of the edited item the step words and the mouse move: 0 all, 1 the left end (P3/P4),
+// 2 the right end (P5/P6). Written by the interpreter's "LFT", "RGT" and "NRMV" words.
+extern int32_t EndMoveMode;
+// The P-numbers that horizontal and vertical steps move (0 = unused slot), chosen for the edited
+// item's code by choose_edit_parameters; read by move_by_key and the mouse moves.
+extern core::Array1<int32_t, 6> HorizontalEditParams;
+extern core::Array1<int32_t, 2> VerticalEditParams;
+// The step sizes last used by the horizontal and the vertical step words (1.0 at start).
+extern float HorizontalMoveStep;
+extern float VerticalMoveStep;
+// The slider: the parameter being slid (-1 while it is asked for, 0 none) and its step.
+extern int32_t SliderParameter;
+extern float SliderStep;
+// The colour the colour dialog offers first: the last one chosen (a 0x00BBGGRR word).
+extern int32_t ColourDialogPreset;
+// The tool palette shown last (0 = the general palette after editing ended).
+extern int32_t ShownPalette;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 

@@ -6,6 +6,7 @@
 #include "engine/commands/item_names.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/numeric.h"
+#include "engine/edit/tables.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 
@@ -66,13 +67,13 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"CS 1 2", "run_m_command", 0},
                  {"CUE", "delete_box_codes", 0},
                  {"STSP 1 2", "run_staff_layout_command", 1},
-                 {"STX", "run_edit_keyword_path", 0},
+                 {"STX", "decode_edit_keywords", 0},
                  {"TR 3", "transpose_items", 0},
                  {"TR", "run_box_command", 1},
                  {"MU", "run_box_command", 1},
                  {"MX", "delete_box_codes", 0},
                  {"EDI", "run_ed_command", 0},
-                 {"EDX", "run_edit_keyword_path", 0},
+                 {"EDX", "decode_edit_keywords", 0},
                  {"H", "choose_recent_file", 0},
                  {"K", "set_view_top_bottom", 0},
                  {"PRN", "run_p_command", 0},
@@ -115,8 +116,9 @@ TEST_F(InterpreterTest, NumbersLineIsAnItemUnlessItStartsWithZero) {
     EXPECT_EQ(item(1), (std::vector<float>{3, 5, 12.5f, 2}));
     EXPECT_EQ(core::ChangesMadeFlag, 1);
     EXPECT_TRUE(fe_.message_boxes.empty());
-    // The new item went on to editing through the I family's internal line.
-    EXPECT_EQ(argument("run_i_command"), 1);
+    // The new item went on to editing: the I family's internal line reached the keyword editor.
+    EXPECT_TRUE(core::CommandLine.starts_with("I* "));
+    EXPECT_TRUE(reached("decode_edit_keywords"));
     EXPECT_EQ(core::ParamBuffer(2), 1.0f);
     // Trailing zeros are dropped, but an item keeps at least three values.
     type("7 1 0 4 0 0");
@@ -132,7 +134,7 @@ TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
     clear_trace();
     type("5 1 2");
     EXPECT_EQ(item(1), (std::vector<float>{3, 5, 1, 2}));  // the item was entered
-    EXPECT_FALSE(reached("run_i_command"));                // no editing afterwards
+    EXPECT_FALSE(reached("decode_edit_keywords"));         // no editing afterwards
     type("EI");
     EXPECT_EQ(fe_.message_boxes.back(), "New items will go direct to edit.");
     EXPECT_EQ(core::NewItemsToEdit, 1);
@@ -144,8 +146,8 @@ TEST_F(InterpreterTest, IncSetsTheArrowStepAndFreezTogglesTheScreenFreeze) {
     EXPECT_EQ(reply(), "Arrow Move by    2.50");
     type("INC");
     EXPECT_EQ(core::ArrowStep, 1.0f);
-    type("INCH");  // not INC: the I family's word
-    EXPECT_TRUE(reached("run_i_command"));
+    type("INCH");  // not INC: the I family's word, for the keyword editor
+    EXPECT_TRUE(reached("decode_edit_keywords"));
     EXPECT_EQ(core::ArrowStep, 1.0f);
     type("FREEZ");
     EXPECT_EQ(core::FreezeScreen, -1);
@@ -239,7 +241,7 @@ TEST_F(InterpreterTest, PlayLoopTakesPlayWordsAndEndsAtOnceWithNothingToPlay) {
     EXPECT_TRUE(reached("make_midi"));
     EXPECT_EQ(core::PlayLoopActive, 0);
     ASSERT_EQ(fe_.count(ScriptedFrontEnd::Kind::MidiPlayer), 1);  // the player is stopped
-    EXPECT_EQ(argument("show_item_palette"), 134);
+    EXPECT_EQ(edit::ShownPalette, 134);
     type("5 1 2");
     core::PlayLoopActive = 1;
     auto last_player_action = [&] {

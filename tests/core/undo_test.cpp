@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/commands/undo_commands.h"
+#include "engine/edit/tables.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
@@ -318,7 +319,7 @@ TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
     EXPECT_EQ(core::DeletedItemLength, 0);
     EXPECT_TRUE(core::CommandLine.starts_with("I* "));
     EXPECT_EQ(core::ParamBuffer(2), 5.0f);
-    EXPECT_EQ(argument("run_i_command"), 1);
+    EXPECT_TRUE(reached("decode_edit_keywords"));
     type("UNDELETE");
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDELETE.");
     EXPECT_EQ(core::ItemCount, 10);
@@ -434,7 +435,7 @@ TEST_F(UndoTest, OtherRWords) {
     type_all({"8 3 0", "1 3 10 5"});
     clear_trace();
     type("RI");
-    EXPECT_EQ(argument("show_item_palette"), 134);
+    EXPECT_EQ(edit::ShownPalette, 134);
     EXPECT_FALSE(reached("ripple_bars"));
     type("RIP 2 10 12 3");
     EXPECT_TRUE(reached("ripple_bars"));

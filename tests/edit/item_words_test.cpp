@@ -87,8 +87,7 @@ class ItemWords : public ::testing::Test {
         return core::ParamBuffer(1) == 1.0f && core::ParamBuffer(2) == static_cast<float>(code);
     }
     static bool palette_shown(int32_t number) {
-        const core::FamilyStubCall* c = core::FamilyStubTrace.latest("show_item_palette");
-        return c != nullptr && c->argument == number;
+        return edit::ShownPalette == number;
     }
 };
 

@@ -1,0 +1,549 @@
+// The interpreter's item-editing lines and the box continuation (see item_edit_lines.h).
+#include "engine/commands/item_edit_lines.h"
+
+#include <algorithm>
+#include <string>
+
+#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter_tables.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_panel_record.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/item_editing.h"
+#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/tables.h"
+#include "engine/render/drawing_files.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/scrolling.h"
+
+namespace core {
+
+namespace {
+
+// The most pairs a "," line builds: ParamBuffer holds 45 numbers, and more than a dozen
+// parameters are never named by commas on one line.
+constexpr int kMaxCommaPairs = 12;
+
+int32_t entry_code() { return int_of(EditItemParams(1)); }
+
+bool starts(std::string_view word) { return CommandLine.starts_with(word); }
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The three digits after "~~" in columns 3-5 as a key code; -1 when the line is no key code.
+int32_t key_code_of_line() {
+    if (!starts("~~") || !is_digit(CommandLine(3)) || !is_digit(CommandLine(4)) ||
+        !is_digit(CommandLine(5))) {
+        return -1;
+    }
+    return (CommandLine(3) - '0') * 100 + (CommandLine(4) - '0') * 10 + (CommandLine(5) - '0');
+}
+
+// The editing word of a key code while an item is edited; empty when the key has none.
+std::string edit_key_word(int32_t key) {
+    const int32_t code = entry_code();
+    switch (key) {
+        case 33: return "u4";
+        case 34: return "d4";
+        case 35: return "r10";
+        case 36: return "l10";
+        case 37: return "l1";
+        case 38: return "u1";
+        case 39: return "r1";
+        case 40: return "d1";
+        case 46: return "de";
+        case 113: return "B";
+        case 114: return "N";
+        case 115: return "BZ";
+        case 116: return "NZ";
+        case 120: return "X";
+        case 122: return "DEB";
+        case 123: return "DEN";
+        case 117:
+            if (code == 2) return "RINV";
+            if (code == 8) return "SI";
+            if (code == 14) return "INV";
+            if (code == 15) return "13 1";
+            return "";
+        case 118:
+            if (code == 10) return "500 -1";
+            if (code == 1 || code == 9) return "FLI";
+            if (code == 16) return "TX";
+            if (code >= 4 && code <= 7) {
+                PaletteVariantCode = 0;
+                return "LFT";
+            }
+            return "";
+        case 121: return code == 10 ? "500 1" : "";
+        case 119:
+            if (code == 14) return "4 999";
+            if (code >= 4 && code <= 8) {
+                PaletteVariantCode = 1;
+                return "RGT";
+            }
+            return "CN";
+        default: return "";
+    }
+}
+
+// The command word of a key code with no item edited; empty when the key has none.
+std::string idle_key_word(int32_t key) {
+    switch (key) {
+        case 113: return "NB";
+        case 114: return "NX";
+        case 115: return "FREEZ";
+        case 117:
+        case 121:
+        case 124: return "PR";
+        case 118: return "PLA";
+        case 119: return "UNDO";
+        case 120: return "I";
+        case 122: return "MID";
+        case 123: return "TOP";
+        default: return "";
+    }
+}
+
+// The palette variant code of an edit line: the entry code, for lines (code 7) by their kind.
+void set_palette_variant_code() {
+    const int32_t code = entry_code();
+    PaletteVariantCode = code;
+    if (code == 7) {
+        const float kind = EditItemParams(7);
+        PaletteVariantCode = kind == 0.0f ? 8 : (kind >= 20.0f && kind < 23.0f ? 9 : 7);
+    }
+}
+
+void switch_palette_variant(int mode) {
+    if (PaletteVariantCode == 0) PaletteVariantCode = entry_code();
+    if (has_front_end()) front_end().SwitchPaletteVariant(mode, PaletteVariantCode);
+}
+
+// The edited item's whole record (count word and words) into the restore copy.
+void copy_edited_item_for_restore() {
+    const int32_t k = EditedItemNumber < 0 ? -EditedItemNumber : EditedItemNumber;
+    if (k < 1 || k > ItemCount) return;
+    const int32_t start = ItemStartTable(k);
+    const int32_t n = int_of(ItemStore(start));
+    EditRestoreCopy.item = k;
+    EditRestoreCopy.count = n;
+    EditRestoreCopy.words.clear();
+    for (int32_t w = start; w <= start + n && w <= ItemStore.size(); ++w) {
+        EditRestoreCopy.words.push_back(ItemStore(w));
+    }
+}
+
+CommandFlow run_edit_item_step(bool from_keyword_path);
+CommandFlow run_keyword_step(bool from_edit_item);
+
+// The edit-item command on the pairs in ParamBuffer. A line it does not know goes once to the
+// keyword path as an I word (never back again).
+CommandFlow run_edit_item_step(bool from_keyword_path) {
+    const bool pm = starts("PM");
+    edit::run_edit_item_command();
+    if (CommandModeLetters(1) == -1) {
+        if (from_keyword_path) return CommandFlow::EndCommand;
+        CommandLine(1) = 'I';
+        CommandModeLetters(1) = 'I';
+        return run_keyword_step(true);
+    }
+    if (edit::EditChangesPending == -1) {
+        edit::load_item_for_editing();
+        edit::EditChangesPending = 0;
+    } else if (!pm) {
+        edit::show_move_step();
+    }
+    return CommandFlow::EndCommand;
+}
+
+// The keyword path: Z and RE words go to their rows, ST and ED store the edited item first,
+// any other word goes to the keyword decoder; the pairs it leaves go once to the edit-item
+// command.
+CommandFlow run_keyword_step(bool from_edit_item) {
+    if (starts("Z")) return run_letter_row('Z');
+    const char third = CommandLine(3);
+    if ((starts("ST") || starts("ED")) && third != 'N' && third != 'M' && third != 'P') {
+        if (third == 'B') {
+            RhythmSumFlag = 1;
+            ParamBuffer(2) = 1.0f;
+            ParamBuffer(3) = 2.0f;
+            CommandLine(3) = ' ';
+        }
+        if (edit::EditChangesPending >= 1) {
+            const Array1<float, 45> kept_pairs = [] {
+                Array1<float, 45> a;
+                for (int i = 1; i <= 45; ++i) a(i) = ParamBuffer(i);
+                return a;
+            }();
+            const FixedText<512> kept_line = CommandLine;
+            edit::save_item_for_restore(EditedItemNumber);
+            edit::store_edited_item();
+            for (int i = 1; i <= 45; ++i) ParamBuffer(i) = kept_pairs(i);
+            CommandLine = kept_line;
+            edit::EditChangesPending = 0;
+            EditedItemNumber = 0;
+        } else {
+            copy_edited_item_for_restore();
+        }
+    } else if (entry_code() == 16 && edit::EditChangesPending == 0 && !starts("B") &&
+               !starts("X") && !starts("N")) {
+        copy_edited_item_for_restore();
+    }
+
+    if (starts("RE")) return run_letter_row('R');
+    edit::decode_edit_keywords();
+
+    if (RhythmSumFlag != 0) {
+        if (EditedItemNumber == 0) {
+            RhythmSumFlag = 0;
+        } else if (!starts("X")) {
+            edit::show_rhythm_sum();
+            return CommandFlow::Return;
+        }
+    }
+    if (CommandHeader.starts_with("CX")) return run_i_family();
+    if (CommandModeLetters(1) == 9999) return CommandFlow::EndCommand;
+    if (CommandModeLetters(1) == -1 || EditedItemNumber == 0) {
+        if (EditedItemNumber != 0) {
+            edit::show_move_step();
+        } else {
+            ItemPanelRecord.item_text.blank();
+        }
+        return CommandFlow::EndCommand;
+    }
+    if (from_edit_item) return CommandFlow::EndCommand;
+    return run_edit_item_step(true);
+}
+
+// A "," line: the commas before the first character above "," count the parameters skipped;
+// the numbers then name P(k + 1), P(k + 2) ... At most kMaxCommaPairs pairs are built.
+void build_comma_pairs() {
+    int32_t commas = 0;
+    for (int i = 1; i <= SecondLine.size(); ++i) {
+        const char c = SecondLine(i);
+        if (static_cast<unsigned char>(c) > ',') break;
+        if (c == ',') ++commas;
+    }
+    Array1<float, 45> values;
+    for (int i = 1; i <= 45; ++i) values(i) = ParamBuffer(i);
+    int32_t pairs = 0;
+    for (int j = 2; j <= 45 && pairs < kMaxCommaPairs; ++j) {
+        const int32_t p = commas + j - 1;
+        if (p > 45) break;
+        ParamBuffer(2 * pairs + 1) = static_cast<float>(p);
+        ParamBuffer(2 * pairs + 2) = values(j);
+        ++pairs;
+    }
+    ParamBuffer(2 * pairs + 1) = 0.0f;
+}
+
+void end_slider_editing() {
+    edit::SliderParameter = 0;
+    SliderEditActive = 0;
+}
+
+void set_move_caption(const char* caption) {
+    MoveCaption.set(caption);
+    ItemPanelRecord.mode_text.set(caption);
+}
+
+// The words of an edited item (A.10, A.11); the line is prepared here.
+CommandFlow run_edit_line() {
+    set_palette_variant_code();
+    const FixedText<512> raw = CommandLine;
+    if (raw(1) == ',') {
+        read_next_command_line();
+        build_comma_pairs();
+        return run_edit_item_step(false);
+    }
+    if (raw(1) == '[' || raw(1) == ']') edit::convert_bracket_size_codes();
+    if (raw.starts_with("ab") && raw.sub(3, 8) == "      " && edit::EditChangesPending == 0) {
+        CommandLine.set("~");
+        EditedItemNumber = 0;
+        edit::EndMoveMode = 0;
+        end_slider_editing();
+        edit::show_item_palette(134);
+        return CommandFlow::EndCommand;
+    }
+    read_next_command_line();
+
+    if (starts("QP") && is_digit(CommandLine(3))) {
+        if (SliderEditActive == 0) {
+            const bool trill = entry_code() == 7 && EditItemParams(7) == 1.0f;
+            edit::show_item_palette(entry_code() >= 9 || trill ? 217 : 216);
+            SliderEditActive = 1;
+        }
+        edit::SliderParameter = int_of(ParamBuffer(2));
+        MessageLine.set("Editing " + std::string(FrontEndCommandBuffer.sub(2, 5)));
+        return CommandFlow::EndCommand;
+    }
+    if (starts("RTRN")) {
+        edit::SliderParameter = 2;
+        edit::show_item_palette(-1);
+        edit::show_move_step();
+        refresh_screen();
+        return CommandFlow::EndCommand;
+    }
+    const bool ends_slider = starts("B") || starts("N") || starts("X") ||
+                             (starts("C") && !starts("CD") && !starts("CT") && !starts("CH"));
+    if (SliderEditActive != 0 && ends_slider) end_slider_editing();
+    if (starts("SLIDER")) {
+        MessageLine.set("Select parameter for SLIDER editing. ");
+        edit::SliderParameter = -1;
+        return CommandFlow::EndCommand;
+    }
+    if (starts("SLDS")) {
+        if (CommandLine(5) != 'H') edit::SliderStep = 1000.0f;
+        return CommandFlow::EndCommand;
+    }
+    if (starts("SLDB")) {
+        edit::SliderStep = 80.0f;
+        return CommandFlow::EndCommand;
+    }
+    if (starts("RNDF") && is_digit(CommandLine(5))) {
+        RoundingDigit = CommandLine(5) - '0';
+        return CommandFlow::EndCommand;
+    }
+    if (starts("PCHNG")) {
+        edit::set_slider_step();
+        return run_edit_item_step(false);
+    }
+    if (starts("LFT") || starts("RGT") || starts("NRMV")) {
+        const int32_t code = entry_code();
+        if (starts("LFT")) {
+            edit::EndMoveMode = edit::EndMoveMode == 1 ? 0 : 1;
+            switch_palette_variant(0);
+        } else if (starts("RGT")) {
+            edit::EndMoveMode = edit::EndMoveMode == 2 ? 0 : 2;
+            switch_palette_variant(1);
+        } else {
+            edit::EndMoveMode = 0;
+        }
+        if (edit::EndMoveMode == 1) {
+            set_move_caption("Move Left End -- P3/P4");
+        } else if (edit::EndMoveMode == 2) {
+            set_move_caption("Move Right End -- P5/P6");
+        } else {
+            set_move_caption(code >= 4 && code <= 8 ? "Move All " : " ");
+        }
+        edit::choose_edit_parameters();
+        return CommandFlow::EndCommand;
+    }
+    if (CommandLine.is_blank()) {
+        CommandLine.set(ScanDirection < 0 ? "B" : "N");
+        CommandModeLetters(1) = CommandLine(1);
+        CommandModeLetters(2) = ' ';
+        CommandHeader.set(CommandLine.sub(1, 16));
+    }
+    if (starts("INC") && CommandLine(4) != 'H') {
+        ArrowStep = ParamBuffer(2) == 0.0f ? 1.0f : ParamBuffer(2);
+        write_arrow_step_reply();
+        return CommandFlow::Return;
+    }
+    if (starts("PM")) {
+        edit::collect_changed_parameters();
+        if (ParamBuffer(1) == 0.0f || ParamBuffer(3) == 0.0f) return CommandFlow::EndCommand;
+        return run_edit_item_step(false);
+    }
+    if (ParamBuffer(1) != 0.0f) return run_edit_item_step(false);
+    return run_keyword_step(false);
+}
+
+// A key code: the editing word of the key (with an edited item) or its command word.
+// Returns NotTaken when the translated line is to run on.
+CommandFlow take_key_code(int32_t key) {
+    if (EditedItemNumber != 0) {
+        if (ArrowStepCode != 0 && key >= 37 && key <= 40) {
+            if (key == 37 || key == 39) {
+                ArrowStep += key == 37 ? -0.1f : 0.1f;
+                write_arrow_step_reply();
+                return CommandFlow::Return;
+            }
+            ParamBuffer(1) = static_cast<float>(ArrowStepCode * 100);
+            ParamBuffer(2) = key == 38 ? ArrowStep : -ArrowStep;
+            ParamBuffer(3) = 0.0f;
+            CommandLine.blank();
+            return run_edit_item_step(false);
+        }
+        CommandLine.set(edit_key_word(key));
+        return CommandFlow::NotTaken;
+    }
+    CommandLine.set(idle_key_word(key));
+    return CommandFlow::NotTaken;
+}
+
+}  // namespace
+
+// Contract: the lines tried before the ordinary dispatch: key codes, "QQ" palettes, "LFT" and
+// "RGT" palette variants, "[" and "]" views, "~" and "|" boxes, a pending box operation, "UND"
+// while editing, and every line of an edited item. Reads and writes the interpreter's item-
+// editing words, EditedItemNumber, ParamBuffer, PendingBoxOperation and the edit tables.
+CommandFlow run_item_edit_lines() {
+    const int32_t key = key_code_of_line();
+    if (key >= 0) {
+        const CommandFlow flow = take_key_code(key);
+        if (flow != CommandFlow::NotTaken) return flow;
+        if (EditedItemNumber == 0) return CommandFlow::NotTaken;
+    }
+    if (starts("SA ")) return CommandFlow::NotTaken;
+    if (starts("QQ") && is_digit(CommandLine(3)) && is_digit(CommandLine(4)) &&
+        is_digit(CommandLine(5))) {
+        int32_t palette = std::stoi(std::string(CommandLine.sub(3, 5)));
+        if (entry_code() == 5 && palette == 0 && EditedItemNumber != 0) {
+            palette = edit::EndMoveMode > 0 ? 219 + edit::EndMoveMode : 162;
+        }
+        edit::show_item_palette(palette);
+        FrontEndCommandBuffer.blank();
+        return CommandFlow::EndCommand;
+    }
+    if (CommandLine.sub(2, 8) == "       " && (starts("[") || starts("]"))) {
+        render::position_view(starts("[") ? 4 : 5);
+        MessageLine.blank();
+        return CommandFlow::EndCommand;
+    }
+    if (starts("~") && CommandLine(2) == ' ') {
+        if (PendingBoxOperation == 0) {
+            if (EditedItemNumber == 0) return show_parameter_display();
+            return CommandFlow::EndCommand;
+        }
+        CommandLine.set("|");
+        return continue_box_operation();
+    }
+    if (PendingBoxOperation != 0) return continue_box_operation();
+    if (starts("|") && CommandLine(2) == ' ') {
+        if (edit::BoxEdgeWord == 0) return show_parameter_display();
+        edit::read_drawn_box();
+        PendingBoxOperation += 100;
+        return continue_box_operation();
+    }
+    if (EditedItemNumber == 0) return CommandFlow::NotTaken;
+    if (starts("UND") || starts("und")) {
+        show_message("Cannot do UNDELETE while still in Edit Mode.");
+        FrontEndCommandBuffer.blank();
+        return CommandFlow::EndCommand;
+    }
+    return run_edit_line();
+}
+
+// Contract: the keyword path for a prepared line (E and S words, Esc while editing).
+CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }
+
+// Contract: the parameters shown (display code 8); with an edited item and the box step "M"
+// the item's staff and P3 start the justify box operation, otherwise the command ends.
+CommandFlow show_parameter_display() {
+    edit::show_parameters();
+    if (EditedItemNumber != 0 && edit::PendingBoxStep == 'M') {
+        PendingBoxOperation = 8;
+        ParamBuffer(2) = static_cast<float>(int_of(EditItemParams(2)));
+        ParamBuffer(3) = EditItemParams(3);
+        CommandLine.set("JT");
+        edit::PendingBoxStep = 1;
+        EditedItemNumber = 0;
+        int32_t operation = PendingBoxOperation;
+        edit::run_box_command(operation);
+        PendingBoxOperation = operation;
+    }
+    return CommandFlow::EndCommand;
+}
+
+// Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"
+// and "I" words leave it ("Leaving Group Edit.", page redrawn). Reads FrontEndCommandBuffer,
+// writes PendingBoxOperation, PendingBoxStep, BoxEdgeWord.
+CommandFlow continue_box_operation() {
+    for (;;) {
+        const int32_t op = PendingBoxOperation;
+        if (op >= 40 && op <= 49) {
+            render::edit_library_drawing();
+            return CommandFlow::Return;
+        }
+        if (op >= 50 && op <= 59) {
+            edit::alter_group();
+            return CommandFlow::Return;
+        }
+        if (!FrontEndCommandBuffer.is_blank()) {
+            CommandLine(1) = FrontEndCommandBuffer(1);
+            CommandLine(2) = FrontEndCommandBuffer(2);
+            if (CommandLine(2) == 'v') return CommandFlow::LoopHead;
+        }
+        for (int i = 1; i <= 2; ++i) {
+            const char c = CommandLine(i);
+            if (c >= 'a' && c <= 'z') CommandLine(i) = static_cast<char>(c - 'a' + 'A');
+        }
+        if ((starts("AB") && CommandLine(3) == ' ') || starts("X") || starts("I")) {
+            if (op != 5) show_message("Leaving Group Edit.");
+            PendingBoxOperation = 0;
+            MessageLine.blank();
+            edit::show_item_palette(134);
+            render::redraw_items();
+            refresh_screen();
+            edit::BoxEdgeWord = -1;
+            return CommandFlow::EndCommand;
+        }
+        if (!FrontEndCommandBuffer.is_blank()) {
+            CommandLine.set(FrontEndCommandBuffer.view());
+            FrontEndCommandBuffer.blank();
+        }
+        int32_t operation = op;
+        if (op < 0) {
+            layout::run_stem_direction_command();
+        } else if (op == 9 || op == 10) {
+            edit::move_system();
+            return CommandFlow::Return;
+        } else if (op == 5) {
+            edit::adjust_box_edges();
+            if (starts("X")) continue;
+        } else if (op == 6) {
+            edit::delete_box_codes();
+            if (PendingBoxOperation == 5) edit::adjust_box_edges();
+        } else if (op == 8 && edit::PendingBoxStep == 'Y') {
+            SecondLine(1) = 'L';
+            edit::read_drawn_box();
+            ParamBuffer(2) = ParamBuffer(1);
+            PendingBoxOperation = 0;
+            edit::PendingBoxStep = 0;
+            CommandLine.set("IN* ");
+            CommandModeLetters(2) = 'N';
+            return run_i_family();
+        } else if (op == 8) {
+            if (edit::PendingBoxStep == 'X') {
+                layout::run_measure_command();
+            } else {
+                layout::justify_from_box();
+            }
+        } else if (op == 17) {
+            if (edit::PendingBoxStep == 9) {
+                edit::write_cut_file();
+            } else {
+                edit::copy_move_group();
+            }
+        } else if (op == 15) {
+            layout::adjust_staff_notes();
+            return CommandFlow::Return;
+        } else if (op == 18) {
+            edit::run_if_command();
+            return CommandFlow::Return;
+        } else if (op == 19) {
+            render::reset_view_home();
+            PendingBoxOperation = 0;
+        } else {
+            edit::run_box_command(operation);
+            if (edit::PendingBoxStep == 9 && MessageLine(1) != 'E') edit::copy_move_group();
+        }
+        edit::BoxEdgeWord = -1;
+        if (CommandModeLetters(1) == -1 && op == 3) edit::run_ed_command();
+        if (PendingBoxOperation == 0) {
+            edit::PendingBoxStep = 0;
+            edit::BoxEdgeWord = 0;
+            refresh_screen();
+        }
+        return CommandFlow::EndCommand;
+    }
+}
+
+}  // namespace core

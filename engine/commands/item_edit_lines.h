@@ -1,0 +1,20 @@
+// The interpreter's item-editing lines: key codes turned into editing words, the words of the
+// edited item (ends, slider, "," lines), the edit-item command and the keyword path, and the
+// continuation of a pending box operation. Tried before the ordinary dispatch.
+#pragma once
+
+#include "engine/commands/command_dispatch.h"
+
+namespace core {
+
+// The line in CommandLine (as it arrived) while an item is edited, a box operation waits or a
+// key code came; NotTaken when it is an ordinary command.
+CommandFlow run_item_edit_lines();
+// The box operation pending in PendingBoxOperation takes the line.
+CommandFlow continue_box_operation();
+// The keyword path of item editing (E and S words, Esc while editing).
+CommandFlow run_edit_keyword_path();
+// The parameter display after "||" or a drawn box.
+CommandFlow show_parameter_display();
+
+}  // namespace core

@@ -1,0 +1,281 @@
+// The small routines of item editing: the step words, the parameters they move, the slider
+// step, the colour dialog and the tool palette chosen by the edited item's code.
+#include <cmath>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/numeric.h"
+#include "engine/core/service_request.h"
+#include "engine/core/tables.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/tables.h"
+
+namespace edit {
+
+using core::CommandLine;
+using core::CommandModeLetters;
+using core::EditItemParams;
+using core::ParamBuffer;
+
+namespace {
+
+float e(int k) { return EditItemParams(k); }
+int32_t entry_code() { return core::int_of(EditItemParams(1)); }
+
+// Writes the pair (k, v) at pair slot i (P# in P(i), value in P(i + 1)); i grows by 2. Stops
+// quietly at the end of ParamBuffer, leaving room for the end mark.
+void put_pair(int32_t& i, float k, float v) {
+    if (i + 2 > ParamBuffer.size()) return;
+    ParamBuffer(i) = k;
+    ParamBuffer(i + 1) = v;
+    i += 2;
+}
+
+void end_pairs(int32_t i) {
+    if (i <= ParamBuffer.size()) ParamBuffer(i) = 0.0f;
+}
+
+// The step size of a step word: the remembered one (1.0 when 0), the typed value after a "*"
+// in column 2 or 3, 0.5 for a doubled letter and 0.2 for a tripled one.
+float word_step(float remembered, float typed) {
+    float s = remembered == 0.0f ? 1.0f : remembered;
+    const char c1 = CommandLine(1);
+    if (CommandLine(2) == '*' || CommandLine(3) == '*') s = typed;
+    if (CommandLine(2) == c1) s = 0.5f;
+    if (CommandLine(3) == c1) s = 0.2f;
+    return s;
+}
+
+}  // namespace
+
+// Contract: builds in ParamBuffer the pair list of the step word in CommandLine (first letter
+// L, R, U or D; a second letter P, I or C gives the typed P2 in points, inches or centimetres)
+// for the parameters chosen by choose_edit_parameters (HorizontalEditParams,
+// VerticalEditParams) and EndMoveMode; selector 1 moves by SliderStep. Writes the remembered
+// step, P15 = 0 and blanks the word's first character. A word of another letter gives an empty
+// list.
+void move_by_key(int32_t selector) {
+    const char first = CommandLine(1);
+    const char unit = static_cast<char>(CommandModeLetters(2));
+    const int32_t code = entry_code();
+    float typed = ParamBuffer(2);
+    int32_t i = 1;
+    if (first == 'L' || first == 'R') {
+        if (unit == 'P') typed /= 2.7f;
+        if (unit == 'I') typed /= 0.0375f;
+        if (unit == 'C') typed /= 0.09525f;
+        float s = HorizontalMoveStep == 0.0f ? 1.0f : HorizontalMoveStep;
+        if (selector < 1) s = word_step(HorizontalMoveStep, typed);
+        float v = selector == 1 ? SliderStep : s;
+        if (first == 'L') v = -v;
+        for (int n = 1; n <= HorizontalEditParams.size(); ++n) {
+            const int32_t k = HorizontalEditParams(n);
+            if (k == 0) continue;
+            if (k == 6 && code == 4 && e(7) == -1.0f && e(6) == 0.0f && EndMoveMode == 2) continue;
+            put_pair(i, static_cast<float>(100 * k), v);
+        }
+        HorizontalMoveStep = s;
+        if (code == 4 && e(7) == 100.0f && EndMoveMode == 0) {
+            i = 3;
+            for (int k = 8; k <= 16; k += 2) put_pair(i, static_cast<float>(100 * k), v);
+        }
+    } else if (first == 'U' || first == 'D') {
+        const float scale = layout::StaffTables.StaffScale(0);
+        if (scale != 0.0f) {
+            if (unit == 'P') typed /= 0.126f * scale;
+            if (unit == 'I') typed /= 0.00175f * scale;
+            if (unit == 'C') typed /= 0.004445f * scale;
+        }
+        float s = VerticalMoveStep == 0.0f ? 1.0f : VerticalMoveStep;
+        if (selector < 1) s = word_step(VerticalMoveStep, typed);
+        float v = selector == 1 ? SliderStep : s;
+        if (first == 'D') v = -v;
+        if (EndMoveMode == 2) {
+            put_pair(i, 2.0f, e(2));
+        } else {
+            put_pair(i, 400.0f, v);
+        }
+        VerticalMoveStep = s;
+        if (EndMoveMode != 1 && code >= 4 && code <= 6 && e(5) != 999.0f) put_pair(i, 500.0f, v);
+        if (code == 4 && e(7) == 100.0f && EndMoveMode == 0) {
+            for (int k = 9; k <= 17; k += 2) put_pair(i, static_cast<float>(100 * k), v);
+        }
+    }
+    end_pairs(i);
+    ParamBuffer(15) = 0.0f;
+    CommandLine(1) = ' ';
+}
+
+// Contract: fills HorizontalEditParams (up to six P-numbers) and VerticalEditParams (up to two)
+// for the edited item in EditItemParams, its code and EndMoveMode; every slot is 0 first.
+void choose_edit_parameters() {
+    HorizontalEditParams.fill(0);
+    VerticalEditParams.fill(0);
+    auto& h = HorizontalEditParams;
+    auto& vert = VerticalEditParams;
+    const int32_t code = entry_code();
+    if (code == 8) {
+        h(1) = 3;
+        return;
+    }
+    if (code >= 4 && code <= 6) {
+        if (EndMoveMode == 1) {
+            h(1) = 3;
+            vert(1) = 4;
+        } else if (EndMoveMode >= 2) {
+            h(1) = 6;
+            if (e(5) != 999.0f) vert(1) = 5;
+        } else {
+            h(1) = 3;
+            if (e(6) != 0.0f) h(2) = 6;
+            vert(1) = 4;
+            if (e(5) != 999.0f) vert(2) = 5;
+        }
+        if (code == 6 && e(10) > 0.0f) {
+            // The beam's stem ends that sit at the moved end follow it.
+            const bool far_ends = e(13) > 0.0f;
+            if (EndMoveMode == 1 || EndMoveMode >= 2) {
+                const float end = EndMoveMode == 1 ? e(3) : e(6);
+                for (int k : {11, 12, 14, 15}) {
+                    if (k >= 14 && !far_ends) continue;
+                    if (e(k) == end) {
+                        h(2) = k;
+                        break;
+                    }
+                }
+            } else if (e(7) >= 0.0f) {
+                int slot = 3;
+                for (int k : {11, 12, 14, 15}) {
+                    if (k >= 14 && e(13) == 0.0f) continue;
+                    if (e(k) > 0.0f) h(slot++) = k;
+                }
+            }
+        }
+        return;
+    }
+    if (code == 7 && e(7) != 1.0f) {
+        if (EndMoveMode == 1) {
+            h(1) = 3;
+            vert(1) = 4;
+        } else if (EndMoveMode >= 2) {
+            h(1) = 6;
+        } else {
+            h(1) = 3;
+            h(2) = 6;
+            if (e(8) != 0.0f && e(7) >= 20.0f && e(7) <= 22.0f) h(3) = 8;
+            vert(1) = 4;
+        }
+        return;
+    }
+    h(1) = 3;
+    if (code != 14) vert(1) = 4;
+}
+
+// Contract: the word "PCHNG" and a slider position in CommandLine: the first 7 characters are
+// scanned into ParamBuffer, which then holds the pair for SliderParameter: (100 x parameter,
+// step) for positions 1..12 (-0.1 .. -20, 0.1 .. 20), else (parameter, -9999 for -9, 0 for any
+// other position); the list ends at P3. The word's first character is blanked.
+void set_slider_step() {
+    CommandLine.put(8, CommandLine.size(), "");
+    core::scan_command_line(7);
+    ParamBuffer(3) = 0.0f;
+    CommandLine(1) = ' ';
+    static constexpr float kSteps[12] = {-0.1f, -0.5f, -1.0f, -5.0f, -10.0f, -20.0f,
+                                         0.1f,  0.5f,  1.0f,  5.0f,  10.0f,  20.0f};
+    const int32_t position = core::int_of(ParamBuffer(2));
+    if (position >= 1 && position <= 12) {
+        ParamBuffer(1) = 100.0f * static_cast<float>(SliderParameter);
+        ParamBuffer(2) = kSteps[position - 1];
+    } else {
+        ParamBuffer(1) = static_cast<float>(SliderParameter);
+        ParamBuffer(2) = position == -9 ? -9999.0f : 0.0f;
+    }
+}
+
+// Contract: asks the front-end's colour dialog (service "~ol", preset ColourDialogPreset) for a
+// colour. The answer becomes DrawColourWord; a chosen colour (not negative) becomes the next
+// preset, its item colour code (two decimal digits per channel, 0..99) goes to P2 and
+// MessageLine becomes the line "P26 =" (P16 for a text item) with the code in columns 7-12.
+// Cancel changes nothing else.
+void choose_item_colour() {
+    core::ServiceBlock block;
+    block(1) = ColourDialogPreset;
+    core::request_front_end_service('o', block);
+    const int32_t answer = block(1);
+    render::DrawColourWord = answer;
+    if (answer < 0) return;
+    ColourDialogPreset = answer;
+    const int32_t red = answer & 0xFF;
+    const int32_t green = (answer >> 8) & 0xFF;
+    const int32_t blue = (answer >> 16) & 0xFF;
+    auto channel = [](int32_t c) { return static_cast<int32_t>(static_cast<float>(c) / 2.56f); };
+    const int32_t code = channel(red) * 10000 + channel(green) * 100 + channel(blue);
+    ParamBuffer(2) = static_cast<float>(code);
+    core::MessageLine.set("P26 =      ");
+    if (entry_code() == 16) core::MessageLine.put(2, 3, "16");
+    core::MessageLine.put(7, 12, core::format_int("(i6)", code));
+}
+
+// Contract: shows the tool palette id (id >= 0), the general palette 134 with no item edited,
+// or for a negative id the palette of the edited item's code (codes 7 and 12 by their E7 and
+// E5). The palette shown is remembered in ShownPalette, which the front-end reads. A word
+// starting "RTR" also gets the pair list (1, code) and its first mode letter cleared.
+void show_item_palette(int32_t id) {
+    if (id >= 0) {
+        ShownPalette = id;
+        return;
+    }
+    if (core::EditedItemNumber == 0) {
+        ShownPalette = 134;
+        return;
+    }
+    static constexpr int32_t kByCode[19] = {0,   157, 158, 159, 161, 162, 175, 158, 201, 184,
+                                            196, 158, 195, 157, 179, 257, 194, 193, 191};
+    const int32_t code = entry_code();
+    int32_t palette = code >= 0 && code <= 18 ? kByCode[code] : 134;
+    if (code == 7) {
+        const float kind = e(7);
+        const float size = std::fabs(kind);
+        if (kind == 0.0f) {
+            palette = 202;
+        } else if (kind == 1.0f) {
+            palette = 197;
+        } else if (kind == 155.0f || kind == 15.0f || size == 8.0f || size == 88.0f) {
+            palette = 190;
+        } else {
+            palette = 198;
+        }
+    } else if (code == 12) {
+        const float kind = e(5);
+        palette = kind < 0.0f ? 205 : kind == 10.0f ? 204 : kind > 1.0f ? 218 : 195;
+    }
+    if (CommandLine.starts_with("RTR")) {
+        ParamBuffer(1) = 1.0f;
+        ParamBuffer(2) = static_cast<float>(code);
+        ParamBuffer(3) = 0.0f;
+        CommandModeLetters(1) = 0;
+    }
+    ShownPalette = palette;
+}
+
+// Contract: the I family's words in CommandLine. Every word whose second letter is not "F"
+// (and that is not "INVI") is the keyword editor's; "IF" and "INVI" are not built here and get
+// the unknown-word report.
+void run_i_command() {
+    if (CommandLine(2) != 'F' && !CommandLine.starts_with("INVI")) {
+        decode_edit_keywords();
+        return;
+    }
+    core::FixedText<9> word;
+    for (int k = 1; k <= 9; ++k) {
+        const char c = CommandLine(k);
+        if (c == ' ' || c == '*' || c == '\0') break;
+        word(k) = c;
+    }
+    core::report_unknown_word(word);
+}
+
+}  // namespace edit
