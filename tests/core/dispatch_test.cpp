@@ -36,6 +36,7 @@ struct NameCase {
 
 // Each name reaches its own entry of the new-item routine: the item it makes shows which.
 TEST_F(InterpreterTest, ItemNamesReachTheNewItemRoutineWithTheirEntry) {
+    enter_items_without_editing();
     fe_.strict = false;  // symbols missing from the library are reported by the drawing
     const NameCase cases[] = {{"REST", 2, 0},  {"rest 4", 2, 0}, {"P", 9, 53},   {"P 5", 9, 53},
                               {"F", 9, 56},    {"FF", 9, 57},    {"PP", 9, 52},  {"STA", 8, 0},
@@ -54,6 +55,7 @@ TEST_F(InterpreterTest, ItemNamesReachTheNewItemRoutineWithTheirEntry) {
 // in the scanned word ("CD*", "CT*"); "STSP" reaches its family with the built word, not a
 // report; the last line stays in SecondLine.
 TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
+    enter_items_without_editing();
     const struct {
         const char* line;
         const char* family;
@@ -67,13 +69,11 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"CS 1 2", "run_m_command", 0},
                  {"CUE", "delete_box_codes", 0},
                  {"STSP 1 2", "run_staff_layout_command", 1},
-                 {"STX", "decode_edit_keywords", 0},
                  {"TR 3", "transpose_items", 0},
                  {"TR", "run_box_command", 1},
                  {"MU", "run_box_command", 1},
                  {"MX", "delete_box_codes", 0},
                  {"EDI", "run_ed_command", 0},
-                 {"EDX", "decode_edit_keywords", 0},
                  {"H", "choose_recent_file", 0},
                  {"K", "set_view_top_bottom", 0},
                  {"PRN", "run_p_command", 0},
@@ -97,6 +97,15 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
         EXPECT_EQ(core::ItemCount, 0) << c.line;
     }
     EXPECT_EQ(core::SecondLine.trimmed(), "TX");
+    // "STX" and "EDX" go to the keyword editor: "ST" is its word for storing and leaving.
+    fe_.message_boxes.clear();
+    type("STX");
+    EXPECT_EQ(reply(), "Exit from Edit Mode");
+    EXPECT_TRUE(fe_.message_boxes.empty());
+    type("EDX");
+    EXPECT_EQ(fe_.message_boxes.back(), unknown("EDX"));
+    EXPECT_FALSE(reached("run_ed_command"));
+    EXPECT_EQ(core::ItemCount, 0);
 }
 
 TEST_F(InterpreterTest, TypbRunsAsM) {
@@ -116,10 +125,16 @@ TEST_F(InterpreterTest, NumbersLineIsAnItemUnlessItStartsWithZero) {
     EXPECT_EQ(item(1), (std::vector<float>{3, 5, 12.5f, 2}));
     EXPECT_EQ(core::ChangesMadeFlag, 1);
     EXPECT_TRUE(fe_.message_boxes.empty());
-    // The new item went on to editing: the I family's internal line reached the keyword editor.
+    // The new item went on to editing through the I family's internal line.
     EXPECT_TRUE(core::CommandLine.starts_with("I* "));
-    EXPECT_TRUE(reached("decode_edit_keywords"));
     EXPECT_EQ(core::ParamBuffer(2), 1.0f);
+    EXPECT_EQ(core::EditedItemNumber, 1);
+    EXPECT_EQ(core::EditItemParams(1), 5.0f);
+    type("X");
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(item(1), (std::vector<float>{3, 5, 12.5f, 2}));
+    // Without editing, each line of numbers is a new item.
+    enter_items_without_editing();
     // Trailing zeros are dropped, but an item keeps at least three values.
     type("7 1 0 4 0 0");
     EXPECT_EQ(item(2), (std::vector<float>{4, 7, 1, 0, 4}));
@@ -141,13 +156,15 @@ TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
 }
 
 TEST_F(InterpreterTest, IncSetsTheArrowStepAndFreezTogglesTheScreenFreeze) {
+    enter_items_without_editing();
     type("INC 2.5");
     EXPECT_EQ(core::ArrowStep, 2.5f);
     EXPECT_EQ(reply(), "Arrow Move by    2.50");
     type("INC");
     EXPECT_EQ(core::ArrowStep, 1.0f);
-    type("INCH");  // not INC: the I family's word, for the keyword editor
-    EXPECT_TRUE(reached("decode_edit_keywords"));
+    fe_.message_boxes.clear();
+    type("INCH");  // not INC: the I family's word, for the keyword editor, which knows it not
+    EXPECT_EQ(fe_.message_boxes, std::vector<std::string>{unknown("INCH")});
     EXPECT_EQ(core::ArrowStep, 1.0f);
     type("FREEZ");
     EXPECT_EQ(core::FreezeScreen, -1);
@@ -178,6 +195,7 @@ TEST_F(InterpreterTest, JWithANumberMovesTheViewAndRepliesTheOffset) {
 
 // The offset shows five wide while it fits and whole beyond: a staff starts it at -15000.
 TEST_F(InterpreterTest, JShowsOffsetsBeyondFiveColumnsWhole) {
+    enter_items_without_editing();
     const struct {
         int32_t offset;
         const char* reply;
@@ -216,6 +234,7 @@ TEST_F(InterpreterTest, UnknownWordsAndLetterRowsWithABlankSecondLetter) {
 }
 
 TEST_F(InterpreterTest, EmptiedPageResetsTheDocumentDisplay) {
+    enter_items_without_editing();
     type("RX");  // an R word on an empty page
     EXPECT_EQ(fe_.message_boxes.back(), unknown("RX"));
     EXPECT_EQ(core::DocumentStarted, 0);

@@ -35,6 +35,7 @@ class DocumentSaveTest : public DocumentFolderTest {
 // first "SM" asks; No leaves the file byte for byte, Yes binds the page and later saves ask no
 // more.
 TEST_F(DocumentSaveTest, SmOfAPageNeverBoundToItsFileAsksBeforeWritingOverIt) {
+    enter_items_without_editing();
     write_doc("kelda.mus", kPart);  // the default name, in another case
     const Bytes original = bytes("kelda.mus");
     type("8 4 0");
@@ -59,6 +60,7 @@ TEST_F(DocumentSaveTest, SmOfAPageNeverBoundToItsFileAsksBeforeWritingOverIt) {
 }
 
 TEST_F(DocumentSaveTest, SmAfterAFailedGetAsksBeforeWritingOverTheFileThatDidNotLoad) {
+    enter_items_without_editing();
     write_doc("kelda.mus", kPart);
     Bytes cut = bytes("kelda.mus");
     cut.resize(cut.size() - 6);
@@ -81,6 +83,7 @@ TEST_F(DocumentSaveTest, SmAfterAFailedGetAsksBeforeWritingOverTheFileThatDidNot
 // Each of the identity's words on its own tells a file another program changed: the message,
 // then the question; No writes nothing, Yes writes and binds the page to the new file.
 TEST_F(DocumentSaveTest, AFileChangedByAnotherProgramIsToldAndAskedAboutBeforeASave) {
+    enter_items_without_editing();
     const struct {
         const char* what;
         void (*change)(const fs::path&);
@@ -133,6 +136,7 @@ TEST_F(DocumentSaveTest, AFileChangedByAnotherProgramIsToldAndAskedAboutBeforeAS
 }
 
 TEST_F(DocumentSaveTest, ChangesAfterASaveAreAskedAboutByEverySaveAndAVanishedFileIsWritten) {
+    enter_items_without_editing();
     type_all({"8 1 0", "SA doc.mus"});
     EXPECT_EQ(asked_count(), 0u);
     write_doc("doc.mus", {3, 8, 9, 0, 3, 8, 10, 0});  // the other copy's save
@@ -160,6 +164,7 @@ TEST_F(DocumentSaveTest, ChangesAfterASaveAreAskedAboutByEverySaveAndAVanishedFi
 // The page keeps the files of its last 16 loads and saves: with the table exactly full each
 // still saves without a question; the 17th file makes the one used longest ago a stranger.
 TEST_F(DocumentSaveTest, ThePageKeepsItsLastSixteenFiles) {
+    enter_items_without_editing();
     const auto name = [](int k) { return "f" + std::to_string(k) + ".mus"; };
     type("8 1 0");
     for (int k = 1; k <= core::kDocumentFileRecords; ++k) type("SA " + name(k));
@@ -183,6 +188,7 @@ TEST_F(DocumentSaveTest, ThePageKeepsItsLastSixteenFiles) {
 // A save in a command file asks nothing, as before: it writes over a changed file and over the
 // file a new page was never bound to.
 TEST_F(DocumentSaveTest, SavesInCommandFilesAskNothing) {
+    enter_items_without_editing();
     write_doc("kelda.mus", kPart);
     write_file("save.cmd", {"5 1 12", "SM"});
     type("8 1 0");
@@ -199,6 +205,7 @@ TEST_F(DocumentSaveTest, SavesInCommandFilesAskNothing) {
 // A link is a name of the file it leads to, also when that file does not exist yet: the save
 // makes it and the link stays. Links that loop or end in a missing folder are refused, named.
 TEST_F(DocumentSaveTest, SavesWriteThroughLinksAndRefuseLoopsAndMissingFolders) {
+    enter_items_without_editing();
     fs::create_directory(base_ / "real");
     fs::create_symlink("real/target.mus", base_ / "link.mus");  // relative, dangling
     fs::create_symlink("link.mus", base_ / "chain.mus");
@@ -239,6 +246,7 @@ TEST_F(DocumentSaveTest, SavesWriteThroughLinksAndRefuseLoopsAndMissingFolders) 
 // A name that ends in a separator, or names a folder, is no document: refused, named, and
 // nothing written, in the folder or beside it.
 TEST_F(DocumentSaveTest, FolderNamesAreRefused) {
+    enter_items_without_editing();
     fs::create_directory(base_ / "sdir");
     fs::create_directory(base_ / "box.mus");
     type("8 1 0");

@@ -38,6 +38,7 @@ class FileCommandsTest : public DocumentFolderTest {
 };
 
 TEST_F(FileCommandsTest, TitleShowsNameStateItemCountAndPaper) {
+    enter_items_without_editing();
     make_notes(12);
     render::PageFormatIndex = 1;
     type("SA song.mus");
@@ -110,6 +111,7 @@ TEST_F(FileCommandsTest, LoadingAnotherFileRepliesTheWholeViewOffset) {
 }
 
 TEST_F(FileCommandsTest, NoExtensionAnywhereAsksAndNoLoadsTheNameAsTyped) {
+    enter_items_without_editing();
     write_doc("plain", {3, 5, 1, 7});
     write_doc("plain.MUS", {3, 5, 1, 8});
     type("5 1 2");
@@ -126,6 +128,7 @@ TEST_F(FileCommandsTest, NoExtensionAnywhereAsksAndNoLoadsTheNameAsTyped) {
 }
 
 TEST_F(FileCommandsTest, GetWithoutNameOffersTheLastFileWholeAndLongPathsStayWhole) {
+    enter_items_without_editing();
     const std::string doc =
         "a_folder_whose_name_alone_is_longer_than_forty_eight_chars/deeper/score.mus";
     write_doc(doc, kPart);
@@ -144,6 +147,7 @@ TEST_F(FileCommandsTest, GetWithoutNameOffersTheLastFileWholeAndLongPathsStayWho
 }
 
 TEST_F(FileCommandsTest, UnsavedChangesAreAskedAboutAndNoOrCancelChangesNothing) {
+    enter_items_without_editing();
     write_doc("a.mus", kPart);
     make_notes(2);
     const std::vector<float> before = page();
@@ -168,6 +172,7 @@ TEST_F(FileCommandsTest, UnsavedChangesAreAskedAboutAndNoOrCancelChangesNothing)
 }
 
 TEST_F(FileCommandsTest, MergesPutStavesAtTheirOffsets) {
+    enter_items_without_editing();
     write_doc("part.mus", kPart);
     type_all({"8 1 0", "8 3 0"});
     core::ChangesMadeFlag = 0;
@@ -252,6 +257,7 @@ TEST_F(FileCommandsTest, GetsInACommandFileRunOnceWhetherTheyLoadOrNot) {
 }
 
 TEST_F(FileCommandsTest, SavedPageLoadsBackIdenticallyAndSavesTheSameBytes) {
+    enter_items_without_editing();
     type_all({"8 1 0", "1 1 10 5 2", "5 1 12.5 3"});
     const std::vector<float> words = page();
     type("SA round.mus");
@@ -274,6 +280,7 @@ TEST_F(FileCommandsTest, SavedPageLoadsBackIdenticallyAndSavesTheSameBytes) {
 }
 
 TEST_F(FileCommandsTest, FailedLoadsAndSavesLeaveThePageAndTheNames) {
+    enter_items_without_editing();
     type_all({"8 1 0", "5 1 2", "SA whole.mus"});
     Bytes cut = bytes("whole.mus");
     cut.resize(cut.size() / 2);
@@ -293,6 +300,7 @@ TEST_F(FileCommandsTest, FailedLoadsAndSavesLeaveThePageAndTheNames) {
 }
 
 TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
+    enter_items_without_editing();
     write_doc("big.mus", {3, 5, 1, 1, 3, 5, 1, 2, 3, 5, 1, 3, 3, 5, 1, 4});
     type("8 1 0");
     core::ChangesMadeFlag = 0;
@@ -322,6 +330,7 @@ TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
 }
 
 TEST_F(FileCommandsTest, ADamagedDocumentCountsAsChangedAndSmAsksBeforeReplacingIt) {
+    enter_items_without_editing();
     // Four records, the third damaged (a count of 1): the first two load.
     write_doc("damaged.mus", {3, 5, 1, 1, 3, 5, 1, 2, 1, 5, 3, 5, 1, 4});
     const Bytes original = bytes("damaged.mus");
@@ -354,6 +363,7 @@ TEST_F(FileCommandsTest, ADamagedDocumentCountsAsChangedAndSmAsksBeforeReplacing
 }
 
 TEST_F(FileCommandsTest, RepairedRecordsMarkTheLoadUntilACleanLoadOrASaveAs) {
+    enter_items_without_editing();
     // A record of 45 parameters, the longest kept whole: a load that changes nothing.
     std::vector<float> longest = {45, 5, 1, 2};
     longest.resize(46, 0.0f);
@@ -450,6 +460,7 @@ TEST_F(FileCommandsTest, FrontEndSaveTakesTheWholePathOrTheShortBuffer) {
 }
 
 TEST_F(FileCommandsTest, BackupCopyCarriesTheNameAndComesBackWithGsv) {
+    enter_items_without_editing();
     const fs::path backup = fs::path(platform::work_folder()) / "!save.mus";
     type("GSV");  // none yet: named by its real path
     EXPECT_TRUE(shown("File not found --> " + backup.string()));
@@ -475,6 +486,7 @@ pid_t ended_process() {
 }
 
 TEST_F(FileCommandsTest, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
+    enter_items_without_editing();
     const std::string dead = std::to_string(ended_process());
     const std::string live = std::to_string(::getppid());
     const auto temp = [](const std::string& id) { return ".~ormest" + id + ".tmp"; };
@@ -512,6 +524,7 @@ TEST_F(FileCommandsTest, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
 }
 
 TEST_F(FileCommandsTest, AFailedBackupIsToldOnceInTheMessageLine) {
+    enter_items_without_editing();
     // A folder where the backup copy should go: it cannot be written.
     const fs::path backup = fs::path(platform::work_folder()) / "!save.mus";
     fs::create_directories(backup);
@@ -538,6 +551,7 @@ TEST_F(FileCommandsTest, AFailedBackupIsToldOnceInTheMessageLine) {
 }
 
 TEST_F(FileCommandsTest, SplitWritesGroupsAsNumberedFilesAndKeepsThePage) {
+    enter_items_without_editing();
     for (const char* line : {"8 1 0", "8 2 0", "8 3 0", "8 4 0", "1 3 10 5", "1 4 12 5"})
         type(line);
     const std::vector<float> words = page();

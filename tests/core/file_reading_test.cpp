@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 using FileReadingTest = DocumentFolderTest;
 
 TEST_F(FileReadingTest, FoldersFifosAndDevicesAreNamedAsWhatTheyAreAndNeverRead) {
+    enter_items_without_editing();
     type("5 1 1");
     fe_.answer_yes_no(-1);
     type("SA kept.mus");

@@ -64,6 +64,13 @@ class InterpreterTest : public ::testing::Test {
         core::MessageLine.blank();
         return call();
     }
+    // "EI" as the user types it: new items are entered without going on to editing, for tests
+    // of what entering items does. Its reply is dropped so that tests see only their own.
+    void enter_items_without_editing() {
+        type("EI");
+        ASSERT_EQ(core::NewItemsToEdit, -1);
+        fe_.message_boxes.clear();
+    }
     // A key typed in the view while key mode is armed: "~~~" and the character.
     int32_t key(char c) {
         std::string token = "~~~";

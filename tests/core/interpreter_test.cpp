@@ -38,6 +38,7 @@ TEST_F(InterpreterTest, ArrowStepAndBoxMoveTokens) {
 }
 
 TEST_F(InterpreterTest, GatesHoldInputBack) {
+    enter_items_without_editing();
     input::InputModeWord = 1;
     type("5 1 2");
     EXPECT_EQ(core::ItemCount, 0);
@@ -54,6 +55,7 @@ TEST_F(InterpreterTest, GatesHoldInputBack) {
 }
 
 TEST_F(InterpreterTest, BlankReplyShowsTheScanDirectionAndTheEditedItemsHelpTopic) {
+    enter_items_without_editing();
     EXPECT_EQ(type(""), -1);
     EXPECT_EQ(reply(), "Direction = --> Forward");
     EXPECT_EQ(core::HelpTopicField, "::/contents.html");
@@ -105,6 +107,7 @@ TEST(RememberCommandTest, KeepsTheFirst48CharactersEndedByANul) {
 }
 
 TEST_F(InterpreterTest, RecallRunsTheLastCommandAgainAndDoubleQKeepsItAsMiniMacro3) {
+    enter_items_without_editing();
     type("5 1 2");
     EXPECT_EQ(core::LastCommand.c_text(), "5 1 2");
     type("q");
@@ -118,6 +121,7 @@ TEST_F(InterpreterTest, RecallRunsTheLastCommandAgainAndDoubleQKeepsItAsMiniMacr
 }
 
 TEST_F(InterpreterTest, PaletteUndWhileEditingRunsAsU) {
+    enter_items_without_editing();
     type("5 1 2");
     palette("UND");
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDELETE.");
@@ -135,6 +139,7 @@ TEST_F(InterpreterTest, PaletteUndWhileEditingRunsAsU) {
 }
 
 TEST_F(InterpreterTest, APaletteWordOrTypedLineFillingItsBufferRunsToItsLastCharacter) {
+    enter_items_without_editing();
     std::string word = "5 1 2";
     word.resize(47, ' ');
     word += "7";  // column 48
@@ -187,6 +192,7 @@ TEST_F(InterpreterTest, LineEditorKeysEditTheLine) {
 }
 
 TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietlyOrRepeats) {
+    enter_items_without_editing();
     key('7');
     key(127);
     EXPECT_EQ(core::LineEditorLength, 1);
@@ -202,6 +208,7 @@ TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietlyOrRep
 }
 
 TEST_F(InterpreterTest, ViewKeysShiftTheViewWhenTheyCannotScroll) {
+    enter_items_without_editing();
     type("5 1 2");
     type("~~040x");  // doubled Down: two view steps
     EXPECT_EQ(render::ViewOrigin.y, -4000);
@@ -286,6 +293,7 @@ TEST_F(InterpreterTest, AChainOfReadsEndsAfterEightFiles) {
 }
 
 TEST_F(InterpreterTest, AFileThatReadsItselfEnds) {
+    enter_items_without_editing();
     // By its name, and by the blank name that means the last file read.
     for (const std::string last : {"RE self.cmd", "RE", "RD   "}) {
         fe_.message_boxes.clear();
@@ -303,6 +311,7 @@ TEST_F(InterpreterTest, AFileThatReadsItselfEnds) {
 }
 
 TEST_F(InterpreterTest, RexLinesRunEightDeepAndNoDeeper) {
+    enter_items_without_editing();
     // r1 .. r8: each runs the next; the eighth enters a note.
     for (int k = 1; k <= 7; ++k)
         write_file("r" + std::to_string(k) + ".txt", {"REX r" + std::to_string(k + 1) + ".txt"});

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "engine/commands/undo_commands.h"
-#include "engine/edit/tables.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
 #include "engine/core/service_request.h"
+#include "engine/edit/tables.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
@@ -319,7 +319,10 @@ TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
     EXPECT_EQ(core::DeletedItemLength, 0);
     EXPECT_TRUE(core::CommandLine.starts_with("I* "));
     EXPECT_EQ(core::ParamBuffer(2), 5.0f);
-    EXPECT_TRUE(reached("decode_edit_keywords"));
+    EXPECT_EQ(core::EditedItemNumber, 5);  // the item is back in the editor
+    type("X");                             // UNDELETE waits until editing ends
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(page(), full);
     type("UNDELETE");
     EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to UNDELETE.");
     EXPECT_EQ(core::ItemCount, 10);
@@ -339,6 +342,9 @@ TEST_F(UndoTest, UndeleteOfTheLastItemAndOfAKeptRecordButNotIntoAFullStore) {
     type("UNDELETE");
     EXPECT_EQ(page(), full);
     EXPECT_EQ(core::ParamBuffer(2), 2.0f);
+    EXPECT_EQ(core::EditedItemNumber, 2);
+    type("X");  // leave the editor before the next deletion
+    EXPECT_EQ(page(), full);
     // A negative length: the record goes back at the end, where it was not.
     core::delete_item(1);
     core::DeletedItemLength = -core::DeletedItemLength;
