@@ -1,3 +1,4 @@
+EI
 8 1 0
 1 1 10 5
 SA C:\!TMP\demo.mus
