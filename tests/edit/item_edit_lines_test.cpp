@@ -27,16 +27,21 @@ class ItemEditLines : public InterpreterTest {
 
 TEST_F(ItemEditLines, CommaLineNamesParametersByCommasAndBuildsAtMostTwelvePairs) {
     edit_note();
-    // Twelve numbers make twelve pairs; a thirteenth is dropped.
+    // One comma: the numbers name P2, P3 ...; twelve make twelve pairs, a thirteenth is dropped.
     std::string line = ",";
     for (int k = 1; k <= 13; ++k) line += " " + std::to_string(k);
     type(line);
-    EXPECT_TRUE(reached("run_edit_item_command"));
-    for (int j = 2; j <= 12; ++j) {
-        EXPECT_EQ(core::ParamBuffer(2 * j - 1), core::ParamBuffer(2 * j - 3) + 1.0f) << j;
-        EXPECT_NE(core::ParamBuffer(2 * j - 1), 0.0f) << j;
-    }
-    EXPECT_EQ(core::ParamBuffer(25), 0.0f);
+    for (int p = 2; p <= 13; ++p) EXPECT_EQ(core::EditItemParams(p), p - 1.0f) << p;
+    EXPECT_EQ(core::EditItemParams(14), 0.0f);
+    EXPECT_EQ(core::EditItemParams(1), 1.0f);
+
+    // Three leading commas skip P2 and P3.
+    edit_note();
+    type(",,, 7 8");
+    EXPECT_EQ(core::EditItemParams(3), 100.0f);
+    EXPECT_EQ(core::EditItemParams(4), 7.0f);
+    EXPECT_EQ(core::EditItemParams(5), 8.0f);
+    EXPECT_EQ(core::EditItemParams(6), 0.0f);
 }
 
 TEST_F(ItemEditLines, EndWordsToggleAndChooseTheMovedParameters) {
@@ -64,17 +69,19 @@ TEST_F(ItemEditLines, KeyCodesBecomeEditingWords) {
     edit_note();
     core::ArrowStepCode = 5;
     core::ArrowStep = 2.0f;
-    type("~~038");  // Up with a step code: the increment pair of P5
-    EXPECT_TRUE(reached("run_edit_item_command"));
-    EXPECT_EQ(core::ParamBuffer(1), 500.0f);
-    EXPECT_EQ(core::ParamBuffer(2), 2.0f);
+    type("~~038");  // Up with a step code: P5 grows by the arrow step
+    EXPECT_FLOAT_EQ(core::EditItemParams(5), 12.0f);
+    type("~~040");  // Down: it shrinks again
+    EXPECT_FLOAT_EQ(core::EditItemParams(5), 10.0f);
     type("~~037");  // Left: the arrow step shrinks
     EXPECT_FLOAT_EQ(core::ArrowStep, 1.9f);
+    EXPECT_FLOAT_EQ(core::EditItemParams(5), 10.0f);
     core::ArrowStepCode = 0;
-    clear_trace();
-    type("~~120");  // F9: "X", for the keyword editor
-    EXPECT_TRUE(reached("decode_edit_keywords"));
-    EXPECT_EQ(core::CommandLine(1), 'X');
+    type("~~039");  // Right with no step code: the word "r1" moves the note right
+    EXPECT_GT(core::EditItemParams(3), 100.0f);
+    type("~~120");  // F9: "X" ends editing and stores the moved note
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_GT(core::ItemStore(core::ItemStartTable(2) + 3), 100.0f);
 }
 
 }  // namespace

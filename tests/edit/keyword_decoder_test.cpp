@@ -94,15 +94,17 @@ TEST_F(KeywordDecoder, PendingChangesAreStoredBeforeMovingOn) {
     edit::EditChangesPending = 1;
     clear_trace();
     decode("N");
-    EXPECT_TRUE(reached("store_edited_item"));
-    EXPECT_EQ(argument("save_item_for_restore"), 2);
+    // The item as it was before the store is kept for RESTORE; the store has the change.
+    EXPECT_EQ(edit::RestoreItemNumber, 2);
+    EXPECT_EQ(edit::RestoreSaveArea(6), 10.0f);
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(2) + 5), 12.0f);
     EXPECT_EQ(edit::EditChangesPending, 0);
     EXPECT_EQ(core::EditedItemNumber, 3);
 
+    core::EditItemParams(3) = 125.0f;
     edit::EditChangesPending = 1;
-    clear_trace();
     decode("X");
-    EXPECT_TRUE(reached("store_edited_item"));
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(3) + 3), 125.0f);
     EXPECT_EQ(core::EditedItemNumber, 0);
 }
 
