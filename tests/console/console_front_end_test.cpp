@@ -71,9 +71,10 @@ TEST_F(ConsoleFrontEndTest, SmOfANewPageAsksBeforeWritingOverTheFileOfItsName) {
     std::ofstream(file, std::ios::binary) << "another page";
     const std::string question = "FILE EXISTS - Write over file? - KELDA.MUS (Y/N)\n";
     EXPECT_EQ(console("EI\n8 4 0\nSM\nN\n").run(), 0);
-    EXPECT_EQ(output(), "New items will NOT go direct to edit.\n"
-                        "Title: KELDA.MUS * (not saved -    1 Items) \n" +
-                            question);
+    EXPECT_EQ(output(),
+              "New items will NOT go direct to edit.\n"
+              "Title: KELDA.MUS * (not saved -    1 Items) \n" +
+                  question);
     EXPECT_EQ(read_text(file), "another page");
     const std::size_t first = output().size();
     EXPECT_EQ(console("SM\nY\n5 4 12\nSM\n").run(), 0);
