@@ -50,8 +50,10 @@ class ConsoleFrontEndTest : public ::testing::Test {
 // ---- whole commands through the engine entry ------------------------------------------------
 
 TEST_F(ConsoleFrontEndTest, UnknownWordIsReportedAndANumberLineBecomesAnItem) {
-    EXPECT_EQ(console("#XYZ\n8 1 0\r\n").run(), 0);
+    // "EI" first: the item is entered, not edited.
+    EXPECT_EQ(console("EI\n#XYZ\n8 1 0\r\n").run(), 0);
     EXPECT_EQ(output(),
+              "New items will NOT go direct to edit.\n"
               "ERROR -- unknown word in this context: #XYZ\n"
               "Title: KELDA.MUS * (not saved -    1 Items) \n");
     EXPECT_EQ(ItemCount, 1);
@@ -68,8 +70,11 @@ TEST_F(ConsoleFrontEndTest, SmOfANewPageAsksBeforeWritingOverTheFileOfItsName) {
     const std::filesystem::path file = temp.root() / "kelda.mus";
     std::ofstream(file, std::ios::binary) << "another page";
     const std::string question = "FILE EXISTS - Write over file? - KELDA.MUS (Y/N)\n";
-    EXPECT_EQ(console("8 4 0\nSM\nN\n").run(), 0);
-    EXPECT_EQ(output(), "Title: KELDA.MUS * (not saved -    1 Items) \n" + question);
+    EXPECT_EQ(console("EI\n8 4 0\nSM\nN\n").run(), 0);
+    EXPECT_EQ(output(),
+              "New items will NOT go direct to edit.\n"
+              "Title: KELDA.MUS * (not saved -    1 Items) \n" +
+                  question);
     EXPECT_EQ(read_text(file), "another page");
     const std::size_t first = output().size();
     EXPECT_EQ(console("SM\nY\n5 4 12\nSM\n").run(), 0);

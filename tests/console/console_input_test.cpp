@@ -52,11 +52,13 @@ class ConsoleInputTest : public ::testing::Test {
 };
 
 TEST_F(ConsoleInputTest, LinesEndAtLfCrLfOrALoneCrUpToACrAtTheVeryEnd) {
-    // Were CR no line end, the first three lines would run as one and make no item.
-    const std::string out = run("8 1 1\r8 1 2\r8 1 3\r\n8 1 4\n8 1 5\r");
+    // Were CR no line end, the first three lines would run as one and make no item. "EI"
+    // first: the items are entered, not edited.
+    const std::string out = run("EI\n8 1 1\r8 1 2\r8 1 3\r\n8 1 4\n8 1 5\r");
     EXPECT_EQ(p3s(), (std::vector<float>{1, 2, 3, 4, 5}));
     // Each line runs once: no empty line between a CR and its LF.
     EXPECT_EQ(out,
+              "New items will NOT go direct to edit.\n"
               "Title: KELDA.MUS * (not saved -    1 Items) \n"
               "Title: KELDA.MUS * (not saved -    2 Items) \n"
               "Title: KELDA.MUS * (not saved -    3 Items) \n"
@@ -67,13 +69,14 @@ TEST_F(ConsoleInputTest, LinesEndAtLfCrLfOrALoneCrUpToACrAtTheVeryEnd) {
 TEST_F(ConsoleInputTest, ALineLongerThanTheBufferIsCutOnceWithItsNumber) {
     const std::string exact = "8 1 2" + std::string(512 - 5, ' ');
     const std::string longer = "8 1 3" + std::string(512 - 5, ' ') + "7" + std::string(600, '5');
-    const std::string out = run("8 1 1\r\n" + exact + "\r" + longer + "\n8 1 4\n");
+    const std::string out = run("EI\n8 1 1\r\n" + exact + "\r" + longer + "\n8 1 4\n");
     EXPECT_EQ(p3s(), (std::vector<float>{1, 2, 3, 4}));
     EXPECT_EQ(core::ItemStore(core::ItemStartTable(3)), 3.0f);  // the cut-off 7 is no P4
     EXPECT_EQ(out,
+              "New items will NOT go direct to edit.\n"
               "Title: KELDA.MUS * (not saved -    1 Items) \n"
               "Title: KELDA.MUS * (not saved -    2 Items) \n"
-              "*** Line 3 is longer than 512 characters: the rest was left out.\n"
+              "*** Line 4 is longer than 512 characters: the rest was left out.\n"
               "Title: KELDA.MUS * (not saved -    3 Items) \n"
               "Title: KELDA.MUS * (not saved -    4 Items) \n");
 }
@@ -166,10 +169,11 @@ TEST_F(ConsoleMainTest, ACommandFileThatIsNoReadableFileIsNamedAndEndsWithCode1)
         EXPECT_EQ(r.exit_code, 1) << c.file;
         EXPECT_EQ(r.err, "ormest: the command file \"" + c.file + "\" " + c.said + "\n");
     }
-    write_text(root_ / "ok.cmd", "8 1 1\r8 1 2\r");
+    write_text(root_ / "ok.cmd", "EI\r8 1 1\r8 1 2\r");
     const ChildRun ok = run_main({"--console", (root_ / "ok.cmd").string()});
     EXPECT_EQ(ok.exit_code, 0);
     EXPECT_EQ(read_text(root_ / "stdout.txt"),
+              "New items will NOT go direct to edit.\n"
               "Title: KELDA.MUS * (not saved -    1 Items) \n"
               "Title: KELDA.MUS * (not saved -    2 Items) \n");
 }

@@ -151,6 +151,7 @@ TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
 
     RunningCopy a(temp.root(), state);
     ASSERT_TRUE(a.started());
+    a.type("EI");  // the items are entered, not edited
     a.type("8 1 0");
     a.type("8 2 0");
     ASSERT_NE(a.wait_for("   2 Items"), "") << a.output();
@@ -159,7 +160,7 @@ TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
     // The second copy, started while the first runs, adds items of its own.
     RunningCopy b(temp.root(), state);
     ASSERT_TRUE(b.started());
-    for (const char* line : {"8 5 0", "8 6 0", "8 7 0", "8 8 0"}) b.type(line);
+    for (const char* line : {"EI", "8 5 0", "8 6 0", "8 7 0", "8 8 0"}) b.type(line);
     b.wait_for("   4 Items");
     ASSERT_NE(b.output().find("   4 Items"), std::string::npos) << b.output();
     // It keeps its work files in a private folder of its own.

@@ -62,18 +62,39 @@ TEST_F(InterpreterTest, BlankReplyShowsTheScanDirectionAndTheEditedItemsHelpTopi
     core::ScanDirection = -1;
     type("");
     EXPECT_EQ(reply(), "Direction = <-- Back");
-    type("5 1 2");
-    core::EditedItemNumber = 1;
-    const struct {
-        float code;
-        const char* topic;
-    } cases[] = {{1, "::/code1.html"},     {5, "::/code5.html"},     {18, "::/code18.html"},
-                 {11, "::/contents.html"}, {13, "::/contents.html"}, {25, "::/contents.html"},
-                 {-4, "::/contents.html"}};
-    for (const auto& c : cases) {
-        core::EditItemParams(1) = c.code;
-        type("");
-        EXPECT_EQ(core::HelpTopicField, c.topic) << c.code;
+    core::ScanDirection = 1;
+    // While an item is edited a blank line steps to the next item (back when the direction is
+    // back); the help topic follows the code of the item now edited.
+    type_all({"1 1 10 5", "5 1 20 1 30 1", "18 1 30", "11 1 40", "13 1 50", "16 1 60"});
+    ASSERT_EQ(core::ItemCount, 6);
+    type("I 1");
+    ASSERT_EQ(core::EditedItemNumber, 1);
+    EXPECT_EQ(core::HelpTopicField, "::/code1.html");
+    const char* const topics[] = {"::/code1.html",    "::/code5.html",    "::/code18.html",
+                                  "::/contents.html", "::/contents.html", "::/code16.html"};
+    for (int32_t k = 2; k <= 6; ++k) {
+        EXPECT_EQ(type(""), -1) << k;
+        EXPECT_EQ(reply(), "Direction = --> Forward") << k;
+        ASSERT_EQ(core::EditedItemNumber, k);
+        EXPECT_EQ(core::HelpTopicField, topics[k - 1]) << k;
+    }
+    core::ScanDirection = -1;
+    type("");
+    EXPECT_EQ(reply(), "Direction = <-- Back");
+    ASSERT_EQ(core::EditedItemNumber, 5);
+    EXPECT_EQ(core::HelpTopicField, "::/contents.html");
+    type("");
+    ASSERT_EQ(core::EditedItemNumber, 4);
+    type("");
+    ASSERT_EQ(core::EditedItemNumber, 3);
+    EXPECT_EQ(core::HelpTopicField, "::/code18.html");
+    // Codes beyond the table at either end (no typed line makes one) fall back to the contents;
+    // a word that keeps the item edited without reloading it shows the topic.
+    for (float code : {25.0f, -4.0f}) {
+        core::EditItemParams(1) = code;
+        type("RNDF3");
+        ASSERT_EQ(core::EditedItemNumber, 3);
+        EXPECT_EQ(core::HelpTopicField, "::/contents.html") << code;
     }
 }
 

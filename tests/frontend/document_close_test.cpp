@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "engine/commands/interpreter_tables.h"
 #include "frontend/view/frames.h"
 #include "tests/core/document_bytes.h"
 #include "tests/frontend/app_fixture.h"
@@ -61,6 +62,14 @@ class DocumentCloseTest : public AppTest {
         type_line(*frame_, QStringLiteral("8 5 0"));
         ASSERT_EQ(core::ItemCount, items_ + 1);
         ASSERT_NE(core::ChangesMadeFlag, 0);
+    }
+
+    // "EI" as the user types it: typed items are entered without going on to editing, for the
+    // tests whose subject is the page's modified state, not editing. It changes no page.
+    void enter_items_without_editing() {
+        type_line(*frame_, QStringLiteral("EI"));
+        ASSERT_EQ(core::NewItemsToEdit, -1);
+        ASSERT_EQ(core::ChangesMadeFlag, 0);
     }
 
     fs::path document_;
@@ -128,6 +137,7 @@ TEST_F(DocumentCloseTest, YesSavesThroughTheEngineBeforeClosing) {
 }
 
 TEST_F(DocumentCloseTest, ModifiedFlagFollowsTheEngineThroughEditUndoAndSave) {
+    enter_items_without_editing();
     COrmestDoc* doc = child_->Document();
     EXPECT_FALSE(doc->IsModified());
     add_a_staff();
@@ -181,6 +191,7 @@ TEST_F(DocumentCloseTest, ClosingTheDocumentWindowAndFileNewAskToo) {
 
 // UNDO takes back the last edit only: the one before it is still unsaved.
 TEST_F(DocumentCloseTest, UndoOfOneOfTwoEditsLeavesTheDocumentModifiedAndExitAsks) {
+    enter_items_without_editing();
     add_a_staff();
     type_line(*frame_, QStringLiteral("8 6 0"));
     ASSERT_EQ(core::ItemCount, items_ + 2);

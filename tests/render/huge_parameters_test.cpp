@@ -498,6 +498,7 @@ TEST_F(HugeParametersTest, TheLastSymbolNumberOfTheLibraryIsLookedFor) {
 
 TEST_F(HugeParametersTest, TypedItemsWithHugeParametersAreStoredAndDrawn) {
     const std::string huge(39, '9');
+    type("EI");  // the items are entered, not edited
     type("8 4 0");
     type("1 4 20 8 " + huge + " -3000000000");
     type("14 4 30 3000000000 2147483648");
@@ -514,8 +515,9 @@ TEST_F(HugeParametersTest, TypedItemsWithHugeParametersAreStoredAndDrawn) {
 
 TEST_F(HugeParametersTest, AMergeBelowHugeStaffNumbersStaysWithinTheStaves) {
     // The document merged: one staff item and a note on staff 1 (typed: the first command
-    // starts the document).
+    // starts the document; "EI": the items are entered, not edited).
     temp_.enter();
+    type("EI");
     type("8 1 0");
     type("1 1 20 4 10");
     type("SA merged.mus");

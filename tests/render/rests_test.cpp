@@ -320,6 +320,7 @@ TEST_F(RestGlyphSetTest, TypedItemsCentreTheRestOnEveryRedrawAndTheStoreKeepsP9)
     if (!have_glyphs_) GTEST_SKIP() << "no generated glyph set";
     // The whole engine's drawers (the fixture cleared them; TearDown puts them back).
     render::register_render_drawers();
+    type("EI");  // the items are entered, not edited
     type("8 1 0");
     type("14 1 10 0 1");
     type("14 1 30 0 1");
