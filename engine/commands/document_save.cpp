@@ -44,12 +44,6 @@ std::string typed_save_name() {
                                            : std::string(trim_name(line.substr(blank + 1)));
 }
 
-bool is_folder(const std::string& name) {
-    const std::string path = platform::local_path(name);
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_directory(path, ec);
-}
-
 // Whether a save may write name at all; the user is told why not: it names a folder (typed
 // with a separator at its end, typed as an existing folder's name before the extension was
 // added, or so resolved), or it is a link that loops or ends in a folder that does not exist.
@@ -58,7 +52,7 @@ bool is_folder(const std::string& name) {
 bool may_write_to(const std::string& typed, const std::string& name) {
     const bool ends_in_separator = !typed.empty() && (typed.back() == '/' || typed.back() == '\\');
     const std::string typed_path = typed.empty() ? name : make_temp_path(typed);
-    if (ends_in_separator || is_folder(typed_path) || is_folder(name)) {
+    if (ends_in_separator || names_folder(typed_path) || names_folder(name)) {
         show_message("*** Not saved: " + platform::shown_path(typed_path) +
                      " is a folder, not a file.");
         return false;

@@ -34,6 +34,9 @@ std::string take_front_end_path();
 // A name is longer than the name fields hold: the user is told, nothing else happens.
 bool name_fits(std::string_view name);
 
+// Whether the name, as the files are opened, is an existing folder (through links too).
+bool names_folder(std::string_view name);
+
 // The second half of resolve_mus_file_name for a name already chosen: the extension rules and
 // make_temp_path. False when the extension question was answered with Exit.
 bool complete_file_name(std::string text, FixedText<512>& name);

@@ -1,9 +1,7 @@
 // File names for the file commands: the name of a get or save from the command, the front-end
 // or the file dialog, its extension, the folder a bare name is taken from, and the overwrite
 // question.
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "engine/commands/file_commands.h"
@@ -13,6 +11,7 @@
 #include "engine/core/file_history.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -177,14 +176,17 @@ bool resolve_mus_file_name(FixedText<512>& name) {
     return complete_file_name(std::move(text), name);
 }
 
+bool file_detail::names_folder(std::string_view name) {
+    const std::string path = platform::local_path(name);
+    return !path.empty() && platform::file_kind(path) == platform::FileKind::Folder;
+}
+
 namespace {
 
 // Whether the name, as the files are opened, is an existing folder with no file of its name
 // and the current extension (or ".MUS") beside it.
 bool is_folder_name(const std::string& text) {
-    const std::string path = platform::local_path(make_temp_path(text));
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_directory(path, ec)) return false;
+    if (!names_folder(make_temp_path(text))) return false;
     std::string ext = get_name_extension(CurrentFileName.view());
     if (ext.empty() || ext == ".") ext = ".MUS";
     return !platform::file_exists(make_temp_path(text + ext));
