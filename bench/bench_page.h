@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/tables.h"
+#include "tests/support/store_records.h"
 
 namespace bench_page {
 
@@ -47,13 +47,8 @@ inline bool add_item(const std::vector<float>& params) {
 inline std::vector<float> text_item(float staff, float x, float y, const std::string& chars) {
     std::vector<float> p = {16, staff, x, y, 0, 1, 1, 0, 0, 0, 0, static_cast<float>(chars.size()),
                             0};
-    std::string padded = chars;
-    padded.resize((chars.size() + 3) / 4 * 4, ' ');
-    for (std::size_t w = 0; w < padded.size(); w += 4) {
-        float f = 0.0f;
-        std::memcpy(&f, padded.data() + w, 4);
-        p.push_back(f);
-    }
+    const std::vector<float> words = text_words(chars);
+    p.insert(p.end(), words.begin(), words.end());
     return p;
 }
 

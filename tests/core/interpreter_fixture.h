@@ -38,8 +38,17 @@ class InterpreterTest : public ::testing::Test {
         temp_.enter();
     }
     void TearDown() override {
+        core::OutputBufferViews.graphics.unbind();
+        core::OutputBufferViews.text.unbind();
         core::close_all_units();
         core::set_front_end(nullptr);
+    }
+    // Hands the output lists to the engine between calls too, for tests that call routines
+    // which draw (a commit draws its preview) without going through run_command. The engine's
+    // reset unbinds them.
+    void bind_output_lists() {
+        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
     }
 
     // One call of the engine: returns the status word it left.

@@ -2,7 +2,6 @@
 // place (with the output lists), and the copy kept for RESTORE.
 #include "engine/edit/item_editing.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -47,13 +46,8 @@ class ItemEditing : public EditPageTest {
         if (colour_block) {
             p.insert(p.end(), {-1, 0, 0.5f});
         }
-        std::string padded = chars;
-        padded.resize((chars.size() + 3) / 4 * 4, ' ');
-        for (std::size_t w = 0; w < padded.size(); w += 4) {
-            float f = 0.0f;
-            std::memcpy(&f, padded.data() + w, 4);
-            p.push_back(f);
-        }
+        const std::vector<float> words = text_words(chars);
+        p.insert(p.end(), words.begin(), words.end());
         return p;
     }
 };

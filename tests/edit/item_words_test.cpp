@@ -16,7 +16,7 @@
 #include "engine/edit/item_words_notes.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
-#include "tests/support/scripted_front_end.h"
+#include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 
 using edit::EditScratch;
@@ -24,32 +24,23 @@ using edit::kNotGiven;
 
 namespace {
 
-class ItemWords : public ::testing::Test {
+class ItemWords : public InterpreterTest {
   protected:
     void SetUp() override {
-        core::reset_engine();
-        core::set_front_end(&fe_);
-        core::FamilyStubTrace.calls.clear();
+        InterpreterTest::SetUp();
+        clear_trace();
         // An applied word commits the edited item's preview, which is drawn.
-        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
-        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+        bind_output_lists();
     }
-    void TearDown() override { core::set_front_end(nullptr); }
     // An empty page again; the reset unbinds the output lists, so they are bound anew.
     void restart() {
         core::reset_engine();
-        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
-        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+        bind_output_lists();
     }
     // The text of the last message box (empty when none was shown).
     std::string last_message() const {
         return fe_.message_boxes.empty() ? std::string() : fe_.message_boxes.back();
     }
-    ScriptedFrontEnd fe_;
-    std::vector<int32_t> graphics_ = std::vector<int32_t>(core::kGraphicsListWords);
-    std::vector<uint8_t> text_ = std::vector<uint8_t>(core::kTextStreamBytes);
-    int32_t graphics_length_ = 0;
-    int32_t text_length_ = 0;
 
     // Puts the item in the store and takes it into editing; returns its item number.
     int32_t edit(const std::vector<float>& p) {

@@ -18,13 +18,7 @@ class KeywordDecoder : public InterpreterTest {
   protected:
     void SetUp() override {
         InterpreterTest::SetUp();
-        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
-        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
-    }
-    void TearDown() override {
-        core::OutputBufferViews.graphics.unbind();
-        core::OutputBufferViews.text.unbind();
-        InterpreterTest::TearDown();
+        bind_output_lists();
     }
 
     // A staff and three notes (items 2..4 at 100, 120, 140 on staff 1), item `k` edited with

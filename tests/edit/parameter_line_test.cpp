@@ -19,8 +19,7 @@ class ParameterLine : public InterpreterTest {
   protected:
     void SetUp() override {
         InterpreterTest::SetUp();
-        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
-        core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+        bind_output_lists();
     }
 
     // A page of a staff and the item `values` (item 2), taken into editing as the keyword

@@ -18,6 +18,7 @@
 #include "engine/render/text_items.h"
 #include "tests/render/render_fixture.h"
 #include "tests/render/text_stream.h"
+#include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
 class TextTest : public RenderTest {
@@ -43,13 +44,8 @@ class TextTest : public RenderTest {
         params.resize(coloured ? 16 : 13, 0.0f);
         params[0] = 16.0f;
         params[11] = static_cast<float>(chars.size());
-        std::string padded = chars;
-        padded.resize((chars.size() + 3) / 4 * 4, ' ');
-        for (std::size_t w = 0; w < padded.size() / 4; ++w) {
-            float f = 0.0f;
-            std::memcpy(&f, padded.data() + 4 * w, 4);
-            params.push_back(f);
-        }
+        const std::vector<float> words = text_words(chars);
+        params.insert(params.end(), words.begin(), words.end());
         return add_item(params);
     }
 

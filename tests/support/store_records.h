@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -17,4 +19,14 @@ inline int32_t append_test_record(const std::vector<float>& params) {
     core::ItemWordsUsed = s + static_cast<int32_t>(params.size()) + 1;
     core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
     return s;
+}
+
+// A text item's characters as the store keeps them: four to a word, the last word padded with
+// blanks.
+inline std::vector<float> text_words(const std::string& chars) {
+    std::string padded = chars;
+    padded.resize((chars.size() + 3) / 4 * 4, ' ');
+    std::vector<float> words(padded.size() / 4, 0.0f);
+    for (std::size_t w = 0; w < words.size(); ++w) std::memcpy(&words[w], padded.data() + 4 * w, 4);
+    return words;
 }
