@@ -1,30 +1,29 @@
 # Fails when a file of the engine's ground (engine/core) includes a header of a folder above it,
 # when render or layout include input, edit or the command layer at the top, or when input or
 # edit include the command layer.
-file(GLOB ground "${SOURCE}/engine/core/*.h" "${SOURCE}/engine/core/*.cpp")
-file(GLOB middle "${SOURCE}/engine/render/*.h" "${SOURCE}/engine/render/*.cpp"
-                 "${SOURCE}/engine/layout/*.h" "${SOURCE}/engine/layout/*.cpp")
 set(faults "")
-foreach(f ${ground})
-  file(STRINGS "${f}" lines REGEX "#include \"engine/(render|layout|commands|edit|input)/")
-  foreach(l ${lines})
-    string(APPEND faults "\n  ${f}: ${l}")
+
+# Every include, in the files of the engine folders named after `above`, of a folder matching
+# `above`.
+function(check_layer above)
+  set(files "")
+  foreach(folder ${ARGN})
+    file(GLOB found "${SOURCE}/engine/${folder}/*.h" "${SOURCE}/engine/${folder}/*.cpp")
+    list(APPEND files ${found})
   endforeach()
-endforeach()
-foreach(f ${middle})
-  file(STRINGS "${f}" lines REGEX "#include \"engine/(commands|edit|input)/")
-  foreach(l ${lines})
-    string(APPEND faults "\n  ${f}: ${l}")
+  foreach(f ${files})
+    file(STRINGS "${f}" lines REGEX "#include \"engine/(${above})/")
+    foreach(l ${lines})
+      string(APPEND faults "\n  ${f}: ${l}")
+    endforeach()
   endforeach()
-endforeach()
-file(GLOB upper "${SOURCE}/engine/input/*.h" "${SOURCE}/engine/input/*.cpp"
-                "${SOURCE}/engine/edit/*.h" "${SOURCE}/engine/edit/*.cpp")
-foreach(f ${upper})
-  file(STRINGS "${f}" lines REGEX "#include \"engine/commands/")
-  foreach(l ${lines})
-    string(APPEND faults "\n  ${f}: ${l}")
-  endforeach()
-endforeach()
+  set(faults "${faults}" PARENT_SCOPE)
+endfunction()
+
+check_layer("render|layout|commands|edit|input" core)
+check_layer("commands|edit|input" render layout)
+check_layer("commands" input edit)
+
 if(faults)
   message(FATAL_ERROR "Includes against the engine's layers:${faults}")
 endif()
