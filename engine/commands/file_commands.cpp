@@ -54,7 +54,6 @@ using namespace file_detail;
 namespace {
 
 constexpr int32_t kSecondPageOffset = 201;
-constexpr int32_t kMergeOffsetDigits = 3;
 
 // The run_get_path that calls the file command has emptied the output lists: every way out
 // that leaves the page as it was draws it again.

@@ -4,6 +4,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/code_keywords_rules.h"
+#include "engine/input/new_item_defaults.h"
 #include "engine/render/tables.h"
 
 namespace edit::keywords {
@@ -16,24 +17,8 @@ KeywordOutcome packed() { return any_slot_given() ? KeywordOutcome::Pack : Keywo
 bool is_key_accidental_slot(int32_t j) { return j >= 8 && j <= 13; }
 
 void apply_bar_kind_word() {
-    slot(5) = 0.0f;
     if (number() != 0.0f) slot(4) = number();
-    switch (letter(4)) {
-        case 'D':
-            slot(5) = 1.0f;
-            break;
-        case 'H':
-            slot(5) = 2.0f;
-            break;
-        case 'L':
-            slot(5) = 3.0f;
-            break;
-        case 'R':
-            slot(5) = 4.0f;
-            break;
-        default:
-            break;
-    }
+    slot(5) = input::bar_kind_of_letter(letter(4));
     if (letter(5) == 'D') slot(5) = 5.0f;
     if (slot(5) < 3.0f) slot(16) = 0.0f;
     if (letter(4) == 'B') {

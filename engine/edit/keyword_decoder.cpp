@@ -663,6 +663,7 @@ void finish(KeywordOutcome outcome) {
             report_bad_word(core::int_of(E(1)) == 17 ? 3 : 5);
             break;
         case KeywordOutcome::Done:
+        case KeywordOutcome::Reported:  // the vocabulary told the user itself
             break;
     }
 }

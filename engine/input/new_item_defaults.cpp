@@ -332,22 +332,7 @@ Outcome fill_bar_line(int32_t k, const Letters& w) {
     P(1) = 14.0f;
     if (k == 26) set_default(4, 2.0f);
     set_default(4, 1.0f);
-    switch (H(4)) {
-        case 'D':
-            P(5) = 1.0f;
-            break;
-        case 'H':
-            P(5) = 2.0f;
-            break;
-        case 'L':
-            P(5) = 3.0f;
-            break;
-        case 'R':
-            P(5) = 4.0f;
-            break;
-        default:
-            break;
-    }
+    if (const float kind = bar_kind_of_letter(H(4)); kind != 0.0f) P(5) = kind;
     if (H(5) == 'D') P(5) = 5.0f;
     if (H(5) == 'C') P(5) = 8.0f;
     if (H(5) == 'K' || H(3) == 'A') P(5) = 9.0f;
@@ -770,6 +755,21 @@ void set_new_item_from_letters(int32_t& index) {
     }
     if (P(2) == 0.0f || P(2) > static_cast<float>(layout::kMaxStaves))
         P(2) = static_cast<float>(find_item_staff_number());
+}
+
+float bar_kind_of_letter(char letter) {
+    switch (letter) {
+        case 'D':
+            return 1.0f;
+        case 'H':
+            return 2.0f;
+        case 'L':
+            return 3.0f;
+        case 'R':
+            return 4.0f;
+        default:
+            return 0.0f;
+    }
 }
 
 }  // namespace input

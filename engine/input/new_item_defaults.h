@@ -34,4 +34,8 @@ void read_rhythm_field(core::FixedText<8>& field, float mode, int32_t& status);
 // and differ after them. Blanks CommandLine and SecondLine.
 void check_endif_file();
 
+// The bar-line kind (P5) that the letter after "BAR" names, in a new bar's name and in the bar
+// words of the editor alike: "D" 1, "H" 2, "L" 3, "R" 4; 0 for any other letter.
+float bar_kind_of_letter(char letter);
+
 }  // namespace input
