@@ -1,6 +1,7 @@
 // The files the page was read from or written to.
 #include "engine/commands/document_file_records.h"
 
+#include "engine/commands/file_commands.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -13,14 +14,7 @@ namespace {
 
 // The local path of name, made whole with the current folder: the folder moves with every
 // load and save, the entry must keep naming the same file.
-std::string whole_path(std::string_view name) {
-    const std::string path = platform::local_path(name);
-    if (path.empty() || path.front() == '/') return path;
-    std::string folder = platform::current_folder();
-    if (folder.empty()) return path;
-    if (folder.back() != '/') folder += '/';
-    return folder + path;
-}
+std::string whole_path(std::string_view name) { return platform::local_path(make_temp_path(name)); }
 
 // The entry kept for the local path, 0 when none.
 int32_t entry_for_path(const std::string& path) {
