@@ -20,8 +20,10 @@
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
+#include "engine/edit/click_picker.h"        // show_parameters
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
 #include "engine/edit/item_editing.h"         // load_item_for_editing, store_edited_item
+#include "engine/edit/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
 #include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
 #include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
@@ -111,7 +113,6 @@ namespace edit {
 
 void alter_group();                        // A
 void cut_copy_paste_area(int32_t& index);  // C words by their table index (97 CV, CON)
-void run_ed_command();                     // E
 void run_m_command();                      // M, "CS"
 void run_box_command(int32_t& operation);  // M, TR
 // The families the box continuation and the edit lines reach.
@@ -120,8 +121,6 @@ void move_system();
 void run_if_command();
 void write_cut_file();
 void copy_move_group();
-void collect_changed_parameters();  // "PM"
-void convert_bracket_size_codes();  // "[" and "]" lines
 void show_rhythm_sum();
 void delete_box_codes();                   // "MX", "CUE"
 void run_ndir_command();                   // N
@@ -132,14 +131,7 @@ void test_frontend_services();             // developer lines "rr", "rrh"
 
 // CommandLine in the Edit Text dialog; the edited text comes back in CommandLine.
 int32_t edit_text_in_dialog();
-void show_parameters();
-void move_item_to_mouse();
-void drag_item_with_mouse(int32_t& step);
 void move_box_items();
-// RESTO: puts back the item that the editor saved for restoring.
-void restore_item();
-// The item bar: its mode word := max(mode, 0), and the front-end shows or hides the bar.
-void set_item_bar_mode(int32_t mode);
 // Shows the text file named in SecondLine from column 6 ("TYPE " and the name).
 void view_text_file();
 // Zooms so that the items' width fits the window.

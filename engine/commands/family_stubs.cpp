@@ -152,7 +152,6 @@ int32_t DragStepWord = 0;
 
 void alter_group() { core::report_family_word("alter_group"); }
 void cut_copy_paste_area(int32_t& index) { core::report_family_word("cut_copy_paste_area", index); }
-void run_ed_command() { core::report_family_word("run_ed_command"); }
 
 void run_m_command() { core::report_family_word("run_m_command"); }
 void run_box_command(int32_t& operation) { core::report_family_word("run_box_command", operation); }
@@ -163,12 +162,6 @@ void move_system() { core::trace("move_system"); }
 void run_if_command() { core::trace("run_if_command"); }
 void write_cut_file() { core::trace("write_cut_file"); }
 void copy_move_group() { core::trace("copy_move_group"); }
-// Not built yet: no pairs are collected ("PM" then applies nothing) and "[" lines stay as typed.
-void collect_changed_parameters() {
-    core::trace("collect_changed_parameters");
-    core::ParamBuffer(1) = 0.0f;
-}
-void convert_bracket_size_codes() { core::trace("convert_bracket_size_codes"); }
 void show_rhythm_sum() { core::trace("show_rhythm_sum"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }
 void set_paper_size() { core::report_family_word("set_paper_size"); }
@@ -182,12 +175,6 @@ int32_t edit_text_in_dialog() {
     return 1;
 }
 
-// Not built yet: the reply stays as it is.
-void show_parameters() { core::trace("show_parameters"); }
-void show_move_step() { core::trace("show_move_step"); }
-// Not built yet: the mouse does not move items.
-void move_item_to_mouse() { core::trace("move_item_to_mouse"); }
-void drag_item_with_mouse(int32_t& step) { core::trace("drag_item_with_mouse", step); }
 
 // Not built yet: the pending box move is dropped so that the next command runs.
 void move_box_items() {
@@ -195,10 +182,6 @@ void move_box_items() {
     core::PendingBoxOperation = 0;
 }
 
-void restore_item() { core::report_family_word("restore_item"); }
-
-// Not built yet: the item bar stays as it is.
-void set_item_bar_mode(int32_t mode) { core::trace("set_item_bar_mode", mode); }
 // Not built yet: the text file is not shown.
 void view_text_file() { core::report_family_word("view_text_file"); }
 // Not built yet: the zoom stays as it is.

@@ -26,8 +26,6 @@ Array1<FixedText<16>, kItemHelpTopics> make_help_topics() {
 FixedText<512> LastCommand;
 int32_t LineEditorCursor = 0;
 int32_t LineEditorLength = 0;
-float ArrowStep = 0.0f;
-int32_t ArrowStepCode = 0;
 int32_t DocumentStarted = 0;
 int32_t PlayLoopActive = 0;
 int32_t PlayRequested = 0;
@@ -46,7 +44,6 @@ int32_t FrontEndEditedItem = 0;
 int32_t SliderEditActive = 0;
 int32_t PaletteVariantCode = 0;
 int32_t RhythmSumFlag = 0;
-int32_t RoundingDigit = 0;
 FixedText<24> MoveCaption;
 EditRestoreCopyRecord EditRestoreCopy;
 int32_t InterpreterDepth = 0;
@@ -55,8 +52,6 @@ void reset_interpreter_tables() {
     LastCommand.blank();
     LineEditorCursor = 0;
     LineEditorLength = 0;
-    ArrowStep = 0.0f;
-    ArrowStepCode = 0;
     DocumentStarted = 0;
     PlayLoopActive = 0;
     PlayRequested = 0;
@@ -75,7 +70,6 @@ void reset_interpreter_tables() {
     SliderEditActive = 0;
     PaletteVariantCode = 0;
     RhythmSumFlag = 0;
-    RoundingDigit = 0;
     MoveCaption.blank();
     EditRestoreCopy = EditRestoreCopyRecord{};
     InterpreterDepth = 0;

@@ -24,14 +24,6 @@ extern FixedText<512> LastCommand;
 extern int32_t LineEditorCursor;
 extern int32_t LineEditorLength;
 
-// ---- arrow moves ------------------------------------------------------------------------------
-
-// The step that arrow moves of the edited item use; "~az" and the word "INC" set it (the
-// item-editing keys change it by 0.1).
-extern float ArrowStep;
-// The selected arrow-move step code: 0..9, or 10..19 when "~a1" came just before.
-extern int32_t ArrowStepCode;
-
 // ---- document, play loop, scan direction ---------------------------------------------------
 
 // 0 until the first ordinary command after start-up or a document reset: that command sets up
@@ -99,8 +91,6 @@ extern int32_t SliderEditActive;
 extern int32_t PaletteVariantCode;
 // Set by "STB"/"EDB": the rhythm sum is shown after the keyword path.
 extern int32_t RhythmSumFlag;
-// The digit "RNDF" sets for rounding slid values.
-extern int32_t RoundingDigit;
 // The caption of the end being moved, which the item panel shows.
 extern FixedText<24> MoveCaption;
 // The edited item's record as it was before a stepping word left it: item number, count word

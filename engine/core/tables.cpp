@@ -45,6 +45,11 @@ int32_t EditedItemNumber = 0;
 Array1<float, 50> EditItemParams;
 int32_t LastItemNumber = 0;
 int32_t PendingBoxOperation = 0;
+float ArrowStep = 0.0f;
+int32_t ArrowStepCode = 0;
+int32_t RoundingDigit = 0;
+int32_t ShownParamCount = 0;
+FixedText<512> ItemStatusLine;
 
 void reset_core_tables() {
     ItemStore.fill(0.0f);
@@ -95,6 +100,11 @@ void reset_core_tables() {
     EditedItemNumber = 0;
     EditItemParams.fill(0.0f);
     LastItemNumber = 0;
+    ArrowStep = 0.0f;
+    ArrowStepCode = 0;
+    RoundingDigit = 0;
+    ShownParamCount = 0;
+    ItemStatusLine.blank();
     PendingBoxOperation = 0;
 }
 

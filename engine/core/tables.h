@@ -159,6 +159,22 @@ extern Array1<float, 50> EditItemParams;
 extern int32_t LastItemNumber;
 extern int32_t PendingBoxOperation;  // multi-step box operation waiting for input; 0 none
 
+// ---- Item editing words shared by the interpreter and the item editor ------------------------
+
+// The step that arrow moves of the edited item use; "~az" and the word "INC" set it (the
+// item-editing keys change it by 0.1).
+extern float ArrowStep;
+// The selected arrow-move step code: 0..9, or 10..19 when "~a1" came just before.
+extern int32_t ArrowStepCode;
+// The digit "RNDF" sets for rounding dragged values: 0 whole numbers, 1 by item kind, 2 or more
+// halves.
+extern int32_t RoundingDigit;
+// How many parameters of the edited item the panel and the reply line show: the loaded item's
+// count, raised by a drag to the parameter dragged; at least 3 once shown, 0 with no item.
+extern int32_t ShownParamCount;
+// The edited item's number, name and parameters as the reply of an edit line shows them.
+extern FixedText<512> ItemStatusLine;
+
 // ---- Service requests (service_request.cpp writes) -----------------------------------------
 
 using ServiceBlock = Array1<int32_t, 256>;

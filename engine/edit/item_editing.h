@@ -19,5 +19,14 @@ void splice_edited_item();
 void measure_new_item_output();
 // Keeps item k's record for RESTORE.
 void save_item_for_restore(int32_t k);
+// RESTORE: puts the kept record back before the item it was kept from and opens it.
+void restore_item();
+// PM: the parameter dialog for one page of ten P-values; the changed ones become pairs in
+// ParamBuffer. Returns the next free pair index (1: nothing changed).
+int32_t collect_changed_parameters();
+// The E-word tail: ED after a drawn box, EN, a third letter I, E (the item bar).
+void run_ed_command();
+// The item bar: its mode := max(mode, 0), and the front-end shows or hides the bar.
+void set_item_bar_mode(int32_t mode);
 
 }  // namespace edit

@@ -28,6 +28,11 @@ BoxOutlineRecord BoxOutline;
 int32_t BoxSourceStaff = 0;
 SelectionBoxRecord SelectionBox;
 
+// ---- items in a box ---------------------------------------------------------------------------
+
+SelectionListRecord SelectionList;
+core::Array1<float, 18> BoxCodeFilter;
+
 // ---- item editing -----------------------------------------------------------------------------
 
 int32_t EditRecordStart = 0;
@@ -35,6 +40,13 @@ int32_t EditOldCount = 0;
 int32_t EditCopyCount = 0;
 core::Array1<float, 256> RestoreSaveArea;
 int32_t RestoreItemNumber = 0;
+int32_t ClickMode = 0;
+int32_t LastPickedItem = 0;
+int32_t MarkedItemNumber = 0;
+core::Array1<float, 45> ParamPageBlock;
+int32_t ItemBarMode = 0;
+int32_t ItemBarSign = 1;
+int32_t PositionEditedFlag = 0;
 
 // ---- code keywords ---------------------------------------------------------------------------
 
@@ -83,12 +95,25 @@ void reset_edit_tables() {
     BoxSourceStaff = 0;
     SelectionBox = SelectionBoxRecord{};
 
+    // items in a box
+    SelectionList.first_item = 0;
+    SelectionList.count = 0;
+    SelectionList.entries.fill(0);
+    BoxCodeFilter.fill(0.0f);
+
     // item editing
     EditRecordStart = 0;
     EditOldCount = 0;
     EditCopyCount = 0;
     RestoreSaveArea.fill(0.0f);
     RestoreItemNumber = 0;
+    ClickMode = 0;
+    LastPickedItem = 0;
+    MarkedItemNumber = 0;
+    ParamPageBlock.fill(0.0f);
+    ItemBarMode = 0;
+    ItemBarSign = 1;
+    PositionEditedFlag = 0;
 
     // code keywords
     KeyAccidentalSlot = 0;

@@ -83,8 +83,28 @@ struct SelectionBoxRecord {
     float right = 200.0f;
     int32_t first_item = 0;
     int32_t last_item = 0;
+    // The list rule of select_box_items: 'D' item numbers, 1 the P3 words only, other values
+    // the P3 words and the further horizontal words inside.
+    int32_t letter = 0;
 };
 extern SelectionBoxRecord SelectionBox;
+
+// ---- items in a box (box_selection.cpp) -------------------------------------------------------
+
+// One entry per word of ItemStore at most, so that no selection ever drops an entry.
+constexpr int32_t kSelectionListCapacity = 64000;
+// What select_box_items found: a positive entry is the ItemStore word of an item's P3 (with the
+// letter 'D': the item number), a negative one minus the word of a further horizontal end.
+// first_item is the first item that gave an entry (0: nothing selected).
+struct SelectionListRecord {
+    int32_t first_item = 0;
+    int32_t count = 0;
+    core::Array1<int32_t, kSelectionListCapacity> entries;
+};
+extern SelectionListRecord SelectionList;
+// The item codes the next selection takes (entry 1 = 0.0: every code); select_box_items clears
+// it when its scan reaches the end of the range, so a filter serves one selection.
+extern core::Array1<float, 18> BoxCodeFilter;
 
 // ---- item editing (item_editing.cpp) ----------------------------------------------------------
 
@@ -100,6 +120,20 @@ extern int32_t EditCopyCount;
 extern core::Array1<float, 256> RestoreSaveArea;
 // The item number the kept record had.
 extern int32_t RestoreItemNumber;
+// Set by the interpreter before a click: 8 a left click in the page, 9 a click written as an X
+// word.
+extern int32_t ClickMode;
+// The item the previous click picked; the next click never picks it again.
+extern int32_t LastPickedItem;
+// The item the interpreter keeps for the copy variant of the store.
+extern int32_t MarkedItemNumber;
+// Old (words 1..10) and new (11..20) values of one page of the parameter dialog.
+extern core::Array1<float, 45> ParamPageBlock;
+// The item bar: its mode (0 hidden) and the sign the "E" word toggles.
+extern int32_t ItemBarMode;
+extern int32_t ItemBarSign;
+// 1 once a placement or drag changed P3..P6; EditScratch slots 3..6 then hold the new values.
+extern int32_t PositionEditedFlag;
 
 // ---- code keywords (code_keywords*.cpp) ------------------------------------------------------
 

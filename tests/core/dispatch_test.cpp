@@ -73,7 +73,6 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"TR", "run_box_command", 1},
                  {"MU", "run_box_command", 1},
                  {"MX", "delete_box_codes", 0},
-                 {"EDI", "run_ed_command", 0},
                  {"H", "choose_recent_file", 0},
                  {"K", "set_view_top_bottom", 0},
                  {"PRN", "run_p_command", 0},

@@ -445,10 +445,6 @@ TEST_F(UndoTest, OtherRWords) {
     EXPECT_FALSE(reached("ripple_bars"));
     type("RIP 2 10 12 3");
     EXPECT_TRUE(reached("ripple_bars"));
-    // "RESTO" typed is the item name REST; the word reaches the family from the editor.
-    core::CommandLine.set("RESTO");
-    core::run_r_command();
-    EXPECT_TRUE(reached("restore_item"));
     type("RQ");
     EXPECT_EQ(fe_.message_boxes.back(), unknown("RQ"));
     // Third letter U: item P(2) to position P(3).

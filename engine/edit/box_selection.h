@@ -1,0 +1,19 @@
+// Items in a box: the list of ItemStore words of every item inside SelectionBox, which the area
+// commands then move or scale without knowing item layouts.
+#pragma once
+
+#include <cstdint>
+
+namespace edit {
+
+// Fills SelectionList with the items inside SelectionBox (see SelectionBoxRecord).
+void select_box_items();
+// For the item being scanned: lists its word Pk when Pk lies inside the scan's range.
+void list_word_if_inside(int32_t k);
+// Mode 3 or negative: every listed word w becomes factor x (w - base) + ref (|result| < 0.005
+// becomes 0.0); any other mode adds factor.
+void scale_selection(int32_t mode, float base, float ref, float factor);
+// "*** No Staff number given. ***": shown, the command file stopped, the reply blanked.
+void report_missing_staff();
+
+}  // namespace edit

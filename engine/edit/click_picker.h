@@ -1,0 +1,17 @@
+// Clicks in the page while editing: the item nearest a click is taken into editing, or, while
+// an item is edited, the click becomes a typed line that moves it there.
+#pragma once
+
+namespace edit {
+
+// With no item edited: the item nearest the MouseRegion point (never the item the previous
+// click picked) becomes the edited one, as an "I n" line (ClickMode 8) or an "X n" word
+// (ClickMode 9). While an item is edited: CommandLine becomes the pair line that moves it to
+// the clicked staff and point.
+void pick_item_at_click();
+// The parameter display of a click in the page: the picker with ClickMode 8.
+void show_parameters();
+// Scrolls the view so that the edited item is visible.
+void scroll_to_current_item();
+
+}  // namespace edit
