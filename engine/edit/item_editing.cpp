@@ -11,6 +11,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/item_edit_words.h"
 #include "engine/edit/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
@@ -215,9 +216,15 @@ bool build_arithmetic_pair() {
     const float x = e(source);
     float result = 0.0f;
     switch (op) {
-        case '+': result = x + v; break;
-        case '-': result = x - v; break;
-        case '*': result = v * x; break;
+        case '+':
+            result = x + v;
+            break;
+        case '-':
+            result = x - v;
+            break;
+        case '*':
+            result = v * x;
+            break;
         default:
             if (v == 0.0f) return false;
             result = x / v;
@@ -229,9 +236,14 @@ bool build_arithmetic_pair() {
     return true;
 }
 
-// Applies the pair list in ParamBuffer to the working copy and shows it; the edit parameters
-// follow the item's (possibly new) code.
-void apply_pairs() {
+bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+// Contract: applies the pair list in ParamBuffer to the working copy and shows it; the edit
+// parameters follow the item's (possibly new) code. A beam's (9, -1) first counts its notes.
+// Writes EditItemParams, EditChangesPending, the preview output.
+void apply_working_pairs() {
     auto& p = core::ParamBuffer;
     if (core::int_of(e(1)) == 6 && p(1) == 9.0f && p(2) == -1.0f) layout::count_notes_in_span();
     // The preview is drawn from the working copy, over the last one (or behind the last item's
@@ -240,7 +252,8 @@ void apply_pairs() {
     if (keyword_flag == 0) {
         render::PreviewStart.graphics =
             std::max(core::ItemOutputSpans.graphics(core::ItemCount + 1), 1);
-        render::PreviewStart.text = std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
+        render::PreviewStart.text =
+            std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
         render::AfterKeywordFlag = 1;
     }
     int32_t n = 0;
@@ -250,16 +263,13 @@ void apply_pairs() {
     choose_edit_parameters();
 }
 
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-}  // namespace
-
 // Contract: one line for the edited item. A line with numbers (P1 not 0) is a pair list and is
 // applied (apply_edit_line), or, when it starts with a number and its second character is "P",
-// an arithmetic line (see build_arithmetic_pair). A blank line stores pending changes. Any other
-// word is not recognised here: the first mode letter becomes -1 so that the interpreter hands
-// the word to the keyword path, which reports words that nobody knows. Reads CommandLine,
-// SecondLine, ParamBuffer; writes EditRecordStart, EditChangesPending, CommandModeLetters.
+// an arithmetic line (see build_arithmetic_pair). A blank line stores pending changes. A word
+// runs through the edit-word table (run_edit_item_word); a word the table does not know is not
+// recognised here: the first mode letter becomes -1 so that the interpreter hands the word to
+// the keyword path, which reports words that nobody knows. Reads CommandLine, SecondLine,
+// ParamBuffer; writes EditRecordStart, EditChangesPending, CommandModeLetters.
 void run_edit_item_command() {
     const int32_t k = core::EditedItemNumber;
     if (k < 1 || k > core::ItemCount) return;
@@ -271,7 +281,7 @@ void run_edit_item_command() {
         // A word that left its pairs (for example "PPP") is no arithmetic line.
         const bool arithmetic = !is_letter(line(1)) && (second == 'P' || second == 'p');
         if (arithmetic && !build_arithmetic_pair()) return;
-        apply_pairs();
+        apply_working_pairs();
         return;
     }
     if (line.is_blank()) {
@@ -281,7 +291,7 @@ void run_edit_item_command() {
         }
         return;
     }
-    core::CommandModeLetters(1) = -1;
+    if (!run_edit_item_word()) core::CommandModeLetters(1) = -1;
 }
 
 // Contract: writes the working copy back in place of item EditedItemNumber: n = the last nonzero
@@ -290,8 +300,9 @@ void run_edit_item_command() {
 // and the page redrawn; the item stays the edited one. When the store would grow past its
 // capacity, "**** The page is full: the item was not stored." is shown and nothing changes:
 // the stored record, the working copy and EditChangesPending stay. An item number outside
-// 1..ItemCount, or a working copy whose P1 is no item code (1..18), stores nothing. Writes EditRecordStart, EditOldCount, ItemStore, ItemStartTable,
-// ItemWordsUsed, ItemOutputSpans, the output lists, EditChangesPending.
+// 1..ItemCount, or a working copy whose P1 is no item code (1..18), stores nothing. Writes
+// EditRecordStart, EditOldCount, ItemStore, ItemStartTable, ItemWordsUsed, ItemOutputSpans, the
+// output lists, EditChangesPending.
 void store_edited_item() {
     const int32_t k = core::EditedItemNumber;
     if (k < 1 || k > core::ItemCount) return;
@@ -341,8 +352,8 @@ void splice_edited_item() {
     if (views.graphics.bound() && views.text.bound()) {
         measure_new_item_output();
         if (Measured.graphics_to > Measured.graphics_from) {
-            splice_span(views.graphics, core::ItemOutputSpans.graphics, k,
-                        Measured.graphics_from, Measured.graphics_to);
+            splice_span(views.graphics, core::ItemOutputSpans.graphics, k, Measured.graphics_from,
+                        Measured.graphics_to);
             core::GraphicsNextFree = core::ItemOutputSpans.graphics(core::ItemCount + 1);
         }
         if (Measured.text_to > Measured.text_from) {
@@ -390,8 +401,8 @@ void save_item_for_restore(int32_t k) {
     if (k < 1 || k > core::ItemCount) return;
     RestoreItemNumber = k;
     const int32_t s = start_of(k);
-    const int32_t words = std::min({core::int_of(ItemStore(s)) + 1, kRestoreWords,
-                                    core::kItemStoreWords - s + 1});
+    const int32_t words =
+        std::min({core::int_of(ItemStore(s)) + 1, kRestoreWords, core::kItemStoreWords - s + 1});
     for (int32_t j = 0; j < words; ++j) RestoreSaveArea(j + 1) = ItemStore(s + j);
 }
 

@@ -18,6 +18,7 @@
 #include "engine/edit/absolute_size.h"
 #include "engine/edit/code_keywords.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/item_edit_words.h"
 #include "engine/edit/item_editing.h"
 #include "engine/edit/item_ends.h"
 #include "engine/edit/item_words_lines.h"
@@ -708,6 +709,8 @@ void decode_edit_keywords() {
         if (CommandLine.code(k) < 14) CommandLine(k) = ' ';
     }
     const int32_t code = core::EditedItemNumber != 0 ? core::int_of(E(1)) : 0;
+    // The edit-item command's own words go on to it untouched.
+    if (code != 0 && is_edit_item_word(code)) return;
 
     // "B n" writes -E(n) into slot n; BAR, BSD, BEAM2 and the like are words of their own.
     if (c1 == 'B' && CommandLine(2) == '*' && CommandLine(3) == ' ') {

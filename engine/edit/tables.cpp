@@ -72,6 +72,11 @@ float SliderStep = 1.0f;
 int32_t ColourDialogPreset = 0;
 int32_t ShownPalette = 0;
 
+// ---- edit words of the edited item ------------------------------------------------------------
+
+TextJustifyMarginsRecord TextJustifyMargins;
+EditWordStateRecord EditWordState;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -136,6 +141,10 @@ void reset_edit_tables() {
     SliderStep = 1.0f;
     ColourDialogPreset = 0;
     ShownPalette = 0;
+
+    // edit words of the edited item
+    TextJustifyMargins = TextJustifyMarginsRecord{};
+    EditWordState = EditWordStateRecord{};
 }
 
 }  // namespace edit

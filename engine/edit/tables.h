@@ -190,6 +190,27 @@ extern int32_t ColourDialogPreset;
 // The tool palette shown last (0 = the general palette after editing ended).
 extern int32_t ShownPalette;
 
+// ---- edit words of the edited item (item_edit_words.cpp) ------------------------------------
+
+// The justification margins of a text line (P3 units): the J words set them, TX sets the right
+// one to -1 (the text editor's own layout); a left margin of -9999.0 means right alignment.
+// Every edit word first sets the right one to 0.
+struct TextJustifyMarginsRecord {
+    float left = 0.0f;
+    float right = 200.0f;
+};
+extern TextJustifyMarginsRecord TextJustifyMargins;
+// Flags the edit words leave for the interpreter's searches: dir (the DIR words), next (an N
+// word with a number, cleared by the T words other than TX) and the number a third letter C
+// keeps; last_text_x is the position the last "XT" put a text item at.
+struct EditWordStateRecord {
+    int32_t dir = 0;
+    int32_t next = 0;
+    float kept_number = 0.0f;
+    float last_text_x = 0.0f;
+};
+extern EditWordStateRecord EditWordState;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 
