@@ -1,5 +1,7 @@
 // Items in a box: which store words a selection lists, how the code filter and the scan's stop
 // work, and how the listed words are moved.
+#include "engine/edit/box_selection.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -9,7 +11,6 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
 #include "tests/support/scripted_front_end.h"
@@ -83,12 +84,12 @@ TEST_F(BoxSelectionTest, NothingInsideLeavesAnEmptyListAndFirstItemZero) {
 
 TEST_F(BoxSelectionTest, PolylineListsEveryOtherEndUpToItsLastWord) {
     note(1, 5.0f);
-    const int32_t s =
-        append_test_record({4, 1, 10, 0, 0, 20, 100, 30, 0, 40, 0, 50, 0, 60, 0, 70});
+    const int32_t s = append_test_record({4, 1, 10, 0, 0, 20, 100, 30, 0, 40, 0, 50, 0, 60, 0, 70});
     box(1, 1, 0.0f, 100.0f);
     edit::select_box_items();
-    EXPECT_EQ(entries(), (std::vector<int32_t>{core::ItemStartTable(1) + 3, s + 3, -(s + 6), -(s + 8),
-                                               -(s + 10), -(s + 12), -(s + 14), -(s + 16)}));
+    EXPECT_EQ(entries(),
+              (std::vector<int32_t>{core::ItemStartTable(1) + 3, s + 3, -(s + 6), -(s + 8),
+                                    -(s + 10), -(s + 12), -(s + 14), -(s + 16)}));
     // A word beyond the box is left out; the P3 word alone with the letter 1.
     core::ItemStore(s + 16) = 250.0f;
     box(1, 1, 0.0f, 100.0f);
@@ -106,10 +107,10 @@ TEST_F(BoxSelectionTest, OneEndedLineAndBeamAndTrillWords) {
     // A trill of kind 20 or more lists P8.
     const int32_t trill = append_test_record({7, 1, 10, 0, 0, 20, 20, 30});
     box(1, 1, 0.0f, 100.0f);
-    EXPECT_EQ(select(), (std::vector<int32_t>{mark + 3, beam + 3, -(beam + 6), -(beam + 11),
-                                              -(beam + 12), -(beam + 14), -(beam + 15), down + 3,
-                                              -(down + 6), -(down + 11), trill + 3, -(trill + 6),
-                                              -(trill + 8)}));
+    EXPECT_EQ(select(),
+              (std::vector<int32_t>{mark + 3, beam + 3, -(beam + 6), -(beam + 11), -(beam + 12),
+                                    -(beam + 14), -(beam + 15), down + 3, -(down + 6), -(down + 11),
+                                    trill + 3, -(trill + 6), -(trill + 8)}));
 }
 
 TEST_F(BoxSelectionTest, StaffWithoutRightEndGetsThePageExtent) {

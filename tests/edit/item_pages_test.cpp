@@ -129,7 +129,7 @@ TEST_F(ItemPagesTest, ParameterPageChoosesItsPageFromP2) {
     const struct {
         float p2;
         const char* title;
-    } cases[] = {{0, "P21 - 30"}, {1, "P1 - 10"},   {10, "P1 - 10"}, {11, "P11- 20"},
+    } cases[] = {{0, "P21 - 30"}, {1, "P1 - 10"},   {10, "P1 - 10"},  {11, "P11- 20"},
                  {20, "P11- 20"}, {21, "P21 - 30"}, {35, "P21 - 30"}, {-40, "P1 - 10"}};
     for (const auto& c : cases) {
         ParamBuffer(2) = c.p2;
@@ -171,7 +171,7 @@ TEST_F(ItemPagesTest, ParameterPageDataLineBecomesTheCommandLine) {
 TEST_F(ItemPagesTest, PmAppliesTheChangedValues) {
     edit_note();
     fe_.answer_dialog(page_answer({1, 1, 100, 1, 10, 0, 1, 0, 0, 0,  //
-                                   1, 1, 90, 3, 10, 0, 1, 0, 0, 0}));
+                                   1, 1, 90,  3, 10, 0, 1, 0, 0, 0}));
     type("PM 1");
     EXPECT_EQ(fe_.dialogs.back(), "P1 - 10");
     EXPECT_EQ(core::EditItemParams(3), 90.0f);

@@ -57,10 +57,9 @@ TEST_F(RestoreConsoleTest, RestoTwiceThenSave) {
     const std::size_t nothing = out.find("*** Nothing to RESTORE.");
     ASSERT_NE(nothing, std::string::npos) << out;
     EXPECT_EQ(out.find("*** Nothing to RESTORE.", nothing + 1), std::string::npos) << out;
-    EXPECT_EQ(decode(read_file_bytes(file)),
-              with_trailer({3, 8, 1, 0,                //
-                            7, 1, 1, 100, 1, 10, 0, 1,  // put back
-                            7, 1, 1, 100, 1, 12, 0, 1}))  // stored
+    EXPECT_EQ(decode(read_file_bytes(file)), with_trailer({3, 8, 1, 0,                   //
+                                                           7, 1, 1, 100, 1, 10, 0, 1,    // put back
+                                                           7, 1, 1, 100, 1, 12, 0, 1}))  // stored
         << out;
 }
 
