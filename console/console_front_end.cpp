@@ -298,6 +298,12 @@ int ConsoleFrontEnd::RunPageImageHeightDialog(core::Array1<float, 19>& a) {
     return 2;
 }
 
+// The parameter page has no console form: Cancel, with no data line.
+int ConsoleFrontEnd::RunParameterEditor(core::Array1<float, 30>& block, int page) {
+    report_window_dialog(page > 0 ? "P21 - 30" : (page < 0 ? "P1 - 10" : "P11- 20"));
+    return 2;
+}
+
 int ConsoleFrontEnd::RunPreferencesDialog(core::Array1<int32_t, 32>& a,
                                           core::Array1<int32_t, 32>& b) {
     report_window_dialog("Preferences");

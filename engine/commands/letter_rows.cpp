@@ -79,6 +79,11 @@ CommandFlow row_d() {
 
 CommandFlow row_e() {
     if (starts("ED") && CommandLine(3) != 'I') return run_edit_keyword_path();
+    // "EN": the transposition with the line's numbers.
+    if (second() == 'N') {
+        edit::transpose_items();
+        return CommandFlow::EndCommand;
+    }
     edit::run_ed_command();
     // "EDI" leaves box operation 1 for the box continuation to carry on with.
     if (CommandLine(3) == 'I' && PendingBoxOperation != 0) return continue_box_operation();

@@ -81,6 +81,10 @@ public:
     virtual int RunPageImageHeightDialog(Array1<float, 19>& a) = 0;
     // The two preference blocks (B holds reals as their bits); 2 = Cancel.
     virtual int RunPreferencesDialog(Array1<int32_t, 32>& a, Array1<int32_t, 32>& b) = 0;
+    // The parameter page: block 1-10 the stored values, 11-20 the edited ones, all 30 words
+    // back; page < 0 "P1 - 10", 0 "P11- 20", > 0 "P21 - 30". The data line typed in the dialog
+    // comes back in MessageLine. 2 = Cancel.
+    virtual int RunParameterEditor(Array1<float, 30>& block, int page) = 0;
     // Staves per system, source bottom staff, destination bottom staff, bars; 2 = Cancel.
     virtual int RunRippleBarsDialog(Array1<int32_t, 5>& a) = 0;
     // 0-based index of the chosen symbol-list line in v; 2 = Cancel.

@@ -1,16 +1,200 @@
 // RESTORE, the parameter page, the E-word tail and the item bar.
+#include <algorithm>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
+#include "engine/edit/box_selection.h"
 #include "engine/edit/item_editing.h"
+#include "engine/edit/tables.h"
+#include "engine/input/input_lines.h"
+#include "engine/input/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
 
 namespace edit {
 
-// Not built yet.
-void restore_item() {}
-int32_t collect_changed_parameters() {
-    core::ParamBuffer(1) = 0.0f;
-    return 1;
+namespace {
+
+using core::CommandLine;
+using core::CommandModeLetters;
+using core::ItemStore;
+using core::ParamBuffer;
+
+constexpr int32_t kRestoreWords = 256;
+constexpr int32_t kBoxDrawn = 3;  // PendingBoxOperation after a box was drawn for "ED"
+constexpr int32_t kTextCode = 16;
+constexpr int32_t kEpsCode = 15;
+constexpr int32_t kLastPage = 21;
+
+void request_item_bar() {
+    core::ServiceBlock block;
+    block.fill(0);
+    block(1) = ItemBarMode;
+    core::request_front_end_service('e', block);
 }
-void run_ed_command() {}
-void set_item_bar_mode(int32_t) {}
+
+}  // namespace
+
+// Contract: with RestoreSaveArea empty (word 1 = 0.0), the message "*** Nothing to RESTORE."
+// and nothing else. Otherwise the kept record is appended after the last item, the start table
+// rebuilt and the new item moved to RestoreItemNumber; the page is redrawn; CommandLine becomes
+// "I*" (mode letters I and blank) with P(2) = that number, so that the interpreter opens it; the
+// area and RestoreItemNumber are cleared. An item being edited keeps its working copy tied to
+// it: its number moves up with the insert. A store without room for the record gets "**** The
+// page is full: the kept item was not put back." and keeps the record.
+void restore_item() {
+    if (RestoreSaveArea(1) == 0.0f) {
+        core::show_message("*** Nothing to RESTORE.");
+        return;
+    }
+    const int32_t len = std::clamp(core::int_of(RestoreSaveArea(1)) + 1, 1, kRestoreWords);
+    // After the last item, never after a preview record of the edited item.
+    const int32_t start = core::ItemStartTable(core::ItemCount + 1);
+    if (core::ItemCount >= render::ItemCountLimit || start - 1 + len > core::ItemStoreCapacity ||
+        start - 1 + len > core::kItemStoreWords || core::ItemCount + 2 > core::kItemStartEntries) {
+        core::show_message("**** The page is full: the kept item was not put back.");
+        return;
+    }
+    core::copy_words(RestoreSaveArea.at(1), ItemStore.at(start), len);
+    core::ItemWordsUsed = start + len;
+    if (core::ItemWordsUsed <= core::kItemStoreWords) ItemStore(core::ItemWordsUsed) = 0.0f;
+    ++core::ItemCount;
+    core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
+    core::rebuild_item_start_table();
+
+    const int32_t place = std::clamp(RestoreItemNumber, 1, core::ItemCount);
+    ParamBuffer(2) = static_cast<float>(core::ItemCount);
+    ParamBuffer(3) = static_cast<float>(place);
+    core::move_item_to_position();
+    if (core::EditedItemNumber >= place) ++core::EditedItemNumber;
+    core::ChangesMadeFlag = 1;
+    render::redraw_items();
+
+    CommandLine.set("I*");
+    CommandModeLetters(1) = 'I';
+    CommandModeLetters(2) = ' ';
+    ParamBuffer(2) = static_cast<float>(place);
+    ParamBuffer(3) = 0.0f;
+    RestoreItemNumber = 0;
+    RestoreSaveArea(1) = 0.0f;
+}
+
+// Contract: PM. Page p from P(2) (1, 11 or 21; 21 without P(2)); for a text or EPS item page 21
+// does nothing (returns 0, P(1) = 0). ParamPageBlock words 1-10 = the stored Pp..P(p+9) (up to
+// the item's count, and for text or EPS its header), 11-20 = E(p)..E(p+9); the parameter dialog
+// runs on them. Every word j it changed against word j + 10 becomes the pair (p + j - 1, new)
+// in ParamBuffer, ended by 0.0; returns the next free pair index. CommandLine = the dialog's
+// data line. Cancel, or no item being edited, collects nothing (P(1) = 0, returns 1) and leaves
+// CommandLine blank.
+int32_t collect_changed_parameters() {
+    int32_t page = kLastPage;
+    if (ParamBuffer(2) != 0.0f) {
+        page = core::int_of((ParamBuffer(2) - 1.0f) / 10.0f) * 10 + 1;
+        page = std::clamp(page, 1, kLastPage);
+    }
+    ParamPageBlock.fill(0.0f);
+    const int32_t k = core::EditedItemNumber;
+    if (k < 1 || k > core::ItemCount) {
+        ParamBuffer(1) = 0.0f;
+        CommandLine.blank();
+        return 1;
+    }
+    const int32_t s = core::ItemStartTable(k);
+    const int32_t n = core::int_of(ItemStore(s));
+    const int32_t code = core::int_of(ItemStore(s + 1));
+    int32_t last = 30;
+    if (code == kEpsCode || code == kTextCode) {
+        last = (n >= 14 && ItemStore(s + 14) == -1.0f) ? 16 : 13;
+        if (page == kLastPage) {
+            ParamBuffer(1) = 0.0f;
+            return 0;
+        }
+    }
+    const int32_t stored_last = std::min(n, last);
+    for (int32_t j = 1; j <= 10; ++j) {
+        const int32_t p = page + j - 1;
+        if (p <= stored_last) ParamPageBlock(j) = ItemStore(s + p);
+        ParamPageBlock(j + 10) = core::EditItemParams(p);
+    }
+
+    core::Array1<float, 30> block;
+    for (int32_t j = 1; j <= 30; ++j) block(j) = ParamPageBlock(j);
+    core::MessageLine.blank();
+    const int result = core::front_end().RunParameterEditor(block, page - 11);
+    for (int32_t j = 1; j <= 30; ++j) ParamPageBlock(j) = block(j);
+    if (result == 2) {
+        ParamBuffer(1) = 0.0f;
+        CommandLine.blank();
+        return 1;
+    }
+
+    int32_t index = 1;
+    for (int32_t j = 1; j <= 10; ++j) {
+        if (ParamPageBlock(j) == ParamPageBlock(j + 10)) continue;
+        ParamBuffer(index) = static_cast<float>(page + j - 1);
+        ParamBuffer(index + 1) = ParamPageBlock(j + 10);
+        index += 2;
+    }
+    ParamBuffer(index) = 0.0f;
+    CommandLine = core::MessageLine;
+    return index;
+}
+
+// Contract: the E words that reach the tail, by CommandLine and PendingBoxOperation:
+// - a box drawn for "ED" (operation 3): operation and first mode letter cleared; no staff
+//   (P(1) = 0) is reported by report_missing_staff; else P(2) < 0 becomes 0, P(3) of 0 or
+//   beyond PageExtent becomes PageExtent, the staff range is turned back into input lines and,
+//   when that asks for it, the input mode runs (InputModeWord and MacroUnit -1 first);
+// - "EN" is the interpreter's (the transposition), nothing here;
+// - a third letter I: first mode letter -1 and PendingBoxOperation 1 (a box is awaited);
+// - any other E word: the item bar is toggled (ItemBarSign changes sign, ItemBarMode =
+//   max(sign, 0), request "e");
+// - anything else: the unknown-word message with SecondLine.
+void run_ed_command() {
+    if (core::PendingBoxOperation == kBoxDrawn) {
+        core::PendingBoxOperation = 0;
+        CommandModeLetters(1) = 0;
+        if (ParamBuffer(1) == 0.0f) {
+            report_missing_staff();
+            return;
+        }
+        if (ParamBuffer(2) < 0.0f) ParamBuffer(2) = 0.0f;
+        if (ParamBuffer(3) == 0.0f || ParamBuffer(3) > render::PageExtent) {
+            ParamBuffer(3) = render::PageExtent;
+        }
+        input::RegenerateLinesFlag = 1;
+        if (input::regenerate_input_lines() < 0) {
+            input::InputModeWord = -1;
+            core::MacroUnit = -1;
+            input::run_input_mode();
+        }
+        input::RegenerateLinesFlag = 0;
+        CommandModeLetters(1) = 0;
+        return;
+    }
+    if (CommandLine(1) == 'E' && CommandLine(2) == 'N') return;
+    if (CommandLine(3) == 'I') {
+        CommandModeLetters(1) = -1;
+        core::PendingBoxOperation = 1;
+        return;
+    }
+    if (CommandLine(1) == 'E') {
+        ItemBarSign = -ItemBarSign;
+        ItemBarMode = std::max(ItemBarSign, 0);
+        request_item_bar();
+        return;
+    }
+    core::report_unknown_word(core::FixedText<9>(core::SecondLine.sub(1, 9)));
+}
+
+// Contract: ItemBarMode = max(mode, 0); the front-end shows (1) or hides (0) the item bar.
+void set_item_bar_mode(int32_t mode) {
+    ItemBarMode = std::max(mode, 0);
+    request_item_bar();
+}
 
 }  // namespace edit

@@ -181,7 +181,7 @@ int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) {
 
 int RunRecentFilesDialog(int32_t& v) { return run_word_dialog(286, "Recent Files", v); }
 
-int RunParameterEditor(core::Array1<int32_t, 30>& p, int which) {
+int RunParameterEditor(core::Array1<float, 30>& p, int which) {
     DialogLaunch launch(which > 0 ? 205 : (which < 0 ? 225 : 226),
                         which > 0 ? "P21 - 30" : (which < 0 ? "P1 - 10" : "P11- 20"));
     launch.In(p, ExchangeBlock::B, 0, 19);

@@ -126,6 +126,9 @@ int RunPageImageHeightDialog(core::Array1<float, 19>& a);  // B 0-18
 int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b);
 int RunRippleBarsDialog(core::Array1<int32_t, 5>& a);  // A 0-4
 int RunSymbolLibraryDialog(int32_t& v);                // A 0
+// The parameter page: which > 0 "P21 - 30", which < 0 "P1 - 10", 0 "P11- 20". Old and new
+// values (p 1-20) go to B 0-19 as reals; B 0-29 come back into p; the data line in MessageLine.
+int RunParameterEditor(core::Array1<float, 30>& p, int which);
 
 // -- launchers of dialogs the engine does not reach yet -----------------------------------------
 
@@ -135,8 +138,6 @@ int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a);
 int RunSpacingRangeDialog(core::Array1<int32_t, 8>& a);
 int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a);
 int RunRecentFilesDialog(int32_t& v);
-// which > 0: P21-30, which < 0: P1-10, 0: P11-20. B 0-19 in, B 0-29 back into p.
-int RunParameterEditor(core::Array1<int32_t, 30>& p, int which);
 int RunPathListDialog(int32_t& v);
 int RunTextUnitsDialog();
 int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a);

@@ -160,6 +160,9 @@ int QtFrontEnd::RunDecombineFileDialog() { return frontend::RunDecombineFileDial
 int QtFrontEnd::RunPageImageHeightDialog(core::Array1<float, 19>& a) {
     return frontend::RunPageImageHeightDialog(a);
 }
+int QtFrontEnd::RunParameterEditor(core::Array1<float, 30>& block, int page) {
+    return frontend::RunParameterEditor(block, page);
+}
 int QtFrontEnd::RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) {
     return frontend::RunPreferencesDialog(a, b);
 }

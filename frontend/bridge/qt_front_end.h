@@ -61,6 +61,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) override;
     int RunDecombineFileDialog() override;
     int RunPageImageHeightDialog(core::Array1<float, 19>& a) override;
+    int RunParameterEditor(core::Array1<float, 30>& block, int page) override;
     int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
     int RunSymbolLibraryDialog(int32_t& v) override;

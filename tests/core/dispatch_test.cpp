@@ -108,6 +108,14 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
     EXPECT_EQ(core::ItemCount, 0);
 }
 
+// "EDI" awaits a box for the ED tail: the first mode letter -1 and box operation 1.
+TEST_F(InterpreterTest, EdiAwaitsABox) {
+    enter_items_without_editing();
+    type("EDI");
+    EXPECT_EQ(core::CommandModeLetters(1), -1);
+    EXPECT_EQ(core::PendingBoxOperation, 1);
+}
+
 TEST_F(InterpreterTest, TypbRunsAsM) {
     type("TYPB");
     EXPECT_EQ(argument("run_box_command"), 1);

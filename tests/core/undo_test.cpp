@@ -447,6 +447,11 @@ TEST_F(UndoTest, OtherRWords) {
     EXPECT_TRUE(reached("ripple_bars"));
     type("RQ");
     EXPECT_EQ(fe_.message_boxes.back(), unknown("RQ"));
+    // RESTO with nothing kept says so and leaves the page as it is.
+    const std::vector<float> before = page();
+    type("RESTO");
+    EXPECT_EQ(fe_.message_boxes.back(), "*** Nothing to RESTORE.");
+    EXPECT_EQ(page(), before);
     // Third letter U: item P(2) to position P(3).
     type("RXU 2 1");
     EXPECT_EQ(item(1), (std::vector<float>{4, 1, 3, 10, 5}));

@@ -108,24 +108,25 @@ TEST_F(LauncherTest, RealsTravelAsTheirBits) {
 }
 
 TEST_F(LauncherTest, ParameterEditorPicksItsDialogAndReturnsThirtyWords) {
-    core::Array1<int32_t, 30> p;
-    p.fill(9);
+    core::Array1<float, 30> p;
+    p.fill(9.0f);
     for (const auto& [which, idd, title] :
          {std::tuple{1, 205, "P21 - 30"}, {-1, 225, "P1 - 10"}, {0, 226, "P11- 20"}}) {
         RunParameterEditor(p, which);
         EXPECT_EQ(seen_.request.idd, idd);
         EXPECT_EQ(seen_.request.title, title);
     }
-    // Twenty words in; thirty back, the last ten as the block held them (cleared, not stale).
+    // Twenty reals in as their bits; thirty back, the last ten as the block held them (cleared,
+    // not stale).
     litter();
-    p.fill(9);
-    play_ = [] { DialogExchangeBlocks.ExchangeBlockB[10] = 42; };
+    p.fill(9.5f);
+    play_ = [] { DialogExchangeBlocks.ExchangeBlockB[10] = std::bit_cast<int32_t>(42.25f); };
     RunParameterEditor(p, 0);
-    EXPECT_EQ(seen_.area.ExchangeBlockB[19], 9);
+    EXPECT_EQ(seen_.area.ExchangeBlockB[19], std::bit_cast<int32_t>(9.5f));
     EXPECT_EQ(seen_.area.ExchangeBlockB[20], 0);
-    EXPECT_EQ(p(11), 42);
-    EXPECT_EQ(p(21), 0);
-    EXPECT_EQ(p(30), 0);
+    EXPECT_EQ(p(11), 42.25f);
+    EXPECT_EQ(p(21), 0.0f);
+    EXPECT_EQ(p(30), 0.0f);
 }
 
 TEST_F(LauncherTest, ConvertDialogsAnswerTheirNoChangeCodesWhenClosed) {

@@ -54,6 +54,7 @@ class QuietFrontEnd : public core::FrontEndPort {
     int RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) override;
     int RunDecombineFileDialog() override { return 2; }
     int RunPageImageHeightDialog(core::Array1<float, 19>& a) override { return 2; }
+    int RunParameterEditor(core::Array1<float, 30>& block, int page) override { return 2; }
     int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override {
         return 2;
     }

@@ -330,6 +330,16 @@ int ScriptedFrontEnd::RunPageImageHeightDialog(core::Array1<float, 19>& values) 
     return a->result;
 }
 
+// The answer's reals replace the block's first words; its text is the data line.
+int ScriptedFrontEnd::RunParameterEditor(core::Array1<float, 30>& block, int page) {
+    parameter_page.assign(block.data(), block.data() + 30);
+    const auto a = next_dialog_answer(page > 0 ? "P21 - 30" : (page < 0 ? "P1 - 10" : "P11- 20"));
+    if (!a) return 2;
+    copy_into(block, a->reals);
+    if (a->result != 2) core::MessageLine.set(a->text);
+    return a->result;
+}
+
 int ScriptedFrontEnd::RunPreferencesDialog(core::Array1<int32_t, 32>& block_a,
                                            core::Array1<int32_t, 32>& block_b) {
     const auto a = next_dialog_answer("Preferences");

@@ -62,7 +62,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
         std::string text;             // macro text (CR LF lines), decombine group sizes
         std::vector<int32_t> words;   // integer blocks (first block of Preferences)
         std::vector<int32_t> words2;  // second block of Preferences
-        std::vector<float> reals;     // page image height
+        std::vector<float> reals;     // page image height, the parameter page (words 1..)
     };
     struct ViewState {
         int32_t client_width = 40000;  // display units, answered to 'z'
@@ -99,6 +99,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     std::vector<std::string> questions;
     std::vector<ServiceRecord> services;
     std::vector<std::string> dialogs;
+    // The 30 words the last parameter page was opened with.
+    std::vector<float> parameter_page;
     int refresh_count = 0;
     int trim_count = 0;
     int unanswered = 0;
@@ -138,6 +140,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) override;
     int RunDecombineFileDialog() override;
     int RunPageImageHeightDialog(core::Array1<float, 19>& a) override;
+    int RunParameterEditor(core::Array1<float, 30>& block, int page) override;
     int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
     int RunSymbolLibraryDialog(int32_t& v) override;

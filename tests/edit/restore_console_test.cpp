@@ -1,0 +1,66 @@
+// RESTORE as a user types it in the console: the kept note goes back before the stored one, once,
+// and the saved page holds both versions.
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "console/console_front_end.h"
+#include "engine/commands/engine_reset.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/service_request.h"
+#include "engine/core/tables.h"
+#include "tests/core/document_bytes.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class RestoreConsoleTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        core::reset_engine();
+        core::reset_service_gate();
+        const char* home = std::getenv("ORMEST_HOME");
+        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
+                                                               : temp_.root());
+        temp_.enter();
+    }
+    void TearDown() override {
+        core::close_all_units();
+        core::set_front_end(nullptr);
+    }
+
+    std::string type(const std::vector<std::string>& lines) {
+        std::string input;
+        for (const std::string& line : lines) input += line + "\n";
+        std::istringstream in(input);
+        std::ostringstream out;
+        ConsoleFrontEnd fe(in, out);
+        core::set_front_end(&fe);
+        EXPECT_EQ(fe.run(), 0);
+        core::set_front_end(nullptr);
+        return out.str();
+    }
+
+    TempFolder temp_{"restore_console_test"};
+};
+
+TEST_F(RestoreConsoleTest, RestoTwiceThenSave) {
+    const std::filesystem::path file = temp_.root() / "restored.mus";
+    const std::string out = type({"EI", "8 1 0", "NOTE RHQ", "I 2", "SH", "X", "RESTO", "X",
+                                  "RESTO", "SA " + file.string()});
+    // Only the second RESTO finds nothing kept.
+    const std::size_t nothing = out.find("*** Nothing to RESTORE.");
+    ASSERT_NE(nothing, std::string::npos) << out;
+    EXPECT_EQ(out.find("*** Nothing to RESTORE.", nothing + 1), std::string::npos) << out;
+    EXPECT_EQ(decode(read_file_bytes(file)), with_trailer({3, 8, 1, 0,                   //
+                                                           7, 1, 1, 100, 1, 10, 0, 1,    // put back
+                                                           7, 1, 1, 100, 1, 12, 0, 1}))  // stored
+        << out;
+}
+
+}  // namespace
