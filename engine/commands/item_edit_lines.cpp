@@ -158,6 +158,7 @@ CommandFlow run_edit_item_step(bool from_keyword_path) {
         edit::EditChangesPending = 0;
     } else if (!pm) {
         edit::show_move_step();
+        if (!starts("STRING") && !MessageLine.starts_with("P")) MessageLine = ItemStatusLine;
     }
     return CommandFlow::EndCommand;
 }
@@ -434,11 +435,14 @@ CommandFlow run_item_edit_lines() {
 // Contract: the keyword path for a prepared line (E and S words, Esc while editing).
 CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }
 
-// Contract: the parameters shown (display code 8); with an edited item and the box step "M"
-// the item's staff and P3 start the justify box operation, otherwise the command ends.
+// Contract: the parameters shown (display code 8): the click picker takes the item nearest the
+// click; with an edited item and the box step "M" the item's staff and P3 start the justify box
+// operation, otherwise the "I n" line the picker wrote runs as an I word and opens the item.
+// When no item was picked the command ends.
 CommandFlow show_parameter_display() {
     edit::show_parameters();
-    if (EditedItemNumber != 0 && edit::PendingBoxStep == 'M') {
+    if (EditedItemNumber == 0) return CommandFlow::EndCommand;
+    if (edit::PendingBoxStep == 'M') {
         PendingBoxOperation = 8;
         ParamBuffer(2) = static_cast<float>(int_of(EditItemParams(2)));
         ParamBuffer(3) = EditItemParams(3);
@@ -448,8 +452,9 @@ CommandFlow show_parameter_display() {
         int32_t operation = PendingBoxOperation;
         edit::run_box_command(operation);
         PendingBoxOperation = operation;
+        return CommandFlow::EndCommand;
     }
-    return CommandFlow::EndCommand;
+    return run_i_family();
 }
 
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"

@@ -72,6 +72,10 @@ float SliderStep = 1.0f;
 int32_t ColourDialogPreset = 0;
 int32_t ShownPalette = 0;
 
+// ---- click picker, mouse placement and view size ----------------------------------------------
+
+ViewSizeMemoryRecord ViewSizeMemory;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -136,6 +140,9 @@ void reset_edit_tables() {
     SliderStep = 1.0f;
     ColourDialogPreset = 0;
     ShownPalette = 0;
+
+    // click picker, mouse placement and view size
+    ViewSizeMemory = ViewSizeMemoryRecord{};
 }
 
 }  // namespace edit
