@@ -5,9 +5,9 @@ namespace core {
 namespace {
 
 constexpr const char* kNames[kItemCodeNames] = {
-    "NOTE",  "REST", "CLEF",  "LINE", "SLUR",  "BEAM", "TRILL",   "STAFF",
-    "LIBRARY", "NUMBER", "", "CIRCLE", "DUMMY", "BARS", "EPS", "WORD",
-    "KSIG",  "METER", "HARP", "PEDAL", "GUITAR", "ACCORD.", "OTTAVA",
+    "NOTE",    "REST",   "CLEF", "LINE",   "SLUR",   "BEAM",    "TRILL",  "STAFF",
+    "LIBRARY", "NUMBER", "",     "CIRCLE", "DUMMY",  "BARS",    "EPS",    "WORD",
+    "KSIG",    "METER",  "HARP", "PEDAL",  "GUITAR", "ACCORD.", "OTTAVA",
 };
 
 Array1<FixedText<7>, kItemCodeNames> make_names() {

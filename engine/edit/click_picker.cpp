@@ -34,8 +34,8 @@ constexpr float kSecondPageP3 = 227.0f;
 constexpr float kUnitsPerP3 = 150.0f;
 
 // The step that each item code's reference point lies above or below its P4 (codes 1..19).
-constexpr int32_t kCodeStep[20] = {0, -1, 0, 0, -1, 0, 0, -1, 0, -1, -1,
-                                   -1, -1, -1, 0, -1, -1, 4, 3, 0};
+constexpr int32_t kCodeStep[20] = {0,  -1, 0,  0,  -1, 0,  0,  -1, 0, -1,
+                                   -1, -1, -1, -1, 0,  -1, -1, 4,  3, 0};
 // What a rest's kind (P5 mod 100, 0..6) adds to its step.
 constexpr int32_t kRestKindStep[7] = {4, 4, 2, 2, 1, 1, 1};
 
@@ -166,7 +166,8 @@ void write_move_line(int64_t x, int64_t y) {
         // One staff step is 7 x the staff's scale display units.
         const double step_units = 7.0 * layout::StaffTables.StaffScale(staff);
         const double dy = static_cast<double>(layout::StaffTables.StaffMiddleY(staff) - y);
-        const float p4 = static_cast<float>(7 - core::nint(step_units > 0.0 ? dy / step_units : 0.0));
+        const float p4 =
+            static_cast<float>(7 - core::nint(step_units > 0.0 ? dy / step_units : 0.0));
         core::write_real_field(line, 20, 26, "(1f7.3)", p4);
         if (EndMoveMode != 1 && code >= 4 && code <= 8) {
             if (EndMoveMode == 0) {
@@ -225,7 +226,8 @@ void scroll_to_current_item() {
     if (!reference_point(ix, iy)) return;
     // The picker's point is on the joined pages; the drawing puts the second page 34050 along.
     if (core::ItemCursor.staff > kLastFirstPageStaff) {
-        ix = int_of((static_cast<double>(core::ItemCursor.position)) * kUnitsPerP3) + kSecondPageOffset;
+        ix = int_of((static_cast<double>(core::ItemCursor.position)) * kUnitsPerP3) +
+             kSecondPageOffset;
     }
     ix += render::ViewOrigin.x;
     iy -= render::ViewOrigin.y;
@@ -241,7 +243,8 @@ void scroll_to_current_item() {
     render::measure_drawing_extent(y_high, y_low, x_low, x_high);
     const double drawing_width = static_cast<double>(x_high) - x_low;
     const double drawing_height = static_cast<double>(y_high) - y_low;
-    if (drawing_width <= static_cast<double>(width) && drawing_height <= static_cast<double>(height)) {
+    if (drawing_width <= static_cast<double>(width) &&
+        drawing_height <= static_cast<double>(height)) {
         return;
     }
     core::ServiceBlock sizes;

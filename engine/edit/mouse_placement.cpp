@@ -84,7 +84,8 @@ void redraw_placed_item() {
     if (keyword_flag == 0) {
         render::PreviewStart.graphics =
             std::max(core::ItemOutputSpans.graphics(core::ItemCount + 1), 1);
-        render::PreviewStart.text = std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
+        render::PreviewStart.text =
+            std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
         render::AfterKeywordFlag = 1;
     }
     core::ParamBuffer(1) = 0.0f;
@@ -146,19 +147,32 @@ bool whole_parameter(int32_t code, int32_t k) {
     switch (code) {
         case 3:
         case 9:
-        case 11: return k == 5 || k == 9 || k == 10;
-        case 4: return k == 13 || (k == 7 && e(5) != 999.0f) || (k == 9 && e(7) == 0.0f);
-        case 5: return k == 11 || k == 12 || (k == 9 && e(8) >= 1.0f);
-        case 6: return k == 13 || (k >= 7 && k <= 10);
-        case 7: return k == 7;
-        case 8: return k == 7 || k == 9;
-        case 10: return k == 5 || k == 7 || k == 8;
-        case 12: return k == 5 || k == 9 || k == 12 || (e(5) < 0.0f && k >= 7 && k <= 14);
-        case 14: return k == 4 || k == 5 || k >= 10;
-        case 15: return k == 12;
-        case 16: return k == 8 || k == 9;
-        case 17: return k >= 5 && k <= 13 && k != 7;
-        case 18: return k == 12 || (k >= 5 && k <= 9 && k != 7);
+        case 11:
+            return k == 5 || k == 9 || k == 10;
+        case 4:
+            return k == 13 || (k == 7 && e(5) != 999.0f) || (k == 9 && e(7) == 0.0f);
+        case 5:
+            return k == 11 || k == 12 || (k == 9 && e(8) >= 1.0f);
+        case 6:
+            return k == 13 || (k >= 7 && k <= 10);
+        case 7:
+            return k == 7;
+        case 8:
+            return k == 7 || k == 9;
+        case 10:
+            return k == 5 || k == 7 || k == 8;
+        case 12:
+            return k == 5 || k == 9 || k == 12 || (e(5) < 0.0f && k >= 7 && k <= 14);
+        case 14:
+            return k == 4 || k == 5 || k >= 10;
+        case 15:
+            return k == 12;
+        case 16:
+            return k == 8 || k == 9;
+        case 17:
+            return k >= 5 && k <= 13 && k != 7;
+        case 18:
+            return k == 12 || (k >= 5 && k <= 9 && k != 7);
         default:  // 1, 2, 13 and codes outside 1..18
             return k == 4 || k == 6 || (code == 2 && (k == 5 || k == 8 || k == 13));
     }
@@ -193,8 +207,9 @@ float round_dragged_value(float v, int32_t code, int32_t k, int32_t digit) {
 // panel's name, step and move texts, its item number and its words 1..20 (E1..E(ShownParamCount),
 // -99991.0 beyond). With no item edited it writes the document name and item count into
 // MessageLine after the reply's first zero byte (columns 20..70; without one from column 73 or
-// after the reply), ShownParamCount becomes 0 and only the step text follows. Reads EditItemParams, EditedItemNumber, HorizontalMoveStep,
-// ArrowStepCode, ArrowStep, EndMoveMode, CurrentFileName, ItemCount.
+// after the reply), ShownParamCount becomes 0 and only the step text follows. Reads EditItemParams,
+// EditedItemNumber, HorizontalMoveStep, ArrowStepCode, ArrowStep, EndMoveMode, CurrentFileName,
+// ItemCount.
 void show_move_step() {
     core::ItemStatusLine.blank();
     const int32_t item = std::abs(core::EditedItemNumber);
@@ -245,7 +260,8 @@ void show_move_step() {
         }
     }
     for (int32_t k = 1; k <= core::kItemPanelParams; ++k) {
-        core::ItemPanelRecord.params(k) = k <= core::ShownParamCount ? e(k) : core::kItemPanelHidden;
+        core::ItemPanelRecord.params(k) =
+            k <= core::ShownParamCount ? e(k) : core::kItemPanelHidden;
     }
     if (EndMoveMode == 0) {
         core::ItemPanelRecord.mode_text.set(code < 4 || code > 8 ? " " : "Move All ");
@@ -281,9 +297,9 @@ void move_item_to_mouse() {
     const float s = (code > 16 || code == 2 || code == 3) ? -2.0f : 2.0f;
     float x = static_cast<float>(core::MouseRegion(kPointX) - render::ViewOrigin.x) / kUnitsPerP3;
     if (staff > kLastFirstPageStaff) x -= kSecondPageP3;
-    const double base = static_cast<double>(layout::StaffTables.StaffBaseY(staff)) - render::ViewOrigin.y;
-    const float y =
-        static_cast<float>((core::MouseRegion(kPointY) - base) / (7.0 * scale)) + s;
+    const double base =
+        static_cast<double>(layout::StaffTables.StaffBaseY(staff)) - render::ViewOrigin.y;
+    const float y = static_cast<float>((core::MouseRegion(kPointY) - base) / (7.0 * scale)) + s;
     place_item(x, y, true);
     redraw_placed_item();
     show_move_step();
@@ -313,8 +329,9 @@ void drag_item_with_mouse(int32_t& start) {
         const float x = static_cast<float>(mouse_x) / kUnitsPerP3;
         const double base =
             static_cast<double>(layout::StaffTables.StaffBaseY(staff)) - render::ViewOrigin.y;
-        const float y = static_cast<float>((core::MouseRegion(kPointY) - base - 16384.0) /
-                                           (7.0 * scale)) + 2.0f;
+        const float y =
+            static_cast<float>((core::MouseRegion(kPointY) - base - 16384.0) / (7.0 * scale)) +
+            2.0f;
         place_item(x, y, false);
         start = mouse_x;
         redraw_placed_item();

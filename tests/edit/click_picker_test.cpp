@@ -1,10 +1,11 @@
 // The click picker: the item nearest a click is opened, never the one picked last; with an item
 // edited a click writes the line that moves it there.
+#include "engine/edit/click_picker.h"
+
 #include <string>
 
 #include "engine/core/command_line.h"
 #include "engine/core/item_panel_record.h"
-#include "engine/edit/click_picker.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
@@ -18,9 +19,9 @@ class ClickPickerTest : public InterpreterTest {
     static void click_at(float p3, int32_t staff, float step) {
         const auto& t = layout::StaffTables;
         core::MouseRegion(4) = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
-        core::MouseRegion(3) = static_cast<int32_t>(t.StaffBaseY(staff) +
-                                                    step * 7.0f * t.StaffScale(staff)) -
-                               render::ViewOrigin.y;
+        core::MouseRegion(3) =
+            static_cast<int32_t>(t.StaffBaseY(staff) + step * 7.0f * t.StaffScale(staff)) -
+            render::ViewOrigin.y;
     }
     // One pick with no item edited; the item it opened (0: none).
     static int32_t pick(int32_t mode = 8) {

@@ -1,12 +1,13 @@
 // The move-step display, mouse placement and drags, the bracket size words, int_to_text and the
 // view size.
+#include "engine/edit/mouse_placement.h"
+
 #include <string>
 
 #include "engine/core/document_tables.h"
 #include "engine/core/item_panel_record.h"
 #include "engine/core/numeric.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/mouse_placement.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/view_size.h"
 #include "engine/layout/tables.h"
@@ -64,9 +65,9 @@ TEST_F(MovePlacement, NamesOfTrillsAndBoxesByTheirFigure) {
         float code, p5, p7;
         const char* name;
     } cases[] = {
-        {7, 0, 0, "TRILL"},   {7, 0, 1, "HARP"},      {7, 0, 20, "PEDAL"},   {7, 0, 25.5f, "PEDAL"},
-        {7, 0, 19, "OTTAVA"}, {7, 0, 26, "OTTAVA"},   {12, -1, 0, "GUITAR"}, {12, 10, 0, "ACCORD."},
-        {12, 0, 0, "CIRCLE"}, {16, 0, 0, "WORD"},     {11, 0, 0, ""},
+        {7, 0, 0, "TRILL"},   {7, 0, 1, "HARP"},    {7, 0, 20, "PEDAL"},   {7, 0, 25.5f, "PEDAL"},
+        {7, 0, 19, "OTTAVA"}, {7, 0, 26, "OTTAVA"}, {12, -1, 0, "GUITAR"}, {12, 10, 0, "ACCORD."},
+        {12, 0, 0, "CIRCLE"}, {16, 0, 0, "WORD"},   {11, 0, 0, ""},
     };
     for (const auto& c : cases) {
         edit_values(1, {c.code, 1, 10, 0, c.p5, 0, c.p7});
@@ -127,10 +128,10 @@ TEST_F(MovePlacement, DragRounding) {
         int32_t code, k;
         bool whole;
     } table[] = {
-        {1, 4, true},   {1, 5, false},  {2, 13, true},  {13, 6, true},  {25, 6, true},
-        {3, 10, true},  {3, 11, false}, {6, 7, true},   {6, 10, true},  {6, 11, false},
-        {14, 9, false}, {14, 10, true}, {14, 40, true}, {17, 7, false}, {17, 13, true},
-        {17, 14, false}, {18, 9, true}, {18, 7, false}, {18, 12, true}, {15, 12, true},
+        {1, 4, true},    {1, 5, false},  {2, 13, true},  {13, 6, true},  {25, 6, true},
+        {3, 10, true},   {3, 11, false}, {6, 7, true},   {6, 10, true},  {6, 11, false},
+        {14, 9, false},  {14, 10, true}, {14, 40, true}, {17, 7, false}, {17, 13, true},
+        {17, 14, false}, {18, 9, true},  {18, 7, false}, {18, 12, true}, {15, 12, true},
     };
     for (const auto& c : table) {
         EXPECT_EQ(edit::round_dragged_value(2.4f, c.code, c.k, 1), c.whole ? 2.0f : 2.4f)
@@ -179,9 +180,9 @@ TEST_F(MovePlacement, BracketLinesBecomeSizeWords) {
     const struct {
         const char* in;
         const char* out;
-    } cases[] = {{"[", "/2 1"},    {"[[", "/2 2"},  {"[[[[", "/2 4"}, {"]]]", "/2 -3"},
-                 {"]", "/2 -1"},  {"[[[[[", "[[[[["}, {"[ [", "[ ["},  {"[]", "[]"},
-                 {"[[ x", "[[ x"}};
+    } cases[] = {{"[", "/2 1"},    {"[[", "/2 2"}, {"[[[[", "/2 4"},
+                 {"]]]", "/2 -3"}, {"]", "/2 -1"}, {"[[[[[", "[[[[["},
+                 {"[ [", "[ ["},   {"[]", "[]"},   {"[[ x", "[[ x"}};
     for (const auto& c : cases) {
         core::CommandLine.set(c.in);
         edit::convert_bracket_size_codes();
@@ -218,7 +219,8 @@ TEST_F(MovePlacement, ViewSizeThroughTheServices) {
     x = 83000.0f;
     y = 44500.7f;
     edit::scroll_view_to_point(x, y);
-    EXPECT_EQ(fe_.view.scroll_sizes, (std::array<int32_t, 6>{83000, 44500, 40000, 28000, 200, 200}));
+    EXPECT_EQ(fe_.view.scroll_sizes,
+              (std::array<int32_t, 6>{83000, 44500, 40000, 28000, 200, 200}));
     x = 0.0f;
     y = 30000.0f;
     edit::scroll_view_to_point(x, y);  // x as last time
