@@ -13,8 +13,8 @@
 #include "engine/core/item_panel_record.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/edit_services.h"
 #include "engine/edit/box_input.h"
+#include "engine/edit/edit_services.h"
 #include "engine/edit/item_editing.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"
@@ -49,22 +49,38 @@ int32_t key_code_of_line() {
 std::string edit_key_word(int32_t key) {
     const int32_t code = entry_code();
     switch (key) {
-        case 33: return "u4";
-        case 34: return "d4";
-        case 35: return "r10";
-        case 36: return "l10";
-        case 37: return "l1";
-        case 38: return "u1";
-        case 39: return "r1";
-        case 40: return "d1";
-        case 46: return "de";
-        case 113: return "B";
-        case 114: return "N";
-        case 115: return "BZ";
-        case 116: return "NZ";
-        case 120: return "X";
-        case 122: return "DEB";
-        case 123: return "DEN";
+        case 33:
+            return "u4";
+        case 34:
+            return "d4";
+        case 35:
+            return "r10";
+        case 36:
+            return "l10";
+        case 37:
+            return "l1";
+        case 38:
+            return "u1";
+        case 39:
+            return "r1";
+        case 40:
+            return "d1";
+        case 46:
+            return "de";
+        case 113:
+            return "B";
+        case 114:
+            return "N";
+        case 115:
+            return "BZ";
+        case 116:
+            return "NZ";
+        case 120:
+            return "X";
+        case 122:
+            return "DEB";
+        case 123:
+            return "DEN";
         case 117:
             if (code == 2) return "RINV";
             if (code == 8) return "SI";
@@ -80,7 +96,8 @@ std::string edit_key_word(int32_t key) {
                 return "LFT";
             }
             return "";
-        case 121: return code == 10 ? "500 1" : "";
+        case 121:
+            return code == 10 ? "500 1" : "";
         case 119:
             if (code == 14) return "4 999";
             if (code >= 4 && code <= 8) {
@@ -88,25 +105,36 @@ std::string edit_key_word(int32_t key) {
                 return "RGT";
             }
             return "CN";
-        default: return "";
+        default:
+            return "";
     }
 }
 
 // The command word of a key code with no item edited; empty when the key has none.
 std::string idle_key_word(int32_t key) {
     switch (key) {
-        case 113: return "NB";
-        case 114: return "NX";
-        case 115: return "FREEZ";
+        case 113:
+            return "NB";
+        case 114:
+            return "NX";
+        case 115:
+            return "FREEZ";
         case 117:
         case 121:
-        case 124: return "PR";
-        case 118: return "PLA";
-        case 119: return "UNDO";
-        case 120: return "I";
-        case 122: return "MID";
-        case 123: return "TOP";
-        default: return "";
+        case 124:
+            return "PR";
+        case 118:
+            return "PLA";
+        case 119:
+            return "UNDO";
+        case 120:
+            return "I";
+        case 122:
+            return "MID";
+        case 123:
+            return "TOP";
+        default:
+            return "";
     }
 }
 
@@ -158,6 +186,7 @@ CommandFlow run_edit_item_step(bool from_keyword_path) {
         edit::EditChangesPending = 0;
     } else if (!pm) {
         edit::show_move_step();
+        if (!starts("STRING") && !MessageLine.starts_with("P")) MessageLine = ItemStatusLine;
     }
     return CommandFlow::EndCommand;
 }
@@ -434,11 +463,14 @@ CommandFlow run_item_edit_lines() {
 // Contract: the keyword path for a prepared line (E and S words, Esc while editing).
 CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }
 
-// Contract: the parameters shown (display code 8); with an edited item and the box step "M"
-// the item's staff and P3 start the justify box operation, otherwise the command ends.
+// Contract: the parameters shown (display code 8): the click picker takes the item nearest the
+// click; with an edited item and the box step "M" the item's staff and P3 start the justify box
+// operation, otherwise the "I n" line the picker wrote runs as an I word and opens the item,
+// which is drawn in the highlight colour. When no item was picked the command ends.
 CommandFlow show_parameter_display() {
     edit::show_parameters();
-    if (EditedItemNumber != 0 && edit::PendingBoxStep == 'M') {
+    if (EditedItemNumber == 0) return CommandFlow::EndCommand;
+    if (edit::PendingBoxStep == 'M') {
         PendingBoxOperation = 8;
         ParamBuffer(2) = static_cast<float>(int_of(EditItemParams(2)));
         ParamBuffer(3) = EditItemParams(3);
@@ -448,8 +480,15 @@ CommandFlow show_parameter_display() {
         int32_t operation = PendingBoxOperation;
         edit::run_box_command(operation);
         PendingBoxOperation = operation;
+        return CommandFlow::EndCommand;
     }
-    return CommandFlow::EndCommand;
+    const CommandFlow flow = run_i_family();
+    // The item opened by the click is shown in the highlight colour at once.
+    if (EditedItemNumber > 0 && OutputBufferViews.graphics.bound() &&
+        OutputBufferViews.text.bound()) {
+        render::redraw_edited_item();
+    }
+    return flow;
 }
 
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"

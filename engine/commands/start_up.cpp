@@ -9,12 +9,12 @@
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/edit/view_size.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 
 namespace core {
 
-StartUpHooksRecord StartUpHooks;
 
 namespace {
 
@@ -64,7 +64,7 @@ bool start_engine() {
 
 // Contract: see the header. Writes render::OutputPassWord, UndoSaveMode, PendingBoxOperation,
 // GraphicsNextFree, ChangesMadeFlag, render::DrawColourWord, render::ViewOrigin.x and
-// FirstTimeSetUpDone; asks the view to scroll through its hook.
+// FirstTimeSetUpDone; sets the view's scroll sizes for the page (scroll_view_to_point).
 void apply_first_time_defaults() {
     if (FirstTimeSetUpDone != 0) return;
     FirstTimeSetUpDone = 1;
@@ -75,8 +75,9 @@ void apply_first_time_defaults() {
     ChangesMadeFlag = 0;
     render::DrawColourWord = 0;
     render::ViewOrigin.x = kFirstViewOriginX;
-    if (StartUpHooks.scroll_view_to_point != nullptr)
-        StartUpHooks.scroll_view_to_point(kFirstScrollX, kFirstScrollY);
+    float x = kFirstScrollX;
+    float y = kFirstScrollY;
+    edit::scroll_view_to_point(x, y);
 }
 
 }  // namespace core

@@ -31,13 +31,4 @@ void apply_first_time_defaults();
 // that word counts as kUnsetDivisorDefault, so they start at 1,000.
 constexpr float kUnsetDivisorDefault = 1.0f;
 
-// Services of other subsystems that the start-up calls and that are not built yet; unset
-// hooks do nothing. Wiring, not state: reset_engine() leaves them alone.
-struct StartUpHooksRecord {
-    // scroll_view_to_point(x, y): scrolls the view so that the page point (x, y) is shown (a
-    // service of the editing commands).
-    void (*scroll_view_to_point)(float x, float y) = nullptr;
-};
-extern StartUpHooksRecord StartUpHooks;
-
 }  // namespace core

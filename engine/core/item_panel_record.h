@@ -13,6 +13,8 @@ namespace core {
 constexpr int kItemPanelParams = 20;
 // A parameter at or below this value is "not given" and shows as a blank.
 constexpr float kItemPanelNotGiven = -99990.0f;
+// What the panel words beyond the parameters shown hold.
+constexpr float kItemPanelHidden = -99991.0f;
 
 struct ItemPanelRecordType {
     // P1..P20 of the current item; P1 = 0.0 means no current item.
@@ -26,9 +28,10 @@ struct ItemPanelRecordType {
 };
 extern ItemPanelRecordType ItemPanelRecord;
 
-// Stores the item count, the edited item's number and, when an item is edited, its P1..P20
-// (from EditItemParams); with no item edited P1..P20 become 0. Reads ItemCount,
-// EditedItemNumber, EditItemParams; writes ItemPanelRecord's numbers only.
+// Stores the item count, the edited item's number and, when an item is edited, its
+// P1..P(ShownParamCount) (at least P1..P3, from EditItemParams) with kItemPanelHidden beyond;
+// with no item edited P1..P20 become 0. Reads ItemCount, EditedItemNumber, EditItemParams,
+// ShownParamCount; writes ItemPanelRecord's numbers only.
 void fill_item_panel_numbers();
 
 // Puts the record back to its start value (no item, no texts).

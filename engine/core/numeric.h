@@ -2,9 +2,12 @@
 // message with numbers ("(1i3)", "(1i3.3)", "(1f7.2)").
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "engine/core/fixed_array.h"
 
 namespace core {
 
@@ -43,5 +46,23 @@ std::string format_int(std::string_view fmt, int32_t value);
 // asterisks: for replies whose value has no column to keep.
 std::string format_int_whole(std::string_view fmt, int32_t value);
 std::string format_real(std::string_view fmt, double value);
+
+// Writes value without leading blanks ("(1i8)", eight asterisks when it needs more columns)
+// into text from column position on, and moves position past it and one blank. Characters
+// that would fall beyond the text's end are not written (position still moves on); a position
+// below 1 writes nothing and leaves position as it was.
+template <int N>
+void int_to_text(int32_t value, FixedText<N>& text, int32_t& position) {
+    if (position < 1) return;
+    const std::string field = format_int("(1i8)", value);
+    const std::size_t first = std::min(field.find_first_not_of(' '), field.size());
+    const std::string digits = field.substr(first);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const int64_t column = static_cast<int64_t>(position) + static_cast<int64_t>(i);
+        if (column <= N) text(static_cast<int>(column)) = digits[i];
+    }
+    const int64_t next = static_cast<int64_t>(position) + static_cast<int64_t>(digits.size()) + 1;
+    position = static_cast<int32_t>(std::min<int64_t>(next, INT32_MAX));
+}
 
 }  // namespace core

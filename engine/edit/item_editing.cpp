@@ -194,6 +194,7 @@ void load_item_for_editing() {
     copy = std::min({copy, kWorkingWords, store_limit() - s});
     for (int32_t j = 1; j <= copy; ++j) e(j) = ItemStore(s + j);
     EditCopyCount = std::max(copy, 0);
+    core::ShownParamCount = EditCopyCount;
 }
 
 namespace {

@@ -15,6 +15,9 @@ void move_item_to_mouse();
 // One step of a parameter drag; start holds the x of the last step (0 on the first call, -1 to
 // start a drag that places the item).
 void drag_item_with_mouse(int32_t& start);
+// A dragged value v of parameter k of an item with this code, rounded by the rounding digit
+// (0 whole, 1 whole for the code's whole-number parameters, 2 and above to halves).
+float round_dragged_value(float v, int32_t code, int32_t k, int32_t digit);
 // A line of one to four "[" or "]" becomes the size word "/2 n".
 void convert_bracket_size_codes();
 

@@ -77,6 +77,10 @@ int32_t ShownPalette = 0;
 TextJustifyMarginsRecord TextJustifyMargins;
 EditWordStateRecord EditWordState;
 
+// ---- click picker, mouse placement and view size ----------------------------------------------
+
+ViewSizeMemoryRecord ViewSizeMemory;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -145,6 +149,9 @@ void reset_edit_tables() {
     // edit words of the edited item
     TextJustifyMargins = TextJustifyMarginsRecord{};
     EditWordState = EditWordStateRecord{};
+
+    // click picker, mouse placement and view size
+    ViewSizeMemory = ViewSizeMemoryRecord{};
 }
 
 }  // namespace edit

@@ -211,6 +211,15 @@ struct EditWordStateRecord {
 };
 extern EditWordStateRecord EditWordState;
 
+// ---- click picker, mouse placement and view size (click_picker.cpp, view_size.cpp) ----------
+
+// The page size scroll_view_to_point used last; a zero argument of its next call stands for it.
+struct ViewSizeMemoryRecord {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+extern ViewSizeMemoryRecord ViewSizeMemory;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 

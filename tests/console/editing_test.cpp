@@ -176,3 +176,27 @@ TEST_F(ConsoleEditingTest, SizeWordReportsTheAbsoluteSizeAndSetsTheStaffSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- the move-step display ------------------------------------------------------------------
+
+TEST_F(ConsoleEditingTest, PanelShowsTheNoteNameAndItsSevenValuesAndTheReplyItsNumbers) {
+    std::vector<std::string> lines = kNoteEdited;
+    lines.push_back("LL");
+    const std::string out = type(lines);
+    const std::size_t panel = out.find("Item 2/2  NOTE");
+    ASSERT_NE(panel, std::string::npos) << out;
+    const std::string panel_line = out.substr(panel, out.find('\n', panel) - panel);
+    EXPECT_TRUE(has(panel_line, "P7=")) << panel_line;
+    EXPECT_FALSE(has(panel_line, "P8=")) << panel_line;
+    // The reply of "LL": the item number in columns 1-4, P3 half a step left in 25-31.
+    const std::string& reply = ItemStatusLine.trimmed();
+    ASSERT_GE(reply.size(), 31u);
+    EXPECT_EQ(reply.substr(0, 4), "   2");
+    EXPECT_EQ(reply.substr(24, 7), "  99.50");
+    EXPECT_EQ(MessageLine.sub(1, 31), ItemStatusLine.sub(1, 31));
+    EXPECT_TRUE(has(out, "   2 NOTE       1   1.0   99.50")) << out;
+}
+
+}  // namespace

@@ -101,15 +101,19 @@ TEST_F(FileReadingTest, ALoadSaysHowManyRecordsItLeftOut) {
     write_doc("grown.mus", {3, 5, 1, 1, 2, 5, 1});
     write_doc("clean.mus", {3, 5, 1, 1});
     type("G two.mus");
-    EXPECT_EQ(reply(),
-              "*** 2 records of " + path("two.mus") + " could not be read and were left out.");
+    // The reply keeps its whole text; the page's name and item count follow it.
+    const std::string left_out =
+        "*** 2 records of " + path("two.mus") + " could not be read and were left out.";
+    EXPECT_EQ(reply().substr(0, left_out.size()), left_out);
+    EXPECT_EQ(reply().substr(reply().size() - 12), "\r\n   2 ITEMS");
     EXPECT_EQ(core::LeftOutRecords, 2);
     EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1, 3, 5, 1, 3}));
     EXPECT_EQ(core::ChangesMadeFlag, 1);  // the page is not the file: SM asks
     fe_.answer_yes_no(-1);
     type("G one.mus");
-    EXPECT_EQ(reply(),
-              "*** 1 record of " + path("one.mus") + " could not be read and was left out.");
+    const std::string one_left_out =
+        "*** 1 record of " + path("one.mus") + " could not be read and was left out.";
+    EXPECT_EQ(reply().substr(0, one_left_out.size()), one_left_out);
     fe_.answer_yes_no(-1);
     type("G grown.mus");
     EXPECT_EQ(core::LeftOutRecords, 0);

@@ -24,7 +24,9 @@ TEST_F(InterpreterTest, ArrowStepAndBoxMoveTokens) {
     EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     palette("~az");
     EXPECT_EQ(core::ArrowStep, 1.0f);
-    EXPECT_EQ(reply(), "Arrow Move by    1.00");
+    // With no item edited the move-step display adds the document name and the item count.
+    EXPECT_EQ(reply().substr(0, 21), "Arrow Move by    1.00");
+    EXPECT_EQ(reply().substr(reply().size() - 12), "\r\n   0 ITEMS");
     // Tokens are no commands: no new document was set up for them.
     EXPECT_EQ(core::DocumentStarted, 0);
     core::PendingBoxOperation = 32;
@@ -229,6 +231,9 @@ TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietlyOrRep
 }
 
 TEST_F(InterpreterTest, ViewKeysShiftTheViewWhenTheyCannotScroll) {
+    // The page fits the window: the view cannot scroll at all.
+    fe_.view.limit_x = 0;
+    fe_.view.limit_y = 0;
     enter_items_without_editing();
     type("5 1 2");
     type("~~040x");  // doubled Down: two view steps
@@ -447,6 +452,8 @@ TEST_F(InterpreterTest, EditSeparatorStoresTheItemAndEndsEditing) {
     core::EditedItemNumber = 1;
     edit::load_item_for_editing();
     core::EditItemParams(3) = 7.0f;  // a change not stored yet
+    // The item was picked by the last click, so the pick after the store finds no other item.
+    edit::LastPickedItem = 1;
     type("||");
     EXPECT_EQ(core::EditedItemNumber, 0);
     EXPECT_EQ(core::ItemStore(core::ItemStartTable(1) + 3), 7.0f);

@@ -270,19 +270,13 @@ TEST_F(StartUpTest, GuitarGroupsAfterTheFifthAreIgnoredAndTheFileReadOn) {
     EXPECT_FLOAT_EQ(GuitarChordTables.frets(guitar_chord_slot(10, 0, 1)), 7.0f);
 }
 
-float g_scroll_x = 0.0f;
-float g_scroll_y = 0.0f;
-int g_scroll_calls = 0;
-void record_scroll(float x, float y) {
-    g_scroll_x = x;
-    g_scroll_y = y;
-    ++g_scroll_calls;
-}
-
 TEST_F(StartUpTest, FirstTimeDefaultsApplyOncePerProcess) {
-    const auto saved = StartUpHooks;
-    StartUpHooks.scroll_view_to_point = record_scroll;
-    g_scroll_calls = 0;
+    // The page size goes to the scroll sizes ("~sc"), the view to the page's top left ("~po").
+    auto scroll_requests = [this] {
+        int n = 0;
+        for (const auto& s : fe.services) n += s.tag[1] == 's' && s.tag[2] == 'c';
+        return n;
+    };
     render::OutputPassWord = -1;
     ChangesMadeFlag = 1;
     GraphicsNextFree = 40;
@@ -293,14 +287,13 @@ TEST_F(StartUpTest, FirstTimeDefaultsApplyOncePerProcess) {
     EXPECT_EQ(GraphicsNextFree, 1);
     EXPECT_EQ(render::DrawColourWord, 0);
     EXPECT_EQ(render::ViewOrigin.x, 2400);
-    EXPECT_EQ(g_scroll_calls, 1);
-    EXPECT_FLOAT_EQ(g_scroll_x, 83000.0f);
-    EXPECT_FLOAT_EQ(g_scroll_y, 44500.0f);
+    EXPECT_EQ(scroll_requests(), 1);
+    EXPECT_EQ(fe.view.scroll_sizes[0], 83000);
+    EXPECT_EQ(fe.view.scroll_sizes[1], 44500);
     ChangesMadeFlag = 1;
     apply_first_time_defaults();
     EXPECT_EQ(ChangesMadeFlag, 1);
-    EXPECT_EQ(g_scroll_calls, 1);
-    StartUpHooks = saved;
+    EXPECT_EQ(scroll_requests(), 1);
 }
 
 }  // namespace
