@@ -167,13 +167,13 @@ void copy_edited_item_for_restore() {
     }
 }
 
-CommandFlow run_edit_item_step(bool from_keyword_path);
+CommandFlow run_edit_item_step(bool from_keyword_path, bool pm = false);
 CommandFlow run_keyword_step(bool from_edit_item);
 
 // The edit-item command on the pairs in ParamBuffer. A line it does not know goes once to the
-// keyword path as an I word (never back again).
-CommandFlow run_edit_item_step(bool from_keyword_path) {
-    const bool pm = starts("PM");
+// keyword path as an I word (never back again). The pairs of the parameter page (pm) do not
+// show the move step.
+CommandFlow run_edit_item_step(bool from_keyword_path, bool pm) {
     edit::run_edit_item_command();
     if (CommandModeLetters(1) == -1) {
         if (from_keyword_path) return CommandFlow::EndCommand;
@@ -376,9 +376,12 @@ CommandFlow run_edit_line() {
         return CommandFlow::Return;
     }
     if (starts("PM")) {
-        edit::collect_changed_parameters();
-        if (ParamBuffer(1) == 0.0f || ParamBuffer(3) == 0.0f) return CommandFlow::EndCommand;
-        return run_edit_item_step(false);
+        // The dialog's data line, when it gave one, is the next command; otherwise the pairs
+        // it changed (at least one) are applied.
+        const int32_t next_pair = edit::collect_changed_parameters();
+        if (!CommandLine.is_blank()) return run_command_line();
+        if (next_pair <= 1 || ParamBuffer(1) == 0.0f) return CommandFlow::EndCommand;
+        return run_edit_item_step(false, true);
     }
     if (ParamBuffer(1) != 0.0f) return run_edit_item_step(false);
     return run_keyword_step(false);

@@ -10,6 +10,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/item_edit_words.h"
 #include "engine/render/extents.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"
@@ -270,8 +271,17 @@ CommandFlow row_z() {
         layout::update_view_geometry();
         return CommandFlow::EndCommand;
     }
+    // Changes of the edited item not stored yet are drawn again at the new zoom, still pending.
+    const bool pending = EditedItemNumber != 0 && edit::EditChangesPending > 0;
+    if (pending) edit::EditChangesPending = 0;
     layout::step_zoom();
     if (EditedItemNumber != 0) {
+        if (pending) {
+            ParamBuffer(1) = 1.0f;
+            ParamBuffer(2) = EditItemParams(1);
+            ParamBuffer(3) = 0.0f;
+            edit::apply_working_pairs();
+        }
         layout::update_view_geometry();
         return CommandFlow::Return;
     }

@@ -179,6 +179,27 @@ TEST_F(ItemPagesTest, PmAppliesTheChangedValues) {
     EXPECT_EQ(edit::EditChangesPending, 1);
 }
 
+// One changed value is enough; a data line runs as the next command instead.
+TEST_F(ItemPagesTest, PmAppliesASingleChangeAndRunsADataLine) {
+    edit_note();
+    fe_.answer_dialog(page_answer({1, 1, 100, 1, 10, 0, 1, 0, 0, 0,  //
+                                   1, 1, 100, 1, 10, 0, 2, 0, 0, 0}));
+    type("PM 1");
+    EXPECT_EQ(core::EditItemParams(7), 2.0f);
+    EXPECT_EQ(edit::EditChangesPending, 1);
+
+    fe_.answer_dialog(page_answer({}, "5 12"));
+    type("PM 1");
+    EXPECT_EQ(core::EditItemParams(5), 12.0f);
+    EXPECT_EQ(core::EditItemParams(7), 2.0f);
+
+    // Cancel changes nothing and runs nothing.
+    fe_.answer_dialog(2);
+    type("PM 1");
+    EXPECT_EQ(core::EditItemParams(5), 12.0f);
+    EXPECT_EQ(core::EditedItemNumber, 2);
+}
+
 // ---- the E-word tail and the item bar ----------------------------------------------------------
 
 TEST_F(ItemPagesTest, EWordTogglesTheItemBar) {
