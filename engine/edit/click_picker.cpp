@@ -24,14 +24,6 @@ namespace {
 
 using core::int_of;
 
-// MouseRegion's words of the last mouse point.
-constexpr int kPointY = 3;
-constexpr int kPointX = 4;
-
-constexpr int32_t kLastFirstPageStaff = 200;
-// P3 units between the two pages; the picker and the placement shift the right-hand page by it.
-constexpr float kSecondPageP3 = 227.0f;
-constexpr float kUnitsPerP3 = 150.0f;
 
 // The step that each item code's reference point lies above or below its P4 (codes 1..19).
 constexpr int32_t kCodeStep[20] = {0,  -1, 0,  0,  -1, 0,  0,  -1, 0, -1,

@@ -241,14 +241,10 @@ bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')
 
 }  // namespace
 
-// Contract: applies the pair list in ParamBuffer to the working copy and shows it; the edit
-// parameters follow the item's (possibly new) code. A beam's (9, -1) first counts its notes.
-// Writes EditItemParams, EditChangesPending, the preview output.
-void apply_working_pairs() {
-    auto& p = core::ParamBuffer;
-    if (core::int_of(e(1)) == 6 && p(1) == 9.0f && p(2) == -1.0f) layout::count_notes_in_span();
-    // The preview is drawn from the working copy, over the last one (or behind the last item's
-    // output), not reloaded from the store, which would drop the change.
+// Contract: the preview of the working copy is drawn over the last one, or, when none is shown,
+// behind the last item's output (never reloaded from the store, which would drop the change).
+// Returns the after-keyword flag as it was, for the caller to put back after its apply.
+int32_t start_working_preview() {
     const int32_t keyword_flag = render::AfterKeywordFlag;
     if (keyword_flag == 0) {
         render::PreviewStart.graphics =
@@ -257,6 +253,16 @@ void apply_working_pairs() {
             std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
         render::AfterKeywordFlag = 1;
     }
+    return keyword_flag;
+}
+
+// Contract: applies the pair list in ParamBuffer to the working copy and shows it; the edit
+// parameters follow the item's (possibly new) code. A beam's (9, -1) first counts its notes.
+// Writes EditItemParams, EditChangesPending, the preview output.
+void apply_working_pairs() {
+    auto& p = core::ParamBuffer;
+    if (core::int_of(e(1)) == 6 && p(1) == 9.0f && p(2) == -1.0f) layout::count_notes_in_span();
+    const int32_t keyword_flag = start_working_preview();
     int32_t n = 0;
     apply_edit_line(n);
     render::AfterKeywordFlag = keyword_flag;

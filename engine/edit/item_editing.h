@@ -17,6 +17,8 @@ void store_edited_item();
 void splice_edited_item();
 // Measures the output that the record built past the end of the store produced.
 void measure_new_item_output();
+// Readies the preview of the working copy; returns the after-keyword flag to put back.
+int32_t start_working_preview();
 // Keeps item k's record for RESTORE.
 void save_item_for_restore(int32_t k);
 // RESTORE: puts the kept record back before the item it was kept from and opens it.

@@ -10,7 +10,9 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/edit/click_picker.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/item_editing.h"
 #include "engine/edit/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
@@ -23,11 +25,6 @@ namespace {
 using core::int_of;
 using core::nint;
 
-constexpr int kPointY = 3;
-constexpr int kPointX = 4;
-constexpr float kSecondPageP3 = 227.0f;
-constexpr float kUnitsPerP3 = 150.0f;
-constexpr int32_t kLastFirstPageStaff = 200;
 // The least mouse movement, in display units, that a parameter drag acts on.
 constexpr int32_t kDragThreshold = 3;
 // The value the slider's "none" position leaves: it is never stored.
@@ -80,14 +77,7 @@ void write_step_text() {
 // The edited item drawn again from EditItemParams in the highlight colour, over its last
 // preview: an empty pair list applied, which also marks the change as not yet stored.
 void redraw_placed_item() {
-    const int32_t keyword_flag = render::AfterKeywordFlag;
-    if (keyword_flag == 0) {
-        render::PreviewStart.graphics =
-            std::max(core::ItemOutputSpans.graphics(core::ItemCount + 1), 1);
-        render::PreviewStart.text =
-            std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
-        render::AfterKeywordFlag = 1;
-    }
+    const int32_t keyword_flag = start_working_preview();
     core::ParamBuffer(1) = 0.0f;
     int32_t n = 0;
     if (core::OutputBufferViews.graphics.bound() && core::OutputBufferViews.text.bound()) {

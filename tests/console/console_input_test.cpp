@@ -20,6 +20,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
+#include "tests/support/console_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -34,13 +35,7 @@ class ConsoleInputTest : public ::testing::Test {
 
     // Runs the console over input; returns what it printed.
     std::string run(const std::string& input) {
-        std::istringstream in(input);
-        std::ostringstream out;
-        ConsoleFrontEnd fe(in, out);
-        core::set_front_end(&fe);
-        EXPECT_EQ(fe.run(), 0);
-        core::set_front_end(nullptr);
-        return out.str();
+        return run_console(input);
     }
     // The P3 of every item on the page.
     static std::vector<float> p3s() {

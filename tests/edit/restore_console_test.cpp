@@ -2,19 +2,18 @@
 // and the saved page holds both versions.
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
+#include "tests/support/console_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -37,13 +36,7 @@ class RestoreConsoleTest : public ::testing::Test {
     std::string type(const std::vector<std::string>& lines) {
         std::string input;
         for (const std::string& line : lines) input += line + "\n";
-        std::istringstream in(input);
-        std::ostringstream out;
-        ConsoleFrontEnd fe(in, out);
-        core::set_front_end(&fe);
-        EXPECT_EQ(fe.run(), 0);
-        core::set_front_end(nullptr);
-        return out.str();
+        return run_console(input);
     }
 
     TempFolder temp_{"restore_console_test"};
