@@ -4,12 +4,82 @@ namespace input {
 
 // ---- new items by name ------------------------------------------------------------------------
 
+// ---- typed music lines ------------------------------------------------------------------------
+
+int32_t InputParserMode = 0;
+core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
+int32_t InputItemMark = 0;
+core::ArrayRange<int32_t, 0, kInputTokenCapacity> MarkSideFlags;
+float InputTokenValue = 0.0f;
+int32_t InputTokenEnd = 0;
+int32_t InputLineEnd = 0;
+int32_t InputParseStatus = 0;
+int32_t RepeatSpan = 1;
+int32_t RepeatTimes = 0;
+NoteOctaveStateRecord NoteOctaveState;
+int32_t ChordState = 0;
+int32_t InputSignMark = 0;
+MeterRecord CurrentMeter;
+int32_t LastMNumber = 0;
+core::FixedText<2> CurrentKeyName("C ");
+int32_t CurrentKeyValue = 0;
+float InputStaff = 0.0f;
+int32_t InputClefKind = 0;
+core::Array1<int32_t, 256> StaffClefKinds;
+int32_t InputStartItemCount = 0;
+int32_t InputStartWordsUsed = 0;
+BracketMarksRecord BracketMarks;
+core::FixedText<256> MotiveText;
+int32_t MotiveStepShift = 0;
+
+bool push_input_value(float v) {
+    const int32_t n = static_cast<int32_t>(InputTokenList(0));
+    if (n >= kInputTokenCapacity || n < 0) {
+        InputParseStatus = -3;
+        return false;
+    }
+    InputTokenList(n + 1) = v;
+    InputTokenList(0) = static_cast<float>(n + 1);
+    return true;
+}
+
+// ---- typed tokens to live items ---------------------------------------------------------------
+
 // ---- input lines ------------------------------------------------------------------------------
 
 int32_t RegenerateLinesFlag = 0;
 
 void reset_input_tables() {
     // new items by name
+
+    // typed music lines
+    InputParserMode = 0;
+    InputTokenList.fill(0.0f);
+    InputItemMark = 0;
+    MarkSideFlags.fill(0);
+    InputTokenValue = 0.0f;
+    InputTokenEnd = 0;
+    InputLineEnd = 0;
+    InputParseStatus = 0;
+    RepeatSpan = 1;
+    RepeatTimes = 0;
+    NoteOctaveState = NoteOctaveStateRecord{};
+    ChordState = 0;
+    InputSignMark = 0;
+    CurrentMeter = MeterRecord{};
+    LastMNumber = 0;
+    CurrentKeyName.set("C ");
+    CurrentKeyValue = 0;
+    InputStaff = 0.0f;
+    InputClefKind = 0;
+    StaffClefKinds.fill(0);
+    InputStartItemCount = 0;
+    InputStartWordsUsed = 0;
+    BracketMarks = BracketMarksRecord{};
+    MotiveText.blank();
+    MotiveStepShift = 0;
+
+    // typed tokens to live items
 
     // input lines
     RegenerateLinesFlag = 0;

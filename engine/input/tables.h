@@ -10,6 +10,86 @@ namespace input {
 
 // ---- new items by name (new_item_defaults.cpp) ------------------------------------------------
 
+// ---- typed music lines: the token list and the parser's state (music_text.cpp, token_scan.cpp,
+// and every token parser) ----------------------------------------------------------------------
+
+// The kind of typed line being taken: 1 notes, 2 rhythms, 3 marks, 4 beams, 5 slurs (6 done);
+// 0 outside the input mode.
+extern int32_t InputParserMode;
+// The values of the parsed tokens of the line, in line order; element 0 holds the count.
+// Appended through push_input_value only, which keeps every line within the capacity.
+constexpr int32_t kInputTokenCapacity = 200;
+extern core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
+// The count of InputTokenList when the current line began; a syntax error sets the count back
+// to it.
+extern int32_t InputItemMark;
+// The side flag of each slot of InputTokenList that holds a mark code (parse_mark_token).
+extern core::ArrayRange<int32_t, 0, kInputTokenCapacity> MarkSideFlags;
+// The value the token parser left for the token just parsed.
+extern float InputTokenValue;
+// The position just after the current token (its separator); the token parsers stop there.
+extern int32_t InputTokenEnd;
+// The position of the line's terminating ";".
+extern int32_t InputLineEnd;
+// The outcome of the last line: 0 built; -1 parser stopped; -2 repeat on an empty list; -3 too
+// many values; -3 - mode for a line that gave no value; a positive column for a repeat that
+// reaches back too far, or the column after a syntax error.
+extern int32_t InputParseStatus;
+// The repeat request a token leaves: how many entries back, and how many times (negative: no
+// value pushed first; -999 skip; 100 added keeps the accidentals; -2 the last entry once more).
+extern int32_t RepeatSpan;
+extern int32_t RepeatTimes;
+// The octave state of the note parser: octave offset (a multiple of 7), previous step (-1 =
+// nearest-note rule off), current step, previous degree (1..7; 99 none yet).
+struct NoteOctaveStateRecord {
+    int32_t octave_offset = 28;
+    int32_t previous_step = -1;
+    int32_t current_step = 0;
+    int32_t previous_degree = 99;
+};
+extern NoteOctaveStateRecord NoteOctaveState;
+// The chord state of the driver: -1 after a ":" (the next note starts a chord's further notes),
+// 1 or more inside a chord, 2 at its separator, 0 outside.
+extern int32_t ChordState;
+// The character code of the last "+" or "-" written after a note.
+extern int32_t InputSignMark;
+// The meter last read: common time 99/1, cut time 98/1.
+struct MeterRecord {
+    int32_t numerator = 4;
+    int32_t denominator = 4;
+};
+extern MeterRecord CurrentMeter;
+// The number last given in an M token.
+extern int32_t LastMNumber;
+// The page's key: its letter "A".."G" and "#" sharp, blank natural, anything else flat; and
+// that key as sharps (positive) or flats (negative).
+extern core::FixedText<2> CurrentKeyName;
+extern int32_t CurrentKeyValue;
+// The staff of the input, the clef kind found for its line, and the clef kind in force at the
+// end of the last notes line of each staff.
+extern float InputStaff;
+extern int32_t InputClefKind;
+extern core::Array1<int32_t, 256> StaffClefKinds;
+// ItemCount and ItemWordsUsed when the input began: the input rolls the store back to them.
+extern int32_t InputStartItemCount;
+extern int32_t InputStartWordsUsed;
+// The column before a "[" and the column of a "]" of the line: a bracketed group.
+struct BracketMarksRecord {
+    int32_t group_start = 0;
+    int32_t group_end = 0;
+};
+extern BracketMarksRecord BracketMarks;
+// The motive being recalled: two leading characters, tokens separated by "/", closed by "]";
+// and the diatonic steps by which its pitches move.
+extern core::FixedText<256> MotiveText;
+extern int32_t MotiveStepShift;
+
+// Appends v to InputTokenList. When the list is full nothing is written, InputParseStatus
+// becomes -3 and the result is false: the caller stops the line.
+bool push_input_value(float v);
+
+// ---- typed tokens to live items (typed_items.cpp, typed_rhythms.cpp) --------------------------
+
 // ---- input lines (input_lines.cpp) -------------------------------------------------------------
 
 // 1 while the "ED" tail has items turned back into input lines; set and cleared around

@@ -31,6 +31,22 @@ extern int32_t MaxStaffNumber;
 // The editing commands' "INVI" switch will own this word; until then only tests change it.
 extern int32_t ShowInvisibleItems;
 
+// The rows that the typed-input builders fill and the input mode stores as items: one item's
+// P1..P15 per row, at most kColumnRows rows, then a terminating row of zeros; the 12-character
+// token that the typed-token routines read. Appended through append_column_row only.
+constexpr int32_t kColumnRows = 200;
+constexpr int32_t kColumnWords = 15;
+struct ColumnRecordsRecord {
+    // rows(r)(w): row r (1..kColumnRows + 1), word w (1..15).
+    core::Array1<core::Array1<float, kColumnWords>, kColumnRows + 1> rows;
+    int32_t count = 0;
+    core::FixedText<12> token;
+};
+extern ColumnRecordsRecord ColumnRecords;
+// Appends P1..P15 of ParamBuffer-like values as the next row (the terminating row after it
+// stays zero). False, and nothing written, when kColumnRows rows are in use already.
+bool append_column_row(const core::Array1<float, kColumnWords>& row);
+
 void reset_layout_tables();
 
 }  // namespace layout
