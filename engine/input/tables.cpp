@@ -45,6 +45,12 @@ bool push_input_value(float v) {
 
 // ---- typed tokens to live items ---------------------------------------------------------------
 
+TypedPlacementRecord TypedPlacement;
+TypedMotiveMarksRecord TypedMotiveMarks;
+TypedEntriesRecord TypedEntries;
+EntryRhythmRecord EntryRhythms;
+RhythmCursorRecord RhythmCursor;
+
 // ---- input lines ------------------------------------------------------------------------------
 
 int32_t RegenerateLinesFlag = 0;
@@ -80,6 +86,15 @@ void reset_input_tables() {
     MotiveStepShift = 0;
 
     // typed tokens to live items
+    TypedPlacement = TypedPlacementRecord{};
+    TypedMotiveMarks = TypedMotiveMarksRecord{};
+    TypedEntries.rows.fill(TypedEntryRow{});
+    TypedEntries.count = 0;
+    EntryRhythms.flags.fill(0);
+    EntryRhythms.head.fill(0);
+    EntryRhythms.dots.fill(0);
+    EntryRhythms.grace.fill(0);
+    RhythmCursor = RhythmCursorRecord{};
 
     // input lines
     RegenerateLinesFlag = 0;

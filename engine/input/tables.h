@@ -90,6 +90,69 @@ bool push_input_value(float v);
 
 // ---- typed tokens to live items (typed_items.cpp, typed_rhythms.cpp) --------------------------
 
+// Where the live entry puts the next item: written by typed_token_to_item and
+// repeat_input_group, and set up by the live entry when a line begins (staff, x, octave).
+struct TypedPlacementRecord {
+    float x = 0.0f;            // P3 of the last column placed; the next one goes 5.0 further
+    int32_t clef = 0;          // the clef of the last clef item: 0 treble .. 4 percussion
+    int32_t middle_line = 18;  // the clef used for note positions: 18, 6, 12, 10
+    int32_t octave = 4;        // -1 unset: the next note takes 4 (3 under a bass or tenor clef)
+    int32_t cue = 0;           // 1: notes are cue-sized (P4 100 away from zero)
+    int32_t stem = 0;          // 0 automatic, 1 up, -1 down, 99 counted as up
+    int32_t stem_length = 0;   // 0, 1, 2: P12 of the notes that follow
+    int32_t bar_number = 0;    // the number of the bars that follow
+    float transpose = 0.0f;    // steps added to every note's P4
+    int32_t groups = 0;        // tokens given with a "/" separator
+    int32_t chord_hold = 0;    // 1 after a ":" separator: the next note stays at x
+    int32_t first_token = 1;   // 1 until the first token of an input has been taken
+};
+extern TypedPlacementRecord TypedPlacement;
+// The live entry's places in CommandLine for the token being taken (written by the live entry)
+// and the motive marks typed_token_to_item finds in it (read by the motive store).
+struct TypedMotiveMarksRecord {
+    int32_t token_start = 0;  // position of the token's first character
+    int32_t line_cursor = 0;  // the line's last character so far
+    char name = ' ';          // the character before a "["
+    int32_t start = 0;        // the line position of that name character
+    int32_t end = 0;          // the line cursor when a "]" was met; 0 at the start of each token
+};
+extern TypedMotiveMarksRecord TypedMotiveMarks;
+// One row per token taken (and per copied column): what it was and the state after it.
+constexpr int32_t kTypedEntryCapacity = 300;
+struct TypedEntryRow {
+    int32_t kind = 0;    // degree 1..7 notes, 10 stem, 12 rest, 13 clef, 14 bar, 17 key, 18 meter
+    int32_t octave = 0;  // the octave after the token
+    int32_t rule = 0;    // NoteOctaveState previous step after the token (-1: rule off)
+    int32_t stem = 0;    // the stem setting after the token
+    int32_t first_item = 0;   // the first item the token made (ItemCount + 1 when none)
+    int32_t items_after = 0;  // ItemCount after the token
+    float x = 0.0f;           // TypedPlacement.x after the token
+    int32_t column_flag = 0;  // the flag given when x moved since the row before, else 0
+};
+struct TypedEntriesRecord {
+    core::Array1<TypedEntryRow, kTypedEntryCapacity> rows;
+    int32_t count = 0;
+};
+extern TypedEntriesRecord TypedEntries;
+// The rhythm of each entry given one by apply_rhythm_token (index: the column counter), and
+// where the rhythm line has got to. The rhythm line entry reads and writes the cursor too.
+struct EntryRhythmRecord {
+    core::Array1<int32_t, kTypedEntryCapacity> flags;
+    core::Array1<int32_t, kTypedEntryCapacity> head;
+    core::Array1<int32_t, kTypedEntryCapacity> dots;  // 10 per dot
+    core::Array1<int32_t, kTypedEntryCapacity> grace;
+};
+extern EntryRhythmRecord EntryRhythms;
+struct RhythmCursorRecord {
+    int32_t columns = 0;       // columns that have a rhythm
+    int32_t current_item = 0;  // the last note or rest that received one (InputStartItemCount)
+    int32_t head = 0;          // the last rhythm applied, for "/" tokens
+    int32_t flags = 0;
+    int32_t dots = 0;
+    int32_t grace = 0;
+};
+extern RhythmCursorRecord RhythmCursor;
+
 // ---- input lines (input_lines.cpp) -------------------------------------------------------------
 
 // 1 while the "ED" tail has items turned back into input lines; set and cleared around
