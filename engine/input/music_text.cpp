@@ -1,13 +1,346 @@
 #include "engine/input/music_text.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "engine/core/item_store.h"
+#include "engine/core/tables.h"
+#include "engine/input/input_lines.h"
+#include "engine/input/item_tokens.h"
+#include "engine/input/mark_items.h"
+#include "engine/input/mark_tokens.h"
+#include "engine/input/rhythm_tokens.h"
+#include "engine/input/tables.h"
+#include "engine/input/token_scan.h"
+#include "engine/layout/input_builders.h"
+
 namespace input {
 
-// Not built yet.
-void prepare_input_line(int32_t& first, int32_t& cursor) {
-    first = 0;
-    cursor = 0;
+namespace {
+
+// A typed line is read within its first 384 characters; the "/" that may stand in for a
+// missing ";" can lie one further.
+constexpr int32_t kTypedLineLength = 384;
+constexpr int32_t kNotesLineLimit = 200;
+constexpr int32_t kLineSize = core::FixedText<512>::kSize;
+
+constexpr int32_t kNotesMode = 1;
+constexpr int32_t kRhythmsMode = 2;
+constexpr int32_t kMarksMode = 3;
+constexpr int32_t kBeamsMode = 4;
+constexpr int32_t kSlursMode = 5;
+
+// The "100" flag of a repeat count: the copies keep their accidentals.
+constexpr int32_t kKeepAccidentals = 100;
+
+char line_at(int32_t p) { return (p >= 1 && p <= kLineSize) ? core::CommandLine(p) : ' '; }
+
+int32_t token_count() { return static_cast<int32_t>(InputTokenList(0)); }
+
+// The kind digit of a value: its whole part divided by 1000, truncated toward zero.
+int32_t kind_of(float v) { return static_cast<int32_t>(std::trunc(v)) / 1000; }
+
+// A further note of a chord: repeats copy it but do not count it.
+bool is_further_chord_note(float v) {
+    const int32_t k = kind_of(v);
+    return v <= 0.0f && (k == -1 || k == -7);
 }
-void input_item_loop(int32_t&, int32_t&, int32_t& position) { position = 0; }
-void parse_music_text(int32_t& cursor, int32_t&) { cursor = 0; }
+
+bool is_note_value(float v) {
+    const int32_t k = std::abs(kind_of(v));
+    return k == 1 || k == 7;
+}
+
+// A copied note without its accidental (the hundreds digit); other values stay as they are.
+float without_accidental(float v) {
+    if (!is_note_value(v)) return v;
+    const float rest = core::compute_real_mod(v, 100.0f);
+    const float thousands = 1000.0f * static_cast<float>(std::abs(kind_of(v)));
+    return v < 0.0f ? -(thousands + std::fabs(rest)) : thousands + std::fabs(rest);
+}
+
+void empty_token_list() {
+    InputTokenList(0) = 0.0f;
+    InputItemMark = 0;
+}
+
+// Every item made since the input began is dropped.
+void roll_store_back() {
+    if (InputStartItemCount < 0 || InputStartItemCount > core::ItemCount) return;
+    if (InputStartWordsUsed < 1 || InputStartWordsUsed > core::ItemWordsUsed) return;
+    core::ItemCount = InputStartItemCount;
+    core::ItemWordsUsed = InputStartWordsUsed;
+    core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
+}
+
+// Plays the last RepeatSpan entries (further chord notes ride along uncounted) RepeatTimes
+// times in all, RepeatTimes already positive. Sets InputParseStatus and returns false on an
+// empty list (-2), a span reaching below the list (the column two before position) or a full
+// list (-3).
+bool repeat_entries(int32_t position) {
+    const int32_t n = token_count();
+    if (n <= 0) {
+        InputParseStatus = -2;
+        return false;
+    }
+    bool keep = false;
+    if (RepeatTimes >= kKeepAccidentals) {
+        RepeatTimes -= kKeepAccidentals;
+        keep = true;
+    } else if (RepeatSpan >= kKeepAccidentals) {
+        RepeatSpan -= kKeepAccidentals;
+        keep = true;
+    }
+    int32_t s = n;
+    int32_t counted = 0;
+    for (; s >= 1; --s) {
+        if (is_further_chord_note(InputTokenList(s))) continue;
+        if (++counted == RepeatSpan) break;
+    }
+    if (s < 1) {
+        // Always a column, never 0 (which would read as a built line).
+        InputParseStatus = std::max(position - 2, 1);
+        return false;
+    }
+    const int32_t length = n - s + 1;
+    for (int32_t time = 1; time < RepeatTimes; ++time) {
+        for (int32_t i = s; i < s + length; ++i) {
+            const float v = InputTokenList(i);
+            if (!push_input_value(keep ? v : without_accidental(v))) return false;
+        }
+    }
+    return true;
+}
+
+// Hands the token at cursor (ch its first character) to the parser of the line kind.
+void dispatch_token(int32_t& cursor, int32_t ch) {
+    switch (InputParserMode) {
+        case kNotesMode:
+            parse_item_token(cursor, ch);
+            break;
+        case kRhythmsMode:
+            parse_rhythm_token(cursor, ch);
+            break;
+        case kMarksMode:
+            parse_mark_token(cursor, ch);
+            break;
+        case kBeamsMode:
+        case kSlursMode:
+            parse_pair_token(cursor);
+            break;
+        default:
+            RepeatTimes = -2;
+            break;
+    }
+}
+
+}  // namespace
+
+// Contract: see the header. Reads and rewrites CommandLine (the T-digit rhythm words, the ";"
+// put at the last "/" when none ends the line); writes InputTokenList, InputItemMark,
+// InputLineEnd, ChordState, InputParseStatus, StaffClefKinds, RedrawRequest; a notes line
+// that overfills the list rolls ItemCount and ItemWordsUsed back to the input's start. A line
+// with neither ";" nor "/" is a syntax error at its first token (-1).
+void prepare_input_line(int32_t& first, int32_t& cursor) {
+    InputParseStatus = 0;
+    if (first == 1) empty_token_list();
+    first = 0;
+    cursor = 1;
+    ChordState = 0;
+
+    int32_t end = 0;
+    for (int32_t p = 1; p <= kTypedLineLength; ++p) {
+        if (InputParserMode == kRhythmsMode && core::CommandLine(p) == 'T') {
+            switch (core::CommandLine(p + 1)) {
+                case '1':
+                    core::CommandLine(p + 1) = 'S';
+                    core::CommandLine(p + 2) = ' ';
+                    break;
+                case '2':
+                    core::CommandLine(p + 1) = 'H';
+                    break;
+                case '3':
+                    core::CommandLine(p + 1) = 'T';
+                    core::CommandLine(p + 2) = ' ';
+                    break;
+                case '4':
+                    core::CommandLine(p + 1) = 'Q';
+                    break;
+                case '8':
+                    core::CommandLine(p + 1) = 'E';
+                    break;
+                default:
+                    break;
+            }
+        }
+        if (core::CommandLine(p) == ';') {
+            end = p;
+            break;
+        }
+    }
+    if (end == 0) {
+        for (int32_t p = kTypedLineLength + 1; p >= 1; --p) {
+            if (core::CommandLine(p) == '/') {
+                core::CommandLine(p) = ';';
+                end = p;
+                break;
+            }
+        }
+    }
+    cursor = end;
+    InputLineEnd = cursor;
+
+    int32_t position = core::CommandLine(1) == '/' ? 2 : 1;
+    input_item_loop(first, cursor, position);
+
+    if (InputParseStatus == -3) {
+        // The list is full: on a notes line the whole input since it began goes.
+        if (InputParserMode == kNotesMode) {
+            restore_macro_unit();
+            roll_store_back();
+        }
+        return;
+    }
+    if (first != 1 || InputParseStatus != 0) return;
+
+    if (InputParserMode == kNotesMode) {
+        const int32_t staff = static_cast<int32_t>(InputStaff);
+        if (staff >= 1 && staff <= StaffClefKinds.size()) StaffClefKinds(staff) = InputClefKind;
+        if (token_count() > kNotesLineLimit) {
+            restore_macro_unit();
+            InputParseStatus = -3;
+            roll_store_back();
+            return;
+        }
+    }
+    switch (InputParserMode) {
+        case kRhythmsMode:
+            layout::apply_input_rhythms();
+            break;
+        case kMarksMode:
+            build_mark_items();
+            break;
+        case kBeamsMode:
+            layout::make_beams_for_notes();
+            break;
+        case kSlursMode:
+            layout::make_slurs_for_notes();
+            break;
+        default:
+            layout::place_input_notes();
+            break;
+    }
+    if (token_count() == 0) {
+        InputParseStatus = -3 - InputParserMode;
+    } else {
+        ++RedrawRequest;
+        empty_token_list();
+    }
+}
+
+// Contract: see the header. Writes InputTokenList (through push_input_value), InputParseStatus
+// (-1 parser stop, -2 repeat on an empty list, -3 full list, a column for a repeat reaching too
+// far back). Runs at least one token, so that a line without an end is rejected at its first.
+void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position) {
+    do {
+        parse_music_text(position, complete);
+        cursor = InputLineEnd;
+        if (position == 0) {
+            // A refused push keeps its own status.
+            if (InputParseStatus != -3) InputParseStatus = -1;
+            return;
+        }
+        if (RepeatTimes >= 0) {
+            if (!push_input_value(InputTokenValue)) return;
+            if (RepeatTimes > 0 && !repeat_entries(position)) return;
+        } else if (RepeatTimes != -999) {
+            RepeatTimes = -RepeatTimes;
+            if (!repeat_entries(position)) return;
+        }
+        ++position;  // past the separator
+    } while (position <= InputLineEnd);
+}
+
+// Contract: see the header. Reads CommandLine up to InputLineEnd and rewrites its separators in
+// place ("," to "/", "]" to a blank, "=" to "+" on the marks, beams and slurs lines); writes
+// RepeatTimes, RepeatSpan, InputTokenEnd, ChordState, BracketMarks. An empty token between two
+// "/" asks for the last entry once more (RepeatTimes -2); an empty token at ";" gives nothing
+// (-999). A token running past the line's end, an "X" or "Z" without a count and a motive "@"
+// are syntax errors.
+void parse_music_text(int32_t& cursor, int32_t& complete) {
+    while (cursor >= 1 && cursor <= kLineSize && line_at(cursor) == ' ') ++cursor;
+    RepeatTimes = 0;
+    RepeatSpan = 1;
+    const int32_t line_end = std::min(InputLineEnd, kLineSize);
+
+    InputTokenEnd = cursor;
+    bool restart = true;
+    while (restart) {
+        restart = false;
+        if (InputTokenEnd > line_end || InputTokenEnd < 1) {
+            syntax_error(cursor);
+            return;
+        }
+        for (;;) {
+            if (InputTokenEnd > line_end) {
+                syntax_error(cursor);
+                return;
+            }
+            char& c = core::CommandLine(InputTokenEnd);
+            if (c == ',') c = '/';
+            if (c == '/') break;
+            if (c == ';') {
+                complete = 1;
+                break;
+            }
+            if (c == '[') {
+                BracketMarks.group_start = InputTokenEnd - 1;
+                cursor = InputTokenEnd + 1;
+                InputTokenEnd = cursor;
+                restart = true;
+                break;
+            }
+            if (c == ']') {
+                c = ' ';
+                if (InputTokenEnd == cursor) ++cursor;
+            } else if (c == '@') {
+                // Motives are not spliced into typed lines yet.
+                int32_t at = InputTokenEnd;
+                syntax_error(at);
+                cursor = 0;
+                return;
+            } else if ((c == 'X' || c == 'Z') && InputParserMode != kMarksMode &&
+                       RepeatTimes != -999) {
+                const char next = line_at(InputTokenEnd + 1);
+                if (next != '[' && (next < '1' || next > '9')) {
+                    int32_t at = InputTokenEnd;
+                    syntax_error(at);
+                    cursor = 0;
+                    return;
+                }
+            } else if (c == '=' && InputParserMode >= kMarksMode) {
+                c = '+';
+            } else if ((c == ':' || c == '\'') && InputParserMode == kNotesMode) {
+                if (ChordState == 0) ChordState = -1;
+                dispatch_token(cursor, core::CommandLine.code(cursor));
+                return;
+            }
+            ++InputTokenEnd;
+        }
+    }
+
+    if (ChordState > 0) ChordState = 2;
+    if (RepeatTimes == -999) return;
+    const char first = line_at(cursor);
+    if (first == '/') {
+        RepeatTimes = -2;
+        return;
+    }
+    if (first == ';') {
+        RepeatTimes = -999;
+        return;
+    }
+    dispatch_token(cursor, core::CommandLine.code(cursor));
+}
 
 }  // namespace input

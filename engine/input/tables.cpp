@@ -43,6 +43,10 @@ bool push_input_value(float v) {
     return true;
 }
 
+// ---- the line pre-pass and its builders -------------------------------------------------------
+
+int32_t RedrawRequest = 0;
+
 // ---- typed tokens to live items ---------------------------------------------------------------
 
 TypedPlacementRecord TypedPlacement;
@@ -84,6 +88,9 @@ void reset_input_tables() {
     BracketMarks = BracketMarksRecord{};
     MotiveText.blank();
     MotiveStepShift = 0;
+
+    // the line pre-pass and its builders
+    RedrawRequest = 0;
 
     // typed tokens to live items
     TypedPlacement = TypedPlacementRecord{};

@@ -88,6 +88,12 @@ extern int32_t MotiveStepShift;
 // becomes -3 and the result is false: the caller stops the line.
 bool push_input_value(float v);
 
+// ---- the line pre-pass and its builders (music_text.cpp) -------------------------------------
+
+// Raised by one each time a typed line is built: the page redraw then draws every item, even
+// while a command file runs.
+extern int32_t RedrawRequest;
+
 // ---- typed tokens to live items (typed_items.cpp, typed_rhythms.cpp) --------------------------
 
 // Where the live entry puts the next item: written by typed_token_to_item and
