@@ -66,10 +66,6 @@ class MusicTextTest : public InterpreterTest {
         return input::InputParseStatus;
     }
     // Whether the notes-line token parser reads notes yet ("C4" -> 1029).
-    static bool notes_parser_built() {
-        input::InputTokenValue = 0.0f;
-        return one_token(kNotes, "C4") != 0 && input::InputTokenValue == 1029.0f;
-    }
 };
 
 struct RhythmCase {
@@ -359,10 +355,9 @@ TEST_F(MusicTextTest, AFullNotesLineDropsTheItemsOfTheInput) {
     EXPECT_EQ(core::ItemCount, 3);
 }
 
-// ---- notes lines: these need the notes-line token parser --------------------------------------
+// ---- notes lines -------------------------------------------------------------------------------
 
 TEST_F(MusicTextTest, NotesLineRepeatsDropOrKeepAccidentals) {
-    if (!notes_parser_built()) GTEST_SKIP() << "the notes-line token parser is not built";
     EXPECT_EQ(read_line(kNotes, "CS4/D/X2 3;"), 0);
     EXPECT_EQ(list(), (std::vector<float>{1229, 1030, 1029, 1030, 1029, 1030}));
     EXPECT_EQ(read_line(kNotes, "CS4/D/Z2 3;"), 0);
@@ -373,11 +368,10 @@ TEST_F(MusicTextTest, NotesLineRepeatsDropOrKeepAccidentals) {
 }
 
 TEST_F(MusicTextTest, NotesLineEndsAndFaults) {
-    if (!notes_parser_built()) GTEST_SKIP() << "the notes-line token parser is not built";
     int32_t first = 0;
     int32_t cursor = 0;
-    // 201 notes: too many, and the input's items go.
-    const std::string line = "C/X1 201;";
+    // 201 notes (1 + 98 + 98 copies and four more): too many, and the input's items go.
+    const std::string line = "C/X1 99/X1 99/D/E/F/G;";
     core::ItemCount = 2;
     core::ItemWordsUsed = 20;
     input::InputStartItemCount = 0;
