@@ -145,6 +145,9 @@ TEST_F(MusicTextTest, LinesGiveTheirTokenLists) {
         {kRhythms, "Q]/E;", {1, 0.5f}},         // "]" is blanked
         {kSlurs, "1 3/+2 4/5=6;", {1, 3, 10002, 4, 10005, 6}},
         {kBeams, "1 3/4 6;", {1, 3, 4, 6}},
+        {kNotes, "TR/C4/E/G/C5:E:G/R/;", {3000, 1029, 1031, 1033, 1036, -1038, -1040, 2000}},
+        {kNotes, "C4,D//E;", {1029, 1030, 1030, 1031}},  // "," and "//" in a notes line
+        {kNotes, "3/4/C4;", {20003, 20004, 1029}},        // "/" ends a meter token
     };
     for (const LineCase& c : cases) {
         EXPECT_EQ(read_line(c.mode, c.line), 0) << c.line;
