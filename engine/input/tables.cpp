@@ -43,6 +43,10 @@ bool push_input_value(float v) {
     return true;
 }
 
+// ---- the marks line -----------------------------------------------------------------------------
+
+float PageMarkSetting = -0.5f;
+
 // ---- typed tokens to live items ---------------------------------------------------------------
 
 // ---- input lines ------------------------------------------------------------------------------
@@ -78,6 +82,9 @@ void reset_input_tables() {
     BracketMarks = BracketMarksRecord{};
     MotiveText.blank();
     MotiveStepShift = 0;
+
+    // the marks line
+    PageMarkSetting = -0.5f;
 
     // typed tokens to live items
 

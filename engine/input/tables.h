@@ -88,6 +88,12 @@ extern int32_t MotiveStepShift;
 // becomes -3 and the result is false: the caller stops the line.
 bool push_input_value(float v);
 
+// ---- the marks line (mark_tokens.cpp, mark_items.cpp) -----------------------------------------
+
+// The page-wide setting that every mark symbol row built from a marks line carries in its P15
+// (numbered symbols excepted); the builder only copies it.
+extern float PageMarkSetting;
+
 // ---- typed tokens to live items (typed_items.cpp, typed_rhythms.cpp) --------------------------
 
 // ---- input lines (input_lines.cpp) -------------------------------------------------------------
