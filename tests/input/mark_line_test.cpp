@@ -258,6 +258,21 @@ TEST_F(MarkLineTest, DISABLED_AWholeMarksLineGivesItsList) {
                                           970000.0f, 2.0f, 5.0f}));
 }
 
+// The same through the pre-pass and the builder: marks on the note rows, the list emptied.
+TEST_F(MarkLineTest, DISABLED_AMarksLineMarksTheNotes) {
+    add_four_notes();
+    core::CommandLine.set("S 2/-S 3/MF 3.5;");
+    int32_t first = 1, cursor = 0;
+    input::prepare_input_line(first, cursor);
+    EXPECT_EQ(input::InputParseStatus, 0);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(InputTokenList(0), 0.0f);
+    EXPECT_EQ(p(2, 11), 7.0f);
+    EXPECT_EQ(p(3, 11), -7.0f);
+    ASSERT_EQ(layout::ColumnRecords.count, 5);
+    EXPECT_EQ(p(5, 3), 22.5f);
+}
+
 // ---- the builder -------------------------------------------------------------------------------
 
 TEST_F(MarkLineTest, SmallCodesBecomeTheNotesAttribute) {
