@@ -47,6 +47,10 @@ bool push_input_value(float v) {
 
 int32_t RedrawRequest = 0;
 
+// ---- the marks line -----------------------------------------------------------------------------
+
+float PageMarkSetting = -0.5f;
+
 // ---- typed tokens to live items ---------------------------------------------------------------
 
 TypedPlacementRecord TypedPlacement;
@@ -91,6 +95,9 @@ void reset_input_tables() {
 
     // the line pre-pass and its builders
     RedrawRequest = 0;
+
+    // the marks line
+    PageMarkSetting = -0.5f;
 
     // typed tokens to live items
     TypedPlacement = TypedPlacementRecord{};

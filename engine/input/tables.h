@@ -94,6 +94,12 @@ bool push_input_value(float v);
 // while a command file runs.
 extern int32_t RedrawRequest;
 
+// ---- the marks line (mark_tokens.cpp, mark_items.cpp) -----------------------------------------
+
+// The page-wide setting that every mark symbol row built from a marks line carries in its P15
+// (numbered symbols excepted); the builder only copies it.
+extern float PageMarkSetting;
+
 // ---- typed tokens to live items (typed_items.cpp, typed_rhythms.cpp) --------------------------
 
 // Where the live entry puts the next item: written by typed_token_to_item and
