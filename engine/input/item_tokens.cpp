@@ -211,18 +211,8 @@ void parse_bar(int32_t& cursor, int32_t ch) {
     int32_t number = LastMNumber;
     int32_t code = 0;
     while (!next_non_blank(ch, cursor, InputTokenEnd)) {
-        if (ch == 'D' || ch == 'M') {
-            code = code == 0 ? 100 : (code == 100 ? 200 : 500);
-        } else if (ch == 'H') {
-            code = 200;
-        } else if (ch == 'L') {
-            code = 300;
-        } else if (ch == 'R') {
-            code = 400;
-        } else if (ch == 'S') {
-            code = 700;
-        } else if (ch == 'I') {
-            code = 900;
+        if (next_bar_code(code, static_cast<char>(ch)) >= 0) {
+            code = next_bar_code(code, static_cast<char>(ch));
         } else if (is_digit(ch)) {
             float n = 0.0f;
             read_number(cursor, n);
@@ -460,6 +450,26 @@ void make_key_signature(int32_t& x) {
         CurrentKeyValue = kSharpKeys[index];
     } else {
         CurrentKeyValue = kFlatKeys[index];
+    }
+}
+
+int32_t next_bar_code(int32_t code, char letter) {
+    switch (letter) {
+        case 'D':
+        case 'M':
+            return code == 0 ? 100 : (code == 100 ? 200 : 500);
+        case 'H':
+            return 200;
+        case 'L':
+            return 300;
+        case 'R':
+            return 400;
+        case 'S':
+            return 700;
+        case 'I':
+            return 900;
+        default:
+            return -1;
     }
 }
 

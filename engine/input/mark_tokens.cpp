@@ -22,9 +22,6 @@ constexpr float kNoteNumberLimit = 1000.0f;
 // A numbered symbol's number times 10000 must stay exact in a REAL list value.
 constexpr int32_t kLargestSymbolNumber = 9999;
 
-char line_at(int32_t pos) {
-    return (pos >= 1 && pos <= core::CommandLine.size()) ? core::CommandLine(pos) : ' ';
-}
 bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // Digits and separators belong to the note numbers and the token boundaries: a rewrite that

@@ -315,7 +315,7 @@ bool find_octave_digit(std::string_view text, int32_t start, int32_t& digit, int
 // Contract: see the header. Reads InputParserMode, ParamBuffer P2 (rhythms: 0 leaves the motive
 // as it is) and MotiveStepShift; writes MotiveText, and MotiveStepShift := 0 after a move.
 bool rhythm_letters() {
-    if (InputParserMode == 2) return change_motive(rescale_rhythms);
+    if (InputParserMode == kRhythmsMode) return change_motive(rescale_rhythms);
     if (!change_motive(transpose_pitches)) return false;
     MotiveStepShift = 0;
     return true;

@@ -24,16 +24,10 @@ constexpr int32_t kTypedLineLength = 384;
 constexpr int32_t kNotesLineLimit = 200;
 constexpr int32_t kLineSize = core::FixedText<512>::kSize;
 
-constexpr int32_t kNotesMode = 1;
-constexpr int32_t kRhythmsMode = 2;
-constexpr int32_t kMarksMode = 3;
-constexpr int32_t kBeamsMode = 4;
-constexpr int32_t kSlursMode = 5;
 
 // The "100" flag of a repeat count: the copies keep their accidentals.
 constexpr int32_t kKeepAccidentals = 100;
 
-char line_at(int32_t p) { return (p >= 1 && p <= kLineSize) ? core::CommandLine(p) : ' '; }
 
 int32_t token_count() { return static_cast<int32_t>(InputTokenList(0)); }
 

@@ -13,7 +13,6 @@ namespace input {
 namespace {
 
 constexpr int32_t kLineSize = core::FixedText<512>::kSize;
-constexpr int32_t kSlursMode = 5;
 
 // The rhythm letters with the divisions of a whole note they stand for; "G" only opens a token.
 constexpr std::string_view kRhythmLetters = "GSTEQHWD";
@@ -26,7 +25,6 @@ constexpr float kGroupingMark = 9999.0f;
 constexpr int32_t kGroupingCursor = 999;
 constexpr float kPlusMark = 10000.0f;
 
-char line_at(int32_t p) { return (p >= 1 && p <= kLineSize) ? core::CommandLine(p) : ' '; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // The division of rhythm letter c; letters after a token's first are looked up from "S" on.

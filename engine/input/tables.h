@@ -16,6 +16,11 @@ namespace input {
 // The kind of typed line being taken: 1 notes, 2 rhythms, 3 marks, 4 beams, 5 slurs (6 done);
 // 0 outside the input mode.
 extern int32_t InputParserMode;
+constexpr int32_t kNotesMode = 1;
+constexpr int32_t kRhythmsMode = 2;
+constexpr int32_t kMarksMode = 3;
+constexpr int32_t kBeamsMode = 4;
+constexpr int32_t kSlursMode = 5;
 // The values of the parsed tokens of the line, in line order; element 0 holds the count.
 // Appended through push_input_value only, which keeps every line within the capacity.
 constexpr int32_t kInputTokenCapacity = 200;

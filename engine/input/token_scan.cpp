@@ -17,6 +17,10 @@ constexpr int32_t kShownLineCharacters = 140;
 
 }  // namespace
 
+char line_at(int32_t p) {
+    return (p >= 1 && p <= core::CommandLine.size()) ? core::CommandLine(p) : ' ';
+}
+
 // Contract: see the header. Reads CommandLine only; a cursor beyond the line reads blanks.
 bool next_non_blank(int32_t& ch, int32_t& cursor, int32_t end) {
     const int32_t size = core::CommandLine.size();

@@ -5,6 +5,8 @@
 
 namespace input {
 
+// The character at position p of CommandLine; a blank outside the line.
+char line_at(int32_t p);
 // Moves cursor on by one and then over blanks; ch takes the character code there (a blank past
 // the line's end). True when the cursor has reached or passed end (the token is exhausted).
 bool next_non_blank(int32_t& ch, int32_t& cursor, int32_t end);

@@ -7,6 +7,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/input/item_tokens.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
@@ -107,7 +108,7 @@ class DrawCount {
 bool passes_check(char c1, char c2) {
     if (c1 == ']' || c1 == '/' || c1 == ';') return true;
     const bool c2_digit = is_digit(c2);
-    if (InputParserMode == 2) {
+    if (InputParserMode == kRhythmsMode) {
         const bool lead_digit = c1 >= '1' && c1 <= '9';
         const bool lead_letter = one_of(c1, "DWHQESG");
         if (lead_digit && (c2 == '.' || c2_digit)) return true;
@@ -243,18 +244,8 @@ bool make_bar(const Token& t, int32_t i, NewItem& item) {
     for (int32_t k = i + 1; k <= kTokenChars; ++k) {
         const char c = t(k);
         if (c == ' ') continue;
-        if (c == 'D' || c == 'M') {
-            code = code == 0 ? 100 : (code == 100 ? 200 : 500);
-        } else if (c == 'H') {
-            code = 200;
-        } else if (c == 'L') {
-            code = 300;
-        } else if (c == 'R') {
-            code = 400;
-        } else if (c == 'S') {
-            code = 700;
-        } else if (c == 'I') {
-            code = 900;
+        if (next_bar_code(code, c) >= 0) {
+            code = next_bar_code(code, c);
         } else if (is_digit(c)) {
             read_two_digits(t, k, number);
             break;
@@ -429,7 +420,7 @@ void show_input_error(const core::FixedText<12>& token) {
     text += token.view();
     text.resize(36, ' ');
     core::show_message(text);
-    if (InputParserMode == 1) core::SecondLine.set("****");
+    if (InputParserMode == kNotesMode) core::SecondLine.set("****");
 }
 
 // Contract: see the header. The token's characters from position 23 of the message.
@@ -571,7 +562,7 @@ bool typed_token_to_item() {
         restore_snapshot(before);
         if (show) {
             show_input_error(layout::ColumnRecords.token);
-        } else if (InputParserMode == 1) {
+        } else if (InputParserMode == kNotesMode) {
             core::SecondLine.set("****");
         }
         return false;

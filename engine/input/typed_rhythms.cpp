@@ -259,7 +259,7 @@ bool apply_rhythm_token(int32_t cursor) {
         return true;
     }
 
-    const bool empty_token = InputParserMode != 2 && (separator == '/' || separator == ';') &&
+    const bool empty_token = InputParserMode != kRhythmsMode && (separator == '/' || separator == ';') &&
                              cursor >= 2 && cursor - 1 <= core::CommandLine.size() &&
                              core::CommandLine(cursor - 1) == '/';
     Rhythm r;
