@@ -98,11 +98,9 @@ extern int32_t InputModeWord;          // nonzero: the next input belongs to the
 extern int32_t InputBusyWord;          // nonzero while the input mode is busy
 extern int32_t InputContinuationWord;  // nonzero: the input mode continues on the next call
 // The notes entered by the running input mode: from item InputStartItem on, on the current
-// staff, between InputRangeLeft and InputRangeRight (0: the page extent). draw_new_items marks
-// them.
+// staff, between layout::InputRangeStart and InputRangeEnd (0: the page extent).
+// draw_new_items marks them.
 extern int32_t InputStartItem;
-extern float InputRangeLeft;
-extern float InputRangeRight;
 
 }  // namespace input
 

@@ -38,8 +38,6 @@ void reset_family_stub_words() {
     input::InputBusyWord = 0;
     input::InputContinuationWord = 0;
     input::InputStartItem = 0;
-    input::InputRangeLeft = 0.0f;
-    input::InputRangeRight = 0.0f;
     render::DisplayMarkWord = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
@@ -134,8 +132,6 @@ int32_t InputModeWord = 0;
 int32_t InputBusyWord = 0;
 int32_t InputContinuationWord = 0;
 int32_t InputStartItem = 0;
-float InputRangeLeft = 0.0f;
-float InputRangeRight = 0.0f;
 
 // Not built yet: the mode is left at once, with the word reported.
 void run_input_mode() {

@@ -35,14 +35,14 @@ int32_t mark_height_of(int32_t s, int32_t n) {
 }  // namespace
 
 // Contract: see undo.h. Reads the store, StaffTables (the current staff and its scale),
-// input::InputStartItem, InputRangeLeft, InputRangeRight (0: render::PageExtent); writes
+// input::InputStartItem, layout::InputRangeStart, InputRangeEnd (0: render::PageExtent); writes
 // ParamBuffer and the output lists through the drawing. Item numbers outside the store are
 // passed over.
 int32_t mark_new_note_positions() {
     const int32_t staff = layout::StaffTables.CurrentStaff;
-    const float left = input::InputRangeLeft;
+    const float left = layout::InputRangeStart;
     const float right =
-        input::InputRangeRight != 0.0f ? input::InputRangeRight : render::PageExtent;
+        layout::InputRangeEnd != 0.0f ? layout::InputRangeEnd : render::PageExtent;
 
     std::vector<float> positions;
     int32_t highest = 0;

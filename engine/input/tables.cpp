@@ -6,8 +6,6 @@ namespace input {
 
 // ---- typed music lines ------------------------------------------------------------------------
 
-int32_t InputParserMode = 0;
-core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
 int32_t InputItemMark = 0;
 core::ArrayRange<int32_t, 0, kInputTokenCapacity> MarkSideFlags;
 float InputTokenValue = 0.0f;
@@ -23,9 +21,7 @@ MeterRecord CurrentMeter;
 int32_t LastMNumber = 0;
 core::FixedText<2> CurrentKeyName("C ");
 int32_t CurrentKeyValue = 0;
-float InputStaff = 0.0f;
 int32_t InputClefKind = 0;
-core::Array1<int32_t, 256> StaffClefKinds;
 int32_t InputStartItemCount = 0;
 int32_t InputStartWordsUsed = 0;
 BracketMarksRecord BracketMarks;
@@ -67,8 +63,7 @@ void reset_input_tables() {
     // new items by name
 
     // typed music lines
-    InputParserMode = 0;
-    InputTokenList.fill(0.0f);
+    layout::reset_input_work_tables();
     InputItemMark = 0;
     MarkSideFlags.fill(0);
     InputTokenValue = 0.0f;
@@ -84,9 +79,7 @@ void reset_input_tables() {
     LastMNumber = 0;
     CurrentKeyName.set("C ");
     CurrentKeyValue = 0;
-    InputStaff = 0.0f;
     InputClefKind = 0;
-    StaffClefKinds.fill(0);
     InputStartItemCount = 0;
     InputStartWordsUsed = 0;
     BracketMarks = BracketMarksRecord{};

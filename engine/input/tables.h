@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
+#include "engine/layout/tables.h"
 
 namespace input {
 
@@ -13,18 +14,17 @@ namespace input {
 // ---- typed music lines: the token list and the parser's state (music_text.cpp, token_scan.cpp,
 // and every token parser) ----------------------------------------------------------------------
 
-// The kind of typed line being taken: 1 notes, 2 rhythms, 3 marks, 4 beams, 5 slurs (6 done);
-// 0 outside the input mode.
-extern int32_t InputParserMode;
-constexpr int32_t kNotesMode = 1;
-constexpr int32_t kRhythmsMode = 2;
-constexpr int32_t kMarksMode = 3;
-constexpr int32_t kBeamsMode = 4;
-constexpr int32_t kSlursMode = 5;
-// The values of the parsed tokens of the line, in line order; element 0 holds the count.
-// Appended through push_input_value only, which keeps every line within the capacity.
-constexpr int32_t kInputTokenCapacity = 200;
-extern core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
+// The line kind (InputParserMode), the token list (InputTokenList, appended through
+// push_input_value only), the input staff and the clef kinds of the staves are the layout's
+// work tables (engine/layout/tables.h), which the line builders read.
+using layout::InputParserMode;
+using layout::InputTokenList;
+using layout::kBeamsMode;
+using layout::kInputTokenCapacity;
+using layout::kMarksMode;
+using layout::kNotesMode;
+using layout::kRhythmsMode;
+using layout::kSlursMode;
 // The count of InputTokenList when the current line began; a syntax error sets the count back
 // to it.
 extern int32_t InputItemMark;
@@ -70,11 +70,11 @@ extern int32_t LastMNumber;
 // that key as sharps (positive) or flats (negative).
 extern core::FixedText<2> CurrentKeyName;
 extern int32_t CurrentKeyValue;
-// The staff of the input, the clef kind found for its line, and the clef kind in force at the
-// end of the last notes line of each staff.
-extern float InputStaff;
+// The clef kind found for the input's line (the input staff and the clef kinds of the staves
+// are the layout's: InputStaff, StaffClefKinds).
 extern int32_t InputClefKind;
-extern core::Array1<int32_t, 256> StaffClefKinds;
+using layout::InputStaff;
+using layout::StaffClefKinds;
 // ItemCount and ItemWordsUsed when the input began: the input rolls the store back to them.
 extern int32_t InputStartItemCount;
 extern int32_t InputStartWordsUsed;

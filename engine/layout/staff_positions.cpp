@@ -231,15 +231,15 @@ void warn_staff_position(int32_t staff, float value, int32_t base) {
 
 namespace {
 
-// The spacing list: (staff, distance) entries in the order given.
-struct SpacingList {
+// The staff distances of "STSP": (staff, distance) entries in the order given.
+struct StaffDistanceList {
     core::Array1<int32_t, kSpacingPlaces> staff;
     core::Array1<float, kSpacingPlaces> distance;
     int32_t count = 0;
 };
 
 // Reads the list from P2..P45; false (after the message) when no zero ends it.
-bool read_spacing_list(SpacingList& list) {
+bool read_spacing_list(StaffDistanceList& list) {
     auto& p = core::ParamBuffer;
     if (core::CommandLine(5) == 'X') {
         // A first staff number of 0 stands for all staves; later a 0 ends the list.
@@ -315,7 +315,7 @@ void space_staves_vertically() {
     if (p(2) == 0.0f && p(3) == 0.0f) {
         if (!take_spacing_dialog_line()) return;
     }
-    SpacingList list;
+    StaffDistanceList list;
     if (!read_spacing_list(list)) return;
 
     // The last staff item of each staff number, by item number.

@@ -1,11 +1,63 @@
 #include "engine/layout/tables.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace layout {
 
 StaffTablesRecord StaffTables;
 int32_t MaxStaffNumber = kMaxStaves;
 int32_t ShowInvisibleItems = 1;
 ColumnRecordsRecord ColumnRecords;
+int32_t InputParserMode = 0;
+core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
+float InputStaff = 0.0f;
+float InputRangeStart = 0.0f;
+float InputRangeEnd = 0.0f;
+core::Array1<int32_t, kMaxStaves> StaffClefKinds;
+int32_t RhythmRowCount = 0;
+core::Array1<int32_t, kInputRows> ChordStemCodes;
+core::Array1<int32_t, kInputRows> ChordFirstRows;
+int32_t ChordCount = 0;
+core::Array1<float, kInputRows> RowRhythms;
+core::Array1<float, kInputRows + 1> ColumnPositions;
+int32_t ColumnPositionCount = 0;
+float SpacingStaff = 999.0f;
+int32_t SpacingStaffNumber = 0;
+SpacingListRecord SpacingList;
+int32_t GraceSpacingDone = 1;
+
+void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet,
+                        float& beams) {
+    value = std::fmod(code, 1000.0f);
+    if (!(value > 0.0f)) {
+        denominator = 0.0f;
+        tuplet = 0.0f;
+        beams = 0.0f;
+        return;
+    }
+    // The thousands count dots, never a tuplet: the base of a dotted value is value x f / (2f - 1).
+    const int32_t dots = std::clamp(static_cast<int32_t>(code / 1000.0f), 0, 8);
+    tuplet = 10.0f * static_cast<float>(dots);
+    float base = value;
+    if (dots != 0) {
+        const float f = static_cast<float>(1 << dots);
+        base = value * f / (2.0f * f - 1.0f);
+    }
+    denominator = 4.0f / base;
+    const double n = std::floor(static_cast<double>(denominator) + 0.001);
+    int32_t k = 1;
+    while (k <= 10 && !(n < 8.0 * static_cast<double>(1 << (k - 1)))) ++k;
+    beams = static_cast<float>(k - 1);
+}
+
+float rhythm_head_kind(float denominator) {
+    // A grace note (denominator 0.0625) has no head kind of its own: its row keeps P6 0.
+    if (denominator > 0.0f && denominator < 0.5f) return 0.0f;
+    float k = 3.0f - std::trunc(denominator);
+    if (k == 0.0f) k = 1.0f;
+    return k;
+}
 
 bool append_column_row(const core::Array1<float, kColumnWords>& row) {
     if (ColumnRecords.count >= kColumnRows) return false;
@@ -13,6 +65,33 @@ bool append_column_row(const core::Array1<float, kColumnWords>& row) {
     ColumnRecords.rows(ColumnRecords.count) = row;
     ColumnRecords.rows(ColumnRecords.count + 1).fill(0.0f);
     return true;
+}
+
+void reset_input_work_tables() {
+    for (int32_t r = 1; r <= kColumnRows + 1; ++r) ColumnRecords.rows(r).fill(0.0f);
+    ColumnRecords.count = 0;
+    ColumnRecords.token.blank();
+    InputParserMode = 0;
+    InputTokenList.fill(0.0f);
+    InputStaff = 0.0f;
+    InputRangeStart = 0.0f;
+    InputRangeEnd = 0.0f;
+    StaffClefKinds.fill(0);
+    RhythmRowCount = 0;
+    ChordStemCodes.fill(0);
+    ChordFirstRows.fill(0);
+    ChordCount = 0;
+    RowRhythms.fill(0.0f);
+    ColumnPositions.fill(0.0f);
+    ColumnPositions(1) = -1.0f;
+    ColumnPositionCount = 0;
+    SpacingStaff = 999.0f;
+    SpacingStaffNumber = 0;
+    SpacingList.x.fill(0.0f);
+    SpacingList.v.fill(0.0f);
+    SpacingList.count = 0;
+    SpacingList.quarters = 0.0f;
+    GraceSpacingDone = 1;
 }
 
 void reset_layout_tables() {
@@ -24,9 +103,7 @@ void reset_layout_tables() {
     StaffTables.CurrentStaff = 0;
     MaxStaffNumber = kMaxStaves;
     ShowInvisibleItems = 1;
-    for (int32_t r = 1; r <= kColumnRows + 1; ++r) ColumnRecords.rows(r).fill(0.0f);
-    ColumnRecords.count = 0;
-    ColumnRecords.token.blank();
+    reset_input_work_tables();
 }
 
 }  // namespace layout

@@ -31,6 +31,61 @@ extern int32_t MaxStaffNumber;
 // The editing commands' "INVI" switch will own this word; until then only tests change it.
 extern int32_t ShowInvisibleItems;
 
+// ---- typed input: the work tables of the line builders ------------------------------------------
+// Written by the parser of typed lines (engine/input) and by the builders of the line kinds
+// (input_notes.cpp, input_rhythms.cpp, input_beams.cpp, input_slurs.cpp); read by both.
+
+// The kind of typed line being taken (InputLineKind): 1 notes, 2 rhythms, 3 marks, 4 beams, 5
+// slurs (6 done); 0 outside the input mode.
+extern int32_t InputParserMode;
+constexpr int32_t kNotesMode = 1;
+constexpr int32_t kRhythmsMode = 2;
+constexpr int32_t kMarksMode = 3;
+constexpr int32_t kBeamsMode = 4;
+constexpr int32_t kSlursMode = 5;
+// The values of the parsed tokens of the line (InputTokens), in line order; element 0 holds the
+// count. The parser appends through input::push_input_value only, which keeps the capacity.
+constexpr int32_t kInputTokenCapacity = 200;
+extern core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
+// The staff of the input, and the horizontal range its line is spread over (P3 units; the
+// "Set Input Space for Staff" answer, or the spacing staff's ends).
+extern float InputStaff;
+extern float InputRangeStart;
+extern float InputRangeEnd;
+// The clef kind in force at the end of the last notes line of each staff (StaffClefSettings).
+extern core::Array1<int32_t, kMaxStaves> StaffClefKinds;
+// The rows that take a rhythm (notes and rests that are no chord members), counted while the
+// notes line is built; the rhythms line must fill them (InputColumnCount).
+extern int32_t RhythmRowCount;
+// Per chord of the notes line: the stem code in force (0 automatic, 10 up, 20 down) and the row
+// of its first note; ChordCount chords.
+constexpr int32_t kInputRows = 200;
+extern core::Array1<int32_t, kInputRows> ChordStemCodes;
+extern core::Array1<int32_t, kInputRows> ChordFirstRows;
+extern int32_t ChordCount;
+// The rhythm of each row that is not a chord member (0.0 for members), left by the rhythms line.
+extern core::Array1<float, kInputRows> RowRhythms;
+// The distinct positions of the line's note columns in order, closed by one entry equal to
+// PageExtent (counted); entry 1 is -1.0 until set.
+extern core::Array1<float, kInputRows + 1> ColumnPositions;
+extern int32_t ColumnPositionCount;
+// The staff whose rhythm sets the spacing (999.0 or 99.0 none; above 256 counts as none), and
+// its number (0 none).
+extern float SpacingStaff;
+extern int32_t SpacingStaffNumber;
+// The spacing staff's rhythm: positions x and values v (a duration in quarters, or minus the
+// code of a non-rhythm item; after append_spacing_end_marker the proportional positions),
+// count (0: no spacing staff) and the total of the durations.
+struct SpacingListRecord {
+    core::Array1<float, kInputRows + 2> x;
+    core::Array1<float, kInputRows + 2> v;
+    int32_t count = 0;
+    float quarters = 0.0f;
+};
+extern SpacingListRecord SpacingList;
+// 1 = no grace-note spacing pending; the rhythm walk clears it when it meets a grace item.
+extern int32_t GraceSpacingDone;
+
 // The rows that the typed-input builders fill and the input mode stores as items: one item's
 // P1..P15 per row, at most kColumnRows rows, then a terminating row of zeros; the 12-character
 // token that the typed-token routines read. Appended through append_column_row only.
@@ -47,6 +102,17 @@ extern ColumnRecordsRecord ColumnRecords;
 // stays zero). False, and nothing written, when kColumnRows rows are in use already.
 bool append_column_row(const core::Array1<float, kColumnWords>& row);
 
+// A rhythm code c (quarters, plus 1000 per dot): value = c mod 1000 (the dotted duration);
+// tuplet = 10 x dots; denominator and beams of the undotted base (4 a quarter, 8 an eighth with
+// one beam; 0.0625 a grace note). A value of 0 or less gives denominator, tuplet and beams 0.
+void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet,
+                        float& beams);
+// The head of a long note by its denominator: 1 half, 2 whole, 3 breve; a grace note 0.
+float rhythm_head_kind(float denominator);
+
+// Empties the typed input's work tables above (the token list, the rows, the chord and rhythm
+// tables, the spacing staff); reset_layout_tables and reset_input_tables both call it.
+void reset_input_work_tables();
 void reset_layout_tables();
 
 }  // namespace layout

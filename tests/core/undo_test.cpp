@@ -500,8 +500,8 @@ TEST_F(UndoTest, NewNotesGetOneMarkPerPosition) {
     const std::vector<std::vector<float>> expected = {
         {13, 1, 10, 12, 4001, 0.5f}, {13, 1, 12, 14, 4002, 0.5f}, {13, 1, 30, 12, 4003, 0.5f}};
     EXPECT_EQ(g_marks, expected);
-    input::InputRangeRight = 11.0f;
-    input::InputRangeLeft = 10.5f;
+    layout::InputRangeEnd = 11.0f;
+    layout::InputRangeStart = 10.5f;
     core::draw_new_items();
     EXPECT_EQ(render::DisplayMarkWord, 0);  // nothing in the range
 }
