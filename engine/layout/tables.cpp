@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/core/console_bridge.h"
+
 namespace layout {
 
 StaffTablesRecord StaffTables;
@@ -60,7 +62,10 @@ float rhythm_head_kind(float denominator) {
 }
 
 bool append_column_row(const core::Array1<float, kColumnWords>& row) {
-    if (ColumnRecords.count >= kColumnRows) return false;
+    if (ColumnRecords.count >= kColumnRows) {
+        core::show_message("*** Too many items in one input line: the rest were not made.");
+        return false;
+    }
     ++ColumnRecords.count;
     ColumnRecords.rows(ColumnRecords.count) = row;
     ColumnRecords.rows(ColumnRecords.count + 1).fill(0.0f);

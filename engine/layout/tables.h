@@ -98,8 +98,9 @@ struct ColumnRecordsRecord {
     core::FixedText<12> token;
 };
 extern ColumnRecordsRecord ColumnRecords;
-// Appends P1..P15 of ParamBuffer-like values as the next row (the terminating row after it
-// stays zero). False, and nothing written, when kColumnRows rows are in use already.
+// Appends P1..P15 as the next row (the terminating row after it stays zero). When kColumnRows
+// rows are in use already nothing is written, "*** Too many items in one input line: the rest
+// were not made." is shown and the result is false: the builder stops there.
 bool append_column_row(const core::Array1<float, kColumnWords>& row);
 
 // A rhythm code c (quarters, plus 1000 per dot): value = c mod 1000 (the dotted duration);
