@@ -28,9 +28,12 @@ float SpacingStaff = 999.0f;
 int32_t SpacingStaffNumber = 0;
 SpacingListRecord SpacingList;
 int32_t GraceSpacingDone = 1;
+int32_t RegenerateInputFlag = 0;
+int32_t SmallNoteSetting = 0;
+ChordNoteTableRecord ChordNoteTable;
+int32_t ChordSpreadWord = 0;
 
-void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet,
-                        float& beams) {
+void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet, float& beams) {
     value = std::fmod(code, 1000.0f);
     if (!(value > 0.0f)) {
         denominator = 0.0f;
@@ -72,6 +75,17 @@ bool append_column_row(const core::Array1<float, kColumnWords>& row) {
     return true;
 }
 
+void clear_chord_note_table() {
+    ChordNoteTable.code.fill(0);
+    ChordNoteTable.offset.fill(0);
+    ChordNoteTable.low.fill(0);
+    ChordNoteTable.high.fill(0);
+    ChordNoteTable.fixed.fill(0);
+    ChordNoteTable.row.fill(0);
+    ChordNoteTable.position.fill(0);
+    ChordNoteTable.count = 0;
+}
+
 void reset_input_work_tables() {
     for (int32_t r = 1; r <= kColumnRows + 1; ++r) ColumnRecords.rows(r).fill(0.0f);
     ColumnRecords.count = 0;
@@ -97,6 +111,10 @@ void reset_input_work_tables() {
     SpacingList.count = 0;
     SpacingList.quarters = 0.0f;
     GraceSpacingDone = 1;
+    RegenerateInputFlag = 0;
+    SmallNoteSetting = 0;
+    clear_chord_note_table();
+    ChordSpreadWord = 0;
 }
 
 void reset_layout_tables() {

@@ -106,10 +106,37 @@ bool append_column_row(const core::Array1<float, kColumnWords>& row);
 // A rhythm code c (quarters, plus 1000 per dot): value = c mod 1000 (the dotted duration);
 // tuplet = 10 x dots; denominator and beams of the undotted base (4 a quarter, 8 an eighth with
 // one beam; 0.0625 a grace note). A value of 0 or less gives denominator, tuplet and beams 0.
-void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet,
-                        float& beams);
+void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet, float& beams);
 // The head of a long note by its denominator: 1 half, 2 whole, 3 breve; a grace note 0.
 float rhythm_head_kind(float denominator);
+
+// ---- typed input: note placement and chord arrangement (input_notes.cpp, chord_arrangement.cpp)
+// -- 1 while the flip of beamed groups rebuilds a notes line from regenerated tokens: the notes
+// line then starts from clef 0 and leaves StaffClefKinds alone. Set and cleared by the flip.
+extern int32_t RegenerateInputFlag;
+// The small-note setting of the last notes line (1 on, 0 off), left by place_input_notes.
+extern int32_t SmallNoteSetting;
+// The most notes one chord may have: longer chords are refused.
+constexpr int32_t kChordNotes = 80;
+// Scratch of arrange_chord_accidentals, cleared for each chord: per note m, in the order the
+// routine walks the chord (highest first), the accidental code (0 none), its offset left of the
+// head and its fixed offset (283 for a head put left of a down stem), both in thousandths, the
+// staff steps its accidental reaches down to and up to, the note's row and staff position.
+struct ChordNoteTableRecord {
+    core::Array1<int32_t, kChordNotes> code;
+    core::Array1<int32_t, kChordNotes> offset;
+    core::Array1<int32_t, kChordNotes> low;
+    core::Array1<int32_t, kChordNotes> high;
+    core::Array1<int32_t, kChordNotes> fixed;
+    core::Array1<int32_t, kChordNotes> row;
+    core::Array1<int32_t, kChordNotes> position;
+    int32_t count = 0;
+};
+extern ChordNoteTableRecord ChordNoteTable;
+void clear_chord_note_table();
+// hi - lo + 61 of the last chord that arrange_chord_accidentals sorted on the rhythms line (lo
+// and hi its lowest and highest staff positions, hi not below 0); the rhythms line reads it.
+extern int32_t ChordSpreadWord;
 
 // Empties the typed input's work tables above (the token list, the rows, the chord and rhythm
 // tables, the spacing staff); reset_layout_tables and reset_input_tables both call it.
