@@ -24,10 +24,8 @@ constexpr int32_t kTypedLineLength = 384;
 constexpr int32_t kNotesLineLimit = 200;
 constexpr int32_t kLineSize = core::FixedText<512>::kSize;
 
-
 // The "100" flag of a repeat count: the copies keep their accidentals.
 constexpr int32_t kKeepAccidentals = 100;
-
 
 int32_t token_count() { return static_cast<int32_t>(InputTokenList(0)); }
 
@@ -132,7 +130,8 @@ void dispatch_token(int32_t& cursor, int32_t ch) {
 
 // Contract: see the header. Reads and rewrites CommandLine (the T-digit rhythm words, the ";"
 // put at the last "/" when none ends the line); writes InputTokenList, InputItemMark,
-// InputLineEnd, ChordState, InputParseStatus, StaffClefKinds, RedrawRequest; a notes line
+// InputLineEnd, ChordState, InputParseStatus, RedrawRequest (the notes line's builder keeps the
+// staff's clef in StaffClefKinds); a notes line
 // that overfills the list rolls ItemCount and ItemWordsUsed back to the input's start. A line
 // with neither ";" nor "/" is a syntax error at its first token (-1).
 void prepare_input_line(int32_t& first, int32_t& cursor) {
@@ -198,8 +197,6 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
     if (first != 1 || InputParseStatus != 0) return;
 
     if (InputParserMode == kNotesMode) {
-        const int32_t staff = static_cast<int32_t>(InputStaff);
-        if (staff >= 1 && staff <= StaffClefKinds.size()) StaffClefKinds(staff) = InputClefKind;
         if (token_count() > kNotesLineLimit) {
             restore_macro_unit();
             InputParseStatus = -3;
