@@ -5,7 +5,5 @@ namespace layout {
 // Not built yet: the lines build no rows.
 void place_input_notes() {}
 void apply_input_rhythms() {}
-void make_beams_for_notes() {}
-void make_slurs_for_notes() {}
 
 }  // namespace layout

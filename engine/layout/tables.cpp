@@ -72,6 +72,9 @@ bool append_column_row(const core::Array1<float, kColumnWords>& row) {
     return true;
 }
 
+core::Array1<float, kBeamNotes> BeamNoteHeights;
+core::Array1<int32_t, kBeamNotes> BeamNoteColumns;
+
 void reset_input_work_tables() {
     for (int32_t r = 1; r <= kColumnRows + 1; ++r) ColumnRecords.rows(r).fill(0.0f);
     ColumnRecords.count = 0;
@@ -97,6 +100,8 @@ void reset_input_work_tables() {
     SpacingList.count = 0;
     SpacingList.quarters = 0.0f;
     GraceSpacingDone = 1;
+    BeamNoteHeights.fill(0.0f);
+    BeamNoteColumns.fill(0);
 }
 
 void reset_layout_tables() {
