@@ -373,10 +373,11 @@ bool make_beam(const BeamPair& pair, int32_t entry_rows, bool automatic, bool& s
         }
         next += 2;
         if (cross && out(10) != 0.0f) {
-            out(9) += 10.0f * static_cast<float>(
-                                  find_other_side_end(out(11), out(12), pair, side * 10));
+            out(9) +=
+                10.0f * static_cast<float>(find_other_side_end(out(11), out(12), pair, side * 10));
             if (out(13) != 0.0f)
-                out(9) += static_cast<float>(find_other_side_end(out(14), out(15), pair, side * 10));
+                out(9) +=
+                    static_cast<float>(find_other_side_end(out(14), out(15), pair, side * 10));
         }
         if (!append_column_row(out)) return false;
     } while (next < partials.size());

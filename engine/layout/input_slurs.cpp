@@ -28,9 +28,7 @@ int32_t token_count() {
 float step_of(int32_t row) { return core::amod(F(row, 4), 100.0f); }
 
 // The row's own stem code: 10 up, 20 down, 0 none.
-int32_t raw_stem_code(int32_t row) {
-    return 10 * ((std::abs(core::int_of(F(row, 5))) % 100) / 10);
-}
+int32_t raw_stem_code(int32_t row) { return 10 * ((std::abs(core::int_of(F(row, 5))) % 100) / 10); }
 
 // The stem code a slur end reads: a note without one counts as up below the middle line.
 int32_t stem_code(int32_t row) {
@@ -162,8 +160,8 @@ void make_slurs_for_notes() {
         slur.flagged = pair.over != 0;
 
         int32_t ties = core::TiePosition;
-        const bool chord_start = a + 1 <= ColumnRecords.count && F(a + 1, 1) == 1.0f &&
-                                 F(a + 1, 3) == F(a, 3);
+        const bool chord_start =
+            a + 1 <= ColumnRecords.count && F(a + 1, 1) == 1.0f && F(a + 1, 3) == F(a, 3);
         if (ties >= 0 && chord_start) ties = -1;
 
         // The side: asked for by a sign, else below unless a down stem comes first.

@@ -1,8 +1,9 @@
 // Beam end heights and the stem direction of a beamed group.
+#include "engine/layout/beam_heights.h"
+
 #include <vector>
 
 #include "engine/core/settings_tables.h"
-#include "engine/layout/beam_heights.h"
 #include "tests/layout/input_rows.h"
 
 namespace {

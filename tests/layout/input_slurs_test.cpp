@@ -1,10 +1,11 @@
 // The slurs line: ties of a chord split between the sides, open and tied ends, marks cleared or
 // moved, slurs lifted over inner notes, and the full row table.
+#include "engine/layout/input_slurs.h"
+
 #include <string>
 #include <vector>
 
 #include "engine/core/settings_tables.h"
-#include "engine/layout/input_slurs.h"
 #include "tests/layout/input_rows.h"
 
 namespace {
