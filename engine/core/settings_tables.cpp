@@ -23,7 +23,7 @@ int32_t SymbolDataLoaded = 0;
 
 GuitarChordTablesRecord GuitarChordTables;
 
-float BeamTilt = 0.5f;
+float BeamTilt = 0.1f;
 int32_t BeamThickness = 7;
 int32_t WholeRestFont = 0;
 float LyricDashSize = 1.0f;
@@ -83,7 +83,7 @@ void reset_settings_tables() {
     GuitarChordTables.sizes.fill(0);
     GuitarChordTables.loaded = 0;
 
-    BeamTilt = 0.5f;
+    BeamTilt = 0.1f;
     BeamThickness = 7;
     WholeRestFont = 0;
     LyricDashSize = 1.0f;

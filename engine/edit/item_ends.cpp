@@ -417,12 +417,6 @@ TextLineFit measure_line_between_texts() {
 
 void merge_end_flag(int32_t& flag, int32_t end) { flag = flag == 0 ? end : 3; }
 
-float make_position_even(float x, int32_t mode) {
-    if (rem(x, 2.0f) != 1.0f) return x;
-    if (mode == 10) return trunc(x) > 11 ? x : x + 1.0f;
-    return trunc(x) < 3 ? x : x - 1.0f;
-}
-
 bool snap_end_to_nearest_note(float p, float x, int32_t& found) {
     found = 0;
     const int32_t kind = ItemEndsState.end_kind;

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "engine/layout/note_geometry.h"
+
 namespace edit {
 
 // Finds the notes, rests or bar lines the ends of the edited item belong to, by the mode letter
@@ -41,9 +43,8 @@ void fit_slur_end_heights(int32_t left, int32_t right);
 // The height a slur end takes at the note whose record starts at word start (above or below by
 // E7's sign), from its step, stem direction, stem length and flags.
 float note_end_height(int32_t start);
-// An odd whole height moves to the even one beside it: up in mode 10 (not above 11), down in any
-// other mode (not below 3). Other values come back unchanged.
-float make_position_even(float x, int32_t mode);
+// An odd whole height moves to the even one beside it (the slur builder of typed input shares it).
+using layout::make_position_even;
 
 // P7 = the slur's curvature from its length, kind and end heights, as a pair list; nothing for a
 // slur whose ends stand at bar lines (E8 >= 1).

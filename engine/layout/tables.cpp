@@ -86,6 +86,9 @@ void clear_chord_note_table() {
     ChordNoteTable.count = 0;
 }
 
+core::Array1<float, kBeamNotes> BeamNoteHeights;
+core::Array1<int32_t, kBeamNotes> BeamNoteColumns;
+
 void reset_input_work_tables() {
     for (int32_t r = 1; r <= kColumnRows + 1; ++r) ColumnRecords.rows(r).fill(0.0f);
     ColumnRecords.count = 0;
@@ -115,6 +118,8 @@ void reset_input_work_tables() {
     SmallNoteSetting = 0;
     clear_chord_note_table();
     ChordSpreadWord = 0;
+    BeamNoteHeights.fill(0.0f);
+    BeamNoteColumns.fill(0);
 }
 
 void reset_layout_tables() {

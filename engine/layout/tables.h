@@ -138,6 +138,14 @@ void clear_chord_note_table();
 // and hi its lowest and highest staff positions, hi not below 0); the rhythms line reads it.
 extern int32_t ChordSpreadWord;
 
+// ---- beams and slurs of typed input -------------------------------------------------------------
+// The notes under one beam, left to right, as the beam builder (input_beams.cpp) hands them to
+// compute_beam_ends: the height each presents to the beam in staff steps, and the row of
+// ColumnRecords that describes its column. Written per beam; read only by compute_beam_ends.
+constexpr int32_t kBeamNotes = 100;
+extern core::Array1<float, kBeamNotes> BeamNoteHeights;
+extern core::Array1<int32_t, kBeamNotes> BeamNoteColumns;
+
 // Empties the typed input's work tables above (the token list, the rows, the chord and rhythm
 // tables, the spacing staff); reset_layout_tables and reset_input_tables both call it.
 void reset_input_work_tables();

@@ -105,7 +105,7 @@ TEST_F(PreferencesTest, ShortLinesUnknownKeywordsAndZeroValuesChangeNothing) {
     load(
         "BE\nBEAMS\n% PAPER 2\nXYZW 4\n\nBEAM  0.00\nBMTH    0\nDASH 0.00\nPROC 0\nREST    0\n"
         "TIES  3\n");
-    EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
+    EXPECT_FLOAT_EQ(BeamTilt, 0.1f);  // the default stays
     EXPECT_EQ(BeamThickness, 7);
     EXPECT_FLOAT_EQ(LyricDashSize, 1.0f);
     EXPECT_EQ(WholeRestFont, 0);
@@ -336,7 +336,7 @@ TEST_F(PreferencesCommandTest, DialogShowsTheSettingsAndItsAnswerIsApplied) {
     run_preferences_command();
     EXPECT_EQ(dialog.shown_a(18), 1);  // no outline
     EXPECT_EQ(dialog.shown_a(1), 7);
-    EXPECT_FLOAT_EQ(real_of(dialog.shown_b(5)), 50.0f);
+    EXPECT_FLOAT_EQ(real_of(dialog.shown_b(5)), 10.0f);  // the default 0.10 x 100
     EXPECT_EQ(dialog.shown_key, "C3");
     EXPECT_EQ(dialog.shown_name, "mxpref.dat");
     EXPECT_EQ(dialog.shown_library, kLibraryDefault);

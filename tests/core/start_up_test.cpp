@@ -216,7 +216,7 @@ TEST_F(StartUpTest, GeneratedLibraryDataHasItsLayoutAndValues) {
         EXPECT_EQ(StrokeFontTable(kStrokeFontOffsets + first) / 10000, 0) << g;
     }
     // The shipped preferences and the guitar chords read as they should.
-    EXPECT_FLOAT_EQ(BeamTilt, 0.5f);
+    EXPECT_FLOAT_EQ(BeamTilt, 0.1f);  // "BEAM 10.00"
     EXPECT_EQ(BaseMidiKey, 60);
     EXPECT_EQ(LibraryFolder.trimmed(), "C:\\program files\\melandrix\\mxlib\\");
     load_guitar_chord_file();

@@ -1,0 +1,126 @@
+// Beam end heights and the stem direction of a beamed group.
+#include "engine/layout/beam_heights.h"
+
+#include <vector>
+
+#include "engine/core/settings_tables.h"
+#include "tests/layout/input_rows.h"
+
+namespace {
+
+class BeamHeightsTest : public InputRowsTest {
+  protected:
+    // Notes at the heights, 10 apart from x 10, stems by p5; returns the decided direction
+    // and the ends.
+    struct Ends {
+        float left, right;
+        int32_t direction;
+    };
+    Ends beam(const std::vector<float>& heights, int32_t direction, float p5 = 10.0f,
+              float spacing = 10.0f) {
+        int32_t k = 0;
+        for (float h : heights) {
+            ++k;
+            layout::BeamNoteColumns(k) = chord(10.0f + spacing * (k - 1), h, p5);
+            layout::BeamNoteHeights(k) = h;
+        }
+        Ends e{-1.0f, -1.0f, direction};
+        layout::compute_beam_ends(e.left, e.right, e.direction, k, 10.0f,
+                                  10.0f + spacing * (k - 1));
+        return e;
+    }
+};
+
+TEST_F(BeamHeightsTest, DirectionFromTheSpreadAboutTheMiddleLine) {
+    // 3, 5, 4: the highest is nearer the middle: up; the middle note pokes 1.5 through the line
+    // from 3 to 4 and no end is at 5, so the beam is flat at 5, a line, and moves to 4.5.
+    Ends e = beam({3.0f, 5.0f, 4.0f}, 0);
+    EXPECT_EQ(e.direction, 10);
+    EXPECT_FLOAT_EQ(e.left, 4.5f);
+    EXPECT_FLOAT_EQ(e.right, 4.5f);
+}
+
+TEST_F(BeamHeightsTest, TwoNotesOnTheMiddleLineGoDown) {
+    Ends e = beam({7.0f, 7.0f}, 0);
+    EXPECT_EQ(e.direction, 20);
+    EXPECT_FLOAT_EQ(e.left, 7.5f);  // flat on the middle line: moved into the space
+    EXPECT_FLOAT_EQ(e.right, 7.5f);
+}
+
+TEST_F(BeamHeightsTest, EqualSpreadCountsTheNotesAboveAndBelow) {
+    // a = b = 3: two below, one above: up.
+    EXPECT_EQ(beam({4.0f, 5.0f, 10.0f}, 0).direction, 10);
+    layout::reset_input_work_tables();
+    // One below, one above: at most as many below: down.
+    EXPECT_EQ(beam({4.0f, 10.0f}, 0).direction, 20);
+}
+
+TEST_F(BeamHeightsTest, SteepBeamIsHeldToTheSlopeLimit) {
+    core::BeamTilt = 0.10f;
+    // 8 drops to 7; 2 rises to 6, one step below it (10 x 0.10 = 1.0).
+    Ends e = beam({2.0f, 8.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 6.0f);
+    EXPECT_FLOAT_EQ(e.right, 7.0f);
+    layout::reset_input_work_tables();
+    // Down: the lower end rises first, then the higher follows to one step from it.
+    e = beam({8.0f, 2.0f}, 20);
+    EXPECT_FLOAT_EQ(e.left, 4.0f);
+    EXPECT_FLOAT_EQ(e.right, 3.0f);
+    layout::reset_input_work_tables();
+    // A slope within the limit, or a difference of 1.5 or less, stays.
+    core::BeamTilt = 0.5f;
+    e = beam({2.0f, 6.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 6.0f);
+}
+
+TEST_F(BeamHeightsTest, EqualPositionsGiveAFlatBeamAtTheExtremeWithoutDividing) {
+    // All three notes at x 10: no width to slope over.
+    Ends e = beam({2.0f, 9.0f, 6.0f}, 10, 10.0f, 0.0f);
+    EXPECT_FLOAT_EQ(e.left, 9.0f);  // above the staff's middle space rule: stays
+    EXPECT_FLOAT_EQ(e.right, 9.0f);
+    layout::reset_input_work_tables();
+    e = beam({2.0f, 9.0f, 6.0f}, 20, 20.0f, 0.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 2.0f);
+}
+
+TEST_F(BeamHeightsTest, FlatBeamsLeaveTheStaffLines) {
+    EXPECT_FLOAT_EQ(beam({5.0f, 5.0f}, 10).left, 4.5f);
+    layout::reset_input_work_tables();
+    EXPECT_FLOAT_EQ(beam({9.0f, 9.0f}, 20).right, 9.5f);
+    layout::reset_input_work_tables();
+    // Two notes at the maximum make the beam flat there.
+    Ends e = beam({3.0f, 8.0f, 8.0f, 6.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 8.0f);
+    EXPECT_FLOAT_EQ(e.right, 8.0f);
+}
+
+TEST_F(BeamHeightsTest, InnerNoteTurnsTheBeamAboutTheEndAtTheExtreme) {
+    // Up, ends 6 and 2 (first at the maximum); the note at x 20 lies at 5.5, 1.5 above the line
+    // (4.0): the last end moves so the line passes 4.5 there: 6 + (4.5 - 6) x 2 = 3.
+    core::BeamTilt = 0.5f;
+    Ends e = beam({6.0f, 5.5f, 2.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 6.0f);
+    EXPECT_FLOAT_EQ(e.right, 3.0f);
+}
+
+TEST_F(BeamHeightsTest, LimitsAndMixedCrossStaffStems) {
+    // Up: ends below 0 become 0.
+    Ends e = beam({-4.0f, -4.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 0.0f);
+    layout::reset_input_work_tables();
+    // Stems both ways with a fixed-height request of 2 on the first note's row.
+    layout::BeamNoteColumns(1) = chord(10.0f, 3.0f, 20.0f);
+    F(1, 12) = 2.0f;
+    layout::BeamNoteHeights(1) = 3.0f;
+    layout::BeamNoteColumns(2) = chord(20.0f, 9.0f, 10.0f);
+    layout::BeamNoteHeights(2) = 9.0f;
+    e = Ends{0.0f, 0.0f, 0};
+    layout::compute_beam_ends(e.left, e.right, e.direction, 2, 10.0f, 20.0f);
+    EXPECT_EQ(e.direction, 20);
+    EXPECT_FLOAT_EQ(e.left, 4.0f);
+    EXPECT_FLOAT_EQ(e.right, 4.0f);
+}
+
+}  // namespace
