@@ -4,8 +4,9 @@ namespace layout {
 
 // Not built yet: the lines build no rows.
 void place_input_notes() {}
-void apply_input_rhythms() {}
 void make_beams_for_notes() {}
 void make_slurs_for_notes() {}
+void arrange_chord_accidentals(float, int32_t) {}
+void set_chord_head_flags(int32_t, int32_t) {}
 
 }  // namespace layout

@@ -108,7 +108,8 @@ bool append_column_row(const core::Array1<float, kColumnWords>& row);
 // one beam; 0.0625 a grace note). A value of 0 or less gives denominator, tuplet and beams 0.
 void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet,
                         float& beams);
-// The head of a long note by its denominator: 1 half, 2 whole, 3 breve; a grace note 0.
+// The head of a long note by its denominator: 1 half, 2 whole, 3 breve; a grace note (64
+// quarters or more) 0, so that its row keeps P6 0.
 float rhythm_head_kind(float denominator);
 
 // Empties the typed input's work tables above (the token list, the rows, the chord and rhythm
