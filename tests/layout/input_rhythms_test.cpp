@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/core/tables.h"
+#include "engine/input/music_text.h"
 #include "engine/layout/input_builders.h"
 #include "engine/layout/rhythm_columns.h"
 #include "tests/layout/layout_fixture.h"
@@ -272,6 +274,27 @@ TEST_F(InputRhythmsTest, LinesOfOnlyGraceNotesOrNoRowsDoNotDivideByZero) {
     rhythms({});
     layout::apply_input_rhythms();
     EXPECT_EQ(layout::ColumnPositionCount, 1);
+}
+
+TEST_F(InputRhythmsTest, ATypedRhythmsLineReachesTheRows) {
+    range(10, 90);
+    note(5, 10, 10);
+    note(5, 10, 10);
+    rest();
+    note(5, 10, 10);
+    core::CommandLine.set("Q./E./Q/Q;");
+    int32_t first = 1;
+    int32_t cursor = 0;
+    input::prepare_input_line(first, cursor);
+    EXPECT_FLOAT_EQ(P(1, 7), 1.5f);
+    EXPECT_FLOAT_EQ(P(1, 9), 10.0f);
+    EXPECT_FLOAT_EQ(P(2, 7), 0.75f);
+    EXPECT_FLOAT_EQ(P(2, 9), 11.0f);
+    EXPECT_FLOAT_EQ(P(3, 7), 1.0f);
+    EXPECT_FLOAT_EQ(P(3, 5), 0.0f);  // a quarter rest
+    EXPECT_FLOAT_EQ(P(1, 3), 10.0f);
+    EXPECT_NEAR(P(4, 3), 10.0f + 80.0f * 3.25f / 4.25f, 1e-4);
+    EXPECT_TRUE(fe_.message_boxes.empty());
 }
 
 }  // namespace
