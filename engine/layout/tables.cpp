@@ -58,7 +58,7 @@ void decode_rhythm_code(float& value, float& denominator, float code, float& tup
 
 float rhythm_head_kind(float denominator) {
     // A grace note (denominator 0.0625) has no head kind of its own: its row keeps P6 0.
-    if (denominator > 0.0f && denominator < 0.5f) return 0.0f;
+    if (denominator > 0.0f && denominator < 0.07f) return 0.0f;
     float k = 3.0f - std::trunc(denominator);
     if (k == 0.0f) k = 1.0f;
     return k;
