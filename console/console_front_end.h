@@ -55,6 +55,11 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     void RefreshDisplayFromEngine() override {}
     void SwitchPaletteVariant(int mode, int palette_group) override {}
     void ControlMidiPlayer(int action) override {}
+    int32_t CurrentZoom() override { return zoom_; }
+    // Kept until the engine call ends, as the window's gate does.
+    void RequestZoom(int32_t scale) override { requested_zoom_ = scale; }
+    // Printed as a line of its own.
+    void ShowPercentText(const char* text) override;
     int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;
     int RunEpsFileNameDialog() override;
     int RunOutputFileNameDialog() override;
@@ -93,6 +98,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool fits_command_buffer(const std::string& name);
     // Scroll position clamped to the scroll range of the current sizes.
     void clamp_scroll_position();
+    // Takes over zoom next (above 0): scroll sizes and position scale with it.
+    void apply_zoom(int32_t next);
 
     std::istream& in_;
     std::ostream& out_;
@@ -107,6 +114,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
 
     // The virtual window.
     int32_t zoom_ = kStartZoom;
+    int32_t requested_zoom_ = 0;  // asked for during the engine call (0: none)
     std::array<int32_t, 6> scroll_sizes_{};  // total, page (logical units), line, as 's' set them
     int32_t scroll_x_ = 0;                   // device units, right of the origin
     int32_t scroll_y_ = 0;                   // device units, down from the origin

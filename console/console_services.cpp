@@ -33,6 +33,21 @@ void ConsoleFrontEnd::clamp_scroll_position() {
     scroll_y_ = std::clamp(scroll_y_, 0, max_y);
 }
 
+void ConsoleFrontEnd::apply_zoom(int32_t next) {
+    if (next <= 0) return;
+    const double f = static_cast<double>(next) / zoom_;
+    for (int32_t& w : scroll_sizes_) w = saturate(static_cast<int64_t>(w * f));
+    scroll_x_ = saturate(static_cast<int64_t>(scroll_x_ * f));
+    scroll_y_ = saturate(static_cast<int64_t>(scroll_y_ * f));
+    zoom_ = next;
+    clamp_scroll_position();
+}
+
+void ConsoleFrontEnd::ShowPercentText(const char* text) {
+    if (text == nullptr) return;
+    print_text(text);
+}
+
 // Marks (zeroes tag[0]) the requests the window marks. Dialogs print one line and give the
 // cancelled answer; letters without a service do nothing.
 void ConsoleFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
@@ -64,12 +79,7 @@ void ConsoleFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
         case 'k': {
             const int32_t next = block(1) != 0 ? block(1) : (zoom_ == 64 ? 128 : 64);
             if (next < 0) break;  // no such zoom: nothing changes
-            const double f = static_cast<double>(next) / zoom_;
-            for (int32_t& w : scroll_sizes_) w = saturate(static_cast<int64_t>(w * f));
-            scroll_x_ = saturate(static_cast<int64_t>(scroll_x_ * f));
-            scroll_y_ = saturate(static_cast<int64_t>(scroll_y_ * f));
-            zoom_ = next;
-            clamp_scroll_position();
+            apply_zoom(next);
             break;
         }
         case 'n': {

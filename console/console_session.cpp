@@ -39,6 +39,7 @@ int ConsoleFrontEnd::run() {
         core::FrontEndCommandBuffer.blank();
         shown_ = shown_form(typed);
         int32_t status = -1;
+        requested_zoom_ = 0;
         try {
             core::run_command(graphics_.data(), graphics_length_, text_stream_.data(), text_length_,
                               status);
@@ -46,6 +47,8 @@ int ConsoleFrontEnd::run() {
             out_ << "internal error: " << core::shown_text(e.what()) << '\n';
             continue;
         }
+        if (requested_zoom_ != 0) apply_zoom(requested_zoom_);
+        requested_zoom_ = 0;
         show_in_message_line(core::MessageLine.view());
         show_item_panel_line();
     }

@@ -15,10 +15,19 @@
 #include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
+#include "engine/layout/zoom_steps.h"
+#include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
 
 namespace core {
+
+namespace {
+
+// The drawing's view update: the layout's, told whether the edited item has changes pending.
+void update_view_for_edited_item() { layout::update_view_geometry(edit::EditChangesPending, true); }
+
+}  // namespace
 
 void reset_engine() {
     close_all_units();
@@ -31,6 +40,7 @@ void reset_engine() {
     layout::reset_layout_tables();
     layout::register_layout_drawers();
     render::register_render_drawers();
+    render::RenderHooks.update_view_geometry = update_view_for_edited_item;
     reset_interpreter_tables();
     reset_undo_tables();
     reset_file_command_tables();

@@ -27,6 +27,9 @@
 #include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
 #include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
+#include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
+#include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
+#include "engine/render/tables.h"                 // DisplayMarkWord
 
 // ============================================================================================
 // Engine core: files, undo, sorting, status, developer files, mini macros,
@@ -35,6 +38,11 @@
 namespace core {
 
 void show_status();     // V
+
+// The words of the S family: the save words "SM", "SN", "SA" and the status word "SI" (with no
+// item being edited) run here, every other word goes to layout::run_staff_layout_command. The
+// S row of the interpreter and the front-end's Save-As service call it.
+void run_s_family_word();
 void run_dr_command();  // D
 void ripple_bars();     // "RIP"
 
@@ -71,15 +79,12 @@ void zoom_to_fit();               // F (not "FREEZ")
 void choose_recent_file();        // H
 void run_justify_command();       // J, L
 void set_view_top_bottom();       // K, Q
-void run_staff_layout_command();  // S ("STSP" is built)
 void test_console_boxes();        // U + letter
 void test_edit_string();          // W + letter
 void set_view_y_offset();         // Y + letter
-void step_zoom();                 // Z
 void run_stem_direction_command();  // box operations below 0
 void justify_from_box();
 void adjust_staff_notes();
-void update_view_geometry();      // "ZZ", after zoom steps of an edited item
 
 // The S family's two counters; the interpreter hands them the integers kept by "ry".
 extern core::Array1<int32_t, 2> StaffLayoutCounters;
@@ -141,17 +146,6 @@ extern int32_t BoxEdgeWord;   // the box-edge word of the box operations
 extern int32_t DragStepWord;  // the step of a parameter drag
 
 }  // namespace edit
-
-// ============================================================================================
-// Item rendering: display modes
-// ============================================================================================
-namespace render {
-
-// The display mode's mark word: 0 no mark; thousands the mark kind, remainder the staff;
-// negative: the marks of newly entered notes (draw_new_items).
-extern int32_t DisplayMarkWord;
-
-}  // namespace render
 
 // ============================================================================================
 // Print, PostScript and MIDI output

@@ -38,7 +38,6 @@ void reset_family_stub_words() {
     input::InputBusyWord = 0;
     input::InputContinuationWord = 0;
     input::InputStartItem = 0;
-    render::DisplayMarkWord = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
     output::MidiStatusWord = 0;
@@ -93,36 +92,13 @@ void choose_recent_file() { core::report_family_word("choose_recent_file"); }
 void run_justify_command() { core::report_family_word("run_justify_command"); }
 void set_view_top_bottom() { core::report_family_word("set_view_top_bottom"); }
 
-// Only "STSP" is built: the vertical spacing of staves, then the page is redrawn.
-void run_staff_layout_command() {
-    if (core::CommandLine.starts_with("STSP")) {
-        core::trace("run_staff_layout_command", 1);
-        space_staves_vertically();
-        render::redraw_items();
-        return;
-    }
-    // The save words: "SM", "SN" and "SA" with no item being edited.
-    const char second = core::CommandLine(2);
-    if ((second == 'M' || second == 'N' || second == 'A') && core::EditedItemNumber == 0) {
-        core::trace("run_staff_layout_command", 2);
-        core::save_current_document();
-        core::CommandModeLetters(1) = 0;
-        return;
-    }
-    core::report_family_word("run_staff_layout_command");
-}
-
 void test_console_boxes() { core::report_family_word("test_console_boxes"); }
 void test_edit_string() { core::report_family_word("test_edit_string"); }
 void set_view_y_offset() { core::report_family_word("set_view_y_offset"); }
-void step_zoom() { core::report_family_word("step_zoom"); }
 // Not built yet: the box operations they continue change nothing.
 void run_stem_direction_command() { core::trace("run_stem_direction_command"); }
 void justify_from_box() { core::trace("justify_from_box"); }
 void adjust_staff_notes() { core::trace("adjust_staff_notes"); }
-
-// Not built yet: the scrollable area stays as it is.
-void update_view_geometry() { core::trace("update_view_geometry"); }
 
 }  // namespace layout
 
@@ -186,12 +162,6 @@ void zoom_to_fit_width() { core::trace("zoom_to_fit_width"); }
 void add_to_music_directory() { core::trace("add_to_music_directory"); }
 
 }  // namespace edit
-
-namespace render {
-
-int32_t DisplayMarkWord = 0;
-
-}  // namespace render
 
 namespace output {
 

@@ -119,7 +119,7 @@ CommandFlow row_j_l(int32_t letter) {
     MessageLine.set("JOFFY = " + format_int_whole("(1i5)", render::ViewOrigin.y));
     ParamBuffer(2) = 0.0f;
     if (EditedItemNumber != 0) {
-        layout::update_view_geometry();
+        layout::update_view_geometry(edit::EditChangesPending);
         return CommandFlow::Return;
     }
     if (ItemCount > 0) render::redraw_items();
@@ -225,7 +225,7 @@ CommandFlow row_s() {
     const bool layout_word =
         !starts("ST") || CommandLine(3) == 'S' || CommandLine(3) == 'M' || starts("STU");
     if (!layout_word) return run_edit_keyword_path();
-    layout::run_staff_layout_command();
+    run_s_family_word();
     layout::StaffLayoutCounters(1) = KeptLayoutCounters(1);
     layout::StaffLayoutCounters(2) = KeptLayoutCounters(2);
     return CommandFlow::EndCommand;
@@ -268,7 +268,7 @@ CommandFlow row_u() {
 
 CommandFlow row_z() {
     if (second() == 'Z') {
-        layout::update_view_geometry();
+        layout::update_view_geometry(edit::EditChangesPending);
         return CommandFlow::EndCommand;
     }
     // Changes of the edited item not stored yet are drawn again at the new zoom, still pending.
@@ -282,13 +282,31 @@ CommandFlow row_z() {
             ParamBuffer(3) = 0.0f;
             edit::apply_working_pairs();
         }
-        layout::update_view_geometry();
+        layout::update_view_geometry(edit::EditChangesPending);
         return CommandFlow::Return;
     }
     return show_view_position();
 }
 
 }  // namespace
+
+// Contract: see family_entries.h. Reads CommandLine and EditedItemNumber; the save words clear
+// the first of CommandModeLetters.
+void run_s_family_word() {
+    const char c = second();
+    const bool idle = EditedItemNumber == 0;
+    if (!starts("STSP") && idle && (c == 'M' || c == 'N' || c == 'A')) {
+        save_current_document();
+        CommandModeLetters(1) = 0;
+        return;
+    }
+    if (!starts("STSP") && idle && c == 'I') {
+        show_status();
+        CommandModeLetters(1) = 0;
+        return;
+    }
+    layout::run_staff_layout_command();
+}
 
 // Contract: the row of the first-letter table for letter ('A'..'Z', the first of
 // CommandModeLetters). Reads CommandLine, SecondLine and ParamBuffer; the families called

@@ -59,6 +59,15 @@ public:
     // 1 play, 2 stop, 3 toggle pause; other values do nothing.
     virtual void ControlMidiPlayer(int action) = 0;
 
+    // -- zoom: 64 is 100% --
+    // The zoom the page is shown at now (the front-end's own changes included).
+    virtual int32_t CurrentZoom() = 0;
+    // Asks for a new zoom, which the front-end applies when the engine call ends; the last
+    // request of a call wins.
+    virtual void RequestZoom(int32_t scale) = 0;
+    // Shows a zoom percentage ("150%") in the front-end's percent display.
+    virtual void ShowPercentText(const char* text) = 0;
+
     // -- dialog launchers and their exchange --
     // Typed name comes back in MessageLine.
     virtual int RunDrawingFileNameDialog(const FixedText<128>& prompt) = 0;

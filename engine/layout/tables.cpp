@@ -122,7 +122,12 @@ void reset_input_work_tables() {
     BeamNoteColumns.fill(0);
 }
 
+int32_t PageFrameToggle = 0;
+ZoomStateRecord ZoomState;
+
 void reset_layout_tables() {
+    PageFrameToggle = 0;
+    ZoomState = ZoomStateRecord{};
     StaffTables.StaffScale.fill(25.0f);
     StaffTables.StaffBaseY.fill(0);
     StaffTables.StaffMiddleY.fill(0);

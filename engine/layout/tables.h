@@ -148,6 +148,19 @@ constexpr int32_t kBeamNotes = 100;
 extern core::Array1<float, kBeamNotes> BeamNoteHeights;
 extern core::Array1<int32_t, kBeamNotes> BeamNoteColumns;
 
+// ---- the S-family words and the zoom steps (staff_layout_commands.cpp, zoom_steps.cpp) ----
+// 1 after an "SC$" that turned the page frame off, so that the next one turns it on again.
+extern int32_t PageFrameToggle;
+// The engine's side of the zoom (64 = 100%): the zoom before the last step (previous), the
+// one update_view_geometry applied last (to notice a change made by the front-end), and the
+// last vertical placing ratio (0.0..1.0; -1.0 none yet).
+struct ZoomStateRecord {
+    int32_t previous = 64;
+    int32_t last_applied = 64;
+    float placing_ratio = -1.0f;
+};
+extern ZoomStateRecord ZoomState;
+
 // Empties the typed input's work tables above (the token list, the rows, the chord and rhythm
 // tables, the spacing staff); reset_layout_tables and reset_input_tables both call it.
 void reset_input_work_tables();

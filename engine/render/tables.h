@@ -50,6 +50,24 @@ extern ItemDrawOriginRecord ItemDrawOrigin;
 // Right end of the page in P3 units (200.0 by default = 30,000 display units).
 extern float PageExtent;
 
+// The display mode's mark word (the page frame mode): 0 no mark; thousands the mark kind,
+// remainder (below 1000) the staff or extent; negative: the marks of newly entered notes
+// (draw_new_items). Set by the "SC" layout words.
+extern int32_t DisplayMarkWord;
+// The user paper size of paper format 8, in inches.
+struct UserPaperSizeRecord {
+    float width = 9.0f;
+    float height = 12.0f;
+};
+extern UserPaperSizeRecord UserPaperSize;
+// How far the keys of "SHP" have moved the page outline from its place (display units); the
+// page frame drawing adds it.
+struct PageOutlineShiftRecord {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+extern PageOutlineShiftRecord PageOutlineShift;
+
 // ---- page redraw state (page_redraw.cpp, item_drawing.cpp) ----
 extern int32_t OutOfBoundsNoticeOff;  // 1 = the out-of-bounds notice is off
 extern float StaffLookupNumber;       // staff get_staff_ends looks for

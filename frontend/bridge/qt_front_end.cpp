@@ -140,6 +140,17 @@ void QtFrontEnd::RefreshDisplayFromEngine() {
 void QtFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {}
 void QtFrontEnd::ControlMidiPlayer(int action) {}
 
+int32_t QtFrontEnd::CurrentZoom() { return frontend::DisplayScale; }
+
+void QtFrontEnd::RequestZoom(int32_t scale) {
+    if (scale > 0) frontend::RequestedDisplayScale = scale;
+}
+
+void QtFrontEnd::ShowPercentText(const char* text) {
+    if (text == nullptr) return;
+    if (frontend::Hooks().show_zoom_text) frontend::Hooks().show_zoom_text(text);
+}
+
 // -- dialogs: the launchers of dialog_launchers.cpp -------------------------------------------
 
 int QtFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {

@@ -51,6 +51,11 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     void RefreshDisplayFromEngine() override;
     void SwitchPaletteVariant(int mode, int palette_group) override;
     void ControlMidiPlayer(int action) override;
+    // The gate's DisplayScale; a request waits in RequestedDisplayScale until the call ends.
+    int32_t CurrentZoom() override;
+    void RequestZoom(int32_t scale) override;
+    // Goes to the zoom bar's text.
+    void ShowPercentText(const char* text) override;
     int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;
     int RunEpsFileNameDialog() override;
     int RunOutputFileNameDialog() override;

@@ -168,7 +168,7 @@ bool serve_save_as(const char tag[4], core::ServiceBlock& block) {
     core::set_block_text(block, QFile::encodeName(name).toStdString());
     core::MessageLine.put(1, 3, std::string_view(tag, 3));
     core::MessageLine(4) = '\0';
-    layout::run_staff_layout_command();
+    core::run_s_family_word();
     return true;
 }
 

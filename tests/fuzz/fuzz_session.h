@@ -44,6 +44,11 @@ class QuietFrontEnd : public core::FrontEndPort {
     void RefreshDisplayFromEngine() override {}
     void SwitchPaletteVariant(int mode, int palette_group) override {}
     void ControlMidiPlayer(int action) override {}
+    int32_t CurrentZoom() override { return zoom_; }
+    void RequestZoom(int32_t scale) override {
+        if (scale > 0) zoom_ = scale;
+    }
+    void ShowPercentText(const char* text) override {}
     int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override { return 2; }
     int RunEpsFileNameDialog() override { return 2; }
     int RunOutputFileNameDialog() override { return 2; }

@@ -260,6 +260,16 @@ void ScriptedFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {
 
 void ScriptedFrontEnd::ControlMidiPlayer(int action) { record(Kind::MidiPlayer, {}, action); }
 
+void ScriptedFrontEnd::RequestZoom(int32_t scale) {
+    zoom_requests.push_back(scale);
+    record(Kind::ZoomRequest, {}, scale);
+}
+
+void ScriptedFrontEnd::ShowPercentText(const char* text) {
+    percent_texts.emplace_back(text == nullptr ? "" : text);
+    record(Kind::PercentText, percent_texts.back());
+}
+
 int ScriptedFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {
     const auto a = next_dialog_answer("file name: " + prompt.c_text());
     if (!a) return 2;

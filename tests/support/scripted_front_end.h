@@ -36,6 +36,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
         PaletteVariant,
         MidiPlayer,
         Dialog,
+        ZoomRequest,
+        PercentText,
     };
     // One entry of the log: the kind, its main text and up to two numbers (selection, mode...).
     struct Event {
@@ -101,6 +103,10 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     std::vector<std::string> dialogs;
     // The 30 words the last parameter page was opened with.
     std::vector<float> parameter_page;
+    // Every zoom asked for (RequestZoom) and every percentage shown, in order. A request is not
+    // applied to view.zoom: tests that follow a real gate apply it themselves.
+    std::vector<int32_t> zoom_requests;
+    std::vector<std::string> percent_texts;
     int refresh_count = 0;
     int trim_count = 0;
     int unanswered = 0;
@@ -130,6 +136,9 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     void RefreshDisplayFromEngine() override;
     void SwitchPaletteVariant(int mode, int palette_group) override;
     void ControlMidiPlayer(int action) override;
+    int32_t CurrentZoom() override { return view.zoom; }
+    void RequestZoom(int32_t scale) override;
+    void ShowPercentText(const char* text) override;
     int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;
     int RunEpsFileNameDialog() override;
     int RunOutputFileNameDialog() override;

@@ -1,0 +1,260 @@
+#include "engine/layout/staff_layout_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <string>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/staff_range.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/layout/staff_positions.h"
+#include "engine/layout/tables.h"
+#include "engine/render/notes.h"
+#include "engine/render/page_outline_keys.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/scrolling.h"
+#include "engine/render/tables.h"
+
+namespace layout {
+
+namespace {
+
+constexpr int32_t kFrameKindUnit = 1000;
+constexpr int32_t kSpacingStaffOff = 999;
+
+char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+// The word reported as unknown: the command word up to its first blank, at most 9 characters.
+void report_word() {
+    core::FixedText<9> word;
+    for (int k = 1; k <= 9; ++k) {
+        const char c = core::CommandLine(k);
+        if (c == ' ' || c == '\0') break;
+        word(k) = c;
+    }
+    core::report_unknown_word(word);
+}
+
+// The paper format chosen by columns 3 and 4 (0: none named).
+int32_t paper_format_letter(char col3, char col4) {
+    switch (upper(col4)) {
+        case 'T':
+            return 1;
+        case 'G':
+            return 2;
+        case 'D':
+            return 3;
+        case 'P':
+            return 4;
+        case '3':
+            return 5;
+        case '4':
+            return 6;
+        default:
+            break;
+    }
+    if (col3 == 'B') return 7;
+    if (col3 == 'U') return 8;
+    return 0;
+}
+
+// The P2 of every item of staff `from` becomes `to`.
+void move_staff_items(int32_t from, int32_t to) {
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t start = core::ItemStartTable(k);
+        if (start < 1 || start + 2 > core::kItemStoreWords) continue;
+        if (core::ItemStore(start) < 2.0f) continue;  // no P2
+        if (core::int_of(core::ItemStore(start + 2)) != from) continue;
+        core::ItemStore(start + 2) = static_cast<float>(to);
+    }
+}
+
+}  // namespace
+
+// Contract: see the header. Writes SpacingStaff, SpacingStaffNumber, SpacingList.count (the
+// column the note input had reached on the spacing staff) and MessageLine.
+void set_spacing_staff(float n) {
+    if (n == static_cast<float>(kSpacingStaffOff)) {
+        SpacingStaff = 999.0f;
+        SpacingStaffNumber = 0;
+        SpacingList.count = 0;
+        core::MessageLine.set("Spacing staff OFF.");
+        return;
+    }
+    const int32_t staff = core::int_of(n);
+    if (std::isnan(n) || n < 1.0f || staff > MaxStaffNumber) {
+        SpacingStaff = 999.0f;
+        SpacingStaffNumber = 0;
+        SpacingList.count = 0;
+        core::MessageLine.set("**** No staff " + std::to_string(staff) + ": spacing staff OFF.");
+        return;
+    }
+    SpacingStaff = n;
+    SpacingStaffNumber = staff;
+    core::MessageLine.set("Spacing staff =" + core::format_real("(1F4.0)", n));
+}
+
+// Contract: see the header. Message texts are kept exactly, inch signs included.
+void write_paper_message(int32_t index) {
+    switch (index) {
+        case 1:
+            core::MessageLine.set("**** Letter size, 8.5\"x11\"");
+            break;
+        case 2:
+            core::MessageLine.set("**** Legal size, 11\"x14\"");
+            break;
+        case 3:
+            core::MessageLine.set("**** Ledger size, 11\"x17\"");
+            break;
+        case 4:
+            core::MessageLine.set("**** Double page, 17\"x11\"");
+            break;
+        case 5:
+            core::MessageLine.set("**** A3 size, 11.7\"x16.5\"");
+            break;
+        case 6:
+            core::MessageLine.set("**** A4 size, 8.3\"x11.7\"");
+            break;
+        case 7:
+            core::MessageLine.set("**** B4 size, 9.8\"x13.9\"");
+            break;
+        case 8:
+            core::MessageLine.set(
+                "**** Custom size, " + core::format_real("(1F5.2)", render::UserPaperSize.width) +
+                "\"x" + core::format_real("(1F5.2)", render::UserPaperSize.height) + "\"");
+            break;
+        default:
+            core::MessageLine.blank();
+            break;
+    }
+}
+
+// Contract: see the header. Reads columns 3 and 4 of the line as typed (SecondLine: the scan
+// has turned the numbers of CommandLine into "*", and "SC 3" names A3 by its column 4) and P2;
+// writes PageFrameToggle, DisplayMarkWord, PageFormatIndex, CommandLine columns 1-2 (blanked)
+// and MessageLine; redraws. The staff or extent of the frame is held to 0..999 so that it never
+// reaches the kind.
+void set_page_frame() {
+    char col3 = core::SecondLine(3);
+    const char col4 = core::SecondLine(4);
+    bool frame_off = false;
+    if (col3 == '$') {
+        if (PageFrameToggle == 0) {
+            frame_off = true;
+            PageFrameToggle = 1;
+        } else {
+            col3 = ' ';
+        }
+    }
+    col3 = upper(col3);
+    if (col3 == 'X') frame_off = true;
+
+    int32_t& mode = render::DisplayMarkWord;
+    if (frame_off) {
+        mode = 0;
+    } else {
+        PageFrameToggle = 0;
+        int32_t kind = mode > 0 ? mode / kFrameKindUnit : 0;
+        if (col3 < 'A') kind = 1;
+        if (col3 == 'I') kind = 2;
+        if (col3 == 'C') kind = 3;
+        if (col3 == 'V') kind = 4;
+        if (upper(col4) == 'C') kind = 5;
+        if (kind > 0) {
+            float r = core::ParamBuffer(2);
+            if (r == 0.0f && kind < 4) {
+                float highest = 0.0f;
+                float lowest = 0.0f;
+                core::find_staff_range(highest, lowest);
+                r = highest;
+            }
+            mode = kind * kFrameKindUnit + core::int_in(r, 0, kFrameKindUnit - 1);
+        } else {
+            mode = 0;
+        }
+    }
+    const int32_t format = paper_format_letter(col3, col4);
+    if (format != 0) core::PageFormatIndex = format;
+
+    core::CommandLine(1) = ' ';
+    core::CommandLine(2) = ' ';
+    render::redraw_items();
+    write_paper_message(core::PageFormatIndex);
+}
+
+// Contract: see the header. Reads the staff items through find_staff_range; writes the P2 of
+// the moved items and redraws.
+bool spread_staff_numbers() {
+    float highest = 0.0f;
+    float lowest = 0.0f;
+    core::find_staff_range(highest, lowest);
+    const int32_t hi = core::int_of(highest);
+    const int32_t lo = core::int_of(lowest);
+    if (hi <= lo) return false;
+    if (2 * hi - lo > MaxStaffNumber) {
+        core::MessageLine.set("**** Staff " + std::to_string(hi) + " would move beyond " +
+                              std::to_string(MaxStaffNumber) + ": nothing spread.");
+        return false;
+    }
+    for (int32_t s = hi; s >= lo + 1; --s) move_staff_items(s, 2 * s - lo);
+    render::redraw_items();
+    return true;
+}
+
+// Contract: see the header. Reads CommandLine columns 2-4, EditedItemNumber and ItemCount;
+// writes what the forms write and clears the first of CommandModeLetters after a form ran.
+void run_staff_layout_command() {
+    auto& line = core::CommandLine;
+    const bool idle = core::EditedItemNumber == 0;
+    const char second = line(2);
+    const char col3 = line(3);
+    const char col4 = line(4);
+
+    if (line.starts_with("STSP")) {
+        space_staves_vertically();
+        render::redraw_items();
+        core::CommandModeLetters(1) = 0;
+        return;
+    }
+    switch (second) {
+        case 'C':
+            if (idle) set_page_frame();
+            break;
+        case 'H':
+            if (col3 == 'P') {
+                render::move_box_outline_by_keys();
+            } else if (col3 != 'M') {
+                render::reset_head_outline_cache();
+                render::OutputPassWord = col3 == 'X' ? 0 : 1;
+            }
+            break;
+        case 'P':
+            if (idle) set_spacing_staff(core::ParamBuffer(2));
+            break;
+        case 'E':
+            // Only the spread is built; the voice separations are not offered yet.
+            if (col4 != 'Z') {
+                report_word();
+                return;
+            }
+            if (idle) {
+                core::save_undo_copy();
+                core::UndoSaveMode = -2;
+                if (spread_staff_numbers()) render::position_view(1);
+            }
+            break;
+        default:
+            report_word();
+            return;
+    }
+    core::CommandModeLetters(1) = 0;
+}
+
+}  // namespace layout
