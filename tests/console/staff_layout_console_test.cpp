@@ -20,31 +20,16 @@
 
 namespace {
 
-class StaffLayoutConsoleTest : public ::testing::Test {
+class StaffLayoutConsoleTest : public ConsoleSessionTest {
   protected:
-    void SetUp() override {
-        core::reset_engine();
-        core::reset_service_gate();
-        const char* home = std::getenv("ORMEST_HOME");
-        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
-                                                               : temp_.root());
-        temp_.enter();
-    }
-    void TearDown() override {
-        core::close_all_units();
-        core::set_front_end(nullptr);
-    }
-
     // A fresh engine with one staff on the page (entered without editing), then the lines.
     std::string type(const std::vector<std::string>& lines) {
         core::reset_engine();
         core::reset_service_gate();
-        std::string input = "EI\n8 1 0\n";
-        for (const std::string& line : lines) input += line + "\n";
-        return run_console(input);
+        std::vector<std::string> all = {"EI", "8 1 0"};
+        all.insert(all.end(), lines.begin(), lines.end());
+        return ConsoleSessionTest::type(all);
     }
-
-    TempFolder temp_{"staff_layout_console_test"};
 };
 
 bool has_line(const std::string& out, const std::string& line) {

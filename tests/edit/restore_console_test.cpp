@@ -18,29 +18,7 @@
 
 namespace {
 
-class RestoreConsoleTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        core::reset_engine();
-        core::reset_service_gate();
-        const char* home = std::getenv("ORMEST_HOME");
-        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
-                                                               : temp_.root());
-        temp_.enter();
-    }
-    void TearDown() override {
-        core::close_all_units();
-        core::set_front_end(nullptr);
-    }
-
-    std::string type(const std::vector<std::string>& lines) {
-        std::string input;
-        for (const std::string& line : lines) input += line + "\n";
-        return run_console(input);
-    }
-
-    TempFolder temp_{"restore_console_test"};
-};
+class RestoreConsoleTest : public ConsoleSessionTest {};
 
 TEST_F(RestoreConsoleTest, RestoTwiceThenSave) {
     const std::filesystem::path file = temp_.root() / "restored.mus";

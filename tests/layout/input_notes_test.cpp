@@ -9,6 +9,7 @@
 #include "engine/layout/input_builders.h"
 #include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"
+#include "tests/layout/input_rows.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ class InputNotesTest : public InterpreterTest {
     }
     // A notes line typed in the input mode: parsed, then built.
     static int32_t type_notes(const std::string& line) {
-        layout::InputParserMode = layout::kNotesMode;
-        core::CommandLine.set(line);
-        int32_t first = 1;
-        int32_t cursor = 0;
-        input::prepare_input_line(first, cursor);
-        return input::InputParseStatus;
+        return type_input_line(layout::kNotesMode, line);
     }
     // Tokens handed to the builder as the parser leaves them.
     static void build(const std::vector<float>& tokens) {

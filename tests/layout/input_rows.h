@@ -13,6 +13,17 @@
 #include "engine/layout/tables.h"
 #include "tests/layout/layout_fixture.h"
 
+// Types line as a line of the given kind and runs it through the parser to its builder; returns
+// InputParseStatus.
+inline int32_t type_input_line(int32_t mode, const std::string& line) {
+    layout::InputParserMode = mode;
+    core::CommandLine.set(line);
+    int32_t first = 1;
+    int32_t cursor = 0;
+    input::prepare_input_line(first, cursor);
+    return input::InputParseStatus;
+}
+
 class InputRowsTest : public LayoutTest {
   protected:
     void SetUp() override {
@@ -47,13 +58,7 @@ class InputRowsTest : public LayoutTest {
     static float& F(int32_t r, int32_t w) { return layout::ColumnRecords.rows(r)(w); }
 
     // Types line (beams: mode 4, slurs: mode 5) and runs it to its builder.
-    static void type_line(int32_t mode, const std::string& line) {
-        layout::InputParserMode = mode;
-        core::CommandLine.set(line);
-        int32_t first = 1;
-        int32_t cursor = 0;
-        input::prepare_input_line(first, cursor);
-    }
+    static void type_line(int32_t mode, const std::string& line) { type_input_line(mode, line); }
 
   private:
     static int32_t row(float code, float x, float step, float p5, float rhythm) {

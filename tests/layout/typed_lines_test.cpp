@@ -8,6 +8,7 @@
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"
+#include "tests/layout/input_rows.h"
 
 namespace {
 
@@ -21,12 +22,7 @@ class TypedLinesTest : public InterpreterTest {
         layout::InputRangeEnd = 90.0f;
     }
     static int32_t type_line(int32_t mode, const std::string& line) {
-        layout::InputParserMode = mode;
-        core::CommandLine.set(line);
-        int32_t first = 1;
-        int32_t cursor = 0;
-        input::prepare_input_line(first, cursor);
-        return input::InputParseStatus;
+        return type_input_line(mode, line);
     }
     static float p(int32_t row, int32_t w) { return layout::ColumnRecords.rows(row)(w); }
     // The rows of item code c, in row order.

@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "console/console_front_end.h"
+#include "engine/commands/engine_reset.h"
+#include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
+#include "engine/core/service_request.h"
+#include "tests/support/temp_folder.h"
 
 inline std::string run_console(const std::string& input) {
     std::istringstream in(input);
@@ -18,3 +25,28 @@ inline std::string run_console(const std::string& input) {
     core::set_front_end(nullptr);
     return out.str();
 }
+
+// A console session in a fresh temporary folder (the data folder from ORMEST_HOME), with a
+// fresh engine; type() runs the lines through the console and returns what it printed.
+class ConsoleSessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        core::reset_engine();
+        core::reset_service_gate();
+        const char* home = std::getenv("ORMEST_HOME");
+        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
+                                                               : temp_.root());
+        temp_.enter();
+    }
+    void TearDown() override {
+        core::close_all_units();
+        core::set_front_end(nullptr);
+    }
+    std::string type(const std::vector<std::string>& lines) {
+        std::string input;
+        for (const std::string& line : lines) input += line + "\n";
+        return run_console(input);
+    }
+
+    TempFolder temp_{"console_session"};
+};
