@@ -15,6 +15,8 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
+#include "engine/render/page_outline_keys.h"
+#include "engine/render/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/temp_folder.h"
 
@@ -176,6 +178,25 @@ TEST_F(StaffLayoutConsoleTest, SaveWordsStillSave) {
     const std::filesystem::path file = temp_.root() / "kept.mus";
     const std::string out = type({"SA " + file.string()});
     EXPECT_TRUE(std::filesystem::exists(file)) << out;
+}
+
+}  // namespace
+
+namespace {
+
+// "SHP" moves the page outline by keys until a line that is no key; the shift is held at its
+// limit.
+TEST_F(StaffLayoutConsoleTest, PageOutlineMovesByKeysUntilAnotherLine) {
+    type({"SHP", "~~072", "~~073", "~~015 9", "~~067", "~~077", "", "~~072"});
+    EXPECT_EQ(render::PageOutlineShift.x, -5);
+    EXPECT_EQ(render::PageOutlineShift.y, 105);  // the key after the blank line moved nothing
+
+    render::PageOutlineShift.x = 192755;
+    EXPECT_TRUE(render::move_outline_by_key(67, 0));
+    EXPECT_EQ(render::PageOutlineShift.x, 192760);
+    EXPECT_TRUE(render::move_outline_by_key(75, 0));
+    EXPECT_EQ(render::PageOutlineShift.x, 192760);
+    EXPECT_FALSE(render::move_outline_by_key(74, 0));
 }
 
 }  // namespace

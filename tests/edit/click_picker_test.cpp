@@ -143,3 +143,44 @@ TEST_F(ClickMoveTest, StepsFollowTheStaffSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// The view follows the edited item only when the drawing is larger than the window; the item
+// then lies inside the view, clear of its edges.
+TEST_F(ClickPickerTest, ScrollToTheEditedItemOnlyWhenTheDrawingOutgrowsTheWindow) {
+    enter_items_without_editing();
+    type_all({"8 1 0", "8 20 0", "1 1 190 1"});
+    ASSERT_EQ(core::ItemCount, 3);
+    core::EditedItemNumber = 3;
+
+    fe_.view.client_width = 200000;
+    fe_.view.client_height = 200000;
+    fe_.services.clear();
+    edit::scroll_to_current_item();
+    for (const auto& s : fe_.services) EXPECT_NE(s.tag[1], 'p');  // it fits: nothing moves
+
+    fe_.view.client_width = 8000;
+    fe_.view.client_height = 6000;
+    fe_.view.scroll_x = 0;
+    fe_.view.scroll_y = 0;
+    fe_.services.clear();
+    edit::scroll_to_current_item();
+    const ScriptedFrontEnd::ServiceRecord* moved = nullptr;
+    for (const auto& s : fe_.services)
+        if (s.tag[1] == 'p') moved = &s;
+    ASSERT_NE(moved, nullptr);
+    EXPECT_GT(fe_.view.scroll_sizes[0], 8000);
+    const auto& t = layout::StaffTables;
+    const int32_t x = 190 * 150 + render::ViewOrigin.x;
+    const int32_t y = static_cast<int32_t>(t.StaffBaseY(1) + 0.0f * t.StaffScale(1)) -
+                      render::ViewOrigin.y;
+    const int32_t px = moved->in(1);
+    const int32_t py = moved->in(2);
+    EXPECT_GE(x, px + 2400);
+    EXPECT_LE(x, px + 8000 - 2000);
+    EXPECT_LE(y, py);
+    EXPECT_GE(y, py - 6000);
+}
+
+}  // namespace
