@@ -59,6 +59,10 @@ RhythmCursorRecord RhythmCursor;
 
 int32_t RegenerateLinesFlag = 0;
 
+// ---- input-mode files -------------------------------------------------------------------------
+
+InputLinesRecord InputLines;
+
 void reset_input_tables() {
     // new items by name
 
@@ -105,6 +109,9 @@ void reset_input_tables() {
 
     // input lines
     RegenerateLinesFlag = 0;
+
+    // input-mode files
+    InputLines = InputLinesRecord{};
 }
 
 }  // namespace input

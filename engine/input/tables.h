@@ -176,6 +176,24 @@ extern RhythmCursorRecord RhythmCursor;
 // regenerate_input_lines by run_ed_command.
 extern int32_t RegenerateLinesFlag;
 
+// ---- input-mode files: the lines of the last input run (input_files.cpp reads them; the input
+// mode writes them as it takes each line) --------------------------------------------------------
+
+constexpr int kInputLineChars = 384;
+// The lines of an input run, kept from one run to the next, in the order the saved-lines file
+// holds them: the command that opened the run, the position line ("begin end"), then the notes,
+// rhythms, marks, beams and slurs lines.
+struct InputLinesRecord {
+    core::FixedText<64> command;
+    core::FixedText<16> position;
+    core::FixedText<kInputLineChars> notes;
+    core::FixedText<kInputLineChars> rhythms;
+    core::FixedText<kInputLineChars> marks;
+    core::FixedText<kInputLineChars> beams;
+    core::FixedText<kInputLineChars> slurs;
+};
+extern InputLinesRecord InputLines;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_input_tables();
 
