@@ -1,8 +1,12 @@
 // The console's command-bar services: prompts, the input edit, waits, questions and dialogs.
 #include "console/console_front_end.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
+#include <sstream>
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/shown_text.h"
@@ -33,7 +37,33 @@ char answer_letter(const std::string& line) {
     return 0;
 }
 
+// A typed number as a dialog's number field reads it: the word takes the whole number the text
+// begins with (sign and digits, anything after them ignored); text that does not begin with a
+// number, or a number outside the word's range, leaves the word as it was.
+void read_number(const std::string& text, int32_t& word) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(begin, &end, 10);
+    if (end == begin || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return;
+    word = static_cast<int32_t>(value);
+}
+
+// The text of a front-end line: up to its NUL, without trailing blanks.
+template <int N>
+std::string line_text(const core::FixedText<N>& line) {
+    return std::string(trim_right(up_to_nul(line.view())));
+}
+
 }  // namespace
+
+template <int N>
+void ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t, N>& words,
+                                   int first, int count) {
+    std::istringstream fields(line);
+    std::string field;
+    for (int k = first; k < first + count && fields >> field; ++k) read_number(field, words(k));
+}
 
 ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
     : in_(in),
@@ -194,6 +224,14 @@ int ConsoleFrontEnd::AskYesNoExit(const char* question) {
     return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
 }
 
+int ConsoleFrontEnd::AskAbandonInput() {
+    print_text("Abandon input? (Y/E/C)");
+    std::string line;
+    if (!read_line(line)) return -1;
+    const char a = answer_letter(line);
+    return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
+}
+
 // -- dialogs --
 
 // An empty answer keeps the name already in MessageLine (a default the engine preset, or blank).
@@ -318,4 +356,49 @@ int ConsoleFrontEnd::RunRippleBarsDialog(core::Array1<int32_t, 5>& a) {
 int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
     report_window_dialog("Symbol Library");
     return 2;
+}
+
+// -- the input mode's dialogs --
+
+// Contract: shows FrontEndCommandBuffer's text and the three numbers; reads words 5 to 7 from
+// the typed line. A spacing staff of 999 is shown and kept as 0, as the dialog shows it.
+int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
+    if (words(7) == 999) words(7) = 0;
+    print_text(line_text(core::FrontEndCommandBuffer));
+    print_text("Input range: begin end [spacing staff] (" + std::to_string(words(5)) + " " +
+               std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
+    std::string line;
+    if (!read_line(line)) return 2;
+    read_numbers(line, words, 5, 3);
+    return 1;
+}
+
+// Contract: shows the prompt (FrontEndCommandBuffer) and the line to edit (MessageLine); the
+// answer goes back into MessageLine with a NUL after it. Cancel leaves MessageLine blank.
+int ConsoleFrontEnd::RunMusicInputDialog() {
+    const std::string preset(up_to_nul(core::MessageLine.view()));
+    print_text(line_text(core::FrontEndCommandBuffer));
+    if (!trim_right(preset).empty()) print_text(preset);
+    core::MessageLine.blank();
+    std::string line;
+    if (!read_line(line)) return 2;
+    if (line.empty()) line = preset;
+    if (line.size() > kMacroTextChars) {
+        line.resize(kMacroTextChars);
+        out_ << "*** Line " << line_number_ << " is longer than " << kMacroTextChars
+             << " characters: the rest was left out.\n";
+    }
+    core::MessageLine.set(line);
+    core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
+    return 1;
+}
+
+int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
+    print_text("Add Bar Lines: top bottom pickup-items staves-up (" + std::to_string(words(1)) +
+               " " + std::to_string(words(2)) + " " + std::to_string(words(3)) + " " +
+               std::to_string(words(4)) + ")");
+    std::string line;
+    if (!read_line(line)) return 2;
+    read_numbers(line, words, 1, 4);
+    return 1;
 }

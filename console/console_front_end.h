@@ -51,6 +51,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
+    // "Y" Yes, "E" Edit, anything else (and the end of input) Cancel.
+    int AskAbandonInput() override;
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override {}
     void SwitchPaletteVariant(int mode, int palette_group) override {}
@@ -74,6 +76,15 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
     int RunSymbolLibraryDialog(int32_t& v) override;
+    // The dialogs of the input mode read one line; an empty line keeps what they show (OK), the
+    // end of input cancels. Numbers are blank-separated; one that does not begin with a number
+    // keeps its word, and words not typed stay.
+    // "begin end [spacing staff]".
+    int RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) override;
+    // The line itself, cut at 511 characters (the cut is told).
+    int RunMusicInputDialog() override;
+    // "top bottom pickup-items staves-up".
+    int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
 
   private:
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end
@@ -91,6 +102,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     static std::string shown_form(std::string_view text);
     // Shows text in the "message line": printed unless it is already what the line shows.
     void show_in_message_line(std::string_view text);
+    // Reads the numbers of a typed line into words first..first + count - 1 (see the dialogs).
+    template <int N>
+    static void read_numbers(const std::string& line, core::Array1<int32_t, N>& words, int first,
+                             int count);
     // The one line printed for a dialog that needs the window.
     void report_window_dialog(std::string_view title);
     void show_item_panel_line();
@@ -114,7 +129,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
 
     // The virtual window.
     int32_t zoom_ = kStartZoom;
-    int32_t requested_zoom_ = 0;  // asked for during the engine call (0: none)
+    int32_t requested_zoom_ = 0;             // asked for during the engine call (0: none)
     std::array<int32_t, 6> scroll_sizes_{};  // total, page (logical units), line, as 's' set them
     int32_t scroll_x_ = 0;                   // device units, right of the origin
     int32_t scroll_y_ = 0;                   // device units, down from the origin

@@ -14,7 +14,7 @@
 namespace core {
 
 class FrontEndPort {
-public:
+  public:
     virtual ~FrontEndPort() = default;
 
     // -- command bar: prompt, input edit, key mode --
@@ -38,8 +38,8 @@ public:
     // Shows prompt, puts buffer's text (to its NUL) in the input edit with sel_start..sel_end
     // selected, and waits for a typed line or a palette command, which come back in buffer
     // (blank-padded). Returns 0, or -1 when the application is closing.
-    virtual int WaitForLineEdit(FixedText<512>& buffer, const FixedText<512>& prompt,
-                                int sel_start, int sel_end) = 0;
+    virtual int WaitForLineEdit(FixedText<512>& buffer, const FixedText<512>& prompt, int sel_start,
+                                int sel_end) = 0;
 
     // -- messages and questions --
     // Modal message box with OK; returns the box's result (callers ignore it).
@@ -48,6 +48,8 @@ public:
     virtual int AskYesNo(const char* question, int mode) = 0;
     // Yes, No and Exit: -1, 0, -2.
     virtual int AskYesNoExit(const char* question) = 0;
+    // "Abandon input?": 0 Yes, 1 Edit, -1 Cancel or closed.
+    virtual int AskAbandonInput() = 0;
 
     // -- window services and repaint --
     // Serves the request whose letter is tag[1]; results come back in block. Sets tag[0] to a
@@ -98,6 +100,15 @@ public:
     virtual int RunRippleBarsDialog(Array1<int32_t, 5>& a) = 0;
     // 0-based index of the chosen symbol-list line in v; 2 = Cancel.
     virtual int RunSymbolLibraryDialog(int32_t& v) = 0;
+    // The input space: words 5 begin point, 6 end point, 7 spacing staff (0 none, 999 is shown
+    // as 0), 8 staff number; the text of FrontEndCommandBuffer is shown above. 2 = Cancel.
+    virtual int RunSpacingRangeDialog(Array1<int32_t, 8>& words) = 0;
+    // One typed line: the prompt from FrontEndCommandBuffer, the line to edit in MessageLine (to
+    // its NUL); the edited line comes back there, NUL-ended, at most 511 characters. 2 = Cancel
+    // (MessageLine is then blank).
+    virtual int RunMusicInputDialog() = 0;
+    // Top and bottom meter numbers, pickup items, staves up; 1 = OK, 2 = closed.
+    virtual int RunAddBarLinesDialog(Array1<int32_t, 4>& words) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

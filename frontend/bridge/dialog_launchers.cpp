@@ -1,9 +1,11 @@
 // The launchers of the engine's dialogs, all through DialogLaunch.
 #include "frontend/bridge/dialog_launchers.h"
 
+#include <QCoreApplication>
 #include <utility>
 
 #include "engine/core/tables.h"
+#include "frontend/dialogs/input_dialogs.h"
 
 namespace frontend {
 
@@ -67,6 +69,9 @@ DialogLaunch::DialogLaunch(int idd, std::string_view title) {
 
 int DialogLaunch::Run() {
     if (runner()) return runner()(request_);
+    if (dialog_ && !DialogsUnattended() && QCoreApplication::instance() != nullptr) {
+        return dialog_();
+    }
     return RunStandInDialog(request_);
 }
 
@@ -172,7 +177,12 @@ int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
 }
 
 int RunSpacingRangeDialog(core::Array1<int32_t, 8>& a) {
-    return run_block_dialog(233, "Spacing range", a, ExchangeBlock::A, 0, 7);
+    DialogLaunch launch(233, "Spacing range");
+    launch.SetDialog(ExecSpacingRangeDialog);
+    launch.In(a, ExchangeBlock::A, 0, 7);
+    const int result = launch.Run();
+    launch.Out(a, ExchangeBlock::A, 0, 7);
+    return result;
 }
 
 int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) {
@@ -244,7 +254,11 @@ int RunTextInputDialog(core::Array1<int32_t, 19>& a) {
     return run_block_dialog(148, "Text Input", a, ExchangeBlock::B, 0, 18);
 }
 
-int RunMusicInputDialog() { return run_plain_dialog(149, "Kelda Input"); }
+int RunMusicInputDialog() {
+    DialogLaunch launch(149, "Kelda Input");
+    launch.SetDialog(ExecMusicInputDialog);
+    return launch.Run();
+}
 int RunCombineFilesDialog() { return run_plain_dialog(188, "Combine Files"); }
 
 int RunIfCommandDialog(std::string_view text) {
@@ -275,7 +289,12 @@ int RunStaffSpacingDialog() { return run_plain_dialog(176, "Vertical spacing bet
 int RunMusDirDialog() { return run_plain_dialog(218, "MusDir"); }
 
 int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a) {
-    return run_block_dialog(289, "Add Bar Lines", a, ExchangeBlock::A, 0, 3);
+    DialogLaunch launch(289, "Add Bar Lines");
+    launch.SetDialog(ExecAddBarLinesDialog);
+    launch.In(a, ExchangeBlock::A, 0, 3);
+    const int result = launch.Run();
+    launch.Out(a, ExchangeBlock::A, 0, 3);
+    return result;
 }
 
 int RunPageLayoutOptionsDialog(core::Array1<int32_t, 19>& a, core::Array1<int32_t, 4>& b) {

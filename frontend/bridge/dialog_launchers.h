@@ -5,8 +5,9 @@
 // copies the words back and returns the dialog's result (1 OK, 2 Cancel unless the launcher says
 // otherwise). Clearing first means a dialog never sees what an earlier dialog left behind.
 //
-// Until the real dialogs exist every launcher runs a stand-in that names the dialog and can only
-// be cancelled. Tests replace the runner (SetDialogRunner) to play a dialog without a window.
+// A launcher whose dialog is built runs it; the others run a stand-in that names the dialog and
+// can only be cancelled. Tests replace the runner (SetDialogRunner) to play a dialog without a
+// window.
 #pragma once
 
 #include <array>
@@ -79,6 +80,10 @@ class DialogLaunch {
     void SetQuestion(std::string_view text) { DialogExchangeBlocks.DialogQuestionText = text; }
     void SetDetail(std::string_view text) { request_.detail = text; }
     void SetCancelResult(int result) { request_.cancel_result = result; }
+    // The dialog itself, run modally when no test runner is set (none: the stand-in).
+    void SetDialog(std::function<int()> dialog) { dialog_ = std::move(dialog); }
+    // The runner when one is set; else, unattended or without an application, the cancel
+    // result; else the dialog (or the stand-in).
     int Run();
 
     // Block words by their number; an array or range outside the block is a defect.
@@ -86,6 +91,7 @@ class DialogLaunch {
 
   private:
     DialogRequest request_;
+    std::function<int()> dialog_;
 };
 
 template <typename T, int N>
@@ -130,12 +136,18 @@ int RunSymbolLibraryDialog(int32_t& v);                // A 0
 // values (p 1-20) go to B 0-19 as reals; B 0-29 come back into p; the data line in MessageLine.
 int RunParameterEditor(core::Array1<float, 30>& p, int which);
 
+// The input space: A 0-7 both ways (A 4 begin, 5 end, 6 spacing staff). 2 = Cancel.
+int RunSpacingRangeDialog(core::Array1<int32_t, 8>& a);
+// Prompt in FrontEndCommandBuffer, the line in MessageLine both ways. 2 = Cancel.
+int RunMusicInputDialog();
+// A 0-3 both ways; 1 = OK.
+int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a);
+
 // -- launchers of dialogs the engine does not reach yet -----------------------------------------
 
 int RunPaperSizeDialog();
 int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<int32_t, 24>& b);
 int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a);
-int RunSpacingRangeDialog(core::Array1<int32_t, 8>& a);
 int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a);
 int RunRecentFilesDialog(int32_t& v);
 int RunPathListDialog(int32_t& v);
@@ -152,14 +164,12 @@ int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a);
 int RunEditTextDialog();
 int RunTextFileDialog();
 int RunTextInputDialog(core::Array1<int32_t, 19>& a);  // B 0-18
-int RunMusicInputDialog();
 int RunCombineFilesDialog();
 int RunIfCommandDialog(std::string_view text);
 int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a);  // A 0-18 in, A 0-19 back
 int RunSoundDialog(core::Array1<int32_t, 64>& a, core::Array1<int32_t, 256>& b);  // A and C
 int RunStaffSpacingDialog();
 int RunMusDirDialog();
-int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a);
 int RunPageLayoutOptionsDialog(core::Array1<int32_t, 19>& a, core::Array1<int32_t, 4>& b);
 int RunPageLayoutDialog(core::Array1<int32_t, 19>& a);
 int RunPartsDialog(core::Array1<int32_t, 19>& a);

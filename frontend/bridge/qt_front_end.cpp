@@ -119,7 +119,7 @@ int QtFrontEnd::AskYesNoExit(const char* question) {
 
 int QtFrontEnd::AskAbandonInput() {
     last_message_ = QStringLiteral("Abandon input?");
-    if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_;
+    if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_ != 0 ? 0 : -1;
     return frontend::AskAbandonInput();
 }
 
@@ -181,3 +181,10 @@ int QtFrontEnd::RunRippleBarsDialog(core::Array1<int32_t, 5>& a) {
     return frontend::RunRippleBarsDialog(a);
 }
 int QtFrontEnd::RunSymbolLibraryDialog(int32_t& v) { return frontend::RunSymbolLibraryDialog(v); }
+int QtFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
+    return frontend::RunSpacingRangeDialog(words);
+}
+int QtFrontEnd::RunMusicInputDialog() { return frontend::RunMusicInputDialog(); }
+int QtFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
+    return frontend::RunAddBarLinesDialog(words);
+}

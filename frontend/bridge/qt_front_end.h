@@ -47,6 +47,8 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
+    // Unattended: Yes when the given answer is Yes, else Cancel.
+    int AskAbandonInput() override;
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override;
     void SwitchPaletteVariant(int mode, int palette_group) override;
@@ -70,6 +72,9 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
     int RunSymbolLibraryDialog(int32_t& v) override;
+    int RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) override;
+    int RunMusicInputDialog() override;
+    int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
 
     // -- waits and questions the engine's port does not carry yet --
     // Only a typed line ends it; -1 when the application quits.
@@ -77,8 +82,6 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
                          int sel_start, int sel_end);
     // One poll of the MIDI keyboard input (words 0 to 4 are elements 1 to 5); returns -1.
     int PollMidiOrKey(core::Array1<int32_t, 5>& record);
-    // "Abandon input?": Yes 0, Edit 1, Cancel or closed -1.
-    int AskAbandonInput();
 
   private:
     // The command bar the services act on: the window's, else the stand-in.

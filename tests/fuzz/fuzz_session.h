@@ -40,6 +40,7 @@ class QuietFrontEnd : public core::FrontEndPort {
     int ShowMessageBox(const char* text) override { return 1; }
     int AskYesNo(const char* question, int mode) override { return 0; }
     int AskYesNoExit(const char* question) override { return 0; }
+    int AskAbandonInput() override { return -1; }
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override {}
     void SwitchPaletteVariant(int mode, int palette_group) override {}
@@ -65,6 +66,13 @@ class QuietFrontEnd : public core::FrontEndPort {
     }
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override { return 2; }
     int RunSymbolLibraryDialog(int32_t& v) override { return 2; }
+    int RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) override { return 2; }
+    // Cancel: the line shown is gone, as the dialog leaves it.
+    int RunMusicInputDialog() override {
+        core::MessageLine.blank();
+        return 2;
+    }
+    int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override { return 2; }
 
   private:
     void count_wait();

@@ -173,6 +173,18 @@ int ScriptedFrontEnd::AskYesNoExit(const char* question) {
     return a;
 }
 
+int ScriptedFrontEnd::AskAbandonInput() {
+    questions.emplace_back("Abandon input?");
+    record(Kind::Question, "Abandon input?", 4);
+    if (yes_no_answers_.empty()) {
+        missing("the question \"Abandon input?\"");
+        return -1;
+    }
+    const int a = yes_no_answers_.front();
+    yes_no_answers_.pop_front();
+    return a;
+}
+
 // Serves as the window's dispatcher does, from and into `view`; marks the requests the window
 // marks. Every request is recorded with its block before and after.
 void ScriptedFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
@@ -370,5 +382,39 @@ int ScriptedFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
     const auto a = next_dialog_answer("Symbol Library");
     if (!a) return 2;
     if (!a->words.empty()) v = a->words.front();
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
+    dialog_words.assign(words.data(), words.data() + 8);
+    const auto a = next_dialog_answer("Spacing range");
+    if (!a) return 2;
+    copy_into(words, a->words);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunMusicInputDialog() {
+    const std::string_view prompt = core::FrontEndCommandBuffer.view();
+    const std::string_view line = core::MessageLine.view();
+    MusicInputRecord shown;
+    shown.prompt = std::string(prompt.substr(0, std::min(prompt.find('\0'), prompt.size())));
+    shown.prompt.erase(shown.prompt.find_last_not_of(' ') + 1);
+    shown.line = std::string(line.substr(0, std::min(line.find('\0'), line.size())));
+    music_inputs.push_back(shown);
+    core::MessageLine.blank();
+    const auto a = next_dialog_answer("Kelda Input");
+    if (!a) return 2;
+    if (a->result == 2) return 2;
+    const std::string typed = (a->keep_text ? shown.line : a->text).substr(0, 511);
+    core::MessageLine.set(typed);
+    core::MessageLine(static_cast<int>(typed.size()) + 1) = '\0';
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
+    dialog_words.assign(words.data(), words.data() + 4);
+    const auto a = next_dialog_answer("Add Bar Lines");
+    if (!a) return 2;
+    copy_into(words, a->words);
     return a->result;
 }

@@ -65,6 +65,12 @@ class ScriptedFrontEnd : public core::FrontEndPort {
         std::vector<int32_t> words;   // integer blocks (first block of Preferences)
         std::vector<int32_t> words2;  // second block of Preferences
         std::vector<float> reals;     // page image height, the parameter page (words 1..)
+        bool keep_text = false;       // music input: OK with the shown line as it stands
+    };
+    // What the music input dialog showed.
+    struct MusicInputRecord {
+        std::string prompt;  // FrontEndCommandBuffer up to its NUL, trailing blanks dropped
+        std::string line;    // MessageLine up to its NUL
     };
     struct ViewState {
         int32_t client_width = 40000;  // display units, answered to 'z'
@@ -103,6 +109,9 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     std::vector<std::string> dialogs;
     // The 30 words the last parameter page was opened with.
     std::vector<float> parameter_page;
+    // The words the last spacing-range or Add Bar Lines dialog was opened with.
+    std::vector<int32_t> dialog_words;
+    std::vector<MusicInputRecord> music_inputs;
     // Every zoom asked for (RequestZoom) and every percentage shown, in order. A request is not
     // applied to view.zoom: tests that follow a real gate apply it themselves.
     std::vector<int32_t> zoom_requests;
@@ -132,6 +141,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
+    // Takes its answer (0 Yes, 1 Edit, -1 Cancel) from the yes/no queue; none queued: -1.
+    int AskAbandonInput() override;
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override;
     void SwitchPaletteVariant(int mode, int palette_group) override;
@@ -153,6 +164,11 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int RunPreferencesDialog(core::Array1<int32_t, 32>& a, core::Array1<int32_t, 32>& b) override;
     int RunRippleBarsDialog(core::Array1<int32_t, 5>& a) override;
     int RunSymbolLibraryDialog(int32_t& v) override;
+    // The answer's words replace words 1.. (spacing range: give all eight).
+    int RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) override;
+    // The answer's text is the typed line (keep_text: the shown one); Cancel blanks MessageLine.
+    int RunMusicInputDialog() override;
+    int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
 
   private:
     struct WaitAnswer {
