@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/numeric.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 
@@ -37,17 +38,7 @@ char answer_letter(const std::string& line) {
     return 0;
 }
 
-// A typed number as a dialog's number field reads it: the word takes the whole number the text
-// begins with (sign and digits, anything after them ignored); text that does not begin with a
-// number, or a number outside the word's range, leaves the word as it was.
-void read_number(const std::string& text, int32_t& word) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(begin, &end, 10);
-    if (end == begin || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return;
-    word = static_cast<int32_t>(value);
-}
+void read_number(const std::string& text, int32_t& word) { core::read_field_number(text, word); }
 
 // The text of a front-end line: up to its NUL, without trailing blanks.
 template <int N>

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +127,15 @@ std::string format_real(std::string_view fmt, double value) {
             body.erase(1, 1);
     }
     return fit(body, f.width);
+}
+
+void read_field_number(const std::string& text, int32_t& word) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(begin, &end, 10);
+    if (end == begin || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return;
+    word = static_cast<int32_t>(value);
 }
 
 }  // namespace core

@@ -65,4 +65,9 @@ void int_to_text(int32_t value, FixedText<N>& text, int32_t& position) {
     position = static_cast<int32_t>(std::min<int64_t>(next, INT32_MAX));
 }
 
+// A typed number as a dialog's number field reads it: word takes the whole number the text
+// begins with (sign and digits, anything after them ignored); text that does not begin with a
+// number, or a number outside the word's range, leaves word as it was.
+void read_field_number(const std::string& text, int32_t& word);
+
 }  // namespace core

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_lists.h"
@@ -28,16 +29,9 @@ constexpr int kMessageChars = 511;  // MessageLine less its closing NUL
 
 int32_t& word_a(int k) { return DialogExchangeBlocks.ExchangeBlockA[static_cast<std::size_t>(k)]; }
 
-// Reads the whole number the field's text begins with into word; text that does not begin with
-// one (or a number out of the word's range) leaves the word as it was.
+// Reads the whole number the field's text begins with into word (see core::read_field_number).
 void read_field(const QLineEdit* field, int32_t& word) {
-    const std::string text = ToCp1252(field->text());
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(begin, &end, 10);
-    if (end == begin || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return;
-    word = static_cast<int32_t>(value);
+    core::read_field_number(ToCp1252(field->text()), word);
 }
 
 // An engine line as shown: up to its NUL, without trailing blanks.
