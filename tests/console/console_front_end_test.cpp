@@ -64,8 +64,7 @@ TEST_F(ConsoleFrontEndTest, UnknownWordIsReportedAndANumberLineBecomesAnItem) {
 // it: No leaves the file byte for byte, Yes saves, and the saved page saves on without asking.
 TEST_F(ConsoleFrontEndTest, SmOfANewPageAsksBeforeWritingOverTheFileOfItsName) {
     const TempFolder temp("console_save");
-    const char* home = std::getenv("ORMEST_HOME");
-    if (home != nullptr && *home != '\0') temp.use_data_folder(home);
+    temp.use_program_data_folder();
     temp.enter();
     const std::filesystem::path file = temp.root() / "kelda.mus";
     std::ofstream(file, std::ios::binary) << "another page";

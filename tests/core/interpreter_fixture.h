@@ -32,9 +32,7 @@ class InterpreterTest : public ::testing::Test {
         core::reset_engine();
         core::set_front_end(&fe_);
         // The program's own data (fonts, glyphs) when the build's data folder is known.
-        const char* home = std::getenv("ORMEST_HOME");
-        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
-                                                               : dir_);
+        temp_.use_program_data_folder();
         temp_.enter();
     }
     void TearDown() override {

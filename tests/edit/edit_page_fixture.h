@@ -23,9 +23,7 @@ class EditPageTest : public ::testing::Test {
         core::reset_engine();
         core::set_front_end(&fe_);
         // A redraw needs the program's fonts.
-        const char* home = std::getenv("ORMEST_HOME");
-        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
-                                                               : temp_.root());
+        temp_.use_program_data_folder();
         temp_.enter();
         graphics_.assign(core::kGraphicsListWords, 0);
         text_.assign(core::kTextStreamBytes, 0);

@@ -33,9 +33,7 @@ class ConsoleSessionTest : public ::testing::Test {
     void SetUp() override {
         core::reset_engine();
         core::reset_service_gate();
-        const char* home = std::getenv("ORMEST_HOME");
-        temp_.use_data_folder(home != nullptr && *home != '\0' ? std::filesystem::path(home)
-                                                               : temp_.root());
+        temp_.use_program_data_folder();
         temp_.enter();
     }
     void TearDown() override {

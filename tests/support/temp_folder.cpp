@@ -1,5 +1,6 @@
 #include "tests/support/temp_folder.h"
 
+#include <cstdlib>
 #include <stdexcept>
 #include <system_error>
 
@@ -34,4 +35,9 @@ void TempFolder::enter() const { fs::current_path(root_); }
 void TempFolder::use_data_folder(const fs::path& folder) const {
     fs::create_directories(folder);
     platform::set_data_folder(folder.string());
+}
+
+void TempFolder::use_program_data_folder() const {
+    const char* home = std::getenv("ORMEST_HOME");
+    use_data_folder(home != nullptr && *home != '\0' ? fs::path(home) : root_);
 }

@@ -25,6 +25,8 @@ class TempFolder {
     void enter() const;
     // Makes folder (created when missing) the program's data folder (put back at the end).
     void use_data_folder(const std::filesystem::path& folder) const;
+    // The build's data folder (ORMEST_HOME: fonts, glyphs) when it is known, else this folder.
+    void use_program_data_folder() const;
 
   private:
     std::filesystem::path root_;
