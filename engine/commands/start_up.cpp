@@ -15,7 +15,6 @@
 
 namespace core {
 
-
 namespace {
 
 constexpr std::string_view kProgramFolder = "C:\\program files\\melandrix";

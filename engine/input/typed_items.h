@@ -13,11 +13,6 @@
 
 namespace input {
 
-// Draws items k..ItemCount behind the output of the items before k and refreshes the screen.
-// An item stored with a negative code is drawn highlighted and gets its code back positive.
-// Without bound output lists only the codes are made positive. k outside 1..ItemCount draws
-// nothing.
-void redraw_items_from(int32_t k);
 
 // Turns the token in ColumnRecords.token (its separator in SecondLine(1)) into an item at the
 // next position of the input staff, draws it and appends its entry row. A token that fails

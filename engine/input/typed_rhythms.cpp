@@ -10,6 +10,7 @@
 #include "engine/input/tables.h"
 #include "engine/input/typed_items.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
 
 namespace input {
 
@@ -92,7 +93,7 @@ Rhythm rhythm_of(const Token& t) {
 // The line must keep its text through drawers that write into CommandLine.
 void draw_from(int32_t k) {
     std::swap(core::CommandLine, core::SecondLine);
-    redraw_items_from(k);
+    render::redraw_items_from(k);
     std::swap(core::CommandLine, core::SecondLine);
 }
 

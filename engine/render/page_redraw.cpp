@@ -154,6 +154,23 @@ void notice_full_screen_list() {
     }
 }
 
+// Keeps ItemCount the item being drawn while drawers run (they read it), and gives the true
+// count back however the drawing ends.
+class DrawCount {
+  public:
+    DrawCount() : count_(core::ItemCount) {}
+    ~DrawCount() {
+        core::ItemCount = count_;
+        HighlightFlag = 0;
+    }
+    DrawCount(const DrawCount&) = delete;
+    DrawCount& operator=(const DrawCount&) = delete;
+    int32_t count() const { return count_; }
+
+  private:
+    int32_t count_;
+};
+
 }  // namespace
 
 // Contract: with items in the store, rebuilds GraphicsList, TextDisplayStream and
@@ -378,6 +395,57 @@ bool append_item(int32_t& n, const float* p, int32_t available) {
     if (end <= core::kItemStoreWords) ItemStore(end) = 0.0f;
     n = count + text_words;
     return true;
+}
+
+// Contract: see the header. Reads ItemStore, ItemStartTable, ItemOutputSpans; writes the
+// graphics list from item k's output on, ItemOutputSpans k + 1.., the stored P1 of
+// highlighted items, HighlightFlag (0 again afterwards). ItemCount runs over the items being
+// drawn, as the drawers expect, and gets its value back.
+void redraw_items_from(int32_t k) {
+    if (k < 1 || k > core::ItemCount) return;
+    auto& store = core::ItemStore;
+    auto& graphics = core::OutputBufferViews.graphics;
+    if (!graphics.bound()) {
+        for (int32_t j = k; j <= core::ItemCount; ++j) {
+            const int32_t s = core::ItemStartTable(j);
+            if (store(s + 1) < 0.0f) store(s + 1) = -store(s + 1);
+        }
+        return;
+    }
+    auto& gspan = core::ItemOutputSpans.graphics;
+    auto& tspan = core::ItemOutputSpans.text;
+    auto& text = core::OutputBufferViews.text;
+    auto& p = core::ParamBuffer;
+    if (gspan(k) >= 1 && gspan(k) <= core::GraphicsNextFree) core::GraphicsNextFree = gspan(k);
+    gspan(k) = core::GraphicsNextFree;
+    if (tspan(k) < 1) tspan(k) = text.length() + 1;
+    text.length() = tspan(k) - 1;
+    LastOperationWord = 0;
+    {
+        DrawCount guard;
+        for (int32_t j = k; j <= guard.count(); ++j) {
+            core::ItemCount = j;
+            const int32_t s = core::ItemStartTable(j);
+            const int32_t n = std::clamp(core::int_of(store(s)), 0, 50);
+            for (int32_t w = 1; w <= 56; ++w) p(w) = w <= n ? store(s + w) : 0.0f;
+            HighlightFlag = 0;
+            if (p(1) < 0.0f) {
+                p(1) = -p(1);
+                store(s + 1) = p(1);
+                HighlightFlag = 1;
+            }
+            ColourMemo.valid = 0;
+            DrawColourWord = 0;
+            PathPointList.count = 1;
+            tspan(j + 1) = tspan(j);
+            draw_item_by_code();
+            if (PathPointList.count > 1) set_item_colour();
+            PathPointList.count = 1;
+            gspan(j + 1) = core::GraphicsNextFree;
+        }
+    }
+    graphics.length() = core::GraphicsNextFree - 1;
+    core::refresh_screen();
 }
 
 }  // namespace render

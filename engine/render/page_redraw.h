@@ -34,4 +34,10 @@ bool append_item(int32_t& n, const core::Array1<float, N>& p) {
     return append_item(n, p.data(), N);
 }
 
+// Draws items k..ItemCount behind the output of the items before k and refreshes the screen.
+// An item stored with a negative code is drawn highlighted and gets its code back positive.
+// Without bound output lists only the codes are made positive. k outside 1..ItemCount draws
+// nothing.
+void redraw_items_from(int32_t k);
+
 }  // namespace render
