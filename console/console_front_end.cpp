@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/key_words.h"
 #include "engine/core/numeric.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
@@ -72,7 +73,10 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     traits::int_type c = in_.get();
     if (after_cr_ && c == '\n') c = in_.get();
     after_cr_ = false;
-    if (traits::eq_int_type(c, traits::eof())) return false;
+    if (traits::eq_int_type(c, traits::eof())) {
+        input_ended_ = true;
+        return false;
+    }
     for (; !traits::eq_int_type(c, traits::eof()); c = in_.get()) {
         if (c == '\n') break;
         if (c == '\r') {
@@ -164,21 +168,59 @@ void ConsoleFrontEnd::TrimInputToMarker() {
 
 // -- waits --
 
-// A typed line is a command; an empty line is the Enter key (its code in the first byte). At the
-// end of input the buffer comes back blank.
+// A typed line is typed key by key: each wait takes its next character, and keys left over go
+// to the next key wait. An empty line is the Enter key; a line that begins with "~~" is a key
+// token ("~~nnn" the key nnn) and one that begins with "`" the command text after it; both come
+// back as command texts. At the end of input the buffer comes back blank.
 int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) {
-    std::string line;
-    if (!read_line(line)) {
-        buffer.blank();
-        return pass_value;
+    last_key_ = 0;
+    last_key_down_ = 0;
+    if (pending_keys_.empty()) {
+        std::string line;
+        if (!read_line(line)) {
+            buffer.blank();
+            return pass_value;
+        }
+        cut_to_line_buffer(line);
+        if (line.empty()) {
+            take_key(buffer, core::kKeyEnter, 0);
+            return pass_value;
+        }
+        if (line[0] == '`') {
+            // A command text, as a palette button sends it.
+            buffer.set(line.substr(1));
+            return pass_value;
+        }
+        if (line.rfind("~~", 0) == 0) {
+            // A key token, as the window sends the keys it hands to the engine.
+            buffer.set(line);
+            return pass_value;
+        }
+        pending_keys_ = line;
     }
-    cut_to_line_buffer(line);
-    if (line.empty()) {
-        buffer(1) = '\r';
-    } else {
-        buffer.set(line);
-    }
+    const char c = pending_keys_.front();
+    pending_keys_.erase(0, 1);
+    take_key(buffer, static_cast<uint8_t>(c), core::key_down_word_for_character(c));
     return pass_value;
+}
+
+void ConsoleFrontEnd::take_key(core::FixedText<512>& buffer, int32_t code, int32_t key_down) {
+    buffer(1) = static_cast<char>(code);
+    last_key_ = static_cast<int8_t>(static_cast<uint8_t>(code));
+    last_key_down_ = key_down;
+}
+
+int ConsoleFrontEnd::WaitForTypedLine(core::FixedText<512>& buffer,
+                                      const core::FixedText<512>& prompt, int sel_start,
+                                      int sel_end) {
+    return WaitForLineEdit(buffer, prompt, sel_start, sel_end);
+}
+
+// No MIDI keyboard here: every poll reports the typed line complete.
+int ConsoleFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
+    record(1) = -256;
+    for (int k = 2; k <= 5; ++k) record(k) = 0;
+    return 0;
 }
 
 int ConsoleFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,

@@ -48,6 +48,14 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
     int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                         int sel_start, int sel_end) override;
+    // As WaitForLineEdit.
+    int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                         int sel_start, int sel_end) override;
+    int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
+    int32_t LastKeyCode() override { return last_key_; }
+    int32_t LastKeyDownWord() override { return last_key_down_; }
+    // True once the input has ended.
+    bool ApplicationClosing() override { return input_ended_; }
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
@@ -93,6 +101,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);
+    // Hands one key to a key wait: its character in buffer(1), its code and key-down word kept.
+    void take_key(core::FixedText<512>& buffer, int32_t code, int32_t key_down);
     // A typed line as the input edit gives it: an empty line takes the preset in the edit.
     std::string typed_answer(const std::string& line);
     // Prints text up to its NUL, with "||", CR LF, CR and LF as line breaks and trailing blanks
@@ -119,6 +129,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::istream& in_;
     std::ostream& out_;
     std::string input_text_;  // the input edit
+    std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
+    int32_t last_key_ = 0;
+    int32_t last_key_down_ = 0;
+    bool input_ended_ = false;
     std::string shown_;       // what the message line shows, as printed
     std::string panel_line_;  // the item panel's line printed last (empty: none)
 

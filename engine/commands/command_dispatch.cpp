@@ -17,6 +17,7 @@
 #include "engine/core/tables.h"
 #include "engine/render/scrolling.h"
 #include "engine/render/tables.h"
+#include "engine/input/tables.h"
 
 namespace core {
 
@@ -97,7 +98,7 @@ CommandFlow run_command_line() {
 // word that nothing takes gets the unknown-word report.
 CommandFlow dispatch_command_line() {
     if (CommandLine.is_blank()) return CommandFlow::EndCommand;
-    if (input::InputModeWord != 0) {
+    if (input::InputParserMode != 0) {
         input::run_input_mode();
         return CommandFlow::EndCommand;
     }

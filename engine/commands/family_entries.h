@@ -96,16 +96,8 @@ extern core::Array1<int32_t, 2> StaffLayoutCounters;
 // ============================================================================================
 namespace input {
 
-// The typed-input mode on one staff.
+// The typed-input mode on one staff (its words: engine/input/tables.h).
 void run_input_mode();
-
-extern int32_t InputModeWord;          // nonzero: the next input belongs to the input mode
-extern int32_t InputBusyWord;          // nonzero while the input mode is busy
-extern int32_t InputContinuationWord;  // nonzero: the input mode continues on the next call
-// The notes entered by the running input mode: from item InputStartItem on, on the current
-// staff, between layout::InputRangeStart and InputRangeEnd (0: the page extent).
-// draw_new_items marks them.
-extern int32_t InputStartItem;
 
 }  // namespace input
 

@@ -34,10 +34,6 @@ void reset_family_stub_words() {
     MiniMacroTable.fill(FixedText<80>());
     FamilyStubTrace = FamilyStubTraceRecord{};
     layout::StaffLayoutCounters.fill(0);
-    input::InputModeWord = 0;
-    input::InputBusyWord = 0;
-    input::InputContinuationWord = 0;
-    input::InputStartItem = 0;
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
     output::MidiStatusWord = 0;
@@ -101,21 +97,6 @@ void justify_from_box() { core::trace("justify_from_box"); }
 void adjust_staff_notes() { core::trace("adjust_staff_notes"); }
 
 }  // namespace layout
-
-namespace input {
-
-int32_t InputModeWord = 0;
-int32_t InputBusyWord = 0;
-int32_t InputContinuationWord = 0;
-int32_t InputStartItem = 0;
-
-// Not built yet: the mode is left at once, with the word reported.
-void run_input_mode() {
-    InputModeWord = 0;
-    core::report_family_word("run_input_mode");
-}
-
-}  // namespace input
 
 namespace edit {
 

@@ -18,6 +18,7 @@
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"
 #include "engine/render/tables.h"
+#include "engine/input/tables.h"
 
 namespace core {
 
@@ -219,7 +220,7 @@ CommandFlow take_mouse_tokens_and_gates() {
     }
     if (command_line_length() != 0 && MessageLine.starts_with("~~")) return CommandFlow::LoopHead;
     cut_input_to_marker();
-    if (PendingBoxOperation < 0 || input::InputModeWord != 0 || input::InputBusyWord != 0) {
+    if (PendingBoxOperation < 0 || input::InputParserMode != 0 || input::InputModeActive != 0) {
         return CommandFlow::LoopHead;
     }
     return CommandFlow::NotTaken;

@@ -13,6 +13,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/input/tables.h"
 
 namespace core {
 
@@ -35,7 +36,7 @@ int32_t mark_height_of(int32_t s, int32_t n) {
 }  // namespace
 
 // Contract: see undo.h. Reads the store, StaffTables (the current staff and its scale),
-// input::InputStartItem, layout::InputRangeStart, InputRangeEnd (0: render::PageExtent); writes
+// input::InputColumnMark, layout::InputRangeStart, InputRangeEnd (0: render::PageExtent); writes
 // ParamBuffer and the output lists through the drawing. Item numbers outside the store are
 // passed over.
 int32_t mark_new_note_positions() {
@@ -47,7 +48,7 @@ int32_t mark_new_note_positions() {
     std::vector<float> positions;
     int32_t highest = 0;
     bool found = false;
-    for (int32_t k = std::max(1, input::InputStartItem); k <= ItemCount; ++k) {
+    for (int32_t k = std::max(1, input::InputColumnMark); k <= ItemCount; ++k) {
         const int32_t s = ItemStartTable(k);
         const int32_t n = int_of(ItemStore(s));
         if (n < 3 || int_of(ItemStore(s + 1)) != 1 || int_of(ItemStore(s + 2)) != staff) continue;

@@ -33,7 +33,7 @@ void run_r_command();
 // and the screen refreshed.
 void draw_new_items();
 // Draws a temporary mark (a code-13 symbol 4001, 4002, ... that is never stored) above each
-// distinct position of the notes on the current staff from item InputStartItem on, within the
+// distinct position of the notes on the current staff from item InputColumnMark on, within the
 // input range. Returns the number of marks drawn.
 int32_t mark_new_note_positions();
 

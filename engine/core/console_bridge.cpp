@@ -10,6 +10,8 @@
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
+#include "engine/core/key_words.h"
+#include "engine/core/settings_tables.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 
@@ -146,7 +148,10 @@ void ask_line_trimmed(const FixedText<512>& prompt) {
     int32_t m = kLine;
     while (m > 0 && CommandLine.code(m) <= ' ') --m;
     terminate_after(CommandLine, m);
-    front_end().WaitForLineEdit(CommandLine, SecondLine, m, m);
+    if (front_end().WaitForLineEdit(CommandLine, SecondLine, m, m) < 0 &&
+        front_end().ApplicationClosing()) {
+        ApplicationClosingWord = 1;
+    }
     int32_t cr = 0;
     for (int32_t k = 1; k <= kLine; ++k) {
         if (CommandLine(k) == kCR) {
@@ -182,9 +187,39 @@ void ask_line_with_edit(const FixedText<512>& prompt, int32_t& flag) {
         CommandLine(1) = '\0';
     }
     flag = front_end().WaitForLineEdit(CommandLine, SecondLine, caret, caret);
+    if (flag < 0 && front_end().ApplicationClosing()) ApplicationClosingWord = 1;
 }
 
-void wait_for_command_in_second_line() { front_end().WaitForCommandOrKey(SecondLine, 0); }
+void wait_for_command_in_second_line() {
+    FrontEndPort& fe = front_end();
+    InputKeyWord = 0;
+    EngineKeyWord = 0;
+    if (ApplicationClosingWord != 0 || fe.ApplicationClosing()) {
+        ApplicationClosingWord = 1;
+        SecondLine.blank();
+        return;
+    }
+    fe.WaitForCommandOrKey(SecondLine, 0);
+    if (fe.ApplicationClosing()) {
+        ApplicationClosingWord = 1;
+        SecondLine.blank();
+        return;
+    }
+    const int32_t code = fe.LastKeyCode();
+    if (code == 0) return;  // a command text
+    InputKeyWord = code;
+    EngineKeyWord = fe.LastKeyDownWord();
+}
+
+void wait_for_input_key_or_command() {
+    wait_for_command_in_second_line();
+    const int32_t code = key_token_code(SecondLine);
+    if (code < 0) return;
+    SecondLine.blank();
+    SecondLine(1) = static_cast<char>(code);
+    InputKeyWord = static_cast<int8_t>(static_cast<uint8_t>(code));
+    EngineKeyWord = key_down_word_for_code(code);
+}
 
 int32_t show_message(const FixedText<512>& text) { return show_message(text.view()); }
 

@@ -64,8 +64,14 @@ void ask_line_blank(const FixedText<512>& prompt);
 // SecondLine = CommandLine = prompt; flag nonzero presets the prompt (to its NUL), else the
 // preset is empty; flag receives the wait's result (0, or -1 when the application closes).
 void ask_line_with_edit(const FixedText<512>& prompt, int32_t& flag);
-// A palette or menu command comes back as text in SecondLine, a key as its code in SecondLine(1).
+// A palette or menu command comes back as text in SecondLine (InputKeyWord 0); a key as its
+// character in SecondLine(1), with InputKeyWord and EngineKeyWord set (see settings_tables.h).
+// ApplicationClosingWord follows the front-end: once it is 1, SecondLine comes back blank.
 void wait_for_command_in_second_line();
+// As wait_for_command_in_second_line, for the live input routines: a key token "~~nnn" (the
+// keys the window hands to the engine as texts) comes back as the key nnn, its character in
+// SecondLine(1) and the rest blank, with its key words.
+void wait_for_input_key_or_command();
 // Message box with OK showing text up to its first NUL (at most 512 characters).
 int32_t show_message(const FixedText<512>& text);
 int32_t show_message(std::string_view text);

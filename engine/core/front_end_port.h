@@ -40,6 +40,21 @@ class FrontEndPort {
     // (blank-padded). Returns 0, or -1 when the application is closing.
     virtual int WaitForLineEdit(FixedText<512>& buffer, const FixedText<512>& prompt, int sel_start,
                                 int sel_end) = 0;
+    // As WaitForLineEdit, but only a typed line ends the wait (commands stay deposited).
+    // Returns 0, or -1 when the application is closing.
+    virtual int WaitForTypedLine(FixedText<512>& buffer, const FixedText<512>& prompt,
+                                 int sel_start, int sel_end) = 0;
+    // One poll of the MIDI keyboard input. Word 1 of record is 0 for a MIDI event (words 2 to 5
+    // its message, device, error flag and time stamp), else -256 OR the character typed last.
+    // Returns 0 when a typed line is complete (the MIDI input then ends), else -1.
+    virtual int PollMidiOrKey(Array1<int32_t, 5>& record) = 0;
+    // The key the last WaitForCommandOrKey took: its code as a signed byte (0 when it took a
+    // command, or nothing), and its key-down word, 1000 + that code (0 when not known).
+    virtual int32_t LastKeyCode() = 0;
+    virtual int32_t LastKeyDownWord() = 0;
+    // True once the application is closing (the console: its input has ended); every wait
+    // then returns at once.
+    virtual bool ApplicationClosing() = 0;
 
     // -- messages and questions --
     // Modal message box with OK; returns the box's result (callers ignore it).

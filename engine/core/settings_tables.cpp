@@ -14,6 +14,9 @@ FixedText<512> FontFolder;
 int32_t FontFolderLength = 0;
 FixedText<128> TempDirPrefix;
 int32_t EngineWaitLevel = -1;
+int32_t InputKeyWord = 0;
+int32_t EngineKeyWord = 0;
+int32_t ApplicationClosingWord = 0;
 FixedText<48> OutputTargetName;
 
 Array1<float, kCirclePointWords> CirclePointTable;
@@ -71,6 +74,9 @@ void reset_settings_tables() {
     FontFolderLength = FontFolder.trimmed_length();
     TempDirPrefix.set("C:\\!TMP\\");
     EngineWaitLevel = -1;
+    InputKeyWord = 0;
+    EngineKeyWord = 0;
+    ApplicationClosingWord = 0;
     OutputTargetName.blank();
 
     CirclePointTable.fill(0.0f);

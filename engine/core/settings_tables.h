@@ -31,6 +31,16 @@ extern FixedText<128> TempDirPrefix;  // "C:\!TMP\": the work folder
 // Above 0 while a music-input routine waits in an input loop of its own; -1 after start-up.
 extern int32_t EngineWaitLevel;
 
+// The key the last command-or-key wait took (wait_for_command_in_second_line writes them): its
+// code as a signed byte (8 Backspace, 13 Enter, 17 Ctrl+Q, 27 Esc; 0 when the wait took a
+// command text), and its key-down word, 1000 + that code (F2 1113 .. F12 1123, Home 1036, Up
+// 1038, Down 1040, the main keyboard's minus key 933; 0 when none is known).
+extern int32_t InputKeyWord;
+extern int32_t EngineKeyWord;
+// 1 once the front-end reports that the application is closing (the console: its input has
+// ended). Every routine that waits for input then ends at once and leaves the store as it is.
+extern int32_t ApplicationClosingWord;
+
 // 48-character output file or port name of the print set-up; the Preferences dialog leaves the
 // text of its "Command:" field here (the preferences command puts the print name back after).
 extern FixedText<48> OutputTargetName;

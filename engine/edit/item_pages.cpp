@@ -11,6 +11,7 @@
 #include "engine/edit/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/input/input_lines.h"
+#include "engine/input/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
@@ -148,7 +149,7 @@ int32_t collect_changed_parameters() {
 // - a box drawn for "ED" (operation 3): operation and first mode letter cleared; no staff
 //   (P(1) = 0) is reported by report_missing_staff; else P(2) < 0 becomes 0, P(3) of 0 or
 //   beyond PageExtent becomes PageExtent, the staff range is turned back into input lines and,
-//   when that asks for it, the input mode runs (InputModeWord and MacroUnit -1 first);
+//   when that asks for it, the input mode runs (InputParserMode and MacroUnit -1 first);
 // - "EN" is the interpreter's (the transposition), nothing here;
 // - a third letter I: first mode letter -1 and PendingBoxOperation 1 (a box is awaited);
 // - any other E word: the item bar is toggled (ItemBarSign changes sign, ItemBarMode =
@@ -168,7 +169,7 @@ void run_ed_command() {
         }
         input::RegenerateLinesFlag = 1;
         if (input::regenerate_input_lines() < 0) {
-            input::InputModeWord = -1;
+            input::InputParserMode = -1;
             core::MacroUnit = -1;
             input::run_input_mode();
         }

@@ -9,10 +9,3 @@ namespace input {
 int32_t regenerate_input_lines() { return 0; }
 
 }  // namespace input
-
-namespace input {
-
-// Not built yet: the input mode sets no command file aside.
-void restore_macro_unit() {}
-
-}  // namespace input

@@ -9,11 +9,5 @@ namespace input {
 // Returns its status word: negative when the lines wait for the input mode.
 int32_t regenerate_input_lines();
 
-// The input mode and its mode word, as the interpreter's music-input entries define them;
-// declared here too so that the editing commands can start the mode.
-void run_input_mode();
-// Gives back the command file that the input mode set aside while it asked for lines.
-void restore_macro_unit();
-extern int32_t InputModeWord;
 
 }  // namespace input

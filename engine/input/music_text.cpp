@@ -6,6 +6,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/input_lines.h"
+#include "engine/input/input_mode.h"
 #include "engine/input/item_tokens.h"
 #include "engine/input/mark_items.h"
 #include "engine/input/mark_tokens.h"

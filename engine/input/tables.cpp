@@ -63,6 +63,26 @@ int32_t RegenerateLinesFlag = 0;
 
 InputLinesRecord InputLines;
 
+// ---- bar lines of typed music ----------------------------------------------------------------
+
+core::Array1<int32_t, 4> AddBarLinesWords;
+
+// ---- the input mode -----------------------------------------------------------------------------
+
+int32_t InputModeActive = 0;
+int32_t InputRunFlag = 0;
+int32_t InputColumnMark = 0;
+int32_t InputFirstNewItem = 0;
+float InputLeftLimit = 0.0f;
+int32_t ReaderClefKind = 0;
+int32_t InputLineCount = 0;
+int32_t InputTempClefItem = 0;
+int32_t SavedMacroUnit = 0;
+core::Array1<float, 6> LastRunStaffWords;
+int32_t InputLineLength = 0;
+int32_t InputColumnCount = 0;
+int32_t InputContinuationWord = 0;
+
 void reset_input_tables() {
     // new items by name
 
@@ -112,6 +132,27 @@ void reset_input_tables() {
 
     // input-mode files
     InputLines = InputLinesRecord{};
+
+    // bar lines of typed music
+    AddBarLinesWords(1) = 4;
+    AddBarLinesWords(2) = 4;
+    AddBarLinesWords(3) = 0;
+    AddBarLinesWords(4) = 1;
+
+    // the input mode
+    InputModeActive = 0;
+    InputRunFlag = 0;
+    InputColumnMark = 0;
+    InputFirstNewItem = 0;
+    InputLeftLimit = 0.0f;
+    ReaderClefKind = 0;
+    InputLineCount = 0;
+    InputTempClefItem = 0;
+    SavedMacroUnit = 0;
+    LastRunStaffWords.fill(0.0f);
+    InputLineLength = 0;
+    InputColumnCount = 0;
+    InputContinuationWord = 0;
 }
 
 }  // namespace input

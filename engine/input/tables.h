@@ -194,6 +194,44 @@ struct InputLinesRecord {
 };
 extern InputLinesRecord InputLines;
 
+// ---- bar lines of typed music (bar_lines.cpp) --------------------------------------------------
+
+// The Add Bar Lines dialog's words, kept from one use to the next: top and bottom meter
+// numbers, pickup items, staves up (4, 4, 0, 1 at start).
+extern core::Array1<int32_t, 4> AddBarLinesWords;
+
+// ---- the input mode (input_mode.cpp, input_edit_form.cpp; the live entries read them) ------
+
+// 1 from the start to the end of an input run, else 0.
+extern int32_t InputModeActive;
+// 1 from the staff check of an input run's set-up to its end; the sort and the item-position
+// routines read it.
+extern int32_t InputRunFlag;
+// ItemCount when the input mode was entered (1 in the edit form): draw_new_items numbers the
+// note columns of the items after it, which the marks, beams and slurs lines refer to.
+extern int32_t InputColumnMark;
+// ItemCount + 1 when the input run began.
+extern int32_t InputFirstNewItem;
+// The settled range's start less 5.0: the left limit of the note readers.
+extern float InputLeftLimit;
+// The clef kind the note readers use (a copy of InputClefKind).
+extern int32_t ReaderClefKind;
+// Lines taken from a file or an edit dialog in this input run.
+extern int32_t InputLineCount;
+// The temporary clef item of an input command whose third character is "X" (0 none).
+extern int32_t InputTempClefItem;
+// The command-file unit the input run began at; restore_macro_unit returns MacroUnit to it.
+extern int32_t SavedMacroUnit;
+// P1..P6 of the last input run's staff item, for a command whose third character is "Z".
+extern core::Array1<float, 6> LastRunStaffWords;
+// The length of the line text already in CommandLine (the MIDI keyboard input leaves it); the
+// live notes entry goes on after it.
+extern int32_t InputLineLength;
+// The number of note columns the notes line made: the rhythms line gives one rhythm to each.
+extern int32_t InputColumnCount;
+// Set by music input to have the command loop go back to its head; the I family clears it.
+extern int32_t InputContinuationWord;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_input_tables();
 

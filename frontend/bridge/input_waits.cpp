@@ -219,11 +219,15 @@ int WaitForCommandOrKey(WaitState& state, core::FixedText<512>& buffer, int pass
     // The command bar reports a key once its key-down and the character it typed are both in:
     // LastKey then holds the character (the key's number for a key that types none).
     const bool done = block_until(state, [] { return command_waiting() || key_taken(); });
+    state.last_key = 0;
+    state.last_key_down = 0;
     if (command_waiting()) {
         buffer.set(core::FrontEndCommandBuffer.view());
         core::FrontEndCommandBuffer.blank();
     } else if (done) {
         buffer(1) = static_cast<char>(InputEventFlags.LastKey);
+        state.last_key = static_cast<int8_t>(InputEventFlags.LastKey);
+        state.last_key_down = InputEventFlags.KeyDownCode;
     } else {
         buffer.blank();
     }

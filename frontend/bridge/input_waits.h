@@ -25,6 +25,10 @@ namespace frontend {
 struct WaitState {
     bool closing = false;            // the application quits: every wait returns at once
     std::vector<QEventLoop*> loops;  // the running wait loops, innermost last
+    // The key the last command-or-key wait took: its code as a signed byte (0 when it took a
+    // command or nothing) and its key-down word (1000 + code; 0 when no key-down came with it).
+    int32_t last_key = 0;
+    int32_t last_key_down = 0;
 };
 
 // The last key the key waits took (LastKey as a signed byte), for the note-input routines.

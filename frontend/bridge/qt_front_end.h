@@ -76,12 +76,12 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunMusicInputDialog() override;
     int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
 
-    // -- waits and questions the engine's port does not carry yet --
-    // Only a typed line ends it; -1 when the application quits.
     int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
-                         int sel_start, int sel_end);
-    // One poll of the MIDI keyboard input (words 0 to 4 are elements 1 to 5); returns -1.
-    int PollMidiOrKey(core::Array1<int32_t, 5>& record);
+                         int sel_start, int sel_end) override;
+    int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
+    int32_t LastKeyCode() override { return waits_.last_key; }
+    int32_t LastKeyDownWord() override { return waits_.last_key_down; }
+    bool ApplicationClosing() override { return waits_.closing; }
 
   private:
     // The command bar the services act on: the window's, else the stand-in.

@@ -15,6 +15,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
@@ -140,12 +141,38 @@ TEST_F(ConsoleFrontEndTest, EndOfInputDuringAWaitMeansClosingOrNothing) {
     EXPECT_TRUE(SecondLine.is_blank());
 }
 
-TEST_F(ConsoleFrontEndTest, CommandOrKeyWaitTakesALineOrTheEnterKey) {
-    console("PLAY\n\n");
+// A typed line is typed key by key, its left-over keys going to the next key wait; "`" sends a
+// command text, "~~" a key token, an empty line the Enter key.
+TEST_F(ConsoleFrontEndTest, CommandOrKeyWaitTypesALineKeyByKey) {
+    console("`PLAY\nb-\n\n~~113\n~~015 9\nz\n");
     wait_for_command_in_second_line();
     EXPECT_TRUE(SecondLine == "PLAY");
+    EXPECT_EQ(InputKeyWord, 0);
+    wait_for_command_in_second_line();
+    EXPECT_EQ(SecondLine(1), 'b');
+    EXPECT_EQ(InputKeyWord, 'b');
+    EXPECT_EQ(EngineKeyWord, 1066);
+    wait_for_command_in_second_line();
+    EXPECT_EQ(SecondLine(1), '-');
+    EXPECT_EQ(EngineKeyWord, 933);  // the main keyboard's minus key: 1000 + (189 - 256)
     wait_for_command_in_second_line();
     EXPECT_EQ(SecondLine.code(1), 13);
+    EXPECT_EQ(InputKeyWord, 13);
+    // Key tokens come back as texts to the ordinary wait, as keys to the input routines'.
+    wait_for_input_key_or_command();
+    EXPECT_EQ(SecondLine.code(1), 113);
+    EXPECT_TRUE(SecondLine.view().substr(1).find_first_not_of(' ') == std::string_view::npos);
+    EXPECT_EQ(InputKeyWord, 113);
+    EXPECT_EQ(EngineKeyWord, 1113);
+    wait_for_input_key_or_command();
+    EXPECT_TRUE(SecondLine == "~~015 9");
+    EXPECT_EQ(InputKeyWord, 0);
+    wait_for_command_in_second_line();
+    EXPECT_EQ(SecondLine(1), 'z');
+    EXPECT_EQ(ApplicationClosingWord, 0);
+    wait_for_command_in_second_line();
+    EXPECT_EQ(ApplicationClosingWord, 1);
+    EXPECT_TRUE(SecondLine.is_blank());
 }
 
 // ---- questions -------------------------------------------------------------------------------

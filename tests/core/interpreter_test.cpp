@@ -8,6 +8,7 @@
 #include "engine/core/item_store.h"
 #include "engine/edit/item_editing.h"
 #include "engine/render/tables.h"
+#include "engine/input/tables.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {
@@ -41,10 +42,10 @@ TEST_F(InterpreterTest, ArrowStepAndBoxMoveTokens) {
 
 TEST_F(InterpreterTest, GatesHoldInputBack) {
     enter_items_without_editing();
-    input::InputModeWord = 1;
+    input::InputParserMode = 1;
     type("5 1 2");
     EXPECT_EQ(core::ItemCount, 0);
-    input::InputModeWord = 0;
+    input::InputParserMode = 0;
     core::PendingBoxOperation = -1;
     type("5 1 2");
     EXPECT_EQ(core::ItemCount, 0);

@@ -17,6 +17,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/tables.h"
+#include "engine/input/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
@@ -489,7 +490,7 @@ TEST_F(UndoTest, NewNotesGetOneMarkPerPosition) {
     core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
     core::OutputBufferViews.text.bind(text_.data(), &text_length_);
     layout::StaffTables.CurrentStaff = 1;
-    input::InputStartItem = 3;
+    input::InputColumnMark = 3;
     g_marks.clear();
     render::register_item_drawer(13, note_mark);
     layout::StaffTables.StaffScale(1) = 50.0f;

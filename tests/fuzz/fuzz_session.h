@@ -37,6 +37,18 @@ class QuietFrontEnd : public core::FrontEndPort {
     int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
     int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                         int sel_start, int sel_end) override;
+    int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                         int sel_start, int sel_end) override {
+        return WaitForLineEdit(buffer, prompt, sel_start, sel_end);
+    }
+    int PollMidiOrKey(core::Array1<int32_t, 5>& record) override {
+        record(1) = -256;
+        return 0;
+    }
+    int32_t LastKeyCode() override { return 0; }
+    int32_t LastKeyDownWord() override { return 0; }
+    // Nobody types: a routine that waits for keys in a loop of its own ends at once.
+    bool ApplicationClosing() override { return true; }
     int ShowMessageBox(const char* text) override { return 1; }
     int AskYesNo(const char* question, int mode) override { return 0; }
     int AskYesNoExit(const char* question) override { return 0; }

@@ -1,10 +1,13 @@
 #include "tests/support/scripted_front_end.h"
 
+#include "engine/core/key_words.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include <gtest/gtest.h>
 
+#include "engine/core/key_words.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 
@@ -24,7 +27,15 @@ void ScriptedFrontEnd::answer_line(std::string line) {
     wait_answers_.push_back({WaitAnswer::Line, std::move(line), 0});
 }
 void ScriptedFrontEnd::answer_key(int code) {
-    wait_answers_.push_back({WaitAnswer::Key, {}, code});
+    answer_key(code, core::key_down_word_for_code(code));
+}
+void ScriptedFrontEnd::answer_key(int code, int key_down) {
+    wait_answers_.push_back({WaitAnswer::Key, {}, code, key_down});
+}
+void ScriptedFrontEnd::answer_keys(const std::string& text) {
+    for (char c : text) {
+        answer_key(static_cast<uint8_t>(c), core::key_down_word_for_character(c));
+    }
 }
 void ScriptedFrontEnd::answer_closing() { wait_answers_.push_back({WaitAnswer::Closing, {}, 0}); }
 void ScriptedFrontEnd::answer_yes_no(int answer) { yes_no_answers_.push_back(answer); }
@@ -108,11 +119,16 @@ void ScriptedFrontEnd::TrimInputToMarker() {
 
 int ScriptedFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) {
     record(Kind::CommandWait, {});
+    last_key_ = 0;
+    last_key_down_ = 0;
     const auto a = next_wait_answer("a command or key wait");
     if (!a || a->kind == WaitAnswer::Closing) {
+        closing_ = true;
         buffer.blank();
     } else if (a->kind == WaitAnswer::Key) {
         buffer(1) = static_cast<char>(a->key);
+        last_key_ = static_cast<int8_t>(static_cast<uint8_t>(a->key));
+        last_key_down_ = a->key_down;
     } else {
         buffer.set(a->line);
     }
@@ -132,7 +148,10 @@ int ScriptedFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
     line_waits.push_back(w);
     record(Kind::LineWait, w.prompt, sel_start, sel_end);
     const auto a = next_wait_answer("a line wait (prompt \"" + w.prompt + "\")");
-    if (!a || a->kind == WaitAnswer::Closing) return -1;
+    if (!a || a->kind == WaitAnswer::Closing) {
+        closing_ = true;
+        return -1;
+    }
     if (a->kind == WaitAnswer::Key) {
         buffer.blank();
         buffer(1) = static_cast<char>(a->key);
@@ -140,6 +159,18 @@ int ScriptedFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
         buffer.set(a->line);
     }
     input_text.clear();
+    return 0;
+}
+
+int ScriptedFrontEnd::WaitForTypedLine(core::FixedText<512>& buffer,
+                                       const core::FixedText<512>& prompt, int sel_start,
+                                       int sel_end) {
+    return WaitForLineEdit(buffer, prompt, sel_start, sel_end);
+}
+
+int ScriptedFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
+    record(1) = -256;
+    for (int k = 2; k <= 5; ++k) record(k) = 0;
     return 0;
 }
 

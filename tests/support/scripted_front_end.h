@@ -92,7 +92,12 @@ class ScriptedFrontEnd : public core::FrontEndPort {
 
     // -- queued answers --
     void answer_line(std::string line);
+    // A key by its code (0..255); its key-down word is 1000 + the code as a signed byte.
     void answer_key(int code);
+    // A key with the key-down word given (a character key: key_down_word_for_character).
+    void answer_key(int code, int key_down);
+    // Each character of text as one key, as the keyboard types it.
+    void answer_keys(const std::string& text);
     void answer_closing();
     void answer_yes_no(int answer);
     void answer_dialog(DialogAnswer answer);
@@ -138,6 +143,15 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
     int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                         int sel_start, int sel_end) override;
+    // As WaitForLineEdit (the same queue; a key answers with its character).
+    int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
+                         int sel_start, int sel_end) override;
+    // No MIDI: reports the typed line complete.
+    int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
+    int32_t LastKeyCode() override { return last_key_; }
+    int32_t LastKeyDownWord() override { return last_key_down_; }
+    // True once a wait took a "closing" answer (or found the queue empty).
+    bool ApplicationClosing() override { return closing_; }
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
@@ -175,6 +189,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
         enum { Line, Key, Closing } kind;
         std::string line;
         int key = 0;
+        int key_down = 0;
     };
     std::optional<WaitAnswer> next_wait_answer(const std::string& what);
     std::optional<DialogAnswer> next_dialog_answer(const std::string& name);
@@ -182,6 +197,9 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     void missing(const std::string& what);
 
     std::deque<WaitAnswer> wait_answers_;
+    int32_t last_key_ = 0;
+    int32_t last_key_down_ = 0;
+    bool closing_ = false;
     std::deque<int> yes_no_answers_;
     std::deque<DialogAnswer> dialog_answers_;
 };

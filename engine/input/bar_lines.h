@@ -1,0 +1,13 @@
+// Bar lines put into the parsed rows of a typed line by meter ("-- Add bar lines?").
+#pragma once
+
+#include <cstdint>
+
+namespace input {
+
+// Asks "-- Add bar lines?" (unless the page or the rows have bar lines already) and, on Yes and
+// OK, appends bar-line rows to ColumnRecords and stores the items. Exit puts "!" first in
+// CommandLine and SecondLine.
+void ask_add_bar_lines();
+
+}  // namespace input

@@ -1,0 +1,46 @@
+// The input mode: an input run on one staff asks for its position line and then the notes,
+// rhythms, marks, beams and slurs lines, builds each one at once, and ends with the closing menu
+// (edit the lines again, save them, abandon the run, leave). The edit form runs the lines of an
+// input again, each one offered in the music input dialog.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/fixed_array.h"
+
+namespace input {
+
+// The entry: an input run on the staff P(2) of ParamBuffer (P(2) <= 0 picks a new staff), or
+// the edit form when MacroUnit is below 0. Leaves "*** Leaving input ***" in the message line.
+void run_input_mode();
+// The edit form: the lines of InputLines offered again one by one (MacroUnit -1), or rebuilt
+// unattended (-2).
+void input_mode_2();
+// Takes one line of the kind InputParserMode into CommandLine (from the user, a command file or
+// the edit dialog). flag 0 for a line taken, 1 when the dialog was cancelled; length the line's
+// trimmed length. SecondLine(1) "^" tells the caller the line was refused or cancelled.
+void ask_input_line(int32_t& flag, int32_t& length);
+void ask_input_line_2(int32_t& flag, int32_t& length);
+// The rows of ColumnRecords become the input run's items (from InputStartWordsUsed on).
+void store_input_items();
+// One more line taken from a file or a dialog.
+void count_input_line();
+// Finds or makes the staff item of InputStaff and reads the clef kind there.
+void prepare_input_staff();
+// P(1) := the first free position of the input staff.
+void find_first_free_position();
+// not_set := no spacing staff is set (SpacingStaff above 256).
+void check_spacing_staff(int32_t& not_set);
+// P1..P50 := 0, then the first staff item of staff NINT(staff) into P1..Pn.
+void load_staff_item_params(float staff);
+// The spacing-range dialog; result 2 is Cancel.
+void ask_input_range(int32_t& result);
+// Widens gaps below 3.0 between the count positions, taking the room from the wide gaps.
+void widen_close_columns(core::Array1<float, 200>& positions, int32_t count);
+// Gives back the command file that the input mode set aside while it asked for lines.
+void restore_macro_unit();
+// P(2) := one above the highest staff item's staff (one below the lowest with "-" in the
+// command's third or fourth character).
+void pick_new_staff_number();
+
+}  // namespace input
