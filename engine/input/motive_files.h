@@ -12,8 +12,11 @@ namespace input {
 // with the token before them. A motive that cannot be read leaves "ERROR - motive "N" not
 // found." in SecondLine, shows it and returns false.
 bool load_motive(int32_t at, int32_t end);
-// Stores the motive that the "]" at the line's end closes (its start and end: TypedMotiveMarks,
-// else cursor). mark is a line position that moves when the stored text changes the line.
+// Stores the motive closed by the "]" at cursor (else at TypedMotiveMarks.end) under the name
+// before its "[": a ".MOT" file with the motive normalised (octave digits, accidental letters,
+// written-out repeats, the line moved with it), a rhythm line's ".MRH" as typed. mark and
+// cursor move with the text when they lie at or past the "]". A declined overwrite stores under
+// the next free name and says so.
 void store_motive(int32_t& mark, int32_t& cursor);
 
 }  // namespace input

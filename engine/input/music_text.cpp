@@ -10,6 +10,8 @@
 #include "engine/input/item_tokens.h"
 #include "engine/input/mark_items.h"
 #include "engine/input/mark_tokens.h"
+#include "engine/input/motive_files.h"
+#include "engine/input/motives.h"
 #include "engine/input/rhythm_tokens.h"
 #include "engine/input/tables.h"
 #include "engine/input/token_scan.h"
@@ -125,6 +127,79 @@ void dispatch_token(int32_t& cursor, int32_t ch) {
             RepeatTimes = -2;
             break;
     }
+}
+
+// ---- the motive token "@" ----
+
+// The line's values are dropped and the line fails at cursor, as after a syntax error; the
+// motive's own message has been shown.
+void fail_line_quietly(int32_t& cursor) {
+    InputTokenList(0) = static_cast<float>(std::clamp(InputItemMark, 0, kInputTokenCapacity));
+    InputParseStatus = cursor + 1;
+    cursor = 0;
+}
+
+// Replaces the "@" token at column at (the token begins at cursor) with the tokens of the
+// motive it names, played backward ("-"), upside down ("$") or moved by the number after its
+// name. The spliced text starts one column after a blank left at the "@", and the cursor stays
+// on that blank with nothing to push, so that the item loop goes on with the motive's first
+// token. Reads and writes CommandLine, InputLineEnd, SecondLine (a copy of the new line),
+// MotiveText, ParamBuffer, RepeatTimes. A missing motive fails the line after its message; a
+// motive that cannot be modified, a line that would pass 512 characters, or text before the
+// "@" in its token is a syntax error and the line stays as it was.
+void splice_motive(int32_t& cursor, int32_t at) {
+    const int32_t line_end = std::min(InputLineEnd, kLineSize);
+    int32_t separator = at + 1;
+    while (separator <= line_end) {
+        char& c = core::CommandLine(separator);
+        if (c == ',') c = '/';
+        if (c == '/' || c == ';') break;
+        ++separator;
+    }
+    bool clean = separator <= line_end;
+    for (int32_t p = cursor; clean && p < at; ++p) clean = line_at(p) == ' ';
+    if (!clean) {
+        syntax_error(cursor);
+        return;
+    }
+
+    const core::FixedText<kLineSize> kept = core::CommandLine;
+    const bool loaded = load_motive(at, separator);
+    core::CommandLine = kept;
+    if (!loaded) {
+        fail_line_quietly(cursor);
+        return;
+    }
+    bool changed = true;
+    if (line_at(at + 1) == '-') {
+        changed = reverse_motive(at);
+    } else if (line_at(at + 1) == '$') {
+        changed = invert_motive(at);
+    }
+    if (changed && core::ParamBuffer(2) != 0.0f) changed = rhythm_letters();
+    int32_t close = 0;
+    for (int32_t k = 3; k <= MotiveText.size() && close == 0; ++k)
+        if (MotiveText(k) == ']') close = k;
+    if (!changed || close == 0) {
+        syntax_error(cursor);
+        return;
+    }
+
+    const std::string body(MotiveText.sub(3, close - 1));
+    const int32_t rest_end = std::max(core::CommandLine.trimmed_length(), line_end);
+    const std::string rest(core::CommandLine.sub(separator, rest_end));
+    const int32_t shift = 1 + static_cast<int32_t>(body.size()) - (separator - at);
+    if (line_end + shift > kLineSize ||
+        at + static_cast<int32_t>(body.size() + rest.size()) > kLineSize) {
+        syntax_error(cursor);
+        return;
+    }
+    core::CommandLine.put(at, kLineSize, " " + body + rest);
+    InputLineEnd = line_end + shift;
+    core::SecondLine = core::CommandLine;
+    cursor = at;
+    InputTokenEnd = at;
+    RepeatTimes = -999;
 }
 
 }  // namespace
@@ -257,8 +332,8 @@ void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position) {
 // place ("," to "/", "]" to a blank, "=" to "+" on the marks, beams and slurs lines); writes
 // RepeatTimes, RepeatSpan, InputTokenEnd, ChordState, BracketMarks. An empty token between two
 // "/" asks for the last entry once more (RepeatTimes -2); an empty token at ";" gives nothing
-// (-999). A token running past the line's end, an "X" or "Z" without a count and a motive "@"
-// are syntax errors.
+// (-999). A token running past the line's end and an "X" or "Z" without a count are syntax
+// errors; a motive "@" is spliced into the line (splice_motive).
 void parse_music_text(int32_t& cursor, int32_t& complete) {
     while (cursor >= 1 && cursor <= kLineSize && line_at(cursor) == ' ') ++cursor;
     RepeatTimes = 0;
@@ -296,10 +371,7 @@ void parse_music_text(int32_t& cursor, int32_t& complete) {
                 c = ' ';
                 if (InputTokenEnd == cursor) ++cursor;
             } else if (c == '@') {
-                // Motives are not spliced into typed lines yet.
-                int32_t at = InputTokenEnd;
-                syntax_error(at);
-                cursor = 0;
+                splice_motive(cursor, InputTokenEnd);
                 return;
             } else if ((c == 'X' || c == 'Z') && InputParserMode != kMarksMode &&
                        RepeatTimes != -999) {
