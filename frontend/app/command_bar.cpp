@@ -108,10 +108,16 @@ void CCommandEdit::OnTextChanged() {
 // Contract: Alt keys are the window's (menus), not the engine's. Any other key goes through the
 // key-down and character handlers as the engine counts keys; when both leave it to the edit,
 // the edit handles it, and a text it changed is handled after that. Then a waiting routine is
-// told that a key came (LastKey holds the character, or the key when it types none).
+// told that a key came (LastKey holds the character, or the key when it types none). While a
+// command-or-key wait runs, the key is the wait's alone (OnWaitKey).
 void CCommandEdit::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers().testFlag(Qt::AltModifier)) {
         QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    if (InputEventFlags.KeyWaitArmed != 0) {
+        OnWaitKey(*event);
+        event->accept();
         return;
     }
     const WinKey key = TranslateKey(*event);
@@ -158,6 +164,22 @@ bool CCommandEdit::OnKeyDown(int32_t vk, int32_t flags) {
         InputEventFlags.KeyDownCode = 1000 + static_cast<int8_t>(static_cast<uint8_t>(vk));
     }
     return !key_mode();
+}
+
+// Contract: writes LastKey, KeyDownCode, LastKeyFlags, EnterKeyHit and SpecialKeyCount, then
+// wakes the wait. The edit never sees the key: the engine shows what it made of it itself. No
+// token is sent (the wait takes Home, the arrows and F2..F12 as keys with their key-down
+// words), key mode plays no part, and a key that is none for the wait (Shift, Ctrl alone)
+// changes nothing.
+void CCommandEdit::OnWaitKey(const QKeyEvent& event) {
+    const WaitKey key = KeyForWait(event);
+    if (key.code == 0) return;
+    LastKeyFlags = TranslateKey(event).flags;
+    EnterKeyHit = 0;
+    InputEventFlags.SpecialKeyCount = 0;
+    InputEventFlags.LastKey = key.code;
+    InputEventFlags.KeyDownCode = key.key_down;
+    NotifyInputArrived();
 }
 
 // Contract: writes LastKey, LastKeyFlags and EnterKeyHit; in key mode sends "~~~", the

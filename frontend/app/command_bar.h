@@ -6,7 +6,8 @@
 // mode is on goes to the engine at once ("~~~", the character and its scan code), the wheel
 // scrolls the page, F1 opens the help page of the item being edited. A typed line runs when
 // the main Enter key ends the edit's text; only the last line of a text of several runs. While
-// an engine routine waits for a typed line, the line goes to it instead.
+// an engine routine waits for a typed line, the line goes to it instead; while one waits for a
+// key, every key goes to it whole and the edit takes none.
 //
 // Texts cross to the engine in its own model: CP1252, a line break is CR LF and counts two.
 #pragma once
@@ -34,6 +35,9 @@ class CCommandEdit : public QPlainTextEdit {
     // The character a key typed (CP1252). In key mode it goes to the engine as a token and does
     // not enter the edit (false); otherwise the edit takes it (true).
     bool OnChar(int32_t ch, int32_t flags);
+    // A key while a command-or-key wait runs: its character (or number) and key-down word go
+    // to the wait, and the edit does not take it.
+    void OnWaitKey(const QKeyEvent& event);
     // Scrolls the active view: vertical and horizontal wheel amounts (120 a notch; positive
     // towards the page's top and left).
     void OnMouseWheel(int delta_vertical, int delta_horizontal);

@@ -70,6 +70,7 @@ struct InputEventFlagsRecord {
     core::FixedText<256> TypedLine;          // last completed typed line (with its CR LF)
     uint8_t LineComplete = 0;                // TypedLine holds a completed line
     uint8_t LineWaitArmed = 0;               // a wait takes typed lines
+    uint8_t KeyWaitArmed = 0;                // a command-or-key wait takes the next key
 };
 extern InputEventFlagsRecord InputEventFlags;
 

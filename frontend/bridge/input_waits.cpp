@@ -24,7 +24,9 @@ namespace {
 
 bool command_waiting() { return core::FrontEndCommandBuffer(1) != ' '; }
 
-bool key_taken() { return InputEventFlags.LastKey != 0 && InputEventFlags.LastKey != kVkShift; }
+// During a key wait the command bar puts only keys the wait takes into LastKey (never a
+// modifier alone), so any nonzero LastKey is the answer.
+bool key_taken() { return InputEventFlags.LastKey != 0; }
 
 // What ends a wait's loop besides the application's quit.
 enum class WakeOn {
@@ -85,10 +87,13 @@ void arm_key_wait() {
     InputEventFlags.PageKeysToEngine = 0;
     InputEventFlags.SpecialKeyCount = 0;
     InputEventFlags.LastKey = 0;
+    InputEventFlags.KeyDownCode = 0;
+    InputEventFlags.KeyWaitArmed = 1;
 }
 
 void restore_after_wait() {
     InputEventFlags.LineWaitArmed = 0;
+    InputEventFlags.KeyWaitArmed = 0;
     InputEventFlags.ArrowKeysToEngine = 1;
     InputEventFlags.PageKeysToEngine = 1;
     InputEventFlags.SpecialKeyCount = 0;
@@ -212,12 +217,12 @@ int WaitForLineEdit(WaitState& state, CommandBarLink& bar, core::FixedText<512>&
 }
 
 // Contract: see the header. Reads FrontEndCommandBuffer (blanked when a command is taken) and
-// LastKey; writes the input words, KeyDownCode and KeyResult.
+// LastKey; writes the input words, KeyDownCode and KeyResult. While it waits, KeyWaitArmed
+// tells the command bar to hand it every key whole instead of typing it into the edit.
 int WaitForCommandOrKey(WaitState& state, core::FixedText<512>& buffer, int pass_value) {
     arm_key_wait();
-    InputEventFlags.KeyDownCode = 0;
-    // The command bar reports a key once its key-down and the character it typed are both in:
-    // LastKey then holds the character (the key's number for a key that types none).
+    // The command bar reports a key with both words in: LastKey holds the character (the key's
+    // number for a key that types none), KeyDownCode the key-down word.
     const bool done = block_until(state, [] { return command_waiting() || key_taken(); });
     state.last_key = 0;
     state.last_key_down = 0;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <array>
 
+#include "engine/core/key_words.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
 
@@ -197,6 +198,12 @@ bool types_no_character(int32_t vk) {
            vk == 0x12 || vk == 0x14 || vk == 0x90 || vk == 0x91;
 }
 
+// Keys that only change what other keys do: alone they are no key for a wait.
+bool is_modifier_key(int32_t vk) {
+    return vk == 0x10 || vk == 0x11 || vk == 0x12 || vk == 0x14 || vk == 0x5B || vk == 0x90 ||
+           vk == 0x91;
+}
+
 }  // namespace
 
 // Contract: reads the fixed tables only. A key in neither table has vk 0 and scan code 0; its
@@ -223,6 +230,33 @@ WinKey TranslateKey(int qt_key, Qt::KeyboardModifiers modifiers, const QString& 
 
 WinKey TranslateKey(const QKeyEvent& event) {
     return TranslateKey(event.key(), event.modifiers(), event.text(), event.isAutoRepeat());
+}
+
+// Contract: reads the fixed tables only. Every Ctrl chord but Ctrl+Q is no key: the waiting
+// routine reads 17 as Ctrl+Q, and a control character typed by another chord (Ctrl+H is 8,
+// Ctrl+M 13) would pass for Backspace or Enter.
+WaitKey KeyForWait(int qt_key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    WaitKey wait;
+    if (modifiers.testFlag(Qt::ControlModifier)) {
+        if (qt_key == Qt::Key_Q) {
+            wait.code = core::kKeyCtrlQ;
+            wait.key_down = core::key_down_word_for_code(core::kKeyCtrlQ);
+        }
+        return wait;
+    }
+    const WinKey key = TranslateKey(qt_key, modifiers, text, false);
+    if (is_modifier_key(key.vk)) return wait;
+    wait.code = key.ch != 0 ? key.ch : key.vk;
+    if (key.vk != 0) {
+        wait.key_down = core::key_down_word_for_code(key.vk);
+    } else if (key.ch > 0 && key.ch < 128) {
+        wait.key_down = core::key_down_word_for_character(static_cast<char>(key.ch));
+    }
+    return wait;
+}
+
+WaitKey KeyForWait(const QKeyEvent& event) {
+    return KeyForWait(event.key(), event.modifiers(), event.text());
 }
 
 std::string KeyToken(int32_t vk, int32_t flags) {

@@ -45,6 +45,18 @@ WinKey TranslateKey(const QKeyEvent& event);
 WinKey TranslateKey(int qt_key, Qt::KeyboardModifiers modifiers, const QString& text,
                     bool auto_repeat);
 
+// A key as a command-or-key wait hands it to the engine: code is the character the key types
+// (the key's number for a key that types none; Ctrl+Q 17), key_down the key-down word (1000 +
+// the key's number as a signed byte; Ctrl+Q 1017; 0 for a character no key of the table
+// types). code 0: no key for the wait (a modifier or lock key alone, another Ctrl chord, a key
+// that neither has a number nor types a character).
+struct WaitKey {
+    int32_t code = 0;
+    int32_t key_down = 0;
+};
+WaitKey KeyForWait(int qt_key, Qt::KeyboardModifiers modifiers, const QString& text);
+WaitKey KeyForWait(const QKeyEvent& event);
+
 // The key token of a key: "~~033" .. "~~040", "~~046" for the extended navigation keys and
 // "~~113" .. "~~123" for F2 to F12; empty for every other key (F1, Escape, letters ...).
 std::string KeyToken(int32_t vk, int32_t flags);
