@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace input {
 
@@ -14,5 +15,8 @@ void enter_marks_line(int32_t& cursor, int32_t& length);
 void enter_pairs_line(int32_t& cursor, int32_t& length);
 // column := the note column (from 0) nearest to (x - the horizontal view origin) div 150.
 void nearest_column(int32_t& column, float x);
+// A palette or typed word as the marks line's short mark word ("5 57" gives "FF", "FNG3" "F3");
+// a word the table does not know comes back unchanged.
+std::string translate_mark_word(const std::string& given);
 
 }  // namespace input

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace input {
+
+// The tokens one rhythm line keeps for Backspace, and the columns one repeat copies from.
+constexpr int32_t kRhythmHistoryLimit = 200;
+constexpr int32_t kRepeatSourceLimit = 200;
 
 // Takes the rhythm line into CommandLine. first is not read; work receives the length of each
 // command text taken in (the line cursor less 1 when the line ends by itself). On return the
@@ -14,5 +19,11 @@ void enter_rhythm_line(int32_t first, int32_t& work);
 // Item item loses its rhythm (P4 and P8 modulo 100, P6 and P9 0, a rest's P5 0) and its staff
 // position is drawn again.
 void clear_item_rhythm(int32_t item);
+// An "X s c" token of the rhythm line: the last s columns that have a rhythm are copied c - 1
+// times onto the next columns (rhythm words only). False, with a message, when s is too big.
+bool repeat_rhythm_columns(const std::string& token);
+// An "@" token of the rhythm line at line positions at..end: the motive's rhythms applied in
+// turn. False when the motive cannot be read or a rhythm is refused.
+bool recall_rhythm_motive(int32_t at, int32_t end);
 
 }  // namespace input
