@@ -457,3 +457,26 @@ TEST_F(LiveNotesTest, UpAndDownScrollOnlyWhileTheLineIsEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+// Text already in the line (the MIDI keyboard input leaves it) is kept and the entry goes on
+// after it; the editing keys move the caret and Delete closes the line up.
+TEST_F(LiveNotesTest, EntryContinuesAfterTextAlreadyEntered) {
+    core::CommandLine.set("-TR/C4/");
+    input::InputLineLength = 7;
+    fe_.answer_keys("D4/");
+    EXPECT_EQ(run(), "-TR/C4/D4/");
+    EXPECT_EQ(made(), 1);
+
+    SetUp();
+    fe_.answer_keys("CX4");
+    fe_.answer_key(35, core::kKeyDownEnd);
+    fe_.answer_key(37, core::kKeyDownLeft);
+    fe_.answer_key(46, core::kKeyDownDelete);  // the X
+    fe_.answer_keys("/");
+    EXPECT_EQ(run(), "C4/");
+    EXPECT_EQ(made(), 1);
+}
+
+}  // namespace
