@@ -480,3 +480,19 @@ TEST_F(LiveNotesTest, EntryContinuesAfterTextAlreadyEntered) {
 }
 
 }  // namespace
+
+namespace {
+
+// Home starts the entry again: its items go, the page is redrawn, nothing is typed again.
+TEST_F(LiveNotesTest, HomeKeyStartsTheEntryAgain) {
+    fe_.answer_keys("C4/D4/");
+    fe_.answer_key(36, core::kKeyDownHome);
+    fe_.answer_keys("G4/");
+    EXPECT_EQ(run(), "G4/");
+    ASSERT_EQ(made(), 1);
+    EXPECT_EQ(made_item(1)[3], 5.0f);
+    EXPECT_EQ(made_item(1)[2], kX0 + 5.0f);
+    EXPECT_EQ(core::GraphicsNextFree, core::ItemOutputSpans.graphics(core::ItemCount + 1));
+}
+
+}  // namespace
