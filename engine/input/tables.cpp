@@ -83,6 +83,9 @@ int32_t InputLineLength = 0;
 int32_t InputColumnCount = 0;
 int32_t InputContinuationWord = 0;
 
+// live notes entry
+LiveNotesRecord LiveNotes;
+
 void reset_input_tables() {
     // new items by name
 
@@ -153,6 +156,14 @@ void reset_input_tables() {
     InputLineLength = 0;
     InputColumnCount = 0;
     InputContinuationWord = 0;
+
+    // live notes entry
+    LiveNotes.tokens.fill(LiveTokenState{});
+    LiveNotes.token_count = 0;
+    LiveNotes.columns.fill(LiveColumn{});
+    LiveNotes.column_count = 0;
+    LiveNotes.motive_open = 0;
+    LiveNotes.restart_copy.blank();
 }
 
 }  // namespace input

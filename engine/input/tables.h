@@ -232,6 +232,45 @@ extern int32_t InputColumnCount;
 // Set by music input to have the command loop go back to its head; the I family clears it.
 extern int32_t InputContinuationWord;
 
+// ---- live notes entry (live_notes*.cpp) -------------------------------------------------------
+
+// Limits of one live notes line: finished tokens that can be taken back, note columns, items
+// one repeat of columns collects.
+constexpr int32_t kLiveTokenLimit = 200;
+constexpr int32_t kLiveColumnLimit = 150;
+constexpr int32_t kRepeatItemLimit = 200;
+// What a finished token changed, kept so that the token can be taken back.
+struct LiveTokenState {
+    int32_t line_cursor = 0;  // the line's last character before the token
+    int32_t item_count = 0;
+    int32_t words_used = 0;
+    int32_t last_item = 0;
+    int32_t entries = 0;  // TypedEntries.count
+    int32_t clef_kind = 0;
+    int32_t columns = 0;
+    int32_t motive_open = 0;
+    TypedPlacementRecord placement;
+    NoteOctaveStateRecord octave;
+};
+// Per note column of the line: where its token starts, the octave in force, its first item and
+// its P3.
+struct LiveColumn {
+    int32_t token_start = 0;
+    int32_t octave = 0;
+    int32_t first_item = 0;
+    float x = 0.0f;
+};
+struct LiveNotesRecord {
+    core::Array1<LiveTokenState, kLiveTokenLimit> tokens;
+    int32_t token_count = 0;
+    core::Array1<LiveColumn, kLiveColumnLimit> columns;
+    int32_t column_count = 0;
+    int32_t motive_open = 0;  // 1 from a "[" to its "]"
+    // The line as it stood at the last restart: the "-" key reads it.
+    core::FixedText<512> restart_copy;
+};
+extern LiveNotesRecord LiveNotes;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_input_tables();
 

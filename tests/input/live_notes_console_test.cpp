@@ -1,0 +1,70 @@
+// The live notes entry under the console front-end: a typed line arrives key by key, "~~nnn"
+// is the key nnn, a line starting with "`" is a command text, and the end of input closes.
+#include <sstream>
+#include <string>
+
+#include "console/console_front_end.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/settings_tables.h"
+#include "engine/input/live_notes.h"
+#include "engine/input/tables.h"
+#include "engine/render/page_redraw.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+class LiveNotesConsoleTest : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        fe_.strict = false;
+        enter_items_without_editing();
+        type("STAFF");
+        type("CLEF");
+        bind_output_lists();
+        render::redraw_items();
+        page_items_ = core::ItemCount;
+        input::reset_input_tables();
+        input::InputStaff = 1.0f;
+        input::InputParserMode = 1;
+        input::InputStartItemCount = core::ItemCount;
+        input::TypedPlacement.x = 10.0f;
+        core::ParamBuffer(2) = 1.0f;
+        core::CommandLine.blank();
+    }
+    // Runs the entry with the console reading input; the scripted front-end comes back after.
+    std::string enter(const std::string& input) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        ConsoleFrontEnd console(in, out);
+        core::set_front_end(&console);
+        int32_t work = 0;
+        input::parse_note_input(0, work);
+        core::set_front_end(&fe_);
+        core::ApplicationClosingWord = 0;
+        return core::CommandLine.trimmed();
+    }
+    int32_t made() const { return core::ItemCount - page_items_; }
+    int32_t page_items_ = 0;
+};
+
+TEST_F(LiveNotesConsoleTest, TypedKeysBackspaceTokenAndEnd) {
+    EXPECT_EQ(enter("C4/D4/\n~~008\nE4/\n`;\n"), "C4/E4;");
+    ASSERT_EQ(made(), 2);
+    EXPECT_EQ(item(page_items_ + 2)[4], 3.0f);  // E4 where D4 was taken back
+    EXPECT_EQ(core::EngineWaitLevel, 0);
+}
+
+TEST_F(LiveNotesConsoleTest, EndOfInputLeavesTheLineAndTheStore) {
+    EXPECT_EQ(enter("C4/G\n"), "C4/G");
+    EXPECT_EQ(made(), 1);
+    EXPECT_EQ(core::EngineWaitLevel, 0);
+}
+
+TEST_F(LiveNotesConsoleTest, FunctionKeyTokenSetsTheClef) {
+    EXPECT_EQ(enter("~~115\nC4/;\n"), "AL/C4/;");
+    ASSERT_EQ(made(), 2);
+    EXPECT_EQ(item(page_items_ + 2)[4], 7.0f);
+}
+
+}  // namespace
