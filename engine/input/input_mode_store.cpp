@@ -299,10 +299,13 @@ void roll_back_input_store() {
     LastStoredKind = 0;
 }
 
-// Contract: reads the store, InputColumnMark, InputStaff, InputRangeStart/End (0: PageExtent);
+// Contract: reads the store, InputColumnMark, InputModeActive, InputStaff (else the layout's
+// current staff), InputRangeStart/End (0: PageExtent);
 // writes ParamBuffer and the output lists through the drawing.
 int32_t draw_column_marks() {
-    const int32_t staff = core::nint(InputStaff);
+    // Inside an input run its staff; otherwise the staff the drawing last worked on.
+    const int32_t staff =
+        InputModeActive != 0 ? core::nint(InputStaff) : layout::StaffTables.CurrentStaff;
     const float left = layout::InputRangeStart;
     const float right = layout::InputRangeEnd != 0.0f ? layout::InputRangeEnd : render::PageExtent;
     std::vector<float> positions;

@@ -194,4 +194,39 @@ TEST_F(InputModeTest, TheEditFormOffersTheLinesAgainAndKeepsThem) {
     EXPECT_EQ(core::MacroUnit, 0);
 }
 
+TEST_F(InputModeTest, TheSavedLinesRunAsACommandFileMakeTheSameItems) {
+    {
+        std::ofstream out(platform::local_path(core::work_copy_name("input.tmp")));
+        out << "IN 1" << std::string(60, ' ') << "\n"
+            << "2.00   200.00   \n"
+            << "TR/C4/E/G/C5;\nQ/Q/E/E;\nS 1:2/A 4;\n;\n;\n";
+    }
+    type("RE \\!tmp\\input.tmp");
+    EXPECT_FLOAT_EQ(p(1, 1), 8.0f);
+    expect_typed_bar(2);
+    EXPECT_TRUE(fe_.questions.empty());
+    EXPECT_EQ(input::InputModeActive, 0);
+}
+
+TEST_F(InputModeTest, AbandonIsAskedOnceAndOnlyWhereTheEntryDidNotAsk) {
+    enter_items_without_editing();
+    type("8 1 0");
+    // The notes entry has confirmed "!" itself: no second question.
+    fe_.answer_dialog(1);
+    fe_.answer_line("!");
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_TRUE(std::find(fe_.questions.begin(), fe_.questions.end(), "Abandon input?") ==
+                fe_.questions.end());
+
+    // A "!" typed as the rhythms line asks; Yes abandons.
+    fe_.answer_dialog(1);
+    fe_.answer_line("TR/C4/E/G/C5;");
+    fe_.answer_line("!");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(std::count(fe_.questions.begin(), fe_.questions.end(), "Abandon input?"), 1);
+}
+
 }  // namespace
