@@ -229,4 +229,32 @@ TEST_F(InputModeTest, AbandonIsAskedOnceAndOnlyWhereTheEntryDidNotAsk) {
     EXPECT_EQ(std::count(fe_.questions.begin(), fe_.questions.end(), "Abandon input?"), 1);
 }
 
+TEST_F(InputModeTest, InZeroAsksTheRangeOfANewStaffOneAboveTheHighest) {
+    enter_items_without_editing();
+    type("8 4 0");
+    fe_.answer_dialog(2);  // Cancel: the run ends before its lines
+    type("IN 0");
+    ASSERT_EQ(fe_.dialog_words.size(), 8u);
+    EXPECT_EQ(fe_.dialog_words[7], 5);
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_EQ(input::InputParserMode, 0);
+}
+
+TEST_F(InputModeTest, TheUnattendedEditFormRebuildsTheLinesWithoutDialogs) {
+    answer_run("X");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    const int32_t count = core::ItemCount;
+    fe_.music_inputs.clear();
+    input::roll_back_input_store();
+    core::MacroUnit = -2;
+    input::InputParserMode = -1;
+    input::run_input_mode();
+    EXPECT_TRUE(fe_.music_inputs.empty());
+    EXPECT_EQ(core::ItemCount, count);
+    expect_typed_bar(2);
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_EQ(input::InputModeActive, 0);
+}
+
 }  // namespace
