@@ -10,6 +10,9 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"
+#include "engine/input/input_mode.h"
+#include "engine/core/preferences.h"
+#include "engine/core/document_tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
@@ -261,10 +264,51 @@ void show_item_palette(int32_t id) {
     ShownPalette = palette;
 }
 
+// Contract: the "IN" words in CommandLine (numbers in ParamBuffer). "INCH": inches for the
+// units (MetricFlag 0) and the units message; "INC": the arrow step P2 (1 without a number) and
+// the move step; third letter "V": the page marked changed; "INZ": a new staff number, and
+// unless it is 1 the staff is asked for by a click (PendingBoxOperation 8, step 89); any other
+// "IN" line starts typed input on staff P2. ChangesMadeFlag is set only when the input added
+// words.
+static void run_in_words() {
+    if (CommandLine.starts_with("INCH")) {
+        core::MetricFlag = 0;
+        if (core::PreferencesHooks.format_units_message != nullptr)
+            core::PreferencesHooks.format_units_message();
+        return;
+    }
+    if (CommandLine.starts_with("INC")) {
+        if (ParamBuffer(2) != 0.0f) core::ArrowStep = ParamBuffer(2);
+        HorizontalMoveStep = core::ArrowStep;
+        return;
+    }
+    if (CommandLine(3) == 'V') {
+        core::ChangesMadeFlag = 1;
+        return;
+    }
+    if (CommandLine.starts_with("INZ")) {
+        input::pick_new_staff_number();
+        if (ParamBuffer(2) != 1.0f) {
+            core::PendingBoxOperation = 8;
+            PendingBoxStep = 89;
+            core::show_prompt(core::FixedText<512>("Click on Staff for input.  X = exit."));
+            return;
+        }
+    }
+    set_item_bar_mode(-1);
+    const int32_t words = core::ItemWordsUsed;
+    input::run_input_mode();
+    if (core::ItemWordsUsed > words) core::ChangesMadeFlag = 1;
+}
+
 // Contract: the I family's words in CommandLine. Every word whose second letter is not "F"
 // (and that is not "INVI") is the keyword editor's; "IF" and "INVI" are not built here and get
 // the unknown-word report.
 void run_i_command() {
+    if (CommandLine.starts_with("IN") && !CommandLine.starts_with("INVI")) {
+        run_in_words();
+        return;
+    }
     if (CommandLine(2) != 'F' && !CommandLine.starts_with("INVI")) {
         decode_edit_keywords();
         return;

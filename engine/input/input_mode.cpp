@@ -1,35 +1,420 @@
+// The input run: its set-up on one staff, the loop over the notes, rhythms, marks, beams and
+// slurs lines, the closing menu and the offer to go on with the next staff.
 #include "engine/input/input_mode.h"
 
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/fixed_array.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_sorting.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/parameter_line.h"
+#include "engine/input/input_files.h"
+#include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/scrolling.h"
+#include "engine/render/tables.h"
 
 namespace input {
 
-// Stand-ins until the input mode is built: the mode is left at once.
-void run_input_mode() {
+namespace {
+
+constexpr int32_t kMaxStaffNumber = 256;
+constexpr int32_t kDoneMode = 6;
+constexpr int32_t kRollBackMode = 899;
+constexpr float kNoSpacingStaff = 999.0f;
+
+// How a run ended.
+enum class RunEnd { Closed, Quiet, Menu, EditForm, Abandoned, Closing };
+
+bool from_user() { return core::MacroUnit == 0; }
+
+std::string three_digits(int32_t n) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%03d", n % 1000);
+    return text;
+}
+
+// Deletes the temporary clef item of an "X" input command, if it is still there.
+void delete_temp_clef() {
+    if (InputTempClefItem > 0 && InputTempClefItem <= core::ItemCount) {
+        core::delete_item(InputTempClefItem);
+        InputTempClefItem = 0;
+    }
+}
+
+// The line loop: asks each kind until all are done. Returns how the run goes on.
+RunEnd line_loop() {
+    while (InputParserMode != kDoneMode) {
+        if (from_user() && InputParserMode > 2) draw_column_marks();
+        int32_t flag = 0;
+        int32_t length = 0;
+        ask_input_line(flag, length);
+        if (input_closing()) return RunEnd::Closing;
+        if (core::SecondLine.starts_with("!!")) {
+            // The notes entry asked already: abandon without a second question.
+            abandon_input(1);
+            return RunEnd::Abandoned;
+        }
+        if (core::SecondLine(1) == '^') {
+            if (InputParserMode > 2) {
+                const int answer = core::front_end().AskAbandonInput();
+                if (answer == 0) {
+                    abandon_input(1);
+                    return RunEnd::Abandoned;
+                }
+                if (answer == 1) return RunEnd::Menu;
+                continue;
+            }
+            if (core::CommandLine(1) == '!') {
+                abandon_input(1);
+                return RunEnd::Abandoned;
+            }
+            return RunEnd::EditForm;
+        }
+        const char first = core::CommandLine(1);
+        if (InputParserMode >= kMarksMode && first == 'G') break;
+        if (first == '^') return RunEnd::EditForm;
+        if (first == '!') {
+            if (InputParserMode == 0) return RunEnd::Quiet;
+            const int answer = core::front_end().AskAbandonInput();
+            if (answer == 0) {
+                abandon_input(1);
+                return RunEnd::Abandoned;
+            }
+            if (answer == 1) return RunEnd::Menu;
+            continue;
+        }
+        if (InputParserMode >= kMarksMode && first == ';') {
+            ++InputParserMode;
+            continue;
+        }
+        if (InputParserMode < kNotesMode || InputParserMode > kSlursMode) {
+            int32_t not_set = 0;
+            check_spacing_staff(not_set);
+            if (InputParserMode == kRollBackMode) {
+                roll_back_input_store();
+                return RunEnd::Quiet;
+            }
+            InputParserMode = kNotesMode;
+            continue;
+        }
+        if (InputParserMode == kRhythmsMode) roll_back_input_store();
+        int32_t line_first = 1;
+        int32_t cursor = 0;
+        prepare_input_line(line_first, cursor);
+        if (InputParseStatus == 0) {
+            store_input_items();
+            ++InputParserMode;
+        }
+        if (from_user()) {
+            render::redraw_items();
+            core::refresh_screen();
+        }
+    }
+    return RunEnd::Menu;
+}
+
+// The closing menu: returns Closed after saving (or leaving), EditForm, Abandoned or Closing.
+RunEnd closing_menu() {
+    for (;;) {
+        delete_temp_clef();
+        core::front_end().TrimInputToMarker();
+        core::show_prompt(core::FixedText<512>(
+            "E = Edit these lines of input.\r\nS = Save these lines of input to a file.\r\n"
+            "X = Exit from input mode."));
+        edit::show_item_palette(layout::SpacingStaff <= 256.0f ? 275 : 235);
+        core::EngineWaitLevel = 1;
+        core::wait_for_command_in_second_line();
+        if (input_closing()) return RunEnd::Closing;
+        char answer = core::SecondLine(1);
+        core::upper_case_char(answer);
+        core::EngineWaitLevel = -1;
+        if (answer == '\r' || core::InputKeyWord == 13 || answer == ' ' || answer == '\0') {
+            answer = 'X';
+            core::SecondLine.set("X");
+        }
+        switch (answer) {
+            case '^':
+            case 'E':
+                return RunEnd::EditForm;
+            case 'A':
+                core::save_undo_copy();
+                abandon_input(1);
+                core::CommandLine.set("A");
+                return RunEnd::Abandoned;
+            case 'L':
+                // Justifying the staff after saving is left to the layout's justification,
+                // which the engine does not have yet.
+            case 'S':
+            case 'X':
+            case ';':
+                core::SecondLine(1) = answer;
+                save_input_lines();
+                return RunEnd::Closed;
+            default:
+                break;
+        }
+    }
+}
+
+// The first closing step: the run's words back, the page redrawn, "*** Leaving input ***".
+void leave_input() {
     InputParserMode = 0;
+    render::redraw_items();
+    core::refresh_screen();
+    edit::show_item_palette(134);
+    core::cut_input_to_marker();
     core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
+    core::EngineWaitLevel = -1;
 }
-void input_mode_2() { InputParserMode = 0; }
-void ask_input_line(int32_t& flag, int32_t& length) {
-    flag = 0;
-    length = 0;
+
+// Asks to go on with the next staff; true (and CommandLine the "IN" line of that staff, read)
+// on Yes.
+bool continue_on_next_staff() {
+    const int32_t staff = core::nint(InputStaff);
+    const std::string question = "Continue Input on Staff " + three_digits(staff + 1) + " ?";
+    if (core::front_end().AskYesNo(question.c_str(), 1) != -1) return false;
+    if (input_closing()) return false;
+    float p3 = 0.0f, p5 = 0.0f, p6 = 0.0f;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = core::int_of(core::ItemStore(s));
+        if (n < 2 || core::int_of(core::ItemStore(s + 1)) != 8 ||
+            core::nint(core::ItemStore(s + 2)) != staff)
+            continue;
+        p3 = n >= 3 ? core::ItemStore(s + 3) : 0.0f;
+        p5 = n >= 5 ? core::ItemStore(s + 5) : 0.0f;
+        p6 = n > 5 ? core::ItemStore(s + 6) : 0.0f;
+        break;
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "IN%c %d %.1f 0 %.2f %.1f", InputTempClefItem != 0 ? 'X' : ' ',
+                  staff + 1, p3, p5, p6);
+    core::MessageLine.set(text);
+    core::CommandLine.set(text);
+    core::SecondLine.set(text);
+    const int32_t unit = core::MacroUnit;
+    core::MacroUnit = 0;
+    core::scan_command_line(core::find_line_length(core::CommandLine));
+    core::MacroUnit = unit;
+    core::CommandLine.set(text);
+    core::SecondLine.set(text);
+    return true;
 }
-void ask_input_line_2(int32_t& flag, int32_t& length) {
-    flag = 0;
-    length = 0;
+
+// One input run's set-up (steps from the abandon copy to the settled range). False when the
+// run ends before its lines.
+bool set_up_run() {
+    abandon_input(0);
+    InputLines.marks.blank();
+    InputLines.beams.blank();
+    InputLines.slurs.blank();
+    InputLineCount = 0;
+    InputModeActive = 1;
+    InputFirstNewItem = core::ItemCount + 1;
+    InputTokenList(0) = 0.0f;
+    InputLineLength = 0;
+    core::CommandLine = core::SecondLine;
+    if (!core::CommandLine.starts_with("SP"))
+        InputLines.command.set(core::CommandLine.view().substr(0, 64));
+
+    if (core::ParamBuffer(2) <= 0.0f) pick_new_staff_number();
+    InputStaff = core::ParamBuffer(2);
+    if (core::nint(core::ParamBuffer(2)) > kMaxStaffNumber) return false;
+    const char third = core::SecondLine(3);
+    if (third == 'X' || third == 'x') {
+        core::ParamBuffer(1) = 3.0f;
+        core::ParamBuffer(7) = 99.0f;
+        edit::commit_item();
+        InputTempClefItem = core::ItemCount;
+    }
+    InputRunFlag = 1;
+    ReaderClefKind = 0;
+    core::ParamBuffer(1) = 8.0f;
+    if (third == 'Z') {
+        for (int32_t w = 3; w <= 6; ++w) core::ParamBuffer(w) = LastRunStaffWords(w);
+    } else {
+        for (int32_t w = 1; w <= 6; ++w) LastRunStaffWords(w) = core::ParamBuffer(w);
+    }
+    prepare_input_staff();
+    if (from_user()) {
+        float highest = 0.0f, lowest = 999.0f;
+        core::find_staff_range(highest, lowest);
+        if (highest != lowest && lowest != 999.0f) {
+            render::ScrollFraction = (highest - InputStaff) / (highest - lowest);
+            render::position_view(0);
+            render::ScrollFraction = 99.0f;
+        }
+        core::ParamBuffer(3) = 0.0f;
+    }
+    const float end_limit =
+        core::ParamBuffer(6) != 0.0f ? core::ParamBuffer(6) : render::PageExtent;
+    const float start_min = from_user() ? 0.0f : core::ParamBuffer(3);
+    InputStartWordsUsed = core::ItemWordsUsed;
+    InputStartItemCount = core::ItemCount;
+    InputParserMode = 0;
+
+    bool spacing_path = false;
+    if (from_user()) {
+        find_first_free_position();
+        if (layout::SpacingStaff < 256.0f) core::ParamBuffer(1) = 10.0f;
+        layout::InputRangeStart = core::ParamBuffer(1);
+        if (layout::InputRangeEnd == 0.0f) layout::InputRangeEnd = render::PageExtent;
+        core::FrontEndCommandBuffer.set("Set Input Space for Staff " +
+                                        three_digits(core::nint(InputStaff)));
+        int32_t result = 0;
+        ask_input_range(result);
+        if (input_closing()) return false;
+        if (result == 2) return false;
+        if (layout::SpacingStaff <= 256.0f) {
+            core::ParamBuffer(1) = 10.0f;
+            spacing_path = true;
+        }
+    } else {
+        std::string rec;
+        if (core::MacroUnit > 0 && core::read_record(core::MacroUnit, rec) == core::IoResult::Ok) {
+            core::CommandLine.set(rec);
+            int32_t n = 0, c1 = 0, c2 = 0;
+            core::upper_case_key_letters(core::CommandLine, n, c1, c2);
+            const bool names_spacing =
+                core::CommandLine.starts_with("SP") || core::CommandLine.starts_with("ZP");
+            core::scan_command_line(n);
+            if (names_spacing) {
+                layout::SpacingStaff = static_cast<float>(core::nint(core::ParamBuffer(2)));
+                spacing_path = true;
+            } else {
+                if (core::ParamBuffer(1) != 0.0f || core::ParamBuffer(2) != 0.0f)
+                    layout::SpacingStaff = kNoSpacingStaff;
+                if (core::ParamBuffer(2) == 0.0f) core::ParamBuffer(2) = end_limit;
+                layout::InputRangeStart = core::ParamBuffer(1);
+                layout::InputRangeEnd =
+                    core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
+                count_input_line();
+            }
+        } else {
+            if (core::MacroUnit > 0) core::close_unit(core::MacroUnit);
+            core::MacroUnit = 0;
+            return false;
+        }
+    }
+    if (spacing_path) {
+        count_input_line();
+        core::sort_item_store();
+        layout::append_spacing_end_marker();
+        if (layout::SpacingList.count == 0) {
+            core::show_message("No rhythms on spacing staff.");
+            return false;
+        }
+        layout::InputRangeStart = layout::SpacingList.x(1);
+    }
+    float p1 = std::max(layout::InputRangeStart, start_min);
+    float p2 = layout::InputRangeEnd != 0.0f ? layout::InputRangeEnd : render::PageExtent;
+    p2 = std::min(p2, end_limit);
+    core::ParamBuffer(1) = p1;
+    core::ParamBuffer(2) = p2;
+    InputLeftLimit = p1 - 5.0f;
+    char text[32];
+    std::snprintf(text, sizeof text, "%6.2f", p1);
+    std::string position = text;
+    position.erase(0, position.find_first_not_of(' '));
+    position.resize(7, ' ');
+    std::snprintf(text, sizeof text, "%6.2f", p2);
+    position += text;
+    InputLines.position.set(position);
+    if (layout::SpacingStaff >= 257.0f) {
+        layout::InputRangeStart = p1;
+        layout::InputRangeEnd = p2;
+    }
+    int32_t not_set = 0;
+    check_spacing_staff(not_set);
+    core::ParamBuffer(2) = InputStaff;
+    InputParserMode = kNotesMode;
+    return true;
 }
-void store_input_items() {}
-void count_input_line() { ++InputLineCount; }
-void prepare_input_staff() {}
-void find_first_free_position() {}
-void check_spacing_staff(int32_t& not_set) { not_set = 1; }
-void load_staff_item_params(float staff) {}
-void ask_input_range(int32_t& result) { result = 2; }
-void widen_close_columns(core::Array1<float, 200>& positions, int32_t count) {}
-void restore_macro_unit() {}
-void pick_new_staff_number() {}
+
+}  // namespace
+
+void clear_input_run_words() {
+    InputModeActive = 0;
+    InputParserMode = 0;
+    InputRunFlag = 0;
+}
+
+bool input_closing() {
+    if (core::ApplicationClosingWord != 1) return false;
+    clear_input_run_words();
+    core::EngineWaitLevel = 0;
+    return true;
+}
+
+// Contract: reads SecondLine (the command as typed), ParamBuffer (P2 the staff), MacroUnit;
+// writes the store, InputLines, the input-run words of tables.h, EngineWaitLevel, SpacingStaff
+// and the input range; leaves "*** Leaving input ***". A staff above 256 ends at once.
+void run_input_mode() {
+    layout::InputRangeEnd = render::PageExtent;
+    InputColumnMark = core::ItemCount;
+    if (core::MacroUnit < 0) {
+        input_mode_2();
+        return;
+    }
+    SavedMacroUnit = core::DefaultMacroUnit;
+    std::array<float, 6> kept{};
+    for (int32_t w = 1; w <= 6; ++w) kept[w - 1] = core::ParamBuffer(w);
+    const int32_t format = core::PageFormatIndex;
+    if (format != 0) {
+        core::PageFormatIndex = 0;
+        render::redraw_items();
+        core::refresh_screen();
+        for (int32_t w = 1; w <= 6; ++w) core::ParamBuffer(w) = kept[w - 1];
+    }
+    for (;;) {
+        RunEnd end = RunEnd::Quiet;
+        if (set_up_run()) {
+            end = line_loop();
+            if (end == RunEnd::Menu) {
+                if (core::MacroUnit > SavedMacroUnit) {
+                    core::refresh_screen();
+                    end = RunEnd::Closed;
+                } else {
+                    end = closing_menu();
+                }
+            }
+        }
+        if (end == RunEnd::Closing || input_closing()) return;
+        if (end == RunEnd::EditForm) {
+            delete_temp_clef();
+            roll_back_input_store();
+            InputParserMode = -1;
+            core::MacroUnit = -1;
+            input_mode_2();
+            break;
+        }
+        if (end == RunEnd::Closed || end == RunEnd::Abandoned) leave_input();
+        clear_input_run_words();
+        if (format != 0) {
+            core::PageFormatIndex = format;
+            render::redraw_items();
+        }
+        const bool ask = core::SecondLine(1) != '^' && core::CommandLine(1) != '^' &&
+                         core::SecondLine(1) != 'I' && core::SecondLine(1) != 'i' &&
+                         core::MacroUnit == 0 && core::CommandLine(1) != 'A';
+        if (!ask || !continue_on_next_staff()) break;
+    }
+    InputParserMode = 0;
+}
 
 }  // namespace input

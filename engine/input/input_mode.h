@@ -44,3 +44,27 @@ void restore_macro_unit();
 void pick_new_staff_number();
 
 }  // namespace input
+
+namespace input {
+
+// Shared steps of the input run and its edit form.
+
+// Draws the numbered marks over the note columns of the items after InputColumnMark on the
+// input staff, within the input range (never stored). Returns the number of marks drawn.
+int32_t draw_column_marks();
+// The store back to InputStartWordsUsed and InputStartItemCount (the index rebuilt).
+void roll_back_input_store();
+// Upper-cases the line taken into CommandLine and, for every kind but the position line, ends
+// it with ";" (unless it ends with "/"), turns "'" into ":" and stores each motive its "]"
+// closes; then keeps it in InputLines ("SC" lines are not kept; the position line's numbers go
+// to P(1) and P(2)). length := the line's trimmed length.
+void finish_input_line(int32_t& length);
+// The prompt of the line kind InputParserMode (edit_form: the edit form's wording), and the
+// palette that goes with it (0 none).
+core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette);
+// The end of an input run: InputModeActive, InputParserMode and InputRunFlag 0.
+void clear_input_run_words();
+// True (and the run's words cleared, EngineWaitLevel 0) once the application is closing.
+bool input_closing();
+
+}  // namespace input

@@ -490,7 +490,7 @@ TEST_F(UndoTest, NewNotesGetOneMarkPerPosition) {
     core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
     core::OutputBufferViews.text.bind(text_.data(), &text_length_);
     layout::StaffTables.CurrentStaff = 1;
-    input::InputColumnMark = 3;
+    input::InputColumnMark = 2;  // the marks take the items after it
     g_marks.clear();
     render::register_item_drawer(13, note_mark);
     layout::StaffTables.StaffScale(1) = 50.0f;

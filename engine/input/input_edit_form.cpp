@@ -1,0 +1,296 @@
+// The edit form of the input mode: the lines of the last input run offered again one by one in
+// the music input dialog (MacroUnit -1), or rebuilt unattended (MacroUnit -2).
+#include <string>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/edit/edit_services.h"
+#include "engine/input/bar_lines.h"
+#include "engine/input/input_files.h"
+#include "engine/input/input_mode.h"
+#include "engine/input/music_text.h"
+#include "engine/input/tables.h"
+#include "engine/layout/staff_layout_commands.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+
+namespace input {
+
+namespace {
+
+constexpr int32_t kMaxStaffNumber = 256;
+constexpr int32_t kDoneMode = 6;
+
+// The kept text offered for the line kind InputParserMode.
+std::string kept_text() {
+    switch (InputParserMode) {
+        case -1:
+            return InputLines.command.trimmed();
+        case 0:
+            return InputLines.position.trimmed();
+        case 1:
+            return InputLines.notes.trimmed();
+        case 2:
+            return InputLines.rhythms.trimmed();
+        case 3:
+            return InputLines.marks.trimmed();
+        case 4:
+            return InputLines.beams.trimmed();
+        default:
+            return InputLines.slurs.trimmed();
+    }
+}
+
+// Starts the edit form again from the staff question.
+void restart_from_staff_question() {
+    InputParserMode = -1;
+    core::MacroUnit = -1;
+    roll_back_input_store();
+}
+
+// The end of the edit form.
+void leave_edit_form() {
+    InputParserMode = 0;
+    render::redraw_items();
+    core::refresh_screen();
+    edit::show_item_palette(134);
+    core::cut_input_to_marker();
+    core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
+    core::EngineWaitLevel = 0;
+    clear_input_run_words();
+    restore_macro_unit();
+}
+
+// The staff set-up after the staff question. False when the staff is above the limit.
+bool set_up_staff() {
+    if (core::ParamBuffer(2) <= 0.0f) pick_new_staff_number();
+    InputStaff = core::ParamBuffer(2);
+    if (core::nint(InputStaff) > kMaxStaffNumber) return false;
+    if (layout::SpacingStaff == 0.0f && core::MacroUnit >= 0) edit::show_item_palette(228);
+    core::ParamBuffer(1) = 8.0f;
+    prepare_input_staff();
+    InputStartWordsUsed = core::ItemWordsUsed;
+    InputStartItemCount = core::ItemCount;
+    layout::SpacingList.count = 0;
+    layout::SpacingStaff = 999.0f;
+    InputParserMode = 0;
+    return true;
+}
+
+// The position line of the edit form: P(1), P(2) into the input range. False when the line
+// asks to leave ("X"); "SC" lines run the layout command and ask again (again := true).
+bool take_position_line(bool& again) {
+    again = false;
+    if (core::CommandLine(1) == 'X') return false;
+    if (core::CommandLine.starts_with("SC")) {
+        layout::run_staff_layout_command();
+        core::refresh_screen();
+        again = true;
+        return true;
+    }
+    if (core::ParamBuffer(1) == 999.0f) {
+        core::ParamBuffer(1) = layout::InputRangeStart;
+        core::ParamBuffer(2) = layout::InputRangeEnd;
+    }
+    layout::InputRangeStart = core::ParamBuffer(1);
+    layout::InputRangeEnd =
+        core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
+    InputLeftLimit = layout::InputRangeStart - 5.0f;
+    return true;
+}
+
+// The closing menu of the edit form. Returns 'E' to start again, 'Q' to end (saved or
+// restored), 'C' when the application closes.
+char edit_form_menu() {
+    edit::show_item_palette(235);
+    core::show_prompt(core::FixedText<512>(
+        "E = Edit these lines of input.\r\nS = Save these lines of input to a file.\r\n"
+        "X = Exit from input mode."));
+    core::EngineWaitLevel = 1;
+    core::wait_for_command_in_second_line();
+    if (input_closing()) return 'C';
+    core::EngineWaitLevel = 0;
+    char answer = core::SecondLine(1);
+    core::upper_case_char(answer);
+    if (answer == '\r' || core::InputKeyWord == 13 || answer == ' ' || answer == '\0') answer = 'X';
+    switch (answer) {
+        case 'E':
+            return 'E';
+        case 'A':
+            abandon_input(1);
+            return 'Q';
+        case 'L':
+        case 'S':
+        case 'X':
+        case ';':
+            core::SecondLine(1) = answer;
+            save_input_lines();
+            return 'Q';
+        default:
+            abandon_input(1);
+            return 'Q';
+    }
+}
+
+}  // namespace
+
+// Contract: reads InputParserMode, MacroUnit, InputLines, InputColumnCount; writes CommandLine,
+// SecondLine, MessageLine, FrontEndCommandBuffer, InputLines and P(1..). With MacroUnit -2 the
+// kept line is taken as it stands.
+void ask_input_line_2(int32_t& flag, int32_t& length) {
+    flag = 0;
+    length = 0;
+    for (;;) {
+        core::CommandLine.blank();
+        if (InputParserMode > 2) draw_column_marks();
+        if (InputParserMode == kMarksMode && layout::SpacingStaff > 256.0f &&
+            core::MacroUnit != -2) {
+            ask_add_bar_lines();
+            if (core::CommandLine(1) == '!') return;
+        }
+        int32_t palette = 0;
+        const core::FixedText<512> prompt = input_line_prompt(true, palette);
+        core::SecondLine = prompt;
+        if (palette != 0 && (core::MacroUnit >= 0 || InputParserMode < 0))
+            edit::show_item_palette(palette);
+        if (InputParserMode == kRhythmsMode && InputColumnCount == 0) {
+            core::show_message("*** No notes/rests given. ***");
+            core::SecondLine(1) = '^';
+            return;
+        }
+        std::string line = kept_text();
+        if (core::MacroUnit != -2) {
+            core::FrontEndCommandBuffer.set(prompt.view().substr(0, 48));
+            core::MessageLine.blank();
+            core::MessageLine.set(line);
+            core::MessageLine(static_cast<int32_t>(line.size()) + 1) = '\0';
+            const int result = core::front_end().RunMusicInputDialog();
+            if (input_closing()) return;
+            if (result == 2) {
+                core::SecondLine(1) = '^';
+                flag = 1;
+                return;
+            }
+            const std::string_view typed = core::MessageLine.view();
+            line = std::string(typed.substr(0, std::min(typed.find('\0'), typed.size())));
+        }
+        core::CommandLine.set(line);
+        core::SecondLine = core::CommandLine;
+        if (core::CommandLine(1) == '%') {
+            count_input_line();
+            continue;
+        }
+        count_input_line();
+        if (InputParserMode < 0) {
+            InputLines.command.set(core::CommandLine.view().substr(0, 64));
+            int32_t c1 = 0, c2 = 0;
+            core::upper_case_key_letters(core::CommandLine, length, c1, c2);
+            core::scan_command_line(length);
+            return;
+        }
+        const std::string text = core::CommandLine.trimmed();
+        const std::size_t lead = text.find_first_not_of(' ');
+        if (lead == std::string::npos) {
+            if (InputParserMode != 0) continue;
+            core::CommandLine.set("2");
+        } else {
+            core::CommandLine.set(text.substr(lead));
+        }
+        finish_input_line(length);
+        return;
+    }
+}
+
+// Contract: reads and writes the words of run_input_mode; the store is rebuilt from the input
+// start; the edit form never asks to continue on the next staff.
+void input_mode_2() {
+    InputModeActive = 1;
+    InputFirstNewItem = core::ItemCount + 1;
+    InputTokenList(0) = 0.0f;
+    SavedMacroUnit = core::DefaultMacroUnit;
+    core::EngineWaitLevel = 1;
+    if (core::MacroUnit >= 0) {
+        core::CommandLine = core::SecondLine;
+        if (!core::CommandLine.starts_with("SP"))
+            InputLines.command.set(core::CommandLine.view().substr(0, 64));
+        if (!set_up_staff()) {
+            leave_edit_form();
+            return;
+        }
+    }
+    for (;;) {
+        InputColumnMark = 1;
+        if (InputParserMode == kDoneMode) {
+            if (core::MacroUnit == -2) break;
+            const char menu = edit_form_menu();
+            if (menu == 'C') return;
+            if (menu == 'E') {
+                restart_from_staff_question();
+                continue;
+            }
+            break;
+        }
+        int32_t flag = 0;
+        int32_t length = 0;
+        ask_input_line_2(flag, length);
+        if (input_closing()) return;
+        const bool spacing_line = core::CommandLine.starts_with("SP") && InputParserMode >= 0;
+        if (spacing_line) core::show_message("Needs 2 space numbers");
+        if (spacing_line || core::SecondLine(1) == '^') {
+            if (core::front_end().AskAbandonInput() == 0) {
+                abandon_input(1);
+                break;
+            }
+            restart_from_staff_question();
+            continue;
+        }
+        const char first = core::CommandLine(1);
+        if (first == '^') {
+            restart_from_staff_question();
+            continue;
+        }
+        if (first == '!') {
+            roll_back_input_store();
+            break;
+        }
+        if (InputParserMode >= kMarksMode && first == ';') {
+            ++InputParserMode;
+            continue;
+        }
+        if (InputParserMode >= kMarksMode && first == 'G') {
+            InputParserMode = kDoneMode;
+            continue;
+        }
+        if (InputParserMode < 0) {
+            if (!set_up_staff()) break;
+            continue;
+        }
+        if (InputParserMode == 0) {
+            bool again = false;
+            if (!take_position_line(again)) break;
+            if (again) continue;
+            int32_t not_set = 0;
+            check_spacing_staff(not_set);
+            InputParserMode = kNotesMode;
+            continue;
+        }
+        if (InputParserMode == kRhythmsMode) roll_back_input_store();
+        int32_t line_first = 1;
+        int32_t cursor = 0;
+        prepare_input_line(line_first, cursor);
+        if (InputParseStatus != 0) break;
+        if (core::MacroUnit <= SavedMacroUnit) store_input_items();
+        ++InputParserMode;
+        render::redraw_items();
+        core::refresh_screen();
+    }
+    leave_edit_form();
+}
+
+}  // namespace input

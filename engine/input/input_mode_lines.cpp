@@ -1,0 +1,264 @@
+// Taking one line of an input run: from the user through the live entries, from a command
+// file, and the normalising every line gets before it is built and kept.
+#include <cstdio>
+#include <string>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/edit/edit_services.h"
+#include "engine/input/bar_lines.h"
+#include "engine/input/input_mode.h"
+#include "engine/input/live_marks.h"
+#include "engine/input/live_notes.h"
+#include "engine/input/live_rhythms.h"
+#include "engine/input/motive_files.h"
+#include "engine/input/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+
+namespace input {
+
+namespace {
+
+constexpr int32_t kLine = kInputLineChars;
+
+// The kept line of a kind (1..5).
+core::FixedText<kLine>& kept_line(int32_t kind) {
+    switch (kind) {
+        case 1:
+            return InputLines.notes;
+        case 2:
+            return InputLines.rhythms;
+        case 3:
+            return InputLines.marks;
+        case 4:
+            return InputLines.beams;
+        default:
+            return InputLines.slurs;
+    }
+}
+
+// The next line of the command file MacroUnit into CommandLine: comment records and "%%"
+// blocks passed over, a line ended by "/" continued on the next record. False at the file's
+// end (the unit closed, MacroUnit 0). A continued line that would pass column 384 is refused
+// with a message and the next line is read in its place.
+bool read_file_line() {
+    std::string line;
+    bool skipping = false;
+    for (;;) {
+        std::string rec;
+        if (core::read_record(core::MacroUnit, rec) != core::IoResult::Ok) {
+            core::close_unit(core::MacroUnit);
+            core::MacroUnit = 0;
+            return false;
+        }
+        if (rec.rfind("%%", 0) == 0) {
+            skipping = !skipping;
+            continue;
+        }
+        if (skipping || (!rec.empty() && rec[0] == '%')) continue;
+        std::string text = rec.substr(0, std::min(rec.find('%'), rec.size()));
+        const std::size_t last = text.find_last_not_of(' ');
+        const char end = last == std::string::npos ? ' ' : text[last];
+        if (end == '/') {
+            line += text.substr(0, last + 1);
+            if (line.size() >= static_cast<std::size_t>(kLine)) {
+                core::show_message("*** Syntax error: the line is longer than 384 characters.");
+                line.clear();
+            }
+            continue;
+        }
+        if (end == ';') {
+            line += text.substr(0, last + 1);
+            if (line.size() > static_cast<std::size_t>(kLine)) {
+                core::show_message("*** Syntax error: the line is longer than 384 characters.");
+                line.clear();
+                continue;
+            }
+            core::CommandLine.set(line);
+            return true;
+        }
+        line = text;
+        if (line.size() > static_cast<std::size_t>(kLine)) line.resize(kLine);
+        // A record with neither ending is replaced by the next one, except where the kind
+        // takes no end mark (the position line).
+        if (InputParserMode == 0) {
+            core::CommandLine.set(line);
+            return true;
+        }
+    }
+}
+
+}  // namespace
+
+core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
+    palette = 0;
+    switch (InputParserMode) {
+        case -1:
+            palette = 243;
+            return core::FixedText<512>("Set input staff. >");
+        case 0:
+            if (edit_form) {
+                palette = 228;
+                return core::FixedText<512>("Type Pos. 1, Pos. 2 -- (Default = 2, 200)");
+            }
+            return core::FixedText<512>("Type Pos. 1, Pos. 2 >\r\n(Default = 2, 200)");
+        case 1:
+            palette = 230;
+            return core::FixedText<512>(edit_form
+                                            ? "Type Notes, Rest, Clefs, etc. Semicolon=end. >"
+                                            : "Type Notes, Rest, Clefs, etc.  Semicolon = end. >");
+        case 2: {
+            palette = 233;
+            char count[4];
+            std::snprintf(count, sizeof count, "%03d", InputColumnCount % 1000);
+            std::string text = "Type       Rhythms >";
+            text.replace(6, 3, count);
+            return core::FixedText<512>(text);
+        }
+        case 3:
+            palette = 236;
+            return core::FixedText<512>("Type Mark letter(s) and note numbers . . . >");
+        case 4:
+            palette = 239;
+            return core::FixedText<512>("Type pairs of numbers for Beams >");
+        default:
+            palette = 240;
+            return core::FixedText<512>("Type pairs of numbers for Slurs >");
+    }
+}
+
+// Contract: reads InputParserMode; writes CommandLine, InputLines, BracketMarks, P(1), P(2).
+void finish_input_line(int32_t& length) {
+    int32_t c1 = 0;
+    int32_t c2 = 0;
+    core::upper_case_key_letters(core::CommandLine, length, c1, c2);
+    if (InputParserMode != 0) {
+        if (length > 0 && length < kLine && core::CommandLine(length) != ';' &&
+            core::CommandLine(length) != '/') {
+            core::CommandLine(++length) = ';';
+        }
+        for (int32_t i = 1; i <= length; ++i) {
+            if (core::CommandLine(i) == '\'') core::CommandLine(i) = ':';
+            if (core::CommandLine(i) == '[') BracketMarks.group_start = i - 1;
+            if (core::CommandLine(i) == ']') {
+                BracketMarks.group_end = i;
+                int32_t cursor = i;
+                store_motive(i, cursor);
+                length = core::find_line_length(core::CommandLine);
+            }
+        }
+    }
+    if (core::CommandLine.starts_with("SC")) return;
+    if (InputParserMode == 0) {
+        InputLines.position.set(core::CommandLine.view().substr(0, 16));
+        core::scan_command_line(length);
+    } else if (InputParserMode >= 1 && InputParserMode <= 5) {
+        kept_line(InputParserMode).set(core::CommandLine.view().substr(0, kLine));
+    }
+}
+
+// Contract: reads InputParserMode, MacroUnit, SpacingStaff, InputColumnCount, InputStaff;
+// writes CommandLine, SecondLine, InputLines, EngineWaitLevel; takes the line through the live
+// entries (from the user) or the command file MacroUnit.
+void ask_input_line(int32_t& flag, int32_t& length) {
+    flag = 0;
+    length = 0;
+    for (;;) {
+        core::CommandLine.blank();
+        if (core::MacroUnit > 0) {
+            if (read_file_line()) {
+                core::SecondLine = core::CommandLine;
+                count_input_line();
+                finish_input_line(length);
+                return;
+            }
+            // The file ended: what the last kind built is stored, the rest comes from the user.
+            if (InputParserMode - 1 > 0) {
+                const int32_t kind = InputParserMode;
+                InputParserMode = kind - 1;
+                store_input_items();
+                InputParserMode = kind;
+            }
+        }
+        if (InputParserMode > 2) draw_column_marks();
+        if (core::MacroUnit >= 0) core::refresh_screen();
+        if (core::SecondLine(1) != '!' && InputParserMode == kMarksMode &&
+            layout::SpacingStaff > 256.0f) {
+            ask_add_bar_lines();
+            if (core::CommandLine(1) == '!') return;
+        }
+        int32_t palette = 0;
+        const core::FixedText<512> prompt = input_line_prompt(false, palette);
+        core::SecondLine = prompt;
+        if (palette != 0) edit::show_item_palette(palette);
+        if (InputParserMode == kRhythmsMode && InputColumnCount == 0) {
+            core::show_message("*** No notes/rests given. ***");
+            core::SecondLine(1) = '^';
+            return;
+        }
+        core::EngineWaitLevel = 1;
+        int32_t cursor = 0;
+        int32_t work = 0;
+        switch (InputParserMode) {
+            case 0:
+                core::ask_line_trimmed(prompt);
+                break;
+            case kNotesMode:
+                core::show_prompt(prompt);
+                core::front_end().TrimInputToMarker();
+                load_staff_item_params(InputStaff);
+                parse_note_input(1, work);
+                // The notes entry has confirmed an abandon already.
+                if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
+                break;
+            case kRhythmsMode:
+                core::show_prompt(prompt);
+                core::front_end().TrimInputToMarker();
+                enter_rhythm_line(1, work);
+                break;
+            case kMarksMode:
+                core::show_prompt(prompt);
+                core::front_end().TrimInputToMarker();
+                enter_marks_line(cursor, work);
+                break;
+            default:
+                core::show_prompt(prompt);
+                core::front_end().TrimInputToMarker();
+                enter_pairs_line(cursor, work);
+                break;
+        }
+        if (core::ApplicationClosingWord == 1) return;
+        if (core::SecondLine(1) == '^') return;
+        if (core::SecondLine.starts_with("!!")) return;
+        if (core::SecondLine.starts_with("MIDI")) {
+            core::show_message("No MIDI for input.");
+            continue;
+        }
+        core::SecondLine = core::CommandLine;
+        const char first = core::CommandLine(1);
+        if (first == '%') {
+            count_input_line();
+            continue;
+        }
+        if (first == ' ' || first == '\0') {
+            const std::string text = core::CommandLine.trimmed();
+            const std::size_t lead = text.find_first_not_of(" \0", 0, 2);
+            if (lead == std::string::npos) {
+                if (InputParserMode != 0) continue;
+                core::CommandLine.set("2");
+            } else {
+                core::CommandLine.set(text.substr(lead));
+            }
+        }
+        finish_input_line(length);
+        return;
+    }
+}
+
+}  // namespace input

@@ -1,0 +1,349 @@
+// The input run's items: the rows of a built line stored as items, the widening of crowded
+// columns, the input staff and its first free position, the spacing staff and the range dialog.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_sorting.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/input/input_mode.h"
+#include "engine/input/tables.h"
+#include "engine/layout/beam_fitting.h"
+#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/tables.h"
+#include "engine/render/item_drawing.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+
+namespace input {
+
+namespace {
+
+constexpr float kShortGap = 3.0f;       // a gap below this is widened
+constexpr float kKeepShare = 3.6f;      // a gap from this on keeps its share of the room
+constexpr float kNoteColour = 6800.0f;  // green: notes still waiting for their rhythms
+constexpr int32_t kNoteWords = 26;
+constexpr float kNoSpacingStaff = 999.0f;
+constexpr float kSamePosition = 0.005f;
+constexpr float kCloseMarks = 4.0f;
+constexpr float kFirstMarkSymbol = 4001.0f;
+constexpr int32_t kStaffCode = 8;
+constexpr int32_t kClefCode = 3;
+
+float param(int32_t s, int32_t n, int32_t k) { return k <= n ? core::ItemStore(s + k) : 0.0f; }
+
+bool spacing_staff_set() { return layout::SpacingStaff <= 256.0f; }
+
+// The kind the last store_input_items wrote (the widening runs once per run of rhythms lines).
+int32_t LastStoredKind = 0;
+
+// The distinct positions of the rows (in row order) and, for each row, the index of its
+// position.
+void row_positions(std::vector<float>& positions, std::vector<int32_t>& index) {
+    const auto& rows = layout::ColumnRecords.rows;
+    for (int32_t r = 1; r <= layout::ColumnRecords.count; ++r) {
+        if (r == 1 || rows(r)(3) != rows(r - 1)(3)) positions.push_back(rows(r)(3));
+        index.push_back(static_cast<int32_t>(positions.size()));
+    }
+}
+
+}  // namespace
+
+// Contract: reads ColumnRecords, InputParserMode, InputRangeStart/End, InputStartWordsUsed,
+// InputStartItemCount, InputStaff, SpacingStaff; writes the rows' positions (notes line,
+// widened rhythms line), the store from InputStartWordsUsed on, ItemStartTable and
+// InputColumnCount (notes line). Rows the store cannot take are left out (the store has said
+// why).
+void store_input_items() {
+    auto& rows = layout::ColumnRecords.rows;
+    const int32_t n = layout::ColumnRecords.count;
+    if (InputParserMode == kNotesMode) {
+        std::vector<float> positions;
+        std::vector<int32_t> index;
+        row_positions(positions, index);
+        // One position (k = 0) puts every row at the range start.
+        const int32_t k = static_cast<int32_t>(positions.size()) - 1;
+        const float step =
+            k > 0 ? (layout::InputRangeEnd - layout::InputRangeStart) / static_cast<float>(k)
+                  : 0.0f;
+        for (int32_t r = 1; r <= n; ++r)
+            rows(r)(3) = layout::InputRangeStart + step * static_cast<float>(index[r - 1] - 1);
+        InputColumnCount = layout::RhythmRowCount;
+    } else if (InputParserMode == kRhythmsMode && LastStoredKind != kRhythmsMode &&
+               !spacing_staff_set() && n > 0) {
+        std::vector<float> positions;
+        std::vector<int32_t> index;
+        row_positions(positions, index);
+        core::Array1<float, 200> widened;
+        const int32_t count = std::min<int32_t>(static_cast<int32_t>(positions.size()), 200);
+        for (int32_t i = 1; i <= count; ++i) widened(i) = positions[i - 1];
+        widen_close_columns(widened, count);
+        for (int32_t r = 1; r <= n; ++r)
+            if (index[r - 1] <= count) rows(r)(3) = widened(index[r - 1]);
+    }
+    LastStoredKind = InputParserMode;
+
+    core::ItemWordsUsed = InputStartWordsUsed;
+    core::ItemCount = InputStartItemCount;
+    core::rebuild_item_start_table();
+    bool beams = false;
+    for (int32_t r = 1; r <= n; ++r) {
+        core::Array1<float, kNoteWords> p;
+        p.fill(0.0f);
+        for (int32_t w = 1; w <= layout::kColumnWords; ++w) p(w) = rows(r)(w);
+        int32_t words = 12;
+        if (InputParserMode == kNotesMode) {
+            if (p(1) < 3.0f) {
+                for (int32_t w = 13; w <= 25; ++w) p(w) = 0.0f;
+                p(26) = kNoteColour;
+                words = kNoteWords;
+            }
+        } else {
+            if (p(1) >= 6.0f) words = 15;
+            while (words > 1 && p(words) == 0.0f) --words;
+        }
+        if (p(1) == 6.0f) beams = true;
+        if (!render::append_item(words, p.data(), kNoteWords)) break;
+    }
+    if (beams) {
+        core::ParamBuffer(2) = InputStaff;
+        core::ParamBuffer(5) = InputStaff;
+        core::ParamBuffer(3) = 1.0f;
+        core::ParamBuffer(4) = render::PageExtent;
+        int32_t flag = 1;
+        layout::fit_stems_to_beams(flag);
+    }
+    render::redraw_items();
+}
+
+// Contract: positions(1..count) in P3 units; reads InputRangeStart. Nothing changes when no gap
+// is short or when the wide gaps cannot give the room the short ones need (W <= D).
+void widen_close_columns(core::Array1<float, 200>& positions, int32_t count) {
+    if (count < 3 || count > 200) return;
+    float wide = 0.0f;
+    float deficit = 0.0f;
+    for (int32_t i = 1; i < count; ++i) {
+        const float d = positions(i + 1) - positions(i);
+        if (d > 0.0f && d < kShortGap)
+            deficit += kShortGap - d;
+        else
+            wide += d;
+    }
+    if (deficit <= 0.0f || wide <= deficit) return;
+    const float f = (wide - deficit) / wide;
+    std::vector<float> fresh(static_cast<std::size_t>(count) + 1);
+    fresh[1] = layout::InputRangeStart;
+    for (int32_t i = 1; i < count; ++i) {
+        const float d = positions(i + 1) - positions(i);
+        fresh[i + 1] = fresh[i] + ((d >= kKeepShare || d == 0.0f) ? f * d : kShortGap);
+    }
+    for (int32_t i = 2; i < count; ++i) positions(i) = fresh[i];
+}
+
+void count_input_line() { ++InputLineCount; }
+
+// Contract: reads ParamBuffer P1..P6 (the staff item's values) and the store; appends the staff
+// item of InputStaff when there is none; writes InputClefKind and ReaderClefKind.
+void prepare_input_staff() {
+    const int32_t staff = core::nint(InputStaff);
+    int32_t staff_item = 0;
+    float clef_x = -1.0e9f;
+    int32_t clef_kind = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = core::int_of(core::ItemStore(s));
+        if (n < 2 || core::nint(core::ItemStore(s + 2)) != staff) continue;
+        const int32_t code = core::int_of(core::ItemStore(s + 1));
+        if (code == kStaffCode && staff_item == 0) staff_item = k;
+        if (code == kClefCode && param(s, n, 3) >= clef_x) {
+            clef_x = param(s, n, 3);
+            clef_kind = n >= 5 ? core::int_of(param(s, n, 5)) : 0;
+        }
+    }
+    if (staff_item == 0) {
+        core::Array1<float, 6> p;
+        for (int32_t w = 1; w <= 6; ++w) p(w) = core::ParamBuffer(w);
+        int32_t words = 6;
+        if (render::append_item(words, p)) staff_item = core::ItemCount;
+    }
+    InputClefKind = clef_kind;
+    ReaderClefKind = clef_kind;
+}
+
+// Contract: reads the store and InputStaff; writes P(1).
+void find_first_free_position() {
+    float x = 2.0f;
+    const int32_t staff = core::nint(InputStaff);
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = core::int_of(core::ItemStore(s));
+        if (n < 3 || core::nint(core::ItemStore(s + 2)) != staff) continue;
+        const int32_t code = core::int_of(core::ItemStore(s + 1));
+        if (!((code >= 1 && code <= 3) || (code >= 14 && code <= 23)) || code == 15 || code == 16)
+            continue;
+        float p3 = core::ItemStore(s + 3);
+        if (code == 14 && p3 == 0.0f) p3 = -4.0f;
+        float gap = 7.0f;
+        if (code == kClefCode)
+            gap = 9.0f;
+        else if (code == 18)
+            gap = 8.0f;
+        else if (code == 17)
+            gap = 4.0f + 2.5f * std::fabs(param(s, n, 5));
+        x = std::max(x, p3 + gap);
+    }
+    core::ParamBuffer(1) = x;
+}
+
+// Contract: reads SpacingStaff, MacroUnit, SavedMacroUnit; writes the position line of
+// InputLines, SpacingList (through the spacing walk) and SpacingStaff (999.0 when the staff
+// has no rhythms).
+void check_spacing_staff(int32_t& not_set) {
+    not_set = spacing_staff_set() ? 0 : 1;
+    if (not_set != 0) return;
+    char text[8];
+    std::snprintf(text, sizeof text, "SP%03d", core::nint(layout::SpacingStaff) % 1000);
+    InputLines.position.set(text);
+    if (core::MacroUnit != SavedMacroUnit) return;
+    core::show_prompt(core::FixedText<512>("Spacing staff = " +
+                                           std::to_string(core::nint(layout::SpacingStaff))));
+    core::sort_item_store();
+    layout::append_spacing_end_marker();
+    if (layout::SpacingList.count == 0) {
+        core::show_message("*** No rhythms on spacing staff.");
+        layout::SpacingStaff = kNoSpacingStaff;
+        not_set = 1;
+    }
+}
+
+// Contract: writes ParamBuffer P1..P50.
+void load_staff_item_params(float staff) {
+    for (int32_t w = 1; w <= 50; ++w) core::ParamBuffer(w) = 0.0f;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = core::int_of(core::ItemStore(s));
+        if (n < 2 || core::int_of(core::ItemStore(s + 1)) != kStaffCode ||
+            core::nint(core::ItemStore(s + 2)) != core::nint(staff))
+            continue;
+        for (int32_t w = 1; w <= std::min(n, 50); ++w)
+            core::ParamBuffer(w) = core::ItemStore(s + w);
+        return;
+    }
+}
+
+// Contract: reads InputRangeStart/End, SpacingStaff, InputStaff and the dialog text left in
+// FrontEndCommandBuffer; writes SpacingStaff, InputRangeStart/End and P(1), P(2). Cancel
+// (result 2) deletes the temporary clef item.
+void ask_input_range(int32_t& result) {
+    core::Array1<int32_t, 8> words;
+    words.fill(0);
+    words(5) = core::nint(layout::InputRangeStart);
+    words(6) = core::nint(layout::InputRangeEnd);
+    if (words(5) >= words(6)) {
+        words(5) = 2;
+        words(6) = core::nint(render::PageExtent);
+    }
+    const int32_t spacing = core::nint(layout::SpacingStaff);
+    words(7) = (spacing == 999 || !spacing_staff_set()) ? 0 : spacing;
+    words(8) = core::nint(InputStaff);
+    result = core::front_end().RunSpacingRangeDialog(words);
+    if (result == 2) {
+        if (InputTempClefItem > 0 && InputTempClefItem <= core::ItemCount) {
+            core::delete_item(InputTempClefItem);
+            InputTempClefItem = 0;
+        }
+        core::refresh_screen();
+        return;
+    }
+    layout::SpacingStaff = words(7) == 0 ? kNoSpacingStaff : static_cast<float>(words(7));
+    layout::InputRangeStart = core::ParamBuffer(1) = static_cast<float>(words(5));
+    layout::InputRangeEnd = core::ParamBuffer(2) = static_cast<float>(words(6));
+}
+
+void restore_macro_unit() { core::MacroUnit = SavedMacroUnit; }
+
+// Contract: reads the store's staff items and CommandLine(3), (4); writes P(2) and, for "-",
+// CommandLine(3).
+void pick_new_staff_number() {
+    const bool below = core::CommandLine(3) == '-' || core::CommandLine(4) == '-';
+    float highest = 0.0f;
+    float lowest = 999.0f;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        if (core::int_of(core::ItemStore(s)) < 2 ||
+            core::int_of(core::ItemStore(s + 1)) != kStaffCode)
+            continue;
+        highest = std::max(highest, core::ItemStore(s + 2));
+        lowest = std::min(lowest, core::ItemStore(s + 2));
+    }
+    float staff = 1.0f;
+    if (below) {
+        core::CommandLine(3) = '-';
+        if (lowest != 999.0f) staff = lowest - 1.0f;
+    } else if (highest > 0.0f) {
+        staff = highest + 1.0f;
+    }
+    core::ParamBuffer(2) = staff < 1.0f ? 1.0f : staff;
+}
+
+void roll_back_input_store() {
+    core::ItemWordsUsed = InputStartWordsUsed;
+    core::ItemCount = InputStartItemCount;
+    core::rebuild_item_start_table();
+    LastStoredKind = 0;
+}
+
+// Contract: reads the store, InputColumnMark, InputModeActive, InputStaff (else the layout's
+// current staff), InputRangeStart/End (0: PageExtent);
+// writes ParamBuffer and the output lists through the drawing.
+int32_t draw_column_marks() {
+    // Inside an input run its staff; otherwise the staff the drawing last worked on.
+    const int32_t staff =
+        InputModeActive != 0 ? core::nint(InputStaff) : layout::StaffTables.CurrentStaff;
+    const float left = layout::InputRangeStart;
+    const float right = layout::InputRangeEnd != 0.0f ? layout::InputRangeEnd : render::PageExtent;
+    std::vector<float> positions;
+    int32_t highest = 0;
+    bool found = false;
+    for (int32_t k = std::max(0, InputColumnMark) + 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = core::int_of(core::ItemStore(s));
+        if (n < 3 || core::int_of(core::ItemStore(s + 1)) != 1 ||
+            core::int_of(core::ItemStore(s + 2)) != staff)
+            continue;
+        const float x = core::ItemStore(s + 3);
+        if (x < left || x > right) continue;
+        const auto at = std::lower_bound(positions.begin(), positions.end(), x - kSamePosition);
+        if (at == positions.end() || std::fabs(*at - x) >= kSamePosition) positions.insert(at, x);
+        int32_t h = core::int_of(core::amod(param(s, n, 5), 100.0f));
+        const int32_t p6 = core::int_of(core::amod(param(s, n, 6), 100.0f));
+        if (p6 >= 10 && p6 <= 19) h += 8;
+        highest = found ? std::max(highest, h) : h;
+        found = true;
+    }
+    const float scale =
+        staff >= 1 && staff <= layout::kMaxStaves ? layout::StaffTables.StaffScale(staff) : 0.0f;
+    const float size = scale > 0.0f ? 25.0f / scale : 1.0f;
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        for (int32_t k = 1; k <= 50; ++k) core::ParamBuffer(k) = 0.0f;
+        float height = static_cast<float>(highest + 2);
+        if (i > 0 && positions[i] - positions[i - 1] < kCloseMarks) height += 2.0f;
+        core::ParamBuffer(1) = 13.0f;
+        core::ParamBuffer(2) = static_cast<float>(staff);
+        core::ParamBuffer(3) = positions[i];
+        core::ParamBuffer(4) = height;
+        core::ParamBuffer(5) = kFirstMarkSymbol + static_cast<float>(i);
+        core::ParamBuffer(6) = size;
+        render::draw_item_by_code();
+        if (render::PathPointList.count > 1) render::set_item_colour();
+    }
+    return static_cast<int32_t>(positions.size());
+}
+
+}  // namespace input

@@ -1,0 +1,260 @@
+// The input mode driven through the interpreter: one input run typed line by line (each line
+// answered as one command text), its items, its saved lines, abandoning and the edit form.
+#include "engine/input/input_mode.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/core/settings_tables.h"
+#include "engine/input/input_files.h"
+#include "engine/input/tables.h"
+#include "engine/layout/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace {
+
+class InputModeTest : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        fe_.strict = false;
+    }
+    static float p(int32_t item, int32_t k) {
+        const int32_t s = core::ItemStartTable(item);
+        return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;
+    }
+    bool prompted(const std::string& text) const {
+        for (std::string m : fe_.prompts) {
+            m.erase(m.find_last_not_of(' ') + 1);
+            if (m == text) return true;
+        }
+        return false;
+    }
+    static int32_t n(int32_t item) {
+        return static_cast<int32_t>(core::ItemStore(core::ItemStartTable(item)));
+    }
+    // The answers of a whole run on an empty page up to the closing menu.
+    void answer_run(const std::string& menu) {
+        fe_.answer_dialog(1);  // the spacing range as preset
+        fe_.answer_line("TR/C4/E/G/C5;");
+        fe_.answer_line("Q/Q/E/E;");
+        fe_.answer_line("S 1:2/A 4;");
+        fe_.answer_line(";");
+        fe_.answer_line(";");
+        fe_.answer_line(menu);
+    }
+    void expect_typed_bar(int32_t first) {
+        ASSERT_GE(core::ItemCount, first + 4);
+        EXPECT_EQ(n(first), 3);
+        EXPECT_FLOAT_EQ(p(first, 1), 3.0f);
+        EXPECT_FLOAT_EQ(p(first, 3), 2.0f);
+        const float x[] = {11.0f, 74.0f, 137.0f, 168.5f};
+        const float p4[] = {1, 3, 5, 8}, p5[] = {10, 10, 10, 20}, p7[] = {1, 1, 0.5f, 0.5f},
+                    p9[] = {0, 0, 1, 1}, p11[] = {7, 7, 0, 5.25f};
+        for (int i = 0; i < 4; ++i) {
+            const int32_t k = first + 1 + i;
+            EXPECT_FLOAT_EQ(p(k, 1), 1.0f) << k;
+            EXPECT_NEAR(p(k, 3), x[i], 0.01f) << k;
+            EXPECT_FLOAT_EQ(p(k, 4), p4[i]) << k;
+            EXPECT_FLOAT_EQ(p(k, 5), p5[i]) << k;
+            EXPECT_FLOAT_EQ(p(k, 7), p7[i]) << k;
+            EXPECT_FLOAT_EQ(p(k, 9), p9[i]) << k;
+            EXPECT_FLOAT_EQ(p(k, 11), p11[i]) << k;
+        }
+    }
+};
+
+TEST_F(InputModeTest, OneRunOnAnEmptyPageBuildsTheBarAndSavesItsLines) {
+    answer_run("X");
+    fe_.answer_yes_no(0);  // no to "Continue Input on Staff 002 ?"
+    type("IN 1");
+    ASSERT_GE(core::ItemCount, 1);
+    EXPECT_FLOAT_EQ(p(1, 1), 8.0f);
+    expect_typed_bar(2);
+    EXPECT_EQ(input::InputParserMode, 0);
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_NE(
+        std::find(fe_.questions.begin(), fe_.questions.end(), "Continue Input on Staff 002 ?"),
+        fe_.questions.end());
+    EXPECT_EQ(fe_.dialog_words[4], 2);
+    EXPECT_EQ(fe_.dialog_words[5], 200);
+
+    std::ifstream in(platform::local_path(core::work_copy_name("input.tmp")));
+    std::vector<std::string> records;
+    for (std::string l; std::getline(in, l);) records.push_back(l);
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_EQ(records[0], std::string("IN 1") + std::string(60, ' '));
+    EXPECT_EQ(records[1], "2.00   200.00   ");
+    EXPECT_EQ(records[2], "TR/C4/E/G/C5;");
+    EXPECT_EQ(records[3], "Q/Q/E/E;");
+    EXPECT_EQ(records[4], "S 1:2/A 4;");
+}
+
+TEST_F(InputModeTest, TheNotesLineAloneLeavesGreenNotesSpreadOverTheRange) {
+    fe_.answer_dialog(1);
+    fe_.answer_line("TR/C4/E/G/C5;");
+    fe_.answer_closing();
+    type("IN 1");
+    ASSERT_EQ(core::ItemCount, 6);
+    EXPECT_FLOAT_EQ(p(2, 3), 2.0f);
+    const float x[] = {51.5f, 101.0f, 150.5f, 200.0f};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(p(3 + i, 3), x[i], 0.01f);
+        EXPECT_FLOAT_EQ(p(3 + i, 26), 6800.0f);
+    }
+    // The application closed inside the run: the store stays, the words are back at rest.
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_EQ(input::InputParserMode, 0);
+    EXPECT_EQ(core::EngineWaitLevel, 0);
+}
+
+TEST_F(InputModeTest, AbandonAtTheMenuPutsThePageBackAndUndoBringsTheBar) {
+    enter_items_without_editing();
+    type("8 1 0");
+    ASSERT_EQ(core::ItemCount, 1);
+    answer_run("A");
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    type("UNDO");
+    EXPECT_GT(core::ItemCount, 1);
+}
+
+TEST_F(InputModeTest, AMissingAbandonCopyKeepsThePage) {
+    enter_items_without_editing();
+    type("8 1 0");
+    input::abandon_input(0);
+    type("8 2 0");
+    std::filesystem::remove(platform::local_path(core::work_copy_name("!abandon.tmp")));
+    fe_.message_boxes.clear();
+    input::abandon_input(1);
+    EXPECT_EQ(core::ItemCount, 2);
+    ASSERT_FALSE(fe_.message_boxes.empty());
+    EXPECT_EQ(fe_.message_boxes.back(), input::kAbandonCopyMissing);
+}
+
+TEST_F(InputModeTest, MarksLineSemicolonGoesOnToBeamsAndGToTheMenu) {
+    fe_.answer_dialog(1);
+    fe_.answer_line("TR/C4/E/G/C5;");
+    fe_.answer_line("Q/Q/E/E;");
+    fe_.answer_line(";");
+    fe_.answer_line("G");
+    fe_.answer_line("X");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    EXPECT_TRUE(prompted("Type pairs of numbers for Beams >"));
+    EXPECT_FALSE(prompted("Type pairs of numbers for Slurs >"));
+}
+
+TEST_F(InputModeTest, WideningLeavesColumnsWhenTheWideGapsCannotGiveTheRoom) {
+    core::Array1<float, 200> x;
+    x(1) = 2;
+    x(2) = 3;
+    x(3) = 4;
+    x(4) = 5;
+    layout::InputRangeStart = 2.0f;
+    input::widen_close_columns(x, 4);
+    EXPECT_FLOAT_EQ(x(2), 3.0f);
+    EXPECT_FLOAT_EQ(x(3), 4.0f);
+    // One short gap among wide ones is widened to 3.0; the ends stay.
+    x(1) = 2;
+    x(2) = 3;
+    x(3) = 50;
+    x(4) = 100;
+    input::widen_close_columns(x, 4);
+    EXPECT_NEAR(x(2) - x(1), 3.0f, 0.001f);
+    EXPECT_FLOAT_EQ(x(4), 100.0f);
+}
+
+TEST_F(InputModeTest, NewStaffAndTheStaffLimit) {
+    enter_items_without_editing();
+    type("8 4 0");
+    core::CommandLine.set("IN 0");
+    core::ParamBuffer(2) = 0.0f;
+    input::pick_new_staff_number();
+    EXPECT_FLOAT_EQ(core::ParamBuffer(2), 5.0f);
+    const int32_t before = core::ItemCount;
+    type("IN 257");
+    EXPECT_EQ(core::ItemCount, before);
+    EXPECT_EQ(input::InputModeActive, 0);
+}
+
+TEST_F(InputModeTest, TheEditFormOffersTheLinesAgainAndKeepsThem) {
+    answer_run("E");
+    ScriptedFrontEnd::DialogAnswer keep;
+    keep.keep_text = true;
+    for (int i = 0; i < 7; ++i) fe_.answer_dialog(keep);
+    fe_.answer_line("X");
+    type("IN 1");
+    ASSERT_GE(fe_.music_inputs.size(), 3u);
+    EXPECT_EQ(fe_.music_inputs[0].line, "IN 1");
+    EXPECT_EQ(fe_.music_inputs[2].line, "TR/C4/E/G/C5;");
+    expect_typed_bar(2);
+    EXPECT_EQ(core::MacroUnit, 0);
+}
+
+TEST_F(InputModeTest, TheSavedLinesRunAsACommandFileMakeTheSameItems) {
+    {
+        std::ofstream out(platform::local_path(core::work_copy_name("input.tmp")));
+        out << "IN 1" << std::string(60, ' ') << "\n"
+            << "2.00   200.00   \n"
+            << "TR/C4/E/G/C5;\nQ/Q/E/E;\nS 1:2/A 4;\n;\n;\n";
+    }
+    type("RE \\!tmp\\input.tmp");
+    EXPECT_FLOAT_EQ(p(1, 1), 8.0f);
+    expect_typed_bar(2);
+    EXPECT_TRUE(fe_.questions.empty());
+    EXPECT_EQ(input::InputModeActive, 0);
+}
+
+TEST_F(InputModeTest, AbandonIsAskedOnceAndOnlyWhereTheEntryDidNotAsk) {
+    enter_items_without_editing();
+    type("8 1 0");
+    // The notes entry has confirmed "!" itself: no second question.
+    fe_.answer_dialog(1);
+    fe_.answer_line("!");
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_TRUE(std::find(fe_.questions.begin(), fe_.questions.end(), "Abandon input?") ==
+                fe_.questions.end());
+
+    // A "!" typed as the rhythms line asks; Yes abandons.
+    fe_.answer_dialog(1);
+    fe_.answer_line("TR/C4/E/G/C5;");
+    fe_.answer_line("!");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(std::count(fe_.questions.begin(), fe_.questions.end(), "Abandon input?"), 1);
+}
+
+TEST_F(InputModeTest, InZeroAsksTheRangeOfANewStaffOneAboveTheHighest) {
+    enter_items_without_editing();
+    type("8 4 0");
+    fe_.answer_dialog(2);  // Cancel: the run ends before its lines
+    type("IN 0");
+    ASSERT_EQ(fe_.dialog_words.size(), 8u);
+    EXPECT_EQ(fe_.dialog_words[7], 5);
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_EQ(input::InputParserMode, 0);
+}
+
+TEST_F(InputModeTest, TheUnattendedEditFormRebuildsTheLinesWithoutDialogs) {
+    answer_run("X");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    const int32_t count = core::ItemCount;
+    fe_.music_inputs.clear();
+    input::roll_back_input_store();
+    core::MacroUnit = -2;
+    input::InputParserMode = -1;
+    input::run_input_mode();
+    EXPECT_TRUE(fe_.music_inputs.empty());
+    EXPECT_EQ(core::ItemCount, count);
+    expect_typed_bar(2);
+    EXPECT_EQ(core::MacroUnit, 0);
+    EXPECT_EQ(input::InputModeActive, 0);
+}
+
+}  // namespace
