@@ -65,7 +65,7 @@ RunEnd line_loop() {
         ask_input_line(flag, length);
         if (input_closing()) return RunEnd::Closing;
         if (core::SecondLine.starts_with("!!")) {
-            // The notes entry asked already: abandon without a second question.
+            // The notes or rhythm entry asked already: abandon without a second question.
             abandon_input(1);
             return RunEnd::Abandoned;
         }

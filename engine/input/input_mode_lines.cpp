@@ -135,6 +135,12 @@ core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
 
 // Contract: reads InputParserMode; writes CommandLine, InputLines, BracketMarks, P(1), P(2).
 void finish_input_line(int32_t& length) {
+    // The live entries end their lines with CR LF: the kept line ends at its ";".
+    const std::size_t cr = core::CommandLine.view().find('\r');
+    if (cr != std::string_view::npos) {
+        const int32_t size = static_cast<int32_t>(core::CommandLine.size());
+        for (int32_t k = static_cast<int32_t>(cr) + 1; k <= size; ++k) core::CommandLine(k) = ' ';
+    }
     int32_t c1 = 0;
     int32_t c2 = 0;
     core::upper_case_key_letters(core::CommandLine, length, c1, c2);
@@ -214,13 +220,15 @@ void ask_input_line(int32_t& flag, int32_t& length) {
                 core::front_end().TrimInputToMarker();
                 load_staff_item_params(InputStaff);
                 parse_note_input(1, work);
-                // The notes entry has confirmed an abandon already.
+                // The notes entry has asked before it abandons: no second question.
                 if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
                 break;
             case kRhythmsMode:
                 core::show_prompt(prompt);
                 core::front_end().TrimInputToMarker();
                 enter_rhythm_line(1, work);
+                // The rhythm entry asks before it abandons too.
+                if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
                 break;
             case kMarksMode:
                 core::show_prompt(prompt);

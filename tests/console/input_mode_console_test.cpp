@@ -1,29 +1,94 @@
-// The input mode through the console: a whole run typed as command texts, and a script that
-// ends inside the run.
+// The input mode through the console: a whole run typed key by key, and scripts that end
+// inside the run.
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/core/tables.h"
+#include "engine/core/undo.h"
 #include "engine/input/tables.h"
+#include "platform/paths.h"
 #include "tests/support/console_run.h"
 
 namespace {
 
-class InputModeConsoleTest : public ConsoleSessionTest {};
+class InputModeConsoleTest : public ConsoleSessionTest {
+  protected:
+    static float p(int32_t item, int32_t k) {
+        const int32_t s = core::ItemStartTable(item);
+        return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;
+    }
+};
 
-TEST_F(InputModeConsoleTest, AWholeRunEndsWithLeavingInput) {
-    const std::string out =
-        type({"IN 1", "", "`TR/C4/E/G/C5;", "`Q/Q/E/E;", "`S 1:2/A 4;", "`;", "`;", "`X", "N"});
+// Every line of the run typed as the keys of a keyboard: the notes line, the rhythms line, no
+// bar lines, the marks line, no beams, no slurs, "X" at the closing menu and no next staff.
+TEST_F(InputModeConsoleTest, AWholeRunTypedKeyByKeyBuildsTheBar) {
+    const std::string out = type({"IN 1", "", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";",
+                                  ";", "X", "N"});
+    EXPECT_NE(out.find("Type pairs of numbers for Beams >"), std::string::npos) << out;
     EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
-    EXPECT_EQ(core::ItemCount, 6);
+    ASSERT_EQ(core::ItemCount, 6) << out;
+    EXPECT_EQ(p(1, 1), 8.0f);
+    EXPECT_EQ(p(2, 1), 3.0f);
+    EXPECT_EQ(p(2, 3), 2.0f);
+    const float x[] = {11.0f, 74.0f, 137.0f, 168.5f};
+    const float p4[] = {1, 3, 5, 8}, p5[] = {10, 10, 10, 20}, p7[] = {1, 1, 0.5f, 0.5f},
+                p9[] = {0, 0, 1, 1}, p11[] = {7, 7, 0, 5.25f};
+    for (int i = 0; i < 4; ++i) {
+        const int32_t k = 3 + i;
+        EXPECT_NEAR(p(k, 3), x[i], 0.01f) << k;
+        EXPECT_EQ(p(k, 4), p4[i]) << k;
+        EXPECT_EQ(p(k, 5), p5[i]) << k;
+        EXPECT_EQ(p(k, 7), p7[i]) << k;
+        EXPECT_EQ(p(k, 9), p9[i]) << k;
+        EXPECT_FLOAT_EQ(p(k, 11), p11[i]) << k;
+    }
     EXPECT_EQ(input::InputModeActive, 0);
+
+    // The lines are saved as typed.
+    std::ifstream in(platform::local_path(core::work_copy_name("input.tmp")));
+    std::vector<std::string> records;
+    for (std::string l; std::getline(in, l);) records.push_back(l);
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_EQ(records[2], "TR/C4/E/G/C5;");
+    EXPECT_EQ(records[3], "Q/Q/E/E;");
+    EXPECT_EQ(records[4], "S 1:2/A 4;");
+    EXPECT_EQ(records[5], ";");
 }
 
-TEST_F(InputModeConsoleTest, AScriptEndingInsideTheRunKeepsTheStore) {
-    // run_console checks the exit status 0.
-    type({"IN 1", "", "`TR/C4/E/G/C5;"});
-    EXPECT_EQ(core::ItemCount, 6);
+// Keys that edit the notes line as it is typed: Backspace takes the note back and F4 writes the
+// alto clef, which places the next note.
+TEST_F(InputModeConsoleTest, EditingKeysInTheNotesLine) {
+    const std::string out =
+        type({"IN 1", "", "TR/C4/", "~~008", "~~115", "C4/;", "Q;", "N", "G", "X", "N"});
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    EXPECT_EQ(p(3, 1), 3.0f);
+    EXPECT_EQ(p(3, 5), 2.0f);  // the alto clef
+    EXPECT_EQ(p(4, 1), 1.0f);
+    EXPECT_EQ(p(4, 4), 7.0f);
+    std::ifstream in(platform::local_path(core::work_copy_name("input.tmp")));
+    std::vector<std::string> records;
+    for (std::string l; std::getline(in, l);) records.push_back(l);
+    ASSERT_GE(records.size(), 4u);
+    EXPECT_EQ(records[2], "TR/AL/C4/;");
+}
+
+// Esc in the notes line asks once; Yes puts the page back as it was before "IN 1".
+TEST_F(InputModeConsoleTest, EscapeAndYesAbandonTheRun) {
+    const std::string out = type({"EI", "8 1 0", "IN 1", "", "TR/C4/E/", "~~027", "Y", "N"});
+    EXPECT_NE(out.find("Abandon input? (Y/E/C)"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Abandon input? (Y/E/C)"), out.rfind("Abandon input? (Y/E/C)"));
+    EXPECT_EQ(core::ItemCount, 1) << out;
+}
+
+// A script that ends inside the notes line: the program ends (run_console checks the exit
+// status 0) and keeps the notes drawn so far.
+TEST_F(InputModeConsoleTest, AScriptEndingInsideTheNotesLineKeepsTheStore) {
+    type({"IN 1", "", "TR/C4/E"});
+    EXPECT_EQ(core::ItemCount, 3);
     EXPECT_EQ(input::InputModeActive, 0);
     EXPECT_EQ(input::InputParserMode, 0);
 }

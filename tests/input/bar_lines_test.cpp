@@ -22,6 +22,7 @@ class BarLinesTest : public InterpreterTest {
     void SetUp() override {
         InterpreterTest::SetUp();
         fe_.strict = false;
+        bind_output_lists();  // the rows are stored and drawn
         layout::ColumnRecords = {};
         render::PageExtent = 200.0f;
         input::InputStaff = 2.0f;

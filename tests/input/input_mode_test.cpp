@@ -1,5 +1,5 @@
-// The input mode driven through the interpreter: one input run typed line by line (each line
-// answered as one command text), its items, its saved lines, abandoning and the edit form.
+// The input mode driven through the interpreter: one input run typed key by key, its items, its
+// saved lines, abandoning and the edit form.
 #include "engine/input/input_mode.h"
 
 #include <filesystem>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/key_words.h"
 #include "engine/core/settings_tables.h"
 #include "engine/input/input_files.h"
 #include "engine/input/tables.h"
@@ -38,12 +39,13 @@ class InputModeTest : public InterpreterTest {
     // The answers of a whole run on an empty page up to the closing menu.
     void answer_run(const std::string& menu) {
         fe_.answer_dialog(1);  // the spacing range as preset
-        fe_.answer_line("TR/C4/E/G/C5;");
-        fe_.answer_line("Q/Q/E/E;");
-        fe_.answer_line("S 1:2/A 4;");
-        fe_.answer_line(";");
-        fe_.answer_line(";");
-        fe_.answer_line(menu);
+        fe_.answer_keys("TR/C4/E/G/C5;");
+        fe_.answer_keys("Q/Q/E/E;");
+        fe_.answer_yes_no(0);  // no to "-- Add bar lines?"
+        fe_.answer_keys("S 1:2/A 4;");
+        fe_.answer_keys(";");
+        fe_.answer_keys(";");
+        fe_.answer_keys(menu);
     }
     void expect_typed_bar(int32_t first) {
         ASSERT_GE(core::ItemCount, first + 4);
@@ -84,7 +86,9 @@ TEST_F(InputModeTest, OneRunOnAnEmptyPageBuildsTheBarAndSavesItsLines) {
     std::ifstream in(platform::local_path(core::work_copy_name("input.tmp")));
     std::vector<std::string> records;
     for (std::string l; std::getline(in, l);) records.push_back(l);
-    ASSERT_EQ(records.size(), 7u);
+    std::string all;
+    for (const std::string& r : records) all += "[" + r + "]\n";
+    ASSERT_EQ(records.size(), 7u) << all;
     EXPECT_EQ(records[0], std::string("IN 1") + std::string(60, ' '));
     EXPECT_EQ(records[1], "2.00   200.00   ");
     EXPECT_EQ(records[2], "TR/C4/E/G/C5;");
@@ -94,7 +98,7 @@ TEST_F(InputModeTest, OneRunOnAnEmptyPageBuildsTheBarAndSavesItsLines) {
 
 TEST_F(InputModeTest, TheNotesLineAloneLeavesGreenNotesSpreadOverTheRange) {
     fe_.answer_dialog(1);
-    fe_.answer_line("TR/C4/E/G/C5;");
+    fe_.answer_keys("TR/C4/E/G/C5;");
     fe_.answer_closing();
     type("IN 1");
     ASSERT_EQ(core::ItemCount, 6);
@@ -136,11 +140,12 @@ TEST_F(InputModeTest, AMissingAbandonCopyKeepsThePage) {
 
 TEST_F(InputModeTest, MarksLineSemicolonGoesOnToBeamsAndGToTheMenu) {
     fe_.answer_dialog(1);
-    fe_.answer_line("TR/C4/E/G/C5;");
-    fe_.answer_line("Q/Q/E/E;");
-    fe_.answer_line(";");
-    fe_.answer_line("G");
-    fe_.answer_line("X");
+    fe_.answer_keys("TR/C4/E/G/C5;");
+    fe_.answer_keys("Q/Q/E/E;");
+    fe_.answer_yes_no(0);
+    fe_.answer_keys(";");
+    fe_.answer_keys("G");
+    fe_.answer_keys("X");
     fe_.answer_yes_no(0);
     type("IN 1");
     EXPECT_TRUE(prompted("Type pairs of numbers for Beams >"));
@@ -185,7 +190,7 @@ TEST_F(InputModeTest, TheEditFormOffersTheLinesAgainAndKeepsThem) {
     ScriptedFrontEnd::DialogAnswer keep;
     keep.keep_text = true;
     for (int i = 0; i < 7; ++i) fe_.answer_dialog(keep);
-    fe_.answer_line("X");
+    fe_.answer_keys("X");
     type("IN 1");
     ASSERT_GE(fe_.music_inputs.size(), 3u);
     EXPECT_EQ(fe_.music_inputs[0].line, "IN 1");
@@ -211,22 +216,34 @@ TEST_F(InputModeTest, TheSavedLinesRunAsACommandFileMakeTheSameItems) {
 TEST_F(InputModeTest, AbandonIsAskedOnceAndOnlyWhereTheEntryDidNotAsk) {
     enter_items_without_editing();
     type("8 1 0");
-    // The notes entry has confirmed "!" itself: no second question.
+    // The notes entry asks itself (Esc, Yes): no second question.
     fe_.answer_dialog(1);
-    fe_.answer_line("!");
-    type("IN 1");
-    EXPECT_EQ(core::ItemCount, 1);
-    EXPECT_TRUE(std::find(fe_.questions.begin(), fe_.questions.end(), "Abandon input?") ==
-                fe_.questions.end());
-
-    // A "!" typed as the rhythms line asks; Yes abandons.
-    fe_.answer_dialog(1);
-    fe_.answer_line("TR/C4/E/G/C5;");
-    fe_.answer_line("!");
+    fe_.answer_keys("C4/");
+    fe_.answer_key(core::kKeyEscape);
     fe_.answer_yes_no(0);
     type("IN 1");
     EXPECT_EQ(core::ItemCount, 1);
     EXPECT_EQ(std::count(fe_.questions.begin(), fe_.questions.end(), "Abandon input?"), 1);
+
+    // The same from the rhythm line.
+    fe_.answer_dialog(1);
+    fe_.answer_keys("TR/C4/E/G/C5;");
+    fe_.answer_key(core::kKeyEscape);
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(std::count(fe_.questions.begin(), fe_.questions.end(), "Abandon input?"), 2);
+
+    // "^" as the marks line leads to the mode's own question; Yes abandons.
+    fe_.answer_dialog(1);
+    fe_.answer_keys("TR/C4/E/G/C5;");
+    fe_.answer_keys("Q/Q/E/E;");
+    fe_.answer_yes_no(0);  // no bar lines
+    fe_.answer_keys("^");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(std::count(fe_.questions.begin(), fe_.questions.end(), "Abandon input?"), 3);
 }
 
 TEST_F(InputModeTest, InZeroAsksTheRangeOfANewStaffOneAboveTheHighest) {
