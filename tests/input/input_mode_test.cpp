@@ -275,3 +275,37 @@ TEST_F(InputModeTest, TheUnattendedEditFormRebuildsTheLinesWithoutDialogs) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lone rhythm and ";" on a line of twelve note columns is written out for every column.
+TEST_F(InputModeTest, OneRhythmForTwelveColumns) {
+    fe_.answer_dialog(1);
+    fe_.answer_keys("TR/C4/D/E/F/G/A/B/C5/D/E/F/G;");
+    fe_.answer_keys("Q;");
+    fe_.answer_yes_no(0);  // no bar lines
+    fe_.answer_keys("G");
+    fe_.answer_keys("X");
+    fe_.answer_yes_no(0);
+    type("IN 1");
+    EXPECT_EQ(input::InputLines.rhythms.trimmed(), "QX12;");
+    int notes = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (p(k, 1) != 1.0f) continue;
+        ++notes;
+        EXPECT_FLOAT_EQ(p(k, 7), 1.0f) << k;
+    }
+    EXPECT_EQ(notes, 12);
+}
+
+// "$40" from a palette names no pitch of the table: nothing is written, nothing drawn.
+TEST_F(InputModeTest, PitchNameOutsideTheTableWritesNothing) {
+    fe_.answer_dialog(1);
+    fe_.answer_line("$40");
+    fe_.answer_keys("C4/;");
+    fe_.answer_closing();
+    type("IN 1");
+    EXPECT_EQ(input::InputLines.notes.trimmed(), "C4/;");
+}
+
+}  // namespace
