@@ -211,14 +211,19 @@ void wait_for_command_in_second_line() {
     EngineKeyWord = fe.LastKeyDownWord();
 }
 
-void wait_for_input_key_or_command() {
+bool wait_for_input_key_or_command() {
     wait_for_command_in_second_line();
+    if (ApplicationClosingWord != 0) {
+        EngineWaitLevel = 0;
+        return false;
+    }
     const int32_t code = key_token_code(SecondLine);
-    if (code < 0) return;
+    if (code < 0) return true;
     SecondLine.blank();
     SecondLine(1) = static_cast<char>(code);
     InputKeyWord = static_cast<int8_t>(static_cast<uint8_t>(code));
     EngineKeyWord = key_down_word_for_code(code);
+    return true;
 }
 
 int32_t show_message(const FixedText<512>& text) { return show_message(text.view()); }

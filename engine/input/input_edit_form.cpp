@@ -56,12 +56,7 @@ void restart_from_staff_question() {
 
 // The end of the edit form.
 void leave_edit_form() {
-    InputParserMode = 0;
-    render::redraw_items();
-    core::refresh_screen();
-    edit::show_item_palette(134);
-    core::cut_input_to_marker();
-    core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
+    leave_input();
     core::EngineWaitLevel = 0;
     clear_input_run_words();
     restore_macro_unit();
@@ -194,14 +189,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             core::scan_command_line(length);
             return;
         }
-        const std::string text = core::CommandLine.trimmed();
-        const std::size_t lead = text.find_first_not_of(' ');
-        if (lead == std::string::npos) {
-            if (InputParserMode != 0) continue;
-            core::CommandLine.set("2");
-        } else {
-            core::CommandLine.set(text.substr(lead));
-        }
+        if (!drop_leading_blanks()) continue;
         finish_input_line(length);
         return;
     }

@@ -2,6 +2,8 @@
 // slurs lines, the closing menu and the offer to go on with the next staff.
 #include "engine/input/input_mode.h"
 
+#include <optional>
+
 #include <array>
 #include <cstdio>
 #include <string>
@@ -57,6 +59,18 @@ void delete_temp_clef() {
 }
 
 // The line loop: asks each kind until all are done. Returns how the run goes on.
+// "Abandon input?": Yes puts the page back (Abandoned), Edit goes to the closing menu, Cancel
+// (nothing) asks the same line again.
+std::optional<RunEnd> ask_abandon_run() {
+    const int answer = core::front_end().AskAbandonInput();
+    if (answer == 0) {
+        abandon_input(1);
+        return RunEnd::Abandoned;
+    }
+    if (answer == 1) return RunEnd::Menu;
+    return std::nullopt;
+}
+
 RunEnd line_loop() {
     while (InputParserMode != kDoneMode) {
         if (from_user() && InputParserMode > 2) draw_column_marks();
@@ -71,12 +85,7 @@ RunEnd line_loop() {
         }
         if (core::SecondLine(1) == '^') {
             if (InputParserMode > 2) {
-                const int answer = core::front_end().AskAbandonInput();
-                if (answer == 0) {
-                    abandon_input(1);
-                    return RunEnd::Abandoned;
-                }
-                if (answer == 1) return RunEnd::Menu;
+                if (const auto end = ask_abandon_run()) return *end;
                 continue;
             }
             if (core::CommandLine(1) == '!') {
@@ -90,12 +99,7 @@ RunEnd line_loop() {
         if (first == '^') return RunEnd::EditForm;
         if (first == '!') {
             if (InputParserMode == 0) return RunEnd::Quiet;
-            const int answer = core::front_end().AskAbandonInput();
-            if (answer == 0) {
-                abandon_input(1);
-                return RunEnd::Abandoned;
-            }
-            if (answer == 1) return RunEnd::Menu;
+            if (const auto end = ask_abandon_run()) return *end;
             continue;
         }
         if (InputParserMode >= kMarksMode && first == ';') {
@@ -171,7 +175,9 @@ RunEnd closing_menu() {
     }
 }
 
-// The first closing step: the run's words back, the page redrawn, "*** Leaving input ***".
+}  // namespace
+
+// Contract: see the header.
 void leave_input() {
     InputParserMode = 0;
     render::redraw_items();
@@ -181,6 +187,8 @@ void leave_input() {
     core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
     core::EngineWaitLevel = -1;
 }
+
+namespace {
 
 // Asks to go on with the next staff; true (and CommandLine the "IN" line of that staff, read)
 // on Yes.

@@ -64,6 +64,12 @@ void finish_input_line(int32_t& length);
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette);
 // The end of an input run: InputModeActive, InputParserMode and InputRunFlag 0.
 void clear_input_run_words();
+// The first closing step: InputParserMode 0, the page redrawn and refreshed, palette 134, the
+// input edit cut back, "*** Leaving input ***", EngineWaitLevel -1.
+void leave_input();
+// Leading blanks of the line in CommandLine are removed; a blank position line reads "2".
+// False for a blank line of another kind (it is asked again).
+bool drop_leading_blanks();
 // True (and the run's words cleared, EngineWaitLevel 0) once the application is closing.
 bool input_closing();
 

@@ -134,6 +134,19 @@ core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
 }
 
 // Contract: reads InputParserMode; writes CommandLine, InputLines, BracketMarks, P(1), P(2).
+// Contract: see the header. A NUL counts as a blank.
+bool drop_leading_blanks() {
+    const std::string text = core::CommandLine.trimmed();
+    const std::size_t lead = text.find_first_not_of(" \0", 0, 2);
+    if (lead == std::string::npos) {
+        if (InputParserMode != 0) return false;
+        core::CommandLine.set("2");
+    } else {
+        core::CommandLine.set(text.substr(lead));
+    }
+    return true;
+}
+
 void finish_input_line(int32_t& length) {
     // The live entries end their lines with CR LF: the kept line ends at its ";".
     const std::size_t cr = core::CommandLine.view().find('\r');
@@ -254,16 +267,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
             count_input_line();
             continue;
         }
-        if (first == ' ' || first == '\0') {
-            const std::string text = core::CommandLine.trimmed();
-            const std::size_t lead = text.find_first_not_of(" \0", 0, 2);
-            if (lead == std::string::npos) {
-                if (InputParserMode != 0) continue;
-                core::CommandLine.set("2");
-            } else {
-                core::CommandLine.set(text.substr(lead));
-            }
-        }
+        if ((first == ' ' || first == '\0') && !drop_leading_blanks()) continue;
         finish_input_line(length);
         return;
     }

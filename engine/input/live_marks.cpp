@@ -130,11 +130,7 @@ void enter_marks_line(int32_t& cursor, int32_t& length) {
     core::EngineWaitLevel = 1;
     for (;;) {
         show_line(line);
-        core::wait_for_input_key_or_command();
-        if (core::ApplicationClosingWord == 1) {
-            core::EngineWaitLevel = 0;
-            return;
-        }
+        if (!core::wait_for_input_key_or_command()) return;
         const int32_t key = core::InputKeyWord;
         std::string text;
         bool word = false;
@@ -241,11 +237,7 @@ void enter_pairs_line(int32_t& cursor, int32_t& length) {
 
     for (;;) {
         show_line(line);
-        core::wait_for_input_key_or_command();
-        if (core::ApplicationClosingWord == 1) {
-            core::EngineWaitLevel = 0;
-            return;
-        }
+        if (!core::wait_for_input_key_or_command()) return;
         const int32_t key = core::InputKeyWord;
         const int32_t down = core::EngineKeyWord;
         std::string text;

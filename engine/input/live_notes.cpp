@@ -519,11 +519,7 @@ void parse_note_input(int32_t first, int32_t& work) {
     e.call_words = core::ItemWordsUsed;
     show();
     for (;;) {
-        core::wait_for_input_key_or_command();
-        if (core::ApplicationClosingWord == 1) {
-            core::EngineWaitLevel = 0;
-            return;
-        }
+        if (!core::wait_for_input_key_or_command()) return;
         const int32_t code = core::InputKeyWord;
         const int32_t down = core::EngineKeyWord;
         Flow flow = Flow::Go;

@@ -449,11 +449,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
 
     for (;;) {
         show_line(line);
-        core::wait_for_input_key_or_command();
-        if (core::ApplicationClosingWord == 1) {
-            core::EngineWaitLevel = 0;
-            return;
-        }
+        if (!core::wait_for_input_key_or_command()) return;
         const int32_t key = core::InputKeyWord;
         const int32_t down = core::EngineKeyWord;
         std::string text;
