@@ -268,11 +268,7 @@ void input_mode_2() {
             InputParserMode = kNotesMode;
             continue;
         }
-        if (InputParserMode == kRhythmsMode) roll_back_input_store();
-        int32_t line_first = 1;
-        int32_t cursor = 0;
-        prepare_input_line(line_first, cursor);
-        if (InputParseStatus != 0) break;
+        if (!build_input_line()) break;
         if (core::MacroUnit <= SavedMacroUnit) store_input_items();
         ++InputParserMode;
         render::redraw_items();

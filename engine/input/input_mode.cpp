@@ -116,11 +116,7 @@ RunEnd line_loop() {
             InputParserMode = kNotesMode;
             continue;
         }
-        if (InputParserMode == kRhythmsMode) roll_back_input_store();
-        int32_t line_first = 1;
-        int32_t cursor = 0;
-        prepare_input_line(line_first, cursor);
-        if (InputParseStatus == 0) {
+        if (build_input_line()) {
             store_input_items();
             ++InputParserMode;
         }
@@ -176,6 +172,15 @@ RunEnd closing_menu() {
 }
 
 }  // namespace
+
+// Contract: see the header.
+bool build_input_line() {
+    if (InputParserMode == kRhythmsMode) roll_back_input_store();
+    int32_t line_first = 1;
+    int32_t cursor = 0;
+    prepare_input_line(line_first, cursor);
+    return InputParseStatus == 0;
+}
 
 // Contract: see the header.
 void leave_input() {

@@ -64,6 +64,10 @@ void finish_input_line(int32_t& length);
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette);
 // The end of an input run: InputModeActive, InputParserMode and InputRunFlag 0.
 void clear_input_run_words();
+// Parses the line in CommandLine of the kind InputParserMode into ColumnRecords (the store
+// rolled back first for a rhythms line, whose notes are built again). False when it does not
+// parse (the parser has said why).
+bool build_input_line();
 // The first closing step: InputParserMode 0, the page redrawn and refreshed, palette 134, the
 // input edit cut back, "*** Leaving input ***", EngineWaitLevel -1.
 void leave_input();
