@@ -9,34 +9,15 @@
 #include "engine/input/live_notes.h"
 #include "engine/input/tables.h"
 #include "engine/render/page_redraw.h"
-#include "tests/core/interpreter_fixture.h"
+#include "tests/input/live_entry_fixture.h"
 
 namespace {
 
-class LiveMotivesTest : public InterpreterTest {
+class LiveMotivesTest : public LiveEntryTest {
   protected:
-    void SetUp() override {
-        InterpreterTest::SetUp();
-        fe_.strict = false;
-        enter_items_without_editing();
-        type("STAFF");
-        type("CLEF");
-        bind_output_lists();
-        render::redraw_items();
-        start_line();
-    }
-    void start_line() {
-        page_items_ = core::ItemCount;
-        input::InputStaff = 1.0f;
-        input::InputParserMode = 1;
-        input::InputStartItemCount = core::ItemCount;
-        input::TypedPlacement.x = 10.0f;
-        core::ParamBuffer(2) = 1.0f;
-        core::CommandLine.blank();
-    }
     // Types keys into a fresh notes line; the line must end with ";".
     std::string type_line(const std::string& keys) {
-        start_line();
+        start_notes_line();
         fe_.answer_keys(keys);
         int32_t work = 0;
         input::parse_note_input(0, work);
@@ -51,7 +32,6 @@ class LiveMotivesTest : public InterpreterTest {
         }
         return out;
     }
-    int32_t page_items_ = 0;
 };
 
 TEST_F(LiveMotivesTest, MotiveTypedInOneLineIsRecalledInTheNext) {

@@ -9,29 +9,12 @@
 #include "engine/input/live_notes.h"
 #include "engine/input/tables.h"
 #include "engine/render/page_redraw.h"
-#include "tests/core/interpreter_fixture.h"
+#include "tests/input/live_entry_fixture.h"
 
 namespace {
 
-class LiveNotesConsoleTest : public InterpreterTest {
+class LiveNotesConsoleTest : public LiveEntryTest {
   protected:
-    void SetUp() override {
-        InterpreterTest::SetUp();
-        fe_.strict = false;
-        enter_items_without_editing();
-        type("STAFF");
-        type("CLEF");
-        bind_output_lists();
-        render::redraw_items();
-        page_items_ = core::ItemCount;
-        input::reset_input_tables();
-        input::InputStaff = 1.0f;
-        input::InputParserMode = 1;
-        input::InputStartItemCount = core::ItemCount;
-        input::TypedPlacement.x = 10.0f;
-        core::ParamBuffer(2) = 1.0f;
-        core::CommandLine.blank();
-    }
     // Runs the entry with the console reading input; the scripted front-end comes back after.
     std::string enter(const std::string& input) {
         std::istringstream in(input);
@@ -44,8 +27,6 @@ class LiveNotesConsoleTest : public InterpreterTest {
         core::ApplicationClosingWord = 0;
         return core::CommandLine.trimmed();
     }
-    int32_t made() const { return core::ItemCount - page_items_; }
-    int32_t page_items_ = 0;
 };
 
 TEST_F(LiveNotesConsoleTest, TypedKeysBackspaceTokenAndEnd) {

@@ -13,31 +13,14 @@
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
-#include "tests/core/interpreter_fixture.h"
+#include "tests/input/live_entry_fixture.h"
 
 namespace {
 
-constexpr float kX0 = 10.0f;
-
-class LiveNotesTest : public InterpreterTest {
+class LiveNotesTest : public LiveEntryTest {
   protected:
     void SetUp() override {
-        InterpreterTest::SetUp();
-        fe_.strict = false;
-        enter_items_without_editing();
-        type("STAFF");
-        type("CLEF");
-        ASSERT_EQ(core::ItemCount, 2);
-        bind_output_lists();
-        render::redraw_items();
-        page_items_ = core::ItemCount;
-        input::reset_input_tables();
-        input::InputStaff = 1.0f;
-        input::InputParserMode = 1;
-        input::InputStartItemCount = core::ItemCount;
-        input::TypedPlacement.x = kX0;
-        core::ParamBuffer(2) = 1.0f;
-        core::CommandLine.blank();
+        LiveEntryTest::SetUp();
         fe_.message_boxes.clear();
     }
     // Runs the entry over the answers queued so far; Esc and Edit at the end hand the line back
@@ -50,7 +33,6 @@ class LiveNotesTest : public InterpreterTest {
         return line();
     }
     static std::string line() { return core::CommandLine.trimmed(); }
-    int32_t made() const { return core::ItemCount - page_items_; }
     // P1..P5 of the k-th item the entry made.
     std::vector<float> made_item(int32_t k) const {
         std::vector<float> w = item(page_items_ + k);
@@ -63,7 +45,6 @@ class LiveNotesTest : public InterpreterTest {
         const double base = layout::StaffTables.StaffBaseY(1) - render::ViewOrigin.y;
         clicks_.push_back({x + render::ViewOrigin.x, static_cast<int32_t>(base + v * 7.0 * scale)});
     }
-    int32_t page_items_ = 0;
     std::vector<std::pair<int32_t, int32_t>> clicks_;
 };
 
