@@ -119,6 +119,9 @@ RunEnd line_loop() {
         if (build_input_line()) {
             store_input_items();
             ++InputParserMode;
+        } else if (InputParserMode == kNotesMode) {
+            // The notes the refused line drew as it was typed go: the line is asked again.
+            roll_back_input_store();
         }
         if (from_user()) {
             render::redraw_items();
@@ -190,6 +193,8 @@ void leave_input() {
     edit::show_item_palette(134);
     core::cut_input_to_marker();
     core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
+    // The command's reply too, so that the message line keeps it when the command ends.
+    core::MessageLine.set("*** Leaving input ***");
     core::EngineWaitLevel = -1;
 }
 

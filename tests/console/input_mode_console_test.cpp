@@ -94,3 +94,23 @@ TEST_F(InputModeConsoleTest, AScriptEndingInsideTheNotesLineKeepsTheStore) {
 }
 
 }  // namespace
+
+namespace {
+
+// A notes line that does not parse is asked again, and the notes it drew as it was typed leave
+// the page; the line typed next is the one kept.
+TEST_F(InputModeConsoleTest, ARefusedNotesLineTakesItsNotesAlong) {
+    const std::string out =
+        type({"IN 1", "", "TR/C4/E/", "XYZ;", "C4/D/;", "Q;", "N", "G", "X", "N"});
+    EXPECT_NE(out.find("*** Syntax Error ***"), std::string::npos) << out;
+    ASSERT_EQ(core::ItemCount, 3) << out;
+    EXPECT_EQ(p(2, 4), 1.0f);
+    EXPECT_EQ(p(3, 4), 2.0f);
+    EXPECT_EQ(input::InputLines.notes.trimmed(), "C4/D/;");
+
+    // A second run ended while the line is asked again: the page is as the first run left it.
+    type({"IN 1", "", "TR/C4/E/", "XYZ;"});
+    EXPECT_EQ(core::ItemCount, 3);
+}
+
+}  // namespace
