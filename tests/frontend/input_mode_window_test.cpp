@@ -1,0 +1,318 @@
+// The input mode in the window (offscreen): "IN 1" typed into the command bar runs the whole
+// mode inside one engine call; its dialogs are answered as a user would, the notes are typed key
+// by key into the bar's input edit, and each finished note is stored and drawn while the call
+// still waits. A run ends by abandoning it or by the application quitting.
+#include <QAbstractButton>
+#include <QLabel>
+#include <deque>
+#include <string>
+
+#include "engine/core/settings_tables.h"
+#include "engine/input/tables.h"
+#include "engine/render/output_lists.h"
+#include "frontend/app/ormest_app.h"
+#include "tests/frontend/frontend_fixture.h"
+
+using namespace frontend;
+
+namespace {
+
+// One step of a script: act runs on the first turn of the event loop at which ready holds.
+struct Step {
+    std::string name;
+    std::function<bool()> ready;
+    std::function<void()> act;
+};
+
+// Plays steps from the event loops the engine call runs (its key waits and dialogs), so that the
+// test never sleeps. A step that is not ready yet is looked at again on the next turn.
+class Script {
+  public:
+    void add(std::string name, std::function<bool()> ready, std::function<void()> act) {
+        steps_.push_back({std::move(name), std::move(ready), std::move(act)});
+    }
+    void start() { schedule(); }
+    bool finished() const { return steps_.empty(); }
+    std::string next_step() const { return steps_.empty() ? "" : steps_.front().name; }
+
+  private:
+    void schedule() {
+        QTimer::singleShot(0, &context_, [this] { pump(); });
+    }
+    void pump() {
+        if (steps_.empty()) return;
+        if (!steps_.front().ready()) {
+            schedule();
+            return;
+        }
+        const Step step = std::move(steps_.front());
+        steps_.pop_front();
+        step.act();
+        schedule();
+    }
+    std::deque<Step> steps_;
+    QObject context_;  // the pending turn dies with the script
+};
+
+// The key a character is typed with, as a keyboard sends it.
+void type_character(QWidget* w, QChar c) {
+    int key = Qt::Key_Space;
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+    if (c.isLetter()) {
+        key = Qt::Key_A + (c.toUpper().unicode() - 'A');
+        if (c.isUpper()) mods = Qt::ShiftModifier;
+    } else if (c.isDigit()) {
+        key = Qt::Key_0 + (c.unicode() - '0');
+    } else if (c == QLatin1Char('/')) {
+        key = Qt::Key_Slash;
+    } else if (c == QLatin1Char(';')) {
+        key = Qt::Key_Semicolon;
+    } else if (c == QLatin1Char('.')) {
+        key = Qt::Key_Period;
+    }
+    press(w, key, QString(c), mods);
+}
+
+// A key wait of a live input routine sleeps and has taken nothing yet.
+bool key_wait_ready() {
+    return InputEventFlags.KeyWaitArmed == 1 && InputEventFlags.LastKey == 0 &&
+           core::FrontEndCommandBuffer.is_blank() && QApplication::activeModalWidget() == nullptr;
+}
+
+// The modal dialog that is up when it has a child called `child`, else null.
+QDialog* dialog_with(const QString& child) {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    return d != nullptr && d->findChild<QObject*>(child) != nullptr ? d : nullptr;
+}
+
+void click(QDialog& d, const QString& name) {
+    auto* b = d.findChild<QAbstractButton*>(name);
+    ASSERT_NE(b, nullptr) << name.toStdString();
+    b->click();
+}
+
+QString question_of(QDialog& d) {
+    auto* label = d.findChild<QLabel*>(QStringLiteral("Static1044"));
+    return label == nullptr ? QString() : label->text();
+}
+
+int32_t p1(int32_t item) {
+    const int32_t s = core::ItemStartTable(item);
+    return core::ItemStore(s) >= 1.0f ? static_cast<int32_t>(core::ItemStore(s + 1)) : 0;
+}
+
+int32_t notes_in_store() {
+    int32_t n = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) n += p1(k) == 1;
+    return n;
+}
+
+// What the window and the engine showed at one moment of the run.
+struct Moment {
+    int32_t items = -1;
+    int32_t notes = -1;
+    int32_t last_kind = 0;  // P1 of the last item
+    std::size_t drawn = 0;
+    QString edit;
+    int32_t depth = -1;
+};
+
+class InputModeWindowTest : public FrontEndTest {
+  protected:
+    void SetUp() override {
+        FrontEndTest::SetUp();
+        ASSERT_TRUE(start_engine_with_data()) << "ORMEST_HOME names the data folder";
+        // As the window does after the start: it takes the help path the start left for it.
+        frontend::TakeHelpPath();
+        make_bar();
+        // A run that stops answering fails here instead of holding the test program: quitting
+        // ends every wait and every later one.
+        watchdog_.setSingleShot(true);
+        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+            timed_out_ = true;
+            for (const auto& box : fe_.message_boxes) shown_ += box + " | ";
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            QCoreApplication::quit();
+        });
+    }
+    void TearDown() override {
+        watchdog_.stop();
+        fe_.SetUnattended(true);
+        FrontEndTest::TearDown();
+    }
+
+    Moment moment() const {
+        Moment m;
+        m.items = core::ItemCount;
+        m.notes = notes_in_store();
+        m.last_kind = core::ItemCount > 0 ? p1(core::ItemCount) : 0;
+        m.drawn = render::decode_graphics_list().size();
+        m.edit = bar_->InputText();
+        m.depth = EngineCallDepth();
+        return m;
+    }
+
+    // Types text into the input edit as the keys of a keyboard, one key per wait.
+    void type_in_waits(const QString& text) {
+        for (const QChar c : text) {
+            script_.add(std::string("key ") + static_cast<char>(c.unicode()), key_wait_ready,
+                        [this, c] { type_character(edit(), c); });
+        }
+    }
+    void take_moment(std::string name, Moment& into) {
+        script_.add(std::move(name), key_wait_ready, [this, &into] { into = moment(); });
+    }
+
+    // Enters a staff through the command bar as typed lines, without the edit form (the notice
+    // of "EI" is answered unattended).
+    void enter_staff() {
+        run_typed("EI");
+        run_typed("8 1 0");
+        ASSERT_EQ(core::ItemCount, 1);
+        ASSERT_EQ(p1(1), 8);
+    }
+
+    // Types line and the main Enter into the input edit: the bar runs the line through the gate.
+    void run_typed(const QString& line) {
+        bar_->SetInputText(QString(), 0, 0);
+        type(edit(), line);
+        press(edit(), Qt::Key_Return, QStringLiteral("\r"));
+    }
+
+    // Runs "IN 1" from the command bar inside the application's loop, the script playing in the
+    // engine call's waits; true when the call came back before the application's loop ended.
+    bool run_input_command() {
+        bool returned = false;
+        fe_.SetUnattended(false);  // the dialogs are up and answered by the script
+        script_.start();
+        watchdog_.start(4000);
+        QTimer::singleShot(0, [&] {
+            run_typed(QStringLiteral("IN 1"));
+            returned = true;
+            QCoreApplication::quit();
+        });
+        QCoreApplication::exec();
+        watchdog_.stop();
+        return returned;
+    }
+
+    void expect_at_rest() const {
+        EXPECT_EQ(EngineCallDepth(), 0);
+        EXPECT_EQ(input::InputModeActive, 0);
+        EXPECT_EQ(input::InputParserMode, 0);
+        EXPECT_LE(core::EngineWaitLevel, 0);
+        EXPECT_EQ(InputEventFlags.KeyWaitArmed, 0);
+        EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
+    }
+
+    Script script_;
+    QTimer watchdog_;
+    bool timed_out_ = false;
+    std::string shown_;  // the message boxes, when the run got stuck
+};
+
+}  // namespace
+
+// The notes typed into the bar are stored and drawn as each is finished; Esc in the rhythms line
+// and Yes to "Abandon input?" put the page back as it was before "IN 1".
+TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningRestoresThePage) {
+    enter_staff();
+    bool range_dialog = false;
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("Check1673")) != nullptr; },
+        [&] {
+            range_dialog = true;
+            click(*dialog_with(QStringLiteral("Check1673")), QStringLiteral("Button1"));
+        });
+    Moment at_start, before_note, after_note, at_line_end;
+    take_moment("at start", at_start);
+    type_in_waits(QStringLiteral("TR/C4"));
+    take_moment("before the slash", before_note);
+    type_in_waits(QStringLiteral("/"));
+    take_moment("after C4/", after_note);
+    type_in_waits(QStringLiteral("E/G/C5;"));
+    take_moment("rhythms line", at_line_end);
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    QString abandon_text;
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("Button1045")) != nullptr; },
+        [&] {
+            QDialog& d = *dialog_with(QStringLiteral("Button1045"));
+            abandon_text = question_of(d);
+            click(d, QStringLiteral("Button1045"));
+        });
+    QString continue_text;
+    script_.add(
+        "continue", [] { return dialog_with(QStringLiteral("Button1111")) != nullptr; },
+        [&] {
+            QDialog& d = *dialog_with(QStringLiteral("Button1111"));
+            continue_text = question_of(d);
+            click(d, QStringLiteral("Button1111"));
+        });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_TRUE(range_dialog);
+
+    // The notes line waits inside the one engine call; the store holds the staff alone.
+    EXPECT_EQ(at_start.depth, 1);
+    EXPECT_EQ(at_start.items, 1);
+    // The dialog's heading is not taken for the line's first command.
+    EXPECT_EQ(at_start.edit, QString());
+    // "C4" is not finished before its slash; the slash stores it and draws it at once.
+    EXPECT_EQ(before_note.notes, 0);
+    EXPECT_EQ(after_note.notes, 1);
+    EXPECT_EQ(after_note.items, before_note.items + 1);
+    EXPECT_EQ(after_note.last_kind, 1);
+    EXPECT_GT(after_note.drawn, before_note.drawn);
+    // The edit shows the engine's line, not the keys a second time.
+    EXPECT_EQ(before_note.edit, QStringLiteral("TR/C4"));
+    EXPECT_EQ(after_note.edit, QStringLiteral("TR/C4/"));
+    // The whole notes line is in when the rhythms line waits.
+    EXPECT_EQ(at_line_end.notes, 4);
+    EXPECT_EQ(at_line_end.depth, 1);
+
+    EXPECT_EQ(abandon_text, QStringLiteral("Abandon input?"));
+    EXPECT_EQ(continue_text, QStringLiteral("Continue Input on Staff 002 ?"));
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(p1(1), 8);
+    expect_at_rest();
+}
+
+// The application quits while the notes line waits: the run ends at once without a menu or a
+// question, and the notes finished so far stay in the store.
+TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("Check1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("Check1673")), QStringLiteral("Button1")); });
+    type_in_waits(QStringLiteral("TR/C4/E/G"));
+    Moment before_quit;
+    bool another_dialog = false;
+    script_.add("quit", key_wait_ready, [&] {
+        before_quit = moment();
+        // A question asked after the quit would show up here and be counted.
+        QTimer::singleShot(0, [&] {
+            if (QApplication::activeModalWidget() != nullptr) {
+                another_dialog = true;
+                QApplication::activeModalWidget()->close();
+            }
+        });
+        QCoreApplication::quit();
+    });
+
+    EXPECT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_FALSE(another_dialog);
+    EXPECT_EQ(before_quit.notes, 2);
+    EXPECT_EQ(notes_in_store(), 2);
+    EXPECT_EQ(core::ItemCount, before_quit.items);
+    EXPECT_EQ(core::ApplicationClosingWord, 1);
+    EXPECT_TRUE(fe_.ApplicationClosing());
+    expect_at_rest();
+}
