@@ -166,6 +166,8 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             core::MessageLine.set(line);
             core::MessageLine(static_cast<int32_t>(line.size()) + 1) = '\0';
             const int result = core::front_end().RunMusicInputDialog();
+            // The prompt is no command: left in the buffer, the next key wait would run it.
+            core::FrontEndCommandBuffer.blank();
             if (input_closing()) return;
             if (result == 2) {
                 core::SecondLine(1) = '^';

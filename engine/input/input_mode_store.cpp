@@ -253,6 +253,8 @@ void ask_input_range(int32_t& result) {
     words(7) = (spacing == 999 || !spacing_staff_set()) ? 0 : spacing;
     words(8) = core::nint(InputStaff);
     result = core::front_end().RunSpacingRangeDialog(words);
+    // The heading is no command: left in the buffer, the next key wait would run it.
+    core::FrontEndCommandBuffer.blank();
     if (result == 2) {
         if (InputTempClefItem > 0 && InputTempClefItem <= core::ItemCount) {
             core::delete_item(InputTempClefItem);

@@ -195,6 +195,8 @@ TEST_F(InputModeTest, TheEditFormOffersTheLinesAgainAndKeepsThem) {
     ASSERT_GE(fe_.music_inputs.size(), 3u);
     EXPECT_EQ(fe_.music_inputs[0].line, "IN 1");
     EXPECT_EQ(fe_.music_inputs[2].line, "TR/C4/E/G/C5;");
+    // The dialogs' prompts do not stay behind as commands for the next key wait.
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     expect_typed_bar(2);
     EXPECT_EQ(core::MacroUnit, 0);
 }
