@@ -6,6 +6,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/boxes.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
@@ -101,12 +102,16 @@ void draw_band(const Beam& b, float xa, float ya, float xb, float yb) {
         return;
     }
     const float d = b.toward * b.thick;
-    add_path_point(xa, ya, 2);
-    add_path_point(xb, yb, 0);
-    add_path_point(xb, yb + d, 0);
-    add_path_point(xa, ya + d, 0);
-    add_path_point(xa, ya, 0);
-    if (b.pass == kPostScriptPass) add_path_point(xb, yb, 0);
+    QuadWork.x(1) = xa;
+    QuadWork.y(1) = ya;
+    QuadWork.x(2) = xb;
+    QuadWork.y(2) = yb;
+    QuadWork.x(3) = xb;
+    QuadWork.y(3) = yb + d;
+    QuadWork.x(4) = xa;
+    QuadWork.y(4) = ya + d;
+    QuadWork.start_op = 2;
+    add_path_quad();
 }
 
 // count bands from (xa, ya)-(xb, yb), each next one a spacing nearer the notes.

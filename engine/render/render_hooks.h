@@ -67,6 +67,28 @@ struct RenderHooksRecord {
     // horizontal origin at x + dx less the figure's own offset; the caller has set the vertical
     // origin and the size P6.
     void (*draw_tuplet_number)(int32_t number, float x, float dx) = nullptr;
+
+    // ---- used by the code 12 drawers and the EPS item (the PostScript writer fills them) ----
+    // PostScript pass: an arc for a code 12 circle: centre, radius, start and end angle in
+    // degrees, and the vertical scale of an ellipse (1 for a circle).
+    void (*write_ps_arc)(float x, float y, float radius, float start, float end,
+                         float y_scale) = nullptr;
+    // PostScript pass: flushes a pending group and sets the line width 2 x width for a box.
+    void (*set_box_line_width)(float width) = nullptr;
+    // PostScript pass: writes the page's default line width again.
+    void (*write_ps_base_width)() = nullptr;
+    // The page values an EPS item's wrapper writes (the PostScript writer's page set-up): points
+    // per display unit, the base line width, the left and bottom margins in points, and the
+    // staff base in display units and in points. Unset: the wrapper takes the screen's values.
+    struct EpsPageValues {
+        float points_per_unit = 72.0f / 4000.0f;
+        float base_width = 1.0f;
+        float left_margin = 0.0f;
+        float bottom_margin = 0.0f;
+        float staff_base_units = 0.0f;
+        float staff_base_points = 0.0f;
+    };
+    void (*eps_page_values)(EpsPageValues& values) = nullptr;
 };
 extern RenderHooksRecord RenderHooks;
 

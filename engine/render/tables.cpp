@@ -15,6 +15,7 @@ float PageExtent = 200.0f;
 int32_t DisplayMarkWord = 0;
 UserPaperSizeRecord UserPaperSize;
 PageOutlineShiftRecord PageOutlineShift;
+QuadWorkRecord QuadWork;
 int32_t OutOfBoundsNoticeOff = 0;
 float StaffLookupNumber = 0.0f;
 int32_t ItemCountLimit = 6000;
@@ -49,6 +50,7 @@ void reset_render_tables() {
     DisplayMarkWord = 0;
     UserPaperSize = UserPaperSizeRecord{};
     PageOutlineShift = PageOutlineShiftRecord{};
+    QuadWork = QuadWorkRecord{};
     OutOfBoundsNoticeOff = 0;
     StaffLookupNumber = 0.0f;
     ItemCountLimit = 6000;

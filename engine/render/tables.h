@@ -68,6 +68,14 @@ struct PageOutlineShiftRecord {
 };
 extern PageOutlineShiftRecord PageOutlineShift;
 
+// ---- boxes and circles (boxes.cpp): the corners add_path_quad appends ----
+struct QuadWorkRecord {
+    core::Array1<float, 4> x;
+    core::Array1<float, 4> y;
+    int32_t start_op = 2;  // the first corner's operation (1 or 2); 0 after each quad
+};
+extern QuadWorkRecord QuadWork;
+
 // ---- page redraw state (page_redraw.cpp, item_drawing.cpp) ----
 extern int32_t OutOfBoundsNoticeOff;  // 1 = the out-of-bounds notice is off
 extern float StaffLookupNumber;       // staff get_staff_ends looks for
