@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
@@ -128,6 +129,43 @@ int32_t typed_character() {
     return static_cast<int8_t>(InputEventFlags.TypedLine(n - 2));
 }
 
+// The front-ends' waits a close of the main window may end, and those it has ended.
+std::vector<WaitState*>& registered_waits() {
+    static std::vector<WaitState*> states;
+    return states;
+}
+std::vector<WaitState*>& waits_ended_by_close() {
+    static std::vector<WaitState*> states;
+    return states;
+}
+
+// Contract: ends the running waits of every registered front-end that has a wait loop running
+// (WaitState.closing set, the loops quit) and remembers them for put_closing_words_back. True
+// when some wait was running.
+bool end_running_waits_for_close() {
+    bool ended = false;
+    for (WaitState* state : registered_waits()) {
+        if (state->loops.empty()) continue;
+        EndWaits(*state);
+        std::vector<WaitState*>& ended_states = waits_ended_by_close();
+        if (std::find(ended_states.begin(), ended_states.end(), state) == ended_states.end())
+            ended_states.push_back(state);
+        ended = true;
+    }
+    return ended;
+}
+
+// Contract: once the call whose waits a close ended has returned, clears WaitState.closing of
+// those front-ends and core::ApplicationClosingWord, so that a refused close leaves later
+// commands and waits working. Nothing when no close ended a wait.
+void put_closing_words_back() {
+    std::vector<WaitState*>& ended_states = waits_ended_by_close();
+    if (ended_states.empty()) return;
+    for (WaitState* state : ended_states) state->closing = false;
+    ended_states.clear();
+    core::ApplicationClosingWord = 0;
+}
+
 // Closes the windows whose close waits for the engine, once no engine call runs.
 class DeferredClose : public QObject {
   public:
@@ -155,6 +193,7 @@ class DeferredClose : public QObject {
         if (EngineCallDepth() != 0) return;
         disconnect(connection_);
         connection_ = {};
+        put_closing_words_back();
         std::vector<QPointer<QWidget>> windows;
         windows.swap(windows_);
         for (const QPointer<QWidget>& w : windows) {
@@ -294,7 +333,20 @@ void EndWaits(WaitState& state) {
 bool DeferCloseWhileEngineBusy(QWidget* window) {
     if (window == nullptr || EngineCallDepth() == 0) return false;
     DeferredClose::Instance().Add(window);
+    // Otherwise a wait of the input mode would hold the close until the user ends the run.
+    end_running_waits_for_close();
     return true;
+}
+
+void RegisterWaitsForClose(WaitState& state) {
+    std::vector<WaitState*>& states = registered_waits();
+    if (std::find(states.begin(), states.end(), &state) == states.end()) states.push_back(&state);
+}
+
+void UnregisterWaitsForClose(WaitState& state) {
+    for (std::vector<WaitState*>* states : {&registered_waits(), &waits_ended_by_close()}) {
+        states->erase(std::remove(states->begin(), states->end(), &state), states->end());
+    }
 }
 
 void RefuseCloseWhileEngineBusy(QWidget* window) {

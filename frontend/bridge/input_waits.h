@@ -6,7 +6,8 @@
 // key, a MIDI event); it never spins. When the application quits (Qt ends every running loop),
 // the wait returns at once and so does every later one, so that the engine call can end and the
 // program with it. Closing the main window while an engine call runs is put off until the
-// outermost call has returned; closing a document window then is refused.
+// outermost call has returned; closing a document window then is refused. A close of the main
+// window that finds a wait running ends the waits as the quit does, so that the call returns.
 #pragma once
 
 #include <QMetaObject>
@@ -64,9 +65,17 @@ int PollMidiOrKey(WaitState& state, core::Array1<int32_t, 5>& record);
 void EndWaits(WaitState& state);
 
 // Called by the main window's close: while an engine call runs, the close is put off (true: the
-// caller ignores this close) and carried out once the outermost call has returned; the waits go
-// on meanwhile. False when no call runs: close now.
+// caller ignores this close) and carried out once the outermost call has returned. When a wait of
+// a registered front-end is running, the waits are ended as by the application's quit (the
+// engine routine then ends at once, the store as it is); the closing words are put back before
+// the close is carried out, so that a refused close leaves the program working. A call that runs
+// without waiting goes on. False when no call runs: close now.
 bool DeferCloseWhileEngineBusy(QWidget* window);
+
+// A front-end's waits, for the main window's close to end (the front-end registers them while it
+// lives; unregistering twice or something never registered is harmless).
+void RegisterWaitsForClose(WaitState& state);
+void UnregisterWaitsForClose(WaitState& state);
 
 // Makes window (a document window) refuse to close while the engine is busy.
 void RefuseCloseWhileEngineBusy(QWidget* window);

@@ -40,9 +40,12 @@ QString message_lines(const char* text) {
 
 }  // namespace
 
-QtFrontEnd::QtFrontEnd(QObject* parent) : QObject(parent) {}
+QtFrontEnd::QtFrontEnd(QObject* parent) : QObject(parent) { RegisterWaitsForClose(waits_); }
 
-QtFrontEnd::~QtFrontEnd() { EndWaits(waits_); }
+QtFrontEnd::~QtFrontEnd() {
+    UnregisterWaitsForClose(waits_);
+    EndWaits(waits_);
+}
 
 void QtFrontEnd::SetCommandBar(CommandBarLink* bar) { bar_ = bar; }
 

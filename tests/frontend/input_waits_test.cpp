@@ -227,8 +227,9 @@ TEST_F(WaitTest, EveryWaitLetsTheApplicationQuit) {
     EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
 }
 
-// Closing the window while the engine waits inside a call: the window stays until the call has
-// returned and then closes; a document window refuses to close meanwhile.
+// Closing the window while the engine is busy inside a call but not waiting: the window stays
+// until the call has returned and then closes; the call's later waits go on; a document window
+// refuses to close meanwhile.
 TEST_F(AppTest, ClosingTheWindowWaitsForTheEngineCall) {
     CMainFrame& f = make_frame();
     CChildFrame* child = f.OnFileNew();
@@ -237,11 +238,11 @@ TEST_F(AppTest, ClosingTheWindowWaitsForTheEngineCall) {
     bool child_open_inside = false;
     int rc = 99;
     fe_.inside_call = [&] {
+        f.close();
+        child->close();
+        frame_open_inside = f.isVisible();
+        child_open_inside = f.MdiArea()->subWindowList().contains(child) && child->isVisible();
         QTimer::singleShot(0, [&] {
-            f.close();
-            child->close();
-            frame_open_inside = f.isVisible();
-            child_open_inside = f.MdiArea()->subWindowList().contains(child) && child->isVisible();
             press(f.CommandBar()->InputEdit(), Qt::Key_7, QStringLiteral("7"));
             press(f.CommandBar()->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
         });
