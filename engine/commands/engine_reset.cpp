@@ -3,6 +3,7 @@
 #include "engine/commands/document_file_records.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter_tables.h"
+#include "engine/commands/undo_commands.h"
 #include "engine/core/command_line.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
@@ -16,6 +17,7 @@
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"
+#include "engine/render/page_frame.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
@@ -41,6 +43,7 @@ void reset_engine() {
     layout::register_layout_drawers();
     render::register_render_drawers();
     render::RenderHooks.update_view_geometry = update_view_for_edited_item;
+    render::NewNoteMarkDrawer = mark_new_note_positions;
     reset_interpreter_tables();
     reset_undo_tables();
     reset_file_command_tables();

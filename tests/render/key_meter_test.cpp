@@ -274,3 +274,15 @@ TEST_F(KeyMeterTest, RealMeterSymbolsAndAccidentalsCentreOnTheirPlaces) {
     EXPECT_LT(low, kBaseY + 49.0f * kScale);
     EXPECT_GT(high, kBaseY + 49.0f * kScale + 2.0f * kStep);
 }
+
+// The music font's digits stand two staff spaces tall in a meter, as the meter symbols do.
+TEST_F(KeyMeterTest, RealMeterDigitsAreTwoSpacesTall) {
+    if (!use_build_glyphs()) GTEST_SKIP() << "no generated glyph set";
+    render::reset_symbol_tables();
+    for (float digit : {4.0f, 8.0f, 2.0f}) {
+        SCOPED_TRACE(digit);
+        item(18.0f, {{6, digit}});
+        const auto [low, high] = y_range(path_points());
+        EXPECT_NEAR(high - low, 4.0f * kStep, 0.06f * kStep);
+    }
+}
