@@ -1,6 +1,7 @@
 #include "engine/render/render_registration.h"
 
 #include "engine/render/drawing_files.h"
+#include "engine/render/eps_items.h"
 #include "engine/render/lines.h"
 #include "engine/render/notes.h"
 #include "engine/render/page_frame.h"
@@ -18,6 +19,7 @@ void register_render_drawers() {
     register_rest_beam_key_meter_drawers();
     register_line_drawers();
     register_page_frame();
+    register_eps_drawers();
 }
 
 }  // namespace render

@@ -314,11 +314,15 @@ TEST_F(ParameterLine, CommitCountsAndTheEpsItem) {
     edit::commit_item();
     EXPECT_EQ(item(1), (std::vector<float>{3, 8, 1, 0}));
 
+    // A new EPS item asks for its file name when it is first drawn (P13 1.0); Cancel
+    // leaves P13 0.
     pairs({15, 1, 10, 5});
+    fe_.answer_dialog(2);
     edit::commit_item();
     const std::vector<float> eps = item(2);
     ASSERT_EQ(eps.size(), 26u);
-    EXPECT_EQ(eps.at(13), 1.0f);  // P13 of a new EPS item
+    EXPECT_EQ(fe_.dialogs.size(), 1u);
+    EXPECT_EQ(eps.at(13), 0.0f);
     EXPECT_EQ(eps.at(25), 0.0f);
 }
 
