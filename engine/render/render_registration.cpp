@@ -4,6 +4,7 @@
 #include "engine/render/lines.h"
 #include "engine/render/notes.h"
 #include "engine/render/rests.h"
+#include "engine/render/slurs.h"
 #include "engine/render/symbols.h"
 #include "engine/render/text_items.h"
 
@@ -16,6 +17,7 @@ void register_render_drawers() {
     register_note_drawers();
     register_rest_beam_key_meter_drawers();
     register_line_drawers();
+    register_slur_drawers();
 }
 
 }  // namespace render
