@@ -31,6 +31,11 @@ OutlineCopy Copy;
 
 enum class Stroke { Solid, Dots, Dashes };
 
+// A whole coordinate held within +-kFarCoordinate, so that sums of huge values cannot overflow.
+int32_t held(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -kFarCoordinate, kFarCoordinate));
+}
+
 // Entry i of PathPointList as (x, y, op).
 void set_entry(int32_t i, int32_t x, int32_t y, int16_t op) {
     PathPointList.x(i) = x;
@@ -116,15 +121,15 @@ bool build_slur_outline(SlurShape& w) {
     double run = w.xl;
     for (int32_t k = 0; k < edge; ++k) {
         if (k > 0) run += (k <= half - 1 ? 2.0 * w.apex : 2.0 - 2.0 * w.apex) * step;
-        set_entry(s + k, truncate_real(static_cast<float>(run)), 0, 0);
+        set_entry(s + k, held(truncate_real(static_cast<float>(run))), 0, 0);
     }
     list.op(s) = 2;
     const float exponent = std::max(p(9) + 2.5f, 0.1f);
-    const int32_t base = truncate_real(w.yl + w.h);
+    const int32_t base = held(truncate_real(w.yl + w.h));
     for (int32_t k = half - 1; k >= 0; --k) {
         const double f =
             std::pow(static_cast<double>(k) / (half - 1), static_cast<double>(exponent));
-        const int32_t v = truncate_real(static_cast<float>(base - f * w.h));
+        const int32_t v = held(truncate_real(static_cast<float>(base - f * w.h)));
         list.y(s + (half - 1 - k)) = v;
         list.y(e - (half - 1 - k)) = v;
     }
@@ -148,8 +153,8 @@ bool build_slur_outline(SlurShape& w) {
     for (int32_t j = 1; j <= half; ++j) {
         if (truncate_real(t) < thick) t = std::min(t + increment, static_cast<float>(thick));
         const int32_t d = side * truncate_real(t);
-        list.y(e + j) = list.y(e - j) + d;
-        list.y(e + edge - j) = list.y(s + j - 1) + d;
+        list.y(e + j) = held(static_cast<int64_t>(list.y(e - j)) + d);
+        list.y(e + edge - j) = held(static_cast<int64_t>(list.y(s + j - 1)) + d);
     }
     list.y(e + edge - 1) = list.y(s);
     list.count = s + 2 * edge - 1;
@@ -157,9 +162,9 @@ bool build_slur_outline(SlurShape& w) {
 
     if (w.half < 0) {
         for (int32_t k = half; k < edge; ++k) {
-            const int32_t delta = 2 * (base - list.y(s + k));
-            list.y(s + k) += delta;
-            if (k != edge - 1) list.y(mirror(k)) += delta;
+            const int64_t delta = 2 * (static_cast<int64_t>(base) - list.y(s + k));
+            list.y(s + k) = held(list.y(s + k) + delta);
+            if (k != edge - 1) list.y(mirror(k)) = held(list.y(mirror(k)) + delta);
         }
     }
 
@@ -174,7 +179,8 @@ bool build_slur_outline(SlurShape& w) {
             const int32_t x = Copy.x[static_cast<std::size_t>(k)];
             const int32_t y = Copy.y[static_cast<std::size_t>(k)];
             for (std::size_t j = 0; j < 9; ++j)
-                set_entry(at++, x + t_dot[j], y + t_dot[j + 2],
+                set_entry(at++, held(static_cast<int64_t>(x) + t_dot[j]),
+                          held(static_cast<int64_t>(y) + t_dot[j + 2]),
                           static_cast<int16_t>(j == 0 ? 2 : 0));
         }
         list.count = at;

@@ -26,6 +26,8 @@ namespace {
 constexpr float kPageUnit = 150.0f;
 constexpr int32_t kHatCode = 99;
 constexpr int32_t kEndingGlyph = 24;
+// Figures are held to this size so that their sign can be turned.
+constexpr int32_t kLargestFigure = 999999;
 
 // End offsets in units of the staff scale, indexed 1..12 by the end code P8.
 constexpr std::array<float, 13> kLeftOffset = {0, 0, 9, 27, 36, 18, 9, 18, 9, 0, 0, 17.7f, 12.6f};
@@ -274,7 +276,7 @@ void draw_slur_item() {
     w.h = w.scale * p(7) * 7.0f;
     w.y_right = compute_staff_y(p(5));
     w.dy = w.y_right - w.yl;
-    w.number = core::int_of(p(16));
+    w.number = core::int_in(p(16), -kLargestFigure, kLargestFigure);
     w.dash_code = ip(11);
     const int32_t first = PathPointList.count;
 
@@ -302,7 +304,8 @@ void draw_slur_item() {
         w.dx = w.xr - w.xl;
         w.x_start = w.xl;
         w.y_start = w.yl;
-        w.span = static_cast<float>(truncate_real(w.xr) - truncate_real(w.xl));
+        w.span = static_cast<float>(static_cast<double>(truncate_real(w.xr)) -
+                                    static_cast<double>(truncate_real(w.xl)));
 
         if (ip(9) != kHatCode && OutputPassWord == kPsPass && ip(11) == 0)
             run_hook(RenderHooks.write_ps_line_width, -1.0f);
