@@ -67,6 +67,10 @@ struct RenderHooksRecord {
     // horizontal origin at x + dx less the figure's own offset; the caller has set the vertical
     // origin and the size P6.
     void (*draw_tuplet_number)(int32_t number, float x, float dx) = nullptr;
+    // PostScript pass: sets the line width for the slur drawer's next outline: the base width
+    // plus extra_width (-1 = the thinner width of filled slur outlines; above 0 the stroke
+    // width of a hat).
+    void (*write_ps_line_width)(float extra_width) = nullptr;
 
     // ---- used by the code 12 drawers and the EPS item (the PostScript writer fills them) ----
     // PostScript pass: an arc for a code 12 circle: centre, radius, start and end angle in

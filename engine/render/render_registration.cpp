@@ -6,6 +6,7 @@
 #include "engine/render/notes.h"
 #include "engine/render/page_frame.h"
 #include "engine/render/rests.h"
+#include "engine/render/slurs.h"
 #include "engine/render/symbols.h"
 #include "engine/render/text_items.h"
 
@@ -20,6 +21,7 @@ void register_render_drawers() {
     register_line_drawers();
     register_page_frame();
     register_eps_drawers();
+    register_slur_drawers();
 }
 
 }  // namespace render
