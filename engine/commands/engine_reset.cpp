@@ -3,6 +3,7 @@
 #include "engine/commands/document_file_records.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter_tables.h"
+#include "engine/commands/library_data.h"
 #include "engine/core/command_line.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
@@ -16,6 +17,7 @@
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"
+#include "engine/render/chord_grids.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
@@ -40,6 +42,7 @@ void reset_engine() {
     layout::reset_layout_tables();
     layout::register_layout_drawers();
     render::register_render_drawers();
+    render::set_guitar_chord_loader(core::load_guitar_chord_file);
     render::RenderHooks.update_view_geometry = update_view_for_edited_item;
     reset_interpreter_tables();
     reset_undo_tables();

@@ -1,5 +1,6 @@
 #include "engine/render/render_registration.h"
 
+#include "engine/render/boxes.h"
 #include "engine/render/drawing_files.h"
 #include "engine/render/lines.h"
 #include "engine/render/notes.h"
@@ -16,6 +17,7 @@ void register_render_drawers() {
     register_note_drawers();
     register_rest_beam_key_meter_drawers();
     register_line_drawers();
+    register_code12_drawers();
 }
 
 }  // namespace render
