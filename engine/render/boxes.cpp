@@ -25,6 +25,11 @@ constexpr float kRadiusFactor = 3.5f;
 // The screen-only box: its colour word (decimal RRGGBB, blue) and thickness.
 constexpr float kScreenOnlyColour = 99.0f;
 constexpr float kScreenOnlyThickness = 3.0f;
+// Extra outlines at most: 1,000 outlines 25 units apart reach farther than a page is wide, and
+// a huge thickness word must not spin the drawer.
+constexpr int32_t kMaxOutlines = 1000;
+// Sizes are held within this many display units; beyond it nothing is visible anyway.
+constexpr float kFarSize = static_cast<float>(kFarCoordinate);
 
 struct DegreeTable {
     std::array<float, 361> cos{};
@@ -53,6 +58,14 @@ int32_t nearest_divisor_of_180(int32_t n) {
 }
 
 float staff_scale() { return layout::StaffTables.StaffScale(layout::StaffTables.CurrentStaff); }
+
+// v held within +-kFarSize; NaN as 0.
+float held_size(float v) {
+    if (v != v) return 0.0f;
+    return v < -kFarSize ? -kFarSize : (v > kFarSize ? kFarSize : v);
+}
+
+bool path_list_full() { return PathPointList.count > kPathPoints; }
 
 // Appends the box outline with half-sides a, b and slant s about (x0, y0), grown by `out`.
 void append_box(float x0, float y0, float a, float b, float s, float out, int32_t op) {
@@ -123,7 +136,9 @@ void draw_box_or_circle_item() {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
     const bool postscript = OutputPassWord == kPostScriptPass;
-    const bool screen_only = p(26) == -1.0f;
+    // Only a code 12 item's own colour word asks for this: a drawer that borrows the box (a
+    // number's frame, an ornament) keeps its item's colour word, which means a colour there.
+    const bool screen_only = p(26) == -1.0f && p(1) == 12.0f;
     if (screen_only) {
         if (postscript) return;
         set_item_word(8, kScreenOnlyThickness);
@@ -147,19 +162,20 @@ void draw_box_or_circle_item() {
     if (postscript && thick) run_hook(RenderHooks.set_box_line_width, p(8));
     int32_t outlines = truncate_real(scale * p(8) / 25.0f);
     if (outlines < 0) outlines = 0;
+    if (outlines > kMaxOutlines) outlines = kMaxOutlines;
 
     bool dashed = false;
     bool as_arc = false;
     if (!circle) {
-        const float a = scale * kRadiusFactor * w;
-        const float b = scale * kRadiusFactor * h;
-        const float s = ip(10) != 0 ? scale * 7.0f * p(10) : 0.0f;
+        const float a = held_size(scale * kRadiusFactor * w);
+        const float b = held_size(scale * kRadiusFactor * h);
+        const float s = ip(10) != 0 ? held_size(scale * 7.0f * p(10)) : 0.0f;
         append_box(x0, y0, a, b, s, 0.0f, op);
         if (!postscript && outlines > 0) {
             if (OutputPassWord == kScreenPass) {
                 append_box(x0, y0, a, b, s, kBoxOutlineSpacing * static_cast<float>(outlines), 1);
             } else {
-                for (int32_t k = 1; k <= outlines; ++k)
+                for (int32_t k = 1; k <= outlines && !path_list_full(); ++k)
                     append_box(x0, y0, a, b, s, kBoxOutlineSpacing * static_cast<float>(k), 1);
             }
         }
@@ -170,17 +186,17 @@ void draw_box_or_circle_item() {
         if (end < 0) end += 360;
         if (end == 0 && ip(11) != 0) end = 360;
         if (end < start) end += 360;
-        const int32_t step_word = ip(12);
+        // Held to one turn either way first, so that the magnitude cannot overflow.
+        const int32_t step_word = ip(12) < -360 ? -360 : (ip(12) > 360 ? 360 : ip(12));
         int32_t step = step_word == 0 ? 1 : std::abs(step_word);
-        if (step > 360) step = 360;
         int32_t dash = 0;
         if (step_word < 0) {
             dashed = true;
             dash = nearest_divisor_of_180(step > 180 ? 180 : step);
             step = 1;
         }
-        const float rx = scale * kRadiusFactor * w;
-        const float ry = scale * kRadiusFactor * h;
+        const float rx = held_size(scale * kRadiusFactor * w);
+        const float ry = held_size(scale * kRadiusFactor * h);
         as_arc = postscript && step_word >= 0 && step_word <= 10;
         if (as_arc) {
             run_hook(RenderHooks.write_ps_arc, x0, y0, rx, static_cast<float>(start),
@@ -191,7 +207,7 @@ void draw_box_or_circle_item() {
                 // Each outline's radius grows by the box's outline spacing.
                 const float grow = kBoxOutlineSpacing;
                 const int32_t from = OutputPassWord == kScreenPass ? outlines : 1;
-                for (int32_t k = from; k <= outlines; ++k) {
+                for (int32_t k = from; k <= outlines && !path_list_full(); ++k) {
                     const float g = grow * static_cast<float>(k);
                     append_arc(x0, y0, rx + g, ry + g, start, end, step, dash, 1);
                 }

@@ -10,6 +10,7 @@
 #include "engine/render/chord_grids.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -32,7 +33,15 @@ void (*g_chord_loader)() = nullptr;
 constexpr char kRootLetters[] = "CDEFGAB";
 constexpr int32_t kRootSemitones[] = {1, 3, 5, 6, 8, 10, 12};
 
-int32_t digit_at(int32_t v, int32_t place) { return (std::abs(v) / place) % 10; }
+// Digit of v at place, of the magnitude (the lowest 32-bit value too).
+int32_t digit_at(int32_t v, int32_t place) {
+    return static_cast<int32_t>((std::llabs(static_cast<int64_t>(v)) / place) % 10);
+}
+// |v| without overflow for the lowest 32-bit value (held to the largest).
+int32_t magnitude(int32_t v) {
+    const int64_t m = std::llabs(static_cast<int64_t>(v));
+    return m > INT32_MAX ? INT32_MAX : static_cast<int32_t>(m);
+}
 
 // Draws text as a text item at display (x, y) of size `size`, in the item's colour.
 void draw_label(const std::string& text, float x, float y, float size) {
@@ -164,11 +173,11 @@ void draw_code12_negative() {
     const float scale = layout::StaffTables.StaffScale(layout::StaffTables.CurrentStaff);
     const float x0 = ItemDrawOrigin.x;
     const float y0 = ItemDrawOrigin.y;
-    int32_t strings = std::abs(ip(14)) / 10;
+    int32_t strings = magnitude(ip(14)) / 10;
     if (strings < 2 || strings > 9) strings = 6;
-    int32_t frets = std::abs(ip(14)) % 10;
+    int32_t frets = magnitude(ip(14)) % 10;
     if (frets == 0) frets = 5;
-    const int32_t pattern = std::abs(ip(12));
+    const int32_t pattern = magnitude(ip(12));
     if (pattern > 99 && digit_at(pattern, 100) >= 2) strings = digit_at(pattern, 100);
     const float s = scale * size * 0.075f;
     const float fret_gap = 160.0f * s;

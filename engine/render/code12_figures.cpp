@@ -48,15 +48,21 @@ void draw_circle_at(float x, float y, float w, float h, float step, bool filled,
     ItemDrawOrigin = origin;
 }
 
-// Digit of v at place (1 units, 10 tens ...), of the magnitude.
-int32_t digit_at(int32_t v, int32_t place) { return (std::abs(v) / place) % 10; }
+// The thickness of the ruled figure's lines at most (P10): 99 keeps thicken_path's copy count
+// below its horizontal field and far wider than any line a page needs.
+constexpr int32_t kMaxRuleThickness = 99;
+
+// Digit of v at place (1 units, 10 tens ...), of the magnitude (the lowest 32-bit value too).
+int32_t digit_at(int32_t v, int32_t place) {
+    return static_cast<int32_t>((std::llabs(static_cast<int64_t>(v)) / place) % 10);
+}
 
 // The curved arrow: an arc from the item's position, clockwise by the sweep, with its head.
 void draw_curved_arrow(float x0, float y0, float length, float head_length, float head_width) {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
-    int32_t sweep = std::abs(ip(11));
-    if (sweep > 360) sweep = 360;
+    // Held before the magnitude is taken, so that the lowest 32-bit value cannot overflow.
+    int32_t sweep = ip(11) < -360 ? 360 : (ip(11) > 360 ? 360 : std::abs(ip(11)));
     if (sweep == 0) sweep = 90;
     const float w = length * 10.0f;
     const float h = (p(7) == 0.0f ? length : p(7)) * 10.0f;
@@ -73,8 +79,10 @@ void draw_curved_arrow(float x0, float y0, float length, float head_length, floa
     set_item_word(7, h);
     set_item_word(8, 0.0f);
     set_item_word(9, 0.0f);
-    set_item_word(10, static_cast<float>(90 - sweep));
-    set_item_word(11, 90.0f);
+    // A whole turn is the full circle (start and end words 0): 90 - 360 and 90 would name the
+    // same angle and draw a single point.
+    set_item_word(10, sweep == 360 ? 0.0f : static_cast<float>(90 - sweep));
+    set_item_word(11, sweep == 360 ? 0.0f : 90.0f);
     set_item_word(12, 1.0f);
     set_item_word(13, 0.0f);
     set_item_word(16, 0.0f);
@@ -147,7 +155,8 @@ void draw_code12_ruled_figure() {
     const int32_t dots = ip(8);
     const int32_t side = ip(9);
     const int32_t first = PathPointList.count;
-    const int32_t thickness = ip(10) + (OutputPassWord == kScreenPass ? 0 : 1);
+    const int32_t rule = ip(10) > kMaxRuleThickness ? kMaxRuleThickness : ip(10);
+    const int32_t thickness = rule + (OutputPassWord == kScreenPass ? 0 : 1);
     if (postscript && thickness > 0) run_hook(RenderHooks.add_path_width, thickness);
 
     auto line = [&](float offset, float half) {
@@ -188,7 +197,7 @@ void draw_code12_ruled_figure() {
         middle = digit_at(dots, 10) != 0 || digit_at(side, 10) != 0;
         if (middle) dot(0.0f, 0.0f, d);
     } else if (figure == 2) {
-        if (std::abs(dots) >= 10) dot(0.0f, -2.0f * size, 1.8f * size);
+        if (dots >= 10 || dots <= -10) dot(0.0f, -2.0f * size, 1.8f * size);
         if (digit_at(dots, 1) != 0) dot(0.0f, 2.0f * size, 1.8f * size);
     }
     const bool near = figure == 4 || (two_lines && !middle);

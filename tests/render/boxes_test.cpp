@@ -122,9 +122,10 @@ TEST_F(BoxTest, CirclePointsArcsAndDashes) {
     EXPECT_NEAR(pts[0].y - y0(), 7 * kScale, 1.0f);
 }
 
-TEST_F(BoxTest, DISABLED_ScreenOnlyBoxIsBlueAndNotPrinted) {
+TEST_F(BoxTest, ScreenOnlyBoxIsBlueAndNotPrinted) {
     auto pts = draw(with_colour({12, 1, 10, 4, 0, 2}, -1.0f));
     EXPECT_TRUE(pts.empty());  // handed to the screen at once
+    graphics_length_ = core::GraphicsNextFree - 1;
     const auto entries = render::decode_graphics_list();
     ASSERT_EQ(entries.size(), 10u);  // the outline and one outline at thickness 3
     for (const auto& e : entries) EXPECT_EQ(e.colour, render::colour_from_value(99.0f));
@@ -134,6 +135,39 @@ TEST_F(BoxTest, DISABLED_ScreenOnlyBoxIsBlueAndNotPrinted) {
     EXPECT_TRUE(draw(with_colour({12, 1, 10, 4, 0, 2, 0, 2}, -1.0f)).empty());
     EXPECT_TRUE(g_log.box_widths.empty());
     EXPECT_EQ(g_log.breaks, 0);
+    // A box another drawer borrows (a number's frame) keeps to its item's colour word: -1 there
+    // is a colour, and the frame is printed.
+    render::PathPointList.count = 1;
+    set_params(with_colour({11, 1, 10, 4, 0, 2}, -1.0f));
+    render::draw_box_or_circle_item();
+    EXPECT_EQ(path_list().size(), 6u);
+}
+
+TEST_F(BoxTest, HugeThicknessesStepsAndSizesAreHeld) {
+    // The display-file pass draws every outline: at scale 25, P8 1000 is 1000 outlines, the most
+    // there are.
+    render::OutputPassWord = 0;
+    EXPECT_EQ(draw({12, 1, 10, 4, 0, 2, 0, 999}).size(), 5u + 5u * 999u);
+    EXPECT_EQ(draw({12, 1, 10, 4, 0, 2, 0, 1000}).size(), 5u + 5u * 1000u);
+    EXPECT_EQ(draw({12, 1, 10, 4, 0, 2, 0, 1001}).size(), 5u + 5u * 1000u);
+    EXPECT_EQ(draw({12, 1, 10, 4, 0, 2, 0, 3e9f}).size(), 5u + 5u * 1000u);
+    // A circle's outlines end where the path list is full.
+    EXPECT_EQ(draw({12, 1, 10, 4, 1, 1, 0, 3e9f}).size(),
+              static_cast<std::size_t>(render::kPathPoints));
+    // On screen only the outermost outline, at most 1000 x 25 units out.
+    render::OutputPassWord = 1;
+    auto pts = draw({12, 1, 10, 4, 0, 2, 0, 1e38f});
+    ASSERT_EQ(pts.size(), 10u);
+    EXPECT_EQ(pts[5].x, pts[0].x - 25000);
+    // The lowest whole number as the step is a dashed circle, as -360 is.
+    EXPECT_EQ(draw({12, 1, 10, 4, 1, 1, 0, 0, 0, 0, 0, -3e9f}),
+              draw({12, 1, 10, 4, 1, 1, 0, 0, 0, 0, 0, -360}));
+    EXPECT_EQ(draw({12, 1, 10, 4, 1, 1, 0, 0, 0, 0, 0, 3e9f}).size(), 2u);
+    // Sizes are held far off the page.
+    pts = draw({12, 1, 10, 4, 0, 1e38f, -1e38f});
+    ASSERT_EQ(pts.size(), 5u);
+    EXPECT_NEAR(pts[0].x - x0(), -render::kFarCoordinate, 64.0f);
+    EXPECT_NEAR(pts[0].y - y0(), render::kFarCoordinate, 64.0f);
 }
 
 TEST_F(BoxTest, PostScriptPassUsesTheWriter) {
@@ -156,7 +190,7 @@ TEST_F(BoxTest, PostScriptPassUsesTheWriter) {
     EXPECT_EQ(g_log.breaks, 2);
 }
 
-TEST_F(BoxTest, DISABLED_RepeatBarDotsAreDrawn) {
+TEST_F(BoxTest, RepeatBarDotsAreDrawn) {
     // An end repeat over two staves: two filled dots per staff, 60-degree steps (7 points).
     render::PathPointList.count = 1;
     std::vector<float> bar = {14, 1, 10, 2, 3};
@@ -166,7 +200,8 @@ TEST_F(BoxTest, DISABLED_RepeatBarDotsAreDrawn) {
     const auto pts = path_list();
     int dots = 0;
     for (std::size_t i = 0; i + 6 < pts.size(); ++i) {
-        if (pts[i].op != 2 || pts[i + 6] != pts[i]) continue;
+        // A filled dot starts with operation 2 and closes on its first point.
+        if (pts[i].op != 2 || pts[i + 6].x != pts[i].x || pts[i + 6].y != pts[i].y) continue;
         ++dots;
         EXPECT_NEAR(pts[i].x - (x0() - 25.5f * kScale), 3.5f * kScale * 0.58f, 1.5f);
     }

@@ -22,6 +22,17 @@ void fake_loader() {
     core::GuitarChordTables.marks(core::guitar_chord_slot(1, 0, 2)) = 913331;
     core::GuitarChordTables.loaded = 1;
 }
+// Whether text holds the characters of word in order: the text stream keeps one record per
+// glyph, so a word's characters are not next to each other.
+bool holds_in_order(const std::string& text, const std::string& word) {
+    std::size_t at = 0;
+    for (char c : word) {
+        at = text.find(c, at);
+        if (at == std::string::npos) return false;
+        ++at;
+    }
+    return true;
+}
 int count_op(const std::vector<PathPoint>& pts, int16_t op) {
     int n = 0;
     for (const auto& p : pts) n += p.op == op;
@@ -108,6 +119,25 @@ TEST_F(FigureTest, RuledFiguresWithDots) {
     EXPECT_EQ(count_op(pts, 2), 2);
 }
 
+TEST_F(FigureTest, HugeWordsAreHeld) {
+    // The ruled figure's thickness: 99 at most (two lines, 198 copies each on screen).
+    const auto at_limit = draw({12, 1, 10, 4, 10, 1, 0, 0, 0, 99});
+    EXPECT_EQ(at_limit.size(), 4u + 198u * 4u);
+    EXPECT_EQ(draw({12, 1, 10, 4, 10, 1, 0, 0, 0, 100}), at_limit);
+    EXPECT_EQ(draw({12, 1, 10, 4, 10, 1, 0, 0, 0, 3e9f}), at_limit);
+    EXPECT_LT(draw({12, 1, 10, 4, 10, 1, 0, 0, 0, 98}).size(), at_limit.size());
+    // The lowest whole number as dot digits: the digits of its magnitude 2147483648 (units 8,
+    // tens 4, hundreds 6): three dots.
+    EXPECT_EQ(count_op(draw({12, 1, 10, 4, 10, 1, 0, -3e9f}), 2), 3);
+    // The curved arrow's sweep is one turn at most, either way: the whole circle.
+    EXPECT_EQ(draw({12, 1, 10, 4, 2, 1, 0, 0, 0, 0, 360, -1}).size(), 361u);
+    EXPECT_EQ(draw({12, 1, 10, 4, 2, 1, 0, 0, 0, 0, -3e9f, -1}).size(), 361u);
+    EXPECT_EQ(draw({12, 1, 10, 4, 2, 1, 0, 0, 0, 0, 359, -1}).size(), 360u);
+    // A grid with the lowest whole number as its size and patterns still draws its lines.
+    const auto grid = draw({12, 1, 10, 4, -2, 1, 0, 0, 0, 0, 0, -3e9f, 0, -3e9f});
+    EXPECT_GE(grid.size(), 16u);
+}
+
 TEST_F(FigureTest, ChordNames) {
     EXPECT_EQ(render::guitar_chord_name(10, 0, 0, 0, 0), "_00C");
     EXPECT_EQ(render::guitar_chord_name(71, 2, 7, 0, 0), "_00B?1m7");
@@ -130,9 +160,9 @@ TEST_F(FigureTest, GuitarGridsWithNutAndPosition) {
     text_length_ = 0;
     pts = draw({12, 1, 10, 4, -4, 1, 10, 1, 1});
     EXPECT_EQ(g_loads, 1);           // loaded once
-    EXPECT_EQ(count_op(pts, 2), 4);  // four finger dots
+    EXPECT_EQ(count_op(pts, 2), 5);  // five fingered strings in 913331
     const std::string text2(text_.begin(), text_.begin() + text_length_);
-    EXPECT_NE(text2.find("fr"), std::string::npos);
+    EXPECT_TRUE(holds_in_order(text2, "3fr"));
     // A grid without lookup: four strings of three frets, no marks: 4 + 4 segments.
     pts = draw({12, 1, 10, 4, -2, 1, 0, 0, 0, 0, 0, 0, 0, 43});
     EXPECT_EQ(pts.size(), 16u);
