@@ -3,6 +3,7 @@
 #include "engine/commands/document_file_records.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter_tables.h"
+#include "engine/commands/library_data.h"
 #include "engine/commands/undo_commands.h"
 #include "engine/core/command_line.h"
 #include "engine/core/document_tables.h"
@@ -17,6 +18,7 @@
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"
+#include "engine/render/chord_grids.h"
 #include "engine/render/page_frame.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
@@ -42,6 +44,7 @@ void reset_engine() {
     layout::reset_layout_tables();
     layout::register_layout_drawers();
     render::register_render_drawers();
+    render::set_guitar_chord_loader(core::load_guitar_chord_file);
     render::RenderHooks.update_view_geometry = update_view_for_edited_item;
     render::NewNoteMarkDrawer = mark_new_note_positions;
     reset_interpreter_tables();

@@ -1,5 +1,6 @@
 #include "engine/render/render_registration.h"
 
+#include "engine/render/boxes.h"
 #include "engine/render/drawing_files.h"
 #include "engine/render/eps_items.h"
 #include "engine/render/lines.h"
@@ -22,6 +23,7 @@ void register_render_drawers() {
     register_page_frame();
     register_eps_drawers();
     register_slur_drawers();
+    register_code12_drawers();
 }
 
 }  // namespace render

@@ -29,7 +29,8 @@ trap 'rm -rf "$state"' EXIT
 for name in "$@"; do
     target="$out/$name.MUS"
     scratch="$state/$name.MUS"
-    reply=$(printf 'RE %s\nSA %s\n' "$here/$name.cmd" "$scratch" |
+    # From this folder, so that the files a script names (figure.eps) are found beside it.
+    reply=$(cd "$here" && printf 'RE %s\nSA %s\n' "$here/$name.cmd" "$scratch" |
         XDG_STATE_HOME="$state" "$program" --console)
     case "$reply" in
     *"File saved:"*) mv "$scratch" "$target" ;;
