@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 // The pages a person looks at; the dense and the full-store pages are the redraw benchmark's.
 const char* const kPages[] = {"scale", "beams",     "rests",      "keys_meters", "bar_lines",
-                              "lines", "new_items", "typed_input", "dense_page", "full_store"};
+                              "lines", "new_items", "typed_input", "slurs_boxes", "dense_page",
+                              "full_store"};
 const char* const kFullStorePage = "full_store";
 
 constexpr int32_t kRestCode = 2;

@@ -1,5 +1,6 @@
 % Reference page: slurs, ties and brackets; boxes, circles, arcs, arrows and a ruled figure;
-% two guitar chord grids and an EPS item (figure.eps beside this script).
+% two guitar chord grids and an EPS item (figure.eps beside this script; the name it asks for
+% when first drawn is in slurs_boxes.answers).
 % Read by the READ command ("RE name"); make_reference_pages.sh saves it as slurs_boxes.MUS.
 % Code 5: P3 left x, P4 and P5 the end heights, P6 right x, P7 the arch in steps (negative
 % bends down), P8 end offsets or 1..9 a bracket, P9 the arch exponent (99 a hat) or the
@@ -40,12 +41,11 @@
 12 4 108 4 1 1.5 0 0 0 0 180       % an arc
 12 4 124 4 1 1.5 0 0 0 0 0 -10     % a dashed circle
 12 4 140 4 2 3 0 0 0 1             % a straight arrow
-12 4 160 2 2 3 0 0 0 0 180         % a curved arrow
+12 4 160 2 2 1 0 0 0 0 180         % a curved arrow
 12 4 182 4 10 1 4 1111 101         % a ruled figure of three lines with dots
 %
 % ---- staff 2: chord grids and an EPS figure
 8 2 0
 12 2 20 2 -4 1 10 1 0              % C major
 12 2 60 2 -4 1 60 2 0              % A minor
-15 2 110 0 1 1 0 0 0 0 0 0 1       % an EPS figure, its name on the next line
-figure.eps
+15 2 120 0 0.4 0.4 0 0 0 0 0 0 1   % an EPS figure: its name is asked (slurs_boxes.answers)
