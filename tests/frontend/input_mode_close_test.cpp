@@ -9,78 +9,16 @@
 #include "engine/core/settings_tables.h"
 #include "engine/input/tables.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/frontend/input_mode_script.h"
 
 using namespace frontend;
 
 namespace {
 
-// One step of a script: act runs on the first turn of the event loop at which ready holds.
-struct Step {
-    std::string name;
-    std::function<bool()> ready;
-    std::function<void()> act;
-};
+using namespace input_mode_script;
 
-// Plays steps from whatever event loop runs (the engine call's waits and dialogs, the
-// application's loop), so that the test never sleeps.
-class Script {
-  public:
-    void add(std::string name, std::function<bool()> ready, std::function<void()> act) {
-        steps_.push_back({std::move(name), std::move(ready), std::move(act)});
-    }
-    void start() { schedule(); }
-    bool finished() const { return steps_.empty(); }
-    std::string next_step() const { return steps_.empty() ? "" : steps_.front().name; }
-
-  private:
-    void schedule() {
-        QTimer::singleShot(0, &context_, [this] { pump(); });
-    }
-    void pump() {
-        if (steps_.empty()) return;
-        if (!steps_.front().ready()) {
-            schedule();
-            return;
-        }
-        const Step step = std::move(steps_.front());
-        steps_.pop_front();
-        step.act();
-        schedule();
-    }
-    std::deque<Step> steps_;
-    QObject context_;
-};
-
-void type_character(QWidget* w, QChar c) {
-    int key = Qt::Key_Space;
-    Qt::KeyboardModifiers mods = Qt::NoModifier;
-    if (c.isLetter()) {
-        key = Qt::Key_A + (c.toUpper().unicode() - 'A');
-        if (c.isUpper()) mods = Qt::ShiftModifier;
-    } else if (c.isDigit()) {
-        key = Qt::Key_0 + (c.unicode() - '0');
-    } else if (c == QLatin1Char('/')) {
-        key = Qt::Key_Slash;
-    }
-    press(w, key, QString(c), mods);
-}
-
-bool key_wait_ready() {
-    return InputEventFlags.KeyWaitArmed == 1 && InputEventFlags.LastKey == 0 &&
-           core::FrontEndCommandBuffer.is_blank() && QApplication::activeModalWidget() == nullptr;
-}
-
-QDialog* range_dialog() {
-    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    return d != nullptr && d->findChild<QObject*>(QStringLiteral("Check1673")) != nullptr ? d
-                                                                                          : nullptr;
-}
-
-void click_ok(QDialog& d) {
-    auto* b = d.findChild<QAbstractButton*>(QStringLiteral("Button1"));
-    ASSERT_NE(b, nullptr);
-    b->click();
-}
+QDialog* range_dialog() { return dialog_with(QStringLiteral("Check1673")); }
+void click_ok(QDialog& d) { click(d, QStringLiteral("Button1")); }
 
 int32_t notes_in_store() {
     int32_t n = 0;
