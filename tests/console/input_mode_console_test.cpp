@@ -114,3 +114,55 @@ TEST_F(InputModeConsoleTest, ARefusedNotesLineTakesItsNotesAlong) {
 }
 
 }  // namespace
+
+namespace {
+
+// "S" at the closing menu asks for a file name: a relative name is written in the current
+// folder with the run's seven records; "Y" to the next staff starts a run on staff 2 whose
+// staff item takes the first one's place and size.
+TEST_F(InputModeConsoleTest, SaveToANamedFileAndGoOnToTheNextStaff) {
+    const std::string out = type({"IN 1", "", "C4/D/;", "Q;", "N", "G", "S", "mine.txt", "Y", "",
+                                  "E4/;", "H;", "N", "G", "X", "N"});
+    EXPECT_NE(out.find("Continue Input on Staff 002 ?"), std::string::npos) << out;
+    std::ifstream in("mine.txt");
+    std::vector<std::string> records;
+    for (std::string l; std::getline(in, l);) records.push_back(l);
+    ASSERT_EQ(records.size(), 7u) << out;
+    EXPECT_EQ(records[2], "C4/D/;");
+    EXPECT_EQ(records[3], "QX2;");
+    // Staff 1: staff item and two notes; staff 2: its staff item and one note.
+    int staves = 0, notes_on_2 = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        staves += p(k, 1) == 8.0f;
+        notes_on_2 += p(k, 1) == 1.0f && p(k, 2) == 2.0f;
+    }
+    EXPECT_EQ(staves, 2) << out;
+    EXPECT_EQ(notes_on_2, 1) << out;
+    EXPECT_EQ(input::InputModeActive, 0);
+}
+
+// "INZ" on an empty page takes staff 1 at once; on a page with staves it asks for a click on
+// the staff instead.
+TEST_F(InputModeConsoleTest, InzTypesOnANewStaff) {
+    std::string out = type({"INZ", "", "C4/;", "Q;", "N", "G", "X", "N"});
+    ASSERT_EQ(core::ItemCount, 2) << out;
+    EXPECT_EQ(p(2, 1), 1.0f);
+    EXPECT_EQ(p(2, 2), 1.0f);
+
+    out = type({"INZ"});
+    EXPECT_NE(out.find("Click on Staff for input.  X = exit."), std::string::npos) << out;
+}
+
+// "INX" enters a temporary clef for the run and takes it away before the closing menu.
+TEST_F(InputModeConsoleTest, TheTemporaryClefGoesBeforeTheClosingMenu) {
+    const std::string out = type({"INX 1", "", "C4/;", "Q;", "N", "G", "X", "N"});
+    EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
+    int notes = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        EXPECT_FALSE(p(k, 1) == 3.0f && p(k, 7) == 99.0f) << k;
+        notes += p(k, 1) == 1.0f;
+    }
+    EXPECT_EQ(notes, 1);
+}
+
+}  // namespace
