@@ -412,7 +412,11 @@ void run_input_mode() {
                 }
             }
         }
-        if (end == RunEnd::Closing || input_closing()) return;
+        if (end == RunEnd::Closing || input_closing()) {
+            // The page keeps its paper format: a close that is refused goes on with it.
+            core::PageFormatIndex = format;
+            return;
+        }
         if (end == RunEnd::EditForm) {
             delete_temp_clef();
             roll_back_input_store();

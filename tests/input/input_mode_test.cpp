@@ -311,3 +311,24 @@ TEST_F(InputModeTest, PitchNameOutsideTheTableWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The run clears the paper format while it draws and puts it back however it ends, also when
+// the application closes inside it.
+TEST_F(InputModeTest, ThePaperFormatComesBackWhenTheRunEnds) {
+    core::PageFormatIndex = 2;
+    fe_.answer_dialog(1);
+    fe_.answer_keys("C4/");
+    fe_.answer_closing();
+    type("IN 1");
+    EXPECT_EQ(core::PageFormatIndex, 2);
+    EXPECT_EQ(input::InputModeActive, 0);
+
+    core::ApplicationClosingWord = 0;
+    fe_.answer_dialog(2);  // Cancel at the input space: the run ends before its lines
+    type("IN 1");
+    EXPECT_EQ(core::PageFormatIndex, 2);
+}
+
+}  // namespace
