@@ -51,20 +51,6 @@ void clear_note_rhythm(int32_t item) {
     write_word(item, 9, 0.0f);
 }
 
-// The items of the column after `after`: its first note or rest and the notes and rests at
-// the same P3 right after it. Empty when none is left.
-std::vector<int32_t> column_after(int32_t after) {
-    std::vector<int32_t> items;
-    int32_t k = std::max(after, 0) + 1;
-    while (k <= core::ItemCount && !is_note_or_rest(k)) ++k;
-    if (k > core::ItemCount) return items;
-    const float x = word(k, 3);
-    items.push_back(k);
-    for (int32_t j = k + 1; j <= core::ItemCount && is_note_or_rest(j) && word(j, 3) == x; ++j)
-        items.push_back(j);
-    return items;
-}
-
 // The last `count` columns ending at item `last`, oldest first; fewer when the page has fewer.
 std::vector<std::vector<int32_t>> columns_before(int32_t last, int32_t count) {
     std::vector<std::vector<int32_t>> columns;
@@ -262,7 +248,7 @@ bool repeat_rhythm_columns(const std::string& token) {
             if (RhythmCursor.columns >= InputColumnCount ||
                 RhythmCursor.columns >= kTypedEntryCapacity)
                 break;
-            const std::vector<int32_t> targets = column_after(RhythmCursor.current_item);
+            const std::vector<int32_t> targets = note_column_after(RhythmCursor.current_item);
             if (targets.empty()) break;
             for (std::size_t i = 0; i < targets.size(); ++i) {
                 const int32_t s = from[std::min(i, from.size() - 1)];

@@ -103,19 +103,8 @@ bool refuse(const Token& token) {
     return false;
 }
 
-// The items of the column after RhythmCursor.current_item: its first note or rest and the
-// notes and rests after it at the same P3. Empty when no note or rest is left.
-std::vector<int32_t> next_column() {
-    std::vector<int32_t> items;
-    int32_t k = std::max(RhythmCursor.current_item, 0) + 1;
-    while (k <= core::ItemCount && !is_note_or_rest(k)) ++k;
-    if (k > core::ItemCount) return items;
-    const float x = word(k, 3);
-    items.push_back(k);
-    for (int32_t j = k + 1; j <= core::ItemCount && is_note_or_rest(j) && word(j, 3) == x; ++j)
-        items.push_back(j);
-    return items;
-}
+// The column after RhythmCursor.current_item.
+std::vector<int32_t> next_column() { return note_column_after(RhythmCursor.current_item); }
 
 // Gives the next column the rhythm r and draws it. False, nothing written, when no column is
 // left, the tables are full or the store has no room to lengthen the items.
@@ -219,6 +208,19 @@ bool extend_rhythm_line(int32_t cursor, int32_t groups, int32_t times) {
 }
 
 }  // namespace
+
+// Contract: see the header.
+std::vector<int32_t> note_column_after(int32_t after) {
+    std::vector<int32_t> items;
+    int32_t k = std::max(after, 0) + 1;
+    while (k <= core::ItemCount && !is_note_or_rest(k)) ++k;
+    if (k > core::ItemCount) return items;
+    const float x = word(k, 3);
+    items.push_back(k);
+    for (int32_t j = k + 1; j <= core::ItemCount && is_note_or_rest(j) && word(j, 3) == x; ++j)
+        items.push_back(j);
+    return items;
+}
 
 // Contract: see the header. Leading digits only; count above 3 counts as 3.
 int32_t read_division_number(const core::FixedText<12>& token, int32_t count) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/core/fixed_array.h"
 
@@ -19,6 +20,9 @@ namespace input {
 // no column left, the 300 columns of the tables used, a line copy that would pass column 384)
 // changes nothing, shows "**** Input error ****" with it and leaves "****" in SecondLine.
 bool apply_rhythm_token(int32_t cursor);
+// The note column after item `after`: its first note or rest and the notes and rests right
+// after it at the same P3 (a chord). Empty when no note or rest is left.
+std::vector<int32_t> note_column_after(int32_t after);
 
 // The number of the token's leading digits (at most count of them, at most 3); 0 when the
 // token does not start with a digit.
