@@ -105,15 +105,6 @@ class InputModeCloseTest : public AppTest {
         });
     }
 
-    void expect_at_rest() const {
-        EXPECT_EQ(EngineCallDepth(), 0);
-        EXPECT_EQ(input::InputModeActive, 0);
-        EXPECT_EQ(input::InputParserMode, 0);
-        EXPECT_LE(core::EngineWaitLevel, 0);
-        EXPECT_EQ(InputEventFlags.KeyWaitArmed, 0);
-        EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
-    }
-
     Script script_;
     QTimer watchdog_;
     bool timed_out_ = false;
@@ -141,7 +132,7 @@ TEST_F(InputModeCloseTest, ClosingTheWindowDuringTheNotesLineEndsTheRunAndCloses
     EXPECT_EQ(notes_before_close_, 2);
     EXPECT_EQ(notes_in_store(), 2);
     EXPECT_EQ(core::ItemCount, items_before_close_);
-    expect_at_rest();
+    expect_input_at_rest();
     ASSERT_EQ(questions_.size(), 1u);
     EXPECT_EQ(questions_[0].rfind("Save changes to ", 0), 0u) << questions_[0];
     EXPECT_FALSE(frame_->isVisible());
@@ -164,7 +155,7 @@ TEST_F(InputModeCloseTest, ARefusedCloseEndsTheRunButLeavesTheProgramWorking) {
     EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step();
     EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
     EXPECT_EQ(notes_in_store(), 2);
-    expect_at_rest();
+    expect_input_at_rest();
     EXPECT_EQ(questions_.size(), 1u);
     EXPECT_TRUE(frame_->isVisible());
     EXPECT_EQ(core::ApplicationClosingWord, 0);
@@ -194,5 +185,5 @@ TEST_F(InputModeCloseTest, ARefusedCloseEndsTheRunButLeavesTheProgramWorking) {
     EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
     EXPECT_TRUE(dialog_seen);
     EXPECT_EQ(notes_in_second_run, 3);
-    expect_at_rest();
+    expect_input_at_rest();
 }

@@ -11,7 +11,9 @@
 #include <functional>
 #include <string>
 
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/input/tables.h"
 #include "frontend/bridge/engine_gate.h"
 #include "tests/frontend/frontend_fixture.h"
 
@@ -91,6 +93,16 @@ inline void click(QDialog& d, const QString& name) {
     auto* b = d.findChild<QAbstractButton*>(name);
     ASSERT_NE(b, nullptr) << name.toStdString();
     b->click();
+}
+
+// The engine call has ended and the input mode's words and the waits are at rest.
+inline void expect_input_at_rest() {
+    EXPECT_EQ(EngineCallDepth(), 0);
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_EQ(input::InputParserMode, 0);
+    EXPECT_LE(core::EngineWaitLevel, 0);
+    EXPECT_EQ(InputEventFlags.KeyWaitArmed, 0);
+    EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
 }
 
 }  // namespace input_mode_script

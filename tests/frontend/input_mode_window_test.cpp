@@ -125,15 +125,6 @@ class InputModeWindowTest : public FrontEndTest {
         return returned;
     }
 
-    void expect_at_rest() const {
-        EXPECT_EQ(EngineCallDepth(), 0);
-        EXPECT_EQ(input::InputModeActive, 0);
-        EXPECT_EQ(input::InputParserMode, 0);
-        EXPECT_LE(core::EngineWaitLevel, 0);
-        EXPECT_EQ(InputEventFlags.KeyWaitArmed, 0);
-        EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
-    }
-
     Script script_;
     QTimer watchdog_;
     bool timed_out_ = false;
@@ -208,7 +199,7 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
     EXPECT_EQ(continue_text, QStringLiteral("Continue Input on Staff 002 ?"));
     EXPECT_EQ(core::ItemCount, 1);
     EXPECT_EQ(p1(1), 8);
-    expect_at_rest();
+    expect_input_at_rest();
 }
 
 // The application quits while the notes line waits: the run ends at once without a menu or a
@@ -243,5 +234,5 @@ TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     EXPECT_EQ(core::ItemCount, before_quit.items);
     EXPECT_EQ(core::ApplicationClosingWord, 1);
     EXPECT_TRUE(fe_.ApplicationClosing());
-    expect_at_rest();
+    expect_input_at_rest();
 }
