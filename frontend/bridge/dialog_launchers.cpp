@@ -181,9 +181,6 @@ int RunSpacingRangeDialog(core::Array1<int32_t, 8>& a) {
     launch.SetDialog(ExecSpacingRangeDialog);
     launch.In(a, ExchangeBlock::A, 0, 7);
     const int result = launch.Run();
-    // The heading came in the command buffer; left there, the input run's first key wait would
-    // take it for a palette command.
-    core::FrontEndCommandBuffer.blank();
     launch.Out(a, ExchangeBlock::A, 0, 7);
     return result;
 }
