@@ -435,3 +435,29 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
     read_numbers(line, words, 1, 4);
     return 1;
 }
+
+// The console's Print Setup is the output name alone: the settings in force stand. "LPT1"
+// chooses the printer, any other name a file; an empty line keeps the proposal.
+int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
+                                         core::ArrayRange<float, 0, 23>& /*reals*/,
+                                         core::FixedText<512>& output_name, int /*flag*/) {
+    print_text("Output file name (LPT1 for the printer):");
+    std::string line;
+    if (!read_line(line)) return 2;
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
+                                                                    : line.find_first_not_of(' '));
+    if (!line.empty()) output_name.set(line);
+    const std::string name = output_name.trimmed();
+    const bool port = name.size() >= 4 && (name.compare(0, 4, "LPT1") == 0 ||
+                                           name.compare(0, 4, "lpt1") == 0);
+    ints(3) = port ? 1 : 0;
+    return 1;
+}
+
+// No folder list on the console: the command ends as after Cancel.
+int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
+                                       core::Array1<core::FixedText<512>, 9>& /*folders*/,
+                                       const core::FixedText<512>& /*current*/) {
+    return 2;
+}

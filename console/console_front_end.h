@@ -93,6 +93,11 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunMusicInputDialog() override;
     // "top bottom pickup-items staves-up".
     int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
+    int RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
+                            core::ArrayRange<float, 0, 23>& reals,
+                            core::FixedText<512>& output_name, int flag) override;
+    int RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
+                          const core::FixedText<512>& current) override;
 
   private:
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end

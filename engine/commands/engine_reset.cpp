@@ -23,6 +23,8 @@
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
+#include "output/output_registration.h"
+#include "output/tables.h"
 
 namespace core {
 
@@ -54,6 +56,8 @@ void reset_engine() {
     reset_item_panel_record();
     input::reset_input_tables();
     edit::reset_edit_tables();
+    output::reset_output_tables();
+    output::register_output_hooks();
 }
 
 }  // namespace core

@@ -30,6 +30,8 @@
 #include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
 #include "engine/render/tables.h"                 // DisplayMarkWord
+#include "output/p_commands.h"                    // run_p_command
+#include "output/tables.h"                        // OutputNameField
 
 // ============================================================================================
 // Engine core: files, undo, sorting, status, developer files, mini macros,
@@ -144,10 +146,8 @@ extern int32_t DragStepWord;  // the step of a parameter drag
 // ============================================================================================
 namespace output {
 
-void run_p_command();                                   // P
 void make_midi(int32_t& play_request, int32_t& tempo);  // the play loop
 
-extern int32_t MidiStatusWord;                // left by make_midi; -999 = nothing to play
-extern core::FixedText<128> OutputNameField;  // the output file name of the P family
+extern int32_t MidiStatusWord;  // left by make_midi; -999 = nothing to play
 
 }  // namespace output

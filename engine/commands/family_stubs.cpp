@@ -37,7 +37,6 @@ void reset_family_stub_words() {
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
     output::MidiStatusWord = 0;
-    output::OutputNameField.blank();
     // The file commands' own words, until reset_engine calls their reset itself.
 }
 
@@ -147,9 +146,6 @@ void add_to_music_directory() { core::trace("add_to_music_directory"); }
 namespace output {
 
 int32_t MidiStatusWord = 0;
-core::FixedText<128> OutputNameField;
-
-void run_p_command() { core::report_family_word("run_p_command"); }
 
 // Not built yet: the word is reported and nothing is played (-999 ends the play loop).
 void make_midi(int32_t& play_request, int32_t& tempo) {

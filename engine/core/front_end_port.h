@@ -124,6 +124,16 @@ class FrontEndPort {
     virtual int RunMusicInputDialog() = 0;
     // Top and bottom meter numbers, pickup items, staves up; 1 = OK, 2 = closed.
     virtual int RunAddBarLinesDialog(Array1<int32_t, 4>& words) = 0;
+    // "Print Setup": the INTEGER and REAL blocks of the print parameters (REAL words 20-23 the
+    // page box, INTEGER word 20 its unit), the output name as the dialog shows and returns it,
+    // and the previous output kind. The header text comes back in FrontEndCommandBuffer.
+    // 2 = Cancel.
+    virtual int RunPrintSetupDialog(ArrayRange<int32_t, 0, 23>& ints, ArrayRange<float, 0, 23>& reals,
+                                    FixedText<512>& output_name, int flag) = 0;
+    // "Path List": the nine folder slots (edited in place) and the current folder; the chosen
+    // slot comes back in slot. 2 = Cancel.
+    virtual int RunPathListDialog(int32_t& slot, Array1<FixedText<512>, 9>& folders,
+                                  const FixedText<512>& current) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

@@ -21,6 +21,8 @@ struct LayoutHooksRecord {
     // PostScript pass: a line-width entry (OP 99) with width code w, and a path break (OP -99).
     void (*add_path_width)(int32_t w) = nullptr;
     void (*add_path_break)() = nullptr;
+    // Shows the box (display units) as four red line items that live for one redraw.
+    void (*add_bbox_outline)(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = nullptr;
 };
 extern LayoutHooksRecord LayoutHooks;
 

@@ -93,6 +93,10 @@ struct RenderHooksRecord {
         float staff_base_points = 0.0f;
     };
     void (*eps_page_values)(EpsPageValues& values) = nullptr;
+    // Symbol procedure pass: while the writer records which symbols the items use, notes that
+    // the item being drawn uses the symbol and returns true (the drawer then draws nothing of
+    // it); false otherwise, and while unset.
+    bool (*record_symbol_use)(int32_t number) = nullptr;
 };
 extern RenderHooksRecord RenderHooks;
 

@@ -191,3 +191,12 @@ int QtFrontEnd::RunMusicInputDialog() { return frontend::RunMusicInputDialog(); 
 int QtFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
     return frontend::RunAddBarLinesDialog(words);
 }
+int QtFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
+                                    core::ArrayRange<float, 0, 23>& reals,
+                                    core::FixedText<512>& output_name, int flag) {
+    return 2;
+}
+int QtFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
+                                  const core::FixedText<512>& current) {
+    return 2;
+}

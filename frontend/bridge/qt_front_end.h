@@ -75,6 +75,11 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) override;
     int RunMusicInputDialog() override;
     int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
+    int RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
+                            core::ArrayRange<float, 0, 23>& reals,
+                            core::FixedText<512>& output_name, int flag) override;
+    int RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
+                          const core::FixedText<512>& current) override;
 
     int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                          int sel_start, int sel_end) override;

@@ -74,7 +74,7 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"MX", "delete_box_codes", 0},
                  {"H", "choose_recent_file", 0},
                  {"K", "set_view_top_bottom", 0},
-                 {"PRN", "run_p_command", 0},
+                 {"PW", "zoom_to_fit", 0},
                  {"UX", "test_console_boxes", 0},
                  {"VS", "show_status", 0},
                  {"YY", "set_view_y_offset", 0},

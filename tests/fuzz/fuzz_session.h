@@ -85,6 +85,14 @@ class QuietFrontEnd : public core::FrontEndPort {
         return 2;
     }
     int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override { return 2; }
+    int RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>&, core::ArrayRange<float, 0, 23>&,
+                            core::FixedText<512>&, int) override {
+        return 2;
+    }
+    int RunPathListDialog(int32_t&, core::Array1<core::FixedText<512>, 9>&,
+                          const core::FixedText<512>&) override {
+        return 2;
+    }
 
   private:
     void count_wait();

@@ -449,3 +449,26 @@ int ScriptedFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
     copy_into(words, a->words);
     return a->result;
 }
+
+int ScriptedFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
+                                          core::ArrayRange<float, 0, 23>& reals,
+                                          core::FixedText<512>& output_name, int /*flag*/) {
+    dialog_words.clear();
+    for (int k = 0; k <= 23; ++k) dialog_words.push_back(ints(k));
+    const auto a = next_dialog_answer("Print Setup");
+    if (!a) return 2;
+    for (std::size_t k = 0; k < a->words.size() && k < 24; ++k) ints(static_cast<int>(k)) = a->words[k];
+    for (std::size_t k = 0; k < a->reals.size() && k < 24; ++k) reals(static_cast<int>(k)) = a->reals[k];
+    if (!a->name.empty()) output_name.set(a->name);
+    if (!a->text.empty()) core::FrontEndCommandBuffer.set(a->text);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
+                                        const core::FixedText<512>& /*current*/) {
+    const auto a = next_dialog_answer("Path List");
+    if (!a) return 2;
+    if (!a->words.empty()) slot = a->words[0];
+    if (!a->name.empty() && slot >= 1 && slot <= 9) folders(slot).set(a->name);
+    return a->result;
+}

@@ -183,6 +183,14 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // The answer's text is the typed line (keep_text: the shown one); Cancel blanks MessageLine.
     int RunMusicInputDialog() override;
     int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
+    // Print Setup: the answer's words and reals replace the blocks' first words, a non-empty
+    // name the output name, a non-empty text the header text (FrontEndCommandBuffer).
+    int RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
+                            core::ArrayRange<float, 0, 23>& reals,
+                            core::FixedText<512>& output_name, int flag) override;
+    // Path List: the answer's first word is the chosen slot; a name fills that slot.
+    int RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
+                          const core::FixedText<512>& current) override;
 
   private:
     struct WaitAnswer {

@@ -1,0 +1,23 @@
+// The output choice before a PostScript job: measures the page, shows the Print Setup dialog
+// with the print parameters and turns the answers into the settings in force and the target.
+//
+// Tables: PrintParameters, OutputSettings, OutputFileName, OutputNameField, PrintBox
+// (output); CommandLine, CommandModeLetters, CurrentFileName, FrontEndCommandBuffer (core).
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/fixed_array.h"
+
+namespace output {
+
+// go = 1: write the job; 0: cancelled ("X" in CommandLine(1)) or refused. "PS" in letters 3-4
+// of the command word ("PRPS") skips the dialog: the parameters in force, the measured box.
+void select_ps_output(int32_t& go);
+// 0 when the name may be written as EPS (ends ".eps" in any case, or is a network path "\\");
+// otherwise shows "Output must be to .EPS file." and returns 1.
+int32_t check_eps_name(const core::FixedText<512>& name);
+// Measures the page ("BB" with the print letter R) into PrintBox.
+void measure_print_box();
+
+}  // namespace output

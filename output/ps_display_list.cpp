@@ -1,0 +1,16 @@
+// Stand-in until the display list is built.
+#include "output/ps_display_list.h"
+
+namespace output {
+bool ps_job_aborted() { return false; }
+bool write_ps_line(std::string_view) { return false; }
+void add_path_width(int32_t) {}
+void add_path_break() {}
+void flush_path_points() {}
+void write_ps_gray_level(int32_t& count) { ++count; }
+void write_ps_line_width(float) {}
+void write_ps_base_width() {}
+float output_line_width() { return 0.0f; }
+float output_line_width_factor() { return 0.0f; }
+int32_t beam_line_width() { return 0; }
+}  // namespace output

@@ -1,0 +1,33 @@
+#include "output/tables.h"
+
+namespace output {
+
+PrintParametersRecord PrintParameters;
+FixedText<512> OutputNameField;
+FixedText<512> OutputFileName;
+OutputSettingsRecord OutputSettings;
+Array1<int32_t, 4> PrintBox;
+PostScriptStateRecord PostScriptState;
+SymbolProceduresRecord SymbolProcedures;
+BatchListRecord BatchList;
+PathSlotsRecord PathSlots;
+Array1<float, 26> PageSettingSlots;
+SavedBoundingBoxRecord SavedBoundingBox;
+
+void reset_output_tables() {
+    PrintParameters = PrintParametersRecord{};
+    OutputNameField.blank();
+    OutputFileName.set("eps.eps");
+    OutputSettings = OutputSettingsRecord{};
+    PrintBox.fill(0);
+    PostScriptState = PostScriptStateRecord{};
+    SymbolProcedures = SymbolProceduresRecord{};
+    BatchList.count = 0;
+    for (int k = 1; k <= kBatchLimit; ++k) BatchList.names(k).blank();
+    for (int k = 1; k <= 9; ++k) PathSlots.folders(k).blank();
+    PathSlots.current.blank();
+    PageSettingSlots.fill(0.0f);
+    SavedBoundingBox = SavedBoundingBoxRecord{};
+}
+
+}  // namespace output
