@@ -460,7 +460,8 @@ int ScriptedFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints
     for (std::size_t k = 0; k < a->words.size() && k < 24; ++k) ints(static_cast<int>(k)) = a->words[k];
     for (std::size_t k = 0; k < a->reals.size() && k < 24; ++k) reals(static_cast<int>(k)) = a->reals[k];
     if (!a->name.empty()) output_name.set(a->name);
-    if (!a->text.empty()) core::FrontEndCommandBuffer.set(a->text);
+    if (!a->header.empty()) core::FrontEndCommandBuffer.set(a->header);
+    if (!a->text.empty()) core::MessageLine.set(a->text);
     return a->result;
 }
 

@@ -66,6 +66,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
         std::vector<int32_t> words2;  // second block of Preferences
         std::vector<float> reals;     // page image height, the parameter page (words 1..)
         bool keep_text = false;       // music input: OK with the shown line as it stands
+        std::string header;           // Print Setup: the header text (FrontEndCommandBuffer)
     };
     // What the music input dialog showed.
     struct MusicInputRecord {
@@ -184,7 +185,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int RunMusicInputDialog() override;
     int RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) override;
     // Print Setup: the answer's words and reals replace the blocks' first words, a non-empty
-    // name the output name, a non-empty text the header text (FrontEndCommandBuffer).
+    // name the output name, a non-empty header the header text (FrontEndCommandBuffer) and a
+    // non-empty text the batch list (MessageLine: names one per line, or the list file name).
     int RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                             core::ArrayRange<float, 0, 23>& reals,
                             core::FixedText<512>& output_name, int flag) override;
