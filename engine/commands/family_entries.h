@@ -27,6 +27,7 @@
 #include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
 #include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
+#include "engine/layout/measure_command.h"        // run_measure_command
 #include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
 #include "engine/render/tables.h"                 // DisplayMarkWord
@@ -76,7 +77,6 @@ void reset_family_stub_words();
 // ============================================================================================
 namespace layout {
 
-void run_measure_command();       // B
 void zoom_to_fit();               // F (not "FREEZ")
 void choose_recent_file();        // H
 void run_justify_command();       // J, L

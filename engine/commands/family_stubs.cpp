@@ -81,7 +81,6 @@ namespace layout {
 
 core::Array1<int32_t, 2> StaffLayoutCounters;
 
-void run_measure_command() { core::report_family_word("run_measure_command"); }
 void zoom_to_fit() { core::report_family_word("zoom_to_fit"); }
 void choose_recent_file() { core::report_family_word("choose_recent_file"); }
 void run_justify_command() { core::report_family_word("run_justify_command"); }
