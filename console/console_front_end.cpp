@@ -1,6 +1,7 @@
 // The console's command-bar services: prompts, the input edit, waits, questions and dialogs.
 #include "console/console_front_end.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -449,8 +450,9 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                                                     : line.find_first_not_of(' '));
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
-    const bool port = name.size() >= 4 && (name.compare(0, 4, "LPT1") == 0 ||
-                                           name.compare(0, 4, "lpt1") == 0);
+    bool port = name.size() >= 4;
+    for (std::size_t i = 0; port && i < 4; ++i)
+        port = std::toupper(static_cast<unsigned char>(name[i])) == "LPT1"[i];
     ints(3) = port ? 1 : 0;
     return 1;
 }

@@ -12,6 +12,7 @@ SymbolProceduresRecord SymbolProcedures;
 BatchListRecord BatchList;
 PathSlotsRecord PathSlots;
 Array1<float, 26> PageSettingSlots;
+int32_t PrintMark = 0;
 SavedBoundingBoxRecord SavedBoundingBox;
 
 void reset_output_tables() {
@@ -27,6 +28,7 @@ void reset_output_tables() {
     for (int k = 1; k <= 9; ++k) PathSlots.folders(k).blank();
     PathSlots.current.blank();
     PageSettingSlots.fill(0.0f);
+    PrintMark = 0;
     SavedBoundingBox = SavedBoundingBoxRecord{};
 }
 

@@ -154,6 +154,8 @@ struct PathSlotsRecord {
 };
 extern PathSlotsRecord PathSlots;
 extern Array1<float, 26> PageSettingSlots;
+// ItemWordsUsed when the last print job began: the words the job printed.
+extern int32_t PrintMark;
 
 // ---- saved bounding box ----------------------------------------------------------------
 struct SavedBoundingBoxRecord {

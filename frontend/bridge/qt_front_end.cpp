@@ -2,11 +2,18 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -191,12 +198,70 @@ int QtFrontEnd::RunMusicInputDialog() { return frontend::RunMusicInputDialog(); 
 int QtFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
     return frontend::RunAddBarLinesDialog(words);
 }
+// Until the Print Setup dialog is built: the output name alone, the settings in force stand.
+// OK returns the name typed (empty keeps the proposal) with the port word set for "LPT1".
 int QtFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
-                                    core::ArrayRange<float, 0, 23>& reals,
-                                    core::FixedText<512>& output_name, int flag) {
-    return 2;
+                                    core::ArrayRange<float, 0, 23>& /*reals*/,
+                                    core::FixedText<512>& output_name, int /*flag*/) {
+    DialogLaunch launch(202, "Print Setup");
+    launch.SetDialog([&]() {
+        QDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(QStringLiteral("Print Setup"));
+        dialog.setObjectName(QStringLiteral("PrintSetupStandIn"));
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(new QLabel(QStringLiteral("Output file name (LPT1 for the printer):"), &dialog));
+        auto* name = new QLineEdit(FromCp1252(output_name.c_text()), &dialog);
+        name->setObjectName(QStringLiteral("OutputName"));
+        layout->addWidget(name);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+        if (dialog.exec() != QDialog::Accepted) return 2;
+        const QString typed = name->text().trimmed();
+        if (!typed.isEmpty()) output_name.set(ToCp1252(typed));
+        const bool port = FromCp1252(output_name.c_text())
+                              .startsWith(QStringLiteral("LPT1"), Qt::CaseInsensitive);
+        ints(3) = port ? 1 : 0;
+        return 1;
+    });
+    return launch.Run();
 }
+
+// Until the Path List dialog is built: the nine slots (editable) and the current folder, a
+// choice button per slot. A choice returns the edited slots and the slot chosen.
 int QtFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
                                   const core::FixedText<512>& current) {
-    return 2;
+    DialogLaunch launch(275, "Path List");
+    launch.SetDialog([&]() {
+        QDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(QStringLiteral("Path List"));
+        dialog.setObjectName(QStringLiteral("PathListStandIn"));
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(new QLabel(
+            QStringLiteral("Current folder: %1").arg(FromCp1252(current.c_text())), &dialog));
+        auto* grid = new QGridLayout();
+        std::array<QLineEdit*, 9> edits{};
+        int chosen = 0;
+        for (int k = 1; k <= 9; ++k) {
+            auto* go = new QPushButton(QString::number(k), &dialog);
+            go->setAutoDefault(false);
+            edits[k - 1] = new QLineEdit(FromCp1252(folders(k).c_text()), &dialog);
+            grid->addWidget(go, k - 1, 0);
+            grid->addWidget(edits[k - 1], k - 1, 1);
+            QObject::connect(go, &QPushButton::clicked, &dialog, [&dialog, &chosen, k]() {
+                chosen = k;
+                dialog.accept();
+            });
+        }
+        layout->addLayout(grid);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+        if (dialog.exec() != QDialog::Accepted || chosen == 0) return 2;
+        for (int k = 1; k <= 9; ++k) folders(k).set(ToCp1252(edits[k - 1]->text().trimmed()));
+        slot = chosen;
+        return 1;
+    });
+    return launch.Run();
 }
