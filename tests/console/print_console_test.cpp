@@ -85,7 +85,7 @@ TEST_F(PrintConsoleTest, FoldersThroughTheConsole) {
 }
 
 TEST_F(PrintConsoleTest, PageSettingsAndPageToggleThroughTheConsole) {
-    const std::string out = type({"PS* 4 2.5", "PS* 27 1", "8 1 0", "1 1 10 5 0 0 4", "PGR"});
+    const std::string out = type({"PS* 4 2.5", "PS* 27 1", "EI", "8 1 0", "1 1 10 5 0 0 4", "PGR"});
     EXPECT_NE(out.find("saved for PG"), std::string::npos);
     EXPECT_NE(out.find("**** Page setting slot must be 1 to 26."), std::string::npos);
     EXPECT_FLOAT_EQ(output::PageSettingSlots(4), 2.5f);
@@ -95,7 +95,7 @@ TEST_F(PrintConsoleTest, PageSettingsAndPageToggleThroughTheConsole) {
 }
 
 TEST_F(PrintConsoleTest, PrintJobToAFile) {
-    const std::string out = type({"8 1 0", "1 1 10 5 0 0 4", "PRPS"});
+    const std::string out = type({"EI", "8 1 0", "1 1 10 5 0 0 4", "PRPS"});
     EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos);
 }
 

@@ -25,6 +25,7 @@ class PCommandsTest : public InterpreterTest {
         InterpreterTest::SetUp();
         // A document in progress: the first command would otherwise start a new one.
         core::DocumentStarted = 1;
+        enter_items_without_editing();
     }
     // Staff numbers of every item, in store order.
     static std::vector<int> staves() {
