@@ -104,9 +104,9 @@ void add_batch_entry(const std::string& raw) {
     int32_t n = 0;
     if (blank != std::string::npos) {
         const std::string rest = trim(std::string_view(raw).substr(blank));
-        const bool number = !rest.empty() && rest.size() <= 2 &&
-                            std::all_of(rest.begin(), rest.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+        const bool number =
+            !rest.empty() && rest.size() <= 2 &&
+            std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
         if (number) n = std::stoi(rest);
         if (!number) n = -1;
     }

@@ -109,8 +109,7 @@ void load_unit(int32_t metric, PrintIntBlock& ints, PrintRealBlock& reals) {
 // read error, what was read staying in force. Lines with other keys are skipped.
 void load_print_setup(PrintIntBlock& ints, PrintRealBlock& reals) {
     ints(kMetricUnits) = core::MetricFlag != 0 ? 1 : 0;
-    if (!core::open_unit(kPrintSetupUnit, file_name(), core::UnitStatus::Old,
-                         core::UnitForm::Text))
+    if (!core::open_unit(kPrintSetupUnit, file_name(), core::UnitStatus::Old, core::UnitForm::Text))
         return;
     while (read_line()) {
         for (int k = 1; k <= kLineColumns; ++k) {
@@ -183,8 +182,9 @@ bool save_print_setup(const PrintIntBlock& ints, const PrintRealBlock& reals) {
         line("PAPER      " + core::format_real("(1F7.2)", PrintParameters.custom_paper_size(1)) +
              core::format_real("(1F7.2)", PrintParameters.custom_paper_size(2)));
     } else {
-        line(std::string("PAPER         ") +
-             (paper == 2 ? "Legal " : paper == 3 ? "Ledger" : "Letter"));
+        line(std::string("PAPER         ") + (paper == 2   ? "Legal "
+                                              : paper == 3 ? "Ledger"
+                                                           : "Letter"));
     }
     line("OFFSETS       " + core::format_real("(1F6.2)", reals(kOffsetX)) +
          core::format_real("(1F6.2)", reals(kOffsetY)));
@@ -239,8 +239,7 @@ void strip_keyword() {
 // to the offsets when they moved the box, so that a second call with the same offsets moves
 // nothing), BoxUnitScale and OutputSettings.size; writes print_bounding_box (points). The
 // shift of the offsets (inches) is turned into the box's unit first.
-void transform_print_box(float x, float y, float x1, float y1, float x2, float y2,
-                         int32_t rotate) {
+void transform_print_box(float x, float y, float x1, float y1, float x2, float y2, int32_t rotate) {
     auto& pp = PrintParameters;
     const float scale = pp.box_unit_scale;
     const float per_inch = scale != 0.0f ? 72.0f / scale : 0.0f;

@@ -121,8 +121,9 @@ TEST_F(PrintParametersTest, EveryLineKindInItsColumns) {
     for (int paper : {2, 3, 0}) {
         output::PrintParameters.current_paper_type = paper;
         save("p.scr");
-        EXPECT_EQ(lines("p.scr")[3], std::string("PAPER         ") +
-                                         (paper == 2 ? "Legal " : paper == 3 ? "Ledger" : "Letter"));
+        EXPECT_EQ(lines("p.scr")[3], std::string("PAPER         ") + (paper == 2   ? "Legal "
+                                                                      : paper == 3 ? "Ledger"
+                                                                                   : "Letter"));
     }
     // A custom paper loads as Letter; the blank output name as the printer.
     ints_(output::kPaperType) = 3;
@@ -136,9 +137,8 @@ TEST_F(PrintParametersTest, EveryLineKindInItsColumns) {
 TEST_F(PrintParametersTest, KeysByTheirFirstThreeLettersAndValuesAsTheTableSays) {
     reset_blocks();
     write_file("keys.scr", {"SIZEFACTOR 2", "OUTFILE   somewhere.eps", "PAPER      A4",
-                            "rotate  yes", "MIRROR  Yes xx", "FREEZE YES",
-                            "RESOLUTION 300.9", "LINE 7", "unknown line 5",
-                            "OFFSETS 1.5 2.5"});
+                            "rotate  yes", "MIRROR  Yes xx", "FREEZE YES", "RESOLUTION 300.9",
+                            "LINE 7", "unknown line 5", "OFFSETS 1.5 2.5"});
     ints_(output::kOutputToPort) = 1;
     ints_(output::kPaperType) = 3;
     ints_(output::kMirrorImage) = 1;
