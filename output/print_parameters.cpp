@@ -21,7 +21,6 @@ namespace {
 constexpr int kPrintSetupUnit = 41;
 // Columns of a parameter line that count; the rest of a longer line is ignored.
 constexpr int kLineColumns = 48;
-constexpr float kCentimetresPerInch = 2.54f;
 // The keys, by their first three letters, in the order the file names them.
 constexpr std::string_view kKeys = "OUTSIZPAPOFFFRERESLINHEAROTMIRBATREVINCMET";
 
@@ -90,16 +89,10 @@ bool load_header_footer(PrintIntBlock& ints, PrintRealBlock& reals) {
     return true;
 }
 
-// The unit line: the offsets read so far are converted by 2.54 when the file's unit differs
-// from the engine's, and the file's unit becomes both.
-void load_unit(int32_t metric, PrintIntBlock& ints, PrintRealBlock& reals) {
-    if (metric == 0 && core::MetricFlag != 0) {
-        reals(kOffsetX) /= kCentimetresPerInch;
-        reals(kOffsetY) /= kCentimetresPerInch;
-    } else if (metric != 0 && core::MetricFlag == 0) {
-        reals(kOffsetX) *= kCentimetresPerInch;
-        reals(kOffsetY) *= kCentimetresPerInch;
-    }
+// The unit line: the file's unit becomes the dialog's and the engine's. The offsets stay as
+// read: a save writes them in the unit its own unit line names, so converting them here would
+// move the page of every file saved in the other unit.
+void load_unit(int32_t metric, PrintIntBlock& ints) {
     ints(kMetricUnits) = metric;
     core::MetricFlag = metric;
 }
@@ -143,9 +136,9 @@ void load_print_setup(PrintIntBlock& ints, PrintRealBlock& reals) {
         } else if (k == "REV") {
             ints(kReversePageOrder) = yes_no_value();
         } else if (k == "INC") {
-            load_unit(0, ints, reals);
+            load_unit(0, ints);
         } else if (k == "MET") {
-            load_unit(1, ints, reals);
+            load_unit(1, ints);
         } else {
             scan_numbers();
             const float p1 = core::ParamBuffer(1);

@@ -194,22 +194,31 @@ TEST_F(PrintParametersTest, HeaderFooterLinesAndColumn48) {
     EXPECT_EQ(ints_(output::kRotate), 1);
 }
 
-TEST_F(PrintParametersTest, UnitLineConvertsTheOffsetsByTwoPointFiftyFour) {
+TEST_F(PrintParametersTest, UnitLineNamesTheUnitOfTheOffsetsAsWritten) {
     reset_blocks();
     core::MetricFlag = 1;
     write_file("in.scr", {"OFFSETS 1.27 2.54", "INCHES"});
     load("in.scr");
-    EXPECT_FLOAT_EQ(reals_(output::kOffsetX), 0.5f);
-    EXPECT_FLOAT_EQ(reals_(output::kOffsetY), 1.0f);
+    EXPECT_FLOAT_EQ(reals_(output::kOffsetX), 1.27f);
+    EXPECT_FLOAT_EQ(reals_(output::kOffsetY), 2.54f);
     EXPECT_EQ(ints_(output::kMetricUnits), 0);
     EXPECT_EQ(core::MetricFlag, 0);
     write_file("cm.scr", {"OFFSETS 1.0 2.0", "METRIC"});
     load("cm.scr");
-    EXPECT_FLOAT_EQ(reals_(output::kOffsetX), 2.54f);
-    EXPECT_FLOAT_EQ(reals_(output::kOffsetY), 5.08f);
+    EXPECT_FLOAT_EQ(reals_(output::kOffsetX), 1.0f);
+    EXPECT_FLOAT_EQ(reals_(output::kOffsetY), 2.0f);
     EXPECT_EQ(ints_(output::kMetricUnits), 1);
     EXPECT_EQ(core::MetricFlag, 1);
-    // The same unit converts nothing; a missing file only takes the engine's unit.
+    // A file saved in centimetres reads back the same while the engine counts in inches.
+    reals_(output::kOffsetX) = 3.5f;
+    save("saved_cm.scr");
+    core::MetricFlag = 0;
+    reals_(output::kOffsetX) = 0.0f;
+    load("saved_cm.scr");
+    EXPECT_FLOAT_EQ(reals_(output::kOffsetX), 3.5f);
+    EXPECT_EQ(core::MetricFlag, 1);
+    // A missing file only takes the engine's unit.
+    reals_(output::kOffsetX) = 1.0f;
     load("cm.scr");
     EXPECT_FLOAT_EQ(reals_(output::kOffsetX), 1.0f);
     ints_(output::kMetricUnits) = 0;
