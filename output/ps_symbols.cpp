@@ -1,5 +1,6 @@
 #include "output/ps_symbols.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -28,6 +29,8 @@ constexpr int32_t kSmallSymbolLimit = 50;  // below: drawn at 6.25, above at 7.5
 constexpr int32_t kThinnerFrom = 45;       // the drawer takes one off the width from here on
 constexpr float kNormalScale = 25.0f;
 constexpr int32_t kNoWidth = 99;
+// Width codes are small; held here so that the code's neighbours stay in range.
+constexpr int32_t kWidthCodeLimit = 9999;
 constexpr int32_t kTrillFirst = 15;
 constexpr int32_t kTrillLast = 49;
 constexpr float kTrillPeriod = 146.0f;
@@ -219,6 +222,7 @@ bool write_ps_symbol_call(float x, float y, float size, int32_t number, int32_t&
 
     int32_t code = ip(10);
     if (ip(1) == 10 || ip(1) == 18) code = core::nint(core::ParamBuffer(16));
+    code = std::clamp(code, -kWidthCodeLimit, kWidthCodeLimit);
     if (number >= kThinnerFrom) code -= 1;
     if (code < 0) code = 0;
     float w = (static_cast<float>(code) * ps.width_factor + ps.base_line_width) / std::fabs(z);
@@ -243,11 +247,12 @@ int32_t select_note_line_width() {
     int32_t fallback = kNoWidth;
     float scale = kNormalScale;
     if (staff >= 1 && staff <= layout::kMaxStaves) {
-        fallback = staves.StaffLineWidthCode(staff);
+        fallback = std::clamp(staves.StaffLineWidthCode(staff), -kWidthCodeLimit, kWidthCodeLimit);
         scale = staves.StaffScale(staff);
     }
     if (fallback == kNoWidth) return kNoWidth;
-    int32_t code = core::int_of(core::ParamBuffer(16));
+    int32_t code =
+        std::clamp(core::int_of(core::ParamBuffer(16)), -kWidthCodeLimit, kWidthCodeLimit);
     if (code == 0) code = fallback + (scale != kNormalScale ? 1 : 2);
     if (code == kNoWidth) code = fallback;
     if (code != 0) add_path_width(code);
