@@ -26,6 +26,9 @@ void add_path_break();
 // Writes PathPointList 1..count-1 as path text and empties it; closes an open " g" group of
 // the item with " r". An aborted job returns at once and leaves the list as it is.
 void flush_path_points();
+// Writes PathPointList 1..count-1 as path text without emptying it (the flush and the symbol
+// procedure bodies use it); false when the job was aborted.
+bool display_list_write();
 // Adds 1 to count and writes the item's grey (" g" F6.3 " setgray") or its colour.
 void write_ps_gray_level(int32_t& count);
 // Writes (OutputLineWidth + extra) x WidthFactor, not below 0, with F11.4 and " lw".

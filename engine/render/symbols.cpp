@@ -114,6 +114,14 @@ void draw_library_symbol(float x, float y, int32_t number, float size_x, float s
         w = std::clamp(core::nint(p(16)), -kWidthIndexLimit, kWidthIndexLimit);
 
     if (pass == kSymbolProcedurePass) {
+        // The procedure pass records the symbols that the PostScript pass would call: word
+        // symbols, text symbols and user symbols never get a procedure.
+        if (ip(1) != 16 && number < kFirstUserSymbol && find_word_symbol(number) == 0 &&
+            core::CommandModeLetters(1) != kRepeatMark && thickening == 0 && rotate_flag == 0 &&
+            size_x == size_y && RenderHooks.record_symbol_use != nullptr &&
+            RenderHooks.record_symbol_use(number)) {
+            return;
+        }
         draw_symbol_unscaled(number, number, w, size_x, size_y, x, y, rotate_flag, angle);
         return;
     }
