@@ -4,6 +4,7 @@
 #include "output/output_choice.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -238,6 +239,26 @@ TEST_F(OutputChoiceTest, AnAbortLetterOfAFailedJobIsClearedByTheNextChoice) {
     select_ps_output(go);
     EXPECT_EQ(go, 1);
     EXPECT_NE(core::CommandModeLetters(1), 'B');
+}
+
+TEST_F(OutputChoiceTest, AnExistingFileIsWrittenOverOnlyWhenTheUserSaysSo) {
+    std::ofstream("page.eps") << "kept";
+    auto a = setup_answer();
+    a.words[kOutputToPort] = kToFile;
+    a.name = "page.eps";
+    // "No": the dialog comes again; then Cancel.
+    fe_.answer_dialog(a);
+    fe_.answer_yes_no(0);
+    fe_.answer_dialog(2);
+    EXPECT_EQ(choose(), 0);
+    EXPECT_EQ(fe_.dialogs.size(), 2u);
+    EXPECT_EQ(fe_.questions.size(), 1u);
+    EXPECT_EQ(core::CommandLine(1), 'X');
+    // "Yes": the job goes ahead.
+    fe_.answer_dialog(a);
+    fe_.answer_yes_no(1);
+    EXPECT_EQ(choose(), 1);
+    EXPECT_EQ(fs::path(job_output_path()), fs::current_path() / "page.eps");
 }
 
 }  // namespace

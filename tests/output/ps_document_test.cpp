@@ -235,6 +235,38 @@ TEST_F(PsDocumentTest, ThreeDocumentsBatchedIntoOneOutputAreThreePages) {
     EXPECT_EQ(page, empty);
 }
 
+TEST_F(PsDocumentTest, ABatchWithoutOneOutputWritesAnEpsFilePerDocument) {
+    type("SA one.mus");
+    type("SA two.mus");
+    core::MessageLine.set("one.mus\rtwo.mus");
+    core::CommandLine.blank();
+    if (output::build_batch_list(output::kBatchTyped) != 2) GTEST_SKIP() << "no batch list yet";
+    ScriptedFrontEnd::DialogAnswer answer;
+    answer.words.assign(24, 0);
+    answer.words[output::kOutputToPort] = output::kToFile;
+    answer.words[output::kBatchPrinting] = output::kBatchTyped;
+    answer.words[output::kResolution] = 600;
+    answer.words[output::kLineWidth] = 4;
+    answer.words[output::kPaperType] = 1;
+    answer.words[output::kBatchNaming] = 0;
+    answer.words[output::kKeepOutputName] = 1;
+    answer.reals = {1.0f, 0.5f, 0.75f};
+    answer.name = "unused.eps";
+    answer.text = "one.mus\rtwo.mus";
+    fe_.answer_dialog(answer);
+    core::CommandLine.set("PR");
+    output::print_postscript();
+    for (const char* name : {"one.eps", "two.eps"}) {
+        ASSERT_TRUE(fs::exists(name)) << name;
+        const auto lines = lines_of(name);
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(lines[3].rfind("%%BoundingBox: ", 0), 0u) << name;  // no %%Pages line
+        EXPECT_EQ(ps_check::gs_bboxes(name).size(), 1u) << name;
+        expect_gs_clean(name);
+    }
+    EXPECT_FALSE(fs::exists("unused.eps"));
+}
+
 TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
     type_all({"8 1 0", "1 1 10 5 0 0 4"});
     output::OutputSettings.header_footer = 3;
