@@ -1,8 +1,302 @@
-// Stand-in until the output choice is built.
+// The output choice before a PostScript job: the page is measured, the Print Setup dialog
+// shows the print parameters, and its answers become the settings in force and the target.
 #include "output/output_choice.h"
 
+#include <cctype>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "engine/commands/file_commands.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/tables.h"
+#include "engine/layout/measure_command.h"
+#include "output/print_parameters.h"
+#include "output/ps_document.h"
+#include "output/tables.h"
+
 namespace output {
-void select_ps_output(int32_t& go) { go = 0; }
-int32_t check_eps_name(const core::FixedText<512>&) { return 1; }
-void measure_print_box() {}
+
+namespace {
+
+constexpr std::string_view kNotEpsMessage = "Output must be to .EPS file.";
+constexpr std::string_view kUsbTarget = "\\!TMP\\USBX.EPS";
+
+bool starts_with_nocase(std::string_view text, std::string_view head) {
+    if (text.size() < head.size()) return false;
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(head[i])))
+            return false;
+    }
+    return true;
+}
+
+// The name up to its first NUL, without trailing blanks.
+template <int N>
+std::string name_of(const core::FixedText<N>& text) {
+    std::string s(text.view());
+    s = s.substr(0, std::min(s.find('\0'), s.size()));
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+// Display units per unit of the dialog's bounding box (word 20: 0 inches, 1 cm, 2 points).
+float display_units_per_box_unit(int32_t unit) {
+    if (unit == 0) return 4000.0f;
+    if (unit == 1) return 4000.0f / 2.54f;
+    return 4000.0f / 72.0f;
+}
+
+// Points per unit of the dialog's bounding box.
+float points_per_box_unit(int32_t unit) {
+    if (unit == 0) return 72.0f;
+    if (unit == 1) return 28.346f;
+    return 1.0f;
+}
+
+// The measured page box as the dialog shows it: display units from the lower left corner of
+// the paper, by the offset y in force.
+void put_page_box(PrintRealBlock& reals) {
+    const float raise = 27050.0f + (PrintParameters.engine_offsets(2) - 0.75f) * 4000.0f;
+    reals(kBoxX1) = static_cast<float>(PrintBox(1) - 400);
+    reals(kBoxX1 + 1) = static_cast<float>(PrintBox(2)) + raise;
+    reals(kBoxX1 + 2) = static_cast<float>(PrintBox(3) - 400);
+    reals(kBoxX1 + 3) = static_cast<float>(PrintBox(4)) + raise;
+}
+
+// Places the box the dialog returned (in its unit) on the paper.
+void place_box(const PrintRealBlock& reals) {
+    auto& pp = PrintParameters;
+    pp.box_unit_scale = points_per_box_unit(pp.ints(kBoxUnit));
+    float x = pp.engine_offsets(1);
+    float y = pp.engine_offsets(2);
+    float x1 = reals(kBoxX1);
+    float y1 = reals(kBoxX1 + 1);
+    float x2 = reals(kBoxX1 + 2);
+    float y2 = reals(kBoxX1 + 3);
+    transform_print_box(x, y, x1, y1, x2, y2, OutputSettings.rotate);
+}
+
+// The proposed EPS name: the document's name up to its last "." with ".eps" (".EPS" when
+// the document's extension is in capitals, or it has none).
+std::string proposed_eps_name() {
+    std::string name = name_of(core::CurrentFileName);
+    if (name.empty()) return {};
+    const std::size_t slash = name.find_last_of("/\\");
+    const std::size_t dot = name.rfind('.');
+    bool lower = false;
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        for (std::size_t i = dot + 1; i < name.size(); ++i)
+            lower = lower || std::islower(static_cast<unsigned char>(name[i])) != 0;
+        name.resize(dot);
+    }
+    return name + (lower ? ".eps" : ".EPS");
+}
+
+// Header and footer baselines in points; an offset of 0 stands for the default places.
+void take_baselines(const PrintRealBlock& reals) {
+    const float header = reals(kHeaderOffset);
+    const float footer = reals(kFooterOffset);
+    OutputSettings.header_baseline =
+        header == 0.0f ? 779 : static_cast<int32_t>(std::lround(header * 72.0f)) + 792;
+    OutputSettings.footer_baseline =
+        footer == 0.0f ? 26 : static_cast<int32_t>(std::lround(footer * 72.0f)) + 13;
+}
+
+// Clears the abort letter a failed job left.
+void clear_abort_letter() {
+    if (core::CommandModeLetters(1) == 'B') core::CommandModeLetters(1) = ' ';
+}
+
+// Places PrintBox as the dialog would return it: in the dialog's unit, offsets unchanged.
+void place_measured_box() {
+    auto& pp = PrintParameters;
+    PrintRealBlock reals = pp.reals;
+    put_page_box(reals);
+    const float per_unit = display_units_per_box_unit(pp.ints(kBoxUnit));
+    for (int k = 0; k < 4; ++k) reals(kBoxX1 + k) /= per_unit;
+    pp.previous_offsets = pp.engine_offsets;
+    place_box(reals);
+}
+
+// The job with the parameters in force.
+void choose_without_dialog(int32_t& go) {
+    place_measured_box();
+    clear_abort_letter();
+    go = 1;
+}
+
+// Takes the dialog's answers into the settings in force (all but the target).
+void take_answers(const PrintIntBlock& ints, const PrintRealBlock& reals) {
+    auto& pp = PrintParameters;
+    auto& out = OutputSettings;
+    pp.setup_shown = 1;
+    pp.previous_offsets = pp.engine_offsets;
+    const float unit_factor = ints(kMetricUnits) == 1 ? 2.54f : 1.0f;
+    pp.engine_offsets(1) = reals(kOffsetX) / unit_factor;
+    pp.engine_offsets(2) = reals(kOffsetY) / unit_factor;
+    out.rotate = ints(kRotate);
+    place_box(reals);
+    out.header_footer = ints(kHeaderFooterMode);
+    out.resolution = ints(kResolution) > 0 ? ints(kResolution) : 600;
+    out.line_width = ints(kLineWidth);
+    if (out.header_footer != 0) pp.header_footer_text.set(core::FrontEndCommandBuffer.sub(1, 18));
+    out.mirror = ints(kMirrorImage);
+    pp.current_paper_type = ints(kPaperType);
+    out.size = reals(kSizeFactor) > 0.0f ? reals(kSizeFactor) : 1.0f;
+    take_baselines(reals);
+}
+
+// The target by the dialog's output kind. False when a named file is no EPS file (the
+// dialog comes again).
+bool take_target(PrintIntBlock& ints) {
+    auto& out = OutputSettings;
+    const int32_t kind = ints(kOutputToPort);
+    const std::string name = name_of(OutputNameField);
+    if (kind == kToFile && !starts_with_nocase(name, "LPT1")) {
+        ints(kTargetIsFile) = 1;
+        ints(kTargetIsPort) = 0;
+        ints(kTargetIsUsb) = 0;
+        if (check_eps_name(OutputNameField) != 0) return false;
+        OutputFileName.set(name);
+        out.to_port = kToFile;
+    } else if (kind == kToUsb) {
+        ints(kTargetIsUsb) = 1;
+        ints(kTargetIsPort) = 0;
+        ints(kTargetIsFile) = 0;
+        OutputFileName.set(kUsbTarget);
+        out.to_port = kToUsb;
+    } else {
+        ints(kTargetIsPort) = 1;
+        ints(kTargetIsFile) = 0;
+        ints(kTargetIsUsb) = 0;
+        OutputFileName.set("LPT1");
+        out.to_port = kToPort;
+    }
+    return true;
+}
+
+// The batch marks of the command line.
+void set_batch_marks(const PrintIntBlock& ints) {
+    if (ints(kBatchPrinting) == 0) return;
+    core::CommandLine(2) = 'B';
+    core::CommandLine(3) = ints(kBatchPrinting) == kBatchListFile ? 'F' : ' ';
+    OutputSettings.batch_naming = ints(kBatchNaming);
+    core::CommandLine(5) = ints(kReversePageOrder) != 0 ? 'R' : ' ';
+}
+
+}  // namespace
+
+// Contract: see the header. Reads the command word's letters 3-4 before the measuring blanks
+// CommandLine; writes PrintParameters, OutputSettings, OutputFileName, OutputNameField,
+// PrintBox, FrontEndCommandBuffer and the batch marks in CommandLine letters 2, 3 and 5.
+void select_ps_output(int32_t& go) {
+    go = 0;
+    const bool skip_dialog =
+        std::toupper(static_cast<unsigned char>(core::CommandLine(3))) == 'P' &&
+        std::toupper(static_cast<unsigned char>(core::CommandLine(4))) == 'S';
+    measure_print_box();
+    auto& pp = PrintParameters;
+    if (pp.ints(kFreezeOffsets) != 0) {
+        core::FrontEndCommandBuffer.set(pp.header_footer_text.view());
+    } else {
+        pp.engine_offsets(1) = 0.5f;
+        pp.engine_offsets(2) = 0.75f;
+        if (PrintBox(2) < -26000)
+            pp.engine_offsets(2) = 0.75f - static_cast<float>(PrintBox(2) + 26000) / 4000.0f;
+        pp.ints(kBatchPrinting) = 0;
+    }
+    if (skip_dialog) {
+        choose_without_dialog(go);
+        return;
+    }
+    OutputNameField.set(name_of(OutputFileName));
+    if (pp.setup_shown == 0) {
+        core::FrontEndCommandBuffer.blank();
+        pp.ints.fill(0);
+        pp.reals.fill(0.0f);
+        pp.ints(kResolution) = 600;
+        pp.ints(kLineWidth) = 4;
+        pp.ints(kFirstUseWord) = 1;
+        pp.reals(kSizeFactor) = 1.0f;
+        pp.ints(kOutputToPort) = kToPort;
+        pp.ints(kPaperType) = pp.current_paper_type;
+        pp.ints(kTargetIsPort) = 1;
+        pp.ints(kBatchNaming) = 1;
+        OutputFileName.set("LPT1");
+        OutputNameField.set("LPT1");
+    }
+    if (pp.ints(kKeepOutputName) == 0) {
+        const std::string proposal = proposed_eps_name();
+        if (!proposal.empty()) OutputNameField.set(proposal);
+    }
+    const int32_t previous_kind = pp.ints(kOutputToPort);
+    for (;;) {
+        const float shown = core::MetricFlag == 1 ? 2.54f : 1.0f;
+        pp.reals(kOffsetX) = pp.engine_offsets(1) * shown;
+        pp.reals(kOffsetY) = pp.engine_offsets(2) * shown;
+        put_page_box(pp.reals);
+        pp.ints(kDialogShown) = 1;
+        const int answer = core::front_end().RunPrintSetupDialog(pp.ints, pp.reals, OutputNameField,
+                                                                 previous_kind);
+        pp.ints(kDialogShown) = 0;
+        if (answer == 2) {
+            core::CommandLine(1) = 'X';
+            return;
+        }
+        take_answers(pp.ints, pp.reals);
+        if (!take_target(pp.ints)) continue;
+        set_batch_marks(pp.ints);
+        clear_abort_letter();
+        if (OutputSettings.to_port == kToFile && OutputSettings.batch_naming != 0) {
+            const int32_t reply = core::confirm_overwrite(job_output_path());
+            if (reply == 0) continue;
+            if (reply == -2) {
+                core::CommandLine(1) = 'X';
+                return;
+            }
+        }
+        go = 1;
+        return;
+    }
+}
+
+// Contract: see the header. Takes the name up to its first NUL; a network path ("\\" first)
+// passes; otherwise the text from the last "." must be ".eps" in any case. Shows the message
+// on refusal.
+int32_t check_eps_name(const core::FixedText<512>& name) {
+    const std::string text = name_of(name);
+    if (text.size() >= 2 && text[0] == '\\' && text[1] == '\\') return 0;
+    const std::size_t dot = text.rfind('.');
+    if (dot != std::string::npos && text.size() - dot == 4 &&
+        starts_with_nocase(std::string_view(text).substr(dot), ".eps"))
+        return 0;
+    core::show_message(kNotEpsMessage);
+    return 1;
+}
+
+// Contract: see the header. Writes CommandLine ("BB", then blank) and PrintBox; the mode
+// letters come back as they were.
+void measure_print_box() {
+    const int32_t first = core::CommandModeLetters(1);
+    const int32_t second = core::CommandModeLetters(2);
+    core::CommandLine.set("BB");
+    core::CommandModeLetters(2) = 'R';
+    layout::run_measure_command();
+    for (int k = 1; k <= 4; ++k) PrintBox(k) = layout::MeasuredBox(k);
+    core::CommandLine.blank();
+    core::CommandModeLetters(1) = first;
+    core::CommandModeLetters(2) = second;
+}
+
+// Contract: see the header. Writes CommandLine (blank afterwards), PrintBox and
+// PrintParameters (previous offsets, unit scale, bounding box).
+void measure_and_place_print_box() {
+    measure_print_box();
+    place_measured_box();
+}
+
 }  // namespace output

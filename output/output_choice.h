@@ -19,5 +19,8 @@ void select_ps_output(int32_t& go);
 int32_t check_eps_name(const core::FixedText<512>& name);
 // Measures the page ("BB" with the print letter R) into PrintBox.
 void measure_print_box();
+// Measures the page and places its box on the paper as the Print Setup dialog would return
+// it unchanged (PrintParameters.print_bounding_box, by the offsets in force).
+void measure_and_place_print_box();
 
 }  // namespace output

@@ -1,11 +1,426 @@
-// Stand-in until the document writer is built.
+// The PostScript and EPS document writer: the header comments, the prolog and the page
+// procedure, the page's items through the display list, and the trailer with the fonts used
+// and the measured bounding box; in batch printing one document after another.
 #include "output/ps_document.h"
 
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "engine/commands/file_commands.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/file_units.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/core/title_line.h"
+#include "engine/render/fonts.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/ps_errors.h"
+#include "engine/render/tables.h"
+#include "output/batch_list.h"
+#include "output/output_choice.h"
+#include "output/ps_display_list.h"
+#include "output/ps_symbols.h"
+#include "output/tables.h"
+#include "platform/paths.h"
+
 namespace output {
-void print_postscript() {}
-void finish_ps_document() {}
-void write_header_footer() {}
-PrintDate stamp_print_date() { return {}; }
-void eps_page_values(render::RenderHooksRecord::EpsPageValues&) {}
-std::string job_output_path() { return {}; }
+
+namespace {
+
+constexpr std::string_view kFontNameFile = "PSFNAMES.TMP";
+constexpr std::string_view kPrinterJobFile = "printjob.ps";
+constexpr std::string_view kUsbJobFile = "USBX.EPS";
+// Columns 16 to 42 of the %%BoundingBox line: the numbers the finish writes over.
+constexpr std::size_t kBoxNumbersWidth = 27;
+constexpr std::size_t kTitleWidth = 128;
+
+bool starts_with_nocase(std::string_view text, std::string_view head) {
+    if (text.size() < head.size()) return false;
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(head[i])))
+            return false;
+    }
+    return true;
+}
+
+template <int N>
+std::string name_of(const core::FixedText<N>& text) {
+    std::string s(text.view());
+    s = s.substr(0, std::min(s.find('\0'), s.size()));
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+// Toward zero, held inside the INTEGER range (offsets and sizes come from files).
+int32_t trunc_int(double v) {
+    if (!(v == v)) return 0;
+    if (v >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (v <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+// Half away from zero, held inside the INTEGER range.
+int32_t nint(double v) { return trunc_int(v < 0.0 ? v - 0.5 : v + 0.5); }
+
+std::string i3(int32_t v) { return core::format_int("(1i3)", v); }
+std::string i5(int32_t v) { return core::format_int("(1i5)", v); }
+std::string i7(int32_t v) { return core::format_int("(1i7)", v); }
+
+// The size and resolution in force; 0 (a file may hold it) stands for 1.0 and 600.
+float job_size() { return OutputSettings.size > 0.0f ? OutputSettings.size : 1.0f; }
+int32_t job_resolution() { return OutputSettings.resolution > 0 ? OutputSettings.resolution : 600; }
+
+// The page values of the job and the box of the drawn items as the finish measures it.
+void derive_page_values() {
+    auto& st = PostScriptState;
+    const double size = job_size();
+    st.scale_per_unit = static_cast<float>(size * 0.018);
+    st.width_factor = static_cast<float>((4000.0 / job_resolution() + 0.01) / size);
+    st.base_line_width = st.width_factor * static_cast<float>(OutputSettings.line_width);
+    st.header_line_width = OutputSettings.line_width;
+    const auto& offsets = PrintParameters.engine_offsets;
+    st.lmar = trunc_int(100.0 / size + trunc_int(offsets(1) * 4000.0 / size));
+    st.bmar = trunc_int(250.0 / size + trunc_int(offsets(2) * 4000.0 / size + 24000.0));
+    PrintBox(1) -= 300;
+    PrintBox(3) -= 200;
+    if (size != 1.0)
+        PrintBox(3) =
+            trunc_int(PrintBox(1) + static_cast<double>(PrintBox(3) - PrintBox(1)) * size);
+}
+
+// The file of one document of a batch written one EPS file each: its name with ".EPS" (".eps"
+// when its extension is in small letters) in place of the extension.
+std::string document_eps_path() {
+    std::string name = name_of(core::CurrentFileName);
+    const std::size_t slash = name.find_last_of("/\\");
+    const std::size_t dot = name.rfind('.');
+    bool lower = false;
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        for (std::size_t i = dot + 1; i < name.size(); ++i)
+            lower = lower || std::islower(static_cast<unsigned char>(name[i])) != 0;
+        name.resize(dot);
+    }
+    name += lower ? ".eps" : ".EPS";
+    return platform::local_path(core::make_temp_path(name));
+}
+
+// Closes the output and writes the remembered boxes over the first ones. A failed close or
+// patch follows the write-error rule.
+void close_output() {
+    auto& st = PostScriptState;
+    const bool was_open = core::unit_is_open(render::kPostScriptUnit);
+    const bool closed = core::close_unit(render::kPostScriptUnit);
+    if (was_open && !closed && !ps_job_aborted()) render::report_ps_write_error();
+    if (!ps_job_aborted() && !st.output_path.empty() && !st.pending_boxes.empty()) {
+        std::FILE* f = std::fopen(st.output_path.c_str(), "r+b");
+        bool ok = f != nullptr;
+        for (const auto& [offset, text] : st.pending_boxes) {
+            if (!ok) break;
+            ok = std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 &&
+                 std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        }
+        if (f != nullptr && std::fclose(f) != 0) ok = false;
+        if (!ok) render::report_ps_write_error();
+    }
+    st.pending_boxes.clear();
+}
+
+// Opens the output for the page, replacing what was there. False after the write-error rule.
+bool open_output(bool batch) {
+    auto& st = PostScriptState;
+    close_output();
+    st.output_path =
+        batch && OutputSettings.batch_naming == 0 ? document_eps_path() : job_output_path();
+    if (!core::open_unit_at_local_path(render::kPostScriptUnit, st.output_path,
+                                       core::UnitStatus::Unknown, core::UnitForm::Text)) {
+        render::report_ps_write_error();
+        return false;
+    }
+    return true;
+}
+
+// The header comments up to "%%EndComments" (and "%%Page:" in a batch).
+bool write_header_comments(bool batch, int32_t doc, int32_t count) {
+    auto& st = PostScriptState;
+    if (!write_ps_line(batch ? "%!PS-Adobe-2.0         " : "%!PS-Adobe-2.0 EPSF-1.2")) return false;
+    if (!write_ps_line("%%Creator: ORMESTAL (tm) Ver. 5.00")) return false;
+    std::string title;
+    for (int i = 1; i <= static_cast<int>(kTitleWidth); ++i) {
+        const char c = core::CurrentFileName(i);
+        if (static_cast<unsigned char>(c) < ' ') break;
+        title += c;
+    }
+    title.resize(kTitleWidth, ' ');
+    if (!write_ps_line("%%Title: " + title)) return false;
+    if (batch && OutputSettings.batch_naming != 0 && !write_ps_line("%%Pages: " + i3(count)))
+        return false;
+    const int64_t line_start = core::unit_position(render::kPostScriptUnit);
+    st.box_offset = line_start < 0 ? -1 : line_start + 15;
+    const auto& box = PrintParameters.print_bounding_box;
+    if (!write_ps_line("%%BoundingBox: " + i5(trunc_int(box(1)) - 1) + "  " +
+                       i5(trunc_int(box(2))) + "  " + i5(trunc_int(box(3)) + 4) + "  " +
+                       i5(trunc_int(box(4)) + 4) + " "))
+        return false;
+    if (!write_ps_line("%%DocumentFonts: (atend)") || !write_ps_line("%%EndComments")) return false;
+    return !batch || write_ps_line("%%Page: " + i3(doc) + i3(doc));
+}
+
+// The prolog's abbreviations, the header and footer, and the start of the page procedure.
+bool write_prolog() {
+    static constexpr std::string_view kLines[] = {
+        " /keldadict 200 dict def keldadict begin",
+        " save",
+        " /m /moveto load def /l /lineto load def",
+        " /setstrokeadjust where",
+        " { pop true setstrokeadjust }",
+        " { /m { transform .25 sub round .25 add exch .25 sub round .25 add exch",
+        " itransform  moveto } bind def",
+        " /l { transform .25 sub round .25 add exch .25 sub round .25 add exch",
+        " itransform  lineto } bind def } ifelse",
+        " /tr /translate load def /aw /awidthshow load def",
+        " /e /eofill load def /s /stroke load def /g /gsave load def /r /grestore load def",
+        " /f /findfont load def /sf /setfont load def",
+        " /mkf /makefont load def /lw /setlinewidth load def",
+    };
+    for (std::string_view line : kLines) {
+        if (!write_ps_line(line)) return false;
+    }
+    if (PrintParameters.current_paper_type == 2 && !write_ps_line(" statusdict begin legal end"))
+        return false;
+    if (OutputSettings.header_footer != 0) {
+        if (!write_ps_line(" /sh/show load def .1 lw")) return false;
+        write_header_footer();
+        if (ps_job_aborted()) return false;
+    }
+    const auto& st = PostScriptState;
+    if (!write_ps_line(" newpath /KELDA  {")) return false;
+    if (OutputSettings.rotate == 1 && !write_ps_line(" 612 -6 tr 90 rotate")) return false;
+    if (!write_ps_line(" /size" + core::format_real("(1f8.5)", st.scale_per_unit) + " def  /wdl" +
+                       core::format_real("(1f10.4)", st.base_line_width) + " def"))
+        return false;
+    return write_ps_line(" size dup scale   wdl lw  1 setlinejoin");
+}
+
+// Closes the font-name file and deletes it.
+void end_font_names() {
+    core::close_unit(render::kFontNameUnit);
+    std::remove(platform::work_file(kFontNameFile).c_str());
+}
+
+// The page body: margins, the page procedure's call, the symbol procedures and every item.
+bool write_page_body() {
+    auto& st = PostScriptState;
+    SymbolProcedures.candidate_count = 0;
+    SymbolProcedures.procedure_count = 0;
+    SymbolProcedures.entries = 0;
+    if (ps_job_aborted()) return false;
+    render::begin_postscript_fonts();
+    render::DocumentFontList.open = 0;
+    render::DocumentFontList.count = 0;
+    const std::string names = platform::work_file(kFontNameFile);
+    std::remove(names.c_str());
+    if (!core::open_unit_at_local_path(render::kFontNameUnit, names, core::UnitStatus::Unknown,
+                                       core::UnitForm::Text))
+        core::show_message("Error opening temp. font name file.");
+    render::OutputPassWord = -1;
+    if (!write_ps_line(" /lmar" + i7(st.lmar) + " def /bmar" + i7(st.bmar) + " def") ||
+        !write_ps_line(" lmar bmar tr} def") || !write_ps_line(" g KELDA"))
+        return false;
+    if (OutputSettings.mirror == 1 && !write_ps_line(" 29900 0 tr -1 1 scale")) return false;
+    define_symbol_procedures();
+    if (ps_job_aborted()) return false;
+    render::OutputPassWord = -1;
+    render::redraw_items();
+    core::show_prompt(core::CurrentFileName);
+    return !ps_job_aborted();
+}
+
+// One document: page values, the output (for the first document, or each one of a batch
+// written one file each), the header, the prolog and the page. False when the job stopped.
+bool write_document(bool batch, int32_t doc, int32_t count) {
+    derive_page_values();
+    if ((doc == 1 || OutputSettings.batch_naming != 1) && !open_output(batch)) return false;
+    if (write_header_comments(batch, doc, count) && write_prolog() && write_page_body())
+        return true;
+    return false;
+}
+
+// Marks a stopped job: nothing more is written and the caller finishes nothing.
+void stop_job() {
+    core::CommandLine(1) = 'X';
+    render::OutputPassWord = 0;
+    end_font_names();
+    close_output();
+}
+
+// Loads the document of the batch and measures its page. False (told) when it cannot be
+// loaded.
+bool load_batch_document(int32_t doc) {
+    const core::FixedText<512> name = BatchList.names(doc);
+    render::OutputPassWord = 1;
+    if (!core::load_document_file(name)) {
+        core::show_message("Leaving Batch Printing.");
+        return false;
+    }
+    measure_and_place_print_box();
+    return true;
+}
+
+// The documents of a batch, each finished here, on one output or one file each.
+void print_batch() {
+    auto& st = PostScriptState;
+    const int32_t count =
+        build_batch_list(core::CommandLine(3) == 'F' ? kBatchListFile : kBatchTyped);
+    if (count <= 0 || core::CommandLine(1) == '-') {
+        core::CommandLine(1) = 'X';
+        return;
+    }
+    st.batch_count = count;
+    for (int32_t doc = 1; doc <= count; ++doc) {
+        st.document_number = doc;
+        if (!load_batch_document(doc)) {
+            // What was written stays whole: the output is ended where the batch stopped.
+            if (core::unit_is_open(render::kPostScriptUnit)) close_output();
+            core::CommandLine(1) = 'X';
+            break;
+        }
+        if (!write_document(true, doc, count)) {
+            stop_job();
+            break;
+        }
+        finish_ps_document();
+        if (ps_job_aborted()) {
+            stop_job();
+            break;
+        }
+    }
+    render::OutputPassWord = 1;
+    core::update_title_line(core::CurrentFileName);
+    render::redraw_items();
+}
+
+}  // namespace
+
+// Contract: see the header. Without batch printing the page stays open for finish_ps_document
+// (the caller's). The view origin x is 2400 for the job and restored after it.
+void print_postscript() {
+    int32_t go = 0;
+    select_ps_output(go);
+    if (core::CommandLine(1) == 'X') return;
+    if (go != 1) {
+        core::CommandModeLetters(1) = 'B';
+        return;
+    }
+    auto& st = PostScriptState;
+    st.pending_boxes.clear();
+    st.document_number = 1;
+    st.batch_count = 0;
+    const int32_t saved_view_x = render::ViewOrigin.x;
+    render::ViewOrigin.x = 2400;
+    if (core::CommandLine(2) == 'B') {
+        print_batch();
+    } else if (!write_document(false, 1, 1)) {
+        stop_job();
+    }
+    render::ViewOrigin.x = saved_view_x;
+}
+
+// Contract: see the header. Reads PrintBox, PostScriptState, OutputSettings and
+// DocumentFontList; the font-name file is read back and deleted. In a batch written to one
+// output the output stays open (its box is remembered) until the last document. A box that
+// would not fit its 27 columns is not written: the first box stays. After a stopped job
+// only the files are closed.
+void finish_ps_document() {
+    auto& st = PostScriptState;
+    const auto& out = OutputSettings;
+    const bool one_output = st.batch_count > 0 && out.batch_naming == 1;
+    const bool last = !one_output || st.document_number >= st.batch_count;
+    if (out.rotate == 1) {
+        const int32_t left = PrintBox(1);
+        const int32_t bottom = PrintBox(2);
+        const int32_t right = PrintBox(3);
+        const int32_t top = PrintBox(4);
+        PrintBox(3) = -bottom;
+        PrintBox(2) = left - 266;
+        PrintBox(1) = -top;
+        PrintBox(4) = right - 266;
+        const int32_t lmar = st.lmar;
+        st.lmar = trunc_int(34000.0 / job_size() - st.bmar);
+        st.bmar = lmar;
+    }
+    bool ok = write_ps_line("showpage") && write_ps_line("r restore") && write_ps_line("end");
+    // The font prolog began its own dictionary and saved above the page's save.
+    if (ok && render::SentFontSlots.prolog != 0)
+        ok = write_ps_line("end") && write_ps_line("restore");
+    bool measured = false;
+    if (ok && render::DocumentFontList.open != 0) {
+        core::close_unit(render::kFontNameUnit);
+        ok = write_ps_line("%%Trailer");
+        const int32_t fonts = render::DocumentFontList.count;
+        if (ok && fonts < 1) {
+            ok = write_ps_line("%%DocumentFonts: ");
+            measured = ok;
+        } else if (ok && core::open_unit_at_local_path(
+                             render::kFontNameUnit, platform::work_file(kFontNameFile),
+                             core::UnitStatus::Old, core::UnitForm::Text)) {
+            std::string name;
+            for (int32_t k = 1; ok && k <= fonts; ++k) {
+                if (core::read_record(render::kFontNameUnit, name) != core::IoResult::Ok) break;
+                name = name.substr(0, 28);
+                while (!name.empty() && name.back() == ' ') name.pop_back();
+                ok = write_ps_line((k == 1 ? "%%DocumentFonts: " : "%%+ ") + name);
+            }
+            measured = ok;
+        }
+    }
+    end_font_names();
+    if (measured && st.box_offset >= 0) {
+        const double spu = st.scale_per_unit;
+        std::string text;
+        for (const int32_t v :
+             {nint((PrintBox(1) + st.lmar) * spu) - 1, nint((PrintBox(2) + st.bmar) * spu) - 1,
+              nint((PrintBox(3) + st.lmar) * spu) + 1, nint((PrintBox(4) + st.bmar) * spu) + 1})
+            text += std::to_string(v) + " ";
+        if (text.size() <= kBoxNumbersWidth) {
+            text.resize(kBoxNumbersWidth, ' ');
+            st.pending_boxes.emplace_back(st.box_offset, text);
+        }
+    }
+    if (last || ps_job_aborted()) close_output();
+    render::OutputPassWord = 1;
+    core::CommandModeLetters(2) = 0;
+}
+
+// Contract: see the header. The writer's values while a job's output is open; otherwise the
+// values are left as they came (the screen's).
+void eps_page_values(render::RenderHooksRecord::EpsPageValues& values) {
+    if (!core::unit_is_open(render::kPostScriptUnit)) return;
+    const auto& st = PostScriptState;
+    values.points_per_unit = st.scale_per_unit;
+    values.base_width = st.base_line_width;
+    values.left_margin = static_cast<float>(st.lmar) * st.scale_per_unit;
+    values.bottom_margin = static_cast<float>(st.bmar) * st.scale_per_unit;
+    values.staff_base_points = values.staff_base_units * st.scale_per_unit;
+}
+
+// Contract: see the header. The printer ("LPT1" in any case, a network printer "\\server\q")
+// and the USB printer write a work-folder file that is handed on when it is finished; any other
+// name is the user's, a bare one in the current folder.
+std::string job_output_path() {
+    const std::string name = name_of(OutputFileName);
+    if (starts_with_nocase(name, "LPT1") || name.rfind("\\\\", 0) == 0)
+        return platform::work_file(kPrinterJobFile);
+    if (OutputSettings.to_port == kToUsb || starts_with_nocase(name, "\\!TMP\\USBX.EPS"))
+        return platform::work_file(kUsbJobFile);
+    return platform::local_path(core::make_temp_path(name));
+}
+
 }  // namespace output

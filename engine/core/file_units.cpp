@@ -127,6 +127,12 @@ std::string unit_path(int unit) {
     return u != nullptr ? u->path : std::string();
 }
 
+int64_t unit_position(int unit) {
+    Unit* u = unit_of(unit);
+    if (u == nullptr) return -1;
+    return static_cast<int64_t>(std::ftell(u->file));
+}
+
 void close_all_units() {
     for (int k = 1; k <= kMaxUnit; ++k) close_unit(k);
 }

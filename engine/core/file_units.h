@@ -28,6 +28,9 @@ bool close_unit(int unit);
 bool unit_is_open(int unit);
 // Local path of the file open on unit ("" when closed).
 std::string unit_path(int unit);
+// The byte position the next write on the unit goes to, what is still buffered counted (-1
+// when the unit is closed): where a writer that patches its file later finds its own text.
+int64_t unit_position(int unit);
 void close_all_units();
 
 // Text units: one record a line, ended by LF, CR LF or a lone CR; the record comes back

@@ -455,6 +455,13 @@ int ScriptedFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints
                                           core::FixedText<512>& output_name, int /*flag*/) {
     dialog_words.clear();
     for (int k = 0; k <= 23; ++k) dialog_words.push_back(ints(k));
+    // As the dialog does: the page box (display units) is shown and returned in the unit of
+    // word 20 (0 inches, 1 centimetres, 2 points).
+    const float per_unit = ints(20) == 0 ? 4000.0f : (ints(20) == 1 ? 1574.803f : 55.555f);
+    for (int k = 20; k <= 23; ++k) reals(k) /= per_unit;
+    dialog_reals.clear();
+    for (int k = 0; k <= 23; ++k) dialog_reals.push_back(reals(k));
+    dialog_output_name = output_name.trimmed();
     const auto a = next_dialog_answer("Print Setup");
     if (!a) return 2;
     for (std::size_t k = 0; k < a->words.size() && k < 24; ++k) ints(static_cast<int>(k)) = a->words[k];

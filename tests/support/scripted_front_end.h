@@ -117,6 +117,10 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     std::vector<float> parameter_page;
     // The words the last spacing-range or Add Bar Lines dialog was opened with.
     std::vector<int32_t> dialog_words;
+    // What the last Print Setup showed: its REAL words (the page box in its unit) and the
+    // output name.
+    std::vector<float> dialog_reals;
+    std::string dialog_output_name;
     std::vector<MusicInputRecord> music_inputs;
     // Every zoom asked for (RequestZoom) and every percentage shown, in order. A request is not
     // applied to view.zoom: tests that follow a real gate apply it themselves.

@@ -1,0 +1,97 @@
+// Reading what the PostScript writer wrote: the file's lines, and Ghostscript run on it as an
+// independent reader (its exit code, what it printed, the boxes its bbox device measured).
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ps_check {
+
+inline std::string read_text(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline std::vector<std::string> lines_of(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(read_text(path));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+inline int count_of(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+struct GsRun {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+// gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=device file.
+inline GsRun run_gs(const std::filesystem::path& file, const std::string& device) {
+    const std::filesystem::path out = file.string() + ".gs_out";
+    const std::filesystem::path err = file.string() + ".gs_err";
+    const std::string command = "gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=" + device + " '" +
+                                file.string() + "' >'" + out.string() + "' 2>'" + err.string() +
+                                "' </dev/null";
+    GsRun run;
+    const int status = std::system(command.c_str());
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = read_text(out);
+    run.err = read_text(err);
+    return run;
+}
+
+struct Box {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// The boxes the bbox device reports, one per page.
+inline std::vector<Box> gs_bboxes(const std::filesystem::path& file) {
+    const GsRun run = run_gs(file, "bbox");
+    std::vector<Box> boxes;
+    std::istringstream in(run.err);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("%%HiResBoundingBox:", 0) != 0) continue;
+        Box b;
+        std::istringstream(line.substr(19)) >> b.x1 >> b.y1 >> b.x2 >> b.y2;
+        boxes.push_back(b);
+    }
+    return boxes;
+}
+
+// The numbers of the file's first %%BoundingBox line.
+inline Box declared_box(const std::filesystem::path& file) {
+    Box b;
+    for (const std::string& line : lines_of(file)) {
+        if (line.rfind("%%BoundingBox:", 0) != 0) continue;
+        std::istringstream(line.substr(14)) >> b.x1 >> b.y1 >> b.x2 >> b.y2;
+        break;
+    }
+    return b;
+}
+
+// What gs prints for the file followed by " count = countdictstack =", and for that line alone:
+// equal when the file leaves the operand and dictionary stacks as it found them.
+inline std::pair<std::string, std::string> stack_depths(const std::filesystem::path& file) {
+    const std::string probe = " count = countdictstack =\n";
+    const std::filesystem::path copy = file.string() + ".stacks.ps";
+    const std::filesystem::path empty = file.string() + ".empty.ps";
+    std::ofstream(copy, std::ios::binary) << read_text(file) << "\n" << probe;
+    std::ofstream(empty, std::ios::binary) << probe;
+    return {run_gs(copy, "nullpage").out, run_gs(empty, "nullpage").out};
+}
+
+}  // namespace ps_check

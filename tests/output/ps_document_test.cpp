@@ -1,0 +1,375 @@
+// The PostScript and EPS document writer: the header comments, the header and footer boxes,
+// the font trailer and the measured box, rotation, batches into one output and the
+// write-error rule, each file read back and run through Ghostscript.
+#include "output/ps_document.h"
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "engine/core/document_tables.h"
+#include "engine/core/numeric.h"
+#include "engine/layout/measure_command.h"
+#include "engine/render/fonts.h"
+#include "engine/render/tables.h"
+#include "output/batch_list.h"
+#include "output/output_choice.h"
+#include "output/tables.h"
+#include "tests/core/interpreter_fixture.h"
+#include "tests/output/ps_check.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ps_check::count_of;
+using ps_check::lines_of;
+using ps_check::read_text;
+
+class PsDocumentTest : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        bind_output_lists();
+        enter_items_without_editing();
+        // Where the measuring or the placing is not built yet, a box around the page's items.
+        for (int k = 1; k <= 4; ++k) layout::MeasuredBox(k) = kBox[k - 1];
+        const float placed[4] = {30.0f, 500.0f, 300.0f, 760.0f};
+        for (int k = 1; k <= 4; ++k) output::PrintParameters.print_bounding_box(k) = placed[k - 1];
+    }
+
+    // The print with the dialog skipped ("PRPS"), finished as the P words finish it.
+    void print_without_dialog() {
+        core::CommandLine.set("PRPS");
+        output::print_postscript();
+        output::finish_ps_document();
+    }
+
+    // A page of one note and a text item ("Hi").
+    void note_and_text_page() {
+        type_all({"8 1 0", "1 1 10 5 0 0 4"});
+        render::EditTextBuffer.set("_00Hi");
+        type("16 1 20 5 0 1 0 0 0 0 0 5");
+        ASSERT_EQ(core::ItemCount, 3);
+    }
+
+    static fs::path eps() { return fs::current_path() / "eps.eps"; }
+
+    // Ghostscript reads the file without a word on stderr.
+    static void expect_gs_clean(const fs::path& file) {
+        const auto run = ps_check::run_gs(file, "nullpage");
+        EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+        EXPECT_EQ(run.err, "");
+    }
+
+    // Whether the page is measured for real: a stand-in measure leaves the box it was given.
+    static bool page_is_measured() {
+        core::Array1<int32_t, 4> kept = layout::MeasuredBox;
+        for (int k = 1; k <= 4; ++k) layout::MeasuredBox(k) = k;
+        core::Array1<int32_t, 4> box_kept = output::PrintBox;
+        output::measure_print_box();
+        bool changed = false;
+        for (int k = 1; k <= 4; ++k) changed = changed || layout::MeasuredBox(k) != k;
+        layout::MeasuredBox = kept;
+        output::PrintBox = box_kept;
+        return changed;
+    }
+
+    // What Ghostscript draws lies inside the declared box (once the page is measured: the
+    // box given in its place is no measure of the drawing).
+    static void expect_drawing_inside_box(const fs::path& file) {
+        if (!page_is_measured()) return;
+        const auto declared = ps_check::declared_box(file);
+        for (const auto& b : ps_check::gs_bboxes(file)) {
+            if (b.x2 <= b.x1) continue;  // nothing drawn
+            EXPECT_GE(b.x1, declared.x1 - 0.5);
+            EXPECT_GE(b.y1, declared.y1 - 0.5);
+            EXPECT_LE(b.x2, declared.x2 + 0.5);
+            EXPECT_LE(b.y2, declared.y2 + 0.5);
+        }
+    }
+
+    static constexpr int32_t kBox[4] = {2500, -3000, 9000, 2500};
+};
+
+TEST_F(PsDocumentTest, NotePageWithoutTheDialogIsAnEpsFileGhostscriptReads) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    print_without_dialog();
+    ASSERT_TRUE(fs::exists(eps()));
+    const auto lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "%!PS-Adobe-2.0 EPSF-1.2");
+    EXPECT_EQ(lines[1], "%%Creator: ORMESTAL (tm) Ver. 5.00");
+    EXPECT_EQ(lines[2].size(), 137u);
+    EXPECT_EQ(lines[2].rfind("%%Title: ", 0), 0u);
+    EXPECT_EQ(lines[3].size(), 42u);
+    EXPECT_EQ(lines[3].rfind("%%BoundingBox: ", 0), 0u);
+    EXPECT_EQ(lines[4], "%%DocumentFonts: (atend)");
+    // The first box stays, not a cut measure.
+    const auto& first = output::PrintParameters.print_bounding_box;
+    const auto i5 = [](double v) { return core::format_int("(1i5)", static_cast<int32_t>(v)); };
+    EXPECT_EQ(lines[3], "%%BoundingBox: " + i5(static_cast<int32_t>(first(1)) - 1) + "  " +
+                            i5(first(2)) + "  " + i5(static_cast<int32_t>(first(3)) + 4) + "  " +
+                            i5(static_cast<int32_t>(first(4)) + 4) + " ");
+}
+
+TEST_F(PsDocumentTest, HeaderAndFooterEscapeTheNameAndTextAndGhostscriptRunsThem) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    // 26 characters that end on a backslash and hold a lone "(", then more that are cut.
+    const std::string name = "x(" + std::string(23, 'y') + "\\" + "zzz";
+    core::CurrentFileName.set(name);
+    output::PrintParameters.header_footer_text.set("p(r)oj\\ect");
+    output::OutputSettings.header_footer = 3;
+    print_without_dialog();
+    const std::string text = read_text(eps());
+    EXPECT_EQ(count_of(text, "m(KELDA File:)sh"), 2);
+    EXPECT_NE(text.find(" 20  779 m 590  779 l 590  768 l 20  768 l closepath"), std::string::npos);
+    EXPECT_NE(text.find(" 20   26 m 590   26 l 590   15 l 20   15 l closepath"), std::string::npos);
+    EXPECT_NE(text.find(" m(x\\(" + std::string(23, 'y') + "\\\\)sh 241"), std::string::npos);
+    EXPECT_NE(text.find(" m(p\\(r\\)oj\\\\ect        )sh"), std::string::npos);
+    expect_gs_clean(eps());
+    const auto [page, empty] = ps_check::stack_depths(eps());
+    EXPECT_EQ(page, empty);
+}
+
+TEST_F(PsDocumentTest, FooterOnlyWritesOneBoxAtItsBaseline) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    output::OutputSettings.header_footer = 2;
+    output::OutputSettings.footer_baseline = 40;
+    print_without_dialog();
+    const std::string text = read_text(eps());
+    EXPECT_EQ(count_of(text, "m(KELDA File:)sh"), 1);
+    EXPECT_NE(text.find(" 20   40 m 590   40 l"), std::string::npos);
+    expect_gs_clean(eps());
+}
+
+TEST_F(PsDocumentTest, TextGivesTheFontTrailerAndTheMeasuredBox) {
+    note_and_text_page();
+    print_without_dialog();
+    const auto lines = lines_of(eps());
+    const std::string text = read_text(eps());
+    ASSERT_NE(text.find("%%Trailer"), std::string::npos);
+    const std::size_t fonts = text.find("\n%%DocumentFonts: ", text.find("%%Trailer"));
+    ASSERT_NE(fonts, std::string::npos);
+    EXPECT_NE(text[fonts + 18], '\n');  // a name follows
+    // The trailer ends the prolog's dictionary and save as well as the page's.
+    EXPECT_NE(text.find("showpage\nr restore\nend\nend\nrestore\n"), std::string::npos);
+    // The box written over the first: the measured items by the margins, in points.
+    const auto& st = output::PostScriptState;
+    const auto nint = [](double v) { return static_cast<int>(v < 0 ? v - 0.5 : v + 0.5); };
+    const double spu = st.scale_per_unit;
+    std::string numbers = std::to_string(nint((output::PrintBox(1) + st.lmar) * spu) - 1) + " " +
+                          std::to_string(nint((output::PrintBox(2) + st.bmar) * spu) - 1) + " " +
+                          std::to_string(nint((output::PrintBox(3) + st.lmar) * spu) + 1) + " " +
+                          std::to_string(nint((output::PrintBox(4) + st.bmar) * spu) + 1) + " ";
+    numbers.resize(27, ' ');
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[3], "%%BoundingBox: " + numbers);
+    expect_gs_clean(eps());
+    expect_drawing_inside_box(eps());
+    const auto [page, empty] = ps_check::stack_depths(eps());
+    EXPECT_EQ(page, empty);
+}
+
+TEST_F(PsDocumentTest, ABoxTooWideForItsColumnsLeavesTheLineWhole) {
+    note_and_text_page();
+    // At 3000 times the size the measured numbers no longer fit the 27 columns.
+    output::OutputSettings.size = 3000.0f;
+    print_without_dialog();
+    const auto lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[3].size(), 42u);
+    EXPECT_EQ(lines[3].rfind("%%BoundingBox: ", 0), 0u);
+    EXPECT_EQ(lines[4], "%%DocumentFonts: (atend)");
+    // The first box stays, not a cut measure.
+    const auto& first = output::PrintParameters.print_bounding_box;
+    const auto i5 = [&first](int k, int32_t add) {
+        return core::format_int("(1i5)", static_cast<int32_t>(first(k)) + add);
+    };
+    EXPECT_EQ(lines[3], "%%BoundingBox: " + i5(1, -1) + "  " + i5(2, 0) + "  " + i5(3, 4) + "  " +
+                            i5(4, 4) + " ");
+}
+
+TEST_F(PsDocumentTest, TheTitleHoldsTheNameUpTo128CharactersOrItsFirstControlCharacter) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    const std::string name = std::string(127, 'a') + "bc";
+    core::CurrentFileName.set(name);
+    print_without_dialog();
+    auto lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "%%Title: " + name.substr(0, 128));
+    core::CurrentFileName.set("ab\tcd");
+    print_without_dialog();
+    lines = lines_of(eps());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "%%Title: ab" + std::string(126, ' '));
+}
+
+TEST_F(PsDocumentTest, RotationTurnsThePageAndItsBox) {
+    note_and_text_page();
+    print_without_dialog();
+    const auto upright = ps_check::declared_box(eps());
+    output::OutputSettings.rotate = 1;
+    print_without_dialog();
+    const std::string text = read_text(eps());
+    EXPECT_NE(text.find(" newpath /KELDA  {\n 612 -6 tr 90 rotate\n"), std::string::npos);
+    const auto turned = ps_check::declared_box(eps());
+    EXPECT_NEAR(turned.x2 - turned.x1, upright.y2 - upright.y1, 1.0);
+    EXPECT_NEAR(turned.y2 - turned.y1, upright.x2 - upright.x1, 1.0);
+    expect_gs_clean(eps());
+    expect_drawing_inside_box(eps());
+}
+
+TEST_F(PsDocumentTest, ThreeDocumentsBatchedIntoOneOutputAreThreePages) {
+    note_and_text_page();
+    for (const char* name : {"one.mus", "two.mus", "three.mus"}) {
+        type(std::string("SA ") + name);
+        ASSERT_TRUE(fs::exists(name)) << name;
+    }
+    core::MessageLine.set("one.mus\rtwo.mus\rthree.mus");
+    core::CommandLine.blank();
+    if (output::build_batch_list(output::kBatchTyped) != 3) GTEST_SKIP() << "no batch list yet";
+    ScriptedFrontEnd::DialogAnswer answer;
+    answer.words.assign(24, 0);
+    answer.words[output::kOutputToPort] = output::kToFile;
+    answer.words[output::kBatchPrinting] = output::kBatchTyped;
+    answer.words[output::kResolution] = 600;
+    answer.words[output::kLineWidth] = 4;
+    answer.words[output::kPaperType] = 1;
+    answer.words[output::kBatchNaming] = 1;
+    answer.words[output::kKeepOutputName] = 1;
+    answer.reals = {1.0f, 0.5f, 0.75f};
+    answer.name = "book.eps";
+    answer.text = "one.mus\rtwo.mus\rthree.mus";
+    fe_.answer_dialog(answer);
+    core::CommandLine.set("PR");
+    output::print_postscript();
+    const fs::path book = fs::current_path() / "book.eps";
+    ASSERT_TRUE(fs::exists(book));
+    EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
+    const std::string text = read_text(book);
+    EXPECT_EQ(count_of(text, "%!PS-Adobe-2.0         \n"), 3);
+    EXPECT_EQ(count_of(text, "%%Pages:   3\n"), 3);
+    // Each document's box was written over its own first box, the line kept whole.
+    EXPECT_EQ(count_of(text, "%%Trailer\n"), 3);
+    int boxes = 0;
+    for (const auto& line : lines_of(book)) {
+        if (line.rfind("%%BoundingBox: ", 0) != 0) continue;
+        ++boxes;
+        EXPECT_EQ(line.size(), 42u);
+        EXPECT_EQ(line.find("  500  "), std::string::npos) << line;  // not the first box
+    }
+    EXPECT_EQ(boxes, 3);
+    EXPECT_EQ(ps_check::gs_bboxes(book).size(), 3u);
+    expect_gs_clean(book);
+    const auto [page, empty] = ps_check::stack_depths(book);
+    EXPECT_EQ(page, empty);
+}
+
+TEST_F(PsDocumentTest, ABatchWithoutOneOutputWritesAnEpsFilePerDocument) {
+    type("SA one.mus");
+    type("SA two.mus");
+    core::MessageLine.set("one.mus\rtwo.mus");
+    core::CommandLine.blank();
+    if (output::build_batch_list(output::kBatchTyped) != 2) GTEST_SKIP() << "no batch list yet";
+    ScriptedFrontEnd::DialogAnswer answer;
+    answer.words.assign(24, 0);
+    answer.words[output::kOutputToPort] = output::kToFile;
+    answer.words[output::kBatchPrinting] = output::kBatchTyped;
+    answer.words[output::kResolution] = 600;
+    answer.words[output::kLineWidth] = 4;
+    answer.words[output::kPaperType] = 1;
+    answer.words[output::kBatchNaming] = 0;
+    answer.words[output::kKeepOutputName] = 1;
+    answer.reals = {1.0f, 0.5f, 0.75f};
+    answer.name = "unused.eps";
+    answer.text = "one.mus\rtwo.mus";
+    fe_.answer_dialog(answer);
+    core::CommandLine.set("PR");
+    output::print_postscript();
+    for (const char* name : {"one.eps", "two.eps"}) {
+        ASSERT_TRUE(fs::exists(name)) << name;
+        const auto lines = lines_of(name);
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(lines[3].rfind("%%BoundingBox: ", 0), 0u) << name;  // no %%Pages line
+        EXPECT_EQ(ps_check::gs_bboxes(name).size(), 1u) << name;
+        expect_gs_clean(name);
+    }
+    EXPECT_FALSE(fs::exists("unused.eps"));
+}
+
+TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    output::OutputSettings.header_footer = 3;
+    // The file may not grow past 300 bytes: the prolog's writes fail.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 300;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    print_without_dialog();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    int told = 0;
+    for (const auto& m : fe_.message_boxes)
+        told += m.find("Error writing PostScript to file or device.") != std::string::npos;
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(core::CommandModeLetters(1), 'B');
+    EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
+    EXPECT_LE(fs::file_size(eps()), 300u);
+}
+
+TEST_F(PsDocumentTest, JobPathsArePrinterWorkFilesOrTheNamedFile) {
+    output::OutputFileName.set("LPT1");
+    EXPECT_EQ(output::job_output_path(), platform::work_file("printjob.ps"));
+    output::OutputFileName.set("lpt1:");
+    EXPECT_EQ(output::job_output_path(), platform::work_file("printjob.ps"));
+    output::OutputFileName.set("\\\\server\\queue");
+    EXPECT_EQ(output::job_output_path(), platform::work_file("printjob.ps"));
+    output::OutputFileName.set("\\!TMP\\USBX.EPS");
+    EXPECT_EQ(output::job_output_path(), platform::work_file("USBX.EPS"));
+    output::OutputFileName.set("My Page.Eps");
+    EXPECT_EQ(fs::path(output::job_output_path()), fs::current_path() / "My Page.Eps");
+    const std::string whole = std::string(70, 'n') + ".eps";
+    output::OutputFileName.set(whole);
+    EXPECT_EQ(fs::path(output::job_output_path()).filename(), whole);
+}
+
+TEST_F(PsDocumentTest, EpsItemsGetTheWritersPageValues) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    output::OutputSettings.size = 2.0f;
+    core::CommandLine.set("PRPS");
+    output::print_postscript();
+    render::RenderHooksRecord::EpsPageValues v;
+    v.staff_base_units = 1000.0f;
+    output::eps_page_values(v);
+    EXPECT_FLOAT_EQ(v.points_per_unit, 0.036f);
+    EXPECT_FLOAT_EQ(v.left_margin, output::PostScriptState.lmar * 0.036f);
+    EXPECT_FLOAT_EQ(v.bottom_margin, output::PostScriptState.bmar * 0.036f);
+    EXPECT_FLOAT_EQ(v.staff_base_points, 36.0f);
+    // lmar = trunc(100 / 2 + trunc(0.5 x 4000 / 2)), bmar = trunc(250 / 2 + trunc(0.75 x 2000 +
+    // 24000)).
+    EXPECT_EQ(output::PostScriptState.lmar, 1050);
+    EXPECT_EQ(output::PostScriptState.bmar, 25625);
+    // Once the job is finished an EPS item drawn for the screen keeps the screen's values.
+    output::finish_ps_document();
+    render::RenderHooksRecord::EpsPageValues screen;
+    output::eps_page_values(screen);
+    EXPECT_FLOAT_EQ(screen.base_width, 1.0f);
+    EXPECT_FLOAT_EQ(screen.left_margin, 0.0f);
+}
+
+TEST_F(PsDocumentTest, ResolutionAndSizeOfZeroStandForTheDefaults) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    output::OutputSettings.size = 0.0f;
+    output::OutputSettings.resolution = 0;
+    print_without_dialog();
+    EXPECT_FLOAT_EQ(output::PostScriptState.scale_per_unit, 0.018f);
+    EXPECT_NEAR(output::PostScriptState.width_factor, 4000.0f / 600.0f + 0.01f, 1e-4f);
+    expect_gs_clean(eps());
+}
+
+}  // namespace
