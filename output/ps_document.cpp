@@ -74,6 +74,10 @@ std::string i3(int32_t v) { return core::format_int("(1i3)", v); }
 std::string i5(int32_t v) { return core::format_int("(1i5)", v); }
 std::string i7(int32_t v) { return core::format_int("(1i7)", v); }
 
+// The measured box's x of the page's left edge, and the margin the declared box keeps.
+constexpr int32_t kPageLeftEdge = 2400;
+constexpr int32_t kBoxMargin = 300;
+
 // The size and resolution in force; 0 (a file may hold it) stands for 1.0 and 600.
 float job_size() { return OutputSettings.size > 0.0f ? OutputSettings.size : 1.0f; }
 int32_t job_resolution() { return OutputSettings.resolution > 0 ? OutputSettings.resolution : 600; }
@@ -89,11 +93,14 @@ void derive_page_values() {
     const auto& offsets = PrintParameters.engine_offsets;
     st.lmar = trunc_int(100.0 / size + trunc_int(offsets(1) * 4000.0 / size));
     st.bmar = trunc_int(250.0 / size + trunc_int(offsets(2) * 4000.0 / size + 24000.0));
-    PrintBox(1) -= 300;
-    PrintBox(3) -= 200;
-    if (size != 1.0)
-        PrintBox(3) =
-            trunc_int(PrintBox(1) + static_cast<double>(PrintBox(3) - PrintBox(1)) * size);
+    // The measured box counts x from the page's left edge as drawn (2400); the paths count
+    // from 0. A margin of 300 on every side holds what strokes and glyphs reach beyond the
+    // points the screen measured. The page procedure scales the paths and the finish scales
+    // the box by the same ScalePerUnit, so the box is not scaled by the size here.
+    PrintBox(1) -= kPageLeftEdge + kBoxMargin;
+    PrintBox(2) -= kBoxMargin;
+    PrintBox(3) -= kPageLeftEdge - kBoxMargin;
+    PrintBox(4) += kBoxMargin;
 }
 
 // The file of one document of a batch written one EPS file each: its name with ".EPS" (".eps"

@@ -40,6 +40,9 @@ void measure_bounding_box() {
     if (measured) {
         left = left - render::ViewOrigin.x + kPageLeftEdge;
         right = right - render::ViewOrigin.x + kPageLeftEdge;
+        // The screen lists hold y less the view's vertical origin; the box is the page's.
+        bottom += render::ViewOrigin.y;
+        top += render::ViewOrigin.y;
     }
     MeasuredBox(1) = left;
     MeasuredBox(2) = bottom;

@@ -11,8 +11,9 @@
 
 namespace layout {
 
-// Left, bottom, right, top of the items in display units, as "BB" measured them last (left
-// and right from the page's left edge: view origin x taken off, 2400 added).
+// Left, bottom, right, top of the items in display units, as "BB" measured them last, on the
+// page as drawn (left and right: view origin x taken off, 2400 added; bottom and top: the
+// view's vertical origin added back).
 extern core::Array1<int32_t, 4> MeasuredBox;
 
 // Every command word that begins with "B" (but "B=").

@@ -30,8 +30,9 @@ TEST_F(MeasureCommandTest, TypedBBKeepsTheNotesExtentAndLeavesThePage) {
     int32_t top = 0, bottom = 0, left = 0, right = 0;
     render::DisplayMarkWord = 0;
     render::measure_items_extent(2, top, bottom, left, right);
-    EXPECT_EQ(layout::MeasuredBox(2), bottom);
-    EXPECT_EQ(layout::MeasuredBox(4), top);
+    // On the page as drawn: the screen's vertical origin added back.
+    EXPECT_EQ(layout::MeasuredBox(2), bottom + render::ViewOrigin.y);
+    EXPECT_EQ(layout::MeasuredBox(4), top + render::ViewOrigin.y);
     EXPECT_EQ(layout::MeasuredBox(1), left - render::ViewOrigin.x + 2400);
     EXPECT_EQ(layout::MeasuredBox(3), right - render::ViewOrigin.x + 2400);
     EXPECT_LT(layout::MeasuredBox(1), layout::MeasuredBox(3));

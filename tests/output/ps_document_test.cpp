@@ -175,8 +175,8 @@ TEST_F(PsDocumentTest, TextGivesTheFontTrailerAndTheMeasuredBox) {
 
 TEST_F(PsDocumentTest, ABoxTooWideForItsColumnsLeavesTheLineWhole) {
     note_and_text_page();
-    // At 3000 times the size the measured numbers no longer fit the 27 columns.
-    output::OutputSettings.size = 3000.0f;
+    // At 30,000 times the size the measured numbers no longer fit the 27 columns.
+    output::OutputSettings.size = 30000.0f;
     print_without_dialog();
     const auto lines = lines_of(eps());
     ASSERT_GE(lines.size(), 5u);

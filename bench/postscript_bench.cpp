@@ -1,0 +1,132 @@
+// Writing a page as EPS:
+// - in-process: the dense reference page (dense_page.MUS, about 2,000 items) written by "PRPS"
+//   through the interpreter, as the command bar would (the file "eps.eps" beside the page);
+// - the whole process as a user scripts it: "ormest --console" started, "G dense_page.MUS",
+//   "PRPS", end of input. Its start-up alone is measured too, for comparison.
+//
+// The pages: $ORMEST_REFERENCE_DIR/NAME.MUS, else tests/reference/NAME.MUS of the source tree.
+// The program: ORMEST_PROGRAM (the build's "ormest").
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "bench/bench_engine.h"
+#include "engine/core/tables.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path reference_page(const std::string& name) {
+    if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')
+        return fs::path(d) / (name + ".MUS");
+    return fs::path(__FILE__).parent_path().parent_path() / "tests" / "reference" / (name + ".MUS");
+}
+
+// The dense page copied into folder; its path, empty when it is missing.
+fs::path copy_dense_page(const fs::path& folder) {
+    const fs::path from = reference_page("dense_page");
+    const fs::path to = folder / "dense_page.MUS";
+    std::error_code ec;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    return ec ? fs::path() : to;
+}
+
+void BM_DensePageToEps(benchmark::State& state) {
+    BenchEngine engine;
+    if (!engine.ok()) {
+        state.SkipWithError(engine.error().c_str());
+        return;
+    }
+    const fs::path page = copy_dense_page(engine.folder());
+    // Through the command bar, so that the page is the document the next command works on.
+    if (!page.empty()) engine.type("G " + page.string());
+    if (page.empty() || core::ItemCount == 0) {
+        state.SkipWithError("cannot load dense_page.MUS");
+        return;
+    }
+    const int32_t items = core::ItemCount;
+    const fs::path eps = engine.folder() / "eps.eps";
+    for (auto _ : state) engine.type("PRPS");
+    std::error_code ec;
+    const auto bytes = fs::file_size(eps, ec);
+    if (ec || bytes == 0) {
+        state.SkipWithError(("no EPS written: " + engine.output()).c_str());
+        return;
+    }
+    state.SetItemsProcessed(state.iterations() * items);
+    state.counters["items"] = static_cast<double>(items);
+    state.counters["eps_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_DensePageToEps)->Unit(benchmark::kMillisecond);
+
+// Runs the program with the console front-end on input, in folder, with a work folder of its
+// own; its exit status (-1 when it could not run).
+int run_program(const fs::path& folder, const std::string& input) {
+    const fs::path script = folder / "input.txt";
+    std::ofstream(script, std::ios::trunc) << input;
+    const pid_t pid = ::fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (::chdir(folder.c_str()) != 0) ::_exit(127);
+        ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
+        if (std::freopen(script.c_str(), "r", stdin) == nullptr) ::_exit(127);
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) ::_exit(127);
+        ::execl(ORMEST_PROGRAM, ORMEST_PROGRAM, "--console", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A fresh folder of its own for the process runs.
+struct ProcessFolder {
+    ProcessFolder() {
+        path = fs::temp_directory_path() / ("ormest_psbench_" + std::to_string(::getpid()));
+        fs::create_directories(path / "state");
+    }
+    ~ProcessFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+void BM_WholeProcessDensePageToEps(benchmark::State& state) {
+    ProcessFolder folder;
+    if (copy_dense_page(folder.path).empty()) {
+        state.SkipWithError("dense_page.MUS is missing");
+        return;
+    }
+    for (auto _ : state) {
+        if (run_program(folder.path, "G dense_page.MUS\nPRPS\n") != 0) {
+            state.SkipWithError("the program failed");
+            return;
+        }
+    }
+    std::error_code ec;
+    if (fs::file_size(folder.path / "eps.eps", ec) == 0 || ec)
+        state.SkipWithError("no EPS written");
+}
+BENCHMARK(BM_WholeProcessDensePageToEps)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WholeProcessStartUpOnly(benchmark::State& state) {
+    ProcessFolder folder;
+    for (auto _ : state) {
+        if (run_program(folder.path, "") != 0) {
+            state.SkipWithError("the program failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_WholeProcessStartUpOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
