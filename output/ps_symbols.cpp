@@ -328,8 +328,10 @@ void set_box_line_width(float width) {
 void write_ps_arc(float x, float y, float radius, float start, float end, float y_scale) {
     if (!(y_scale != 0.0f) || !std::isfinite(y_scale)) return;
     if (on_right_page()) x += static_cast<float>(kRightPageShift);
-    const int32_t a1 = core::int_of(90.0f - end);
-    const int32_t a2 = core::int_of(90.0f - start);
+    // The drawer's angles run counter-clockwise from the x axis (its points are x0 + r cos a,
+    // y0 + r sin a with y up), as PostScript's do: the arc is the one the screen shows.
+    const int32_t a1 = core::int_of(start);
+    const int32_t a2 = core::int_of(end);
     const bool scaled = y_scale != 1.0f;
     if (scaled) {
         write_ps_line(" g 1" + fixed(y_scale, 5, 10) + " scale");

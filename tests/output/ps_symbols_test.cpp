@@ -204,4 +204,27 @@ TEST_F(PsSymbolsTest, TrillPatternAndArcs) {
     EXPECT_EQ(out, "");
 }
 
+// An arc from 0 to 45 degrees lies where the drawer's points put it on the screen: from the
+// right of the centre up to the diagonal (angles counter-clockwise from the x axis, y up).
+TEST_F(PsSymbolsTest, AnArcLiesWhereTheScreensPointsDo) {
+    core::IntParamBuffer(2) = 1;
+    core::ParamBuffer(13) = 0.0f;
+    output::write_ps_arc(10000.0f, 10000.0f, 5000.0f, 0.0f, 45.0f, 1.0f);
+    const Lines lines = written();
+    ASSERT_EQ(count_starting(lines, " newpath"), 1);
+    // The capture's page procedure: (x + 1000) x 0.018 points.
+    std::string out;
+    EXPECT_EQ(run_gs(lines, "bbox", out), 0);
+    const auto at = out.find("%%HiResBoundingBox:");
+    ASSERT_NE(at, std::string::npos) << out;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    ASSERT_EQ(std::sscanf(out.c_str() + at, "%%%%HiResBoundingBox: %lf %lf %lf %lf", &x1, &y1, &x2,
+                          &y2),
+              4);
+    EXPECT_NEAR(x1, 261.6, 2.0);
+    EXPECT_NEAR(y1, 198.0, 2.0);
+    EXPECT_NEAR(x2, 288.0, 2.0);
+    EXPECT_NEAR(y2, 261.6, 2.0);
+}
+
 }  // namespace

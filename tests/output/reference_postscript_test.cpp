@@ -95,7 +95,8 @@ TEST_P(ReferencePostScriptTest, GhostscriptReadsTheEpsOfThePage) {
     // The picture beside the screen's.
     const fs::path png = screenshot_folder() / ("reference_" + name + "_ps.png");
     fs::remove(png);
-    const std::string cmd = "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r100 -sDEVICE=png16m "
+    const std::string cmd = "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r150 -dGraphicsAlphaBits=4 "
+                            "-dTextAlphaBits=4 -sDEVICE=png16m "
                             "-sOutputFile='" + png.string() + "' '" + eps.string() + "' 2>/dev/null";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_TRUE(fs::exists(png));
