@@ -207,6 +207,12 @@ bool write_prolog() {
         write_header_footer();
         if (ps_job_aborted()) return false;
     }
+    // The font prolog begins a dictionary and a save of its own: sent here, beneath the page
+    // procedure's gsave, the grestore of an EPS item's wrapper still reaches the page's
+    // unscaled state, and the trailer ends both dictionaries and restores both saves in turn.
+    render::begin_postscript_fonts();
+    render::send_postscript_font_prolog();
+    if (ps_job_aborted()) return false;
     const auto& st = PostScriptState;
     if (!write_ps_line(" newpath /KELDA  {")) return false;
     if (OutputSettings.rotate == 1 && !write_ps_line(" 612 -6 tr 90 rotate")) return false;
@@ -229,7 +235,6 @@ bool write_page_body() {
     SymbolProcedures.procedure_count = 0;
     SymbolProcedures.entries = 0;
     if (ps_job_aborted()) return false;
-    render::begin_postscript_fonts();
     render::DocumentFontList.open = 0;
     render::DocumentFontList.count = 0;
     const std::string names = platform::work_file(kFontNameFile);

@@ -147,6 +147,12 @@ void send_font_to_postscript() {
     if (CurrentFontNumber < 100) load_font_metrics();
 }
 
+bool send_postscript_font_prolog() {
+    const std::string path = library_folder_text() + std::string(kPrologFile);
+    if (!platform::file_exists(path)) return false;
+    return send_font_prolog();
+}
+
 void begin_postscript_fonts() {
     SentFontSlots = SentFontSlotsRecord{};
     DocumentFontList = DocumentFontListRecord{};

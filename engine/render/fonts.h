@@ -120,6 +120,12 @@ void send_font_to_postscript();
 // an empty document font list, and a selection line due before the next text.
 void begin_postscript_fonts();
 
+// Contract: copies the font prolog into the output now, once per output (the text writer then
+// leaves it out), so that its dictionary and save lie beneath the page's graphics state
+// rather than inside it. False when the prolog file is missing (nothing is written; a text
+// of the page reports it) or a write failed.
+bool send_postscript_font_prolog();
+
 // Contract: the width of entry index (code + 1, 1..162) of the symbol width table, reading
 // "fmsymbol.fmt" from FontFolder on first use. A missing file ends the command with "File not
 // found --> " and its path, a short one with core::kDamagedFileMessage and its path; an index

@@ -75,11 +75,12 @@ void remove_record(int32_t s, int32_t n) {
 }
 
 // PostScript pass: the grey of the item before it is drawn (P16 of a text item coloured by it,
-// P26 when positive); a new grey opens a grey group.
+// P26 when positive); a new grey opens a grey group. An EPS item's P26 is part of its file
+// name, and its wrapper steps out to the page's own graphics state, which a group would hide.
 void set_ps_grey() {
     auto& p = core::ParamBuffer;
     int32_t index = (p(1) == 16.0f && p(14) == -1.0f) ? 16 : 0;
-    if (p(26) > 0.0f) index = 26;
+    if (p(26) > 0.0f && p(1) != 15.0f) index = 26;
     if (index == 0) {
         GreyState.current = 0.0f;
     } else if (p(index) != GreyState.current) {

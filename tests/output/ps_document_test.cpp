@@ -173,6 +173,27 @@ TEST_F(PsDocumentTest, TextGivesTheFontTrailerAndTheMeasuredBox) {
     EXPECT_EQ(page, empty);
 }
 
+// A placed EPS figure on a page with text is drawn in the page's own points: the font prolog
+// lies beneath the page's graphics state, so the figure's wrapper still steps out to it. A
+// 100-point square stands 100 points tall, not shrunk into display units at the paper's
+// corner.
+TEST_F(PsDocumentTest, AFigureOnAPageWithTextKeepsItsSizeAndPlace) {
+    std::ofstream(fs::current_path() / "sq.eps")
+        << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\n"
+           "newpath 0 0 moveto 100 0 lineto 100 100 lineto 0 100 lineto closepath fill\n";
+    note_and_text_page();
+    fe_.answer_dialog(1, "sq.eps");
+    type("15 1 100 2 1 1 0 0 0 0 0 0 1");
+    print_without_dialog();
+    const auto boxes = ps_check::gs_bboxes(eps());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_GT(boxes[0].x1, 30.0);
+    EXPECT_GT(boxes[0].y2 - boxes[0].y1, 95.0);
+    EXPECT_LT(boxes[0].y2 - boxes[0].y1, 110.0);
+    const std::string text = read_text(eps());
+    EXPECT_LT(text.find("fmdict"), text.find(" g KELDA"));
+}
+
 TEST_F(PsDocumentTest, ABoxTooWideForItsColumnsLeavesTheLineWhole) {
     note_and_text_page();
     // At 30,000 times the size the measured numbers no longer fit the 27 columns.

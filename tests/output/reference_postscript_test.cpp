@@ -102,6 +102,28 @@ TEST_P(ReferencePostScriptTest, GhostscriptReadsTheEpsOfThePage) {
     EXPECT_TRUE(fs::exists(png));
 }
 
+class EpsFigurePostScriptTest : public ConsoleSessionTest {};
+
+// A placed EPS figure is drawn in the page's own points, beside the font prolog that every page
+// now carries: a 100-point square at P3 100 stands 100 points tall above its staff, not shrunk
+// into the page's display units at the corner of the paper.
+TEST_F(EpsFigurePostScriptTest, APlacedFigureKeepsItsSizeAndPlace) {
+    const fs::path here = temp_.root();
+    std::ofstream(here / "sq.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\n"
+                                       "newpath 0 0 moveto 100 0 lineto 100 100 lineto 0 100 "
+                                       "lineto closepath fill\n";
+    const std::string reply =
+        type({"EI", "8 1 0", "15 1 100 2 1 1 0 0 0 0 0 0 1", "sq.eps", "PRPS"});
+    ASSERT_NE(reply.find("Output to file - eps.eps"), std::string::npos) << reply;
+    const GhostscriptRun bbox = run_ghostscript(here / "eps.eps", "bbox");
+    Box drawn;
+    ASSERT_TRUE(find_box(bbox.err, "%%HiResBoundingBox:", drawn)) << bbox.err;
+    // The staff starts at the left margin (37.8 points); the figure rises 100 points.
+    EXPECT_NEAR(drawn.x1, 37.8, 1.0);
+    EXPECT_GT(drawn.y2 - drawn.y1, 95.0);
+    EXPECT_LT(drawn.y2 - drawn.y1, 110.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, ReferencePostScriptTest, ::testing::ValuesIn(kPages),
                          [](const auto& info) { return std::string(info.param); });
 
