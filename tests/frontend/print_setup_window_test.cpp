@@ -1,0 +1,107 @@
+// The window's Print Setup and Path List stand-ins (offscreen): what they show, what their
+// fields and buttons give back to the engine, and Cancel. A picture of each lies in the
+// screenshot folder (print_setup.png, path_list.png).
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "tests/frontend/frontend_fixture.h"
+
+namespace {
+
+class PrintSetupWindowTest : public FrontEndTest {
+  protected:
+    void SetUp() override {
+        FrontEndTest::SetUp();
+        fe_.SetUnattended(false);
+    }
+    void TearDown() override {
+        fe_.SetUnattended(true);
+        FrontEndTest::TearDown();
+    }
+    core::ArrayRange<int32_t, 0, 23> ints_{};
+    core::ArrayRange<float, 0, 23> reals_{};
+};
+
+QLineEdit* name_field(QDialog& d) { return d.findChild<QLineEdit*>(QStringLiteral("OutputName")); }
+
+void press_button(QDialog& d, QDialogButtonBox::StandardButton which) {
+    auto* box = d.findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    box->button(which)->click();
+}
+
+}  // namespace
+
+TEST_F(PrintSetupWindowTest, TheOutputNameIsProposedTypedAndLpt1ChoosesThePrinter) {
+    core::FixedText<512> name("song.eps");
+    ints_(3) = 1;
+    QString shown;
+    answer_next_dialog([&](QDialog& d) {
+        shown = d.windowTitle() + "|" + name_field(d)->text();
+        d.grab().save(QString::fromStdString((screenshot_folder() / "print_setup.png").string()));
+        name_field(d)->setText(QStringLiteral("  Out File.EPS "));
+        press_button(d, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 1), 1);
+    EXPECT_EQ(shown, QStringLiteral("Print Setup|song.eps"));
+    EXPECT_EQ(name.trimmed(), "Out File.EPS");
+    EXPECT_EQ(ints_(3), 0);
+
+    // "Lpt1" in any case is the printer; an empty field keeps the name shown.
+    answer_next_dialog([&](QDialog& d) {
+        name_field(d)->setText(QStringLiteral("Lpt1"));
+        press_button(d, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 1);
+    EXPECT_EQ(ints_(3), 1);
+    answer_next_dialog([&](QDialog& d) {
+        name_field(d)->clear();
+        press_button(d, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 1);
+    EXPECT_EQ(name.trimmed(), "Lpt1");
+
+    // Cancel leaves the name as it was.
+    answer_next_dialog([&](QDialog& d) {
+        name_field(d)->setText(QStringLiteral("other.eps"));
+        press_button(d, QDialogButtonBox::Cancel);
+    });
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 2);
+    EXPECT_EQ(name.trimmed(), "Lpt1");
+}
+
+TEST_F(PrintSetupWindowTest, ThePathListGivesBackTheEditedSlotsAndTheChosenOne) {
+    core::Array1<core::FixedText<512>, 9> folders;
+    for (int k = 1; k <= 9; ++k) folders(k).blank();
+    folders(3).set("/music/scores");
+    const core::FixedText<512> current("/home/engraver");
+    int32_t slot = 0;
+    QString label;
+    answer_next_dialog([&](QDialog& d) {
+        for (auto* l : d.findChildren<QLabel*>()) label += l->text();
+        d.grab().save(QString::fromStdString((screenshot_folder() / "path_list.png").string()));
+        auto edits = d.findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 9);
+        edits[4]->setText(QStringLiteral("/music/parts"));
+        for (auto* b : d.findChildren<QPushButton*>()) {
+            if (b->text() == QStringLiteral("5")) b->click();
+        }
+    });
+    EXPECT_EQ(fe_.RunPathListDialog(slot, folders, current), 1);
+    EXPECT_TRUE(label.contains(QStringLiteral("/home/engraver")));
+    EXPECT_EQ(slot, 5);
+    EXPECT_EQ(folders(5).trimmed(), "/music/parts");
+    EXPECT_EQ(folders(3).trimmed(), "/music/scores");
+
+    // Cancel: nothing chosen, the slots as they were.
+    answer_next_dialog([&](QDialog& d) {
+        d.findChildren<QLineEdit*>()[0]->setText(QStringLiteral("/lost"));
+        press_button(d, QDialogButtonBox::Cancel);
+    });
+    slot = 0;
+    EXPECT_EQ(fe_.RunPathListDialog(slot, folders, current), 2);
+    EXPECT_EQ(slot, 0);
+    EXPECT_TRUE(folders(1).is_blank());
+}
