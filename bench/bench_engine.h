@@ -23,6 +23,15 @@
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 
+// The reference page NAME.MUS: in $ORMEST_REFERENCE_DIR, else tests/reference of the source
+// tree.
+inline std::filesystem::path bench_reference_page(const std::string& name) {
+    if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')
+        return std::filesystem::path(d) / (name + ".MUS");
+    return std::filesystem::path(__FILE__).parent_path().parent_path() / "tests" / "reference" /
+           (name + ".MUS");
+}
+
 class BenchEngine {
   public:
     BenchEngine() : console_(input_, output_) {

@@ -27,12 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path reference_page(const std::string& name) {
-    if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')
-        return fs::path(d) / (name + ".MUS");
-    return fs::path(__FILE__).parent_path().parent_path() / "tests" / "reference" / (name + ".MUS");
-}
-
 // Redraws the page in the store; items drawn per second on the screen pass, and counters that
 // say how full the lists came out. A page that draws more than the screen lists hold is an
 // error.
@@ -60,7 +54,7 @@ void redraw_page(benchmark::State& state, const std::string& name) {
         state.SkipWithError(engine.error().c_str());
         return;
     }
-    const fs::path page = reference_page(name);
+    const fs::path page = bench_reference_page(name);
     if (!core::load_document_file(core::FixedText<512>(page.string()))) {
         state.SkipWithError(("cannot load " + page.string()).c_str());
         return;

@@ -24,15 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path reference_page(const std::string& name) {
-    if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')
-        return fs::path(d) / (name + ".MUS");
-    return fs::path(__FILE__).parent_path().parent_path() / "tests" / "reference" / (name + ".MUS");
-}
-
 // The dense page copied into folder; its path, empty when it is missing.
 fs::path copy_dense_page(const fs::path& folder) {
-    const fs::path from = reference_page("dense_page");
+    const fs::path from = bench_reference_page("dense_page");
     const fs::path to = folder / "dense_page.MUS";
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);

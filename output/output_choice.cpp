@@ -15,6 +15,7 @@
 #include "engine/layout/measure_command.h"
 #include "output/print_parameters.h"
 #include "output/ps_document.h"
+#include "output/output_names.h"
 #include "output/tables.h"
 
 namespace output {
@@ -23,25 +24,6 @@ namespace {
 
 constexpr std::string_view kNotEpsMessage = "Output must be to .EPS file.";
 constexpr std::string_view kUsbTarget = "\\!TMP\\USBX.EPS";
-
-bool starts_with_nocase(std::string_view text, std::string_view head) {
-    if (text.size() < head.size()) return false;
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) !=
-            std::toupper(static_cast<unsigned char>(head[i])))
-            return false;
-    }
-    return true;
-}
-
-// The name up to its first NUL, without trailing blanks.
-template <int N>
-std::string name_of(const core::FixedText<N>& text) {
-    std::string s(text.view());
-    s = s.substr(0, std::min(s.find('\0'), s.size()));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
 
 // Display units per unit of the dialog's bounding box (word 20: 0 inches, 1 cm, 2 points).
 float display_units_per_box_unit(int32_t unit) {
@@ -83,17 +65,8 @@ void place_box(const PrintRealBlock& reals) {
 // The proposed EPS name: the document's name up to its last "." with ".eps" (".EPS" when
 // the document's extension is in capitals, or it has none).
 std::string proposed_eps_name() {
-    std::string name = name_of(core::CurrentFileName);
-    if (name.empty()) return {};
-    const std::size_t slash = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
-    bool lower = false;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        for (std::size_t i = dot + 1; i < name.size(); ++i)
-            lower = lower || std::islower(static_cast<unsigned char>(name[i])) != 0;
-        name.resize(dot);
-    }
-    return name + (lower ? ".eps" : ".EPS");
+    const std::string name = name_of(core::CurrentFileName);
+    return name.empty() ? std::string() : name_with_eps_extension(name);
 }
 
 // Header and footer baselines in points; an offset of 0 stands for the default places.

@@ -22,6 +22,7 @@
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 #include "output/ps_document.h"
+#include "output/output_names.h"
 #include "output/tables.h"
 #include "platform/paths.h"
 #include "platform/printer.h"
@@ -43,21 +44,6 @@ constexpr int kPageToggleSlots = 26;
 constexpr int kPagePalette = 134;
 
 int letter(int i) { return static_cast<unsigned char>(CommandLine(i)); }
-
-bool starts_ci(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const auto a = static_cast<unsigned char>(text[i]);
-        const auto b = static_cast<unsigned char>(prefix[i]);
-        if (std::toupper(a) != std::toupper(b)) return false;
-    }
-    return true;
-}
-
-bool ends_ci(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           starts_ci(text.substr(text.size() - suffix.size()), suffix);
-}
 
 // The text of SecondLine from column first on: leading blanks (at most 40, as the field was
 // once cut) and trailing blanks removed, the rest kept as typed.
@@ -261,8 +247,8 @@ void run_print_job() {
 // the default queue, "\\server\q" to the queue q (a network name ending ".eps" is a file).
 bool printer_queue_of(const std::string& target, std::string& queue) {
     queue.clear();
-    if (starts_ci(target, "LPT1") || OutputSettings.to_port == kToUsb) return true;
-    if (target.size() > 2 && target[0] == '\\' && target[1] == '\\' && !ends_ci(target, ".eps")) {
+    if (starts_with_nocase(target, "LPT1") || OutputSettings.to_port == kToUsb) return true;
+    if (target.size() > 2 && target[0] == '\\' && target[1] == '\\' && !ends_with_nocase(target, ".eps")) {
         queue = target.substr(target.find_last_of('\\') + 1);
         return true;
     }
@@ -331,7 +317,7 @@ void choose_output() {
         std::string queue;
         if (printer_queue_of(target, queue)) {
             const std::string job = job_output_path();
-            reply(starts_ci(target, "LPT1") ? std::string("Output to LPT1.")
+            reply(starts_with_nocase(target, "LPT1") ? std::string("Output to LPT1.")
                                             : "Output to file - " + target);
             // A job that was never written (the writer reported why) has nothing to send.
             if (!job.empty() && platform::file_exists(job)) send_job_to_printer(job, queue);

@@ -25,6 +25,7 @@
 #include "output/output_choice.h"
 #include "output/ps_display_list.h"
 #include "output/ps_symbols.h"
+#include "output/output_names.h"
 #include "output/tables.h"
 #include "platform/paths.h"
 
@@ -38,24 +39,6 @@ constexpr std::string_view kUsbJobFile = "USBX.EPS";
 // Columns 16 to 42 of the %%BoundingBox line: the numbers the finish writes over.
 constexpr std::size_t kBoxNumbersWidth = 27;
 constexpr std::size_t kTitleWidth = 128;
-
-bool starts_with_nocase(std::string_view text, std::string_view head) {
-    if (text.size() < head.size()) return false;
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) !=
-            std::toupper(static_cast<unsigned char>(head[i])))
-            return false;
-    }
-    return true;
-}
-
-template <int N>
-std::string name_of(const core::FixedText<N>& text) {
-    std::string s(text.view());
-    s = s.substr(0, std::min(s.find('\0'), s.size()));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
 
 // Toward zero, held inside the INTEGER range (offsets and sizes come from files).
 int32_t trunc_int(double v) {
@@ -106,16 +89,7 @@ void derive_page_values() {
 // The file of one document of a batch written one EPS file each: its name with ".EPS" (".eps"
 // when its extension is in small letters) in place of the extension.
 std::string document_eps_path() {
-    std::string name = name_of(core::CurrentFileName);
-    const std::size_t slash = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
-    bool lower = false;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        for (std::size_t i = dot + 1; i < name.size(); ++i)
-            lower = lower || std::islower(static_cast<unsigned char>(name[i])) != 0;
-        name.resize(dot);
-    }
-    name += lower ? ".eps" : ".EPS";
+    const std::string name = name_with_eps_extension(name_of(core::CurrentFileName));
     return platform::local_path(core::make_temp_path(name));
 }
 

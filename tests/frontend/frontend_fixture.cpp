@@ -24,17 +24,6 @@ void FrontEndTest::bind_screen_lists() {
                                       &frontend::TextDisplayStreamLength);
 }
 
-fs::path screenshot_folder() {
-    fs::path dir = fs::current_path() / "screenshots";
-    if (const char* d = std::getenv("ORMEST_SCREENSHOT_DIR"); d != nullptr && *d != '\0') {
-        dir = d;
-    } else if (const char* home = std::getenv("ORMEST_HOME"); home != nullptr && *home != '\0') {
-        dir = fs::path(home).parent_path() / "screenshots";
-    }
-    fs::create_directories(dir);
-    return dir;
-}
-
 std::optional<PaintedLists> paint_screen_lists(int32_t zoom, int margin) {
     const auto entries = render::decode_graphics_list();
     if (entries.empty()) return std::nullopt;

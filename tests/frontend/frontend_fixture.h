@@ -31,6 +31,7 @@
 #include "frontend/bridge/services.h"
 #include "frontend/view/ormest_view.h"
 #include "platform/paths.h"
+#include "tests/support/screenshots.h"
 #include "tests/support/temp_folder.h"
 
 // The test program's application (offscreen); made on first use and kept to the end.
@@ -171,10 +172,6 @@ class FrontEndTest : public ::testing::Test {
     std::vector<std::string> gate_messages_;
     std::optional<TempFolder> temp_;
 };
-
-// Where the tests write their pictures: $ORMEST_SCREENSHOT_DIR, else "screenshots" beside the
-// build's data folder ($ORMEST_HOME), else under the current folder.
-std::filesystem::path screenshot_folder();
 
 // tests/reference/NAME, or NAME in $ORMEST_REFERENCE_DIR.
 inline std::filesystem::path reference_file(const std::string& name) {

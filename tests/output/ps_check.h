@@ -10,14 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_files.h"
+
 namespace ps_check {
 
-inline std::string read_text(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using ::read_text;
 
 inline std::vector<std::string> lines_of(const std::filesystem::path& path) {
     std::vector<std::string> lines;

@@ -57,6 +57,25 @@ class PsDocumentTest : public InterpreterTest {
 
     static fs::path eps() { return fs::current_path() / "eps.eps"; }
 
+    // The Print Setup's answer for a batch of the typed names (CR between them) to an EPS file:
+    // one output for all (naming 1) or a file per document (0), the default settings.
+    static ScriptedFrontEnd::DialogAnswer batch_answer(int32_t naming, const std::string& name,
+                                                       const std::string& names) {
+        ScriptedFrontEnd::DialogAnswer answer;
+        answer.words.assign(24, 0);
+        answer.words[output::kOutputToPort] = output::kToFile;
+        answer.words[output::kBatchPrinting] = output::kBatchTyped;
+        answer.words[output::kResolution] = 600;
+        answer.words[output::kLineWidth] = 4;
+        answer.words[output::kPaperType] = 1;
+        answer.words[output::kBatchNaming] = naming;
+        answer.words[output::kKeepOutputName] = 1;
+        answer.reals = {1.0f, 0.5f, 0.75f};
+        answer.name = name;
+        answer.text = names;
+        return answer;
+    }
+
     // Ghostscript reads the file without a word on stderr.
     static void expect_gs_clean(const fs::path& file) {
         const auto run = ps_check::run_gs(file, "nullpage");
@@ -252,19 +271,7 @@ TEST_F(PsDocumentTest, ThreeDocumentsBatchedIntoOneOutputAreThreePages) {
     core::MessageLine.set("one.mus\rtwo.mus\rthree.mus");
     core::CommandLine.blank();
     if (output::build_batch_list(output::kBatchTyped) != 3) GTEST_SKIP() << "no batch list yet";
-    ScriptedFrontEnd::DialogAnswer answer;
-    answer.words.assign(24, 0);
-    answer.words[output::kOutputToPort] = output::kToFile;
-    answer.words[output::kBatchPrinting] = output::kBatchTyped;
-    answer.words[output::kResolution] = 600;
-    answer.words[output::kLineWidth] = 4;
-    answer.words[output::kPaperType] = 1;
-    answer.words[output::kBatchNaming] = 1;
-    answer.words[output::kKeepOutputName] = 1;
-    answer.reals = {1.0f, 0.5f, 0.75f};
-    answer.name = "book.eps";
-    answer.text = "one.mus\rtwo.mus\rthree.mus";
-    fe_.answer_dialog(answer);
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus\rtwo.mus\rthree.mus"));
     core::CommandLine.set("PR");
     output::print_postscript();
     const fs::path book = fs::current_path() / "book.eps";
@@ -295,19 +302,7 @@ TEST_F(PsDocumentTest, ABatchWithoutOneOutputWritesAnEpsFilePerDocument) {
     core::MessageLine.set("one.mus\rtwo.mus");
     core::CommandLine.blank();
     if (output::build_batch_list(output::kBatchTyped) != 2) GTEST_SKIP() << "no batch list yet";
-    ScriptedFrontEnd::DialogAnswer answer;
-    answer.words.assign(24, 0);
-    answer.words[output::kOutputToPort] = output::kToFile;
-    answer.words[output::kBatchPrinting] = output::kBatchTyped;
-    answer.words[output::kResolution] = 600;
-    answer.words[output::kLineWidth] = 4;
-    answer.words[output::kPaperType] = 1;
-    answer.words[output::kBatchNaming] = 0;
-    answer.words[output::kKeepOutputName] = 1;
-    answer.reals = {1.0f, 0.5f, 0.75f};
-    answer.name = "unused.eps";
-    answer.text = "one.mus\rtwo.mus";
-    fe_.answer_dialog(answer);
+    fe_.answer_dialog(batch_answer(0, "unused.eps", "one.mus\rtwo.mus"));
     core::CommandLine.set("PR");
     output::print_postscript();
     for (const char* name : {"one.eps", "two.eps"}) {

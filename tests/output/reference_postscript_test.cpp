@@ -12,6 +12,7 @@
 
 #include "tests/render/ghostscript.h"
 #include "tests/support/console_run.h"
+#include "tests/support/screenshots.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -23,17 +24,6 @@ const char* const kPages[] = {"scale", "beams",     "rests",      "keys_meters",
                               "full_store"};
 
 fs::path reference_folder() { return fs::path(__FILE__).parent_path().parent_path() / "reference"; }
-
-fs::path screenshot_folder() {
-    fs::path dir = fs::current_path() / "screenshots";
-    if (const char* d = std::getenv("ORMEST_SCREENSHOT_DIR"); d != nullptr && *d != '\0') {
-        dir = d;
-    } else if (const char* home = std::getenv("ORMEST_HOME"); home != nullptr && *home != '\0') {
-        dir = fs::path(home).parent_path() / "screenshots";
-    }
-    fs::create_directories(dir);
-    return dir;
-}
 
 struct Box {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;

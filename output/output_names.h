@@ -1,0 +1,54 @@
+// Names of outputs as the output routines compare them: whole, as typed, and compared without
+// regard to case ("LPT1", ".eps").
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <string_view>
+
+#include "engine/core/fixed_array.h"
+
+namespace output {
+
+// Whether text begins with head, case ignored.
+inline bool starts_with_nocase(std::string_view text, std::string_view head) {
+    if (text.size() < head.size()) return false;
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(head[i])))
+            return false;
+    }
+    return true;
+}
+
+// Whether text ends with tail, case ignored.
+inline bool ends_with_nocase(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() &&
+           starts_with_nocase(text.substr(text.size() - tail.size()), tail);
+}
+
+// The name held in text: up to its first NUL, without trailing blanks.
+template <int N>
+std::string name_of(const core::FixedText<N>& text) {
+    std::string s(text.view());
+    s = s.substr(0, std::min(s.find('\0'), s.size()));
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+// name with ".eps" in place of its extension (".EPS" when the extension is in capitals, or
+// there is none): the EPS file proposed for a document.
+inline std::string name_with_eps_extension(std::string name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    const std::size_t dot = name.rfind('.');
+    bool lower = false;
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        for (std::size_t i = dot + 1; i < name.size(); ++i)
+            lower = lower || std::islower(static_cast<unsigned char>(name[i])) != 0;
+        name.resize(dot);
+    }
+    return name + (lower ? ".eps" : ".EPS");
+}
+
+}  // namespace output
