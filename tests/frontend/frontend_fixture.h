@@ -173,6 +173,20 @@ class FrontEndTest : public ::testing::Test {
     std::optional<TempFolder> temp_;
 };
 
+// A front-end whose dialogs open (offscreen) for the case to answer with answer_next_dialog,
+// instead of taking their cancel result unattended.
+class AttendedDialogTest : public FrontEndTest {
+  protected:
+    void SetUp() override {
+        FrontEndTest::SetUp();
+        fe_.SetUnattended(false);
+    }
+    void TearDown() override {
+        fe_.SetUnattended(true);
+        FrontEndTest::TearDown();
+    }
+};
+
 // tests/reference/NAME, or NAME in $ORMEST_REFERENCE_DIR.
 inline std::filesystem::path reference_file(const std::string& name) {
     if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')

@@ -12,17 +12,7 @@
 
 namespace {
 
-class InputDialogTest : public FrontEndTest {
-  protected:
-    void SetUp() override {
-        FrontEndTest::SetUp();
-        fe_.SetUnattended(false);
-    }
-    void TearDown() override {
-        fe_.SetUnattended(true);
-        FrontEndTest::TearDown();
-    }
-};
+using InputDialogTest = AttendedDialogTest;
 
 QLineEdit* field(QDialog& d, int id) {
     return d.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(id));

@@ -10,16 +10,8 @@
 
 namespace {
 
-class PrintSetupWindowTest : public FrontEndTest {
+class PrintSetupWindowTest : public AttendedDialogTest {
   protected:
-    void SetUp() override {
-        FrontEndTest::SetUp();
-        fe_.SetUnattended(false);
-    }
-    void TearDown() override {
-        fe_.SetUnattended(true);
-        FrontEndTest::TearDown();
-    }
     core::ArrayRange<int32_t, 0, 23> ints_{};
     core::ArrayRange<float, 0, 23> reals_{};
 };
