@@ -463,3 +463,37 @@ int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
                                        const core::FixedText<512>& /*current*/) {
     return 2;
 }
+
+// The code chooser on the console: one line of code numbers (empty or 0: all codes).
+int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
+    print_text("Select Code Numbers. (0 = all)");
+    std::string line;
+    if (!read_line(line)) return 2;
+    codes.fill(0);
+    read_numbers(line, codes, 1, 18);
+    return 1;
+}
+
+// Combining documents on the console: the first file's name, then the number of files.
+int ConsoleFrontEnd::RunCombineFilesDialog() {
+    print_text("Combine Files: first file name:");
+    std::string name;
+    if (!read_line(name)) return 2;
+    print_text("Number of files:");
+    std::string count;
+    if (!read_line(count)) return 2;
+    core::MessageLine.set(name);
+    core::FrontEndCommandBuffer.set(count);
+    return 1;
+}
+
+// The IF dialog on the console: one line, the conditions and actions after the area
+// ("P1=1;D"), into the first condition field; the action field is left blank.
+int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
+                                        core::Array1<core::FixedText<48>, 14>& fields) {
+    print_text(question.trimmed().empty() ? std::string("IF command:") : question.trimmed());
+    std::string line;
+    if (!read_line(line)) return 2;
+    fields(2).set(line);
+    return 1;
+}

@@ -98,6 +98,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
                             core::FixedText<512>& output_name, int flag) override;
     int RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
                           const core::FixedText<512>& current) override;
+    int RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) override;
+    int RunCombineFilesDialog() override;
+    int RunIfCommandDialog(const core::FixedText<512>& question,
+                           core::Array1<core::FixedText<48>, 14>& fields) override;
 
   private:
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end

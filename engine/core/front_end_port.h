@@ -134,6 +134,17 @@ class FrontEndPort {
     // slot comes back in slot. 2 = Cancel.
     virtual int RunPathListDialog(int32_t& slot, Array1<FixedText<512>, 9>& folders,
                                   const FixedText<512>& current) = 0;
+    // "Select Code Numbers.": the chosen item codes in codes(1..18) (0 in the first = all
+    // codes), word 19 the dialog's own. 2 = Cancel.
+    virtual int RunSelectCodesDialog(Array1<int32_t, 19>& codes) = 0;
+    // "Combine Files": the first file's name comes back in MessageLine and the number of files
+    // in FrontEndCommandBuffer. 2 = Cancel.
+    virtual int RunCombineFilesDialog() = 0;
+    // "IF command": the question above the fields, and the fourteen fields (the area, the
+    // conditions of two rows of three AND-fields each and their OR-alternatives, the action),
+    // shown with their presets and given back as edited. 2 = Cancel.
+    virtual int RunIfCommandDialog(const FixedText<512>& question,
+                                   Array1<FixedText<48>, 14>& fields) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

@@ -191,15 +191,33 @@ bool left_out(int32_t mode, int32_t code, int32_t start, int32_t n) {
     return false;
 }
 
-// The item's GraphicsList entries (its span, within what was written).
+// The item's GraphicsList entries (its span, within what was written). The span is checked
+// against the list once and its words then read directly: every measure walks every item's
+// entries, and a page measures at every redraw.
 void widen_by_entries(int32_t k, Bounds& b) {
     auto& graphics = core::OutputBufferViews.graphics;
     if (!graphics.bound()) return;
     const int32_t from = core::ItemOutputSpans.graphics(k);
-    const int32_t to = std::min(core::ItemOutputSpans.graphics(k + 1) - 1, graphics.length());
-    if (from < 1) return;
-    for (int32_t e = from; e + 2 <= to; e += 3)
-        b.widen(static_cast<float>(graphics(e)), static_cast<float>(graphics(e + 1)));
+    const int32_t to = std::min({core::ItemOutputSpans.graphics(k + 1) - 1, graphics.length(),
+                                 graphics.size()});
+    if (from < 1 || from + 2 > to) return;
+    const int32_t* words = graphics.data() - 1;  // words[e] is entry word e
+    float x_low = b.x_low;
+    float x_high = b.x_high;
+    float y_low = b.y_low;
+    float y_high = b.y_high;
+    for (int32_t e = from; e + 2 <= to; e += 3) {
+        const float x = static_cast<float>(words[e]);
+        const float y = static_cast<float>(words[e + 1]);
+        if (x < x_low) x_low = x;
+        if (x > x_high) x_high = x;
+        if (y < y_low) y_low = y;
+        if (y > y_high) y_high = y;
+    }
+    b.x_low = x_low;
+    b.x_high = x_high;
+    b.y_low = y_low;
+    b.y_high = y_high;
 }
 
 // The item's characters, each a box of W x H display units lowered by d.

@@ -230,6 +230,14 @@ int QtFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
 
 // Until the Path List dialog is built: the nine slots (editable) and the current folder, a
 // choice button per slot. A choice returns the edited slots and the slot chosen.
+// Until the dialogs are built: Cancel.
+int QtFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) { return 2; }
+int QtFrontEnd::RunCombineFilesDialog() { return 2; }
+int QtFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
+                                   core::Array1<core::FixedText<48>, 14>& fields) {
+    return 2;
+}
+
 int QtFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
                                   const core::FixedText<512>& current) {
     DialogLaunch launch(275, "Path List");

@@ -93,6 +93,12 @@ class QuietFrontEnd : public core::FrontEndPort {
                           const core::FixedText<512>&) override {
         return 2;
     }
+    int RunSelectCodesDialog(core::Array1<int32_t, 19>&) override { return 2; }
+    int RunCombineFilesDialog() override { return 2; }
+    int RunIfCommandDialog(const core::FixedText<512>&,
+                           core::Array1<core::FixedText<48>, 14>&) override {
+        return 2;
+    }
 
   private:
     void count_wait();

@@ -480,3 +480,31 @@ int ScriptedFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedT
     if (!a->name.empty() && slot >= 1 && slot <= 9) folders(slot).set(a->name);
     return a->result;
 }
+
+int ScriptedFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
+    const auto a = next_dialog_answer("Select Code Numbers");
+    if (!a) return 2;
+    codes.fill(0);
+    for (std::size_t k = 0; k < a->words.size() && k < 19; ++k)
+        codes(static_cast<int>(k) + 1) = a->words[k];
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunCombineFilesDialog() {
+    const auto a = next_dialog_answer("Combine Files");
+    if (!a) return 2;
+    core::MessageLine.set(a->name);
+    core::FrontEndCommandBuffer.set(a->text);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunIfCommandDialog(const core::FixedText<512>& /*question*/,
+                                         core::Array1<core::FixedText<48>, 14>& fields) {
+    dialog_if_fields.clear();
+    for (int k = 1; k <= 14; ++k) dialog_if_fields.push_back(fields(k).trimmed());
+    const auto a = next_dialog_answer("IF command");
+    if (!a) return 2;
+    if (!a->name.empty()) fields(2).set(a->name);
+    if (!a->text.empty()) fields(14).set(a->text);
+    return a->result;
+}

@@ -197,6 +197,16 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // Path List: the answer's first word is the chosen slot; a name fills that slot.
     int RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
                           const core::FixedText<512>& current) override;
+    // Select Code Numbers: the answer's words fill codes from 1.
+    int RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) override;
+    // Combine Files: the answer's name goes to MessageLine, its text (the count) to
+    // FrontEndCommandBuffer.
+    int RunCombineFilesDialog() override;
+    // IF command: the answer's name goes into field 2 (the first condition) unless empty, its
+    // text into field 14 (the action); the fields shown are kept in dialog_if_fields.
+    int RunIfCommandDialog(const core::FixedText<512>& question,
+                           core::Array1<core::FixedText<48>, 14>& fields) override;
+    std::vector<std::string> dialog_if_fields;
 
   private:
     struct WaitAnswer {
