@@ -1,6 +1,7 @@
 #include "output/ps_display_list.h"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "engine/core/file_units.h"
@@ -52,13 +53,15 @@ Entry read_entry(int32_t& k, int32_t end) {
     return e;
 }
 
-// " X Y m" / " X Y l": one blank before each number, the right-hand page moved over.
+// " X Y m" / " X Y l": one blank before each number, the right-hand page moved over. Built
+// in place: a page writes a line per path point.
 bool write_point(const Entry& e, bool move) {
     int64_t x = e.x;
     if (core::IntParamBuffer(2) > kRightPageStaff) x += kRightPageShift;
-    std::string line = " " + std::to_string(x) + " " + std::to_string(e.y);
-    line += move ? " m" : " l";
-    return write_ps_line(line);
+    char line[48];
+    const int n = std::snprintf(line, sizeof line, " %lld %ld %c", static_cast<long long>(x),
+                                static_cast<long>(e.y), move ? 'm' : 'l');
+    return write_ps_line(std::string_view(line, static_cast<std::size_t>(n)));
 }
 
 // Paints the open path: mode 2 fills by the even-odd rule and strokes the outline; 4 fills
