@@ -22,6 +22,8 @@
 #include "engine/core/fixed_array.h"
 #include "engine/edit/click_picker.h"        // show_parameters
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
+#include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
+#include "engine/edit/if_command.h"           // run_if_command
 #include "engine/edit/item_editing.h"         // load_item_for_editing, store_edited_item
 #include "engine/edit/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
 #include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
@@ -108,17 +110,14 @@ void run_input_mode();
 // ============================================================================================
 namespace edit {
 
-void alter_group();                        // A
 void cut_copy_paste_area(int32_t& index);  // C words by their table index (97 CV, CON)
 void run_m_command();                      // M, "CS"
 void run_box_command(int32_t& operation);  // M, TR
 // The families the box continuation and the edit lines reach.
 void adjust_box_edges();
 void move_system();
-void run_if_command();
 void write_cut_file();
 void copy_move_group();
-void show_rhythm_sum();
 void delete_box_codes();                   // "MX", "CUE"
 void run_ndir_command();                   // N
 void set_paper_size();                     // "PA"

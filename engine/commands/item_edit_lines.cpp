@@ -232,7 +232,7 @@ CommandFlow run_keyword_step(bool from_edit_item) {
         if (EditedItemNumber == 0) {
             RhythmSumFlag = 0;
         } else if (!starts("X")) {
-            edit::show_rhythm_sum();
+            edit::show_rhythm_sum(RhythmSumFlag);
             return CommandFlow::Return;
         }
     }

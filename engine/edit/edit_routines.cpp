@@ -9,11 +9,13 @@
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/keyword_decoder.h"
+#include "engine/edit/if_command.h"
 #include "engine/edit/tables.h"
 #include "engine/input/input_mode.h"
 #include "engine/core/preferences.h"
 #include "engine/core/document_tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {
@@ -301,25 +303,41 @@ static void run_in_words() {
     if (core::ItemWordsUsed > words) core::ChangesMadeFlag = 1;
 }
 
-// Contract: the I family's words in CommandLine. Every word whose second letter is not "F"
-// (and that is not "INVI") is the keyword editor's; "IF" and "INVI" are not built here and get
-// the unknown-word report.
+// Contract: the I family's words in CommandLine. "INVI" toggles the display of invisible items;
+// the other "IN" words start input; every word whose second letter is not "F" is the keyword
+// editor's. "IF" runs the IF line (nothing with an empty page); "IFX" keeps its line (a bare
+// "IFX" the one kept before) in PendingIfLine and waits for a dragged box (PendingBoxOperation
+// 31), inside which the box move runs it.
 void run_i_command() {
-    if (CommandLine.starts_with("IN") && !CommandLine.starts_with("INVI")) {
+    if (core::SecondLine.starts_with("INVI") || core::SecondLine.starts_with("invi") ||
+        core::CommandLine.starts_with("INVI")) {
+        toggle_invisible_items();
+        return;
+    }
+    if (CommandLine.starts_with("IN")) {
         run_in_words();
         return;
     }
-    if (CommandLine(2) != 'F' && !CommandLine.starts_with("INVI")) {
+    if (CommandLine(2) != 'F') {
         decode_edit_keywords();
         return;
     }
-    core::FixedText<9> word;
-    for (int k = 1; k <= 9; ++k) {
-        const char c = CommandLine(k);
-        if (c == ' ' || c == '*' || c == '\0') break;
-        word(k) = c;
+    if (core::ItemCount == 0) return;
+    if (CommandLine(3) == 'X') {
+        if (!core::SecondLine.sub(4, 45).empty() &&
+            core::SecondLine.sub(4, 45).find_first_not_of(' ') != std::string_view::npos) {
+            PendingIfLine.blank();
+            PendingIfLine.put(1, 128, core::SecondLine.sub(1, 128));
+        }
+        core::SecondLine = PendingIfLine;
+        core::CommandLine = PendingIfLine;
+        core::MacroUnit = 0;
+        core::PendingBoxOperation = 31;
+        return;
     }
-    core::report_unknown_word(word);
+    run_if_command();
+    render::redraw_items();
+    core::CommandModeLetters(1) = 0;
 }
 
 }  // namespace edit

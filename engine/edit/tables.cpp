@@ -81,6 +81,13 @@ EditWordStateRecord EditWordState;
 
 ViewSizeMemoryRecord ViewSizeMemory;
 
+// area conditions and Group Alter
+core::Array1<core::FixedText<48>, 14> IfDialogFields;
+core::FixedText<512> PendingIfLine;
+float GroupAlterCode = 0.0f;
+float RhythmSum = 0.0f;
+float RhythmSumLastPosition = -99999.0f;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -152,6 +159,13 @@ void reset_edit_tables() {
 
     // click picker, mouse placement and view size
     ViewSizeMemory = ViewSizeMemoryRecord{};
+
+    // area conditions and Group Alter
+    IfDialogFields.fill(core::FixedText<48>());
+    PendingIfLine.blank();
+    GroupAlterCode = 0.0f;
+    RhythmSum = 0.0f;
+    RhythmSumLastPosition = -99999.0f;
 }
 
 }  // namespace edit

@@ -220,6 +220,21 @@ struct ViewSizeMemoryRecord {
 };
 extern ViewSizeMemoryRecord ViewSizeMemory;
 
+// ---- area conditions and Group Alter (if_command.cpp, group_alter.cpp) ----------------------
+
+// The IF dialog's fields: 1 the area, 2..13 the condition fields (two rows of three AND-fields,
+// each with its three OR-alternatives), 14 the action. Written by the area step of the IF
+// command from its presets and given back edited by the front-end.
+extern core::Array1<core::FixedText<48>, 14> IfDialogFields;
+// The IF line that IFX runs inside each dragged box (its text from column 4 on); kept between
+// commands so that a bare "IFX" repeats it. Written by the I family.
+extern core::FixedText<512> PendingIfLine;
+// The item code Group Alter works on (0 until given), with the box in SelectionBox.
+extern float GroupAlterCode;
+// The running sum of the rhythm display and the P3 of the item added last.
+extern float RhythmSum;
+extern float RhythmSumLastPosition;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 

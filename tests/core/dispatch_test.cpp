@@ -78,7 +78,6 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"UX", "test_console_boxes", 0},
                  {"VS", "show_status", 0},
                  {"YY", "set_view_y_offset", 0},
-                 {"A 5", "alter_group", 0},
                  {"DX", "run_dr_command", 0},
                  {"NDIR", "run_ndir_command", 0},
                  {"CT 3", "cut_copy_paste_area", 11},

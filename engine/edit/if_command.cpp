@@ -1,0 +1,735 @@
+// The IF command: compiling a condition line over item parameters and running it on every item.
+#include "engine/edit/if_command.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/edit/absolute_size.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/layout/zoom_steps.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+#include "platform/paths.h"
+
+namespace edit {
+
+namespace {
+
+using core::ItemStore;
+using core::ItemStartTable;
+
+constexpr float kParamReference = 1000000.0f;
+
+// Operator codes of the compiled line (the positions of "=~<>{}AOT,DC()+-/*@").
+enum IfCode : int32_t {
+    kEqual = 1, kNotEqual, kLess, kGreater, kLessEqual, kGreaterEqual,
+    kAnd, kOr, kThen, kComma, kDelete, kCopy, kOpen, kClose,
+    kPlus, kMinus, kDivide, kTimes, kRemainder
+};
+
+// One operand of a chain and the arithmetic operator that follows it (0: the chain ends).
+struct IfTerm {
+    float value = 0.0f;
+    int32_t op = 0;
+};
+
+// One token of the compiled line: a chain of terms (code 0), an operator, or an action (an
+// assignment keeps its parameter number in target and its chain in the terms).
+struct IfToken {
+    int32_t code = 0;
+    int32_t first = 0;
+    int32_t count = 0;
+    int32_t target = 0;
+};
+
+struct CompiledIf {
+    std::vector<IfTerm> terms;
+    std::vector<IfToken> conditions;  // up to and without THEN
+    std::vector<IfToken> actions;
+    bool has_then = false;
+    bool centre_marks = false;
+};
+
+// What went wrong while reading a line: empty when nothing did.
+struct CompileError {
+    std::string text;
+};
+
+void replace_all(std::string& s, const std::string& from, const std::string& to) {
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+}
+
+void replace_last(std::string& s, const std::string& from, const std::string& to) {
+    const std::size_t at = s.rfind(from);
+    if (at != std::string::npos) s.replace(at, from.size(), to);
+}
+
+// The compact upper-case form of an IF line: blanks dropped, the two-character comparisons as
+// their one-character codes, the size words as parameters 98 and 99, the colour and centring
+// words as their assignments. centre is set when CT or CTN was replaced.
+std::string normalise_if_line(const std::string& raw, bool& centre) {
+    std::string s;
+    for (char c : raw) {
+        if (c == ' ' || c == '\0') continue;
+        s.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    }
+    replace_last(s, "SZ", "P98");
+    replace_last(s, "PT", "P99");
+    replace_all(s, "<=", "{");
+    replace_all(s, "<>", "~");
+    replace_all(s, ">=", "}");
+    replace_all(s, "BLA", "P26=0");
+    replace_all(s, "RGB", "P26=");
+    replace_all(s, "GRA", "P26=");
+    centre = false;
+    const std::size_t ct = s.size() > 5 ? s.find("CT", 5) : std::string::npos;
+    if (ct != std::string::npos) {
+        const bool n = ct + 2 < s.size() && s[ct + 2] == 'N';
+        s.replace(ct, n ? 3 : 2, n ? "P11=-99" : "P11=-98");
+        centre = true;
+    }
+    return s;
+}
+
+// The line reader: one pass over the compact text, building the compiled line.
+class IfCompiler {
+  public:
+    IfCompiler(const std::string& text, CompiledIf& out) : s_(text), out_(out) {}
+
+    CompileError compile() {
+        pos_ = 2;  // after "IF"
+        int32_t depth = 0;
+        for (;;) {
+            while (peek() == '(') {
+                out_.conditions.push_back({kOpen});
+                ++depth;
+                ++pos_;
+            }
+            IfToken left;
+            if (!read_chain(left)) return error_here();
+            out_.conditions.push_back(left);
+            const int32_t cmp = comparison(peek());
+            if (cmp == 0) return error_here();
+            ++pos_;
+            out_.conditions.push_back({cmp});
+            IfToken right;
+            if (!read_chain(right)) return error_here();
+            out_.conditions.push_back(right);
+            while (peek() == ')') {
+                if (--depth < 0) return {"*** IF: a \")\" closes more than was opened."};
+                out_.conditions.push_back({kClose});
+                ++pos_;
+            }
+            if (take("AND") || take("\\")) {
+                out_.conditions.push_back({kAnd});
+            } else if (take("OR")) {
+                out_.conditions.push_back({kOr});
+            } else if (take("THEN") || take(";")) {
+                out_.has_then = true;
+                break;
+            } else if (pos_ >= s_.size()) {
+                break;
+            } else {
+                return error_here();
+            }
+        }
+        if (depth != 0) return {"*** IF: the parentheses are not balanced."};
+        if (!out_.has_then) return {};
+        while (pos_ < s_.size()) {
+            const char c = peek();
+            const bool alone = pos_ + 1 >= s_.size() || s_[pos_ + 1] == ',' ||
+                               s_.compare(pos_ + 1, 3, "AND") == 0;
+            if ((c == 'D' || c == 'C') && alone) {
+                out_.actions.push_back({c == 'D' ? kDelete : kCopy});
+                ++pos_;
+            } else {
+                // "Pn=chain", or "Pn+Pm=v" (Pn takes Pm + v: the form Group Alter writes).
+                IfToken target;
+                if (peek() != 'P' || !read_chain(target) || target.count > 2) return error_here();
+                const float ref = out_.terms[target.first].value;
+                if (ref < kParamReference || peek() != '=') return error_here();
+                ++pos_;
+                IfToken chain;
+                if (target.count == 2) {
+                    chain.first = static_cast<int32_t>(out_.terms.size());
+                    out_.terms.push_back({out_.terms[target.first + 1].value,
+                                          out_.terms[target.first].op});
+                    IfToken rest;
+                    if (!read_chain(rest)) return error_here();
+                    chain.count = rest.count + 1;
+                } else if (!read_chain(chain)) {
+                    return error_here();
+                }
+                chain.code = 0;
+                chain.target = core::int_of(ref - kParamReference);
+                out_.actions.push_back(chain);
+            }
+            if (pos_ >= s_.size()) break;
+            if (!take(",") && !take("AND")) return error_here();
+        }
+        if (out_.terms.size() > static_cast<std::size_t>(kIfOperandLimit))
+            return {"*** IF: more than 56 operands in the line."};
+        return {};
+    }
+
+  private:
+    char peek() const { return pos_ < s_.size() ? s_[pos_] : '\0'; }
+    bool take(const char* word) {
+        const std::size_t n = std::strlen(word);
+        if (s_.compare(pos_, n, word) != 0) return false;
+        pos_ += n;
+        return true;
+    }
+    static int32_t comparison(char c) {
+        switch (c) {
+            case '=': return kEqual;
+            case '~': return kNotEqual;
+            case '<': return kLess;
+            case '>': return kGreater;
+            case '{': return kLessEqual;
+            case '}': return kGreaterEqual;
+            default: return 0;
+        }
+    }
+    static int32_t arithmetic(char c) {
+        switch (c) {
+            case '+': return kPlus;
+            case '-': return kMinus;
+            case '/': return kDivide;
+            case '*': return kTimes;
+            default: return 0;
+        }
+    }
+    CompileError error_here() const {
+        std::string shown = s_.substr(pos_ < s_.size() ? pos_ : s_.size(), 12);
+        if (shown.empty()) shown = "(end of line)";
+        return {"*** IF: cannot read the line at: " + shown};
+    }
+
+    // An operand: "P" n (stored as 1,000,000 + n) or a number of up to 9 characters.
+    bool read_operand(float& value) {
+        const bool reference = peek() == 'P';
+        if (reference) ++pos_;
+        std::string digits;
+        if (!reference && (peek() == '-' || peek() == '+')) digits.push_back(s_[pos_++]);
+        while (digits.size() < 9 && ((peek() >= '0' && peek() <= '9') || peek() == '.'))
+            digits.push_back(s_[pos_++]);
+        if (digits.find_first_of("0123456789") == std::string::npos) return false;
+        char* end = nullptr;
+        const double v = std::strtod(digits.c_str(), &end);
+        if (end == nullptr || *end != '\0') return false;
+        if (reference) {
+            if (v < 0.0 || v > 999.0) return false;
+            value = kParamReference + static_cast<float>(core::int_of(v));
+        } else {
+            value = static_cast<float>(v);
+        }
+        return true;
+    }
+
+    // Operands joined by arithmetic, left to right; "MOD(a,b)" becomes a "@" b.
+    bool read_chain(IfToken& token) {
+        token = IfToken{};
+        token.first = static_cast<int32_t>(out_.terms.size());
+        for (;;) {
+            if (take("MOD(")) {
+                if (!read_chain_into()) return false;
+                out_.terms.back().op = kRemainder;
+                if (!take(",") || !read_chain_into() || !take(")")) return false;
+            } else {
+                float v = 0.0f;
+                if (!read_operand(v)) return false;
+                out_.terms.push_back({v, 0});
+            }
+            const int32_t op = arithmetic(peek());
+            if (op == 0) break;
+            out_.terms.back().op = op;
+            ++pos_;
+        }
+        token.count = static_cast<int32_t>(out_.terms.size()) - token.first;
+        return true;
+    }
+    bool read_chain_into() {
+        IfToken inner;
+        return read_chain(inner);
+    }
+
+    const std::string& s_;
+    CompiledIf& out_;
+    std::size_t pos_ = 0;
+};
+
+// The words of item k: its start word and parameter count.
+struct ItemView {
+    int32_t start = 0;
+    int32_t count = 0;
+    float p(int32_t i) const { return i >= 1 && i <= count ? ItemStore(start + i) : 0.0f; }
+};
+
+ItemView view_item(int32_t k) {
+    ItemView v;
+    v.start = ItemStartTable(k);
+    v.count = core::int_of(ItemStore(v.start));
+    return v;
+}
+
+// An operand's value for the item: a parameter beyond its count reads 0.0.
+float operand_value(const ItemView& item, float value) {
+    if (value < kParamReference) return value;
+    return item.p(core::int_of(value - kParamReference));
+}
+
+// A chain evaluated strictly left to right; division by 0.0 leaves the value as it was.
+float evaluate_if_operand(const CompiledIf& line, const IfToken& chain, const ItemView& item) {
+    float v = operand_value(item, line.terms[chain.first].value);
+    for (int32_t t = chain.first; t < chain.first + chain.count - 1; ++t) {
+        const float next = operand_value(item, line.terms[t + 1].value);
+        switch (line.terms[t].op) {
+            case kPlus: v += next; break;
+            case kMinus: v -= next; break;
+            case kTimes: v *= next; break;
+            case kDivide:
+                if (next != 0.0f) v /= next;
+                break;
+            case kRemainder:
+                v = static_cast<float>(core::int_of((core::compute_real_mod(v, next) + 0.001) *
+                                                    100.0)) / 100.0f;
+                break;
+            default: break;
+        }
+    }
+    return v;
+}
+
+bool compare(int32_t code, float a, float b) {
+    switch (code) {
+        case kEqual: return a == b;
+        case kNotEqual: return a != b;
+        case kLess: return a < b;
+        case kGreater: return a > b;
+        case kLessEqual: return a <= b;
+        case kGreaterEqual: return a >= b;
+        default: return false;
+    }
+}
+
+// The conditions, taken left to right: after a true comparison the scan goes on at the next
+// AND, after a false one at the next OR (outside parentheses when the comparison stood outside
+// them); running off the conditions decides.
+bool item_passes(const CompiledIf& line, const ItemView& item) {
+    const std::vector<IfToken>& c = line.conditions;
+    std::size_t i = 0;
+    int32_t depth = 0;
+    for (;;) {
+        while (i < c.size() && c[i].code == kOpen) {
+            ++depth;
+            ++i;
+        }
+        if (i + 2 >= c.size()) return false;
+        const bool holds = compare(c[i + 1].code, evaluate_if_operand(line, c[i], item),
+                                   evaluate_if_operand(line, c[i + 2], item));
+        const int32_t started = depth;
+        i += 3;
+        const int32_t wanted = holds ? kAnd : kOr;
+        for (;; ++i) {
+            if (i >= c.size()) return holds;
+            if (c[i].code == kOpen) ++depth;
+            if (c[i].code == kClose) --depth;
+            if (c[i].code == wanted && (holds || started > 0 || depth == 0)) break;
+        }
+        ++i;
+    }
+}
+
+// How an assignment left the item.
+enum class Assigned { Next, SkipItem, Full };
+
+bool text_marked(const ItemView& item) { return item.count >= 16 && item.p(14) == -1.0f; }
+
+// Inserts (grow) or removes the three colour words after P13 of text item k.
+bool set_colour_block(int32_t k, bool present) {
+    ItemView item = view_item(k);
+    if (present) {
+        if (!core::resize_item(k, static_cast<float>(item.count + 3))) return false;
+        item = view_item(k);
+        for (int32_t w = item.count; w >= 17; --w) ItemStore(item.start + w) = ItemStore(item.start + w - 3);
+        ItemStore(item.start + 14) = -1.0f;
+        ItemStore(item.start + 15) = 0.0f;
+        ItemStore(item.start + 16) = 0.0f;
+        return true;
+    }
+    for (int32_t w = 14; w + 3 <= item.count; ++w) ItemStore(item.start + w) = ItemStore(item.start + w + 3);
+    return core::resize_item(k, static_cast<float>(item.count - 3));
+}
+
+// A text item's assignment: its colour lives in a block of three words after P13 (P14 -1.0
+// marks it, P16 holds the colour). An assignment the item cannot take skips that item only.
+Assigned assign_text_parameter(int32_t k, int32_t n, float v) {
+    const ItemView item = view_item(k);
+    const bool marked = text_marked(item);
+    if (n == 26) {
+        if (v == 0.0f) {
+            if (marked && !set_colour_block(k, false)) return Assigned::Full;
+            return Assigned::SkipItem;
+        }
+        if (!marked && !set_colour_block(k, true)) return Assigned::Full;
+        ItemStore(view_item(k).start + 16) = v;
+        return Assigned::Next;
+    }
+    if (n == 14) {
+        if (!marked) return set_colour_block(k, true) ? Assigned::Next : Assigned::Full;
+        if (v == 0.0f) return set_colour_block(k, false) ? Assigned::SkipItem : Assigned::Full;
+        return v == -1.0f ? Assigned::Next : Assigned::SkipItem;
+    }
+    if (n >= 15 && n <= 89) {
+        if (!marked) return Assigned::SkipItem;
+        if (n <= 16) ItemStore(item.start + n) = v;
+        return Assigned::Next;
+    }
+    // Text items are never grown: a parameter they do not have is left alone.
+    if (n < 1 || n > 13) return Assigned::Next;
+    ItemStore(item.start + n) = v;
+    return Assigned::Next;
+}
+
+// "SZ" (98) and "PT" (99): the value is an absolute size, turned into the stored size by the
+// size conversion; the size word is grown into when the item is short (not a text item).
+Assigned assign_pseudo_parameter(int32_t k, int32_t n, float v) {
+    ItemView item = view_item(k);
+    if (v == 0.0f) return Assigned::Next;
+    float value = v;
+    float result = 0.0f;
+    int32_t index = 0;
+    report_absolute_size(&ItemStore(item.start + 1), value, result, index, item.count,
+                         n == 99 ? 99 : 0);
+    if (index < 1) return Assigned::Next;
+    if (index > item.count) {
+        if (core::int_of(item.p(1)) == 16) return Assigned::Next;
+        if (!core::resize_item(k, static_cast<float>(index))) return Assigned::Full;
+        item = view_item(k);
+    }
+    ItemStore(item.start + index) = result;
+    return Assigned::Next;
+}
+
+Assigned assign_parameter(int32_t k, int32_t n, float v) {
+    if (n == 98 || n == 99) return assign_pseudo_parameter(k, n, v);
+    ItemView item = view_item(k);
+    if (core::int_of(item.p(1)) == 16) return assign_text_parameter(k, n, v);
+    if (n < 1) return Assigned::Next;
+    if (n > item.count) {
+        // Only the ordinary parameters grow an item; a higher word it lacks is left alone, and
+        // so is a missing word that would get 0.0, which it reads already.
+        if (n >= 40 || v == 0.0f) return Assigned::Next;
+        if (!core::resize_item(k, static_cast<float>(n))) return Assigned::Full;
+        item = view_item(k);
+    }
+    ItemStore(item.start + n) = v;
+    return Assigned::Next;
+}
+
+// The store as it was before a run, so that a run that fills the page changes nothing.
+struct StoreSnapshot {
+    std::vector<float> words;
+    int32_t count = 0;
+    void take() {
+        words.assign(ItemStore.data(), ItemStore.data() + core::ItemWordsUsed - 1);
+        count = core::ItemCount;
+    }
+    void restore() const {
+        std::memcpy(ItemStore.data(), words.data(), words.size() * sizeof(float));
+        core::ItemWordsUsed = static_cast<int32_t>(words.size()) + 1;
+        core::ItemCount = count;
+        core::rebuild_item_start_table();
+    }
+};
+
+void put_int32(std::ofstream& out, int32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); }
+void put_float(std::ofstream& out, float v) { out.write(reinterpret_cast<const char*>(&v), 4); }
+
+// Writes the area file: a header (count, lowest staff, leftmost and rightmost P3, highest
+// staff, the left and right edges in display units) and each item as INT(n), n, P1..Pn; then
+// reports the bounds found in MessageLine.
+void write_area_file(const std::vector<int32_t>& items) {
+    int32_t low = 999;
+    int32_t high = 0;
+    float left = 9999.0f;
+    float right = -9999.0f;
+    for (int32_t k : items) {
+        const ItemView item = view_item(k);
+        const int32_t staff = core::int_of(item.p(2));
+        low = std::min(low, staff);
+        high = std::max(high, staff);
+        left = std::min(left, item.p(3));
+        right = std::max(right, item.p(3));
+    }
+    std::ofstream out(platform::work_file(kIfAreaFile), std::ios::binary | std::ios::trunc);
+    if (!out) {
+        core::show_message(std::string("*** Cannot write the area file ") + kIfAreaFile);
+        return;
+    }
+    put_int32(out, static_cast<int32_t>(items.size()));
+    put_int32(out, low);
+    put_float(out, left);
+    put_float(out, right);
+    put_int32(out, high);
+    put_int32(out, core::int_of(left * 150.0f - 100.0f));
+    put_int32(out, core::int_of(right * 150.0f + 100.0f));
+    for (int32_t k : items) {
+        const ItemView item = view_item(k);
+        put_int32(out, item.count);
+        for (int32_t w = 0; w <= item.count; ++w) put_float(out, ItemStore(item.start + w));
+    }
+    out.close();
+    core::FixedText<512> message("Area copied = 000  000.0  000.0  000");
+    core::write_int_field(message, 15, 17, "(1i3)", low);
+    core::write_real_field(message, 20, 24, "(1f5.1)", left);
+    core::write_real_field(message, 27, 31, "(1f5.1)", right);
+    core::write_int_field(message, 34, 36, "(1i3)", high);
+    core::MessageLine = message;
+    core::show_prompt(message);
+}
+
+// Runs the compiled line over the page. Returns false (the store as it was) when a growth would
+// overflow the store.
+bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
+    StoreSnapshot before;
+    before.take();
+    int32_t k = 1;
+    while (k <= core::ItemCount) {
+        const ItemView item = view_item(k);
+        if (!item_passes(line, item)) {
+            ++k;
+            continue;
+        }
+        bool deleted = false;
+        for (const IfToken& action : line.actions) {
+            if (action.code == kDelete) {
+                core::delete_item(k);
+                deleted = true;
+                break;
+            }
+            if (action.code == kCopy) {
+                if (static_cast<int32_t>(copies.size()) < kIfCopyLimit) copies.push_back(k);
+                break;
+            }
+            const float v = evaluate_if_operand(line, action, view_item(k));
+            const Assigned a = assign_parameter(k, action.target, v);
+            if (a == Assigned::Full) {
+                before.restore();
+                copies.clear();
+                return false;
+            }
+            if (a == Assigned::SkipItem) break;
+        }
+        if (!deleted) ++k;
+    }
+    return true;
+}
+
+// Reads the line in SecondLine into its compiled form; reports what cannot be read.
+bool compile_if_line(CompiledIf& line) {
+    for (int32_t c = kIfLineColumns + 1; c <= 512; ++c) {
+        if (core::SecondLine(c) != ' ' && core::SecondLine(c) != '\0') {
+            core::show_message("*** The IF line is longer than 160 characters: nothing was done.");
+            return false;
+        }
+    }
+    const CompileError e = IfCompiler(normalise_if_line(std::string(core::SecondLine.sub(1, kIfLineColumns)),
+                                                        line.centre_marks),
+                                      line)
+                               .compile();
+    if (e.text.empty()) return true;
+    core::show_message(e.text + " -- nothing was changed.");
+    return false;
+}
+
+// The area step: the box has come (typed or drawn); it becomes the dialog's area field.
+void run_area_step() {
+    const char first = core::CommandLine(1);
+    bool box = false;
+    if (first == '|' || first == '~') {
+        box = read_drawn_box();
+    } else {
+        box = show_typed_box();
+    }
+    if (!box) {
+        clear_drawn_box();
+        core::PendingBoxOperation = 0;
+        return;
+    }
+    int32_t answer = -1;
+    if (core::MacroUnit == 0) answer = core::front_end().AskYesNoExit("Source Box O.K.? -");
+    if (answer == -2) {
+        draw_box_outline(0);
+        clear_drawn_box();
+        layout::step_zoom();
+        core::PendingBoxOperation = 0;
+        return;
+    }
+    if (answer == 0) draw_box_outline(0);
+    core::PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+
+    core::FixedText<48> area("(p2>=   \\ p2<=    \\ p3>=     \\ p3<=      ) ");
+    core::write_int_field(area, 6, 8, "(1i3)", core::int_of(core::ParamBuffer(1)));
+    core::write_int_field(area, 16, 18, "(1i3)", core::int_of(core::ParamBuffer(4)));
+    core::write_real_field(area, 26, 31, "(1f6.2)", core::ParamBuffer(2));
+    core::write_real_field(area, 37, 42, "(1f6.2)", core::ParamBuffer(3));
+    IfDialogFields.fill(core::FixedText<48>());
+    IfDialogFields(1) = area;
+    IfDialogFields(2).set("p4=0");
+    IfDialogFields(5).set("p1=5");
+    IfDialogFields(6).set("p1=18");
+    IfDialogFields(14).set("p2=5,p5=12");
+    if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"), IfDialogFields) == 2)
+        return;
+
+    std::string text = "if " + IfDialogFields(1).trimmed();
+    for (int f : {2, 3, 4, 8, 9, 10}) {
+        if (!IfDialogFields(f).is_blank()) text += " \\ " + IfDialogFields(f).trimmed();
+    }
+    bool first_or = true;
+    for (int f : {5, 6, 7, 11, 12, 13}) {
+        if (IfDialogFields(f).is_blank()) continue;
+        text += (first_or ? " \\ " : " or ") + IfDialogFields(f).trimmed();
+        first_or = false;
+    }
+    text += ";" + IfDialogFields(14).trimmed();
+    core::SecondLine.set(text);
+    core::CommandLine.set(text);
+    run_if_command();
+}
+
+}  // namespace
+
+// Contract: the IF line in SecondLine: every item for which the conditions hold gets the
+// actions. A line with nothing after "IF" asks for an area (PendingBoxOperation 18). A line
+// that cannot be read (an unknown operator, unbalanced parentheses, past column 160, over 56
+// operands) is reported and changes nothing, with no undo copy. Growth past the store's
+// capacity leaves the page as it was, with the page-full message. Writes ItemStore and its
+// index, MessageLine, the area file, ParamBuffer(2..4) and the command letters.
+void run_if_command() {
+    if (core::PendingBoxOperation == 18) {
+        run_area_step();
+        return;
+    }
+    for (int32_t c = 1; c <= 512; ++c) {
+        if (core::SecondLine(c) == '%') {
+            for (int32_t d = c; d <= 512; ++d) {
+                core::SecondLine(d) = ' ';
+                core::CommandLine(d) = ' ';
+            }
+            break;
+        }
+    }
+    if (core::SecondLine.sub(3, 8).find_first_not_of(" \0") == std::string_view::npos) {
+        core::PendingBoxOperation = 18;
+        PendingBoxStep = 0;
+        core::show_prompt(core::FixedText<512>(
+            "Enter Staff#, Left pos., Right pos., Upper Staff# -- or Draw Box."));
+        return;
+    }
+    for (int32_t c = 1; c <= kIfLineColumns; ++c) {
+        if (core::SecondLine(c) == '"') {
+            replace_text_in_area(c);
+            return;
+        }
+    }
+    CompiledIf line;
+    if (!compile_if_line(line)) return;
+    if (!line.has_then || line.actions.empty()) return;
+
+    core::save_undo_copy();
+    core::UndoSaveMode = -1;
+    std::vector<int32_t> copies;
+    if (!run_compiled_line(line, copies)) {
+        core::show_message("**** The page is full: nothing was changed.");
+        render::redraw_items();
+        return;
+    }
+    core::ChangesMadeFlag = 1;
+    if (!copies.empty()) {
+        write_area_file(copies);
+    } else {
+        core::CommandModeLetters(2) = ' ';
+        core::CommandModeLetters(1) = 1;
+        for (int32_t s = 2; s <= 4; ++s) core::ParamBuffer(s) = 0.0f;
+        layout::step_zoom();
+    }
+    if (line.centre_marks) apply_centre_marks();
+}
+
+// Contract: runs PendingIfLine (from column 4) inside the box in ParamBuffer P1..P4 with the
+// staves inclusive and the positions strict; the first 50 words of EditItemParams go back into
+// ParamBuffer before the run.
+void build_if_condition() {
+    const int32_t low = core::int_of(core::ParamBuffer(1));
+    const int32_t high = core::int_of(core::ParamBuffer(4));
+    const float left = core::ParamBuffer(2);
+    const float right = core::ParamBuffer(3);
+    char head[160];
+    std::snprintf(head, sizeof head, "IF P2>%d AND P2<%d AND P3>%.3f AND P3<%.3f AND ", low - 1,
+                  high + 1, static_cast<double>(left), static_cast<double>(right));
+    std::string text = head;
+    text += std::string(PendingIfLine.sub(4, 509));
+    core::SecondLine.set(text);
+    core::CommandLine = core::SecondLine;
+    for (int32_t w = 1; w <= 50; ++w) core::ParamBuffer(w) = core::EditItemParams(w);
+    run_if_command();
+}
+
+// Contract: for each text item whose P11 is -98 or less, the keyword editor centres it ("CTX"
+// for -98, "CTN" below) with the item as the edited one; P3 and P11 take what it left in P2
+// and P4. EditItemParams and the edited item come back as they were; ParamBuffer is cleared.
+void apply_centre_marks() {
+    core::Array1<float, 50> kept = core::EditItemParams;
+    const int32_t kept_item = core::EditedItemNumber;
+    const core::FixedText<512> kept_line = core::CommandLine;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const ItemView item = view_item(k);
+        if (core::int_of(item.p(1)) != 16 || item.p(11) > -98.0f) continue;
+        for (int32_t w = 1; w <= 56; ++w) core::ParamBuffer(w) = 0.0f;
+        for (int32_t w = 1; w <= 20 && w <= item.count; ++w) {
+            core::ParamBuffer(w) = item.p(w);
+            core::EditItemParams(w) = item.p(w);
+        }
+        core::CommandLine.set(item.p(11) == -98.0f ? "CTX" : "CTN");
+        core::EditedItemNumber = k;
+        decode_edit_keywords();
+        const ItemView after = view_item(k);
+        ItemStore(after.start + 3) = core::ParamBuffer(2);
+        ItemStore(after.start + 11) = core::ParamBuffer(4);
+    }
+    core::EditItemParams = kept;
+    core::EditedItemNumber = kept_item;
+    core::CommandLine = kept_line;
+    for (int32_t w = 1; w <= 56; ++w) core::ParamBuffer(w) = 0.0f;
+}
+
+// Contract: "INVI" negates ShowInvisibleItems, says which way it went in the message line and
+// redraws the page.
+void toggle_invisible_items() {
+    core::SecondLine.blank();
+    layout::ShowInvisibleItems = -layout::ShowInvisibleItems;
+    const char* text = layout::ShowInvisibleItems > 0 ? "Invisible items are visible on screen."
+                                                      : "Invisible items are NOT visible on screen.";
+    core::MessageLine.set(text);
+    core::show_prompt(core::MessageLine);
+    render::redraw_items();
+}
+
+}  // namespace edit
