@@ -103,7 +103,6 @@ int32_t BoxEdgeWord = 0;
 int32_t DragStepWord = 0;
 
 void alter_group() { core::report_family_word("alter_group"); }
-void cut_copy_paste_area(int32_t& index) { core::report_family_word("cut_copy_paste_area", index); }
 
 // Not built yet but for "MAKEDIR", which the M words hand to the P words' folder step.
 void run_m_command() {
@@ -119,7 +118,6 @@ void delete_box_codes() { core::report_family_word("delete_box_codes"); }
 void adjust_box_edges() { core::trace("adjust_box_edges"); }
 void move_system() { core::trace("move_system"); }
 void run_if_command() { core::trace("run_if_command"); }
-void write_cut_file() { core::trace("write_cut_file"); }
 void copy_move_group() { core::trace("copy_move_group"); }
 void show_rhythm_sum() { core::trace("show_rhythm_sum"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }

@@ -1,5 +1,7 @@
 #include "engine/edit/tables.h"
 
+#include "engine/core/undo.h"
+
 namespace edit {
 
 // ---- the parameter line and committing items ------------------------------------------------
@@ -81,6 +83,10 @@ EditWordStateRecord EditWordState;
 
 ViewSizeMemoryRecord ViewSizeMemory;
 
+int32_t CutFileBuffer = 0;
+core::FixedText<512> CutFileName;
+FileNamePairRecord FileNamePair;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -152,6 +158,11 @@ void reset_edit_tables() {
 
     // click picker, mouse placement and view size
     ViewSizeMemory = ViewSizeMemoryRecord{};
+
+    // cut files
+    CutFileBuffer = 0;
+    CutFileName.set(core::work_copy_name("!!cut0.tmp"));
+    FileNamePair = FileNamePairRecord{};
 }
 
 }  // namespace edit
