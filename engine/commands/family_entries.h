@@ -21,6 +21,7 @@
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
 #include "engine/edit/click_picker.h"        // show_parameters
+#include "engine/edit/cut_files.h"           // cut_copy_paste_area, write_cut_file
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
 #include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
 #include "engine/edit/if_command.h"           // run_if_command
@@ -110,13 +111,11 @@ void run_input_mode();
 // ============================================================================================
 namespace edit {
 
-void cut_copy_paste_area(int32_t& index);  // C words by their table index (97 CV, CON)
 void run_m_command();                      // M, "CS"
 void run_box_command(int32_t& operation);  // M, TR
 // The families the box continuation and the edit lines reach.
 void adjust_box_edges();
 void move_system();
-void write_cut_file();
 void copy_move_group();
 void delete_box_codes();                   // "MX", "CUE"
 void run_ndir_command();                   // N

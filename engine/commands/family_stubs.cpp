@@ -102,7 +102,6 @@ namespace edit {
 int32_t BoxEdgeWord = 0;
 int32_t DragStepWord = 0;
 
-void cut_copy_paste_area(int32_t& index) { core::report_family_word("cut_copy_paste_area", index); }
 
 // Not built yet but for "MAKEDIR", which the M words hand to the P words' folder step.
 void run_m_command() {
@@ -117,7 +116,6 @@ void delete_box_codes() { core::report_family_word("delete_box_codes"); }
 // Not built yet: the box and group operations change nothing.
 void adjust_box_edges() { core::trace("adjust_box_edges"); }
 void move_system() { core::trace("move_system"); }
-void write_cut_file() { core::trace("write_cut_file"); }
 void copy_move_group() { core::trace("copy_move_group"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }
 void set_paper_size() { core::report_family_word("set_paper_size"); }

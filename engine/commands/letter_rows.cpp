@@ -1,6 +1,7 @@
 // The first-letter table of the dispatch: for each letter A to Z, which further letters of the
 // command word choose which family, and what the interpreter does before and after it. The
 // tests within a row run in the order written.
+#include "engine/commands/combine_documents.h"
 #include "engine/commands/command_dispatch.h"
 #include "engine/commands/family_entries.h"
 #include "engine/commands/interpreter.h"
@@ -60,6 +61,10 @@ CommandFlow row_c() {
     if (EditedItemNumber != 0) return run_c_word(find_edit_c_word(word3));
     if (starts("CS")) {
         edit::run_m_command();
+        return after_c_word();
+    }
+    if (starts("COM")) {
+        combine_documents();
         return after_c_word();
     }
     if (starts("CV") || starts("CON")) return run_c_word(kConvertCWordIndex);

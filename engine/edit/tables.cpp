@@ -1,5 +1,7 @@
 #include "engine/edit/tables.h"
 
+#include "engine/core/undo.h"
+
 namespace edit {
 
 // ---- the parameter line and committing items ------------------------------------------------
@@ -88,6 +90,10 @@ float GroupAlterCode = 0.0f;
 float RhythmSum = 0.0f;
 float RhythmSumLastPosition = -99999.0f;
 
+int32_t CutFileBuffer = 0;
+core::FixedText<512> CutFileName;
+FileNamePairRecord FileNamePair;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -166,6 +172,11 @@ void reset_edit_tables() {
     GroupAlterCode = 0.0f;
     RhythmSum = 0.0f;
     RhythmSumLastPosition = -99999.0f;
+
+    // cut files
+    CutFileBuffer = 0;
+    CutFileName.set(core::work_copy_name("!!cut0.tmp"));
+    FileNamePair = FileNamePairRecord{};
 }
 
 }  // namespace edit

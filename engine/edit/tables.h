@@ -238,4 +238,17 @@ extern float RhythmSumLastPosition;
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 
+// ---- cut files (cut_files.cpp) ---------------------------------------------------------------
+
+// The cut buffer the next area is written to (0..9) and its file, the work folder followed by
+// "!!cut" + the digit + ".tmp".
+extern int32_t CutFileBuffer;
+extern core::FixedText<512> CutFileName;
+// The two names the "CV" word parsed (blank when none).
+struct FileNamePairRecord {
+    core::FixedText<128> first;
+    core::FixedText<128> second;
+};
+extern FileNamePairRecord FileNamePair;
+
 }  // namespace edit

@@ -62,10 +62,7 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
         int32_t argument;
     } cases[] = {{"PA", "set_paper_size", 0},
                  {"FH", "zoom_to_fit", 0},
-                 {"CV", "cut_copy_paste_area", 97},
-                 {"CONV", "cut_copy_paste_area", 97},
-                 {"CD 5", "cut_copy_paste_area", 4},
-                 {"C", "cut_copy_paste_area", 1},
+                 {"C", "run_box_command", 1},
                  {"CS 1 2", "run_m_command", 0},
                  {"CUE", "delete_box_codes", 0},
                  {"TR 3", "transpose_items", 0},
@@ -80,8 +77,8 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"YY", "set_view_y_offset", 0},
                  {"DX", "run_dr_command", 0},
                  {"NDIR", "run_ndir_command", 0},
-                 {"CT 3", "cut_copy_paste_area", 11},
-                 {"CT", "cut_copy_paste_area", 10},
+                 {"CT 3", "run_box_command", 1},
+                 {"CT", "run_box_command", 1},
                  {"TX", "run_text_command", 0}};
     for (const auto& c : cases) {
         clear_trace();

@@ -1,0 +1,119 @@
+#include "engine/commands/combine_documents.h"
+
+#include <string>
+
+#include "engine/commands/document_state.h"
+#include "engine/commands/file_commands.h"
+#include "engine/commands/sort_command.h"
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/layout/staff_positions.h"
+#include "engine/render/page_redraw.h"
+
+namespace core {
+
+namespace {
+
+constexpr int32_t kNameChars = 128;
+constexpr int32_t kMostFiles = 256;
+
+std::string trimmed_text(std::string_view text) {
+    std::string s(text.substr(0, text.find('\0')));
+    const std::size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+bool has_extension(const std::string& name) {
+    const std::size_t slash = name.find_last_of("\\/");
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+}
+
+// The first name and the count: from the dialog, or the next two lines of the command file.
+// False when the dialog was cancelled or the command file ended.
+bool ask_names_and_count(std::string& name, std::string& count) {
+    if (MacroUnit != DefaultMacroUnit) {
+        if (!next_command_file_line()) return false;
+        name = trimmed_text(CommandLine.view());
+        if (!next_command_file_line()) return false;
+        count = trimmed_text(CommandLine.view());
+        return true;
+    }
+    MessageLine.blank();
+    FrontEndCommandBuffer.blank();
+    if (!has_front_end() || front_end().RunCombineFilesDialog() == 2) return false;
+    name = trimmed_text(MessageLine.view());
+    count = trimmed_text(FrontEndCommandBuffer.view());
+    CommandLine.set(name);
+    return true;
+}
+
+// Merges file below every staff on the page. False when it could not be read (nothing added).
+bool merge_below(const std::string& file) {
+    const int32_t items_before = ItemCount;
+    MergeBlockEnd.item_count = -1;
+    CommandLine.set("GMB " + file);
+    SecondLine = CommandLine;
+    CommandModeLetters(1) = 'G';
+    CommandModeLetters(2) = 'M';
+    run_file_command();
+    return MergeBlockEnd.item_count >= items_before;
+}
+
+}  // namespace
+
+// Contract: see the header. Reads the dialog's answer (or the command file); writes the store,
+// CurrentFileName (through the new document), CommandLine, SecondLine, CommandModeLetters,
+// MessageLine, ChangesMadeFlag, FrontEndCommandBuffer.
+void combine_documents() {
+    ChangesMadeFlag = 1;
+    if (ItemCount > 0 && confirm_discard(3) != -1) {
+        FrontEndCommandBuffer.blank();
+        return;
+    }
+    clear_item_store();
+    start_new_document();
+
+    std::string name;
+    std::string count_text;
+    int32_t count = 0;
+    if (ask_names_and_count(name, count_text)) {
+        // The leading whole number; more files than the page has staves cannot be stacked.
+        for (const char c : count_text) {
+            if (c < '0' || c > '9' || count > kMostFiles) break;
+            count = count * 10 + (c - '0');
+        }
+    }
+    if (count > 1 && !name.empty()) {
+        if (name.size() > kNameChars) name.resize(kNameChars);
+        if (!has_extension(name)) {
+            const std::string ext = DefaultExtension.trimmed();
+            name += ext.empty() ? ".MUS" : ext;
+        }
+        std::string file = name;
+        for (int32_t k = 1; k <= count; ++k) {
+            MessageLine.set("Reading file " + file);
+            show_prompt(MessageLine);
+            if (!merge_below(file)) break;
+            ChangesMadeFlag = 0;
+            file = count_up_file_name(file);
+        }
+        int32_t appended = 0;
+        layout::rebuild_index_and_staff_table(appended);
+        CommandLine.set("OS");
+        CommandModeLetters(1) = 'O';
+        CommandModeLetters(2) = 'S';
+        sort_items();
+        ChangesMadeFlag = 1;
+    }
+    render::redraw_items();
+    refresh_screen();
+    FrontEndCommandBuffer.blank();
+}
+
+}  // namespace core
