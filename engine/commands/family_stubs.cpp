@@ -113,14 +113,11 @@ void run_m_command() {
     }
     core::report_family_word("run_m_command");
 }
-void run_box_command(int32_t& operation) { core::report_family_word("run_box_command", operation); }
-void delete_box_codes() { core::report_family_word("delete_box_codes"); }
 // Not built yet: the box and group operations change nothing.
 void adjust_box_edges() { core::trace("adjust_box_edges"); }
 void move_system() { core::trace("move_system"); }
 void run_if_command() { core::trace("run_if_command"); }
 void write_cut_file() { core::trace("write_cut_file"); }
-void copy_move_group() { core::trace("copy_move_group"); }
 void show_rhythm_sum() { core::trace("show_rhythm_sum"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }
 void set_paper_size() { core::report_family_word("set_paper_size"); }
@@ -142,11 +139,6 @@ int32_t edit_text_in_dialog() {
 }
 
 
-// Not built yet: the pending box move is dropped so that the next command runs.
-void move_box_items() {
-    core::trace("move_box_items");
-    core::PendingBoxOperation = 0;
-}
 
 // Not built yet: the text file is not shown.
 void view_text_file() { core::report_family_word("view_text_file"); }

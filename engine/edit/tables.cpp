@@ -81,6 +81,13 @@ EditWordStateRecord EditWordState;
 
 ViewSizeMemoryRecord ViewSizeMemory;
 
+BoxDestinationRecord BoxDestination;
+int32_t BoxCopyCode = 0;
+int32_t MacroDrawFlag = 0;
+core::FixedText<100> BoxQuestion;
+BoxMoveStartRecord BoxMoveStart;
+int32_t BoxOutlineMark = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -152,6 +159,14 @@ void reset_edit_tables() {
 
     // click picker, mouse placement and view size
     ViewSizeMemory = ViewSizeMemoryRecord{};
+
+    // box commands and group copy and move
+    BoxDestination = BoxDestinationRecord{};
+    BoxCopyCode = 0;
+    MacroDrawFlag = 0;
+    BoxQuestion.blank();
+    BoxMoveStart = BoxMoveStartRecord{};
+    BoxOutlineMark = 0;
 }
 
 }  // namespace edit
