@@ -20,8 +20,10 @@
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
+#include "engine/edit/box_commands.h"        // run_box_command, delete_box_codes
 #include "engine/edit/click_picker.h"        // show_parameters
 #include "engine/edit/cut_files.h"           // cut_copy_paste_area, write_cut_file
+#include "engine/edit/group_transfer.h"      // copy_move_group, move_box_items
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
 #include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
 #include "engine/edit/if_command.h"           // run_if_command
@@ -112,12 +114,9 @@ void run_input_mode();
 namespace edit {
 
 void run_m_command();                      // M, "CS"
-void run_box_command(int32_t& operation);  // M, TR
 // The families the box continuation and the edit lines reach.
 void adjust_box_edges();
 void move_system();
-void copy_move_group();
-void delete_box_codes();                   // "MX", "CUE"
 void run_ndir_command();                   // N
 void set_paper_size();                     // "PA"
 void transpose_items();                    // "TR" with an interval
@@ -126,7 +125,6 @@ void test_frontend_services();             // developer lines "rr", "rrh"
 
 // CommandLine in the Edit Text dialog; the edited text comes back in CommandLine.
 int32_t edit_text_in_dialog();
-void move_box_items();
 // Shows the text file named in SecondLine from column 6 ("TYPE " and the name).
 void view_text_file();
 // Zooms so that the items' width fits the window.

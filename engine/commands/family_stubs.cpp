@@ -111,12 +111,9 @@ void run_m_command() {
     }
     core::report_family_word("run_m_command");
 }
-void run_box_command(int32_t& operation) { core::report_family_word("run_box_command", operation); }
-void delete_box_codes() { core::report_family_word("delete_box_codes"); }
 // Not built yet: the box and group operations change nothing.
 void adjust_box_edges() { core::trace("adjust_box_edges"); }
 void move_system() { core::trace("move_system"); }
-void copy_move_group() { core::trace("copy_move_group"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }
 void set_paper_size() { core::report_family_word("set_paper_size"); }
 void transpose_items() { core::report_family_word("transpose_items"); }
@@ -137,11 +134,6 @@ int32_t edit_text_in_dialog() {
 }
 
 
-// Not built yet: the pending box move is dropped so that the next command runs.
-void move_box_items() {
-    core::trace("move_box_items");
-    core::PendingBoxOperation = 0;
-}
 
 // Not built yet: the text file is not shown.
 void view_text_file() { core::report_family_word("view_text_file"); }

@@ -94,6 +94,13 @@ int32_t CutFileBuffer = 0;
 core::FixedText<512> CutFileName;
 FileNamePairRecord FileNamePair;
 
+BoxDestinationRecord BoxDestination;
+int32_t BoxCopyCode = 0;
+int32_t MacroDrawFlag = 0;
+core::FixedText<100> BoxQuestion;
+BoxMoveStartRecord BoxMoveStart;
+int32_t BoxOutlineMark = 0;
+
 void reset_edit_tables() {
     // parameter line
     EditScratch.fill(kNotGiven);
@@ -177,6 +184,14 @@ void reset_edit_tables() {
     CutFileBuffer = 0;
     CutFileName.set(core::work_copy_name("!!cut0.tmp"));
     FileNamePair = FileNamePairRecord{};
+
+    // box commands and group copy and move
+    BoxDestination = BoxDestinationRecord{};
+    BoxCopyCode = 0;
+    MacroDrawFlag = 0;
+    BoxQuestion.blank();
+    BoxMoveStart = BoxMoveStartRecord{};
+    BoxOutlineMark = 0;
 }
 
 }  // namespace edit

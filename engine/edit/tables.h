@@ -235,6 +235,36 @@ extern float GroupAlterCode;
 extern float RhythmSum;
 extern float RhythmSumLastPosition;
 
+// ---- box commands and group copy and move (box_commands.cpp, group_transfer.cpp) -----------
+
+// The destination of a box word: staff, left and right position, and a vertical value (the
+// destination line's P4: the upper staff a repeated copy may reach; for the step moves the
+// number of steps, negative downwards). Written by run_box_command and its macro form, read by
+// copy_move_group.
+struct BoxDestinationRecord {
+    int32_t staff = 0;
+    float left = 0.0f;
+    float right = 0.0f;
+    float vertical = 0.0f;
+};
+extern BoxDestinationRecord BoxDestination;
+// 0 when a box word starts, 1 for the repeated copy (a repeat is pending); a later code number
+// replaces a non-zero value. Read by copy_move_group.
+extern int32_t BoxCopyCode;
+// 1 while a box word taken from a command file runs, so that its source box is still marked.
+extern int32_t MacroDrawFlag;
+// The question of the box dialogue last asked ("Source Box O.K.? -" or the destination's).
+extern core::FixedText<100> BoxQuestion;
+// The item count and words used when the interactive box move began; Exit puts them back.
+struct BoxMoveStartRecord {
+    int32_t item_count = 0;
+    int32_t words_used = 1;
+};
+extern BoxMoveStartRecord BoxMoveStart;
+// The graphics list's next free position before a box outline was drawn, so that a refused
+// box's outline can be cut away again.
+extern int32_t BoxOutlineMark;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 

@@ -1,0 +1,550 @@
+#include "engine/edit/box_commands.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/box_selection.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/group_transfer.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+
+namespace edit {
+
+namespace {
+
+using core::CommandLine;
+using core::MessageLine;
+using core::ParamBuffer;
+using core::PendingBoxOperation;
+using core::SecondLine;
+
+constexpr int32_t kPaletteGeneral = 134;
+constexpr int32_t kYes = -1;
+constexpr int32_t kNo = 0;
+constexpr int32_t kExit = -2;
+
+constexpr std::string_view kSourcePrompt =
+    "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.";
+constexpr std::string_view kDestinationPrompt =
+    "Enter new Staff#, Left pos, Right pos, (Upper staff), -- or draw box.";
+constexpr std::string_view kStepsPrompt = "Enter steps to move up/down.";
+constexpr std::string_view kCodesBoxPrompt =
+    "Enter Staff#, Left pos., Right pos., [Upper Staff#] -- or Draw Box.";
+constexpr std::string_view kSystemPrompt =
+    "Enter Lowest Staff# of system and how many staves in system - or Draw Box.";
+
+// The cue command of the C family (make_cue_size); it does nothing until it is connected at
+// the merge.
+void run_cue_command() {}
+
+// The number (1..limit) of the box word starting CommandLine; 0 when it is not one.
+int32_t find_box_word(int32_t limit) {
+    const std::string_view words(kBoxWords);
+    for (int32_t k = 1; k <= limit; ++k) {
+        if (CommandLine(1) == words[2 * k - 2] && CommandLine(2) == words[2 * k - 1]) return k;
+    }
+    return 0;
+}
+
+void ask(std::string_view prompt) {
+    MessageLine.set(prompt);
+    SecondLine = MessageLine;
+}
+
+// Every end of a box operation: the outline cut away, the page redrawn and refreshed, the
+// general palette shown and nothing pending.
+void end_box_operation() {
+    if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
+    BoxOutlineMark = 0;
+    if (core::ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
+        core::OutputBufferViews.text.bound()) {
+        render::redraw_items();
+    }
+    core::refresh_screen();
+    PendingBoxStep = 0;
+    show_item_palette(kPaletteGeneral);
+    PendingBoxOperation = 0;
+    core::EngineWaitLevel = -1;
+}
+
+// Reads the box answer in CommandLine into ParamBuffer P1..P4 and shows its outline. False when
+// the answer ends the operation (a typed "B", or neither staff nor right position, where
+// end_on_blank asks for that) or names no usable box.
+bool read_box_answer(bool end_on_blank) {
+    BoxOutlineMark = core::GraphicsNextFree;
+    const char first = CommandLine(1);
+    if (first == '|' || (first == '~' && !end_on_blank)) return read_drawn_box();
+    if (end_on_blank && first == 'B') return false;
+    core::scan_command_line(core::command_line_length());
+    if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
+    return show_typed_box();
+}
+
+void take_source_box() {
+    SelectionBox.low_staff = core::int_of(ParamBuffer(1));
+    SelectionBox.high_staff = std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);
+    SelectionBox.left = ParamBuffer(2);
+    SelectionBox.right = ParamBuffer(3) == 0.0f ? render::PageExtent : ParamBuffer(3);
+}
+
+// Asks the question of a refused box again, with its outline cut away.
+void ask_again(std::string_view prompt) {
+    if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
+    core::refresh_screen();
+    ask(prompt);
+}
+
+void start_word() {
+    if (core::MacroUnit != 0) {
+        int32_t result = 0;
+        run_box_command_from_macro(result);
+        if (result == -1) {
+            core::report_unknown_word(core::FixedText<9>(CommandLine.view().substr(0, 2)));
+        }
+        end_box_operation();
+        return;
+    }
+    if (CommandLine(1) == ' ' && CommandLine(2) == ' ') {
+        end_box_operation();
+        return;
+    }
+    const int32_t word = find_box_word(kBoxWordCount);
+    if (word == 0) {
+        core::report_unknown_word(core::FixedText<9>(CommandLine.view().substr(0, 2)));
+        end_box_operation();
+        return;
+    }
+    PendingBoxStep = word;
+    if (word >= 4 && word <= 6) {
+        PendingBoxOperation = 8;
+        ask(word == 6 ? kCodesBoxPrompt : kSystemPrompt);
+    } else {
+        PendingBoxOperation = 2;
+        BoxCopyCode = 0;
+        ask(kSourcePrompt);
+        if (word == 8) {
+            PendingBoxOperation = 16;
+            core::save_undo_copy();
+            ask("Enter Staff number, Left position, Right position, -- or draw box.");
+        } else if (word == 7) {
+            PendingBoxOperation = 11;
+        } else if (word == 10) {
+            BoxCopyCode = 1;
+        } else if (word == 12) {
+            PendingBoxStep = 1;
+            PendingBoxOperation = 8;
+            ask(kSystemPrompt);
+        }
+    }
+    clear_drawn_box();
+}
+
+void take_source_answer() {
+    if (!read_box_answer(false)) {
+        end_box_operation();
+        return;
+    }
+    int32_t answer = kNo;
+    confirm_box(answer, 0);
+    if (answer == kExit) {
+        end_box_operation();
+        return;
+    }
+    if (answer == kNo) {
+        ask_again(kSourcePrompt);
+        return;
+    }
+    take_source_box();
+    if (PendingBoxStep == 9) {
+        // The cut file is written at once: nothing more is asked.
+        int32_t kind = 0;
+        copy_move_group(kind);
+        end_box_operation();
+        return;
+    }
+    if (PendingBoxOperation == 16) core::CommandModeLetters(1) = -1;
+    ask(PendingBoxStep == 13 || PendingBoxStep == 14 ? kStepsPrompt : kDestinationPrompt);
+    PendingBoxOperation = 3;
+}
+
+void take_destination_answer() {
+    const int32_t word = PendingBoxStep;
+    if (word == 13 || word == 14) {
+        core::scan_command_line(core::command_line_length());
+        BoxDestination.vertical = word == 14 ? -ParamBuffer(1) : ParamBuffer(1);
+        BoxDestination.staff = SelectionBox.low_staff;
+        BoxDestination.left = 0.0f;
+        BoxDestination.right = 0.0f;
+    } else {
+        if (!read_box_answer(false)) {
+            end_box_operation();
+            return;
+        }
+        int32_t answer = kNo;
+        confirm_box(answer, 1);
+        if (answer == kExit) {
+            end_box_operation();
+            return;
+        }
+        if (answer == kNo) {
+            ask_again(kDestinationPrompt);
+            return;
+        }
+        BoxDestination.staff = core::int_of(ParamBuffer(1));
+        BoxDestination.left = ParamBuffer(2);
+        BoxDestination.right = ParamBuffer(3);
+        BoxDestination.vertical = ParamBuffer(4);
+    }
+    int32_t kind = 0;
+    copy_move_group(kind);
+    end_box_operation();
+}
+
+void take_codes_box() {
+    const bool drawn = CommandLine(1) == '|';
+    if (!read_box_answer(true)) {
+        end_box_operation();
+        return;
+    }
+    if (drawn) {
+        int32_t answer = kNo;
+        confirm_box(answer, 0);
+        if (answer == kExit) {
+            end_box_operation();
+            return;
+        }
+        if (answer == kNo) {
+            ask_again(kCodesBoxPrompt);
+            return;
+        }
+    }
+    take_source_box();
+    PendingBoxOperation = 7;
+    MessageLine.set("Enter up to 5 Code numbers. (0 = all Codes)");
+}
+
+}  // namespace
+
+// Contract: one step of the dialogue by operation (see the header and the file comment);
+// writes PendingBoxOperation, PendingBoxStep, SelectionBox, BoxDestination, BoxCopyCode,
+// BoxCodeFilter, MessageLine, SecondLine. An unknown word is reported and ends the operation.
+void run_box_command(int32_t& operation) {
+    if (core::MacroUnit == 0 && (SecondLine.starts_with("CT") || SecondLine.starts_with("PS"))) {
+        PendingBoxStep = 0;
+    }
+    switch (operation) {
+        case 2:
+        case 16:
+            take_source_answer();
+            break;
+        case 3:
+        case 4:
+        case 18:
+            take_destination_answer();
+            break;
+        case 5:
+            PendingBoxStep = 5;
+            PendingBoxOperation = 6;
+            ask(kCodesBoxPrompt);
+            break;
+        case 6:
+            take_codes_box();
+            break;
+        case 7:
+            for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = ParamBuffer(k);
+            if (BoxCopyCode != 0) BoxCopyCode = core::int_of(BoxCodeFilter(1));
+            PendingBoxStep = 5;
+            delete_box_codes();
+            MessageLine.blank();
+            break;
+        case 8:
+        case 11: {
+            const bool justify = operation == 8;
+            const char first = CommandLine(1);
+            if (first == '~' || !read_box_answer(true)) {
+                end_box_operation();
+                break;
+            }
+            int32_t answer = kNo;
+            confirm_box(answer, 0);
+            if (answer == kExit) {
+                end_box_operation();
+                break;
+            }
+            if (answer == kNo) {
+                ask_again(justify ? kCodesBoxPrompt : kSourcePrompt);
+                break;
+            }
+            take_source_box();
+            // The justify and transpose families are built elsewhere; their box is kept in
+            // SelectionBox for them.
+            end_box_operation();
+            break;
+        }
+        case 12:
+            PendingBoxStep = 5;
+            PendingBoxOperation = 13;
+            break;
+        case 14:
+            PendingBoxStep = 5;
+            PendingBoxOperation = 15;
+            ask(kSourcePrompt);
+            break;
+        default:
+            start_word();
+            break;
+    }
+    operation = PendingBoxOperation;
+}
+
+// Contract: the word in CommandLine among the first ten; reads the box line and the
+// destination line from the command file and runs the group operation. result -1 for another
+// word; nothing is done when the file ends before the destination line.
+void run_box_command_from_macro(int32_t& result) {
+    const int32_t word = find_box_word(10);
+    if (word == 0) {
+        result = -1;
+        return;
+    }
+    result = word;
+    PendingBoxStep = word;
+    core::read_line_from_command_file();
+    if (core::MacroUnit == 0) return;
+    if (word == 5) {
+        BoxCodeFilter.fill(0.0f);
+        BoxCodeFilter(1) = ParamBuffer(5);
+        MacroDrawFlag = 1;
+        PendingBoxOperation = 0;
+        delete_box_codes();
+        MacroDrawFlag = 0;
+        return;
+    }
+    if (word == 6 || word == 7) return;  // the justify and transpose families take these
+    SelectionBox.low_staff = core::int_of(ParamBuffer(1));
+    SelectionBox.high_staff = std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);
+    SelectionBox.left = ParamBuffer(2);
+    SelectionBox.right = ParamBuffer(3) == 0.0f ? render::PageExtent : ParamBuffer(3);
+    for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = ParamBuffer(k + 4);
+    SelectionBox.last_item = core::ItemCount;
+    core::read_line_from_command_file();
+    if (core::MacroUnit == 0) return;
+    BoxDestination.staff = core::int_of(ParamBuffer(1));
+    BoxDestination.left = ParamBuffer(2);
+    BoxDestination.right = ParamBuffer(3);
+    BoxDestination.vertical = ParamBuffer(4);
+    if (word == 10) {
+        BoxCopyCode = core::int_of(ParamBuffer(2) != 0.0f ? ParamBuffer(2) : ParamBuffer(4));
+    }
+    if (ParamBuffer(2) == 0.0f && ParamBuffer(3) == 0.0f) {
+        BoxDestination.left = SelectionBox.left;
+        BoxDestination.right = SelectionBox.right;
+    }
+    MacroDrawFlag = 1;
+    int32_t kind = 1;
+    copy_move_group(kind);
+    MacroDrawFlag = 0;
+}
+
+namespace {
+
+// Deletes the items SelectionList names (item numbers, rising) by compacting the store.
+void delete_listed_items() {
+    auto& store = core::ItemStore;
+    auto& scratch = core::ItemStoreScratch;
+    const int32_t used = core::ItemWordsUsed - 1;
+    std::copy_n(store.at(1), used, scratch.at(1));
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t i = SelectionList.entries(j);
+        if (i >= 1 && i <= core::ItemCount) scratch(core::ItemStartTable(i) + 1) = -1.0f;
+    }
+    int32_t to = 1;
+    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+        const int32_t s = core::ItemStartTable(i);
+        const int32_t length = core::int_of(scratch(s)) + 1;
+        if (scratch(s + 1) == -1.0f) continue;
+        std::copy_n(scratch.at(s), length, store.at(to));
+        to += length;
+    }
+    core::ItemWordsUsed = to;
+    core::rebuild_item_start_table();
+}
+
+// Deletes (or for "MX" lists) the items of the code filter inside SelectionBox.
+void delete_in_box(bool list_only) {
+    PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+    MessageLine.blank();
+    if (SelectionBox.left == -99.0f) {
+        core::save_undo_copy();
+        const int32_t keep = SelectionBox.low_staff;
+        for (int32_t i = core::ItemCount; i >= 1; --i) {
+            const int32_t s = core::ItemStartTable(i);
+            if (core::ItemStore(s) >= 2.0f && core::int_of(core::ItemStore(s + 2)) != keep) {
+                core::delete_item(i);
+            }
+        }
+        core::ChangesMadeFlag = 1;
+    } else {
+        SelectionBox.letter = 'D';
+        SelectionBox.first_item = 1;
+        SelectionBox.last_item = core::ItemCount;
+        select_box_items();
+        if (SelectionList.count == 0) {
+            core::show_message("Nothing to do.");
+            end_box_operation();
+            return;
+        }
+        core::ChangesMadeFlag = 1;
+        core::save_undo_copy();
+        core::UndoSaveMode = -1;
+        if (list_only) {
+            PendingBoxOperation = 5;
+            return;
+        }
+        delete_listed_items();
+    }
+    end_box_operation();
+}
+
+}  // namespace
+
+// Contract: see the header; reads CommandLine, SecondLine, PendingBoxOperation, PendingBoxStep,
+// MacroUnit; writes SelectionBox, BoxCodeFilter, SelectionList and the store. An empty box
+// changes nothing and saves no undo copy.
+void delete_box_codes() {
+    if (CommandLine.equals("DEX")) {
+        SelectionBox.low_staff = 201;
+        SelectionBox.high_staff = 256;
+        SelectionBox.left = -10.0f;
+        SelectionBox.right = 210.0f;
+        delete_in_box(false);
+        return;
+    }
+    if (PendingBoxOperation == 0) {
+        if (core::MacroUnit != 0) {
+            core::read_line_from_command_file();
+            if (core::MacroUnit == 0 || ParamBuffer(1) == 0.0f) return;
+            SelectionBox.low_staff = core::int_of(ParamBuffer(1));
+            SelectionBox.high_staff =
+                std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);
+            SelectionBox.left = ParamBuffer(2);
+            SelectionBox.right = ParamBuffer(3) == 0.0f ? render::PageExtent : ParamBuffer(3);
+            for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = ParamBuffer(k + 4);
+            delete_in_box(false);
+            return;
+        }
+        PendingBoxOperation = 6;
+        PendingBoxStep = 0;
+        MessageLine.set(kCodesBoxPrompt);
+        return;
+    }
+    if (PendingBoxOperation == 6 && PendingBoxStep == 0) {
+        const std::string_view word = SecondLine.view().substr(0, 3);
+        core::FrontEndCommandBuffer.set(word);
+        const bool listing = SecondLine.starts_with("MX");
+        if (!read_box_answer(false)) {
+            end_box_operation();
+            return;
+        }
+        int32_t answer = kNo;
+        confirm_box(answer, 0);
+        if (answer == kExit) {
+            end_box_operation();
+            return;
+        }
+        if (answer == kNo) {
+            MessageLine.set(kCodesBoxPrompt);
+            return;
+        }
+        take_source_box();
+        if (listing) {
+            delete_in_box(true);
+            return;
+        }
+        if (word == "CUE") {
+            run_cue_command();
+            end_box_operation();
+            return;
+        }
+        if (word == "SEP") {
+            // The rhythmic spacing belongs to the layout family, not built yet.
+            end_box_operation();
+            return;
+        }
+        MessageLine.set("Select Code Numbers to DELETE.");
+        core::Array1<int32_t, 19> codes;
+        codes.fill(0);
+        if (core::front_end().RunSelectCodesDialog(codes) == 2) {
+            end_box_operation();
+            return;
+        }
+        for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = static_cast<float>(codes(k));
+        delete_in_box(false);
+        return;
+    }
+    if (PendingBoxStep != 0) {
+        for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = ParamBuffer(k);
+        if (BoxCopyCode != 0) BoxCopyCode = core::int_of(BoxCodeFilter(1));
+    }
+    delete_in_box(false);
+}
+
+// Contract: flag 0 marks the ParamBuffer box's items first; asks AskYesNoExit. Writes
+// BoxQuestion and answer.
+void confirm_box(int32_t& answer, int32_t destination_flag) {
+    if (destination_flag == 0) {
+        mark_box_items();
+        BoxQuestion.set("Source Box O.K.? -");
+    } else {
+        BoxQuestion.set("Destination Box O.K.? - ");
+    }
+    const std::string question(BoxQuestion.view().substr(0, BoxQuestion.trimmed_length() +
+                                                                 (destination_flag ? 1 : 0)));
+    answer = core::front_end().AskYesNoExit(question.c_str());
+}
+
+// Contract: redraws the page (rebuilding the item index) with the ParamBuffer box's outline;
+// P1..P4 are kept. In a command file without MacroDrawFlag only the item index is rebuilt.
+void mark_box_items() {
+    core::EngineWaitLevel = -1;
+    if (core::ItemCount == 0) return;
+    if (core::MacroUnit != 0 && MacroDrawFlag == 0) {
+        core::rebuild_item_start_table();
+        return;
+    }
+    core::Array1<float, 4> kept;
+    for (int k = 1; k <= 4; ++k) kept(k) = ParamBuffer(k);
+    render::redraw_items();
+    for (int k = 1; k <= 4; ++k) ParamBuffer(k) = kept(k);
+    show_typed_box();
+}
+
+// Contract: draws SelectionBox's rectangle with the source outline's colour.
+void show_box_outline(int32_t flag) {
+    if (flag == 0) return;
+    const SelectionBoxRecord kept = SelectionBox;
+    ParamBuffer(1) = static_cast<float>(SelectionBox.low_staff);
+    ParamBuffer(2) = SelectionBox.left;
+    ParamBuffer(3) = SelectionBox.right;
+    ParamBuffer(4) = static_cast<float>(SelectionBox.high_staff);
+    show_typed_box();
+    SelectionBox = kept;
+}
+
+void trace_box_values() {}
+
+}  // namespace edit

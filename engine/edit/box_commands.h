@@ -1,0 +1,42 @@
+// The box commands: a two-letter box word names an operation, a source box is typed or dragged
+// and confirmed while its items show in the selection colour, then a destination box or a
+// number of steps is given. Each answer arrives as a new command line; between lines the state
+// lives in PendingBoxOperation, PendingBoxStep, SelectionBox, BoxDestination, BoxCopyCode and
+// BoxCodeFilter.
+//
+// Tables: CommandLine, SecondLine, MessageLine, ParamBuffer, PendingBoxOperation, MacroUnit,
+// EngineWaitLevel, GraphicsNextFree, ItemStore (core); SelectionBox, SelectionList,
+// BoxCodeFilter, BoxDestination, BoxCopyCode, MacroDrawFlag, BoxQuestion, BoxOutlineMark,
+// PendingBoxStep (edit).
+#pragma once
+
+#include <cstdint>
+
+namespace edit {
+
+// The box words, two characters each; a word's number is its place (1..14).
+inline constexpr const char* kBoxWords = "M C DELJLIJ TREDCTCPSTJTMUMD";
+constexpr int32_t kBoxWordCount = 14;
+
+// One step of the box dialogue for operation code operation (1 starts the word in
+// CommandLine). Leaves the next prompt in MessageLine and SecondLine; operation comes back as
+// PendingBoxOperation.
+void run_box_command(int32_t& operation);
+// The command-file form of the box word in CommandLine: reads the lines that follow at once.
+// result -1 when the word is not among the first ten.
+void run_box_command_from_macro(int32_t& result);
+// Deleting items by code numbers inside a box ("MX" lists them instead, "DEX" clears staves
+// 201 to 256, a left position of -99.0 keeps one staff).
+void delete_box_codes();
+// Marks the box in ParamBuffer (flag 0) and asks "Source Box O.K.? -", or asks
+// "Destination Box O.K.? - " (flag non-zero). answer: -1 Yes, 0 No, -2 Exit.
+void confirm_box(int32_t& answer, int32_t destination_flag);
+// Redraws the page with the items inside the ParamBuffer box (P1 low staff, P2 left, P3 right,
+// P4 high staff) in the selection colour, and the box outline.
+void mark_box_items();
+// Draws SelectionBox's rectangle as an outline (flag 0: nothing).
+void show_box_outline(int32_t flag);
+// No trace unit exists: nothing is traced.
+void trace_box_values();
+
+}  // namespace edit

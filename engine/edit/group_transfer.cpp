@@ -1,0 +1,413 @@
+#include "engine/edit/group_transfer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/core/title_line.h"
+#include "engine/core/undo.h"
+#include "engine/edit/box_commands.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/box_selection.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+
+namespace edit {
+
+// Built by the cut-file and IF families in engine/commands for now; connected at the merge,
+// when their owners declare them in engine/edit.
+void write_cut_file();
+void run_if_command();
+
+namespace {
+
+using core::ItemStore;
+
+constexpr int32_t kLowestStaff = 1;
+constexpr int32_t kHighestStaff = 256;
+constexpr int32_t kMaxItems = 6000;
+constexpr int32_t kPaletteGeneral = 134;
+constexpr int32_t kCancel = 2;
+
+enum BoxWord : int32_t {
+    kMove = 1,
+    kCopy = 2,
+    kCutFile = 9,
+    kRepeatCopy = 10,
+    kStepUp = 13,
+    kStepDown = 14,
+};
+
+// The code of the item whose P3 is store word e.
+int32_t code_at(int32_t e) { return core::int_of(ItemStore(e - 2)); }
+int32_t count_at(int32_t e) { return core::int_of(ItemStore(e - 3)); }
+
+// The page is redrawn and refreshed after a group changed; the newest item is remembered.
+void finish_change() {
+    core::ChangesMadeFlag = 1;
+    core::update_title_line(core::CurrentFileName);
+    if (core::OutputBufferViews.graphics.bound() && core::OutputBufferViews.text.bound()) {
+        render::redraw_items();
+    }
+    core::refresh_screen();
+    core::LastItemNumber = core::ItemCount;
+}
+
+// Moves every selected item's P4 by steps (the step moves of "MU" and "MD").
+void step_selected_items(float steps) {
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0 || count_at(e) < 4) continue;
+        ItemStore(e + 1) += steps;
+    }
+}
+
+}  // namespace
+
+// Contract: pure; see the header.
+TransferMode find_transfer_mode(float left, float right, float source_left, float source_right,
+                                bool staff_change, bool check_source_left) {
+    TransferMode t;
+    if (left == 0.0f && right == 0.0f && (!check_source_left || source_left == 0.0f)) {
+        t.mode = 1;
+        return t;
+    }
+    if (right == 0.0f && left != 0.0f) {
+        t.mode = staff_change ? 2 : 0;
+        t.amount = left;
+        return t;
+    }
+    if (right == 0.0f) right = source_right;
+    if (left == source_left && right == source_right) {
+        t.mode = 1;
+        return t;
+    }
+    const float width = right - left;
+    float source_width = source_right - source_left;
+    if (source_width == 0.0f) source_width = width;
+    if (std::fabs(source_width - width) <= 0.001f) {
+        t.mode = staff_change ? 2 : 0;
+        t.amount = left - source_left;
+    } else {
+        t.mode = staff_change ? 3 : -1;
+        t.amount = width / source_width;
+    }
+    return t;
+}
+
+// Contract: reads SelectionList; writes P2 of the listed items. Checks every staff first.
+bool shift_selection(int32_t staves) {
+    if (staves == 0) return true;
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0) continue;
+        const int32_t staff = core::int_of(ItemStore(e - 1)) + staves;
+        if (staff < kLowestStaff || staff > kHighestStaff) {
+            core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
+            return false;
+        }
+    }
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e > 0) ItemStore(e - 1) += static_cast<float>(staves);
+    }
+    return true;
+}
+
+// Contract: reads SelectionList; writes the listed items' horizontal words.
+void shift_selected_positions(float amount) {
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0) continue;
+        const int32_t code = code_at(e);
+        if (code >= 17 || code == 3 || code == 8 || code == 14) continue;
+        const int32_t n = count_at(e);
+        // P(k) of this item is store word e - 3 + k.
+        if (code == 4 && n > 8 && ItemStore(e + 4) == 100.0f) {
+            for (int32_t k = 9; k <= n; k += 2) ItemStore(e - 3 + k) += amount;
+        }
+        // The new position is simply P3 + amount: no band around 100 is skipped.
+        if (n > 3) ItemStore(e) += amount;
+        if (code >= 4 && code <= 6 && n > 4 && ItemStore(e + 2) != 999.0f) {
+            ItemStore(e + 2) += amount;
+        }
+    }
+}
+
+// Contract: reads SelectionList and the store; appends the copies (ItemStore, ItemStartTable,
+// ItemCount, ItemWordsUsed) and rewrites SelectionList to them. Checks the room first.
+bool append_selected_copies() {
+    int32_t words = 0;
+    int32_t items = 0;
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0) continue;
+        words += count_at(e) + 1;
+        ++items;
+    }
+    const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
+    const int32_t item_limit = std::min(kMaxItems, core::kItemStartEntries - 2);
+    if (core::ItemWordsUsed - 1 + words > capacity || core::ItemCount + items > item_limit) {
+        core::show_message("**** The page is full: the group was not copied.");
+        return false;
+    }
+    SelectionList.first_item = core::ItemCount + 1;
+    int32_t distance = 0;
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e < 0) {
+            SelectionList.entries(j) = e - distance;
+            continue;
+        }
+        const int32_t start = e - 3;
+        const int32_t length = count_at(e) + 1;
+        const int32_t to = core::ItemWordsUsed;
+        std::copy_n(ItemStore.at(start), length, ItemStore.at(to));
+        distance = to - start;
+        ++core::ItemCount;
+        core::ItemStartTable(core::ItemCount) = to;
+        core::ItemWordsUsed = to + length;
+        core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
+        SelectionList.entries(j) = to + 3;
+    }
+    return true;
+}
+
+// Contract: reads SelectionList, SelectionBox, the store; appends copies per target staff and
+// sets their P2; SelectionList is restored afterwards.
+void copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
+    if (first_staff <= 0) first_staff = 1;
+    if (last_staff <= 0) last_staff = layout::MaxStaffNumber;
+    last_staff = std::min(last_staff, kHighestStaff);
+    // Which staves hold an item, before any copy is added.
+    core::Array1<int32_t, kHighestStaff> used;
+    used.fill(0);
+    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+        const int32_t start = core::ItemStartTable(i);
+        if (ItemStore(start) < 2.0f) continue;
+        const int32_t staff = core::int_of(ItemStore(start + 2));
+        if (staff >= 1 && staff <= kHighestStaff) used(staff) = 1;
+    }
+    const int32_t saved_count = SelectionList.count;
+    const int32_t saved_first = SelectionList.first_item;
+    std::vector<int32_t> saved(SelectionList.entries.at(1), SelectionList.entries.at(1) + saved_count);
+    for (int32_t staff = first_staff; staff <= last_staff; ++staff) {
+        if (staff == SelectionBox.low_staff || used(staff) == 0) continue;
+        SelectionList.count = saved_count;
+        std::copy(saved.begin(), saved.end(), SelectionList.entries.at(1));
+        if (!append_selected_copies()) break;
+        for (int32_t j = 1; j <= SelectionList.count; ++j) {
+            const int32_t e = SelectionList.entries(j);
+            if (e > 0) ItemStore(e - 1) = static_cast<float>(staff);
+        }
+    }
+    SelectionList.count = saved_count;
+    SelectionList.first_item = saved_first;
+    std::copy(saved.begin(), saved.end(), SelectionList.entries.at(1));
+}
+
+// Contract: reads SelectionBox, BoxDestination, PendingBoxStep, BoxCopyCode, BoxCodeFilter,
+// MacroUnit; changes the store as the word says, saving an undo copy first. The code chooser's
+// Cancel and an empty box change nothing ("Nothing to do.").
+void copy_move_group(int32_t& kind) {
+    if (kind == 2) {
+        core::PendingBoxOperation = 3;
+        return;
+    }
+    const int32_t word = PendingBoxStep;
+    // Without a box word nothing prepares the group's parameters: nothing to do.
+    if (word == 0 || core::ItemCount == 0) return;
+    SelectionBoxRecord& box = SelectionBox;
+    const bool from_file = kind == 1 || core::MacroUnit != 0;
+
+    const int32_t asked_staff = BoxDestination.staff;
+    int32_t dest = asked_staff > layout::MaxStaffNumber ? box.low_staff : asked_staff;
+    float left = BoxDestination.left;
+    float right = BoxDestination.right;
+    if (left == 0.0f && right == 0.0f) {
+        left = box.left;
+        right = box.right;
+    }
+    const TransferMode t =
+        find_transfer_mode(left, right, box.left, box.right, dest != box.low_staff, true);
+    box.letter = t.mode;
+    if (word == kCopy && t.mode <= 0) box.letter = -67;
+    box.first_item = 1;
+    box.last_item = core::ItemCount;
+
+    if (word == kStepUp || word == kStepDown) {
+        show_item_palette(kPaletteGeneral);
+        core::save_undo_copy();
+        select_box_items();
+        if (SelectionList.count == 0) {
+            core::show_message("Nothing to do.");
+            return;
+        }
+        step_selected_items(BoxDestination.vertical);
+        finish_change();
+        return;
+    }
+
+    const bool chooser = !from_file && core::PendingBoxOperation != 10 &&
+                         !(word > kCopy && word != kCutFile && BoxCopyCode == 0);
+    if (chooser) {
+        core::MessageLine.set(word == kCopy || word == kRepeatCopy ? "Select Code Numbers to COPY."
+                                                                   : "Select Code Numbers to MOVE.");
+        core::Array1<int32_t, 19> codes;
+        codes.fill(0);
+        kind = core::front_end().RunSelectCodesDialog(codes);
+        if (kind == kCancel) return;
+        for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = static_cast<float>(codes(k));
+    }
+    if (word == kCutFile) {
+        write_cut_file();
+        return;
+    }
+    const bool filtered = BoxCodeFilter(1) != 0.0f;
+    select_box_items();
+    show_item_palette(kPaletteGeneral);
+    if (SelectionList.count == 0) {
+        core::show_message("Nothing to do.");
+        return;
+    }
+    int32_t limit = 0;
+    if (word == kRepeatCopy) {
+        limit = core::int_of(BoxDestination.vertical);
+        const bool every_staff = box.low_staff == 1 && box.high_staff >= layout::MaxStaffNumber;
+        if (asked_staff > layout::MaxStaffNumber && !every_staff && filtered) {
+            core::save_undo_copy();
+            copy_group_to_staves(0, 0);
+            finish_change();
+            return;
+        }
+    }
+
+    core::save_undo_copy();
+    const int32_t h = (word == kCopy || (word != kRepeatCopy && limit > 0))
+                          ? box.high_staff - box.low_staff
+                          : 0;
+    const bool copies = word >= kCopy;
+    int32_t source_low = box.low_staff;
+    for (;;) {
+        if (copies) {
+            if (!append_selected_copies()) break;
+            BoxCodeFilter.fill(0.0f);
+        }
+        int32_t staves = dest - source_low;
+        if (limit > 0) {
+            int32_t first_staff = 0;
+            for (int32_t j = 1; j <= SelectionList.count && first_staff == 0; ++j) {
+                const int32_t e = SelectionList.entries(j);
+                if (e > 0) first_staff = core::int_of(ItemStore(e - 1));
+            }
+            // A repeated copy steps over the source's own staff.
+            if (first_staff + staves + h == box.high_staff) {
+                staves += h + 1;
+                limit -= h + 1;
+            }
+        }
+        if (!shift_selection(staves)) break;
+        if (word != kRepeatCopy) {
+            if ((t.mode == 0 || t.mode == 2) && t.amount != 0.0f) {
+                shift_selected_positions(t.amount);
+            } else if ((t.mode == -1 || t.mode == 3) && t.amount != 0.0f) {
+                scale_selection(t.mode, box.left, left, t.amount);
+            }
+        }
+        if (SelectionList.count == 0 || limit <= 0) break;
+        limit -= h + 1;
+        source_low = dest - (h + 1);
+        if (limit < dest) break;
+    }
+    finish_change();
+}
+
+// Contract: the codes typed on the command line: the next line's first 18 numbers become the
+// code filter, then the group moves as in a command file.
+void copy_move_group() {
+    core::read_command_line();
+    for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = core::ParamBuffer(k);
+    int32_t kind = 1;
+    copy_move_group(kind);
+    core::PendingBoxOperation = 0;
+}
+
+// Contract: reads and writes PendingBoxOperation, MessageLine, SecondLine, CommandLine,
+// ParamBuffer, SelectionBox, BoxMoveStart; moves or stretches the box's items. Exit puts the
+// item count and words used of the start back; No asks again.
+void move_box_items() {
+    if (core::PendingBoxOperation != 32) {
+        core::MessageLine.set(
+            "Enter Staff number, Left position, Right position, (Upper staff)  or draw box.");
+        clear_drawn_box();
+        core::PendingBoxOperation = 32;
+        core::SecondLine = core::MessageLine;
+        BoxMoveStart = {core::ItemCount, core::ItemWordsUsed};
+        return;
+    }
+    core::CommandLine.set(core::MessageLine.view().substr(0, 512));
+    const char first = core::CommandLine(1);
+    if (first == '|' || first == '~') {
+        if (!read_drawn_box()) {
+            core::PendingBoxOperation = 0;
+            return;
+        }
+        int32_t answer = 0;
+        confirm_box(answer, 1);
+        if (answer == -2) {
+            core::ItemCount = BoxMoveStart.item_count;
+            core::ItemWordsUsed = BoxMoveStart.words_used;
+            core::PendingBoxOperation = 0;
+            PendingBoxStep = 0;
+            return;
+        }
+        if (answer == 0) {
+            draw_box_outline(0);
+            core::MessageLine = core::SecondLine;
+            return;
+        }
+    } else {
+        core::scan_command_line(core::command_line_length());
+    }
+    core::PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+    if (core::SecondLine(3) == 'X') {
+        // The area condition is built by the IF family; connected at the merge.
+        run_if_command();
+        return;
+    }
+    SelectionBoxRecord& box = SelectionBox;
+    int32_t dest = core::int_of(core::ParamBuffer(1));
+    if (dest > layout::MaxStaffNumber) dest = box.low_staff;
+    float left = core::ParamBuffer(2);
+    float right = core::ParamBuffer(3);
+    if (left == 0.0f && right == 0.0f) {
+        left = box.left;
+        right = box.right;
+    }
+    const TransferMode t =
+        find_transfer_mode(left, right, box.left, box.right, dest != box.low_staff, false);
+    box.letter = t.mode;
+    box.first_item = 1;
+    box.last_item = core::ItemCount;
+    select_box_items();
+    if (SelectionList.count == 0) return;
+    if (!shift_selection(dest - box.low_staff)) return;
+    if (t.amount != 0.0f) scale_selection(t.mode, box.left, left, t.amount);
+    finish_change();
+    core::EngineWaitLevel = -1;
+}
+
+}  // namespace edit
