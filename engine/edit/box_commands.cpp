@@ -15,6 +15,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/box_input.h"
 #include "engine/edit/box_selection.h"
+#include "engine/edit/cut_files.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/group_transfer.h"
 #include "engine/edit/tables.h"
@@ -46,10 +47,6 @@ constexpr std::string_view kCodesBoxPrompt =
     "Enter Staff#, Left pos., Right pos., [Upper Staff#] -- or Draw Box.";
 constexpr std::string_view kSystemPrompt =
     "Enter Lowest Staff# of system and how many staves in system - or Draw Box.";
-
-// The cue command of the C family (make_cue_size); it does nothing until it is connected at
-// the merge.
-void run_cue_command() {}
 
 // The number (1..limit) of the box word starting CommandLine; 0 when it is not one.
 int32_t find_box_word(int32_t limit) {
@@ -476,7 +473,7 @@ void delete_box_codes() {
             return;
         }
         if (word == "CUE") {
-            run_cue_command();
+            make_cue_size();
             end_box_operation();
             return;
         }

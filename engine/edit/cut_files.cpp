@@ -14,6 +14,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/edit/box_commands.h"
 #include "engine/edit/box_selection.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/item_ends.h"
@@ -25,9 +26,6 @@
 #include "platform/paths.h"
 
 namespace edit {
-
-// The box command menu (its owner declares it with the box commands).
-void run_box_command(int32_t& operation);
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/edit/box_commands.h"
 #include "engine/edit/box_input.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/if_command.h"
@@ -44,9 +45,13 @@ void prompt(const char* text) {
 // The source box is shown and the user confirms it: -1 Yes, 0 No, -2 Exit. A command file's
 // box is taken as it is.
 int32_t confirm_area_box() {
-    draw_box_outline(1);
-    if (core::MacroUnit != 0) return -1;
-    return core::front_end().AskYesNoExit("Source Box O.K.? -");
+    if (core::MacroUnit != 0) {
+        draw_box_outline(1);
+        return -1;
+    }
+    int32_t answer = 0;
+    confirm_box(answer, 0);
+    return answer;
 }
 
 // ---- "ADD": bar lines from the rhythm of one staff ---------------------------------------

@@ -18,18 +18,15 @@
 #include "engine/edit/box_commands.h"
 #include "engine/edit/box_input.h"
 #include "engine/edit/box_selection.h"
+#include "engine/edit/cut_files.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/if_command.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {
-
-// Built by the cut-file and IF families in engine/commands for now; connected at the merge,
-// when their owners declare them in engine/edit.
-void write_cut_file();
-void run_if_command();
 
 namespace {
 
@@ -384,8 +381,7 @@ void move_box_items() {
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
     if (core::SecondLine(3) == 'X') {
-        // The area condition is built by the IF family; connected at the merge.
-        run_if_command();
+        build_if_condition();
         return;
     }
     SelectionBoxRecord& box = SelectionBox;

@@ -14,6 +14,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/absolute_size.h"
+#include "engine/edit/box_commands.h"
 #include "engine/edit/box_input.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"
@@ -572,7 +573,7 @@ void run_area_step() {
         return;
     }
     int32_t answer = -1;
-    if (core::MacroUnit == 0) answer = core::front_end().AskYesNoExit("Source Box O.K.? -");
+    if (core::MacroUnit == 0) confirm_box(answer, 0);
     if (answer == -2) {
         draw_box_outline(0);
         clear_drawn_box();

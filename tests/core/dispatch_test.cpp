@@ -53,22 +53,32 @@ TEST_F(InterpreterTest, ItemNamesReachTheNewItemRoutineWithTheirEntry) {
 
 // The family each word reaches, and the argument it gets where it has one. A number leaves "*"
 // in the scanned word ("CD*", "CT*"); "STSP" reaches its family with the built word, not a
-// report; the last line stays in SecondLine.
+// report; the last line stays in SecondLine. The box words start their dialogue: the operation
+// they wait in and the box word's number.
 TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
     enter_items_without_editing();
+    const struct {
+        const char* line;
+        int32_t pending;
+        int32_t step;
+    } box_cases[] = {{"C", 2, 2},    {"CUE", 6, 0},   {"TR", 11, 7},
+                     {"MU", 2, 13},  {"MX", 6, 0},    {"CT 3", 2, 9}, {"CT", 2, 9}};
+    for (const auto& c : box_cases) {
+        type(c.line);
+        EXPECT_EQ(core::PendingBoxOperation, c.pending) << c.line;
+        EXPECT_EQ(edit::PendingBoxStep, c.step) << c.line;
+        EXPECT_EQ(core::ItemCount, 0) << c.line;
+        core::PendingBoxOperation = 0;
+        edit::PendingBoxStep = 0;
+    }
     const struct {
         const char* line;
         const char* family;
         int32_t argument;
     } cases[] = {{"PA", "set_paper_size", 0},
                  {"FH", "zoom_to_fit", 0},
-                 {"C", "run_box_command", 1},
                  {"CS 1 2", "run_m_command", 0},
-                 {"CUE", "delete_box_codes", 0},
                  {"TR 3", "transpose_items", 0},
-                 {"TR", "run_box_command", 1},
-                 {"MU", "run_box_command", 1},
-                 {"MX", "delete_box_codes", 0},
                  {"H", "choose_recent_file", 0},
                  {"K", "set_view_top_bottom", 0},
                  {"PW", "zoom_to_fit", 0},
@@ -77,8 +87,6 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
                  {"YY", "set_view_y_offset", 0},
                  {"DX", "run_dr_command", 0},
                  {"NDIR", "run_ndir_command", 0},
-                 {"CT 3", "run_box_command", 1},
-                 {"CT", "run_box_command", 1},
                  {"TX", "run_text_command", 0}};
     for (const auto& c : cases) {
         clear_trace();
@@ -107,13 +115,17 @@ TEST_F(InterpreterTest, EdiAwaitsABox) {
     enter_items_without_editing();
     type("EDI");
     EXPECT_EQ(core::CommandModeLetters(1), -1);
-    EXPECT_EQ(core::PendingBoxOperation, 1);
+    // The "ED" box word waits for its source box.
+    EXPECT_EQ(core::PendingBoxOperation, 16);
+    EXPECT_EQ(edit::PendingBoxStep, 8);
 }
 
 TEST_F(InterpreterTest, TypbRunsAsM) {
     type("TYPB");
-    EXPECT_EQ(argument("run_box_command"), 1);
-    EXPECT_EQ(fe_.message_boxes.back(), unknown("M"));
+    // The move box word ("M ") waits for its source box.
+    EXPECT_EQ(core::PendingBoxOperation, 2);
+    EXPECT_EQ(edit::PendingBoxStep, 1);
+    EXPECT_TRUE(fe_.message_boxes.empty());
 }
 
 TEST_F(InterpreterTest, NumbersLineIsAnItemUnlessItStartsWithZero) {
