@@ -1,6 +1,7 @@
 #include "engine/commands/engine_reset.h"
 
 #include "engine/commands/document_file_records.h"
+#include "engine/commands/family_entries.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/commands/library_data.h"
@@ -13,6 +14,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/edit/box_commands.h"
 #include "engine/edit/tables.h"
 #include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
@@ -56,6 +58,9 @@ void reset_engine() {
     reset_item_panel_record();
     input::reset_input_tables();
     edit::reset_edit_tables();
+    edit::BoxTransposeRange = edit::BoxTransposeRangeRecord{};
+    edit::BoxHandOver.run_justify_command = layout::run_justify_command;
+    edit::BoxHandOver.transpose_items = edit::transpose_items;
     output::reset_output_tables();
     output::register_output_hooks();
 }

@@ -211,6 +211,20 @@ void take_destination_answer() {
     end_box_operation();
 }
 
+// Hands a confirmed justify box (PendingBoxStep telling the word) or transpose box (staff P1,
+// P2 to P3, P3 not beyond P2 meaning the page's right end) to its family.
+void hand_over_box(bool justify) {
+    if (justify) {
+        MessageLine.blank();
+        if (BoxHandOver.run_justify_command != nullptr) BoxHandOver.run_justify_command();
+        return;
+    }
+    BoxTransposeRange.staff = core::int_of(ParamBuffer(1));
+    BoxTransposeRange.left = ParamBuffer(2);
+    BoxTransposeRange.right = ParamBuffer(3) > ParamBuffer(2) ? ParamBuffer(3) : render::PageExtent;
+    if (BoxHandOver.transpose_items != nullptr) BoxHandOver.transpose_items();
+}
+
 void take_codes_box() {
     const bool drawn = CommandLine(1) == '|';
     if (!read_box_answer(true)) {
@@ -287,8 +301,7 @@ void run_box_command(int32_t& operation) {
                 break;
             }
             take_source_box();
-            // The justify and transpose families are built elsewhere; their box is kept in
-            // SelectionBox for them.
+            hand_over_box(justify);
             end_box_operation();
             break;
         }
@@ -330,7 +343,18 @@ void run_box_command_from_macro(int32_t& result) {
         MacroDrawFlag = 0;
         return;
     }
-    if (word == 6 || word == 7) return;  // the justify and transpose families take these
+    if (word == 6) {
+        SelectionBox.low_staff = core::int_of(ParamBuffer(1));
+        SelectionBox.high_staff = SelectionBox.low_staff + core::int_of(ParamBuffer(2)) - 1;
+        SelectionBox.left = -10.0f;
+        SelectionBox.right = 210.0f;
+        if (BoxHandOver.run_justify_command != nullptr) BoxHandOver.run_justify_command();
+        return;
+    }
+    if (word == 7) {
+        if (BoxHandOver.transpose_items != nullptr) BoxHandOver.transpose_items();
+        return;
+    }
     SelectionBox.low_staff = core::int_of(ParamBuffer(1));
     SelectionBox.high_staff = std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);
     SelectionBox.left = ParamBuffer(2);
@@ -526,6 +550,26 @@ void mark_box_items() {
     core::Array1<float, 4> kept;
     for (int k = 1; k <= 4; ++k) kept(k) = ParamBuffer(k);
     render::redraw_items();
+    // The items inside are stored with a negated code for one partial redraw, which draws them
+    // highlighted and gives the codes back.
+    const float left = kept(2);
+    const float right = kept(3) == 0.0f ? render::PageExtent : kept(3);
+    const int32_t low = core::int_of(kept(1));
+    const int32_t high = std::max(core::int_of(kept(4)), low);
+    int32_t first = 0;
+    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+        const int32_t s = core::ItemStartTable(i);
+        const float code = core::ItemStore(s + 1);
+        const float p3 = core::ItemStore(s + 3);
+        const int32_t staff = core::int_of(core::ItemStore(s + 2));
+        if (code <= 0.0f || code == 13.0f || p3 < left || p3 > right || staff < low ||
+            staff > high) {
+            continue;
+        }
+        core::ItemStore(s + 1) = -code;
+        if (first == 0) first = i;
+    }
+    if (first != 0) render::redraw_items_from(first);
     for (int k = 1; k <= 4; ++k) ParamBuffer(k) = kept(k);
     show_typed_box();
 }
@@ -543,5 +587,8 @@ void show_box_outline(int32_t flag) {
 }
 
 void trace_box_values() {}
+
+BoxHandOverRecord BoxHandOver;
+BoxTransposeRangeRecord BoxTransposeRange;
 
 }  // namespace edit

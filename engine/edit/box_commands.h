@@ -14,6 +14,22 @@
 
 namespace edit {
 
+// The families a confirmed box is handed to live above this layer; the command layer fills
+// these in at start-up. Unset: nothing is done with the box. Wiring, not state.
+struct BoxHandOverRecord {
+    void (*run_justify_command)() = nullptr;  // PendingBoxStep tells the word (4, 5, 6, or 1)
+    void (*transpose_items)() = nullptr;      // on BoxTransposeRange
+};
+extern BoxHandOverRecord BoxHandOver;
+
+// The range a "TR" box hands to the transposition: one staff, left to right.
+struct BoxTransposeRangeRecord {
+    int32_t staff = 0;
+    float left = 0.0f;
+    float right = 0.0f;
+};
+extern BoxTransposeRangeRecord BoxTransposeRange;
+
 // The box words, two characters each; a word's number is its place (1..14).
 inline constexpr const char* kBoxWords = "M C DELJLIJ TREDCTCPSTJTMUMD";
 constexpr int32_t kBoxWordCount = 14;

@@ -1,0 +1,219 @@
+// The box commands: the command-file form of "M", the typed dialogue with its confirmations,
+// "CT" ending at its box, the unknown word, the hand-over of justify boxes, and deleting by
+// codes inside a box.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/core/command_line.h"
+#include "engine/core/tables.h"
+#include "engine/edit/box_commands.h"
+#include "engine/edit/cut_files.h"
+#include "engine/edit/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+// The DISABLED_ cases wait for a run against the complete build (the font data is not in a
+// partial one).
+namespace {
+
+constexpr int kYes = -1;
+constexpr int kNo = 0;
+constexpr int kExit = -2;
+
+class BoxCommandsTest : public InterpreterTest {
+  protected:
+    // Staves 1 and 3 and three notes, two of them on staff 3.
+    void make_page() {
+        enter_items_without_editing();
+        type_all({"8 1 0", "8 3 0", "1 3 10 1 10 0 1", "1 3 12 2 10 0 1", "1 1 20 3 10 0 1"});
+        ASSERT_EQ(core::ItemCount, 5);
+    }
+    static int32_t count_on_staff(int32_t staff) {
+        int32_t n = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (static_cast<int32_t>(item(k)[2]) == staff) ++n;
+        }
+        return n;
+    }
+    // P3 of the notes (code 1) on the staff, in store order.
+    static std::vector<float> note_positions(int32_t staff) {
+        std::vector<float> positions;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const std::vector<float> w = item(k);
+            if (w[1] == 1.0f && static_cast<int32_t>(w[2]) == staff) positions.push_back(w[3]);
+        }
+        return positions;
+    }
+};
+
+TEST_F(BoxCommandsTest, CommandFileMoveKeepsPositionsOrShiftsByTheLeftEdge) {
+    make_page();
+    write_file("move.cmd", {"M", "3 0 0 3", "5 0 0"});
+    type("RE move.cmd");
+    EXPECT_EQ(count_on_staff(3), 0);
+    EXPECT_EQ(count_on_staff(5), 3);
+    EXPECT_EQ(note_positions(5), (std::vector<float>{10.0f, 12.0f}));
+    EXPECT_EQ(count_on_staff(1), 2);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
+TEST_F(BoxCommandsTest, CommandFileShiftCrossingHundredLandsAtPlusA) {
+    enter_items_without_editing();
+    type_all({"8 3 0", "1 3 150 1 10 0 1"});
+    write_file("shift.cmd", {"M", "3 100 200 3", "3 -60"});
+    type("RE shift.cmd");
+    EXPECT_EQ(note_positions(3), (std::vector<float>{90.0f}));
+}
+
+TEST_F(BoxCommandsTest, DISABLED_TypedDialogueAsksAgainOnNoAndExitChangesNothing) {
+    make_page();
+    const std::vector<float> before = page();
+    type("M");
+    EXPECT_EQ(core::PendingBoxOperation, 2);
+    fe_.answer_yes_no(kNo);
+    type("3 0 0 3");
+    EXPECT_TRUE(asked("Source Box O.K.? -"));
+    EXPECT_EQ(core::PendingBoxOperation, 2);  // the question again
+    EXPECT_EQ(reply(),
+              "Enter Staff number, Left position, Right position, and upper staff num. -- or "
+              "draw box.");
+    fe_.answer_yes_no(kExit);
+    type("3 0 0 3");
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::ItemCount, 5);
+}
+
+TEST_F(BoxCommandsTest, DISABLED_TypedDialogueMovesAfterBothConfirmations) {
+    make_page();
+    type("M");
+    fe_.answer_yes_no(kYes);
+    type("3 0 0 3");
+    EXPECT_EQ(core::PendingBoxOperation, 3);
+    EXPECT_EQ(reply(), "Enter new Staff#, Left pos, Right pos, (Upper staff), -- or draw box.");
+    fe_.answer_yes_no(kYes);
+    type("5 0 0");
+    EXPECT_TRUE(asked("Destination Box O.K.? - "));
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_EQ(count_on_staff(3), 0);
+    EXPECT_EQ(note_positions(5), (std::vector<float>{10.0f, 12.0f}));
+}
+
+TEST_F(BoxCommandsTest, DISABLED_UnknownWordShowsOnlyItsMessage) {
+    make_page();
+    fe_.message_boxes.clear();
+    core::CommandLine.set("QQ");
+    int32_t operation = 1;
+    edit::run_box_command(operation);
+    EXPECT_EQ(operation, 0);
+    EXPECT_TRUE(shown("ERROR -- unknown word in this context: QQ") ||
+                reply().find("ERROR -- unknown word in this context: QQ") == 0);
+    EXPECT_FALSE(shown("106"));
+    EXPECT_EQ(times_shown("106"), 0);
+}
+
+TEST_F(BoxCommandsTest, DISABLED_CutWordEndsAtItsConfirmedBoxAndWritesTheFile) {
+    make_page();
+    type("CT 3");
+    fe_.answer_yes_no(kYes);
+    type("3");
+    EXPECT_TRUE(asked("Source Box O.K.? -"));
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    const std::filesystem::path cut = temp_.work() / edit::cut_file_part(3);
+    ASSERT_TRUE(std::filesystem::exists(cut));
+    EXPECT_EQ(std::filesystem::file_size(cut), 120u);
+    EXPECT_EQ(reply(), "Area copied =   3    0.0  200.0    3");
+    // Nothing pending: the next line is an ordinary command again.
+    type("1 1 30 3 10 0 1");
+    EXPECT_EQ(core::ItemCount, 6);
+}
+
+TEST_F(BoxCommandsTest, DISABLED_JustifyAndTransposeBoxesAreHandedOver) {
+    make_page();
+    clear_trace();
+    int32_t operation = 8;
+    edit::PendingBoxStep = 6;
+    fe_.answer_yes_no(kYes);
+    core::CommandLine.set("3 0 100 3");
+    edit::run_box_command(operation);
+    EXPECT_TRUE(reached("run_justify_command"));
+    EXPECT_EQ(operation, 0);
+    clear_trace();
+    operation = 11;
+    fe_.answer_yes_no(kYes);
+    core::CommandLine.set("3 50 20 3");
+    edit::run_box_command(operation);
+    EXPECT_TRUE(reached("transpose_items"));
+    EXPECT_EQ(edit::BoxTransposeRange.staff, 3);
+    EXPECT_EQ(edit::BoxTransposeRange.left, 50.0f);
+    EXPECT_GT(edit::BoxTransposeRange.right, 50.0f);  // not beyond the left: the page's end
+    // A refused box hands nothing over.
+    clear_trace();
+    operation = 8;
+    fe_.answer_yes_no(kExit);
+    core::CommandLine.set("3 0 100 3");
+    edit::run_box_command(operation);
+    EXPECT_FALSE(reached("run_justify_command"));
+}
+
+TEST_F(BoxCommandsTest, DISABLED_ListingDeletingAndKeepingOneStaff) {
+    make_page();
+    const std::vector<float> before = page();
+    // "MX" lists the items inside and changes nothing.
+    type("MX");
+    fe_.answer_yes_no(kYes);
+    type("3 0 200 3");
+    EXPECT_EQ(edit::SelectionList.count, 3);
+    EXPECT_EQ(page(), before);
+    // A box and codes: only the notes of staff 3 go.
+    core::PendingBoxOperation = 0;
+    core::CommandLine.set("3 0 200 3");
+    edit::SelectionBox = edit::SelectionBoxRecord{};
+    edit::SelectionBox.low_staff = 3;
+    edit::SelectionBox.high_staff = 3;
+    edit::SelectionBox.left = 0.0f;
+    edit::SelectionBox.right = 200.0f;
+    edit::BoxCodeFilter.fill(0.0f);
+    edit::BoxCodeFilter(1) = 1.0f;
+    core::PendingBoxOperation = 7;
+    edit::PendingBoxStep = 0;
+    core::ParamBuffer.fill(0.0f);
+    core::ParamBuffer(1) = 1.0f;
+    int32_t operation = 7;
+    edit::run_box_command(operation);
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_TRUE(note_positions(3).empty());
+    EXPECT_EQ(note_positions(1), (std::vector<float>{20.0f}));
+    // An empty box: "Nothing to do.", no change.
+    const std::vector<float> kept = page();
+    operation = 7;
+    core::ParamBuffer.fill(0.0f);
+    core::ParamBuffer(1) = 1.0f;
+    edit::run_box_command(operation);
+    EXPECT_TRUE(shown("Nothing to do.") || reply() == "Nothing to do.");
+    EXPECT_EQ(page(), kept);
+    // A left position of -99.0 keeps one staff.
+    edit::SelectionBox.low_staff = 1;
+    edit::SelectionBox.left = -99.0f;
+    core::PendingBoxOperation = 9;
+    core::CommandLine.set(" ");
+    edit::PendingBoxStep = 0;
+    edit::delete_box_codes();
+    EXPECT_EQ(count_on_staff(3), 0);
+    EXPECT_EQ(count_on_staff(1), 2);
+}
+
+TEST_F(BoxCommandsTest, DISABLED_DexClearsOnlyTheUpperStaves) {
+    enter_items_without_editing();
+    type_all({"8 1 0", "1 1 20 3 10 0 1", "8 201 0", "1 201 30 3 10 0 1", "1 256 40 3 10 0 1"});
+    ASSERT_EQ(core::ItemCount, 5);
+    edit::BoxCodeFilter.fill(0.0f);
+    core::PendingBoxOperation = 0;
+    core::CommandLine.set("DEX");
+    edit::delete_box_codes();
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(count_on_staff(1), 2);
+}
+
+}  // namespace
