@@ -86,7 +86,7 @@ bool read_box_answer(bool end_on_blank) {
     const char first = CommandLine(1);
     if (first == '|' || (first == '~' && !end_on_blank)) return read_drawn_box();
     if (end_on_blank && first == 'B') return false;
-    core::scan_command_line(core::command_line_length());
+    core::scan_command_line(core::find_line_length(CommandLine));
     if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
     return show_typed_box();
 }
@@ -181,7 +181,7 @@ void take_source_answer() {
 void take_destination_answer() {
     const int32_t word = PendingBoxStep;
     if (word == 13 || word == 14) {
-        core::scan_command_line(core::command_line_length());
+        core::scan_command_line(core::find_line_length(CommandLine));
         BoxDestination.vertical = word == 14 ? -ParamBuffer(1) : ParamBuffer(1);
         BoxDestination.staff = SelectionBox.low_staff;
         BoxDestination.left = 0.0f;

@@ -376,7 +376,7 @@ void move_box_items() {
             return;
         }
     } else {
-        core::scan_command_line(core::command_line_length());
+        core::scan_command_line(core::find_line_length(core::CommandLine));
     }
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;

@@ -13,7 +13,7 @@
 #include "engine/edit/tables.h"
 #include "tests/core/interpreter_fixture.h"
 
-// The DISABLED_ cases wait for a run against the complete build (the font data is not in a
+// The  cases wait for a run against the complete build (the font data is not in a
 // partial one).
 namespace {
 
@@ -66,7 +66,7 @@ TEST_F(BoxCommandsTest, CommandFileShiftCrossingHundredLandsAtPlusA) {
     EXPECT_EQ(note_positions(3), (std::vector<float>{90.0f}));
 }
 
-TEST_F(BoxCommandsTest, DISABLED_TypedDialogueAsksAgainOnNoAndExitChangesNothing) {
+TEST_F(BoxCommandsTest, TypedDialogueAsksAgainOnNoAndExitChangesNothing) {
     make_page();
     const std::vector<float> before = page();
     type("M");
@@ -85,7 +85,7 @@ TEST_F(BoxCommandsTest, DISABLED_TypedDialogueAsksAgainOnNoAndExitChangesNothing
     EXPECT_EQ(core::ItemCount, 5);
 }
 
-TEST_F(BoxCommandsTest, DISABLED_TypedDialogueMovesAfterBothConfirmations) {
+TEST_F(BoxCommandsTest, TypedDialogueMovesAfterBothConfirmations) {
     make_page();
     type("M");
     fe_.answer_yes_no(kYes);
@@ -93,6 +93,7 @@ TEST_F(BoxCommandsTest, DISABLED_TypedDialogueMovesAfterBothConfirmations) {
     EXPECT_EQ(core::PendingBoxOperation, 3);
     EXPECT_EQ(reply(), "Enter new Staff#, Left pos, Right pos, (Upper staff), -- or draw box.");
     fe_.answer_yes_no(kYes);
+    fe_.answer_dialog(1);  // the code chooser: all codes
     type("5 0 0");
     EXPECT_TRUE(asked("Destination Box O.K.? - "));
     EXPECT_EQ(core::PendingBoxOperation, 0);
@@ -100,7 +101,7 @@ TEST_F(BoxCommandsTest, DISABLED_TypedDialogueMovesAfterBothConfirmations) {
     EXPECT_EQ(note_positions(5), (std::vector<float>{10.0f, 12.0f}));
 }
 
-TEST_F(BoxCommandsTest, DISABLED_UnknownWordShowsOnlyItsMessage) {
+TEST_F(BoxCommandsTest, UnknownWordShowsOnlyItsMessage) {
     make_page();
     fe_.message_boxes.clear();
     core::CommandLine.set("QQ");
@@ -113,10 +114,11 @@ TEST_F(BoxCommandsTest, DISABLED_UnknownWordShowsOnlyItsMessage) {
     EXPECT_EQ(times_shown("106"), 0);
 }
 
-TEST_F(BoxCommandsTest, DISABLED_CutWordEndsAtItsConfirmedBoxAndWritesTheFile) {
+TEST_F(BoxCommandsTest, CutWordEndsAtItsConfirmedBoxAndWritesTheFile) {
     make_page();
     type("CT 3");
     fe_.answer_yes_no(kYes);
+    fe_.answer_dialog(1);  // the code chooser: all codes
     type("3");
     EXPECT_TRUE(asked("Source Box O.K.? -"));
     EXPECT_EQ(core::PendingBoxOperation, 0);
@@ -129,7 +131,7 @@ TEST_F(BoxCommandsTest, DISABLED_CutWordEndsAtItsConfirmedBoxAndWritesTheFile) {
     EXPECT_EQ(core::ItemCount, 6);
 }
 
-TEST_F(BoxCommandsTest, DISABLED_JustifyAndTransposeBoxesAreHandedOver) {
+TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     make_page();
     clear_trace();
     int32_t operation = 8;
@@ -157,7 +159,7 @@ TEST_F(BoxCommandsTest, DISABLED_JustifyAndTransposeBoxesAreHandedOver) {
     EXPECT_FALSE(reached("run_justify_command"));
 }
 
-TEST_F(BoxCommandsTest, DISABLED_ListingDeletingAndKeepingOneStaff) {
+TEST_F(BoxCommandsTest, ListingDeletingAndKeepingOneStaff) {
     make_page();
     const std::vector<float> before = page();
     // "MX" lists the items inside and changes nothing.
@@ -187,6 +189,7 @@ TEST_F(BoxCommandsTest, DISABLED_ListingDeletingAndKeepingOneStaff) {
     EXPECT_EQ(note_positions(1), (std::vector<float>{20.0f}));
     // An empty box: "Nothing to do.", no change.
     const std::vector<float> kept = page();
+    core::PendingBoxOperation = 7;
     operation = 7;
     core::ParamBuffer.fill(0.0f);
     core::ParamBuffer(1) = 1.0f;
@@ -204,7 +207,7 @@ TEST_F(BoxCommandsTest, DISABLED_ListingDeletingAndKeepingOneStaff) {
     EXPECT_EQ(count_on_staff(1), 2);
 }
 
-TEST_F(BoxCommandsTest, DISABLED_DexClearsOnlyTheUpperStaves) {
+TEST_F(BoxCommandsTest, DexClearsOnlyTheUpperStaves) {
     enter_items_without_editing();
     type_all({"8 1 0", "1 1 20 3 10 0 1", "8 201 0", "1 201 30 3 10 0 1", "1 256 40 3 10 0 1"});
     ASSERT_EQ(core::ItemCount, 5);
