@@ -39,15 +39,16 @@ TEST_F(GroupAlterTest, AddsToOneParameterOfTheBoxedCode) {
     EXPECT_EQ(item(4)[4], 3.0f);
     EXPECT_EQ(item(5)[4], 3.0f);  // staff 1 untouched
     EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_EQ(reply(), "Exit Group Alter.");
 }
 
 TEST_F(GroupAlterTest, SetAddAndCopyEncodings) {
     make_page_p();
     fe_.answer_yes_no(-1);
     type_all({"A", "3 0 0 3 1", "250 1.5 3005 7"});
-    EXPECT_EQ(item(3)[2], 4.5f);   // P2 grew by 1.5
+    EXPECT_EQ(item(3)[2], 4.5f);  // P2 grew by 1.5
     EXPECT_EQ(item(3)[3], 1.0f);  // P3 took P7 (1)
-    }
+}
 
 TEST_F(GroupAlterTest, ChangesPastColumn160AreRefused) {
     make_page_p();
@@ -59,14 +60,52 @@ TEST_F(GroupAlterTest, ChangesPastColumn160AreRefused) {
     EXPECT_TRUE(shown("Too many changes"));
 }
 
+// Three additions and one setting end at column 157, inside the columns the IF line reads;
+// a refused line before or after must not decide the other.
+TEST_F(GroupAlterTest, ALineThatFitsIsTakenWhateverWasRefusedBeforeOrAfter) {
+    make_page_p();
+    fe_.answer_yes_no(-1);
+    const std::vector<float> before = page();
+    type_all({"A", "3 0 0 3 1", "400 1 400 1 400 1 400 1"});
+    EXPECT_EQ(page(), before);
+    fe_.message_boxes.clear();
+    fe_.answer_yes_no(-1);
+    type_all({"A", "3 0 0 3 1", "400 1 400 1 400 1 5 7"});
+    EXPECT_FALSE(shown("Too many changes"));
+    EXPECT_EQ(item(3)[4], 4.0f);
+    EXPECT_EQ(item(4)[4], 5.0f);
+    EXPECT_EQ(item(3)[5], 7.0f);
+    EXPECT_EQ(reply(), "Exit Group Alter.");
+
+    const std::vector<float> after = page();
+    fe_.answer_yes_no(-1);
+    type_all({"A", "3 0 0 3 1", "400 1 400 1 400 1 400 1"});
+    EXPECT_EQ(page(), after);
+    EXPECT_TRUE(shown("Too many changes"));
+}
+
+TEST_F(GroupAlterTest, TheCodeLineMayCarryTheChanges) {
+    make_page_p();
+    fe_.answer_yes_no(-1);
+    type_all({"A", "3 0 0 3"});
+    EXPECT_EQ(core::PendingBoxOperation, 51);
+    type("1 400 1");
+    EXPECT_EQ(item(3)[4], 2.0f);
+    EXPECT_EQ(item(4)[4], 3.0f);
+    EXPECT_EQ(reply(), "Exit Group Alter.");
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
 TEST_F(GroupAlterTest, ExitAndZeroEndWithNothingChanged) {
     make_page_p();
     const std::vector<float> before = page();
     fe_.answer_yes_no(-2);
     type_all({"A", "3 0 0 3 1"});
+    EXPECT_EQ(reply(), "Exit Group Alter.");
     fe_.answer_yes_no(-1);
     type_all({"A", "3 0 0 3", "0"});
     EXPECT_EQ(page(), before);
+    EXPECT_EQ(reply(), "Exit Group Alter.");
 }
 
 TEST_F(GroupAlterTest, AddBarLinesByRhythm) {
@@ -87,7 +126,7 @@ TEST_F(GroupAlterTest, AddBarLinesFromAGivenNote) {
     type("ADD 3 2 4 2");
     auto bars = bar_lines();
     ASSERT_EQ(bars.size(), 2u);
-    EXPECT_EQ(bars[0][3], 25.0f);   // between notes 2 and 3
+    EXPECT_EQ(bars[0][3], 25.0f);  // between notes 2 and 3
     EXPECT_EQ(bars[1][3], 200.0f);
     const std::vector<float> before = bar_lines().empty() ? page() : page();
     core::reset_engine();

@@ -60,7 +60,7 @@ TEST_F(IfCommandTest, CopyWritesTheAreaFileAndReportsItsBounds) {
     EXPECT_EQ(int_at(b, 4), 3);
     EXPECT_EQ(int_at(b, 5), 1400);
     EXPECT_EQ(int_at(b, 6), 3100);
-    EXPECT_EQ(int_at(b, 7), 7);       // first copied record: INT(n), then n, P1..
+    EXPECT_EQ(int_at(b, 7), 7);  // first copied record: INT(n), then n, P1..
     EXPECT_EQ(float_at(b, 8), 7.0f);
     EXPECT_EQ(reply(), "Area copied =   1   10.0   20.0    3");
     EXPECT_EQ(core::ItemCount, 5);
@@ -106,6 +106,45 @@ TEST_F(IfCommandTest, OperandAndColumnLimits) {
     EXPECT_TRUE(shown("160"));
 }
 
+TEST_F(IfCommandTest, FiftySixOperandsAreTakenAndFiftySevenAreNot) {
+    make_page_p();
+    const std::vector<float> before = page();
+    // 28 comparisons of two operands each; the last one with a third operand is one too many.
+    std::string line = "IF P1=1";
+    for (int i = 1; i < 27; ++i) line += "\\P1=1";
+    const std::string over = line + "\\P2=3+0;D";
+    const std::string at_limit = line + "\\P2=3;D";
+    ASSERT_LE(over.size(), 160u);
+    type(over);
+    EXPECT_EQ(page(), before);
+    EXPECT_TRUE(shown("56 operands"));
+    fe_.message_boxes.clear();
+    type(at_limit);
+    EXPECT_FALSE(shown("56 operands"));
+    EXPECT_EQ(core::ItemCount, 3);
+}
+
+TEST_F(IfCommandTest, TheLineIsReadUpToColumn160AndRefusedPastIt) {
+    make_page_p();
+    // The value's last digit stands in column 160: it is read.
+    std::string at_limit = "IF P1=1 AND P2=3;P4=";
+    at_limit.resize(159, ' ');
+    at_limit += "7";
+    ASSERT_EQ(at_limit.size(), 160u);
+    type(at_limit);
+    EXPECT_FALSE(shown("160"));
+    EXPECT_EQ(item(3)[4], 7.0f);
+    EXPECT_EQ(item(4)[4], 7.0f);
+    // One column further: refused, nothing changed.
+    std::string past = "IF P1=1 AND P2=3;P4=";
+    past.resize(160, ' ');
+    past += "9";
+    const std::vector<float> now = page();
+    type(past);
+    EXPECT_EQ(page(), now);
+    EXPECT_TRUE(shown("160"));
+}
+
 TEST_F(IfCommandTest, AssignmentsColourGrowAndTakeRemainders) {
     make_page_p();
     append_test_record({16, 1, 50, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, text_words("abcd")[0]});
@@ -124,9 +163,9 @@ TEST_F(IfCommandTest, AssignmentsColourGrowAndTakeRemainders) {
     EXPECT_EQ(item(6)[0], 17.0f);  // text items are not grown
 
     type("IF MOD(P3,10)=0;P4=0");
-    EXPECT_EQ(item(3)[4], 0.0f);   // P3 10
-    EXPECT_EQ(item(4)[4], 2.0f);   // P3 12
-    EXPECT_EQ(item(5)[4], 0.0f);   // P3 20
+    EXPECT_EQ(item(3)[4], 0.0f);  // P3 10
+    EXPECT_EQ(item(4)[4], 2.0f);  // P3 12
+    EXPECT_EQ(item(5)[4], 0.0f);  // P3 20
 }
 
 TEST_F(IfCommandTest, TextParameterOnUnmarkedItemSkipsOnlyThatItem) {

@@ -1,0 +1,135 @@
+// The area commands typed into the console: IF lines, Group Alter, INVI and bar lines from the
+// rhythm, checked in the store, the replies printed and the files written.
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/core/document_files.h"
+#include "engine/core/tables.h"
+#include "platform/paths.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+// Page P: staves 1 and 3, two notes on staff 3 and one on staff 1.
+const std::vector<std::string> kPageP = {
+    "EI", "8 1 0", "8 3 0", "1 3 10 1 10 0 1", "1 3 12 2 10 0 1", "1 1 20 3 10 0 1"};
+
+bool has(const std::string& out, const std::string& text) {
+    return out.find(text) != std::string::npos;
+}
+
+std::vector<std::string> with(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+// Item k's record: its word count, then P1..Pn.
+std::vector<float> record(int32_t k) {
+    const int32_t s = core::ItemStartTable(k);
+    const int32_t n = static_cast<int32_t>(core::ItemStore(s));
+    return std::vector<float>(core::ItemStore.data() + s - 1, core::ItemStore.data() + s + n);
+}
+
+std::vector<float> page() {
+    return std::vector<float>(core::ItemStore.data(),
+                              core::ItemStore.data() + core::ItemWordsUsed - 1);
+}
+
+class AreaCommandsConsoleTest : public ConsoleSessionTest {};
+
+TEST_F(AreaCommandsConsoleTest, DeletingStaffThreeNotesLeavesThreeSavedRecords) {
+    const std::filesystem::path file = temp_.root() / "p.mus";
+    const std::string out = type(with(kPageP, {"IF P1=1 AND P2=3;D", "SA " + file.string()}));
+    ASSERT_EQ(core::ItemCount, 3) << out;
+
+    core::DocumentReadInfo info;
+    ASSERT_EQ(core::read_document(file.string(), core::ItemStoreScratch, info),
+              core::DocumentStatus::Ok)
+        << out;
+    std::vector<std::vector<float>> records;
+    for (int32_t w = 1; w < info.count;) {
+        const int32_t n = static_cast<int32_t>(core::ItemStoreScratch(w));
+        ASSERT_GT(n, 0);
+        records.emplace_back(&core::ItemStoreScratch(w + 1), &core::ItemStoreScratch(w + 1) + n);
+        w += n + 1;
+    }
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0][0], 8.0f);
+    EXPECT_EQ(records[0][1], 1.0f);
+    EXPECT_EQ(records[1][0], 8.0f);
+    EXPECT_EQ(records[1][1], 3.0f);
+    EXPECT_EQ(records[2][0], 1.0f);
+    EXPECT_EQ(records[2][1], 1.0f);
+}
+
+TEST_F(AreaCommandsConsoleTest, CopyingAnAreaWritesTheCutFileAndReportsItsBounds) {
+    const std::string out = type(with(kPageP, {"IF P2>=1 AND P2<=4 AND P3>=10 AND P3<=120;C"}));
+    EXPECT_TRUE(has(out, "Area copied =   1   10.0   20.0    3")) << out;
+    std::ifstream in(platform::work_file("!!cut0.tmp"), std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+    ASSERT_EQ(bytes.size(), 136u);
+    int32_t header[7];
+    std::memcpy(header, bytes.data(), sizeof header);
+    float left = 0.0f;
+    float right = 0.0f;
+    std::memcpy(&left, &header[2], 4);
+    std::memcpy(&right, &header[3], 4);
+    EXPECT_EQ(header[0], 3);
+    EXPECT_EQ(header[1], 1);
+    EXPECT_EQ(left, 10.0f);
+    EXPECT_EQ(right, 20.0f);
+    EXPECT_EQ(header[4], 3);
+    EXPECT_EQ(header[5], 1400);
+    EXPECT_EQ(header[6], 3100);
+    EXPECT_EQ(core::ItemCount, 5);
+}
+
+TEST_F(AreaCommandsConsoleTest, DivisionByZeroAndUnbalancedLinesChangeNothing) {
+    type(kPageP);
+    const std::vector<float> before = page();
+    const std::string out = type({"IF P2=3;P4=P4/0", "IF (P1=1;D"});
+    EXPECT_EQ(page(), before) << out;
+    EXPECT_TRUE(has(out, "parentheses")) << out;
+}
+
+TEST_F(AreaCommandsConsoleTest, GroupAlterAddsToStaffThreeNotesAndSaysItIsDone) {
+    const std::string out = type(with(kPageP, {"A", "3 0 0 3 1", "Y", "400 1"}));
+    EXPECT_EQ(record(3)[4], 2.0f) << out;
+    EXPECT_EQ(record(4)[4], 3.0f);
+    EXPECT_EQ(record(5)[4], 3.0f);  // the staff-1 note is outside the box
+    EXPECT_TRUE(has(out, "Exit Group Alter.")) << out;
+    EXPECT_EQ(core::MessageLine.trimmed(), "Exit Group Alter.");
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
+TEST_F(AreaCommandsConsoleTest, InviTogglesBothWays) {
+    const std::string out = type({"INVI", "INVI"});
+    const std::size_t off = out.find("Invisible items are NOT visible on screen.");
+    ASSERT_NE(off, std::string::npos) << out;
+    EXPECT_NE(out.find("Invisible items are visible on screen.", off), std::string::npos) << out;
+}
+
+TEST_F(AreaCommandsConsoleTest, BarLinesFromTheRhythmOnceOnly) {
+    const std::vector<std::string> quarters = {
+        "EI", "8 3 0", "1 3 10 1 1 0 1", "1 3 20 1 1 0 1", "1 3 30 1 1 0 1", "1 3 40 1 1 0 1"};
+    std::string out = type(with(quarters, {"ADD 3 2 4"}));
+    std::vector<std::vector<float>> bars;
+    for (int32_t k = 1; k <= core::ItemCount; ++k)
+        if (record(k)[1] == 14.0f) bars.push_back(record(k));
+    ASSERT_EQ(bars.size(), 2u) << out;
+    EXPECT_EQ(bars[0], (std::vector<float>{4, 14, 3, 25, 1}));
+    EXPECT_EQ(bars[1], (std::vector<float>{4, 14, 3, 200, 1}));
+    const std::vector<float> after = page();
+    out = type({"ADD 3 2 4"});
+    EXPECT_TRUE(has(out, "Some BARS already present.")) << out;
+    EXPECT_EQ(page(), after);
+}
+
+}  // namespace
