@@ -335,7 +335,14 @@ void run_i_command() {
         core::PendingBoxOperation = 31;
         return;
     }
+    // The view stays where it was: the scroll position is asked of the front-end before the
+    // run and given back after it, with the view origin kept.
+    core::ServiceBlock place;
+    core::request_front_end_service('b', place);
+    const render::ViewOriginRecord origin = render::ViewOrigin;
     run_if_command();
+    render::ViewOrigin = origin;
+    core::request_front_end_service('p', place);
     render::redraw_items();
     core::CommandModeLetters(1) = 0;
 }
