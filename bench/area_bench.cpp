@@ -89,14 +89,7 @@ void BM_GroupCopyDoublesHalfPage(benchmark::State& state) {
         core::ItemWordsUsed = words_used;
         core::ItemStartTable(kHalf + 1) = words_used;
         state.ResumeTiming();
-        edit::SelectionBox = edit::SelectionBoxRecord{};
-        edit::SelectionBox.low_staff = 1;
-        edit::SelectionBox.high_staff = bench_page::kStaves;
-        edit::SelectionBox.left = 0.0f;
-        edit::SelectionBox.right = 0.0f;
-        edit::SelectionBox.letter = 2;
-        edit::SelectionBox.last_item = core::ItemCount;
-        edit::select_box_items();
+        bench_page::select_whole_page();
         doubled = edit::append_selected_copies() && doubled;
         benchmark::ClobberMemory();
     }

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/core/tables.h"
+#include "engine/edit/box_selection.h"
+#include "engine/edit/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/tables.h"
@@ -96,6 +98,18 @@ inline std::vector<int32_t> use_stand_ins() {
 }
 inline void drop_stand_ins(const std::vector<int32_t>& stood_in) {
     for (int32_t c : stood_in) render::register_item_drawer(c, nullptr);
+}
+
+// Selects every item of the page's staves (a box over all of them, the whole width).
+inline void select_whole_page() {
+    edit::SelectionBox = edit::SelectionBoxRecord{};
+    edit::SelectionBox.low_staff = 1;
+    edit::SelectionBox.high_staff = kStaves;
+    edit::SelectionBox.left = 0.0f;
+    edit::SelectionBox.right = 0.0f;
+    edit::SelectionBox.letter = 2;
+    edit::SelectionBox.last_item = core::ItemCount;
+    edit::select_box_items();
 }
 
 }  // namespace bench_page

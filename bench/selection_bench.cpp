@@ -20,14 +20,7 @@ void select_box_over_full_page(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        edit::SelectionBox = edit::SelectionBoxRecord{};
-        edit::SelectionBox.low_staff = 1;
-        edit::SelectionBox.high_staff = bench_page::kStaves;
-        edit::SelectionBox.left = 0.0f;
-        edit::SelectionBox.right = 0.0f;
-        edit::SelectionBox.letter = 2;
-        edit::SelectionBox.last_item = core::ItemCount;
-        edit::select_box_items();
+        bench_page::select_whole_page();
         benchmark::DoNotOptimize(edit::SelectionList.count);
     }
     state.counters["items"] = static_cast<double>(core::ItemCount);

@@ -105,6 +105,27 @@ void ask_again(std::string_view prompt) {
     ask(prompt);
 }
 
+// Asks the box's question (the source's, marking its items, or the destination's): true on
+// Yes. Exit ends the operation; No asks the prompt again (or, for the deletion's box, only puts
+// it back in the message line) and the operation waits for another box.
+bool box_confirmed(int32_t destination_flag, std::string_view again, bool ask_anew = true) {
+    int32_t answer = kNo;
+    confirm_box(answer, destination_flag);
+    if (answer == kExit) {
+        end_box_operation();
+        return false;
+    }
+    if (answer == kNo) {
+        if (ask_anew) {
+            ask_again(again);
+        } else {
+            MessageLine.set(again);
+        }
+        return false;
+    }
+    return true;
+}
+
 void start_word() {
     if (core::MacroUnit != 0) {
         int32_t result = 0;
@@ -155,16 +176,7 @@ void take_source_answer() {
         end_box_operation();
         return;
     }
-    int32_t answer = kNo;
-    confirm_box(answer, 0);
-    if (answer == kExit) {
-        end_box_operation();
-        return;
-    }
-    if (answer == kNo) {
-        ask_again(kSourcePrompt);
-        return;
-    }
+    if (!box_confirmed(0, kSourcePrompt)) return;
     take_source_box();
     if (PendingBoxStep == 9) {
         // The cut file is written at once: nothing more is asked.
@@ -191,16 +203,7 @@ void take_destination_answer() {
             end_box_operation();
             return;
         }
-        int32_t answer = kNo;
-        confirm_box(answer, 1);
-        if (answer == kExit) {
-            end_box_operation();
-            return;
-        }
-        if (answer == kNo) {
-            ask_again(kDestinationPrompt);
-            return;
-        }
+        if (!box_confirmed(1, kDestinationPrompt)) return;
         BoxDestination.staff = core::int_of(ParamBuffer(1));
         BoxDestination.left = ParamBuffer(2);
         BoxDestination.right = ParamBuffer(3);
@@ -231,18 +234,7 @@ void take_codes_box() {
         end_box_operation();
         return;
     }
-    if (drawn) {
-        int32_t answer = kNo;
-        confirm_box(answer, 0);
-        if (answer == kExit) {
-            end_box_operation();
-            return;
-        }
-        if (answer == kNo) {
-            ask_again(kCodesBoxPrompt);
-            return;
-        }
-    }
+    if (drawn && !box_confirmed(0, kCodesBoxPrompt)) return;
     take_source_box();
     PendingBoxOperation = 7;
     MessageLine.set("Enter up to 5 Code numbers. (0 = all Codes)");
@@ -290,16 +282,7 @@ void run_box_command(int32_t& operation) {
                 end_box_operation();
                 break;
             }
-            int32_t answer = kNo;
-            confirm_box(answer, 0);
-            if (answer == kExit) {
-                end_box_operation();
-                break;
-            }
-            if (answer == kNo) {
-                ask_again(justify ? kCodesBoxPrompt : kSourcePrompt);
-                break;
-            }
+            if (!box_confirmed(0, justify ? kCodesBoxPrompt : kSourcePrompt)) break;
             take_source_box();
             hand_over_box(justify);
             end_box_operation();
@@ -481,16 +464,7 @@ void delete_box_codes() {
             end_box_operation();
             return;
         }
-        int32_t answer = kNo;
-        confirm_box(answer, 0);
-        if (answer == kExit) {
-            end_box_operation();
-            return;
-        }
-        if (answer == kNo) {
-            MessageLine.set(kCodesBoxPrompt);
-            return;
-        }
+        if (!box_confirmed(0, kCodesBoxPrompt, false)) return;
         take_source_box();
         if (listing) {
             delete_in_box(true);
