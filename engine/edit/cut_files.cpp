@@ -79,14 +79,6 @@ void select_staff_items(int32_t low, int32_t high, float code) {
     core::CommandModeLetters(2) = letter;
 }
 
-void write_area_message(int32_t low, float left, float right, int32_t high) {
-    core::MessageLine.set("Area copied = 000  000.0  000.0  000");
-    core::write_int_field(core::MessageLine, 15, 17, "(1i3)", low);
-    core::write_real_field(core::MessageLine, 20, 24, "(1f5.1)", left);
-    core::write_real_field(core::MessageLine, 27, 31, "(1f5.1)", right);
-    core::write_int_field(core::MessageLine, 34, 36, "(1i3)", high);
-}
-
 // "CD n", "CDA": the text-continuation lines of staff n (every staff for "CDA").
 void refit_lines() {
     if (core::CommandLine(3) == 'A') ParamBuffer(2) = 999.0f;
@@ -105,6 +97,36 @@ void convert_edited_drawing() {
 }
 
 }  // namespace
+
+// Contract: see the header. Reads the records from ItemStore.
+bool write_area_file(const std::string& path, const CutFileArea& area,
+                     const std::vector<int32_t>& items) {
+    std::vector<char> bytes;
+    put4(bytes, static_cast<int32_t>(items.size()));
+    put4(bytes, area.low_staff);
+    put4(bytes, area.left);
+    put4(bytes, area.right);
+    put4(bytes, area.high_staff);
+    put4(bytes, area.outline_left);
+    put4(bytes, area.outline_right);
+    for (const int32_t k : items) {
+        const int32_t n = std::max(count_of(k), 0);
+        put4(bytes, n);
+        for (int32_t p = 0; p <= n; ++p) put4(bytes, word(k, p));
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+void show_area_copied(const CutFileArea& area) {
+    core::MessageLine.set("Area copied = 000  000.0  000.0  000");
+    core::write_int_field(core::MessageLine, 15, 17, "(1i3)", area.low_staff);
+    core::write_real_field(core::MessageLine, 20, 24, "(1f5.1)", area.left);
+    core::write_real_field(core::MessageLine, 27, 31, "(1f5.1)", area.right);
+    core::write_int_field(core::MessageLine, 34, 36, "(1i3)", area.high_staff);
+}
 
 std::string cut_file_part(int32_t buffer) { return "!!cut" + std::to_string(buffer) + ".tmp"; }
 
@@ -168,21 +190,16 @@ void cut_copy_paste_area(int32_t& index) {
 // CutFileBuffer (X form with a buffer), MessageLine, PendingBoxOperation.
 void write_cut_file() {
     const bool x_form = upper(core::CommandLine(3)) == 'X';
-    int32_t low = 0;
-    int32_t high = 0;
-    float left = 0.0f;
-    float right = 0.0f;
-    int32_t outline_left = 0;
-    int32_t outline_right = 0;
+    CutFileArea area;
     std::vector<int32_t> items;
     if (x_form) {
         if (core::ItemCount < 1) return;
         const int32_t buffer = core::int_of(ParamBuffer(2));
         if (buffer != 0 && !select_cut_buffer(buffer)) return;
         const int32_t k = core::ItemCount;
-        low = high = core::int_of(word(k, 2));
-        left = right = word(k, 3);
-        outline_left = outline_right = core::nint(static_cast<double>(left) * 150.0);
+        area.low_staff = area.high_staff = core::int_of(word(k, 2));
+        area.left = area.right = word(k, 3);
+        area.outline_left = area.outline_right = core::nint(static_cast<double>(area.left) * 150.0);
         items.push_back(k);
     } else {
         SelectionBox.letter = 'D';
@@ -191,40 +208,19 @@ void write_cut_file() {
         select_box_items();
         if (SelectionList.count == 0) return;
         for (int32_t e = 1; e <= SelectionList.count; ++e) items.push_back(SelectionList.entries(e));
-        low = SelectionBox.low_staff;
-        high = SelectionBox.high_staff;
-        left = SelectionBox.left;
-        right = SelectionBox.right;
-        outline_left = LastBoxOutlineX(1);
-        outline_right = LastBoxOutlineX(2);
+        area = {SelectionBox.low_staff,  SelectionBox.left,  SelectionBox.right,
+                SelectionBox.high_staff, LastBoxOutlineX(1), LastBoxOutlineX(2)};
     }
     // The work folder as it is now (the preferences may have moved it since the name was set).
     select_cut_buffer(CutFileBuffer);
 
-    std::vector<char> bytes;
-    put4(bytes, static_cast<int32_t>(items.size()));
-    put4(bytes, low);
-    put4(bytes, left);
-    put4(bytes, right);
-    put4(bytes, high);
-    put4(bytes, outline_left);
-    put4(bytes, outline_right);
-    for (const int32_t k : items) {
-        const int32_t n = std::max(count_of(k), 0);
-        put4(bytes, n);
-        for (int32_t p = 0; p <= n; ++p) put4(bytes, word(k, p));
-    }
-    const std::string path = platform::local_path(CutFileName.trimmed());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
+    if (!write_area_file(platform::local_path(CutFileName.trimmed()), area, items)) {
         core::show_message("*** The cut file could not be written: " +
                            platform::shown_path(CutFileName.trimmed()));
         core::PendingBoxOperation = 0;
         return;
     }
-    write_area_message(low, left, right, high);
+    show_area_copied(area);
     redraw();
     core::PendingBoxOperation = 0;
     show_item_palette(kAreaPalette);

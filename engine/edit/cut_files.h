@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace edit {
 
@@ -30,6 +31,22 @@ bool select_cut_buffer(int32_t buffer);
 // outside 0..9, nothing else done). "CTX n": the cut file of the newest item. "CRV", "CD"/"CDA",
 // "CM"/"CW", "CV" as their routines say; other words do nothing.
 void cut_copy_paste_area(int32_t& index);
+
+// The box a cut file's header records: staves, positions and the outline's x in display units.
+struct CutFileArea {
+    int32_t low_staff = 0;
+    float left = 0.0f;
+    float right = 0.0f;
+    int32_t high_staff = 0;
+    int32_t outline_left = 0;
+    int32_t outline_right = 0;
+};
+// Writes the header and the records of items (item numbers, in order) to the local file path
+// as a cut file; false when it cannot be written.
+bool write_area_file(const std::string& path, const CutFileArea& area,
+                     const std::vector<int32_t>& items);
+// "Area copied = 000  000.0  000.0  000" with the area's staves and positions, in MessageLine.
+void show_area_copied(const CutFileArea& area);
 
 // Writes the area to the cut file. Box form: the items of SelectionBox (letter 'D', items
 // 1..ItemCount, the BoxCodeFilter in force); nothing selected writes nothing. X form (the third

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "engine/edit/absolute_size.h"
 #include "engine/edit/box_commands.h"
 #include "engine/edit/box_input.h"
+#include "engine/edit/cut_files.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
@@ -458,9 +458,6 @@ struct StoreSnapshot {
     }
 };
 
-void put_int32(std::ofstream& out, int32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); }
-void put_float(std::ofstream& out, float v) { out.write(reinterpret_cast<const char*>(&v), 4); }
-
 // Writes the area file: a header (count, lowest staff, leftmost and rightmost P3, highest
 // staff, the left and right edges in display units) and each item as INT(n), n, P1..Pn; then
 // reports the bounds found in MessageLine.
@@ -477,31 +474,14 @@ void write_area_file(const std::vector<int32_t>& items) {
         left = std::min(left, item.p(3));
         right = std::max(right, item.p(3));
     }
-    std::ofstream out(platform::work_file(kIfAreaFile), std::ios::binary | std::ios::trunc);
-    if (!out) {
+    const CutFileArea area{low,  left, right, high, core::int_of(left * 150.0f - 100.0f),
+                           core::int_of(right * 150.0f + 100.0f)};
+    if (!write_area_file(platform::work_file(kIfAreaFile), area, items)) {
         core::show_message(std::string("*** Cannot write the area file ") + kIfAreaFile);
         return;
     }
-    put_int32(out, static_cast<int32_t>(items.size()));
-    put_int32(out, low);
-    put_float(out, left);
-    put_float(out, right);
-    put_int32(out, high);
-    put_int32(out, core::int_of(left * 150.0f - 100.0f));
-    put_int32(out, core::int_of(right * 150.0f + 100.0f));
-    for (int32_t k : items) {
-        const ItemView item = view_item(k);
-        put_int32(out, item.count);
-        for (int32_t w = 0; w <= item.count; ++w) put_float(out, ItemStore(item.start + w));
-    }
-    out.close();
-    core::FixedText<512> message("Area copied = 000  000.0  000.0  000");
-    core::write_int_field(message, 15, 17, "(1i3)", low);
-    core::write_real_field(message, 20, 24, "(1f5.1)", left);
-    core::write_real_field(message, 27, 31, "(1f5.1)", right);
-    core::write_int_field(message, 34, 36, "(1i3)", high);
-    core::MessageLine = message;
-    core::show_prompt(message);
+    show_area_copied(area);
+    core::show_prompt(core::MessageLine);
 }
 
 // Runs the compiled line over the page. Returns false (the store as it was) when a growth would
