@@ -8,25 +8,12 @@
 #include <string_view>
 
 #include "engine/core/fixed_array.h"
+#include "engine/core/name_compare.h"
 
 namespace output {
 
-// Whether text begins with head, case ignored.
-inline bool starts_with_nocase(std::string_view text, std::string_view head) {
-    if (text.size() < head.size()) return false;
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) !=
-            std::toupper(static_cast<unsigned char>(head[i])))
-            return false;
-    }
-    return true;
-}
-
-// Whether text ends with tail, case ignored.
-inline bool ends_with_nocase(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() &&
-           starts_with_nocase(text.substr(text.size() - tail.size()), tail);
-}
+using core::ends_with_nocase;
+using core::starts_with_nocase;
 
 // The name held in text: up to its first NUL, without trailing blanks.
 template <int N>

@@ -6,13 +6,14 @@
 #include <string_view>
 
 #include "engine/core/fixed_array.h"
+#include "engine/core/name_compare.h"
 
 namespace core::file_detail {
 
 // text up to its first NUL, without the blanks around it.
 std::string_view trim_name(std::string_view text);
-bool equals_nocase(std::string_view a, std::string_view b);
-bool starts_with_nocase(std::string_view s, std::string_view prefix);
+using core::equals_nocase;
+using core::starts_with_nocase;
 // The start of the last path component (after the last "\" or "/").
 std::size_t last_component(std::string_view name);
 

@@ -25,8 +25,6 @@ constexpr std::size_t kNameField = 512;
 // The question shows 51 characters of the name: a longer one shows its end.
 constexpr std::size_t kQuestionNameChars = 51;
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 std::string_view trim_name(std::string_view text) {
@@ -34,17 +32,6 @@ std::string_view trim_name(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     return text;
-}
-
-bool equals_nocase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
-bool starts_with_nocase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && equals_nocase(s.substr(0, prefix.size()), prefix);
 }
 
 std::size_t last_component(std::string_view name) {
