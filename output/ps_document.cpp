@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -40,18 +39,9 @@ constexpr std::string_view kUsbJobFile = "USBX.EPS";
 constexpr std::size_t kBoxNumbersWidth = 27;
 constexpr std::size_t kTitleWidth = 128;
 
-// Toward zero, held inside the INTEGER range (offsets and sizes come from files).
-int32_t trunc_int(double v) {
-    if (!(v == v)) return 0;
-    if (v >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (v <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
-}
-
-// Half away from zero, held inside the INTEGER range.
-int32_t nint(double v) { return trunc_int(v < 0.0 ? v - 0.5 : v + 0.5); }
+// The core's INT and NINT: they saturate, and offsets and sizes come from files.
+using core::int_of;
+using core::nint;
 
 std::string i3(int32_t v) { return core::format_int("(1i3)", v); }
 std::string i5(int32_t v) { return core::format_int("(1i5)", v); }
@@ -74,8 +64,8 @@ void derive_page_values() {
     st.base_line_width = st.width_factor * static_cast<float>(OutputSettings.line_width);
     st.header_line_width = OutputSettings.line_width;
     const auto& offsets = PrintParameters.engine_offsets;
-    st.lmar = trunc_int(100.0 / size + trunc_int(offsets(1) * 4000.0 / size));
-    st.bmar = trunc_int(250.0 / size + trunc_int(offsets(2) * 4000.0 / size + 24000.0));
+    st.lmar = int_of(100.0 / size + int_of(offsets(1) * 4000.0 / size));
+    st.bmar = int_of(250.0 / size + int_of(offsets(2) * 4000.0 / size + 24000.0));
     // The measured box counts x from the page's left edge as drawn (2400); the paths count
     // from 0. A margin of 300 on every side holds what strokes and glyphs reach beyond the
     // points the screen measured. The page procedure scales the paths and the finish scales
@@ -146,9 +136,9 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     const int64_t line_start = core::unit_position(render::kPostScriptUnit);
     st.box_offset = line_start < 0 ? -1 : line_start + 15;
     const auto& box = PrintParameters.print_bounding_box;
-    if (!write_ps_line("%%BoundingBox: " + i5(trunc_int(box(1)) - 1) + "  " +
-                       i5(trunc_int(box(2))) + "  " + i5(trunc_int(box(3)) + 4) + "  " +
-                       i5(trunc_int(box(4)) + 4) + " "))
+    if (!write_ps_line("%%BoundingBox: " + i5(int_of(box(1)) - 1) + "  " +
+                       i5(int_of(box(2))) + "  " + i5(int_of(box(3)) + 4) + "  " +
+                       i5(int_of(box(4)) + 4) + " "))
         return false;
     if (!write_ps_line("%%DocumentFonts: (atend)") || !write_ps_line("%%EndComments")) return false;
     return !batch || write_ps_line("%%Page: " + i3(doc) + i3(doc));
@@ -339,7 +329,7 @@ void finish_ps_document() {
         PrintBox(1) = -top;
         PrintBox(4) = right - 266;
         const int32_t lmar = st.lmar;
-        st.lmar = trunc_int(34000.0 / job_size() - st.bmar);
+        st.lmar = int_of(34000.0 / job_size() - st.bmar);
         st.bmar = lmar;
     }
     bool ok = write_ps_line("showpage") && write_ps_line("r restore") && write_ps_line("end");
