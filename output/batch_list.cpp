@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/commands/file_commands.h"
 #include "engine/core/file_units.h"
 #include "engine/core/tables.h"
 #include "output/tables.h"
@@ -26,21 +27,17 @@ std::string trim(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
-// Where the name's extension begins (its ".", after the last folder separator); npos when it
+// Where the name's extension begins (its ".", in the last component); the name's end when it
 // has none.
 std::size_t extension_dot(std::string_view name) {
-    const std::size_t slash = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return dot;
-    if (slash != std::string_view::npos && dot < slash) return std::string_view::npos;
-    return dot;
+    return name.size() - core::get_name_extension(name).size();
 }
 
 // The document name as listed: ".MUS" after its last printable character unless it carries an
 // extension of its own (so that "SONG1.MUS" stays as it is).
 std::string with_document_extension(std::string_view name) {
     std::string s = trim(name);
-    if (!s.empty() && extension_dot(s) == std::string::npos) s += ".MUS";
+    if (!s.empty() && core::get_name_extension(s).empty()) s += ".MUS";
     return s;
 }
 
@@ -159,8 +156,7 @@ int32_t build_batch_list(int32_t mode) {
 // a "." or loses its folder.
 void increment_file_number(core::FixedText<512>& name) {
     const std::string text = name.trimmed();
-    std::size_t dot = extension_dot(text);
-    if (dot == std::string::npos) dot = text.size();
+    const std::size_t dot = extension_dot(text);
     for (int k = static_cast<int>(dot); k >= 1; --k) {
         char& c = name(k);
         if (c >= '0' && c <= '8') {

@@ -28,12 +28,6 @@ std::string trimmed_text(std::string_view text) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-bool has_extension(const std::string& name) {
-    const std::size_t slash = name.find_last_of("\\/");
-    const std::size_t dot = name.rfind('.');
-    return dot != std::string::npos && (slash == std::string::npos || dot > slash);
-}
-
 // The first name and the count: from the dialog, or the next two lines of the command file.
 // False when the dialog was cancelled or the command file ended.
 bool ask_names_and_count(std::string& name, std::string& count) {
@@ -91,7 +85,7 @@ void combine_documents() {
     }
     if (count > 1 && !name.empty()) {
         if (name.size() > kNameChars) name.resize(kNameChars);
-        if (!has_extension(name)) {
+        if (get_name_extension(name).empty()) {
             const std::string ext = DefaultExtension.trimmed();
             name += ext.empty() ? ".MUS" : ext;
         }
