@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/commands/file_commands.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/name_compare.h"
 
@@ -27,14 +28,10 @@ std::string name_of(const core::FixedText<N>& text) {
 // name with ".eps" in place of its extension (".EPS" when the extension is in capitals, or
 // there is none): the EPS file proposed for a document.
 inline std::string name_with_eps_extension(std::string name) {
-    const std::size_t slash = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
+    const std::string extension = core::get_name_extension(name);
     bool lower = false;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        for (std::size_t i = dot + 1; i < name.size(); ++i)
-            lower = lower || std::islower(static_cast<unsigned char>(name[i])) != 0;
-        name.resize(dot);
-    }
+    for (const char c : extension) lower = lower || std::islower(static_cast<unsigned char>(c)) != 0;
+    name.resize(name.size() - extension.size());
     return name + (lower ? ".eps" : ".EPS");
 }
 
