@@ -5,6 +5,7 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
@@ -32,7 +33,10 @@ constexpr int kRightX = 2;
 constexpr int kHighY = 3;
 constexpr int kLeftX = 4;
 
-int32_t trunc(float v) { return static_cast<int32_t>(v); }
+// Whole display units and staff numbers of a typed box, held far beyond any page so that a huge
+// typed number neither overflows here nor in the sums the outline makes of it.
+constexpr int32_t kFarBoxValue = 1'000'000'000;
+int32_t trunc(float v) { return core::int_in(v, -kFarBoxValue, kFarBoxValue); }
 
 bool valid_staff(int32_t s) { return s >= 1 && s <= layout::kMaxStaves; }
 

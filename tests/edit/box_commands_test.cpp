@@ -220,3 +220,19 @@ TEST_F(BoxCommandsTest, DexClearsOnlyTheUpperStaves) {
 }
 
 }  // namespace
+
+// A typed box of huge numbers (beyond the 32-bit range) is held far off the page: the box is
+// outside every staff, nothing is marked or changed, and nothing overflows.
+TEST_F(BoxCommandsTest, HugeTypedBoxNumbersChangeNothing) {
+    make_page();
+    const std::vector<float> before = page();
+    type("MX");
+    fe_.answer_yes_no(kExit);
+    type("3 -3000000000 3000000000 3");
+    EXPECT_EQ(edit::LastBoxOutlineX(1), -1'000'000'000);
+    EXPECT_EQ(edit::LastBoxOutlineX(2), 1'000'000'000);
+    type("MX");
+    type("-3000000000 0 0 3000000000");
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::ItemCount, 5);
+}
