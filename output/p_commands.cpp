@@ -304,7 +304,7 @@ void run_p_command() {
         return;
     }
     if (second == 'A' || second == 'M' || second == 'S' || second == 'T') return;
-    layout::zoom_to_fit();
+    edit::zoom_to_fit();
 }
 
 // Contract: see the header. Reads OutputFileName, OutputSettings, CommandModeLetters; writes

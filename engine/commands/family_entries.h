@@ -27,6 +27,7 @@
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
 #include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
 #include "engine/edit/if_command.h"           // run_if_command
+#include "engine/edit/stem_direction.h"       // zoom_to_fit, run_stem_direction_command
 #include "engine/edit/item_editing.h"         // load_item_for_editing, store_edited_item
 #include "engine/edit/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
 #include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
@@ -34,6 +35,7 @@
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
 #include "engine/layout/measure_command.h"        // run_measure_command
 #include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
+#include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
 #include "engine/render/tables.h"                 // DisplayMarkWord
 #include "output/p_commands.h"                    // run_p_command
@@ -82,14 +84,12 @@ void reset_family_stub_words();
 // ============================================================================================
 namespace layout {
 
-void zoom_to_fit();               // F (not "FREEZ")
 void choose_recent_file();        // H
 void run_justify_command();       // J, L
 void set_view_top_bottom();       // K, Q
 void test_console_boxes();        // U + letter
 void test_edit_string();          // W + letter
 void set_view_y_offset();         // Y + letter
-void run_stem_direction_command();  // box operations below 0
 void justify_from_box();
 void adjust_staff_notes();
 
@@ -127,8 +127,6 @@ void test_frontend_services();             // developer lines "rr", "rrh"
 int32_t edit_text_in_dialog();
 // Shows the text file named in SecondLine from column 6 ("TYPE " and the name).
 void view_text_file();
-// Zooms so that the items' width fits the window.
-void zoom_to_fit_width();
 // Enters the file being saved in the music directory "#musdir#.tmp".
 void add_to_music_directory();
 

@@ -82,7 +82,6 @@ namespace layout {
 
 core::Array1<int32_t, 2> StaffLayoutCounters;
 
-void zoom_to_fit() { core::report_family_word("zoom_to_fit"); }
 void choose_recent_file() { core::report_family_word("choose_recent_file"); }
 void run_justify_command() { core::report_family_word("run_justify_command"); }
 void set_view_top_bottom() { core::report_family_word("set_view_top_bottom"); }
@@ -91,7 +90,6 @@ void test_console_boxes() { core::report_family_word("test_console_boxes"); }
 void test_edit_string() { core::report_family_word("test_edit_string"); }
 void set_view_y_offset() { core::report_family_word("set_view_y_offset"); }
 // Not built yet: the box operations they continue change nothing.
-void run_stem_direction_command() { core::trace("run_stem_direction_command"); }
 void justify_from_box() { core::trace("justify_from_box"); }
 void adjust_staff_notes() { core::trace("adjust_staff_notes"); }
 
@@ -138,7 +136,6 @@ int32_t edit_text_in_dialog() {
 // Not built yet: the text file is not shown.
 void view_text_file() { core::report_family_word("view_text_file"); }
 // Not built yet: the zoom stays as it is.
-void zoom_to_fit_width() { core::trace("zoom_to_fit_width"); }
 // Not built yet: the music directory is not written.
 void add_to_music_directory() { core::trace("add_to_music_directory"); }
 

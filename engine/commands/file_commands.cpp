@@ -263,7 +263,7 @@ void run_file_command() {
         PreviousFileName = previous_before;
         return;
     }
-    if (FullWidthInput != 0) edit::zoom_to_fit_width();
+    if (FullWidthInput != 0) layout::zoom_to_fit_width();
     if (merge) {
         MergeBlockEnd.item_count = ItemCount;
         MergeBlockEnd.words_used = ItemWordsUsed;

@@ -533,7 +533,7 @@ CommandFlow continue_box_operation() {
         }
         int32_t operation = op;
         if (op < 0) {
-            layout::run_stem_direction_command();
+            edit::run_stem_direction_command();
         } else if (op == 9 || op == 10) {
             edit::move_system();
             return CommandFlow::Return;

@@ -103,7 +103,7 @@ CommandFlow row_f() {
         return CommandFlow::EndCommand;
     }
     const bool height = second() == 'H';
-    layout::zoom_to_fit();
+    edit::zoom_to_fit();
     // "FH" fits the height: the view goes to the top, the zoom report stays.
     if (height) render::position_view(1);
     return CommandFlow::EndCommand;

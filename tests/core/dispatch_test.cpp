@@ -76,12 +76,10 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
         const char* family;
         int32_t argument;
     } cases[] = {{"PA", "set_paper_size", 0},
-                 {"FH", "zoom_to_fit", 0},
                  {"CS 1 2", "run_m_command", 0},
                  {"TR 3", "transpose_items", 0},
                  {"H", "choose_recent_file", 0},
                  {"K", "set_view_top_bottom", 0},
-                 {"PW", "zoom_to_fit", 0},
                  {"UX", "test_console_boxes", 0},
                  {"VS", "show_status", 0},
                  {"YY", "set_view_y_offset", 0},
