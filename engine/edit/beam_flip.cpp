@@ -205,11 +205,6 @@ bool make_note_tokens(Flip& f) {
         const Record r = record_of(notes[i].item);
         const bool member = have_last && notes[i].x == last_x;
         if (!member) member_stem = false;
-        chord_length = member ? chord_length + 1 : 1;
-        if (chord_length > layout::kChordNotes) {
-            core::show_message(kLongChord);
-            return false;
-        }
         int32_t base = 1028;
         int32_t d = 0;
         if (r.n > 4) {
@@ -279,6 +274,11 @@ bool make_note_tokens(Flip& f) {
                 core::show_message(kNoRhythm);
                 return false;
             }
+        }
+        chord_length = member ? chord_length + 1 : 1;
+        if (chord_length > layout::kChordNotes) {
+            core::show_message(kLongChord);
+            return false;
         }
         tokens.push_back(token);
         notes[i].rhythm = rhythm;
