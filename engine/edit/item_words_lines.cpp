@@ -108,14 +108,6 @@ void apply_slur_kind(float t) {
     }
 }
 
-// Removes the item a beam rebuild appended, so that the edited beam stays the only one.
-void drop_appended_item(int32_t count_before) {
-    if (core::ItemCount <= count_before || core::ItemCount < 1) return;
-    core::ItemWordsUsed = core::ItemStartTable(core::ItemCount);
-    core::ItemCount -= 1;
-    core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
-}
-
 Outcome apply_slur_word() {
     const float t = typed_number();
     const std::string_view w3 = CommandLine.sub(1, 3);
@@ -261,10 +253,9 @@ Outcome apply_beam_word() {
             }
             return Outcome::ListWithFlag;
         case 2: {  // AU
-            const int32_t before = core::ItemCount;
+            // The rebuild writes the store (further beams it inserts stay); the editor reloads.
             ParamBuffer(2) = letter(5) == 'X' ? 99.0f : 98.0f;
             layout::refit_edited_beam();
-            drop_appended_item(before);
             core::CommandModeLetters(1) = -99;
             return Outcome::Done;
         }
@@ -278,7 +269,6 @@ Outcome apply_beam_word() {
             }
             return Outcome::ListWithFlag;
         case 4: {  // SP
-            const int32_t before = core::ItemCount;
             float shift = t;
             if (shift > 9.0f && shift < 100.0f) shift = shift * 10.0f + 9.0f;
             ParamBuffer(1) = 8.0f;
@@ -286,7 +276,6 @@ Outcome apply_beam_word() {
             layout::refit_edited_beam();
             CommandLine(1) = ' ';
             CommandLine(2) = ' ';
-            drop_appended_item(before);
             core::CommandModeLetters(1) = -99;
             return Outcome::Done;
         }

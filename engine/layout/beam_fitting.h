@@ -23,7 +23,8 @@ void refit_edited_beam();
 // The edited beam's end-shift code as the edit line (9, code) (P1 = 0: none).
 void count_notes_in_span();
 // Shifts ItemStore from word next_start by (new_count - old_count) words and the start words of
-// items next_item.. and ItemWordsUsed with it; nothing when the counts are equal.
-void move_store_tail(int32_t old_count, int32_t new_count, int32_t next_start, int32_t next_item);
+// items next_item.. and ItemWordsUsed with it; nothing when the counts are equal. Returns false,
+// changing nothing, when the store has no room or next_start lies outside it.
+bool move_store_tail(int32_t old_count, int32_t new_count, int32_t next_start, int32_t next_item);
 
 }  // namespace layout
