@@ -129,6 +129,9 @@ void draw_partial_set(const Beam& b, int32_t code, float left, float right, int3
     if (count == 0) return;
     const float inside = static_cast<float>(digit(code, 1));
     const float own = b.up ? b.head : 0.0f;
+    // -1 stands for the beam's own left or right end, as the beam refit writes it.
+    if (left == -1.0f) left = core::ParamBuffer(3);
+    if (right == -1.0f) right = core::ParamBuffer(6);
     const bool has_left = left != 0.0f;
     const bool has_right = right != 0.0f;
     float xa = has_left ? left * 150.0f + own : b.x1 + kInset * b.s * 150.0f;

@@ -132,6 +132,20 @@ TEST_F(BeamTest, PartialBeamsSitInsideAlongTheMainLine) {
     EXPECT_EQ(b[3].x[0], std::trunc(2700.0f - 16.2f * kScale));
 }
 
+TEST_F(BeamTest, APartialEndOfMinusOneIsTheBeamsOwnEnd) {
+    // A stub at the last note: left at 18, right -1 (the beam's right end, P6 = 20).
+    auto b = beam({{7, 11.0f}, {10, 11.0f}, {11, 18.0f}, {12, -1.0f}});
+    ASSERT_EQ(b.size(), 2u);
+    const float head = 17.0f * kScale;
+    EXPECT_EQ(b[1].x[0], std::trunc(2700.0f + head));
+    EXPECT_EQ(b[1].x[1], std::trunc(3000.0f + head));
+    // Both ends -1: over the whole beam, on the second set too.
+    b = beam({{7, 1.0f}, {13, 1.0f}, {14, -1.0f}, {15, -1.0f}, {9, 0.0f}});
+    ASSERT_EQ(b.size(), 2u);
+    EXPECT_EQ(b[1].x[0], 1500.0f);
+    EXPECT_EQ(b[1].x[1], 3000.0f);
+}
+
 TEST_F(BeamTest, EndsThatShareXStillDraw) {
     const auto b = beam({{6, 10.0f}, {7, 1.0f}, {10, 1.0f}, {11, 10.0f}, {12, 12.0f}});
     ASSERT_EQ(b.size(), 2u);
