@@ -82,6 +82,20 @@ TEST_F(StemFitting, NotesWithinATenthOfTheEndsAreFittedAndNoFurther) {
     EXPECT_EQ(core::UndoSaveMode, -2);  // one undo copy for the whole pass
 }
 
+// Stems up under a flat beam above: the notes' P3 and the beam's ends move by the same stem
+// offset, so the stems reach the beam's height exactly.
+TEST_F(StemFitting, StemsUpMeetAFlatBeamAbove) {
+    add_item({8, 1, 0});
+    add_item({1, 1, 20, 5, 10, 0, 0.5f, 0, 1});
+    add_item({1, 1, 40, 8, 10, 0, 0.5f, 0, 1});
+    add_item({6, 1, 20, 7, 7, 40, 11});
+    fit_region(1, 1);
+    EXPECT_FLOAT_EQ(stored(2, 8), 2.0f);
+    EXPECT_FLOAT_EQ(stored(3, 8), -1.0f);
+    EXPECT_EQ(stored(2, 9), 0.0f);
+    EXPECT_EQ(stored(3, 9), 0.0f);
+}
+
 TEST_F(StemFitting, ShortNoteGrowsToEightAndTheUnitsOfP9AreCleared) {
     add_item({6, 1, 20, 5, 8, 40, 21});
     add_item({1, 1, 30, 10, 20, 0, 0.5f});
