@@ -18,6 +18,7 @@
 #include "engine/edit/cut_files.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/group_transfer.h"
+#include "engine/edit/stem_direction.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -291,6 +292,11 @@ void run_box_command(int32_t& operation) {
         case 12:
             PendingBoxStep = 5;
             PendingBoxOperation = 13;
+            break;
+        case 13:
+            // The stem command's box has come: it reads, confirms and runs it itself.
+            PendingBoxOperation = -1;
+            run_stem_direction_command();
             break;
         case 14:
             PendingBoxStep = 5;

@@ -1,9 +1,271 @@
 #include "engine/edit/stem_direction.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/fixed_array.h"
+#include "engine/core/item_sorting.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/edit/beam_flip.h"
+#include "engine/edit/box_commands.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/box_selection.h"
+#include "engine/edit/cut_files.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/beam_fitting.h"
+#include "engine/layout/tables.h"
+#include "engine/layout/zoom_fit.h"
+#include "engine/render/page_redraw.h"
+
 namespace edit {
 
-// Stand-ins until the stem command is built.
-void zoom_to_fit() {}
-void run_stem_direction_command() {}
+namespace {
+
+using core::CommandLine;
+using core::MessageLine;
+using core::ParamBuffer;
+using core::PendingBoxOperation;
+
+constexpr int32_t kYes = -1;
+constexpr int32_t kExit = -2;
+constexpr int32_t kPaletteGeneral = 134;
+// The box-command menu's code that waits for the stem command's box.
+constexpr int32_t kStemBoxCode = 12;
+// The operation left after a refused box: the box menu hands the next line back here.
+constexpr int32_t kRefusedBox = 13;
+constexpr int32_t kFitMode = 5;
+constexpr int32_t kSlurMode = 6;
+// A right position of 0 reaches the page's right end.
+constexpr float kFullRight = 200.0f;
+// The box prompt starts at this column of the reply, after the mode's message.
+constexpr size_t kPromptColumn = 40;
+
+// The stem mode named by the command's third letter.
+int32_t mode_of(char third) {
+    switch (third) {
+        case 'N':
+            return 2;
+        case 'D':
+            return 3;
+        case 'U':
+            return 4;
+        case 'A':
+            return kFitMode;
+        case 'V':
+            return kSlurMode;
+        default:
+            return 1;
+    }
+}
+
+std::string_view mode_message(int32_t mode) {
+    switch (mode) {
+        case 2:
+            return "Normalize Stem Directions.";
+        case 3:
+            return "Flip Stems, etc. Down.";
+        case 4:
+            return "Flip Stems, etc. Up.";
+        case kFitMode:
+            return "Adjust Stems to Beams.";
+        case kSlurMode:
+            return "To set default Slur curvature:";
+        default:
+            return "Flip Stems, etc. to Opposite Direction.";
+    }
+}
+
+// The mode's message, then from column 40 the box prompt on lines of its own.
+void show_prompt(int32_t mode) {
+    std::string text(mode_message(mode));
+    text.resize(std::max(text.size(), kPromptColumn - 1), ' ');
+    text += mode == kSlurMode ? "\r\nEnter Staff number, Left position, Right position, Top staff"
+                              : "\r\nEnter Staff number, Left position, Right position ";
+    text += "\r\n-- or Draw Box.";
+    MessageLine.set(text);
+}
+
+// The slur-curvature setting of the area command ("CRV") on one staff of the box; the command
+// line is the caller's again afterwards.
+void recurve_staff(int32_t staff, float left, float right) {
+    const core::FixedText<512> line = CommandLine;
+    CommandLine.set("CRV");
+    ParamBuffer(2) = static_cast<float>(staff);
+    ParamBuffer(3) = left;
+    ParamBuffer(4) = right;
+    ParamBuffer(5) = static_cast<float>(staff);
+    int32_t index = 0;
+    cut_copy_paste_area(index);
+    CommandLine = line;
+}
+
+// Runs the mode over the box in P1..P4 (P3 0: the page's right end): the store sorted by staff,
+// then each staff from P1 up to P4 (at least P1) flipped, recurved, or, for the fit, the whole
+// box fitted once. keep_undo: an undo copy of the page before the command was taken, and every
+// staff leaves it as it is.
+void run_over_box(int32_t mode, bool keep_undo) {
+    const int32_t low = core::int_of(ParamBuffer(1));
+    const int32_t top = core::int_of(ParamBuffer(4));
+    const float left = ParamBuffer(2);
+    const float right = ParamBuffer(3) == 0.0f ? kFullRight : ParamBuffer(3);
+    layout::InputRangeStart = left;
+    layout::InputRangeEnd = right;
+    layout::InputStaff = static_cast<float>(low);
+    core::CommandModeLetters(2) = 'X';
+
+    // Sorted by staff, lowest first, whatever the command line's own letters would ask of the
+    // sort; the box numbers are kept around it.
+    core::Array1<float, 20> kept;
+    for (int i = 1; i <= 20; ++i) kept(i) = ParamBuffer(i);
+    const core::FixedText<512> line = CommandLine;
+    CommandLine.blank();
+    core::sort_item_store();
+    CommandLine = line;
+    for (int i = 1; i <= 20; ++i) ParamBuffer(i) = kept(i);
+
+    int32_t staff = low;
+    do {
+        if (keep_undo) core::UndoSaveMode = -2;
+        if (mode == kFitMode) {
+            ParamBuffer(2) = static_cast<float>(low);
+            ParamBuffer(3) = left;
+            ParamBuffer(4) = right;
+            ParamBuffer(5) = static_cast<float>(std::max(top, low));
+            int32_t flag = 1;
+            layout::fit_stems_to_beams(flag);
+        } else if (mode == kSlurMode) {
+            recurve_staff(staff, left, right);
+        } else {
+            int32_t flip_mode = mode;
+            flip_beamed_group(flip_mode);
+        }
+        layout::InputParserMode = 0;
+        ++staff;
+        layout::InputStaff = static_cast<float>(staff);
+        if (mode == kFitMode) break;
+    } while (staff <= top);
+    if (keep_undo) core::UndoSaveMode = -1;
+}
+
+// The command's end, whatever ended it: the page redrawn, nothing pending, the general palette.
+void finish() {
+    if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
+    BoxOutlineMark = 0;
+    if (core::ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
+        core::OutputBufferViews.text.bound()) {
+        render::redraw_items();
+    }
+    MessageLine.blank();
+    core::refresh_screen();
+    PendingBoxOperation = 0;
+    show_item_palette(kPaletteGeneral);
+}
+
+// The first call: the prompt and the wait for the box, or at once for "FLAX" and in a command
+// file.
+void start(int32_t mode) {
+    if (CommandLine(4) == 'X' || core::MacroUnit != 0) {
+        if (CommandLine(4) != 'X') {
+            core::read_command_line();
+            PendingBoxOperation = 0;
+        }
+        // A box without a staff has nothing to work on.
+        if (ParamBuffer(1) > 0.0f) run_over_box(mode, false);
+        finish();
+        return;
+    }
+    show_prompt(mode);
+    SavedCommandLine = CommandLine;
+    clear_drawn_box();
+    int32_t operation = kStemBoxCode;
+    run_box_command(operation);
+    PendingBoxOperation = operation;
+}
+
+// The box answer in CommandLine: read, confirmed, and run, or refused (the prompt again).
+void take_box(int32_t mode) {
+    BoxOutlineMark = core::GraphicsNextFree;
+    const char first = CommandLine(1);
+    if (first == '|' || first == '~') {
+        if (!read_drawn_box()) {
+            finish();
+            return;
+        }
+    } else {
+        core::read_command_line();
+        // Checked as typed: the outline would take a missing staff for every staff.
+        if (ParamBuffer(1) <= 0.0f) {
+            report_missing_staff();
+            finish();
+            return;
+        }
+        if (!show_typed_box()) {
+            finish();
+            return;
+        }
+    }
+    int32_t answer = 0;
+    confirm_box(answer, 0);
+    if (answer == kExit) {
+        finish();
+        return;
+    }
+    if (answer != kYes) {
+        PendingBoxOperation = kRefusedBox;
+        CommandLine = SavedCommandLine;
+        if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
+        core::refresh_screen();
+        show_prompt(mode);
+        return;
+    }
+    if (ParamBuffer(1) <= 0.0f) {
+        report_missing_staff();
+        finish();
+        return;
+    }
+    core::save_undo_copy();
+    run_over_box(mode, true);
+    finish();
+}
+
+}  // namespace
+
+// Contract: see the header. Reads CommandLine (second letter) and EditedItemNumber; what the
+// chosen routine writes. Any other second letter does nothing.
+void zoom_to_fit() {
+    if (core::EditedItemNumber != 0) return;
+    const char second = CommandLine(2);
+    if (second == 'L') {
+        run_stem_direction_command();
+    } else if (second == 'H') {
+        layout::zoom_to_fit_height();
+    } else if (second == 'W') {
+        layout::zoom_to_fit_width();
+    }
+}
+
+// Contract: see the header. With PendingBoxOperation >= 0 the command starts: the mode from
+// CommandLine's third letter, the prompt in MessageLine, CommandLine kept in SavedCommandLine,
+// and the box menu left waiting (PendingBoxOperation 13); "FLAX" and a command file run at
+// once on the box in ParamBuffer (the file's next line), without an undo copy. Below 0 the
+// line in CommandLine is the box (typed, or '|'/'~' for a dragged one): Exit ends, No asks
+// again (PendingBoxOperation 13), Yes saves one undo copy and runs; a typed box without a
+// staff gives "*** No Staff number given. ***" and changes nothing. Every end redraws the page,
+// blanks MessageLine, sets PendingBoxOperation 0 and shows palette 134.
+void run_stem_direction_command() {
+    if (PendingBoxOperation >= 0) {
+        start(mode_of(CommandLine(3)));
+        return;
+    }
+    take_box(mode_of(SavedCommandLine(3)));
+}
 
 }  // namespace edit

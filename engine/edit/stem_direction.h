@@ -2,8 +2,9 @@
 // inside a box; "FH" and "FW" fit the zoom to the items.
 //
 // Tables: CommandLine, CommandModeLetters, ParamBuffer, PendingBoxOperation, MessageLine,
-// EditedItemNumber (core); SavedCommandLine, PendingBoxStep (edit); InputStaff, InputSpaceLeft,
-// InputSpaceRight, InputLineKind (input).
+// EditedItemNumber, GraphicsNextFree, UndoSaveMode, MacroUnit (core); SavedCommandLine,
+// BoxOutlineMark, PendingBoxStep (edit); InputStaff, InputRangeStart, InputRangeEnd,
+// InputParserMode (layout).
 #pragma once
 
 namespace edit {

@@ -100,6 +100,7 @@ int32_t MacroDrawFlag = 0;
 core::FixedText<100> BoxQuestion;
 BoxMoveStartRecord BoxMoveStart;
 int32_t BoxOutlineMark = 0;
+core::FixedText<512> SavedCommandLine;
 
 void reset_edit_tables() {
     // parameter line
@@ -192,6 +193,7 @@ void reset_edit_tables() {
     BoxQuestion.blank();
     BoxMoveStart = BoxMoveStartRecord{};
     BoxOutlineMark = 0;
+    SavedCommandLine.blank();
 }
 
 }  // namespace edit

@@ -264,6 +264,9 @@ extern BoxMoveStartRecord BoxMoveStart;
 // The graphics list's next free position before a box outline was drawn, so that a refused
 // box's outline can be cut away again.
 extern int32_t BoxOutlineMark;
+// The stem command's line ("FLU", "PLA"...) while its box is awaited: a refused box puts it
+// back, and its third letter names the mode. Written by run_stem_direction_command only.
+extern core::FixedText<512> SavedCommandLine;
 
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();

@@ -1,6 +1,8 @@
 // Zooming so that all items fit the window's height or width ("FH", "FW", and after a load).
 //
-// Tables: ZoomState (layout); EditedItemNumber, MessageLine (core).
+// Tables: ZoomState (layout); MessageLine (core); the view's client size and zoom through the
+// front-end. The zoom stays as it is on an empty page, with a window of no size, or when the fit
+// would leave the front-end's range (kMinZoom..kMaxZoom).
 #pragma once
 
 namespace layout {
