@@ -1,0 +1,124 @@
+// The stem commands typed into the console as a user would: "FLA" fits the stems of a box to
+// their beams, "FLD" and "FLU" flip a beamed group and bring it back, and a group that cannot
+// be flipped is refused with its item number and left as it was.
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/tables.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+// P j of item k (0 beyond its count).
+float param(int32_t k, int32_t j) {
+    const int32_t s = core::ItemStartTable(k);
+    return j <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + j) : 0.0f;
+}
+
+// The item of that code whose P3 is p3 within 0.0001 (the stem commands sort the store first);
+// 0 when none.
+int32_t find(int32_t code, float p3) {
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (param(k, 1) == static_cast<float>(code) && std::abs(param(k, 3) - p3) < 1e-4f) {
+            return k;
+        }
+    }
+    return 0;
+}
+
+std::vector<std::string> with(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+// Two eighths under a flat beam two steps above the first head.
+const std::vector<std::string> kFitPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5 0 1",
+                                           "1 1 40 8 10 0 0.5 0 1", "6 1 20 7 7 40 11"};
+// Two eighths stems up under a beam from the first head to the second.
+const std::vector<std::string> kFlipPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5",
+                                            "1 1 60 8 10 0 0.5", "6 1 20 5 8 60 11"};
+
+class StemCommandsConsoleTest : public ConsoleSessionTest {
+  protected:
+    // A second session of the same test starts from a fresh engine.
+    void restart() {
+        core::reset_engine();
+        core::reset_service_gate();
+    }
+};
+
+TEST_F(StemCommandsConsoleTest, FlaFitsTheStemsOfTheBoxAndOneUndoBringsThemBack) {
+    std::string out = type(with(kFitPage, {"FLA", "1 0 0 1", "Y"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    int32_t first = find(1, 20.0f), second = find(1, 40.0f);
+    ASSERT_TRUE(first != 0 && second != 0) << out;
+    EXPECT_NE(out.find("Adjust Stems to Beams."), std::string::npos) << out;
+    EXPECT_FLOAT_EQ(param(first, 8), 2.0f);
+    EXPECT_FLOAT_EQ(param(second, 8), -1.0f);
+    EXPECT_EQ(param(first, 9), 0.0f);
+    EXPECT_EQ(param(second, 9), 0.0f);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+
+    restart();
+    out = type(with(kFitPage, {"FLA", "1 0 0 1", "Y", "UNDO"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    first = find(1, 20.0f), second = find(1, 40.0f);
+    ASSERT_TRUE(first != 0 && second != 0) << out;
+    EXPECT_EQ(param(first, 8), 0.0f);
+    EXPECT_EQ(param(second, 8), 0.0f);
+    EXPECT_EQ(param(first, 9), 1.0f);
+    EXPECT_EQ(param(second, 9), 1.0f);
+}
+
+TEST_F(StemCommandsConsoleTest, FldFlipsTheGroupDownAndFluBringsItBack) {
+    std::string out = type(with(kFlipPage, {"FLD", "1 0 0 1", "Y"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    int32_t first = find(1, 20.0f), second = find(1, 60.0f), beam = find(6, 20.0f);
+    ASSERT_TRUE(first != 0 && second != 0 && beam != 0) << out;
+    for (const int32_t k : {first, second}) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(param(k, 5), 20.0f);
+        EXPECT_EQ(param(k, 8), 0.0f);
+        EXPECT_EQ(param(k, 9), 0.0f);
+    }
+    EXPECT_EQ(param(beam, 7), 21.0f);
+    EXPECT_EQ(param(beam, 4), 5.0f);
+    EXPECT_EQ(param(beam, 5), 8.0f);
+    EXPECT_EQ(param(beam, 6), 60.0f);
+
+    restart();
+    out = type(with(kFlipPage, {"FLD", "1 0 0 1", "Y", "FLU", "1 0 0 1", "Y"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    first = find(1, 20.0f), second = find(1, 60.0f), beam = find(6, 20.0f);
+    ASSERT_TRUE(first != 0 && second != 0 && beam != 0) << out;
+    EXPECT_EQ(param(first, 5), 10.0f);
+    EXPECT_EQ(param(second, 5), 10.0f);
+    EXPECT_EQ(param(beam, 7), 11.0f);
+    EXPECT_EQ(param(beam, 6), 60.0f);
+}
+
+TEST_F(StemCommandsConsoleTest, ABeamOverAQuarterIsRefusedWithItsNumberAndNothingChanges) {
+    const std::vector<std::string> page = {"EI", "8 1 0", "1 1 20 5 10 0 0.5",
+                                           "1 1 60 8 10 0 1", "6 1 20 5 8 59.995 11"};
+    const std::string out = type(with(page, {"FLD", "1 0 0 1", "Y"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    const int32_t first = find(1, 20.0f), second = find(1, 60.0f), beam = find(6, 20.0f);
+    ASSERT_TRUE(first != 0 && second != 0 && beam != 0) << out;
+    const std::string message =
+        "*** end of beam out of range, or tremolo, or P7 rhythm >= 1. - Can't flip Item";
+    const std::size_t at = out.find(message);
+    ASSERT_NE(at, std::string::npos) << out;
+    // The item number in columns 81-84.
+    EXPECT_EQ(out.substr(at + 80, 4), "   " + std::to_string(beam)) << out;
+    EXPECT_EQ(param(first, 5), 10.0f);
+    EXPECT_EQ(param(second, 5), 10.0f);
+    EXPECT_EQ(param(beam, 7), 11.0f);
+    // The beam's right end was not snapped to the note 0.005 away.
+    EXPECT_EQ(param(beam, 6), 59.995f);
+
+}
+
+}  // namespace
