@@ -170,7 +170,10 @@ CommandFlow row_p() {
         edit::set_paper_size();
         return CommandFlow::Return;
     }
+    // A "PL" word starts the stem command, which waits for its box (operation 13).
+    const bool stem_word = second() == 'L';
     output::run_p_command();
+    const bool awaits_stem_box = stem_word && PendingBoxOperation == 13;
     if (ItemWordsUsed < 0) {
         // The family asked for a new document: the page is empty (its first free word is 1,
         // never 0) and the next command sets up the document.
@@ -183,7 +186,7 @@ CommandFlow row_p() {
     if (SecondLine.starts_with("rrh")) edit::test_frontend_services();
     if (starts("PST")) {
         MessageLine.blank();
-    } else if (!starts("PMX") && CommandLine(1) != 'X') {
+    } else if (!starts("PMX") && CommandLine(1) != 'X' && !awaits_stem_box) {
         PendingBoxOperation = 0;
         if (!output::OutputNameField.is_blank()) output::OutputNameField.blank();
     }

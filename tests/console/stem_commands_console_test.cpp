@@ -38,8 +38,8 @@ std::vector<std::string> with(std::vector<std::string> lines,
 const std::vector<std::string> kFitPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5 0 1",
                                            "1 1 40 8 10 0 0.5 0 1", "6 1 20 7 7 40 11"};
 // Two eighths stems up under a beam from the first head to the second.
-const std::vector<std::string> kFlipPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5",
-                                            "1 1 60 8 10 0 0.5", "6 1 20 5 8 60 11"};
+const std::vector<std::string> kFlipPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5", "1 1 60 8 10 0 0.5",
+                                            "6 1 20 5 8 60 11"};
 
 class StemCommandsConsoleTest : public ConsoleSessionTest {
   protected:
@@ -100,9 +100,21 @@ TEST_F(StemCommandsConsoleTest, FldFlipsTheGroupDownAndFluBringsItBack) {
     EXPECT_EQ(param(beam, 6), 60.0f);
 }
 
+TEST_F(StemCommandsConsoleTest, APlWordWaitsForItsBoxLikeFl) {
+    // The box answer goes to the stem command, not into the page as a new item.
+    const std::string out = type(with(kFlipPage, {"PLD", "1 0 0 1", "Y"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    EXPECT_NE(out.find("Flip Stems, etc. Down."), std::string::npos) << out;
+    const int32_t first = find(1, 20.0f), beam = find(6, 20.0f);
+    ASSERT_TRUE(first != 0 && beam != 0) << out;
+    EXPECT_EQ(param(first, 5), 20.0f);
+    EXPECT_EQ(param(beam, 7), 21.0f);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
 TEST_F(StemCommandsConsoleTest, ABeamOverAQuarterIsRefusedWithItsNumberAndNothingChanges) {
-    const std::vector<std::string> page = {"EI", "8 1 0", "1 1 20 5 10 0 0.5",
-                                           "1 1 60 8 10 0 1", "6 1 20 5 8 59.995 11"};
+    const std::vector<std::string> page = {"EI", "8 1 0", "1 1 20 5 10 0 0.5", "1 1 60 8 10 0 1",
+                                           "6 1 20 5 8 59.995 11"};
     const std::string out = type(with(page, {"FLD", "1 0 0 1", "Y"}));
     ASSERT_EQ(core::ItemCount, 4) << out;
     const int32_t first = find(1, 20.0f), second = find(1, 60.0f), beam = find(6, 20.0f);
@@ -118,7 +130,6 @@ TEST_F(StemCommandsConsoleTest, ABeamOverAQuarterIsRefusedWithItsNumberAndNothin
     EXPECT_EQ(param(beam, 7), 11.0f);
     // The beam's right end was not snapped to the note 0.005 away.
     EXPECT_EQ(param(beam, 6), 59.995f);
-
 }
 
 }  // namespace
