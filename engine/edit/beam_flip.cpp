@@ -362,29 +362,26 @@ bool note_rows_made(const Flip& f) {
 void rebuild_and_copy_back(Flip& f) {
     int32_t note_count = static_cast<int32_t>(f.notes.size());
     bool regenerated = false;
-    if (!f.beams.empty()) {
+    // One pair line (beams or slurs): its tokens, the builder's rows, the rows back.
+    auto rebuild_pairs = [&](const std::vector<int32_t>& items, int32_t mode, void (*builder)()) {
         PairItemList list;
         int32_t m = 0;
-        for (const BeamEntry& b : f.beams) list(++m) = b.item;
-        layout::InputParserMode = layout::kBeamsMode;
+        for (int32_t item : items) list(++m) = item;
+        layout::InputParserMode = mode;
         int32_t c = layout::ChordCount + 1;
         regenerate_pair_tokens(c, note_count, m, list);
         int32_t start = layout::ColumnRecords.count + 1;
-        layout::make_beams_for_notes();
+        builder();
         copy_pair_rows_back(start, m, list);
         regenerated = true;
+    };
+    if (!f.beams.empty()) {
+        std::vector<int32_t> items;
+        for (const BeamEntry& b : f.beams) items.push_back(b.item);
+        rebuild_pairs(items, layout::kBeamsMode, layout::make_beams_for_notes);
     }
     if (!f.slurs.empty() && f.mode != 2) {
-        PairItemList list;
-        int32_t m = 0;
-        for (int32_t s : f.slurs) list(++m) = s;
-        layout::InputParserMode = layout::kSlursMode;
-        int32_t c = layout::ChordCount + 1;
-        regenerate_pair_tokens(c, note_count, m, list);
-        int32_t start = layout::ColumnRecords.count + 1;
-        layout::make_slurs_for_notes();
-        copy_pair_rows_back(start, m, list);
-        regenerated = true;
+        rebuild_pairs(f.slurs, layout::kSlursMode, layout::make_slurs_for_notes);
     }
 
     for (int32_t i = 1; i <= note_count; ++i) {

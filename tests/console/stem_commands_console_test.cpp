@@ -8,20 +8,16 @@
 
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
 
 namespace {
-
-// P j of item k (0 beyond its count).
-float param(int32_t k, int32_t j) {
-    const int32_t s = core::ItemStartTable(k);
-    return j <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + j) : 0.0f;
-}
 
 // The item of that code whose P3 is p3 within 0.0001 (the stem commands sort the store first);
 // 0 when none.
 int32_t find(int32_t code, float p3) {
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
-        if (param(k, 1) == static_cast<float>(code) && std::abs(param(k, 3) - p3) < 1e-4f) {
+        if (stored_param(k, 1) == static_cast<float>(code) &&
+            std::abs(stored_param(k, 3) - p3) < 1e-4f) {
             return k;
         }
     }
@@ -56,10 +52,10 @@ TEST_F(StemCommandsConsoleTest, FlaFitsTheStemsOfTheBoxAndOneUndoBringsThemBack)
     int32_t first = find(1, 20.0f), second = find(1, 40.0f);
     ASSERT_TRUE(first != 0 && second != 0) << out;
     EXPECT_NE(out.find("Adjust Stems to Beams."), std::string::npos) << out;
-    EXPECT_FLOAT_EQ(param(first, 8), 2.0f);
-    EXPECT_FLOAT_EQ(param(second, 8), -1.0f);
-    EXPECT_EQ(param(first, 9), 0.0f);
-    EXPECT_EQ(param(second, 9), 0.0f);
+    EXPECT_FLOAT_EQ(stored_param(first, 8), 2.0f);
+    EXPECT_FLOAT_EQ(stored_param(second, 8), -1.0f);
+    EXPECT_EQ(stored_param(first, 9), 0.0f);
+    EXPECT_EQ(stored_param(second, 9), 0.0f);
     EXPECT_EQ(core::PendingBoxOperation, 0);
 
     restart();
@@ -67,10 +63,10 @@ TEST_F(StemCommandsConsoleTest, FlaFitsTheStemsOfTheBoxAndOneUndoBringsThemBack)
     ASSERT_EQ(core::ItemCount, 4) << out;
     first = find(1, 20.0f), second = find(1, 40.0f);
     ASSERT_TRUE(first != 0 && second != 0) << out;
-    EXPECT_EQ(param(first, 8), 0.0f);
-    EXPECT_EQ(param(second, 8), 0.0f);
-    EXPECT_EQ(param(first, 9), 1.0f);
-    EXPECT_EQ(param(second, 9), 1.0f);
+    EXPECT_EQ(stored_param(first, 8), 0.0f);
+    EXPECT_EQ(stored_param(second, 8), 0.0f);
+    EXPECT_EQ(stored_param(first, 9), 1.0f);
+    EXPECT_EQ(stored_param(second, 9), 1.0f);
 }
 
 TEST_F(StemCommandsConsoleTest, FldFlipsTheGroupDownAndFluBringsItBack) {
@@ -80,24 +76,24 @@ TEST_F(StemCommandsConsoleTest, FldFlipsTheGroupDownAndFluBringsItBack) {
     ASSERT_TRUE(first != 0 && second != 0 && beam != 0) << out;
     for (const int32_t k : {first, second}) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(param(k, 5), 20.0f);
-        EXPECT_EQ(param(k, 8), 0.0f);
-        EXPECT_EQ(param(k, 9), 0.0f);
+        EXPECT_EQ(stored_param(k, 5), 20.0f);
+        EXPECT_EQ(stored_param(k, 8), 0.0f);
+        EXPECT_EQ(stored_param(k, 9), 0.0f);
     }
-    EXPECT_EQ(param(beam, 7), 21.0f);
-    EXPECT_EQ(param(beam, 4), 5.0f);
-    EXPECT_EQ(param(beam, 5), 8.0f);
-    EXPECT_EQ(param(beam, 6), 60.0f);
+    EXPECT_EQ(stored_param(beam, 7), 21.0f);
+    EXPECT_EQ(stored_param(beam, 4), 5.0f);
+    EXPECT_EQ(stored_param(beam, 5), 8.0f);
+    EXPECT_EQ(stored_param(beam, 6), 60.0f);
 
     restart();
     out = type(with(kFlipPage, {"FLD", "1 0 0 1", "Y", "FLU", "1 0 0 1", "Y"}));
     ASSERT_EQ(core::ItemCount, 4) << out;
     first = find(1, 20.0f), second = find(1, 60.0f), beam = find(6, 20.0f);
     ASSERT_TRUE(first != 0 && second != 0 && beam != 0) << out;
-    EXPECT_EQ(param(first, 5), 10.0f);
-    EXPECT_EQ(param(second, 5), 10.0f);
-    EXPECT_EQ(param(beam, 7), 11.0f);
-    EXPECT_EQ(param(beam, 6), 60.0f);
+    EXPECT_EQ(stored_param(first, 5), 10.0f);
+    EXPECT_EQ(stored_param(second, 5), 10.0f);
+    EXPECT_EQ(stored_param(beam, 7), 11.0f);
+    EXPECT_EQ(stored_param(beam, 6), 60.0f);
 }
 
 TEST_F(StemCommandsConsoleTest, APlWordWaitsForItsBoxLikeFl) {
@@ -107,8 +103,8 @@ TEST_F(StemCommandsConsoleTest, APlWordWaitsForItsBoxLikeFl) {
     EXPECT_NE(out.find("Flip Stems, etc. Down."), std::string::npos) << out;
     const int32_t first = find(1, 20.0f), beam = find(6, 20.0f);
     ASSERT_TRUE(first != 0 && beam != 0) << out;
-    EXPECT_EQ(param(first, 5), 20.0f);
-    EXPECT_EQ(param(beam, 7), 21.0f);
+    EXPECT_EQ(stored_param(first, 5), 20.0f);
+    EXPECT_EQ(stored_param(beam, 7), 21.0f);
     EXPECT_EQ(core::PendingBoxOperation, 0);
 }
 
@@ -125,11 +121,11 @@ TEST_F(StemCommandsConsoleTest, ABeamOverAQuarterIsRefusedWithItsNumberAndNothin
     ASSERT_NE(at, std::string::npos) << out;
     // The item number in columns 81-84.
     EXPECT_EQ(out.substr(at + 80, 4), "   " + std::to_string(beam)) << out;
-    EXPECT_EQ(param(first, 5), 10.0f);
-    EXPECT_EQ(param(second, 5), 10.0f);
-    EXPECT_EQ(param(beam, 7), 11.0f);
+    EXPECT_EQ(stored_param(first, 5), 10.0f);
+    EXPECT_EQ(stored_param(second, 5), 10.0f);
+    EXPECT_EQ(stored_param(beam, 7), 11.0f);
     // The beam's right end was not snapped to the note 0.005 away.
-    EXPECT_EQ(param(beam, 6), 59.995f);
+    EXPECT_EQ(stored_param(beam, 6), 59.995f);
 }
 
 }  // namespace

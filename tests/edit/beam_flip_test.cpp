@@ -26,10 +26,7 @@ class BeamFlipTest : public EditPageTest {
         append_test_record(params);
         return core::ItemCount;
     }
-    static float P(int32_t k, int32_t j) {
-        const int32_t s = core::ItemStartTable(k);
-        return j <= core::int_of(core::ItemStore(s)) ? core::ItemStore(s + j) : 0.0f;
-    }
+    static float P(int32_t k, int32_t j) { return stored_param(k, j); }
     static int32_t count(int32_t k) {
         return core::int_of(core::ItemStore(core::ItemStartTable(k)));
     }

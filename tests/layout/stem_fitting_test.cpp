@@ -265,10 +265,7 @@ class StemFittingCallers : public InterpreterTest {
         InterpreterTest::SetUp();
         fe_.strict = false;
     }
-    static float p(int32_t item, int32_t k) {
-        const int32_t s = core::ItemStartTable(item);
-        return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;
-    }
+    static float p(int32_t item, int32_t k) { return stored_param(item, k); }
     void edit(const std::vector<float>& params) {
         append_test_record(params);
         core::EditedItemNumber = core::ItemCount;

@@ -21,6 +21,12 @@ inline int32_t append_test_record(const std::vector<float>& params) {
     return s;
 }
 
+// P j of item k as the store holds it; 0 beyond the item's count.
+inline float stored_param(int32_t k, int32_t j) {
+    const int32_t s = core::ItemStartTable(k);
+    return j <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + j) : 0.0f;
+}
+
 // A text item's characters as the store keeps them: four to a word, the last word padded with
 // blanks.
 inline std::vector<float> text_words(const std::string& chars) {
