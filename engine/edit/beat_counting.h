@@ -1,0 +1,19 @@
+// Beat counting: adds up the rhythm of every staff of a system, reports each staff's beats, stops
+// when the staves disagree, and otherwise respaces the system by its merged rhythm, carrying the
+// attached items along.
+//
+// Tables: ItemStore and its index, ItemCursor, MessageLine, PendingBoxOperation (core);
+// StaffTables, GraceSpacingDone (layout); PageExtent (render); SelectionBox, SelectionList
+// (edit).
+#pragma once
+
+#include <cstdint>
+
+namespace edit {
+
+// Counts and respaces staves lowest..highest. On return lowest is the first staff that had beats,
+// or -1 (no beats, totals that disagree, a rhythm that cannot be placed: nothing moved); first and
+// last are the respaced system's ends.
+void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last);
+
+}  // namespace edit
