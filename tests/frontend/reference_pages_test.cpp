@@ -21,10 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The pages a person looks at; the dense and the full-store pages are the redraw benchmark's.
-const char* const kPages[] = {"scale", "beams",     "rests",      "keys_meters", "bar_lines",
-                              "lines", "new_items", "typed_input", "slurs_boxes", "dense_page",
-                              "full_store"};
+// The pages a person looks at; the dense and the full-store pages are the redraw benchmark's,
+// justify_store the justification benchmark's.
+const char* const kPages[] = {"scale",        "beams",         "rests",        "keys_meters",
+                              "bar_lines",    "lines",         "new_items",    "typed_input",
+                              "slurs_boxes",  "dense_page",    "full_store",   "justify_system",
+                              "justify_page", "justify_grace", "justify_store"};
 const char* const kFullStorePage = "full_store";
 
 constexpr int32_t kRestCode = 2;
@@ -44,7 +46,6 @@ bool invisible_by_design(int32_t item) {
     if (code == kBarCode) return core::int_of(stored_word(item, 4)) < 0;
     return false;
 }
-
 
 // Whether item k put anything into the graphics list or the text stream at the last redraw.
 bool item_drew(int32_t k) {

@@ -8,7 +8,7 @@
 #
 # PROGRAM is the built "ormest"; OUTPUT_FOLDER defaults to this folder; NAMEs default to
 # every script here. dense_page.cmd is itself written by make_dense_page.py, full_store.cmd by
-# make_full_store_page.py.
+# make_full_store_page.py, the justify_*.cmd scripts by make_justify_pages.py.
 set -eu
 if [ $# -lt 1 ]; then
     echo "usage: $0 PROGRAM [OUTPUT_FOLDER [NAME...]]" >&2
