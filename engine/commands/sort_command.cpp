@@ -3,6 +3,7 @@
 #include "engine/core/item_sorting.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
+#include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 
@@ -15,6 +16,8 @@ void sort_items() {
     }
     // The copy is taken before the sort marks the page changed, so that UNDO brings back the
     // page's own changes mark.
+    // A sort starts the page afresh: no grace spacing is left pending from an earlier count.
+    layout::GraceSpacingDone = 1;
     if (CommandLine(1) == 'O' && ItemCount >= 2) save_undo_copy();
     // "OS" leaves the page prepared; drawing an item clears the mark, so it is set again after
     // the redraw, which does not change the order.
