@@ -59,7 +59,6 @@ void reset_engine() {
     input::reset_input_tables();
     edit::reset_edit_tables();
     edit::BoxTransposeRange = edit::BoxTransposeRangeRecord{};
-    edit::BoxHandOver.run_justify_command = layout::run_justify_command;
     edit::BoxHandOver.transpose_items = edit::transpose_items;
     output::reset_output_tables();
     output::register_output_hooks();

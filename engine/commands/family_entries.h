@@ -85,12 +85,10 @@ void reset_family_stub_words();
 namespace layout {
 
 void choose_recent_file();        // H
-void run_justify_command();       // J, L
 void set_view_top_bottom();       // K, Q
 void test_console_boxes();        // U + letter
 void test_edit_string();          // W + letter
 void set_view_y_offset();         // Y + letter
-void justify_from_box();
 void adjust_staff_notes();
 
 // The S family's two counters; the interpreter hands them the integers kept by "ry".

@@ -83,14 +83,12 @@ namespace layout {
 core::Array1<int32_t, 2> StaffLayoutCounters;
 
 void choose_recent_file() { core::report_family_word("choose_recent_file"); }
-void run_justify_command() { core::report_family_word("run_justify_command"); }
 void set_view_top_bottom() { core::report_family_word("set_view_top_bottom"); }
 
 void test_console_boxes() { core::report_family_word("test_console_boxes"); }
 void test_edit_string() { core::report_family_word("test_edit_string"); }
 void set_view_y_offset() { core::report_family_word("set_view_y_offset"); }
-// Not built yet: the box operations they continue change nothing.
-void justify_from_box() { core::trace("justify_from_box"); }
+// Not built yet: the box operation it continues changes nothing.
 void adjust_staff_notes() { core::trace("adjust_staff_notes"); }
 
 }  // namespace layout

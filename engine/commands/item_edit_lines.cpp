@@ -16,6 +16,7 @@
 #include "engine/edit/box_input.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/item_editing.h"
+#include "engine/edit/justify_command.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/render/drawing_files.h"
@@ -556,7 +557,7 @@ CommandFlow continue_box_operation() {
             if (edit::PendingBoxStep == 'X') {
                 layout::run_measure_command();
             } else {
-                layout::justify_from_box();
+                edit::justify_from_box();
             }
         } else if (op == 17) {
             if (edit::PendingBoxStep == 9) {

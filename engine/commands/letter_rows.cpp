@@ -9,9 +9,11 @@
 #include "engine/commands/item_names.h"
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
+#include "engine/core/file_history.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/item_edit_words.h"
+#include "engine/edit/justify_command.h"
 #include "engine/render/extents.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"
@@ -109,13 +111,29 @@ CommandFlow row_f() {
     return CommandFlow::EndCommand;
 }
 
+// "LAST" gets the last document loaded: the file command runs on "G" and the name in the
+// last-file record, or on "G" alone (the file dialog) when there is no record to read.
+void get_last_document() {
+    std::string name = read_last_file_record();
+    if (name.size() > 126) name.resize(126);
+    CommandLine.set("G");
+    CommandModeLetters(1) = 'G';
+    CommandModeLetters(2) = ' ';
+    SecondLine.set(name.empty() ? std::string("G") : "G " + name);
+    run_file_command();
+}
+
 // J and L: the justify words, or the vertical offset of the view ("J" and a signed number, or
 // "J." for the far position 16384), which is shown as "JOFFY =" and the offset from character 9,
 // five wide or wider: the offset a staff gives the view at start (-15000) needs six.
 CommandFlow row_j_l(int32_t letter) {
     if (letter == 'L' && second() == ' ') return report_unknown_command();
+    if (starts("LAST") && CommandLine(5) == ' ') {
+        get_last_document();
+        return CommandFlow::EndCommand;
+    }
     if (CommandLine.code(2) >= 'A' || CommandLine.sub(2, 5) == "    ") {
-        layout::run_justify_command();
+        edit::run_justify_command();
         return CommandFlow::EndCommand;
     }
     render::ViewOrigin.y = second() == '.'

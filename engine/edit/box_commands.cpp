@@ -18,6 +18,7 @@
 #include "engine/edit/cut_files.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/group_transfer.h"
+#include "engine/edit/justify_command.h"
 #include "engine/edit/stem_direction.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
@@ -220,7 +221,7 @@ void take_destination_answer() {
 void hand_over_box(bool justify) {
     if (justify) {
         MessageLine.blank();
-        if (BoxHandOver.run_justify_command != nullptr) BoxHandOver.run_justify_command();
+        run_justify_command();
         return;
     }
     BoxTransposeRange.staff = core::int_of(ParamBuffer(1));
@@ -337,7 +338,7 @@ void run_box_command_from_macro(int32_t& result) {
         SelectionBox.high_staff = SelectionBox.low_staff + core::int_of(ParamBuffer(2)) - 1;
         SelectionBox.left = -10.0f;
         SelectionBox.right = 210.0f;
-        if (BoxHandOver.run_justify_command != nullptr) BoxHandOver.run_justify_command();
+        run_justify_command();
         return;
     }
     if (word == 7) {

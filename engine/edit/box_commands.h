@@ -14,11 +14,10 @@
 
 namespace edit {
 
-// The families a confirmed box is handed to live above this layer; the command layer fills
-// these in at start-up. Unset: nothing is done with the box. Wiring, not state.
+// The transposition a confirmed box is handed to lives above this layer; the command layer
+// fills it in at start-up. Unset: nothing is done with the box. Wiring, not state.
 struct BoxHandOverRecord {
-    void (*run_justify_command)() = nullptr;  // PendingBoxStep tells the word (4, 5, 6, or 1)
-    void (*transpose_items)() = nullptr;      // on BoxTransposeRange
+    void (*transpose_items)() = nullptr;  // on BoxTransposeRange
 };
 extern BoxHandOverRecord BoxHandOver;
 

@@ -1,14 +1,523 @@
 #include "engine/edit/justify_command.h"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/item_sorting.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/edit/beat_counting.h"
+#include "engine/edit/box_commands.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/box_selection.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/justify_spacing.h"
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+
 namespace edit {
 
-// Stand-ins until the justify words are built.
-void run_justify_command() {}
-void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right) {
-    (void)lowest, (void)highest, (void)left, (void)right;
+namespace {
+
+using core::CommandLine;
+using core::CommandModeLetters;
+using core::ItemCount;
+using core::ItemStartTable;
+using core::ItemStore;
+using core::MessageLine;
+using core::ParamBuffer;
+using core::PendingBoxOperation;
+
+constexpr int32_t kPaletteGeneral = 134;
+constexpr int32_t kJustifyOperation = 8;
+constexpr int32_t kYes = -1;
+constexpr int32_t kExit = -2;
+constexpr int32_t kCodeNote = 1;
+constexpr int32_t kCodeRest = 2;
+constexpr int32_t kCodeClef = 3;
+constexpr int32_t kCodeLine = 4;
+constexpr int32_t kCodeSlur = 5;
+constexpr int32_t kCodeBeam = 6;
+constexpr int32_t kCodeStaff = 8;
+constexpr int32_t kCodeText = 16;
+// A text level of 99 takes the texts of every level.
+constexpr float kEveryLevel = 99.0f;
+
+constexpr std::string_view kSystemPrompt =
+    "Enter Lowest Staff# of system and how many staves in system - or Draw Box.";
+constexpr std::string_view kClickTextPrompt = "**** Click on text to be justified. ****";
+
+// Item i's parameter count, code, staff and word k.
+int32_t count_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i))); }
+int32_t code_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i) + 1)); }
+int32_t staff_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i) + 2)); }
+float& word(int32_t i, int32_t k) { return ItemStore(ItemStartTable(i) + k); }
+float word_or_zero(int32_t i, int32_t k) { return count_of(i) >= k ? word(i, k) : 0.0f; }
+
+// The staff order of the sort with the sub-letter "X": the command line is set aside for the
+// sort, which would otherwise read a line's third letter as a reversed order or an "S" word.
+void sort_by_staff() {
+    const core::FixedText<512> line = CommandLine;
+    const int32_t sub = CommandModeLetters(2);
+    CommandLine.set("OX");
+    CommandModeLetters(2) = 'X';
+    core::sort_item_store();
+    CommandModeLetters(2) = sub;
+    CommandLine = line;
 }
-void justify_from_box() {}
-void justify_text() {}
-void find_rhythm_staff_range() {}
+
+void redraw_page() {
+    if (ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
+        core::OutputBufferViews.text.bound()) {
+        render::redraw_items();
+    }
+}
+
+void restore_letters() {
+    CommandModeLetters(1) = JustifyWordState.mode;
+    CommandModeLetters(2) = JustifyWordState.sub;
+}
+
+// The system after the letters are back: texts for "T", nothing for "N", else the staves.
+void run_on_system(float left, float right) {
+    restore_letters();
+    PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+    if (JustifyWordState.sub == 'T') {
+        justify_text();
+        return;
+    }
+    if (JustifyWordState.sub == 'N') return;
+    // Copies: a failed count must not spoil the staves kept for the next call.
+    int32_t lowest = JustifyWordState.lowest;
+    int32_t highest = JustifyWordState.highest;
+    justify_system(lowest, highest, left, right);
+    layout::GraceSpacingDone = 1;
+}
+
+// An answer line's numbers in ParamBuffer: P1 the lowest staff, P2 the count, P3 an optional
+// highest staff; the "J" form then takes P2 and P3 as the left and right positions.
+void take_answer_numbers() {
+    PendingBoxStep = 0;
+    if (ParamBuffer(1) > static_cast<float>(layout::MaxStaffNumber)) {
+        JustifyWordState.lowest = 1;
+        JustifyWordState.highest = layout::MaxStaffNumber;
+    } else {
+        int32_t lowest = core::nint(ParamBuffer(1));
+        if (lowest == 0) lowest = 1;
+        int32_t count = core::nint(ParamBuffer(2));
+        if (count == 0) count = 1;
+        int32_t highest = lowest + count - 1;
+        if (ParamBuffer(3) != 0.0f) highest = core::nint(ParamBuffer(3));
+        JustifyWordState.lowest = lowest;
+        JustifyWordState.highest = highest;
+    }
+    if (JustifyWordState.mode == 'J') {
+        ParamBuffer(1) = ParamBuffer(2);
+        ParamBuffer(2) = ParamBuffer(3);
+    }
+    run_on_system(ParamBuffer(1), ParamBuffer(2));
+}
+
+// Moves a LINE item that follows its note at the same position just in front of the note, so
+// that the spacing keeps it with the note.
+void tuck_lines_to_notes(int32_t lowest, int32_t highest) {
+    for (int32_t i = 2; i <= ItemCount; ++i) {
+        if (code_of(i) != kCodeLine || code_of(i - 1) != kCodeNote) continue;
+        const int32_t staff = staff_of(i);
+        if (staff < lowest || staff > highest || count_of(i) < 7) continue;
+        if (word(i, 7) >= 0.0f || word(i, 6) != 0.0f) continue;
+        const float note = word(i - 1, 3);
+        if (std::fabs(word(i, 3) - note) > 0.1f) continue;
+        word(i, 3) = note - 0.001f;
+        layout::GraceSpacingDone = 0;
+    }
+}
+
+// Gives an item of fewer than 3 parameters a P3 (0) before its position is read. False when the
+// store has no room for it.
+bool ensure_position(int32_t i) {
+    if (count_of(i) >= 3) return true;
+    return core::resize_item(i, 3.0f);
+}
+
+// A clef that starts a staff line where the STAFF item starts would sit on the staff's start
+// line: it moves 1.5 right when that start lies in [from, to).
+void move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) {
+    int32_t i = 1;
+    for (int32_t staff = lowest; staff <= highest; ++staff) {
+        int32_t clef = 0;
+        int32_t staff_item = 0;
+        for (; i <= ItemCount && staff_of(i) <= staff; ++i) {
+            if (staff_of(i) < staff) continue;
+            const int32_t code = code_of(i);
+            if (code == kCodeClef && clef == 0 && ensure_position(i)) clef = i;
+            if (code == kCodeStaff && staff_item == 0 && ensure_position(i)) staff_item = i;
+        }
+        if (clef == 0 || staff_item == 0) continue;
+        const float start = word(staff_item, 3);
+        if (word(clef, 3) == start && start >= from && start < to) {
+            word(clef, 3) += 1.5f;
+            layout::GraceSpacingDone = 0;
+        }
+    }
+}
+
+// Notes, beams and slurs that end at the page's right edge are pulled 1.0 inside it.
+void pull_line_ends(int32_t lowest, int32_t highest) {
+    const float extent = render::PageExtent;
+    const float inside = extent - 1.0f;
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        const int32_t staff = staff_of(i);
+        if (staff < lowest || staff > highest) continue;
+        const int32_t code = code_of(i);
+        const int32_t n = count_of(i);
+        if (code == kCodeNote && n >= 3 && std::fabs(word(i, 3) - extent) < 1.0f) {
+            word(i, 3) = inside;
+        } else if ((code == kCodeBeam && n >= 6) ||
+                   (code == kCodeSlur && n >= 8 && word(i, 8) == -1.0f)) {
+            if (std::fabs(word(i, 6) - extent) < 1.0f) word(i, 6) = inside;
+        }
+    }
+}
+
+// Rests of P5 -2 or less between from and to get P9 = -1 (grown to 9 parameters first); a rest
+// the full store cannot grow is left as it is.
+void mark_centred_rests(int32_t lowest, int32_t highest, float from, float to) {
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        if (code_of(i) != kCodeRest || count_of(i) < 5) continue;
+        const int32_t staff = staff_of(i);
+        if (staff < lowest || staff > highest) continue;
+        const float p3 = word(i, 3);
+        if (p3 < from || p3 > to || word(i, 5) > -2.0f) continue;
+        if (count_of(i) < 9 && !core::resize_item(i, 9.0f)) continue;
+        word(i, 9) = -1.0f;
+    }
+}
+
+// The left and right ends of a staff line: its STAFF item's P3 and P6 (the page's width when
+// there is none).
+void staff_line_ends(int32_t staff, float& left, float& right) {
+    left = 0.0f;
+    right = render::PageExtent;
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        if (code_of(i) != kCodeStaff || staff_of(i) != staff) continue;
+        left = word_or_zero(i, 3);
+        if (count_of(i) > 5 && word(i, 6) != 0.0f) right = word(i, 6);
+        return;
+    }
+}
+
+struct TextRange {
+    int32_t lowest = 0;
+    int32_t highest = 0;
+    float left = 0.0f;
+    float right = 0.0f;
+    int32_t staff = 0;
+    float level = 0.0f;
+};
+
+bool text_taken(int32_t i, const TextRange& r) {
+    if (code_of(i) != kCodeText || staff_of(i) != r.staff || count_of(i) < 4) return false;
+    const float p3 = word(i, 3);
+    if (p3 < r.left || p3 > r.right) return false;
+    return r.level == kEveryLevel || std::fabs(word(i, 4) - r.level) <= 1.9f;
+}
+
+// True when every text the spreading would take lies within 1.0 of the level of the leftmost
+// one: a text of another level stops the routine before anything changes.
+bool text_levels_agree(const TextRange& r) {
+    int32_t first = 0;
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        if (text_taken(i, r) && (first == 0 || word(i, 3) < word(first, 3))) first = i;
+    }
+    if (first == 0) return true;
+    const float level = word(first, 4);
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        if (text_taken(i, r) && std::fabs(word(i, 4) - level) > 1.0f) return false;
+    }
+    return true;
+}
+
+// The range of justify_text: typed with "JTX" (P2 lowest staff, P3 left, P4 right, P5 highest,
+// P6 the text's staff, P7 its level), or the box given for a clicked text (the clicked item's
+// staff and P4 in EditItemParams).
+TextRange text_range() {
+    TextRange r;
+    if (JustifyWordState.sub == 'T' && CommandLine(1) == 'J' && CommandLine(3) == 'X') {
+        r.lowest = core::nint(ParamBuffer(2));
+        r.left = ParamBuffer(3);
+        r.right = ParamBuffer(4);
+        r.highest = core::nint(ParamBuffer(5));
+        r.staff = core::nint(ParamBuffer(6));
+        r.level = ParamBuffer(7);
+    } else {
+        r.lowest = SelectionBox.low_staff;
+        r.highest = SelectionBox.high_staff;
+        r.left = SelectionBox.left;
+        r.right = SelectionBox.right == 0.0f ? render::PageExtent : SelectionBox.right;
+        r.staff = core::nint(core::EditItemParams(2));
+        r.level = core::EditItemParams(4);
+    }
+    if (r.right == 0.0f) r.right = render::PageExtent;
+    r.highest = std::max(r.highest, r.lowest);
+    return r;
+}
+
+}  // namespace
+
+// Contract: the J and L words (see the header). Reads CommandLine, ParamBuffer,
+// CommandModeLetters, PendingBoxStep, PendingBoxOperation, MacroUnit; writes JustifyWordState,
+// PendingBoxOperation, PendingBoxStep, MessageLine and through the routines it runs the store.
+// A line that is neither a word nor an expected answer returns without change.
+void run_justify_command() {
+    // A confirmed box handed over by the box commands: the staves it gave, again.
+    if (PendingBoxStep == 1 && PendingBoxOperation == kJustifyOperation) {
+        JustifyWordState.lowest = SelectionBox.low_staff;
+        JustifyWordState.highest = std::max(SelectionBox.high_staff, SelectionBox.low_staff);
+        run_on_system(SelectionBox.left,
+                      SelectionBox.right == 0.0f ? render::PageExtent : SelectionBox.right);
+        return;
+    }
+    const char first = CommandLine(1);
+    if (first != 'J' && first != 'L') {
+        if (PendingBoxStep >= 6 && PendingBoxStep <= 8) {
+            take_answer_numbers();
+            return;
+        }
+        const int32_t sub = CommandModeLetters(2);
+        if (sub == 'M' || sub == 'K' || sub == 'C' || sub == 'N' || sub == 'B') return;
+    }
+    JustifyWordState.mode = CommandModeLetters(1);
+    JustifyWordState.sub = CommandModeLetters(2);
+    if (first == 'J' && CommandLine(2) == 'T') {
+        if (CommandLine(3) == 'X') {
+            justify_text();
+            return;
+        }
+        show_item_palette(kPaletteGeneral);
+        MessageLine.set(kClickTextPrompt);
+        PendingBoxStep = 'M';
+        return;
+    }
+    PendingBoxStep = 1;
+    PendingBoxOperation = kJustifyOperation;
+    clear_drawn_box();
+    if (CommandLine(3) == 'A') {
+        find_rhythm_staff_range();
+        // The box of a justify word counts staves from the lowest: the range becomes a count.
+        const int32_t lowest = core::int_of(ParamBuffer(1));
+        const int32_t highest = core::int_of(ParamBuffer(2));
+        if (lowest >= 1 && highest >= lowest) {
+            core::write_int_field(CommandLine, 5, 7, "(1i3)", highest - lowest + 1);
+        }
+        justify_from_box();
+        core::EngineWaitLevel = -1;
+        return;
+    }
+    if (core::MacroUnit == 0) {
+        MessageLine.set(kSystemPrompt);
+        return;
+    }
+    core::read_command_line();
+    take_answer_numbers();
+}
+
+// Contract: see the header. Writes CommandLine (blanked, the staves in columns 1-3 and 5-7) and
+// ParamBuffer P1, P2 (the same numbers); reads the store.
+void find_rhythm_staff_range() {
+    int32_t lowest = 999;
+    int32_t highest = -999;
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        const int32_t code = code_of(i);
+        if ((code != kCodeNote && code != kCodeRest) || count_of(i) < 7 || word(i, 7) <= 0.0f) {
+            continue;
+        }
+        lowest = std::min(lowest, staff_of(i));
+        highest = std::max(highest, staff_of(i));
+    }
+    CommandLine.blank();
+    core::write_int_field(CommandLine, 1, 3, "(1i3)", lowest);
+    core::write_int_field(CommandLine, 5, 7, "(1i3)", highest);
+    ParamBuffer(1) = static_cast<float>(lowest);
+    ParamBuffer(2) = static_cast<float>(highest);
+}
+
+// Contract: see the header. Reads CommandLine (the answer: a drawn box "|" or "~", or typed
+// numbers), MacroUnit, PageExtent; writes JustifyWordState, ParamBuffer, PendingBoxOperation,
+// PendingBoxStep, GraphicsNextFree (put back), CurrentFileName (kept) and, on Yes, an undo copy
+// and the store. "B", a blank answer, Exit or a box outside the staves end the operation
+// unchanged; No leaves it pending for another box.
+void justify_from_box() {
+    const core::FixedText<512> file_name = core::CurrentFileName;
+    const int32_t graphics_mark = core::GraphicsNextFree;
+    auto end_operation = [&](bool redraw) {
+        if (redraw) redraw_page();
+        core::refresh_screen();
+        PendingBoxStep = 0;
+        show_item_palette(kPaletteGeneral);
+        PendingBoxOperation = 0;
+        core::CurrentFileName = file_name;
+    };
+    if (core::MacroUnit == 0) {
+        bool shown = false;
+        if (CommandLine(1) == '|' || CommandLine(1) == '~') {
+            shown = read_drawn_box();
+        } else {
+            core::read_command_line();
+            if (CommandLine(1) == 'B' || (ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f)) {
+                core::GraphicsNextFree = graphics_mark;
+                end_operation(true);
+                return;
+            }
+            PendingBoxOperation = kJustifyOperation;
+            shown = show_typed_box();
+        }
+        if (!shown) {
+            core::GraphicsNextFree = graphics_mark;
+            end_operation(true);
+            return;
+        }
+        int32_t answer = 0;
+        confirm_box(answer, 0);
+        if (answer == kExit) {
+            core::GraphicsNextFree = graphics_mark;
+            end_operation(true);
+            return;
+        }
+        if (answer != kYes) {
+            core::GraphicsNextFree = graphics_mark;
+            core::refresh_screen();
+            MessageLine.set(kSystemPrompt);
+            core::CurrentFileName = file_name;
+            return;
+        }
+    } else {
+        int32_t count = core::nint(ParamBuffer(2));
+        if (count == 0) count = 1;
+        ParamBuffer(4) = ParamBuffer(1) + static_cast<float>(count - 1);
+        ParamBuffer(2) = 0.0f;
+        ParamBuffer(3) = render::PageExtent;
+    }
+    restore_letters();
+    JustifyWordState.lowest = core::nint(ParamBuffer(1));
+    JustifyWordState.highest = core::nint(ParamBuffer(4));
+    float left = std::max(ParamBuffer(2), 0.0f);
+    float right = std::min(ParamBuffer(3), render::PageExtent);
+    ParamBuffer(1) = left;
+    ParamBuffer(2) = right;
+    SelectionBox.low_staff = JustifyWordState.lowest;
+    SelectionBox.high_staff = JustifyWordState.highest;
+    SelectionBox.left = left;
+    SelectionBox.right = right;
+    core::show_prompt(core::FixedText<512>(""));
+    core::GraphicsNextFree = graphics_mark;
+    core::save_undo_copy();
+    if (JustifyWordState.sub == 'T') {
+        justify_text();
+    } else {
+        int32_t lowest = JustifyWordState.lowest;
+        int32_t highest = JustifyWordState.highest;
+        justify_system(lowest, highest, left, right);
+    }
+    end_operation(false);
+}
+
+// Contract: see the header. Reads ParamBuffer or SelectionBox and EditItemParams (the range,
+// see text_range), StaffTables.StaffScale; writes the texts' P4, the selected items' horizontal
+// words (through report_justify_space), SelectionBox, SelectionList. With no text taken, or a
+// taken text more than 1.0 off the first one's level, nothing changes.
+void justify_text() {
+    const TextRange r = text_range();
+    if (r.staff < 0 || r.staff > layout::kMaxStaves) return;
+    if (!text_levels_agree(r)) return;
+    sort_by_staff();
+    const float unit = layout::StaffTables.StaffScale(r.staff) / 25.0f;
+    const float gap = 1.5f * unit;
+    SelectionBox.low_staff = r.lowest;
+    SelectionBox.high_staff = r.highest;
+    SelectionBox.left = r.left;
+    SelectionBox.right = r.right;
+    SelectionBox.first_item = 0;
+    SelectionBox.last_item = ItemCount;
+    SelectionBox.letter = 0;
+    select_box_items();
+
+    std::vector<float> positions{r.left};
+    std::vector<float> widths{0.0f};
+    bool have_level = false;
+    float level = 0.0f;
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        if (code_of(i) != kCodeText) continue;
+        if (staff_of(i) < r.staff) continue;
+        if (staff_of(i) > r.staff) break;
+        if (!text_taken(i, r)) continue;
+        if (!have_level) {
+            level = word(i, 4);
+            have_level = true;
+        }
+        word(i, 4) = level;
+        const float p11 = word_or_zero(i, 11);
+        positions.push_back(word(i, 3));
+        widths.push_back(gap + word_or_zero(i, 13) + p11);
+        if (p11 != 0.0f) widths[widths.size() - 2] -= p11;
+    }
+    if (!have_level) return;
+    if (r.right - positions.back() > 0.2f) {
+        positions.push_back(r.right);
+        widths.push_back(0.0f);
+    }
+    if (std::fabs(positions[1] - r.left) <= 0.2f) {
+        positions.erase(positions.begin());
+        widths.erase(widths.begin());
+    }
+    widths.pop_back();
+    if (positions.size() >= 2) report_justify_space(r.left, r.right, positions, widths);
+    redraw_page();
+    core::ChangesMadeFlag = 1;
+}
+
+// Contract: see the header. Reads CommandModeLetters (mode "L": the staff line's ends and the
+// beat count; sub-letter "J": the columns after a count), PageExtent; writes the store (sorted,
+// the preparation's moves, the respacing, marked rests), GraceSpacingDone, ChangesMadeFlag.
+// A range above the last item's staff returns after the preparation without a redraw.
+void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right) {
+    const float given_left = left;
+    const float given_right = right;
+    sort_by_staff();
+    tuck_lines_to_notes(lowest, highest);
+    sort_by_staff();
+    const bool l_mode = CommandModeLetters(1) == 'L';
+    if (l_mode) staff_line_ends(lowest, left, right);
+    if (ItemCount > 0) highest = std::min(highest, staff_of(ItemCount));
+    if (highest < lowest) return;
+    move_starting_clefs(lowest, highest, given_left, given_right);
+    sort_by_staff();
+    pull_line_ends(lowest, highest);
+
+    bool space_columns = true;
+    if (l_mode) {
+        count_staff_beats(lowest, highest, left, right);
+        space_columns = lowest != -1 && CommandModeLetters(2) == 'J';
+    }
+    if (space_columns) {
+        int32_t redraw = 999;
+        justify_spacing(lowest, highest, left, right, redraw);
+        mark_centred_rests(lowest, highest, given_left, given_right);
+    }
+    const int32_t unit = core::MacroUnit;
+    core::MacroUnit = 0;
+    redraw_page();
+    core::MacroUnit = unit;
+    core::ChangesMadeFlag = 1;
+}
 
 }  // namespace edit

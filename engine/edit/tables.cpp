@@ -77,6 +77,7 @@ int32_t ShownPalette = 0;
 // ---- edit words of the edited item ------------------------------------------------------------
 
 TextJustifyMarginsRecord TextJustifyMargins;
+JustifyWordStateRecord JustifyWordState;
 EditWordStateRecord EditWordState;
 
 // ---- click picker, mouse placement and view size ----------------------------------------------
@@ -170,6 +171,7 @@ void reset_edit_tables() {
     // edit words of the edited item
     TextJustifyMargins = TextJustifyMarginsRecord{};
     EditWordState = EditWordStateRecord{};
+    JustifyWordState = JustifyWordStateRecord{};
 
     // click picker, mouse placement and view size
     ViewSizeMemory = ViewSizeMemoryRecord{};

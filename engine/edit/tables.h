@@ -211,6 +211,19 @@ struct EditWordStateRecord {
 };
 extern EditWordStateRecord EditWordState;
 
+// ---- the justify words (justify_command.cpp) ------------------------------------------------
+
+// What a justify word keeps between its lines: the mode and sub-command letters it was typed
+// with (reading the answer line overwrites CommandModeLetters), and the staves last given, which
+// a repeated call with the box step 1 justifies again.
+struct JustifyWordStateRecord {
+    int32_t mode = ' ';
+    int32_t sub = ' ';
+    int32_t lowest = 1;
+    int32_t highest = 1;
+};
+extern JustifyWordStateRecord JustifyWordState;
+
 // ---- click picker, mouse placement and view size (click_picker.cpp, view_size.cpp) ----------
 
 // The page size scroll_view_to_point used last; a zero argument of its next call stands for it.

@@ -2,10 +2,9 @@
 // slurs lines, the closing menu and the offer to go on with the next staff.
 #include "engine/input/input_mode.h"
 
-#include <optional>
-
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "engine/core/command_line.h"
@@ -20,6 +19,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/justify_command.h"
 #include "engine/edit/parameter_line.h"
 #include "engine/input/input_files.h"
 #include "engine/input/music_text.h"
@@ -159,9 +159,19 @@ RunEnd closing_menu() {
                 abandon_input(1);
                 core::CommandLine.set("A");
                 return RunEnd::Abandoned;
-            case 'L':
-                // Justifying the staff after saving is left to the layout's justification,
-                // which the engine does not have yet.
+            case 'L': {
+                // "L" saves the lines and justifies the staff just typed over the whole width.
+                core::SecondLine.set("LJ");
+                save_input_lines();
+                core::CommandModeLetters(1) = 'L';
+                core::CommandModeLetters(2) = 'J';
+                int32_t lowest = core::nint(InputStaff);
+                int32_t highest = lowest;
+                float left = 0.0f;
+                float right = render::PageExtent;
+                edit::justify_system(lowest, highest, left, right);
+                return RunEnd::Closed;
+            }
             case 'S':
             case 'X':
             case ';':

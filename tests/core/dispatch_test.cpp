@@ -203,7 +203,7 @@ TEST_F(InterpreterTest, JWithANumberMovesTheViewAndRepliesTheOffset) {
     EXPECT_EQ(render::ViewOrigin.y, 16384);
     EXPECT_EQ(core::ParamBuffer(2), 0.0f);
     type("J");
-    EXPECT_TRUE(reached("run_justify_command"));
+    EXPECT_EQ(reply(), "Enter Lowest Staff# of system and how many staves in system - or Draw Box.");
     EXPECT_EQ(render::ViewOrigin.y, 16384);
 }
 
