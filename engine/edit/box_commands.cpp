@@ -552,7 +552,12 @@ void mark_box_items() {
     }
     if (first != 0) render::redraw_items_from(first);
     for (int k = 1; k <= 4; ++k) ParamBuffer(k) = kept(k);
+    // The box is in its final form by now: a system box (operation 8) must not have its lowest
+    // staff and staff count read out of it a second time, which would leave one staff.
+    const int32_t operation = core::PendingBoxOperation;
+    if (operation == 8) core::PendingBoxOperation = 0;
     show_typed_box();
+    core::PendingBoxOperation = operation;
 }
 
 // Contract: draws SelectionBox's rectangle with the source outline's colour.
