@@ -1,0 +1,110 @@
+// The justify words typed into the console as a user would: "LJ" respaces a staff by its
+// rhythm and spaces its columns, staves that disagree are named and left alone, and the input
+// mode's closing "L" justifies the staff just typed.
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/tables.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+
+namespace {
+
+std::vector<std::string> with(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+// The P3 of the items of that code on the staff, in store order.
+std::vector<float> positions(int32_t code, int32_t staff) {
+    std::vector<float> out;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == static_cast<float>(code) &&
+            stored_param(k, 2) == static_cast<float>(staff)) {
+            out.push_back(stored_param(k, 3));
+        }
+    }
+    return out;
+}
+
+// A staff of quarters at 10, 20, 30, ... (count of them) and a bar line at 10 x (count + 1).
+std::vector<std::string> quarters(int32_t staff, int32_t count) {
+    std::vector<std::string> lines;
+    for (int32_t i = 1; i <= count; ++i) {
+        lines.push_back("1 " + std::to_string(staff) + " " + std::to_string(10 * i) +
+                        " 5 10 0 1");
+    }
+    return lines;
+}
+
+class JustifyConsoleTest : public ConsoleSessionTest {};
+
+TEST_F(JustifyConsoleTest, LjRespacesAHalfAndTwoQuartersByTheirRhythm) {
+    const std::string out =
+        type({"EI", "8 1 0 0 0 100", "1 1 10 5 10 1 2", "1 1 20 5 10 0 1", "1 1 30 5 10 0 1",
+              "14 1 40", "LJ", "1 1", "Y"});
+    EXPECT_NE(out.find("Staff   1 has  4.000 beats"), std::string::npos) << out;
+    const std::vector<float> notes = positions(1, 1);
+    ASSERT_EQ(notes.size(), 3u) << out;
+    // Widths d^0.5849625: a half takes 1.5 times a quarter's room.
+    EXPECT_NEAR(notes[0], 10.0f, 0.001f);
+    EXPECT_NEAR(notes[1], 22.857f, 0.001f);
+    EXPECT_NEAR(notes[2], 31.429f, 0.001f);
+    EXPECT_EQ(positions(14, 1), std::vector<float>{40.0f});
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
+TEST_F(JustifyConsoleTest, StavesOfFourAndThreeBeatsAreNamedAndNothingMoves) {
+    std::vector<std::string> page = {"EI", "8 1 0", "8 2 0 0 0 250"};
+    page = with(page, quarters(1, 4));
+    page = with(page, quarters(2, 3));
+    const std::string out = type(with(page, {"LJ", "1 2", "Y"}));
+    EXPECT_NE(out.find("*** ERROR: Wrong number of beats ***\nStaff   1 has  4.000 beats\n"
+                       "Staff   2 has  3.000 beats"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(positions(1, 1), (std::vector<float>{10, 20, 30, 40}));
+    EXPECT_EQ(positions(1, 2), (std::vector<float>{10, 20, 30}));
+    // The staff line reaching beyond the page is not clipped by a count that failed.
+    int32_t staff_two = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == 8.0f && stored_param(k, 2) == 2.0f) staff_two = k;
+    }
+    ASSERT_NE(staff_two, 0);
+    EXPECT_EQ(stored_param(staff_two, 6), 250.0f);
+}
+
+TEST_F(JustifyConsoleTest, EveryStaffIsComparedWithTheFirstCounted) {
+    // 4.000, 4.006 and 4.012 beats: the third is 0.012 from the first, though within 0.007 of
+    // the second.
+    std::vector<std::string> page = {"EI", "8 1 0", "8 2 0", "8 3 0"};
+    page = with(page, quarters(1, 4));
+    page = with(page, {"1 2 10 5 10 0 1", "1 2 20 5 10 0 1", "1 2 30 5 10 0 1",
+                       "1 2 40 5 10 0 1.006"});
+    page = with(page, {"1 3 10 5 10 0 1", "1 3 20 5 10 0 1", "1 3 30 5 10 0 1",
+                       "1 3 40 5 10 0 1.012"});
+    const std::string out = type(with(page, {"LJ", "1 3", "Y"}));
+    EXPECT_NE(out.find("Staff   1 has  4.000 beats\nStaff   3 has  4.012 beats"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(positions(1, 1), (std::vector<float>{10, 20, 30, 40}));
+    EXPECT_EQ(positions(1, 3), (std::vector<float>{10, 20, 30, 40}));
+}
+
+TEST_F(JustifyConsoleTest, TheInputModesClosingLJustifiesTheStaffJustTyped) {
+    // Four quarters typed in the input mode; "L" at the closing menu respaces them evenly.
+    const std::string out = type({"EI", "8 1 0", "IN 1", "", "TR/C4/D/E/F/M;", "Q/Q/Q/Q;", ";",
+                                  ";", ";", "L"});
+    const std::vector<float> notes = positions(1, 1);
+    ASSERT_EQ(notes.size(), 4u) << out;
+    const float gap = notes[1] - notes[0];
+    EXPECT_GT(gap, 1.0f) << out;
+    EXPECT_NEAR(notes[2] - notes[1], gap, 0.01f);
+    EXPECT_NEAR(notes[3] - notes[2], gap, 0.01f);
+    EXPECT_NE(out.find("Staff   1 has  4.000 beats"), std::string::npos) << out;
+}
+
+}  // namespace
