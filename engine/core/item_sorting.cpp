@@ -100,6 +100,11 @@ void round_positions() {
 // Rewrites the store with the old items g_order[0 .. ItemCount-1] one after another, through
 // ItemStoreScratch, and sets the start table from the records' lengths.
 void write_in_order() {
+    // A store already in order (the common case of a second sort) has nothing to move.
+    bool in_order = true;
+    for (int32_t i = 0; i < ItemCount && in_order; ++i)
+        in_order = g_order[static_cast<std::size_t>(i)] == i + 1;
+    if (in_order) return;
     copy_words(ItemStore.at(1), ItemStoreScratch.at(1), ItemWordsUsed - 1);
     int32_t word = 1;
     for (int32_t i = 0; i < ItemCount; ++i) {

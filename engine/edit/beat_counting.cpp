@@ -687,7 +687,16 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
 
     bool counted = false;
     float reference = 0.0f;
+    // The walks and boxes start at the range's first item: every item before it lies on a
+    // lower staff and would only be passed over.
     int32_t item = 1;
+    while (item <= core::ItemCount) {
+        const int32_t start = core::ItemStartTable(item);
+        const int32_t staff =
+            core::ItemStore(start) >= 2.0f ? core::int_of(core::ItemStore(start + 2)) : 0;
+        if (staff >= range_low) break;
+        ++item;
+    }
     for (int32_t s = range_low; s <= range_high; ++s) {
         StaffFirstItem[s] = item;
         StaffRhythmList& list = SystemRhythmSlots[s];

@@ -128,8 +128,9 @@ void take_answer_numbers() {
 }
 
 // Moves a LINE item that follows its note at the same position just in front of the note, so
-// that the spacing keeps it with the note.
-void tuck_lines_to_notes(int32_t lowest, int32_t highest) {
+// that the spacing keeps it with the note. True when one moved.
+bool tuck_lines_to_notes(int32_t lowest, int32_t highest) {
+    bool moved = false;
     for (int32_t i = 2; i <= ItemCount; ++i) {
         if (code_of(i) != kCodeLine || code_of(i - 1) != kCodeNote) continue;
         const int32_t staff = staff_of(i);
@@ -139,7 +140,9 @@ void tuck_lines_to_notes(int32_t lowest, int32_t highest) {
         if (std::fabs(word(i, 3) - note) > 0.1f) continue;
         word(i, 3) = note - 0.001f;
         layout::GraceSpacingDone = 0;
+        moved = true;
     }
+    return moved;
 }
 
 // Gives an item of fewer than 3 parameters a P3 (0) before its position is read. False when the
@@ -150,8 +153,9 @@ bool ensure_position(int32_t i) {
 }
 
 // A clef that starts a staff line where the STAFF item starts would sit on the staff's start
-// line: it moves 1.5 right when that start lies in [from, to).
-void move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) {
+// line: it moves 1.5 right when that start lies in [from, to). True when one moved.
+bool move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) {
+    bool moved = false;
     int32_t i = 1;
     for (int32_t staff = lowest; staff <= highest; ++staff) {
         int32_t clef = 0;
@@ -167,8 +171,10 @@ void move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) 
         if (word(clef, 3) == start && start >= from && start < to) {
             word(clef, 3) += 1.5f;
             layout::GraceSpacingDone = 0;
+            moved = true;
         }
     }
+    return moved;
 }
 
 // Notes, beams and slurs that end at the page's right edge are pulled 1.0 inside it.
@@ -492,15 +498,15 @@ void justify_text() {
 void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right) {
     const float given_left = left;
     const float given_right = right;
+    // The store is sorted again only when the preparation moved something: sorting a sorted
+    // store changes nothing.
     sort_by_staff();
-    tuck_lines_to_notes(lowest, highest);
-    sort_by_staff();
+    if (tuck_lines_to_notes(lowest, highest)) sort_by_staff();
     const bool l_mode = CommandModeLetters(1) == 'L';
     if (l_mode) staff_line_ends(lowest, left, right);
     if (ItemCount > 0) highest = std::min(highest, staff_of(ItemCount));
     if (highest < lowest) return;
-    move_starting_clefs(lowest, highest, given_left, given_right);
-    sort_by_staff();
+    if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
 
     bool space_columns = true;

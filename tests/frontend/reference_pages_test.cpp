@@ -3,11 +3,14 @@
 // shown), nothing off the page, each document is what its script makes, and a full store is
 // drawn whole without a word that something was left out.
 #include <QProcess>
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 
 #include "engine/commands/file_commands.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/edit/justify_command.h"
 #include "engine/layout/tables.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/page_redraw.h"
@@ -74,11 +77,12 @@ class ReferencePageTest : public FrontEndTest {
 
     // Paints the drawn lists at zoom into an image around everything drawn and saves it as
     // reference_NAME.png in the screenshot folder; returns the number of dark pixels.
-    int paint_page(const std::string& name, int32_t zoom) {
+    int paint_page(const std::string& name, int32_t zoom,
+                   const std::string& prefix = "reference_") {
         const auto painted = paint_screen_lists(zoom, 60);
         if (!painted) return 0;
         const QImage& image = painted->image;
-        const auto path = screenshot_folder() / ("reference_" + name + ".png");
+        const auto path = screenshot_folder() / (prefix + name + ".png");
         EXPECT_TRUE(image.save(QString::fromStdString(path.string())));
         std::cout << "reference page: " << path.string() << '\n';
         return dark_pixels(image);
@@ -124,6 +128,68 @@ TEST_P(ReferencePagesTest, EveryItemDrawsOnThePageAndThePageIsPainted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, ReferencePagesTest, ::testing::ValuesIn(kPages),
+                         [](const auto& info) { return std::string(info.param); });
+
+// The justification's pages after "LJ" on every system (two staves each, the bass below):
+// painted as justified_NAME.png beside the pages as typed (reference_NAME.png). Every system
+// counts, every note stays on the page, and the left hand's chords stand exactly where the
+// right hand's eighths of the same beat stand.
+const char* const kJustifiedPages[] = {"justify_system", "justify_page", "justify_grace"};
+
+class JustifiedPagesTest : public ReferencePageTest,
+                           public ::testing::WithParamInterface<const char*> {
+  protected:
+    // The distinct P3 of the notes of the staff (grace notes left out), smallest first.
+    static std::vector<float> onsets(int32_t staff) {
+        std::vector<float> out;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (stored_word(k, 1) != 1.0f || core::int_of(stored_word(k, 2)) != staff) continue;
+            if (stored_word(k, 7) >= 64.0f) continue;
+            const float x = stored_word(k, 3);
+            if (out.empty() || std::fabs(out.back() - x) > 0.001f) out.push_back(x);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+TEST_P(JustifiedPagesTest, EverySystemIsRespacedByItsRhythmAndPainted) {
+    if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
+    const std::string name = GetParam();
+    ASSERT_GT(load_and_draw(name), 10);
+    int32_t staves = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) staves += stored_word(k, 1) == 8.0f;
+    ASSERT_EQ(staves % 2, 0);
+    for (int32_t bass = 1; bass < staves; bass += 2) {
+        SCOPED_TRACE(bass);
+        core::CommandModeLetters(1) = 'L';
+        core::CommandModeLetters(2) = 'J';
+        int32_t lowest = bass;
+        int32_t highest = bass + 1;
+        float left = 0.0f;
+        float right = 0.0f;
+        edit::justify_system(lowest, highest, left, right);
+        EXPECT_EQ(lowest, bass) << "the beat count failed";
+    }
+    EXPECT_TRUE(fe_.message_boxes.empty()) << fe_.message_boxes.front();
+    for (int32_t bass = 1; bass < staves; bass += 2) {
+        SCOPED_TRACE(bass);
+        const std::vector<float> right_hand = onsets(bass + 1);
+        const std::vector<float> left_hand = onsets(bass);
+        ASSERT_EQ(right_hand.size(), 32u);  // four bars of eighths
+        ASSERT_EQ(left_hand.size(), 16u);   // four bars of quarter chords
+        for (std::size_t q = 0; q < left_hand.size(); ++q) {
+            EXPECT_NEAR(left_hand[q], right_hand[2 * q], 0.01f) << "quarter " << q;
+        }
+        EXPECT_GE(right_hand.front(), 0.0f);
+        EXPECT_LE(right_hand.back(), render::PageExtent);
+    }
+    render::redraw_items();
+    EXPECT_EQ(entries_off_the_page(), 0);
+    EXPECT_GT(paint_page(name, 128, "justified_"), 5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, JustifiedPagesTest, ::testing::ValuesIn(kJustifiedPages),
                          [](const auto& info) { return std::string(info.param); });
 
 // A full store of the densest music is drawn whole: exactly the item limit is stored, the

@@ -88,6 +88,9 @@ def system(rng, top, bars=BARS, grace=False, dynamic=True):
                 lines.append(fmt([1, lh, round(lx, 2), pos, 10 if up else 20, 0, 1]))
             lx += rng.uniform(3.5, 9.0)
         x = max(x, lx) + rng.uniform(2.0, 4.0)
+        # The final bar line ends the line at the page's right edge, as a line is set up.
+        if bar == bars - 1:
+            x = 199.0
         lines.append(fmt([14, lh, round(x, 2), 2, 2 if bar == bars - 1 else 0]))  # both staves
     if dynamic:
         lines.append(fmt([9, rh, 20.0, -5, 55]))  # mf under the right hand
