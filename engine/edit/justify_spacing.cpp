@@ -556,7 +556,7 @@ void report_justify_space(float left, float right, std::vector<float>& positions
             "*** Not enough space to justify ideally. ||Needed=         , Available=          ");
         core::write_real_field(core::SecondLine, 51, 59, "(1f9.3)", total);
         core::write_real_field(core::SecondLine, 72, 80, "(1f9.3)", available);
-        core::show_prompt(core::SecondLine);
+        core::MessageLine = core::SecondLine;
         const float cut = (total - available) / static_cast<float>(gaps);
         for (std::size_t i = 0; i < gaps; ++i) widths[i] -= cut;
     }
