@@ -1,5 +1,7 @@
 #include "output/tables.h"
 
+#include "output/midi_tables.h"
+
 namespace output {
 
 PrintParametersRecord PrintParameters;
@@ -16,6 +18,7 @@ int32_t PrintMark = 0;
 SavedBoundingBoxRecord SavedBoundingBox;
 
 void reset_output_tables() {
+    reset_midi_tables();
     PrintParameters = PrintParametersRecord{};
     OutputNameField.blank();
     OutputFileName.set("eps.eps");

@@ -38,6 +38,7 @@
 #include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
 #include "engine/render/tables.h"                 // DisplayMarkWord
+#include "output/midi_generation.h"               // make_midi, MidiStatusWord
 #include "output/p_commands.h"                    // run_p_command
 #include "output/tables.h"                        // OutputNameField
 
@@ -133,13 +134,3 @@ extern int32_t DragStepWord;  // the step of a parameter drag
 
 }  // namespace edit
 
-// ============================================================================================
-// Print, PostScript and MIDI output
-// ============================================================================================
-namespace output {
-
-void make_midi(int32_t& play_request, int32_t& tempo);  // the play loop
-
-extern int32_t MidiStatusWord;  // left by make_midi; -999 = nothing to play
-
-}  // namespace output

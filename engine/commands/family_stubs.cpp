@@ -37,7 +37,6 @@ void reset_family_stub_words() {
     layout::StaffLayoutCounters.fill(0);
     edit::BoxEdgeWord = 0;
     edit::DragStepWord = 0;
-    output::MidiStatusWord = 0;
     // The file commands' own words, until reset_engine calls their reset itself.
 }
 
@@ -138,16 +137,3 @@ void view_text_file() { core::report_family_word("view_text_file"); }
 void add_to_music_directory() { core::trace("add_to_music_directory"); }
 
 }  // namespace edit
-
-namespace output {
-
-int32_t MidiStatusWord = 0;
-
-// Not built yet: the word is reported and nothing is played (-999 ends the play loop).
-void make_midi(int32_t& play_request, int32_t& tempo) {
-    core::trace("make_midi", play_request);
-    core::report_unknown_word(core::FixedText<9>("PLA"));
-    MidiStatusWord = -999;
-}
-
-}  // namespace output
