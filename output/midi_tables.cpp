@@ -11,6 +11,8 @@ core::Array1<int32_t, 64> SoundSettingsBlock;
 core::Array1<int32_t, 256> ChannelStaffTable;
 core::Array1<int32_t, 256> ChannelStaffDialogCopy;
 NoteTimelineRecord NoteTimeline;
+int32_t MidiLimitReached = 0;
+int32_t LegatoLineSwitch = 0;
 
 void reset_midi_tables() {
     MidiStatusWord = 0;
@@ -22,6 +24,8 @@ void reset_midi_tables() {
     ChannelStaffTable.fill(0);
     ChannelStaffDialogCopy.fill(0);
     NoteTimeline = NoteTimelineRecord{};
+    MidiLimitReached = 0;
+    LegatoLineSwitch = 0;
 }
 
 }  // namespace output

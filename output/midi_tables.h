@@ -39,11 +39,14 @@ extern core::Array1<int32_t, 256> ChannelStaffTable;
 extern core::Array1<int32_t, 256> ChannelStaffDialogCopy;
 
 // The notes of one MIDI command: note n (1-based) sounds key(n) from start(n) to end(n),
-// in quarter notes; row r's notes are first(r) .. last(r) (first > last: none).
+// in quarter notes, on staff(n); row r's notes are first(r) .. last(r) (first > last: none).
+// Note n is element n - 1 of each vector; the vectors hold count elements. The key is the
+// written pitch (octave lines applied): the staff's P13 and the row's TRN are still to be added.
 struct NoteTimelineRecord {
     std::vector<int32_t> key;
     std::vector<float> start;
     std::vector<float> end;
+    std::vector<int32_t> staff;
     std::array<int32_t, kMidiRows + 1> first{};
     std::array<int32_t, kMidiRows + 1> last{};
     int32_t count = 0;
@@ -58,6 +61,14 @@ struct MidiEventList {
     std::array<int32_t, kMidiRows> counts{};
     std::vector<int32_t> events;  // event word, delta, event word, delta, ...
 };
+
+// Set by the row routines when a row goes past 500 bars or 10,000 entries, or the command past
+// 10,000 notes (the message names the limit; MidiStatusWord is then -999): nothing may be
+// written. Cleared when the first row that takes part starts.
+extern int32_t MidiLimitReached;
+// Nonzero: lines of kind 0 do not lengthen the notes under them (the legato overlap). Read only
+// here; its writer is a document setting.
+extern int32_t LegatoLineSwitch;
 
 void reset_midi_tables();
 
