@@ -129,8 +129,8 @@ int build_tempo_map(SmfReader& reader) {
         SmfTempoEntry entry{e.tick, 0, tempo};
         if (!reader.tempo_map.empty()) {
             const SmfTempoEntry& prev = reader.tempo_map.back();
-            entry.millis = prev.millis + mul_div(e.tick - prev.tick, prev.tempo,
-                                                 int64_t{reader.division} * 1000);
+            entry.millis = prev.millis +
+                           mul_div(e.tick - prev.tick, prev.tempo, int64_t{reader.division} * 1000);
         }
         if (reader.tempo_map.size() == reader.tempo_map.capacity()) {
             reader.tempo_map.reserve(reader.tempo_map.size() + 16);
@@ -155,8 +155,9 @@ bool unwrap_riff(std::vector<uint8_t>& image) {
         const std::size_t size = le32(image.data() + at + 4);
         if (size > image.size() - at - 8) return false;
         if (std::memcmp(image.data() + at, "data", 4) == 0) {
-            image = std::vector<uint8_t>(image.begin() + static_cast<std::ptrdiff_t>(at + 8),
-                                         image.begin() + static_cast<std::ptrdiff_t>(at + 8 + size));
+            image =
+                std::vector<uint8_t>(image.begin() + static_cast<std::ptrdiff_t>(at + 8),
+                                     image.begin() + static_cast<std::ptrdiff_t>(at + 8 + size));
             return true;
         }
         at += 8 + size + (size & 1);
@@ -180,8 +181,8 @@ bool SmfReadVarLen(const uint8_t*& bytes, std::size_t& left, uint32_t& value) {
 }
 
 // Contract: checks the header and the track chunks, then builds the tempo map. Division 0, an
-// SMPTE division without frames or ticks a frame, a header that names more tracks than there are "MTrk" chunks
-// and any other chunk in their place make the image invalid (1).
+// SMPTE division without frames or ticks a frame, a header that names more tracks than there are
+// "MTrk" chunks and any other chunk in their place make the image invalid (1).
 std::unique_ptr<SmfReader> SmfOpenImage(std::vector<uint8_t> image, int& result) {
     result = kSmfInvalid;
     if (!unwrap_riff(image)) return nullptr;
@@ -333,8 +334,8 @@ int SmfReadEvents(SmfReader& reader, StreamBuffer& buffer, int64_t end_tick) {
                                   (e.data_length > 1 ? uint32_t{e.data[1]} << 16 : 0);
             put_event(buffer, clamp_delta(delta), word);
         } else if (e.status == 0xFF && e.meta_type == 0x51) {
-            const uint32_t tempo = (uint32_t{e.bytes[0]} << 16) | (uint32_t{e.bytes[1]} << 8) |
-                                   e.bytes[2];
+            const uint32_t tempo =
+                (uint32_t{e.bytes[0]} << 16) | (uint32_t{e.bytes[1]} << 8) | e.bytes[2];
             put_event(buffer, clamp_delta(delta), (kStreamTempo << 24) | tempo);
         } else if (e.status == 0xF0 || e.status == 0xF7) {
             reader.sysex_left.clear();
@@ -379,7 +380,8 @@ int SmfSeek(SmfReader& reader, int64_t start_tick, StreamBuffer& buffer) {
     std::vector<uint32_t> words;
     if (tempo >= 0) words.push_back((kStreamTempo << 24) | static_cast<uint32_t>(tempo));
     for (int ch = 0; ch < 16; ++ch) {
-        if (program[ch] >= 0) words.push_back(0xC0u | ch | (static_cast<uint32_t>(program[ch]) << 8));
+        if (program[ch] >= 0)
+            words.push_back(0xC0u | ch | (static_cast<uint32_t>(program[ch]) << 8));
     }
     for (int ch = 0; ch < 16; ++ch) {
         for (int c = 0; c < kControllers; ++c) {

@@ -58,9 +58,9 @@ struct SmfEvent {
     int64_t tick = 0;
     int64_t delta = 0;
     uint8_t status = 0;
-    uint8_t meta_type = 0;        // FF events
-    uint8_t data[2] = {0, 0};     // channel messages
-    int32_t data_length = 0;      // channel messages: 1 or 2
+    uint8_t meta_type = 0;           // FF events
+    uint8_t data[2] = {0, 0};        // channel messages
+    int32_t data_length = 0;         // channel messages: 1 or 2
     const uint8_t* bytes = nullptr;  // F0, F7, FF: the bytes after the count
     std::size_t byte_count = 0;
 };
@@ -71,9 +71,9 @@ struct SmfReader {
     int32_t track_count = 0;
     int32_t division = 0;
     int64_t length_ticks = 0;
-    int64_t current_tick = 0;   // tick of the event handed out last
-    bool ended = false;         // end flag: the end of all tracks or the limit was reached
-    int64_t carried_delta = 0;  // deltas of dropped events, added to the next one written
+    int64_t current_tick = 0;         // tick of the event handed out last
+    bool ended = false;               // end flag: the end of all tracks or the limit was reached
+    int64_t carried_delta = 0;        // deltas of dropped events, added to the next one written
     std::vector<uint8_t> sysex_left;  // long data still to be written
     std::size_t sysex_pos = 0;
     std::vector<SmfTempoEntry> tempo_map;

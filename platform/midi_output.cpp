@@ -1,13 +1,13 @@
 // MIDI output: an ALSA sequencer port through RtMidi, or the fluidsynth synthesizer.
 #include "platform/midi_output.h"
 
-#include <alsa/asoundlib.h>
-#include <fluidsynth.h>
-
-#include <RtMidi.h>
 #include <array>
 #include <filesystem>
 #include <vector>
+
+#include <RtMidi.h>
+#include <alsa/asoundlib.h>
+#include <fluidsynth.h>
 
 namespace platform {
 

@@ -2,10 +2,10 @@
 // errors, and the program's player (no device told once, invalid files shown as 296).
 #include "output/midi_player.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <mutex>
+
+#include <gtest/gtest.h>
 
 #include "tests/core/interpreter_fixture.h"
 #include "tests/output/midi_test_files.h"
@@ -41,20 +41,21 @@ class FakeOutput : public platform::MidiOutput {
 // change first.
 std::string write_notes(const TempFolder& folder, int notes, int tempo) {
     const auto path = folder.root() / ("notes" + std::to_string(notes) + ".mid");
-    EXPECT_TRUE(write_with_mido(
-        path, "f = mido.MidiFile(type=1, ticks_per_beat=96)\n"
-              "c = mido.MidiTrack(); f.tracks.append(c)\n"
-              "c.append(mido.MetaMessage('set_tempo', tempo=" +
-                  std::to_string(tempo) +
-                  "))\n"
-                  "t = mido.MidiTrack(); f.tracks.append(t)\n"
-                  "t.append(mido.Message('program_change', program=40))\n"
-                  "for i in range(" +
-                  std::to_string(notes) +
-                  "):\n"
-                  "    t.append(mido.Message('note_on', note=60 + i % 12, velocity=64))\n"
-                  "    t.append(mido.Message('note_off', note=60 + i % 12, time=96))\n"
-                  "f.save(path)"));
+    EXPECT_TRUE(
+        write_with_mido(path,
+                        "f = mido.MidiFile(type=1, ticks_per_beat=96)\n"
+                        "c = mido.MidiTrack(); f.tracks.append(c)\n"
+                        "c.append(mido.MetaMessage('set_tempo', tempo=" +
+                            std::to_string(tempo) +
+                            "))\n"
+                            "t = mido.MidiTrack(); f.tracks.append(t)\n"
+                            "t.append(mido.Message('program_change', program=40))\n"
+                            "for i in range(" +
+                            std::to_string(notes) +
+                            "):\n"
+                            "    t.append(mido.Message('note_on', note=60 + i % 12, velocity=64))\n"
+                            "    t.append(mido.Message('note_off', note=60 + i % 12, time=96))\n"
+                            "f.save(path)"));
     return path.string();
 }
 
@@ -160,8 +161,8 @@ TEST_F(MidiPlayerTest, ErrorsOfTheStates) {
     EXPECT_EQ(player.Load(bad.string()), kPlayerInvalidFile);
     EXPECT_EQ(player.State(), PlayerState::NoFile);
     const auto two_of_three = folder_.root() / "three.mid";
-    write_bytes(two_of_three, smf_bytes(1, 3, 96,
-                                        {{0x00, 0xFF, 0x2F, 0x00}, {0x00, 0xFF, 0x2F, 0x00}}));
+    write_bytes(two_of_three,
+                smf_bytes(1, 3, 96, {{0x00, 0xFF, 0x2F, 0x00}, {0x00, 0xFF, 0x2F, 0x00}}));
     EXPECT_EQ(player.Load(two_of_three.string()), kPlayerInvalidFile);
     EXPECT_EQ(player.Load((folder_.root() / "none.mid").string()), kPlayerInvalidFile);
 

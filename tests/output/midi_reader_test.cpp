@@ -3,9 +3,9 @@
 // the stream buffers.
 #include "output/midi_reader.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
+
+#include <gtest/gtest.h>
 
 #include "tests/output/midi_test_files.h"
 #include "tests/support/temp_folder.h"
@@ -99,7 +99,8 @@ TEST_F(MidiReaderTest, EventsAtOneTickComeFromTheEarlierTrackFirst) {
         "for key in (70, 60):\n"
         "    t = mido.MidiTrack(); f.tracks.append(t)\n"
         "    t.append(mido.Message('note_on', note=key, velocity=64, time=10))\n"
-        "    t.append(mido.Message('note_off', note=key, velocity=0, time=5 if key == 60 else 20))\n"
+        "    t.append(mido.Message('note_off', note=key, velocity=0, time=5 if key == 60 else "
+        "20))\n"
         "f.save(path)");
     ASSERT_TRUE(r);
     std::vector<std::pair<int64_t, int>> got;  // (delta, key) of the channel messages
@@ -117,8 +118,8 @@ TEST_F(MidiReaderTest, EventsAtOneTickComeFromTheEarlierTrackFirst) {
 TEST_F(MidiReaderTest, RunningStatusRepeatsTheStatusByte) {
     // 90 3C 40, then "3C 00" and "3E 50" on the same status, then C0 05, then running "06".
     const auto bytes = smf_bytes(0, 1, 96,
-                                 {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0x3E, 0x50,
-                                   0x10, 0xC0, 0x05, 0x10, 0x06, 0x00, 0xFF, 0x2F, 0x00}});
+                                 {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0x3E, 0x50, 0x10,
+                                   0xC0, 0x05, 0x10, 0x06, 0x00, 0xFF, 0x2F, 0x00}});
     int rc = -1;
     auto r = SmfOpenImage(std::vector<uint8_t>(bytes.begin(), bytes.end()), rc);
     ASSERT_EQ(rc, kSmfOk);
@@ -238,7 +239,8 @@ TEST_F(MidiReaderTest, ReadingStopsAtTheEndTick) {
         "f = mido.MidiFile(type=0, ticks_per_beat=96)\n"
         "t = mido.MidiTrack(); f.tracks.append(t)\n"
         "for i in range(4):\n"
-        "    t.append(mido.Message('note_on', note=60 + i, velocity=64, time=0 if i == 0 else 96))\n"
+        "    t.append(mido.Message('note_on', note=60 + i, velocity=64, time=0 if i == 0 else "
+        "96))\n"
         "f.save(path)");
     ASSERT_TRUE(r);
     StreamBuffer b;
@@ -292,9 +294,26 @@ TEST_F(MidiReaderTest, SeekReplaysTempoProgramsAndControllers) {
 
 TEST_F(MidiReaderTest, RmidFilesAreUnwrapped) {
     const auto smf = smf_bytes(0, 1, 96, {{0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}});
-    std::vector<unsigned char> riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D',
-                                       'd', 'a', 't', 'a', static_cast<unsigned char>(smf.size()),
-                                       0, 0, 0};
+    std::vector<unsigned char> riff = {'R',
+                                       'I',
+                                       'F',
+                                       'F',
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       'R',
+                                       'M',
+                                       'I',
+                                       'D',
+                                       'd',
+                                       'a',
+                                       't',
+                                       'a',
+                                       static_cast<unsigned char>(smf.size()),
+                                       0,
+                                       0,
+                                       0};
     riff.insert(riff.end(), smf.begin(), smf.end());
     EXPECT_EQ(open_bytes_result(riff), kSmfOk);
     riff[12] = 'x';  // no data chunk

@@ -2,13 +2,13 @@
 // or byte by byte where mido cannot make the case (running status, broken headers).
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/support/test_files.h"
 
@@ -24,7 +24,15 @@ inline bool write_with_mido(const std::filesystem::path& path, const std::string
 // A header chunk and the given track chunks (each the bytes after the chunk length).
 inline std::vector<unsigned char> smf_bytes(int format, int tracks_in_header, int division,
                                             const std::vector<std::vector<unsigned char>>& tracks) {
-    std::vector<unsigned char> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0,
+    std::vector<unsigned char> out = {'M',
+                                      'T',
+                                      'h',
+                                      'd',
+                                      0,
+                                      0,
+                                      0,
+                                      6,
+                                      0,
                                       static_cast<unsigned char>(format),
                                       static_cast<unsigned char>(tracks_in_header >> 8),
                                       static_cast<unsigned char>(tracks_in_header),

@@ -2,11 +2,11 @@
 // is sent reaches the synthesizer, and the soundfont sounds.
 #include "platform/midi_output.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace {
 
