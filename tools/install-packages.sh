@@ -2,7 +2,8 @@
 # Usage: install_packages NAME...   (apt-get when root; otherwise prints the line and stops)
 
 BUILD_PACKAGES="cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools \
-librtmidi-dev libasound2-dev libjack-jackd2-dev libfreetype-dev lilypond-fonts fonts-urw-base35"
+librtmidi-dev libasound2-dev libjack-jackd2-dev libfreetype-dev lilypond-fonts fonts-urw-base35 \
+libfluidsynth-dev timgm6mb-soundfont"
 TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev ghostscript python3-mido xvfb xauth \
 clang libclang-rt-14-dev"
 

@@ -16,7 +16,9 @@
 #include "frontend/midi/midi_input_path.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_view.h"
+#include "output/midi_player.h"
 #include "platform/midi_input.h"
+#include "platform/midi_output.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
 
@@ -100,6 +102,7 @@ COrmestApp::COrmestApp(int& argc, char** argv) : QApplication(argc, argv) {
 COrmestApp::~COrmestApp() {
     // The inputs stop before the frame their events are posted to goes.
     StopMidiInput();
+    output::shutdown_midi_player();
     frame_.reset();
     core::set_front_end(nullptr);
     front_end_.reset();
@@ -157,5 +160,8 @@ bool COrmestApp::InitInstance() {
                        std::cerr << '\n';
                        front_end_->SetMessageLineText(text.c_str());
                    });
+    // The window plays what it writes; the console only writes. The device is opened when the
+    // first file is played.
+    output::set_midi_output_opener(platform::open_midi_output);
     return true;
 }

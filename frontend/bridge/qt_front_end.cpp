@@ -27,6 +27,7 @@
 #include "frontend/bridge/question_dialogs.h"
 #include "frontend/bridge/services.h"
 #include "frontend/view/ormest_view.h"
+#include "output/midi_player.h"
 
 using namespace frontend;
 
@@ -148,7 +149,7 @@ void QtFrontEnd::RefreshDisplayFromEngine() {
 }
 
 void QtFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {}
-void QtFrontEnd::ControlMidiPlayer(int action) {}
+void QtFrontEnd::ControlMidiPlayer(int action) { output::control_midi_player(action); }
 
 int32_t QtFrontEnd::CurrentZoom() { return frontend::DisplayScale; }
 
