@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -40,13 +40,13 @@ using NameRow = std::array<Name, 12>;
 
 // The names of the 12 pitch classes in each key, seven flats to seven sharps.
 constexpr std::array<std::string_view, kKeys> kNameTable = {
-    "CN DF EFF EF FF FN GF GN AF BFF BF CF", "CN DF DN EF FF F GF GN AF BFF BF CF",
-    "C DF DN EF FF F GF GN AF AN BF CF",     "C DF DN EF EN F GF G AF AN BF CF",
-    "C DF D EF EN F GF G AF AN BF BN",       "C DF D EF EN F FS G AF A BF BN",
-    "C CS D EF E F FS G AF A BF BN",         "C CS D EF E F FS G GS A BF B",
-    "C CS D DS E FN FS G GS A BF B",         "CN CS D DS E FN FS G GS A AS B",
-    "CN CS D DS E ES FS GN GS A AS B",       "BS CS DN DS E ES FS GN GS A AS B",
-    "BS CS DN DS E ES FS FSS GS AN AS B",    "BS CS CSS DS EN ES FS FSS GS AN AS B",
+    "CN DF EFF EF FF FN GF GN AF BFF BF CF",  "CN DF DN EF FF F GF GN AF BFF BF CF",
+    "C DF DN EF FF F GF GN AF AN BF CF",      "C DF DN EF EN F GF G AF AN BF CF",
+    "C DF D EF EN F GF G AF AN BF BN",        "C DF D EF EN F FS G AF A BF BN",
+    "C CS D EF E F FS G AF A BF BN",          "C CS D EF E F FS G GS A BF B",
+    "C CS D DS E FN FS G GS A BF B",          "CN CS D DS E FN FS G GS A AS B",
+    "CN CS D DS E ES FS GN GS A AS B",        "BS CS DN DS E ES FS GN GS A AS B",
+    "BS CS DN DS E ES FS FSS GS AN AS B",     "BS CS CSS DS EN ES FS FSS GS AN AS B",
     "BS CS CSS DS EN ES FS FSS GS GSS AS BN",
 };
 constexpr std::string_view kLetters = "CDEFGAB";
@@ -500,7 +500,8 @@ void command_key(Run& run, int32_t n) {
             s.layer = 0;
             s.meter_top = 0;
             s.clef_kind = clef;
-            if (!write_token(run, kClefTokens[static_cast<std::size_t>(clef)], '/', plan)) s = before;
+            if (!write_token(run, kClefTokens[static_cast<std::size_t>(clef)], '/', plan))
+                s = before;
             return;
         }
     }
@@ -588,31 +589,56 @@ void command_key(Run& run, int32_t n) {
 
 std::string rhythm_token_of(int32_t n) {
     switch (n) {
-        case 62: return "D";
-        case 63: return "W.";
-        case 64: return "W";
-        case 65: return "H";
-        case 66: return "H.";
-        case 67: return "Q";
-        case 68: return "Q.";
-        case 69: return "E";
-        case 70: return "E.";
-        case 71: return "S";
-        case 73: return "S.";
-        case 72: return "32";
-        case 74: return "64";
-        case 75: return "G";
-        case 88: return "1.25";
-        case 89: return "2.5";
-        case 90: return "2.5.";
-        case 91: return "5";
-        case 92: return "5.";
-        case 93: return "10";
-        case 94: return "10.";
-        case 95: return "20";
-        case 96: return "40";
-        case 97: return "40.";
-        default: break;
+        case 62:
+            return "D";
+        case 63:
+            return "W.";
+        case 64:
+            return "W";
+        case 65:
+            return "H";
+        case 66:
+            return "H.";
+        case 67:
+            return "Q";
+        case 68:
+            return "Q.";
+        case 69:
+            return "E";
+        case 70:
+            return "E.";
+        case 71:
+            return "S";
+        case 73:
+            return "S.";
+        case 72:
+            return "32";
+        case 74:
+            return "64";
+        case 75:
+            return "G";
+        case 88:
+            return "1.25";
+        case 89:
+            return "2.5";
+        case 90:
+            return "2.5.";
+        case 91:
+            return "5";
+        case 92:
+            return "5.";
+        case 93:
+            return "10";
+        case 94:
+            return "10.";
+        case 95:
+            return "20";
+        case 96:
+            return "40";
+        case 97:
+            return "40.";
+        default:
+            break;
     }
     if (n >= 76 && n <= 86) {
         const std::string lower = rhythm_token_of(n - 12);
@@ -643,9 +669,9 @@ void rhythm_key(Run& run, int32_t n) {
     core::SecondLine.blank();
     core::SecondLine(1) = '/';
     const int32_t cursor = static_cast<int32_t>(s.echo.size()) + 1;
-    const bool taken = report_input_error(layout::ColumnRecords.token,
-                                          static_cast<int32_t>(token.size())) == 0 &&
-                       apply_rhythm_token(cursor);
+    const bool taken =
+        report_input_error(layout::ColumnRecords.token, static_cast<int32_t>(token.size())) == 0 &&
+        apply_rhythm_token(cursor);
     append_to_echo_line(run);
     s.rhythm = RhythmCursor;
     if (!taken) {
@@ -728,7 +754,9 @@ void run_midi_keyboard_input() {
                 0, static_cast<std::size_t>(std::min(kept_length, kInputLineChars))));
         }
         s.key = staff_key(run.staff, layout::InputRangeStart);
-        for (int k = 0; k < kKeys; ++k) s.names[static_cast<std::size_t>(k)] = parse_row(kNameTable[static_cast<std::size_t>(k)]);
+        for (int k = 0; k < kKeys; ++k)
+            s.names[static_cast<std::size_t>(k)] =
+                parse_row(kNameTable[static_cast<std::size_t>(k)]);
         set_accidentals_from_key(s);
     } else {
         RhythmCursor.columns = 0;

@@ -139,9 +139,9 @@ TEST_F(MidiKeyboardTest, KeySignatureAndMeterLayers) {
     tap(67);  // G major
     fe_.answer_midi(47, 64);
     fe_.answer_midi(47, 65);  // a second press: another velocity
-    tap(64);  // top 3
-    tap(62);  // bottom 2
-    tap(66);  // F sharp in the key: no sign
+    tap(64);                  // top 3
+    tap(62);                  // bottom 2
+    tap(66);                  // F sharp in the key: no sign
     EXPECT_EQ(run(), "-TR/K1S/3 2/F4");
     ASSERT_EQ(made(), 3);
     EXPECT_EQ(p(1, 1), 17.0f);
