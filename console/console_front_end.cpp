@@ -217,10 +217,19 @@ int ConsoleFrontEnd::WaitForTypedLine(core::FixedText<512>& buffer,
     return WaitForLineEdit(buffer, prompt, sel_start, sel_end);
 }
 
-// No MIDI keyboard here: every poll reports the typed line complete.
+// No MIDI keyboard here: the poll waits for the next typed line and reports it complete. Its
+// keys stay for the key waits that follow, as if typed into the input line.
 int ConsoleFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
-    record(1) = -256;
     for (int k = 2; k <= 5; ++k) record(k) = 0;
+    if (pending_keys_.empty()) {
+        std::string line;
+        if (read_line(line)) {
+            cut_to_line_buffer(line);
+            pending_keys_ = line;
+        }
+    }
+    const char last = pending_keys_.empty() ? '\0' : pending_keys_.back();
+    record(1) = -256 | static_cast<uint8_t>(last);
     return 0;
 }
 

@@ -16,6 +16,7 @@
 #include "engine/input/live_marks.h"
 #include "engine/input/live_notes.h"
 #include "engine/input/live_rhythms.h"
+#include "engine/input/midi_keyboard.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
@@ -257,6 +258,34 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         if (core::ApplicationClosingWord == 1) return;
         if (core::SecondLine(1) == '^') return;
         if (core::SecondLine.starts_with("!!")) return;
+        bool midi_line = false;
+        while (core::SecondLine.starts_with("MIDI") &&
+               (InputParserMode == kNotesMode || InputParserMode == kRhythmsMode)) {
+            const int32_t mark_count = core::ItemCount;
+            const int32_t mark_words = core::ItemWordsUsed;
+            core::SecondLine.blank();
+            run_midi_keyboard_input();
+            if (core::ApplicationClosingWord == 1) return;
+            if (InputLineLength > 0 && core::CommandLine(InputLineLength) == ';') {
+                // The line is parsed in full: the keys' provisional items go.
+                core::ItemCount = mark_count;
+                core::ItemWordsUsed = mark_words;
+                core::rebuild_item_start_table();
+                midi_line = true;
+                break;
+            }
+            // A typed line or the switch to typing: the live entry goes on after the keys' text.
+            if (InputParserMode == kNotesMode) {
+                parse_note_input(1, work);
+            } else {
+                enter_rhythm_line(1, work);
+            }
+            if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
+            if (core::ApplicationClosingWord == 1) return;
+            if (core::SecondLine(1) == '^') return;
+            if (core::SecondLine.starts_with("!!")) return;
+        }
+        if (midi_line || InputParserMode == kNotesMode) InputLineLength = 0;
         if (core::SecondLine.starts_with("MIDI")) {
             core::show_message("No MIDI for input.");
             continue;

@@ -168,9 +168,19 @@ int ScriptedFrontEnd::WaitForTypedLine(core::FixedText<512>& buffer,
     return WaitForLineEdit(buffer, prompt, sel_start, sel_end);
 }
 
+void ScriptedFrontEnd::answer_midi(int key, int velocity, int status) {
+    midi_events.push_back((status & 0xFF) | ((key & 0xFF) << 8) | ((velocity & 0xFF) << 16));
+}
+
 int ScriptedFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
-    record(1) = -256;
     for (int k = 2; k <= 5; ++k) record(k) = 0;
+    if (!midi_events.empty()) {
+        record(1) = 0;
+        record(2) = midi_events.front();
+        midi_events.pop_front();
+        return -1;
+    }
+    record(1) = -256;
     return 0;
 }
 

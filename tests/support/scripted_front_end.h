@@ -100,6 +100,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // Each character of text as one key, as the keyboard types it.
     void answer_keys(const std::string& text);
     void answer_closing();
+    // A MIDI event for PollMidiOrKey: its short message (status, key, velocity).
+    void answer_midi(int key, int velocity, int status = 144);
     void answer_yes_no(int answer);
     void answer_dialog(DialogAnswer answer);
     void answer_dialog(int result, std::string name = {});
@@ -151,7 +153,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // As WaitForLineEdit (the same queue; a key answers with its character).
     int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                          int sel_start, int sel_end) override;
-    // No MIDI: reports the typed line complete.
+    // The queued MIDI events one by one; then reports the typed line complete.
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
     int32_t LastKeyCode() override { return last_key_; }
     int32_t LastKeyDownWord() override { return last_key_down_; }
@@ -167,6 +169,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     void SwitchPaletteVariant(int mode, int palette_group) override;
     void ControlMidiPlayer(int action) override;
     int32_t CurrentZoom() override { return view.zoom; }
+    std::deque<int32_t> midi_events;  // short messages, taken in order by PollMidiOrKey
     void RequestZoom(int32_t scale) override;
     void ShowPercentText(const char* text) override;
     int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;
