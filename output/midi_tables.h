@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/core/fixed_array.h"
@@ -38,12 +39,18 @@ extern core::Array1<int32_t, 256> ChannelStaffTable;
 // The copy the Sound dialog edits.
 extern core::Array1<int32_t, 256> ChannelStaffDialogCopy;
 
-// The notes of one MIDI command: note n (1-based) sounds key(n) from start(n) to end(n),
-// in quarter notes; row r's notes are first(r) .. last(r) (first > last: none).
+// The notes of one MIDI command: note n (1-based, element n - 1 of each vector) sounds key(n)
+// from start(n) to end(n), in quarter notes; row r's notes are first(r) .. last(r) (first >
+// last: none). staff(n) is the staff the note was written on: its staff item's P13 is added to
+// the key when the events are made (a missing entry adds nothing). A row routine that meets a
+// limit (bars or entries of a row, notes of the command) names it in limit ("500 bars in a
+// part"): nothing is then written.
 struct NoteTimelineRecord {
     std::vector<int32_t> key;
     std::vector<float> start;
     std::vector<float> end;
+    std::vector<int32_t> staff;
+    std::string limit;
     std::array<int32_t, kMidiRows + 1> first{};
     std::array<int32_t, kMidiRows + 1> last{};
     int32_t count = 0;
