@@ -155,6 +155,7 @@ TEST_F(MidiGenerationTest, PartsOfEighthsAndQuartersEndOnTheSameTick) {
 }
 
 TEST_F(MidiGenerationTest, AStaffsP13IsAddedToItsNotesKeys) {
+    enter_items_without_editing();
     type("8 1 0 0 0 0 0 0 0 0 0 0 -2");
     type("8 2 0");
     ASSERT_EQ(core::ItemCount, 2);
@@ -203,6 +204,7 @@ TEST_F(MidiGenerationTest, TheNoteLimitAndTheRowLimitsAreNamed) {
 // ---- the parts found on the page ----
 
 TEST_F(MidiGenerationTest, AOneStaffPageWithoutBarsIsOnePart) {
+    enter_items_without_editing();
     type_all({"8 1 0", "1 1 10 1 0 0 4"});
     output::auto_assign_channel_staves();
     EXPECT_EQ(ChannelStaffTable(1), 1);
@@ -212,6 +214,7 @@ TEST_F(MidiGenerationTest, AOneStaffPageWithoutBarsIsOnePart) {
 
 TEST_F(MidiGenerationTest, SystemsOfTwoStavesFillTheSlotsHighestSystemFirst) {
     // Staves 1-2 one system (a bar line spanning 2), 3-4 the next.
+    enter_items_without_editing();
     type_all({"8 1 0", "14 1 50 2", "8 2 0", "8 3 0", "14 3 50 2", "8 4 0"});
     output::auto_assign_channel_staves();
     EXPECT_EQ(ChannelStaffTable(1), 4);   // row 1, slot 1
@@ -222,6 +225,7 @@ TEST_F(MidiGenerationTest, SystemsOfTwoStavesFillTheSlotsHighestSystemFirst) {
 }
 
 TEST_F(MidiGenerationTest, ManyStavesWithoutBarsFillSixteenSlotsAndNoMore) {
+    enter_items_without_editing();
     for (int s = 1; s <= 20; ++s) type("8 " + std::to_string(s) + " 0");
     output::auto_assign_channel_staves();
     EXPECT_EQ(ChannelStaffTable(1), 20);
@@ -232,6 +236,7 @@ TEST_F(MidiGenerationTest, ManyStavesWithoutBarsFillSixteenSlotsAndNoMore) {
 // ---- the command through the play loop ----
 
 TEST_F(MidiGenerationTest, PlayShowsTheProposalAndLeavesTheNotesAsTheyWere) {
+    enter_items_without_editing();
     type_all({"8 1 0 0 0 0 0 0 0 0 0 0 -2", "1 1 10 1 0 0 4"});
     const std::vector<float> before = page();
     const int32_t changes = core::ChangesMadeFlag;
@@ -250,6 +255,7 @@ TEST_F(MidiGenerationTest, PlayShowsTheProposalAndLeavesTheNotesAsTheyWere) {
 }
 
 TEST_F(MidiGenerationTest, ACancelledDialogPlaysNothingAndChangesNothing) {
+    enter_items_without_editing();
     type_all({"8 1 0 0 0 0 0 0 0 0 0 0 -2", "1 1 10 1 0 0 4"});
     const std::vector<float> before = page();
     fe_.answer_dialog(2);
@@ -263,6 +269,7 @@ TEST_F(MidiGenerationTest, AnEmptyPageFindsItsPartsOnALaterCommand) {
     type("PLA");
     EXPECT_EQ(output::MidiStatusWord, -999);
     EXPECT_TRUE(fe_.dialogs.empty());
+    enter_items_without_editing();
     type_all({"8 1 0", "1 1 10 1 0 0 4"});
     fe_.answer_dialog(1);
     type("PLA");
@@ -271,6 +278,7 @@ TEST_F(MidiGenerationTest, AnEmptyPageFindsItsPartsOnALaterCommand) {
 }
 
 TEST_F(MidiGenerationTest, TheTempoWordOfThePlayLoopSetsTheTempo) {
+    enter_items_without_editing();
     type_all({"8 1 0", "1 1 10 1 0 0 4"});
     fe_.answer_dialog(1);
     type("PLA");

@@ -132,6 +132,7 @@ TEST_F(SoundSettingsTest, LoadWithoutAFileKeepsEverythingAndItsMode) {
 }
 
 TEST_F(SoundSettingsTest, AutoSetupFillsBothBlocks) {
+    enter_items_without_editing();
     type_all({"8 1 0", "8 2 0"});
     output::SoundSettingsBlock(2) = 41;
     output::auto_setup_sound_channels(settings, staves);
