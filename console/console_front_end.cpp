@@ -14,6 +14,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
+#include "output/midi_tables.h"
 
 namespace {
 
@@ -504,5 +505,23 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
     std::string line;
     if (!read_line(line)) return 2;
     fields(2).set(line);
+    return 1;
+}
+
+// Contract: the console's Sound dialog plays with the proposal as it stands: it prints the
+// staves of each row that takes part and the MIDI file's name, and reads no line.
+int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
+                                    core::Array1<int32_t, 256>& staves) {
+    for (int row = 1; row <= output::kMidiRows; ++row) {
+        if (staves(output::kMidiSlots * (row - 1) + 1) == 0) continue;
+        std::string text = "Sound row " + std::to_string(row) + ":";
+        for (int slot = 1; slot <= output::kMidiSlots; ++slot) {
+            const int32_t staff = staves(output::kMidiSlots * (row - 1) + slot);
+            if (staff == 0) break;
+            text += " " + std::to_string(staff);
+        }
+        print_text(text);
+    }
+    print_text("MIDI file: " + output::MidiFileName.c_text());
     return 1;
 }

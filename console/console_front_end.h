@@ -102,6 +102,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunCombineFilesDialog() override;
     int RunIfCommandDialog(const core::FixedText<512>& question,
                            core::Array1<core::FixedText<48>, 14>& fields) override;
+    int RunSoundDialog(core::Array1<int32_t, 64>& settings,
+                       core::Array1<int32_t, 256>& staves) override;
 
   private:
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end

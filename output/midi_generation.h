@@ -17,7 +17,13 @@ namespace output {
 void make_midi(int32_t& skip, int32_t& tempo);
 // Cuts the staves into systems and fills ChannelStaffTable (the Sound dialog's Auto setup too).
 void auto_assign_channel_staves();
-// The event list of the notes in NoteTimeline.
-void build_midi_event_list(MidiEventList& list);
+// The event list of the notes in NoteTimeline for the rows of ChannelStaffTable that take part,
+// at MidiTempo (held to 1..999, 0 read as 120). Keys (with TRN and the staff's P13) outside
+// 0..127 are left out and told once; programs and velocities are clamped to 0..127. False, with
+// a message naming the limit and the list empty, past 10,000 notes or 4,992 events.
+bool build_midi_event_list(MidiEventList& list);
+// MidiTempo after a tempo request (0 none, -6 slower, -12 faster, else the new tempo), held to
+// 1..999; 0 reads 120.
+int32_t requested_midi_tempo(int32_t tempo, int32_t request);
 
 }  // namespace output

@@ -145,6 +145,11 @@ class FrontEndPort {
     // shown with their presets and given back as edited. 2 = Cancel.
     virtual int RunIfCommandDialog(const FixedText<512>& question,
                                    Array1<FixedText<48>, 14>& fields) = 0;
+    // "Sound": the 64 words of the sound settings (CHN, INS, AMP, TRN of 16 rows) and the 256
+    // staff slots (16 rows of 16), edited in place; the tempo and the file name in
+    // output::MidiTempo and output::MidiFileName. Its Save, Load and Auto setup buttons use the
+    // engine's sound settings routines. 2 = Cancel, else play.
+    virtual int RunSoundDialog(Array1<int32_t, 64>& settings, Array1<int32_t, 256>& staves) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

@@ -84,6 +84,8 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunCombineFilesDialog() override;
     int RunIfCommandDialog(const core::FixedText<512>& question,
                            core::Array1<core::FixedText<48>, 14>& fields) override;
+    int RunSoundDialog(core::Array1<int32_t, 64>& settings,
+                       core::Array1<int32_t, 256>& staves) override;
 
     int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                          int sel_start, int sel_end) override;

@@ -8,6 +8,7 @@
 #include "engine/core/numeric.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
+#include "output/midi_tables.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {
@@ -295,8 +296,10 @@ TEST_F(InterpreterTest, PlayLoopTakesPlayWordsAndEndsAtOnceWithNothingToPlay) {
     EXPECT_EQ(core::PlayLoopActive, 1);
     EXPECT_EQ(core::ItemCount, 1);
     clear_trace();
+    fe_.answer_dialog(2);  // the Sound dialog cancelled: nothing to play
     type("MM120");
-    EXPECT_EQ(core::PlayTempo, 120);
+    EXPECT_EQ(core::PlayTempo, 0);  // the request is consumed
+    EXPECT_EQ(output::MidiTempo, 120);
     EXPECT_EQ(core::PlayLoopActive, 0);  // nothing to play ends it
     core::PlayLoopActive = 1;
     type("x");

@@ -99,6 +99,9 @@ class QuietFrontEnd : public core::FrontEndPort {
                            core::Array1<core::FixedText<48>, 14>&) override {
         return 2;
     }
+    int RunSoundDialog(core::Array1<int32_t, 64>&, core::Array1<int32_t, 256>&) override {
+        return 2;
+    }
 
   private:
     void count_wait();

@@ -1,6 +1,7 @@
 #include "tests/support/scripted_front_end.h"
 
 #include "engine/core/key_words.h"
+#include "output/midi_tables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/key_words.h"
+#include "output/midi_tables.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 
@@ -516,5 +518,17 @@ int ScriptedFrontEnd::RunIfCommandDialog(const core::FixedText<512>& /*question*
     if (!a) return 2;
     if (!a->name.empty()) fields(2).set(a->name);
     if (!a->text.empty()) fields(14).set(a->text);
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& settings,
+                                     core::Array1<int32_t, 256>& staves) {
+    dialog_words.assign(staves.data(), staves.data() + 256);
+    const auto a = next_dialog_answer("Sound");
+    if (!a) return 2;
+    if (a->result == 2) return 2;
+    copy_into(settings, a->words);
+    copy_into(staves, a->words2);
+    if (!a->name.empty()) output::MidiFileName.set(a->name);
     return a->result;
 }

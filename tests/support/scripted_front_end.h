@@ -210,6 +210,10 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int RunIfCommandDialog(const core::FixedText<512>& question,
                            core::Array1<core::FixedText<48>, 14>& fields) override;
     std::vector<std::string> dialog_if_fields;
+    // "Sound": the answer's words replace the settings, words2 the staff slots, a name the MIDI
+    // file name; dialog_words keeps the 256 staff slots it was opened with.
+    int RunSoundDialog(core::Array1<int32_t, 64>& settings,
+                       core::Array1<int32_t, 256>& staves) override;
 
   private:
     struct WaitAnswer {

@@ -1,0 +1,35 @@
+// The MIDI command in the console: the Sound dialog plays with its proposal and shows it.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/paths.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+class MidiConsoleTest : public ConsoleSessionTest {};
+
+TEST_F(MidiConsoleTest, PlayShowsTheRowsStavesAndTheFileName) {
+    const std::string out = type({"EI", "8 1 0", "1 1 10 1 0 0 4", "PLA"});
+    EXPECT_NE(out.find("Sound row 1: 1\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("MIDI file: " + platform::work_file("ormmidi.mid")), std::string::npos)
+        << out;
+    const std::string path = platform::work_file("ormmidi.mid");
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no MIDI file is written here";
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<unsigned char> expected{
+        0x4D, 0x54, 0x68, 0x64, 0,    0,    0,    6,    0,    1,    0,    2,    0,
+        0x60, 0x4D, 0x54, 0x72, 0x6B, 0,    0,    0,    0x13, 0,    0xFF, 0x58, 4,
+        4,    2,    0x18, 8,    0,    0xFF, 0x51, 3,    0x07, 0xA1, 0x20, 0,    0xFF,
+        0x2F, 0,    0x4D, 0x54, 0x72, 0x6B, 0,    0,    0,    0x10, 0,    0xC0, 1,
+        0x1D, 0x90, 0x3C, 0x40, 0x83, 0,    0x80, 0x3C, 0,    0x3F, 0xFF, 0x2F, 0};
+    EXPECT_EQ(bytes, expected);
+}
+
+}  // namespace
