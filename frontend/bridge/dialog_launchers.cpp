@@ -6,6 +6,7 @@
 
 #include "engine/core/tables.h"
 #include "frontend/dialogs/input_dialogs.h"
+#include "frontend/dialogs/sound_dialog.h"
 
 namespace frontend {
 
@@ -277,6 +278,7 @@ int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) {
 
 int RunSoundDialog(core::Array1<int32_t, 64>& a, core::Array1<int32_t, 256>& b) {
     DialogLaunch launch(175, "Sound");
+    launch.SetDialog(ExecSoundDialog);
     launch.In(a, ExchangeBlock::A, 0, 63);
     launch.In(b, ExchangeBlock::C, 0, 255);
     const int result = launch.Run();
