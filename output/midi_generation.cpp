@@ -41,15 +41,9 @@ int32_t settings_word(int32_t row, int32_t column) {
 // Sorts the store with the given sub-letter as the O command would, leaving the command line,
 // the letters, the message line and the changes-made flag as they were: playing is no edit.
 void sort_keeping_state(char sub) {
-    const core::FixedText<512> line = core::CommandLine;
     const core::FixedText<512> message = core::MessageLine;
-    const int32_t letter = core::CommandModeLetters(2);
     const int32_t changes = core::ChangesMadeFlag;
-    core::CommandLine.set(std::string("O") + sub);
-    core::CommandModeLetters(2) = sub;
-    core::sort_item_store();
-    core::CommandModeLetters(2) = letter;
-    core::CommandLine = line;
+    core::sort_item_store_with_letter(sub);
     core::MessageLine = message;
     core::ChangesMadeFlag = changes;
 }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/core/item_store.h"
@@ -281,6 +282,19 @@ bool sort_item_store() {
     if (sub == 'S' && !reverse) PreparedFlag = 1;
     if (sub == 'c') order_layers();
     return sub < 'U';
+}
+
+// Contract: see the header. Writes what sort_item_store writes but CommandLine and
+// CommandModeLetters(2), which come back as they were.
+bool sort_item_store_with_letter(char sub) {
+    const FixedText<512> line = CommandLine;
+    const int32_t letter = CommandModeLetters(2);
+    CommandLine.set(std::string("O") + sub);
+    CommandModeLetters(2) = sub;
+    const bool redraw = sort_item_store();
+    CommandModeLetters(2) = letter;
+    CommandLine = line;
+    return redraw;
 }
 
 }  // namespace core

@@ -26,4 +26,9 @@ namespace core {
 // Returns whether the caller must redraw the page: sub-letters below U, and "ORN".
 bool sort_item_store();
 
+// The sort of the sub-letter `sub` for a routine inside another command: the command line and
+// the second mode letter are set aside ("O" and the letter in their place, so that the line's
+// own third letter cannot reverse the order or mark the page prepared) and put back after.
+bool sort_item_store_with_letter(char sub);
+
 }  // namespace core

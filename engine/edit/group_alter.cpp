@@ -82,14 +82,8 @@ void add_bar_lines() {
         }
     }
 
-    const core::FixedText<512> kept_line = core::CommandLine;
-    const int32_t kept_letter = core::CommandModeLetters(2);
     const core::FixedText<512> kept_message = core::MessageLine;
-    core::CommandLine.set("OX");
-    core::CommandModeLetters(2) = 'X';
-    core::sort_item_store();
-    core::CommandLine = kept_line;
-    core::CommandModeLetters(2) = kept_letter;
+    core::sort_item_store_with_letter('X');
     core::MessageLine = kept_message;
 
     std::vector<float> durations;

@@ -62,17 +62,8 @@ int32_t staff_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i) + 
 float& word(int32_t i, int32_t k) { return ItemStore(ItemStartTable(i) + k); }
 float word_or_zero(int32_t i, int32_t k) { return count_of(i) >= k ? word(i, k) : 0.0f; }
 
-// The staff order of the sort with the sub-letter "X": the command line is set aside for the
-// sort, which would otherwise read a line's third letter as a reversed order or an "S" word.
-void sort_by_staff() {
-    const core::FixedText<512> line = CommandLine;
-    const int32_t sub = CommandModeLetters(2);
-    CommandLine.set("OX");
-    CommandModeLetters(2) = 'X';
-    core::sort_item_store();
-    CommandModeLetters(2) = sub;
-    CommandLine = line;
-}
+// The staff order of the sort with the sub-letter "X".
+void sort_by_staff() { core::sort_item_store_with_letter('X'); }
 
 void redraw_page() {
     if (ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&

@@ -125,10 +125,7 @@ void run_over_box(int32_t mode, bool keep_undo) {
     // sort; the box numbers are kept around it.
     core::Array1<float, 20> kept;
     for (int i = 1; i <= 20; ++i) kept(i) = ParamBuffer(i);
-    const core::FixedText<512> line = CommandLine;
-    CommandLine.blank();
-    core::sort_item_store();
-    CommandLine = line;
+    core::sort_item_store_with_letter('X');
     for (int i = 1; i <= 20; ++i) ParamBuffer(i) = kept(i);
 
     int32_t staff = low;
