@@ -525,3 +525,30 @@ int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
     print_text("MIDI file: " + output::MidiFileName.c_text());
     return 1;
 }
+
+int ConsoleFrontEnd::RunVerticalJustifyDialog(core::Array1<int32_t, 19>& /*a*/) {
+    report_window_dialog("Vertical Justify");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunSeparateVoicesDialog(core::Array1<int32_t, 7>& /*a*/) {
+    report_window_dialog("Separate Voices");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& /*a*/) {
+    report_window_dialog("Separate Voices, Create New Staff");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunBoundingBoxDialog(int32_t& /*unit*/, core::Array1<float, 4>& /*box*/,
+                                          int32_t& /*mode*/) {
+    report_window_dialog("Bounding Box Outline");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunRecentFilesDialog(int32_t& choice) {
+    report_window_dialog("Recent Files");
+    choice = 0;
+    return 2;
+}

@@ -104,6 +104,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
                            core::Array1<core::FixedText<48>, 14>& fields) override;
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
+    // Window-only dialogs: told, answered Cancel (the typed forms of their commands need none).
+    int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a) override;
+    int RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a) override;
+    int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) override;
+    int RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) override;
+    int RunRecentFilesDialog(int32_t& choice) override;
 
   private:
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end

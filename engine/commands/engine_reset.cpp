@@ -47,6 +47,7 @@ void reset_engine() {
     render::reset_render_tables();
     layout::reset_layout_tables();
     layout::register_layout_drawers();
+    set_mini_macro_handler(run_mini_macros);
     render::register_render_drawers();
     render::set_guitar_chord_loader(core::load_guitar_chord_file);
     render::RenderHooks.update_view_geometry = update_view_for_edited_item;

@@ -15,11 +15,15 @@
 
 #include "engine/commands/command_dispatch.h"
 #include "engine/commands/document_state.h"
+#include "engine/commands/dr_commands.h"        // run_dr_command
 #include "engine/commands/item_edit_lines.h"  // start_new_document
 #include "engine/commands/file_commands.h"   // run_file_command, save_current_document, titles
+#include "engine/commands/ripple_bars.h"     // ripple_bars
 #include "engine/commands/sort_command.h"    // sort_items
+#include "engine/commands/status_display.h"  // show_status, run_h_command
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
+#include "engine/core/mini_macros.h"        // MiniMacroTable
 #include "engine/edit/box_commands.h"        // run_box_command, delete_box_codes
 #include "engine/edit/click_picker.h"        // show_parameters
 #include "engine/edit/cut_files.h"           // cut_copy_paste_area, write_cut_file
@@ -27,6 +31,8 @@
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
 #include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
 #include "engine/edit/if_command.h"           // run_if_command
+#include "engine/edit/line_beats.h"           // count_line_beats
+#include "engine/edit/staff_notes_adjust.h"   // adjust_staff_notes
 #include "engine/edit/stem_direction.h"       // zoom_to_fit, run_stem_direction_command
 #include "engine/edit/item_editing.h"         // load_item_for_editing, store_edited_item
 #include "engine/edit/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
@@ -35,6 +41,8 @@
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
 #include "engine/layout/measure_command.h"        // run_measure_command
 #include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
+#include "engine/edit/voice_separation.h"     // separate_voices
+#include "engine/layout/view_settings.h"          // set_view_top_bottom, ...
 #include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
 #include "engine/render/tables.h"                 // DisplayMarkWord
@@ -48,18 +56,10 @@
 // ============================================================================================
 namespace core {
 
-void show_status();     // V
-
 // The words of the S family: the save words "SM", "SN", "SA" and the status word "SI" (with no
 // item being edited) run here, every other word goes to layout::run_staff_layout_command. The
 // S row of the interpreter and the front-end's Save-As service call it.
 void run_s_family_word();
-void run_dr_command();  // D
-void ripple_bars();     // "RIP"
-
-
-// The three mini-macro fragments (80 characters each); "qq" writes fragment 3.
-extern Array1<FixedText<80>, 3> MiniMacroTable;
 
 // The stubs that ran, in order, with their argument: tests watch the routing through it until
 // the families exist. Only the latest kFamilyStubTraceLength calls are kept.
@@ -84,13 +84,6 @@ void reset_family_stub_words();
 // Notation layout
 // ============================================================================================
 namespace layout {
-
-void choose_recent_file();        // H
-void set_view_top_bottom();       // K, Q
-void test_console_boxes();        // U + letter
-void test_edit_string();          // W + letter
-void set_view_y_offset();         // Y + letter
-void adjust_staff_notes();
 
 // The S family's two counters; the interpreter hands them the integers kept by "ry".
 extern core::Array1<int32_t, 2> StaffLayoutCounters;

@@ -10,18 +10,19 @@
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
+#include "engine/core/mini_macros.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/item_editing.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
+#include "engine/layout/view_settings.h"
 #include "engine/render/page_redraw.h"
 #include "output/p_commands.h"
 
 namespace core {
 
-Array1<FixedText<80>, 3> MiniMacroTable;
 FamilyStubTraceRecord FamilyStubTrace;
 
 const FamilyStubCall* FamilyStubTraceRecord::latest(std::string_view name) const {
@@ -33,6 +34,7 @@ const FamilyStubCall* FamilyStubTraceRecord::latest(std::string_view name) const
 
 void reset_family_stub_words() {
     MiniMacroTable.fill(FixedText<80>());
+    layout::ViewLimits.fill(0);
     FamilyStubTrace = FamilyStubTraceRecord{};
     layout::StaffLayoutCounters.fill(0);
     edit::BoxEdgeWord = 0;
@@ -70,25 +72,12 @@ void report_family_word(const char* name, int32_t argument = 0) {
 
 }  // namespace
 
-void show_status() { report_family_word("show_status"); }
-void run_dr_command() { report_family_word("run_dr_command"); }
-void ripple_bars() { report_family_word("ripple_bars"); }
-
-
 }  // namespace core
 
 namespace layout {
 
 core::Array1<int32_t, 2> StaffLayoutCounters;
 
-void choose_recent_file() { core::report_family_word("choose_recent_file"); }
-void set_view_top_bottom() { core::report_family_word("set_view_top_bottom"); }
-
-void test_console_boxes() { core::report_family_word("test_console_boxes"); }
-void test_edit_string() { core::report_family_word("test_edit_string"); }
-void set_view_y_offset() { core::report_family_word("set_view_y_offset"); }
-// Not built yet: the box operation it continues changes nothing.
-void adjust_staff_notes() { core::trace("adjust_staff_notes"); }
 
 }  // namespace layout
 

@@ -555,7 +555,7 @@ CommandFlow continue_box_operation() {
             return run_i_family();
         } else if (op == 8) {
             if (edit::PendingBoxStep == 'X') {
-                layout::run_measure_command();
+                edit::count_line_beats();
             } else {
                 edit::justify_from_box();
             }
@@ -566,7 +566,7 @@ CommandFlow continue_box_operation() {
                 edit::copy_move_group();
             }
         } else if (op == 15) {
-            layout::adjust_staff_notes();
+            edit::adjust_staff_notes();
             return CommandFlow::Return;
         } else if (op == 18) {
             edit::run_if_command();

@@ -54,6 +54,10 @@ CommandFlow run_c_word(int32_t index) {
 CommandFlow row_b() {
     if (starts("BOT")) return show_view_position();
     if (second() == ' ') return report_unknown_command();
+    if (second() == 'E') {
+        edit::count_line_beats();
+        return CommandFlow::EndCommand;
+    }
     layout::run_measure_command();
     return CommandFlow::EndCommand;
 }
@@ -331,6 +335,20 @@ void run_s_family_word() {
         CommandModeLetters(1) = 0;
         return;
     }
+    // Voice separation, and adjusting the notes of a staff when there are items.
+    if (c == 'E' && CommandLine(4) != 'Z') {
+        if (!idle) return;
+        if (CommandLine(4) == 'X') {
+            edit::separate_voices_new_staff();
+        } else {
+            edit::separate_voices();
+        }
+        return;
+    }
+    if (c == 'T' && (CommandLine(3) == 'M' || CommandLine(3) == 'U')) {
+        if (ItemCount > 0) edit::adjust_staff_notes();
+        return;
+    }
     layout::run_staff_layout_command();
 }
 
@@ -355,7 +373,7 @@ CommandFlow run_letter_row(int32_t letter) {
         case 'G':
             return run_get_path();
         case 'H':
-            layout::choose_recent_file();
+            run_h_command();
             CommandStatusWord = 0;
             return CommandFlow::EndCommand;
         case 'I':
@@ -395,7 +413,13 @@ CommandFlow run_letter_row(int32_t letter) {
             return CommandFlow::EndCommand;
         case 'W':
             if (second() == ' ') return report_unknown_command();
-            layout::test_edit_string();
+            if (second() == 'W') {
+                render::report_extent_and_show_item();
+            } else if (second() == 'S') {
+                edit::scroll_to_current_item();
+            } else {
+                layout::test_edit_string();
+            }
             return CommandFlow::EndCommand;
         case 'X':
             render::reset_view_home();

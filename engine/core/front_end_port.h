@@ -150,6 +150,21 @@ class FrontEndPort {
     // output::MidiTempo and output::MidiFileName. Its Save, Load and Auto setup buttons use the
     // engine's sound settings routines. 2 = Cancel, else play.
     virtual int RunSoundDialog(Array1<int32_t, 64>& settings, Array1<int32_t, 256>& staves) = 0;
+    // "Vertical Justify": words 1-5 clearance, window, least line gap (steps), first staff,
+    // number of staves (the dialog sets its own presets). 2 = Cancel.
+    virtual int RunVerticalJustifyDialog(Array1<int32_t, 19>& a) = 0;
+    // "Separate Voices": words 1, 2 the top/bottom voice choice (check states), 3 bottom staff,
+    // 4 top staff, 5 left and 6 right limit, 7 "Keep all slurs.". 2 = Cancel.
+    virtual int RunSeparateVoicesDialog(Array1<int32_t, 7>& a) = 0;
+    // "Separate Voices, Create New Staff": as above with 3 source and 4 destination staff;
+    // words 5 and 6 come back as they went. 2 = Cancel.
+    virtual int RunSeparateVoicesNewStaffDialog(Array1<int32_t, 7>& a) = 0;
+    // "Bounding Box Outline": the unit (0 inches, 1 centimetres, 2 points) and the box (left,
+    // bottom, right, top) in display units, edited in place; mode -2 on return asks for the
+    // measured box back ("Restore Original"). 2 = Exit.
+    virtual int RunBoundingBoxDialog(int32_t& unit, Array1<float, 4>& box, int32_t& mode) = 0;
+    // "Recent Files": choice = the chosen history entry 1..40, 0 when none. 2 = Cancel.
+    virtual int RunRecentFilesDialog(int32_t& choice) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

@@ -23,6 +23,7 @@
 #include "engine/edit/item_ends.h"
 #include "engine/edit/item_words_lines.h"
 #include "engine/edit/pair_helpers.h"
+#include "engine/edit/staff_notes_adjust.h"
 #include "engine/edit/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
@@ -780,7 +781,5 @@ void decode_edit_keywords() {
     finish(apply_code_keywords(code));
 }
 
-// Not built yet: the item stays where it is and ParamBuffer as it was received.
-void centre_item_vertically() {}
 
 }  // namespace edit

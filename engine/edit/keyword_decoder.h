@@ -9,10 +9,6 @@ namespace edit {
 // of the item being edited and applies them.
 void decode_edit_keywords();
 
-// "VC": moves the edited item midway between its staff and a neighbour (not built yet: it
-// writes nothing, so ParamBuffer stays as the decoder received it).
-void centre_item_vertically();
-
 // The item bar of the window: 0 closes it unless it is pinned (owned by the front-end words;
 // declared again here because the editor closes the bar when edit mode ends).
 void set_item_bar_mode(int32_t mode);

@@ -1,5 +1,6 @@
 #include "engine/layout/layout_registration.h"
 
+#include "engine/layout/staff_neighbours.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/item_drawing.h"
 
@@ -8,6 +9,7 @@ namespace layout {
 void register_layout_drawers() {
     constexpr int32_t kStaffCode = 8;
     render::register_item_drawer(kStaffCode, draw_staff_item);
+    register_neighbour_staff_hook();
 }
 
 }  // namespace layout

@@ -163,7 +163,7 @@ int RunSymbolLibraryDialog(int32_t& v) { return run_word_dialog(223, "Symbol Lib
 
 int RunPaperSizeDialog() { return run_plain_dialog(203, "Paper Size"); }
 
-int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<int32_t, 24>& b) {
+int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<float, 24>& b) {
     DialogLaunch launch(217, "Bounding Box Outline");
     launch.In(a, ExchangeBlock::A, 20, 20);
     launch.In(b, ExchangeBlock::B, 20, 23);

@@ -146,7 +146,7 @@ int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a);
 // -- launchers of dialogs the engine does not reach yet -----------------------------------------
 
 int RunPaperSizeDialog();
-int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<int32_t, 24>& b);
+int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<float, 24>& b);  // A 20, B 20-23
 int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a);
 int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a);
 int RunRecentFilesDialog(int32_t& v);

@@ -286,3 +286,29 @@ int QtFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& settings,
                                core::Array1<int32_t, 256>& staves) {
     return frontend::RunSoundDialog(settings, staves);
 }
+
+int QtFrontEnd::RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a) {
+    return frontend::RunVerticalJustifyDialog(a);
+}
+int QtFrontEnd::RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a) {
+    return frontend::RunSeparateVoicesDialog(a);
+}
+int QtFrontEnd::RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) {
+    return frontend::RunSeparateVoicesNewStaffDialog(a);
+}
+// The dialog shows the box in the chosen unit; its blocks hold the unit in A 20 and the box in
+// display units in B 20-23.
+int QtFrontEnd::RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) {
+    core::Array1<int32_t, 21> a;
+    core::Array1<float, 24> b;
+    a(21) = unit;
+    for (int k = 1; k <= 4; ++k) b(20 + k) = box(k);
+    const int result = frontend::RunBoundingBoxDialog(a, b);
+    unit = a(21);
+    for (int k = 1; k <= 4; ++k) box(k) = b(20 + k);
+    mode = 0;
+    return result;
+}
+int QtFrontEnd::RunRecentFilesDialog(int32_t& choice) {
+    return frontend::RunRecentFilesDialog(choice);
+}

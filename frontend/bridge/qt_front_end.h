@@ -84,6 +84,11 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunCombineFilesDialog() override;
     int RunIfCommandDialog(const core::FixedText<512>& question,
                            core::Array1<core::FixedText<48>, 14>& fields) override;
+    int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a) override;
+    int RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a) override;
+    int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) override;
+    int RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) override;
+    int RunRecentFilesDialog(int32_t& choice) override;
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
 

@@ -79,12 +79,6 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
     } cases[] = {{"PA", "set_paper_size", 0},
                  {"CS 1 2", "run_m_command", 0},
                  {"TR 3", "transpose_items", 0},
-                 {"H", "choose_recent_file", 0},
-                 {"K", "set_view_top_bottom", 0},
-                 {"UX", "test_console_boxes", 0},
-                 {"VS", "show_status", 0},
-                 {"YY", "set_view_y_offset", 0},
-                 {"DX", "run_dr_command", 0},
                  {"NDIR", "run_ndir_command", 0},
                  {"TX", "run_text_command", 0}};
     for (const auto& c : cases) {

@@ -102,6 +102,11 @@ class QuietFrontEnd : public core::FrontEndPort {
     int RunSoundDialog(core::Array1<int32_t, 64>&, core::Array1<int32_t, 256>&) override {
         return 2;
     }
+    int RunVerticalJustifyDialog(core::Array1<int32_t, 19>&) override { return 2; }
+    int RunSeparateVoicesDialog(core::Array1<int32_t, 7>&) override { return 2; }
+    int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>&) override { return 2; }
+    int RunBoundingBoxDialog(int32_t&, core::Array1<float, 4>&, int32_t&) override { return 2; }
+    int RunRecentFilesDialog(int32_t&) override { return 2; }
 
   private:
     void count_wait();

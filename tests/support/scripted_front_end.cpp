@@ -23,6 +23,7 @@ void copy_into(core::Array1<T, N>& block, const std::vector<T>& values) {
     for (int i = 1; i <= n; ++i) block(i) = values[static_cast<std::size_t>(i - 1)];
 }
 
+
 }  // namespace
 
 void ScriptedFrontEnd::answer_line(std::string line) {
@@ -531,4 +532,55 @@ int ScriptedFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& settings,
     copy_into(staves, a->words2);
     if (!a->name.empty()) output::MidiFileName.set(a->name);
     return a->result;
+}
+
+int ScriptedFrontEnd::RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a) {
+    dialog_words.assign(a.data(), a.data() + 19);
+    const auto answer = next_dialog_answer("Vertical Justify");
+    if (!answer) return 2;
+    copy_into(a, answer->words);
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a) {
+    dialog_words.assign(a.data(), a.data() + 7);
+    const auto answer = next_dialog_answer("Separate Voices");
+    if (!answer) return 2;
+    copy_into(a, answer->words);
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) {
+    dialog_words.assign(a.data(), a.data() + 7);
+    const auto answer = next_dialog_answer("Separate Voices, Create New Staff");
+    if (!answer) return 2;
+    const int32_t w5 = a(5);
+    const int32_t w6 = a(6);
+    copy_into(a, answer->words);
+    a(5) = w5;
+    a(6) = w6;
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box,
+                                           int32_t& mode) {
+    dialog_words = {unit};
+    dialog_reals.assign(box.data(), box.data() + 4);
+    const auto answer = next_dialog_answer("Bounding Box Outline");
+    if (!answer) return 2;
+    if (!answer->words.empty()) unit = answer->words[0];
+    mode = answer->words.size() > 1 ? answer->words[1] : 0;
+    for (std::size_t k = 0; k < answer->reals.size() && k < 4; ++k)
+        box(static_cast<int>(k) + 1) = answer->reals[k];
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunRecentFilesDialog(int32_t& choice) {
+    const auto answer = next_dialog_answer("Recent Files");
+    if (!answer) {
+        choice = 0;
+        return 2;
+    }
+    if (!answer->words.empty()) choice = answer->words.front();
+    return answer->result;
 }

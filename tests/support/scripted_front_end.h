@@ -214,6 +214,14 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // file name; dialog_words keeps the 256 staff slots it was opened with.
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
+    // The block dialogs below: dialog_words keeps the block as opened; the answer's words
+    // replace it from word 1. Bounding Box: words = {unit, mode}, reals = the box. Recent
+    // Files: words = {choice}.
+    int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a) override;
+    int RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a) override;
+    int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) override;
+    int RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) override;
+    int RunRecentFilesDialog(int32_t& choice) override;
 
   private:
     struct WaitAnswer {

@@ -1,0 +1,13 @@
+// "BE": counts the quarters of a line of one staff, typed ("BE 3") or in a loop of answers
+// (staff numbers or drawn boxes, "X" ends) with PendingBoxOperation 8 and step 'X'.
+//
+// Tables: CommandLine, SecondLine, ParamBuffer, MessageLine, PendingBoxOperation (core);
+// PendingBoxStep (edit); PageExtent (render).
+#pragma once
+
+namespace edit {
+
+// The "BE" word, and each answer while the loop waits.
+void count_line_beats();
+
+}  // namespace edit
