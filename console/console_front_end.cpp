@@ -552,3 +552,45 @@ int ConsoleFrontEnd::RunRecentFilesDialog(int32_t& choice) {
     choice = 0;
     return 2;
 }
+
+int ConsoleFrontEnd::RunTextFileDialog(std::string_view /*text*/) {
+    report_window_dialog("Text File");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& /*a*/) {
+    report_window_dialog("Transpose Setup");
+    return 2;
+}
+
+// Contract: prints the prompt and the preset, reads one line into MessageLine (NUL-ended; an
+// empty line keeps the preset). The end of input cancels.
+int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::string& preset) {
+    print_text(prompt);
+    if (!trim_right(preset).empty()) print_text(preset);
+    std::string line;
+    if (!read_line(line)) return 2;
+    if (line.empty()) line = preset;
+    if (line.size() > kMacroTextChars) {
+        line.resize(kMacroTextChars);
+        out_ << "*** Line " << line_number_ << " is longer than " << kMacroTextChars
+             << " characters: the rest was left out.\n";
+    }
+    core::MessageLine.blank();
+    core::MessageLine.set(line);
+    core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
+    return 1;
+}
+
+int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
+    return read_text_answer("Text Input:", std::string(up_to_nul(core::MessageLine.view())));
+}
+
+int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
+    print_text(trim_right(std::string(up_to_nul(shown.view()))));
+    return read_text_answer("Type note number for each text unit.", "");
+}
+
+int ConsoleFrontEnd::RunEditTextDialog() {
+    return read_text_answer("Edit Text:", std::string(up_to_nul(core::MessageLine.view())));
+}

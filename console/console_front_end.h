@@ -110,8 +110,16 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) override;
     int RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) override;
     int RunRecentFilesDialog(int32_t& choice) override;
+    int RunTextFileDialog(std::string_view text) override;
+    int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) override;
+    // The text dialogs read their text from the next input line; an empty line keeps the
+    // preset, the end of input cancels.
+    int RunTextInputDialog(core::Array1<float, 19>& b) override;
+    int RunTextUnitsDialog(const core::FixedText<512>& shown) override;
+    int RunEditTextDialog() override;
 
   private:
+    int read_text_answer(const std::string& prompt, const std::string& preset);
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end
     // of input.
     bool read_line(std::string& line);

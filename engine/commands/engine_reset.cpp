@@ -61,6 +61,7 @@ void reset_engine() {
     edit::reset_edit_tables();
     edit::BoxTransposeRange = edit::BoxTransposeRangeRecord{};
     edit::BoxHandOver.transpose_items = edit::transpose_items;
+    edit::reset_text_command_state();
     output::reset_output_tables();
     output::register_output_hooks();
 }

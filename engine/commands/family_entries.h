@@ -42,6 +42,10 @@
 #include "engine/layout/measure_command.h"        // run_measure_command
 #include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
 #include "engine/edit/voice_separation.h"     // separate_voices
+#include "engine/edit/text_command.h"         // run_text_command
+#include "engine/edit/text_files.h"           // view_text_file
+#include "engine/edit/text_lines.h"           // edit_text_in_dialog
+#include "engine/edit/transposition.h"        // transpose_items
 #include "engine/layout/view_settings.h"          // set_view_top_bottom, ...
 #include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
@@ -111,14 +115,8 @@ void adjust_box_edges();
 void move_system();
 void run_ndir_command();                   // N
 void set_paper_size();                     // "PA"
-void transpose_items();                    // "TR" with an interval
-void run_text_command();                   // T, 'T"'
 void test_frontend_services();             // developer lines "rr", "rrh"
 
-// CommandLine in the Edit Text dialog; the edited text comes back in CommandLine.
-int32_t edit_text_in_dialog();
-// Shows the text file named in SecondLine from column 6 ("TYPE " and the name).
-void view_text_file();
 // Enters the file being saved in the music directory "#musdir#.tmp".
 void add_to_music_directory();
 

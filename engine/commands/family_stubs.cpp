@@ -100,8 +100,6 @@ void adjust_box_edges() { core::trace("adjust_box_edges"); }
 void move_system() { core::trace("move_system"); }
 void run_ndir_command() { core::report_family_word("run_ndir_command"); }
 void set_paper_size() { core::report_family_word("set_paper_size"); }
-void transpose_items() { core::report_family_word("transpose_items"); }
-void run_text_command() { core::report_family_word("run_text_command"); }
 // The P words' folder step leaves "rrh" in SecondLine for it: nothing to report there.
 void test_frontend_services() {
     if (core::SecondLine.starts_with("rrh")) {
@@ -111,16 +109,9 @@ void test_frontend_services() {
     core::report_family_word("test_frontend_services");
 }
 
-// Not built yet: the text is taken as it is (OK).
-int32_t edit_text_in_dialog() {
-    core::trace("edit_text_in_dialog");
-    return 1;
-}
 
 
 
-// Not built yet: the text file is not shown.
-void view_text_file() { core::report_family_word("view_text_file"); }
 // Not built yet: the zoom stays as it is.
 // Not built yet: the music directory is not written.
 void add_to_music_directory() { core::trace("add_to_music_directory"); }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine/core/tables.h"
 
@@ -165,6 +166,21 @@ class FrontEndPort {
     virtual int RunBoundingBoxDialog(int32_t& unit, Array1<float, 4>& box, int32_t& mode) = 0;
     // "Recent Files": choice = the chosen history entry 1..40, 0 when none. 2 = Cancel.
     virtual int RunRecentFilesDialog(int32_t& choice) = 0;
+    // "Text Input": words 2-6 of b are P2-P6 (reals), the divider character in
+    // FrontEndCommandBuffer(1), the text shown and given back in MessageLine (NUL-ended).
+    // 2 = Cancel.
+    virtual int RunTextInputDialog(Array1<float, 19>& b) = 0;
+    // "Type note number for each text unit.": the units are shown from `shown`; the answer
+    // comes back in MessageLine (NUL-ended). 2 = Cancel.
+    virtual int RunTextUnitsDialog(const FixedText<512>& shown) = 0;
+    // "Edit Text": the line in MessageLine (to its NUL) is edited in place. 2 = Cancel (the
+    // caller puts its own copy back).
+    virtual int RunEditTextDialog() = 0;
+    // "Text File": shows text, named by FrontEndCommandBuffer. 3 = Save As, 2 = Cancel.
+    virtual int RunTextFileDialog(std::string_view text) = 0;
+    // "Transpose Setup": words 1-19 are the block's A[0]-A[18] (interval in word 11, stems 12,
+    // clef change 13 and 14, key signature 15, cue notes 16). 2 = Cancel.
+    virtual int RunTransposeSetupDialog(Array1<int32_t, 19>& a) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

@@ -251,8 +251,8 @@ int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) {
 int RunEditTextDialog() { return run_plain_dialog(210, "Edit Text"); }
 int RunTextFileDialog() { return run_plain_dialog(150, "Text File"); }
 
-int RunTextInputDialog(core::Array1<int32_t, 19>& a) {
-    return run_block_dialog(148, "Text Input", a, ExchangeBlock::B, 0, 18);
+int RunTextInputDialog(core::Array1<float, 19>& b) {
+    return run_block_dialog(148, "Text Input", b, ExchangeBlock::B, 0, 18);
 }
 
 int RunMusicInputDialog() {

@@ -163,7 +163,7 @@ int RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a);
 int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a);
 int RunEditTextDialog();
 int RunTextFileDialog();
-int RunTextInputDialog(core::Array1<int32_t, 19>& a);  // B 0-18
+int RunTextInputDialog(core::Array1<float, 19>& b);  // B 0-18
 int RunCombineFilesDialog();
 int RunIfCommandDialog(std::string_view text);
 int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a);  // A 0-18 in, A 0-19 back

@@ -312,3 +312,16 @@ int QtFrontEnd::RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box,
 int QtFrontEnd::RunRecentFilesDialog(int32_t& choice) {
     return frontend::RunRecentFilesDialog(choice);
 }
+int QtFrontEnd::RunTextInputDialog(core::Array1<float, 19>& b) {
+    return frontend::RunTextInputDialog(b);
+}
+int QtFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& /*shown*/) {
+    return frontend::RunTextUnitsDialog();
+}
+int QtFrontEnd::RunEditTextDialog() { return frontend::RunEditTextDialog(); }
+int QtFrontEnd::RunTextFileDialog(std::string_view /*text*/) {
+    return frontend::RunTextFileDialog();
+}
+int QtFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
+    return frontend::RunTransposeSetupDialog(a);
+}

@@ -89,6 +89,11 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) override;
     int RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) override;
     int RunRecentFilesDialog(int32_t& choice) override;
+    int RunTextInputDialog(core::Array1<float, 19>& b) override;
+    int RunTextUnitsDialog(const core::FixedText<512>& shown) override;
+    int RunEditTextDialog() override;
+    int RunTextFileDialog(std::string_view text) override;
+    int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) override;
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
 

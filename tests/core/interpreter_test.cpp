@@ -136,7 +136,6 @@ TEST_F(InterpreterTest, RecallRunsTheLastCommandAgainAndDoubleQKeepsItAsMiniMacr
     type("5 1 2");
     EXPECT_EQ(core::LastCommand.c_text(), "5 1 2");
     type("q");
-    EXPECT_TRUE(reached("edit_text_in_dialog"));
     EXPECT_EQ(core::ItemCount, 2);
     type("Q");
     EXPECT_EQ(core::ItemCount, 3);

@@ -147,7 +147,6 @@ TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     fe_.answer_yes_no(kYes);
     core::CommandLine.set("3 50 20 3");
     edit::run_box_command(operation);
-    EXPECT_TRUE(reached("transpose_items"));
     EXPECT_EQ(edit::BoxTransposeRange.staff, 3);
     EXPECT_EQ(edit::BoxTransposeRange.left, 50.0f);
     EXPECT_GT(edit::BoxTransposeRange.right, 50.0f);  // not beyond the left: the page's end

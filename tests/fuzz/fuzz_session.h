@@ -107,6 +107,11 @@ class QuietFrontEnd : public core::FrontEndPort {
     int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>&) override { return 2; }
     int RunBoundingBoxDialog(int32_t&, core::Array1<float, 4>&, int32_t&) override { return 2; }
     int RunRecentFilesDialog(int32_t&) override { return 2; }
+    int RunTextInputDialog(core::Array1<float, 19>&) override { return 2; }
+    int RunTextUnitsDialog(const core::FixedText<512>&) override { return 2; }
+    int RunEditTextDialog() override { return 2; }
+    int RunTextFileDialog(std::string_view) override { return 2; }
+    int RunTransposeSetupDialog(core::Array1<int32_t, 19>&) override { return 2; }
 
   private:
     void count_wait();

@@ -584,3 +584,60 @@ int ScriptedFrontEnd::RunRecentFilesDialog(int32_t& choice) {
     if (!answer->words.empty()) choice = answer->words.front();
     return answer->result;
 }
+
+namespace {
+
+std::string shown_line(std::string_view line) {
+    std::string text(line.substr(0, std::min(line.find('\0'), line.size())));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// The answer's text into MessageLine, NUL-ended (keep_text: the line shown stays).
+int answer_text(const std::optional<ScriptedFrontEnd::DialogAnswer>& a, const std::string& shown) {
+    core::MessageLine.blank();
+    if (!a || a->result == 2) return 2;
+    const std::string typed = (a->keep_text ? shown : a->text).substr(0, 511);
+    core::MessageLine.set(typed);
+    core::MessageLine(static_cast<int>(typed.size()) + 1) = '\0';
+    return a->result;
+}
+
+}  // namespace
+
+int ScriptedFrontEnd::RunTextInputDialog(core::Array1<float, 19>& b) {
+    dialog_text = shown_line(core::MessageLine.view());
+    dialog_reals.assign(b.data(), b.data() + 19);
+    const auto a = next_dialog_answer("Text Input");
+    if (a && a->result != 2) {
+        for (std::size_t k = 0; k < a->reals.size() && k < 18; ++k)
+            b(static_cast<int>(k) + 2) = a->reals[k];
+        if (!a->name.empty()) core::FrontEndCommandBuffer.set(a->name);
+    }
+    return answer_text(a, dialog_text);
+}
+
+int ScriptedFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
+    dialog_text = shown_line(shown.view());
+    return answer_text(next_dialog_answer("Type note number for each text unit."), "");
+}
+
+int ScriptedFrontEnd::RunEditTextDialog() {
+    dialog_text = shown_line(core::MessageLine.view());
+    return answer_text(next_dialog_answer("Edit Text"), dialog_text);
+}
+
+int ScriptedFrontEnd::RunTextFileDialog(std::string_view text) {
+    dialog_text = std::string(text);
+    const auto a = next_dialog_answer("Text File");
+    if (!a) return 2;
+    return a->result;
+}
+
+int ScriptedFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
+    dialog_words.assign(a.data(), a.data() + 19);
+    const auto answer = next_dialog_answer("Transpose Setup");
+    if (!answer) return 2;
+    copy_into(a, answer->words);
+    return answer->result;
+}

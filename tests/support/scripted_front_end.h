@@ -222,6 +222,16 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) override;
     int RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) override;
     int RunRecentFilesDialog(int32_t& choice) override;
+    // The text dialogs: the answer's text comes back in MessageLine (keep_text keeps the shown
+    // line); Text Input's reals replace words 2.. of its block (from the answer's reals) and a
+    // name sets the divider. dialog_text keeps what the dialog showed.
+    int RunTextInputDialog(core::Array1<float, 19>& b) override;
+    int RunTextUnitsDialog(const core::FixedText<512>& shown) override;
+    int RunEditTextDialog() override;
+    // Text File: dialog_text keeps the text shown; the answer's result (3 = Save As).
+    int RunTextFileDialog(std::string_view text) override;
+    int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) override;
+    std::string dialog_text;
 
   private:
     struct WaitAnswer {
