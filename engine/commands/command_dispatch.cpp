@@ -13,6 +13,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
+#include "engine/core/mini_macros.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/render/scrolling.h"
@@ -73,8 +74,8 @@ CommandFlow take_item_name() {
 }  // namespace
 
 // Contract: the line in CommandLine (as it arrived) is cut at its first control character;
-// a mini-macro use line (grave accent) is expanded, and a "q" line is replaced by the line
-// before it; then the item-editing words and, when they do not take it, the dispatch.
+// a mini-macro line with a grave accent is expanded (its fragment edited) unscanned, and a "q"
+// line is replaced by the line before it; then the item-editing words and, when they do not take it, the dispatch.
 CommandFlow run_command_line() {
     for (int k = 1; k <= CommandLine.size(); ++k) {
         if (CommandLine.code(k) < 32) {
@@ -83,7 +84,10 @@ CommandFlow run_command_line() {
         }
     }
     if (CommandLine(1) == '`') {
-        read_next_command_line();
+        // Expanded (and edited) in place, unscanned: the dispatch reads the result as it reads
+        // any typed line. Reading it here as well would scan the line twice.
+        int32_t n = find_line_length(CommandLine);
+        run_mini_macros(n);
     } else if (CommandLine(1) == 'q') {
         CommandLine = SecondLine;
     }

@@ -12,6 +12,7 @@
 #include "engine/core/item_panel_record.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/short_names.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/box_commands.h"
@@ -48,6 +49,7 @@ void reset_engine() {
     layout::reset_layout_tables();
     layout::register_layout_drawers();
     set_mini_macro_handler(run_mini_macros);
+    MusicDirectoryList = MusicDirectoryRecord{};
     render::register_render_drawers();
     render::set_guitar_chord_loader(core::load_guitar_chord_file);
     render::RenderHooks.update_view_geometry = update_view_for_edited_item;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/core/fixed_array.h"
@@ -25,5 +26,8 @@ extern MusicDirectoryRecord MusicDirectoryList;
 void fix_name_extension(FixedText<13>& name);
 // The reverse: "SONG    .MUS" becomes "SONG.MUS" followed by blanks.
 void pack_8_3_name(FixedText<12>& name);
+// A directory entry as a name to load: an entry of at most 12 characters in the fixed layout
+// is packed, any other is taken whole, trailing blanks dropped.
+std::string dotted_directory_name(std::string_view entry);
 
 }  // namespace core

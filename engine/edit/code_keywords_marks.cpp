@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "engine/core/numeric.h"
+#include "engine/core/symbol_list.h"
 #include "engine/core/tables.h"
 #include "engine/edit/code_keywords_rules.h"
 #include "engine/edit/edit_services.h"
@@ -19,9 +20,6 @@ namespace {
 int32_t edited_code() { return core::int_of(e(1)); }
 
 bool is_trill_bad_word() { return begins("T ") || begins("TR "); }
-
-// The library symbol chooser is not part of the editor yet: it never returns a choice.
-float choose_library_symbol() { return -1.0f; }
 
 // One pedal of a harp diagram (n = 1..7) steps 1, 2, 3, 1: pedals 1..3 are the hundreds, tens
 // and units of P8, pedals 4..7 the thousands down to the units of P9.
@@ -216,7 +214,8 @@ KeywordOutcome apply_symbol_keywords() {
         apply_size_rule(true))
         return KeywordOutcome::Pack;
     if (begins("LIB")) {
-        const float choice = choose_library_symbol();
+        core::pick_listed_symbol();
+        const float choice = core::ParamBuffer(1);
         if (choice < 0.0f) return KeywordOutcome::Done;
         slot(5) = choice;
         slot(1) = 9.0f;
