@@ -1,15 +1,190 @@
 #include "engine/layout/view_settings.h"
 
+#include <string>
+#include <vector>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/service_request.h"
+#include "engine/core/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+
 namespace layout {
 
 core::Array1<int32_t, 2> ViewLimits;
 
-// Stand-ins: nothing happens.
-void set_view_top_bottom() {}
-void set_view_y_offset() {}
-void test_console_boxes() {}
-void test_edit_string() {}
-void write_path_x_values() {}
-int32_t check_file_exists(std::string_view /*name*/) { return 0; }
+namespace {
+
+using core::CommandLine;
+using core::MessageLine;
+using core::ParamBuffer;
+
+constexpr int kScratchUnit = 11;
+// Program-form names; the path layer puts them in the work folder.
+constexpr std::string_view kPathDumpFile = "C:\\!tmp\\xxx";
+constexpr std::string_view kTextPositionsFile = "C:\\!tmp\\textpos";
+constexpr int32_t kStaffCode = 8;
+
+void redraw_page() {
+    if (core::OutputBufferViews.graphics.bound()) render::redraw_items();
+}
+
+core::FixedText<512> line_of(std::string_view text) {
+    core::FixedText<512> line;
+    line.set(text);
+    return line;
+}
+
+// Front-end service 's': a test block the gate passes unchanged in meaning.
+void request_test_block(int32_t n) {
+    core::ServiceBlock block;
+    block.fill(0);
+    block(1) = 0x2000;
+    block(2) = n;
+    block(3) = 1000;
+    block(4) = 1000;
+    block(5) = 100;
+    block(6) = 150;
+    core::request_front_end_service('s', block);
+}
+
+void request_p_service(int32_t n) {
+    core::ServiceBlock block;
+    block.fill(0);
+    block(2) = n;
+    core::request_front_end_service('p', block);
+}
+
+// "UX": the edited answer is copied to MessageLine up to its line end. The front-ends hand
+// back a line only when it is finished, so one question is enough; asking again until a
+// carriage return shows up would never end on them.
+void run_line_edit_test() {
+    int32_t flag = 1;
+    core::ask_line_with_edit(line_of("This is UX"), flag);
+    if (flag < 0) return;
+    const std::string_view answer = CommandLine.view();
+    const std::size_t end = answer.find_first_of(std::string_view("\r\0", 2));
+    MessageLine.set(answer.substr(0, end));
+}
+
+// "textpos": the byte count (INTEGER*4) and then the text records of every item that is not a
+// staff, as the last redraw left them. Nothing is written without output lists.
+void write_text_positions() {
+    if (!core::OutputBufferViews.text.bound()) return;
+    std::vector<uint8_t> bytes;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t code = core::int_of(core::ItemStore(core::ItemStartTable(k) + 1));
+        if (code == kStaffCode) continue;
+        const int32_t first = core::ItemOutputSpans.text(k);
+        const int32_t next = core::ItemOutputSpans.text(k + 1);
+        for (int32_t b = first; b < next; ++b) bytes.push_back(core::OutputBufferViews.text(b));
+    }
+    if (!core::open_unit(kScratchUnit, kTextPositionsFile, core::UnitStatus::Unknown,
+                         core::UnitForm::Raw))
+        return;
+    const auto count = static_cast<int32_t>(bytes.size());
+    core::write_bytes(kScratchUnit, &count, sizeof count);
+    if (!bytes.empty()) core::write_bytes(kScratchUnit, bytes.data(), bytes.size());
+    core::close_unit(kScratchUnit);
+}
+
+}  // namespace
+
+void set_view_top_bottom() {
+    if (ParamBuffer(2) != 0.0f) {
+        ViewLimits(1) = core::int_of(ParamBuffer(2));
+        ViewLimits(2) = core::int_of(ParamBuffer(3));
+    }
+    MessageLine.set(core::format_int("(i8)", ViewLimits(1)) +
+                    core::format_int("(i8)", ViewLimits(2)));
+}
+
+void set_view_y_offset() {
+    if (CommandLine(2) == ' ') return;
+    if (ParamBuffer(2) != 0.0f) {
+        render::ViewOrigin.y = core::int_of(ParamBuffer(2));
+        redraw_page();
+    }
+    MessageLine.set("Y offset=" + core::format_int("(i7)", render::ViewOrigin.y));
+}
+
+// The second letter chooses the test; P2 and P3 are its numbers.
+void test_console_boxes() {
+    const char letter = CommandLine(2);
+    switch (letter) {
+        case 'S': {
+            const int32_t n = ParamBuffer(2) == 0.0f ? 1192 : core::int_of(ParamBuffer(2));
+            request_test_block(n);
+            if (CommandLine(3) == 'P') request_p_service(n);
+            return;
+        }
+        case 'P':
+            request_p_service(core::int_of(ParamBuffer(2)));
+            return;
+        case 'J':
+            core::SecondLine.set(core::format_int("(i7)", render::ViewOrigin.y));
+            core::show_prompt(core::SecondLine);
+            core::cut_input_to_marker();
+            return;
+        case 'G':
+            core::request_front_end_service('g', core::IntParamBuffer);
+            return;
+        case 'O':
+            ParamBuffer(1) = 0.0f;
+            ParamBuffer(2) = 0.0f;
+            core::IntParamBuffer(1) = 0;
+            core::IntParamBuffer(2) = 0;
+            core::request_front_end_service('0', core::IntParamBuffer);
+            return;
+        case 'X':
+            run_line_edit_test();
+            return;
+        case 'M':
+            return;
+        case 'U':
+            render::ViewOrigin.y = core::int_of(ParamBuffer(2));
+            redraw_page();
+            return;
+        default:
+            break;
+    }
+    if (ParamBuffer(3) == 1.0f) {
+        core::show_prompt(line_of("This is in BOX 1 ******"));
+    } else if (ParamBuffer(3) == 2.0f) {
+        const std::string_view preset = "This is in BOX 2 %%%%%%%%%%%%";
+        core::preset_answer(line_of(preset), static_cast<int32_t>(preset.size()));
+    } else {
+        write_text_positions();
+    }
+}
+
+// The typed line stays in CommandLine; nothing acts on it.
+void test_edit_string() {
+    CommandLine.set("Try to edit this string.");
+    core::ask_line_trimmed(line_of(""));
+}
+
+void write_path_x_values() {
+    if (!core::open_unit(kScratchUnit, kPathDumpFile, core::UnitStatus::Unknown,
+                         core::UnitForm::Text))
+        return;
+    const int32_t count = render::PathPointList.count;
+    for (int32_t k = 1; k <= count && k <= render::kPathPoints; ++k) {
+        if (core::write_record(kScratchUnit,
+                               core::format_int("(i6)", render::PathPointList.x(k))) !=
+            core::IoResult::Ok)
+            break;
+    }
+    core::close_unit(kScratchUnit);
+}
+
+int32_t check_file_exists(std::string_view name) {
+    if (!core::open_unit(kScratchUnit, name, core::UnitStatus::Old, core::UnitForm::Raw)) return 0;
+    core::close_unit(kScratchUnit);
+    return -1;
+}
 
 }  // namespace layout

@@ -2,8 +2,8 @@
 // view's vertical offset ("Y" + letter), the console-bridge tests ("U" + letter, "W" + letter
 // other than W and S), the path dump "xxx" ("HH") and the file-exists test.
 //
-// Tables: CommandLine, ParamBuffer, MessageLine, SecondLine, IntParamBuffer (core);
-// ViewOrigin, PathPointList (render).
+// Tables: CommandLine, SecondLine, ParamBuffer, IntParamBuffer, MessageLine, the item store
+// (core); ViewOrigin, PathPointList, ItemOutputSpans and the text records (render).
 #pragma once
 
 #include <cstdint>
@@ -16,13 +16,21 @@ namespace layout {
 // The top and bottom limits the view positioning uses.
 extern core::Array1<int32_t, 2> ViewLimits;
 
-void set_view_top_bottom();  // K, Q
-void set_view_y_offset();    // Y + letter
-void test_console_boxes();   // U + letter
-void test_edit_string();     // W + letter other than W and S
-// "HH": every x of PathPointList, one per line, into "xxx" in the work folder.
+// "K", "Q": a nonzero P2 sets ViewLimits to INT(P2), INT(P3); MessageLine then shows both
+// limits as 2I8 whether or not numbers came.
+void set_view_top_bottom();
+// "Y" + letter: a nonzero P2 sets ViewOrigin y to INT(P2) and redraws; MessageLine shows
+// "Y offset=" with the y origin as I7.
+void set_view_y_offset();
+// "U" + letter: developer tests of the console bridge and the front-end services, chosen by
+// the second letter of CommandLine; "U" + any other letter writes "textpos" in the work folder.
+void test_console_boxes();
+// "W" + a letter other than W and S: presets "Try to edit this string." and asks for a line.
+void test_edit_string();
+// "HH": every x of PathPointList (its count as stored), one I6 a line, into "xxx" in the work
+// folder. A file that cannot be opened is skipped silently.
 void write_path_x_values();
-// -1 when the file exists, 0 when it does not.
+// -1 when the file exists (opened and closed again), 0 when it does not; never creates it.
 int32_t check_file_exists(std::string_view name);
 
 }  // namespace layout

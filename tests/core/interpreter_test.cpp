@@ -264,10 +264,12 @@ TEST_F(InterpreterTest, CommandFileRunsAllItsLinesInOneCallWhateverEndsACommand)
     EXPECT_EQ(argument("run_i_command"), -12345);
     EXPECT_EQ(core::FrontEndItemCount, 3);
     // Commands that end the call, and an unknown word (named by its scanned line), go on.
-    write_file("inc.cmd", {"5 1 2", "INC 2", "K", "0 9", "6 2 3"});
+    write_file("inc.cmd", {"5 1 2", "INC 2", "K 10 20", "K", "0 9", "6 2 3"});
     type("RD inc.cmd");
     EXPECT_EQ(core::ArrowStep, 2.0f);
-    EXPECT_EQ(layout::ViewLimits(1), 0);  // "K" alone shows the limits and keeps them
+    // "K" alone shows the limits and keeps them.
+    EXPECT_EQ(layout::ViewLimits(1), 10);
+    EXPECT_EQ(layout::ViewLimits(2), 20);
     EXPECT_TRUE(shown(unknown("**")));  // the scanned "0 9", not the READ line
     EXPECT_EQ(core::ItemCount, 5);
     EXPECT_EQ(core::MacroUnit, 0);

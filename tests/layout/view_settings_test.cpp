@@ -1,0 +1,103 @@
+// The view limits, the y offset, the developer tests of the console bridge, the path dump and
+// the file-exists test, driven through the interpreter.
+#include "engine/layout/view_settings.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine/render/tables.h"
+#include "tests/core/interpreter_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using ViewSettingsTest = InterpreterTest;
+
+fs::path work(const std::string& name) { return fs::path(platform::work_folder()) / name; }
+
+TEST_F(ViewSettingsTest, LimitsAreSetOnlyByANonzeroFirstNumberAndAlwaysShown) {
+    type("K 10 20");
+    EXPECT_EQ(layout::ViewLimits(1), 10);
+    EXPECT_EQ(layout::ViewLimits(2), 20);
+    EXPECT_EQ(core::MessageLine.trimmed(), "      10      20");
+    type("K");
+    EXPECT_EQ(core::MessageLine.trimmed(), "      10      20");
+    type("Q 0 99");  // a zero first number keeps both
+    EXPECT_EQ(layout::ViewLimits(2), 20);
+}
+
+TEST_F(ViewSettingsTest, YOffsetIsShownAsI7) {
+    type("YO 500");
+    EXPECT_EQ(render::ViewOrigin.y, 500);
+    EXPECT_EQ(reply(), "Y offset=    500");
+    type("YO");  // no number: only the report
+    EXPECT_EQ(render::ViewOrigin.y, 500);
+    EXPECT_EQ(reply(), "Y offset=    500");
+    type("YO -1234567");  // too wide for I7
+    EXPECT_EQ(reply(), "Y offset=*******");
+}
+
+TEST_F(ViewSettingsTest, ServiceTestsPassTheirBlocks) {
+    fe_.services.clear();
+    type("US");
+    ASSERT_FALSE(fe_.services.empty());
+    const auto& s = fe_.services.back().in;
+    EXPECT_EQ(s(1), 0x2000);
+    EXPECT_EQ(s(2), 1192);
+    EXPECT_EQ(s(5), 100);
+    EXPECT_EQ(s(6), 150);
+    fe_.services.clear();
+    type("USP 77");
+    ASSERT_EQ(fe_.services.size(), 2u);
+    EXPECT_EQ(fe_.services[0].in(2), 77);
+    EXPECT_EQ(fe_.services[1].in(1), 0);
+    EXPECT_EQ(fe_.services[1].in(2), 77);
+    type("UU 3000");
+    EXPECT_EQ(render::ViewOrigin.y, 3000);
+}
+
+TEST_F(ViewSettingsTest, LineEditTestAsksOnceAndCopiesTheAnswer) {
+    fe_.answer_line("edited");
+    type("UX");
+    EXPECT_EQ(reply(), "edited");
+    EXPECT_EQ(fe_.line_waits.size(), 1u);  // one question, not a loop
+}
+
+TEST_F(ViewSettingsTest, TextPositionsHoldTheTextOfItemsThatAreNoStaves) {
+    type("UA");
+    ASSERT_TRUE(fs::exists(work("textpos")));
+    std::ifstream in(work("textpos"), std::ios::binary);
+    int32_t count = -1;
+    in.read(reinterpret_cast<char*>(&count), 4);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(fs::file_size(work("textpos")), 4u);
+}
+
+TEST_F(ViewSettingsTest, PathDumpWritesOneXALine) {
+    render::PathPointList.count = 3;
+    render::PathPointList.x(1) = 12;
+    render::PathPointList.x(2) = -7;
+    render::PathPointList.x(3) = 123456;
+    layout::write_path_x_values();
+    std::ifstream in(work("xxx"));
+    std::string a, b, c, d;
+    std::getline(in, a);
+    std::getline(in, b);
+    std::getline(in, c);
+    EXPECT_EQ(a, "    12");
+    EXPECT_EQ(b, "    -7");
+    EXPECT_EQ(c, "123456");
+    EXPECT_FALSE(std::getline(in, d));  // as many as the count says
+}
+
+TEST_F(ViewSettingsTest, FileExistsTestCreatesNothing) {
+    EXPECT_EQ(layout::check_file_exists("missing.mus"), 0);
+    EXPECT_FALSE(fs::exists(dir_ / "missing.mus"));
+    write_file("here.mus", {"x"});
+    EXPECT_EQ(layout::check_file_exists("here.mus"), -1);
+}
+
+}  // namespace
