@@ -102,6 +102,7 @@ core::FixedText<100> BoxQuestion;
 BoxMoveStartRecord BoxMoveStart;
 int32_t BoxOutlineMark = 0;
 core::FixedText<512> SavedCommandLine;
+StaffNotesAdjustRecord StaffNotesAdjustState;
 
 void reset_edit_tables() {
     // parameter line
@@ -117,6 +118,9 @@ void reset_edit_tables() {
 
     // item ends
     ItemEndsState = ItemEndsStateRecord{};
+
+    // adjusting the notes of a staff
+    StaffNotesAdjustState = StaffNotesAdjustRecord{};
 
     // box input
     PendingBoxStep = 0;

@@ -281,6 +281,22 @@ extern int32_t BoxOutlineMark;
 // back, and its third letter names the mode. Written by run_stem_direction_command only.
 extern core::FixedText<512> SavedCommandLine;
 
+// What adjusting the notes of a staff ("STM", "STU") keeps between its calls: its command line,
+// the mode letter (its third), and the upper staff and positions of the last box it used
+// (have_box false until one was given), and whether the box comes without confirmation.
+// Written by adjust_staff_notes only.
+struct StaffNotesAdjustRecord {
+    core::FixedText<512> word;
+    char mode = 'M';
+    int32_t upper = 0;
+    float left = 0.0f;
+    float right = 0.0f;
+    bool have_box = false;
+    bool skip_confirm = false;
+    int32_t graphics_mark = 0;
+};
+extern StaffNotesAdjustRecord StaffNotesAdjustState;
+
 // Puts every table above back to its start-up value; called by core::reset_engine().
 void reset_edit_tables();
 
