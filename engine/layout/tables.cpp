@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/core/console_bridge.h"
+#include "engine/layout/measure_command.h"
 
 namespace layout {
 
@@ -137,6 +138,7 @@ void reset_layout_tables() {
     MaxStaffNumber = kMaxStaves;
     ShowInvisibleItems = 1;
     reset_input_work_tables();
+    reset_measure_command_state();
 }
 
 }  // namespace layout

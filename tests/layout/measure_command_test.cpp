@@ -18,6 +18,7 @@ TEST_F(MeasureCommandTest, TypedBBKeepsTheNotesExtentAndLeavesThePage) {
     const std::vector<float> before = page();
     const int32_t count = core::ItemCount;
     render::DisplayMarkWord = 1005;
+    fe_.answer_dialog(2);
     type("BB");
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ItemCount, count);
@@ -42,6 +43,7 @@ TEST_F(MeasureCommandTest, TypedBBKeepsTheNotesExtentAndLeavesThePage) {
 TEST_F(MeasureCommandTest, NoteAloneGivesItsOwnBoxAndTheReplyShowsIt) {
     enter_items_without_editing();
     type("1 1 10 5 0 0 4");
+    fe_.answer_dialog(2);
     type("BB");
     EXPECT_EQ(reply().rfind("Bounding box: Left = ", 0), 0u) << reply();
     EXPECT_NE(reply().find(std::to_string(layout::MeasuredBox(3))), std::string::npos);
@@ -62,8 +64,10 @@ TEST_F(MeasureCommandTest, PrintLetterRStopsWithoutReply) {
 }
 
 TEST_F(MeasureCommandTest, OtherBWordsAndAnEmptyPage) {
-    type("BN");
-    EXPECT_TRUE(shown(unknown("BN")));
+    type("BX");
+    EXPECT_TRUE(shown(unknown("BX")));
+    type("BQ");
+    EXPECT_TRUE(shown(unknown("BQ")));
     type("BB");
     EXPECT_EQ(reply(), "**** Nothing on the page to measure.");
 }
