@@ -161,8 +161,9 @@ class FrontEndPort {
     // words 5 and 6 come back as they went. 2 = Cancel.
     virtual int RunSeparateVoicesNewStaffDialog(Array1<int32_t, 7>& a) = 0;
     // "Bounding Box Outline": the unit (0 inches, 1 centimetres, 2 points) and the box (left,
-    // bottom, right, top) in display units, edited in place; mode -2 on return asks for the
-    // measured box back ("Restore Original"). 2 = Exit.
+    // bottom, right, top) in display units going in; on return the box holds the figures as
+    // typed, in the unit returned, and mode -2 asks for the measured box back ("Restore
+    // Original"). 2 = Exit.
     virtual int RunBoundingBoxDialog(int32_t& unit, Array1<float, 4>& box, int32_t& mode) = 0;
     // "Recent Files": choice = the chosen history entry 1..40, 0 when none. 2 = Cancel.
     virtual int RunRecentFilesDialog(int32_t& choice) = 0;
