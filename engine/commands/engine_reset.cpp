@@ -17,6 +17,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/box_commands.h"
 #include "engine/edit/tables.h"
+#include "engine/edit/voice_separation.h"
 #include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
@@ -61,6 +62,7 @@ void reset_engine() {
     reset_item_panel_record();
     input::reset_input_tables();
     edit::reset_edit_tables();
+    edit::reset_voice_separation_tables();
     edit::BoxTransposeRange = edit::BoxTransposeRangeRecord{};
     edit::BoxHandOver.transpose_items = edit::transpose_items;
     edit::reset_text_command_state();
