@@ -72,10 +72,10 @@ float position_of(int32_t k) { return count_of(k) >= 3 ? word_of(k, 3) : 0.0f; }
 // where the line starts, so that moved bars never land in front of them.
 bool starts_music(int32_t code) { return code == kNoteCode || code == kRestCode; }
 
+// Into MessageLine, where the reply is read, and onto the front-end's message line.
 void say(std::string_view text) {
-    FixedText<512> line;
-    line.set(text);
-    show_prompt(line);
+    MessageLine.set(text);
+    show_prompt(MessageLine);
 }
 
 // The four numbers: typed (P2..P5), from the command file's next line when a file runs and P2 is
