@@ -268,6 +268,64 @@ void justify(int32_t bottom, int32_t staves) {
     edit::justify_system(lowest, highest, left, right);
 }
 
+// The ripple itself, on staves already renumbered so that a and b are the two systems' bottom
+// staves in music order: cuts at the split bar, moves and rescales the music, puts the courtesy
+// meters, justifies both systems, carries the clefs and marks the rests ("CW") of both systems.
+void move_bars(const RippleInputs& in, const RippleSurvey& survey, int32_t a, int32_t b) {
+    const int32_t s = in.staves;
+    const bool to_lower = b < a;
+    sort_item_store_with_letter('X');
+
+    const int32_t top_a = a + s - 1;
+    const int32_t top_b = b + s - 1;
+    const float width = render::PageExtent;
+    const int32_t bar_count = static_cast<int32_t>(survey.bars.size());
+    const int32_t split = to_lower ? bar_count - in.bars : in.bars;
+    const float split_at = split > 0 ? survey.bars[static_cast<std::size_t>(split - 1)] : 0.0f;
+    const float cut = split > 0 ? split_at + 0.1f : survey.source_first - 1.0f;
+    const std::vector<int32_t> split_bars =
+        split > 0 ? bar_lines_at(a, top_a, split_at) : std::vector<int32_t>{};
+
+    if (to_lower) {
+        // The destination makes room for the source's last bars, which land at its start; then
+        // the whole line is scaled back into the page.
+        const float w = width - cut;
+        const float d = survey.destination_first - 1.0f;
+        select_area(b, top_b, d, kParkedFrom);
+        add_to_selection(w + 10.0f);
+        select_area(a, top_a, cut, kParkedFrom);
+        add_to_selection(d - cut);
+        edit::shift_selection(b - a);
+        select_area(b, top_b, d, kParkedFrom + w + 10.0f);
+        scale_selection_about(d, (width - d - 1.0f) / (w + (width - d) + 9.9f));
+    } else {
+        // The source's first bars are parked past the page end on the destination's staves,
+        // after its music, and the destination is scaled back into the page.
+        const float l = survey.source_first - 1.0f;
+        const float d = survey.destination_first;
+        select_area(a, top_a, l, cut);
+        add_to_selection(kParkedFrom - l);
+        edit::shift_selection(b - a);
+        select_area(b, top_b, d, kParkedFrom + (cut - l));
+        scale_selection_about(d, (width - d) / (width + (cut - l) + 10.0f - d));
+    }
+    // The split bar ends the higher-numbered system.
+    for (int32_t k : split_bars) ItemStore(start_of(k) + 3) = width;
+
+    const int32_t lower = std::min(a, b);
+    const int32_t higher = std::max(a, b);
+    add_courtesy_meters(lower, higher, s);
+    justify(a, s);
+    justify(b, s);
+    carry_clefs(lower, higher, s);
+
+    CommandLine.set("CW");
+    ParamBuffer(2) = static_cast<float>(lower);
+    ParamBuffer(3) = static_cast<float>(higher + s - 1);
+    int32_t index = find_c_word("CW*");
+    edit::cut_copy_paste_area(index);
+}
+
 }  // namespace
 
 // Contract: reads ParamBuffer P2..P5 (or the command file's next line, or the dialog),
@@ -342,57 +400,14 @@ void ripple_bars() {
     const int32_t higher_original = to_lower ? in.source : in.destination;
     delete_courtesy_meters(higher_original, higher_original + s - 1);
     if (offset > 0) renumber_staves(1, kSecondPageStaff - 1, offset);
-    sort_item_store_with_letter('X');
-
-    const int32_t top_a = a + s - 1;
-    const int32_t top_b = b + s - 1;
-    const float width = render::PageExtent;
-    const int32_t bar_count = static_cast<int32_t>(survey.bars.size());
-    const int32_t split = to_lower ? bar_count - in.bars : in.bars;
-    const float split_at = split > 0 ? survey.bars[static_cast<std::size_t>(split - 1)] : 0.0f;
-    const float cut = split > 0 ? split_at + 0.1f : survey.source_first - 1.0f;
-    const std::vector<int32_t> split_bars =
-        split > 0 ? bar_lines_at(a, top_a, split_at) : std::vector<int32_t>{};
-
-    if (to_lower) {
-        // The destination makes room for the source's last bars, which land at its start; then
-        // the whole line is scaled back into the page.
-        const float w = width - cut;
-        const float d = survey.destination_first - 1.0f;
-        select_area(b, top_b, d, kParkedFrom);
-        add_to_selection(w + 10.0f);
-        select_area(a, top_a, cut, kParkedFrom);
-        add_to_selection(d - cut);
-        edit::shift_selection(b - a);
-        select_area(b, top_b, d, kParkedFrom + w + 10.0f);
-        scale_selection_about(d, (width - d - 1.0f) / (w + (width - d) + 9.9f));
-    } else {
-        // The source's first bars are parked past the page end on the destination's staves,
-        // after its music, and the destination is scaled back into the page.
-        const float l = survey.source_first - 1.0f;
-        const float d = survey.destination_first;
-        select_area(a, top_a, l, cut);
-        add_to_selection(kParkedFrom - l);
-        edit::shift_selection(b - a);
-        select_area(b, top_b, d, kParkedFrom + (cut - l));
-        scale_selection_about(d, (width - d) / (width + (cut - l) + 10.0f - d));
+    try {
+        move_bars(in, survey, a, b);
+    } catch (...) {
+        // A command ended half way (a missing font, a damaged record) must not leave the
+        // first page's staves renumbered: the items keep their own staves.
+        if (offset > 0) renumber_staves(offset, layout::kMaxStaves, -offset);
+        throw;
     }
-    // The split bar ends the higher-numbered system.
-    for (int32_t k : split_bars) ItemStore(start_of(k) + 3) = width;
-
-    const int32_t lower = std::min(a, b);
-    const int32_t higher = std::max(a, b);
-    add_courtesy_meters(lower, higher, s);
-    justify(a, s);
-    justify(b, s);
-    carry_clefs(lower, higher, s);
-
-    CommandLine.set("CW");
-    ParamBuffer(2) = static_cast<float>(lower);
-    ParamBuffer(3) = static_cast<float>(higher + s - 1);
-    int32_t index = find_c_word("CW*");
-    edit::cut_copy_paste_area(index);
-
     if (offset > 0) renumber_staves(offset, layout::kMaxStaves, -offset);
     sort_item_store_with_letter('X');
     rebuild_item_start_table();
