@@ -445,6 +445,9 @@ TEST_F(UndoTest, OtherRWords) {
     EXPECT_EQ(edit::ShownPalette, 134);
     type("RIP 2 10 12 3");
     EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(reply(),
+              "Ripple bars: the source system has fewer bar lines than the bars to move. "
+              "Nothing moved.");
     type("RQ");
     EXPECT_EQ(fe_.message_boxes.back(), unknown("RQ"));
     // RESTO with nothing kept says so and leaves the page as it is.
