@@ -420,21 +420,8 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
 // Contract: shows the prompt (FrontEndCommandBuffer) and the line to edit (MessageLine); the
 // answer goes back into MessageLine with a NUL after it. Cancel leaves MessageLine blank.
 int ConsoleFrontEnd::RunMusicInputDialog() {
-    const std::string preset(up_to_nul(core::MessageLine.view()));
-    print_text(line_text(core::FrontEndCommandBuffer));
-    if (!trim_right(preset).empty()) print_text(preset);
-    core::MessageLine.blank();
-    std::string line;
-    if (!read_line(line)) return 2;
-    if (line.empty()) line = preset;
-    if (line.size() > kMacroTextChars) {
-        line.resize(kMacroTextChars);
-        out_ << "*** Line " << line_number_ << " is longer than " << kMacroTextChars
-             << " characters: the rest was left out.\n";
-    }
-    core::MessageLine.set(line);
-    core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
-    return 1;
+    return read_text_answer(line_text(core::FrontEndCommandBuffer),
+                            std::string(up_to_nul(core::MessageLine.view())));
 }
 
 int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
@@ -564,10 +551,11 @@ int ConsoleFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& /*a*/) {
 }
 
 // Contract: prints the prompt and the preset, reads one line into MessageLine (NUL-ended; an
-// empty line keeps the preset). The end of input cancels.
+// empty line keeps the preset). The end of input cancels and leaves MessageLine blank.
 int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::string& preset) {
     print_text(prompt);
     if (!trim_right(preset).empty()) print_text(preset);
+    core::MessageLine.blank();
     std::string line;
     if (!read_line(line)) return 2;
     if (line.empty()) line = preset;
@@ -576,7 +564,6 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
         out_ << "*** Line " << line_number_ << " is longer than " << kMacroTextChars
              << " characters: the rest was left out.\n";
     }
-    core::MessageLine.blank();
     core::MessageLine.set(line);
     core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
     return 1;
