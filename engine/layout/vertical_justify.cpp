@@ -46,7 +46,6 @@ StaffProfilesRecord g_profiles;
 
 int32_t count_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i))); }
 float word(int32_t i, int32_t k) { return ItemStore(ItemStartTable(i) + k); }
-float word_or_zero(int32_t i, int32_t k) { return count_of(i) >= k ? word(i, k) : 0.0f; }
 
 // Hidden text: a stored text whose characters begin with "_99".
 bool is_hidden_text(int32_t i) {

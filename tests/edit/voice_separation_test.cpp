@@ -71,7 +71,9 @@ float duration(const std::vector<float>& params) {
     core::reset_engine();
     const int32_t s = append_test_record(params);
     const float value = edit::set_note_duration(s, static_cast<int32_t>(params.size()));
-    if (params.size() >= 7) EXPECT_EQ(core::ItemStore(s + 7), value);
+    if (params.size() >= 7) {
+        EXPECT_EQ(core::ItemStore(s + 7), value);
+    }
     return value;
 }
 
@@ -147,7 +149,9 @@ TEST_F(VoiceSeparationTest, EqualBeamsLoseTheOneOfTheVoiceNotKept) {
     type("SE 1 1");
     EXPECT_EQ(xs(6, 1).size(), 1u);
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
-        if (stored_param(k, 1) == 6.0f) EXPECT_EQ(stored_param(k, 7), 11.0f);
+        if (stored_param(k, 1) == 6.0f) {
+            EXPECT_EQ(stored_param(k, 7), 11.0f);
+        }
     }
 }
 
