@@ -1,7 +1,28 @@
 #include "engine/edit/text_command.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/edit/tables.h"
+#include "engine/edit/text_files.h"
+#include "engine/edit/text_units.h"
+#include "engine/input/new_item_defaults.h"
+#include "engine/layout/tables.h"
+#include "engine/render/extents.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
+#include "platform/clock.h"
 
 namespace edit {
 
@@ -10,18 +31,471 @@ core::FixedText<3> TextFontPrefix("_00");
 core::FixedText<512> LastTextLine;
 float TopLeftDisplayFlag = 0.0f;
 
+namespace {
+
+using core::CommandLine;
+using core::ParamBuffer;
+using core::SecondLine;
+
+constexpr std::size_t kLineChars = 512;
+constexpr int32_t kEntryState = 11;
+constexpr int32_t kPlaceState = 199;
+constexpr std::string_view kFontRepaired =
+    "*** ERROR - font number missing after underbar *** Font set to COURIER (_29)";
+constexpr std::string_view kLineTooLong =
+    "*** The text line would pass 512 characters: it was not entered.";
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// "IF P2=nnn. and P1=1 and p6<0 then P20=1" for the staff in P2 (a negative P2 assigns 0).
+void build_if_line() {
+    float staff = ParamBuffer(2);
+    const bool clear = staff < 0.0f;
+    if (clear) staff = -staff;
+    CommandLine.blank();
+    CommandLine.put(1, 6, "IF P2=");
+    CommandLine.put(7, 10, core::format_real("(1f4.0)", staff));
+    CommandLine.put(11, 39, " and P1=1 and p6<0 then P20=1");
+    if (clear) CommandLine(39) = '0';
+    SecondLine = CommandLine;
+    core::CommandModeLetters(1) = 'I';
+    core::CommandModeLetters(2) = 'F';
+}
+
+// "Time =  h:mm  ss.hh".
+void show_time_of_day() {
+    const platform::TimeOfDay t = platform::local_time_of_day();
+    core::MessageLine.blank();
+    core::MessageLine.put(1, 22, "Time =   :      .     ");
+    core::MessageLine.put(8, 9, core::format_int("(1i2)", t.hours));
+    core::MessageLine.put(11, 12, core::format_int("(1i2.2)", t.minutes));
+    core::MessageLine.put(15, 16, core::format_int("(1i2.2)", t.seconds));
+    core::MessageLine.put(18, 19, core::format_int("(1i2.2)", t.hundredths));
+}
+
+// "TXD c": the first character typed after the word (as typed) becomes the divider.
+void set_text_divider() {
+    int32_t lead = 0;
+    while (lead < static_cast<int32_t>(kLineChars) && SecondLine(lead + 1) == ' ') ++lead;
+    for (int32_t k = lead + 4; k <= static_cast<int32_t>(kLineChars); ++k) {
+        if (SecondLine(k) != ' ') {
+            TextDividerChar = SecondLine(k);
+            return;
+        }
+    }
+}
+
+void set_top_left_display() {
+    const bool no =
+        CommandLine.sub(4, static_cast<int>(kLineChars)).find('N') != std::string_view::npos;
+    TopLeftDisplayFlag = no ? 1.0f : 0.0f;
+    core::MessageLine.set(no ? "Display: Top Left = NO" : "Display: Top Left = YES");
+}
+
+// The text of the quote form: what follows the first double quote of the line as typed, up to
+// the next one.
+std::string quoted_text() {
+    const std::string typed = SecondLine.trimmed();
+    const std::size_t open = typed.find('"');
+    if (open == std::string::npos) return {};
+    const std::size_t close = typed.find('"', open + 1);
+    return typed.substr(open + 1,
+                        close == std::string::npos ? std::string::npos : close - open - 1);
+}
+
+// How the entry of one command runs.
+struct EntryRun {
+    char mode = ' ';
+    bool quote_form = false;
+    std::string quote;
+    bool quote_taken = false;
+    float start_x = 0.0f;
+    float placement = 0.0f;
+    int32_t staff = 1;
+    int32_t saved_state = 0;
+    int32_t saved_macro = 0;
+};
+
+enum class LineResult { Line, Cancelled, Ended };
+
+// Asks for the place of the text: typed numbers (the first is the staff) or a click. False when
+// the user gave neither (Escape or another key, the end of the command file, a click with no
+// staff on the page, the application closing).
+bool ask_for_place(bool& clicked) {
+    core::CommandStateWord = kPlaceState;
+    clicked = false;
+    if (core::MacroUnit == 0) {
+        if (!core::wait_for_input_key_or_command() || core::InputKeyWord != 0) return false;
+        if (SecondLine(1) == '~' && SecondLine(2) == ' ') {
+            const float x = find_clicked_staff();
+            if (core::IntParamBuffer(3) == 0) return false;
+            clicked = true;
+            const float step = ParamBuffer(5);
+            for (int k = 1; k <= 50; ++k) ParamBuffer(k) = 0.0f;
+            ParamBuffer(5) = step;
+            ParamBuffer(3) = x < 3.0f ? 0.0f : static_cast<float>(core::nint(x));
+            ParamBuffer(4) = static_cast<float>(core::nint(ParamBuffer(5)) + 1);
+            ParamBuffer(2) = static_cast<float>(core::IntParamBuffer(3));
+            ParamBuffer(5) = 0.0f;
+            CommandLine.blank();
+            CommandLine(1) = '~';
+            return true;
+        }
+        CommandLine = SecondLine;
+    }
+    core::read_command_line();
+    if (core::MacroUnit == 0 && core::CommandFileEnded != 0 && CommandLine.is_blank()) return false;
+    for (int k = 10; k >= 1; --k) ParamBuffer(k + 1) = ParamBuffer(k);
+    ParamBuffer(1) = 0.0f;
+    return ParamBuffer(2) != 0.0f;
+}
+
+// One text line: the quote form's text, the Text Input dialog on the console, or the command
+// file's next record.
+LineResult read_text_line(EntryRun& run, std::string& line) {
+    if (run.quote_form) {
+        if (run.quote_taken) return LineResult::Ended;
+        run.quote_taken = true;
+        line = run.quote;
+        return LineResult::Line;
+    }
+    if (core::MacroUnit != 0) {
+        std::string record;
+        if (core::read_record(core::MacroUnit, record) != core::IoResult::Ok)
+            return LineResult::Ended;
+        line = record.substr(0, kLineChars);
+        LastTextLine.set(line);
+        return LineResult::Line;
+    }
+    for (int k = 1; k <= 10; ++k) core::EditItemParams(k) = ParamBuffer(k);
+    core::Array1<float, 19> block;
+    block.fill(0.0f);
+    for (int k = 2; k <= 6; ++k) block(k) = ParamBuffer(k);
+    core::FrontEndCommandBuffer.blank();
+    core::FrontEndCommandBuffer(1) = TextDividerChar;
+    core::MessageLine.blank();
+    core::MessageLine.set("Type new text *****");
+    core::MessageLine(20) = '\0';
+    if (core::front_end().RunTextInputDialog(block) == 2) {
+        core::MessageLine.blank();
+        core::FrontEndCommandBuffer.blank();
+        CommandLine.blank();
+        return LineResult::Cancelled;
+    }
+    for (int k = 2; k <= 6; ++k) ParamBuffer(k) = block(k);
+    if (core::FrontEndCommandBuffer(1) != '\0') TextDividerChar = core::FrontEndCommandBuffer(1);
+    line = core::MessageLine.c_text();
+    run.placement = run.mode == 'T' ? 1.0f : ParamBuffer(3);
+    run.staff = std::max(1, core::int_of(ParamBuffer(2)));
+    return LineResult::Line;
+}
+
+// Repairs the font escapes: an underbar without a font number gets "29", one with a single
+// digit has it replaced by "29" (slash escapes, "_/" and 7 more characters, are left alone).
+// False, with a message, when the line would pass 512 characters.
+bool repair_font_escapes(std::string& line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '_') continue;
+        const char next = i + 1 < line.size() ? line[i + 1] : ' ';
+        if (next == '/') {
+            i += 8;
+            continue;
+        }
+        if (!is_digit(next)) {
+            line.insert(i + 1, "29");
+        } else if (!(i + 2 < line.size() && is_digit(line[i + 2]))) {
+            line.replace(i + 1, 1, "29");
+        } else {
+            continue;
+        }
+        core::show_message(kFontRepaired);
+        i += 2;
+    }
+    return line.size() <= kLineChars;
+}
+
+// Sung text: "--" becomes the extender mark "??", a single "-" the hyphen mark "!!", and every
+// doubled mark stands alone between dividers. False when the line would pass 512 characters.
+bool mark_sung_connectors(std::string& line) {
+    std::string marked;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '-') {
+            marked += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == '-') {
+            marked += "??";
+            ++i;
+        } else {
+            marked += "!!";
+        }
+    }
+    const char d = TextDividerChar;
+    std::string out;
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+        const char c = marked[i];
+        const bool doubled = (c == '[' || c == ']' || c == '!' || c == '?') &&
+                             i + 1 < marked.size() && marked[i + 1] == c &&
+                             !(i + 2 < marked.size() && marked[i + 2] == c) &&
+                             !(i > 0 && marked[i - 1] == c);
+        if (!doubled) {
+            out += c;
+            continue;
+        }
+        if (!out.empty() && out.back() != d) out += d;
+        out += c;
+        out += c;
+        ++i;
+        if (i + 1 < marked.size() && marked[i + 1] != d) out += d;
+    }
+    line = out;
+    return line.size() <= kLineChars;
+}
+
+// Whether a unit of the line, with the font prefix it would get, passes 512 characters.
+bool unit_too_long(const std::string& line) {
+    std::size_t s = 0;
+    while (s < line.size()) {
+        std::size_t e = line.find(TextDividerChar, s);
+        if (e == std::string::npos) e = line.size();
+        const std::size_t prefix = line[s] == '_' ? 0 : 3;
+        if (e - s + prefix > kLineChars) return true;
+        s = e + 1;
+    }
+    return false;
+}
+
+// The ways out of text entry after its start.
+void end_text_entry(const EntryRun& run, bool cancelled) {
+    core::FrontEndCommandBuffer.blank();
+    core::CommandStateWord = run.saved_state;
+    ParamBuffer(2) = 0.0f;
+    SecondLine.blank();
+    LastTextLine.blank();
+    core::PendingBoxOperation = 0;
+    clear_note_numbers(!cancelled);
+    core::MacroUnit = run.saved_macro;
+    if (core::MacroUnit == 0) CommandLine.set("I");
+    core::MessageLine.set("text");
+    core::CommandModeLetters(1) = 0;
+}
+
+// After each line: the page drawn again on the console (a command file draws at its end).
+void finish_text_line() {
+    if (core::MacroUnit == 0 && core::OutputBufferViews.graphics.bound() &&
+        core::OutputBufferViews.text.bound()) {
+        render::redraw_items();
+        core::refresh_screen();
+    }
+    MarkedItemNumber = core::ItemCount;
+}
+
+// Text entry: see run_text_command.
+void enter_text() {
+    EntryRun run;
+    run.saved_macro = core::MacroUnit;
+    run.saved_state = core::CommandStateWord;
+    run.mode = CommandLine(2);
+    run.quote_form = run.mode == '"';
+    if (run.quote_form) run.quote = quoted_text();
+    const char third = CommandLine(3);
+    core::CommandStateWord = kEntryState;
+    if (run.mode == 'Z') ParamBuffer(2) = static_cast<float>(input::find_item_staff_number());
+    if (run.mode == 'C') BracketMode = third == 'X' ? -1 : 1;
+
+    bool clicked = false;
+    bool asked = false;
+    if (ParamBuffer(2) == 0.0f) {
+        asked = true;
+        if (!ask_for_place(clicked)) {
+            end_text_entry(run, true);
+            return;
+        }
+    }
+    run.start_x = ParamBuffer(3);
+    ParamBuffer(3) = core::amod(ParamBuffer(3), 1000.0f);
+    const char place_third = asked ? CommandLine(3) : third;
+    if (!clicked && place_third == ' ') {
+        ParamBuffer(3) = 100.0f;
+        run.start_x = 100.0f;
+    }
+    core::CommandStateWord = kEntryState;
+    run.placement = run.mode == 'T' ? 1.0f : ParamBuffer(3);
+    if (ParamBuffer(2) == 0.0f) ParamBuffer(2) = 1.0f;
+    run.staff = core::int_of(ParamBuffer(2));
+    if (run.mode == 'T' && third == 'R' && !read_text_lines_file()) {
+        end_text_entry(run, false);
+        return;
+    }
+
+    for (;;) {
+        std::string line;
+        const LineResult got = read_text_line(run, line);
+        if (got == LineResult::Cancelled) {
+            core::CommandStateWord = run.saved_state;
+            clear_note_numbers(false);
+            core::MacroUnit = run.saved_macro;
+            return;
+        }
+        if (got == LineResult::Ended) {
+            finish_text_line();
+            end_text_entry(run, false);
+            return;
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        if (LastTextLine.code(1) <= ' ') LastTextLine.set(line);
+        const float scale = run.staff >= 1 && run.staff <= layout::kMaxStaves
+                                ? layout::StaffTables.StaffScale(run.staff)
+                                : 0.0f;
+        bool empty = line.empty();
+        if (!empty) {
+            if (!repair_font_escapes(line)) {
+                core::show_message(kLineTooLong);
+                end_text_entry(run, false);
+                return;
+            }
+            const std::size_t kept = line.find_last_not_of(TextDividerChar);
+            if (kept == std::string::npos) {
+                end_text_entry(run, false);
+                return;
+            }
+            line.erase(kept + 1);
+        }
+        if (empty && run.mode != 'T') {
+            end_text_entry(run, false);
+            return;
+        }
+        if (!empty) {
+            TextLineEntry entry;
+            entry.sung = run.placement == 0.0f && !run.quote_form;
+            if (entry.sung) {
+                if (!mark_sung_connectors(line)) {
+                    core::show_message(kLineTooLong);
+                    end_text_entry(run, false);
+                    return;
+                }
+                LastTextLine.set(line);
+            }
+            if (unit_too_long(line)) {
+                core::show_message(kLineTooLong);
+                end_text_entry(run, false);
+                return;
+            }
+            core::ChangesMadeFlag = 1;
+            ParamBuffer(1) = 16.0f;
+            if (core::amod(ParamBuffer(6), 100.0f) == 0.0f) ParamBuffer(6) += 1.0f;
+            if (ParamBuffer(5) == 0.0f) ParamBuffer(5) = 1.0f;
+            entry.line = line;
+            entry.start_x = run.start_x;
+            entry.staff = run.staff;
+            entry.size = core::amod(ParamBuffer(6), 100.0f);
+            if (entry.sung) {
+                TextUnitCounter = 1;
+                const core::FixedText<512> kept_line = CommandLine;
+                const core::Array1<float, 56> kept_params = ParamBuffer;
+                show_note_numbers(run.staff);
+                CommandLine = kept_line;
+                ParamBuffer = kept_params;
+            }
+            const TextUnitsOutcome outcome = make_text_units(entry);
+            finish_text_line();
+            if (outcome != TextUnitsOutcome::Done) {
+                end_text_entry(run, outcome == TextUnitsOutcome::Cancelled);
+                return;
+            }
+        }
+        if (run.mode != 'T') {
+            end_text_entry(run, false);
+            return;
+        }
+        const float size = core::amod(ParamBuffer(6), 100.0f);
+        ParamBuffer(4) -= size * scale * 5.0f / 25.0f;
+        ParamBuffer(3) = core::amod(run.start_x, 1000.0f);
+    }
+}
+
+}  // namespace
+
 void reset_text_command_state() {
     TextDividerChar = ' ';
     TextFontPrefix.set("_00");
     LastTextLine.blank();
     TopLeftDisplayFlag = 0.0f;
+    NoteNumberList.fill(0.0f);
+    TextUnitCounter = 0;
+    ConnectorDirection = 0;
+    BracketMode = 0;
+    TextStopWord = 0;
+    reset_text_units_state();
 }
 
-// Stand-in: the word is answered as unknown.
+// Contract: the T words by the command's letters, tested in this order: a third letter "W"
+// (CommandLine becomes the IF line that marks the staff's notes, copied to SecondLine, mode
+// letters "IF"), "TB" (the extent of the items), "TA" (not available: the unknown-word report),
+// "TY" (the text file viewer), "TI" (the time of day), "TXD" (the divider), "TPL" (the top-left
+// display flag); any other word enters text: "TZ" on the staff of the marked item, "TC"/"TCX"
+// set BracketMode, "TT" takes line after line ("TTR" from a file), 'T"' the quoted text. Text
+// entry with no staff asks for a place (typed numbers, the first the staff, or a click); the
+// third character blank (no numbers) starts at 100.0. Each line's units become text items from
+// item ItemCount + 1 on, the store's count and start table kept right on every path. Reads and
+// writes the tables of text_command.h and text_units.h; a line that would pass 512 characters
+// is refused with a message.
 void run_text_command() {
-    core::FixedText<9> word;
-    for (int k = 1; k <= 9 && core::CommandLine(k) != ' '; ++k) word(k) = core::CommandLine(k);
-    core::report_unknown_word(word);
+    if (CommandLine(3) == 'W') {
+        build_if_line();
+        return;
+    }
+    if (CommandLine.starts_with("TB")) {
+        render::report_items_extent();
+    } else if (CommandLine.starts_with("TA")) {
+        core::FixedText<9> word;
+        for (int k = 1; k <= 9 && CommandLine(k) != ' '; ++k) word(k) = CommandLine(k);
+        core::report_unknown_word(word);
+    } else if (CommandLine.starts_with("TY")) {
+        view_text_file();
+    } else if (CommandLine.starts_with("TI")) {
+        show_time_of_day();
+    } else if (CommandLine.starts_with("TXD")) {
+        set_text_divider();
+    } else if (CommandLine.starts_with("TPL")) {
+        set_top_left_display();
+    } else {
+        enter_text();
+    }
+}
+
+// Contract: see the header. Reads StaffTables (middle lines), ViewOrigin and MouseRegion; a
+// later staff wins a tie. Writes IntParamBuffer(3) and ParamBuffer(5).
+float find_clicked_staff() {
+    const int64_t x = static_cast<int64_t>(core::MouseRegion(4)) - render::ViewOrigin.x;
+    const int64_t y = static_cast<int64_t>(core::MouseRegion(3)) + render::ViewOrigin.y;
+    const auto& staves = layout::StaffTables;
+    int32_t best = 0;
+    int64_t best_distance = 0;
+    // Only staves the page has: the tables keep positions for the others too.
+    std::vector<bool> present(layout::kMaxStaves + 1, false);
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t staff = core::int_of(core::ItemStore(s + 2));
+        if (core::int_of(core::ItemStore(s + 1)) == 8 && staff >= 1 && staff <= layout::kMaxStaves)
+            present[static_cast<std::size_t>(staff)] = true;
+    }
+    for (int32_t s = 1; s <= layout::kMaxStaves; ++s) {
+        if (!present[static_cast<std::size_t>(s)] || staves.StaffScale(s) <= 0.0f) continue;
+        const int64_t d = std::llabs(y - staves.StaffMiddleY(s));
+        if (best == 0 || d <= best_distance) {
+            best = s;
+            best_distance = d;
+        }
+    }
+    core::IntParamBuffer(3) = best;
+    if (best != 0) {
+        const double step = 7.0 * staves.StaffScale(best);
+        const double dy = static_cast<double>(staves.StaffMiddleY(best) - y);
+        ParamBuffer(5) = static_cast<float>(6.0 - dy / step);
+    }
+    const float p3 = static_cast<float>(static_cast<double>(x) / 150.0);
+    if (p3 < 0.0f) return -10.0f;
+    if (p3 > 200.0f) return 210.0f;
+    return p3;
 }
 
 }  // namespace edit
