@@ -28,12 +28,18 @@ int32_t staff_of(int32_t k) { return core::int_of(param(k, 2)); }
 // Alteration recorded for the units digit of a note's P5.
 int32_t alteration_of_digit(int32_t digit) {
     switch (digit) {
-        case 1: return -1;
-        case 2: return 1;
-        case 3: return 3;
-        case 4: return -2;
-        case 5: return 2;
-        default: return 0;
+        case 1:
+            return -1;
+        case 2:
+            return 1;
+        case 3:
+            return 3;
+        case 4:
+            return -2;
+        case 5:
+            return 2;
+        default:
+            return 0;
     }
 }
 
@@ -100,11 +106,16 @@ const core::Array1<int32_t, 105> KeyAccidentalTable = make_key_table();
 
 int32_t clef_step_offset(int32_t clef) {
     switch (clef) {
-        case 1: return -12;
-        case 2: return -6;
-        case 3: return -8;
-        case 4: return -7;
-        default: return 0;
+        case 1:
+            return -12;
+        case 2:
+            return -6;
+        case 3:
+            return -8;
+        case 4:
+            return -7;
+        default:
+            return 0;
     }
 }
 
@@ -153,9 +164,10 @@ void scan_staff_context() {
                 r.kind = kContextRest;
             } else {
                 r.kind = kContextNote;
-                if (n >= 5) r.accidental = alteration_of_digit(core::int_of(param(k, 5)) % 10 < 0
-                                                                   ? -(core::int_of(param(k, 5)) % 10)
-                                                                   : core::int_of(param(k, 5)) % 10);
+                if (n >= 5)
+                    r.accidental = alteration_of_digit(core::int_of(param(k, 5)) % 10 < 0
+                                                           ? -(core::int_of(param(k, 5)) % 10)
+                                                           : core::int_of(param(k, 5)) % 10);
                 if (n >= 4) r.level = core::int_of(param(k, 4)) % 100;
             }
             c.records.push_back(r);
@@ -208,8 +220,13 @@ void add_key_signature_item(int32_t& key, int32_t& clef) {
         core::show_message("*** No room for a key signature: none was added.");
         return;
     }
-    const float words[7] = {6.0f, 17.0f, StaffPitchContext.staff, position, 0.0f,
-                            static_cast<float>(key), static_cast<float>(clef)};
+    const float words[7] = {6.0f,
+                            17.0f,
+                            StaffPitchContext.staff,
+                            position,
+                            0.0f,
+                            static_cast<float>(key),
+                            static_cast<float>(clef)};
     for (int32_t j = 0; j < 7; ++j) ItemStore(start + j) = words[j];
     core::ItemCount += 1;
     ItemStartTable(core::ItemCount) = start;

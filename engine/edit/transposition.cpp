@@ -87,11 +87,16 @@ int32_t key_alteration(int32_t key, int32_t letter) {
 }
 int32_t accidental_code(int32_t alteration) {
     switch (alteration) {
-        case -2: return 4;
-        case -1: return 1;
-        case 1: return 2;
-        case 2: return 5;
-        default: return 0;
+        case -2:
+            return 4;
+        case -1:
+            return 1;
+        case 1:
+            return 2;
+        case 2:
+            return 5;
+        default:
+            return 0;
     }
 }
 void set_accidental_digit(int32_t k, int32_t code) {
@@ -104,8 +109,8 @@ void clear_accidental_digit(int32_t k) {
 
 // Reads the typed (or command-file) form or runs the dialog. False on Cancel.
 bool read_settings() {
-    const bool typed = core::PendingBoxOperation == 0 &&
-                       (core::MacroUnit != 0 || ParamBuffer(2) != 0.0f);
+    const bool typed =
+        core::PendingBoxOperation == 0 && (core::MacroUnit != 0 || ParamBuffer(2) != 0.0f);
     if (typed) {
         T.interval = core::int_of(ParamBuffer(2));
         T.first_staff = core::int_of(ParamBuffer(3));
@@ -202,8 +207,8 @@ void transpose_key_signature(const PitchRecord& r, size_t index, int32_t& old_ke
     new_key = key;
     if (key == 0) {
         if (index > 0 && T.key_added) {
-            word(k, 5) = static_cast<float>(T.added_key < 0 ? T.added_key - 100
-                                                             : T.added_key + 100);
+            word(k, 5) =
+                static_cast<float>(T.added_key < 0 ? T.added_key - 100 : T.added_key + 100);
         } else {
             word(k, 1) = kDummyCode;
         }

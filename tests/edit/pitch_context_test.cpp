@@ -1,5 +1,7 @@
 // The pitch context of a staff: records, kinds, bar positions, ties and the key signature that
 // a transposition adds.
+#include "engine/edit/pitch_context.h"
+
 #include <string>
 #include <vector>
 
@@ -7,7 +9,6 @@
 
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/edit/pitch_context.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 
@@ -59,7 +60,7 @@ TEST_F(PitchContextTest, BarLinesCoverTheStavesTheySpan) {
 TEST_F(PitchContextTest, KindsAfterBarsChordsRestsAndKeys) {
     append_test_record({8, 1, 0});
     append_test_record({3, 1, 2, 0, 1});  // bass clef
-    note(1, 10, 5, 12);                    // sharp
+    note(1, 10, 5, 12);                   // sharp
     append_test_record({14, 1, 20});
     note(1, 25, 3);
     note(1, 25, 5);  // its chord
@@ -147,10 +148,10 @@ TEST_F(PitchContextTest, KeyTableAndClefOffsets) {
     const auto at = [](int32_t key, int32_t letter) {
         return edit::KeyAccidentalTable(7 * (key + 7) + letter);
     };
-    EXPECT_EQ(at(2, 4), 1);   // D major: F sharp
-    EXPECT_EQ(at(2, 1), 1);   // and C sharp
-    EXPECT_EQ(at(2, 5), 0);   // not G
-    EXPECT_EQ(at(-1, 7), -1); // F major: B flat
+    EXPECT_EQ(at(2, 4), 1);    // D major: F sharp
+    EXPECT_EQ(at(2, 1), 1);    // and C sharp
+    EXPECT_EQ(at(2, 5), 0);    // not G
+    EXPECT_EQ(at(-1, 7), -1);  // F major: B flat
     EXPECT_EQ(at(-1, 3), 0);
     EXPECT_EQ(at(7, 7), 1);
     EXPECT_EQ(at(-7, 4), -1);

@@ -1,5 +1,7 @@
 // Transposition and enharmonic change through the interpreter's "TR" and "EN" words and the
 // console: levels, accidentals, keys, chord names, beams, the undo copy.
+#include "engine/edit/transposition.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -8,7 +10,6 @@
 
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/edit/transposition.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
@@ -84,8 +85,8 @@ TEST_F(TranspositionTest, AddedKeySignatureAfterTheClef) {
 TEST_F(TranspositionTest, KeySignatureToCMajorIsRemoved) {
     staff(1);
     append_test_record({17, 1, 5, 0, 1, 0});  // G major
-    note(1, 10, 5);                          // G
-    note(1, 20, 4);                          // F sharp from the key
+    note(1, 10, 5);                           // G
+    note(1, 20, 4);                           // F sharp from the key
     type("TR 5 1");
     EXPECT_EQ(count_code(17), 0);
     EXPECT_EQ(count_code(13), 0);
@@ -220,7 +221,7 @@ TEST_F(TranspositionTest, BeamsMoveWithTheirStaff) {
     note(1, 20, 5);
     append_test_record({6, 1, 10, 10, 12, 20, 0});
     append_test_record({6, 1, 10, -110, 12, 20, 0});  // a cue beam
-    type("TR 2 1 0 0 0 0 0 1");  // stems left alone
+    type("TR 2 1 0 0 0 0 0 1");                       // stems left alone
     std::vector<std::vector<float>> beams;
     for (int32_t k = 1; k <= core::ItemCount; ++k)
         if (item(k)[1] == 6.0f) beams.push_back({item(k)[4], item(k)[5]});
