@@ -36,6 +36,14 @@ class BoxCommandsTest : public InterpreterTest {
         }
         return n;
     }
+    // P4 of the notes (code 1) on the staff, in store order.
+    static std::vector<float> note_levels(int32_t staff) {
+        std::vector<float> levels;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (item(k)[1] == 1.0f && static_cast<int32_t>(item(k)[2]) == staff)
+                levels.push_back(item(k)[4]);
+        return levels;
+    }
     // P3 of the notes (code 1) on the staff, in store order.
     static std::vector<float> note_positions(int32_t staff) {
         std::vector<float> positions;
@@ -150,6 +158,19 @@ TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     EXPECT_EQ(edit::BoxTransposeRange.staff, 3);
     EXPECT_EQ(edit::BoxTransposeRange.left, 50.0f);
     EXPECT_GT(edit::BoxTransposeRange.right, 50.0f);  // not beyond the left: the page's end
+    // A whole staff with the dialog answered: its notes move a whole step.
+    clear_trace();
+    operation = 11;
+    fe_.answer_yes_no(kYes);
+    ScriptedFrontEnd::DialogAnswer setup;
+    setup.words = std::vector<int32_t>(19, 0);
+    setup.words[10] = 2;   // the interval
+    setup.words[13] = -1;  // no clef change
+    fe_.answer_dialog(setup);
+    core::CommandLine.set("3 0 0 3");
+    edit::run_box_command(operation);
+    EXPECT_EQ(note_levels(3), (std::vector<float>{2.0f, 3.0f}));
+    EXPECT_EQ(note_levels(1), (std::vector<float>{3.0f}));
     // A refused box hands nothing over.
     clear_trace();
     operation = 8;

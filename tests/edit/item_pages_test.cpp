@@ -254,9 +254,13 @@ TEST_F(ItemPagesTest, EdiAwaitsABoxAndOtherWordsAreUnknown) {
 }
 
 TEST_F(ItemPagesTest, EnReachesTheTransposition) {
-    clear_trace();
-    GTEST_SKIP() << "the transposition is being built";
-    type("EN 3");
+    type_all({"EI", "8 1 0", "NOTE RHQ"});
+    fe_.message_boxes.clear();
+    ASSERT_EQ(stored_param(2, 4), 1.0f);
+    // Three half steps up on staff 1: C to E flat, spelled in E flat major.
+    type("EN 3 1");
+    EXPECT_EQ(stored_param(2, 4), 3.0f);
+    EXPECT_EQ(stored_param(2, 5), 11.0f);
 }
 
 }  // namespace
