@@ -8,9 +8,9 @@
 // goes beside the files and says how they were made.
 //
 // A metric file is 708 bytes, little-endian: the PostScript name (28 characters, blank-padded),
-// the screen face (28), 162 signed 16-bit widths (entry code + 1), then what the program reads
-// and does not use: the font number (16-bit), the PostScript byte of each code (162 x 16-bit,
-// 0 when none) and the format number 1 (16-bit). Any fault in a source stops the tool with a
+// the screen face (28), 162 signed 16-bit widths (entry code + 1), the font number (16-bit),
+// the right edge of each code's ink (162 x 16-bit, the AFM bounding box's right x in the units
+// of the widths; 0 when the code has no glyph) and the format number 1 (16-bit). Any fault in a source stops the tool with a
 // message naming the file and line, and nothing is written.
 #include <array>
 #include <cmath>
@@ -74,6 +74,8 @@ struct Afm {
     bool font_specific = false;
     std::map<std::string, int> by_name;
     std::map<int, int> by_byte;
+    std::map<std::string, int> right_by_name;  // the bounding box's right x
+    std::map<int, int> right_by_byte;
     std::string notice;
 };
 
@@ -230,6 +232,7 @@ Afm read_afm(const fs::path& path) {
         // C code ; WX width ; N name ; ...
         int code = -1;
         int width = -1;
+        int right = 0;
         std::string name;
         std::istringstream fields(text);
         std::string field;
@@ -240,10 +243,17 @@ Afm read_afm(const fs::path& path) {
             if (key == "C") f >> code;
             if (key == "WX") f >> width;
             if (key == "N") f >> name;
+            if (key == "B") {
+                int llx = 0;
+                int lly = 0;
+                f >> llx >> lly >> right;
+            }
         }
         if (width < 0 || name.empty()) throw SourceError(path.string(), line, "bad metrics line");
         afm.by_name[name] = width;
         if (code >= 0 && code <= 255) afm.by_byte[code] = width;
+        afm.right_by_name[name] = right;
+        if (code >= 0 && code <= 255) afm.right_by_byte[code] = right;
     }
     if (afm.font_name.empty()) throw std::runtime_error(path.string() + ": no FontName");
     return afm;
@@ -268,6 +278,20 @@ int16_t code_width(const Table& t, const Afm& afm, const std::string& afm_name, 
     return file_width(hit->second, t.scale);
 }
 
+// The right edge of code c's ink in a font, found as code_width finds its width; 0 when the
+// code has no glyph.
+int16_t code_right_edge(const Table& t, const Afm& afm, int c) {
+    const CodeLine& code = t.codes[static_cast<std::size_t>(c)];
+    if (afm.font_specific) {
+        const auto hit = afm.right_by_byte.find(code.byte);
+        return code.byte != 0 && hit != afm.right_by_byte.end() ? file_width(hit->second, t.scale)
+                                                                : 0;
+    }
+    if (code.glyph.empty()) return 0;
+    const auto hit = afm.right_by_name.find(code.glyph);
+    return hit == afm.right_by_name.end() ? 0 : file_width(hit->second, t.scale);
+}
+
 std::vector<unsigned char> metric_file(const Table& t, const FontLine& f, const Afm& afm) {
     std::vector<unsigned char> bytes(kMetricBytes, ' ');
     for (std::size_t i = 0; i < f.ps_name.size(); ++i) bytes[i] = f.ps_name[i];
@@ -276,7 +300,7 @@ std::vector<unsigned char> metric_file(const Table& t, const FontLine& f, const 
         core::put_le_i16(bytes.data() + 56 + 2 * c, code_width(t, afm, f.afm, c));
     core::put_le_i16(bytes.data() + 380, static_cast<int16_t>(f.number));
     for (int c = 0; c < kCodes; ++c)
-        core::put_le_i16(bytes.data() + 382 + 2 * c, static_cast<int16_t>(t.codes[c].byte));
+        core::put_le_i16(bytes.data() + 382 + 2 * c, code_right_edge(t, afm, c));
     core::put_le_i16(bytes.data() + 706, 1);
     return bytes;
 }

@@ -17,6 +17,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/box_commands.h"
 #include "engine/edit/tables.h"
+#include "engine/edit/text_lines.h"
 #include "engine/edit/voice_separation.h"
 #include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
@@ -27,6 +28,7 @@
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
+#include "engine/render/text_escapes.h"
 #include "output/output_registration.h"
 #include "output/tables.h"
 
@@ -55,6 +57,7 @@ void reset_engine() {
     render::set_guitar_chord_loader(core::load_guitar_chord_file);
     render::RenderHooks.update_view_geometry = update_view_for_edited_item;
     render::NewNoteMarkDrawer = mark_new_note_positions;
+    render::TextEditHooks.run_text_margin_command = edit::run_text_margin_command;
     reset_interpreter_tables();
     reset_undo_tables();
     reset_file_command_tables();

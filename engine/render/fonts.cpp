@@ -65,6 +65,8 @@ void take_metrics(const unsigned char* bytes) {
     LoadedFont.face_name.set(std::string_view(reinterpret_cast<const char*>(bytes + 28), 28));
     for (int k = 1; k <= kFontWidths; ++k) {
         LoadedFont.widths(k) = static_cast<float>(le16(bytes + 56 + 2 * (k - 1))) / kFontWidthUnit;
+        LoadedFont.right_edges(k) =
+            static_cast<float>(le16(bytes + 382 + 2 * (k - 1))) / kFontWidthUnit;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engine/render/tables.h"
 
 #include "engine/render/fonts.h"
+#include "engine/render/text_justify.h"
 
 namespace render {
 
@@ -67,6 +68,7 @@ void reset_render_tables() {
     CurrentFontNumber = 0;
     LoadedFont = LoadedFontRecord{};
     reset_font_tables();
+    reset_text_justify_state();
     PsColourFlag = 0;
     FreezeScreen = 1;
     AfterKeywordFlag = 0;

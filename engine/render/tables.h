@@ -124,6 +124,9 @@ struct LoadedFontRecord {
     int32_t slot = 1;                         // the slot in use (there is one)
     core::FixedText<30> ps_name;              // PostScript font name, blank-padded
     core::Array1<float, kFontWidths> widths;  // entry code + 1
+    // The right edge of each glyph's ink, in the units of widths (entry code + 1): width minus
+    // right edge is the side bearing that right justification adds back.
+    core::Array1<float, kFontWidths> right_edges;
     core::FixedText<28> face_name;            // screen face (fontconfig family), blank-padded
     int32_t last_metric_font = -1;            // number mod 100 of the last font below 100 loaded
     core::FixedText<512> last_tried;          // the metric file name tried last

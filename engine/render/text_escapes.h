@@ -88,10 +88,9 @@ uint8_t accented_char(int32_t accent, int32_t letter_code);
 
 // ---- paragraph reflow (text_reflow.cpp) ----
 
-// Services of the text editing commands that the reflow and the text drawer call. Each is set
-// by the editing commands when they start; unset, a call does nothing, except that the reflow
-// then finds the ends of words itself and the text drawer lays the line out itself. Wiring, not
-// state: reset_engine() leaves them alone.
+// Services of the editing layers that the text drawer calls. Each is set when the engine is
+// reset; unset, a call does nothing and the text drawer lays the line out itself. Wiring, not
+// state: reset_render_tables() leaves them alone.
 struct TextEditHooksRecord {
     // Lays out the line of the text item being edited under the margin words ("RM", "LS",
     // justification) into TextCodeList; the text drawer hands the layout to it while such a
@@ -100,10 +99,6 @@ struct TextEditHooksRecord {
     // Finds the staff item of the edited item's staff and its nearest neighbour above (code 1)
     // or below (code 2).
     void (*find_neighbour_staff)(int32_t code) = nullptr;
-    // The next word boundary of line from column start in the scan direction; 0 when none.
-    int32_t (*find_blank_in_line)(std::string_view line, int32_t start) = nullptr;
-    // Sets P10 (extra space per blank) so that the line in TextCodeList fills margin (P3 units).
-    void (*justify_text_line)(float margin) = nullptr;
 };
 extern TextEditHooksRecord TextEditHooks;
 

@@ -157,15 +157,15 @@ bool read_stored_text(int32_t item, std::string& chars, int32_t& s) {
     return true;
 }
 
-// While the item being edited is under the margin words ("J", "T", or "I" second without "R"
-// first) the editing commands lay its line out.
+// While the item being edited is under the margin words ("J" or "T" words other than a second
+// letter "I", and "RI") the editing commands measure and lay out its line.
 bool margin_words_active() {
     if (TextEditHooks.run_text_margin_command == nullptr || core::EditedItemNumber == 0) {
         return false;
     }
     const int32_t l1 = core::CommandModeLetters(1);
     const int32_t l2 = core::CommandModeLetters(2);
-    return l1 == 'J' || l1 == 'T' || (l2 == 'I' && l1 != 'R');
+    return ((l1 == 'J' || l1 == 'T') && l2 != 'I') || (l1 == 'R' && l2 == 'I');
 }
 
 // A font change to the font set just before it does nothing; it would only start an empty

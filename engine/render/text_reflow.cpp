@@ -13,6 +13,7 @@
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_escapes.h"
+#include "engine/render/text_justify.h"
 
 namespace render {
 
@@ -58,14 +59,11 @@ std::string record_chars(int32_t s) {
 // The column of the blank that ends the word at or after column start of line (1-based); 0
 // when the word runs to the end of the line.
 int32_t word_end(std::string_view line, int32_t start) {
-    if (TextEditHooks.find_blank_in_line != nullptr) {
-        return TextEditHooks.find_blank_in_line(line, start);
-    }
     const int32_t n = static_cast<int32_t>(line.size());
     int32_t i = start;
     while (i <= n && line[static_cast<std::size_t>(i - 1)] == ' ') ++i;
-    while (i <= n && line[static_cast<std::size_t>(i - 1)] != ' ') ++i;
-    return i <= n ? i : 0;
+    const int32_t last = find_blank_in_line(line, i, n, -1);
+    return last == 0 ? 0 : last + 1;
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -259,9 +257,14 @@ void reflow_text_lines() {
         r[9] = 0.0f;
         p(10) = 0.0f;
         const float width = line_width(line);
-        if (justify && i + 1 < count && TextEditHooks.justify_text_line != nullptr) {
-            TextEditHooks.justify_text_line(available);
-            r[9] = p(10);
+        if (justify && i + 1 < count && line.find(' ') != std::string::npos) {
+            // The justification writes the working copy too; the edited item is not this line.
+            const auto edited_params = core::EditItemParams;
+            TextJustifyState.left = pattern[2];
+            TextJustifyState.right = margin;
+            p(3) = pattern[2];
+            if (justify_text_line()) r[9] = p(10);
+            core::EditItemParams = edited_params;
             p(10) = 0.0f;
         }
         r[11] = static_cast<float>(line.size());

@@ -2,6 +2,7 @@
 #include "engine/commands/file_commands.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -436,7 +437,11 @@ TEST_F(FileCommandsTest, FrontEndOpenAsksAboutUnsavedChanges) {
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("open.mus"));
     EXPECT_EQ(core::ChangesMadeFlag, 0);
     // A text file goes to the text view, the page stays.
+    std::ofstream(path("notes.txt"), std::ios::binary) << "some notes\n";
+    fe_.answer_dialog(2);
     type("~~R" + path("notes.txt"));
+    EXPECT_EQ(fe_.dialogs.back(), "Text File");
+    EXPECT_EQ(fe_.dialog_text, "some notes\n");
     EXPECT_EQ(core::SecondLine.trimmed(), "TYPE " + path("notes.txt"));
     EXPECT_EQ(page(), doc);
 }

@@ -135,8 +135,14 @@ TEST_F(InterpreterTest, RecallRunsTheLastCommandAgainAndDoubleQKeepsItAsMiniMacr
     enter_items_without_editing();
     type("5 1 2");
     EXPECT_EQ(core::LastCommand.c_text(), "5 1 2");
+    // "q" shows the last command in the Edit Text dialog; OK runs it as shown.
+    ScriptedFrontEnd::DialogAnswer keep;
+    keep.keep_text = true;
+    fe_.answer_dialog(keep);
     type("q");
+    EXPECT_EQ(fe_.dialog_text, "5 1 2");
     EXPECT_EQ(core::ItemCount, 2);
+    fe_.answer_dialog(keep);
     type("Q");
     EXPECT_EQ(core::ItemCount, 3);
     type_all({"slur 3", "qq"});
@@ -216,6 +222,7 @@ TEST_F(InterpreterTest, LineEditorKeysEditTheLine) {
 }
 
 TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietlyOrRepeats) {
+    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
     enter_items_without_editing();
     key('7');
     key(127);
@@ -276,6 +283,7 @@ TEST_F(InterpreterTest, CommandFileRunsAllItsLinesInOneCallWhateverEndsACommand)
 }
 
 TEST_F(InterpreterTest, RexRunsTheFirstLineOfAFileAndLeavesACommandFileRunning) {
+    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
     write_file("one.txt", {"5 1 2", "6 2 3"});
     type("REX one.txt");
     ASSERT_EQ(core::ItemCount, 1);
@@ -340,6 +348,7 @@ TEST_F(InterpreterTest, AFileThatReadsItselfEnds) {
 }
 
 TEST_F(InterpreterTest, RexLinesRunEightDeepAndNoDeeper) {
+    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
     enter_items_without_editing();
     // r1 .. r8: each runs the next; the eighth enters a note.
     for (int k = 1; k <= 7; ++k)
@@ -358,6 +367,7 @@ TEST_F(InterpreterTest, RexLinesRunEightDeepAndNoDeeper) {
 }
 
 TEST_F(InterpreterTest, AFileWhoseFirstLineRunsItselfEndsEveryCommandFile) {
+    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
     write_file("self.txt", {"REX self.txt", "5 1 2"});
     type("REX self.txt");
     EXPECT_TRUE(shown(kTooDeep));

@@ -42,8 +42,26 @@ struct MetricFile {
     std::string ps_name;
     std::string face;
     std::array<int, 162> widths{};
-    std::array<int, 162> bytes{};  // the PostScript byte of each code (0 = none)
+    std::array<int, 162> bytes{};   // the PostScript byte of each code (0 = none)
+    std::array<int, 162> rights{};  // the right edge of each code's ink
 };
+
+// The PostScript byte of each code by the code table the metric files are built from.
+std::array<int, 162> code_bytes() {
+    std::array<int, 162> bytes{};
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "../../data/font_numbers.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string key;
+        std::string code;
+        std::string byte;
+        words >> key >> code >> byte;
+        if (key != "code" || byte == "-") continue;
+        bytes.at(static_cast<std::size_t>(std::stoi(code))) = std::stoi(byte);
+    }
+    return bytes;
+}
 
 std::string trim(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -96,8 +114,9 @@ class FontMetricsTest : public ::testing::Test {
         m.face = trim(bytes.substr(28, 28));
         for (int c = 0; c < 162; ++c) {
             m.widths[c] = core::get_le_i16(p + 56 + 2 * c);
-            m.bytes[c] = core::get_le_i16(p + 382 + 2 * c);
+            m.rights[c] = core::get_le_i16(p + 382 + 2 * c);
         }
+        m.bytes = code_bytes();
         return m;
     }
     std::string prolog() const { return read_text(data_ / "mxlib" / "fmfontinit.psc"); }
@@ -219,6 +238,21 @@ TEST_F(FontMetricsTest, PrologEncodingShowsTheGlyphOfEveryCode) {
             << "code " << c << " byte " << b;
     }
     EXPECT_GT(checked, 140);
+}
+
+// Each letter's ink ends inside its advance, a little before it: the side bearing that right
+// justification adds back is small and positive.
+TEST_F(FontMetricsTest, RightInkEdgesLieWithinTheWidths) {
+    const MetricFile m = metric(0);
+    int letters = 0;
+    for (int c = 0; c < 162; ++c) {
+        const int b = m.bytes[c];
+        if (!((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'))) continue;
+        ++letters;
+        EXPECT_GT(m.rights[c], 0) << "code " << c;
+        EXPECT_LE(m.rights[c], m.widths[c] + m.widths[c] / 4) << "code " << c;
+    }
+    EXPECT_EQ(letters, 52);
 }
 
 TEST_F(FontMetricsTest, PrologWithAReencodedFontAndAccentedTextRunsInGhostscript) {
