@@ -1,5 +1,6 @@
 #include "engine/core/item_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace core {
@@ -65,6 +66,44 @@ bool resize_item(int32_t k, float new_n) {
     }
     for (int32_t j = k + 1; j <= ItemCount + 1; ++j) ItemStartTable(j) += delta;
     ItemWordsUsed += delta;
+    return true;
+}
+
+// Contract: see the header. The words from the first grown item to the end are copied aside
+// once and written back with the new words in place; the start table follows.
+bool grow_items_to(std::vector<int32_t> items, int32_t n) {
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
+    int32_t total = 0;
+    std::vector<int32_t> grown;
+    for (int32_t k : items) {
+        if (k < 1 || k > ItemCount) continue;
+        const int32_t c = int_of(ItemStore(ItemStartTable(k)));
+        if (c >= n) continue;
+        grown.push_back(k);
+        total += n - c;
+    }
+    if (grown.empty()) return true;
+    if (ItemWordsUsed - 1 + total > ItemStoreCapacity) return false;
+    const int32_t from = ItemStartTable(grown.front());
+    std::vector<float> tail(static_cast<std::size_t>(ItemWordsUsed - from));
+    for (int32_t w = from; w < ItemWordsUsed; ++w) tail[static_cast<std::size_t>(w - from)] = ItemStore(w);
+    int32_t out = from;
+    std::size_t next = 0;
+    for (int32_t k = grown.front(); k <= ItemCount; ++k) {
+        const int32_t start = ItemStartTable(k) - from;
+        const int32_t c = int_of(tail[static_cast<std::size_t>(start)]);
+        ItemStartTable(k) = out;
+        const bool grow = next < grown.size() && grown[next] == k;
+        ItemStore(out++) = grow ? static_cast<float>(n) : tail[static_cast<std::size_t>(start)];
+        for (int32_t j = 1; j <= c; ++j) ItemStore(out++) = tail[static_cast<std::size_t>(start + j)];
+        if (grow) {
+            for (int32_t j = c + 1; j <= n; ++j) ItemStore(out++) = 0.0f;
+            ++next;
+        }
+    }
+    ItemWordsUsed += total;
+    ItemStartTable(ItemCount + 1) = ItemWordsUsed;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 #include <string_view>
 
 #include "engine/core/tables.h"
@@ -20,6 +21,10 @@ void rebuild_item_start_table_and_copy();
 // Gives item k new_n parameters (new ones are zeros at the end; a shrink drops the last).
 // Refuses (returns false, store untouched) when the store would overflow its capacity.
 bool resize_item(int32_t k, float new_n);
+// Gives every listed item (item numbers in any order) that has fewer than n parameters n of
+// them, the new ones zeros, in one pass over the store. Refuses (returns false, store
+// untouched) when the store would overflow its capacity.
+bool grow_items_to(std::vector<int32_t> items, int32_t n);
 // Removes item i, its output spans and its output; the record goes to DeletedItemRecord.
 void delete_item(int32_t i);
 // Moves item INT(P(2)) to position INT(P(3)) and rebuilds the start table. Returns whether the

@@ -10,13 +10,6 @@
 
 namespace core {
 
-int32_t int_of(double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0) return INT32_MAX;
-    if (v <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(v);  // truncates toward zero
-}
-
 int32_t nint(double v) {
     if (std::isnan(v)) return 0;
     return int_of(v < 0 ? v - 0.5 : v + 0.5);

@@ -13,7 +13,13 @@ namespace core {
 
 // INT: truncation toward zero. Values beyond the 32-bit range saturate and NaN gives 0, so
 // that no stored word can cause undefined behaviour when it becomes an index or a count.
-int32_t int_of(double v);
+// Inline: every walk of the store reads each item's count and code through it.
+inline int32_t int_of(double v) {
+    if (v != v) return 0;  // NaN
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(v);  // truncates toward zero
+}
 
 // NINT: rounding half away from zero, saturating like int_of.
 int32_t nint(double v);

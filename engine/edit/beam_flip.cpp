@@ -109,11 +109,10 @@ void refuse_item(std::string_view text, int32_t column, int32_t item) {
 
 // Matches both ends of the beam in r to notes of its staff, snapping nothing yet. False when an
 // end has no note or a matched note takes a beat or more.
-bool match_beam_ends(const Record& r, BeamEntry& entry) {
+bool match_beam_ends(const Record& r, const std::vector<int32_t>& staff_notes, BeamEntry& entry) {
     int32_t count = 0;
-    for (int32_t j = 1; j <= core::ItemCount; ++j) {
+    for (int32_t j : staff_notes) {
         const Record note = record_of(j);
-        if (note.code() != kNoteCode || note.staff() != r.staff()) continue;
         const float x = note.p(3);
         if (std::fabs(x - r.p(3)) <= kEndTolerance) {
             entry.left = x;
@@ -137,6 +136,12 @@ bool collect(Flip& f) {
     const int32_t staff = core::int_of(layout::InputStaff);
     const float left = layout::InputRangeStart;
     const float right = layout::InputRangeEnd;
+    // The staff's notes in store order, listed once for the ends of all its beams.
+    std::vector<int32_t> staff_notes;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const Record r = record_of(k);
+        if (r.code() == kNoteCode && r.staff() == staff) staff_notes.push_back(k);
+    }
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         const Record r = record_of(k);
         if (r.staff() != staff || r.p(3) < left || r.code() == kTextCode) continue;
@@ -149,7 +154,7 @@ bool collect(Flip& f) {
             BeamEntry entry;
             entry.item = k;
             entry.raw_left = r.p(3);
-            if (r.p(7) < 0.0f || r.p(6) > right || !match_beam_ends(r, entry)) {
+            if (r.p(7) < 0.0f || r.p(6) > right || !match_beam_ends(r, staff_notes, entry)) {
                 refuse_item(kBeamRefused, 81, k);
                 return false;
             }
@@ -384,6 +389,12 @@ void rebuild_and_copy_back(Flip& f) {
         rebuild_pairs(f.slurs, layout::kSlursMode, layout::make_slurs_for_notes);
     }
 
+    // Every short note grows in one pass: growing them one by one moves the store's tail each time.
+    std::vector<int32_t> short_notes;
+    for (const CollectedNote& note : f.notes) {
+        if (record_of(note.item).n < 11) short_notes.push_back(note.item);
+    }
+    core::grow_items_to(short_notes, 11);
     for (int32_t i = 1; i <= note_count; ++i) {
         const CollectedNote& note = f.notes[static_cast<std::size_t>(i - 1)];
         if (record_of(note.item).n < 11) core::resize_item(note.item, 11.0f);
@@ -423,7 +434,7 @@ void rebuild_and_copy_back(Flip& f) {
     core::ParamBuffer(5) = layout::InputStaff;
     core::ItemCount = last_note;
     int32_t flag = 1;
-    layout::fit_stems_to_beams(flag);
+    layout::fit_stems_to_beams(flag, false);
     // A stem fit may have grown notes while the count was held short.
     core::ItemCount = count;
     core::rebuild_item_start_table();

@@ -15,7 +15,9 @@ namespace layout {
 void fit_one_stem(int32_t& direction);
 // Fits the stems of the notes under every beam of staves P2..P5 between P3 and P4 (ParamBuffer);
 // a flag of 0 does nothing.
-void fit_stems_to_beams(int32_t& flag);
+// redraw false leaves the page to the caller's own redraw (the flip of beamed groups, whose
+// callers redraw once at their end).
+void fit_stems_to_beams(int32_t& flag, bool redraw = true);
 // Leaves an edit line in ParamBuffer fitting the edited note's stem to its beam (P1 = 0: none).
 void adjust_stems_to_beam();
 // Rebuilds the edited beam from the notes under it (P1 = 0: no beam could be built).

@@ -288,7 +288,7 @@ void fit_one_stem(int32_t& direction) {
 // UndoSaveMode (when no beam is edited), CommandLine(1) (blanked when a beam is edited), the
 // output lists (whole-page redraw), ChangesMadeFlag = 1. An edited item that is not a beam fits
 // nothing. A flag of 0 does nothing.
-void fit_stems_to_beams(int32_t& flag) {
+void fit_stems_to_beams(int32_t& flag, bool redraw) {
     if (flag == 0) return;
     copy_x_letter();
     const bool forced = forced_by_command();
@@ -343,6 +343,8 @@ void fit_stems_to_beams(int32_t& flag) {
         }
     }
 
+    core::ChangesMadeFlag = 1;
+    if (!redraw) return;
     core::push_words(e.size(), e.data());
     const int32_t edited_item = core::EditedItemNumber;
     core::EditedItemNumber = 0;

@@ -185,10 +185,14 @@ TEST_F(TextLines, MovedWordsThatWouldPass512CharactersChangeNothing) {
 
 TEST_F(TextLines, EditTextDialogCancelKeepsTheLine) {
     core::CommandLine.set("HELLO");
-    fe_.answer_dialog({.result = 2});
+    ScriptedFrontEnd::DialogAnswer cancel;
+    cancel.result = 2;
+    fe_.answer_dialog(cancel);
     EXPECT_EQ(edit::edit_text_in_dialog(), 2);
     EXPECT_EQ(std::string(core::CommandLine.view().substr(0, 6)), std::string("HELLO") + '\0');
-    fe_.answer_dialog({.result = 1, .text = "BYE"});
+    ScriptedFrontEnd::DialogAnswer bye;
+    bye.text = "BYE";
+    fe_.answer_dialog(bye);
     core::CommandLine.set("HELLO");
     EXPECT_EQ(edit::edit_text_in_dialog(), 1);
     EXPECT_EQ(std::string(core::CommandLine.view().substr(0, 4)), std::string("BYE") + '\0');
