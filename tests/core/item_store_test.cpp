@@ -125,6 +125,36 @@ TEST_F(ItemStoreTest, ResizeGrowsWithZerosShrinksBackAndRefusesToPassTheCapacity
     expect_invariants();
 }
 
+TEST_F(ItemStoreTest, GrowingSeveralItemsInOnePassMatchesGrowingThemOneByOne) {
+    const std::vector<std::vector<float>> page = {
+        {1, 1, 10, 5, 7}, {2, 3, 20, 6}, {1, 1, 30, 7, 7, 0, 0, 0, 0, 0, 0, 0}, {3, 4, 30, 7}};
+    for (const auto& p : page) add_item(p);
+    for (int32_t k : {4, 2, 1}) resize_item(k, 11.0f);
+    std::vector<std::vector<float>> one_by_one;
+    for (int32_t k = 1; k <= ItemCount; ++k) one_by_one.push_back(item(k));
+
+    reset_engine();
+    for (const auto& p : page) add_item(p);
+    // Any order, repeats, an item already long enough and numbers outside the store.
+    EXPECT_TRUE(grow_items_to({4, 2, 1, 2, 3, 0, 99}, 11));
+    for (int32_t k = 1; k <= ItemCount; ++k) EXPECT_EQ(item(k), one_by_one[k - 1]) << k;
+    expect_invariants();
+
+    // Exactly the room left is taken; one word more is refused and changes nothing.
+    reset_engine();
+    add_item({1, 1, 10, 5});
+    add_item({2, 1, 20, 5});
+    ItemStoreCapacity = ItemWordsUsed + 3;  // room for four more words
+    EXPECT_FALSE(grow_items_to({1, 2}, 7));
+    EXPECT_EQ(item(1), (std::vector<float>{1, 1, 10, 5}));
+    EXPECT_EQ(item(2), (std::vector<float>{2, 1, 20, 5}));
+    expect_invariants();
+    EXPECT_TRUE(grow_items_to({1, 2}, 6));
+    EXPECT_EQ(item(2), (std::vector<float>{2, 1, 20, 5, 0, 0}));
+    EXPECT_EQ(ItemWordsUsed - 1, ItemStoreCapacity);
+    expect_invariants();
+}
+
 TEST_F(ItemStoreTest, DeleteCutsTheItemsOutputAndKeepsSpansConsistent) {
     add_item({1, 1, 10, 5});
     add_item({2, 1, 20, 6, 9});
