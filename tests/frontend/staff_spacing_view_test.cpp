@@ -1,5 +1,6 @@
 // Two staves whose notes crowd each other, spaced by "VJ 4" and numbered by "BN 1 2" in the
 // page window; the picture is kept for a person to look at (staff_spacing.png).
+#include <fstream>
 #include <iostream>
 
 #include "engine/core/item_store.h"
@@ -62,6 +63,36 @@ TEST_F(StaffSpacingViewTest, VerticalJustifyClearsTheCrowdedStaffAndBarsAreNumbe
     QApplication::processEvents();
     const QImage image = view_->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const auto path = screenshot_folder() / "staff_spacing.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
+    std::cout << "screenshot: " << path.string() << '\n';
+}
+
+// Sung text under the notes of a staff, read from a command file, with its hyphen and extender
+// lines, after the staff was transposed up a whole step (sung_text.png).
+TEST_F(StaffSpacingViewTest, SungTextLiesUnderTheTransposedNotes) {
+    if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
+    core::EngineWaitLevel = 0;
+    SendCommand("EI");
+    SendCommand("8 1 0");
+    SendCommand("3 1 5 0 0");
+    for (int k = 0; k < 5; ++k)
+        SendCommand(("1 1 " + std::to_string(20 + 30 * k) + " " + std::to_string(3 + k) +
+                     " 10 0 1")
+                        .c_str());
+    SendCommand("TR 2 1");
+    const std::filesystem::path file = temp_dir() / "words.cmd";
+    {
+        std::ofstream out(file);
+        out << "T 1 0 12\nla-la-la--la\n1 2 3 4 5\n";
+    }
+    const int32_t before = core::ItemCount;
+    SendCommand(("RE " + file.string()).c_str());
+    // Four syllables, two hyphen lines and an extender.
+    EXPECT_EQ(core::ItemCount, before + 7) << core::MessageLine.trimmed();
+
+    QApplication::processEvents();
+    const QImage image = view_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto path = screenshot_folder() / "sung_text.png";
     ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
     std::cout << "screenshot: " << path.string() << '\n';
 }
