@@ -581,3 +581,31 @@ int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
 int ConsoleFrontEnd::RunEditTextDialog() {
     return read_text_answer("Edit Text:", std::string(up_to_nul(core::MessageLine.view())));
 }
+
+int ConsoleFrontEnd::RunTablatureSetupDialog(core::Array1<int32_t, 20>& /*a*/) {
+    report_window_dialog("Tablature setup.");
+    return 2;
+}
+
+// Closed as with Escape: the paper stays as it is.
+int ConsoleFrontEnd::RunPaperSizeDialog(core::Array1<float, 3>& /*custom*/) {
+    report_window_dialog("Paper Size");
+    return 0;
+}
+
+int ConsoleFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& /*a*/) {
+    report_window_dialog("Measure numbers");
+    return 2;
+}
+
+int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/,
+                                     int32_t& choice) {
+    report_window_dialog("MusDir");
+    choice = 0;
+    return 2;
+}
+
+int ConsoleFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& /*box*/) {
+    report_window_dialog("Steps to move");
+    return 2;
+}

@@ -119,7 +119,7 @@ std::string choose_save_name() {
         if (third != 'X' && third != 'B') return {};
         CommandLine(2) = third;
         CommandLine(3) = 'A';
-        edit::add_to_music_directory();
+        edit::step_document_name();
     } else if (second != 'A') {
         return {};
     }

@@ -46,6 +46,9 @@
 #include "engine/edit/text_files.h"           // view_text_file
 #include "engine/edit/text_lines.h"           // edit_text_in_dialog
 #include "engine/edit/transposition.h"        // transpose_items
+#include "engine/edit/m_commands.h"           // run_m_command, move_system, adjust_box_edges
+#include "engine/edit/music_directory.h"      // run_ndir_command, step_document_name
+#include "engine/edit/paper_size.h"           // set_paper_size
 #include "engine/layout/view_settings.h"          // set_view_top_bottom, ...
 #include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
@@ -109,16 +112,8 @@ void run_input_mode();
 // ============================================================================================
 namespace edit {
 
-void run_m_command();                      // M, "CS"
-// The families the box continuation and the edit lines reach.
-void adjust_box_edges();
-void move_system();
-void run_ndir_command();                   // N
-void set_paper_size();                     // "PA"
 void test_frontend_services();             // developer lines "rr", "rrh"
 
-// Enters the file being saved in the music directory "#musdir#.tmp".
-void add_to_music_directory();
 
 extern int32_t BoxEdgeWord;   // the box-edge word of the box operations
 extern int32_t DragStepWord;  // the step of a parameter drag

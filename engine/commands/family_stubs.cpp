@@ -87,19 +87,6 @@ int32_t BoxEdgeWord = 0;
 int32_t DragStepWord = 0;
 
 
-// Not built yet but for "MAKEDIR", which the M words hand to the P words' folder step.
-void run_m_command() {
-    if (core::CommandLine.starts_with("MAKEDIR")) {
-        output::run_p_command();
-        return;
-    }
-    core::report_family_word("run_m_command");
-}
-// Not built yet: the box and group operations change nothing.
-void adjust_box_edges() { core::trace("adjust_box_edges"); }
-void move_system() { core::trace("move_system"); }
-void run_ndir_command() { core::report_family_word("run_ndir_command"); }
-void set_paper_size() { core::report_family_word("set_paper_size"); }
 // The P words' folder step leaves "rrh" in SecondLine for it: nothing to report there.
 void test_frontend_services() {
     if (core::SecondLine.starts_with("rrh")) {
@@ -113,7 +100,5 @@ void test_frontend_services() {
 
 
 // Not built yet: the zoom stays as it is.
-// Not built yet: the music directory is not written.
-void add_to_music_directory() { core::trace("add_to_music_directory"); }
 
 }  // namespace edit

@@ -175,6 +175,11 @@ CommandFlow row_m() {
         return CommandFlow::EndCommand;
     }
     if (starts("MID")) return show_view_position();
+    // "MAKEDIR" belongs to the P words' folder step.
+    if (starts("MAKEDIR")) {
+        output::run_p_command();
+        return CommandFlow::EndCommand;
+    }
     edit::run_m_command();
     return CommandFlow::EndCommand;
 }

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/core/tables.h"
 
@@ -182,6 +184,22 @@ class FrontEndPort {
     // "Transpose Setup": words 1-19 are the block's A[0]-A[18] (interval in word 11, stems 12,
     // clef change 13 and 14, key signature 15, cue notes 16). 2 = Cancel.
     virtual int RunTransposeSetupDialog(Array1<int32_t, 19>& a) = 0;
+    // "Tablature setup.": words 1-19 are the block's A[0]-A[18] going in, 1-20 A[0]-A[19]
+    // coming back. 2 = Cancel.
+    virtual int RunTablatureSetupDialog(Array1<int32_t, 20>& a) = 0;
+    // "Paper Size": the code of the button chosen (1 Letter, 2 Legal, 3 Ledger, 4 Double page,
+    // 5 A3, 6 A4, 7 B4, 8 custom, -1 no outline); 0 when closed with Escape (nothing changes).
+    // For custom, width and height in words 1 and 2 of custom, the unit in word 3 (1.0 inches,
+    // 0.0 centimetres).
+    virtual int RunPaperSizeDialog(Array1<float, 3>& custom) = 0;
+    // "Measure numbers": words 1-19 are the block's A[0]-A[18]. 2 = Cancel.
+    virtual int RunMeasureNumbersDialog(Array1<int32_t, 19>& a) = 0;
+    // "MusDir": lists the entries; choice = the entry chosen (1-based), 0 when none. 2 = Cancel.
+    virtual int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) = 0;
+    // "Steps to move": box words 1 left position, 2 steps for the left edge, 3 right position,
+    // 4 steps for the right edge (the block's X1, Y1, X2, Y2), edited in place. 1 = OK, 2 =
+    // Exit.
+    virtual int RunStepsToMoveDialog(Array1<float, 4>& box) = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

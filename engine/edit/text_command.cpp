@@ -14,6 +14,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/edit/tablature.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text_files.h"
 #include "engine/edit/text_units.h"
@@ -429,7 +430,7 @@ void reset_text_command_state() {
 
 // Contract: the T words by the command's letters, tested in this order: a third letter "W"
 // (CommandLine becomes the IF line that marks the staff's notes, copied to SecondLine, mode
-// letters "IF"), "TB" (the extent of the items), "TA" (not available: the unknown-word report),
+// letters "IF"), "TB" (the extent of the items), "TA" (tablature),
 // "TY" (the text file viewer), "TI" (the time of day), "TXD" (the divider), "TPL" (the top-left
 // display flag); any other word enters text: "TZ" on the staff of the marked item, "TC"/"TCX"
 // set BracketMode, "TT" takes line after line ("TTR" from a file), 'T"' the quoted text. Text
@@ -446,9 +447,7 @@ void run_text_command() {
     if (CommandLine.starts_with("TB")) {
         render::report_items_extent();
     } else if (CommandLine.starts_with("TA")) {
-        core::FixedText<9> word;
-        for (int k = 1; k <= 9 && CommandLine(k) != ' '; ++k) word(k) = CommandLine(k);
-        core::report_unknown_word(word);
+        make_tablature();
     } else if (CommandLine.starts_with("TY")) {
         view_text_file();
     } else if (CommandLine.starts_with("TI")) {

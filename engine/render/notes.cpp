@@ -9,6 +9,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/tab_numbers.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
@@ -50,7 +51,7 @@ void hand_to_tablature() {
     auto& ip = core::IntParamBuffer;
     const int32_t saved = ip(10);
     if (saved == kTabComputeMode) ip(10) = 0;
-    run_hook(RenderHooks.draw_tab_fret_numbers);
+    draw_tab_fret_numbers();
     ip(10) = saved;
 }
 

@@ -28,10 +28,6 @@ struct RenderHooksRecord {
     // Writes one line (such as " r", the end of a grey group) to the PostScript unit.
     void (*write_ps_line)(std::string_view line) = nullptr;
 
-    // ---- used by the note drawer ----
-    // Draws the fret numbers of the tablature note in ParamBuffer / IntParamBuffer as text and
-    // nothing else of the note.
-    void (*draw_tab_fret_numbers)() = nullptr;
     // PostScript pass: chooses the ledger-line width code of the note in ParamBuffer (P16 and
     // its staff's default), appends it with add_path_width unless it is 99 (no width entry)
     // and returns it. Unset counts as 99.

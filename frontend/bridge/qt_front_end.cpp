@@ -325,3 +325,21 @@ int QtFrontEnd::RunTextFileDialog(std::string_view /*text*/) {
 int QtFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
     return frontend::RunTransposeSetupDialog(a);
 }
+int QtFrontEnd::RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) {
+    return frontend::RunTablatureSetupDialog(a);
+}
+// Until the dialog is built: Escape, nothing changes.
+int QtFrontEnd::RunPaperSizeDialog(core::Array1<float, 3>& /*custom*/) {
+    const int result = frontend::RunPaperSizeDialog();
+    return result == 2 ? 0 : result;
+}
+int QtFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) {
+    return frontend::RunMeasureNumbersDialog(a);
+}
+int QtFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/, int32_t& choice) {
+    choice = 0;
+    return frontend::RunMusDirDialog();
+}
+int QtFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& /*box*/) {
+    return frontend::RunStepsToMoveDialog();
+}

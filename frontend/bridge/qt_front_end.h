@@ -94,6 +94,11 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunEditTextDialog() override;
     int RunTextFileDialog(std::string_view text) override;
     int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) override;
+    int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) override;
+    int RunPaperSizeDialog(core::Array1<float, 3>& custom) override;
+    int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) override;
+    int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) override;
+    int RunStepsToMoveDialog(core::Array1<float, 4>& box) override;
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
 

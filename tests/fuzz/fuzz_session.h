@@ -112,6 +112,14 @@ class QuietFrontEnd : public core::FrontEndPort {
     int RunEditTextDialog() override { return 2; }
     int RunTextFileDialog(std::string_view) override { return 2; }
     int RunTransposeSetupDialog(core::Array1<int32_t, 19>&) override { return 2; }
+    int RunTablatureSetupDialog(core::Array1<int32_t, 20>&) override { return 2; }
+    int RunPaperSizeDialog(core::Array1<float, 3>&) override { return 0; }
+    int RunMeasureNumbersDialog(core::Array1<int32_t, 19>&) override { return 2; }
+    int RunMusDirDialog(const std::vector<std::string>&, int32_t& choice) override {
+        choice = 0;
+        return 2;
+    }
+    int RunStepsToMoveDialog(core::Array1<float, 4>&) override { return 2; }
 
   private:
     void count_wait();

@@ -66,8 +66,6 @@ Output decode(const std::vector<DrawingPoint>& pts) {
 
 // The recorders of this file's hooks, in the order they were called.
 std::vector<std::string> g_log;
-int g_tab_calls = 0;
-int32_t g_tab_ip10 = 0;
 int32_t g_width_code = 99;
 struct BeamSeen {
     int32_t ip1, ip7, ip10;
@@ -94,10 +92,6 @@ int32_t choose_width() {
     return g_width_code;
 }
 float width_factor() { return 10.0f; }
-void count_tab() {
-    ++g_tab_calls;
-    g_tab_ip10 = core::IntParamBuffer(10);
-}
 void see_beam() {
     const auto& p = core::ParamBuffer;
     const auto& ip = core::IntParamBuffer;
@@ -132,12 +126,10 @@ class NoteTest : public SymbolTest {
         staves.StaffScale(2) = kScale;
         staves.StaffBaseY(2) = 5000;
         g_log.clear();
-        g_tab_calls = 0;
         g_width_code = 99;
         g_beams.clear();
         g_boxes.clear();
         auto& hooks = RenderHooks;
-        hooks.draw_tab_fret_numbers = count_tab;
         hooks.flush_path_points = log_flush;
         hooks.write_ps_line = log_line;
         hooks.add_path_width = log_width;
@@ -563,12 +555,8 @@ TEST_F(NoteTest, ShapeNotesDrawTheirSymbolAndLetter) {
 
 TEST_F(NoteTest, TablatureNotesGoToTheFretRoutineAlone) {
     const Output out = note({1, 1, 10, 4, 10, -5, 0, 0, 21, 999, 5});
-    EXPECT_EQ(g_tab_calls, 1);
-    EXPECT_EQ(g_tab_ip10, 0);  // never the computing mode
     EXPECT_TRUE(out.glyphs.empty());
     EXPECT_TRUE(out.segments.empty());
-    note({1, 1, 10, 4, 10, -22});  // a shape note, not tablature
-    EXPECT_EQ(g_tab_calls, 1);
 }
 
 // ---- marks ----

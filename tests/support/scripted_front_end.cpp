@@ -641,3 +641,46 @@ int ScriptedFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
     copy_into(a, answer->words);
     return answer->result;
 }
+
+int ScriptedFrontEnd::RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) {
+    dialog_words.assign(a.data(), a.data() + 20);
+    const auto answer = next_dialog_answer("Tablature setup.");
+    if (!answer) return 2;
+    copy_into(a, answer->words);
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunPaperSizeDialog(core::Array1<float, 3>& custom) {
+    dialog_reals.assign(custom.data(), custom.data() + 3);
+    const auto answer = next_dialog_answer("Paper Size");
+    if (!answer) return 0;
+    for (std::size_t k = 0; k < answer->reals.size() && k < 3; ++k)
+        custom(static_cast<int>(k) + 1) = answer->reals[k];
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) {
+    dialog_words.assign(a.data(), a.data() + 19);
+    const auto answer = next_dialog_answer("Measure numbers");
+    if (!answer) return 2;
+    copy_into(a, answer->words);
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) {
+    dialog_entries = entries;
+    const auto answer = next_dialog_answer("MusDir");
+    choice = 0;
+    if (!answer) return 2;
+    if (!answer->words.empty()) choice = answer->words.front();
+    return answer->result;
+}
+
+int ScriptedFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& box) {
+    dialog_reals.assign(box.data(), box.data() + 4);
+    const auto answer = next_dialog_answer("Steps to move");
+    if (!answer) return 2;
+    for (std::size_t k = 0; k < answer->reals.size() && k < 4; ++k)
+        box(static_cast<int>(k) + 1) = answer->reals[k];
+    return answer->result;
+}

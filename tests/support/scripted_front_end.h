@@ -231,6 +231,16 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // Text File: dialog_text keeps the text shown; the answer's result (3 = Save As).
     int RunTextFileDialog(std::string_view text) override;
     int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) override;
+    // Tablature, Measure numbers: words replace the block from word 1. Paper Size: the answer's
+    // result is the button code (0 when none is queued), reals the custom words. MusDir:
+    // dialog_entries keeps the list shown, words = {choice}. Steps to move: reals replace the
+    // box; dialog_reals keeps the box shown.
+    int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) override;
+    int RunPaperSizeDialog(core::Array1<float, 3>& custom) override;
+    int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) override;
+    int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) override;
+    int RunStepsToMoveDialog(core::Array1<float, 4>& box) override;
+    std::vector<std::string> dialog_entries;
     std::string dialog_text;
 
   private:

@@ -1,0 +1,19 @@
+// The M words ("MN" measure numbers, "MT" texts at one level, "MS"/"CS" moving or copying a
+// system, the music directory's "MB", "MG", the macro words, the metric and mode words) and the
+// stretch of a box between new edges.
+//
+// Tables: CommandLine, CommandModeLetters, ParamBuffer, PendingBoxOperation, the item store
+// (core); SelectionBox (edit).
+#pragma once
+
+namespace edit {
+
+void run_m_command();
+// "MS"/"CS": waits for the source system (PendingBoxOperation 9) and the destination (10).
+void move_system();
+// "MT staff from to": texts and lines of staff at level from move to level to.
+void move_texts_at_level();
+// Moves the edges of the box in ParamBuffer P1..P4 by the steps of the Steps to move dialog.
+void adjust_box_edges();
+
+}  // namespace edit

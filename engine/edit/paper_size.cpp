@@ -1,0 +1,8 @@
+#include "engine/edit/paper_size.h"
+
+namespace edit {
+
+// Stand-in: nothing changes.
+void set_paper_size() {}
+
+}  // namespace edit
