@@ -155,7 +155,8 @@ TEST_F(MeasureNumbersMnTest, HighestStaffAndMultiBarRests) {
 TEST_F(MeasureNumbersMnTest, DialogSettingsAndCancel) {
     line(1, 9);
     const std::vector<float> before = page();
-    mn({});  // no answer queued: Cancel
+    fe_.answer_dialog(2);  // Cancel
+    mn({});
     EXPECT_EQ(page(), before);
     EXPECT_EQ(fe_.dialog_words.at(0), 1);  // last number + 1
     ScriptedFrontEnd::DialogAnswer by4;
