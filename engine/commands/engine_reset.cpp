@@ -16,6 +16,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/box_commands.h"
+#include "engine/edit/measure_numbers.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text_lines.h"
 #include "engine/edit/voice_separation.h"
@@ -69,6 +70,7 @@ void reset_engine() {
     edit::BoxTransposeRange = edit::BoxTransposeRangeRecord{};
     edit::BoxHandOver.transpose_items = edit::transpose_items;
     edit::reset_text_command_state();
+    edit::reset_measure_numbers_state();
     output::reset_output_tables();
     output::register_output_hooks();
 }
