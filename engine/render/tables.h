@@ -49,6 +49,16 @@ extern ItemDrawOriginRecord ItemDrawOrigin;
 
 // Right end of the page in P3 units (200.0 by default = 30,000 display units).
 extern float PageExtent;
+// The same extent in display units (4000 per inch; 150 per P3 unit). The paper setup ("PA")
+// writes both.
+extern int32_t PageExtentUnits;
+// 1 = choosing a paper makes PageExtent follow it (the paper's width less one inch); 0 = the
+// extent stays at the Letter values. Set by "PA 1" and "PA 2".
+extern int32_t PageExtentFollowsPaper;
+// The default right edge of justified text lines (a copy of PageExtent) and half of it, where
+// the keyword editor centres items; the paper setup sets them with the extent.
+extern float PageWidth;
+extern float PageCentre;
 
 // The display mode's mark word (the page frame mode): 0 no mark; thousands the mark kind,
 // remainder (below 1000) the staff or extent; negative: the marks of newly entered notes

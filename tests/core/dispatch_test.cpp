@@ -72,7 +72,8 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
         core::PendingBoxOperation = 0;
         edit::PendingBoxStep = 0;
     }
-    // The page words of an empty page change nothing.
+    // The page words of an empty page change nothing ("PA" asks for the paper: Escape).
+    fe_.answer_dialog(0);
     for (const char* line : {"PA", "CS 1 2", "NDIR"}) {
         type(line);
         EXPECT_EQ(core::ItemCount, 0) << line;

@@ -554,9 +554,17 @@ TEST_F(NoteTest, ShapeNotesDrawTheirSymbolAndLetter) {
 }
 
 TEST_F(NoteTest, TablatureNotesGoToTheFretRoutineAlone) {
+    ASSERT_TRUE(fonts_) << "the fret number is text: the build's fonts are needed";
+    // A banjo note (P6 -5) at F: its fret on the fourth string (62) is 3. A head shift of 999
+    // is no request for the computing mode: the number is drawn.
+    const int32_t from = text_length_;
     const Output out = note({1, 1, 10, 4, 10, -5, 0, 0, 21, 999, 5});
     EXPECT_TRUE(out.glyphs.empty());
     EXPECT_TRUE(out.segments.empty());
+    const auto shown = shown_texts(from);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text(), "3");
+    EXPECT_EQ(core::IntParamBuffer(10), 999);
 }
 
 // ---- marks ----
