@@ -1,6 +1,7 @@
 #include "engine/edit/tables.h"
 
 #include "engine/core/undo.h"
+#include "engine/edit/tablature.h"
 
 namespace edit {
 
@@ -105,6 +106,7 @@ core::FixedText<512> SavedCommandLine;
 StaffNotesAdjustRecord StaffNotesAdjustState;
 
 void reset_edit_tables() {
+    reset_tablature_tables();
     // parameter line
     EditScratch.fill(kNotGiven);
     EditScratchCount = 0;

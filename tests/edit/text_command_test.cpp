@@ -343,9 +343,11 @@ TEST_F(TextCommand, TtTakesLineAfterLineEachLower) {
     EXPECT_FLOAT_EQ(stored_param(texts[1], 4), 12.0f - step);
 }
 
-TEST_F(TextCommand, TablatureIsNotAvailableYet) {
+TEST_F(TextCommand, TaWordsGoToTheTablatureSetup) {
+    fe_.answer_dialog(2);
     type("TA");
-    EXPECT_TRUE(shown(unknown("TA")));
+    EXPECT_FALSE(shown(unknown("TA")));
+    EXPECT_EQ(fe_.dialog_words.size(), 20u);  // asked, and cancelled: nothing more
 }
 
 }  // namespace
