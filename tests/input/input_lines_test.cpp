@@ -89,7 +89,9 @@ TEST_F(InputLinesTest, EdOnATypedBoxOffersTheLinesAndTheEditFormBuildsThemAgain)
     const float value[] = {1.0f, 0.5f, 2.0f};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(p(2 + i, 1), 1.0f);
-        if (i > 0) EXPECT_GT(p(2 + i, 3), p(1 + i, 3));
+        if (i > 0) {
+            EXPECT_GT(p(2 + i, 3), p(1 + i, 3));
+        }
         EXPECT_EQ(p(2 + i, 4), static_cast<float>(i + 1));
         EXPECT_EQ(p(2 + i, 7), value[i]);
     }
