@@ -579,7 +579,8 @@ CommandFlow continue_box_operation() {
             if (edit::PendingBoxStep == 9 && MessageLine(1) != 'E') edit::copy_move_group();
         }
         edit::BoxEdgeWord = -1;
-        if (CommandModeLetters(1) == -1 && op == 3) edit::run_ed_command();
+        if (op == 16 && PendingBoxOperation == 3 && CommandModeLetters(1) == -1)
+            edit::run_ed_command();
         if (PendingBoxOperation == 0) {
             edit::PendingBoxStep = 0;
             edit::BoxEdgeWord = 0;

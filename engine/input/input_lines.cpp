@@ -1,11 +1,239 @@
+// Items back into typed input lines: the music of one staff between two positions is written as
+// the five lines the input mode reads, kept in InputLines and in the work file "tmp", and taken
+// out of the store so that the input mode's edit form builds it again from the lines.
 #include "engine/input/input_lines.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/core/command_line.h"
+#include "engine/core/console_bridge.h"
+#include "engine/core/file_units.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/edit/voice_separation.h"
+#include "engine/input/input_files.h"
+#include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"
+#include "engine/render/page_redraw.h"
 
 namespace input {
 
-// Contract: reads P(1)..P(3) and RegenerateLinesFlag. Turning items back into input text is
-// not built yet: nothing is regenerated and the status is 0, so no input mode starts.
-int32_t regenerate_input_lines() { return 0; }
+RegeneratedItemsRecord RegeneratedItems;
+
+namespace {
+
+constexpr int32_t kNote = 1;
+constexpr int32_t kClef = 3;
+constexpr int32_t kLine = 4;
+constexpr int32_t kSlur = 5;
+constexpr int32_t kBeam = 6;
+constexpr int32_t kOrnamentLine = 7;
+constexpr int32_t kBarLine = 14;
+constexpr int32_t kMeter = 18;
+constexpr int kLinesFileUnit = 3;
+constexpr float kDefaultRight = 200.0f;
+
+float param(int32_t k, int32_t j) {
+    const int32_t s = core::ItemStartTable(k);
+    return j <= core::int_of(core::ItemStore(s)) ? core::ItemStore(s + j) : 0.0f;
+}
+int32_t count_of(int32_t k) { return core::int_of(core::ItemStore(core::ItemStartTable(k))); }
+int32_t code_of(int32_t k) { return core::int_of(param(k, 1)); }
+int32_t staff_of(int32_t k) { return core::int_of(param(k, 2)); }
+
+// A note whose value is not positive takes it from its head, flags and dots (grown to seven
+// parameters first when it has fewer). False when the store has no room to grow it.
+bool fill_note_value(int32_t k) {
+    if (count_of(k) >= 7 && param(k, 7) > 0.0f) return true;
+    if (count_of(k) < 7 && !core::resize_item(k, 7.0f)) return false;
+    const int32_t s = core::ItemStartTable(k);
+    edit::set_note_duration(s, count_of(k));
+    return true;
+}
+
+// Fills the values of the staff's notes in the range before the single-voice check, which
+// would otherwise give each a quarter. False when the store is full.
+bool fill_note_values(int32_t staff, float left, float right) {
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (staff_of(k) != staff || code_of(k) != kNote) continue;
+        const float x = param(k, 3);
+        if (x < left || x > right) continue;
+        if (!fill_note_value(k)) return false;
+    }
+    return true;
+}
+
+// The clef kind in force at the left edge: the last clef of the staff left of it, in store
+// order (0 when it has no P5 or an unknown kind).
+int32_t clef_in_force(int32_t staff, float left) {
+    int32_t kind = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (staff_of(k) != staff || code_of(k) != kClef || param(k, 3) >= left) continue;
+        const int32_t v = count_of(k) >= 5 ? core::int_of(param(k, 5)) : 0;
+        kind = v >= 0 && v <= 4 ? v : 0;
+    }
+    return kind;
+}
+
+// Whether item k (of the staff, at or right of the left edge) is music the lines hold.
+bool is_taken(int32_t k, float right) {
+    const int32_t code = code_of(k);
+    // Codes beyond the meter have no token: they stay on the page where they are.
+    if (code < 1 || code > kMeter) return false;
+    if (code == 8 || (code >= 10 && code <= 13) || code == 15 || code == 16) return false;
+    if (code == kNote) {
+        const int32_t p10 = core::int_of(param(k, 10));
+        if (p10 != 0 && p10 != 10 && p10 != 20) return false;
+    }
+    if (code >= 17 && (param(k, 14) != 0.0f || param(k, 15) != 0.0f)) return false;
+    if (code == kLine) return param(k, 5) == 999.0f;
+    if (code == kBarLine) return param(k, 5) < 8.0f;
+    if (code == kBeam) return param(k, 6) <= right;
+    if (code == kOrnamentLine) {
+        const float p7 = param(k, 7);
+        return p7 == 0.0f || std::fabs(p7) == 8.0f;
+    }
+    return true;
+}
+
+struct Gathered {
+    std::vector<int32_t> items;  // in store order
+    float smallest = std::numeric_limits<float>::max();
+    float end = 0.0f;
+};
+
+// The walk of the store that lists the items of the range; writes P3 of an item within 0.05
+// of the right edge (it is set onto the edge).
+Gathered gather(int32_t staff, float left, float right) {
+    Gathered g;
+    g.end = right;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (staff_of(k) != staff || param(k, 3) < left || !is_taken(k, right)) continue;
+        const int32_t code = code_of(k);
+        const int32_t s = core::ItemStartTable(k);
+        if (std::fabs(param(k, 3) - right) <= 0.05f) core::ItemStore(s + 3) = right;
+        const float x = param(k, 3);
+        if (x <= right) {
+            g.items.push_back(k);
+            if (code != kSlur) g.smallest = std::min(g.smallest, x);
+        } else if (code != kSlur && code < 17) {
+            g.end = x - 0.1f;
+            break;
+        }
+    }
+    if (g.items.empty() || g.smallest > right) g.smallest = left;
+    return g;
+}
+
+// Writes the head line, the position line and the five lines to the work file "tmp". False
+// when it cannot be written.
+bool write_lines_file(const InputLinesRecord& lines) {
+    const std::string name = core::work_copy_name("tmp");
+    if (!core::open_unit(kLinesFileUnit, name, core::UnitStatus::Unknown, core::UnitForm::Text))
+        return false;
+    const std::string records[] = {std::string(lines.command.view()),
+                                   std::string(lines.position.view()),
+                                   lines.notes.trimmed(),
+                                   lines.rhythms.trimmed(),
+                                   lines.marks.trimmed(),
+                                   lines.beams.trimmed(),
+                                   lines.slurs.trimmed()};
+    bool written = true;
+    for (const std::string& r : records)
+        written = core::write_record(kLinesFileUnit, r) == core::IoResult::Ok && written;
+    return core::close_unit(kLinesFileUnit) && written;
+}
+
+// Takes the listed items out of the store (the rest keep their order) and keeps their words,
+// count word first, in RegeneratedItems.
+void remove_items(const std::vector<int32_t>& items) {
+    std::vector<bool> taken(static_cast<std::size_t>(core::ItemCount) + 1, false);
+    for (int32_t k : items) taken[static_cast<std::size_t>(k)] = true;
+    std::vector<float> kept;
+    kept.reserve(static_cast<std::size_t>(std::max(core::ItemWordsUsed - 1, 0)));
+    RegeneratedItems.words.clear();
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = count_of(k);
+        std::vector<float>& to = taken[static_cast<std::size_t>(k)] ? RegeneratedItems.words : kept;
+        for (int32_t j = 0; j <= n; ++j) to.push_back(core::ItemStore(s + j));
+    }
+    std::copy(kept.begin(), kept.end(), core::ItemStore.data());
+    core::ItemWordsUsed = static_cast<int32_t>(kept.size()) + 1;
+    core::rebuild_item_start_table();
+}
+
+}  // namespace
+
+// Contract: see input_lines.h. Reads P(1)..P(3), CommandLine (a command beginning "SEP" takes no
+// undo or abandon copy); writes the store (note values filled, the staff sorted to the front,
+// the converted items removed), InputLines, RegeneratedItems, the work file "tmp",
+// CommandModeLetters(1) ('B' when the staff is refused) and the message line.
+int32_t regenerate_input_lines() {
+    if (!core::CommandLine.starts_with("SEP")) {
+        core::save_undo_copy();
+        abandon_input(0);
+    }
+    if (core::ParamBuffer(3) == 0.0f) core::ParamBuffer(3) = kDefaultRight;
+    const float staff_word = core::ParamBuffer(1);
+    const int32_t staff = core::int_of(staff_word);
+    const float left = core::ParamBuffer(2);
+    const float right = core::ParamBuffer(3);
+
+    core::CommandModeLetters(1) = 0;
+    if (staff >= 1 && !fill_note_values(staff, left, right)) {
+        core::show_message("*** No room in the store: nothing was written back.");
+        return 0;
+    }
+    edit::check_staff_single_voice(true);
+    core::ParamBuffer(1) = staff_word;
+    core::ParamBuffer(2) = left;
+    core::ParamBuffer(3) = right;
+    if (core::CommandModeLetters(1) == 'B') {
+        core::refresh_screen();
+        return 0;
+    }
+
+    const int32_t clef = clef_in_force(staff, left);
+    const Gathered g = gather(staff, left, right);
+    const InputLinesText text = write_input_line_text(g.items, g.smallest, g.end, clef);
+    for (const std::string* line :
+         {&text.notes, &text.rhythms, &text.marks, &text.beams, &text.slurs}) {
+        if (static_cast<int32_t>(line->size()) > kInputLineChars) {
+            core::show_message(
+                "*** Too much music for one input line: take a shorter range. Nothing was "
+                "changed.");
+            return 0;
+        }
+    }
+
+    InputLinesRecord lines;
+    lines.command.blank();
+    lines.command.set("IN ");
+    core::write_real_field(lines.command, 4, 8, "(1f5.1)", staff_word);
+    lines.position.blank();
+    core::write_real_field(lines.position, 1, 6, "(1f6.2)", g.smallest);
+    core::write_real_field(lines.position, 8, 13, "(1f6.2)", g.end);
+    lines.notes.set(text.notes);
+    lines.rhythms.set(text.rhythms);
+    lines.marks.set(text.marks);
+    lines.beams.set(text.beams);
+    lines.slurs.set(text.slurs);
+    if (!write_lines_file(lines)) {
+        core::show_message("Error writing file");
+        return 0;
+    }
+    InputLines = lines;
+    remove_items(g.items);
+    ++RegeneratedItems.ranges;
+    render::redraw_items();
+    return -1;
+}
 
 }  // namespace input

@@ -1,13 +1,29 @@
-// Items back into typed input lines, and the input mode that edits them.
+// Items back into typed input lines: the music of one staff range is written as the five lines
+// the input mode reads (notes, rhythms, marks, beams, slurs) and taken out of the store, so that
+// the input mode's edit form builds it again from the lines ("ED" on a box).
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace input {
 
-// Turns the notes of staff P(1) between positions P(2) and P(3) back into typed input lines.
-// Returns its status word: negative when the lines wait for the input mode.
-int32_t regenerate_input_lines();
+// The words of the items the last call took out of the store (per item its count word and its
+// parameters, in store order), and how many ranges have been written back since the start.
+struct RegeneratedItemsRecord {
+    std::vector<float> words;
+    int32_t ranges = 0;
+};
+extern RegeneratedItemsRecord RegeneratedItems;
 
+// Turns the items of staff P(1) between positions P(2) and P(3) (0: 200.0) back into typed input
+// lines. Unless CommandLine begins "SEP" an undo copy and the input mode's abandon copy are taken
+// first. Notes without a value take it from their head, flags and dots; a staff that holds more
+// than one voice is refused (CommandModeLetters(1) 'B', the screen refreshed). The lines go into
+// InputLines (the command "IN" and the staff, the position line, the five lines) and the work
+// file "tmp"; the items written are then removed from the store and the page is redrawn. A line
+// longer than an input line, or a file that cannot be written, is reported and the store keeps
+// its items. Returns -1 when the lines wait for the input mode, else 0.
+int32_t regenerate_input_lines();
 
 }  // namespace input

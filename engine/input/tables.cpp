@@ -1,5 +1,7 @@
 #include "engine/input/tables.h"
 
+#include "engine/input/input_lines.h"
+
 namespace input {
 
 // ---- new items by name ------------------------------------------------------------------------
@@ -132,6 +134,7 @@ void reset_input_tables() {
 
     // input lines
     RegenerateLinesFlag = 0;
+    RegeneratedItems = RegeneratedItemsRecord{};
 
     // input-mode files
     InputLines = InputLinesRecord{};

@@ -226,6 +226,11 @@ TEST_F(ItemPagesTest, EdAfterABoxChecksItsStaffAndBounds) {
     EXPECT_EQ(core::CommandModeLetters(1), 0);
 
     fe_.message_boxes.clear();
+    // Each box hands the (empty) range to the input mode's edit form: Cancel, then abandon.
+    for (int i = 0; i < 2; ++i) {
+        fe_.answer_dialog(2);
+        fe_.answer_yes_no(0);
+    }
     core::PendingBoxOperation = 3;
     ParamBuffer(1) = 2.0f;
     ParamBuffer(2) = -4.0f;
