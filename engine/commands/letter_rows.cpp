@@ -181,6 +181,8 @@ CommandFlow row_m() {
         return CommandFlow::EndCommand;
     }
     edit::run_m_command();
+    // A music directory entry was chosen: the file command loads it.
+    if (CommandLine(1) == '~') return run_get_path();
     return CommandFlow::EndCommand;
 }
 

@@ -1,19 +1,420 @@
 #include "engine/edit/m_commands.h"
 
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
+#include "engine/core/preferences.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/core/title_line.h"
+#include "engine/core/undo.h"
+#include "engine/edit/box_commands.h"
+#include "engine/edit/box_input.h"
+#include "engine/edit/box_selection.h"
+#include "engine/edit/edit_services.h"
+#include "engine/edit/group_transfer.h"
+#include "engine/edit/measure_numbers.h"
+#include "engine/edit/music_directory.h"
 #include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page_redraw.h"
+#include "engine/render/tables.h"
 
 namespace edit {
 
-// Stand-ins: nothing changes; an M word is answered as unknown.
-void run_m_command() {
-    core::FixedText<9> word;
-    for (int k = 1; k <= 9 && core::CommandLine(k) != ' '; ++k) word(k) = core::CommandLine(k);
-    core::report_unknown_word(word);
+core::Array1<int32_t, 3> EditModeWords;
+
+namespace {
+
+using core::CommandLine;
+using core::ItemStore;
+using core::MessageLine;
+using core::ParamBuffer;
+using core::PendingBoxOperation;
+
+constexpr int32_t kPaletteGeneral = 134;
+constexpr int32_t kYes = -1;
+constexpr int32_t kExit = -2;
+constexpr int32_t kDialogExit = 2;
+constexpr int32_t kSourceWait = 9;
+constexpr int32_t kDestinationWait = 10;
+constexpr int32_t kLowestStaff = 1;
+constexpr int32_t kHighestStaff = 256;
+constexpr int32_t kP3Only = 1;
+constexpr int32_t kP3AndEnds = 2;
+constexpr float kDisplayUnitsPerPosition = 150.0f;
+
+constexpr std::string_view kSourcePrompt =
+    "Enter Lowest Staff# of system and how many staves in system - or Draw Box.";
+constexpr std::string_view kDestinationPrompt = "Enter Bottom Staff# of New System -- or Draw Box.";
+
+// What a system move or copy has learnt between its lines.
+struct SystemMoveState {
+    bool copy = false;
+    int32_t low = 0;
+    int32_t high = 0;
+};
+SystemMoveState SystemMove;
+
+// The stretch of a box between new edges: the offsets typed last stay for the next call.
+struct EdgeStretchState {
+    int32_t calls = 0;
+    float left_offset = 0.0f;
+    float right_offset = 0.0f;
+};
+EdgeStretchState EdgeStretch;
+
+// Whether the word is two letters long: the scan leaves "*" for each number after it.
+bool two_letter_word() {
+    const char third = CommandLine(3);
+    return third == ' ' || third == '*';
 }
-void move_system() { core::PendingBoxOperation = 0; }
-void move_texts_at_level() {}
-void adjust_box_edges() { core::PendingBoxOperation = 0; }
+
+bool page_drawn() {
+    return core::OutputBufferViews.graphics.bound() && core::OutputBufferViews.text.bound();
+}
+
+void redraw_page() {
+    if (core::ItemCount > 0 && page_drawn()) render::redraw_items();
+}
+
+void ask(std::string_view prompt) {
+    MessageLine.set(prompt);
+    core::SecondLine = MessageLine;
+}
+
+// Every end of a system move: nothing pending, the page waiting for a command again.
+void end_system_move() {
+    PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+    core::EngineWaitLevel = -1;
+    redraw_page();
+    core::refresh_screen();
+    show_item_palette(kPaletteGeneral);
+}
+
+// True when every selected item's staff plus staves stays on 1..256; shift_selection would
+// refuse the rest, but a copy must be refused before its copies are made.
+bool selection_fits(int32_t staves) {
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0) continue;
+        const int32_t staff = core::int_of(ItemStore(e - 1)) + staves;
+        if (staff < kLowestStaff || staff > kHighestStaff) return false;
+    }
+    return true;
+}
+
+// Moves (or copies, then moves the copies) every item on staves low..high to the system whose
+// bottom staff is destination. A destination above MaxStaffNumber, an empty system or a move
+// that would take a staff off 1..256 changes nothing. The undo copy is taken before any copy
+// is appended, so UNDO takes the copies away too.
+void carry_out_system_move(int32_t destination) {
+    const SystemMoveState& move = SystemMove;
+    if (destination > layout::MaxStaffNumber) return;
+    SelectionBox.low_staff = move.low;
+    SelectionBox.high_staff = move.high;
+    SelectionBox.left = 0.0f;
+    SelectionBox.right = render::PageExtent;
+    SelectionBox.letter = kP3Only;
+    SelectionBox.first_item = 1;
+    SelectionBox.last_item = core::ItemCount;
+    select_box_items();
+    if (SelectionList.count == 0) return;
+    const int32_t staves = destination - move.low;
+    if (!selection_fits(staves)) {
+        core::show_message("*** The system would leave staves 1 to 256: nothing moved.");
+        return;
+    }
+    core::save_undo_copy();
+    if (move.copy && !append_selected_copies()) return;
+    if (!shift_selection(staves)) return;
+    core::ChangesMadeFlag = 1;
+    core::update_title_line(core::CurrentFileName);
+}
+
+// The source system from a typed or drawn answer; false when the answer cancels.
+bool read_source_answer() {
+    const char first = CommandLine(1);
+    if (first == '|' || first == '~') {
+        if (!read_drawn_box()) return false;
+        SystemMove.low = core::int_of(ParamBuffer(1));
+        SystemMove.high = std::max(core::int_of(ParamBuffer(4)), SystemMove.low);
+        return true;
+    }
+    if (first == 'B') return false;
+    core::scan_command_line(core::find_line_length(CommandLine));
+    if (ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
+    SystemMove.low = core::int_of(ParamBuffer(1));
+    SystemMove.high = SystemMove.low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+    return true;
+}
+
+// The system box as the confirmation shows it: lowest staff and staff count, which box input
+// reads for this wait.
+void put_system_box() {
+    ParamBuffer(1) = static_cast<float>(SystemMove.low);
+    ParamBuffer(2) = static_cast<float>(SystemMove.high - SystemMove.low + 1);
+    ParamBuffer(3) = 0.0f;
+    ParamBuffer(4) = 0.0f;
+}
+
+void take_source() {
+    if (!read_source_answer()) {
+        end_system_move();
+        return;
+    }
+    put_system_box();
+    int32_t answer = 0;
+    confirm_box(answer, 0);
+    if (answer == kExit) {
+        end_system_move();
+        return;
+    }
+    if (answer != kYes) {
+        clear_drawn_box();
+        ask(kSourcePrompt);
+        return;
+    }
+    SelectionBox.low_staff = SystemMove.low;
+    SelectionBox.high_staff = SystemMove.high;
+    SelectionBox.left = 0.0f;
+    SelectionBox.right = render::PageExtent;
+    PendingBoxOperation = kDestinationWait;
+    ask(kDestinationPrompt);
+}
+
+void take_destination() {
+    const char first = CommandLine(1);
+    if (first == '|' || first == '~') {
+        if (!read_drawn_box()) {
+            end_system_move();
+            return;
+        }
+    } else {
+        core::scan_command_line(core::find_line_length(CommandLine));
+        const int32_t bottom = core::int_of(ParamBuffer(1));
+        const int32_t height = SystemMove.high - SystemMove.low;
+        if (bottom >= kLowestStaff && bottom + height <= kHighestStaff) {
+            ParamBuffer(2) = 0.0f;
+            ParamBuffer(3) = 0.0f;
+            ParamBuffer(4) = 0.0f;
+            show_typed_box();
+            ParamBuffer(1) = static_cast<float>(bottom);
+        }
+    }
+    const int32_t destination = core::int_of(ParamBuffer(1));
+    int32_t answer = 0;
+    confirm_box(answer, 1);
+    if (answer == kExit) {
+        end_system_move();
+        return;
+    }
+    if (answer != kYes) {
+        ask(kDestinationPrompt);
+        return;
+    }
+    carry_out_system_move(destination);
+    end_system_move();
+}
+
+}  // namespace
+
+// Contract: the M words (and "CS") by their letters: "MN" measure numbers, "MT" texts at one
+// level, "MS"/"CS" a system move or copy (third letter "E": nothing), "MA..." a macro file
+// ("MAKEDIR" is the interpreter's), "MB" alone the previous music directory entry, "MG" the
+// next, "MG n" entry n (-1 the dialog), "MC" the edit-mode words, "MET..." metric units. Any
+// other word does nothing. Reads CommandLine, CommandModeLetters, ParamBuffer.
+void run_m_command() {
+    const char second = CommandLine(2);
+    const int32_t letter1 = core::CommandModeLetters(1);
+    const int32_t letter2 = core::CommandModeLetters(2);
+    if (second == 'N') {
+        measure_numbers();
+        return;
+    }
+    if (CommandLine.starts_with("MT")) {
+        move_texts_at_level();
+        return;
+    }
+    if (letter1 < 'F' || letter2 == 'S' || letter2 == ' ') {
+        if (CommandLine(3) != 'E') move_system();
+        return;
+    }
+    switch (letter2) {
+        case 'A':
+            if (!CommandLine.starts_with("MAKEDIR")) core::open_macro_file();
+            return;
+        case 'B':
+            // Only the word alone: "MBLM" and the like are other commands' words.
+            if (two_letter_word()) music_directory_dialog(-99);
+            return;
+        case 'G': {
+            if (!two_letter_word()) return;
+            const int32_t entry = core::int_of(ParamBuffer(2));
+            music_directory_dialog(entry == 0 ? -98 : entry);
+            return;
+        }
+        case 'C':
+            EditModeWords(1) = 1;
+            EditModeWords(2) = 0;
+            EditModeWords(3) = 0;
+            return;
+        case 'E':
+            if (CommandLine(3) != 'T') return;
+            core::MetricFlag = 1;
+            if (core::PreferencesHooks.format_units_message != nullptr)
+                core::PreferencesHooks.format_units_message();
+            core::ChangesMadeFlag = 1;
+            return;
+        default:
+            return;
+    }
+}
+
+// Contract: one step of "MS"/"CS" by PendingBoxOperation: the first call asks for the source
+// system (9), the next takes it and asks for the destination (10), the last moves or copies.
+// In a command file the next two lines give source (P1 lowest staff, P2 staff count) and
+// destination (P1) at once. Writes PendingBoxOperation, SelectionBox, SelectionList, the store.
+void move_system() {
+    const int32_t state = PendingBoxOperation;
+    if (state == kSourceWait) {
+        take_source();
+        return;
+    }
+    if (state == kDestinationWait) {
+        take_destination();
+        return;
+    }
+    SystemMove = SystemMoveState{};
+    SystemMove.copy = CommandLine(1) == 'C';
+    if (core::MacroUnit != 0) {
+        core::read_line_from_command_file();
+        if (core::MacroUnit == 0) return;
+        SystemMove.low = core::int_of(ParamBuffer(1));
+        SystemMove.high = SystemMove.low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+        core::read_line_from_command_file();
+        if (core::MacroUnit == 0) return;
+        carry_out_system_move(core::int_of(ParamBuffer(1)));
+        PendingBoxOperation = 0;
+        redraw_page();
+        return;
+    }
+    clear_drawn_box();
+    PendingBoxOperation = kSourceWait;
+    ask(kSourcePrompt);
+}
+
+// Contract: "MT staff level step": every text (16) and line (4) on the staff whose P4 lies
+// within 2.0 of level moves by step (0: -1.0) in P4, a line also in P5. None: "Text not
+// found." and nothing changes. An undo copy is saved before the first change.
+void move_texts_at_level() {
+    const int32_t staff = core::int_of(ParamBuffer(2));
+    const float level = ParamBuffer(3);
+    const float step = ParamBuffer(4) == 0.0f ? -1.0f : ParamBuffer(4);
+    std::vector<int32_t> found;
+    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+        const int32_t s = core::ItemStartTable(i);
+        const int32_t n = core::int_of(ItemStore(s));
+        if (n < 4) continue;
+        const int32_t code = core::int_of(ItemStore(s + 1));
+        if ((code != 16 && code != 4) || core::int_of(ItemStore(s + 2)) != staff) continue;
+        const float height = ItemStore(s + 4);
+        if (height >= level - 2.0f && height <= level + 2.0f) found.push_back(s);
+    }
+    if (found.empty()) {
+        core::show_message("Text not found.");
+        return;
+    }
+    core::save_undo_copy();
+    for (const int32_t s : found) {
+        ItemStore(s + 4) += step;
+        if (core::int_of(ItemStore(s + 1)) == 4 && core::int_of(ItemStore(s)) >= 5)
+            ItemStore(s + 5) += step;
+    }
+    core::ChangesMadeFlag = 1;
+    redraw_page();
+    core::refresh_screen();
+}
+
+// Contract: the box in ParamBuffer (P1 lower staff, P2 left, P3 right (0: PageExtent), P4
+// upper staff): its items (P3 and the further horizontal words inside) keep their place as a
+// fraction of the box width while the "Steps to move" dialog moves the edges, until Exit. A
+// box with no width is refused with a message. An undo copy is saved before the first change.
+// Ends with "X" as the first letter of CommandLine, so the box operation ends.
+void adjust_box_edges() {
+    ++EdgeStretch.calls;
+    const int32_t low = core::int_of(ParamBuffer(1));
+    float left = ParamBuffer(2);
+    float right = ParamBuffer(3) == 0.0f ? render::PageExtent : ParamBuffer(3);
+    const int32_t high = std::max(core::int_of(ParamBuffer(4)), low);
+    auto finish = [] {
+        CommandLine(1) = 'X';
+        EdgeStretch.calls = 0;
+    };
+    if (right - left <= 0.0f) {
+        core::show_message("*** The box has no width: nothing stretched.");
+        finish();
+        return;
+    }
+    SelectionBox.low_staff = low;
+    SelectionBox.high_staff = high;
+    SelectionBox.left = left;
+    SelectionBox.right = right;
+    SelectionBox.letter = kP3AndEnds;
+    SelectionBox.first_item = 1;
+    SelectionBox.last_item = core::ItemCount;
+    select_box_items();
+    if (SelectionList.count == 0) {
+        finish();
+        return;
+    }
+    struct Place {
+        int32_t word;
+        float fraction;
+    };
+    std::vector<Place> places;
+    places.reserve(static_cast<std::size_t>(SelectionList.count));
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        const int32_t word = e > 0 ? e : -e;
+        places.push_back({word, (ItemStore(word) - left) / (right - left)});
+    }
+    bool saved = false;
+    for (;;) {
+        core::Array1<float, 4> box;
+        box(1) = left;
+        box(2) = EdgeStretch.left_offset;
+        box(3) = right;
+        box(4) = EdgeStretch.right_offset;
+        if (core::front_end().RunStepsToMoveDialog(box) == kDialogExit) break;
+        EdgeStretch.left_offset = box(2);
+        EdgeStretch.right_offset = box(4);
+        const float new_left = left + EdgeStretch.left_offset;
+        const float new_right = right + EdgeStretch.right_offset;
+        if (EdgeStretch.left_offset != 0.0f || EdgeStretch.right_offset != 0.0f) {
+            if (!saved) core::save_undo_copy();
+            saved = true;
+            core::ChangesMadeFlag = 1;
+        }
+        for (const Place& p : places)
+            ItemStore(p.word) = new_left + p.fraction * (new_right - new_left);
+        left = new_left;
+        right = new_right;
+        core::MouseRegion(4) = core::int_of(left * kDisplayUnitsPerPosition);
+        core::MouseRegion(2) = core::int_of(right * kDisplayUnitsPerPosition);
+        redraw_page();
+        draw_box_outline(1);
+        core::refresh_screen();
+    }
+    finish();
+}
 
 }  // namespace edit

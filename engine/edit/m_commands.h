@@ -6,8 +6,16 @@
 // (core); SelectionBox (edit).
 #pragma once
 
+#include <cstdint>
+
+#include "engine/core/fixed_array.h"
+
 namespace edit {
 
+// The three words of the shared edit mode; "MC" sets them to 1, 0, 0.
+extern core::Array1<int32_t, 3> EditModeWords;
+
+// The M words and "CS" by their letters.
 void run_m_command();
 // "MS"/"CS": waits for the source system (PendingBoxOperation 9) and the destination (10).
 void move_system();

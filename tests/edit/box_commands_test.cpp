@@ -1,6 +1,7 @@
 // The box commands: the command-file form of "M", the typed dialogue with its confirmations,
 // "CT" ending at its box, the unknown word, the hand-over of justify boxes, and deleting by
 // codes inside a box.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -187,7 +188,9 @@ TEST_F(BoxCommandsTest, ListingDeletingAndKeepingOneStaff) {
     // "MX" lists the items inside and changes nothing.
     type("MX");
     fe_.answer_yes_no(kYes);
+    fe_.answer_dialog(2);  // the listed box's "Steps to move": Exit
     type("3 0 200 3");
+    EXPECT_TRUE(std::count(fe_.dialogs.begin(), fe_.dialogs.end(), "Steps to move") == 1);
     EXPECT_EQ(edit::SelectionList.count, 3);
     EXPECT_EQ(page(), before);
     // A box and codes: only the notes of staff 3 go.
