@@ -305,10 +305,10 @@ bool fret_routine_computes() {
 TEST_F(TablatureTest, StringsAndChordsOnAdjacentStrings) {
     if (!fret_routine_computes()) GTEST_SKIP() << "the fret routine does not compute yet";
     staff(5);
-    note(5, 10, 5);   // G: string 3, fret 0
-    note(5, 20, -2);  // low notes of a chord
-    note(5, 20, -1);
-    note(5, 20, 1);
+    note(5, 10, 5);  // G: string 3, fret 0 (the tablature sounds an octave below the staff)
+    note(5, 20, 1);  // a chord whose notes first fit strings 5, 4 and 3
+    note(5, 20, 3);
+    note(5, 20, 5);
     type("TAB 5 6 4");
     const std::vector<float> strings = tab_notes(4, 8);
     ASSERT_EQ(strings.size(), 4u);
@@ -316,7 +316,25 @@ TEST_F(TablatureTest, StringsAndChordsOnAdjacentStrings) {
     // The chord lies on three adjacent strings, lowest pitch on the highest string number.
     EXPECT_EQ(strings[1], strings[2] + 1.0f);
     EXPECT_EQ(strings[2], strings[3] + 1.0f);
-    EXPECT_EQ(tab_notes(4, 4)[1], -2.0f);
+    EXPECT_EQ(tab_notes(4, 4)[1], 1.0f);
+    EXPECT_EQ(core::MessageLine.trimmed().find("impossible chord"), std::string::npos);
+}
+
+TEST_F(TablatureTest, AChordBelowTheStringsIsReportedAndKeepsItsStrings) {
+    if (!fret_routine_computes()) GTEST_SKIP() << "the fret routine does not compute yet";
+    staff(5);
+    // G2, A2 and C3: the two lowest both need the lowest string.
+    note(5, 20, -2);
+    note(5, 20, -1);
+    note(5, 20, 1);
+    type("TAB 5 6 4");
+    EXPECT_EQ(core::MessageLine.trimmed(), "**** impossible chord **** P3 = 20.00");
+    const std::vector<float> strings = tab_notes(4, 8);
+    ASSERT_EQ(strings.size(), 3u);
+    for (float s : strings) {
+        EXPECT_GE(s, 1.0f);
+        EXPECT_LE(s, 6.0f);
+    }
 }
 
 class TablatureConsoleTest : public ConsoleSessionTest {};
