@@ -183,7 +183,12 @@ bool read_settings() {
         S.clef_flag = word(12);
         S.whiteout = word(13);
     }
-    if (S.source < 2 || S.source > layout::MaxStaffNumber) return false;
+    // The tab staff goes below its source, so staff 1 cannot be one: say so rather than nothing.
+    if (S.source < 2 || S.source > layout::MaxStaffNumber) {
+        core::show_message("**** Source staff" + core::format_int("(1i4)", S.source) +
+                           " must be 2 to 256: no tablature made.");
+        return false;
+    }
     int32_t v[6] = {};
     for (int32_t i = 0; i < 6; ++i) {
         if (!pack_adjustment(S.adjustments[i], v[i])) {

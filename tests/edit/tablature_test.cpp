@@ -320,6 +320,16 @@ TEST_F(TablatureTest, StringsAndChordsOnAdjacentStrings) {
     EXPECT_EQ(core::MessageLine.trimmed().find("impossible chord"), std::string::npos);
 }
 
+TEST_F(TablatureTest, ASourceStaffOutsideTwoTo256IsRefusedWithAWord) {
+    staff(1);
+    note(1, 10, 5);
+    const int32_t items = core::ItemCount;
+    type("TAB 1 6 3");
+    EXPECT_EQ(core::ItemCount, items);
+    ASSERT_FALSE(fe_.message_boxes.empty());
+    EXPECT_EQ(fe_.message_boxes.back(), "**** Source staff   1 must be 2 to 256: no tablature made.");
+}
+
 TEST_F(TablatureTest, AChordBelowTheStringsIsReportedAndKeepsItsStrings) {
     if (!fret_routine_computes()) GTEST_SKIP() << "the fret routine does not compute yet";
     staff(5);
