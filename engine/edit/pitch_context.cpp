@@ -104,21 +104,6 @@ void collect_bar_positions(StaffPitchContextRecord& c, int32_t s, float right) {
 StaffPitchContextRecord StaffPitchContext;
 const core::Array1<int32_t, 105> KeyAccidentalTable = make_key_table();
 
-int32_t clef_step_offset(int32_t clef) {
-    switch (clef) {
-        case 1:
-            return -12;
-        case 2:
-            return -6;
-        case 3:
-            return -8;
-        case 4:
-            return -7;
-        default:
-            return 0;
-    }
-}
-
 // Contract: see the header. Reads the item store (sorted by staff and position); writes every
 // field of StaffPitchContext but its inputs. The lists start empty on every call. A note or rest
 // without rhythm ends the scan with a message and count -1.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/core/clef_steps.h"
 #include "engine/core/fixed_array.h"
 
 namespace edit {
@@ -48,7 +49,7 @@ extern StaffPitchContextRecord StaffPitchContext;
 // The alteration (+1, -1, 0) key k (-7..7) gives letter L (1 C .. 7 B): index 7 (k + 7) + L.
 extern const core::Array1<int32_t, 105> KeyAccidentalTable;
 // Step offset of a clef kind (0 treble, 1 bass -12, 2 alto -6, 3 tenor -8, 4 -7, others 0).
-int32_t clef_step_offset(int32_t clef);
+using core::clef_step_offset;
 
 // Fills StaffPitchContext for its staff and range.
 void scan_staff_context();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/core/clef_steps.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
@@ -56,18 +57,6 @@ class SavedNoteWords {
     float edit_[kSavedWords]{};
 };
 
-int32_t clef_step_offset(int32_t kind) {
-    switch (kind) {
-        case 1:
-            return -12;
-        case 2:
-            return -6;
-        case 3:
-            return -8;
-        default:
-            return 0;
-    }
-}
 
 // One packed adjustment v applied to an open string.
 void adjust_string(int32_t& open, int32_t v) {
@@ -192,7 +181,7 @@ void draw_fret_text(int32_t strings, int32_t string, int32_t fret, bool upside_d
 
 // Contract: see the header. letter index 1 = C .. 7 = B; divisions truncate.
 int32_t compute_tab_pitch(int32_t level, int32_t kind, int32_t accidental_digit) {
-    const int32_t s = clef_step_offset(kind) + level;
+    const int32_t s = core::clef_step_offset(kind) + level;
     int32_t letter = s - 7 * ((s + 6) / 7) + 7;
     if (letter < 1) letter += 7;
     letter = std::clamp(letter, 1, 7);
