@@ -4,10 +4,13 @@
 // every item are measured.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/core/document_tables.h"
+#include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/box_selection.h"
 #include "engine/edit/tables.h"
@@ -17,6 +20,27 @@
 #include "tests/support/store_records.h"
 
 namespace bench_page {
+
+// The page's words as they stand when it is made; restore() puts them back with their index,
+// so that every iteration of a command that changes the page starts from the same page.
+class PageSnapshot {
+  public:
+    PageSnapshot()
+        : words_(core::ItemStore.at(1), core::ItemStore.at(1) + core::ItemWordsUsed - 1),
+          used_(core::ItemWordsUsed) {}
+    void restore() const {
+        std::copy(words_.begin(), words_.end(), core::ItemStore.at(1));
+        core::ItemWordsUsed = used_;
+        core::rebuild_item_start_table();
+        core::UndoSaveMode = -1;
+    }
+    // The page's words, from word 1.
+    const std::vector<float>& words() const { return words_; }
+
+  private:
+    std::vector<float> words_;
+    int32_t used_ = 0;
+};
 
 constexpr int kItems = 6000;
 constexpr int kStaves = 40;

@@ -62,15 +62,7 @@ void BM_MeasureNumbersFullPage(benchmark::State& state) {
         return;
     }
     const bool full = fill_numbers_page();
-    const std::vector<float> page(core::ItemStore.at(1),
-                                  core::ItemStore.at(1) + core::ItemWordsUsed - 1);
-    const int32_t words_used = core::ItemWordsUsed;
-    auto restore_page = [&] {
-        std::copy(page.begin(), page.end(), core::ItemStore.at(1));
-        core::ItemWordsUsed = words_used;
-        core::rebuild_item_start_table();
-        core::UndoSaveMode = -1;
-    };
+    const bench_page::PageSnapshot page;
     if (!full) {
         state.SkipWithError("the numbers page did not take its items");
         return;
@@ -78,7 +70,7 @@ void BM_MeasureNumbersFullPage(benchmark::State& state) {
     render::redraw_items();
     for (auto _ : state) {
         state.PauseTiming();
-        restore_page();
+        page.restore();
         state.ResumeTiming();
         run_mn_one_four();
         benchmark::ClobberMemory();

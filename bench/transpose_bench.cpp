@@ -56,20 +56,12 @@ void BM_TransposeFullPage(benchmark::State& state) {
     }
     const std::vector<int32_t> stood_in = bench_page::use_stand_ins();
     const bool full = fill_transpose_page();
-    const std::vector<float> page(core::ItemStore.at(1),
-                                  core::ItemStore.at(1) + core::ItemWordsUsed - 1);
-    const int32_t words_used = core::ItemWordsUsed;
-    auto restore_page = [&] {
-        std::copy(page.begin(), page.end(), core::ItemStore.at(1));
-        core::ItemWordsUsed = words_used;
-        core::rebuild_item_start_table();
-        core::UndoSaveMode = -1;
-    };
+    const bench_page::PageSnapshot page;
     if (full) {
         render::redraw_items();
         for (auto _ : state) {
             state.PauseTiming();
-            restore_page();
+            page.restore();
             state.ResumeTiming();
             engine.type("TR 2 1 0 0 40");
             benchmark::ClobberMemory();
@@ -88,7 +80,7 @@ void BM_TransposeFullPage(benchmark::State& state) {
         const int32_t n = core::int_of(core::ItemStore(s));
         for (int32_t j = 0; j <= n; ++j) {
             const size_t w = static_cast<size_t>(s - 1 + j);
-            if (w >= page.size() || core::ItemStore(s + j) != page[w]) {
+            if (w >= page.words().size() || core::ItemStore(s + j) != page.words()[w]) {
                 ++changed;
                 break;
             }
