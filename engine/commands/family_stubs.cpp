@@ -17,7 +17,6 @@
 #include "engine/edit/item_editing.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
-#include "engine/layout/view_settings.h"
 #include "engine/render/page_redraw.h"
 #include "output/p_commands.h"
 
@@ -34,7 +33,6 @@ const FamilyStubCall* FamilyStubTraceRecord::latest(std::string_view name) const
 
 void reset_family_stub_words() {
     MiniMacroTable.fill(FixedText<80>());
-    layout::ViewLimits.fill(0);
     FamilyStubTrace = FamilyStubTraceRecord{};
     layout::StaffLayoutCounters.fill(0);
     edit::BoxEdgeWord = 0;

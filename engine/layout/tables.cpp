@@ -5,6 +5,7 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/layout/measure_command.h"
+#include "engine/layout/view_settings.h"
 
 namespace layout {
 
@@ -139,6 +140,7 @@ void reset_layout_tables() {
     ShowInvisibleItems = 1;
     reset_input_work_tables();
     reset_measure_command_state();
+    ViewLimits.fill(0);
 }
 
 }  // namespace layout
