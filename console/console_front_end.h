@@ -64,6 +64,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override {}
     void SwitchPaletteVariant(int mode, int palette_group) override {}
+    void LoadPaletteToolbar(int32_t /*id*/) override {}
     void ControlMidiPlayer(int action) override {}
     int32_t CurrentZoom() override { return zoom_; }
     // Kept until the engine call ends, as the window's gate does.

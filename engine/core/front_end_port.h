@@ -75,7 +75,12 @@ class FrontEndPort {
     virtual void FrontEndService(char tag[4], ServiceBlock& block) = 0;
     // Takes over the engine's current output lists and repaints; usable inside an engine call.
     virtual void RefreshDisplayFromEngine() = 0;
+    // Switches the palette to the left-end (mode 0) or right-end (mode 1) variant of the
+    // palette group, or back to the base palette.
     virtual void SwitchPaletteVariant(int mode, int palette_group) = 0;
+    // Shows palette id in the palette toolbar (0: the previous palette); a front-end without
+    // palettes does nothing.
+    virtual void LoadPaletteToolbar(int32_t id) = 0;
     // 1 play, 2 stop, 3 toggle pause; other values do nothing.
     virtual void ControlMidiPlayer(int action) = 0;
 

@@ -37,6 +37,7 @@ FixedText<512> QuotedTextBuffer;
 FixedText<512> MessageLine;
 FixedText<48> FrontEndCommandBuffer;
 FixedText<512> FrontEndPathBuffer;
+int32_t GroupEditFlag = 0;
 Array1<int32_t, 8> MouseRegion;
 
 int32_t CommandStatusWord = -1;
@@ -93,6 +94,7 @@ void reset_core_tables() {
     MessageLine.blank();
     FrontEndCommandBuffer.blank();
     FrontEndPathBuffer.blank();
+    GroupEditFlag = 0;
     MouseRegion.fill(0);
 
     CommandStatusWord = -1;

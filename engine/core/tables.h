@@ -145,6 +145,9 @@ extern FixedText<48> FrontEndCommandBuffer;  // command text deposited by the fr
 // which FrontEndCommandBuffer would cut at 48 characters; blank when the front-end gave none.
 // The file commands take it and blank it.
 extern FixedText<512> FrontEndPathBuffer;
+// -1 while the front-end's "Group Edit" palette is on, 0 otherwise; the engine clears it when a
+// group operation ends and whenever palette 134 is shown.
+extern int32_t GroupEditFlag;
 // Front-end words filled by the view's mouse handlers in engine units.
 extern Array1<int32_t, 8> MouseRegion;
 

@@ -6,6 +6,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
+#include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/keyword_decoder.h"
@@ -224,17 +225,23 @@ void choose_item_colour() {
     core::MessageLine.put(7, 12, core::format_int("(i6)", code));
 }
 
+// The palette chosen is remembered and goes to the front-end's palette toolbar at once.
+static void show_palette_now(int32_t id) {
+    ShownPalette = id;
+    if (core::has_front_end()) core::front_end().LoadPaletteToolbar(id);
+}
+
 // Contract: shows the tool palette id (id >= 0), the general palette 134 with no item edited,
 // or for a negative id the palette of the edited item's code (codes 7 and 12 by their E7 and
-// E5). The palette shown is remembered in ShownPalette, which the front-end reads. A word
+// E5). The palette shown is remembered in ShownPalette and shown by the front-end. A word
 // starting "RTR" also gets the pair list (1, code) and its first mode letter cleared.
 void show_item_palette(int32_t id) {
     if (id >= 0) {
-        ShownPalette = id;
+        show_palette_now(id);
         return;
     }
     if (core::EditedItemNumber == 0) {
-        ShownPalette = 134;
+        show_palette_now(134);
         return;
     }
     static constexpr int32_t kByCode[19] = {0,   157, 158, 159, 161, 162, 175, 158, 201, 184,
@@ -263,7 +270,7 @@ void show_item_palette(int32_t id) {
         ParamBuffer(3) = 0.0f;
         CommandModeLetters(1) = 0;
     }
-    ShownPalette = palette;
+    show_palette_now(palette);
 }
 
 // Contract: the "IN" words in CommandLine (numbers in ParamBuffer). "INCH": inches for the

@@ -1,10 +1,11 @@
 // The launchers of the engine's dialogs, all through DialogLaunch.
 #include "frontend/bridge/dialog_launchers.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <utility>
 
 #include "engine/core/tables.h"
+#include "frontend/dialogs/engine_dialog.h"
 #include "frontend/dialogs/input_dialogs.h"
 #include "frontend/dialogs/sound_dialog.h"
 
@@ -70,8 +71,12 @@ DialogLaunch::DialogLaunch(int idd, std::string_view title) {
 
 int DialogLaunch::Run() {
     if (runner()) return runner()(request_);
-    if (dialog_ && !DialogsUnattended() && QCoreApplication::instance() != nullptr) {
-        return dialog_();
+    if (DialogsUnattended() || QCoreApplication::instance() == nullptr) {
+        return request_.cancel_result;
+    }
+    if (dialog_) return dialog_();
+    if (const DialogClass* cls = FindDialogClass(request_.idd)) {
+        return ExecDialogClass(*cls, QApplication::activeWindow());
     }
     return RunStandInDialog(request_);
 }

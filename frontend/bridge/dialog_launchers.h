@@ -5,9 +5,9 @@
 // copies the words back and returns the dialog's result (1 OK, 2 Cancel unless the launcher says
 // otherwise). Clearing first means a dialog never sees what an earlier dialog left behind.
 //
-// A launcher whose dialog is built runs it; the others run a stand-in that names the dialog and
-// can only be cancelled. Tests replace the runner (SetDialogRunner) to play a dialog without a
-// window.
+// A launcher runs the dialog class registered for its resource number (engine_dialog.h); one
+// with no class runs a stand-in that names the dialog and can only be cancelled. Tests replace
+// the runner (SetDialogRunner) to play a dialog without a window.
 #pragma once
 
 #include <array>
@@ -83,7 +83,8 @@ class DialogLaunch {
     // The dialog itself, run modally when no test runner is set (none: the stand-in).
     void SetDialog(std::function<int()> dialog) { dialog_ = std::move(dialog); }
     // The runner when one is set; else, unattended or without an application, the cancel
-    // result; else the dialog (or the stand-in).
+    // result; else the dialog set here, else the registered class of the resource number
+    // (engine_dialog.h), else the stand-in.
     int Run();
 
     // Block words by their number; an array or range outside the block is a defect.

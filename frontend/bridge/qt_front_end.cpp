@@ -21,6 +21,7 @@
 
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
+#include "frontend/app/palettes.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_decoder.h"
 #include "frontend/bridge/display_lists.h"
@@ -150,7 +151,10 @@ void QtFrontEnd::RefreshDisplayFromEngine() {
     UpdateItemPanel();
 }
 
-void QtFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {}
+void QtFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {
+    frontend::SwitchPaletteVariant(mode, palette_group);
+}
+void QtFrontEnd::LoadPaletteToolbar(int32_t id) { frontend::LoadPaletteToolbar(id); }
 void QtFrontEnd::ControlMidiPlayer(int action) { output::control_midi_player(action); }
 
 int32_t QtFrontEnd::CurrentZoom() { return frontend::DisplayScale; }

@@ -52,6 +52,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override;
     void SwitchPaletteVariant(int mode, int palette_group) override;
+    void LoadPaletteToolbar(int32_t id) override;
     void ControlMidiPlayer(int action) override;
     // The gate's DisplayScale; a request waits in RequestedDisplayScale until the call ends.
     int32_t CurrentZoom() override;

@@ -4,6 +4,7 @@
 // the exchange area as its launcher leaves it: block A the 64 settings words, block C the staff
 // table; Play (1) writes them back, Cancel (2) leaves them.
 #include "frontend/dialogs/sound_dialog.h"
+#include "frontend/dialogs/engine_dialog.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -130,5 +131,11 @@ int ExecSoundDialog() {
     for (int k = 1; k <= 256; ++k) DialogExchangeBlocks.ExchangeBlockC[k - 1] = table(k);
     return 1;
 }
+
+}  // namespace frontend
+
+namespace frontend {
+
+void RegisterSoundDialogs() {}
 
 }  // namespace frontend

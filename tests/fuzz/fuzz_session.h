@@ -56,6 +56,7 @@ class QuietFrontEnd : public core::FrontEndPort {
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override {}
     void SwitchPaletteVariant(int mode, int palette_group) override {}
+    void LoadPaletteToolbar(int32_t /*id*/) override {}
     void ControlMidiPlayer(int action) override {}
     int32_t CurrentZoom() override { return zoom_; }
     void RequestZoom(int32_t scale) override {

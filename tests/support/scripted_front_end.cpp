@@ -314,6 +314,8 @@ void ScriptedFrontEnd::SwitchPaletteVariant(int mode, int palette_group) {
     record(Kind::PaletteVariant, {}, mode, palette_group);
 }
 
+void ScriptedFrontEnd::LoadPaletteToolbar(int32_t id) { loaded_palettes.push_back(id); }
+
 void ScriptedFrontEnd::ControlMidiPlayer(int action) { record(Kind::MidiPlayer, {}, action); }
 
 void ScriptedFrontEnd::RequestZoom(int32_t scale) {

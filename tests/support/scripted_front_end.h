@@ -127,6 +127,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // Every zoom asked for (RequestZoom) and every percentage shown, in order. A request is not
     // applied to view.zoom: tests that follow a real gate apply it themselves.
     std::vector<int32_t> zoom_requests;
+    // Every palette the engine asked the palette toolbar to show, in order.
+    std::vector<int32_t> loaded_palettes;
     std::vector<std::string> percent_texts;
     int refresh_count = 0;
     int trim_count = 0;
@@ -167,6 +169,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
     void RefreshDisplayFromEngine() override;
     void SwitchPaletteVariant(int mode, int palette_group) override;
+    void LoadPaletteToolbar(int32_t id) override;
     void ControlMidiPlayer(int action) override;
     int32_t CurrentZoom() override { return view.zoom; }
     std::deque<int32_t> midi_events;  // short messages, taken in order by PollMidiOrKey

@@ -1,0 +1,131 @@
+// The dialog registry and the base of the engine dialogs.
+#include "frontend/dialogs/engine_dialog.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <bit>
+#include <cstdio>
+#include <map>
+
+#include "engine/core/tables.h"
+#include "frontend/bridge/display_lists.h"
+
+namespace frontend {
+
+namespace {
+
+std::map<int, DialogClass>& registry() {
+    static std::map<int, DialogClass> classes;
+    return classes;
+}
+
+void ensure_registered() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterParameterDialogs();
+    RegisterSmallDialogs();
+    RegisterPrintSetupDialogs();
+    RegisterSoundDialogs();
+    RegisterPreferencesDialogs();
+    RegisterPageLayoutDialogs();
+    RegisterQuestionDialogs();
+    RegisterTextEntryDialogs();
+    RegisterStaffDialogs();
+    RegisterSetupDialogs();
+    RegisterListDialogs();
+}
+
+}  // namespace
+
+void RegisterDialogClass(DialogClass cls) {
+    const int idd = cls.idd;
+    registry().emplace(idd, std::move(cls));
+}
+
+const DialogClass* FindDialogClass(int idd) {
+    ensure_registered();
+    const auto it = registry().find(idd);
+    return it == registry().end() ? nullptr : &it->second;
+}
+
+std::vector<const DialogClass*> AllDialogClasses() {
+    ensure_registered();
+    std::vector<const DialogClass*> all;
+    for (const auto& [idd, cls] : registry()) all.push_back(&cls);
+    return all;
+}
+
+int ExecDialogClass(const DialogClass& cls, QWidget* parent) {
+    std::unique_ptr<QDialog> dialog = cls.make(parent);
+    return dialog->exec();
+}
+
+struct CEngineDialog::Saved {
+    DialogExchangeRecord exchange;
+    core::FixedText<512> message_line;
+    core::FixedText<48> command_buffer;
+};
+
+CEngineDialog::CEngineDialog(int idd, const QString& title, QWidget* parent)
+    : QDialog(parent), idd_(idd), saved_(std::make_unique<Saved>()) {
+    saved_->exchange = DialogExchangeBlocks;
+    saved_->message_line = core::MessageLine;
+    saved_->command_buffer = core::FrontEndCommandBuffer;
+    setWindowTitle(title);
+    setObjectName(QStringLiteral("Dialog%1").arg(idd));
+}
+
+CEngineDialog::~CEngineDialog() = default;
+
+void CEngineDialog::reject() {
+    if (restore_on_cancel_) {
+        DialogExchangeBlocks = saved_->exchange;
+        core::MessageLine = saved_->message_line;
+        core::FrontEndCommandBuffer = saved_->command_buffer;
+    }
+    done(cancel_result_);
+}
+
+int32_t& CEngineDialog::A(int k) { return DialogLaunch::Word(ExchangeBlock::A, k); }
+int32_t& CEngineDialog::B(int k) { return DialogLaunch::Word(ExchangeBlock::B, k); }
+int32_t& CEngineDialog::C(int k) { return DialogLaunch::Word(ExchangeBlock::C, k); }
+
+float CEngineDialog::Real(ExchangeBlock block, int k) {
+    return std::bit_cast<float>(DialogLaunch::Word(block, k));
+}
+
+void CEngineDialog::SetReal(ExchangeBlock block, int k, float v) {
+    DialogLaunch::Word(block, k) = std::bit_cast<int32_t>(v);
+}
+
+QString CEngineDialog::ControlName(int id) { return QStringLiteral("c%1").arg(id); }
+void CEngineDialog::NameControl(QWidget* w, int id) { w->setObjectName(ControlName(id)); }
+
+QString FormatInt(int32_t v) { return QString::number(v); }
+
+QString FormatReal(float v) { return FormatReal("%f", v); }
+
+QString FormatReal(const char* format, float v) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, static_cast<double>(v));
+    return QString::fromLatin1(text);
+}
+
+bool ReadInt(const QString& text, int32_t& word) {
+    const std::string s = ToCp1252(text);
+    int v = 0;
+    if (std::sscanf(s.c_str(), "%d", &v) != 1) return false;
+    word = v;
+    return true;
+}
+
+bool ReadReal(const QString& text, float& word) {
+    const std::string s = ToCp1252(text);
+    float v = 0.0f;
+    if (std::sscanf(s.c_str(), "%f", &v) != 1) return false;
+    word = v;
+    return true;
+}
+
+}  // namespace frontend

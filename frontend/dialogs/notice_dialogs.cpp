@@ -1,0 +1,8 @@
+// The question and notice dialogs.
+#include "frontend/dialogs/engine_dialog.h"
+
+namespace frontend {
+
+void RegisterQuestionDialogs() {}
+
+}  // namespace frontend
