@@ -223,6 +223,10 @@ void copy_move_group(int32_t& kind) {
         core::PendingBoxOperation = 3;
         return;
     }
+    // The group operation ends here, however it ends: the palette's group-edit request is spent.
+    struct EndGroupEdit {
+        ~EndGroupEdit() { core::GroupEditFlag = 0; }
+    } end_group_edit;
     const int32_t word = PendingBoxStep;
     // Without a box word nothing prepares the group's parameters: nothing to do.
     if (word == 0 || core::ItemCount == 0) return;

@@ -302,6 +302,7 @@ void run_justify_command() {
         }
         show_item_palette(kPaletteGeneral);
         MessageLine.set(kClickTextPrompt);
+        core::GroupEditFlag = 0;
         PendingBoxStep = 'M';
         return;
     }

@@ -25,6 +25,8 @@
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/app/frame_state.h"
+#include "frontend/app/palettes.h"
+#include "frontend/app/tool_modes.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/input_waits.h"
@@ -216,6 +218,9 @@ int CMainFrame::OnCreate() {
     CommandBarWnd = command_bar_;
     ZoomBarWnd = zoom_bar_;
     PaletteToolbarWnd = palette_toolbar_;
+    // The first load of the main palette leaves the palette words at 0.
+    frontend::ResetPaletteState();
+    frontend::LoadPaletteButtons(134);
     DockBars();
 
     item_bar_->setVisible(ShowItemBar != 0);
@@ -398,6 +403,7 @@ void CMainFrame::ConnectGateHooks() {
         SetZoomText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     };
     hooks.focus_input = [this] { command_bar_->InputEdit()->setFocus(); };
+    hooks.dismiss_tool = [] { frontend::DismissToolMode(); };
 }
 
 // -- documents ----------------------------------------------------------------------------------
