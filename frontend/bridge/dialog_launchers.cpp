@@ -166,7 +166,16 @@ int RunSymbolLibraryDialog(int32_t& v) { return run_word_dialog(223, "Symbol Lib
 
 // -- launchers of dialogs the engine does not reach yet -----------------------------------------
 
-int RunPaperSizeDialog() { return run_plain_dialog(203, "Paper Size"); }
+// Contract: custom's three reals go to B 0-2 and come back (the dialog writes them only for its
+// custom button); closed, the answer is 0, which changes no paper.
+int RunPaperSizeDialog(core::Array1<float, 3>& custom) {
+    DialogLaunch launch(203, "Paper Size");
+    launch.SetCancelResult(0);
+    launch.In(custom, ExchangeBlock::B, 0, 2);
+    const int result = launch.Run();
+    launch.Out(custom, ExchangeBlock::B, 0, 2);
+    return result;
+}
 
 int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<float, 24>& b) {
     DialogLaunch launch(217, "Bounding Box Outline");
@@ -208,7 +217,11 @@ int RunParameterEditor(core::Array1<float, 30>& p, int which) {
 
 int RunPathListDialog(int32_t& v) { return run_word_dialog(275, "Path List", v); }
 
-int RunTextUnitsDialog() { return run_plain_dialog(199, "Type note number for each text unit."); }
+int RunTextUnitsDialog(const core::FixedText<512>& shown) {
+    DialogLaunch launch(199, "Type note number for each text unit.");
+    launch.SetQuestion(line_text(shown));
+    return launch.Run();
+}
 
 int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a) {
     return run_block_dialog(163, "Vertical Justify", a, ExchangeBlock::A, 0, 18);

@@ -146,13 +146,16 @@ int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a);
 
 // -- launchers of dialogs the engine does not reach yet -----------------------------------------
 
-int RunPaperSizeDialog();
+// The custom paper (width, height, unit flag 1.0 inches / 0.0 cm) through B 0-2 both ways;
+// the chosen code, 0 when closed (no change).
+int RunPaperSizeDialog(core::Array1<float, 3>& custom);
 int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<float, 24>& b);  // A 20, B 20-23
 int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a);
 int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a);
 int RunRecentFilesDialog(int32_t& v);
 int RunPathListDialog(int32_t& v);
-int RunTextUnitsDialog();
+// The text shown is the question text; the typed note numbers come back in MessageLine.
+int RunTextUnitsDialog(const core::FixedText<512>& shown);
 int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a);
 int RunLineThickeningDialog(core::Array1<int32_t, 19>& a);
 int RunDrawCircleDialog();

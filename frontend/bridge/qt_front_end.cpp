@@ -27,7 +27,7 @@
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/item_panel.h"
-#include "frontend/bridge/question_dialogs.h"
+#include "frontend/dialogs/notice_dialogs.h"
 #include "frontend/bridge/services.h"
 #include "frontend/view/ormest_view.h"
 #include "output/midi_player.h"
@@ -118,7 +118,7 @@ int QtFrontEnd::ShowMessageBox(const char* text) {
     return 1;
 }
 
-// Questions: the dialogs of question_dialogs.cpp; unattended, the given answer at once.
+// Questions: the dialogs of notice_dialogs.cpp; unattended, the given answer at once.
 int QtFrontEnd::AskYesNo(const char* question, int mode) {
     last_message_ = message_lines(question);
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_ != 0 ? -1 : 0;
@@ -319,8 +319,8 @@ int QtFrontEnd::RunRecentFilesDialog(int32_t& choice) {
 int QtFrontEnd::RunTextInputDialog(core::Array1<float, 19>& b) {
     return frontend::RunTextInputDialog(b);
 }
-int QtFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& /*shown*/) {
-    return frontend::RunTextUnitsDialog();
+int QtFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
+    return frontend::RunTextUnitsDialog(shown);
 }
 int QtFrontEnd::RunEditTextDialog() { return frontend::RunEditTextDialog(); }
 int QtFrontEnd::RunTextFileDialog(std::string_view /*text*/) {
@@ -332,10 +332,8 @@ int QtFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
 int QtFrontEnd::RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) {
     return frontend::RunTablatureSetupDialog(a);
 }
-// Until the dialog is built: Escape, nothing changes.
-int QtFrontEnd::RunPaperSizeDialog(core::Array1<float, 3>& /*custom*/) {
-    const int result = frontend::RunPaperSizeDialog();
-    return result == 2 ? 0 : result;
+int QtFrontEnd::RunPaperSizeDialog(core::Array1<float, 3>& custom) {
+    return frontend::RunPaperSizeDialog(custom);
 }
 int QtFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) {
     return frontend::RunMeasureNumbersDialog(a);

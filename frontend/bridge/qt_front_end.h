@@ -5,7 +5,7 @@
 // The command bar is reached through CommandBarLink, which the main frame provides; until it
 // does, a plain stand-in keeps the message line and the input text. The command-bar services
 // are in command_bar_text.cpp, the waits in input_waits.cpp, the question dialogs in
-// question_dialogs.cpp; window services and the other dialogs are served by services.cpp and
+// notice_dialogs.cpp; window services and the other dialogs are served by services.cpp and
 // the launchers of dialog_launchers.h.
 #pragma once
 

@@ -191,8 +191,8 @@ TEST_F(LauncherTest, StandInNamesTheDialogAndCanOnlyBeCancelled) {
     };
     QTimer::singleShot(0, press_cancel);
     core::Array1<int32_t, 19> a;
-    EXPECT_EQ(RunMeasureNumbersDialog(a), 2);
+    EXPECT_EQ(RunPartsDialog(a), 2);
     SetDialogsUnattended(true);
-    EXPECT_EQ(title, QStringLiteral("Measure numbers"));
+    EXPECT_EQ(title, QStringLiteral("Parts"));
     EXPECT_FALSE(ok_enabled);
 }

@@ -21,7 +21,7 @@ namespace {
 using namespace input_mode_script;
 
 QString question_of(QDialog& d) {
-    auto* label = d.findChild<QLabel*>(QStringLiteral("Static1044"));
+    auto* label = d.findChild<QLabel*>(QStringLiteral("c1044"));
     return label == nullptr ? QString() : label->text();
 }
 
@@ -156,19 +156,19 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
                 [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
     QString abandon_text;
     script_.add(
-        "abandon", [] { return dialog_with(QStringLiteral("Button1045")) != nullptr; },
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
         [&] {
-            QDialog& d = *dialog_with(QStringLiteral("Button1045"));
+            QDialog& d = *dialog_with(QStringLiteral("c1045"));
             abandon_text = question_of(d);
-            click(d, QStringLiteral("Button1045"));
+            click(d, QStringLiteral("c1045"));
         });
     QString continue_text;
     script_.add(
-        "continue", [] { return dialog_with(QStringLiteral("Button1111")) != nullptr; },
+        "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
         [&] {
-            QDialog& d = *dialog_with(QStringLiteral("Button1111"));
+            QDialog& d = *dialog_with(QStringLiteral("c1111"));
             continue_text = question_of(d);
-            click(d, QStringLiteral("Button1111"));
+            click(d, QStringLiteral("c1111"));
         });
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";

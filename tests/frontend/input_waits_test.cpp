@@ -7,7 +7,7 @@
 
 #include "engine/commands/interpreter_tables.h"
 #include "frontend/bridge/dialog_launchers.h"
-#include "frontend/bridge/question_dialogs.h"
+#include "frontend/dialogs/notice_dialogs.h"
 #include "frontend/midi/midi_mailbox.h"
 #include "frontend/midi/midi_ring.h"
 #include "frontend/view/frames.h"
@@ -265,7 +265,7 @@ namespace {
 
 std::function<void(QDialog&)> click(int id) {
     return [id](QDialog& d) {
-        auto* button = d.findChild<QPushButton*>(QStringLiteral("Button%1").arg(id));
+        auto* button = d.findChild<QPushButton*>(QStringLiteral("c%1").arg(id));
         ASSERT_NE(button, nullptr) << id;
         button->click();
     };
@@ -300,7 +300,7 @@ TEST_F(WaitTest, QuestionsAnswerByTheirButtonsEscapeAndClosing) {
         SCOPED_TRACE(i);
         text.clear();
         answer_next_dialog([&, act = cases[i].act](QDialog& d) {
-            text = d.findChild<QLabel*>(QStringLiteral("Static1044"))->text();
+            text = d.findChild<QLabel*>(QStringLiteral("c1044"))->text();
             act(d);
         });
         EXPECT_EQ(cases[i].ask(), cases[i].expected);
@@ -319,8 +319,8 @@ TEST_F(WaitTest, YesNoShowsItsModes) {
     // Mode 0: Continue and Exit; the second answers 0.
     QString labels;
     answer_next_dialog([&](QDialog& d) {
-        labels = d.findChild<QPushButton*>(QStringLiteral("Button1110"))->text() + "/" +
-                 d.findChild<QPushButton*>(QStringLiteral("Button1111"))->text();
+        labels = d.findChild<QPushButton*>(QStringLiteral("c1110"))->text() + "/" +
+                 d.findChild<QPushButton*>(QStringLiteral("c1111"))->text();
         click(1111)(d);
     });
     EXPECT_EQ(fe_.AskYesNo("?", 0), 0);
@@ -329,7 +329,7 @@ TEST_F(WaitTest, YesNoShowsItsModes) {
     // Another mode keeps the template's text and labels.
     QString text;
     answer_next_dialog([&](QDialog& d) {
-        text = d.findChild<QLabel*>(QStringLiteral("Static1044"))->text();
+        text = d.findChild<QLabel*>(QStringLiteral("c1044"))->text();
         click(1111)(d);
     });
     EXPECT_EQ(fe_.AskYesNo("not shown", 2), 0);

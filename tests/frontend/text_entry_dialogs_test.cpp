@@ -1,0 +1,193 @@
+// The text entry dialogs in the window (offscreen): the lines they show, what OK leaves in
+// MessageLine, the divider buffer and block B, the 511-character limit, and Cancel.
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <string>
+
+#include "engine/core/console_bridge.h"
+#include "engine/core/tables.h"
+#include "frontend/bridge/dialog_launchers.h"
+#include "tests/frontend/frontend_fixture.h"
+
+namespace {
+
+using TextEntryDialogTest = AttendedDialogTest;
+
+template <typename W = QLineEdit>
+W* control(QDialog& d, int id) {
+    return d.findChild<W*>(QStringLiteral("c%1").arg(id));
+}
+void click(QDialog& d, int id) {
+    auto* b = control<QAbstractButton>(d, id);
+    ASSERT_NE(b, nullptr) << id;
+    b->click();
+}
+
+// The text of a line up to its NUL ("<no NUL>" when it has none).
+template <int N>
+std::string up_to_nul(const core::FixedText<N>& line) {
+    const std::string_view v = line.view();
+    const std::size_t nul = v.find('\0');
+    return nul == std::string_view::npos ? "<no NUL>" : std::string(v.substr(0, nul));
+}
+
+// MessageLine holding text, then a NUL.
+void set_message(std::string_view text) {
+    core::MessageLine.blank();
+    core::MessageLine.set(text);
+    core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
+}
+
+TEST_F(TextEntryDialogTest, EditTextShowsTheLineUpToItsNulAndStoresTheEdit) {
+    set_message("T 1 Allegro ");
+    core::MessageLine(20) = 'z';  // after the NUL: not shown
+    QString shown;
+    bool blank_while_open = false;
+    answer_next_dialog([&](QDialog& d) {
+        shown = control<QPlainTextEdit>(d, 1000)->toPlainText() + "|" + d.windowTitle();
+        blank_while_open = core::MessageLine.is_blank();
+        control<QPlainTextEdit>(d, 1000)->setPlainText(QStringLiteral("T 1 Andante"));
+        click(d, 1);
+    });
+    EXPECT_EQ(fe_.RunEditTextDialog(), 1);
+    EXPECT_EQ(shown, QStringLiteral("T 1 Allegro |Edit Text"));
+    EXPECT_TRUE(blank_while_open);
+    EXPECT_EQ(up_to_nul(core::MessageLine), "T 1 Andante");
+
+    // Cancel: 2, MessageLine as it came.
+    answer_next_dialog([&](QDialog& d) {
+        control<QPlainTextEdit>(d, 1000)->setPlainText(QStringLiteral("lost"));
+        click(d, 2);
+    });
+    EXPECT_EQ(fe_.RunEditTextDialog(), 2);
+    EXPECT_EQ(up_to_nul(core::MessageLine), "T 1 Andante");
+
+    // A line without a NUL shows without its trailing blanks.
+    core::MessageLine.set("no end");
+    answer_next_dialog([&](QDialog& d) {
+        shown = control<QPlainTextEdit>(d, 1000)->toPlainText();
+        click(d, 2);
+    });
+    fe_.RunEditTextDialog();
+    EXPECT_EQ(shown, QStringLiteral("no end"));
+}
+
+// 511 characters fill MessageLine up to its NUL in the last place; more are cut there.
+TEST_F(TextEntryDialogTest, TypedLinesStopAt511Characters) {
+    for (int length : {511, 512, 600}) {
+        SCOPED_TRACE(length);
+        set_message("");
+        answer_next_dialog([&](QDialog& d) {
+            control<QPlainTextEdit>(d, 1000)->setPlainText(QString(length, QLatin1Char('x')));
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunEditTextDialog(), 1);
+        EXPECT_EQ(up_to_nul(core::MessageLine), std::string(511, 'x'));
+        EXPECT_EQ(core::MessageLine(512), '\0');
+    }
+    set_message("");
+    answer_next_dialog([&](QDialog& d) {
+        control(d, 1000)->setText(QString(511, QLatin1Char('y')));
+        click(d, 1);
+    });
+    core::Array1<float, 19> b;
+    b.fill(0.0f);
+    EXPECT_EQ(fe_.RunTextInputDialog(b), 1);
+    EXPECT_EQ(up_to_nul(core::MessageLine), std::string(511, 'y'));
+}
+
+TEST_F(TextEntryDialogTest, TextInputExchangesP2ToP6TheLineAndTheDivider) {
+    core::Array1<float, 19> b;
+    b.fill(0.0f);
+    for (int k = 2; k <= 6; ++k) b(k) = static_cast<float>(k) + 0.5f;  // P2..P6 in B 1-5
+    b(1) = 99.0f;
+    core::FrontEndCommandBuffer.blank();
+    core::FrontEndCommandBuffer(1) = '/';
+    set_message("Type new text *****");
+    QString shown;
+    answer_next_dialog([&](QDialog& d) {
+        for (int id = 1555; id <= 1559; ++id) shown += control(d, id)->text() + " ";
+        shown += control(d, 1001)->text() + "|" + control(d, 1000)->text();
+        control(d, 1555)->setText(QStringLiteral("3"));
+        control(d, 1556)->setText(QStringLiteral("high"));  // keeps its word
+        control(d, 1557)->setText(QStringLiteral(" -1.25 up"));
+        control(d, 1001)->setText(QStringLiteral("#"));
+        control(d, 1000)->setText(QString());
+        click(d, 1);
+    });
+    EXPECT_EQ(fe_.RunTextInputDialog(b), 1);
+    EXPECT_EQ(shown,
+              QStringLiteral("2.500000 3.500000 4.500000 5.500000 6.500000 /|Type new text *****"));
+    EXPECT_EQ(b(1), 99.0f);
+    EXPECT_EQ(b(2), 3.0f);
+    EXPECT_EQ(b(3), 3.5f);
+    EXPECT_EQ(b(4), -1.25f);
+    EXPECT_EQ(b(6), 6.5f);
+    EXPECT_EQ(core::MessageLine(1), '\0');  // the empty line
+    EXPECT_EQ(core::FrontEndCommandBuffer(1), '#');
+    EXPECT_EQ(core::FrontEndCommandBuffer(2), '\0');
+
+    // The divider field holds 47 characters and the NUL closes the buffer.
+    answer_next_dialog([&](QDialog& d) {
+        control(d, 1001)->setText(QString(60, QLatin1Char('d')));
+        click(d, 1);
+    });
+    EXPECT_EQ(fe_.RunTextInputDialog(b), 1);
+    EXPECT_EQ(up_to_nul(core::FrontEndCommandBuffer), std::string(47, 'd'));
+
+    // Cancel: 2, the words and lines as they came.
+    core::FrontEndCommandBuffer.blank();
+    core::FrontEndCommandBuffer(1) = '/';
+    set_message("keep");
+    answer_next_dialog([&](QDialog& d) {
+        control(d, 1555)->setText(QStringLiteral("8"));
+        control(d, 1001)->setText(QStringLiteral("!"));
+        press(&d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(fe_.RunTextInputDialog(b), 2);
+    EXPECT_EQ(b(2), 3.0f);
+    EXPECT_EQ(core::FrontEndCommandBuffer(1), '/');
+    EXPECT_EQ(up_to_nul(core::MessageLine), "keep");
+}
+
+// The engine's file-name question: the prompt over the name; OK's name becomes the command
+// line, Cancel leaves the cancel mark.
+TEST_F(TextEntryDialogTest, FileNameDialogAnswersTheEnginesQuestion) {
+    QString prompt;
+    answer_next_dialog([&](QDialog& d) {
+        prompt = control<QLabel>(d, 1127)->text();
+        control(d, 1000)->setText(QStringLiteral("score.drw"));
+        click(d, 1);
+    });
+    core::ask_file_name(core::FixedText<128>("Type Filename."));
+    EXPECT_EQ(prompt, QStringLiteral("Type Filename."));
+    EXPECT_EQ(up_to_nul(core::CommandLine), "score.drw");
+
+    answer_next_dialog([&](QDialog& d) {
+        control(d, 1000)->setText(QStringLiteral("lost.drw"));
+        click(d, 2);
+    });
+    core::ask_file_name(core::FixedText<128>("Type Filename."));
+    EXPECT_EQ(core::CommandLine(1), '\2');
+}
+
+TEST_F(TextEntryDialogTest, TextUnitsShowsTheTextAndReturnsTheNoteNumbers) {
+    QString shown;
+    answer_next_dialog([&](QDialog& d) {
+        shown = control<QLabel>(d, 1000)->text() + "|" + control(d, 1001)->text() + "|";
+        control(d, 1001)->setText(QStringLiteral("1 2 4"));
+        click(d, 1);
+    });
+    EXPECT_EQ(fe_.RunTextUnitsDialog(core::FixedText<512>("Al-le-lu-ia")), 1);
+    EXPECT_EQ(shown, QStringLiteral("Al-le-lu-ia| |"));
+    EXPECT_EQ(up_to_nul(core::MessageLine), "1 2 4");
+
+    set_message("before");
+    answer_next_dialog([&](QDialog& d) { click(d, 2); });
+    EXPECT_EQ(fe_.RunTextUnitsDialog(core::FixedText<512>("x")), 2);
+    EXPECT_EQ(up_to_nul(core::MessageLine), "before");
+}
+
+}  // namespace
