@@ -7,6 +7,7 @@
 #include "engine/core/tables.h"
 #include "frontend/dialogs/engine_dialog.h"
 #include "frontend/dialogs/input_dialogs.h"
+#include "frontend/dialogs/list_dialogs.h"
 #include "frontend/dialogs/sound_dialog.h"
 
 namespace frontend {
@@ -215,7 +216,9 @@ int RunParameterEditor(core::Array1<float, 30>& p, int which) {
     return result;
 }
 
-int RunPathListDialog(int32_t& v) { return run_word_dialog(275, "Path List", v); }
+int RunPathListDialog(core::Array1<int32_t, 10>& a) {
+    return run_block_dialog(275, "Path List", a, ExchangeBlock::A, 0, 9);
+}
 
 int RunTextUnitsDialog(const core::FixedText<512>& shown) {
     DialogLaunch launch(199, "Type note number for each text unit.");
@@ -232,7 +235,9 @@ int RunLineThickeningDialog(core::Array1<int32_t, 19>& a) {
 }
 
 int RunDrawCircleDialog() { return run_plain_dialog(193, "Draw circle"); }
-int RunStepsToMoveDialog() { return run_plain_dialog(296, "Steps to move"); }
+int RunStepsToMoveDialog(core::Array1<float, 4>& box) {
+    return run_block_dialog(296, "Steps to move", box, ExchangeBlock::B, 0, 3);
+}
 
 int RunPrintSetupDialog(core::Array1<int32_t, 24>& a, core::Array1<int32_t, 24>& b, int flag) {
     DialogLaunch launch(202, "Print Setup");
@@ -306,7 +311,16 @@ int RunSoundDialog(core::Array1<int32_t, 64>& a, core::Array1<int32_t, 256>& b) 
 }
 
 int RunStaffSpacingDialog() { return run_plain_dialog(176, "Vertical spacing between staves"); }
-int RunMusDirDialog() { return run_plain_dialog(218, "MusDir"); }
+// Contract: the entries go to the dialog's list for the run only; A 0 starts at 0 and comes
+// back as the choice whatever the answer (Cancel leaves it 0).
+int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) {
+    DialogLaunch launch(218, "MusDir");
+    MusDirEntries() = entries;
+    const int result = launch.Run();
+    MusDirEntries().clear();
+    choice = DialogLaunch::Word(ExchangeBlock::A, 0);
+    return result;
+}
 
 int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a) {
     DialogLaunch launch(289, "Add Bar Lines");

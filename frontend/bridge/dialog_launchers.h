@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "engine/core/fixed_array.h"
 
@@ -153,13 +154,16 @@ int RunBoundingBoxDialog(core::Array1<int32_t, 21>& a, core::Array1<float, 24>& 
 int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a);
 int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a);
 int RunRecentFilesDialog(int32_t& v);
-int RunPathListDialog(int32_t& v);
+// A 0-9 both ways: the chosen slot (kept when none is chosen), then the nine radio states; the
+// slots themselves are output::PathSlots.
+int RunPathListDialog(core::Array1<int32_t, 10>& a);
 // The text shown is the question text; the typed note numbers come back in MessageLine.
 int RunTextUnitsDialog(const core::FixedText<512>& shown);
 int RunVerticalJustifyDialog(core::Array1<int32_t, 19>& a);
 int RunLineThickeningDialog(core::Array1<int32_t, 19>& a);
 int RunDrawCircleDialog();
-int RunStepsToMoveDialog();
+// The box (left position, left steps, right position, right steps) as reals in B 0-3 both ways.
+int RunStepsToMoveDialog(core::Array1<float, 4>& box);
 int RunPrintSetupDialog(core::Array1<int32_t, 24>& a, core::Array1<int32_t, 24>& b, int flag);
 int RunSelectCodesDialog(core::Array1<int32_t, 19>& out);
 int RunSeparateVoicesDialog(core::Array1<int32_t, 7>& a);
@@ -173,7 +177,8 @@ int RunIfCommandDialog(std::string_view text);
 int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a);  // A 0-18 in, A 0-19 back
 int RunSoundDialog(core::Array1<int32_t, 64>& a, core::Array1<int32_t, 256>& b);  // A and C
 int RunStaffSpacingDialog();
-int RunMusDirDialog();
+// Lists the entries; choice comes back from A 0: the entry chosen (from 1), 0 when none.
+int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice);
 int RunPageLayoutOptionsDialog(core::Array1<int32_t, 19>& a, core::Array1<int32_t, 4>& b);
 int RunPageLayoutDialog(core::Array1<int32_t, 19>& a);
 int RunPartsDialog(core::Array1<int32_t, 19>& a);

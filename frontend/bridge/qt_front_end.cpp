@@ -31,6 +31,7 @@
 #include "frontend/bridge/services.h"
 #include "frontend/view/ormest_view.h"
 #include "output/midi_player.h"
+#include "output/tables.h"
 
 using namespace frontend;
 
@@ -247,40 +248,22 @@ int QtFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
     return 2;
 }
 
+// The slots travel in output::PathSlots: the caller's are put there for the run and handed
+// back after OK; PathSlots is as it was afterwards when the caller's slots are others.
 int QtFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
                                   const core::FixedText<512>& current) {
-    DialogLaunch launch(275, "Path List");
-    launch.SetDialog([&]() {
-        QDialog dialog(QApplication::activeWindow());
-        dialog.setWindowTitle(QStringLiteral("Path List"));
-        dialog.setObjectName(QStringLiteral("PathListStandIn"));
-        auto* layout = new QVBoxLayout(&dialog);
-        layout->addWidget(new QLabel(
-            QStringLiteral("Current folder: %1").arg(FromCp1252(current.c_text())), &dialog));
-        auto* grid = new QGridLayout();
-        std::array<QLineEdit*, 9> edits{};
-        int chosen = 0;
-        for (int k = 1; k <= 9; ++k) {
-            auto* go = new QPushButton(QString::number(k), &dialog);
-            go->setAutoDefault(false);
-            edits[k - 1] = new QLineEdit(FromCp1252(folders(k).c_text()), &dialog);
-            grid->addWidget(go, k - 1, 0);
-            grid->addWidget(edits[k - 1], k - 1, 1);
-            QObject::connect(go, &QPushButton::clicked, &dialog, [&dialog, &chosen, k]() {
-                chosen = k;
-                dialog.accept();
-            });
-        }
-        layout->addLayout(grid);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        layout->addWidget(buttons);
-        if (dialog.exec() != QDialog::Accepted || chosen == 0) return 2;
-        for (int k = 1; k <= 9; ++k) folders(k).set(ToCp1252(edits[k - 1]->text().trimmed()));
-        slot = chosen;
-        return 1;
-    });
-    return launch.Run();
+    const bool own = &folders == &output::PathSlots.folders;
+    const output::PathSlotsRecord kept = output::PathSlots;
+    output::PathSlots.folders = folders;
+    output::PathSlots.current = current;
+    core::Array1<int32_t, 10> a;
+    a.fill(0);
+    a(1) = slot;
+    const int result = frontend::RunPathListDialog(a);
+    slot = a(1);
+    if (result != 2) folders = output::PathSlots.folders;
+    if (!own) output::PathSlots = kept;
+    return result;
 }
 
 // The Sound dialog: a row's staves as one line of numbers, its CHN, INS, AMP and TRN, the tempo
@@ -338,10 +321,9 @@ int QtFrontEnd::RunPaperSizeDialog(core::Array1<float, 3>& custom) {
 int QtFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) {
     return frontend::RunMeasureNumbersDialog(a);
 }
-int QtFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/, int32_t& choice) {
-    choice = 0;
-    return frontend::RunMusDirDialog();
+int QtFrontEnd::RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) {
+    return frontend::RunMusDirDialog(entries, choice);
 }
-int QtFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& /*box*/) {
-    return frontend::RunStepsToMoveDialog();
+int QtFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& box) {
+    return frontend::RunStepsToMoveDialog(box);
 }

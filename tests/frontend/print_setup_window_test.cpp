@@ -72,14 +72,13 @@ TEST_F(PrintSetupWindowTest, ThePathListGivesBackTheEditedSlotsAndTheChosenOne) 
     int32_t slot = 0;
     QString label;
     answer_next_dialog([&](QDialog& d) {
-        for (auto* l : d.findChildren<QLabel*>()) label += l->text();
+        label = d.findChild<QLineEdit*>(QStringLiteral("c1746"))->text();
         d.grab().save(QString::fromStdString((screenshot_folder() / "path_list.png").string()));
-        auto edits = d.findChildren<QLineEdit*>();
-        ASSERT_EQ(edits.size(), 9);
-        edits[4]->setText(QStringLiteral("/music/parts"));
-        for (auto* b : d.findChildren<QPushButton*>()) {
+        d.findChild<QLineEdit*>(QStringLiteral("c1742"))->setText(QStringLiteral("/music/parts"));
+        for (auto* b : d.findChildren<QAbstractButton*>()) {
             if (b->text() == QStringLiteral("5")) b->click();
         }
+        d.findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
     });
     EXPECT_EQ(fe_.RunPathListDialog(slot, folders, current), 1);
     EXPECT_TRUE(label.contains(QStringLiteral("/home/engraver")));
@@ -89,8 +88,8 @@ TEST_F(PrintSetupWindowTest, ThePathListGivesBackTheEditedSlotsAndTheChosenOne) 
 
     // Cancel: nothing chosen, the slots as they were.
     answer_next_dialog([&](QDialog& d) {
-        d.findChildren<QLineEdit*>()[0]->setText(QStringLiteral("/lost"));
-        press_button(d, QDialogButtonBox::Cancel);
+        d.findChild<QLineEdit*>(QStringLiteral("c1739"))->setText(QStringLiteral("/lost"));
+        d.findChild<QAbstractButton*>(QStringLiteral("c2"))->click();
     });
     slot = 0;
     EXPECT_EQ(fe_.RunPathListDialog(slot, folders, current), 2);
