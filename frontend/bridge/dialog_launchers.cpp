@@ -301,7 +301,6 @@ int RunTablatureSetupDialog(core::Array1<int32_t, 20>& a) {
 
 int RunSoundDialog(core::Array1<int32_t, 64>& a, core::Array1<int32_t, 256>& b) {
     DialogLaunch launch(175, "Sound");
-    launch.SetDialog(ExecSoundDialog);
     launch.In(a, ExchangeBlock::A, 0, 63);
     launch.In(b, ExchangeBlock::C, 0, 255);
     const int result = launch.Run();

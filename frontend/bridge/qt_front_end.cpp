@@ -266,9 +266,9 @@ int QtFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<51
     return result;
 }
 
-// The Sound dialog: a row's staves as one line of numbers, its CHN, INS, AMP and TRN, the tempo
-// and the file name. Save, Load and Auto setup run the engine's routines on the edited blocks
-// and refresh the fields; Play returns them.
+// The Sound dialog: each track's channel, instrument, amplitude, transposition and staff list,
+// the tempo and the file name. Load, Clear and Auto setup refresh the fields; Cancel hands the
+// blocks back as they came.
 int QtFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& settings,
                                core::Array1<int32_t, 256>& staves) {
     return frontend::RunSoundDialog(settings, staves);

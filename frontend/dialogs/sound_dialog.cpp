@@ -1,141 +1,216 @@
-// The Sound dialog (IDD 175): each channel row's staves and its CHN, INS, AMP and TRN, the tempo
-// and the MIDI file's name, with Play, Cancel, Save, Load and Auto setup. Tests find the fields
-// by their names: "StavesR", "CHNR", "INSR", "AMPR", "TRNR" for row R, "Tempo", "File". It works on
-// the exchange area as its launcher leaves it: block A the 64 settings words, block C the staff
-// table; Play (1) writes them back, Cancel (2) leaves them.
+// The Sound dialog (IDD 175): sixteen tracks of channel, instrument, amplitude, transposition and
+// staff numbers, the tempo and the MIDI file's name, with Play, Cancel, Load, Save, Clear and
+// Auto setup. Load, Save and Auto setup run the engine's settings routines on the blocks.
 #include "frontend/dialogs/sound_dialog.h"
-#include "frontend/dialogs/engine_dialog.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <array>
-#include <string>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "engine/core/fixed_array.h"
-#include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_lists.h"
-#include "output/midi_generation.h"
 #include "output/midi_tables.h"
 #include "output/sound_settings.h"
 
 namespace frontend {
 
-int ExecSoundDialog() {
-    core::Array1<int32_t, 64> words;
-    core::Array1<int32_t, 256> table;
-    for (int k = 1; k <= 64; ++k) words(k) = DialogExchangeBlocks.ExchangeBlockA[k - 1];
-    for (int k = 1; k <= 256; ++k) table(k) = DialogExchangeBlocks.ExchangeBlockC[k - 1];
-    QDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(QStringLiteral("Sound"));
-    dialog.setObjectName(QStringLiteral("SoundDialog"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* grid = new QGridLayout();
-    const QStringList heads{QStringLiteral("Row"), QStringLiteral("Staves"), QStringLiteral("CHN"),
-                            QStringLiteral("INS"), QStringLiteral("AMP"),    QStringLiteral("TRN")};
-    for (int c = 0; c < heads.size(); ++c) grid->addWidget(new QLabel(heads[c], &dialog), 0, c);
-    std::array<QLineEdit*, 16> row_staves{};
-    std::array<std::array<QLineEdit*, 4>, 16> row_words{};
-    for (int r = 1; r <= 16; ++r) {
-        grid->addWidget(new QLabel(QString::number(r), &dialog), r, 0);
-        row_staves[r - 1] = new QLineEdit(&dialog);
-        row_staves[r - 1]->setObjectName(QStringLiteral("Staves%1").arg(r));
-        grid->addWidget(row_staves[r - 1], r, 1);
-        for (int c = 0; c < 4; ++c) {
-            row_words[r - 1][c] = new QLineEdit(&dialog);
-            row_words[r - 1][c]->setObjectName(heads[2 + c] + QString::number(r));
-            row_words[r - 1][c]->setMaximumWidth(50);
-            grid->addWidget(row_words[r - 1][c], r, 2 + c);
-        }
-    }
-    layout->addLayout(grid);
-    auto* tempo = new QLineEdit(&dialog);
-    tempo->setObjectName(QStringLiteral("Tempo"));
-    auto* file = new QLineEdit(&dialog);
-    file->setObjectName(QStringLiteral("File"));
-    layout->addWidget(new QLabel(QStringLiteral("Tempo (quarter notes a minute):"), &dialog));
-    layout->addWidget(tempo);
-    layout->addWidget(new QLabel(QStringLiteral("MIDI file:"), &dialog));
-    layout->addWidget(file);
+namespace {
 
-    auto refresh = [&]() {
-        for (int r = 1; r <= 16; ++r) {
-            // The row's staves up to its first empty slot.
-            std::string text;
-            for (int s = 1; s <= 16; ++s) text += " " + std::to_string(table(16 * (r - 1) + s));
-            text += " ";
-            std::vector<char> buffer(text.begin(), text.end());
-            buffer.push_back('\0');
-            output::cut_zero_list(buffer.data(), static_cast<int32_t>(text.size()));
-            const bool empty = table(16 * (r - 1) + 1) == 0;
-            row_staves[r - 1]->setText(empty ? QString() : QString(buffer.data()).trimmed());
-            for (int c = 0; c < 4; ++c) {
-                row_words[r - 1][c]->setText(QString::number(words(4 * (r - 1) + c + 1)));
-            }
-        }
-        tempo->setText(QString::number(output::MidiTempo));
-        file->setText(FromCp1252(output::MidiFileName.c_text()));
-    };
-    auto read_fields = [&]() {
-        for (int r = 1; r <= 16; ++r) {
-            const QStringList numbers =
-                row_staves[r - 1]->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            for (int s = 1; s <= 16; ++s) {
-                table(16 * (r - 1) + s) = s <= numbers.size() ? numbers[s - 1].toInt() : 0;
-            }
-            for (int c = 0; c < 4; ++c) {
-                words(4 * (r - 1) + c + 1) = row_words[r - 1][c]->text().trimmed().toInt();
-            }
-        }
-        output::MidiTempo = output::requested_midi_tempo(tempo->text().trimmed().toInt(), 0);
-        const QString name = file->text().trimmed();
-        if (!name.isEmpty()) output::MidiFileName.set(ToCp1252(name));
-    };
-    refresh();
+constexpr int kIdd = 175;
+constexpr int kTracks = 16;
+constexpr int kTempoEdit = 1157;
+constexpr int kFileEdit = 1702;
+constexpr int kPlay = 1;
+constexpr int kCancel = 2;
+constexpr int kSave = 1548;
+constexpr int kLoad = 1549;
+constexpr int kAutoSetup = 1550;
+constexpr int kClear = 1561;
+// Longest texts read back: a number field, a staff list, the file name.
+constexpr int kNumberChars = 23;
+constexpr int kListChars = 63;
+constexpr int kFileChars = 255;
 
-    auto* buttons = new QDialogButtonBox(&dialog);
-    auto* play = buttons->addButton(QStringLiteral("Play"), QDialogButtonBox::AcceptRole);
-    play->setObjectName(QStringLiteral("Play"));
-    buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("Cancel"));
-    auto* save = buttons->addButton(QStringLiteral("Save"), QDialogButtonBox::ActionRole);
-    auto* load = buttons->addButton(QStringLiteral("Load"), QDialogButtonBox::ActionRole);
-    auto* automatic =
-        buttons->addButton(QStringLiteral("Auto setup"), QDialogButtonBox::ActionRole);
-    QObject::connect(save, &QPushButton::clicked, &dialog, [&]() {
-        read_fields();
-        output::SoundDialogMode = 1;
-        output::save_load_sound_settings(words, table);
-    });
-    QObject::connect(load, &QPushButton::clicked, &dialog, [&]() {
-        table.fill(0);
-        output::SoundDialogMode = 2;
-        output::save_load_sound_settings(words, table);
-        refresh();
-    });
-    QObject::connect(automatic, &QPushButton::clicked, &dialog, [&]() {
-        output::auto_setup_sound_channels(words, table);
-        refresh();
-    });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted) return 2;
-    read_fields();
-    for (int k = 1; k <= 64; ++k) DialogExchangeBlocks.ExchangeBlockA[k - 1] = words(k);
-    for (int k = 1; k <= 256; ++k) DialogExchangeBlocks.ExchangeBlockC[k - 1] = table(k);
-    return 1;
+// Channel, instrument, amplitude and transposition edits of each track.
+constexpr int kTrackEdits[kTracks][4] = {
+    {1000, 1001, 1123, 1124}, {1125, 1002, 1003, 1004}, {1005, 1006, 1007, 1008},
+    {1009, 1010, 1011, 1012}, {1013, 1014, 1015, 1016}, {1017, 1018, 1019, 1126},
+    {1127, 1128, 1020, 1021}, {1022, 1023, 1024, 1025}, {1026, 1027, 1028, 1029},
+    {1030, 1031, 1032, 1033}, {1034, 1035, 1129, 1130}, {1131, 1036, 1037, 1038},
+    {1039, 1040, 1041, 1042}, {1043, 1044, 1045, 1046}, {1047, 1048, 1049, 1050},
+    {1051, 1052, 1132, 1133}};
+// The staff-number edit of track t is kFirstListEdit + t - 1.
+constexpr int kFirstListEdit = 1053;
+
+constexpr const char* kListFormat = "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d";
+
+// Runs an engine settings routine on blocks A and C of the exchange area.
+template <typename Routine>
+void on_blocks(Routine routine) {
+    core::Array1<int32_t, 64> settings;
+    core::Array1<int32_t, 256> staves;
+    for (int k = 0; k < 64; ++k) settings(k + 1) = DialogExchangeBlocks.ExchangeBlockA[k];
+    for (int k = 0; k < 256; ++k) staves(k + 1) = DialogExchangeBlocks.ExchangeBlockC[k];
+    routine(settings, staves);
+    for (int k = 0; k < 64; ++k) DialogExchangeBlocks.ExchangeBlockA[k] = settings(k + 1);
+    for (int k = 0; k < 256; ++k) DialogExchangeBlocks.ExchangeBlockC[k] = staves(k + 1);
 }
 
-}  // namespace frontend
+void clear_staff_lists() { DialogExchangeBlocks.ExchangeBlockC.fill(0); }
 
-namespace frontend {
+}  // namespace
 
-void RegisterSoundDialogs() {}
+std::string SoundStaffListText(const int32_t* s) {
+    char text[16 * 12 + 1];
+    std::snprintf(text, sizeof text, kListFormat, s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7],
+                  s[8], s[9], s[10], s[11], s[12], s[13], s[14], s[15]);
+    output::cut_zero_list(text, static_cast<int32_t>(std::strlen(text)));
+    return text;
+}
+
+CSoundDlg::CSoundDlg(QWidget* parent)
+    : CEngineDialog(kIdd, QStringLiteral("Sound"), parent),
+      tempo_at_start_(output::MidiTempo),
+      file_at_start_(output::MidiFileName.view()) {
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    const char* heads[] = {"Channel", "Instr.", "Ampl.", "Transp.", "Staff numbers"};
+    for (int c = 0; c < 5; ++c)
+        grid->addWidget(new QLabel(QString::fromLatin1(heads[c]), this), 0, c + 1);
+    for (int t = 0; t < kTracks; ++t) {
+        grid->addWidget(new QLabel(QStringLiteral("Track %1 -->").arg(t + 1), this), t + 1, 0);
+        for (int c = 0; c < 4; ++c) {
+            auto* edit = Named(new QLineEdit(this), kTrackEdits[t][c]);
+            edit->setMaximumWidth(60);
+            grid->addWidget(edit, t + 1, c + 1);
+            track_words_[t][c] = edit;
+        }
+        staff_lists_[t] = Named(new QLineEdit(this), kFirstListEdit + t);
+        staff_lists_[t]->setMinimumWidth(220);
+        grid->addWidget(staff_lists_[t], t + 1, 5);
+    }
+    layout->addLayout(grid);
+
+    auto* fields = new QHBoxLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Tempo"), this));
+    tempo_ = Named(new QLineEdit(this), kTempoEdit);
+    tempo_->setMaximumWidth(60);
+    fields->addWidget(tempo_);
+    fields->addSpacing(16);
+    fields->addWidget(new QLabel(QStringLiteral("Midi Output File ="), this));
+    file_ = Named(new QLineEdit(this), kFileEdit);
+    fields->addWidget(file_, 1);
+    layout->addLayout(fields);
+
+    auto* buttons = new QHBoxLayout;
+    auto button = [this](int id, const QString& label) {
+        auto* b = Named(new QPushButton(label, this), id);
+        b->setAutoDefault(false);
+        return b;
+    };
+    QPushButton* play = button(kPlay, QStringLiteral("&Play"));
+    play->setDefault(true);
+    QPushButton* cancel = button(kCancel, QStringLiteral("&Cancel"));
+    QPushButton* load = button(kLoad, QStringLiteral("&Load"));
+    QPushButton* save = button(kSave, QStringLiteral("&Save"));
+    QPushButton* clear = button(kClear, QStringLiteral("C&lear"));
+    QPushButton* automatic = button(kAutoSetup, QStringLiteral("&Auto setup"));
+    for (QPushButton* b : {play, cancel, load, save, clear, automatic}) buttons->addWidget(b);
+    layout->addLayout(buttons);
+    connect(play, &QPushButton::clicked, this, [this] { OnPlay(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    connect(load, &QPushButton::clicked, this, [this] { OnLoad(); });
+    connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
+    connect(clear, &QPushButton::clicked, this, [this] { OnClear(); });
+    connect(automatic, &QPushButton::clicked, this, [this] { OnAutoSetup(); });
+
+    ShowFields();
+}
+
+// Contract: fills every field from block A, block C, MidiTempo and MidiFileName.
+void CSoundDlg::ShowFields() {
+    tempo_->setText(FormatInt(output::MidiTempo));
+    for (int t = 0; t < kTracks; ++t) {
+        for (int c = 0; c < 4; ++c) track_words_[t][c]->setText(FormatInt(A(4 * t + c)));
+        staff_lists_[t]->setText(
+            FromCp1252(SoundStaffListText(&DialogExchangeBlocks.ExchangeBlockC[16 * t])));
+    }
+    file_->setText(FromCp1252(output::MidiFileName.c_text()));
+}
+
+// Contract: reads the fields back: the tempo and block A word by word (a field that does not
+// begin with a number keeps its word), block C zeroed and then each track's first 16 numbers
+// (an empty list reads as "0"), and the file name (255 characters at most).
+void CSoundDlg::CollectFields() {
+    ReadInt(tempo_->text().left(kNumberChars), output::MidiTempo);
+    for (int t = 0; t < kTracks; ++t) {
+        for (int c = 0; c < 4; ++c)
+            ReadInt(track_words_[t][c]->text().left(kNumberChars), A(4 * t + c));
+    }
+    clear_staff_lists();
+    for (int t = 0; t < kTracks; ++t) {
+        std::string text = ToCp1252(staff_lists_[t]->text().left(kListChars));
+        if (text.empty()) text = "0";
+        int s[16] = {};
+        std::sscanf(text.c_str(), kListFormat, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &s[6],
+                    &s[7], &s[8], &s[9], &s[10], &s[11], &s[12], &s[13], &s[14], &s[15]);
+        for (int k = 0; k < 16; ++k) C(16 * t + k) = s[k];
+    }
+    output::MidiFileName.set(ToCp1252(file_->text()).substr(0, kFileChars));
+}
+
+void CSoundDlg::OnPlay() {
+    CollectFields();
+    End(kPlay);
+}
+
+// Save: the fields are the settings written; the dialog closes with 1 and the MIDI command
+// opens it again (SoundDialogMode 1).
+void CSoundDlg::OnSave() {
+    output::SoundDialogMode = 1;
+    CollectFields();
+    End(kPlay);
+    on_blocks(output::save_load_sound_settings);
+}
+
+void CSoundDlg::OnLoad() {
+    clear_staff_lists();
+    output::SoundDialogMode = 2;
+    on_blocks(output::save_load_sound_settings);
+    ShowFields();
+}
+
+void CSoundDlg::OnClear() {
+    clear_staff_lists();
+    ShowFields();
+}
+
+void CSoundDlg::OnAutoSetup() {
+    on_blocks(output::auto_setup_sound_channels);
+    ShowFields();
+}
+
+// Cancel, Escape and the close box: Load may have changed the tempo and the file name too.
+void CSoundDlg::reject() {
+    output::MidiTempo = tempo_at_start_;
+    output::MidiFileName.set(file_at_start_);
+    CEngineDialog::reject();
+}
+
+void RegisterSoundDialogs() {
+    std::vector<int> controls{kTempoEdit, kFileEdit, kPlay,      kCancel,
+                              kSave,      kLoad,     kAutoSetup, kClear};
+    for (const auto& track : kTrackEdits) controls.insert(controls.end(), track, track + 4);
+    for (int t = 0; t < kTracks; ++t) controls.push_back(kFirstListEdit + t);
+    RegisterDialogClass({kIdd, QStringLiteral("Sound"),
+                         [](QWidget* parent) { return std::make_unique<CSoundDlg>(parent); },
+                         controls});
+}
 
 }  // namespace frontend
