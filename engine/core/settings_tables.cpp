@@ -18,6 +18,8 @@ int32_t InputKeyWord = 0;
 int32_t EngineKeyWord = 0;
 int32_t ApplicationClosingWord = 0;
 FixedText<48> OutputTargetName;
+FixedText<24> CircleRadiusText;
+int32_t CircleVectorIncrement = 0;
 
 Array1<float, kCirclePointWords> CirclePointTable;
 Array1<float, kFontSizeFactorCount> FontSizeFactors;

@@ -45,6 +45,11 @@ extern int32_t ApplicationClosingWord;
 // text of its "Command:" field here (the preferences command puts the print name back after).
 extern FixedText<48> OutputTargetName;
 
+// The circle drawing's own words, left by the "Draw circle" dialog: the x and y radius as typed
+// (at most 23 characters) and the vector increment between drawn points.
+extern FixedText<24> CircleRadiusText;
+extern int32_t CircleVectorIncrement;
+
 // ---- Library data "mx.DAT" (load_library_data fills; the drawers read) ----------------------
 
 constexpr int kCirclePointWords = 722;  // 361 (x, y) pairs

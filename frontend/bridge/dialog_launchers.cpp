@@ -6,7 +6,6 @@
 
 #include "engine/core/tables.h"
 #include "frontend/dialogs/engine_dialog.h"
-#include "frontend/dialogs/input_dialogs.h"
 #include "frontend/dialogs/list_dialogs.h"
 #include "frontend/dialogs/sound_dialog.h"
 
@@ -194,7 +193,6 @@ int RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {
 
 int RunSpacingRangeDialog(core::Array1<int32_t, 8>& a) {
     DialogLaunch launch(233, "Spacing range");
-    launch.SetDialog(ExecSpacingRangeDialog);
     launch.In(a, ExchangeBlock::A, 0, 7);
     const int result = launch.Run();
     launch.Out(a, ExchangeBlock::A, 0, 7);
@@ -280,7 +278,6 @@ int RunTextInputDialog(core::Array1<float, 19>& b) {
 
 int RunMusicInputDialog() {
     DialogLaunch launch(149, "Kelda Input");
-    launch.SetDialog(ExecMusicInputDialog);
     return launch.Run();
 }
 int RunCombineFilesDialog() { return run_plain_dialog(188, "Combine Files"); }
@@ -323,7 +320,6 @@ int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) {
 
 int RunAddBarLinesDialog(core::Array1<int32_t, 4>& a) {
     DialogLaunch launch(289, "Add Bar Lines");
-    launch.SetDialog(ExecAddBarLinesDialog);
     launch.In(a, ExchangeBlock::A, 0, 3);
     const int result = launch.Run();
     launch.Out(a, ExchangeBlock::A, 0, 3);

@@ -21,6 +21,8 @@
 
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
+#include "engine/edit/tables.h"
+#include "engine/edit/text_files.h"
 #include "frontend/app/palettes.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_decoder.h"
@@ -238,14 +240,25 @@ int QtFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     return launch.Run();
 }
 
-// Until the Path List dialog is built: the nine slots (editable) and the current folder, a
-// choice button per slot. A choice returns the edited slots and the slot chosen.
-// Until the dialogs are built: Cancel.
-int QtFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) { return 2; }
-int QtFrontEnd::RunCombineFilesDialog() { return 2; }
+int QtFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
+    return frontend::RunSelectCodesDialog(codes);
+}
+int QtFrontEnd::RunCombineFilesDialog() { return frontend::RunCombineFilesDialog(); }
+// The dialog edits the engine's IF fields in place; fields held elsewhere travel through them.
 int QtFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
                                    core::Array1<core::FixedText<48>, 14>& fields) {
-    return 2;
+    const bool own = &fields == &edit::IfDialogFields;
+    core::Array1<core::FixedText<48>, 14> kept;
+    if (!own) {
+        kept = edit::IfDialogFields;
+        edit::IfDialogFields = fields;
+    }
+    const int result = frontend::RunIfCommandDialog(question.c_text());
+    if (!own) {
+        fields = edit::IfDialogFields;
+        edit::IfDialogFields = kept;
+    }
+    return result;
 }
 
 // The slots travel in output::PathSlots: the caller's are put there for the run and handed
@@ -306,7 +319,9 @@ int QtFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
     return frontend::RunTextUnitsDialog(shown);
 }
 int QtFrontEnd::RunEditTextDialog() { return frontend::RunEditTextDialog(); }
-int QtFrontEnd::RunTextFileDialog(std::string_view /*text*/) {
+// The dialog shows and stores edit::TextFileBuffer; a text held elsewhere is put there first.
+int QtFrontEnd::RunTextFileDialog(std::string_view text) {
+    if (text.data() != edit::TextFileBuffer.data()) edit::TextFileBuffer.assign(text);
     return frontend::RunTextFileDialog();
 }
 int QtFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& a) {

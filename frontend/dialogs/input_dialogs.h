@@ -1,23 +1,52 @@
-// The dialogs of the input mode: the input space (spacing range), "Add Bar Lines" and the music
-// input line. Each works on the exchange area and the engine's lines as its launcher leaves
-// them, and is found by tests through its object name and its controls' names ("Edit", "Button"
-// or "Check" and the control number).
+// The dialogs of the input mode (the input space, "Add Bar Lines", the music input line) and
+// the text helpers the small engine dialogs share. Each dialog works on the exchange area and
+// the engine's lines as its launcher leaves them; its controls are named "c" + their id.
 //
-// A number field whose text does not begin with a whole number keeps the word it showed.
+// A number field whose text does not begin with a number keeps the word it showed.
 #pragma once
 
-#include <QDialog>
+#include <QString>
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "engine/core/fixed_array.h"
+#include "frontend/bridge/display_lists.h"
+#include "frontend/dialogs/engine_dialog.h"
 
 class QCheckBox;
 class QLineEdit;
 
+namespace frontend {
+
+// An engine line as a dialog shows it: up to its NUL, without trailing blanks.
+template <int N>
+QString ShownLine(const core::FixedText<N>& line) {
+    return FromCp1252(line.c_text());
+}
+
+// Stores text into an engine line as a C dialog does: cut to N - 1 characters, NUL-ended, the
+// rest blank.
+template <int N>
+void StoreLine(core::FixedText<N>& line, const QString& text) {
+    std::string s = ToCp1252(text);
+    if (s.size() > static_cast<std::size_t>(N - 1)) s.resize(static_cast<std::size_t>(N - 1));
+    line.set(s);
+    line(static_cast<int>(s.size()) + 1) = '\0';
+}
+
+// Registers 233, 289 and 149 (the small dialogs' family calls it).
+void RegisterInputDialogs();
+
+}  // namespace frontend
+
 // IDD 233, the input space: block A words 4 begin point, 5 end point, 6 spacing staff. The
 // four range buttons and the two boxes "Set Spacing Staff" / "Set Input Range" (always one of
-// the two ticked) set the words at once; OK (1) reads the three fields; Cancel (2).
-class CSpacingRangeDlg : public QDialog {
+// the two ticked) set the words at once; OK (1) reads the three fields; Cancel (2) hands the
+// block back as it came.
+class CSpacingRangeDlg : public frontend::CEngineDialog {
   public:
     explicit CSpacingRangeDlg(QWidget* parent = nullptr);
-    void reject() override;
 
   private:
     void SetRange(int begin);
@@ -36,10 +65,9 @@ class CSpacingRangeDlg : public QDialog {
 
 // IDD 289 "Add Bar Lines": block A words 0 to 3 in four fields; "&OK" (1) reads them back;
 // Escape and the close box end with 2 and change nothing.
-class CAddBarLinesDlg : public QDialog {
+class CAddBarLinesDlg : public frontend::CEngineDialog {
   public:
     explicit CAddBarLinesDlg(QWidget* parent = nullptr);
-    void reject() override;
 
   private:
     QLineEdit* fields_[4] = {};
@@ -47,25 +75,12 @@ class CAddBarLinesDlg : public QDialog {
 
 // IDD 149 "Kelda Input": FrontEndCommandBuffer shown read-only above the line of MessageLine,
 // which is blanked while the dialog is open. OK (1): the line, NUL-ended (at most 511
-// characters), into MessageLine. Cancel (2): MessageLine stays blank.
-class CMusicInputDlg : public QDialog {
+// characters), into MessageLine. Cancel (2): MessageLine stays blank (the caller keeps its own
+// copy).
+class CMusicInputDlg : public frontend::CEngineDialog {
   public:
     explicit CMusicInputDlg(QWidget* parent = nullptr);
-    void reject() override;
 
   private:
     QLineEdit* line_ = nullptr;
 };
-
-namespace frontend {
-
-constexpr const char* kSpacingRangeDialogName = "SpacingRangeDialog233";
-constexpr const char* kAddBarLinesDialogName = "AddBarLinesDialog289";
-constexpr const char* kMusicInputDialogName = "MusicInputDialog149";
-
-// The modal runs the launchers hand to DialogLaunch; each returns the dialog's result.
-int ExecSpacingRangeDialog();
-int ExecAddBarLinesDialog();
-int ExecMusicInputDialog();
-
-}  // namespace frontend

@@ -15,7 +15,7 @@ namespace {
 using InputDialogTest = AttendedDialogTest;
 
 QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(id));
+    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
 }
 void click(QDialog& d, const QString& name) {
     auto* b = d.findChild<QAbstractButton*>(name);
@@ -44,7 +44,7 @@ TEST_F(InputDialogTest, AddBarLinesReadsItsFourFields) {
         field(d, 1001)->setText(QStringLiteral("eight"));  // keeps its word
         field(d, 1123)->setText(QStringLiteral(" 1 item"));
         field(d, 1124)->setText(QStringLiteral("-2"));
-        click(d, QStringLiteral("Button1"));
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunAddBarLinesDialog(w), 1);
     EXPECT_EQ(shown, QStringLiteral("44/Add Bar Lines"));
@@ -74,13 +74,13 @@ TEST_F(InputDialogTest, SpacingRangeFieldsAndButtons) {
     QString staff_shown;
     bool range_state = false;
     answer_next_dialog([&](QDialog& d) {
-        heading = d.findChild<QLabel*>(QStringLiteral("Static1710"))->text();
+        heading = d.findChild<QLabel*>(QStringLiteral("c1710"))->text();
         staff_shown = field(d, 1672)->text();
-        range_state = d.findChild<QCheckBox*>(QStringLiteral("Check1674"))->isChecked() &&
+        range_state = d.findChild<QCheckBox*>(QStringLiteral("c1674"))->isChecked() &&
                       !field(d, 1672)->isEnabled() && field(d, 1666)->isEnabled();
         field(d, 1666)->setText(QStringLiteral("12"));
         field(d, 1665)->setText(QStringLiteral("end"));  // keeps its word
-        click(d, QStringLiteral("Button1"));
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunSpacingRangeDialog(w), 1);
     EXPECT_EQ(heading, QStringLiteral("Staff 2"));
@@ -94,11 +94,11 @@ TEST_F(InputDialogTest, SpacingRangeFieldsAndButtons) {
     // "10 -> 200", then the spacing staff: begin and end disabled, staff 1 to start from.
     bool staff_state = false;
     answer_next_dialog([&](QDialog& d) {
-        click(d, QStringLiteral("Button1670"));
-        click(d, QStringLiteral("Check1673"));
+        click(d, QStringLiteral("c1670"));
+        click(d, QStringLiteral("c1673"));
         staff_state = field(d, 1672)->isEnabled() && !field(d, 1666)->isEnabled() &&
-                      !d.findChild<QCheckBox*>(QStringLiteral("Check1674"))->isChecked();
-        click(d, QStringLiteral("Button1"));
+                      !d.findChild<QCheckBox*>(QStringLiteral("c1674"))->isChecked();
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunSpacingRangeDialog(w), 1);
     EXPECT_TRUE(staff_state);
@@ -109,17 +109,17 @@ TEST_F(InputDialogTest, SpacingRangeFieldsAndButtons) {
     // Opened with a spacing staff: that state; "Set Input Range" clears it.
     w(7) = 4;
     answer_next_dialog([&](QDialog& d) {
-        staff_state = d.findChild<QCheckBox*>(QStringLiteral("Check1673"))->isChecked();
-        click(d, QStringLiteral("Check1674"));
+        staff_state = d.findChild<QCheckBox*>(QStringLiteral("c1673"))->isChecked();
+        click(d, QStringLiteral("c1674"));
         staff_shown = field(d, 1672)->text();
-        click(d, QStringLiteral("Button1"));
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunSpacingRangeDialog(w), 1);
     EXPECT_TRUE(staff_state);
     EXPECT_EQ(staff_shown, QStringLiteral("0"));
     EXPECT_EQ(w(7), 0);
 
-    answer_next_dialog([&](QDialog& d) { click(d, QStringLiteral("Button2")); });
+    answer_next_dialog([&](QDialog& d) { click(d, QStringLiteral("c2")); });
     EXPECT_EQ(fe_.RunSpacingRangeDialog(w), 2);
     EXPECT_EQ(w(5), 10);
 }
@@ -136,7 +136,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
         read_only = field(d, 1565)->isReadOnly();
         preset = field(d, 1000)->text();
         field(d, 1000)->setText(QStringLiteral("TR/C4/E/G/C5;"));
-        click(d, QStringLiteral("Button1"));
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunMusicInputDialog(), 1);
     EXPECT_EQ(prompt, QStringLiteral("Type notes >"));
@@ -147,7 +147,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
     // The line holds at most 511 characters, and MessageLine keeps its NUL.
     answer_next_dialog([&](QDialog& d) {
         field(d, 1000)->setText(QString(600, QLatin1Char('A')));
-        click(d, QStringLiteral("Button1"));
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunMusicInputDialog(), 1);
     EXPECT_EQ(message_line(), std::string(511, 'A'));
@@ -155,7 +155,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
     // An empty line comes back empty.
     answer_next_dialog([&](QDialog& d) {
         field(d, 1000)->clear();
-        click(d, QStringLiteral("Button1"));
+        click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunMusicInputDialog(), 1);
     EXPECT_EQ(message_line(), "");
@@ -163,7 +163,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
     // Cancel: 2, MessageLine blank.
     core::MessageLine.set("A4;");
     core::MessageLine(4) = '\0';
-    answer_next_dialog([&](QDialog& d) { click(d, QStringLiteral("Button2")); });
+    answer_next_dialog([&](QDialog& d) { click(d, QStringLiteral("c2")); });
     EXPECT_EQ(fe_.RunMusicInputDialog(), 2);
     EXPECT_EQ(core::MessageLine.trimmed(), "");
 }

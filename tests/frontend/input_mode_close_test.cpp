@@ -17,8 +17,8 @@ namespace {
 
 using namespace input_mode_script;
 
-QDialog* range_dialog() { return dialog_with(QStringLiteral("Check1673")); }
-void click_ok(QDialog& d) { click(d, QStringLiteral("Button1")); }
+QDialog* range_dialog() { return dialog_with(QStringLiteral("c1673")); }
+void click_ok(QDialog& d) { click(d, QStringLiteral("c1")); }
 
 int32_t notes_in_store() {
     int32_t n = 0;

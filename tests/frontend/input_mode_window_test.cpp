@@ -139,10 +139,10 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
     enter_staff();
     bool range_dialog = false;
     script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("Check1673")) != nullptr; },
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
         [&] {
             range_dialog = true;
-            click(*dialog_with(QStringLiteral("Check1673")), QStringLiteral("Button1"));
+            click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1"));
         });
     Moment at_start, before_note, after_note, at_line_end;
     take_moment("at start", at_start);
@@ -207,8 +207,8 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
 TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     enter_staff();
     script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("Check1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("Check1673")), QStringLiteral("Button1")); });
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
     type_in_waits(QStringLiteral("TR/C4/E/G"));
     Moment before_quit;
     bool another_dialog = false;
