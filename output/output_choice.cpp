@@ -165,7 +165,8 @@ void set_batch_marks(const PrintIntBlock& ints) {
 
 // Contract: see the header. Reads the command word's letters 3-4 before the measuring blanks
 // CommandLine; writes PrintParameters, OutputSettings, OutputFileName, OutputNameField,
-// PrintBox, FrontEndCommandBuffer and the batch marks in CommandLine letters 2, 3 and 5.
+// OriginalBoundingBox, PrintBox, FrontEndCommandBuffer and the batch marks in CommandLine
+// letters 2, 3 and 5.
 void select_ps_output(int32_t& go) {
     go = 0;
     const bool skip_dialog =
@@ -212,6 +213,7 @@ void select_ps_output(int32_t& go) {
         pp.reals(kOffsetX) = pp.engine_offsets(1) * shown;
         pp.reals(kOffsetY) = pp.engine_offsets(2) * shown;
         put_page_box(pp.reals);
+        for (int k = 1; k <= 4; ++k) OriginalBoundingBox(k) = pp.reals(kBoxX1 + k - 1);
         pp.ints(kDialogShown) = 1;
         const int answer = core::front_end().RunPrintSetupDialog(pp.ints, pp.reals, OutputNameField,
                                                                  previous_kind);

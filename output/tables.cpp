@@ -5,6 +5,8 @@
 namespace output {
 
 PrintParametersRecord PrintParameters;
+int32_t ParamFileMode = 0;
+Array1<float, 4> OriginalBoundingBox;
 FixedText<512> OutputNameField;
 FixedText<512> OutputFileName;
 OutputSettingsRecord OutputSettings;
@@ -20,6 +22,8 @@ SavedBoundingBoxRecord SavedBoundingBox;
 void reset_output_tables() {
     reset_midi_tables();
     PrintParameters = PrintParametersRecord{};
+    ParamFileMode = 0;
+    OriginalBoundingBox.fill(0.0f);
     OutputNameField.blank();
     OutputFileName.set("eps.eps");
     OutputSettings = OutputSettingsRecord{};

@@ -82,6 +82,13 @@ struct PrintParametersRecord {
     int32_t setup_shown = 0;               // 1 once the Print Setup was answered
 };
 extern PrintParametersRecord PrintParameters;
+// The Print Setup's parameter-file word: 0 idle or loading, -1 while a save collects the
+// fields (Print then does not close the dialog), 2 Load takes the file last named without
+// asking. Only the Print Setup dialog writes it.
+extern int32_t ParamFileMode;
+// The measured page box (X1, Y1, X2, Y2 in display units from the paper's lower left corner)
+// as the print command last offered it to the Print Setup; "Restore Original" puts it back.
+extern Array1<float, 4> OriginalBoundingBox;
 
 // The dialog's output-name field (as typed, whole). The interpreter blanks it after P words;
 // it is never the target in force.

@@ -14,12 +14,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "engine/core/service_request.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text_files.h"
@@ -208,36 +210,32 @@ int QtFrontEnd::RunMusicInputDialog() { return frontend::RunMusicInputDialog(); 
 int QtFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
     return frontend::RunAddBarLinesDialog(words);
 }
-// Until the Print Setup dialog is built: the output name alone, the settings in force stand.
-// OK returns the name typed (empty keeps the proposal) with the port word set for "LPT1".
+// "Print Setup" through its launcher: the blocks go as words 0-23 of A and B (reals as their
+// bits) and come back whatever the answer (Cancel hands them back as they came); the dialog
+// shows and edits the output name in OutputTargetName (47 characters), which comes back into
+// output_name unless the dialog was cancelled.
 int QtFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
-                                    core::ArrayRange<float, 0, 23>& /*reals*/,
-                                    core::FixedText<512>& output_name, int /*flag*/) {
-    DialogLaunch launch(202, "Print Setup");
-    launch.SetDialog([&]() {
-        QDialog dialog(QApplication::activeWindow());
-        dialog.setWindowTitle(QStringLiteral("Print Setup"));
-        dialog.setObjectName(QStringLiteral("PrintSetupStandIn"));
-        auto* layout = new QVBoxLayout(&dialog);
-        layout->addWidget(
-            new QLabel(QStringLiteral("Output file name (LPT1 for the printer):"), &dialog));
-        auto* name = new QLineEdit(FromCp1252(output_name.c_text()), &dialog);
-        name->setObjectName(QStringLiteral("OutputName"));
-        layout->addWidget(name);
-        auto* buttons =
-            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        layout->addWidget(buttons);
-        if (dialog.exec() != QDialog::Accepted) return 2;
-        const QString typed = name->text().trimmed();
-        if (!typed.isEmpty()) output_name.set(ToCp1252(typed));
-        const bool port = FromCp1252(output_name.c_text())
-                              .startsWith(QStringLiteral("LPT1"), Qt::CaseInsensitive);
-        ints(3) = port ? 1 : 0;
-        return 1;
-    });
-    return launch.Run();
+                                    core::ArrayRange<float, 0, 23>& reals,
+                                    core::FixedText<512>& output_name, int flag) {
+    const core::FixedText<48> kept = core::OutputTargetName;
+    core::OutputTargetName.set(output_name.c_text().substr(0, 47));
+    core::Array1<int32_t, 24> a;
+    core::Array1<int32_t, 24> b;
+    for (int k = 0; k <= 23; ++k) {
+        a(k + 1) = ints(k);
+        b(k + 1) = std::bit_cast<int32_t>(reals(k));
+    }
+    const int result = frontend::RunPrintSetupDialog(a, b, flag);
+    for (int k = 0; k <= 23; ++k) {
+        ints(k) = a(k + 1);
+        reals(k) = std::bit_cast<float>(b(k + 1));
+    }
+    if (result == 2) {
+        core::OutputTargetName = kept;
+    } else {
+        output_name.set(core::OutputTargetName.c_text());
+    }
+    return result;
 }
 
 int QtFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
@@ -297,7 +295,7 @@ int QtFrontEnd::RunSeparateVoicesNewStaffDialog(core::Array1<int32_t, 7>& a) {
     return frontend::RunSeparateVoicesNewStaffDialog(a);
 }
 // The dialog shows the box in the chosen unit; its blocks hold the unit in A 20 and the box in
-// display units in B 20-23.
+// display units in B 20-23, and give back the box as typed in the unit of A 20.
 int QtFrontEnd::RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box, int32_t& mode) {
     core::Array1<int32_t, 21> a;
     core::Array1<float, 24> b;
@@ -306,7 +304,8 @@ int QtFrontEnd::RunBoundingBoxDialog(int32_t& unit, core::Array1<float, 4>& box,
     const int result = frontend::RunBoundingBoxDialog(a, b);
     unit = a(21);
     for (int k = 1; k <= 4; ++k) box(k) = b(20 + k);
-    mode = 0;
+    // The dialog leaves what its button asked in the saved box's mode (-2 Restore Original).
+    mode = result == 2 ? 0 : output::SavedBoundingBox.file_mode;
     return result;
 }
 int QtFrontEnd::RunRecentFilesDialog(int32_t& choice) {

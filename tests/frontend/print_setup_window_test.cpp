@@ -1,6 +1,7 @@
-// The window's Print Setup and Path List stand-ins (offscreen): what they show, what their
+// The window's Print Setup and the Path List stand-in (offscreen): what they show, what their
 // fields and buttons give back to the engine, and Cancel. A picture of each lies in the
 // screenshot folder (print_setup.png, path_list.png).
+#include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +17,13 @@ class PrintSetupWindowTest : public AttendedDialogTest {
     core::ArrayRange<float, 0, 23> reals_{};
 };
 
-QLineEdit* name_field(QDialog& d) { return d.findChild<QLineEdit*>(QStringLiteral("OutputName")); }
+QLineEdit* name_field(QDialog& d) { return d.findChild<QLineEdit*>(QStringLiteral("c1135")); }
+
+void press_button(QDialog& d, int id) {
+    auto* b = d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
+    ASSERT_NE(b, nullptr);
+    b->click();
+}
 
 void press_button(QDialog& d, QDialogButtonBox::StandardButton which) {
     auto* box = d.findChild<QDialogButtonBox*>();
@@ -26,42 +33,33 @@ void press_button(QDialog& d, QDialogButtonBox::StandardButton which) {
 
 }  // namespace
 
-TEST_F(PrintSetupWindowTest, TheOutputNameIsProposedTypedAndLpt1ChoosesThePrinter) {
+TEST_F(PrintSetupWindowTest, TheOutputNameIsProposedTypedAndKeptOnCancel) {
     core::FixedText<512> name("song.eps");
-    ints_(3) = 1;
+    ints_(14) = 1;
     QString shown;
     answer_next_dialog([&](QDialog& d) {
         shown = d.windowTitle() + "|" + name_field(d)->text();
         d.grab().save(QString::fromStdString((screenshot_folder() / "print_setup.png").string()));
         name_field(d)->setText(QStringLiteral("  Out File.EPS "));
-        press_button(d, QDialogButtonBox::Ok);
+        press_button(d, 1);
     });
-    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 1), 1);
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 1);
     EXPECT_EQ(shown, QStringLiteral("Print Setup|song.eps"));
     EXPECT_EQ(name.trimmed(), "Out File.EPS");
     EXPECT_EQ(ints_(3), 0);
 
-    // "Lpt1" in any case is the printer; an empty field keeps the name shown.
-    answer_next_dialog([&](QDialog& d) {
-        name_field(d)->setText(QStringLiteral("Lpt1"));
-        press_button(d, QDialogButtonBox::Ok);
-    });
-    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 1);
+    // The previous output kind of the printer port opens with the port.
+    answer_next_dialog([&](QDialog& d) { press_button(d, 1); });
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 1), 1);
     EXPECT_EQ(ints_(3), 1);
-    answer_next_dialog([&](QDialog& d) {
-        name_field(d)->clear();
-        press_button(d, QDialogButtonBox::Ok);
-    });
-    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 1);
-    EXPECT_EQ(name.trimmed(), "Lpt1");
 
     // Cancel leaves the name as it was.
     answer_next_dialog([&](QDialog& d) {
         name_field(d)->setText(QStringLiteral("other.eps"));
-        press_button(d, QDialogButtonBox::Cancel);
+        press_button(d, 2);
     });
     EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 2);
-    EXPECT_EQ(name.trimmed(), "Lpt1");
+    EXPECT_EQ(name.trimmed(), "Out File.EPS");
 }
 
 TEST_F(PrintSetupWindowTest, ThePathListGivesBackTheEditedSlotsAndTheChosenOne) {
