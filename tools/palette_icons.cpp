@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QStringList>
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -113,17 +114,25 @@ ButtonItemTable ReadButtonItems(const std::string& path) {
 
 // Contract: see the header. Reads nothing global.
 QString ButtonLabel(const frontend::CommandHandlerEntry& handler, const ButtonItemTable& items) {
+    if (handler.kind == frontend::HandlerKind::ZoomPlus) return QStringLiteral("Z+");
+    if (handler.kind == frontend::HandlerKind::ZoomMinus) return QStringLiteral("Z-");
     if (!handler.texts.empty()) {
         auto it = items.by_text.find(handler.texts.front());
         if (it != items.by_text.end() && !it->second.label.empty())
             return QString::fromStdString(it->second.label);
-        const QString word = trimmed_word(handler.texts.front());
+        // Of two sends the second says what the button does (the first only clears).
+        const QString word = trimmed_word(handler.kind == frontend::HandlerKind::TwoSends
+                                              ? handler.texts.back()
+                                              : handler.texts.front());
         if (!word.isEmpty() && word.size() <= 5) return word;
     }
     QString source = QString::fromStdString(handler.tooltip).trimmed();
     if (source.isEmpty()) source = QString::fromStdString(handler.prompt).trimmed();
+    const QStringList words = source.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // One word reads better cut short than as a lone initial.
+    if (words.size() == 1 && words.front().front().isLetter()) return words.front().left(3);
     QString initials;
-    for (const QString& w : source.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString& w : words) {
         const QChar c = w.front();
         if (c.isLetterOrNumber()) initials += c.toUpper();
         if (initials.size() == 4) break;
@@ -282,13 +291,18 @@ QImage IconPainter::ItemPicture(const std::vector<float>& item, QSize size) {
         crop.adjust(0, -grow / 2, 0, grow - grow / 2);
     }
 
-    // The fragment in a light ink, the item in black, on the button's ground.
-    QImage picture(crop.size(), QImage::Format_RGB32);
-    picture.fill(kBackground);
+    // Coverage of the item and of the fragment, each scaled down on its own and then
+    // strengthened, so that stems and thin strokes stay dark at button size; the fragment in
+    // a light ink under the item in black, on the button's ground.
+    QImage item_ink(crop.size(), QImage::Format_Grayscale8);
+    QImage staff_ink(crop.size(), QImage::Format_Grayscale8);
+    item_ink.fill(0);
+    staff_ink.fill(0);
     for (int y = 0; y < crop.height(); ++y) {
         const int sy = crop.top() + y;
         if (sy < 0 || sy >= both.height()) continue;
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        uchar* item_row = item_ink.scanLine(y);
+        uchar* staff_row = staff_ink.scanLine(y);
         const auto* a = reinterpret_cast<const QRgb*>(both.constScanLine(sy));
         const auto* b = reinterpret_cast<const QRgb*>(s.staff_alone.constScanLine(sy));
         for (int x = 0; x < crop.width(); ++x) {
@@ -297,47 +311,64 @@ QImage IconPainter::ItemPicture(const std::vector<float>& item, QSize size) {
             const int ga = qGray(a[sx]);
             const int gb = qGray(b[sx]);
             if (ga + 40 < gb) {
-                const int v = ga * kBackground.red() / 255;
-                out[x] = qRgb(v, v, v);
-            } else if (gb < 200) {
-                const double t = (255 - gb) / 255.0;
-                out[x] =
-                    qRgb(static_cast<int>(kBackground.red() * (1 - t) + kStaffInk.red() * t),
-                         static_cast<int>(kBackground.green() * (1 - t) + kStaffInk.green() * t),
-                         static_cast<int>(kBackground.blue() * (1 - t) + kStaffInk.blue() * t));
+                item_row[x] = static_cast<uchar>(255 - ga);
+            } else {
+                staff_row[x] = static_cast<uchar>(255 - gb);
             }
         }
     }
+    const QSize inner(size.width() - 2, size.height() - 2);
+    const QImage item_small =
+        item_ink.scaled(inner, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage staff_small =
+        staff_ink.scaled(inner, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage result(size, QImage::Format_RGB32);
     result.fill(kBackground);
-    QPainter painter(&result);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(1, 1, size.width() - 2, size.height() - 2),
-                      picture.scaled(size.width() - 2, size.height() - 2, Qt::IgnoreAspectRatio,
-                                     Qt::SmoothTransformation));
+    auto mix = [](int from, int to, double t) { return static_cast<int>(from + (to - from) * t); };
+    for (int y = 0; y < inner.height(); ++y) {
+        const uchar* item_row = item_small.constScanLine(y);
+        const uchar* staff_row = staff_small.constScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(result.scanLine(y + 1)) + 1;
+        for (int x = 0; x < inner.width(); ++x) {
+            const double ts = std::min(1.0, staff_row[x] / 255.0 * 1.6);
+            const double ti = std::min(1.0, item_row[x] / 255.0 * 2.2);
+            const int r = mix(mix(kBackground.red(), kStaffInk.red(), ts), kInk.red(), ti);
+            const int g = mix(mix(kBackground.green(), kStaffInk.green(), ts), kInk.green(), ti);
+            const int bl = mix(mix(kBackground.blue(), kStaffInk.blue(), ts), kInk.blue(), ti);
+            out[x] = qRgb(r, g, bl);
+        }
+    }
     return result;
 }
 
-// Contract: see the header.
+// Contract: see the header. The largest size up to 12 pixels at which the label fits when
+// squeezed to 0.62 of its width (9 pixels at least), then squeezed as far as needed:
+// narrow letters of full height read better in a 24-pixel button than small ones.
 QImage IconPainter::LabelPicture(const QString& label, QSize size) {
     QImage result(size, QImage::Format_RGB32);
     result.fill(kBackground);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    const double room = size.width() - 2;
     QFont font(QStringLiteral("Nimbus Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setWeight(QFont::Bold);
-    const double room = size.width() - 2;
-    int pixels = std::min(11, size.height() - 4);
-    for (; pixels > 6; --pixels) {
+    font.setHintingPreference(QFont::PreferNoHinting);  // hinting spoils squeezed letters
+    const int largest = std::min(12, size.height() - 4);
+    int pixels = largest;
+    for (; pixels > std::min(9, largest); --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetricsF(font).horizontalAdvance(label) <= room) break;
+        if (QFontMetricsF(font).horizontalAdvance(label) * 0.62 <= room) break;
     }
     font.setPixelSize(pixels);
-    if (QFontMetricsF(font).horizontalAdvance(label) > room) font.setStretch(QFont::Condensed);
+    const double width = QFontMetricsF(font).horizontalAdvance(label);
+    const double squeeze = width > room ? room / width : 1.0;
     painter.setFont(font);
     painter.setPen(kInk);
-    painter.drawText(QRect(0, 0, size.width(), size.height()), Qt::AlignCenter, label);
+    painter.translate(size.width() / 2.0, 0);
+    painter.scale(squeeze, 1.0);
+    const double half = size.width() / 2.0 / squeeze;
+    painter.drawText(QRectF(-half, 0, 2 * half, size.height()), Qt::AlignCenter, label);
     return result;
 }
 

@@ -37,7 +37,8 @@ struct ButtonItemTable {
 ButtonItemTable ReadButtonItems(const std::string& path);
 
 // The short label of a handled button without an item picture: the chosen label when given,
-// else its command word when short, else the initials of its tooltip (or prompt).
+// else its command word when short (of two sends the second), else the initials of its
+// tooltip (or prompt), or its first three letters when it is one word. Zoom steps show Z+, Z-.
 QString ButtonLabel(const frontend::CommandHandlerEntry& handler, const ButtonItemTable& items);
 
 // Draws items through the engine and labels with Qt. Needs a QGuiApplication (offscreen is
@@ -52,7 +53,7 @@ class IconPainter {
     // The item P1..Pn on the staff fragment, cropped to the item and scaled into size. A null
     // image when the item draws nothing (or the painter was not started).
     QImage ItemPicture(const std::vector<float>& item, QSize size);
-    // A label centred in size, in the URW sans face, shrunk to fit.
+    // A label centred in size, in the URW sans face, shrunk and squeezed to fit.
     static QImage LabelPicture(const QString& label, QSize size);
     // The slot of an id without a handler.
     static QImage EmptySlot(QSize size);

@@ -138,6 +138,16 @@ TEST_F(PaletteIconsTest, ItemFileLinesAreReadAndFaultsReported) {
     menu.kind = frontend::HandlerKind::Palette;
     menu.tooltip = "Return to Main Menu";
     EXPECT_EQ(palette_icons::ButtonLabel(menu, table).toStdString(), "RTMM");
+    menu.tooltip = "Return";  // one word: cut short, not a lone initial
+    EXPECT_EQ(palette_icons::ButtonLabel(menu, table).toStdString(), "Ret");
+    frontend::CommandHandlerEntry full;  // of two sends the second names the button
+    full.kind = frontend::HandlerKind::TwoSends;
+    full.texts = {"ee ", "FW "};
+    EXPECT_EQ(palette_icons::ButtonLabel(full, table).toStdString(), "FW");
+    frontend::CommandHandlerEntry zoom;
+    zoom.kind = frontend::HandlerKind::ZoomMinus;
+    zoom.tooltip = "Zoom minus";
+    EXPECT_EQ(palette_icons::ButtonLabel(zoom, table).toStdString(), "Z-");
 }
 
 // A larger palette of mixed buttons (items, labels, separators, disabled ids) written into a
@@ -175,8 +185,10 @@ TEST_F(PaletteIconsTest, MixedPaletteIsWrittenWithEachPictureDrawnOnce) {
     EXPECT_TRUE(stats.failed_items.empty()) << ::testing::PrintToString(stats.failed_items);
     EXPECT_EQ(stats.palettes, 2);
     EXPECT_EQ(stats.buttons, 53 + 2);
-    EXPECT_EQ(stats.item_pictures, 7);   // each item once, though drawn on many buttons
-    EXPECT_EQ(stats.label_pictures, 2);  // "UNDO" and the menu's initials
+    // Each picture once per button size, though shown on many buttons: the seven items and
+    // two labels at 24x24, the note and "UNDO" again at 24x16.
+    EXPECT_EQ(stats.item_pictures, 7 + 1);
+    EXPECT_EQ(stats.label_pictures, 2 + 1);
     const QImage strip(QString::fromStdString((dir / "icons/p300.png").string()));
     EXPECT_EQ(strip.size(), QSize(53 * 24, 24));
     EXPECT_EQ(QImage(QString::fromStdString((dir / "icons/p301.png").string())).size(),
