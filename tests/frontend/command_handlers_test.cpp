@@ -5,6 +5,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <chrono>
+#include <iostream>
 #include <map>
 #include <set>
 
@@ -13,6 +14,7 @@
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"
 #include "tests/frontend/palette_fixture.h"
+#include "tests/support/screenshots.h"
 
 using namespace frontend;
 
@@ -105,6 +107,22 @@ TEST_F(PaletteFrameTest, TheFrameStartsOnTheMainPaletteWithBothWordsAtZero) {
     EXPECT_EQ(PaletteToolbarWnd, frame.PaletteToolbar());
     ASSERT_FALSE(PaletteButtons().empty());
     EXPECT_EQ(PaletteButtons()[0]->parentWidget()->parentWidget(), frame.PaletteToolbar());
+
+    // Two rows: 26 buttons, then the rest; every button shows its picture from the strip.
+    frame.resize(1400, 700);
+    frame.show();
+    QApplication::processEvents();
+    const std::vector<QToolButton*>& buttons = PaletteButtons();
+    ASSERT_EQ(buttons.size(), 52u);
+    EXPECT_EQ(buttons[25]->y(), buttons[0]->y());
+    EXPECT_GT(buttons[26]->y(), buttons[0]->y());
+    EXPECT_EQ(buttons[26]->x(), buttons[0]->x());
+    for (const QToolButton* b : buttons) EXPECT_FALSE(b->icon().isNull());
+    EXPECT_FALSE(buttons[24]->isEnabled());
+    EXPECT_FALSE(buttons[51]->isEnabled());
+    const auto path = screenshot_folder() / "palette_toolbar.png";
+    frame.grab().save(QString::fromStdString(path.string()));
+    std::cout << "main frame with palette 134: " << path.string() << '\n';
 }
 
 TEST_F(PaletteFrameTest, ZoomStepsStayWithinTheViewBounds) {
