@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "frontend/bridge/engine_gate.h"
 #include "frontend/dialogs/engine_dialog.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/support/screenshots.h"
@@ -78,6 +79,32 @@ TEST_F(FrontEndTest, EveryDialogHasItsControlsAndIsPaintedOnTheSheet) {
     const auto path = screenshot_folder() / "dialogs.png";
     ASSERT_TRUE(sheet.save(QString::fromStdString(path.string())));
     std::cout << "dialog sheet (" << pictures.size() << " dialogs): " << path.string() << '\n';
+}
+
+}  // namespace
+
+namespace {
+
+// Commands typed in the window open their real dialogs (each closed with Escape).
+TEST_F(AttendedDialogTest, CommandsOpenTheirDialogs) {
+    if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
+    const std::vector<std::pair<const char*, QString>> commands = {
+        {"PREF ", QStringLiteral("Preferences")},
+        {"PR ", QStringLiteral("Print Setup")},
+        {"PA ", QStringLiteral("Paper Size")},
+        {"TAB ", QStringLiteral("Tablature setup.")},
+    };
+    for (const auto& [text, title] : commands) {
+        QString shown;
+        answer_next_dialog([&shown](QDialog& d) {
+            shown = d.windowTitle();
+            d.reject();
+        });
+        frontend::SendCommand(text);
+        EXPECT_EQ(shown, title) << text;
+        // A dialog that did not open leaves the timer's act for the next command: drain it.
+        QApplication::processEvents();
+    }
 }
 
 }  // namespace

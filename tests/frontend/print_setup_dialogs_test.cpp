@@ -375,3 +375,19 @@ TEST_F(PrintSetupDialogTest, TheFileNamePromptGivesTheWholeNameAndItsHead) {
     EXPECT_EQ(fe_.RunOutputFileNameDialog(), 2);
     EXPECT_EQ(core::FrontEndCommandBuffer.trimmed(), long_name.substr(0, 48));
 }
+
+namespace {
+
+// "PR" typed in the window opens the real Print Setup; Cancel ends the print job.
+TEST_F(PrintSetupDialogTest, ThePrintCommandOpensPrintSetup) {
+    if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
+    QStringList titles;
+    answer_next_dialog([&](QDialog& d) {
+        titles << d.windowTitle();
+        d.reject();
+    });
+    frontend::SendCommand("PR ");
+    EXPECT_EQ(titles, QStringList{QStringLiteral("Print Setup")});
+}
+
+}  // namespace
