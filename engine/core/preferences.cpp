@@ -370,10 +370,72 @@ void fill_preference_blocks(PreferenceBlock& a, PreferenceBlock& b) {
     b(8) = bits_of(SlurThickness);
 }
 
+// Every setting a preferences file can change, so that a Cancel after the dialog's Load leaves
+// the settings as they were before the dialog.
+struct PreferenceSettings {
+    float beam_tilt = BeamTilt;
+    int32_t beam_thickness = BeamThickness;
+    int32_t whole_rest_font = WholeRestFont;
+    float lyric_dash_size = LyricDashSize;
+    int32_t base_midi_key = BaseMidiKey;
+    int32_t processing_mode = ProcessingMode;
+    int32_t print_settings = PrintSettingsWord;
+    int32_t tie_position = TiePosition;
+    float dynamics_offset = DynamicsOffset;
+    float slur_thickness = SlurThickness;
+    float after_clef = SpaceAfterClef;
+    float after_bar = SpaceAfterBar;
+    float after_key = SpaceAfterKeySig;
+    float after_meter = SpaceAfterMeter;
+    int32_t lyric_dash_count = LyricDashCount;
+    float version = PreferencesVersion;
+    int32_t screen_fonts = PostScriptScreenFonts;
+    int32_t arrow_mode = ArrowKeyMode;
+    int32_t full_width = FullWidthInput;
+    int32_t metric = MetricFlag;
+    int32_t page_format = PageFormatIndex;
+    FixedText<512> library = LibraryFolder;
+    int32_t library_length = LibraryFolderLength;
+    FixedText<512> fonts = FontFolder;
+    int32_t fonts_length = FontFolderLength;
+
+    void restore() const {
+        BeamTilt = beam_tilt;
+        BeamThickness = beam_thickness;
+        WholeRestFont = whole_rest_font;
+        LyricDashSize = lyric_dash_size;
+        BaseMidiKey = base_midi_key;
+        ProcessingMode = processing_mode;
+        PrintSettingsWord = print_settings;
+        TiePosition = tie_position;
+        DynamicsOffset = dynamics_offset;
+        SlurThickness = slur_thickness;
+        SpaceAfterClef = after_clef;
+        SpaceAfterBar = after_bar;
+        SpaceAfterKeySig = after_key;
+        SpaceAfterMeter = after_meter;
+        LyricDashCount = lyric_dash_count;
+        PreferencesVersion = version;
+        PostScriptScreenFonts = screen_fonts;
+        ArrowKeyMode = arrow_mode;
+        set_arrow_steps();
+        FullWidthInput = full_width;
+        MetricFlag = metric;
+        PageFormatIndex = page_format;
+        const bool folders_changed = !(LibraryFolder == library) || !(FontFolder == fonts);
+        LibraryFolder = library;
+        LibraryFolderLength = library_length;
+        FontFolder = fonts;
+        FontFolderLength = fonts_length;
+        if (folders_changed) run_hook(PreferencesHooks.clear_symbol_cache);
+    }
+};
+
 // Contract: see the header. Before the dialog: the blocks from the settings, the MIDI key text
 // in MessageLine, "mxpref.dat" in FrontEndCommandBuffer, both folders NUL-ended and
 // OutputTargetName blank for the command field (the print name is put back afterwards). After
-// it the folders hold no NUL. Cancel (2) changes nothing further; otherwise the symbol cache is
+// it the folders hold no NUL. Cancel (2) puts every setting back as it was before the dialog
+// (its Load may have read a file into them); otherwise the symbol cache is
 // cleared, the folders (an empty one stays as it was), the block settings and the MIDI key
 // (when MessageLine's second character is a digit) are taken, the command field is applied,
 // palette 134 is shown, CommandLine(1) = "X" and the units message is shown.
@@ -387,6 +449,11 @@ void run_preferences_command() {
     end_with_nul(FontFolder);
     const FixedText<48> print_name = OutputTargetName;
     OutputTargetName.blank();
+    remove_nul(LibraryFolder);
+    remove_nul(FontFolder);
+    const PreferenceSettings before;
+    end_with_nul(LibraryFolder);
+    end_with_nul(FontFolder);
 
     const int result = front_end().RunPreferencesDialog(block_a, block_b);
 
@@ -396,7 +463,10 @@ void run_preferences_command() {
     const std::string fonts = trim(FontFolder.c_text());
     remove_nul(LibraryFolder);
     remove_nul(FontFolder);
-    if (result == 2) return;
+    if (result == 2) {
+        before.restore();
+        return;
+    }
 
     run_hook(PreferencesHooks.clear_symbol_cache);
     if (!library.empty()) set_folder(LibraryFolder, LibraryFolderLength, library);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/core/document_tables.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "tests/frontend/frontend_fixture.h"
@@ -198,6 +199,41 @@ TEST_F(PreferencesDialogTest, PrefCommandAppliesWhatTheDialogReturns) {
     frontend::SendCommand("PREF ");
     EXPECT_EQ(shown, QStringLiteral("Preferences|1."));
     EXPECT_EQ(core::SpaceAfterClef, 2.25f);
+}
+
+// A Load reads the file into the settings at once; Cancel afterwards puts them all back.
+TEST_F(PreferencesDialogTest, CancelAfterLoadLeavesTheSettingsAsTheyWere) {
+    if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
+    const std::string name = (temp_dir() / "c.dat").string();
+    ASSERT_LT(name.size(), 48u);
+    {
+        std::ofstream out(name);
+        out << "ADOBE 1\nPAPER 6\nAFTC  2.5\nARROW 1\nMETRIC\nMIDK 72\n";
+    }
+    core::SpaceAfterClef = 1.0f;
+    core::PostScriptScreenFonts = 0;
+    core::ArrowKeyMode = 0;
+    core::MetricFlag = 0;
+    core::PageFormatIndex = 1;
+    const int32_t midi_key = core::BaseMidiKey;
+    const std::string library = core::LibraryFolder.trimmed();
+    QString after_load;
+    answer_next_dialog([&](QDialog& d) {
+        field(d, 1603)->setText(QString::fromStdString(name));
+        click(d, 1602);
+        after_load = field(d, 1586)->text();
+        d.reject();
+    });
+    frontend::SendCommand("PREF ");
+    EXPECT_EQ(after_load, QStringLiteral("2.5"));
+    EXPECT_EQ(core::SpaceAfterClef, 1.0f);
+    EXPECT_EQ(core::PostScriptScreenFonts, 0);
+    EXPECT_EQ(core::ArrowKeyMode, 0);
+    EXPECT_GT(core::ArrowStepWords(1), 0.0f);
+    EXPECT_EQ(core::MetricFlag, 0);
+    EXPECT_EQ(core::PageFormatIndex, 1);
+    EXPECT_EQ(core::BaseMidiKey, midi_key);
+    EXPECT_EQ(core::LibraryFolder.trimmed(), library);
 }
 
 }  // namespace
