@@ -3,11 +3,13 @@
 // message boxes and questions without a window.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <bit>
 #include <cstdlib>
@@ -79,6 +81,19 @@ inline void answer_next_dialog(std::function<void(QDialog&)> act) {
         act(*dialog);
     });
 }
+// The engine dialogs name each control "c" + its id.
+template <typename W = QLineEdit>
+W* control(QDialog& d, int id) {
+    return d.findChild<W*>(QStringLiteral("c%1").arg(id));
+}
+inline QLineEdit* field(QDialog& d, int id) { return control<QLineEdit>(d, id); }
+// Clicks the button of an id; a dialog without it fails the test.
+inline void click(QDialog& d, int id) {
+    auto* b = control<QAbstractButton>(d, id);
+    ASSERT_NE(b, nullptr) << id;
+    b->click();
+}
+
 // An act for answer_next_dialog: key k pressed in the dialog.
 inline std::function<void(QDialog&)> key_in_dialog(int k) {
     return [k](QDialog& d) { press(&d, k); };

@@ -14,9 +14,6 @@ namespace {
 
 using InputDialogTest = AttendedDialogTest;
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
 void click(QDialog& d, const QString& name) {
     auto* b = d.findChild<QAbstractButton*>(name);
     ASSERT_NE(b, nullptr) << name.toStdString();

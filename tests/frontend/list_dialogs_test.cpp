@@ -16,16 +16,8 @@ namespace {
 
 using ListDialogTest = AttendedDialogTest;
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
 QListWidget* list(QDialog& d, int id) {
     return d.findChild<QListWidget*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    auto* b = d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
 }
 
 // Radio ids of slots 1..9.

@@ -18,11 +18,6 @@ namespace {
 
 using NoticeDialogTest = AttendedDialogTest;
 
-template <typename W = QAbstractButton>
-W* control(QDialog& d, int id) {
-    return d.findChild<W*>(QStringLiteral("c%1").arg(id));
-}
-
 // The engine's notice of an item beyond the page: its text, and the box's state kept as the
 // "notice off" word; Escape keeps the notice on.
 TEST_F(NoticeDialogTest, OutOfBoundsNoticeShowsTheEnginesTextAndKeepsTheBox) {
@@ -36,9 +31,9 @@ TEST_F(NoticeDialogTest, OutOfBoundsNoticeShowsTheEnginesTextAndKeepsTheBox) {
         const std::string_view v = core::FrontEndCommandBuffer.view();
         buffer = std::string(v.substr(0, v.find('\0')));
         text = control<QLabel>(d, 1044)->text();
-        box = control(d, 1002)->text();
-        control(d, 1002)->click();
-        control(d, 1)->click();
+        box = control<QAbstractButton>(d, 1002)->text();
+        control<QAbstractButton>(d, 1002)->click();
+        control<QAbstractButton>(d, 1)->click();
     });
     render::report_out_of_bounds();
     EXPECT_EQ(text.toStdString(), buffer);
@@ -47,7 +42,7 @@ TEST_F(NoticeDialogTest, OutOfBoundsNoticeShowsTheEnginesTextAndKeepsTheBox) {
     EXPECT_EQ(box, QStringLiteral("Don't show this message again.\nType \"OUT OK\" to restore."));
     EXPECT_EQ(render::OutOfBoundsNoticeOff, 1);
 
-    const std::function<void(QDialog&)> acts[] = {[](QDialog& d) { control(d, 1)->click(); },
+    const std::function<void(QDialog&)> acts[] = {[](QDialog& d) { control<QAbstractButton>(d, 1)->click(); },
                                                   key_in_dialog(Qt::Key_Escape),
                                                   [](QDialog& d) { d.close(); }};
     for (const auto& act : acts) {
@@ -78,7 +73,7 @@ TEST_F(NoticeDialogTest, QuestionsShowTheirDefaultButtonsAndHandBackTheArea) {
     QString shown;
     answer_next_dialog([&](QDialog& d) {
         shown = d.windowTitle() + "|" + control<QLabel>(d, 1044)->text();
-        control(d, 1046)->click();
+        control<QAbstractButton>(d, 1046)->click();
     });
     EXPECT_EQ(frontend::AskAbandonInput(), 1);
     EXPECT_EQ(shown, QStringLiteral("Abandon input?|Abandon input?"));

@@ -12,16 +12,8 @@ namespace {
 
 using PageLayoutDialogTest = AttendedDialogTest;
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
 QAbstractButton* control(QDialog& d, int id) {
     return d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    QAbstractButton* b = control(d, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
 }
 
 core::Array1<float, 3> letter_custom() {

@@ -10,14 +10,6 @@ namespace {
 
 using ParameterDialogTest = AttendedDialogTest;
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    auto* b = d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
-}
 
 core::Array1<float, 30> page() {
     core::Array1<float, 30> p;

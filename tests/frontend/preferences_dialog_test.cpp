@@ -49,14 +49,8 @@ class PreferencesDialogTest : public AttendedDialogTest {
     core::PreferenceBlock b_;
 };
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
 QRadioButton* radio(QDialog& d, int id) {
     return d.findChild<QRadioButton*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id))->click();
 }
 
 // The radios checked among ids, as a text of ids.

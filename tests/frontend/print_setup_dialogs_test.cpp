@@ -18,16 +18,8 @@
 
 namespace {
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
 QAbstractButton* button(QDialog& d, int id) {
     return d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    QAbstractButton* b = button(d, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
 }
 
 class PrintSetupDialogTest : public AttendedDialogTest {

@@ -12,16 +12,8 @@ namespace {
 
 using SetupDialogTest = AttendedDialogTest;
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
 QAbstractButton* button(QDialog& d, int id) {
     return d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    auto* b = button(d, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
 }
 
 core::Array1<int32_t, 19> transpose_block(int32_t first) {

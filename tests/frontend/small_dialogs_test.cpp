@@ -19,15 +19,6 @@ namespace {
 
 using SmallDialogTest = AttendedDialogTest;
 
-template <typename W = QLineEdit>
-W* control(QDialog& d, int id) {
-    return d.findChild<W*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    auto* b = control<QAbstractButton>(d, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
-}
 
 // The box of each code, as the dialog numbers them.
 int code_box(int code) {

@@ -40,12 +40,6 @@ class SoundDialogTest : public AttendedDialogTest {
     core::Array1<int32_t, 256> staves_;
 };
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    d.findChild<QPushButton*>(QStringLiteral("c%1").arg(id))->click();
-}
 
 TEST_F(SoundDialogTest, PlayTakesTheTracksTempoAndFileAndCancelLeavesThem) {
     QString shown;

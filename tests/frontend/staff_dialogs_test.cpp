@@ -13,14 +13,6 @@ namespace {
 
 using StaffDialogTest = AttendedDialogTest;
 
-QLineEdit* field(QDialog& d, int id) {
-    return d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    auto* b = d.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
-}
 
 std::string message_line() {
     const std::string_view v = core::MessageLine.view();

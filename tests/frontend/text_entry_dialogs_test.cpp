@@ -15,15 +15,6 @@ namespace {
 
 using TextEntryDialogTest = AttendedDialogTest;
 
-template <typename W = QLineEdit>
-W* control(QDialog& d, int id) {
-    return d.findChild<W*>(QStringLiteral("c%1").arg(id));
-}
-void click(QDialog& d, int id) {
-    auto* b = control<QAbstractButton>(d, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
-}
 
 // The text of a line up to its NUL ("<no NUL>" when it has none).
 template <int N>
