@@ -73,7 +73,8 @@ std::string number_text(double v) {
 }
 
 // A line of tokens each ended by "/": the last token kept by the previous repeat is emptied,
-// runs of three or more empty tokens fold into "X" and a count, and the last "/" becomes ";".
+// runs of three or more empty tokens, and any run that ends the line, fold into "X" and a
+// count, and the last "/" becomes ";".
 std::string close_token_line(const std::string& line) {
     std::vector<std::string> tokens;
     std::string current;
@@ -100,7 +101,10 @@ std::string close_token_line(const std::string& line) {
     for (std::size_t i = 0; i < tokens.size();) {
         std::size_t empties = 0;
         while (i + 1 + empties < tokens.size() && tokens[i + 1 + empties].empty()) ++empties;
-        if (empties >= 3) {
+        // A repeat at the very end folds too: the reader takes a ";" right after a "/" as the
+        // end of the line, so "Q//;" would read as two.
+        const bool at_end = i + 1 + empties == tokens.size();
+        if (empties >= 3 || (empties >= 1 && at_end)) {
             out += tokens[i] + "X" + digits(static_cast<int64_t>(empties + 1)) + "/";
             i += empties + 1;
         } else {

@@ -108,8 +108,36 @@ TEST_F(InputLinesTest, EdOnATypedBoxOffersTheLinesAndTheEditFormBuildsThemAgain)
     EXPECT_EQ(records[4], ";");
 }
 
-// Three quarters through "ED": the octave digit once, the repeats as empty tokens. Abandoning
-// in the edit form puts back the page as it was before "ED".
+// Repeats that end the lines fold into "X" and a count, so that the edit form builds every
+// note again (a trailing "//;" read as one note fewer).
+TEST_F(InputLinesTest, RepeatsAtTheEndOfTheLinesBuildEveryNoteAgain) {
+    type("1 1 10 1 10 0 1");
+    type("1 1 20 2 10 0 1");
+    type("1 1 30 2 10 0 1");
+    ASSERT_EQ(core::ItemCount, 4);
+    ScriptedFrontEnd::DialogAnswer keep;
+    keep.keep_text = true;
+    for (int i = 0; i < 7; ++i) fe_.answer_dialog(keep);
+    fe_.answer_yes_no(kYes);  // "Source Box O.K.?"
+    fe_.answer_yes_no(0);     // no bar lines
+    fe_.answer_keys("X");
+    type("EDI");
+    type("1 0 200 1");
+
+    ASSERT_EQ(fe_.music_inputs.size(), 7u);
+    EXPECT_EQ(fe_.music_inputs[2].line, "OC4/DX2;");
+    EXPECT_EQ(fe_.music_inputs[3].line, "QX3;");
+    ASSERT_EQ(core::ItemCount, 4);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(p(2 + i, 1), 1.0f);
+        EXPECT_EQ(p(2 + i, 4), i == 0 ? 1.0f : 2.0f);
+        EXPECT_EQ(p(2 + i, 7), 1.0f);
+    }
+}
+
+// Three quarters through "ED": the octave digit once, the repeats that end the line folded
+// ("Q//;" would read as two). Abandoning in the edit form puts back the page as it was before
+// "ED".
 TEST_F(InputLinesTest, EdOfThreeQuartersThenAbandonPutsTheNotesBack) {
     quarters({1, 2, 3});
     const std::vector<float> before = page();
@@ -120,7 +148,7 @@ TEST_F(InputLinesTest, EdOfThreeQuartersThenAbandonPutsTheNotesBack) {
     type("1 0 200 1");
     ASSERT_EQ(fe_.music_inputs.size(), 1u);
     EXPECT_EQ(line(input::InputLines.notes), "OC4/D/E;");
-    EXPECT_EQ(line(input::InputLines.rhythms), "Q//;");
+    EXPECT_EQ(line(input::InputLines.rhythms), "QX3;");
     EXPECT_EQ(core::ItemCount, 4);
     EXPECT_EQ(page(), before);
 }
@@ -140,12 +168,18 @@ TEST_F(InputLinesTest, RepeatsFoldChordsJoinAndRangeEndsSettle) {
     type("1 1 60 5 10 0 1");
     EXPECT_EQ(write_back(), -1);
     EXPECT_EQ(line(input::InputLines.notes), "OC4'E/G;");
-    EXPECT_EQ(line(input::InputLines.rhythms), "Q/;");
+    EXPECT_EQ(line(input::InputLines.rhythms), "QX2;");
 
     // Equal notes repeat as empty tokens; an octave digit only where it changes.
     quarters({1, 2, 2, 8, -2});
     EXPECT_EQ(write_back(), -1);
     EXPECT_EQ(line(input::InputLines.notes), "OC4/D//SU/C5/G3;");
+
+    // A repeated note that ends the line folds like a rhythm.
+    quarters({1, 2, 2});
+    EXPECT_EQ(write_back(), -1);
+    EXPECT_EQ(line(input::InputLines.notes), "OC4/DX2;");
+    EXPECT_EQ(line(input::InputLines.rhythms), "QX3;");
 }
 
 TEST_F(InputLinesTest, ClefInForceAtTheLeftEdgeAndClefsInTheRange) {

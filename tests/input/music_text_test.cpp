@@ -142,6 +142,9 @@ TEST_F(MusicTextTest, LinesGiveTheirTokenLists) {
         {kRhythms, "/H/W;", {2, 4}},            // a leading "/" is passed over
         {kRhythms, "Q/ E /W;", {1, 0.5f, 4}},   // blanks around a token
         {kRhythms, "QX3/E;", {1, 1, 1, 0.5f}},  // "X n" after a duration
+        {kRhythms, "QX3;", {1, 1, 1}},          // a repeat that ends the line
+        {kRhythms, "QX2;", {1, 1}},
+        {kNotes, "C4/DX2;", {1029, 1030, 1030}},
         {kRhythms, "Q]/E;", {1, 0.5f}},         // "]" is blanked
         {kSlurs, "1 3/+2 4/5=6;", {1, 3, 10002, 4, 10005, 6}},
         {kBeams, "1 3/4 6;", {1, 3, 4, 6}},
