@@ -75,6 +75,8 @@ void reset_settings_tables() {
     FontFolder.set("C:\\program files\\melandrix\\mxlib\\fontlib\\");
     FontFolderLength = FontFolder.trimmed_length();
     TempDirPrefix.set("C:\\!TMP\\");
+    CircleRadiusText.blank();
+    CircleVectorIncrement = 0;
     EngineWaitLevel = -1;
     InputKeyWord = 0;
     EngineKeyWord = 0;
