@@ -49,6 +49,18 @@ class InputLinesTest : public InterpreterTest {
     static std::string line(const core::FixedText<input::kInputLineChars>& l) {
         return l.trimmed();
     }
+    // "ED" on staff 1 from 0 to 200 with the box confirmed, every offered line kept as it
+    // stands, no bar lines, and the edit form left with "X".
+    void ed_keeping_every_line() {
+        ScriptedFrontEnd::DialogAnswer keep;
+        keep.keep_text = true;
+        for (int i = 0; i < 7; ++i) fe_.answer_dialog(keep);
+        fe_.answer_yes_no(kYes);  // "Source Box O.K.?"
+        fe_.answer_yes_no(0);     // no bar lines
+        fe_.answer_keys("X");
+        type("EDI");
+        type("1 0 200 1");
+    }
     std::vector<std::string> tmp_records() const {
         std::ifstream in(platform::local_path(core::work_copy_name("tmp")));
         std::vector<std::string> records;
@@ -64,14 +76,7 @@ TEST_F(InputLinesTest, EdOnATypedBoxOffersTheLinesAndTheEditFormBuildsThemAgain)
     type("1 1 20 2 10 0 0.5 0 1");
     type("1 1 30 3 10 1 2");
     ASSERT_EQ(core::ItemCount, 4);
-    ScriptedFrontEnd::DialogAnswer keep;
-    keep.keep_text = true;
-    for (int i = 0; i < 7; ++i) fe_.answer_dialog(keep);
-    fe_.answer_yes_no(kYes);  // "Source Box O.K.?"
-    fe_.answer_yes_no(0);     // no bar lines
-    fe_.answer_keys("X");
-    type("EDI");
-    type("1 0 200 1");
+    ed_keeping_every_line();
 
     ASSERT_EQ(fe_.music_inputs.size(), 7u);
     EXPECT_EQ(fe_.music_inputs[0].line, "IN   1.0");
@@ -115,14 +120,7 @@ TEST_F(InputLinesTest, RepeatsAtTheEndOfTheLinesBuildEveryNoteAgain) {
     type("1 1 20 2 10 0 1");
     type("1 1 30 2 10 0 1");
     ASSERT_EQ(core::ItemCount, 4);
-    ScriptedFrontEnd::DialogAnswer keep;
-    keep.keep_text = true;
-    for (int i = 0; i < 7; ++i) fe_.answer_dialog(keep);
-    fe_.answer_yes_no(kYes);  // "Source Box O.K.?"
-    fe_.answer_yes_no(0);     // no bar lines
-    fe_.answer_keys("X");
-    type("EDI");
-    type("1 0 200 1");
+    ed_keeping_every_line();
 
     ASSERT_EQ(fe_.music_inputs.size(), 7u);
     EXPECT_EQ(fe_.music_inputs[2].line, "OC4/DX2;");
