@@ -94,6 +94,14 @@ inline void click(QDialog& d, int id) {
     b->click();
 }
 
+// An engine line up to its NUL ("<no NUL>" when the dialog left none).
+template <int N>
+std::string up_to_nul(const core::FixedText<N>& line) {
+    const std::string_view v = line.view();
+    const std::size_t nul = v.find('\0');
+    return nul == std::string_view::npos ? "<no NUL>" : std::string(v.substr(0, nul));
+}
+
 // An act for answer_next_dialog: key k pressed in the dialog.
 inline std::function<void(QDialog&)> key_in_dialog(int k) {
     return [k](QDialog& d) { press(&d, k); };

@@ -20,12 +20,6 @@ void click(QDialog& d, const QString& name) {
     b->click();
 }
 
-std::string message_line() {
-    const std::string_view v = core::MessageLine.view();
-    const std::size_t nul = v.find('\0');
-    return nul == std::string_view::npos ? "<no NUL>" : std::string(v.substr(0, nul));
-}
-
 }  // namespace
 
 TEST_F(InputDialogTest, AddBarLinesReadsItsFourFields) {
@@ -139,7 +133,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
     EXPECT_EQ(prompt, QStringLiteral("Type notes >"));
     EXPECT_TRUE(read_only);
     EXPECT_EQ(preset, QStringLiteral("TR/C4/"));
-    EXPECT_EQ(message_line(), "TR/C4/E/G/C5;");
+    EXPECT_EQ(up_to_nul(core::MessageLine), "TR/C4/E/G/C5;");
 
     // The line holds at most 511 characters, and MessageLine keeps its NUL.
     answer_next_dialog([&](QDialog& d) {
@@ -147,7 +141,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
         click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunMusicInputDialog(), 1);
-    EXPECT_EQ(message_line(), std::string(511, 'A'));
+    EXPECT_EQ(up_to_nul(core::MessageLine), std::string(511, 'A'));
 
     // An empty line comes back empty.
     answer_next_dialog([&](QDialog& d) {
@@ -155,7 +149,7 @@ TEST_F(InputDialogTest, MusicInputEditsMessageLine) {
         click(d, QStringLiteral("c1"));
     });
     EXPECT_EQ(fe_.RunMusicInputDialog(), 1);
-    EXPECT_EQ(message_line(), "");
+    EXPECT_EQ(up_to_nul(core::MessageLine), "");
 
     // Cancel: 2, MessageLine blank.
     core::MessageLine.set("A4;");

@@ -14,12 +14,6 @@ namespace {
 using StaffDialogTest = AttendedDialogTest;
 
 
-std::string message_line() {
-    const std::string_view v = core::MessageLine.view();
-    const std::size_t nul = v.find('\0');
-    return nul == std::string_view::npos ? "<no NUL>" : std::string(v.substr(0, nul));
-}
-
 }  // namespace
 
 TEST_F(StaffDialogTest, VerticalJustifyShowsAndReturnsItsPresets) {
@@ -175,7 +169,7 @@ TEST_F(StaffDialogTest, StaffSpacingAnswersTheFormAndLeavesTheList) {
     });
     EXPECT_EQ(frontend::RunStaffSpacingDialog(), 1);
     EXPECT_TRUE(edits_disabled);
-    EXPECT_EQ(message_line(), "30 2 4 6");
+    EXPECT_EQ(up_to_nul(core::MessageLine), "30 2 4 6");
 
     // The first form answers 0, not OK's 1.
     answer_next_dialog([&](QDialog& d) {
@@ -184,7 +178,7 @@ TEST_F(StaffDialogTest, StaffSpacingAnswersTheFormAndLeavesTheList) {
         click(d, 1);
     });
     EXPECT_EQ(frontend::RunStaffSpacingDialog(), 0);
-    EXPECT_EQ(message_line(), "1 20 0 14");
+    EXPECT_EQ(up_to_nul(core::MessageLine), "1 20 0 14");
 
     // Cancel leaves MessageLine as it was.
     core::MessageLine.set("kept");

@@ -15,15 +15,6 @@ namespace {
 
 using TextEntryDialogTest = AttendedDialogTest;
 
-
-// The text of a line up to its NUL ("<no NUL>" when it has none).
-template <int N>
-std::string up_to_nul(const core::FixedText<N>& line) {
-    const std::string_view v = line.view();
-    const std::size_t nul = v.find('\0');
-    return nul == std::string_view::npos ? "<no NUL>" : std::string(v.substr(0, nul));
-}
-
 // MessageLine holding text, then a NUL.
 void set_message(std::string_view text) {
     core::MessageLine.blank();
