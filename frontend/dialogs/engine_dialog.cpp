@@ -2,6 +2,7 @@
 #include "frontend/dialogs/engine_dialog.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QWidget>
 #include <bit>
 #include <cstdio>
@@ -99,8 +100,14 @@ void CEngineDialog::SetReal(ExchangeBlock block, int k, float v) {
     DialogLaunch::Word(block, k) = std::bit_cast<int32_t>(v);
 }
 
-QString CEngineDialog::ControlName(int id) { return QStringLiteral("c%1").arg(id); }
-void CEngineDialog::NameControl(QWidget* w, int id) { w->setObjectName(ControlName(id)); }
+QString ControlName(int id) { return QStringLiteral("c%1").arg(id); }
+void NameControl(QWidget* w, int id) { w->setObjectName(ControlName(id)); }
+
+QPushButton* ControlButton(QWidget* parent, int id, const QString& label) {
+    auto* b = NamedControl(new QPushButton(label, parent), id);
+    b->setAutoDefault(false);
+    return b;
+}
 
 QString FormatInt(int32_t v) { return QString::number(v); }
 

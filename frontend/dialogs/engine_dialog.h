@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/fixed_array.h"
 #include "frontend/bridge/dialog_launchers.h"
+#include "frontend/bridge/display_lists.h"
 
 class QAbstractButton;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace frontend {
@@ -51,6 +54,34 @@ void RegisterStaffDialogs();        // staff and system
 void RegisterSetupDialogs();        // transpose and tablature setup
 void RegisterListDialogs();         // symbol library, path list, music directory
 
+// A control's object name: "c" + its id (how tests and the sheet find it).
+QString ControlName(int id);
+// Names a control by its id and gives it back.
+void NameControl(QWidget* w, int id);
+template <typename W>
+W* NamedControl(W* w, int id) {
+    NameControl(w, id);
+    return w;
+}
+// A push button of an id that is not the default button (Enter stays with OK).
+QPushButton* ControlButton(QWidget* parent, int id, const QString& label);
+
+// An engine line as a dialog shows it: up to its NUL, without trailing blanks.
+template <int N>
+QString ShownLine(const core::FixedText<N>& line) {
+    return FromCp1252(line.c_text());
+}
+
+// Stores text into an engine line as a C dialog does: cut to N - 1 characters, NUL-ended, the
+// rest blank.
+template <int N>
+void StoreLine(core::FixedText<N>& line, const QString& text) {
+    std::string s = ToCp1252(text);
+    if (s.size() > static_cast<std::size_t>(N - 1)) s.resize(static_cast<std::size_t>(N - 1));
+    line.set(s);
+    line(static_cast<int>(s.size()) + 1) = '\0';
+}
+
 // Base of the engine dialogs. It keeps a copy of the exchange area, MessageLine and
 // FrontEndCommandBuffer as they were when it was built; Cancel, Escape and the close box put
 // them back and end with cancel_result() (2 unless the class says otherwise), so a dialog that
@@ -81,16 +112,13 @@ class CEngineDialog : public QDialog {
     // Names a control "c" + id and gives it back.
     template <typename W>
     static W* Named(W* w, int id) {
-        NameControl(w, id);
-        return w;
+        return NamedControl(w, id);
     }
-    static void NameControl(QWidget* w, int id);
     // The control of an id, nullptr when there is none.
     template <typename W>
     W* Control(int id) const {
         return findChild<W*>(ControlName(id));
     }
-    static QString ControlName(int id);
 
   private:
     int idd_;

@@ -15,34 +15,21 @@ using namespace frontend;
 
 namespace {
 
-// A control named as the dialogs name them: "c" + its id.
-template <typename W>
-W* named(W* w, int id) {
-    w->setObjectName(QStringLiteral("c%1").arg(id));
-    return w;
-}
-
 constexpr int kOk = 1;
 constexpr int kMessageChars = 511;  // MessageLine less its closing NUL
 
 QLineEdit* number_field(QWidget* parent, int id, int32_t value) {
-    return named(new QLineEdit(FormatInt(value), parent), id);
-}
-
-QPushButton* button(QWidget* parent, int id, const QString& label) {
-    auto* b = named(new QPushButton(label, parent), id);
-    b->setAutoDefault(false);
-    return b;
+    return NamedControl(new QLineEdit(FormatInt(value), parent), id);
 }
 
 // The OK and Cancel row; OK is the default button.
 QHBoxLayout* ok_cancel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel) {
     auto* row = new QHBoxLayout;
     row->addStretch();
-    ok = button(parent, 1, QStringLiteral("&OK"));
+    ok = ControlButton(parent, 1, QStringLiteral("&OK"));
     ok->setDefault(true);
     row->addWidget(ok);
-    cancel = button(parent, 2, QStringLiteral("Cancel"));
+    cancel = ControlButton(parent, 2, QStringLiteral("Cancel"));
     row->addWidget(cancel);
     return row;
 }
@@ -68,7 +55,7 @@ CSpacingRangeDlg::CSpacingRangeDlg(QWidget* parent) : CEngineDialog(233, QString
     auto* ranges = new QHBoxLayout;
     const int starts[] = {0, 1, 2, 10};
     for (int i = 0; i < 4; ++i) {
-        QPushButton* b = button(this, 1667 + i, QStringLiteral("%1 -> 200").arg(starts[i]));
+        QPushButton* b = ControlButton(this, 1667 + i, QStringLiteral("%1 -> 200").arg(starts[i]));
         connect(b, &QPushButton::clicked, this, [this, start = starts[i]] { SetRange(start); });
         ranges->addWidget(b);
     }
@@ -150,7 +137,7 @@ CAddBarLinesDlg::CAddBarLinesDlg(QWidget* parent)
     layout->addLayout(form);
     auto* row = new QHBoxLayout;
     row->addStretch();
-    QPushButton* ok = button(this, 1, QStringLiteral("&OK"));
+    QPushButton* ok = ControlButton(this, 1, QStringLiteral("&OK"));
     ok->setDefault(true);
     row->addWidget(ok);
     layout->addLayout(row);

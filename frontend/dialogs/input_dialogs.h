@@ -19,22 +19,6 @@ class QLineEdit;
 
 namespace frontend {
 
-// An engine line as a dialog shows it: up to its NUL, without trailing blanks.
-template <int N>
-QString ShownLine(const core::FixedText<N>& line) {
-    return FromCp1252(line.c_text());
-}
-
-// Stores text into an engine line as a C dialog does: cut to N - 1 characters, NUL-ended, the
-// rest blank.
-template <int N>
-void StoreLine(core::FixedText<N>& line, const QString& text) {
-    std::string s = ToCp1252(text);
-    if (s.size() > static_cast<std::size_t>(N - 1)) s.resize(static_cast<std::size_t>(N - 1));
-    line.set(s);
-    line(static_cast<int>(s.size()) + 1) = '\0';
-}
-
 // Registers 233, 289 and 149 (the small dialogs' family calls it).
 void RegisterInputDialogs();
 

@@ -25,12 +25,6 @@ constexpr int kCancel = 2;
 constexpr std::size_t kParamFileChars = 47;  // the parameter file name less its NUL
 constexpr std::size_t kShortNameChars = 48;  // FrontEndCommandBuffer
 
-// An engine line up to its NUL, without trailing blanks.
-template <int N>
-QString line_text(const core::FixedText<N>& line) {
-    return FromCp1252(line.c_text());
-}
-
 }  // namespace
 
 float BoundingBoxUnitScale = 4000.0f;
@@ -72,7 +66,7 @@ CParamFileNameDlg::CParamFileNameDlg(Use use, QWidget* parent)
         if (name.code(1) < 33) name.set("PRINT.SCR");
         prompt = output::ParamFileMode != 0 ? QStringLiteral("Save Print Parameters in file:")
                                             : QStringLiteral("Load Print Parameters from file:");
-        shown = line_text(name);
+        shown = ShownLine(name);
     } else {
         const std::string whole = core::FrontEndPathBuffer.c_text();
         const std::string short_name = core::FrontEndCommandBuffer.c_text();

@@ -22,20 +22,7 @@ void RegisterPromptDialogs();
 
 namespace {
 
-// A control named as the dialogs name them: "c" + its id.
-template <typename W>
-W* named(W* w, int id) {
-    w->setObjectName(QStringLiteral("c%1").arg(id));
-    return w;
-}
-
 constexpr int kHistoryEntries = 40;
-
-QPushButton* push(QWidget* parent, int id, const QString& label) {
-    auto* b = named(new QPushButton(label, parent), id);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QHBoxLayout* ok_cancel_row(QPushButton* ok, QPushButton* cancel) {
     auto* row = new QHBoxLayout;
@@ -83,9 +70,9 @@ class CSelectCodesDlg : public CEngineDialog {
             grid->addWidget(boxes_[i], static_cast<int>(i % 8), static_cast<int>(i / 8));
         }
         layout->addLayout(grid);
-        QPushButton* all = push(this, 3, QStringLiteral("ALL"));
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* all = ControlButton(this, 3, QStringLiteral("ALL"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         auto* row = ok_cancel_row(ok, cancel);
         row->insertWidget(0, all);
         layout->addLayout(row);
@@ -141,8 +128,8 @@ class CPageImageHeightDlg : public CEngineDialog {
         form->addRow(QStringLiteral("New height ="), height);
         form->addRow(QStringLiteral("Staves in each group"), groups);
         layout->addLayout(form);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(ok_cancel_row(ok, cancel));
         connect(ok, &QPushButton::clicked, this, [this, height, groups] {
             StoreLine(core::MessageLine, groups->text());
@@ -173,8 +160,8 @@ class CRecentFilesDlg : public CEngineDialog {
         core::MessageLine = kept;
         list_->setCurrentRow(-1);
         layout->addWidget(list_);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(ok_cancel_row(ok, cancel));
         connect(ok, &QPushButton::clicked, this, [this] {
             const auto chosen = list_->selectedItems();

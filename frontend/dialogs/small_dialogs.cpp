@@ -25,23 +25,10 @@ void RegisterPromptDialogs();  // prompt_dialogs.cpp
 
 namespace {
 
-// A control named as the dialogs name them: "c" + its id.
-template <typename W>
-W* named(W* w, int id) {
-    w->setObjectName(QStringLiteral("c%1").arg(id));
-    return w;
-}
-
 constexpr int kTextFileChars = 19999;  // the viewer's buffer less its closing NUL
 
-QPushButton* push(QWidget* parent, int id, const QString& label) {
-    auto* b = named(new QPushButton(label, parent), id);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLineEdit* edit(QWidget* parent, int id, const QString& text, int max_chars = 0) {
-    auto* e = named(new QLineEdit(text, parent), id);
+    auto* e = NamedControl(new QLineEdit(text, parent), id);
     if (max_chars > 0) e->setMaxLength(max_chars);
     e->setMinimumWidth(240);
     return e;
@@ -81,7 +68,7 @@ class CDontShowAgainDlg : public CEngineDialog {
         auto* box =
             Named(new QCheckBox(QStringLiteral("Don't show this message again."), this), 1002);
         layout->addWidget(box);
-        QPushButton* ok = push(this, 1, QStringLiteral("O.K."));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("O.K."));
         layout->addLayout(button_row({ok}));
         connect(ok, &QPushButton::clicked, this, [this, box] {
             A(0) = box->isChecked() ? 1 : 0;
@@ -100,8 +87,8 @@ class CEpsFileNameDlg : public CEngineDialog {
         auto* layout = new QVBoxLayout(this);
         auto* name = edit(this, 1125, ShownLine(core::FrontEndCommandBuffer), 47);
         layout->addWidget(name);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, name] {
             StoreLine(core::FrontEndCommandBuffer, name->text());
@@ -121,8 +108,8 @@ class CMacroFileDlg : public CEngineDialog {
         auto* text = Named(new QPlainTextEdit(shown_lines(core::MessageLine.c_text()), this), 1000);
         layout->addWidget(name);
         layout->addWidget(text);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, name, text] {
             StoreLine(core::FrontEndCommandBuffer, name->text());
@@ -147,8 +134,8 @@ class CCombineFilesDlg : public CEngineDialog {
         form->addRow(QStringLiteral("How many to combine."), count);
         layout->addLayout(form);
         core::MessageLine.blank();
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, top, count] {
             StoreLine(core::MessageLine, top->text());
@@ -172,8 +159,8 @@ class CDecombineFileDlg : public CEngineDialog {
         form->addRow(QStringLiteral("Type number of staves in each group to be processed."), sizes);
         form->addRow(QStringLiteral("Output name for top staff group. "), name);
         layout->addLayout(form);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, sizes, name] {
             StoreLine(core::MessageLine, sizes->text());
@@ -199,8 +186,8 @@ class CTextFileDlg : public CEngineDialog {
         auto* text = Named(new QPlainTextEdit(shown_lines(edit::TextFileBuffer), this), 1000);
         text->setMinimumSize(520, 320);
         layout->addWidget(text);
-        QPushButton* save = push(this, 1551, QStringLiteral("&Save As"));
-        QPushButton* cancel = push(this, 1, QStringLiteral("&Cancel"));
+        QPushButton* save = ControlButton(this, 1551, QStringLiteral("&Save As"));
+        QPushButton* cancel = ControlButton(this, 1, QStringLiteral("&Cancel"));
         layout->addLayout(button_row({save, cancel}));
         connect(save, &QPushButton::clicked, this, [this, text, crlf] {
             std::string bytes = stored_lines(text->toPlainText(), crlf);
@@ -246,8 +233,8 @@ class CIfCommandDlg : public CEngineDialog {
         grid->addWidget(new QLabel(QStringLiteral("Action"), this), 5, 0);
         grid->addWidget(fields_[13], 5, 1, 1, 3);
         layout->addLayout(grid);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this] {
             for (int f = 0; f < 14; ++f)
@@ -276,8 +263,8 @@ class CLineThickeningDlg : public CEngineDialog {
         form->addRow(QStringLiteral("Thickness units to be added."), units);
         form->addRow(QStringLiteral("% of line for start and end thickness"), share);
         layout->addLayout(form);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, units, share] {
             ReadInt(units->text(), A(0));
@@ -307,8 +294,8 @@ class CDrawCircleDlg : public CEngineDialog {
         form->addRow(QStringLiteral("Vector increment"), step);
         form->addRow(QStringLiteral("x and y radius"), radius);
         layout->addLayout(form);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* cancel = push(this, 2, QStringLiteral("Cancel"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, degrees, start, step, radius] {
             StoreLine(core::MessageLine, degrees->text());
@@ -343,9 +330,9 @@ class CConvertCode11Dlg : public CEngineDialog {
             Named(new QCheckBox(QStringLiteral("Don't show this message again."), this), 1007);
         layout->addWidget(box);
         connect(box, &QCheckBox::clicked, this, [box] { A(2) = box->isChecked() ? 1 : 0; });
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* ignore = push(this, 5, QStringLiteral("Ignore this Item"));
-        QPushButton* remove = push(this, 2, QStringLiteral("Delete this Item"));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* ignore = ControlButton(this, 5, QStringLiteral("Ignore this Item"));
+        QPushButton* remove = ControlButton(this, 2, QStringLiteral("Delete this Item"));
         layout->addLayout(button_row({ok, ignore, remove}));
         connect(ok, &QPushButton::clicked, this, [this, number] {
             ReadInt(number->text(), A(0));
@@ -378,8 +365,8 @@ class CConvertLibraryItemDlg : public CEngineDialog {
         use_file->setChecked(A(1) != 0);
         layout->addWidget(first);
         layout->addWidget(use_file);
-        QPushButton* ok = push(this, 1, QStringLiteral("OK"));
-        QPushButton* renumber = push(this, 2, QStringLiteral("Set new P5 number."));
+        QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
+        QPushButton* renumber = ControlButton(this, 2, QStringLiteral("Set new P5 number."));
         layout->addLayout(button_row({ok, renumber}));
         connect(ok, &QPushButton::clicked, this, [this, first, use_file, item] {
             A(0) = first->isChecked() ? 1 : 0;

@@ -37,15 +37,6 @@ QString shown_line(std::string_view line) {
     return FromCp1252(line);
 }
 
-// Stores text in line: cut at N - 1 characters, then a NUL, the rest blanks.
-template <int N>
-void store_line(core::FixedText<N>& line, const QString& text) {
-    std::string bytes = ToCp1252(text);
-    if (bytes.size() > static_cast<std::size_t>(N - 1)) bytes.resize(N - 1);
-    line.set(bytes);
-    line(static_cast<int>(bytes.size()) + 1) = '\0';
-}
-
 // The engine's line breaks (CR LF) as line breaks.
 QString with_line_breaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -107,7 +98,7 @@ class CEditTextDlg : public CEngineDialog {
         core::MessageLine.blank();
         layout->addWidget(text_);
         layout->addLayout(ok_cancel(this, [this] {
-            store_line(core::MessageLine, text_->Line());
+            StoreLine(core::MessageLine, text_->Line());
             End(1);
         }));
         text_->setFocus();
@@ -163,8 +154,8 @@ class CTextInputDlg : public CEngineDialog {
                 SetReal(ExchangeBlock::B, 1 + i, word);
             }
         }
-        store_line(core::MessageLine, line_->text());
-        store_line(core::FrontEndCommandBuffer, divider_->text());
+        StoreLine(core::MessageLine, line_->text());
+        StoreLine(core::FrontEndCommandBuffer, divider_->text());
         End(1);
     }
 
@@ -194,7 +185,7 @@ class CFileNameDlg : public CEngineDialog {
         name_->setMinimumWidth(360);
         layout->addWidget(name_);
         layout->addLayout(ok_cancel(this, [this] {
-            store_line(core::MessageLine, name_->text());
+            StoreLine(core::MessageLine, name_->text());
             End(1);
         }));
         name_->setFocus();
@@ -220,7 +211,7 @@ class CTextUnitsDlg : public CEngineDialog {
         numbers_->setMinimumWidth(480);
         layout->addWidget(numbers_);
         layout->addLayout(ok_cancel(this, [this] {
-            store_line(core::MessageLine, numbers_->text());
+            StoreLine(core::MessageLine, numbers_->text());
             End(1);
         }));
         numbers_->setFocus();
