@@ -34,25 +34,6 @@ const QColor kEmptySlot(192, 192, 192);
 constexpr float kStaffRight = 8.0f;  // the fragment's right end (P3 units)
 constexpr int kStaffPixels = 120;    // staff height in the large picture before scaling down
 
-// Reads a double-quoted text at pos (blanks kept, \" and \\ escaped); false when there is none.
-bool read_quoted(const std::string& line, std::size_t& pos, std::string& out) {
-    while (pos < line.size() && line[pos] == ' ') ++pos;
-    if (pos >= line.size() || line[pos] != '"') return false;
-    out.clear();
-    for (++pos; pos < line.size(); ++pos) {
-        char c = line[pos];
-        if (c == '\\' && pos + 1 < line.size()) {
-            out += line[++pos];
-        } else if (c == '"') {
-            ++pos;
-            return true;
-        } else {
-            out += c;
-        }
-    }
-    return false;
-}
-
 QString trimmed_word(const std::string& text) { return QString::fromLatin1(text).trimmed(); }
 
 }  // namespace
@@ -75,7 +56,7 @@ ButtonItemTable ReadButtonItems(const std::string& path) {
         std::size_t pos = 0;
         std::string text;
         ButtonPicture picture;
-        bool ok = read_quoted(line, pos, text) && !text.empty();
+        bool ok = frontend::ReadQuotedText(line, pos, text) && !text.empty();
         if (ok) {
             std::istringstream rest(line.substr(pos));
             std::string word;
@@ -84,7 +65,7 @@ ButtonItemTable ReadButtonItems(const std::string& path) {
                 std::string tail;
                 std::getline(rest, tail);
                 std::size_t p = 0;
-                ok = read_quoted(tail, p, picture.label) && !picture.label.empty() &&
+                ok = frontend::ReadQuotedText(tail, p, picture.label) && !picture.label.empty() &&
                      tail.find_first_not_of(' ', p) == std::string::npos;
             } else {
                 std::istringstream numbers(line.substr(pos));

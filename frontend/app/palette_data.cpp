@@ -60,22 +60,9 @@ bool split_line(const std::string& line, std::vector<std::string>& tokens) {
         if (c == ' ' || c == '\t' || c == '\r') {
             ++i;
         } else if (c == '"') {
-            std::string text = "\"";
-            ++i;
-            bool closed = false;
-            while (i < line.size()) {
-                if (line[i] == '\\' && i + 1 < line.size()) {
-                    text += line[i + 1];
-                    i += 2;
-                } else if (line[i] == '"') {
-                    closed = true;
-                    ++i;
-                    break;
-                } else {
-                    text += line[i++];
-                }
-            }
-            if (!closed) return false;
+            std::string text;
+            if (!ReadQuotedText(line, i, text)) return false;
+            text.insert(0, 1, '"');
             tokens.push_back(std::move(text));
         } else {
             std::string word;
@@ -144,6 +131,24 @@ bool skip_line(const std::string& line) {
 }
 
 }  // namespace
+
+bool ReadQuotedText(const std::string& line, std::size_t& pos, std::string& out) {
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+    if (pos >= line.size() || line[pos] != '"') return false;
+    out.clear();
+    for (++pos; pos < line.size(); ++pos) {
+        const char c = line[pos];
+        if (c == '\\' && pos + 1 < line.size()) {
+            out += line[++pos];
+        } else if (c == '"') {
+            ++pos;
+            return true;
+        } else {
+            out += c;
+        }
+    }
+    return false;
+}
 
 bool HandlerKindOfName(const std::string& name, HandlerKind& kind) {
     for (const auto& [k, n] : kKindNames) {

@@ -68,6 +68,9 @@ struct PaletteData {
 // Reads both files; a line that does not parse is an error naming the file and line number,
 // and the tables then hold what came before it.
 PaletteData ReadPaletteData(const std::string& handlers_path, const std::string& palettes_path);
+// Reads the double-quoted text at pos (blanks before it passed over; blanks inside kept; \" and
+// \\ escaped) into out and moves pos past it; false when there is none or it is not closed.
+bool ReadQuotedText(const std::string& line, std::size_t& pos, std::string& out);
 // The handler kind of its name in the file, false when the name is unknown.
 bool HandlerKindOfName(const std::string& name, HandlerKind& kind);
 const char* HandlerKindName(HandlerKind kind);
