@@ -322,7 +322,12 @@ CommandFlow row_z() {
         layout::update_view_geometry(edit::EditChangesPending);
         return CommandFlow::Return;
     }
-    return show_view_position();
+    if (second() != 'J') return show_view_position();
+    // "ZJ": the view is placed as after any zoom step, and the offset's reply stays shown.
+    const core::FixedText<512> reply = MessageLine;
+    const CommandFlow flow = show_view_position();
+    if (reply.starts_with("JOFFY=")) MessageLine = reply;
+    return flow;
 }
 
 }  // namespace

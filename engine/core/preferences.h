@@ -61,8 +61,8 @@ struct PreferencesHooksRecord {
     void (*clear_symbol_cache)() = nullptr;
     // Shows the tool palette with that number (the editing commands; not built yet).
     void (*show_item_palette)(int32_t palette) = nullptr;
-    // Puts "*** Measurements =" and the unit word into the message line (the layout's
-    // recent-files and view commands; not built yet).
+    // Puts "*** Measurements =" and the unit word into the message line (the layout's view
+    // settings fill it when they register).
     void (*format_units_message)() = nullptr;
 };
 extern PreferencesHooksRecord PreferencesHooks;

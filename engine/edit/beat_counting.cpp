@@ -661,9 +661,10 @@ void refuse_too_large(int32_t& lowest) {
 // PendingBoxStep; shows each staff's count in the prompt line. Every staff is read and matched
 // before anything moves: totals that disagree with the first counted staff's (message box),
 // more than 5,000 events or 150 rhythm entries (message), or a staff that cannot be matched
-// leave the store untouched and lowest = -1. Otherwise rewrites the positions of the staves'
-// notes, rests, clefs, bar lines, keys and meters, carries the attached items along, cuts
-// STAFF P6 back to the page and, when a grace note was met, spaces the grace notes.
+// leave the store untouched but for the staff lines, whose P6 is cut back to the page first,
+// and lowest = -1. Otherwise rewrites the positions of the staves' notes, rests, clefs, bar
+// lines, keys and meters, carries the attached items along and, when a grace note was met,
+// spaces the grace notes.
 void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last) {
     const float e = page_extent();
     if (lowest < 1) lowest = 1;
@@ -680,6 +681,8 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     }
     SystemRhythmSlots.assign(static_cast<std::size_t>(range_high + 2), {});
     StaffFirstItem.assign(static_cast<std::size_t>(range_high + 2), 1);
+    // Staff lines are cut back to the page before the count, and stay cut when it fails.
+    clip_staff_lines(range_low, range_high);
     layout::GraceSpacingDone = 1;
     first = 9999.0f;
     last = e;
@@ -729,7 +732,8 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
         first = std::min(first, list.positions.front());
         if (list.values.back() == kBar) last = std::max(last, list.positions.back());
         if (std::fabs(list.total - reference) > kRhythmTotalTolerance) {
-            show_wrong_beats(lowest, reference, s, list.total);
+            // The staff below is named, with the reference total this staff was compared with.
+            show_wrong_beats(s - 1, reference, s, list.total);
             lowest = -1;
             return;
         }
@@ -764,7 +768,6 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     hide_staff_items(range_low, range_high, false);
     remap_attached_items(range_low, range_high);
     place_middle_clefs(range_low, range_high);
-    clip_staff_lines(range_low, range_high);
     if (layout::GraceSpacingDone == 0) {
         int32_t low = lowest;
         int32_t high = range_high;

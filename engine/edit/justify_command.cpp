@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "engine/core/command_line.h"
@@ -116,6 +117,22 @@ void take_answer_numbers() {
         ParamBuffer(2) = ParamBuffer(3);
     }
     run_on_system(ParamBuffer(1), ParamBuffer(2));
+}
+
+// A typed system (P1 lowest staff, P2 staff count) that reaches above the highest staff: a
+// lowest staff above it takes staves 1 to the highest, a count that runs past it stops there.
+void hold_typed_system_to_staves() {
+    const float top = static_cast<float>(layout::MaxStaffNumber);
+    if (ParamBuffer(1) > top) {
+        ParamBuffer(1) = 1.0f;
+        ParamBuffer(2) = top;
+        return;
+    }
+    const int32_t lowest = core::nint(ParamBuffer(1));
+    const int32_t count = std::max(core::nint(ParamBuffer(2)), 1);
+    if (lowest >= 1 && int64_t{lowest} + count - 1 > layout::MaxStaffNumber) {
+        ParamBuffer(2) = static_cast<float>(layout::MaxStaffNumber - lowest + 1);
+    }
 }
 
 // Moves a LINE item that follows its note at the same position just in front of the note, so
@@ -377,7 +394,12 @@ void justify_from_box() {
                 return;
             }
             PendingBoxOperation = kJustifyOperation;
+            hold_typed_system_to_staves();
             shown = show_typed_box();
+            if (!shown) {
+                core::show_message("*** Staff numbers are 1 to " +
+                                   std::to_string(layout::MaxStaffNumber) + ". ***");
+            }
         }
         if (!shown) {
             core::GraphicsNextFree = graphics_mark;

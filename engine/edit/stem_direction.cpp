@@ -187,6 +187,14 @@ void start(int32_t mode) {
     PendingBoxOperation = operation;
 }
 
+// The box in P1 (lowest staff) and P4 (top staff, 0 for none) lies on staves 1..256.
+bool staves_of_typed_box_exist() {
+    const float top = ParamBuffer(4);
+    const float limit = static_cast<float>(layout::kMaxStaves);
+    return ParamBuffer(1) >= 1.0f && ParamBuffer(1) < limit + 1.0f && top >= 0.0f &&
+           top < limit + 1.0f;
+}
+
 // The box answer in CommandLine: read, confirmed, and run, or refused (the prompt again).
 void take_box(int32_t mode) {
     BoxOutlineMark = core::GraphicsNextFree;
@@ -198,19 +206,23 @@ void take_box(int32_t mode) {
         }
     } else {
         core::read_command_line();
-        // Checked as typed: the outline would take a missing staff for every staff.
-        if (ParamBuffer(1) <= 0.0f) {
-            report_missing_staff();
-            finish();
-            return;
-        }
-        if (!show_typed_box()) {
+        // A box outside the staves has no outline to show; it is still asked about, and
+        // refused after a Yes (a script's "Y" must answer the question, not run as a command).
+        if (staves_of_typed_box_exist() && !show_typed_box()) {
             finish();
             return;
         }
     }
+    // The question's highlighting would take a missing staff for every staff: the box as typed
+    // is what the refusal below looks at.
+    const bool outside = !staves_of_typed_box_exist();
+    core::Array1<float, 4> typed;
+    for (int k = 1; k <= 4; ++k) typed(k) = ParamBuffer(k);
     int32_t answer = 0;
     confirm_box(answer, 0);
+    if (outside) {
+        for (int k = 1; k <= 4; ++k) ParamBuffer(k) = typed(k);
+    }
     if (answer == kExit) {
         finish();
         return;
@@ -225,6 +237,12 @@ void take_box(int32_t mode) {
     }
     if (ParamBuffer(1) <= 0.0f) {
         report_missing_staff();
+        finish();
+        return;
+    }
+    if (!staves_of_typed_box_exist()) {
+        core::show_message("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
+                           ". ***");
         finish();
         return;
     }

@@ -44,7 +44,9 @@ float column_x(int32_t k) {
 
 // The slope held to the limit: the steeper end moves one step toward the other when the ends
 // are 3 or more apart, then the other end follows until the slope is the limit, never nearer
-// than one step while a larger slope is allowed.
+// than one step while a larger slope is allowed. The follower only ever comes toward the
+// leader: when the first step already brought the slope within the limit it stays where it is
+// (moving it out to the full limit would keep the beam as steep and shorten both stems).
 void limit_slope(float& first, float& last, int32_t direction, float dx) {
     float d = std::fabs(first - last);
     const float limit = core::BeamTilt;
@@ -58,14 +60,18 @@ void limit_slope(float& first, float& last, int32_t direction, float dx) {
         d -= 1.0f;
         leader += direction == 20 ? 1.0f : -1.0f;
     }
-    // q runs from the limit up in hundredths while below d / dx. Start just short of the first q
-    // that gives one step, so that a tiny width does not count through millions of values (the
-    // values skipped would all give less than a step).
-    const double bound = static_cast<double>(d) / dx;
-    auto q_of = [limit](int64_t k) { return limit + 0.01 * static_cast<double>(k); };
-    // Steps counted from the limit to q, held where a 64-bit count cannot overflow.
+    // q runs from the limit up in hundredths while below d / dx (compared as the test above
+    // compares, in single precision). No q below it: the slope is within the limit already.
+    const double bound = static_cast<double>(d / dx);
+    auto q_of = [limit](int64_t k) {
+        return static_cast<double>(limit) + 0.01 * static_cast<double>(k);
+    };
+    if (!(q_of(0) < bound)) return;
+    // Start just short of the first q that gives one step, so that a tiny width does not count
+    // through millions of values (the values skipped would all give less than a step).
     auto steps_to = [limit](double q) {
-        return static_cast<int64_t>(std::clamp((q - limit) / 0.01, 0.0, 1.0e15));
+        return static_cast<int64_t>(
+            std::clamp((q - static_cast<double>(limit)) / 0.01, 0.0, 1.0e15));
     };
     int64_t k_last = steps_to(bound) + 1;
     while (k_last > 0 && !(q_of(k_last) < bound)) --k_last;

@@ -2,6 +2,7 @@
 
 #include "engine/layout/staff_neighbours.h"
 #include "engine/layout/staff_positions.h"
+#include "engine/layout/view_settings.h"
 #include "engine/render/item_drawing.h"
 
 namespace layout {
@@ -10,6 +11,7 @@ void register_layout_drawers() {
     constexpr int32_t kStaffCode = 8;
     render::register_item_drawer(kStaffCode, draw_staff_item);
     register_neighbour_staff_hook();
+    register_units_message();
 }
 
 }  // namespace layout

@@ -31,17 +31,6 @@ constexpr int32_t kSpacingStaffOff = 999;
 
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
-// The word reported as unknown: the command word up to its first blank, at most 9 characters.
-void report_word() {
-    core::FixedText<9> word;
-    for (int k = 1; k <= 9; ++k) {
-        const char c = core::CommandLine(k);
-        if (c == ' ' || c == '\0') break;
-        word(k) = c;
-    }
-    core::report_unknown_word(word);
-}
-
 // The paper format chosen by columns 3 and 4 (0: none named).
 int32_t paper_format_letter(char col3, char col4) {
     switch (upper(col4)) {
@@ -88,17 +77,18 @@ void set_spacing_staff(float n) {
         core::MessageLine.set("Spacing staff OFF.");
         return;
     }
-    const int32_t staff = core::int_of(n);
-    if (std::isnan(n) || n < 1.0f || staff > MaxStaffNumber) {
+    core::MessageLine.set("Spacing staff =" + core::format_real("(1F4.0)", n));
+    const bool names_staff = n >= 1.0f && n < static_cast<float>(MaxStaffNumber) + 1.0f;
+    if (!names_staff) {
+        // No such staff: none, by the value every reader of the spacing staff takes as none
+        // (a staff number such as 99 would be taken as a staff by the note input).
         SpacingStaff = 999.0f;
         SpacingStaffNumber = 0;
         SpacingList.count = 0;
-        core::MessageLine.set("**** No staff " + std::to_string(staff) + ": spacing staff OFF.");
         return;
     }
     SpacingStaff = n;
-    SpacingStaffNumber = staff;
-    core::MessageLine.set("Spacing staff =" + core::format_real("(1F4.0)", n));
+    SpacingStaffNumber = core::int_of(n);
 }
 
 // Contract: see the header. Message texts are kept exactly, inch signs included.
@@ -175,7 +165,9 @@ void set_page_frame() {
                 core::find_staff_range(highest, lowest);
                 r = highest;
             }
-            mode = kind * kFrameKindUnit + core::int_in(r, 0, kFrameKindUnit - 1);
+            // The number adds up over successive commands; held below the kind.
+            const float number = static_cast<float>(mode > 0 ? mode % kFrameKindUnit : 0) + r;
+            mode = kind * kFrameKindUnit + core::int_in(number, 0, kFrameKindUnit - 1);
         } else {
             mode = 0;
         }
@@ -239,20 +231,16 @@ void run_staff_layout_command() {
             if (idle) set_spacing_staff(core::ParamBuffer(2));
             break;
         case 'E':
-            // Only the spread is built; the voice separations are not offered yet.
-            if (col4 != 'Z') {
-                report_word();
-                return;
-            }
-            if (idle) {
+            // The voice separations are the interpreter's; only the spread comes here.
+            if (col4 == 'Z' && idle) {
                 core::save_undo_copy();
                 core::UndoSaveMode = -2;
                 if (spread_staff_numbers()) render::position_view(1);
             }
             break;
         default:
-            report_word();
-            return;
+            // Every other S word does nothing.
+            break;
     }
     core::CommandModeLetters(1) = 0;
 }

@@ -12,20 +12,23 @@
 
 namespace layout {
 
-// Runs the S word in CommandLine (numbers in ParamBuffer from P2). "ST" words other than "STSP"
-// and "SE" words other than the spread (Z in column 4) get the unknown-word answer, as does a
-// word of no form below. Forms that need no item being edited do nothing while one is.
+// Runs the S word in CommandLine (numbers in ParamBuffer from P2). A word of no form below
+// (other "ST" and "SE" words, which the interpreter takes first, included) does nothing. Forms
+// that need no item being edited do nothing while one is.
 void run_staff_layout_command();
 
-// "SP n": n = 999 turns the spacing staff off ("Spacing staff OFF."); a staff 1..256 becomes
-// the spacing staff ("Spacing staff =  3."); any other n is refused with "**** No staff n:
-// spacing staff OFF." and the spacing staff is off.
+// "SP n": n = 999 turns the spacing staff off ("Spacing staff OFF."); any other n is answered
+// "Spacing staff =" with n as F4.0 ("Spacing staff =  3."), and becomes the spacing staff when
+// it names a staff 1..256; otherwise the spacing staff is none (999.0, as every reader of it
+// takes none) and SpacingStaffNumber 0.
 void set_spacing_staff(float n);
 
 // "SC...": the page frame mode and the paper format from columns 3 and 4 of the line as typed
-// (SecondLine) and P2; the page is
-// redrawn and MessageLine gets the paper format's message. The frame mode is always
-// 1000 x kind + the staff (or extent) 0..999 of this command, never a sum over commands.
+// (SecondLine) and P2; the page is redrawn and MessageLine gets the paper format's message.
+// The frame mode is 1000 x kind + a number: the command's kind replaces the kind, and P2 (the
+// highest staff when 0 for kinds 1 to 3) is added to the number, so that successive commands
+// add up until one with X in column 3 clears the mode. The number is held to 0..999 so that it
+// never reaches the kind.
 void set_page_frame();
 
 // The paper format's message for index 1..8 (blank for any other index).

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/preferences.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/render/page_redraw.h"
@@ -185,6 +187,21 @@ int32_t check_file_exists(std::string_view name) {
     if (!core::open_unit(kScratchUnit, name, core::UnitStatus::Old, core::UnitForm::Raw)) return 0;
     core::close_unit(kScratchUnit);
     return -1;
+}
+
+// Contract: see the header. Reads MetricFlag, MacroUnit, DefaultMacroUnit; writes MessageLine.
+void format_units_message() {
+    if (core::MacroUnit != core::DefaultMacroUnit) return;
+    std::string_view unit = "INCHES";
+    if (core::MetricFlag == 1) unit = "METRIC (centimeters)";
+    if (core::MetricFlag == 2) unit = "POINTS";
+    MessageLine.blank();
+    MessageLine.put(1, 18, "*** Measurements =");
+    MessageLine.put(20, 19 + static_cast<int32_t>(unit.size()), unit);
+}
+
+void register_units_message() {
+    core::PreferencesHooks.format_units_message = format_units_message;
 }
 
 }  // namespace layout

@@ -30,6 +30,12 @@ void test_edit_string();
 // "HH": every x of PathPointList (its count as stored), one I6 a line, into "xxx" in the work
 // folder. A file that cannot be opened is skipped silently.
 void write_path_x_values();
+// MessageLine := "*** Measurements =" and, from column 20, the unit of MetricFlag: "INCHES"
+// (0, and any value not known), "METRIC (centimeters)" (1), "POINTS" (2). Left alone while a
+// command file runs (MacroUnit is not DefaultMacroUnit): its lines would only overwrite it.
+void format_units_message();
+// Fills the preferences' units-message hook with format_units_message.
+void register_units_message();
 // -1 when the file exists (opened and closed again), 0 when it does not; never creates it.
 int32_t check_file_exists(std::string_view name);
 

@@ -76,6 +76,27 @@ TEST_F(InputModeConsoleTest, EditingKeysInTheNotesLine) {
     EXPECT_EQ(records[2], "TR/AL/C4/;");
 }
 
+// Two eighths D4 and G4 beamed 28 apart: the higher end drops one step, and the lower one,
+// within the slope limit then, stays where it was.
+TEST_F(InputModeConsoleTest, ASteepBeamDropsItsHigherEndOnly) {
+    const std::string out =
+        type({"IN 1", "10 75", "TR/D4/G;", "E/E;", "N", ";", "1 2;", ";", "X", "N"});
+    int32_t beam = 0;
+    std::vector<int32_t> notes;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (p(k, 1) == 6.0f) beam = k;
+        if (p(k, 1) == 1.0f) notes.push_back(k);
+    }
+    ASSERT_NE(beam, 0) << out;
+    ASSERT_EQ(notes.size(), 2u) << out;
+    EXPECT_EQ(p(beam, 3), 19.0f);
+    EXPECT_EQ(p(beam, 6), 47.0f);
+    EXPECT_EQ(p(beam, 4), 2.0f);  // the left end stays on D4's stem end
+    EXPECT_EQ(p(beam, 5), 4.0f);  // the right end one step lower
+    EXPECT_EQ(p(notes[0], 8), 0.0f);
+    EXPECT_EQ(p(notes[1], 8), -1.0f);
+}
+
 // Esc in the notes line asks once; Yes puts the page back as it was before "IN 1".
 TEST_F(InputModeConsoleTest, EscapeAndYesAbandonTheRun) {
     const std::string out = type({"EI", "8 1 0", "IN 1", "", "TR/C4/E/", "~~027", "Y", "N"});

@@ -68,13 +68,14 @@ TEST_F(JustifyConsoleTest, StavesOfFourAndThreeBeatsAreNamedAndNothingMoves) {
         << out;
     EXPECT_EQ(positions(1, 1), (std::vector<float>{10, 20, 30, 40}));
     EXPECT_EQ(positions(1, 2), (std::vector<float>{10, 20, 30}));
-    // The staff line reaching beyond the page is not clipped by a count that failed.
+    // The staff line reaching beyond the page is cut back to it before the count, and stays
+    // cut although the count failed.
     int32_t staff_two = 0;
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         if (stored_param(k, 1) == 8.0f && stored_param(k, 2) == 2.0f) staff_two = k;
     }
     ASSERT_NE(staff_two, 0);
-    EXPECT_EQ(stored_param(staff_two, 6), 250.0f);
+    EXPECT_EQ(stored_param(staff_two, 6), 200.0f);
 }
 
 TEST_F(JustifyConsoleTest, EveryStaffIsComparedWithTheFirstCounted) {
@@ -87,11 +88,59 @@ TEST_F(JustifyConsoleTest, EveryStaffIsComparedWithTheFirstCounted) {
     page = with(page, {"1 3 10 5 10 0 1", "1 3 20 5 10 0 1", "1 3 30 5 10 0 1",
                        "1 3 40 5 10 0 1.012"});
     const std::string out = type(with(page, {"LJ", "1 3", "Y"}));
-    EXPECT_NE(out.find("Staff   1 has  4.000 beats\nStaff   3 has  4.012 beats"),
-              std::string::npos)
+    // The message names the staff below with the total of the first counted staff.
+    EXPECT_NE(out.find("Staff   2 has  4.000 beats\nStaff   3 has  4.012 beats"), std::string::npos)
         << out;
     EXPECT_EQ(positions(1, 1), (std::vector<float>{10, 20, 30, 40}));
     EXPECT_EQ(positions(1, 3), (std::vector<float>{10, 20, 30, 40}));
+}
+
+// A half and two quarters on a staff, unevenly placed, and a bar line at 40.
+std::vector<std::string> uneven_bar(int32_t staff) {
+    const std::string s = std::to_string(staff);
+    return {"8 " + s + " 0 0 0 100", "1 " + s + " 10 5 10 1 2", "1 " + s + " 20 5 10 0 1",
+            "1 " + s + " 30 5 10 0 1", "14 " + s + " 40"};
+}
+
+// A typed system above the highest staff justifies staves 1 to 256: a lowest staff above it,
+// or a count that runs past it; staff 256 itself is a staff.
+TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) {
+    struct Case {
+        const char* word;
+        const char* answer;
+        int32_t staff;
+    };
+    // What "J" makes of staff 1 alone, for the "J" cases.
+    const std::string j_out = type(with(with({"EI"}, uneven_bar(1)), {"J", "1 1", "Y"}));
+    const std::vector<float> j_notes = positions(1, 1);
+    ASSERT_EQ(j_notes.size(), 3u) << j_out;
+    for (const Case c : {Case{"LJ", "300 1", 1}, Case{"LJ", "257 1", 1}, Case{"LJ", "1 300", 1},
+                         Case{"LJ", "256 1", 256}, Case{"LJ", "250 10", 256}, Case{"J", "300 1", 1},
+                         Case{"J", "1 257", 1}}) {
+        SCOPED_TRACE(std::string(c.word) + " " + c.answer);
+        core::reset_engine();
+        core::reset_service_gate();
+        std::vector<std::string> lines = with({"EI"}, uneven_bar(c.staff));
+        const std::string out = type(with(lines, {c.word, c.answer, "Y"}));
+        EXPECT_NE(out.find("Source Box O.K.? -"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Staff numbers"), std::string::npos) << out;
+        const std::vector<float> notes = positions(1, c.staff);
+        ASSERT_EQ(notes.size(), 3u) << out;
+        if (std::string(c.word) == "LJ") {
+            EXPECT_NEAR(notes[1], 22.857f, 0.001f) << out;
+            EXPECT_NEAR(notes[2], 31.429f, 0.001f) << out;
+        } else {
+            EXPECT_EQ(notes, j_notes) << out;
+        }
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+    }
+    // Staff 0 with a count and a highest staff is no staff: named, and nothing moves.
+    core::reset_engine();
+    core::reset_service_gate();
+    const std::string out = type(with(with({"EI"}, uneven_bar(1)), {"LJ", "0 1 5"}));
+    EXPECT_NE(out.find("*** Staff numbers are 1 to 256. ***"), std::string::npos) << out;
+    EXPECT_EQ(positions(1, 1), (std::vector<float>{10, 20, 30}));
+    EXPECT_EQ(core::PendingBoxOperation, 0);
 }
 
 TEST_F(JustifyConsoleTest, TheInputModesClosingLJustifiesTheStaffJustTyped) {

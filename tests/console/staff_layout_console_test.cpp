@@ -53,14 +53,19 @@ TEST_F(StaffLayoutConsoleTest, SpacingStaffIsSetOffOrRefused) {
     EXPECT_EQ(layout::SpacingStaffNumber, 0);
     EXPECT_EQ(layout::SpacingStaff, 999.0f);
 
-    // Beyond the last staff, and below the first: refused, and no spacing staff is left set.
-    for (const char* n : {"257", "300", "0", "-4"}) {
-        out = type({"SP 3", std::string("SP ") + n});
-        EXPECT_TRUE(has_line(out, std::string("**** No staff ") + n + ": spacing staff OFF."))
-            << out;
+    // Beyond the last staff, and below the first: answered with the number, and no spacing
+    // staff is left set (none as every reader takes it).
+    for (const std::string n : {"257", "300", "0", "-4", "0.4"}) {
+        out = type({"SP 3", "SP " + n});
+        const std::string shown = n == "257"   ? "257."
+                                  : n == "300" ? "300."
+                                  : n == "0"   ? "  0."
+                                  : n == "-4"  ? " -4."
+                                               : "  0.";
+        EXPECT_TRUE(has_line(out, "Spacing staff =" + shown)) << out;
+        EXPECT_EQ(out.find("No staff"), std::string::npos) << out;
         EXPECT_EQ(layout::SpacingStaffNumber, 0) << n;
         EXPECT_EQ(layout::SpacingStaff, 999.0f) << n;
-        EXPECT_EQ(out.find("Spacing staff =300."), std::string::npos) << out;
     }
     // Staff 1 is the lowest staff that counts.
     out = type({"SP 1"});
@@ -79,10 +84,24 @@ TEST_F(StaffLayoutConsoleTest, PaperFormatsAndThePageFrame) {
     EXPECT_TRUE(has_line(out, "**** A3 size, 11.7\"x16.5\"")) << out;
     EXPECT_EQ(core::PageFormatIndex, 5);
     EXPECT_EQ(render::DisplayMarkWord, 1003);
+    // Repeated frame commands add to the number until one with X in column 3.
     out = type({"SC 3", "SC 2"});
-    EXPECT_EQ(render::DisplayMarkWord, 1002) << out;
+    EXPECT_EQ(render::DisplayMarkWord, 1005) << out;
     out = type({"SC 3", "SC 2", "SC 2", "SC 2"});
+    EXPECT_EQ(render::DisplayMarkWord, 1009) << out;
+    out = type({"SC 3", "SCX", "SC 2"});
     EXPECT_EQ(render::DisplayMarkWord, 1002) << out;
+    // A new kind keeps the number: 3 + 4.
+    out = type({"SC 3", "SCI 4"});
+    EXPECT_EQ(render::DisplayMarkWord, 2007) << out;
+    // No number: the highest staff (1) is added.
+    type({"SC 3", "SCI"});
+    EXPECT_EQ(render::DisplayMarkWord, 2004);
+    // The sum is held at 999, below the kind.
+    type({"SCC 998", "SCC 1"});
+    EXPECT_EQ(render::DisplayMarkWord, 3999);
+    type({"SCC 998", "SCC 2"});
+    EXPECT_EQ(render::DisplayMarkWord, 3999);
 
     // No staff given: the highest staff of the page.
     type({"SCI"});
@@ -143,6 +162,18 @@ TEST_F(StaffLayoutConsoleTest, ZoomStepsPrintTheirPercent) {
     EXPECT_TRUE(has_line(out, "100%")) << out;
 }
 
+TEST_F(StaffLayoutConsoleTest, ZjSetsTheVerticalOffsetAndSaysSo) {
+    std::string out = type({"ZJ 500"});
+    EXPECT_TRUE(has_line(out, "JOFFY=   500")) << out;
+    EXPECT_EQ(render::ViewOrigin.y, 500);
+    // Without a number the offset stays and is shown.
+    out = type({"ZJ -1200", "ZJ"});
+    const std::size_t first = out.find("JOFFY= -1200\n");
+    ASSERT_NE(first, std::string::npos) << out;
+    EXPECT_NE(out.find("JOFFY= -1200\n", first + 1), std::string::npos) << out;
+    EXPECT_EQ(render::ViewOrigin.y, -1200);
+}
+
 TEST_F(StaffLayoutConsoleTest, ZoomOnAnEmptyPageDoesNothing) {
     const std::string out = run_console("Z 1.5\nZ$\n");
     EXPECT_EQ(out.find('%'), std::string::npos) << out;
@@ -166,12 +197,17 @@ TEST_F(StaffLayoutConsoleTest, SpreadBeyondTheLastStaffMovesNothing) {
     EXPECT_EQ(core::ItemStore(core::ItemStartTable(2) + 2), 255.0f) << ok;
 }
 
-TEST_F(StaffLayoutConsoleTest, UnknownFormsKeepTheUnknownWordAnswer) {
-    const std::string out = type({"SQ"});
-    for (const char* w : {"SQ"})
-        EXPECT_NE(out.find(std::string("unknown word in this context: ") + w), std::string::npos)
-            << w << "\n"
-            << out;
+TEST_F(StaffLayoutConsoleTest, FormsOfNoRowDoNothing) {
+    // Words of no form and "SHM"; then the forms that need no edited item, while one is.
+    std::string out = type({"SC 3", "SQ", "SHM", "SZ", "SB 4"});
+    EXPECT_EQ(out.find("unknown word"), std::string::npos) << out;
+    EXPECT_EQ(render::DisplayMarkWord, 1003);
+    EXPECT_EQ(core::ItemCount, 1);
+    out = type({"SP 3", "EI", "1 1 10 5", "SP 5", "SC 2", "SI", "SM"});
+    EXPECT_EQ(out.find("unknown word"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Spacing staff =  5."), std::string::npos) << out;
+    EXPECT_EQ(layout::SpacingStaff, 3.0f);
+    EXPECT_EQ(render::DisplayMarkWord, 0);
 }
 
 TEST_F(StaffLayoutConsoleTest, SaveWordsStillSave) {

@@ -128,4 +128,43 @@ TEST_F(StemCommandsConsoleTest, ABeamOverAQuarterIsRefusedWithItsNumberAndNothin
     EXPECT_EQ(stored_param(beam, 6), 59.995f);
 }
 
+// A typed box outside the staves is asked about first and refused after the Yes, so that a
+// script's "Y" answers the question; the page stays as it was.
+TEST_F(StemCommandsConsoleTest, ABoxOutsideTheStavesIsAskedAboutThenRefused) {
+    struct Case {
+        const char* box;
+        const char* message;
+    };
+    for (const Case c : {Case{"0 0 70", "*** No Staff number given. ***"},
+                         Case{"0", "*** No Staff number given. ***"},
+                         Case{"257", "*** Staff numbers are 1 to 256. ***"},
+                         Case{"1 0 0 257", "*** Staff numbers are 1 to 256. ***"}}) {
+        SCOPED_TRACE(c.box);
+        restart();
+        const std::string out = type(with(kFlipPage, {"FLD", c.box, "Y"}));
+        const std::size_t asked = out.find("Source Box O.K.? -");
+        ASSERT_NE(asked, std::string::npos) << out;
+        EXPECT_NE(out.find(c.message, asked), std::string::npos) << out;
+        ASSERT_EQ(core::ItemCount, 4) << out;
+        EXPECT_EQ(stored_param(find(1, 20.0f), 5), 10.0f);
+        EXPECT_EQ(stored_param(find(6, 20.0f), 7), 11.0f);
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+    }
+    // Staff 256 and a top staff of 256 are staves: no refusal (nothing of the page moves).
+    for (const char* box : {"256", "1 0 0 256"}) {
+        SCOPED_TRACE(box);
+        restart();
+        const std::string out = type(with(kFlipPage, {"FLD", box, "Y"}));
+        EXPECT_EQ(out.find("***"), std::string::npos) << out;
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+    }
+    EXPECT_EQ(stored_param(find(1, 20.0f), 5), 20.0f);  // staves 1 to 256 took staff 1 too
+
+    // No brings the prompt back; the next box runs.
+    restart();
+    const std::string out = type(with(kFlipPage, {"FLD", "0", "N", "1 0 0 1", "Y"}));
+    EXPECT_EQ(out.find("No Staff number"), std::string::npos) << out;
+    EXPECT_EQ(stored_param(find(1, 20.0f), 5), 20.0f);
+}
+
 }  // namespace

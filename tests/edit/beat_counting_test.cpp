@@ -86,7 +86,7 @@ TEST_F(BeatCountingTest, StavesThatDisagreeAreNamedAndNothingMoves) {
     EXPECT_NE(box.find("Staff   1 has  4.000 beats"), std::string::npos) << box;
     EXPECT_NE(box.find("Staff   2 has  3.000 beats"), std::string::npos) << box;
     EXPECT_EQ(positions(), before);
-    EXPECT_EQ(stored_param(1, 6), 250.0f);  // not cut back to the page on a refusal
+    EXPECT_EQ(stored_param(1, 6), 200.0f);  // cut back to the page before the count
 }
 
 TEST_F(BeatCountingTest, EveryStaffIsComparedWithTheFirstCounted) {
@@ -97,8 +97,10 @@ TEST_F(BeatCountingTest, EveryStaffIsComparedWithTheFirstCounted) {
     EXPECT_EQ(count(1, 3), -1);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     const std::string box = fe_.message_boxes[0];
-    EXPECT_NE(box.find("Staff   1 has  4.000 beats"), std::string::npos) << box;
-    EXPECT_NE(box.find("Staff   3 has  4.012 beats"), std::string::npos) << box;
+    // The staff below is named, with the first counted staff's total.
+    EXPECT_NE(box.find("Staff   2 has  4.000 beats ||Staff   3 has  4.012 beats"),
+              std::string::npos)
+        << box;
     EXPECT_EQ(positions(), before);
 }
 

@@ -190,9 +190,12 @@ TEST_F(PreferencesDialogTest, PrefCommandAppliesWhatTheDialogReturns) {
         field(d, 1586)->setText("2.25");
         click(d, 1);
     });
+    core::MetricFlag = 1;
     frontend::SendCommand("PREF ");
     EXPECT_EQ(shown, QStringLiteral("Preferences|1."));
     EXPECT_EQ(core::SpaceAfterClef, 2.25f);
+    // The reply line shows the unit in force.
+    EXPECT_EQ(core::MessageLine.trimmed(), "*** Measurements = METRIC (centimeters)");
 }
 
 // A Load reads the file into the settings at once; Cancel afterwards puts them all back.

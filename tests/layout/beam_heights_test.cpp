@@ -74,6 +74,39 @@ TEST_F(BeamHeightsTest, SteepBeamIsHeldToTheSlopeLimit) {
     EXPECT_FLOAT_EQ(e.right, 6.0f);
 }
 
+TEST_F(BeamHeightsTest, TheFollowingEndNeverMovesAwayFromTheFirst) {
+    core::BeamTilt = 0.10f;
+    // Up, 2 and 5 over 28: 5 drops to 4; 2 / 28 is within the limit, so 2 stays (moving it out
+    // to 28 x 0.10 = 2.8 below 4 would keep the slope and shorten both stems).
+    Ends e = beam({2.0f, 5.0f}, 10, 10.0f, 28.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 4.0f);
+    layout::reset_input_work_tables();
+    // Down, the mirror: 9 rises to 10, 12 stays.
+    e = beam({12.0f, 9.0f}, 20, 20.0f, 28.0f);
+    EXPECT_FLOAT_EQ(e.left, 12.0f);
+    EXPECT_FLOAT_EQ(e.right, 10.0f);
+    layout::reset_input_work_tables();
+    // Exactly at the limit (3 over 30) nothing moves.
+    e = beam({2.0f, 5.0f}, 10, 10.0f, 30.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 5.0f);
+    layout::reset_input_work_tables();
+    // At the limit after the first step (4 over 30 becomes 3): only that step.
+    e = beam({2.0f, 6.0f}, 10, 10.0f, 30.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 5.0f);
+    layout::reset_input_work_tables();
+    // Just beyond it (4 over 29): the lower end comes to 29 x 0.10 = 2.9 below 5.
+    e = beam({2.0f, 6.0f}, 10, 10.0f, 29.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);  // 2.1 cut to half steps
+    EXPECT_FLOAT_EQ(e.right, 5.0f);
+    layout::reset_input_work_tables();
+    e = beam({2.0f, 6.0f}, 20, 20.0f, 29.0f);
+    EXPECT_FLOAT_EQ(e.left, 3.0f);
+    EXPECT_FLOAT_EQ(e.right, 5.5f);  // 3 + 2.9 = 5.9 cut to half steps
+}
+
 TEST_F(BeamHeightsTest, EqualPositionsGiveAFlatBeamAtTheExtremeWithoutDividing) {
     // All three notes at x 10: no width to slope over.
     Ends e = beam({2.0f, 9.0f, 6.0f}, 10, 10.0f, 0.0f);
