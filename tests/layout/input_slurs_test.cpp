@@ -126,6 +126,30 @@ TEST_F(InputSlursTest, SlurIsLiftedOverTheMarkOfAnInnerNote) {
     EXPECT_NEAR(F(rows[0], 4) + 2.5f + F(rows[0], 7), 2.0f - 5.0f, 1e-4);
 }
 
+// A slur with a flag (hundreds in its first number) is lifted whole, both ends, half a step
+// clear of the inner note, above or below.
+TEST_F(InputSlursTest, FlaggedSlurMovesBothEndsHalfAStepClear) {
+    chord(20.0f, 4.0f, 20.0f, 0.0f, 1.0f);
+    chord(40.0f, 14.0f, 20.0f, 0.0f, 1.0f);
+    chord(60.0f, 4.0f, 20.0f, 0.0f, 1.0f);
+    type_line(layout::kSlursMode, "+101 3;");
+    auto rows = slur_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FLOAT_EQ(F(rows[0], 4), F(rows[0], 5));
+    EXPECT_NEAR(F(rows[0], 4) - 2.5f + F(rows[0], 7), 14.5f, 1e-4);
+
+    layout::reset_input_work_tables();
+    layout::InputStaff = 1.0f;
+    chord(20.0f, 10.0f, 10.0f, 0.0f, 1.0f);
+    chord(40.0f, 0.0f, 10.0f, 0.0f, 1.0f);
+    chord(60.0f, 10.0f, 10.0f, 0.0f, 1.0f);
+    type_line(layout::kSlursMode, "-101 3;");
+    rows = slur_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FLOAT_EQ(F(rows[0], 4), F(rows[0], 5));
+    EXPECT_NEAR(F(rows[0], 4) + 2.5f + F(rows[0], 7), -0.5f, 1e-4);
+}
+
 TEST_F(InputSlursTest, LiftWithNoWidthTakesNoSlope) {
     chord(20.0f, 4.0f, 20.0f, 0.0f, 1.0f);
     chord(20.0f, 14.0f, 20.0f, 0.0f, 1.0f);
