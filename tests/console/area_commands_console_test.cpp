@@ -68,6 +68,31 @@ TEST_F(AreaCommandsConsoleTest, DeletingStaffThreeNotesLeavesThreeSavedRecords) 
     EXPECT_EQ(records[2][1], 1.0f);
 }
 
+// "DE" on a box: the items inside go (those on the box's edges too), and one UNDO brings
+// every one of them back, word for word, whichever codes were chosen.
+TEST_F(AreaCommandsConsoleTest, DeletingABoxAndUndoBringsEveryItemBack) {
+    const std::vector<std::string> kPage = {
+        "EI",           "8 1 0",           "8 2 0",          "1 1 10 5 10 0 1", "1 1 30 7 10 0 1",
+        "1 1 50 6 10 0 1", "1 2 30 5 10 0 1", "5 1 10 5 7 50 1", "14 1 60", "1 1 70 4 10 0 1"};
+    struct Case {
+        const char* codes;
+        int32_t left;  // items on the page after the delete
+    };
+    for (const Case& c : {Case{"0", 4}, Case{"1", 5}, Case{"5", 8}}) {
+        SCOPED_TRACE(c.codes);
+        core::reset_engine();
+        const std::string built = type(kPage);
+        ASSERT_EQ(core::ItemCount, 9) << built;
+        const std::vector<float> before = page();
+        // Staves 1 to 2 from 10 to 50: notes at both edges, the slur and the staff-2 note.
+        std::string out = type({"DE", "1 10 50 2", "Y", c.codes});
+        EXPECT_EQ(core::ItemCount, c.left) << out;
+        out = type({"UNDO"});
+        EXPECT_EQ(core::ItemCount, 9) << out;
+        EXPECT_EQ(page(), before) << out;
+    }
+}
+
 TEST_F(AreaCommandsConsoleTest, CopyingAnAreaWritesTheCutFileAndReportsItsBounds) {
     const std::string out = type(with(kPageP, {"IF P2>=1 AND P2<=4 AND P3>=10 AND P3<=120;C"}));
     EXPECT_TRUE(has(out, "Area copied =   1   10.0   20.0    3")) << out;

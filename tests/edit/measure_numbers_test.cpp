@@ -3,6 +3,7 @@
 // in ParamBuffer), and UNDO through the interpreter.
 #include "engine/edit/measure_numbers.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,43 @@ TEST_F(MeasureNumbersMnTest, EveryFourthBarAcrossLinesAndTheClosingBarKeepsNoNum
     // (which would have been bar 4 too) neither keeps one nor counts.
     EXPECT_EQ(numbers(), (std::vector<Number>{{1, 2, 4}, {1, 40, 8}, {1, 80, 12}}));
     EXPECT_EQ(others(), before);
+}
+
+// Every second and every third bar, across two lines; the closing bar line of the top line
+// never keeps a number (the next line's clef takes bar 4).
+TEST_F(MeasureNumbersMnTest, IntervalsOfTwoAndThreeNumberEverySecondAndThirdBar) {
+    auto sorted = [](std::vector<Number> v) {
+        std::sort(v.begin(), v.end(), [](const Number& a, const Number& b) {
+            return a.value < b.value;
+        });
+        return v;
+    };
+    line(1, 9);
+    line(2, 3);
+    type("SO");
+    const std::vector<float> before = page();
+    mn({1, 2});
+    EXPECT_EQ(sorted(numbers()), (std::vector<Number>{{2, 10, 2},
+                                                       {1, 2, 4},
+                                                       {1, 20, 6},
+                                                       {1, 40, 8},
+                                                       {1, 60, 10},
+                                                       {1, 80, 12}}));
+    type("UNDO");
+    ASSERT_EQ(page(), before);
+    mn({1, 3});
+    EXPECT_EQ(sorted(numbers()),
+              (std::vector<Number>{{2, 20, 3}, {1, 20, 6}, {1, 50, 9}, {1, 80, 12}}));
+    type("UNDO");
+    ASSERT_EQ(page(), before);
+    // Counting from 5: every second number is even, whichever bar it falls on.
+    mn({5, 2});
+    EXPECT_EQ(sorted(numbers()), (std::vector<Number>{{2, 0 + 10, 6},
+                                                       {1, 2, 8},
+                                                       {1, 20, 10},
+                                                       {1, 40, 12},
+                                                       {1, 60, 14},
+                                                       {1, 80, 16}}));
 }
 
 TEST_F(MeasureNumbersMnTest, NumberItemWordsAndCentringByDigits) {

@@ -100,6 +100,28 @@ TEST_F(SetupDialogTest, TransposeGivesTheIntervalAloneWhateverButtonIsChecked) {
     EXPECT_EQ(a(11), 14);
 }
 
+// Each instrument button hands back its own interval: half steps, up for a positive number,
+// down for a negative one; the two enharmonic buttons 99 and -99. The field shows it too.
+TEST_F(SetupDialogTest, EveryIntervalButtonHandsBackItsHalfStepsAndDirection) {
+    const std::pair<int, int32_t> buttons[] = {
+        {1069, -8}, {1070, -5}, {1071, -4}, {1072, -3}, {1068, -2}, {1073, 2},
+        {1074, 3},  {1075, 5},  {1076, 7},  {1077, 8},  {1078, 9},  {1079, 10},
+        {1080, 14}, {1081, 21}, {1082, 12}, {1083, -12}, {3, 99},   {4, -99}};
+    for (const auto& [id, half_steps] : buttons) {
+        SCOPED_TRACE(id);
+        core::Array1<int32_t, 19> a = transpose_block(0);
+        QString shown;
+        answer_next_dialog([&](QDialog& d) {
+            click(d, id);
+            shown = field(d, 1067)->text();
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunTransposeSetupDialog(a), 1);
+        EXPECT_EQ(a(11), half_steps);
+        EXPECT_EQ(shown, QString::number(half_steps));
+    }
+}
+
 TEST_F(SetupDialogTest, EnharmonicButtonsClearTheKeyAndCancelKeepsTheBlock) {
     core::Array1<int32_t, 19> a = transpose_block(0);
     answer_next_dialog([&](QDialog& d) {

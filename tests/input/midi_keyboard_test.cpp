@@ -152,6 +152,31 @@ TEST_F(MidiKeyboardTest, KeySignatureAndMeterLayers) {
     EXPECT_EQ(p(3, 5), 10.0f);
 }
 
+// The key-signature layer: the key pressed after the layer key names the major key of that
+// pitch: sharps or flats as a musician counts them. C shifts middle C instead, and the high
+// C sharp, G flat and C flat give the keys of seven sharps, six and seven flats.
+TEST_F(MidiKeyboardTest, EveryKeyOfTheKeySignatureLayer) {
+    struct KeyCase {
+        int key;
+        const char* token;
+        float p5;
+    };
+    const KeyCase cases[] = {{61, "K5F", -5}, {62, "K2S", 2},  {63, "K3F", -3}, {64, "K4S", 4},
+                             {65, "K1F", -1}, {66, "K6S", 6},  {67, "K1S", 1},  {68, "K4F", -4},
+                             {69, "K3S", 3},  {70, "K2F", -2}, {71, "K5S", 5},  {85, "K7S", 7},
+                             {90, "K6F", -6}, {95, "K7F", -7}};
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.key);
+        start_notes_line();
+        fe_.answer_midi(47, 64);
+        tap(c.key);
+        EXPECT_EQ(run(), std::string("-TR/") + c.token);
+        ASSERT_EQ(made(), 1);
+        EXPECT_EQ(p(1, 1), 17.0f);
+        EXPECT_EQ(p(1, 5), c.p5);
+    }
+}
+
 TEST_F(MidiKeyboardTest, KeyOfTheStaffAndItsNaturals) {
     // A key signature of one flat at the start of the staff.
     core::Array1<float, 6> k;

@@ -91,6 +91,25 @@ TEST_F(RhythmTokenTest, TokensGiveNotesHeadsFlagsAndDots) {
     EXPECT_EQ(input::EntryRhythms.flags(3), 2);
 }
 
+// The live notes of a rhythms line typed as numbers: one flag more for each halving, from
+// the eighth to the 128th; a quarter and a half have none.
+TEST_F(RhythmTokenTest, NumbersGiveOneFlagMorePerHalving) {
+    const RhythmCase cases[] = {{"2", 1, 0},  {"4", 0, 0},  {"8", 0, 1},  {"16", 0, 2},
+                                {"32", 0, 3}, {"64", 0, 4}, {"128", 0, 5}};
+    std::vector<std::pair<std::string_view, char>> notes;
+    for (std::size_t k = 0; k < std::size(cases); ++k) notes.emplace_back("C4", '/');
+    enter(notes);
+    core::CommandLine.blank();
+    int32_t k = 1;
+    for (const RhythmCase& c : cases) {
+        SCOPED_TRACE(c.token);
+        ASSERT_TRUE(rhythm(c.token));
+        EXPECT_EQ(p(k, 6), c.p6);
+        EXPECT_EQ(p(k, 9), c.p9);
+        ++k;
+    }
+}
+
 // Rests: P5 flags less head, P6 the dots; a chord takes the flags on its first note only.
 TEST_F(RhythmTokenTest, RestsAndChords) {
     enter({{"R", '/'}, {"R", '/'}, {"C4", ':'}, {"E", ':'}, {"G", '/'}, {"D", '/'}});

@@ -129,6 +129,123 @@ TEST_F(BeamHeightsTest, FlatBeamsLeaveTheStaffLines) {
     EXPECT_FLOAT_EQ(e.right, 8.0f);
 }
 
+// The flat-beam rules at their edges: the extreme met twice (an end among them) flattens the
+// beam there; met once, the beam keeps its slope.
+TEST_F(BeamHeightsTest, AnExtremeMetTwiceFlattensTheBeamAtIt) {
+    // Up, 3, 5, 5: flat at 5, a line, so into the space below: 4.5.
+    Ends e = beam({3.0f, 5.0f, 5.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 4.5f);
+    EXPECT_FLOAT_EQ(e.right, 4.5f);
+    layout::reset_input_work_tables();
+    // The maximum once: sloped, 3 to 5.
+    e = beam({3.0f, 4.0f, 5.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 3.0f);
+    EXPECT_FLOAT_EQ(e.right, 5.0f);
+    layout::reset_input_work_tables();
+    // Down, 9, 7, 7: flat at the minimum 7, a line above 13 half steps: into the space, 7.5.
+    e = beam({9.0f, 7.0f, 7.0f}, 20, 20.0f);
+    EXPECT_FLOAT_EQ(e.left, 7.5f);
+    EXPECT_FLOAT_EQ(e.right, 7.5f);
+    layout::reset_input_work_tables();
+    e = beam({9.0f, 8.0f, 7.0f}, 20, 20.0f);
+    EXPECT_FLOAT_EQ(e.left, 9.0f);
+    EXPECT_FLOAT_EQ(e.right, 7.0f);
+    layout::reset_input_work_tables();
+    // Down, the maximum twice is no reason to flatten.
+    e = beam({9.0f, 9.0f, 8.0f}, 20, 20.0f);
+    EXPECT_FLOAT_EQ(e.left, 9.0f);
+    EXPECT_FLOAT_EQ(e.right, 8.0f);
+}
+
+TEST_F(BeamHeightsTest, EqualEndsGoToTheExtremeUnlessAlreadyThere) {
+    // Up, ends 4 and an inner 6: both ends at 6 (a space: stays).
+    Ends e = beam({4.0f, 6.0f, 4.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 6.0f);
+    EXPECT_FLOAT_EQ(e.right, 6.0f);
+    layout::reset_input_work_tables();
+    // Up, ends 6 and an inner 4 below them: the ends stay at 6.
+    e = beam({6.0f, 4.0f, 6.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 6.0f);
+    EXPECT_FLOAT_EQ(e.right, 6.0f);
+    layout::reset_input_work_tables();
+    // Down, ends 10 and an inner 8: both at 8.
+    e = beam({10.0f, 8.0f, 10.0f}, 20, 20.0f);
+    EXPECT_FLOAT_EQ(e.left, 8.0f);
+    EXPECT_FLOAT_EQ(e.right, 8.0f);
+}
+
+TEST_F(BeamHeightsTest, AnInnerNotePokesThroughOnlyByMoreThanAStep) {
+    // Wide spacing keeps the slope inside the limit. Line 2 to 5 is 3.5 at the middle.
+    core::BeamTilt = 0.10f;
+    // 4.5 lies exactly one step above the line: nothing moves.
+    Ends e = beam({2.0f, 4.5f, 5.0f}, 10, 10.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 5.0f);
+    layout::reset_input_work_tables();
+    // An inner maximum exactly one step above the line 2 to 3 leaves the slope; a little more
+    // makes the beam flat at it (cut to 3.5, a line, then into the space: 3.0).
+    e = beam({2.0f, 3.5f, 3.0f}, 10, 10.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.0f);
+    EXPECT_FLOAT_EQ(e.right, 3.0f);
+    layout::reset_input_work_tables();
+    e = beam({2.0f, 3.6f, 3.0f}, 10, 10.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 3.0f);
+    EXPECT_FLOAT_EQ(e.right, 3.0f);
+    layout::reset_input_work_tables();
+    // Down, an inner minimum exactly one step below the line 12 to 11 leaves it too.
+    e = beam({12.0f, 10.5f, 11.0f}, 20, 20.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 12.0f);
+    EXPECT_FLOAT_EQ(e.right, 11.0f);
+    layout::reset_input_work_tables();
+    // 4.9 pokes through: the last end is the maximum and stays; the first rises so the line
+    // passes 3.9 in the middle: 2 x 3.9 - 5 = 2.8, cut to 2.5.
+    e = beam({2.0f, 4.9f, 5.0f}, 10, 10.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 2.5f);
+    EXPECT_FLOAT_EQ(e.right, 5.0f);
+    layout::reset_input_work_tables();
+    // Down, mirrored about the middle line: 12, 9.5 (one step below 10.5): nothing moves.
+    e = beam({12.0f, 9.5f, 9.0f}, 20, 20.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 12.0f);
+    EXPECT_FLOAT_EQ(e.right, 9.0f);
+    layout::reset_input_work_tables();
+    // 9.1 pokes through: the first end falls to 2 x 10.1 - 9 = 11.2, cut to 11.0.
+    e = beam({12.0f, 9.1f, 9.0f}, 20, 20.0f, 40.0f);
+    EXPECT_FLOAT_EQ(e.left, 11.0f);
+    EXPECT_FLOAT_EQ(e.right, 9.0f);
+}
+
+TEST_F(BeamHeightsTest, EndsAreKeptInsideTheirLimitsAndFlatBeamsLeaveLinesByDirection) {
+    // Down: ends above 14 come back to 14 (28 half steps, a space: it stays there).
+    Ends e = beam({15.5f, 15.0f}, 20, 20.0f);
+    EXPECT_FLOAT_EQ(e.left, 14.0f);
+    EXPECT_FLOAT_EQ(e.right, 14.0f);
+    layout::reset_input_work_tables();
+    // Exactly 14 is inside.
+    e = beam({14.0f, 13.0f}, 20, 20.0f);
+    EXPECT_FLOAT_EQ(e.left, 14.0f);
+    EXPECT_FLOAT_EQ(e.right, 13.0f);
+    layout::reset_input_work_tables();
+    // Up: ends below 0 come up to 0; exactly 0 is inside.
+    e = beam({-1.0f, -0.5f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 0.0f);
+    EXPECT_FLOAT_EQ(e.right, 0.0f);
+    layout::reset_input_work_tables();
+    e = beam({0.0f, 1.0f}, 10);
+    EXPECT_FLOAT_EQ(e.left, 0.0f);
+    EXPECT_FLOAT_EQ(e.right, 1.0f);
+    layout::reset_input_work_tables();
+    // A flat beam on a line moves into a space only on its own side of the staff: down from 7
+    // (14 half steps, above 13) to 7.5, but not down from 5 (10 half steps).
+    EXPECT_FLOAT_EQ(beam({7.0f, 7.0f}, 20, 20.0f).left, 7.5f);
+    layout::reset_input_work_tables();
+    EXPECT_FLOAT_EQ(beam({5.0f, 5.0f}, 20, 20.0f).left, 5.0f);
+    layout::reset_input_work_tables();
+    // Up from 7 (14 half steps, below 15) to 6.5; up at 9 (18 half steps) it stays.
+    EXPECT_FLOAT_EQ(beam({7.0f, 7.0f}, 10).left, 6.5f);
+    layout::reset_input_work_tables();
+    EXPECT_FLOAT_EQ(beam({9.0f, 9.0f}, 10).left, 9.0f);
+}
+
 TEST_F(BeamHeightsTest, InnerNoteTurnsTheBeamAboutTheEndAtTheExtreme) {
     // Up, ends 6 and 2 (first at the maximum); the note at x 20 lies at 5.5, 1.5 above the line
     // (4.0): the last end moves so the line passes 4.5 there: 6 + (4.5 - 6) x 2 = 3.

@@ -151,6 +151,23 @@ TEST_F(BeamRefit, CollectionFollowsRhythmsAndTuplets) {
     EXPECT_EQ(params(5), (std::vector<float>{6, 1, 20, 7, 7, 30, 11, 0, 0, 11, 0, -1}));
 }
 
+// Grace notes (a rhythm of 64 or more) are beamed as sixteenths: two beams from the first to
+// the last, from exactly 64 on.
+TEST_F(BeamRefit, GraceNotesAreBeamedAsSixteenths) {
+    for (const float grace : {64.0f, 65.0f}) {
+        SCOPED_TRACE(grace);
+        core::reset_engine();
+        core::set_front_end(&fe_);
+        put_page({note(20, grace), note(30, grace), note(40, grace), {6, 1, 20, 7, 7, 40, 11}});
+        edit(5);
+        type("AU");
+        const std::vector<float> b = params(5);
+        ASSERT_GE(b.size(), 7u);
+        EXPECT_EQ(b[5], 40.0f);  // P6: the last grace note
+        EXPECT_EQ(b[6], 12.0f);  // P7: stems up, two beams
+    }
+}
+
 TEST_F(BeamRefit, PartialBeamsOfMixedRhythms) {
     struct Case {
         std::vector<float> rhythms;

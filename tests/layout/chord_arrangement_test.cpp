@@ -99,6 +99,49 @@ TEST_F(ChordArrangementTest, ADisplacedHeadMovesTheAccidentalsBesideIt) {
     EXPECT_NEAR(p(2, 5), 2.290f, 1e-4);
 }
 
+// A displaced head (left of a down stem) pushes beside it every accidental that reaches it,
+// up to the very step where the accidental's shape ends, and none that ends short of it.
+TEST_F(ChordArrangementTest, EachAccidentalMovesBesideADisplacedHeadItReaches) {
+    // Steps each accidental code reaches below and above its note.
+    const float below[] = {0, 1, 3, 3, 1, 1};
+    const float above[] = {0, 5, 4, 4, 5, 1};
+    for (int code = 1; code <= 5; ++code) {
+        // 3, 4, x, stem down: the head at 4 is displaced; the accidental on x reaches down to
+        // it exactly (x = 4 + below) or ends one step short.
+        const float reach = 4.0f + below[code];
+        rows({{3.0f, 20.0f}, {4.0f, 0.0f}, {reach, static_cast<float>(code)}});
+        arrange();
+        ASSERT_FLOAT_EQ(p(2, 10), 20.0f) << "code " << code;
+        EXPECT_NEAR(p(3, 5), code + 0.283f, 1e-4) << "code " << code << " at " << reach;
+        rows({{3.0f, 20.0f}, {4.0f, 0.0f}, {reach + 1.0f, static_cast<float>(code)}});
+        arrange();
+        EXPECT_FLOAT_EQ(p(3, 5), static_cast<float>(code)) << "code " << code;
+    }
+    // The sharp three steps above the displaced head of 3, 4, 7.
+    rows({{3.0f, 20.0f}, {4.0f, 0.0f}, {7.0f, 2.0f}});
+    arrange();
+    EXPECT_NEAR(p(3, 5), 2.283f, 1e-4);
+
+    for (int code = 1; code <= 4; ++code) {
+        // x, 10, 11, stem down: the head at 11 is displaced; the accidental on x below it
+        // reaches up to it exactly, or ends one step short.
+        const float reach = 11.0f - above[code];
+        rows({{reach, 20.0f + code}, {10.0f, 0.0f}, {11.0f, 0.0f}});
+        arrange();
+        ASSERT_FLOAT_EQ(p(3, 10), 20.0f) << "code " << code;
+        EXPECT_NEAR(p(1, 5), 20.283f + code, 1e-4) << "code " << code << " at " << reach;
+        rows({{reach - 1.0f, 20.0f + code}, {10.0f, 0.0f}, {11.0f, 0.0f}});
+        arrange();
+        EXPECT_FLOAT_EQ(p(1, 5), 20.0f + code) << "code " << code;
+    }
+    // Codes without a shape never move.
+    for (int code = 6; code <= 8; ++code) {
+        rows({{3.0f, 20.0f}, {4.0f, 0.0f}, {5.0f, static_cast<float>(code)}});
+        arrange();
+        EXPECT_FLOAT_EQ(p(3, 5), static_cast<float>(code)) << "code " << code;
+    }
+}
+
 TEST_F(ChordArrangementTest, OffsetsStopAtTheLastColumn) {
     // Wide accidentals stacked: the ones between a pair get a column each, up to 0.899.
     rows({{8.0f, 14.0f}, {11.0f, 4.0f}, {12.0f, 4.0f}, {13.0f, 4.0f}, {14.0f, 4.0f}});

@@ -186,6 +186,42 @@ TEST_F(GraceSpacingTest, SpaceNeedsByItemKind) {
     expect({25, 1, 10, 0, 0}, 0.0f, 0.0f);
 }
 
+// Every accidental shape has its own width before its note, and its column offset (P5's
+// fraction) adds to it; the grace run keeps that room before the note it leads to.
+TEST_F(GraceSpacingTest, EachAccidentalKeepsItsWidthBeforeTheNote) {
+    // Flat, sharp, natural, double flat, double sharp.
+    const float width[] = {1.0f, 4.2f, 4.6f, 4.2f, 5.7f, 4.6f};
+    for (int code = 1; code <= 5; ++code) {
+        const Needs n = needs_of({1, 1, 10, 7, 10.0f + code, 0, 1, 0, 0});
+        EXPECT_NEAR(n.before, width[code], 1e-5) << "code " << code;
+        EXPECT_NEAR(n.after, 4.1f, 1e-5) << "code " << code;
+        // One column to the left (0.240) adds 2.4.
+        EXPECT_NEAR(needs_of({1, 1, 10, 7, 10.24f + code, 0, 1, 0, 0}).before,
+                    width[code] + 2.4f, 1e-3)
+            << "code " << code;
+    }
+    // The units digit beyond 5 has no shape.
+    EXPECT_NEAR(needs_of({1, 1, 10, 7, 16, 0, 1, 0, 0}).before, 1.0f, 1e-5);
+
+    // Placed: the grace note stands its own 3.42 plus the right note's accidental before it.
+    for (int code = 1; code <= 5; ++code) {
+        core::clear_item_store();
+        quarter(1, 20);
+        const int32_t g = grace(1, 25);
+        add_item({1, 1, 40, 7, 10.0f + code, 0, 1, 0, 0});
+        space(1, 1);
+        EXPECT_NEAR(stored(g, 3), 40.0f - 3.42f - width[code], 1e-4) << "code " << code;
+    }
+    // A grace note's own accidental, squeezed: left 20, right 28 (room 8): the needs 4.1 +
+    // 0.6 x 5.7 + 3.42 + 1.0 = 11.94 shrink by 8 / 11.94.
+    core::clear_item_store();
+    quarter(1, 20);
+    const int32_t g = add_item({1, 1, 25, 7, 14, 0, 65, 0, 1});
+    quarter(1, 28);
+    space(1, 1);
+    EXPECT_NEAR(stored(g, 3), 28.0f - 4.42f * 8.0f / 11.94f, 1e-3);
+}
+
 TEST_F(GraceSpacingTest, FixedItemsOfCodeNineteenAndAboveNeedNoRoom) {
     add_item({20, 1, 20, 0, 30, 30});
     const int32_t g = grace(1, 25);

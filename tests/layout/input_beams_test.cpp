@@ -114,6 +114,42 @@ TEST_F(InputBeamsTest, AutomaticGroupingOfThreeSixteenths) {
     EXPECT_EQ(layout::InputTokenList(4), 6.0f);
 }
 
+// Grace notes (a rhythm of exactly 64, no time) that start the line are beamed together as a
+// small beam of two, whether the pair is typed or found by the automatic grouping.
+TEST_F(InputBeamsTest, TwoGraceNotesAtTheStartAreBeamedTogether) {
+    auto graces_then_eighths = [] {
+        // Grace notes are small: 100 over their step.
+        chord(20.0f, 105.0f, 10.0f, 1.0f, 64.0f);
+        chord(30.0f, 106.0f, 10.0f, 1.0f, 64.0f);
+        chord(40.0f, 5.0f, 10.0f, 1.0f, 0.5f);
+        chord(60.0f, 6.0f, 10.0f, 1.0f, 0.5f);
+    };
+    graces_then_eighths();
+    type_line(layout::kBeamsMode, "1 2;");
+    auto rows = beam_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(F(rows[0], 3), 20.0f);
+    EXPECT_EQ(F(rows[0], 6), 30.0f);
+    EXPECT_EQ(F(rows[0], 7), 12.0f);      // stems up, two beams
+    EXPECT_GE(F(rows[0], 4), 100.0f);     // the small size
+    // A grace note and a timed note never share a beam.
+    layout::reset_input_work_tables();
+    layout::InputStaff = 1.0f;
+    graces_then_eighths();
+    type_line(layout::kBeamsMode, "2 3;");
+    EXPECT_TRUE(beam_rows().empty());
+    // The automatic grouping finds the two grace notes as a pair of their own.
+    layout::reset_input_work_tables();
+    layout::InputStaff = 1.0f;
+    graces_then_eighths();
+    type_line(layout::kBeamsMode, "2B;");
+    rows = beam_rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(F(rows[0], 3), 20.0f);
+    EXPECT_EQ(F(rows[0], 6), 30.0f);
+    EXPECT_EQ(F(rows[0], 7), 12.0f);
+}
+
 TEST_F(InputBeamsTest, SixteenthsInTheMiddleGetAPartialBeam) {
     eighths({4.0f, 5.0f, 6.0f, 5.0f}, {1.0f, 2.0f, 2.0f, 1.0f});
     type_line(layout::kBeamsMode, "1 4;");

@@ -102,6 +102,54 @@ TEST_F(InputSlursTest, SlurOverRisingNotesIsLifted) {
     EXPECT_FLOAT_EQ(p4 - 2.5f + F(rows[0], 7), 14.0f);
 }
 
+// A mark on an inner note stands out from its head on the slur's side: the slur is lifted
+// over the mark (its offset's tenths plus 2 steps), above a down stem and below an up stem.
+TEST_F(InputSlursTest, SlurIsLiftedOverTheMarkOfAnInnerNote) {
+    chord(20.0f, 4.0f, 20.0f, 0.0f, 1.0f);
+    const int32_t middle = chord(40.0f, 14.0f, 20.0f, 0.0f, 1.0f);
+    F(middle, 11) = 8.3f;  // 3 + 2 = 5 steps out
+    chord(60.0f, 4.0f, 20.0f, 0.0f, 1.0f);
+    type_line(layout::kSlursMode, "+1 3;");
+    auto rows = slur_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_NEAR(F(rows[0], 4) - 2.5f + F(rows[0], 7), 19.0f, 1e-4);
+
+    layout::reset_input_work_tables();
+    layout::InputStaff = 1.0f;
+    chord(20.0f, 10.0f, 10.0f, 0.0f, 1.0f);
+    const int32_t low = chord(40.0f, 2.0f, 10.0f, 0.0f, 1.0f);
+    F(low, 11) = 8.3f;
+    chord(60.0f, 10.0f, 10.0f, 0.0f, 1.0f);
+    type_line(layout::kSlursMode, "-1 3;");
+    rows = slur_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_NEAR(F(rows[0], 4) + 2.5f + F(rows[0], 7), 2.0f - 5.0f, 1e-4);
+}
+
+// A slur with a flag (hundreds in its first number) is lifted whole, both ends, half a step
+// clear of the inner note, above or below.
+TEST_F(InputSlursTest, FlaggedSlurMovesBothEndsHalfAStepClear) {
+    chord(20.0f, 4.0f, 20.0f, 0.0f, 1.0f);
+    chord(40.0f, 14.0f, 20.0f, 0.0f, 1.0f);
+    chord(60.0f, 4.0f, 20.0f, 0.0f, 1.0f);
+    type_line(layout::kSlursMode, "+101 3;");
+    auto rows = slur_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FLOAT_EQ(F(rows[0], 4), F(rows[0], 5));
+    EXPECT_NEAR(F(rows[0], 4) - 2.5f + F(rows[0], 7), 14.5f, 1e-4);
+
+    layout::reset_input_work_tables();
+    layout::InputStaff = 1.0f;
+    chord(20.0f, 10.0f, 10.0f, 0.0f, 1.0f);
+    chord(40.0f, 0.0f, 10.0f, 0.0f, 1.0f);
+    chord(60.0f, 10.0f, 10.0f, 0.0f, 1.0f);
+    type_line(layout::kSlursMode, "-101 3;");
+    rows = slur_rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FLOAT_EQ(F(rows[0], 4), F(rows[0], 5));
+    EXPECT_NEAR(F(rows[0], 4) + 2.5f + F(rows[0], 7), -0.5f, 1e-4);
+}
+
 TEST_F(InputSlursTest, LiftWithNoWidthTakesNoSlope) {
     chord(20.0f, 4.0f, 20.0f, 0.0f, 1.0f);
     chord(20.0f, 14.0f, 20.0f, 0.0f, 1.0f);

@@ -85,6 +85,19 @@ TEST_F(RhythmColumnsTest, MarksOfClefsBarsKeysAndMetersAndWhatIsPassedOver) {
     EXPECT_FLOAT_EQ(w.total, 3.0f);
 }
 
+// Only a bar line whose P12 is above 0 is the marked kind: 0 or a negative P12 is a plain bar.
+TEST_F(RhythmColumnsTest, OnlyAPositiveP12MarksABarLine) {
+    note(1, 10, 1.0f);
+    add_item({14, 1, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0.0f});
+    note(1, 25, 1.0f);
+    add_item({14, 1, 30, 0, 0, 0, 0, 0, 0, 0, 0, -1.0f});
+    note(1, 35, 1.0f);
+    add_item({14, 1, 40, 0, 0, 0, 0, 0, 0, 0, 0, 0.5f});
+    note(1, 45, 1.0f);
+    const Walk w = walk(1);
+    EXPECT_EQ(w.v, (std::vector<float>{1, -14, 1, -14, 1, -140, 1}));
+}
+
 TEST_F(RhythmColumnsTest, OneStaffOfSeveralAndAStaffWithNoItems) {
     note(1, 10, 1.0f);
     note(2, 10, 2.0f);

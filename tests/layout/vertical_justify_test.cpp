@@ -180,6 +180,23 @@ TEST_F(VerticalJustifyTest, BarLinesAndStavesOutsideTheRangeDoNotCount) {
     EXPECT_EQ(stored(3, 4), 0.0f);  // staff 3 lies outside the two staves asked for
 }
 
+TEST_F(VerticalJustifyTest, BarLinesThroughSeveralStavesAreNotMaterial) {
+    // The page of the clearance test with bar lines drawn through staves 1-2, 2-3 and 1-3:
+    // they join the staves but keep nothing apart, so the staves move as without them.
+    add_item({8, 1, 0, 0, 0});
+    add_item({8, 2, 0, 0, 0});
+    add_item({8, 3, 0, 0, 0});
+    add_item({14, 1, 40, 2});
+    add_item({14, 2, 80, 2});
+    add_item({14, 1, 120, 3, 2});
+    draw();
+    justify(14, 4, 1);
+    EXPECT_NEAR(stored(2, 4), 4.0f, 0.01f);
+    EXPECT_NEAR(stored(3, 4), 8.0f, 0.01f);
+    EXPECT_NEAR(line_gap(1, 2), 14 * 175, 2);
+    EXPECT_NEAR(line_gap(2, 3), 14 * 175, 2);
+}
+
 TEST_F(VerticalJustifyTest, CancelledDialogChangesNothing) {
     add_item({8, 1, 0, 0, 0});
     add_item({8, 2, 0, 0, 0});
