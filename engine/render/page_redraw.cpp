@@ -762,10 +762,10 @@ bool redraw_changed_only() {
                   graphics.data() + (to - 1));
     }
     if (shift != 0) {
-        Drawn.graphics.erase(Drawn.graphics.begin() + (redrawn - 1),
-                             Drawn.graphics.begin() + (from - 1));
-        Drawn.graphics.insert(Drawn.graphics.begin() + (redrawn - 1), graphics.data() + (redrawn - 1),
-                              graphics.data() + (to - 1));
+        // The lists are whole now: the kept copy takes them from the first redrawn entry on.
+        Drawn.graphics.resize(static_cast<std::size_t>(to - 1 + words));
+        std::copy(graphics.data() + (redrawn - 1), graphics.data() + (to - 1 + words),
+                  Drawn.graphics.begin() + (redrawn - 1));
     } else {
         std::copy(graphics.data() + (redrawn - 1), graphics.data() + (to - 1),
                   Drawn.graphics.begin() + (redrawn - 1));
