@@ -333,7 +333,7 @@ bool lists_as_drawn(int32_t first) {
     }
     const int32_t text_before = Drawn.entry[static_cast<std::size_t>(first)].text;
     return text.length() >= text_before &&
-           std::memcmp(text.data(), Drawn.text.data(), static_cast<std::size_t>(text_before)) == 0;
+           std::equal(text.data(), text.data() + text_before, Drawn.text.begin());
 }
 
 }  // namespace
