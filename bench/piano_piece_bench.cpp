@@ -48,7 +48,9 @@ constexpr int kBarsPerSystem = 4;
 // The item lines of the first bars / 4 systems of the full-store reference page; empty when the
 // page's script is missing.
 std::string piece_script(int bars) {
-    const fs::path script = bench_reference_page("justify_store").replace_extension(".cmd");
+    fs::path script = bench_reference_page("justify_store").replace_extension(".cmd");
+    // A source name relative to the build folder, where this program sits.
+    if (script.is_relative()) script = fs::read_symlink("/proc/self/exe").parent_path() / script;
     std::ifstream in(script);
     std::string out;
     int systems = 0;
