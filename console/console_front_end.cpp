@@ -6,11 +6,13 @@
 #include <climits>
 #include <cstdlib>
 #include <istream>
+#include <new>
 #include <ostream>
 #include <sstream>
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/key_words.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/numeric.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
@@ -62,8 +64,15 @@ void ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t
 ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
     : in_(in),
       out_(out),
-      graphics_(core::kGraphicsListWords, 0),
-      text_stream_(core::kTextStreamBytes, 0) {}
+      graphics_(static_cast<int32_t*>(std::calloc(core::kGraphicsListWords, sizeof(int32_t)))),
+      text_stream_(static_cast<uint8_t*>(std::calloc(core::kTextStreamBytes, 1))) {
+    if (!graphics_ || !text_stream_) throw std::bad_alloc();
+    core::FrontEndWithoutView = this;
+}
+
+ConsoleFrontEnd::~ConsoleFrontEnd() {
+    if (core::FrontEndWithoutView == this) core::FrontEndWithoutView = nullptr;
+}
 
 // Contract: see the header. Reads character by character so that a lone CR ends a line as LF
 // and CR LF do; the LF of a CR LF is skipped when the next line is read, never waited for, so

@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +28,9 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     static constexpr int32_t kLogicalPerDevice = 10;
     static constexpr int32_t kStartZoom = 64;
 
+    // Nothing shows the lists while a command waits, for as long as the console lives.
     ConsoleFrontEnd(std::istream& in, std::ostream& out);
+    ~ConsoleFrontEnd() override;
 
     // Runs every input line through the engine until the input ends; returns the exit code.
     int run();
@@ -185,8 +189,13 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::string path_;
 
     // The output lists the engine writes on every call.
-    std::vector<int32_t> graphics_;
-    std::vector<uint8_t> text_stream_;
+    // Zeroed lazily by the system (calloc of fresh pages): a page of the lists is touched only
+    // once something is drawn there.
+    struct FreeMemory {
+        void operator()(void* p) const { std::free(p); }
+    };
+    std::unique_ptr<int32_t[], FreeMemory> graphics_;
+    std::unique_ptr<uint8_t[], FreeMemory> text_stream_;
     int32_t graphics_length_ = 0;
     int32_t text_length_ = 0;
 };

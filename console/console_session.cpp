@@ -41,7 +41,7 @@ int ConsoleFrontEnd::run() {
         int32_t status = -1;
         requested_zoom_ = 0;
         try {
-            core::run_command(graphics_.data(), graphics_length_, text_stream_.data(), text_length_,
+            core::run_command(graphics_.get(), graphics_length_, text_stream_.get(), text_length_,
                               status);
         } catch (const std::exception& e) {
             out_ << "internal error: " << core::shown_text(e.what()) << '\n';

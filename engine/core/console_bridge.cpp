@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/core/shown_page.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
@@ -228,7 +229,16 @@ bool wait_for_input_key_or_command() {
 
 int32_t show_message(const FixedText<512>& text) { return show_message(text.view()); }
 
+const FrontEndPort* FrontEndWithoutView = nullptr;
+
+bool lists_shown_while_waiting() {
+    return !has_front_end() || &front_end() != FrontEndWithoutView;
+}
+
+int32_t MessagesShown = 0;
+
 int32_t show_message(std::string_view text) {
+    ++MessagesShown;
     return front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.message, text));
 }
 

@@ -10,6 +10,7 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
@@ -530,7 +531,14 @@ void mark_box_items() {
     }
     core::Array1<float, 4> kept;
     for (int k = 1; k <= 4; ++k) kept(k) = ParamBuffer(k);
-    render::redraw_items();
+    // Without a view nobody sees the marked items before the answer: only the store is settled
+    // as the redraw would settle it.
+    const bool shown = core::lists_shown_while_waiting();
+    if (shown) {
+        render::redraw_changed_items();
+    } else {
+        render::settle_items();
+    }
     // The items inside are stored with a negated code for one partial redraw, which draws them
     // highlighted and gives the codes back.
     const float left = kept(2);
@@ -547,6 +555,7 @@ void mark_box_items() {
             staff > high) {
             continue;
         }
+        if (!shown) continue;
         core::ItemStore(s + 1) = -code;
         if (first == 0) first = i;
     }

@@ -535,7 +535,11 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     }
     const int32_t unit = core::MacroUnit;
     core::MacroUnit = 0;
-    redraw_page();
+    // Only the system's staves moved: the rest of the page keeps its drawing.
+    if (ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
+        core::OutputBufferViews.text.bound()) {
+        render::redraw_changed_items();
+    }
     core::MacroUnit = unit;
     core::ChangesMadeFlag = 1;
 }

@@ -2,9 +2,11 @@
 
 #include <array>
 
+#include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/output_lists.h"
@@ -257,6 +259,7 @@ void set_item_colour() {
 // and 18-19 of the template), runs the front-end's notice, keeps its "don't show again" answer
 // in OutOfBoundsNoticeOff and blanks the buffer.
 void report_out_of_bounds() {
+    ++core::MessagesShown;
     auto& buffer = core::FrontEndCommandBuffer;
     if (core::ParamBuffer(3) > 0.0f) {
         buffer.set("Stf    ,  Code   .  P3 is out of bounds. > 280");

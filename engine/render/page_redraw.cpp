@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/fonts.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes.h"
 #include "engine/render/output_lists.h"
@@ -172,6 +175,167 @@ class DrawCount {
     int32_t count_;
 };
 
+
+// What the last whole screen redraw drew, so that a later redraw can draw again only the items
+// that changed since and keep the rest of the lists: the store as drawn, where each item's output
+// began and the drawing state it began in, the spans, the lists themselves (to notice any other
+// writer) and the settings every drawer reads.
+struct EntryState {
+    int32_t graphics = 0;  // GraphicsNextFree
+    int32_t text = 0;      // text stream length
+    int32_t colour = 0;    // DrawColourWord
+    int32_t last_op = 0;   // LastOperationWord
+    int32_t font = 0;      // CurrentFontNumber
+    int32_t loaded = 0;    // LoadedFont.number
+    bool operator==(const EntryState&) const = default;
+};
+
+struct DrawContext {
+    ViewOriginRecord view;
+    float extent = 0.0f, width = 0.0f, centre = 0.0f;
+    int32_t mark = 0, pass = 0, edited = 0, invisible = 0;
+    PageOutlineShiftRecord shift;
+    UserPaperSizeRecord paper;
+    layout::StaffTablesRecord staves;
+};
+
+struct DrawnPage {
+    bool valid = false;
+    int32_t count = 0;
+    std::vector<float> store;         // words 1..ItemWordsUsed - 1, from index 0
+    std::vector<int32_t> starts;      // start table 1..count + 1, from index 1
+    std::vector<EntryState> entry;    // 1..count + 1 (the end), from index 1
+    std::vector<int32_t> gspan;       // ItemOutputSpans 1..count + 1, from index 1
+    std::vector<int32_t> tspan;
+    std::vector<int32_t> graphics;    // the graphics words 1..end, from index 0
+    std::vector<uint8_t> text;        // the text stream bytes 1..end, from index 0
+    DrawContext context;
+    // From which item on another redraw has drawn over the lists since (count + 2: none).
+    int32_t dirty_item = 0;
+};
+
+DrawnPage Drawn;
+
+DrawContext current_context() {
+    DrawContext c;
+    c.view = ViewOrigin;
+    c.extent = PageExtent;
+    c.width = PageWidth;
+    c.centre = PageCentre;
+    c.mark = DisplayMarkWord;
+    c.pass = OutputPassWord;
+    c.edited = core::EditedItemNumber;
+    c.invisible = layout::ShowInvisibleItems;
+    c.shift = PageOutlineShift;
+    c.paper = UserPaperSize;
+    c.staves = layout::StaffTables;
+    return c;
+}
+
+bool same_context(const DrawContext& a, const DrawContext& b) {
+    const auto& sa = a.staves;
+    const auto& sb = b.staves;
+    auto same = [](const auto& x, const auto& y) {
+        return std::memcmp(x.data(), y.data(), sizeof(*x.data()) * x.size()) == 0;
+    };
+    for (int i = 0; i <= layout::kMaxStaves; ++i) {
+        if (sa.StaffScale(i) != sb.StaffScale(i)) return false;
+    }
+    return a.view.x == b.view.x && a.view.y == b.view.y && a.extent == b.extent &&
+           a.width == b.width && a.centre == b.centre && a.mark == b.mark && a.pass == b.pass &&
+           a.edited == b.edited && a.invisible == b.invisible && a.shift.x == b.shift.x &&
+           a.shift.y == b.shift.y && a.paper.width == b.paper.width &&
+           a.paper.height == b.paper.height && same(sa.StaffBaseY, sb.StaffBaseY) && same(sa.StaffMiddleY, sb.StaffMiddleY) &&
+           same(sa.StaffLineWidthCode, sb.StaffLineWidthCode) &&
+           same(sa.StaffColour, sb.StaffColour) && sa.CurrentStaff == sb.CurrentStaff;
+}
+
+EntryState current_entry() {
+    EntryState e;
+    e.graphics = core::GraphicsNextFree;
+    e.text = core::OutputBufferViews.text.length();
+    e.colour = DrawColourWord;
+    e.last_op = LastOperationWord;
+    e.font = CurrentFontNumber;
+    e.loaded = LoadedFont.number;
+    return e;
+}
+
+// Keeps what a screen redraw of `count` items drew; entry holds the items' entry states. The
+// lists are copied too unless the caller has brought the kept copy up to date itself.
+void keep_drawn_page(int32_t count, std::vector<EntryState>& entry, bool copy_lists = true) {
+    auto& graphics = core::OutputBufferViews.graphics;
+    auto& text = core::OutputBufferViews.text;
+    Drawn.valid = false;
+    entry.resize(static_cast<std::size_t>(count) + 2);
+    entry[static_cast<std::size_t>(count) + 1] = current_entry();
+    const int32_t used = core::ItemWordsUsed;
+    const int32_t gend = core::GraphicsNextFree;
+    const int32_t tend = text.length();
+    if (used < 1 || used > core::kItemStoreWords + 1 || gend < 1 ||
+        gend > core::kGraphicsListWords + 1 || tend < 0 || tend > core::kTextStreamBytes) {
+        return;
+    }
+    Drawn.count = count;
+    Drawn.entry.swap(entry);
+    Drawn.store.assign(ItemStore.at(1), ItemStore.at(1) + (used - 1));
+    Drawn.starts.assign(static_cast<std::size_t>(count) + 2, 0);
+    Drawn.gspan.assign(static_cast<std::size_t>(count) + 2, 0);
+    Drawn.tspan.assign(static_cast<std::size_t>(count) + 2, 0);
+    for (int32_t k = 1; k <= count + 1; ++k) {
+        Drawn.starts[static_cast<std::size_t>(k)] = core::ItemStartTable(k);
+        Drawn.gspan[static_cast<std::size_t>(k)] = core::ItemOutputSpans.graphics(k);
+        Drawn.tspan[static_cast<std::size_t>(k)] = core::ItemOutputSpans.text(k);
+    }
+    if (!copy_lists && (Drawn.graphics.size() != static_cast<std::size_t>(gend - 1) ||
+                        Drawn.text.size() != static_cast<std::size_t>(tend))) {
+        return;
+    }
+    if (copy_lists) {
+        Drawn.graphics.assign(graphics.data(), graphics.data() + (gend - 1));
+        Drawn.text.assign(text.data(), text.data() + tend);
+    }
+    Drawn.context = current_context();
+    Drawn.dirty_item = count + 2;
+    Drawn.valid = true;
+}
+
+// Item i of the store as drawn equals item j of the store now.
+bool same_item(int32_t i, int32_t j) {
+    const int32_t a = Drawn.starts[static_cast<std::size_t>(i)];
+    const int32_t n = Drawn.starts[static_cast<std::size_t>(i) + 1] - a;
+    const int32_t b = core::ItemStartTable(j);
+    if (core::ItemStartTable(j + 1) - b != n || n < 1) return false;
+    return std::memcmp(Drawn.store.data() + (a - 1), ItemStore.at(b),
+                       static_cast<std::size_t>(n) * sizeof(float)) == 0;
+}
+
+// The lists still hold what the kept redraw drew for items 1..first - 1: the same spans up to
+// item first, each item's output starting with the same entry, and the same text before item
+// first's. (Behind that, the kept copy, not the lists, is what the output is taken from.)
+bool lists_as_drawn(int32_t first) {
+    auto& graphics = core::OutputBufferViews.graphics;
+    auto& text = core::OutputBufferViews.text;
+    const auto gwords = static_cast<int32_t>(Drawn.graphics.size());
+    if (first > Drawn.dirty_item) return false;
+    const int32_t* live = graphics.data();
+    for (int32_t k = 1; k <= first; ++k) {
+        const int32_t g = core::ItemOutputSpans.graphics(k);
+        if (g != Drawn.gspan[static_cast<std::size_t>(k)] ||
+            core::ItemOutputSpans.text(k) != Drawn.tspan[static_cast<std::size_t>(k)]) {
+            return false;
+        }
+        if (k < first && g >= 1 && g + 2 <= gwords &&
+            std::memcmp(live + (g - 1), Drawn.graphics.data() + (g - 1), 3 * sizeof(int32_t)) !=
+                0) {
+            return false;
+        }
+    }
+    const int32_t text_before = Drawn.entry[static_cast<std::size_t>(first)].text;
+    return text.length() >= text_before &&
+           std::equal(text.data(), text.data() + text_before, Drawn.text.begin());
+}
+
 }  // namespace
 
 // Contract: with items in the store, rebuilds GraphicsList, TextDisplayStream and
@@ -209,11 +373,16 @@ void redraw_items() {
     core::rebuild_item_start_table();
     PathPointList.count = 1;
     RedrawEnd end(core::ItemCount);
+    Drawn.valid = false;
+    static std::vector<EntryState> entry;
+    entry.assign(static_cast<std::size_t>(end.count) + 2, EntryState{});
+    const int32_t notices = core::MessagesShown;
     int32_t k = 1;
     while (k <= end.count) {
         core::ItemCount = k;
         ColourMemo.valid = 0;
         PsColourFlag = 0;
+        entry[static_cast<std::size_t>(k)] = current_entry();
         const int32_t s = core::ItemStartTable(k);
         const int32_t n = core::int_of(ItemStore(s));
         if (stored(s, 1) == 0.0f && s + 1 <= core::kItemStoreWords) ItemStore(s + 1) = 3.0f;
@@ -250,6 +419,11 @@ void redraw_items() {
         gspan(k) = core::GraphicsNextFree;
     }
     if (OutputPassWord == 1) notice_full_screen_list();
+    if (OutputPassWord == 1 && ScreenListOverflow == 0 && SymbolRangeReported == 0 &&
+        DrawingRangeReported == 0 && core::MessagesShown == notices &&
+        core::OutputBufferViews.text.bound()) {
+        keep_drawn_page(end.count, entry);
+    }
 }
 
 // Contract: draws the item being edited behind the last item's output (from PreviewStart) in
@@ -404,6 +578,8 @@ bool append_item(int32_t& n, const float* p, int32_t available) {
 // drawn, as the drawers expect, and gets its value back.
 void redraw_items_from(int32_t k) {
     if (k < 1 || k > core::ItemCount) return;
+    // The lists from item k on no longer hold the kept redraw.
+    Drawn.dirty_item = std::min(Drawn.dirty_item, k);
     auto& store = core::ItemStore;
     auto& graphics = core::OutputBufferViews.graphics;
     if (!graphics.bound()) {
@@ -447,6 +623,199 @@ void redraw_items_from(int32_t k) {
     }
     graphics.length() = core::GraphicsNextFree - 1;
     core::refresh_screen();
+}
+
+// Contract: see the header; the same shortcut as redraw_items() while a command file runs
+// outside a command state.
+void settle_items() {
+    if (core::ItemCount == 0) return;
+    if (core::MacroUnit > 0 && core::CommandStateWord == 0) {
+        if (core::ItemStartTable(core::ItemCount + 1) != core::ItemWordsUsed)
+            core::rebuild_item_start_table();
+        return;
+    }
+    core::rebuild_item_start_table();
+    int32_t count = core::ItemCount;
+    int32_t k = 1;
+    while (k <= count) {
+        const int32_t s = core::ItemStartTable(k);
+        if (stored(s, 1) == 0.0f && s + 1 <= core::kItemStoreWords) ItemStore(s + 1) = 3.0f;
+        if (stored(s, 1) >= 19.0f) {
+            core::ItemCount = count;
+            remove_record(s, core::int_of(ItemStore(s)));
+            --count;
+            continue;
+        }
+        ++k;
+    }
+    core::ItemCount = count;
+}
+
+
+namespace {
+
+// Draws item k as the whole redraw's walk does; false when the item is one the walk would change
+// in the store (a code 0 or a passing item), which only a whole redraw handles.
+bool draw_one_item(int32_t k) {
+    auto& p = core::ParamBuffer;
+    core::ItemCount = k;
+    ColourMemo.valid = 0;
+    PsColourFlag = 0;
+    const int32_t s = core::ItemStartTable(k);
+    const int32_t n = core::int_of(ItemStore(s));
+    if (stored(s, 1) == 0.0f || stored(s, 1) >= 19.0f) return false;
+    int32_t words = n;
+    if (stored(s, 1) == 16.0f) words = stored(s, 14) == -1.0f ? 18 : 12;
+    load_params(s, words);
+    core::ItemOutputSpans.text(k + 1) = core::ItemOutputSpans.text(k);
+    draw_item_by_code();
+    if (PathPointList.count > 1) set_item_colour();
+    ColourMemo.valid = 0;
+    PathPointList.count = 1;
+    core::ItemOutputSpans.graphics(k + 1) = core::GraphicsNextFree;
+    return true;
+}
+
+// The partial redraw behind redraw_changed_items; false, with the lists possibly half drawn,
+// when only a whole redraw can bring them up to the store.
+bool redraw_changed_only() {
+    auto& graphics = core::OutputBufferViews.graphics;
+    auto& text = core::OutputBufferViews.text;
+    if (!Drawn.valid || !graphics.bound() || !text.bound() || OutputPassWord != 1) return false;
+    core::rebuild_item_start_table();
+    const int32_t count = core::ItemCount;
+    const int32_t old_count = Drawn.count;
+    if (count < 1 || count + 2 > core::kItemStartEntries) return false;
+    if (!same_context(current_context(), Drawn.context)) return false;
+
+    // The items that differ: from the first difference to the last, matched from the end.
+    int32_t first = 1;
+    while (first <= count && first <= old_count && same_item(first, first)) ++first;
+    // Items drawn over since (highlighted, say) are drawn again too.
+    first = std::min(first, Drawn.dirty_item);
+    if (!lists_as_drawn(first)) return false;
+    int32_t last = count;
+    int32_t old_last = old_count;
+    while (last >= first && old_last >= first && same_item(old_last, last)) {
+        --last;
+        --old_last;
+    }
+    const int32_t moved = count - old_count;  // old item j is item j + moved behind the change
+
+    const EntryState& start = Drawn.entry[static_cast<std::size_t>(first)];
+    if (start.loaded != LoadedFont.number) {
+        CurrentFontNumber = start.loaded;
+        ensure_font_metrics();
+        if (LoadedFont.number != start.loaded) return false;
+    }
+    static std::vector<EntryState> entry;
+    entry.assign(static_cast<std::size_t>(count) + 2, EntryState{});
+    std::copy(Drawn.entry.begin() + 1, Drawn.entry.begin() + first, entry.begin() + 1);
+    core::GraphicsNextFree = start.graphics;
+    text.length() = start.text;
+    DrawColourWord = start.colour;
+    LastOperationWord = start.last_op;
+    CurrentFontNumber = start.font;
+    ScreenListOverflow = 0;
+    PathPointList.count = 1;
+    const int32_t notices = core::MessagesShown;
+    RedrawEnd end(count);
+    // Past the changed items the unchanged ones are drawn too, until one starts in the state it
+    // started in before: from there on the kept output is what a whole redraw would draw.
+    int32_t k = first;
+    for (;; ++k) {
+        const EntryState now = current_entry();
+        if (k > last) {
+            const int32_t old_k = k - moved;
+            const EntryState& was = Drawn.entry[static_cast<std::size_t>(old_k)];
+            const bool settled =
+                now.colour == was.colour && now.last_op == 0 && was.last_op == 0 &&
+                now.font == was.font && now.loaded == was.loaded && now.text == was.text &&
+                core::ItemOutputSpans.text(k) == Drawn.tspan[static_cast<std::size_t>(old_k)];
+            if (settled) break;
+            if (k > count) return false;
+        }
+        entry[static_cast<std::size_t>(k)] = now;
+        if (!draw_one_item(k)) return false;
+        if (ScreenListOverflow != 0 || SymbolRangeReported != 0 || DrawingRangeReported != 0 ||
+            core::MessagesShown != notices) {
+            return false;
+        }
+    }
+    // The kept output of the unchanged items moves behind the new output (where the new output
+    // is as long as the old, it is still in place), and the kept copy takes the new output.
+    const int32_t old_k = k - moved;
+    const int32_t from = Drawn.entry[static_cast<std::size_t>(old_k)].graphics;
+    const int32_t to = core::GraphicsNextFree;
+    const EntryState& old_end = Drawn.entry[static_cast<std::size_t>(old_count) + 1];
+    const int32_t words = old_end.graphics - from;
+    if (words < 0 || to + words > core::kGraphicsListWords + 1) return false;
+    const int32_t shift = to - from;
+    // A path start drawn first may replace the entry before it.
+    const int32_t redrawn = std::max(start.graphics - 3, 1);
+    const bool tail_in_place =
+        shift == 0 && old_k < Drawn.dirty_item && words >= 3 &&
+        std::equal(graphics.data() + (to + words - 4), graphics.data() + (to + words - 1),
+                   Drawn.graphics.end() - 3);
+    if (!tail_in_place) {
+        std::copy(Drawn.graphics.begin() + (from - 1), Drawn.graphics.begin() + (from - 1 + words),
+                  graphics.data() + (to - 1));
+    }
+    if (shift != 0) {
+        // The lists are whole now: the kept copy takes them from the first redrawn entry on.
+        Drawn.graphics.resize(static_cast<std::size_t>(to - 1 + words));
+        std::copy(graphics.data() + (redrawn - 1), graphics.data() + (to - 1 + words),
+                  Drawn.graphics.begin() + (redrawn - 1));
+    } else {
+        std::copy(graphics.data() + (redrawn - 1), graphics.data() + (to - 1),
+                  Drawn.graphics.begin() + (redrawn - 1));
+    }
+    const int32_t text_end = Drawn.entry[static_cast<std::size_t>(old_k)].text;
+    std::copy(text.data() + start.text, text.data() + text_end, Drawn.text.begin() + start.text);
+    if (!tail_in_place) {
+        std::copy(Drawn.text.begin() + text_end, Drawn.text.end(), text.data() + text_end);
+    }
+    for (int32_t j = old_k; j <= old_count + 1; ++j) {
+        const auto o = static_cast<std::size_t>(j);
+        core::ItemOutputSpans.graphics(j + moved) = Drawn.gspan[o] + shift;
+        core::ItemOutputSpans.text(j + moved) = Drawn.tspan[o];
+        EntryState e = Drawn.entry[o];
+        e.graphics += shift;
+        entry[static_cast<std::size_t>(j + moved)] = e;
+    }
+    core::GraphicsNextFree = to + words;
+    text.length() = old_end.text;
+    // The loaded metrics are those the whole walk would have left, for the next redraw's start.
+    if (LoadedFont.number != old_end.loaded) {
+        CurrentFontNumber = old_end.loaded;
+        ensure_font_metrics();
+    }
+    DrawColourWord = old_end.colour;
+    LastOperationWord = old_end.last_op;
+    CurrentFontNumber = old_end.font;
+    end.count = count;
+    core::ItemCount = count;
+    keep_drawn_page(count, entry, false);
+    return true;
+}
+
+}  // namespace
+
+
+// Contract: see the header. Falls back to redraw_items() whenever the kept redraw cannot be
+// trusted (another writer touched the lists, a setting the drawers read changed, an item the
+// walk would change in the store, a full list, a drawing notice).
+void redraw_changed_items() {
+    if (core::ItemCount == 0) return;
+    if (core::MacroUnit > 0 && core::CommandStateWord == 0) {
+        redraw_items();
+        return;
+    }
+    if (redraw_changed_only()) {
+        notice_full_screen_list();
+        return;
+    }
+    redraw_items();
 }
 
 }  // namespace render

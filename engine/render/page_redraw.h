@@ -40,4 +40,15 @@ bool append_item(int32_t& n, const core::Array1<float, N>& p) {
 // nothing.
 void redraw_items_from(int32_t k);
 
+// Brings the output lists to what redraw_items() would draw, drawing again only the items that
+// changed since the last whole screen redraw (and the output behind them moved into place),
+// when the lists still hold that redraw and nothing else the drawers read has changed; else a
+// whole redraw.
+void redraw_changed_items();
+
+// What redraw_items() does to the store, without drawing: the start table rebuilt, a stored P1
+// of 0.0 made 3.0 and the passing items (codes 19 and above) removed. For a front-end that shows
+// no lists while a command waits.
+void settle_items();
+
 }  // namespace render

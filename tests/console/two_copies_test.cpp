@@ -1,10 +1,11 @@
-// Two copies of "ormest --console" running at once on the same work folder: each UNDO brings
-// back its own page, never the other copy's.
+// Running copies of "ormest --console": two at once on the same work folder, each UNDO bringing
+// back its own page, never the other copy's; and what a running console has loaded.
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,7 @@ class RunningCopy {
     RunningCopy& operator=(const RunningCopy&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
 
     // Types one input line.
     void type(const std::string& line) {
@@ -198,6 +200,40 @@ TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
     // B removed its folder at its end; the shared records stayed in the work folder.
     EXPECT_TRUE(copy_folders(work).empty());
     EXPECT_TRUE(fs::exists(work / "!undo!.tmp"));
+}
+
+// The libraries a running copy has mapped, by file name.
+std::vector<std::string> mapped_libraries(pid_t pid) {
+    std::vector<std::string> names;
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    for (std::string line; std::getline(maps, line);) {
+        const auto slash = line.find('/');
+        if (slash != std::string::npos) names.push_back(fs::path(line.substr(slash)).filename());
+    }
+    return names;
+}
+
+// "ormest --console" hands over to the console program, which answers as the console always
+// did (in the same process) and has none of the window's or the synthesizer's libraries loaded.
+TEST(ConsoleProgram, ARunningConsoleHoldsNoWindowOrSynthesizerLibrary) {
+    const TempFolder temp("ormest_console_program");
+    RunningCopy copy(temp.root(), temp.root() / "state");
+    ASSERT_TRUE(copy.started());
+    copy.type("EI");
+    copy.type("8 1 0");
+    ASSERT_NE(copy.wait_for("   1 Items"), "") << copy.output();
+    const std::vector<std::string> libraries = mapped_libraries(copy.pid());
+    ASSERT_FALSE(libraries.empty());
+    bool engine_program = false;
+    for (const std::string& name : libraries) {
+        engine_program = engine_program || name == "ormest-console";
+        for (const char* unwanted : {"libQt6", "libfluidsynth", "libSDL2", "libpulse", "libjack",
+                                     "libsndfile", "librtmidi", "libasound"}) {
+            EXPECT_FALSE(name.starts_with(unwanted)) << name;
+        }
+    }
+    EXPECT_TRUE(engine_program);
+    EXPECT_EQ(copy.finish(), 0) << copy.output();
 }
 
 }  // namespace

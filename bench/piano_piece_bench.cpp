@@ -1,0 +1,328 @@
+// A piano piece as a user scripts it: the systems of four bars of the justification's full-store
+// reference page (tests/reference/justify_store.cmd: right-hand eighths beamed in fours with
+// slurs, left-hand triads, at uneven places) read by "RE", "LJ" on every system, then "PRPS".
+// The goals: per bar, the whole run stays linear in the page's length, and "LJ" on every system
+// costs no more than loading the page and writing its EPS.
+// - BM_PianoPieceWholeProcess/bars: "ormest --console" reading, justifying and writing the
+//   piece; "s_per_bar" is the whole run divided by the bars.
+// - BM_JustifyPianoPiece/bars: in-process, "LJ" on every system of the page (as read, not yet
+//   justified) through the console front-end, as the lines would be typed.
+// - BM_LoadAndEpsPianoPiece/bars: in-process, the same page loaded ("G") and written ("PRPS").
+// - BM_WholeProcessEmptyConsole: an empty console run; its page faults ("page_faults") and
+//   the window's and the synthesizer's libraries mapped while it runs ("gui_libs",
+//   "synth_libs").
+//
+// The program: ORMEST_PROGRAM (the build's "ormest"). The reference page: $ORMEST_REFERENCE_DIR,
+// else tests/reference of the source tree.
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_engine.h"
+#include "console/console_front_end.h"
+#include "engine/commands/engine_reset.h"
+#include "engine/commands/start_up.h"
+#include "engine/core/front_end_port.h"
+#include "engine/core/tables.h"
+#include "platform/paths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kBarsPerSystem = 4;
+
+// The item lines of the first bars / 4 systems of the full-store reference page; empty when the
+// page's script is missing.
+std::string piece_script(int bars) {
+    fs::path script = bench_reference_page("justify_store").replace_extension(".cmd");
+    // A source name relative to the build folder, where this program sits.
+    if (script.is_relative()) script = fs::read_symlink("/proc/self/exe").parent_path() / script;
+    std::ifstream in(script);
+    std::string out;
+    int systems = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("% ---- system", 0) == 0 && ++systems > bars / kBarsPerSystem) break;
+        out += line + "\n";
+    }
+    return systems >= bars / kBarsPerSystem ? out : std::string();
+}
+
+// "LJ" on every system, each box confirmed.
+std::vector<std::string> justify_lines(int bars) {
+    std::vector<std::string> lines;
+    const int systems = bars / kBarsPerSystem;
+    for (int s = 0; s < systems; ++s) {
+        lines.push_back("LJ");
+        lines.push_back(std::to_string(2 * s + 1) + " 2");
+        lines.push_back("Y");
+    }
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += l + "\n";
+    return out;
+}
+
+// A fresh folder of its own, removed at the end.
+struct Folder {
+    explicit Folder(const std::string& name) {
+        path = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
+        fs::create_directories(path / "state");
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+// Runs "ormest --console" on input in folder (a work folder of its own); its exit status (-1
+// when it could not run) and its resource use.
+int run_program(const fs::path& folder, const std::string& input, struct rusage* usage) {
+    const fs::path script = folder / "input.txt";
+    std::ofstream(script, std::ios::trunc) << input;
+    const pid_t pid = ::fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (::chdir(folder.c_str()) != 0) ::_exit(127);
+        ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
+        if (std::freopen(script.c_str(), "r", stdin) == nullptr) ::_exit(127);
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) ::_exit(127);
+        ::execl(ORMEST_PROGRAM, ORMEST_PROGRAM, "--console", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    if (::wait4(pid, &status, 0, usage) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void BM_PianoPieceWholeProcess(benchmark::State& state) {
+    const int bars = static_cast<int>(state.range(0));
+    Folder folder("ormest_piano_piece");
+    const std::string script = piece_script(bars);
+    if (script.empty()) {
+        state.SkipWithError("the reference page's script is missing");
+        return;
+    }
+    std::ofstream(folder.path / "piece.cmd", std::ios::trunc) << script;
+    std::vector<std::string> lines = {"RE piece.cmd"};
+    for (const std::string& l : justify_lines(bars)) lines.push_back(l);
+    lines.push_back("PRPS");
+    const std::string input = joined(lines);
+    for (auto _ : state) {
+        struct rusage usage {};
+        if (run_program(folder.path, input, &usage) != 0) {
+            state.SkipWithError("the program failed");
+            return;
+        }
+    }
+    std::error_code ec;
+    if (fs::file_size(folder.path / "eps.eps", ec) == 0 || ec) {
+        state.SkipWithError("no EPS written");
+        return;
+    }
+    state.counters["bars"] = bars;
+    state.counters["s_per_bar"] = benchmark::Counter(
+        bars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PianoPieceWholeProcess)
+    ->Arg(4)->Arg(16)->Arg(64)->Arg(220)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The engine behind an in-process console whose input is set before each run; the piece is read
+// once and saved as "piece.MUS" in the engine's folder.
+class PieceEngine {
+  public:
+    explicit PieceEngine(int bars) {
+        work_ = fs::temp_directory_path() /
+                ("ormest_piece_" + std::to_string(::getpid()) + "_" + std::to_string(bars));
+        fs::create_directories(work_);
+        setenv("XDG_STATE_HOME", work_.string().c_str(), 1);
+        std::string error;
+        if (!platform::init_paths("", &error)) {
+            error_ = error;
+            return;
+        }
+        platform::set_work_folder(work_.string());
+        fs::current_path(work_);
+        core::reset_engine();
+        const std::string script = piece_script(bars);
+        std::ofstream(work_ / "piece.cmd", std::ios::trunc) << script;
+        std::vector<std::string> lines = {"RE piece.cmd", "SA " + page().string()};
+        if (!run(joined(lines)) || !fs::exists(page())) {
+            error_ = "the piece was not read and saved: " + out_;
+            return;
+        }
+        ok_ = true;
+    }
+    ~PieceEngine() {
+        core::set_front_end(nullptr);
+        std::error_code ec;
+        fs::remove_all(work_, ec);
+    }
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+    fs::path page() const { return work_ / "piece.MUS"; }
+    fs::path eps() const { return work_ / "eps.eps"; }
+    // The lines through the console, as typed; false when the front-end did not start.
+    bool run(const std::string& input) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        ConsoleFrontEnd console(in, out);
+        core::set_front_end(&console);
+        bool ok = true;
+        if (!started_) ok = started_ = core::start_engine();
+        if (ok) console.run();
+        core::set_front_end(nullptr);
+        out_ = out.str();
+        return ok;
+    }
+    const std::string& output() const { return out_; }
+
+  private:
+    fs::path work_;
+    bool ok_ = false;
+    bool started_ = false;
+    std::string error_;
+    std::string out_;
+};
+
+void BM_JustifyPianoPiece(benchmark::State& state) {
+    const int bars = static_cast<int>(state.range(0));
+    PieceEngine engine(bars);
+    if (!engine.ok()) {
+        state.SkipWithError(engine.error().c_str());
+        return;
+    }
+    const std::string load = "G " + engine.page().string() + "\n";
+    const std::string justify = joined(justify_lines(bars));
+    for (auto _ : state) {
+        state.PauseTiming();
+        engine.run(load);
+        state.ResumeTiming();
+        engine.run(justify);
+    }
+    if (engine.output().find("Source Box O.K.?") == std::string::npos) {
+        state.SkipWithError(("LJ did not run: " + engine.output()).c_str());
+        return;
+    }
+    state.counters["bars"] = bars;
+    state.counters["items"] = core::ItemCount;
+    state.counters["s_per_bar"] = benchmark::Counter(
+        bars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_JustifyPianoPiece)->Arg(16)->Arg(64)->Arg(220)->Unit(benchmark::kMillisecond);
+
+void BM_LoadAndEpsPianoPiece(benchmark::State& state) {
+    const int bars = static_cast<int>(state.range(0));
+    PieceEngine engine(bars);
+    if (!engine.ok()) {
+        state.SkipWithError(engine.error().c_str());
+        return;
+    }
+    const std::string input = "G " + engine.page().string() + "\nPRPS\n";
+    for (auto _ : state) engine.run(input);
+    std::error_code ec;
+    if (fs::file_size(engine.eps(), ec) == 0 || ec) {
+        state.SkipWithError(("no EPS written: " + engine.output()).c_str());
+        return;
+    }
+    state.counters["bars"] = bars;
+    state.counters["s_per_bar"] = benchmark::Counter(
+        bars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LoadAndEpsPianoPiece)->Arg(64)->Arg(220)->Unit(benchmark::kMillisecond);
+
+// The libraries a running "ormest --console" has mapped, counted by kind: its input is a pipe
+// held open until its reply to one command came back, so that start-up is over.
+std::map<std::string, int> mapped_library_kinds(const fs::path& folder) {
+    std::map<std::string, int> kinds{{"gui", 0}, {"synth", 0}};
+    int to_child[2];
+    int from_child[2];
+    if (::pipe(to_child) != 0) return {};
+    if (::pipe(from_child) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid < 0) return {};
+    if (pid == 0) {
+        if (::chdir(folder.c_str()) != 0) ::_exit(127);
+        ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
+        ::dup2(to_child[0], 0);
+        ::dup2(from_child[1], 1);
+        ::close(to_child[1]);
+        ::close(from_child[0]);
+        ::execl(ORMEST_PROGRAM, ORMEST_PROGRAM, "--console", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(to_child[0]);
+    ::close(from_child[1]);
+    const char command[] = "PATH\n";
+    if (::write(to_child[1], command, sizeof command - 1) < 0) return {};
+    char buffer[256];
+    struct pollfd p {from_child[0], POLLIN, 0};
+    if (::poll(&p, 1, 10000) == 1) (void)::read(from_child[0], buffer, sizeof buffer);
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::map<std::string, bool> seen;
+    for (std::string line; std::getline(maps, line);) {
+        const auto slash = line.find('/');
+        if (slash == std::string::npos) continue;
+        const std::string path = line.substr(slash);
+        if (seen[path]) continue;
+        seen[path] = true;
+        const std::string name = fs::path(path).filename().string();
+        for (const char* gui : {"libQt6Gui", "libQt6Widgets", "libQt6PrintSupport", "libQt6DBus",
+                                "libxcb", "libGL", "libEGL"}) {
+            if (name.rfind(gui, 0) == 0) ++kinds["gui"];
+        }
+        for (const char* synth : {"libfluidsynth", "libSDL2", "libpulse", "libjack", "libsndfile",
+                                  "librtmidi", "libasound"}) {
+            if (name.rfind(synth, 0) == 0) ++kinds["synth"];
+        }
+    }
+    ::close(to_child[1]);
+    while (::read(from_child[0], buffer, sizeof buffer) > 0) {
+    }
+    ::close(from_child[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return kinds;
+}
+
+void BM_WholeProcessEmptyConsole(benchmark::State& state) {
+    Folder folder("ormest_empty_console");
+    long faults = 0;
+    for (auto _ : state) {
+        struct rusage usage {};
+        if (run_program(folder.path, "", &usage) != 0) {
+            state.SkipWithError("the program failed");
+            return;
+        }
+        faults = usage.ru_minflt + usage.ru_majflt;
+    }
+    const std::map<std::string, int> kinds = mapped_library_kinds(folder.path);
+    if (kinds.empty()) {
+        state.SkipWithError("the running program could not be looked at");
+        return;
+    }
+    state.counters["page_faults"] = static_cast<double>(faults);
+    state.counters["gui_libs"] = kinds.at("gui");
+    state.counters["synth_libs"] = kinds.at("synth");
+}
+BENCHMARK(BM_WholeProcessEmptyConsole)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
