@@ -297,6 +297,31 @@ bool fresh_engine(bool start) {
     return !start || core::start_engine();
 }
 
+uint64_t page_digest() {
+    // FNV-1a over the words' bit patterns: a NaN written over a NaN still counts as unchanged.
+    uint64_t h = 14695981039346656037ull;
+    const auto mix = [&h](uint32_t word) {
+        for (int b = 0; b < 4; ++b) {
+            h ^= (word >> (8 * b)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    };
+    mix(static_cast<uint32_t>(core::ItemCount));
+    mix(static_cast<uint32_t>(core::ItemWordsUsed));
+    const int32_t used = std::clamp<int32_t>(core::ItemWordsUsed, 0, core::kItemStoreWords);
+    for (int32_t k = 1; k <= used; ++k) {
+        uint32_t bits;
+        const float f = core::ItemStore(k);
+        std::memcpy(&bits, &f, 4);
+        mix(bits);
+    }
+    return h;
+}
+
+void expect_page_unchanged(uint64_t before, std::string_view what) {
+    if (page_digest() != before) fail(std::string(what) + " changed the page");
+}
+
 void type(std::string_view line) {
     core::MessageLine.set(line);
     core::FrontEndCommandBuffer.blank();

@@ -172,6 +172,13 @@ class InputScope {
 // failed, as a damaged preferences or library data file may make it.
 bool fresh_engine(bool start = true);
 
+// A fingerprint of the page: the item count, the words in use and every word of the store up
+// to them. A reader that should leave the page alone is checked by comparing it before and after.
+uint64_t page_digest();
+
+// Aborts (a finding of the run) with what when the page's digest is not before.
+void expect_page_unchanged(uint64_t before, std::string_view what);
+
 // Types a line into the command bar and runs it, as the console's loop does: the line in
 // MessageLine, the command buffer blank, the output lists handed in.
 void type(std::string_view line);
