@@ -3,6 +3,7 @@
 // and the measured bounding box; in batch printing one document after another.
 #include "output/ps_document.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -136,9 +137,13 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     const int64_t line_start = core::unit_position(render::kPostScriptUnit);
     st.box_offset = line_start < 0 ? -1 : line_start + 15;
     const auto& box = PrintParameters.print_bounding_box;
-    if (!write_ps_line("%%BoundingBox: " + i5(int_of(box(1)) - 1) + "  " +
-                       i5(int_of(box(2))) + "  " + i5(int_of(box(3)) + 4) + "  " +
-                       i5(int_of(box(4)) + 4) + " "))
+    // A box beyond the five columns (an EPS item's box of billions of points) is declared at
+    // the columns' ends, so that the line still reads as four numbers.
+    const auto field = [](float v, int64_t margin) {
+        return i5(static_cast<int32_t>(std::clamp<int64_t>(int64_t{int_of(v)} + margin, -9999, 99999)));
+    };
+    if (!write_ps_line("%%BoundingBox: " + field(box(1), -1) + "  " + field(box(2), 0) + "  " +
+                       field(box(3), 4) + "  " + field(box(4), 4) + " "))
         return false;
     if (!write_ps_line("%%DocumentFonts: (atend)") || !write_ps_line("%%EndComments")) return false;
     return !batch || write_ps_line("%%Page: " + i3(doc) + i3(doc));

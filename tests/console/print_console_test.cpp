@@ -1,6 +1,7 @@
 // The console's Print Setup (the output name) and Path List, and the P words through the
 // console program.
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -97,6 +98,30 @@ TEST_F(PrintConsoleTest, PageSettingsAndPageToggleThroughTheConsole) {
 TEST_F(PrintConsoleTest, PrintJobToAFile) {
     const std::string out = type({"EI", "8 1 0", "1 1 10 5 0 0 4", "PRPS"});
     EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos);
+}
+
+// An EPS file whose box runs to billions of points, placed on the page: the page is measured
+// and written without the edges wrapping round, and the declared box still reads as four
+// numbers (at the ends of its columns) instead of overflow stars.
+TEST_F(PrintConsoleTest, AnEpsBoxOfBillionsOfPointsStillGivesAReadableBox) {
+    {
+        std::ofstream eps("huge.eps", std::ios::binary);
+        eps << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 42949672960 -3.0\n0 0 moveto\n";
+    }
+    const std::string out =
+        type({"EI", "8 1 0", "15 1 20 0 1 1 0 0 0 0 0 0 1", "huge.eps", "PRPS"});
+    EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos) << out;
+    std::ifstream in("eps.eps");
+    std::string line;
+    std::string box;
+    while (std::getline(in, line))
+        if (line.rfind("%%BoundingBox:", 0) == 0) box = line;
+    ASSERT_FALSE(box.empty());
+    EXPECT_EQ(box.find('*'), std::string::npos) << box;
+    std::istringstream numbers(box.substr(14));
+    long v[4] = {};
+    EXPECT_TRUE(numbers >> v[0] >> v[1] >> v[2] >> v[3]) << box;
+    EXPECT_EQ(v[2], 99999) << box;
 }
 
 }  // namespace
