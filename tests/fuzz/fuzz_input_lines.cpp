@@ -5,7 +5,8 @@
 #include "tests/fuzz/fuzz_session.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::set_up("input_lines", {"beams.MUS"});
+    fuzz::set_up("input_lines");
+    fuzz::write_small_page("small.MUS");
     return 0;
 }
 
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::InputScope scope;
     fuzz::fresh_engine();
     fuzz::write_input("work/input.tmp", data, size);
-    fuzz::type("G beams.MUS");
+    fuzz::type("G small.MUS");
     fuzz::type("RE \\!tmp\\input.tmp");
     fuzz::type("UNDO");
     return 0;

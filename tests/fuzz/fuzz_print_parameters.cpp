@@ -7,7 +7,8 @@
 #include "tests/fuzz/fuzz_session.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::set_up("print_parameters", {"beams.MUS"});
+    fuzz::set_up("print_parameters");
+    fuzz::write_small_page("small.MUS");
     return 0;
 }
 
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::InputScope scope;
     fuzz::write_input("PRINT.SCR", data, size);
     fuzz::fresh_engine();
-    fuzz::type("G beams.MUS");
+    fuzz::type("G small.MUS");
     const uint64_t page = fuzz::page_digest();
     auto& pp = output::PrintParameters;
     pp.print_setup_file_name.blank();

@@ -270,6 +270,16 @@ void write_page(const std::string& name, const std::vector<float>& records) {
     g_kept.insert(name);
 }
 
+void write_small_page(const std::string& name) {
+    write_page(name, {3, 8, 1, 0,                   // staff 1
+                      3, 8, 2, 0,                   // staff 2
+                      5, 3, 1, 2, 0, 0,             // clef
+                      7, 1, 1, 20, 1, 10, 0, 1,     // notes
+                      7, 1, 1, 40, 5, 21, 0, 1,
+                      7, 1, 2, 30, 3, 10, 2, 4,
+                      3, 14, 1, 60});               // bar line
+}
+
 float chars_word(std::string_view four) {
     char chars[4] = {' ', ' ', ' ', ' '};
     std::memcpy(chars, four.data(), std::min<std::size_t>(four.size(), 4));

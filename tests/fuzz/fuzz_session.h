@@ -152,6 +152,10 @@ void write_input(const std::filesystem::path& path, const uint8_t* data, std::si
 // count, the records (each [n, P1..Pn]) as little-endian floats, the end record.
 void write_page(const std::string& name, const std::vector<float>& records);
 
+// A small page of our own, kept for every input: staves 1 and 2, a clef, three notes and a bar
+// line; quick to load and draw, for targets whose input is not the page.
+void write_small_page(const std::string& name);
+
 // The 32-bit pattern of four characters as the store keeps text: in a float word.
 float chars_word(std::string_view four);
 

@@ -40,7 +40,8 @@ void save(Blocks& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::set_up("sound_settings", {"beams.MUS"});
+    fuzz::set_up("sound_settings");
+    fuzz::write_small_page("small.MUS");
     return 0;
 }
 
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::InputScope scope;
     fuzz::fresh_engine();
     fuzz::write_input("work/midilist", data, size);
-    fuzz::type("G beams.MUS");
+    fuzz::type("G small.MUS");
     const uint64_t page = fuzz::page_digest();
     Blocks first;
     for (int k = 1; k <= 64; ++k) first.settings(k) = k;

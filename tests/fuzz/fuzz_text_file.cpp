@@ -20,7 +20,8 @@ std::string file_text(const char* name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::set_up("text_file", {"beams.MUS"});
+    fuzz::set_up("text_file");
+    fuzz::write_small_page("small.MUS");
     const char* const script = "TTR 1 10 1\nfuzz.txt\n";
     fuzz::write_input("ttr.cmd", reinterpret_cast<const uint8_t*>(script),
                       std::char_traits<char>::length(script));
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::InputScope scope;
     fuzz::write_input("fuzz.txt", data, size);
     fuzz::fresh_engine();
-    fuzz::type("G beams.MUS");
+    fuzz::type("G small.MUS");
     const uint64_t page = fuzz::page_digest();
     fuzz::type("TYPE fuzz.txt");
     fuzz::expect_page_unchanged(page, "viewing a text file");
