@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -71,10 +72,14 @@ void derive_page_values() {
     // from 0. A margin of 300 on every side holds what strokes and glyphs reach beyond the
     // points the screen measured. The page procedure scales the paths and the finish scales
     // the box by the same ScalePerUnit, so the box is not scaled by the size here.
-    PrintBox(1) -= kPageLeftEdge + kBoxMargin;
-    PrintBox(2) -= kBoxMargin;
-    PrintBox(3) -= kPageLeftEdge - kBoxMargin;
-    PrintBox(4) += kBoxMargin;
+    // A box at the ends of the range (an item drawn billions of points away) stays there.
+    const auto shift = [](int32_t& v, int64_t by) {
+        v = static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} + by, INT32_MIN, INT32_MAX));
+    };
+    shift(PrintBox(1), -(kPageLeftEdge + kBoxMargin));
+    shift(PrintBox(2), -kBoxMargin);
+    shift(PrintBox(3), -(kPageLeftEdge - kBoxMargin));
+    shift(PrintBox(4), kBoxMargin);
 }
 
 // The file of one document of a batch written one EPS file each: its name with ".EPS" (".eps"
@@ -365,10 +370,15 @@ void finish_ps_document() {
     end_font_names();
     if (measured && st.box_offset >= 0) {
         const double spu = st.scale_per_unit;
+        // In 64 bits: a box at the ends of the range neither wraps round nor overflows.
+        const auto edge = [spu](int32_t v, int32_t margin, int64_t out) {
+            const int64_t e = int64_t{nint((static_cast<double>(v) + margin) * spu)} + out;
+            return static_cast<int32_t>(std::clamp<int64_t>(e, INT32_MIN, INT32_MAX));
+        };
         std::string text;
         for (const int32_t v :
-             {nint((PrintBox(1) + st.lmar) * spu) - 1, nint((PrintBox(2) + st.bmar) * spu) - 1,
-              nint((PrintBox(3) + st.lmar) * spu) + 1, nint((PrintBox(4) + st.bmar) * spu) + 1})
+             {edge(PrintBox(1), st.lmar, -1), edge(PrintBox(2), st.bmar, -1),
+              edge(PrintBox(3), st.lmar, 1), edge(PrintBox(4), st.bmar, 1)})
             text += std::to_string(v) + " ";
         if (text.size() <= kBoxNumbersWidth) {
             text.resize(kBoxNumbersWidth, ' ');

@@ -100,13 +100,13 @@ TEST_F(PrintConsoleTest, PrintJobToAFile) {
     EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos);
 }
 
-// An EPS file whose box runs to billions of points, placed on the page: the page is measured
+// An EPS file whose box runs to billions of points upwards, placed on the page: the page is measured
 // and written without the edges wrapping round, and the declared box still reads as four
 // numbers (at the ends of its columns) instead of overflow stars.
 TEST_F(PrintConsoleTest, AnEpsBoxOfBillionsOfPointsStillGivesAReadableBox) {
     {
         std::ofstream eps("huge.eps", std::ios::binary);
-        eps << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 42949672960 -3.0\n0 0 moveto\n";
+        eps << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 42949672960 5 0\n0 0 moveto\n";
     }
     const std::string out =
         type({"EI", "8 1 0", "15 1 20 0 1 1 0 0 0 0 0 0 1", "huge.eps", "PRPS"});
@@ -121,7 +121,7 @@ TEST_F(PrintConsoleTest, AnEpsBoxOfBillionsOfPointsStillGivesAReadableBox) {
     std::istringstream numbers(box.substr(14));
     long v[4] = {};
     EXPECT_TRUE(numbers >> v[0] >> v[1] >> v[2] >> v[3]) << box;
-    EXPECT_EQ(v[2], 99999) << box;
+    EXPECT_EQ(v[3], 99999) << box;  // its top: the page counts upwards
 }
 
 }  // namespace
