@@ -142,10 +142,11 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     const int64_t line_start = core::unit_position(render::kPostScriptUnit);
     st.box_offset = line_start < 0 ? -1 : line_start + 15;
     const auto& box = PrintParameters.print_bounding_box;
-    // A box beyond the five columns (an EPS item's box of billions of points) is declared at
-    // the columns' ends, so that the line still reads as four numbers.
+    // In 64 bits: a box at the ends of the range (an EPS item's box of billions of points)
+    // gets its margin without wrapping round, and shows as a field too narrow for it.
     const auto field = [](float v, int64_t margin) {
-        return i5(static_cast<int32_t>(std::clamp<int64_t>(int64_t{int_of(v)} + margin, -9999, 99999)));
+        return i5(static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{int_of(v)} + margin, INT32_MIN, INT32_MAX)));
     };
     if (!write_ps_line("%%BoundingBox: " + field(box(1), -1) + "  " + field(box(2), 0) + "  " +
                        field(box(3), 4) + "  " + field(box(4), 4) + " "))
