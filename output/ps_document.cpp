@@ -3,8 +3,10 @@
 // and the measured bounding box; in batch printing one document after another.
 #include "output/ps_document.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -70,10 +72,14 @@ void derive_page_values() {
     // from 0. A margin of 300 on every side holds what strokes and glyphs reach beyond the
     // points the screen measured. The page procedure scales the paths and the finish scales
     // the box by the same ScalePerUnit, so the box is not scaled by the size here.
-    PrintBox(1) -= kPageLeftEdge + kBoxMargin;
-    PrintBox(2) -= kBoxMargin;
-    PrintBox(3) -= kPageLeftEdge - kBoxMargin;
-    PrintBox(4) += kBoxMargin;
+    // A box at the ends of the range (an item drawn billions of points away) stays there.
+    const auto shift = [](int32_t& v, int64_t by) {
+        v = static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} + by, INT32_MIN, INT32_MAX));
+    };
+    shift(PrintBox(1), -(kPageLeftEdge + kBoxMargin));
+    shift(PrintBox(2), -kBoxMargin);
+    shift(PrintBox(3), -(kPageLeftEdge - kBoxMargin));
+    shift(PrintBox(4), kBoxMargin);
 }
 
 // The file of one document of a batch written one EPS file each: its name with ".EPS" (".eps"
@@ -136,9 +142,14 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     const int64_t line_start = core::unit_position(render::kPostScriptUnit);
     st.box_offset = line_start < 0 ? -1 : line_start + 15;
     const auto& box = PrintParameters.print_bounding_box;
-    if (!write_ps_line("%%BoundingBox: " + i5(int_of(box(1)) - 1) + "  " +
-                       i5(int_of(box(2))) + "  " + i5(int_of(box(3)) + 4) + "  " +
-                       i5(int_of(box(4)) + 4) + " "))
+    // In 64 bits: a box at the ends of the range (an EPS item's box of billions of points)
+    // gets its margin without wrapping round, and shows as a field too narrow for it.
+    const auto field = [](float v, int64_t margin) {
+        return i5(static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{int_of(v)} + margin, INT32_MIN, INT32_MAX)));
+    };
+    if (!write_ps_line("%%BoundingBox: " + field(box(1), -1) + "  " + field(box(2), 0) + "  " +
+                       field(box(3), 4) + "  " + field(box(4), 4) + " "))
         return false;
     if (!write_ps_line("%%DocumentFonts: (atend)") || !write_ps_line("%%EndComments")) return false;
     return !batch || write_ps_line("%%Page: " + i3(doc) + i3(doc));
@@ -360,10 +371,15 @@ void finish_ps_document() {
     end_font_names();
     if (measured && st.box_offset >= 0) {
         const double spu = st.scale_per_unit;
+        // In 64 bits: a box at the ends of the range neither wraps round nor overflows.
+        const auto edge = [spu](int32_t v, int32_t margin, int64_t out) {
+            const int64_t e = int64_t{nint((static_cast<double>(v) + margin) * spu)} + out;
+            return static_cast<int32_t>(std::clamp<int64_t>(e, INT32_MIN, INT32_MAX));
+        };
         std::string text;
         for (const int32_t v :
-             {nint((PrintBox(1) + st.lmar) * spu) - 1, nint((PrintBox(2) + st.bmar) * spu) - 1,
-              nint((PrintBox(3) + st.lmar) * spu) + 1, nint((PrintBox(4) + st.bmar) * spu) + 1})
+             {edge(PrintBox(1), st.lmar, -1), edge(PrintBox(2), st.bmar, -1),
+              edge(PrintBox(3), st.lmar, 1), edge(PrintBox(4), st.bmar, 1)})
             text += std::to_string(v) + " ";
         if (text.size() <= kBoxNumbersWidth) {
             text.resize(kBoxNumbersWidth, ' ');

@@ -113,7 +113,8 @@ void load(core::Array1<int32_t, 64>& settings, core::Array1<int32_t, 256>& stave
                 settings(4 * (row - 1) + c) = clamp_to(numbers[k + 1], -99, 999);
             }
         } else if (key == "TRK") {
-            const auto numbers = line_numbers(line.substr(4), 4);
+            // "TRK" alone (its blanks trimmed) names no row.
+            const auto numbers = line_numbers(line.substr(std::min<std::size_t>(4, line.size())), 4);
             if (numbers.empty() || numbers[0] < 1 || numbers[0] > kMidiRows) continue;
             const auto row = static_cast<int32_t>(numbers[0]);
             for (int32_t slot = 1; slot <= kMidiSlots; ++slot) {

@@ -1,6 +1,7 @@
 #include "engine/edit/box_input.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "engine/core/console_bridge.h"
@@ -16,6 +17,14 @@
 namespace edit {
 
 namespace {
+
+// A staff's height on the screen, less the view's origin, out by margin: in 64 bits and held
+// to the integers, for a view offset typed in billions ("Y 2147483647").
+int32_t screen_edge(int32_t height, int32_t oy, int32_t margin) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{height} - oy + margin, INT32_MIN, INT32_MAX));
+}
+
 
 using core::MouseRegion;
 using core::ParamBuffer;
@@ -172,19 +181,19 @@ bool read_drawn_box() {
     if (upper == 0 || lower == 0) return false;
     int32_t p1 = lower;
     int32_t p4 = upper;
-    high = reference_height(p4) - oy + kBoxMargin;
-    low = reference_height(p1) - oy - kBoxMargin;
+    high = screen_edge(reference_height(p4), oy, kBoxMargin);
+    low = screen_edge(reference_height(p1), oy, -kBoxMargin);
 
     if (step == 10) {
         if (mode == 2) {
             BoxSourceStaff = p1;
             p4 = p1;
-            high = reference_height(p1) - oy + kBoxMargin;
+            high = screen_edge(reference_height(p1), oy, kBoxMargin);
         } else if (BoxSourceStaff >= std::min(p1, p4) && BoxSourceStaff <= std::max(p1, p4) &&
                    valid_staff(BoxSourceStaff + 1)) {
             p1 = p4 = BoxSourceStaff + 1;
-            low = reference_height(p1) - oy - kBoxMargin;
-            high = reference_height(p1) - oy + kBoxMargin;
+            low = screen_edge(reference_height(p1), oy, -kBoxMargin);
+            high = screen_edge(reference_height(p1), oy, kBoxMargin);
         }
     }
 
@@ -321,8 +330,8 @@ bool show_typed_box() {
     const int32_t lower = trunc(p1);
     const int32_t upper = trunc(p4);
     if (!valid_staff(lower) || !valid_staff(upper)) return false;
-    low = reference_height(lower) - oy - kBoxMargin;
-    high = reference_height(upper) - oy + kBoxMargin;
+    low = screen_edge(reference_height(lower), oy, -kBoxMargin);
+    high = screen_edge(reference_height(upper), oy, kBoxMargin);
 
     ParamBuffer(1) = p1;
     ParamBuffer(2) = p2;

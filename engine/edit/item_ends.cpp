@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/core/item_store.h"
+#include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
@@ -30,7 +32,8 @@ constexpr float kTextMargin = 3.17f;
 constexpr float kDashWriteFactor = 0.85714f;
 
 float E(int k) { return EditItemParams(k); }
-int32_t trunc(float v) { return static_cast<int32_t>(v); }
+// Truncated toward zero; values of a damaged or typed record beyond the integers saturate.
+int32_t trunc(float v) { return core::int_of(v); }
 float rem(float a, float b) { return core::compute_real_mod(a, b); }
 
 // One stored record, read in place: P(j) is 0.0 beyond its count.
@@ -382,12 +385,13 @@ TextLineFit measure_line_between_texts() {
     if (fit.dashed) {
         const float dash = core::LyricDashSize;
         const float length = x1 - x0 - kTextMargin * g;
-        int32_t count = trunc(length / (25.0f * g)) + 1;
+        int32_t count = static_cast<int32_t>(
+            std::min<int64_t>(int64_t{trunc(length / (25.0f * g))} + 1, INT32_MAX));
         if (E(14) != 0.0f) count = trunc(E(14));
         const int32_t limit = core::LyricDashCount;
         if (limit > 0 && core::EditedItemNumber == 0 && limit < count) count = limit;
         const float gap = (length - dash * static_cast<float>(count) * g) /
-                          static_cast<float>(count + 1);
+                          (static_cast<float>(count) + 1.0f);
         x0 += gap;
         r += 0.2f * f;
         fit.dash = g * dash * kDashWriteFactor;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,9 @@ void take_answer_numbers() {
         if (lowest == 0) lowest = 1;
         int32_t count = core::nint(ParamBuffer(2));
         if (count == 0) count = 1;
-        int32_t highest = lowest + count - 1;
+        // In 64 bits: a typed count of billions reaches the top of the integers, not round.
+        int32_t highest = static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{lowest} + count - 1, INT32_MIN, INT32_MAX));
         if (ParamBuffer(3) != 0.0f) highest = core::nint(ParamBuffer(3));
         JustifyWordState.lowest = lowest;
         JustifyWordState.highest = highest;

@@ -1,6 +1,7 @@
 #include "engine/edit/transposition.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -415,7 +416,12 @@ void transpose_items() {
     } else {
         set_interval();
     }
-    for (int32_t s = T.first_staff; s < T.first_staff + T.staves; ++s) transpose_staff(s);
+    // Only staves that can hold items are walked: typed numbers of billions neither wrap round
+    // nor make the walk last for ever.
+    const int64_t first = std::max<int64_t>(T.first_staff, 0);
+    const int64_t end =
+        std::min<int64_t>(int64_t{T.first_staff} + T.staves, int64_t{layout::MaxStaffNumber} + 1);
+    for (int64_t s = first; s < end; ++s) transpose_staff(static_cast<int32_t>(s));
     finish();
 }
 

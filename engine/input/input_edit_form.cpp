@@ -168,6 +168,10 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             const int result = core::front_end().RunMusicInputDialog();
             // The prompt is no command: left in the buffer, the next key wait would run it.
             core::FrontEndCommandBuffer.blank();
+            // A dialog cancelled because the input has ended closes the run, as a key wait
+            // does; asked again it would be cancelled again, for ever.
+            if (result == 2 && core::front_end().ApplicationClosing())
+                core::ApplicationClosingWord = 1;
             if (input_closing()) return;
             if (result == 2) {
                 core::SecondLine(1) = '^';
@@ -236,6 +240,10 @@ void input_mode_2() {
             if (core::front_end().AskAbandonInput() == 0) {
                 abandon_input(1);
                 break;
+            }
+            if (core::front_end().ApplicationClosing()) {
+                core::ApplicationClosingWord = 1;
+                if (input_closing()) return;
             }
             restart_from_staff_question();
             continue;

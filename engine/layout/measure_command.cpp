@@ -1,6 +1,8 @@
 #include "engine/layout/measure_command.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "engine/core/command_line.h"
@@ -94,11 +96,16 @@ void measure_bounding_box() {
     render::measure_items_extent(2, top, bottom, left, right);
     const bool measured = left <= right;
     if (measured) {
-        left = left - render::ViewOrigin.x + kPageLeftEdge;
-        right = right - render::ViewOrigin.x + kPageLeftEdge;
+        // An item drawn far off the page (an EPS file's box of billions of points) reaches the
+        // ends of the range: the shifted edges stay there instead of wrapping round.
+        const auto shifted = [](int32_t v, int64_t by) {
+            return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} + by, INT32_MIN, INT32_MAX));
+        };
+        left = shifted(left, int64_t{kPageLeftEdge} - render::ViewOrigin.x);
+        right = shifted(right, int64_t{kPageLeftEdge} - render::ViewOrigin.x);
         // The screen lists hold y less the view's vertical origin; the box is the page's.
-        bottom += render::ViewOrigin.y;
-        top += render::ViewOrigin.y;
+        bottom = shifted(bottom, render::ViewOrigin.y);
+        top = shifted(top, render::ViewOrigin.y);
     }
     MeasuredBox(1) = left;
     MeasuredBox(2) = bottom;

@@ -157,4 +157,12 @@ TEST_F(AreaCommandsConsoleTest, BarLinesFromTheRhythmOnceOnly) {
     EXPECT_EQ(page(), after);
 }
 
+// A view offset typed in billions, then a box typed for "M": the box is placed without its
+// edges wrapping round, and leaving at the confirmation changes nothing.
+TEST_F(AreaCommandsConsoleTest, ABoxAfterAViewOffsetOfBillionsLeavesThePage) {
+    type({"EI", "8 1 0", "1 1 10 1 0 0 4", "Y 2147483647", "M", "1 0 100 1", "X"});
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(2) + 3), 10.0f);
+}
+
 }  // namespace

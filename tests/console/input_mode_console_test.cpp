@@ -199,3 +199,26 @@ TEST_F(InputModeConsoleTest, MidiAskedForTheTypedLineGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// Saved lines whose notes line cannot be read, typed again by "RE" as the script's last line:
+// the notes line is refused, the rhythms line finds no notes, and the questions that follow
+// meet the end of the input. The program ends there (it used to ask them again for ever),
+// keeping the page as it stands.
+TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
+    {
+        std::ofstream saved(platform::local_path(core::work_copy_name("input.tmp")),
+                            std::ios::binary);
+        saved << "IN 1" << std::string(1, '\0') << "\x01\xff\n2 200\n\xff\xfe\xfd;\nQ"
+              << std::string(1, '\0') << ";\n;\n;\n;\n";
+    }
+    const std::string out = type({"RE \\!tmp\\input.tmp"});
+    EXPECT_NE(out.find("*** Syntax Error ***"), std::string::npos) << out;
+    EXPECT_NE(out.find("*** No notes/rests given. ***"), std::string::npos) << out;
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_EQ(core::ItemCount, 1) << out;  // the run's staff
+    EXPECT_LT(out.size(), 2000u) << out;
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The console's Print Setup (the output name) and Path List, and the P words through the
 // console program.
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -97,6 +98,26 @@ TEST_F(PrintConsoleTest, PageSettingsAndPageToggleThroughTheConsole) {
 TEST_F(PrintConsoleTest, PrintJobToAFile) {
     const std::string out = type({"EI", "8 1 0", "1 1 10 5 0 0 4", "PRPS"});
     EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos);
+}
+
+// An EPS file whose box runs to billions of points upwards, placed on the page: the page is
+// measured and written without its edges wrapping round; the declared box keeps its four
+// fields, the one too narrow for its value full of stars.
+TEST_F(PrintConsoleTest, AnEpsBoxOfBillionsOfPointsIsWrittenWithoutOverflow) {
+    {
+        std::ofstream eps("huge.eps", std::ios::binary);
+        eps << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 42949672960 5 0\n0 0 moveto\n";
+    }
+    const std::string out =
+        type({"EI", "8 1 0", "15 1 20 0 1 1 0 0 0 0 0 0 1", "huge.eps", "PRPS"});
+    EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos) << out;
+    std::ifstream in("eps.eps");
+    std::string line;
+    std::string box;
+    while (std::getline(in, line))
+        if (line.rfind("%%BoundingBox:", 0) == 0) box = line;
+    ASSERT_EQ(box.size(), 42u) << box;
+    EXPECT_EQ(box.substr(34), "  ***** ") << box;  // its top: the page counts upwards
 }
 
 }  // namespace

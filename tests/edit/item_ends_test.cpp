@@ -264,3 +264,23 @@ TEST_F(ItemEnds, RefittingLeavesADashedLineThatCannotGrow) {
 }
 
 }  // namespace
+
+namespace {
+
+// "CD" with a staff number beyond the integers (left by a line of "2742996780" read just before
+// it) refits the lines of every staff, as any number above the last staff does, and a dashed
+// line asking for more dashes than there are integers takes the most there are: nothing wraps.
+TEST_F(ItemEnds, RefittingWithNumbersBeyondTheIntegersWorksOnEveryStaff) {
+    append_test_record({16, 3, 10, 12, 0, 0, 0, 0, 0, 0, 8});
+    append_test_record({4, 3, 20, 12, 12, 30, 0});
+    append_test_record({4, 3, 20, 12, 12, 30, 1, 0, 0, 0, 0, 0, 0, 3e9f});
+    edit_item({5, 9, 1, 2, 3});
+    core::EditedItemNumber = 0;
+    core::ParamBuffer(2) = 2742996780.0f;
+    edit::refit_lines_on_staff();
+    EXPECT_EQ(core::EditItemParams(2), 9.0f);
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(2) + 3), 19.5f);  // refitted
+}
+
+}  // namespace

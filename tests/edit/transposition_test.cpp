@@ -287,4 +287,27 @@ TEST_F(TranspositionConsoleTest, WholeStepAsAUserTypesIt) {
     EXPECT_EQ(stored_param(3, 5), 10.0f);
 }
 
+// Staff numbers typed far beyond the page: the staves that hold items are transposed (up to
+// a "last" far beyond them), a first staff at the top of the integers touches nothing, and the
+// command ends at once either way.
+TEST_F(TranspositionConsoleTest, StaffNumbersOfBillionsAreHeldToThePage) {
+    // The level of the note on staff s (the store is sorted by staff as it is transposed).
+    const auto level = [](float s) {
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == s) return stored_param(k, 4);
+        return -1.0f;
+    };
+    type({"EI", "8 1 0", "8 256 0", "1 1 20 3 10 0 1", "1 256 40 4 10 0 1",
+          "TR 2 1 0 0 99999"});
+    ASSERT_EQ(core::ItemCount, 4);
+    EXPECT_EQ(level(1), 4.0f);
+    EXPECT_EQ(level(256), 5.0f);  // the last staff there is
+
+    type({"TR 2 2147483647", "TR 2 2147483647 0 0 2147483647", "TR 2 -2147483648 0 0 1"});
+    EXPECT_EQ(level(1), 4.0f);
+    EXPECT_EQ(level(256), 5.0f);
+    type({"TR 2 1"});
+    EXPECT_EQ(level(1), 5.0f);
+}
+
 }  // namespace

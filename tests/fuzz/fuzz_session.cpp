@@ -270,6 +270,16 @@ void write_page(const std::string& name, const std::vector<float>& records) {
     g_kept.insert(name);
 }
 
+void write_small_page(const std::string& name) {
+    write_page(name, {3, 8, 1, 0,                   // staff 1
+                      3, 8, 2, 0,                   // staff 2
+                      5, 3, 1, 2, 0, 0,             // clef
+                      7, 1, 1, 20, 1, 10, 0, 1,     // notes
+                      7, 1, 1, 40, 5, 21, 0, 1,
+                      7, 1, 2, 30, 3, 10, 2, 4,
+                      3, 14, 1, 60});               // bar line
+}
+
 float chars_word(std::string_view four) {
     char chars[4] = {' ', ' ', ' ', ' '};
     std::memcpy(chars, four.data(), std::min<std::size_t>(four.size(), 4));
@@ -295,6 +305,31 @@ bool fresh_engine(bool start) {
     g_graphics_length = 0;
     g_text_length = 0;
     return !start || core::start_engine();
+}
+
+uint64_t page_digest() {
+    // FNV-1a over the words' bit patterns: a NaN written over a NaN still counts as unchanged.
+    uint64_t h = 14695981039346656037ull;
+    const auto mix = [&h](uint32_t word) {
+        for (int b = 0; b < 4; ++b) {
+            h ^= (word >> (8 * b)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    };
+    mix(static_cast<uint32_t>(core::ItemCount));
+    mix(static_cast<uint32_t>(core::ItemWordsUsed));
+    const int32_t used = std::clamp<int32_t>(core::ItemWordsUsed, 0, core::kItemStoreWords);
+    for (int32_t k = 1; k <= used; ++k) {
+        uint32_t bits;
+        const float f = core::ItemStore(k);
+        std::memcpy(&bits, &f, 4);
+        mix(bits);
+    }
+    return h;
+}
+
+void expect_page_unchanged(uint64_t before, std::string_view what) {
+    if (page_digest() != before) fail(std::string(what) + " changed the page");
 }
 
 void type(std::string_view line) {

@@ -152,6 +152,10 @@ void write_input(const std::filesystem::path& path, const uint8_t* data, std::si
 // count, the records (each [n, P1..Pn]) as little-endian floats, the end record.
 void write_page(const std::string& name, const std::vector<float>& records);
 
+// A small page of our own, kept for every input: staves 1 and 2, a clef, three notes and a bar
+// line; quick to load and draw, for targets whose input is not the page.
+void write_small_page(const std::string& name);
+
 // The 32-bit pattern of four characters as the store keeps text: in a float word.
 float chars_word(std::string_view four);
 
@@ -171,6 +175,13 @@ class InputScope {
 // program's start-up follows (preferences, library data, the data file paths); false when it
 // failed, as a damaged preferences or library data file may make it.
 bool fresh_engine(bool start = true);
+
+// A fingerprint of the page: the item count, the words in use and every word of the store up
+// to them. A reader that should leave the page alone is checked by comparing it before and after.
+uint64_t page_digest();
+
+// Aborts (a finding of the run) with what when the page's digest is not before.
+void expect_page_unchanged(uint64_t before, std::string_view what);
 
 // Types a line into the command bar and runs it, as the console's loop does: the line in
 // MessageLine, the command buffer blank, the output lists handed in.

@@ -124,6 +124,18 @@ TEST_F(SoundSettingsTest, ADamagedFileIsReadWithoutOverrun) {
     EXPECT_EQ(output::MidiTempo, 88);
 }
 
+// A key with nothing after it, blanks and all, names no row: the lines after it still load.
+TEST_F(SoundSettingsTest, AKeyAloneOnItsLineIsSkipped) {
+    example();
+    write_settings("TRK\nTRK \nTRK    \r\nCHN\nTMP \nTRK    1   5\nAMP  1 90\nTMP\n");
+    load();
+    EXPECT_EQ(staves(1), 5);
+    EXPECT_EQ(staves(2), 0);
+    EXPECT_EQ(staves(17), 3);  // row 2 is not named: kept
+    EXPECT_EQ(settings(3), 90);
+    EXPECT_EQ(output::MidiTempo, 96);
+}
+
 TEST_F(SoundSettingsTest, LoadWithoutAFileKeepsEverythingAndItsMode) {
     settings(2) = 5;
     load();
