@@ -1,6 +1,7 @@
 // The R command family: restore, reset or reload the page (RS), ripple bars (RIP), restore an
 // item (RESTO), read a command file (READ, RD, RE, RES), REDO, the move of an item and the
 // library symbol item.
+#include <cctype>
 #include <string>
 
 #include "engine/commands/family_entries.h"
@@ -14,14 +15,28 @@
 #include "engine/core/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
+#include "platform/paths.h"
 
 namespace core {
 
 namespace {
 
-// The numbered backup document in the program folder, loaded by "RS !000".
+// The numbered page of the program folder, loaded by "RS !000" (also typed "!000.mus"): its
+// "000.mus", or else the page the data folder ships, "0.mus".
 constexpr std::string_view kBackupAlias = "!000";
+constexpr std::string_view kBackupAliasWithExtension = "!000.mus";
 constexpr std::string_view kBackupDocument = "\\program files\\melandrix\\000.mus";
+constexpr std::string_view kShippedDocument = "\\program files\\melandrix\\0.mus";
+
+bool is_backup_alias(const std::string& name) {
+    auto same = [&name](std::string_view alias) {
+        if (name.size() != alias.size()) return false;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(name[i])) != alias[i]) return false;
+        return true;
+    };
+    return same(kBackupAlias) || same(kBackupAliasWithExtension);
+}
 // The tool palette shown after an RI command.
 constexpr int32_t kItemPalette = 134;
 
@@ -70,9 +85,10 @@ void run_rs_command() {
         return;
     }
     std::string name = typed_name();
-    if (name == kBackupAlias) {
-        SecondLine.set("RS " + std::string(kBackupDocument));
-        name = kBackupDocument;
+    if (is_backup_alias(name)) {
+        name = platform::file_exists(platform::local_path(kBackupDocument)) ? kBackupDocument
+                                                                            : kShippedDocument;
+        SecondLine.set("RS " + name);
     }
     // Without its library data the engine cannot draw what it loads.
     if (!load_library_data()) {

@@ -27,23 +27,28 @@ constexpr int32_t kFirstPageStaves = 200;
 constexpr int32_t kGroupSizeWords = 24;
 constexpr float kStaffCode = 8.0f;
 
-// Lowers the staff numbers of items first..ItemCount of staves a..200 by a - 1, and the P10
-// reference staff of staff items placed against a staff of the group.
-void renumber_group(int32_t first, int32_t a) {
+// Copies the items of staves a..b, in page order, into ItemStoreScratch from word 1, their
+// staves renumbered from 1 and the P10 reference staff of staff items placed against a staff of
+// the group lowered with them. Returns the number of words copied. The store is not changed.
+int32_t copy_group(int32_t a, int32_t b) {
     const int32_t shift = a - 1;
-    if (shift == 0) return;
-    for (int32_t k = first; k <= ItemCount; ++k) {
+    int32_t out = 1;
+    for (int32_t k = 1; k <= ItemCount; ++k) {
         const int32_t s = ItemStartTable(k);
+        const int32_t len = ItemStartTable(k + 1) - s;
         const int32_t n = int_of(ItemStore(s));
-        if (n < 2) continue;
+        if (n < 2 || len < 3) continue;
         const float staff = ItemStore(s + 2);
-        if (staff >= static_cast<float>(a) && staff < kFirstPageStaves + 1.0f)
-            ItemStore(s + 2) = staff - static_cast<float>(shift);
-        if (n >= 10 && ItemStore(s + 1) == kStaffCode && ItemStore(s + 10) != 0.0f) {
+        if (staff < static_cast<float>(a) || staff >= static_cast<float>(b) + 1.0f) continue;
+        copy_words(ItemStore.at(s), ItemStoreScratch.at(out), len);
+        ItemStoreScratch(out + 2) = staff - static_cast<float>(shift);
+        if (n >= 10 && len > 10 && ItemStore(s + 1) == kStaffCode && ItemStore(s + 10) != 0.0f) {
             const int32_t ref = int_of(ItemStore(s + 10)) / 100;
-            if (ref >= a) ItemStore(s + 10) -= static_cast<float>(shift * 100);
+            if (ref >= a) ItemStoreScratch(out + 10) -= static_cast<float>(shift * 100);
         }
+        out += len;
     }
+    return out - 1;
 }
 
 // The first item of staves a..b that a staff item names, among the items left; 0 when none.
@@ -140,10 +145,11 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
     g.groups = k;
 }
 
-// Contract: see the header. The store is changed while the groups are written and then put
-// back word for word; CurrentFileName is kept. Writes the files (whole or not at all, level 3)
-// and MessageLine. A refused overwrite skips that file; a failed write is reported and ends the
-// split.
+// Contract: see the header. Each group's file holds the items of its own staves (the last
+// group also those of the staves above it, up to 200), in page order, whatever the order of the
+// page; the store is not changed. CurrentFileName is kept. Writes the files (whole or not at
+// all, level 3) and MessageLine. A refused overwrite skips that file; a failed write is reported
+// and ends the split.
 void split_into_files() {
     if (ItemCount == 0) return;
     const FixedText<512> current = CurrentFileName;
@@ -155,21 +161,16 @@ void split_into_files() {
         return;
     }
 
-    const std::vector<float> saved(ItemStore.data(), ItemStore.data() + (ItemWordsUsed - 1));
-    const int32_t saved_used = ItemWordsUsed;
-
     std::string name = g.output_name.empty() ? current.trimmed() : g.output_name;
     if (get_name_extension(name).empty()) name += get_name_extension(current.view());
     name = make_temp_path(name);
     std::string last_written;
     for (int32_t gi = g.groups; gi >= 1; --gi) {
         const int32_t a = gi == 1 ? 1 : g.group_end(gi - 1) + 1;
-        const int32_t first = first_item_of_group(g, a, g.group_end(gi));
-        if (first == 0) continue;
-        renumber_group(first, a);
-        const int32_t start = ItemStartTable(first);
-        const int32_t words = ItemWordsUsed - start;
-        copy_words(ItemStore.at(start), ItemStoreScratch.at(1), words);
+        const int32_t b = gi == g.groups ? kFirstPageStaves : g.group_end(gi);
+        if (first_item_of_group(g, a, g.group_end(gi)) == 0) continue;
+        const int32_t words = copy_group(a, b);
+        if (words + 1 <= kItemStoreWords) ItemStoreScratch(words + 1) = 0.0f;
         if (confirm_overwrite(name) == -1) {
             if (write_document(name, ItemStoreScratch, words + 1, kSplitLevel, MetricFlag) !=
                 DocumentStatus::Ok) {
@@ -178,15 +179,9 @@ void split_into_files() {
             }
             last_written = name;
         }
-        ItemWordsUsed = start;
-        ItemCount = first - 1;
-        ItemStore(ItemWordsUsed) = 0.0f;
         name = count_up_file_name(name);
     }
 
-    std::copy(saved.begin(), saved.end(), ItemStore.data());
-    ItemWordsUsed = saved_used;
-    rebuild_item_start_table();
     CurrentFileName = current;
     if (!last_written.empty()) MessageLine.set("Last file written = " + last_written);
 }

@@ -122,20 +122,17 @@ int32_t span_length(const Array1<int32_t, kItemStartEntries>& span, int32_t i, i
 
 // Contract: removes item i (1..ItemCount) from the store, its output from GraphicsList and
 // TextDisplayStream and its entries from ItemOutputSpans, keeping all of them consistent; the
-// record is kept in DeletedItemRecord for UNDELETE. A record longer than that buffer is not
-// kept (DeletedItemLength 0) rather than copied past its end.
+// record is kept in DeletedItemRecord for UNDELETE (the buffer holds the longest record the store
+// can hold; a longer one would be a broken start table, which is refused).
 void delete_item(int32_t i) {
     if (i < 1 || i > ItemCount) report_index_defect("item number", i, 1, ItemCount);
     const int32_t start = ItemStartTable(i);
     const int32_t next = ItemStartTable(i + 1);
     const int32_t len = next - start;
 
-    if (len <= kDeletedItemWords) {
-        copy_words(ItemStore.at(start), DeletedItemRecord.at(1), len);
-        DeletedItemLength = len;
-    } else {
-        DeletedItemLength = 0;
-    }
+    DeletedItemRecord.check_range(1, len);
+    copy_words(ItemStore.at(start), DeletedItemRecord.at(1), len);
+    DeletedItemLength = len;
     DeletedItemNumber = i;
 
     for (int32_t w = next; w <= ItemWordsUsed - 1; ++w) ItemStore(w - len) = ItemStore(w);

@@ -15,7 +15,8 @@ namespace core {
 
 constexpr int kItemStoreWords = 64000;
 constexpr int kItemStartEntries = 20000;
-constexpr int kDeletedItemWords = 125;
+// Any record fits, however long (a text item of 512 characters runs past 125 words).
+constexpr int kDeletedItemWords = kItemStoreWords;
 
 // Items packed as [n, P1..Pn] from word 1, no gaps.
 extern Array1<float, kItemStoreWords> ItemStore;

@@ -15,6 +15,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/title_line.h"
+#include "engine/core/undo.h"
 #include "engine/edit/absolute_size.h"
 #include "engine/edit/code_keywords.h"
 #include "engine/edit/edit_services.h"
@@ -371,6 +372,8 @@ void delete_words(int32_t code) {
         EditSearch.direction = CommandLine(3) == 'N' ? 1 : -1;
         set_single_code(code);
     }
+    // UNDO takes the deletion back as well as UNDELETE does.
+    core::save_undo_copy();
     core::delete_item(deleted);
     EditItemParams.fill(0.0f);
     mark_document_changed();

@@ -192,7 +192,8 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
 }
 
 // Repairs the font escapes: an underbar without a font number gets "29", one with a single
-// digit has it replaced by "29" (slash escapes, "_/" and 7 more characters, are left alone).
+// digit has it replaced by "29" (slash escapes, "_/" and 7 more characters, and outline escapes,
+// "__" and two digits, are left alone).
 // False, with a message, when the line would pass 512 characters.
 bool repair_font_escapes(std::string& line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
@@ -200,6 +201,11 @@ bool repair_font_escapes(std::string& line) {
         const char next = i + 1 < line.size() ? line[i + 1] : ' ';
         if (next == '/') {
             i += 8;
+            continue;
+        }
+        // "__" and two digits: the outline form of a font.
+        if (next == '_' && i + 3 < line.size() && is_digit(line[i + 2]) && is_digit(line[i + 3])) {
+            i += 3;
             continue;
         }
         if (!is_digit(next)) {

@@ -2,7 +2,9 @@
 // slurs lines, the closing menu and the offer to go on with the next staff.
 #include "engine/input/input_mode.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,6 +16,7 @@
 #include "engine/core/item_sorting.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
@@ -210,6 +213,25 @@ void leave_input() {
 
 namespace {
 
+// Scrolls the view so that the staff being typed stands in the middle of its height, at the
+// page's left edge. (A share of the scroll range would put a low staff at the range's end, the
+// empty room below the page's lowest staff.) Asks the front-end ('z', 'p').
+void show_input_staff(int32_t staff) {
+    if (staff < 1 || staff > layout::kMaxStaves) return;
+    render::redraw_items();
+    const auto& staves = layout::StaffTables;
+    const double middle = static_cast<double>(staves.StaffBaseY(staff)) +
+                          4.0 * 7.0 * static_cast<double>(staves.StaffScale(staff)) -
+                          static_cast<double>(render::ViewOrigin.y);
+    core::ServiceBlock size;
+    core::request_front_end_service('z', size);
+    const double top = middle + static_cast<double>(std::abs(size(2))) / 2.0;
+    core::ServiceBlock to;
+    to(1) = 0;
+    to(2) = static_cast<int32_t>(std::clamp(top, -90000.0, 90000.0));
+    core::request_front_end_service('p', to);
+}
+
 // Asks to go on with the next staff; true (and CommandLine the "IN" line of that staff, read)
 // on Yes.
 bool continue_on_next_staff() {
@@ -280,13 +302,7 @@ bool set_up_run() {
     }
     prepare_input_staff();
     if (from_user()) {
-        float highest = 0.0f, lowest = 999.0f;
-        core::find_staff_range(highest, lowest);
-        if (highest != lowest && lowest != 999.0f) {
-            render::ScrollFraction = (highest - InputStaff) / (highest - lowest);
-            render::position_view(0);
-            render::ScrollFraction = 99.0f;
-        }
+        show_input_staff(core::nint(InputStaff));
         core::ParamBuffer(3) = 0.0f;
     }
     const float end_limit =

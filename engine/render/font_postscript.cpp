@@ -118,6 +118,7 @@ void set_font_size(float& previous_ps_width) {
                   core::format_real("(F10.3)", ps_h) + " 0 0] mkf sf")) {
         return;
     }
+    ++LoadedFont.selections;
     previous_ps_width = ps_w;
 }
 

@@ -92,9 +92,17 @@ void set_ps_grey() {
     }
 }
 
+// Closes a PostScript group. A font selected inside it ends with it (grestore), so a selection
+// made since selections_before is due again for the next text.
+void close_ps_group(int32_t selections_before) {
+    run_hook(RenderHooks.write_ps_line, " r");
+    if (LoadedFont.selections != selections_before) LoadedFont.ps_width = -1.0f;
+}
+
 // PostScript pass, after the item's drawer: its path goes out, a shape note gets its letter,
-// and a grey group that the item opened is closed.
-void finish_ps_item(int32_t s, int32_t n) {
+// and a grey group that the item opened is closed. selections_before: the font selections
+// written before the item's drawer ran.
+void finish_ps_item(int32_t s, int32_t n, int32_t selections_before) {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
     run_hook(RenderHooks.flush_path_points);
@@ -110,13 +118,11 @@ void finish_ps_item(int32_t s, int32_t n) {
         draw_attached_item(size);
         GreyState.current = saved;
         p(26) = saved;
-        if (head > 0) run_hook(RenderHooks.write_ps_line, " r");
+        if (head > 0) close_ps_group(selections_before);
     }
     float own = n >= 26 ? stored(s, 26) : 0.0f;
     if (is_text_with_own_grey(s)) own = stored(s, 16);
-    if (GreyState.current != 0.0f && GreyState.current != own) {
-        run_hook(RenderHooks.write_ps_line, " r");
-    }
+    if (GreyState.current != 0.0f && GreyState.current != own) close_ps_group(selections_before);
 }
 
 // Writes one entry at pos when the list has room; returns the position after it.
@@ -406,11 +412,12 @@ void redraw_items() {
         }
         tspan(k + 1) = tspan(k);
         if (draw) {
+            const int32_t selections_before = LoadedFont.selections;
             draw_item_by_code();
             if (!postscript) {
                 if (PathPointList.count > 1) set_item_colour();
             } else {
-                finish_ps_item(s, n);
+                finish_ps_item(s, n, selections_before);
             }
         }
         ColourMemo.valid = 0;

@@ -221,6 +221,30 @@ void centre_rest(Rest& r) {
     if (k < -4 && k != -6) r.p6 = (nb.end - nb.start) * 1.04167f / r.scale;
 }
 
+// Keeps a centred rest's place: P9 (and P6 when the centring computed it, so that the next
+// drawing looks the same) go into the stored rest being drawn, found as ItemCount during a page
+// redraw, when its record reaches P9 and still holds P9 = -1; and into the edited item's words
+// when the rest is the item being edited. drawn: P1..P5 as drawn (index = P number).
+void store_centred_place(const Rest& r, bool wide, const std::array<float, 6>& drawn) {
+    auto& e = core::EditItemParams;
+    if (core::EditedItemNumber != 0 && e(1) == drawn[1] && e(3) == drawn[3] &&
+        e(4) == drawn[4] && e(9) == -1.0f) {
+        e(9) = r.p9;
+        if (wide) e(6) = r.p6;
+    }
+    const int32_t k = core::ItemCount;
+    if (k < 1 || k >= core::kItemStartEntries) return;
+    const int32_t s = core::ItemStartTable(k);
+    if (s < 1 || s >= core::ItemWordsUsed) return;
+    const int32_t n = core::int_of(core::ItemStore(s));
+    if (n < 9 || s + 9 >= core::ItemWordsUsed) return;
+    if (core::ItemStore(s + 1) != 2.0f || core::ItemStore(s + 3) != drawn[3] ||
+        core::ItemStore(s + 4) != drawn[4] || core::ItemStore(s + 9) != -1.0f)
+        return;
+    core::ItemStore(s + 9) = r.p9;
+    if (wide) core::ItemStore(s + 6) = r.p6;
+}
+
 // ---- the drawing steps ----
 
 void paint(float x, float y, int32_t kind, float s1, float s2) {
@@ -386,7 +410,7 @@ void draw_count(const Rest& r, float cx) {
 // Contract: see the header. The steps: P17 moves the rest to the neighbouring staff; an
 // invisible rest (P6 = -1) is drawn grey on screen while invisible items are shown and not at
 // all otherwise; P6 above 4 draws a screen stroke instead of dots; P9 = -1 on the long kinds
-// centres the rest between its bar lines (computed, not stored); then the kind's shape, the
+// centres the rest between its bar lines and keeps the place in the stored rest; then the kind's shape, the
 // ledger stroke, the brackets and the count. Reads ItemStore (centring), ShowInvisibleItems,
 // OutputPassWord and the current staff's scale; writes PathPointList and, through the number
 // drawer, the text stream.
@@ -424,7 +448,12 @@ void draw_rest_item() {
 
         if (r.kind <= kWholeRest) {
             r.p9 = p(9);
-            if (r.p9 == -1.0f) centre_rest(r);
+            if (r.p9 == -1.0f) {
+                const float p6_before = r.p6;
+                centre_rest(r);
+                if (r.p9 != -1.0f && ip(6) != -1)
+                    store_centred_place(r, r.p6 != p6_before, {0.0f, p(1), p(2), p(3), p(4), p(5)});
+            }
         }
         const float shift = p(10) * r.u * 150.0f;
         r.x = ItemDrawOrigin.x + shift;

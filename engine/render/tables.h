@@ -144,6 +144,7 @@ struct LoadedFontRecord {
     float text_height = 0.0f;                 // H: staff scale x P7
     float ps_width = -1.0f;                   // PostScript width of the last selection (-1 = due)
     int32_t reloaded = 0;                     // 1 = metrics read since the last selection line
+    int32_t selections = 0;  // selection lines written; a group that wrote one drops it on close
 };
 extern LoadedFontRecord LoadedFont;
 // Raised by the PostScript colour writer (output) when it has sent an item's colour; the page

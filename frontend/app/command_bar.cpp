@@ -48,7 +48,9 @@ QString to_edit_text(QString text) {
 
 // The message line's form of an engine text: its CR LF breaks become lines, and every other
 // control character (a name read from a file may hold one) shows as "?".
-QString to_message_text(const QString& text) {
+QString to_message_text(QString text) {
+    // "||" in the engine's messages stands for a line break.
+    text.replace(QStringLiteral("||"), QStringLiteral("\r\n"));
     QStringList lines = text.split(QStringLiteral("\r\n"));
     for (QString& line : lines) line = QString::fromStdString(core::shown_text(line.toStdString()));
     return lines.join(QLatin1Char('\n'));
@@ -189,6 +191,9 @@ bool CCommandEdit::OnChar(int32_t ch, int32_t flags) {
     LastKeyFlags = flags;
     EnterKeyHit = ch == kVkReturn && flags == kMainEnterFlags ? kVkReturn : 0;
     if (!key_mode()) return true;
+    // Only the main Enter ends a line: the keypad's Enter and a held Enter reach the engine as
+    // no key at all (the token keeps only the scan code, which would not tell them apart).
+    if (ch == kVkReturn && flags != kMainEnterFlags) return false;
     const char token[6] = {'~', '~', '~', static_cast<char>(ch), static_cast<char>(flags & 0xFF),
                            '\0'};
     bar_->SendKeyToken(std::string_view(token, sizeof token));

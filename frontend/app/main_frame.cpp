@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "engine/commands/start_up.h"
@@ -32,6 +34,7 @@
 #include "frontend/bridge/input_waits.h"
 #include "frontend/bridge/item_panel.h"
 #include "frontend/bridge/qt_front_end.h"
+#include "frontend/bridge/services.h"
 #include "frontend/midi/midi_input_path.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_doc.h"
@@ -356,6 +359,17 @@ void CMainFrame::CreateMenus() {
     })->setShortcut(QKeySequence::Save);
     add(file, kCmdFileSaveAs, QStringLiteral("Save &As..."), [this] { OnFileSaveAs(); });
     file->addSeparator();
+    // The engine prints through its own print command.
+    add(file, kCmdFilePrint, QStringLiteral("&Print..."), [] {
+        if (COrmestView* view = ActiveView()) view->OnPreparePrinting();
+    })->setShortcut(QKeySequence::Print);
+    add(file, kCmdPrintPreview, QStringLiteral("Print Pre&view"), [] {
+        if (COrmestView* view = ActiveView()) view->OnPrintPreview();
+    });
+    add(file, kCmdLoadDisplayBuffer, QStringLiteral("&Load Display Buffer..."),
+        [this] { OnLoadDisplayBuffer(); })
+        ->setStatusTip(QStringLiteral("Loads the display buffer"));
+    file->addSeparator();
     recent_menu_ = file->addMenu(QStringLiteral("Recent &Files"));
     file->addSeparator();
     add(file, kCmdAppExit, QStringLiteral("E&xit"), [this] { close(); });
@@ -370,6 +384,33 @@ void CMainFrame::CreateMenus() {
     for (int id : {kCmdInputTools, kCmdCommandBar, kCmdZoomBar, kCmdItemBar}) {
         actions_.value(id)->setCheckable(true);
     }
+    view->addSeparator();
+    // The painting of the page: shapes filled or outlined, the colours, the font test.
+    QAction* filled = add(view, kCmdFilledPaths, QStringLiteral("&Filled Shapes"), [] {
+        if (COrmestView* v = ActiveView()) v->OnToggleFilledPaths();
+    });
+    filled->setCheckable(true);
+    filled->setChecked(FilledPathsMode != 0);
+    QMenu* colours = view->addMenu(QStringLiteral("&Colors"));
+    const struct {
+        int id;
+        const char* text;
+        void (COrmestView::*handler)();
+    } colour_commands[] = {
+        {kCmdSelectionColor, "&Selection Color...", &COrmestView::OnSelectionColor},
+        {kCmdFillColor, "&Fill Color...", &COrmestView::OnFillColor},
+        {kCmdTextColor, "&Text Color...", &COrmestView::OnTextColor},
+        {kCmdDefaultColor, "&Default Color...", &COrmestView::OnDefaultColor},
+        {kCmdBackground, "&Background...", &COrmestView::OnBackground},
+    };
+    for (const auto& c : colour_commands) {
+        add(colours, c.id, QString::fromLatin1(c.text), [handler = c.handler] {
+            if (COrmestView* v = ActiveView()) (v->*handler)();
+        });
+    }
+    add(view, kCmdFontTest, QStringLiteral("Font &Test..."), [] {
+        if (COrmestView* v = ActiveView()) v->OnFontTest();
+    });
     view->addSeparator();
     add(view, kCmdZoomIn, QStringLiteral("Zoom &In"), [this] {
         OnZoomIn();
@@ -427,9 +468,16 @@ CChildFrame* CMainFrame::AddChildFrame(COrmestDoc* doc) {
     const QSize area = isVisible() ? mdi_->size() : size();
     child->resize(std::max(400, area.width() * 3 / 4), std::max(300, area.height() * 3 / 4));
     connect(doc, &COrmestDoc::documentSaved, this, &CMainFrame::AddRecentFile);
+    connect(child->View(), &COrmestView::filledPathsModeChanged, this, [this](bool filled) {
+        if (QAction* a = CommandAction(kCmdFilledPaths)) a->setChecked(filled);
+    });
     child->show();
+    // On screen: the area's placement may put a later window partly outside it.
+    if (isVisible() && !mdi_->viewport()->rect().contains(child->geometry())) child->move(0, 0);
     mdi_->setActiveSubWindow(child);
     SetActiveView(child->View());
+    // The view never keeps the focus: typing goes to the input line.
+    command_bar_->InputEdit()->setFocus();
     return child;
 }
 
@@ -450,6 +498,8 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path) {
     }
     AddRecentFile(doc->PathName());
     CChildFrame* child = AddChildFrame(doc);
+    // The engine holds one page: the windows of the page it replaced close.
+    CloseWindowsOfOtherPages(child);
     // The page opens at its top left, even where the engine drew above the page origin.
     child->View()->ScrollToTopLeft();
     return child;
@@ -459,6 +509,40 @@ void CMainFrame::OnFileOpen() {
     const QString name =
         QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kDocumentFilter);
     if (!name.isEmpty()) OpenDocumentFile(name);
+}
+
+// Contract: writes GraphicsList and GraphicsListLength from the chosen file (at most the list's
+// words: a longer file is cut there and the message line says so), TextDisplayStreamCopy and
+// TextDisplayStreamLength from "text" in the current folder (at most the stream's bytes, line
+// feeds becoming zero bytes); a file that cannot be read leaves its list as it was. Then the
+// lists are decoded and shown. Cancel changes nothing.
+void CMainFrame::OnLoadDisplayBuffer() {
+    const QString name = RunOpenFileDialog(QStringLiteral("Load Display Buffer"),
+                                           QStringLiteral("Vector Files (*.vec)"));
+    if (name.isEmpty()) return;
+    QString told;
+    QFile vectors(name);
+    if (vectors.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = vectors.read(static_cast<qint64>(kGraphicsListWords) * 4);
+        const int32_t words = static_cast<int32_t>(bytes.size() / 4);
+        std::memcpy(GraphicsList.data(), bytes.constData(), static_cast<std::size_t>(words) * 4);
+        GraphicsListLength = words;
+        if (!vectors.atEnd())
+            told = QStringLiteral("*** Only the first %1 words of the file were loaded.")
+                       .arg(kGraphicsListWords);
+    } else {
+        told = QStringLiteral("*** Cannot read ") + name;
+    }
+    QFile text(QStringLiteral("text"));
+    if (text.open(QIODevice::ReadOnly)) {
+        QByteArray bytes = text.read(kTextStreamBytes);
+        bytes.replace('\n', '\0');
+        std::memcpy(TextDisplayStreamCopy.data(), bytes.constData(),
+                    static_cast<std::size_t>(bytes.size()));
+        TextDisplayStreamLength = static_cast<int32_t>(bytes.size());
+    }
+    DecodeDisplayLists(nullptr);
+    if (!told.isEmpty()) command_bar_->SetMessageText(told);
 }
 
 void CMainFrame::OnFileSave() {

@@ -39,6 +39,16 @@ enum FrameCommand : int {
     kCmdInputTools = 32830,
     kCmdFileTools = 32832,
     kCmdZoomBar = 32839,
+    kCmdLoadDisplayBuffer = 32793,
+    kCmdFilledPaths = 32794,
+    kCmdSelectionColor = 32834,
+    kCmdTextColor = 32836,
+    kCmdFillColor = 32837,
+    kCmdDefaultColor = 32838,
+    kCmdBackground = 32840,
+    kCmdFilePrint = 57607,
+    kCmdPrintPreview = 57609,
+    kCmdFontTest = 57696,
 };
 
 class CMainFrame : public QMainWindow {
@@ -70,6 +80,9 @@ class CMainFrame : public QMainWindow {
     void OnFileOpen();
     void OnFileSave();
     void OnFileSaveAs();
+    // Reads a "*.vec" file into the graphics list and the file "text" of the current folder
+    // into the text stream, and shows them (a developer's look at a stored display).
+    void OnLoadDisplayBuffer();
     // The recent-file list (at most four paths, newest first).
     const QStringList& RecentFiles() const { return recent_; }
 

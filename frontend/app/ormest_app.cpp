@@ -9,6 +9,7 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
+#include "frontend/app/command_bar.h"
 #include "frontend/app/frame_state.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/engine_gate.h"
@@ -149,6 +150,9 @@ bool COrmestApp::InitInstance() {
     frame_->show();
     frame_->UpdateBarMarks();
     frame_->ApplyStartPlacement();
+    // The user can type at once: the input line has the focus from the start.
+    frame_->activateWindow();
+    frame_->CommandBar()->InputEdit()->setFocus(Qt::ActiveWindowFocusReason);
     PreviewActive = 0;
     PrintLayoutActive = 0;
     // MIDI input: a machine without a MIDI system or input is told so once, and goes on. The

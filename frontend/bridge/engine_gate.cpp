@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/commands/interpreter.h"
+#include "engine/core/document_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"
 #include "frontend/view/frames.h"
@@ -112,6 +113,7 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
     line.blank();
     RequestedDisplayScale = 0;
     PreviousDisplayScale = DisplayScale;
+    const std::string page_before = core::CurrentFileName.trimmed();
     {
         const CallGuard guard;
         core::run_command(graphics_list, graphics_length, TextDisplayStream.data(), text_length,
@@ -136,12 +138,16 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
             if (child != nullptr && child != active) child->Document()->SetModifiedFlag(false);
         }
     }
+    if (core::CurrentFileName.trimmed() != page_before && !DocumentFileCallUnderWay())
+        FollowEnginePageName();
     UpdateItemPanel();
     // With every document window closed there is no view to carry key mode.
     if (COrmestView* view = ActiveView()) {
         view->KeyMode = view->KeyModeRequest != 0 ? 1 : 0;
         view->KeyModeRequest = 0;
     }
+    // After every command the user types on at once: the focus is back in the input line.
+    if (Hooks().focus_input) Hooks().focus_input();
     return 0;
 }
 

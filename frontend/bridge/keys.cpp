@@ -228,8 +228,17 @@ WinKey TranslateKey(int qt_key, Qt::KeyboardModifiers modifiers, const QString& 
     return key;
 }
 
+// The keypad's Enter as the window system numbers it (X11 with evdev rules and Wayland: the
+// evdev code 96 plus 8). Some key maps give it the main Enter's key and no keypad modifier;
+// the key's number still tells it apart.
+constexpr quint32 kKeypadEnterScanCode = 104;
+
 WinKey TranslateKey(const QKeyEvent& event) {
-    return TranslateKey(event.key(), event.modifiers(), event.text(), event.isAutoRepeat());
+    Qt::KeyboardModifiers modifiers = event.modifiers();
+    if ((event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) &&
+        event.nativeScanCode() == kKeypadEnterScanCode)
+        modifiers |= Qt::KeypadModifier;
+    return TranslateKey(event.key(), modifiers, event.text(), event.isAutoRepeat());
 }
 
 // Contract: reads the fixed tables only. Every Ctrl chord but Ctrl+Q is no key: the waiting

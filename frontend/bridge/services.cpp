@@ -361,10 +361,10 @@ void FrontEndService(char tag[4], core::ServiceBlock& block) {
             if (doc != nullptr) doc->SetModifiedFlag(block(1) != 0);
             break;
         case 'n':
-            // The page window shows the engine's title line; "[*]" keeps the modified mark.
-            if (CChildFrame* child = ActiveChildFrame()) {
-                child->setWindowTitle(FromCp1252(core::block_text(block)) + QStringLiteral("[*]"));
-            }
+            // The page window shows the engine's title line (during an open, the window of the
+            // document being opened).
+            if (COrmestDoc* titled = TitleDocument())
+                titled->SetTitleLine(FromCp1252(core::block_text(block)));
             break;
         case 'o': {
             const uint32_t initial = static_cast<uint32_t>(block(1)) & 0xFFFFFF;
@@ -415,6 +415,18 @@ void FrontEndService(char tag[4], core::ServiceBlock& block) {
             break;
     }
     if (mark) tag[0] = '\0';
+}
+
+QString RunOpenFileDialog(const QString& title, const QString& filter) {
+    if (ServiceDialogHooks().open_file) return ServiceDialogHooks().open_file(title, filter);
+    if (DialogsUnattended()) return QString();
+    return QFileDialog::getOpenFileName(main_window(), title, QString(), filter);
+}
+
+bool RunFontDialog(QFont& font) { return run_font_dialog(font); }
+
+bool RunColourDialog(uint32_t initial, uint32_t& chosen) {
+    return run_colour_dialog(initial, chosen);
 }
 
 }  // namespace frontend

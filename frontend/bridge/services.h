@@ -32,6 +32,8 @@ constexpr int32_t kFontTestLogFontToken = 1;
 struct ServiceDialogs {
     // Save-file dialog: the chosen path, or an empty text when cancelled.
     std::function<QString()> save_file;
+    // Open-file dialog with a title and a filter: the chosen path, or empty when cancelled.
+    std::function<QString(const QString& title, const QString& filter)> open_file;
     // Font dialog: true with the chosen font in font.
     std::function<bool(QFont& font)> choose_font;
     // Colour dialog from initial (0x00BBGGRR): true with the chosen colour.
@@ -44,5 +46,10 @@ struct ServiceDialogs {
     std::function<int32_t()> player_elapsed_time;
 };
 ServiceDialogs& ServiceDialogHooks();
+
+// The dialogs above for the window's own commands (the same hooks, the same unattended rule).
+QString RunOpenFileDialog(const QString& title, const QString& filter);
+bool RunFontDialog(QFont& font);
+bool RunColourDialog(uint32_t initial, uint32_t& chosen);
 
 }  // namespace frontend

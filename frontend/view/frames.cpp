@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QPointer>
 
+#include "frontend/bridge/engine_gate.h"
 #include "frontend/view/ormest_doc.h"
 #include "frontend/view/ormest_view.h"
 
@@ -27,7 +28,7 @@ CChildFrame::CChildFrame(COrmestDoc* doc, QWidget* parent) : QMdiSubWindow(paren
 CChildFrame::~CChildFrame() = default;
 
 void CChildFrame::UpdateTitle() {
-    setWindowTitle(doc_->Title() + QStringLiteral("[*]"));
+    setWindowTitle(doc_->ShownTitle() + QStringLiteral("[*]"));
     setWindowModified(doc_->IsModified());
 }
 
@@ -44,6 +45,11 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
+void CChildFrame::focusInEvent(QFocusEvent* event) {
+    QMdiSubWindow::focusInEvent(event);
+    if (frontend::Hooks().focus_input) frontend::Hooks().focus_input();
+}
+
 namespace frontend {
 
 void SetDocumentArea(QMdiArea* area) { g_area = area; }
@@ -53,6 +59,30 @@ QMdiArea* DocumentArea() { return g_area.data(); }
 CChildFrame* ActiveChildFrame() {
     if (g_area.isNull()) return nullptr;
     return qobject_cast<CChildFrame*>(g_area->currentSubWindow());
+}
+
+// Contract: closes, without asking, every document window but keep whose document is no
+// longer the engine's page. Their changes went with the page: the engine asked about them
+// before it replaced the page, and a Yes to a question now would save the new page under the
+// old name.
+void CloseWindowsOfOtherPages(const CChildFrame* keep) {
+    if (g_area.isNull()) return;
+    for (QMdiSubWindow* w : g_area->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(w);
+        if (child == nullptr || child == keep || child->Document()->HoldsEnginePage()) continue;
+        child->CloseDocument();
+    }
+}
+
+// Contract: after an engine call that renamed its page (a G word, a save under a new name),
+// the active window, which shows the page, takes the page's file as its document; the windows
+// of other files close.
+void FollowEnginePageName() {
+    CChildFrame* active = ActiveChildFrame();
+    const QString page = EnginePageFile();
+    if (active != nullptr && !page.isEmpty() && !active->Document()->HoldsEnginePage())
+        active->Document()->SetPathName(page);
+    CloseWindowsOfOtherPages(active);
 }
 
 }  // namespace frontend

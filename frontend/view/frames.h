@@ -27,6 +27,8 @@ class CChildFrame : public QMdiSubWindow {
   protected:
     // Asks to save a modified document first; Cancel keeps the window.
     void closeEvent(QCloseEvent* event) override;
+    // The window never keeps the focus: typing goes to the command bar's input line.
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     void UpdateTitle();
@@ -43,5 +45,11 @@ void SetDocumentArea(QMdiArea* area);
 QMdiArea* DocumentArea();
 // The active document window (null when none).
 CChildFrame* ActiveChildFrame();
+// Closes, without asking, the windows other than keep whose document is no longer the engine's
+// page.
+void CloseWindowsOfOtherPages(const CChildFrame* keep);
+// After the engine renamed its page: the active window takes the page's file, other files'
+// windows close.
+void FollowEnginePageName();
 
 }  // namespace frontend

@@ -26,6 +26,9 @@ namespace {
 DocumentMessageHook g_message_hook;
 SaveQuestionHook g_save_question_hook;
 int g_untitled_count = 0;
+// The document an open is under way for.
+COrmestDoc* g_opening = nullptr;
+bool g_saving = false;
 
 const QString kDocumentFilter =
     QStringLiteral("Melandrix Files (*.mus *.MUS *.pag *.PAG);;All Files (*)");
@@ -92,6 +95,20 @@ void SetDocumentMessageHook(DocumentMessageHook hook) { g_message_hook = std::mo
 
 void SetSaveQuestionHook(SaveQuestionHook hook) { g_save_question_hook = std::move(hook); }
 
+COrmestDoc* TitleDocument() {
+    if (g_opening != nullptr) return g_opening;
+    CChildFrame* child = ActiveChildFrame();
+    return child != nullptr ? child->Document() : nullptr;
+}
+
+bool DocumentFileCallUnderWay() { return g_opening != nullptr || g_saving; }
+
+QString EnginePageFile() {
+    const std::string name = core::CurrentFileName.trimmed();
+    if (name.empty()) return {};
+    return canonical_path(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
 // Contract: reads the file; writes GraphicsList and GraphicsListLength only on Ok. A file whose
 // bytes after the first four are fewer than its count announces (4 N, or 4 N - 2 when the count
 // is 16 bits wide) is Short; a list that would not fit the graphics list is TooLarge.
@@ -145,8 +162,31 @@ void COrmestDoc::SetPathName(const QString& path) {
     emit titleChanged(title_);
 }
 
+void COrmestDoc::SetTitleLine(const QString& line) {
+    title_line_ = line.trimmed();
+    emit titleChanged(title_);
+}
+
+QString COrmestDoc::ShownTitle() const {
+    if (title_line_.isEmpty()) return title_;
+    // An empty page's line holds only its paper ("<Letter>").
+    if (title_line_.startsWith(QLatin1Char('<'))) return title_ + QStringLiteral("  ") + title_line_;
+    return title_line_;
+}
+
+// Contract: only two files that both exist and differ tell a named document from the page; a
+// name that cannot be resolved (the file gone, a relative name from another folder) is not
+// taken as another page.
+bool COrmestDoc::HoldsEnginePage() const {
+    const QString page = EnginePageFile();
+    if (path_.isEmpty()) return page.isEmpty();
+    const QString own = canonical_path(path_);
+    return own.isEmpty() || page.isEmpty() || own == page;
+}
+
 bool COrmestDoc::OnNewDocument() {
     path_.clear();
+    title_line_.clear();
     title_ = QStringLiteral("Melandrix%1").arg(++g_untitled_count);
     SetModifiedFlag(false);
     emit titleChanged(title_);
@@ -197,6 +237,11 @@ bool COrmestDoc::OnOpenDocument(const QString& path) {
 
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const QString wanted = canonical_path(path);
+    // The title line the engine sends during the load is this document's.
+    struct Opening {
+        explicit Opening(COrmestDoc* doc) { g_opening = doc; }
+        ~Opening() { g_opening = nullptr; }
+    } opening(this);
     core::FixedText<512> line("~~R" + local);
     int32_t status = 0;
     // The engine marks the page it loads as changed or not through the active window, which
@@ -259,7 +304,10 @@ bool COrmestDoc::OnSaveDocument(const QString& path) {
 
     core::FixedText<512> line("~~W" + local);
     int32_t status = 0;
-    if (RunEngineLine(line, status) != 0) show_document_message(FromCp1252(line.view()).trimmed());
+    g_saving = true;
+    const int32_t refused = RunEngineLine(line, status);
+    g_saving = false;
+    if (refused != 0) show_document_message(FromCp1252(line.view()).trimmed());
     const bool engine_ok = core::CommandModeLetters(1) == 0;
     if (core::FrontEndCommandBuffer.c_text() == local) core::FrontEndCommandBuffer.blank();
     if (core::FrontEndPathBuffer.trimmed() == local) core::FrontEndPathBuffer.blank();
@@ -273,12 +321,21 @@ bool COrmestDoc::OnSaveDocument(const QString& path) {
         return false;
     }
     SetModifiedFlag(false);
+    // The page now has this file's name: windows of other files no longer show theirs.
+    CloseWindowsOfOtherPages(qobject_cast<CChildFrame*>(parent()));
     emit documentSaved(path);
     return true;
 }
 
+// Contract: a document whose file is no longer the engine's page (another file was loaded into
+// the page since) is never saved under its name: that would write another page over its file.
 bool COrmestDoc::DoFileSave() {
     if (path_.isEmpty()) return DoSaveAs();
+    if (!HoldsEnginePage()) {
+        show_document_message(
+            QStringLiteral("%1 is no longer the page in the editor: it was not saved.").arg(title_));
+        return false;
+    }
     return OnSaveDocument(path_);
 }
 

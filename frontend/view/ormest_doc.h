@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+class COrmestDoc;
+
 namespace frontend {
 
 // The path of the last document opened, as handed to the engine.
@@ -46,6 +48,17 @@ void SetDocumentMessageHook(DocumentMessageHook hook);
 using SaveQuestionHook = std::function<int(const QString&)>;
 void SetSaveQuestionHook(SaveQuestionHook hook);
 
+// The document that takes the engine's title line: the one being opened during an open (its
+// window does not exist yet), else the active window's; null when there is none.
+COrmestDoc* TitleDocument();
+
+// True while a document's open or save runs its engine call (the document itself follows the
+// page then, not the active window).
+bool DocumentFileCallUnderWay();
+
+// The engine's page as a canonical file name; empty when the page has no file behind it.
+QString EnginePageFile();
+
 }  // namespace frontend
 
 class COrmestDoc : public QObject {
@@ -79,6 +92,16 @@ class COrmestDoc : public QObject {
     const QString& PathName() const { return path_; }
     void SetPathName(const QString& path);
     const QString& Title() const { return title_; }
+    // The engine's title line for this document (name, saved state, item count, paper); empty
+    // until the engine has sent one.
+    const QString& TitleLine() const { return title_line_; }
+    void SetTitleLine(const QString& line);
+    // What the window's title shows: the title line, with the document's name in front when
+    // the line is only the paper of an empty page.
+    QString ShownTitle() const;
+    // True when the engine's page is this document: an untitled document holds a page that has
+    // no file, a named one only the page read from or written to its own file.
+    bool HoldsEnginePage() const;
 
   signals:
     void titleChanged(const QString& title);
@@ -89,5 +112,6 @@ class COrmestDoc : public QObject {
   private:
     QString path_;
     QString title_;
+    QString title_line_;
     bool modified_ = false;
 };

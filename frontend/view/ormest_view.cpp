@@ -17,6 +17,7 @@
 
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
+#include "frontend/bridge/services.h"
 
 namespace frontend {
 
@@ -331,6 +332,13 @@ void COrmestView::paintEvent(QPaintEvent* event) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rubber_band_);
     }
+    if (font_test_due_) {
+        // Drawn once, as on the window's own surface: the next repaint wipes it.
+        font_test_due_ = false;
+        painter.setFont(font_test_font_);
+        painter.setPen(to_qcolor(SelectionColor));
+        painter.drawText(QPointF(200.0, 200.0), QStringLiteral("Font Test"));
+    }
 }
 
 void COrmestView::focusInEvent(QFocusEvent* event) {
@@ -352,12 +360,35 @@ void COrmestView::OnToggleFilledPaths() {
 }
 
 bool COrmestView::PickColor(ColorRef& colour, const char* title) {
-    const QColor chosen =
-        QColorDialog::getColor(to_qcolor(colour), this, QString::fromLatin1(title));
-    if (!chosen.isValid()) return false;
-    colour = to_colorref(chosen);
+    uint32_t chosen = 0;
+    if (ServiceDialogHooks().choose_colour) {
+        if (!RunColourDialog(colour, chosen)) return false;
+    } else {
+        const QColor c = QColorDialog::getColor(to_qcolor(colour), this, QString::fromLatin1(title));
+        if (!c.isValid()) return false;
+        chosen = to_colorref(c);
+    }
+    colour = chosen;
     BuildGeometryAndRepaint(this);
     return true;
+}
+
+// Contract: writes FontTestLogFont's height, width, escapement, orientation, character set and
+// face on OK; Cancel changes nothing.
+void COrmestView::OnFontTest() {
+    QFont font(QString::fromStdString(FontTestLogFont.face));
+    if (!RunFontDialog(font)) return;
+    FontTestLogFontRecord& lf = FontTestLogFont;
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
+    lf.height = -static_cast<int32_t>(std::lround(points * 1000.0 / 72.0));
+    lf.width = 0;
+    lf.escapement = 0;
+    lf.orientation = 0;
+    lf.char_set = 0;
+    lf.face = font.family().toLatin1().left(31).toStdString();
+    font_test_font_ = font;
+    font_test_due_ = true;
+    viewport()->update();
 }
 
 void COrmestView::OnSelectionColor() { PickColor(SelectionColor, "Selection Color"); }

@@ -7,6 +7,8 @@
 // y); the device is the viewport in pixels, y downward, shifted by the scroll position.
 #pragma once
 
+#include <QFont>
+
 #include <QAbstractScrollArea>
 #include <QPoint>
 #include <QRect>
@@ -37,7 +39,7 @@ extern ColorRef BackgroundColor;   // white: no background fill
 extern ColorRef DefaultColor;      // pen of open lines (outline mode) and the base pen
 extern ColorRef TextColor;         // white: each text record in its own colour
 extern ColorRef FillColor;         // fill of shapes of colour 0; pen of outlines
-extern ColorRef SelectionColor;    // kept and saved; not used for painting
+extern ColorRef SelectionColor;    // kept and saved; the font test's sample is drawn in it
 extern int32_t FilledPathsMode;    // nonzero: shapes filled; 0: outline mode
 extern uint8_t PreviewActive;      // 1 while the print preview runs
 extern uint8_t PrintLayoutActive;  // 1 from the print preview until printing ends
@@ -125,6 +127,10 @@ class COrmestView : public QAbstractScrollArea {
     void OnPreparePrinting();
     void OnPrintViaQt();
     void OnPrintPreview();
+    // "Font Test": the font dialog; the chosen size, angle and face become the text-mode font
+    // (its weight, italic, underline and strike-out stay) and the sample "Font Test" is drawn
+    // once at (200, 200) of the view in the selection colour, until the next repaint.
+    void OnFontTest();
 
     // Mouse handlers (also called by tests with device points).
     void OnLButtonDown(QPoint point);
@@ -152,4 +158,6 @@ class COrmestView : public QAbstractScrollArea {
     // Draws or erases the rubber band of a drag.
     void DrawDragRect(const QRect& rect, const QRect& last);
     QRect rubber_band_;  // shown by the paint over the lists
+    QFont font_test_font_;
+    bool font_test_due_ = false;  // the next paint draws the font test's sample
 };

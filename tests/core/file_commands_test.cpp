@@ -575,6 +575,28 @@ TEST_F(FileCommandsTest, SplitWritesGroupsAsNumberedFilesAndKeepsThePage) {
               (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0, 3, 0, 4, -9999}));
 }
 
+// A page not sorted by staff: each file still gets only its own staves' items.
+TEST_F(FileCommandsTest, SplitOfAnUnsortedPageGivesEachFileItsOwnStaves) {
+    enter_items_without_editing();
+    for (const char* line : {"8 1 0", "8 2 0", "8 3 0", "8 4 0", "1 3 10 5", "1 1 12 5",
+                             "1 4 14 5", "1 2 16 5"})
+        type(line);
+    const std::vector<float> words = page();
+    core::CurrentFileName.set(path("part1.mus"));
+    ScriptedFrontEnd::DialogAnswer groups;
+    groups.text = "2";
+    fe_.answer_dialog(groups);
+    core::split_into_files();
+    EXPECT_EQ(reply(), "Last file written = " + path("part2.mus"));
+    EXPECT_EQ(page(), words);
+    EXPECT_EQ(decode(bytes("part1.mus")),
+              (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0, 4, 1, 1, 10, 5, 4, 1, 2, 14, 5, 3, 0, 4,
+                                  -9999}));
+    EXPECT_EQ(decode(bytes("part2.mus")),
+              (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0, 4, 1, 1, 12, 5, 4, 1, 2, 16, 5, 3, 0, 4,
+                                  -9999}));
+}
+
 TEST(FileNamesTest, CountUpCarriesAndTheExtensionIsTheLastComponents) {
     EXPECT_EQ(core::count_up_file_name("/a.b/x1.mus"), "/a.b/x2.mus");
     EXPECT_EQ(core::count_up_file_name("p9.mus"), "q0.mus");

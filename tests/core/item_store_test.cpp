@@ -211,25 +211,41 @@ TEST_F(ItemStoreTest, DeleteOfTheLastItemLeavesItsStartValues) {
     EXPECT_EQ(DeletedItemRecord(2), 2.0f);
 }
 
-TEST_F(ItemStoreTest, ARecordOfExactly125WordsIsKeptForUndeleteAndOneMoreIsNot) {
-    std::vector<float> longest(kDeletedItemWords - 1, 0.0f);  // n = 124: 125 words with n
-    for (std::size_t k = 0; k < longest.size(); ++k) longest[k] = static_cast<float>(k + 1);
-    add_item(longest);
-    std::vector<float> too_long(kDeletedItemWords, 2.0f);  // 126 words
-    add_item(too_long);
+// Every deleted record is kept for UNDELETE, however long: 125 words, 126, and one that fills
+// the whole store.
+TEST_F(ItemStoreTest, EveryDeletedRecordIsKeptForUndeleteWhateverItsLength) {
+    std::vector<float> first(124, 0.0f);  // n = 124: 125 words with n
+    for (std::size_t k = 0; k < first.size(); ++k) first[k] = static_cast<float>(k + 1);
+    add_item(first);
+    std::vector<float> longer(125, 2.0f);  // 126 words
+    add_item(longer);
     add_item({3, 1, 30, 7});
     delete_item(1);
-    EXPECT_EQ(DeletedItemLength, kDeletedItemWords);
+    EXPECT_EQ(DeletedItemLength, 125);
     EXPECT_FLOAT_EQ(DeletedItemRecord(1), 124.0f);
     EXPECT_FLOAT_EQ(DeletedItemRecord(2), 1.0f);
-    EXPECT_FLOAT_EQ(DeletedItemRecord(kDeletedItemWords), 124.0f);  // the last parameter
+    EXPECT_FLOAT_EQ(DeletedItemRecord(125), 124.0f);  // the last parameter
     expect_invariants();
     delete_item(1);
-    EXPECT_EQ(DeletedItemLength, 0);
+    EXPECT_EQ(DeletedItemLength, 126);
     EXPECT_EQ(DeletedItemNumber, 1);
+    EXPECT_FLOAT_EQ(DeletedItemRecord(126), 2.0f);
     EXPECT_EQ(ItemCount, 1);
     EXPECT_EQ(item(1), (std::vector<float>{3, 1, 30, 7}));
     expect_invariants();
+    delete_item(1);
+
+    // One record filling words 1..64,000.
+    ItemStore(1) = static_cast<float>(kItemStoreWords - 1);
+    ItemStore(2) = 8.0f;
+    ItemStore(kItemStoreWords) = 42.0f;
+    ItemWordsUsed = kItemStoreWords + 1;
+    rebuild_item_start_table();
+    ASSERT_EQ(ItemCount, 1);
+    delete_item(1);
+    EXPECT_EQ(DeletedItemLength, kItemStoreWords);
+    EXPECT_FLOAT_EQ(DeletedItemRecord(kItemStoreWords), 42.0f);
+    EXPECT_EQ(ItemCount, 0);
 }
 
 TEST_F(ItemStoreTest, RebuildKeepsARecordEndingOnTheStoresLastWord) {

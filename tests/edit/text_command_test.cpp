@@ -135,6 +135,23 @@ TEST_F(TextCommand, MissingFontNumbersAreRepairedToCourier) {
     EXPECT_EQ(edit::TextFontPrefix.view(), "_12");
 }
 
+// The outline escapes ("__" and two digits) are typed as they are; only an underbar without
+// its two digits is repaired.
+TEST_F(TextCommand, OutlineFontEscapesAreKeptAsTyped) {
+    answer_text("__05a __12b _29__99c __7d");
+    type("T 1 20 12");
+    const std::vector<int32_t> texts = items_of(16.0f);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(text_of(texts[0]), "__05a");
+    EXPECT_EQ(text_of(texts[1]), "__12b");
+    EXPECT_EQ(text_of(texts[2]), "_29__99c");
+    // "__7" is not an outline escape: both underbars lack their two digits.
+    EXPECT_EQ(text_of(texts[3]), "_29_29d");
+    EXPECT_EQ(times_shown("*** ERROR - font number missing after underbar *** Font set to "
+                          "COURIER (_29)"),
+              2);
+}
+
 TEST_F(TextCommand, StartingXFromSevenHundredCentresTheUnit) {
     fe_.strict = false;  // the page's drawing reports the text beyond the page
     answer_text("word");

@@ -214,7 +214,14 @@ class AttendedDialogTest : public FrontEndTest {
 inline std::filesystem::path reference_file(const std::string& name) {
     if (const char* d = std::getenv("ORMEST_REFERENCE_DIR"); d != nullptr && *d != '\0')
         return std::filesystem::path(d) / name;
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "reference" / name;
+    std::filesystem::path tests = std::filesystem::path(__FILE__).parent_path().parent_path();
+    // A source path relative to the build folder (as the compiler was given it) is taken from
+    // the test program's folder, the top of the build folder, whatever the current folder.
+    if (tests.is_relative()) {
+        test_application();
+        tests = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / tests;
+    }
+    return tests / "reference" / name;
 }
 
 // The program beside the test program (both sit at the top of the build folder).

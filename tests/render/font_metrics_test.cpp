@@ -28,6 +28,17 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
+#include <system_error>
+
+// A source path relative to the build folder (as the compiler was given it) is taken from the
+// test program's folder, the top of the build folder, whatever the current folder.
+static std::filesystem::path from_build_folder(const std::filesystem::path& p) {
+    if (!p.is_relative()) return p;
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? p : self.parent_path() / p;
+}
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -49,7 +60,7 @@ struct MetricFile {
 // The PostScript byte of each code by the code table the metric files are built from.
 std::array<int, 162> code_bytes() {
     std::array<int, 162> bytes{};
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "../../data/font_numbers.txt");
+    std::ifstream in(from_build_folder(std::filesystem::path(__FILE__).parent_path() / "../../data/font_numbers.txt"));
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line);

@@ -38,6 +38,17 @@
 #include "tests/support/store_records.h"
 #include "tests/support/temp_folder.h"
 
+#include <system_error>
+
+// A source path relative to the build folder (as the compiler was given it) is taken from the
+// test program's folder, the top of the build folder, whatever the current folder.
+static std::filesystem::path from_build_folder(const std::filesystem::path& p) {
+    if (!p.is_relative()) return p;
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? p : self.parent_path() / p;
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,7 +61,9 @@ constexpr int kLastParameter = 30;
 
 constexpr char kSymbolRangeMessage[] = "*** Symbol number out of range: ";
 
-fs::path reference_folder() { return fs::path(__FILE__).parent_path().parent_path() / "reference"; }
+fs::path reference_folder() {
+    return from_build_folder(fs::path(__FILE__).parent_path().parent_path() / "reference");
+}
 
 using Item = std::vector<float>;
 

@@ -1,0 +1,129 @@
+// One page, several document windows: a window whose document is no longer the engine's page
+// closes, never saves that page under its own name, and its title is the engine's title line.
+#include <QFileInfo>
+#include <QMdiArea>
+
+#include "engine/core/document_tables.h"
+#include "frontend/app/command_bar.h"
+#include "frontend/view/frames.h"
+#include "tests/frontend/app_fixture.h"
+#include "tests/support/test_files.h"
+
+using namespace frontend;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
+
+void type_line(CMainFrame& f, const QString& line) {
+    type(f.CommandBar()->InputEdit(), line);
+    press(f.CommandBar()->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
+}
+
+class DocumentWindowsTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        song_ = dir_ / "song.mus";
+        bass_ = dir_ / "bass.mus";
+        std::vector<std::vector<float>> song = {{8, 1, 0}};
+        for (int k = 1; k <= 10; ++k) song.push_back({1, 1, 10.0f * static_cast<float>(k), 4});
+        write_document(song_, song);
+        write_document(bass_, {{8, 1, 0}, {1, 1, 10, 2}, {1, 1, 20, 2}, {1, 1, 30, 2}, {14, 1, 40}});
+        song_bytes_ = read_text(song_);
+        bass_bytes_ = read_text(bass_);
+    }
+    int windows() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return static_cast<int>(frame_->MdiArea()->subWindowList().size());
+    }
+    fs::path song_, bass_;
+    std::string song_bytes_, bass_bytes_;
+};
+
+}  // namespace
+
+// Open song (11 items), File > New, open bass (5 items): the song window goes, so no Save can
+// write bass's page into song.mus; the window left is bass's and saves into bass.mus.
+TEST_F(DocumentWindowsTest, OpeningAnotherFileClosesTheWindowsOfThePageItReplaced) {
+    CMainFrame& f = make_frame();
+    f.show();
+    CChildFrame* song = f.OpenDocumentFile(q(song_));
+    ASSERT_NE(song, nullptr);
+    ASSERT_EQ(core::ItemCount, 11);
+    EXPECT_TRUE(song->windowTitle().startsWith(song->Document()->ShownTitle()));
+    EXPECT_NE(song->windowTitle().indexOf(QStringLiteral("11 Items")), -1)
+        << song->windowTitle().toStdString();
+    f.CommandAction(kCmdFileNew)->trigger();
+    EXPECT_EQ(windows(), 2);
+    CChildFrame* bass = f.OpenDocumentFile(q(bass_));
+    ASSERT_NE(bass, nullptr);
+    ASSERT_EQ(core::ItemCount, 5);
+    EXPECT_EQ(windows(), 1);
+    EXPECT_EQ(f.ActiveChild(), bass);
+    EXPECT_NE(bass->windowTitle().indexOf(QStringLiteral("bass.mus")), -1);
+    EXPECT_NE(bass->windowTitle().indexOf(QStringLiteral("5 Items")), -1);
+
+    type_line(f, QStringLiteral("8 2 0"));
+    f.OnFileSave();
+    EXPECT_EQ(read_text(song_), song_bytes_);
+    EXPECT_NE(read_text(bass_), bass_bytes_);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    // On screen: the window lies inside the document area.
+    EXPECT_TRUE(f.MdiArea()->viewport()->rect().intersects(bass->geometry()));
+    EXPECT_GE(bass->x(), 0);
+    EXPECT_GE(bass->y(), 0);
+}
+
+// A G word typed in a window loads another file into the page: the window takes that file's
+// name (its title says so) and saves there; a second window of the old file closes.
+TEST_F(DocumentWindowsTest, AFileLoadedByATypedWordBecomesTheWindowsDocument) {
+    CMainFrame& f = make_frame();
+    f.show();
+    ASSERT_NE(f.OpenDocumentFile(q(song_)), nullptr);
+    CChildFrame* second = f.OnFileNew();  // an untitled window on the same page
+    ASSERT_EQ(windows(), 2);
+    type_line(f, QStringLiteral("G ") + q(bass_));
+    ASSERT_EQ(core::ItemCount, 5);
+    EXPECT_EQ(windows(), 1);
+    ASSERT_EQ(f.ActiveChild(), second);
+    EXPECT_EQ(QFileInfo(second->Document()->PathName()).fileName(), QStringLiteral("bass.mus"));
+    EXPECT_NE(second->windowTitle().indexOf(QStringLiteral("bass.mus")), -1);
+    type_line(f, QStringLiteral("8 2 0"));
+    f.OnFileSave();
+    EXPECT_EQ(read_text(song_), song_bytes_);
+    EXPECT_NE(read_text(bass_), bass_bytes_);
+}
+
+// Should a window ever be left on a page that is not its document's, its Save refuses and says
+// why; the file keeps its bytes.
+TEST_F(DocumentWindowsTest, SaveRefusesAPageThatIsNotTheDocuments) {
+    CMainFrame& f = make_frame();
+    CChildFrame* song = f.OpenDocumentFile(q(song_));
+    ASSERT_NE(song, nullptr);
+    EXPECT_TRUE(song->Document()->HoldsEnginePage());
+    core::CurrentFileName.set(bass_.string());
+    EXPECT_FALSE(song->Document()->HoldsEnginePage());
+    song->Document()->SetModifiedFlag(true);
+    EXPECT_FALSE(song->Document()->DoFileSave());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find("no longer the page"), std::string::npos) << messages_[0];
+    EXPECT_EQ(read_text(song_), song_bytes_);
+    EXPECT_EQ(read_text(bass_), bass_bytes_);
+}
+
+// "ormest FILE": the window's title is the engine's title line from the start.
+TEST_F(DocumentWindowsTest, TheFirstWindowOfADocumentShowsTheTitleLine) {
+    CMainFrame& f = make_frame();
+    CChildFrame* song = f.OpenDocumentFile(q(song_));
+    ASSERT_NE(song, nullptr);
+    const QString title = song->windowTitle();
+    EXPECT_NE(title.indexOf(QStringLiteral("song.mus")), -1) << title.toStdString();
+    EXPECT_NE(title.indexOf(QStringLiteral("(saved -   11 Items)")), -1) << title.toStdString();
+    // A change marks it in the title line as well.
+    type_line(f, QStringLiteral("EI"));
+    type_line(f, QStringLiteral("8 2 0"));
+    EXPECT_NE(song->windowTitle().indexOf(QStringLiteral("* (not saved -   12 Items)")), -1)
+        << song->windowTitle().toStdString();
+}
