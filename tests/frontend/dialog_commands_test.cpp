@@ -331,4 +331,22 @@ TEST_F(DialogCommandTest, OutputDialogsOpenAndCancelWritesNothing) {
     }
 }
 
+// ---- text and numbering ---------------------------------------------------------------------
+
+TEST_F(DialogCommandTest, TextInputCancelledMakesNoText) {
+    const std::vector<std::vector<float>> before = page_items();
+    const Seen seen = type_into_dialog(QStringLiteral("TE 2"), escape());
+    EXPECT_TRUE(seen.opened);
+    EXPECT_EQ(seen.title, QStringLiteral("Text Input"));
+    EXPECT_EQ(page_items(), before);
+}
+
+TEST_F(DialogCommandTest, MeasureNumbersCancelledChangeNothing) {
+    const std::vector<std::vector<float>> before = page_items();
+    const Seen seen = type_into_dialog(QStringLiteral("MN"), escape());
+    EXPECT_TRUE(seen.opened);
+    EXPECT_EQ(seen.title, QStringLiteral("Measure numbers"));
+    EXPECT_EQ(page_items(), before);
+}
+
 }  // namespace
