@@ -463,10 +463,12 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     return 1;
 }
 
-// No folder list on the console: the command ends as after Cancel.
+// No folder list on the console ("PATH name" changes the folder): the command ends as after
+// Cancel.
 int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
                                        core::Array1<core::FixedText<512>, 9>& /*folders*/,
                                        const core::FixedText<512>& /*current*/) {
+    report_window_dialog("Path List");
     return 2;
 }
 
@@ -616,5 +618,11 @@ int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/
 
 int ConsoleFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& /*box*/) {
     report_window_dialog("Steps to move");
+    return 2;
+}
+
+// The typed forms of the command ("STSP 1.0", "STSP 2 0.5 X") do the same on the console.
+int ConsoleFrontEnd::RunStaffSpacingDialog() {
+    report_window_dialog("Vertical spacing between staves");
     return 2;
 }

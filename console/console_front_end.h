@@ -122,6 +122,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) override;
     int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) override;
     int RunStepsToMoveDialog(core::Array1<float, 4>& box) override;
+    int RunStaffSpacingDialog() override;
     // The text dialogs read their text from the next input line; an empty line keeps the
     // preset, the end of input cancels.
     int RunTextInputDialog(core::Array1<float, 19>& b) override;

@@ -205,6 +205,10 @@ class FrontEndPort {
     // 4 steps for the right edge (the block's X1, Y1, X2, Y2), edited in place. 1 = OK, 2 =
     // Exit.
     virtual int RunStepsToMoveDialog(Array1<float, 4>& box) = 0;
+    // "Vertical spacing between staves": the list typed comes back in MessageLine (NUL-ended);
+    // the result is the form chosen, 0 (staff, space pairs) or 1 (one space, list of staves);
+    // 2 = Cancel.
+    virtual int RunStaffSpacingDialog() = 0;
 };
 
 // The front-end the engine talks to. Set once by whichever front-end starts the engine.

@@ -438,7 +438,8 @@ struct PreferenceSettings {
 // (its Load may have read a file into them); otherwise the symbol cache is
 // cleared, the folders (an empty one stays as it was), the block settings and the MIDI key
 // (when MessageLine's second character is a digit) are taken, the command field is applied,
-// palette 134 is shown, CommandLine(1) = "X" and the units message is shown.
+// palette 134 is shown, CommandLine(1) = "X" and the units message is shown. MessageLine and
+// FrontEndCommandBuffer are blank afterwards either way.
 void run_preferences_command() {
     PreferenceBlock block_a;
     PreferenceBlock block_b;
@@ -463,6 +464,12 @@ void run_preferences_command() {
     const std::string fonts = trim(FontFolder.c_text());
     remove_nul(LibraryFolder);
     remove_nul(FontFolder);
+    // The MIDI key text and the file name were the dialog's own fields: left in the lines they
+    // would show as the reply, or be read as the next command.
+    const bool key_digit = is_digit(MessageLine(2));
+    const char key_octave = MessageLine(2);
+    MessageLine.blank();
+    FrontEndCommandBuffer.blank();
     if (result == 2) {
         before.restore();
         return;
@@ -472,7 +479,7 @@ void run_preferences_command() {
     if (!library.empty()) set_folder(LibraryFolder, LibraryFolderLength, library);
     if (!fonts.empty()) set_folder(FontFolder, FontFolderLength, fonts);
     apply_preference_blocks(block_a, block_b);
-    if (is_digit(MessageLine(2))) BaseMidiKey = 12 * (MessageLine(2) - '0' + 1);
+    if (key_digit) BaseMidiKey = 12 * (key_octave - '0' + 1);
     if (!command.empty()) apply_preferences_line(command, LineSource::Command);
 
     run_hook(PreferencesHooks.show_item_palette, kItemPalette);

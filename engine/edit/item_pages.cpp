@@ -89,7 +89,7 @@ void restore_item() {
 // the item's count, and for text or EPS its header), 11-20 = E(p)..E(p+9); the parameter dialog
 // runs on them. Every word j it changed against word j + 10 becomes the pair (p + j - 1, new)
 // in ParamBuffer, ended by 0.0; returns the next free pair index. CommandLine = the dialog's
-// data line. Cancel, or no item being edited, collects nothing (P(1) = 0, returns 1) and leaves
+// data line up to its NUL (blank when it gave none), MessageLine blank. Cancel, or no item being edited, collects nothing (P(1) = 0, returns 1) and leaves
 // CommandLine blank.
 int32_t collect_changed_parameters() {
     int32_t page = kLastPage;
@@ -141,7 +141,9 @@ int32_t collect_changed_parameters() {
         index += 2;
     }
     ParamBuffer(index) = 0.0f;
-    CommandLine = core::MessageLine;
+    // The dialog ends its data line with a NUL; an empty one is a blank line, not a command.
+    CommandLine.set(core::MessageLine.c_text());
+    core::MessageLine.blank();
     return index;
 }
 

@@ -133,7 +133,11 @@ void view_text_file() {
                            " bytes are shown.");
     }
     core::FrontEndCommandBuffer.set(name);
-    if (core::front_end().RunTextFileDialog(TextFileBuffer) == kSaveAs) save_text_file_as();
+    const int result = core::front_end().RunTextFileDialog(TextFileBuffer);
+    // The name was only the viewer's caption: left in the buffer it would be read as the next
+    // command typed.
+    core::FrontEndCommandBuffer.blank();
+    if (result == kSaveAs) save_text_file_as();
 }
 
 bool read_text_lines_file() {

@@ -20,7 +20,8 @@ extern bool TextFileCut;
 
 // Contract: "TYPE name" (the name from column 6 of SecondLine; blank: asked for with "Type
 // Filename.", a blank answer ends): reads up to 20,000 bytes of the file into TextFileBuffer
-// and shows them in the Text File dialog, named in FrontEndCommandBuffer. A longer file is
+// and shows them in the Text File dialog, named in FrontEndCommandBuffer (blanked when it
+// ends, so the name is never taken for a command). A longer file is
 // shown cut, with a message that says so. A missing file: "File not found --> " and the name.
 // Save As (result 3) asks for a name (the file's name preset); a blank answer ends; writing the
 // cut copy over the file it came from is asked first (yes/no). The buffer up to its last

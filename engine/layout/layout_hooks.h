@@ -1,7 +1,6 @@
-// Services of other subsystems that the layout calls and that are not built yet: the staff
-// spacing dialog (the front-end has no such dialog yet), the tool palettes of the editing
-// commands and the PostScript writer's line-width entries. Each is a function pointer that its
-// owner fills in when it starts; until then a call does nothing (the dialog answers Cancel).
+// Services of other subsystems that the layout calls and that are not built yet: the tool
+// palettes of the editing commands and the PostScript writer's line-width entries. Each is a
+// function pointer that its owner fills in when it starts; until then a call does nothing.
 //
 // The hooks are wiring, not state: reset_engine() leaves them alone. Tests that replace one put
 // the previous value back.
@@ -13,9 +12,6 @@
 namespace layout {
 
 struct LayoutHooksRecord {
-    // The dialog "Vertical spacing between staves": 2 Cancel, 1 one distance for all staves;
-    // the typed line comes back in MessageLine. Unset: Cancel.
-    int32_t (*run_staff_spacing_dialog)() = nullptr;
     // show_item_palette(number): shows the tool palette with that number.
     void (*show_item_palette)(int32_t palette) = nullptr;
     // PostScript pass: a line-width entry (OP 99) with width code w, and a path break (OP -99).
@@ -32,7 +28,9 @@ void run_layout_hook(Hook hook, Args&&... args) {
     if (hook != nullptr) hook(std::forward<Args>(args)...);
 }
 
-// The spacing dialog's result: its hook's answer, or 2 (Cancel) while there is none.
+// The front-end's dialog "Vertical spacing between staves": 2 Cancel, 1 one distance for the
+// listed staves, 0 (staff, distance) pairs; the typed line comes back in MessageLine. Without a
+// front-end: Cancel.
 int32_t run_staff_spacing_dialog();
 
 }  // namespace layout

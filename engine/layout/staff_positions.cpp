@@ -269,7 +269,9 @@ bool take_spacing_dialog_line() {
     run_layout_hook(LayoutHooks.show_item_palette, 134);
     if (result == 2) return false;
     core::save_undo_copy();
-    core::CommandLine = core::MessageLine;
+    // The dialog ends the typed list with a NUL.
+    core::CommandLine.set(core::MessageLine.c_text());
+    core::MessageLine.blank();
     for (int32_t k = 1; k <= 50; ++k) core::ParamBuffer(k) = 0.0f;
     core::scan_command_line(core::find_line_length(core::CommandLine));
     for (int32_t k = 50; k >= 2; --k) core::ParamBuffer(k) = core::ParamBuffer(k - 1);

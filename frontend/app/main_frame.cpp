@@ -187,6 +187,8 @@ int CMainFrame::OnCreate() {
     ShowPaletteToolbar = 1;
     ShowZoomBar = 1;
     BarDockIds.fill(kDockTop);
+    // The item bar is a tall column: on the left it leaves the top to the command bar's line.
+    BarDockIds[kItemBarSlot] = kDockLeft;
     StaffBarState = 0;
     SlurBarState = 0;
     NoteBarState = 0;

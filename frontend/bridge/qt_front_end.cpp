@@ -341,3 +341,4 @@ int QtFrontEnd::RunMusDirDialog(const std::vector<std::string>& entries, int32_t
 int QtFrontEnd::RunStepsToMoveDialog(core::Array1<float, 4>& box) {
     return frontend::RunStepsToMoveDialog(box);
 }
+int QtFrontEnd::RunStaffSpacingDialog() { return frontend::RunStaffSpacingDialog(); }

@@ -100,6 +100,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) override;
     int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) override;
     int RunStepsToMoveDialog(core::Array1<float, 4>& box) override;
+    int RunStaffSpacingDialog() override;
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
 

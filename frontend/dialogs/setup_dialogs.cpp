@@ -236,9 +236,10 @@ class CTablatureSetupDlg : public CSetupFamilyDlg {
         connect(add_rhythm, &QRadioButton::clicked, this, [] { A(4) = 1; });
         connect(no_rhythm, &QRadioButton::clicked, this, [] { A(4) = 0; });
 
-        auto* tunings =
-            new QGroupBox(QStringLiteral("Special tunings --\n+ or - half steps."), this);
+        // A group box title shows one line only: the second line goes inside the box.
+        auto* tunings = new QGroupBox(QStringLiteral("Special tunings --"), this);
         auto* tuning_form = new QFormLayout(tunings);
+        tuning_form->addRow(new QLabel(QStringLiteral("+ or - half steps."), tunings));
         for (int k = 0; k < 6; ++k) {
             strings_[k] = Named(new QLineEdit(FormatInt(A(5 + k)), tunings), 1149 + k);
             tuning_form->addRow(QStringLiteral("String %1").arg(k + 1), strings_[k]);

@@ -84,13 +84,10 @@ TEST_F(UndoTest, EditsSaveTheUndoCopyAsUndoSaveModeSays) {
 TEST_F(UndoTest, TheStaffSpacingDialogSavesTheCopy) {
     type_all({"8 1 0", "8 2 0"});
     const std::vector<float> before = page();
-    const auto saved_hooks = layout::LayoutHooks;
-    layout::LayoutHooks.run_staff_spacing_dialog = [] { return int32_t{1}; };
+    fe_.answer_dialog(1, "2.0");
     fs::remove(work("!undo!.tmp"));
     core::UndoRedoState = 0;
-    core::MessageLine.set("2.0");
     type("STSP");
-    layout::LayoutHooks = saved_hooks;
     EXPECT_EQ(core::UndoRedoState, 1);
     EXPECT_NE(page(), before);
     type("UNDO");

@@ -55,7 +55,8 @@ TEST_F(AppTest, FirstStartShowsPaletteZoomAndCommandBarsWithWhitePage) {
     EXPECT_EQ(FilledPathsMode, 1);
     EXPECT_EQ(DocumentResetPending, 1);
     EXPECT_EQ(TextModeState, -1);
-    for (int32_t id : BarDockIds) EXPECT_EQ(id, kDockTop);
+    for (std::size_t k = 0; k < BarDockIds.size(); ++k)
+        EXPECT_EQ(BarDockIds[k], k == static_cast<std::size_t>(kItemBarSlot) ? kDockLeft : kDockTop) << k;
     EXPECT_EQ(f.toolBarArea(f.PaletteToolbar()), Qt::TopToolBarArea);
     EXPECT_EQ(f.dockWidgetArea(f.CommandBar()), Qt::TopDockWidgetArea);
     EXPECT_EQ(ScrollSizeRecord, (std::array<int32_t, 6>{16000, 16000, 1024, 1024, 128, 0}));
@@ -123,7 +124,8 @@ TEST_F(AppTest, ClosingWritesTheLayoutThatTheNextStartRestores) {
               "0,1,0,1,1,0,0,0,9,0,128,1,255,65280,16777215,0,15658734,1");
     EXPECT_EQ(s->value("Settings/WindowPos").toString(), "0,1,-1,-1,-1,-1,100,120,800,620 0");
     const QStringList docks = s->value("Settings/TbarDocks").toString().split(',');
-    EXPECT_EQ(docks, (QStringList{"59419", "59420", "59419", "59422", "59419", "59419"}));
+    // The item bar stays on the left, where it docks at a first start.
+    EXPECT_EQ(docks, (QStringList{"59419", "59420", "59419", "59422", "59420", "59419"}));
     EXPECT_EQ(s->value("Settings/TbarRects").toString().split(',').size(), 24);
 
     CMainFrame& g = restart_frame();

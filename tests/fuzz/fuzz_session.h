@@ -121,6 +121,7 @@ class QuietFrontEnd : public core::FrontEndPort {
         return 2;
     }
     int RunStepsToMoveDialog(core::Array1<float, 4>&) override { return 2; }
+    int RunStaffSpacingDialog() override { return 2; }
 
   private:
     void count_wait();

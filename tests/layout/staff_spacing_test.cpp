@@ -80,9 +80,7 @@ TEST_F(StaffSpacingTest, PairsAndTheXForm) {
     EXPECT_NEAR(gap(2, 3), 6000, 1);
 }
 
-int32_t g_dialog_result = 2;
 int32_t g_palette = 0;
-int32_t answer_dialog() { return g_dialog_result; }
 void note_palette(int32_t p) { g_palette = p; }
 
 // P4 of the staff item of staff s in a document file's words, -1 when it has none.
@@ -99,13 +97,14 @@ TEST_F(StaffSpacingTest, DialogFormAndCancel) {
     const auto undo_copy = temp.work() / "!undo!.tmp";
     three_staves();
     g_palette = 0;
-    // No dialog yet: Cancel, nothing changes.
+    // A dialog left unanswered counts as cancelled: nothing changes.
+    fe_.strict = false;
     type("STSP");
+    fe_.strict = true;
     EXPECT_EQ(gap(1, 2), 1750);
 
-    layout::LayoutHooks.run_staff_spacing_dialog = answer_dialog;
     layout::LayoutHooks.show_item_palette = note_palette;
-    g_dialog_result = 2;
+    fe_.answer_dialog(2);
     type("STSP");
     EXPECT_EQ(gap(1, 2), 1750);
     EXPECT_FALSE(std::filesystem::exists(undo_copy));  // a cancelled dialog keeps no copy
@@ -113,8 +112,7 @@ TEST_F(StaffSpacingTest, DialogFormAndCancel) {
     EXPECT_EQ(g_palette, 134);
 
     // 1: one distance for all staves (no staves named).
-    g_dialog_result = 1;
-    core::MessageLine.set("1.0");
+    fe_.answer_dialog(1, "1.0");
     type("STSP");
     EXPECT_EQ(core::UndoRedoState, 1);
     // The copy is the page before the change: staff 2 still on its old place.
@@ -127,8 +125,7 @@ TEST_F(StaffSpacingTest, DialogFormAndCancel) {
     EXPECT_NEAR(gap(2, 3), 4000, 1);
 
     // Any other result: (staff, distance) pairs.
-    g_dialog_result = 3;
-    core::MessageLine.set("2 0.25");
+    fe_.answer_dialog(0, "2 0.25");
     type("STSP");
     EXPECT_NEAR(gap(1, 2), 4000, 1);
     EXPECT_NEAR(gap(2, 3), 1000, 1);

@@ -629,6 +629,16 @@ int ScriptedFrontEnd::RunEditTextDialog() {
     return answer_text(next_dialog_answer("Edit Text"), dialog_text);
 }
 
+int ScriptedFrontEnd::RunStaffSpacingDialog() {
+    const auto a = next_dialog_answer("Vertical spacing between staves");
+    if (!a) return 2;
+    if (a->result != 2) {
+        core::MessageLine.set(a->name);
+        if (a->name.size() < 512) core::MessageLine(static_cast<int>(a->name.size()) + 1) = '\0';
+    }
+    return a->result;
+}
+
 int ScriptedFrontEnd::RunTextFileDialog(std::string_view text) {
     dialog_text = std::string(text);
     const auto a = next_dialog_answer("Text File");

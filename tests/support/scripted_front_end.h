@@ -243,6 +243,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int RunMeasureNumbersDialog(core::Array1<int32_t, 19>& a) override;
     int RunMusDirDialog(const std::vector<std::string>& entries, int32_t& choice) override;
     int RunStepsToMoveDialog(core::Array1<float, 4>& box) override;
+    // Vertical spacing between staves: the answer's name is the typed list (MessageLine).
+    int RunStaffSpacingDialog() override;
     std::vector<std::string> dialog_entries;
     std::string dialog_text;
 
