@@ -9,6 +9,7 @@
 #include "console/console_front_end.h"
 #include "engine/core/fixed_array.h"
 #include "output/tables.h"
+#include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
 
 namespace fs = std::filesystem;
@@ -92,6 +93,60 @@ TEST_F(PrintConsoleTest, PageSettingsAndPageToggleThroughTheConsole) {
     EXPECT_FLOAT_EQ(output::PageSettingSlots(26), 0.0f);
     ASSERT_GE(core::ItemCount, 1);
     EXPECT_FLOAT_EQ(core::ItemStore(core::ItemStartTable(core::ItemCount) + 2), 201.0f);
+}
+
+// "PR" typed as a user does: the page box comes back from the console's setup step in the
+// box unit, so the file's box holds numbers and Ghostscript crops the file by it.
+TEST_F(PrintConsoleTest, PrintedPageWithoutTextIsAnEpsFileWithItsBox) {
+    const std::string out = type({"EI", "8 1 0", "1 1 10 1 0 0 4", "PR", "q.eps"});
+    EXPECT_NE(out.find("Output to file - q.eps"), std::string::npos) << out;
+    ASSERT_TRUE(fs::exists("q.eps"));
+    const auto box = ps_check::declared_box("q.eps");
+    for (const auto& line : ps_check::lines_of("q.eps")) {
+        if (line.rfind("%%BoundingBox:", 0) == 0) EXPECT_EQ(line.find('*'), std::string::npos);
+    }
+    EXPECT_GT(box.x2, box.x1);
+    EXPECT_GT(box.y2, box.y1);
+    // The drawing lies inside the declared box.
+    for (const auto& drawn : ps_check::gs_bboxes("q.eps")) {
+        EXPECT_GE(drawn.x1, box.x1);
+        EXPECT_GE(drawn.y1, box.y1);
+        EXPECT_LE(drawn.x2, box.x2);
+        EXPECT_LE(drawn.y2, box.y2);
+    }
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("q.eps", why)) << why;
+}
+
+// The box unit chosen once (centimetres, points) changes nothing in the file's box.
+TEST(ConsolePrintSetup, GivesThePageBoxBackInTheBoxUnit) {
+    for (int unit : {0, 1, 2}) {
+        std::istringstream in("a.eps\n");
+        std::ostringstream out;
+        ConsoleFrontEnd fe(in, out);
+        core::ArrayRange<int32_t, 0, 23> ints;
+        ints.fill(0);
+        ints(20) = unit;
+        core::ArrayRange<float, 0, 23> reals;
+        reals.fill(0.0f);
+        reals(20) = 4000.0f;  // one inch in display units
+        reals(23) = 8000.0f;
+        core::FixedText<512> name("x.eps");
+        ASSERT_EQ(fe.RunPrintSetupDialog(ints, reals, name, 0), 1);
+        const float per_inch[] = {1.0f, 2.54f, 72.0f};
+        EXPECT_NEAR(reals(20), per_inch[unit], 1e-3f) << unit;
+        EXPECT_NEAR(reals(23), 2.0f * per_inch[unit], 1e-3f) << unit;
+    }
+}
+
+// An empty page is no document: "PR" writes no file and says so.
+TEST_F(PrintConsoleTest, PrintingAnEmptyPageWritesNothingAndSaysSo) {
+    const std::string out = type({"PR", "empty.eps", "PRPS"});
+    EXPECT_EQ(ps_check::count_of(out, "**** Nothing on the page: no PostScript written."), 2)
+        << out;
+    EXPECT_FALSE(fs::exists("empty.eps"));
+    EXPECT_FALSE(fs::exists("eps.eps"));
+    EXPECT_EQ(out.find("Output to file"), std::string::npos);
 }
 
 TEST_F(PrintConsoleTest, PrintJobToAFile) {
