@@ -1,8 +1,10 @@
 // The console's Print Setup (the output name) and Path List, and the P words through the
 // console program.
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -147,6 +149,56 @@ TEST_F(PrintConsoleTest, PrintingAnEmptyPageWritesNothingAndSaysSo) {
     EXPECT_FALSE(fs::exists("empty.eps"));
     EXPECT_FALSE(fs::exists("eps.eps"));
     EXPECT_EQ(out.find("Output to file"), std::string::npos);
+}
+
+// The grey levels Ghostscript paints for the EPS file at 36 dpi (0 black, 255 white).
+std::vector<int> painted_greys(const fs::path& eps) {
+    const fs::path pgm = eps.string() + ".pgm";
+    const auto run = ps_check::run_gs(eps, "pgmraw", "-dEPSCrop -r36 -sOutputFile='" +
+                                                         pgm.string() + "'");
+    EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+    std::istringstream in(read_text(pgm));
+    std::string magic;
+    in >> magic;
+    int numbers[3] = {};
+    for (int k = 0; k < 3 && in;) {
+        in >> std::ws;
+        if (in.peek() == '#') {
+            std::string comment;
+            std::getline(in, comment);
+            continue;
+        }
+        in >> numbers[k++];
+    }
+    in.get();
+    std::vector<int> greys;
+    for (int c = in.get(); c != EOF; c = in.get()) greys.push_back(c);
+    EXPECT_EQ(magic, "P5");
+    EXPECT_EQ(static_cast<int>(greys.size()), numbers[0] * numbers[1]);
+    return greys;
+}
+
+// A grey note drawn before the staff: the note prints grey, and the staff after it black.
+TEST_F(PrintConsoleTest, AGreyItemGreysItselfAlone) {
+    std::string grey_note = "1 1 10 5 0 0 4";
+    for (int k = 8; k <= 25; ++k) grey_note += " 0";
+    grey_note += " 0.5";
+    const std::string out = type({"EI", grey_note, "8 1 0", "PR", "g.eps"});
+    ASSERT_TRUE(fs::exists("g.eps")) << out;
+    const std::string text = read_text("g.eps");
+    EXPECT_EQ(ps_check::count_of(text, " g 0.500 setgray\n"), 1);
+    const std::vector<int> greys = painted_greys("g.eps");
+    ASSERT_FALSE(greys.empty());
+    int darkest = 255;
+    bool half_grey = false;
+    for (int g : greys) {
+        darkest = std::min(darkest, g);
+        half_grey = half_grey || (g >= 110 && g <= 145);
+    }
+    EXPECT_EQ(darkest, 0) << "the staff after the grey note is not black";
+    EXPECT_TRUE(half_grey) << "the grey note is not grey";
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("g.eps", why)) << why;
 }
 
 TEST_F(PrintConsoleTest, PrintJobToAFile) {
