@@ -201,6 +201,25 @@ TEST_F(PrintConsoleTest, AGreyItemGreysItselfAlone) {
     EXPECT_TRUE(ps_check::eps_reads_clean("g.eps", why)) << why;
 }
 
+// A user's PostScript fragment (a file without a bounding box) placed as an EPS item: the
+// values written for it are valid PostScript, and the fragment finds them by their names.
+TEST_F(PrintConsoleTest, AFragmentWithoutABoxPrintsWithItsValues) {
+    write_text(fs::current_path() / "frag.ps",
+               "p1 15 ne { fragment-p1-wrong } if p3 20 ne { fragment-p3-wrong } if\n"
+               "pointslevel type /realtype ne { fragment-level-wrong } if\n"
+               "stafflevel type /integertype ne { fragment-staff-wrong } if\n"
+               "pp3 pp4 moveto 10 10 rlineto stroke\n");
+    const std::string out =
+        type({"EI", "8 1 0", "15 1 20 5", "frag.ps", "PR", "f.eps"});
+    EXPECT_NE(out.find("Output to file - f.eps"), std::string::npos) << out;
+    ASSERT_TRUE(fs::exists("f.eps"));
+    const std::string text = read_text("f.eps");
+    EXPECT_NE(text.find(" /p1     15.000 def"), std::string::npos);
+    EXPECT_NE(text.find("pp3 pp4 moveto"), std::string::npos);
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("f.eps", why)) << why;
+}
+
 TEST_F(PrintConsoleTest, PrintJobToAFile) {
     const std::string out = type({"EI", "8 1 0", "1 1 10 5 0 0 4", "PRPS"});
     EXPECT_NE(out.find("Output to file - eps.eps"), std::string::npos);
