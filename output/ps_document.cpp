@@ -16,7 +16,6 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/title_line.h"
-#include "engine/core/undo.h"
 #include "engine/render/fonts.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/ps_errors.h"
@@ -259,8 +258,7 @@ bool job_goes_to_printer() {
 }
 
 // The documents of a batch, each finished here, on one output or one file each. The batch
-// loads its documents over the page: unsaved changes are asked about first, and the page is
-// kept as an undo copy so that UNDO brings it back.
+// loads its documents over the page: unsaved changes are asked about first, as a load does.
 void print_batch() {
     auto& st = PostScriptState;
     const int32_t count =
@@ -273,7 +271,6 @@ void print_batch() {
         core::CommandLine(1) = 'X';
         return;
     }
-    if (core::ItemCount > 0) core::save_undo_copy();
     // A printer takes one job: the batch is one output whatever the naming flag says.
     if (job_goes_to_printer()) OutputSettings.batch_naming = 1;
     st.batch_count = count;
