@@ -169,6 +169,11 @@ float display_units_per_box_unit(int32_t unit) {
 // letters 2, 3 and 5.
 void select_ps_output(int32_t& go) {
     go = 0;
+    // The header text travels to and from the dialog in the front-end's command buffer; left
+    // there, the window would take it for the next command and show it as the reply.
+    struct BlankBufferAfter {
+        ~BlankBufferAfter() { core::FrontEndCommandBuffer.blank(); }
+    } blank_after;
     const bool skip_dialog =
         std::toupper(static_cast<unsigned char>(core::CommandLine(3))) == 'P' &&
         std::toupper(static_cast<unsigned char>(core::CommandLine(4))) == 'S';

@@ -122,3 +122,4 @@ TEST_F(PrintSetupWindowTest, BoxResetHandsTheTypedBoxToTheOutline) {
     EXPECT_FLOAT_EQ(output::SavedBoundingBox.box(2), 8000.0f);
     EXPECT_FLOAT_EQ(output::SavedBoundingBox.box(4), 16000.0f);
 }
+
