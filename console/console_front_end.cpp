@@ -17,6 +17,7 @@
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 #include "output/midi_tables.h"
+#include "output/output_choice.h"
 
 namespace {
 
@@ -444,9 +445,10 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
 }
 
 // The console's Print Setup is the output name alone: the settings in force stand. "LPT1"
-// chooses the printer, any other name a file; an empty line keeps the proposal.
+// chooses the printer, any other name a file; an empty line keeps the proposal. The page box
+// comes back in the box unit, as the window's dialog returns it untouched.
 int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
-                                         core::ArrayRange<float, 0, 23>& /*reals*/,
+                                         core::ArrayRange<float, 0, 23>& reals,
                                          core::FixedText<512>& output_name, int /*flag*/) {
     print_text("Output file name (LPT1 for the printer):");
     std::string line;
@@ -460,6 +462,8 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     for (std::size_t i = 0; port && i < 4; ++i)
         port = std::toupper(static_cast<unsigned char>(name[i])) == "LPT1"[i];
     ints(3) = port ? 1 : 0;
+    const float per_unit = output::display_units_per_box_unit(ints(20));
+    for (int k = 20; k <= 23; ++k) reals(k) /= per_unit;
     return 1;
 }
 

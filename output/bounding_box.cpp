@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -46,15 +47,34 @@ bool read_field(const std::string& record, int f, float& value) {
     return true;
 }
 
+// The box of the Print Setup dialog (display units from the paper's lower left corner, by the
+// offset y in force) shown on the page as the red outline: the dialog's page box turned back
+// into the measured box's units. A box with a corner that is no number shows nothing.
+void show_dialog_box_outline() {
+    const auto& box = SavedBoundingBox.box;
+    const double raise = 27050.0 + (PrintParameters.engine_offsets(2) - 0.75) * 4000.0;
+    double corners[4] = {box(1) + 400.0, box(2) - raise, box(3) + 400.0, box(4) - raise};
+    for (double& c : corners) {
+        if (!std::isfinite(c) || std::fabs(c) > 1.0e8) return;
+    }
+    add_bbox_outline(core::int_of(corners[0]), core::int_of(corners[1]),
+                     core::int_of(corners[2]), core::int_of(corners[3]));
+}
+
 }  // namespace
 
-// Contract: see the header. Mode 2 writes the four values of SavedBoundingBox (display units)
+// Contract: see the header. Mode 5 shows the box as the red outline (the Print Setup's
+// "Reset"). Mode 2 writes the four values of SavedBoundingBox (display units)
 // as one line of four F9.3 fields to "!BB.dat" in the work folder; mode 3 reads them back from
 // it, creating the file empty when it is missing. A read that does not give four numbers (an
 // empty file, a field too wide for its nine columns) leaves the values as they were; a failed
 // open or write reports nothing. Other modes do nothing.
 void exchange_bbox_settings() {
     auto& saved = SavedBoundingBox;
+    if (saved.file_mode == 5) {
+        show_dialog_box_outline();
+        return;
+    }
     if (saved.file_mode != 2 && saved.file_mode != 3) return;
     const std::string path = platform::work_file("!BB.dat");
     if (!core::open_unit_at_local_path(kBoxFileUnit, path, core::UnitStatus::Unknown,

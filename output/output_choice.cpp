@@ -25,13 +25,6 @@ namespace {
 constexpr std::string_view kNotEpsMessage = "Output must be to .EPS file.";
 constexpr std::string_view kUsbTarget = "\\!TMP\\USBX.EPS";
 
-// Display units per unit of the dialog's bounding box (word 20: 0 inches, 1 cm, 2 points).
-float display_units_per_box_unit(int32_t unit) {
-    if (unit == 0) return 4000.0f;
-    if (unit == 1) return 4000.0f / 2.54f;
-    return 4000.0f / 72.0f;
-}
-
 // Points per unit of the dialog's bounding box.
 float points_per_box_unit(int32_t unit) {
     if (unit == 0) return 72.0f;
@@ -163,12 +156,24 @@ void set_batch_marks(const PrintIntBlock& ints) {
 
 }  // namespace
 
+// Contract: see the header.
+float display_units_per_box_unit(int32_t unit) {
+    if (unit == 0) return 4000.0f;
+    if (unit == 1) return 4000.0f / 2.54f;
+    return 4000.0f / 72.0f;
+}
+
 // Contract: see the header. Reads the command word's letters 3-4 before the measuring blanks
 // CommandLine; writes PrintParameters, OutputSettings, OutputFileName, OutputNameField,
 // OriginalBoundingBox, PrintBox, FrontEndCommandBuffer and the batch marks in CommandLine
 // letters 2, 3 and 5.
 void select_ps_output(int32_t& go) {
     go = 0;
+    // The header text travels to and from the dialog in the front-end's command buffer; left
+    // there, the window would take it for the next command and show it as the reply.
+    struct BlankBufferAfter {
+        ~BlankBufferAfter() { core::FrontEndCommandBuffer.blank(); }
+    } blank_after;
     const bool skip_dialog =
         std::toupper(static_cast<unsigned char>(core::CommandLine(3))) == 'P' &&
         std::toupper(static_cast<unsigned char>(core::CommandLine(4))) == 'S';

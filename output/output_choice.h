@@ -17,6 +17,10 @@ void select_ps_output(int32_t& go);
 // 0 when the name may be written as EPS (ends ".eps" in any case, or is a network path "\\");
 // otherwise shows "Output must be to .EPS file." and returns 1.
 int32_t check_eps_name(const core::FixedText<512>& name);
+// Display units per unit of the Print Setup bounding box (word 20: 0 inches, 1 cm, 2 points;
+// any other value counts as points). The dialog shows the page box divided by it and returns
+// the box in its unit.
+float display_units_per_box_unit(int32_t unit);
 // Measures the page ("BB" with the print letter R) into PrintBox.
 void measure_print_box();
 // Measures the page and places its box on the paper as the Print Setup dialog would return

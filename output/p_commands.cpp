@@ -212,13 +212,37 @@ void run_path_list() {
 
 // ---- jobs ---------------------------------------------------------------------------------
 
-// A batch job: the documents of the batch list (or the page) go out; a job the writer marked
-// "-" ends as abandoned ("X").
+bool printer_queue_of(const std::string& target, std::string& queue);
+
+// Where a finished batch went; a printer batch is handed on as a page is. A batch that
+// stopped was told of by the writer. The batch finished its documents itself.
+void report_batch_output() {
+    const auto& st = PostScriptState;
+    if (st.batch_finished <= 0) return;
+    const std::string target = OutputFileName.c_text();
+    std::string queue;
+    if (printer_queue_of(target, queue)) {
+        const std::string job = job_output_path();
+        reply(starts_with_nocase(target, "LPT1") ? std::string("Output to LPT1.")
+                                                : "Output to file - " + target);
+        if (platform::file_exists(job)) send_job_to_printer(job, queue);
+    } else if (OutputSettings.batch_naming == 0) {
+        reply("Output to " + std::to_string(st.batch_finished) +
+              " EPS files, one for each document.");
+    } else {
+        reply("Output to file - " + target);
+    }
+    core::DocumentStarted = 1;
+}
+
+// A batch job: the documents of the batch list go out; a job the writer marked "-" ends as
+// abandoned ("X").
 void run_batch_job() {
     print_postscript();
     if (CommandLine(1) == '-') {
         CommandLine(1) = 'X';
     } else {
+        report_batch_output();
         render::redraw_items();
     }
 }
@@ -237,7 +261,11 @@ void run_print_job() {
     render::LoadedFont.number = -1;
     render::LoadedFont.last_metric_font = -1;
     render::LoadedFont.ps_width = -1.0f;
-    if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') choose_output();
+    if (PostScriptState.batch_count > 0) {
+        report_batch_output();
+    } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
+        choose_output();
+    }
     OutputNameField.blank();
     core::reset_item_panel_record();
     render::redraw_items();

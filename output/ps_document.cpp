@@ -37,6 +37,7 @@ namespace {
 constexpr std::string_view kFontNameFile = "PSFNAMES.TMP";
 constexpr std::string_view kPrinterJobFile = "printjob.ps";
 constexpr std::string_view kUsbJobFile = "USBX.EPS";
+constexpr std::string_view kEmptyPageMessage = "**** Nothing on the page: no PostScript written.";
 // Columns 16 to 42 of the %%BoundingBox line: the numbers the finish writes over.
 constexpr std::size_t kBoxNumbersWidth = 27;
 constexpr std::size_t kTitleWidth = 128;
@@ -261,7 +262,14 @@ bool load_batch_document(int32_t doc) {
     return true;
 }
 
-// The documents of a batch, each finished here, on one output or one file each.
+// True when the job goes to a printer (its work file is handed on once it is finished).
+bool job_goes_to_printer() {
+    const std::string path = job_output_path();
+    return path == platform::work_file(kPrinterJobFile) || path == platform::work_file(kUsbJobFile);
+}
+
+// The documents of a batch, each finished here, on one output or one file each. The batch
+// loads its documents over the page: unsaved changes are asked about first, as a load does.
 void print_batch() {
     auto& st = PostScriptState;
     const int32_t count =
@@ -270,6 +278,12 @@ void print_batch() {
         core::CommandLine(1) = 'X';
         return;
     }
+    if (core::ChangesMadeFlag != 0 && core::confirm_discard(1) != -1) {
+        core::CommandLine(1) = 'X';
+        return;
+    }
+    // A printer takes one job: the batch is one output whatever the naming flag says.
+    if (job_goes_to_printer()) OutputSettings.batch_naming = 1;
     st.batch_count = count;
     for (int32_t doc = 1; doc <= count; ++doc) {
         st.document_number = doc;
@@ -288,6 +302,7 @@ void print_batch() {
             stop_job();
             break;
         }
+        if (doc == count) st.batch_finished = count;
     }
     render::OutputPassWord = 1;
     core::update_title_line(core::CurrentFileName);
@@ -299,6 +314,9 @@ void print_batch() {
 // Contract: see the header. Without batch printing the page stays open for finish_ps_document
 // (the caller's). The view origin x is 2400 for the job and restored after it.
 void print_postscript() {
+    auto& st = PostScriptState;
+    st.batch_count = 0;
+    st.batch_finished = 0;
     int32_t go = 0;
     select_ps_output(go);
     if (core::CommandLine(1) == 'X') return;
@@ -306,14 +324,16 @@ void print_postscript() {
         core::CommandModeLetters(1) = 'B';
         return;
     }
-    auto& st = PostScriptState;
     st.pending_boxes.clear();
     st.document_number = 1;
-    st.batch_count = 0;
     const int32_t saved_view_x = render::ViewOrigin.x;
     render::ViewOrigin.x = 2400;
     if (core::CommandLine(2) == 'B') {
         print_batch();
+    } else if (core::ItemCount <= 0) {
+        // A page with nothing on it is no document: nothing is opened or written.
+        core::show_message(kEmptyPageMessage);
+        core::CommandLine(1) = 'X';
     } else if (!write_document(false, 1, 1)) {
         stop_job();
     }

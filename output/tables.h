@@ -130,6 +130,7 @@ struct PostScriptStateRecord {
     int64_t box_offset = -1;        // byte offset of the %%BoundingBox numbers, -1 none
     int32_t document_number = 0;    // the document of a batch being written (1 = first)
     int32_t batch_count = 0;        // documents in the batch; 0 without batch printing
+    int32_t batch_finished = 0;     // documents the last batch finished; 0 when it stopped
     std::string output_path;        // the local path the output is open on
     // The measured boxes still to be written over the first ones: byte offset of the numbers
     // and their text, written once the output is closed.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -192,7 +193,18 @@ RenderHooksRecord::EpsPageValues page_values(int32_t staff) {
 
 void write_line(const std::string& line) { run_hook(RenderHooks.write_ps_line, line); }
 
-std::string f(std::string_view fmt, float v) { return core::format_real(fmt, v); }
+// A number of the wrapper in its fixed field, always after a blank so that it never runs
+// into the name or number before it: a value that fills or overflows its field is written
+// whole after one blank instead.
+std::string f(std::string_view fmt, float v) {
+    std::string text = core::format_real(fmt, v);
+    if (!text.empty() && text[0] == ' ' && text.find('*') == std::string::npos) return text;
+    const std::size_t dot = fmt.find('.');
+    const int decimals = dot != std::string_view::npos && dot + 1 < fmt.size() ? fmt[dot + 1] - '0' : 3;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, " %.*f", decimals, std::isfinite(v) ? v : 0.0f);
+    return buffer;
+}
 
 }  // namespace
 
@@ -381,10 +393,11 @@ void write_eps_wrapper() {
                    f("(1f8.3)", v.base_width) + " def");
         write_line(" /loff" + f("(1f8.3)", v.left_margin) + " def  /boff" +
                    f("(1f8.3)", v.bottom_margin) + " def");
-        write_line(" /stafflevel" + core::format_int("(1i10)", core::int_of(v.staff_base_units)) +
+        write_line(" /stafflevel " + std::to_string(core::int_of(v.staff_base_units)) +
                    " def  /pointslevel" + f("(1f8.3)", v.staff_base_points) + " def");
+        // The parameters as /p1 .. /p13: one name each, its value after it.
         for (int j = 1; j <= 13; ++j)
-            write_line(" /p" + core::format_int("(1i2)", j) + f("(1f11.3)", p(j)) + " def");
+            write_line(" /p" + std::to_string(j) + f("(1f11.3)", p(j)) + " def");
         write_line(" /staffsize" + f("(1f8.3)", scale) + " def");
         write_line(" /pp3" + f("(1f11.3)", x) + " def  /pp4" + f("(1f11.3)", y) + " def");
         write_line(" /pp5" + f("(1f11.3)", sx) + " def  /pp6" + f("(1f11.3)", sy) + " def");

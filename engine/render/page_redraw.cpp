@@ -32,8 +32,6 @@ float stored(int32_t s, int32_t k) {
     return (w >= 1 && w <= core::kItemStoreWords) ? ItemStore(w) : 0.0f;
 }
 
-bool is_text_with_own_grey(int32_t s) { return stored(s, 1) == 16.0f && stored(s, 14) == -1.0f; }
-
 // Ends a redraw however it ends: ItemCount, which served as the item number, gets the true
 // count back and the length word covers what was written, also when a drawer's fault ends the
 // command half-way.
@@ -78,18 +76,21 @@ void remove_record(int32_t s, int32_t n) {
 }
 
 // PostScript pass: the grey of the item before it is drawn (P16 of a text item coloured by it,
-// P26 when positive); a new grey opens a grey group. An EPS item's P26 is part of its file
-// name, and its wrapper steps out to the page's own graphics state, which a group would hide.
+// P26 when positive) opens a grey group for the item alone; finish_ps_item closes it, so that
+// the items after it print in black again. An EPS item's P26 is part of its file name, and its
+// wrapper steps out to the page's own graphics state, which a group would hide.
 void set_ps_grey() {
     auto& p = core::ParamBuffer;
     int32_t index = (p(1) == 16.0f && p(14) == -1.0f) ? 16 : 0;
     if (p(26) > 0.0f && p(1) != 15.0f) index = 26;
-    if (index == 0) {
+    GreyState.item_group = 0;
+    if (index == 0 || p(index) == 0.0f) {
         GreyState.current = 0.0f;
-    } else if (p(index) != GreyState.current) {
-        GreyState.current = p(index);
-        run_hook(RenderHooks.write_ps_gray_level, GreyState.groups);
+        return;
     }
+    GreyState.current = p(index);
+    GreyState.item_group = 1;
+    run_hook(RenderHooks.write_ps_gray_level, GreyState.groups);
 }
 
 // Closes a PostScript group. A font selected inside it ends with it (grestore), so a selection
@@ -102,7 +103,7 @@ void close_ps_group(int32_t selections_before) {
 // PostScript pass, after the item's drawer: its path goes out, a shape note gets its letter,
 // and a grey group that the item opened is closed. selections_before: the font selections
 // written before the item's drawer ran.
-void finish_ps_item(int32_t s, int32_t n, int32_t selections_before) {
+void finish_ps_item(int32_t selections_before) {
     auto& p = core::ParamBuffer;
     auto& ip = core::IntParamBuffer;
     run_hook(RenderHooks.flush_path_points);
@@ -120,9 +121,11 @@ void finish_ps_item(int32_t s, int32_t n, int32_t selections_before) {
         p(26) = saved;
         if (head > 0) close_ps_group(selections_before);
     }
-    float own = n >= 26 ? stored(s, 26) : 0.0f;
-    if (is_text_with_own_grey(s)) own = stored(s, 16);
-    if (GreyState.current != 0.0f && GreyState.current != own) close_ps_group(selections_before);
+    if (GreyState.item_group != 0) {
+        close_ps_group(selections_before);
+        GreyState.item_group = 0;
+    }
+    GreyState.current = 0.0f;
 }
 
 // Writes one entry at pos when the list has room; returns the position after it.
@@ -417,7 +420,7 @@ void redraw_items() {
             if (!postscript) {
                 if (PathPointList.count > 1) set_item_colour();
             } else {
-                finish_ps_item(s, n, selections_before);
+                finish_ps_item(selections_before);
             }
         }
         ColourMemo.valid = 0;

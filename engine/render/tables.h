@@ -106,6 +106,7 @@ extern ColourMemoRecord ColourMemo;
 struct GreyStateRecord {
     float current = 0.0f;
     int32_t groups = 0;
+    int32_t item_group = 0;  // 1 while the grey group of the item being written is open
 };
 extern GreyStateRecord GreyState;
 // 1 once the user was told that the page draws more than the screen list holds; back to 0

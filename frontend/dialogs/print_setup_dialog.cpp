@@ -713,7 +713,7 @@ void CPrintSetupDlg::OnBoxUnit(int unit) {
 
 // Contract: Save Settings writes the typed box in display units (4000 an inch) to "!BB.dat",
 // Get Saved Settings reads it back into B 20-23 and shows it in the unit, Restore Original
-// takes OriginalBoundingBox, Reset leaves the typed box as a redraw request (mode 5).
+// takes OriginalBoundingBox, Reset shows the typed box on the page as the red outline (mode 5).
 void CPrintSetupDlg::OnBoxButton(int id) {
     auto& record = output::SavedBoundingBox;
     if (id == kBoxOriginal) {
@@ -736,8 +736,10 @@ void CPrintSetupDlg::OnBoxButton(int id) {
         for (int k = 0; k < 4; ++k) set_b(20 + k, record.box(k + 1));
         ShowBox();
     } else {
+        // Reset: the typed box is drawn on the page behind the dialog.
         record.file_mode = 5;
         for (int k = 0; k < 4; ++k) record.box(k + 1) = b(20 + k);
+        output::exchange_bbox_settings();
     }
 }
 

@@ -1,15 +1,18 @@
 // The console's Print Setup (the output name) and Path List, and the P words through the
 // console program.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "console/console_front_end.h"
 #include "engine/core/fixed_array.h"
 #include "output/tables.h"
+#include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
 
 namespace fs = std::filesystem;
@@ -93,6 +96,129 @@ TEST_F(PrintConsoleTest, PageSettingsAndPageToggleThroughTheConsole) {
     EXPECT_FLOAT_EQ(output::PageSettingSlots(26), 0.0f);
     ASSERT_GE(core::ItemCount, 1);
     EXPECT_FLOAT_EQ(core::ItemStore(core::ItemStartTable(core::ItemCount) + 2), 201.0f);
+}
+
+// "PR" typed as a user does: the page box comes back from the console's setup step in the
+// box unit, so the file's box holds numbers and Ghostscript crops the file by it.
+TEST_F(PrintConsoleTest, PrintedPageWithoutTextIsAnEpsFileWithItsBox) {
+    const std::string out = type({"EI", "8 1 0", "1 1 10 1 0 0 4", "PR", "q.eps"});
+    EXPECT_NE(out.find("Output to file - q.eps"), std::string::npos) << out;
+    ASSERT_TRUE(fs::exists("q.eps"));
+    const auto box = ps_check::declared_box("q.eps");
+    for (const auto& line : ps_check::lines_of("q.eps")) {
+        if (line.rfind("%%BoundingBox:", 0) == 0) EXPECT_EQ(line.find('*'), std::string::npos);
+    }
+    EXPECT_GT(box.x2, box.x1);
+    EXPECT_GT(box.y2, box.y1);
+    // The drawing lies inside the declared box.
+    for (const auto& drawn : ps_check::gs_bboxes("q.eps")) {
+        EXPECT_GE(drawn.x1, box.x1);
+        EXPECT_GE(drawn.y1, box.y1);
+        EXPECT_LE(drawn.x2, box.x2);
+        EXPECT_LE(drawn.y2, box.y2);
+    }
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("q.eps", why)) << why;
+}
+
+// The box unit chosen once (centimetres, points) changes nothing in the file's box.
+TEST(ConsolePrintSetup, GivesThePageBoxBackInTheBoxUnit) {
+    for (int unit : {0, 1, 2}) {
+        std::istringstream in("a.eps\n");
+        std::ostringstream out;
+        ConsoleFrontEnd fe(in, out);
+        core::ArrayRange<int32_t, 0, 23> ints;
+        ints.fill(0);
+        ints(20) = unit;
+        core::ArrayRange<float, 0, 23> reals;
+        reals.fill(0.0f);
+        reals(20) = 4000.0f;  // one inch in display units
+        reals(23) = 8000.0f;
+        core::FixedText<512> name("x.eps");
+        ASSERT_EQ(fe.RunPrintSetupDialog(ints, reals, name, 0), 1);
+        const float per_inch[] = {1.0f, 2.54f, 72.0f};
+        EXPECT_NEAR(reals(20), per_inch[unit], 1e-3f) << unit;
+        EXPECT_NEAR(reals(23), 2.0f * per_inch[unit], 1e-3f) << unit;
+    }
+}
+
+// An empty page is no document: "PR" writes no file and says so.
+TEST_F(PrintConsoleTest, PrintingAnEmptyPageWritesNothingAndSaysSo) {
+    const std::string out = type({"PR", "empty.eps", "PRPS"});
+    EXPECT_EQ(ps_check::count_of(out, "**** Nothing on the page: no PostScript written."), 2)
+        << out;
+    EXPECT_FALSE(fs::exists("empty.eps"));
+    EXPECT_FALSE(fs::exists("eps.eps"));
+    EXPECT_EQ(out.find("Output to file"), std::string::npos);
+}
+
+// The grey levels Ghostscript paints for the EPS file at 36 dpi (0 black, 255 white).
+std::vector<int> painted_greys(const fs::path& eps) {
+    const fs::path pgm = eps.string() + ".pgm";
+    const auto run = ps_check::run_gs(eps, "pgmraw", "-dEPSCrop -r36 -sOutputFile='" +
+                                                         pgm.string() + "'");
+    EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+    std::istringstream in(read_text(pgm));
+    std::string magic;
+    in >> magic;
+    int numbers[3] = {};
+    for (int k = 0; k < 3 && in;) {
+        in >> std::ws;
+        if (in.peek() == '#') {
+            std::string comment;
+            std::getline(in, comment);
+            continue;
+        }
+        in >> numbers[k++];
+    }
+    in.get();
+    std::vector<int> greys;
+    for (int c = in.get(); c != EOF; c = in.get()) greys.push_back(c);
+    EXPECT_EQ(magic, "P5");
+    EXPECT_EQ(static_cast<int>(greys.size()), numbers[0] * numbers[1]);
+    return greys;
+}
+
+// A grey note drawn before the staff: the note prints grey, and the staff after it black.
+TEST_F(PrintConsoleTest, AGreyItemGreysItselfAlone) {
+    std::string grey_note = "1 1 10 5 0 0 4";
+    for (int k = 8; k <= 25; ++k) grey_note += " 0";
+    grey_note += " 0.5";
+    const std::string out = type({"EI", grey_note, "8 1 0", "PR", "g.eps"});
+    ASSERT_TRUE(fs::exists("g.eps")) << out;
+    const std::string text = read_text("g.eps");
+    EXPECT_EQ(ps_check::count_of(text, " g 0.500 setgray\n"), 1);
+    const std::vector<int> greys = painted_greys("g.eps");
+    ASSERT_FALSE(greys.empty());
+    int darkest = 255;
+    bool half_grey = false;
+    for (int g : greys) {
+        darkest = std::min(darkest, g);
+        half_grey = half_grey || (g >= 110 && g <= 145);
+    }
+    EXPECT_EQ(darkest, 0) << "the staff after the grey note is not black";
+    EXPECT_TRUE(half_grey) << "the grey note is not grey";
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("g.eps", why)) << why;
+}
+
+// A user's PostScript fragment (a file without a bounding box) placed as an EPS item: the
+// values written for it are valid PostScript, and the fragment finds them by their names.
+TEST_F(PrintConsoleTest, AFragmentWithoutABoxPrintsWithItsValues) {
+    write_text(fs::current_path() / "frag.ps",
+               "p1 15 ne { fragment-p1-wrong } if p3 20 ne { fragment-p3-wrong } if\n"
+               "pointslevel type /realtype ne { fragment-level-wrong } if\n"
+               "stafflevel type /integertype ne { fragment-staff-wrong } if\n"
+               "pp3 pp4 moveto 10 10 rlineto stroke\n");
+    const std::string out =
+        type({"EI", "8 1 0", "15 1 20 5", "frag.ps", "PR", "f.eps"});
+    EXPECT_NE(out.find("Output to file - f.eps"), std::string::npos) << out;
+    ASSERT_TRUE(fs::exists("f.eps"));
+    const std::string text = read_text("f.eps");
+    EXPECT_NE(text.find(" /p1     15.000 def"), std::string::npos);
+    EXPECT_NE(text.find("pp3 pp4 moveto"), std::string::npos);
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("f.eps", why)) << why;
 }
 
 TEST_F(PrintConsoleTest, PrintJobToAFile) {

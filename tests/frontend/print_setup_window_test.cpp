@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "engine/core/tables.h"
+#include "output/tables.h"
 #include "tests/frontend/frontend_fixture.h"
 
 namespace {
@@ -94,3 +96,30 @@ TEST_F(PrintSetupWindowTest, ThePathListGivesBackTheEditedSlotsAndTheChosenOne) 
     EXPECT_EQ(slot, 0);
     EXPECT_TRUE(folders(1).is_blank());
 }
+
+// The bounding box's "Reset" shows the box as typed on the page: it reaches the engine's
+// outline in display units while the dialog stays open.
+TEST_F(PrintSetupWindowTest, BoxResetHandsTheTypedBoxToTheOutline) {
+    core::FixedText<512> name("a.eps");
+    ints_(20) = 0;  // inches
+    for (int k = 20; k <= 23; ++k) reals_(k) = 4000.0f * static_cast<float>(k - 19);
+    output::SavedBoundingBox.file_mode = 0;
+    // This fixture has no page to draw on (the engine's tests draw the outline itself).
+    const int32_t used = core::ItemWordsUsed;
+    core::ItemWordsUsed = 0;
+    bool open_after = false;
+    answer_next_dialog([&](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("c1000"))->setText(QStringLiteral("0.5"));
+        press_button(d, 1711);
+        open_after = d.isVisible();
+        press_button(d, 2);
+    });
+    EXPECT_EQ(fe_.RunPrintSetupDialog(ints_, reals_, name, 0), 2);
+    core::ItemWordsUsed = used;
+    EXPECT_TRUE(open_after);
+    EXPECT_EQ(output::SavedBoundingBox.file_mode, 5);
+    EXPECT_FLOAT_EQ(output::SavedBoundingBox.box(1), 2000.0f);
+    EXPECT_FLOAT_EQ(output::SavedBoundingBox.box(2), 8000.0f);
+    EXPECT_FLOAT_EQ(output::SavedBoundingBox.box(4), 16000.0f);
+}
+

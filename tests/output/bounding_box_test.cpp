@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/render/page_redraw.h"
 #include "output/tables.h"
 #include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"
@@ -100,6 +102,40 @@ TEST_F(BoundingBoxTest, OutlineIsRedLinesAcrossTheBoxAndLeavesTheStoreAsItWas) {
     const auto right = entries(count + 4);
     ASSERT_FALSE(right.empty());
     EXPECT_NEAR(right[0][0], 32400, 60);
+}
+
+// The Print Setup's "Reset" (mode 5) draws the dialog's page box where the page's items are:
+// the dialog's box is the measured box moved to the paper's corner, and comes back from it.
+TEST_F(BoundingBoxTest, ResetShowsThePrintSetupBoxOnThePage) {
+    type("1 1 10 5 0 0 4");
+    bind_output_lists();
+    const int32_t count = core::ItemCount;
+    const int32_t used = core::ItemWordsUsed;
+    output::PrintParameters.engine_offsets(2) = 1.75f;  // the box is shown 4000 units higher
+    set_saved({2000.0f, 31050.0f - 27675.0f, 32000.0f, 31050.0f - 27675.0f + 1750.0f});
+    output::SavedBoundingBox.file_mode = 5;
+    output::exchange_bbox_settings();
+    EXPECT_EQ(core::ItemCount, count);
+    EXPECT_EQ(core::ItemWordsUsed, used);
+    const auto bottom = entries(count + 1);
+    ASSERT_FALSE(bottom.empty());
+    int32_t lo = bottom[0][0];
+    int32_t hi = lo;
+    for (const auto& e : bottom) {
+        lo = std::min(lo, e[0]);
+        hi = std::max(hi, e[0]);
+    }
+    EXPECT_NEAR(lo, 2400, 60);
+    EXPECT_NEAR(hi, 32400, 60);
+    // No file was touched.
+    EXPECT_FALSE(std::filesystem::exists(box_file()));
+
+    // A corner that is no number draws nothing.
+    render::redraw_items();
+    const int32_t page_end = core::GraphicsNextFree;
+    set_saved({2000.0f, std::numeric_limits<float>::infinity(), 32000.0f, 0.0f});
+    output::exchange_bbox_settings();
+    EXPECT_EQ(core::GraphicsNextFree, page_end);
 }
 
 TEST_F(BoundingBoxTest, NoOutlineWithoutRoomForIt) {

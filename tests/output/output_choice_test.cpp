@@ -146,7 +146,14 @@ TEST_F(OutputChoiceTest, FrozenOffsetsAreOfferedAgainAndOthersReset) {
     choose();
     EXPECT_FLOAT_EQ(fe_.dialog_reals[kOffsetX], 1.25f);
     EXPECT_FLOAT_EQ(fe_.dialog_reals[kOffsetY], 2.0f);
-    EXPECT_EQ(core::FrontEndCommandBuffer.trimmed(), "Frozen text");
+    EXPECT_EQ(fe_.dialog_header, "Frozen text");
+    // Once the dialog has given it back the text leaves the buffer, which the window would
+    // otherwise take for the next command and show as the reply.
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
+    core::CommandLine.set("PRPS");
+    int32_t go = 0;
+    select_ps_output(go);
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank());
     // Unfrozen: the next dialog offers the default offsets.
     a.words[kFreezeOffsets] = 0;
     fe_.answer_dialog(a);

@@ -36,11 +36,13 @@ struct GsRun {
     std::string err;
 };
 
-// gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=device file.
-inline GsRun run_gs(const std::filesystem::path& file, const std::string& device) {
+// gs -q -dSAFER -dNOPAUSE -dBATCH [options] -sDEVICE=device file.
+inline GsRun run_gs(const std::filesystem::path& file, const std::string& device,
+                    const std::string& options = {}) {
     const std::filesystem::path out = file.string() + ".gs_out";
     const std::filesystem::path err = file.string() + ".gs_err";
-    const std::string command = "gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=" + device + " '" +
+    const std::string command = "gs -q -dSAFER -dNOPAUSE -dBATCH " + options + " -sDEVICE=" +
+                                device + " '" +
                                 file.string() + "' >'" + out.string() + "' 2>'" + err.string() +
                                 "' </dev/null";
     GsRun run;
@@ -89,6 +91,23 @@ inline std::pair<std::string, std::string> stack_depths(const std::filesystem::p
     std::ofstream(copy, std::ios::binary) << read_text(file) << "\n" << probe;
     std::ofstream(empty, std::ios::binary) << probe;
     return {run_gs(copy, "nullpage").out, run_gs(empty, "nullpage").out};
+}
+
+// The file read as an EPS file (-dEPSCrop: its %%BoundingBox must hold four numbers), then
+// the stack probe: true when Ghostscript ran it without a word and the stacks came back as
+// they were. What went wrong is in why.
+inline bool eps_reads_clean(const std::filesystem::path& file, std::string& why) {
+    const GsRun crop = run_gs(file, "nullpage", "-dEPSCrop");
+    if (crop.exit_code != 0 || !crop.err.empty()) {
+        why = "gs -dEPSCrop: " + crop.out + crop.err;
+        return false;
+    }
+    const auto [page, empty] = stack_depths(file);
+    if (page != empty) {
+        why = "stacks after the file: " + page + " against " + empty;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace ps_check

@@ -20,6 +20,7 @@
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/output/ps_check.h"
+#include "tests/support/fake_lp.h"
 
 namespace {
 
@@ -314,6 +315,75 @@ TEST_F(PsDocumentTest, ABatchWithoutOneOutputWritesAnEpsFilePerDocument) {
         expect_gs_clean(name);
     }
     EXPECT_FALSE(fs::exists("unused.eps"));
+}
+
+// A batch started by "PR" is finished once: no write error after the good job, and the reply
+// says where it went.
+TEST_F(PsDocumentTest, ABatchStartedByPrIsFinishedOnceAndToldOf) {
+    note_and_text_page();
+    type("SA one.mus");
+    type("SA two.mus");
+    core::DocumentStarted = 1;
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus\rtwo.mus"));
+    type("PR");
+    EXPECT_FALSE(shown("Error writing PostScript")) << fe_.message_boxes.size();
+    EXPECT_EQ(reply(), "Output to file - book.eps");
+    ASSERT_TRUE(fs::exists("book.eps"));
+    EXPECT_EQ(count_of(read_text("book.eps"), "showpage\n"), 2);
+    expect_gs_clean("book.eps");
+    const auto [page, empty] = ps_check::stack_depths("book.eps");
+    EXPECT_EQ(page, empty);
+
+    // One file for each document: the reply counts them.
+    fe_.answer_dialog(batch_answer(0, "unused.eps", "one.mus\rtwo.mus"));
+    type("PR");
+    EXPECT_FALSE(shown("Error writing PostScript"));
+    EXPECT_EQ(reply(), "Output to 2 EPS files, one for each document.");
+    EXPECT_TRUE(fs::exists("one.eps"));
+    EXPECT_TRUE(fs::exists("two.eps"));
+}
+
+// A batch for the printer is one job handed to lp, as a page is.
+TEST_F(PsDocumentTest, ABatchForThePrinterGoesToLpAsOneJob) {
+    note_and_text_page();
+    type("SA one.mus");
+    type("SA two.mus");
+    core::DocumentStarted = 1;
+    FakeLp lp(dir_ / "bin", 0);
+    auto answer = batch_answer(0, "LPT1", "one.mus\rtwo.mus");
+    answer.words[output::kOutputToPort] = output::kToPort;
+    fe_.answer_dialog(answer);
+    type("PR");
+    EXPECT_FALSE(shown("Error writing PostScript"));
+    EXPECT_EQ(reply(), "Output to LPT1.");
+    ASSERT_EQ(lp.args().size(), 1u);
+    const std::string job = lp.job();
+    EXPECT_EQ(count_of(job, "%%Page: "), 2);
+    EXPECT_EQ(count_of(job, "showpage\n"), 2);
+    EXPECT_FALSE(fs::exists("one.eps"));
+}
+
+// The batch loads its documents over the page: unsaved changes are asked about first ("No"
+// keeps the page and writes nothing), as a load asks.
+TEST_F(PsDocumentTest, ABatchAsksBeforeItDropsUnsavedChanges) {
+    note_and_text_page();
+    type("SA one.mus");
+    core::DocumentStarted = 1;
+    type("1 1 60 7 0 0 4");  // an unsaved change
+    const int32_t items = core::ItemCount;
+    ASSERT_NE(core::ChangesMadeFlag, 0);
+    fe_.answer_yes_no(0);  // No
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus"));
+    type("PR");
+    EXPECT_FALSE(fe_.questions.empty());
+    EXPECT_EQ(core::ItemCount, items);
+    EXPECT_FALSE(fs::exists("book.eps"));
+
+    fe_.answer_yes_no(-1);  // Yes
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus"));
+    type("PR");
+    EXPECT_TRUE(fs::exists("book.eps"));
+    EXPECT_EQ(core::ItemCount, items - 1);  // one.mus is on the page now
 }
 
 TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {

@@ -280,9 +280,11 @@ TEST_F(EpsItemTest, AFragmentWithoutABoxGetsThePageValuesAndItsParameters) {
     ASSERT_EQ(g_ps.size(), 2u + 3 + 13 + 3 + 1 + 4);
     EXPECT_EQ(g_ps[2], " /globalsize   1.000 def  /lnwd   1.000 def");
     EXPECT_EQ(g_ps[3], " /loff   0.000 def  /boff   0.000 def");
-    EXPECT_EQ(g_ps[4], " /stafflevel    -27675 def  /pointslevel-498.150 def");
-    EXPECT_EQ(g_ps[5], " /p 1     15.000 def");
-    EXPECT_EQ(g_ps[8], " /p 4      2.000 def");
+    // Every value stands after a blank and every parameter has a name of its own.
+    EXPECT_EQ(g_ps[4], " /stafflevel -27675 def  /pointslevel -498.150 def");
+    EXPECT_EQ(g_ps[5], " /p1     15.000 def");
+    EXPECT_EQ(g_ps[8], " /p4      2.000 def");
+    EXPECT_EQ(g_ps[17], " /p13      0.000 def");
     EXPECT_EQ(g_ps[18], " /staffsize   1.000 def");
     EXPECT_EQ(g_ps[19], " /pp3     27.000 def  /pp4   -491.850 def");
     EXPECT_EQ(g_ps[20], " /pp5      1.000 def  /pp6      1.000 def");

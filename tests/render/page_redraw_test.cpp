@@ -264,10 +264,12 @@ TEST_F(PageRedrawTest, ThePostScriptPassHandsPathsAndGreysToTheWriter) {
     OutputPassWord = -1;
     redraw_items();
     EXPECT_EQ(g_drawn_p3, (std::vector<float>{20, 30, 40}));
-    EXPECT_EQ(g_ps, (std::vector<std::string>{"grey 0.500000", "flush 2", "flush 2",
-                                              "grey 1.000000", " r", "flush 2"}));
+    // Each grey item's group closes after it, so the black note after them prints black.
+    EXPECT_EQ(g_ps, (std::vector<std::string>{"grey 0.500000", "flush 2", " r", "grey 0.500000",
+                                              "flush 2", "grey 1.000000", " r", " r",
+                                              "flush 2"}));
     // The letter of the shape note ("A" at size 1, the note's P15 being 0) is drawn after its
-    // head, inside the white group.
+    // head, inside the white group, which closes before the note's own grey group.
     core::close_unit(24);
     std::vector<std::string> written;
     std::ifstream in(ps_file);
@@ -280,12 +282,13 @@ TEST_F(PageRedrawTest, ThePostScriptPassHandsPathsAndGreysToTheWriter) {
         const bool step = std::find(g_ps.begin(), g_ps.end(), line) != g_ps.end();
         if (step || line.find(") show") != std::string::npos) written.push_back(line);
     }
-    ASSERT_EQ(written.size(), 7u);
-    EXPECT_EQ(written[3], "grey 1.000000");
-    EXPECT_NE(written[4].find("(A) show"), std::string::npos) << written[4];
-    EXPECT_EQ(written[5], " r");
+    ASSERT_EQ(written.size(), 10u);
+    EXPECT_EQ(written[5], "grey 1.000000");
+    EXPECT_NE(written[6].find("(A) show"), std::string::npos) << written[6];
+    EXPECT_EQ(written[7], " r");
+    EXPECT_EQ(written[8], " r");
     EXPECT_TRUE(sized);  // 0.45 of the size 1
-    EXPECT_EQ(GreyState.groups, 2);
+    EXPECT_EQ(GreyState.groups, 3);
     EXPECT_EQ(graphics_length_, 0);
     EXPECT_EQ(core::ItemOutputSpans.text(2), 1);
 
@@ -302,8 +305,8 @@ TEST_F(PageRedrawTest, ATextItemIsGreyedByItsP16InThePostScriptPass) {
     add_item({1, 1, 20, 4});
     OutputPassWord = -1;
     redraw_items();
-    // The grey matches the item's own, so no group is closed after it.
-    EXPECT_EQ(g_ps, (std::vector<std::string>{"grey 0.300000"}));
+    // The text's grey group closes after it: the note after it is black.
+    EXPECT_EQ(g_ps, (std::vector<std::string>{"grey 0.300000", " r"}));
     EXPECT_FLOAT_EQ(GreyState.current, 0.0f);
 }
 

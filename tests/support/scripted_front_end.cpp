@@ -477,6 +477,7 @@ int ScriptedFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints
     dialog_reals.clear();
     for (int k = 0; k <= 23; ++k) dialog_reals.push_back(reals(k));
     dialog_output_name = output_name.trimmed();
+    dialog_header = core::FrontEndCommandBuffer.trimmed();
     const auto a = next_dialog_answer("Print Setup");
     if (!a) return 2;
     for (std::size_t k = 0; k < a->words.size() && k < 24; ++k) ints(static_cast<int>(k)) = a->words[k];

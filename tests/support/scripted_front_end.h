@@ -123,6 +123,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // output name.
     std::vector<float> dialog_reals;
     std::string dialog_output_name;
+    std::string dialog_header;  // Print Setup: the header text it was shown
     std::vector<MusicInputRecord> music_inputs;
     // Every zoom asked for (RequestZoom) and every percentage shown, in order. A request is not
     // applied to view.zoom: tests that follow a real gate apply it themselves.
