@@ -1,0 +1,114 @@
+// Music typed through the console's input mode as a user types it, and taken back through "EDI":
+// marks after chords, slurs and ties, long notes lines, many runs in one program, lines read
+// from command files, and the input mode's own questions.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/input/tables.h"
+#include "platform/paths.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+class InputRunConsoleTest : public ConsoleSessionTest {
+  protected:
+    static float p(int32_t item, int32_t k) {
+        const int32_t s = core::ItemStartTable(item);
+        return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;
+    }
+    static int32_t code(int32_t item) { return static_cast<int32_t>(p(item, 1)); }
+    // The whole store as its words, for a document that must come back the same.
+    static std::vector<float> store_words() {
+        std::vector<float> w;
+        for (int32_t k = 1; k < core::ItemWordsUsed; ++k) w.push_back(core::ItemStore(k));
+        return w;
+    }
+    // The items of one code, in store order.
+    static std::vector<int32_t> items_of(int32_t c) {
+        std::vector<int32_t> found;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (code(k) == c) found.push_back(k);
+        return found;
+    }
+    // "EDI" on staff 1 over the whole width, the box confirmed, every offered line kept (an
+    // empty answer takes it), no bar lines, and "X" at the closing menu.
+    std::string ed_keeping_every_line() {
+        return type({"EDI", "1 0 200 1", "Y", "", "", "", "", "", "", "", "", "X"});
+    }
+    std::vector<std::string> work_records(const std::string& name) const {
+        std::ifstream in(platform::local_path(core::work_copy_name(name)));
+        std::vector<std::string> records;
+        for (std::string l; std::getline(in, l);) records.push_back(l);
+        return records;
+    }
+};
+
+// Note numbers in the marks line count note columns, a chord once: "S 3" after a chord marks
+// the third column's note, and a chord's mark goes to its first note. Taken back through "EDI"
+// the marks line names the same columns and the page comes back word for word.
+TEST_F(InputRunConsoleTest, MarksAfterAChordLandOnTheirColumnsAndComeBackThroughEd) {
+    const std::string out = type(
+        {"IN 1", "", "C4/E:G/A/B;", "Q;", "N", "S 3/A 2/W 4;", ";", ";", "X", "N"});
+    ASSERT_EQ(core::ItemCount, 6) << out;
+    // Items 2..6: C4, E and G (one chord), A, B.
+    EXPECT_EQ(p(2, 11), 0.0f);
+    EXPECT_EQ(static_cast<int32_t>(p(3, 11)), 5);  // the accent on the chord's first note
+    EXPECT_EQ(p(4, 11), 0.0f);                     // nothing on its second
+    EXPECT_EQ(p(5, 11), 7.0f);                     // the staccato on A
+    EXPECT_EQ(static_cast<int32_t>(p(6, 11)), 4);  // the wedge on B
+    const std::vector<float> typed = store_words();
+
+    const std::string back = ed_keeping_every_line();
+    EXPECT_NE(back.find("A 2/S 3/W 4;"), std::string::npos) << back;
+    EXPECT_EQ(store_words(), typed) << back;
+    // A second round changes nothing either.
+    ed_keeping_every_line();
+    EXPECT_EQ(store_words(), typed);
+}
+
+// Slurs and ties as the input mode makes them (the slur height word -1, ties -2) are written
+// back as the pairs that make them again: slurs below and above, ties between two notes, a
+// chord's ties split over both sides, and a tie to the staff's end.
+TEST_F(InputRunConsoleTest, SlursAndTiesComeBackThroughEdAsTyped) {
+    const std::string out =
+        type({"IN 1", "", "C4/C4/D/D/E:G/E:G/F/A;", "Q;", "N", "S 5/A 2;", ";",
+              "1 2/3 -4/5 6/6 7/7 +8/8 9;", "X", "N"});
+    const std::vector<int32_t> slurs = items_of(5);
+    ASSERT_EQ(slurs.size(), 7u) << out;
+    // Ties: 1-2, 3-4, both notes of the chord 5-6 (one below, one above) and 8 to the end.
+    // The slur above the up stems runs over their ends (-4).
+    const float heights[] = {-2, -2, -2, -2, -1, -4, -2};
+    for (std::size_t i = 0; i < slurs.size(); ++i) EXPECT_EQ(p(slurs[i], 8), heights[i]) << i;
+    EXPECT_LT(p(slurs[2], 7), 0.0f);
+    EXPECT_GT(p(slurs[3], 7), 0.0f);
+    EXPECT_GT(p(slurs[5], 7), 0.0f);  // "+8": above
+    EXPECT_EQ(p(slurs[6], 6), 200.0f);
+    const std::vector<float> typed = store_words();
+
+    const std::string back = ed_keeping_every_line();
+    EXPECT_NE(back.find("1 -2/3 -4/5 6/6 -7/7 +8/8 -9;"), std::string::npos) << back;
+    EXPECT_EQ(store_words(), typed) << back;
+    const std::vector<std::string> tmp = work_records("tmp");
+    ASSERT_EQ(tmp.size(), 7u);
+    EXPECT_EQ(tmp[6], "1 -2/3 -4/5 6/6 -7/7 +8/8 -9;");
+}
+
+// A slur of one run to the last note and one that runs on to the staff's end keep their kinds.
+TEST_F(InputRunConsoleTest, SlursToTheLastNoteAndToTheEndComeBack) {
+    type({"IN 1", "", "C4/D/E/F;", "Q;", "N", ";", ";", "1 4/2 99;", "X", "N"});
+    const std::vector<int32_t> slurs = items_of(5);
+    ASSERT_EQ(slurs.size(), 2u);
+    EXPECT_EQ(p(slurs[0], 8), -1.0f);
+    EXPECT_EQ(p(slurs[1], 8), -1.0f);
+    const std::vector<float> typed = store_words();
+    const std::string back = ed_keeping_every_line();
+    EXPECT_EQ(store_words(), typed) << back;
+}
+
+}  // namespace
