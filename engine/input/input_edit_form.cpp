@@ -72,6 +72,7 @@ bool set_up_staff() {
     prepare_input_staff();
     InputStartWordsUsed = core::ItemWordsUsed;
     InputStartItemCount = core::ItemCount;
+    TypedEntries.count = 0;  // this run's entries only
     layout::SpacingList.count = 0;
     layout::SpacingStaff = 999.0f;
     InputParserMode = 0;

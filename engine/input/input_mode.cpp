@@ -255,6 +255,8 @@ bool set_up_run() {
     InputModeActive = 1;
     InputFirstNewItem = core::ItemCount + 1;
     InputTokenList(0) = 0.0f;
+    // The typed entries of earlier runs are done with: kept, they would fill the table.
+    TypedEntries.count = 0;
     InputLineLength = 0;
     core::CommandLine = core::SecondLine;
     if (!core::CommandLine.starts_with("SP"))

@@ -112,3 +112,29 @@ TEST_F(InputRunConsoleTest, SlursToTheLastNoteAndToTheEndComeBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Eleven runs of 32 eighths in one program: every run starts with an empty table of typed
+// entries, so the last staff gets its 32 notes as the first did (352 entries in all).
+TEST_F(InputRunConsoleTest, ManyRunsInOneProgramKeepEveryNote) {
+    std::string notes;
+    for (int i = 0; i < 4; ++i) notes += "C4/D/E/F/G/A/B/C5/";
+    notes.back() = ';';
+    std::vector<std::string> lines;
+    for (int run = 1; run <= 11; ++run) {
+        for (const char* l : {"IN 0", ""}) lines.push_back(l);
+        lines.push_back(notes);
+        for (const char* l : {"E;", "N", "G", "X", "N"}) lines.push_back(l);
+    }
+    const std::string out = type(lines);
+    EXPECT_EQ(out.find("Input error"), std::string::npos) << out;
+    for (int32_t staff = 1; staff <= 11; ++staff) {
+        int32_t count = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            count += code(k) == 1 && p(k, 2) == static_cast<float>(staff) && p(k, 7) == 0.5f;
+        EXPECT_EQ(count, 32) << "staff " << staff;
+    }
+}
+
+}  // namespace
