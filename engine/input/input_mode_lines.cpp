@@ -163,6 +163,14 @@ void finish_input_line(int32_t& length) {
             core::CommandLine(length) != '/') {
             core::CommandLine(++length) = ';';
         }
+        if (InputParserMode == kRhythmsMode) {
+            // As the live entry does: a read line "Q;" gives every column its quarter.
+            const std::string whole = repeat_lone_rhythm(core::CommandLine.trimmed());
+            if (whole.size() < static_cast<std::size_t>(kLine)) {
+                core::CommandLine.set(whole);
+                length = static_cast<int32_t>(whole.size());
+            }
+        }
         for (int32_t i = 1; i <= length; ++i) {
             if (core::CommandLine(i) == '\'') core::CommandLine(i) = ':';
             if (core::CommandLine(i) == '[') BracketMarks.group_start = i - 1;

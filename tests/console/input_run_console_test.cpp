@@ -138,3 +138,57 @@ TEST_F(InputRunConsoleTest, ManyRunsInOneProgramKeepEveryNote) {
 }
 
 }  // namespace
+
+namespace {
+
+class InputFileConsoleTest : public InputRunConsoleTest {
+  protected:
+    // A fresh page (the engine started again), the work folder kept.
+    static void fresh_page() {
+        core::close_all_units();
+        core::reset_engine();
+        core::reset_service_gate();
+    }
+    static void write_file(const std::string& name, const std::vector<std::string>& records) {
+        std::ofstream out(name);
+        for (const std::string& r : records) out << r << "\n";
+    }
+};
+
+// "Q;" read from a command file gives every column its quarter, as typed live; and the lines a
+// live run with "Q;" saved in input.tmp type the same page again.
+TEST_F(InputFileConsoleTest, ALoneRhythmFromAFileGivesEveryColumnItsRhythm) {
+    type({"IN 1", "", "C4/E:G/A/B;", "Q;", "N", ";", ";", ";", "X", "N"});
+    const std::vector<float> live = store_words();
+    ASSERT_EQ(core::ItemCount, 6);
+    for (int32_t k = 2; k <= 6; ++k) EXPECT_EQ(p(k, 7), 1.0f) << k;
+
+    fresh_page();
+    write_file("lone.txt", {"IN 1", "2 200", "C4/E:G/A/B;", "Q;", ";", ";", ";"});
+    std::string out = type({"RE lone.txt", "N"});
+    EXPECT_EQ(out.find("Mismatch"), std::string::npos) << out;
+    EXPECT_EQ(store_words(), live) << out;
+
+    fresh_page();
+    out = type({"RE \\!tmp\\input.tmp", "N"});
+    EXPECT_EQ(store_words(), live) << out;
+}
+
+// A notes line of 100 columns and more: "Q;" is written "QX100;" and its count is a count, never
+// the flag that keeps accidentals; 150 columns, the most a line holds, work too.
+TEST_F(InputFileConsoleTest, ALoneRhythmFillsOneHundredAndMoreColumns) {
+    for (const int columns : {99, 100, 150}) {
+        fresh_page();
+        const std::string notes = "C4/D/X2 " + std::to_string(columns / 2) + ";";
+        const std::string out =
+            type({"IN 1", "", columns % 2 == 0 ? notes : "C4/X1 " + std::to_string(columns) + ";",
+                  "Q;", "N", "G", "X", "N"});
+        EXPECT_EQ(out.find("Mismatch"), std::string::npos) << columns << out;
+        int32_t quarters = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) quarters += code(k) == 1 && p(k, 7) == 1.0f;
+        EXPECT_EQ(quarters, columns) << out;
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), "QX" + std::to_string(columns) + ";");
+    }
+}
+
+}  // namespace
