@@ -15,6 +15,7 @@
 #include "engine/input/input_mode.h"
 #include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed_items.h"
 #include "engine/layout/staff_layout_commands.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -72,7 +73,6 @@ bool set_up_staff() {
     prepare_input_staff();
     InputStartWordsUsed = core::ItemWordsUsed;
     InputStartItemCount = core::ItemCount;
-    TypedEntries.count = 0;  // this run's entries only
     layout::SpacingList.count = 0;
     layout::SpacingStaff = 999.0f;
     InputParserMode = 0;
@@ -98,6 +98,7 @@ bool take_position_line(bool& again) {
     layout::InputRangeEnd =
         core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
     InputLeftLimit = layout::InputRangeStart - 5.0f;
+    begin_typed_placement();
     return true;
 }
 

@@ -24,6 +24,7 @@
 #include "engine/input/input_files.h"
 #include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed_items.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -255,8 +256,6 @@ bool set_up_run() {
     InputModeActive = 1;
     InputFirstNewItem = core::ItemCount + 1;
     InputTokenList(0) = 0.0f;
-    // The typed entries of earlier runs are done with: kept, they would fill the table.
-    TypedEntries.count = 0;
     InputLineLength = 0;
     core::CommandLine = core::SecondLine;
     if (!core::CommandLine.starts_with("SP"))
@@ -357,6 +356,7 @@ bool set_up_run() {
     core::ParamBuffer(1) = p1;
     core::ParamBuffer(2) = p2;
     InputLeftLimit = p1 - 5.0f;
+    begin_typed_placement();
     char text[32];
     std::snprintf(text, sizeof text, "%6.2f", p1);
     std::string position = text;

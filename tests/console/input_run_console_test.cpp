@@ -192,3 +192,29 @@ TEST_F(InputFileConsoleTest, ALoneRhythmFillsOneHundredAndMoreColumns) {
 }
 
 }  // namespace
+
+namespace {
+
+// Live chords typed on a second staff after a run of 32 notes on the first: the notes of the
+// new line start at the new range's left, so no "out of bounds" notice comes for items that
+// land on the page.
+TEST_F(InputRunConsoleTest, LiveChordsAfterALongRunAreInBounds) {
+    std::string notes;
+    for (int i = 0; i < 4; ++i) notes += "C4/D/E/F/G/A/B/C5/";
+    notes.back() = ';';
+    std::string chords;
+    for (int i = 0; i < 30; ++i) chords += "C4:E:G/";
+    chords.back() = ';';
+    const std::string out =
+        type({"IN 1", "", notes, "E;", "N", "G", "X", "Y", "", chords, "E;", "N", "G", "X", "N"});
+    EXPECT_EQ(out.find("out of bounds"), std::string::npos) << out;
+    int32_t on_two = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (code(k) != 1 || p(k, 2) != 2.0f) continue;
+        ++on_two;
+        EXPECT_LE(p(k, 3), 200.0f) << k;
+    }
+    EXPECT_EQ(on_two, 90);
+}
+
+}  // namespace
