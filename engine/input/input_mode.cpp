@@ -2,6 +2,7 @@
 // slurs lines, the closing menu and the offer to go on with the next staff.
 #include "engine/input/input_mode.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -199,6 +200,7 @@ bool build_input_line() {
 // Contract: see the header.
 void leave_input() {
     InputParserMode = 0;
+    render::DisplayMarkWord = 0;
     render::redraw_items();
     core::refresh_screen();
     edit::show_item_palette(134);
@@ -243,6 +245,15 @@ bool continue_on_next_staff() {
     core::CommandLine.set(text);
     core::SecondLine.set(text);
     return true;
+}
+
+// The layout's staff frame on staff (a green outline, kind 1000) and the page drawn again,
+// so that a staff the run has just made shows its lines before the first note is typed. The
+// paper format stays as it is: the input command's digits name no paper.
+void frame_staff(float staff) {
+    render::DisplayMarkWord = 1000 + std::clamp(core::nint(staff), 0, 999);
+    render::redraw_items();
+    core::refresh_screen();
 }
 
 // One input run's set-up (steps from the abandon copy to the settled range). False when the
@@ -299,6 +310,7 @@ bool set_up_run() {
 
     bool spacing_path = false;
     if (from_user()) {
+        frame_staff(InputStaff);
         find_first_free_position();
         if (layout::SpacingStaff < 256.0f) core::ParamBuffer(1) = 10.0f;
         layout::InputRangeStart = core::ParamBuffer(1);
@@ -310,6 +322,7 @@ bool set_up_run() {
         if (input_closing()) return false;
         if (result == 2) return false;
         if (layout::SpacingStaff <= 256.0f) {
+            frame_staff(layout::SpacingStaff);
             core::ParamBuffer(1) = 10.0f;
             spacing_path = true;
         }
@@ -438,6 +451,12 @@ void run_input_mode() {
             break;
         }
         if (end == RunEnd::Closed || end == RunEnd::Abandoned) leave_input();
+        if (render::DisplayMarkWord != 0) {
+            // A run that ended before its lines (the range cancelled) takes its frame along.
+            render::DisplayMarkWord = 0;
+            render::redraw_items();
+            core::refresh_screen();
+        }
         clear_input_run_words();
         if (format != 0) {
             core::PageFormatIndex = format;

@@ -220,6 +220,9 @@ void ask_input_line(int32_t& flag, int32_t& length) {
             layout::SpacingStaff > 256.0f) {
             ask_add_bar_lines();
             if (core::CommandLine(1) == '!') return;
+            // Bar lines added redraw the page: the column numbers go on it again.
+            draw_column_marks();
+            if (core::MacroUnit >= 0) core::refresh_screen();
         }
         int32_t palette = 0;
         const core::FixedText<512> prompt = input_line_prompt(false, palette);

@@ -8,9 +8,11 @@
 #include <string>
 
 #include "engine/core/settings_tables.h"
+#include "engine/input/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/output_lists.h"
+#include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 #include "frontend/app/ormest_app.h"
 #include "frontend/bridge/display_decoder.h"
@@ -214,5 +216,46 @@ TEST_F(InputClicksWindowTest, ClicksOnNotesInTheSlursLineWriteTheirColumnNumbers
     EXPECT_FLOAT_EQ(word(6, 3), x2);
     EXPECT_FLOAT_EQ(word(6, 6), x4);
     EXPECT_EQ(input::InputLines.slurs.trimmed(), "2 4;");
+    expect_input_at_rest();
+}
+
+// On a page without staff 1, "IN 1" draws the new staff (with the input frame) before the first
+// note, so that a click on its bottom line writes "E4/"; before the marks line the notes are
+// numbered on the page.
+TEST_F(InputClicksWindowTest, ANewStaffIsDrawnFirstAndTheColumnsAreNumberedBeforeTheMarks) {
+    answer("spacing range", "c1673", "c1");
+    int32_t frame = 0;
+    float scale = 0.0f;
+    script_.add("set up", key_wait_ready, [&] {
+        frame = render::DisplayMarkWord;
+        scale = layout::StaffTables.StaffScale(1);
+    });
+    click_in_wait("click", 60.0f, 3.0f);
+    QString after;
+    script_.add("after", key_wait_ready, [&] { after = edit_text(); });
+    type_in_waits(QStringLiteral("G4/;"));
+    type_in_waits(QStringLiteral("Q/Q/"));
+    answer("bar lines", "c1045", "c1046");
+    std::size_t with_numbers = 0, without = 0;
+    script_.add("marks line", key_wait_ready, [&] {
+        with_numbers = render::decode_graphics_list().size();
+        render::redraw_items();
+        without = render::decode_graphics_list().size();
+        input::draw_column_marks();  // the page as it was
+    });
+    type_in_waits(QStringLiteral("G"));
+    script_.add("closing menu", key_wait_ready, [this] { type_character(focused(), 'X'); });
+    answer("continue", "c1111", "c1111");
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step();
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(frame, 1001);
+    EXPECT_EQ(scale, 25.0f);
+    EXPECT_EQ(after, QStringLiteral("E4/"));
+    EXPECT_GT(with_numbers, without);
+    EXPECT_EQ(render::DisplayMarkWord, 0);  // the frame goes with the run
+    ASSERT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(word(2, 4), 3.0f);
     expect_input_at_rest();
 }
