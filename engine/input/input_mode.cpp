@@ -450,6 +450,9 @@ void run_input_mode() {
             input_mode_2();
             break;
         }
+        // The closing menu's "A" leaves "A" in CommandLine; the redraws of the closing steps
+        // blank its first character, so it is taken now.
+        const bool menu_abandon = end == RunEnd::Abandoned && core::CommandLine(1) == 'A';
         if (end == RunEnd::Closed || end == RunEnd::Abandoned) leave_input();
         if (render::DisplayMarkWord != 0) {
             // A run that ended before its lines (the range cancelled) takes its frame along.
@@ -464,7 +467,7 @@ void run_input_mode() {
         }
         const bool ask = core::SecondLine(1) != '^' && core::CommandLine(1) != '^' &&
                          core::SecondLine(1) != 'I' && core::SecondLine(1) != 'i' &&
-                         core::MacroUnit == 0 && core::CommandLine(1) != 'A';
+                         core::MacroUnit == 0 && core::CommandLine(1) != 'A' && !menu_abandon;
         if (!ask || !continue_on_next_staff()) break;
     }
     InputParserMode = 0;

@@ -218,3 +218,20 @@ TEST_F(InputRunConsoleTest, LiveChordsAfterALongRunAreInBounds) {
 }
 
 }  // namespace
+
+namespace {
+
+// "A" at the closing menu puts the page back as it was before "IN 1", keeps the run on the undo
+// list and ends there: no "Continue Input on Staff ...?".
+TEST_F(InputRunConsoleTest, AbandoningAtTheClosingMenuAsksNoMore) {
+    type({"EI", "8 1 0"});
+    const std::string out = type({"IN 1", "", "C4/D/E;", "Q;", "N", "G", "A", "UNDO"});
+    EXPECT_EQ(out.find("Continue Input"), std::string::npos) << out;
+    EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
+    // The next line is a command again: UNDO brings the abandoned input back.
+    int32_t notes = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) notes += code(k) == 1;
+    EXPECT_EQ(notes, 3) << out;
+}
+
+}  // namespace
