@@ -176,8 +176,11 @@ void finish_input_line(int32_t& length) {
             if (core::CommandLine(i) == '[') BracketMarks.group_start = i - 1;
             if (core::CommandLine(i) == ']') {
                 BracketMarks.group_end = i;
+                // The line is complete: its ";" is the mark the motive store tests.
+                int32_t mark = length;
                 int32_t cursor = i;
-                store_motive(i, cursor);
+                store_motive(mark, cursor);
+                i = cursor;
                 length = core::find_line_length(core::CommandLine);
             }
         }

@@ -235,3 +235,29 @@ TEST_F(InputRunConsoleTest, AbandoningAtTheClosingMenuAsksNoMore) {
 }
 
 }  // namespace
+
+namespace {
+
+// A motive defined in a typed notes line is stored once: taking the finished line asks nothing
+// about the file the line has just written, and no copy is stored under the next name. Defined
+// the same way in a later run, it is the same file again, unasked.
+TEST_F(InputRunConsoleTest, AMotiveTypedInTheLineIsStoredOnceUnasked) {
+    for (int run = 0; run < 2; ++run) {
+        const std::string out =
+            type({"IN 1", "", "A[C4/D/E]/F4;", "Q;", "N", "G", "X", "N"});
+        EXPECT_EQ(out.find("FILE EXISTS"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Motive stored as"), std::string::npos) << out;
+        EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
+    }
+    const std::vector<std::string> a = work_records("A.MOT");
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].substr(0, 12), "A[C4/D4/E4]/");
+    EXPECT_TRUE(work_records("B.MOT").empty());
+    // The motive plays again.
+    type({"IN 2", "", "@A;", "Q;", "N", "G", "X", "N"});
+    int32_t on_two = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) on_two += code(k) == 1 && p(k, 2) == 2.0f;
+    EXPECT_EQ(on_two, 3);
+}
+
+}  // namespace
