@@ -19,6 +19,7 @@
 #include "engine/input/midi_keyboard.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 
@@ -273,8 +274,19 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         if (core::SecondLine(1) == '^') return;
         if (core::SecondLine.starts_with("!!")) return;
         bool midi_line = false;
-        while (core::SecondLine.starts_with("MIDI") &&
-               (InputParserMode == kNotesMode || InputParserMode == kRhythmsMode)) {
+        const bool midi_kind = InputParserMode == kNotesMode || InputParserMode == kRhythmsMode;
+        if (midi_kind && core::SecondLine.starts_with("MIDI") && !core::front_end().MidiInputOpen()) {
+            // Nothing to play in: the line is asked again, the notes it drew taken back.
+            core::show_message("No MIDI for input.");
+            if (InputParserMode == kNotesMode) {
+                roll_back_input_store();
+                begin_typed_placement();
+                render::redraw_items();
+            }
+            InputLineLength = 0;
+            continue;
+        }
+        while (core::SecondLine.starts_with("MIDI") && midi_kind) {
             const int32_t mark_count = core::ItemCount;
             const int32_t mark_words = core::ItemWordsUsed;
             core::SecondLine.blank();

@@ -261,3 +261,29 @@ TEST_F(InputRunConsoleTest, AMotiveTypedInTheLineIsStoredOnceUnasked) {
 }
 
 }  // namespace
+
+namespace {
+
+// "MIDI" as the notes line, and F12 (MIDI) in the rhythms line, with no MIDI input open: "No
+// MIDI for input." and the same line is asked again.
+TEST_F(InputRunConsoleTest, MidiWithoutAnInputSaysSoAndAsksTheLineAgain) {
+    const std::string out =
+        type({"IN 1", "", "MIDI", "E4/F/G;", "~~123", "Q;", "N", "G", "X", "N"});
+    std::size_t told = 0;
+    for (std::size_t at = out.find("No MIDI for input."); at != std::string::npos;
+         at = out.find("No MIDI for input.", at + 1))
+        ++told;
+    EXPECT_EQ(told, 2u) << out;
+    EXPECT_EQ(out.find("Starting MIDI input"), std::string::npos) << out;
+    // Asked again: two notes prompts, two rhythms prompts.
+    EXPECT_NE(out.find("Type Notes"), out.rfind("Type Notes")) << out;
+    EXPECT_NE(out.find("Rhythms >"), out.rfind("Rhythms >")) << out;
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    const float steps[] = {3, 4, 5};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(p(2 + i, 4), steps[i]);
+        EXPECT_EQ(p(2 + i, 7), 1.0f);
+    }
+}
+
+}  // namespace
