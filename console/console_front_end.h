@@ -56,6 +56,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                          int sel_start, int sel_end) override;
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
+    // The console opens no MIDI input device.
+    bool MidiInputOpen() override { return false; }
     int32_t LastKeyCode() override { return last_key_; }
     int32_t LastKeyDownWord() override { return last_key_down_; }
     // True once the input has ended.

@@ -218,6 +218,13 @@ bool wait_for_input_key_or_command() {
         EngineWaitLevel = 0;
         return false;
     }
+    // A text the window deposited ends at its NUL: the click "~" is the click, not "~" and a
+    // character no routine knows, and no NUL goes into a typed line.
+    const std::size_t nul = SecondLine.view().find('\0');
+    if (nul != std::string_view::npos) {
+        for (int32_t k = static_cast<int32_t>(nul) + 1; k <= SecondLine.size(); ++k)
+            SecondLine(k) = ' ';
+    }
     const int32_t code = key_token_code(SecondLine);
     if (code < 0) return true;
     SecondLine.blank();

@@ -70,7 +70,8 @@ void ask_line_with_edit(const FixedText<512>& prompt, int32_t& flag);
 void wait_for_command_in_second_line();
 // As wait_for_command_in_second_line, for the live input routines: a key token "~~nnn" (the
 // keys the window hands to the engine as texts) comes back as the key nnn, its character in
-// SecondLine(1) and the rest blank, with its key words. False when the application is closing:
+// SecondLine(1) and the rest blank, with its key words; a command text ends at its NUL (the
+// rest blank). False when the application is closing:
 // EngineWaitLevel is then 0 and the routine ends at once, leaving the store as it is.
 bool wait_for_input_key_or_command();
 // Message box with OK showing text up to its first NUL (at most 512 characters).

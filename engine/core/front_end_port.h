@@ -51,6 +51,8 @@ class FrontEndPort {
     // its message, device, error flag and time stamp), else -256 OR the character typed last.
     // Returns 0 when a typed line is complete (the MIDI input then ends), else -1.
     virtual int PollMidiOrKey(Array1<int32_t, 5>& record) = 0;
+    // True when a MIDI input device is open, so that notes can be played in.
+    virtual bool MidiInputOpen() = 0;
     // The key the last WaitForCommandOrKey took: its code as a signed byte (0 when it took a
     // command, or nothing), and its key-down word, 1000 + that code (0 when not known).
     virtual int32_t LastKeyCode() = 0;

@@ -351,7 +351,7 @@ void make_mark_rows(const Flip& f) {
     set_tokens(tokens);
     input::MarkSideFlags.fill(0);
     layout::InputParserMode = layout::kMarksMode;
-    input::build_mark_items();
+    input::build_mark_items_on_rows();
 }
 
 // The notes line must have made one note row per collected note.

@@ -15,6 +15,7 @@
 #include "engine/input/input_mode.h"
 #include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed_items.h"
 #include "engine/layout/staff_layout_commands.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -97,6 +98,7 @@ bool take_position_line(bool& again) {
     layout::InputRangeEnd =
         core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
     InputLeftLimit = layout::InputRangeStart - 5.0f;
+    begin_typed_placement();
     return true;
 }
 

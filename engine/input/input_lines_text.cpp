@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
@@ -180,6 +181,19 @@ class LineWriter {
                 return;
         }
         ++out_.converted;
+    }
+
+    // Before the second pass: the ties (slurs of height -2 or -3) between one pair of places
+    // that go both above and below (a chord's ties as the builder splits them).
+    void note_tie_sides(const Item& it) {
+        if (it.ip(1) != kSlur || it.n < 8 || it.ip(8) >= -1) return;
+        for (TieSides& t : tie_sides_) {
+            if (t.from == it.p(3) && t.to == it.p(6)) {
+                (it.p(7) < 0.0f ? t.below : t.above) = true;
+                return;
+            }
+        }
+        tie_sides_.push_back({it.p(3), it.p(6), it.p(7) >= 0.0f, it.p(7) < 0.0f});
     }
 
     void second_pass(const Item& it, int32_t code) {
@@ -418,7 +432,8 @@ class LineWriter {
         double e = note_index(it.p(6));
         int32_t h = it.n >= 8 ? it.ip(8) : 0;
         const bool slur = code == kSlur;
-        if (slur && h < -1) e += 0.0001;
+        const bool tie = slur && h < -1;
+        if (tie) e += 0.0001;
         bool& have = slur ? have_slur_ : have_beam_;
         double& ps = slur ? slur_s_ : beam_s_;
         double& pe = slur ? slur_e_ : beam_e_;
@@ -435,14 +450,23 @@ class LineWriter {
             if (h != 0) e += 100.0 * h;
         } else {
             if (h == 1 || h == 2) return;
+            // A tie (-2, -3) past the last column ends one column on, which is read back as a
+            // tie to the staff's end; 99 would come back as a slur.
             const bool inside = s >= 1.0 && s <= columns;
-            if (e > columns + 0.001 && (h == -1 || inside)) e = 99.0;
+            if (e > columns + 0.001 && !tie && (h == -1 || inside)) e = 99.0;
             if (it.p(7) < 0.0f) direction = -1;
             if (s < 1.0) s = h == -1 ? 99.0 : 0.0;
             if (h == 3 && it.n >= 9) h = it.ip(9);
-            e += 100.0 * h;
+            // Only a flag (3 and up) is written in the hundreds: the other heights (-1 an
+            // ordinary slur, -2 and -3 ties, 0 and -4 a slur on the stems' side) are what the
+            // builder makes from the pair itself, and written they would come back as a tie or
+            // a flagged slur.
+            if (h > 0) e += 100.0 * h;
         }
-        e = direction == 1 ? e + 10000.0 : -e;
+        // The ties of a chord split over both sides are what an unsigned pair gives; a sign
+        // would put them all on one side.
+        if (slur && tie && split_tie(it.p(3), it.p(6))) direction = 0;
+        if (direction != 0) e = direction == 1 ? e + 10000.0 : -e;
         (slur ? out_.slurs : out_.beams) += number_text(s) + " " + number_text(e) + "/";
     }
 
@@ -460,6 +484,16 @@ class LineWriter {
     bool has_previous_ = false;
     float previous_x_ = 0.0f;
     bool have_mark_ = false;
+    struct TieSides {
+        float from, to;
+        bool above, below;
+    };
+    bool split_tie(float from, float to) const {
+        for (const TieSides& t : tie_sides_)
+            if (t.from == from && t.to == to) return t.above && t.below;
+        return false;
+    }
+    std::vector<TieSides> tie_sides_;
     int32_t last_mark_ = 0;
     bool have_beam_ = false, have_slur_ = false;
     double beam_s_ = 0, beam_e_ = 0, slur_s_ = 0, slur_e_ = 0;
@@ -528,6 +562,7 @@ InputLinesText write_input_line_text(const std::vector<int32_t>& items, float le
         const Item it = item_at(k);
         writer.first_pass(it, it.ip(1));
     }
+    for (int32_t k : items) writer.note_tie_sides(item_at(k));
     for (int32_t k : items) {
         const Item it = item_at(k);
         writer.second_pass(it, it.ip(1));

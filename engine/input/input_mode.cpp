@@ -27,6 +27,7 @@
 #include "engine/input/input_files.h"
 #include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed_items.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
@@ -201,6 +202,7 @@ bool build_input_line() {
 // Contract: see the header.
 void leave_input() {
     InputParserMode = 0;
+    render::DisplayMarkWord = 0;
     render::redraw_items();
     core::refresh_screen();
     edit::show_item_palette(134);
@@ -266,6 +268,15 @@ bool continue_on_next_staff() {
     return true;
 }
 
+// The layout's staff frame on staff (a green outline, kind 1000) and the page drawn again,
+// so that a staff the run has just made shows its lines before the first note is typed. The
+// paper format stays as it is: the input command's digits name no paper.
+void frame_staff(float staff) {
+    render::DisplayMarkWord = 1000 + std::clamp(core::nint(staff), 0, 999);
+    render::redraw_items();
+    core::refresh_screen();
+}
+
 // One input run's set-up (steps from the abandon copy to the settled range). False when the
 // run ends before its lines.
 bool set_up_run() {
@@ -314,6 +325,7 @@ bool set_up_run() {
 
     bool spacing_path = false;
     if (from_user()) {
+        frame_staff(InputStaff);
         find_first_free_position();
         if (layout::SpacingStaff < 256.0f) core::ParamBuffer(1) = 10.0f;
         layout::InputRangeStart = core::ParamBuffer(1);
@@ -325,6 +337,7 @@ bool set_up_run() {
         if (input_closing()) return false;
         if (result == 2) return false;
         if (layout::SpacingStaff <= 256.0f) {
+            frame_staff(layout::SpacingStaff);
             core::ParamBuffer(1) = 10.0f;
             spacing_path = true;
         }
@@ -371,6 +384,7 @@ bool set_up_run() {
     core::ParamBuffer(1) = p1;
     core::ParamBuffer(2) = p2;
     InputLeftLimit = p1 - 5.0f;
+    begin_typed_placement();
     char text[32];
     std::snprintf(text, sizeof text, "%6.2f", p1);
     std::string position = text;
@@ -451,7 +465,16 @@ void run_input_mode() {
             input_mode_2();
             break;
         }
+        // The closing menu's "A" leaves "A" in CommandLine; the redraws of the closing steps
+        // blank its first character, so it is taken now.
+        const bool menu_abandon = end == RunEnd::Abandoned && core::CommandLine(1) == 'A';
         if (end == RunEnd::Closed || end == RunEnd::Abandoned) leave_input();
+        if (render::DisplayMarkWord != 0) {
+            // A run that ended before its lines (the range cancelled) takes its frame along.
+            render::DisplayMarkWord = 0;
+            render::redraw_items();
+            core::refresh_screen();
+        }
         clear_input_run_words();
         if (format != 0) {
             core::PageFormatIndex = format;
@@ -459,7 +482,7 @@ void run_input_mode() {
         }
         const bool ask = core::SecondLine(1) != '^' && core::CommandLine(1) != '^' &&
                          core::SecondLine(1) != 'I' && core::SecondLine(1) != 'i' &&
-                         core::MacroUnit == 0 && core::CommandLine(1) != 'A';
+                         core::MacroUnit == 0 && core::CommandLine(1) != 'A' && !menu_abandon;
         if (!ask || !continue_on_next_staff()) break;
     }
     InputParserMode = 0;

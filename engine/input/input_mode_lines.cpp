@@ -19,6 +19,7 @@
 #include "engine/input/midi_keyboard.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 
@@ -163,13 +164,24 @@ void finish_input_line(int32_t& length) {
             core::CommandLine(length) != '/') {
             core::CommandLine(++length) = ';';
         }
+        if (InputParserMode == kRhythmsMode) {
+            // As the live entry does: a read line "Q;" gives every column its quarter.
+            const std::string whole = repeat_lone_rhythm(core::CommandLine.trimmed());
+            if (whole.size() < static_cast<std::size_t>(kLine)) {
+                core::CommandLine.set(whole);
+                length = static_cast<int32_t>(whole.size());
+            }
+        }
         for (int32_t i = 1; i <= length; ++i) {
             if (core::CommandLine(i) == '\'') core::CommandLine(i) = ':';
             if (core::CommandLine(i) == '[') BracketMarks.group_start = i - 1;
             if (core::CommandLine(i) == ']') {
                 BracketMarks.group_end = i;
+                // The line is complete: its ";" is the mark the motive store tests.
+                int32_t mark = length;
                 int32_t cursor = i;
-                store_motive(i, cursor);
+                store_motive(mark, cursor);
+                i = cursor;
                 length = core::find_line_length(core::CommandLine);
             }
         }
@@ -212,6 +224,9 @@ void ask_input_line(int32_t& flag, int32_t& length) {
             layout::SpacingStaff > 256.0f) {
             ask_add_bar_lines();
             if (core::CommandLine(1) == '!') return;
+            // Bar lines added redraw the page: the column numbers go on it again.
+            draw_column_marks();
+            if (core::MacroUnit >= 0) core::refresh_screen();
         }
         int32_t palette = 0;
         const core::FixedText<512> prompt = input_line_prompt(false, palette);
@@ -259,8 +274,19 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         if (core::SecondLine(1) == '^') return;
         if (core::SecondLine.starts_with("!!")) return;
         bool midi_line = false;
-        while (core::SecondLine.starts_with("MIDI") &&
-               (InputParserMode == kNotesMode || InputParserMode == kRhythmsMode)) {
+        const bool midi_kind = InputParserMode == kNotesMode || InputParserMode == kRhythmsMode;
+        if (midi_kind && core::SecondLine.starts_with("MIDI") && !core::front_end().MidiInputOpen()) {
+            // Nothing to play in: the line is asked again, the notes it drew taken back.
+            core::show_message("No MIDI for input.");
+            if (InputParserMode == kNotesMode) {
+                roll_back_input_store();
+                begin_typed_placement();
+                render::redraw_items();
+            }
+            InputLineLength = 0;
+            continue;
+        }
+        while (core::SecondLine.starts_with("MIDI") && midi_kind) {
             const int32_t mark_count = core::ItemCount;
             const int32_t mark_words = core::ItemWordsUsed;
             core::SecondLine.blank();

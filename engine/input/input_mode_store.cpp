@@ -342,9 +342,14 @@ int32_t draw_column_marks() {
         core::ParamBuffer(4) = height;
         core::ParamBuffer(5) = kFirstMarkSymbol + static_cast<float>(i);
         core::ParamBuffer(6) = size;
+        render::PathPointList.count = 1;
         render::draw_item_by_code();
         if (render::PathPointList.count > 1) render::set_item_colour();
+        render::PathPointList.count = 1;
     }
+    // The numbers go after the page's lists: the front-end shows what their length covers.
+    auto& graphics = core::OutputBufferViews.graphics;
+    if (graphics.bound()) graphics.length() = core::GraphicsNextFree - 1;
     return static_cast<int32_t>(positions.size());
 }
 

@@ -107,7 +107,9 @@ std::string translate_mark_word(const std::string& given) {
 }
 
 // Contract: see the header. Reads ColumnPositions, ColumnPositionCount (layout), ViewOrigin
-// (render). The first of equal distances wins; no positions give column 0.
+// (render). The first of equal distances wins; no positions give column 0. Entry k of the
+// rhythms line's table is note column k (its closing entry, the staff's end, one beyond the
+// last), so the entry's number is the column number the pairs and marks lines use.
 void nearest_column(int32_t& column, float x) {
     const int32_t target = static_cast<int32_t>(x - static_cast<float>(render::ViewOrigin.x)) / 150;
     const int32_t count = std::clamp(layout::ColumnPositionCount, 0, layout::kInputRows + 1);
@@ -117,7 +119,7 @@ void nearest_column(int32_t& column, float x) {
         const float distance = std::abs(layout::ColumnPositions(k) - static_cast<float>(target));
         if (distance < best) {
             best = distance;
-            column = k - 1;
+            column = k;
         }
     }
 }
@@ -313,7 +315,7 @@ void enter_pairs_line(int32_t& cursor, int32_t& length) {
             if (line.size() + 1 <= static_cast<std::size_t>(kInputLineChars - 1))
                 line.insert(at, 1, text == "DO" ? '-' : '+');
         } else if (text == "#" || text == "%") {
-            const int32_t last = std::max(layout::ColumnPositionCount - 2, 0);
+            const int32_t last = std::max(layout::ColumnPositionCount - 1, 0);
             write_number(last);
             if (text == "%") write_number(last);
         } else if (append(line, text)) {

@@ -13,7 +13,8 @@ namespace input {
 // application closes.
 void enter_marks_line(int32_t& cursor, int32_t& length);
 void enter_pairs_line(int32_t& cursor, int32_t& length);
-// column := the note column (from 0) nearest to (x - the horizontal view origin) div 150.
+// column := the number (from 1) of the note column nearest to (x - the horizontal view origin)
+// div 150, as the pairs and marks lines number the columns; 0 when the line has none.
 void nearest_column(int32_t& column, float x);
 // A palette or typed word as the marks line's short mark word ("5 57" gives "FF", "FNG3" "F3");
 // a word the table does not know comes back unchanged.

@@ -533,12 +533,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         // The line ends: ";" in place of a final "/", a lone rhythm repeated on every column.
         if (!line.text.empty() && line.text.back() == '/') line.text.pop_back();
         line.text += ';';
-        const std::size_t semi = line.text.size();
-        if (semi == 2 || (semi == 3 && line.text[0] != '@')) {
-            const std::string rhythm = line.text.substr(0, semi - 1);
-            const std::string number = std::to_string(std::max(InputColumnCount, 0));
-            line.text = rhythm + "X" + number + ";";
-        }
+        line.text = repeat_lone_rhythm(line.text);
         core::CommandLine.set(line.text);
         const int32_t end = static_cast<int32_t>(line.text.size());
         core::CommandLine(end + 1) = '\r';
@@ -546,6 +541,18 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         core::EngineWaitLevel = 0;
         return;
     }
+}
+
+// Contract: see the header. Reads InputColumnCount.
+std::string repeat_lone_rhythm(const std::string& line) {
+    const std::size_t semi = line.size();
+    if (semi < 2 || line.back() != ';') return line;
+    if (semi == 2 || (semi == 3 && line[0] != '@')) {
+        const std::string rhythm = line.substr(0, semi - 1);
+        if (rhythm.find('/') != std::string::npos) return line;
+        return rhythm + "X" + std::to_string(std::max(InputColumnCount, 0)) + ";";
+    }
+    return line;
 }
 
 }  // namespace input

@@ -25,5 +25,9 @@ bool repeat_rhythm_columns(const std::string& token);
 // An "@" token of the rhythm line at line positions at..end: the motive's rhythms applied in
 // turn. False when the motive cannot be read or a rhythm is refused.
 bool recall_rhythm_motive(int32_t at, int32_t end);
+// A rhythms line that is one rhythm and ";" ("Q;", "Q.;", not "@A;") as that rhythm repeated
+// on every column of the notes line ("QX12;"), whether typed or read from a file; any other
+// line comes back as it is.
+std::string repeat_lone_rhythm(const std::string& line);
 
 }  // namespace input

@@ -3,9 +3,11 @@
 // ColumnRecords that the input mode stores as items: symbols (code 9), tremolo strokes (6),
 // octave and trill lines (7) and hairpins (4).
 //
-// The notes are the rows of ColumnRecords whose P1 is 1, in row order: note n is the n-th such
-// row. A note number below 1 stands at the staff's left end, one beyond the last note at its
-// right end; a fraction moves the mark toward the next note's x.
+// Note n of a marks line is the n-th note column, as in the beams and slurs lines and the lines
+// written back: a chord counts once and its mark goes to its first note, which carries the
+// chord's stem. The flip of a beamed group names rows instead (every chord note by itself). A
+// note number below 1 stands at the staff's left end, one beyond the last note at its right
+// end; a fraction moves the mark toward the next note's x.
 #include "engine/input/mark_items.h"
 
 #include <algorithm>
@@ -112,10 +114,17 @@ struct NoteRows {
     }
 };
 
-NoteRows find_note_rows() {
+// A note row that follows a note row at the same x is a further note of that chord.
+bool chord_member(int32_t r) {
+    const auto& rows = layout::ColumnRecords.rows;
+    return r > 1 && rows(r - 1)(1) == 1.0f && rows(r - 1)(3) == rows(r)(3);
+}
+
+NoteRows find_note_rows(bool by_column) {
     NoteRows notes;
     for (int32_t r = 1; r <= layout::ColumnRecords.count; ++r)
-        if (layout::ColumnRecords.rows(r)(1) == 1.0f) notes.rows.push_back(r);
+        if (layout::ColumnRecords.rows(r)(1) == 1.0f && !(by_column && chord_member(r)))
+            notes.rows.push_back(r);
     const float kept_lookup = render::StaffLookupNumber;
     render::StaffLookupNumber = InputStaff;
     float left = 0.0f, right = render::PageExtent;
@@ -247,22 +256,20 @@ bool mark_line(const MarkEntry& m, const MarkTarget& t, NoteRows& notes) {
     return layout::append_column_row(row);
 }
 
-}  // namespace
-
 // Contract: see the header. Reads InputTokenList, MarkSideFlags, InputStaff, PageMarkSetting,
 // the staff item of the input staff (its ends) and StaffScale; writes P11 of the note rows
 // (and P8 of a note given tremolo strokes) and appends rows to ColumnRecords, stopping when
 // ColumnRecords is full (the rows made stay). Bad input: a range start or a line mark with no
 // note number after it is a syntax error found before anything is written, so that the line
 // can be entered again without doubled marks.
-void build_mark_items() {
+void build_marks(bool by_column) {
     std::vector<MarkEntry> marks;
     if (!collect_marks(marks)) {
         int32_t cursor = InputLineEnd;
         syntax_error(cursor);
         return;
     }
-    NoteRows notes = find_note_rows();
+    NoteRows notes = find_note_rows(by_column);
     for (const MarkEntry& m : marks) {
         for (const MarkTarget& t : m.targets) {
             if (m.line()) {
@@ -280,5 +287,11 @@ void build_mark_items() {
         }
     }
 }
+
+}  // namespace
+
+void build_mark_items() { build_marks(true); }
+
+void build_mark_items_on_rows() { build_marks(false); }
 
 }  // namespace input

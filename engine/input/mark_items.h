@@ -13,8 +13,12 @@ namespace input {
 using ColumnRow = core::Array1<float, layout::kColumnWords>;
 
 // Reads InputTokenList (mark codes and note numbers, MarkSideFlags) and the note rows of
-// ColumnRecords; writes the notes' mark attributes (P11) and appends the mark rows.
+// ColumnRecords; writes the notes' mark attributes (P11) and appends the mark rows. Note n is
+// the n-th note column (a chord once, its mark on its first note).
 void build_mark_items();
+// The same with note n the n-th note row, every chord note by itself (the flip of a beamed
+// group, which puts each mark back on the note that carried it).
+void build_mark_items_on_rows();
 // The mark placement rules live with the layout, which places marks again when a beam turns
 // a stem.
 using layout::compute_mark_offset;

@@ -184,8 +184,25 @@ bool write_motive_file(const std::string& path, core::UnitStatus status, const s
     return core::close_unit(kMotiveUnit) && written;
 }
 
+// True when the motive file at path holds text already (the line's own motive, stored as it
+// was typed and now again as the line is taken).
+bool holds_motive(const std::string& path, const std::string& text) {
+    std::string record;
+    bool read = false;
+    if (core::open_unit(kMotiveUnit, path, core::UnitStatus::Old, core::UnitForm::Text)) {
+        read = core::read_record(kMotiveUnit, record) == core::IoResult::Ok;
+        core::close_unit(kMotiveUnit);
+    }
+    const auto trimmed = [](std::string t) {
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+        return t;
+    };
+    return read && trimmed(record) == trimmed(text);
+}
+
 // Writes the motive under its name, or after a declined overwrite under the next free name,
-// saying so. line_done: the line has already ended, so the motive is written over unasked.
+// saying so. line_done: the line has already ended, so the motive is written over unasked. A
+// file that holds the same motive already is left as it is, unasked.
 void write_motive(std::string text, bool line_done) {
     const char first = text[0];
     char name = first;
@@ -197,6 +214,7 @@ void write_motive(std::string text, bool line_done) {
             core::show_message("*** The motive could not be stored: " + platform::shown_path(path));
             return;
         }
+        if (holds_motive(path, text)) break;
         bool over = line_done || core::MacroUnit != core::DefaultMacroUnit;
         if (!over) {
             const std::string question =

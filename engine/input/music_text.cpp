@@ -79,7 +79,10 @@ bool repeat_entries(int32_t position) {
         return false;
     }
     bool keep = false;
-    if (RepeatTimes >= kKeepAccidentals) {
+    // Only a notes line's "Z" sets the flag: in the other lines a count of 100 or more is a
+    // count ("QX100;" for a notes line of 100 columns).
+    if (InputParserMode != kNotesMode) {
+    } else if (RepeatTimes >= kKeepAccidentals) {
         RepeatTimes -= kKeepAccidentals;
         keep = true;
     } else if (RepeatSpan >= kKeepAccidentals) {

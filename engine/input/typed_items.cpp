@@ -400,6 +400,13 @@ void match_input_token(core::FixedText<12>& token, int32_t start, int32_t& value
     }
 }
 
+// Contract: see the header. Reads InputLeftLimit; writes TypedPlacement and TypedEntries.
+void begin_typed_placement() {
+    TypedPlacement.x = InputLeftLimit;
+    TypedPlacement.first_token = 1;
+    TypedEntries.count = 0;
+}
+
 // Contract: see the header. Reads TypedPlacement, NoteOctaveState, ItemCount; writes
 // TypedEntries.
 bool append_input_item(int32_t flag) {

@@ -36,6 +36,9 @@ void show_input_error(const core::FixedText<12>& token);
 void match_input_token(core::FixedText<12>& token, int32_t start, int32_t& value,
                        int32_t& position);
 
+// An input run's start: the next column goes 5.0 after InputLeftLimit (the range's start), the
+// run's first token sets up afresh and the entry rows of earlier runs are dropped.
+void begin_typed_placement();
 // Appends an entry row from TypedPlacement, ItemCount and NoteOctaveState; flag is kept only
 // when x moved since the row before. False, nothing written, when the rows are full.
 bool append_input_item(int32_t flag);

@@ -32,6 +32,7 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/item_panel.h"
 #include "frontend/dialogs/notice_dialogs.h"
+#include "frontend/midi/midi_input_path.h"
 #include "frontend/bridge/services.h"
 #include "frontend/view/ormest_view.h"
 #include "output/midi_player.h"
@@ -113,6 +114,8 @@ int QtFrontEnd::WaitForTypedLine(core::FixedText<512>& buffer, const core::Fixed
 int QtFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
     return frontend::PollMidiOrKey(waits_, record);
 }
+
+bool QtFrontEnd::MidiInputOpen() { return frontend::MidiInputRunning(); }
 
 // -- messages and questions ----------------------------------------------------------------
 

@@ -107,6 +107,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int WaitForTypedLine(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                          int sel_start, int sel_end) override;
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
+    bool MidiInputOpen() override;
     int32_t LastKeyCode() override { return waits_.last_key; }
     int32_t LastKeyDownWord() override { return waits_.last_key_down; }
     bool ApplicationClosing() override { return waits_.closing; }

@@ -63,4 +63,6 @@ void StopMidiInput() {
 
 void OnMidiInData() { FillMidiMailbox(); }
 
+bool MidiInputRunning() { return g_source != nullptr && NoMidiInputDevices == 0; }
+
 }  // namespace frontend

@@ -34,6 +34,9 @@ int StartMidiInput(std::unique_ptr<platform::MidiSource> source, QObject* receiv
 // Stops the source (no event is stored or posted afterwards) and forgets the receiver.
 void StopMidiInput();
 
+// True while a source started by StartMidiInput has at least one input open.
+bool MidiInputRunning();
+
 // The main frame's handler of kMidiInDataEvent: fills the mailbox from the ring when it is
 // empty. A full mailbox is refilled when the engine takes its event, so nothing is re-posted.
 void OnMidiInData();

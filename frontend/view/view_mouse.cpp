@@ -128,6 +128,9 @@ void COrmestView::OnLButtonUp(QPoint point) {
         store_second_corner(InputEventFlags.RawMousePoint);
         if (EngineWaitLevel > 0) {
             DepositCommandText("~");
+            // The waiting line goes on taking keys: the press gave the focus to the page's
+            // window, as an idle click's tool end gives it back too.
+            focus_input();
             return;
         }
         core::FixedText<512> line;

@@ -41,6 +41,7 @@ class QuietFrontEnd : public core::FrontEndPort {
                          int sel_start, int sel_end) override {
         return WaitForLineEdit(buffer, prompt, sel_start, sel_end);
     }
+    bool MidiInputOpen() override { return false; }
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override {
         record(1) = -256;
         return 0;

@@ -17,13 +17,13 @@ class LiveMarksTest : public InterpreterTest {
     void SetUp() override {
         InterpreterTest::SetUp();
         fe_.strict = false;
-        // Columns 1, 2, 3 at 10, 20 and 30; entry 1 the unset mark, the last the closing one.
-        layout::ColumnPositions(1) = -1.0f;
-        layout::ColumnPositions(2) = 10.0f;
-        layout::ColumnPositions(3) = 20.0f;
-        layout::ColumnPositions(4) = 30.0f;
-        layout::ColumnPositions(5) = 9999.0f;
-        layout::ColumnPositionCount = 5;
+        // Columns 1, 2, 3 at 10, 20 and 30 as the rhythms line leaves them, the last entry the
+        // closing one.
+        layout::ColumnPositions(1) = 10.0f;
+        layout::ColumnPositions(2) = 20.0f;
+        layout::ColumnPositions(3) = 30.0f;
+        layout::ColumnPositions(4) = 9999.0f;
+        layout::ColumnPositionCount = 4;
         render::ViewOrigin.x = 0;
     }
     void click_at(float x) {

@@ -158,6 +158,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
                          int sel_start, int sel_end) override;
     // The queued MIDI events one by one; then reports the typed line complete.
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
+    bool MidiInputOpen() override { return midi_input_open; }
     int32_t LastKeyCode() override { return last_key_; }
     int32_t LastKeyDownWord() override { return last_key_down_; }
     // True once a wait took a "closing" answer (or found the queue empty).
@@ -174,6 +175,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     void ControlMidiPlayer(int action) override;
     int32_t CurrentZoom() override { return view.zoom; }
     std::deque<int32_t> midi_events;  // short messages, taken in order by PollMidiOrKey
+    bool midi_input_open = true;      // a MIDI keyboard is there to play in
     void RequestZoom(int32_t scale) override;
     void ShowPercentText(const char* text) override;
     int RunDrawingFileNameDialog(const core::FixedText<128>& prompt) override;

@@ -1,0 +1,289 @@
+// Music typed through the console's input mode as a user types it, and taken back through "EDI":
+// marks after chords, slurs and ties, long notes lines, many runs in one program, lines read
+// from command files, and the input mode's own questions.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/tables.h"
+#include "engine/core/undo.h"
+#include "engine/input/tables.h"
+#include "platform/paths.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+class InputRunConsoleTest : public ConsoleSessionTest {
+  protected:
+    static float p(int32_t item, int32_t k) {
+        const int32_t s = core::ItemStartTable(item);
+        return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;
+    }
+    static int32_t code(int32_t item) { return static_cast<int32_t>(p(item, 1)); }
+    // The whole store as its words, for a document that must come back the same.
+    static std::vector<float> store_words() {
+        std::vector<float> w;
+        for (int32_t k = 1; k < core::ItemWordsUsed; ++k) w.push_back(core::ItemStore(k));
+        return w;
+    }
+    // The items of one code, in store order.
+    static std::vector<int32_t> items_of(int32_t c) {
+        std::vector<int32_t> found;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (code(k) == c) found.push_back(k);
+        return found;
+    }
+    // "EDI" on staff 1 over the whole width, the box confirmed, every offered line kept (an
+    // empty answer takes it), no bar lines, and "X" at the closing menu.
+    std::string ed_keeping_every_line() {
+        return type({"EDI", "1 0 200 1", "Y", "", "", "", "", "", "", "", "", "X"});
+    }
+    std::vector<std::string> work_records(const std::string& name) const {
+        std::ifstream in(platform::local_path(core::work_copy_name(name)));
+        std::vector<std::string> records;
+        for (std::string l; std::getline(in, l);) records.push_back(l);
+        return records;
+    }
+};
+
+// Note numbers in the marks line count note columns, a chord once: "S 3" after a chord marks
+// the third column's note, and a chord's mark goes to its first note. Taken back through "EDI"
+// the marks line names the same columns and the page comes back word for word.
+TEST_F(InputRunConsoleTest, MarksAfterAChordLandOnTheirColumnsAndComeBackThroughEd) {
+    const std::string out = type(
+        {"IN 1", "", "C4/E:G/A/B;", "Q;", "N", "S 3/A 2/W 4;", ";", ";", "X", "N"});
+    ASSERT_EQ(core::ItemCount, 6) << out;
+    // Items 2..6: C4, E and G (one chord), A, B.
+    EXPECT_EQ(p(2, 11), 0.0f);
+    EXPECT_EQ(static_cast<int32_t>(p(3, 11)), 5);  // the accent on the chord's first note
+    EXPECT_EQ(p(4, 11), 0.0f);                     // nothing on its second
+    EXPECT_EQ(p(5, 11), 7.0f);                     // the staccato on A
+    EXPECT_EQ(static_cast<int32_t>(p(6, 11)), 4);  // the wedge on B
+    const std::vector<float> typed = store_words();
+
+    const std::string back = ed_keeping_every_line();
+    EXPECT_NE(back.find("A 2/S 3/W 4;"), std::string::npos) << back;
+    EXPECT_EQ(store_words(), typed) << back;
+    // A second round changes nothing either.
+    ed_keeping_every_line();
+    EXPECT_EQ(store_words(), typed);
+}
+
+// Slurs and ties as the input mode makes them (the slur height word -1, ties -2) are written
+// back as the pairs that make them again: slurs below and above, ties between two notes, a
+// chord's ties split over both sides, and a tie to the staff's end.
+TEST_F(InputRunConsoleTest, SlursAndTiesComeBackThroughEdAsTyped) {
+    const std::string out =
+        type({"IN 1", "", "C4/C4/D/D/E:G/E:G/F/A;", "Q;", "N", "S 5/A 2;", ";",
+              "1 2/3 -4/5 6/6 7/7 +8/8 9;", "X", "N"});
+    const std::vector<int32_t> slurs = items_of(5);
+    ASSERT_EQ(slurs.size(), 7u) << out;
+    // Ties: 1-2, 3-4, both notes of the chord 5-6 (one below, one above) and 8 to the end.
+    // The slur above the up stems runs over their ends (-4).
+    const float heights[] = {-2, -2, -2, -2, -1, -4, -2};
+    for (std::size_t i = 0; i < slurs.size(); ++i) EXPECT_EQ(p(slurs[i], 8), heights[i]) << i;
+    EXPECT_LT(p(slurs[2], 7), 0.0f);
+    EXPECT_GT(p(slurs[3], 7), 0.0f);
+    EXPECT_GT(p(slurs[5], 7), 0.0f);  // "+8": above
+    EXPECT_EQ(p(slurs[6], 6), 200.0f);
+    const std::vector<float> typed = store_words();
+
+    const std::string back = ed_keeping_every_line();
+    EXPECT_NE(back.find("1 -2/3 -4/5 6/6 -7/7 +8/8 -9;"), std::string::npos) << back;
+    EXPECT_EQ(store_words(), typed) << back;
+    const std::vector<std::string> tmp = work_records("tmp");
+    ASSERT_EQ(tmp.size(), 7u);
+    EXPECT_EQ(tmp[6], "1 -2/3 -4/5 6/6 -7/7 +8/8 -9;");
+}
+
+// A slur of one run to the last note and one that runs on to the staff's end keep their kinds.
+TEST_F(InputRunConsoleTest, SlursToTheLastNoteAndToTheEndComeBack) {
+    type({"IN 1", "", "C4/D/E/F;", "Q;", "N", ";", ";", "1 4/2 99;", "X", "N"});
+    const std::vector<int32_t> slurs = items_of(5);
+    ASSERT_EQ(slurs.size(), 2u);
+    EXPECT_EQ(p(slurs[0], 8), -1.0f);
+    EXPECT_EQ(p(slurs[1], 8), -1.0f);
+    const std::vector<float> typed = store_words();
+    const std::string back = ed_keeping_every_line();
+    EXPECT_EQ(store_words(), typed) << back;
+}
+
+}  // namespace
+
+namespace {
+
+// Eleven runs of 32 eighths in one program: every run starts with an empty table of typed
+// entries, so the last staff gets its 32 notes as the first did (352 entries in all).
+TEST_F(InputRunConsoleTest, ManyRunsInOneProgramKeepEveryNote) {
+    std::string notes;
+    for (int i = 0; i < 4; ++i) notes += "C4/D/E/F/G/A/B/C5/";
+    notes.back() = ';';
+    std::vector<std::string> lines;
+    for (int run = 1; run <= 11; ++run) {
+        for (const char* l : {"IN 0", ""}) lines.push_back(l);
+        lines.push_back(notes);
+        for (const char* l : {"E;", "N", "G", "X", "N"}) lines.push_back(l);
+    }
+    const std::string out = type(lines);
+    EXPECT_EQ(out.find("Input error"), std::string::npos) << out;
+    for (int32_t staff = 1; staff <= 11; ++staff) {
+        int32_t count = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            count += code(k) == 1 && p(k, 2) == static_cast<float>(staff) && p(k, 7) == 0.5f;
+        EXPECT_EQ(count, 32) << "staff " << staff;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+class InputFileConsoleTest : public InputRunConsoleTest {
+  protected:
+    // A fresh page (the engine started again), the work folder kept.
+    static void fresh_page() {
+        core::close_all_units();
+        core::reset_engine();
+        core::reset_service_gate();
+    }
+    static void write_file(const std::string& name, const std::vector<std::string>& records) {
+        std::ofstream out(name);
+        for (const std::string& r : records) out << r << "\n";
+    }
+};
+
+// "Q;" read from a command file gives every column its quarter, as typed live; and the lines a
+// live run with "Q;" saved in input.tmp type the same page again.
+TEST_F(InputFileConsoleTest, ALoneRhythmFromAFileGivesEveryColumnItsRhythm) {
+    type({"IN 1", "", "C4/E:G/A/B;", "Q;", "N", ";", ";", ";", "X", "N"});
+    const std::vector<float> live = store_words();
+    ASSERT_EQ(core::ItemCount, 6);
+    for (int32_t k = 2; k <= 6; ++k) EXPECT_EQ(p(k, 7), 1.0f) << k;
+
+    fresh_page();
+    write_file("lone.txt", {"IN 1", "2 200", "C4/E:G/A/B;", "Q;", ";", ";", ";"});
+    std::string out = type({"RE lone.txt", "N"});
+    EXPECT_EQ(out.find("Mismatch"), std::string::npos) << out;
+    EXPECT_EQ(store_words(), live) << out;
+
+    fresh_page();
+    out = type({"RE \\!tmp\\input.tmp", "N"});
+    EXPECT_EQ(store_words(), live) << out;
+}
+
+// A notes line of 100 columns and more: "Q;" is written "QX100;" and its count is a count, never
+// the flag that keeps accidentals; 150 columns, the most a line holds, work too.
+TEST_F(InputFileConsoleTest, ALoneRhythmFillsOneHundredAndMoreColumns) {
+    for (const int columns : {99, 100, 150}) {
+        fresh_page();
+        const std::string notes = "C4/D/X2 " + std::to_string(columns / 2) + ";";
+        const std::string out =
+            type({"IN 1", "", columns % 2 == 0 ? notes : "C4/X1 " + std::to_string(columns) + ";",
+                  "Q;", "N", "G", "X", "N"});
+        EXPECT_EQ(out.find("Mismatch"), std::string::npos) << columns << out;
+        int32_t quarters = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) quarters += code(k) == 1 && p(k, 7) == 1.0f;
+        EXPECT_EQ(quarters, columns) << out;
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), "QX" + std::to_string(columns) + ";");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Live chords typed on a second staff after a run of 32 notes on the first: the notes of the
+// new line start at the new range's left, so no "out of bounds" notice comes for items that
+// land on the page.
+TEST_F(InputRunConsoleTest, LiveChordsAfterALongRunAreInBounds) {
+    std::string notes;
+    for (int i = 0; i < 4; ++i) notes += "C4/D/E/F/G/A/B/C5/";
+    notes.back() = ';';
+    std::string chords;
+    for (int i = 0; i < 30; ++i) chords += "C4:E:G/";
+    chords.back() = ';';
+    const std::string out =
+        type({"IN 1", "", notes, "E;", "N", "G", "X", "Y", "", chords, "E;", "N", "G", "X", "N"});
+    EXPECT_EQ(out.find("out of bounds"), std::string::npos) << out;
+    int32_t on_two = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (code(k) != 1 || p(k, 2) != 2.0f) continue;
+        ++on_two;
+        EXPECT_LE(p(k, 3), 200.0f) << k;
+    }
+    EXPECT_EQ(on_two, 90);
+}
+
+}  // namespace
+
+namespace {
+
+// "A" at the closing menu puts the page back as it was before "IN 1", keeps the run on the undo
+// list and ends there: no "Continue Input on Staff ...?".
+TEST_F(InputRunConsoleTest, AbandoningAtTheClosingMenuAsksNoMore) {
+    type({"EI", "8 1 0"});
+    const std::string out = type({"IN 1", "", "C4/D/E;", "Q;", "N", "G", "A", "UNDO"});
+    EXPECT_EQ(out.find("Continue Input"), std::string::npos) << out;
+    EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
+    // The next line is a command again: UNDO brings the abandoned input back.
+    int32_t notes = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) notes += code(k) == 1;
+    EXPECT_EQ(notes, 3) << out;
+}
+
+}  // namespace
+
+namespace {
+
+// A motive defined in a typed notes line is stored once: taking the finished line asks nothing
+// about the file the line has just written, and no copy is stored under the next name. Defined
+// the same way in a later run, it is the same file again, unasked.
+TEST_F(InputRunConsoleTest, AMotiveTypedInTheLineIsStoredOnceUnasked) {
+    for (int run = 0; run < 2; ++run) {
+        const std::string out =
+            type({"IN 1", "", "A[C4/D/E]/F4;", "Q;", "N", "G", "X", "N"});
+        EXPECT_EQ(out.find("FILE EXISTS"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Motive stored as"), std::string::npos) << out;
+        EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
+    }
+    const std::vector<std::string> a = work_records("A.MOT");
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].substr(0, 12), "A[C4/D4/E4]/");
+    EXPECT_TRUE(work_records("B.MOT").empty());
+    // The motive plays again.
+    type({"IN 2", "", "@A;", "Q;", "N", "G", "X", "N"});
+    int32_t on_two = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) on_two += code(k) == 1 && p(k, 2) == 2.0f;
+    EXPECT_EQ(on_two, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// "MIDI" as the notes line, and F12 (MIDI) in the rhythms line, with no MIDI input open: "No
+// MIDI for input." and the same line is asked again.
+TEST_F(InputRunConsoleTest, MidiWithoutAnInputSaysSoAndAsksTheLineAgain) {
+    const std::string out =
+        type({"IN 1", "", "MIDI", "E4/F/G;", "~~123", "Q;", "N", "G", "X", "N"});
+    std::size_t told = 0;
+    for (std::size_t at = out.find("No MIDI for input."); at != std::string::npos;
+         at = out.find("No MIDI for input.", at + 1))
+        ++told;
+    EXPECT_EQ(told, 2u) << out;
+    EXPECT_EQ(out.find("Starting MIDI input"), std::string::npos) << out;
+    // Asked again: two notes prompts, two rhythms prompts.
+    EXPECT_NE(out.find("Type Notes"), out.rfind("Type Notes")) << out;
+    EXPECT_NE(out.find("Rhythms >"), out.rfind("Rhythms >")) << out;
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    const float steps[] = {3, 4, 5};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(p(2 + i, 4), steps[i]);
+        EXPECT_EQ(p(2 + i, 7), 1.0f);
+    }
+}
+
+}  // namespace
