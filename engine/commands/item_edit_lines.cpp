@@ -252,7 +252,8 @@ CommandFlow run_keyword_step(bool from_edit_item) {
 }
 
 // A "," line: the commas before the first character above "," count the parameters skipped;
-// the numbers then name P(k + 1), P(k + 2) ... At most kMaxCommaPairs pairs are built.
+// the numbers then name P(k + 1), P(k + 2) ... Only as many parameters as the line gives
+// numbers change (",,,5" sets P4 alone). At most kMaxCommaPairs pairs are built.
 void build_comma_pairs() {
     int32_t commas = 0;
     for (int i = 1; i <= SecondLine.size(); ++i) {
@@ -263,7 +264,8 @@ void build_comma_pairs() {
     Array1<float, 45> values;
     for (int i = 1; i <= 45; ++i) values(i) = ParamBuffer(i);
     int32_t pairs = 0;
-    for (int j = 2; j <= 45 && pairs < kMaxCommaPairs; ++j) {
+    const int32_t fields = std::min<int32_t>(ScannedFieldCount, 45);
+    for (int j = 2; j <= fields && pairs < kMaxCommaPairs; ++j) {
         const int32_t p = commas + j - 1;
         if (p > 45) break;
         ParamBuffer(2 * pairs + 1) = static_cast<float>(p);

@@ -1,0 +1,76 @@
+// Lines typed into the console while an item is edited: the comma form, the slider, steps in
+// points, the copy and delete words after a refused copy, and words the editor does not take.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/tables.h"
+#include "engine/edit/tables.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+// Item k's P1..Pn.
+std::vector<float> params(int32_t k) {
+    const int32_t s = core::ItemStartTable(k);
+    const int32_t n = static_cast<int32_t>(core::ItemStore(s));
+    return std::vector<float>(core::ItemStore.data() + s, core::ItemStore.data() + s + n);
+}
+
+bool has(const std::string& out, const std::string& text) {
+    return out.find(text) != std::string::npos;
+}
+
+std::vector<std::string> with(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+// A staff, then a note (item 2) being edited.
+const std::vector<std::string> kNote = {"8 1 0", "X", "1 1 20 5 5 0 1"};
+// A staff, then a slur (item 2) being edited.
+const std::vector<std::string> kSlur = {"8 1 0", "X", "5 1 20 5 7 40 1"};
+
+class EditLinesConsoleTest : public ConsoleSessionTest {};
+
+// ---- the comma form ---------------------------------------------------------------------------
+
+TEST_F(EditLinesConsoleTest, CommaLineChangesOnlyTheParametersItGivesNumbersFor) {
+    std::string out = type(with(kNote, {",,,7", "X"}));
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 20, 7, 5, 0, 1})) << out;
+
+    out = type({"I 2", ",3 9", "X"});
+    EXPECT_EQ(params(2), (std::vector<float>{1, 3, 9, 7, 5, 0, 1})) << out;
+
+    // A parameter past the item's last grows it by that one value.
+    out = type({"I 2", ",,,,,,,2.5", "X"});
+    EXPECT_EQ(params(2), (std::vector<float>{1, 3, 9, 7, 5, 0, 1, 2.5f})) << out;
+}
+
+TEST_F(EditLinesConsoleTest, CommaLineOnASlurKeepsItsEnds) {
+    const std::string out = type(with(kSlur, {",,,,,8", "X"}));
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 7, 8, 1})) << out;
+    type({"I 2", ",,,,4.5", "X"});
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 4.5f, 8, 1}));
+}
+
+TEST_F(EditLinesConsoleTest, CommaLineTakesTwelveNumbersAtMost) {
+    // Nine commas: the numbers name P10 on; the twelfth lands in P21, the thirteenth nowhere.
+    type(with(kNote, {",,,,,,,,,1 2 3 4 5 6 7 8 9 10 11 12 13", "X"}));
+    const std::vector<float> p = params(2);
+    ASSERT_EQ(p.size(), 21u);
+    for (int k = 10; k <= 21; ++k) EXPECT_EQ(p[k - 1], static_cast<float>(k - 9)) << "P" << k;
+    EXPECT_EQ(p[3], 5.0f);  // P4 as it was
+}
+
+TEST_F(EditLinesConsoleTest, CommaLineReachesTheLastParameterAndNoFurther) {
+    type(with(kNote, {std::string(44, ',') + "9 8", "X"}));
+    const std::vector<float> p = params(2);
+    ASSERT_EQ(p.size(), 45u);
+    EXPECT_EQ(p[44], 9.0f);
+    EXPECT_EQ(p[7], 0.0f);
+    EXPECT_EQ(p[3], 5.0f);
+}
+
+}  // namespace
