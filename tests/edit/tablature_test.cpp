@@ -362,4 +362,39 @@ TEST_F(TablatureConsoleTest, TabAsAUserTypesIt) {
     EXPECT_EQ(tab_staves, 1);
 }
 
+TEST_F(TablatureConsoleTest, ACloseChordGetsOneStringEachOrIsReported) {
+    // C4, D4 and E4 at one position: no two may share a string, none may sit on a string tuned
+    // above it; on six strings the only such places span six frets, which no hand reaches.
+    const std::string out = type({"EI", "8 2 0", "3 2 5 0 0", "1 2 20 1 0 0 1", "1 2 20 2 0 0 1",
+                                  "1 2 20 3 0 0 1", "TAB 2 6 1"});
+    std::vector<float> strings;
+    std::vector<float> levels;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) != 1.0f || stored_param(k, 2) != 1.0f) continue;
+        strings.push_back(stored_param(k, 8));
+        levels.push_back(stored_param(k, 4));
+    }
+    ASSERT_EQ(strings.size(), 3u) << out;
+    EXPECT_EQ(levels, (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(strings, (std::vector<float>{6, 5, 4})) << out;
+    EXPECT_NE(core::MessageLine.trimmed().find("**** impossible chord **** P3 = 20.00"),
+              std::string::npos)
+        << core::MessageLine.trimmed();
+}
+
+TEST_F(TablatureConsoleTest, AWideChordIsNotMovedOntoAStringAboveItsLowNote) {
+    // C4 and B4: on adjacent strings they span six frets; moving both one string up would put
+    // C4 below the open D string. The chord keeps strings 5 and 4 and is reported.
+    type({"EI", "8 2 0", "1 2 30 1 0 0 1", "1 2 30 7 0 0 1", "TAB 2 6 1"});
+    std::vector<float> strings;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
+            strings.push_back(stored_param(k, 8));
+    }
+    EXPECT_EQ(strings, (std::vector<float>{5, 4}));
+    EXPECT_NE(core::MessageLine.trimmed().find("impossible chord **** P3 = 30.00"),
+              std::string::npos)
+        << core::MessageLine.trimmed();
+}
+
 }  // namespace
