@@ -275,6 +275,13 @@ void build_comma_pairs() {
     ParamBuffer(2 * pairs + 1) = 0.0f;
 }
 
+// The current line as typed, from its first non-blank character.
+std::string_view typed_word() {
+    const std::string_view typed = SecondLine.view();
+    const std::size_t first = typed.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view() : typed.substr(first);
+}
+
 void end_slider_editing() {
     edit::SliderParameter = 0;
     SliderEditActive = 0;
@@ -305,14 +312,17 @@ CommandFlow run_edit_line() {
     }
     read_next_command_line();
 
-    if (starts("QP") && is_digit(CommandLine(3))) {
+    // "QP" and a parameter number: the scan has left "QP*" with the number in P2.
+    if (starts("QP*") && CommandLine(4) == ' ') {
         if (SliderEditActive == 0) {
             const bool trill = entry_code() == 7 && EditItemParams(7) == 1.0f;
             edit::show_item_palette(entry_code() >= 9 || trill ? 217 : 216);
             SliderEditActive = 1;
         }
         edit::SliderParameter = int_of(ParamBuffer(2));
-        MessageLine.set("Editing " + std::string(FrontEndCommandBuffer.sub(2, 5)));
+        // The parameter as typed ("P3" of "QP3"); the console has no button text to show.
+        const std::string_view typed = typed_word();
+        MessageLine.set("Editing " + std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
         return CommandFlow::EndCommand;
     }
     if (starts("RTRN")) {
@@ -343,6 +353,8 @@ CommandFlow run_edit_line() {
         return CommandFlow::EndCommand;
     }
     if (starts("PCHNG")) {
+        // The step routine reads the slider position from the word as typed, not the scan.
+        CommandLine.set(typed_word());
         edit::set_slider_step();
         return run_edit_item_step(false);
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/commands/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
@@ -71,6 +72,31 @@ TEST_F(EditLinesConsoleTest, CommaLineReachesTheLastParameterAndNoFurther) {
     EXPECT_EQ(p[44], 9.0f);
     EXPECT_EQ(p[7], 0.0f);
     EXPECT_EQ(p[3], 5.0f);
+}
+
+// ---- the slider ---------------------------------------------------------------------------------
+
+TEST_F(EditLinesConsoleTest, SliderStepsChangeTheChosenParameter) {
+    std::string out = type(with(kNote, {"QP3", "PCHNG12"}));
+    EXPECT_TRUE(has(out, "Editing P3")) << out;
+    EXPECT_EQ(core::EditItemParams(3), 40.0f) << out;
+    // The lowest and highest positions of each side.
+    type({"PCHNG1"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 39.9f);
+    type({"PCHNG7"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 40.0f);
+    type({"PCHNG6"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 20.0f);
+    // Another parameter; the word may be typed with blanks before it.
+    out = type({"QP4", "  PCHNG10", "X"});
+    EXPECT_TRUE(has(out, "Editing P4")) << out;
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 20, 10, 5, 0, 1})) << out;
+    EXPECT_EQ(core::SliderEditActive, 0);
+}
+
+TEST_F(EditLinesConsoleTest, SliderOnASlurMovesItsRightEnd) {
+    type(with(kSlur, {"QP6", "PCHNG11", "PCHNG8", "X"}));
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 7, 50.5f, 1}));
 }
 
 }  // namespace
