@@ -99,4 +99,32 @@ TEST_F(EditLinesConsoleTest, SliderOnASlurMovesItsRightEnd) {
     EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 7, 50.5f, 1}));
 }
 
+// ---- steps in points ----------------------------------------------------------------------------
+
+TEST_F(EditLinesConsoleTest, StepsInPointsMoveLikeTheOtherUnits) {
+    // 2.7 points are one step along the page; up and down 0.126 x the staff's scale (25).
+    type(with(kNote, {"LP 5.4"}));
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 18.0f);
+    type({"RP 2.7"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 19.0f);
+    type({"UP 6.3"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(4), 7.0f);
+    type({"DP 3.15"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(4), 6.0f);
+    // The same steps in inches and centimetres, for comparison.
+    type({"RI 0.075", "LC 0.1905"});
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 19.0f);
+    type({"X"});
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 19, 6, 5, 0, 1}));
+}
+
+TEST_F(EditLinesConsoleTest, StepInPointsMovesBothEndsOfASlurAndArithmeticLinesStillWork) {
+    type(with(kSlur, {"RP 27"}));
+    EXPECT_FLOAT_EQ(core::EditItemParams(3), 30.0f);
+    EXPECT_FLOAT_EQ(core::EditItemParams(6), 50.0f);
+    // A line that starts with a number and a "P" is still an arithmetic line.
+    type({"5 P 4+1", "X"});
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 30, 5, 6, 50, 1}));
+}
+
 }  // namespace
