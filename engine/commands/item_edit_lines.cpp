@@ -457,7 +457,7 @@ CommandFlow run_item_edit_lines() {
     if (starts("~") && CommandLine(2) == ' ') {
         if (PendingBoxOperation == 0) {
             if (EditedItemNumber == 0) return show_parameter_display();
-            return CommandFlow::EndCommand;
+            return move_edited_item_to_click();
         }
         CommandLine.set("|");
         return continue_box_operation();
@@ -507,6 +507,15 @@ CommandFlow show_parameter_display() {
         render::redraw_edited_item();
     }
     return flow;
+}
+
+// Contract: a click while an item is edited: the click picker writes the pair line that puts
+// the item (or the end being moved) on the nearest staff at the clicked point, and the line is
+// applied like typed pairs. A click near no staff changes nothing.
+CommandFlow move_edited_item_to_click() {
+    edit::show_parameters();
+    if (ParamBuffer(1) != 2.0f) return CommandFlow::EndCommand;
+    return run_edit_item_step(false);
 }
 
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"
