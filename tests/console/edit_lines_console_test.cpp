@@ -8,6 +8,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
 
 namespace {
 
@@ -125,6 +126,26 @@ TEST_F(EditLinesConsoleTest, StepInPointsMovesBothEndsOfASlurAndArithmeticLinesS
     // A line that starts with a number and a "P" is still an arithmetic line.
     type({"5 P 4+1", "X"});
     EXPECT_EQ(params(2), (std::vector<float>{5, 1, 30, 5, 6, 50, 1}));
+}
+
+// ---- a full page ----------------------------------------------------------------------------------
+
+TEST_F(EditLinesConsoleTest, AnItemTypedOnAFullPageIsRefusedAndTheLastItemKeepsItsWords) {
+    type({"EI"});
+    append_test_record({8, 1, 0});
+    for (int i = 2; i <= 6000; ++i) append_test_record({1, 1, static_cast<float>(i % 190), 4});
+    ASSERT_EQ(core::ItemCount, 6000);
+    std::string out;
+    const std::vector<float> last = params(6000);
+    const int32_t used = core::ItemWordsUsed;
+    out = type({"1 1 20 5 5 0 1", "SA kept.mus"});
+    EXPECT_TRUE(has(out, "Item limit reached (6000 items)")) << out;
+    EXPECT_EQ(core::ItemCount, 6000);
+    EXPECT_EQ(core::ItemWordsUsed, used);
+    EXPECT_EQ(params(6000), last);
+    out = type({"G kept.mus"});
+    ASSERT_EQ(core::ItemCount, 6000) << out;
+    EXPECT_EQ(params(6000), last);
 }
 
 }  // namespace
