@@ -227,6 +227,7 @@ CommandFlow run_keyword_step(bool from_edit_item) {
     }
 
     if (starts("RE")) return run_letter_row('R');
+    const int32_t pending_before = edit::EditChangesPending;
     edit::decode_edit_keywords();
 
     if (RhythmSumFlag != 0) {
@@ -248,7 +249,11 @@ CommandFlow run_keyword_step(bool from_edit_item) {
         return CommandFlow::EndCommand;
     }
     if (from_edit_item) return CommandFlow::EndCommand;
-    return run_edit_item_step(true);
+    const bool refused = edit::last_edit_word_refused();
+    const CommandFlow flow = run_edit_item_step(true);
+    // A refused word redraws the item but leaves its changes as they were.
+    if (refused) edit::EditChangesPending = pending_before;
+    return flow;
 }
 
 // A "," line: the commas before the first character above "," count the parameters skipped;

@@ -74,8 +74,11 @@ void report_bad_word(int32_t length = 5) {
     core::CommandModeLetters(1) = 9999;
 }
 
+bool g_word_refused = false;
+
 // A word refused because of pending changes: the message box, and P1 = 1, P2 = the code.
 void refuse(std::string_view message, int32_t code) {
+    g_word_refused = true;
     core::show_message(message);
     ParamBuffer(1) = 1.0f;
     ParamBuffer(2) = static_cast<float>(code);
@@ -679,7 +682,10 @@ void finish(KeywordOutcome outcome) {
 // EditItemParams; writes EditScratch, ParamBuffer, EditedItemNumber, EditSearch,
 // SavedParameters, LastEditedItem, CommandModeLetters(1), EditChangesPending. A word nothing
 // knows is reported with the unknown-word message; typed indexes outside 1..45 are bad words.
+bool last_edit_word_refused() { return g_word_refused; }
+
 void decode_edit_keywords() {
+    g_word_refused = false;
     EditScratch.fill(kNotGiven);
     EditSearch.special_fit = 0;
 

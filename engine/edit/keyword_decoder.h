@@ -8,6 +8,9 @@ namespace edit {
 // Decodes the line in CommandLine (numbers already in ParamBuffer) word by word into changes
 // of the item being edited and applies them.
 void decode_edit_keywords();
+// Whether the last decoded word was refused ("Cannot COPY if no changes are made." and the
+// like): its pair (1, code) only redraws the item and changes nothing.
+bool last_edit_word_refused();
 
 // The item bar of the window: 0 closes it unless it is pinned (owned by the front-end words;
 // declared again here because the editor closes the bar when edit mode ends).

@@ -148,4 +148,29 @@ TEST_F(EditLinesConsoleTest, AnItemTypedOnAFullPageIsRefusedAndTheLastItemKeepsI
     EXPECT_EQ(params(6000), last);
 }
 
+// ---- refused words change nothing ----------------------------------------------------------------
+
+TEST_F(EditLinesConsoleTest, ARefusedCopyLeavesNothingChangedSoDeleteDeletes) {
+    std::string out = type(with(kNote, {"X", "1 1 30 5 5 0 1", "X", "I 2", "C"}));
+    EXPECT_TRUE(has(out, "Cannot COPY if no changes are made.")) << out;
+    ASSERT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(edit::EditChangesPending, 0);
+    out = type({"DE"});
+    EXPECT_FALSE(has(out, "Cannot delete after edit changes.")) << out;
+    ASSERT_EQ(core::ItemCount, 2) << out;
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 30, 5, 5, 0, 1}));
+}
+
+TEST_F(EditLinesConsoleTest, ARefusedDeleteKeepsTheChangesSoCopyCopies) {
+    std::string out = type(with(kNote, {"5 7", "DE"}));
+    EXPECT_TRUE(has(out, "Cannot delete after edit changes. (Type 'AB' first.)")) << out;
+    ASSERT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(edit::EditChangesPending, 1);
+    out = type({"C"});
+    EXPECT_FALSE(has(out, "Cannot COPY")) << out;
+    ASSERT_EQ(core::ItemCount, 3) << out;
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 20, 5, 5, 0, 1}));
+    EXPECT_EQ(params(3), (std::vector<float>{1, 1, 20, 5, 7, 0, 1}));
+}
+
 }  // namespace
