@@ -173,4 +173,18 @@ TEST_F(EditLinesConsoleTest, ARefusedDeleteKeepsTheChangesSoCopyCopies) {
     EXPECT_EQ(params(3), (std::vector<float>{1, 1, 20, 5, 7, 0, 1}));
 }
 
+// ---- words the editor does not take --------------------------------------------------------------
+
+TEST_F(EditLinesConsoleTest, AnUnknownWordIsEchoedAsTypedAndSaSavesWhileEditing) {
+    std::string out = type({"8 1 0", "WQ*5"});
+    EXPECT_TRUE(has(out, "ERROR -- unknown word in this context: WQ*5")) << out;
+    out = type({"X", "1 1 20 5 5 0 1", "SA kept.mus"});
+    EXPECT_TRUE(has(out, "File saved:")) << out;
+    EXPECT_FALSE(has(out, "unknown word")) << out;
+    EXPECT_EQ(core::EditedItemNumber, 2);
+    out = type({"X", "G kept.mus"});
+    ASSERT_EQ(core::ItemCount, 2) << out;
+    EXPECT_EQ(params(2), (std::vector<float>{1, 1, 20, 5, 5, 0, 1}));
+}
+
 }  // namespace
