@@ -227,6 +227,7 @@ CommandFlow run_keyword_step(bool from_edit_item) {
     }
 
     if (starts("RE")) return run_letter_row('R');
+    const int32_t pending_before = edit::EditChangesPending;
     edit::decode_edit_keywords();
 
     if (RhythmSumFlag != 0) {
@@ -248,11 +249,16 @@ CommandFlow run_keyword_step(bool from_edit_item) {
         return CommandFlow::EndCommand;
     }
     if (from_edit_item) return CommandFlow::EndCommand;
-    return run_edit_item_step(true);
+    const bool refused = edit::last_edit_word_refused();
+    const CommandFlow flow = run_edit_item_step(true);
+    // A refused word redraws the item but leaves its changes as they were.
+    if (refused) edit::EditChangesPending = pending_before;
+    return flow;
 }
 
 // A "," line: the commas before the first character above "," count the parameters skipped;
-// the numbers then name P(k + 1), P(k + 2) ... At most kMaxCommaPairs pairs are built.
+// the numbers then name P(k + 1), P(k + 2) ... Only as many parameters as the line gives
+// numbers change (",,,5" sets P4 alone). At most kMaxCommaPairs pairs are built.
 void build_comma_pairs() {
     int32_t commas = 0;
     for (int i = 1; i <= SecondLine.size(); ++i) {
@@ -263,7 +269,8 @@ void build_comma_pairs() {
     Array1<float, 45> values;
     for (int i = 1; i <= 45; ++i) values(i) = ParamBuffer(i);
     int32_t pairs = 0;
-    for (int j = 2; j <= 45 && pairs < kMaxCommaPairs; ++j) {
+    const int32_t fields = std::min<int32_t>(ScannedFieldCount, 45);
+    for (int j = 2; j <= fields && pairs < kMaxCommaPairs; ++j) {
         const int32_t p = commas + j - 1;
         if (p > 45) break;
         ParamBuffer(2 * pairs + 1) = static_cast<float>(p);
@@ -271,6 +278,13 @@ void build_comma_pairs() {
         ++pairs;
     }
     ParamBuffer(2 * pairs + 1) = 0.0f;
+}
+
+// The current line as typed, from its first non-blank character.
+std::string_view typed_word() {
+    const std::string_view typed = SecondLine.view();
+    const std::size_t first = typed.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view() : typed.substr(first);
 }
 
 void end_slider_editing() {
@@ -303,14 +317,17 @@ CommandFlow run_edit_line() {
     }
     read_next_command_line();
 
-    if (starts("QP") && is_digit(CommandLine(3))) {
+    // "QP" and a parameter number: the scan has left "QP*" with the number in P2.
+    if (starts("QP*") && CommandLine(4) == ' ') {
         if (SliderEditActive == 0) {
             const bool trill = entry_code() == 7 && EditItemParams(7) == 1.0f;
             edit::show_item_palette(entry_code() >= 9 || trill ? 217 : 216);
             SliderEditActive = 1;
         }
         edit::SliderParameter = int_of(ParamBuffer(2));
-        MessageLine.set("Editing " + std::string(FrontEndCommandBuffer.sub(2, 5)));
+        // The parameter as typed ("P3" of "QP3"); the console has no button text to show.
+        const std::string_view typed = typed_word();
+        MessageLine.set("Editing " + std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
         return CommandFlow::EndCommand;
     }
     if (starts("RTRN")) {
@@ -341,6 +358,8 @@ CommandFlow run_edit_line() {
         return CommandFlow::EndCommand;
     }
     if (starts("PCHNG")) {
+        // The step routine reads the slider position from the word as typed, not the scan.
+        CommandLine.set(typed_word());
         edit::set_slider_step();
         return run_edit_item_step(false);
     }
@@ -443,7 +462,7 @@ CommandFlow run_item_edit_lines() {
     if (starts("~") && CommandLine(2) == ' ') {
         if (PendingBoxOperation == 0) {
             if (EditedItemNumber == 0) return show_parameter_display();
-            return CommandFlow::EndCommand;
+            return move_edited_item_to_click();
         }
         CommandLine.set("|");
         return continue_box_operation();
@@ -493,6 +512,15 @@ CommandFlow show_parameter_display() {
         render::redraw_edited_item();
     }
     return flow;
+}
+
+// Contract: a click while an item is edited: the click picker writes the pair line that puts
+// the item (or the end being moved) on the nearest staff at the clicked point, and the line is
+// applied like typed pairs. A click near no staff changes nothing.
+CommandFlow move_edited_item_to_click() {
+    edit::show_parameters();
+    if (ParamBuffer(1) != 2.0f) return CommandFlow::EndCommand;
+    return run_edit_item_step(false);
 }
 
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"

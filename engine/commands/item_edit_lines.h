@@ -16,5 +16,7 @@ CommandFlow continue_box_operation();
 CommandFlow run_edit_keyword_path();
 // The parameter display after "||" or a drawn box.
 CommandFlow show_parameter_display();
+// A click while an item is edited moves the item there.
+CommandFlow move_edited_item_to_click();
 
 }  // namespace core

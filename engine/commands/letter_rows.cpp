@@ -337,7 +337,8 @@ CommandFlow row_z() {
 void run_s_family_word() {
     const char c = second();
     const bool idle = EditedItemNumber == 0;
-    if (!starts("STSP") && idle && (c == 'M' || c == 'N' || c == 'A')) {
+    // "SA name" saves also while an item is edited, as the window's Save does.
+    if (!starts("STSP") && (idle || c == 'A') && (c == 'M' || c == 'N' || c == 'A')) {
         save_current_document();
         CommandModeLetters(1) = 0;
         return;

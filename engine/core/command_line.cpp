@@ -25,6 +25,12 @@ constexpr int kMaxMiniMacroPasses = 8;
 
 MiniMacroHandler g_mini_macro_handler = nullptr;
 
+}  // namespace
+
+int32_t ScannedFieldCount = 0;
+
+namespace {
+
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Characters that end a number field on a command line.
@@ -217,6 +223,7 @@ void read_command_line() {
 void scan_command_line(int32_t n) {
     n = std::clamp<int32_t>(n, 0, kLineLength);
     for (int k = 1; k <= 48; ++k) ParamBuffer(k) = 0.0f;
+    ScannedFieldCount = 0;
     // The step commands "-" and "+" carry no numbers.
     if (CommandModeLetters(2) == ' ' &&
         (CommandModeLetters(1) == '-' || CommandModeLetters(1) == '+'))
@@ -229,6 +236,7 @@ void scan_command_line(int32_t n) {
     auto open_field = [&f](float value) {
         ++f;
         ParamBuffer(f) = value;
+        ScannedFieldCount = std::max(ScannedFieldCount, f);
         if (f == kMaxFields) f = kMaxFields - 1;
     };
 

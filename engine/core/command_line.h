@@ -15,6 +15,8 @@ namespace core {
 void read_command_line();
 // Fields of CommandLine(1..n) into P(1..45); CommandLine rewritten in compact form.
 void scan_command_line(int32_t n);
+// How many of P(1..45) the last scan filled (0 for a line without fields).
+extern int32_t ScannedFieldCount;
 // Value of the number in CommandLine(i:j); i becomes j + 1.
 float read_line_number(int32_t& i, int32_t j);
 // Signed decimal number at text[pos - 1...] (pos is 1-based); pos advanced over it.

@@ -1,5 +1,6 @@
 // The entry to the per-code editing vocabularies and the pieces they share.
 #include "engine/edit/code_keywords.h"
+#include "engine/edit/keyword_decoder.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -28,7 +29,7 @@ std::string_view word_text(int n) {
 }
 
 KeywordOutcome report_bad_word(std::string_view text) {
-    core::report_unknown_word(core::FixedText<9>(text));
+    core::report_unknown_word(core::FixedText<9>(typed_form(text)));
     core::CommandModeLetters(1) = 9999;
     return KeywordOutcome::Reported;
 }

@@ -123,23 +123,42 @@ bool shift_selection(int32_t staves) {
     return true;
 }
 
-// Contract: reads SelectionList; writes the listed items' horizontal words.
+// Clefs, staves, bar lines, key signatures, meters and the codes after them keep their places
+// when a group is shifted.
+bool keeps_place_in_shift(int32_t code) { return code >= 17 || code == 3 || code == 8 || code == 14; }
+
+// The start word of the record that holds store word w, 0 when no item's record does.
+int32_t record_holding(int32_t w) {
+    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+        const int32_t start = core::ItemStartTable(i);
+        if (w > start && w <= start + core::int_of(ItemStore(start))) return start;
+    }
+    return 0;
+}
+
+// Contract: reads SelectionList; writes the listed items' horizontal words. A further word
+// (negative entry) belongs to the record that holds it, also when that item's P3 lay outside
+// the box and was not listed.
 void shift_selected_positions(float amount) {
+    int32_t owner = 0;  // start word of the record the last entry belonged to
+    bool moves = false;
     for (int32_t j = 1; j <= SelectionList.count; ++j) {
         const int32_t e = SelectionList.entries(j);
-        if (e <= 0) continue;
-        const int32_t code = code_at(e);
-        if (code >= 17 || code == 3 || code == 8 || code == 14) continue;
-        const int32_t n = count_at(e);
-        // P(k) of this item is store word e - 3 + k.
-        if (code == 4 && n > 8 && ItemStore(e + 4) == 100.0f) {
-            for (int32_t k = 9; k <= n; k += 2) ItemStore(e - 3 + k) += amount;
+        if (e > 0) {
+            owner = e - 3;
+            moves = !keeps_place_in_shift(code_at(e));
+            // The new position is simply P3 + amount: no band around 100 is skipped.
+            if (moves && count_at(e) > 3) ItemStore(e) += amount;
+            continue;
         }
-        // The new position is simply P3 + amount: no band around 100 is skipped.
-        if (n > 3) ItemStore(e) += amount;
-        if (code >= 4 && code <= 6 && n > 4 && ItemStore(e + 2) != 999.0f) {
-            ItemStore(e + 2) += amount;
+        // The right ends (P6), a beam's listed end words and a drawn line's point x words move
+        // with the item; heights (P5, the points' y words) stay.
+        const int32_t w = -e;
+        if (owner == 0 || w <= owner || w > owner + core::int_of(ItemStore(owner))) {
+            owner = record_holding(w);
+            moves = owner != 0 && !keeps_place_in_shift(core::int_of(ItemStore(owner + 1)));
         }
+        if (moves) ItemStore(w) += amount;
     }
 }
 

@@ -30,9 +30,9 @@ TransferMode find_transfer_mode(float left, float right, float source_left, floa
 // message and nothing changed, when some staff would leave 1..256. Returns false then.
 bool shift_selection(int32_t staves);
 
-// Moves the selected items (entries >= 0) by amount along the page: P3 (with more than three
-// values), every second word from P9 of a line whose P7 is 100.0, P5 of codes 4 to 6 unless it
-// is 999.0. Items of code 3, 8, 14 and 17 on are not moved.
+// Moves the selected items by amount along the page: P3 (with more than three values) and
+// every further horizontal word the selection lists (right ends, a beam's end words, a drawn
+// line's point x words); heights stay. Items of code 3, 8, 14 and 17 on are not moved.
 void shift_selected_positions(float amount);
 
 // Appends a copy of every selected item to the end of the store; the copies become the

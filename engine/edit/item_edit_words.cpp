@@ -4,6 +4,7 @@
 // cue-and-stem pre-pass of notes, rests and clefs. The keyword decoder keeps every other word.
 #include "engine/edit/item_edit_words.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -20,6 +21,7 @@
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
+#include "engine/render/tab_numbers.h"
 #include "engine/render/text_escapes.h"
 
 namespace edit {
@@ -136,6 +138,61 @@ void e_word() {
     ParamBuffer(2) = position;
     ParamBuffer(3) = static_cast<float>(layout::MaxStaffNumber + 1);
     decode_edit_keywords();
+}
+
+// The highest fret the tablature word looks at.
+constexpr int32_t kHighestTabFret = 40;
+
+// A note whose P6 holds a tablature tuning code.
+bool is_tab_note(int32_t code) { return code == 1 && e(6) <= -4.0f; }
+
+// The first string a tab note's working copy fits (0 when its string and fret are given by
+// hand) and its fret on string `wanted`, by the number routine's computing mode. ParamBuffer
+// is its scratch.
+void tab_string_and_fret(int32_t wanted, int32_t& first, int32_t& fret) {
+    auto& p = ParamBuffer;
+    auto& ip = core::IntParamBuffer;
+    for (int32_t j = 1; j <= 24; ++j) p(j) = 0.0f;
+    for (int32_t j = 1; j <= 56; ++j) ip(j) = 0;
+    for (int32_t j = 4; j <= 24; ++j) p(j) = e(j);
+    p(8) = static_cast<float>(wanted);
+    for (int32_t j = 1; j <= 24; ++j) ip(j) = core::int_of(p(j));
+    ip(10) = 999;
+    render::draw_tab_fret_numbers();
+    first = ip(8);
+    fret = ip(9);
+}
+
+// "EP n" on a tablature note: the note goes to the string on which it is played at fret n, or
+// at the next fret above n that some string gives (up to 40); "EP" alone takes the lowest fret.
+// A tied note (P8 negative) keeps its -1. A note that no string plays there keeps its string.
+void tab_fret_word() {
+    const int32_t wanted_fret = std::max(0, core::int_of(ParamBuffer(2)));
+    if (e(8) < 0.0f) {
+        set_pair(8.0f, -1.0f);
+        apply_working_pairs();
+        return;
+    }
+    const int32_t strings = std::abs(core::int_of(e(6))) % 10;
+    const float upside_down = e(8) >= 100.0f ? 100.0f : 0.0f;
+    int32_t first = 0;
+    int32_t fret = 0;
+    tab_string_and_fret(0, first, fret);
+    if (first < 1) {
+        core::show_message("**** The string and fret of this tab note are given by hand (P8, P9).");
+        return;
+    }
+    for (int32_t f = wanted_fret; f <= kHighestTabFret; ++f) {
+        for (int32_t string = first; string <= strings; ++string) {
+            tab_string_and_fret(string, first, fret);
+            if (fret != f) continue;
+            set_pair(8.0f, static_cast<float>(string) + upside_down);
+            apply_working_pairs();
+            return;
+        }
+    }
+    core::show_message("**** No string plays this note at fret " + std::to_string(wanted_fret) +
+                       " or higher (40 at most).");
 }
 
 // "UE": the edited item is deleted; going forward the item before it becomes the edited one.
@@ -272,6 +329,7 @@ bool is_edit_item_word(int32_t code) {
     if (CommandLine.starts_with("*NX")) return code == kBeam;
     if (c1 == 'X' && is_upper(c2) && c2 != 'X') return !(code == 4 && c2 == 'O');
     if (c1 == 'E' && c2 == ' ') return true;
+    if (is_tab_note(code) && two('E', 'P') && ends_after_two()) return true;
     if (two('U', 'E') || two('D', 'R') || two('U', 'R') || two('D', 'N') || two('U', 'N')) {
         return ends_after_two();
     }
@@ -319,6 +377,8 @@ bool run_edit_item_word() {
         apply_working_pairs();
     } else if (c1 == 'X') {
         x_word(code);
+    } else if (is_tab_note(code) && two('E', 'P')) {
+        tab_fret_word();
     } else if (c1 == 'E') {
         e_word();
     } else if (two('U', 'E')) {

@@ -285,8 +285,10 @@ void run_edit_item_command() {
 
     if (core::ParamBuffer(1) != 0.0f) {
         const char second = line(2);
-        // A word that left its pairs (for example "PPP") is no arithmetic line.
-        const bool arithmetic = !is_letter(line(1)) && (second == 'P' || second == 'p');
+        // A word that left its pairs (for example "PPP") is no arithmetic line, nor is a step
+        // word in points ("LP 5.4"), whose first character the step routine has blanked.
+        const bool arithmetic =
+            line(1) != ' ' && !is_letter(line(1)) && (second == 'P' || second == 'p');
         if (arithmetic && !build_arithmetic_pair()) return;
         apply_working_pairs();
         return;

@@ -4,6 +4,8 @@
 // as the pair list that the caller applies.
 #include "engine/edit/keyword_decoder.h"
 
+#include <cctype>
+
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -71,12 +73,16 @@ void pack_with_flag() {
 void report_bad_word(int32_t length = 5) {
     core::FixedText<9> word;
     for (int32_t k = 1; k <= length; ++k) word(k) = CommandLine(k);
+    word = core::FixedText<9>(typed_form(word.view().substr(0, static_cast<size_t>(length))));
     core::report_unknown_word(word);
     core::CommandModeLetters(1) = 9999;
 }
 
+bool g_word_refused = false;
+
 // A word refused because of pending changes: the message box, and P1 = 1, P2 = the code.
 void refuse(std::string_view message, int32_t code) {
+    g_word_refused = true;
     core::show_message(message);
     ParamBuffer(1) = 1.0f;
     ParamBuffer(2) = static_cast<float>(code);
@@ -682,7 +688,21 @@ void finish(KeywordOutcome outcome) {
 // EditItemParams; writes EditScratch, ParamBuffer, EditedItemNumber, EditSearch,
 // SavedParameters, LastEditedItem, CommandModeLetters(1), EditChangesPending. A word nothing
 // knows is reported with the unknown-word message; typed indexes outside 1..45 are bad words.
+bool last_edit_word_refused() { return g_word_refused; }
+
+std::string typed_form(std::string_view scanned) {
+    const std::string_view typed = core::SecondLine.view();
+    const std::size_t first = typed.find_first_not_of(' ');
+    if (scanned.empty() || first == std::string_view::npos ||
+        std::toupper(static_cast<unsigned char>(typed[first])) !=
+            static_cast<unsigned char>(scanned[0])) {
+        return std::string(scanned);
+    }
+    return std::string(typed.substr(first, scanned.size()));
+}
+
 void decode_edit_keywords() {
+    g_word_refused = false;
     EditScratch.fill(kNotGiven);
     EditSearch.special_fit = 0;
 

@@ -2,12 +2,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace edit {
 
 // Decodes the line in CommandLine (numbers already in ParamBuffer) word by word into changes
 // of the item being edited and applies them.
 void decode_edit_keywords();
+// Whether the last decoded word was refused ("Cannot COPY if no changes are made." and the
+// like): its pair (1, code) only redraws the item and changes nothing.
+bool last_edit_word_refused();
+// The word of the line as the user typed it, as long as its scanned form `scanned` ("SA ED"
+// for "SA*ED"); the scanned form itself when the line as typed is another line.
+std::string typed_form(std::string_view scanned);
 
 // The item bar of the window: 0 closes it unless it is pinned (owned by the front-end words;
 // declared again here because the editor closes the bar when edit mode ends).

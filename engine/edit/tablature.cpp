@@ -469,11 +469,16 @@ void place_chord(const std::vector<size_t>& members) {
     for (int32_t round = 0; round < kChordMoveLimit; ++round) {
         int32_t high = 0;
         int32_t low = 0;
+        bool below_open_string = false;
         for (const TabNote& t : sorted) {
+            // A note below its string's open pitch cannot be played there (the fret routine
+            // would quietly take the note's own first string instead).
+            if (t.string < first_fitting_string(t)) below_open_string = true;
             const int32_t f = fret_of(t);
             high = std::max(high, f);
             if (f > 0 && (low == 0 || f < low)) low = f;
         }
+        if (below_open_string) return finish(true);
         if (low == 0 || high - low <= 5) return finish(false);
         if (sorted[c - 1].string == 1) {
             for (size_t j = 0; j + 1 < c; ++j) {
@@ -490,10 +495,12 @@ void place_chord(const std::vector<size_t>& members) {
                     from = j;
                 }
             }
+            // A string tuned above a note cannot take it: the chord keeps the strings it has.
             for (size_t j = from; j < c; ++j) {
-                if (sorted[j].string - 1 < 1) return finish(true);
-                --sorted[j].string;
+                const int32_t higher = sorted[j].string - 1;
+                if (higher < 1 || higher < first_fitting_string(sorted[j])) return finish(true);
             }
+            for (size_t j = from; j < c; ++j) --sorted[j].string;
         }
     }
     finish(true);

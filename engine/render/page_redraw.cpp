@@ -537,8 +537,22 @@ void redraw_edited_item() {
 // becomes item ItemCount + 1; while one is edited it is a scratch record at ItemCount + 2.
 // Refused with a message, the store untouched: at ItemCountLimit items, and when the record
 // would not fit in ItemStore. A count larger than p holds is a defect.
+// Contract: see the header. Writes ItemCount, ItemWordsUsed and PathPointList's count.
+void rewind_store_to_item() {
+    int32_t k = AppendTargetItem;
+    if (k < 1 || k > core::ItemCount + 1) k = core::ItemCount + 1;
+    if (k > core::kItemStartEntries) return;
+    // Items from k on are cut off whole, never a part of one.
+    core::ItemCount = k - 1;
+    core::ItemWordsUsed = core::ItemStartTable(k);
+    PathPointList.count = 1;
+}
+
 bool append_item(int32_t& n, const float* p, int32_t available) {
     if (core::ItemCount >= ItemCountLimit) {
+        // The item that was to come is dropped: the store ends after the last item, whole.
+        AppendTargetItem = core::ItemCount + 1;
+        rewind_store_to_item();
         core::show_message(item_limit_message());
         return false;
     }

@@ -29,6 +29,12 @@ void redraw_edited_item();
 // does not fit; returns whether it appended. n comes back as the count of P's written.
 bool append_item(int32_t& n, const float* p, int32_t available);
 
+// Cuts the store back to the start word of item AppendTargetItem, to be written again: the
+// items from it on are dropped whole (ItemCount, ItemWordsUsed) and PathPointList is emptied of
+// the points drawn for it. A target outside 1..ItemCount + 1 is taken as ItemCount + 1, which
+// keeps every stored item and drops only words past the last one.
+void rewind_store_to_item();
+
 template <int N>
 bool append_item(int32_t& n, const core::Array1<float, N>& p) {
     return append_item(n, p.data(), N);

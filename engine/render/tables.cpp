@@ -24,6 +24,7 @@ QuadWorkRecord QuadWork;
 int32_t OutOfBoundsNoticeOff = 0;
 float StaffLookupNumber = 0.0f;
 int32_t ItemCountLimit = 6000;
+int32_t AppendTargetItem = 0;
 int32_t HighlightFlag = 0;
 int32_t EditGuideMode = 0;
 float EditGuideColumn = 0.0f;
@@ -63,6 +64,7 @@ void reset_render_tables() {
     OutOfBoundsNoticeOff = 0;
     StaffLookupNumber = 0.0f;
     ItemCountLimit = 6000;
+    AppendTargetItem = 0;
     HighlightFlag = 0;
     EditGuideMode = 0;
     EditGuideColumn = 0.0f;

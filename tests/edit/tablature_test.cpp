@@ -362,4 +362,77 @@ TEST_F(TablatureConsoleTest, TabAsAUserTypesIt) {
     EXPECT_EQ(tab_staves, 1);
 }
 
+TEST_F(TablatureConsoleTest, ACloseChordGetsOneStringEachOrIsReported) {
+    // C4, D4 and E4 at one position: no two may share a string, none may sit on a string tuned
+    // above it; on six strings the only such places span six frets, which no hand reaches.
+    const std::string out = type({"EI", "8 2 0", "3 2 5 0 0", "1 2 20 1 0 0 1", "1 2 20 2 0 0 1",
+                                  "1 2 20 3 0 0 1", "TAB 2 6 1"});
+    std::vector<float> strings;
+    std::vector<float> levels;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) != 1.0f || stored_param(k, 2) != 1.0f) continue;
+        strings.push_back(stored_param(k, 8));
+        levels.push_back(stored_param(k, 4));
+    }
+    ASSERT_EQ(strings.size(), 3u) << out;
+    EXPECT_EQ(levels, (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(strings, (std::vector<float>{6, 5, 4})) << out;
+    EXPECT_NE(core::MessageLine.trimmed().find("**** impossible chord **** P3 = 20.00"),
+              std::string::npos)
+        << core::MessageLine.trimmed();
+}
+
+TEST_F(TablatureConsoleTest, AWideChordIsNotMovedOntoAStringAboveItsLowNote) {
+    // C4 and B4: on adjacent strings they span six frets; moving both one string up would put
+    // C4 below the open D string. The chord keeps strings 5 and 4 and is reported.
+    type({"EI", "8 2 0", "1 2 30 1 0 0 1", "1 2 30 7 0 0 1", "TAB 2 6 1"});
+    std::vector<float> strings;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
+            strings.push_back(stored_param(k, 8));
+    }
+    EXPECT_EQ(strings, (std::vector<float>{5, 4}));
+    EXPECT_NE(core::MessageLine.trimmed().find("impossible chord **** P3 = 30.00"),
+              std::string::npos)
+        << core::MessageLine.trimmed();
+}
+
+TEST_F(TablatureConsoleTest, TheFretWordPutsATabNoteOnTheStringOfThatFret) {
+    // G4 (string 3 open) and C7 (frets 20, 25, 29, 34, 39 and 44 on strings 1 to 6).
+    type({"EI", "8 2 0", "1 2 20 5 0 0 1", "1 2 30 22 0 0 1", "TAB 2 6 1", "EI"});
+    std::vector<int32_t> tab;
+    for (int32_t k = 1; k <= core::ItemCount; ++k)
+        if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f) tab.push_back(k);
+    ASSERT_EQ(tab.size(), 2u);
+    const std::string g = std::to_string(tab[0]);
+    const std::string c = std::to_string(tab[1]);
+
+    type({"I " + g, "EP 5", "X"});
+    EXPECT_EQ(stored_param(tab[0], 8), 4.0f);
+    // Without a number the lowest fret: back to the open string.
+    type({"I " + g, "EP", "X"});
+    EXPECT_EQ(stored_param(tab[0], 8), 3.0f);
+    // A fret no string gives: the next fret that one does.
+    type({"I " + g, "EP 14", "X"});
+    EXPECT_EQ(stored_param(tab[0], 8), 6.0f);
+
+    type({"I " + c, "EP 39", "X"});
+    EXPECT_EQ(stored_param(tab[1], 8), 5.0f);
+    // Fret 40 is the last looked at: no string plays C7 from there.
+    const std::string out = type({"I " + c, "EP 40", "X"});
+    EXPECT_NE(out.find("**** No string plays this note at fret 40 or higher (40 at most)."),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(stored_param(tab[1], 8), 5.0f);
+}
+
+TEST_F(TablatureConsoleTest, TheFretWordLeavesATiedNoteAndOrdinaryNotesAlone) {
+    type({"EI", "8 2 0", "1 2 20 5 0 0 1", "1 1 20 5 0 -6 1 -1", "1 1 30 5 0 0 1", "EI"});
+    type({"I 3", "EP 5", "X"});
+    EXPECT_EQ(stored_param(3, 8), -1.0f);
+    type({"I 4", "EP 5", "X"});
+    EXPECT_EQ(stored_param(4, 6), 0.0f);
+    EXPECT_EQ(stored_param(4, 0), 7.0f);  // no P8 added
+}
+
 }  // namespace

@@ -54,4 +54,44 @@ TEST_F(FullListsTest, AFullPathPointListIsHandedOverToItsLastPoint) {
     EXPECT_EQ(e.back().op, 0);
 }
 
+TEST_F(FullListsTest, AtTheLimitTheStoreEndsAfterTheLastItemWhole) {
+    for (int i = 1; i <= 6000; ++i) add_item({1, 1, static_cast<float>(i % 200), 4});
+    const int32_t end = core::ItemStartTable(6001);
+    // Words past the last item (a scratch record) and points drawn for the refused item.
+    core::ItemWordsUsed = end + 5;
+    add_path_point(1.0f, 2.0f, 1);
+    AppendTargetItem = 6000;  // a stale target must not cut into the stored items
+    set_params({1, 3, 99, 5});
+    int32_t n = 4;
+    EXPECT_FALSE(append_item(n, core::ParamBuffer));
+    EXPECT_EQ(core::ItemCount, 6000);
+    EXPECT_EQ(core::ItemWordsUsed, end);
+    EXPECT_EQ(AppendTargetItem, 6001);
+    EXPECT_EQ(PathPointList.count, 1);
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(6000) + 4), 4.0f);
+}
+
+TEST_F(FullListsTest, RewindingToAnItemDropsItAndTheItemsAfterIt) {
+    for (int i = 1; i <= 5; ++i) add_item({1, 1, static_cast<float>(10 * i), 4});
+    const int32_t third = core::ItemStartTable(3);
+    AppendTargetItem = 3;
+    rewind_store_to_item();
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::ItemWordsUsed, third);
+    // The next item appended takes the third place.
+    set_params({1, 1, 77, 4});
+    int32_t n = 4;
+    ASSERT_TRUE(append_item(n, core::ParamBuffer));
+    EXPECT_EQ(core::ItemStartTable(3), third);
+    EXPECT_EQ(core::ItemStore(third + 3), 77.0f);
+    // Targets outside 1..ItemCount + 1 keep every item.
+    const int32_t used = core::ItemWordsUsed;
+    for (int32_t target : {0, -1, 5, 99}) {
+        AppendTargetItem = target;
+        rewind_store_to_item();
+        EXPECT_EQ(core::ItemCount, 3) << target;
+        EXPECT_EQ(core::ItemWordsUsed, used) << target;
+    }
+}
+
 }  // namespace

@@ -1,0 +1,144 @@
+// Editing an item from the window: the slider's palette buttons, and a click in the page that
+// moves the edited item there.
+#include <QToolBar>
+#include <cstdlib>
+
+#include "engine/core/tables.h"
+#include "engine/core/item_store.h"
+#include "engine/layout/tables.h"
+#include "engine/render/tables.h"
+#include "frontend/app/command_handlers.h"
+#include "frontend/app/frame_state.h"
+#include "frontend/app/palettes.h"
+#include "frontend/bridge/display_decoder.h"
+#include "frontend/view/ormest_view.h"
+#include "tests/frontend/frontend_fixture.h"
+
+using namespace frontend;
+
+namespace {
+
+// The build's palette data and the engine with its data folder.
+class EditWordsWindowTest : public FrontEndTest {
+  protected:
+    void SetUp() override {
+        FrontEndTest::SetUp();
+        ResetFrameState();
+        ResetPaletteState();
+        const char* home = std::getenv("ORMEST_HOME");
+        ASSERT_TRUE(home != nullptr && *home != '\0');
+        UsePaletteFolder("");
+        bar_widget_ = std::make_unique<QToolBar>();
+        PaletteToolbarWnd = bar_widget_.get();
+        ASSERT_TRUE(start_engine_with_data());
+        core::EngineWaitLevel = 0;
+    }
+    void TearDown() override {
+        PaletteToolbarWnd = nullptr;
+        bar_widget_.reset();
+        ResetPaletteState();
+        FrontEndTest::TearDown();
+    }
+    std::unique_ptr<QToolBar> bar_widget_;
+};
+
+// The palette buttons "Slider on P3" and "Parameter change step 12", and steps 1 and 9.
+constexpr int32_t kSliderOnP3 = 33961;
+constexpr int32_t kSliderOnP5 = 34050;
+constexpr int32_t kStep12 = 33731;
+constexpr int32_t kStep9 = 34211;
+
+}  // namespace
+
+TEST_F(EditWordsWindowTest, SliderButtonsChangeTheEditedItem) {
+    SendCommand("8 1 0");
+    SendCommand("X");
+    SendCommand("1 1 20 5 5 0 1");
+    ASSERT_EQ(core::EditedItemNumber, 2);
+    ASSERT_TRUE(RunCommandHandler(kSliderOnP3));
+    EXPECT_EQ(core::MessageLine.trimmed(), "Editing P3");
+    ASSERT_TRUE(RunCommandHandler(kStep12));
+    EXPECT_EQ(core::EditItemParams(3), 40.0f);
+    ASSERT_TRUE(RunCommandHandler(kStep9));
+    EXPECT_EQ(core::EditItemParams(3), 41.0f);
+    ASSERT_TRUE(RunCommandHandler(kSliderOnP5));
+    ASSERT_TRUE(RunCommandHandler(kStep9));
+    EXPECT_EQ(core::EditItemParams(5), 6.0f);
+    EXPECT_EQ(core::EditItemParams(3), 41.0f);
+}
+
+namespace {
+
+// The page view on the engine: a click at a staff and position.
+class ClickMoveTest : public EditWordsWindowTest {
+  protected:
+    void SetUp() override {
+        EditWordsWindowTest::SetUp();
+        view_ = std::make_unique<COrmestView>();
+        view_->resize(800, 600);
+        view_->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        view_.reset();
+        EditWordsWindowTest::TearDown();
+    }
+    // The device point at P3 p3 and level p4 of staff s, as the engine measures the page.
+    QPoint point_of(int32_t s, float p3, float p4) const {
+        const int32_t x = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
+        const int32_t y = static_cast<int32_t>(layout::StaffTables.StaffBaseY(s) +
+                                               p4 * 7.0f * layout::StaffTables.StaffScale(s)) -
+                          render::ViewOrigin.y;
+        return view_->PageToDevice(
+            QPoint(EngineToPage(x, DisplayScale), EngineToPage(y, DisplayScale)));
+    }
+    void click(QPoint p) {
+        view_->OnLButtonDown(p);
+        view_->OnLButtonUp(p);
+        QApplication::processEvents();
+    }
+    std::unique_ptr<COrmestView> view_;
+};
+
+}  // namespace
+
+TEST_F(ClickMoveTest, AClickMovesTheEditedNoteToTheClickedStaffAndPlace) {
+    SendCommand("EI");
+    SendCommand("8 1 0 0");
+    SendCommand("8 2 0 -20");
+    SendCommand("1 1 40 1");
+    ASSERT_EQ(core::ItemCount, 3);
+    ASSERT_NE(layout::StaffTables.StaffMiddleY(1), layout::StaffTables.StaffMiddleY(2));
+    click(point_of(1, 40.0f, 1.0f));
+    ASSERT_EQ(core::EditedItemNumber, 3) << core::MessageLine.trimmed();
+
+    click(point_of(2, 60.0f, 5.0f));
+    EXPECT_EQ(core::EditedItemNumber, 3);
+    EXPECT_EQ(core::EditItemParams(2), 2.0f);
+    EXPECT_NEAR(core::EditItemParams(3), 60.0f, 0.2f);
+    EXPECT_EQ(core::EditItemParams(4), 5.0f);
+    EXPECT_EQ(core::EditItemParams(7), 0.0f);  // nothing else changed
+    // Stored only when editing ends.
+    SendCommand("X");
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(3) + 2), 2.0f);
+    EXPECT_EQ(core::ItemStore(core::ItemStartTable(3) + 4), 5.0f);
+}
+
+TEST_F(ClickMoveTest, AClickMovesBothEndsOfASlurOrTheRightEndAlone) {
+    SendCommand("8 1 0 0");
+    SendCommand("X");
+    SendCommand("5 1 20 5 7 40 1");
+    ASSERT_EQ(core::EditedItemNumber, 2);
+    click(point_of(1, 50.0f, 3.0f));
+    EXPECT_NEAR(core::EditItemParams(3), 50.0f, 0.2f);
+    EXPECT_EQ(core::EditItemParams(4), 3.0f);
+    EXPECT_NEAR(core::EditItemParams(6), 70.0f, 0.2f);
+    EXPECT_EQ(core::EditItemParams(5), 5.0f);
+    // With the right end chosen, only the right end follows the click.
+    SendCommand("RGT");
+    click(point_of(1, 90.0f, 8.0f));
+    EXPECT_NEAR(core::EditItemParams(3), 50.0f, 0.2f);
+    EXPECT_EQ(core::EditItemParams(4), 3.0f);
+    EXPECT_NEAR(core::EditItemParams(6), 90.0f, 0.2f);
+    EXPECT_EQ(core::EditItemParams(5), 8.0f);
+}
