@@ -57,13 +57,17 @@ TEST_F(JustifyConsoleTest, LjRespacesAHalfAndTwoQuartersByTheirRhythm) {
     EXPECT_EQ(core::PendingBoxOperation, 0);
 }
 
-// A system of staff 1 and a count of more staves than there are integers: the count reaches the
-// top of the integers instead of wrapping round, and the command ends with the page as it was.
+// A system of staff 1 and a count of more staves than there are integers: the count stops at
+// the highest staff instead of wrapping round, and staff 1 is justified as with a count of 1.
 TEST_F(JustifyConsoleTest, ACountOfBillionsOfStavesEndsWithoutWrappingRound) {
     const std::string out =
         type({"EI", "8 1 0 0 0 100", "1 1 10 5 10 1 2", "1 1 20 5 10 0 1", "1 1 30 5 10 0 1",
               "14 1 40", "LJ", "1 2147483647", "Y"});
-    EXPECT_EQ(positions(1, 1), (std::vector<float>{10.0f, 20.0f, 30.0f})) << out;
+    const std::vector<float> notes = positions(1, 1);
+    ASSERT_EQ(notes.size(), 3u) << out;
+    EXPECT_NEAR(notes[0], 10.0f, 0.001f);
+    EXPECT_NEAR(notes[1], 22.857f, 0.001f);
+    EXPECT_NEAR(notes[2], 31.429f, 0.001f);
     EXPECT_EQ(core::ItemCount, 5);
     EXPECT_EQ(core::PendingBoxOperation, 0);
 }
