@@ -14,6 +14,11 @@
 
 namespace {
 
+struct RhythmCase {
+    const char* token;
+    float p6, p9;  // of a note
+};
+
 class RhythmTokenTest : public InterpreterTest {
   protected:
     void SetUp() override {
@@ -54,16 +59,28 @@ class RhythmTokenTest : public InterpreterTest {
         core::SecondLine(1) = separator;
         return input::apply_rhythm_token(start + static_cast<int32_t>(text.size()));
     }
+    // Each case's token typed on a C4 of its own: the live note's head (P6), dots and flags
+    // (P9), and the highlight mark gone after the drawing.
+    template <std::size_t N>
+    void type_on_notes(const RhythmCase (&cases)[N]) {
+        std::vector<std::pair<std::string_view, char>> notes(N, {"C4", '/'});
+        enter(notes);
+        core::CommandLine.blank();
+        int32_t k = 1;
+        for (const RhythmCase& c : cases) {
+            SCOPED_TRACE(c.token);
+            ASSERT_TRUE(rhythm(c.token));
+            EXPECT_EQ(p(k, 1), 1.0f);
+            EXPECT_EQ(p(k, 6), c.p6);
+            EXPECT_EQ(p(k, 9), c.p9);
+            ++k;
+        }
+    }
     float p(int32_t k, int32_t w) const {
         const std::vector<float> words = item(staff_items_ + k);
         return w < static_cast<int32_t>(words.size()) ? words[static_cast<std::size_t>(w)] : 0.0f;
     }
     int32_t staff_items_ = 0;
-};
-
-struct RhythmCase {
-    const char* token;
-    float p6, p9;  // of a note
 };
 
 // Each token on a note of its own: P6 the head, P9 dots (tens) and flags (units).
@@ -72,19 +89,7 @@ TEST_F(RhythmTokenTest, TokensGiveNotesHeadsFlagsAndDots) {
                                 {"W..", 2, 20}, {"32", 0, 3}, {"12", 0, 1},  {"64", 0, 4},
                                 {"TS", 0, 2},   {"TQ", 0, 0}, {"TH", 1, 0},  {"2", 1, 0},
                                 {"1.", 2, 10},  {"D", 3, 0},  {"TE", 0, 1},  {"Q.", 0, 10}};
-    std::vector<std::pair<std::string_view, char>> notes;
-    for (std::size_t k = 0; k < std::size(cases); ++k) notes.emplace_back("C4", '/');
-    enter(notes);
-    core::CommandLine.blank();
-    int32_t k = 1;
-    for (const RhythmCase& c : cases) {
-        SCOPED_TRACE(c.token);
-        ASSERT_TRUE(rhythm(c.token));
-        EXPECT_EQ(p(k, 1), 1.0f);  // the highlight mark is gone after the drawing
-        EXPECT_EQ(p(k, 6), c.p6);
-        EXPECT_EQ(p(k, 9), c.p9);
-        ++k;
-    }
+    type_on_notes(cases);
     EXPECT_EQ(input::RhythmCursor.columns, static_cast<int32_t>(std::size(cases)));
     EXPECT_EQ(input::EntryRhythms.dots(5), 20);
     EXPECT_EQ(input::EntryRhythms.head(5), 2);
@@ -96,18 +101,7 @@ TEST_F(RhythmTokenTest, TokensGiveNotesHeadsFlagsAndDots) {
 TEST_F(RhythmTokenTest, NumbersGiveOneFlagMorePerHalving) {
     const RhythmCase cases[] = {{"2", 1, 0},  {"4", 0, 0},  {"8", 0, 1},  {"16", 0, 2},
                                 {"32", 0, 3}, {"64", 0, 4}, {"128", 0, 5}};
-    std::vector<std::pair<std::string_view, char>> notes;
-    for (std::size_t k = 0; k < std::size(cases); ++k) notes.emplace_back("C4", '/');
-    enter(notes);
-    core::CommandLine.blank();
-    int32_t k = 1;
-    for (const RhythmCase& c : cases) {
-        SCOPED_TRACE(c.token);
-        ASSERT_TRUE(rhythm(c.token));
-        EXPECT_EQ(p(k, 6), c.p6);
-        EXPECT_EQ(p(k, 9), c.p9);
-        ++k;
-    }
+    type_on_notes(cases);
 }
 
 // Rests: P5 flags less head, P6 the dots; a chord takes the flags on its first note only.
