@@ -681,7 +681,6 @@ namespace {
 // Draws item k as the whole redraw's walk does; false when the item is one the walk would change
 // in the store (a code 0 or a passing item), which only a whole redraw handles.
 bool draw_one_item(int32_t k) {
-    auto& p = core::ParamBuffer;
     core::ItemCount = k;
     ColourMemo.valid = 0;
     PsColourFlag = 0;
