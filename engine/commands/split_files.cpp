@@ -1,5 +1,6 @@
 // Splitting a page into consecutive document files, one per group of staves.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -138,7 +139,9 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
     while (end < g.highest && k < g.group_end.size()) {
         ++k;
         if (k <= kGroupSizeWords && sizes(k) > 0) size = sizes(k);
-        end = std::min(end + size, layout::kMaxStaves);
+        // In 64 bits: a group size may be as large as the integers go.
+        end = static_cast<int32_t>(
+            std::min<int64_t>(static_cast<int64_t>(end) + size, layout::kMaxStaves));
         g.group_end(k) = end;
         if (end == layout::kMaxStaves) break;
     }

@@ -622,6 +622,12 @@ void report_justify_space(float left, float right, std::vector<float>& positions
 bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& right,
                      int32_t& redraw) {
     if (highest < lowest || core::ItemCount < 1) return true;
+    // Only staves 0 to 256 are spaced, and none below the sorted store's first staff: a typed
+    // range (or a stored staff number) of billions neither sizes the per-staff lists nor walks
+    // them.
+    lowest = std::max({lowest, staff_of_item(1), 0});
+    highest = std::min(highest, layout::kMaxStaves);
+    if (highest < lowest) return true;
     // The system's items are one run of the sorted store: find its first by staff.
     int32_t lo = 1;
     int32_t hi = core::ItemCount + 1;

@@ -172,8 +172,9 @@ void parse_meter(int32_t& cursor, int32_t ch) {
     if (cursor < InputTokenEnd && !next_non_blank(ch, cursor, InputTokenEnd)) {
         if (!read_number(cursor, bottom)) return syntax_error(cursor);
     }
-    int32_t numerator = static_cast<int32_t>(top);
-    int32_t denominator = static_cast<int32_t>(bottom);
+    // Saturating: a number beyond the integers is simply too large, never a wrapped value.
+    int32_t numerator = core::int_of(top);
+    int32_t denominator = core::int_of(bottom);
     if (denominator == 0) core::swap_ints(numerator, denominator);
     if (numerator < 0 || numerator > 99 || denominator <= 0 || denominator > 99) {
         return syntax_error(cursor);
