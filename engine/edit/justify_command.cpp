@@ -522,6 +522,10 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     const bool l_mode = CommandModeLetters(1) == 'L';
     if (l_mode) staff_line_ends(lowest, left, right);
     if (ItemCount > 0) highest = std::min(highest, staff_of(ItemCount));
+    // Staff numbers outside 0..256 hold no system: a typed range (or a stored staff number) of
+    // billions is never walked staff by staff.
+    lowest = std::max(lowest, 0);
+    highest = std::min(highest, layout::kMaxStaves);
     if (highest < lowest) return;
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
