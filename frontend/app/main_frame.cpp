@@ -438,6 +438,7 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::ShowPlayerWindow() {
+    if (player_window_ == nullptr) return;
     player_window_->show();
     player_window_->raise();
     player_window_->activateWindow();
@@ -743,6 +744,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     for (QMdiSubWindow* w : mdi_->subWindowList()) {
         if (auto* child = qobject_cast<CChildFrame*>(w)) child->CloseDocument();
     }
-    player_window_->hide();
+    if (player_window_ != nullptr) player_window_->hide();
     event->accept();
 }

@@ -45,8 +45,10 @@ std::unique_ptr<platform::MidiOutput> CPlayerWindow::OpenSystemDevice(int device
             return platform::open_alsa_midi_output();
         case kSynthDevice:
             return platform::make_soft_synth(platform::find_general_midi_soundfont(), true);
-        default:
+        case kMapperDevice:
             return platform::open_midi_output();
+        default:
+            return nullptr;  // no such device here
     }
 }
 

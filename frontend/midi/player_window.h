@@ -63,7 +63,8 @@ class CPlayerWindow : public QMainWindow, public output::MidiPlayerHost {
 
     // Opens the device of an id; null when it cannot sound.
     using DeviceOpener = std::function<std::unique_ptr<platform::MidiOutput>(int device_id)>;
-    // The system's devices: the mapper's choice, the first ALSA port, the synthesizer.
+    // The system's devices: the mapper's choice, the first ALSA port, the synthesizer; other ids
+    // name none.
     static std::unique_ptr<platform::MidiOutput> OpenSystemDevice(int device_id);
 
     // A hidden top-level window owned by parent, with its player (state 0), registered as the

@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QToolBar>
 #include <QToolButton>
+#include <iostream>
 #include <mutex>
 
 #include "frontend/bridge/dialog_launchers.h"
@@ -188,6 +189,11 @@ TEST_F(PlayerWindowTest, PlayPauseResumeAndStopFollowTheStateOnTheToolbar) {
 
     click(CPlayerWindow::kCmdPause);
     EXPECT_EQ(state(), PlayerState::Paused);
+    {
+        const auto path = screenshot_folder() / "player_window.png";
+        window_->grab().save(QString::fromStdString(path.string()));
+        std::cout << "player window: " << path.string() << '\n';
+    }
     EXPECT_TRUE(action(CPlayerWindow::kCmdPause)->isChecked());
     auto* pause_button = qobject_cast<QToolButton*>(
         window_->Toolbar()->widgetForAction(action(CPlayerWindow::kCmdPause)));
