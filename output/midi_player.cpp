@@ -216,15 +216,19 @@ void MidiPlayer::FinishLocked() {
     played_ticks_ = 0;
     sysex_.clear();
     changed_.notify_all();
+    if (on_closed_) on_closed_();
 }
 
+// Contract: the new file is read first: a file that cannot be read or is no MIDI file gives its
+// error and leaves the player as it was (the piece loaded before still plays). Otherwise the
+// player stops, closes the old file and takes the new one (state 1).
 int MidiPlayer::Load(const std::string& path) {
-    Stop();
-    CloseFile();
     int result = 0;
     auto reader = SmfOpen(path, result);
-    std::lock_guard<std::mutex> lock(mutex_);
     if (!reader) return player_error(result == kSmfOk ? kSmfInvalid : result);
+    Stop();
+    CloseFile();
+    std::lock_guard<std::mutex> lock(mutex_);
     reader_ = std::move(reader);
     state_ = PlayerState::FileOpen;
     return 0;
@@ -368,12 +372,12 @@ int MidiPlayer::StopLocked(std::unique_lock<std::mutex>& lock) {
     return 0;
 }
 
-int MidiPlayer::Start() {
+int MidiPlayer::Start(int64_t start_tick) {
     {
         std::unique_lock<std::mutex> lock(mutex_);
         StopLocked(lock);
     }
-    const int rc = Preroll(0, std::numeric_limits<int64_t>::max());
+    const int rc = Preroll(std::max<int64_t>(start_tick, 0), std::numeric_limits<int64_t>::max());
     if (rc != 0) return rc;
     return Play();
 }
@@ -392,6 +396,10 @@ PlayerState MidiPlayer::State() const {
 
 int MidiPlayer::GetTicks(int64_t& ticks) const {
     std::lock_guard<std::mutex> lock(mutex_);
+    return TicksLocked(ticks);
+}
+
+int MidiPlayer::TicksLocked(int64_t& ticks) const {
     switch (state_) {
         case PlayerState::FileOpen:
             ticks = 0;
@@ -409,9 +417,73 @@ int MidiPlayer::GetTicks(int64_t& ticks) const {
     }
 }
 
+// Contract: the ticks of the time since the last event sent (at the tempo in force; SMPTE
+// divisions count frames), capped at the delta of the next event queued so that the position
+// never runs ahead of what the player will send.
+int MidiPlayer::GetClockTicks(int64_t& ticks) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (state_ != PlayerState::Playing && state_ != PlayerState::Paused) return TicksLocked(ticks);
+    const int64_t now_us =
+        state_ == PlayerState::Paused
+            ? paused_us_
+            : std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - origin_).count();
+    const int64_t since_us = std::max<int64_t>(now_us - last_event_us_, 0);
+    const int32_t division = reader_ ? reader_->division : 96;
+    int64_t extra = 0;
+    if ((division & 0x8000) != 0) {
+        int32_t fps = -static_cast<int8_t>(static_cast<uint8_t>((division >> 8) & 0xFF));
+        if (fps == 29) fps = 30;
+        extra = since_us * fps * (division & 0xFF) / 1000000;
+    } else if (tempo_ > 0) {
+        extra = since_us * division / tempo_;
+    }
+    for (const auto& b : queued_) {
+        StreamEvent e;
+        std::size_t next = 0;
+        if (peek_event(b->data, b->read, e, next)) {
+            extra = std::min<int64_t>(extra, e.delta);
+            break;
+        }
+    }
+    ticks = start_tick_ + played_ticks_ + extra;
+    return 0;
+}
+
 bool MidiPlayer::WaitForState(PlayerState state, std::chrono::milliseconds timeout) const {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, timeout, [&] { return state_ == state; });
+}
+
+int MidiPlayer::SetDevice(std::shared_ptr<platform::MidiOutput> device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stream_open_) return kPlayerWrongState;
+    device_ = std::move(device);
+    return 0;
+}
+
+bool MidiPlayer::HasDevice() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return device_ != nullptr;
+}
+
+void MidiPlayer::SetClosedCallback(std::function<void()> callback) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    on_closed_ = std::move(callback);
+}
+
+int64_t MidiPlayer::LengthTicks() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reader_ ? reader_->length_ticks : 0;
+}
+
+int64_t MidiPlayer::TicksToMillis(int64_t ticks) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reader_ ? SmfTicksToMillis(*reader_, ticks) : 0;
+}
+
+int64_t MidiPlayer::MillisToTicks(int64_t millis) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reader_ ? SmfMillisToTicks(*reader_, millis) : 0;
 }
 
 // ---- the program's player ----
@@ -419,6 +491,7 @@ bool MidiPlayer::WaitForState(PlayerState state, std::chrono::milliseconds timeo
 namespace {
 
 struct ProgramPlayer {
+    MidiPlayerHost* host = nullptr;
     MidiOutputOpener opener;
     bool device_tried = false;
     bool told_no_device = false;
@@ -447,6 +520,7 @@ void set_midi_output_opener(MidiOutputOpener opener) {
 
 void shutdown_midi_player() {
     ProgramPlayer& p = program_player();
+    p.host = nullptr;
     p.player.reset();
     p.device.reset();
     p.opener = nullptr;
@@ -456,11 +530,20 @@ void shutdown_midi_player() {
 
 MidiPlayer* midi_player() { return program_player().player.get(); }
 
-// Contract: without an opener (the console, tests) nothing plays. The device is opened once per
-// run; when nothing can sound the user is told so once, with the file's path. Otherwise the
-// file is loaded and played from its start; load and preroll errors are shown.
+void set_midi_player_host(MidiPlayerHost* host) { program_player().host = host; }
+
+MidiPlayerHost* midi_player_host() { return program_player().host; }
+
+// Contract: a host set by a front-end plays the file itself. Otherwise, without an opener (the
+// console, tests) nothing plays. The device is opened once per run; when nothing can sound the
+// user is told so once, with the file's path. Otherwise the file is loaded and played from its
+// start; load and preroll errors are shown.
 void play_midi_file(const std::string& path) {
     ProgramPlayer& p = program_player();
+    if (p.host != nullptr) {
+        p.host->PlayFile(path);
+        return;
+    }
     if (!p.opener) return;
     if (!p.device_tried) {
         p.device_tried = true;
@@ -480,6 +563,10 @@ void play_midi_file(const std::string& path) {
 }
 
 void control_midi_player(int action) {
+    if (MidiPlayerHost* host = program_player().host) {
+        if (action >= 1 && action <= 3) host->Control(action);
+        return;
+    }
     MidiPlayer* player = midi_player();
     if (player == nullptr) return;
     switch (action) {

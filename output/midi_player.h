@@ -52,7 +52,8 @@ class MidiPlayer {
     MidiPlayer(const MidiPlayer&) = delete;
     MidiPlayer& operator=(const MidiPlayer&) = delete;
 
-    // Stops, closes the current file and opens path: 0, 264 or 296.
+    // Opens path: 0, 264 or 296. Only a file that opens replaces the current one (the player
+    // stops and closes it first); a failure leaves the player as it was.
     int Load(const std::string& path);
     void CloseFile();
     // From states 1 and 3: the buffers from start_tick up to end_tick queued; state 3.
@@ -62,8 +63,8 @@ class MidiPlayer {
     int Resume();  // 5 -> 4
     // In 4 and 5: every buffer back, state 1. Elsewhere nothing (0).
     int Stop();
-    // Stop when playing or paused, then preroll from tick 0 and play.
-    int Start();
+    // Stop when playing or paused, then preroll from start_tick to the end and play.
+    int Start(int64_t start_tick = 0);
     // Pause when playing, resume when paused.
     int TogglePause();
 
@@ -71,8 +72,23 @@ class MidiPlayer {
     // The position: 0 in state 1, the start tick in 3, start + ticks played in 2, 4 and 5;
     // 274 elsewhere.
     int GetTicks(int64_t& ticks) const;
+    // As GetTicks, but while playing or paused the position goes on between events with the
+    // stream's clock (never past the next event), as a time display shows it.
+    int GetClockTicks(int64_t& ticks) const;
     // Waits up to timeout for the state; true when it was reached.
     bool WaitForState(PlayerState state, std::chrono::milliseconds timeout) const;
+
+    // The device of the next stream; only while no stream is open (states 0 and 1), else 274.
+    int SetDevice(std::shared_ptr<platform::MidiOutput> device);
+    bool HasDevice() const;
+    // Called each time the stream closes (the end of the piece, a stop, a reset), on the
+    // thread that closed it and with the player locked: it may only hand the news on (post).
+    void SetClosedCallback(std::function<void()> callback);
+    // The loaded file's length in ticks, and ticks and milliseconds through its tempo map; 0
+    // without a file.
+    int64_t LengthTicks() const;
+    int64_t TicksToMillis(int64_t ticks) const;
+    int64_t MillisToTicks(int64_t millis) const;
 
   private:
     struct Buffer {
@@ -89,6 +105,7 @@ class MidiPlayer {
     void DispatchLocked(const StreamEvent& e);
     int64_t DeltaMicros(uint32_t delta) const;
     int StopLocked(std::unique_lock<std::mutex>& lock);
+    int TicksLocked(int64_t& ticks) const;
 
     std::shared_ptr<platform::MidiOutput> device_;
     mutable std::mutex mutex_;
@@ -114,16 +131,32 @@ class MidiPlayer {
     int64_t paused_us_ = 0;
     Clock::time_point origin_{};
     std::vector<uint8_t> sysex_;
+    std::function<void()> on_closed_;
 };
 
-// Which device the player plays on: the Qt front-end sets the system's opener at start; where
-// none is set (the console, tests) files are written and never played.
+// Which device the program's player plays on, for a front-end without a player host of its
+// own (the window has one); where none is set (the console, tests) files are written and never
+// played.
 using MidiOutputOpener = std::function<std::unique_ptr<platform::MidiOutput>()>;
 void set_midi_output_opener(MidiOutputOpener opener);
 // Stops and ends the player and forgets the device and the opener (at exit; between tests).
 void shutdown_midi_player();
 // The program's player, null before a file was played.
 MidiPlayer* midi_player();
+
+// A front-end's own player (the window's): when one is set, the files written and the player
+// commands go to it instead of the program's player.
+class MidiPlayerHost {
+  public:
+    virtual ~MidiPlayerHost() = default;
+    // Loads the file just written and plays it from its start.
+    virtual void PlayFile(const std::string& path) = 0;
+    // 1 play, 2 stop, 3 toggle pause.
+    virtual void Control(int action) = 0;
+};
+// Not owned; null returns to the program's player. shutdown_midi_player forgets it too.
+void set_midi_player_host(MidiPlayerHost* host);
+MidiPlayerHost* midi_player_host();
 
 // Loads the file and starts it playing (the file writer calls it after a write).
 void play_midi_file(const std::string& path);

@@ -36,6 +36,7 @@
 #include "frontend/bridge/qt_front_end.h"
 #include "frontend/bridge/services.h"
 #include "frontend/midi/midi_input_path.h"
+#include "frontend/midi/player_window.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_doc.h"
 #include "frontend/view/ormest_view.h"
@@ -137,7 +138,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 CMainFrame::~CMainFrame() {
     Hooks() = GateHooks{};
     if (front_end_ != nullptr) front_end_->SetCommandBar(nullptr);
-    // The windows go before the frame's words that point at them.
+    // The windows go before the frame's words that point at them; the player stops with its.
+    delete player_window_;
+    player_window_ = nullptr;
     for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
     SetActiveView(nullptr);
     SetDocumentArea(nullptr);
@@ -216,6 +219,8 @@ int CMainFrame::OnCreate() {
     statusBar();
     tool_tips_ = settings->value(QStringLiteral("General/ToolTips"), 1).toInt() != 0;
     CreateBars();
+    // The player exists from the start, hidden: the engine's play commands drive it.
+    player_window_ = new CPlayerWindow(this);
     CreateMenus();
 
     TextModeState = -1;
@@ -420,12 +425,23 @@ void CMainFrame::CreateMenus() {
     add(view, kCmdZoomOut, QStringLiteral("Zoom &Out"), [this] {
         OnZoomOut();
     })->setStatusTip(QStringLiteral("Dig it!"));
+    view->addSeparator();
+    add(view, kCmdMidiPlayer, QStringLiteral("MIDI &Player"), [this] {
+        ShowPlayerWindow();
+    })->setStatusTip(QStringLiteral("Shows the MIDI player"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, kCmdAppAbout, QStringLiteral("&About Melandrix..."), [this] {
         QMessageBox::about(this, QStringLiteral("About Melandrix"),
                            QStringLiteral("Melandrix\nmusic engraving editor"));
     });
+}
+
+void CMainFrame::ShowPlayerWindow() {
+    if (player_window_ == nullptr) return;
+    player_window_->show();
+    player_window_->raise();
+    player_window_->activateWindow();
 }
 
 // The gate's window steps: the reply line, a document reset, the repaint, the zoom text and
@@ -728,5 +744,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     for (QMdiSubWindow* w : mdi_->subWindowList()) {
         if (auto* child = qobject_cast<CChildFrame*>(w)) child->CloseDocument();
     }
+    if (player_window_ != nullptr) player_window_->hide();
     event->accept();
 }

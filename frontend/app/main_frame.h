@@ -13,6 +13,7 @@
 
 class CChildFrame;
 class CCommandBar;
+class CPlayerWindow;
 class COrmestDoc;
 class ItemPanel;
 class QAction;
@@ -46,6 +47,7 @@ enum FrameCommand : int {
     kCmdFillColor = 32837,
     kCmdDefaultColor = 32838,
     kCmdBackground = 32840,
+    kCmdMidiPlayer = 32841,
     kCmdFilePrint = 57607,
     kCmdPrintPreview = 57609,
     kCmdFontTest = 57696,
@@ -97,6 +99,9 @@ class CMainFrame : public QMainWindow {
     // The zoom bar's text (control 1040).
     QString ZoomText() const;
     void SetZoomText(const QString& text);
+    // The MIDI player's window (made hidden with the frame; View > MIDI Player shows it).
+    CPlayerWindow* PlayerWindow() const { return player_window_; }
+    void ShowPlayerWindow();
     // The menu command of an id (null when the menus have none).
     QAction* CommandAction(int id) const { return actions_.value(id, nullptr); }
 
@@ -164,6 +169,7 @@ class CMainFrame : public QMainWindow {
     QDockWidget* item_bar_ = nullptr;
     ItemPanel* item_panel_ = nullptr;
     QComboBox* zoom_list_ = nullptr;
+    CPlayerWindow* player_window_ = nullptr;
     QMenu* recent_menu_ = nullptr;
     QHash<int, QAction*> actions_;
     QStringList recent_;

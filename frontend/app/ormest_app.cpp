@@ -15,11 +15,11 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/qt_front_end.h"
 #include "frontend/midi/midi_input_path.h"
+#include "frontend/midi/player_window.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_view.h"
 #include "output/midi_player.h"
 #include "platform/midi_input.h"
-#include "platform/midi_output.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
 
@@ -166,6 +166,6 @@ bool COrmestApp::InitInstance() {
                    });
     // The window plays what it writes; the console only writes. The device is opened when the
     // first file is played.
-    output::set_midi_output_opener(platform::open_midi_output);
+    frame_->PlayerWindow()->SetDeviceOpener(&CPlayerWindow::OpenSystemDevice);
     return true;
 }

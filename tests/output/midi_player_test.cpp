@@ -3,6 +3,8 @@
 #include "output/midi_player.h"
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -170,6 +172,68 @@ TEST_F(MidiPlayerTest, ErrorsOfTheStates) {
     ASSERT_EQ(silent.Load(write_notes(folder_, 1, 1000)), 0);
     EXPECT_EQ(silent.Start(), kPlayerDeviceFailed);
     EXPECT_EQ(silent.State(), PlayerState::FileOpen);
+}
+
+// Waits (without a time limit on the answer itself) until done() holds; false after 20 s.
+bool wait_for(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + 20s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+TEST_F(MidiPlayerTest, AFileThatDoesNotLoadLeavesThePieceLoadedBeforePlaying) {
+    const auto path = write_notes(folder_, 50, 1000000);
+    MidiPlayer player(device_);
+    ASSERT_EQ(player.Load(path), 0);
+    EXPECT_EQ(player.LengthTicks(), 50 * 96);
+    ASSERT_EQ(player.Start(), 0);
+    EXPECT_EQ(player.Load((folder_.root() / "none.mid").string()), kPlayerInvalidFile);
+    EXPECT_EQ(player.State(), PlayerState::Playing);
+    EXPECT_EQ(player.LengthTicks(), 50 * 96);
+    // The device changes only while no stream is open.
+    auto other = std::make_shared<FakeOutput>();
+    EXPECT_EQ(player.SetDevice(other), kPlayerWrongState);
+    ASSERT_EQ(player.Stop(), 0);
+    EXPECT_EQ(player.SetDevice(other), 0);
+    EXPECT_TRUE(player.HasDevice());
+    ASSERT_EQ(player.Start(50 * 96 - 1), 0);  // from just before the last note's end
+    ASSERT_TRUE(player.WaitForState(PlayerState::FileOpen, 20s));
+    // Only what is in force there: the program; no note-on before the start.
+    const auto sent = other->messages();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0xC0, 40}));
+    EXPECT_EQ(sent[1][0], 0x80);
+}
+
+TEST_F(MidiPlayerTest, TheClockPositionMovesBetweenEventsHoldsWhilePausedAndTellsTheClose) {
+    // A second a quarter: the clock moves on long before the note-off at tick 96.
+    const auto path = write_notes(folder_, 4, 1000000);
+    std::atomic<int> closed{0};
+    MidiPlayer player(device_);
+    player.SetClosedCallback([&] { ++closed; });
+    ASSERT_EQ(player.Load(path), 0);
+    EXPECT_EQ(player.TicksToMillis(96), 1000);
+    EXPECT_EQ(player.MillisToTicks(1500), 144);
+    ASSERT_EQ(player.Start(), 0);
+    int64_t clock = 0;
+    ASSERT_TRUE(wait_for([&] { return player.GetClockTicks(clock) == 0 && clock > 0; }));
+    EXPECT_LE(clock, 96);
+    ASSERT_EQ(player.Pause(), 0);
+    int64_t held = -1;
+    ASSERT_EQ(player.GetClockTicks(held), 0);
+    EXPECT_LE(held, 96);
+    std::this_thread::sleep_for(20ms);
+    int64_t later = -1;
+    ASSERT_EQ(player.GetClockTicks(later), 0);
+    EXPECT_EQ(later, held);
+    EXPECT_EQ(closed.load(), 0);
+    ASSERT_EQ(player.Stop(), 0);
+    EXPECT_EQ(closed.load(), 1);
+    ASSERT_EQ(player.GetClockTicks(later), 0);
+    EXPECT_EQ(later, 0);
 }
 
 class ProgramPlayerTest : public InterpreterTest {
