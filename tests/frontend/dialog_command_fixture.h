@@ -97,7 +97,7 @@ class DialogCommandTest : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         fe_.SetUnattended(false);
-        write_document(dir_ / "song.MUS", kTwoStaves);
+        write_document(dir_ / "song.MUS", page());
         CMainFrame& f = make_frame();
         ASSERT_NE(f.OpenDocumentFile(QString::fromStdString((dir_ / "song.MUS").string())),
                   nullptr);
@@ -107,6 +107,8 @@ class DialogCommandTest : public AppTest {
         fe_.SetUnattended(true);
         AppTest::TearDown();
     }
+    // The page the window opens with.
+    virtual std::vector<std::vector<float>> page() const { return kTwoStaves; }
 
     // Types a line into the command bar and ends it with Enter; `answers` answers what the
     // command asks on the way, and all of them must be taken.
