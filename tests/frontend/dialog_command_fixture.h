@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
@@ -120,8 +121,11 @@ class DialogCommandTest : public AppTest {
         QObject::connect(&guard, &QTimer::timeout, [this, line, answers] {
             const std::string next = answers != nullptr ? answers->next() : "";
             if (QWidget* w = QApplication::activeModalWidget()) {
+                std::string texts;
+                for (const QLabel* l : w->findChildren<QLabel*>()) texts += " | " + l->text().toStdString();
                 ADD_FAILURE() << "unanswered window after " << line.toStdString() << ": "
-                              << w->windowTitle().toStdString() << " waiting for " << next;
+                              << w->windowTitle().toStdString() << texts << " (waiting for "
+                              << (next.empty() ? "nothing" : next) << ")";
                 if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
             } else if (frontend::InputEventFlags.LineWaitArmed == 1 ||
                        frontend::InputEventFlags.KeyWaitArmed == 1) {
