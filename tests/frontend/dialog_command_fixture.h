@@ -22,6 +22,7 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/input_waits.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/frontend/input_mode_script.h"
 #include "tests/support/store_records.h"
 
 namespace dialog_commands {
@@ -46,6 +47,11 @@ class Answers {
     }
     // A line typed into the command bar while the engine waits for one (no dialog up).
     void line(QString text) { steps_.push_back({false, {}, std::move(text), nullptr}); }
+    // Keys typed into the command bar one at a time, each while a key wait sleeps (the input
+    // mode); Escape as "\x1b".
+    void keys(const QString& text) {
+        for (const QChar c : text) steps_.push_back({false, {}, QString(c), nullptr, true});
+    }
 
     void start(QWidget* edit) {
         edit_ = edit;
@@ -54,15 +60,22 @@ class Answers {
     bool finished() const { return steps_.empty(); }
     std::string next() const {
         if (steps_.empty()) return "";
-        return steps_.front().is_dialog ? "a dialog" : "the line " + steps_.front().text.toStdString();
+        const Step& s = steps_.front();
+        return s.is_dialog ? "a dialog" : (s.key ? "the key " : "the line ") + s.text.toStdString();
     }
 
   private:
+    // A key wait sleeps and has taken nothing yet.
+    static bool key_wait_ready() {
+        return frontend::InputEventFlags.KeyWaitArmed == 1 &&
+               frontend::InputEventFlags.LastKey == 0 && core::FrontEndCommandBuffer.is_blank();
+    }
     struct Step {
         bool is_dialog;
         std::function<void(QDialog&)> act;
         QString text;
         Seen* seen;
+        bool key = false;
     };
     void schedule() {
         QTimer::singleShot(0, &context_, [this] { pump(); });
@@ -77,7 +90,16 @@ class Answers {
             answered_ = modal;
             if (s.seen != nullptr) *s.seen = {true, modal->windowTitle()};
             s.act(*modal);
-        } else if (!step.is_dialog && modal == nullptr &&
+        } else if (step.key && modal == nullptr && key_wait_ready()) {
+            const QChar c = step.text.at(0);
+            steps_.pop_front();
+            answered_ = nullptr;
+            if (c == QChar(0x1b)) {
+                press(edit_, Qt::Key_Escape, QStringLiteral("\x1b"));
+            } else {
+                input_mode_script::type_character(edit_, c);
+            }
+        } else if (!step.is_dialog && !step.key && modal == nullptr &&
                    frontend::InputEventFlags.LineWaitArmed == 1) {
             const QString text = step.text;
             steps_.pop_front();
