@@ -185,4 +185,33 @@ TEST_F(DialogCommandTest, EditTextRunsTheEditedCommand) {
     EXPECT_EQ(core::ItemCount, items + 1) << reply();
 }
 
+// "TE 2": the text typed in Text Input, placed at the note typed for it, becomes a text item on
+// the staff; the divider character that went back with it is not taken for the next command.
+TEST_F(DialogCommandTest, TextInputMakesTheTypedText) {
+    const int32_t items = core::ItemCount;
+    Seen seen;
+    QString units;
+    Answers answers;
+    answers.dialog(
+        [](QDialog& d) {
+            set_field(d, 1000, QStringLiteral("Allegro"));
+            click(d, 1);
+        },
+        &seen);
+    answers.dialog([&units](QDialog& d) {
+        units = control<QLabel>(d, 1000)->text();
+        set_field(d, 1001, QStringLiteral(" 2"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("TE 2"), &answers);
+    EXPECT_EQ(seen.title, QStringLiteral("Text Input"));
+    EXPECT_EQ(units.trimmed(), QStringLiteral("Allegro"));
+    type_line(QStringLiteral("X"));
+    EXPECT_GT(core::ItemCount, items) << reply();
+    // At the second note.
+    EXPECT_EQ(params_of(16, 2, 3), (std::vector<float>{20})) << reply();
+    type_line(QStringLiteral("PATH"));
+    EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
+}
+
 }  // namespace
