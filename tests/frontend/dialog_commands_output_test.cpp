@@ -2,7 +2,9 @@
 // the Bounding Box, Sound and the Path List, typed into the main window's command bar and
 // answered as a user would; checked by the file written and the reply.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <cstdlib>
 #include <fstream>
@@ -46,6 +48,24 @@ TEST_F(DialogCommandTest, PrintSetupWritesTheTypedFile) {
     EXPECT_EQ(reply(), "Output to file - page.eps");
     const std::string eps = file_text(dir_ / "page.eps");
     EXPECT_EQ(eps.rfind("%!PS-Adobe", 0), 0u) << eps.substr(0, 40);
+
+    // Again to the same file: asked first; No opens Print Setup again, whose Cancel ends it
+    // with the file as it was.
+    fs::resize_file(dir_ / "page.eps", 10);
+    QString asked;
+    Answers again;
+    again.dialog([](QDialog& d) {
+        to_file(d, QStringLiteral("page.eps"));
+        click(d, 1);
+    });
+    again.dialog([&asked](QDialog& d) {
+        asked = control<QLabel>(d, 1044)->text();
+        click(d, 1111);
+    });
+    again.dialog([](QDialog& d) { click(d, 2); });
+    type_line(QStringLiteral("PR"), &again);
+    EXPECT_TRUE(asked.contains(QStringLiteral("page.eps"))) << asked.toStdString();
+    EXPECT_EQ(fs::file_size(dir_ / "page.eps"), 10u);
 }
 
 TEST_F(DialogCommandTest, PrintSetupWithAHeaderWritesItsText) {
@@ -54,11 +74,27 @@ TEST_F(DialogCommandTest, PrintSetupWithAHeaderWritesItsText) {
         to_file(d, QStringLiteral("head.eps"));
         control<QRadioButton>(d, 1097)->click();
         set_field(d, 1096, QStringLiteral("Second Mvt"));
+        control<QCheckBox>(d, 1101)->click();  // freeze the offsets: the header is kept
         click(d, 1);
     });
     type_line(QStringLiteral("PR"), &answers);
     EXPECT_EQ(reply(), "Output to file - head.eps");
     EXPECT_NE(file_text(dir_ / "head.eps").find("Second Mvt"), std::string::npos);
+
+    // The kept header shows again and is written again; it is no command afterwards.
+    QString shown;
+    Answers again;
+    again.dialog([&shown](QDialog& d) {
+        shown = field(d, 1096)->text();
+        to_file(d, QStringLiteral("head2.eps"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PR"), &again);
+    EXPECT_EQ(shown, QStringLiteral("Second Mvt"));
+    EXPECT_EQ(reply(), "Output to file - head2.eps");
+    EXPECT_NE(file_text(dir_ / "head2.eps").find("Second Mvt"), std::string::npos);
+    type_line(QStringLiteral("PATH"));
+    EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
 }
 
 TEST_F(DialogCommandTest, PrintSetupCancelledWritesNothing) {
