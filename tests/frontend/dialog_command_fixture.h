@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
@@ -45,7 +46,8 @@ class Answers {
     void dialog(std::function<void(QDialog&)> act, Seen* seen = nullptr) {
         steps_.push_back({true, std::move(act), {}, seen});
     }
-    // A line typed into the command bar while the engine waits for one (no dialog up).
+    // A line typed into the command bar while the engine waits for one (no dialog up), over
+    // the preset the wait put there.
     void line(QString text) { steps_.push_back({false, {}, std::move(text), nullptr}); }
     // Keys typed into the command bar one at a time, each while a key wait sleeps (the input
     // mode); Escape as "\x1b".
@@ -104,6 +106,7 @@ class Answers {
             const QString text = step.text;
             steps_.pop_front();
             answered_ = nullptr;
+            if (auto* plain = qobject_cast<QPlainTextEdit*>(edit_)) plain->selectAll();
             type(edit_, text);
             press(edit_, Qt::Key_Return, QStringLiteral("\r"));
         }
@@ -144,7 +147,8 @@ class DialogCommandTest : public AppTest {
             const std::string next = answers != nullptr ? answers->next() : "";
             if (QWidget* w = QApplication::activeModalWidget()) {
                 std::string texts;
-                for (const QLabel* l : w->findChildren<QLabel*>()) texts += " | " + l->text().toStdString();
+                for (const QLabel* l : w->findChildren<QLabel*>())
+                    texts += " | " + l->text().toStdString();
                 ADD_FAILURE() << "unanswered window after " << line.toStdString() << ": "
                               << w->windowTitle().toStdString() << texts << " (waiting for "
                               << (next.empty() ? "nothing" : next) << ")";

@@ -217,4 +217,16 @@ TEST_F(DialogCommandTest, SelectCodesDeletesTheChosenCodesInTheBox) {
     EXPECT_EQ(page_items(), before);
 }
 
+// "GM name" asks for the staff offset in the command bar while it waits (the highest staff
+// preset): the merged page's staff 1 becomes the staff after the typed number.
+TEST_F(DialogCommandTest, TheTypedStaffOffsetPlacesTheMergedPage) {
+    write_document(dir_ / "other.mus", {{8, 1, 0}, {1, 1, 15, 4, 10, 0, 1}});
+    Answers answers;
+    answers.line(QStringLiteral("4"));
+    type_line(QStringLiteral("GM other.mus"), &answers);
+    EXPECT_EQ(params_of(8, 5, 1).size(), 1u) << reply();
+    EXPECT_EQ(params_of(1, 5, 3), (std::vector<float>{15})) << reply();
+    EXPECT_EQ(params_of(1, 2, 3).size(), 2u);
+}
+
 }  // namespace
