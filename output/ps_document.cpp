@@ -227,7 +227,11 @@ bool write_page_body() {
     if (ps_job_aborted()) return false;
     render::OutputPassWord = -1;
     render::redraw_items();
+    // The page's name shows while it is written; it asks nothing, so the window still shows
+    // where the output went once the command ends.
+    const int32_t status = core::CommandStatusWord;
     core::show_prompt(core::CurrentFileName);
+    core::CommandStatusWord = status;
     return !ps_job_aborted();
 }
 

@@ -467,6 +467,11 @@ void delete_box_codes() {
     if (PendingBoxOperation == 6 && PendingBoxStep == 0) {
         const std::string_view word = SecondLine.view().substr(0, 3);
         core::FrontEndCommandBuffer.set(word);
+        // The word serves this step only: left in the buffer, the window would run it again as
+        // the next command after the operation has ended.
+        struct BlankBufferAfter {
+            ~BlankBufferAfter() { core::FrontEndCommandBuffer.blank(); }
+        } blank_after;
         const bool listing = SecondLine.starts_with("MX");
         if (!read_box_answer(false)) {
             end_box_operation();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
@@ -545,6 +546,8 @@ void run_area_step() {
     if (first == '|' || first == '~') {
         box = read_drawn_box();
     } else {
+        // The typed numbers are the box: they are read before the box is shown.
+        core::scan_command_line(core::find_line_length(core::CommandLine));
         box = show_typed_box();
     }
     if (!box) {
@@ -565,10 +568,12 @@ void run_area_step() {
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
 
-    core::FixedText<48> area("(p2>=   \\ p2<=    \\ p3>=     \\ p3<=      ) ");
+    // Each number fills the blanks after its operator; the separators and the closing
+    // parenthesis stay whole, so that the line reads back.
+    core::FixedText<48> area("(p2>=   \\ p2<=    \\ p3>=      \\ p3<=      ) ");
     core::write_int_field(area, 6, 8, "(1i3)", core::int_of(core::ParamBuffer(1)));
     core::write_int_field(area, 16, 18, "(1i3)", core::int_of(core::ParamBuffer(4)));
-    core::write_real_field(area, 26, 31, "(1f6.2)", core::ParamBuffer(2));
+    core::write_real_field(area, 25, 30, "(1f6.2)", core::ParamBuffer(2));
     core::write_real_field(area, 37, 42, "(1f6.2)", core::ParamBuffer(3));
     IfDialogFields.fill(core::FixedText<48>());
     IfDialogFields(1) = area;

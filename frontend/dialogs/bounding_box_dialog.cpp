@@ -47,7 +47,11 @@ class CBoundingBoxDlg : public CEngineDialog {
     void ReadTyped();
     void OnButton(int id);
 
+    // Typed over: a corner left as shown keeps its exact value, not the rounded figure.
+    bool Edited(int k) const { return corners_[k]->text() != shown_[k]; }
+
     std::array<QLineEdit*, 4> corners_{};
+    std::array<QString, 4> shown_{};
     std::array<QRadioButton*, 3> units_{};
 };
 
@@ -103,16 +107,18 @@ CBoundingBoxDlg::CBoundingBoxDlg(QWidget* parent)
 void CBoundingBoxDlg::ShowBox() {
     const int32_t unit = A(kUnitWord);
     units_[static_cast<std::size_t>(unit >= 0 && unit <= 2 ? unit : 0)]->setChecked(true);
-    for (int k = 0; k < 4; ++k)
-        corners_[k]->setText(ShowReal("%.2f", Corner(k) / BoundingBoxUnitScale));
+    for (int k = 0; k < 4; ++k) {
+        shown_[k] = ShowReal("%.2f", Corner(k) / BoundingBoxUnitScale);
+        corners_[k]->setText(shown_[k]);
+    }
 }
 
-// Contract: the typed corners go back to display units by the old scale (a field that does
-// not read keeps its corner), then A 20 and the scale take the new unit and the box is shown.
+// Contract: the typed corners go back to display units by the old scale (a field left as shown
+// or that does not read keeps its corner), then A 20 and the scale take the new unit and the box is shown.
 void CBoundingBoxDlg::OnUnit(int unit) {
     for (int k = 0; k < 4; ++k) {
         float typed = 0.0f;
-        if (ReadReal(corners_[k]->text().left(kFieldChars), typed))
+        if (Edited(k) && ReadReal(corners_[k]->text().left(kFieldChars), typed))
             SetCorner(k, typed * BoundingBoxUnitScale);
     }
     A(kUnitWord) = unit;
@@ -120,12 +126,12 @@ void CBoundingBoxDlg::OnUnit(int unit) {
     ShowBox();
 }
 
-// The corners as typed, in the unit of A 20; a field that does not read keeps the corner as
-// shown.
+// The corners as typed, in the unit of A 20; a field left as shown or that does not read
+// keeps its corner.
 void CBoundingBoxDlg::ReadTyped() {
     for (int k = 0; k < 4; ++k) {
         float typed = Corner(k) / BoundingBoxUnitScale;
-        ReadReal(corners_[k]->text().left(kFieldChars), typed);
+        if (Edited(k)) ReadReal(corners_[k]->text().left(kFieldChars), typed);
         SetCorner(k, typed);
     }
 }

@@ -202,11 +202,14 @@ class CTextFileDlg : public CEngineDialog {
 
 // -- 222 "IF command" ---------------------------------------------------------------------------
 
-// The fourteen fields of edit::IfDialogFields: the area (42 characters), two rows of three
+// The fourteen fields of edit::IfDialogFields: the area (the whole field: the engine's preset
+// closes its parenthesis in column 43 when the right end has three digits), two rows of three
 // AND-conditions each followed by their three OR-alternatives, and the action (23 characters
 // each). OK stores them all back; Cancel leaves them.
 class CIfCommandDlg : public CEngineDialog {
   public:
+    static constexpr int kAreaChars = 47;
+    static constexpr int kFieldChars = 23;
     static constexpr std::array<int, 14> kIds = {1617, 1630, 1618, 1619, 1620, 1621, 1622,
                                                  1623, 1624, 1625, 1626, 1627, 1628, 1629};
 
@@ -216,7 +219,7 @@ class CIfCommandDlg : public CEngineDialog {
         layout->addWidget(new QLabel(FromCp1252(DialogExchangeBlocks.DialogQuestionText), this));
         for (int f = 0; f < 14; ++f) {
             fields_[f] = edit(this, kIds[f], FromCp1252(edit::IfDialogFields(f + 1).c_text()),
-                              f == 0 ? 42 : 23);
+                              f == 0 ? kAreaChars : kFieldChars);
             fields_[f]->setMinimumWidth(f == 0 ? 360 : 140);
         }
         auto* grid = new QGridLayout;

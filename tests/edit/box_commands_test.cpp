@@ -261,3 +261,18 @@ TEST_F(BoxCommandsTest, HugeTypedBoxNumbersChangeNothing) {
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ItemCount, 5);
 }
+
+// The word that started a box deletion serves the box step only: the front-end's command buffer
+// is blank afterwards, so that the window does not run the word again as the next command.
+TEST_F(BoxCommandsTest, TheDeletionsWordIsNotLeftForTheNextCommand) {
+    make_page();
+    type("DE");
+    fe_.answer_yes_no(kYes);
+    ScriptedFrontEnd::DialogAnswer codes;
+    codes.words = {1};
+    fe_.answer_dialog(codes);
+    type("3 0 200 3");
+    EXPECT_TRUE(note_positions(3).empty());
+    EXPECT_TRUE(core::FrontEndCommandBuffer.is_blank()) << core::FrontEndCommandBuffer.trimmed();
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}

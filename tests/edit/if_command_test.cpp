@@ -218,3 +218,16 @@ TEST_F(IfCommandTest, InviTogglesTheInvisibleItems) {
 }
 
 }  // namespace
+
+// "IF" alone asks for an area: the typed box becomes the dialog's area field, each number after
+// its operator with the separators and the closing parenthesis whole.
+TEST_F(IfCommandTest, TheTypedAreaIsTheDialogsAreaField) {
+    make_page_p();
+    type("IF");
+    fe_.answer_yes_no(-1);  // "Source Box O.K.? -"
+    fe_.answer_dialog(2);   // the IF dialog: Cancel
+    type("3 10 120 3");
+    ASSERT_FALSE(fe_.dialog_if_fields.empty());
+    EXPECT_EQ(fe_.dialog_if_fields[0], "(p2>=  3\\ p2<=   3\\ p3>= 10.00\\ p3<=120.00)");
+    EXPECT_EQ(core::ItemCount, 5);
+}

@@ -17,103 +17,13 @@
 
 #include "engine/render/tables.h"
 #include "frontend/app/command_bar.h"
-#include "tests/frontend/app_fixture.h"
-#include "tests/support/store_records.h"
+#include "tests/frontend/dialog_command_fixture.h"
 
 using namespace frontend;
+using namespace dialog_commands;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Two staves and two notes on the upper one.
-const std::vector<std::vector<float>> kTwoStaves = {
-    {8, 1, 0}, {8, 2, 0}, {1, 2, 10, 5, 10, 0, 1}, {1, 2, 20, 3, 10, 0, 1}};
-
-// What the dialog that opened showed.
-struct Seen {
-    bool opened = false;
-    QString title;
-};
-
-class DialogCommandTest : public AppTest {
-  protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        fe_.SetUnattended(false);
-        write_document(dir_ / "song.MUS", kTwoStaves);
-        CMainFrame& f = make_frame();
-        ASSERT_NE(f.OpenDocumentFile(QString::fromStdString((dir_ / "song.MUS").string())),
-                  nullptr);
-        f.show();
-    }
-    void TearDown() override {
-        fe_.SetUnattended(true);
-        AppTest::TearDown();
-    }
-
-    // Types a line into the command bar and ends it with Enter.
-    // A window left up that no case answers fails the case and is closed, so that nothing waits.
-    void type_line(const QString& line) {
-        QTimer guard;
-        guard.setInterval(5000);
-        QObject::connect(&guard, &QTimer::timeout, [&guard, line] {
-            if (QWidget* w = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "unanswered window after " << line.toStdString() << ": "
-                              << w->windowTitle().toStdString();
-                if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
-            }
-        });
-        guard.start();
-        QWidget* edit = frame_->CommandBar()->InputEdit();
-        type(edit, line);
-        press(edit, Qt::Key_Return, QStringLiteral("\r"));
-        QCoreApplication::processEvents();
-    }
-    // Types a line whose command opens a dialog, which act answers; what the dialog showed.
-    Seen type_into_dialog(const QString& line, std::function<void(QDialog&)> act) {
-        Seen seen;
-        answer_next_dialog([&seen, act = std::move(act)](QDialog& d) {
-            seen = {true, d.windowTitle()};
-            act(d);
-        });
-        type_line(line);
-        return seen;
-    }
-    // The reply in the command bar's message line.
-    std::string reply() const { return frame_->CommandBar()->MessageText().toStdString(); }
-};
-
-void set_field(QDialog& d, int id, const QString& text) {
-    QLineEdit* f = field(d, id);
-    ASSERT_NE(f, nullptr) << id;
-    f->setText(text);
-}
-
-std::function<void(QDialog&)> escape() { return key_in_dialog(Qt::Key_Escape); }
-
-// P1..Pn of item k.
-std::vector<float> stored_item(int32_t k) {
-    std::vector<float> p;
-    const int32_t n = static_cast<int32_t>(core::ItemStore(core::ItemStartTable(k)));
-    for (int32_t j = 1; j <= n; ++j) p.push_back(stored_param(k, j));
-    return p;
-}
-
-// Every item, in a fixed order (a command may sort the page before its dialog opens).
-std::vector<std::vector<float>> page_items() {
-    std::vector<std::vector<float>> items;
-    for (int32_t k = 1; k <= core::ItemCount; ++k) items.push_back(stored_item(k));
-    std::sort(items.begin(), items.end());
-    return items;
-}
-
-// The item with code `code` and staff `staff` (the first one), 0 when there is none.
-int32_t find_item(float code, float staff) {
-    for (int32_t k = 1; k <= core::ItemCount; ++k) {
-        if (stored_param(k, 1) == code && stored_param(k, 2) == staff) return k;
-    }
-    return 0;
-}
 
 // ---- the parameter pages --------------------------------------------------------------------
 

@@ -1,0 +1,217 @@
+// The editing dialogs behind their commands, end to end (offscreen): typed boxes and their
+// "Source Box O.K.?" question, Transpose Setup, Steps to move, Separate Voices, Ripple bars,
+// Measure numbers and Edit Text, answered as a user would; checked by the items they leave.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "tests/frontend/dialog_command_fixture.h"
+
+using namespace frontend;
+using namespace dialog_commands;
+
+namespace {
+
+// The question box's Yes and Exit.
+std::function<void(QDialog&)> yes() {
+    return [](QDialog& d) { click(d, 1045); };
+}
+
+// P(j) of the items of a code on a staff, by x.
+std::vector<float> params_of(float code, float staff, int32_t j) {
+    std::vector<std::pair<float, float>> found;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == code && stored_param(k, 2) == staff)
+            found.emplace_back(stored_param(k, 3), stored_param(k, j));
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<float> out;
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+}
+
+// ---- typed boxes --------------------------------------------------------------------------
+
+// "TR": the box typed, the question answered Yes, the interval typed in Transpose Setup.
+TEST_F(DialogCommandTest, TransposeSetupTransposesTheTypedBox) {
+    const std::vector<float> heights = params_of(1, 2, 4);
+    ASSERT_EQ(heights.size(), 2u);
+    Seen question;
+    Seen setup;
+    type_line(QStringLiteral("TR"));
+    Answers answers;
+    answers.dialog(yes(), &question);
+    answers.dialog(
+        [](QDialog& d) {
+            set_field(d, 1067, QStringLiteral("4"));
+            click(d, 1);
+        },
+        &setup);
+    type_line(QStringLiteral("2 0 0 2"), &answers);
+    EXPECT_TRUE(question.opened);
+    EXPECT_TRUE(setup.opened);
+    EXPECT_EQ(setup.title, QStringLiteral("Transpose Setup"));
+    // A major third up: two steps higher on the staff.
+    EXPECT_EQ(params_of(1, 2, 4), (std::vector<float>{heights[0] + 2, heights[1] + 2}))
+        << reply();
+
+    // Cancel in the setup leaves the notes.
+    const std::vector<std::vector<float>> before = page_items();
+    type_line(QStringLiteral("TR"));
+    Answers cancelled;
+    cancelled.dialog(yes());
+    cancelled.dialog(escape());
+    type_line(QStringLiteral("2 0 0 2"), &cancelled);
+    EXPECT_EQ(page_items(), before);
+}
+
+// "MX": the items of the typed box keep their place in it while Steps to move moves its right
+// edge; Exit ends it.
+TEST_F(DialogCommandTest, StepsToMoveStretchesTheBoxUntilExit) {
+    const std::vector<float> xs = params_of(1, 2, 3);
+    ASSERT_EQ(xs, (std::vector<float>{10, 20}));
+    type_line(QStringLiteral("MX"));
+    QString left;
+    Answers answers;
+    answers.dialog(yes());
+    answers.dialog([&left](QDialog& d) {
+        left = control<QLabel>(d, 1726)->text();
+        set_field(d, 1730, QStringLiteral("10"));
+        click(d, 1);
+    });
+    answers.dialog([](QDialog& d) { click(d, 2); });
+    type_line(QStringLiteral("2 0 40 2"), &answers);
+    EXPECT_EQ(left.toDouble(), 0.0);
+    // The box 0..40 became 0..50: each note keeps its fraction of the width.
+    EXPECT_EQ(params_of(1, 2, 3), (std::vector<float>{12.5f, 25.0f})) << reply();
+}
+
+// ---- voices, bars, numbers ------------------------------------------------------------------
+
+TEST_F(DialogCommandTest, SeparateVoicesKeepsTheChosenVoice) {
+    ASSERT_EQ(params_of(1, 2, 3).size(), 2u);
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        control<QRadioButton>(d, 1716)->click();
+        set_field(d, 1718, QStringLiteral("2"));
+        set_field(d, 1717, QStringLiteral("2"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("SE"), &answers);
+    // Both notes have their stems up: the lower voice has none of them.
+    EXPECT_TRUE(params_of(1, 2, 3).empty()) << reply();
+}
+
+// Systems of two staves (1-2 and 3-4): notes at 20, 60, 100, 140 and bar lines at 50, 90, 130
+// and the page's end; the last bar of the lower system carries notes of height 7.
+std::vector<std::vector<float>> two_systems() {
+    std::vector<std::vector<float>> page;
+    for (float s = 1; s <= 4; ++s) {
+        page.push_back({8, s, 0});
+        for (float x : {20.0f, 60.0f, 100.0f, 140.0f})
+            page.push_back({1, s, x, s >= 3 && x == 140 ? 7.0f : 5.0f, 10, 0, 1});
+        for (float x : {50.0f, 90.0f, 130.0f, 200.0f}) page.push_back({14, s, x});
+    }
+    return page;
+}
+
+class SystemsDialogTest : public DialogCommandTest {
+  protected:
+    std::vector<std::vector<float>> page() const override { return two_systems(); }
+};
+
+int32_t marked_notes(float staff) {
+    const std::vector<float> h = params_of(1, staff, 4);
+    return static_cast<int32_t>(std::count(h.begin(), h.end(), 7.0f));
+}
+
+TEST_F(SystemsDialogTest, RippleBarsMovesTheTypedBars) {
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1000, QStringLiteral("2"));
+        set_field(d, 1001, QStringLiteral("3"));
+        set_field(d, 1123, QStringLiteral("1"));
+        set_field(d, 1124, QStringLiteral("1"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("RIP"), &answers);
+    for (float s : {1.0f, 2.0f}) EXPECT_EQ(marked_notes(s), 1) << s << reply();
+    for (float s : {3.0f, 4.0f}) EXPECT_EQ(marked_notes(s), 0) << s << reply();
+}
+
+TEST_F(SystemsDialogTest, MeasureNumbersNumberFromTheTypedFirst) {
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1615, QStringLiteral("5"));
+        control<QRadioButton>(d, 1611)->click();
+        click(d, 1);
+    });
+    type_line(QStringLiteral("MN"), &answers);
+    // Each staff is a system of its own (the bar lines span one staff), the top one first; the
+    // numbers count on from the typed 5.
+    EXPECT_EQ(params_of(10, 4, 5), (std::vector<float>{5, 6, 7})) << reply();
+    EXPECT_EQ(params_of(10, 1, 5), (std::vector<float>{14, 15, 16})) << reply();
+}
+
+// ---- the command line -----------------------------------------------------------------------
+
+// "q" brings the last command back in Edit Text; the edited line runs, Cancel runs it as it was.
+TEST_F(DialogCommandTest, EditTextRunsTheEditedCommand) {
+    type_line(QStringLiteral("PATH"));
+    const std::string path = reply();
+    ASSERT_EQ(path.rfind("Path = ", 0), 0u) << path;
+    QString shown;
+    Seen seen = type_into_dialog(QStringLiteral("q"), [&shown](QDialog& d) {
+        QWidget* text = d.findChild<QWidget*>(QStringLiteral("c1000"));
+        ASSERT_NE(text, nullptr);
+        shown = text->property("plainText").toString();
+        if (shown.isEmpty()) shown = text->property("text").toString();
+        escape()(d);
+    });
+    EXPECT_TRUE(seen.opened);
+    EXPECT_EQ(seen.title, QStringLiteral("Edit Text"));
+    EXPECT_EQ(shown.trimmed(), QStringLiteral("PATH"));
+    EXPECT_EQ(reply(), path);
+
+    const int32_t items = core::ItemCount;
+    type_into_dialog(QStringLiteral("q"), [](QDialog& d) {
+        QWidget* text = d.findChild<QWidget*>(QStringLiteral("c1000"));
+        ASSERT_NE(text, nullptr);
+        if (!text->setProperty("plainText", QStringLiteral("NOTE RHH")))
+            text->setProperty("text", QStringLiteral("NOTE RHH"));
+        click(d, 1);
+    });
+    EXPECT_EQ(core::ItemCount, items + 1) << reply();
+}
+
+// "TE 2": the text typed in Text Input, placed at the note typed for it, becomes a text item on
+// the staff; the divider character that went back with it is not taken for the next command.
+TEST_F(DialogCommandTest, TextInputMakesTheTypedText) {
+    const int32_t items = core::ItemCount;
+    Seen seen;
+    QString units;
+    Answers answers;
+    answers.dialog(
+        [](QDialog& d) {
+            set_field(d, 1000, QStringLiteral("Allegro"));
+            click(d, 1);
+        },
+        &seen);
+    answers.dialog([&units](QDialog& d) {
+        units = control<QLabel>(d, 1000)->text();
+        set_field(d, 1001, QStringLiteral(" 2"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("TE 2"), &answers);
+    EXPECT_EQ(seen.title, QStringLiteral("Text Input"));
+    EXPECT_EQ(units.trimmed(), QStringLiteral("Allegro"));
+    type_line(QStringLiteral("X"));
+    EXPECT_GT(core::ItemCount, items) << reply();
+    // At the second note.
+    EXPECT_EQ(params_of(16, 2, 3), (std::vector<float>{20})) << reply();
+    type_line(QStringLiteral("PATH"));
+    EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+// The output dialogs behind their commands, end to end (offscreen): Print Setup and its box,
+// the Bounding Box, Sound and the Path List, typed into the main window's command bar and
+// answered as a user would; checked by the file written and the reply.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "output/tables.h"
+#include "platform/paths.h"
+#include "tests/frontend/dialog_command_fixture.h"
+
+using namespace frontend;
+using namespace dialog_commands;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string file_text(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Print Setup: the output goes to a file of the typed name.
+void to_file(QDialog& d, const QString& name) {
+    control<QRadioButton>(d, 1005)->click();
+    set_field(d, 1135, name);
+}
+
+TEST_F(DialogCommandTest, PrintSetupWritesTheTypedFile) {
+    Seen seen;
+    Answers answers;
+    answers.dialog(
+        [](QDialog& d) {
+            to_file(d, QStringLiteral("page.eps"));
+            click(d, 1);
+        },
+        &seen);
+    type_line(QStringLiteral("PR"), &answers);
+    EXPECT_TRUE(seen.opened);
+    EXPECT_EQ(seen.title, QStringLiteral("Print Setup"));
+    EXPECT_EQ(reply(), "Output to file - page.eps");
+    const std::string eps = file_text(dir_ / "page.eps");
+    EXPECT_EQ(eps.rfind("%!PS-Adobe", 0), 0u) << eps.substr(0, 40);
+
+    // Again to the same file: asked first; No opens Print Setup again, whose Cancel ends it
+    // with the file as it was.
+    fs::resize_file(dir_ / "page.eps", 10);
+    QString asked;
+    Answers again;
+    again.dialog([](QDialog& d) {
+        to_file(d, QStringLiteral("page.eps"));
+        click(d, 1);
+    });
+    again.dialog([&asked](QDialog& d) {
+        asked = control<QLabel>(d, 1044)->text();
+        click(d, 1111);
+    });
+    again.dialog([](QDialog& d) { click(d, 2); });
+    type_line(QStringLiteral("PR"), &again);
+    EXPECT_TRUE(asked.contains(QStringLiteral("page.eps"))) << asked.toStdString();
+    EXPECT_EQ(fs::file_size(dir_ / "page.eps"), 10u);
+}
+
+TEST_F(DialogCommandTest, PrintSetupWithAHeaderWritesItsText) {
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        to_file(d, QStringLiteral("head.eps"));
+        control<QRadioButton>(d, 1097)->click();
+        set_field(d, 1096, QStringLiteral("Second Mvt"));
+        control<QCheckBox>(d, 1101)->click();  // freeze the offsets: the header is kept
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PR"), &answers);
+    EXPECT_EQ(reply(), "Output to file - head.eps");
+    EXPECT_NE(file_text(dir_ / "head.eps").find("Second Mvt"), std::string::npos);
+
+    // The kept header shows again and is written again; it is no command afterwards.
+    QString shown;
+    Answers again;
+    again.dialog([&shown](QDialog& d) {
+        shown = field(d, 1096)->text();
+        to_file(d, QStringLiteral("head2.eps"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PR"), &again);
+    EXPECT_EQ(shown, QStringLiteral("Second Mvt"));
+    EXPECT_EQ(reply(), "Output to file - head2.eps");
+    EXPECT_NE(file_text(dir_ / "head2.eps").find("Second Mvt"), std::string::npos);
+    type_line(QStringLiteral("PATH"));
+    EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
+}
+
+TEST_F(DialogCommandTest, PrintSetupCancelledWritesNothing) {
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        to_file(d, QStringLiteral("none.eps"));
+        click(d, 2);
+    });
+    type_line(QStringLiteral("PR"), &answers);
+    EXPECT_FALSE(fs::exists(dir_ / "none.eps"));
+    EXPECT_EQ(reply().find("Output to"), std::string::npos) << reply();
+}
+
+// The page box typed in Print Setup is the box the EPS file declares (inches: 4000 display
+// units, 72 points an inch).
+TEST_F(DialogCommandTest, PrintSetupsBoxIsTheDeclaredBox) {
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        to_file(d, QStringLiteral("box.eps"));
+        control<QRadioButton>(d, 1603)->click();
+        set_field(d, 1000, QStringLiteral("1.00"));
+        set_field(d, 1001, QStringLiteral("2.00"));
+        set_field(d, 1123, QStringLiteral("5.00"));
+        set_field(d, 1124, QStringLiteral("6.00"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PR"), &answers);
+    EXPECT_EQ(reply(), "Output to file - box.eps");
+    const std::string eps = file_text(dir_ / "box.eps");
+    const std::size_t at = eps.find("%%BoundingBox:");
+    ASSERT_NE(at, std::string::npos);
+    std::istringstream declared(eps.substr(at + 14, eps.find('\n', at) - at - 14));
+    // The declared box adds a few points of margin round the typed one.
+    const int typed[4] = {72, 144, 360, 432};
+    for (int k = 0; k < 4; ++k) {
+        int v = 0;
+        ASSERT_TRUE(declared >> v) << eps.substr(at, 60);
+        EXPECT_LE(std::abs(v - typed[k]), 6) << k << ": " << eps.substr(at, 60);
+    }
+}
+
+// "BB": Reset redraws the typed box and opens the dialog again with it; Exit replies the box.
+TEST_F(DialogCommandTest, BoundingBoxTakesTheTypedCornerUntilExit) {
+    type_into_dialog(QStringLiteral("BB"), escape());
+    const std::string measured = reply();
+    ASSERT_EQ(measured.rfind("Bounding box: Left = ", 0), 0u) << measured;
+
+    QString shown;
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        control<QRadioButton>(d, 1599)->click();
+        set_field(d, 1000, QStringLiteral("1.5"));
+        click(d, 1);
+    });
+    answers.dialog([&shown](QDialog& d) {
+        shown = field(d, 1000)->text();
+        click(d, 2);
+    });
+    type_line(QStringLiteral("BB"), &answers);
+    EXPECT_EQ(shown.toDouble(), 1.5);
+    EXPECT_EQ(reply().rfind("Bounding box: Left = 6400  Bottom", 0), 0u) << reply();
+    // Bottom, right and top are the measured ones.
+    EXPECT_EQ(reply().substr(reply().find("Bottom")), measured.substr(measured.find("Bottom")));
+}
+
+// "PLAY": Save writes the settings file from the fields and the dialog comes back with them;
+// Play then writes the MIDI file named in the dialog.
+TEST_F(DialogCommandTest, SoundSavesItsSettingsAndPlaysIntoTheNamedFile) {
+    QString tempo_after;
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1053, QStringLiteral("2"));
+        set_field(d, 1157, QStringLiteral("90"));
+        click(d, 1548);
+    });
+    answers.dialog([&tempo_after](QDialog& d) {
+        tempo_after = field(d, 1157)->text();
+        set_field(d, 1702, QStringLiteral("tune.mid"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PLAY"), &answers);
+    const std::string saved = file_text(platform::work_file("midilist"));
+    EXPECT_NE(saved.find("TMP  90"), std::string::npos) << saved;
+    EXPECT_EQ(tempo_after.trimmed(), QStringLiteral("90"));
+    const std::string midi = file_text(dir_ / "tune.mid");
+    EXPECT_EQ(midi.rfind("MThd", 0), 0u) << reply();
+}
+
+// "PATHX": the slot typed and chosen is kept in the slots file and becomes the work folder.
+TEST_F(DialogCommandTest, PathListEntersTheChosenSlotsFolder) {
+    const fs::path sub = dir_ / "scores";
+    fs::create_directories(sub);
+    const QString name = QString::fromStdString(sub.string());
+    Answers answers;
+    answers.dialog([&name](QDialog& d) {
+        set_field(d, 1742, name);
+        control<QRadioButton>(d, 1004)->click();
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PATHX"), &answers);
+    EXPECT_EQ(fs::current_path(), sub);
+    const std::string kept = file_text(platform::work_file("!path.tmp"));
+    EXPECT_NE(kept.find(sub.string()), std::string::npos) << kept;
+    fs::current_path(dir_);
+}
+
+}  // namespace
