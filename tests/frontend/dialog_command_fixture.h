@@ -217,4 +217,22 @@ inline int32_t find_item(float code, float staff) {
     return 0;
 }
 
+// The question box's Yes.
+inline std::function<void(QDialog&)> yes() {
+    return [](QDialog& d) { click(d, 1045); };
+}
+
+// P(j) of the items of a code on a staff, by x.
+inline std::vector<float> params_of(float code, float staff, int32_t j) {
+    std::vector<std::pair<float, float>> found;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == code && stored_param(k, 2) == staff)
+            found.emplace_back(stored_param(k, 3), stored_param(k, j));
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<float> out;
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+}
+
 }  // namespace dialog_commands

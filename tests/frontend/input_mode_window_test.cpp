@@ -212,10 +212,12 @@ TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     type_in_waits(QStringLiteral("TR/C4/E/G"));
     Moment before_quit;
     bool another_dialog = false;
+    // The check below is tied to this test: if it has not run by the test's end, it never runs.
+    QObject check_owner;
     script_.add("quit", key_wait_ready, [&] {
         before_quit = moment();
         // A question asked after the quit would show up here and be counted.
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, &check_owner, [&] {
             if (QApplication::activeModalWidget() != nullptr) {
                 another_dialog = true;
                 QApplication::activeModalWidget()->close();
