@@ -12,6 +12,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/beat_counting.h"
@@ -542,10 +543,16 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     }
     const int32_t unit = core::MacroUnit;
     core::MacroUnit = 0;
-    // Only the system's staves moved: the rest of the page keeps its drawing.
+    // Only the system's staves moved: the rest of the page keeps its drawing. Without a view
+    // only the store is settled as the redraw would settle it; the next redraw that needs the
+    // lists draws what changed.
     if (ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
         core::OutputBufferViews.text.bound()) {
-        render::redraw_changed_items();
+        if (core::page_shown_in_view()) {
+            render::redraw_changed_items();
+        } else {
+            render::settle_items();
+        }
     }
     core::MacroUnit = unit;
     core::ChangesMadeFlag = 1;
