@@ -284,6 +284,11 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     ok = close_unit(unit) && ok;
     if (ok && !stored_name) ok = sync_file(temp);
     if (ok && replacing) ::chmod(temp.c_str(), old.st_mode & 07777);
+    // An undo or redo copy (FileMode 2) replaces the last one first: renamed over an existing
+    // file, the file system writes the new copy out at once (and waits on the old one's writing
+    // when it goes), once per edit. Such a copy is never read by a later process, so it needs
+    // no replacing that survives a crash; the backup copy and documents do, and keep it.
+    if (ok && replacing && FileMode == 2) ::unlink(target.c_str());
     if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         fs::remove(temp, ec);
