@@ -26,6 +26,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "platform/file_identity.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -218,7 +219,8 @@ void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
 
 // Contract: see the header. The bytes are built whole in memory, written to ".~ormest<pid>.tmp"
 // beside the target on unit, flushed, synced (documents; work copies are rewritten before every
-// edit and are not synced) and renamed over the target. A target that exists but may not be
+// edit and are not synced) and renamed over the target; an undo or redo copy that already
+// exists as a file of one name is written over in place. A target that exists but may not be
 // written is refused like a failed open. Such temporary files left in that folder by processes
 // that no longer exist (a save that was killed) are removed first. Tables: none (the units 3
 // and unit are closed).
@@ -268,6 +270,26 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     const bool replacing = ::lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
     if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
         return DocumentStatus::WriteError;
+
+    // An undo or redo copy (FileMode 2) is written over the last one in place: it is rewritten
+    // before every edit, and a new file per edit costs the file system far more than the bytes.
+    // A copy that fails half-way is reported as failed, and a failed copy is never loaded.
+    if (FileMode == 2 && replacing && old.st_nlink == 1) {
+        const int fd = platform::open_regular_file(target, true, O_NOFOLLOW);
+        if (fd >= 0) {
+            struct stat opened {};
+            bool same = ::fstat(fd, &opened) == 0 && opened.st_ino == old.st_ino &&
+                        opened.st_dev == old.st_dev && opened.st_nlink == 1;
+            if (same) {
+                const auto size = static_cast<off_t>(bytes.size());
+                bool ok = ::pwrite(fd, bytes.data(), bytes.size(), 0) == size;
+                ok = ok && ::ftruncate(fd, size) == 0;
+                ok = ::close(fd) == 0 && ok;
+                return ok ? DocumentStatus::Ok : DocumentStatus::WriteError;
+            }
+            ::close(fd);
+        }
+    }
 
     // A short name of its own, so that a target name near the length limit still has room.
     const std::string temp =
