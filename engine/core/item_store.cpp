@@ -20,7 +20,37 @@ void fetch_current_item() {
 // ItemWordsUsed. The walk ends at a count word of 0, at the old end of the store, or at a
 // count word that is negative or would run past the store (a damaged store ends there rather
 // than sending the walk outside it).
+namespace {
+
+// Whether the table already holds what the walk below would write: every entry one record
+// after the last, the last at ItemWordsUsed. Checked item by item without the walk's chain of
+// reads (each step of which waits for the last), so that the common case of a table that is
+// right costs a fraction of the rebuild.
+bool start_table_describes_store() {
+    const int32_t n = ItemCount;
+    if (n < 1 || n + 1 > kItemStartEntries || ItemStartTable(1) != 1 ||
+        ItemStartTable(n + 1) != ItemWordsUsed) {
+        return false;
+    }
+    const int32_t* start = ItemStartTable.data();  // start[k - 1] = START(k)
+    const float* store = ItemStore.data();         // store[w - 1] = word w
+    const int32_t end = ItemWordsUsed - 1;
+    bool ok = true;
+    for (int32_t k = 1; k <= n; ++k) {
+        const int32_t pos = start[k - 1];
+        const int32_t next = start[k];
+        if (pos < 1 || pos > ItemStoreCapacity || pos > kItemStoreWords) return false;
+        const int32_t c = int_of(store[pos - 1]);
+        ok &= c > 0 && c <= ItemStoreCapacity - pos && next == pos + c + 1 && (k == n || next < end);
+        if ((k & 255) == 0 && !ok) return false;
+    }
+    return ok;
+}
+
+}  // namespace
+
 void rebuild_item_start_table() {
+    if (start_table_describes_store()) return;
     int32_t pos = 1;
     int32_t k = 1;
     for (;;) {
