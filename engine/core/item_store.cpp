@@ -26,7 +26,7 @@ namespace {
 // after the last, the last at ItemWordsUsed. Checked item by item without the walk's chain of
 // reads (each step of which waits for the last), so that the common case of a table that is
 // right costs a fraction of the rebuild.
-bool start_table_describes_store() {
+bool start_table_describes_store(bool codes_settled) {
     const int32_t n = ItemCount;
     if (n < 1 || n + 1 > kItemStartEntries || ItemStartTable(1) != 1 ||
         ItemStartTable(n + 1) != ItemWordsUsed) {
@@ -42,6 +42,10 @@ bool start_table_describes_store() {
         if (pos < 1 || pos > ItemStoreCapacity || pos > kItemStoreWords) return false;
         const int32_t c = int_of(store[pos - 1]);
         ok &= c > 0 && c <= ItemStoreCapacity - pos && next == pos + c + 1 && (k == n || next < end);
+        if (codes_settled) {
+            const float code = pos < kItemStoreWords ? store[pos] : 0.0f;
+            ok &= code != 0.0f && !(code >= 19.0f);
+        }
         if ((k & 255) == 0 && !ok) return false;
     }
     return ok;
@@ -50,7 +54,7 @@ bool start_table_describes_store() {
 }  // namespace
 
 void rebuild_item_start_table() {
-    if (start_table_describes_store()) return;
+    if (start_table_describes_store(false)) return;
     int32_t pos = 1;
     int32_t k = 1;
     for (;;) {
@@ -65,6 +69,8 @@ void rebuild_item_start_table() {
     ItemWordsUsed = ItemStartTable(k);
     ItemCount = k - 1;
 }
+
+bool item_store_settled() { return start_table_describes_store(true); }
 
 void rebuild_item_start_table_and_copy() {
     rebuild_item_start_table();
