@@ -16,10 +16,6 @@ void fetch_current_item() {
     ItemCursor.position = ItemCursor.n >= 3 ? ItemStore(s + 3) : 0.0f;
 }
 
-// Contract: walks the count words from word 1 and rebuilds ItemStartTable, ItemCount and
-// ItemWordsUsed. The walk ends at a count word of 0, at the old end of the store, or at a
-// count word that is negative or would run past the store (a damaged store ends there rather
-// than sending the walk outside it).
 namespace {
 
 // Whether the table already holds what the walk below would write: every entry one record
@@ -35,24 +31,31 @@ bool start_table_describes_store(bool codes_settled) {
     const int32_t* start = ItemStartTable.data();  // start[k - 1] = START(k)
     const float* store = ItemStore.data();         // store[w - 1] = word w
     const int32_t end = ItemWordsUsed - 1;
-    bool ok = true;
+    const int32_t last_word = std::min(ItemStoreCapacity, kItemStoreWords);
     for (int32_t k = 1; k <= n; ++k) {
         const int32_t pos = start[k - 1];
         const int32_t next = start[k];
-        if (pos < 1 || pos > ItemStoreCapacity || pos > kItemStoreWords) return false;
-        const int32_t c = int_of(store[pos - 1]);
-        ok &= c > 0 && c <= ItemStoreCapacity - pos && next == pos + c + 1 && (k == n || next < end);
+        if (pos < 1 || pos > last_word) return false;
+        // The count as the walk takes it (int_of): NaN, below 1 and beyond the integers fail.
+        const float count = store[pos - 1];
+        if (!(count >= 1.0f && count < 2147483647.0f)) return false;
+        const auto c = static_cast<int32_t>(count);
+        if (c > ItemStoreCapacity - pos || next != pos + c + 1 || (k != n && next >= end))
+            return false;
         if (codes_settled) {
             const float code = pos < kItemStoreWords ? store[pos] : 0.0f;
-            ok &= code != 0.0f && !(code >= 19.0f);
+            if (code == 0.0f || code >= 19.0f) return false;
         }
-        if ((k & 255) == 0 && !ok) return false;
     }
-    return ok;
+    return true;
 }
 
 }  // namespace
 
+// Contract: walks the count words from word 1 and rebuilds ItemStartTable, ItemCount and
+// ItemWordsUsed. The walk ends at a count word of 0, at the old end of the store, or at a
+// count word that is negative or would run past the store (a damaged store ends there rather
+// than sending the walk outside it).
 void rebuild_item_start_table() {
     if (start_table_describes_store(false)) return;
     int32_t pos = 1;
@@ -314,8 +317,18 @@ void upper_case_key_letters(FixedText<512>& line, int32_t& n, int32_t& c1, int32
 
 void upper_case_command_line(int32_t& n) {
     n = 0;
-    for (int32_t k = 512; k >= 1; --k) {
-        if (static_cast<signed char>(CommandLine(k)) > 32) {
+    // From the end, eight blanks at a time over the blank tail a typed line leaves; then
+    // character by character.
+    const char* text = CommandLine.data();
+    int32_t k = 512;
+    while (k >= 8) {
+        uint64_t chunk = 0;
+        std::memcpy(&chunk, text + k - 8, 8);
+        if (chunk != 0x2020202020202020ull) break;
+        k -= 8;
+    }
+    for (; k >= 1; --k) {
+        if (static_cast<signed char>(text[k - 1]) > 32) {
             n = k;
             break;
         }
