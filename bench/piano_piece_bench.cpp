@@ -250,7 +250,7 @@ void BM_JustifyPianoPiece(benchmark::State& state) {
     state.counters["s_per_bar"] = benchmark::Counter(
         bars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_JustifyPianoPiece)->Arg(16)->Arg(64)->Arg(220)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JustifyPianoPiece)->Arg(4)->Arg(16)->Arg(64)->Arg(220)->Unit(benchmark::kMillisecond);
 
 void BM_LoadAndEpsPianoPiece(benchmark::State& state) {
     const int bars = static_cast<int>(state.range(0));
@@ -274,7 +274,7 @@ void BM_LoadAndEpsPianoPiece(benchmark::State& state) {
     state.counters["s_per_bar"] = benchmark::Counter(
         bars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_LoadAndEpsPianoPiece)->Arg(64)->Arg(220)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAndEpsPianoPiece)->Arg(4)->Arg(16)->Arg(64)->Arg(220)->Unit(benchmark::kMillisecond);
 
 // The goals side by side, each figure the fastest of the iterations (the least disturbed by
 // other work on the machine):

@@ -377,6 +377,28 @@ TEST(ItemStoreUtilities, CommandLineLengthTreatsHighCodesAsBlankButLineLengthCou
     EXPECT_EQ(find_line_length(line), 9);
 }
 
+// The line's length is found from the end eight blanks at a time: the last character counts in
+// whichever column of a group of eight it stands, and a NUL, a tab or a high code in the tail
+// counts as blank there too.
+TEST(ItemStoreUtilities, CommandLineLengthFindsTheLastCharacterInAnyColumn) {
+    reset_engine();
+    for (int32_t column : {1, 7, 8, 9, 16, 17, 505, 511}) {
+        CommandLine.blank();
+        CommandLine(column) = 'q';
+        if (column + 1 <= 512) CommandLine(column + 1) = '\t';
+        if (column + 3 <= 512) CommandLine(column + 3) = '\0';
+        if (column + 5 <= 512) CommandLine(column + 5) = static_cast<char>(0xE9);
+        int32_t n = 0;
+        upper_case_command_line(n);
+        EXPECT_EQ(n, column) << column;
+        EXPECT_EQ(CommandLine(column), 'Q') << column;
+    }
+    CommandLine.blank();
+    int32_t n = -1;
+    upper_case_command_line(n);
+    EXPECT_EQ(n, 0);
+}
+
 TEST(ItemStoreUtilities, CStringTerminatesAfterTheLastPrintableCharacterWithinTheField) {
     FixedText<10> t("ab\x01 ");
     int32_t m = 0;
