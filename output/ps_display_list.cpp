@@ -53,15 +53,39 @@ Entry read_entry(int32_t& k, int32_t end) {
     return e;
 }
 
+// The digits of v as "%lld" writes them, at out; the end of what was written. (Written by hand:
+// a page's path points are most of its EPS, and a format call per number cost more than the
+// rest of the writing.)
+char* put_decimal(char* out, int64_t v) {
+    uint64_t magnitude = static_cast<uint64_t>(v);
+    if (v < 0) {
+        *out++ = '-';
+        magnitude = 0 - magnitude;
+    }
+    char digits[20];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (n > 0) *out++ = digits[--n];
+    return out;
+}
+
 // " X Y m" / " X Y l": one blank before each number, the right-hand page moved over. Built
 // in place: a page writes a line per path point.
 bool write_point(const Entry& e, bool move) {
     int64_t x = e.x;
     if (core::IntParamBuffer(2) > kRightPageStaff) x += kRightPageShift;
     char line[48];
-    const int n = std::snprintf(line, sizeof line, " %lld %ld %c", static_cast<long long>(x),
-                                static_cast<long>(e.y), move ? 'm' : 'l');
-    return write_ps_line(std::string_view(line, static_cast<std::size_t>(n)));
+    char* end = line;
+    *end++ = ' ';
+    end = put_decimal(end, x);
+    *end++ = ' ';
+    end = put_decimal(end, e.y);
+    *end++ = ' ';
+    *end++ = move ? 'm' : 'l';
+    return write_ps_line(std::string_view(line, static_cast<std::size_t>(end - line)));
 }
 
 // Paints the open path: mode 2 fills by the even-odd rule and strokes the outline; 4 fills

@@ -242,6 +242,8 @@ bool lists_shown_while_waiting() {
     return !has_front_end() || &front_end() != FrontEndWithoutView;
 }
 
+bool page_shown_in_view() { return !has_front_end() || &front_end() != FrontEndWithoutView; }
+
 int32_t MessagesShown = 0;
 
 int32_t show_message(std::string_view text) {

@@ -2,6 +2,7 @@
 // file procedure that the file commands and undo call.
 #include "engine/core/document_files.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "platform/file_identity.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -218,7 +220,8 @@ void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
 
 // Contract: see the header. The bytes are built whole in memory, written to ".~ormest<pid>.tmp"
 // beside the target on unit, flushed, synced (documents; work copies are rewritten before every
-// edit and are not synced) and renamed over the target. A target that exists but may not be
+// edit and are not synced) and renamed over the target; an undo or redo copy that already
+// exists as a file of one name is written over in place. A target that exists but may not be
 // written is refused like a failed open. Such temporary files left in that folder by processes
 // that no longer exist (a save that was killed) are removed first. Tables: none (the units 3
 // and unit are closed).
@@ -247,7 +250,13 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
         put_le_i32(bytes.data(), n);
     }
     unsigned char* p = bytes.data() + header;
-    for (int32_t k = 1; k <= items; ++k, p += 4) put_le_f32(p, words(k));
+    if constexpr (std::endian::native == std::endian::little) {
+        // The words are stored as they lie in memory: one copy instead of one store per word.
+        if (items > 0) std::memcpy(p, words.at(1), 4 * static_cast<std::size_t>(items));
+        p += 4 * static_cast<std::size_t>(items > 0 ? items : 0);
+    } else {
+        for (int32_t k = 1; k <= items; ++k, p += 4) put_le_f32(p, words(k));
+    }
     const float trailer[kDocumentTrailerWords] = {
         static_cast<float>(level), static_cast<float>(metric_flag),
         static_cast<float>(kDocumentTrailerWords), kDocumentEndMarker};
@@ -269,6 +278,26 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
         return DocumentStatus::WriteError;
 
+    // An undo or redo copy (FileMode 2) is written over the last one in place: it is rewritten
+    // before every edit, and a new file per edit costs the file system far more than the bytes.
+    // A copy that fails half-way is reported as failed, and a failed copy is never loaded.
+    if (FileMode == 2 && replacing && old.st_nlink == 1) {
+        const int fd = platform::open_regular_file(target, true, O_NOFOLLOW);
+        if (fd >= 0) {
+            struct stat opened {};
+            bool same = ::fstat(fd, &opened) == 0 && opened.st_ino == old.st_ino &&
+                        opened.st_dev == old.st_dev && opened.st_nlink == 1;
+            if (same) {
+                const auto size = static_cast<off_t>(bytes.size());
+                bool ok = ::pwrite(fd, bytes.data(), bytes.size(), 0) == size;
+                ok = ok && ::ftruncate(fd, size) == 0;
+                ok = ::close(fd) == 0 && ok;
+                return ok ? DocumentStatus::Ok : DocumentStatus::WriteError;
+            }
+            ::close(fd);
+        }
+    }
+
     // A short name of its own, so that a target name near the length limit still has room.
     const std::string temp =
         (fs::path(target).parent_path() / (".~ormest" + std::to_string(::getpid()) + ".tmp"))
@@ -284,6 +313,11 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     ok = close_unit(unit) && ok;
     if (ok && !stored_name) ok = sync_file(temp);
     if (ok && replacing) ::chmod(temp.c_str(), old.st_mode & 07777);
+    // An undo or redo copy (FileMode 2) replaces the last one first: renamed over an existing
+    // file, the file system writes the new copy out at once (and waits on the old one's writing
+    // when it goes), once per edit. Such a copy is never read by a later process, so it needs
+    // no replacing that survives a crash; the backup copy and documents do, and keep it.
+    if (ok && replacing && FileMode == 2) ::unlink(target.c_str());
     if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         fs::remove(temp, ec);

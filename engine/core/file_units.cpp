@@ -61,7 +61,11 @@ bool prepare_write(Unit& u) {
     if (std::fflush(u.file) != 0) return false;
     const long pos = std::ftell(u.file);
     if (pos < 0 || std::fseek(u.file, pos, SEEK_SET) != 0) return false;
-    if (::ftruncate(::fileno(u.file), pos) != 0) return false;
+    // Nothing past the position (a new file): no cut, which on some file systems would make the
+    // close write the file out at once.
+    struct stat st {};
+    const bool longer = ::fstat(::fileno(u.file), &st) != 0 || st.st_size > pos;
+    if (longer && ::ftruncate(::fileno(u.file), pos) != 0) return false;
     u.last = LastOp::Write;
     return true;
 }

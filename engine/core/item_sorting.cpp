@@ -85,6 +85,20 @@ void set_message(std::string_view text) {
     MessageLine(static_cast<int>(text.size()) + 1) = '\0';
 }
 
+// std::round for a finite x, without a library call per item: the truncation and the
+// difference are exact, and a zero keeps x's sign as std::round's does.
+double round_half_away(double x) {
+    if (!(std::fabs(x) < 4503599627370496.0)) return x;  // 2^52 and up: already whole
+    double t = static_cast<double>(static_cast<int64_t>(x));
+    const double d = x - t;
+    if (d >= 0.5) {
+        t += 1.0;
+    } else if (d <= -0.5) {
+        t -= 1.0;
+    }
+    return t == 0.0 ? std::copysign(0.0, x) : t;
+}
+
 // P3 = NINT(P3 * 100) / 100 for every item that has a P3. Computed in double so that no
 // position is cut off by an integer range; infinities and NaN stay as they are.
 void round_positions() {
@@ -94,31 +108,36 @@ void round_positions() {
         if (g_count[i] < 3) continue;
         float& p3 = store[g_start[i] + 2];
         if (!std::isfinite(p3)) continue;
-        p3 = static_cast<float>(std::round(static_cast<double>(p3) * 100.0) / 100.0);
+        p3 = static_cast<float>(round_half_away(static_cast<double>(p3) * 100.0) / 100.0);
     }
 }
 
 // Rewrites the store with the old items g_order[0 .. ItemCount-1] one after another, through
 // ItemStoreScratch, and sets the start table from the records' lengths.
 void write_in_order() {
-    // A store already in order (the common case of a second sort) has nothing to move.
-    bool in_order = true;
-    for (int32_t i = 0; i < ItemCount && in_order; ++i)
-        in_order = g_order[static_cast<std::size_t>(i)] == i + 1;
-    if (in_order) return;
-    copy_words(ItemStore.at(1), ItemStoreScratch.at(1), ItemWordsUsed - 1);
-    int32_t word = 1;
-    for (int32_t i = 0; i < ItemCount; ++i) {
+    // Only the stretch from the first item that moves to the last one is rewritten: the items
+    // before and after it keep their places, and the stretch its words (a store already in
+    // order, the common case of a second sort, has nothing to move).
+    int32_t first = 0;
+    while (first < ItemCount && g_order[static_cast<std::size_t>(first)] == first + 1) ++first;
+    if (first == ItemCount) return;
+    int32_t last = ItemCount - 1;
+    while (last > first && g_order[static_cast<std::size_t>(last)] == last + 1) --last;
+    // Items first + 1 .. last + 1 (numbered from 1) are the stretch.
+    const int32_t from = g_start[static_cast<std::size_t>(first) + 1];
+    const int32_t to = g_start[static_cast<std::size_t>(last) + 2];
+    copy_words(ItemStore.at(from), ItemStoreScratch.at(from), to - from);
+    int32_t word = from;
+    for (int32_t i = first; i <= last; ++i) {
         const auto k = static_cast<std::size_t>(g_order[static_cast<std::size_t>(i)]);
         const int32_t len = g_start[k + 1] - g_start[k];
         copy_words(ItemStoreScratch.at(g_start[k]), ItemStore.at(word), len);
         ItemStartTable(i + 1) = word;
         word += len;
     }
-    ItemStartTable(ItemCount + 1) = word;
-    for (int32_t k = 1; k <= ItemCount + 1; ++k)
+    for (int32_t k = first + 1; k <= last + 1; ++k)
         g_start[static_cast<std::size_t>(k)] = ItemStartTable(k);
-    for (int32_t k = 1; k <= ItemCount; ++k) {
+    for (int32_t k = first + 1; k <= last + 1; ++k) {
         const auto i = static_cast<std::size_t>(k);
         g_count[i] = std::min(int_of(ItemStore(g_start[i])), g_start[i + 1] - g_start[i] - 1);
     }
@@ -136,7 +155,24 @@ void keep_keys(int32_t k, double key1, float key2, std::size_t& kept, std::size_
 
 // The kept entries in order, then the items set aside in their present order: g_order.
 void order_entries(std::size_t kept, std::size_t beyond) {
-    std::sort(g_entries.begin(), g_entries.begin() + static_cast<std::ptrdiff_t>(kept));
+    // Every entry is distinct (the item number is part of it), so there is one order, whatever
+    // sorts. A store sorted before and changed in one place since (each "LJ" sorts a page whose
+    // last system it moved) is out of order only in a stretch: only that stretch is sorted,
+    // widened until everything before it is smaller and everything after it larger.
+    SortEntry* const begin = g_entries.data();
+    const auto n = static_cast<std::ptrdiff_t>(kept);
+    std::ptrdiff_t first = 0;
+    while (first + 1 < n && begin[first] < begin[first + 1]) ++first;
+    if (first + 1 < n) {
+        std::ptrdiff_t last = n - 1;
+        while (last > first && begin[last - 1] < begin[last]) --last;
+        const auto [low, high] = std::minmax_element(begin + first, begin + last + 1);
+        const SortEntry smallest = *low;
+        const SortEntry largest = *high;
+        while (first > 0 && smallest < begin[first - 1]) --first;
+        while (last + 1 < n && begin[last + 1] < largest) ++last;
+        std::sort(begin + first, begin + last + 1);
+    }
     for (std::size_t i = 0; i < kept; ++i)
         g_order[i] = static_cast<int32_t>(g_entries[i].minor & 0xFFFFFFFFu);
     std::copy_n(g_beyond.begin(), beyond, g_order.begin() + static_cast<std::ptrdiff_t>(kept));
@@ -146,21 +182,27 @@ void order_entries(std::size_t kept, std::size_t beyond) {
 // rests; key2 = P4, plus 5 for rests. s is the staff, 201 - staff with `reverse`; with
 // `raise_low` staves below 200 count 300 higher. key1 is a double: a float cannot hold nine
 // digits. A staff number that is not a number sorts last.
+void staff_keys(int32_t k, bool reverse, bool raise_low, double& key1, float& key2) {
+    const float p1 = param(k, 1);
+    double p2 = param(k, 2);
+    if (raise_low && p2 < kRaisedStaffLimit) p2 += kRaisedStaffShift;
+    double staff = std::trunc(p2);
+    if (reverse) staff = 201.0 - staff;
+    key1 = std::trunc(staff * 1000000.0 + static_cast<double>(param(k, 3)) * 1000.0);
+    if (p1 > 2.0f) key1 += 1.0;
+    key2 = 0.0f;
+    if (g_count[static_cast<std::size_t>(k)] >= 4) {
+        key2 = p1 == 2.0f ? param(k, 4) + 5.0f : param(k, 4);
+    }
+}
+
 void order_by_staff(bool reverse, bool raise_low) {
     std::size_t kept = 0;
     std::size_t beyond = 0;
     for (int32_t k = 1; k <= ItemCount; ++k) {
-        const float p1 = param(k, 1);
-        double p2 = param(k, 2);
-        if (raise_low && p2 < kRaisedStaffLimit) p2 += kRaisedStaffShift;
-        double staff = std::trunc(p2);
-        if (reverse) staff = 201.0 - staff;
-        double key1 = std::trunc(staff * 1000000.0 + static_cast<double>(param(k, 3)) * 1000.0);
-        if (p1 > 2.0f) key1 += 1.0;
+        double key1 = 0.0;
         float key2 = 0.0f;
-        if (g_count[static_cast<std::size_t>(k)] >= 4) {
-            key2 = p1 == 2.0f ? param(k, 4) + 5.0f : param(k, 4);
-        }
+        staff_keys(k, reverse, raise_low, key1, key2);
         keep_keys(k, key1, key2, kept, beyond);
     }
     order_entries(kept, beyond);

@@ -16,11 +16,48 @@ void fetch_current_item() {
     ItemCursor.position = ItemCursor.n >= 3 ? ItemStore(s + 3) : 0.0f;
 }
 
+namespace {
+
+// Whether the table already holds what the walk below would write: every entry one record
+// after the last, the last at ItemWordsUsed. Checked item by item without the walk's chain of
+// reads (each step of which waits for the last), so that the common case of a table that is
+// right costs a fraction of the rebuild.
+bool start_table_describes_store(bool codes_settled) {
+    const int32_t n = ItemCount;
+    if (n < 1 || n + 1 > kItemStartEntries || ItemStartTable(1) != 1 ||
+        ItemStartTable(n + 1) != ItemWordsUsed) {
+        return false;
+    }
+    const int32_t* start = ItemStartTable.data();  // start[k - 1] = START(k)
+    const float* store = ItemStore.data();         // store[w - 1] = word w
+    const int32_t end = ItemWordsUsed - 1;
+    const int32_t last_word = std::min(ItemStoreCapacity, kItemStoreWords);
+    for (int32_t k = 1; k <= n; ++k) {
+        const int32_t pos = start[k - 1];
+        const int32_t next = start[k];
+        if (pos < 1 || pos > last_word) return false;
+        // The count as the walk takes it (int_of): NaN, below 1 and beyond the integers fail.
+        const float count = store[pos - 1];
+        if (!(count >= 1.0f && count < 2147483647.0f)) return false;
+        const auto c = static_cast<int32_t>(count);
+        if (c > ItemStoreCapacity - pos || next != pos + c + 1 || (k != n && next >= end))
+            return false;
+        if (codes_settled) {
+            const float code = pos < kItemStoreWords ? store[pos] : 0.0f;
+            if (code == 0.0f || code >= 19.0f) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 // Contract: walks the count words from word 1 and rebuilds ItemStartTable, ItemCount and
 // ItemWordsUsed. The walk ends at a count word of 0, at the old end of the store, or at a
 // count word that is negative or would run past the store (a damaged store ends there rather
 // than sending the walk outside it).
 void rebuild_item_start_table() {
+    if (start_table_describes_store(false)) return;
     int32_t pos = 1;
     int32_t k = 1;
     for (;;) {
@@ -35,6 +72,8 @@ void rebuild_item_start_table() {
     ItemWordsUsed = ItemStartTable(k);
     ItemCount = k - 1;
 }
+
+bool item_store_settled() { return start_table_describes_store(true); }
 
 void rebuild_item_start_table_and_copy() {
     rebuild_item_start_table();
@@ -278,8 +317,18 @@ void upper_case_key_letters(FixedText<512>& line, int32_t& n, int32_t& c1, int32
 
 void upper_case_command_line(int32_t& n) {
     n = 0;
-    for (int32_t k = 512; k >= 1; --k) {
-        if (static_cast<signed char>(CommandLine(k)) > 32) {
+    // From the end, eight blanks at a time over the blank tail a typed line leaves; then
+    // character by character.
+    const char* text = CommandLine.data();
+    int32_t k = 512;
+    while (k >= 8) {
+        uint64_t chunk = 0;
+        std::memcpy(&chunk, text + k - 8, 8);
+        if (chunk != 0x2020202020202020ull) break;
+        k -= 8;
+    }
+    for (; k >= 1; --k) {
+        if (static_cast<signed char>(text[k - 1]) > 32) {
             n = k;
             break;
         }

@@ -16,6 +16,9 @@ namespace core {
 void fetch_current_item();
 // Rebuilds ItemStartTable, ItemCount and ItemWordsUsed from the count words.
 void rebuild_item_start_table();
+// Whether the start table already describes the store (see the rebuild) and no item has a code
+// (P1) of 0 or of 19 and up: what a redraw would leave of the store. False for an empty store.
+bool item_store_settled();
 // The same rebuild, START(1) = 1, then words 1..ItemWordsUsed copied to ItemStoreScratch.
 void rebuild_item_start_table_and_copy();
 // Gives item k new_n parameters (new ones are zeros at the end; a shrink drops the last).

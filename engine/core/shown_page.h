@@ -13,6 +13,10 @@ class FrontEndPort;
 extern const FrontEndPort* FrontEndWithoutView;
 // Whether the current front-end shows the lists while a command waits.
 bool lists_shown_while_waiting();
+// Whether a view shows the page at all (false for a front-end without a view): without one, a
+// command that only redraws to bring the lists up to the store may leave that to the next
+// redraw that needs them.
+bool page_shown_in_view();
 
 extern int32_t MessagesShown;
 

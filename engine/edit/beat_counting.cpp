@@ -73,6 +73,29 @@ bool is_duration(float v) { return v > 0.0f; }
 
 bool takes_event_code(int32_t code) { return (code >= 1 && code < 4) || code == 14 || code > 16; }
 
+// The first item from which on a walk for staves from lowest up has to look: the items before
+// it are all passed over by such a walk, without effect. With three_words, items of fewer than
+// 3 parameters are passed over too and the staff is P2; else the staff is P2 of items of 2 or
+// more, 0 of the others. Read straight from the store (these walks cross the whole page before
+// the system, once per system); a record the store cannot hold stops the look there.
+int32_t first_item_from_staff(int32_t lowest, bool three_words) {
+    const int32_t* start = ItemStartTable.data();  // start[i - 1] = START(i)
+    const float* store = core::ItemStore.data();   // store[w - 1] = word w
+    int32_t i = 1;
+    for (; i <= core::ItemCount; ++i) {
+        const int32_t s = start[i - 1];
+        if (s < 1 || s + 2 > core::kItemStoreWords) break;
+        const float count = store[s - 1];
+        if (three_words) {
+            if (core::int_of(count) >= 3 && core::int_of(store[s + 1]) >= lowest) break;
+        } else {
+            const int32_t staff = count >= 2.0f ? core::int_of(store[s + 1]) : 0;
+            if (staff >= lowest) break;
+        }
+    }
+    return i;
+}
+
 // Fills SystemEventTable from the store (items of staves lowest..highest lying on the page) and
 // sorts it. False when more than kEventLimit events would be needed.
 bool collect_events(int32_t lowest, int32_t highest) {
@@ -89,7 +112,8 @@ bool collect_events(int32_t lowest, int32_t highest) {
     };
     const Event* previous = nullptr;
     int32_t previous_index = -1;
-    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+    const int32_t first = lowest <= highest ? first_item_from_staff(lowest, true) : 1;
+    for (int32_t i = first; i <= core::ItemCount; ++i) {
         const int32_t s = ItemStartTable(i);
         if (count_of(s) < 3) continue;
         const int32_t staff = staff_of(s);
@@ -692,7 +716,7 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     float reference = 0.0f;
     // The walks and boxes start at the range's first item: every item before it lies on a
     // lower staff and would only be passed over.
-    int32_t item = 1;
+    int32_t item = first_item_from_staff(range_low, false);
     while (item <= core::ItemCount) {
         const int32_t start = core::ItemStartTable(item);
         const int32_t staff =

@@ -551,7 +551,8 @@ void mark_box_items() {
     const int32_t low = core::int_of(kept(1));
     const int32_t high = std::max(core::int_of(kept(4)), low);
     int32_t first = 0;
-    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+    // Without a view no item is marked: nothing to look for.
+    for (int32_t i = 1; shown && i <= core::ItemCount; ++i) {
         const int32_t s = core::ItemStartTable(i);
         const float code = core::ItemStore(s + 1);
         const float p3 = core::ItemStore(s + 3);
@@ -560,7 +561,6 @@ void mark_box_items() {
             staff > high) {
             continue;
         }
-        if (!shown) continue;
         core::ItemStore(s + 1) = -code;
         if (first == 0) first = i;
     }

@@ -12,6 +12,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/beat_counting.h"
@@ -63,6 +64,21 @@ int32_t code_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i) + 1
 int32_t staff_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i) + 2)); }
 float& word(int32_t i, int32_t k) { return ItemStore(ItemStartTable(i) + k); }
 float word_or_zero(int32_t i, int32_t k) { return count_of(i) >= k ? word(i, k) : 0.0f; }
+
+// The first item whose staff (P2 as staff_of reads it) is lowest or higher: every walk below
+// passes over the items before it without effect. Read straight from the store, as these walks
+// cross the whole page before the system once per system; a record the store cannot hold stops
+// the look there.
+int32_t first_item_from_staff(int32_t lowest) {
+    const int32_t* start = ItemStartTable.data();  // start[i - 1] = START(i)
+    const float* store = ItemStore.data();         // store[w - 1] = word w
+    int32_t i = 1;
+    for (; i <= ItemCount; ++i) {
+        const int32_t s = start[i - 1];
+        if (s < 1 || s + 2 > core::kItemStoreWords || core::int_of(store[s + 1]) >= lowest) break;
+    }
+    return i;
+}
 
 // The staff order of the sort with the sub-letter "X".
 void sort_by_staff() { core::sort_item_store_with_letter('X'); }
@@ -142,7 +158,7 @@ void hold_typed_system_to_staves() {
 // that the spacing keeps it with the note. True when one moved.
 bool tuck_lines_to_notes(int32_t lowest, int32_t highest) {
     bool moved = false;
-    for (int32_t i = 2; i <= ItemCount; ++i) {
+    for (int32_t i = std::max(2, first_item_from_staff(lowest)); i <= ItemCount; ++i) {
         if (code_of(i) != kCodeLine || code_of(i - 1) != kCodeNote) continue;
         const int32_t staff = staff_of(i);
         if (staff < lowest || staff > highest || count_of(i) < 7) continue;
@@ -167,7 +183,7 @@ bool ensure_position(int32_t i) {
 // line: it moves 1.5 right when that start lies in [from, to). True when one moved.
 bool move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) {
     bool moved = false;
-    int32_t i = 1;
+    int32_t i = first_item_from_staff(lowest);
     for (int32_t staff = lowest; staff <= highest; ++staff) {
         int32_t clef = 0;
         int32_t staff_item = 0;
@@ -192,7 +208,7 @@ bool move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) 
 void pull_line_ends(int32_t lowest, int32_t highest) {
     const float extent = render::PageExtent;
     const float inside = extent - 1.0f;
-    for (int32_t i = 1; i <= ItemCount; ++i) {
+    for (int32_t i = first_item_from_staff(lowest); i <= ItemCount; ++i) {
         const int32_t staff = staff_of(i);
         if (staff < lowest || staff > highest) continue;
         const int32_t code = code_of(i);
@@ -209,7 +225,7 @@ void pull_line_ends(int32_t lowest, int32_t highest) {
 // Rests of P5 -2 or less between from and to get P9 = -1 (grown to 9 parameters first); a rest
 // the full store cannot grow is left as it is.
 void mark_centred_rests(int32_t lowest, int32_t highest, float from, float to) {
-    for (int32_t i = 1; i <= ItemCount; ++i) {
+    for (int32_t i = first_item_from_staff(lowest); i <= ItemCount; ++i) {
         if (code_of(i) != kCodeRest || count_of(i) < 5) continue;
         const int32_t staff = staff_of(i);
         if (staff < lowest || staff > highest) continue;
@@ -225,7 +241,7 @@ void mark_centred_rests(int32_t lowest, int32_t highest, float from, float to) {
 void staff_line_ends(int32_t staff, float& left, float& right) {
     left = 0.0f;
     right = render::PageExtent;
-    for (int32_t i = 1; i <= ItemCount; ++i) {
+    for (int32_t i = first_item_from_staff(staff); i <= ItemCount; ++i) {
         if (code_of(i) != kCodeStaff || staff_of(i) != staff) continue;
         left = word_or_zero(i, 3);
         if (count_of(i) > 5 && word(i, 6) != 0.0f) right = word(i, 6);
@@ -542,10 +558,16 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     }
     const int32_t unit = core::MacroUnit;
     core::MacroUnit = 0;
-    // Only the system's staves moved: the rest of the page keeps its drawing.
+    // Only the system's staves moved: the rest of the page keeps its drawing. Without a view
+    // only the store is settled as the redraw would settle it; the next redraw that needs the
+    // lists draws what changed.
     if (ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
         core::OutputBufferViews.text.bound()) {
-        render::redraw_changed_items();
+        if (core::page_shown_in_view()) {
+            render::redraw_changed_items();
+        } else {
+            render::settle_items();
+        }
     }
     core::MacroUnit = unit;
     core::ChangesMadeFlag = 1;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/core/numeric.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
@@ -269,11 +270,15 @@ void commit_item() {
         return;
     }
 
-    float highest = 0.0f;
-    float lowest = 0.0f;
-    core::find_staff_range(highest, lowest);
-    const float staff = p(2);
-    NewItemStaffSide = staff >= highest ? 1 : (staff <= lowest ? -1 : 0);
+    // The side is for the view that follows the new item; without a view the scan of the whole
+    // store per item would make a long typed or read page cost its length squared.
+    if (core::page_shown_in_view()) {
+        float highest = 0.0f;
+        float lowest = 0.0f;
+        core::find_staff_range(highest, lowest);
+        const float staff = p(2);
+        NewItemStaffSide = staff >= highest ? 1 : (staff <= lowest ? -1 : 0);
+    }
     render::redraw_items();
 }
 

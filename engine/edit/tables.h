@@ -25,7 +25,7 @@ extern int32_t EditChangesPending;
 extern int32_t EditPreviewMode;
 // Where the staff of the last item committed with no item edited lies among the staff items:
 // -1 at or below the lowest, +1 at or above the highest (+1 when both hold), else 0. Written by
-// commit_item.
+// commit_item while a view shows the page; without one it keeps its value.
 extern int32_t NewItemStaffSide;
 // ItemWordsUsed right after apply_edit_line's preview commit, before the words are given back:
 // the end of the preview copy, which the text editor and the copy word take as their base.

@@ -658,6 +658,8 @@ void settle_items() {
             core::rebuild_item_start_table();
         return;
     }
+    // Settled already (a store each command settles): one pass that changes nothing.
+    if (core::item_store_settled()) return;
     core::rebuild_item_start_table();
     int32_t count = core::ItemCount;
     int32_t k = 1;

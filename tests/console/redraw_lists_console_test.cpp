@@ -2,6 +2,7 @@
 // redraw: the graphics list, the text stream and every item's spans. Commands are typed one by
 // one into the engine with the test's own lists (the questions answered from the front-end's
 // input), and after each the lists are compared with a whole redraw of the same store.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "engine/commands/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/front_end_port.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/render/page_redraw.h"
 #include "tests/support/console_run.h"
@@ -46,10 +48,12 @@ class RedrawListsTest : public ConsoleSessionTest {
         core::OutputBufferViews.text.unbind();
         ConsoleSessionTest::TearDown();
     }
-    // The console front-end answers the questions from these lines.
-    void answer_with(const std::string& lines) {
+    // The console front-end answers the questions from these lines. It stands for a front-end
+    // with a view, which the redraws draw for, unless without_view.
+    void answer_with(const std::string& lines, bool without_view = false) {
         answers_.str(lines);
         console_ = std::make_unique<ConsoleFrontEnd>(answers_, out_);
+        if (!without_view) core::FrontEndWithoutView = nullptr;
         core::set_front_end(console_.get());
         if (!started_) started_ = core::start_engine();
         ASSERT_TRUE(started_) << out_.str();
@@ -142,6 +146,29 @@ TEST_F(RedrawListsTest, LjOnEverySystemLeavesTheListsOfAWholeRedraw) {
 
     // Once more, now that the spacing is settled: LJ then changes little or nothing.
     justify_every_system(6, true);
+}
+
+// Without a view LJ draws nothing (the lists stay as the load drew them) but settles the store;
+// the next redraw of what changed then leaves the lists of a whole redraw.
+TEST_F(RedrawListsTest, WithoutAViewLjDrawsNothingAndTheNextRedrawCatchesUp) {
+    answer_with("", true);
+    type("G " + reference_page("justify_page").string());
+    ASSERT_GT(core::ItemCount, 100) << out_.str();
+    const Lists loaded = lists();
+    answer_with("Y\nY\n", true);
+    type("LJ");
+    type("1 2");
+    type("LJ");
+    type("5 2");
+    // The items' output as loaded (the box's outline may follow it).
+    const Lists now = lists();
+    ASSERT_GE(now.graphics.size(), loaded.graphics.size());
+    EXPECT_TRUE(std::equal(loaded.graphics.begin(), loaded.graphics.end(), now.graphics.begin()));
+    EXPECT_TRUE(now.text == loaded.text);
+    EXPECT_TRUE(now.graphics_spans == loaded.graphics_spans);
+    EXPECT_NE(out_.str().find("Source Box O.K.?"), std::string::npos);
+    render::redraw_changed_items();
+    expect_whole_redraw_lists("after LJ without a view and a redraw of what changed");
 }
 
 // Without a whole redraw in between, each partial redraw starts from the previous one's lists.

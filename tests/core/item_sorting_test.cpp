@@ -146,6 +146,47 @@ TEST_F(SortTest, PositionsAreRoundedToHundredthsAndEqualItemsKeepTheirOrder) {
     EXPECT_EQ(page(), sorted);
 }
 
+// A store out of order in one stretch (a sorted page whose one system moved) comes out as a
+// whole sort leaves it, also where the stretch must take in items on either side of it; small
+// positions keep the sign their rounding gives.
+TEST_F(SortTest, AStoreOutOfOrderInOneStretchSortsWhole) {
+    // Positions 1 5 9 3 2 10: the stretch 9 3 2 also takes the 5 before it.
+    for (float p : {1.0f, 5.0f, 9.0f, 3.0f, 2.0f, 10.0f}) add(1, 1, p, 0, p);
+    EXPECT_FALSE(sort_store("OX"));
+    EXPECT_EQ(tags(), (std::vector<float>{1, 2, 3, 5, 9, 10}));
+    expect_start_table_consistent();
+    // Positions 1 6 2 3 4 7: the stretch 6 2 also takes the 3 and 4 after it.
+    core::ItemWordsUsed = 1;
+    core::ItemCount = 0;
+    for (float p : {1.0f, 6.0f, 2.0f, 3.0f, 4.0f, 7.0f}) add(1, 1, p, 0, p);
+    EXPECT_FALSE(sort_store("OX"));
+    EXPECT_EQ(tags(), (std::vector<float>{1, 2, 3, 4, 6, 7}));
+    // Records of other lengths in the stretch keep every word.
+    core::ItemWordsUsed = 1;
+    core::ItemCount = 0;
+    add(1, 1, 1, 0, 1);
+    add_sized(25, 4, 0);  // a line at 10 on staff 1
+    add(1, 1, 2, 0, 2);
+    add_text(1, 3, 0, 3);
+    add(1, 2, 1, 0, 5);
+    EXPECT_FALSE(sort_store("OX"));
+    EXPECT_EQ(tags(), (std::vector<float>{1, 2, 3, 4, 5}));
+    expect_start_table_consistent();
+    EXPECT_EQ(item(4).size(), 26u);  // the count and 25 parameters
+    EXPECT_EQ(item(3).size(), 18u);  // 16 parameters and a word of characters
+    // Rounding: -0.004 becomes -0.0 and 0.004 +0.0, as NINT rounds them.
+    core::ItemWordsUsed = 1;
+    core::ItemCount = 0;
+    add(1, 1, -0.004f, 0, 1);
+    add(1, 1, 0.004f, 0, 2);
+    add(1, 1, -0.125f, 0, 3);  // half a hundredth: away from zero
+    sort_store("OX");
+    EXPECT_EQ(tags(), (std::vector<float>{3, 1, 2}));
+    EXPECT_EQ(column(3), (std::vector<float>{-0.13f, 0.0f, 0.0f}));
+    EXPECT_TRUE(std::signbit(item(2).at(3)));
+    EXPECT_FALSE(std::signbit(item(3).at(3)));
+}
+
 // On the highest staves the keys pass 256,000,000, where a float tells positions only 16
 // thousandths apart: every hundredth must still count.
 TEST_F(SortTest, HundredthsCountOnTheHighestStaves) {

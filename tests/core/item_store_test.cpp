@@ -266,6 +266,41 @@ TEST_F(ItemStoreTest, RebuildKeepsARecordEndingOnTheStoresLastWord) {
     EXPECT_EQ(ItemWordsUsed, 1);
 }
 
+// A table that ends where the store does but splits it wrongly (two records whose counts were
+// changed against each other) is rebuilt, never taken as it stands; the settled check sees the
+// same and also codes of 0 and of 19 and up.
+TEST_F(ItemStoreTest, RebuildTrustsOnlyATableThatDescribesEveryRecord) {
+    add_item({1, 1, 10, 5});
+    add_item({8, 1, 0});
+    add_item({14, 1, 20, 0, 3});
+    expect_invariants();
+    EXPECT_TRUE(item_store_settled());
+    // Records 1 and 2 become 3 and 4 parameters long: same words, another split.
+    ItemStore(ItemStartTable(1)) = 3.0f;
+    ItemStore(ItemStartTable(1) + 4) = 4.0f;
+    EXPECT_FALSE(item_store_settled());
+    rebuild_item_start_table();
+    EXPECT_EQ(ItemCount, 3);
+    EXPECT_EQ(ItemStartTable(2), 5);
+    expect_invariants();
+    EXPECT_TRUE(item_store_settled());
+    // One entry off in the middle.
+    ItemStartTable(2) += 1;
+    rebuild_item_start_table();
+    expect_invariants();
+    // Codes a redraw would change.
+    for (float code : {0.0f, 19.0f, 25.0f}) {
+        ItemStore(ItemStartTable(3) + 1) = code;
+        EXPECT_FALSE(item_store_settled()) << code;
+    }
+    for (float code : {-4.0f, 18.0f}) {
+        ItemStore(ItemStartTable(3) + 1) = code;
+        EXPECT_TRUE(item_store_settled()) << code;
+    }
+    ItemCount = 0;
+    EXPECT_FALSE(item_store_settled());
+}
+
 TEST_F(ItemStoreTest, MoveReordersRecordsBothWaysAndBoundsItsNumbers) {
     add_item({1, 1, 10, 5});
     add_item({2, 2, 20, 6, 8});
@@ -340,6 +375,28 @@ TEST(ItemStoreUtilities, CommandLineLengthTreatsHighCodesAsBlankButLineLengthCou
     EXPECT_EQ(CommandModeLetters(1), 'N');
     EXPECT_EQ(CommandModeLetters(2), 'O');
     EXPECT_EQ(find_line_length(line), 9);
+}
+
+// The line's length is found from the end eight blanks at a time: the last character counts in
+// whichever column of a group of eight it stands, and a NUL, a tab or a high code in the tail
+// counts as blank there too.
+TEST(ItemStoreUtilities, CommandLineLengthFindsTheLastCharacterInAnyColumn) {
+    reset_engine();
+    for (int32_t column : {1, 7, 8, 9, 16, 17, 505, 511}) {
+        CommandLine.blank();
+        CommandLine(column) = 'q';
+        if (column + 1 <= 512) CommandLine(column + 1) = '\t';
+        if (column + 3 <= 512) CommandLine(column + 3) = '\0';
+        if (column + 5 <= 512) CommandLine(column + 5) = static_cast<char>(0xE9);
+        int32_t n = 0;
+        upper_case_command_line(n);
+        EXPECT_EQ(n, column) << column;
+        EXPECT_EQ(CommandLine(column), 'Q') << column;
+    }
+    CommandLine.blank();
+    int32_t n = -1;
+    upper_case_command_line(n);
+    EXPECT_EQ(n, 0);
 }
 
 TEST(ItemStoreUtilities, CStringTerminatesAfterTheLastPrintableCharacterWithinTheField) {

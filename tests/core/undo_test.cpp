@@ -280,6 +280,34 @@ TEST_F(UndoTest, AMissingOrUnwritableCopyLosesNothing) {
     EXPECT_EQ(core::UndoRedoState, 0);
 }
 
+// Each copy is written over the last one: a shorter page leaves no tail of the longer copy (the
+// bytes are those of a copy written afresh), and a second name for the old copy keeps the old
+// copy rather than being written through.
+TEST_F(UndoTest, ACopyReplacesTheLastOneWholeAndNeverWritesThroughASecondName) {
+    open_document("kept.mus");
+    type_all({"8 1 0", "1 1 10 5", "1 1 12 5"});
+    const std::string two_items = read_text(work("!undo!.tmp"));
+    // The page shrinks to its first item; the next copy is that one item.
+    core::ItemCount = 1;
+    core::ItemWordsUsed = core::ItemStartTable(2);
+    const std::vector<float> one = page();
+    type("1 1 14 5");
+    const std::string one_item = read_text(work("!undo!.tmp"));
+    EXPECT_LT(one_item.size(), two_items.size());
+    type("UNDO");
+    EXPECT_EQ(page(), one);
+    // The same page's copy written where there was none.
+    fs::remove(work("!undo!.tmp"));
+    type("1 1 14 5");
+    EXPECT_EQ(read_text(work("!undo!.tmp")), one_item);
+    // A second name for the copy keeps the copy it named.
+    fs::create_hard_link(work("!undo!.tmp"), dir_ / "second name.tmp");
+    type("1 1 16 5");
+    EXPECT_EQ(read_text(dir_ / "second name.tmp"), one_item);
+    EXPECT_FALSE(fs::equivalent(work("!undo!.tmp"), dir_ / "second name.tmp"));
+    EXPECT_GT(read_text(work("!undo!.tmp")).size(), one_item.size());
+}
+
 // A link planted at the copy's name in the work folder is replaced by the copy: the file it
 // led to is never written, and UNDO loads the copy itself.
 TEST_F(UndoTest, ALinkAtTheCopysNameIsReplacedNeverWrittenThrough) {
