@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/commands/file_commands.h"
+#include "engine/core/file_names.h"
 #include "engine/core/file_units.h"
 #include "engine/core/tables.h"
 #include "output/tables.h"

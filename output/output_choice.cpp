@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/commands/file_commands.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
+#include "engine/core/file_names.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/layout/measure_command.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/commands/file_commands.h"
+#include "engine/core/file_names.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/name_compare.h"
 

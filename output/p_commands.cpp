@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "engine/commands/family_entries.h"
-#include "engine/commands/interpreter_tables.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
@@ -18,6 +16,7 @@
 #include "engine/core/preferences.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/stem_direction.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/commands/file_commands.h"
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
+#include "engine/core/file_names.h"
 #include "engine/core/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
@@ -24,6 +24,7 @@
 #include "engine/render/tables.h"
 #include "output/batch_list.h"
 #include "output/output_choice.h"
+#include "output/output_hooks.h"
 #include "output/ps_display_list.h"
 #include "output/ps_symbols.h"
 #include "output/output_names.h"
@@ -253,12 +254,13 @@ void stop_job() {
     close_output();
 }
 
-// Loads the document of the batch and measures its page. False (told) when it cannot be
-// loaded.
+// Loads the document of the batch through the file commands' load and measures its page.
+// False (told) when it cannot be loaded.
 bool load_batch_document(int32_t doc) {
     const core::FixedText<512> name = BatchList.names(doc);
     render::OutputPassWord = 1;
-    if (!core::load_document_file(name)) {
+    const auto load = OutputHooks.load_document_file;
+    if (load == nullptr || !load(name)) {
         core::show_message("Leaving Batch Printing.");
         return false;
     }

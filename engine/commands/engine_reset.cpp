@@ -30,6 +30,7 @@
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_escapes.h"
+#include "output/output_hooks.h"
 #include "output/output_registration.h"
 #include "output/tables.h"
 
@@ -73,6 +74,8 @@ void reset_engine() {
     edit::reset_measure_numbers_state();
     output::reset_output_tables();
     output::register_output_hooks();
+    // A batch loads its documents as a get does; the output stands below the file commands.
+    output::OutputHooks.load_document_file = load_document_file;
 }
 
 }  // namespace core

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/file_names.h"  // make_temp_path, get_name_extension, confirm_overwrite
 #include "engine/core/fixed_array.h"
 #include "engine/core/title_line.h"
 
@@ -77,18 +78,6 @@ void run_file_command();
 // completed by make_temp_path. False when the dialog or the question was cancelled or the name
 // is blank; nothing has changed then (the caller draws the page again).
 bool resolve_mus_file_name(FixedText<512>& name);
-
-// A name as the files are opened: one beginning "C:\!TMP" is kept (the work folder); one with a
-// folder keeps it (a relative folder is taken from the current folder); a bare name gets the
-// current folder in front.
-std::string make_temp_path(std::string_view name);
-
-// The extension of the name's last component from its last "." on ("" when there is none).
-std::string get_name_extension(std::string_view name);
-
-// -1 (go ahead) when no file name exists; otherwise the kind-2 question "FILE EXISTS - Write over
-// file? - " with the name, its answer returned. ChangesMadeFlag is kept whatever the answer.
-int32_t confirm_overwrite(std::string_view name);
 
 // Loads the resolved name: checks that it exists, asks a merge's staff offset, reads it into
 // ItemStoreScratch and only then puts it into the store (replacing the page, or appending for a

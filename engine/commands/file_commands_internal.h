@@ -5,17 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/file_names.h"  // file_detail::trim_name, file_detail::last_component
 #include "engine/core/fixed_array.h"
 #include "engine/core/name_compare.h"
 
 namespace core::file_detail {
 
-// text up to its first NUL, without the blanks around it.
-std::string_view trim_name(std::string_view text);
 using core::equals_nocase;
 using core::starts_with_nocase;
-// The start of the last path component (after the last "\" or "/").
-std::size_t last_component(std::string_view name);
 
 // The front-end's request in MessageLine: the open ("~~R") or the save ("~~W").
 bool is_front_end_read();

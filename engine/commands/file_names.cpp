@@ -1,6 +1,6 @@
 // File names for the file commands: the name of a get or save from the command, the front-end
-// or the file dialog, its extension, the folder a bare name is taken from, and the overwrite
-// question.
+// or the file dialog, and its completion with an extension. A name's extension, the folder a
+// bare name is taken from and the overwrite question are the core's (engine/core/file_names.h).
 #include <string>
 #include <utility>
 
@@ -9,6 +9,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/file_history.h"
+#include "engine/core/file_names.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "platform/file_kind.h"
@@ -22,22 +23,8 @@ namespace {
 
 constexpr std::size_t kShortBufferChars = 48;
 constexpr std::size_t kNameField = 512;
-// The question shows 51 characters of the name: a longer one shows its end.
-constexpr std::size_t kQuestionNameChars = 51;
 
 }  // namespace
-
-std::string_view trim_name(std::string_view text) {
-    if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    return text;
-}
-
-std::size_t last_component(std::string_view name) {
-    const std::size_t sep = name.find_last_of("\\/");
-    return sep == std::string_view::npos ? 0 : sep + 1;
-}
 
 bool is_front_end_read() { return MessageLine.starts_with("~~R"); }
 bool is_front_end_write() { return MessageLine.starts_with("~~W"); }
@@ -116,29 +103,6 @@ bool ask_for_name(std::string& text, bool saving) {
 
 }  // namespace
 
-std::string get_name_extension(std::string_view name) {
-    name = trim_name(name);
-    name = name.substr(last_component(name));
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
-}
-
-// Contract: see the header. A name without a drive or leading separator is relative to the
-// current folder and is made whole with it, so that it still names the same file after the
-// current folder moves; when only its case differs from a file's there, it takes the file's own.
-std::string make_temp_path(std::string_view name) {
-    const std::string t(trim_name(name));
-    if (t.empty() || starts_with_nocase(t, "C:\\!TMP")) return t;
-    const bool absolute = t.front() == '/' || t.front() == '\\' || (t.size() >= 2 && t[1] == ':');
-    if (absolute) return t;
-    std::string path = platform::current_folder();
-    if (path.empty() || path.back() != '/') path += '/';
-    path += t;
-    const std::string local = platform::local_path(path);
-    if (!local.empty() && platform::file_exists(local)) return local;
-    return path;
-}
-
 // Contract: see the header. Reads MessageLine, SecondLine, CurrentFileName and the last-file
 // record; writes CommandModeLetters(2) (blank for "~~R", 0 on Cancel), SecondLine (a dialog's
 // answer behind the command word), DefaultExtension, FrontEndCommandBuffer and
@@ -210,24 +174,6 @@ bool file_detail::complete_file_name(std::string text, FixedText<512>& name) {
     if (!name_fits(path)) return false;
     name.set(path);
     return true;
-}
-
-// Contract: see the header. SecondLine carries the name into the question and is the caller's
-// again afterwards.
-int32_t confirm_overwrite(std::string_view name) {
-    name = trim_name(name);
-    if (!platform::file_exists(name)) return -1;
-    const int32_t changes = ChangesMadeFlag;
-    const FixedText<512> second = SecondLine;
-    if (name.size() > kQuestionNameChars) {
-        SecondLine.set("..." + std::string(name.substr(name.size() - (kQuestionNameChars - 3))));
-    } else {
-        SecondLine.set(name);
-    }
-    const int32_t answer = confirm_discard(2);
-    SecondLine = second;
-    ChangesMadeFlag = changes;
-    return answer;
 }
 
 }  // namespace core

@@ -26,7 +26,6 @@ Array1<FixedText<16>, kItemHelpTopics> make_help_topics() {
 FixedText<512> LastCommand;
 int32_t LineEditorCursor = 0;
 int32_t LineEditorLength = 0;
-int32_t DocumentStarted = 0;
 int32_t PlayLoopActive = 0;
 int32_t PlayRequested = 0;
 int32_t PlayTempo = 0;
@@ -52,7 +51,6 @@ void reset_interpreter_tables() {
     LastCommand.blank();
     LineEditorCursor = 0;
     LineEditorLength = 0;
-    DocumentStarted = 0;
     PlayLoopActive = 0;
     PlayRequested = 0;
     PlayTempo = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/core/document_tables.h"  // DocumentStarted
 #include "engine/core/fixed_array.h"
 #include "engine/render/tables.h"
 
@@ -26,9 +27,9 @@ extern int32_t LineEditorLength;
 
 // ---- document, play loop, scan direction ---------------------------------------------------
 
-// 0 until the first ordinary command after start-up or a document reset: that command sets up
-// a new document first. Also cleared by the families that empty the page.
-extern int32_t DocumentStarted;
+// DocumentStarted, whether the next ordinary command sets up a new document first, lives with
+// the document state (engine/core/document_tables.h): the P words below the interpreter set it.
+
 // Nonzero while the play loop of "PLA" owns the key tokens.
 extern int32_t PlayLoopActive;
 // Raised when the play loop is left for the next or previous file ("NX", "NB"), so that the

@@ -9,6 +9,7 @@ int32_t FileMode = 0;
 int32_t MetricFlag = 0;
 int32_t UndoRedoState = 0;
 int32_t UndoSaveMode = 0;
+int32_t DocumentStarted = 0;
 Array1<FixedText<512>, kHistoryEntries> HistoryTable;
 
 namespace {
@@ -30,6 +31,7 @@ void reset_document_tables() {
     MetricFlag = 0;
     UndoRedoState = 0;
     UndoSaveMode = 0;
+    DocumentStarted = 0;
     blank_history_table();
 }
 

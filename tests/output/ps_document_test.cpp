@@ -10,6 +10,7 @@
 
 #include <sys/resource.h>
 
+#include "engine/commands/file_commands.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/measure_command.h"
@@ -17,6 +18,7 @@
 #include "engine/render/tables.h"
 #include "output/batch_list.h"
 #include "output/output_choice.h"
+#include "output/output_hooks.h"
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/output/ps_check.h"
@@ -384,6 +386,34 @@ TEST_F(PsDocumentTest, ABatchAsksBeforeItDropsUnsavedChanges) {
     type("PR");
     EXPECT_TRUE(fs::exists("book.eps"));
     EXPECT_EQ(core::ItemCount, items - 1);  // one.mus is on the page now
+}
+
+// The batch loads its documents through the file commands' load, which reset_engine hands the
+// output. A document that does not load ends the batch there, what was written kept whole; with
+// no load handed over, the batch stops at its first document and writes nothing.
+TEST_F(PsDocumentTest, ABatchStopsAtTheFirstDocumentItCannotLoad) {
+    EXPECT_EQ(output::OutputHooks.load_document_file, &core::load_document_file);
+    note_and_text_page();
+    type("SA one.mus");
+    core::DocumentStarted = 1;
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus\rmissing.mus\rone.mus"));
+    type("PR");
+    EXPECT_TRUE(shown("Leaving Batch Printing."));
+    ASSERT_TRUE(fs::exists("book.eps"));
+    EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
+    EXPECT_EQ(count_of(read_text("book.eps"), "%%Page: "), 1);
+
+    const auto load = output::OutputHooks.load_document_file;
+    output::OutputHooks.load_document_file = nullptr;
+    fs::remove("book.eps");
+    fe_.message_boxes.clear();
+    const std::vector<float> before = page();
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus"));
+    type("PR");
+    output::OutputHooks.load_document_file = load;
+    EXPECT_TRUE(shown("Leaving Batch Printing."));
+    EXPECT_FALSE(fs::exists("book.eps"));
+    EXPECT_EQ(page(), before);
 }
 
 TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {

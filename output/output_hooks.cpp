@@ -1,0 +1,7 @@
+#include "output/output_hooks.h"
+
+namespace output {
+
+OutputHooksRecord OutputHooks;
+
+}  // namespace output
