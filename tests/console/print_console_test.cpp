@@ -106,7 +106,9 @@ TEST_F(PrintConsoleTest, PrintedPageWithoutTextIsAnEpsFileWithItsBox) {
     ASSERT_TRUE(fs::exists("q.eps"));
     const auto box = ps_check::declared_box("q.eps");
     for (const auto& line : ps_check::lines_of("q.eps")) {
-        if (line.rfind("%%BoundingBox:", 0) == 0) EXPECT_EQ(line.find('*'), std::string::npos);
+        if (line.rfind("%%BoundingBox:", 0) == 0) {
+            EXPECT_EQ(line.find('*'), std::string::npos);
+        }
     }
     EXPECT_GT(box.x2, box.x1);
     EXPECT_GT(box.y2, box.y1);

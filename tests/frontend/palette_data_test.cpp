@@ -553,7 +553,9 @@ TEST(PaletteDataTest, KindsTextsAndPlacement) {
             EXPECT_TRUE(id == 284 || (id >= 32682 && id <= 34400)) << id;
             EXPECT_EQ(kDisabled.count(id), 0u) << id;
         }
-        if (h.ids[0] != 284) EXPECT_EQ(on_palette.count(h.ids[0]), 1u) << h.ids[0];
+        if (h.ids[0] != 284) {
+            EXPECT_EQ(on_palette.count(h.ids[0]), 1u) << h.ids[0];
+        }
     }
     const std::map<HandlerKind, int> expected{
         {HandlerKind::Send, 1256},   {HandlerKind::SendPalette, 16}, {HandlerKind::PaletteSend, 2},
@@ -569,7 +571,9 @@ TEST(PaletteDataTest, KindsTextsAndPlacement) {
     }
     // A palette handler leads to a palette that exists (0: the previous one).
     for (const auto& h : data().handlers) {
-        if (h.palette > 0) EXPECT_EQ(data().palettes.count(h.palette), 1u) << h.ids[0];
+        if (h.palette > 0) {
+            EXPECT_EQ(data().palettes.count(h.palette), 1u) << h.ids[0];
+        }
         for (const int32_t p : h.palettes_by_current) EXPECT_EQ(data().palettes.count(p), 1u);
     }
 }

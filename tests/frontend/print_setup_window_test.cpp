@@ -27,12 +27,6 @@ void press_button(QDialog& d, int id) {
     b->click();
 }
 
-void press_button(QDialog& d, QDialogButtonBox::StandardButton which) {
-    auto* box = d.findChild<QDialogButtonBox*>();
-    ASSERT_NE(box, nullptr);
-    box->button(which)->click();
-}
-
 }  // namespace
 
 TEST_F(PrintSetupWindowTest, TheOutputNameIsProposedTypedAndKeptOnCancel) {
