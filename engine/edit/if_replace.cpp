@@ -10,6 +10,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/if_command.h"
+#include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 
@@ -101,7 +102,7 @@ void replace_text_in_area(int32_t quote) {
     int32_t high = given >= 4 && area[3] != 0.0f ? core::int_of(area[3]) : low;
     if (given < 1 || low == 0) {
         low = 1;
-        high = 256;
+        high = layout::kMaxStaves;
     }
     const float left = area[1];
     const float right = given >= 3 && area[2] != 0.0f ? area[2] : render::PageExtent;
