@@ -143,7 +143,8 @@ extern FixedText<512> QuotedTextBuffer;  // text of a line that began with a dou
 // ---- Lines shared with the front-end -------------------------------------------------------
 
 extern FixedText<512> MessageLine;           // in and out of every engine call
-extern FixedText<48> FrontEndCommandBuffer;  // command text deposited by the front-end
+constexpr int kFrontEndCommandChars = 48;
+extern FixedText<kFrontEndCommandChars> FrontEndCommandBuffer;  // deposited by the front-end
 // The whole path of a front-end save request ("~~W") or of a file dialog's preset and answer,
 // which FrontEndCommandBuffer would cut at 48 characters; blank when the front-end gave none.
 // The file commands take it and blank it.

@@ -19,8 +19,6 @@ constexpr const char* kIfAreaFile = "!!cut0.tmp";
 // The most operands one IF line may hold, and the columns of the raw line that are read.
 constexpr int32_t kIfOperandLimit = 56;
 constexpr int32_t kIfLineColumns = 160;
-// The longest text a replacement may leave (the copy action collects at most a page's items).
-constexpr int32_t kTextCharacterLimit = 512;
 
 // Runs the IF line in SecondLine (as typed), or the area step when PendingBoxOperation is 18.
 void run_if_command();

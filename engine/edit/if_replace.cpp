@@ -13,6 +13,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text_items.h"
 
 namespace edit {
 
@@ -126,7 +127,7 @@ void replace_text_in_area(int32_t quote) {
             changed = true;
         }
         if (!changed) continue;
-        if (static_cast<int32_t>(text.size()) > kTextCharacterLimit) {
+        if (static_cast<int32_t>(text.size()) > render::kTextItemChars) {
             too_long = true;
             continue;
         }
