@@ -72,7 +72,7 @@ void dump_output_lists() {
 // The staves the height commands work on.
 struct StaffRange {
     int32_t low = 1;
-    int32_t high = 200;
+    int32_t high = layout::kLeftPageStaves;
 };
 
 bool is_staff_item_in(int32_t k, const StaffRange& range) {

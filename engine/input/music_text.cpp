@@ -21,7 +21,6 @@ namespace input {
 
 namespace {
 
-constexpr int32_t kNotesLineLimit = 200;
 constexpr int32_t kLineSize = core::FixedText<512>::kSize;
 
 // The "100" flag of a repeat count: the copies keep their accidentals.
@@ -275,7 +274,7 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
     if (first != 1 || InputParseStatus != 0) return;
 
     if (InputParserMode == kNotesMode) {
-        if (token_count() > kNotesLineLimit) {
+        if (token_count() > layout::kInputTokenCapacity) {
             restore_macro_unit();
             InputParseStatus = -3;
             roll_store_back();
