@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr std::size_t kCommandBufferChars = 48;
 constexpr std::size_t kMacroTextChars = 511;  // MessageLine less the closing NUL
 
 std::string_view up_to_nul(std::string_view text) {
@@ -151,8 +150,9 @@ void ConsoleFrontEnd::report_window_dialog(std::string_view title) {
 }
 
 bool ConsoleFrontEnd::fits_command_buffer(const std::string& name) {
-    if (name.size() <= kCommandBufferChars) return true;
-    out_ << "File name too long (at most " << kCommandBufferChars << " characters): cancelled.\n";
+    if (name.size() <= static_cast<std::size_t>(core::kFrontEndCommandChars)) return true;
+    out_ << "File name too long (at most " << core::kFrontEndCommandChars
+         << " characters): cancelled.\n";
     return false;
 }
 

@@ -40,7 +40,6 @@ constexpr int kPathSlotCount = 9;
 // Folder names shorter than this are padded to it in "!path.tmp" (a NUL, then blanks).
 constexpr std::size_t kPathFieldWidth = 48;
 constexpr int kPageToggleSlots = 26;
-constexpr int kPagePalette = 134;
 
 int letter(int i) { return static_cast<unsigned char>(CommandLine(i)); }
 
@@ -96,7 +95,7 @@ void toggle_page() {
         render::redraw_items();
         render::redraw_items();
     }
-    edit::show_item_palette(kPagePalette);
+    edit::show_item_palette(core::kGeneralPalette);
     CommandLine(1) = 'X';
 }
 

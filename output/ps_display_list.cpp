@@ -7,8 +7,10 @@
 #include "engine/core/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/layout/tables.h"
 #include "engine/render/fonts.h"
 #include "engine/render/notes.h"
+#include "engine/render/output_lists.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/tables.h"
 #include "output/tables.h"
@@ -23,8 +25,6 @@ constexpr int16_t kLineThenBlack = 98;
 // An X below this carries no point: X + kEscapeBias is the operation of the next entry.
 constexpr int32_t kEscapeLimit = -192600;
 constexpr int32_t kEscapeBias = 192700;
-constexpr int32_t kRightPageStaff = 200;
-constexpr int32_t kRightPageShift = 34050;
 constexpr int32_t kChunkLines = 120;
 constexpr int32_t kProcedurePass = -99;
 
@@ -76,7 +76,7 @@ char* put_decimal(char* out, int64_t v) {
 // in place: a page writes a line per path point.
 bool write_point(const Entry& e, bool move) {
     int64_t x = e.x;
-    if (core::IntParamBuffer(2) > kRightPageStaff) x += kRightPageShift;
+    if (core::IntParamBuffer(2) > layout::kLeftPageStaves) x += render::kSpreadShift;
     char line[48];
     char* end = line;
     *end++ = ' ';

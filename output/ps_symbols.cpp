@@ -10,6 +10,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/output_lists.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_items.h"
@@ -23,8 +24,6 @@ namespace {
 constexpr int32_t kPostScriptPass = -1;
 constexpr int32_t kProcedurePass = -99;
 constexpr int32_t kDefaultBudget = 2000;
-constexpr int32_t kRightPageStaff = 200;
-constexpr int32_t kRightPageShift = 34050;
 constexpr int32_t kSmallSymbolLimit = 50;  // below: drawn at 6.25, above at 7.5 (x 0.3 of 25)
 constexpr int32_t kThinnerFrom = 45;       // the drawer takes one off the width from here on
 constexpr float kNormalScale = 25.0f;
@@ -58,7 +57,7 @@ std::string procedure_name(int32_t place) {
     return buffer;
 }
 
-bool on_right_page() { return core::IntParamBuffer(2) > kRightPageStaff; }
+bool on_right_page() { return core::IntParamBuffer(2) > layout::kLeftPageStaves; }
 
 // Place (from 0) of number among the symbols with a procedure, -1 when it has none.
 int32_t procedure_place(int32_t number) {
@@ -218,7 +217,7 @@ bool write_ps_symbol_call(float x, float y, float size, int32_t number, int32_t&
     const auto& ip = core::IntParamBuffer;
     int64_t xi = static_cast<int64_t>(x);
     const int64_t yi = static_cast<int64_t>(y);
-    if (on_right_page()) xi += kRightPageShift;
+    if (on_right_page()) xi += render::kSpreadShift;
 
     int32_t code = ip(10);
     if (ip(1) == 10 || ip(1) == 18) code = core::nint(core::ParamBuffer(16));
@@ -288,8 +287,8 @@ void write_ps_trill_line(const float* x, const float* y, int32_t count, float x0
     double from = x0;
     double to = x1;
     if (on_right_page()) {
-        from += kRightPageShift;
-        to += kRightPageShift;
+        from += render::kSpreadShift;
+        to += render::kSpreadShift;
     }
     // The loop runs while x < x1, as the path route does: the end is pulled in by a hair so
     // that a piece starting exactly at x1 is not drawn.
@@ -308,7 +307,7 @@ void set_box_line_width(float width) {
     const bool as_arc = circle && ip(12) >= 0 && ip(12) <= 10;
     if (as_arc && ip(9) != 0) {
         float x = render::ItemDrawOrigin.x;
-        if (p(2) > 199.0f) x += static_cast<float>(kRightPageShift);
+        if (p(2) > 199.0f) x += static_cast<float>(render::kSpreadShift);
         if (render::write_ps_rotation(x, render::ItemDrawOrigin.y, p(9))) {
             PostScriptState.group_depth = 1;
         }
@@ -327,7 +326,7 @@ void set_box_line_width(float width) {
 // vertical scale 0 (or not a number) writes nothing.
 void write_ps_arc(float x, float y, float radius, float start, float end, float y_scale) {
     if (!(y_scale != 0.0f) || !std::isfinite(y_scale)) return;
-    if (on_right_page()) x += static_cast<float>(kRightPageShift);
+    if (on_right_page()) x += static_cast<float>(render::kSpreadShift);
     // The drawer's angles run counter-clockwise from the x axis (its points are x0 + r cos a,
     // y0 + r sin a with y up), as PostScript's do: the arc is the one the screen shows.
     const int32_t a1 = core::int_of(start);

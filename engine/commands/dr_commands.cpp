@@ -21,6 +21,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/box_commands.h"
+#include "engine/layout/tables.h"
 #include "engine/render/display_file.h"
 #include "engine/render/page_redraw.h"
 #include "platform/paths.h"
@@ -35,9 +36,6 @@ constexpr int kDateSourceUnit = 18;
 constexpr int kDateCopyUnit = 19;
 constexpr std::string_view kDateCopyFile = "date8";
 constexpr int32_t kYes = -1;
-// Staves above this number belong to the second page of a spread.
-constexpr int32_t kFirstPageStaves = 200;
-constexpr int32_t kHighestStaff = 256;
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
@@ -169,8 +167,8 @@ void step_music_directory(bool next) {
 
 // "D?P": keeps the items on staves 201..256, or on 1..200 with "R" as fourth letter.
 void keep_page_staves(bool first_page) {
-    const int32_t low = first_page ? 1 : kFirstPageStaves + 1;
-    const int32_t high = first_page ? kFirstPageStaves : kHighestStaff;
+    const int32_t low = first_page ? 1 : layout::kLeftPageStaves + 1;
+    const int32_t high = first_page ? layout::kLeftPageStaves : layout::kMaxStaves;
     save_undo_copy();
     std::vector<float> kept;
     std::vector<int32_t> starts;

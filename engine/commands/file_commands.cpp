@@ -53,8 +53,6 @@ using namespace file_detail;
 
 namespace {
 
-constexpr int32_t kSecondPageOffset = 201;
-
 // The run_get_path that calls the file command has emptied the output lists: every way out
 // that leaves the page as it was draws it again.
 void redraw_page() {
@@ -301,7 +299,7 @@ bool load_document_file(const FixedText<512>& name_in) {
     int32_t offset = 1;
     if (merge) {
         if (CommandLine(3) == 'R') {
-            offset = kSecondPageOffset;
+            offset = layout::kLeftPageStaves + 1;
         } else if (CommandLine(3) == 'L') {
             offset = StaffOffset > 0 ? StaffOffset : 1;
         } else if (!ask_staff_offset(offset)) {

@@ -21,7 +21,6 @@ namespace file_detail {
 
 namespace {
 
-constexpr std::size_t kShortBufferChars = 48;
 constexpr std::size_t kNameField = 512;
 
 }  // namespace
@@ -31,7 +30,8 @@ bool is_front_end_write() { return MessageLine.starts_with("~~W"); }
 
 void set_dialog_preset(std::string_view preset) {
     FrontEndPathBuffer.set(preset);
-    FrontEndCommandBuffer.set(preset.substr(0, std::min(preset.size(), kShortBufferChars)));
+    FrontEndCommandBuffer.set(
+        preset.substr(0, std::min<std::size_t>(preset.size(), kFrontEndCommandChars)));
 }
 
 std::string take_dialog_answer() {
@@ -39,8 +39,8 @@ std::string take_dialog_answer() {
     const std::string short_answer(trim_name(FrontEndCommandBuffer.view()));
     FrontEndPathBuffer.blank();
     FrontEndCommandBuffer.blank();
-    const std::string_view head =
-        trim_name(std::string_view(whole).substr(0, std::min(whole.size(), kShortBufferChars)));
+    const std::string_view head = trim_name(std::string_view(whole).substr(
+        0, std::min<std::size_t>(whole.size(), kFrontEndCommandChars)));
     if (!whole.empty() && short_answer == head) return whole;
     return short_answer;
 }

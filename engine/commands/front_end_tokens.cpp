@@ -24,8 +24,6 @@ namespace core {
 
 namespace {
 
-constexpr int kLine = 512;
-
 // Outcome of the key tokens of the line editor and the other "~~" keys.
 enum class KeyStep {
     Continue,       // go on with the next step (a redisplay ends here too)
@@ -67,8 +65,9 @@ CommandFlow take_arrow_step_token() {
 
 // Inserts c after the cursor; a full line takes nothing more.
 void insert_at_cursor(char c) {
-    if (LineEditorLength >= kLine || LineEditorCursor >= kLine) return;
-    for (int k = kLine; k > LineEditorCursor + 1; --k) CommandLine(k) = CommandLine(k - 1);
+    if (LineEditorLength >= kLineBufferChars || LineEditorCursor >= kLineBufferChars) return;
+    for (int k = kLineBufferChars; k > LineEditorCursor + 1; --k)
+        CommandLine(k) = CommandLine(k - 1);
     CommandLine(LineEditorCursor + 1) = c;
     ++LineEditorCursor;
     ++LineEditorLength;
@@ -244,7 +243,7 @@ void start_command() {
 // With an item being edited, palette words that mean something else there. Returns
 // false for "LAST", which ends the call.
 bool rewrite_palette_word_for_editing() {
-    FixedText<48>& buffer = FrontEndCommandBuffer;
+    FixedText<kFrontEndCommandChars>& buffer = FrontEndCommandBuffer;
     if (buffer == "LJ") {
         buffer.set("L");
     } else if (buffer == "RESTO") {

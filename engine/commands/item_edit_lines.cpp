@@ -312,7 +312,7 @@ CommandFlow run_edit_line() {
         EditedItemNumber = 0;
         edit::EndMoveMode = 0;
         end_slider_editing();
-        edit::show_item_palette(134);
+        edit::show_item_palette(core::kGeneralPalette);
         return CommandFlow::EndCommand;
     }
     read_next_command_line();
@@ -550,7 +550,7 @@ CommandFlow continue_box_operation() {
             if (op != 5) show_message("Leaving Group Edit.");
             PendingBoxOperation = 0;
             MessageLine.blank();
-            edit::show_item_palette(134);
+            edit::show_item_palette(core::kGeneralPalette);
             render::redraw_items();
             refresh_screen();
             edit::BoxEdgeWord = -1;

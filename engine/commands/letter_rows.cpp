@@ -171,7 +171,7 @@ CommandFlow row_m() {
         return CommandFlow::EndCommand;
     }
     if (starts("MM ")) {
-        edit::show_item_palette(134);
+        edit::show_item_palette(core::kGeneralPalette);
         return CommandFlow::EndCommand;
     }
     if (starts("MID")) return show_view_position();

@@ -81,7 +81,7 @@ CommandFlow play_again() {
     front_end().ControlMidiPlayer(2);
     MessageLine.blank();
     PlayLoopActive = 0;
-    edit::show_item_palette(134);
+    edit::show_item_palette(core::kGeneralPalette);
     FrontEndCommandBuffer.blank();
     return CommandFlow::Return;
 }
@@ -123,7 +123,7 @@ CommandFlow run_play_loop_word() {
         front_end().ControlMidiPlayer(2);
         MessageLine.blank();
         PlayLoopActive = 0;
-        edit::show_item_palette(134);
+        edit::show_item_palette(core::kGeneralPalette);
         FrontEndCommandBuffer.blank();
         return CommandFlow::Return;
     }

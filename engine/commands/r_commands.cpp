@@ -38,7 +38,6 @@ bool is_backup_alias(const std::string& name) {
     return same(kBackupAlias) || same(kBackupAliasWithExtension);
 }
 // The tool palette shown after an RI command.
-constexpr int32_t kItemPalette = 134;
 
 // SecondLine (the line as typed) from column 4 on, up to a NUL, without the blanks around it.
 std::string typed_name() {
@@ -132,7 +131,7 @@ void run_r_command() {
         run_rs_command();
     } else if (second == 'I') {
         if (third == 'P') ripple_bars();
-        edit::show_item_palette(kItemPalette);
+        edit::show_item_palette(core::kGeneralPalette);
     } else if (CommandLine.starts_with("RESTO")) {
         edit::restore_item();
     } else if (second == 'D' || (second == 'E' && third != 'D')) {

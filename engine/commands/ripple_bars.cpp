@@ -31,8 +31,6 @@ namespace {
 
 // Music that moves is parked past this position while the other music makes room.
 constexpr float kParkedFrom = 210.0f;
-// Staves from here up lie on the second page of a spread.
-constexpr int32_t kSecondPageStaff = 200;
 constexpr int32_t kNoteCode = 1;
 constexpr int32_t kRestCode = 2;
 constexpr int32_t kClefCode = 3;
@@ -356,16 +354,16 @@ void ripple_bars() {
     int32_t b = in.destination;
     int32_t offset = 0;
     int32_t needed = std::max(a, b) + s - 1;
-    if ((a > kSecondPageStaff && b < kSecondPageStaff) ||
-        (a < kSecondPageStaff && b > kSecondPageStaff)) {
+    if ((a > layout::kLeftPageStaves && b < layout::kLeftPageStaves) ||
+        (a < layout::kLeftPageStaves && b > layout::kLeftPageStaves)) {
         offset = highest_item_staff(layout::kMaxStaves + 1) + 1;
-        if (a < kSecondPageStaff) {
+        if (a < layout::kLeftPageStaves) {
             a += offset;
         } else {
             b += offset;
         }
         needed = std::max(
-            {needed, std::max(a, b) + s - 1, highest_item_staff(kSecondPageStaff) + offset});
+            {needed, std::max(a, b) + s - 1, highest_item_staff(layout::kLeftPageStaves) + offset});
     }
     if (needed > layout::kMaxStaves) {
         const std::string_view why = "*** Ripple bars would need staves past 256. Nothing moved.";
@@ -399,7 +397,7 @@ void ripple_bars() {
     const bool to_lower = b < a;
     const int32_t higher_original = to_lower ? in.source : in.destination;
     delete_courtesy_meters(higher_original, higher_original + s - 1);
-    if (offset > 0) renumber_staves(1, kSecondPageStaff - 1, offset);
+    if (offset > 0) renumber_staves(1, layout::kLeftPageStaves - 1, offset);
     try {
         move_bars(in, survey, a, b);
     } catch (...) {

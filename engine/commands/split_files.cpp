@@ -24,7 +24,6 @@ using namespace file_detail;
 namespace {
 
 constexpr int32_t kSplitLevel = 3;  // the format level of the files written
-constexpr int32_t kFirstPageStaves = 200;
 constexpr int32_t kGroupSizeWords = 24;
 constexpr float kStaffCode = 8.0f;
 
@@ -55,7 +54,7 @@ int32_t copy_group(int32_t a, int32_t b) {
 // The first item of staves a..b that a staff item names, among the items left; 0 when none.
 int32_t first_item_of_group(const StaffGroupingRecord& g, int32_t a, int32_t b) {
     int32_t first = 0;
-    for (int32_t s = a; s <= b && s <= kFirstPageStaves; ++s) {
+    for (int32_t s = a; s <= b && s <= layout::kLeftPageStaves; ++s) {
         const int32_t k = g.staff_item(s);
         if (k >= 1 && k <= ItemCount && (first == 0 || k < first)) first = k;
     }
@@ -101,7 +100,7 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
         const int32_t s0 = ItemStartTable(k);
         if (int_of(ItemStore(s0)) < 2 || ItemStore(s0 + 1) != kStaffCode) continue;
         const int32_t s = int_of(ItemStore(s0 + 2));
-        if (s < 1 || s > kFirstPageStaves) continue;
+        if (s < 1 || s > layout::kLeftPageStaves) continue;
         if (g.staff_item(s) == 0) {
             g.staff_item(s) = k;
             ++staves;
@@ -170,7 +169,7 @@ void split_into_files() {
     std::string last_written;
     for (int32_t gi = g.groups; gi >= 1; --gi) {
         const int32_t a = gi == 1 ? 1 : g.group_end(gi - 1) + 1;
-        const int32_t b = gi == g.groups ? kFirstPageStaves : g.group_end(gi);
+        const int32_t b = gi == g.groups ? layout::kLeftPageStaves : g.group_end(gi);
         if (first_item_of_group(g, a, g.group_end(gi)) == 0) continue;
         const int32_t words = copy_group(a, b);
         if (words + 1 <= kItemStoreWords) ItemStoreScratch(words + 1) = 0.0f;

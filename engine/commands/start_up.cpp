@@ -18,9 +18,6 @@ namespace core {
 namespace {
 
 constexpr std::string_view kProgramFolder = "C:\\program files\\melandrix";
-constexpr int32_t kItemStoreCapacity = 64000;
-constexpr int32_t kItemCountLimit = 6000;
-constexpr int32_t kPathPointLimit = 50000;
 constexpr float kPageExtent = 200.0f;
 // Where a new page's view starts: the view origin's x and the page point scrolled to.
 constexpr int32_t kFirstViewOriginX = 2400;
@@ -50,9 +47,9 @@ bool start_engine() {
     PreferencesPath.set(std::string(kProgramFolder) + "\\mxlib\\mxpref.dat");
     if (!find_preferences_file(PreferencesPath)) return false;
 
-    ItemStoreCapacity = kItemStoreCapacity;
+    ItemStoreCapacity = kItemStoreWords;
     render::ItemCountLimit = kItemCountLimit;
-    render::PathPointLimit = kPathPointLimit;
+    render::PathPointLimit = render::kPathPoints;
     render::PageExtent = kPageExtent;
 
     if (!load_library_data()) return false;

@@ -72,7 +72,7 @@ void dump_output_lists() {
 // The staves the height commands work on.
 struct StaffRange {
     int32_t low = 1;
-    int32_t high = 200;
+    int32_t high = layout::kLeftPageStaves;
 };
 
 bool is_staff_item_in(int32_t k, const StaffRange& range) {
@@ -210,8 +210,9 @@ void spread_height_change(const StaffRange& range, const std::vector<int32_t>& c
 // the difference over the groups of staves.
 void change_page_image_height() {
     const char second = static_cast<char>(CommandModeLetters(2));
-    const StaffRange range =
-        (second == 'X' || CommandLine(3) == 'X') ? StaffRange{201, 256} : StaffRange{1, 200};
+    const StaffRange range = (second == 'X' || CommandLine(3) == 'X')
+                                 ? StaffRange{layout::kLeftPageStaves + 1, layout::kMaxStaves}
+                                 : StaffRange{1, layout::kLeftPageStaves};
     std::vector<float> list;
     for (int i = 2; i <= 1 + kGroupWords; ++i) list.push_back(ParamBuffer(i));
 

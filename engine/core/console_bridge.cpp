@@ -20,16 +20,15 @@ namespace core {
 
 namespace {
 
-constexpr int kLine = 512;
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 
 // The bridge's own buffers for texts handed out. Each has room for a NUL after its longest
 // text, so the front-end never reads past one.
 struct ConsoleBuffersRecord {
-    std::array<char, kLine + 1> prompt{};
-    std::array<char, kLine + 1> preset{};
-    std::array<char, kLine + 1> message{};
+    std::array<char, kLineBufferChars + 1> prompt{};
+    std::array<char, kLineBufferChars + 1> preset{};
+    std::array<char, kLineBufferChars + 1> message{};
     std::array<char, 64> unknown_word{};
     std::array<char, 128> question{};
 };
@@ -146,7 +145,7 @@ void preset_answer_selected(const FixedText<512>& text, int32_t n, int32_t sel_s
 // after it. A closing application leaves whatever line the wait gave back.
 void ask_line_trimmed(const FixedText<512>& prompt) {
     SecondLine = prompt;
-    int32_t m = kLine;
+    int32_t m = kLineBufferChars;
     while (m > 0 && CommandLine.code(m) <= ' ') --m;
     terminate_after(CommandLine, m);
     if (front_end().WaitForLineEdit(CommandLine, SecondLine, m, m) < 0 &&
@@ -154,13 +153,13 @@ void ask_line_trimmed(const FixedText<512>& prompt) {
         ApplicationClosingWord = 1;
     }
     int32_t cr = 0;
-    for (int32_t k = 1; k <= kLine; ++k) {
+    for (int32_t k = 1; k <= kLineBufferChars; ++k) {
         if (CommandLine(k) == kCR) {
             cr = k;
             break;
         }
     }
-    if (cr > 0) CommandLine.put(cr, kLine, "");
+    if (cr > 0) CommandLine.put(cr, kLineBufferChars, "");
     CommandModeLetters(2) = cr;
 }
 

@@ -37,7 +37,6 @@ constexpr int kPreferencesUnit = 8;
 constexpr float kDashFactor = 0.85714f;
 constexpr std::string_view kDefaultFileName = "mxpref.dat";
 // The palette shown after the dialog.
-constexpr int32_t kItemPalette = 134;
 
 enum class LineSource { File, Command };
 
@@ -482,7 +481,7 @@ void run_preferences_command() {
     if (key_digit) BaseMidiKey = 12 * (key_octave - '0' + 1);
     if (!command.empty()) apply_preferences_line(command, LineSource::Command);
 
-    run_hook(PreferencesHooks.show_item_palette, kItemPalette);
+    run_hook(PreferencesHooks.show_item_palette, kGeneralPalette);
     CommandLine(1) = 'X';
     run_hook(PreferencesHooks.format_units_message);
 }

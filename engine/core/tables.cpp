@@ -35,7 +35,7 @@ FixedText<128> LastMacroFileName;
 FixedText<512> QuotedTextBuffer;
 
 FixedText<512> MessageLine;
-FixedText<48> FrontEndCommandBuffer;
+FixedText<kFrontEndCommandChars> FrontEndCommandBuffer;
 FixedText<512> FrontEndPathBuffer;
 int32_t GroupEditFlag = 0;
 Array1<int32_t, 8> MouseRegion;

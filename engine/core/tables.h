@@ -15,6 +15,8 @@ namespace core {
 
 constexpr int kItemStoreWords = 64000;
 constexpr int kItemStartEntries = 20000;
+// The most items a page holds: render::ItemCountLimit starts at it (tests lower it).
+constexpr int32_t kItemCountLimit = 6000;
 // Any record fits, however long (a text item of 512 characters runs past 125 words).
 constexpr int kDeletedItemWords = kItemStoreWords;
 
@@ -141,11 +143,14 @@ extern FixedText<512> QuotedTextBuffer;  // text of a line that began with a dou
 // ---- Lines shared with the front-end -------------------------------------------------------
 
 extern FixedText<512> MessageLine;           // in and out of every engine call
-extern FixedText<48> FrontEndCommandBuffer;  // command text deposited by the front-end
+constexpr int kFrontEndCommandChars = 48;
+extern FixedText<kFrontEndCommandChars> FrontEndCommandBuffer;  // deposited by the front-end
 // The whole path of a front-end save request ("~~W") or of a file dialog's preset and answer,
 // which FrontEndCommandBuffer would cut at 48 characters; blank when the front-end gave none.
 // The file commands take it and blank it.
 extern FixedText<512> FrontEndPathBuffer;
+// The general palette, shown whenever no tool or item palette is wanted.
+constexpr int32_t kGeneralPalette = 134;
 // -1 while the front-end's "Group Edit" palette is on, 0 otherwise; the engine clears it when a
 // group operation ends and whenever palette 134 is shown.
 extern int32_t GroupEditFlag;

@@ -36,7 +36,6 @@ using core::ParamBuffer;
 using core::PendingBoxOperation;
 using core::SecondLine;
 
-constexpr int32_t kPaletteGeneral = 134;
 constexpr int32_t kYes = -1;
 constexpr int32_t kNo = 0;
 constexpr int32_t kExit = -2;
@@ -76,7 +75,7 @@ void end_box_operation() {
     }
     core::refresh_screen();
     PendingBoxStep = 0;
-    show_item_palette(kPaletteGeneral);
+    show_item_palette(core::kGeneralPalette);
     PendingBoxOperation = 0;
     core::EngineWaitLevel = -1;
 }
@@ -440,7 +439,7 @@ void delete_in_box(bool list_only) {
 void delete_box_codes() {
     if (CommandLine.equals("DEX")) {
         SelectionBox.low_staff = 201;
-        SelectionBox.high_staff = 256;
+        SelectionBox.high_staff = layout::kMaxStaves;
         SelectionBox.left = -10.0f;
         SelectionBox.right = 210.0f;
         delete_in_box(false);

@@ -12,6 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/output_lists.h"
 #include "engine/render/tables.h"
 
 namespace edit {
@@ -34,7 +35,6 @@ constexpr int32_t kSourceColour = 0x0000FF;
 constexpr int32_t kDestinationColour = 0x00962C;
 constexpr int32_t kStartPathWord = 1 << 24;
 constexpr int32_t kOutlineWords = 15;
-constexpr int32_t kLastPageStaff = 200;
 
 // MouseRegion's words, in its order.
 constexpr int kLowY = 1;
@@ -73,8 +73,8 @@ void mark_used_staves() {
 int32_t nearest_marked_staff(int32_t y) {
     const int32_t ox = render::ViewOrigin.x;
     const bool second_page = MouseRegion(kRightX) - ox > 32000 || MouseRegion(kLeftX) - ox > 32000;
-    const int32_t first = second_page ? kLastPageStaff + 1 : 1;
-    const int32_t last = second_page ? layout::kMaxStaves : kLastPageStaff;
+    const int32_t first = second_page ? layout::kLeftPageStaves + 1 : 1;
+    const int32_t last = second_page ? layout::kMaxStaves : layout::kLeftPageStaves;
     const bool all = every_staff_qualifies(core::PendingBoxOperation);
 
     auto search = [&](int32_t from) {
@@ -213,13 +213,13 @@ bool read_drawn_box() {
             left -= ox;
             right -= ox;
         } else if (left > 34000 || right > 34000) {
-            const int32_t shift = kept_right <= 34000 ? kSecondPageOffset : 0;
+            const int32_t shift = kept_right <= 34000 ? render::kSpreadShift : 0;
             left = kept_left + shift - ox;
             right = kept_right + shift - ox;
             positions_from_x = false;
         } else if (kept_right > 34000) {
-            left = kept_left - kSecondPageOffset - ox;
-            right = kept_right - kSecondPageOffset - ox;
+            left = kept_left - render::kSpreadShift - ox;
+            right = kept_right - render::kSpreadShift - ox;
             positions_from_x = false;
         } else if (kept_left != 0 || kept_right != 0) {
             left = kept_left - ox;
@@ -275,7 +275,9 @@ bool show_typed_box() {
     float p3 = ParamBuffer(3);
     float p4 = ParamBuffer(4);
     const bool second_page = p1 > extent;
-    auto x_of = [&](float p) { return trunc(p * 150.0f) + (second_page ? kSecondPageOffset : 0); };
+    auto x_of = [&](float p) {
+        return trunc(p * 150.0f) + (second_page ? render::kSpreadShift : 0);
+    };
 
     int32_t left = 0;
     int32_t right = 0;

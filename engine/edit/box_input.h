@@ -16,9 +16,6 @@
 
 namespace edit {
 
-// The right-hand page of a two-page view lies this far to the right, in display units.
-constexpr int32_t kSecondPageOffset = 34050;
-
 // Turns the rectangle dragged into MouseRegion into box numbers P1..P4, P5 = 0 and P7 = P4 - P1,
 // echoes them and draws the outline. A click or a drag narrower than 200 units spans the page
 // (in modes 3 and 600 it repeats the last box's width). A box of 4.0 positions or less has no

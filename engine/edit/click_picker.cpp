@@ -16,6 +16,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/extents.h"
+#include "engine/render/output_lists.h"
 #include "engine/render/tables.h"
 
 namespace edit {
@@ -69,7 +70,7 @@ bool reference_point(int64_t& x, int64_t& y) {
         if (end == -2.0f || end == -3.0f) shift = 3.0f;
     }
     float p3 = c.position;
-    if (c.staff > kLastFirstPageStaff) p3 += kSecondPageP3;
+    if (c.staff > layout::kLeftPageStaves) p3 += kSecondPageP3;
     x = int_of((static_cast<double>(p3) + shift) * kUnitsPerP3);
     const auto& staves = layout::StaffTables;
     y = int_of(static_cast<double>(staves.StaffBaseY(c.staff)) +
@@ -217,9 +218,9 @@ void scroll_to_current_item() {
     int64_t iy = 0;
     if (!reference_point(ix, iy)) return;
     // The picker's point is on the joined pages; the drawing puts the second page 34050 along.
-    if (core::ItemCursor.staff > kLastFirstPageStaff) {
+    if (core::ItemCursor.staff > layout::kLeftPageStaves) {
         ix = int_of((static_cast<double>(core::ItemCursor.position)) * kUnitsPerP3) +
-             kSecondPageOffset;
+             render::kSpreadShift;
     }
     ix += render::ViewOrigin.x;
     iy -= render::ViewOrigin.y;

@@ -4,14 +4,16 @@
 
 #include <cstdint>
 
+#include "engine/layout/tables.h"
+
 namespace edit {
 
 // The last mouse point in MouseRegion: y in word 3, x in word 4 (display units).
 constexpr int kPointY = 3;
 constexpr int kPointX = 4;
-// Display units per P3 unit. Staves above 200 lie on the right-hand page, 227.0 P3 units along.
+// Display units per P3 unit. Staves above layout::kLeftPageStaves lie on the right-hand page,
+// 227.0 P3 units along.
 constexpr float kUnitsPerP3 = 150.0f;
-constexpr int32_t kLastFirstPageStaff = 200;
 constexpr float kSecondPageP3 = 227.0f;
 
 // With no item edited: the item nearest the MouseRegion point (never the item the previous

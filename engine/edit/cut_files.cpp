@@ -33,7 +33,6 @@ using core::ItemStore;
 using core::ParamBuffer;
 
 constexpr int32_t kConvertIndex = 97;
-constexpr int32_t kAreaPalette = 134;
 constexpr float kRightEdge = 220.0f;  // the right edge of boxes given without one
 constexpr int32_t kMarkedLength = 9;  // the length CM/CW grow items to, for P9
 
@@ -223,7 +222,7 @@ void write_cut_file() {
     show_area_copied(area);
     redraw();
     core::PendingBoxOperation = 0;
-    show_item_palette(kAreaPalette);
+    show_item_palette(core::kGeneralPalette);
 }
 
 // Contract: see the header. Reads ParamBuffer P2..P6 (shifted down one place, P5 cleared) and

@@ -241,13 +241,13 @@ void show_item_palette(int32_t id) {
         return;
     }
     if (core::EditedItemNumber == 0) {
-        show_palette_now(134);
+        show_palette_now(core::kGeneralPalette);
         return;
     }
     static constexpr int32_t kByCode[19] = {0,   157, 158, 159, 161, 162, 175, 158, 201, 184,
                                             196, 158, 195, 157, 179, 257, 194, 193, 191};
     const int32_t code = entry_code();
-    int32_t palette = code >= 0 && code <= 18 ? kByCode[code] : 134;
+    int32_t palette = code >= 0 && code <= 18 ? kByCode[code] : core::kGeneralPalette;
     if (code == 7) {
         const float kind = e(7);
         const float size = std::fabs(kind);

@@ -155,7 +155,7 @@ void add_bar_lines() {
 void end_group_alter() {
     clear_drawn_box();
     render::redraw_items();
-    show_item_palette(134);
+    show_item_palette(core::kGeneralPalette);
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
     prompt("Exit Group Alter.");
@@ -255,7 +255,7 @@ void take_alter_box() {
     if (high < low) std::swap(low, high);
     if (low > layout::MaxStaffNumber) {
         low = 1;
-        high = 256;
+        high = layout::kMaxStaves;
     }
     SelectionBox.low_staff = low;
     SelectionBox.high_staff = high;

@@ -33,9 +33,6 @@ namespace {
 using core::ItemStore;
 
 constexpr int32_t kLowestStaff = 1;
-constexpr int32_t kHighestStaff = 256;
-constexpr int32_t kMaxItems = 6000;
-constexpr int32_t kPaletteGeneral = 134;
 constexpr int32_t kCancel = 2;
 
 enum BoxWord : int32_t {
@@ -111,7 +108,7 @@ bool shift_selection(int32_t staves) {
         const int32_t e = SelectionList.entries(j);
         if (e <= 0) continue;
         const int32_t staff = core::int_of(ItemStore(e - 1)) + staves;
-        if (staff < kLowestStaff || staff > kHighestStaff) {
+        if (staff < kLowestStaff || staff > layout::kMaxStaves) {
             core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
             return false;
         }
@@ -174,7 +171,7 @@ bool append_selected_copies() {
         ++items;
     }
     const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
-    const int32_t item_limit = std::min(kMaxItems, core::kItemStartEntries - 2);
+    const int32_t item_limit = std::min(core::kItemCountLimit, core::kItemStartEntries - 2);
     if (core::ItemWordsUsed - 1 + words > capacity || core::ItemCount + items > item_limit) {
         core::show_message("**** The page is full: the group was not copied.");
         return false;
@@ -206,15 +203,15 @@ bool append_selected_copies() {
 void copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
     if (first_staff <= 0) first_staff = 1;
     if (last_staff <= 0) last_staff = layout::MaxStaffNumber;
-    last_staff = std::min(last_staff, kHighestStaff);
+    last_staff = std::min(last_staff, layout::kMaxStaves);
     // Which staves hold an item, before any copy is added.
-    core::Array1<int32_t, kHighestStaff> used;
+    core::Array1<int32_t, layout::kMaxStaves> used;
     used.fill(0);
     for (int32_t i = 1; i <= core::ItemCount; ++i) {
         const int32_t start = core::ItemStartTable(i);
         if (ItemStore(start) < 2.0f) continue;
         const int32_t staff = core::int_of(ItemStore(start + 2));
-        if (staff >= 1 && staff <= kHighestStaff) used(staff) = 1;
+        if (staff >= 1 && staff <= layout::kMaxStaves) used(staff) = 1;
     }
     const int32_t saved_count = SelectionList.count;
     const int32_t saved_first = SelectionList.first_item;
@@ -268,7 +265,7 @@ void copy_move_group(int32_t& kind) {
     box.last_item = core::ItemCount;
 
     if (word == kStepUp || word == kStepDown) {
-        show_item_palette(kPaletteGeneral);
+        show_item_palette(core::kGeneralPalette);
         core::save_undo_copy();
         select_box_items();
         if (SelectionList.count == 0) {
@@ -297,7 +294,7 @@ void copy_move_group(int32_t& kind) {
     }
     const bool filtered = BoxCodeFilter(1) != 0.0f;
     select_box_items();
-    show_item_palette(kPaletteGeneral);
+    show_item_palette(core::kGeneralPalette);
     if (SelectionList.count == 0) {
         core::show_message("Nothing to do.");
         return;

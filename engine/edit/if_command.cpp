@@ -505,7 +505,8 @@ bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
                 break;
             }
             if (action.code == kCopy) {
-                if (static_cast<int32_t>(copies.size()) < kIfCopyLimit) copies.push_back(k);
+                if (static_cast<int32_t>(copies.size()) < core::kItemCountLimit)
+                    copies.push_back(k);
                 break;
             }
             const float v = evaluate_if_operand(line, action, view_item(k));

@@ -19,9 +19,6 @@ constexpr const char* kIfAreaFile = "!!cut0.tmp";
 // The most operands one IF line may hold, and the columns of the raw line that are read.
 constexpr int32_t kIfOperandLimit = 56;
 constexpr int32_t kIfLineColumns = 160;
-// The most items the copy action collects, and the longest text a replacement may leave.
-constexpr int32_t kIfCopyLimit = 6000;
-constexpr int32_t kTextCharacterLimit = 512;
 
 // Runs the IF line in SecondLine (as typed), or the area step when PendingBoxOperation is 18.
 void run_if_command();

@@ -10,8 +10,10 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/if_command.h"
+#include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text_items.h"
 
 namespace edit {
 
@@ -101,7 +103,7 @@ void replace_text_in_area(int32_t quote) {
     int32_t high = given >= 4 && area[3] != 0.0f ? core::int_of(area[3]) : low;
     if (given < 1 || low == 0) {
         low = 1;
-        high = 256;
+        high = layout::kMaxStaves;
     }
     const float left = area[1];
     const float right = given >= 3 && area[2] != 0.0f ? area[2] : render::PageExtent;
@@ -125,7 +127,7 @@ void replace_text_in_area(int32_t quote) {
             changed = true;
         }
         if (!changed) continue;
-        if (static_cast<int32_t>(text.size()) > kTextCharacterLimit) {
+        if (static_cast<int32_t>(text.size()) > render::kTextItemChars) {
             too_long = true;
             continue;
         }

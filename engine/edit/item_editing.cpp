@@ -27,7 +27,6 @@ using core::ItemStore;
 constexpr int32_t kWorkingWords = 50;
 constexpr int32_t kTextCode = 16;
 constexpr int32_t kTextWords = 128;  // EditTextBuffer: 512 characters, four to a word
-constexpr int32_t kRestoreWords = 256;
 constexpr int32_t kHighlightColour = 255;
 // A text record in TextDisplayStream: its face name up to a zero byte, then 32 fixed bytes
 // (the colour word 13 bytes after the zero, the character count 29 after it), then 10 bytes

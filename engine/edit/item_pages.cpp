@@ -25,7 +25,6 @@ using core::CommandModeLetters;
 using core::ItemStore;
 using core::ParamBuffer;
 
-constexpr int32_t kRestoreWords = 256;
 constexpr int32_t kBoxDrawn = 3;  // PendingBoxOperation after a box was drawn for "ED"
 constexpr int32_t kTextCode = 16;
 constexpr int32_t kEpsCode = 15;

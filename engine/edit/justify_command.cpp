@@ -39,7 +39,6 @@ using core::MessageLine;
 using core::ParamBuffer;
 using core::PendingBoxOperation;
 
-constexpr int32_t kPaletteGeneral = 134;
 constexpr int32_t kJustifyOperation = 8;
 constexpr int32_t kYes = -1;
 constexpr int32_t kExit = -2;
@@ -336,7 +335,7 @@ void run_justify_command() {
             justify_text();
             return;
         }
-        show_item_palette(kPaletteGeneral);
+        show_item_palette(core::kGeneralPalette);
         MessageLine.set(kClickTextPrompt);
         core::GroupEditFlag = 0;
         PendingBoxStep = 'M';
@@ -397,7 +396,7 @@ void justify_from_box() {
         if (redraw) redraw_page();
         core::refresh_screen();
         PendingBoxStep = 0;
-        show_item_palette(kPaletteGeneral);
+        show_item_palette(core::kGeneralPalette);
         PendingBoxOperation = 0;
         core::CurrentFileName = file_name;
     };

@@ -43,7 +43,6 @@ using core::EditItemParams;
 using core::ParamBuffer;
 
 constexpr int32_t kLastParameterIndex = 45;  // the highest P# that "/", "//", PS*, PG* accept
-constexpr int32_t kExitPalette = 134;
 
 float E(int32_t k) { return EditItemParams(k); }
 float& S(int32_t k) { return EditScratch(k); }
@@ -137,7 +136,7 @@ void end_edit_mode(bool copy_line) {
     if (core::PageFormatIndex != 0) render::redraw_items();
     core::refresh_screen();
     if (core::ItemStartTable(after) >= 1) core::ItemWordsUsed = core::ItemStartTable(after);
-    show_item_palette(kExitPalette);
+    show_item_palette(core::kGeneralPalette);
     if (copy_line) core::SecondLine = CommandLine;
     set_item_bar_mode(0);
     core::CommandModeLetters(1) = -1;

@@ -39,14 +39,12 @@ using core::MessageLine;
 using core::ParamBuffer;
 using core::PendingBoxOperation;
 
-constexpr int32_t kPaletteGeneral = 134;
 constexpr int32_t kYes = -1;
 constexpr int32_t kExit = -2;
 constexpr int32_t kDialogExit = 2;
 constexpr int32_t kSourceWait = 9;
 constexpr int32_t kDestinationWait = 10;
 constexpr int32_t kLowestStaff = 1;
-constexpr int32_t kHighestStaff = 256;
 constexpr int32_t kP3Only = 1;
 constexpr int32_t kP3AndEnds = 2;
 constexpr float kDisplayUnitsPerPosition = 150.0f;
@@ -97,7 +95,7 @@ void end_system_move() {
     core::EngineWaitLevel = -1;
     redraw_page();
     core::refresh_screen();
-    show_item_palette(kPaletteGeneral);
+    show_item_palette(core::kGeneralPalette);
 }
 
 // True when every selected item's staff plus staves stays on 1..256; shift_selection would
@@ -107,7 +105,7 @@ bool selection_fits(int32_t staves) {
         const int32_t e = SelectionList.entries(j);
         if (e <= 0) continue;
         const int32_t staff = core::int_of(ItemStore(e - 1)) + staves;
-        if (staff < kLowestStaff || staff > kHighestStaff) return false;
+        if (staff < kLowestStaff || staff > layout::kMaxStaves) return false;
     }
     return true;
 }
@@ -202,7 +200,7 @@ void take_destination() {
         core::scan_command_line(core::find_line_length(CommandLine));
         const int32_t bottom = core::int_of(ParamBuffer(1));
         const int32_t height = SystemMove.high - SystemMove.low;
-        if (bottom >= kLowestStaff && bottom + height <= kHighestStaff) {
+        if (bottom >= kLowestStaff && bottom + height <= layout::kMaxStaves) {
             ParamBuffer(2) = 0.0f;
             ParamBuffer(3) = 0.0f;
             ParamBuffer(4) = 0.0f;

@@ -286,7 +286,7 @@ void move_item_to_mouse() {
     if (scale == 0.0f) return;
     const float s = (code > 16 || code == 2 || code == 3) ? -2.0f : 2.0f;
     float x = static_cast<float>(core::MouseRegion(kPointX) - render::ViewOrigin.x) / kUnitsPerP3;
-    if (staff > kLastFirstPageStaff) x -= kSecondPageP3;
+    if (staff > layout::kLeftPageStaves) x -= kSecondPageP3;
     const double base =
         static_cast<double>(layout::StaffTables.StaffBaseY(staff)) - render::ViewOrigin.y;
     const float y = static_cast<float>((core::MouseRegion(kPointY) - base) / (7.0 * scale)) + s;

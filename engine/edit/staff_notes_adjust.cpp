@@ -38,7 +38,6 @@ using core::PendingBoxOperation;
 constexpr int32_t kCodeNote = 1;
 constexpr int32_t kCodeLine = 4;
 constexpr int32_t kCodeMeter = 18;
-constexpr int32_t kPaletteGeneral = 134;
 // The box menu's code that asks for this command's box, and the operation it leaves pending.
 constexpr int32_t kAskBoxCode = 14;
 constexpr int32_t kBoxAnswer = 15;
@@ -100,7 +99,7 @@ void finish(bool changed) {
     redraw_page();
     core::refresh_screen();
     PendingBoxOperation = 0;
-    show_item_palette(kPaletteGeneral);
+    show_item_palette(core::kGeneralPalette);
 }
 
 // The length form on staves low..high (every staff when low exceeds MaxStaffNumber) within

@@ -36,7 +36,6 @@ using core::PendingBoxOperation;
 
 constexpr int32_t kYes = -1;
 constexpr int32_t kExit = -2;
-constexpr int32_t kPaletteGeneral = 134;
 // The box-command menu's code that waits for the stem command's box.
 constexpr int32_t kStemBoxCode = 12;
 // The operation left after a refused box: the box menu hands the next line back here.
@@ -163,7 +162,7 @@ void finish() {
     MessageLine.blank();
     core::refresh_screen();
     PendingBoxOperation = 0;
-    show_item_palette(kPaletteGeneral);
+    show_item_palette(core::kGeneralPalette);
 }
 
 // The first call: the prompt and the wait for the box, or at once for "FLAX" and in a command

@@ -26,7 +26,6 @@ using core::ItemStartTable;
 using core::ItemStore;
 using core::ParamBuffer;
 
-constexpr int32_t kSetupPalette = 134;
 constexpr float kSlurWindow = 3.0f;
 // An adjustment of -k is kept as 20 + k, the "lower by v - 20" form the number drawer reads.
 constexpr int32_t kLowestAdjustment = -12;
@@ -161,7 +160,7 @@ bool read_settings() {
         const core::Array1<int32_t, 20> kept = a;
         if (a(3) == 0) a(3) = std::max(1, a(1) - 1);
         const int result = core::front_end().RunTablatureSetupDialog(a);
-        show_item_palette(kSetupPalette);
+        show_item_palette(core::kGeneralPalette);
         if (result == 2) {
             a = kept;
             return false;

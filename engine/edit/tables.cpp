@@ -41,7 +41,7 @@ core::Array1<float, 18> BoxCodeFilter;
 int32_t EditRecordStart = 0;
 int32_t EditOldCount = 0;
 int32_t EditCopyCount = 0;
-core::Array1<float, 256> RestoreSaveArea;
+core::Array1<float, kRestoreWords> RestoreSaveArea;
 int32_t RestoreItemNumber = 0;
 int32_t ClickMode = 0;
 int32_t LastPickedItem = 0;

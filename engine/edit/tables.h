@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
+#include "engine/core/tables.h"
 
 namespace edit {
 
@@ -92,7 +93,7 @@ extern SelectionBoxRecord SelectionBox;
 // ---- items in a box (box_selection.cpp) -------------------------------------------------------
 
 // One entry per word of ItemStore at most, so that no selection ever drops an entry.
-constexpr int32_t kSelectionListCapacity = 64000;
+constexpr int32_t kSelectionListCapacity = core::kItemStoreWords;
 // What select_box_items found: a positive entry is the ItemStore word of an item's P3 (with the
 // letter 'D': the item number), a negative one minus the word of a further horizontal end.
 // first_item is the first item that gave an entry (0: nothing selected).
@@ -115,9 +116,10 @@ extern int32_t EditRecordStart;
 extern int32_t EditOldCount;
 // How many P-values load_item_for_editing copied into EditItemParams.
 extern int32_t EditCopyCount;
-// One record [n, P1..Pn] kept for RESTORE, at most 256 words; word 1 = 0.0 means empty.
-// Written by save_item_for_restore.
-extern core::Array1<float, 256> RestoreSaveArea;
+// One record [n, P1..Pn] kept for RESTORE, at most kRestoreWords words; word 1 = 0.0 means
+// empty. Written by save_item_for_restore.
+constexpr int32_t kRestoreWords = 256;
+extern core::Array1<float, kRestoreWords> RestoreSaveArea;
 // The item number the kept record had.
 extern int32_t RestoreItemNumber;
 // Set by the interpreter before a click: 8 a left click in the page, 9 a click written as an X

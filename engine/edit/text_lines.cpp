@@ -17,6 +17,7 @@
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_escapes.h"
+#include "engine/render/text_items.h"
 #include "engine/render/text_justify.h"
 
 namespace edit {
@@ -28,9 +29,6 @@ using core::ItemStore;
 using core::ParamBuffer;
 
 constexpr int32_t kTextCode = 16;
-constexpr int32_t kPlainHeader = 13;
-constexpr int32_t kColouredHeader = 16;
-constexpr int32_t kMaxLineChars = 512;
 constexpr int32_t kAllLines = 999;
 constexpr float kSplitStep = 5.0f;
 // Vertical position units per point, inch and centimetre, times the staff scale.
@@ -42,7 +40,9 @@ constexpr int32_t kDialogCancel = 2;
 float& e(int32_t k) { return core::EditItemParams(k); }
 int32_t letter(int32_t k) { return static_cast<unsigned char>(CommandLine(k)); }
 
-int32_t header_words(float p14) { return p14 == -1.0f ? kColouredHeader : kPlainHeader; }
+int32_t header_words(float p14) {
+    return p14 == -1.0f ? render::kColouredTextItemWords : render::kTextItemWords;
+}
 
 float stored(int32_t s, int32_t k) {
     const int32_t w = s + k;
@@ -75,7 +75,7 @@ std::vector<float> working_header() {
 }
 
 std::string working_text() {
-    const int32_t n = std::clamp(core::int_of(e(12)), 0, kMaxLineChars);
+    const int32_t n = std::clamp(core::int_of(e(12)), 0, render::kTextItemChars);
     return std::string(render::EditTextBuffer.view().substr(0, static_cast<std::size_t>(n)));
 }
 
@@ -115,7 +115,7 @@ bool is_text_on_staff(int32_t item, float staff) {
 void measure_edited_text() {
     auto& p = ParamBuffer;
     if (p(5) == 0.0f) p(5) = 1.0f;
-    const int32_t n = std::clamp(core::int_of(p(12)), 0, kMaxLineChars);
+    const int32_t n = std::clamp(core::int_of(p(12)), 0, render::kTextItemChars);
     render::decode_text_escapes(render::EditTextBuffer.view().substr(0, static_cast<std::size_t>(n)),
                                 n);
 }
@@ -180,7 +180,7 @@ void edit_characters() {
     auto& p = ParamBuffer;
     const std::string old = working_text();
     CommandLine.blank();
-    CommandLine.put(1, kMaxLineChars, old);
+    CommandLine.put(1, render::kTextItemChars, old);
     std::string field = "_00 ";
     const std::size_t under = old.rfind('_');
     if (under != std::string::npos) {
@@ -188,7 +188,7 @@ void edit_characters() {
         if (at > 0 && old[at - 1] == '_') --at;
         field = (old + "    ").substr(at, 4);
     }
-    if (old.size() < static_cast<std::size_t>(kMaxLineChars)) {
+    if (old.size() < static_cast<std::size_t>(render::kTextItemChars)) {
         CommandLine(static_cast<int>(old.size()) + 1) = '\0';
     }
     if (edit_text_in_dialog() == kDialogCancel) {
@@ -201,13 +201,13 @@ void edit_characters() {
         const std::string prefix = field[1] == '_' ? field : field.substr(0, 3);
         text = prefix + text;
     }
-    if (static_cast<int32_t>(text.size()) > kMaxLineChars) {
+    if (static_cast<int32_t>(text.size()) > render::kTextItemChars) {
         core::show_message("*** The line would pass 512 characters: the text was not changed.");
         for (int32_t k = 1; k <= 13; ++k) p(k) = e(k);
         return;
     }
     render::EditTextBuffer.blank();
-    render::EditTextBuffer.put(1, kMaxLineChars, text);
+    render::EditTextBuffer.put(1, render::kTextItemChars, text);
     e(12) = static_cast<float>(text.size());
     for (int32_t k = 1; k <= 13; ++k) p(k) = e(k);
 }
@@ -332,7 +332,7 @@ void compact_text_lines() {
 
     // Room first: nothing changes when the lines do not fit.
     for (const NewLine& line : lines) {
-        if (static_cast<int32_t>(line.text.size()) > kMaxLineChars) {
+        if (static_cast<int32_t>(line.text.size()) > render::kTextItemChars) {
             core::show_message(
                 "*** The line would pass 512 characters: the words were not moved.");
             return;

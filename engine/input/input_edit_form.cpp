@@ -25,7 +25,6 @@ namespace input {
 
 namespace {
 
-constexpr int32_t kMaxStaffNumber = 256;
 constexpr int32_t kDoneMode = 6;
 
 // The kept text offered for the line kind InputParserMode.
@@ -67,7 +66,7 @@ void leave_edit_form() {
 bool set_up_staff() {
     if (core::ParamBuffer(2) <= 0.0f) pick_new_staff_number();
     InputStaff = core::ParamBuffer(2);
-    if (core::nint(InputStaff) > kMaxStaffNumber) return false;
+    if (core::nint(InputStaff) > layout::kMaxStaves) return false;
     if (layout::SpacingStaff == 0.0f && core::MacroUnit >= 0) edit::show_item_palette(228);
     core::ParamBuffer(1) = 8.0f;
     prepare_input_staff();

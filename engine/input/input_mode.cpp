@@ -38,7 +38,6 @@ namespace input {
 
 namespace {
 
-constexpr int32_t kMaxStaffNumber = 256;
 constexpr int32_t kDoneMode = 6;
 constexpr int32_t kRollBackMode = 899;
 constexpr float kNoSpacingStaff = 999.0f;
@@ -205,7 +204,7 @@ void leave_input() {
     render::DisplayMarkWord = 0;
     render::redraw_items();
     core::refresh_screen();
-    edit::show_item_palette(134);
+    edit::show_item_palette(core::kGeneralPalette);
     core::cut_input_to_marker();
     core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
     // The command's reply too, so that the message line keeps it when the command ends.
@@ -295,7 +294,7 @@ bool set_up_run() {
 
     if (core::ParamBuffer(2) <= 0.0f) pick_new_staff_number();
     InputStaff = core::ParamBuffer(2);
-    if (core::nint(core::ParamBuffer(2)) > kMaxStaffNumber) return false;
+    if (core::nint(core::ParamBuffer(2)) > layout::kMaxStaves) return false;
     const char third = core::SecondLine(3);
     if (third == 'X' || third == 'x') {
         core::ParamBuffer(1) = 3.0f;

@@ -21,10 +21,6 @@ namespace input {
 
 namespace {
 
-// A typed line is read within its first 384 characters; the "/" that may stand in for a
-// missing ";" can lie one further.
-constexpr int32_t kTypedLineLength = 384;
-constexpr int32_t kNotesLineLimit = 200;
 constexpr int32_t kLineSize = core::FixedText<512>::kSize;
 
 // The "100" flag of a repeat count: the copies keep their accidentals.
@@ -220,8 +216,10 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
     cursor = 1;
     ChordState = 0;
 
+    // A typed line is read within an input line's length; the "/" that may stand in for a
+    // missing ";" can lie one further.
     int32_t end = 0;
-    for (int32_t p = 1; p <= kTypedLineLength; ++p) {
+    for (int32_t p = 1; p <= kInputLineChars; ++p) {
         if (InputParserMode == kRhythmsMode && core::CommandLine(p) == 'T') {
             switch (core::CommandLine(p + 1)) {
                 case '1':
@@ -251,7 +249,7 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
         }
     }
     if (end == 0) {
-        for (int32_t p = kTypedLineLength + 1; p >= 1; --p) {
+        for (int32_t p = kInputLineChars + 1; p >= 1; --p) {
             if (core::CommandLine(p) == '/') {
                 core::CommandLine(p) = ';';
                 end = p;
@@ -276,7 +274,7 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
     if (first != 1 || InputParseStatus != 0) return;
 
     if (InputParserMode == kNotesMode) {
-        if (token_count() > kNotesLineLimit) {
+        if (token_count() > layout::kInputTokenCapacity) {
             restore_macro_unit();
             InputParseStatus = -3;
             roll_store_back();

@@ -12,7 +12,6 @@ namespace input {
 
 namespace {
 
-constexpr int32_t kGeneralPalette = 134;
 constexpr int32_t kShownLineCharacters = 140;
 
 }  // namespace
@@ -42,7 +41,7 @@ void syntax_error(int32_t& cursor) {
     text += core::CommandLine.sub(1, kShownLineCharacters);
     text.erase(text.find_last_not_of(' ') + 1);
     core::show_message(text);
-    edit::show_item_palette(kGeneralPalette);
+    edit::show_item_palette(core::kGeneralPalette);
 }
 
 }  // namespace input

@@ -19,8 +19,6 @@ namespace {
 using Token = core::FixedText<12>;
 
 constexpr int32_t kTokenChars = 12;
-// The rhythm line is kept in 384 characters; copies must end within them.
-constexpr int32_t kRhythmLineChars = 384;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -192,7 +190,8 @@ bool extend_rhythm_line(int32_t cursor, int32_t groups, int32_t times) {
     }
     const int32_t length = e - s;
     const int64_t last = static_cast<int64_t>(e) + static_cast<int64_t>(times - 1) * length;
-    if (times < 2 || last > kRhythmLineChars) return false;
+    // The rhythm line is kept in an input line; copies must end within it.
+    if (times < 2 || last > kInputLineChars) return false;
     core::MessageLine = line;
     int32_t pos = e + 1;
     for (int32_t copy = 1; copy < times; ++copy) {

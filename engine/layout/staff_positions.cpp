@@ -266,7 +266,7 @@ bool read_spacing_list(StaffDistanceList& list) {
 // Returns false when the dialog was cancelled.
 bool take_spacing_dialog_line() {
     const int32_t result = run_staff_spacing_dialog();
-    run_layout_hook(LayoutHooks.show_item_palette, 134);
+    run_layout_hook(LayoutHooks.show_item_palette, core::kGeneralPalette);
     if (result == 2) return false;
     core::save_undo_copy();
     // The dialog ends the typed list with a NUL.

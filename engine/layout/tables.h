@@ -8,6 +8,8 @@
 namespace layout {
 
 constexpr int kMaxStaves = 256;
+// Staves 1..kLeftPageStaves lie on the left page of a two-page spread, the rest on the right.
+constexpr int32_t kLeftPageStaves = 200;
 
 // One entry per staff number 1..256, written by the staff step (staff_positions.cpp) during
 // every page redraw and index rebuild; read by every drawer to place items.

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
+#include "engine/layout/tables.h"
 
 namespace layout {
 
@@ -32,9 +33,9 @@ constexpr int32_t kNoCommonSlot = 99999;
 
 // The profiles of every staff, with the staves that were touched.
 struct StaffProfilesRecord {
-    core::Array1<StaffProfile, 256> top;
-    core::Array1<StaffProfile, 256> bottom;
-    core::Array1<uint8_t, 256> touched;
+    core::Array1<StaffProfile, kMaxStaves> top;
+    core::Array1<StaffProfile, kMaxStaves> bottom;
+    core::Array1<uint8_t, kMaxStaves> touched;
     int32_t lowest = 0;   // lowest touched staff (0: none)
     int32_t highest = 0;  // highest touched staff
 };

@@ -13,6 +13,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/extents.h"
+#include "engine/render/output_lists.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"
 #include "engine/render/tables.h"
@@ -24,7 +25,6 @@ namespace {
 constexpr int32_t kHomeX = 2400;
 constexpr int32_t kStaffNudge = 3000;
 constexpr int32_t kExtentShift = 27000;
-constexpr int32_t kRightPageShift = 34050;
 constexpr float kNothingMeasured = 555555.0f;
 
 bool g_updating = false;
@@ -96,7 +96,7 @@ bool edited_item_position(float& x, float& y) {
     }
     const int32_t code = core::int_of(p(1));
     const int32_t staff = core::int_of(p(2));
-    x = p(3) * 150.0f + (staff > 200 ? static_cast<float>(kRightPageShift) : 0.0f);
+    x = p(3) * 150.0f + (staff > kLeftPageStaves ? static_cast<float>(render::kSpreadShift) : 0.0f);
     float v = p(4);
     if (code < 4 || code == 6) v = core::amod(p(4), 100.0f);
     if (code == 8 || code == 14 || n < 4) v = 3.0f;

@@ -12,6 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/tables.h"
+#include "engine/render/text_items.h"
 #include "platform/paths.h"
 
 namespace render {
@@ -20,9 +21,6 @@ namespace {
 
 constexpr int kUnit = 7;
 constexpr int32_t kTextCode = 16;
-constexpr int32_t kTextParams = 13;         // P1..P13 before a plain text item's characters
-constexpr int32_t kColouredTextWords = 16;  // with P14 -1.0: P1..P16 before them
-constexpr int32_t kMaxTextChars = 512;
 constexpr int32_t kDumpWidth = 400;
 
 // The parameter count of the record at s, held within the store.
@@ -33,11 +31,11 @@ int32_t record_words(int32_t s) {
 
 // The characters of the text item whose record starts at s (n words).
 std::string text_characters(int32_t s, int32_t n) {
-    const int32_t first =
-        (n >= 14 && core::ItemStore(s + 14) == -1.0f) ? kColouredTextWords + 1 : kTextParams + 1;
+    const int32_t first = (n >= 14 && core::ItemStore(s + 14) == -1.0f) ? kColouredTextItemWords + 1
+                                                                        : kTextItemWords + 1;
     const int32_t words = std::max(0, n - (first - 1));
     int32_t count = n >= 12 ? core::int_of(core::ItemStore(s + 12)) : 0;
-    count = std::clamp(count, 0, std::min(4 * words, kMaxTextChars));
+    count = std::clamp(count, 0, std::min(4 * words, kTextItemChars));
     std::string chars(static_cast<std::size_t>(count), ' ');
     if (count > 0) std::memcpy(chars.data(), core::ItemStore.at(s + first), chars.size());
     return chars;
@@ -65,7 +63,7 @@ bool write_item_dump() {
         const int32_t n = record_words(s);
         const bool text = n >= 1 && core::int_of(core::ItemStore(s + 1)) == kTextCode;
         ok = write(core::format_int("(I2)", k) + ")") && ok;
-        const int32_t shown = text ? std::min(n, kTextParams) : n;
+        const int32_t shown = text ? std::min(n, kTextItemWords) : n;
         line.clear();
         for (int32_t j = 1; j <= shown; ++j) {
             line += core::format_real("(F9.3)", core::ItemStore(s + j));

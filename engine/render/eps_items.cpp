@@ -30,7 +30,6 @@ namespace render {
 
 namespace {
 
-constexpr std::size_t kShortBufferChars = 48;  // FrontEndCommandBuffer
 // Tries of the name question that may come back blank before it is given up: a front-end
 // that keeps answering OK with nothing would otherwise hold the engine for ever.
 constexpr int kBlankAnswerTries = 100;
@@ -163,8 +162,8 @@ bool ask_once(const std::string& preset, bool from_file, std::string& answer) {
         return true;
     }
     core::FrontEndPathBuffer.set(preset);
-    core::FrontEndCommandBuffer.set(
-        std::string_view(preset).substr(0, std::min(preset.size(), kShortBufferChars)));
+    core::FrontEndCommandBuffer.set(std::string_view(preset).substr(
+        0, std::min<std::size_t>(preset.size(), core::kFrontEndCommandChars)));
     const int result = core::front_end().RunEpsFileNameDialog();
     const std::string whole = trim_right(core::FrontEndPathBuffer.view());
     const std::string short_answer = trim_right(core::FrontEndCommandBuffer.view());
@@ -174,8 +173,8 @@ bool ask_once(const std::string& preset, bool from_file, std::string& answer) {
     // The whole-path buffer holds the answer when the front-end filled it; a front-end that
     // answers only in the short buffer leaves the preset there, which its answer then differs
     // from.
-    const std::string head =
-        trim_right(std::string_view(whole).substr(0, std::min(whole.size(), kShortBufferChars)));
+    const std::string head = trim_right(std::string_view(whole).substr(
+        0, std::min<std::size_t>(whole.size(), core::kFrontEndCommandChars)));
     answer = !whole.empty() && head == short_answer ? whole : short_answer;
     return true;
 }
@@ -379,7 +378,8 @@ void write_eps_wrapper() {
     const float scale = layout::StaffTables.StaffScale(staff) / 25.0f;
     const RenderHooksRecord::EpsPageValues v = page_values(staff);
     const float output_size = v.points_per_unit * 4000.0f / 72.0f;
-    const float units_x = p(3) * 150.0f + (p(2) > 200.0f ? static_cast<float>(kSpreadShift) : 0.0f);
+    const float units_x =
+        p(3) * 150.0f + (p(2) > layout::kLeftPageStaves ? static_cast<float>(kSpreadShift) : 0.0f);
     const float x = v.left_margin + units_x * v.points_per_unit;
     const float y =
         v.bottom_margin + v.staff_base_points + p(4) * 175.0f * scale * v.points_per_unit;

@@ -505,7 +505,7 @@ void redraw_edited_item() {
                                            static_cast<float>(ViewOrigin.y),
                                        -kFarCoordinate, kFarCoordinate);
         const int32_t x = core::int_in(e(3) * 150.0f, -kFarCoordinate, kFarCoordinate) +
-                          (staff > 200 ? kSpreadShift : 0) + ViewOrigin.x;
+                          (staff > layout::kLeftPageStaves ? kSpreadShift : 0) + ViewOrigin.x;
         pos = put_entry(pos, x, y - 400, 255, 2);
         pos = put_entry(pos, x + 200, y - 900, 255, 0);
         pos = put_entry(pos, x - 200, y - 900, 255, 0);

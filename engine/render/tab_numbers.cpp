@@ -22,7 +22,6 @@ constexpr int32_t kComputeMode = 999;
 constexpr int32_t kSavedWords = 19;
 constexpr int32_t kTunedKinds = 3;  // kinds 0..3 have their pitch worked out
 constexpr int32_t kBassKind = 1;
-constexpr int32_t kSpreadStaff = 200;
 constexpr int32_t kNearWhite = 253 | 253 << 8 | 253 << 16;
 
 // Written pitches of the eight places of the tuning table.
@@ -253,7 +252,7 @@ void draw_tab_number_whiteout(float level, const std::string& text) {
 
     if (OutputPassWord == -1) {
         run_hook(RenderHooks.write_ps_line, " g  1 setgray");
-        const int32_t shift = staff > kSpreadStaff ? kSpreadShift : 0;
+        const int32_t shift = staff > layout::kLeftPageStaves ? kSpreadShift : 0;
         for (int32_t i = first; i < first + 5 && i < PathPointList.count; ++i) {
             char line[40];
             std::snprintf(line, sizeof line, "%7d%7d %s", PathPointList.x(i) + shift,

@@ -1,5 +1,6 @@
 #include "engine/render/tables.h"
 
+#include "engine/core/tables.h"
 #include "engine/render/fonts.h"
 #include "engine/render/text_justify.h"
 
@@ -23,7 +24,7 @@ PageOutlineShiftRecord PageOutlineShift;
 QuadWorkRecord QuadWork;
 int32_t OutOfBoundsNoticeOff = 0;
 float StaffLookupNumber = 0.0f;
-int32_t ItemCountLimit = 6000;
+int32_t ItemCountLimit = core::kItemCountLimit;
 int32_t AppendTargetItem = 0;
 int32_t HighlightFlag = 0;
 int32_t EditGuideMode = 0;
@@ -63,7 +64,7 @@ void reset_render_tables() {
     QuadWork = QuadWorkRecord{};
     OutOfBoundsNoticeOff = 0;
     StaffLookupNumber = 0.0f;
-    ItemCountLimit = 6000;
+    ItemCountLimit = core::kItemCountLimit;
     AppendTargetItem = 0;
     HighlightFlag = 0;
     EditGuideMode = 0;

@@ -89,7 +89,7 @@ extern QuadWorkRecord QuadWork;
 // ---- page redraw state (page_redraw.cpp, item_drawing.cpp) ----
 extern int32_t OutOfBoundsNoticeOff;  // 1 = the out-of-bounds notice is off
 extern float StaffLookupNumber;       // staff get_staff_ends looks for
-extern int32_t ItemCountLimit;        // append_item appends only below it (6000)
+extern int32_t ItemCountLimit;        // append_item appends only below it (core::kItemCountLimit)
 extern int32_t AppendTargetItem;      // the item rewind_store_to_item cuts the store back to
 extern int32_t HighlightFlag;         // raised for one drawing by box commands / view updates
 extern int32_t EditGuideMode;         // 2 = show a vertical guide at EditGuideColumn

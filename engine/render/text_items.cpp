@@ -39,7 +39,6 @@ constexpr int32_t kMusicFont = 94;
 constexpr int32_t kStyleFontBase = 90;
 constexpr int32_t kPlainWords = 13;     // P1..P13 before the characters
 constexpr int32_t kColouredWords = 16;  // with P14 -1.0, P15 and P16
-constexpr float kSpreadStaff = 200.0f;
 
 int32_t g_depth = 0;
 int32_t g_item = 0;
@@ -294,7 +293,7 @@ void draw_text(const std::string* given) {
     }
     const int32_t placement = core::int_of(core::amod(p(8), 1.0f) * 10.0f);
     if (placement != 0) run_hook(TextEditHooks.find_neighbour_staff, placement);
-    const float spread = p(2) > kSpreadStaff ? static_cast<float>(kSpreadShift) : 0.0f;
+    const float spread = p(2) > layout::kLeftPageStaves ? static_cast<float>(kSpreadShift) : 0.0f;
     float x0 = ItemDrawOrigin.x + spread;
     const float y0 = ItemDrawOrigin.y;
 

@@ -29,6 +29,11 @@
 
 namespace render {
 
+// The words before a text item's characters: P1..P13, or P1..P16 when P14 is -1.0.
+constexpr int32_t kTextItemWords = 13;
+constexpr int32_t kColouredTextItemWords = 16;
+// The most characters a text item holds.
+constexpr int32_t kTextItemChars = 512;
 constexpr int32_t kTextRecordFixedBytes = 8 * 4;  // the eight words after the face name
 constexpr int32_t kTextCharBytes = 10;
 constexpr float kTextRecordSizeFactor = 1.937f;

@@ -13,6 +13,7 @@
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_escapes.h"
+#include "engine/render/text_items.h"
 #include "engine/render/text_justify.h"
 
 namespace render {
@@ -25,9 +26,6 @@ constexpr int32_t kMaxLines = 199;
 constexpr int32_t kJoinAll = 999;
 constexpr float kDefaultSpacing = 5.0f;
 constexpr int32_t kTextItemCode = 16;
-constexpr int32_t kPlainWords = 13;
-constexpr int32_t kColouredWords = 16;
-constexpr int32_t kMaxLineChars = 512;
 
 using core::ItemStore;
 
@@ -39,7 +37,9 @@ float stored(int32_t s, int32_t k) {
 bool is_text_record(int32_t s) { return stored(s, 1) == static_cast<float>(kTextItemCode); }
 
 // Words of the parameters of a text record: 16 in the coloured variant, else 13.
-int32_t parameter_words(int32_t s) { return stored(s, 14) == -1.0f ? kColouredWords : kPlainWords; }
+int32_t parameter_words(int32_t s) {
+    return stored(s, 14) == -1.0f ? kColouredTextItemWords : kTextItemWords;
+}
 
 // The characters of the text record at s (never beyond its record).
 std::string record_chars(int32_t s) {
@@ -228,7 +228,7 @@ void reflow_text_lines() {
     int32_t new_words = 0;
     bool too_long = false;
     for (const std::string& line : lines) {
-        if (static_cast<int32_t>(line.size()) > kMaxLineChars) too_long = true;
+        if (static_cast<int32_t>(line.size()) > kTextItemChars) too_long = true;
         new_words += 1 + words + (static_cast<int32_t>(line.size()) + 3) / 4;
     }
     const int32_t items_after = core::ItemCount - joined + count;

@@ -157,7 +157,7 @@ bool RunCommandHandler(int32_t id) {
             // Blank for a waiting routine, and no engine call: three blanks and the zero.
             core::FrontEndCommandBuffer.blank();
             core::FrontEndCommandBuffer(4) = '\0';
-            ShowPalette(e.palette >= 0 ? e.palette : 134);
+            ShowPalette(e.palette >= 0 ? e.palette : core::kGeneralPalette);
             break;
         case HandlerKind::ZoomPlus:
             OnPaletteZoomPlus();

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/commands/start_up.h"
+#include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/app/frame_state.h"
@@ -230,7 +231,7 @@ int CMainFrame::OnCreate() {
     PaletteToolbarWnd = palette_toolbar_;
     // The first load of the main palette leaves the palette words at 0.
     frontend::ResetPaletteState();
-    frontend::LoadPaletteButtons(134);
+    frontend::LoadPaletteButtons(core::kGeneralPalette);
     DockBars();
 
     item_bar_->setVisible(ShowItemBar != 0);

@@ -221,7 +221,7 @@ void show_toolbar() {
 // toolbar's buttons; an id without a palette changes nothing.
 void ShowPalette(int32_t id) {
     if (!switch_to(id)) return;
-    if (CurrentPaletteId == 134) core::GroupEditFlag = 0;
+    if (CurrentPaletteId == core::kGeneralPalette) core::GroupEditFlag = 0;
     if (CurrentPaletteId == 200) {
         std::array<uint8_t, 20> codes{};
         codes.fill(2);

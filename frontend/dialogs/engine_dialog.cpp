@@ -65,7 +65,7 @@ int ExecDialogClass(const DialogClass& cls, QWidget* parent) {
 struct CEngineDialog::Saved {
     DialogExchangeRecord exchange;
     core::FixedText<512> message_line;
-    core::FixedText<48> command_buffer;
+    core::FixedText<core::kFrontEndCommandChars> command_buffer;
 };
 
 CEngineDialog::CEngineDialog(int idd, const QString& title, QWidget* parent)

@@ -23,7 +23,6 @@ namespace {
 constexpr int kOk = 1;
 constexpr int kCancel = 2;
 constexpr std::size_t kParamFileChars = 47;  // the parameter file name less its NUL
-constexpr std::size_t kShortNameChars = 48;  // FrontEndCommandBuffer
 
 }  // namespace
 
@@ -70,7 +69,9 @@ CParamFileNameDlg::CParamFileNameDlg(Use use, QWidget* parent)
     } else {
         const std::string whole = core::FrontEndPathBuffer.c_text();
         const std::string short_name = core::FrontEndCommandBuffer.c_text();
-        const std::string head = core::FixedText<48>(whole.substr(0, kShortNameChars)).trimmed();
+        const std::string head = core::FixedText<core::kFrontEndCommandChars>(
+                                     whole.substr(0, core::kFrontEndCommandChars))
+                                     .trimmed();
         shown = FromCp1252(!whole.empty() && head == short_name ? whole : short_name);
     }
     layout->addWidget(Named(new QLabel(prompt, this), 1553));
@@ -100,7 +101,7 @@ void CParamFileNameDlg::OnOk() {
         output::PrintParameters.print_setup_file_name.set(typed.substr(0, kParamFileChars));
     } else {
         core::FrontEndPathBuffer.set(typed);
-        core::FrontEndCommandBuffer.set(typed.substr(0, kShortNameChars));
+        core::FrontEndCommandBuffer.set(typed.substr(0, core::kFrontEndCommandChars));
     }
     End(kOk);
 }
