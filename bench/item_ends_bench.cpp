@@ -9,7 +9,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/render/tables.h"
 #include "tests/support/store_records.h"
 

@@ -8,7 +8,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
 #include "engine/edit/box_selection.h"
-#include "engine/edit/click_picker.h"
+#include "engine/edit/items/click_picker.h"
 #include "engine/edit/tables.h"
 
 namespace {

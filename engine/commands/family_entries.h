@@ -16,8 +16,8 @@
 #include "engine/commands/command_dispatch.h"
 #include "engine/commands/document_state.h"
 #include "engine/commands/dr_commands.h"        // run_dr_command
-#include "engine/commands/item_edit_lines.h"  // start_new_document
 #include "engine/commands/file_commands.h"   // run_file_command, save_current_document, titles
+#include "engine/commands/item_edit_lines.h"  // start_new_document
 #include "engine/commands/ripple_bars.h"     // ripple_bars
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/status_display.h"  // show_status, run_h_command
@@ -25,30 +25,30 @@
 #include "engine/core/fixed_array.h"
 #include "engine/core/mini_macros.h"        // MiniMacroTable
 #include "engine/edit/box_commands.h"        // run_box_command, delete_box_codes
-#include "engine/edit/click_picker.h"        // show_parameters
 #include "engine/edit/cut_files.h"           // cut_copy_paste_area, write_cut_file
-#include "engine/edit/group_transfer.h"      // copy_move_group, move_box_items
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
 #include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
+#include "engine/edit/group_transfer.h"      // copy_move_group, move_box_items
 #include "engine/edit/if_command.h"           // run_if_command
+#include "engine/edit/items/click_picker.h"        // show_parameters
+#include "engine/edit/items/item_editing.h"         // load_item_for_editing, store_edited_item
+#include "engine/edit/items/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
+#include "engine/edit/items/parameter_line.h"      // commit_item, apply_edit_line
 #include "engine/edit/line_beats.h"           // count_line_beats
+#include "engine/edit/m_commands.h"           // run_m_command, move_system, adjust_box_edges
+#include "engine/edit/music_directory.h"      // run_ndir_command, step_document_name
+#include "engine/edit/paper_size.h"           // set_paper_size
 #include "engine/edit/staff_notes_adjust.h"   // adjust_staff_notes
 #include "engine/edit/stem_direction.h"       // zoom_to_fit, run_stem_direction_command
-#include "engine/edit/item_editing.h"         // load_item_for_editing, store_edited_item
-#include "engine/edit/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
-#include "engine/edit/parameter_line.h"      // commit_item, apply_edit_line
 #include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
-#include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
-#include "engine/layout/measure_command.h"        // run_measure_command
-#include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
-#include "engine/edit/voice_separation.h"     // separate_voices
 #include "engine/edit/text_command.h"         // run_text_command
 #include "engine/edit/text_files.h"           // view_text_file
 #include "engine/edit/text_lines.h"           // edit_text_in_dialog
 #include "engine/edit/transposition.h"        // transpose_items
-#include "engine/edit/m_commands.h"           // run_m_command, move_system, adjust_box_edges
-#include "engine/edit/music_directory.h"      // run_ndir_command, step_document_name
-#include "engine/edit/paper_size.h"           // set_paper_size
+#include "engine/edit/voice_separation.h"     // separate_voices
+#include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
+#include "engine/layout/measure_command.h"        // run_measure_command
+#include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
 #include "engine/layout/view_settings.h"          // set_view_top_bottom, ...
 #include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry

@@ -14,7 +14,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/item_editing.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"

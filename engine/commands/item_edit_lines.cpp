@@ -15,7 +15,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/box_input.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/item_editing.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/justify_command.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"

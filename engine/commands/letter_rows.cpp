@@ -12,7 +12,7 @@
 #include "engine/core/file_history.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/edit/item_edit_words.h"
+#include "engine/edit/items/item_edit_words.h"
 #include "engine/edit/justify_command.h"
 #include "engine/render/extents.h"
 #include "engine/render/page_redraw.h"

@@ -14,7 +14,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/input/mark_items.h"
 #include "engine/input/tables.h"
 #include "engine/layout/beam_fitting.h"

@@ -8,8 +8,8 @@
 #include "engine/core/tables.h"
 #include "engine/edit/code_keywords_rules.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/item_words_lines.h"
-#include "engine/edit/item_words_notes.h"
+#include "engine/edit/items/item_words_lines.h"
+#include "engine/edit/items/item_words_notes.h"
 
 namespace edit {
 

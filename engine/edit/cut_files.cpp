@@ -17,7 +17,7 @@
 #include "engine/edit/box_commands.h"
 #include "engine/edit/box_selection.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"

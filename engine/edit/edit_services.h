@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
-#include "engine/edit/item_ends.h"          // attach_item_ends
+#include "engine/edit/items/item_ends.h"          // attach_item_ends
 #include "engine/input/new_item_defaults.h"  // read_rhythm_field
 
 namespace edit {

@@ -11,7 +11,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/item_editing.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

@@ -7,7 +7,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/edit/voice_records.h"
 #include "engine/edit/voice_separation.h"
 

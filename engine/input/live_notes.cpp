@@ -13,7 +13,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/click_picker.h"
+#include "engine/edit/items/click_picker.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

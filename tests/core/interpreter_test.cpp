@@ -6,9 +6,9 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/item_store.h"
-#include "engine/edit/item_editing.h"
-#include "engine/render/tables.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/input/tables.h"
+#include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {

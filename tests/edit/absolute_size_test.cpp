@@ -1,5 +1,5 @@
 // Absolute sizes of items against their staff's size.
-#include "engine/edit/absolute_size.h"
+#include "engine/edit/items/absolute_size.h"
 
 #include <string>
 #include <vector>

@@ -8,7 +8,7 @@
 
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/layout/tables.h"
 #include "tests/edit/edit_page_fixture.h"
 

@@ -1,6 +1,6 @@
 // The click picker: the item nearest a click is opened, never the one picked last; with an item
 // edited a click writes the line that moves it there.
-#include "engine/edit/click_picker.h"
+#include "engine/edit/items/click_picker.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // The edit words of the edited item, typed in the console as the user types them: store and
 // copy, refusals while changes are pending, the flip, cue, point-size, automatic and fitting
 // words, and the words that are the keyword decoder's.
-#include "engine/edit/item_edit_words.h"
+#include "engine/edit/items/item_edit_words.h"
 
 #include <string>
 #include <vector>

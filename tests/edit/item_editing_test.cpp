@@ -1,12 +1,12 @@
 // The working copy of the edited item: loading, number and arithmetic lines, storing back in
 // place (with the output lists), and the copy kept for RESTORE.
-#include "engine/edit/item_editing.h"
+#include "engine/edit/items/item_editing.h"
 
 #include <string>
 #include <vector>
 
 #include "engine/core/command_line.h"
-#include "engine/edit/parameter_line.h"
+#include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"

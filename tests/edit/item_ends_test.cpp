@@ -4,7 +4,7 @@
 
 #include "engine/core/item_store.h"
 #include "engine/core/settings_tables.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
 #include "tests/edit/edit_page_fixture.h"

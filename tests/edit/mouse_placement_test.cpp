@@ -1,6 +1,6 @@
 // The move-step display, mouse placement and drags, the bracket size words, int_to_text and the
 // view size.
-#include "engine/edit/mouse_placement.h"
+#include "engine/edit/items/mouse_placement.h"
 
 #include <string>
 

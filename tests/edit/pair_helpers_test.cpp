@@ -3,7 +3,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
-#include "engine/edit/pair_helpers.h"
+#include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/tables.h"
 
 using namespace edit;

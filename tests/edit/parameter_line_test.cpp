@@ -1,5 +1,5 @@
 // Applying pair lists to the edited item, committing items, and typed lines of numbers.
-#include "engine/edit/parameter_line.h"
+#include "engine/edit/items/parameter_line.h"
 
 #include <initializer_list>
 #include <vector>

@@ -6,8 +6,8 @@
 
 #include "engine/core/document_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/item_words_lines.h"
-#include "engine/edit/item_words_notes.h"
+#include "engine/edit/items/item_words_lines.h"
+#include "engine/edit/items/item_words_notes.h"
 #include "engine/edit/tables.h"
 #include "engine/input/tables.h"
 #include "engine/layout/beam_fitting.h"

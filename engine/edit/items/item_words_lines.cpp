@@ -1,4 +1,4 @@
-#include "engine/edit/item_words_lines.h"
+#include "engine/edit/items/item_words_lines.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/pair_helpers.h"
+#include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/render/tables.h"

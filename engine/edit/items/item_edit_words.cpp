@@ -2,7 +2,7 @@
 // word XC, the X letters that fit the item's ends, the E, D and U words of the editing state,
 // the text words (PT, TX, J and the margin words), AU, AD on a beam, the flip words FxI, and the
 // cue-and-stem pre-pass of notes, rests and clefs. The keyword decoder keeps every other word.
-#include "engine/edit/item_edit_words.h"
+#include "engine/edit/items/item_edit_words.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +13,9 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/absolute_size.h"
-#include "engine/edit/item_editing.h"
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/absolute_size.h"
+#include "engine/edit/items/item_editing.h"
+#include "engine/edit/items/item_ends.h"
 #include "engine/edit/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"

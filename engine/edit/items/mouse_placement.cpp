@@ -1,4 +1,4 @@
-#include "engine/edit/mouse_placement.h"
+#include "engine/edit/items/mouse_placement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,10 +10,10 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/click_picker.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/item_editing.h"
-#include "engine/edit/parameter_line.h"
+#include "engine/edit/items/click_picker.h"
+#include "engine/edit/items/item_editing.h"
+#include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/item_editing.h"
+#include "engine/edit/items/item_editing.h"
 
 #include <algorithm>
 #include <array>
@@ -11,8 +11,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/item_edit_words.h"
-#include "engine/edit/parameter_line.h"
+#include "engine/edit/items/item_edit_words.h"
+#include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/render/page_redraw.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/absolute_size.h"
+#include "engine/edit/items/absolute_size.h"
 
 #include <algorithm>
 #include <cmath>

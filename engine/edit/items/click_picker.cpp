@@ -1,4 +1,4 @@
-#include "engine/edit/click_picker.h"
+#include "engine/edit/items/click_picker.h"
 
 #include <algorithm>
 #include <cmath>

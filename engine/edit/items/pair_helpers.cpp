@@ -1,4 +1,4 @@
-#include "engine/edit/pair_helpers.h"
+#include "engine/edit/items/pair_helpers.h"
 
 #include <algorithm>
 #include <cmath>

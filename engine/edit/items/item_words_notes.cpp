@@ -1,4 +1,4 @@
-#include "engine/edit/item_words_notes.h"
+#include "engine/edit/items/item_words_notes.h"
 
 #include <algorithm>
 #include <array>
@@ -13,8 +13,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/pair_helpers.h"
-#include "engine/edit/parameter_line.h"
+#include "engine/edit/items/pair_helpers.h"
+#include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/render/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/parameter_line.h"
+#include "engine/edit/items/parameter_line.h"
 
 #include <algorithm>
 #include <array>
@@ -10,9 +10,9 @@
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/absolute_size.h"
+#include "engine/edit/items/absolute_size.h"
+#include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/keyword_decoder.h"
-#include "engine/edit/pair_helpers.h"
 #include "engine/edit/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/page_redraw.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/item_ends.h"
+#include "engine/edit/items/item_ends.h"
 
 #include <algorithm>
 #include <cmath>
