@@ -15,7 +15,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_editing.h"
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page_redraw.h"
 #include "output/p_commands.h"

@@ -17,7 +17,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/justify_command.h"
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/render/drawing_files.h"
 #include "engine/render/page_redraw.h"

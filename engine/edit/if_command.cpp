@@ -17,7 +17,7 @@
 #include "engine/edit/box_input.h"
 #include "engine/edit/cut_files.h"
 #include "engine/edit/items/absolute_size.h"
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"

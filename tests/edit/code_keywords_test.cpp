@@ -1,6 +1,6 @@
 // The editing keywords by item code, called as the keyword decoder calls them: slots reset,
 // the word in CommandLine, the line as typed in SecondLine, its first number in ParamBuffer P2.
-#include "engine/edit/code_keywords.h"
+#include "engine/edit/keywords/code_keywords.h"
 
 #include <initializer_list>
 #include <string>

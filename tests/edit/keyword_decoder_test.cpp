@@ -1,6 +1,6 @@
 // The keyword decoder of the editing line: navigation through the items, the refusals while
 // changes are pending, the value words, and the limits of the typed indexes.
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 
 #include <initializer_list>
 #include <string_view>

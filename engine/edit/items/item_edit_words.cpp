@@ -16,7 +16,7 @@
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/item_ends.h"
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"

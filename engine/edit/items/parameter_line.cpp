@@ -12,7 +12,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/items/pair_helpers.h"
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/page_redraw.h"

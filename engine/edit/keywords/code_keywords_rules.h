@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/core/tables.h"
-#include "engine/edit/code_keywords.h"
+#include "engine/edit/keywords/code_keywords.h"
 #include "engine/edit/tables.h"
 
 namespace edit::keywords {

@@ -1,13 +1,13 @@
 // The entry to the per-code editing vocabularies and the pieces they share.
-#include "engine/edit/code_keywords.h"
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/code_keywords.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 
 #include <cmath>
 #include <cstdlib>
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/numeric.h"
-#include "engine/edit/code_keywords_rules.h"
+#include "engine/edit/keywords/code_keywords_rules.h"
 
 namespace edit {
 

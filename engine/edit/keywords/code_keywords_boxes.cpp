@@ -4,7 +4,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/code_keywords_rules.h"
+#include "engine/edit/keywords/code_keywords_rules.h"
 
 namespace edit::keywords {
 

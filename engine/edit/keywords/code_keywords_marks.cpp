@@ -6,10 +6,10 @@
 #include "engine/core/numeric.h"
 #include "engine/core/symbol_list.h"
 #include "engine/core/tables.h"
-#include "engine/edit/code_keywords_rules.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/edit/items/item_words_notes.h"
+#include "engine/edit/keywords/code_keywords_rules.h"
 
 namespace edit {
 

@@ -4,8 +4,8 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/code_keywords_rules.h"
 #include "engine/edit/items/item_ends.h"
+#include "engine/edit/keywords/code_keywords_rules.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "engine/render/text_escapes.h"

@@ -2,7 +2,7 @@
 // delete, abandon, leave), the value words of every code, and the hand-over to the vocabulary
 // of the edited item's code. Every keyword path ends in EditScratch, packed into ParamBuffer
 // as the pair list that the caller applies.
-#include "engine/edit/keyword_decoder.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 
 #include <cctype>
 
@@ -18,7 +18,6 @@
 #include "engine/core/tables.h"
 #include "engine/core/title_line.h"
 #include "engine/core/undo.h"
-#include "engine/edit/code_keywords.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/items/item_edit_words.h"
@@ -27,6 +26,7 @@
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/items/parameter_line.h"
+#include "engine/edit/keywords/code_keywords.h"
 #include "engine/edit/staff_notes_adjust.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"

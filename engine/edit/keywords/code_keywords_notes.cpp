@@ -4,11 +4,11 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/code_keywords_rules.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/edit/items/item_words_notes.h"
+#include "engine/edit/keywords/code_keywords_rules.h"
 
 namespace edit::keywords {
 
