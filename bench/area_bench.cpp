@@ -8,8 +8,8 @@
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
-#include "engine/edit/group_transfer.h"
+#include "engine/edit/areas/box_selection.h"
+#include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/tables.h"
 
 namespace {

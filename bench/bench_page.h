@@ -12,7 +12,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"

@@ -7,7 +7,7 @@
 #include "bench/bench_page.h"
 #include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/items/click_picker.h"
 #include "engine/edit/tables.h"
 

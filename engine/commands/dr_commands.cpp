@@ -20,7 +20,7 @@
 #include "engine/core/short_names.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_commands.h"
+#include "engine/edit/areas/box_commands.h"
 #include "engine/layout/tables.h"
 #include "engine/render/display_file.h"
 #include "engine/render/page_redraw.h"

@@ -15,7 +15,7 @@
 #include "engine/core/short_names.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_commands.h"
+#include "engine/edit/areas/box_commands.h"
 #include "engine/edit/measure_numbers.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text_lines.h"

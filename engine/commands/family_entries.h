@@ -24,12 +24,12 @@
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/fixed_array.h"
 #include "engine/core/mini_macros.h"        // MiniMacroTable
-#include "engine/edit/box_commands.h"        // run_box_command, delete_box_codes
-#include "engine/edit/cut_files.h"           // cut_copy_paste_area, write_cut_file
+#include "engine/edit/areas/box_commands.h"        // run_box_command, delete_box_codes
+#include "engine/edit/areas/cut_files.h"           // cut_copy_paste_area, write_cut_file
+#include "engine/edit/areas/group_alter.h"          // alter_group, show_rhythm_sum
+#include "engine/edit/areas/group_transfer.h"      // copy_move_group, move_box_items
+#include "engine/edit/areas/if_command.h"           // run_if_command
 #include "engine/edit/edit_services.h"        // show_move_step, show_item_palette, ...
-#include "engine/edit/group_alter.h"          // alter_group, show_rhythm_sum
-#include "engine/edit/group_transfer.h"      // copy_move_group, move_box_items
-#include "engine/edit/if_command.h"           // run_if_command
 #include "engine/edit/items/click_picker.h"        // show_parameters
 #include "engine/edit/items/item_editing.h"         // load_item_for_editing, store_edited_item
 #include "engine/edit/items/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse

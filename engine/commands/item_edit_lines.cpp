@@ -13,7 +13,7 @@
 #include "engine/core/item_panel_record.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_input.h"
+#include "engine/edit/areas/box_input.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/justify_command.h"

@@ -8,7 +8,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/grace_spacing.h"
 #include "engine/layout/rhythm_columns.h"

@@ -13,7 +13,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"

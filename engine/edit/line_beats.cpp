@@ -9,8 +9,8 @@
 #include "engine/core/item_sorting.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/edit/areas/box_input.h"
 #include "engine/edit/beat_counting.h"
-#include "engine/edit/box_input.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
 

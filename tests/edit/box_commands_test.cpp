@@ -9,8 +9,8 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_commands.h"
-#include "engine/edit/cut_files.h"
+#include "engine/edit/areas/box_commands.h"
+#include "engine/edit/areas/cut_files.h"
 #include "engine/edit/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/core/settings_tables.h"
-#include "engine/edit/box_input.h"
+#include "engine/edit/areas/box_input.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
 #include "tests/edit/edit_page_fixture.h"

@@ -1,6 +1,6 @@
 // Items in a box: which store words a selection lists, how the code filter and the scan's stop
 // work, and how the listed words are moved.
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 
 #include <cmath>
 #include <cstdlib>

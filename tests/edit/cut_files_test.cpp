@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/core/tables.h"
-#include "engine/edit/cut_files.h"
+#include "engine/edit/areas/cut_files.h"
 #include "engine/edit/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"

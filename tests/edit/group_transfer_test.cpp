@@ -1,6 +1,6 @@
 // Group copy and move: the transfer mode rule, shifting positions and staves, copying a group
 // and the repeated copy down the staves.
-#include "engine/edit/group_transfer.h"
+#include "engine/edit/areas/group_transfer.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,7 +10,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"

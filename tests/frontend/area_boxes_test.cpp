@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/core/tables.h"
-#include "engine/edit/box_commands.h"
-#include "engine/edit/box_input.h"
+#include "engine/edit/areas/box_commands.h"
+#include "engine/edit/areas/box_input.h"
 #include "engine/edit/tables.h"
 #include "engine/render/page_redraw.h"
 #include "tests/frontend/frontend_fixture.h"

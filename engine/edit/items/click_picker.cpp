@@ -12,7 +12,7 @@
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_input.h"
+#include "engine/edit/areas/box_input.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/extents.h"

@@ -7,7 +7,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/input/input_lines.h"

@@ -1,5 +1,5 @@
 // The IF command: compiling a condition line over item parameters and running it on every item.
-#include "engine/edit/if_command.h"
+#include "engine/edit/areas/if_command.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,9 +13,9 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_commands.h"
-#include "engine/edit/box_input.h"
-#include "engine/edit/cut_files.h"
+#include "engine/edit/areas/box_commands.h"
+#include "engine/edit/areas/box_input.h"
+#include "engine/edit/areas/cut_files.h"
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"

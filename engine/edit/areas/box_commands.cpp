@@ -1,4 +1,4 @@
-#include "engine/edit/box_commands.h"
+#include "engine/edit/areas/box_commands.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,15 +10,15 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
-#include "engine/core/shown_page.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_input.h"
-#include "engine/edit/box_selection.h"
-#include "engine/edit/cut_files.h"
+#include "engine/edit/areas/box_input.h"
+#include "engine/edit/areas/box_selection.h"
+#include "engine/edit/areas/cut_files.h"
+#include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/group_transfer.h"
 #include "engine/edit/justify_command.h"
 #include "engine/edit/stem_direction.h"
 #include "engine/edit/tables.h"

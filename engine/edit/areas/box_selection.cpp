@@ -1,4 +1,4 @@
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_selection.h"
 
 #include <algorithm>
 #include <cmath>

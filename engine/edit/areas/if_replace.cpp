@@ -9,7 +9,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/if_command.h"
+#include "engine/edit/areas/if_command.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"

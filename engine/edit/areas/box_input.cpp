@@ -1,4 +1,4 @@
-#include "engine/edit/box_input.h"
+#include "engine/edit/areas/box_input.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The A commands: Group Alter, bar lines from a staff's rhythm, stems to beams, the PostScript
 // screen-font option; the rhythm sum and the empty-staff report.
-#include "engine/edit/group_alter.h"
+#include "engine/edit/areas/group_alter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,10 +16,10 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_commands.h"
-#include "engine/edit/box_input.h"
+#include "engine/edit/areas/box_commands.h"
+#include "engine/edit/areas/box_input.h"
+#include "engine/edit/areas/if_command.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/if_command.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/cut_files.h"
+#include "engine/edit/areas/cut_files.h"
 
 #include <cmath>
 #include <cstdint>
@@ -14,8 +14,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_commands.h"
-#include "engine/edit/box_selection.h"
+#include "engine/edit/areas/box_commands.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_ends.h"
 #include "engine/edit/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/group_transfer.h"
+#include "engine/edit/areas/group_transfer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,12 +15,12 @@
 #include "engine/core/tables.h"
 #include "engine/core/title_line.h"
 #include "engine/core/undo.h"
-#include "engine/edit/box_commands.h"
-#include "engine/edit/box_input.h"
-#include "engine/edit/box_selection.h"
-#include "engine/edit/cut_files.h"
+#include "engine/edit/areas/box_commands.h"
+#include "engine/edit/areas/box_input.h"
+#include "engine/edit/areas/box_selection.h"
+#include "engine/edit/areas/cut_files.h"
+#include "engine/edit/areas/if_command.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/if_command.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
