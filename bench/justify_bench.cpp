@@ -15,7 +15,7 @@
 #include "bench/bench_engine.h"
 #include "engine/commands/file_commands.h"
 #include "engine/core/tables.h"
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_edit_words.h"
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 #include "engine/render/extents.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"

@@ -19,7 +19,7 @@
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/areas/cut_files.h"
 #include "engine/edit/areas/group_transfer.h"
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

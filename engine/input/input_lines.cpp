@@ -16,7 +16,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/voice_separation.h"
+#include "engine/edit/systems/voice_separation.h"
 #include "engine/input/input_files.h"
 #include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"

@@ -23,7 +23,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/parameter_line.h"
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 #include "engine/input/input_files.h"
 #include "engine/input/music_text.h"
 #include "engine/input/tables.h"

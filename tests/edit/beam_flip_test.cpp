@@ -1,6 +1,6 @@
 // Flipping beamed groups: stems, beams, stacked beams, marks and slurs follow; horizontal
 // positions stay; every refusal leaves the store as it was and says why.
-#include "engine/edit/beam_flip.h"
+#include "engine/edit/systems/beam_flip.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
 // Beat counting: the counts shown, the refusals that leave the store untouched, the respacing
 // by the merged rhythm and the items carried along.
-#include "engine/edit/beat_counting.h"
+#include "engine/edit/systems/beat_counting.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // The justify words: the system dialogue and its answers, the command-file forms, the system's
 // preparation (clefs at a staff's start, line ends, rests marked for centring), "LAST", the text
 // spreading that refuses mixed levels, and the input mode's closing "L".
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 
 #include <cstdint>
 #include <string>

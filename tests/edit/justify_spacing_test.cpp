@@ -1,6 +1,6 @@
 // Column spacing of a system: the room each kind of column asks for, the merge of the staves'
 // columns, and the redistribution of spare room that moves the selected words.
-#include "engine/edit/justify_spacing.h"
+#include "engine/edit/systems/justify_spacing.h"
 
 #include <string>
 #include <vector>

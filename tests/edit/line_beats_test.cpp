@@ -1,6 +1,6 @@
 // "BE": the quarters of one staff counted at once or in a loop of answers, the store left where
 // it was; typed zeros or "X" end the loop.
-#include "engine/edit/line_beats.h"
+#include "engine/edit/systems/line_beats.h"
 
 #include <string>
 

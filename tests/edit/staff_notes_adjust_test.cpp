@@ -1,6 +1,6 @@
 // Adjusting the notes of a staff ("STM" lengths, "STU" spacing) and placing the edited item
 // midway between staves ("VC", "VCB", "VCS", and the text drawer's neighbour staff).
-#include "engine/edit/staff_notes_adjust.h"
+#include "engine/edit/systems/staff_notes_adjust.h"
 
 #include <cmath>
 #include <sstream>

@@ -2,7 +2,7 @@
 // and confirmed (Yes, No, Exit), the staves it runs over, the box without a staff, the "X" and
 // command-file forms that run at once, and one run in the console as a user types it. What the
 // flip and the fit do to the items is checked with them; here only the dialogue's own effects.
-#include "engine/edit/stem_direction.h"
+#include "engine/edit/systems/stem_direction.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // staff is written back: durations from note shapes, what each voice choice keeps, duplicate
 // beams, marks handed to the notes that remain (past a hundred), the new staff with its refusal
 // and its undo, the dialogs, and the check leaving other staves' numbers alone.
-#include "engine/edit/voice_separation.h"
+#include "engine/edit/systems/voice_separation.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include "engine/commands/file_commands.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 #include "engine/layout/tables.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/page_redraw.h"

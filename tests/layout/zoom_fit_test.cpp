@@ -9,7 +9,7 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/stem_direction.h"
+#include "engine/edit/systems/stem_direction.h"
 #include "engine/layout/tables.h"
 #include "engine/render/extents.h"
 #include "tests/core/interpreter_fixture.h"

@@ -27,7 +27,7 @@
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/keywords/code_keywords.h"
-#include "engine/edit/staff_notes_adjust.h"
+#include "engine/edit/systems/staff_notes_adjust.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

@@ -2,7 +2,7 @@
 // store is touched: a refused flip leaves every item as it was and says why. The notes, rhythms
 // and marks lines are then rebuilt in ColumnRecords, the beam and slur rows made again by the
 // typed-input builders, and only the vertical values are copied back into the items.
-#include "engine/edit/beam_flip.h"
+#include "engine/edit/systems/beam_flip.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/edit/voice_separation.h"
+#include "engine/edit/systems/voice_separation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +15,7 @@
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/edit/voice_records.h"
+#include "engine/edit/systems/voice_records.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/justify_command.h"
+#include "engine/edit/systems/justify_command.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,9 +18,9 @@
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/areas/box_selection.h"
-#include "engine/edit/beat_counting.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/justify_spacing.h"
+#include "engine/edit/systems/beat_counting.h"
+#include "engine/edit/systems/justify_spacing.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/justify_spacing.h"
+#include "engine/edit/systems/justify_spacing.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "engine/edit/staff_notes_adjust.h"
+#include "engine/edit/systems/staff_notes_adjust.h"
 
 #include <algorithm>
 #include <cstdint>

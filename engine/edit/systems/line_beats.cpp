@@ -1,4 +1,4 @@
-#include "engine/edit/line_beats.h"
+#include "engine/edit/systems/line_beats.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_input.h"
-#include "engine/edit/beat_counting.h"
+#include "engine/edit/systems/beat_counting.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"
 

@@ -1,4 +1,4 @@
-#include "engine/edit/stem_direction.h"
+#include "engine/edit/systems/stem_direction.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,8 +17,8 @@
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/areas/cut_files.h"
-#include "engine/edit/beam_flip.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/systems/beam_flip.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"

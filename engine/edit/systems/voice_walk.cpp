@@ -8,8 +8,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_ends.h"
-#include "engine/edit/voice_records.h"
-#include "engine/edit/voice_separation.h"
+#include "engine/edit/systems/voice_records.h"
+#include "engine/edit/systems/voice_separation.h"
 
 namespace edit {
 

@@ -1,4 +1,4 @@
-#include "engine/edit/beat_counting.h"
+#include "engine/edit/systems/beat_counting.h"
 
 #include <algorithm>
 #include <cmath>
