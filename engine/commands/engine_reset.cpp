@@ -19,7 +19,7 @@
 #include "engine/edit/measure_numbers.h"
 #include "engine/edit/systems/voice_separation.h"
 #include "engine/edit/tables.h"
-#include "engine/edit/text_lines.h"
+#include "engine/edit/text/text_lines.h"
 #include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"

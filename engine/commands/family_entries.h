@@ -42,9 +42,9 @@
 #include "engine/edit/systems/stem_direction.h"       // zoom_to_fit, run_stem_direction_command
 #include "engine/edit/systems/voice_separation.h"     // separate_voices
 #include "engine/edit/tables.h"              // EditChangesPending, PendingBoxStep
-#include "engine/edit/text_command.h"         // run_text_command
-#include "engine/edit/text_files.h"           // view_text_file
-#include "engine/edit/text_lines.h"           // edit_text_in_dialog
+#include "engine/edit/text/text_command.h"         // run_text_command
+#include "engine/edit/text/text_files.h"           // view_text_file
+#include "engine/edit/text/text_lines.h"           // edit_text_in_dialog
 #include "engine/edit/transposition.h"        // transpose_items
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
 #include "engine/layout/measure_command.h"        // run_measure_command

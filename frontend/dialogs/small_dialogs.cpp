@@ -16,7 +16,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
-#include "engine/edit/text_files.h"
+#include "engine/edit/text/text_files.h"
 #include "frontend/dialogs/input_dialogs.h"
 
 namespace frontend {

@@ -1,7 +1,7 @@
 // The T words: text entry through the Text Input dialog, the quote form and command files, the
 // font escape repairs, sung text under numbered notes with its connector lines, and the small
 // words "TI", "TPL", "TXD" and the "W" form.
-#include "engine/edit/text_command.h"
+#include "engine/edit/text/text_command.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +12,7 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/edit/tables.h"
-#include "engine/edit/text_units.h"
+#include "engine/edit/text/text_units.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "platform/clock.h"

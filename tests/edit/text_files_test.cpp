@@ -1,5 +1,5 @@
 // The text file viewer ("TYPE name") and its Save As, typed as the user types them.
-#include "engine/edit/text_files.h"
+#include "engine/edit/text/text_files.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 // The text line words on an edited text item, typed as the user types them: line spacing,
 // justification refusals, moving words between lines and the Edit Text dialog.
-#include "engine/edit/text_lines.h"
+#include "engine/edit/text/text_lines.h"
 
 #include <cstring>
 #include <string>

@@ -11,7 +11,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
-#include "engine/edit/text_files.h"
+#include "engine/edit/text/text_files.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "tests/frontend/frontend_fixture.h"
 

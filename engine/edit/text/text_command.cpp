@@ -1,4 +1,4 @@
-#include "engine/edit/text_command.h"
+#include "engine/edit/text/text_command.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,8 +16,8 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tablature.h"
 #include "engine/edit/tables.h"
-#include "engine/edit/text_files.h"
-#include "engine/edit/text_units.h"
+#include "engine/edit/text/text_files.h"
+#include "engine/edit/text/text_units.h"
 #include "engine/input/new_item_defaults.h"
 #include "engine/layout/tables.h"
 #include "engine/render/extents.h"

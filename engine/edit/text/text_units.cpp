@@ -1,5 +1,5 @@
 // The units of an entered text line: their records, placement and connector lines.
-#include "engine/edit/text_units.h"
+#include "engine/edit/text/text_units.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/text_command.h"
+#include "engine/edit/text/text_command.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/text_lines.h"
+#include "engine/edit/text/text_lines.h"
 
 #include <algorithm>
 #include <cmath>

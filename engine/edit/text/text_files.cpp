@@ -1,4 +1,4 @@
-#include "engine/edit/text_files.h"
+#include "engine/edit/text/text_files.h"
 
 #include <filesystem>
 #include <fstream>
