@@ -37,6 +37,7 @@
 #include "engine/edit/m_commands.h"           // run_m_command, move_system, adjust_box_edges
 #include "engine/edit/music_directory.h"      // run_ndir_command, step_document_name
 #include "engine/edit/paper_size.h"           // set_paper_size
+#include "engine/edit/pitch/transposition.h"        // transpose_items
 #include "engine/edit/systems/line_beats.h"           // count_line_beats
 #include "engine/edit/systems/staff_notes_adjust.h"   // adjust_staff_notes
 #include "engine/edit/systems/stem_direction.h"       // zoom_to_fit, run_stem_direction_command
@@ -45,7 +46,6 @@
 #include "engine/edit/text/text_command.h"         // run_text_command
 #include "engine/edit/text/text_files.h"           // view_text_file
 #include "engine/edit/text/text_lines.h"           // edit_text_in_dialog
-#include "engine/edit/transposition.h"        // transpose_items
 #include "engine/input/new_item_defaults.h"  // set_new_item_from_letters
 #include "engine/layout/measure_command.h"        // run_measure_command
 #include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command

@@ -1,7 +1,7 @@
 #include "engine/edit/tables.h"
 
 #include "engine/core/undo.h"
-#include "engine/edit/tablature.h"
+#include "engine/edit/pitch/tablature.h"
 
 namespace edit {
 

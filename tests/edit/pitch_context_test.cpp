@@ -1,6 +1,6 @@
 // The pitch context of a staff: records, kinds, bar positions, ties and the key signature that
 // a transposition adds.
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
 
 #include <string>
 #include <vector>

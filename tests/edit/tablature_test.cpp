@@ -1,6 +1,6 @@
 // Tablature through the interpreter's "TAB" word and the console: the tab staff's items, the
 // accidentals that sound, string adjustments, refusals, the undo copy, clean runs.
-#include "engine/edit/tablature.h"
+#include "engine/edit/pitch/tablature.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/tables.h"
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
 #include "engine/render/tab_numbers.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/console_run.h"

@@ -1,6 +1,6 @@
 // Transposition and enharmonic change through the interpreter's "TR" and "EN" words and the
 // console: levels, accidentals, keys, chord names, beams, the undo copy.
-#include "engine/edit/transposition.h"
+#include "engine/edit/pitch/transposition.h"
 
 #include <algorithm>
 #include <string>

@@ -1,12 +1,12 @@
 // The staff tables of a transposition, the slur re-fit from them and the clef change: slurs
 // follow their notes by the table of stem cases on staves of any length, chord ties follow the
 // chord's lowest note, heights leave staff lines, and a clef change keeps every pitch.
-#include "engine/edit/transposition_work.h"
+#include "engine/edit/pitch/transposition_work.h"
 
 #include <vector>
 
 #include "engine/core/tables.h"
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
 #include "tests/edit/edit_page_fixture.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/tablature.h"
+#include "engine/edit/pitch/tablature.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text/text_files.h"
 #include "engine/edit/text/text_units.h"

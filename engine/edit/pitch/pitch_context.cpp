@@ -1,4 +1,4 @@
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
 
 #include <algorithm>
 #include <string>

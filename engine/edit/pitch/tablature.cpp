@@ -1,4 +1,4 @@
-#include "engine/edit/tablature.h"
+#include "engine/edit/pitch/tablature.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +13,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/transposition_work.h"
+#include "engine/edit/pitch/transposition_work.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
 
 namespace edit {
 

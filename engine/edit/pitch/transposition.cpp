@@ -1,4 +1,4 @@
-#include "engine/edit/transposition.h"
+#include "engine/edit/pitch/transposition.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,9 +13,9 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"
-#include "engine/edit/pitch_context.h"
+#include "engine/edit/pitch/pitch_context.h"
+#include "engine/edit/pitch/transposition_work.h"
 #include "engine/edit/systems/beam_flip.h"
-#include "engine/edit/transposition_work.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"

@@ -6,8 +6,8 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/edit/pitch_context.h"
-#include "engine/edit/tablature.h"
+#include "engine/edit/pitch/pitch_context.h"
+#include "engine/edit/pitch/tablature.h"
 #include "engine/render/tab_numbers.h"
 
 namespace edit {
