@@ -15,7 +15,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/edit/measure_numbers.h"
+#include "engine/edit/pages/measure_numbers.h"
 #include "engine/render/page_redraw.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"
-#include "engine/edit/measure_numbers.h"
+#include "engine/edit/pages/measure_numbers.h"
 #include "engine/edit/systems/voice_separation.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text/text_lines.h"

@@ -34,9 +34,9 @@
 #include "engine/edit/items/item_editing.h"         // load_item_for_editing, store_edited_item
 #include "engine/edit/items/mouse_placement.h"     // move_item_to_mouse, drag_item_with_mouse
 #include "engine/edit/items/parameter_line.h"      // commit_item, apply_edit_line
-#include "engine/edit/m_commands.h"           // run_m_command, move_system, adjust_box_edges
-#include "engine/edit/music_directory.h"      // run_ndir_command, step_document_name
-#include "engine/edit/paper_size.h"           // set_paper_size
+#include "engine/edit/pages/m_commands.h"           // run_m_command, move_system, adjust_box_edges
+#include "engine/edit/pages/music_directory.h"      // run_ndir_command, step_document_name
+#include "engine/edit/pages/paper_size.h"           // set_paper_size
 #include "engine/edit/pitch/transposition.h"        // transpose_items
 #include "engine/edit/systems/line_beats.h"           // count_line_beats
 #include "engine/edit/systems/staff_notes_adjust.h"   // adjust_staff_notes

@@ -9,7 +9,7 @@
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/edit/view_size.h"
+#include "engine/edit/pages/view_size.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 

@@ -1,6 +1,6 @@
 // The M words: texts at one level ("MT"), moving and copying a system ("MS", "CS") typed, from a
 // command file and at the staff limits, with UNDO; the box stretch between new edges.
-#include "engine/edit/m_commands.h"
+#include "engine/edit/pages/m_commands.h"
 
 #include <cstdint>
 #include <string>

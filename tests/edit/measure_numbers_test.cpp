@@ -1,7 +1,7 @@
 // "MN": bar numbers counted over the systems of a page, from the top of the page down, through
 // measure_numbers called as the interpreter calls it (the command line and the typed numbers
 // in ParamBuffer), and UNDO through the interpreter.
-#include "engine/edit/measure_numbers.h"
+#include "engine/edit/pages/measure_numbers.h"
 
 #include <algorithm>
 #include <string>

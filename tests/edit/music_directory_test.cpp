@@ -2,7 +2,7 @@
 // and "MB" round either end and the MusDir dialog, numbered names stepped like an odometer (up,
 // down, at the carry limit, lower case kept), the save's stepped name, the folder list of "NX"
 // and "NB", and "NDIR"/"NAME".
-#include "engine/edit/music_directory.h"
+#include "engine/edit/pages/music_directory.h"
 
 #include <cstdint>
 #include <filesystem>

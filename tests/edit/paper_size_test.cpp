@@ -1,6 +1,6 @@
 // "PA" typed in the command bar: the paper chosen in the Paper Size dialog, the custom size and
 // the page extent that follows the paper after "PA 1".
-#include "engine/edit/paper_size.h"
+#include "engine/edit/pages/paper_size.h"
 
 #include <string>
 #include <vector>

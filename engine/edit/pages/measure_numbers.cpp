@@ -1,4 +1,4 @@
-#include "engine/edit/measure_numbers.h"
+#include "engine/edit/pages/measure_numbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/edit/music_directory.h"
+#include "engine/edit/pages/music_directory.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "engine/edit/m_commands.h"
+#include "engine/edit/pages/m_commands.h"
 
 #include <algorithm>
 #include <string_view>
@@ -20,8 +20,8 @@
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/edit_services.h"
-#include "engine/edit/measure_numbers.h"
-#include "engine/edit/music_directory.h"
+#include "engine/edit/pages/measure_numbers.h"
+#include "engine/edit/pages/music_directory.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"

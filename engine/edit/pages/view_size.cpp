@@ -1,4 +1,4 @@
-#include "engine/edit/view_size.h"
+#include "engine/edit/pages/view_size.h"
 
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"

@@ -1,4 +1,4 @@
-#include "engine/edit/paper_size.h"
+#include "engine/edit/pages/paper_size.h"
 
 #include <cmath>
 
