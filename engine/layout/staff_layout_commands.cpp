@@ -16,7 +16,7 @@
 #include "engine/core/undo.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/notes.h"
+#include "engine/render/notes/notes.h"
 #include "engine/render/page_outline_keys.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/scrolling.h"

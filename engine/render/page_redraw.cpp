@@ -14,7 +14,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/fonts.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/notes.h"
+#include "engine/render/notes/notes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"

@@ -1,12 +1,12 @@
 // The beam drawer: main bands by side and count, partial beams, cue beams, tremolo strokes,
 // the PostScript width entries and the hand-over of the tuplet number.
-#include "engine/render/beams.h"
+#include "engine/render/notes/beams.h"
 
 #include <cmath>
 
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/rests.h"
+#include "engine/render/notes/rests.h"
 #include "tests/render/render_fixture.h"
 
 namespace {

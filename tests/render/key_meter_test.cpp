@@ -7,8 +7,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/key_signatures.h"
-#include "engine/render/rests.h"
+#include "engine/render/notes/key_signatures.h"
+#include "engine/render/notes/rests.h"
 #include "tests/render/symbol_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The note drawer, through the dispatcher, with the counted glyphs of the symbol fixture started
 // by a filled pen (2) instead of the marker.
-#include "engine/render/notes.h"
+#include "engine/render/notes/notes.h"
 
 #include <cmath>
 #include <string>

@@ -1,7 +1,7 @@
 // The rest drawer: glyph choice and placement by kind, hooks, dots, brackets, the ledger stroke,
 // invisible rests, the count of a multi-bar rest and the centring between bar lines, which must
 // leave the store as it was; with the counted glyphs of the symbol fixture.
-#include "engine/render/rests.h"
+#include "engine/render/notes/rests.h"
 
 #include <cmath>
 

@@ -12,7 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/notes.h"
+#include "engine/render/notes/notes.h"
 #include "tests/render/symbol_fixture.h"
 
 using namespace render;

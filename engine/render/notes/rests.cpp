@@ -1,4 +1,4 @@
-#include "engine/render/rests.h"
+#include "engine/render/notes/rests.h"
 
 #include <algorithm>
 #include <array>
@@ -8,11 +8,11 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/beams.h"
-#include "engine/render/clefs_ornaments.h"
 #include "engine/render/drawing_files.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/key_signatures.h"
+#include "engine/render/notes/beams.h"
+#include "engine/render/notes/clefs_ornaments.h"
+#include "engine/render/notes/key_signatures.h"
 #include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/symbols.h"

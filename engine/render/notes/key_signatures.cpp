@@ -1,4 +1,4 @@
-#include "engine/render/key_signatures.h"
+#include "engine/render/notes/key_signatures.h"
 
 #include <array>
 #include <cstdlib>
@@ -7,8 +7,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/tables.h"
 
 namespace render {

@@ -1,4 +1,4 @@
-#include "engine/render/bar_lines.h"
+#include "engine/render/notes/bar_lines.h"
 
 #include <array>
 #include <cmath>
@@ -8,9 +8,9 @@
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/lines.h"
+#include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/render/notes.h"
+#include "engine/render/notes/notes.h"
 
 #include <cstdlib>
 #include <limits>
@@ -7,11 +7,11 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/tab_numbers.h"
+#include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
+#include "engine/render/tab_numbers.h"
 #include "engine/render/tables.h"
 
 namespace render {

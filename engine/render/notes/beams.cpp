@@ -1,4 +1,4 @@
-#include "engine/render/beams.h"
+#include "engine/render/notes/beams.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "engine/render/clefs_ornaments.h"
+#include "engine/render/notes/clefs_ornaments.h"
 
 #include <array>
 #include <cstdlib>

@@ -5,10 +5,10 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/render/beams.h"
-#include "engine/render/clefs_ornaments.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/notes.h"
+#include "engine/render/notes/beams.h"
+#include "engine/render/notes/clefs_ornaments.h"
+#include "engine/render/notes/notes.h"
 #include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/tables.h"

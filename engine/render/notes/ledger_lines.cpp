@@ -6,7 +6,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/notes.h"
+#include "engine/render/notes/notes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
