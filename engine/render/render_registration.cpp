@@ -1,13 +1,13 @@
 #include "engine/render/render_registration.h"
 
-#include "engine/render/boxes.h"
 #include "engine/render/drawing_files.h"
 #include "engine/render/eps_items.h"
-#include "engine/render/lines.h"
+#include "engine/render/lines/boxes.h"
+#include "engine/render/lines/lines.h"
+#include "engine/render/lines/slurs.h"
 #include "engine/render/notes/notes.h"
 #include "engine/render/notes/rests.h"
 #include "engine/render/page_frame.h"
-#include "engine/render/slurs.h"
 #include "engine/render/symbols.h"
 #include "engine/render/text_items.h"
 

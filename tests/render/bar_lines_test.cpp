@@ -7,7 +7,7 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/lines.h"
+#include "engine/render/lines/lines.h"
 #include "tests/render/render_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // screen-only box, the PostScript pass through the writer's hooks, and the repeat-bar dots the
 // bar-line drawer draws through the circle drawer.
 
-#include "engine/render/boxes.h"
+#include "engine/render/lines/boxes.h"
 
 #include <cmath>
 #include <vector>

@@ -1,7 +1,7 @@
 // Code 12 arrows, ruled figures and guitar chord grids: their outlines, dots and texts, and
 // that none of them changes ParamBuffer, EditItemParams or CommandLine.
 
-#include "engine/render/chord_grids.h"
+#include "engine/render/lines/chord_grids.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // Curves through points: the limits and their messages, what a failed fit leaves, the thinning
 // of straight runs, closed curves, the spans' point count and the entries after the run.
-#include "engine/render/curves.h"
+#include "engine/render/lines/curves.h"
 
 #include <cmath>
 #include <vector>

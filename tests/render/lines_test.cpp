@@ -1,7 +1,7 @@
 // The line drawer (Code 4) through the dispatcher and the page redraw: end marks, dashed runs,
 // hairpins, thickness, polylines and their smoothing, turning, wave and trill lines, and the
 // bounds every patterned loop keeps.
-#include "engine/render/lines.h"
+#include "engine/render/lines/lines.h"
 
 #include <cmath>
 #include <string>

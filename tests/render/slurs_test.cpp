@@ -1,7 +1,7 @@
 // Slurs, ties, hats and brackets (code 5) through the dispatcher: the tapered outline, halves
 // and S shapes, dots and dashes, cuts, the tuplet figure and its gap, brackets, the PostScript
 // hooks, the list's limit, a slur typed on a staff and the figures of the beams page.
-#include "engine/render/slurs.h"
+#include "engine/render/lines/slurs.h"
 
 #include <algorithm>
 #include <filesystem>

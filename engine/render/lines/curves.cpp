@@ -1,4 +1,4 @@
-#include "engine/render/curves.h"
+#include "engine/render/lines/curves.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,9 +8,9 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/boxes.h"
+#include "engine/render/lines/boxes.h"
+#include "engine/render/lines/slurs_work.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/slurs_work.h"
 #include "engine/render/tables.h"
 
 namespace render {

@@ -1,4 +1,4 @@
-#include "engine/render/lines.h"
+#include "engine/render/lines/lines.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,8 +7,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/curves.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/lines/curves.h"
 #include "engine/render/notes/bar_lines.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"

@@ -7,7 +7,7 @@
 // ItemDrawOrigin, PathPointList, QuadWork, OutputPassWord (render); StaffTables (layout).
 // CommandLine is not used: the texts are built in buffers of their own.
 
-#include "engine/render/chord_grids.h"
+#include "engine/render/lines/chord_grids.h"
 
 #include <cmath>
 #include <cstdint>
@@ -19,8 +19,8 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/boxes.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/lines/boxes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/text_items.h"
 

@@ -1,4 +1,4 @@
-#include "engine/render/boxes.h"
+#include "engine/render/lines/boxes.h"
 
 #include <array>
 #include <cmath>

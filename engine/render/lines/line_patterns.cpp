@@ -9,7 +9,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/lines.h"
+#include "engine/render/lines/lines.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"

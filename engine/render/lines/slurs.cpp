@@ -1,4 +1,4 @@
-#include "engine/render/slurs.h"
+#include "engine/render/lines/slurs.h"
 
 #include <algorithm>
 #include <array>
@@ -9,13 +9,13 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/boxes.h"
 #include "engine/render/item_drawing.h"
+#include "engine/render/lines/boxes.h"
+#include "engine/render/lines/slurs_work.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
-#include "engine/render/slurs_work.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
 
