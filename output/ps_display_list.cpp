@@ -8,11 +8,11 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/notes/notes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/fonts.h"
 #include "output/tables.h"
 
 namespace output {

@@ -13,7 +13,7 @@
 #include "engine/render/output_lists.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 #include "output/ps_display_list.h"
 #include "output/tables.h"
 

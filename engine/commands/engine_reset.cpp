@@ -29,7 +29,7 @@
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/text_escapes.h"
 #include "output/output_hooks.h"
 #include "output/output_registration.h"
 #include "output/tables.h"

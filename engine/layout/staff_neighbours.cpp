@@ -6,7 +6,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/text_escapes.h"
 
 namespace layout {
 

@@ -13,9 +13,9 @@
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/numbers.h"
 
 namespace layout {
 

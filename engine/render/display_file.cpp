@@ -12,7 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 #include "platform/paths.h"
 
 namespace render {

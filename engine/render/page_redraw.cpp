@@ -12,12 +12,12 @@
 #include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes/notes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/fonts.h"
 
 namespace render {
 

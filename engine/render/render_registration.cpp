@@ -9,7 +9,7 @@
 #include "engine/render/notes/rests.h"
 #include "engine/render/page_frame.h"
 #include "engine/render/symbols.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 namespace render {
 

@@ -1,8 +1,8 @@
 #include "engine/render/tables.h"
 
 #include "engine/core/tables.h"
-#include "engine/render/fonts.h"
-#include "engine/render/text_justify.h"
+#include "engine/render/text/fonts.h"
+#include "engine/render/text/text_justify.h"
 
 namespace render {
 

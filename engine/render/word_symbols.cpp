@@ -10,7 +10,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 namespace render {
 

@@ -10,7 +10,7 @@
 
 #include "engine/core/tables.h"
 #include "engine/edit/pitch/pitch_context.h"
-#include "engine/render/tab_numbers.h"
+#include "engine/render/text/tab_numbers.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"

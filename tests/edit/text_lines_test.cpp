@@ -10,8 +10,8 @@
 
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
-#include "engine/render/text_escapes.h"
-#include "engine/render/text_justify.h"
+#include "engine/render/text/text_escapes.h"
+#include "engine/render/text/text_justify.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 

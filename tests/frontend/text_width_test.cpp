@@ -5,9 +5,9 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 
-#include "engine/render/fonts.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/fonts.h"
+#include "engine/render/text/text_items.h"
 #include "frontend/bridge/display_decoder.h"
 #include "frontend/bridge/display_lists.h"
 #include "tests/frontend/frontend_fixture.h"

@@ -13,8 +13,8 @@
 
 #include "engine/core/file_units.h"
 #include "engine/core/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/fonts.h"
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -21,7 +21,7 @@
 #include "engine/core/binary_io.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
-#include "engine/render/fonts.h"
+#include "engine/render/text/fonts.h"
 #include "platform/paths.h"
 #include "tests/render/ghostscript.h"
 #include "tests/support/scripted_front_end.h"

@@ -1,7 +1,7 @@
 // Fonts through the engine's entry points: loading and substituting metric files, the style
 // fonts, the text size and selection line, the re-encoding slots and the font prolog, checked
 // on the lines written to the PostScript unit and, for whole documents, by Ghostscript.
-#include "engine/render/fonts.h"
+#include "engine/render/text/fonts.h"
 
 #include <cstdlib>
 #include <cstring>

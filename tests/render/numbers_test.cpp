@@ -1,6 +1,6 @@
 // Numbers: the text of a value, code 10 items drawn through the text drawer, their fonts,
 // colour, offset and frames, and the styles other drawers ask for.
-#include "engine/render/numbers.h"
+#include "engine/render/text/numbers.h"
 
 #include <string>
 #include <utility>

@@ -9,7 +9,7 @@
 #include "engine/core/item_store.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 #include "tests/render/render_fixture.h"
 #include "tests/render/text_fixture.h"
 #include "tests/support/temp_folder.h"

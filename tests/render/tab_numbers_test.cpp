@@ -1,7 +1,7 @@
 // The fret numbers of tablature notes: the string and fret worked out from the note's pitch and
 // tuning code (the computing mode the tablature command uses), and the number drawn on its
 // string line through the note drawer.
-#include "engine/render/tab_numbers.h"
+#include "engine/render/text/tab_numbers.h"
 
 #include <algorithm>
 #include <climits>

@@ -13,9 +13,9 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
-#include "engine/render/text_escapes.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/fonts.h"
+#include "engine/render/text/text_escapes.h"
+#include "engine/render/text/text_items.h"
 #include "tests/render/render_fixture.h"
 #include "tests/render/text_stream.h"
 #include "tests/support/store_records.h"

@@ -5,7 +5,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 #include "tests/render/symbol_fixture.h"
 
 using render::draw_library_symbol;

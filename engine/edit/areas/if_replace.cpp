@@ -13,7 +13,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 namespace edit {
 

@@ -21,8 +21,8 @@
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
-#include "engine/render/tab_numbers.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/tab_numbers.h"
+#include "engine/render/text/text_escapes.h"
 
 namespace edit {
 

@@ -8,7 +8,7 @@
 #include "engine/edit/keywords/code_keywords_rules.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/text_escapes.h"
 
 namespace edit::keywords {
 

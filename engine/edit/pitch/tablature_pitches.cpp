@@ -8,7 +8,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/pitch/pitch_context.h"
 #include "engine/edit/pitch/tablature.h"
-#include "engine/render/tab_numbers.h"
+#include "engine/render/text/tab_numbers.h"
 
 namespace edit {
 

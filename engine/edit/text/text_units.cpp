@@ -21,7 +21,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/text_escapes.h"
 
 namespace edit {
 

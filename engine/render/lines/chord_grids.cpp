@@ -22,7 +22,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/lines/boxes.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 namespace render {
 

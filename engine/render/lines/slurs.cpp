@@ -13,11 +13,11 @@
 #include "engine/render/lines/boxes.h"
 #include "engine/render/lines/slurs_work.h"
 #include "engine/render/notes/clefs_ornaments.h"
-#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/numbers.h"
 
 namespace render {
 

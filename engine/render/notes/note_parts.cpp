@@ -8,11 +8,11 @@
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes/notes.h"
-#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/numbers.h"
 
 namespace render {
 

@@ -11,8 +11,8 @@
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
-#include "engine/render/tab_numbers.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/tab_numbers.h"
 
 namespace render {
 

@@ -13,10 +13,10 @@
 #include "engine/render/notes/beams.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/notes/key_signatures.h"
-#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/numbers.h"
 
 namespace render {
 

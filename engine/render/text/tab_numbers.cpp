@@ -1,4 +1,4 @@
-#include "engine/render/tab_numbers.h"
+#include "engine/render/text/tab_numbers.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 namespace render {
 

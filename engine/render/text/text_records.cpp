@@ -12,13 +12,13 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/fonts.h"
+#include "engine/render/text/text_escapes.h"
+#include "engine/render/text/text_items.h"
 
 namespace render {
 

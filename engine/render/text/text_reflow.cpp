@@ -12,9 +12,9 @@
 #include "engine/core/undo.h"
 #include "engine/render/page_redraw.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
-#include "engine/render/text_items.h"
-#include "engine/render/text_justify.h"
+#include "engine/render/text/text_escapes.h"
+#include "engine/render/text/text_items.h"
+#include "engine/render/text/text_justify.h"
 
 namespace render {
 

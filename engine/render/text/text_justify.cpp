@@ -1,12 +1,12 @@
-#include "engine/render/text_justify.h"
+#include "engine/render/text/text_justify.h"
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/fonts.h"
+#include "engine/render/text/text_escapes.h"
 
 namespace render {
 

@@ -9,8 +9,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/ps_errors.h"
+#include "engine/render/text/fonts.h"
 #include "platform/paths.h"
 
 namespace render {

@@ -1,6 +1,6 @@
 // The text drawer: parameters, characters, layout and the hand-over to the screen records or
 // the PostScript text; and the registration of the text and number drawers.
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 #include <array>
 #include <cmath>
@@ -13,14 +13,14 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/numbers.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/fonts.h"
+#include "engine/render/text/numbers.h"
+#include "engine/render/text/text_escapes.h"
 
 namespace render {
 

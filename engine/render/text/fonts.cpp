@@ -1,6 +1,6 @@
 // Font metrics: the metric files, the loaded-font cache, the style fonts and the symbol width
 // table. The PostScript side of fonts is in font_postscript.cpp.
-#include "engine/render/fonts.h"
+#include "engine/render/text/fonts.h"
 
 #include <array>
 #include <cstring>

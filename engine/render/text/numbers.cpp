@@ -1,4 +1,4 @@
-#include "engine/render/numbers.h"
+#include "engine/render/text/numbers.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
-#include "engine/render/text_items.h"
+#include "engine/render/text/text_items.h"
 
 namespace render {
 

@@ -1,4 +1,4 @@
-#include "engine/render/text_escapes.h"
+#include "engine/render/text/text_escapes.h"
 
 #include <array>
 #include <cstdlib>
@@ -9,8 +9,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/fonts.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/fonts.h"
 
 namespace render {
 
