@@ -11,7 +11,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_items.h"
 #include "output/ps_display_list.h"

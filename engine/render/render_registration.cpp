@@ -1,6 +1,5 @@
 #include "engine/render/render_registration.h"
 
-#include "engine/render/drawing_files.h"
 #include "engine/render/eps_items.h"
 #include "engine/render/lines/boxes.h"
 #include "engine/render/lines/lines.h"
@@ -8,7 +7,8 @@
 #include "engine/render/notes/notes.h"
 #include "engine/render/notes/rests.h"
 #include "engine/render/page_frame.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/drawing_files.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/text/text_items.h"
 
 namespace render {

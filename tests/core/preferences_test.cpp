@@ -16,7 +16,7 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"

@@ -1,7 +1,7 @@
 // The proof sheet of the glyph set: every symbol number the drawers use is drawn through the
 // engine, painted by the view's own painting code into one PNG and labelled with its number,
 // so that a person can look at the whole set. The test also checks that no symbol is blank.
-#include "engine/render/proof_sheet.h"
+#include "engine/render/symbols/proof_sheet.h"
 
 #include <QFont>
 #include <QPainter>

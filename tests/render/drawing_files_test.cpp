@@ -2,7 +2,7 @@
 // files (Convert Code 11 and the old-file command) and the Code 11 drawer. Each case works in
 // a temporary data folder (the library folder "mxlib", old drawings in "keldlib") and a
 // temporary work folder (where the conversions write).
-#include "engine/render/drawing_files.h"
+#include "engine/render/symbols/drawing_files.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,9 +15,9 @@
 #include <unistd.h>
 
 #include "engine/core/settings_tables.h"
-#include "engine/render/drawing_convert.h"
 #include "engine/render/page_redraw.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/drawing_convert.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/render/symbol_fixture.h"

@@ -14,9 +14,9 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/drawing_files.h"
 #include "engine/render/notes/clefs_ornaments.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/drawing_files.h"
+#include "engine/render/symbols/symbols.h"
 #include "platform/paths.h"
 #include "tests/render/render_fixture.h"
 #include "tests/support/temp_folder.h"

@@ -10,7 +10,7 @@
 #include "engine/core/item_store.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page_redraw.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "tests/render/render_fixture.h"
 
 namespace {

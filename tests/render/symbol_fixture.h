@@ -18,7 +18,7 @@
 
 #include "engine/core/file_units.h"
 #include "engine/core/settings_tables.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/text/fonts.h"
 #include "tests/render/render_fixture.h"
 #include "tests/render/text_stream.h"

@@ -5,7 +5,7 @@
 
 #include "engine/core/item_store.h"
 #include "engine/layout/tables.h"
-#include "engine/render/drawing_files.h"
+#include "engine/render/symbols/drawing_files.h"
 #include "tests/render/symbol_fixture.h"
 
 using render::draw_library_symbol;

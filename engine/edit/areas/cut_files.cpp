@@ -21,8 +21,8 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
-#include "engine/render/drawing_files.h"
 #include "engine/render/page_redraw.h"
+#include "engine/render/symbols/drawing_files.h"
 #include "platform/paths.h"
 
 namespace edit {

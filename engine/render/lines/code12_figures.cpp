@@ -18,7 +18,7 @@
 #include "engine/render/lines/boxes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 
 namespace render {
 

@@ -12,7 +12,7 @@
 #include "engine/render/notes/bar_lines.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 
 namespace render {

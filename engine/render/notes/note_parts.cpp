@@ -10,7 +10,7 @@
 #include "engine/render/notes/notes.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/numbers.h"
 

@@ -10,7 +10,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/render_hooks.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/tab_numbers.h"
 

@@ -1,4 +1,4 @@
-#include "engine/render/proof_sheet.h"
+#include "engine/render/symbols/proof_sheet.h"
 
 #include <array>
 

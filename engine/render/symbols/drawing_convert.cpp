@@ -1,6 +1,6 @@
 // Turning old drawing files into library drawing files: the file formats, the old-file
 // conversion command and the Convert Code 11 step.
-#include "engine/render/drawing_convert.h"
+#include "engine/render/symbols/drawing_convert.h"
 
 #include <algorithm>
 #include <cerrno>

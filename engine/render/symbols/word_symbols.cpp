@@ -8,7 +8,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/item_drawing.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_items.h"
 

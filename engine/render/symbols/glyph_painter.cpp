@@ -8,7 +8,7 @@
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/output_lists.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/numbers.h"
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "engine/render/drawing_files.h"
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/drawing_files.h"
+#include "engine/render/symbols/symbols.h"
 
 namespace render {
 

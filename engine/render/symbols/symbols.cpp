@@ -1,4 +1,4 @@
-#include "engine/render/symbols.h"
+#include "engine/render/symbols/symbols.h"
 
 #include <algorithm>
 #include <string>
@@ -9,11 +9,11 @@
 #include "engine/core/preferences.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/drawing_files.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/output_lists.h"
 #include "engine/render/render_hooks.h"
+#include "engine/render/symbols/drawing_files.h"
 #include "engine/render/tables.h"
 
 namespace render {

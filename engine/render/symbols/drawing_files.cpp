@@ -1,6 +1,6 @@
 // Reading library drawing files, the library folders, and the Code 11 item drawer with its
 // slot store of old drawing files.
-#include "engine/render/drawing_files.h"
+#include "engine/render/symbols/drawing_files.h"
 
 #include <algorithm>
 #include <array>
@@ -20,9 +20,9 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/drawing_convert.h"
 #include "engine/render/item_drawing.h"
 #include "engine/render/render_hooks.h"
+#include "engine/render/symbols/drawing_convert.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/render/drawing_files.h"
+#include "engine/render/symbols/drawing_files.h"
 
 namespace render {
 
