@@ -14,8 +14,8 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/tables.h"
 #include "tests/support/store_records.h"
 

@@ -12,9 +12,9 @@
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace {

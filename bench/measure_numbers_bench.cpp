@@ -16,7 +16,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/pages/measure_numbers.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace {
 

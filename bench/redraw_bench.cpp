@@ -12,9 +12,9 @@
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
 #include "engine/core/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/beam_fitting.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include "console/console_front_end.h"
 #include "console/item_panel_text.h"
-#include "engine/core/item_panel_record.h"
 #include "engine/commands/interpreter.h"
+#include "engine/core/item_panel_record.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 
 // While an item is edited, prints the item panel's line when it differs from the one printed
 // last; with no item edited nothing is printed (and the next edited item's line shows again).

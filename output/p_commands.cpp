@@ -18,7 +18,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/systems/stem_direction.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "output/output_names.h"
 #include "output/ps_document.h"

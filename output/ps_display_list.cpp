@@ -9,7 +9,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/notes.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"

@@ -18,7 +18,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/title_line.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"

@@ -12,7 +12,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/staff_positions.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace core {
 

@@ -16,9 +16,9 @@
 #include "engine/core/mini_macros.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
-#include "engine/render/scrolling.h"
-#include "engine/render/tables.h"
 #include "engine/input/tables.h"
+#include "engine/render/page/scrolling.h"
+#include "engine/render/tables.h"
 
 namespace core {
 

@@ -22,8 +22,8 @@
 #include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/layout/tables.h"
-#include "engine/render/display_file.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/display_file.h"
+#include "engine/render/page/page_redraw.h"
 #include "platform/paths.h"
 
 namespace core {

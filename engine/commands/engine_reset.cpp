@@ -25,7 +25,7 @@
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"
 #include "engine/render/lines/chord_grids.h"
-#include "engine/render/page_frame.h"
+#include "engine/render/page/page_frame.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/render_registration.h"
 #include "engine/render/tables.h"

@@ -17,7 +17,7 @@
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/layout/staff_positions.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "output/p_commands.h"
 
 namespace core {

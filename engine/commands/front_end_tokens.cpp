@@ -15,10 +15,10 @@
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
-#include "engine/render/tables.h"
 #include "engine/input/tables.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
+#include "engine/render/tables.h"
 
 namespace core {
 

@@ -18,7 +18,7 @@
 #include "engine/core/item_panel_record.h"
 #include "engine/core/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace core {
 

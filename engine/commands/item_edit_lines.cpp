@@ -19,8 +19,8 @@
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/systems/justify_command.h"
 #include "engine/edit/tables.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
 #include "engine/render/symbols/drawing_files.h"
 
 namespace core {

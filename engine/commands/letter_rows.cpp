@@ -14,9 +14,9 @@
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_edit_words.h"
 #include "engine/edit/systems/justify_command.h"
-#include "engine/render/extents.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
 
 namespace core {

@@ -22,7 +22,7 @@
 #include "engine/edit/systems/justify_command.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace core {

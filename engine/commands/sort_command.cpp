@@ -4,7 +4,7 @@
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace core {

@@ -19,8 +19,8 @@
 #include "engine/layout/tables.h"
 #include "engine/layout/vertical_justify.h"
 #include "engine/layout/view_settings.h"
-#include "engine/render/extents.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace core {

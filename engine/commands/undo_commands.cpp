@@ -13,7 +13,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace core {

@@ -16,7 +16,7 @@
 #include "engine/edit/tables.h"
 #include "engine/input/input_mode.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

@@ -9,7 +9,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/input_mode.h"
 #include "engine/input/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace input {

@@ -18,7 +18,7 @@
 #include "engine/input/typed_items.h"
 #include "engine/layout/staff_layout_commands.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace input {

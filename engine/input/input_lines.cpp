@@ -20,7 +20,7 @@
 #include "engine/input/input_files.h"
 #include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace input {
 

@@ -30,8 +30,8 @@
 #include "engine/input/typed_items.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
 
 namespace input {

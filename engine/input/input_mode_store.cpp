@@ -17,8 +17,8 @@
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace input {

@@ -16,7 +16,7 @@
 #include "engine/edit/items/click_picker.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace input {

@@ -17,7 +17,7 @@
 #include "engine/input/tables.h"
 #include "engine/input/typed_rhythms.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace input {
 

@@ -17,7 +17,7 @@
 #include "engine/core/numeric.h"
 #include "engine/input/tables.h"
 #include "engine/input/token_scan.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 
 namespace input {

@@ -8,7 +8,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/new_item_defaults.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace input {
 

@@ -10,8 +10,8 @@
 #include "engine/input/item_tokens.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace input {

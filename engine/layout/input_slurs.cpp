@@ -12,7 +12,7 @@
 #include "engine/layout/input_beams.h"
 #include "engine/layout/input_builders.h"
 #include "engine/layout/note_geometry.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 
 namespace layout {

@@ -3,7 +3,7 @@
 #include "engine/layout/staff_neighbours.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/view_settings.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 
 namespace layout {
 

@@ -13,8 +13,8 @@
 #include "engine/core/tables.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
-#include "engine/render/extents.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace layout {

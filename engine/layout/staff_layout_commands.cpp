@@ -17,9 +17,9 @@
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/notes.h"
-#include "engine/render/page_outline_keys.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
+#include "engine/render/page/page_outline_keys.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
 
 namespace layout {

@@ -12,8 +12,8 @@
 #include "engine/core/undo.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/numbers.h"
 

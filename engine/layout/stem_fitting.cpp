@@ -14,7 +14,7 @@
 #include "engine/core/undo.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace layout {
 

@@ -12,7 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace layout {

@@ -11,7 +11,7 @@
 #include "engine/core/preferences.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace layout {

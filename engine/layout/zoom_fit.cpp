@@ -10,7 +10,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 
 namespace layout {
 

@@ -12,10 +12,10 @@
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/extents.h"
-#include "engine/render/output_lists.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
 
 namespace layout {

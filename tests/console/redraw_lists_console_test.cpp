@@ -16,7 +16,7 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/support/console_run.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"

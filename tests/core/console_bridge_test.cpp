@@ -12,7 +12,7 @@
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 #include "engine/render/tables.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"

@@ -9,7 +9,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/tables.h"
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

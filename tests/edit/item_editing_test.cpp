@@ -8,7 +8,7 @@
 #include "engine/core/command_line.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "tests/edit/edit_page_fixture.h"
 

@@ -9,7 +9,7 @@
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/support/store_records.h"
 

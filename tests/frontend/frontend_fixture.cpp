@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "engine/commands/start_up.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 #include "frontend/bridge/display_lists.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/input/tables.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 #include "frontend/app/ormest_app.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/frontend/input_mode_script.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/core/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 #include "tests/frontend/frontend_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <iostream>
 
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend_fixture.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/core/file_units.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"
 #include "tests/fuzz/fuzz_session.h"

@@ -4,7 +4,7 @@
 
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/core/interpreter_fixture.h"
 
 class LiveEntryTest : public InterpreterTest {

@@ -8,7 +8,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/input/live_notes.h"
 #include "engine/input/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/input/live_entry_fixture.h"
 
 namespace {

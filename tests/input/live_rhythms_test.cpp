@@ -10,7 +10,7 @@
 #include "engine/input/tables.h"
 #include "engine/input/typed_items.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

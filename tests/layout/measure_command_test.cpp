@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -5,9 +5,9 @@
 
 #include "engine/commands/interpreter.h"
 #include "engine/core/document_tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/layout/layout_fixture.h"
 
 using layout::StaffTables;

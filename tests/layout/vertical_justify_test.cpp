@@ -7,7 +7,7 @@
 
 #include "engine/core/item_store.h"
 #include "engine/layout/staff_positions.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/layout/layout_fixture.h"
 #include "tests/support/temp_folder.h"
 

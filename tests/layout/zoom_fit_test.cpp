@@ -11,7 +11,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/systems/stem_direction.h"
 #include "engine/layout/tables.h"
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "output/tables.h"
 #include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"

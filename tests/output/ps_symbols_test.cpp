@@ -10,7 +10,7 @@
 
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "output/ps_display_list.h"

@@ -5,9 +5,9 @@
 
 #include "engine/core/numeric.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/lines/lines.h"
 #include "engine/render/notes/clefs_ornaments.h"
+#include "engine/render/page/item_drawing.h"
 #include "tests/render/symbol_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The display file: the item dump ("DPY.TMP") and the drawing dump ("DRW.TMP") in the work
 // folder, read back as text.
-#include "engine/render/display_file.h"
+#include "engine/render/page/display_file.h"
 
 #include <algorithm>
 #include <cstring>

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "engine/core/settings_tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/drawing_convert.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"

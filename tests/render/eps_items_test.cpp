@@ -1,6 +1,6 @@
 // EPS items (code 15): the bounding box read from the file into the item, the name question,
 // the outline on screen, and the PostScript wrapper with the file's text copied into it.
-#include "engine/render/eps_items.h"
+#include "engine/render/page/eps_items.h"
 
 #include <cstring>
 #include <fstream>
@@ -10,7 +10,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/item_store.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"
 #include "tests/support/temp_folder.h"
 

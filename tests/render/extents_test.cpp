@@ -1,12 +1,12 @@
 // Extents of the page: which items each mode counts, items measured from their text records,
 // the extra room of framed guitar grids, the whole-list extent and the "WW" report.
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 
 #include <cstring>
 
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"
 
 using namespace render;

@@ -1,7 +1,7 @@
 // The drawing side's fixed lists exactly full: a page of exactly the item limit (6,000 items)
 // and a path-point list of exactly 50,000 points handed over whole.
-#include "engine/render/output_lists.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"
 
 using namespace render;

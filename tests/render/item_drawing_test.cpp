@@ -1,6 +1,6 @@
 // The dispatcher and placement: which codes move by P15, which keep the hundreds of P4, the
 // out-of-bounds notice, the colour of P26, the staff ends and the steps around the drawers.
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 
 #include "engine/core/item_store.h"
 #include "engine/layout/tables.h"

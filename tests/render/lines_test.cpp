@@ -9,7 +9,7 @@
 
 #include "engine/core/item_store.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/symbols.h"
 #include "tests/render/render_fixture.h"
 

@@ -9,7 +9,7 @@
 #include "engine/core/numeric.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/symbol_fixture.h"
 
 using namespace render;

@@ -1,6 +1,6 @@
 // The path-point list and its hand-over into GraphicsList: truncation, the path-start rule, the
 // spread shift, the operation byte, the colour choice and the capacity limits.
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 
 #include <cstdint>
 #include <limits>

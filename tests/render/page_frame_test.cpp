@@ -1,11 +1,11 @@
 // The page frame drawn before a page's items: the paper outline handed to the box drawer, the
 // double page's fold, and the display mode's marks with their colours.
-#include "engine/render/page_frame.h"
+#include "engine/render/page/page_frame.h"
 
 #include <vector>
 
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The page redraw, the edited item's preview and append_item, driven through the store: spans,
 // colours, passing items, the PostScript pass's hooks and the refusals of append_item.
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 #include <algorithm>
 #include <fstream>

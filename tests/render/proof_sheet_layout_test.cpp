@@ -6,7 +6,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/drawing_files.h"
 #include "engine/render/symbols/proof_sheet.h"
 #include "tests/render/symbol_fixture.h"

@@ -1,10 +1,10 @@
 // Moving the view: the scroll codes, the jump tokens, the key steps, the edge test, the home
 // position and the front-end's view steps, against a scripted front-end whose scroll view
 // stops at (10000, -20000).
-#include "engine/render/scrolling.h"
+#include "engine/render/page/scrolling.h"
 
 #include "engine/layout/staff_positions.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"
 
 using namespace render;

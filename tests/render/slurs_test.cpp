@@ -10,7 +10,7 @@
 #include "engine/commands/file_commands.h"
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/render_registration.h"
 #include "tests/render/text_fixture.h"
 

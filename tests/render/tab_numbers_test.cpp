@@ -11,8 +11,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/notes/notes.h"
+#include "engine/render/page/item_drawing.h"
 #include "tests/render/symbol_fixture.h"
 
 using namespace render;

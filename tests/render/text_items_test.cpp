@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/commands/interpreter.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "tests/render/text_fixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/tables.h"
 
 namespace edit {

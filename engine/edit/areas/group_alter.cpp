@@ -23,7 +23,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

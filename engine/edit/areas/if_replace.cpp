@@ -11,7 +11,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/areas/if_command.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_items.h"
 

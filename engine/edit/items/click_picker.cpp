@@ -15,8 +15,8 @@
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/extents.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/tables.h"
 
 namespace edit {

@@ -20,7 +20,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/text/tab_numbers.h"
 #include "engine/render/text/text_escapes.h"
 

@@ -13,7 +13,7 @@
 #include "engine/input/input_lines.h"
 #include "engine/input/input_mode.h"
 #include "engine/input/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

@@ -30,7 +30,7 @@
 #include "engine/edit/systems/staff_notes_adjust.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 

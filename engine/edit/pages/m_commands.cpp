@@ -24,7 +24,7 @@
 #include "engine/edit/pages/music_directory.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

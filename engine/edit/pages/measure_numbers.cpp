@@ -12,7 +12,7 @@
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace edit {
 

@@ -17,7 +17,7 @@
 #include "engine/edit/pitch/transposition_work.h"
 #include "engine/edit/systems/beam_flip.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

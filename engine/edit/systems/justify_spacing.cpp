@@ -17,7 +17,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

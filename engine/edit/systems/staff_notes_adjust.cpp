@@ -20,7 +20,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/staff_neighbours.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace edit {

@@ -17,8 +17,8 @@
 #include "engine/core/undo.h"
 #include "engine/edit/systems/voice_records.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
-#include "engine/render/scrolling.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
 
 namespace edit {

@@ -20,8 +20,8 @@
 #include "engine/edit/text/text_units.h"
 #include "engine/input/new_item_defaults.h"
 #include "engine/layout/tables.h"
-#include "engine/render/extents.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "platform/clock.h"
 

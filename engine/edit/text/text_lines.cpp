@@ -14,7 +14,7 @@
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_escapes.h"
 #include "engine/render/text/text_items.h"

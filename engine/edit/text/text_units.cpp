@@ -19,7 +19,7 @@
 #include "engine/edit/text/text_command.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_escapes.h"
 

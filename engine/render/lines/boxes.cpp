@@ -7,8 +7,8 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols/symbols.h"
 

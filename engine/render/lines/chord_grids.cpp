@@ -19,9 +19,9 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/lines/boxes.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/text/text_items.h"
 
 namespace render {

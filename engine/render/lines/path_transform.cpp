@@ -3,7 +3,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 

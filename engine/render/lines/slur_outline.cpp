@@ -10,7 +10,7 @@
 #include "engine/core/tables.h"
 #include "engine/render/lines/boxes.h"
 #include "engine/render/lines/slurs_work.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/tables.h"
 
 namespace render {

@@ -8,10 +8,10 @@
 #include "engine/core/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/lines/lines.h"
 #include "engine/render/notes/clefs_ornaments.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 

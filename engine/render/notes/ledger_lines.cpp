@@ -5,9 +5,9 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/notes/notes.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 

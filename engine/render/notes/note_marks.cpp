@@ -5,11 +5,11 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/notes/beams.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/notes/notes.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/numbers.h"
 

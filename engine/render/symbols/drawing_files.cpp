@@ -20,7 +20,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols/drawing_convert.h"
 #include "engine/render/tables.h"

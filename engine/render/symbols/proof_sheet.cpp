@@ -5,8 +5,8 @@
 #include "engine/core/tables.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace render {
 

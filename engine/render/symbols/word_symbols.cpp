@@ -7,7 +7,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_items.h"

@@ -8,7 +8,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_items.h"

@@ -12,7 +12,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"

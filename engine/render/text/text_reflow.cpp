@@ -10,7 +10,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_escapes.h"
 #include "engine/render/text/text_items.h"

@@ -1,5 +1,5 @@
 // EPS items: the name, the bounding box, the screen outline and the PostScript wrapper.
-#include "engine/render/eps_items.h"
+#include "engine/render/page/eps_items.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +19,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"

@@ -1,4 +1,4 @@
-#include "engine/render/scrolling.h"
+#include "engine/render/page/scrolling.h"
 
 #include <algorithm>
 
@@ -7,8 +7,8 @@
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
-#include "engine/render/extents.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/extents.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace render {

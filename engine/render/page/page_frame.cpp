@@ -1,4 +1,4 @@
-#include "engine/render/page_frame.h"
+#include "engine/render/page/page_frame.h"
 
 #include <array>
 
@@ -7,7 +7,7 @@
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 

@@ -1,4 +1,4 @@
-#include "engine/render/display_file.h"
+#include "engine/render/page/display_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/render/item_drawing.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_items.h"
 #include "platform/paths.h"

@@ -1,11 +1,11 @@
-#include "engine/render/page_outline_keys.h"
+#include "engine/render/page/page_outline_keys.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace render {

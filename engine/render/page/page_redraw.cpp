@@ -1,4 +1,4 @@
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,9 +12,9 @@
 #include "engine/core/shown_page.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/item_drawing.h"
 #include "engine/render/notes/notes.h"
-#include "engine/render/output_lists.h"
+#include "engine/render/page/item_drawing.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/render_hooks.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"

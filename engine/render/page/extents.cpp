@@ -1,4 +1,4 @@
-#include "engine/render/extents.h"
+#include "engine/render/page/extents.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,7 @@
 #include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/render/page_redraw.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace render {

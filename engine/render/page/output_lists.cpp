@@ -1,4 +1,4 @@
-#include "engine/render/output_lists.h"
+#include "engine/render/page/output_lists.h"
 
 #include <cstdio>
 #include <limits>
