@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"

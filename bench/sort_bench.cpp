@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/item_sorting.h"
+#include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
 #include "tests/support/store_records.h"
 

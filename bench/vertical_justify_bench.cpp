@@ -14,8 +14,8 @@
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
 #include "engine/commands/file_commands.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/vertical_justify.h"
 

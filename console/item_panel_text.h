@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "engine/core/item_panel_record.h"
+#include "engine/core/store/item_panel_record.h"
 
 struct ItemPanelText {
     bool has_item = false;  // P1 is not 0: the labels are (re)set and the values shown

@@ -15,8 +15,8 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_panel_record.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_panel_record.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/page_redraw.h"
 

@@ -1,6 +1,6 @@
 #include "engine/commands/sort_command.h"
 
-#include "engine/core/item_sorting.h"
+#include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/layout/tables.h"

@@ -12,8 +12,8 @@
 #include "engine/core/document_files.h"
 #include "engine/core/document_tables.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 

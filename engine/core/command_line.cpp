@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/core/item_store.h"
-#include "engine/core/staff_range.h"
+#include "engine/core/store/item_store.h"
+#include "engine/core/store/staff_range.h"
 
 namespace core {
 

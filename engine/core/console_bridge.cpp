@@ -7,12 +7,12 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/shown_page.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
 #include "engine/core/key_words.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/shown_page.h"
+#include "engine/core/store/item_store.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 

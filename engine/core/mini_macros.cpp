@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 
 namespace core {

@@ -11,9 +11,9 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 

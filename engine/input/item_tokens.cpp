@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/core/command_line.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/input/token_scan.h"

@@ -8,10 +8,10 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
 #include "engine/core/key_words.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/tables.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/input_lines.h"
 #include "engine/input/input_mode.h"

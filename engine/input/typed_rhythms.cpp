@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed_items.h"

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/render/tables.h"

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/beam_heights.h"
 #include "engine/layout/chord_arrangement.h"
 #include "engine/layout/input_builders.h"

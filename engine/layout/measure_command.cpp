@@ -9,7 +9,7 @@
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
-#include "engine/core/staff_range.h"
+#include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"

@@ -1,7 +1,7 @@
 #include "engine/layout/staff_neighbours.h"
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"

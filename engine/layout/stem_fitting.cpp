@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/layout/beam_fitting.h"

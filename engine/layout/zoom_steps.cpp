@@ -5,11 +5,11 @@
 #include <string>
 
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/staff_range.h"
+#include "engine/core/store/item_store.h"
+#include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/extents.h"

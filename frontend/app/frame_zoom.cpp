@@ -7,7 +7,7 @@
 #include <array>
 #include <cmath>
 
-#include "engine/core/item_panel_record.h"
+#include "engine/core/store/item_panel_record.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/display_lists.h"

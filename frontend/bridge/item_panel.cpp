@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "console/item_panel_text.h"
-#include "engine/core/item_panel_record.h"
+#include "engine/core/store/item_panel_record.h"
 #include "frontend/bridge/display_lists.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "engine/core/symbol_list.h"
+#include "engine/core/store/symbol_list.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/dialogs/engine_dialog.h"

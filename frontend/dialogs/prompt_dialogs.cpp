@@ -12,7 +12,7 @@
 #include <array>
 #include <utility>
 
-#include "engine/core/symbol_list.h"
+#include "engine/core/store/symbol_list.h"
 #include "engine/core/tables.h"
 #include "frontend/dialogs/input_dialogs.h"
 

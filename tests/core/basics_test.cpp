@@ -7,9 +7,9 @@
 
 #include "engine/core/binary_io.h"
 #include "engine/core/file_units.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/shown_text.h"
+#include "engine/core/store/item_store.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/console_run.h"

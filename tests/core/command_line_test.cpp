@@ -13,7 +13,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
 #include "tests/support/temp_folder.h"

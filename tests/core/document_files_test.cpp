@@ -16,7 +16,7 @@
 #include "engine/core/document_tables.h"
 #include "engine/core/file_units.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
 #include "tests/support/scripted_front_end.h"

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/short_names.h"
+#include "engine/core/store/item_store.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/core/command_line.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/input/tables.h"
 #include "engine/render/tables.h"

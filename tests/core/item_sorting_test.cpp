@@ -1,6 +1,6 @@
 // Sorting the items of the page: the O words typed as the front-end sends them, and the key
 // bounds and damaged records through the store routine itself, which does not draw.
-#include "engine/core/item_sorting.h"
+#include "engine/core/store/item_sorting.h"
 
 #include <algorithm>
 #include <cmath>

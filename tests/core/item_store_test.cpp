@@ -1,6 +1,6 @@
 // The item store keeps its start table, the output spans and the output lists consistent
 // through resize, delete and move.
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 
 #include <vector>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"

@@ -1,6 +1,6 @@
 // The symbol list handed to the Symbol Library dialog line by line, the pick that turns the
 // chosen line into a symbol number, and the history entries of the Recent Files dialog.
-#include "engine/core/symbol_list.h"
+#include "engine/core/store/symbol_list.h"
 
 #include <string>
 #include <vector>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/edit/items/item_ends.h"
 #include "engine/layout/tables.h"
 #include "tests/edit/edit_page_fixture.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/core/command_line.h"
-#include "engine/core/item_panel_record.h"
+#include "engine/core/store/item_panel_record.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"

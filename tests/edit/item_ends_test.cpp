@@ -2,8 +2,8 @@
 // on bar lines, slur curvature and text-continuation lines.
 #include <vector>
 
-#include "engine/core/item_store.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/edit/items/item_ends.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/input/tables.h"

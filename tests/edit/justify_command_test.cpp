@@ -9,7 +9,7 @@
 
 #include "engine/core/document_tables.h"
 #include "engine/core/file_history.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_panel_record.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_panel_record.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/pages/view_size.h"
 #include "engine/edit/tables.h"

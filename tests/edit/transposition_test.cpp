@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/console_run.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <set>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "frontend/app/tool_modes.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"

@@ -3,8 +3,8 @@
 #include <QToolBar>
 #include <cstdlib>
 
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/item_store.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "frontend/app/command_handlers.h"

@@ -2,8 +2,8 @@
 // the pointer. The picture is kept for a person to look at (edited_item.png).
 #include <iostream>
 
-#include "engine/core/item_panel_record.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_panel_record.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "frontend/bridge/display_decoder.h"

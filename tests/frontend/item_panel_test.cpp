@@ -2,7 +2,7 @@
 #include "frontend/bridge/item_panel.h"
 
 #include "console/item_panel_text.h"
-#include "engine/core/item_panel_record.h"
+#include "engine/core/store/item_panel_record.h"
 #include "tests/frontend/frontend_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "engine/core/settings_tables.h"
-#include "engine/core/symbol_list.h"
+#include "engine/core/store/symbol_list.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "output/tables.h"
 #include "tests/frontend/frontend_fixture.h"

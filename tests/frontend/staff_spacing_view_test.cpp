@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/tables.h"
 #include "frontend/view/ormest_view.h"
 #include "tests/frontend/frontend_fixture.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/undo.h"
 #include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"

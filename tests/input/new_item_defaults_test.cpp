@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/layout_hooks.h"
 #include "tests/core/document_bytes.h"
 #include "tests/core/interpreter_fixture.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "tests/layout/layout_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/layout/layout_fixture.h"

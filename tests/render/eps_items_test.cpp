@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"

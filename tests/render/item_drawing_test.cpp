@@ -2,7 +2,7 @@
 // out-of-bounds notice, the colour of P26, the staff ends and the steps around the drawers.
 #include "engine/render/page/item_drawing.h"
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/tables.h"
 #include "tests/render/render_fixture.h"
 

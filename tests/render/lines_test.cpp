@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/symbols.h"

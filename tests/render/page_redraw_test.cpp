@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "engine/core/file_units.h"
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/text/text_items.h"

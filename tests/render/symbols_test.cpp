@@ -3,7 +3,7 @@
 // temporary library.
 #include <cmath>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "engine/layout/tables.h"
 #include "engine/render/symbols/drawing_files.h"
 #include "tests/render/symbol_fixture.h"

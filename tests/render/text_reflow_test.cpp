@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 #include "platform/paths.h"
 #include "tests/render/text_fixture.h"
 #include "tests/support/temp_folder.h"

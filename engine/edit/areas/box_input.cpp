@@ -5,10 +5,10 @@
 #include <cstdlib>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/staff_range.h"
+#include "engine/core/store/item_store.h"
+#include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"

@@ -9,9 +9,9 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
-#include "engine/core/item_store_inl.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
+#include "engine/core/store/item_store_inl.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"

@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "engine/core/command_line.h"
-#include "engine/core/item_panel_record.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_panel_record.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/tables.h"

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/items/item_editing.h"

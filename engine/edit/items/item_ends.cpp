@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/tables.h"

@@ -3,9 +3,9 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/items/item_editing.h"

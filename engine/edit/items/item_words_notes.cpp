@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/pair_helpers.h"

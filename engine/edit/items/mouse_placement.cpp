@@ -5,10 +5,10 @@
 #include <string>
 
 #include "engine/core/document_tables.h"
-#include "engine/core/item_code_names.h"
-#include "engine/core/item_panel_record.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_code_names.h"
+#include "engine/core/store/item_panel_record.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/click_picker.h"

@@ -7,7 +7,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/shown_page.h"
-#include "engine/core/staff_range.h"
+#include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/items/absolute_size.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "engine/core/numeric.h"
-#include "engine/core/symbol_list.h"
+#include "engine/core/store/symbol_list.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_words_lines.h"

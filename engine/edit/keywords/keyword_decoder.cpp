@@ -12,9 +12,9 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/document_tables.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/core/title_line.h"
 #include "engine/core/undo.h"

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/clef_steps.h"
 #include "engine/core/fixed_array.h"
+#include "engine/core/store/clef_steps.h"
 
 namespace edit {
 

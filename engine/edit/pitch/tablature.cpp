@@ -8,8 +8,8 @@
 
 #include "engine/core/console_bridge.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/item_sorting.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_ends.h"
 #include "engine/input/mark_items.h"

@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"

@@ -6,8 +6,8 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_sorting.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/systems/beat_counting.h"

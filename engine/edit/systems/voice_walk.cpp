@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_ends.h"
 #include "engine/edit/systems/voice_records.h"

@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/lines/boxes.h"

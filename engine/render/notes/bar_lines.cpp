@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "engine/core/numeric.h"
-#include "engine/core/staff_range.h"
+#include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/lines/lines.h"

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/lines/boxes.h"

@@ -1,8 +1,8 @@
 // The meter drawer (Code 18 items); declared in key_signatures.h.
 #include <cstdlib>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/clefs_ornaments.h"

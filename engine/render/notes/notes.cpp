@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/clefs_ornaments.h"

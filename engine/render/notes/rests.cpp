@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdlib>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/beams.h"

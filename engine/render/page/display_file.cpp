@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/core/file_units.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"

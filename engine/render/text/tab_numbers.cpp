@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/core/clef_steps.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/clef_steps.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/lines/boxes.h"

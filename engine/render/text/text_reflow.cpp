@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/core/undo.h"
 #include "engine/render/page/page_redraw.h"

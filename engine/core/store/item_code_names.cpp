@@ -1,4 +1,4 @@
-#include "engine/core/item_code_names.h"
+#include "engine/core/store/item_code_names.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "engine/core/item_store.h"
+#include "engine/core/store/item_store.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "engine/core/clef_steps.h"
+#include "engine/core/store/clef_steps.h"
 
 namespace core {
 

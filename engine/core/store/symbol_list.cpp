@@ -1,4 +1,4 @@
-#include "engine/core/symbol_list.h"
+#include "engine/core/store/symbol_list.h"
 
 #include <algorithm>
 #include <string>

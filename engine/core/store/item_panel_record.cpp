@@ -1,4 +1,4 @@
-#include "engine/core/item_panel_record.h"
+#include "engine/core/store/item_panel_record.h"
 
 #include "engine/core/tables.h"
 

@@ -81,4 +81,4 @@ void path_with_backslash(FixedText<128>& text, int32_t& n);
 
 }  // namespace core
 
-#include "engine/core/item_store_inl.h"
+#include "engine/core/store/item_store_inl.h"

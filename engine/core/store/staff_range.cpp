@@ -1,4 +1,4 @@
-#include "engine/core/staff_range.h"
+#include "engine/core/store/staff_range.h"
 
 #include <cstdint>
 

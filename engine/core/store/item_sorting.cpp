@@ -1,4 +1,4 @@
-#include "engine/core/item_sorting.h"
+#include "engine/core/store/item_sorting.h"
 
 #include <algorithm>
 #include <array>
@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/item_store.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 
 namespace core {
