@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"

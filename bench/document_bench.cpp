@@ -10,11 +10,11 @@
 #include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/document_files.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_files.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
-#include "tests/support/store_records.h"
 #include "platform/paths.h"
+#include "tests/support/store_records.h"
 
 namespace {
 

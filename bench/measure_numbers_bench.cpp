@@ -12,7 +12,7 @@
 
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/pages/measure_numbers.h"

@@ -10,7 +10,7 @@
 
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/render/page/page_redraw.h"

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/file_names.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_names.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 #include "output/tables.h"
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/name_compare.h"
+#include "engine/core/files/name_compare.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 

@@ -8,14 +8,14 @@
 #include <string_view>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_names.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_names.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/layout/measure_command.h"
+#include "output/output_names.h"
 #include "output/print_parameters.h"
 #include "output/ps_document.h"
-#include "output/output_names.h"
 #include "output/tables.h"
 
 namespace output {

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/file_names.h"
+#include "engine/core/files/file_names.h"
+#include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
-#include "engine/core/name_compare.h"
 
 namespace output {
 

@@ -12,12 +12,12 @@
 #include <string_view>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_names.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_names.h"
+#include "engine/core/files/file_units.h"
+#include "engine/core/files/title_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/core/title_line.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/ps_errors.h"
 #include "engine/render/tables.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "output/ps_display_list.h"
 #include "output/ps_document.h"

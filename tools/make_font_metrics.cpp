@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/binary_io.h"
+#include "engine/core/files/binary_io.h"
 
 namespace fs = std::filesystem;
 

@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/binary_io.h"
+#include "engine/core/files/binary_io.h"
 
 namespace {
 

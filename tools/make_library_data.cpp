@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/binary_io.h"
+#include "engine/core/files/binary_io.h"
 #include "engine/core/settings_tables.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "engine/commands/item_names.h"
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/mini_macros.h"
 #include "engine/core/service_request.h"
 #include "engine/core/store/item_store.h"

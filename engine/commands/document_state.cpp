@@ -5,7 +5,7 @@
 #include "engine/commands/family_entries.h"
 #include "engine/commands/file_commands.h"
 #include "engine/commands/start_up.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"

@@ -17,9 +17,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/file_names.h"  // make_temp_path, get_name_extension, confirm_overwrite
+#include "engine/core/files/file_names.h"  // make_temp_path, get_name_extension, confirm_overwrite
+#include "engine/core/files/title_line.h"
 #include "engine/core/fixed_array.h"
-#include "engine/core/title_line.h"
 
 namespace core {
 

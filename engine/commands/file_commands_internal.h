@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/file_names.h"  // file_detail::trim_name, file_detail::last_component
+#include "engine/core/files/file_names.h"  // file_detail::trim_name, file_detail::last_component
+#include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
-#include "engine/core/name_compare.h"
 
 namespace core::file_detail {
 

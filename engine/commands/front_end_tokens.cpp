@@ -9,7 +9,7 @@
 #include "engine/commands/interpreter.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/commands/library_data.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "platform/paths.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/document_tables.h"  // DocumentStarted
+#include "engine/core/files/document_tables.h"  // DocumentStarted
 #include "engine/core/fixed_array.h"
 #include "engine/render/tables.h"
 

@@ -9,7 +9,7 @@
 #include "engine/commands/item_names.h"
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_history.h"
+#include "engine/core/files/file_history.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_edit_words.h"

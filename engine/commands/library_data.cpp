@@ -7,9 +7,9 @@
 #include <string>
 
 #include "engine/commands/start_up.h"
-#include "engine/core/binary_io.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/binary_io.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -9,7 +9,7 @@
 #include "engine/commands/undo_commands.h"
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"

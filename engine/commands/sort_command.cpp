@@ -1,8 +1,8 @@
 #include "engine/commands/sort_command.h"
 
+#include "engine/core/files/undo.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

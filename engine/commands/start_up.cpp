@@ -5,7 +5,7 @@
 
 #include "engine/commands/library_data.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/core/undo.h"
+#include "engine/core/files/undo.h"
 
 namespace core {
 

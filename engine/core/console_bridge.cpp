@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/key_words.h"
 #include "engine/core/settings_tables.h"

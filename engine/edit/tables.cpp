@@ -1,6 +1,6 @@
 #include "engine/edit/tables.h"
 
-#include "engine/core/undo.h"
+#include "engine/core/files/undo.h"
 #include "engine/edit/pitch/tablature.h"
 
 namespace edit {

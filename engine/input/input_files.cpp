@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/binary_io.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/binary_io.h"
+#include "engine/core/files/file_units.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/input/tables.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"

@@ -11,11 +11,11 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/systems/voice_separation.h"
 #include "engine/input/input_files.h"
 #include "engine/input/input_lines_text.h"

@@ -11,7 +11,8 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
@@ -20,7 +21,6 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/systems/justify_command.h"

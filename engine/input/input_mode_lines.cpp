@@ -5,7 +5,7 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"

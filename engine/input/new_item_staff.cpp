@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/core/document_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/new_item_defaults.h"

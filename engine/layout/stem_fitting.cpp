@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"

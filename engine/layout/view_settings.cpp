@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
 #include "engine/core/service_request.h"

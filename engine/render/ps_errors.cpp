@@ -1,7 +1,7 @@
 #include "engine/render/ps_errors.h"
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 
 namespace render {

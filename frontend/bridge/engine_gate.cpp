@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "engine/commands/interpreter.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"
 #include "frontend/view/frames.h"

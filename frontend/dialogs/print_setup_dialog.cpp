@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/display_lists.h"

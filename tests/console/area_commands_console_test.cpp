@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_files.h"
+#include "engine/core/files/document_files.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"

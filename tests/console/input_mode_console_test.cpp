@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/files/undo.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/input/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"

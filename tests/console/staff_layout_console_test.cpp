@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"

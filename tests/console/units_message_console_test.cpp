@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
 

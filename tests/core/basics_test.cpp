@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/binary_io.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/binary_io.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/shown_text.h"
 #include "engine/core/store/item_store.h"

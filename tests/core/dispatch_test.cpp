@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/commands/item_names.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/edit/tables.h"
 #include "engine/render/tables.h"

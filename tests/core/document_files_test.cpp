@@ -1,7 +1,7 @@
 // Document files: the exact bytes written, the two count widths, the repair of what is read,
 // the front-end's staged block, failures that leave the page and the old file alone, and the
 // names, history and folder after a load or save.
-#include "engine/core/document_files.h"
+#include "engine/core/files/document_files.h"
 
 #include <filesystem>
 #include <string>
@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/short_names.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/short_names.h"
 #include "engine/core/store/item_store.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "engine/commands/document_state.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_history.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_history.h"
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"

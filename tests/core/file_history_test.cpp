@@ -1,5 +1,5 @@
 // The history of recent documents and the last-file record, as files in the work folder.
-#include "engine/core/file_history.h"
+#include "engine/core/files/file_history.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "engine/commands/file_commands.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "tests/core/document_folder_fixture.h"
 
 namespace {

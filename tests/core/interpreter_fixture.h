@@ -20,7 +20,7 @@
 #include "engine/commands/family_entries.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/interpreter_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 #include "tests/support/scripted_front_end.h"

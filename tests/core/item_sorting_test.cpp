@@ -16,7 +16,7 @@
 
 #include "engine/commands/interpreter_tables.h"
 #include "engine/commands/sort_command.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"

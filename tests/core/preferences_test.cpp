@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/extents.h"

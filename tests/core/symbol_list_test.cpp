@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -8,8 +8,8 @@
 
 #include "engine/commands/undo_commands.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_files.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_files.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/service_request.h"
 #include "engine/core/store/item_store.h"
 #include "engine/edit/tables.h"

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "platform/paths.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
-#include "engine/core/file_history.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_history.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"

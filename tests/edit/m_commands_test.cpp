@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"

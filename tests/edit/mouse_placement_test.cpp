@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/edit/edit_services.h"

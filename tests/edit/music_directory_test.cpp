@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/short_names.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/short_names.h"
 #include "engine/core/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"

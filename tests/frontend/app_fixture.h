@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/document_files.h"
+#include "engine/core/files/document_files.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/frame_state.h"
 #include "frontend/app/main_frame.h"

@@ -7,8 +7,8 @@
 #include <QListWidget>
 #include <fstream>
 
-#include "engine/core/document_files.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_files.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"
 #include "tests/frontend/dialog_command_fixture.h"
 

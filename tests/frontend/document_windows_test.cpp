@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "tests/frontend/frontend_fixture.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "output/tables.h"

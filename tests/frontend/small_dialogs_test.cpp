@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"

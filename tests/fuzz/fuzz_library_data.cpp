@@ -6,7 +6,7 @@
 // the table the input made.
 #include <vector>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/files/undo.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/input/tables.h"
 #include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"

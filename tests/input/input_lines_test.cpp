@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/files/undo.h"
 #include "engine/core/store/item_store.h"
-#include "engine/core/undo.h"
 #include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"
 #include "platform/paths.h"

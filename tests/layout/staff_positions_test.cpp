@@ -4,7 +4,7 @@
 #include "engine/layout/staff_positions.h"
 
 #include "engine/commands/interpreter.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/output_lists.h"
 #include "engine/render/page/page_redraw.h"

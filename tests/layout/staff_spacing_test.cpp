@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "engine/core/command_line.h"
-#include "engine/core/document_files.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_files.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/layout/staff_positions.h"

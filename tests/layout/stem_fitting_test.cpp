@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/edit/items/item_words_notes.h"

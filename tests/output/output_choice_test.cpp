@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/layout/measure_command.h"
 #include "output/ps_document.h"
 #include "output/tables.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "output/ps_document.h"
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"

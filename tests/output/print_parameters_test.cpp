@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"
 

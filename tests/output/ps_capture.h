@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"

@@ -11,7 +11,7 @@
 #include <sys/resource.h>
 
 #include "engine/commands/file_commands.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/measure_command.h"
 #include "engine/render/tables.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/binary_io.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/binary_io.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
 #include "platform/paths.h"

@@ -21,7 +21,7 @@
 #include "engine/commands/file_commands.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/start_up.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"

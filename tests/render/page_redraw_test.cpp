@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/store/item_store.h"
 #include "engine/layout/staff_positions.h"
 #include "engine/layout/tables.h"

@@ -16,7 +16,7 @@
 
 #include <stdlib.h>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/settings_tables.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/text/fonts.h"

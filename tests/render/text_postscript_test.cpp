@@ -1,6 +1,6 @@
 // Text in the PostScript pass: what the text drawer writes on unit 24, checked line by line and
 // run through Ghostscript, which must accept it and find the characters.
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/render/ghostscript.h"
 #include "tests/render/text_fixture.h"

@@ -11,7 +11,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/service_request.h"
 #include "tests/support/temp_folder.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/item_store_inl.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/edit_services.h"

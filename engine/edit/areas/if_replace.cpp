@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/areas/if_command.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"

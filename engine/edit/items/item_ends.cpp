@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_code_names.h"
 #include "engine/core/store/item_panel_record.h"

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/shown_page.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/keywords/keyword_decoder.h"

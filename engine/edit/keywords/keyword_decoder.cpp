@@ -11,13 +11,13 @@
 #include <string_view>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/title_line.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/title_line.h"
-#include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/absolute_size.h"
 #include "engine/edit/items/item_edit_words.h"

@@ -7,12 +7,12 @@
 #include <system_error>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/name_compare.h"
+#include "engine/core/files/short_names.h"
 #include "engine/core/front_end_port.h"
-#include "engine/core/name_compare.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/short_names.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 

@@ -3,14 +3,14 @@
 #include <cmath>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/title_line.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/core/title_line.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 

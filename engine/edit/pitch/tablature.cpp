@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/pitch/pitch_context.h"
 #include "engine/layout/tables.h"

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/pitch/pitch_context.h"
 #include "engine/edit/pitch/transposition_work.h"

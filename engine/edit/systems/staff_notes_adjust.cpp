@@ -8,11 +8,11 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/areas/box_selection.h"

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
@@ -14,7 +15,6 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/systems/voice_records.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"

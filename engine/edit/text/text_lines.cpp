@@ -6,11 +6,11 @@
 #include <string>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"

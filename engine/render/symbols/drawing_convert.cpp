@@ -14,8 +14,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "engine/core/binary_io.h"
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/binary_io.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/binary_io.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/binary_io.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"

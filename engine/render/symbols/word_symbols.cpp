@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/core/undo.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/text_escapes.h"

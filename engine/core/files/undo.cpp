@@ -1,14 +1,14 @@
 // The undo and redo copies: the page written as a work copy before an edit.
-#include "engine/core/undo.h"
+#include "engine/core/files/undo.h"
 
 #include <string>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_files.h"
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_files.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/title_line.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
-#include "engine/core/title_line.h"
 #include "platform/paths.h"
 
 namespace core {

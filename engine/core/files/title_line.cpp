@@ -1,6 +1,6 @@
 // The window's title line: the document's name, whether it is saved, its item count and the
 // paper format.
-#include "engine/core/title_line.h"
+#include "engine/core/files/title_line.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // Writing and reading document files, putting what was read into the store, and the document
 // file procedure that the file commands and undo call.
-#include "engine/core/document_files.h"
+#include "engine/core/files/document_files.h"
 
 #include <bit>
 #include <cerrno>
@@ -19,11 +19,11 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include "engine/core/binary_io.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_tables.h"
-#include "engine/core/file_history.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/binary_io.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_history.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "platform/file_identity.h"

@@ -1,9 +1,9 @@
-#include "engine/core/file_history.h"
+#include "engine/core/files/file_history.h"
 
 #include <string>
 
-#include "engine/core/document_tables.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "platform/paths.h"
 
 namespace core {

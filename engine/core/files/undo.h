@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/fixed_array.h"
 
 namespace core {

@@ -1,11 +1,11 @@
 // File names as the files are opened, shared by the file commands and the output.
-#include "engine/core/file_names.h"
+#include "engine/core/files/file_names.h"
 
 #include <string>
 
 #include "engine/core/console_bridge.h"
+#include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
-#include "engine/core/name_compare.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 

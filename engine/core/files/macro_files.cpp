@@ -6,10 +6,10 @@
 
 #include "engine/core/command_line.h"
 #include "engine/core/console_bridge.h"
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/front_end_port.h"
 #include "engine/core/store/item_store.h"
-#include "engine/core/undo.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/core/console_bridge.h"
-#include "engine/core/document_files.h"
+#include "engine/core/files/document_files.h"
 #include "engine/core/numeric.h"
 
 namespace core {

@@ -1,4 +1,4 @@
-#include "engine/core/document_tables.h"
+#include "engine/core/files/document_tables.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "engine/core/short_names.h"
+#include "engine/core/files/short_names.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "engine/core/file_units.h"
+#include "engine/core/files/file_units.h"
 
 #include <cstdio>
 
