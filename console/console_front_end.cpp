@@ -10,11 +10,11 @@
 #include <ostream>
 #include <sstream>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/key_words.h"
-#include "engine/core/shown_page.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/key_words.h"
+#include "engine/core/bridge/shown_page.h"
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/numeric.h"
-#include "engine/core/shown_text.h"
 #include "engine/core/tables.h"
 #include "output/midi_tables.h"
 #include "output/output_choice.h"

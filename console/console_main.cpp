@@ -12,7 +12,7 @@
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/start_up.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"

@@ -8,8 +8,8 @@
 #include <ostream>
 
 #include "console/console_front_end.h"
-#include "engine/core/service_request.h"
-#include "engine/core/shown_text.h"
+#include "engine/core/bridge/service_request.h"
+#include "engine/core/bridge/shown_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 
 namespace output {
 

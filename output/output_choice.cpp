@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/layout/measure_command.h"
 #include "output/output_names.h"

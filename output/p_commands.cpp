@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/preferences.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"

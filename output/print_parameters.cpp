@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"

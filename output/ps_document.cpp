@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
 #include "engine/core/files/file_units.h"

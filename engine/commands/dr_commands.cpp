@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "engine/commands/file_commands.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/short_names.h"
 #include "engine/core/files/undo.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -22,8 +22,8 @@
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/status_display.h"  // show_status, run_h_command
 #include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
+#include "engine/core/bridge/mini_macros.h"        // MiniMacroTable
 #include "engine/core/fixed_array.h"
-#include "engine/core/mini_macros.h"        // MiniMacroTable
 #include "engine/edit/areas/box_commands.h"        // run_box_command, delete_box_codes
 #include "engine/edit/areas/cut_files.h"           // cut_copy_paste_area, write_cut_file
 #include "engine/edit/areas/group_alter.h"          // alter_group, show_rhythm_sum

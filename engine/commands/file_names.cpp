@@ -6,11 +6,11 @@
 
 #include "engine/commands/file_commands.h"
 #include "engine/commands/file_commands_internal.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_names.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/commands/start_up.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/binary_io.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/preferences.h"

@@ -6,7 +6,7 @@
 
 #include "engine/commands/family_entries.h"
 #include "engine/commands/undo_commands.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/input_mode.h"

@@ -4,8 +4,8 @@
 #include "engine/commands/command_dispatch.h"
 #include "engine/commands/family_entries.h"
 #include "engine/commands/interpreter_tables.h"
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 
 namespace core {

@@ -3,7 +3,7 @@
 
 #include "engine/commands/command_dispatch.h"
 #include "engine/commands/family_entries.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/commands/library_data.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"

@@ -7,7 +7,7 @@
 
 #include "engine/commands/document_state.h"
 #include "engine/commands/family_entries.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <utility>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"

@@ -2,13 +2,13 @@
 // step, the colour dialog and the tool palette chosen by the edited item's code.
 #include <cmath>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/if_command.h"
 #include "engine/edit/edit_services.h"

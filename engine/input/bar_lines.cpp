@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/input/input_mode.h"
 #include "engine/input/tables.h"

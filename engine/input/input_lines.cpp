@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_sorting.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"

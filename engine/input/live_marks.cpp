@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/key_words.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <string>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/key_words.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

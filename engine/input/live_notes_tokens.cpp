@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/live_notes.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/key_words.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"

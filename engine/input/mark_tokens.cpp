@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/input/token_scan.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"

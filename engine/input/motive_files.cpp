@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/input/token_scan.h"

@@ -4,7 +4,7 @@
 // character. C1..C4 are CommandLine's first characters after the scanner compacted the line.
 #include "engine/input/new_item_defaults.h"
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/layout_hooks.h"

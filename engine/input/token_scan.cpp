@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/input/tables.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/item_tokens.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/layout/tables.h"
 
 namespace layout {

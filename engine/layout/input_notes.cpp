@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/layout/chord_arrangement.h"
 #include "engine/layout/input_builders.h"
 #include "engine/layout/tables.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/chord_arrangement.h"
 #include "engine/layout/input_builders.h"

@@ -1,6 +1,6 @@
 #include "engine/layout/layout_hooks.h"
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 
 namespace layout {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
-#include "engine/core/service_request.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/page_redraw.h"

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_steps.h"

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"

@@ -1,6 +1,6 @@
 #include "engine/render/ps_errors.h"
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 

@@ -14,7 +14,7 @@
 #include <limits>
 
 #include "engine/commands/interpreter_tables.h"
-#include "engine/core/shown_text.h"
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/tables.h"
 #include "frontend/app/ormest_app.h"
 #include "frontend/bridge/display_lists.h"

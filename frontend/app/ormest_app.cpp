@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/command_bar.h"

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <array>
 
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/key_words.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"

@@ -13,7 +13,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "frontend/bridge/command_bar_text.h"
 #include "frontend/bridge/input_waits.h"
 

@@ -26,7 +26,7 @@
 #include <string>
 
 #include "engine/commands/family_entries.h"
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/service_request.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_decoder.h"

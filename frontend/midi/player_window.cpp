@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "frontend/midi/time_display.h"
 #include "output/midi_file.h"
 #include "platform/midi_output.h"

@@ -12,9 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "tests/support/temp_folder.h"

@@ -9,8 +9,8 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/tables.h"
 
 using namespace core;

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/files/binary_io.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
-#include "engine/core/shown_text.h"
 #include "engine/core/store/item_store.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"

@@ -1,6 +1,6 @@
 // Command lines: the scanner, the normalising steps of read_command_line, the number readers,
 // command files read through READ, and MACRO writing one from a scripted dialog.
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 
 #include <filesystem>
 #include <fstream>
@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/store/item_store.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"

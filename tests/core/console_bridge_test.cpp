@@ -1,6 +1,6 @@
 // The console bridge through a scripted front-end: what is handed out, what comes back, and
 // which state words are touched.
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 
 #include <string>
 #include <vector>
@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/extents.h"
 #include "engine/render/tables.h"

@@ -13,9 +13,9 @@
 #include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/store/item_store.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/input/tables.h"

@@ -1,6 +1,6 @@
 // Mini macros typed in the command bar: definitions run once and are kept, marks recall them,
 // four marks show them, the grave accent offers one for editing.
-#include "engine/core/mini_macros.h"
+#include "engine/core/bridge/mini_macros.h"
 
 #include <string>
 

@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/symbols/symbols.h"

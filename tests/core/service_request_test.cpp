@@ -1,13 +1,13 @@
 // The service gate through a scripted front-end: tags, the words the gate sets, the copy in and
 // out of the block, request 0 and the cursor count.
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/service_request.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "tests/support/scripted_front_end.h"
 

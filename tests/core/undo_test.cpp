@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "engine/commands/undo_commands.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
-#include "engine/core/service_request.h"
 #include "engine/core/store/item_store.h"
 #include "engine/edit/tables.h"
 #include "engine/input/tables.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/cut_files.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"

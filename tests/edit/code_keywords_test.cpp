@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/scripted_front_end.h"

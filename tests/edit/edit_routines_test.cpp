@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/tables.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
 #include "engine/render/page/page_redraw.h"

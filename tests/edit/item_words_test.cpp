@@ -10,7 +10,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/family_entries.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/edit/items/item_words_notes.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
 #include "tests/support/console_run.h"

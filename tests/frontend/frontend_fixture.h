@@ -23,7 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/bridge/engine_gate.h"

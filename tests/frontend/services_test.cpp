@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QLineEdit>
 
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/service_request.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/view/frames.h"
 #include "tests/frontend/app_fixture.h"

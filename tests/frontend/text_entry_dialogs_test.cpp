@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <string>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "tests/frontend/frontend_fixture.h"

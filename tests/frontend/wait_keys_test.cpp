@@ -1,8 +1,8 @@
 // Keys in the window while a live input routine waits inside its engine call: every key reaches
 // the wait whole (its character and key-down word) and never the input edit, palette commands
 // come back as texts, and quitting ends the wait and every later one.
-#include "engine/core/console_bridge.h"
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/key_words.h"
 #include "engine/core/settings_tables.h"
 #include "tests/frontend/frontend_fixture.h"
 

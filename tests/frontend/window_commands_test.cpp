@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <cstring>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "frontend/app/command_bar.h"

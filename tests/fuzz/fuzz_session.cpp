@@ -16,8 +16,8 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/start_up.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 

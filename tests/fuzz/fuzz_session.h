@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 
 namespace fuzz {
 

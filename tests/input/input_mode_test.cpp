@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/key_words.h"
 #include "engine/core/settings_tables.h"
 #include "engine/input/input_files.h"
 #include "engine/input/tables.h"

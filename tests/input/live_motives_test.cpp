@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/key_words.h"
 #include "engine/core/settings_tables.h"
 #include "engine/input/live_notes.h"
 #include "engine/input/tables.h"

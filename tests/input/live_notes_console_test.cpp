@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/console_front_end.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/input/live_notes.h"
 #include "engine/input/tables.h"

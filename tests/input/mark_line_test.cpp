@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/input/mark_items.h"
 #include "engine/input/mark_tokens.h"
 #include "engine/input/music_text.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
 #include "engine/input/music_text.h"
 #include "engine/input/tables.h"

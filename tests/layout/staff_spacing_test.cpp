@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"

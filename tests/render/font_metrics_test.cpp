@@ -18,8 +18,8 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/start_up.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/binary_io.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/settings_tables.h"
 #include "engine/render/text/fonts.h"
 #include "platform/paths.h"

@@ -13,7 +13,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/interpreter.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -11,9 +11,9 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/service_request.h"
 #include "tests/support/temp_folder.h"
 
 inline std::string run_console(const std::string& input) {

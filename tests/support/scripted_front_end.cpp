@@ -1,6 +1,6 @@
 #include "tests/support/scripted_front_end.h"
 
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/key_words.h"
 #include "output/midi_tables.h"
 
 #include <algorithm>
@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/key_words.h"
-#include "output/midi_tables.h"
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/key_words.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/tables.h"
+#include "output/midi_tables.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 
 class ScriptedFrontEnd : public core::FrontEndPort {
   public:

@@ -19,7 +19,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/binary_io.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"

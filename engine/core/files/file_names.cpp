@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/tables.h"

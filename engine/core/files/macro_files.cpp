@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/store/item_store.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"

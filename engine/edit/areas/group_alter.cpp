@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/undo.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_sorting.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/numeric.h"
 #include "engine/edit/tables.h"

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/store/item_store.h"

@@ -1,10 +1,10 @@
 // RESTORE, the parameter page, the E-word tail and the item bar.
 #include <algorithm>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"

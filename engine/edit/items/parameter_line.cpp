@@ -5,9 +5,9 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
-#include "engine/core/shown_page.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/absolute_size.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/edit/keywords/code_keywords_rules.h"
 

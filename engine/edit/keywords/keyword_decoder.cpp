@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/title_line.h"
 #include "engine/core/files/undo.h"

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <system_error>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/files/short_names.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"

@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/title_line.h"
 #include "engine/core/fixed_array.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/page_redraw.h"

@@ -1,7 +1,7 @@
 #include "engine/edit/pages/view_size.h"
 
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/undo.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"

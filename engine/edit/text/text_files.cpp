@@ -5,10 +5,10 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "engine/core/command_line.h"
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 

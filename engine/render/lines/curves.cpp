@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/numeric.h"
 #include "engine/render/tables.h"

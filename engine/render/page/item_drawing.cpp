@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/shown_page.h"
 #include "engine/core/numeric.h"
-#include "engine/core/shown_page.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"

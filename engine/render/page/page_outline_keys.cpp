@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

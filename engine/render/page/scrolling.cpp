@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "engine/core/console_bridge.h"
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
-#include "engine/core/service_request.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/extents.h"
 #include "engine/render/page/page_redraw.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
 #include "engine/core/store/item_store.h"

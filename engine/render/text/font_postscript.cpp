@@ -4,7 +4,7 @@
 // document uses go to its font-name file on unit 26.
 #include <string>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"

@@ -1,7 +1,7 @@
 // Reading and scanning command lines, and the two number readers shared with the input
 // languages. Command files (READ, MACRO and the filtering of their records) live in
 // macro_files.cpp.
-#include "engine/core/command_line.h"
+#include "engine/core/bridge/command_line.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,17 +1,17 @@
 // The console bridge: every prompt, preset, wait, message and question the engine puts to the
 // user passes through here on its way to the FrontEndPort.
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
 
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/key_words.h"
+#include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/front_end_port.h"
-#include "engine/core/key_words.h"
 #include "engine/core/settings_tables.h"
-#include "engine/core/shown_page.h"
 #include "engine/core/store/item_store.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"

@@ -1,4 +1,4 @@
-#include "engine/core/shown_text.h"
+#include "engine/core/bridge/shown_text.h"
 
 namespace core {
 

@@ -1,10 +1,10 @@
 // The service gate: one-letter requests become tags for the front-end's FrontEndService.
-#include "engine/core/service_request.h"
+#include "engine/core/bridge/service_request.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 
 namespace core {

@@ -1,9 +1,9 @@
-#include "engine/core/mini_macros.h"
+#include "engine/core/bridge/mini_macros.h"
 
 #include <algorithm>
 #include <string>
 
-#include "engine/core/console_bridge.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 

@@ -1,4 +1,4 @@
-#include "engine/core/key_words.h"
+#include "engine/core/bridge/key_words.h"
 
 namespace core {
 

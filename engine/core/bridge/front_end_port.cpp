@@ -1,4 +1,4 @@
-#include "engine/core/front_end_port.h"
+#include "engine/core/bridge/front_end_port.h"
 
 namespace core {
 
