@@ -7,7 +7,7 @@
 
 #include "engine/core/fixed_array.h"
 #include "engine/edit/items/item_ends.h"          // attach_item_ends
-#include "engine/input/new_item_defaults.h"  // read_rhythm_field
+#include "engine/input/typed/new_item_defaults.h"  // read_rhythm_field
 
 namespace edit {
 

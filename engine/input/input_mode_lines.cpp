@@ -11,7 +11,6 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
-#include "engine/input/bar_lines.h"
 #include "engine/input/input_mode.h"
 #include "engine/input/live_marks.h"
 #include "engine/input/live_notes.h"
@@ -19,7 +18,8 @@
 #include "engine/input/midi_keyboard.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/bar_lines.h"
+#include "engine/input/typed/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 

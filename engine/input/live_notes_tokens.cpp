@@ -14,7 +14,7 @@
 #include "engine/input/motive_files.h"
 #include "engine/input/motives.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 

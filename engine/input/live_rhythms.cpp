@@ -15,7 +15,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed_rhythms.h"
+#include "engine/input/typed/typed_rhythms.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 

@@ -16,8 +16,8 @@
 #include "engine/input/live_notes.h"
 #include "engine/input/live_rhythms.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed_items.h"
-#include "engine/input/typed_rhythms.h"
+#include "engine/input/typed/typed_items.h"
+#include "engine/input/typed/typed_rhythms.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 

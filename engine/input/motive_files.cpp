@@ -12,7 +12,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/token_scan.h"
 #include "platform/paths.h"
 
 namespace input {

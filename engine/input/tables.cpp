@@ -1,6 +1,6 @@
 #include "engine/input/tables.h"
 
-#include "engine/input/input_lines.h"
+#include "engine/input/typed/input_lines.h"
 
 namespace input {
 

@@ -1,5 +1,5 @@
 // Bar lines put into the parsed rows of a typed line by meter ("-- Add bar lines?").
-#include "engine/input/bar_lines.h"
+#include "engine/input/typed/bar_lines.h"
 
 #include <string>
 #include <vector>

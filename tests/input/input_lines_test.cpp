@@ -1,7 +1,7 @@
 // A staff range written back as typed input: "ED" on a typed box hands the lines to the input
 // mode's edit form, which builds the music again; the writer's tokens, the note values it fills
 // and the input line's length limit.
-#include "engine/input/input_lines.h"
+#include "engine/input/typed/input_lines.h"
 
 #include <filesystem>
 #include <fstream>
@@ -10,8 +10,8 @@
 
 #include "engine/core/files/undo.h"
 #include "engine/core/store/item_store.h"
-#include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/input_lines_text.h"
 #include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"
 

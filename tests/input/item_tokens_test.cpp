@@ -1,7 +1,7 @@
 // One token of a typed notes line to its value: each token stands in CommandLine with
 // InputTokenEnd just after it, as the parser driver leaves them, and the dispatcher is called on
 // its first character.
-#include "engine/input/item_tokens.h"
+#include "engine/input/typed/item_tokens.h"
 
 #include <string>
 #include <vector>

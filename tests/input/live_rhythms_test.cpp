@@ -8,7 +8,7 @@
 
 #include "engine/core/settings_tables.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/core/interpreter_fixture.h"

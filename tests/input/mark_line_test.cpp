@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/core/bridge/command_line.h"
-#include "engine/input/mark_items.h"
-#include "engine/input/mark_tokens.h"
-#include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/mark_items.h"
+#include "engine/input/typed/mark_tokens.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

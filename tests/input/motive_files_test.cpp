@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/core/tables.h"
-#include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/music_text.h"
 #include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -1,13 +1,13 @@
 // Typed lines of music to their token lists: the pre-pass (line end, rhythm words), the item
 // loop with its repeats and its bound, the driver's separators, and the rhythm and pair tokens.
-#include "engine/input/music_text.h"
+#include "engine/input/typed/music_text.h"
 
 #include <string>
 #include <vector>
 
 #include "engine/core/tables.h"
-#include "engine/input/rhythm_tokens.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/rhythm_tokens.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // New items by name, typed in the command bar (and read from command files): the item code,
 // the defaults of every parameter left at zero, the letters and digits glued to the word, the
 // rhythm field of notes and rests, the staff a new item goes to and the "ENDIF" line.
-#include "engine/input/new_item_defaults.h"
+#include "engine/input/typed/new_item_defaults.h"
 
 #include <cmath>
 #include <string>

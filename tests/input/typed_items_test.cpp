@@ -1,6 +1,6 @@
 // Live entry of a notes line: each typed token becomes an item at once, at the next position of
 // the input staff, and is drawn; rejected tokens make nothing and change no placement.
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/typed_items.h"
 
 #include <string>
 #include <vector>

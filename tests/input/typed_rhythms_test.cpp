@@ -1,12 +1,12 @@
 // Rhythm tokens given one by one to the notes already on the page: heads, flags and dots of
 // the next column, the repeats of an "X" token and the copies it writes into the rhythm line.
-#include "engine/input/typed_rhythms.h"
+#include "engine/input/typed/typed_rhythms.h"
 
 #include <string>
 #include <vector>
 
 #include "engine/input/tables.h"
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/core/interpreter_fixture.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/layout/input_builders.h"
 #include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"

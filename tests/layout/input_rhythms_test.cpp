@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/core/tables.h"
-#include "engine/input/music_text.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/layout/input_builders.h"
 #include "engine/layout/rhythm_columns.h"
 #include "tests/layout/layout_fixture.h"

@@ -8,8 +8,8 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
-#include "engine/input/music_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/layout/tables.h"
 #include "tests/layout/layout_fixture.h"
 

@@ -4,7 +4,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/keywords/code_keywords_rules.h"
-#include "engine/input/new_item_defaults.h"
+#include "engine/input/typed/new_item_defaults.h"
 #include "engine/render/tables.h"
 
 namespace edit::keywords {

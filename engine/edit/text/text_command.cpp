@@ -18,7 +18,7 @@
 #include "engine/edit/tables.h"
 #include "engine/edit/text/text_files.h"
 #include "engine/edit/text/text_units.h"
-#include "engine/input/new_item_defaults.h"
+#include "engine/input/typed/new_item_defaults.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/extents.h"
 #include "engine/render/page/page_redraw.h"

@@ -1,4 +1,4 @@
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/token_scan.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
 // Bar lines put into the parsed rows of a typed line by meter: after the notes and rhythms of a
 // staff are known, a bar line goes midway between the last note of each bar and the next one.
-#include "engine/input/bar_lines.h"
+#include "engine/input/typed/bar_lines.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Items back into typed input lines: the music of one staff between two positions is written as
 // the five lines the input mode reads, kept in InputLines and in the work file "tmp", and taken
 // out of the store so that the input mode's edit form builds it again from the lines.
-#include "engine/input/input_lines.h"
+#include "engine/input/typed/input_lines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,8 +18,8 @@
 #include "engine/core/tables.h"
 #include "engine/edit/systems/voice_separation.h"
 #include "engine/input/input_files.h"
-#include "engine/input/input_lines_text.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/input_lines_text.h"
 #include "engine/render/page/page_redraw.h"
 
 namespace input {

@@ -8,7 +8,7 @@
 // chord's stem. The flip of a beamed group names rows instead (every chord note by itself). A
 // note number below 1 stands at the staff's left end, one beyond the last note at its right
 // end; a fraction moves the mark toward the next note's x.
-#include "engine/input/mark_items.h"
+#include "engine/input/typed/mark_items.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +16,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/input/tables.h"
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/token_scan.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 

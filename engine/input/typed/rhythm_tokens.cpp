@@ -1,4 +1,4 @@
-#include "engine/input/rhythm_tokens.h"
+#include "engine/input/typed/rhythm_tokens.h"
 
 #include <cmath>
 #include <string_view>
@@ -6,7 +6,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/token_scan.h"
 
 namespace input {
 

@@ -1,4 +1,4 @@
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/typed_items.h"
 
 #include <algorithm>
 #include <string>
@@ -7,8 +7,8 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/input/item_tokens.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/item_tokens.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"

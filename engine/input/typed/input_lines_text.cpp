@@ -2,7 +2,7 @@
 // lines, key signatures and meters into the notes and rhythms lines on a first pass; marks,
 // hairpins, ornament lines, tremolos, beams and slurs into the marks, beams and slurs lines on a
 // second pass, their positions given as note numbers.
-#include "engine/input/input_lines_text.h"
+#include "engine/input/typed/input_lines_text.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // One token of a typed notes line to its value. The value packs the token's kind into its
 // thousands (notes 1000 and 7000, rests 2000, clefs 3000, bars 4000, stems 5000 and 6000, cue
 // marks 8000, keys 17000, meters 20000) so that the builders read one real per token.
-#include "engine/input/item_tokens.h"
+#include "engine/input/typed/item_tokens.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/token_scan.h"
 
 namespace input {
 

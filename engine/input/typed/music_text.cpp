@@ -1,20 +1,20 @@
-#include "engine/input/music_text.h"
+#include "engine/input/typed/music_text.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/input/input_lines.h"
 #include "engine/input/input_mode.h"
-#include "engine/input/item_tokens.h"
-#include "engine/input/mark_items.h"
-#include "engine/input/mark_tokens.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/motives.h"
-#include "engine/input/rhythm_tokens.h"
 #include "engine/input/tables.h"
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/input_lines.h"
+#include "engine/input/typed/item_tokens.h"
+#include "engine/input/typed/mark_items.h"
+#include "engine/input/typed/mark_tokens.h"
+#include "engine/input/typed/rhythm_tokens.h"
+#include "engine/input/typed/token_scan.h"
 #include "engine/layout/input_builders.h"
 
 namespace input {

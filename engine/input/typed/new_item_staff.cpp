@@ -6,7 +6,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/input/new_item_defaults.h"
+#include "engine/input/typed/new_item_defaults.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 

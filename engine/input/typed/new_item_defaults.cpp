@@ -2,7 +2,7 @@
 // every parameter left at zero, chosen by the word and by the letters and digits glued to it.
 // The letters are read from CommandHeader (the line as typed, upper-cased): H5 is its fifth
 // character. C1..C4 are CommandLine's first characters after the scanner compacted the line.
-#include "engine/input/new_item_defaults.h"
+#include "engine/input/typed/new_item_defaults.h"
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"

@@ -1,7 +1,7 @@
 // Tokens of a typed marks line. A token is a mark word (one to three letters, "N" and a symbol
 // number, or a long word that the first token's rewrite shortens) and the note numbers it
 // applies to: "S 1:4" is staccato on notes 1 to 4, "-A 6" an accent on note 6 on the other side.
-#include "engine/input/mark_tokens.h"
+#include "engine/input/typed/mark_tokens.h"
 
 #include <cmath>
 #include <string_view>
@@ -9,7 +9,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
-#include "engine/input/token_scan.h"
+#include "engine/input/typed/token_scan.h"
 
 namespace input {
 

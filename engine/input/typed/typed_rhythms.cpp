@@ -1,4 +1,4 @@
-#include "engine/input/typed_rhythms.h"
+#include "engine/input/typed/typed_rhythms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed_items.h"
+#include "engine/input/typed/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 
