@@ -1,6 +1,6 @@
 // The marks, beams and slurs lines built live: typed keys, palette words translated to mark
 // words, clicks on the note columns, the beams line's groupings and pickups, and the ends.
-#include "engine/input/live_marks.h"
+#include "engine/input/live/live_marks.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/settings_tables.h"
-#include "engine/input/live_notes.h"
+#include "engine/input/live/live_notes.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/input/live_entry_fixture.h"

@@ -6,7 +6,7 @@
 #include "console/console_front_end.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/settings_tables.h"
-#include "engine/input/live_notes.h"
+#include "engine/input/live/live_notes.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/input/live_entry_fixture.h"

@@ -1,7 +1,7 @@
 // Live entry of a notes line through parse_note_input, driven by the scripted front-end: keys,
 // palette words, clicks and the menu in the margin build the line, and every finished token is
 // on the page at once.
-#include "engine/input/live_notes.h"
+#include "engine/input/live/live_notes.h"
 
 #include <string>
 #include <vector>

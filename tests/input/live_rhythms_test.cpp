@@ -1,7 +1,7 @@
 // The rhythm line typed live: keys and function keys give the next columns their rhythms at
 // once, Backspace takes a token back, a lone rhythm is repeated on every column, repeats copy
 // rhythms only, and the entry ends by itself, on abandon, on MIDI or when the program closes.
-#include "engine/input/live_rhythms.h"
+#include "engine/input/live/live_rhythms.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // MIDI keyboard input of the notes line, driven by MIDI events queued in the scripted
 // front-end: keys become spelled tokens in the input line and provisional items on the page.
-#include "engine/input/midi_keyboard.h"
+#include "engine/input/live/midi_keyboard.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "engine/input/midi_keyboard.h"
+#include "engine/input/live/midi_keyboard.h"
 
 #include <algorithm>
 #include <array>
@@ -13,8 +13,8 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/input/live_notes.h"
-#include "engine/input/live_rhythms.h"
+#include "engine/input/live/live_notes.h"
+#include "engine/input/live/live_rhythms.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/typed_items.h"
 #include "engine/input/typed/typed_rhythms.h"

@@ -1,4 +1,4 @@
-#include "engine/input/live_marks.h"
+#include "engine/input/live/live_marks.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "engine/input/live_rhythms.h"
+#include "engine/input/live/live_rhythms.h"
 
 #include <algorithm>
 #include <cctype>

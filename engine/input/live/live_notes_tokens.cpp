@@ -10,7 +10,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/input/live_notes.h"
+#include "engine/input/live/live_notes.h"
 #include "engine/input/motive_files.h"
 #include "engine/input/motives.h"
 #include "engine/input/tables.h"

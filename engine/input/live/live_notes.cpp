@@ -1,7 +1,7 @@
 // Live entry of a notes line: the wait loop, the keys and commands it takes, the editing of the
 // line, taking tokens back and restarting the entry. Finished tokens are worked by
 // live_notes_tokens.cpp.
-#include "engine/input/live_notes.h"
+#include "engine/input/live/live_notes.h"
 
 #include <algorithm>
 #include <cmath>
