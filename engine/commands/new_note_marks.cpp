@@ -9,7 +9,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"

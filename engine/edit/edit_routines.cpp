@@ -14,7 +14,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

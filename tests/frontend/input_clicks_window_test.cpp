@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/core/settings_tables.h"
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/output_lists.h"

@@ -1,5 +1,5 @@
 // The input mode's files: the abandon copy of the page and the saved lines of an input run.
-#include "engine/input/input_files.h"
+#include "engine/input/mode/input_files.h"
 
 #include <filesystem>
 #include <fstream>

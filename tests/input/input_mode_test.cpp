@@ -1,6 +1,6 @@
 // The input mode driven through the interpreter: one input run typed key by key, its items, its
 // saved lines, abandoning and the edit form.
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +9,7 @@
 
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/settings_tables.h"
-#include "engine/input/input_files.h"
+#include "engine/input/mode/input_files.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"

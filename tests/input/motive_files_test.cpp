@@ -1,6 +1,6 @@
 // Motive files: the store at "]" with its normalising passes, the overwrite question and the
 // refused names; the load; and "@" spliced into a typed line by the parser driver.
-#include "engine/input/motive_files.h"
+#include "engine/input/mode/motive_files.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,5 +1,5 @@
 // The motive modifiers on MotiveText as the motive loader leaves it: name, "[", tokens, "]".
-#include "engine/input/motives.h"
+#include "engine/input/mode/motives.h"
 
 #include <string>
 

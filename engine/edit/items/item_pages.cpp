@@ -10,7 +10,7 @@
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/input_lines.h"
 #include "engine/render/page/page_redraw.h"

@@ -13,7 +13,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/input/motive_files.h"
+#include "engine/input/mode/motive_files.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/typed_rhythms.h"
 #include "engine/layout/tables.h"

@@ -7,7 +7,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

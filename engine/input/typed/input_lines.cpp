@@ -17,7 +17,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/systems/voice_separation.h"
-#include "engine/input/input_files.h"
+#include "engine/input/mode/input_files.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/input_lines_text.h"
 #include "engine/render/page/page_redraw.h"

@@ -5,9 +5,9 @@
 
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/input/input_mode.h"
-#include "engine/input/motive_files.h"
-#include "engine/input/motives.h"
+#include "engine/input/mode/input_mode.h"
+#include "engine/input/mode/motive_files.h"
+#include "engine/input/mode/motives.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/input_lines.h"
 #include "engine/input/typed/item_tokens.h"

@@ -12,7 +12,7 @@
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/layout/beam_fitting.h"
 #include "engine/layout/rhythm_columns.h"

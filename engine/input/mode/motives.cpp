@@ -1,6 +1,6 @@
 // The motive modifiers. Each works on a copy of MotiveText and writes it back only when the
 // whole motive could be changed, so that a refused motive stays as it was loaded.
-#include "engine/input/motives.h"
+#include "engine/input/mode/motives.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
 // The input run: its set-up on one staff, the loop over the notes, rhythms, marks, beams and
 // slurs lines, the closing menu and the offer to go on with the next staff.
-#include "engine/input/input_mode.h"
+#include "engine/input/mode/input_mode.h"
 
 #include <algorithm>
 #include <array>
@@ -24,7 +24,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/systems/justify_command.h"
-#include "engine/input/input_files.h"
+#include "engine/input/mode/input_files.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_items.h"

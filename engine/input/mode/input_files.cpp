@@ -1,5 +1,5 @@
 // The abandon copy and the saved-lines file of the input mode.
-#include "engine/input/input_files.h"
+#include "engine/input/mode/input_files.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // Motive files: the store at "]" (a notes line's motive is normalised first, so that the file
 // holds whole tokens with their accidental letters and octave digits) and the load for "@".
-#include "engine/input/motive_files.h"
+#include "engine/input/mode/motive_files.h"
 
 #include <algorithm>
 #include <string>
