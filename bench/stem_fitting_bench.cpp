@@ -12,7 +12,7 @@
 #include "bench/bench_page.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 

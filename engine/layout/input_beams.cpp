@@ -11,10 +11,10 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
-#include "engine/layout/beam_heights.h"
-#include "engine/layout/chord_arrangement.h"
 #include "engine/layout/input_builders.h"
-#include "engine/layout/note_geometry.h"
+#include "engine/layout/notes/beam_heights.h"
+#include "engine/layout/notes/chord_arrangement.h"
+#include "engine/layout/notes/note_geometry.h"
 #include "engine/layout/tables.h"
 
 namespace layout {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
-#include "engine/layout/chord_arrangement.h"
 #include "engine/layout/input_builders.h"
+#include "engine/layout/notes/chord_arrangement.h"
 #include "engine/layout/tables.h"
 
 namespace layout {

@@ -11,7 +11,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/layout/input_beams.h"
 #include "engine/layout/input_builders.h"
-#include "engine/layout/note_geometry.h"
+#include "engine/layout/notes/note_geometry.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 

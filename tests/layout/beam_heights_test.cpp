@@ -1,5 +1,5 @@
 // Beam end heights and the stem direction of a beamed group.
-#include "engine/layout/beam_heights.h"
+#include "engine/layout/notes/beam_heights.h"
 
 #include <vector>
 

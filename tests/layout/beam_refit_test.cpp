@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"

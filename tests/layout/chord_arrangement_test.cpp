@@ -1,6 +1,6 @@
 // Chords of typed input arranged: seconds marked for the other side of the stem, accidentals
 // put in columns (the offset in P5's fraction), the rhythms line's sort, and the head flags.
-#include "engine/layout/chord_arrangement.h"
+#include "engine/layout/notes/chord_arrangement.h"
 
 #include <cmath>
 #include <vector>

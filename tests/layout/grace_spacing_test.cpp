@@ -1,5 +1,5 @@
 // Grace runs placed between the fixed items around them, and the room items need.
-#include "engine/layout/grace_spacing.h"
+#include "engine/layout/notes/grace_spacing.h"
 
 #include <vector>
 

@@ -10,7 +10,7 @@
 #include "engine/edit/items/item_words_notes.h"
 #include "engine/edit/tables.h"
 #include "engine/input/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"

@@ -19,7 +19,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_ends.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/drawing_files.h"

@@ -21,7 +21,7 @@
 #include "engine/edit/areas/if_command.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

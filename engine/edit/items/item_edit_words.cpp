@@ -18,7 +18,7 @@
 #include "engine/edit/items/item_ends.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/text/tab_numbers.h"

@@ -14,7 +14,7 @@
 #include "engine/edit/items/item_edit_words.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "engine/layout/note_geometry.h"
+#include "engine/layout/notes/note_geometry.h"
 
 namespace edit {
 

@@ -12,7 +12,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/render/tables.h"
 
 namespace edit {

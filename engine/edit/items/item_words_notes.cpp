@@ -16,7 +16,7 @@
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/render/tables.h"
 
 namespace edit {

@@ -17,8 +17,8 @@
 #include "engine/edit/items/item_ends.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/mark_items.h"
-#include "engine/layout/beam_fitting.h"
 #include "engine/layout/input_builders.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 

@@ -20,7 +20,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/systems/beam_flip.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/layout/zoom_fit.h"
 #include "engine/render/page/page_redraw.h"

@@ -14,7 +14,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
-#include "engine/layout/beam_fitting.h"
+#include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
-#include "engine/layout/note_geometry.h"
+#include "engine/layout/notes/note_geometry.h"
 #include "engine/layout/tables.h"
 
 namespace input {

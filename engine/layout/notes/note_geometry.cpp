@@ -1,4 +1,4 @@
-#include "engine/layout/note_geometry.h"
+#include "engine/layout/notes/note_geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/layout/grace_spacing.h"
+#include "engine/layout/notes/grace_spacing.h"
 
 #include <algorithm>
 #include <array>

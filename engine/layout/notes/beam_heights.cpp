@@ -1,7 +1,7 @@
 // Beam end heights: the direction from the notes' spread about the middle line, a flat beam
 // where the group repeats its extreme, a slope that no inner note pokes through, limits on the
 // slope (core::BeamTilt), and ends kept off the staff lines when flat.
-#include "engine/layout/beam_heights.h"
+#include "engine/layout/notes/beam_heights.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Chord arrangement of typed input: seconds and accidental columns.
-#include "engine/layout/chord_arrangement.h"
+#include "engine/layout/notes/chord_arrangement.h"
 
 #include <algorithm>
 #include <cmath>
