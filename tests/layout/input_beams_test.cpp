@@ -1,12 +1,12 @@
 // The beams line: pairs typed and parsed, the stem side of the beamed chords, the beam row's
 // numbers, automatic grouping, partial beams and the full row table.
-#include "engine/layout/input_beams.h"
+#include "engine/layout/builders/input_beams.h"
 
 #include <string>
 #include <vector>
 
 #include "engine/core/settings_tables.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 #include "tests/layout/input_rows.h"
 
 namespace {

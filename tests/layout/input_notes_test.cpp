@@ -6,7 +6,7 @@
 
 #include "engine/input/tables.h"
 #include "engine/input/typed/music_text.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 #include "engine/layout/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/layout/input_rows.h"

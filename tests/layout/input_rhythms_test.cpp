@@ -6,8 +6,8 @@
 
 #include "engine/core/tables.h"
 #include "engine/input/typed/music_text.h"
-#include "engine/layout/input_builders.h"
-#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/builders/input_builders.h"
+#include "engine/layout/builders/rhythm_columns.h"
 #include "tests/layout/layout_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The slurs line: ties of a chord split between the sides, open and tied ends, marks cleared or
 // moved, slurs lifted over inner notes, and the full row table.
-#include "engine/layout/input_slurs.h"
+#include "engine/layout/builders/input_slurs.h"
 
 #include <string>
 #include <vector>

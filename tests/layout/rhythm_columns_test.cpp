@@ -1,6 +1,6 @@
 // The rhythm columns of one staff read from the store, and the spacing staff's list built from
 // them.
-#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/builders/rhythm_columns.h"
 
 #include <vector>
 

@@ -17,7 +17,7 @@
 #include "engine/edit/items/item_ends.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/mark_items.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"

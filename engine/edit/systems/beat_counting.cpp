@@ -10,8 +10,8 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
+#include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/notes/grace_spacing.h"
-#include "engine/layout/rhythm_columns.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 

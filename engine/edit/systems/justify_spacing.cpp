@@ -15,7 +15,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

@@ -28,7 +28,7 @@
 #include "engine/input/tables.h"
 #include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_items.h"
-#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/page/scrolling.h"

@@ -15,7 +15,7 @@
 #include "engine/input/typed/mark_tokens.h"
 #include "engine/input/typed/rhythm_tokens.h"
 #include "engine/input/typed/token_scan.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 
 namespace input {
 

@@ -11,7 +11,7 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/chord_arrangement.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/chord_arrangement.h"
 #include "engine/layout/tables.h"
 

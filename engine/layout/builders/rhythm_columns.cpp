@@ -1,4 +1,4 @@
-#include "engine/layout/rhythm_columns.h"
+#include "engine/layout/builders/rhythm_columns.h"
 
 #include <cmath>
 

@@ -2,15 +2,15 @@
 // its side from the stems, ends at the heads or past the stem tips, a bow from its length, and
 // clearance of articulation marks and of the notes between its ends. A tie from a chord ties
 // every note of the chord, split between the two sides.
-#include "engine/layout/input_slurs.h"
+#include "engine/layout/builders/input_slurs.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
-#include "engine/layout/input_beams.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_beams.h"
+#include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/note_geometry.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"

@@ -3,7 +3,7 @@
 // chord turned to the other side is arranged again), marks placed by the stem side are placed
 // again, the end heights come from compute_beam_ends with offsets for many beams, and the
 // chords whose beam count differs get partial beams.
-#include "engine/layout/input_beams.h"
+#include "engine/layout/builders/input_beams.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
-#include "engine/layout/input_builders.h"
+#include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/beam_heights.h"
 #include "engine/layout/notes/chord_arrangement.h"
 #include "engine/layout/notes/note_geometry.h"
