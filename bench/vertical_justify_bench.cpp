@@ -17,7 +17,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
-#include "engine/layout/vertical_justify.h"
+#include "engine/layout/staves/vertical_justify.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
 #include "engine/core/tables.h"
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 #include "output/output_names.h"
 #include "output/print_parameters.h"
 #include "output/ps_document.h"

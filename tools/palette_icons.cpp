@@ -13,7 +13,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/tables.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/render/page/output_lists.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

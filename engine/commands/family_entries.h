@@ -47,8 +47,8 @@
 #include "engine/edit/text/text_files.h"           // view_text_file
 #include "engine/edit/text/text_lines.h"           // edit_text_in_dialog
 #include "engine/input/typed/new_item_defaults.h"  // set_new_item_from_letters
-#include "engine/layout/measure_command.h"        // run_measure_command
-#include "engine/layout/staff_layout_commands.h"  // run_staff_layout_command
+#include "engine/layout/staves/measure_command.h"        // run_measure_command
+#include "engine/layout/staves/staff_layout_commands.h"  // run_staff_layout_command
 #include "engine/layout/view_settings.h"          // set_view_top_bottom, ...
 #include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry

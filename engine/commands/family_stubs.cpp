@@ -16,7 +16,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/keywords/keyword_decoder.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/render/page/page_redraw.h"
 #include "output/p_commands.h"
 

@@ -1,7 +1,7 @@
 #include "engine/layout/layout_registration.h"
 
-#include "engine/layout/staff_neighbours.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_neighbours.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/view_settings.h"
 #include "engine/render/page/item_drawing.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/core/bridge/console_bridge.h"
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 #include "engine/layout/view_settings.h"
 
 namespace layout {

@@ -9,7 +9,7 @@
 
 #include "engine/core/store/item_store.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/staff_neighbours.h"
+#include "engine/layout/staves/staff_neighbours.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/edit/edit_page_fixture.h"
 

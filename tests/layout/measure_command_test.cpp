@@ -1,5 +1,5 @@
 // "BB": the items' extent measured, kept and shown as an outline; the page stays as it was.
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 
 #include <gtest/gtest.h>
 

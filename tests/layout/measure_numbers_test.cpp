@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/layout/layout_hooks.h"
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
 

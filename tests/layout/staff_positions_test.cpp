@@ -1,7 +1,7 @@
 // The staff step: where a staff item puts its staff (default places, the P4 offset, P10
 // placement against another staff), which lines it draws for each P7, the guide line, the
 // line-width entries of the output pass, the number label and the out-of-range warning.
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 
 #include "engine/commands/interpreter.h"
 #include "engine/core/files/document_tables.h"

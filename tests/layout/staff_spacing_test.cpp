@@ -9,7 +9,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/render/tables.h"
 #include "tests/layout/layout_fixture.h"
 #include "tests/support/temp_folder.h"

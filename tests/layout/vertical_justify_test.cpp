@@ -1,12 +1,12 @@
 // Vertical justification of staves: the profiles of the drawn page, their distance, and the
 // staff moves of "VJ".
-#include "engine/layout/vertical_justify.h"
+#include "engine/layout/staves/vertical_justify.h"
 
 #include <cmath>
 #include <string>
 
 #include "engine/core/store/item_store.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/layout/layout_fixture.h"
 #include "tests/support/temp_folder.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/core/files/document_tables.h"
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 #include "output/ps_document.h"
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"

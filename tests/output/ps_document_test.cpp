@@ -13,7 +13,7 @@
 #include "engine/commands/file_commands.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 #include "engine/render/tables.h"
 #include "engine/render/text/fonts.h"
 #include "output/batch_list.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"

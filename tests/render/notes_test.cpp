@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/core/numeric.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/render/symbol_fixture.h"

@@ -7,7 +7,7 @@
 
 #include "engine/core/files/file_units.h"
 #include "engine/core/store/item_store.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/text/text_items.h"
 #include "tests/render/render_fixture.h"

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "engine/core/settings_tables.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/drawing_files.h"

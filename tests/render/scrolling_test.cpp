@@ -3,7 +3,7 @@
 // stops at (10000, -20000).
 #include "engine/render/page/scrolling.h"
 
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/render/render_fixture.h"
 

@@ -18,7 +18,7 @@
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/tables.h"
-#include "engine/layout/staff_neighbours.h"
+#include "engine/layout/staves/staff_neighbours.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

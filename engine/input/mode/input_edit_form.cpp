@@ -16,7 +16,7 @@
 #include "engine/input/typed/bar_lines.h"
 #include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_items.h"
-#include "engine/layout/staff_layout_commands.h"
+#include "engine/layout/staves/staff_layout_commands.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "engine/core/tables.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"

@@ -1,4 +1,4 @@
-#include "engine/layout/measure_command.h"
+#include "engine/layout/staves/measure_command.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/layout/staff_layout_commands.h"
+#include "engine/layout/staves/staff_layout_commands.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,7 +14,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/notes.h"
 #include "engine/render/page/page_outline_keys.h"

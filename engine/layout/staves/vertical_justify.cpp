@@ -1,4 +1,4 @@
-#include "engine/layout/vertical_justify.h"
+#include "engine/layout/staves/vertical_justify.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

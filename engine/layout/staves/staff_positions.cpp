@@ -1,4 +1,4 @@
-#include "engine/layout/staff_positions.h"
+#include "engine/layout/staves/staff_positions.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/layout/staff_neighbours.h"
+#include "engine/layout/staves/staff_neighbours.h"
 
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
