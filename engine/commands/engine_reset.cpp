@@ -23,7 +23,7 @@
 #include "engine/input/tables.h"
 #include "engine/layout/layout_registration.h"
 #include "engine/layout/tables.h"
-#include "engine/layout/zoom_steps.h"
+#include "engine/layout/view/zoom_steps.h"
 #include "engine/render/lines/chord_grids.h"
 #include "engine/render/page/page_frame.h"
 #include "engine/render/render_hooks.h"

@@ -49,9 +49,9 @@
 #include "engine/input/typed/new_item_defaults.h"  // set_new_item_from_letters
 #include "engine/layout/staves/measure_command.h"        // run_measure_command
 #include "engine/layout/staves/staff_layout_commands.h"  // run_staff_layout_command
-#include "engine/layout/view_settings.h"          // set_view_top_bottom, ...
-#include "engine/layout/zoom_fit.h"               // zoom_to_fit_width
-#include "engine/layout/zoom_steps.h"             // step_zoom, update_view_geometry
+#include "engine/layout/view/view_settings.h"          // set_view_top_bottom, ...
+#include "engine/layout/view/zoom_fit.h"               // zoom_to_fit_width
+#include "engine/layout/view/zoom_steps.h"             // step_zoom, update_view_geometry
 #include "engine/render/tables.h"                 // DisplayMarkWord
 #include "output/midi_generation.h"               // make_midi, MidiStatusWord
 #include "output/p_commands.h"                    // run_p_command

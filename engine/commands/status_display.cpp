@@ -18,7 +18,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/staves/vertical_justify.h"
 #include "engine/layout/tables.h"
-#include "engine/layout/view_settings.h"
+#include "engine/layout/view/view_settings.h"
 #include "engine/render/page/extents.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

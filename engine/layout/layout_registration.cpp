@@ -2,7 +2,7 @@
 
 #include "engine/layout/staves/staff_neighbours.h"
 #include "engine/layout/staves/staff_positions.h"
-#include "engine/layout/view_settings.h"
+#include "engine/layout/view/view_settings.h"
 #include "engine/render/page/item_drawing.h"
 
 namespace layout {

@@ -5,7 +5,7 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/layout/staves/measure_command.h"
-#include "engine/layout/view_settings.h"
+#include "engine/layout/view/view_settings.h"
 
 namespace layout {
 

@@ -1,6 +1,6 @@
 // The view limits, the y offset, the developer tests of the console bridge, the path dump and
 // the file-exists test, driven through the interpreter.
-#include "engine/layout/view_settings.h"
+#include "engine/layout/view/view_settings.h"
 
 #include <cstring>
 #include <filesystem>

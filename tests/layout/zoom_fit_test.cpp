@@ -1,7 +1,7 @@
 // Fitting the zoom to the items: "FH" and "FW" through the interpreter with a scripted window,
 // the P words that reach them, the limits of the front-end's zoom range, pages and windows that
 // give nothing to fit, and the width fit after a load.
-#include "engine/layout/zoom_fit.h"
+#include "engine/layout/view/zoom_fit.h"
 
 #include <cstdint>
 #include <string>

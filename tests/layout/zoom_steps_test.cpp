@@ -1,6 +1,6 @@
 // Keeping the edited item in view through the scripted front-end: what the view update asks of
 // the window, and the zoom requests of the Z steps.
-#include "engine/layout/zoom_steps.h"
+#include "engine/layout/view/zoom_steps.h"
 
 #include "tests/layout/layout_fixture.h"
 

@@ -20,7 +20,7 @@
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/layout/zoom_steps.h"
+#include "engine/layout/view/zoom_steps.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"

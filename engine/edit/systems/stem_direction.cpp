@@ -22,7 +22,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
-#include "engine/layout/zoom_fit.h"
+#include "engine/layout/view/zoom_fit.h"
 #include "engine/render/page/page_redraw.h"
 
 namespace edit {

@@ -1,4 +1,4 @@
-#include "engine/layout/view_settings.h"
+#include "engine/layout/view/view_settings.h"
 
 #include <string>
 #include <vector>

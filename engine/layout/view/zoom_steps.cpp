@@ -1,4 +1,4 @@
-#include "engine/layout/zoom_steps.h"
+#include "engine/layout/view/zoom_steps.h"
 
 #include <algorithm>
 #include <cmath>

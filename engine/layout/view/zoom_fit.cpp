@@ -1,4 +1,4 @@
-#include "engine/layout/zoom_fit.h"
+#include "engine/layout/view/zoom_fit.h"
 
 #include <cmath>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
-#include "engine/layout/zoom_steps.h"
+#include "engine/layout/view/zoom_steps.h"
 #include "engine/render/page/extents.h"
 
 namespace layout {
