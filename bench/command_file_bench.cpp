@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_engine.h"
-#include "engine/commands/document_state.h"
+#include "engine/commands/files/document_state.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/tables.h"

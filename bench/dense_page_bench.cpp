@@ -18,7 +18,7 @@
 
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"

@@ -13,7 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_engine.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/tables.h"
 #include "engine/edit/systems/justify_command.h"
 

@@ -13,7 +13,7 @@
 
 #include "bench/bench_engine.h"
 #include "bench/bench_page.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"

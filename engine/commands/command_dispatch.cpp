@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/commands/family_entries.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/commands/item_names.h"

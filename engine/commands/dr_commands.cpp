@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "engine/commands/command_dispatch.h"
-#include "engine/commands/document_state.h"
 #include "engine/commands/dr_commands.h"        // run_dr_command
-#include "engine/commands/file_commands.h"   // run_file_command, save_current_document, titles
+#include "engine/commands/files/document_state.h"
+#include "engine/commands/files/file_commands.h"   // run_file_command, save_current_document, titles
 #include "engine/commands/item_edit_lines.h"  // start_new_document
 #include "engine/commands/ripple_bars.h"     // ripple_bars
 #include "engine/commands/sort_command.h"    // sort_items

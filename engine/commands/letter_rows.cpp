@@ -1,9 +1,9 @@
 // The first-letter table of the dispatch: for each letter A to Z, which further letters of the
 // command word choose which family, and what the interpreter does before and after it. The
 // tests within a row run in the order written.
-#include "engine/commands/combine_documents.h"
 #include "engine/commands/command_dispatch.h"
 #include "engine/commands/family_entries.h"
+#include "engine/commands/files/combine_documents.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/interpreter_tables.h"
 #include "engine/commands/item_names.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/commands/family_entries.h"
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 #include "engine/commands/undo_commands.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"

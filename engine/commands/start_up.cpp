@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/preferences.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/commands/document_file_records.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/document_file_records.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_folder_fixture.h"
 

@@ -1,5 +1,5 @@
 // The file commands through the interpreter, with real files in the test's folder.
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/commands/document_state.h"
+#include "engine/commands/files/document_state.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/settings_tables.h"

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "engine/commands/file_commands.h"
-#include "engine/commands/file_commands_internal.h"
+#include "engine/commands/files/file_commands.h"
+#include "engine/commands/files/file_commands_internal.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/binary_io.h"
 #include "engine/core/files/document_tables.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <iostream>
 
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/systems/justify_command.h"

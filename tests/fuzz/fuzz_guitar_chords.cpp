@@ -1,6 +1,6 @@
 // The guitar chord file "GUITAR.DAT": read from the data folder by the chord grids' loader,
 // which start-up points at it.
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 #include "tests/fuzz/fuzz_session.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

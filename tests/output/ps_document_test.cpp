@@ -10,7 +10,7 @@
 
 #include <sys/resource.h>
 
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/layout/staves/measure_command.h"

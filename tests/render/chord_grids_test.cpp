@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 #include "engine/layout/tables.h"
 #include "engine/render/render_registration.h"
 #include "tests/render/render_fixture.h"

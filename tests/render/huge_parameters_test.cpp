@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/commands/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/settings_tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"

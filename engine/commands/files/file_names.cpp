@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "engine/commands/file_commands.h"
-#include "engine/commands/file_commands_internal.h"
+#include "engine/commands/files/file_commands.h"
+#include "engine/commands/files/file_commands_internal.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"

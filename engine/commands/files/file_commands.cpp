@@ -1,13 +1,13 @@
 // The G family: get a document, merge one into the page, the previous file, a history entry,
 // the backup copy, and the front-end's open request; and the load that puts a file on the page.
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 
 #include <charconv>
 #include <string>
 
-#include "engine/commands/document_file_records.h"
 #include "engine/commands/family_entries.h"
-#include "engine/commands/file_commands_internal.h"
+#include "engine/commands/files/document_file_records.h"
+#include "engine/commands/files/file_commands_internal.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"

@@ -1,6 +1,6 @@
 // Reading "mx.DAT", the library data the drawers take their circle points, font size factors
 // and stroke font from, after the preferences that name the library folders.
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 
 #include <array>
 #include <cstddef>

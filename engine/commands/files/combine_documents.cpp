@@ -1,9 +1,9 @@
-#include "engine/commands/combine_documents.h"
+#include "engine/commands/files/combine_documents.h"
 
 #include <string>
 
-#include "engine/commands/document_state.h"
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/document_state.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/commands/sort_command.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"

@@ -1,7 +1,7 @@
 // The files the page was read from or written to.
-#include "engine/commands/document_file_records.h"
+#include "engine/commands/files/document_file_records.h"
 
-#include "engine/commands/file_commands.h"
+#include "engine/commands/files/file_commands.h"
 #include "platform/paths.h"
 
 namespace core {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/commands/file_commands.h"
-#include "engine/commands/file_commands_internal.h"
+#include "engine/commands/files/file_commands.h"
+#include "engine/commands/files/file_commands_internal.h"
 #include "engine/commands/interpreter.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"

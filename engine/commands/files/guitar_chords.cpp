@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/library_data.h"
+#include "engine/commands/files/library_data.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
