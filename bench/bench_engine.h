@@ -17,7 +17,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"

@@ -8,7 +8,7 @@
 
 #include "bench/bench_engine.h"
 #include "engine/commands/files/document_state.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/tables.h"
 

@@ -5,7 +5,7 @@
 
 #include "console/console_front_end.h"
 #include "console/item_panel_text.h"
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/core/bridge/shown_text.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"

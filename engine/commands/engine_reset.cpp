@@ -1,10 +1,10 @@
 #include "engine/commands/engine_reset.h"
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/document_file_records.h"
 #include "engine/commands/files/file_commands.h"
 #include "engine/commands/files/library_data.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/commands/undo_commands.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/service_request.h"

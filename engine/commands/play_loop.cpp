@@ -1,9 +1,9 @@
 // The play loop of "PLA": the MIDI data is made and played, and while the loop is active every
 // call is a play word (keys, player palette words, "X" to leave, "NX"/"NB" for the next or
 // previous file) instead of a command.
-#include "engine/commands/command_dispatch.h"
-#include "engine/commands/family_entries.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/command_dispatch.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"

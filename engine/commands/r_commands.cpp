@@ -4,8 +4,8 @@
 #include <cctype>
 #include <string>
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/library_data.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/undo_commands.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"

@@ -1,8 +1,8 @@
 // "REX" and a file name: runs the first line of a file, offered for editing first.
 #include <string>
 
-#include "engine/commands/command_dispatch.h"
-#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter/command_dispatch.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/item_names.h"
+#include "engine/commands/interpreter/item_names.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"

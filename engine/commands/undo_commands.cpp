@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/document_state.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"

@@ -13,7 +13,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/shown_text.h"
 #include "engine/core/tables.h"
 #include "frontend/app/ormest_app.h"

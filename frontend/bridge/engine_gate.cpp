@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/core/files/document_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"

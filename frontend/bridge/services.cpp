@@ -25,7 +25,7 @@
 #include <limits>
 #include <string>
 
-#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/service_request.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/dialog_launchers.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/console_run.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "console/console_front_end.h"
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/shown_page.h"

@@ -3,7 +3,7 @@
 // are watched through the stub trace.
 #include <string>
 
-#include "engine/commands/item_names.h"
+#include "engine/commands/interpreter/item_names.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/edit/tables.h"

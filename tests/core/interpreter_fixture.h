@@ -17,9 +17,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/commands/family_entries.h"
-#include "engine/commands/interpreter.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"

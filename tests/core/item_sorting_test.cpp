@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/commands/sort_command.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/render/tables.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/core/interpreter_fixture.h"

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_words_lines.h"

@@ -5,7 +5,7 @@
 
 #include <QScrollBar>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "tests/frontend/app_fixture.h"
 #include "tests/support/test_files.h"
 

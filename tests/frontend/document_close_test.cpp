@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "frontend/view/frames.h"
 #include "tests/core/document_bytes.h"
 #include "tests/frontend/app_fixture.h"

@@ -1,7 +1,7 @@
 // The engine gate and the command sender: what goes in, what comes back, and the busy guard
 // that keeps a second engine call from starting while one runs.
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/settings_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "tests/frontend/frontend_fixture.h"

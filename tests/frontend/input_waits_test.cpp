@@ -5,7 +5,7 @@
 #include <QMdiArea>
 #include <QPushButton>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/dialogs/notice_dialogs.h"
 #include "frontend/midi/midi_mailbox.h"

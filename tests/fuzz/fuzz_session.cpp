@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"

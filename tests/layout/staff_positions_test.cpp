@@ -3,7 +3,7 @@
 // line-width entries of the output pass, the number label and the out-of-range warning.
 #include "engine/layout/staves/staff_positions.h"
 
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/output_lists.h"

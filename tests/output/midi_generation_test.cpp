@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "output/midi_tables.h"
 #include "tests/core/interpreter_fixture.h"
 

@@ -19,7 +19,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/files/file_commands.h"
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"

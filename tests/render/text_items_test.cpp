@@ -3,7 +3,7 @@
 // the preview of the edited item and the texts other drawers hand over.
 #include <string>
 
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/render/page/page_redraw.h"
 #include "tests/render/text_fixture.h"
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <system_error>
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/document_file_records.h"
 #include "engine/commands/files/file_commands.h"
 #include "engine/commands/files/file_commands_internal.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_files.h"

@@ -1,9 +1,9 @@
 // The document's state words and the new document.
 #include "engine/commands/files/document_state.h"
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/document_file_records.h"
 #include "engine/commands/files/file_commands.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"

@@ -5,9 +5,9 @@
 #include <charconv>
 #include <string>
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/document_file_records.h"
 #include "engine/commands/files/file_commands_internal.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"

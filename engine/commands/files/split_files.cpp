@@ -6,7 +6,7 @@
 
 #include "engine/commands/files/file_commands.h"
 #include "engine/commands/files/file_commands_internal.h"
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"

@@ -3,13 +3,13 @@
 // the loop head through the lines of an open command file, and leaves the reply, the status,
 // the help topic, the item panel's numbers and the title line in the common exit. An engine
 // defect ends the command with a message instead of ending the program.
-#include "engine/commands/interpreter.h"
+#include "engine/commands/interpreter/interpreter.h"
 
 #include <string>
 
-#include "engine/commands/command_dispatch.h"
-#include "engine/commands/family_entries.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/command_dispatch.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"

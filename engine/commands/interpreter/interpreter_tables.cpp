@@ -1,8 +1,8 @@
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 
 #include <string>
 
-#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter/family_entries.h"
 
 namespace core {
 

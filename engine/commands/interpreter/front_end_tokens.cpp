@@ -4,10 +4,10 @@
 // order in which they are tried; the first that takes what arrived decides.
 #include <cstring>
 
-#include "engine/commands/command_dispatch.h"
-#include "engine/commands/family_entries.h"
-#include "engine/commands/interpreter.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/command_dispatch.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"

@@ -1,12 +1,12 @@
 // The first-letter table of the dispatch: for each letter A to Z, which further letters of the
 // command word choose which family, and what the interpreter does before and after it. The
 // tests within a row run in the order written.
-#include "engine/commands/command_dispatch.h"
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/combine_documents.h"
-#include "engine/commands/interpreter.h"
-#include "engine/commands/interpreter_tables.h"
-#include "engine/commands/item_names.h"
+#include "engine/commands/interpreter/command_dispatch.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/interpreter/item_names.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_history.h"

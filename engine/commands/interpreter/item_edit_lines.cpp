@@ -1,12 +1,12 @@
 // The interpreter's item-editing lines and the box continuation (see item_edit_lines.h).
-#include "engine/commands/item_edit_lines.h"
+#include "engine/commands/interpreter/item_edit_lines.h"
 
 #include <algorithm>
 #include <string>
 
-#include "engine/commands/family_entries.h"
-#include "engine/commands/interpreter.h"
-#include "engine/commands/interpreter_tables.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"

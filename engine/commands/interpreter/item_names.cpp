@@ -1,4 +1,4 @@
-#include "engine/commands/item_names.h"
+#include "engine/commands/interpreter/item_names.h"
 
 namespace core {
 

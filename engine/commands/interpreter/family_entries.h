@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/command_dispatch.h"
 #include "engine/commands/dr_commands.h"        // run_dr_command
 #include "engine/commands/files/document_state.h"
 #include "engine/commands/files/file_commands.h"   // run_file_command, save_current_document, titles
-#include "engine/commands/item_edit_lines.h"  // start_new_document
+#include "engine/commands/interpreter/command_dispatch.h"
+#include "engine/commands/interpreter/item_edit_lines.h"  // start_new_document
 #include "engine/commands/ripple_bars.h"     // ripple_bars
 #include "engine/commands/sort_command.h"    // sort_items
 #include "engine/commands/status_display.h"  // show_status, run_h_command

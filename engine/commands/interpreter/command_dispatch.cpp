@@ -4,11 +4,11 @@
 // rows share (the I family, the new item, view positions, the get path, the document reset).
 #include <cstring>
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/file_commands.h"
-#include "engine/commands/interpreter.h"
-#include "engine/commands/interpreter_tables.h"
-#include "engine/commands/item_names.h"
+#include "engine/commands/interpreter/family_entries.h"
+#include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/interpreter/item_names.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/mini_macros.h"

@@ -3,7 +3,7 @@
 // continuation of a pending box operation. Tried before the ordinary dispatch.
 #pragma once
 
-#include "engine/commands/command_dispatch.h"
+#include "engine/commands/interpreter/command_dispatch.h"
 
 namespace core {
 

@@ -4,8 +4,8 @@
 // FamilyStubTrace.
 #include <algorithm>
 
-#include "engine/commands/family_entries.h"
 #include "engine/commands/files/document_state.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/commands/family_entries.h"
+#include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/undo_commands.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
