@@ -5,7 +5,7 @@
 #include "engine/commands/files/library_data.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
-#include "engine/commands/undo_commands.h"
+#include "engine/commands/words/undo_commands.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"

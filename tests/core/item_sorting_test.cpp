@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
-#include "engine/commands/sort_command.h"
+#include "engine/commands/words/sort_command.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"

@@ -1,6 +1,6 @@
 // "RIP": bars moved between two systems of the page, typed through the interpreter as a user
 // types them: the page's staves, clefs, notes and bar lines, then the ripple.
-#include "engine/commands/ripple_bars.h"
+#include "engine/commands/words/ripple_bars.h"
 
 #include <cmath>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/commands/undo_commands.h"
+#include "engine/commands/words/undo_commands.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_files.h"

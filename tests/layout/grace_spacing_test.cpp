@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "engine/commands/sort_command.h"
+#include "engine/commands/words/sort_command.h"
 #include "engine/core/store/item_store.h"
 #include "tests/layout/layout_fixture.h"
 

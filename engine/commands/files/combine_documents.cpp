@@ -4,7 +4,7 @@
 
 #include "engine/commands/files/document_state.h"
 #include "engine/commands/files/file_commands.h"
-#include "engine/commands/sort_command.h"
+#include "engine/commands/words/sort_command.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"

@@ -13,15 +13,15 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/commands/dr_commands.h"        // run_dr_command
 #include "engine/commands/files/document_state.h"
 #include "engine/commands/files/file_commands.h"   // run_file_command, save_current_document, titles
 #include "engine/commands/interpreter/command_dispatch.h"
 #include "engine/commands/interpreter/item_edit_lines.h"  // start_new_document
-#include "engine/commands/ripple_bars.h"     // ripple_bars
-#include "engine/commands/sort_command.h"    // sort_items
-#include "engine/commands/status_display.h"  // show_status, run_h_command
-#include "engine/commands/undo_commands.h"   // run_undo_command, run_r_command
+#include "engine/commands/words/dr_commands.h"        // run_dr_command
+#include "engine/commands/words/ripple_bars.h"     // ripple_bars
+#include "engine/commands/words/sort_command.h"    // sort_items
+#include "engine/commands/words/status_display.h"  // show_status, run_h_command
+#include "engine/commands/words/undo_commands.h"   // run_undo_command, run_r_command
 #include "engine/core/bridge/mini_macros.h"        // MiniMacroTable
 #include "engine/core/fixed_array.h"
 #include "engine/edit/areas/box_commands.h"        // run_box_command, delete_box_codes

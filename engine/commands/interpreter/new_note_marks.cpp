@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/commands/interpreter/family_entries.h"
-#include "engine/commands/undo_commands.h"
+#include "engine/commands/words/undo_commands.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"

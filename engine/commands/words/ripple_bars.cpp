@@ -1,4 +1,4 @@
-#include "engine/commands/ripple_bars.h"
+#include "engine/commands/words/ripple_bars.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // UNDO, REDO and UNDELETE: the work copies brought back, and the deleted item put back.
-#include "engine/commands/undo_commands.h"
+#include "engine/commands/words/undo_commands.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "engine/commands/sort_command.h"
+#include "engine/commands/words/sort_command.h"
 
 #include "engine/core/files/undo.h"
 #include "engine/core/store/item_sorting.h"

@@ -1,4 +1,4 @@
-#include "engine/commands/status_display.h"
+#include "engine/commands/words/status_display.h"
 
 #include <algorithm>
 #include <cstdlib>

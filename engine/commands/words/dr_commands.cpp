@@ -1,4 +1,4 @@
-#include "engine/commands/dr_commands.h"
+#include "engine/commands/words/dr_commands.h"
 
 #include <cctype>
 #include <cstdint>
