@@ -36,6 +36,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_engine.h"
+#include "bench/bench_process.h"
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/start_up.h"
@@ -83,37 +84,9 @@ std::string joined(const std::vector<std::string>& lines) {
     return out;
 }
 
-// A fresh folder of its own, removed at the end.
-struct Folder {
-    explicit Folder(const std::string& name) {
-        path = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
-        fs::create_directories(path / "state");
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    fs::path path;
-};
-
-// Runs "ormest --console" on input in folder (a work folder of its own); its exit status (-1
-// when it could not run) and its resource use.
+// The program, run on input in folder.
 int run_program(const fs::path& folder, const std::string& input, struct rusage* usage) {
-    const fs::path script = folder / "input.txt";
-    std::ofstream(script, std::ios::trunc) << input;
-    const pid_t pid = ::fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        if (::chdir(folder.c_str()) != 0) ::_exit(127);
-        ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
-        if (std::freopen(script.c_str(), "r", stdin) == nullptr) ::_exit(127);
-        if (std::freopen("/dev/null", "w", stdout) == nullptr) ::_exit(127);
-        ::execl(ORMEST_PROGRAM, ORMEST_PROGRAM, "--console", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    if (::wait4(pid, &status, 0, usage) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run_console_program(ORMEST_PROGRAM, folder, input, usage);
 }
 
 double cpu_seconds(const struct rusage& usage) {
@@ -123,7 +96,7 @@ double cpu_seconds(const struct rusage& usage) {
 
 void BM_PianoPieceWholeProcess(benchmark::State& state) {
     const int bars = static_cast<int>(state.range(0));
-    Folder folder("ormest_piano_piece");
+    BenchFolder folder("ormest_piano_piece");
     const std::string script = piece_script(bars);
     if (script.empty()) {
         state.SkipWithError("the reference page's script is missing");
@@ -306,7 +279,7 @@ void BM_PianoPieceGoals(benchmark::State& state) {
         state.SkipWithError(engine.error().c_str());
         return;
     }
-    Folder folder("ormest_piano_goals");
+    BenchFolder folder("ormest_piano_goals");
     std::map<int, std::string> whole_input;
     for (int bars : {64, 220}) {
         const fs::path piece = folder.path / ("piece" + std::to_string(bars) + ".cmd");
@@ -419,7 +392,7 @@ std::map<std::string, int> mapped_library_kinds(const fs::path& folder) {
 }
 
 void BM_WholeProcessEmptyConsole(benchmark::State& state) {
-    Folder folder("ormest_empty_console");
+    BenchFolder folder("ormest_empty_console");
     long faults = 0;
     for (auto _ : state) {
         struct rusage usage {};

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "bench/bench_engine.h"
+#include "bench/bench_process.h"
 #include "engine/core/tables.h"
 
 namespace {
@@ -61,41 +62,13 @@ void BM_DensePageToEps(benchmark::State& state) {
 }
 BENCHMARK(BM_DensePageToEps)->Unit(benchmark::kMillisecond);
 
-// Runs the program with the console front-end on input, in folder, with a work folder of its
-// own; its exit status (-1 when it could not run).
+// The program, run on input in folder.
 int run_program(const fs::path& folder, const std::string& input) {
-    const fs::path script = folder / "input.txt";
-    std::ofstream(script, std::ios::trunc) << input;
-    const pid_t pid = ::fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        if (::chdir(folder.c_str()) != 0) ::_exit(127);
-        ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
-        if (std::freopen(script.c_str(), "r", stdin) == nullptr) ::_exit(127);
-        if (std::freopen("/dev/null", "w", stdout) == nullptr) ::_exit(127);
-        ::execl(ORMEST_PROGRAM, ORMEST_PROGRAM, "--console", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run_console_program(ORMEST_PROGRAM, folder, input);
 }
 
-// A fresh folder of its own for the process runs.
-struct ProcessFolder {
-    ProcessFolder() {
-        path = fs::temp_directory_path() / ("ormest_psbench_" + std::to_string(::getpid()));
-        fs::create_directories(path / "state");
-    }
-    ~ProcessFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    fs::path path;
-};
-
 void BM_WholeProcessDensePageToEps(benchmark::State& state) {
-    ProcessFolder folder;
+    BenchFolder folder("ormest_psbench");
     if (copy_dense_page(folder.path).empty()) {
         state.SkipWithError("dense_page.MUS is missing");
         return;
@@ -113,7 +86,7 @@ void BM_WholeProcessDensePageToEps(benchmark::State& state) {
 BENCHMARK(BM_WholeProcessDensePageToEps)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_WholeProcessStartUpOnly(benchmark::State& state) {
-    ProcessFolder folder;
+    BenchFolder folder("ormest_psbench");
     for (auto _ : state) {
         if (run_program(folder.path, "") != 0) {
             state.SkipWithError("the program failed");
