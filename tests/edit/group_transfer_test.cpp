@@ -12,6 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
 
@@ -128,6 +129,27 @@ TEST_F(GroupTransferTest, CopyIsAllOrNothingWhenStoreFull) {
     core::ItemStoreCapacity = core::ItemWordsUsed - 1 + 16;
     EXPECT_TRUE(edit::append_selected_copies());
     EXPECT_EQ(core::ItemCount, 4);
+}
+
+TEST_F(GroupTransferTest, CopyToEveryStaffIsAllOrNothing) {
+    append_test_record({1, 1, 10, 1, 10, 0, 1});
+    append_test_record({1, 2, 10, 2, 10, 0, 1});
+    append_test_record({1, 3, 10, 3, 10, 0, 1});
+    layout::MaxStaffNumber = 3;
+    select(1, 1, 0.0f, 200.0f);
+    SelectionBox.low_staff = 1;
+    // Staves 2 and 3 hold items: two copies of 8 words.
+    const int32_t used = core::ItemWordsUsed;
+    core::ItemStoreCapacity = used - 1 + 2 * 8 - 1;
+    EXPECT_FALSE(edit::copy_group_to_staves(0, 0));
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(core::ItemWordsUsed, used);
+    core::ItemStoreCapacity = used - 1 + 2 * 8;
+    EXPECT_TRUE(edit::copy_group_to_staves(0, 0));
+    EXPECT_EQ(staves_of_code(1), (std::vector<int32_t>{1, 2, 2, 3, 3}));
+    // No other staff holds an item: nothing to do.
+    EXPECT_FALSE(edit::copy_group_to_staves(4, 3));
+    EXPECT_EQ(core::ItemCount, 5);
 }
 
 }  // namespace

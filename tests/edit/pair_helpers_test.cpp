@@ -99,4 +99,17 @@ TEST_F(PairHelpers, CueOffsetFollowsTheStepAcrossZero) {
     EXPECT_EQ(keep_cue_offset(-105.0f, -100.0f), -5.0f);
 }
 
+TEST_F(PairHelpers, LevelStepsKeepTheCueMarkOnlyWhereTheCodeHasOne) {
+    // Notes, rests, clefs and beams with a cue mark step as above.
+    for (int32_t code : {1, 2, 3, 6}) {
+        EXPECT_EQ(stepped_level(code, 102.0f, -3.0f), -101.0f) << code;
+        EXPECT_EQ(stepped_level(code, 100.0f, 0.0f), 100.0f) << code;
+        EXPECT_EQ(stepped_level(code, 99.0f, -3.0f), 96.0f) << code;  // just below the mark
+    }
+    // Every other code's P4 is a plain number: 102 is a level of 102.
+    for (int32_t code : {4, 5, 7, 8, 9, 10, 12, 14, 16}) {
+        EXPECT_EQ(stepped_level(code, 102.0f, -3.0f), 99.0f) << code;
+    }
+}
+
 }  // namespace

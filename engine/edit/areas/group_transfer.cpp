@@ -21,6 +21,7 @@
 #include "engine/edit/areas/cut_files.h"
 #include "engine/edit/areas/if_command.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
@@ -59,13 +60,77 @@ void finish_change() {
     core::LastItemNumber = core::ItemCount;
 }
 
-// Moves every selected item's P4 by steps (the step moves of "MU" and "MD").
+// Moves every selected item's level (P4) by steps (the step moves of "MU" and "MD") as the item
+// editor steps P4: a cue note keeps its cue mark. A bar line's P4 is its staff span, not a
+// level, and stays.
 void step_selected_items(float steps) {
     for (int32_t j = 1; j <= SelectionList.count; ++j) {
         const int32_t e = SelectionList.entries(j);
         if (e <= 0 || count_at(e) < 4) continue;
-        ItemStore(e + 1) += steps;
+        const int32_t code = code_at(e);
+        if (code == 14) continue;
+        ItemStore(e + 1) = stepped_level(code, ItemStore(e + 1), steps);
     }
+}
+
+// The words and items one copy of the selection takes.
+struct SelectionSize {
+    int32_t words = 0;
+    int32_t items = 0;
+};
+SelectionSize selection_size() {
+    SelectionSize size;
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0) continue;
+        size.words += count_at(e) + 1;
+        ++size.items;
+    }
+    return size;
+}
+
+// The staff shift of every pass of the transfer loop, worked out from the selection's staves
+// before anything changes, so that a pass that would take the group off staves 1..256 refuses
+// the whole operation. Each pass after the first moves the newest copies h + 1 staves on; a
+// repeated copy (limit > 0) steps over the source box's high staff and ends below the limit.
+bool plan_transfer_passes(int32_t dest, int32_t source_low, int32_t source_high, int32_t h,
+                          int32_t limit, std::vector<int32_t>& passes) {
+    int32_t low = layout::kMaxStaves;
+    int32_t high = kLowestStaff;
+    int32_t first = 0;
+    bool any = false;
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        const int32_t e = SelectionList.entries(j);
+        if (e <= 0) continue;
+        const int32_t staff = core::int_of(ItemStore(e - 1));
+        if (!any) first = staff;
+        any = true;
+        low = std::min(low, staff);
+        high = std::max(high, staff);
+    }
+    passes.clear();
+    if (!any) return true;
+    // Every pass but the first moves the group up by at least one staff: at most 256 passes
+    // stay on the page, so the loop ends however large the limit.
+    for (;;) {
+        int64_t staves = static_cast<int64_t>(dest) - source_low;
+        if (limit > 0 && first + staves + h == source_high) {
+            staves += h + 1;
+            limit -= h + 1;
+        }
+        if (staves != 0 && (low + staves < kLowestStaff || high + staves > layout::kMaxStaves)) {
+            return false;
+        }
+        passes.push_back(static_cast<int32_t>(staves));
+        low += static_cast<int32_t>(staves);
+        high += static_cast<int32_t>(staves);
+        first += static_cast<int32_t>(staves);
+        if (limit <= 0) break;
+        limit -= h + 1;
+        source_low = dest - (h + 1);
+        if (limit < dest) break;
+    }
+    return true;
 }
 
 }  // namespace
@@ -159,23 +224,23 @@ void shift_selected_positions(float amount) {
     }
 }
 
-// Contract: reads SelectionList and the store; appends the copies (ItemStore, ItemStartTable,
-// ItemCount, ItemWordsUsed) and rewrites SelectionList to them. Checks the room first.
-bool append_selected_copies() {
-    int32_t words = 0;
-    int32_t items = 0;
-    for (int32_t j = 1; j <= SelectionList.count; ++j) {
-        const int32_t e = SelectionList.entries(j);
-        if (e <= 0) continue;
-        words += count_at(e) + 1;
-        ++items;
-    }
-    const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
-    const int32_t item_limit = std::min(core::kItemCountLimit, core::kItemStartEntries - 2);
-    if (core::ItemWordsUsed - 1 + words > capacity || core::ItemCount + items > item_limit) {
+// Contract: reads SelectionList, the store's counts; shows the page-full message when false.
+bool selection_copies_fit(int32_t copies) {
+    const SelectionSize size = selection_size();
+    const int64_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
+    const int64_t item_limit = std::min(core::kItemCountLimit, core::kItemStartEntries - 2);
+    if (core::ItemWordsUsed - 1 + static_cast<int64_t>(copies) * size.words > capacity ||
+        core::ItemCount + static_cast<int64_t>(copies) * size.items > item_limit) {
         core::show_message("**** The page is full: the group was not copied.");
         return false;
     }
+    return true;
+}
+
+// Contract: reads SelectionList and the store; appends the copies (ItemStore, ItemStartTable,
+// ItemCount, ItemWordsUsed) and rewrites SelectionList to them. Checks the room first.
+bool append_selected_copies() {
+    if (!selection_copies_fit(1)) return false;
     SelectionList.first_item = core::ItemCount + 1;
     int32_t distance = 0;
     for (int32_t j = 1; j <= SelectionList.count; ++j) {
@@ -198,9 +263,10 @@ bool append_selected_copies() {
     return true;
 }
 
-// Contract: reads SelectionList, SelectionBox, the store; appends copies per target staff and
-// sets their P2; SelectionList is restored afterwards.
-void copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
+// Contract: reads SelectionList, SelectionBox, the store; checks the room for every copy, saves
+// an undo copy, then appends copies per target staff and sets their P2; SelectionList is
+// restored afterwards. False, with nothing changed, when there is no target or no room.
+bool copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
     if (first_staff <= 0) first_staff = 1;
     if (last_staff <= 0) last_staff = layout::MaxStaffNumber;
     last_staff = std::min(last_staff, layout::kMaxStaves);
@@ -213,14 +279,23 @@ void copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
         const int32_t staff = core::int_of(ItemStore(start + 2));
         if (staff >= 1 && staff <= layout::kMaxStaves) used(staff) = 1;
     }
+    std::vector<int32_t> targets;
+    for (int32_t staff = first_staff; staff <= last_staff; ++staff) {
+        if (staff != SelectionBox.low_staff && used(staff) != 0) targets.push_back(staff);
+    }
+    if (targets.empty()) {
+        core::show_message("Nothing to do.");
+        return false;
+    }
+    if (!selection_copies_fit(static_cast<int32_t>(targets.size()))) return false;
+    core::save_undo_copy();
     const int32_t saved_count = SelectionList.count;
     const int32_t saved_first = SelectionList.first_item;
     std::vector<int32_t> saved(SelectionList.entries.at(1), SelectionList.entries.at(1) + saved_count);
-    for (int32_t staff = first_staff; staff <= last_staff; ++staff) {
-        if (staff == SelectionBox.low_staff || used(staff) == 0) continue;
+    for (const int32_t staff : targets) {
         SelectionList.count = saved_count;
         std::copy(saved.begin(), saved.end(), SelectionList.entries.at(1));
-        if (!append_selected_copies()) break;
+        append_selected_copies();
         for (int32_t j = 1; j <= SelectionList.count; ++j) {
             const int32_t e = SelectionList.entries(j);
             if (e > 0) ItemStore(e - 1) = static_cast<float>(staff);
@@ -229,6 +304,7 @@ void copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
     SelectionList.count = saved_count;
     SelectionList.first_item = saved_first;
     std::copy(saved.begin(), saved.end(), SelectionList.entries.at(1));
+    return true;
 }
 
 // Contract: reads SelectionBox, BoxDestination, PendingBoxStep, BoxCopyCode, BoxCodeFilter,
@@ -266,12 +342,12 @@ void copy_move_group(int32_t& kind) {
 
     if (word == kStepUp || word == kStepDown) {
         show_item_palette(core::kGeneralPalette);
-        core::save_undo_copy();
         select_box_items();
         if (SelectionList.count == 0) {
             core::show_message("Nothing to do.");
             return;
         }
+        core::save_undo_copy();
         step_selected_items(BoxDestination.vertical);
         finish_change();
         return;
@@ -304,38 +380,30 @@ void copy_move_group(int32_t& kind) {
         limit = core::int_of(BoxDestination.vertical);
         const bool every_staff = box.low_staff == 1 && box.high_staff >= layout::MaxStaffNumber;
         if (asked_staff > layout::MaxStaffNumber && !every_staff && filtered) {
-            core::save_undo_copy();
-            copy_group_to_staves(0, 0);
-            finish_change();
+            if (copy_group_to_staves(0, 0)) finish_change();
             return;
         }
     }
 
-    core::save_undo_copy();
     const int32_t h = (word == kCopy || (word != kRepeatCopy && limit > 0))
                           ? box.high_staff - box.low_staff
                           : 0;
     const bool copies = word >= kCopy;
-    int32_t source_low = box.low_staff;
-    for (;;) {
+    // Every pass is checked before the first change: a refused copy or move leaves the page,
+    // its undo copy and its changed mark as they were.
+    std::vector<int32_t> passes;
+    if (!plan_transfer_passes(dest, box.low_staff, box.high_staff, h, limit, passes)) {
+        core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
+        return;
+    }
+    if (copies && !selection_copies_fit(static_cast<int32_t>(passes.size()))) return;
+    core::save_undo_copy();
+    for (const int32_t staves : passes) {
         if (copies) {
-            if (!append_selected_copies()) break;
+            append_selected_copies();
             BoxCodeFilter.fill(0.0f);
         }
-        int32_t staves = dest - source_low;
-        if (limit > 0) {
-            int32_t first_staff = 0;
-            for (int32_t j = 1; j <= SelectionList.count && first_staff == 0; ++j) {
-                const int32_t e = SelectionList.entries(j);
-                if (e > 0) first_staff = core::int_of(ItemStore(e - 1));
-            }
-            // A repeated copy steps over the source's own staff.
-            if (first_staff + staves + h == box.high_staff) {
-                staves += h + 1;
-                limit -= h + 1;
-            }
-        }
-        if (!shift_selection(staves)) break;
+        shift_selection(staves);
         if (word != kRepeatCopy) {
             if ((t.mode == 0 || t.mode == 2) && t.amount != 0.0f) {
                 shift_selected_positions(t.amount);
@@ -343,10 +411,6 @@ void copy_move_group(int32_t& kind) {
                 scale_selection(t.mode, box.left, left, t.amount);
             }
         }
-        if (SelectionList.count == 0 || limit <= 0) break;
-        limit -= h + 1;
-        source_low = dest - (h + 1);
-        if (limit < dest) break;
     }
     finish_change();
 }
@@ -420,7 +484,13 @@ void move_box_items() {
     box.last_item = core::ItemCount;
     select_box_items();
     if (SelectionList.count == 0) return;
-    if (!shift_selection(dest - box.low_staff)) return;
+    std::vector<int32_t> passes;
+    if (!plan_transfer_passes(dest, box.low_staff, box.high_staff, 0, 0, passes)) {
+        core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
+        return;
+    }
+    core::save_undo_copy();
+    shift_selection(dest - box.low_staff);
     if (t.amount != 0.0f) scale_selection(t.mode, box.left, left, t.amount);
     finish_change();
     core::EngineWaitLevel = -1;

@@ -41,10 +41,16 @@ void shift_selected_positions(float amount);
 // appended and false returned.
 bool append_selected_copies();
 
+// True when the store has room for this many copies of the selection; otherwise shows the
+// page-full message.
+bool selection_copies_fit(int32_t copies);
+
 // Copies the selection to every staff from first_staff to last_staff (0: 1 and MaxStaffNumber)
 // that holds at least one item, other than the source box's low staff. The copies get that
-// staff; the selection is kept. Stops at the first copy the store has no room for.
-void copy_group_to_staves(int32_t first_staff, int32_t last_staff);
+// staff; the selection is kept. All or nothing: with no such staff ("Nothing to do.") or no
+// room for every copy (the page-full message) nothing changes and false is returned; else an
+// undo copy is saved before the first copy.
+bool copy_group_to_staves(int32_t first_staff, int32_t last_staff);
 
 // The copy and move of the box words on SelectionBox and BoxDestination: the word in
 // PendingBoxStep (1 move, 2 copy, 9 into the cut file, 10 repeated copy, 13 and 14 the step

@@ -57,4 +57,9 @@ float keep_cue_offset(float e4, float d) {
     return 2.0f * r - e4 + d;
 }
 
+float stepped_level(int32_t code, float p4, float d) {
+    const bool cue_coded = code == 1 || code == 2 || code == 3 || code == 6;
+    return cue_coded && std::fabs(p4) >= 100.0f ? keep_cue_offset(p4, d) : p4 + d;
+}
+
 }  // namespace edit

@@ -30,4 +30,9 @@ void scale_pair_value(int32_t k, int32_t& i);
 // (105 - 1 = 104, 105 - 7 = -102, 102 - 3 = -101).
 float keep_cue_offset(float e4, float d);
 
+// P4 of an item of the code after a relative step d, by the editor's rule: notes, rests, clefs
+// and beams (codes 1, 2, 3, 6) whose hundreds mark the cue size step as keep_cue_offset says;
+// every other P4 takes d plainly. Shared by the parameter line and the box's step moves.
+float stepped_level(int32_t code, float p4, float d);
+
 }  // namespace edit

@@ -159,9 +159,7 @@ PairOutcome apply_pair(int32_t slot) {
     } else if (number < 20000) {
         target = number / 100;
         if (target > kLastParameter) return bad_target;
-        const bool cue_step = target == 4 && (code == 1 || code == 2 || code == 3 || code == 6) &&
-                              std::fabs(e(4)) >= 100.0f;
-        new_value = cue_step ? keep_cue_offset(e(4), value) : e(target) + value;
+        new_value = target == 4 ? stepped_level(code, e(4), value) : e(target) + value;
     } else {
         target = number / 10000;
         if (target > kLastParameter) return bad_target;

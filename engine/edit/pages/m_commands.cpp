@@ -131,9 +131,11 @@ void carry_out_system_move(int32_t destination) {
         core::show_message("*** The system would leave staves 1 to 256: nothing moved.");
         return;
     }
+    // The room is checked before the undo copy: a refused copy leaves the undo state alone.
+    if (move.copy && !selection_copies_fit(1)) return;
     core::save_undo_copy();
-    if (move.copy && !append_selected_copies()) return;
-    if (!shift_selection(staves)) return;
+    if (move.copy) append_selected_copies();
+    shift_selection(staves);
     core::ChangesMadeFlag = 1;
     core::update_title_line(core::CurrentFileName);
 }
