@@ -233,16 +233,33 @@ void report_batch_output() {
     core::DocumentStarted = 1;
 }
 
-// A batch job: the documents of the batch list go out; a job the writer marked "-" ends as
-// abandoned ("X").
-void run_batch_job() {
-    print_postscript();
-    if (CommandLine(1) == '-') {
-        CommandLine(1) = 'X';
-    } else {
+// The end of every print or batch job: the writer selected fonts of its own, so the next text
+// loads its metrics again; a batch is reported, a page still open is finished and reported
+// (unless the job was abandoned or never started), and the output pass always ends.
+void end_print_job() {
+    render::LoadedFont.number = -1;
+    render::LoadedFont.last_metric_font = -1;
+    render::LoadedFont.ps_width = -1.0f;
+    if (PostScriptState.batch_count > 0) {
         report_batch_output();
-        render::redraw_items();
+    } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
+        choose_output();
     }
+    // The engine always leaves the output pass, whatever became of the job.
+    end_unfinished_ps_job();
+    OutputNameField.blank();
+    core::reset_item_panel_record();
+    render::redraw_items();
+}
+
+// A batch job: the documents of the batch list go out; a job the writer marked "-" ends as
+// abandoned ("X"). When the setup chose no batch, the page went out as by a print job and is
+// finished as one.
+void run_batch_job() {
+    CommandModeLetters(1) = 0;
+    print_postscript();
+    if (CommandLine(1) == '-') CommandLine(1) = 'X';
+    end_print_job();
 }
 
 // A print job of the page; an empty page runs the batch job instead.
@@ -255,18 +272,7 @@ void run_print_job() {
     PrintMark = core::ItemWordsUsed;
     CommandModeLetters(1) = 0;
     print_postscript();
-    // The writer selected fonts of its own: the next text loads its metrics again.
-    render::LoadedFont.number = -1;
-    render::LoadedFont.last_metric_font = -1;
-    render::LoadedFont.ps_width = -1.0f;
-    if (PostScriptState.batch_count > 0) {
-        report_batch_output();
-    } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
-        choose_output();
-    }
-    OutputNameField.blank();
-    core::reset_item_panel_record();
-    render::redraw_items();
+    end_print_job();
 }
 
 // The printer queue a target goes to, or false for a file: "LPT1" and the USB printer go to

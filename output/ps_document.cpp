@@ -441,4 +441,11 @@ std::string job_output_path() {
     return platform::local_path(core::make_temp_path(name));
 }
 
+// Contract: see the header.
+void end_unfinished_ps_job() {
+    if (render::OutputPassWord != -1 && !core::unit_is_open(render::kPostScriptUnit)) return;
+    stop_job();
+    render::OutputPassWord = 1;
+}
+
 }  // namespace output
