@@ -212,6 +212,14 @@ void run_path_list() {
 
 bool printer_queue_of(const std::string& target, std::string& queue);
 
+// The reply for a job handed to a printer: the port, the USB printer (its work file is only
+// the job on its way to the spooler), or the network queue named.
+std::string printer_reply(const std::string& target) {
+    if (starts_with_nocase(target, "LPT1")) return "Output to LPT1.";
+    if (OutputSettings.to_port == kToUsb) return "Output to the USB printer.";
+    return "Output to file - " + target;
+}
+
 // Where a finished batch went; a printer batch is handed on as a page is. A batch that
 // stopped was told of by the writer. The batch finished its documents itself.
 void report_batch_output() {
@@ -221,8 +229,7 @@ void report_batch_output() {
     std::string queue;
     if (printer_queue_of(target, queue)) {
         const std::string job = job_output_path();
-        reply(starts_with_nocase(target, "LPT1") ? std::string("Output to LPT1.")
-                                                : "Output to file - " + target);
+        reply(printer_reply(target));
         if (platform::file_exists(job)) send_job_to_printer(job, queue);
     } else if (OutputSettings.batch_naming == 0) {
         reply("Output to " + std::to_string(st.batch_finished) +
@@ -349,8 +356,7 @@ void choose_output() {
         std::string queue;
         if (printer_queue_of(target, queue)) {
             const std::string job = job_output_path();
-            reply(starts_with_nocase(target, "LPT1") ? std::string("Output to LPT1.")
-                                            : "Output to file - " + target);
+            reply(printer_reply(target));
             // A job that was never written (the writer reported why) has nothing to send.
             if (!job.empty() && platform::file_exists(job)) send_job_to_printer(job, queue);
         } else {
