@@ -212,6 +212,14 @@ void run_path_list() {
 
 bool printer_queue_of(const std::string& target, std::string& queue);
 
+// The reply for a job handed to a printer: the port, the USB printer (its work file is only
+// the job on its way to the spooler), or the network queue named.
+std::string printer_reply(const std::string& target) {
+    if (starts_with_nocase(target, "LPT1")) return "Output to LPT1.";
+    if (OutputSettings.to_port == kToUsb) return "Output to the USB printer.";
+    return "Output to file - " + target;
+}
+
 // Where a finished batch went; a printer batch is handed on as a page is. A batch that
 // stopped was told of by the writer. The batch finished its documents itself.
 void report_batch_output() {
@@ -221,8 +229,7 @@ void report_batch_output() {
     std::string queue;
     if (printer_queue_of(target, queue)) {
         const std::string job = job_output_path();
-        reply(starts_with_nocase(target, "LPT1") ? std::string("Output to LPT1.")
-                                                : "Output to file - " + target);
+        reply(printer_reply(target));
         if (platform::file_exists(job)) send_job_to_printer(job, queue);
     } else if (OutputSettings.batch_naming == 0) {
         reply("Output to " + std::to_string(st.batch_finished) +
@@ -233,16 +240,33 @@ void report_batch_output() {
     core::DocumentStarted = 1;
 }
 
-// A batch job: the documents of the batch list go out; a job the writer marked "-" ends as
-// abandoned ("X").
-void run_batch_job() {
-    print_postscript();
-    if (CommandLine(1) == '-') {
-        CommandLine(1) = 'X';
-    } else {
+// The end of every print or batch job: the writer selected fonts of its own, so the next text
+// loads its metrics again; a batch is reported, a page still open is finished and reported
+// (unless the job was abandoned or never started), and the output pass always ends.
+void end_print_job() {
+    render::LoadedFont.number = -1;
+    render::LoadedFont.last_metric_font = -1;
+    render::LoadedFont.ps_width = -1.0f;
+    if (PostScriptState.batch_count > 0) {
         report_batch_output();
-        render::redraw_items();
+    } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
+        choose_output();
     }
+    // The engine always leaves the output pass, whatever became of the job.
+    end_unfinished_ps_job();
+    OutputNameField.blank();
+    core::reset_item_panel_record();
+    render::redraw_items();
+}
+
+// A batch job: the documents of the batch list go out; a job the writer marked "-" ends as
+// abandoned ("X"). When the setup chose no batch, the page went out as by a print job and is
+// finished as one.
+void run_batch_job() {
+    CommandModeLetters(1) = 0;
+    print_postscript();
+    if (CommandLine(1) == '-') CommandLine(1) = 'X';
+    end_print_job();
 }
 
 // A print job of the page; an empty page runs the batch job instead.
@@ -255,18 +279,7 @@ void run_print_job() {
     PrintMark = core::ItemWordsUsed;
     CommandModeLetters(1) = 0;
     print_postscript();
-    // The writer selected fonts of its own: the next text loads its metrics again.
-    render::LoadedFont.number = -1;
-    render::LoadedFont.last_metric_font = -1;
-    render::LoadedFont.ps_width = -1.0f;
-    if (PostScriptState.batch_count > 0) {
-        report_batch_output();
-    } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
-        choose_output();
-    }
-    OutputNameField.blank();
-    core::reset_item_panel_record();
-    render::redraw_items();
+    end_print_job();
 }
 
 // The printer queue a target goes to, or false for a file: "LPT1" and the USB printer go to
@@ -343,8 +356,7 @@ void choose_output() {
         std::string queue;
         if (printer_queue_of(target, queue)) {
             const std::string job = job_output_path();
-            reply(starts_with_nocase(target, "LPT1") ? std::string("Output to LPT1.")
-                                            : "Output to file - " + target);
+            reply(printer_reply(target));
             // A job that was never written (the writer reported why) has nothing to send.
             if (!job.empty() && platform::file_exists(job)) send_job_to_printer(job, queue);
         } else {

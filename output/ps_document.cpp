@@ -38,6 +38,8 @@ namespace {
 constexpr std::string_view kFontNameFile = "PSFNAMES.TMP";
 constexpr std::string_view kPrinterJobFile = "printjob.ps";
 constexpr std::string_view kUsbJobFile = "USBX.EPS";
+constexpr std::string_view kBatchKeptPageMessage =
+    "Batch printing cancelled: the page and its unsaved changes are kept.";
 constexpr std::string_view kEmptyPageMessage = "**** Nothing on the page: no PostScript written.";
 // Columns 16 to 42 of the %%BoundingBox line: the numbers the finish writes over.
 constexpr std::size_t kBoxNumbersWidth = 27;
@@ -139,8 +141,11 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     }
     title.resize(kTitleWidth, ' ');
     if (!write_ps_line("%%Title: " + title)) return false;
-    if (batch && OutputSettings.batch_naming != 0 && !write_ps_line("%%Pages: " + i3(count)))
-        return false;
+    if (batch && OutputSettings.batch_naming != 0) {
+        const int64_t pages_start = core::unit_position(render::kPostScriptUnit);
+        st.pages_offset = pages_start < 0 ? -1 : pages_start + 9;
+        if (!write_ps_line("%%Pages: " + i3(count))) return false;
+    }
     const int64_t line_start = core::unit_position(render::kPostScriptUnit);
     st.box_offset = line_start < 0 ? -1 : line_start + 15;
     const auto& box = PrintParameters.print_bounding_box;
@@ -286,6 +291,8 @@ void print_batch() {
     }
     if (core::ChangesMadeFlag != 0 && core::confirm_discard(1) != -1) {
         core::CommandLine(1) = 'X';
+        // The message line still holds the typed names: say what became of them.
+        core::MessageLine.set(kBatchKeptPageMessage);
         return;
     }
     // A printer takes one job: the batch is one output whatever the naming flag says.
@@ -294,8 +301,13 @@ void print_batch() {
     for (int32_t doc = 1; doc <= count; ++doc) {
         st.document_number = doc;
         if (!load_batch_document(doc)) {
-            // What was written stays whole: the output is ended where the batch stopped.
-            if (core::unit_is_open(render::kPostScriptUnit)) close_output();
+            // What was written stays whole: the output is ended where the batch stopped, and
+            // counts the pages it holds.
+            if (core::unit_is_open(render::kPostScriptUnit)) {
+                if (OutputSettings.batch_naming == 1 && st.pages_offset >= 0)
+                    st.pending_boxes.emplace_back(st.pages_offset, i3(doc - 1));
+                close_output();
+            }
             core::CommandLine(1) = 'X';
             break;
         }
@@ -331,6 +343,7 @@ void print_postscript() {
         return;
     }
     st.pending_boxes.clear();
+    st.pages_offset = -1;
     st.document_number = 1;
     const int32_t saved_view_x = render::ViewOrigin.x;
     render::ViewOrigin.x = 2400;
@@ -439,6 +452,13 @@ std::string job_output_path() {
     if (OutputSettings.to_port == kToUsb || starts_with_nocase(name, "\\!TMP\\USBX.EPS"))
         return platform::work_file(kUsbJobFile);
     return platform::local_path(core::make_temp_path(name));
+}
+
+// Contract: see the header.
+void end_unfinished_ps_job() {
+    if (render::OutputPassWord != -1 && !core::unit_is_open(render::kPostScriptUnit)) return;
+    stop_job();
+    render::OutputPassWord = 1;
 }
 
 }  // namespace output

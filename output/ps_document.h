@@ -20,6 +20,9 @@ void print_postscript();
 // Ends the page and the file: "showpage", the trailer and the font list, the measured box
 // written over the first %%BoundingBox numbers; OutputPassWord becomes 1.
 void finish_ps_document();
+// A job that nobody finished (its output still open, or the PostScript pass still in force)
+// is stopped: the output closed, the pass back to the screen's, "X" in CommandLine(1).
+void end_unfinished_ps_job();
 // The header and/or footer box of the page (OutputSettings.header_footer).
 void write_header_footer();
 // The current date and time: year, month, day, hour, minute.

@@ -2,6 +2,7 @@
 // shape note's letter prints in its font (read by Ghostscript), outline font escapes are typed
 // as they are, and "RS !000" reaches the page the data folder ships.
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,7 +67,9 @@ std::vector<std::string> shows_without_a_font(const std::string& eps) {
     bool font = false;
     for (std::string line; std::getline(in, line);) {
         if (!started) {
+            // The page's own group: a font chosen in it is gone after its "r".
             started = line == " g KELDA";
+            if (started) saved.push_back(false);
             continue;
         }
         std::istringstream words(line);
@@ -104,6 +107,23 @@ TEST_F(PageRecordsConsoleTest, EveryShapeNoteLetterPrintsInItsFont) {
         if (c != ' ' && c != '\n' && c != '\r') shown += c;
     EXPECT_EQ(shown.size(), 5u) << gs.out;
     for (char c : shown) EXPECT_NE(std::string("FAGE").find(c), std::string::npos) << gs.out;
+}
+
+// A text after an EPS item in the same font and size prints: the wrapper's "r" ends the group
+// the font was chosen in, so the next text chooses it again. Read back by Ghostscript.
+TEST_F(PageRecordsConsoleTest, TextAfterAnEpsItemPrintsInItsFont) {
+    std::ofstream(fs::current_path() / "f.eps") << "% nothing\n";
+    const std::string out = type({"EI", "8 1 0", "TXD ;", "T 1 10 12", "First", "15 1 50 5",
+                                  "f.eps", "T 1 150 12", "Second", "PRPS"});
+    ASSERT_TRUE(has(out, "Output to file - eps.eps")) << out;
+    const fs::path eps = fs::current_path() / "eps.eps";
+    const std::string text = read_text(eps);
+    ASSERT_NE(text.find("--sav2-- restore"), std::string::npos);
+    EXPECT_EQ(shows_without_a_font(text), std::vector<std::string>{});
+    const GhostscriptRun gs = run_ghostscript(eps, "txtwrite");
+    EXPECT_EQ(gs.status, 0) << gs.err;
+    EXPECT_NE(gs.out.find("First"), std::string::npos) << gs.out;
+    EXPECT_NE(gs.out.find("Second"), std::string::npos) << gs.out;
 }
 
 // The outline escapes ("__" and two digits) are typed into a text as they are.

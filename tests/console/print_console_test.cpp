@@ -11,6 +11,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/core/fixed_array.h"
+#include "engine/render/tables.h"
 #include "output/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
@@ -152,6 +153,26 @@ TEST_F(PrintConsoleTest, PrintingAnEmptyPageWritesNothingAndSaysSo) {
     EXPECT_FALSE(fs::exists("empty.eps"));
     EXPECT_FALSE(fs::exists("eps.eps"));
     EXPECT_EQ(out.find("Output to file"), std::string::npos);
+}
+
+// "PB" (typed, or a multi-bar rest button with no rest being edited) whose setup chooses no batch
+// prints the page as "PR" does: the file is finished and reported, the output pass ends (a
+// later "PRPS" writes a whole file of its own, with numbers in its box).
+TEST_F(PrintConsoleTest, PbWithoutABatchFinishesThePageAsAPrintJob) {
+    for (const std::string word : {"PB", "PB6"}) {
+        SCOPED_TRACE(word);
+        const std::string out = type({"EI", "8 1 0", "1 1 20 5 5", word, "x.eps", "PRPS"});
+        EXPECT_EQ(ps_check::count_of(out, "Output to file - x.eps"), 2) << out;
+        EXPECT_EQ(render::OutputPassWord, 1);
+        for (const auto& line : ps_check::lines_of("x.eps")) {
+            if (line.rfind("%%BoundingBox:", 0) == 0) EXPECT_EQ(line.find('*'), std::string::npos);
+        }
+        EXPECT_EQ(ps_check::count_of(read_text("x.eps"), "showpage"), 1);
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean("x.eps", why)) << why;
+        fs::remove("x.eps");
+        type({"EI"});
+    }
 }
 
 // The grey levels Ghostscript paints for the EPS file at 36 dpi (0 black, 255 white).

@@ -365,6 +365,20 @@ TEST_F(PsDocumentTest, ABatchForThePrinterGoesToLpAsOneJob) {
     EXPECT_FALSE(fs::exists("one.eps"));
 }
 
+// A page for the USB printer goes to lp through the work folder: the reply names the printer,
+// not the work file on its way there.
+TEST_F(PsDocumentTest, AUsbPrinterJobIsToldAsThePrinters) {
+    note_and_text_page();
+    FakeLp lp(dir_ / "bin", 0);
+    auto answer = batch_answer(0, "LPT1", "");
+    answer.words[output::kBatchPrinting] = 0;
+    answer.words[output::kOutputToPort] = output::kToUsb;
+    fe_.answer_dialog(answer);
+    type("PR");
+    EXPECT_EQ(reply(), "Output to the USB printer.");
+    EXPECT_EQ(lp.args().size(), 1u);
+}
+
 // The batch loads its documents over the page: unsaved changes are asked about first ("No"
 // keeps the page and writes nothing), as a load asks.
 TEST_F(PsDocumentTest, ABatchAsksBeforeItDropsUnsavedChanges) {
@@ -380,6 +394,10 @@ TEST_F(PsDocumentTest, ABatchAsksBeforeItDropsUnsavedChanges) {
     EXPECT_FALSE(fe_.questions.empty());
     EXPECT_EQ(core::ItemCount, items);
     EXPECT_FALSE(fs::exists("book.eps"));
+
+    // The message line says what became of the batch, not the names typed for it.
+    EXPECT_EQ(core::MessageLine.trimmed(),
+              "Batch printing cancelled: the page and its unsaved changes are kept.");
 
     fe_.answer_yes_no(-1);  // Yes
     fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus"));
@@ -402,6 +420,8 @@ TEST_F(PsDocumentTest, ABatchStopsAtTheFirstDocumentItCannotLoad) {
     ASSERT_TRUE(fs::exists("book.eps"));
     EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
     EXPECT_EQ(count_of(read_text("book.eps"), "%%Page: "), 1);
+    EXPECT_EQ(count_of(read_text("book.eps"), "%%Pages:   1\n"), 1) << read_text("book.eps");
+    expect_gs_clean("book.eps");
 
     const auto load = output::OutputHooks.load_document_file;
     output::OutputHooks.load_document_file = nullptr;

@@ -410,6 +410,8 @@ void write_eps_wrapper() {
     const std::string name = eps_name_from_params();
     copy_eps_postscript(find_eps_file(name), name);
     write_line(" --sav2-- restore r g");
+    // The "r" above ends the group the font was chosen in: the next text chooses it again.
+    LoadedFont.ps_width = -1.0f;
     write_line("  % -- END USER-ADDED POSTSCRIPT CODE --");
     write_line("");
     write_line(" KELDA");
