@@ -166,3 +166,22 @@ TEST_F(AreaCommandsConsoleTest, ABoxAfterAViewOffsetOfBillionsLeavesThePage) {
 }
 
 }  // namespace
+
+namespace {
+
+// "MX" with its box and "Yes": the console has no Steps to move dialog and answers Exit, which
+// ends the box operation. The lines after it are the user's own commands, each answered once.
+TEST_F(AreaCommandsConsoleTest, StepsToMoveExitEndsTheBoxOperation) {
+    type({"EI", "8 1 0", "1 1 10 1 10 0 1", "1 1 20 1 10 0 1"});
+    const std::vector<float> before = page();
+    const std::string out = type({"MX", "1 0 40 1", "Y", "PATH", "PATH"});
+    size_t notices = 0;
+    for (size_t at = 0; (at = out.find("Steps to move", at)) != std::string::npos; ++at) ++notices;
+    EXPECT_EQ(notices, 1u) << out;
+    size_t paths = 0;
+    for (size_t at = 0; (at = out.find("Path = ", at)) != std::string::npos; ++at) ++paths;
+    EXPECT_EQ(paths, 2u) << out;
+    EXPECT_EQ(page(), before);
+}
+
+}  // namespace

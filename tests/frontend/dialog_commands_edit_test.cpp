@@ -67,6 +67,10 @@ TEST_F(DialogCommandTest, StepsToMoveStretchesTheBoxUntilExit) {
     EXPECT_EQ(left.toDouble(), 0.0);
     // The box 0..40 became 0..50: each note keeps its fraction of the width.
     EXPECT_EQ(params_of(1, 2, 3), (std::vector<float>{12.5f, 25.0f})) << reply();
+    // Exit ended the box operation: the next line is the user's command, and opens no dialog.
+    type_line(QStringLiteral("PATH"));
+    EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
+    EXPECT_EQ(params_of(1, 2, 3), (std::vector<float>{12.5f, 25.0f}));
 }
 
 // ---- voices, bars, numbers ------------------------------------------------------------------

@@ -571,7 +571,11 @@ CommandFlow continue_box_operation() {
             if (starts("X")) continue;
         } else if (op == 6) {
             edit::delete_box_codes();
-            if (PendingBoxOperation == 5) edit::adjust_box_edges();
+            if (PendingBoxOperation == 5) {
+                // The stretch that follows ends the operation on Exit, as when it runs alone.
+                edit::adjust_box_edges();
+                if (starts("X")) continue;
+            }
         } else if (op == 8 && edit::PendingBoxStep == 'Y') {
             SecondLine(1) = 'L';
             edit::read_drawn_box();
