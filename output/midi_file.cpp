@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/files/file_names.h"
 #include "engine/core/files/name_compare.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
@@ -96,8 +97,10 @@ void append_track(const MidiEventList& list, std::size_t first, int32_t count, i
 
 // Writes the whole image to path, replacing what is there (never through a link at a name in
 // the work folder, never into anything but a regular file). Tells the user and returns false
-// when the file cannot be made or written, or its close fails (its bytes may then be lost).
+// when the file cannot be made or written, or its close fails (its bytes may then be lost), or
+// when it would lie in the data folder (only read; told by core::outside_data_folder).
 bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
+    if (!path.empty() && !core::outside_data_folder(path)) return false;
     const int no_follow = platform::in_work_folder(path) ? O_NOFOLLOW : 0;
     const int fd =
         path.empty() ? -1 : platform::open_regular_file(path, true, O_CREAT | O_TRUNC | no_follow);

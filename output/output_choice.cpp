@@ -127,6 +127,7 @@ bool take_target(PrintIntBlock& ints) {
         ints(kTargetIsPort) = 0;
         ints(kTargetIsUsb) = 0;
         if (check_eps_name(OutputNameField) != 0) return false;
+        if (!core::outside_data_folder(core::make_temp_path(name))) return false;
         OutputFileName.set(name);
         out.to_port = kToFile;
     } else if (kind == kToUsb) {

@@ -114,12 +114,14 @@ void close_output() {
     st.pending_boxes.clear();
 }
 
-// Opens the output for the page, replacing what was there. False after the write-error rule.
+// Opens the output for the page, replacing what was there. False after the write-error rule, or
+// when the file would lie in the data folder (only read; the user is told).
 bool open_output(bool batch) {
     auto& st = PostScriptState;
     close_output();
     st.output_path =
         batch && OutputSettings.batch_naming == 0 ? document_eps_path() : job_output_path();
+    if (!core::outside_data_folder(st.output_path)) return false;
     if (!core::open_unit_at_local_path(render::kPostScriptUnit, st.output_path,
                                        core::UnitStatus::Unknown, core::UnitForm::Text)) {
         render::report_ps_write_error();

@@ -5,8 +5,12 @@
 #include <filesystem>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/paths.h"
 
 namespace platform {
 
@@ -49,6 +53,36 @@ FileIdentity file_identity(const std::string& path) {
     id.modified_seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
     id.modified_nanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
     return id;
+}
+
+// Contract: see the header. The lock file is made (mode 0600) when missing, never through a link
+// at its name; a wait interrupted by a signal is taken up again.
+void SaveLock::acquire() {
+    if (fd_ >= 0) return;
+    const std::string& work = work_folder();
+    if (work.empty()) return;
+    const std::string path = work + "/" + kSaveLockName;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    int rc = 0;
+    do {
+        rc = ::flock(fd, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        ::close(fd);
+        return;
+    }
+    fd_ = fd;
+}
+
+void SaveLock::release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 // Contract: see the header. A folder on the way that is itself a looping link counts as a loop;

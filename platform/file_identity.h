@@ -29,6 +29,29 @@ struct FileIdentity {
 // The identity of the file at the local path, following links.
 FileIdentity file_identity(const std::string& path);
 
+// The lock that makes a save of a document one step against the other running copies of the
+// program: held across the last look at the file, the write of its new copy and the rename into
+// place, so that no copy's save lands between another's look and its rename. It is an flock on
+// kSaveLockName in the shared work folder. Taking it waits while another copy holds it; a
+// holder never waits for the user. held() is false when the lock file cannot be had (no work
+// folder, a link or a folder at its name): the save then goes on as it would alone.
+constexpr const char* kSaveLockName = ".ormest-save";
+class SaveLock {
+  public:
+    SaveLock() { acquire(); }
+    ~SaveLock() { release(); }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+    // Takes the lock (again, after a release), waiting while another copy holds it.
+    void acquire();
+    // Gives the lock up (closing its file); safe to call again.
+    void release();
+
+  private:
+    int fd_ = -1;
+};
+
 // Where a write to a local path lands when the path is a symbolic link.
 enum class LinkTargetStatus {
     NotALink,       // path names no link: it is written itself

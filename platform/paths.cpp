@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_identity.h"
 #include "platform/work_copies.h"
 
 namespace fs = std::filesystem;
@@ -196,6 +197,24 @@ bool in_work_folder(std::string_view path) {
     const fs::path real_parent = fs::weakly_canonical(p.parent_path(), ec);
     if (ec) return false;
     return real_parent == real_work || below(real_parent, real_work);
+}
+
+bool in_data_folder(std::string_view path) {
+    // The work folder's files are the program's own, wherever the folder lies.
+    if (g_data_folder.empty() || path.empty() || in_work_folder(path)) return false;
+    const fs::path data = normal_path(g_data_folder);
+    const fs::path p = normal_path(path);
+    if (below(p, data)) return true;
+    // Another spelling of the folder, or a link at the name or on the way: the real paths.
+    std::error_code ec;
+    const fs::path real_data = fs::weakly_canonical(data, ec);
+    if (ec) return false;
+    const fs::path real = fs::weakly_canonical(p, ec);
+    if (!ec && below(real, real_data)) return true;
+    // A link whose file does not exist yet: a write would make it at the link's end.
+    const LinkTarget link = resolve_link_target(p.string());
+    return link.status == LinkTargetStatus::Target && link.target != p.string() &&
+           in_data_folder(link.target);
 }
 
 bool init_paths(std::string_view argv0, std::string* error) {

@@ -34,6 +34,10 @@ bool make_private_folder(const std::string& folder, std::string* error = nullptr
 // also when either is reached through a link. Such files are the program's own: they are
 // written without ever following a link at their names.
 bool in_work_folder(std::string_view path);
+// True when the local path names something inside the data folder (not the folder itself),
+// also when either is reached through a link or the name is a link into it, and not in the work
+// folder (which may lie inside it). The data folder is only read: nothing may be written there.
+bool in_data_folder(std::string_view path);
 
 const std::string& data_folder();
 const std::string& work_folder();

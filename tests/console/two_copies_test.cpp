@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,6 +203,69 @@ TEST(TwoRunningCopies, EachUndoBringsBackItsOwnPage) {
     // B removed its folder at its end; the shared records stayed in the work folder.
     EXPECT_TRUE(copy_folders(work).empty());
     EXPECT_TRUE(fs::exists(work / "!undo!.tmp"));
+}
+
+// Whether a process waits for the flock of the file with the given inode (/proc/locks marks
+// waiters with "->").
+bool save_lock_waited_for(ino_t inode) {
+    std::ifstream locks("/proc/locks");
+    const std::string tail = ":" + std::to_string(inode);
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("->") == std::string::npos) continue;
+        std::istringstream fields(line);
+        for (std::string f; fields >> f;)
+            if (f.size() > tail.size() && f.ends_with(tail)) return true;
+    }
+    return false;
+}
+
+// Another copy's save lands while this one is about to save: the save waits for the other's
+// lock, looks at the file again under it, tells of the change and asks, and "N" keeps the
+// other's work; a later "SM" asks again and "Y" writes. The test holds the lock itself, so the
+// order is fixed, never a matter of timing.
+TEST(TwoRunningCopies, ASaveThatLandsMeanwhileIsToldAndAskedAbout) {
+    const TempFolder temp("ormest_save_race");
+    const fs::path state = temp.root() / "state";
+    const fs::path song = temp.root() / "song.mus";
+    RunningCopy a(temp.root(), state);
+    ASSERT_TRUE(a.started());
+    a.type("EI");
+    a.type("8 1 0");
+    a.type("SA " + song.string());
+    ASSERT_NE(a.wait_for("File saved:"), "") << a.output();
+    a.type("8 2 0");
+    ASSERT_NE(a.wait_for("   2 Items"), "") << a.output();
+
+    const fs::path lock_path = state / "ormest" / ".ormest-save";
+    const int lock = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    struct stat st {};
+    ASSERT_EQ(::fstat(lock, &st), 0);
+    a.type("SM");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!save_lock_waited_for(st.st_ino) && std::chrono::steady_clock::now() < until)
+        ::usleep(10000);
+    ASSERT_TRUE(save_lock_waited_for(st.st_ino)) << a.output();
+    // The other copy's save: a new file renamed into place, as saves do.
+    write_text(temp.root() / "other.tmp", "the other copy's save");
+    fs::rename(temp.root() / "other.tmp", song);
+    ::close(lock);
+
+    const std::string told = a.wait_for("(Y/N)");
+    EXPECT_NE(told.find("*** " + song.string() + " was changed by another program"),
+              std::string::npos)
+        << told;
+    EXPECT_NE(told.find("FILE EXISTS - Write over file?"), std::string::npos) << told;
+    a.type("N");
+    a.type("SM");
+    const std::string again = a.wait_for("(Y/N)");
+    EXPECT_EQ(again.find("File saved:"), std::string::npos) << again;
+    EXPECT_EQ(read_text(song), "the other copy's save");
+    a.type("Y");
+    EXPECT_NE(a.wait_for("File saved:"), "") << a.output();
+    EXPECT_EQ(a.finish(), 0) << a.output();
+    EXPECT_EQ(staves_of(song), std::vector<float>({1.0f, 2.0f})) << a.output();
 }
 
 // The libraries a running copy has mapped, by file name.

@@ -185,21 +185,38 @@ TEST_F(DocumentSaveTest, ThePageKeepsItsLastSixteenFiles) {
     EXPECT_EQ(asked_count(), 1u);
 }
 
-// A save in a command file asks nothing, as before: it writes over a changed file and over the
-// file a new page was never bound to.
-TEST_F(DocumentSaveTest, SavesInCommandFilesAskNothing) {
+// A save in a command file asks no one at the keyboard: the file's next line answers the
+// write-over question. Without an answer (the end of the file, or a line that is no answer and
+// stays a command) nothing is written and the reply says why.
+TEST_F(DocumentSaveTest, SavesInCommandFilesTakeTheirAnswerFromTheFile) {
     enter_items_without_editing();
     write_doc("kelda.mus", kPart);
+    const Bytes other = bytes("kelda.mus");
     write_file("save.cmd", {"5 1 12", "SM"});
     type("8 1 0");
-    type("RE save.cmd");
+    type("RE save.cmd");  // a new page's name, a file there: no answer, nothing written
+    EXPECT_TRUE(fe_.questions.empty());
+    EXPECT_EQ(bytes("kelda.mus"), other);
+    EXPECT_TRUE(holds(fe_.message_boxes, "does not answer"));
+    write_file("save_yes.cmd", {"SM", " yes "});
+    type("RE save_yes.cmd");
     EXPECT_TRUE(fe_.questions.empty());
     EXPECT_EQ(decode(bytes("kelda.mus")), saved({3, 8, 1, 0, 3, 5, 1, 12}));
+    // Another program writes the file: told, and the file's "N" keeps its work.
     write_doc("kelda.mus", kPart);
-    type("RE save.cmd");
+    const Bytes newer = bytes("kelda.mus");
+    write_file("save_no.cmd", {"5 1 13", "SM", "n"});
+    type("RE save_no.cmd");
     EXPECT_TRUE(fe_.questions.empty());
-    EXPECT_FALSE(holds(fe_.message_boxes, "was changed by another program"));
-    EXPECT_EQ(decode(bytes("kelda.mus")), saved({3, 8, 1, 0, 3, 5, 1, 12, 3, 5, 1, 12}));
+    EXPECT_TRUE(holds(fe_.message_boxes, "was changed by another program"));
+    EXPECT_TRUE(holds(fe_.message_boxes, "answered No"));
+    EXPECT_EQ(bytes("kelda.mus"), newer);
+    // A command after the save is no answer: it still runs.
+    write_file("save_cmd.cmd", {"SM", "5 1 14"});
+    const int32_t items = core::ItemCount;
+    type("RE save_cmd.cmd");
+    EXPECT_EQ(bytes("kelda.mus"), newer);
+    EXPECT_EQ(core::ItemCount, items + 1);
 }
 
 // A link is a name of the file it leads to, also when that file does not exist yet: the save

@@ -22,6 +22,18 @@ namespace core {
 
 using namespace file_detail;
 
+platform::FileIdentity file_detail::identity_of(const std::string& name) {
+    return platform::file_identity(platform::local_path(name));
+}
+
+// Contract: see file_commands_internal.h.
+bool file_detail::may_replace_changed(const std::string& name, platform::FileIdentity& seen) {
+    show_message("*** " + platform::shown_path(name) +
+                 " was changed by another program since it was read.");
+    seen = identity_of(name);
+    return confirm_overwrite(name) == -1;
+}
+
 namespace {
 
 // Whether name is the file of a load that lost or changed records (the same name, or another
@@ -46,9 +58,9 @@ std::string typed_save_name() {
 
 // Whether a save may write name at all; the user is told why not: it names a folder (typed
 // with a separator at its end, typed as an existing folder's name before the extension was
-// added, or so resolved), or it is a link that loops or ends in a folder that does not exist.
-// typed is the name as given. Files of the work folder are never written through links, so
-// their links are no reason.
+// added, or so resolved), it lies in the data folder (only read), or it is a link that loops or
+// ends in a folder that does not exist. typed is the name as given. Files of the work folder
+// are never written through links, so their links are no reason.
 bool may_write_to(const std::string& typed, const std::string& name) {
     const bool ends_in_separator = !typed.empty() && (typed.back() == '/' || typed.back() == '\\');
     const std::string typed_path = typed.empty() ? name : make_temp_path(typed);
@@ -57,6 +69,7 @@ bool may_write_to(const std::string& typed, const std::string& name) {
                      " is a folder, not a file.");
         return false;
     }
+    if (!outside_data_folder(name)) return false;
     const std::string path = platform::local_path(name);
     const std::string shown = platform::shown_path(name);
     if (path.empty() || platform::in_work_folder(path)) return true;
@@ -79,23 +92,23 @@ bool may_write_to(const std::string& typed, const std::string& name) {
 // the file would lose another's: the file of a load that lost or changed records, a file the
 // page was never read from or written to ("SM" of a new page or after a failed get), and a
 // file another program changed since the page read or wrote it (told first). always: the
-// question is asked for any existing file (the save-as words). A command file asks nothing
-// (confirm_overwrite goes ahead there) and tells nothing. True to go ahead.
-bool may_replace(const std::string& name, bool always) {
+// question is asked for any existing file (the save-as words). A running command file answers
+// from its next line (confirm_overwrite). seen receives the file as it was when the save
+// decided (before any question), for the look the write takes again just before its rename.
+// True to go ahead.
+bool may_replace(const std::string& name, bool always, platform::FileIdentity& seen) {
     const SaveTargetStanding standing = save_target_standing(name);
+    if (standing == SaveTargetStanding::Changed) return may_replace_changed(name, seen);
+    seen = identity_of(name);
     const bool ask = always || is_partial_load_file(name) ||
-                     standing == SaveTargetStanding::Unbound ||
-                     standing == SaveTargetStanding::Changed;
+                     standing == SaveTargetStanding::Unbound;
     if (!ask) return true;
-    if (standing == SaveTargetStanding::Changed && MacroUnit == DefaultMacroUnit) {
-        show_message("*** " + platform::shown_path(name) +
-                     " was changed by another program since it was read.");
-    }
     return confirm_overwrite(name) == -1;
 }
 
-// The name a save writes, or "" when the command ends without saving.
-std::string choose_save_name() {
+// The name a save writes, or "" when the command ends without saving; seen as may_replace
+// leaves it.
+std::string choose_save_name(platform::FileIdentity& seen) {
     if (is_front_end_write()) {
         const std::string typed(trim_name(FrontEndPathBuffer.is_blank()
                                               ? FrontEndCommandBuffer.view()
@@ -107,12 +120,21 @@ std::string choose_save_name() {
         CommandLine.set("SA");
         SecondLine.set("SA");
         const std::string file = name.trimmed();
-        return may_write_to(typed, file) && may_replace(file, false) ? file : std::string();
+        return may_write_to(typed, file) && may_replace(file, false, seen) ? file : std::string();
     }
-    const char second = CommandLine(2);
+    char second = CommandLine(2);
     if (second == 'M') {
         const std::string file = CurrentFileName.trimmed();
-        return may_write_to(file, file) && may_replace(file, false) ? file : std::string();
+        const std::string path = platform::local_path(file);
+        if (path.empty() || !platform::in_data_folder(path)) {
+            return may_write_to(file, file) && may_replace(file, false, seen) ? file
+                                                                             : std::string();
+        }
+        // A page read from the data folder (only read) is saved as a new page is: under a name
+        // the user gives, as a save-as.
+        CommandLine(2) = 'A';
+        SecondLine.set("SA");
+        second = 'A';
     }
     if (second == 'N') {
         const char third = CommandLine(3);
@@ -126,7 +148,7 @@ std::string choose_save_name() {
     FixedText<512> name;
     if (!resolve_mus_file_name(name)) return {};
     const std::string file = name.trimmed();
-    if (!may_write_to(typed_save_name(), file) || !may_replace(file, true)) return {};
+    if (!may_write_to(typed_save_name(), file) || !may_replace(file, true, seen)) return {};
     return file;
 }
 
@@ -138,25 +160,40 @@ std::string item_count_text() { return "||     ITEMS  " + format_int("(1i4)", It
 // Contract: see the header. Reads CommandLine (the S word), MessageLine ("~~W"), CurrentFileName;
 // writes the file, ChangesMadeFlag, MessageLine, the names through the document files, the
 // title and the front-end's modified flag. A failed write shows " ***Error writing file:" and the
-// name; the document stays unsaved.
+// name; the document stays unsaved. The last look at the file, the write and the rename are
+// one step against other running copies (the save lock, never held while a question waits):
+// a file found changed there is told and asked about again.
 void save_current_document() {
-    const std::string file = choose_save_name();
+    platform::FileIdentity seen;
+    const std::string file = choose_save_name(seen);
     if (file.empty()) return;
     if (!name_fits(file)) return;
 
     FixedText<512> name(file);
     const FixedText<512> line = CommandLine;
-    int32_t count = ItemWordsUsed;
-    int32_t level = kDocumentLevel;
-    if (!save_load_document_file(kDocumentWriteUnit, count, ItemStore, level, name)) {
+    platform::SaveLock lock;
+    for (;;) {
+        CommandLine = line;
+        int32_t count = ItemWordsUsed;
+        int32_t level = kDocumentLevel;
+        if (save_load_document_file(kDocumentWriteUnit, count, ItemStore, level, name, nullptr,
+                                    &seen))
+            break;
+        const bool changed = CommandLine.starts_with(kFileChangedText);
         const std::string reason = CommandLine.trimmed();
         CommandLine = line;
-        show_message(reason + " " + file);
-        return;
+        if (!changed) {
+            show_message(reason + " " + file);
+            return;
+        }
+        lock.release();
+        if (!may_replace_changed(file, seen)) return;
+        lock.acquire();
     }
     ChangesMadeFlag = 0;
     PartialLoadName.blank();  // the file now holds the page
     record_document_file(CurrentFileName.view(), false);
+    lock.release();
     MessageLine.set("File saved:  " + CurrentFileName.trimmed() + item_count_text());
     update_title_line(CurrentFileName);
     ServiceBlock block;

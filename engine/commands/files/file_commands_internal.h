@@ -8,6 +8,7 @@
 #include "engine/core/files/file_names.h"  // file_detail::trim_name, file_detail::last_component
 #include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
+#include "platform/file_identity.h"
 
 namespace core::file_detail {
 
@@ -34,6 +35,14 @@ bool name_fits(std::string_view name);
 
 // Whether the name, as the files are opened, is an existing folder (through links too).
 bool names_folder(std::string_view name);
+
+// The identity of the file a save to name would replace, as it is now.
+platform::FileIdentity identity_of(const std::string& name);
+// Asks whether a save may write over name after another program changed it: the change is told
+// ("*** NAME was changed by another program since it was read."), then the write-over question
+// is put (confirm_overwrite: a running command file answers). seen receives the file as it was
+// when asked, for the look the write takes again right before its rename. True to go ahead.
+bool may_replace_changed(const std::string& name, platform::FileIdentity& seen);
 
 // The second half of resolve_mus_file_name for a name already chosen: the extension rules and
 // make_temp_path. False when the extension question was answered with Exit.

@@ -79,13 +79,22 @@ std::string command_word() {
     return std::string(line.substr(0, line.find(' ')));
 }
 
+// The name a save proposes: the page's own, or only its last part when the page was read from
+// the data folder (only read), so that the proposal names a file in the current folder.
+std::string save_preset() {
+    const std::string current = CurrentFileName.trimmed();
+    const std::string path = platform::local_path(current);
+    if (path.empty() || !platform::in_data_folder(path)) return current;
+    return current.substr(last_component(current));
+}
+
 // Asks the file dialog for a name until it gives one that is not "LAST"; "LAST" asks again
 // without a preset. False on Cancel.
 bool ask_for_name(std::string& text, bool saving) {
     bool with_preset = !equals_nocase(text, "LAST");
     for (;;) {
         std::string preset;
-        if (with_preset) preset = saving ? CurrentFileName.trimmed() : read_last_file_record();
+        if (with_preset) preset = saving ? save_preset() : read_last_file_record();
         set_dialog_preset(preset);
         if (front_end().RunOutputFileNameDialog() == 2) {
             FrontEndPathBuffer.blank();

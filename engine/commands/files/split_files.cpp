@@ -61,6 +61,23 @@ int32_t first_item_of_group(const StaffGroupingRecord& g, int32_t a, int32_t b) 
     return first;
 }
 
+// Writes the group of words in ItemStoreScratch as the file name, one step against other running
+// copies (the save lock across the last look and the rename); a file found changed since seen
+// is told and asked about again with the lock given up. Changed when the user then declines.
+DocumentStatus write_group_file(const std::string& name, int32_t words,
+                                platform::FileIdentity& seen) {
+    platform::SaveLock lock;
+    for (;;) {
+        const DocumentStatus status =
+            write_document(name, ItemStoreScratch, words + 1, kSplitLevel, MetricFlag,
+                           std::nullopt, kDocumentWriteUnit, &seen);
+        if (status != DocumentStatus::Changed) return status;
+        lock.release();
+        if (!may_replace_changed(name, seen)) return DocumentStatus::Changed;
+        lock.acquire();
+    }
+}
+
 }  // namespace
 
 std::string count_up_file_name(std::string_view name) {
@@ -173,13 +190,14 @@ void split_into_files() {
         if (first_item_of_group(g, a, g.group_end(gi)) == 0) continue;
         const int32_t words = copy_group(a, b);
         if (words + 1 <= kItemStoreWords) ItemStoreScratch(words + 1) = 0.0f;
+        platform::FileIdentity seen = identity_of(name);
         if (confirm_overwrite(name) == -1) {
-            if (write_document(name, ItemStoreScratch, words + 1, kSplitLevel, MetricFlag) !=
-                DocumentStatus::Ok) {
+            const DocumentStatus status = write_group_file(name, words, seen);
+            if (status == DocumentStatus::WriteError) {
                 show_message(" ***Error writing file: " + name);
                 break;
             }
-            last_written = name;
+            if (status == DocumentStatus::Ok) last_written = name;
         }
         name = count_up_file_name(name);
     }

@@ -85,8 +85,10 @@ void run_rs_command() {
     }
     std::string name = typed_name();
     if (is_backup_alias(name)) {
-        name = platform::file_exists(platform::local_path(kBackupDocument)) ? kBackupDocument
-                                                                            : kShippedDocument;
+        // The file's own path, so that the page's name (and every message) names the file.
+        name = platform::shown_path(platform::file_exists(platform::local_path(kBackupDocument))
+                                        ? kBackupDocument
+                                        : kShippedDocument);
         SecondLine.set("RS " + name);
     }
     // Without its library data the engine cannot draw what it loads.

@@ -25,6 +25,12 @@ float parse_number(std::string_view text, int32_t& pos);
 // most 80 characters) becomes CommandLine; then CommandLine is scanned up to the trimmed length
 // of its first 80 characters. Callers take the numbers from P(1..).
 void read_line_from_command_file();
+// The answer a running command file gives to a yes-or-no question: its next line, when that is
+// "Y", "YES", "N" or "NO" (in any case, blanks around). Any other line is no answer and stays
+// in the file for the command reader; the end of the file is no answer. None also when no
+// command file runs.
+enum class CommandFileAnswer { Yes, No, None };
+CommandFileAnswer read_command_file_answer();
 // READ: opens the command file named in SecondLine from column 4 (blank: the last one).
 void open_command_file();
 // The most command files one chain of READs may open, and the most REX lines that may run one

@@ -188,6 +188,9 @@ void report_failure(DocumentStatus status, const std::string& name) {
         case DocumentStatus::WriteError:
             CommandLine.set(" ***Error writing file:");
             break;
+        case DocumentStatus::Changed:
+            CommandLine.set(kFileChangedText);
+            break;
         case DocumentStatus::NotADocument:  // its message box has been shown
         case DocumentStatus::Ok:
             break;
@@ -210,7 +213,9 @@ void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
     RememberedDocumentName = CurrentFileName;
     name = CurrentFileName;
     if (CommandModeLetters(2) != 'M') UndoRedoState = 0;
-    if (FileMode == 0 && !keep_folder) {
+    // The data folder is only read: a page read from it leaves the current folder where it was,
+    // so that bare names of later writes do not point there.
+    if (FileMode == 0 && !keep_folder && !platform::in_data_folder(platform::local_path(current))) {
         const std::size_t sep = current.find_last_of("\\/");
         if (sep != std::string::npos) platform::change_folder(current.substr(0, sep + 1));
     }
@@ -227,7 +232,8 @@ void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
 // and unit are closed).
 DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
                               int32_t level, int32_t metric_flag,
-                              std::optional<std::string_view> stored_name, int32_t unit) {
+                              std::optional<std::string_view> stored_name, int32_t unit,
+                              const platform::FileIdentity* expected) {
     const int32_t items = count > 1 ? count - 1 : 0;
     words.check_range(1, items);
     const int32_t n = items + kDocumentTrailerWords;
@@ -317,6 +323,10 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     // file, the file system writes the new copy out at once (and waits on the old one's writing
     // when it goes), once per edit. Such a copy is never read by a later process, so it needs
     // no replacing that survives a crash; the backup copy and documents do, and keep it.
+    if (ok && expected != nullptr && platform::file_identity(target) != *expected) {
+        fs::remove(temp, ec);
+        return DocumentStatus::Changed;
+    }
     if (ok && replacing && FileMode == 2) ::unlink(target.c_str());
     if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
@@ -453,7 +463,8 @@ bool store_holds_only_second_page_items() {
 
 // Contract: see the header.
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
-                             FixedText<512>& name, DocumentReadInfo* read_info) {
+                             FixedText<512>& name, DocumentReadInfo* read_info,
+                             const platform::FileIdentity* expected) {
     CommandModeLetters(1) = 0;
     const char second = upper(CommandLine(2));
     const bool keep_folder =
@@ -483,7 +494,8 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         if (FileMode == 2) stored = RememberedDocumentName.trimmed();
         status =
             write_document(file, words, count, level, MetricFlag,
-                           stored ? std::optional<std::string_view>(*stored) : std::nullopt, unit);
+                           stored ? std::optional<std::string_view>(*stored) : std::nullopt, unit,
+                           expected);
     }
     if (status != DocumentStatus::Ok) {
         report_failure(status, file);

@@ -19,6 +19,7 @@
 
 #include "engine/core/fixed_array.h"
 #include "engine/core/tables.h"
+#include "platform/file_identity.h"
 
 namespace core {
 
@@ -43,7 +44,10 @@ enum class DocumentStatus {
     TooLarge,      // more words than the store can hold
     NotADocument,  // a front-end block that holds no document (a message box was shown)
     WriteError,    // the file could not be created, written, flushed or put in place
+    Changed,       // a write found the file other than expected just before its rename
 };
+// What CommandLine begins with after save_load_document_file found the file Changed.
+constexpr std::string_view kFileChangedText = "*** Not saved: the file changed:";
 
 // What a read returns beside the words.
 struct DocumentReadInfo {
@@ -65,11 +69,14 @@ struct DocumentReadInfo {
 // that killed saves of other processes left in that folder are removed. A symbolic link at
 // name (outside the work folder) is written through: its file gets the words, created when
 // missing; links that loop or end in a folder that does not exist are refused (WriteError)
-// and left as they are. Tables: none.
+// and left as they are. When expected is given, the file at name is looked at once more right before the rename: when it
+// is no longer that file as it was (or, expected absent, something is there now), the new copy
+// is removed and nothing is replaced (Changed). Tables: none.
 DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
                               int32_t level, int32_t metric_flag,
                               std::optional<std::string_view> stored_name = std::nullopt,
-                              int32_t unit = kDocumentWriteUnit);
+                              int32_t unit = kDocumentWriteUnit,
+                              const platform::FileIdentity* expected = nullptr);
 
 // Reads the document file name (which must exist; it is never created) on unit 3 into words,
 // repairs it and checks its trailer. A name ending "!SAVE" and four more characters is a
@@ -130,8 +137,10 @@ bool store_holds_only_second_page_items();
 // -1, CommandLine holds "File not found --> " (or what the file is instead, as
 // unreadable_file_message says), "Error opening file-> " or
 // " ***Error writing file:", and CurrentFileName is put back. Returns true on success; a read
-// also leaves what the reader found in *read_info when it is given.
+// also leaves what the reader found in *read_info when it is given. A write passes expected on
+// to write_document; a Changed file fails with CommandLine "*** Not saved: the file changed:".
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
-                             FixedText<512>& name, DocumentReadInfo* read_info = nullptr);
+                             FixedText<512>& name, DocumentReadInfo* read_info = nullptr,
+                             const platform::FileIdentity* expected = nullptr);
 
 }  // namespace core

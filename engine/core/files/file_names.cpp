@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
@@ -56,11 +57,31 @@ std::string make_temp_path(std::string_view name) {
     return path;
 }
 
+bool outside_data_folder(std::string_view name) {
+    const std::string path = platform::local_path(trim_name(name));
+    if (path.empty() || !platform::in_data_folder(path)) return true;
+    show_message("*** Not written: " + path +
+                 " is in the program's data folder, which is only read.");
+    return false;
+}
+
 // Contract: see the header. SecondLine carries the name into the question and is the caller's
 // again afterwards.
 int32_t confirm_overwrite(std::string_view name) {
     name = trim_name(name);
+    if (!outside_data_folder(name)) return 0;
     if (!platform::file_exists(name)) return -1;
+    if (MacroUnit != DefaultMacroUnit) {
+        const CommandFileAnswer given = read_command_file_answer();
+        if (given == CommandFileAnswer::Yes) return -1;
+        const std::string shown = platform::shown_path(name);
+        show_message(given == CommandFileAnswer::No
+                         ? "*** Not written: " + shown + " exists (the command file answered No)."
+                         : "*** Not written: " + shown +
+                               " exists, and the command file's next line does not answer "
+                               "\"FILE EXISTS - Write over file?\" (Y or N).");
+        return 0;
+    }
     const int32_t changes = ChangesMadeFlag;
     const FixedText<512> second = SecondLine;
     if (name.size() > kQuestionNameChars) {

@@ -20,8 +20,16 @@ std::string make_temp_path(std::string_view name);
 // The extension of the name's last component from its last "." on ("" when there is none).
 std::string get_name_extension(std::string_view name);
 
-// -1 (go ahead) when no file name exists; otherwise the kind-2 question "FILE EXISTS - Write over
-// file? - " with the name, its answer returned. ChangesMadeFlag is kept whatever the answer.
+// Whether a file may be written under name (as the files are opened): not when it lies in the
+// data folder, which is only read; the user is then told so, with the file's path.
+bool outside_data_folder(std::string_view name);
+
+// 0 (do not write) for a name in the data folder (told by outside_data_folder); -1 (go ahead)
+// when no file name exists; otherwise the kind-2 question "FILE EXISTS - Write over file? - "
+// with the name, its answer returned. While a command file runs, the file's next line answers
+// (read_command_file_answer): a line that is no answer, or the end of the file, answers 0 and
+// the user is told why nothing is written, as after a No. ChangesMadeFlag is kept whatever the
+// answer.
 int32_t confirm_overwrite(std::string_view name);
 
 namespace file_detail {

@@ -110,6 +110,25 @@ void read_line_from_command_file() {
     scan_command_line(find_trimmed_length(CommandLine.sub(1, 80)));
 }
 
+// Contract: see the header. Reads MacroUnit's file; a line that is no answer is put back by
+// reading the file again up to it (questions are rare, command files short).
+CommandFileAnswer read_command_file_answer() {
+    if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return CommandFileAnswer::None;
+    const int64_t before = records_read(MacroUnit);
+    std::string record;
+    if (read_record(MacroUnit, record) != IoResult::Ok) return CommandFileAnswer::None;
+    const std::size_t first = record.find_first_not_of(" \t");
+    std::string word =
+        first == std::string::npos ? std::string() : record.substr(first, record.find_last_not_of(" \t") - first + 1);
+    for (char& c : word)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    if (word == "Y" || word == "YES") return CommandFileAnswer::Yes;
+    if (word == "N" || word == "NO") return CommandFileAnswer::No;
+    rewind_unit(MacroUnit);
+    for (int64_t k = 0; k < before; ++k) read_record(MacroUnit, record);
+    return CommandFileAnswer::None;
+}
+
 // Contract: see the header. Reads and writes MacroUnit (0 afterwards), CommandFileEnded,
 // CommandModeLetters(1), CommandLine and FrontEndCommandBuffer (blank).
 void stop_nested_command_files() {
