@@ -241,7 +241,7 @@ TEST_F(InputLinesTest, SignaturesBarsRestsAndMarks) {
     type("2 1 30 0 0 0 1");
     type("1 1 40 9 21 0 1");  // a flat, stem down by the rule: nothing for the stem
     type("18 1 45 0 99");
-    type("9 1 9.5 0 56");       // f under note 1
+    type("9 1 10 0 56");        // f under note 1, at its x as the marks line puts it
     type("9 1 20 5 70");        // a numbered symbol above note 2
     type("6 1 10 10 0 20");     // beam 1 to 2
     type("5 1 10 10 0 40 -1");  // slur 1 to 3, below
