@@ -241,7 +241,7 @@ TEST_F(InputLinesTest, SignaturesBarsRestsAndMarks) {
     type("2 1 30 0 0 0 1");
     type("1 1 40 9 21 0 1");  // a flat, stem down by the rule: nothing for the stem
     type("18 1 45 0 99");
-    type("9 1 9.5 0 56");       // f under note 1
+    type("9 1 10 0 56");        // f under note 1, at its x as the marks line puts it
     type("9 1 20 5 70");        // a numbered symbol above note 2
     type("6 1 10 10 0 20");     // beam 1 to 2
     type("5 1 10 10 0 40 -1");  // slur 1 to 3, below
@@ -287,6 +287,22 @@ TEST_F(InputLinesTest, TwoVoicesAreRefused) {
     EXPECT_EQ(core::CommandModeLetters(1), 'B');
     EXPECT_EQ(core::ItemCount, 3);
     EXPECT_FALSE(std::filesystem::exists(platform::local_path(core::work_copy_name("tmp"))));
+}
+
+// An octave line runs a sixth of its staff's size past its last note (the marks line's rule):
+// on a staff of twice the size that is a third, and the end written back is the last note's
+// number (a line a sixth past its note ends a sixth short of it here). A note mark no marks-line word gives is left out rather than written as another mark.
+TEST_F(InputLinesTest, OctaveLineEndsAndMarksWithoutAWord) {
+    ASSERT_TRUE(core::resize_item(1, 5.0f));
+    core::ItemStore(core::ItemStartTable(1) + 5) = 2.0f;  // the staff at twice its size
+    type("1 1 10 1 10 0 1 0 0 0 26");  // "S2": a note mark, not tremolo strokes
+    type("1 1 20 2 10 0 1 0 0 0 29");  // no word reads 29
+    type("1 1 30 3 10 0 1 0 0 0 41");  // "F" and code 59 would end the line
+    type("1 1 40 4 10 0 1 0 0 0 39");  // "F9"
+    type("7 1 10 12.5 1 " + std::to_string(30.0 + 1.0 / 3.0) + " 8 0 0 0 0 -1");
+    type("7 1 20 12.5 1 " + std::to_string(40.0 + 1.0 / 6.0) + " 8 0 0 0 0 -1");
+    EXPECT_EQ(write_back(), -1);
+    EXPECT_EQ(line(input::InputLines.marks), "S2 1/F9 4/O 1 3/O 2 3.98;");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/bridge/command_line.h"
@@ -34,6 +35,7 @@ constexpr int32_t kLine = 4;
 constexpr int32_t kSlur = 5;
 constexpr int32_t kBeam = 6;
 constexpr int32_t kOrnamentLine = 7;
+constexpr int32_t kSymbol = 9;
 constexpr int32_t kBarLine = 14;
 constexpr int32_t kMeter = 18;
 constexpr int kLinesFileUnit = 3;
@@ -100,6 +102,64 @@ bool is_taken(int32_t k, float right) {
         return p7 == 0.0f || std::fabs(p7) == 8.0f;
     }
     return true;
+}
+
+// Marks, hairpins, ornament lines, beams and slurs: written after the notes, in page order.
+bool second_pass_code(int32_t code) {
+    return code == kLine || code == kSlur || code == kBeam || code == kOrnamentLine ||
+           code == kSymbol;
+}
+
+using Record = std::vector<float>;
+
+// The records of the staff's second-pass items, in store order.
+std::vector<Record> second_pass_records(int32_t staff) {
+    std::vector<Record> records;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (staff_of(k) != staff || !second_pass_code(code_of(k))) continue;
+        const int32_t s = core::ItemStartTable(k);
+        records.emplace_back(core::ItemStore.data() + s - 1,
+                             core::ItemStore.data() + s + count_of(k));
+    }
+    return records;
+}
+
+// Whether item k is the record r, but for its x (the staff sort rounds it to two decimals and
+// the gathering may set it onto the right edge).
+bool same_record(int32_t k, const Record& r) {
+    const int32_t s = core::ItemStartTable(k);
+    if (static_cast<std::size_t>(count_of(k)) + 1 != r.size()) return false;
+    for (std::size_t j = 0; j < r.size(); ++j) {
+        const float w = core::ItemStore(s + static_cast<int32_t>(j));
+        if (j == 3 ? std::fabs(w - r[j]) > 0.06f : w != r[j]) return false;
+    }
+    return true;
+}
+
+// The second-pass items among items, in the order the page held them before the staff sort
+// (the order in which the lines make them again); an item not found keeps its place after
+// them. Equal records are matched in turn, which the stable sort kept in their order.
+std::vector<int32_t> in_page_order(const std::vector<int32_t>& items,
+                                   const std::vector<Record>& before) {
+    std::vector<bool> used(before.size(), false);
+    std::vector<std::pair<std::size_t, int32_t>> ranked;
+    for (int32_t k : items) {
+        if (!second_pass_code(code_of(k))) continue;
+        std::size_t rank = before.size() + ranked.size();
+        for (std::size_t r = 0; r < before.size(); ++r) {
+            if (!used[r] && same_record(k, before[r])) {
+                used[r] = true;
+                rank = r;
+                break;
+            }
+        }
+        ranked.emplace_back(rank, k);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<int32_t> order;
+    for (const auto& [rank, k] : ranked) order.push_back(k);
+    return order;
 }
 
 struct Gathered {
@@ -191,6 +251,7 @@ int32_t regenerate_input_lines() {
         core::show_message("*** No room in the store: nothing was written back.");
         return 0;
     }
+    const std::vector<Record> page_order = second_pass_records(staff);
     edit::check_staff_single_voice(true);
     core::ParamBuffer(1) = staff_word;
     core::ParamBuffer(2) = left;
@@ -202,7 +263,8 @@ int32_t regenerate_input_lines() {
 
     const int32_t clef = clef_in_force(staff, left);
     const Gathered g = gather(staff, left, right);
-    const InputLinesText text = write_input_line_text(g.items, g.smallest, g.end, clef);
+    const InputLinesText text =
+        write_input_line_text(g.items, in_page_order(g.items, page_order), g.smallest, g.end, clef);
     for (const std::string* line :
          {&text.notes, &text.rhythms, &text.marks, &text.beams, &text.slurs}) {
         if (static_cast<int32_t>(line->size()) > kInputLineChars) {

@@ -4,6 +4,7 @@
 // second pass, their positions given as note numbers.
 #include "engine/input/typed/input_lines_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/input/typed/mark_items.h"
 
 namespace input {
 
@@ -47,6 +49,31 @@ Item item_at(int32_t k) {
     it.start = core::ItemStartTable(k);
     it.n = core::int_of(core::ItemStore(it.start));
     return it;
+}
+
+// The notes of one column (one note, or a chord's notes at one x): the stem direction that one
+// of them carries (0 none, 1 up, 2 down) and their lowest and highest steps.
+struct NoteColumn {
+    int32_t stem = 0;
+    int32_t lowest = 0;
+    int32_t highest = 0;
+};
+
+// The column of the note items[i] and the notes right after it at the same x.
+NoteColumn column_at(const std::vector<int32_t>& items, std::size_t i) {
+    NoteColumn c;
+    const Item first = item_at(items[i]);
+    c.lowest = c.highest = first.ip(4) % 100;
+    for (std::size_t j = i; j < items.size(); ++j) {
+        const Item it = item_at(items[j]);
+        if (it.ip(1) != kNote || it.p(3) != first.p(3)) break;
+        const int32_t t = it.ip(4) % 100;
+        c.lowest = std::min(c.lowest, t);
+        c.highest = std::max(c.highest, t);
+        const int32_t sd = (it.ip(5) % 100) / 10;
+        if (c.stem == 0 && (sd == 1 || sd == 2)) c.stem = sd;
+    }
+    return c;
 }
 
 std::string digits(int64_t v) { return std::to_string(v); }
@@ -127,14 +154,16 @@ std::string close_pair_line(std::string line) {
     return line;
 }
 
-// The mark word of a note's mark code v (v >= 1). Empty for a code beyond the table.
+// The mark word of a note's mark code v (v >= 1), as the marks line reads it back. Empty for a
+// code no word gives (29, and 40 and up): any word written for it would come back as another
+// mark, or break the line ("F;" would end it).
 std::string note_mark_word(int32_t v) {
     static const char* const kWords[] = {"",   "FIF", "FIS", "FIN", "W",  "A",   "T",   "S",
                                          "WS", "AS",  "TS",  "D",   "U",  "H",   "FE",  "AR",
                                          "TH", "MO",  "IM",  "HW",  "TR", "TRF", "TRS", "TRN",
-                                         "PL", "ACT", "TL",  "TL",  "TL", "TL"};
-    if (v >= 1 && v <= 29) return kWords[v];
-    if (v >= 30 && v + 18 <= 126) return std::string("F") + static_cast<char>(v + 18);
+                                         "PL", "ACT", "S2",  "S3",  "S4"};
+    if (v >= 1 && v <= 28) return kWords[v];
+    if (v >= 30 && v <= 39) return std::string("F") + static_cast<char>('0' + v - 30);
     return {};
 }
 
@@ -145,10 +174,12 @@ class LineWriter {
         if (clef_ >= 1) out_.notes = std::string("-") + kClefLetters[clef_] + "/";
     }
 
-    void first_pass(const Item& it, int32_t code) {
+    // column: for a note, the notes of its column (a chord's notes stand together in the
+    // sorted store), which its first note's stem, stem-length and cue words speak for.
+    void first_pass(const Item& it, int32_t code, const NoteColumn& column) {
         switch (code) {
             case kNote:
-                note(it);
+                note(it, column);
                 break;
             case kRest:
                 rest(it);
@@ -254,10 +285,12 @@ class LineWriter {
         }
     }
 
-    void note(const Item& it) {
+    void note(const Item& it, const NoteColumn& column) {
         separate();
         const float x = it.p(3);
-        if (has_previous_ && x == previous_x_ && !out_.notes.empty() && out_.notes.back() == '/') {
+        const bool chord_tone = has_previous_ && x == previous_x_ && !out_.notes.empty() &&
+                                out_.notes.back() == '/';
+        if (chord_tone) {
             out_.notes.back() = '\'';
         } else {
             out_.rhythms += rhythm_token(kNote, it.n, it.p(6), it.p(7), it.p(9)) + "/";
@@ -270,29 +303,12 @@ class LineWriter {
         const int32_t mark = it.ip(11);
         if (mark != 0) note_mark(mark, index);
 
-        const int32_t stem_mark = it.ip(12);
-        if (stem_mark != stem_mark_) {
-            out_.notes += stem_mark == 1 ? "S+/" : stem_mark == 2 ? "S-/" : "S0/";
-            stem_mark_ = stem_mark;
-        }
-
+        // The words of a column go before its first note: written between a chord's notes
+        // they would split the chord, and the reader gives every note of a column the words
+        // in force at its first.
+        if (!chord_tone) column_words(it, column);
         const int32_t p5 = it.ip(5);
         const int32_t t = it.ip(4) % 100;
-        const int32_t sd = (p5 % 100) / 10;
-        if (sd != 0 && sd != stem_) {
-            const bool natural = (sd == 1 && t < 7) || (sd == 2 && t >= 7);
-            if (natural) {
-                if (stem_ != 0) {
-                    out_.notes += "SO/";
-                    stem_ = 0;
-                }
-            } else if (sd == 1 || sd == 2) {
-                out_.notes += sd == 1 ? "SU/" : "SD/";
-                stem_ = sd;
-            }
-        }
-
-        cue_switch(it.p(4), it.p(7) < 64.0f || it.n <= 7);
         if (first_note_) {
             out_.notes += "O";
             first_note_ = false;
@@ -313,6 +329,32 @@ class LineWriter {
             octave_ = octave;
             have_octave_ = true;
         }
+    }
+
+    // Stem length, stem direction and cue size of a column, from its first note (the reader
+    // gives a column's notes one stem, carried by one of them).
+    void column_words(const Item& it, const NoteColumn& column) {
+        const int32_t stem_mark = it.ip(12);
+        if (stem_mark != stem_mark_) {
+            out_.notes += stem_mark == 1 ? "S+/" : stem_mark == 2 ? "S-/" : "S0/";
+            stem_mark_ = stem_mark;
+        }
+        // The reader's own choice (no stem word in force): up for a column lying below the
+        // middle line (lowest and highest step adding to 13 or less), down otherwise.
+        const int32_t sd = column.stem;
+        if (sd != 0 && sd != stem_) {
+            const int32_t natural = column.lowest + column.highest <= 13 ? 1 : 2;
+            if (sd == natural) {
+                if (stem_ != 0) {
+                    out_.notes += "SO/";
+                    stem_ = 0;
+                }
+            } else if (sd == 1 || sd == 2) {
+                out_.notes += sd == 1 ? "SU/" : "SD/";
+                stem_ = sd;
+            }
+        }
+        cue_switch(it.p(4), it.p(7) < 64.0f || it.n <= 7);
     }
 
     void note_mark(int32_t v, int32_t index) {
@@ -383,9 +425,10 @@ class LineWriter {
     void symbol(const Item& it) {
         const int32_t v = it.ip(5);
         std::string t;
-        float x = it.p(3);
+        // The marks line puts a symbol at its note's x, dynamics too: its note number is
+        // that of its own x.
+        const float x = it.p(3);
         if (v >= 51 && v <= 68) {
-            x += 0.5f;
             if (v == 66 || v == 67) {
                 if (it.p(4) < 11.0f) t = "-";
             } else if (it.p(4) > 3.0f) {
@@ -417,8 +460,10 @@ class LineWriter {
             const int32_t a = it.ip(8);
             t = std::string("TR") + (a == 1 ? "F" : a == 2 ? "S" : a == 3 ? "N" : "") + "W";
         }
+        // The marks line runs an octave or trill line past its last note: taken off, the end
+        // names that note again.
         out_.marks += t + " " + number_text(note_index(it.p(3))) + " " +
-                      number_text(note_index(it.p(6) - 4.167f)) + "/";
+                      number_text(note_index(it.p(6) - ornament_line_extension(it.p(2)))) + "/";
     }
 
     void tremolo(const Item& it) {
@@ -555,15 +600,25 @@ std::string rhythm_token(int32_t code, int32_t n, float p6, float p7, float p9) 
 }
 
 // Contract: see input_lines_text.h.
-InputLinesText write_input_line_text(const std::vector<int32_t>& items, float left, float right,
-                                     int32_t clef_kind) {
+InputLinesText write_input_line_text(const std::vector<int32_t>& items,
+                                     const std::vector<int32_t>& second_pass_items, float left,
+                                     float right, int32_t clef_kind) {
     LineWriter writer(left, right, clef_kind);
-    for (int32_t k : items) {
-        const Item it = item_at(k);
-        writer.first_pass(it, it.ip(1));
+    NoteColumn column;
+    float column_x = 0.0f;
+    bool in_column = false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item it = item_at(items[i]);
+        const bool note = it.ip(1) == kNote;
+        if (note && !(in_column && it.p(3) == column_x)) {
+            column = column_at(items, i);
+            column_x = it.p(3);
+        }
+        in_column = note;
+        writer.first_pass(it, it.ip(1), column);
     }
     for (int32_t k : items) writer.note_tie_sides(item_at(k));
-    for (int32_t k : items) {
+    for (int32_t k : second_pass_items) {
         const Item it = item_at(k);
         writer.second_pass(it, it.ip(1));
     }

@@ -17,14 +17,18 @@ struct InputLinesText {
     int32_t converted = 0;  // items that went into a token
 };
 
-// Writes the items (item numbers, in store order, all of one staff) as typed input lines.
+// Writes the items (item numbers, in store order, all of one staff) as typed input lines: notes,
+// rests, clefs, bar lines, key signatures and meters in the order of items; symbols, hairpins,
+// octave and trill lines, beams and slurs in the order of second_pass_items (the same items, in
+// the order the lines must make them again).
 // left and right are the first and last positions of the range (the neighbours of the first
 // and last note column when a mark's position is turned into a note index); clef_kind is the
 // clef in force at the left edge (0 treble, 1 bass, 2 alto, 3 tenor, 4 percussion; any other
 // value counts as treble). Reads the item store only. The lines are returned whole, however
 // long they grow: the caller decides whether they fit.
-InputLinesText write_input_line_text(const std::vector<int32_t>& items, float left, float right,
-                                     int32_t clef_kind);
+InputLinesText write_input_line_text(const std::vector<int32_t>& items,
+                                     const std::vector<int32_t>& second_pass_items, float left,
+                                     float right, int32_t clef_kind);
 
 // The rhythm token of a note or rest (code, P6, P7, P9 and its parameter count n): "G" for a
 // grace value (32 quarters or more), a letter for the common values, else the denominator of

@@ -233,11 +233,7 @@ bool mark_line(const MarkEntry& m, const MarkTarget& t, NoteRows& notes) {
         }
     } else {
         row(5) = 1.0f;
-        const int32_t staff = static_cast<int32_t>(InputStaff);
-        const float size = (staff >= 1 && staff <= layout::kMaxStaves)
-                               ? layout::StaffTables.StaffScale(staff) / 25.0f
-                               : 1.0f;
-        extension = size / 6.0f;
+        extension = ornament_line_extension(InputStaff);
         if (m.code == 95) {
             row(7) = -8.0f;
             row(12) = 1.0f;
@@ -289,6 +285,15 @@ void build_marks(bool by_column) {
 }
 
 }  // namespace
+
+// Contract: see the header. Reads StaffScale only.
+float ornament_line_extension(float staff_word) {
+    const int32_t staff = static_cast<int32_t>(staff_word);
+    const float size = (staff >= 1 && staff <= layout::kMaxStaves)
+                           ? layout::StaffTables.StaffScale(staff) / 25.0f
+                           : 1.0f;
+    return size / 6.0f;
+}
 
 void build_mark_items() { build_marks(true); }
 

@@ -19,6 +19,10 @@ void build_mark_items();
 // The same with note n the n-th note row, every chord note by itself (the flip of a beamed
 // group, which puts each mark back on the note that carried it).
 void build_mark_items_on_rows();
+// How far an octave or trill line of the staff (its number as stored, P2) runs past its last
+// note's x: a sixth of the staff's size (1.0 for a staff out of range). The lines written back
+// from the page take it off again.
+float ornament_line_extension(float staff_word);
 // The mark placement rules live with the layout, which places marks again when a beam turns
 // a stem.
 using layout::compute_mark_offset;
