@@ -1,6 +1,6 @@
 // Procedures of other editing commands that the item words call: the item editor's move-step
-// report and tool palettes (not built yet: stand-ins in engine/commands/family_stubs.cpp note
-// themselves in the stub trace), the ends of attached items and the rhythm-letter reader.
+// report and tool palettes, the ends of attached items and the rhythm-letter reader; and the
+// developer test of the front-end's window services.
 #pragma once
 
 #include <cstdint>
@@ -26,5 +26,7 @@ void set_slider_step();
 // The I family: I words other than "IF" (and "INVI") go to the keyword editor, which takes an
 // item into editing ("I n", and "I*" after a new item).
 void run_i_command();
+// The developer lines "rr" + letter: the window service of that letter, with test values.
+void test_frontend_services();
 
 }  // namespace edit

@@ -25,6 +25,7 @@ ItemEndsStateRecord ItemEndsState;
 // ---- box input --------------------------------------------------------------------------------
 
 int32_t PendingBoxStep = 0;
+int32_t BoxEdgeWord = 0;
 core::Array1<int32_t, 256> StaffMarks;
 core::Array1<int32_t, 2> LastBoxOutlineX;
 BoxOutlineRecord BoxOutline;
@@ -66,6 +67,7 @@ int32_t LastEditedItem = 0;
 // ---- step words, slider, colour and palettes -------------------------------------------------
 
 int32_t EndMoveMode = 0;
+int32_t DragStepWord = 0;
 core::Array1<int32_t, 6> HorizontalEditParams;
 core::Array1<int32_t, 2> VerticalEditParams;
 float HorizontalMoveStep = 1.0f;
@@ -126,6 +128,7 @@ void reset_edit_tables() {
 
     // box input
     PendingBoxStep = 0;
+    BoxEdgeWord = 0;
     StaffMarks.fill(0);
     LastBoxOutlineX.fill(0);
     BoxOutline = BoxOutlineRecord{};
@@ -165,6 +168,7 @@ void reset_edit_tables() {
 
     // step words, slider, colour and palettes
     EndMoveMode = 0;
+    DragStepWord = 0;
     HorizontalEditParams.fill(0);
     VerticalEditParams.fill(0);
     HorizontalMoveStep = 1.0f;

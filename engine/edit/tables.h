@@ -58,6 +58,9 @@ extern ItemEndsStateRecord ItemEndsState;
 // number; 10 marks a one-staff selection, 'Y' a box shown without its outline. Set by the area
 // commands, read by box input.
 extern int32_t PendingBoxStep;
+// The box-edge word: -1 while a box's edges may still be dragged (a "|" line then reads the
+// drawn box), 0 when no box is being drawn. Written by the interpreter's box continuation.
+extern int32_t BoxEdgeWord;
 // -1 for every staff number that some item of the page has as its P2; rebuilt at each drawn box.
 extern core::Array1<int32_t, 256> StaffMarks;
 // Left and right x (display units, second-page offset included) of the last box outline shown;
@@ -187,6 +190,8 @@ extern float VerticalMoveStep;
 // The slider: the parameter being slid (-1 while it is asked for, 0 none) and its step.
 extern int32_t SliderParameter;
 extern float SliderStep;
+// The step of a parameter drag with the mouse (0: none); the front-end's drag token reads it.
+extern int32_t DragStepWord;
 // The colour the colour dialog offers first: the last one chosen (a 0x00BBGGRR word).
 extern int32_t ColourDialogPreset;
 // The tool palette shown last (0 = the general palette after editing ended).

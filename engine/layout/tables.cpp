@@ -10,6 +10,7 @@
 namespace layout {
 
 StaffTablesRecord StaffTables;
+core::Array1<int32_t, 2> StaffLayoutCounters;
 int32_t MaxStaffNumber = kMaxStaves;
 int32_t ShowInvisibleItems = 1;
 ColumnRecordsRecord ColumnRecords;
@@ -136,6 +137,7 @@ void reset_layout_tables() {
     StaffTables.StaffLineWidthCode.fill(0);
     StaffTables.StaffColour.fill(0.0f);
     StaffTables.CurrentStaff = 0;
+    StaffLayoutCounters.fill(0);
     MaxStaffNumber = kMaxStaves;
     ShowInvisibleItems = 1;
     reset_input_work_tables();

@@ -26,6 +26,10 @@ struct StaffTablesRecord {
 };
 extern StaffTablesRecord StaffTables;
 
+// The S family's two counters: the interpreter hands them the integers kept by "ry" after
+// every S word.
+extern core::Array1<int32_t, 2> StaffLayoutCounters;
+
 // Highest staff number an item may have (256).
 extern int32_t MaxStaffNumber;
 

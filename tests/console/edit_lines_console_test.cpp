@@ -1,6 +1,7 @@
 // Lines typed into the console while an item is edited: the comma form, the slider, steps in
 // points, the copy and delete words after a refused copy, and words the editor does not take.
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,36 @@ TEST_F(EditLinesConsoleTest, CommaLineOnASlurKeepsItsEnds) {
     EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 7, 8, 1})) << out;
     type({"I 2", ",,,,4.5", "X"});
     EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 4.5f, 8, 1}));
+}
+
+// Blanks among the leading commas only separate them: ", , ,7" names P4 as ",,,7" does.
+TEST_F(EditLinesConsoleTest, CommaLineWithBlanksAmongItsCommas) {
+    std::string out = type(with(kSlur, {", , ,7", "X"}));
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 7, 7, 40, 1})) << out;
+    out = type({"X", "1 1 60 4 10 0 2", ",, ,8", "X"});
+    EXPECT_EQ(params(3), (std::vector<float>{1, 1, 60, 8, 10, 0, 2})) << out;
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 7, 7, 40, 1}));
+}
+
+TEST_F(EditLinesConsoleTest, CommaLineInACommandFile) {
+    type(with(kSlur, {"X"}));
+    {
+        std::ofstream file("blanks.cmd");
+        file << "I 2\n, , ,7\n,,,,,, 3\nST\n";
+    }
+    const std::string out = type({"RE blanks.cmd"});
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 7, 7, 40, 3})) << out;
+    EXPECT_FALSE(has(out, "unknown word")) << out;
+    EXPECT_EQ(core::ItemCount, 2);
+}
+
+// "RGT" chosen for one slur does not carry over to the next one edited.
+TEST_F(EditLinesConsoleTest, EndModeDoesNotCarryOverToTheNextItem) {
+    type(with(kSlur, {"X", "5 1 30 5 7 50 1", "X"}));
+    const std::string out = type({"I 2", "RGT", "X", "I 3", "R 5", "X"});
+    EXPECT_EQ(params(3), (std::vector<float>{5, 1, 35, 5, 7, 55, 1})) << out;
+    EXPECT_EQ(params(2), (std::vector<float>{5, 1, 20, 5, 7, 40, 1})) << out;
+    EXPECT_EQ(edit::EndMoveMode, 0);
 }
 
 TEST_F(EditLinesConsoleTest, CommaLineTakesTwelveNumbersAtMost) {

@@ -91,7 +91,7 @@ TEST_F(InterpreterTest, WordsThatAreNoItemNamesReachTheirRows) {
     EXPECT_TRUE(fe_.message_boxes.empty());
     type("EDX");
     EXPECT_EQ(fe_.message_boxes.back(), unknown("EDX"));
-    EXPECT_FALSE(reached("run_ed_command"));
+    EXPECT_EQ(core::PendingBoxOperation, 0);  // no ED box operation started
     EXPECT_EQ(core::ItemCount, 0);
 }
 
@@ -145,10 +145,9 @@ TEST_F(InterpreterTest, EiTogglesWhetherNewItemsGoToEditing) {
     type("EI");
     EXPECT_EQ(core::NewItemsToEdit, -1);
     EXPECT_EQ(fe_.message_boxes.back(), "New items will NOT go direct to edit.");
-    clear_trace();
     type("5 1 2");
     EXPECT_EQ(item(1), (std::vector<float>{3, 5, 1, 2}));  // the item was entered
-    EXPECT_FALSE(reached("decode_edit_keywords"));         // no editing afterwards
+    EXPECT_EQ(core::EditedItemNumber, 0);                  // no editing afterwards
     type("EI");
     EXPECT_EQ(fe_.message_boxes.back(), "New items will go direct to edit.");
     EXPECT_EQ(core::NewItemsToEdit, 1);
@@ -228,7 +227,7 @@ TEST_F(InterpreterTest, UnknownWordsAndLetterRowsWithABlankSecondLetter) {
         EXPECT_EQ(fe_.message_boxes.back(), unknown(word)) << word;
     }
     EXPECT_EQ(core::ItemCount, 0);
-    EXPECT_FALSE(reached("cut_copy_paste_area"));
+    EXPECT_EQ(core::PendingBoxOperation, 0);  // no area copy waits for a box
     const auto boxes = fe_.message_boxes.size();
     type("Y");  // does nothing
     EXPECT_EQ(fe_.message_boxes.size(), boxes);
@@ -281,7 +280,6 @@ TEST_F(InterpreterTest, PlayLoopTakesPlayWordsAndEndsAtOnceWithNothingToPlay) {
     EXPECT_EQ(fe_.message_boxes.back(), unknown("HELLO"));
     EXPECT_EQ(core::PlayLoopActive, 1);
     EXPECT_EQ(core::ItemCount, 1);
-    clear_trace();
     fe_.answer_dialog(2);  // the Sound dialog cancelled: nothing to play
     type("MM120");
     EXPECT_EQ(core::PlayTempo, 0);  // the request is consumed

@@ -92,16 +92,6 @@ class InterpreterTest : public ::testing::Test {
         text.resize(text.size() + (word.size() < 9 ? 9 - word.size() : 0), ' ');
         return text;
     }
-    // The stubs of the families not built yet note their calls: whether one ran since the last
-    // clear_trace(), and with which argument it ran last.
-    static void clear_trace() { core::FamilyStubTrace.calls.clear(); }
-    static bool reached(std::string_view name) {
-        return core::FamilyStubTrace.latest(name) != nullptr;
-    }
-    static int32_t argument(std::string_view name) {
-        const core::FamilyStubCall* call = core::FamilyStubTrace.latest(name);
-        return call != nullptr ? call->argument : -12345;
-    }
     // Whether a message box, or a question, held the text.
     bool shown(const std::string& text) const { return holds(fe_.message_boxes, text); }
     bool asked(const std::string& text) const { return holds(fe_.questions, text); }

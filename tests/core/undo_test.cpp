@@ -338,7 +338,6 @@ TEST_F(UndoTest, UndeletePutsTheItemBackAndEditsIt) {
     const std::vector<float> full = page();
     core::delete_item(5);
     ASSERT_EQ(core::ItemCount, 9);
-    clear_trace();
     type("UNDELETE");
     EXPECT_EQ(core::ItemCount, 10);
     EXPECT_EQ(page(), full);
@@ -465,7 +464,6 @@ TEST_F(UndoTest, RsLoadsTheBackupAnotherDocumentOrTheSameAgain) {
 
 TEST_F(UndoTest, OtherRWords) {
     type_all({"8 3 0", "1 3 10 5"});
-    clear_trace();
     type("RI");
     EXPECT_EQ(edit::ShownPalette, 134);
     type("RIP 2 10 12 3");

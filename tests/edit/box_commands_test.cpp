@@ -142,7 +142,6 @@ TEST_F(BoxCommandsTest, CutWordEndsAtItsConfirmedBoxAndWritesTheFile) {
 
 TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     make_page();
-    clear_trace();
     int32_t operation = 8;
     edit::PendingBoxStep = 6;
     core::ChangesMadeFlag = 0;
@@ -151,7 +150,6 @@ TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     edit::run_box_command(operation);
     EXPECT_EQ(core::ChangesMadeFlag, 1);  // the system was justified
     EXPECT_EQ(operation, 0);
-    clear_trace();
     operation = 11;
     fe_.answer_yes_no(kYes);
     core::CommandLine.set("3 50 20 3");
@@ -160,7 +158,6 @@ TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     EXPECT_EQ(edit::BoxTransposeRange.left, 50.0f);
     EXPECT_GT(edit::BoxTransposeRange.right, 50.0f);  // not beyond the left: the page's end
     // A whole staff with the dialog answered: its notes move a whole step.
-    clear_trace();
     operation = 11;
     fe_.answer_yes_no(kYes);
     ScriptedFrontEnd::DialogAnswer setup;
@@ -173,7 +170,6 @@ TEST_F(BoxCommandsTest, JustifyAndTransposeBoxesAreHandedOver) {
     EXPECT_EQ(note_levels(3), (std::vector<float>{2.0f, 3.0f}));
     EXPECT_EQ(note_levels(1), (std::vector<float>{3.0f}));
     // A refused box hands nothing over.
-    clear_trace();
     operation = 8;
     core::ChangesMadeFlag = 0;
     fe_.answer_yes_no(kExit);

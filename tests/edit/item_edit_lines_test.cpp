@@ -21,7 +21,6 @@ class ItemEditLines : public InterpreterTest {
         core::EditItemParams.fill(0.0f);
         const float note[] = {1, 1, 100, 1, 10, 0, 1};
         for (int k = 1; k <= 7; ++k) core::EditItemParams(k) = note[k - 1];
-        clear_trace();
     }
 };
 

@@ -28,7 +28,6 @@ class ItemWords : public InterpreterTest {
   protected:
     void SetUp() override {
         InterpreterTest::SetUp();
-        clear_trace();
         // An applied word commits the edited item's preview, which is drawn.
         bind_output_lists();
     }

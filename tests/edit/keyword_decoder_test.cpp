@@ -86,7 +86,6 @@ TEST_F(KeywordDecoder, PendingChangesAreStoredBeforeMovingOn) {
     page_with_notes();
     edit(2, {1, 1, 100, 1, 12, 0, 1});
     edit::EditChangesPending = 1;
-    clear_trace();
     decode("N");
     // The item as it was before the store is kept for RESTORE; the store has the change.
     EXPECT_EQ(edit::RestoreItemNumber, 2);

@@ -215,7 +215,6 @@ TEST_F(ParameterLine, TextHeaderDecidesWhichPairsApply) {
 
 TEST_F(ParameterLine, BeamPairsHandHeightToTheDecoderAndSwapSlots) {
     edit_item({6, 1, 100, 5, 0, 0, 0, 7, 0, 0, 3, 0, 0, -1, 0});
-    clear_trace();
     const int32_t used = core::ItemWordsUsed;
     apply({5, 2, 8, -12, 9, 1, 0});
     // The decoder's "SP" word ran (it blanks its two letters) and the beam was refitted in the

@@ -1,17 +1,6 @@
-// Entries of the command families and services that the interpreter calls and that are not
-// built yet, each declared in the namespace of the subsystem that will own it, with the words
-// of those subsystems that the interpreter reads or writes.
-//
-// family_stubs.cpp defines them for now: a command family reports its command word with the
-// unknown-word message, so that nothing fails silently; a helper that is not a command does the
-// least it sensibly can (often nothing). When a family is built, its owner deletes its
-// declaration here and its stub there, and declares the real routine in its own header.
+// The command families and services that the interpreter's letter rows call: their owners'
+// headers in one place, and the S family's word routine, which lives with the letter rows.
 #pragma once
-
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
-#include <vector>
 
 #include "engine/commands/files/document_state.h"
 #include "engine/commands/files/file_commands.h"   // run_file_command, save_current_document, titles
@@ -46,9 +35,11 @@
 #include "engine/edit/text/text_command.h"         // run_text_command
 #include "engine/edit/text/text_files.h"           // view_text_file
 #include "engine/edit/text/text_lines.h"           // edit_text_in_dialog
+#include "engine/input/mode/input_mode.h"          // run_input_mode
 #include "engine/input/typed/new_item_defaults.h"  // set_new_item_from_letters
 #include "engine/layout/staves/measure_command.h"        // run_measure_command
 #include "engine/layout/staves/staff_layout_commands.h"  // run_staff_layout_command
+#include "engine/layout/tables.h"                      // StaffLayoutCounters
 #include "engine/layout/view/view_settings.h"          // set_view_top_bottom, ...
 #include "engine/layout/view/zoom_fit.h"               // zoom_to_fit_width
 #include "engine/layout/view/zoom_steps.h"             // step_zoom, update_view_geometry
@@ -57,10 +48,6 @@
 #include "output/p_commands.h"                    // run_p_command
 #include "output/tables.h"                        // OutputNameField
 
-// ============================================================================================
-// Engine core: files, undo, sorting, status, developer files, mini macros,
-// item-editing words
-// ============================================================================================
 namespace core {
 
 // The words of the S family: the save words "SM", "SN", "SA" and the status word "SI" (with no
@@ -68,55 +55,4 @@ namespace core {
 // S row of the interpreter and the front-end's Save-As service call it.
 void run_s_family_word();
 
-// The stubs that ran, in order, with their argument: tests watch the routing through it until
-// the families exist. Only the latest kFamilyStubTraceLength calls are kept.
-struct FamilyStubCall {
-    const char* name = "";
-    int32_t argument = 0;
-};
-constexpr std::size_t kFamilyStubTraceLength = 256;
-struct FamilyStubTraceRecord {
-    std::vector<FamilyStubCall> calls;
-    // The latest call of the stub name (nullptr when it has not run since the last clear).
-    const FamilyStubCall* latest(std::string_view name) const;
-};
-extern FamilyStubTraceRecord FamilyStubTrace;
-
-// The words above back to their start-up values (reset_interpreter_tables calls it).
-void reset_family_stub_words();
-
 }  // namespace core
-
-// ============================================================================================
-// Notation layout
-// ============================================================================================
-namespace layout {
-
-// The S family's two counters; the interpreter hands them the integers kept by "ry".
-extern core::Array1<int32_t, 2> StaffLayoutCounters;
-
-}  // namespace layout
-
-// ============================================================================================
-// Music input
-// ============================================================================================
-namespace input {
-
-// The typed-input mode on one staff (its words: engine/input/tables.h).
-void run_input_mode();
-
-}  // namespace input
-
-// ============================================================================================
-// Editing commands
-// ============================================================================================
-namespace edit {
-
-void test_frontend_services();             // developer lines "rr", "rrh"
-
-
-extern int32_t BoxEdgeWord;   // the box-edge word of the box operations
-extern int32_t DragStepWord;  // the step of a parameter drag
-
-}  // namespace edit
-

@@ -71,7 +71,7 @@ void reset_interpreter_tables() {
     MoveCaption.blank();
     EditRestoreCopy = EditRestoreCopyRecord{};
     InterpreterDepth = 0;
-    reset_family_stub_words();
+    MiniMacroTable.fill(FixedText<80>());
 }
 
 }  // namespace core

@@ -280,6 +280,39 @@ void build_comma_pairs() {
     ParamBuffer(2 * pairs + 1) = 0.0f;
 }
 
+// Prepares the "," line `typed` (as typed, or as a command file gave it) and scans it. Blanks
+// among the leading commas only separate them: the scan would read each blank there as a field
+// of its own, pairing the numbers with the wrong parameters and setting the ones between to 0
+// (", , ,7" would set P4..P7 to 0 and P8 to 7). A command file's trailing comment (from " %")
+// is no part of the line. The line itself is read, never the next line of an open file.
+void prepare_comma_line(const FixedText<512>& typed) {
+    int32_t end = typed.trimmed_length();
+    for (int32_t k = 2; k < end; ++k) {
+        if (MacroUnit != 0 && typed(k) == ' ' && typed(k + 1) == '%') {
+            end = k - 1;
+            break;
+        }
+    }
+    FixedText<512> line;
+    int32_t n = 0;
+    int32_t i = 1;
+    for (; i <= end && static_cast<unsigned char>(typed(i)) <= ','; ++i)
+        if (typed(i) != ' ') line(++n) = typed(i);
+    for (; i <= end; ++i) line(++n) = typed(i);
+    CommandLine = line;
+    const int32_t unit = MacroUnit;
+    MacroUnit = 0;
+    read_next_command_line();
+    MacroUnit = unit;
+}
+
+// A "," line of the edited item: its pairs go to the edit-item command.
+CommandFlow run_comma_line(const FixedText<512>& typed) {
+    prepare_comma_line(typed);
+    build_comma_pairs();
+    return run_edit_item_step(false);
+}
+
 // The current line as typed, from its first non-blank character.
 std::string_view typed_word() {
     const std::string_view typed = SecondLine.view();
@@ -301,11 +334,7 @@ void set_move_caption(const char* caption) {
 CommandFlow run_edit_line() {
     set_palette_variant_code();
     const FixedText<512> raw = CommandLine;
-    if (raw(1) == ',') {
-        read_next_command_line();
-        build_comma_pairs();
-        return run_edit_item_step(false);
-    }
+    if (raw(1) == ',') return run_comma_line(raw);
     if (raw(1) == '[' || raw(1) == ']') edit::convert_bracket_size_codes();
     if (raw.starts_with("ab") && raw.sub(3, 8) == "      " && edit::EditChangesPending == 0) {
         CommandLine.set("~");
@@ -482,6 +511,11 @@ CommandFlow run_item_edit_lines() {
     }
     return run_edit_line();
 }
+
+// Contract: a "," line that a command file gave while an item is edited (prepared already, as
+// read in SecondLine): its numbers are paired as a typed "," line's are and applied to the
+// edited item.
+CommandFlow run_prepared_comma_line() { return run_comma_line(SecondLine); }
 
 // Contract: the keyword path for a prepared line (E and S words, Esc while editing).
 CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }

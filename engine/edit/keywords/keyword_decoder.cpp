@@ -117,6 +117,8 @@ void end_edit_mode(bool copy_line) {
         LastEditedItem = core::EditedItemNumber;
     }
     core::EditedItemNumber = 0;
+    // The end mode (LFT, RGT) belongs to the item it was chosen for.
+    EndMoveMode = 0;
     core::MessageLine.blank();
     core::MessageLine.put(1, 19, "Exit from Edit Mode");
     core::MessageLine(20) = '\0';
@@ -144,7 +146,8 @@ void end_edit_mode(bool copy_line) {
 }
 
 // Takes item n into editing (n beyond the last item: the last item). With no items at all the
-// editor has nothing to edit and edit mode ends.
+// editor has nothing to edit and edit mode ends. Every item taken into editing starts with both
+// ends moving: an end mode chosen for another item would move only one end of this one.
 void edit_item(int32_t n) {
     store_pending_changes();
     if (n > core::ItemCount) n = core::ItemCount;
@@ -152,6 +155,7 @@ void edit_item(int32_t n) {
         end_edit_mode(false);
         return;
     }
+    EndMoveMode = 0;
     core::EditedItemNumber = n;
     LastEditedItem = n;
     EditSearch.scan_item = n;

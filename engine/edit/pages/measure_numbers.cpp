@@ -51,6 +51,9 @@ struct System {
     int32_t last = 0;
 };
 
+// a + b, held to the integers: typed settings may be as large as the integers go.
+int32_t plus(int32_t a, double b) { return core::int_of(static_cast<double>(a) + b); }
+
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(ItemStartTable(k))); }
 // P j of item k; 0 beyond its count.
 float p(int32_t k, int32_t j) {
@@ -77,10 +80,10 @@ void read_typed(Run& run) {
         m.front_only = 0;
         return;
     }
-    run.counter = m.continue_numbers != 0 ? m.last_number : core::int_of(P(2)) - 1;
+    run.counter = m.continue_numbers != 0 ? m.last_number : plus(core::int_of(P(2)), -1);
     m.interval = core::int_of(P(3));
     m.start_bar = core::int_of(P(4));
-    run.first_numbered = m.start_bar + core::int_of(P(5));
+    run.first_numbered = plus(m.start_bar, core::int_of(P(5)));
     m.repeat_first_ending = core::int_of(P(6));
     m.first_bar = core::int_of(P(7));
     m.front_only = m.interval == 0 ? 1 : 0;
@@ -92,7 +95,7 @@ bool read_dialog(Run& run) {
     auto& m = MeasureNumberSettings;
     core::Array1<int32_t, 19> a;
     a.fill(0);
-    a(1) = m.last_number + 1;
+    a(1) = plus(m.last_number, 1);
     a(2) = m.front_only;
     a(3) = m.interval == 1 ? 1 : 0;
     a(4) = m.interval == 4 ? 1 : 0;
@@ -104,12 +107,12 @@ bool read_dialog(Run& run) {
     a(10) = m.first_bar;
     a(11) = m.continue_numbers;
     if (core::front_end().RunMeasureNumbersDialog(a) == kDialogCancel) return false;
-    run.counter = a(1) - 1;
+    run.counter = plus(a(1), -1);
     m.interval = a(6) == 1 ? 10 : a(5) == 1 ? 5 : a(4) == 1 ? 4 : a(3);
     m.front_only = a(2);
     m.start_bar = a(7);
     m.skip_pickup = a(8);
-    run.first_numbered = a(7) + a(8);
+    run.first_numbered = plus(a(7), a(8));
     m.repeat_first_ending = a(9);
     m.first_bar = m.start_bar != 0 ? 1 : (m.interval >= 2 ? 1 : a(10));
     m.continue_numbers = a(11);
@@ -223,8 +226,8 @@ bool number_system(const System& sys, Run& run) {
         if (code == kNoteCode || code == kRestCode) music_since_bar = true;
         if (code == kRestCode && n >= 5 && p(k, 5) < -1.0f) {
             const int32_t kind = core::int_of(p(k, 5));
-            if (kind <= -11 && kind >= -19) run.counter += -kind - 11;
-            if (n >= 8 && p(k, 8) > 0.0f) run.counter += core::int_of(p(k, 8)) - 1;
+            if (kind <= -11 && kind >= -19) run.counter = plus(run.counter, -kind - 11);
+            if (n >= 8 && p(k, 8) > 0.0f) run.counter = plus(run.counter, core::int_of(p(k, 8)) - 1.0);
         }
         const bool bar = counting_bar(k);
         if (!bar && code != kClefCode) continue;
@@ -234,16 +237,16 @@ bool number_system(const System& sys, Run& run) {
         const float x = p(k, 3);
         if (have_last_number && x == last_number_x) continue;
         if (bar && m.repeat_first_ending != 0 && n >= 5 && p(k, 5) == 3.0f)
-            run.counter -= first_ending_bars(x, taken, brackets, bars);
+            run.counter = plus(run.counter, -first_ending_bars(x, taken, brackets, bars));
 
         line_started = true;
         music_since_bar = false;
         last_is_bar = bar;
         last_raised = false;
         last_number_start = 0;
-        ++run.count;
+        run.count = plus(run.count, 1);
         if (run.count < run.first_numbered) continue;
-        ++run.counter;
+        run.counter = plus(run.counter, 1);
         last_raised = true;
         const int32_t c = run.counter;
         if (c == 0) continue;
@@ -265,8 +268,8 @@ bool number_system(const System& sys, Run& run) {
         --core::ItemCount;
         ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
     }
-    --run.count;
-    if (last_raised) --run.counter;
+    run.count = plus(run.count, -1);
+    if (last_raised) run.counter = plus(run.counter, -1);
     return true;
 }
 

@@ -535,8 +535,8 @@ void redraw_edited_item() {
 // when its P14 is -1.0, else 13, followed by INT((P12 + 3) / 4) words of EditTextBuffer; fewer
 // than 3 P's are stored as 3 with the missing ones 0.0. With no item being edited the record
 // becomes item ItemCount + 1; while one is edited it is a scratch record at ItemCount + 2.
-// Refused with a message, the store untouched: at ItemCountLimit items, and when the record
-// would not fit in ItemStore. A count larger than p holds is a defect.
+// Refused with a message, the store untouched: at ItemCountLimit items when a new item is to
+// be added, and when the record would not fit in ItemStore. A count larger than p holds is a defect.
 // Contract: see the header. Writes ItemCount, ItemWordsUsed and PathPointList's count.
 void rewind_store_to_item() {
     int32_t k = AppendTargetItem;
@@ -549,7 +549,8 @@ void rewind_store_to_item() {
 }
 
 bool append_item(int32_t& n, const float* p, int32_t available) {
-    if (core::ItemCount >= ItemCountLimit) {
+    // The limit counts items: the scratch record of an edited item adds none.
+    if (core::EditedItemNumber == 0 && core::ItemCount >= ItemCountLimit) {
         // The item that was to come is dropped: the store ends after the last item, whole.
         AppendTargetItem = core::ItemCount + 1;
         rewind_store_to_item();

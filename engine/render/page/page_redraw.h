@@ -25,8 +25,9 @@ void redraw_edited_item();
 
 // Appends the record [n, P1..Pn] at the end of ItemStore (text items take their characters from
 // EditTextBuffer). p holds P1 at p[0] and has room for `available` values. Refuses, with a
-// message to the user and the store untouched, when the item limit is reached or the record
-// does not fit; returns whether it appended. n comes back as the count of P's written.
+// message to the user and the store untouched, when a new item would pass the item limit or
+// the record does not fit; returns whether it appended. n comes back as the count of P's
+// written.
 bool append_item(int32_t& n, const float* p, int32_t available);
 
 // Cuts the store back to the start word of item AppendTargetItem, to be written again: the
