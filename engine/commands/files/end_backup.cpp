@@ -52,6 +52,13 @@ std::string typed_name_of(const std::string& path) {
     return TempDirPrefix.trimmed() + fs::path(path).filename().string();
 }
 
+// The same file, also when the work folder is reached by another path than when it was
+// recorded.
+bool same_file(const std::string& a, std::string_view b) {
+    std::error_code ec;
+    return a == b || fs::equivalent(a, std::string(b), ec);
+}
+
 bool is_plain_file(const std::string& path) {
     std::error_code ec;
     return fs::is_regular_file(fs::symlink_status(path, ec));
@@ -159,7 +166,7 @@ std::vector<std::string> tell_backups_kept_at_end() {
     std::vector<EndedBackup> left;
     for (const EndedBackup& e : entries) {
         if (!is_plain_file(e.path)) continue;  // loaded or removed since
-        const bool mine = e.path == own;
+        const bool mine = same_file(e.path, own);
         if (!mine && !is_kept_backup(e.path)) {
             left.push_back(e);  // another running copy's own backup: its start tells of it
             continue;
@@ -181,13 +188,13 @@ bool set_aside_backup_kept_at_end() {
     const std::string own = own_backup_path();
     std::vector<EndedBackup> left;
     for (const EndedBackup& e : entries)
-        if (e.path != own) left.push_back(e);
+        if (!same_file(e.path, own)) left.push_back(e);
     if (left.size() == entries.size()) return true;
     std::string kept;
     if (platform::keep_backup_file(own, platform::work_folder(), kept)) {
         std::string name;
         for (const EndedBackup& e : entries)
-            if (e.path == own) name = e.name;
+            if (same_file(e.path, own)) name = e.name;
         left.push_back({kept, name});
         const std::string typed = typed_name_of(kept);
         MessageLine.set("*** The backup of " + name + " kept when the program was ended is now " +
@@ -204,11 +211,8 @@ void forget_backup_kept_at_end(std::string_view loaded) {
     std::vector<EndedBackup> entries = read_record();
     if (entries.empty() || loaded.empty()) return;
     std::vector<EndedBackup> left;
-    for (const EndedBackup& e : entries) {
-        std::error_code ec;
-        const bool same = e.path == loaded || fs::equivalent(e.path, std::string(loaded), ec);
-        if (!same) left.push_back(e);
-    }
+    for (const EndedBackup& e : entries)
+        if (!same_file(e.path, loaded)) left.push_back(e);
     if (left.size() != entries.size()) write_record(left);
 }
 
