@@ -10,6 +10,9 @@
 #include <ostream>
 #include <sstream>
 
+#include <poll.h>
+
+#include "engine/commands/files/end_backup.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/shown_page.h"
@@ -18,6 +21,8 @@
 #include "engine/core/tables.h"
 #include "output/midi_tables.h"
 #include "output/output_choice.h"
+#include "platform/end_signals.h"
+#include "platform/work_copies.h"
 
 namespace {
 
@@ -81,14 +86,16 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     using traits = std::istream::traits_type;
     out_.flush();
     line.clear();
-    traits::int_type c = in_.get();
-    if (after_cr_ && c == '\n') c = in_.get();
+    // Input that never makes us wait (a command file) must not hide an end signal.
+    if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
+    traits::int_type c = next_char();
+    if (after_cr_ && c == '\n') c = next_char();
     after_cr_ = false;
     if (traits::eq_int_type(c, traits::eof())) {
         input_ended_ = true;
         return false;
     }
-    for (; !traits::eq_int_type(c, traits::eof()); c = in_.get()) {
+    for (; !traits::eq_int_type(c, traits::eof()); c = next_char()) {
         if (c == '\n') break;
         if (c == '\r') {
             after_cr_ = true;
@@ -98,6 +105,32 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     }
     ++line_number_;
     return true;
+}
+
+// Contract: see the header. The stream's own buffer is asked first (in_avail), so that poll
+// only runs when a read would block.
+int ConsoleFrontEnd::next_char() {
+    const int signal_fd = platform::end_signal_fd();
+    while (input_fd_ >= 0 && signal_fd >= 0 && in_.rdbuf()->in_avail() <= 0) {
+        pollfd watched[2] = {{input_fd_, POLLIN, 0}, {signal_fd, POLLIN, 0}};
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;  // the read below reports what is wrong with the input
+        }
+        if ((watched[1].revents & POLLIN) != 0) {
+            if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
+        }
+        if (watched[0].revents != 0) break;
+    }
+    return in_.get();
+}
+
+void ConsoleFrontEnd::end_by_signal(int sig) {
+    const std::string told = core::keep_page_at_end();
+    if (!told.empty()) out_ << core::shown_text(told) << '\n';
+    out_.flush();
+    platform::release_work_folder();
+    platform::end_as_signal(sig);
 }
 
 void ConsoleFrontEnd::cut_to_line_buffer(std::string& line) {

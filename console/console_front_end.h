@@ -38,6 +38,11 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Prints the graphics list after the last command, to look at what was drawn.
     void set_dump_graphics(bool on) { dump_graphics_ = on; }
 
+    // The descriptor the input stream reads (its buffer drained first), so that a wait for input
+    // also watches the end-signal pipe (platform/end_signals.h); -1 (the default): the input is
+    // no descriptor, and the pipe is only looked at before each line.
+    void set_input_fd(int fd) { input_fd_ = fd; }
+
     // What the console shows, for tests.
     int32_t zoom() const { return zoom_; }
     const std::string& title() const { return title_; }
@@ -136,6 +141,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end
     // of input.
     bool read_line(std::string& line);
+    // The next input character; while none is buffered or ready, waits for input and the
+    // end-signal pipe together.
+    int next_char();
+    // An end signal arrived: the page is kept (keep_page_at_end, its word printed), the work
+    // folder released, and the process ends as the signal asks.
+    [[noreturn]] void end_by_signal(int sig);
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);
@@ -166,6 +177,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
 
     std::istream& in_;
     std::ostream& out_;
+    int input_fd_ = -1;
     std::string input_text_;  // the input edit
     std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
     int32_t last_key_ = 0;

@@ -8,11 +8,14 @@
 #include <string_view>
 
 #include <ext/stdio_filebuf.h>
+#include <unistd.h>
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
+#include "engine/commands/files/end_backup.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "platform/end_signals.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
@@ -60,6 +63,7 @@ int run_console_main(int argc, char** argv) {
     // or a device is named as such and never read (nor waited on).
     std::unique_ptr<__gnu_cxx::stdio_filebuf<char>> file_buffer;
     std::unique_ptr<std::istream> file;
+    int input_fd = STDIN_FILENO;
     if (!command_file.empty()) {
         platform::FileKind kind = platform::FileKind::Missing;
         const int fd = platform::open_regular_file(command_file, false, 0, &kind);
@@ -68,14 +72,19 @@ int run_console_main(int argc, char** argv) {
                       << platform::file_kind_text(kind) << ".\n";
             return 1;
         }
-        file_buffer = std::make_unique<__gnu_cxx::stdio_filebuf<char>>(fd, std::ios::in);
-        file = std::make_unique<std::istream>(file_buffer.get());
+        input_fd = fd;
     }
-    std::istream& in = command_file.empty() ? std::cin : *file;
+    // Standard input is read through a buffer of our own too: a wait for input can then tell
+    // whether a line is already buffered before it watches the descriptor and the end signals.
+    file_buffer = std::make_unique<__gnu_cxx::stdio_filebuf<char>>(input_fd, std::ios::in);
+    file = std::make_unique<std::istream>(file_buffer.get());
+    std::istream& in = *file;
 
     // A reader that went away (a closed pipe) must not end the program unnoticed: writes then
     // fail and the end says so.
     ::signal(SIGPIPE, SIG_IGN);
+    // SIGTERM, SIGHUP and SIGINT reach the input loop, which keeps unsaved changes before the end.
+    platform::watch_end_signals();
 
     core::reset_engine();
     ConsoleFrontEnd console(in, std::cout);
@@ -85,6 +94,8 @@ int run_console_main(int argc, char** argv) {
         core::set_front_end(nullptr);
         return 1;
     }
+    console.set_input_fd(input_fd);
+    core::tell_backups_kept_at_end();
     const int rc = console.run();
     core::set_front_end(nullptr);
     if (!std::cout.flush()) {

@@ -17,6 +17,7 @@ enum class FileKind {
     Folder,      // a folder
     Special,     // a FIFO, a device or a socket: no regular file
     Unreadable,  // a regular file, or a path, this process may not read (permission denied)
+    Loop,        // links that lead round in a loop (or too many of them on the way)
 };
 
 // The kind from the outcomes of the checks: stat_errno is 0 when stat found something (mode is
@@ -37,7 +38,8 @@ int open_regular_file(const std::string& path, bool write_too, int extra_flags,
                       FileKind* kind = nullptr);
 
 // How a kind other than Readable is told after the name: "is a folder, not a file", "is not a
-// regular file", "cannot be read (permission denied)", "was not found". "" for Readable.
+// regular file", "cannot be read (permission denied)", "was not found", "is a link that leads
+// round in a loop". "" for Readable.
 std::string_view file_kind_text(FileKind kind);
 
 }  // namespace platform

@@ -81,22 +81,10 @@ bool stale_copy_folder(const fs::path& folder) {
     return free;
 }
 
-// Moves the backup of a stale copy folder (when it has one) into the work folder under the
-// first free name "!kept-N!save.mus", appending its path to kept. False when a backup is there
-// and could not be kept: the folder must then stay.
-bool keep_backup(const fs::path& folder, const fs::path& work, std::string* kept) {
-    std::error_code ec;
-    fs::path backup;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        if (same_nocase(entry.path().filename().string(), kBackupName)) {
-            backup = entry.path();
-            break;
-        }
-    }
-    if (ec) return false;
-    if (backup.empty()) return true;
-    struct stat st {};
-    if (::lstat(backup.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return true;  // no backup
+// Gives the file backup (a plain file, not a link) a second name in work, the first free
+// "!kept-N!save.mus", never over an existing one, appending its path to kept. False when it
+// could not be kept.
+bool keep_as_kept(const fs::path& backup, const fs::path& work, std::string* kept) {
     for (int n = 1; n <= kMostKeptBackups; ++n) {
         const fs::path target =
             work / (std::string(kKeptHead) + std::to_string(n) + std::string(kBackupName));
@@ -117,6 +105,25 @@ bool keep_backup(const fs::path& folder, const fs::path& work, std::string* kept
         return true;
     }
     return false;
+}
+
+// Moves the backup of a stale copy folder (when it has one) into the work folder under the
+// first free name "!kept-N!save.mus", appending its path to kept. False when a backup is there
+// and could not be kept: the folder must then stay.
+bool keep_backup(const fs::path& folder, const fs::path& work, std::string* kept) {
+    std::error_code ec;
+    fs::path backup;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (same_nocase(entry.path().filename().string(), kBackupName)) {
+            backup = entry.path();
+            break;
+        }
+    }
+    if (ec) return false;
+    if (backup.empty()) return true;
+    struct stat st {};
+    if (::lstat(backup.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return true;  // no backup
+    return keep_as_kept(backup, work, kept);
 }
 
 // Removes the folders of killed copies from work, keeping their backups first.
@@ -140,7 +147,7 @@ void remove_stale_copy_folders(const fs::path& work, std::string* kept) {
 bool shared_work_file(std::string_view name) {
     static constexpr std::string_view kSharedNames[] = {
         "!history.tmp", "!last!.tmp", "!read!.tmp",  "!!cpr.tmp",    "!BB.dat",
-        "!path.tmp",    "midilist",   "ormmidi.mid", "#musdir#.tmp",
+        "!path.tmp",    "midilist",   "ormmidi.mid", "#musdir#.tmp", "!ended!.tmp",
     };
     for (const std::string_view shared : kSharedNames)
         if (same_nocase(name, shared)) return true;
@@ -213,5 +220,12 @@ void release_work_folder() {
 }
 
 const std::string& own_copy_folder() { return g_copy_folder; }
+
+bool keep_backup_file(const std::string& backup, const std::string& work, std::string& kept) {
+    kept.clear();
+    struct stat st {};
+    if (::lstat(backup.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return keep_as_kept(backup, work, &kept);
+}
 
 }  // namespace platform

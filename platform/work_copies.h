@@ -22,8 +22,9 @@ namespace platform {
 // True when the work file name (a bare name, in any case) is a user-level record that every
 // running copy shares: the history, the last-file and last-command-file records, the cut files
 // and group-copy parameters, motive files, saved settings (bounding box, path list, sound
-// settings, music directory), the default MIDI file and kept backups. Every other name (undo,
-// redo, abandon and backup copies, input and output scratch files) belongs to one copy.
+// settings, music directory), the default MIDI file, kept backups and the record of backups
+// written at an end ("!ended!.tmp"). Every other name (undo, redo, abandon and backup copies,
+// input and output scratch files) belongs to one copy.
 bool shared_work_file(std::string_view name);
 
 // Claims work (an existing private folder) for this running copy, as the file comment says:
@@ -40,6 +41,11 @@ void release_work_folder();
 // The folder that holds this copy's own work files: its private folder when it has one,
 // otherwise "" (its work files are in the work folder itself).
 const std::string& own_copy_folder();
+
+// Gives the backup file at the path backup (a plain file) a second name in the folder work, the
+// first free "!kept-N!save.mus" (never over an existing one), whose path goes to kept. The file
+// keeps its own name too. False, kept empty, when it is no plain file or cannot be kept.
+bool keep_backup_file(const std::string& backup, const std::string& work, std::string& kept);
 
 // Releases the claim when it goes out of scope: each front-end keeps one from its start to its
 // end, so that every way out of its main removes the copy's folder.

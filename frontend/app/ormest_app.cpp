@@ -1,11 +1,14 @@
 #include "frontend/app/ormest_app.h"
 
 #include <QMdiSubWindow>
+#include <QSocketNotifier>
+#include <QThread>
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/commands/files/end_backup.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
@@ -19,6 +22,7 @@
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_view.h"
 #include "output/midi_player.h"
+#include "platform/end_signals.h"
 #include "platform/midi_input.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
@@ -67,6 +71,37 @@ void TakeHelpPath() {
 
 bool WindowSystemAvailable() { return env_set("DISPLAY") || env_set("QT_QPA_PLATFORM"); }
 
+namespace {
+
+QtMessageHandler g_earlier_handler = nullptr;
+
+// Qt's X11 plugin, on a lost X connection, warns with this text on the loop's thread and then
+// calls exit(1): the warning is the last point at which the page can still be written.
+void watch_for_lost_display(QtMsgType type, const QMessageLogContext& context,
+                            const QString& text) {
+    static bool kept = false;
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!kept && type == QtWarningMsg &&
+        text.startsWith(QLatin1String("The X11 connection broke")) && app != nullptr &&
+        QThread::currentThread() == app->thread()) {
+        kept = true;
+        KeepPageBeforeEnd();
+        platform::release_work_folder();  // exit() unwinds no stack: the claim goes now
+    }
+    if (g_earlier_handler != nullptr) {
+        g_earlier_handler(type, context, text);
+    } else {
+        std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << '\n';
+    }
+}
+
+}  // namespace
+
+void KeepPageBeforeEnd() {
+    const std::string told = core::keep_page_at_end();
+    if (!told.empty()) std::cerr << "ormest: " << told << '\n';
+}
+
 int RunEditor(int argc, char** argv) {
     QStringList raw;
     for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
@@ -84,6 +119,9 @@ int RunEditor(int argc, char** argv) {
         return 1;
     }
     const platform::WorkFolderRelease release_at_end;
+    // SIGTERM, SIGHUP and SIGINT reach the event loop, which keeps unsaved changes before the end.
+    platform::watch_end_signals();
+    g_earlier_handler = qInstallMessageHandler(watch_for_lost_display);
     COrmestApp app(argc, argv);
     if (!app.InitInstance()) return 1;
     const int rc = app.exec();
@@ -167,5 +205,24 @@ bool COrmestApp::InitInstance() {
     // The window plays what it writes; the console only writes. The device is opened when the
     // first file is played.
     frame_->PlayerWindow()->SetDeviceOpener(&CPlayerWindow::OpenSystemDevice);
+    WatchEndSignals();
+    // Last, so that no message of the start hides it; standard error keeps every one.
+    for (const std::string& text : core::tell_backups_kept_at_end())
+        std::cerr << "ormest: " << text << '\n';
     return true;
+}
+
+// Contract: see the header. The notifier is made only now: a signal that came during the start
+// waits on the pipe until the loop runs, and the page it keeps is the one the start made.
+void COrmestApp::WatchEndSignals() {
+    const int fd = platform::end_signal_fd();
+    if (fd < 0 || end_signals_ != nullptr) return;
+    end_signals_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(end_signals_, &QSocketNotifier::activated, this, [] {
+        const int sig = platform::take_end_signal();
+        if (sig == 0) return;
+        frontend::KeepPageBeforeEnd();
+        platform::release_work_folder();
+        platform::end_as_signal(sig);
+    });
 }

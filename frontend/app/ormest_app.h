@@ -11,6 +11,7 @@
 #include <string>
 
 class CMainFrame;
+class QSocketNotifier;
 class QtFrontEnd;
 
 namespace frontend {
@@ -34,6 +35,11 @@ StartRequest ParseStartArguments(const QStringList& arguments);
 
 // True when a window system can be opened: DISPLAY or QT_QPA_PLATFORM is set (not empty).
 bool WindowSystemAvailable();
+
+// The program is ended from outside (a signal, a lost window system): the page's unsaved
+// changes go to the backup copy (core::keep_page_at_end), and standard error says so. Runs on
+// the engine's thread, between or inside its waits.
+void KeepPageBeforeEnd();
 
 // The editor's main: quiet exit 0 for an embedded or automated start (no such objects exist
 // here); exit 1 with one line on standard error when no window system can be opened, when the
@@ -59,6 +65,11 @@ class COrmestApp : public QApplication {
     QtFrontEnd* FrontEnd() const { return front_end_.get(); }
 
   private:
+    // Watches the end-signal pipe (platform/end_signals.h): a signal keeps the page
+    // (KeepPageBeforeEnd), releases the work folder and ends the process as the signal asks.
+    void WatchEndSignals();
+
+    QSocketNotifier* end_signals_ = nullptr;
     std::unique_ptr<QtFrontEnd> front_end_;
     std::unique_ptr<CMainFrame> frame_;
 };

@@ -16,6 +16,7 @@
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/view/frames.h"
+#include "platform/file_kind.h"
 
 namespace frontend {
 
@@ -221,7 +222,13 @@ bool COrmestDoc::OnOpenDocument(const QString& path) {
         case StageResult::Ok:
             break;
         case StageResult::Unreadable:
-            show_document_message(QStringLiteral("Cannot read the document file ") + path);
+            // Links that lead round in a loop are told as such, as the command bar's get does.
+            if (platform::file_kind(local) == platform::FileKind::Loop) {
+                show_document_message(QStringLiteral("The document file ") + path +
+                                      QStringLiteral(" is a link that leads round in a loop."));
+            } else {
+                show_document_message(QStringLiteral("Cannot read the document file ") + path);
+            }
             return false;
         case StageResult::Short:
             show_document_message(QStringLiteral("The document file is too short: ") + path);

@@ -54,6 +54,7 @@ TEST(FileKindClassifyTest, StatAndReadOutcomesGiveTheKind) {
         {ENOENT, 0, 0, FileKind::Missing},
         {ENOTDIR, 0, 0, FileKind::Missing},
         {EACCES, 0, 0, FileKind::Unreadable},  // a folder on the way may not be searched
+        {ELOOP, 0, 0, FileKind::Loop},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::classify_file(c.stat_errno, c.mode, c.read_errno), c.kind)
@@ -65,6 +66,21 @@ TEST(FileKindClassifyTest, StatAndReadOutcomesGiveTheKind) {
     EXPECT_EQ(platform::file_kind_text(FileKind::Special), "is not a regular file");
     EXPECT_EQ(platform::file_kind_text(FileKind::Unreadable), "cannot be read (permission denied)");
     EXPECT_EQ(platform::file_kind_text(FileKind::Missing), "was not found");
+    EXPECT_EQ(platform::file_kind_text(FileKind::Loop), "is a link that leads round in a loop");
+}
+
+TEST_F(FileKindTest, LinksThatLeadRoundInALoopAreToldAsSuch) {
+    fs::create_symlink(root_ / "loop_b.mus", root_ / "loop_a.mus");
+    fs::create_symlink(root_ / "loop_a.mus", root_ / "loop_b.mus");
+    fs::create_symlink(root_ / "self.mus", root_ / "self.mus");
+    EXPECT_EQ(platform::file_kind(path("loop_a.mus")), FileKind::Loop);
+    EXPECT_EQ(platform::file_kind(path("self.mus")), FileKind::Loop);
+    FileKind kind = FileKind::Readable;
+    EXPECT_EQ(platform::open_regular_file(path("loop_a.mus"), false, 0, &kind), -1);
+    EXPECT_EQ(kind, FileKind::Loop);
+    // Where links are not followed, a link is refused as it always was, not called a loop.
+    EXPECT_EQ(platform::open_regular_file(path("loop_a.mus"), false, O_NOFOLLOW, &kind), -1);
+    EXPECT_EQ(kind, FileKind::Missing);
 }
 
 TEST_F(FileKindTest, RealPathsAreToldApartWithoutOpeningThem) {

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/commands/files/document_file_records.h"
+#include "engine/commands/files/end_backup.h"
 #include "engine/commands/files/file_commands.h"
 #include "engine/commands/files/file_commands_internal.h"
 #include "engine/commands/interpreter/family_entries.h"
@@ -202,15 +203,20 @@ void save_current_document() {
 }
 
 // Contract: see the header. Writes the work-folder file "!save.mus" through the document writer
-// (whole or not at all), with CurrentFileName stored after the words. A failure sets
+// (whole or not at all), with CurrentFileName stored after the words; a backup written at an
+// end and not loaded yet is first kept aside (set_aside_backup_kept_at_end). A failure sets
 // MessageLine, the first time only: the backup runs every few commands, and a box each time
 // would stop the work it is meant to protect.
 void check_file_mode() {
     if (FileMode != 0 || ItemCount == 0) return;
     const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
     const std::string stored = CurrentFileName.trimmed();
-    const DocumentStatus status = write_document(backup, ItemStore, ItemWordsUsed, kDocumentLevel,
-                                                 MetricFlag, std::string_view(stored));
+    // A backup written when the program was ended is kept aside first, never written over.
+    const DocumentStatus status =
+        set_aside_backup_kept_at_end()
+            ? write_document(backup, ItemStore, ItemWordsUsed, kDocumentLevel, MetricFlag,
+                             std::string_view(stored))
+            : DocumentStatus::WriteError;
     if (status == DocumentStatus::Ok) {
         BackupFailureTold = 0;
     } else if (BackupFailureTold == 0) {

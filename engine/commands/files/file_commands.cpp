@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/commands/files/document_file_records.h"
+#include "engine/commands/files/end_backup.h"
 #include "engine/commands/files/file_commands_internal.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/command_line.h"
@@ -167,8 +168,8 @@ void tell_left_out_records(int32_t count, std::string_view file) {
 // Contract: see the header. In order: StaffOffset 0; the front-end's text files go to the text
 // view; "GH" n takes history entry n, "GSV" the backup copy in the work folder; unless the load
 // is a merge, a work copy, or a front-end open that keeps the page's second-page items, the
-// kind-1 question (a "No" ends with nothing changed); "GP" loads PreviousFileName; a merge saves
-// an undo copy and turns "GMN" into "GMR" and "GMB" into "GML" after the highest staff; the
+// kind-1 question (a "No" ends with nothing changed); "GP" loads PreviousFileName; a merge
+// turns "GMN" into "GMR" and "GMB" into "GML" after the highest staff; the
 // name is resolved and loaded; FullWidthInput zooms to the width; a merge notes where its block
 // ends. ChangesMadeFlag and PreviousFileName are put back whenever nothing was loaded.
 void run_file_command() {
@@ -232,7 +233,6 @@ void run_file_command() {
         if (name.is_blank()) name.set(".");
     }
     if (merge) {
-        save_undo_copy();
         if (CommandLine(3) == 'N') {
             CommandLine(3) = 'R';
         } else if (CommandLine(3) == 'B') {
@@ -271,7 +271,8 @@ void run_file_command() {
 
 // Contract: see the header. Reads CommandLine (a merge: "GM" and its third letter), MessageLine
 // ("~~R": the front-end's block), StaffOffset; writes the store and its index, StaffTables,
-// ChangesMadeFlag, UndoSaveMode (a merge), MergeBlockEnd.clamped, the last-file record,
+// ChangesMadeFlag, the undo copy and UndoSaveMode (a merge, once the file is read and fits),
+// MergeBlockEnd.clamped, the last-file record,
 // ItemCursor.number, the names (through the document files), PartialLoadName (a load that is
 // no merge and no work copy) and the output lists.
 bool load_document_file(const FixedText<512>& name_in) {
@@ -342,6 +343,9 @@ bool load_document_file(const FixedText<512>& name_in) {
     }
 
     if (merge) {
+        // The undo copy is the page before the merge, taken only now that the merge happens: a
+        // refused merge leaves the copy of the last change for UNDO.
+        save_undo_copy();
         bool clamped = false;
         merge_document_at_staff_offset(ItemStoreScratch, count, offset, layout::MaxStaffNumber,
                                        clamped);
@@ -374,6 +378,8 @@ bool load_document_file(const FixedText<512>& name_in) {
         record_document_file(CurrentFileName.view(), true);
     }
 
+    // A backup written when the program was ended is on the page now: it needs no more keeping.
+    if (!work_copy) forget_backup_kept_at_end(platform::local_path(file));
     for (int32_t k = 1; k <= ItemCount; ++k) {
         if (int_of(ItemStore(ItemStartTable(k))) < 3) resize_item(k, 3.0f);
     }

@@ -81,8 +81,9 @@ bool resolve_mus_file_name(FixedText<512>& name);
 
 // Loads the resolved name: checks that it exists, asks a merge's staff offset, reads it into
 // ItemStoreScratch and only then puts it into the store (replacing the page, or appending for a
-// merge), rebuilds the index and staff tables, redraws and updates the title. The page is left
-// as it was when the file is missing or damaged or does not fit the store (the user is told;
+// merge after the undo copy is saved), rebuilds the index and staff tables, redraws and updates
+// the title. The page, its names, undo copy, folder and history are left as they were when the
+// file is missing, damaged so that no record can be read, or does not fit the store (told;
 // CommandModeLetters(1) is -1 after a read that failed or was refused, both letters 0 for a
 // missing file). A load that is no merge and no work copy and that lost or changed records
 // leaves the page changed (ChangesMadeFlag 1) and the file in PartialLoadName. A load that is no

@@ -81,7 +81,8 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
 // Reads the document file name (which must exist; it is never created) on unit 3 into words,
 // repairs it and checks its trailer. A name ending "!SAVE" and four more characters is a
 // backup: the name stored in it is shown ("Getting Backup of "). A damaged record shows
-// "*** Input data error.    ***" and keeps the records before it (Ok, info.input_error).
+// "*** Input data error.    ***" and keeps the records before it (Ok, info.input_error); when
+// there are none before it the read fails (BadFormat).
 // Tables: none but words and the message box.
 DocumentStatus read_document(std::string_view name, DocumentWords& words, DocumentReadInfo& info);
 
@@ -101,6 +102,8 @@ DocumentStatus read_front_end_document(std::string_view name, DocumentWords& wor
 // that runs into the trailer, ends the records with the input-data message (name shown).
 // info.repaired counts the records dropped, grown or cut: the page then differs from the file;
 // info.dropped counts the dropped ones alone.
+// A file whose damage or dropped codes leave no record (while it held some) is BadFormat: a
+// load must not turn it into an empty page under its name.
 DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
                                      DocumentReadInfo& info, std::string_view name);
 

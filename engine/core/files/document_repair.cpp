@@ -34,7 +34,8 @@ void show_input_data_error(std::string_view name) {
 // belongs to no record is dropped. BadFormat when the end marker or L is wrong; TooLarge when
 // the repaired records do not fit ItemStoreCapacity. A damaged record (n < 2, or longer than
 // the words left before the trailer) shows the input-data message and ends the records: those
-// before it are kept and the read succeeds.
+// before it are kept and the read succeeds, unless damage or dropped codes leave no record at
+// all (BadFormat).
 DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
                                      DocumentReadInfo& info, std::string_view name) {
     auto at = [in](int32_t i) { return in[i - 1]; };  // words of the file, from 1
@@ -84,6 +85,11 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
         out += params + 1;
         i = next;
     }
+
+    // Damage that leaves not one record would load as an empty page under the file's name: the
+    // file is refused instead, like one that cannot be read, and the page stays as it was. A file
+    // that holds no records at all is an empty page and loads.
+    if (out == 0 && (info.input_error || info.dropped > 0)) return DocumentStatus::BadFormat;
 
     info.count = out;
     info.trailer_words = trailer;

@@ -1,0 +1,219 @@
+// The page kept at an end from outside, the start's notice of it, and its protection from the
+// periodic backup.
+#include "engine/commands/files/end_backup.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "engine/commands/files/file_commands.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/files/document_files.h"
+#include "engine/core/files/document_tables.h"
+#include "engine/core/files/name_compare.h"
+#include "engine/core/settings_tables.h"
+#include "engine/core/tables.h"
+#include "platform/file_kind.h"
+#include "platform/paths.h"
+#include "platform/work_copies.h"
+
+namespace core {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kKeptHead = "!kept-";
+// The record is small; a larger file is no record of ours and is not read.
+constexpr std::size_t kLongestRecord = 64 * 1024;
+
+struct EndedBackup {
+    std::string path;  // local path of the backup file
+    std::string name;  // the page's name when it was written
+};
+
+std::string record_path() { return platform::work_file(kEndedBackupsRecord); }
+
+// This copy's backup copy, as a local path.
+std::string own_backup_path() {
+    return platform::local_path(TempDirPrefix.trimmed() + std::string(kBackupCopyFile));
+}
+
+bool is_kept_backup(const std::string& path) {
+    return starts_with_nocase(fs::path(path).filename().string(), kKeptHead);
+}
+
+// The name a user types for a kept backup: the work folder as the program names it.
+std::string typed_name_of(const std::string& path) {
+    return TempDirPrefix.trimmed() + fs::path(path).filename().string();
+}
+
+// The same file, also when the work folder is reached by another path than when it was
+// recorded.
+bool same_file(const std::string& a, std::string_view b) {
+    std::error_code ec;
+    return a == b || fs::equivalent(a, std::string(b), ec);
+}
+
+bool is_plain_file(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(fs::symlink_status(path, ec));
+}
+
+// The record's entries; none when there is no record (or it is no plain file of ours).
+std::vector<EndedBackup> read_record() {
+    std::vector<EndedBackup> entries;
+    const std::string path = record_path();
+    const int fd = path.empty() ? -1 : platform::open_regular_file(path, false, O_NOFOLLOW);
+    if (fd < 0) return entries;
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while (text.size() <= kLongestRecord && (n = ::read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(from, end - from);
+        from = end + 1;
+        const std::size_t tab = line.find('\t');
+        if (tab == 0 || tab == std::string::npos) continue;  // a line cut short
+        entries.push_back({line.substr(0, tab), line.substr(tab + 1)});
+    }
+    return entries;
+}
+
+// Writes the record anew (never through a link); an empty one is removed. False when it could
+// not be written.
+bool write_record(const std::vector<EndedBackup>& entries) {
+    const std::string path = record_path();
+    if (path.empty()) return false;
+    if (entries.empty()) {
+        std::error_code ec;
+        fs::remove(path, ec);
+        return !ec;
+    }
+    std::string text;
+    for (const EndedBackup& e : entries) {
+        std::string name = e.name;
+        for (char& c : name)
+            if (c == '\n' || c == '\r') c = '?';  // one entry per line
+        text += e.path + '\t' + name + '\n';
+    }
+    const int fd = platform::open_regular_file(path, true, O_CREAT | O_TRUNC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
+// Forces a written file and its folder's entry to the disk: an end from outside is often the
+// system going down.
+void sync_to_disk(const std::string& path) {
+    for (const std::string& p : {path, fs::path(path).parent_path().string()}) {
+        const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+// Contract: see the header. FileMode is set to 0 first: an end may come in the middle of a
+// command, and the backup is a document, not a work copy.
+std::string keep_page_at_end() {
+    if (ChangesMadeFlag == 0 || ItemCount == 0) return {};
+    FileMode = 0;
+    const std::string name = CurrentFileName.trimmed();
+    const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
+    const std::string lost = "*** The unsaved changes of " + name +
+                             " could not be written to the backup copy " +
+                             platform::shown_path(backup) + " and are lost.";
+    if (!set_aside_backup_kept_at_end()) return lost;
+    if (write_document(backup, ItemStore, ItemWordsUsed, kDocumentLevel, MetricFlag,
+                       std::string_view(name)) != DocumentStatus::Ok)
+        return lost;
+    std::string path = own_backup_path();
+    sync_to_disk(path);
+    if (!platform::own_copy_folder().empty()) {
+        // This copy's folder goes when it ends: the backup is kept in the work folder.
+        std::string kept;
+        if (!platform::keep_backup_file(path, platform::work_folder(), kept)) return lost;
+        path = kept;
+        sync_to_disk(path);
+    }
+    std::vector<EndedBackup> entries = read_record();
+    entries.push_back({path, name});
+    write_record(entries);
+    sync_to_disk(record_path());
+    return "*** The unsaved changes of " + name + " were written to the backup copy " + path +
+           ".";
+}
+
+// Contract: see the header.
+std::vector<std::string> tell_backups_kept_at_end() {
+    std::vector<std::string> told;
+    const std::vector<EndedBackup> entries = read_record();
+    if (entries.empty()) return told;
+    const std::string own = own_backup_path();
+    std::vector<EndedBackup> left;
+    for (const EndedBackup& e : entries) {
+        if (!is_plain_file(e.path)) continue;  // loaded or removed since
+        const bool mine = same_file(e.path, own);
+        if (!mine && !is_kept_backup(e.path)) {
+            left.push_back(e);  // another running copy's own backup: its start tells of it
+            continue;
+        }
+        const std::string typed = mine ? std::string("GSV") : "G " + typed_name_of(e.path);
+        told.push_back("*** A backup of " + e.name + " was kept when the program was ended: type " +
+                       typed + " to load it.");
+        show_prompt(FixedText<512>(told.back()));
+        if (mine) left.push_back(e);  // the periodic backup must still keep it aside
+    }
+    if (left.size() != entries.size()) write_record(left);
+    return told;
+}
+
+// Contract: see the header. Every entry of this copy's backup copy goes from the record; the
+// first becomes the entry of its kept name.
+bool set_aside_backup_kept_at_end() {
+    const std::vector<EndedBackup> entries = read_record();
+    const std::string own = own_backup_path();
+    std::vector<EndedBackup> left;
+    for (const EndedBackup& e : entries)
+        if (!same_file(e.path, own)) left.push_back(e);
+    if (left.size() == entries.size()) return true;
+    std::string kept;
+    if (platform::keep_backup_file(own, platform::work_folder(), kept)) {
+        std::string name;
+        for (const EndedBackup& e : entries)
+            if (same_file(e.path, own)) name = e.name;
+        left.push_back({kept, name});
+        const std::string typed = typed_name_of(kept);
+        MessageLine.set("*** The backup of " + name + " kept when the program was ended is now " +
+                        typed + ": type G " + typed + " to load it.");
+    } else if (is_plain_file(own)) {
+        return false;
+    }
+    write_record(left);
+    return true;
+}
+
+// Contract: see the header.
+void forget_backup_kept_at_end(std::string_view loaded) {
+    std::vector<EndedBackup> entries = read_record();
+    if (entries.empty() || loaded.empty()) return;
+    std::vector<EndedBackup> left;
+    for (const EndedBackup& e : entries)
+        if (!same_file(e.path, loaded)) left.push_back(e);
+    if (left.size() != entries.size()) write_record(left);
+}
+
+}  // namespace core

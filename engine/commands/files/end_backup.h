@@ -1,0 +1,46 @@
+// The page kept when the program is ended from outside (a signal, a lost window system) with
+// unsaved changes: it is written to the backup copy that "GSV" loads, and the next start tells
+// the user so. Such a backup is never replaced before the user was told: the periodic backup
+// first keeps it aside.
+//
+// The record "!ended!.tmp" in the work folder (shared by every running copy) lists each backup
+// written at an end that is not loaded yet: a line of its local path, a tab and the page's name.
+// A copy whose work files lie in a folder of its own (that folder goes when it ends) keeps its
+// backup in the work folder as "!kept-N!save.mus" and records that name.
+// Tables: reads the item store, ItemCount, ItemWordsUsed, ChangesMadeFlag, MetricFlag,
+// CurrentFileName and TempDirPrefix; writes FileMode (at an end), MessageLine (a backup kept
+// aside) and the message line through show_prompt (the start's notice).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+// The work-folder name of the record of backups written at an end.
+constexpr std::string_view kEndedBackupsRecord = "!ended!.tmp";
+
+// At an end from outside: when the page has unsaved changes (ChangesMadeFlag) and items, writes
+// it, whole, to the backup copy with its name stored, forces it to the disk and records it
+// (a backup of an earlier end not loaded yet is first kept aside). Returns what the user should
+// read about it ("" when nothing needed keeping); never asks anything.
+std::string keep_page_at_end();
+
+// At the start, once the front-end shows messages: tells (show_prompt) of every backup in the
+// record that this copy can load: its own backup copy ("type GSV to load it"), which stays in
+// the record until it is loaded or kept aside, and kept backups ("type G C:\!TMP\!kept-N!save.mus
+// to load it"), which are told once. Records of missing files are dropped. Returns the texts
+// told.
+std::vector<std::string> tell_backups_kept_at_end();
+
+// Before the backup copy is written over: when the record lists it (a backup of an earlier end
+// that was told but not loaded), it is first kept as "!kept-N!save.mus" in the work folder,
+// recorded under that name, and MessageLine says where. False when it is there but could not
+// be kept: it must not be written over then.
+bool set_aside_backup_kept_at_end();
+
+// After a load of the file at the local path loaded: the record forgets it (the page holds it).
+void forget_backup_kept_at_end(std::string_view loaded);
+
+}  // namespace core

@@ -1,0 +1,149 @@
+// "ormest --console" ended from outside (SIGTERM, SIGHUP, SIGINT): unsaved changes go to the
+// backup copy before the end, the end keeps the signal's meaning, and the next start in the
+// same work folder tells of the backup, which "GSV" loads.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "tests/core/document_bytes.h"
+#include "tests/support/running_program.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The words of a document (a 16-bit count) before its 4-word trailer; a backup's stored name
+// after the counted words is left out.
+std::vector<float> end_signal_records(const fs::path& document) {
+    const Bytes bytes = read_file_bytes(document);
+    if (bytes.size() < 2) return {};
+    std::vector<float> words = decode(bytes);
+    const std::size_t count = bytes[0] | (bytes[1] << 8);
+    if (count < 4 || count > words.size()) return {};
+    words.resize(count - 4);
+    return words;
+}
+
+bool end_signal_ended_by(int status, int sig) {
+    return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == sig;
+}
+
+class ConsoleEndSignalTest : public ::testing::Test {
+  protected:
+    RunningProgram& start() {
+        copy_.reset();
+        copy_ = std::make_unique<RunningProgram>("ormest", std::vector<std::string>{"--console"},
+                                                 temp_.root(), state_);
+        EXPECT_TRUE(copy_->started());
+        return *copy_;
+    }
+    // A page of two items typed in, unsaved.
+    void type_two_items(RunningProgram& copy) {
+        copy.type("EI");
+        copy.type("8 1 0");
+        copy.type("8 2 0");
+        ASSERT_NE(copy.wait_for("   2 Items"), "") << copy.output();
+        ASSERT_TRUE(RunningProgram::wait_until([&] { return copy.catches(SIGTERM); }));
+    }
+
+    TempFolder temp_{"ormest_end_signals"};
+    fs::path state_ = temp_.root() / "state";
+    fs::path work_ = state_ / "ormest";
+    fs::path backup_ = work_ / "!save.mus";
+    std::unique_ptr<RunningProgram> copy_;
+};
+
+TEST_F(ConsoleEndSignalTest, TermKeepsUnsavedChangesAndTheNextStartLoadsThemWithGsv) {
+    RunningProgram& first = start();
+    type_two_items(first);
+    ASSERT_FALSE(fs::exists(backup_));
+    ::kill(first.pid(), SIGTERM);
+    EXPECT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGTERM)) << first.output();
+    EXPECT_NE(first.output().find("*** The unsaved changes of KELDA.MUS were written to the "
+                                  "backup copy " +
+                                  backup_.string() + "."),
+              std::string::npos)
+        << first.output();
+    ASSERT_TRUE(fs::exists(backup_));
+    const std::vector<float> kept = end_signal_records(backup_);
+    EXPECT_EQ(kept, (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+
+    // The next start says so before anything is typed, and GSV brings the page back.
+    RunningProgram& second = start();
+    const std::string notice =
+        "*** A backup of KELDA.MUS was kept when the program was ended: type GSV to load it.";
+    EXPECT_NE(second.wait_for(notice), "") << second.output();
+    second.type("GSV");
+    second.type("SA " + (temp_.root() / "back.mus").string());
+    EXPECT_NE(second.wait_for("File saved:"), "") << second.output();
+    EXPECT_NE(second.output().find("Getting Backup of KELDA.MUS"), std::string::npos);
+    EXPECT_EQ(second.wait_end(), 0);
+    EXPECT_EQ(end_signal_records(temp_.root() / "back.mus"), kept);
+
+    // Loaded: a third start has nothing to tell.
+    RunningProgram& third = start();
+    EXPECT_EQ(third.wait_end(), 0);
+    EXPECT_EQ(third.output().find("A backup of"), std::string::npos) << third.output();
+}
+
+TEST_F(ConsoleEndSignalTest, AnEndDuringAQuestionKeepsThePageAndHangupKeepsItsMeaning) {
+    RunningProgram& first = start();
+    type_two_items(first);
+    // "G" asks before it replaces unsaved changes: the signal comes while the answer is awaited.
+    first.type("G " + (temp_.root() / "other.mus").string());
+    ASSERT_NE(first.wait_for("(Y/N)"), "") << first.output();
+    ::kill(first.pid(), SIGHUP);
+    EXPECT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGHUP)) << first.output();
+    EXPECT_EQ(end_signal_records(backup_), (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+
+    // A page without unsaved changes writes nothing: the backup told of stays as it was.
+    RunningProgram& second = start();
+    EXPECT_NE(second.wait_for("type GSV to load it."), "") << second.output();
+    const std::string before = read_text(backup_);
+    ASSERT_TRUE(RunningProgram::wait_until([&] { return second.catches(SIGINT); }));
+    ::kill(second.pid(), SIGINT);
+    EXPECT_TRUE(end_signal_ended_by(second.wait_end_keeping_input(), SIGINT)) << second.output();
+    EXPECT_EQ(second.output().find("were written"), std::string::npos) << second.output();
+    EXPECT_EQ(read_text(backup_), before);
+}
+
+TEST_F(ConsoleEndSignalTest, AnEarlierBackupNotYetLoadedIsKeptAsideByTheNextEnd) {
+    RunningProgram& first = start();
+    type_two_items(first);
+    ::kill(first.pid(), SIGTERM);
+    ASSERT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGTERM));
+
+    // The second run is told, does not load it, makes changes of its own and is ended too.
+    RunningProgram& second = start();
+    EXPECT_NE(second.wait_for("type GSV to load it."), "") << second.output();
+    second.type("EI");
+    second.type("8 5 0");
+    ASSERT_NE(second.wait_for("   1 Items"), "") << second.output();
+    ASSERT_TRUE(RunningProgram::wait_until([&] { return second.catches(SIGTERM); }));
+    ::kill(second.pid(), SIGTERM);
+    ASSERT_TRUE(end_signal_ended_by(second.wait_end_keeping_input(), SIGTERM));
+    EXPECT_EQ(end_signal_records(work_ / "!kept-1!save.mus"),
+              (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+    EXPECT_EQ(end_signal_records(backup_), (std::vector<float>{3, 8, 5, 0}));
+
+    // The third start tells of both.
+    RunningProgram& third = start();
+    third.type("G C:\\!TMP\\!kept-1!save.mus");
+    third.type("SA " + (temp_.root() / "first.mus").string());
+    EXPECT_NE(third.wait_for("File saved:"), "") << third.output();
+    EXPECT_EQ(third.wait_end(), 0);
+    EXPECT_NE(third.output().find("type G C:\\!TMP\\!kept-1!save.mus to load it."),
+              std::string::npos)
+        << third.output();
+    EXPECT_NE(third.output().find("type GSV to load it."), std::string::npos) << third.output();
+    EXPECT_EQ(end_signal_records(temp_.root() / "first.mus"),
+              (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+}
+
+}  // namespace
