@@ -418,6 +418,8 @@ TEST_F(PsDocumentTest, ABatchStopsAtTheFirstDocumentItCannotLoad) {
 
 TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
     type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    std::ofstream(eps(), std::ios::binary) << "%!PS-Adobe-2.0 EPSF-1.2\n% the last good job\n";
+    const std::string last_job = read_text(eps());
     output::OutputSettings.header_footer = 3;
     // The file may not grow past 300 bytes: the prolog's writes fail.
     rlimit saved{};
@@ -435,7 +437,10 @@ TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
     EXPECT_EQ(told, 1);
     EXPECT_EQ(core::CommandModeLetters(1), 'B');
     EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
-    EXPECT_LE(fs::file_size(eps()), 300u);
+    // The cut-off job replaced nothing: the last good file is whole and nothing is left beside it.
+    EXPECT_EQ(read_text(eps()), last_job);
+    for (const auto& e : fs::directory_iterator(fs::current_path()))
+        EXPECT_NE(e.path().filename().string().rfind(".~ormest", 0), 0u) << e.path();
 }
 
 TEST_F(PsDocumentTest, JobPathsArePrinterWorkFilesOrTheNamedFile) {

@@ -178,7 +178,7 @@ void open_command_file() {
     MacroUnit = MacroFileUnit;
     LastMacroFileName.set(name);
 
-    if (open_unit(kWriteUnit, kReadRecordName, UnitStatus::Unknown, UnitForm::Text)) {
+    if (open_unit(kWriteUnit, kReadRecordName, UnitStatus::Replace, UnitForm::Text)) {
         write_record(kWriteUnit, LastMacroFileName.view());
         close_unit(kWriteUnit);
     }
@@ -213,7 +213,7 @@ void open_macro_file() {
             go_ahead = confirm_discard(2) == -1;
         }
         if (go_ahead) {
-            if (open_unit(kWriteUnit, name, UnitStatus::Unknown, UnitForm::Text)) {
+            if (open_unit(kWriteUnit, name, UnitStatus::Replace, UnitForm::Text)) {
                 std::string line;
                 int k = 1;
                 while (k <= MessageLine.size()) {
