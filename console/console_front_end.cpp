@@ -544,7 +544,8 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
 }
 
 // Contract: the console's Sound dialog plays with the proposal as it stands: it prints the
-// staves of each row that takes part and the MIDI file's name, and reads no line.
+// staves of each row that takes part and the name of the MIDI file it is to write (a failed
+// write is told after it), and reads no line.
 int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
                                     core::Array1<int32_t, 256>& staves) {
     for (int row = 1; row <= output::kMidiRows; ++row) {
@@ -557,7 +558,7 @@ int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
         }
         print_text(text);
     }
-    print_text("MIDI file: " + output::MidiFileName.c_text());
+    print_text("MIDI file to write: " + output::MidiFileName.c_text());
     return 1;
 }
 

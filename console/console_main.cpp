@@ -31,6 +31,7 @@ constexpr std::string_view kUsage =
 }  // namespace
 
 int run_console_main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a write fails (EFBIG) and is told
     std::string command_file;
     bool dump_graphics = false;
     for (int i = 1; i < argc; ++i) {

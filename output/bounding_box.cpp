@@ -77,8 +77,11 @@ void exchange_bbox_settings() {
     }
     if (saved.file_mode != 2 && saved.file_mode != 3) return;
     const std::string path = platform::work_file("!BB.dat");
-    if (!core::open_unit_at_local_path(kBoxFileUnit, path, core::UnitStatus::Unknown,
-                                       core::UnitForm::Text))
+    // Written, the file is replaced only once complete: a full disk keeps the last box.
+    if (!core::open_unit_at_local_path(
+            kBoxFileUnit, path,
+            saved.file_mode == 2 ? core::UnitStatus::Replace : core::UnitStatus::Unknown,
+            core::UnitForm::Text))
         return;
     if (saved.file_mode == 2) {
         std::string line;

@@ -1,22 +1,19 @@
 #include "output/midi_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstddef>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_names.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/files/name_compare.h"
-#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace output {
 
 namespace {
 
+constexpr int kMidiFileUnit = 44;
 constexpr int32_t kProgramChange = 0xFF;
 constexpr int32_t kNoteOn = 0x81;
 constexpr int32_t kNoteOff = 0x80;
@@ -95,33 +92,29 @@ void append_track(const MidiEventList& list, std::size_t first, int32_t count, i
             static_cast<uint8_t>(length >> (24 - 8 * b));
 }
 
-// Writes the whole image to path, replacing what is there (never through a link at a name in
-// the work folder, never into anything but a regular file). Tells the user and returns false
-// when the file cannot be made or written, or its close fails (its bytes may then be lost), or
-// when it would lie in the data folder (only read; told by core::outside_data_folder).
+// Writes the whole image to path on a unit that replaces the file only once it is complete
+// (never through a link at a name in the work folder, never into anything but a regular file).
+// Tells the user and returns false, the old file left whole, when the file cannot be made or
+// written, or its close fails, or when it would lie in the data folder (only read; told by
+// core::outside_data_folder).
 bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
     if (!path.empty() && !core::outside_data_folder(path)) return false;
-    const int no_follow = platform::in_work_folder(path) ? O_NOFOLLOW : 0;
-    const int fd =
-        path.empty() ? -1 : platform::open_regular_file(path, true, O_CREAT | O_TRUNC | no_follow);
-    if (fd < 0) {
+    if (path.empty() ||
+        !core::open_unit_at_local_path(kMidiFileUnit, path, core::UnitStatus::Replace,
+                                       core::UnitForm::Raw)) {
         core::show_message("Midi file Write error");
         return false;
     }
-    std::size_t done = 0;
-    while (done < image.size()) {
-        const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
+    if (core::write_bytes(kMidiFileUnit, image.data(), image.size()) != core::IoResult::Ok) {
+        core::abandon_unit(kMidiFileUnit);
+        core::show_message("Midi file Write error");
+        return false;
     }
-    bool ok = done == image.size();
-    if (!ok) core::show_message("Midi file Write error");
-    if (::close(fd) != 0) {
-        if (ok) core::show_message("midi file close error");
-        ok = false;
+    if (!core::close_unit(kMidiFileUnit)) {
+        core::show_message("midi file close error");
+        return false;
     }
-    return ok;
+    return true;
 }
 
 }  // namespace

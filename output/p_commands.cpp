@@ -21,6 +21,7 @@
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "output/output_names.h"
+#include "output/ps_display_list.h"
 #include "output/ps_document.h"
 #include "output/tables.h"
 #include "platform/paths.h"
@@ -164,7 +165,7 @@ bool read_path_slots() {
 // Writes the nine slots to "!path.tmp", each name whole; a shorter one is padded to 48 with a
 // NUL and blanks. False when the file cannot be written.
 bool write_path_slots(const std::string& path) {
-    if (!core::open_unit_at_local_path(kPathUnit, path, core::UnitStatus::Unknown,
+    if (!core::open_unit_at_local_path(kPathUnit, path, core::UnitStatus::Replace,
                                        core::UnitForm::Text))
         return false;
     bool ok = true;
@@ -348,13 +349,16 @@ void run_p_command() {
 
 // Contract: see the header. Reads OutputFileName, OutputSettings, CommandModeLetters; writes
 // MessageLine, DocumentStarted. A printer job's work file goes to the spooler; when none takes
-// it the file stays and the message says where.
+// it the file stays and the message says where. A job that failed (its file, even its close)
+// is neither reported as written nor handed to the spooler.
 void choose_output() {
     if (CommandModeLetters(1) != 'B') {
         const std::string target = OutputFileName.c_text();
         finish_ps_document();
         std::string queue;
-        if (printer_queue_of(target, queue)) {
+        if (ps_job_aborted()) {
+            // The write-error box has told why: the job was neither written nor printed.
+        } else if (printer_queue_of(target, queue)) {
             const std::string job = job_output_path();
             reply(printer_reply(target));
             // A job that was never written (the writer reported why) has nothing to send.

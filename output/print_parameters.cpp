@@ -160,7 +160,7 @@ std::string yes_no(int32_t word) { return word != 0 ? "Yes" : "No "; }
 // cannot be created or a line cannot be written.
 bool save_print_setup(const PrintIntBlock& ints, const PrintRealBlock& reals) {
     const std::string name = file_name();
-    if (!core::open_unit(kPrintSetupUnit, name, core::UnitStatus::Unknown, core::UnitForm::Text))
+    if (!core::open_unit(kPrintSetupUnit, name, core::UnitStatus::Replace, core::UnitForm::Text))
         return false;
     bool ok = true;
     auto line = [&](const std::string& text) {

@@ -93,29 +93,30 @@ std::string document_eps_path() {
     return platform::local_path(core::make_temp_path(name));
 }
 
-// Closes the output and writes the remembered boxes over the first ones. A failed close or
-// patch follows the write-error rule.
+// Closes the output and writes the remembered boxes over the first ones, and only then puts the
+// file in place of the old one. A stopped job's output is dropped, the old file left whole; a
+// failed patch or close follows the write-error rule, and the old file stays too.
 void close_output() {
     auto& st = PostScriptState;
+    if (ps_job_aborted()) {
+        core::abandon_unit(render::kPostScriptUnit);
+        st.pending_boxes.clear();
+        return;
+    }
     const bool was_open = core::unit_is_open(render::kPostScriptUnit);
-    const bool closed = core::close_unit(render::kPostScriptUnit);
-    if (was_open && !closed && !ps_job_aborted()) render::report_ps_write_error();
-    if (!ps_job_aborted() && !st.output_path.empty() && !st.pending_boxes.empty()) {
-        std::FILE* f = std::fopen(st.output_path.c_str(), "r+b");
-        bool ok = f != nullptr;
-        for (const auto& [offset, text] : st.pending_boxes) {
-            if (!ok) break;
-            ok = std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 &&
-                 std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        }
-        if (f != nullptr && std::fclose(f) != 0) ok = false;
-        if (!ok) render::report_ps_write_error();
+    bool ok = true;
+    for (const auto& [offset, text] : st.pending_boxes) {
+        if (!ok || !was_open) break;
+        ok = core::overwrite_unit_bytes(render::kPostScriptUnit, offset, text) == core::IoResult::Ok;
     }
     st.pending_boxes.clear();
+    const bool closed = core::close_unit(render::kPostScriptUnit);
+    if (was_open && !(closed && ok)) render::report_ps_write_error();
 }
 
-// Opens the output for the page, replacing what was there. False after the write-error rule, or
-// when the file would lie in the data folder (only read; the user is told).
+// Opens the output for the page. The file is written beside the one it replaces, which stays
+// whole until the job is complete. False after the write-error rule, or when the file would lie
+// in the data folder (only read; the user is told).
 bool open_output(bool batch) {
     auto& st = PostScriptState;
     close_output();
@@ -123,7 +124,7 @@ bool open_output(bool batch) {
         batch && OutputSettings.batch_naming == 0 ? document_eps_path() : job_output_path();
     if (!core::outside_data_folder(st.output_path)) return false;
     if (!core::open_unit_at_local_path(render::kPostScriptUnit, st.output_path,
-                                       core::UnitStatus::Unknown, core::UnitForm::Text)) {
+                                       core::UnitStatus::Replace, core::UnitForm::Text)) {
         render::report_ps_write_error();
         return false;
     }
@@ -253,12 +254,14 @@ bool write_document(bool batch, int32_t doc, int32_t count) {
     return false;
 }
 
-// Marks a stopped job: nothing more is written and the caller finishes nothing.
+// Marks a stopped job: nothing more is written, the caller finishes nothing, and what was
+// written is dropped (the file it would have replaced stays as it was).
 void stop_job() {
     core::CommandLine(1) = 'X';
     render::OutputPassWord = 0;
     end_font_names();
-    close_output();
+    core::abandon_unit(render::kPostScriptUnit);
+    PostScriptState.pending_boxes.clear();
 }
 
 // Loads the document of the batch through the file commands' load and measures its page.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/files/file_units.h"
 #include "output/midi_generation.h"
 #include "output/midi_tables.h"
 #include "platform/paths.h"
@@ -15,6 +16,8 @@
 namespace output {
 
 namespace {
+
+constexpr int kSettingsUnit = 45;
 
 constexpr const char* kSettingsFile = "midilist";
 constexpr std::array<const char*, 4> kColumnKeys{"CHN", "INS", "AMP", "TRN"};
@@ -70,8 +73,7 @@ int32_t clamp_to(int64_t v, int32_t low, int32_t high) {
 
 void save(core::Array1<int32_t, 64>& settings, core::Array1<int32_t, 256>& staves) {
     if (slot_of(staves, 1, 1) == 0) return;
-    std::ofstream out(platform::work_file(kSettingsFile), std::ios::trunc);
-    if (!out) return;
+    std::ostringstream out;
     for (int32_t row = 1; row <= kMidiRows; ++row) {
         if (slot_of(staves, row, 1) == 0) continue;
         std::string line = "TRK " + field(row, 4);
@@ -89,6 +91,13 @@ void save(core::Array1<int32_t, 64>& settings, core::Array1<int32_t, 256>& stave
         out << line << '\n';
     }
     out << "TMP" << field(MidiTempo, 4) << '\n';
+    // The settings replace the file only when written whole: a full disk keeps the last ones.
+    const std::string text = out.str();
+    if (core::open_unit_at_local_path(kSettingsUnit, platform::work_file(kSettingsFile),
+                                      core::UnitStatus::Replace, core::UnitForm::Raw) &&
+        core::write_bytes(kSettingsUnit, text.data(), text.size()) == core::IoResult::Ok)
+        core::close_unit(kSettingsUnit);
+    core::abandon_unit(kSettingsUnit);
 }
 
 void load(core::Array1<int32_t, 64>& settings, core::Array1<int32_t, 256>& staves) {

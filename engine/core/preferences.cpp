@@ -277,7 +277,7 @@ void load_preferences_file(const std::string& name, PreferenceBlock& a, Preferen
 
 void save_preferences_file(const std::string& name, const PreferenceBlock& a,
                            const PreferenceBlock& b) {
-    if (!open_unit(kPreferencesUnit, name, UnitStatus::Unknown, UnitForm::Text)) {
+    if (!open_unit(kPreferencesUnit, name, UnitStatus::Replace, UnitForm::Text)) {
         report_missing_file(name);
         return;
     }

@@ -12,7 +12,7 @@ constexpr int kPostScriptOutputUnit = 24;
 
 void report_ps_write_error() {
     core::show_message("Error writing PostScript to file or device.");
-    core::close_unit(kPostScriptOutputUnit);
+    core::abandon_unit(kPostScriptOutputUnit);  // the file it would replace stays whole
     core::CommandModeLetters(1) = 'B';
 }
 

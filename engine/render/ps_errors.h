@@ -4,7 +4,8 @@
 
 namespace render {
 
-// Contract: shows "Error writing PostScript to file or device.", closes unit 24 and puts the
+// Contract: shows "Error writing PostScript to file or device.", abandons unit 24 (what it
+// wrote is dropped, the file it replaces left as it was) and puts the
 // abort letter "B" into CommandModeLetters(1), which every PostScript writing loop tests.
 void report_ps_write_error();
 

@@ -2,12 +2,14 @@
 // command files read through READ, and MACRO writing one from a scripted dialog.
 #include "engine/core/bridge/command_line.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/bridge/front_end_port.h"
@@ -471,6 +473,29 @@ TEST_F(CommandLineTest, MacroAsksBeforeWritingOverAFileEvenOnAnEmptyPage) {
     front_end_.answer_yes_no(-1);
     open_macro_file();
     EXPECT_EQ(read_text(dir_ / "old.mac"), "NEW\n");
+}
+
+// A macro file that cannot be written whole (the file-size limit stops it at its close, as a
+// full disk does) is told as an error, never shown as made, and the old file is kept.
+TEST_F(CommandLineTest, MacroThatCannotBeWrittenIsToldAndKeepsTheOldFile) {
+    write_file("old.mac", {"KEEP"});
+    answer_macro("old.mac", std::string(40, 'N') + "\r\n" + std::string(40, 'M') + '\0');
+    front_end_.answer_yes_no(-1);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+        GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 81;  // one byte short of the two lines with their ends
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    open_macro_file();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(read_text(dir_ / "old.mac"), "KEEP\n");
+    EXPECT_TRUE(front_end_.prompts.empty());
+    ASSERT_FALSE(front_end_.message_boxes.empty());
+    EXPECT_EQ(front_end_.message_boxes.back().find("Error writing file"), 0u);
 }
 
 TEST_F(CommandLineTest, MacroWritesNothingOnCancelOrEmptyText) {

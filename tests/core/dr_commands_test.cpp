@@ -1,11 +1,13 @@
 // The D words typed in the command bar (the date stamp, the music directory steps, deleting a
 // named file, keeping one page of a spread) and the 8.3 name layout.
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/short_names.h"
@@ -133,6 +135,30 @@ TEST_F(DrCommandTest, DateStampsTheNamedFile) {
     EXPECT_NE(reply().find(date), std::string::npos) << reply();
     // The temporary copy went in the place of the file.
     EXPECT_FALSE(fs::exists(fs::path(platform::work_folder()) / "date8"));
+}
+
+// A stamped text that cannot be written whole (the file-size limit stops it as a full disk
+// does) replaces nothing: the file keeps every line it had.
+TEST_F(DrCommandTest, DateThatCannotWriteLeavesTheFileWhole) {
+    std::vector<std::string> text;
+    for (int k = 0; k < 20; ++k) text.push_back("'xxxxxxxxx line " + std::to_string(k));
+    write_file("long.txt", text);
+    const std::vector<std::string> before = lines_of(dir_ / "long.txt");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+        GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    type("DATE long.txt");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_TRUE(shown("long.txt could not be stamped; it is unchanged."));
+    EXPECT_EQ(lines_of(dir_ / "long.txt"), before);
+    for (const auto& e : fs::directory_iterator(dir_))
+        EXPECT_NE(e.path().filename().string().rfind(".~ormest", 0), 0u) << e.path();
 }
 
 TEST_F(DrCommandTest, DateOnAMissingFileSaysSo) {

@@ -1,12 +1,14 @@
 // The history of recent documents and the last-file record, as files in the work folder.
 #include "engine/core/files/file_history.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_tables.h"
@@ -55,6 +57,33 @@ TEST_F(FileHistoryTest, FirstRecordingWritesFortyLinesWithoutWorkCopiesOrBlankNa
     record("/scores/!save.mus");
     record("");
     EXPECT_EQ(history_lines(), lines);
+}
+
+// On a full disk (the file-size limit here) the history and the last-file record keep what they
+// held: a rewrite that cannot be completed replaces neither.
+TEST_F(FileHistoryTest, RewritesThatCannotCompleteKeepBothFiles) {
+    record(doc(1));
+    ASSERT_TRUE(write_last_file_record(doc(1)));
+    const std::string history = read_text(root_ / "work" / "!history.tmp");
+    const std::string last = read_text(root_ / "work" / "!last!.tmp");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+        GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 128;  // one byte short of a history line with its end
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    record(doc(2));
+    const bool last_written = write_last_file_record(doc(2));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_FALSE(last_written);
+    EXPECT_EQ(read_text(root_ / "work" / "!history.tmp"), history);
+    EXPECT_EQ(read_text(root_ / "work" / "!last!.tmp"), last);
+    EXPECT_EQ(read_last_file_record(), doc(1));
+    for (const auto& e : fs::directory_iterator(root_ / "work"))
+        EXPECT_NE(e.path().filename().string().rfind(".~ormest", 0), 0u) << e.path();
 }
 
 TEST_F(FileHistoryTest, FortyNamesFillTheHistoryAndAFortyFirstPushesTheOldestOut) {

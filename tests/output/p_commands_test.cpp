@@ -3,17 +3,21 @@
 // job is reported to have gone.
 #include "output/p_commands.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "engine/core/files/document_tables.h"
 #include "output/ps_document.h"
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/fake_lp.h"
+#include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -247,7 +251,11 @@ TEST_F(PCommandsTest, PrintJobReportsTheFileAndAnEmptyPageRunsTheBatch) {
 TEST_F(PCommandsTest, OutputToAFileKeepsTheNameWhole) {
     const std::string name = "Songs/" + std::string(60, 'x') + ".Eps";
     output::OutputFileName.set(name);
+    fs::create_directory("Songs");
+    add_staff(1);
+    core::CommandLine.set("PRPS");
     core::CommandModeLetters(1) = 0;
+    output::print_postscript();  // the page is written; choose_output finishes it
     output::choose_output();
     EXPECT_EQ(reply(), "Output to file - " + name);
     core::MessageLine.blank();
@@ -256,8 +264,9 @@ TEST_F(PCommandsTest, OutputToAFileKeepsTheNameWhole) {
     EXPECT_TRUE(reply().empty());
 }
 
-// A printer job: the writer's work file goes to lp. The work file is made here, as the writer
-// leaves it, so that what choose_output does with it is seen apart from the writing.
+// A printer job: the writer's work file goes to lp once it is finished. The writer leaves the
+// page open, so that what choose_output does with it is seen apart from the writing; a last
+// job's file is there already.
 class PrinterOutputTest : public PCommandsTest {
   protected:
     void SetUp() override {
@@ -268,25 +277,64 @@ class PrinterOutputTest : public PCommandsTest {
         if (job_.empty()) GTEST_SKIP() << "no work file for printer jobs without the writer";
         std::ofstream(job_, std::ios::binary) << "%!PS-Adobe-2.0\n";
     }
+    // Writes the page of one staff up to where choose_output takes over.
+    void write_page_for_printer() {
+        add_staff(1);
+        core::CommandLine.set("PRPS");
+        core::CommandModeLetters(1) = 0;
+        output::print_postscript();
+    }
     std::string job_;
 };
 
 TEST_F(PrinterOutputTest, Lpt1GoesToTheDefaultQueue) {
     FakeLp lp(dir_ / "bin", 0);
-    core::CommandModeLetters(1) = 0;
+    write_page_for_printer();
     output::choose_output();
     EXPECT_EQ(reply(), "Output to LPT1.");
     EXPECT_EQ(lp.args(), std::vector<std::string>{job_});
-    EXPECT_EQ(lp.job(), "%!PS-Adobe-2.0\n");
+    EXPECT_EQ(lp.job().rfind("%!PS-Adobe-2.0", 0), 0u);
+    EXPECT_EQ(lp.job(), read_text(job_));
 }
 
 TEST_F(PrinterOutputTest, WithoutLpTheFileStaysAndTheMessageSaysWhere) {
     FakeLp none(dir_ / "empty", -1);
-    core::CommandModeLetters(1) = 0;
+    write_page_for_printer();
     output::choose_output();
     EXPECT_EQ(reply(), "**** No printer took the job: the PostScript is kept in " +
                            platform::shown_path(job_));
     EXPECT_TRUE(fs::exists(job_));
+}
+
+// A job whose last buffer cannot be written (the file-size limit stops it, as a full disk
+// does) fails only as its file is closed: the error is told, the job is neither reported as
+// sent nor handed to lp, and the last job's file stays whole.
+TEST_F(PrinterOutputTest, AJobThatFailsAtItsCloseIsNeitherReportedNorPrinted) {
+    FakeLp lp(dir_ / "bin", 0);
+    add_staff(1);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+        GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;  // the job's first lines fit; its close cannot write the rest
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    type("PRPS");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_TRUE(shown("Error writing PostScript to file or device."));
+    EXPECT_EQ(reply().find("Output to"), std::string::npos) << reply();
+    EXPECT_TRUE(lp.args().empty());
+    EXPECT_EQ(read_text(job_), "%!PS-Adobe-2.0\n");
+
+    // Without the limit the same job is written whole and goes to lp.
+    core::MessageLine.blank();
+    type("PRPS");
+    EXPECT_EQ(reply(), "Output to LPT1.");
+    EXPECT_EQ(lp.args(), std::vector<std::string>{job_});
+    EXPECT_EQ(lp.job(), read_text(job_));
+    EXPECT_NE(read_text(job_).find("\nshowpage\n"), std::string::npos);
 }
 
 // The hand-over itself, with a job file of its own.

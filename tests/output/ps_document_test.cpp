@@ -137,6 +137,27 @@ TEST_F(PsDocumentTest, NotePageWithoutTheDialogIsAnEpsFileGhostscriptReads) {
                             i5(static_cast<int32_t>(first(4)) + 4) + " ");
 }
 
+// A job killed while it is written must not leave the last good file cut off: until the job
+// is finished the file named is the old one, and only the finished job (its box measured and
+// written in) takes its place.
+TEST_F(PsDocumentTest, TheLastFileStaysWholeUntilTheJobIsFinished) {
+    type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    print_without_dialog();
+    const std::string last_job = read_text(eps());
+    type_all({"1 1 12 5 0 0 4"});
+    core::CommandLine.set("PRPS");
+    output::print_postscript();
+    EXPECT_TRUE(core::unit_is_open(render::kPostScriptUnit));
+    EXPECT_EQ(read_text(eps()), last_job);
+    output::finish_ps_document();
+    const std::string job = read_text(eps());
+    EXPECT_NE(job, last_job);
+    EXPECT_NE(job.find("showpage"), std::string::npos);
+    expect_gs_clean(eps());
+    for (const auto& e : fs::directory_iterator(fs::current_path()))
+        EXPECT_NE(e.path().filename().string().rfind(".~ormest", 0), 0u) << e.path();
+}
+
 TEST_F(PsDocumentTest, HeaderAndFooterEscapeTheNameAndTextAndGhostscriptRunsThem) {
     type_all({"8 1 0", "1 1 10 5 0 0 4"});
     // 26 characters that end on a backslash and hold a lone "(", then more that are cut.
@@ -438,6 +459,8 @@ TEST_F(PsDocumentTest, ABatchStopsAtTheFirstDocumentItCannotLoad) {
 
 TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
     type_all({"8 1 0", "1 1 10 5 0 0 4"});
+    std::ofstream(eps(), std::ios::binary) << "%!PS-Adobe-2.0 EPSF-1.2\n% the last good job\n";
+    const std::string last_job = read_text(eps());
     output::OutputSettings.header_footer = 3;
     // The file may not grow past 300 bytes: the prolog's writes fail.
     rlimit saved{};
@@ -455,7 +478,10 @@ TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
     EXPECT_EQ(told, 1);
     EXPECT_EQ(core::CommandModeLetters(1), 'B');
     EXPECT_FALSE(core::unit_is_open(render::kPostScriptUnit));
-    EXPECT_LE(fs::file_size(eps()), 300u);
+    // The cut-off job replaced nothing: the last good file is whole and nothing is left beside it.
+    EXPECT_EQ(read_text(eps()), last_job);
+    for (const auto& e : fs::directory_iterator(fs::current_path()))
+        EXPECT_NE(e.path().filename().string().rfind(".~ormest", 0), 0u) << e.path();
 }
 
 TEST_F(PsDocumentTest, JobPathsArePrinterWorkFilesOrTheNamedFile) {

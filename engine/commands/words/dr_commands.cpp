@@ -34,7 +34,6 @@ namespace fs = std::filesystem;
 
 constexpr int kDateSourceUnit = 18;
 constexpr int kDateCopyUnit = 19;
-constexpr std::string_view kDateCopyFile = "date8";
 constexpr int32_t kYes = -1;
 
 std::string_view trim(std::string_view s) {
@@ -81,20 +80,9 @@ std::string todays_date() {
     return text;
 }
 
-// Puts the stamped copy in the place of the original: a rename, or across file systems a copy
-// and the removal of the copy. False (the original untouched) when neither works.
-bool replace_with_copy(const std::string& copy, const std::string& original) {
-    std::error_code ec;
-    fs::rename(copy, original, ec);
-    if (!ec) return true;
-    fs::copy_file(copy, original, fs::copy_options::overwrite_existing, ec);
-    if (ec) return false;
-    fs::remove(copy, ec);
-    return true;
-}
-
 // "DATE name": every line of the text file that begins with "'" gets today's date in its
-// characters 2..10; the file is rewritten through "date8" in the work folder.
+// characters 2..10. The stamped text is written beside the file and replaces it only when
+// complete: a failure at any point leaves the file as it was.
 void stamp_source_date() {
     const std::string name = name_after_word(SecondLine.view());
     if (name.empty()) {
@@ -106,13 +94,11 @@ void stamp_source_date() {
         return;
     }
     const std::string original = unit_path(kDateSourceUnit);
-    const std::string copy_name = TempDirPrefix.trimmed() + std::string(kDateCopyFile);
-    if (!open_unit(kDateCopyUnit, copy_name, UnitStatus::Unknown, UnitForm::Text)) {
+    if (!open_unit_at_local_path(kDateCopyUnit, original, UnitStatus::Replace, UnitForm::Text)) {
         close_unit(kDateSourceUnit);
-        show_message("*** Cannot write " + platform::shown_path(copy_name));
+        show_message("*** Cannot write " + platform::shown_path(original));
         return;
     }
-    const std::string copy = unit_path(kDateCopyUnit);
     const std::string date = todays_date();
     std::string line;
     bool written = true;
@@ -125,10 +111,9 @@ void stamp_source_date() {
         if (write_record(kDateCopyUnit, line) != IoResult::Ok) written = false;
     }
     close_unit(kDateSourceUnit);
-    if (!close_unit(kDateCopyUnit) || r == IoResult::Error) written = false;
-    std::error_code ec;
-    if (!written || !replace_with_copy(copy, original)) {
-        fs::remove(copy, ec);
+    if (r == IoResult::Error) written = false;
+    if (!written) abandon_unit(kDateCopyUnit);
+    if (!close_unit(kDateCopyUnit) || !written) {
         show_message("*** " + name + " could not be stamped; it is unchanged.");
         return;
     }

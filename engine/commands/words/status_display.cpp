@@ -50,7 +50,7 @@ void dump_output_lists() {
     write_int_field(MessageLine, 8, 12, "(i5)", GraphicsNextFree);
     write_int_field(MessageLine, 25, 29, "(i5)", bound ? OutputBufferViews.graphics.length() : 0);
 
-    if (!open_unit(kDumpUnit, kDumpFileName, UnitStatus::Unknown, UnitForm::Text)) return;
+    if (!open_unit(kDumpUnit, kDumpFileName, UnitStatus::Replace, UnitForm::Text)) return;
     for (int32_t i = 1; i <= ItemCount; ++i) {
         write_record(kDumpUnit, "****" + format_int("(i4)", i) + " ****");
         if (!bound) continue;

@@ -7,14 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <limits>
-#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -89,66 +86,6 @@ void show_not_a_document(std::string_view name) {
     text.resize(kMessageNameColumn - 1, ' ');
     text += name;
     show_message(text);
-}
-
-// The file that will be replaced: a symbolic link the user named keeps pointing at its file,
-// which gets the new words; a link whose file does not exist yet gets it created. "" when the
-// links loop or end in a folder that does not exist: nothing may be written then. In the work
-// folder (work copies, backups) a link is never followed: the new file takes its place.
-std::string write_target(const std::string& path) {
-    if (platform::in_work_folder(path)) return path;
-    const platform::LinkTarget link = platform::resolve_link_target(path);
-    switch (link.status) {
-        case platform::LinkTargetStatus::NotALink:
-        case platform::LinkTargetStatus::Target:
-            return link.target;
-        case platform::LinkTargetStatus::Loop:
-        case platform::LinkTargetStatus::MissingFolder:
-            break;
-    }
-    return {};
-}
-
-// The process id in a name of our temporary files, ".~ormest<pid>.tmp" (the id as written:
-// digits without a leading zero); 0 for any other name.
-pid_t temp_file_pid(std::string_view name) {
-    static constexpr std::string_view kHead = ".~ormest";
-    static constexpr std::string_view kTail = ".tmp";
-    static constexpr std::size_t kLongestPid = 10;
-    if (name.size() <= kHead.size() + kTail.size() || !name.starts_with(kHead) ||
-        !name.ends_with(kTail))
-        return 0;
-    const std::string_view digits =
-        name.substr(kHead.size(), name.size() - kHead.size() - kTail.size());
-    if (digits.size() > kLongestPid || digits.front() == '0') return 0;
-    long long pid = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') return 0;
-        pid = pid * 10 + (c - '0');
-    }
-    return pid <= std::numeric_limits<pid_t>::max() ? static_cast<pid_t>(pid) : 0;
-}
-
-// A save killed before its rename leaves its temporary file beside the document, and no later
-// save of that process will take it away: such files of processes that no longer exist are
-// removed. One whose process lives (or may: any answer but "no such process") is that
-// process's save under way and stays; so does anything that is no plain file of ours. Each
-// folder is looked through once per run: a save must not list a large folder every time (the
-// undo copies are written before every edit).
-void remove_stale_temp_files(const fs::path& folder) {
-    static std::set<std::string> looked_through;
-    if (!looked_through.insert(folder.string()).second) return;
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
-    if (ec) return;
-    for (const fs::directory_entry& entry : it) {
-        const pid_t pid = temp_file_pid(entry.path().filename().native());
-        if (pid <= 0 || pid == ::getpid()) continue;
-        std::error_code type_ec;
-        if (!entry.is_regular_file(type_ec) || entry.is_symlink(type_ec)) continue;
-        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
-        fs::remove(entry.path(), type_ec);
-    }
 }
 
 // Forces the written bytes to the disk before the rename makes them the document.
@@ -276,7 +213,7 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     close_unit(unit);
     const std::string path = platform::local_path(name);
     if (path.empty()) return DocumentStatus::WriteError;
-    const std::string target = write_target(path);
+    const std::string target = replacement_target(path);
     if (target.empty()) return DocumentStatus::WriteError;
     struct stat old {};
     // lstat: a link left at the target (only in the work folder) is replaced like no file.
@@ -305,12 +242,11 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     }
 
     // A short name of its own, so that a target name near the length limit still has room.
-    const std::string temp =
-        (fs::path(target).parent_path() / (".~ormest" + std::to_string(::getpid()) + ".tmp"))
-            .string();
+    const std::string folder = fs::path(target).parent_path().string();
+    const std::string temp = temporary_file_path(folder, 0);
     std::error_code ec;
     fs::remove(temp, ec);
-    remove_stale_temp_files(fs::path(target).parent_path());
+    remove_stale_temporary_files(folder);
     // Opened exactly as named: a look-up regardless of case would list the whole folder for a
     // name that by design does not exist yet.
     if (!open_unit_at_local_path(unit, temp, UnitStatus::New, UnitForm::Raw))
@@ -319,14 +255,16 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     ok = close_unit(unit) && ok;
     if (ok && !stored_name) ok = sync_file(temp);
     if (ok && replacing) ::chmod(temp.c_str(), old.st_mode & 07777);
-    // An undo or redo copy (FileMode 2) replaces the last one first: renamed over an existing
-    // file, the file system writes the new copy out at once (and waits on the old one's writing
-    // when it goes), once per edit. Such a copy is never read by a later process, so it needs
-    // no replacing that survives a crash; the backup copy and documents do, and keep it.
+    // The last look at the file before it is replaced: another copy's save since the page's
+    // decision is not written over.
     if (ok && expected != nullptr && platform::file_identity(target) != *expected) {
         fs::remove(temp, ec);
         return DocumentStatus::Changed;
     }
+    // An undo or redo copy (FileMode 2) replaces the last one first: renamed over an existing
+    // file, the file system writes the new copy out at once (and waits on the old one's writing
+    // when it goes), once per edit. Such a copy is never read by a later process, so it needs
+    // no replacing that survives a crash; the backup copy and documents do, and keep it.
     if (ok && replacing && FileMode == 2) ::unlink(target.c_str());
     if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {

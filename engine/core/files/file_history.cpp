@@ -43,7 +43,7 @@ void read_history_file() {
 
 void write_history_file() {
     platform::make_folder(kWorkFolderName);
-    if (!open_unit(kHistoryUnit, kHistoryFileName, UnitStatus::Unknown, UnitForm::Text)) return;
+    if (!open_unit(kHistoryUnit, kHistoryFileName, UnitStatus::Replace, UnitForm::Text)) return;
     for (int k = 1; k <= kHistoryEntries; ++k) {
         if (write_record(kHistoryUnit, history_line(HistoryTable(k).view())) != IoResult::Ok) break;
     }
@@ -78,7 +78,7 @@ void record_file_history(int32_t mode) {
 
 bool write_last_file_record(std::string_view name) {
     platform::make_folder(kWorkFolderName);
-    if (!open_unit(kLastFileUnit, kLastFileRecordName, UnitStatus::Unknown, UnitForm::Text))
+    if (!open_unit(kLastFileUnit, kLastFileRecordName, UnitStatus::Replace, UnitForm::Text))
         return false;
     const bool written = write_record(kLastFileUnit, history_line(name)) == IoResult::Ok;
     return close_unit(kLastFileUnit) && written;

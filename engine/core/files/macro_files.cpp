@@ -197,7 +197,7 @@ void open_command_file() {
     MacroUnit = MacroFileUnit;
     LastMacroFileName.set(name);
 
-    if (open_unit(kWriteUnit, kReadRecordName, UnitStatus::Unknown, UnitForm::Text)) {
+    if (open_unit(kWriteUnit, kReadRecordName, UnitStatus::Replace, UnitForm::Text)) {
         write_record(kWriteUnit, LastMacroFileName.view());
         close_unit(kWriteUnit);
     }
@@ -207,7 +207,8 @@ void open_command_file() {
 // and a text, asks before writing over an existing file (even on an empty page), writes each
 // line of the text (ended by any character below blank; CR LF counts as one end; the text
 // ends at its NUL or after 512 characters) as one record on unit 21 and shows "Macro file ="
-// with the name. LastMacroFileName = the name. Always leaves FrontEndCommandBuffer and
+// with the name once the file is written whole ("Error writing file" otherwise, an old file of
+// that name left as it was). LastMacroFileName = the name. Always leaves FrontEndCommandBuffer and
 // MessageLine blank and ItemCount as it was.
 void open_macro_file() {
     const int32_t saved_item_count = ItemCount;
@@ -232,7 +233,7 @@ void open_macro_file() {
             go_ahead = confirm_discard(2) == -1;
         }
         if (go_ahead) {
-            if (open_unit(kWriteUnit, name, UnitStatus::Unknown, UnitForm::Text)) {
+            if (open_unit(kWriteUnit, name, UnitStatus::Replace, UnitForm::Text)) {
                 std::string line;
                 int k = 1;
                 while (k <= MessageLine.size()) {
@@ -249,11 +250,16 @@ void open_macro_file() {
                     ++k;
                 }
                 if (!line.empty()) write_record(kWriteUnit, line);
-                close_unit(kWriteUnit);
-                FixedText<512> prompt;
-                prompt.put(1, 12, "Macro file =");
-                prompt.put(14, 37, name);
-                show_prompt(prompt);
+                // A failed write (the close included) replaced nothing and is told as such,
+                // never shown as the macro file made.
+                if (close_unit(kWriteUnit)) {
+                    FixedText<512> prompt;
+                    prompt.put(1, 12, "Macro file =");
+                    prompt.put(14, 37, name);
+                    show_prompt(prompt);
+                } else {
+                    show_message("Error writing file");
+                }
             } else {
                 report_file_not_found(name);
             }

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
@@ -35,6 +35,7 @@ using core::ParamBuffer;
 constexpr int32_t kConvertIndex = 97;
 constexpr float kRightEdge = 220.0f;  // the right edge of boxes given without one
 constexpr int32_t kMarkedLength = 9;  // the length CM/CW grow items to, for P9
+constexpr int kCutFileUnit = 46;  // a cut file while it is written
 
 int32_t start_of(int32_t k) { return core::ItemStartTable(k); }
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(start_of(k))); }
@@ -113,10 +114,15 @@ bool write_area_file(const std::string& path, const CutFileArea& area,
         put4(bytes, n);
         for (int32_t p = 0; p <= n; ++p) put4(bytes, word(k, p));
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    // The file is replaced only once written whole: a full disk keeps the last cut.
+    if (!core::open_unit_at_local_path(kCutFileUnit, path, core::UnitStatus::Replace,
+                                       core::UnitForm::Raw))
+        return false;
+    if (core::write_bytes(kCutFileUnit, bytes.data(), bytes.size()) != core::IoResult::Ok) {
+        core::abandon_unit(kCutFileUnit);
+        return false;
+    }
+    return core::close_unit(kCutFileUnit);
 }
 
 void show_area_copied(const CutFileArea& area) {

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string_view>
-#include <unistd.h>
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
@@ -22,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int kTextSaveUnit = 47;  // a text file while it is saved
 constexpr int32_t kSaveAs = 3;
 constexpr int32_t kKeepPreset = -1234;
 constexpr int32_t kYes = -1;
@@ -57,27 +57,16 @@ bool read_text_file(const std::string& path, std::string& bytes, bool& cut) {
     return true;
 }
 
-// Writes text to a temporary file beside path and renames it over path.
+// Writes text on a unit that replaces path only once the text is written whole.
 bool write_through_temporary(const std::string& path, std::string_view text) {
-    const std::string temporary = path + ".~" + std::to_string(::getpid()) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
+    if (!core::open_unit_at_local_path(kTextSaveUnit, path, core::UnitStatus::Replace,
+                                       core::UnitForm::Raw))
+        return false;
+    if (core::write_bytes(kTextSaveUnit, text.data(), text.size()) != core::IoResult::Ok) {
+        core::abandon_unit(kTextSaveUnit);
         return false;
     }
-    return true;
+    return core::close_unit(kTextSaveUnit);
 }
 
 bool same_file(const std::string& a, const std::string& b) {

@@ -34,7 +34,7 @@ bool write_abandon_copy(const std::string& name) {
     std::vector<unsigned char> bytes(4 + 4 * static_cast<std::size_t>(words));
     core::put_le_i32(bytes.data(), core::ItemCount);
     for (int32_t k = 1; k <= words; ++k) core::put_le_f32(bytes.data() + 4 * k, core::ItemStore(k));
-    if (!core::open_unit(kAbandonUnit, name, core::UnitStatus::Unknown, core::UnitForm::Raw))
+    if (!core::open_unit(kAbandonUnit, name, core::UnitStatus::Replace, core::UnitForm::Raw))
         return false;
     const bool written =
         core::write_bytes(kAbandonUnit, bytes.data(), bytes.size()) == core::IoResult::Ok;
@@ -149,7 +149,7 @@ void abandon_input(int32_t mode) {
 void save_input_lines() {
     const std::string name = saved_lines_name();
     if (name.empty()) return;
-    if (!core::open_unit(kSavedLinesUnit, name, core::UnitStatus::Unknown, core::UnitForm::Text)) {
+    if (!core::open_unit(kSavedLinesUnit, name, core::UnitStatus::Replace, core::UnitForm::Text)) {
         core::show_message("Error writing file");
         return;
     }

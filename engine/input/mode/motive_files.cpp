@@ -222,7 +222,7 @@ void write_motive(std::string text, bool line_done) {
             over = core::front_end().AskYesNo(question.c_str(), 1) == kAnswerYes;
         }
         if (over) {
-            if (write_motive_file(path, core::UnitStatus::Unknown, text)) break;
+            if (write_motive_file(path, core::UnitStatus::Replace, text)) break;
             core::show_message("*** The motive could not be stored: " + platform::shown_path(path));
             return;
         }

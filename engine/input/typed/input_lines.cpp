@@ -195,7 +195,7 @@ Gathered gather(int32_t staff, float left, float right) {
 // when it cannot be written.
 bool write_lines_file(const InputLinesRecord& lines) {
     const std::string name = core::work_copy_name("tmp");
-    if (!core::open_unit(kLinesFileUnit, name, core::UnitStatus::Unknown, core::UnitForm::Text))
+    if (!core::open_unit(kLinesFileUnit, name, core::UnitStatus::Replace, core::UnitForm::Text))
         return false;
     const std::string records[] = {std::string(lines.command.view()),
                                    std::string(lines.position.view()),

@@ -84,7 +84,7 @@ void write_text_positions() {
         const int32_t next = core::ItemOutputSpans.text(k + 1);
         for (int32_t b = first; b < next; ++b) bytes.push_back(core::OutputBufferViews.text(b));
     }
-    if (!core::open_unit(kScratchUnit, kTextPositionsFile, core::UnitStatus::Unknown,
+    if (!core::open_unit(kScratchUnit, kTextPositionsFile, core::UnitStatus::Replace,
                          core::UnitForm::Raw))
         return;
     const auto count = static_cast<int32_t>(bytes.size());
@@ -170,7 +170,7 @@ void test_edit_string() {
 }
 
 void write_path_x_values() {
-    if (!core::open_unit(kScratchUnit, kPathDumpFile, core::UnitStatus::Unknown,
+    if (!core::open_unit(kScratchUnit, kPathDumpFile, core::UnitStatus::Replace,
                          core::UnitForm::Text))
         return;
     const int32_t count = render::PathPointList.count;

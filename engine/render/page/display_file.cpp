@@ -154,7 +154,7 @@ bool write_display_file() {
     const bool drawing = core::ParamBuffer(2) >= 0.0f;
     const std::string path = platform::work_file(drawing ? "DRW.TMP" : "DPY.TMP");
     const int32_t pass = OutputPassWord;
-    if (!core::open_unit_at_local_path(kUnit, path, core::UnitStatus::Unknown,
+    if (!core::open_unit_at_local_path(kUnit, path, core::UnitStatus::Replace,
                                        core::UnitForm::Text)) {
         return false;
     }
@@ -164,10 +164,11 @@ bool write_display_file() {
         ok = drawing ? write_drawing_dump() : write_item_dump();
     } catch (...) {
         OutputPassWord = pass;
-        core::close_unit(kUnit);
+        core::abandon_unit(kUnit);  // an unfinished dump never replaces the last one
         throw;
     }
     OutputPassWord = pass;
+    if (!ok) core::abandon_unit(kUnit);
     return core::close_unit(kUnit) && ok;
 }
 
