@@ -9,6 +9,9 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <cstdio>
+#include <iostream>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -105,6 +108,10 @@ class ConsoleMainTest : public ::testing::Test {
     ChildRun run_main(std::vector<std::string> args, int out_fd = -1) {
         const fs::path err = root_ / "stderr.txt";
         const fs::path out = root_ / "stdout.txt";
+        // What the test program has buffered (its framework's first lines) stays its own: a
+        // child would write its copy of the buffer into its own output.
+        std::cout.flush();
+        std::fflush(nullptr);
         const pid_t child = ::fork();
         if (child == 0) {
             ::setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);
@@ -125,7 +132,7 @@ class ConsoleMainTest : public ::testing::Test {
         ChildRun r;
         int status = 0;
         pid_t done = 0;
-        for (int tenths = 0; child > 0 && done == 0 && tenths < 100; ++tenths) {
+        for (int tenths = 0; child > 0 && done == 0 && tenths < 600; ++tenths) {
             done = ::waitpid(child, &status, WNOHANG);
             if (done == 0) ::usleep(100000);
         }

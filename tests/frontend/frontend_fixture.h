@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QDeadlineTimer>
+#include <QPointer>
 #include <QTimer>
 #include <bit>
 #include <cstdlib>
@@ -73,13 +75,39 @@ inline void run_events(int ms) {
     loop.exec();
 }
 
-// Plays the next modal dialog once it is up: act gets it.
+// The answers still waiting for their dialog; a test's end drops them, so that no answer (and
+// the test's locals it holds) reaches a later test.
+inline std::vector<QPointer<QTimer>>& pending_dialog_answers() {
+    static std::vector<QPointer<QTimer>> pending;
+    return pending;
+}
+inline void drop_pending_dialog_answers() {
+    for (const QPointer<QTimer>& t : pending_dialog_answers())
+        if (t) delete t.data();
+    pending_dialog_answers().clear();
+}
+
+// Plays the next modal dialog once it is up: act gets it. The answer waits for the dialog to be
+// shown (a loaded machine may take its time), at most 20 seconds, then fails the test.
 inline void answer_next_dialog(std::function<void(QDialog&)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    pending_dialog_answers().emplace_back(timer);
+    const QDeadlineTimer deadline(20000);
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline, act = std::move(act)] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+        if (dialog == nullptr || !dialog->isVisible()) {
+            if (!deadline.hasExpired()) return;
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "no dialog opened";
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
         act(*dialog);
     });
+    timer->start();
 }
 // The engine dialogs name each control "c" + its id.
 template <typename W = QLineEdit>
@@ -153,6 +181,7 @@ class FrontEndTest : public ::testing::Test {
         core::set_front_end(&fe_);
     }
     void TearDown() override {
+        drop_pending_dialog_answers();
         fe_.SetCommandBar(nullptr);
         bar_.reset();
         core::set_front_end(nullptr);
