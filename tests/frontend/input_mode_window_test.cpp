@@ -291,3 +291,39 @@ TEST_F(InputModeWindowTest, SixtyLiveColumnsTypedIntoTheBarLoseNoKey) {
     EXPECT_EQ(core::ItemCount, 1);
     expect_input_at_rest();
 }
+
+// Keys typed faster than the notes entry takes them (a burst delivered in one turn of the event
+// loop, as a window system hands over queued keys) all arrive, in their order.
+TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    const QString line = QStringLiteral("TR/C4/D/E/F/G/A/B/C5/D/E/F;");
+    script_.add("burst", key_wait_ready, [this, line] {
+        for (const QChar c : line) type_character(edit(), c);
+    });
+    Moment at_rhythms;
+    std::string notes_line;
+    script_.add("rhythms line", key_wait_ready, [&] {
+        at_rhythms = moment();
+        notes_line = input::InputLines.notes.trimmed();
+    });
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+    script_.add(
+        "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(notes_line, line.toStdString());
+    EXPECT_EQ(at_rhythms.notes, 11);
+    EXPECT_EQ(core::ItemCount, 1);
+    expect_input_at_rest();
+}
