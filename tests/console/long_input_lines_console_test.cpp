@@ -51,7 +51,8 @@ std::string long_line_of(int columns) {
 
 // Live notes stand 5 units apart until the line is built: column 57 is the first past the
 // page's bound (282 > 280.67). Neither it nor 150 columns raise the notice; every key of the
-// line arrives, the built notes lie inside the range, and UNDO and REDO take the run back and again.
+// line arrives, the built notes lie inside the range, and UNDO and REDO take the run back and
+// again.
 TEST_F(LongInputLinesConsoleTest, LiveColumnsPastThePageRaiseNoNoticeAndLoseNoKey) {
     for (const int columns : {57, 60, 150}) {
         fresh_staff();
@@ -94,7 +95,7 @@ TEST_F(LongInputLinesConsoleTest, ALongLineFromACommandFileBuildsThePageTypedLiv
 // and REDO take each run back and again.
 TEST_F(LongInputLinesConsoleTest, DenseBarsEndBeforeTheirClosingBarWithoutAHole) {
     const std::string beat = "C4/D/E/F";
-    for (const std::string head : {"", "TR/", "TR/K1S/4 4/"}) {
+    for (const std::string head : {"", "TR/", "K1S/4 4/", "TR/K1S/4 4/"}) {
         for (const int bars : {3, 4, 5}) {
             std::string line = head;
             for (int b = 1; b <= bars; ++b) {
@@ -103,7 +104,7 @@ TEST_F(LongInputLinesConsoleTest, DenseBarsEndBeforeTheirClosingBarWithoutAHole)
             }
             const std::string what = line.substr(0, 20) + " bars " + std::to_string(bars);
             fresh_staff();
-                type({"IN 1", "", line, "S;", ";", ";", ";", "X", "N"});
+            type({"IN 1", "", line, "S;", ";", ";", ";", "X", "N"});
             const std::vector<float> typed = store_words();
             ASSERT_EQ(count_of(1), 16 * bars) << what;
             float closing = -1.0f;
@@ -118,7 +119,8 @@ TEST_F(LongInputLinesConsoleTest, DenseBarsEndBeforeTheirClosingBarWithoutAHole)
                 const float x = p(k, 3);
                 EXPECT_GE(x, layout::InputRangeStart) << what << " item " << k;
                 EXPECT_LT(x, closing) << what << " item " << k;
-                if (previous >= 0.0f && x > previous) widest_step = std::max(widest_step, x - previous);
+                if (previous >= 0.0f && x > previous)
+                    widest_step = std::max(widest_step, x - previous);
                 previous = x;
                 last_note = std::max(last_note, x);
             }
