@@ -23,6 +23,7 @@ UserPaperSizeRecord UserPaperSize;
 PageOutlineShiftRecord PageOutlineShift;
 QuadWorkRecord QuadWork;
 int32_t OutOfBoundsNoticeOff = 0;
+int32_t OutOfBoundsNoticeHeld = 0;
 float StaffLookupNumber = 0.0f;
 int32_t ItemCountLimit = core::kItemCountLimit;
 int32_t AppendTargetItem = 0;
@@ -63,6 +64,7 @@ void reset_render_tables() {
     PageOutlineShift = PageOutlineShiftRecord{};
     QuadWork = QuadWorkRecord{};
     OutOfBoundsNoticeOff = 0;
+    OutOfBoundsNoticeHeld = 0;
     StaffLookupNumber = 0.0f;
     ItemCountLimit = core::kItemCountLimit;
     AppendTargetItem = 0;

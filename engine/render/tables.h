@@ -88,6 +88,10 @@ extern QuadWorkRecord QuadWork;
 
 // ---- page redraw state (page_redraw.cpp, item_drawing.cpp) ----
 extern int32_t OutOfBoundsNoticeOff;  // 1 = the out-of-bounds notice is off
+// Non-zero while a live entry of the input mode takes keys (OutOfBoundsNoticeHold): the notice
+// is not raised then. The entry's items stand where the line is built later, and a modal notice
+// would take the keys typed while it is up.
+extern int32_t OutOfBoundsNoticeHeld;
 extern float StaffLookupNumber;       // staff get_staff_ends looks for
 extern int32_t ItemCountLimit;        // append_item appends only below it (core::kItemCountLimit)
 extern int32_t AppendTargetItem;      // the item rewind_store_to_item cuts the store back to

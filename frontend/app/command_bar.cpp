@@ -172,10 +172,16 @@ bool CCommandEdit::OnKeyDown(int32_t vk, int32_t flags) {
 // wakes the wait. The edit never sees the key: the engine shows what it made of it itself. No
 // token is sent (the wait takes Home, the arrows and F2..F12 as keys with their key-down
 // words), key mode plays no part, and a key that is none for the wait (Shift, Ctrl alone)
-// changes nothing.
+// changes nothing. A key that comes before the wait has taken the last one goes to KeysAhead.
 void CCommandEdit::OnWaitKey(const QKeyEvent& event) {
     const WaitKey key = KeyForWait(event);
     if (key.code == 0) return;
+    if (InputEventFlags.LastKey != 0) {
+        // The wait has not taken the key before: this one waits its turn.
+        InputEventFlags.KeysAhead.push_back({key.code, key.key_down});
+        NotifyInputArrived();
+        return;
+    }
     LastKeyFlags = TranslateKey(event).flags;
     EnterKeyHit = 0;
     InputEventFlags.SpecialKeyCount = 0;

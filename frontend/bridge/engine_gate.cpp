@@ -39,7 +39,10 @@ std::function<void()> g_input_listener;
 class CallGuard {
   public:
     CallGuard() { ++g_call_depth; }
-    ~CallGuard() { --g_call_depth; }
+    ~CallGuard() {
+        // Keys typed ahead of a wait belong to that call; the next command starts without them.
+        if (--g_call_depth == 0) InputEventFlags.KeysAhead.clear();
+    }
     CallGuard(const CallGuard&) = delete;
     CallGuard& operator=(const CallGuard&) = delete;
 };

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,12 @@ using core::EngineWaitLevel;
 // and clears it.
 extern uint8_t DocumentResetPending;
 
+// A key a command-or-key wait has not taken yet: its LastKey and KeyDownCode words.
+struct KeyAheadRecord {
+    int32_t code = 0;
+    int32_t key_down = 0;
+};
+
 // The input state that the command sender, the command edit, the view and the waits share.
 struct InputEventFlagsRecord {
     int32_t SpecialKeyCount = 0;    // special keys of this keystroke still to send as "~~nnn"
@@ -71,6 +78,10 @@ struct InputEventFlagsRecord {
     uint8_t LineComplete = 0;                // TypedLine holds a completed line
     uint8_t LineWaitArmed = 0;               // a wait takes typed lines
     uint8_t KeyWaitArmed = 0;                // a command-or-key wait takes the next key
+    // Keys that came during a key wait after the one it takes (the window system hands queued
+    // keys over in one turn of the event loop): the next key waits take them first, in order.
+    // Emptied when a line wait begins and when the engine call ends.
+    std::deque<KeyAheadRecord> KeysAhead;
 };
 extern InputEventFlagsRecord InputEventFlags;
 

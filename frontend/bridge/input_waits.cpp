@@ -73,6 +73,7 @@ void prompt_set_up(CommandBarLink& bar, std::string_view preset, const core::Fix
 }
 
 void arm_line_wait(uint8_t arrow_keys) {
+    InputEventFlags.KeysAhead.clear();
     InputEventFlags.LineComplete = 0;
     InputEventFlags.LineWaitArmed = 1;
     InputEventFlags.ArrowKeysToEngine = arrow_keys;
@@ -90,6 +91,13 @@ void arm_key_wait() {
     InputEventFlags.LastKey = 0;
     InputEventFlags.KeyDownCode = 0;
     InputEventFlags.KeyWaitArmed = 1;
+    // A key typed ahead is the answer at once.
+    if (!InputEventFlags.KeysAhead.empty()) {
+        const KeyAheadRecord key = InputEventFlags.KeysAhead.front();
+        InputEventFlags.KeysAhead.pop_front();
+        InputEventFlags.LastKey = key.code;
+        InputEventFlags.KeyDownCode = key.key_down;
+    }
 }
 
 void restore_after_wait() {
@@ -353,6 +361,9 @@ void RefuseCloseWhileEngineBusy(QWidget* window) {
     if (window != nullptr) window->installEventFilter(new BusyCloseFilter(window));
 }
 
-void ResetWaitWords() { KeyResult = 0; }
+void ResetWaitWords() {
+    KeyResult = 0;
+    InputEventFlags.KeysAhead.clear();
+}
 
 }  // namespace frontend

@@ -238,3 +238,92 @@ TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     EXPECT_TRUE(fe_.ApplicationClosing());
     expect_input_at_rest();
 }
+
+// A notes line of 60 columns typed key by key: its live notes run past the page's bound from
+// column 57 on, and a modal notice there would take the keys typed while it is up. No notice
+// comes, and every key of the line arrives. A user who goes on typing while a notice is up is
+// played too: the key goes to the input edit and the notice is closed.
+TEST_F(InputModeWindowTest, SixtyLiveColumnsTypedIntoTheBarLoseNoKey) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    QString line = QStringLiteral("C4/");
+    for (int k = 1; k < 60; ++k) line += QStringLiteral("D/");
+    line.back() = QLatin1Char(';');
+    int notices = 0;
+    for (const QChar c : line) {
+        script_.add(
+            std::string("key ") + static_cast<char>(c.unicode()),
+            [] { return key_wait_ready() || QApplication::activeModalWidget() != nullptr; },
+            [this, c, &notices] {
+                QWidget* modal = QApplication::activeModalWidget();
+                type_character(edit(), c);
+                if (modal != nullptr) {
+                    ++notices;
+                    modal->close();
+                }
+            });
+    }
+    Moment at_rhythms;
+    std::string notes_line;
+    script_.add("rhythms line", key_wait_ready, [&] {
+        at_rhythms = moment();
+        notes_line = input::InputLines.notes.trimmed();
+    });
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+    script_.add(
+        "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(notices, 0);
+    EXPECT_EQ(notes_line, line.toStdString());
+    EXPECT_EQ(at_rhythms.notes, 60);
+    EXPECT_EQ(at_rhythms.depth, 1);
+    EXPECT_EQ(core::ItemCount, 1);
+    expect_input_at_rest();
+}
+
+// Keys typed faster than the notes entry takes them (a burst delivered in one turn of the event
+// loop, as a window system hands over queued keys) all arrive, in their order.
+TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    const QString line = QStringLiteral("TR/C4/D/E/F/G/A/B/C5/D/E/F;");
+    script_.add("burst", key_wait_ready, [this, line] {
+        for (const QChar c : line) type_character(edit(), c);
+    });
+    Moment at_rhythms;
+    std::string notes_line;
+    script_.add("rhythms line", key_wait_ready, [&] {
+        at_rhythms = moment();
+        notes_line = input::InputLines.notes.trimmed();
+    });
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+    script_.add(
+        "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(notes_line, line.toStdString());
+    EXPECT_EQ(at_rhythms.notes, 11);
+    EXPECT_EQ(core::ItemCount, 1);
+    expect_input_at_rest();
+}

@@ -196,3 +196,39 @@ TEST_F(WaitKeysTest, QuittingDuringTheKeyWaitEndsItAndEveryLaterOne) {
     EXPECT_EQ(core::ApplicationClosingWord, 1);
     EXPECT_EQ(InputEventFlags.KeyWaitArmed, 0);
 }
+
+// Keys that come together, before the wait has taken the first, are taken one per wait in their
+// order with their key-down words; keys typed ahead are not kept past the engine call.
+TEST_F(WaitKeysTest, KeysTypedAheadAreTakenInTheirOrderWithinTheCall) {
+    std::vector<Taken> taken;
+    std::size_t ahead_after = 99;
+    fe_.inside_call = [&] {
+        core::EngineWaitLevel = 1;
+        taken.push_back(wait_for([&] {
+            press(edit(), Qt::Key_C, QStringLiteral("C"), Qt::ShiftModifier);
+            press(edit(), Qt::Key_4, QStringLiteral("4"));
+            press(edit(), Qt::Key_Slash, QStringLiteral("/"));
+            press(edit(), Qt::Key_Backspace, QStringLiteral("\b"));
+        }));
+        for (int k = 0; k < 3; ++k) taken.push_back(wait_for([] {}));
+        // One more left ahead when the call ends.
+        wait_for([&] {
+            press(edit(), Qt::Key_D, QStringLiteral("D"), Qt::ShiftModifier);
+            press(edit(), Qt::Key_E, QStringLiteral("E"), Qt::ShiftModifier);
+        });
+        ahead_after = InputEventFlags.KeysAhead.size();
+        core::EngineWaitLevel = 0;
+    };
+    run_line();
+    ASSERT_EQ(taken.size(), 4u);
+    EXPECT_EQ(taken[0].code, 'C');
+    EXPECT_EQ(taken[0].key_down, 1067);
+    EXPECT_EQ(taken[1].code, '4');
+    EXPECT_EQ(taken[1].key_down, 1052);
+    EXPECT_EQ(taken[2].code, '/');
+    EXPECT_EQ(taken[2].key_down, 935);
+    EXPECT_EQ(taken[3].code, core::kKeyBackspace);
+    EXPECT_EQ(taken[3].key_down, 1008);
+    EXPECT_EQ(ahead_after, 1u);
+    EXPECT_TRUE(InputEventFlags.KeysAhead.empty());
+}

@@ -172,6 +172,29 @@ TEST_F(InputModeTest, WideningLeavesColumnsWhenTheWideGapsCannotGiveTheRoom) {
     EXPECT_FLOAT_EQ(x(4), 100.0f);
 }
 
+// Gaps of 3.0 up to 3.6 are not short: they give room like the wide ones and keep at least 3.0,
+// so the columns between end where the last one stands, in order, with no hole before it.
+TEST_F(InputModeTest, WideningKeepsTheColumnsBetweenTheEnds) {
+    core::Array1<float, 200> x;
+    const float given[] = {2.0f, 11.0f, 13.5f, 17.0f, 20.5f, 24.0f, 26.5f, 30.0f};
+    for (int32_t i = 1; i <= 8; ++i) x(i) = given[i - 1];
+    layout::InputRangeStart = 2.0f;
+    input::widen_close_columns(x, 8);
+    EXPECT_FLOAT_EQ(x(1), 2.0f);
+    EXPECT_FLOAT_EQ(x(8), 30.0f);
+    for (int32_t i = 1; i < 8; ++i) EXPECT_GE(x(i + 1) - x(i), 3.0f - 1e-4f) << i;
+    // The two short gaps take 3.0; the others share 28 - 6 in proportion to what they were.
+    EXPECT_NEAR(x(3) - x(2), 3.0f, 1e-4f);
+    EXPECT_NEAR(x(2) - x(1), 9.0f * 22.0f / 23.0f, 1e-4f);
+    EXPECT_NEAR(x(4) - x(3), 3.5f * 22.0f / 23.0f, 1e-4f);
+    // With exactly 3.0 a gap of room, every gap gets 3.0.
+    for (int32_t i = 1; i <= 4; ++i) x(i) = 2.0f + (i == 2 ? 1.0f : 0.0f) + 3.0f * (i - 1);
+    x(4) = 11.0f;
+    input::widen_close_columns(x, 4);
+    EXPECT_NEAR(x(2), 5.0f, 1e-4f);
+    EXPECT_NEAR(x(3), 8.0f, 1e-4f);
+}
+
 TEST_F(InputModeTest, NewStaffAndTheStaffLimit) {
     enter_items_without_editing();
     type("8 4 0");

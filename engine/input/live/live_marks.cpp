@@ -11,6 +11,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
 
 namespace input {
@@ -127,6 +128,8 @@ void nearest_column(int32_t& column, float x) {
 // Contract: see the header. Reads the keys and commands of the waits, MouseRegion; writes
 // CommandLine, EngineWaitLevel.
 void enter_marks_line(int32_t& cursor, int32_t& length) {
+    // No modal notice while keys are taken: it would swallow the keys typed while it is up.
+    const render::OutOfBoundsNoticeHold notice_hold;
     std::string line;
     cursor = 0;
     core::EngineWaitLevel = 1;
@@ -203,6 +206,8 @@ void enter_marks_line(int32_t& cursor, int32_t& length) {
 // Contract: see the header. Reads InputParserMode, the keys and commands of the waits,
 // MouseRegion, ColumnPositionCount; writes CommandLine, EngineWaitLevel.
 void enter_pairs_line(int32_t& cursor, int32_t& length) {
+    // No modal notice while keys are taken: it would swallow the keys typed while it is up.
+    const render::OutOfBoundsNoticeHold notice_hold;
     std::string line;
     int32_t clicks = 0;
     std::string hundreds = "  ";

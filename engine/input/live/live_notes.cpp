@@ -16,6 +16,7 @@
 #include "engine/edit/items/click_picker.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
@@ -514,6 +515,10 @@ LiveFlow write_pitch(const std::string& text) {
 void parse_note_input(int32_t first, int32_t& work) {
     (void)first;
     auto& e = Live;
+    // The live items stand 5 units apart from the range's start until the line is built and
+    // spread over the range: a long line runs past the page meanwhile. No modal notice then; it
+    // would also swallow the keys typed while it is up.
+    const render::OutOfBoundsNoticeHold notice_hold;
     begin_live_entry(true);
     e.call_count = core::ItemCount;
     e.call_words = core::ItemWordsUsed;

@@ -17,6 +17,7 @@
 #include "engine/input/tables.h"
 #include "engine/input/typed/typed_rhythms.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
 
 namespace input {
@@ -300,6 +301,8 @@ bool recall_rhythm_motive(int32_t at, int32_t end) {
 // Contract: see the header. Reads InputColumnCount, InputStartItemCount; writes CommandLine,
 // SecondLine, RhythmCursor, EntryRhythms, the items of the columns, EngineWaitLevel.
 void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
+    // No modal notice while keys are taken: it would swallow the keys typed while it is up.
+    const render::OutOfBoundsNoticeHold notice_hold;
     RhythmLine line;
     RhythmCursor.columns = 0;
     RhythmCursor.current_item = InputStartItemCount;

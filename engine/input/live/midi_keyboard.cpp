@@ -19,6 +19,7 @@
 #include "engine/input/typed/typed_items.h"
 #include "engine/input/typed/typed_rhythms.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
 
 namespace input {
@@ -730,6 +731,8 @@ void take_event(Run& run, int32_t message) {
 // InputParserMode, InputLineLength; writes CommandLine, SecondLine, the store (provisional
 // items), RhythmCursor and EntryRhythms (rhythms line), InputLineLength.
 void run_midi_keyboard_input() {
+    // No modal notice while keys are taken: it would swallow the keys typed while it is up.
+    const render::OutOfBoundsNoticeHold notice_hold;
     static Run run;  // large: kept out of the stack
     run = Run{};
     run.mode = InputParserMode == kRhythmsMode ? kRhythmsMode : kNotesMode;

@@ -26,7 +26,6 @@ namespace input {
 namespace {
 
 constexpr float kShortGap = 3.0f;       // a gap below this is widened
-constexpr float kKeepShare = 3.6f;      // a gap from this on keeps its share of the room
 constexpr float kNoteColour = 6800.0f;  // green: notes still waiting for their rhythms
 constexpr int32_t kNoteWords = 26;
 constexpr float kNoSpacingStaff = 999.0f;
@@ -122,28 +121,61 @@ void store_input_items() {
     render::redraw_items();
 }
 
-// Contract: positions(1..count) in P3 units; reads InputRangeStart. Nothing changes when no gap
-// is short or when the wide gaps cannot give the room the short ones need (W <= D).
+// Contract: positions(1..count) in P3 units, the first and the last kept. A gap below 3.0 is
+// widened to 3.0 and the room comes from the other gaps, which share what is left in
+// proportion; a gap whose share would fall below 3.0 gets 3.0 and gives no more. So the columns
+// between keep their order and end exactly where the last one stands (no column passes the
+// closing bar, no hole opens before it). A gap of 0 or less stays as it is. Nothing changes
+// when no gap is short or when the room cannot give every gap 3.0.
 void widen_close_columns(core::Array1<float, 200>& positions, int32_t count) {
     if (count < 3 || count > 200) return;
-    float wide = 0.0f;
-    float deficit = 0.0f;
-    for (int32_t i = 1; i < count; ++i) {
-        const float d = positions(i + 1) - positions(i);
-        if (d > 0.0f && d < kShortGap)
-            deficit += kShortGap - d;
-        else
-            wide += d;
+    const int32_t gaps = count - 1;
+    std::vector<double> d(static_cast<std::size_t>(gaps) + 1);
+    std::vector<bool> held(static_cast<std::size_t>(gaps) + 1, false);
+    double room = static_cast<double>(positions(count)) - positions(1);
+    int32_t positive = 0;
+    bool short_gap = false;
+    for (int32_t i = 1; i <= gaps; ++i) {
+        d[i] = static_cast<double>(positions(i + 1)) - positions(i);
+        if (d[i] <= 0.0) {
+            room -= d[i];  // kept as it is
+            continue;
+        }
+        ++positive;
+        if (d[i] < kShortGap) {
+            held[i] = true;
+            short_gap = true;
+        }
     }
-    if (deficit <= 0.0f || wide <= deficit) return;
-    const float f = (wide - deficit) / wide;
-    std::vector<float> fresh(static_cast<std::size_t>(count) + 1);
-    fresh[1] = layout::InputRangeStart;
-    for (int32_t i = 1; i < count; ++i) {
-        const float d = positions(i + 1) - positions(i);
-        fresh[i + 1] = fresh[i] + ((d >= kKeepShare || d == 0.0f) ? f * d : kShortGap);
+    if (!short_gap || room < kShortGap * positive) return;
+    // The held gaps take 3.0 each; the free ones share the rest. A free gap pushed below 3.0 is
+    // held too, and the share is worked out again (each pass holds at least one more gap).
+    double factor = 1.0;
+    for (bool again = true; again;) {
+        again = false;
+        double free_width = 0.0;
+        int32_t held_count = 0;
+        for (int32_t i = 1; i <= gaps; ++i) {
+            if (d[i] <= 0.0) continue;
+            if (held[i])
+                ++held_count;
+            else
+                free_width += d[i];
+        }
+        if (free_width <= 0.0) break;
+        factor = (room - kShortGap * held_count) / free_width;
+        for (int32_t i = 1; i <= gaps; ++i) {
+            if (d[i] > 0.0 && !held[i] && factor * d[i] < kShortGap) {
+                held[i] = true;
+                again = true;
+            }
+        }
     }
-    for (int32_t i = 2; i < count; ++i) positions(i) = fresh[i];
+    double x = positions(1);
+    for (int32_t i = 1; i < gaps; ++i) {
+        x += d[i] <= 0.0 ? d[i] : (held[i] ? kShortGap : factor * d[i]);
+        positions(i + 1) = static_cast<float>(x);
+    }
 }
 
 void count_input_line() { ++InputLineCount; }

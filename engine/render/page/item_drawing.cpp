@@ -172,8 +172,8 @@ void draw_item_by_code() {
 // Contract: ItemDrawOrigin x = P3 x 150 and y = v x 7 x StaffScale + StaffBaseY of the current
 // staff, v = P4 (its remainder by 100 for codes 1, 2, 3 and 6, whose hundreds mean something
 // else); element 0 of StaffScale takes the current staff's scale; IP3 = INT(x). An x beyond the
-// page's right edge by more than 12,100 gives the out-of-bounds notice (unless switched off) and
-// arms the immediate key mode; the item is placed all the same.
+// page's right edge by more than 12,100 gives the out-of-bounds notice (unless switched off or
+// held) and arms the immediate key mode; the item is placed all the same.
 void set_item_position() {
     auto& p = core::ParamBuffer;
     auto& staves = layout::StaffTables;
@@ -183,7 +183,8 @@ void set_item_position() {
     const float scale = staves.StaffScale(staff);
     staves.StaffScale(0) = scale;
 
-    if (OutOfBoundsNoticeOff != 1 && x > PageExtent * 150.0f + kBoundsMargin) {
+    if (OutOfBoundsNoticeOff != 1 && OutOfBoundsNoticeHeld == 0 &&
+        x > PageExtent * 150.0f + kBoundsMargin) {
         report_out_of_bounds();
         core::front_end().ArmImmediateKeyMode();
     }
@@ -273,5 +274,11 @@ void report_out_of_bounds() {
     OutOfBoundsNoticeOff = core::front_end().RunOutOfBoundsNotice();
     buffer.blank();
 }
+
+OutOfBoundsNoticeHold::OutOfBoundsNoticeHold() : before_(OutOfBoundsNoticeHeld) {
+    OutOfBoundsNoticeHeld = 1;
+}
+
+OutOfBoundsNoticeHold::~OutOfBoundsNoticeHold() { OutOfBoundsNoticeHeld = before_; }
 
 }  // namespace render

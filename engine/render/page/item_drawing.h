@@ -52,6 +52,17 @@ void get_staff_ends(float& left, float& right, int32_t& flag);
 void set_item_colour();
 // The out-of-bounds notice for the item in ParamBuffer and IntParamBuffer.
 void report_out_of_bounds();
+// Holds the out-of-bounds notice (OutOfBoundsNoticeHeld) for its lifetime; nests.
+class OutOfBoundsNoticeHold {
+  public:
+    OutOfBoundsNoticeHold();
+    ~OutOfBoundsNoticeHold();
+    OutOfBoundsNoticeHold(const OutOfBoundsNoticeHold&) = delete;
+    OutOfBoundsNoticeHold& operator=(const OutOfBoundsNoticeHold&) = delete;
+
+  private:
+    int32_t before_;
+};
 
 // The 24-bit colour (red in bits 0-7) of a P26 colour value: 1.0 light grey, below 1.0 a grey
 // level, otherwise decimal RRGGBB with each pair 0..99 scaled by 2.56. Each channel is kept

@@ -288,7 +288,7 @@ void draw_text(const std::string* given) {
 
     if (p(8) >= 90.0f && p(8) <= 999.0f && p(8) != static_cast<float>(kMusicFont)) p(8) = 0.0f;
     if (p(3) < kLowestTextX) {
-        if (OutOfBoundsNoticeOff != 1) report_out_of_bounds();
+        if (OutOfBoundsNoticeOff != 1 && OutOfBoundsNoticeHeld == 0) report_out_of_bounds();
         return;
     }
     const int32_t placement = core::int_of(core::amod(p(8), 1.0f) * 10.0f);

@@ -1,0 +1,142 @@
+// Long and dense notes lines through the console's input mode, typed key by key and read from a
+// command file: live notes far past the page raise no notice and lose no key, and the widening
+// of crowded columns keeps every note inside the range and before the closing bar.
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/tables.h"
+#include "engine/input/tables.h"
+#include "engine/layout/tables.h"
+#include "tests/support/console_run.h"
+
+namespace {
+
+class LongInputLinesConsoleTest : public ConsoleSessionTest {
+  protected:
+    static float p(int32_t item, int32_t k) {
+        const int32_t s = core::ItemStartTable(item);
+        return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;
+    }
+    static int32_t code(int32_t item) { return static_cast<int32_t>(p(item, 1)); }
+    static int32_t count_of(int32_t c) {
+        int32_t n = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) n += code(k) == c;
+        return n;
+    }
+    static std::vector<float> store_words() {
+        return std::vector<float>(core::ItemStore.at(1), core::ItemStore.at(core::ItemWordsUsed));
+    }
+    // A fresh page holding the staff item of staff 1 alone.
+    void fresh_staff() {
+        core::reset_engine();
+        type({"EI", "8 1 0"});
+        ASSERT_EQ(core::ItemCount, 1);
+    }
+    static void write_file(const std::string& name, const std::vector<std::string>& records) {
+        std::ofstream out(name);
+        for (const std::string& r : records) out << r << "\n";
+    }
+};
+
+// C4 and columns - 1 D's: a line of that many note columns.
+std::string long_line_of(int columns) {
+    std::string line = "C4/";
+    for (int k = 1; k < columns; ++k) line += "D/";
+    line.back() = ';';
+    return line;
+}
+
+// Live notes stand 5 units apart until the line is built: column 57 is the first past the
+// page's bound (282 > 280.67). Neither it nor 150 columns raise the notice; every key of the
+// line arrives, the built notes lie inside the range, and UNDO and REDO take the run back and
+// again.
+TEST_F(LongInputLinesConsoleTest, LiveColumnsPastThePageRaiseNoNoticeAndLoseNoKey) {
+    for (const int columns : {57, 60, 150}) {
+        fresh_staff();
+        const std::string line = long_line_of(columns);
+        const std::string out = type({"IN 1", "", line, "Q;", "N", "G", "X", "N"});
+        EXPECT_EQ(out.find("out of bounds"), std::string::npos) << columns << out;
+        EXPECT_EQ(input::InputLines.notes.trimmed(), line) << columns;
+        ASSERT_EQ(count_of(1), columns) << out;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (code(k) != 1) continue;
+            EXPECT_GE(p(k, 3), 2.0f) << columns << " item " << k;
+            EXPECT_LE(p(k, 3), 200.0f) << columns << " item " << k;
+            EXPECT_EQ(p(k, 7), 1.0f) << columns << " item " << k;
+        }
+        const std::vector<float> typed = store_words();
+        type({"UNDO"});
+        EXPECT_EQ(count_of(1), 0) << columns;
+        type({"REDO"});
+        EXPECT_EQ(store_words(), typed) << columns;
+    }
+}
+
+// The same long line read from a command file builds the same page as typed, without a notice.
+TEST_F(LongInputLinesConsoleTest, ALongLineFromACommandFileBuildsThePageTypedLive) {
+    const std::string line = long_line_of(150);
+    fresh_staff();
+    type({"IN 1", "", line, "Q;", "N", "G", "X", "N"});
+    const std::vector<float> typed = store_words();
+    fresh_staff();
+    write_file("long.txt", {"IN 1", "2 200", line, "Q;", ";", ";", ";"});
+    const std::string out = type({"RE long.txt", "N"});
+    EXPECT_EQ(out.find("out of bounds"), std::string::npos) << out;
+    EXPECT_EQ(store_words(), typed) << out;
+}
+
+// Bars of sixteenths (four beats of C4/D/E/F) after a head of clef, key and meter, or none,
+// closed by "MD": the widening of crowded columns keeps every note inside the input range and
+// strictly before the closing bar, and leaves no hole before the bar wider than the widest step
+// between two notes. 48, 64 and 80 columns, typed and read from a command file alike; UNDO
+// and REDO take each run back and again.
+TEST_F(LongInputLinesConsoleTest, DenseBarsEndBeforeTheirClosingBarWithoutAHole) {
+    const std::string beat = "C4/D/E/F";
+    for (const std::string head : {"", "TR/", "K1S/4 4/", "TR/K1S/4 4/"}) {
+        for (const int bars : {3, 4, 5}) {
+            std::string line = head;
+            for (int b = 1; b <= bars; ++b) {
+                for (int q = 1; q <= 4; ++q) line += beat + "/";
+                line += b < bars ? "M/" : "MD;";
+            }
+            const std::string what = line.substr(0, 20) + " bars " + std::to_string(bars);
+            fresh_staff();
+            type({"IN 1", "", line, "S;", ";", ";", ";", "X", "N"});
+            const std::vector<float> typed = store_words();
+            ASSERT_EQ(count_of(1), 16 * bars) << what;
+            float closing = -1.0f;
+            for (int32_t k = 1; k <= core::ItemCount; ++k)
+                if (code(k) == 14 && p(k, 5) == 1.0f) closing = p(k, 3);
+            ASSERT_EQ(closing, 200.0f) << what;
+            float last_note = -1.0f;
+            float previous = -1.0f;
+            float widest_step = 0.0f;
+            for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                if (code(k) != 1) continue;
+                const float x = p(k, 3);
+                EXPECT_GE(x, layout::InputRangeStart) << what << " item " << k;
+                EXPECT_LT(x, closing) << what << " item " << k;
+                if (previous >= 0.0f && x > previous)
+                    widest_step = std::max(widest_step, x - previous);
+                previous = x;
+                last_note = std::max(last_note, x);
+            }
+            EXPECT_LE(closing - last_note, widest_step + 0.01f) << what;
+
+            type({"UNDO"});
+            EXPECT_EQ(count_of(1), 0) << what;
+            type({"REDO"});
+            EXPECT_EQ(store_words(), typed) << what;
+
+            fresh_staff();
+            write_file("dense.txt", {"IN 1", "2 200", line, "S;", ";", ";", ";"});
+            const std::string out = type({"RE dense.txt", "N"});
+            EXPECT_EQ(store_words(), typed) << what << out;
+        }
+    }
+}
+
+}  // namespace
