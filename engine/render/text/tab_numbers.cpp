@@ -178,6 +178,15 @@ void draw_fret_text(int32_t strings, int32_t string, int32_t fret, bool upside_d
 
 }  // namespace
 
+// Contract: see the header.
+bool is_tab_tuning_code(int32_t p6) { return p6 <= -4 && !(p6 <= -20 && p6 >= -39); }
+
+// Contract: see the header.
+int32_t tab_written_clef(int32_t p6) {
+    const int32_t kind = p6 < 0 ? -(p6 / 10) : 0;
+    return kind >= 1 && kind <= kTunedKinds ? kind : 0;
+}
+
 // Contract: see the header. letter index 1 = C .. 7 = B; divisions truncate.
 int32_t compute_tab_pitch(int32_t level, int32_t kind, int32_t accidental_digit) {
     const int32_t s = core::clef_step_offset(kind) + level;
