@@ -145,4 +145,33 @@ TEST_F(TabTranspositionTest, ABassTabStaffFromACommandFileAndANewClef) {
     EXPECT_EQ(store_words(), before);
 }
 
+TEST_F(TabTranspositionTest, ChordsWhoseStringsNoLongerTakeThemArePlacedAgain) {
+    // B3 D4 at 30 lies on strings 5 and 4 (frets 2 and 0); E3 A3 at 50 on the open strings 6
+    // and 5. A half step down, C sharp 4 is below its open string and would be drawn on the
+    // string of A sharp 3; D sharp 3 falls below the lowest string, which G sharp 3 needs.
+    type({"EI", "8 2 0", "1 2 10 5 0 0 1", "1 2 30 0 0 0 1", "1 2 30 2 0 0 1", "1 2 50 -4 0 0 1",
+          "1 2 50 -1 0 0 1", "EI", "TAB 2 6 1"});
+    std::vector<TabTrItem> notes;
+    std::vector<TabTrItem> rest;
+    staff_parts(1, notes, rest);
+    ASSERT_EQ(notes.size(), 5u);
+    EXPECT_EQ(notes[1][7], 5.0f);
+    EXPECT_EQ(notes[2][7], 4.0f);
+    const float g_string = notes[0][7];
+    const std::vector<TabTrItem> before = store_words();
+
+    const std::string out = type({"TR -1 1 0 0 2"});
+    EXPECT_NE(out.find("**** impossible chord **** P3 = 50.00"), std::string::npos) << out;
+    staff_parts(1, notes, rest);
+    ASSERT_EQ(notes.size(), 4u);  // D sharp 3 has no string left: G sharp 3 holds the lowest
+    EXPECT_EQ(notes[0][7], g_string);  // a single note keeps its string
+    EXPECT_EQ(notes[1][7], 6.0f);      // A sharp 3
+    EXPECT_EQ(notes[2][7], 5.0f);      // C sharp 4
+    EXPECT_EQ(notes[3][7], 6.0f);      // G sharp 3
+    EXPECT_EQ(notes[3][3], -2.0f);
+
+    type({"UNDO"});
+    EXPECT_EQ(store_words(), before);
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/tab_numbers.h"
 
 namespace edit {
 
@@ -35,6 +36,8 @@ constexpr int32_t kHighestSetPitch = 99;
 // Chord moves are few (each moves notes one string); this bounds a chord that never settles.
 constexpr int32_t kChordMoveLimit = 64;
 constexpr int32_t kTextCode = 16;
+constexpr int32_t kTunedTabKinds = 3;  // kinds 0..3 have their frets worked out
+constexpr float kRangeSlack = 0.001f;
 // How far (in levels) a text item may stand from a line that belongs to it.
 constexpr float kTextLineLevels = 1.9f;
 
@@ -444,24 +447,6 @@ int32_t first_fitting_string(const TabNote& t) {
     return core::IntParamBuffer(8);
 }
 
-// Names every impossible chord in the reply line: its first note's P3, each in six places, as
-// many as the line holds (" ..." when more were found).
-void report_impossible_chords() {
-    if (ImpossibleChords.empty()) return;
-    std::string text = "**** impossible chord **** P3 =";
-    const size_t room = static_cast<size_t>(core::MessageLine.size());
-    for (size_t i = 0; i < ImpossibleChords.size(); ++i) {
-        const std::string value = core::format_real("(1f6.2)", ImpossibleChords[i]);
-        const bool last = i + 1 == ImpossibleChords.size();
-        if (text.size() + value.size() + (last ? 0 : 4) > room) {
-            text += " ...";
-            break;
-        }
-        text += value;
-    }
-    core::MessageLine.set(text);
-}
-
 // Whether every note of sorted[from..] can move one string up (number - 1) without going on a
 // string tuned above it.
 bool can_move_up(std::vector<TabNote>& sorted, size_t from) {
@@ -568,9 +553,9 @@ void place_chord(const std::vector<size_t>& members) {
     finish(true);
 }
 
-// Takes the tab notes of StringlessNotes off the store: they are among the items this run
-// appended (from first_new on), so the tail is written again without them. Item numbers in
-// TabNotePitchList no longer hold afterwards.
+// Takes the tab notes of StringlessNotes off the store: the items from first_new on (which
+// hold them all) are written again without them. Item numbers in TabNotePitchList no longer
+// hold afterwards.
 void take_off_stringless_notes(int32_t first_new) {
     if (StringlessNotes.empty() || first_new < 1) return;
     std::vector<std::vector<float>> kept;
@@ -592,6 +577,22 @@ void take_off_stringless_notes(int32_t first_new) {
     StringlessNotes.clear();
 }
 
+// The chords of TabNotePitchList: runs of struck notes at one position, two notes or more.
+std::vector<std::vector<size_t>> chords_of_tab_notes() {
+    std::vector<std::vector<size_t>> chords;
+    std::vector<size_t> chord;
+    for (size_t i = 0; i <= TabNotePitchList.size(); ++i) {
+        const bool end = i == TabNotePitchList.size();
+        if (!end && TabNotePitchList[i].pitch <= 0) continue;
+        if (end || !TabNotePitchList[i].chord) {
+            if (chord.size() > 1) chords.push_back(chord);
+            chord.clear();
+        }
+        if (!end) chord.push_back(i);
+    }
+    return chords;
+}
+
 // Gives every pitched tab note its string, then settles the chords.
 void choose_strings() {
     for (TabNote& t : TabNotePitchList) {
@@ -600,18 +601,7 @@ void choose_strings() {
         t.string = first_fitting_string(t);
         write_string(t);
     }
-    std::vector<size_t> chord;
-    auto settle = [&]() {
-        if (chord.size() > 1) place_chord(chord);
-        chord.clear();
-    };
-    for (size_t i = 0; i < TabNotePitchList.size(); ++i) {
-        const TabNote& t = TabNotePitchList[i];
-        if (t.pitch <= 0) continue;
-        if (!t.chord) settle();
-        chord.push_back(i);
-    }
-    settle();
+    for (const std::vector<size_t>& chord : chords_of_tab_notes()) place_chord(chord);
 }
 
 // The rhythm line under the tab staff: stems for the notes, and the rests, slurs and beams.
@@ -697,6 +687,78 @@ core::Array1<int32_t, 20> make_setup_block() {
 
 core::Array1<int32_t, 20> TablatureSetupBlock = make_setup_block();
 
+// Contract: see the header.
+void report_impossible_chords(const std::vector<float>& positions) {
+    if (positions.empty()) return;
+    std::string text = "**** impossible chord **** P3 =";
+    const size_t room = static_cast<size_t>(core::MessageLine.size());
+    for (size_t i = 0; i < positions.size(); ++i) {
+        const std::string value = core::format_real("(1f6.2)", positions[i]);
+        const bool last = i + 1 == positions.size();
+        if (text.size() + value.size() + (last ? 0 : 4) > room) {
+            text += " ...";
+            break;
+        }
+        text += value;
+    }
+    core::MessageLine.set(text);
+}
+
+// Contract: see the header. Reads the store sorted by staff and position; writes P8 of the tab
+// notes of the chords placed again and takes off the notes left without a string.
+std::vector<float> resettle_tab_chords(int32_t staff, float left, float right) {
+    S = Settings{};
+    S.tab = staff;
+    TabNotePitchList.clear();
+    ImpossibleChords.clear();
+    StringlessNotes.clear();
+    int32_t previous_pitched = 0;
+    float previous_x = 0.0f;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (staff_of(k) != staff || code_of(k) != 1 || count_of(k) < 8) continue;
+        const int32_t p6 = core::int_of(param(k, 6));
+        int32_t level = 0;
+        int32_t kind = 0;
+        render::read_tab_level(core::int_of(param(k, 4)), p6, level, kind);
+        // Notes whose string and fret are given by hand keep them.
+        if (!render::is_tab_tuning_code(p6) || kind > kTunedTabKinds) continue;
+        const float x = param(k, 3);
+        if (x < left - kRangeSlack || x > right + kRangeSlack || param(k, 8) < 0.0f) continue;
+        TabNote t;
+        t.item = k;
+        t.pitch = render::tab_note_pitch(core::int_of(param(k, 4)), p6, core::int_of(param(k, 5)));
+        t.x = static_cast<float>(core::nint(x * 100.0)) / 100.0f;
+        t.chord = previous_pitched > 0 && t.x == previous_x;
+        t.string = core::int_of(param(k, 8)) % 100;
+        previous_pitched = 1;
+        previous_x = t.x;
+        TabNotePitchList.push_back(t);
+    }
+    for (const std::vector<size_t>& chord : chords_of_tab_notes()) {
+        // A chord whose strings still take their notes, one string each, stays as it is: the
+        // strings may have been chosen by hand.
+        std::vector<int32_t> drawn;
+        bool settled = true;
+        for (size_t i : chord) {
+            const TabNote& t = TabNotePitchList[i];
+            const int32_t first = first_fitting_string(t);
+            if (t.string < first) settled = false;
+            const int32_t on = std::max(t.string, first);
+            if (std::find(drawn.begin(), drawn.end(), on) != drawn.end()) settled = false;
+            drawn.push_back(on);
+        }
+        if (settled) continue;
+        const int32_t first_item = TabNotePitchList[chord.front()].item;
+        S.strings = -core::int_of(param(first_item, 6)) % 10;
+        S.upside_down = core::int_of(param(first_item, 8)) > 100;
+        for (size_t i : chord) TabNotePitchList[i].string = first_fitting_string(TabNotePitchList[i]);
+        place_chord(chord);
+    }
+    if (!StringlessNotes.empty())
+        take_off_stringless_notes(*std::min_element(StringlessNotes.begin(), StringlessNotes.end()));
+    return ImpossibleChords;
+}
+
 void reset_tablature_tables() {
     TablatureSetupBlock = make_setup_block();
     NotePitchList.clear();
@@ -774,7 +836,7 @@ void make_tablature() {
     choose_strings();
     take_off_stringless_notes(first_new);
     if (S.rhythm_flag != 0) add_rhythm_line();
-    report_impossible_chords();
+    report_impossible_chords(ImpossibleChords);
 
     if (core::ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
         core::OutputBufferViews.text.bound())

@@ -14,6 +14,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/pitch/pitch_context.h"
+#include "engine/edit/pitch/tablature.h"
 #include "engine/edit/pitch/transposition_work.h"
 #include "engine/edit/systems/beam_flip.h"
 #include "engine/layout/tables.h"
@@ -76,6 +77,8 @@ struct Transposition {
     int32_t added_key = 0;
 };
 Transposition T;
+// Positions of the tablature chords that no hand can finger once moved, named at the end.
+std::vector<float> ImpossibleTabChords;
 
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(ItemStartTable(k))); }
 float& word(int32_t k, int32_t j) { return ItemStore(ItemStartTable(k) + j); }
@@ -356,11 +359,14 @@ bool scanned_staff_is_tablature() {
 
 // A tablature staff: its notes move (their frets follow the pitch, the accidental that sounds
 // written on each), and nothing else does. Frets need no key signature, its clef is the tab
-// clef, and its slurs, beams and stems stand on the strings, not at the notes' levels.
-void transpose_tablature_staff() {
+// clef, and its slurs, beams and stems stand on the strings, not at the notes' levels. A chord
+// whose strings no longer take its moved notes is placed again.
+void transpose_tablature_staff(int32_t staff) {
     T.key_in_force = 0;
     T.key_added = false;
     transpose_staff_notes(T.cue_notes ? 1 : 0);
+    const std::vector<float> impossible = resettle_tab_chords(staff, T.left, T.right);
+    ImpossibleTabChords.insert(ImpossibleTabChords.end(), impossible.begin(), impossible.end());
 }
 
 // One staff, all steps. Skipped when its scan finds nothing or fails.
@@ -372,7 +378,7 @@ void transpose_staff(int32_t staff) {
     if (StaffPitchContext.count <= 0) return;
     if (scanned_staff_is_tablature()) {
         const int32_t steps_before = T.steps;
-        transpose_tablature_staff();
+        transpose_tablature_staff(staff);
         T.steps = steps_before;
         return;
     }
@@ -416,6 +422,7 @@ void finish() {
         render::redraw_items();
     }
     core::MessageLine.blank();
+    report_impossible_chords(ImpossibleTabChords);
     core::CommandModeLetters(1) = 0;
 }
 
@@ -427,6 +434,7 @@ void finish() {
 void transpose_items() {
     if (core::ItemCount < 2) return;
     T = Transposition{};
+    ImpossibleTabChords.clear();
     if (!read_settings()) return;
     T.enharmonic = std::abs(T.interval) == kEnharmonic;
 
