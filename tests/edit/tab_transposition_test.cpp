@@ -90,8 +90,8 @@ class TabTranspositionTest : public ConsoleSessionTest {
 // Eight notes with a beam and a slur on staff 2, made into tablature with its rhythm line on
 // staff 1.
 const std::vector<std::string> kTabTrTrebleLine = {
-    "IN 2", "", "TR/C4/E/G/C5/D/E/F/G;", "E;", "N", ";", "1 2 3 4;", "5 6;", "X", "N",
-    "TAB 2 6 1 0 0 0 0 0 0 1"};
+    "IN 2", "",  "TR/C4/E/G/C5/D/E/F/G;",  "E;", "N", ";", "1 2 3 4;", "5 6;",
+    "X",    "N", "TAB 2 6 1 0 0 0 0 0 0 1"};
 
 TEST_F(TabTranspositionTest, ANewKeyGoesOnTheSourceStaffOnly) {
     type(kTabTrTrebleLine);
@@ -114,8 +114,7 @@ TEST_F(TabTranspositionTest, ANewKeyGoesOnTheSourceStaffOnly) {
 
 TEST_F(TabTranspositionTest, ABassTabStaffFromACommandFileAndANewClef) {
     // Bass clef, no string count: four strings, the notes read in the bass clef.
-    type({"IN 2", "", "BA/C3/E/G/C4/D/E/FS/G;", "Q;", "N", ";", ";", ";", "X", "N",
-          "TAB 2 0 1"});
+    type({"IN 2", "", "BA/C3/E/G/C4/D/E/FS/G;", "Q;", "N", ";", ";", ";", "X", "N", "TAB 2 0 1"});
     std::vector<TabTrItem> notes;
     std::vector<TabTrItem> rest;
     staff_parts(1, notes, rest);
@@ -163,7 +162,7 @@ TEST_F(TabTranspositionTest, ChordsWhoseStringsNoLongerTakeThemArePlacedAgain) {
     const std::string out = type({"TR -1 1 0 0 2"});
     EXPECT_NE(out.find("**** impossible chord **** P3 = 50.00"), std::string::npos) << out;
     staff_parts(1, notes, rest);
-    ASSERT_EQ(notes.size(), 4u);  // D sharp 3 has no string left: G sharp 3 holds the lowest
+    ASSERT_EQ(notes.size(), 4u);       // D sharp 3 has no string left: G sharp 3 holds the lowest
     EXPECT_EQ(notes[0][7], g_string);  // a single note keeps its string
     EXPECT_EQ(notes[1][7], 6.0f);      // A sharp 3
     EXPECT_EQ(notes[2][7], 5.0f);      // C sharp 4

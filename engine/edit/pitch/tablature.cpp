@@ -449,7 +449,7 @@ int32_t first_fitting_string(const TabNote& t) {
 
 // Whether every note of sorted[from..] can move one string up (number - 1) without going on a
 // string tuned above it.
-bool can_move_up(std::vector<TabNote>& sorted, size_t from) {
+bool can_move_up(const std::vector<TabNote>& sorted, size_t from) {
     for (size_t j = from; j < sorted.size(); ++j) {
         const int32_t higher = sorted[j].string - 1;
         if (higher < 1 || higher < first_fitting_string(sorted[j])) return false;
@@ -749,13 +749,16 @@ std::vector<float> resettle_tab_chords(int32_t staff, float left, float right) {
         }
         if (settled) continue;
         const int32_t first_item = TabNotePitchList[chord.front()].item;
-        S.strings = -core::int_of(param(first_item, 6)) % 10;
+        S.strings =
+            std::clamp(-core::int_of(param(first_item, 6)) % 10, 1, render::kTabStringPlaces);
         S.upside_down = core::int_of(param(first_item, 8)) > 100;
-        for (size_t i : chord) TabNotePitchList[i].string = first_fitting_string(TabNotePitchList[i]);
+        for (size_t i : chord)
+            TabNotePitchList[i].string = first_fitting_string(TabNotePitchList[i]);
         place_chord(chord);
     }
     if (!StringlessNotes.empty())
-        take_off_stringless_notes(*std::min_element(StringlessNotes.begin(), StringlessNotes.end()));
+        take_off_stringless_notes(
+            *std::min_element(StringlessNotes.begin(), StringlessNotes.end()));
     return ImpossibleChords;
 }
 

@@ -347,7 +347,8 @@ void refit_beamed_groups(int32_t staff) {
 
 // Whether note k is a tab note (its P6 a tuning code).
 bool is_tab_note(int32_t k) {
-    return code_of(k) == 1 && count_of(k) >= 6 && render::is_tab_tuning_code(core::int_of(param(k, 6)));
+    return code_of(k) == 1 && count_of(k) >= 6 &&
+           render::is_tab_tuning_code(core::int_of(param(k, 6)));
 }
 
 // Whether the scanned staff is a tablature staff: one of its notes is a tab note.

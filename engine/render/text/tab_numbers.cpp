@@ -341,8 +341,8 @@ void draw_tab_fret_numbers() {
 
     int32_t level = 0;
     int32_t kind = 0;
-    read_tab_level(core::int_in(p(4), -999999, 999999), core::int_in(p(6), -999999, 999999),
-                   level, kind);
+    read_tab_level(core::int_in(p(4), -999999, 999999), core::int_in(p(6), -999999, 999999), level,
+                   kind);
     const int32_t strings = -core::int_in(p(6), -999999, 999999) % 10;
     const int32_t requested = p8 % 100;
     const bool upside_down = p8 > 100;
