@@ -3,6 +3,8 @@
 #include "engine/edit/pitch/tablature.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -330,21 +332,85 @@ TEST_F(TablatureTest, ASourceStaffOutsideTwoTo256IsRefusedWithAWord) {
     EXPECT_EQ(fe_.message_boxes.back(), "**** Source staff   1 must be 2 to 256: no tablature made.");
 }
 
-TEST_F(TablatureTest, AChordBelowTheStringsIsReportedAndKeepsItsStrings) {
+TEST_F(TablatureTest, AChordBelowTheStringsIsReportedAndNoStringHoldsTwoNotes) {
     if (!fret_routine_computes()) GTEST_SKIP() << "the fret routine does not compute yet";
     staff(5);
-    // G2, A2 and C3: the two lowest both need the lowest string.
+    // G3, A3 and C4: none fits above string 5, so three notes want two strings. A and C take
+    // them; G has no string of its own and stays off the tab staff.
     note(5, 20, -2);
     note(5, 20, -1);
     note(5, 20, 1);
     type("TAB 5 6 4");
     EXPECT_EQ(core::MessageLine.trimmed(), "**** impossible chord **** P3 = 20.00");
-    const std::vector<float> strings = tab_notes(4, 8);
-    ASSERT_EQ(strings.size(), 3u);
-    for (float s : strings) {
-        EXPECT_GE(s, 1.0f);
-        EXPECT_LE(s, 6.0f);
+    EXPECT_EQ(tab_notes(4, 8), (F{6, 5}));
+    EXPECT_EQ(tab_notes(4, 4), (F{-1, 1}));
+}
+
+// The first string each tab note of staff s fits (the highest-sounding one not tuned above it).
+std::vector<float> tab_chord_first_strings(int32_t s) {
+    std::vector<float> first;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) != 1.0f || stored_param(k, 2) != static_cast<float>(s)) continue;
+        edit::compute_tab_note_fret(core::ItemStartTable(k));
+        first.push_back(static_cast<float>(core::IntParamBuffer(8)));
     }
+    return first;
+}
+
+TEST_F(TablatureTest, EveryImpossibleChordIsNamedAndKeepsOneNoteToAString) {
+    if (!fret_routine_computes()) GTEST_SKIP() << "the fret routine does not compute yet";
+    staff(5);
+    for (float x : {20.0f, 60.0f}) {  // G3 A3 C4: one note too many for the two low strings
+        note(5, x, -2);
+        note(5, x, -1);
+        note(5, x, 1);
+    }
+    note(5, 40, 1);  // C4 E4 G4 between them: playable
+    note(5, 40, 3);
+    note(5, 40, 5);
+    note(5, 80, -3);  // F3 and G3: both only on string 6
+    note(5, 80, -2);
+    type("TAB 5 6 4");
+    EXPECT_EQ(core::MessageLine.trimmed(), "**** impossible chord **** P3 = 20.00 60.00 80.00");
+    const std::vector<float> x = tab_notes(4, 3);
+    const std::vector<float> strings = tab_notes(4, 8);
+    const std::vector<float> first = tab_chord_first_strings(4);
+    ASSERT_EQ(strings.size(), 8u);
+    for (size_t i = 0; i < strings.size(); ++i) {
+        EXPECT_GE(strings[i], first[i]) << "a string tuned above the note at " << x[i];
+        EXPECT_LE(strings[i], 6.0f);
+        for (size_t j = i + 1; j < strings.size(); ++j)
+            if (x[i] == x[j]) {
+                EXPECT_NE(strings[i], strings[j]) << "two notes on one string at " << x[i];
+            }
+    }
+    EXPECT_EQ(x, (F{20, 20, 40, 40, 40, 60, 60, 80}));  // one note too many left off each
+}
+TEST_F(TablatureTest, TheReplyNamesAsManyChordsAsItsLineHolds) {
+    if (!fret_routine_computes()) GTEST_SKIP() << "the fret routine does not compute yet";
+    // F3 and G3 together: both only on the lowest string. 80 positions fill the line to 511
+    // characters; with 81 the last that fits is followed by " ...".
+    auto chords = [](int32_t s, int32_t count) {
+        staff(s);
+        std::string named = "**** impossible chord **** P3 =";
+        for (int32_t i = 0; i < count; ++i) {
+            const float x = 20.0f + 2.0f * static_cast<float>(i);
+            note(s, x, -3);
+            note(s, x, -2);
+            char value[16];
+            std::snprintf(value, sizeof value, "%6.2f", static_cast<double>(x));
+            named += value;
+        }
+        return named;
+    };
+    const std::string all = chords(5, 80);
+    ASSERT_EQ(all.size(), 511u);
+    type("TAB 5 6 4");
+    EXPECT_EQ(core::MessageLine.trimmed(), all);
+
+    chords(3, 81);
+    type("TAB 3 6 2");
+    EXPECT_EQ(core::MessageLine.trimmed(), all.substr(0, all.size() - 6) + " ...");
 }
 
 class TablatureConsoleTest : public ConsoleSessionTest {};
@@ -433,6 +499,76 @@ TEST_F(TablatureConsoleTest, TheFretWordLeavesATiedNoteAndOrdinaryNotesAlone) {
     type({"I 4", "EP 5", "X"});
     EXPECT_EQ(stored_param(4, 6), 0.0f);
     EXPECT_EQ(stored_param(4, 0), 7.0f);  // no P8 added
+}
+
+// Items of staff s as the console session left them: P1..Pn of each, in item order.
+std::vector<std::vector<float>> tab_session_items(int32_t s, int32_t code = 0) {
+    std::vector<std::vector<float>> found;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 2) != static_cast<float>(s)) continue;
+        if (code != 0 && stored_param(k, 1) != static_cast<float>(code)) continue;
+        std::vector<float> p;
+        for (int32_t j = 1; j <= static_cast<int32_t>(stored_param(k, 0)); ++j)
+            p.push_back(stored_param(k, j));
+        found.push_back(p);
+    }
+    return found;
+}
+
+// The whole store, word by word.
+std::vector<float> tab_session_store() {
+    std::vector<float> words;
+    for (int32_t w = 1; w < core::ItemWordsUsed; ++w) words.push_back(core::ItemStore(w));
+    return words;
+}
+
+// A line of music typed in the input mode on staff 2, with its sung text below it.
+const std::vector<std::string> kTabSungLine = {
+    "IN 2", "", "TR/C4/E/G/C5/D/E/F/G;", "Q;", "N", ";", ";", ";", "X", "N",
+    "T 2 0 -6", "la-la-la--la", "1 2 3 4", "X"};
+
+TEST_F(TablatureConsoleTest, TheSungTextsLinesStayWithTheirWords) {
+    type(kTabSungLine);
+    // A line of the staff's own, far from its words: it goes to the tab staff.
+    type({"EI", "4 2 100 14 14 130", "EI"});
+    ASSERT_EQ(tab_session_items(2, 16).size(), 4u);
+    ASSERT_EQ(tab_session_items(2, 4).size(), 4u);  // two hyphens, an extender, the line
+    const std::vector<float> before = tab_session_store();
+
+    type({"TAB 2 6 1"});
+    EXPECT_EQ(tab_session_items(1, 1).size(), 8u);
+    const auto lines = tab_session_items(1, 4);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], (std::vector<float>{4, 1, 100, 14, 14, 130}));
+    EXPECT_TRUE(tab_session_items(1, 16).empty());
+    EXPECT_EQ(tab_session_items(2, 4).size(), 4u);  // the source staff keeps them
+
+    type({"UNDO"});
+    EXPECT_EQ(tab_session_store(), before);
+}
+
+TEST_F(TablatureConsoleTest, ImpossibleChordsFromACommandFileAreAllNamed) {
+    // G3 A3 C4 at 20 and 50, C4 E4 G4 at 35: typed as items, then TAB from a command file.
+    {
+        std::ofstream f("chords.cmd");
+        f << "TAB 2 6 1\n";
+    }
+    type({"EI", "8 2 0", "1 2 20 -2 0 0 1", "1 2 20 -1 0 0 1", "1 2 20 1 0 0 1",
+          "1 2 35 1 0 0 1", "1 2 35 3 0 0 1", "1 2 35 5 0 0 1", "1 2 50 -2 0 0 1",
+          "1 2 50 -1 0 0 1", "1 2 50 1 0 0 1", "EI"});
+    const std::vector<float> before = tab_session_store();
+    const std::string out = type({"RE chords.cmd"});
+    EXPECT_NE(out.find("**** impossible chord **** P3 = 20.00 50.00"), std::string::npos) << out;
+    const auto tab = tab_session_items(1, 1);
+    ASSERT_EQ(tab.size(), 7u) << out;
+    for (size_t i = 0; i < tab.size(); ++i)
+        for (size_t j = i + 1; j < tab.size(); ++j)
+            if (tab[i][2] == tab[j][2]) {
+                EXPECT_NE(tab[i][7], tab[j][7]) << "at " << tab[i][2];
+            }
+
+    type({"UNDO"});
+    EXPECT_EQ(tab_session_store(), before);
 }
 
 }  // namespace

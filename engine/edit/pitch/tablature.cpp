@@ -17,6 +17,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/tab_numbers.h"
 
 namespace edit {
 
@@ -34,6 +35,11 @@ constexpr int32_t kLowestSetPitch = 33;
 constexpr int32_t kHighestSetPitch = 99;
 // Chord moves are few (each moves notes one string); this bounds a chord that never settles.
 constexpr int32_t kChordMoveLimit = 64;
+constexpr int32_t kTextCode = 16;
+constexpr int32_t kTunedTabKinds = 3;  // kinds 0..3 have their frets worked out
+constexpr float kRangeSlack = 0.001f;
+// How far (in levels) a text item may stand from a line that belongs to it.
+constexpr float kTextLineLevels = 1.9f;
 
 struct Settings {
     int32_t source = 0;
@@ -67,6 +73,10 @@ std::vector<TabNote> TabNotePitchList;
 // Source items (notes, rests, slurs, beams) the rhythm line copies, in item order.
 std::vector<int32_t> TabRhythmList;
 bool StoreFull = false;
+// Positions of the chords no hand can finger, named together once the strings are settled.
+std::vector<float> ImpossibleChords;
+// Tab notes of such chords that find no string of their own: they are taken off the tab staff.
+std::vector<int32_t> StringlessNotes;
 
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(ItemStartTable(k))); }
 float param(int32_t k, int32_t j) {
@@ -307,6 +317,20 @@ std::vector<float> make_tab_note(int32_t k, TabNote& t, int32_t& previous_pitche
     return p;
 }
 
+// Whether line k of the source staff goes with its text rather than its notes: a level line
+// of the shapes the text command draws (lyric hyphens and extenders, a dashed continuation)
+// at the level of a text item of the staff. On the tab staff, whose levels are strings, such
+// a line would stand alone far from its words.
+bool is_text_line(int32_t k, int32_t first, int32_t last) {
+    const int32_t n = count_of(k);
+    if (n < 6 || (n > 10 && n != 14) || param(k, 4) != param(k, 5)) return false;
+    for (int32_t i = first; i <= last; ++i) {
+        if (code_of(i) != kTextCode || staff_of(i) != S.source) continue;
+        if (std::fabs(param(i, 4) - param(k, 4)) <= kTextLineLevels) return true;
+    }
+    return false;
+}
+
 // Copies the source staff's notes, rests, slurs, lines, bar lines and meters to the tab staff.
 void copy_source_items(int32_t first, int32_t last) {
     int32_t previous_pitched = 0;
@@ -337,7 +361,10 @@ void copy_source_items(int32_t first, int32_t last) {
                 set(p, 6, -1.0f);
                 break;
             case 4:
-                if (p.size() >= 5 && get(p, 5) == 999.0f) make_tab_slur(p);
+                if (p.size() >= 5 && get(p, 5) == 999.0f)
+                    make_tab_slur(p);
+                else if (is_text_line(k, first, last))
+                    continue;
                 break;
             case 5: {
                 const float left = get(p, 3);
@@ -420,9 +447,14 @@ int32_t first_fitting_string(const TabNote& t) {
     return core::IntParamBuffer(8);
 }
 
-void report_impossible_chord(float position) {
-    core::MessageLine.set("**** impossible chord **** P3 =" +
-                          core::format_real("(1f6.2)", position));
+// Whether every note of sorted[from..] can move one string up (number - 1) without going on a
+// string tuned above it.
+bool can_move_up(const std::vector<TabNote>& sorted, size_t from) {
+    for (size_t j = from; j < sorted.size(); ++j) {
+        const int32_t higher = sorted[j].string - 1;
+        if (higher < 1 || higher < first_fitting_string(sorted[j])) return false;
+    }
+    return true;
 }
 
 // Puts the notes of one chord (indices into TabNotePitchList, in item order) on adjacent strings
@@ -449,27 +481,47 @@ void place_chord(const std::vector<size_t>& members) {
         ItemStore(s + 5) = values[order[i]][1];
         if (count_of(m[i].item) >= 7) ItemStore(s + 7) = values[order[i]][2];
     }
+    // Notes below `placed` have no string of their own: they leave the tab staff.
+    size_t placed = 0;
     auto finish = [&](bool failed) {
-        for (const TabNote& t : sorted) write_string(t);
+        for (size_t i = 0; i < sorted.size(); ++i) {
+            if (i < placed)
+                StringlessNotes.push_back(sorted[i].item);
+            else
+                write_string(sorted[i]);
+        }
         for (size_t i = 0; i < members.size(); ++i) TabNotePitchList[members[i]] = sorted[i];
-        if (failed) report_impossible_chord(position);
+        if (failed) ImpossibleChords.push_back(position);
     };
     const size_t c = sorted.size();
-    for (size_t i = c - 1; i >= 1; --i) {
+    bool failed = false;
+    for (size_t i = c - 1; i >= 1 && !failed; --i) {
         TabNote& above = sorted[i];
         TabNote& below = sorted[i - 1];
         while (below.string <= above.string) {
-            if (below.string + 1 > S.strings) return finish(true);
-            ++below.string;
+            if (below.string + 1 <= S.strings) {
+                ++below.string;
+            } else if (can_move_up(sorted, i)) {
+                for (size_t j = i; j < c; ++j) --sorted[j].string;
+            } else {
+                // No string is left for this note and the lower ones: two notes on one string
+                // would be drawn as one fret over the other.
+                placed = i;
+                failed = true;
+                break;
+            }
         }
+        if (failed) break;
         while (below.string > above.string + 1)
             for (size_t j = i; j < c; ++j) ++sorted[j].string;
     }
+    if (failed) return finish(true);
     for (int32_t round = 0; round < kChordMoveLimit; ++round) {
         int32_t high = 0;
         int32_t low = 0;
         bool below_open_string = false;
-        for (const TabNote& t : sorted) {
+        for (size_t j = placed; j < c; ++j) {
+            const TabNote& t = sorted[j];
             // A note below its string's open pitch cannot be played there (the fret routine
             // would quietly take the note's own first string instead).
             if (t.string < first_fitting_string(t)) below_open_string = true;
@@ -480,10 +532,9 @@ void place_chord(const std::vector<size_t>& members) {
         if (below_open_string) return finish(true);
         if (low == 0 || high - low <= 5) return finish(false);
         if (sorted[c - 1].string == 1) {
-            for (size_t j = 0; j + 1 < c; ++j) {
+            for (size_t j = 0; j + 1 < c; ++j)
                 if (sorted[j].string >= S.strings) return finish(true);
-                ++sorted[j].string;
-            }
+            for (size_t j = 0; j + 1 < c; ++j) ++sorted[j].string;
         } else {
             size_t from = 0;
             int32_t largest = INT32_MIN;
@@ -495,14 +546,51 @@ void place_chord(const std::vector<size_t>& members) {
                 }
             }
             // A string tuned above a note cannot take it: the chord keeps the strings it has.
-            for (size_t j = from; j < c; ++j) {
-                const int32_t higher = sorted[j].string - 1;
-                if (higher < 1 || higher < first_fitting_string(sorted[j])) return finish(true);
-            }
+            if (!can_move_up(sorted, from)) return finish(true);
             for (size_t j = from; j < c; ++j) --sorted[j].string;
         }
     }
     finish(true);
+}
+
+// Takes the tab notes of StringlessNotes off the store: the items from first_new on (which
+// hold them all) are written again without them. Item numbers in TabNotePitchList no longer
+// hold afterwards.
+void take_off_stringless_notes(int32_t first_new) {
+    if (StringlessNotes.empty() || first_new < 1) return;
+    std::vector<std::vector<float>> kept;
+    for (int32_t k = first_new; k <= core::ItemCount; ++k)
+        if (std::find(StringlessNotes.begin(), StringlessNotes.end(), k) == StringlessNotes.end())
+            kept.push_back(record_of(k));
+    int32_t word = ItemStartTable(first_new);
+    int32_t count = first_new - 1;
+    for (const std::vector<float>& p : kept) {
+        ItemStore(word) = static_cast<float>(p.size());
+        for (size_t j = 0; j < p.size(); ++j) ItemStore(word + 1 + int32_t(j)) = p[j];
+        ItemStartTable(++count) = word;
+        word += static_cast<int32_t>(p.size()) + 1;
+    }
+    core::ItemCount = count;
+    core::ItemWordsUsed = word;
+    ItemStartTable(count + 1) = word;
+    ItemStore(word) = 0.0f;
+    StringlessNotes.clear();
+}
+
+// The chords of TabNotePitchList: runs of struck notes at one position, two notes or more.
+std::vector<std::vector<size_t>> chords_of_tab_notes() {
+    std::vector<std::vector<size_t>> chords;
+    std::vector<size_t> chord;
+    for (size_t i = 0; i <= TabNotePitchList.size(); ++i) {
+        const bool end = i == TabNotePitchList.size();
+        if (!end && TabNotePitchList[i].pitch <= 0) continue;
+        if (end || !TabNotePitchList[i].chord) {
+            if (chord.size() > 1) chords.push_back(chord);
+            chord.clear();
+        }
+        if (!end) chord.push_back(i);
+    }
+    return chords;
 }
 
 // Gives every pitched tab note its string, then settles the chords.
@@ -513,18 +601,7 @@ void choose_strings() {
         t.string = first_fitting_string(t);
         write_string(t);
     }
-    std::vector<size_t> chord;
-    auto settle = [&]() {
-        if (chord.size() > 1) place_chord(chord);
-        chord.clear();
-    };
-    for (size_t i = 0; i < TabNotePitchList.size(); ++i) {
-        const TabNote& t = TabNotePitchList[i];
-        if (t.pitch <= 0) continue;
-        if (!t.chord) settle();
-        chord.push_back(i);
-    }
-    settle();
+    for (const std::vector<size_t>& chord : chords_of_tab_notes()) place_chord(chord);
 }
 
 // The rhythm line under the tab staff: stems for the notes, and the rests, slurs and beams.
@@ -610,6 +687,81 @@ core::Array1<int32_t, 20> make_setup_block() {
 
 core::Array1<int32_t, 20> TablatureSetupBlock = make_setup_block();
 
+// Contract: see the header.
+void report_impossible_chords(const std::vector<float>& positions) {
+    if (positions.empty()) return;
+    std::string text = "**** impossible chord **** P3 =";
+    const size_t room = static_cast<size_t>(core::MessageLine.size());
+    for (size_t i = 0; i < positions.size(); ++i) {
+        const std::string value = core::format_real("(1f6.2)", positions[i]);
+        const bool last = i + 1 == positions.size();
+        if (text.size() + value.size() + (last ? 0 : 4) > room) {
+            text += " ...";
+            break;
+        }
+        text += value;
+    }
+    core::MessageLine.set(text);
+}
+
+// Contract: see the header. Reads the store sorted by staff and position; writes P8 of the tab
+// notes of the chords placed again and takes off the notes left without a string.
+std::vector<float> resettle_tab_chords(int32_t staff, float left, float right) {
+    S = Settings{};
+    S.tab = staff;
+    TabNotePitchList.clear();
+    ImpossibleChords.clear();
+    StringlessNotes.clear();
+    int32_t previous_pitched = 0;
+    float previous_x = 0.0f;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (staff_of(k) != staff || code_of(k) != 1 || count_of(k) < 8) continue;
+        const int32_t p6 = core::int_of(param(k, 6));
+        int32_t level = 0;
+        int32_t kind = 0;
+        render::read_tab_level(core::int_of(param(k, 4)), p6, level, kind);
+        // Notes whose string and fret are given by hand keep them.
+        if (!render::is_tab_tuning_code(p6) || kind > kTunedTabKinds) continue;
+        const float x = param(k, 3);
+        if (x < left - kRangeSlack || x > right + kRangeSlack || param(k, 8) < 0.0f) continue;
+        TabNote t;
+        t.item = k;
+        t.pitch = render::tab_note_pitch(core::int_of(param(k, 4)), p6, core::int_of(param(k, 5)));
+        t.x = static_cast<float>(core::nint(x * 100.0)) / 100.0f;
+        t.chord = previous_pitched > 0 && t.x == previous_x;
+        t.string = core::int_of(param(k, 8)) % 100;
+        previous_pitched = 1;
+        previous_x = t.x;
+        TabNotePitchList.push_back(t);
+    }
+    for (const std::vector<size_t>& chord : chords_of_tab_notes()) {
+        // A chord whose strings still take their notes, one string each, stays as it is: the
+        // strings may have been chosen by hand.
+        std::vector<int32_t> drawn;
+        bool settled = true;
+        for (size_t i : chord) {
+            const TabNote& t = TabNotePitchList[i];
+            const int32_t first = first_fitting_string(t);
+            if (t.string < first) settled = false;
+            const int32_t on = std::max(t.string, first);
+            if (std::find(drawn.begin(), drawn.end(), on) != drawn.end()) settled = false;
+            drawn.push_back(on);
+        }
+        if (settled) continue;
+        const int32_t first_item = TabNotePitchList[chord.front()].item;
+        S.strings =
+            std::clamp(-core::int_of(param(first_item, 6)) % 10, 1, render::kTabStringPlaces);
+        S.upside_down = core::int_of(param(first_item, 8)) > 100;
+        for (size_t i : chord)
+            TabNotePitchList[i].string = first_fitting_string(TabNotePitchList[i]);
+        place_chord(chord);
+    }
+    if (!StringlessNotes.empty())
+        take_off_stringless_notes(
+            *std::min_element(StringlessNotes.begin(), StringlessNotes.end()));
+    return ImpossibleChords;
+}
+
 void reset_tablature_tables() {
     TablatureSetupBlock = make_setup_block();
     NotePitchList.clear();
@@ -623,6 +775,8 @@ void make_tablature() {
     S = Settings{};
     TabNotePitchList.clear();
     TabRhythmList.clear();
+    ImpossibleChords.clear();
+    StringlessNotes.clear();
     StoreFull = false;
     if (!read_settings()) return;
 
@@ -675,6 +829,7 @@ void make_tablature() {
     const float right = staff_item != 0 && count_of(staff_item) > 5 ? param(staff_item, 6) : 200.0f;
     const float tab = static_cast<float>(S.tab);
     const float strings = static_cast<float>(S.strings);
+    const int32_t first_new = core::ItemCount + 1;
     append_record({8.0f, tab, x, height / 1.4f - strings + 1.0f, scale * 1.4f, right, strings});
     append_record({14.0f, tab, x, 2.0f});
     if (S.clef_flag != 1) append_record({3.0f, tab, x + 2.0f, 0.0f, S.clef_kind});
@@ -682,7 +837,9 @@ void make_tablature() {
     copy_source_items(first, last);
     apply_octave_lines(first, last);
     choose_strings();
+    take_off_stringless_notes(first_new);
     if (S.rhythm_flag != 0) add_rhythm_line();
+    report_impossible_chords(ImpossibleChords);
 
     if (core::ItemCount > 0 && core::OutputBufferViews.graphics.bound() &&
         core::OutputBufferViews.text.bound())

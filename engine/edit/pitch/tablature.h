@@ -51,6 +51,18 @@ void compute_note_pitches();
 // outside the store leaves both 0.
 void compute_tab_note_fret(int32_t start);
 
+// After the pitches of the tab notes of staff from left to right changed (a transposition),
+// places again, as make_tablature does, every chord whose strings no longer take each of its
+// notes on a string of its own not tuned above it; other chords keep their strings. A note
+// left without a string is taken off the store. Returns the positions of the chords that
+// cannot be fingered. The store must be sorted by staff and position.
+std::vector<float> resettle_tab_chords(int32_t staff, float left, float right);
+
+// Names the chords at positions in MessageLine ("**** impossible chord **** P3 =" and each
+// position, as many as the line holds, " ..." after them when more were found); nothing when
+// there are none.
+void report_impossible_chords(const std::vector<float>& positions);
+
 // Puts TablatureSetupBlock and NotePitchList back to their start-up values.
 void reset_tablature_tables();
 

@@ -14,11 +14,13 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/pitch/pitch_context.h"
+#include "engine/edit/pitch/tablature.h"
 #include "engine/edit/pitch/transposition_work.h"
 #include "engine/edit/systems/beam_flip.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/tab_numbers.h"
 
 namespace edit {
 
@@ -75,6 +77,8 @@ struct Transposition {
     int32_t added_key = 0;
 };
 Transposition T;
+// Positions of the tablature chords that no hand can finger once moved, named at the end.
+std::vector<float> ImpossibleTabChords;
 
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(ItemStartTable(k))); }
 float& word(int32_t k, int32_t j) { return ItemStore(ItemStartTable(k) + j); }
@@ -341,6 +345,31 @@ void refit_beamed_groups(int32_t staff) {
     ParamBuffer = kept;
 }
 
+// Whether note k is a tab note (its P6 a tuning code).
+bool is_tab_note(int32_t k) {
+    return code_of(k) == 1 && count_of(k) >= 6 &&
+           render::is_tab_tuning_code(core::int_of(param(k, 6)));
+}
+
+// Whether the scanned staff is a tablature staff: one of its notes is a tab note.
+bool scanned_staff_is_tablature() {
+    for (const PitchRecord& r : StaffPitchContext.records)
+        if (is_note(r) && is_tab_note(r.item)) return true;
+    return false;
+}
+
+// A tablature staff: its notes move (their frets follow the pitch, the accidental that sounds
+// written on each), and nothing else does. Frets need no key signature, its clef is the tab
+// clef, and its slurs, beams and stems stand on the strings, not at the notes' levels. A chord
+// whose strings no longer take its moved notes is placed again.
+void transpose_tablature_staff(int32_t staff) {
+    T.key_in_force = 0;
+    T.key_added = false;
+    transpose_staff_notes(T.cue_notes ? 1 : 0);
+    const std::vector<float> impossible = resettle_tab_chords(staff, T.left, T.right);
+    ImpossibleTabChords.insert(ImpossibleTabChords.end(), impossible.begin(), impossible.end());
+}
+
 // One staff, all steps. Skipped when its scan finds nothing or fails.
 void transpose_staff(int32_t staff) {
     StaffPitchContext.staff = static_cast<float>(staff);
@@ -348,6 +377,12 @@ void transpose_staff(int32_t staff) {
     StaffPitchContext.right = T.right;
     scan_staff_context();
     if (StaffPitchContext.count <= 0) return;
+    if (scanned_staff_is_tablature()) {
+        const int32_t steps_before = T.steps;
+        transpose_tablature_staff(staff);
+        T.steps = steps_before;
+        return;
+    }
     const int32_t steps_before = T.steps;
     const int32_t shift_before = T.key_shift;
     std::vector<int32_t> items;
@@ -388,6 +423,7 @@ void finish() {
         render::redraw_items();
     }
     core::MessageLine.blank();
+    report_impossible_chords(ImpossibleTabChords);
     core::CommandModeLetters(1) = 0;
 }
 
@@ -399,6 +435,7 @@ void finish() {
 void transpose_items() {
     if (core::ItemCount < 2) return;
     T = Transposition{};
+    ImpossibleTabChords.clear();
     if (!read_settings()) return;
     T.enharmonic = std::abs(T.interval) == kEnharmonic;
 
@@ -480,7 +517,10 @@ void transpose_staff_notes(int32_t cue) {
             continue;
         }
         int32_t level = r[i].level + T.direction;
-        const int32_t e = clef_step_offset(r[i].clef) + level;
+        // A tab note's level is read in the clef its tuning code names, not the tab clef's.
+        const int32_t clef =
+            is_tab_note(k) ? render::tab_written_clef(core::int_of(param(k, 6))) : r[i].clef;
+        const int32_t e = clef_step_offset(clef) + level;
         const int32_t d = positive_mod(e - 1, 7) + 1;
         const int32_t moved_letter = positive_mod(d - 1 + T.steps, 7) + 1;
         int32_t a = key_alteration(new_key, moved_letter) - T.direction;

@@ -55,8 +55,6 @@ void hand_to_tablature() {
     ip(10) = saved;
 }
 
-bool is_tablature_kind(int32_t k) { return k < -2 && k != -3 && !(k <= -20 && k >= -39); }
-
 }  // namespace
 
 const core::Array1<int32_t, 25> NoteMarkPlacementTable = make_placement_table();
@@ -187,7 +185,7 @@ void draw_note_item() {
         ip(10) = 10;
         p(10) = 10.0f;
     }
-    if (is_tablature_kind(ip(6))) {
+    if (is_tab_tuning_code(ip(6))) {
         hand_to_tablature();
         return;
     }

@@ -178,6 +178,34 @@ void draw_fret_text(int32_t strings, int32_t string, int32_t fret, bool upside_d
 
 }  // namespace
 
+// Contract: see the header.
+void read_tab_level(int32_t p4, int32_t p6, int32_t& level, int32_t& kind) {
+    level = p4 % 100;
+    kind = -p6 / 10;
+    if (kind == 8) level += 7;
+    if (kind == 9) level -= 7;
+    if (kind == 15) level += 14;
+    if (kind == 8 || kind == 9 || kind == 15) kind = 0;
+}
+
+// Contract: see the header.
+int32_t tab_note_pitch(int32_t p4, int32_t p6, int32_t p5) {
+    int32_t level = 0;
+    int32_t kind = 0;
+    read_tab_level(p4, p6, level, kind);
+    const int32_t digit = p5 % 10;
+    return compute_tab_pitch(level, kind, digit < 0 ? -digit : digit);
+}
+
+// Contract: see the header.
+bool is_tab_tuning_code(int32_t p6) { return p6 <= -4 && !(p6 <= -20 && p6 >= -39); }
+
+// Contract: see the header.
+int32_t tab_written_clef(int32_t p6) {
+    const int32_t kind = p6 < 0 ? -(p6 / 10) : 0;
+    return kind >= 1 && kind <= kTunedKinds ? kind : 0;
+}
+
 // Contract: see the header. letter index 1 = C .. 7 = B; divisions truncate.
 int32_t compute_tab_pitch(int32_t level, int32_t kind, int32_t accidental_digit) {
     const int32_t s = core::clef_step_offset(kind) + level;
@@ -311,14 +339,11 @@ void draw_tab_fret_numbers() {
         return;
     }
 
-    int32_t level = core::int_in(p(4), -999999, 999999) % 100;
-    const int32_t code = -core::int_in(p(6), -999999, 999999);
-    int32_t kind = code / 10;
-    const int32_t strings = code % 10;
-    if (kind == 8) level += 7;
-    if (kind == 9) level -= 7;
-    if (kind == 15) level += 14;
-    if (kind == 8 || kind == 9 || kind == 15) kind = 0;
+    int32_t level = 0;
+    int32_t kind = 0;
+    read_tab_level(core::int_in(p(4), -999999, 999999), core::int_in(p(6), -999999, 999999), level,
+                   kind);
+    const int32_t strings = -core::int_in(p(6), -999999, 999999) % 10;
     const int32_t requested = p8 % 100;
     const bool upside_down = p8 > 100;
 

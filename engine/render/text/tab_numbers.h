@@ -29,6 +29,23 @@ using TabOpenStrings = core::Array1<int32_t, kTabStringPlaces>;
 // code past Z / z) is drawn as "?".
 void draw_tab_fret_numbers();
 
+// Whether a note whose P6 truncates to p6 is a tab note: -4 or less and not in -39..-20 (the
+// note drawer hands such a note to draw_tab_fret_numbers instead of drawing a head).
+bool is_tab_tuning_code(int32_t p6);
+
+// The clef kind whose step offset reads the written level of a tab note with tuning code p6: 1
+// for bass, 2 alto, 3 tenor, 0 for every other kind (the octave kinds 8, 9 and 15 move the level
+// by whole octaves, which keeps its letter).
+int32_t tab_written_clef(int32_t p6);
+
+// The level and kind a tab note's P4 and tuning code p6 are read with: P4 modulo 100, and the
+// octave kinds 8, 9 and 15 moved by 7, -7 and 14 levels and read as kind 0.
+void read_tab_level(int32_t p4, int32_t p6, int32_t& level, int32_t& kind);
+
+// The written pitch of a tab note from its P4, tuning code and P5 (truncated), as its fret is
+// worked out.
+int32_t tab_note_pitch(int32_t p4, int32_t p6, int32_t p5);
+
 // The written pitch (60 = the C one ledger line below a treble staff) of level with the clef
 // step offset of kind (0 treble, 1 bass, 2 alto, 3 tenor; others as treble) and the
 // accidental digit (units digit of P5; 0..9).
