@@ -46,8 +46,11 @@ void BM_StoreEditedItemOnFullPage(benchmark::State& state) {
             core::ParamBuffer.fill(0.0f);
             core::ParamBuffer(1) = 5.0f;
             core::ParamBuffer(2) = accidental;
+            // As a typed pair list does: the working copy is shown, never reloaded from the store.
+            const int32_t keyword_flag = edit::start_working_preview();
             int32_t n = 0;
             edit::apply_edit_line(n);
+            render::AfterKeywordFlag = keyword_flag;
             state.ResumeTiming();
             edit::store_edited_item();
             benchmark::ClobberMemory();
