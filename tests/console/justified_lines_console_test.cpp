@@ -73,6 +73,12 @@ TEST_F(JustifiedLinesTest, JustifyingKeepsAFullWidthStaffFollowingThePage) {
     }
 }
 
+TEST_F(JustifiedLinesTest, AKeyAddedByATranspositionKeepsTheStaffFollowingThePage) {
+    const std::string out = type(justified_join(kFourQuarters, {"TR 2 1 0 0 0 1"}));
+    ASSERT_EQ(justified_items(17, 1).size(), 1u) << out;
+    EXPECT_EQ(stored_param(justified_items(8, 1)[0], 6), 0.0f) << out;
+}
+
 // A minuet of two staves and four bars of 3/4 a system, bar lines from the input mode's
 // "Add bar lines" answer; the second system's bars are filled otherwise than the first's.
 std::vector<std::string> justified_minuet() {

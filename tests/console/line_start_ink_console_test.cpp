@@ -1,5 +1,6 @@
 // The start of a justified line as printed: the clef, key signature, meter and first note of a
-// line typed through the input mode and justified ("LJ", "J") never overlap. Each glyph's ink is
+// line typed through the input mode and justified ("LJ", "J") or given a key by a
+// transposition ("TR") never overlap. Each glyph's ink is
 // measured by Ghostscript on a page holding that item alone; the store gives where each stands.
 #include <cstdint>
 #include <filesystem>
@@ -100,6 +101,18 @@ TEST_F(LineStartInkTest, ClefKeyMeterAndFirstNeverOverlapAfterJustifying) {
             }
         }
     }
+    // A key signature added by a transposition, after the clef alone or before a meter.
+    for (const std::string& clef : clefs) {
+        for (const std::string& meter : {std::string(), std::string("3 4/"), std::string("COM/")}) {
+            const std::string notes =
+                clef + "/" + meter + (clef == "TR" ? "C5/D/E/F;" : "C3/D/E/F;");
+            for (const char* interval : {"2", "5", "6", "1"}) {
+                const std::string tr = std::string("TR ") + interval + " 1 0 0 0 1";
+                typed.push_back({notes + " " + tr + " /K",
+                                 {"IN 1", "", notes, "Q;", "N", ";", ";", ";", "X", "N", tr}});
+            }
+        }
+    }
     // Every layout is read first; the inks are measured afterwards, each kind once.
     std::vector<std::vector<std::vector<float>>> found;
     for (const auto& [name, lines] : typed) {
@@ -116,8 +129,12 @@ TEST_F(LineStartInkTest, ClefKeyMeterAndFirstNeverOverlapAfterJustifying) {
             }
             row.push_back(item);
         }
-        // Clef, meter and first note always; the key when one was typed.
-        EXPECT_FALSE(row[0].empty() || row[2].empty() || row[3].empty()) << name << out;
+        // Clef and first note always, the meter and the key when they were typed or added.
+        EXPECT_FALSE(row[0].empty() || row[3].empty()) << name << out;
+        EXPECT_EQ(row[2].empty(), name.find(" 4/") == std::string::npos &&
+                                      name.find(" 8/") == std::string::npos &&
+                                      name.find("COM/") == std::string::npos)
+            << name << out;
         EXPECT_EQ(row[1].empty(), name.find("/K") == std::string::npos) << name << out;
         found.push_back(row);
     }

@@ -236,27 +236,6 @@ void mark_centred_rests(int32_t lowest, int32_t highest, float from, float to) {
     }
 }
 
-// The STAFF items of the range whose P6 is 0: they follow the page's width. The box selection
-// lists such an end as the page extent, so it is written there.
-std::vector<int32_t> full_width_staves(int32_t lowest, int32_t highest) {
-    std::vector<int32_t> items;
-    for (int32_t i = first_item_from_staff(lowest); i <= ItemCount; ++i) {
-        const int32_t staff = staff_of(i);
-        if (staff > highest) break;
-        if (code_of(i) == kCodeStaff && staff >= lowest && count_of(i) >= 6 && word(i, 6) == 0.0f)
-            items.push_back(i);
-    }
-    return items;
-}
-
-// A full-width staff whose end is still the page's end keeps following the page's width.
-void keep_full_width(const std::vector<int32_t>& items) {
-    for (const int32_t i : items) {
-        if (code_of(i) == kCodeStaff && count_of(i) >= 6 && word(i, 6) == render::PageExtent)
-            word(i, 6) = 0.0f;
-    }
-}
-
 // A line respaced by its rhythm ends flush at its last bar line: a staff line that reaches on
 // beyond the bar line that ends its music is cut back to that bar line. A staff whose last
 // note, rest, clef, key or meter stands at or after its last bar line keeps its end.
@@ -613,7 +592,6 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
     const int32_t range_low = lowest;
-    const std::vector<int32_t> full_width = full_width_staves(lowest, highest);
 
     bool space_columns = true;
     if (l_mode) {
@@ -625,7 +603,6 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
         justify_spacing(lowest, highest, left, right, redraw);
         mark_centred_rests(lowest, highest, given_left, given_right);
     }
-    keep_full_width(full_width);
     if (l_mode && lowest != -1) end_staves_at_last_bar(range_low, highest);
     const int32_t unit = core::MacroUnit;
     core::MacroUnit = 0;

@@ -388,6 +388,29 @@ float snapped(float v) {
     return v;
 }
 
+// The STAFF items among items first..last whose P6 is 0: they follow the page's width. The box
+// selection lists such an end as the page extent and writes it there.
+std::vector<int32_t> full_width_staves(int32_t first, int32_t last) {
+    std::vector<int32_t> items;
+    for (int32_t k = first; k <= last; ++k) {
+        const int32_t start = core::ItemStartTable(k);
+        if (record_count(start) >= 6 && core::int_of(ItemStore(start + 1)) == 8 &&
+            ItemStore(start + 6) == 0.0f) {
+            items.push_back(k);
+        }
+    }
+    return items;
+}
+
+// A full-width staff whose end is still the page's end keeps following the page's width.
+void keep_full_width(const std::vector<int32_t>& items) {
+    for (const int32_t k : items) {
+        const int32_t start = core::ItemStartTable(k);
+        if (record_count(start) >= 6 && ItemStore(start + 6) == render::PageExtent)
+            ItemStore(start + 6) = 0.0f;
+    }
+}
+
 // Reused between calls: the engine's layout routines are not re-entrant.
 std::vector<std::vector<float>> StaffKeys;
 std::vector<std::vector<int32_t>> StaffStarts;
@@ -661,6 +684,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
     SelectionBox.first_item = first;
     SelectionBox.last_item = last;
     SelectionBox.letter = 0;
+    const std::vector<int32_t> full_width = full_width_staves(first, last);
     select_box_items();
 
     // Each staff's measured items in store order; a bar line counts on every staff it spans.
@@ -707,6 +731,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
             text.put(39, 58, ": nothing was moved.");
             core::SecondLine = text;
             core::show_prompt(text);
+            keep_full_width(full_width);
             return false;
         }
         if (columns.item_columns == 0) continue;
@@ -770,6 +795,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
         merged_widths.resize(merged.size() - 1);
         report_justify_space(left, right, merged, merged_widths);
     }
+    keep_full_width(full_width);
     if (redraw != 999) render::redraw_items();
     return true;
 }
