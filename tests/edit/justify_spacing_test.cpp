@@ -173,7 +173,8 @@ TEST_F(JustifySpacingTest, ThePreferencesAddRoomAfterBarLinesClefsKeysAndMeters)
     const int32_t n4 = note(1, 111);
     ASSERT_TRUE(justify(1, 1, 0, 200));
     EXPECT_NEAR(gap_after(bar, n1), 4.0f, kTol);
-    EXPECT_NEAR(gap_after(clef, n2), 8.7f, kTol);
+    // The bass clef's room is its drawn ink (10.2) and 1.2 clear, then 1.2 more.
+    EXPECT_NEAR(gap_after(clef, n2), 12.6f, kTol);
     EXPECT_NEAR(gap_after(key, n3), 8.3f, kTol);
     EXPECT_NEAR(gap_after(meter, n4), 7.5f, kTol);
 }

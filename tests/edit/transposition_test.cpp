@@ -74,12 +74,25 @@ TEST_F(TranspositionTest, AddedKeySignatureAfterTheClef) {
     note(1, 10, 3);
     note(1, 20, 4);
     type("TR 2 1 0 0 0 1");
-    EXPECT_EQ(pitch(1, 10), P(4.0f, 10.0f));  // the key gives the sharp
-    EXPECT_EQ(pitch(1, 20), P(5.0f, 10.0f));
+    // The key goes between the clef and the first note, and the columns are spaced so that the
+    // key stands clear of the clef's drawing and the notes clear of the key.
+    std::vector<int32_t> notes;
+    int32_t key = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (item(k)[1] == 1.0f) notes.push_back(k);
+        if (item(k)[1] == 17.0f) key = k;
+    }
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(P(item(notes[0])[4], item(notes[0])[5]), P(4.0f, 10.0f));  // the key's sharp
+    EXPECT_EQ(P(item(notes[1])[4], item(notes[1])[5]), P(5.0f, 10.0f));
     ASSERT_EQ(count_code(17), 1);
-    const int32_t key = find(17, 1, 6.0f);  // halfway between the clef and the first note
     ASSERT_NE(key, 0);
-    EXPECT_EQ(item(key), (std::vector<float>{6, 17, 1, 6, 0, 2, 0}));
+    const std::vector<float> k = item(key);
+    EXPECT_EQ(std::vector<float>(k.begin(), k.begin() + 3), (std::vector<float>{6, 17, 1}));
+    EXPECT_EQ(std::vector<float>(k.begin() + 4, k.end()), (std::vector<float>{0, 2, 0}));
+    EXPECT_GE(k[3], 2.0f + 11.0f);
+    EXPECT_GE(item(notes[0])[3] - k[3], 5.5f);
+    EXPECT_LT(item(notes[0])[3], item(notes[1])[3]);
 }
 
 TEST_F(TranspositionTest, KeySignatureToCMajorIsRemoved) {
@@ -297,8 +310,7 @@ TEST_F(TranspositionConsoleTest, StaffNumbersOfBillionsAreHeldToThePage) {
             if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == s) return stored_param(k, 4);
         return -1.0f;
     };
-    type({"EI", "8 1 0", "8 256 0", "1 1 20 3 10 0 1", "1 256 40 4 10 0 1",
-          "TR 2 1 0 0 99999"});
+    type({"EI", "8 1 0", "8 256 0", "1 1 20 3 10 0 1", "1 256 40 4 10 0 1", "TR 2 1 0 0 99999"});
     ASSERT_EQ(core::ItemCount, 4);
     EXPECT_EQ(level(1), 4.0f);
     EXPECT_EQ(level(256), 5.0f);  // the last staff there is

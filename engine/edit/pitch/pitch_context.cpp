@@ -195,8 +195,10 @@ void add_key_signature_item(int32_t& key, int32_t& clef) {
         if (!any || x < smallest) smallest = x;
         any = true;
         if (code_of(k) != 3) continue;
-        // Between the clef and what follows it, or on the clef when nothing follows.
-        position = (k == core::ItemCount || count_of(k + 1) < 3) ? x : 0.5f * (x + param(k + 1, 3));
+        // Between the clef and what follows it, or just after the clef when nothing follows: a
+        // key on the clef's own position would be spaced as part of the clef.
+        position =
+            (k == core::ItemCount || count_of(k + 1) < 3) ? x + 1.0f : 0.5f * (x + param(k + 1, 3));
         placed = true;
     }
     if (!placed) position = any ? smallest + 1.0f : kEmptyStaffPosition;

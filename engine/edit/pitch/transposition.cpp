@@ -17,6 +17,7 @@
 #include "engine/edit/pitch/tablature.h"
 #include "engine/edit/pitch/transposition_work.h"
 #include "engine/edit/systems/beam_flip.h"
+#include "engine/edit/systems/justify_spacing.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
@@ -75,6 +76,8 @@ struct Transposition {
     int32_t key_in_force = 0;
     bool key_added = false;
     int32_t added_key = 0;
+    // Some staff got a key signature: the staves' columns are spaced again at the end.
+    bool any_key_added = false;
 };
 Transposition T;
 // Positions of the tablature chords that no hand can finger once moved, named at the end.
@@ -403,6 +406,7 @@ void transpose_staff(int32_t staff) {
         T.key_shift = key;
         T.key_added = true;
         T.added_key = key;
+        T.any_key_added = true;
     }
     transpose_staff_notes(T.cue_notes ? 1 : 0);
     if (!T.enharmonic && T.remainder != 0) transpose_chord_names(staff);
@@ -459,6 +463,18 @@ void transpose_items() {
     const int64_t end =
         std::min<int64_t>(int64_t{T.first_staff} + T.staves, int64_t{layout::MaxStaffNumber} + 1);
     for (int64_t s = first; s < end; ++s) transpose_staff(static_cast<int32_t>(s));
+    if (T.any_key_added) {
+        // An added key signature stands between its clef and what follows, with no room of its
+        // own: the staves' columns are spaced as the justify words space them, so that clef,
+        // key, meter and first note stand clear of one another.
+        core::sort_item_store_with_letter('X');
+        int32_t low = static_cast<int32_t>(first);
+        int32_t high = static_cast<int32_t>(end - 1);
+        float left = 0.0f;
+        float right = render::PageExtent;
+        int32_t no_redraw = 999;
+        justify_spacing(low, high, left, right, no_redraw);
+    }
     finish();
 }
 

@@ -635,8 +635,10 @@ void show_wrong_beats(int32_t first_staff, float reference, int32_t staff, float
 }
 
 // Reads one staff's rhythm into list (normalised); false when it holds more than kRhythmLimit
-// entries.
-bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, StaffRhythmList& list) {
+// entries. A staff that ends on a note or rest closes at last, the system's right end so far
+// (the page's end for the first staff), so that its last note keeps its own room.
+bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
+                       StaffRhythmList& list) {
     layout::RhythmColumnList positions;
     layout::RhythmColumnList values;
     int32_t count = -1;
@@ -653,7 +655,7 @@ bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, StaffRhythm
         p.push_back(positions(i));
     }
     if (v.back() != kBar) {
-        const float at = is_duration(v.back()) ? p.back() : closing_bar_position(lowest, p.back());
+        const float at = is_duration(v.back()) ? last : closing_bar_position(lowest, last);
         v.push_back(kBar);
         p.push_back(at);
     }
@@ -727,7 +729,7 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     for (int32_t s = range_low; s <= range_high; ++s) {
         StaffFirstItem[s] = item;
         StaffRhythmList& list = SystemRhythmSlots[s];
-        if (!read_staff_rhythm(s, item, lowest, list)) {
+        if (!read_staff_rhythm(s, item, lowest, last, list)) {
             refuse_too_large(lowest);
             return;
         }

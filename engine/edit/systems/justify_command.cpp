@@ -49,6 +49,7 @@ constexpr int32_t kCodeLine = 4;
 constexpr int32_t kCodeSlur = 5;
 constexpr int32_t kCodeBeam = 6;
 constexpr int32_t kCodeStaff = 8;
+constexpr int32_t kCodeBar = 14;
 constexpr int32_t kCodeText = 16;
 // A text level of 99 takes the texts of every level.
 constexpr float kEveryLevel = 99.0f;
@@ -232,6 +233,52 @@ void mark_centred_rests(int32_t lowest, int32_t highest, float from, float to) {
         if (p3 < from || p3 > to || word(i, 5) > -2.0f) continue;
         if (count_of(i) < 9 && !core::resize_item(i, 9.0f)) continue;
         word(i, 9) = -1.0f;
+    }
+}
+
+// A line respaced by its rhythm ends flush at its last bar line: a staff line that reaches on
+// beyond the bar line that ends its music is cut back to that bar line. A staff whose last
+// note, rest, clef, key or meter stands at or after its last bar line keeps its end.
+void end_staves_at_last_bar(int32_t lowest, int32_t highest) {
+    const float extent = render::PageExtent;
+    for (int32_t staff = lowest; staff <= highest; ++staff) {
+        int32_t staff_item = 0;
+        float music_end = -1.0f;
+        float bar_end = -1.0f;
+        int32_t bar_item = 0;
+        for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
+            const int32_t s = staff_of(i);
+            if (s > staff) break;
+            const int32_t code = code_of(i);
+            if (count_of(i) < 3 || word(i, 3) > extent + 0.05f) {
+                if (code == kCodeStaff && s == staff && staff_item == 0) staff_item = i;
+                continue;
+            }
+            const float x = word(i, 3);
+            if (code == kCodeBar) {
+                // A bar line of a staff above reaches down over P4 staves.
+                const int32_t span = count_of(i) >= 4 ? std::max(core::int_of(word(i, 4)), 1) : 1;
+                if ((s == staff || (s < staff && int64_t{s} + span > staff)) && x > bar_end) {
+                    bar_end = x;
+                    bar_item = i;
+                }
+            } else if (s == staff && code == kCodeStaff) {
+                if (staff_item == 0) staff_item = i;
+            } else if (s == staff && (code < 4 || code > 16)) {
+                music_end = std::max(music_end, x);
+            }
+        }
+        if (staff_item == 0 || bar_end < 0.0f || music_end >= bar_end) continue;
+        float end = count_of(staff_item) >= 6 ? word(staff_item, 6) : 0.0f;
+        if (end == 0.0f || end > extent) end = extent;
+        if (bar_end >= end - 0.01f) continue;
+        if (count_of(staff_item) < 6 && !core::resize_item(staff_item, 6.0f)) continue;
+        // In hundredths, as every sort of the store leaves the bar line's P3, so that the two
+        // stay equal.
+        const float at =
+            static_cast<float>(std::round(static_cast<double>(bar_end) * 100.0) / 100.0);
+        word(bar_item, 3) = at;
+        word(staff_item, 6) = at;
     }
 }
 
@@ -544,6 +591,7 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     if (highest < lowest) return;
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
+    const int32_t range_low = lowest;
 
     bool space_columns = true;
     if (l_mode) {
@@ -555,6 +603,7 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
         justify_spacing(lowest, highest, left, right, redraw);
         mark_centred_rests(lowest, highest, given_left, given_right);
     }
+    if (l_mode && lowest != -1) end_staves_at_last_bar(range_low, highest);
     const int32_t unit = core::MacroUnit;
     core::MacroUnit = 0;
     // Only the system's staves moved: the rest of the page keeps its drawing. Without a view

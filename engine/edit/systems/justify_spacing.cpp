@@ -46,6 +46,14 @@ constexpr std::array<float, 19> kAccidentalWidth = {0.0f, 2.0f, 2.4f, 2.1f, 4.0f
                                                     3.4f, 2.0f, 2.8f, 4.1f, 4.6f, 4.1f, 6.2f,
                                                     4.5f, 0.0f, 0.0f, 0.0f, 0.0f};
 
+// Our clef glyphs are drawn right of the clef's position: their ink ends this far right of it
+// (staff units), by clef kind P5 0..5, for the large and the small clef. A clef keeps its ink and
+// kClefClearance clear of what follows it (a key signature's first accidental reaches 0.3 left
+// of its own position); the fixed 7.5 (6.5 small) would put a key or meter over the clef.
+constexpr std::array<float, 6> kLargeClefInk = {9.9f, 10.2f, 10.3f, 12.6f, 7.0f, 0.2f};
+constexpr std::array<float, 6> kSmallClefInk = {8.8f, 10.4f, 9.9f, 12.3f, 7.4f, 1.0f};
+constexpr float kClefClearance = 1.2f;
+
 // The highest parameter any width rule reads.
 constexpr int32_t kScratchParams = 17;
 
@@ -380,6 +388,29 @@ float snapped(float v) {
     return v;
 }
 
+// The STAFF items among items first..last whose P6 is 0: they follow the page's width. The box
+// selection lists such an end as the page extent and writes it there.
+std::vector<int32_t> full_width_staves(int32_t first, int32_t last) {
+    std::vector<int32_t> items;
+    for (int32_t k = first; k <= last; ++k) {
+        const int32_t start = core::ItemStartTable(k);
+        if (record_count(start) >= 6 && core::int_of(ItemStore(start + 1)) == 8 &&
+            ItemStore(start + 6) == 0.0f) {
+            items.push_back(k);
+        }
+    }
+    return items;
+}
+
+// A full-width staff whose end is still the page's end keeps following the page's width.
+void keep_full_width(const std::vector<int32_t>& items) {
+    for (const int32_t k : items) {
+        const int32_t start = core::ItemStartTable(k);
+        if (record_count(start) >= 6 && ItemStore(start + 6) == render::PageExtent)
+            ItemStore(start + 6) = 0.0f;
+    }
+}
+
 // Reused between calls: the engine's layout routines are not re-entrant.
 std::vector<std::vector<float>> StaffKeys;
 std::vector<std::vector<int32_t>> StaffStarts;
@@ -476,7 +507,9 @@ void system_spacing(int32_t staff, float left, float right, std::vector<float>& 
                 break;
             case kClef: {
                 large_clef = s.p[4] < 100.0f;
-                b = large_clef ? 7.5f : 6.5f;
+                const auto kind = static_cast<std::size_t>(std::clamp(core::nint(s.p[5]), 0, 5));
+                const float ink = large_clef ? kLargeClefInk[kind] : kSmallClefInk[kind];
+                b = std::max(large_clef ? 7.5f : 6.5f, ink + kClefClearance);
                 if (nb.before >= 0 &&
                     (nb.before_kind == kBarLine || (nb.before_kind == 0 && !nb.last))) {
                     // Room after a bar line or the staff's start is taken back before a clef.
@@ -651,6 +684,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
     SelectionBox.first_item = first;
     SelectionBox.last_item = last;
     SelectionBox.letter = 0;
+    const std::vector<int32_t> full_width = full_width_staves(first, last);
     select_box_items();
 
     // Each staff's measured items in store order; a bar line counts on every staff it spans.
@@ -697,6 +731,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
             text.put(39, 58, ": nothing was moved.");
             core::SecondLine = text;
             core::show_prompt(text);
+            keep_full_width(full_width);
             return false;
         }
         if (columns.item_columns == 0) continue;
@@ -760,6 +795,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
         merged_widths.resize(merged.size() - 1);
         report_justify_space(left, right, merged, merged_widths);
     }
+    keep_full_width(full_width);
     if (redraw != 999) render::redraw_items();
     return true;
 }
