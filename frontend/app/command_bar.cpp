@@ -118,6 +118,13 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (InputEventFlags.KeyWaitArmed != 0) {
+        if (InputEventFlags.LastKey != 0) {
+            // The wait already has its key (keys typed ahead arrive together): this one is the
+            // next wait's, and comes again once the engine has taken the first.
+            QCoreApplication::postEvent(this, event->clone());
+            event->accept();
+            return;
+        }
         OnWaitKey(*event);
         event->accept();
         return;

@@ -11,6 +11,7 @@
 #include "engine/core/files/document_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"
+#include "frontend/bridge/keys.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_doc.h"
 #include "frontend/view/ormest_view.h"
@@ -39,7 +40,10 @@ std::function<void()> g_input_listener;
 class CallGuard {
   public:
     CallGuard() { ++g_call_depth; }
-    ~CallGuard() { --g_call_depth; }
+    ~CallGuard() {
+        // Keys typed ahead that no wait took go to their widget once the engine is idle.
+        if (--g_call_depth == 0) PassTypedAheadKeys();
+    }
     CallGuard(const CallGuard&) = delete;
     CallGuard& operator=(const CallGuard&) = delete;
 };

@@ -73,6 +73,7 @@ void prompt_set_up(CommandBarLink& bar, std::string_view preset, const core::Fix
 }
 
 void arm_line_wait(uint8_t arrow_keys) {
+    PassTypedAheadKeys();
     InputEventFlags.LineComplete = 0;
     InputEventFlags.LineWaitArmed = 1;
     InputEventFlags.ArrowKeysToEngine = arrow_keys;
@@ -90,6 +91,7 @@ void arm_key_wait() {
     InputEventFlags.LastKey = 0;
     InputEventFlags.KeyDownCode = 0;
     InputEventFlags.KeyWaitArmed = 1;
+    PassTypedAheadKeys();
 }
 
 void restore_after_wait() {
