@@ -122,7 +122,13 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const WinKey key = TranslateKey(*event);
+    WinKey key = TranslateKey(*event);
+    // A held Enter is a repeat even when the key's own repeat bit was not set (the X server
+    // does not always mark it): only a press after a release ends a line.
+    if (key.vk == kVkReturn && key.flags == kMainEnterFlags) {
+        if (enter_held_) key.flags |= kKeyRepeat;
+        enter_held_ = true;
+    }
     bool own = OnKeyDown(key.vk, key.flags);
     if (key.ch != 0 && !OnChar(key.ch, key.flags)) own = false;
     if (own) {
@@ -139,6 +145,20 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
     }
     NotifyInputArrived();
+}
+
+// The main Enter's release; an auto-repeat's own release does not count (the key stays down).
+void CCommandEdit::keyReleaseEvent(QKeyEvent* event) {
+    const WinKey key = TranslateKey(*event);
+    if (key.vk == kVkReturn && key.flags == kMainEnterFlags) enter_held_ = false;
+    QPlainTextEdit::keyReleaseEvent(event);
+}
+
+// A release the edit never sees (the focus went elsewhere meanwhile) must not hold every later
+// Enter back.
+void CCommandEdit::focusOutEvent(QFocusEvent* event) {
+    enter_held_ = false;
+    QPlainTextEdit::focusOutEvent(event);
 }
 
 // Contract: writes LastKeyFlags, LastKey, EnterKeyHit, SpecialKeyCount (and through a token the
@@ -398,6 +418,9 @@ void CCommandBar::RunTypedLine() {
     input_->moveCursor(QTextCursor::End);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QCoreApplication::sendEvent(input_, &enter);
+    // The key comes up again, or the next Enter typed would count as held.
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(input_, &up);
 }
 
 namespace frontend {

@@ -52,6 +52,8 @@ class CCommandEdit : public QPlainTextEdit {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:
@@ -64,6 +66,7 @@ class CCommandEdit : public QPlainTextEdit {
     bool rewriting_ = false;       // the program itself sets the text
     bool in_key_press_ = false;    // the edit's own key handling runs
     bool changed_in_key_ = false;  // ... and it changed the text
+    bool enter_held_ = false;      // the main Enter went down and has not come up since
 };
 
 class CCommandBar : public QDockWidget, public CommandBarLink {

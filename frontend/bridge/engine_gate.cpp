@@ -11,6 +11,7 @@
 #include "engine/core/files/document_tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"
+#include "frontend/bridge/keys.h"
 #include "frontend/view/frames.h"
 #include "frontend/view/ormest_doc.h"
 #include "frontend/view/ormest_view.h"
@@ -41,7 +42,11 @@ class CallGuard {
     CallGuard() { ++g_call_depth; }
     ~CallGuard() {
         // Keys typed ahead of a wait belong to that call; the next command starts without them.
-        if (--g_call_depth == 0) InputEventFlags.KeysAhead.clear();
+        // Keys held while a question box was up go to their widget once the engine is idle.
+        if (--g_call_depth == 0) {
+            InputEventFlags.KeysAhead.clear();
+            PassTypedAheadKeys();
+        }
     }
     CallGuard(const CallGuard&) = delete;
     CallGuard& operator=(const CallGuard&) = delete;

@@ -74,6 +74,7 @@ void prompt_set_up(CommandBarLink& bar, std::string_view preset, const core::Fix
 
 void arm_line_wait(uint8_t arrow_keys) {
     InputEventFlags.KeysAhead.clear();
+    PassTypedAheadKeys();
     InputEventFlags.LineComplete = 0;
     InputEventFlags.LineWaitArmed = 1;
     InputEventFlags.ArrowKeysToEngine = arrow_keys;
@@ -98,6 +99,7 @@ void arm_key_wait() {
         InputEventFlags.LastKey = key.code;
         InputEventFlags.KeyDownCode = key.key_down;
     }
+    PassTypedAheadKeys();
 }
 
 void restore_after_wait() {

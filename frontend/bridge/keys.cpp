@@ -2,8 +2,13 @@
 // set 1), and the key tokens the command bar sends.
 #include "frontend/bridge/keys.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QWidget>
 #include <array>
+#include <memory>
+#include <vector>
 
 #include "engine/core/bridge/key_words.h"
 #include "frontend/bridge/display_lists.h"
@@ -299,6 +304,41 @@ void ResetKeyWords() {
     LastKeyFlags = 0;
     EnterKeyHit = 0;
     CommandKind = 0;
+}
+
+namespace {
+
+struct TypedAheadKey {
+    std::unique_ptr<QKeyEvent> press;
+    QPointer<QWidget> target;
+};
+
+std::vector<TypedAheadKey>& typed_ahead() {
+    static std::vector<TypedAheadKey> keys;
+    return keys;
+}
+
+}  // namespace
+
+void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target) {
+    typed_ahead().push_back({std::unique_ptr<QKeyEvent>(event.clone()), target});
+}
+
+// Contract: empties the held keys; each goes to its widget while that lives, its press then
+// its release, in the order typed.
+void PassTypedAheadKeys() {
+    if (typed_ahead().empty()) return;
+    std::vector<TypedAheadKey> keys;
+    keys.swap(typed_ahead());
+    for (const TypedAheadKey& k : keys) {
+        if (k.target.isNull()) continue;
+        const QKeyEvent& e = *k.press;
+        QCoreApplication::postEvent(k.target.data(), e.clone());
+        QCoreApplication::postEvent(
+            k.target.data(), new QKeyEvent(QEvent::KeyRelease, e.key(), e.modifiers(),
+                                           e.nativeScanCode(), e.nativeVirtualKey(),
+                                           e.nativeModifiers(), e.text()));
+    }
 }
 
 }  // namespace frontend

@@ -12,6 +12,7 @@
 #include <string_view>
 
 class QKeyEvent;
+class QWidget;
 
 namespace frontend {
 
@@ -71,6 +72,12 @@ bool IsSpecialKey(int32_t vk, int32_t flags, bool arrow_gate, bool page_gate);
 extern int32_t LastKeyFlags;  // flags of the last key or character
 extern int32_t EnterKeyHit;   // 13 when the last key or character was the main Enter key
 extern int32_t CommandKind;   // -1 after a typed line that starts the input mode
+
+// Keys typed ahead into a question box that has no use for them: kept for the widget the typing
+// was in, and handed to it (as posted presses and releases, in order) when the engine next waits
+// for keys or a line, or when its call has ended; a wait then takes them as typed.
+void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target);
+void PassTypedAheadKeys();
 
 // Clears the input words: the special-key count, both key gates and the command kind.
 void ClearInputWords();

@@ -1,7 +1,10 @@
 // The question and notice dialogs and the question launchers.
 #include "frontend/dialogs/notice_dialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,10 +13,12 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/tables.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_lists.h"
+#include "frontend/bridge/keys.h"
 
 using frontend::CEngineDialog;
 using frontend::DialogExchangeBlocks;
@@ -65,6 +70,23 @@ QPushButton* add_button(QDialog& dialog, DialogBody& body, int id, const QString
     button->setAutoDefault(false);
     body.buttons->addWidget(button);
     return button;
+}
+
+// The widget the keyboard types into: the application's focus, or, when no window is active
+// (a window system that gives none), the focus of the visible main window.
+QWidget* typing_focus() {
+    if (QWidget* w = QApplication::focusWidget()) return w;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && qobject_cast<QDialog*>(top) == nullptr && top->focusWidget())
+            return top->focusWidget();
+    }
+    return nullptr;
+}
+
+// The widget the typing was in when a question box came up.
+QPointer<QWidget>& typing_widget() {
+    static QPointer<QWidget> widget;
+    return widget;
 }
 
 template <typename D>
@@ -134,7 +156,27 @@ CYesNoDlg::CYesNoDlg(QWidget* parent) : CEngineDialog(165, QString(), parent) {
         DialogExchangeBlocks.YesNoAnswer = 0;
         End(kEndOther);
     });
-    if (DialogExchangeBlocks.DialogDefaultFlag != 0) yes->setDefault(true);
+    // Enter answers like every other question box: the first button, unless the user moved
+    // the focus to the other one.
+    yes->setAutoDefault(true);
+    no->setAutoDefault(true);
+    yes->setDefault(true);
+    yes->setFocus();
+}
+
+// Keys with a character that is no answer (not Space, which presses the focused button) are
+// kept for the window they were meant for.
+void CYesNoDlg::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const QString text = event->text();
+    const bool typed = mods == Qt::NoModifier && !text.isEmpty() && text.at(0) > QLatin1Char(' ') &&
+                       text.at(0) != QChar(0x7f);
+    if (typed) {
+        frontend::HoldTypedAheadKey(*event, typing_widget().data());
+        event->accept();
+        return;
+    }
+    CEngineDialog::keyPressEvent(event);
 }
 
 // Escape and the close box: the answer stays 99.
@@ -225,6 +267,8 @@ int AskYesNo(std::string_view question, int mode) {
     launch.SetQuestion(question);
     launch.SetDetail(question);
     DialogLaunch::Word(ExchangeBlock::A, 0) = mode;
+    // Keys typed ahead while the box is up belong to where the typing was.
+    typing_widget() = typing_focus();
     launch.Run();
     return DialogExchangeBlocks.YesNoAnswer;
 }

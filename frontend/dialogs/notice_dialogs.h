@@ -30,10 +30,16 @@ class CQuestionDlg : public frontend::CEngineDialog {
 // IDD 165: "&Yes" (1110) and "&No" (1111), relabelled "Continue" and "Exit" in mode 0 (block A
 // word 0); modes 0 and 1 show the question, other modes the template's text. YesNoAnswer: Yes
 // -1 (ends 0), No 0 (ends 1); Escape and the close box leave the 99 it starts with (end 2).
+// Enter takes the default button (Yes or Continue, or the button the focus is on). A typed key
+// the box has no use for (a letter of the next notes line typed ahead) is kept and handed to
+// the window that had the focus once the box has closed (TypedKeysWhileAsked).
 class CYesNoDlg : public frontend::CEngineDialog {
   public:
     explicit CYesNoDlg(QWidget* parent = nullptr);
     void reject() override;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // IDD 230 "Abandon input?": "&Yes" (1045), "&Edit" (1046), "Cancel" (10). ChoiceAnswer: Yes 0

@@ -92,6 +92,36 @@ TEST_F(CommandBarTest, OnlyTheMainEnterRunsAndOnlyTheLastLine) {
     EXPECT_TRUE(fe_.lines.empty());
 }
 
+// A held Enter whose repeats come without the repeat mark (as some X servers send them) runs
+// the typed line once; the next Enter runs only after the key came up.
+TEST_F(CommandBarTest, AHeldEnterWithoutRepeatMarksRunsTheLineOnce) {
+    const auto enter_down = [this] {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QCoreApplication::sendEvent(edit(), &down);
+    };
+    bar_->SetInputText(QStringLiteral("INC 5"), 5, 5);
+    enter_down();
+    ASSERT_EQ(fe_.lines.size(), 1u);
+    EXPECT_EQ(fe_.lines.front().substr(0, 6), "INC 5 ");
+    enter_down();
+    enter_down();
+    EXPECT_EQ(fe_.lines.size(), 1u) << "a held Enter ran a blank line";
+    EXPECT_EQ(EnterKeyHit, 0);
+    // A repeat's own release does not end the hold.
+    QKeyEvent repeat_up(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                        true);
+    QCoreApplication::sendEvent(edit(), &repeat_up);
+    enter_down();
+    EXPECT_EQ(fe_.lines.size(), 1u);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(edit(), &up);
+    // Pressed again: a fresh Enter, which runs (an empty line here).
+    bar_->SetInputText(QStringLiteral("N"), 1, 1);
+    enter_down();
+    ASSERT_EQ(fe_.lines.size(), 2u);
+    EXPECT_EQ(fe_.lines.back().substr(0, 2), "N ");
+}
+
 TEST_F(CommandBarTest, ALongLineWaitingForAWaitIsCutToTypedLine) {
     InputEventFlags.LineWaitArmed = 1;
     const QString long_text(1000, QLatin1Char('x'));

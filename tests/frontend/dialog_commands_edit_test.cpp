@@ -89,6 +89,54 @@ TEST_F(DialogCommandTest, SeparateVoicesKeepsTheChosenVoice) {
     EXPECT_TRUE(params_of(1, 2, 3).empty()) << reply();
 }
 
+// Three staves with stem-up notes at 10, 20 and 30 on each: which of them the separation
+// takes away tells every field of the dialog apart from its preset.
+class VoiceFieldsDialogTest : public DialogCommandTest {
+  protected:
+    std::vector<std::vector<float>> page() const override {
+        std::vector<std::vector<float>> items;
+        for (float s = 1; s <= 3; ++s) items.push_back({8, s, 0});
+        for (float s = 1; s <= 3; ++s) {
+            for (float x : {10.0f, 20.0f, 30.0f}) items.push_back({1, s, x, 5, 10, 0, 1});
+        }
+        return items;
+    }
+    // "SE" answered with the voice's button and the four fields typed: bottom staff, top
+    // staff, left and right limit.
+    void separate(int voice_button) {
+        Answers answers;
+        answers.dialog([voice_button](QDialog& d) {
+            control<QRadioButton>(d, voice_button)->click();
+            set_field(d, 1718, QStringLiteral("2"));
+            set_field(d, 1717, QStringLiteral("2"));
+            set_field(d, 1719, QStringLiteral("15"));
+            set_field(d, 1720, QStringLiteral("25"));
+            click(d, 1);
+        });
+        type_line(QStringLiteral("SE"), &answers);
+    }
+};
+
+// The bottom voice on staff 2 between 15 and 25: only the stem-up note at 20 of staff 2 goes;
+// staves 1 and 3 (outside the typed staves) and the notes outside the limits stay.
+TEST_F(VoiceFieldsDialogTest, EveryFieldOfSeparateVoicesReachesTheCommand) {
+    separate(1716);
+    const std::vector<float> all{10, 20, 30};
+    EXPECT_EQ(params_of(1, 1, 3), all) << "the bottom staff typed was not taken";
+    EXPECT_EQ(params_of(1, 3, 3), all) << "the top staff typed was not taken";
+    EXPECT_EQ(params_of(1, 2, 3), (std::vector<float>{10, 30}))
+        << "a limit typed was not taken; " << reply();
+}
+
+// The top voice keeps the stem-up notes: the voice button chosen is the voice kept.
+TEST_F(VoiceFieldsDialogTest, TheTopVoiceChosenKeepsTheUpperNotes) {
+    separate(1716);
+    ASSERT_EQ(params_of(1, 2, 3), (std::vector<float>{10, 30}));
+    separate(1715);
+    EXPECT_EQ(params_of(1, 2, 3), (std::vector<float>{10, 30})) << reply();
+    EXPECT_EQ(params_of(1, 1, 3), (std::vector<float>{10, 20, 30}));
+}
+
 // Systems of two staves (1-2 and 3-4): notes at 20, 60, 100, 140 and bar lines at 50, 90, 130
 // and the page's end; the last bar of the lower system carries notes of height 7.
 std::vector<std::vector<float>> two_systems() {

@@ -50,11 +50,20 @@ inline QApplication& test_application() {
     return *app;
 }
 
-// Presses a key in a widget; text is what the key types.
+// Presses a key in a widget and lets it come up again; text is what the key types. A stroke
+// made while an earlier press is still being handled (an answer typed inside the wait that the
+// earlier Enter started) comes after that key came up, as a keyboard gives it.
 inline void press(QWidget* w, int key, const QString& text = QString(),
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool repeat = false) {
+    if (!repeat) {
+        QKeyEvent earlier_up(QEvent::KeyRelease, key, modifiers, text);
+        QCoreApplication::sendEvent(w, &earlier_up);
+    }
     QKeyEvent event(QEvent::KeyPress, key, modifiers, text, repeat);
     QCoreApplication::sendEvent(w, &event);
+    // A keyboard's key comes up again (a repeat's release is a repeat too).
+    QKeyEvent up(QEvent::KeyRelease, key, modifiers, text, repeat);
+    QCoreApplication::sendEvent(w, &up);
 }
 
 // Types text key by key (letters, digits, blank, '.').

@@ -2,6 +2,7 @@
 // the staff in the notes line writes the pitch and draws the note, a click on a note in the
 // slurs line writes its column number, and the line goes on taking keys after the click.
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <deque>
@@ -257,5 +258,60 @@ TEST_F(InputClicksWindowTest, ANewStaffIsDrawnFirstAndTheColumnsAreNumberedBefor
     EXPECT_EQ(render::DisplayMarkWord, 0);  // the frame goes with the run
     ASSERT_EQ(core::ItemCount, 3);
     EXPECT_EQ(word(2, 4), 3.0f);
+    expect_input_at_rest();
+}
+
+// "Continue Input on Staff 002 ?" takes Enter as its default answer (Continue), and a notes line
+// typed ahead while the question is up is not lost: it goes into the next staff's notes line.
+TEST_F(InputClicksWindowTest, EnterAnswersTheContinueQuestionAndKeysTypedAheadReachTheNextLine) {
+    run_typed(QStringLiteral("EI"));
+    run_typed(QStringLiteral("8 1 0"));
+    run_typed(QStringLiteral("8 2 0"));
+    ASSERT_EQ(core::ItemCount, 2);
+    answer("spacing range", "c1673", "c1");
+    type_in_waits(QStringLiteral("C4;"));
+    type_in_waits(QStringLiteral("Q;"));
+    answer("bar lines", "c1045", "c1046");
+    type_in_waits(QStringLiteral("G"));
+    script_.add("closing menu", key_wait_ready, [this] { type_character(focused(), 'X'); });
+    QString asked;
+    script_.add(
+        "continue by Enter", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+        [&] {
+            QDialog& d = *dialog_with(QStringLiteral("c1111"));
+            asked = d.findChild<QLabel*>(QStringLiteral("c1044"))->text();
+            QWidget* at = d.focusWidget() != nullptr ? d.focusWidget() : &d;
+            for (const QChar c : QStringLiteral("E4/")) type_character(at, c);
+            press(at, Qt::Key_Return, QStringLiteral("\r"));
+        });
+    answer("spacing range 2", "c1673", "c1");
+    int32_t staff2_notes = -1;
+    QString staff2_line;
+    const auto notes_on = [](float staff) {
+        int32_t n = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) n += p1(k) == 1 && word(k, 2) == staff;
+        return n;
+    };
+    script_.add(
+        "typed ahead", [&] { return key_wait_ready() && notes_on(2.0f) == 1; },
+        [&] {
+            staff2_notes = notes_on(2.0f);
+            staff2_line = edit_text();
+            type_character(focused(), ';');
+        });
+    type_in_waits(QStringLiteral("Q;"));
+    answer("bar lines 2", "c1045", "c1046");
+    type_in_waits(QStringLiteral("G"));
+    script_.add("closing menu 2", key_wait_ready, [this] { type_character(focused(), 'X'); });
+    answer("no more", "c1111", "c1111");
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step();
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(asked, QStringLiteral("Continue Input on Staff 002 ?"));
+    EXPECT_EQ(staff2_notes, 1);
+    EXPECT_EQ(staff2_line, QStringLiteral("E4/"));
+    EXPECT_EQ(notes_on(2.0f), 1);
+    EXPECT_EQ(notes_on(1.0f), 1);
     expect_input_at_rest();
 }

@@ -29,6 +29,7 @@
 #include "engine/edit/keywords/code_keywords.h"
 #include "engine/edit/systems/staff_notes_adjust.h"
 #include "engine/edit/tables.h"
+#include "engine/layout/staves/staff_positions.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/render_hooks.h"
@@ -555,6 +556,17 @@ TableResult run_table_word(int32_t code, int32_t key_direction, KeywordOutcome& 
         } else {
             search_by_position(true);
         }
+    } else if (CommandLine.sub(1, 4) == "STSP") {
+        // The staff palette's spacing button: the staff is stored and editing ends, then the
+        // staves are spaced as the command does outside editing.
+        core::Array1<float, 45> typed;
+        for (int32_t k = 1; k <= 45; ++k) typed(k) = ParamBuffer(k);
+        store_pending_changes();
+        end_edit_mode(false);
+        for (int32_t k = 1; k <= 45; ++k) ParamBuffer(k) = typed(k);
+        layout::space_staves_vertically();
+        render::redraw_items();
+        core::CommandModeLetters(1) = 9999;
     } else if (word_is("ST") || word_is("ST*") || word_is("STX")) {
         if (pending) {
             refuse(busy, code);
