@@ -150,7 +150,8 @@ int32_t collect_changed_parameters() {
 // - a box drawn for "ED" (operation 3): operation and first mode letter cleared; no staff
 //   (P(1) = 0) is reported by report_missing_staff; else P(2) < 0 becomes 0, P(3) of 0 or
 //   beyond PageExtent becomes PageExtent, the staff range is turned back into input lines and,
-//   when that asks for it, the input mode runs (InputParserMode and MacroUnit -1 first);
+//   when that asks for it, the input mode runs (InputParserMode and MacroUnit -1 first) and
+//   the items it built take the range's place in the store;
 // - "EN" is the interpreter's (the transposition), nothing here;
 // - a third letter I: first mode letter -1 and PendingBoxOperation 1 (a box is awaited);
 // - any other E word: the item bar is toggled (ItemBarSign changes sign, ItemBarMode =
@@ -173,6 +174,7 @@ void run_ed_command() {
             input::InputParserMode = -1;
             core::MacroUnit = -1;
             input::run_input_mode();
+            input::place_regenerated_items();
         }
         input::RegenerateLinesFlag = 0;
         CommandModeLetters(1) = 0;
