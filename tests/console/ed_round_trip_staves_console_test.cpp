@@ -99,4 +99,33 @@ TEST_F(EdStavesRoundTripTest, TheOtherStaffKeepsItsExactPositions) {
     }
 }
 
+// "EDI" in a command file: the box line and the answers follow the word, the range is
+// re-edited (never copied), and the file reads on after the closing answer: a second "EDI"
+// on the other staff, then an input run of a third staff. A command file's lines take no undo
+// copies of their own: "UNDO" gives back the page of the last copy, taken by the typed round
+// before the file.
+TEST_F(EdStavesRoundTripTest, CommandFileReEditsAndReadsOn) {
+    ed_staves_page();
+    const std::vector<std::string> typed = ed_staves_items();
+    ed_staves_round(1);
+    ASSERT_EQ(ed_staves_items(), typed);
+    {
+        std::ofstream file("ed_staves.cmd");
+        for (int32_t staff : {1, 2}) {
+            // The seven lines taken as offered (the bar-lines question is not asked of a
+            // file), then "X" at the closing menu.
+            file << "EDI\n" << staff << " 0 200 " << staff << "\n\n\n\n\n\n\n\nX\n";
+        }
+        file << "IN 3\n\nC4/D;\nH;\n;\n;\n;\n";
+    }
+    const std::string out = type({"RE ed_staves.cmd"});
+    EXPECT_EQ(out.find("nothing moved"), std::string::npos) << out;
+    ASSERT_EQ(ed_staves_on(3), 3) << out;  // its staff item and two notes
+    std::vector<std::string> now = ed_staves_items();
+    now.resize(typed.size());
+    EXPECT_EQ(now, typed) << out;
+    type({"UNDO"});
+    EXPECT_EQ(ed_staves_items(), typed);
+}
+
 }  // namespace
