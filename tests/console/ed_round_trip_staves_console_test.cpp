@@ -128,4 +128,46 @@ TEST_F(EdStavesRoundTripTest, CommandFileReEditsAndReadsOn) {
     EXPECT_EQ(ed_staves_items(), typed);
 }
 
+// A staff the writing-back refuses (two notes of different lengths at one place) is left as
+// it was, and so is the rest of the page: nothing sorted (the staff sort would bring each
+// staff's marks and slurs among its notes).
+TEST_F(EdStavesRoundTripTest, ARefusedStaffLeavesThePageAsItWas) {
+    ed_staves_page();
+    int32_t notes = 0;
+    float first_x = 0.0f;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        if (core::ItemStore(s + 1) != 1.0f) continue;
+        if (core::ItemStore(s + 2) != 2.0f) continue;
+        // The second note of staff 2 sounds with the first, twice as long.
+        if (++notes == 1) first_x = core::ItemStore(s + 3);
+        if (notes == 2) {
+            core::ItemStore(s + 3) = first_x;
+            core::ItemStore(s + 7) *= 2.0f;
+        }
+    }
+    ASSERT_GT(notes, 2);
+    const std::vector<std::string> before = ed_staves_items();
+    const std::string out = type({"EDI", "2 0 200 2", "Y"});
+    EXPECT_NE(out.find("Cannot re-edit counterpoint"), std::string::npos) << out;
+    EXPECT_EQ(ed_staves_items(), before) << out;
+    // Staff 1 is still written back and comes back whole.
+    EXPECT_EQ(ed_staves_round(1).find("Error"), std::string::npos);
+    EXPECT_EQ(ed_staves_items(), before);
+}
+
+// A refused staff question ("^", then Edit at "Abandon input?") starts the edit form again: its
+// roll-back goes to the page without
+// the range, never to where an earlier input run began (here the second staff's, with the
+// first staff's items still counted), and the round trip stays exact.
+TEST_F(EdStavesRoundTripTest, StartingTheEditFormAgainRollsBackToThePageWithoutTheRange) {
+    ed_staves_page();
+    const std::vector<std::string> typed = ed_staves_items();
+    std::vector<std::string> lines = {"EDI", "1 0 200 1", "Y", "^", "E", "IN 1"};
+    const std::vector<std::string> answers = ed_staves_answers();
+    lines.insert(lines.end(), answers.begin() + 1, answers.end());
+    const std::string out = type(lines);
+    EXPECT_EQ(ed_staves_items(), typed) << out;
+}
+
 }  // namespace
