@@ -45,11 +45,11 @@ class EdStavesRoundTripTest : public ConsoleSessionTest {
                      "X", "N", "IN 2", "", "BA/C3/E/G/M/C4/G3/E/C3/M;", "E;", "P 2/S 4;", "1 4;",
                      "2 3;", "X", "N"});
     }
-    // The answers of one "EDI" round after its box: the staff question, the position, notes
-    // and rhythms lines, the bar-lines question, the marks, beams and slurs lines, all taken as
-    // offered, and "X" at the closing menu.
+    // The answers of one "EDI" round after its box: the staff question, the position, notes,
+    // rhythms, marks, beams and slurs lines, all taken as offered (the staves hold bar lines:
+    // no bar lines are offered), and "X" at the closing menu.
     static std::vector<std::string> ed_staves_answers() {
-        return {"", "", "", "", "", "", "", "", "X"};
+        return {"", "", "", "", "", "", "", "X"};
     }
     std::string ed_staves_round(int32_t staff) {
         const std::string box = std::to_string(staff) + " 0 200 " + std::to_string(staff);
@@ -70,6 +70,7 @@ TEST_F(EdStavesRoundTripTest, EachStaffComesBackInItsPlace) {
             const std::string out = ed_staves_round(staff);
             EXPECT_EQ(out.find("Error"), std::string::npos) << out;
             ASSERT_EQ(ed_staves_items(), typed) << "staff " << staff << " round " << round << out;
+            EXPECT_EQ(input::InputModeActive, 0) << out;
             type({"UNDO"});
             ASSERT_EQ(ed_staves_items(), typed) << "UNDO, staff " << staff << " round " << round;
         }
@@ -112,8 +113,7 @@ TEST_F(EdStavesRoundTripTest, CommandFileReEditsAndReadsOn) {
     {
         std::ofstream file("ed_staves.cmd");
         for (int32_t staff : {1, 2}) {
-            // The seven lines taken as offered (the bar-lines question is not asked of a
-            // file), then "X" at the closing menu.
+            // The seven lines taken as offered, then "X" at the closing menu.
             file << "EDI\n" << staff << " 0 200 " << staff << "\n\n\n\n\n\n\n\nX\n";
         }
         file << "IN 3\n\nC4/D;\nH;\n;\n;\n;\n";
@@ -168,6 +168,26 @@ TEST_F(EdStavesRoundTripTest, StartingTheEditFormAgainRollsBackToThePageWithoutT
     lines.insert(lines.end(), answers.begin() + 1, answers.end());
     const std::string out = type(lines);
     EXPECT_EQ(ed_staves_items(), typed) << out;
+}
+
+// A file answers the lines alone: on a staff without bar lines the bar-lines question is not
+// asked, so the record after the slurs line is the closing menu's, and the file reads on.
+TEST_F(EdStavesRoundTripTest, CommandFileAnswersTheLinesAlone) {
+    type({"IN 1", "", "C4/D/E/F/G;", "Q;", "N", "A 2;", ";", "1 3;", "X", "N"});
+    const std::vector<std::string> typed = ed_staves_items();
+    ASSERT_EQ(ed_staves_on(1), 7);  // the staff item, five notes (one accented) and the slur
+    {
+        std::ofstream file("ed_lines.cmd");
+        file << "EDI\n1 0 200 1\n\n\n\n\n\n\n\nX\nIN 2\n\nC4/D;\nH;\n;\n;\n;\n";
+    }
+    // Were the question asked, the typed "X" would answer it and leave the edit form.
+    const std::string out = type({"RE ed_lines.cmd", "X"});
+    EXPECT_EQ(out.find("Add bar lines"), std::string::npos) << out;
+    EXPECT_EQ(ed_staves_on(2), 3) << out;
+    std::vector<std::string> now = ed_staves_items();
+    now.resize(typed.size());
+    EXPECT_EQ(now, typed) << out;
+    EXPECT_EQ(input::InputModeActive, 0);
 }
 
 }  // namespace
