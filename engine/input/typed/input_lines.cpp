@@ -271,9 +271,10 @@ int32_t take_out(const StoreCopy& before, const std::vector<bool>& taken) {
 }  // namespace
 
 // Contract: see input_lines.h. Reads P(1)..P(3), CommandLine (a command beginning "SEP" takes no
-// undo or abandon copy); writes the store (note values filled, the staff sorted to the front,
-// the converted items removed), InputLines, RegeneratedItems, the work file "tmp",
-// CommandModeLetters(1) ('B' when the staff is refused) and the message line.
+// undo or abandon copy); writes the store (the converted items removed, every other item as it
+// was; the staff is sorted and its note values filled only while the lines are written),
+// InputLines, RegeneratedItems, InputStartWordsUsed and InputStartItemCount, the work file
+// "tmp", CommandModeLetters(1) ('B' when the staff is refused) and the message line.
 int32_t regenerate_input_lines() {
     if (!core::CommandLine.starts_with("SEP")) {
         core::save_undo_copy();
