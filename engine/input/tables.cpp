@@ -60,6 +60,7 @@ RhythmCursorRecord RhythmCursor;
 // ---- input lines ------------------------------------------------------------------------------
 
 int32_t RegenerateLinesFlag = 0;
+int32_t EditFormAnswerUnit = 0;
 
 // ---- input-mode files -------------------------------------------------------------------------
 
@@ -134,6 +135,7 @@ void reset_input_tables() {
 
     // input lines
     RegenerateLinesFlag = 0;
+    EditFormAnswerUnit = 0;
     RegeneratedItems = RegeneratedItemsRecord{};
 
     // input-mode files

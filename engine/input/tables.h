@@ -175,6 +175,10 @@ extern RhythmCursorRecord RhythmCursor;
 // 1 while the "ED" tail has items turned back into input lines; set and cleared around
 // regenerate_input_lines by run_ed_command.
 extern int32_t RegenerateLinesFlag;
+// The command file that ran "ED" (0: none): its next records answer the edit form's lines and
+// closing menu in place of the dialogs, a blank record taking the offered line as it stands.
+// 0 again once the file has no more records (the rest is asked of the user).
+extern int32_t EditFormAnswerUnit;
 
 // ---- input-mode files: the lines of the last input run (input_files.cpp reads them; the input
 // mode writes them as it takes each line) --------------------------------------------------------

@@ -45,6 +45,9 @@ std::array<int32_t, kItemStartEntries> g_order;      // old item numbers in thei
 std::array<int32_t, kItemStartEntries> g_beyond;     // items whose keys reached a bound
 std::array<int32_t, kItemStartEntries + 1> g_start;  // START of each item before the reorder
 std::array<int32_t, kItemStartEntries + 1> g_count;  // its parameters within its record
+// How many entries of g_order tell where the last plain staff or horizontal order took its
+// items from (0: the last sort was of another kind).
+int32_t g_origin_count = 0;
 
 // The bits of a float (not NaN) as an unsigned number that orders like the values; -0 is +0.
 uint64_t ordered_bits(float f) {
@@ -297,6 +300,7 @@ void order_layers() {
 
 bool sort_item_store() {
     const std::string_view word = CommandLine.sub(1, 3);
+    g_origin_count = 0;
     if (word == "OUT") return false;
     if (ItemCount < 2) return false;
     ChangesMadeFlag = 1;
@@ -317,6 +321,7 @@ bool sort_item_store() {
         order_by_staff(reverse, sub == 'P');
     }
     write_in_order();
+    if (sub != 'T' && sub != 'c') g_origin_count = ItemCount;
     if (sub == 'T') {
         order_text_first();
         write_in_order();
@@ -337,6 +342,10 @@ bool sort_item_store_with_letter(char sub) {
     CommandModeLetters(2) = letter;
     CommandLine = line;
     return redraw;
+}
+
+std::vector<int32_t> last_sort_origins() {
+    return std::vector<int32_t>(g_order.begin(), g_order.begin() + g_origin_count);
 }
 
 }  // namespace core

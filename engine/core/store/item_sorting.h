@@ -7,6 +7,9 @@
 // are used by the layer order's moves).
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 namespace core {
 
 // Sorts the store as the command in CommandLine(1:3) and the second CommandModeLetters (the
@@ -30,5 +33,10 @@ bool sort_item_store();
 // the second mode letter are set aside ("O" and the letter in their place, so that the line's
 // own third letter cannot reverse the order or mark the page prepared) and put back after.
 bool sort_item_store_with_letter(char sub);
+
+// Where the items of the last staff or horizontal order came from: entry i is the number item
+// i + 1 had before that sort, for a caller that must follow items through it. Empty after any
+// other call ("OUT", "ORN", the text and layer orders, fewer than 2 items).
+std::vector<int32_t> last_sort_origins();
 
 }  // namespace core

@@ -19,6 +19,7 @@
 #include "engine/edit/areas/cut_files.h"
 #include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/systems/justify_command.h"
 #include "engine/edit/systems/stem_direction.h"
 #include "engine/edit/tables.h"
@@ -39,6 +40,9 @@ using core::SecondLine;
 constexpr int32_t kYes = -1;
 constexpr int32_t kNo = 0;
 constexpr int32_t kExit = -2;
+// "ED", the eighth box word, and the operation with which its box reaches run_ed_command.
+constexpr int32_t kEditWord = 8;
+constexpr int32_t kEditBoxDrawn = 3;
 
 constexpr std::string_view kSourcePrompt =
     "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.";
@@ -312,8 +316,9 @@ void run_box_command(int32_t& operation) {
 }
 
 // Contract: the word in CommandLine among the first ten; reads the box line and the
-// destination line from the command file and runs the group operation. result -1 for another
-// word; nothing is done when the file ends before the destination line.
+// destination line from the command file and runs the group operation ("ED": the box line
+// alone, and the staff range is re-edited, its answers read from the file). result -1 for
+// another word; nothing is done when the file ends before the destination line.
 void run_box_command_from_macro(int32_t& result) {
     const int32_t word = find_box_word(10);
     if (word == 0) {
@@ -324,6 +329,12 @@ void run_box_command_from_macro(int32_t& result) {
     PendingBoxStep = word;
     core::read_line_from_command_file();
     if (core::MacroUnit == 0) return;
+    if (word == kEditWord) {
+        // The box line is the range; the lines after it answer the edit form.
+        PendingBoxOperation = kEditBoxDrawn;
+        run_ed_command();
+        return;
+    }
     if (word == 5) {
         BoxCodeFilter.fill(0.0f);
         BoxCodeFilter(1) = ParamBuffer(5);

@@ -37,7 +37,8 @@ constexpr int32_t kBoxWordCount = 14;
 // CommandLine). Leaves the next prompt in MessageLine and SecondLine; operation comes back as
 // PendingBoxOperation.
 void run_box_command(int32_t& operation);
-// The command-file form of the box word in CommandLine: reads the lines that follow at once.
+// The command-file form of the box word in CommandLine: reads the lines that follow at once
+// ("ED" re-edits the range of its box line, the edit form's answers read from the file).
 // result -1 when the word is not among the first ten.
 void run_box_command_from_macro(int32_t& result);
 // Deleting items by code numbers inside a box ("MX" lists them instead, "DEX" clears staves

@@ -150,7 +150,9 @@ int32_t collect_changed_parameters() {
 // - a box drawn for "ED" (operation 3): operation and first mode letter cleared; no staff
 //   (P(1) = 0) is reported by report_missing_staff; else P(2) < 0 becomes 0, P(3) of 0 or
 //   beyond PageExtent becomes PageExtent, the staff range is turned back into input lines and,
-//   when that asks for it, the input mode runs (InputParserMode and MacroUnit -1 first);
+//   when that asks for it, the input mode runs (InputParserMode and MacroUnit -1 first) and
+//   the items it built take the range's place in the store; a running command file answers
+//   the edit form (EditFormAnswerUnit) and keeps its unit in MacroUnit afterwards;
 // - "EN" is the interpreter's (the transposition), nothing here;
 // - a third letter I: first mode letter -1 and PendingBoxOperation 1 (a box is awaited);
 // - any other E word: the item bar is toggled (ItemBarSign changes sign, ItemBarMode =
@@ -170,9 +172,16 @@ void run_ed_command() {
         }
         input::RegenerateLinesFlag = 1;
         if (input::regenerate_input_lines() < 0) {
+            // The edit form runs with MacroUnit -1: a command file that ran ED answers its lines
+            // and then reads on from the line after them.
+            const int32_t unit = core::MacroUnit;
+            input::EditFormAnswerUnit = unit > 0 ? unit : 0;
             input::InputParserMode = -1;
             core::MacroUnit = -1;
             input::run_input_mode();
+            input::place_regenerated_items();
+            if (unit > 0) core::MacroUnit = unit;
+            input::EditFormAnswerUnit = 0;
         }
         input::RegenerateLinesFlag = 0;
         CommandModeLetters(1) = 0;

@@ -391,8 +391,8 @@ void separate_voices_new_staff() {
 namespace {
 
 // Moves the items of staff s to the front of the store in their order; the others follow in
-// theirs. No staff number changes on the way.
-void bring_staff_to_front(int32_t s) {
+// theirs. No staff number changes on the way. Returns the old numbers in the new order.
+std::vector<int32_t> bring_staff_to_front(int32_t s) {
     std::vector<int32_t> order;
     order.reserve(static_cast<std::size_t>(core::ItemCount));
     for (int32_t k = 1; k <= core::ItemCount; ++k)
@@ -413,6 +413,20 @@ void bring_staff_to_front(int32_t s) {
         to += length;
     }
     core::ItemStartTable(core::ItemCount + 1) = to;
+    return order;
+}
+
+// Where each item came from through the staff sort and the move to the front: the sort's
+// origins (none when it had nothing to order) taken through the move's order.
+std::vector<int32_t> combined_origins(const std::vector<int32_t>& sorted,
+                                      const std::vector<int32_t>& moved) {
+    std::vector<int32_t> origins;
+    origins.reserve(moved.size());
+    for (int32_t k : moved) {
+        const auto i = static_cast<std::size_t>(k) - 1;
+        origins.push_back(i < sorted.size() ? sorted[i] : k);
+    }
+    return origins;
 }
 
 void abandon() { core::CommandModeLetters(1) = 'B'; }
@@ -422,17 +436,24 @@ void abandon() { core::CommandModeLetters(1) = 'B'; }
 // Contract: see voice_separation.h. Reads P1..P3, writes the store's order and the durations it
 // fills, CommandModeLetters(1) = 'B' when it abandons; a staff outside 1..MaxStaffNumber
 // abandons and redraws.
-void check_staff_single_voice(bool fill_missing) {
+void check_staff_single_voice(bool fill_missing, std::vector<int32_t>* origins) {
     const int32_t staff = core::int_of(ParamBuffer(1));
     const float left = ParamBuffer(2);
     const float right = ParamBuffer(3) == 0.0f ? render::PageExtent : ParamBuffer(3);
+    if (origins != nullptr) {
+        origins->resize(static_cast<std::size_t>(std::max(core::ItemCount, 0)));
+        for (std::size_t i = 0; i < origins->size(); ++i)
+            (*origins)[i] = static_cast<int32_t>(i) + 1;
+    }
     if (staff < 1 || staff > layout::MaxStaffNumber) {
         abandon();
         render::redraw_items();
         return;
     }
     sort_by_staff();
-    bring_staff_to_front(staff);
+    const std::vector<int32_t> sorted = core::last_sort_origins();
+    const std::vector<int32_t> moved = bring_staff_to_front(staff);
+    if (origins != nullptr) *origins = combined_origins(sorted, moved);
 
     bool has_previous = false;
     float previous_x = 0.0f;

@@ -62,7 +62,7 @@ void refit_slurs_after_separation();
 // store, sorted, without changing any staff number, and abandons ("B" as the first
 // CommandModeLetters) a staff that holds two voices. With fill_missing a note or rest without a
 // duration takes the one before it at its position (1.0 at a new position); without, it
-// abandons.
-void check_staff_single_voice(bool fill_missing = true);
+// abandons. With origins, origins[i] is the number item i + 1 had before the call.
+void check_staff_single_voice(bool fill_missing = true, std::vector<int32_t>* origins = nullptr);
 
 }  // namespace edit

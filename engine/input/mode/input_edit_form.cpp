@@ -5,6 +5,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -45,6 +46,15 @@ std::string kept_text() {
         default:
             return InputLines.slurs.trimmed();
     }
+}
+
+// The next record of the command file that ran "ED", as the answer to the question now asked.
+// False, and no more answers from that file, when it has none left.
+bool read_file_answer(std::string& answer) {
+    if (EditFormAnswerUnit <= 0) return false;
+    if (core::read_record(EditFormAnswerUnit, answer) == core::IoResult::Ok) return true;
+    EditFormAnswerUnit = 0;
+    return false;
 }
 
 // Starts the edit form again from the staff question.
@@ -109,7 +119,13 @@ char edit_form_menu() {
         "E = Edit these lines of input.\r\nS = Save these lines of input to a file.\r\n"
         "X = Exit from input mode."));
     core::EngineWaitLevel = 1;
-    core::wait_for_command_in_second_line();
+    std::string answer_record;
+    if (read_file_answer(answer_record)) {
+        core::InputKeyWord = 0;
+        core::SecondLine.set(answer_record);
+    } else {
+        core::wait_for_command_in_second_line();
+    }
     if (input_closing()) return 'C';
     core::EngineWaitLevel = 0;
     char answer = core::SecondLine(1);
@@ -138,15 +154,17 @@ char edit_form_menu() {
 
 // Contract: reads InputParserMode, MacroUnit, InputLines, InputColumnCount; writes CommandLine,
 // SecondLine, MessageLine, FrontEndCommandBuffer, InputLines and P(1..). With MacroUnit -2 the
-// kept line is taken as it stands.
+// kept line is taken as it stands; with an EditFormAnswerUnit its next record answers in place
+// of the dialog (the bar-lines question is not asked).
 void ask_input_line_2(int32_t& flag, int32_t& length) {
     flag = 0;
     length = 0;
     for (;;) {
         core::CommandLine.blank();
         if (InputParserMode > 2) draw_column_marks();
+        // Answers from a command file hold the lines alone, as when a file types a run.
         if (InputParserMode == kMarksMode && layout::SpacingStaff > 256.0f &&
-            core::MacroUnit != -2) {
+            core::MacroUnit != -2 && EditFormAnswerUnit <= 0) {
             ask_add_bar_lines();
             if (core::CommandLine(1) == '!') return;
         }
@@ -161,7 +179,11 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             return;
         }
         std::string line = kept_text();
-        if (core::MacroUnit != -2) {
+        std::string answer;
+        if (core::MacroUnit != -2 && read_file_answer(answer)) {
+            // A blank record takes the offered line as it stands, as Enter does in the dialog.
+            if (answer.find_first_not_of(' ') != std::string::npos) line = answer;
+        } else if (core::MacroUnit != -2) {
             core::FrontEndCommandBuffer.set(prompt.view().substr(0, 48));
             core::MessageLine.blank();
             core::MessageLine.set(line);

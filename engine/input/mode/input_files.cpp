@@ -13,6 +13,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/input_lines.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 
@@ -138,6 +139,8 @@ std::string saved_lines_name() {
 void abandon_input(int32_t mode) {
     const std::string name = core::work_copy_name(kAbandonCopyFile);
     if (mode != 0) {
+        // The page goes back as it was before any written-back range was taken out.
+        RegeneratedItems.place = 0;
         restore_abandon_copy(name);
         return;
     }

@@ -20,7 +20,8 @@ constexpr std::string_view kAbandonCopyMissing =
 // missing, not whole words, larger than the store, with a count outside the item limit or whose
 // items do not fill exactly those words shows kAbandonCopyMissing and changes nothing.
 // Otherwise ItemStore, ItemCount, ItemWordsUsed and ItemStartTable are the copy's, and MacroUnit
-// is 0. A copy of an empty page empties the page as "RS" does: after the discard question when
+// is 0; no written-back range waits to be put back any more. A copy of an empty page empties
+// the page as "RS" does: after the discard question when
 // ChangesMadeFlag is set (declined: the page stays), the store, its index and the output lists
 // are emptied. A copy that cannot be written is reported with its name.
 void abandon_input(int32_t mode);

@@ -210,53 +210,103 @@ bool write_lines_file(const InputLinesRecord& lines) {
     return core::close_unit(kLinesFileUnit) && written;
 }
 
-// Takes the listed items out of the store (the rest keep their order) and keeps their words,
-// count word first, in RegeneratedItems.
-void remove_items(const std::vector<int32_t>& items) {
-    std::vector<bool> taken(static_cast<std::size_t>(core::ItemCount) + 1, false);
-    for (int32_t k : items) taken[static_cast<std::size_t>(k)] = true;
-    std::vector<float> kept;
-    kept.reserve(static_cast<std::size_t>(std::max(core::ItemWordsUsed - 1, 0)));
+// The store as it stood before the writing-back began.
+struct StoreCopy {
+    std::vector<float> words;     // words 1 .. ItemWordsUsed - 1
+    std::vector<int32_t> starts;  // ItemStartTable(1 .. ItemCount + 1)
+};
+
+StoreCopy copy_store() {
+    StoreCopy c;
+    c.words.assign(core::ItemStore.data(), core::ItemStore.data() + core::ItemWordsUsed - 1);
+    c.starts.assign(core::ItemStartTable.data(),
+                    core::ItemStartTable.data() + core::ItemCount + 1);
+    return c;
+}
+
+// The store as the copy holds it: what the single-voice check sorted, rounded or filled is
+// undone when nothing is written back.
+void put_back(const StoreCopy& c) {
+    std::copy(c.words.begin(), c.words.end(), core::ItemStore.data());
+    core::ItemWordsUsed = static_cast<int32_t>(c.words.size()) + 1;
+    core::ItemCount = static_cast<int32_t>(c.starts.size()) - 1;
+    std::copy(c.starts.begin(), c.starts.end(), core::ItemStartTable.data());
+}
+
+// Keeps the words of the listed items (count word first, in store order) in RegeneratedItems.
+void keep_taken_words(const std::vector<int32_t>& items) {
     RegeneratedItems.words.clear();
-    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+    for (int32_t k : items) {
         const int32_t s = core::ItemStartTable(k);
-        const int32_t n = count_of(k);
-        std::vector<float>& to = taken[static_cast<std::size_t>(k)] ? RegeneratedItems.words : kept;
-        for (int32_t j = 0; j <= n; ++j) to.push_back(core::ItemStore(s + j));
+        for (int32_t j = 0; j <= count_of(k); ++j)
+            RegeneratedItems.words.push_back(core::ItemStore(s + j));
+    }
+}
+
+// The store before the writing-back without the taken items (their numbers there in taken):
+// every other item keeps its words and its place, so that the staff sort and its rounding
+// leave no trace on them. Returns the place of the first taken item among those that stay.
+int32_t take_out(const StoreCopy& before, const std::vector<bool>& taken) {
+    std::vector<float> kept;
+    kept.reserve(before.words.size());
+    int32_t place = 0;
+    int32_t stays = 0;
+    for (std::size_t k = 1; k < before.starts.size(); ++k) {
+        if (taken[k]) {
+            if (place == 0) place = stays + 1;
+            continue;
+        }
+        ++stays;
+        const auto from = static_cast<std::size_t>(before.starts[k - 1]) - 1;
+        const auto to = static_cast<std::size_t>(before.starts[k]) - 1;
+        kept.insert(kept.end(), before.words.begin() + static_cast<std::ptrdiff_t>(from),
+                    before.words.begin() + static_cast<std::ptrdiff_t>(to));
     }
     std::copy(kept.begin(), kept.end(), core::ItemStore.data());
     core::ItemWordsUsed = static_cast<int32_t>(kept.size()) + 1;
     core::rebuild_item_start_table();
+    return place;
 }
 
 }  // namespace
 
 // Contract: see input_lines.h. Reads P(1)..P(3), CommandLine (a command beginning "SEP" takes no
-// undo or abandon copy); writes the store (note values filled, the staff sorted to the front,
-// the converted items removed), InputLines, RegeneratedItems, the work file "tmp",
-// CommandModeLetters(1) ('B' when the staff is refused) and the message line.
+// undo or abandon copy); writes the store (the converted items removed, every other item as it
+// was; the staff is sorted and its note values filled only while the lines are written),
+// InputLines, RegeneratedItems, InputStartWordsUsed and InputStartItemCount, the work file
+// "tmp", CommandModeLetters(1) ('B' when the staff is refused) and the message line.
 int32_t regenerate_input_lines() {
     if (!core::CommandLine.starts_with("SEP")) {
         core::save_undo_copy();
         abandon_input(0);
     }
+    RegeneratedItems.place = 0;
     if (core::ParamBuffer(3) == 0.0f) core::ParamBuffer(3) = kDefaultRight;
     const float staff_word = core::ParamBuffer(1);
     const int32_t staff = core::int_of(staff_word);
     const float left = core::ParamBuffer(2);
     const float right = core::ParamBuffer(3);
+    const StoreCopy before = copy_store();
+    // Every way out that writes nothing back leaves the page as it was.
+    const auto unchanged = [&before] {
+        put_back(before);
+        render::redraw_items();
+        return 0;
+    };
 
     core::CommandModeLetters(1) = 0;
     if (staff >= 1 && !fill_note_values(staff, left, right)) {
         core::show_message("*** No room in the store: nothing was written back.");
-        return 0;
+        return unchanged();
     }
     const std::vector<Record> page_order = second_pass_records(staff);
-    edit::check_staff_single_voice(true);
+    std::vector<int32_t> origins;
+    edit::check_staff_single_voice(true, &origins);
     core::ParamBuffer(1) = staff_word;
     core::ParamBuffer(2) = left;
     core::ParamBuffer(3) = right;
     if (core::CommandModeLetters(1) == 'B') {
+        unchanged();
         core::refresh_screen();
         return 0;
     }
@@ -271,7 +321,7 @@ int32_t regenerate_input_lines() {
             core::show_message(
                 "*** Too much music for one input line: take a shorter range. Nothing was "
                 "changed.");
-            return 0;
+            return unchanged();
         }
     }
 
@@ -289,13 +339,40 @@ int32_t regenerate_input_lines() {
     lines.slurs.set(text.slurs);
     if (!write_lines_file(lines)) {
         core::show_message("Error writing file");
-        return 0;
+        return unchanged();
     }
     InputLines = lines;
-    remove_items(g.items);
+    keep_taken_words(g.items);
+    std::vector<bool> taken(before.starts.size(), false);
+    for (int32_t k : g.items) {
+        const auto origin = static_cast<std::size_t>(origins[static_cast<std::size_t>(k) - 1]);
+        if (origin < taken.size()) taken[origin] = true;
+    }
+    RegeneratedItems.place = take_out(before, taken);
+    RegeneratedItems.staff = staff;
+    // The edit form builds on the store without the range: its roll-backs go back to it.
+    InputStartWordsUsed = core::ItemWordsUsed;
+    InputStartItemCount = core::ItemCount;
     ++RegeneratedItems.ranges;
     render::redraw_items();
     return -1;
+}
+
+// Contract: see input_lines.h.
+void place_regenerated_items() {
+    const int32_t place = RegeneratedItems.place;
+    RegeneratedItems.place = 0;
+    const int32_t first = InputStartItemCount + 1;
+    if (place < 1 || place >= first || first > core::ItemCount ||
+        core::nint(InputStaff) != RegeneratedItems.staff)
+        return;
+    float* words = core::ItemStore.data();
+    std::rotate(words + core::ItemStartTable(place) - 1, words + core::ItemStartTable(first) - 1,
+                words + core::ItemWordsUsed - 1);
+    core::rebuild_item_start_table();
+    // The drawn output follows the items' numbers.
+    render::redraw_items();
+    core::refresh_screen();
 }
 
 }  // namespace input
