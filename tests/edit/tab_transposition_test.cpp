@@ -73,8 +73,11 @@ class TabTranspositionTest : public ConsoleSessionTest {
     }
     // Checks that every struck tab note of staff 1 sounds t half steps from where it was and
     // still carries the accidental that sounds, and that nothing else on the staff moved.
+    // respaced: a key added to the system respaces its columns, so horizontal places (P3, and
+    // a slur's or beam's right end) may move with the source staff's; nothing else may.
     void expect_moved_by(const std::vector<TabTrItem>& notes_before,
-                         const std::vector<TabTrItem>& rest_before, int32_t t) {
+                         const std::vector<TabTrItem>& rest_before, int32_t t,
+                         bool respaced = false) {
         std::vector<TabTrItem> notes;
         std::vector<TabTrItem> rest;
         staff_parts(1, notes, rest);
@@ -83,7 +86,19 @@ class TabTranspositionTest : public ConsoleSessionTest {
             EXPECT_EQ(sounding(notes[i]), sounding(notes_before[i]) + t) << "at " << notes[i][2];
             EXPECT_NE(static_cast<int32_t>(notes[i][4]) % 10, 0) << "at " << notes[i][2];
         }
-        EXPECT_EQ(rest, rest_before);
+        if (!respaced) {
+            EXPECT_EQ(rest, rest_before);
+            return;
+        }
+        const auto without_x = [](std::vector<TabTrItem> items) {
+            for (TabTrItem& item : items) {
+                if (item.size() > 2) item[2] = 0;
+                if (item.size() > 5 && (item[0] == 5 || item[0] == 6)) item[5] = 0;
+            }
+            std::sort(items.begin(), items.end());
+            return items;
+        };
+        EXPECT_EQ(without_x(rest), without_x(rest_before));
     }
 };
 
@@ -106,7 +121,7 @@ TEST_F(TabTranspositionTest, ANewKeyGoesOnTheSourceStaffOnly) {
     type({"TR 3 1 0 0 2 1"});  // up a minor third to E flat, with its key signature
     EXPECT_EQ(count_code(1, 17.0f), 0);
     EXPECT_EQ(count_code(2, 17.0f), 1);
-    expect_moved_by(notes, rest, 3);
+    expect_moved_by(notes, rest, 3, true);
 
     type({"UNDO"});
     EXPECT_EQ(store_words(), before);
