@@ -17,6 +17,7 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/view/frames.h"
 #include "platform/file_kind.h"
+#include "platform/paths.h"
 
 namespace frontend {
 
@@ -338,6 +339,8 @@ bool COrmestDoc::OnSaveDocument(const QString& path) {
 // the page since) is never saved under its name: that would write another page over its file.
 bool COrmestDoc::DoFileSave() {
     if (path_.isEmpty()) return DoSaveAs();
+    // The data folder is only read: a page read from it is saved as a new page is, by name.
+    if (platform::in_data_folder(platform::local_path(path_.toStdString()))) return DoSaveAs();
     if (!HoldsEnginePage()) {
         show_document_message(
             QStringLiteral("%1 is no longer the page in the editor: it was not saved.").arg(title_));
@@ -347,7 +350,9 @@ bool COrmestDoc::DoFileSave() {
 }
 
 bool COrmestDoc::DoSaveAs() {
-    const QString preset = path_.isEmpty() ? title_ : path_;
+    const bool from_data_folder =
+        !path_.isEmpty() && platform::in_data_folder(platform::local_path(path_.toStdString()));
+    const QString preset = path_.isEmpty() || from_data_folder ? title_ : path_;
     // The engine asks before it writes over a file (and only then: not over the page's own,
     // unchanged file), so the dialog does not ask a second time.
     const QString name =
