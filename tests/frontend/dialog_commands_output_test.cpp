@@ -12,7 +12,9 @@
 
 #include "output/tables.h"
 #include "platform/paths.h"
+#include "engine/render/tables.h"
 #include "tests/frontend/dialog_command_fixture.h"
+#include "tests/output/ps_check.h"
 
 using namespace frontend;
 using namespace dialog_commands;
@@ -66,6 +68,44 @@ TEST_F(DialogCommandTest, PrintSetupWritesTheTypedFile) {
     type_line(QStringLiteral("PR"), &again);
     EXPECT_TRUE(asked.contains(QStringLiteral("page.eps"))) << asked.toStdString();
     EXPECT_EQ(fs::file_size(dir_ / "page.eps"), 10u);
+}
+
+// "PB" with no rest being edited and no batch chosen prints the page as "PR" does: the typed
+// file is finished (one page, a box of numbers), the reply names it and the window leaves the
+// output pass, so that the next "PR" writes a whole file of its own.
+TEST_F(DialogCommandTest, PbWithoutABatchFinishesThePageAndLeavesTheOutputPass) {
+    for (const char* word : {"PB", "PB6"}) {
+        SCOPED_TRACE(word);
+        Answers answers;
+        answers.dialog([](QDialog& d) {
+            to_file(d, QStringLiteral("pb.eps"));
+            click(d, 1);
+        });
+        type_line(QString::fromLatin1(word), &answers);
+        EXPECT_EQ(reply(), "Output to file - pb.eps");
+        EXPECT_EQ(render::OutputPassWord, 1) << "still in the output pass";
+        const fs::path pb = dir_ / "pb.eps";
+        EXPECT_EQ(ps_check::count_of(file_text(pb), "showpage"), 1);
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean(pb, why)) << why;
+
+        Answers again;
+        again.dialog([](QDialog& d) {
+            to_file(d, QStringLiteral("pr.eps"));
+            click(d, 1);
+        });
+        type_line(QStringLiteral("PR"), &again);
+        const fs::path pr = dir_ / "pr.eps";
+        for (const auto& line : ps_check::lines_of(pr)) {
+            if (line.rfind("%%BoundingBox:", 0) == 0) {
+                EXPECT_EQ(line.find('*'), std::string::npos) << line;
+            }
+        }
+        EXPECT_TRUE(ps_check::eps_reads_clean(pr, why)) << why;
+        EXPECT_EQ(ps_check::count_of(file_text(pb), "showpage"), 1) << "a redraw reached pb.eps";
+        fs::remove(pb);
+        fs::remove(pr);
+    }
 }
 
 TEST_F(DialogCommandTest, PrintSetupWithAHeaderWritesItsText) {
