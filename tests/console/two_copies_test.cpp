@@ -21,107 +21,28 @@
 #include <unistd.h>
 
 #include "tests/core/document_bytes.h"
+#include "tests/support/running_program.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The program beside the test program (both sit at the top of the build folder).
-fs::path program_path() { return fs::read_symlink("/proc/self/exe").parent_path() / "ormest"; }
-
-// One running "ormest --console", its input and output on pipes, in folder, with its work
-// folder under state.
-class RunningCopy {
+// One running "ormest --console" in folder, with its work folder under state.
+class RunningCopy : public RunningProgram {
   public:
-    RunningCopy(const fs::path& folder, const fs::path& state) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-        std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; ++e)
-            if (std::strncmp(*e, "XDG_STATE_HOME=", 15) != 0) env.emplace_back(*e);
-        env.push_back("XDG_STATE_HOME=" + state.string());
-        std::vector<char*> envp;
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        const std::string program = program_path().string();
-        std::string console = "--console";
-        char* argv[] = {const_cast<char*>(program.c_str()), console.data(), nullptr};
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        in_ = in[1];
-        out_ = out[0];
-    }
-    ~RunningCopy() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (in_ >= 0) ::close(in_);
-        if (out_ >= 0) ::close(out_);
-    }
-    RunningCopy(const RunningCopy&) = delete;
-    RunningCopy& operator=(const RunningCopy&) = delete;
-
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
+    RunningCopy(const fs::path& folder, const fs::path& state)
+        : RunningProgram("ormest", {"--console"}, folder, state) {}
 
     // Types one input line.
-    void type(const std::string& line) {
-        const std::string text = line + "\n";
-        ASSERT_EQ(::write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-
-    // Waits (at most a minute) until the output printed since the last wait holds text; returns
-    // that output.
-    std::string wait_for(const std::string& text) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        while (output_.find(text, seen_) == std::string::npos &&
-               std::chrono::steady_clock::now() < until) {
-            pollfd p{out_, POLLIN, 0};
-            if (::poll(&p, 1, 1000) <= 0) continue;
-            char buf[4096];
-            const ssize_t n = ::read(out_, buf, sizeof buf);
-            if (n <= 0) break;
-            output_.append(buf, static_cast<std::size_t>(n));
-        }
-        const std::size_t at = output_.find(text, seen_);
-        std::string since = output_.substr(seen_);
-        if (at != std::string::npos) seen_ = at + text.size();
-        return since;
-    }
+    void type(const std::string& line) { ASSERT_TRUE(RunningProgram::type(line)); }
 
     // Ends the input and waits for the program's end; its exit code (-1 when it did not end).
     int finish() {
-        ::close(in_);
-        in_ = -1;
-        wait_for("\x01never printed");
-        int status = 0;
-        if (::waitpid(pid_, &status, 0) != pid_) return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const int status = wait_end();
+        return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-
-    const std::string& output() const { return output_; }
-
-  private:
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
-    std::string output_;
-    std::size_t seen_ = 0;
 };
 
 // The staves (P2) of the items of a document with a 16-bit count, in store order.
