@@ -172,6 +172,15 @@ TEST_F(MusicDirectoryTest, FolderStepsGoRoundInNameOrderAndStopACommandFile) {
     core::MacroUnit = 7;
     EXPECT_EQ(edit::step_folder_file(0), -99);
     EXPECT_EQ(core::MacroUnit, 0);
+    // The largest count a line can give goes round as any count past the end does.
+    core::MacroUnit = 0;
+    core::ParamBuffer(2) = 2147483647.0f;
+    core::CurrentFileName.set("b.mus");
+    EXPECT_EQ(edit::step_folder_file(0), 1);
+    EXPECT_EQ(core::SecondLine.trimmed(), "G a.mus");
+    EXPECT_EQ(edit::step_folder_file(1), 1);
+    EXPECT_EQ(core::SecondLine.trimmed(), "G C.MUS");
+    core::ParamBuffer(2) = 0.0f;
     // A name not in the folder does nothing.
     core::CurrentFileName.set("e.mus");
     core::SecondLine.set("NX");

@@ -217,7 +217,8 @@ int32_t step_folder_file(int32_t direction) {
         if (core::equals_nocase(file_part(names[k - 1]), file_part(current))) at = k;
     if (at == 0) return 0;
     const int32_t steps = std::max(core::int_of(core::ParamBuffer(2)), 1);
-    int32_t target = direction == 1 ? at - steps : at + steps;
+    // Wide: a typed count may be the largest integer.
+    int64_t target = direction == 1 ? int64_t{at} - steps : int64_t{at} + steps;
     if (target > count || target < 1) {
         if (core::MacroUnit != 0) {
             core::MacroUnit = 0;
@@ -225,7 +226,7 @@ int32_t step_folder_file(int32_t direction) {
         }
         target = target > count ? 1 : count;
     }
-    leave_file_command(names[target - 1]);
+    leave_file_command(names[static_cast<std::size_t>(target - 1)]);
     return 1;
 }
 
