@@ -229,6 +229,9 @@ CommandFlow run_keyword_step(bool from_edit_item) {
     if (starts("RE")) return run_letter_row('R');
     const int32_t pending_before = edit::EditChangesPending;
     edit::decode_edit_keywords();
+    // A command word from the edited item's palette: the item is stored, editing has ended and
+    // the word runs as it runs outside editing.
+    if (edit::word_handed_to_commands()) return dispatch_prepared_line();
 
     if (RhythmSumFlag != 0) {
         if (EditedItemNumber == 0) {
