@@ -12,6 +12,7 @@
 
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_editing.h"
+#include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "tests/support/store_records.h"
 #include "tests/core/interpreter_fixture.h"
@@ -74,33 +75,33 @@ struct PaletteWordsCase {
 class PaletteWordsTest : public InterpreterTest {
   protected:
     // A page with a staff and the item of `line`, which is being edited.
-    bool edit_item_of(const char* line) {
+    bool edit_item_of(const char* line) { return edit_last_of({line}); }
+    // A page with a staff and the items of `lines`; the last of them is being edited.
+    bool edit_last_of(std::initializer_list<const char*> lines) {
         core::reset_engine();
         core::set_front_end(&fe_);
         // A word's own dialogs and questions are left unanswered (Cancel): only its refusal counts.
         fe_.strict = false;
         type("EI");
         type("8 1 0");
-        type(line);
+        for (const char* line : lines) type(line);
         if (core::ItemCount < 2) return false;
         core::EditedItemNumber = core::ItemCount;
         edit::load_item_for_editing();
         fe_.message_boxes.clear();
         return true;
     }
+    bool palette_words_refused() const {
+        for (const std::string& box : fe_.message_boxes)
+            if (box.find("unknown word") != std::string::npos) return true;
+        return false;
+    }
 };
 
 // Buttons whose word no description defines for editing yet (palette, word): listed so that
 // every other button stays known and a word mended leaves the list. Each is still refused.
-const std::vector<std::pair<int, std::string>> kPaletteWordsStillOpen = {
-    {198, "PSEVM"}, {198, "PSEVZ"}, {198, "PSIXM"}, {201, "RP"},     {201, "STA"},
-    {201, "STAFF"}, {204, "TRI"},   {218, "TRI"},   {257, "THK"},    {257, "THK0"},
-    {257, "TRI"},   {194, "SPA+"},  {194, "SPA-"},  {194, "TH"},     {194, "TH/"},
-    {194, "THE"},   {194, "THM"},   {194, "TSZM"},  {194, "TSZN"},   {194, "TSZP"},
-    {194, "TYPB"},  {194, "EDR"},   {193, "RP"},    {193, "KSDN"},   {193, "KSIG"},
-    {193, "KSN"},   {193, "KSUP"},  {191, "RP"},    {191, "COM/"},   {191, "CUT/"},
-    {191, "JF"},    {191, "JFX"},   {191, "METER"}, {191, "METER24"}, {191, "METER34"},
-    {191, "METER68"}};
+// None is left: every button of every palette shown while an item is edited is checked.
+const std::vector<std::pair<int, std::string>> kPaletteWordsStillOpen = {};
 
 bool palette_word_still_open(int palette, const std::string& word) {
     std::string trimmed = word;
@@ -183,6 +184,157 @@ TEST_F(PaletteWordsTest, StaffSpacingWhileAStaffIsEditedSpacesTheStaves) {
     EXPECT_NE(static_cast<float>(layout::StaffTables.StaffBaseY(2)), base_before);
     EXPECT_NE(stored_param(2, 4), 0.0f);
     EXPECT_EQ(stored_param(2, 5), 1.5f) << "the edited staff was not kept";
+}
+
+// The meter palette's new meters while a meter is edited: the edited meter keeps its change,
+// editing ends and a new meter of the button's kind is entered; "COM/" and "CUT/" give common
+// and cut time.
+TEST_F(PaletteWordsTest, NewMeterWordsWhileAMeterIsEditedKeepItAndEnterANewMeter) {
+    const struct {
+        const char* word;
+        float p5;
+        float p6;
+    } meters[] = {{"METER34 ", 3.0f, 4.0f}, {"METER68 ", 6.0f, 8.0f}, {"COM/ ", 99.0f, 0.0f},
+                  {"CUT/ ", 98.0f, 0.0f}, {"METER ", 4.0f, 4.0f}};
+    for (const auto& m : meters) {
+        ASSERT_TRUE(edit_item_of("18 1 50 5 3 4")) << m.word;
+        type("5 2");
+        palette(m.word);
+        EXPECT_FALSE(palette_words_refused()) << m.word;
+        EXPECT_EQ(core::EditedItemNumber, 0) << m.word;
+        EXPECT_EQ(stored_param(2, 5), 2.0f) << m.word << ": the edited meter lost its change";
+        ASSERT_EQ(core::ItemCount, 3) << m.word;
+        EXPECT_EQ(stored_param(3, 1), 18.0f) << m.word;
+        EXPECT_EQ(stored_param(3, 5), m.p5) << m.word;
+        EXPECT_EQ(stored_param(3, 6), m.p6) << m.word;
+        EXPECT_TRUE(fe_.questions.empty()) << m.word << ": " << fe_.questions.front();
+    }
+}
+
+// The key palette's "KSIG", the staff palette's "STAFF" and "STA", and the shape palettes'
+// "TRI" enter a new item of their kind; the edited item is kept as edited.
+TEST_F(PaletteWordsTest, NewItemWordsOfItemPalettesKeepTheEditedItem) {
+    const struct {
+        const char* line;
+        const char* change;
+        int32_t param;
+        float value;
+        const char* word;
+        float code;
+    } cases[] = {{"17 1 50 5 2", "5 -3", 5, -3.0f, "KSIG ", 17.0f},
+                 {"8 2 0 5 1.5", "5 1.25", 5, 1.25f, "STAFF ", 8.0f},
+                 {"8 2 0 5 1.5", "5 1.25", 5, 1.25f, "STA ", 8.0f},
+                 {"12 1 50 5 0", "6 12", 6, 12.0f, "TRI ", 7.0f},
+                 {"15 1 50 5 1", "5 1.5", 5, 1.5f, "TRI ", 7.0f}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(edit_item_of(c.line)) << c.word;
+        type(c.change);
+        const int32_t before = core::ItemCount;
+        palette(c.word);
+        EXPECT_FALSE(palette_words_refused()) << c.line << " " << c.word;
+        EXPECT_EQ(core::EditedItemNumber, 0) << c.line << " " << c.word;
+        EXPECT_EQ(stored_param(2, c.param), c.value) << c.line << " " << c.word;
+        ASSERT_EQ(core::ItemCount, before + 1) << c.line << " " << c.word;
+        EXPECT_EQ(stored_param(core::ItemCount, 1), c.code) << c.line << " " << c.word;
+    }
+}
+
+// Words of the command table that the text palette and the EPS palette send end editing with
+// the item kept and run as commands; a word of the same letters that a code knows stays that
+// code's ("TH" on a line, "THK" on a number, "STA" on a note, "TRI" on a trill).
+TEST_F(PaletteWordsTest, CommandWordsEndEditingOnlyWhereTheCodeDoesNotKnowThem) {
+    for (const char* word : {"TSZP ", "TH ", "THE ", "TYPB ", "SPA+ "}) {
+        ASSERT_TRUE(edit_item_of("16 1 50 5"));
+        type("3 60");
+        palette(word);
+        EXPECT_FALSE(palette_words_refused()) << word;
+        EXPECT_EQ(core::EditedItemNumber, 0) << word;
+        EXPECT_EQ(stored_param(2, 3), 60.0f) << word << ": the text was not kept";
+    }
+    ASSERT_TRUE(edit_item_of("15 1 50 5 1"));
+    palette("THK0 ");
+    EXPECT_FALSE(palette_words_refused());
+    EXPECT_EQ(core::EditedItemNumber, 0);
+
+    ASSERT_TRUE(edit_item_of("10 1 50 5 1"));
+    palette("THK ");
+    EXPECT_EQ(core::EditedItemNumber, 2) << "THK is a number's own word";
+    EXPECT_EQ(core::EditItemParams(10), 1.0f);
+    ASSERT_TRUE(edit_item_of("1 1 50 5 10 0 1"));
+    palette("STA ");
+    EXPECT_EQ(core::EditedItemNumber, 2) << "STA is a note's ornament";
+    EXPECT_EQ(core::EditItemParams(11), 7.0f);
+    ASSERT_TRUE(edit_item_of("7 1 50 5 60 5 0"));
+    palette("TRI ");
+    EXPECT_EQ(core::EditedItemNumber, 2) << "TRI is a trill's own word";
+    EXPECT_EQ(core::ItemCount, 2);
+    ASSERT_TRUE(edit_item_of("18 1 50 5 3 4"));
+    palette("KSIG ");
+    EXPECT_TRUE(palette_words_refused()) << "a command word of another palette is still refused here";
+    EXPECT_EQ(core::EditedItemNumber, 2);
+}
+
+// The key palette's accidental steps: "KSUP"/"KSDN" step the accidental "KS n" chose, and ask
+// for one when none is chosen; "KSN" shows or hides the naturals as "KSNA" does.
+TEST_F(PaletteWordsTest, KeyAccidentalStepsAndNaturals) {
+    ASSERT_TRUE(edit_item_of("17 1 50 5 -3 0 0 201"));
+    palette("KSUP ");
+    EXPECT_TRUE(shown("Choose the accidental first (KS1 to KS6)."));
+    EXPECT_FALSE(palette_words_refused());
+    EXPECT_EQ(core::EditItemParams(8), 201.0f);
+    EXPECT_EQ(edit::EditChangesPending, 0);
+    palette("KS1 ");
+    const float chosen = core::EditItemParams(8);
+    palette("KSUP ");
+    EXPECT_EQ(core::EditItemParams(8), chosen + 1.0f);
+    palette("KSDN ");
+    palette("KSDN ");
+    EXPECT_EQ(core::EditItemParams(8), chosen - 1.0f);
+    palette("KSN ");
+    EXPECT_EQ(core::EditItemParams(5), -103.0f);
+    palette("KSN ");
+    EXPECT_EQ(core::EditItemParams(5), -3.0f);
+    palette("X ");
+    EXPECT_EQ(stored_param(2, 8), chosen - 1.0f);
+}
+
+// "Get saved param." ("RP") on staves, keys and meters gets the parameter "PS n" saved last, and
+// says so when none is saved; on a rest it stays the repeat sign.
+TEST_F(PaletteWordsTest, GetSavedParameterOnStavesKeysAndMeters) {
+    ASSERT_TRUE(edit_item_of("18 1 50 5 3 4"));
+    palette("RP ");
+    EXPECT_TRUE(shown("No parameter saved yet."));
+    EXPECT_FALSE(palette_words_refused());
+    EXPECT_EQ(core::EditItemParams(5), 3.0f);
+    palette("PS5 ");
+    type("5 7");
+    EXPECT_EQ(core::EditItemParams(5), 7.0f);
+    palette("RP ");
+    EXPECT_EQ(core::EditItemParams(5), 3.0f);
+
+    ASSERT_TRUE(edit_item_of("2 1 50 0 2"));
+    palette("RP ");
+    EXPECT_EQ(core::EditItemParams(5), -4.0f);
+}
+
+// "EDR" on the text palette edits the first item at the text's position, as "ED" does; the
+// string words of a Code 12 item step its parameters instead of saving one.
+TEST_F(PaletteWordsTest, EdrSearchesByPositionAndStringWordsStepTheirParameters) {
+    ASSERT_TRUE(edit_last_of({"9 1 52 5 10", "16 1 50 5"}));
+    palette("EDR ");
+    EXPECT_FALSE(palette_words_refused());
+    EXPECT_EQ(core::EditedItemNumber, 2) << "the symbol at 52 comes first";
+
+    ASSERT_TRUE(edit_item_of("12 1 50 5 2 1.5 1"));
+    palette("PSEVM ");
+    EXPECT_FALSE(palette_words_refused());
+    EXPECT_FLOAT_EQ(core::EditItemParams(7), 0.9f);
+    palette("PSIXM ");
+    EXPECT_FLOAT_EQ(core::EditItemParams(6), 1.4f);
+    palette("PSEVZ ");
+    EXPECT_FLOAT_EQ(core::EditItemParams(7), 0.9f);
+    palette("PS6 ");
+    EXPECT_EQ(reply(), "P6");
 }
 
 }  // namespace

@@ -229,6 +229,17 @@ CommandFlow run_keyword_step(bool from_edit_item) {
     if (starts("RE")) return run_letter_row('R');
     const int32_t pending_before = edit::EditChangesPending;
     edit::decode_edit_keywords();
+    // A command word from the edited item's palette: the item is stored, editing has ended and
+    // the word runs as it runs outside editing. A word that the dispatch sends back to this path
+    // is no command after all: it is reported, never handed over again.
+    if (edit::word_handed_to_commands()) {
+        static bool handed_word_running = false;
+        if (handed_word_running) return report_unknown_command();
+        handed_word_running = true;
+        const CommandFlow flow = dispatch_prepared_line();
+        handed_word_running = false;
+        return flow;
+    }
 
     if (RhythmSumFlag != 0) {
         if (EditedItemNumber == 0) {

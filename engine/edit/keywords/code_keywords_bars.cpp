@@ -1,6 +1,7 @@
 // Editing keywords of bar lines (code 14), key signatures (code 17) and meters (code 18).
 #include <algorithm>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/edit/keywords/code_keywords_rules.h"
@@ -104,9 +105,10 @@ KeywordOutcome apply_bar_keywords() {
 
 // Contract: the Code 17 words: flats, sharps and naturals of P5, the clef kind and cue size of
 // P6, spacing P7, justification P14 and the custom accidentals P8..P13 ("KS*" with m = 1..6
-// steps accidental slot m + 7, which "KSDN"/"KSUP" then step). A custom accidental outside
-// P8..P13 (a number outside 1..6, or "KSDN"/"KSUP" before any "KS*") and any unknown word are
-// reported with three characters and change nothing.
+// steps accidental slot m + 7, which "KSDN"/"KSUP" then step; "KSN" is "KSNA"). A custom
+// accidental outside P8..P13 (a number outside 1..6) and any unknown word are reported with
+// three characters and change nothing; "KSDN"/"KSUP" before any "KS*" ask for the accidental
+// ("Choose the accidental first (KS1 to KS6).") and change nothing.
 KeywordOutcome apply_key_keywords() {
     if (apply_offset_rule() || apply_no_offset_rule()) return KeywordOutcome::Pack;
     const float r = core::amod(e(5), 100.0f);
@@ -116,7 +118,8 @@ KeywordOutcome apply_key_keywords() {
     } else if (begins("KSSH")) {
         slot(5) = r > 0.0f ? r + 1.0f : 1.0f;
         if (slot(5) > 7.0f) slot(5) = 1.0f;
-    } else if (begins("KSNA")) {
+    } else if (begins("KSNA") || begins("KSN ")) {
+        // "KSN" (a button of the key palettes) is read as "KSNA".
         if (e(5) > -100.0f && e(5) < 100.0f)
             slot(5) = e(5) < 0.0f ? e(5) - 100.0f : e(5) + 100.0f;
         else
@@ -142,7 +145,12 @@ KeywordOutcome apply_key_keywords() {
         return apply_key_accidental_word();
     } else if (begins("KSDN") || begins("KSUP")) {
         const int32_t j = KeyAccidentalSlot;
-        if (!is_key_accidental_slot(j)) return report_bad_word(word_text(3));
+        if (!is_key_accidental_slot(j)) {
+            // A known word with nothing to step yet: say what is missing, change nothing.
+            core::show_message("Choose the accidental first (KS1 to KS6).");
+            core::CommandModeLetters(1) = 9999;
+            return KeywordOutcome::Reported;
+        }
         slot(j) = e(j) + (begins("KSUP") ? 1.0f : -1.0f);
     } else if (begins("KSZR")) {
         for (int k = 8; k <= 13; ++k) slot(k) = 0.0f;

@@ -79,6 +79,7 @@ void report_bad_word(int32_t length = 5) {
 }
 
 bool g_word_refused = false;
+bool g_word_handed_to_commands = false;
 
 // A word refused because of pending changes: the message box, and P1 = 1, P2 = the code.
 void refuse(std::string_view message, int32_t code) {
@@ -526,6 +527,54 @@ void default_word() {
     }
 }
 
+// Words of the command table that the palette of an edited item sends and that the item's own
+// words do not know, by the codes whose palettes hold them: new items of the palette's kind
+// (meters, keys, staves), the meter's justification, the text and layout commands of the text
+// palette and the trill of the shape palettes. `codes` ends at the first 0.
+struct CommandWord {
+    const char* word;
+    int32_t codes[2];
+};
+constexpr CommandWord kCommandWords[] = {
+    {"MET", {18, 0}}, {"CUT/", {18, 0}}, {"COM/", {18, 0}}, {"JF", {18, 0}},
+    {"KSI", {17, 0}}, {"STA", {8, 0}},   {"TH", {16, 15}},  {"TSZ", {16, 0}},
+    {"TYPB", {16, 0}}, {"SPA", {16, 0}}, {"TRI", {12, 15}},
+};
+
+// Whether the line's word is a command word for the edited code; with no item edited (an "ST"
+// word stored the item and ended editing before it came here) for any code.
+bool is_command_word(int32_t code) {
+    for (const CommandWord& w : kCommandWords) {
+        if (!CommandLine.starts_with(w.word)) continue;
+        if (code == 0) return true;
+        for (int32_t c : w.codes) {
+            if (c == code) return true;
+        }
+    }
+    return false;
+}
+
+// The word runs as a command: the edited item keeps its changes (stored) and editing ends, as
+// "X" does; the line, its numbers and first letter are kept for the command dispatch, which the
+// interpreter runs next (see word_handed_to_commands). "COM/" on a meter is the common-time
+// meter, as "CUT/" is the cut-time one (the bare command word combines documents).
+void hand_word_to_commands() {
+    core::Array1<float, 45> typed;
+    for (int32_t k = 1; k <= 45; ++k) typed(k) = ParamBuffer(k);
+    const core::FixedText<512> line = CommandLine;
+    const int32_t first_letter = core::CommandModeLetters(1);
+    store_pending_changes();
+    end_edit_mode(false);
+    for (int32_t k = 1; k <= 45; ++k) ParamBuffer(k) = typed(k);
+    CommandLine = line;
+    core::CommandModeLetters(1) = first_letter;
+    if (CommandLine.starts_with("COM/")) {
+        CommandLine(4) = 'M';
+        core::CommandHeader(4) = 'M';
+    }
+    g_word_handed_to_commands = true;
+}
+
 enum class TableResult { NoMatch, Done };
 
 // The edit-mode word table; `code` is the entry code, `key_direction` the arrow-key direction.
@@ -550,7 +599,8 @@ TableResult run_table_word(int32_t code, int32_t key_direction, KeywordOutcome& 
             const int32_t n = core::int_of(ParamBuffer(2));
             edit_item(n > 0 ? n : LastEditedItem);
         }
-    } else if (word_is("ED") || word_is("ED*")) {
+    } else if (word_is("ED") || word_is("ED*") || word_is("EDR")) {
+        // "EDR" (a button of the text palettes) is read as "ED".
         if (pending) {
             refuse(busy, code);
         } else {
@@ -705,6 +755,12 @@ void finish(KeywordOutcome outcome) {
 // knows is reported with the unknown-word message; typed indexes outside 1..45 are bad words.
 bool last_edit_word_refused() { return g_word_refused; }
 
+bool word_handed_to_commands() {
+    const bool handed = g_word_handed_to_commands;
+    g_word_handed_to_commands = false;
+    return handed;
+}
+
 std::string typed_form(std::string_view scanned) {
     const std::string_view typed = core::SecondLine.view();
     const std::size_t first = typed.find_first_not_of(' ');
@@ -718,6 +774,7 @@ std::string typed_form(std::string_view scanned) {
 
 void decode_edit_keywords() {
     g_word_refused = false;
+    g_word_handed_to_commands = false;
     EditScratch.fill(kNotGiven);
     EditSearch.special_fit = 0;
 
@@ -769,6 +826,23 @@ void decode_edit_keywords() {
     }
 
     KeywordOutcome outcome = KeywordOutcome::Done;
+    if (is_command_word(code)) {
+        hand_word_to_commands();
+        return;
+    }
+    // The "Get saved param." button sends "RP", which staves, keys and meters have no word for:
+    // there it gets the parameter saved last, as "PG" does.
+    if (word_is("RP") && (code == 8 || code == 17 || code == 18)) {
+        if (SavedParameterNumber == 0) {
+            core::show_message("No parameter saved yet.");
+            core::CommandModeLetters(1) = 9999;
+            return;
+        }
+        CommandLine.put(1, 3, "PG*");
+        ParamBuffer(2) = 0.0f;
+        if (run_table_word(code, key_direction, outcome) == TableResult::Done) finish(outcome);
+        return;
+    }
     const bool re_word = c1 == 'R' && CommandLine(2) == 'E';
     if (!re_word && run_table_word(code, key_direction, outcome) == TableResult::Done) {
         finish(outcome);
@@ -781,7 +855,9 @@ void decode_edit_keywords() {
         centre_item_vertically();
         return;
     }
-    if (c1 == 'P' && (w2 == 'S' || w2 == 'G') && w3 != '*') {
+    // The string words of a Code 12 item ("PSIX", "PSEV") are no save words.
+    const bool string_word = CommandLine.starts_with("PSIX") || CommandLine.starts_with("PSEV");
+    if (c1 == 'P' && (w2 == 'S' || w2 == 'G') && w3 != '*' && !string_word) {
         ParamBuffer(2) = 0.0f;
         CommandLine(3) = '*';
         if (run_table_word(code, key_direction, outcome) == TableResult::Done) finish(outcome);

@@ -13,6 +13,10 @@ void decode_edit_keywords();
 // Whether the last decoded word was refused ("Cannot COPY if no changes are made." and the
 // like): its pair (1, code) only redraws the item and changes nothing.
 bool last_edit_word_refused();
+// Whether the last decoded word is a command that editing does not know (a new meter from the
+// meter palette and the like): the edited item was stored and editing ended, and the line waits
+// for the command dispatch. Reading the answer clears it.
+bool word_handed_to_commands();
 // The word of the line as the user typed it, as long as its scanned form `scanned` ("SA ED"
 // for "SA*ED"); the scanned form itself when the line as typed is another line.
 std::string typed_form(std::string_view scanned);
