@@ -100,7 +100,8 @@ std::vector<std::string> readme_spans(const std::string& s) {
 }
 
 // The words a section names: in a table whose first heading names a typed line, the words of
-// each row's first column belong to that line; in the prose, a span that begins with a capital
+// each row's first column belong to that line, and so do those of its other columns longer
+// than a letter (a letter alone there is part of a word); in the prose, a span that begins with a capital
 // letter and is longer than one letter is a command (one letter alone is an answer).
 std::vector<ReadmeWord> readme_section_words(const std::vector<std::string>& section) {
     std::vector<ReadmeWord> words;
@@ -120,6 +121,9 @@ std::vector<ReadmeWord> readme_section_words(const std::vector<std::string>& sec
                 continue;
             }
             for (const std::string& w : readme_spans(first)) words.push_back({w, table});
+            for (const std::string& w : readme_spans(l.substr(first.size() + 2))) {
+                if (w.size() > 1) words.push_back({w, table});
+            }
             continue;
         }
         in_table = false;
@@ -312,6 +316,20 @@ TEST_F(ReadmeExamplesTest, TheFirstPageIsOneSystemOfTwoStaves) {
     EXPECT_EQ(parts[1].second, static_cast<int>(by_code_staff[1][1].size()));
 }
 
+// Typed twice in one folder, the example's save finds its file the second time: the question
+// takes the next line, "PLA", as its answer, and nothing is saved or played.
+TEST_F(ReadmeExamplesTest, AnUnexpectedQuestionTakesTheNextLineAsItsAnswer) {
+    const ReadmeBlock block = readme_blocks(readme_source_text()).at(0);
+    ASSERT_EQ(joined(block_problems(block)), "");
+    const fs::path midi = platform::work_file("ormmidi.mid");
+    fs::remove(midi);
+    const std::string out = run_fresh(block.typed);
+    EXPECT_NE(out.find("FILE EXISTS - Write over file? - "), std::string::npos) << out;
+    EXPECT_EQ(out.find("File saved:"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Sound row"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(midi));
+}
+
 TEST_F(ReadmeExamplesTest, EveryWordOfTheFirstPageSectionIsKnownWhereItIsTyped) {
     const std::string readme = readme_source_text();
     const std::vector<ReadmeWord> words =
@@ -327,6 +345,10 @@ TEST_F(ReadmeExamplesTest, EveryWordOfTheFirstPageSectionIsKnownWhereItIsTyped) 
     EXPECT_GT(notes, 0);
     EXPECT_GT(rhythms, 0);
     EXPECT_GT(commands, 0);
+    // The words named in passing are typed too.
+    bool alto = false;
+    for (const ReadmeWord& w : words) alto |= w.text == "AL" && w.context == ReadmeContext::NotesLine;
+    EXPECT_TRUE(alto);
     EXPECT_EQ(joined(word_problems(readme)), "");
 }
 
