@@ -5,6 +5,7 @@
 // must be there, and the two-staff example of the newcomers' section must make one system that
 // plays together. The words that section names are typed where they belong (commands at the
 // command level, the words of a typed line in that line) and must all be known.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -26,9 +27,9 @@ namespace fs = std::filesystem;
 namespace {
 
 struct ReadmeBlock {
-    int line = 0;                     // the line of its opening fence in the README
-    std::vector<std::string> typed;   // the lines typed
-    std::vector<std::string> replies; // lines the console must print, in order
+    int line = 0;                      // the line of its opening fence in the README
+    std::vector<std::string> typed;    // the lines typed
+    std::vector<std::string> replies;  // lines the console must print, in order
 };
 
 // A word of the newcomers' section and where it is typed.
@@ -81,8 +82,10 @@ std::vector<std::string> readme_section(const std::string& text, const std::stri
     std::vector<std::string> out;
     bool inside = false;
     for (const std::string& l : readme_lines(text)) {
-        if (readme_starts(l, "## ")) inside = l == "## " + title;
-        else if (inside) out.push_back(l);
+        if (readme_starts(l, "## "))
+            inside = l == "## " + title;
+        else if (inside)
+            out.push_back(l);
     }
     return out;
 }
@@ -101,13 +104,14 @@ std::vector<std::string> readme_spans(const std::string& s) {
 
 // The words a section names: in a table whose first heading names a typed line, the words of
 // each row's first column belong to that line, and so do those of its other columns longer
-// than a letter (a letter alone there is part of a word); in the prose, a span that begins with a capital
-// letter and is longer than one letter is a command (one letter alone is an answer).
+// than a letter (a letter alone there is part of a word); in the prose, a span that begins with a
+// capital letter and is longer than one letter is a command (one letter alone is an answer).
 std::vector<ReadmeWord> readme_section_words(const std::vector<std::string>& section) {
     std::vector<ReadmeWord> words;
     ReadmeContext table = ReadmeContext::Command;
     bool in_table = false;
     bool in_fence = false;
+    std::string prose;
     for (const std::string& l : section) {
         if (readme_starts(l, "```")) in_fence = !in_fence;
         if (in_fence || readme_starts(l, "```")) continue;
@@ -115,29 +119,33 @@ std::vector<ReadmeWord> readme_section_words(const std::vector<std::string>& sec
             const std::string first = l.substr(1, l.find('|', 1) - 1);
             if (!in_table) {
                 in_table = true;
-                table = first.find("notes line") != std::string::npos     ? ReadmeContext::NotesLine
-                        : first.find("rhythms line") != std::string::npos ? ReadmeContext::RhythmsLine
-                                                                          : ReadmeContext::Command;
+                table = first.find("notes line") != std::string::npos ? ReadmeContext::NotesLine
+                        : first.find("rhythms line") != std::string::npos
+                            ? ReadmeContext::RhythmsLine
+                            : ReadmeContext::Command;
                 continue;
             }
             for (const std::string& w : readme_spans(first)) words.push_back({w, table});
-            for (const std::string& w : readme_spans(l.substr(first.size() + 2))) {
+            const std::size_t rest = std::min(l.size(), first.size() + 2);
+            for (const std::string& w : readme_spans(l.substr(rest))) {
                 if (w.size() > 1) words.push_back({w, table});
             }
             continue;
         }
         in_table = false;
-        for (const std::string& w : readme_spans(l)) {
-            if (w.size() > 1 && w[0] >= 'A' && w[0] <= 'Z') words.push_back({w, ReadmeContext::Command});
-        }
+        prose += l + " ";  // a span may go on to the next line
+    }
+    for (const std::string& w : readme_spans(prose)) {
+        if (w.size() > 1 && w[0] >= 'A' && w[0] <= 'Z')
+            words.push_back({w, ReadmeContext::Command});
     }
     return words;
 }
 
 // A line the console prints when it refuses what was typed.
 bool readme_refusal(const std::string& line) {
-    for (const char* mark : {"ERROR", "unknown word", "Syntax Error", "****", "*** Not ",
-                             "needs the window"}) {
+    for (const char* mark :
+         {"ERROR", "unknown word", "Syntax Error", "****", "*** Not ", "needs the window"}) {
         if (line.find(mark) != std::string::npos) return true;
     }
     return false;
@@ -211,8 +219,10 @@ class ReadmeExamplesTest : public ConsoleSessionTest {
             if (readme_starts(t, "SA ") && !fs::exists(t.substr(3))) problem("not saved: " + t);
             if (t == "PRPS") {
                 std::string why;
-                if (!fs::exists("eps.eps")) problem("no eps.eps");
-                else if (!ps_check::eps_reads_clean("eps.eps", why)) problem("eps.eps: " + why);
+                if (!fs::exists("eps.eps"))
+                    problem("no eps.eps");
+                else if (!ps_check::eps_reads_clean("eps.eps", why))
+                    problem("eps.eps: " + why);
             }
             if (t == "PLA" && !fs::exists(midi)) problem("no MIDI file written");
             if (t == "PLA" && fs::exists(midi)) {
@@ -347,7 +357,8 @@ TEST_F(ReadmeExamplesTest, EveryWordOfTheFirstPageSectionIsKnownWhereItIsTyped) 
     EXPECT_GT(commands, 0);
     // The words named in passing are typed too.
     bool alto = false;
-    for (const ReadmeWord& w : words) alto |= w.text == "AL" && w.context == ReadmeContext::NotesLine;
+    for (const ReadmeWord& w : words)
+        alto |= w.text == "AL" && w.context == ReadmeContext::NotesLine;
     EXPECT_TRUE(alto);
     EXPECT_EQ(joined(word_problems(readme)), "");
 }
