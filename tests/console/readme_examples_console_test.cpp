@@ -1,0 +1,387 @@
+// The README's examples typed into the console as a reader would type them. A block fenced as
+// "console" holds the lines typed; the next fenced block, when it is marked "replies", holds lines
+// the console prints, in that order. Every block runs in one folder, in the README's order, each
+// on a fresh engine: none may be refused unless its replies say so, each file it saves or writes
+// must be there, and the two-staff example of the newcomers' section must make one system that
+// plays together. The words that section names are typed where they belong (commands at the
+// command level, the words of a typed line in that line) and must all be known.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/tables.h"
+#include "platform/paths.h"
+#include "tests/output/ps_check.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ReadmeBlock {
+    int line = 0;                      // the line of its opening fence in the README
+    std::vector<std::string> typed;    // the lines typed
+    std::vector<std::string> replies;  // lines the console must print, in order
+};
+
+// A word of the newcomers' section and where it is typed.
+enum class ReadmeContext { Command, NotesLine, RhythmsLine };
+struct ReadmeWord {
+    std::string text;
+    ReadmeContext context;
+};
+
+std::string readme_source_text() { return read_text(fs::path(ORMEST_SOURCE_DIR) / "README.md"); }
+
+std::vector<std::string> readme_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+bool readme_starts(const std::string& s, const std::string& head) {
+    return s.compare(0, head.size(), head) == 0;
+}
+
+// The "console" blocks of the text, each with the "replies" block that follows it.
+std::vector<ReadmeBlock> readme_blocks(const std::string& text) {
+    std::vector<ReadmeBlock> blocks;
+    const std::vector<std::string> lines = readme_lines(text);
+    bool replies_may_follow = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!readme_starts(lines[i], "```")) continue;
+        const std::string info = lines[i].substr(3);
+        std::vector<std::string> body;
+        std::size_t j = i + 1;
+        for (; j < lines.size() && !readme_starts(lines[j], "```"); ++j) body.push_back(lines[j]);
+        if (info == "console") {
+            blocks.push_back({static_cast<int>(i) + 1, body, {}});
+            replies_may_follow = true;
+        } else if (info == "replies" && replies_may_follow) {
+            blocks.back().replies = body;
+            replies_may_follow = false;
+        } else {
+            replies_may_follow = false;
+        }
+        i = j;
+    }
+    return blocks;
+}
+
+// The lines of the section headed "## title", up to the next section.
+std::vector<std::string> readme_section(const std::string& text, const std::string& title) {
+    std::vector<std::string> out;
+    bool inside = false;
+    for (const std::string& l : readme_lines(text)) {
+        if (readme_starts(l, "## "))
+            inside = l == "## " + title;
+        else if (inside)
+            out.push_back(l);
+    }
+    return out;
+}
+
+// The spans in backticks of a piece of text.
+std::vector<std::string> readme_spans(const std::string& s) {
+    std::vector<std::string> spans;
+    for (std::size_t a = s.find('`'); a != std::string::npos; a = s.find('`', a + 1)) {
+        const std::size_t b = s.find('`', a + 1);
+        if (b == std::string::npos) break;
+        spans.push_back(s.substr(a + 1, b - a - 1));
+        a = b;
+    }
+    return spans;
+}
+
+// The words a section names: in a table whose first heading names a typed line, the words of
+// each row's first column belong to that line, and so do those of its other columns longer
+// than a letter (a letter alone there is part of a word); in the prose, a span that begins with a
+// capital letter and is longer than one letter is a command (one letter alone is an answer).
+std::vector<ReadmeWord> readme_section_words(const std::vector<std::string>& section) {
+    std::vector<ReadmeWord> words;
+    ReadmeContext table = ReadmeContext::Command;
+    bool in_table = false;
+    bool in_fence = false;
+    std::string prose;
+    for (const std::string& l : section) {
+        if (readme_starts(l, "```")) in_fence = !in_fence;
+        if (in_fence || readme_starts(l, "```")) continue;
+        if (readme_starts(l, "|")) {
+            const std::string first = l.substr(1, l.find('|', 1) - 1);
+            if (!in_table) {
+                in_table = true;
+                table = first.find("notes line") != std::string::npos ? ReadmeContext::NotesLine
+                        : first.find("rhythms line") != std::string::npos
+                            ? ReadmeContext::RhythmsLine
+                            : ReadmeContext::Command;
+                continue;
+            }
+            for (const std::string& w : readme_spans(first)) words.push_back({w, table});
+            const std::size_t rest = std::min(l.size(), first.size() + 2);
+            for (const std::string& w : readme_spans(l.substr(rest))) {
+                if (w.size() > 1) words.push_back({w, table});
+            }
+            continue;
+        }
+        in_table = false;
+        prose += l + " ";  // a span may go on to the next line
+    }
+    for (const std::string& w : readme_spans(prose)) {
+        if (w.size() > 1 && w[0] >= 'A' && w[0] <= 'Z')
+            words.push_back({w, ReadmeContext::Command});
+    }
+    return words;
+}
+
+// A line the console prints when it refuses what was typed.
+bool readme_refusal(const std::string& line) {
+    for (const char* mark :
+         {"ERROR", "unknown word", "Syntax Error", "****", "*** Not ", "needs the window"}) {
+        if (line.find(mark) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// The MIDI file as python3-mido reads it: for each track with notes, its first onset and its
+// number of notes, in track order.
+std::vector<std::pair<int, int>> readme_midi_parts(const fs::path& midi) {
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys, mido\n"
+        "for t in mido.MidiFile(sys.argv[1]).tracks:\n"
+        "    a = 0; on = []\n"
+        "    for m in t:\n"
+        "        a += m.time\n"
+        "        if m.type == \"note_on\" and m.velocity > 0: on.append(a)\n"
+        "    if on: print(on[0], len(on))' '" +
+        midi.string() + "'";
+    std::vector<std::pair<int, int>> parts;
+    FILE* p = popen(command.c_str(), "r");
+    if (p == nullptr) return parts;
+    int first = 0;
+    int count = 0;
+    while (std::fscanf(p, "%d %d", &first, &count) == 2) parts.emplace_back(first, count);
+    pclose(p);
+    return parts;
+}
+
+int32_t readme_note_items() {
+    int32_t n = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) n += stored_param(k, 1) == 1.0f;
+    return n;
+}
+
+class ReadmeExamplesTest : public ConsoleSessionTest {
+  protected:
+    // Runs the lines on a fresh engine in the current folder; the console's output.
+    std::string run_fresh(const std::vector<std::string>& lines) {
+        core::close_all_units();
+        core::reset_engine();
+        core::reset_service_gate();
+        return type(lines);
+    }
+
+    // What is wrong with one block run here: refusals its replies do not show, replies missing or
+    // out of order, files it names that are not there or do not read.
+    std::vector<std::string> block_problems(const ReadmeBlock& block) {
+        const fs::path midi = platform::work_file("ormmidi.mid");
+        fs::remove(midi);
+        const std::string out = run_fresh(block.typed);
+        std::vector<std::string> problems;
+        auto problem = [&](const std::string& what) {
+            problems.push_back("README line " + std::to_string(block.line) + ": " + what +
+                               "\n--- output:\n" + out);
+        };
+        for (const std::string& line : readme_lines(out)) {
+            if (!readme_refusal(line)) continue;
+            bool shown = false;
+            for (const std::string& r : block.replies) shown |= line.find(r) != std::string::npos;
+            if (!shown) problem("refused: " + line);
+        }
+        std::size_t at = 0;
+        for (const std::string& r : block.replies) {
+            const std::size_t found = out.find(r, at);
+            if (found == std::string::npos) {
+                problem("reply not printed (in order): " + r);
+                break;
+            }
+            at = found + r.size();
+        }
+        for (const std::string& t : block.typed) {
+            if (readme_starts(t, "SA ") && !fs::exists(t.substr(3))) problem("not saved: " + t);
+            if (t == "PRPS") {
+                std::string why;
+                if (!fs::exists("eps.eps"))
+                    problem("no eps.eps");
+                else if (!ps_check::eps_reads_clean("eps.eps", why))
+                    problem("eps.eps: " + why);
+            }
+            if (t == "PLA" && !fs::exists(midi)) problem("no MIDI file written");
+            if (t == "PLA" && fs::exists(midi)) {
+                int32_t notes = 0;
+                for (const auto& part : readme_midi_parts(midi)) notes += part.second;
+                if (notes != readme_note_items())
+                    problem("the MIDI file has " + std::to_string(notes) + " notes, the page " +
+                            std::to_string(readme_note_items()));
+            }
+        }
+        return problems;
+    }
+
+    // The words of the newcomers' section that are not known where they are typed.
+    std::vector<std::string> word_problems(const std::string& readme) {
+        std::vector<std::string> problems;
+        const std::vector<ReadmeWord> words =
+            readme_section_words(readme_section(readme, "A first page"));
+        if (words.empty()) problems.push_back("no words found in \"A first page\"");
+        for (const ReadmeWord& w : words) {
+            std::vector<std::string> lines = {w.text};
+            if (w.context == ReadmeContext::NotesLine) lines = {"IN 1", "", w.text + ";"};
+            if (w.context == ReadmeContext::RhythmsLine) lines = {"IN 1", "", "C4;", w.text + ";"};
+            const std::string out = run_fresh(lines);
+            for (const std::string& line : readme_lines(out)) {
+                if (readme_refusal(line)) problems.push_back("`" + w.text + "`: " + line);
+            }
+        }
+        return problems;
+    }
+
+    std::string joined(const std::vector<std::string>& problems) {
+        std::string all;
+        for (const std::string& p : problems) all += p + "\n";
+        return all;
+    }
+};
+
+TEST_F(ReadmeExamplesTest, EveryExampleRunsAsTheReadmeSays) {
+    const std::vector<ReadmeBlock> blocks = readme_blocks(readme_source_text());
+    ASSERT_GE(blocks.size(), 5u);
+    for (const ReadmeBlock& block : blocks) {
+        SCOPED_TRACE("README line " + std::to_string(block.line));
+        EXPECT_EQ(joined(block_problems(block)), "");
+    }
+}
+
+// The two-staff example: a bass staff 1 with a chord and a treble staff 2, each with its clef,
+// key and meter; the bar lines of staff 1 reach staff 2 and stand where staff 2's do; the saved
+// page and the MIDI file hold it, both staves starting together.
+TEST_F(ReadmeExamplesTest, TheFirstPageIsOneSystemOfTwoStaves) {
+    const std::string readme = readme_source_text();
+    const std::vector<std::string> section = readme_section(readme, "A first page");
+    std::string joined_section;
+    for (const std::string& l : section) joined_section += l + "\n";
+    const std::vector<ReadmeBlock> blocks = readme_blocks(joined_section);
+    ASSERT_EQ(blocks.size(), 1u) << "one example in \"A first page\"";
+    ASSERT_EQ(joined(block_problems(blocks[0])), "");
+
+    std::map<int32_t, std::vector<int32_t>> by_code_staff[20];
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const auto code = static_cast<int32_t>(stored_param(k, 1));
+        const auto staff = static_cast<int32_t>(stored_param(k, 2));
+        if (code >= 1 && code < 20) by_code_staff[code][staff].push_back(k);
+    }
+    const auto staves = by_code_staff[8];
+    ASSERT_EQ(staves.size(), 2u);
+    ASSERT_EQ(staves.count(1) + staves.count(2), 2u);
+    for (const int32_t staff : {1, 2}) {
+        SCOPED_TRACE("staff " + std::to_string(staff));
+        ASSERT_EQ(by_code_staff[3][staff].size(), 1u);  // clef
+        EXPECT_EQ(stored_param(by_code_staff[3][staff][0], 5), staff == 1 ? 1.0f : 0.0f);
+        ASSERT_EQ(by_code_staff[17][staff].size(), 1u);  // key: one sharp
+        EXPECT_EQ(stored_param(by_code_staff[17][staff][0], 5), 1.0f);
+        ASSERT_EQ(by_code_staff[18][staff].size(), 1u);  // meter 3/4
+        EXPECT_EQ(stored_param(by_code_staff[18][staff][0], 5), 3.0f);
+        EXPECT_EQ(stored_param(by_code_staff[18][staff][0], 6), 4.0f);
+        EXPECT_FALSE(by_code_staff[1][staff].empty());
+    }
+    // A chord of three notes in the bass.
+    std::map<float, int> columns;
+    for (const int32_t k : by_code_staff[1][1]) ++columns[stored_param(k, 3)];
+    int widest = 0;
+    for (const auto& [x, n] : columns) widest = std::max(widest, n);
+    EXPECT_EQ(widest, 3);
+    // The bass's bar lines span two staves, at the treble's bar lines.
+    const std::vector<int32_t> low = by_code_staff[14][1];
+    const std::vector<int32_t> high = by_code_staff[14][2];
+    ASSERT_FALSE(low.empty());
+    ASSERT_EQ(low.size(), high.size());
+    for (std::size_t i = 0; i < low.size(); ++i) {
+        EXPECT_EQ(stored_param(low[i], 4), 2.0f);
+        EXPECT_EQ(stored_param(low[i], 3), stored_param(high[i], 3));
+    }
+    EXPECT_TRUE(fs::exists("minuet.mus"));
+    const std::vector<std::pair<int, int>> parts =
+        readme_midi_parts(platform::work_file("ormmidi.mid"));
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0].first, parts[1].first);
+    EXPECT_EQ(parts[0].second, static_cast<int>(by_code_staff[1][2].size()));
+    EXPECT_EQ(parts[1].second, static_cast<int>(by_code_staff[1][1].size()));
+}
+
+// Typed twice in one folder, the example's save finds its file the second time: the question
+// takes the next line, "PLA", as its answer, and nothing is saved or played.
+TEST_F(ReadmeExamplesTest, AnUnexpectedQuestionTakesTheNextLineAsItsAnswer) {
+    const ReadmeBlock block = readme_blocks(readme_source_text()).at(0);
+    ASSERT_EQ(joined(block_problems(block)), "");
+    const fs::path midi = platform::work_file("ormmidi.mid");
+    fs::remove(midi);
+    const std::string out = run_fresh(block.typed);
+    EXPECT_NE(out.find("FILE EXISTS - Write over file? - "), std::string::npos) << out;
+    EXPECT_EQ(out.find("File saved:"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Sound row"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(midi));
+}
+
+TEST_F(ReadmeExamplesTest, EveryWordOfTheFirstPageSectionIsKnownWhereItIsTyped) {
+    const std::string readme = readme_source_text();
+    const std::vector<ReadmeWord> words =
+        readme_section_words(readme_section(readme, "A first page"));
+    int notes = 0;
+    int rhythms = 0;
+    int commands = 0;
+    for (const ReadmeWord& w : words) {
+        notes += w.context == ReadmeContext::NotesLine;
+        rhythms += w.context == ReadmeContext::RhythmsLine;
+        commands += w.context == ReadmeContext::Command;
+    }
+    EXPECT_GT(notes, 0);
+    EXPECT_GT(rhythms, 0);
+    EXPECT_GT(commands, 0);
+    // The words named in passing are typed too.
+    bool alto = false;
+    for (const ReadmeWord& w : words)
+        alto |= w.text == "AL" && w.context == ReadmeContext::NotesLine;
+    EXPECT_TRUE(alto);
+    EXPECT_EQ(joined(word_problems(readme)), "");
+}
+
+// The checks catch a README gone wrong: a sharp written with "#" in the example or in the table
+// of words, a reply the program does not print, a word that is not a command.
+TEST_F(ReadmeExamplesTest, ABrokenReadmeIsCaught) {
+    const std::string readme = readme_source_text();
+    auto with = [&readme](const std::string& from, const std::string& to) {
+        std::string s = readme;
+        const std::size_t at = s.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) s.replace(at, from.size(), to);
+        return s;
+    };
+    auto first_block = [](const std::string& text) { return readme_blocks(text).at(0); };
+
+    EXPECT_NE(joined(block_problems(first_block(with("CS5/M", "C#5/M")))), "");
+    EXPECT_NE(joined(block_problems(first_block(with("12.000 beats", "11.000 beats")))), "");
+    EXPECT_NE(joined(block_problems(first_block(with("D4/M2/A3", "D4/M1/A3")))), "")
+        << "a bar line of the bass alone leaves the staves apart";
+    EXPECT_NE(joined(word_problems(with("`FS5`", "`F#5`"))), "");
+    EXPECT_NE(joined(word_problems(with("`IN 1` types", "`I#N 1` types"))), "");
+}
+
+}  // namespace
