@@ -132,6 +132,11 @@ class COrmestView : public QAbstractScrollArea {
     // once at (200, 200) of the view in the selection colour, until the next repaint.
     void OnFontTest();
 
+    // True while a modal dialog other than the view's own window is open: the page then takes
+    // no mouse input (a synthesized event, or one let through to a window behind the dialog,
+    // would otherwise move the edited item or leave a click for the next command).
+    bool BehindModalDialog() const;
+
     // Mouse handlers (also called by tests with device points).
     void OnLButtonDown(QPoint point);
     void OnMouseMove(QPoint point);
@@ -144,6 +149,7 @@ class COrmestView : public QAbstractScrollArea {
     void filledPathsModeChanged(bool filled);
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -157,7 +163,13 @@ class COrmestView : public QAbstractScrollArea {
     bool PickColor(frontend::ColorRef& colour, const char* title);
     // Draws or erases the rubber band of a drag.
     void DrawDragRect(const QRect& rect, const QRect& last);
+    // Forgets a press on the page whose release will not come here (a modal dialog opened over
+    // the page, or the press went to another window): the drag ends without a token.
+    void DropPagePress();
     QRect rubber_band_;  // shown by the paint over the lists
+    // The buttons pressed on the page and not yet released there: only their release (and the
+    // left button's moves) reach the engine.
+    Qt::MouseButtons pressed_on_page_ = Qt::NoButton;
     QFont font_test_font_;
     bool font_test_due_ = false;  // the next paint draws the font test's sample
 };

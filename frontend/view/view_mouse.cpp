@@ -1,6 +1,7 @@
 // Mouse input of the page window: clicks, drags, drawn boxes, the zoom box, the right and middle
 // buttons. Points reach the engine in MouseRegion in engine units with a short token; while the
 // engine is busy the token is only deposited for the waiting routine.
+#include <QApplication>
 #include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
@@ -233,19 +234,68 @@ void COrmestView::DrawDragRect(const QRect& rect, const QRect& last) {
     viewport()->update();
 }
 
+bool COrmestView::BehindModalDialog() const {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal != window() && !modal->isAncestorOf(this);
+}
+
+void COrmestView::DropPagePress() {
+    pressed_on_page_ = Qt::NoButton;
+    if (DragActive == 0) return;
+    DragActive = 0;
+    DragRect = QRect();
+    DrawDragRect(QRect(), LastDragRect);
+    LastDragRect = QRect();
+}
+
+bool COrmestView::event(QEvent* event) {
+    // A modal dialog opened over the page (Qt tells every widget of a window it blocks): a
+    // press held on the page is over; its release, after the dialog, must not act.
+    if (event->type() == QEvent::WindowBlocked) DropPagePress();
+    return QAbstractScrollArea::event(event);
+}
+
+// Contract: a press counts only when it lands on the page with no modal dialog in front; a
+// left press with no left press known to be under way starts a new drag (a drag left over by a
+// release that never came here is dropped first).
 void COrmestView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) OnLButtonDown(event->position().toPoint());
     event->accept();
+    if (BehindModalDialog()) {
+        DropPagePress();
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        if (!pressed_on_page_.testFlag(Qt::LeftButton)) DropPagePress();
+        OnLButtonDown(event->position().toPoint());
+    }
+    pressed_on_page_ |= event->button();
 }
 
+// Only the moves of a left drag that began on the page reach the engine.
 void COrmestView::mouseMoveEvent(QMouseEvent* event) {
-    OnMouseMove(event->position().toPoint());
     event->accept();
+    if (BehindModalDialog()) {
+        DropPagePress();
+        return;
+    }
+    if (!pressed_on_page_.testFlag(Qt::LeftButton) || !event->buttons().testFlag(Qt::LeftButton))
+        return;
+    OnMouseMove(event->position().toPoint());
 }
 
+// A release acts only for a button pressed on the page: a press in a dialog (or one that
+// closed it) never becomes a page click when the button comes up over the page.
 void COrmestView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (BehindModalDialog()) {
+        DropPagePress();
+        return;
+    }
+    const Qt::MouseButton button = event->button();
+    if (!pressed_on_page_.testFlag(button)) return;
+    pressed_on_page_ &= ~Qt::MouseButtons(button);
     const QPoint p = event->position().toPoint();
-    switch (event->button()) {
+    switch (button) {
         case Qt::LeftButton:
             OnLButtonUp(p);
             break;
@@ -258,5 +308,4 @@ void COrmestView::mouseReleaseEvent(QMouseEvent* event) {
         default:
             break;
     }
-    event->accept();
 }
