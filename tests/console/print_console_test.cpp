@@ -165,7 +165,9 @@ TEST_F(PrintConsoleTest, PbWithoutABatchFinishesThePageAsAPrintJob) {
         EXPECT_EQ(ps_check::count_of(out, "Output to file - x.eps"), 2) << out;
         EXPECT_EQ(render::OutputPassWord, 1);
         for (const auto& line : ps_check::lines_of("x.eps")) {
-            if (line.rfind("%%BoundingBox:", 0) == 0) EXPECT_EQ(line.find('*'), std::string::npos);
+            if (line.rfind("%%BoundingBox:", 0) == 0) {
+                EXPECT_EQ(line.find('*'), std::string::npos) << line;
+            }
         }
         EXPECT_EQ(ps_check::count_of(read_text("x.eps"), "showpage"), 1);
         std::string why;
