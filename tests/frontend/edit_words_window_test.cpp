@@ -12,35 +12,14 @@
 #include "frontend/app/palettes.h"
 #include "frontend/bridge/display_decoder.h"
 #include "frontend/view/ormest_view.h"
-#include "tests/frontend/frontend_fixture.h"
+#include "tests/frontend/palette_fixture.h"
 
 using namespace frontend;
 
 namespace {
 
 // The build's palette data and the engine with its data folder.
-class EditWordsWindowTest : public FrontEndTest {
-  protected:
-    void SetUp() override {
-        FrontEndTest::SetUp();
-        ResetFrameState();
-        ResetPaletteState();
-        const char* home = std::getenv("ORMEST_HOME");
-        ASSERT_TRUE(home != nullptr && *home != '\0');
-        UsePaletteFolder("");
-        bar_widget_ = std::make_unique<QToolBar>();
-        PaletteToolbarWnd = bar_widget_.get();
-        ASSERT_TRUE(start_engine_with_data());
-        core::EngineWaitLevel = 0;
-    }
-    void TearDown() override {
-        PaletteToolbarWnd = nullptr;
-        bar_widget_.reset();
-        ResetPaletteState();
-        FrontEndTest::TearDown();
-    }
-    std::unique_ptr<QToolBar> bar_widget_;
-};
+class EditWordsWindowTest : public RealPaletteEngineTest {};
 
 // The palette buttons "Slider on P3" and "Parameter change step 12", and steps 1 and 9.
 constexpr int32_t kSliderOnP3 = 33961;

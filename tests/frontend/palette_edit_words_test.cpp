@@ -9,7 +9,7 @@
 #include "frontend/app/command_handlers.h"
 #include "frontend/app/frame_state.h"
 #include "frontend/app/palettes.h"
-#include "tests/frontend/frontend_fixture.h"
+#include "tests/frontend/palette_fixture.h"
 #include "tests/support/store_records.h"
 
 using namespace frontend;
@@ -17,27 +17,8 @@ using namespace frontend;
 namespace {
 
 // The build's palette data and the engine with its data folder; the palettes go to a toolbar.
-class PaletteEditWordsWindowTest : public FrontEndTest {
+class PaletteEditWordsWindowTest : public RealPaletteEngineTest {
   protected:
-    void SetUp() override {
-        FrontEndTest::SetUp();
-        ResetFrameState();
-        ResetPaletteState();
-        const char* home = std::getenv("ORMEST_HOME");
-        ASSERT_TRUE(home != nullptr && *home != '\0');
-        UsePaletteFolder("");
-        bar_widget_ = std::make_unique<QToolBar>();
-        PaletteToolbarWnd = bar_widget_.get();
-        ASSERT_TRUE(start_engine_with_data());
-        core::EngineWaitLevel = 0;
-    }
-    void TearDown() override {
-        PaletteToolbarWnd = nullptr;
-        bar_widget_.reset();
-        ResetPaletteState();
-        FrontEndTest::TearDown();
-    }
-
     // Clicks the button of the shown palette that carries command id `command`; false when the
     // shown palette has no such button.
     bool palette_edit_words_click(int32_t command) {
@@ -49,8 +30,6 @@ class PaletteEditWordsWindowTest : public FrontEndTest {
         }
         return false;
     }
-
-    std::unique_ptr<QToolBar> bar_widget_;
 };
 
 // Buttons of the meter palette (191) and the key palette (193).

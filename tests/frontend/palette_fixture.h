@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QToolBar>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -71,4 +72,29 @@ class PaletteTest : public FrontEndTest {
     std::filesystem::path folder_;
     std::unique_ptr<QToolBar> bar_widget_;
     std::vector<std::string> sent_;
+};
+
+// The build's real palette data on a toolbar without a frame, and the engine started with its
+// data folder (ORMEST_HOME), ready for typed commands.
+class RealPaletteEngineTest : public FrontEndTest {
+  protected:
+    void SetUp() override {
+        FrontEndTest::SetUp();
+        frontend::ResetFrameState();
+        frontend::ResetPaletteState();
+        const char* home = std::getenv("ORMEST_HOME");
+        ASSERT_TRUE(home != nullptr && *home != '\0');
+        frontend::UsePaletteFolder("");
+        bar_widget_ = std::make_unique<QToolBar>();
+        frontend::PaletteToolbarWnd = bar_widget_.get();
+        ASSERT_TRUE(start_engine_with_data());
+        core::EngineWaitLevel = 0;
+    }
+    void TearDown() override {
+        frontend::PaletteToolbarWnd = nullptr;
+        bar_widget_.reset();
+        frontend::ResetPaletteState();
+        FrontEndTest::TearDown();
+    }
+    std::unique_ptr<QToolBar> bar_widget_;
 };
