@@ -89,7 +89,7 @@ class DialogClicksWindowTest : public DialogCommandTest {
 
 }  // namespace
 
-// The text is opened, a press on the page is held while "TX" opens Edit Text; inside the dialog
+// The text is opened by a click on it, a press on the page is held while "TX" opens Edit Text; inside the dialog
 // the text field is clicked, the text changed and OK clicked, while the held press moves and
 // comes up over the page and events reach the page past the dialog. After the dialog the
 // button comes up on the page once more. The text keeps its staff and place, in the store and
@@ -102,8 +102,10 @@ TEST_F(DialogClicksWindowTest, AClickInTheDialogNeverMovesTheEditedText) {
     QWidget* page = view->viewport();
     const int32_t text = find_item(16, 1);
     ASSERT_GT(text, 0);
-    type_line(QStringLiteral("I 3"));
+    // The syllable is opened by a click on it, as a user does.
+    dlgclick_click(page, dlgclick_point(1, 30.0f));
     ASSERT_EQ(core::EditedItemNumber, text) << reply();
+    ASSERT_EQ(core::EditItemParams(1), 16.0f);
 
     const QPoint far_away = dlgclick_point(2, 90.0f);
     dlgclick_press(page, far_away);
