@@ -256,10 +256,12 @@ void hide_stored_image() {
     const int32_t gend = gspan(core::ItemCount + 1);
     const int32_t tend = tspan(core::ItemCount + 1);
     if (gspan(k) == gspan(k + 1) && tspan(k) == tspan(k + 1)) return;
+    const int32_t gbefore = gspan(k + 1);
+    const int32_t tbefore = tspan(k + 1);
+    // A span the splice refuses (the spans do not describe the list) stays as it was.
     splice_span(views.graphics, gspan, k, gend, gend);
     splice_span(views.text, tspan, k, tend, tend);
-    // A span the splice refused (the spans do not describe the lists) is left as it was.
-    if (gspan(k) != gspan(k + 1) || tspan(k) != tspan(k + 1)) return;
+    if (gspan(k + 1) == gbefore && tspan(k + 1) == tbefore) return;
     HiddenImageItem = k;
     core::GraphicsNextFree = gspan(core::ItemCount + 1);
     render::PreviewStart.graphics = std::max(gspan(core::ItemCount + 1), 1);
