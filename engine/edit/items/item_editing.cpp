@@ -166,7 +166,8 @@ void splice_span(View& list, core::Array1<int32_t, core::kItemStartEntries>& spa
 // value of an earlier, longer item is stored into this one), then E1..En = P1..Pn of its record
 // (a text item: its header of 16 P-values, or 13 when its P14 is not -1.0, and its characters
 // into EditTextBuffer). Writes EditOldCount, EditCopyCount, EditRecordStart; a positive
-// EditChangesPending becomes 0. An item number outside 1..ItemCount loads nothing.
+// EditChangesPending becomes 0. A stored image that a drag took out is drawn again
+// (show_hidden_image). An item number outside 1..ItemCount loads nothing.
 void load_item_for_editing() {
     const int32_t k = core::EditedItemNumber;
     if (k < 1 || k > core::ItemCount) return;
