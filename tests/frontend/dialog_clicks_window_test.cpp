@@ -67,6 +67,18 @@ int dlgclick_red_near(const QImage& image, QPoint c) {
     return red;
 }
 
+// Black (ink) pixels in a box around c.
+int dlgclick_black_near(const QImage& image, QPoint c) {
+    int black = 0;
+    const QRect box = QRect(c.x() - 30, c.y() - 60, 60, 120).intersected(image.rect());
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QRgb px = image.pixel(x, y);
+            black += qRed(px) < 90 && qGreen(px) < 90 && qBlue(px) < 90;
+        }
+    return black;
+}
+
 // The page with a text under staff 1.
 class DialogClicksWindowTest : public DialogCommandTest {
   protected:
@@ -89,7 +101,7 @@ class DialogClicksWindowTest : public DialogCommandTest {
 
 }  // namespace
 
-// The text is opened, a press on the page is held while "TX" opens Edit Text; inside the dialog
+// The text is opened by a click on it, a press on the page is held while "TX" opens Edit Text; inside the dialog
 // the text field is clicked, the text changed and OK clicked, while the held press moves and
 // comes up over the page and events reach the page past the dialog. After the dialog the
 // button comes up on the page once more. The text keeps its staff and place, in the store and
@@ -102,8 +114,10 @@ TEST_F(DialogClicksWindowTest, AClickInTheDialogNeverMovesTheEditedText) {
     QWidget* page = view->viewport();
     const int32_t text = find_item(16, 1);
     ASSERT_GT(text, 0);
-    type_line(QStringLiteral("I 3"));
+    // The syllable is opened by a click on it, as a user does.
+    dlgclick_click(page, dlgclick_point(1, 30.0f));
     ASSERT_EQ(core::EditedItemNumber, text) << reply();
+    ASSERT_EQ(core::EditItemParams(1), 16.0f);
 
     const QPoint far_away = dlgclick_point(2, 90.0f);
     dlgclick_press(page, far_away);
@@ -288,4 +302,60 @@ TEST_F(PageMouseWindowTest, ADragStepRepaintsTheOldPlaceAsWellAsTheNew) {
         EXPECT_GT(dlgclick_red_near(image, to), 5);
         dlgclick_release(page(), to);
     }
+}
+
+// While the opened note is dragged its stored image is not drawn at the old place: a drag step
+// leaves no ink there beyond the staff lines, nor after the button comes up. Abandoning the
+// change ("AB") puts the note back where it was, in the store and on the page; a drag that is
+// kept is stored at its new place.
+TEST_F(PageMouseWindowTest, ADraggedNoteLeavesNoImageBehindAndABBringsItBack) {
+    const QPoint empty = note_point(70.0f);  // staff lines only
+    const int staff_ink = dlgclick_black_near(page()->grab().toImage(), empty);
+    const QPoint from = head_;
+    const QPoint to = note_point(100.0f);
+    dlgclick_press(page(), from + QPoint(1, 0));
+    dlgclick_mouse(page(), to, QEvent::MouseMove, Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_NEAR(core::EditItemParams(3), 100.0f, 1.0f);
+    QImage image = page()->grab().toImage();
+    EXPECT_LE(dlgclick_black_near(image, from), staff_ink);
+    EXPECT_EQ(dlgclick_red_near(image, from), 0);
+    EXPECT_GT(dlgclick_red_near(image, to), 5);
+    dlgclick_release(page(), to);
+    QApplication::processEvents();
+    EXPECT_LE(dlgclick_black_near(page()->grab().toImage(), from), staff_ink);
+    // The store still holds the note where it was until the change is stored.
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+
+    SendCommand("AB");
+    QApplication::processEvents();
+    EXPECT_EQ(core::EditedItemNumber, 3);
+    EXPECT_EQ(core::EditItemParams(3), 40.0f);
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+    // Still edited: highlighted at the old place, nothing left at the dragged one.
+    image = page()->grab().toImage();
+    EXPECT_GT(dlgclick_red_near(image, from), 5);
+    EXPECT_EQ(dlgclick_red_near(image, to), 0);
+    EXPECT_LE(dlgclick_black_near(image, to), staff_ink);
+    SendCommand("X");
+    QApplication::processEvents();
+    ASSERT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+    EXPECT_GT(dlgclick_black_near(page()->grab().toImage(), from), staff_ink + 5);
+
+    // Dragged again and kept: stored at the new place, drawn there only.
+    SendCommand("I 3");
+    ASSERT_EQ(core::EditedItemNumber, 3);
+    // (A press where the last drag's box ended starts no drag.)
+    dlgclick_press(page(), from + QPoint(2, 0));
+    dlgclick_mouse(page(), to, QEvent::MouseMove, Qt::LeftButton);
+    dlgclick_release(page(), to);
+    QApplication::processEvents();
+    ASSERT_NEAR(core::EditItemParams(3), 100.0f, 1.0f) << core::MessageLine.trimmed();
+    SendCommand("X");
+    QApplication::processEvents();
+    EXPECT_NEAR(stored_param(3, 3), 100.0f, 1.0f);
+    image = page()->grab().toImage();
+    EXPECT_LE(dlgclick_black_near(image, from), staff_ink);
+    EXPECT_GT(dlgclick_black_near(image, to), staff_ink + 5);
 }

@@ -166,7 +166,8 @@ void splice_span(View& list, core::Array1<int32_t, core::kItemStartEntries>& spa
 // value of an earlier, longer item is stored into this one), then E1..En = P1..Pn of its record
 // (a text item: its header of 16 P-values, or 13 when its P14 is not -1.0, and its characters
 // into EditTextBuffer). Writes EditOldCount, EditCopyCount, EditRecordStart; a positive
-// EditChangesPending becomes 0. An item number outside 1..ItemCount loads nothing.
+// EditChangesPending becomes 0. A stored image that a drag took out is drawn again
+// (show_hidden_image). An item number outside 1..ItemCount loads nothing.
 void load_item_for_editing() {
     const int32_t k = core::EditedItemNumber;
     if (k < 1 || k > core::ItemCount) return;
@@ -194,6 +195,8 @@ void load_item_for_editing() {
     for (int32_t j = 1; j <= copy; ++j) e(j) = ItemStore(s + j);
     EditCopyCount = std::max(copy, 0);
     core::ShownParamCount = EditCopyCount;
+    // A drag that was not stored leaves the item where the store has it: its image comes back.
+    show_hidden_image();
 }
 
 namespace {
@@ -239,6 +242,58 @@ bool build_arithmetic_pair() {
 bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 }  // namespace
+
+// Contract: takes the output of item EditedItemNumber's stored record out of both output lists
+// (its spans become empty, the later items' output moves up) and puts the preview's start behind
+// the last item's output; HiddenImageItem keeps the item until its image is drawn again. The
+// store is untouched. Nothing happens without bound lists, with no item edited or an item
+// whose image is out already.
+void hide_stored_image() {
+    const int32_t k = core::EditedItemNumber;
+    auto& views = core::OutputBufferViews;
+    if (k < 1 || k > core::ItemCount || !views.graphics.bound() || !views.text.bound()) return;
+    auto& gspan = core::ItemOutputSpans.graphics;
+    auto& tspan = core::ItemOutputSpans.text;
+    const int32_t gend = gspan(core::ItemCount + 1);
+    const int32_t tend = tspan(core::ItemCount + 1);
+    if (gspan(k) == gspan(k + 1) && tspan(k) == tspan(k + 1)) return;
+    const int32_t gbefore = gspan(k + 1);
+    const int32_t tbefore = tspan(k + 1);
+    // A span the splice refuses (the spans do not describe the list) stays as it was.
+    splice_span(views.graphics, gspan, k, gend, gend);
+    splice_span(views.text, tspan, k, tend, tend);
+    if (gspan(k + 1) == gbefore && tspan(k + 1) == tbefore) return;
+    HiddenImageItem = k;
+    core::GraphicsNextFree = gspan(core::ItemCount + 1);
+    render::PreviewStart.graphics = std::max(gspan(core::ItemCount + 1), 1);
+    render::PreviewStart.text = std::max(tspan(core::ItemCount + 1) - 1, 0);
+}
+
+// Contract: with an image hidden by hide_stored_image, the page is drawn again from that item
+// on (as stored, none highlighted) and, with an item still edited, its preview over it;
+// HiddenImageItem becomes 0. Without bound lists only HiddenImageItem is cleared.
+void show_hidden_image() {
+    const int32_t k = HiddenImageItem;
+    if (k == 0) return;
+    HiddenImageItem = 0;
+    auto& views = core::OutputBufferViews;
+    if (!views.graphics.bound() || !views.text.bound()) return;
+    const int32_t edited = core::EditedItemNumber;
+    core::EditedItemNumber = 0;
+    render::redraw_items_from(std::min(k, core::ItemCount));
+    core::EditedItemNumber = edited;
+    if (edited >= 1 && edited <= core::ItemCount) {
+        // The preview is drawn from the stored record; the working copy and the pairs stay.
+        const auto working = core::EditItemParams;
+        const auto pairs = core::ParamBuffer;
+        const int32_t keyword_flag = render::AfterKeywordFlag;
+        render::AfterKeywordFlag = 0;
+        render::redraw_edited_item();
+        render::AfterKeywordFlag = keyword_flag;
+        core::EditItemParams = working;
+        core::ParamBuffer = pairs;
+    }
+}
 
 // Contract: the preview of the working copy is drawn over the last one, or, when none is shown,
 // behind the last item's output (never reloaded from the store, which would drop the change).
@@ -374,6 +429,8 @@ void splice_edited_item() {
     core::EditedItemNumber = 0;
     render::redraw_items();
     core::EditedItemNumber = k;
+    // The whole page is drawn again: no image stays hidden.
+    HiddenImageItem = 0;
 }
 
 // Contract: finds the output drawn behind the last item (the edited item's preview): graphics

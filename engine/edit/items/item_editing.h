@@ -17,6 +17,11 @@ void store_edited_item();
 void splice_edited_item();
 // Measures the output that the record built past the end of the store produced.
 void measure_new_item_output();
+// While the edited item is dragged: its stored image leaves the output lists, so that only the
+// preview shows it.
+void hide_stored_image();
+// The stored image that a drag took out is drawn again (the edit was not stored).
+void show_hidden_image();
 // Readies the preview of the working copy; returns the after-keyword flag to put back.
 int32_t start_working_preview();
 // Keeps item k's record for RESTORE.

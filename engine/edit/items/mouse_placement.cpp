@@ -77,6 +77,8 @@ void write_step_text() {
 // The edited item drawn again from EditItemParams in the highlight colour, over its last
 // preview: an empty pair list applied, which also marks the change as not yet stored.
 void redraw_placed_item() {
+    // The stored image would stay at the old place while the preview follows the mouse.
+    hide_stored_image();
     const int32_t keyword_flag = start_working_preview();
     core::ParamBuffer(1) = 0.0f;
     int32_t n = 0;

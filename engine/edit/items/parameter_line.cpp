@@ -221,7 +221,17 @@ void apply_edit_line(int32_t& n) {
         if (e(k) != 0.0f) n = k;
     }
     compute_note_flag_shift();
-    if (core::CommandLine.starts_with("TX")) render::draw_item_by_code();
+    if (core::CommandLine.starts_with("TX")) {
+        // The text is drawn where its preview goes, over any preview still in the lists (a click
+        // that opened it draws one at once): only there does the drawer take it for the edited
+        // text and open its editor.
+        if (core::EditedItemNumber != 0 && core::OutputBufferViews.graphics.bound() &&
+            core::OutputBufferViews.text.bound()) {
+            core::GraphicsNextFree = render::PreviewStart.graphics;
+            core::OutputBufferViews.text.length() = render::PreviewStart.text;
+        }
+        render::draw_item_by_code();
+    }
 
     if (EditPreviewMode < 0) {
         core::CommandModeLetters(2) = 0;

@@ -119,6 +119,8 @@ void end_edit_mode(bool copy_line) {
         LastEditedItem = core::EditedItemNumber;
     }
     core::EditedItemNumber = 0;
+    // An item left unstored after a drag is drawn again where the store has it.
+    show_hidden_image();
     // The end mode (LFT, RGT) belongs to the item it was chosen for.
     EndMoveMode = 0;
     core::MessageLine.blank();

@@ -1,0 +1,109 @@
+// The output lists while an edited note is dragged with the mouse: the stored note's output
+// leaves them (only the preview shows the note), the store keeps the note until the change is
+// stored, and abandoning the drag, with or without leaving, draws the stored note again.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/tables.h"
+#include "tests/core/interpreter_fixture.h"
+#include "tests/support/store_records.h"
+
+namespace {
+
+class DragImage : public InterpreterTest {
+  protected:
+    void SetUp() override {
+        InterpreterTest::SetUp();
+        enter_items_without_editing();
+        type_all({"8 1 0", "1 1 20 1", "1 1 40 1"});
+        ASSERT_EQ(core::ItemCount, 3);
+        dragimage_point(40.0f);
+        type("~");
+        ASSERT_EQ(core::EditedItemNumber, 3) << reply();
+        ASSERT_GT(dragimage_words(3), 0) << "the stored note has no output";
+    }
+    // The mouse at the picker's point of a note at P3 p3 on staff 1.
+    static void dragimage_point(float p3) {
+        core::MouseRegion(4) = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
+        core::MouseRegion(3) = layout::StaffTables.StaffBaseY(1) - render::ViewOrigin.y;
+    }
+    // One drag step to P3 p3, as the page sends it.
+    int32_t dragimage_step(float p3) {
+        dragimage_point(p3);
+        return palette("~v");
+    }
+    // The graphics words item k's stored record drew.
+    static int32_t dragimage_words(int32_t k) {
+        return core::ItemOutputSpans.graphics(k + 1) - core::ItemOutputSpans.graphics(k);
+    }
+    // Whether the graphics list holds an entry of the default colour (the stored note's ink)
+    // within a note head's reach of P3 p3 on staff 1.
+    bool dragimage_ink_near(float p3) const {
+        const int32_t x = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
+        const int32_t y = layout::StaffTables.StaffBaseY(1) - render::ViewOrigin.y;
+        for (int32_t pos = core::ItemOutputSpans.graphics(3); pos + 2 <= graphics_length_;
+             pos += 3) {
+            const auto word = static_cast<uint32_t>(graphics_[static_cast<std::size_t>(pos + 1)]);
+            if ((word & 0xFFFFFFu) != 0 || (word >> 24) == 0xFFu) continue;
+            const int32_t ex = graphics_[static_cast<std::size_t>(pos - 1)];
+            const int32_t ey = graphics_[static_cast<std::size_t>(pos)];
+            if (std::abs(ex - x) < 300 && std::abs(ey - y) < 600) return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(DragImage, TheStoredNoteLeavesTheListsWhileDraggedAndABDrawsItAgain) {
+    const int32_t words = dragimage_words(3);
+    ASSERT_TRUE(dragimage_ink_near(40.0f));
+    dragimage_step(90.0f);
+    EXPECT_NEAR(core::EditItemParams(3), 90.0f, 0.5f);
+    EXPECT_EQ(dragimage_words(3), 0);
+    EXPECT_FALSE(dragimage_ink_near(40.0f));
+    EXPECT_EQ(edit::HiddenImageItem, 3);
+    // The items before keep their output; the store keeps the note where it was.
+    EXPECT_GT(dragimage_words(2), 0);
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+    // A second step leaves the lists as the first did.
+    dragimage_step(100.0f);
+    EXPECT_EQ(dragimage_words(3), 0);
+    EXPECT_EQ(core::ItemOutputSpans.graphics(4), core::ItemOutputSpans.graphics(3));
+
+    type("AB");
+    EXPECT_EQ(core::EditedItemNumber, 3);
+    EXPECT_EQ(core::EditItemParams(3), 40.0f);
+    EXPECT_EQ(dragimage_words(3), words);
+    EXPECT_TRUE(dragimage_ink_near(40.0f));
+    EXPECT_EQ(edit::HiddenImageItem, 0);
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+}
+
+// "ABX" leaves editing at once: the note is drawn where the store has it.
+TEST_F(DragImage, LeavingWithoutStoringDrawsTheStoredNoteAgain) {
+    const int32_t words = dragimage_words(3);
+    dragimage_step(90.0f);
+    ASSERT_EQ(dragimage_words(3), 0);
+    type("ABX");
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+    EXPECT_EQ(dragimage_words(3), words);
+    EXPECT_TRUE(dragimage_ink_near(40.0f));
+    EXPECT_EQ(graphics_length_, core::ItemOutputSpans.graphics(4) - 1);
+}
+
+// A drag that is stored puts the note at its new place, in the store and in the lists.
+TEST_F(DragImage, AStoredDragDrawsTheNoteAtItsNewPlaceOnly) {
+    dragimage_step(90.0f);
+    type("X");
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_NEAR(stored_param(3, 3), 90.0f, 0.5f);
+    EXPECT_GT(dragimage_words(3), 0);
+    EXPECT_FALSE(dragimage_ink_near(40.0f));
+    EXPECT_TRUE(dragimage_ink_near(90.0f));
+    EXPECT_EQ(edit::HiddenImageItem, 0);
+}
+
+}  // namespace
