@@ -130,7 +130,7 @@ TEST_F(ReplacingUnitsTest, TemporaryFilesOfEndedProcessesAreRemoved) {
     ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
     const std::string dead = std::to_string(gone);
     const std::string alive = std::to_string(::getppid());
-    for (const std::string name :
+    for (const std::string& name :
          {".~ormest" + dead + ".tmp", ".~ormest" + dead + "-24.tmp", ".~ormest" + alive + "-24.tmp",
           ".~ormest" + dead + "-024.tmp", ".~ormest" + dead + "x.tmp"})
         write_text(at(name), "left");
