@@ -49,6 +49,17 @@ class InterpreterTest : public ::testing::Test {
         core::OutputBufferViews.text.bind(text_.data(), &text_length_);
     }
 
+    // The build's font folder (ORMEST_HOME/mxlib/fontlib) for texts measured as drawn; false
+    // when ORMEST_HOME does not name the build's data folder.
+    bool use_build_fonts() {
+        const char* data = std::getenv("ORMEST_HOME");
+        const std::filesystem::path home = data != nullptr ? data : "";
+        if (home.empty() || !std::filesystem::exists(home / "mxlib" / "fontlib")) return false;
+        core::FontFolder.set((home / "mxlib" / "fontlib").string() + "/");
+        core::FontFolderLength = core::FontFolder.trimmed_length();
+        return true;
+    }
+
     // One call of the engine: returns the status word it left.
     int32_t call() {
         status_ = 99;

@@ -20,12 +20,7 @@ class ClickTextEdit : public InterpreterTest {
   protected:
     void SetUp() override {
         InterpreterTest::SetUp();
-        const char* data = std::getenv("ORMEST_HOME");
-        const std::filesystem::path home = data != nullptr ? data : "";
-        if (home.empty() || !std::filesystem::exists(home / "mxlib" / "fontlib"))
-            GTEST_SKIP() << "ORMEST_HOME does not name the build's data folder";
-        core::FontFolder.set((home / "mxlib" / "fontlib").string() + "/");
-        core::FontFolderLength = core::FontFolder.trimmed_length();
+        if (!use_build_fonts()) GTEST_SKIP() << "ORMEST_HOME does not name the build's data folder";
         enter_items_without_editing();
         // Two staves and the syllable "la" under staff 1 (item 3).
         type_all({"8 1 0", "8 2 0"});

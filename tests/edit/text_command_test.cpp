@@ -25,12 +25,7 @@ class TextCommand : public InterpreterTest {
   protected:
     void SetUp() override {
         InterpreterTest::SetUp();
-        const char* data = std::getenv("ORMEST_HOME");
-        const std::filesystem::path home = data != nullptr ? data : "";
-        if (home.empty() || !std::filesystem::exists(home / "mxlib" / "fontlib"))
-            GTEST_SKIP() << "ORMEST_HOME does not name the build's data folder";
-        core::FontFolder.set((home / "mxlib" / "fontlib").string() + "/");
-        core::FontFolderLength = core::FontFolder.trimmed_length();
+        if (!use_build_fonts()) GTEST_SKIP() << "ORMEST_HOME does not name the build's data folder";
         enter_items_without_editing();
     }
     void TearDown() override {
