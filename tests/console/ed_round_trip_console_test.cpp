@@ -12,6 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
 
 namespace {
 
@@ -27,21 +28,7 @@ struct EdRoundLines {
 class EdRoundTripTest : public ConsoleSessionTest {
   protected:
     // Every item as a line of its parameters, in store order: a difference names the item.
-    static std::vector<std::string> ed_round_items() {
-        std::vector<std::string> items;
-        for (int32_t k = 1; k <= core::ItemCount; ++k) {
-            const int32_t s = core::ItemStartTable(k);
-            const int32_t n = static_cast<int32_t>(core::ItemStore(s));
-            std::string text;
-            for (int32_t j = 1; j <= n; ++j) {
-                char b[32];
-                std::snprintf(b, sizeof b, "%s%.9g", j > 1 ? " " : "", core::ItemStore(s + j));
-                text += b;
-            }
-            items.push_back(text);
-        }
-        return items;
-    }
+    static std::vector<std::string> ed_round_items() { return stored_item_lines(); }
     static float ed_round_p(int32_t item, int32_t k) {
         const int32_t s = core::ItemStartTable(item);
         return k <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + k) : 0.0f;

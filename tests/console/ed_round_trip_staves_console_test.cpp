@@ -11,27 +11,14 @@
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
 
 namespace {
 
 class EdStavesRoundTripTest : public ConsoleSessionTest {
   protected:
     // Every item as a line of its parameters, in store order: a difference names the item.
-    static std::vector<std::string> ed_staves_items() {
-        std::vector<std::string> items;
-        for (int32_t k = 1; k <= core::ItemCount; ++k) {
-            const int32_t s = core::ItemStartTable(k);
-            const int32_t n = static_cast<int32_t>(core::ItemStore(s));
-            std::string text;
-            for (int32_t j = 1; j <= n; ++j) {
-                char b[32];
-                std::snprintf(b, sizeof b, "%s%.9g", j > 1 ? " " : "", core::ItemStore(s + j));
-                text += b;
-            }
-            items.push_back(text);
-        }
-        return items;
-    }
+    static std::vector<std::string> ed_staves_items() { return stored_item_lines(); }
     static int32_t ed_staves_on(int32_t staff) {
         int32_t n = 0;
         for (int32_t k = 1; k <= core::ItemCount; ++k)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,4 +36,22 @@ inline std::vector<float> text_words(const std::string& chars) {
     std::vector<float> words(padded.size() / 4, 0.0f);
     for (std::size_t w = 0; w < words.size(); ++w) std::memcpy(&words[w], padded.data() + 4 * w, 4);
     return words;
+}
+
+// Every item of the store as a line of its parameters ("%.9g", blank-separated), in store
+// order: two pages compared line by line name the item that differs.
+inline std::vector<std::string> stored_item_lines() {
+    std::vector<std::string> items;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        const int32_t n = static_cast<int32_t>(core::ItemStore(s));
+        std::string text;
+        for (int32_t j = 1; j <= n; ++j) {
+            char b[32];
+            std::snprintf(b, sizeof b, "%s%.9g", j > 1 ? " " : "", core::ItemStore(s + j));
+            text += b;
+        }
+        items.push_back(text);
+    }
+    return items;
 }
