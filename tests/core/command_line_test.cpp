@@ -16,6 +16,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/store/item_store.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
 #include "tests/support/temp_folder.h"
@@ -481,17 +482,11 @@ TEST_F(CommandLineTest, MacroThatCannotBeWrittenIsToldAndKeepsTheOldFile) {
     write_file("old.mac", {"KEEP"});
     answer_macro("old.mac", std::string(40, 'N') + "\r\n" + std::string(40, 'M') + '\0');
     front_end_.answer_yes_no(-1);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+    FileSizeLimit limit(81);  // one byte short of the two lines with their ends
+    if (!limit.applied())
         GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 81;  // one byte short of the two lines with their ends
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     open_macro_file();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
+    limit.lift();
     EXPECT_EQ(read_text(dir_ / "old.mac"), "KEEP\n");
     EXPECT_TRUE(front_end_.prompts.empty());
     ASSERT_FALSE(front_end_.message_boxes.empty());

@@ -19,6 +19,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scripted_front_end.h"
 #include "tests/support/store_records.h"
 #include "tests/support/temp_folder.h"
@@ -267,15 +268,10 @@ TEST_F(DocumentFilesTest, AFailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
     // A write that fails half-way (the file-size limit stops it after 1,000 bytes).
     for (int k = 0; k < 2000; ++k) add_item({1, 1, static_cast<float>(k)});
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto* old_handler = ::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.applied());
     const bool saved_ok = save(path("doc.mus"));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, old_handler);
+    limit.lift();
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(CommandLine.trimmed(), " ***Error writing file:");
     EXPECT_EQ(read_file_bytes(path("doc.mus")), old);

@@ -14,6 +14,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "tests/core/interpreter_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -144,17 +145,11 @@ TEST_F(DrCommandTest, DateThatCannotWriteLeavesTheFileWhole) {
     for (int k = 0; k < 20; ++k) text.push_back("'xxxxxxxxx line " + std::to_string(k));
     write_file("long.txt", text);
     const std::vector<std::string> before = lines_of(dir_ / "long.txt");
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+    FileSizeLimit limit(100);
+    if (!limit.applied())
         GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     type("DATE long.txt");
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
+    limit.lift();
     EXPECT_TRUE(shown("long.txt could not be stamped; it is unchanged."));
     EXPECT_EQ(lines_of(dir_ / "long.txt"), before);
     for (const auto& e : fs::directory_iterator(dir_))

@@ -13,6 +13,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -66,18 +67,12 @@ TEST_F(FileHistoryTest, RewritesThatCannotCompleteKeepBothFiles) {
     ASSERT_TRUE(write_last_file_record(doc(1)));
     const std::string history = read_text(root_ / "work" / "!history.tmp");
     const std::string last = read_text(root_ / "work" / "!last!.tmp");
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+    FileSizeLimit limit(128);  // one byte short of a history line with its end
+    if (!limit.applied())
         GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 128;  // one byte short of a history line with its end
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     record(doc(2));
     const bool last_written = write_last_file_record(doc(2));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
+    limit.lift();
     EXPECT_FALSE(last_written);
     EXPECT_EQ(read_text(root_ / "work" / "!history.tmp"), history);
     EXPECT_EQ(read_text(root_ / "work" / "!last!.tmp"), last);

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "engine/core/files/file_units.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -87,14 +88,9 @@ TEST_F(ReplacingUnitsTest, AWriteThatFailsOnlyAtTheCloseReplacesNothing) {
     const std::string target = at("page.eps");
     const std::string old_text = "old page, a whole one\n";
     write_text(target, old_text);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+    FileSizeLimit limit(100);
+    if (!limit.applied())
         GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     bool opened = core::open_unit_at_local_path(kReplacingUnit, target, core::UnitStatus::Replace,
                                                 core::UnitForm::Text);
     bool written = true;
@@ -110,8 +106,7 @@ TEST_F(ReplacingUnitsTest, AWriteThatFailsOnlyAtTheCloseReplacesNothing) {
         written = core::write_record(kReplacingUnit, "123456789") == core::IoResult::Ok && written;
     written = core::write_record(kReplacingUnit, "") == core::IoResult::Ok && written;
     const bool past_limit = core::close_unit(kReplacingUnit);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
+    limit.lift();
     EXPECT_TRUE(opened);
     EXPECT_TRUE(written);
     EXPECT_TRUE(at_limit);

@@ -17,6 +17,7 @@
 #include "output/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/fake_lp.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -312,17 +313,11 @@ TEST_F(PrinterOutputTest, WithoutLpTheFileStaysAndTheMessageSaysWhere) {
 TEST_F(PrinterOutputTest, AJobThatFailsAtItsCloseIsNeitherReportedNorPrinted) {
     FakeLp lp(dir_ / "bin", 0);
     add_staff(1);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1000)
+    FileSizeLimit limit(1000);  // the job's first lines fit; its close cannot write the rest
+    if (!limit.applied())
         GTEST_SKIP() << "the file-size limit here cannot be set to a value this test needs";
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;  // the job's first lines fit; its close cannot write the rest
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     type("PRPS");
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
+    limit.lift();
     EXPECT_TRUE(shown("Error writing PostScript to file or device."));
     EXPECT_EQ(reply().find("Output to"), std::string::npos) << reply();
     EXPECT_TRUE(lp.args().empty());

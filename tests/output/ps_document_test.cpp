@@ -23,6 +23,7 @@
 #include "tests/core/interpreter_fixture.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/fake_lp.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -463,15 +464,10 @@ TEST_F(PsDocumentTest, AWriteErrorIsToldOnceAndNothingMoreIsWritten) {
     const std::string last_job = read_text(eps());
     output::OutputSettings.header_footer = 3;
     // The file may not grow past 300 bytes: the prolog's writes fail.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 300;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit(300);
+    ASSERT_TRUE(limit.applied());
     print_without_dialog();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
+    limit.lift();
     int told = 0;
     for (const auto& m : fe_.message_boxes)
         told += m.find("Error writing PostScript to file or device.") != std::string::npos;
