@@ -183,10 +183,7 @@ class PageMouseWindowTest : public FrontEndTest {
   protected:
     void SetUp() override {
         FrontEndTest::SetUp();
-        view_ = std::make_unique<COrmestView>();
-        view_->resize(800, 600);
-        view_->show();
-        QApplication::processEvents();
+        view_ = shown_page_view();
         if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
         core::EngineWaitLevel = 0;
         SendCommand("EI");

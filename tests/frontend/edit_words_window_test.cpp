@@ -53,10 +53,7 @@ class ClickMoveTest : public EditWordsWindowTest {
   protected:
     void SetUp() override {
         EditWordsWindowTest::SetUp();
-        view_ = std::make_unique<COrmestView>();
-        view_->resize(800, 600);
-        view_->show();
-        QApplication::processEvents();
+        view_ = shown_page_view();
     }
     void TearDown() override {
         view_.reset();

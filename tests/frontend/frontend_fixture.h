@@ -171,6 +171,15 @@ class LineProbe : public QtFrontEnd {
     }
 };
 
+// A page view of its own, 800 by 600 device points, shown and laid out.
+inline std::unique_ptr<COrmestView> shown_page_view() {
+    auto view = std::make_unique<COrmestView>();
+    view->resize(800, 600);
+    view->show();
+    QApplication::processEvents();
+    return view;
+}
+
 class FrontEndTest : public ::testing::Test {
   protected:
     void SetUp() override {

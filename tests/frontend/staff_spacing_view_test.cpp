@@ -16,10 +16,7 @@ class StaffSpacingViewTest : public FrontEndTest {
   protected:
     void SetUp() override {
         FrontEndTest::SetUp();
-        view_ = std::make_unique<COrmestView>();
-        view_->resize(800, 600);
-        view_->show();
-        QApplication::processEvents();
+        view_ = shown_page_view();
     }
     void TearDown() override {
         view_.reset();

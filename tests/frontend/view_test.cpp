@@ -15,10 +15,7 @@ class ViewTest : public FrontEndTest {
     void SetUp() override {
         FrontEndTest::SetUp();
         Hooks().show_zoom_text = [this](std::string_view t) { zoom_text_ = std::string(t); };
-        view_ = std::make_unique<COrmestView>();
-        view_->resize(800, 600);
-        view_->show();
-        QApplication::processEvents();
+        view_ = shown_page_view();
     }
     void TearDown() override {
         view_.reset();
