@@ -92,6 +92,23 @@ class InputModeWindowTest : public FrontEndTest {
         script_.add(std::move(name), key_wait_ready, [this, &into] { into = moment(); });
     }
 
+    // At the rhythms line: the moment and the notes line taken, then Esc leaves the run through
+    // its abandon question and the continue question, each answered by its button.
+    void leave_at_rhythms_line(Moment& at_rhythms, std::string& notes_line) {
+        script_.add("rhythms line", key_wait_ready, [this, &at_rhythms, &notes_line] {
+            at_rhythms = moment();
+            notes_line = input::InputLines.notes.trimmed();
+        });
+        script_.add("Esc", key_wait_ready,
+                    [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+        script_.add(
+            "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+            [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+        script_.add(
+            "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+            [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+    }
+
     // Enters a staff through the command bar as typed lines, without the edit form (the notice
     // of "EI" is answered unattended).
     void enter_staff() {
@@ -267,18 +284,7 @@ TEST_F(InputModeWindowTest, SixtyLiveColumnsTypedIntoTheBarLoseNoKey) {
     }
     Moment at_rhythms;
     std::string notes_line;
-    script_.add("rhythms line", key_wait_ready, [&] {
-        at_rhythms = moment();
-        notes_line = input::InputLines.notes.trimmed();
-    });
-    script_.add("Esc", key_wait_ready,
-                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
-    script_.add(
-        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
-    script_.add(
-        "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+    leave_at_rhythms_line(at_rhythms, notes_line);
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
     EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
@@ -305,18 +311,7 @@ TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
     });
     Moment at_rhythms;
     std::string notes_line;
-    script_.add("rhythms line", key_wait_ready, [&] {
-        at_rhythms = moment();
-        notes_line = input::InputLines.notes.trimmed();
-    });
-    script_.add("Esc", key_wait_ready,
-                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
-    script_.add(
-        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
-    script_.add(
-        "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+    leave_at_rhythms_line(at_rhythms, notes_line);
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
     EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
