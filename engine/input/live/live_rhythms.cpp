@@ -115,9 +115,12 @@ std::vector<int32_t> numbers_in(const std::string& text) {
     return values;
 }
 
-// One token to apply_rhythm_token, as the typed line would give it.
+// One token to apply_rhythm_token, as the typed line would give it. A number written
+// right-justified (" 5" typed after two "-", " 2" from a scaled motive) is checked from its
+// first digit: the input check refuses a token that starts with a blank.
 bool apply_token(const std::string& token, int32_t cursor) {
-    std::string given = token + "/";
+    const std::size_t lead = std::min(token.find_first_not_of(' '), token.size());
+    std::string given = token.substr(lead) + "/";
     layout::ColumnRecords.token.set(given);
     core::SecondLine.blank();
     core::SecondLine(1) = '/';
@@ -356,7 +359,8 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         bool stored = false;
         if (!token.empty() && token.back() == ']') {
             token.pop_back();
-            TypedMotiveMarks.end = end;
+            // The "]" stands just before the token's "/".
+            TypedMotiveMarks.end = end - 1;
             stored = true;
         }
         const int32_t start = line.token_start;
@@ -384,8 +388,9 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         } else if (!ok) {
             line.history.pop_back();  // the token stays for correction
         } else if (stored) {
+            // Stored at once, so that an "@" later in the line plays this motive.
             core::CommandLine.set(line.text);
-            int32_t cursor = static_cast<int32_t>(line.text.size());
+            int32_t cursor = end - 1;
             store_motive(work, cursor);
         }
     };
@@ -527,11 +532,25 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         }
         if (!end_line) {
             work = static_cast<int32_t>(text.size());
-            insert(text);
-            if (RhythmCursor.columns < InputColumnCount || line.text.empty() ||
-                line.text.back() != '/')
-                continue;
-            work = static_cast<int32_t>(line.text.size()) - 1;
+            // A text of several tokens (a command text) is taken as if typed: each "/"
+            // finishes the token before it, a ";" ends the line.
+            std::string piece;
+            bool complete = false;
+            for (std::size_t k = 0; k < text.size() && !end_line && !complete; ++k) {
+                if (text[k] == ';') {
+                    end_line = true;
+                    break;
+                }
+                piece += text[k];
+                if (text[k] != '/' && k + 1 < text.size()) continue;
+                insert(piece);
+                piece.clear();
+                complete = RhythmCursor.columns >= InputColumnCount && !line.text.empty() &&
+                           line.text.back() == '/';
+            }
+            if (end_line && !piece.empty()) insert(piece);
+            if (!end_line && !complete) continue;
+            if (complete) work = static_cast<int32_t>(line.text.size()) - 1;
         }
         // The line ends: ";" in place of a final "/", a lone rhythm repeated on every column.
         if (!line.text.empty() && line.text.back() == '/') line.text.pop_back();
