@@ -110,6 +110,26 @@ TEST_F(RhythmMotiveConsoleTest, AMotiveDefinedInTheLinePlaysLaterInIt) {
     }
 }
 
+// A command text that ends with ";" ends the line there, as the key does: a lone rhythm is
+// given to every column, and a motive recalled in the text plays in the line that is kept.
+TEST_F(RhythmMotiveConsoleTest, ACommandTextEndsTheLineAtItsSemicolon) {
+    const struct {
+        std::string text;
+        std::string kept;
+        std::vector<float> durations;
+    } cases[] = {{"`Q;", "QX4;", {1.0f, 1.0f, 1.0f, 1.0f}},
+                 {"`A[Q/E]/@A;", "A[Q/E]/@A;", {1.0f, 0.5f, 1.0f, 0.5f}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        fresh_page();
+        fs::remove(work_file("A.MRH"));
+        const std::string out = run({c.text});
+        expect_whole_run(out, "004");
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), c.kept);
+        EXPECT_EQ(rhythm_motive_durations(), c.durations);
+    }
+}
+
 // Abandoned at the closing menu, the run's page goes; UNDO brings it back with the rhythms the
 // motive gave.
 TEST_F(RhythmMotiveConsoleTest, UndoAfterAnAbandonedRunBringsTheMotiveRhythmsBack) {
