@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "engine/core/settings_tables.h"
 #include "engine/input/tables.h"
@@ -319,6 +320,45 @@ TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
     EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
     EXPECT_EQ(notes_line, line.toStdString());
     EXPECT_EQ(at_rhythms.notes, 11);
+    EXPECT_EQ(core::ItemCount, 1);
+    expect_input_at_rest();
+}
+
+// A rhythm motive typed into the bar is stored at its "]" and played later in the same line,
+// once as it stands and once halved: the line ends by itself after its last column, and the
+// bar lines question and the marks line come next.
+TEST_F(InputModeWindowTest, ARhythmMotiveTypedIntoTheBarPlaysLaterInItsLine) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    type_in_waits(QStringLiteral("C4/D/E/F/G/A;"));
+    type_in_waits(QStringLiteral("A[Q/E]/@A/@A2/"));
+    script_.add(
+        "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1046")); });
+    std::string rhythms_line;
+    std::vector<float> durations;
+    script_.add("marks line", key_wait_ready, [&] {
+        rhythms_line = input::InputLines.rhythms.trimmed();
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const int32_t s = core::ItemStartTable(k);
+            if (p1(k) == 1) durations.push_back(core::ItemStore(s + 7));
+        }
+    });
+    // Esc in the marks line and Yes to "Abandon input?" end the run.
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(rhythms_line, "A[Q/E]/@A/@A2;");
+    EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f, 2.0f, 1.0f}));
     EXPECT_EQ(core::ItemCount, 1);
     expect_input_at_rest();
 }
