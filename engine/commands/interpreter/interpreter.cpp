@@ -267,6 +267,7 @@ void read_next_command_line() {
     redraw_if_command_file_ended();
 }
 
+// Contract: see the header. MacroUnit is put back as it was; the open file is not read.
 void prepare_line_in_hand() {
     const int32_t unit = MacroUnit;
     MacroUnit = 0;
