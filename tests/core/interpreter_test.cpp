@@ -291,6 +291,9 @@ TEST_F(InterpreterTest, RexRunsTheFirstLineOfAFileAndLeavesACommandFileRunning) 
     type("REX missing.txt");
     EXPECT_TRUE(shown("File not found --> missing.txt"));
     EXPECT_EQ(core::ItemCount, 1);
+    // The item the typed REX line made is still edited: stored first, so that the file's
+    // number lines make items rather than pairs for it.
+    type("X");
     write_file("outer.cmd", {"REX one.txt", "6 2 3"});
     type("RE outer.cmd");
     ASSERT_EQ(core::ItemCount, 3);

@@ -120,10 +120,6 @@ CommandFlow dispatch_prepared_line() {
     if (CommandLine.starts_with("T\"")) return run_text_family();
     if (PendingBoxOperation != 0) return continue_box_operation();
     if (CommandLine.starts_with("EI")) return toggle_new_items_to_edit();
-    // A command file's "," line edits the item as a typed one does.
-    if (CommandLine(1) == ',' && EditedItemNumber != 0 && MacroUnit != 0)
-        return run_prepared_comma_line();
-
     // "P" and "F" alone (or followed by numbers) are the dynamics P and F, never PP or FF.
     if (CommandHeader.starts_with("P ") || CommandHeader.starts_with("F ")) CommandHeader(3) = ' ';
     if (CommandHeader.starts_with("INVI")) return run_i_family();

@@ -10,6 +10,7 @@
 #include "engine/commands/interpreter/command_dispatch.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/interpreter/item_edit_lines.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
@@ -18,7 +19,9 @@
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/items/item_edit_words.h"
 #include "engine/render/page/page_redraw.h"
+#include "engine/render/tables.h"
 
 namespace core {
 
@@ -48,18 +51,64 @@ void show_message_safely(std::string_view text) {
     }
 }
 
-// The loop head's run of one command-file line: a blank line while an item is edited shows the
-// item again; any other line is dispatched.
-CommandFlow run_next_file_line() {
-    read_next_command_line();
-    if (EditedItemNumber != 0 && CommandLine.sub(1, 5) == "     ") {
+// A command file's line as the file gives it (SecondLine keeps it as read), cut at its first
+// control character and without its trailing comment (from the first " %" on), as a line
+// typed into the command bar would arrive.
+FixedText<512> file_line_as_written() {
+    FixedText<512> line = SecondLine;
+    for (int k = 1; k <= line.size(); ++k) {
+        if (line.code(k) < 32) {
+            line.put(k, line.size(), "");
+            break;
+        }
+    }
+    const int32_t n = line.trimmed_length();
+    for (int32_t k = 2; k < n; ++k) {
+        if (line(k) == ' ' && line(k + 1) == '%') {
+            line.put(k, line.size(), "");
+            break;
+        }
+    }
+    return line;
+}
+
+// A command-file line while an item is edited takes the road of a typed line: the item-editing
+// words first (each prepares the line itself), then the dispatch, so that a file edits the item
+// as the same lines typed do ("X" stores it, a line of numbers is a pair list for it).
+CommandFlow run_file_line_while_editing() {
+    CommandLine = file_line_as_written();
+    const CommandFlow flow = run_item_edit_lines();
+    if (flow != CommandFlow::NotTaken) return flow;
+    prepare_line_in_hand();
+    return dispatch_prepared_line();
+}
+
+// A command file ended while an item is edited: the edit stays as the file left it, as it stays
+// after the same lines typed. Changes not yet stored are shown again over the page the end of
+// the file drew (never reloaded from the store, which would drop them); an item without such
+// changes is shown from the store.
+void show_item_edited_at_file_end() {
+    if (edit::EditChangesPending > 0) {
+        for (int k = 1; k <= 45; ++k) ParamBuffer(k) = 0.0f;
+        render::AfterKeywordFlag = 0;
+        edit::apply_working_pairs();
+    } else {
         render::redraw_edited_item();
         edit::load_item_for_editing();
         edit::choose_edit_parameters();
-        edit::show_move_step();
+    }
+    edit::show_move_step();
+}
+
+// The loop head's run of one command-file line.
+CommandFlow run_next_file_line() {
+    read_next_command_line();
+    if (EditedItemNumber == 0) return dispatch_command_line();
+    if (MacroUnit == 0) {
+        show_item_edited_at_file_end();
         return CommandFlow::LoopHead;
     }
-    return dispatch_command_line();
+    return run_file_line_while_editing();
 }
 
 // The reply, help topic, status and title that every call leaves when no command file is open.
@@ -216,6 +265,14 @@ void redraw_if_command_file_ended() {
 void read_next_command_line() {
     read_command_line();
     redraw_if_command_file_ended();
+}
+
+// Contract: see the header. MacroUnit is put back as it was; the open file is not read.
+void prepare_line_in_hand() {
+    const int32_t unit = MacroUnit;
+    MacroUnit = 0;
+    read_next_command_line();
+    MacroUnit = unit;
 }
 
 }  // namespace core

@@ -26,5 +26,8 @@ void upper_case_command(FixedText<512>& text);
 void redraw_if_command_file_ended();
 // Reads the next command line (core::read_command_line), then redraw_if_command_file_ended.
 void read_next_command_line();
+// Prepares the line already in CommandLine as a typed line is prepared, never taking the next
+// line of an open command file instead.
+void prepare_line_in_hand();
 
 }  // namespace core

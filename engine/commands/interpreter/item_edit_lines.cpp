@@ -294,16 +294,10 @@ void build_comma_pairs() {
 // Prepares the "," line `typed` (as typed, or as a command file gave it) and scans it. Blanks
 // among the leading commas only separate them: the scan would read each blank there as a field
 // of its own, pairing the numbers with the wrong parameters and setting the ones between to 0
-// (", , ,7" would set P4..P7 to 0 and P8 to 7). A command file's trailing comment (from " %")
-// is no part of the line. The line itself is read, never the next line of an open file.
+// (", , ,7" would set P4..P7 to 0 and P8 to 7). The line itself is read, never the next line of
+// an open file.
 void prepare_comma_line(const FixedText<512>& typed) {
-    int32_t end = typed.trimmed_length();
-    for (int32_t k = 2; k < end; ++k) {
-        if (MacroUnit != 0 && typed(k) == ' ' && typed(k + 1) == '%') {
-            end = k - 1;
-            break;
-        }
-    }
+    const int32_t end = typed.trimmed_length();
     FixedText<512> line;
     int32_t n = 0;
     int32_t i = 1;
@@ -311,10 +305,7 @@ void prepare_comma_line(const FixedText<512>& typed) {
         if (typed(i) != ' ') line(++n) = typed(i);
     for (; i <= end; ++i) line(++n) = typed(i);
     CommandLine = line;
-    const int32_t unit = MacroUnit;
-    MacroUnit = 0;
-    read_next_command_line();
-    MacroUnit = unit;
+    prepare_line_in_hand();
 }
 
 // A "," line of the edited item: its pairs go to the edit-item command.
@@ -355,7 +346,7 @@ CommandFlow run_edit_line() {
         edit::show_item_palette(core::kGeneralPalette);
         return CommandFlow::EndCommand;
     }
-    read_next_command_line();
+    prepare_line_in_hand();
 
     // "QP" and a parameter number: the scan has left "QP*" with the number in P2.
     if (starts("QP*") && CommandLine(4) == ' ') {
@@ -522,11 +513,6 @@ CommandFlow run_item_edit_lines() {
     }
     return run_edit_line();
 }
-
-// Contract: a "," line that a command file gave while an item is edited (prepared already, as
-// read in SecondLine): its numbers are paired as a typed "," line's are and applied to the
-// edited item.
-CommandFlow run_prepared_comma_line() { return run_comma_line(SecondLine); }
 
 // Contract: the keyword path for a prepared line (E and S words, Esc while editing).
 CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }

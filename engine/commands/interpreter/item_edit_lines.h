@@ -12,8 +12,6 @@ namespace core {
 CommandFlow run_item_edit_lines();
 // The box operation pending in PendingBoxOperation takes the line.
 CommandFlow continue_box_operation();
-// A "," line from a command file (prepared already) while an item is edited.
-CommandFlow run_prepared_comma_line();
 // The keyword path of item editing (E and S words, Esc while editing).
 CommandFlow run_edit_keyword_path();
 // The parameter display after "||" or a drawn box.

@@ -241,10 +241,7 @@ CommandFlow row_r() {
         if (!run_rex_command() || CommandLine.is_blank()) return CommandFlow::EndCommand;
         // The line runs as if it had been typed: it is prepared here even while a command file
         // is being read (whose own lines come prepared from the file).
-        const int32_t unit = MacroUnit;
-        MacroUnit = 0;
-        read_next_command_line();
-        MacroUnit = unit;
+        prepare_line_in_hand();
         const RexLineGuard guard;
         return dispatch_prepared_line();
     }
