@@ -16,6 +16,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
@@ -123,6 +124,9 @@ CommandFlow dispatch_prepared_line() {
     // A command file's "," line edits the item as a typed one does.
     if (CommandLine(1) == ',' && EditedItemNumber != 0 && MacroUnit != 0)
         return run_prepared_comma_line();
+    // So does its star step word ("L* 3"), which the letter rows would take for a view word.
+    if (EditedItemNumber != 0 && MacroUnit != 0 && edit::is_star_step_line())
+        return run_edit_keyword_path();
 
     // "P" and "F" alone (or followed by numbers) are the dynamics P and F, never PP or FF.
     if (CommandHeader.starts_with("P ") || CommandHeader.starts_with("F ")) CommandHeader(3) = ' ';

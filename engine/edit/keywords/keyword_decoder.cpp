@@ -768,27 +768,33 @@ namespace {
 
 bool is_step_letter(char c) { return c == 'L' || c == 'R' || c == 'U' || c == 'D'; }
 
-// A step word typed with its star: L*, R*, U*, D*, a unit form (LP*, RI*, UC* ...) or a doubled
-// one (LL*). The scan makes the star and the mark of the number after it one word ("L* 3" reads
-// "L**"), which no word of the table is; so the word is taken again from the line as typed:
-// with a number after the star the word keeps its star and the number is P(2); with nothing
-// after it the word is the plain one, which moves by the remembered step. Any other line, or a
-// star followed by something that is no number, is left as the scan made it.
-void take_typed_star_step_word() {
+// A step word typed with its star, read from the line as typed.
+struct StarStepWord {
+    bool found = false;
+    std::string word;   // "L*", "LP*" ... with a number after the star, else the plain word
+    float value = 0.0f;  // the number
+};
+
+// The star step words: L*, R*, U*, D*, a unit form (LP*, RI*, UC* ...) or a doubled one (LL*),
+// followed by a number or by nothing (then the plain word). Not found for any other line, nor
+// for a star followed by something that is no number.
+StarStepWord read_star_step_word() {
+    StarStepWord out;
     const std::string_view typed = core::SecondLine.view();
     const auto upper = [&typed](std::size_t i) {
-        return i < typed.size() ? static_cast<char>(std::toupper(static_cast<unsigned char>(typed[i])))
-                                : ' ';
+        return i < typed.size()
+                   ? static_cast<char>(std::toupper(static_cast<unsigned char>(typed[i])))
+                   : ' ';
     };
     std::size_t i = typed.find_first_not_of(' ');
-    if (i == std::string_view::npos) return;
+    if (i == std::string_view::npos) return out;
     const char first = upper(i);
-    if (!is_step_letter(first)) return;
+    if (!is_step_letter(first)) return out;
     std::string word(1, first);
     const char second = upper(i + 1);
     if (second == 'P' || second == 'I' || second == 'C' || second == first) word += second;
     i += word.size();
-    if (upper(i) != '*') return;
+    if (upper(i) != '*') return out;
     std::size_t rest = typed.find_first_not_of(' ', i + 1);
     // A command file's trailing comment is no part of the word.
     if (rest != std::string_view::npos && typed[rest] == '%' && core::MacroUnit != 0) {
@@ -797,20 +803,33 @@ void take_typed_star_step_word() {
     const char next = rest == std::string_view::npos ? ' ' : typed[rest];
     const bool number = std::isdigit(static_cast<unsigned char>(next)) || next == '.' ||
                         next == '-' || next == '+';
-    if (!number && next != ' ') return;
-    float value = 0.0f;
+    if (!number && next != ' ') return out;
     if (number) {
         word += '*';
         int32_t at = static_cast<int32_t>(rest) + 1;
-        value = core::parse_number(typed, at);
+        out.value = core::parse_number(typed, at);
     }
-    CommandLine.set(word);
+    out.found = true;
+    out.word = word;
+    return out;
+}
+
+// The scan makes the star and the mark of the number after it one word ("L* 3" reads "L**"),
+// which no word of the table is; so a star step word is taken again from the line as typed:
+// with a number after the star the word keeps its star and the number is P(2); with nothing
+// after it the word is the plain one, which moves by the remembered step.
+void take_typed_star_step_word() {
+    const StarStepWord w = read_star_step_word();
+    if (!w.found) return;
+    CommandLine.set(w.word);
     core::CommandHeader.set(CommandLine.sub(1, 16));
     ParamBuffer(1) = 0.0f;
-    ParamBuffer(2) = value;
+    ParamBuffer(2) = w.value;
 }
 
 }  // namespace
+
+bool is_star_step_line() { return read_star_step_word().found; }
 
 std::string typed_form(std::string_view scanned) {
     const std::string_view typed = core::SecondLine.view();

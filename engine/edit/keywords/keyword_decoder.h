@@ -20,6 +20,9 @@ bool word_handed_to_commands();
 // The word of the line as the user typed it, as long as its scanned form `scanned` ("SA ED"
 // for "SA*ED"); the scanned form itself when the line as typed is another line.
 std::string typed_form(std::string_view scanned);
+// Whether the line as typed (SecondLine) is a step word with its star: L*, R*, U*, D*, a unit
+// form (LP*, RI* ...) or a doubled one (LL*), with a number after the star or nothing.
+bool is_star_step_line();
 
 // The item bar of the window: 0 closes it unless it is pinned (owned by the front-end words;
 // declared again here because the editor closes the bar when edit mode ends).
