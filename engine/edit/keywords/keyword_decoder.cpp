@@ -771,7 +771,7 @@ bool is_step_letter(char c) { return c == 'L' || c == 'R' || c == 'U' || c == 'D
 // A step word typed with its star, read from the line as typed.
 struct StarStepWord {
     bool found = false;
-    std::string word;   // "L*", "LP*" ... with a number after the star, else the plain word
+    std::string word;    // "L*", "LP*" ... with a number after the star, else the plain word
     float value = 0.0f;  // the number
 };
 
@@ -801,8 +801,8 @@ StarStepWord read_star_step_word() {
         rest = std::string_view::npos;
     }
     const char next = rest == std::string_view::npos ? ' ' : typed[rest];
-    const bool number = std::isdigit(static_cast<unsigned char>(next)) || next == '.' ||
-                        next == '-' || next == '+';
+    const bool number =
+        std::isdigit(static_cast<unsigned char>(next)) || next == '.' || next == '-' || next == '+';
     if (!number && next != ' ') return out;
     if (number) {
         word += '*';
