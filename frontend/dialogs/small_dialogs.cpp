@@ -25,8 +25,6 @@ void RegisterPromptDialogs();  // prompt_dialogs.cpp
 
 namespace {
 
-constexpr int kTextFileChars = 19999;  // the viewer's buffer less its closing NUL
-
 QLineEdit* edit(QWidget* parent, int id, const QString& text, int max_chars = 0) {
     auto* e = NamedControl(new QLineEdit(text, parent), id);
     if (max_chars > 0) e->setMaxLength(max_chars);
@@ -174,8 +172,8 @@ class CDecombineFileDlg : public CEngineDialog {
 // -- 150 "Text File" --------------------------------------------------------------------------
 
 // The viewer's text (edit::TextFileBuffer) under the file's name (FrontEndCommandBuffer).
-// "&Save As" stores the edited text (at most 19,999 characters) and ends 3; "&Cancel" ends 1
-// and stores nothing.
+// "&Save As" stores the edited text (at most the viewer's 20,000 bytes) and ends 3; "&Cancel"
+// ends 1 and stores nothing.
 class CTextFileDlg : public CEngineDialog {
   public:
     explicit CTextFileDlg(QWidget* parent)
@@ -191,8 +189,8 @@ class CTextFileDlg : public CEngineDialog {
         layout->addLayout(button_row({save, cancel}));
         connect(save, &QPushButton::clicked, this, [this, text, crlf] {
             std::string bytes = stored_lines(text->toPlainText(), crlf);
-            if (bytes.size() > static_cast<std::size_t>(kTextFileChars))
-                bytes.resize(kTextFileChars);
+            if (bytes.size() > static_cast<std::size_t>(edit::kTextFileBytes))
+                bytes.resize(edit::kTextFileBytes);
             edit::TextFileBuffer = std::move(bytes);
             End(3);
         });

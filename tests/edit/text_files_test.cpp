@@ -1,6 +1,7 @@
 // The text file viewer ("TYPE name") and its Save As, typed as the user types them.
 #include "engine/edit/text/text_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -99,6 +100,47 @@ TEST_F(TextFiles, SaveAsWritesUpToTheLastNonBlankWithoutAsking) {
     EXPECT_EQ(fs::file_size("empty.txt"), 0u);
     for (const auto& entry : fs::directory_iterator("."))
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+// Lines of text cut to n bytes, the last of them an "a".
+std::string text_of_length(std::size_t n) {
+    std::string text;
+    for (int k = 0; text.size() < n; ++k) text += "line " + std::to_string(k) + " of the text\n";
+    text.resize(n - 1);
+    return text + "a";
+}
+
+// "TYPE name" typed as a command, then Save As under another name: a file of exactly 20,000
+// bytes and one of 19,999 are written whole, last byte included; a longer one is written cut to
+// its first 20,000; trailing blanks are left out.
+TEST_F(TextFiles, TheTypedViewerSavesAsEveryByteUpToItsLimit) {
+    const std::string exact = text_of_length(20000);
+    const std::string one_less = text_of_length(19999);
+    const std::string longer = exact + std::string(4000, 'b');
+    const std::string blanks_at_end = text_of_length(19990) + std::string(10, ' ');
+    struct Case {
+        const char* name;
+        const std::string& bytes;
+        std::string written;
+    };
+    const Case cases[] = {{"exact.txt", exact, exact},
+                          {"less.txt", one_less, one_less},
+                          {"longer.txt", longer, exact},
+                          {"blanks.txt", blanks_at_end, text_of_length(19990)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(c.name, c.bytes);
+        const std::string copy = std::string("copy_") + c.name;
+        fe_.answer_dialog(3);
+        fe_.answer_dialog(1, copy);
+        type(std::string("TYPE ") + c.name);
+        EXPECT_TRUE(dialog_shown("Text File"));
+        EXPECT_EQ(fe_.dialog_text.size(), std::min<std::size_t>(c.bytes.size(), 20000));
+        const std::string written = read(copy);
+        EXPECT_EQ(written.size(), c.written.size());
+        EXPECT_TRUE(written == c.written);
+        EXPECT_TRUE(read(c.name) == c.bytes);  // the file viewed stays as it was
+    }
 }
 
 }  // namespace

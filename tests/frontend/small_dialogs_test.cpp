@@ -174,14 +174,19 @@ TEST_F(SmallDialogTest, TextFileCancelAndSaveAs) {
     EXPECT_EQ(fe_.RunTextFileDialog(edit::TextFileBuffer), 3);
     EXPECT_EQ(edit::TextFileBuffer, "a\r\nb");
 
-    // The buffer holds 19,999 characters.
+    // The buffer holds 20,000 characters: all of them at the limit, the first 20,000 of more.
+    const std::string full = std::string(19999, 'x') + "a";
+    edit::TextFileBuffer = full;
+    answer_next_dialog([&](QDialog& d) { click(d, 1551); });
+    EXPECT_EQ(fe_.RunTextFileDialog(edit::TextFileBuffer), 3);
+    EXPECT_EQ(edit::TextFileBuffer, full);
     edit::TextFileBuffer.clear();
     answer_next_dialog([&](QDialog& d) {
         control<QPlainTextEdit>(d, 1000)->setPlainText(QString(20005, QLatin1Char('x')));
         click(d, 1551);
     });
     EXPECT_EQ(fe_.RunTextFileDialog(edit::TextFileBuffer), 3);
-    EXPECT_EQ(edit::TextFileBuffer, std::string(19999, 'x'));
+    EXPECT_EQ(edit::TextFileBuffer, std::string(20000, 'x'));
 }
 
 TEST_F(SmallDialogTest, IfCommandEditsTheFourteenFields) {

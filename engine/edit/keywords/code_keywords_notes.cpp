@@ -39,8 +39,8 @@ bool is_foreign_t_word(int32_t code) {
 // Contract: codes 1..3 give the word to apply_note_rest_clef_word (which applies its own list),
 // except "CW" on a rest; codes 4..6 to apply_line_slur_beam_word (its pair list stays in
 // ParamBuffer). When the beam words leave the first command-mode letter at -99 the item is
-// loaded again from the store, its pending changes dropped. Foreign "T" words are reported as
-// "T".
+// loaded again from the store, its pending changes dropped and no pair list left to apply.
+// Foreign "T" words are reported as "T".
 KeywordOutcome apply_note_line_keywords(int32_t code) {
     if (code <= 3) {
         if (code == 2 && begins("CW")) {
@@ -53,7 +53,10 @@ KeywordOutcome apply_note_line_keywords(int32_t code) {
     if (is_foreign_t_word(code)) return report_bad_word("T");
     apply_line_slur_beam_word();
     if (core::CommandModeLetters(1) == -99) {
-        // The beam was rebuilt in the store: the working copy is stale.
+        // The beam was rebuilt in the store: the working copy is stale. The stem fitting leaves
+        // its own words in ParamBuffer; the list is ended so that none of them is applied to
+        // the copy just loaded.
+        core::ParamBuffer(1) = 0.0f;
         core::ParamBuffer(2) = static_cast<float>(std::abs(core::EditedItemNumber));
         core::CommandModeLetters(1) = 2;
         EditChangesPending = 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/title_line.h"
@@ -763,6 +764,71 @@ bool word_handed_to_commands() {
     return handed;
 }
 
+namespace {
+
+bool is_step_letter(char c) { return c == 'L' || c == 'R' || c == 'U' || c == 'D'; }
+
+// A step word typed with its star, read from the line as typed.
+struct StarStepWord {
+    bool found = false;
+    std::string word;    // "L*", "LP*" ... with a number after the star, else the plain word
+    float value = 0.0f;  // the number
+};
+
+// The star step words: L*, R*, U*, D*, a unit form (LP*, RI*, UC* ...) or a doubled one (LL*),
+// followed by a number or by nothing (then the plain word). Not found for any other line, nor
+// for a star followed by something that is no number.
+StarStepWord read_star_step_word() {
+    StarStepWord out;
+    const std::string_view typed = core::SecondLine.view();
+    const auto upper = [&typed](std::size_t i) {
+        return i < typed.size()
+                   ? static_cast<char>(std::toupper(static_cast<unsigned char>(typed[i])))
+                   : ' ';
+    };
+    std::size_t i = typed.find_first_not_of(' ');
+    if (i == std::string_view::npos) return out;
+    const char first = upper(i);
+    if (!is_step_letter(first)) return out;
+    std::string word(1, first);
+    const char second = upper(i + 1);
+    if (second == 'P' || second == 'I' || second == 'C' || second == first) word += second;
+    i += word.size();
+    if (upper(i) != '*') return out;
+    std::size_t rest = typed.find_first_not_of(' ', i + 1);
+    // A command file's trailing comment is no part of the word.
+    if (rest != std::string_view::npos && typed[rest] == '%' && core::MacroUnit != 0) {
+        rest = std::string_view::npos;
+    }
+    const char next = rest == std::string_view::npos ? ' ' : typed[rest];
+    const bool number =
+        std::isdigit(static_cast<unsigned char>(next)) || next == '.' || next == '-' || next == '+';
+    if (!number && next != ' ') return out;
+    if (number) {
+        word += '*';
+        int32_t at = static_cast<int32_t>(rest) + 1;
+        out.value = core::parse_number(typed, at);
+    }
+    out.found = true;
+    out.word = word;
+    return out;
+}
+
+// The scan makes the star and the mark of the number after it one word ("L* 3" reads "L**"),
+// which no word of the table is; so a star step word is taken again from the line as typed:
+// with a number after the star the word keeps its star and the number is P(2); with nothing
+// after it the word is the plain one, which moves by the remembered step.
+void take_typed_star_step_word() {
+    const StarStepWord w = read_star_step_word();
+    if (!w.found) return;
+    CommandLine.set(w.word);
+    core::CommandHeader.set(CommandLine.sub(1, 16));
+    ParamBuffer(1) = 0.0f;
+    ParamBuffer(2) = w.value;
+}
+
+}  // namespace
+
 std::string typed_form(std::string_view scanned) {
     const std::string_view typed = core::SecondLine.view();
     const std::size_t first = typed.find_first_not_of(' ');
@@ -791,6 +857,7 @@ void decode_edit_keywords() {
     }
     core::MessageLine.blank();
     if (core::EditedItemNumber == 0) EditSearch.mode = 0;
+    take_typed_star_step_word();
 
     const char c1 = CommandLine(1);
     const char c2 = CommandLine(2);
