@@ -111,14 +111,15 @@ TEST_F(BoxItemsConsoleTest, StepUpMovesExactlyTheHeightsOfEachKindOfLine) {
     expect_undo_redo_and_saved(before, moved, "kinds.mus");
 }
 
-// A drawn line with fewer points than five keeps its length: no height is added to it.
+// A drawn line with fewer points than five keeps its length: no height is added to it, and the
+// item after it (outside the box) is not touched.
 TEST_F(BoxItemsConsoleTest, StepUpOfAShortDrawnLineAddsNoWords) {
-    type({"EI", "8 1 0", "4 1 16 3 4 45 100 32 5 34 6"});
-    ASSERT_EQ(core::ItemCount, 2);
+    type({"EI", "8 1 0", "4 1 16 3 4 45 100 32 5 34 6", "1 1 60 5 5 0 1"});
+    ASSERT_EQ(core::ItemCount, 3);
     const int32_t words = core::ItemWordsUsed;
     const std::string out = type({"MD", "1 10 50 1", "Y", "1"});
     EXPECT_EQ(stored_item_lines(),
-              (std::vector<std::string>{"8 1 0", "4 1 16 2 3 45 100 32 4 34 5"}))
+              (std::vector<std::string>{"8 1 0", "4 1 16 2 3 45 100 32 4 34 5", "1 1 60 5 5 0 1"}))
         << out;
     EXPECT_EQ(core::ItemWordsUsed, words);
 }
