@@ -532,14 +532,28 @@ int ConsoleFrontEnd::RunCombineFilesDialog() {
     return 1;
 }
 
-// The IF dialog on the console: one line, the conditions and actions after the area
-// ("P1=1;D"), into the first condition field; the action field is left blank.
+// The IF dialog on the console: one line, the conditions and the actions after the area
+// ("P1=1;D"). The user sees no preset here, so none may join the answer: the area field stays,
+// every other field is emptied, the part before the first ";" becomes the first condition field
+// and the part after it the action field. A part longer than its field is refused (Cancel)
+// rather than cut, which could change what the line selects or does.
 int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
                                         core::Array1<core::FixedText<48>, 14>& fields) {
     print_text(question.trimmed().empty() ? std::string("IF command:") : question.trimmed());
     std::string line;
     if (!read_line(line)) return 2;
-    fields(2).set(line);
+    const std::size_t semicolon = line.find(';');
+    const std::string conditions = line.substr(0, semicolon);
+    const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
+    constexpr std::size_t kFieldChars = 48;
+    if (conditions.size() > kFieldChars || actions.size() > kFieldChars) {
+        print_text(
+            "*** The conditions and the actions may have 48 characters each: nothing was done.");
+        return 2;
+    }
+    for (int f = 2; f <= 14; ++f) fields(f).blank();
+    fields(2).set(conditions);
+    fields(14).set(actions);
     return 1;
 }
 

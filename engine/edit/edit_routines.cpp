@@ -10,8 +10,10 @@
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
 #include "engine/core/tables.h"
+#include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/areas/if_command.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/input/mode/input_mode.h"
@@ -105,9 +107,9 @@ void move_by_key(int32_t selector) {
             put_pair(i, 400.0f, v);
         }
         VerticalMoveStep = s;
-        if (EndMoveMode != 1 && code >= 4 && code <= 6 && e(5) != 999.0f) put_pair(i, 500.0f, v);
-        if (code == 4 && e(7) == 100.0f && EndMoveMode == 0) {
-            for (int k = 9; k <= 17; k += 2) put_pair(i, static_cast<float>(100 * k), v);
+        for (const int32_t k : further_step_heights(code, e(5), e(7), EndMoveMode)) {
+            if (k == 0) break;
+            put_pair(i, static_cast<float>(100 * k), v);
         }
     }
     end_pairs(i);
@@ -313,8 +315,8 @@ static void run_in_words() {
 // Contract: the I family's words in CommandLine. "INVI" toggles the display of invisible items;
 // the other "IN" words start input; every word whose second letter is not "F" is the keyword
 // editor's. "IF" runs the IF line (nothing with an empty page); "IFX" keeps its line (a bare
-// "IFX" the one kept before) in PendingIfLine and waits for a dragged box (PendingBoxOperation
-// 31), inside which the box move runs it.
+// "IFX" the one kept before) in PendingIfLine and asks for a box, typed or dragged, inside
+// which the box move runs it, box after box until the user ends it.
 void run_i_command() {
     if (core::SecondLine.starts_with("INVI") || core::SecondLine.starts_with("invi") ||
         core::CommandLine.starts_with("INVI")) {
@@ -339,19 +341,11 @@ void run_i_command() {
         core::SecondLine = PendingIfLine;
         core::CommandLine = PendingIfLine;
         core::MacroUnit = 0;
-        core::PendingBoxOperation = 31;
+        // The box is asked for at once, so that the first box typed or dragged is taken.
+        start_if_boxes();
         return;
     }
-    // The view stays where it was: the scroll position is asked of the front-end before the
-    // run and given back after it, with the view origin kept.
-    core::ServiceBlock place;
-    core::request_front_end_service('b', place);
-    const render::ViewOriginRecord origin = render::ViewOrigin;
-    run_if_command();
-    render::ViewOrigin = origin;
-    core::request_front_end_service('p', place);
-    render::redraw_items();
-    core::CommandModeLetters(1) = 0;
+    run_if_keeping_view();
 }
 
 // Contract: the developer test of the window services. The third character of SecondLine (the

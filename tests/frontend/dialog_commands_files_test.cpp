@@ -149,11 +149,14 @@ TEST_F(DialogCommandTest, IfAppliesTheTypedActionToTheItemsThatMatch) {
     type_line(QStringLiteral("IF"));
     Seen seen;
     QString area;
+    QStringList presets;
     Answers answers;
     answers.dialog(yes());
     answers.dialog(
-        [&area](QDialog& d) {
+        [&area, &presets](QDialog& d) {
             area = field(d, 1617)->text();
+            // The window shows the presets, for the user to keep or edit.
+            for (int id : {1630, 1620, 1621, 1629}) presets << field(d, id)->text().trimmed();
             for (int id : {1630, 1618, 1619, 1620, 1621, 1622, 1623, 1624, 1625, 1626, 1627,
                            1628})
                 set_text(d, id, QString());
@@ -166,6 +169,8 @@ TEST_F(DialogCommandTest, IfAppliesTheTypedActionToTheItemsThatMatch) {
     EXPECT_EQ(seen.title, QStringLiteral("IF command"));
     // The typed box, each number after its operator.
     EXPECT_EQ(area.trimmed(), QStringLiteral("(p2>=  2\\ p2<=   2\\ p3>=  0.00\\ p3<=200.00)"));
+    EXPECT_EQ(presets, (QStringList{QStringLiteral("p4=0"), QStringLiteral("p1=5"),
+                                    QStringLiteral("p1=18"), QStringLiteral("p2=5,p5=12")}));
     EXPECT_EQ(params_of(1, 2, 4), (std::vector<float>{9, 9})) << reply();
     EXPECT_EQ(params_of(8, 2, 1).size(), 1u);
 }

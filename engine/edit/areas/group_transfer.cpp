@@ -60,16 +60,26 @@ void finish_change() {
     core::LastItemNumber = core::ItemCount;
 }
 
-// Moves every selected item's level (P4) by steps (the step moves of "MU" and "MD") as the item
-// editor steps P4: a cue note keeps its cue mark. A bar line's P4 is its staff span, not a
-// level, and stays.
+// Moves every selected item by steps (the step moves of "MU" and "MD") as the item editor's
+// vertical step moves the whole item: its level P4 (a cue note keeping its cue mark) and the
+// further heights of its kind, so that the right end of a slur, line or beam and the points of a
+// drawn line go along. A bar line's P4 is its staff span, not a level, and stays.
 void step_selected_items(float steps) {
     for (int32_t j = 1; j <= SelectionList.count; ++j) {
         const int32_t e = SelectionList.entries(j);
         if (e <= 0 || count_at(e) < 4) continue;
         const int32_t code = code_at(e);
         if (code == 14) continue;
+        const int32_t start = e - 3;
+        const int32_t count = count_at(e);
+        const float p5 = count >= 5 ? ItemStore(start + 5) : 0.0f;
+        const float p7 = count >= 7 ? ItemStore(start + 7) : 0.0f;
         ItemStore(e + 1) = stepped_level(code, ItemStore(e + 1), steps);
+        for (const int32_t k : further_step_heights(code, p5, p7, 0)) {
+            if (k == 0) break;
+            // A height the item does not hold is not added.
+            if (k <= count) ItemStore(start + k) += steps;
+        }
     }
 }
 
@@ -425,29 +435,82 @@ void copy_move_group() {
     core::PendingBoxOperation = 0;
 }
 
-// Contract: reads and writes PendingBoxOperation, MessageLine, SecondLine, CommandLine,
-// ParamBuffer, SelectionBox, BoxMoveStart; moves or stretches the box's items. Exit puts the
-// item count and words used of the start back; No asks again.
+namespace {
+
+// The step of a box move that runs the pending IF line in each box instead of moving items.
+constexpr int32_t kIfBoxes = 'X';
+
+// Asks for the box and waits for it (PendingBoxOperation 32), remembering the store's counts
+// for Exit.
+void ask_for_move_box() {
+    core::MessageLine.set(
+        "Enter Staff number, Left position, Right position, (Upper staff)  or draw box.");
+    clear_drawn_box();
+    core::PendingBoxOperation = 32;
+    core::SecondLine = core::MessageLine;
+    BoxMoveStart = {core::ItemCount, core::ItemWordsUsed};
+}
+
+// A typed answer that is no box: an empty line or a word ("X", "AB", another command).
+bool is_word_answer(const core::FixedText<512>& line) {
+    for (int32_t c = 1; c <= line.size(); ++c) {
+        const char ch = line(c);
+        if (ch == ' ' || ch == '\0') continue;
+        return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+    }
+    return true;
+}
+
+// The end of the IF boxes, on a word answer or Exit: nothing pending, the page redrawn.
+void end_if_boxes(bool leaving_message) {
+    core::PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+    core::MessageLine.blank();
+    if (leaving_message) core::show_message("Leaving Group Edit.");
+    show_item_palette(core::kGeneralPalette);
+    if (core::OutputBufferViews.graphics.bound() && core::OutputBufferViews.text.bound()) {
+        render::redraw_items();
+    }
+    core::refresh_screen();
+    core::EngineWaitLevel = -1;
+}
+
+}  // namespace
+
+// Contract: PendingIfLine holds the IF line; asks for the first box (PendingBoxOperation 32,
+// PendingBoxStep 'X'). Each box given afterwards runs the line inside it.
+void start_if_boxes() {
+    ask_for_move_box();
+    PendingBoxStep = kIfBoxes;
+}
+
+// Contract: reads and writes PendingBoxOperation, PendingBoxStep, MessageLine, SecondLine,
+// CommandLine, ParamBuffer, SelectionBox, BoxMoveStart; moves or stretches the box's items, or
+// with the IF boxes' step runs PendingIfLine inside the box and waits for the next one. Exit
+// puts the item count and words used of the start back (a move only: every IF run is a change
+// of its own, kept); No asks again.
 void move_box_items() {
     if (core::PendingBoxOperation != 32) {
-        core::MessageLine.set(
-            "Enter Staff number, Left position, Right position, (Upper staff)  or draw box.");
-        clear_drawn_box();
-        core::PendingBoxOperation = 32;
-        core::SecondLine = core::MessageLine;
-        BoxMoveStart = {core::ItemCount, core::ItemWordsUsed};
+        ask_for_move_box();
         return;
     }
+    const bool if_boxes = PendingBoxStep == kIfBoxes;
     core::CommandLine.set(core::MessageLine.view().substr(0, 512));
     const char first = core::CommandLine(1);
     if (first == '|' || first == '~') {
         if (!read_drawn_box()) {
             core::PendingBoxOperation = 0;
+            PendingBoxStep = 0;
             return;
         }
         int32_t answer = 0;
         confirm_box(answer, 1);
         if (answer == -2) {
+            if (if_boxes) {
+                draw_box_outline(0);
+                end_if_boxes(false);
+                return;
+            }
             core::ItemCount = BoxMoveStart.item_count;
             core::ItemWordsUsed = BoxMoveStart.words_used;
             core::PendingBoxOperation = 0;
@@ -459,15 +522,31 @@ void move_box_items() {
             core::MessageLine = core::SecondLine;
             return;
         }
+    } else if (if_boxes) {
+        if (is_word_answer(core::CommandLine)) {
+            end_if_boxes(true);
+            return;
+        }
+        core::scan_command_line(core::find_line_length(core::CommandLine));
+        // The numbers not typed are filled in as every box question does (no upper staff: the
+        // low one; no positions: the whole width).
+        if (!show_typed_box()) {
+            core::show_message("*** The box's staves must lie between 1 and 256.");
+            core::MessageLine = core::SecondLine;
+            return;
+        }
     } else {
         core::scan_command_line(core::find_line_length(core::CommandLine));
     }
-    core::PendingBoxOperation = 0;
-    PendingBoxStep = 0;
-    if (core::SecondLine(3) == 'X') {
+    if (if_boxes) {
         build_if_condition();
+        // The line stays pending: the next box runs it again, until a word or Exit ends it.
+        ask_for_move_box();
+        PendingBoxStep = kIfBoxes;
         return;
     }
+    core::PendingBoxOperation = 0;
+    PendingBoxStep = 0;
     SelectionBoxRecord& box = SelectionBox;
     int32_t dest = core::int_of(core::ParamBuffer(1));
     if (dest > layout::MaxStaffNumber) dest = box.low_staff;

@@ -64,5 +64,8 @@ void copy_move_group();
 // The interactive move or stretch of the source box: the first call asks for the destination
 // (PendingBoxOperation 32), the next takes it (typed or dragged) and moves the items.
 void move_box_items();
+// IFX: with the IF line in PendingIfLine, asks for a box; each box then given to
+// move_box_items, dragged or typed, runs the line inside it, until a typed word or Exit ends it.
+void start_if_boxes();
 
 }  // namespace edit

@@ -9,6 +9,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/service_request.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
@@ -676,7 +677,20 @@ void build_if_condition() {
     core::SecondLine.set(text);
     core::CommandLine = core::SecondLine;
     for (int32_t w = 1; w <= 50; ++w) core::ParamBuffer(w) = core::EditItemParams(w);
+    run_if_keeping_view();
+}
+
+// Contract: the scroll position is asked of the front-end (service "b") before the run and
+// given back after it ("p"), with the view origin kept; then the page is redrawn.
+void run_if_keeping_view() {
+    core::ServiceBlock place;
+    core::request_front_end_service('b', place);
+    const render::ViewOriginRecord origin = render::ViewOrigin;
     run_if_command();
+    render::ViewOrigin = origin;
+    core::request_front_end_service('p', place);
+    render::redraw_items();
+    core::CommandModeLetters(1) = 0;
 }
 
 // Contract: for each text item whose P11 is -98 or less, the keyword editor centres it ("CTX"

@@ -22,11 +22,14 @@ constexpr int32_t kIfLineColumns = 160;
 
 // Runs the IF line in SecondLine (as typed), or the area step when PendingBoxOperation is 18.
 void run_if_command();
+// run_if_command as the typed IF runs it: the view (scroll position and origin) stays where it
+// was, the page is redrawn and the first command letter cleared.
+void run_if_keeping_view();
 
 // With the box in ParamBuffer (P1 low staff, P2 left, P3 right, P4 high staff) and the IF line
 // in PendingIfLine, runs "IF P2>low-1 AND P2<high+1 AND P3>left AND P3<right AND " + the saved
 // text from column 4 on: staves inclusive, positions strict. ParamBuffer gets EditItemParams'
-// first words back before the run.
+// first words back before the run, which keeps the view as run_if_keeping_view does.
 void build_if_condition();
 
 // The quoted form of the IF line in SecondLine: the first quoted text is replaced by the second

@@ -62,4 +62,14 @@ float stepped_level(int32_t code, float p4, float d) {
     return cue_coded && std::fabs(p4) >= 100.0f ? keep_cue_offset(p4, d) : p4 + d;
 }
 
+StepHeights further_step_heights(int32_t code, float p5, float p7, int32_t end_mode) {
+    StepHeights heights{};
+    std::size_t n = 0;
+    if (end_mode != 1 && code >= 4 && code <= 6 && p5 != 999.0f) heights[n++] = 5;
+    if (code == 4 && p7 == 100.0f && end_mode == 0) {
+        for (int32_t k = 9; k <= 17; k += 2) heights[n++] = k;
+    }
+    return heights;
+}
+
 }  // namespace edit

@@ -2,6 +2,7 @@
 // of (P#, value) pairs in ParamBuffer, ended by a P# of 0, that apply_edit_line applies.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace edit {
@@ -34,5 +35,13 @@ float keep_cue_offset(float e4, float d);
 // and beams (codes 1, 2, 3, 6) whose hundreds mark the cue size step as keep_cue_offset says;
 // every other P4 takes d plainly. Shared by the parameter line and the box's step moves.
 float stepped_level(int32_t code, float p4, float d);
+
+// The heights a vertical step moves besides P4, by the editor's rule for the part being moved
+// (end_mode as EndMoveMode: 0 the whole item, 1 the left end, 2 the right end): the right end's
+// height P5 of codes 4 to 6 unless it is 999.0 (a hairpin, or a line or slur without a right
+// height of its own), and for the whole of a drawn line (code 4, P7 = 100) the heights P9, P11
+// .. P17 of its points. Every other code has no further height. Ends with a 0 entry.
+using StepHeights = std::array<int32_t, 8>;
+StepHeights further_step_heights(int32_t code, float p5, float p7, int32_t end_mode);
 
 }  // namespace edit
