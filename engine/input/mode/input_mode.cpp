@@ -306,6 +306,9 @@ void frame_staff(float staff) {
 // One input run's set-up (steps from the abandon copy to the settled range). False when the
 // run ends before its lines.
 bool set_up_run() {
+    // UNDO after the run takes back the run alone: without a copy here it would go back to the
+    // copy of the change before the run, and take that change away too.
+    core::save_undo_copy();
     abandon_input(0);
     InputLines.marks.blank();
     InputLines.beams.blank();
