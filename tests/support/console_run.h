@@ -1,13 +1,13 @@
 // Runs the console front-end over typed lines and returns what it printed.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
