@@ -42,6 +42,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // also watches the end-signal pipe (platform/end_signals.h); -1 (the default): the input is
     // no descriptor, and the pipe is only looked at before each line.
     void set_input_fd(int fd) { input_fd_ = fd; }
+    // Whether someone types the input at a terminal (the default: no, a script or a pipe).
+    void set_input_at_terminal(bool on) { at_terminal_ = on; }
 
     // What the console shows, for tests.
     int32_t zoom() const { return zoom_; }
@@ -67,6 +69,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int32_t LastKeyDownWord() override { return last_key_down_; }
     // True once the input has ended.
     bool ApplicationClosing() override { return input_ended_; }
+    bool InputIsScript() override { return !at_terminal_; }
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
@@ -178,7 +181,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::istream& in_;
     std::ostream& out_;
     int input_fd_ = -1;
-    std::string input_text_;  // the input edit
+    bool at_terminal_ = false;
+    std::string input_text_;    // the input edit
     std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
     int32_t last_key_ = 0;
     int32_t last_key_down_ = 0;

@@ -96,6 +96,7 @@ int run_console_main(int argc, char** argv) {
         return 1;
     }
     console.set_input_fd(input_fd);
+    console.set_input_at_terminal(::isatty(input_fd) == 1);
     core::tell_backups_kept_at_end();
     const int rc = console.run();
     core::set_front_end(nullptr);

@@ -118,11 +118,11 @@ TEST_F(InputModeConsoleTest, AScriptEndingInsideTheNotesLineKeepsTheStore) {
 
 namespace {
 
-// A notes line that does not parse is asked again, and the notes it drew as it was typed leave
-// the page; the line typed next is the one kept.
+// A notes line typed at a terminal that does not parse is asked again, and the notes it drew as
+// it was typed leave the page; the line typed next is the one kept.
 TEST_F(InputModeConsoleTest, ARefusedNotesLineTakesItsNotesAlong) {
     const std::string out =
-        type({"IN 1", "", "TR/C4/E/", "XYZ;", "C4/D/;", "Q;", "N", "G", "X", "N"});
+        type_at_terminal({"IN 1", "", "TR/C4/E/", "XYZ;", "C4/D/;", "Q;", "N", "G", "X", "N"});
     EXPECT_NE(out.find("*** Syntax Error ***"), std::string::npos) << out;
     ASSERT_EQ(core::ItemCount, 3) << out;
     EXPECT_EQ(p(2, 4), 1.0f);
@@ -130,7 +130,7 @@ TEST_F(InputModeConsoleTest, ARefusedNotesLineTakesItsNotesAlong) {
     EXPECT_EQ(input::InputLines.notes.trimmed(), "C4/D/;");
 
     // A second run ended while the line is asked again: the page is as the first run left it.
-    type({"IN 1", "", "TR/C4/E/", "XYZ;"});
+    type_at_terminal({"IN 1", "", "TR/C4/E/", "XYZ;"});
     EXPECT_EQ(core::ItemCount, 3);
 }
 
@@ -205,8 +205,8 @@ TEST_F(InputModeConsoleTest, MidiAskedForTheTypedLineGoesOn) {
 namespace {
 
 // Saved lines whose notes line cannot be read, typed again by "RE" as the script's last line:
-// the notes line is refused, the rhythms line finds no notes, and the questions that follow
-// meet the end of the input. The program ends there (it used to ask them again for ever),
+// the notes line is refused and left out, and so is the rhythms line, which finds no notes;
+// the run ends with the file. The program ends there (it used to ask them again for ever),
 // keeping the page as it stands.
 TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
     {
@@ -217,7 +217,10 @@ TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
     }
     const std::string out = type({"RE \\!tmp\\input.tmp"});
     EXPECT_NE(out.find("*** Syntax Error ***"), std::string::npos) << out;
-    EXPECT_NE(out.find("*** No notes/rests given. ***"), std::string::npos) << out;
+    EXPECT_NE(out.find("*** The notes line was refused and left out: "), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("*** The rhythms line was refused and left out: Q"), std::string::npos)
+        << out;
     EXPECT_EQ(input::InputModeActive, 0);
     EXPECT_EQ(core::ItemCount, 1) << out;  // the run's staff
     EXPECT_LT(out.size(), 2000u) << out;

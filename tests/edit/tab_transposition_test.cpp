@@ -105,7 +105,7 @@ class TabTranspositionTest : public ConsoleSessionTest {
 // Eight notes with a beam and a slur on staff 2, made into tablature with its rhythm line on
 // staff 1.
 const std::vector<std::string> kTabTrTrebleLine = {
-    "IN 2", "",  "TR/C4/E/G/C5/D/E/F/G;",  "E;", "N", ";", "1 2 3 4;", "5 6;",
+    "IN 2", "",  "TR/C4/E/G/C5/D/E/F/G;",  "E;", "N", ";", "1 2;", "5 6;",
     "X",    "N", "TAB 2 6 1 0 0 0 0 0 0 1"};
 
 TEST_F(TabTranspositionTest, ANewKeyGoesOnTheSourceStaffOnly) {

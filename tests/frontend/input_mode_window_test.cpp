@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -361,4 +363,26 @@ TEST_F(InputModeWindowTest, ARhythmMotiveTypedIntoTheBarPlaysLaterInItsLine) {
     EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f, 2.0f, 1.0f}));
     EXPECT_EQ(core::ItemCount, 1);
     expect_input_at_rest();
+}
+
+// A command file read by "RE" from the command bar: its refused slurs line is named in the
+// message line and left out, and the file's SA after the run still saves the page.
+TEST_F(InputModeWindowTest, ARefusedLineOfAReadFileIsLeftOutAndTheFileGoesOn) {
+    enter_staff();
+    const std::filesystem::path file = temp_dir() / "run.txt";
+    const std::filesystem::path saved = temp_dir() / "read.mus";
+    {
+        std::ofstream out(file);
+        out << "IN 2\n\nTR/C4/D/E/F;\nQ/Q/E/E;\n;\n3 4;\n1 2 3;\nSA " << saved.string() << "\n";
+    }
+    run_typed(QString::fromStdString("RE " + file.string()));
+    std::string shown;
+    for (const auto* texts : {&fe_.message_lines, &fe_.message_boxes, &gate_messages_})
+        for (const std::string& text : *texts) shown += text + "\n";
+    EXPECT_NE(shown.find("*** The slurs line was refused and left out: 1 2 3;"), std::string::npos)
+        << shown;
+    EXPECT_EQ(input::InputLines.slurs.trimmed(), ";");
+    EXPECT_EQ(notes_in_store(), 4);
+    EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(input::InputModeActive, 0);
 }

@@ -145,12 +145,12 @@ TEST_F(MusicTextTest, LinesGiveTheirTokenLists) {
         {kRhythms, "QX3;", {1, 1, 1}},          // a repeat that ends the line
         {kRhythms, "QX2;", {1, 1}},
         {kNotes, "C4/DX2;", {1029, 1030, 1030}},
-        {kRhythms, "Q]/E;", {1, 0.5f}},         // "]" is blanked
+        {kRhythms, "Q]/E;", {1, 0.5f}},  // "]" is blanked
         {kSlurs, "1 3/+2 4/5=6;", {1, 3, 10002, 4, 10005, 6}},
         {kBeams, "1 3/4 6;", {1, 3, 4, 6}},
         {kNotes, "TR/C4/E/G/C5:E:G/R/;", {3000, 1029, 1031, 1033, 1036, -1038, -1040, 2000}},
         {kNotes, "C4,D//E;", {1029, 1030, 1030, 1031}},  // "," and "//" in a notes line
-        {kNotes, "3/4/C4;", {20003, 20004, 1029}},        // "/" ends a meter token
+        {kNotes, "3/4/C4;", {20003, 20004, 1029}},       // "/" ends a meter token
     };
     for (const LineCase& c : cases) {
         EXPECT_EQ(read_line(c.mode, c.line), 0) << c.line;
@@ -206,12 +206,34 @@ TEST_F(MusicTextTest, PairTokens) {
     input::InputTokenList(0) = 0.0f;
     EXPECT_EQ(one_token(kSlurs, "3 +5"), input::InputLineEnd);
     EXPECT_EQ(list(), std::vector<float>{10003});
-    // "B" opens no beat grouping on a slurs line, and a pair needs both numbers.
-    for (const char* token : {"B", "3", "+", "Q 2", "3 Q"}) {
+    // "B" opens no beat grouping on a slurs line, and a pair needs both numbers; a third
+    // number, or a second colon, is not dropped but refused.
+    for (const char* token :
+         {"B", "3", "+", "Q 2", "3 Q", "3 5 6", "2 3 5 6 7 8", "7:11:12", "7::11", ":7 11"}) {
+        input::InputTokenList(0) = 0.0f;
         input::InputTokenValue = 77.0f;
         EXPECT_EQ(one_token(kSlurs, token), 0) << token;
         EXPECT_EQ(input::InputTokenValue, 77.0f) << token;
+        EXPECT_TRUE(list().empty()) << token;
+        EXPECT_GT(input::InputParseStatus, 0) << token;
     }
+    // A colon joins the two numbers as a blank does; blanks after the second are no text.
+    for (const char* token : {"7:11", "7 : 11", "7 11  ", "7:+11"}) {
+        input::InputTokenList(0) = 0.0f;
+        EXPECT_EQ(one_token(kSlurs, token), input::InputLineEnd) << token;
+        EXPECT_EQ(list().size(), 1u) << token;
+        EXPECT_EQ(input::InputTokenValue, 11.0f) << token;
+    }
+    EXPECT_EQ(list(), std::vector<float>{10007});
+}
+
+// A whole line: pairs separated by "/" (or ","), one pair per token; a line that holds more
+// than a pair between two separators builds nothing.
+TEST_F(MusicTextTest, PairLinesTakeOnePairBetweenSeparators) {
+    EXPECT_EQ(read_line(kBeams, "2 3/5 6,7:8/9 10;"), 0);
+    EXPECT_EQ(list(), (std::vector<float>{2, 3, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(read_line(kBeams, "2 3/5 6 7 8/9 10;"), -1);
+    EXPECT_TRUE(list().empty());
 }
 
 struct MeterCase {

@@ -1,13 +1,13 @@
 // Runs the console front-end over typed lines and returns what it printed.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
@@ -16,10 +16,12 @@
 #include "engine/core/files/file_units.h"
 #include "tests/support/temp_folder.h"
 
-inline std::string run_console(const std::string& input) {
+// at_terminal: the lines are taken as typed by someone at a terminal, not read from a script.
+inline std::string run_console(const std::string& input, bool at_terminal = false) {
     std::istringstream in(input);
     std::ostringstream out;
     ConsoleFrontEnd fe(in, out);
+    fe.set_input_at_terminal(at_terminal);
     core::set_front_end(&fe);
     EXPECT_EQ(fe.run(), 0);
     core::set_front_end(nullptr);
@@ -40,10 +42,14 @@ class ConsoleSessionTest : public ::testing::Test {
         core::close_all_units();
         core::set_front_end(nullptr);
     }
-    std::string type(const std::vector<std::string>& lines) {
+    std::string type(const std::vector<std::string>& lines, bool at_terminal = false) {
         std::string input;
         for (const std::string& line : lines) input += line + "\n";
-        return run_console(input);
+        return run_console(input, at_terminal);
+    }
+    // As someone types them at a terminal (a script's refused input line is left out instead).
+    std::string type_at_terminal(const std::vector<std::string>& lines) {
+        return type(lines, true);
     }
 
     TempFolder temp_{"console_session"};

@@ -60,6 +60,10 @@ class FrontEndPort {
     // True once the application is closing (the console: its input has ended); every wait
     // then returns at once.
     virtual bool ApplicationClosing() = 0;
+    // True when the typed lines come from a script (a file or a pipe) rather than from someone
+    // at the keys: a refused line of the input mode is then left out instead of asked again,
+    // for nobody is there to type it again.
+    virtual bool InputIsScript() { return false; }
 
     // -- messages and questions --
     // Modal message box with OK; returns the box's result (callers ignore it).

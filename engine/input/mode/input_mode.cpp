@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -74,6 +74,31 @@ std::optional<RunEnd> ask_abandon_run() {
     return std::nullopt;
 }
 
+// A refused line of a script: nobody is there to type it again, and asking again would take
+// the script's next lines as its retyping. It is named and left out as a lone ";" would be
+// (kept as ";"), and the run goes on with the next kind. A refused notes line takes the notes
+// it drew along; a refused rhythms line leaves the notes as the notes line built them.
+void leave_out_refused_line() {
+    static constexpr const char* kKinds[] = {"notes", "rhythms", "marks", "beams", "slurs"};
+    const int32_t kind = InputParserMode;
+    core::FixedText<kInputLineChars>* kept[] = {&InputLines.notes, &InputLines.rhythms,
+                                                &InputLines.marks, &InputLines.beams,
+                                                &InputLines.slurs};
+    core::show_message(std::string("*** The ") + kKinds[kind - 1] +
+                       " line was refused and left out: " + kept[kind - 1]->trimmed());
+    kept[kind - 1]->set(";");
+    if (kind == kNotesMode) {
+        roll_back_input_store();
+        layout::ColumnRecords.count = 0;
+        InputColumnCount = 0;
+    } else if (kind == kRhythmsMode) {
+        // The rhythms build rolled the store back: the notes go in again as they were.
+        InputParserMode = kNotesMode;
+        store_input_items();
+    }
+    InputParserMode = kind + 1;
+}
+
 RunEnd line_loop() {
     while (InputParserMode != kDoneMode) {
         if (from_user() && InputParserMode > 2) draw_column_marks();
@@ -122,6 +147,8 @@ RunEnd line_loop() {
         if (build_input_line()) {
             store_input_items();
             ++InputParserMode;
+        } else if (input_line_from_script()) {
+            leave_out_refused_line();
         } else if (InputParserMode == kNotesMode) {
             // The notes the refused line drew as it was typed go: the line is asked again.
             roll_back_input_store();
@@ -275,6 +302,30 @@ void frame_staff(float staff) {
     render::redraw_items();
     core::refresh_screen();
 }
+
+// The undo copy of one input run: the page as it was before the run, so that UNDO after the
+// run takes back the run alone. The copies the run's own steps would save (its staff item,
+// stems fitted to beams) are held back while its lines are taken: each would leave UNDO only a
+// part of the run to take back.
+class RunUndoCopy {
+  public:
+    RunUndoCopy() {
+        // A caller that holds the copies back already (below -2) keeps them held.
+        if (core::UndoSaveMode < -2) return;
+        core::save_undo_copy();
+        core::UndoSaveMode = kNoUndoCopies;
+        held_ = true;
+    }
+    ~RunUndoCopy() {
+        if (held_ && core::UndoSaveMode == kNoUndoCopies) core::UndoSaveMode = -1;
+    }
+    RunUndoCopy(const RunUndoCopy&) = delete;
+    RunUndoCopy& operator=(const RunUndoCopy&) = delete;
+
+  private:
+    static constexpr int32_t kNoUndoCopies = -3;
+    bool held_ = false;
+};
 
 // One input run's set-up (steps from the abandon copy to the settled range). False when the
 // run ends before its lines.
@@ -440,15 +491,16 @@ void run_input_mode() {
     }
     for (;;) {
         RunEnd end = RunEnd::Quiet;
-        if (set_up_run()) {
-            end = line_loop();
-            if (end == RunEnd::Menu) {
-                if (core::MacroUnit > SavedMacroUnit) {
-                    core::refresh_screen();
-                    end = RunEnd::Closed;
-                } else {
-                    end = closing_menu();
-                }
+        {
+            const RunUndoCopy undo_copy;
+            if (set_up_run()) end = line_loop();
+        }
+        if (end == RunEnd::Menu) {
+            if (core::MacroUnit > SavedMacroUnit) {
+                core::refresh_screen();
+                end = RunEnd::Closed;
+            } else {
+                end = closing_menu();
             }
         }
         if (end == RunEnd::Closing || input_closing()) {

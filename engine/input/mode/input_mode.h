@@ -21,6 +21,9 @@ void input_mode_2();
 // trimmed length. SecondLine(1) "^" tells the caller the line was refused or cancelled.
 void ask_input_line(int32_t& flag, int32_t& length);
 void ask_input_line_2(int32_t& flag, int32_t& length);
+// Whether the line ask_input_line took last came from a script (a command file, or a console
+// whose input is no terminal), where a refused line is left out rather than asked again.
+bool input_line_from_script();
 // The rows of ColumnRecords become the input run's items (from InputStartWordsUsed on).
 void store_input_items();
 // One more line taken from a file or a dialog.

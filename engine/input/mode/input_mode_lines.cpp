@@ -29,6 +29,10 @@ namespace {
 
 constexpr int32_t kLine = kInputLineChars;
 
+// Whether the line ask_input_line took last came from a script: a command file's record, or a
+// console line that nobody typed at a terminal.
+bool taken_from_script = false;
+
 // The kept line of a kind (1..5).
 core::FixedText<kLine>& kept_line(int32_t kind) {
     switch (kind) {
@@ -97,6 +101,8 @@ bool read_file_line() {
 }
 
 }  // namespace
+
+bool input_line_from_script() { return taken_from_script; }
 
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
     palette = 0;
@@ -203,6 +209,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
     length = 0;
     for (;;) {
         core::CommandLine.blank();
+        taken_from_script = core::MacroUnit > 0;
         if (core::MacroUnit > 0) {
             if (read_file_line()) {
                 core::SecondLine = core::CommandLine;
@@ -232,10 +239,15 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         const core::FixedText<512> prompt = input_line_prompt(false, palette);
         core::SecondLine = prompt;
         if (palette != 0) edit::show_item_palette(palette);
+        taken_from_script = core::MacroUnit == 0 && core::front_end().InputIsScript();
         if (InputParserMode == kRhythmsMode && InputColumnCount == 0) {
             core::show_message("*** No notes/rests given. ***");
-            core::SecondLine(1) = '^';
-            return;
+            // A script's rhythms line is still taken, to be refused and left out in its turn:
+            // the script's later lines keep their places.
+            if (!taken_from_script) {
+                core::SecondLine(1) = '^';
+                return;
+            }
         }
         core::EngineWaitLevel = 1;
         int32_t cursor = 0;
@@ -275,7 +287,8 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         if (core::SecondLine.starts_with("!!")) return;
         bool midi_line = false;
         const bool midi_kind = InputParserMode == kNotesMode || InputParserMode == kRhythmsMode;
-        if (midi_kind && core::SecondLine.starts_with("MIDI") && !core::front_end().MidiInputOpen()) {
+        if (midi_kind && core::SecondLine.starts_with("MIDI") &&
+            !core::front_end().MidiInputOpen()) {
             // Nothing to play in: the line is asked again, the notes it drew taken back.
             core::show_message("No MIDI for input.");
             if (InputParserMode == kNotesMode) {

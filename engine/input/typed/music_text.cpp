@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
@@ -64,14 +66,27 @@ void roll_store_back() {
     core::ItemStartTable(core::ItemCount + 1) = core::ItemWordsUsed;
 }
 
+// Says why the repeat word from column start to the separator at position was refused.
+void report_refused_repeat(int32_t start, int32_t position, const std::string& why) {
+    std::string word;
+    if (start >= 1 && position > start && position <= kLineSize + 1) {
+        word = core::CommandLine.view().substr(start - 1, position - start);
+    }
+    word.erase(0, std::min(word.find_first_not_of(' '), word.size()));
+    word.erase(word.find_last_not_of(' ') + 1);
+    if (word.empty()) word = "/";
+    core::show_message("**** Input error ****  " + word + "  " + why);
+}
+
 // Plays the last RepeatSpan entries (further chord notes ride along uncounted) RepeatTimes
-// times in all, RepeatTimes already positive. Sets InputParseStatus and returns false on an
-// empty list (-2), a span reaching below the list (the column two before position) or a full
-// list (-3).
-bool repeat_entries(int32_t position) {
+// times in all, RepeatTimes already positive; start is where the repeat's word began. Sets
+// InputParseStatus and returns false on an empty list (-2), a span reaching below the list (the
+// column two before position) or a full list (-3); the first two name the word in a message.
+bool repeat_entries(int32_t start, int32_t position) {
     const int32_t n = token_count();
     if (n <= 0) {
         InputParseStatus = -2;
+        report_refused_repeat(start, position, "nothing stands before it to repeat.");
         return false;
     }
     bool keep = false;
@@ -94,6 +109,9 @@ bool repeat_entries(int32_t position) {
     if (s < 1) {
         // Always a column, never 0 (which would read as a built line).
         InputParseStatus = std::max(position - 2, 1);
+        report_refused_repeat(start, position,
+                              "repeats the last " + std::to_string(RepeatSpan) + ", only " +
+                                  std::to_string(counted) + " stand before it.");
         return false;
     }
     const int32_t length = n - s + 1;
@@ -311,6 +329,7 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
 // far back). Runs at least one token, so that a line without an end is rejected at its first.
 void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position) {
     do {
+        const int32_t start = position;
         parse_music_text(position, complete);
         cursor = InputLineEnd;
         if (position == 0) {
@@ -320,10 +339,10 @@ void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position) {
         }
         if (RepeatTimes >= 0) {
             if (!push_input_value(InputTokenValue)) return;
-            if (RepeatTimes > 0 && !repeat_entries(position)) return;
+            if (RepeatTimes > 0 && !repeat_entries(start, position)) return;
         } else if (RepeatTimes != -999) {
             RepeatTimes = -RepeatTimes;
-            if (!repeat_entries(position)) return;
+            if (!repeat_entries(start, position)) return;
         }
         ++position;  // past the separator
     } while (position <= InputLineEnd);

@@ -1,6 +1,7 @@
 #include "engine/input/typed/rhythm_tokens.h"
 
 #include <cmath>
+#include <string>
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
@@ -274,7 +275,8 @@ void parse_rhythm_token(int32_t& cursor, int32_t ch) {
 // Contract: see the header. Reads CommandLine and CurrentMeter; appends through
 // push_input_value (a refused append stops the line: cursor 0, InputParseStatus -3); writes
 // InputTokenValue, and for a beat grouping InputTokenList's first two values and count and the
-// line's first three characters. A pair without its two numbers is a syntax error.
+// line's first three characters. A pair without its two numbers, or with more text after them,
+// is a syntax error; the second names the text left over.
 void parse_pair_token(int32_t& cursor) {
     const char c1 = line_at(1);
     const bool beat_line = (c1 == 'B' || c1 == 'A') && line_at(2) != '[';
@@ -311,6 +313,8 @@ void parse_pair_token(int32_t& cursor) {
         return;
     }
     p = skip_blanks(p);
+    // "7:11" (a typed "7'11" reads the same) joins the two numbers as a blank does.
+    if (line_at(p) == ':' && p < InputTokenEnd) p = skip_blanks(p + 1);
     if (line_at(p) == '+' && p < InputTokenEnd) {
         plus = true;
         ++p;
@@ -318,6 +322,16 @@ void parse_pair_token(int32_t& cursor) {
     float b = 0.0f;
     if (!read_token_number(p, b)) {
         syntax_error(p);
+        cursor = 0;
+        return;
+    }
+    p = skip_blanks(p);
+    if (p < InputTokenEnd) {
+        // More than two numbers between separators: the rest would be dropped unseen.
+        std::string rest(core::CommandLine.view().substr(p - 1, InputTokenEnd - p));
+        rest.erase(rest.find_last_not_of(' ') + 1);
+        syntax_error(p, "Not read: " + rest +
+                            "  (a pair is two numbers; pairs are separated by \"/\": 2 3/5 6;)");
         cursor = 0;
         return;
     }

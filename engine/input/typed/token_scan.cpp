@@ -33,13 +33,17 @@ bool next_non_blank(int32_t& ch, int32_t& cursor, int32_t end) {
 
 // Contract: see the header. The message is built apart, so that the line stays as typed for the
 // input mode to offer again. Writes InputTokenList(0), InputParseStatus, the message box.
-void syntax_error(int32_t& cursor) {
+void syntax_error(int32_t& cursor) { syntax_error(cursor, {}); }
+
+// Contract: see the header.
+void syntax_error(int32_t& cursor, std::string_view note) {
     InputTokenList(0) = static_cast<float>(std::clamp(InputItemMark, 0, kInputTokenCapacity));
     InputParseStatus = cursor + 1;
     cursor = 0;
     std::string text = "*** Syntax Error ***  ";
     text += core::CommandLine.sub(1, kShownLineCharacters);
     text.erase(text.find_last_not_of(' ') + 1);
+    if (!note.empty()) text += "||" + std::string(note);
     core::show_message(text);
     edit::show_item_palette(core::kGeneralPalette);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace input {
 
@@ -14,5 +15,7 @@ bool next_non_blank(int32_t& ch, int32_t& cursor, int32_t end);
 // InputParseStatus = cursor + 1, "*** Syntax Error ***  " and the line's first 140 characters
 // are shown, and cursor becomes 0. CommandLine stays as typed.
 void syntax_error(int32_t& cursor);
+// The same, with note shown on a line of its own after the line (what was wrong with it).
+void syntax_error(int32_t& cursor, std::string_view note);
 
 }  // namespace input
