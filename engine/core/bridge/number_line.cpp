@@ -1,7 +1,6 @@
 #include "engine/core/bridge/number_line.h"
 
 #include <cctype>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -57,7 +56,9 @@ bool stored_value(const std::string& text, float& value) {
     double d = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(d)) return false;
-    if (std::fabs(d) > static_cast<double>(FLT_MAX)) return false;
+    // Beyond the point halfway between the largest real and the next power of two the nearest
+    // stored real would be infinite.
+    if (std::fabs(d) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103)) return false;
     value = static_cast<float>(d);
     return d == 0.0 || value != 0.0f;
 }
@@ -87,7 +88,9 @@ NumberLineReading read_number_line_whole(WordsInLine words) {
                                  (words == WordsInLine::Commas && commas);
             if (!allowed || spells_special_number(field.text)) {
                 r.fault = NumberLineFault::NotANumber;
-                r.word = field.text;
+                // A "," line's leading commas are no part of the word.
+                const std::size_t first = field.text.find_first_not_of(',');
+                r.word = first == std::string::npos ? field.text : field.text.substr(first);
                 return r;
             }
             continue;

@@ -28,7 +28,8 @@ enum class WordsInLine {
 
 // Takes the last scanned line as a line of numbers and puts the whole value of every number in
 // ParamBuffer: a number may carry a decimal exponent ("1E38", "2.5E-3") when its value fits a
-// stored real (at most 3.4028235E38; a nonzero value that would become 0 does not fit). Words
+// stored real: its nearest real is finite (below 2^128 - 2^103, about 3.40282357E38, in size)
+// and not 0 for a value that is not 0 (1E-50 does not fit; 1E-40 is kept as a tiny real). Words
 // are refused as `words` says; "INF", "INFINITY" and "NAN" (signed or not) always.
 NumberLineReading read_number_line_whole(WordsInLine words);
 
