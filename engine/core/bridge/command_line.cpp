@@ -265,7 +265,8 @@ void scan_command_line(int32_t n) {
             ScannedField field;
             field.number = true;
             field.column = k;
-            for (int c = k; c <= end; ++c) field.text += typed_char(c);
+            // A control character (a NUL a rewritten line leaves) is no part of the number.
+            for (int c = k; c <= end && CommandLine.code(c) >= 32; ++c) field.text += typed_char(c);
             if (end < n) field.after = CommandLine(end + 1);
             int32_t i = k;
             open_field(read_line_number(i, end));
@@ -287,7 +288,7 @@ void scan_command_line(int32_t n) {
             word.column = k;
             ScannedFields.push_back(std::move(word));
         }
-        ScannedFields.back().text += typed_char(k);
+        if (CommandLine.code(k) >= 32) ScannedFields.back().text += typed_char(k);
         if (k < n) ScannedFields.back().after = CommandLine(k + 1);
         CommandLine(++o) = c;
         s = 0;

@@ -83,6 +83,7 @@ NumberLineReading read_number_line_whole(WordsInLine words) {
         const ScannedField& field = ScannedFields[i];
         const int32_t index = field.index - dropped;
         if (!field.number) {
+            if (field.text.empty()) continue;  // control characters only: no word
             const bool commas = field.text.find_first_not_of(',') == std::string::npos;
             const bool allowed = words == WordsInLine::Any ||
                                  (words == WordsInLine::Commas && commas);

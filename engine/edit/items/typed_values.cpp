@@ -77,7 +77,8 @@ bool check_pair_values(const std::vector<std::string>& typed) {
         const float value = p(slot + 1);
         if (!std::isfinite(number_value) || !std::isfinite(value)) {
             const int32_t k = std::isfinite(number_value) ? slot + 1 : slot;
-            core::show_message("*** Number out of range: " + shown_value(p(k), typed, k) +
+            const char* what = std::isnan(p(k)) ? "Not a number: " : "Number out of range: ";
+            core::show_message("*** " + std::string(what) + shown_value(p(k), typed, k) +
                                " -- the line was not taken.");
             return false;
         }
