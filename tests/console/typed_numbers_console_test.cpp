@@ -135,7 +135,8 @@ TEST_F(TypedNumbersConsoleTest, ACommandFileSkipsItsRefusedLines) {
     EXPECT_TRUE(typed_numbers_has(out, "Number out of range: 1e39")) << out;
     EXPECT_TRUE(typed_numbers_has(out, "No staff 257")) << out;
     EXPECT_TRUE(typed_numbers_has(out, "No item code 99999")) << out;
-    EXPECT_EQ(stored_item_lines(), (std::vector<std::string>{"8 1 0", "1 1 9.99999968e+37 1 0 0 4"}));
+    EXPECT_EQ(stored_item_lines(),
+              (std::vector<std::string>{"8 1 0", "1 1 9.99999968e+37 1 0 0 4"}));
 }
 
 }  // namespace

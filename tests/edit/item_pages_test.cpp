@@ -216,7 +216,7 @@ TEST_F(ItemPagesTest, PmRefusesValuesThePageCannotHold) {
         {1, 90, 19, "*** No item code 19 -- the line was not taken."},
     };
     for (const auto& c : cases) {
-        fe_.answer_dialog(page_answer({1, 1, 100, 1, 10, 0, 1, 0, 0, 0,  //
+        fe_.answer_dialog(page_answer({1,    1,    100,  1, 10, 0, 1, 0, 0, 0,  //
                                        c.p1, c.p2, c.p3, 3, 10, 0, 1, 0, 0, 0}));
         fe_.message_boxes.clear();
         type("PM 1");
@@ -227,8 +227,8 @@ TEST_F(ItemPagesTest, PmRefusesValuesThePageCannotHold) {
         EXPECT_EQ(edit::EditChangesPending, 0) << c.reply;
     }
     // At the limit the page is taken.
-    fe_.answer_dialog(page_answer({1, 1, 100, 1, 10, 0, 1, 0, 0, 0,  //
-                                   18, 256, 90, 3, 10, 0, 1, 0, 0, 0}));
+    fe_.answer_dialog(page_answer({1,  1,   100, 1, 10, 0, 1, 0, 0, 0,  //
+                                   18, 256, 90,  3, 10, 0, 1, 0, 0, 0}));
     type("PM 1");
     EXPECT_EQ(core::EditItemParams(2), 256.0f);
     EXPECT_EQ(core::EditItemParams(1), 18.0f);

@@ -11,7 +11,6 @@ namespace {
 
 using ParameterDialogTest = AttendedDialogTest;
 
-
 core::Array1<float, 30> page() {
     core::Array1<float, 30> p;
     for (int k = 1; k <= 30; ++k) p(k) = static_cast<float>(k) + 0.25f;

@@ -76,7 +76,8 @@ CommandFlow take_item_name() {
 
 // Contract: the line in CommandLine (as it arrived) is cut at its first control character;
 // a mini-macro line with a grave accent is expanded (its fragment edited) unscanned, and a "q"
-// line is replaced by the line before it; then the item-editing words and, when they do not take it, the dispatch.
+// line is replaced by the line before it; then the item-editing words and, when they do not take
+// it, the dispatch.
 CommandFlow run_command_line() {
     for (int k = 1; k <= CommandLine.size(); ++k) {
         if (CommandLine.code(k) < 32) {

@@ -291,7 +291,8 @@ void build_comma_pairs(const std::vector<std::string>& typed_fields,
         ParamBuffer(2 * pairs + 1) = static_cast<float>(p);
         ParamBuffer(2 * pairs + 2) = values(j);
         if (static_cast<std::size_t>(j) < typed_fields.size())
-            typed_pairs[static_cast<std::size_t>(2 * pairs + 2)] = typed_fields[static_cast<std::size_t>(j)];
+            typed_pairs[static_cast<std::size_t>(2 * pairs + 2)] =
+                typed_fields[static_cast<std::size_t>(j)];
         ++pairs;
     }
     ParamBuffer(2 * pairs + 1) = 0.0f;
@@ -380,7 +381,8 @@ CommandFlow run_edit_line() {
         edit::SliderParameter = int_of(ParamBuffer(2));
         // The parameter as typed ("P3" of "QP3"); the console has no button text to show.
         const std::string_view typed = typed_word();
-        MessageLine.set("Editing " + std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
+        MessageLine.set("Editing " +
+                        std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
         return CommandFlow::EndCommand;
     }
     if (starts("RTRN")) {

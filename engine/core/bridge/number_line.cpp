@@ -85,8 +85,8 @@ NumberLineReading read_number_line_whole(WordsInLine words) {
         if (!field.number) {
             if (field.text.empty()) continue;  // control characters only: no word
             const bool commas = field.text.find_first_not_of(',') == std::string::npos;
-            const bool allowed = words == WordsInLine::Any ||
-                                 (words == WordsInLine::Commas && commas);
+            const bool allowed =
+                words == WordsInLine::Any || (words == WordsInLine::Commas && commas);
             if (!allowed || spells_special_number(field.text)) {
                 r.fault = NumberLineFault::NotANumber;
                 // A "," line's leading commas are no part of the word.
@@ -108,7 +108,8 @@ NumberLineReading read_number_line_whole(WordsInLine words) {
             exponent = std::string(1, field.after) + ScannedFields[i + 1].text;
             text += field.after + ScannedFields[i + 1].text;
             ++i;
-        } else if (mantissa > 0 && rest.size() > 1 && rest[0] == 'E' && all_digits(rest.substr(1))) {
+        } else if (mantissa > 0 && rest.size() > 1 && rest[0] == 'E' &&
+                   all_digits(rest.substr(1))) {
             exponent = rest.substr(1);
         } else if (mantissa == 0 || !rest.empty()) {
             r.fault = NumberLineFault::NotANumber;

@@ -36,7 +36,8 @@ std::string shown_value(float v, const std::vector<std::string>& typed, int32_t 
 }
 
 void refuse_staff(const std::string& word) {
-    core::show_message("*** No staff " + word + " (staves are 0 to 256) -- the line was not taken.");
+    core::show_message("*** No staff " + word +
+                       " (staves are 0 to 256) -- the line was not taken.");
 }
 
 void refuse_code(const std::string& word) {
@@ -69,7 +70,8 @@ bool take_typed_item_line() {
 // ParamBuffer and EditItemParams, writes MessageLine on a refusal.
 bool check_pair_values(const std::vector<std::string>& typed) {
     std::array<float, kLastParameter + 1> e{};
-    for (int32_t k = 1; k <= kLastParameter; ++k) e[static_cast<std::size_t>(k)] = core::EditItemParams(k);
+    for (int32_t k = 1; k <= kLastParameter; ++k)
+        e[static_cast<std::size_t>(k)] = core::EditItemParams(k);
     auto& p = core::ParamBuffer;
     for (int32_t pair = 0; pair < kMaxPairs; ++pair) {
         const int32_t slot = 2 * pair + 1;
