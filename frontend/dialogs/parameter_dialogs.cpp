@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "engine/core/tables.h"
@@ -16,6 +19,25 @@
 namespace frontend {
 
 namespace {
+
+enum class NewValue { Read, NoNumber, Refused };
+
+// A new value's field read to its end (blanks around it allowed): NoNumber when it does not
+// begin with a number (the word is kept); Refused when it does but has more in it, or its
+// value is no real the item can hold (infinite, not a number, beyond about 3.4E38, or a
+// nonzero value that would become 0).
+NewValue read_new_value(const QString& text, float& value) {
+    const std::string s = text.trimmed().toStdString();
+    if (s.empty()) return NewValue::NoNumber;
+    float probe = 0.0f;
+    if (std::sscanf(s.c_str(), "%f", &probe) != 1) return NewValue::NoNumber;
+    char* end = nullptr;
+    const double d = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || !std::isfinite(d)) return NewValue::Refused;
+    if (std::fabs(d) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103)) return NewValue::Refused;
+    value = static_cast<float>(d);
+    return d != 0.0 && value == 0.0f ? NewValue::Refused : NewValue::Read;
+}
 
 constexpr std::array<int, 10> kCurrentIds = {1637, 1638, 1639, 1640, 1641,
                                              1642, 1643, 1644, 1645, 1646};
@@ -53,6 +75,9 @@ class CParamEditDlg : public CEngineDialog {
         free_ = Named(new QLineEdit(this), kFreeId);
         free_->setMaxLength(kFreeChars);
         layout->addWidget(free_);
+        reply_ = new QLabel(this);
+        reply_->setObjectName(QStringLiteral("reply"));
+        layout->addWidget(reply_);
         auto* row = new QHBoxLayout;
         row->addStretch();
         auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), 1);
@@ -63,11 +88,24 @@ class CParamEditDlg : public CEngineDialog {
     }
 
   private:
+    // Every new value is read whole before any is taken: a field that cannot be is named and
+    // the page stays open with nothing changed.
     void OnOk() {
+        std::array<float, 10> values{};
+        std::array<bool, 10> read{};
         for (int k = 0; k < 10; ++k) {
-            float v = Real(ExchangeBlock::B, 10 + k);
-            if (ReadReal(new_[k]->text(), v)) SetReal(ExchangeBlock::B, 10 + k, v);
+            const NewValue r = read_new_value(new_[k]->text(), values[k]);
+            if (r == NewValue::Refused) {
+                reply_->setText(QStringLiteral("Not a number the item can hold: ") +
+                                new_[k]->text().trimmed());
+                new_[k]->setFocus();
+                new_[k]->selectAll();
+                return;
+            }
+            read[k] = r == NewValue::Read;
         }
+        for (int k = 0; k < 10; ++k)
+            if (read[k]) SetReal(ExchangeBlock::B, 10 + k, values[k]);
         std::string line = ToCp1252(free_->text());
         if (line.size() > static_cast<std::size_t>(kFreeChars)) line.resize(kFreeChars);
         core::MessageLine.put(1, static_cast<int>(line.size()), line);
@@ -77,6 +115,7 @@ class CParamEditDlg : public CEngineDialog {
 
     std::array<QLineEdit*, 10> new_{};
     QLineEdit* free_ = nullptr;
+    QLabel* reply_ = nullptr;
 };
 
 void register_page(int idd, const QString& title, int first) {

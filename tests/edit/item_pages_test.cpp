@@ -1,5 +1,6 @@
 // RESTORE, the parameter page, the E-word tail and the item bar, through the interpreter and
 // their own entry points.
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,39 @@ TEST_F(ItemPagesTest, PmAppliesASingleChangeAndRunsADataLine) {
     type("PM 1");
     EXPECT_EQ(core::EditItemParams(5), 12.0f);
     EXPECT_EQ(core::EditedItemNumber, 2);
+}
+
+// Values the page cannot hold refuse the whole page of changes, naming the first one.
+TEST_F(ItemPagesTest, PmRefusesValuesThePageCannotHold) {
+    edit_note();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        float p2, p3, p1;
+        const char* reply;
+    } cases[] = {
+        {1, inf, 1, "*** Number out of range: inf -- the line was not taken."},
+        {1, nan, 1, "*** Not a number: nan -- the line was not taken."},
+        {257, 90, 1, "*** No staff 257 (staves are 0 to 256) -- the line was not taken."},
+        {1, 90, 19, "*** No item code 19 -- the line was not taken."},
+    };
+    for (const auto& c : cases) {
+        fe_.answer_dialog(page_answer({1,    1,    100,  1, 10, 0, 1, 0, 0, 0,  //
+                                       c.p1, c.p2, c.p3, 3, 10, 0, 1, 0, 0, 0}));
+        fe_.message_boxes.clear();
+        type("PM 1");
+        ASSERT_EQ(fe_.message_boxes.size(), 1u) << c.reply;
+        EXPECT_EQ(fe_.message_boxes[0], c.reply);
+        EXPECT_EQ(core::EditItemParams(4), 1.0f) << c.reply;  // the change beside it too
+        EXPECT_EQ(core::EditItemParams(3), 100.0f) << c.reply;
+        EXPECT_EQ(edit::EditChangesPending, 0) << c.reply;
+    }
+    // At the limit the page is taken.
+    fe_.answer_dialog(page_answer({1,  1,   100, 1, 10, 0, 1, 0, 0, 0,  //
+                                   18, 256, 90,  3, 10, 0, 1, 0, 0, 0}));
+    type("PM 1");
+    EXPECT_EQ(core::EditItemParams(2), 256.0f);
+    EXPECT_EQ(core::EditItemParams(1), 18.0f);
 }
 
 // ---- the E-word tail and the item bar ----------------------------------------------------------

@@ -1,6 +1,7 @@
 // The parameter pages in the window (offscreen): the stored and new values as shown, the new
 // values and the free line read back, and the words the page never touches.
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "frontend/bridge/dialog_launchers.h"
@@ -9,7 +10,6 @@
 namespace {
 
 using ParameterDialogTest = AttendedDialogTest;
-
 
 core::Array1<float, 30> page() {
     core::Array1<float, 30> p;
@@ -81,4 +81,31 @@ TEST_F(ParameterDialogTest, EmptyFreeLineAndTheOtherPages) {
     });
     EXPECT_EQ(fe_.RunParameterEditor(p, -1), 2);
     EXPECT_FLOAT_EQ(p(11), 11.25f);
+}
+
+// A new value is read to its end: one that begins with a number but cannot be read whole, or
+// is no real the item can hold, is named and the page stays open with nothing taken.
+TEST_F(ParameterDialogTest, ValuesThatCannotBeReadWholeKeepThePageOpen) {
+    core::Array1<float, 30> p = page();
+    std::vector<QString> replies;
+    bool still_open = true;
+    answer_next_dialog([&](QDialog& d) {
+        field(d, 1647)->setText(QStringLiteral("7.5"));  // row 2: fine, but not taken yet
+        for (const char* bad : {"20x", "inf", "-nan", "1e39", "1e-50", "1.2.3"}) {
+            field(d, 1656)->setText(QString::fromLatin1(bad));  // row 1
+            click(d, 1);
+            still_open = still_open && d.isVisible();
+            replies.push_back(d.findChild<QLabel*>(QStringLiteral("reply"))->text());
+        }
+        field(d, 1656)->setText(QStringLiteral(" 2.5e1 "));
+        click(d, 1);
+    });
+    EXPECT_EQ(fe_.RunParameterEditor(p, -1), 1);
+    EXPECT_TRUE(still_open);
+    ASSERT_EQ(replies.size(), 6u);
+    EXPECT_EQ(replies[0], QStringLiteral("Not a number the item can hold: 20x"));
+    EXPECT_EQ(replies[3], QStringLiteral("Not a number the item can hold: 1e39"));
+    EXPECT_EQ(replies[5], QStringLiteral("Not a number the item can hold: 1.2.3"));
+    EXPECT_FLOAT_EQ(p(11), 25.0f);
+    EXPECT_FLOAT_EQ(p(12), 7.5f);
 }

@@ -510,7 +510,9 @@ TEST_F(HugeParametersTest, TheLastSymbolNumberOfTheLibraryIsLookedFor) {
 // ---- typed items -----------------------------------------------------------------------------
 
 TEST_F(HugeParametersTest, TypedItemsWithHugeParametersAreStoredAndDrawn) {
-    const std::string huge(39, '9');
+    // 38 digits: beyond every whole number, and still a value the store can hold (39 digits
+    // are refused).
+    const std::string huge(38, '9');
     type("EI");  // the items are entered, not edited
     type("8 4 0");
     type("1 4 20 8 " + huge + " -3000000000");

@@ -16,6 +16,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/items/typed_values.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/scrolling.h"
 #include "engine/render/tables.h"
@@ -75,7 +76,8 @@ CommandFlow take_item_name() {
 
 // Contract: the line in CommandLine (as it arrived) is cut at its first control character;
 // a mini-macro line with a grave accent is expanded (its fragment edited) unscanned, and a "q"
-// line is replaced by the line before it; then the item-editing words and, when they do not take it, the dispatch.
+// line is replaced by the line before it; then the item-editing words and, when they do not take
+// it, the dispatch.
 CommandFlow run_command_line() {
     for (int k = 1; k <= CommandLine.size(); ++k) {
         if (CommandLine.code(k) < 32) {
@@ -131,6 +133,9 @@ CommandFlow dispatch_prepared_line() {
     if (first <= 32) return CommandFlow::LoopHead;
     if (is_letter(first)) return run_letter_row(first);
     if (ParamBuffer(1) != 0.0f) {
+        // A line of numbers: a new item, once every number is read whole and the code and
+        // staff are ones the page can hold.
+        if (!edit::take_typed_item_line()) return CommandFlow::NextLineOrReturn;
         edit::commit_item();
         return enter_committed_item();
     }

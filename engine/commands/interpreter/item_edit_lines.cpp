@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter.h"
@@ -16,6 +17,7 @@
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_editing.h"
+#include "engine/edit/items/typed_values.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/systems/justify_command.h"
 #include "engine/edit/tables.h"
@@ -270,7 +272,9 @@ CommandFlow run_keyword_step(bool from_edit_item) {
 // A "," line: the commas before the first character above "," count the parameters skipped;
 // the numbers then name P(k + 1), P(k + 2) ... Only as many parameters as the line gives
 // numbers change (",,,5" sets P4 alone). At most kMaxCommaPairs pairs are built.
-void build_comma_pairs() {
+void build_comma_pairs(const std::vector<std::string>& typed_fields,
+                       std::vector<std::string>& typed_pairs) {
+    typed_pairs.assign(46, std::string());
     int32_t commas = 0;
     for (int i = 1; i <= SecondLine.size(); ++i) {
         const char c = SecondLine(i);
@@ -286,6 +290,9 @@ void build_comma_pairs() {
         if (p > 45) break;
         ParamBuffer(2 * pairs + 1) = static_cast<float>(p);
         ParamBuffer(2 * pairs + 2) = values(j);
+        if (static_cast<std::size_t>(j) < typed_fields.size())
+            typed_pairs[static_cast<std::size_t>(2 * pairs + 2)] =
+                typed_fields[static_cast<std::size_t>(j)];
         ++pairs;
     }
     ParamBuffer(2 * pairs + 1) = 0.0f;
@@ -311,7 +318,14 @@ void prepare_comma_line(const FixedText<512>& typed) {
 // A "," line of the edited item: its pairs go to the edit-item command.
 CommandFlow run_comma_line(const FixedText<512>& typed) {
     prepare_comma_line(typed);
-    build_comma_pairs();
+    const NumberLineReading reading = read_number_line_whole(WordsInLine::Commas);
+    if (reading.fault != NumberLineFault::None) {
+        show_message(number_line_refusal(reading));
+        return CommandFlow::EndCommand;
+    }
+    std::vector<std::string> typed_pairs;
+    build_comma_pairs(reading.typed, typed_pairs);
+    if (!edit::check_pair_values(typed_pairs)) return CommandFlow::EndCommand;
     return run_edit_item_step(false);
 }
 
@@ -358,7 +372,8 @@ CommandFlow run_edit_line() {
         edit::SliderParameter = int_of(ParamBuffer(2));
         // The parameter as typed ("P3" of "QP3"); the console has no button text to show.
         const std::string_view typed = typed_word();
-        MessageLine.set("Editing " + std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
+        MessageLine.set("Editing " +
+                        std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
         return CommandFlow::EndCommand;
     }
     if (starts("RTRN")) {
@@ -432,9 +447,21 @@ CommandFlow run_edit_line() {
         const int32_t next_pair = edit::collect_changed_parameters();
         if (!CommandLine.is_blank()) return run_command_line();
         if (next_pair <= 1 || ParamBuffer(1) == 0.0f) return CommandFlow::EndCommand;
+        if (!edit::check_pair_values()) return CommandFlow::EndCommand;
         return run_edit_item_step(false, true);
     }
-    if (ParamBuffer(1) != 0.0f) return run_edit_item_step(false);
+    if (ParamBuffer(1) != 0.0f) {
+        // Pairs typed for the edited item: each number read whole; the arithmetic form
+        // ("3 P 5/2") computes its value later, so only its numbers are checked here.
+        const bool arithmetic = CommandLine(2) == 'P';
+        const NumberLineReading reading = read_number_line_whole(WordsInLine::Any);
+        if (reading.fault != NumberLineFault::None) {
+            show_message(number_line_refusal(reading));
+            return CommandFlow::EndCommand;
+        }
+        if (!arithmetic && !edit::check_pair_values(reading.typed)) return CommandFlow::EndCommand;
+        return run_edit_item_step(false);
+    }
     return run_keyword_step(false);
 }
 

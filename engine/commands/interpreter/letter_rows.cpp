@@ -17,6 +17,7 @@
 #include "engine/render/page/extents.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/page/scrolling.h"
+#include "engine/render/symbols/drawing_files.h"
 #include "engine/render/tables.h"
 
 namespace core {
@@ -74,6 +75,11 @@ CommandFlow row_c() {
         return after_c_word();
     }
     if (starts("CV") || starts("CON")) return run_c_word(kConvertCWordIndex);
+    // "CDRW": an old drawing file into a library file, asked for in three steps.
+    if (starts("CDRW")) {
+        render::edit_library_drawing();
+        return CommandFlow::EndCommand;
+    }
     if (starts("CUE")) {
         SecondLine.set("CUE");
         edit::delete_box_codes();

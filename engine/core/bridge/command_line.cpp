@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
@@ -28,6 +29,7 @@ MiniMacroHandler g_mini_macro_handler = nullptr;
 }  // namespace
 
 int32_t ScannedFieldCount = 0;
+std::vector<ScannedField> ScannedFields;
 
 namespace {
 
@@ -228,7 +230,17 @@ void scan_command_line(int32_t n) {
     if (CommandModeLetters(2) == ' ' &&
         (CommandModeLetters(1) == '-' || CommandModeLetters(1) == '+'))
         return;
+    ScannedFields.clear();
     if (EditedItemNumber != 0) fold_doubled_signs(n);
+    // The line as typed lies in SecondLine after its leading blanks, unless a mini macro or a
+    // caller rewrote it: a character is taken as typed only where it upper-cases to the scan's.
+    int lead = 0;
+    while (lead < kLineLength && SecondLine(lead + 1) == ' ') ++lead;
+    auto typed_char = [lead](int k) {
+        const char c = CommandLine(k);
+        const char t = lead + k <= kLineLength ? SecondLine(lead + k) : c;
+        return (t >= 'a' && t <= 'z' ? static_cast<char>(t - 'a' + 'A') : t) == c ? t : c;
+    };
 
     int f = 0;   // field counter
     int o = 0;   // last position written of the compact form (never beyond k)
@@ -250,8 +262,16 @@ void scan_command_line(int32_t n) {
         }
         if (starts_number(k, n)) {
             const int end = number_end(k, n);
+            ScannedField field;
+            field.number = true;
+            field.column = k;
+            // A control character (a NUL a rewritten line leaves) is no part of the number.
+            for (int c = k; c <= end && CommandLine.code(c) >= 32; ++c) field.text += typed_char(c);
+            if (end < n) field.after = CommandLine(end + 1);
             int32_t i = k;
             open_field(read_line_number(i, end));
+            field.index = f;
+            ScannedFields.push_back(std::move(field));
             CommandLine(++o) = '*';
             s = -1;
             k = end + 2;  // the delimiter after the number goes with it
@@ -261,7 +281,15 @@ void scan_command_line(int32_t n) {
             CommandLine(++o) = '*';
             open_field(0.0f);
         }
-        if (s != 0) open_field(0.0f);
+        if (s != 0) {
+            open_field(0.0f);
+            ScannedField word;
+            word.index = f;
+            word.column = k;
+            ScannedFields.push_back(std::move(word));
+        }
+        if (CommandLine.code(k) >= 32) ScannedFields.back().text += typed_char(k);
+        if (k < n) ScannedFields.back().after = CommandLine(k + 1);
         CommandLine(++o) = c;
         s = 0;
         ++k;

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/core/tables.h"
 
@@ -17,6 +19,18 @@ void read_command_line();
 void scan_command_line(int32_t n);
 // How many of P(1..45) the last scan filled (0 for a line without fields).
 extern int32_t ScannedFieldCount;
+// A number or a word of the last scanned line, as the scan split it: its field in P(1..45),
+// its characters as typed (the scan's upper case where the line was rewritten before the scan),
+// its first column in the scanned line and the character after it (blank at the end).
+struct ScannedField {
+    int32_t index = 0;
+    bool number = false;
+    std::string text;
+    int32_t column = 0;
+    char after = ' ';
+};
+// The numbers and words of the last scan, in line order (blank gaps are not listed).
+extern std::vector<ScannedField> ScannedFields;
 // Value of the number in CommandLine(i:j); i becomes j + 1.
 float read_line_number(int32_t& i, int32_t j);
 // Signed decimal number at text[pos - 1...] (pos is 1-based); pos advanced over it.

@@ -1,0 +1,148 @@
+#include "engine/core/bridge/number_line.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <string_view>
+#include <system_error>
+
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/tables.h"
+
+namespace core {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool all_digits(std::string_view t) {
+    if (t.empty()) return false;
+    for (const char c : t)
+        if (!is_digit(c)) return false;
+    return true;
+}
+
+std::string upper(std::string_view t) {
+    std::string u(t);
+    for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return u;
+}
+
+// A word that spells a number the store cannot hold: "INF", "INFINITY", "NAN", signed or not.
+bool spells_special_number(std::string_view word) {
+    std::size_t k = 0;
+    while (k < word.size() && (word[k] == '+' || word[k] == '-')) ++k;
+    const std::string rest = upper(word.substr(k));
+    return rest == "INF" || rest == "INFINITY" || rest == "NAN" || rest.rfind("NAN(", 0) == 0;
+}
+
+// Length of the decimal at the start of t ([-]digits[.digits] or [-].digits); 0 when none.
+std::size_t decimal_length(std::string_view t) {
+    std::size_t k = 0;
+    if (k < t.size() && t[k] == '-') ++k;
+    int digits = 0;
+    while (k < t.size() && is_digit(t[k])) ++k, ++digits;
+    if (k < t.size() && t[k] == '.') {
+        ++k;
+        while (k < t.size() && is_digit(t[k])) ++k, ++digits;
+    }
+    return digits > 0 ? k : 0;
+}
+
+// The value of text (a decimal with an optional exponent, checked by the caller) as a stored
+// real; false when it lies beyond the reals or is a nonzero value that would become 0.
+bool stored_value(const std::string& text, float& value) {
+    double d = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(d)) return false;
+    // Beyond the point halfway between the largest real and the next power of two the nearest
+    // stored real would be infinite.
+    if (std::fabs(d) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103)) return false;
+    value = static_cast<float>(d);
+    return d == 0.0 || value != 0.0f;
+}
+
+// Drops field `index` of ParamBuffer: the later fields move down one place.
+void drop_field(int32_t index) {
+    for (int32_t k = index; k < 45; ++k) ParamBuffer(k) = ParamBuffer(k + 1);
+    ParamBuffer(45) = 0.0f;
+    if (ScannedFieldCount > 0) --ScannedFieldCount;
+}
+
+}  // namespace
+
+// Contract: see the header. Reads ScannedFields; writes ParamBuffer P(1..45) and
+// ScannedFieldCount (an exponent with a sign is one number, where the scan made two fields of
+// it). On a fault ParamBuffer is left part-read: the caller takes nothing from it.
+NumberLineReading read_number_line_whole(WordsInLine words) {
+    NumberLineReading r;
+    r.typed.assign(46, std::string());
+    int32_t dropped = 0;
+    for (std::size_t i = 0; i < ScannedFields.size(); ++i) {
+        const ScannedField& field = ScannedFields[i];
+        const int32_t index = field.index - dropped;
+        if (!field.number) {
+            if (field.text.empty()) continue;  // control characters only: no word
+            const bool commas = field.text.find_first_not_of(',') == std::string::npos;
+            const bool allowed =
+                words == WordsInLine::Any || (words == WordsInLine::Commas && commas);
+            if (!allowed || spells_special_number(field.text)) {
+                r.fault = NumberLineFault::NotANumber;
+                // A "," line's leading commas are no part of the word.
+                const std::size_t first = field.text.find_first_not_of(',');
+                r.word = first == std::string::npos ? field.text : field.text.substr(first);
+                return r;
+            }
+            continue;
+        }
+        std::string text = field.text;
+        const std::size_t mantissa = decimal_length(text);
+        const std::string rest = upper(std::string_view(text).substr(mantissa));
+        std::string exponent;
+        if (mantissa > 0 && rest == "E" && (field.after == '+' || field.after == '-') &&
+            i + 1 < ScannedFields.size() && ScannedFields[i + 1].number &&
+            ScannedFields[i + 1].column == field.column + static_cast<int32_t>(text.size()) + 1 &&
+            all_digits(ScannedFields[i + 1].text)) {
+            // "1E-5": the scan ended the number at the sign; the digits after it are its exponent.
+            exponent = std::string(1, field.after) + ScannedFields[i + 1].text;
+            text += field.after + ScannedFields[i + 1].text;
+            ++i;
+        } else if (mantissa > 0 && rest.size() > 1 && rest[0] == 'E' &&
+                   all_digits(rest.substr(1))) {
+            exponent = rest.substr(1);
+        } else if (mantissa == 0 || !rest.empty()) {
+            r.fault = NumberLineFault::NotANumber;
+            r.word = text;
+            return r;
+        }
+        std::string plain = std::string(field.text.substr(0, mantissa));
+        if (!plain.empty() && plain.back() == '.') plain.pop_back();
+        if (plain == "-" || plain.empty()) plain += "0";
+        if (!exponent.empty()) plain += "e" + exponent;
+        float value = 0.0f;
+        if (!stored_value(plain, value)) {
+            r.fault = NumberLineFault::OutOfRange;
+            r.word = text;
+            return r;
+        }
+        if (index >= 1 && index <= 45) {
+            ParamBuffer(index) = value;
+            r.typed[static_cast<std::size_t>(index)] = text;
+        }
+        if (!exponent.empty() && text.size() > field.text.size()) {
+            // The exponent's digits were a field of their own.
+            drop_field(index + 1);
+            ++dropped;
+        }
+    }
+    return r;
+}
+
+std::string number_line_refusal(const NumberLineReading& reading) {
+    if (reading.fault == NumberLineFault::OutOfRange)
+        return "*** Number out of range: " + reading.word + " -- the line was not taken.";
+    return "*** Not a number: " + reading.word + " -- the line was not taken.";
+}
+
+}  // namespace core

@@ -1,0 +1,39 @@
+// Lines of numbers that become item values (a new item's line, the pairs for the edited item):
+// every number is read whole, or the line is refused.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace core {
+
+enum class NumberLineFault {
+    None,
+    NotANumber,  // a number with other characters in it, a word where numbers go, "INF", "NAN"
+    OutOfRange,  // a number beyond what a stored value (a 4-byte real) can hold
+};
+
+struct NumberLineReading {
+    NumberLineFault fault = NumberLineFault::None;
+    std::string word;                // the refused field as typed
+    std::vector<std::string> typed;  // typed(k): the text of P(k), "" for a word or gap
+};
+
+// Which words a line of numbers may hold besides its numbers.
+enum class WordsInLine {
+    None,    // a new item's line
+    Commas,  // a "," line: the commas that name the parameters
+    Any,     // the edited item's pairs, whose arithmetic form has a "P" in it
+};
+
+// Takes the last scanned line as a line of numbers and puts the whole value of every number in
+// ParamBuffer: a number may carry a decimal exponent ("1E38", "2.5E-3") when its value fits a
+// stored real: its nearest real is finite (below 2^128 - 2^103, about 3.40282357E38, in size)
+// and not 0 for a value that is not 0 (1E-50 does not fit; 1E-40 is kept as a tiny real). Words
+// are refused as `words` says; "INF", "INFINITY" and "NAN" (signed or not) always.
+NumberLineReading read_number_line_whole(WordsInLine words);
+
+// The reply that refuses a line for reading's fault, naming the field.
+std::string number_line_refusal(const NumberLineReading& reading);
+
+}  // namespace core

@@ -1,0 +1,99 @@
+// "CDRW" typed into the console: the old drawing file's path, then the number of the library
+// file it becomes, each asked on its own line; the converted drawing is then drawn for a
+// library symbol item.
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/core/tables.h"
+#include "engine/render/symbols/drawing_files.h"
+#include "engine/render/symbols/symbols.h"
+#include "engine/render/tables.h"
+#include "tests/support/console_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kAskPath =
+    "Type complete path and file name of old .DRW file. <enter> = Cancel.";
+constexpr const char* kAskNumber = "Type 4-digit number -- last digit must be 0.";
+
+bool old_drawing_has(const std::string& out, const std::string& text) {
+    return out.find(text) != std::string::npos;
+}
+
+// An old drawing file as the conversion reads it: a lead word, the start table (offsets counted
+// in stream values), ten five-character names, then blocks of a filler word and up to 64 values.
+// Drawing 0 is the point (1, 2) with pen 1, drawing 1 the point (3, 4) with pen 0.
+void write_old_drawing(const fs::path& path) {
+    std::vector<int16_t> words = {7, 0, 3, 6, 6, 6, 6, 6, 6, 6, 6, 6};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(words.data()), 2 * static_cast<long>(words.size()));
+    const std::string names = "ONE  TWO  THREEFOUR FIVE SIX  SEVENEIGHTNINE TEN  ";
+    out.write(names.data(), 50);
+    const std::vector<int16_t> block = {-1, 1, 2, 1, 3, 4, 0};
+    out.write(reinterpret_cast<const char*>(block.data()), 2 * static_cast<long>(block.size()));
+}
+
+class OldDrawingConsoleTest : public ConsoleSessionTest {
+  protected:
+    fs::path converted(const std::string& name) const { return temp_.work() / "mxlib" / name; }
+};
+
+TEST_F(OldDrawingConsoleTest, EnterCancelsWithoutAWord) {
+    const std::string out = type({"CDRW", ""});
+    EXPECT_TRUE(old_drawing_has(out, kAskPath)) << out;
+    EXPECT_FALSE(old_drawing_has(out, kAskNumber)) << out;
+    EXPECT_FALSE(old_drawing_has(out, "Error")) << out;
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    // The next line is a command again.
+    type({"EI", "8 1 0"});
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+TEST_F(OldDrawingConsoleTest, AMissingFileIsToldAndNothingIsWritten) {
+    const std::string out = type({"CDRW", (temp_.root() / "nothere").string(), "5550"});
+    EXPECT_TRUE(old_drawing_has(out, kAskNumber)) << out;
+    EXPECT_TRUE(old_drawing_has(out, " Error or file not found.")) << out;
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_FALSE(fs::exists(converted("LB5550.DRW")));
+    // A name with no folder in it is refused at once.
+    const std::string bare = type({"CDRW", "brass"});
+    EXPECT_TRUE(old_drawing_has(bare, " Error or file not found.")) << bare;
+    EXPECT_FALSE(old_drawing_has(bare, kAskNumber)) << bare;
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
+TEST_F(OldDrawingConsoleTest, AnOldFileIsConvertedAndItsDrawingDrawn) {
+    write_old_drawing(temp_.root() / "brass.DRW");
+    // ".DRW" is added to the path; 5555 is asked again (the last digit must be 0).
+    const std::string out = type({"CDRW", (temp_.root() / "brass").string(), "5555", "5550"});
+    EXPECT_FALSE(old_drawing_has(out, "Error")) << out;
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    ASSERT_TRUE(fs::exists(converted("LB5550.DRW"))) << out;
+
+    render::DrawingStartTable start;
+    render::DrawingNames names;
+    ASSERT_TRUE(render::read_library_drawing(555, start, names));
+    EXPECT_EQ(start(2), 2);
+    EXPECT_EQ(start(11), 3);
+    EXPECT_EQ(names(2), core::FixedText<24>("TWO"));
+
+    // A library symbol item of number 5551 draws drawing 1: its one point, pen 0.
+    const std::string drawn = type({"EI", "8 1 0", "9 1 20 0 5551 1 1"});
+    EXPECT_FALSE(old_drawing_has(drawn, "Changed to clef")) << drawn;
+    EXPECT_FALSE(old_drawing_has(drawn, "not found")) << drawn;
+    render::PathPointList.count = 1;
+    render::draw_library_symbol(0.0f, 0.0f, 5551, 1.0f, 1.0f, 0, 0.0f, 0);
+    ASSERT_EQ(render::PathPointList.count, 2);
+    EXPECT_EQ(render::PathPointList.op(1), 0);
+    render::PathPointList.count = 1;
+    render::draw_library_symbol(0.0f, 0.0f, 5550, 1.0f, 1.0f, 0, 0.0f, 0);
+    ASSERT_EQ(render::PathPointList.count, 2);
+    EXPECT_EQ(render::PathPointList.op(1), 1);
+}
+
+}  // namespace
