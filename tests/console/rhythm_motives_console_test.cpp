@@ -79,14 +79,13 @@ class RhythmMotiveConsoleTest : public ConsoleSessionTest {
         std::getline(in, line);
         return line;
     }
-    // The input run makes no undo copy of its own: UNDO right after it finds nothing to undo
-    // and leaves the page and the motive file as the run left them.
-    void expect_undo_keeps_the_run() {
-        const std::vector<std::string> page = stored_item_lines();
+    // The input run leaves an undo copy of the page before it: UNDO right after it takes the
+    // whole run back (the page was empty) and leaves the motive file as the run wrote it.
+    void expect_undo_takes_the_run_back() {
         const std::string motive = first_record(work_file("A.MRH"));
         const std::string out = type({"UNDO"});
-        EXPECT_NE(out.find("*** Nothing to UNDO."), std::string::npos) << out;
-        EXPECT_EQ(stored_item_lines(), page);
+        EXPECT_EQ(out.find("*** Nothing to UNDO."), std::string::npos) << out;
+        EXPECT_TRUE(stored_item_lines().empty()) << out;
         EXPECT_EQ(first_record(work_file("A.MRH")), motive);
     }
 };
@@ -106,7 +105,7 @@ TEST_F(RhythmMotiveConsoleTest, AMotiveDefinedInTheLinePlaysLaterInIt) {
         EXPECT_EQ(input::InputLines.rhythms.trimmed(), "A[Q/E]/@A;");
         EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
         EXPECT_EQ(first_record(work_file("A.MRH")), "A[Q/E]/");
-        expect_undo_keeps_the_run();
+        expect_undo_takes_the_run_back();
     }
 }
 
@@ -153,7 +152,7 @@ TEST_F(RhythmMotiveConsoleTest, ANewMotiveReplacesAnOldFileOfItsName) {
     expect_whole_run(out, "004");
     EXPECT_EQ(first_record(work_file("A.MRH")), "A[Q/E]/");
     EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
-    expect_undo_keeps_the_run();
+    expect_undo_takes_the_run_back();
 }
 
 // A stored motive recalled with a scale plays its rhythms divided by it, written as numbers
@@ -180,7 +179,7 @@ TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
         expect_whole_run(out, "004");
         EXPECT_EQ(input::InputLines.rhythms.trimmed(), c.kept);
         EXPECT_EQ(rhythm_motive_durations(), c.durations);
-        expect_undo_keeps_the_run();
+        expect_undo_takes_the_run_back();
     }
 }
 
