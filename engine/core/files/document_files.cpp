@@ -21,7 +21,9 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/name_compare.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "platform/file_identity.h"
 #include "platform/file_kind.h"
@@ -62,6 +64,15 @@ bool is_backup_name(std::string_view name) {
     for (std::size_t i = 0; i < kMark.size(); ++i)
         if (upper(part[i]) != kMark[i]) return false;
     return true;
+}
+
+// A name stored in a backup that a restored page can take: a document's own, not the work
+// folder's (a backup made of a page that was itself a backup, or a work copy, names those).
+bool is_document_name_of_backup(std::string_view stored) {
+    stored = trim_right(stored);
+    if (stored.empty() || is_backup_name(stored)) return false;
+    const std::string work = TempDirPrefix.trimmed();
+    return work.empty() || !starts_with_nocase(stored, work);
 }
 
 // The name a work copy or backup stores after its words: up to its first NUL, blanks dropped.
@@ -421,12 +432,16 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         } else {
             status = read_document(file, words, info);
         }
-        if (read_info != nullptr) *read_info = info;
         if (status == DocumentStatus::Ok) {
             count = info.count;
             if (info.has_level) level = info.level;
             if (!merge) MetricFlag = info.metric_flag;
+            if (!merge && FileMode != 2 && is_document_name_of_backup(info.stored_name)) {
+                CurrentFileName.set(info.stored_name);
+                info.took_stored_name = true;
+            }
         }
+        if (read_info != nullptr) *read_info = info;
     } else {
         std::optional<std::string> stored;
         if (FileMode == 2) stored = RememberedDocumentName.trimmed();
