@@ -154,9 +154,9 @@ void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
     } else {
         const std::string name = core::CurrentFileName.trimmed();
         errors << "ormest: the input ended"
-               << (unanswered_.empty() ? std::string()
-                                       : " without an answer to \"" +
-                                             core::shown_text(unanswered_) + "\",")
+               << (unanswered_.empty()
+                       ? std::string()
+                       : " without an answer to \"" + core::shown_text(unanswered_) + "\",")
                << " and the changes to " << core::shown_text(name) << " were not saved.\n";
         errors.flush();
     }

@@ -30,6 +30,11 @@ std::vector<float> end_signal_records(const fs::path& document) {
     return words;
 }
 
+// Waits for text in what the program prints; false when it never came.
+bool end_signal_saw(RunningProgram& copy, const std::string& text) {
+    return copy.wait_for(text).find(text) != std::string::npos;
+}
+
 bool end_signal_ended_by(int status, int sig) {
     return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == sig;
 }
@@ -154,11 +159,11 @@ TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) 
     first.type("EI");
     first.type("8 1 0");
     first.type("SA " + (docs / "other.mus").string());
-    ASSERT_NE(first.wait_for("File saved:"), "") << first.output();
+    ASSERT_TRUE(end_signal_saw(first, "File saved:")) << first.output();
     first.type("SA " + song.string());
-    ASSERT_NE(first.wait_for("File saved:"), "") << first.output();
+    ASSERT_TRUE(end_signal_saw(first, "File saved:")) << first.output();
     first.type("8 2 0");
-    ASSERT_NE(first.wait_for("   2 Items"), "") << first.output();
+    ASSERT_TRUE(end_signal_saw(first, "   2 Items")) << first.output();
     ASSERT_TRUE(RunningProgram::wait_until([&] { return first.catches(SIGTERM); }));
     ::kill(first.pid(), SIGTERM);
     ASSERT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGTERM)) << first.output();
@@ -168,22 +173,22 @@ TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) 
 
     // Started elsewhere: the restored page is the document, not saved, in its own folder.
     RunningProgram& second = start();
-    EXPECT_NE(second.wait_for("type GSV to load it."), "") << second.output();
+    EXPECT_TRUE(end_signal_saw(second, "type GSV to load it.")) << second.output();
     second.type("GSV");
-    EXPECT_NE(second.wait_for("Title: " + song.string() + " * (not saved -    2 Items)"), "")
+    EXPECT_TRUE(end_signal_saw(second, "Title: " + song.string() + " * (not saved -    2 Items)"))
         << second.output();
     // A save writes the document, asking first: the file may have changed since the backup.
     second.type("SM");
-    EXPECT_NE(second.wait_for("FILE EXISTS - Write over file? - " + song.string()), "")
+    EXPECT_TRUE(end_signal_saw(second, "FILE EXISTS - Write over file? - " + song.string()))
         << second.output();
     second.type("Y");
-    EXPECT_NE(second.wait_for("File saved:  " + song.string()), "") << second.output();
+    EXPECT_TRUE(end_signal_saw(second, "File saved:  " + song.string())) << second.output();
     EXPECT_EQ(end_signal_records(song), kept);
     EXPECT_EQ(read_text(backup_), backup_bytes);
     // A bare name is looked up in the document's folder.
     second.type("G other.mus");
-    EXPECT_NE(second.wait_for("Title: " + (docs / "other.mus").string() + "   (saved -    1 Items)"),
-              "")
+    EXPECT_TRUE(end_signal_saw(
+        second, "Title: " + (docs / "other.mus").string() + "   (saved -    1 Items)"))
         << second.output();
     EXPECT_EQ(second.wait_end(), 0);
     EXPECT_EQ(second.output().find("File not found"), std::string::npos) << second.output();

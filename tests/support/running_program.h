@@ -14,10 +14,10 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -377,7 +377,7 @@ bool load_document_file(const FixedText<512>& name_in) {
         }
         record_document_file(CurrentFileName.view(), true);
     }
-    if (read.took_stored_name) {
+    if (read.took_name) {
         // A backup restored under its document's name is not that file: it counts as changed,
         // and a save over the file asks first (the file may have changed since the backup).
         ChangesMadeFlag = 1;

@@ -438,7 +438,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
             if (!merge) MetricFlag = info.metric_flag;
             if (!merge && FileMode != 2 && is_document_name_of_backup(info.stored_name)) {
                 CurrentFileName.set(info.stored_name);
-                info.took_stored_name = true;
+                info.took_name = true;
             }
         }
         if (read_info != nullptr) *read_info = info;
