@@ -118,6 +118,24 @@ TEST_F(ConsoleInputEndTest, ClosingTheTerminalKeepsUnsavedChangesForTheNextStart
     EXPECT_EQ(second.errors(), "");
 }
 
+TEST_F(ConsoleInputEndTest, CtrlDOnTheTerminalKeepsUnsavedChangesWithoutASignal) {
+    RunningProgram& first = start(RunningProgram::Input::Terminal);
+    type_two_items(first);
+    first.type_end_of_file();
+    EXPECT_TRUE(input_end_exited_zero(first.wait_end())) << first.output();
+    EXPECT_NE(first.output().find("*** The unsaved changes of KELDA.MUS were written to the "
+                                  "backup copy " +
+                                  backup_.string() + "."),
+              std::string::npos)
+        << first.output();
+    EXPECT_EQ(input_end_records(backup_), kTwoItems);
+    EXPECT_EQ(first.errors(), "");
+
+    RunningProgram& second = start();
+    EXPECT_TRUE(input_end_saw(second, "type GSV to load it.")) << second.output();
+    EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
+}
+
 TEST_F(ConsoleInputEndTest, APipeThatEndsWithUnsavedChangesSaysSoOnStandardError) {
     RunningProgram& first = start();
     type_two_items(first);

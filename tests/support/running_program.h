@@ -200,6 +200,10 @@ class RunningProgram {
         return status;
     }
 
+    // On a terminal: types its end-of-file key (Ctrl-D), which ends the input of a line not
+    // begun, the terminal staying open.
+    bool type_end_of_file() { return in_ >= 0 && ::write(in_, "\x04", 1) == 1; }
+
     // Closes the terminal as a user closes its window: the master side goes, the kernel hangs
     // the terminal up and the program's input ends. What it prints afterwards is lost.
     void hang_up() {
