@@ -47,8 +47,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // program as it asks (the page kept first). Otherwise, with unsaved changes, input from a
     // terminal (closed or ended with Ctrl-D) keeps the page as an end signal would; input from
     // a pipe or a command file says on errors that the changes were not saved, naming the
-    // question the input left unanswered, if any. A signal that comes while the page is kept
-    // still ends the program.
+    // question the input left unanswered, if any. A signal that comes meanwhile still ends
+    // the program as it asks, with the page kept.
     void end_of_input(bool from_terminal, std::ostream& errors);
 
     // What the console shows, for tests.
