@@ -147,15 +147,18 @@ void report_failure(DocumentStatus status, const std::string& name) {
 
 // After a successful read or write: the names, the history, the undo state and the current
 // folder. merge: the load was a merge (the document keeps its name); keep_folder: the command
-// was one that does not move the current folder.
-void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
+// was one that does not move the current folder; restored_backup: a backup read under its
+// document's name.
+void run_closing_steps(bool merge, bool keep_folder, bool restored_backup,
+                       FixedText<512>& name) {
     if (merge) CurrentFileName = RememberedDocumentName;
     if (FileMode == 2) {  // work copies touch no names, no history, no undo state
         CurrentFileName = RememberedDocumentName;
         return;
     }
     const std::string current = CurrentFileName.trimmed();
-    if (current.find('!') == std::string::npos) record_file_history(0);
+    // A backup is no document opened: its document's name stays out of the history too.
+    if (current.find('!') == std::string::npos && !restored_backup) record_file_history(0);
     if (!same_document_name(current, RememberedDocumentName.view()))
         PreviousFileName = RememberedDocumentName;
     RememberedDocumentName = CurrentFileName;
@@ -424,6 +427,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
     CurrentFileName.set(file);
 
     DocumentStatus status;
+    bool restored_backup = false;
     if (unit == kDocumentReadUnit) {
         DocumentReadInfo info;
         if (MessageLine.starts_with("~~R")) {
@@ -439,6 +443,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
             if (!merge && FileMode != 2 && is_document_name_of_backup(info.stored_name)) {
                 CurrentFileName.set(info.stored_name);
                 info.took_name = true;
+                restored_backup = true;
             }
         }
         if (read_info != nullptr) *read_info = info;
@@ -456,7 +461,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         CommandModeLetters(1) = -1;
         return false;
     }
-    run_closing_steps(merge, keep_folder, name);
+    run_closing_steps(merge, keep_folder, restored_backup, name);
     return true;
 }
 
