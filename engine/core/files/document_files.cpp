@@ -149,8 +149,7 @@ void report_failure(DocumentStatus status, const std::string& name) {
 // folder. merge: the load was a merge (the document keeps its name); keep_folder: the command
 // was one that does not move the current folder; restored_backup: a backup read under its
 // document's name.
-void run_closing_steps(bool merge, bool keep_folder, bool restored_backup,
-                       FixedText<512>& name) {
+void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, FixedText<512>& name) {
     if (merge) CurrentFileName = RememberedDocumentName;
     if (FileMode == 2) {  // work copies touch no names, no history, no undo state
         CurrentFileName = RememberedDocumentName;
