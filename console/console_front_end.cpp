@@ -17,6 +17,7 @@
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/bridge/shown_text.h"
+#include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "output/midi_tables.h"
@@ -92,6 +93,8 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     if (after_cr_ && c == '\n') c = next_char();
     after_cr_ = false;
     if (traits::eq_int_type(c, traits::eof())) {
+        // A signal raised before the input ended wins: closing a terminal hangs it up first.
+        if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
         input_ended_ = true;
         return false;
     }
@@ -131,6 +134,37 @@ void ConsoleFrontEnd::end_by_signal(int sig) {
     out_.flush();
     platform::release_work_folder();
     platform::end_as_signal(sig);
+}
+
+// The first question left unanswered is the one the input ended at; the engine may ask more
+// on its way out.
+void ConsoleFrontEnd::note_unanswered(const std::string& question) {
+    if (unanswered_.empty()) unanswered_ = question;
+}
+
+// Contract: see the header. The page counts as changed when ChangesMadeFlag says so, also when
+// it holds no item (a page emptied and not saved); such a page has no backup to keep.
+void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
+    if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
+    if (core::ChangesMadeFlag == 0) return;
+    if (from_terminal) {
+        const std::string told = core::keep_page_at_end();
+        if (!told.empty()) out_ << core::shown_text(told) << '\n';
+        out_.flush();
+    } else {
+        const std::string name = core::CurrentFileName.trimmed();
+        errors << "ormest: the input ended"
+               << (unanswered_.empty()
+                       ? std::string()
+                       : " without an answer to \"" + core::shown_text(unanswered_) + "\",")
+               << " and the changes to " << core::shown_text(name) << " were not saved.\n";
+        errors.flush();
+    }
+    if (const int sig = platform::take_end_signal(); sig != 0) {
+        if (!from_terminal) end_by_signal(sig);  // the page is not kept yet
+        platform::release_work_folder();
+        platform::end_as_signal(sig);
+    }
 }
 
 void ConsoleFrontEnd::cut_to_line_buffer(std::string& line) {
@@ -299,14 +333,20 @@ int ConsoleFrontEnd::ShowMessageBox(const char* text) {
 int ConsoleFrontEnd::AskYesNo(const char* question, int mode) {
     print_text(shown_form(safe(question)) + " (Y/N)");
     std::string line;
-    if (!read_line(line)) return 0;
+    if (!read_line(line)) {
+        note_unanswered(shown_form(safe(question)));
+        return 0;
+    }
     return answer_letter(line) == 'Y' ? -1 : 0;
 }
 
 int ConsoleFrontEnd::AskYesNoExit(const char* question) {
     print_text(shown_form(safe(question)) + " (Y/N/X)");
     std::string line;
-    if (!read_line(line)) return 0;
+    if (!read_line(line)) {
+        note_unanswered(shown_form(safe(question)));
+        return 0;
+    }
     const char a = answer_letter(line);
     return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
 }
@@ -314,7 +354,10 @@ int ConsoleFrontEnd::AskYesNoExit(const char* question) {
 int ConsoleFrontEnd::AskAbandonInput() {
     print_text("Abandon input? (Y/E/C)");
     std::string line;
-    if (!read_line(line)) return -1;
+    if (!read_line(line)) {
+        note_unanswered("Abandon input?");
+        return -1;
+    }
     const char a = answer_letter(line);
     return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
 }

@@ -45,6 +45,14 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Whether someone types the input at a terminal (the default: no, a script or a pipe).
     void set_input_at_terminal(bool on) { at_terminal_ = on; }
 
+    // Once run() has returned at the end of input: an end signal already raised ends the
+    // program as it asks (the page kept first). Otherwise, with unsaved changes, input from a
+    // terminal (closed or ended with Ctrl-D) keeps the page as an end signal would; input from
+    // a pipe or a command file says on errors that the changes were not saved, naming the
+    // question the input left unanswered, if any. A signal that comes meanwhile still ends
+    // the program as it asks, with the page kept.
+    void end_of_input(bool from_terminal, std::ostream& errors);
+
     // What the console shows, for tests.
     int32_t zoom() const { return zoom_; }
     const std::string& title() const { return title_; }
@@ -150,6 +158,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // An end signal arrived: the page is kept (keep_page_at_end, its word printed), the work
     // folder released, and the process ends as the signal asks.
     [[noreturn]] void end_by_signal(int sig);
+    // Keeps the question the end of input left unanswered, for the end's word.
+    void note_unanswered(const std::string& question);
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);
@@ -187,6 +197,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int32_t last_key_ = 0;
     int32_t last_key_down_ = 0;
     bool input_ended_ = false;
+    std::string unanswered_;  // the question the end of input left unanswered ("" when none)
     std::string shown_;       // what the message line shows, as printed
     std::string panel_line_;  // the item panel's line printed last (empty: none)
 

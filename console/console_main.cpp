@@ -96,9 +96,14 @@ int run_console_main(int argc, char** argv) {
         return 1;
     }
     console.set_input_fd(input_fd);
-    console.set_input_at_terminal(::isatty(input_fd) == 1);
+    // Asked now: a terminal that is closed is no terminal any more once its input has ended.
+    const bool from_terminal = ::isatty(input_fd) == 1;
+    console.set_input_at_terminal(from_terminal);
     core::tell_backups_kept_at_end();
     const int rc = console.run();
+    // The exit status stays 0: a script may end without saving on purpose (it printed the
+    // page, or made an EPS file of it).
+    console.end_of_input(from_terminal, std::cerr);
     core::set_front_end(nullptr);
     if (!std::cout.flush()) {
         std::cerr << "ormest: the replies could not be written to standard output (a full disk "

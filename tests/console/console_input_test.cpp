@@ -189,8 +189,11 @@ TEST_F(ConsoleMainTest, RepliesThatCannotBeWrittenAreToldOnStandardErrorWithCode
     ASSERT_GE(full, 0);
     const ChildRun disk = run_main({"--console", (root_ / "notes.cmd").string()}, full);
     ::close(full);
+    // The page typed in is not saved either: that is told first.
+    const std::string unsaved =
+        "ormest: the input ended and the changes to KELDA.MUS were not saved.\n";
     EXPECT_EQ(disk.exit_code, 1);
-    EXPECT_EQ(disk.err, said);
+    EXPECT_EQ(disk.err, unsaved + said);
 
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
@@ -199,7 +202,7 @@ TEST_F(ConsoleMainTest, RepliesThatCannotBeWrittenAreToldOnStandardErrorWithCode
     ::close(ends[1]);
     EXPECT_FALSE(pipe.signalled);
     EXPECT_EQ(pipe.exit_code, 1);
-    EXPECT_EQ(pipe.err, said);
+    EXPECT_EQ(pipe.err, unsaved + said);
 }
 
 }  // namespace

@@ -30,6 +30,11 @@ std::vector<float> end_signal_records(const fs::path& document) {
     return words;
 }
 
+// Waits for text in what the program prints; false when it never came.
+bool end_signal_saw(RunningProgram& copy, const std::string& text) {
+    return copy.wait_for(text).find(text) != std::string::npos;
+}
+
 bool end_signal_ended_by(int status, int sig) {
     return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == sig;
 }
@@ -144,6 +149,56 @@ TEST_F(ConsoleEndSignalTest, AnEarlierBackupNotYetLoadedIsKeptAsideByTheNextEnd)
     EXPECT_NE(third.output().find("type GSV to load it."), std::string::npos) << third.output();
     EXPECT_EQ(end_signal_records(temp_.root() / "first.mus"),
               (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+}
+
+TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) {
+    const fs::path docs = temp_.root() / "docs";
+    fs::create_directories(docs);
+    const fs::path song = docs / "song.mus";
+    RunningProgram& first = start();
+    first.type("EI");
+    first.type("8 1 0");
+    first.type("SA " + (docs / "other.mus").string());
+    ASSERT_TRUE(end_signal_saw(first, "File saved:")) << first.output();
+    first.type("SA " + song.string());
+    ASSERT_TRUE(end_signal_saw(first, "File saved:")) << first.output();
+    first.type("8 2 0");
+    ASSERT_TRUE(end_signal_saw(first, "   2 Items")) << first.output();
+    ASSERT_TRUE(RunningProgram::wait_until([&] { return first.catches(SIGTERM); }));
+    ::kill(first.pid(), SIGTERM);
+    ASSERT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGTERM)) << first.output();
+    const std::vector<float> kept = end_signal_records(backup_);
+    ASSERT_EQ(kept, (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+    const std::string backup_bytes = read_text(backup_);
+
+    // Started elsewhere: the restored page is the document, not saved, in its own folder.
+    RunningProgram& second = start();
+    EXPECT_TRUE(end_signal_saw(second, "type GSV to load it.")) << second.output();
+    second.type("GSV");
+    EXPECT_TRUE(end_signal_saw(second, "Title: " + song.string() + " * (not saved -    2 Items)"))
+        << second.output();
+    // A save writes the document, asking first: the file may have changed since the backup.
+    second.type("SM");
+    EXPECT_TRUE(end_signal_saw(second, "FILE EXISTS - Write over file? - " + song.string()))
+        << second.output();
+    second.type("Y");
+    EXPECT_TRUE(end_signal_saw(second, "File saved:  " + song.string())) << second.output();
+    EXPECT_EQ(end_signal_records(song), kept);
+    EXPECT_EQ(read_text(backup_), backup_bytes);
+    // A bare name is looked up in the document's folder.
+    second.type("G other.mus");
+    EXPECT_TRUE(end_signal_saw(
+        second, "Title: " + (docs / "other.mus").string() + "   (saved -    1 Items)"))
+        << second.output();
+    EXPECT_EQ(second.wait_end(), 0);
+    EXPECT_EQ(second.output().find("File not found"), std::string::npos) << second.output();
+    EXPECT_EQ(second.output().find("!save.mus"), std::string::npos) << second.output();
+    EXPECT_EQ(second.errors(), "");
+
+    // Loaded: the backup is no longer offered.
+    RunningProgram& third = start();
+    EXPECT_EQ(third.wait_end(), 0);
+    EXPECT_EQ(third.output().find("A backup of"), std::string::npos) << third.output();
 }
 
 }  // namespace

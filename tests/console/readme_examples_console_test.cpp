@@ -248,6 +248,8 @@ class ReadmeExamplesTest : public ConsoleSessionTest {
             if (w.context == ReadmeContext::RhythmsLine) lines = {"IN 1", "", "C4;", w.text + ";"};
             const std::string out = run_fresh(lines);
             for (const std::string& line : readme_lines(out)) {
+                // A word typed alone that asks a question is known: only its answer is missing.
+                if (line.find("the input ended before") != std::string::npos) continue;
                 if (readme_refusal(line)) problems.push_back("`" + w.text + "`: " + line);
             }
         }

@@ -424,7 +424,8 @@ TEST_F(DocumentFilesTest, WorkCopiesKeepNamesHistoryAndUndoStateAndCarryTheWhole
     EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10}));
     ASSERT_EQ(fe.message_boxes.size(), 1u);
     EXPECT_EQ(fe.message_boxes[0], "Getting Backup of " + doc);
-    EXPECT_EQ(HistoryTable(1).trimmed(), ".");  // "!" names stay out of the history
+    EXPECT_EQ(CurrentFileName.trimmed(), doc);  // the page is the document's again
+    EXPECT_EQ(HistoryTable(1).trimmed(), ".");  // backups stay out of the history
 }
 
 TEST_F(DocumentFilesTest, MergeRaisesStavesKeepsTheNameAndMetricFlag) {

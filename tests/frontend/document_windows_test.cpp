@@ -3,9 +3,12 @@
 #include <QFileInfo>
 #include <QMdiArea>
 
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/settings_tables.h"
 #include "frontend/app/command_bar.h"
 #include "frontend/view/frames.h"
+#include "platform/paths.h"
 #include "tests/frontend/app_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -126,4 +129,35 @@ TEST_F(DocumentWindowsTest, TheFirstWindowOfADocumentShowsTheTitleLine) {
     type_line(f, QStringLiteral("8 2 0"));
     EXPECT_NE(song->windowTitle().indexOf(QStringLiteral("* (not saved -   12 Items)")), -1)
         << song->windowTitle().toStdString();
+}
+
+// GSV typed in a window: the backup an end left of song (one note more, song's name stored
+// after its words) comes back as song's page, not saved; the title says so, not the backup's.
+TEST_F(DocumentWindowsTest, ABackupLoadedByGsvIsItsDocumentNotSavedInTheTitle) {
+    CMainFrame& f = make_frame();
+    f.show();
+    auto words = std::make_unique<core::DocumentWords>();
+    int32_t next = 1;
+    std::vector<std::vector<float>> page = {{8, 1, 0}};
+    for (int k = 1; k <= 11; ++k) page.push_back({1, 1, 10.0f * static_cast<float>(k), 4});
+    for (const auto& r : page) {
+        (*words)(next++) = static_cast<float>(r.size());
+        for (float v : r) (*words)(next++) = v;
+    }
+    const std::string backup =
+        platform::local_path(core::TempDirPrefix.trimmed() + std::string(core::kBackupCopyFile));
+    ASSERT_EQ(core::write_document(backup, *words, next, core::kDocumentLevel, 0,
+                                   std::string_view(song_.string())),
+              core::DocumentStatus::Ok);
+
+    CChildFrame* window = f.OnFileNew();
+    ASSERT_NE(window, nullptr);
+    type_line(f, QStringLiteral("GSV"));
+    ASSERT_EQ(core::ItemCount, 12);
+    ASSERT_EQ(f.ActiveChild(), window);
+    const QString title = window->windowTitle();
+    EXPECT_TRUE(title.startsWith(q(song_) + QStringLiteral(" * (not saved -   12 Items)")))
+        << title.toStdString();
+    EXPECT_EQ(QFileInfo(window->Document()->PathName()).fileName(), QStringLiteral("song.mus"));
+    EXPECT_EQ(read_text(song_), song_bytes_);
 }

@@ -1,7 +1,8 @@
 // One of the programs of the build running as a child process, as a user starts it: its
-// standard input and output on pipes, its standard error in a file, in a folder of the test's,
-// with its work folder under a state folder of the test's. Every wait is for a condition, at
-// most a minute.
+// standard input and output on pipes (or on a terminal of its own: a pseudo-terminal whose
+// session it leads, as a shell in a terminal window), its standard error in a file, in a folder
+// of the test's, with its work folder under a state folder of the test's. Every wait is for a
+// condition, at most a minute.
 #pragma once
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,15 +27,33 @@ extern char** environ;
 
 class RunningProgram {
   public:
+    enum class Input { Pipe, Terminal };
+
     // program: a file name beside the test program; env: "NAME=value" entries that replace the
     // test's own.
     RunningProgram(const std::string& program, const std::vector<std::string>& args,
                    const std::filesystem::path& folder, const std::filesystem::path& state,
-                   const std::vector<std::string>& env = {})
+                   const std::vector<std::string>& env = {}, Input input = Input::Pipe)
         : errors_(state / ("stderr-" + program + "-" + std::to_string(++count_) + ".txt")) {
         std::filesystem::create_directories(state);
         int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+        std::string terminal;  // the pseudo-terminal's name, for the child to open
+        if (input == Input::Terminal) {
+            // Only the test holds the master side, and no other child inherits it: its close
+            // is the terminal's hang-up.
+            const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+            if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
+            terminal = ::ptsname(master);
+            // The test holds the terminal open as well until the child does: the master never
+            // reads the end of a terminal nobody has opened yet.
+            slave_ = ::open(terminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            in[0] = -1;
+            in[1] = master;
+            out[0] = ::fcntl(master, F_DUPFD_CLOEXEC, 0);
+            out[1] = -1;
+        } else if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+            return;
+        }
         std::vector<std::string> entries = env;
         entries.push_back("XDG_STATE_HOME=" + state.string());
         std::vector<std::string> all;
@@ -59,8 +79,14 @@ class RunningProgram {
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        if (terminal.empty()) {
+            posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+            posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        } else {
+            // Opened after setsid: the terminal becomes the new session's controlling terminal.
+            posix_spawn_file_actions_addopen(&actions, 0, terminal.c_str(), O_RDWR, 0);
+            posix_spawn_file_actions_adddup2(&actions, 0, 1);
+        }
         posix_spawn_file_actions_addopen(&actions, 2, errors_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
@@ -74,13 +100,14 @@ class RunningProgram {
         sigset_t none;
         sigemptyset(&none);
         posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                            (terminal.empty() ? 0 : POSIX_SPAWN_SETSID));
         if (::posix_spawn(&pid_, path.c_str(), &actions, &attr, argv.data(), envp.data()) != 0)
             pid_ = -1;
         posix_spawnattr_destroy(&attr);
         posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
+        if (in[0] >= 0) ::close(in[0]);
+        if (out[1] >= 0) ::close(out[1]);
         in_ = in[1];
         out_ = out[0];
     }
@@ -91,6 +118,7 @@ class RunningProgram {
         }
         if (in_ >= 0) ::close(in_);
         if (out_ >= 0) ::close(out_);
+        if (slave_ >= 0) ::close(slave_);
     }
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -172,6 +200,19 @@ class RunningProgram {
         return status;
     }
 
+    // On a terminal: types its end-of-file key (Ctrl-D), which ends the input of a line not
+    // begun, the terminal staying open.
+    bool type_end_of_file() { return in_ >= 0 && ::write(in_, "\x04", 1) == 1; }
+
+    // Closes the terminal as a user closes its window: the master side goes, the kernel hangs
+    // the terminal up and the program's input ends. What it prints afterwards is lost.
+    void hang_up() {
+        for (int* fd : {&slave_, &in_, &out_}) {
+            if (*fd >= 0) ::close(*fd);
+            *fd = -1;
+        }
+    }
+
     const std::string& output() const { return output_; }
     std::string errors() const { return read_text(errors_); }
 
@@ -182,7 +223,7 @@ class RunningProgram {
         char buf[4096];
         const ssize_t n = ::read(out_, buf, sizeof buf);
         if (n > 0) output_.append(buf, static_cast<std::size_t>(n));
-        if (n == 0) std::this_thread::sleep_for(wait);  // closed: only the end is left
+        if (n <= 0) std::this_thread::sleep_for(wait);  // closed: only the end is left
     }
     void drain() {
         for (;;) {
@@ -200,6 +241,7 @@ class RunningProgram {
     pid_t pid_ = -1;
     int in_ = -1;
     int out_ = -1;
+    int slave_ = -1;  // the test's own hold of the terminal (a terminal's run only)
     std::string output_;
     std::size_t seen_ = 0;
 };

@@ -377,6 +377,12 @@ bool load_document_file(const FixedText<512>& name_in) {
         }
         record_document_file(CurrentFileName.view(), true);
     }
+    if (read.took_name) {
+        // A backup restored under its document's name is not that file: it counts as changed,
+        // and a save over the file asks first (the file may have changed since the backup).
+        ChangesMadeFlag = 1;
+        reset_document_file_records();
+    }
 
     // A backup written when the program was ended is on the page now: it needs no more keeping.
     if (!work_copy) forget_backup_kept_at_end(platform::local_path(file));

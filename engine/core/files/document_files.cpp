@@ -21,7 +21,9 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/name_compare.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "platform/file_identity.h"
 #include "platform/file_kind.h"
@@ -62,6 +64,15 @@ bool is_backup_name(std::string_view name) {
     for (std::size_t i = 0; i < kMark.size(); ++i)
         if (upper(part[i]) != kMark[i]) return false;
     return true;
+}
+
+// A name stored in a backup that a restored page can take: a document's own, not the work
+// folder's (a backup made of a page that was itself a backup, or a work copy, names those).
+bool is_document_name_of_backup(std::string_view stored) {
+    stored = trim_right(stored);
+    if (stored.empty() || is_backup_name(stored)) return false;
+    const std::string work = TempDirPrefix.trimmed();
+    return work.empty() || !starts_with_nocase(stored, work);
 }
 
 // The name a work copy or backup stores after its words: up to its first NUL, blanks dropped.
@@ -136,15 +147,17 @@ void report_failure(DocumentStatus status, const std::string& name) {
 
 // After a successful read or write: the names, the history, the undo state and the current
 // folder. merge: the load was a merge (the document keeps its name); keep_folder: the command
-// was one that does not move the current folder.
-void run_closing_steps(bool merge, bool keep_folder, FixedText<512>& name) {
+// was one that does not move the current folder; restored_backup: a backup read under its
+// document's name.
+void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, FixedText<512>& name) {
     if (merge) CurrentFileName = RememberedDocumentName;
     if (FileMode == 2) {  // work copies touch no names, no history, no undo state
         CurrentFileName = RememberedDocumentName;
         return;
     }
     const std::string current = CurrentFileName.trimmed();
-    if (current.find('!') == std::string::npos) record_file_history(0);
+    // A backup is no document opened: its document's name stays out of the history too.
+    if (current.find('!') == std::string::npos && !restored_backup) record_file_history(0);
     if (!same_document_name(current, RememberedDocumentName.view()))
         PreviousFileName = RememberedDocumentName;
     RememberedDocumentName = CurrentFileName;
@@ -413,6 +426,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
     CurrentFileName.set(file);
 
     DocumentStatus status;
+    bool restored_backup = false;
     if (unit == kDocumentReadUnit) {
         DocumentReadInfo info;
         if (MessageLine.starts_with("~~R")) {
@@ -421,12 +435,17 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         } else {
             status = read_document(file, words, info);
         }
-        if (read_info != nullptr) *read_info = info;
         if (status == DocumentStatus::Ok) {
             count = info.count;
             if (info.has_level) level = info.level;
             if (!merge) MetricFlag = info.metric_flag;
+            if (!merge && FileMode != 2 && is_document_name_of_backup(info.stored_name)) {
+                CurrentFileName.set(info.stored_name);
+                info.took_name = true;
+                restored_backup = true;
+            }
         }
+        if (read_info != nullptr) *read_info = info;
     } else {
         std::optional<std::string> stored;
         if (FileMode == 2) stored = RememberedDocumentName.trimmed();
@@ -441,7 +460,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         CommandModeLetters(1) = -1;
         return false;
     }
-    run_closing_steps(merge, keep_folder, name);
+    run_closing_steps(merge, keep_folder, restored_backup, name);
     return true;
 }
 

@@ -60,6 +60,7 @@ struct DocumentReadInfo {
     int32_t repaired = 0;       // records dropped, grown to 3 parameters or cut to 45
     int32_t dropped = 0;        // of those, the records left out (codes the loader drops)
     std::string stored_name;    // the name a backup copy carries after its words ("" if none)
+    bool took_name = false;     // the page took stored_name (save_load_document_file)
 };
 
 // Writes words(1..count-1) as a document file under name, with the trailer [level,
@@ -140,7 +141,10 @@ bool store_holds_only_second_page_items();
 // -1, CommandLine holds "File not found --> " (or what the file is instead, as
 // unreadable_file_message says), "Error opening file-> " or
 // " ***Error writing file:", and CurrentFileName is put back. Returns true on success; a read
-// also leaves what the reader found in *read_info when it is given. A write passes expected on
+// also leaves what the reader found in *read_info when it is given. A backup copy read whole
+// (no merge, no work copy) gives the page the document name stored in it, so the closing steps
+// run for that name (its folder becomes the current folder) and a save writes the document,
+// not the backup; read_info->took_name says so. A write passes expected on
 // to write_document; a Changed file fails with CommandLine "*** Not saved: the file changed:".
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
                              FixedText<512>& name, DocumentReadInfo* read_info = nullptr,

@@ -5,6 +5,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/tables.h"
@@ -92,6 +93,11 @@ int32_t confirm_overwrite(std::string_view name) {
     const int32_t answer = confirm_discard(2);
     SecondLine = second;
     ChangesMadeFlag = changes;
+    // An input that ended at the question answered nothing: say why nothing was written.
+    if (answer != -1 && front_end().ApplicationClosing())
+        show_message("*** Not written: " + platform::shown_path(name) +
+                     " exists, and the input ended before \"FILE EXISTS - Write over file?\" "
+                     "was answered.");
     return answer;
 }
 

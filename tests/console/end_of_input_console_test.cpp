@@ -1,0 +1,221 @@
+// "ormest --console" at the end of its input with unsaved changes: a closed terminal keeps the
+// page as an end signal does, a pipe or a command file says on standard error what was not
+// saved (and why, when a question was left unanswered), and an end signal raised before the
+// input ended always wins over it.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "tests/core/document_bytes.h"
+#include "tests/support/running_program.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The item words of a document (a 16-bit count) before its 4-word trailer.
+std::vector<float> input_end_records(const fs::path& document) {
+    const Bytes bytes = read_file_bytes(document);
+    if (bytes.size() < 2) return {};
+    std::vector<float> words = decode(bytes);
+    const std::size_t count = bytes[0] | (bytes[1] << 8);
+    if (count < 4 || count > words.size()) return {};
+    words.resize(count - 4);
+    return words;
+}
+
+// Waits for text in what the program prints; false when it never came.
+bool input_end_saw(RunningProgram& copy, const std::string& text) {
+    return copy.wait_for(text).find(text) != std::string::npos;
+}
+
+bool input_end_exited_zero(int status) {
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+const std::vector<float> kTwoItems = {3, 8, 1, 0, 3, 8, 2, 0};
+const std::string kTwoItemsUnsaved =
+    "ormest: the input ended and the changes to KELDA.MUS were not saved.\n";
+
+class ConsoleInputEndTest : public ::testing::Test {
+  protected:
+    RunningProgram& start(RunningProgram::Input input = RunningProgram::Input::Pipe,
+                          const std::vector<std::string>& more = {}) {
+        return start_in(state_, input, more);
+    }
+    RunningProgram& start_in(const fs::path& state, RunningProgram::Input input,
+                             const std::vector<std::string>& more = {}) {
+        copy_.reset();
+        std::vector<std::string> args = {"--console"};
+        args.insert(args.end(), more.begin(), more.end());
+        copy_ = std::make_unique<RunningProgram>("ormest", args, temp_.root(), state,
+                                                 std::vector<std::string>{}, input);
+        EXPECT_TRUE(copy_->started());
+        return *copy_;
+    }
+    // A page of two items typed in, unsaved, once the program watches its end signals.
+    static void type_two_items(RunningProgram& copy) {
+        copy.type("EI");
+        copy.type("8 1 0");
+        copy.type("8 2 0");
+        ASSERT_TRUE(input_end_saw(copy, "   2 Items")) << copy.output();
+        ASSERT_TRUE(RunningProgram::wait_until(
+            [&] { return copy.catches(SIGTERM) && copy.catches(SIGHUP); }));
+    }
+    fs::path write_script(const std::string& name, const std::string& text) {
+        const fs::path path = temp_.root() / name;
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    TempFolder temp_{"ormest_input_end"};
+    fs::path state_ = temp_.root() / "state";
+    fs::path work_ = state_ / "ormest";
+    fs::path backup_ = work_ / "!save.mus";
+    std::unique_ptr<RunningProgram> copy_;
+};
+
+TEST_F(ConsoleInputEndTest, ClosingTheTerminalKeepsUnsavedChangesForTheNextStart) {
+    // Nothing unsaved: the closed terminal leaves no backup and no word.
+    RunningProgram& idle = start(RunningProgram::Input::Terminal);
+    idle.type("EI");
+    ASSERT_TRUE(input_end_saw(idle, "New items will NOT go direct to edit.")) << idle.output();
+    ASSERT_TRUE(RunningProgram::wait_until([&] { return idle.catches(SIGHUP); }));
+    idle.hang_up();
+    EXPECT_NE(idle.wait_end(), -1);
+    EXPECT_FALSE(fs::exists(backup_));
+    EXPECT_EQ(idle.errors(), "");
+
+    RunningProgram& first = start(RunningProgram::Input::Terminal);
+    type_two_items(first);
+    first.hang_up();
+    // The hang-up's signal may come before the end of input or after it: either way the page
+    // is kept, and the end is the signal's or a plain one.
+    const int status = first.wait_end();
+    EXPECT_TRUE(input_end_exited_zero(status) ||
+                (status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP))
+        << status;
+    EXPECT_EQ(input_end_records(backup_), kTwoItems);
+    EXPECT_EQ(first.errors(), "");
+
+    RunningProgram& second = start();
+    EXPECT_TRUE(input_end_saw(second,
+                              "*** A backup of KELDA.MUS was kept when the program was ended: "
+                              "type GSV to load it."))
+        << second.output();
+    second.type("GSV");
+    second.type("SA " + (temp_.root() / "back.mus").string());
+    EXPECT_TRUE(input_end_saw(second, "File saved:")) << second.output();
+    EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
+    EXPECT_EQ(input_end_records(temp_.root() / "back.mus"), kTwoItems);
+    EXPECT_EQ(second.errors(), "");
+}
+
+TEST_F(ConsoleInputEndTest, CtrlDOnTheTerminalKeepsUnsavedChangesWithoutASignal) {
+    RunningProgram& first = start(RunningProgram::Input::Terminal);
+    type_two_items(first);
+    first.type_end_of_file();
+    EXPECT_TRUE(input_end_exited_zero(first.wait_end())) << first.output();
+    EXPECT_NE(first.output().find("*** The unsaved changes of KELDA.MUS were written to the "
+                                  "backup copy " +
+                                  backup_.string() + "."),
+              std::string::npos)
+        << first.output();
+    EXPECT_EQ(input_end_records(backup_), kTwoItems);
+    EXPECT_EQ(first.errors(), "");
+
+    RunningProgram& second = start();
+    EXPECT_TRUE(input_end_saw(second, "type GSV to load it.")) << second.output();
+    EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
+}
+
+TEST_F(ConsoleInputEndTest, APipeThatEndsWithUnsavedChangesSaysSoOnStandardError) {
+    RunningProgram& first = start();
+    type_two_items(first);
+    EXPECT_TRUE(input_end_exited_zero(first.wait_end()));
+    EXPECT_EQ(first.errors(), kTwoItemsUnsaved);
+    EXPECT_FALSE(fs::exists(backup_));
+
+    // A saved page says nothing; once changed again, the message names the document.
+    const fs::path song = temp_.root() / "song.mus";
+    RunningProgram& second = start();
+    second.type("EI");
+    second.type("8 1 0");
+    second.type("SA " + song.string());
+    ASSERT_TRUE(input_end_saw(second, "File saved:")) << second.output();
+    EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
+    EXPECT_EQ(second.errors(), "");
+
+    RunningProgram& third = start();
+    third.type("G " + song.string());
+    third.type("EI");
+    third.type("8 2 0");
+    ASSERT_TRUE(input_end_saw(third, "   2 Items")) << third.output();
+    EXPECT_TRUE(input_end_exited_zero(third.wait_end()));
+    EXPECT_EQ(third.errors(),
+              "ormest: the input ended and the changes to " + song.string() + " were not saved.\n");
+    // Saved again before the end: nothing to say.
+    RunningProgram& fourth = start();
+    fourth.type("G " + song.string());
+    fourth.type("EI");
+    fourth.type("8 2 0");
+    fourth.type("SM");
+    ASSERT_TRUE(input_end_saw(fourth, "File saved:")) << fourth.output();
+    EXPECT_TRUE(input_end_exited_zero(fourth.wait_end()));
+    EXPECT_EQ(fourth.errors(), "");
+    EXPECT_EQ(input_end_records(song), kTwoItems);
+    EXPECT_FALSE(fs::exists(backup_));
+}
+
+TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNothingWasWritten) {
+    const fs::path other = temp_.root() / "other.mus";
+    std::ofstream(other) << "not to be written over";
+    const std::string question = "FILE EXISTS - Write over file? - " + other.string();
+    const std::string not_written = "*** Not written: " + other.string() +
+                                    " exists, and the input ended before \"FILE EXISTS - Write "
+                                    "over file?\" was answered.";
+
+    const fs::path script = write_script("save.txt", "EI\n8 1 0\nSA " + other.string() + "\n");
+    RunningProgram& first = start(RunningProgram::Input::Pipe, {script.string()});
+    EXPECT_TRUE(input_end_exited_zero(first.wait_end()));
+    EXPECT_NE(first.output().find(question + " (Y/N)"), std::string::npos) << first.output();
+    EXPECT_NE(first.output().find(not_written), std::string::npos) << first.output();
+    EXPECT_EQ(first.errors(), "ormest: the input ended without an answer to \"" + question +
+                                  "\", and the changes to KELDA.MUS were not saved.\n");
+    EXPECT_EQ(read_text(other), "not to be written over");
+
+    // A saved page written under another name loses nothing: the reply alone says why.
+    const fs::path song = temp_.root() / "song.mus";
+    const fs::path saved = write_script(
+        "saved.txt", "EI\n8 1 0\nSA " + song.string() + "\nSA " + other.string() + "\n");
+    RunningProgram& second = start(RunningProgram::Input::Pipe, {saved.string()});
+    EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
+    EXPECT_NE(second.output().find(not_written), std::string::npos) << second.output();
+    EXPECT_EQ(second.errors(), "");
+    EXPECT_EQ(read_text(other), "not to be written over");
+}
+
+TEST_F(ConsoleInputEndTest, AnEndSignalRaisedAsTheInputEndsAlwaysWins) {
+    for (int run = 1; run <= 20; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const fs::path state = temp_.root() / ("state-" + std::to_string(run));
+        RunningProgram& copy = start_in(state, RunningProgram::Input::Pipe);
+        type_two_items(copy);
+        ::kill(copy.pid(), run % 2 == 0 ? SIGTERM : SIGHUP);
+        const int status = copy.wait_end();  // closes the input at once
+        ASSERT_TRUE(status != -1 && WIFSIGNALED(status) &&
+                    WTERMSIG(status) == (run % 2 == 0 ? SIGTERM : SIGHUP))
+            << status << copy.output();
+        EXPECT_EQ(input_end_records(state / "ormest" / "!save.mus"), kTwoItems);
+        EXPECT_EQ(copy.errors(), "");
+    }
+}
+
+}  // namespace
