@@ -20,22 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The item words of a document (a 16-bit count) before its 4-word trailer.
-std::vector<float> input_end_records(const fs::path& document) {
-    const Bytes bytes = read_file_bytes(document);
-    if (bytes.size() < 2) return {};
-    std::vector<float> words = decode(bytes);
-    const std::size_t count = bytes[0] | (bytes[1] << 8);
-    if (count < 4 || count > words.size()) return {};
-    words.resize(count - 4);
-    return words;
-}
-
-// Waits for text in what the program prints; false when it never came.
-bool input_end_saw(RunningProgram& copy, const std::string& text) {
-    return copy.wait_for(text).find(text) != std::string::npos;
-}
-
 bool input_end_exited_zero(int status) {
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -65,7 +49,7 @@ class ConsoleInputEndTest : public ::testing::Test {
         copy.type("EI");
         copy.type("8 1 0");
         copy.type("8 2 0");
-        ASSERT_TRUE(input_end_saw(copy, "   2 Items")) << copy.output();
+        ASSERT_TRUE(copy.saw("   2 Items")) << copy.output();
         ASSERT_TRUE(RunningProgram::wait_until(
             [&] { return copy.catches(SIGTERM) && copy.catches(SIGHUP); }));
     }
@@ -86,7 +70,7 @@ TEST_F(ConsoleInputEndTest, ClosingTheTerminalKeepsUnsavedChangesForTheNextStart
     // Nothing unsaved: the closed terminal leaves no backup and no word.
     RunningProgram& idle = start(RunningProgram::Input::Terminal);
     idle.type("EI");
-    ASSERT_TRUE(input_end_saw(idle, "New items will NOT go direct to edit.")) << idle.output();
+    ASSERT_TRUE(idle.saw("New items will NOT go direct to edit.")) << idle.output();
     ASSERT_TRUE(RunningProgram::wait_until([&] { return idle.catches(SIGHUP); }));
     idle.hang_up();
     EXPECT_NE(idle.wait_end(), -1);
@@ -102,19 +86,19 @@ TEST_F(ConsoleInputEndTest, ClosingTheTerminalKeepsUnsavedChangesForTheNextStart
     EXPECT_TRUE(input_end_exited_zero(status) ||
                 (status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP))
         << status;
-    EXPECT_EQ(input_end_records(backup_), kTwoItems);
+    EXPECT_EQ(document_item_words(backup_), kTwoItems);
     EXPECT_EQ(first.errors(), "");
 
     RunningProgram& second = start();
-    EXPECT_TRUE(input_end_saw(second,
-                              "*** A backup of KELDA.MUS was kept when the program was ended: "
-                              "type GSV to load it."))
+    EXPECT_TRUE(
+        second.saw("*** A backup of KELDA.MUS was kept when the program was ended: "
+                   "type GSV to load it."))
         << second.output();
     second.type("GSV");
     second.type("SA " + (temp_.root() / "back.mus").string());
-    EXPECT_TRUE(input_end_saw(second, "File saved:")) << second.output();
+    EXPECT_TRUE(second.saw("File saved:")) << second.output();
     EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
-    EXPECT_EQ(input_end_records(temp_.root() / "back.mus"), kTwoItems);
+    EXPECT_EQ(document_item_words(temp_.root() / "back.mus"), kTwoItems);
     EXPECT_EQ(second.errors(), "");
 }
 
@@ -128,11 +112,11 @@ TEST_F(ConsoleInputEndTest, CtrlDOnTheTerminalKeepsUnsavedChangesWithoutASignal)
                                   backup_.string() + "."),
               std::string::npos)
         << first.output();
-    EXPECT_EQ(input_end_records(backup_), kTwoItems);
+    EXPECT_EQ(document_item_words(backup_), kTwoItems);
     EXPECT_EQ(first.errors(), "");
 
     RunningProgram& second = start();
-    EXPECT_TRUE(input_end_saw(second, "type GSV to load it.")) << second.output();
+    EXPECT_TRUE(second.saw("type GSV to load it.")) << second.output();
     EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
 }
 
@@ -149,7 +133,7 @@ TEST_F(ConsoleInputEndTest, APipeThatEndsWithUnsavedChangesSaysSoOnStandardError
     second.type("EI");
     second.type("8 1 0");
     second.type("SA " + song.string());
-    ASSERT_TRUE(input_end_saw(second, "File saved:")) << second.output();
+    ASSERT_TRUE(second.saw("File saved:")) << second.output();
     EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
     EXPECT_EQ(second.errors(), "");
 
@@ -157,7 +141,7 @@ TEST_F(ConsoleInputEndTest, APipeThatEndsWithUnsavedChangesSaysSoOnStandardError
     third.type("G " + song.string());
     third.type("EI");
     third.type("8 2 0");
-    ASSERT_TRUE(input_end_saw(third, "   2 Items")) << third.output();
+    ASSERT_TRUE(third.saw("   2 Items")) << third.output();
     EXPECT_TRUE(input_end_exited_zero(third.wait_end()));
     EXPECT_EQ(third.errors(),
               "ormest: the input ended and the changes to " + song.string() + " were not saved.\n");
@@ -167,10 +151,10 @@ TEST_F(ConsoleInputEndTest, APipeThatEndsWithUnsavedChangesSaysSoOnStandardError
     fourth.type("EI");
     fourth.type("8 2 0");
     fourth.type("SM");
-    ASSERT_TRUE(input_end_saw(fourth, "File saved:")) << fourth.output();
+    ASSERT_TRUE(fourth.saw("File saved:")) << fourth.output();
     EXPECT_TRUE(input_end_exited_zero(fourth.wait_end()));
     EXPECT_EQ(fourth.errors(), "");
-    EXPECT_EQ(input_end_records(song), kTwoItems);
+    EXPECT_EQ(document_item_words(song), kTwoItems);
     EXPECT_FALSE(fs::exists(backup_));
 }
 
@@ -213,7 +197,7 @@ TEST_F(ConsoleInputEndTest, AnEndSignalRaisedAsTheInputEndsAlwaysWins) {
         ASSERT_TRUE(status != -1 && WIFSIGNALED(status) &&
                     WTERMSIG(status) == (run % 2 == 0 ? SIGTERM : SIGHUP))
             << status << copy.output();
-        EXPECT_EQ(input_end_records(state / "ormest" / "!save.mus"), kTwoItems);
+        EXPECT_EQ(document_item_words(state / "ormest" / "!save.mus"), kTwoItems);
         EXPECT_EQ(copy.errors(), "");
     }
 }

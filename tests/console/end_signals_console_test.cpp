@@ -18,23 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The words of a document (a 16-bit count) before its 4-word trailer; a backup's stored name
-// after the counted words is left out.
-std::vector<float> end_signal_records(const fs::path& document) {
-    const Bytes bytes = read_file_bytes(document);
-    if (bytes.size() < 2) return {};
-    std::vector<float> words = decode(bytes);
-    const std::size_t count = bytes[0] | (bytes[1] << 8);
-    if (count < 4 || count > words.size()) return {};
-    words.resize(count - 4);
-    return words;
-}
-
-// Waits for text in what the program prints; false when it never came.
-bool end_signal_saw(RunningProgram& copy, const std::string& text) {
-    return copy.wait_for(text).find(text) != std::string::npos;
-}
-
 bool end_signal_ended_by(int status, int sig) {
     return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == sig;
 }
@@ -76,7 +59,7 @@ TEST_F(ConsoleEndSignalTest, TermKeepsUnsavedChangesAndTheNextStartLoadsThemWith
               std::string::npos)
         << first.output();
     ASSERT_TRUE(fs::exists(backup_));
-    const std::vector<float> kept = end_signal_records(backup_);
+    const std::vector<float> kept = document_item_words(backup_);
     EXPECT_EQ(kept, (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
 
     // The next start says so before anything is typed, and GSV brings the page back.
@@ -89,7 +72,7 @@ TEST_F(ConsoleEndSignalTest, TermKeepsUnsavedChangesAndTheNextStartLoadsThemWith
     EXPECT_NE(second.wait_for("File saved:"), "") << second.output();
     EXPECT_NE(second.output().find("Getting Backup of KELDA.MUS"), std::string::npos);
     EXPECT_EQ(second.wait_end(), 0);
-    EXPECT_EQ(end_signal_records(temp_.root() / "back.mus"), kept);
+    EXPECT_EQ(document_item_words(temp_.root() / "back.mus"), kept);
 
     // Loaded: a third start has nothing to tell.
     RunningProgram& third = start();
@@ -105,7 +88,7 @@ TEST_F(ConsoleEndSignalTest, AnEndDuringAQuestionKeepsThePageAndHangupKeepsItsMe
     ASSERT_NE(first.wait_for("(Y/N)"), "") << first.output();
     ::kill(first.pid(), SIGHUP);
     EXPECT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGHUP)) << first.output();
-    EXPECT_EQ(end_signal_records(backup_), (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
+    EXPECT_EQ(document_item_words(backup_), (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
 
     // A page without unsaved changes writes nothing: the backup told of stays as it was.
     RunningProgram& second = start();
@@ -133,9 +116,9 @@ TEST_F(ConsoleEndSignalTest, AnEarlierBackupNotYetLoadedIsKeptAsideByTheNextEnd)
     ASSERT_TRUE(RunningProgram::wait_until([&] { return second.catches(SIGTERM); }));
     ::kill(second.pid(), SIGTERM);
     ASSERT_TRUE(end_signal_ended_by(second.wait_end_keeping_input(), SIGTERM));
-    EXPECT_EQ(end_signal_records(work_ / "!kept-1!save.mus"),
+    EXPECT_EQ(document_item_words(work_ / "!kept-1!save.mus"),
               (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
-    EXPECT_EQ(end_signal_records(backup_), (std::vector<float>{3, 8, 5, 0}));
+    EXPECT_EQ(document_item_words(backup_), (std::vector<float>{3, 8, 5, 0}));
 
     // The third start tells of both.
     RunningProgram& third = start();
@@ -147,7 +130,7 @@ TEST_F(ConsoleEndSignalTest, AnEarlierBackupNotYetLoadedIsKeptAsideByTheNextEnd)
               std::string::npos)
         << third.output();
     EXPECT_NE(third.output().find("type GSV to load it."), std::string::npos) << third.output();
-    EXPECT_EQ(end_signal_records(temp_.root() / "first.mus"),
+    EXPECT_EQ(document_item_words(temp_.root() / "first.mus"),
               (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
 }
 
@@ -159,36 +142,34 @@ TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) 
     first.type("EI");
     first.type("8 1 0");
     first.type("SA " + (docs / "other.mus").string());
-    ASSERT_TRUE(end_signal_saw(first, "File saved:")) << first.output();
+    ASSERT_TRUE(first.saw("File saved:")) << first.output();
     first.type("SA " + song.string());
-    ASSERT_TRUE(end_signal_saw(first, "File saved:")) << first.output();
+    ASSERT_TRUE(first.saw("File saved:")) << first.output();
     first.type("8 2 0");
-    ASSERT_TRUE(end_signal_saw(first, "   2 Items")) << first.output();
+    ASSERT_TRUE(first.saw("   2 Items")) << first.output();
     ASSERT_TRUE(RunningProgram::wait_until([&] { return first.catches(SIGTERM); }));
     ::kill(first.pid(), SIGTERM);
     ASSERT_TRUE(end_signal_ended_by(first.wait_end_keeping_input(), SIGTERM)) << first.output();
-    const std::vector<float> kept = end_signal_records(backup_);
+    const std::vector<float> kept = document_item_words(backup_);
     ASSERT_EQ(kept, (std::vector<float>{3, 8, 1, 0, 3, 8, 2, 0}));
     const std::string backup_bytes = read_text(backup_);
 
     // Started elsewhere: the restored page is the document, not saved, in its own folder.
     RunningProgram& second = start();
-    EXPECT_TRUE(end_signal_saw(second, "type GSV to load it.")) << second.output();
+    EXPECT_TRUE(second.saw("type GSV to load it.")) << second.output();
     second.type("GSV");
-    EXPECT_TRUE(end_signal_saw(second, "Title: " + song.string() + " * (not saved -    2 Items)"))
+    EXPECT_TRUE(second.saw("Title: " + song.string() + " * (not saved -    2 Items)"))
         << second.output();
     // A save writes the document, asking first: the file may have changed since the backup.
     second.type("SM");
-    EXPECT_TRUE(end_signal_saw(second, "FILE EXISTS - Write over file? - " + song.string()))
-        << second.output();
+    EXPECT_TRUE(second.saw("FILE EXISTS - Write over file? - " + song.string())) << second.output();
     second.type("Y");
-    EXPECT_TRUE(end_signal_saw(second, "File saved:  " + song.string())) << second.output();
-    EXPECT_EQ(end_signal_records(song), kept);
+    EXPECT_TRUE(second.saw("File saved:  " + song.string())) << second.output();
+    EXPECT_EQ(document_item_words(song), kept);
     EXPECT_EQ(read_text(backup_), backup_bytes);
     // A bare name is looked up in the document's folder.
     second.type("G other.mus");
-    EXPECT_TRUE(end_signal_saw(
-        second, "Title: " + (docs / "other.mus").string() + "   (saved -    1 Items)"))
+    EXPECT_TRUE(second.saw("Title: " + (docs / "other.mus").string() + "   (saved -    1 Items)"))
         << second.output();
     EXPECT_EQ(second.wait_end(), 0);
     EXPECT_EQ(second.output().find("File not found"), std::string::npos) << second.output();

@@ -46,6 +46,18 @@ inline std::vector<float> decode(const Bytes& file) {
     return words;
 }
 
+// The item words of a document file with a 16-bit count, before its 4-word trailer (a backup's
+// stored name after the counted words is left out); empty when the count does not fit the file.
+inline std::vector<float> document_item_words(const std::filesystem::path& document) {
+    const Bytes bytes = read_file_bytes(document);
+    if (bytes.size() < 2) return {};
+    std::vector<float> words = decode(bytes);
+    const std::size_t count = bytes[0] | (bytes[1] << 8);
+    if (count < 4 || count > words.size()) return {};
+    words.resize(count - 4);
+    return words;
+}
+
 // Stages a file as the front-end's open does: element 1 the low 16 bits of the first four
 // bytes, then the bytes from the fifth on. Returns element 1.
 inline int32_t stage(std::vector<int32_t>& graphics, const Bytes& file) {

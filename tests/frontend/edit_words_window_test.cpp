@@ -59,14 +59,8 @@ class ClickMoveTest : public EditWordsWindowTest {
         view_.reset();
         EditWordsWindowTest::TearDown();
     }
-    // The device point at P3 p3 and level p4 of staff s, as the engine measures the page.
     QPoint point_of(int32_t s, float p3, float p4) const {
-        const int32_t x = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
-        const int32_t y = static_cast<int32_t>(layout::StaffTables.StaffBaseY(s) +
-                                               p4 * 7.0f * layout::StaffTables.StaffScale(s)) -
-                          render::ViewOrigin.y;
-        return view_->PageToDevice(
-            QPoint(EngineToPage(x, DisplayScale), EngineToPage(y, DisplayScale)));
+        return page_device_point(*view_, s, p3, p4);
     }
     void click(QPoint p) {
         view_->OnLButtonDown(p);

@@ -6,11 +6,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QDeadlineTimer>
 #include <QPointer>
 #include <QTimer>
 #include <bit>
@@ -27,7 +27,10 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/tables.h"
 #include "frontend/app/command_bar.h"
+#include "frontend/bridge/display_decoder.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/input_waits.h"
 #include "frontend/bridge/keys.h"
@@ -178,6 +181,16 @@ inline std::unique_ptr<COrmestView> shown_page_view() {
     view->show();
     QApplication::processEvents();
     return view;
+}
+
+// The device point of view at P3 p3 and level p4 of staff s, as the engine measures the page.
+inline QPoint page_device_point(const COrmestView& view, int32_t s, float p3, float p4) {
+    const int32_t x = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
+    const int32_t y = static_cast<int32_t>(layout::StaffTables.StaffBaseY(s) +
+                                           p4 * 7.0f * layout::StaffTables.StaffScale(s)) -
+                      render::ViewOrigin.y;
+    return view.PageToDevice(QPoint(frontend::EngineToPage(x, frontend::DisplayScale),
+                                    frontend::EngineToPage(y, frontend::DisplayScale)));
 }
 
 class FrontEndTest : public ::testing::Test {

@@ -29,14 +29,8 @@ class IfBoxesWindowTest : public RealPaletteEngineTest {
         fe_.SetUnattended(true);
         RealPaletteEngineTest::TearDown();
     }
-    // The device point at P3 p3 and level p4 of staff s, as the engine measures the page.
     QPoint device_point(int32_t s, float p3, float p4) const {
-        const int32_t x = static_cast<int32_t>(p3 * 150.0f) + render::ViewOrigin.x;
-        const int32_t y = static_cast<int32_t>(layout::StaffTables.StaffBaseY(s) +
-                                               p4 * 7.0f * layout::StaffTables.StaffScale(s)) -
-                          render::ViewOrigin.y;
-        return view_->PageToDevice(
-            QPoint(EngineToPage(x, DisplayScale), EngineToPage(y, DisplayScale)));
+        return page_device_point(*view_, s, p3, p4);
     }
     // Drags a box on staff 1 from left to right (a little below the staff to a little above it)
     // and answers the box's question with the button (1045 Yes, 2 Exit); the question's text is

@@ -133,6 +133,9 @@ class RunningProgram {
                ::write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     }
 
+    // Waits for text as wait_for does; false when it never came.
+    bool saw(const std::string& text) { return wait_for(text).find(text) != std::string::npos; }
+
     // Waits until the output printed since the last wait holds text; returns that output.
     std::string wait_for(const std::string& text) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
