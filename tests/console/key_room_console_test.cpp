@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -266,6 +267,13 @@ TEST_F(KeyRoomConsoleTest, TransposingTheMinuetToFiveFlatsMakesRoomForThem) {
         EXPECT_EQ(key_room_position(1, 1), note_before) << tr;
         EXPECT_EQ(key_room_position(1, 18), 17.4f) << tr;
     }
+    // The same transposition read from a command file.
+    std::ofstream("transpose.txt") << "TR 6 1\n";
+    lines = kKeyRoomMinuet;
+    lines.push_back("RE transpose.txt");
+    key_room_typed(lines, "read.eps");
+    EXPECT_EQ(key_room_key(1), -5.0f);
+    runs.push_back({"RE TR 6 1, bass", key_room_line_start(1, 0.0f)});
     // Widened on both staves at once (G to D flat: five flats).
     lines = kKeyRoomMinuet;
     lines.push_back("TR 6 1 0 0 2");
