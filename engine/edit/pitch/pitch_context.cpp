@@ -17,6 +17,8 @@ using core::ItemStore;
 constexpr float kRangeSlack = 0.001f;
 constexpr float kBarSentinel = 10000.0f;
 constexpr float kEmptyStaffPosition = 1000.0f;
+// Items this close to a clef share its column in the spacing: an added key goes past them.
+constexpr float kPastClef = 0.1f;
 
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(ItemStartTable(k))); }
 float param(int32_t k, int32_t j) {
@@ -195,10 +197,20 @@ void add_key_signature_item(int32_t& key, int32_t& clef) {
         if (!any || x < smallest) smallest = x;
         any = true;
         if (code_of(k) != 3) continue;
-        // Between the clef and what follows it, or just after the clef when nothing follows: a
-        // key on the clef's own position would be spaced as part of the clef.
-        position =
-            (k == core::ItemCount || count_of(k + 1) < 3) ? x + 1.0f : 0.5f * (x + param(k + 1, 3));
+        // Between the clef and the staff's next position, or just after the clef when nothing
+        // follows: a key on the clef's own position would be spaced as part of the clef, and so
+        // would one halfway to an item that shares the clef's position (a measure number).
+        bool later = false;
+        float next = 0.0f;
+        for (int32_t j = 1; j <= core::ItemCount; ++j) {
+            if (j == k || staff_of(j) != s || count_of(j) < 3) continue;
+            const float y = param(j, 3);
+            if (y > x + kPastClef && (!later || y < next)) {
+                next = y;
+                later = true;
+            }
+        }
+        position = later ? 0.5f * (x + next) : x + 1.0f;
         placed = true;
     }
     if (!placed) position = any ? smallest + 1.0f : kEmptyStaffPosition;

@@ -1,6 +1,7 @@
 #include "engine/edit/pitch/transposition.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -76,8 +77,10 @@ struct Transposition {
     int32_t key_in_force = 0;
     bool key_added = false;
     int32_t added_key = 0;
-    // Some staff got a key signature: the staves' columns are spaced again at the end.
+    // Some staff got a key signature, or one of more accidentals than it had: the staves'
+    // columns are spaced again at the end.
     bool any_key_added = false;
+    bool any_key_widened = false;
 };
 Transposition T;
 // Positions of the tablature chords that no hand can finger once moved, named at the end.
@@ -207,6 +210,11 @@ bool is_note(const PitchRecord& r) {
 void transpose_key_signature(const PitchRecord& r, size_t index, int32_t& old_key,
                              int32_t& new_key) {
     const int32_t k = r.item;
+    const auto accidentals = [k] {
+        if (code_of(k) != 17) return 0.0f;
+        return std::fabs(core::amod(param(k, 5), 100.0f));
+    };
+    const float accidentals_before = accidentals();
     int32_t key = 0;
     int32_t steps = 0;
     transposed_key(r.accidental, T.interval, key, steps);
@@ -226,6 +234,7 @@ void transpose_key_signature(const PitchRecord& r, size_t index, int32_t& old_ke
         if (r.clef != 0 && count_of(k) < 6) core::resize_item(k, 6.0f);
         if (count_of(k) >= 6) word(k, 6) = static_cast<float>(r.clef);
     }
+    if (accidentals() > accidentals_before) T.any_key_widened = true;
     T.key_in_force = key;
 }
 
@@ -419,6 +428,27 @@ void transpose_staff(int32_t staff) {
     T.key_shift = shift_before;
 }
 
+// Contract: widens low..high (staves) by every staff that a spanning bar line joins to them,
+// until no bar line joins a staff outside; reads the store only.
+void widen_to_joined_staves(int32_t& low, int32_t& high) {
+    for (bool widened = true; widened;) {
+        widened = false;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (code_of(k) != 14 || param(k, 4) < 1.0f) continue;
+            const int64_t bottom = staff_of(k);
+            const float span = std::min(param(k, 4), static_cast<float>(layout::MaxStaffNumber));
+            const int64_t top =
+                std::min<int64_t>(bottom + core::int_of(span) - 1, layout::MaxStaffNumber);
+            if (top < low || bottom > high) continue;
+            if (bottom < low || top > high) {
+                low = static_cast<int32_t>(std::min<int64_t>(low, bottom));
+                high = static_cast<int32_t>(std::max<int64_t>(high, top));
+                widened = true;
+            }
+        }
+    }
+}
+
 // The end of every transposition that got as far as its undo copy.
 void finish() {
     remove_dummy_items();
@@ -463,13 +493,15 @@ void transpose_items() {
     const int64_t end =
         std::min<int64_t>(int64_t{T.first_staff} + T.staves, int64_t{layout::MaxStaffNumber} + 1);
     for (int64_t s = first; s < end; ++s) transpose_staff(static_cast<int32_t>(s));
-    if (T.any_key_added) {
+    if (T.any_key_added || T.any_key_widened) {
         // An added key signature stands between its clef and what follows, with no room of its
-        // own: the staves' columns are spaced as the justify words space them, so that clef,
-        // key, meter and first note stand clear of one another.
+        // own, and a widened one still has the room of its old accidentals: the systems'
+        // columns are spaced as the justify words space them, so that clef, key, meter and
+        // first note stand clear of one another and the staves of a system stay in line.
         core::sort_item_store_with_letter('X');
         int32_t low = static_cast<int32_t>(first);
         int32_t high = static_cast<int32_t>(end - 1);
+        widen_to_joined_staves(low, high);
         float left = 0.0f;
         float right = render::PageExtent;
         int32_t no_redraw = 999;

@@ -16,6 +16,7 @@
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/builders/rhythm_columns.h"
+#include "engine/layout/staves/clef_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
@@ -45,14 +46,6 @@ constexpr float kChordTolerance = 0.1f;
 constexpr std::array<float, 19> kAccidentalWidth = {0.0f, 2.0f, 2.4f, 2.1f, 4.0f, 2.5f, 2.0f,
                                                     3.4f, 2.0f, 2.8f, 4.1f, 4.6f, 4.1f, 6.2f,
                                                     4.5f, 0.0f, 0.0f, 0.0f, 0.0f};
-
-// Our clef glyphs are drawn right of the clef's position: their ink ends this far right of it
-// (staff units), by clef kind P5 0..5, for the large and the small clef. A clef keeps its ink and
-// kClefClearance clear of what follows it (a key signature's first accidental reaches 0.3 left
-// of its own position); the fixed 7.5 (6.5 small) would put a key or meter over the clef.
-constexpr std::array<float, 6> kLargeClefInk = {9.9f, 10.2f, 10.3f, 12.6f, 7.0f, 0.2f};
-constexpr std::array<float, 6> kSmallClefInk = {8.8f, 10.4f, 9.9f, 12.3f, 7.4f, 1.0f};
-constexpr float kClefClearance = 1.2f;
 
 // The highest parameter any width rule reads.
 constexpr int32_t kScratchParams = 17;
@@ -507,9 +500,7 @@ void system_spacing(int32_t staff, float left, float right, std::vector<float>& 
                 break;
             case kClef: {
                 large_clef = s.p[4] < 100.0f;
-                const auto kind = static_cast<std::size_t>(std::clamp(core::nint(s.p[5]), 0, 5));
-                const float ink = large_clef ? kLargeClefInk[kind] : kSmallClefInk[kind];
-                b = std::max(large_clef ? 7.5f : 6.5f, ink + kClefClearance);
+                b = layout::clef_room(large_clef, core::nint(s.p[5]));
                 if (nb.before >= 0 &&
                     (nb.before_kind == kBarLine || (nb.before_kind == 0 && !nb.last))) {
                     // Room after a bar line or the staff's start is taken back before a clef.

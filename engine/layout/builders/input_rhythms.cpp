@@ -13,6 +13,7 @@
 #include "engine/core/numeric.h"
 #include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/chord_arrangement.h"
+#include "engine/layout/staves/clef_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
@@ -48,6 +49,13 @@ void make_small(int32_t r) {
 void drop_stem_digit(int32_t r) {
     const float tens = std::trunc(core::amod(P(r, 5), 100.0f) / 10.0f);
     P(r, 5) -= 10.0f * tens;
+}
+
+// Contract: the room (staff units) the clef of row r keeps before a key signature or meter in
+// row r + 1: its measured ink, and at least fixed. Before anything else the room stays fixed.
+float clef_gap(int32_t r, int32_t rows, float fixed) {
+    if (r >= rows || code_of(r + 1) < kKeySignature) return fixed;
+    return std::max(fixed, clef_room(std::fabs(P(r, 4)) < 100.0f, core::nint(P(r, 5))));
 }
 
 // The working state of one rhythms line.
@@ -170,6 +178,9 @@ void reserve_fixed_widths(RhythmLine& line) {
         } else {
             w = r <= 2 ? 9.0f : 8.0f;
             if (next >= kKeySignature) w += static_cast<float>(next - 19);
+            // A key after the clef adds 1 of its own to this width.
+            const float own = next == kKeySignature ? 1.0f : 0.0f;
+            if (c == kClef) w = clef_gap(r, line.rows, w + own) - own;
         }
         w *= line.scale;
         line.avail -= w;
@@ -386,8 +397,8 @@ void separate_fixed_rows(const RhythmLine& line) {
     if (!line.spacing) {
         for (int32_t r = 2; r <= line.rows - 1; ++r) {
             if (code_of(r) != kClef || code_of(r - 1) == kBar) continue;
-            if (P(r + 1, 3) - P(r - 1, 3) >= 7.0f * scale + 0.625f)
-                P(r, 3) = P(r + 1, 3) - 7.0f * scale;
+            const float g = clef_gap(r, line.rows, 7.0f) * scale;
+            if (P(r + 1, 3) - P(r - 1, 3) >= g + 0.625f) P(r, 3) = P(r + 1, 3) - g;
         }
         return;
     }
@@ -404,7 +415,7 @@ void separate_fixed_rows(const RhythmLine& line) {
             P(r, 3) = xn - scale * g;
         };
         if (c == kClef) {
-            before_next(6.5f);
+            before_next(clef_gap(r, line.rows, 6.5f));
         } else if (c == kBar) {
             P(r, 3) = last ? render::PageExtent : xn - 2.5f * scale;
         } else if (c == kKeySignature) {

@@ -1,0 +1,350 @@
+// The room of a clef before its key signature and meter as the user meets it: a line laid out
+// by the input mode alone (a clef at the line's start and a small one within it), a
+// transposition that gives a key more accidentals (the README's minuet), and one that adds a key
+// on a staff whose clef shares its position with a measure number. Each glyph's ink is measured
+// by Ghostscript on a page holding that item alone; the store gives where each stands, and every
+// page written is read back by Ghostscript as an EPS file.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/core/tables.h"
+#include "tests/output/ps_check.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+
+namespace {
+
+struct KeyRoomInk {
+    double left = 0.0;  // ink's ends, P3 units from the item's own P3
+    double right = 0.0;
+};
+
+// The README's minuet, typed up to its justification (its saving and playing left out).
+const std::vector<std::string> kKeyRoomMinuet = {
+    "IN 1",
+    "",
+    "BA/K1S/3 4/G3:B3:D4/M2/A3/M/B3/M/C4/D4/D3/M;",
+    "H./H./H./Q/Q/Q;",
+    ";",
+    ";",
+    ";",
+    "X",
+    "Y",
+    "",
+    "TR/K1S/3 4/D5/G4/A/B/C5/M1/D5/G4/G/M/E5/C/D/E/CS5/M/D5/G4/G/M;",
+    "Q/E/E/E/E/Q/Q/Q/Q/E/E/E/E/Q/Q/Q;",
+    ";",
+    ";",
+    ";",
+    "X",
+    "N",
+    "LJ",
+    "1 2",
+    "Y"};
+
+class KeyRoomConsoleTest : public ConsoleSessionTest {
+  protected:
+    // The left and right ink edges of the page made of the lines typed, as Ghostscript's bbox
+    // device reads the page written to EPS.
+    std::pair<double, double> key_room_edges(const std::vector<std::string>& items) {
+        core::reset_engine();
+        core::reset_service_gate();
+        const std::string name = "room" + std::to_string(++files_) + ".eps";
+        std::vector<std::string> lines = {"EI"};
+        lines.insert(lines.end(), items.begin(), items.end());
+        lines.push_back("PR");
+        lines.push_back(name);
+        const std::string out = type(lines);
+        const std::vector<ps_check::Box> boxes = ps_check::gs_bboxes(name);
+        EXPECT_EQ(boxes.size(), 1u) << out;
+        if (boxes.empty()) return {0.0, 0.0};
+        return {boxes[0].x1, boxes[0].x2};
+    }
+    // The ink of one item typed at P3 50, against thin bar lines at P3 10 and 150.
+    KeyRoomInk key_room_ink_at_50(const std::string& item_at_50) {
+        if (origin_ == 0.0 && unit_ == 0.0) {
+            const double at_0 = key_room_edges({"14 1 0", "14 1 150"}).first;
+            const double at_10 = key_room_edges({"14 1 10", "14 1 150"}).first;
+            unit_ = (at_10 - at_0) / 10.0;
+            origin_ = at_0;
+        }
+        const double left = key_room_edges({item_at_50, "14 1 150"}).first;
+        const double right = key_room_edges({item_at_50, "14 1 10"}).second;
+        return {(left - origin_) / unit_ - 50.0, (right - origin_) / unit_ - 50.0};
+    }
+    // The ink of a stored item (its first seven parameters, on staff 1 at P3 50), measured once
+    // per kind of drawing. A note is measured as a plain head (its chord's widest is no wider).
+    KeyRoomInk key_room_ink(const std::vector<float>& item) {
+        std::string line;
+        for (std::size_t j = 0; j < item.size() && j < 7; ++j) {
+            const float v = j == 2 ? 50.0f : j == 1 ? 1.0f : item[j];
+            line += (j > 0 ? " " : "") + std::to_string(v);
+        }
+        if (item[0] == 1.0f) line = "1 1 50 5 10 0 1";
+        auto found = measured_.find(line);
+        if (found != measured_.end()) return found->second;
+        const KeyRoomInk ink = key_room_ink_at_50(line);
+        measured_[line] = ink;
+        return ink;
+    }
+    // Each item's ink begins 0.3 or more right of the previous one's (items as stored).
+    void expect_key_room_clear(const std::vector<std::vector<float>>& items,
+                               const std::string& what) {
+        double previous_right = -1000.0;
+        std::string previous = "start";
+        for (const std::vector<float>& item : items) {
+            const KeyRoomInk ink = key_room_ink(item);
+            const std::string name = "code " + std::to_string(static_cast<int>(item[0])) + " at " +
+                                     std::to_string(item[2]);
+            EXPECT_GT(item[2] + ink.left, previous_right + 0.3)
+                << what << ": " << name << " over " << previous;
+            previous_right = item[2] + ink.right;
+            previous = name;
+        }
+    }
+    // Types the lines on a fresh engine, then writes the page with PRPS under name and reads
+    // it back with Ghostscript as an EPS file (no file with an empty name). Returns what the
+    // console printed.
+    std::string key_room_typed(const std::vector<std::string>& lines, const std::string& eps) {
+        core::reset_engine();
+        core::reset_service_gate();
+        std::vector<std::string> all(lines);
+        if (!eps.empty()) all.insert(all.end(), {"PR", eps, "PRPS"});
+        const std::string out = type(all);
+        if (eps.empty()) return out;
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean(eps, why)) << eps << ": " << why;
+        return out;
+    }
+
+    int32_t files_ = 0;
+    double origin_ = 0.0;
+    double unit_ = 0.0;
+    std::map<std::string, KeyRoomInk> measured_;
+};
+
+// Two pages hold the same items, their parameters equal to within 0.01 (an undo copy keeps
+// positions to two decimals).
+void expect_key_room_same_page(const std::vector<std::string>& page,
+                               const std::vector<std::string>& expected) {
+    ASSERT_EQ(page.size(), expected.size());
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        std::istringstream a(page[i]);
+        std::istringstream b(expected[i]);
+        std::vector<float> x{std::istream_iterator<float>(a), {}};
+        std::vector<float> y{std::istream_iterator<float>(b), {}};
+        ASSERT_EQ(x.size(), y.size()) << page[i] << " against " << expected[i];
+        for (std::size_t j = 0; j < x.size(); ++j)
+            EXPECT_NEAR(x[j], y[j], 0.01f) << page[i] << " against " << expected[i];
+    }
+}
+
+std::vector<float> key_room_item(int32_t k) {
+    std::vector<float> item;
+    const int32_t n = static_cast<int32_t>(core::ItemStore(core::ItemStartTable(k)));
+    for (int32_t j = 1; j <= n; ++j) item.push_back(stored_param(k, j));
+    return item;
+}
+
+// The items of the staff from its clef at or after from: that clef, the key and meter after it
+// and the first note after those, in P3 order (the notes of a chord: the first only).
+std::vector<std::vector<float>> key_room_line_start(int32_t staff, float from) {
+    std::vector<std::vector<float>> items;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 2) != static_cast<float>(staff) || stored_param(k, 3) < from) continue;
+        const float code = stored_param(k, 1);
+        if (code == 3.0f || code == 17.0f || code == 18.0f || code == 1.0f)
+            items.push_back(key_room_item(k));
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const auto& a, const auto& b) { return a[2] < b[2]; });
+    std::vector<std::vector<float>> run;
+    for (const std::vector<float>& item : items) {
+        if (run.empty() && item[0] != 3.0f) continue;
+        run.push_back(item);
+        if (item[0] == 1.0f) break;
+    }
+    return run;
+}
+
+// P3 of the first item of that code on the staff; -1 when there is none.
+float key_room_position(int32_t staff, int32_t code) {
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == static_cast<float>(code) &&
+            stored_param(k, 2) == static_cast<float>(staff))
+            return stored_param(k, 3);
+    }
+    return -1.0f;
+}
+
+// A key signature's P5 on the staff; 0 when it has none.
+float key_room_key(int32_t staff) {
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == 17.0f && stored_param(k, 2) == static_cast<float>(staff))
+            return stored_param(k, 5);
+    }
+    return 0.0f;
+}
+
+TEST_F(KeyRoomConsoleTest, InputModeKeepsEachClefsInkClearOfItsKeyAndMeter) {
+    struct Case {
+        std::string notes;
+        float mid_line_clef;  // where the second clef's run is looked for (0: none)
+    };
+    std::vector<Case> cases;
+    for (const std::string clef : {"TR", "BA", "AL", "TE"}) {
+        const std::string c = clef == "TR" ? "C5" : clef == "BA" ? "C3" : "C4";
+        for (const std::string key : {"K3F/", "K7S/", ""}) {
+            for (const std::string meter : {"3 4/", ""}) {
+                if (key.empty() && meter.empty()) continue;
+                cases.push_back({clef + "/" + key + meter + c + "/D/E;", 0.0f});
+            }
+        }
+    }
+    // Small clefs within the line, after a note or a bar line, before a key or a meter.
+    for (const std::string clef : {"BA", "TE", "AL", "TR"}) {
+        const std::string c = clef == "TR" ? "C5" : clef == "BA" ? "C3" : "C4";
+        for (const std::string key : {"K2F/", "K7S/"}) {
+            cases.push_back({"TR/C5/D/" + clef + "/" + key + c + "/D;", 60.0f});
+            cases.push_back({"TR/C5/D/M/" + clef + "/" + key + c + "/D;", 60.0f});
+        }
+        cases.push_back({"TR/C5/D/M/" + clef + "/COM/" + c + "/D;", 60.0f});
+    }
+    std::vector<std::vector<std::vector<float>>> found;
+    int32_t typed = 0;
+    for (const Case& c : cases) {
+        // Every fourth page is written and read back (Ghostscript is slow under the sanitizers).
+        const std::string out =
+            key_room_typed({"IN 1", "", c.notes, "Q;", "N", ";", ";", ";", "X", "N"},
+                           typed++ % 4 == 0 ? "line" + std::to_string(typed) + ".eps" : "");
+        found.push_back(key_room_line_start(1, c.mid_line_clef));
+        EXPECT_GE(found.back().size(), 3u) << c.notes << out;
+    }
+    // The run is taken back whole (an empty page writes no file).
+    core::reset_engine();
+    core::reset_service_gate();
+    type({"IN 1", "", cases[0].notes, "Q;", "N", ";", ";", ";", "X", "N", "UNDO"});
+    EXPECT_EQ(core::ItemCount, 0);
+    for (std::size_t i = 0; i < cases.size(); ++i) expect_key_room_clear(found[i], cases[i].notes);
+}
+
+TEST_F(KeyRoomConsoleTest, TransposingTheMinuetToFiveFlatsMakesRoomForThem) {
+    key_room_typed(kKeyRoomMinuet, "minuet.eps");
+    const std::vector<std::string> before = stored_item_lines();
+    const float note_before = key_room_position(1, 1);
+    std::vector<std::string> lines(kKeyRoomMinuet);
+    lines.push_back("TR 6 1");
+    key_room_typed(lines, "five_flats.eps");
+    ASSERT_EQ(key_room_key(1), -5.0f);
+    EXPECT_EQ(key_room_key(2), 1.0f);  // the treble is not transposed
+    // The system stays in line: the treble's meter and first note moved with the bass's.
+    EXPECT_GT(key_room_position(1, 1), note_before);
+    EXPECT_EQ(key_room_position(2, 18), key_room_position(1, 18));
+    EXPECT_EQ(key_room_position(2, 1), key_room_position(1, 1));
+    std::vector<std::pair<std::string, std::vector<std::vector<float>>>> runs = {
+        {"TR 6 1, bass", key_room_line_start(1, 0.0f)},
+        {"TR 6 1, treble", key_room_line_start(2, 0.0f)}};
+    ASSERT_EQ(runs[0].second.size(), 4u);
+    EXPECT_EQ(runs[0].second[1][0], 17.0f);
+    EXPECT_EQ(runs[0].second[2][0], 18.0f);
+    lines.push_back("UNDO");
+    key_room_typed(lines, "undone.eps");
+    expect_key_room_same_page(stored_item_lines(), before);
+
+    // A key that keeps its accidentals' count, or loses some, keeps its room: nothing moves.
+    for (const std::string tr : {"TR 5 1", "TR -2 1", "TR 12 1"}) {
+        lines = kKeyRoomMinuet;
+        lines.push_back(tr);
+        key_room_typed(lines, "narrow.eps");
+        EXPECT_LE(std::abs(key_room_key(1)), 1.0f) << tr;
+        EXPECT_EQ(key_room_position(1, 1), note_before) << tr;
+        EXPECT_EQ(key_room_position(1, 18), 17.4f) << tr;
+    }
+    // The same transposition read from a command file.
+    std::ofstream("transpose.txt") << "TR 6 1\n";
+    lines = kKeyRoomMinuet;
+    lines.push_back("RE transpose.txt");
+    key_room_typed(lines, "read.eps");
+    EXPECT_EQ(key_room_key(1), -5.0f);
+    runs.push_back({"RE TR 6 1, bass", key_room_line_start(1, 0.0f)});
+    // Widened on both staves at once (G to D flat: five flats).
+    lines = kKeyRoomMinuet;
+    lines.push_back("TR 6 1 0 0 2");
+    key_room_typed(lines, "both.eps");
+    EXPECT_EQ(key_room_key(2), -5.0f);
+    runs.push_back({"TR 6 1 0 0 2, bass", key_room_line_start(1, 0.0f)});
+    runs.push_back({"TR 6 1 0 0 2, treble", key_room_line_start(2, 0.0f)});
+    for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
+}
+
+TEST_F(KeyRoomConsoleTest, AnAddedKeyFollowsAClefThatSharesItsPlaceWithAMeasureNumber) {
+    const std::vector<std::string> typed = {"IN 2",
+                                            "",
+                                            "TR/3 4/A4/C5/B4;",
+                                            "Q;",
+                                            "N",
+                                            ";",
+                                            ";",
+                                            ";",
+                                            "X",
+                                            "N",
+                                            "IN 1",
+                                            "",
+                                            "TR/C5/A4/B4;",
+                                            "Q;",
+                                            "N",
+                                            ";",
+                                            ";",
+                                            ";",
+                                            "X",
+                                            "N",
+                                            "LJ",
+                                            "2 1",
+                                            "Y",
+                                            "LJ",
+                                            "1 1",
+                                            "Y",
+                                            "MN 1 1"};
+    key_room_typed(typed, "numbered.eps");
+    // The measure number stands where staff 1's clef stands.
+    bool number_on_clef = false;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        number_on_clef |= stored_param(k, 1) == 10.0f && stored_param(k, 2) == 1.0f &&
+                          stored_param(k, 3) == key_room_position(1, 3);
+    }
+    ASSERT_TRUE(number_on_clef);
+    const std::vector<std::string> before = stored_item_lines();
+
+    std::vector<std::string> lines(typed);
+    lines.push_back("TR 2 1 0 200 2 1");
+    std::vector<std::pair<std::string, std::vector<std::vector<float>>>> runs;
+    const auto check_keys = [&](const std::string& what) {
+        for (int32_t staff : {1, 2}) {
+            const std::string name = what + ", staff " + std::to_string(staff);
+            EXPECT_EQ(key_room_key(staff), 2.0f) << name;
+            EXPECT_GT(key_room_position(staff, 17), key_room_position(staff, 3) + 7.5f) << name;
+            runs.push_back({name, key_room_line_start(staff, 0.0f)});
+        }
+    };
+    key_room_typed(lines, "added.eps");
+    check_keys("added key");
+    lines.push_back("UNDO");
+    key_room_typed(lines, "added_undone.eps");
+    expect_key_room_same_page(stored_item_lines(), before);
+
+    // Justified again staff by staff, the key keeps the clef's room.
+    lines.pop_back();
+    lines.insert(lines.end(), {"LJ", "1 1", "Y", "LJ", "2 1", "Y"});
+    key_room_typed(lines, "justified.eps");
+    check_keys("added key after LJ");
+    for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
+}
+
+}  // namespace
