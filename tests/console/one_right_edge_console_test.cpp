@@ -74,6 +74,15 @@ void expect_one_right_edge(int32_t staves, const std::string& out) {
     }
 }
 
+// Both staves of each two-staff system end alike: last bar line and last meter.
+void expect_staves_end_alike(int32_t systems, const std::string& out) {
+    for (int32_t s = 1; s < 2 * systems; s += 2) {
+        SCOPED_TRACE("system of staff " + std::to_string(s));
+        EXPECT_EQ(edge_last_of(14, s), edge_last_of(14, s + 1)) << out;
+        EXPECT_EQ(edge_last_of(18, s), edge_last_of(18, s + 1)) << out;
+    }
+}
+
 // The lines typed with a console whose graphics list is printed at the end, as
 // "--dump-graphics" prints it.
 std::string edge_type_showing_screen(const std::vector<std::string>& lines) {
@@ -209,6 +218,7 @@ TEST_F(OneRightEdgeTest, SystemsOfAPageEndAtOneEdgeThroughLjRipAndLjAgain) {
         out = type({"RIP 2 3 1 1"});
         EXPECT_EQ(out.find("Nothing moved"), std::string::npos) << out;
         expect_one_right_edge(2 * systems, out);
+        expect_staves_end_alike(systems, out);
         type({"UNDO"});
         EXPECT_EQ(stored_item_lines(), justified);
         type({"REDO"});
@@ -216,6 +226,7 @@ TEST_F(OneRightEdgeTest, SystemsOfAPageEndAtOneEdgeThroughLjRipAndLjAgain) {
             out = type({"RIP 2 3 5 1"});
             EXPECT_EQ(out.find("Nothing moved"), std::string::npos) << out;
             expect_one_right_edge(6, out);
+            expect_staves_end_alike(3, out);
         }
 
         out = type(edge_justify_all(systems));
