@@ -231,8 +231,8 @@ TEST_F(OneRightEdgeTest, SystemsOfAPageEndAtOneEdgeThroughLjRipAndLjAgain) {
 
         out = type(edge_justify_all(systems));
         expect_one_right_edge(2 * systems, out);
-        // J keeps the edge too.
-        out = type({"J", "1 2", "Y", "J", "3 2", "Y", "PRPS"});
+        // LI (the count alone) and J keep the edge too.
+        out = type({"LI", "1 2", "Y", "J", "3 2", "Y", "PRPS"});
         expect_one_right_edge(2 * systems, out);
         ASSERT_TRUE(std::filesystem::exists("eps.eps")) << out;
         const std::vector<float> paper = edge_eps_staff_ends("eps.eps");
