@@ -34,8 +34,7 @@ std::vector<float> positions(int32_t code, int32_t staff) {
 std::vector<std::string> quarters(int32_t staff, int32_t count) {
     std::vector<std::string> lines;
     for (int32_t i = 1; i <= count; ++i) {
-        lines.push_back("1 " + std::to_string(staff) + " " + std::to_string(10 * i) +
-                        " 5 10 0 1");
+        lines.push_back("1 " + std::to_string(staff) + " " + std::to_string(10 * i) + " 5 10 0 1");
     }
     return lines;
 }
@@ -43,31 +42,30 @@ std::vector<std::string> quarters(int32_t staff, int32_t count) {
 class JustifyConsoleTest : public ConsoleSessionTest {};
 
 TEST_F(JustifyConsoleTest, LjRespacesAHalfAndTwoQuartersByTheirRhythm) {
-    const std::string out =
-        type({"EI", "8 1 0 0 0 100", "1 1 10 5 10 1 2", "1 1 20 5 10 0 1", "1 1 30 5 10 0 1",
-              "14 1 40", "LJ", "1 1", "Y"});
+    const std::string out = type({"EI", "8 1 0 0 0 100", "1 1 10 5 10 1 2", "1 1 20 5 10 0 1",
+                                  "1 1 30 5 10 0 1", "14 1 40", "LJ", "1 1", "Y"});
     EXPECT_NE(out.find("Staff   1 has  4.000 beats"), std::string::npos) << out;
     const std::vector<float> notes = positions(1, 1);
     ASSERT_EQ(notes.size(), 3u) << out;
-    // Widths d^0.5849625: a half takes 1.5 times a quarter's room.
+    // Widths d^0.5849625: a half takes 1.5 times a quarter's room. The closing bar line goes to
+    // the staff's end (P6 100), so that every system of a page ends at one right edge.
     EXPECT_NEAR(notes[0], 10.0f, 0.001f);
-    EXPECT_NEAR(notes[1], 22.857f, 0.001f);
-    EXPECT_NEAR(notes[2], 31.429f, 0.001f);
-    EXPECT_EQ(positions(14, 1), std::vector<float>{40.0f});
+    EXPECT_NEAR(notes[1], 48.571f, 0.001f);
+    EXPECT_NEAR(notes[2], 74.286f, 0.001f);
+    EXPECT_EQ(positions(14, 1), std::vector<float>{100.0f});
     EXPECT_EQ(core::PendingBoxOperation, 0);
 }
 
 // A system of staff 1 and a count of more staves than there are integers: the count stops at
 // the highest staff instead of wrapping round, and staff 1 is justified as with a count of 1.
 TEST_F(JustifyConsoleTest, ACountOfBillionsOfStavesEndsWithoutWrappingRound) {
-    const std::string out =
-        type({"EI", "8 1 0 0 0 100", "1 1 10 5 10 1 2", "1 1 20 5 10 0 1", "1 1 30 5 10 0 1",
-              "14 1 40", "LJ", "1 2147483647", "Y"});
+    const std::string out = type({"EI", "8 1 0 0 0 100", "1 1 10 5 10 1 2", "1 1 20 5 10 0 1",
+                                  "1 1 30 5 10 0 1", "14 1 40", "LJ", "1 2147483647", "Y"});
     const std::vector<float> notes = positions(1, 1);
     ASSERT_EQ(notes.size(), 3u) << out;
     EXPECT_NEAR(notes[0], 10.0f, 0.001f);
-    EXPECT_NEAR(notes[1], 22.857f, 0.001f);
-    EXPECT_NEAR(notes[2], 31.429f, 0.001f);
+    EXPECT_NEAR(notes[1], 48.571f, 0.001f);
+    EXPECT_NEAR(notes[2], 74.286f, 0.001f);
     EXPECT_EQ(core::ItemCount, 5);
     EXPECT_EQ(core::PendingBoxOperation, 0);
 }
@@ -98,10 +96,10 @@ TEST_F(JustifyConsoleTest, EveryStaffIsComparedWithTheFirstCounted) {
     // the second.
     std::vector<std::string> page = {"EI", "8 1 0", "8 2 0", "8 3 0"};
     page = with(page, quarters(1, 4));
-    page = with(page, {"1 2 10 5 10 0 1", "1 2 20 5 10 0 1", "1 2 30 5 10 0 1",
-                       "1 2 40 5 10 0 1.006"});
-    page = with(page, {"1 3 10 5 10 0 1", "1 3 20 5 10 0 1", "1 3 30 5 10 0 1",
-                       "1 3 40 5 10 0 1.012"});
+    page = with(page,
+                {"1 2 10 5 10 0 1", "1 2 20 5 10 0 1", "1 2 30 5 10 0 1", "1 2 40 5 10 0 1.006"});
+    page = with(page,
+                {"1 3 10 5 10 0 1", "1 3 20 5 10 0 1", "1 3 30 5 10 0 1", "1 3 40 5 10 0 1.012"});
     const std::string out = type(with(page, {"LJ", "1 3", "Y"}));
     // The message names the staff below with the total of the first counted staff.
     EXPECT_NE(out.find("Staff   2 has  4.000 beats\nStaff   3 has  4.012 beats"), std::string::npos)
@@ -142,8 +140,8 @@ TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) 
         const std::vector<float> notes = positions(1, c.staff);
         ASSERT_EQ(notes.size(), 3u) << out;
         if (std::string(c.word) == "LJ") {
-            EXPECT_NEAR(notes[1], 22.857f, 0.001f) << out;
-            EXPECT_NEAR(notes[2], 31.429f, 0.001f) << out;
+            EXPECT_NEAR(notes[1], 48.571f, 0.001f) << out;
+            EXPECT_NEAR(notes[2], 74.286f, 0.001f) << out;
         } else {
             EXPECT_EQ(notes, j_notes) << out;
         }
@@ -160,8 +158,8 @@ TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) 
 
 TEST_F(JustifyConsoleTest, TheInputModesClosingLJustifiesTheStaffJustTyped) {
     // Four quarters typed in the input mode; "L" at the closing menu respaces them evenly.
-    const std::string out = type({"EI", "8 1 0", "IN 1", "", "TR/C4/D/E/F/M;", "Q/Q/Q/Q;", ";",
-                                  ";", ";", "L"});
+    const std::string out =
+        type({"EI", "8 1 0", "IN 1", "", "TR/C4/D/E/F/M;", "Q/Q/Q/Q;", ";", ";", ";", "L"});
     const std::vector<float> notes = positions(1, 1);
     ASSERT_EQ(notes.size(), 4u) << out;
     const float gap = notes[1] - notes[0];

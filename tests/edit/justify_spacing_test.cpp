@@ -309,6 +309,37 @@ TEST_F(ReportJustifySpaceTest, NotEnoughSpaceIsShownAndTheCutWidthsStillJustify)
     EXPECT_NEAR(p3(i3), 20.0f, kTol);
 }
 
+// Widths of 2, 20 and 18 in a room of 20: each keeps half of itself (1, 10, 9), none goes below
+// zero, and the last column stays on the right end. With 6 of the first 8 fixed, that much is
+// kept whole and the others share what is left.
+TEST_F(ReportJustifySpaceTest, CutWidthsKeepTheirShareAndTheirFixedRoom) {
+    for (const bool with_fixed : {false, true}) {
+        SCOPED_TRACE(with_fixed ? "fixed" : "plain");
+        const int32_t i1 = note(1, 0);
+        const int32_t i2 = note(1, 5);
+        const int32_t i3 = note(1, 10);
+        const int32_t i4 = note(1, 20);
+        select({i1, i2, i3, i4});
+        std::vector<float> positions{0, 5, 10, 20};
+        std::vector<float> widths{with_fixed ? 8.0f : 2.0f, 20, 18};
+        const std::vector<float> fixed{6, 0, 0};
+        edit::report_justify_space(0, 20, positions, widths,
+                                   with_fixed ? fixed : std::vector<float>{});
+        EXPECT_NE(core::SecondLine.view().find("Not enough space"), std::string::npos);
+        if (with_fixed) {
+            // 6 kept; 2 + 20 + 18 = 40 share the other 14.
+            EXPECT_NEAR(p3(i2), 6.0f + 2.0f * 14.0f / 40.0f, kTol);
+            EXPECT_NEAR(p3(i3) - p3(i2), 20.0f * 14.0f / 40.0f, kTol);
+        } else {
+            EXPECT_NEAR(p3(i2), 1.0f, kTol);
+            EXPECT_NEAR(p3(i3), 11.0f, kTol);
+        }
+        EXPECT_GT(p3(i2), p3(i1));
+        EXPECT_GT(p3(i3), p3(i2));
+        EXPECT_NEAR(p3(i4), 20.0f, kTol);
+    }
+}
+
 TEST_F(ReportJustifySpaceTest, WordsEndingWithinAHundredthOfThePageEdgesLandOnThem) {
     render::PageExtent = 200.0f;
     const int32_t i1 = note(1, 0);

@@ -214,13 +214,16 @@ void add_courtesy_meters(int32_t lower, int32_t higher, int32_t staves) {
         }
     }
     if (meter == 0) return;
-    for (int32_t k = 1; k <= ItemCount; ++k) {
-        if (staff_of(k) != higher || code_of(k) != kBarLineCode) continue;
-        if (position_of(k) < kCourtesyMeterAt) continue;
-        if (!(count_of(k) >= 5 && word_of(k, 5) == 2.0f)) {
-            ItemStore(start_of(k) + 3) = kLastBarBeforeMeter;
+    // Every staff of the system ends alike: bar line, then meter.
+    for (int32_t staff = higher; staff < higher + staves; ++staff) {
+        for (int32_t k = 1; k <= ItemCount; ++k) {
+            if (staff_of(k) != staff || code_of(k) != kBarLineCode) continue;
+            if (position_of(k) < kCourtesyMeterAt) continue;
+            if (!(count_of(k) >= 5 && word_of(k, 5) == 2.0f)) {
+                ItemStore(start_of(k) + 3) = kLastBarBeforeMeter;
+            }
+            break;
         }
-        break;
     }
     const int32_t n = count_of(meter);
     std::vector<float> copy(static_cast<std::size_t>(std::max(n, 3)), 0.0f);

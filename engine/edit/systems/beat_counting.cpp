@@ -590,20 +590,18 @@ void hide_staff_items(int32_t lowest, int32_t highest, bool hide) {
     }
 }
 
-// Where a staff's list ends with a marker, the closing bar line stands at the first staff item
-// of the lowest staff's P6 (cut to the page), or at the last position.
-float closing_bar_position(int32_t lowest, float last_position) {
+// The right edge of a system: where the first STAFF item of its lowest staff that has one ends
+// (its P6, 0 or missing meaning the page's end, cut to the page), the page's end without one.
+// Every justified system closes there, so that the systems of a page end at one right edge.
+float system_right_edge(int32_t lowest, int32_t highest) {
     const float e = page_extent();
-    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+    for (int32_t i = first_item_from_staff(lowest, false); i <= core::ItemCount; ++i) {
         const int32_t s = ItemStartTable(i);
         if (count_of(s) < 2) continue;
-        if (staff_of(s) > lowest) break;
-        if (staff_of(s) != lowest || code_of(s) != 8) continue;
-        if (count_of(s) < 6) return last_position;
-        float p6 = ItemStore(s + 6);
-        if (p6 == 0.0f) p6 = e;
-        if (count_of(s) >= 3 && ItemStore(s + 3) <= e + 0.05f && p6 > e) p6 = e;
-        return p6;
+        if (staff_of(s) > highest) break;
+        if (staff_of(s) < lowest || code_of(s) != 8) continue;
+        if (count_of(s) < 6 || ItemStore(s + 6) == 0.0f) return e;
+        return std::min(ItemStore(s + 6), e);
     }
     return e;
 }
@@ -634,10 +632,29 @@ void show_wrong_beats(int32_t first_staff, float reference, int32_t staff, float
     core::show_message(text);
 }
 
+// Where a staff's list ends with a marker, the closing bar line stands at the first staff item
+// of the lowest staff's P6 (cut to the page), or at the last position.
+float closing_bar_position(int32_t lowest, float last_position) {
+    const float e = page_extent();
+    for (int32_t i = 1; i <= core::ItemCount; ++i) {
+        const int32_t s = ItemStartTable(i);
+        if (count_of(s) < 2) continue;
+        if (staff_of(s) > lowest) break;
+        if (staff_of(s) != lowest || code_of(s) != 8) continue;
+        if (count_of(s) < 6) return last_position;
+        float p6 = ItemStore(s + 6);
+        if (p6 == 0.0f) p6 = e;
+        if (count_of(s) >= 3 && ItemStore(s + 3) <= e + 0.05f && p6 > e) p6 = e;
+        return p6;
+    }
+    return e;
+}
+
 // Reads one staff's rhythm into list (normalised); false when it holds more than kRhythmLimit
 // entries. A staff that ends on a note or rest closes at last, the system's right end so far
-// (the page's end for the first staff), so that its last note keeps its own room.
-bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
+// (the page's end for the first staff, or the system's right edge), so that its last note keeps
+// its own room; one that ends on another marker closes at closing_bar_position, or at the edge.
+bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last, bool at_edge,
                        StaffRhythmList& list) {
     layout::RhythmColumnList positions;
     layout::RhythmColumnList values;
@@ -655,7 +672,8 @@ bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
         p.push_back(positions(i));
     }
     if (v.back() != kBar) {
-        const float at = is_duration(v.back()) ? last : closing_bar_position(lowest, last);
+        const float at =
+            is_duration(v.back()) || at_edge ? last : closing_bar_position(lowest, last);
         v.push_back(kBar);
         p.push_back(at);
     }
@@ -691,7 +709,8 @@ void refuse_too_large(int32_t& lowest) {
 // and lowest = -1. Otherwise rewrites the positions of the staves' notes, rests, clefs, bar
 // lines, keys and meters, carries the attached items along and, when a grace note was met,
 // spaces the grace notes.
-void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last) {
+void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last,
+                       bool closing_edge) {
     const float e = page_extent();
     if (lowest < 1) lowest = 1;
     if (highest > layout::kMaxStaves) highest = layout::kMaxStaves;
@@ -711,7 +730,9 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     clip_staff_lines(range_low, range_high);
     layout::GraceSpacingDone = 1;
     first = 9999.0f;
-    last = e;
+    // With closing_edge the system's closing bar line goes to its right edge, wherever it
+    // stood before.
+    last = closing_edge ? system_right_edge(range_low, range_high) : e;
     MergedRhythm.clear();
 
     bool counted = false;
@@ -729,7 +750,7 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     for (int32_t s = range_low; s <= range_high; ++s) {
         StaffFirstItem[s] = item;
         StaffRhythmList& list = SystemRhythmSlots[s];
-        if (!read_staff_rhythm(s, item, lowest, last, list)) {
+        if (!read_staff_rhythm(s, item, lowest, last, closing_edge, list)) {
             refuse_too_large(lowest);
             return;
         }
@@ -752,11 +773,13 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
             reference = list.total;
             collapse_bar_entries(list.values, MergedRhythm);
             first = list.positions.front();
-            last = list.positions.back();
+            if (!closing_edge) last = list.positions.back();
             continue;
         }
         first = std::min(first, list.positions.front());
-        if (list.values.back() == kBar) last = std::max(last, list.positions.back());
+        if (!closing_edge && list.values.back() == kBar) {
+            last = std::max(last, list.positions.back());
+        }
         if (std::fabs(list.total - reference) > kRhythmTotalTolerance) {
             // The staff below is named, with the reference total this staff was compared with.
             show_wrong_beats(s - 1, reference, s, list.total);

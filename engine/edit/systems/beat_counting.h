@@ -13,7 +13,10 @@ namespace edit {
 
 // Counts and respaces staves lowest..highest. On return lowest is the first staff that had beats,
 // or -1 (no beats, totals that disagree, a rhythm that cannot be placed: nothing moved); first and
-// last are the respaced system's ends.
-void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last);
+// last are the respaced system's ends. With closing_edge true the system closes at its right
+// edge (its lowest staff's STAFF item's end, or the page's), its last bar line moved there;
+// otherwise at its last bar line where it stands (a line ending on a note: the page's end).
+void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last,
+                       bool closing_edge = false);
 
 }  // namespace edit

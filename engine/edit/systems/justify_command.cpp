@@ -236,49 +236,61 @@ void mark_centred_rests(int32_t lowest, int32_t highest, float from, float to) {
     }
 }
 
-// A line respaced by its rhythm ends flush at its last bar line: a staff line that reaches on
-// beyond the bar line that ends its music is cut back to that bar line. A staff whose last
-// note, rest, clef, key or meter stands at or after its last bar line keeps its end.
-void end_staves_at_last_bar(int32_t lowest, int32_t highest) {
+// Where the system of staves lowest..highest ends on the right: the first STAFF item's P6, 0 or
+// missing meaning the page's end, never beyond the page.
+float system_right_edge(int32_t lowest, int32_t highest) {
     const float extent = render::PageExtent;
-    for (int32_t staff = lowest; staff <= highest; ++staff) {
-        int32_t staff_item = 0;
-        float music_end = -1.0f;
-        float bar_end = -1.0f;
-        int32_t bar_item = 0;
-        for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
-            const int32_t s = staff_of(i);
-            if (s > staff) break;
-            const int32_t code = code_of(i);
-            if (count_of(i) < 3 || word(i, 3) > extent + 0.05f) {
-                if (code == kCodeStaff && s == staff && staff_item == 0) staff_item = i;
-                continue;
-            }
-            const float x = word(i, 3);
-            if (code == kCodeBar) {
-                // A bar line of a staff above reaches down over P4 staves.
-                const int32_t span = count_of(i) >= 4 ? std::max(core::int_of(word(i, 4)), 1) : 1;
-                if ((s == staff || (s < staff && int64_t{s} + span > staff)) && x > bar_end) {
-                    bar_end = x;
-                    bar_item = i;
-                }
-            } else if (s == staff && code == kCodeStaff) {
-                if (staff_item == 0) staff_item = i;
-            } else if (s == staff && (code < 4 || code > 16)) {
-                music_end = std::max(music_end, x);
-            }
+    for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
+        if (staff_of(i) > highest) break;
+        if (code_of(i) != kCodeStaff || staff_of(i) < lowest) continue;
+        if (count_of(i) < 6 || word(i, 6) == 0.0f) return extent;
+        return std::min(word(i, 6), extent);
+    }
+    return extent;
+}
+
+// A system whose music ends on a bar line short of its right edge is stretched from left so
+// that the bar line stands at the edge: every system of a page closes at one right edge, the
+// end of its staff lines. The STAFF items keep their ends.
+void stretch_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge) {
+    float bar_end = -1.0f;
+    float music_end = -1.0f;
+    for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
+        const int32_t s = staff_of(i);
+        if (s > highest) break;
+        if (s < lowest || count_of(i) < 3) continue;
+        const int32_t code = code_of(i);
+        const float x = word(i, 3);
+        if (x < left || x > edge + 0.05f) continue;
+        if (code == kCodeBar) {
+            bar_end = std::max(bar_end, x);
+        } else if (code < 4 || code > 16) {
+            music_end = std::max(music_end, x);
         }
-        if (staff_item == 0 || bar_end < 0.0f || music_end >= bar_end) continue;
-        float end = count_of(staff_item) >= 6 ? word(staff_item, 6) : 0.0f;
-        if (end == 0.0f || end > extent) end = extent;
-        if (bar_end >= end - 0.01f) continue;
-        if (count_of(staff_item) < 6 && !core::resize_item(staff_item, 6.0f)) continue;
-        // In hundredths, as every sort of the store leaves the bar line's P3, so that the two
-        // stay equal.
-        const float at =
-            static_cast<float>(std::round(static_cast<double>(bar_end) * 100.0) / 100.0);
-        word(bar_item, 3) = at;
-        word(staff_item, 6) = at;
+    }
+    if (bar_end <= left + 1.0f || music_end >= bar_end || bar_end >= edge - 0.01f) return;
+    SelectionBox.low_staff = lowest;
+    SelectionBox.high_staff = highest;
+    SelectionBox.left = left;
+    SelectionBox.right = bar_end + 0.01f;
+    SelectionBox.first_item = 1;
+    SelectionBox.last_item = ItemCount;
+    SelectionBox.letter = 0;
+    BoxCodeFilter.fill(0.0f);
+    int32_t slot = 0;
+    for (int32_t code = 1; code <= 18; ++code) {
+        if (code != kCodeStaff) BoxCodeFilter(++slot) = static_cast<float>(code);
+    }
+    select_box_items();
+    scale_selection(3, left, left, (edge - left) / (bar_end - left));
+    // The store keeps positions in hundredths after a sort: the bar line lands on the edge.
+    for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
+        const int32_t s = staff_of(i);
+        if (s > highest) break;
+        if (s >= lowest && code_of(i) == kCodeBar && count_of(i) >= 3 &&
+            std::fabs(word(i, 3) - edge) < 0.02f) {
+            word(i, 3) = edge;
+        }
     }
 }
 
@@ -591,11 +603,18 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     if (highest < lowest) return;
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
-    const int32_t range_low = lowest;
+    if (!l_mode) {
+        // The spacing never reaches past the system's right edge, and a system closed by a bar
+        // line is first stretched so that the bar line stands there.
+        const float edge = system_right_edge(lowest, highest);
+        right = std::min(right, edge);
+        if (right >= edge - 0.01f) stretch_to_closing_bar(lowest, highest, left, edge);
+    }
 
     bool space_columns = true;
     if (l_mode) {
-        count_staff_beats(lowest, highest, left, right);
+        // The system closes at its right edge, so that every system of a page ends at one.
+        count_staff_beats(lowest, highest, left, right, true);
         space_columns = lowest != -1 && CommandModeLetters(2) == 'J';
     }
     if (space_columns) {
@@ -603,7 +622,6 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
         justify_spacing(lowest, highest, left, right, redraw);
         mark_centred_rests(lowest, highest, given_left, given_right);
     }
-    if (l_mode && lowest != -1) end_staves_at_last_bar(range_low, highest);
     const int32_t unit = core::MacroUnit;
     core::MacroUnit = 0;
     // Only the system's staves moved: the rest of the page keeps its drawing. Without a view

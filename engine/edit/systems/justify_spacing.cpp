@@ -404,6 +404,48 @@ void keep_full_width(const std::vector<int32_t>& items) {
     }
 }
 
+// Room a line too dense to fit keeps whole when its widths are cut: the room a clef, key or
+// meter column needs to its right (so that they never overlap), and the ink a thick or double
+// bar line reaches left of its position beyond a plain bar line's (so that the last note stands
+// as far from the closing bar line as the others from theirs).
+struct FixedRoom {
+    float position = 0.0f;
+    float after = 0.0f;   // P3 units, to the next column
+    float before = 0.0f;  // P3 units, from the column before
+};
+
+// Contract: appends the fixed room of one staff's finished column list (right widths in P3
+// units, left widths in staff units) to marks.
+void note_fixed_room(int32_t staff, const StaffColumnList& c, std::vector<FixedRoom>& marks) {
+    float u = 0.0f;
+    if (staff >= 0 && staff <= layout::kMaxStaves)
+        u = 0.04f * layout::StaffTables.StaffScale(staff);
+    if (!(u > 0.0f)) u = 1.0f;
+    for (std::size_t i = 0; i < c.position.size(); ++i) {
+        const int32_t kind = c.kind[i];
+        FixedRoom room{c.position[i], 0.0f, 0.0f};
+        if (kind == kClef || kind >= kKeySignature) room.after = c.right[i];
+        if (kind == kBarLine) room.before = std::max(c.left[i] - 1.0f, 0.0f) * u;
+        if (room.after > 0.0f || room.before > 0.0f) marks.push_back(room);
+    }
+}
+
+// Contract: the fixed room of each gap of the merged columns (one value a gap), from the marks
+// of every staff: a column's room after it belongs to the gap it opens, its room before to the
+// gap it closes.
+std::vector<float> fixed_gap_room(const std::vector<float>& merged,
+                                  const std::vector<FixedRoom>& marks) {
+    std::vector<float> fixed(merged.size() > 1 ? merged.size() - 1 : 0, 0.0f);
+    for (const FixedRoom& m : marks) {
+        auto it = std::lower_bound(merged.begin(), merged.end(), m.position - kMergeTolerance);
+        if (it == merged.end() || std::fabs(*it - m.position) > kMergeTolerance) continue;
+        const std::size_t j = static_cast<std::size_t>(it - merged.begin());
+        if (j < fixed.size()) fixed[j] = std::max(fixed[j], m.after);
+        if (j > 0) fixed[j - 1] = std::max(fixed[j - 1], m.before);
+    }
+    return fixed;
+}
+
 // Reused between calls: the engine's layout routines are not re-entrant.
 std::vector<std::vector<float>> StaffKeys;
 std::vector<std::vector<int32_t>> StaffStarts;
@@ -567,7 +609,7 @@ void system_spacing(int32_t staff, float left, float right, std::vector<float>& 
 // do nothing. The "Not enough space" text is shown in the message line and the cut widths are
 // used. Nothing moves when no gap is too narrow or none has room to spare.
 void report_justify_space(float left, float right, std::vector<float>& positions,
-                          std::vector<float>& widths) {
+                          std::vector<float>& widths, const std::vector<float>& fixed) {
     const std::size_t k = positions.size();
     if (k < 2) return;
     const std::size_t gaps = k - 1;
@@ -581,8 +623,23 @@ void report_justify_space(float left, float right, std::vector<float>& positions
         core::write_real_field(core::SecondLine, 51, 59, "(1f9.3)", total);
         core::write_real_field(core::SecondLine, 72, 80, "(1f9.3)", available);
         core::MessageLine = core::SecondLine;
-        const float cut = (total - available) / static_cast<float>(gaps);
-        for (std::size_t i = 0; i < gaps; ++i) widths[i] -= cut;
+        // Every width gives up the same share of what it may give: an equal cut would take a
+        // narrow gap below zero, so that its columns cross and the last one passes the right
+        // end. The fixed room goes first only when it all fits.
+        float fixed_total = 0.0f;
+        std::vector<float> kept(gaps, 0.0f);
+        for (std::size_t i = 0; i < gaps && i < fixed.size(); ++i) {
+            kept[i] = std::clamp(fixed[i], 0.0f, std::max(widths[i], 0.0f));
+            fixed_total += kept[i];
+        }
+        if (fixed_total >= available) {
+            std::fill(kept.begin(), kept.end(), 0.0f);
+            fixed_total = 0.0f;
+        }
+        const float share = available > 0.0f && total > fixed_total
+                                ? (available - fixed_total) / (total - fixed_total)
+                                : 0.0f;
+        for (std::size_t i = 0; i < gaps; ++i) widths[i] = kept[i] + (widths[i] - kept[i]) * share;
     }
     std::vector<float> gap(gaps);
     float spare = 0.0f;
@@ -709,6 +766,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
 
     // Every staff is measured before anything moves, so a refused staff leaves all as it was.
     std::vector<ClefMove> clef_moves;
+    std::vector<FixedRoom> fixed_marks;
     StaffColumnList columns;
     std::vector<float> merged;
     std::vector<float> merged_widths;
@@ -726,6 +784,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
             return false;
         }
         if (columns.item_columns == 0) continue;
+        note_fixed_room(st, columns, fixed_marks);
         if (right - columns.position.back() > 0.1f) {
             columns.position.push_back(right);
             columns.right.push_back(0.0f);
@@ -784,7 +843,8 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
             merged_widths.erase(merged_widths.begin());
         }
         merged_widths.resize(merged.size() - 1);
-        report_justify_space(left, right, merged, merged_widths);
+        report_justify_space(left, right, merged, merged_widths,
+                             fixed_gap_room(merged, fixed_marks));
     }
     keep_full_width(full_width);
     if (redraw != 999) render::redraw_items();

@@ -51,9 +51,10 @@ void distribute_space(std::vector<float>& positions, std::vector<float>& widths,
                       float& w, float minimum);
 // The redistribution over the columns at positions (k of them) with widths (k - 1: the room
 // needed between a column and the next): moves the words of the selection list. When the widths
-// need more than right - left, they are cut equally and the "Not enough space" text is left in
-// SecondLine and shown in the message line.
+// need more than right - left, each gives up the same share of what lies beyond its fixed room
+// (fixed: one value a gap, none when empty; kept only when all of it fits) and the "Not enough
+// space" text is left in SecondLine and shown in the message line.
 void report_justify_space(float left, float right, std::vector<float>& positions,
-                          std::vector<float>& widths);
+                          std::vector<float>& widths, const std::vector<float>& fixed = {});
 
 }  // namespace edit

@@ -1,0 +1,349 @@
+// Justified systems end at one right edge, typed as a user types them: the bar line that closes
+// a system stands at the end of its staff lines, in the store, in the screen's graphics list and
+// in the EPS, however often LJ, J, L and RIP run; and J on a line far too dense for its width
+// keeps every column in order, the closing bar line on the staff's end, the clef, key and meter
+// clear of one another and the last note as far from the closing bar as the others from theirs.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/console_front_end.h"
+#include "engine/core/bridge/front_end_port.h"
+#include "engine/core/tables.h"
+#include "engine/render/tables.h"
+#include "tests/output/ps_check.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+
+namespace {
+
+std::vector<std::string> edge_join(std::vector<std::string> lines,
+                                   const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+std::vector<int32_t> edge_items(int32_t code, int32_t staff) {
+    std::vector<int32_t> out;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == static_cast<float>(code) &&
+            stored_param(k, 2) == static_cast<float>(staff)) {
+            out.push_back(k);
+        }
+    }
+    return out;
+}
+
+float edge_last_of(int32_t code, int32_t staff) {
+    float last = -1.0f;
+    for (const int32_t k : edge_items(code, staff)) last = std::max(last, stored_param(k, 3));
+    return last;
+}
+
+// Where the staff's lines end in the store: its STAFF item's P6, 0 meaning the page's end.
+float edge_staff_end(int32_t staff) {
+    const std::vector<int32_t> line = edge_items(8, staff);
+    if (line.empty()) return -1.0f;
+    const float p6 = stored_param(line[0], 6);
+    return p6 == 0.0f ? render::PageExtent : p6;
+}
+
+// Every staff of 1..staves: its lines end at the page's end, no item stands beyond it, its last
+// bar line closes the system there, or, before a courtesy meter, stands just before that meter.
+void expect_one_right_edge(int32_t staves, const std::string& out) {
+    for (int32_t staff = 1; staff <= staves; ++staff) {
+        SCOPED_TRACE("staff " + std::to_string(staff));
+        EXPECT_EQ(edge_staff_end(staff), render::PageExtent) << out;
+        const float bar = edge_last_of(14, staff);
+        const float meter = edge_last_of(18, staff);
+        if (meter > bar) {
+            EXPECT_LT(meter, render::PageExtent) << out;
+            EXPECT_GT(bar, render::PageExtent - 10.0f) << out;
+        } else {
+            EXPECT_EQ(bar, render::PageExtent) << out;
+        }
+        for (const int32_t code : {1, 2, 3, 17}) EXPECT_LT(edge_last_of(code, staff), bar) << out;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (stored_param(k, 2) == static_cast<float>(staff)) {
+                EXPECT_LE(stored_param(k, 3), render::PageExtent) << "item " << k << out;
+            }
+        }
+    }
+}
+
+// Both staves of each two-staff system end alike: last bar line and last meter.
+void expect_staves_end_alike(int32_t systems, const std::string& out) {
+    for (int32_t s = 1; s < 2 * systems; s += 2) {
+        SCOPED_TRACE("system of staff " + std::to_string(s));
+        EXPECT_EQ(edge_last_of(14, s), edge_last_of(14, s + 1)) << out;
+        EXPECT_EQ(edge_last_of(18, s), edge_last_of(18, s + 1)) << out;
+    }
+}
+
+// The lines typed with a console whose graphics list is printed at the end, as
+// "--dump-graphics" prints it.
+std::string edge_type_showing_screen(const std::vector<std::string>& lines) {
+    std::string input;
+    for (const std::string& line : lines) input += line + "\n";
+    std::istringstream in(input);
+    std::ostringstream out;
+    ConsoleFrontEnd fe(in, out);
+    fe.set_dump_graphics(true);
+    core::set_front_end(&fe);
+    EXPECT_EQ(fe.run(), 0);
+    core::set_front_end(nullptr);
+    return out.str();
+}
+
+// The right ends (positions, 150 display units each from the screen's left edge at 2400) of the
+// long horizontal lines of the printed graphics list: the staff lines.
+std::vector<float> edge_screen_staff_ends(const std::string& out) {
+    std::vector<float> ends;
+    std::istringstream in(out.substr(out.find("Graphics list:")));
+    std::string line;
+    std::getline(in, line);
+    int op0 = -1;
+    int x0 = 0;
+    int y0 = 0;
+    for (std::string colour; std::getline(in, line);) {
+        std::istringstream row(line);
+        int op = 0;
+        int x = 0;
+        int y = 0;
+        if (!(row >> op >> x >> y)) break;
+        if (op == 0 && op0 == 1 && y == y0 && x - x0 > 15000)
+            ends.push_back(static_cast<float>(x - 2400) / 150.0f);
+        op0 = op;
+        x0 = x;
+        y0 = y;
+    }
+    return ends;
+}
+
+// The same in an EPS file: " X Y m" followed by " X2 Y l" with X2 - X over 100 positions.
+std::vector<float> edge_eps_staff_ends(const std::filesystem::path& file) {
+    std::vector<float> ends;
+    int x0 = 0;
+    int y0 = 0;
+    bool moved = false;
+    for (const std::string& line : ps_check::lines_of(file)) {
+        std::istringstream row(line);
+        int x = 0;
+        int y = 0;
+        std::string op;
+        if (!(row >> x >> y >> op) || (op != "m" && op != "l")) {
+            moved = false;
+            continue;
+        }
+        if (op == "l" && moved && y == y0 && x - x0 > 15000)
+            ends.push_back(static_cast<float>(x) / 150.0f);
+        moved = op == "m";
+        x0 = x;
+        y0 = y;
+    }
+    return ends;
+}
+
+// Two staves of four bars of 3/4 a system, bar lines from "Add bar lines", as many systems as
+// asked (1, 2 or 3), each system's bars filled otherwise than the one before.
+std::vector<std::string> edge_typed_page(int systems) {
+    const std::vector<std::string> bars = {"Y", "3 4 0 1", ";", ";", ";", "X"};
+    const std::vector<std::vector<std::string>> staves = {
+        {"TR/3 4/D5/G4/A/B/C5/D/G4/G/E5/C/D/E/F/G/G4/G;", "Q/E/E/E/E/Q/Q/Q/Q/E/E/E/E/Q/Q/Q;"},
+        {"BA/3 4/G3/B/C4/B3/A/B;", "H./H./Q/Q/Q/H.;"},
+        {"TR/3 4/C5/D/C/B4/A/B/C5/B4/A/G/A/B/G/F/G;", "Q/E/E/E/E/Q/E/E/E/E/Q/Q/Q/Q/H;"},
+        {"BA/3 4/A3/G/F/E/D/G;", "H./H./H./Q/Q/Q;"},
+        {"TR/3 4/B4/C5/D/E/F/G/A4/B/C5/D/G4/G;", "Q/Q/Q/E/E/E/E/Q/Q/Q/Q/H.;"},
+        {"BA/3 4/G3/C4/D/G3;", "H./H./H./H.;"}};
+    std::vector<std::string> lines = {"IN 1", ""};
+    for (int s = 0; s < 2 * systems; ++s) {
+        lines = edge_join(lines, staves[static_cast<std::size_t>(s)]);
+        lines = edge_join(lines, bars);
+        lines = edge_join(lines, s + 1 < 2 * systems ? std::vector<std::string>{"Y", ""}
+                                                     : std::vector<std::string>{"N"});
+    }
+    return lines;
+}
+
+std::vector<std::string> edge_justify_all(int systems) {
+    std::vector<std::string> lines;
+    for (int s = 0; s < systems; ++s)
+        lines = edge_join(lines, {"LJ", std::to_string(2 * s + 1) + " 2", "Y"});
+    return lines;
+}
+
+class OneRightEdgeTest : public ConsoleSessionTest {};
+
+// The page: one staff with "Add bar lines", LJ, then PRPS. The closing bar stands at the
+// page's end, where the screen and the EPS draw the staff lines, without a reload; UNDO takes
+// the justification back.
+TEST_F(OneRightEdgeTest, AJustifiedLineClosesAtTheEndOfItsStaffLinesOnScreenAndOnPaper) {
+    const std::vector<std::string> typed = {
+        "IN 1", "", "TR/D5/G4/A/B/C5/D/G4/G;", "Q/E/E/E/E/Q/Q/Q;", "Y", "3 4 0 1", ";", "2 5;", ";",
+        "X",    "N"};
+    type(typed);
+    const std::vector<std::string> before = stored_item_lines();
+    const std::string out = edge_type_showing_screen({"LJ", "1 1", "Y", "PRPS"});
+    expect_one_right_edge(1, out);
+    const std::vector<float> screen = edge_screen_staff_ends(out);
+    ASSERT_EQ(screen.size(), 5u) << out;
+    for (const float end : screen) EXPECT_NEAR(end, edge_last_of(14, 1), 0.01f);
+    ASSERT_TRUE(std::filesystem::exists("eps.eps")) << out;
+    const std::vector<float> paper = edge_eps_staff_ends("eps.eps");
+    ASSERT_EQ(paper.size(), 5u);
+    for (const float end : paper) EXPECT_NEAR(end, edge_last_of(14, 1), 0.01f);
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("eps.eps", why)) << why;
+
+    type({"UNDO"});
+    EXPECT_EQ(stored_item_lines(), before);
+}
+
+// Pages of two and three systems of two staves: LJ on every system, RIP moving a bar to the
+// system above (and, on three systems, one from the second to the third), then LJ again; after
+// every step each system ends at the page's end, in the store and in the EPS.
+TEST_F(OneRightEdgeTest, SystemsOfAPageEndAtOneEdgeThroughLjRipAndLjAgain) {
+    for (const int systems : {2, 3}) {
+        SCOPED_TRACE(std::to_string(systems) + " systems");
+        core::reset_engine();
+        core::reset_service_gate();
+        std::filesystem::remove("eps.eps");
+        std::string out = type(edge_join(edge_typed_page(systems), edge_justify_all(systems)));
+        expect_one_right_edge(2 * systems, out);
+        const std::vector<std::string> justified = stored_item_lines();
+
+        out = type({"RIP 2 3 1 1"});
+        EXPECT_EQ(out.find("Nothing moved"), std::string::npos) << out;
+        expect_one_right_edge(2 * systems, out);
+        expect_staves_end_alike(systems, out);
+        type({"UNDO"});
+        EXPECT_EQ(stored_item_lines(), justified);
+        type({"REDO"});
+        if (systems == 3) {
+            out = type({"RIP 2 3 5 1"});
+            EXPECT_EQ(out.find("Nothing moved"), std::string::npos) << out;
+            expect_one_right_edge(6, out);
+            expect_staves_end_alike(3, out);
+        }
+
+        out = type(edge_justify_all(systems));
+        expect_one_right_edge(2 * systems, out);
+        // LI (the count alone) and J keep the edge too.
+        out = type({"LI", "1 2", "Y", "J", "3 2", "Y", "PRPS"});
+        expect_one_right_edge(2 * systems, out);
+        ASSERT_TRUE(std::filesystem::exists("eps.eps")) << out;
+        const std::vector<float> paper = edge_eps_staff_ends("eps.eps");
+        ASSERT_EQ(paper.size(), static_cast<std::size_t>(10 * systems)) << out;
+        for (const float end : paper) EXPECT_NEAR(end, render::PageExtent, 0.01f);
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean("eps.eps", why)) << why;
+    }
+}
+
+// The README's minuet (a chord, bar lines typed as "M", two staves as one system), justified.
+TEST_F(OneRightEdgeTest, TheReadmeMinuetEndsAtThePageEnd) {
+    const std::string out = type({"IN 1",
+                                  "",
+                                  "BA/K1S/3 4/G3:B3:D4/M2/A3/M/B3/M/C4/D4/D3/M;",
+                                  "H./H./H./Q/Q/Q;",
+                                  ";",
+                                  ";",
+                                  ";",
+                                  "X",
+                                  "Y",
+                                  "",
+                                  "TR/K1S/3 4/D5/G4/A/B/C5/M1/D5/G4/G/M/E5/C/D/E/CS5/M/D5/G4/G/M;",
+                                  "Q/E/E/E/E/Q/Q/Q/Q/E/E/E/E/Q/Q/Q;",
+                                  ";",
+                                  ";",
+                                  ";",
+                                  "X",
+                                  "N",
+                                  "LJ",
+                                  "1 2",
+                                  "Y",
+                                  "PR",
+                                  "minuet.eps"});
+    expect_one_right_edge(2, out);
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("minuet.eps", why)) << why;
+}
+
+// A line of 64 or 80 sixteenths, bar lines from "Add bar lines", with or without a clef, key and
+// meter before it, spaced by J: far more room is needed than the line has.
+TEST_F(OneRightEdgeTest, JOnAVeryDenseLineKeepsItsColumnsInOrderAndItsLastGapAsTheOthers) {
+    for (const bool head : {false, true}) {
+        for (const int bars : {4, 5}) {
+            std::string line = head ? "TR/K1S/4 4/" : "";
+            for (int n = 0; n < 4 * bars; ++n) line += std::string(n > 0 ? "/" : "") + "C4/D/E/F";
+            const std::string what = (head ? "head, " : "") + std::to_string(16 * bars);
+            SCOPED_TRACE(what);
+            core::reset_engine();
+            core::reset_service_gate();
+            type({"IN 1", "", line + ";", "S;", "Y", "4 4 0 1", ";", ";", ";", "X", "N"});
+            const std::vector<std::string> typed = stored_item_lines();
+            const std::string out = type({"J", "1 1", "Y"});
+            EXPECT_NE(out.find("Not enough space"), std::string::npos) << out;
+            expect_one_right_edge(1, out);
+            // Every note after the one before it, and before the next bar line; the gap before
+            // each bar line, the closing one included, is the same.
+            float previous = -1.0f;
+            std::vector<float> gaps;
+            for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                const float code = stored_param(k, 1);
+                const float x = stored_param(k, 3);
+                if (code == 1.0f) {
+                    EXPECT_GT(x, previous + 0.5f) << "item " << k;
+                    previous = x;
+                } else if (code == 14.0f) {
+                    gaps.push_back(x - previous);
+                }
+            }
+            ASSERT_EQ(gaps.size(), static_cast<std::size_t>(bars));
+            for (const float g : gaps) {
+                EXPECT_GT(g, 1.5f);
+                EXPECT_NEAR(g, gaps.front(), 0.05f);
+            }
+            if (head) {
+                // Clef, key and meter keep their room: the key after the clef's ink, the meter
+                // after the key's sharp, the first note after the meter.
+                const float clef = edge_last_of(3, 1);
+                const float key = edge_last_of(17, 1);
+                const float meter = edge_last_of(18, 1);
+                EXPECT_GE(key - clef, 10.0f);
+                EXPECT_GE(meter - key, 2.5f);
+                EXPECT_GE(stored_param(edge_items(1, 1)[0], 3) - meter, 3.0f);
+            }
+            type({"UNDO"});
+            EXPECT_EQ(stored_item_lines(), typed);
+        }
+    }
+}
+
+// A final bar line ("MD") reaches further left than a plain one: the last note stands that much
+// further from its position, so that the room between them is the others'.
+TEST_F(OneRightEdgeTest, JLeavesTheLastNoteClearOfAFinalBarLine) {
+    std::string line = "TR/K1S/4 4/";
+    for (int b = 1; b <= 4; ++b) {
+        for (int q = 1; q <= 4; ++q) line += "C4/D/E/F/";
+        line += b < 4 ? "M/" : "MD;";
+    }
+    type({"IN 1", "", line, "S;", ";", ";", ";", "X", "N"});
+    const std::string out = type({"J", "1 1", "Y"});
+    expect_one_right_edge(1, out);
+    float previous = -1.0f;
+    std::vector<float> gaps;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == 1.0f) previous = stored_param(k, 3);
+        if (stored_param(k, 1) == 14.0f) gaps.push_back(stored_param(k, 3) - previous);
+    }
+    ASSERT_EQ(gaps.size(), 4u);
+    EXPECT_NEAR(gaps[1], gaps[0], 0.05f);
+    // The final bar's thin line stands 1.2 staff units left of its position.
+    EXPECT_NEAR(gaps[3] - 1.2f, gaps[0], 0.05f);
+}
+
+}  // namespace
