@@ -109,6 +109,35 @@ TEST_F(RhythmMotiveConsoleTest, AMotiveDefinedInTheLinePlaysLaterInIt) {
     }
 }
 
+// A motive that closes the line's last column ends the line with it: stored once, as typed, with
+// no question about its own file, and the next answer goes to the bar lines question. Over an
+// old file of its name the question comes once, for the old file.
+TEST_F(RhythmMotiveConsoleTest, AMotiveClosingTheLastColumnIsStoredOnce) {
+    const std::vector<std::vector<std::string>> ways = {{"A[H/W]/"}, {"A[H/", "W]/"}};
+    for (const std::vector<std::string>& rhythm : ways) {
+        SCOPED_TRACE(rhythm.back());
+        fresh_page();
+        fs::remove(work_file("A.MRH"));
+        fs::remove(work_file("B.MRH"));
+        const std::string out = run(rhythm, "C4/D;");
+        EXPECT_EQ(out.find("FILE EXISTS"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Motive stored as"), std::string::npos) << out;
+        expect_whole_run(out, "002");
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), "A[H/W];");
+        EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{2.0f, 4.0f}));
+        EXPECT_EQ(first_record(work_file("A.MRH")), "A[H/W]/");
+        EXPECT_FALSE(fs::exists(work_file("B.MRH")));
+        expect_undo_takes_the_run_back();
+    }
+    fresh_page();
+    std::string out = run({"Q/A[W]/", "Y"}, "C4/D;");
+    EXPECT_EQ(rhythm_motive_count(out, "FILE EXISTS - Write over file?"), 1) << out;
+    expect_whole_run(out, "002");
+    EXPECT_EQ(first_record(work_file("A.MRH")), "A[W]/");
+    EXPECT_FALSE(fs::exists(work_file("B.MRH")));
+    EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{1.0f, 4.0f}));
+}
+
 // A command text that ends with ";" ends the line there, as the key does: a lone rhythm is
 // given to every column, and a motive recalled in the text plays in the line that is kept.
 TEST_F(RhythmMotiveConsoleTest, ACommandTextEndsTheLineAtItsSemicolon) {
