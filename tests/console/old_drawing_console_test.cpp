@@ -122,4 +122,23 @@ TEST_F(OldDrawingConsoleTest, AnExistingLibraryFileIsReplacedOnlyOnYes) {
     EXPECT_EQ(core::ItemCount, 1);
 }
 
+// From a command file read by RE, the lines after the word are its answers: the path (a name
+// with no folder is refused and the next line is a command again), then the number.
+TEST_F(OldDrawingConsoleTest, ACommandFileAnswersTheTwoQuestions) {
+    write_old_drawing(temp_.root() / "brass.DRW");
+    std::ofstream(temp_.root() / "convert.txt")
+        << "CDRW\n"
+        << (temp_.root() / "brass").string() << "\n5570\nCDRW\nbrass\nEI\n8 1 0\n";
+    const std::string out = type({"RE " + (temp_.root() / "convert.txt").string()});
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    ASSERT_TRUE(fs::exists(converted("LB5570.DRW"))) << out;
+    EXPECT_EQ(old_drawing_has(out, " Error or file not found."), true) << out;
+    EXPECT_FALSE(old_drawing_has(out, "No item code")) << out;
+    EXPECT_EQ(core::ItemCount, 1) << out;
+    render::DrawingStartTable start;
+    render::DrawingNames names;
+    ASSERT_TRUE(render::read_library_drawing(557, start, names));
+    EXPECT_EQ(names(2), core::FixedText<24>("TWO"));
+}
+
 }  // namespace
