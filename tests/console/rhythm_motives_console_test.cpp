@@ -185,8 +185,8 @@ TEST_F(RhythmMotiveConsoleTest, ANewMotiveReplacesAnOldFileOfItsName) {
 }
 
 // A stored motive recalled with a scale plays its rhythms divided by it, written as numbers
-// (" 2", " 4", ".5", " 1"). Typed key by key (where the blank before the number is no key) and
-// as a command text.
+// (" 2", " 4", ".5", " 1"). Typed key by key and as a command text; the blank before the number
+// stays in the kept line as typed.
 TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
     struct Case {
         std::vector<std::string> rhythm;
@@ -194,10 +194,10 @@ TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
         std::vector<float> durations;
     };
     const Case cases[] = {
-        {{"A[Q/E]/@A 2/"}, "A[Q/E]/@A2;", {1.0f, 0.5f, 2.0f, 1.0f}},
-        {{"A[Q/", "E]/", "@A 2/"}, "A[Q/E]/@A2;", {1.0f, 0.5f, 2.0f, 1.0f}},
+        {{"A[Q/E]/@A 2/"}, "A[Q/E]/@A 2;", {1.0f, 0.5f, 2.0f, 1.0f}},
+        {{"A[Q/", "E]/", "@A 2/"}, "A[Q/E]/@A 2;", {1.0f, 0.5f, 2.0f, 1.0f}},
         {{"`A[Q/E]/@A 2/"}, "A[Q/E]/@A 2;", {1.0f, 0.5f, 2.0f, 1.0f}},
-        {{"A[Q/E]/@A 8/"}, "A[Q/E]/@A8;", {1.0f, 0.5f, 8.0f, 4.0f}},
+        {{"A[Q/E]/@A 8/"}, "A[Q/E]/@A 8;", {1.0f, 0.5f, 8.0f, 4.0f}},
         {{"`A[Q/E]/@A 8/"}, "A[Q/E]/@A 8;", {1.0f, 0.5f, 8.0f, 4.0f}},
     };
     for (const Case& c : cases) {
@@ -212,13 +212,37 @@ TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
     }
 }
 
+// A repeat of columns typed key by key: the blank between its two numbers is a key like any
+// other ("X2 2" repeats the last two columns, not 22 of them); blanks before a token or after
+// its last character are nothing.
+TEST_F(RhythmMotiveConsoleTest, ARepeatTypedKeyByKeyKeepsTheBlankBetweenItsNumbers) {
+    const struct {
+        std::vector<std::string> rhythm;
+        std::string kept;
+    } cases[] = {{{"Q/E/X2 2/"}, "Q/E/X2 2;"},
+                 {{"Q/E/X2", " 2/"}, "Q/E/X2 2;"},
+                 {{"Q / E /  X2  2 ;"}, "Q/E/X2 2;"},
+                 {{"`Q/E/X2 2/"}, "Q/E/X2 2;"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rhythm.front());
+        fresh_page();
+        const std::string out = run(c.rhythm);
+        EXPECT_EQ(out.find("repeat source number too big"), std::string::npos) << out;
+        expect_whole_run(out, "004");
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), c.kept);
+        EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
+        const std::string undone = type({"UNDO"});
+        EXPECT_TRUE(stored_item_lines().empty()) << undone;
+    }
+}
+
 // A motive of Q, TQ and E scaled by 2 plays 2, 3 and 4: the page that those numbers typed out
 // give.
 TEST_F(RhythmMotiveConsoleTest, AScaledTripletMotiveGivesThePageOfItsNumbers) {
     const std::string notes = "C4/D/E/F/G/A;";
     std::string out = run({"B[Q/TQ/E]/@B 2/"}, notes);
     expect_whole_run(out, "006");
-    EXPECT_EQ(input::InputLines.rhythms.trimmed(), "B[Q/TQ/E]/@B2;");
+    EXPECT_EQ(input::InputLines.rhythms.trimmed(), "B[Q/TQ/E]/@B 2;");
     const std::vector<std::string> recalled = stored_item_lines();
     fresh_page();
     out = run({"Q/TQ/E/2/3/4/"}, notes);
