@@ -411,6 +411,42 @@ TEST_F(InputModeWindowTest, ARhythmMotiveClosingTheLastColumnIsStoredOnce) {
     expect_input_at_rest();
 }
 
+// A repeat of columns typed key by key into the bar: the space between its two numbers is kept
+// ("X2 2" repeats the last two columns), and the line ends after its last column.
+TEST_F(InputModeWindowTest, ARhythmRepeatTypedIntoTheBarKeepsItsSpace) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    type_in_waits(QStringLiteral("C4/D/E/F;"));
+    type_in_waits(QStringLiteral("Q/E/X2 2/"));
+    script_.add(
+        "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1046")); });
+    std::string rhythms_line;
+    std::vector<float> durations;
+    script_.add("marks line", key_wait_ready, [&] {
+        rhythms_line = input::InputLines.rhythms.trimmed();
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const int32_t s = core::ItemStartTable(k);
+            if (p1(k) == 1) durations.push_back(core::ItemStore(s + 7));
+        }
+    });
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(rhythms_line, "Q/E/X2 2;");
+    EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
+    expect_input_at_rest();
+}
+
 // A command file read by "RE" from the command bar: its refused slurs line is named in the
 // message line and left out, and the file's SA after the run still saves the page.
 TEST_F(InputModeWindowTest, ARefusedLineOfAReadFileIsLeftOutAndTheFileGoesOn) {
