@@ -96,4 +96,49 @@ TEST_F(OldDrawingConsoleTest, AnOldFileIsConvertedAndItsDrawingDrawn) {
     EXPECT_EQ(render::PathPointList.op(1), 1);
 }
 
+// A library file of the number exists: No keeps it and asks another number with the hint to
+// choose one; Yes writes over it and the hint is not left behind, the next line a command again.
+TEST_F(OldDrawingConsoleTest, AnExistingLibraryFileIsReplacedOnlyOnYes) {
+    write_old_drawing(temp_.root() / "brass.DRW");
+    const std::string old = (temp_.root() / "brass").string();
+    type({"CDRW", old, "5550"});
+    ASSERT_TRUE(fs::exists(converted("LB5550.DRW")));
+    fs::resize_file(converted("LB5550.DRW"), 10);
+
+    const std::string declined = type({"CDRW", old, "5550", "N", "5560"});
+    EXPECT_TRUE(old_drawing_has(declined, "FILE EXISTS - Write over file?")) << declined;
+    EXPECT_TRUE(old_drawing_has(declined, "File already exists - use a different number."))
+        << declined;
+    EXPECT_EQ(fs::file_size(converted("LB5550.DRW")), 10u);
+    EXPECT_TRUE(fs::exists(converted("LB5560.DRW"))) << declined;
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+
+    const std::string replaced = type({"CDRW", old, "5550", "Y"});
+    EXPECT_TRUE(old_drawing_has(replaced, "FILE EXISTS - Write over file?")) << replaced;
+    EXPECT_FALSE(old_drawing_has(replaced, "use a different number")) << replaced;
+    EXPECT_EQ(fs::file_size(converted("LB5550.DRW")), fs::file_size(converted("LB5560.DRW")));
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    type({"EI", "8 1 0"});
+    EXPECT_EQ(core::ItemCount, 1);
+}
+
+// From a command file read by RE, the lines after the word are its answers: the path (a name
+// with no folder is refused and the next line is a command again), then the number.
+TEST_F(OldDrawingConsoleTest, ACommandFileAnswersTheTwoQuestions) {
+    write_old_drawing(temp_.root() / "brass.DRW");
+    std::ofstream(temp_.root() / "convert.txt")
+        << "CDRW\n"
+        << (temp_.root() / "brass").string() << "\n5570\nCDRW\nbrass\nEI\n8 1 0\n";
+    const std::string out = type({"RE " + (temp_.root() / "convert.txt").string()});
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    ASSERT_TRUE(fs::exists(converted("LB5570.DRW"))) << out;
+    EXPECT_EQ(old_drawing_has(out, " Error or file not found."), true) << out;
+    EXPECT_FALSE(old_drawing_has(out, "No item code")) << out;
+    EXPECT_EQ(core::ItemCount, 1) << out;
+    render::DrawingStartTable start;
+    render::DrawingNames names;
+    ASSERT_TRUE(render::read_library_drawing(557, start, names));
+    EXPECT_EQ(names(2), core::FixedText<24>("TWO"));
+}
+
 }  // namespace

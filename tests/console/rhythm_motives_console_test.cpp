@@ -109,6 +109,35 @@ TEST_F(RhythmMotiveConsoleTest, AMotiveDefinedInTheLinePlaysLaterInIt) {
     }
 }
 
+// A motive that closes the line's last column ends the line with it: stored once, as typed, with
+// no question about its own file, and the next answer goes to the bar lines question. Over an
+// old file of its name the question comes once, for the old file.
+TEST_F(RhythmMotiveConsoleTest, AMotiveClosingTheLastColumnIsStoredOnce) {
+    const std::vector<std::vector<std::string>> ways = {{"A[H/W]/"}, {"A[H/", "W]/"}};
+    for (const std::vector<std::string>& rhythm : ways) {
+        SCOPED_TRACE(rhythm.back());
+        fresh_page();
+        fs::remove(work_file("A.MRH"));
+        fs::remove(work_file("B.MRH"));
+        const std::string out = run(rhythm, "C4/D;");
+        EXPECT_EQ(out.find("FILE EXISTS"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Motive stored as"), std::string::npos) << out;
+        expect_whole_run(out, "002");
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), "A[H/W];");
+        EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{2.0f, 4.0f}));
+        EXPECT_EQ(first_record(work_file("A.MRH")), "A[H/W]/");
+        EXPECT_FALSE(fs::exists(work_file("B.MRH")));
+        expect_undo_takes_the_run_back();
+    }
+    fresh_page();
+    std::string out = run({"Q/A[W]/", "Y"}, "C4/D;");
+    EXPECT_EQ(rhythm_motive_count(out, "FILE EXISTS - Write over file?"), 1) << out;
+    expect_whole_run(out, "002");
+    EXPECT_EQ(first_record(work_file("A.MRH")), "A[W]/");
+    EXPECT_FALSE(fs::exists(work_file("B.MRH")));
+    EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{1.0f, 4.0f}));
+}
+
 // A command text that ends with ";" ends the line there, as the key does: a lone rhythm is
 // given to every column, and a motive recalled in the text plays in the line that is kept.
 TEST_F(RhythmMotiveConsoleTest, ACommandTextEndsTheLineAtItsSemicolon) {
@@ -156,8 +185,8 @@ TEST_F(RhythmMotiveConsoleTest, ANewMotiveReplacesAnOldFileOfItsName) {
 }
 
 // A stored motive recalled with a scale plays its rhythms divided by it, written as numbers
-// (" 2", " 4", ".5", " 1"). Typed key by key (where the blank before the number is no key) and
-// as a command text.
+// (" 2", " 4", ".5", " 1"). Typed key by key and as a command text; the blank before the number
+// stays in the kept line as typed.
 TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
     struct Case {
         std::vector<std::string> rhythm;
@@ -165,10 +194,10 @@ TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
         std::vector<float> durations;
     };
     const Case cases[] = {
-        {{"A[Q/E]/@A 2/"}, "A[Q/E]/@A2;", {1.0f, 0.5f, 2.0f, 1.0f}},
-        {{"A[Q/", "E]/", "@A 2/"}, "A[Q/E]/@A2;", {1.0f, 0.5f, 2.0f, 1.0f}},
+        {{"A[Q/E]/@A 2/"}, "A[Q/E]/@A 2;", {1.0f, 0.5f, 2.0f, 1.0f}},
+        {{"A[Q/", "E]/", "@A 2/"}, "A[Q/E]/@A 2;", {1.0f, 0.5f, 2.0f, 1.0f}},
         {{"`A[Q/E]/@A 2/"}, "A[Q/E]/@A 2;", {1.0f, 0.5f, 2.0f, 1.0f}},
-        {{"A[Q/E]/@A 8/"}, "A[Q/E]/@A8;", {1.0f, 0.5f, 8.0f, 4.0f}},
+        {{"A[Q/E]/@A 8/"}, "A[Q/E]/@A 8;", {1.0f, 0.5f, 8.0f, 4.0f}},
         {{"`A[Q/E]/@A 8/"}, "A[Q/E]/@A 8;", {1.0f, 0.5f, 8.0f, 4.0f}},
     };
     for (const Case& c : cases) {
@@ -183,13 +212,37 @@ TEST_F(RhythmMotiveConsoleTest, AScaledMotivePlaysItsRhythmsDividedByTheScale) {
     }
 }
 
+// A repeat of columns typed key by key: the blank between its two numbers is a key like any
+// other ("X2 2" repeats the last two columns, not 22 of them); blanks before a token or after
+// its last character are nothing.
+TEST_F(RhythmMotiveConsoleTest, ARepeatTypedKeyByKeyKeepsTheBlankBetweenItsNumbers) {
+    const struct {
+        std::vector<std::string> rhythm;
+        std::string kept;
+    } cases[] = {{{"Q/E/X2 2/"}, "Q/E/X2 2;"},
+                 {{"Q/E/X2", " 2/"}, "Q/E/X2 2;"},
+                 {{"Q / E /  X2  2 ;"}, "Q/E/X2 2;"},
+                 {{"`Q/E/X2 2/"}, "Q/E/X2 2;"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rhythm.front());
+        fresh_page();
+        const std::string out = run(c.rhythm);
+        EXPECT_EQ(out.find("repeat source number too big"), std::string::npos) << out;
+        expect_whole_run(out, "004");
+        EXPECT_EQ(input::InputLines.rhythms.trimmed(), c.kept);
+        EXPECT_EQ(rhythm_motive_durations(), (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
+        const std::string undone = type({"UNDO"});
+        EXPECT_TRUE(stored_item_lines().empty()) << undone;
+    }
+}
+
 // A motive of Q, TQ and E scaled by 2 plays 2, 3 and 4: the page that those numbers typed out
 // give.
 TEST_F(RhythmMotiveConsoleTest, AScaledTripletMotiveGivesThePageOfItsNumbers) {
     const std::string notes = "C4/D/E/F/G/A;";
     std::string out = run({"B[Q/TQ/E]/@B 2/"}, notes);
     expect_whole_run(out, "006");
-    EXPECT_EQ(input::InputLines.rhythms.trimmed(), "B[Q/TQ/E]/@B2;");
+    EXPECT_EQ(input::InputLines.rhythms.trimmed(), "B[Q/TQ/E]/@B 2;");
     const std::vector<std::string> recalled = stored_item_lines();
     fresh_page();
     out = run({"Q/TQ/E/2/3/4/"}, notes);

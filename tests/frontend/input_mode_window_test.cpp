@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/files/undo.h"
 #include "engine/core/settings_tables.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/output_lists.h"
 #include "frontend/app/ormest_app.h"
+#include "platform/paths.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/frontend/input_mode_script.h"
 
@@ -362,6 +364,86 @@ TEST_F(InputModeWindowTest, ARhythmMotiveTypedIntoTheBarPlaysLaterInItsLine) {
     EXPECT_EQ(rhythms_line, "A[Q/E]/@A/@A2;");
     EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f, 2.0f, 1.0f}));
     EXPECT_EQ(core::ItemCount, 1);
+    expect_input_at_rest();
+}
+
+// A motive that closes the rhythms line's last column, typed key by key: the line ends with it,
+// the motive is stored once (no question about its own file), and the bar lines question is next.
+TEST_F(InputModeWindowTest, ARhythmMotiveClosingTheLastColumnIsStoredOnce) {
+    const std::filesystem::path motive = platform::local_path(core::work_copy_name("A.MRH"));
+    const std::filesystem::path other = platform::local_path(core::work_copy_name("B.MRH"));
+    std::filesystem::remove(motive);
+    std::filesystem::remove(other);
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    type_in_waits(QStringLiteral("C4/D;"));
+    type_in_waits(QStringLiteral("A[H/W]/"));
+    std::string question;
+    script_.add(
+        "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [&question] {
+            QDialog& d = *dialog_with(QStringLiteral("c1045"));
+            for (const QLabel* l : d.findChildren<QLabel*>()) question += l->text().toStdString();
+            click(d, QStringLiteral("c1046"));
+        });
+    std::string rhythms_line;
+    script_.add("marks line", key_wait_ready,
+                [&] { rhythms_line = input::InputLines.rhythms.trimmed(); });
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_NE(question.find("bar lines"), std::string::npos) << question;
+    EXPECT_EQ(rhythms_line, "A[H/W];");
+    std::ifstream in(motive);
+    std::string record;
+    std::getline(in, record);
+    EXPECT_EQ(record, "A[H/W]/");
+    EXPECT_FALSE(std::filesystem::exists(other));
+    expect_input_at_rest();
+}
+
+// A repeat of columns typed key by key into the bar: the space between its two numbers is kept
+// ("X2 2" repeats the last two columns), and the line ends after its last column.
+TEST_F(InputModeWindowTest, ARhythmRepeatTypedIntoTheBarKeepsItsSpace) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    type_in_waits(QStringLiteral("C4/D/E/F;"));
+    type_in_waits(QStringLiteral("Q/E/X2 2/"));
+    script_.add(
+        "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1046")); });
+    std::string rhythms_line;
+    std::vector<float> durations;
+    script_.add("marks line", key_wait_ready, [&] {
+        rhythms_line = input::InputLines.rhythms.trimmed();
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const int32_t s = core::ItemStartTable(k);
+            if (p1(k) == 1) durations.push_back(core::ItemStore(s + 7));
+        }
+    });
+    script_.add("Esc", key_wait_ready,
+                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
+    script_.add(
+        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                             << "; boxes: " << shown_;
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_EQ(rhythms_line, "Q/E/X2 2;");
+    EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
     expect_input_at_rest();
 }
 

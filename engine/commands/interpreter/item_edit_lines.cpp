@@ -588,7 +588,17 @@ CommandFlow continue_box_operation() {
     for (;;) {
         const int32_t op = PendingBoxOperation;
         if (op >= 40 && op <= 49) {
+            // A command file's line is the answer as it stands (a typed one arrives there);
+            // the answer is not shown back as a message.
+            const bool from_file = MacroUnit != DefaultMacroUnit;
+            const std::string line = from_file ? SecondLine.trimmed() : std::string();
+            if (from_file) {
+                MessageLine.set(line);
+                if (static_cast<int32_t>(line.size()) < MessageLine.size())
+                    MessageLine(static_cast<int32_t>(line.size()) + 1) = '\0';
+            }
             render::edit_library_drawing();
+            if (from_file && std::string(MessageLine.c_text()) == line) MessageLine.blank();
             return CommandFlow::Return;
         }
         if (op >= 50 && op <= 59) {

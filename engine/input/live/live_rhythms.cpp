@@ -344,6 +344,10 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
     };
     // A finished token: applied to the next column(s), else taken out of the line again.
     const auto finish_token = [&]() {
+        // Blanks typed after the token's last character are not part of it.
+        while (line.text.size() >= 2 && line.text[line.text.size() - 2] == ' ' &&
+               static_cast<int32_t>(line.text.size()) - 1 > line.token_start)
+            line.text.erase(line.text.size() - 2, 1);
         const int32_t end = static_cast<int32_t>(line.text.size());
         std::string token = line.text.substr(static_cast<std::size_t>(line.token_start - 1),
                                              static_cast<std::size_t>(end - line.token_start));
@@ -485,6 +489,12 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
                 abandon = true;
             } else if (key == ';') {
                 end_line = true;
+            } else if (key == ' ') {
+                // A blank inside a token parts the two numbers of a repeat ("X2 2"); one
+                // before a token or after another blank means nothing.
+                if (line.text.empty() || line.text.back() == '/' || line.text.back() == ' ')
+                    continue;
+                text = " ";
             } else if (key > ' ' && key < 127) {
                 text = std::string(1, static_cast<char>(key));
             } else {
@@ -553,6 +563,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
             if (complete) work = static_cast<int32_t>(line.text.size()) - 1;
         }
         // The line ends: ";" in place of a final "/", a lone rhythm repeated on every column.
+        while (!line.text.empty() && line.text.back() == ' ') line.text.pop_back();
         if (!line.text.empty() && line.text.back() == '/') line.text.pop_back();
         line.text += ';';
         line.text = repeat_lone_rhythm(line.text);

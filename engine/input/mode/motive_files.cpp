@@ -185,7 +185,9 @@ bool write_motive_file(const std::string& path, core::UnitStatus status, const s
 }
 
 // True when the motive file at path holds text already (the line's own motive, stored as it
-// was typed and now again as the line is taken).
+// was typed and now again as the line is taken). The separator after the "]" does not count:
+// a motive that closes the line's last column was stored with its "/", which the line's end
+// has since made ";".
 bool holds_motive(const std::string& path, const std::string& text) {
     std::string record;
     bool read = false;
@@ -195,6 +197,7 @@ bool holds_motive(const std::string& path, const std::string& text) {
     }
     const auto trimmed = [](std::string t) {
         while (!t.empty() && t.back() == ' ') t.pop_back();
+        if (t.size() >= 2 && t[t.size() - 2] == ']' && t.back() == ';') t.back() = '/';
         return t;
     };
     return read && trimmed(record) == trimmed(text);

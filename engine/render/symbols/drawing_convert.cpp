@@ -211,6 +211,8 @@ int32_t take_file_number() {
         set_message_line(kFileExists);
         core::SecondLine.set(target);
         if (core::confirm_discard(2) != -1) return kAskNumberStep;
+        // Written over as the user asked: the hint to choose another number no longer holds.
+        set_message_line("");
     }
     const std::string old_path = platform::local_path(g_old_path);
     convert_file(is_regular_file(old_path) ? old_path : std::string(), target, -1, {});
