@@ -400,7 +400,7 @@ void run_justify_command() {
             core::write_int_field(CommandLine, 5, 7, "(1i3)", highest - lowest + 1);
         }
         justify_from_box();
-        core::EngineWaitLevel = -1;
+        core::set_engine_wait_level(-1);
         return;
     }
     if (core::MacroUnit == 0) {
