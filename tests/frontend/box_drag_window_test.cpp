@@ -216,4 +216,33 @@ TEST_F(BoxDragWindowTest, ClickedDestinationKeepsTheSourcePositions) {
     EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
 }
 
+// "TR": the dragged box is transposed, the notes outside it stay.
+TEST_F(BoxDragWindowTest, TrTransposesTheDraggedBox) {
+    type_line(QStringLiteral("TR"));
+    std::vector<std::string> questions;
+    Answers answers;
+    answers.dialog(yes_noting(questions));
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1067, QStringLiteral("4"));
+        click(d, 1);
+    });
+    EXPECT_GE(drag(source_from(), source_to(), &answers), band_wanted(source_from(), source_to()));
+    ASSERT_EQ(questions.size(), 1u);
+    // A major third up: two steps higher, in the box only.
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{7, 5}));
+    type_line(QStringLiteral("UNDO"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
+}
+
+// "MU": the dragged box's notes go up the steps typed after it.
+TEST_F(BoxDragWindowTest, MuMovesTheDraggedBoxUp) {
+    type_line(QStringLiteral("MU"));
+    Answers answers;
+    answers.dialog(yes());
+    EXPECT_GE(drag(source_from(), source_to(), &answers), band_wanted(source_from(), source_to()));
+    EXPECT_EQ(reply(), "Enter steps to move up/down.");
+    type_line(QStringLiteral("3"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{8, 5}));
+}
+
 }  // namespace
