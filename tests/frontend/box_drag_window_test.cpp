@@ -245,4 +245,59 @@ TEST_F(BoxDragWindowTest, MuMovesTheDraggedBoxUp) {
     EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{8, 5}));
 }
 
+// The justify and stem boxes: the drag is the box the question asks about (Exit there changes
+// nothing).
+TEST_F(BoxDragWindowTest, JustifyAndStemBoxesTakeTheDrag) {
+    for (const char* word : {"J", "FLU"}) {
+        SCOPED_TRACE(word);
+        type_line(QString::fromLatin1(word));
+        std::vector<std::string> questions;
+        Answers answers;
+        answers.dialog([&questions](QDialog& d) {
+            std::string text;
+            for (const QLabel* l : d.findChildren<QLabel*>()) text += l->text().toStdString();
+            questions.push_back(text);
+            click(d, 2);
+        });
+        EXPECT_GE(drag(source_from(), source_to(), &answers),
+                  band_wanted(source_from(), source_to()));
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_NE(questions[0].find("Source Box O.K.?"), std::string::npos) << questions[0];
+        EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+    }
+}
+
+// No to a dragged box asks for the box again, and the next drag is a box too (the marking of the
+// refused box set the level for its question).
+TEST_F(BoxDragWindowTest, ABoxRefusedWithNoIsDraggedAgain) {
+    for (const char* word : {"MX", "C"}) {
+        SCOPED_TRACE(word);
+        type_line(QString::fromLatin1(word));
+        const std::string prompt = reply();
+        Answers refused;
+        refused.dialog([](QDialog& d) { click(d, 1046); });
+        drag(device_point(1, 60.0f, 0.0f), device_point(1, 120.0f, 8.0f), &refused);
+        EXPECT_EQ(reply(), prompt);
+        std::vector<std::string> questions;
+        Answers taken;
+        taken.dialog(yes_noting(questions));
+        if (std::string(word) == "MX") taken.dialog([](QDialog& d) { click(d, 2); });  // steps
+        EXPECT_GE(drag(source_from(), source_to(), &taken),
+                  band_wanted(source_from(), source_to()));
+        ASSERT_EQ(questions.size(), 1u);
+        if (std::string(word) == "C") {
+            EXPECT_EQ(reply(),
+                      "Enter new Staff#, Left pos, Right pos, (Upper staff), -- or draw box.");
+            Answers destination;
+            destination.dialog([](QDialog& d) { click(d, 2); });
+            const QPoint from = device_point(2, 50.0f, 0.0f);
+            const QPoint to = device_point(2, 65.0f, 8.0f);
+            EXPECT_GE(drag(from, to, &destination), band_wanted(from, to));
+        }
+        EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+    }
+}
+
 }  // namespace
