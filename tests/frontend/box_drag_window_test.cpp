@@ -245,13 +245,19 @@ TEST_F(BoxDragWindowTest, MuMovesTheDraggedBoxUp) {
     EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{8, 5}));
 }
 
-// The justify and stem boxes: the drag is the box the question asks about (Exit there changes
-// nothing).
+// The justify and stem boxes: the drag is the box the question asks about; No asks for a box
+// again and the next drag is one too (Exit there changes nothing).
 TEST_F(BoxDragWindowTest, JustifyAndStemBoxesTakeTheDrag) {
     for (const char* word : {"J", "FLU"}) {
         SCOPED_TRACE(word);
         type_line(QString::fromLatin1(word));
         std::vector<std::string> questions;
+        Answers refused;
+        refused.dialog([&questions](QDialog& d) {
+            questions.emplace_back("refused");
+            click(d, 1046);
+        });
+        drag(device_point(1, 60.0f, 0.0f), device_point(1, 120.0f, 8.0f), &refused);
         Answers answers;
         answers.dialog([&questions](QDialog& d) {
             std::string text;
@@ -261,8 +267,8 @@ TEST_F(BoxDragWindowTest, JustifyAndStemBoxesTakeTheDrag) {
         });
         EXPECT_GE(drag(source_from(), source_to(), &answers),
                   band_wanted(source_from(), source_to()));
-        ASSERT_EQ(questions.size(), 1u);
-        EXPECT_NE(questions[0].find("Source Box O.K.?"), std::string::npos) << questions[0];
+        ASSERT_EQ(questions.size(), 2u);
+        EXPECT_NE(questions[1].find("Source Box O.K.?"), std::string::npos) << questions[1];
         EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
         EXPECT_EQ(core::PendingBoxOperation, 0);
     }

@@ -482,6 +482,7 @@ void justify_from_box() {
             core::GraphicsNextFree = graphics_mark;
             core::refresh_screen();
             MessageLine.set(kSystemPrompt);
+            clear_drawn_box();
             core::CurrentFileName = file_name;
             return;
         }
