@@ -306,4 +306,25 @@ TEST_F(BoxDragWindowTest, ABoxRefusedWithNoIsDraggedAgain) {
     }
 }
 
+// "CPX": after the dragged source box the destination question comes, and the dragged
+// destination's staff takes the copy (a repeated copy keeps the source's positions).
+TEST_F(BoxDragWindowTest, CpxCopiesToTheDraggedDestinationStaff) {
+    type_line(QStringLiteral("CPX"));
+    std::vector<std::string> questions;
+    Answers source;
+    source.dialog(yes_noting(questions));
+    drag(source_from(), source_to(), &source);
+    EXPECT_EQ(reply(), "Enter new Staff#, Left pos, Right pos, (Upper staff), -- or draw box.");
+    Answers destination;
+    destination.dialog(yes_noting(questions));
+    destination.dialog(ok());  // the codes: all
+    const QPoint from = device_point(2, 50.0f, 0.0f);
+    const QPoint to = device_point(2, 65.0f, 8.0f);
+    EXPECT_GE(drag(from, to, &destination), band_wanted(from, to));
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_NE(questions[1].find("Destination Box O.K.?"), std::string::npos) << questions[1];
+    EXPECT_EQ(note_xs(2), (std::vector<float>{10}));
+    EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
+}
+
 }  // namespace
