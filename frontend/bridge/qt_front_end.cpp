@@ -78,6 +78,13 @@ void QtFrontEnd::ArmImmediateKeyMode() {
     if (COrmestView* view = ActiveView()) view->KeyModeRequest = 1;
 }
 
+// The view reads its copy to tell a box drag (drawn by the view as a rubber band) from an item
+// drag (each move goes to the engine).
+void QtFrontEnd::SetEngineWaitLevel(int32_t level) {
+    core::EngineWaitLevel = level;
+    ViewWaitLevel = level;
+}
+
 void QtFrontEnd::SetMessageLineText(const char* text) {
     frontend::SetMessageLineText(Bar(), text == nullptr ? std::string_view() : text);
 }

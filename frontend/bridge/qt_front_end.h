@@ -36,6 +36,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
 
     // -- core::FrontEndPort --
     void ArmImmediateKeyMode() override;
+    void SetEngineWaitLevel(int32_t level) override;
     void SetMessageLineText(const char* text) override;
     void SetInputText(const char* text) override;
     void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;

@@ -85,7 +85,8 @@ void COrmestView::OnLButtonDown(QPoint point) {
 
 // Contract: writes DragRect, LastDragRect, RawMousePoint, MouseRegion words 3-4 and the
 // buffer; runs "~v" through the gate while a drag that did not start at the last release point
-// goes on and the engine is idle at level 0.
+// goes on and the engine is idle at level 0. At a box prompt (the view's level 0, no item
+// edited) the view draws the rubber band.
 void COrmestView::OnMouseMove(QPoint point) {
     if (EngineWaitLevel == 2) return;
     if (DragActive == 0) {
@@ -93,12 +94,13 @@ void COrmestView::OnMouseMove(QPoint point) {
         return;
     }
     DragRect = QRect(DragAnchor, point).normalized();
-    if (ViewWaitLevel == 0) {
+    if (ViewWaitLevel == 0 && core::EditedItemNumber == 0) {
         DrawDragRect(DragRect, LastDragRect);
         LastDragRect = DragRect;
-    } else {
-        InputEventFlags.RawMousePoint = as_pair(DeviceToPage(point));
     }
+    // The point is always the mouse's own: a level left at 0 must not hand a dragged item the
+    // point of an earlier move.
+    InputEventFlags.RawMousePoint = as_pair(DeviceToPage(point));
     if (DragAnchor == DragRelease) {
         DragRect = QRect(DragAnchor, QSize(0, 0));
         return;

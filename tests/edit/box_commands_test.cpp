@@ -12,6 +12,7 @@
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/cut_files.h"
 #include "engine/edit/tables.h"
+#include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 
 // The  cases wait for a run against the complete build (the font data is not in a
@@ -250,8 +251,9 @@ TEST_F(BoxCommandsTest, HugeTypedBoxNumbersChangeNothing) {
     type("MX");
     fe_.answer_yes_no(kExit);
     type("3 -3000000000 3000000000 3");
-    EXPECT_EQ(edit::LastBoxOutlineX(1), -1'000'000'000);
-    EXPECT_EQ(edit::LastBoxOutlineX(2), 1'000'000'000);
+    // Held far off, and remembered with the view's origin as a dragged box's edges are.
+    EXPECT_EQ(edit::LastBoxOutlineX(1), -1'000'000'000 + render::ViewOrigin.x);
+    EXPECT_EQ(edit::LastBoxOutlineX(2), 1'000'000'000 + render::ViewOrigin.x);
     type("MX");
     type("-3000000000 0 0 3000000000");
     EXPECT_EQ(page(), before);

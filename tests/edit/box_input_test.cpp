@@ -51,8 +51,9 @@ TEST_F(BoxInput, TypedBoxOutlineAndEcho) {
     EXPECT_EQ(core::GraphicsNextFree, 16);
     EXPECT_EQ(core::MouseRegion(1), 0);  // low y and right x are cleared afterwards
     EXPECT_EQ(core::MouseRegion(2), 0);
-    EXPECT_EQ(edit::LastBoxOutlineX(1), 1575);
-    EXPECT_EQ(edit::LastBoxOutlineX(2), 7500);
+    // Remembered with the origin, as a dragged box's edges are.
+    EXPECT_EQ(edit::LastBoxOutlineX(1), 1675);
+    EXPECT_EQ(edit::LastBoxOutlineX(2), 7600);
     EXPECT_GE(fe_.refresh_count, 1);
 
     typed(3, 10.5f, 50, 4);

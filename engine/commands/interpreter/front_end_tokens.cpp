@@ -384,7 +384,10 @@ CommandFlow take_front_end_tokens() {
         if (EditedItemNumber != 0 && !rewrite_palette_word_for_editing()) {
             return CommandFlow::Return;
         }
-        MessageLine.set(FrontEndCommandBuffer.view());
+        // A box drawn with the mouse ("~x") answers as its line "|", the token every box
+        // question knows; left as "~x" it reads as a click where only a drawn box counts.
+        MessageLine.set(FrontEndCommandBuffer.starts_with("~x") ? std::string_view("|")
+                                                                : FrontEndCommandBuffer.view());
         FrontEndCommandBuffer.blank();
     }
 

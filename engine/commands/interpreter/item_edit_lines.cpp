@@ -622,6 +622,8 @@ CommandFlow continue_box_operation() {
             render::redraw_items();
             refresh_screen();
             edit::BoxEdgeWord = -1;
+            // No box is asked for any more: a drag is no box.
+            set_engine_wait_level(-1);
             return CommandFlow::EndCommand;
         }
         if (!FrontEndCommandBuffer.is_blank()) {

@@ -112,6 +112,14 @@ void cut_input_to_marker() { front_end().TrimInputToMarker(); }
 
 int32_t command_line_length() { return front_end().GetInputTextLength(); }
 
+void set_engine_wait_level(int32_t level) {
+    if (has_front_end()) {
+        front_end().SetEngineWaitLevel(level);
+    } else {
+        EngineWaitLevel = level;
+    }
+}
+
 void show_prompt(const FixedText<512>& text) {
     front_end().SetMessageLineText(fill_buffer(ConsoleBuffers.prompt, text.view()));
     CommandStatusWord = 0;

@@ -46,6 +46,9 @@ void refresh_screen();
 void cut_input_to_marker();
 // Length of the text in the front-end's input edit.
 int32_t command_line_length();
+// The front-end's wait level (EngineWaitLevel and the window's copy); with no front-end
+// connected, EngineWaitLevel alone.
+void set_engine_wait_level(int32_t level);
 // Shows text (up to its first NUL) in the message line; CommandStatusWord = 0.
 void show_prompt(const FixedText<512>& text);
 // CommandLine(n + 1) = NUL; the input edit gets CommandLine up to its NUL, caret at the end (an

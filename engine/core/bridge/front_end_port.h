@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -33,6 +34,9 @@ class FrontEndPort {
     virtual int GetInputTextLength() = 0;
     // Cuts the input edit after its last byte 0x0F (empties it when there is none).
     virtual void TrimInputToMarker() = 0;
+    // The wait level the box prompts and their ends set (0 while a box may be dragged, -1
+    // after): EngineWaitLevel, and the window's view keeps a copy that turns its rubber band on.
+    virtual void SetEngineWaitLevel(int32_t level) { EngineWaitLevel = level; }
 
     // -- waits: block until input arrives --
     // Waits for a palette command (copied into buffer) or a key (its code in buffer[0]);

@@ -81,7 +81,7 @@ void end_box_operation() {
     PendingBoxStep = 0;
     show_item_palette(core::kGeneralPalette);
     PendingBoxOperation = 0;
-    core::EngineWaitLevel = -1;
+    core::set_engine_wait_level(-1);
 }
 
 // Reads the box answer in CommandLine into ParamBuffer P1..P4 and shows its outline. False when
@@ -109,6 +109,7 @@ void ask_again(std::string_view prompt) {
     if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
     core::refresh_screen();
     ask(prompt);
+    clear_drawn_box();
 }
 
 // Asks the box's question (the source's, marking its items, or the destination's): true on
@@ -126,6 +127,7 @@ bool box_confirmed(int32_t destination_flag, std::string_view again, bool ask_an
             ask_again(again);
         } else {
             MessageLine.set(again);
+            clear_drawn_box();
         }
         return false;
     }
@@ -194,6 +196,8 @@ void take_source_answer() {
     if (PendingBoxOperation == 16) core::CommandModeLetters(1) = -1;
     ask(PendingBoxStep == 13 || PendingBoxStep == 14 ? kStepsPrompt : kDestinationPrompt);
     PendingBoxOperation = 3;
+    // The source's marking set the level for its question: the destination is dragged anew.
+    clear_drawn_box();
 }
 
 void take_destination_answer() {
@@ -269,6 +273,7 @@ void run_box_command(int32_t& operation) {
             PendingBoxStep = 5;
             PendingBoxOperation = 6;
             ask(kCodesBoxPrompt);
+            clear_drawn_box();
             break;
         case 6:
             take_codes_box();
@@ -307,6 +312,7 @@ void run_box_command(int32_t& operation) {
             PendingBoxStep = 5;
             PendingBoxOperation = 15;
             ask(kSourcePrompt);
+            clear_drawn_box();
             break;
         default:
             start_word();
@@ -472,6 +478,7 @@ void delete_box_codes() {
         PendingBoxOperation = 6;
         PendingBoxStep = 0;
         MessageLine.set(kCodesBoxPrompt);
+        clear_drawn_box();
         return;
     }
     if (PendingBoxOperation == 6 && PendingBoxStep == 0) {
@@ -522,7 +529,7 @@ void delete_box_codes() {
 }
 
 // Contract: flag 0 marks the ParamBuffer box's items first; asks AskYesNoExit. Writes
-// BoxQuestion and answer.
+// BoxQuestion, answer and CommandStatusWord (-1: the call's reply is shown).
 void confirm_box(int32_t& answer, int32_t destination_flag) {
     if (destination_flag == 0) {
         mark_box_items();
@@ -533,12 +540,15 @@ void confirm_box(int32_t& answer, int32_t destination_flag) {
     const std::string question(BoxQuestion.view().substr(0, BoxQuestion.trimmed_length() +
                                                                  (destination_flag ? 1 : 0)));
     answer = core::front_end().AskYesNoExit(question.c_str());
+    // The box numbers shown as the prompt before the question are over: the line the call
+    // leaves (the next question, or what was done) is the reply to show.
+    core::CommandStatusWord = -1;
 }
 
 // Contract: redraws the page (rebuilding the item index) with the ParamBuffer box's outline;
 // P1..P4 are kept. In a command file without MacroDrawFlag only the item index is rebuilt.
 void mark_box_items() {
-    core::EngineWaitLevel = -1;
+    core::set_engine_wait_level(-1);
     if (core::ItemCount == 0) return;
     if (core::MacroUnit != 0 && MacroDrawFlag == 0) {
         core::rebuild_item_start_table();

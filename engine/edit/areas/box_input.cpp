@@ -26,6 +26,10 @@ int32_t screen_edge(int32_t height, int32_t oy, int32_t margin) {
         std::clamp<int64_t>(int64_t{height} - oy + margin, INT32_MIN, INT32_MAX));
 }
 
+// A page x with the view's origin added, held to the integers as screen_edge is.
+int32_t with_origin(int32_t x, int32_t ox) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} + ox, INT32_MIN, INT32_MAX));
+}
 
 using core::MouseRegion;
 using core::ParamBuffer;
@@ -155,7 +159,7 @@ void draw_box_outline(int32_t kind) {
 
 void clear_drawn_box() {
     for (int k = kLowY; k <= kLeftX; ++k) MouseRegion(k) = 0;
-    core::EngineWaitLevel = 0;
+    core::set_engine_wait_level(0);
 }
 
 bool read_drawn_box() {
@@ -339,8 +343,10 @@ bool show_typed_box() {
     ParamBuffer(2) = p2;
     ParamBuffer(3) = p3;
     ParamBuffer(4) = p4;
-    LastBoxOutlineX(1) = left;
-    LastBoxOutlineX(2) = right;
+    // Remembered as a drag leaves it, with the view's origin: a destination clicked later takes
+    // the origin away again.
+    LastBoxOutlineX(1) = with_origin(left, render::ViewOrigin.x);
+    LastBoxOutlineX(2) = with_origin(right, render::ViewOrigin.x);
     MouseRegion(kLowY) = low;
     MouseRegion(kRightX) = right;
     MouseRegion(kHighY) = high;

@@ -472,7 +472,7 @@ void end_if_boxes(bool leaving_message) {
         render::redraw_items();
     }
     core::refresh_screen();
-    core::EngineWaitLevel = -1;
+    core::set_engine_wait_level(-1);
 }
 
 }  // namespace
@@ -572,7 +572,7 @@ void move_box_items() {
     shift_selection(dest - box.low_staff);
     if (t.amount != 0.0f) scale_selection(t.mode, box.left, left, t.amount);
     finish_change();
-    core::EngineWaitLevel = -1;
+    core::set_engine_wait_level(-1);
 }
 
 }  // namespace edit

@@ -92,7 +92,7 @@ void ask(std::string_view prompt) {
 void end_system_move() {
     PendingBoxOperation = 0;
     PendingBoxStep = 0;
-    core::EngineWaitLevel = -1;
+    core::set_engine_wait_level(-1);
     redraw_page();
     core::refresh_screen();
     show_item_palette(core::kGeneralPalette);

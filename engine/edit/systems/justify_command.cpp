@@ -412,7 +412,7 @@ void run_justify_command() {
             core::write_int_field(CommandLine, 5, 7, "(1i3)", highest - lowest + 1);
         }
         justify_from_box();
-        core::EngineWaitLevel = -1;
+        core::set_engine_wait_level(-1);
         return;
     }
     if (core::MacroUnit == 0) {
@@ -494,6 +494,7 @@ void justify_from_box() {
             core::GraphicsNextFree = graphics_mark;
             core::refresh_screen();
             MessageLine.set(kSystemPrompt);
+            clear_drawn_box();
             core::CurrentFileName = file_name;
             return;
         }

@@ -273,6 +273,7 @@ void take_box_answer() {
             core::GraphicsNextFree = g_state.graphics_mark;
             core::refresh_screen();
             PendingBoxOperation = kBoxAnswer;
+            clear_drawn_box();
             return;
         }
     }

@@ -232,6 +232,7 @@ void take_box(int32_t mode) {
         if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
         core::refresh_screen();
         show_prompt(mode);
+        clear_drawn_box();
         return;
     }
     if (ParamBuffer(1) <= 0.0f) {
