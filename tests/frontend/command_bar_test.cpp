@@ -346,3 +346,47 @@ TEST_F(AppTest, KeysTypedAheadNeverAnswerTheQuestionThatDropsUnsavedWork) {
         << "\"SA k.mus\" did not run whole: " << f.CommandBar()->InputText().toStdString();
     EXPECT_EQ(core::ItemCount, 3);
 }
+
+// The Enter that ran the asking line, held down: its repeats reach the question box, marked or
+// as unmarked release and press pairs stamped alike, long after the box came up. They answer
+// nothing (the box's default is Yes), nor does the key's release; a click does.
+TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    write_document(dir_ / "a.mus", kPage);
+    QWidget* edit = f.CommandBar()->InputEdit();
+    f.show();
+    f.activateWindow();
+    for (int k = 0; k < 200 && QApplication::focusWidget() != edit; ++k) run_events(10);
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    type(edit, "8 1 0");
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    ASSERT_NE(core::ChangesMadeFlag, 0);
+
+    const auto enter = [](QWidget* w, QEvent::Type type, quint64 stamp, bool repeat) {
+        QKeyEvent e(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+        e.setTimestamp(stamp);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    bool open_after_repeats = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        QWidget* at = d.focusWidget() != nullptr ? d.focusWidget() : &d;
+        const quint64 t = frontend::WindowSystemTimeNow() + 1000;
+        enter(at, QEvent::KeyRelease, t, false);  // the pair's release, handled alone
+        enter(at, QEvent::KeyPress, t, false);
+        enter(at, QEvent::KeyRelease, t + 40, true);
+        enter(at, QEvent::KeyPress, t + 40, true);
+        enter(at, QEvent::KeyRelease, t + 60, false);
+        open_after_repeats = d.isVisible();
+        click(d, 1111);
+    });
+    type(edit, "G a.mus");
+    enter(edit, QEvent::KeyPress, 9'000'000, false);
+    fe_.SetUnattended(true);
+
+    EXPECT_TRUE(open_after_repeats) << "a held Enter answered the question";
+    EXPECT_EQ(core::ItemCount, 1) << "the changes were dropped";
+    EXPECT_NE(core::ChangesMadeFlag, 0);
+}
