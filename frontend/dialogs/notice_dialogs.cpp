@@ -101,7 +101,8 @@ constexpr quint64 kTypingGapMs = 150;
 // answers) and reach it, in order, once the engine waits for input again or its call ends.
 // A key counts as typed ahead when the window system stamped it before the box was up plus
 // kUnseenMs, or within kTypingGapMs of the key typed ahead before it; a key held down since
-// then repeats as typed ahead. A key made by the program carries no stamp and is the box's.
+// then repeats as typed ahead. A press of the mouse stamped before the box was up plus
+// kUnseenMs is dropped. Events made by the program carry no stamp and are the box's.
 class TypedAheadGuard : public QObject {
   public:
     TypedAheadGuard() {
@@ -117,9 +118,17 @@ class TypedAheadGuard : public QObject {
   protected:
     // Contract: takes the key presses and releases meant for the modal box; see the class.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        const bool mouse_down = event->type() == QEvent::MouseButtonPress ||
+                                event->type() == QEvent::MouseButtonDblClick;
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease && !mouse_down)
+            return false;
         auto* w = qobject_cast<QWidget*>(watched);
         if (w == nullptr || w->window() != QApplication::activeModalWidget()) return false;
+        if (mouse_down) {
+            // A click made before the box could be seen presses none of its buttons.
+            const quint64 t = static_cast<QInputEvent*>(event)->timestamp();
+            return t != 0 && seen_from_ != 0 && t < seen_from_;
+        }
         const auto& key = *static_cast<QKeyEvent*>(event);
         const quint64 t = key.timestamp();
         const auto down = std::find(held_down_.begin(), held_down_.end(), key.key());

@@ -5,6 +5,7 @@
 
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <filesystem>
 
@@ -349,7 +350,8 @@ TEST_F(AppTest, KeysTypedAheadNeverAnswerTheQuestionThatDropsUnsavedWork) {
 
 // The Enter that ran the asking line, held down: its repeats reach the question box, marked or
 // as unmarked release and press pairs stamped alike, long after the box came up. They answer
-// nothing (the box's default is Yes), nor does the key's release; a click does.
+// nothing (the box's default is Yes), nor does the key's release, nor a click stamped before the
+// box could be seen; a click while it is shown does.
 TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
     CMainFrame& f = make_frame();
     f.OnFileNew();
@@ -379,6 +381,16 @@ TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
         enter(at, QEvent::KeyRelease, t + 40, true);
         enter(at, QEvent::KeyPress, t + 40, true);
         enter(at, QEvent::KeyRelease, t + 60, false);
+        // A click on Yes made before the box could be seen.
+        QWidget* yes = control<QWidget>(d, 1110);
+        const QPointF inside(yes->width() / 2.0, yes->height() / 2.0);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, inside, yes->mapToGlobal(inside), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+            e.setTimestamp(9'000'001);
+            QCoreApplication::sendEvent(yes, &e);
+        }
         open_after_repeats = d.isVisible();
         click(d, 1111);
     });
@@ -386,7 +398,7 @@ TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
     enter(edit, QEvent::KeyPress, 9'000'000, false);
     fe_.SetUnattended(true);
 
-    EXPECT_TRUE(open_after_repeats) << "a held Enter answered the question";
+    EXPECT_TRUE(open_after_repeats) << "a held Enter or an unseen click answered the question";
     EXPECT_EQ(core::ItemCount, 1) << "the changes were dropped";
     EXPECT_NE(core::ChangesMadeFlag, 0);
 }
