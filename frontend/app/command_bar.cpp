@@ -122,13 +122,10 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    NoteInputEventTime(*event);
     WinKey key = TranslateKey(*event);
-    // A held Enter is a repeat even when the key's own repeat bit was not set (the X server
-    // does not always mark it): only a press after a release ends a line.
-    if (key.vk == kVkReturn && key.flags == kMainEnterFlags) {
-        if (enter_held_) key.flags |= kKeyRepeat;
-        enter_held_ = true;
-    }
+    if (key.vk == kVkReturn && key.flags == kMainEnterFlags && EnterPressIsRepeat(*event))
+        key.flags |= kKeyRepeat;
     bool own = OnKeyDown(key.vk, key.flags);
     if (key.ch != 0 && !OnChar(key.ch, key.flags)) own = false;
     if (own) {
@@ -147,17 +144,42 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
     NotifyInputArrived();
 }
 
+// An X server repeats a held key as a release and a press stamped with the same time; Qt marks
+// the pair as a repeat only when the press is already queued when the release is handled. A
+// release stamped this close before the next press is taken for such a pair (Qt's own rule).
+constexpr quint64 kRepeatPairMs = 10;
+
+// Contract: reads and writes the main Enter's release state. A press is the held key's repeat
+// when it is marked as one, when the key did not come up since its last press, or when the
+// release it came up with was stamped at most kRepeatPairMs before it (an unmarked repeat
+// pair): so a held Enter runs one line whatever order its repeats arrive in, while separate
+// strokes, however quick, each run. Events without a stamp count by their releases alone.
+bool CCommandEdit::EnterPressIsRepeat(const QKeyEvent& event) {
+    const quint64 t = event.timestamp();
+    bool repeat = event.isAutoRepeat() || !enter_released_;
+    if (!repeat && t != 0 && enter_release_time_ != 0 && t >= enter_release_time_ &&
+        t - enter_release_time_ <= kRepeatPairMs)
+        repeat = true;
+    enter_released_ = false;
+    return repeat;
+}
+
 // The main Enter's release; an auto-repeat's own release does not count (the key stays down).
 void CCommandEdit::keyReleaseEvent(QKeyEvent* event) {
+    NoteInputEventTime(*event);
     const WinKey key = TranslateKey(*event);
-    if (key.vk == kVkReturn && key.flags == kMainEnterFlags) enter_held_ = false;
+    if (key.vk == kVkReturn && key.flags == kMainEnterFlags) {
+        enter_released_ = true;
+        enter_release_time_ = event->timestamp();
+    }
     QPlainTextEdit::keyReleaseEvent(event);
 }
 
 // A release the edit never sees (the focus went elsewhere meanwhile) must not hold every later
 // Enter back.
 void CCommandEdit::focusOutEvent(QFocusEvent* event) {
-    enter_held_ = false;
+    enter_released_ = true;
+    enter_release_time_ = 0;
     QPlainTextEdit::focusOutEvent(event);
 }
 

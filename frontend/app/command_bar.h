@@ -66,7 +66,13 @@ class CCommandEdit : public QPlainTextEdit {
     bool rewriting_ = false;       // the program itself sets the text
     bool in_key_press_ = false;    // the edit's own key handling runs
     bool changed_in_key_ = false;  // ... and it changed the text
-    bool enter_held_ = false;      // the main Enter went down and has not come up since
+    // Whether a press of the main Enter is the held key's repeat rather than a new stroke.
+    bool EnterPressIsRepeat(const QKeyEvent& event);
+
+    // The main Enter: whether it came up since its last press, and when (the window system's
+    // stamp in ms; 0 for an event the program made, which carries none).
+    bool enter_released_ = true;
+    quint64 enter_release_time_ = 0;
 };
 
 class CCommandBar : public QDockWidget, public CommandBarLink {

@@ -3,9 +3,11 @@
 #include "frontend/bridge/keys.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -300,10 +302,43 @@ void ClearInputWords() {
     CommandKind = 0;
 }
 
+namespace {
+
+// The window system's clock less the program's, as far as the events noted tell: an event is
+// handled after it was stamped, so the largest difference seen is the nearest.
+struct InputClock {
+    QElapsedTimer own;
+    bool known = false;
+    qint64 offset = 0;
+};
+
+InputClock& input_clock() {
+    static InputClock clock;
+    if (!clock.own.isValid()) clock.own.start();
+    return clock;
+}
+
+}  // namespace
+
+void NoteInputEventTime(const QInputEvent& event) {
+    if (event.timestamp() == 0) return;
+    InputClock& clock = input_clock();
+    const qint64 offset = static_cast<qint64>(event.timestamp()) - clock.own.elapsed();
+    if (!clock.known || offset > clock.offset) clock.offset = offset;
+    clock.known = true;
+}
+
+quint64 WindowSystemTimeNow() {
+    InputClock& clock = input_clock();
+    if (!clock.known) return 0;
+    return static_cast<quint64>(std::max<qint64>(1, clock.own.elapsed() + clock.offset));
+}
+
 void ResetKeyWords() {
     LastKeyFlags = 0;
     EnterKeyHit = 0;
     CommandKind = 0;
+    input_clock().known = false;
 }
 
 namespace {
@@ -335,9 +370,9 @@ void PassTypedAheadKeys() {
         const QKeyEvent& e = *k.press;
         QCoreApplication::postEvent(k.target.data(), e.clone());
         QCoreApplication::postEvent(
-            k.target.data(), new QKeyEvent(QEvent::KeyRelease, e.key(), e.modifiers(),
-                                           e.nativeScanCode(), e.nativeVirtualKey(),
-                                           e.nativeModifiers(), e.text()));
+            k.target.data(),
+            new QKeyEvent(QEvent::KeyRelease, e.key(), e.modifiers(), e.nativeScanCode(),
+                          e.nativeVirtualKey(), e.nativeModifiers(), e.text()));
     }
 }
 

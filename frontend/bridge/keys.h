@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+class QInputEvent;
 class QKeyEvent;
 class QWidget;
 
@@ -78,6 +79,12 @@ extern int32_t CommandKind;   // -1 after a typed line that starts the input mod
 // for keys or a line, or when its call has ended; a wait then takes them as typed.
 void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target);
 void PassTypedAheadKeys();
+
+// The window system's clock, on which its input events are stamped (ms): each stamped event
+// noted keeps the estimate of where that clock stands against the program's own; Now is 0
+// until an event with a stamp has been noted (events the program makes carry none).
+void NoteInputEventTime(const QInputEvent& event);
+quint64 WindowSystemTimeNow();
 
 // Clears the input words: the special-key count, both key gates and the command kind.
 void ClearInputWords();

@@ -4,15 +4,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QPointer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -88,6 +89,89 @@ QPointer<QWidget>& typing_widget() {
     static QPointer<QWidget> widget;
     return widget;
 }
+
+// Nobody reads a question and answers it faster than this (ms): a key stamped earlier than the
+// box's showing plus this was typed before the user could see it.
+constexpr quint64 kUnseenMs = 250;
+// A key stamped within this of a key typed ahead belongs to the same burst of typing (ms).
+constexpr quint64 kTypingGapMs = 150;
+
+// While a question box runs: keys typed before the user could have seen it are held for the
+// widget the typing was in (blanks, Enter and Escape included, which the box would take as
+// answers) and reach it, in order, once the engine waits for input again or its call ends.
+// A key counts as typed ahead when the window system stamped it before the box was up plus
+// kUnseenMs, or within kTypingGapMs of the key typed ahead before it; a key held down since
+// then repeats as typed ahead. A press of the mouse stamped before the box was up plus
+// kUnseenMs is dropped. Events made by the program carry no stamp and are the box's.
+class TypedAheadGuard : public QObject {
+  public:
+    TypedAheadGuard() {
+        const quint64 now = frontend::WindowSystemTimeNow();
+        seen_from_ = now == 0 ? 0 : now + kUnseenMs;
+        typing_widget() = typing_focus();
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~TypedAheadGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
+    TypedAheadGuard(const TypedAheadGuard&) = delete;
+    TypedAheadGuard& operator=(const TypedAheadGuard&) = delete;
+
+  protected:
+    // Contract: takes the key presses and releases meant for the modal box; see the class.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const bool mouse_down = event->type() == QEvent::MouseButtonPress ||
+                                event->type() == QEvent::MouseButtonDblClick;
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease && !mouse_down)
+            return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w == nullptr || w->window() != QApplication::activeModalWidget()) return false;
+        if (mouse_down) {
+            // A click made before the box could be seen presses none of its buttons.
+            const quint64 t = static_cast<QInputEvent*>(event)->timestamp();
+            return t != 0 && seen_from_ != 0 && t < seen_from_;
+        }
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        const quint64 t = key.timestamp();
+        const auto down = std::find(held_down_.begin(), held_down_.end(), key.key());
+        const bool pressed_here =
+            std::find(pressed_here_.begin(), pressed_here_.end(), key.key()) != pressed_here_.end();
+        if (event->type() == QEvent::KeyRelease) {
+            if (!pressed_here) {
+                // The release of a key that went down before the box (an Enter held since the
+                // line that asks): its repeats follow stamped with the same time.
+                last_release_ = {key.key(), t};
+            }
+            if (down == held_down_.end()) return false;
+            if (!key.isAutoRepeat()) held_down_.erase(down);
+            return true;
+        }
+        // A key held down since before the box repeats: no answer, and no key typed either.
+        const bool repeat_pair = t != 0 && last_release_.first == key.key() &&
+                                 t >= last_release_.second && t - last_release_.second <= 10;
+        if (!pressed_here && (key.isAutoRepeat() || repeat_pair)) return true;
+        if (!pressed_here) pressed_here_.push_back(key.key());
+        const bool ahead =
+            down != held_down_.end() ||
+            (t != 0 && ((seen_from_ != 0 && t < seen_from_) ||
+                        (last_ahead_ != 0 && t >= last_ahead_ && t - last_ahead_ <= kTypingGapMs)));
+        if (!ahead) return false;
+        if (t != 0) last_ahead_ = std::max(last_ahead_, t);
+        if (down == held_down_.end()) held_down_.push_back(key.key());
+        if (!is_modifier(key.key())) frontend::HoldTypedAheadKey(key, typing_widget().data());
+        return true;
+    }
+
+  private:
+    static bool is_modifier(int k) {
+        return k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt ||
+               k == Qt::Key_AltGr || k == Qt::Key_Meta || k == Qt::Key_CapsLock;
+    }
+
+    quint64 seen_from_ = 0;
+    quint64 last_ahead_ = 0;
+    std::vector<int> held_down_;     // keys typed ahead that have not come up since
+    std::vector<int> pressed_here_;  // keys that went down while the box ran
+    std::pair<int, quint64> last_release_{0, 0};
+};
 
 template <typename D>
 frontend::DialogClass dialog_class(int idd, const QString& title, std::vector<int> controls) {
@@ -167,7 +251,8 @@ CYesNoDlg::CYesNoDlg(QWidget* parent) : CEngineDialog(165, QString(), parent) {
 // Keys with a character that is no answer (not Space, which presses the focused button) are
 // kept for the window they were meant for.
 void CYesNoDlg::keyPressEvent(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     const QString text = event->text();
     const bool typed = mods == Qt::NoModifier && !text.isEmpty() && text.at(0) > QLatin1Char(' ') &&
                        text.at(0) != QChar(0x7f);
@@ -252,6 +337,7 @@ int RunQuestionDialog(std::string_view question, std::string_view label1, std::s
     DialogExchangeBlocks.DialogButtonLabels = {std::string(label1), std::string(label2),
                                                std::string(label3)};
     DialogExchangeBlocks.DialogDefaultFlag = default_flag;
+    const TypedAheadGuard guard;
     launch.Run();
     return DialogExchangeBlocks.ChoiceAnswer;
 }
@@ -267,14 +353,14 @@ int AskYesNo(std::string_view question, int mode) {
     launch.SetQuestion(question);
     launch.SetDetail(question);
     DialogLaunch::Word(ExchangeBlock::A, 0) = mode;
-    // Keys typed ahead while the box is up belong to where the typing was.
-    typing_widget() = typing_focus();
+    const TypedAheadGuard guard;
     launch.Run();
     return DialogExchangeBlocks.YesNoAnswer;
 }
 
 int AskAbandonInput() {
     DialogLaunch launch(230, "Abandon input?");
+    const TypedAheadGuard guard;
     launch.Run();
     return DialogExchangeBlocks.ChoiceAnswer;
 }

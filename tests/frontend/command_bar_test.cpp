@@ -3,9 +3,14 @@
 // question is answered there.
 #include "frontend/app/command_bar.h"
 
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <filesystem>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "frontend/bridge/keys.h"
 #include "tests/frontend/app_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -122,6 +127,53 @@ TEST_F(CommandBarTest, AHeldEnterWithoutRepeatMarksRunsTheLineOnce) {
     EXPECT_EQ(fe_.lines.back().substr(0, 2), "N ");
 }
 
+// The orders in which an X server delivers the main Enter, each event stamped (ms): a held key
+// repeats as release and press pairs stamped alike, marked as repeats when Qt saw the press
+// queued, unmarked when the release was handled first. Only separate strokes run lines, even
+// quick ones.
+TEST_F(CommandBarTest, AHeldEnterRunsOneLineInEveryOrderXDeliversItsRepeats) {
+    const auto enter = [this](QEvent::Type type, quint64 stamp, bool repeat = false) {
+        QKeyEvent e(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+        e.setTimestamp(stamp);
+        QCoreApplication::sendEvent(edit(), &e);
+    };
+    bar_->SetInputText(QStringLiteral("INC 5"), 5, 5);
+    enter(QEvent::KeyPress, 50000);
+    ASSERT_EQ(fe_.lines.size(), 1u);
+    EXPECT_EQ(fe_.lines.front().substr(0, 6), "INC 5 ");
+    // Marked pairs, after the repeat delay and at the repeat rate.
+    enter(QEvent::KeyRelease, 50660, true);
+    enter(QEvent::KeyPress, 50660, true);
+    enter(QEvent::KeyRelease, 50700, true);
+    enter(QEvent::KeyPress, 50700, true);
+    EXPECT_EQ(fe_.lines.size(), 1u) << "a marked repeat ran a blank line";
+    // Unmarked pairs: the release handled before its press was read, the press a ms later.
+    enter(QEvent::KeyRelease, 50740);
+    enter(QEvent::KeyPress, 50740);
+    enter(QEvent::KeyRelease, 50780);
+    enter(QEvent::KeyPress, 50781);
+    EXPECT_EQ(fe_.lines.size(), 1u) << "an unmarked repeat pair ran a blank line";
+    // A repeat whose release never came.
+    enter(QEvent::KeyPress, 50820);
+    EXPECT_EQ(fe_.lines.size(), 1u);
+    enter(QEvent::KeyRelease, 50850);
+    EXPECT_EQ(fe_.lines.size(), 1u);
+
+    // Separate strokes in quick succession each run their line.
+    bar_->SetInputText(QStringLiteral("INC 1"), 5, 5);
+    enter(QEvent::KeyPress, 50900);
+    enter(QEvent::KeyRelease, 50930);
+    bar_->SetInputText(QStringLiteral("INC 2"), 5, 5);
+    enter(QEvent::KeyPress, 50960);
+    enter(QEvent::KeyRelease, 50990);
+    bar_->SetInputText(QStringLiteral("INC 3"), 5, 5);
+    enter(QEvent::KeyPress, 51002);
+    ASSERT_EQ(fe_.lines.size(), 4u);
+    EXPECT_EQ(fe_.lines[1].substr(0, 6), "INC 1 ");
+    EXPECT_EQ(fe_.lines[2].substr(0, 6), "INC 2 ");
+    EXPECT_EQ(fe_.lines[3].substr(0, 6), "INC 3 ");
+}
+
 TEST_F(CommandBarTest, ALongLineWaitingForAWaitIsCutToTypedLine) {
     InputEventFlags.LineWaitArmed = 1;
     const QString long_text(1000, QLatin1Char('x'));
@@ -222,4 +274,131 @@ TEST_F(AppTest, ACommandTypedInTheBarIsAnsweredThere) {
     }
     EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
     EXPECT_EQ(EngineCallDepth(), 0);
+}
+
+// With unsaved changes, "G a.mus" and at once "SA k.mus" and Enter typed ahead, each key stamped
+// as the window system stamps it: the question whether to drop the changes takes none of them
+// (its focused Yes button would take the blank, the box Enter), and waits for a key made while
+// it is shown. The keys typed ahead then make the next line whole, blank included.
+TEST_F(AppTest, KeysTypedAheadNeverAnswerTheQuestionThatDropsUnsavedWork) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    write_document(dir_ / "a.mus", kPage);
+    QWidget* edit = f.CommandBar()->InputEdit();
+    f.show();
+    f.activateWindow();
+    for (int k = 0; k < 200 && QApplication::focusWidget() != edit; ++k) run_events(10);
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    type(edit, "8 1 0");
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    ASSERT_EQ(core::ItemCount, 1);
+    ASSERT_NE(core::ChangesMadeFlag, 0);
+
+    const auto stroke = [](QWidget* w, int key, const QString& text, quint64 stamp) {
+        const Qt::KeyboardModifiers mods =
+            text.size() == 1 && text.at(0).isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        QKeyEvent down(QEvent::KeyPress, key, mods, text);
+        down.setTimestamp(stamp);
+        QCoreApplication::sendEvent(w, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, mods, text);
+        up.setTimestamp(stamp + 3);
+        QCoreApplication::sendEvent(w, &up);
+    };
+    const auto key_of = [](QChar c) {
+        if (c.isLetter()) return Qt::Key_A + (c.toUpper().unicode() - 'A');
+        return c == QLatin1Char('.') ? int(Qt::Key_Period) : int(Qt::Key_Space);
+    };
+    const quint64 t0 = 7'000'000;
+    QString asked;
+    bool open_after_typing = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        if (auto* label = d.findChild<QLabel*>(QStringLiteral("c1044"))) asked = label->text();
+        QWidget* at = d.focusWidget() != nullptr ? d.focusWidget() : &d;
+        quint64 t = t0 + 20;
+        for (const QChar c : QStringLiteral("SA k.mus")) {
+            stroke(at, key_of(c), QString(c), t);
+            t += 6;
+        }
+        stroke(at, Qt::Key_Return, QStringLiteral("\r"), t);
+        open_after_typing = d.isVisible();
+        // Read, then answered: Yes by Enter.
+        stroke(at, Qt::Key_Return, QStringLiteral("\r"), frontend::WindowSystemTimeNow() + 1000);
+    });
+    type(edit, "G a.mus");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    enter.setTimestamp(t0);
+    QCoreApplication::sendEvent(edit, &enter);
+    QKeyEvent enter_up(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    enter_up.setTimestamp(t0 + 8);
+    QCoreApplication::sendEvent(edit, &enter_up);
+    fe_.SetUnattended(true);
+
+    EXPECT_EQ(asked, QStringLiteral("Warning: Unsaved entries or changes will be lost.\n"
+                                    "Clear or Load new file?"));
+    EXPECT_TRUE(open_after_typing) << "a key typed ahead answered the question";
+    EXPECT_EQ(core::ItemCount, 3) << "a.mus was not loaded";
+    // The keys typed ahead reach the command bar as the next line, and it runs.
+    const QDeadlineTimer deadline(20000);
+    while (!std::filesystem::exists(dir_ / "k.mus") && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "k.mus"))
+        << "\"SA k.mus\" did not run whole: " << f.CommandBar()->InputText().toStdString();
+    EXPECT_EQ(core::ItemCount, 3);
+}
+
+// The Enter that ran the asking line, held down: its repeats reach the question box, marked or
+// as unmarked release and press pairs stamped alike, long after the box came up. They answer
+// nothing (the box's default is Yes), nor does the key's release, nor a click stamped before the
+// box could be seen; a click while it is shown does.
+TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    write_document(dir_ / "a.mus", kPage);
+    QWidget* edit = f.CommandBar()->InputEdit();
+    f.show();
+    f.activateWindow();
+    for (int k = 0; k < 200 && QApplication::focusWidget() != edit; ++k) run_events(10);
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    type(edit, "8 1 0");
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    ASSERT_NE(core::ChangesMadeFlag, 0);
+
+    const auto enter = [](QWidget* w, QEvent::Type type, quint64 stamp, bool repeat) {
+        QKeyEvent e(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+        e.setTimestamp(stamp);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    bool open_after_repeats = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        QWidget* at = d.focusWidget() != nullptr ? d.focusWidget() : &d;
+        const quint64 t = frontend::WindowSystemTimeNow() + 1000;
+        enter(at, QEvent::KeyRelease, t, false);  // the pair's release, handled alone
+        enter(at, QEvent::KeyPress, t, false);
+        enter(at, QEvent::KeyRelease, t + 40, true);
+        enter(at, QEvent::KeyPress, t + 40, true);
+        enter(at, QEvent::KeyRelease, t + 60, false);
+        // A click on Yes made before the box could be seen.
+        QWidget* yes = control<QWidget>(d, 1110);
+        const QPointF inside(yes->width() / 2.0, yes->height() / 2.0);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, inside, yes->mapToGlobal(inside), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+            e.setTimestamp(9'000'001);
+            QCoreApplication::sendEvent(yes, &e);
+        }
+        open_after_repeats = d.isVisible();
+        click(d, 1111);
+    });
+    type(edit, "G a.mus");
+    enter(edit, QEvent::KeyPress, 9'000'000, false);
+    fe_.SetUnattended(true);
+
+    EXPECT_TRUE(open_after_repeats) << "a held Enter or an unseen click answered the question";
+    EXPECT_EQ(core::ItemCount, 1) << "the changes were dropped";
+    EXPECT_NE(core::ChangesMadeFlag, 0);
 }
