@@ -412,8 +412,8 @@ void rotate_text_positions(int32_t n, float angle, float pivot_x, float pivot_y)
         if (list.x(k) == 0 || (code >= 80 && code <= 126)) continue;
         const double dx = static_cast<double>(list.x(k) - kLayoutBias) - pivot_x;
         const double dy = static_cast<double>(list.y(k)) - pivot_y;
-        list.x(k) = biased_column(pivot_x + c * dx - s * dy);
-        list.y(k) = core::nint(pivot_y + s * dx + c * dy);
+        list.x(k) = biased_column(pivot_x + c * dx + s * dy);
+        list.y(k) = core::nint(pivot_y - s * dx + c * dy);
     }
 }
 
