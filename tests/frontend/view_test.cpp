@@ -180,9 +180,9 @@ TEST_F(ViewTest, TextTurnedBy90ReadsDownwardAsOnPaper) {
     // The text's start: P3 10, P4 14 on staff 1.
     const int32_t y = core::nint(layout::StaffTables.StaffBaseY(1) +
                                  14.0f * 7.0f * layout::StaffTables.StaffScale(1));
-    const QPoint start = view_->PageToDevice(
-        QPoint(EngineToPage(1500 + render::ViewOrigin.x, DisplayScale),
-               EngineToPage(y - render::ViewOrigin.y, DisplayScale)));
+    const QPoint start =
+        view_->PageToDevice(QPoint(EngineToPage(1500 + render::ViewOrigin.x, DisplayScale),
+                                   EngineToPage(y - render::ViewOrigin.y, DisplayScale)));
     // Dark pixels in a band around the start's x, outside the staff lines' rows (rows dark
     // most of the way across).
     auto staff_row = [&](int row) {
