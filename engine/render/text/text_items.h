@@ -59,6 +59,10 @@ extern TextDrawStateRecord TextDrawState;
 // (unless it is switched off). Never writes past TextDisplayStream or TextCodeList: what does
 // not fit is left out, and every record written stays whole.
 void draw_text_item();
+
+// The middle of the ink of the line the text drawer laid out last, in display units right of
+// its first character's place (the number drawer centres its frames on it).
+float last_line_ink_middle();
 // The same for characters the caller holds (numbers, word symbols, chord names): text is only
 // read, CommandLine is left alone.
 void draw_text_line(std::string_view text);
