@@ -120,6 +120,7 @@ void close_output() {
 bool open_output(bool batch) {
     auto& st = PostScriptState;
     close_output();
+    st.pages_offsets.clear();
     st.output_path =
         batch && OutputSettings.batch_naming == 0 ? document_eps_path() : job_output_path();
     if (!core::outside_data_folder(st.output_path)) return false;
@@ -146,7 +147,7 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     if (!write_ps_line("%%Title: " + title)) return false;
     if (batch && OutputSettings.batch_naming != 0) {
         const int64_t pages_start = core::unit_position(render::kPostScriptUnit);
-        st.pages_offset = pages_start < 0 ? -1 : pages_start + 9;
+        if (pages_start >= 0) st.pages_offsets.push_back(pages_start + 9);
         if (!write_ps_line("%%Pages: " + i3(count))) return false;
     }
     const int64_t line_start = core::unit_position(render::kPostScriptUnit);
@@ -307,10 +308,12 @@ void print_batch() {
         st.document_number = doc;
         if (!load_batch_document(doc)) {
             // What was written stays whole: the output is ended where the batch stopped, and
-            // counts the pages it holds.
+            // every document's header counts the pages it holds.
             if (core::unit_is_open(render::kPostScriptUnit)) {
-                if (OutputSettings.batch_naming == 1 && st.pages_offset >= 0)
-                    st.pending_boxes.emplace_back(st.pages_offset, i3(doc - 1));
+                if (OutputSettings.batch_naming == 1) {
+                    for (const int64_t at : st.pages_offsets)
+                        st.pending_boxes.emplace_back(at, i3(doc - 1));
+                }
                 close_output();
             }
             core::CommandLine(1) = 'X';
@@ -348,7 +351,7 @@ void print_postscript() {
         return;
     }
     st.pending_boxes.clear();
-    st.pages_offset = -1;
+    st.pages_offsets.clear();
     st.document_number = 1;
     const int32_t saved_view_x = render::ViewOrigin.x;
     render::ViewOrigin.x = 2400;

@@ -128,7 +128,8 @@ struct PostScriptStateRecord {
     int32_t procedure_chunking = 0; // ProcedureChunking
     int32_t path_mode = 0;          // PathMode
     int64_t box_offset = -1;        // byte offset of the %%BoundingBox numbers, -1 none
-    int64_t pages_offset = -1;      // byte offset of the %%Pages count of a batch, -1 none
+    // Byte offsets of the %%Pages counts of the documents in the open output, one per header.
+    std::vector<int64_t> pages_offsets;
     int32_t document_number = 0;    // the document of a batch being written (1 = first)
     int32_t batch_count = 0;        // documents in the batch; 0 without batch printing
     int32_t batch_finished = 0;     // documents the last batch finished; 0 when it stopped

@@ -160,8 +160,9 @@ void paint_paths(QPainter& painter, bool printing) {
     }
 }
 
-// Text records: each piece's baseline lies at the scaled y + 96; the text turns about its
-// top-left corner by the record's escapement.
+// Text records: each piece's baseline lies at the scaled y + 96. A turned record turns each
+// piece clockwise by its angle about the start of its baseline, where the engine put the turned
+// position: the printed page turns its strings the same way about the same points.
 void paint_text(QPainter& painter, double k, bool printing) {
     const QTransform page = painter.transform();
     for (const TextRecord& record : ScreenLists.text_records) {
@@ -169,8 +170,7 @@ void paint_text(QPainter& painter, double k, bool printing) {
         const QFont font = MakeRecordFont(record, DisplayScale, k, printing, ok);
         if (!ok) continue;
         const ColorRef colour = TextColor == kWhite ? record.colour : TextColor;
-        const double ascent = QFontMetricsF(font, painter.device()).ascent();
-        const double angle = -static_cast<double>(record.escapement) / 10.0;
+        const double angle = static_cast<double>(record.escapement) / 10.0;
         painter.setFont(font);
         painter.setPen(to_qcolor(colour));
         for (const TextPiece& piece : record.pieces) {
@@ -181,9 +181,9 @@ void paint_text(QPainter& painter, double k, bool printing) {
             const QPointF baseline = page.map(QPointF(x, y));
             painter.save();
             painter.resetTransform();
-            painter.translate(baseline - QPointF(0.0, ascent));
+            painter.translate(baseline);
             painter.rotate(angle);
-            painter.drawText(QPointF(0.0, ascent), FromCp1252(piece.text));
+            painter.drawText(QPointF(0.0, 0.0), FromCp1252(piece.text));
             painter.restore();
         }
     }

@@ -271,4 +271,38 @@ TEST_F(PrintConsoleTest, AnEpsBoxOfBillionsOfPointsIsWrittenWithoutOverflow) {
     EXPECT_EQ(box.substr(34), "  ***** ") << box;  // its top: the page counts upwards
 }
 
+// A text turned by P9 90, typed as a user types it: on paper it reads downward from its start
+// (turned clockwise, as every turned drawing is), and the declared box holds the whole of it,
+// so that Ghostscript's -dEPSCrop shows all of "Rotated text".
+TEST_F(PrintConsoleTest, TextTurnedBy90ReadsDownwardAndItsBoxHoldsAllOfIt) {
+    const std::vector<std::string> page = {"EI", "8 1 0", "TXD ;", "T 1 10 14", "Rotated text"};
+    std::vector<std::string> upright = page;
+    upright.push_back("PRPS");
+    type(upright);
+    ASSERT_TRUE(fs::exists("eps.eps"));
+    const auto level = ps_check::gs_bboxes("eps.eps");
+    ASSERT_EQ(level.size(), 1u);
+    fs::remove("eps.eps");
+    core::reset_engine();
+    core::reset_service_gate();
+
+    std::vector<std::string> turned = page;
+    turned.push_back("IF P1=16 AND P3=10;P9=90");
+    turned.push_back("PRPS");
+    const std::string out = type(turned);
+    ASSERT_TRUE(fs::exists("eps.eps")) << out;
+    EXPECT_NE(read_text("eps.eps").find("  -90.00 rotate"), std::string::npos);
+    const auto drawn = ps_check::gs_bboxes("eps.eps");
+    ASSERT_EQ(drawn.size(), 1u);
+    // The text runs down past the staff, and no higher than the level text reached.
+    EXPECT_LT(drawn[0].y1, level[0].y1 - 20.0);
+    EXPECT_LE(drawn[0].y2, level[0].y2 + 0.5);
+    const auto box = ps_check::declared_box("eps.eps");
+    EXPECT_GE(drawn[0].x1, box.x1);
+    EXPECT_GE(drawn[0].y1, box.y1);
+    EXPECT_LE(drawn[0].x2, box.x2);
+    EXPECT_LE(drawn[0].y2, box.y2);
+    std::string why;
+    EXPECT_TRUE(ps_check::eps_reads_clean("eps.eps", why)) << why;
+}
 }  // namespace

@@ -1,8 +1,14 @@
 // The page window: mouse tokens and zoom, and one picture of a staff painted from the engine's
 // own output.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
+#include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "tests/frontend/frontend_fixture.h"
 
@@ -151,4 +157,48 @@ TEST_F(ViewTest, StaffItemPaintsFiveLines) {
     for (std::size_t i = 2; i < lines.size(); ++i) EXPECT_NEAR(lines[i] - lines[i - 1], gap, 1);
     // The page around the staff is white.
     EXPECT_EQ(image.pixel(image.width() - 30, image.height() - 30), qRgb(255, 255, 255));
+}
+
+// A text turned by P9 90, its lines read by RE from a command file: the window turns it
+// clockwise, as the printed page does, so that it reads downward from its start point; no ink
+// stands above it (turned_text.png).
+TEST_F(ViewTest, TextTurnedBy90ReadsDownwardAsOnPaper) {
+    if (!start_engine_with_data()) GTEST_SKIP() << "no data folder (ORMEST_HOME)";
+    core::EngineWaitLevel = 0;
+    SendCommand("EI");
+    SendCommand("8 1 0");
+    const std::filesystem::path file = temp_dir() / "turned.cmd";
+    std::ofstream(file) << "TXD ;\nT 1 10 14\nRotated text\nIF P1=16 AND P3=10;P9=90\n";
+    SendCommand(("RE " + file.string()).c_str());
+    ASSERT_EQ(core::ItemCount, 2) << core::MessageLine.trimmed();
+    QApplication::processEvents();
+    const QImage image = view_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto path = screenshot_folder() / "turned_text.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
+    std::cout << "screenshot: " << path.string() << '\n';
+
+    // The text's start: P3 10, P4 14 on staff 1.
+    const int32_t y = core::nint(layout::StaffTables.StaffBaseY(1) +
+                                 14.0f * 7.0f * layout::StaffTables.StaffScale(1));
+    const QPoint start =
+        view_->PageToDevice(QPoint(EngineToPage(1500 + render::ViewOrigin.x, DisplayScale),
+                                   EngineToPage(y - render::ViewOrigin.y, DisplayScale)));
+    // Dark pixels in a band around the start's x, outside the staff lines' rows (rows dark
+    // most of the way across).
+    auto staff_row = [&](int row) {
+        return dark_pixels(image, 96, QRect(0, row, image.width(), 1)) > image.width() / 3;
+    };
+    int above = 0;
+    int below = 0;
+    int lowest = start.y();
+    for (int row = 0; row < image.height(); ++row) {
+        if (staff_row(row)) continue;
+        const int n = dark_pixels(image, 96, QRect(start.x() - 40, row, 80, 1));
+        if (row < start.y() - 4) above += n;
+        if (row > start.y() + 4) below += n;
+        if (n > 0) lowest = std::max(lowest, row);
+    }
+    EXPECT_GT(below, 100);
+    EXPECT_LT(above, below / 10);
+    EXPECT_GT(lowest - start.y(), 40);
 }

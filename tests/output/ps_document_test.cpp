@@ -445,6 +445,19 @@ TEST_F(PsDocumentTest, ABatchStopsAtTheFirstDocumentItCannotLoad) {
     EXPECT_EQ(count_of(read_text("book.eps"), "%%Pages:   1\n"), 1) << read_text("book.eps");
     expect_gs_clean("book.eps");
 
+    // Stopped at its third document: both headers written count the two pages, not the first
+    // header's three.
+    fs::remove("book.eps");
+    type("SA two.mus");
+    fe_.answer_dialog(batch_answer(1, "book.eps", "one.mus\rtwo.mus\rmissing.mus"));
+    type("PR");
+    ASSERT_TRUE(fs::exists("book.eps"));
+    EXPECT_EQ(count_of(read_text("book.eps"), "%%Page: "), 2);
+    EXPECT_EQ(count_of(read_text("book.eps"), "%%Pages:   2\n"), 2) << read_text("book.eps");
+    EXPECT_EQ(count_of(read_text("book.eps"), "%%Pages:   3\n"), 0);
+    EXPECT_EQ(ps_check::gs_bboxes("book.eps").size(), 2u);
+    expect_gs_clean("book.eps");
+
     const auto load = output::OutputHooks.load_document_file;
     output::OutputHooks.load_document_file = nullptr;
     fs::remove("book.eps");

@@ -323,7 +323,9 @@ TEST_F(ClefTest, TrillSignWithAccidentalAndWavyLine) {
     EXPECT_NEAR(drawn[0].sx, 0.25f * 1.1f, 1e-3f);
     EXPECT_EQ(drawn[1].number, 6);
     EXPECT_EQ(drawn[1].x, static_cast<float>(core::int_of(x + 23.0f * kScale)));
-    EXPECT_EQ(drawn[1].y, static_cast<float>(core::int_of(y + h + 3.0f * h)));
+    // Three steps up, or higher when its ink would reach the sign's (the ink test with the
+    // real glyphs is in ink_clearance_test.cpp).
+    EXPECT_GE(drawn[1].y, static_cast<float>(core::int_of(y + h + 3.0f * h)));
     EXPECT_NEAR(drawn[1].sx, 0.25f * 0.65f, 1e-3f);
     // P1..P20 come back.
     for (int k = 1; k <= 11; ++k)
@@ -345,7 +347,8 @@ TEST_F(ClefTest, TrillAccidentalsMoveRightAndUpByKind) {
     EXPECT_EQ(four.number, 9);
     EXPECT_NEAR(four.x - 1500.0f, 1.3f * (one.x - 1500.0f), 1.0f);
     EXPECT_NEAR(five.x - 1500.0f, 1.11f * (one.x - 1500.0f), 1.0f);
-    EXPECT_NEAR(two.y - one.y, 0.6f * h, 1.0f);
+    EXPECT_GE(two.y, one.y - 1.0f);  // a sharp or natural stands no lower than a flat
+    EXPECT_GE(two.y, kBaseY + h + 3.6f * h - 1.0f);
 
     trill_item({7, 0, 10, 0, 0, 0, 0, 6});
     EXPECT_EQ(only_glyphs(path_points()).size(), 1u);  // only 1..5 are accidentals

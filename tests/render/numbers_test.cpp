@@ -136,11 +136,15 @@ TEST_F(NumberTest, FramesAreDrawnAroundTheTextWhichIsDrawnAgainOnTop) {
     EXPECT_EQ(g_frames[0].p6, 6.0f);
     EXPECT_EQ(g_frames[0].p7, 5.0f);
     EXPECT_EQ(g_frames[0].p8, 1.0f);
-    EXPECT_EQ(g_frames[0].x, 1500.0f);
     EXPECT_FLOAT_EQ(g_frames[0].y, (2.0f + 1.55f) * 175.0f);
     auto shown = records();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].text(), "12");
+    // Centred on the digits' ink, not on their start: about where the "1" ends and the "2"
+    // begins.
+    ASSERT_EQ(shown[1].chars.size(), 2u);
+    const float one = static_cast<float>(shown[1].chars[1].x - shown[1].chars[0].x);
+    EXPECT_NEAR(g_frames[0].x - 1500.0f, one, 0.3f * one);
 
     // A circle (P8 1) around one character: factor 5, screen step 4, offsets P14 and P13.
     text_length_ = 0;
@@ -150,7 +154,9 @@ TEST_F(NumberTest, FramesAreDrawnAroundTheTextWhichIsDrawnAgainOnTop) {
     EXPECT_EQ(g_frames[1].p6, 10.0f);
     EXPECT_EQ(g_frames[1].p7, 0.0f);
     EXPECT_EQ(g_frames[1].p12, 4.0f);
-    EXPECT_EQ(g_frames[1].x, 1500.0f + 3.0f * 75.0f);
+    // The offsets move the frame from the middle of the "5" (right of its start).
+    EXPECT_GT(g_frames[1].x, 1500.0f + 3.0f * 75.0f + 100.0f);
+    EXPECT_LT(g_frames[1].x, 1500.0f + 3.0f * 75.0f + 2.0f * one);
     EXPECT_FLOAT_EQ(g_frames[1].y, (2.0f + 1.55f * 2.0f + 1.0f) * 175.0f);
 }
 

@@ -82,8 +82,8 @@ TEST_F(TextItemTest, RotationTurnsThePositionsAndSetsTheAngle) {
     const ShownChar& a = shown[0].chars[0];
     const ShownChar& b = shown[0].chars[1];
     EXPECT_EQ(a.x, 1500);
-    EXPECT_NEAR(b.x, 1500, 1);  // the line goes up the page
-    EXPECT_NEAR(b.y - a.y, core::nint(metric_widths(0)[10] * kFactor * 150.0f), 1);
+    EXPECT_NEAR(b.x, 1500, 1);  // turned clockwise, as printed: the line goes down the page
+    EXPECT_NEAR(a.y - b.y, core::nint(metric_widths(0)[10] * kFactor * 150.0f), 1);
 }
 
 TEST_F(TextItemTest, ColoursOfTheRecords) {

@@ -1,5 +1,6 @@
 #include "engine/render/notes/clefs_ornaments.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -25,6 +26,11 @@ constexpr int32_t kBoundingPass = -2;
 constexpr int32_t kStraightLine = 0;
 constexpr int32_t kDashedLine = 1;
 constexpr int32_t kTrillLine = -1;
+
+// The glyph painter draws its glyph kinds at a quarter of the size it is given.
+constexpr float kGlyphQuarter = 0.25f;
+// Room between a trill's accidental and the "tr" sign below it, in staff steps.
+constexpr float kTrillAccidentalClearance = 0.5f;
 
 // Ornament kinds (P7 of a Code 7 item).
 constexpr int32_t kTrill = 0;
@@ -202,7 +208,17 @@ void draw_trill_item() {
             if (accidental == 5) f = 1.11f;
             const float lift = (accidental == 2 || accidental == 3) ? 3.6f : 3.0f;
             int32_t sign = accidental + 5;
-            draw_clef_item(x + z * 23.0f * s * f, y + h + lift * h * z, sign, 0.65f * z, 0.65f * z);
+            float ya = y + h + lift * h * z;
+            // The sign stands clear above the "tr" ascender, whatever the two glyphs' shapes:
+            // its measured ink at least half a step above the trill sign's.
+            SymbolInk tr;
+            SymbolInk mark;
+            if (measure_symbol_ink(glyph, tr) && measure_symbol_ink(sign, mark)) {
+                const float tr_top = y + h + s * kGlyphQuarter * z1 * tr.top;
+                const float mark_below = s * kGlyphQuarter * 0.65f * z * mark.bottom;
+                ya = std::max(ya, tr_top + kTrillAccidentalClearance * h * z - mark_below);
+            }
+            draw_clef_item(x + z * 23.0f * s * f, ya, sign, 0.65f * z, 0.65f * z);
         }
         if (extension) {
             const float amplitude = p(9) == 0.0f ? 1.0f : p(9);

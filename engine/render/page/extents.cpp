@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "engine/core/bridge/console_bridge.h"
@@ -51,6 +52,7 @@ float param(int32_t start, int32_t n, int32_t j) {
 struct TextRecordHead {
     float height = 0.0f;
     float width = 0.0f;
+    int32_t angle = 0;  // tenths of a degree, clockwise
     int32_t count = 0;
 };
 
@@ -85,8 +87,8 @@ class TextStreamReader {
     // Face name, height, width, angle, colour, weight, italic, underline, count.
     bool head(TextRecordHead& h) {
         int32_t skip = 0;
-        if (!skip_text() || !real(h.height) || !real(h.width)) return false;
-        for (int i = 0; i < 5; ++i)
+        if (!skip_text() || !real(h.height) || !real(h.width) || !word(h.angle)) return false;
+        for (int i = 0; i < 4; ++i)
             if (!word(skip)) return false;
         return word(h.count) && h.count >= 0;
     }
@@ -220,6 +222,9 @@ void widen_by_entries(int32_t k, Bounds& b) {
     b.y_high = y_high;
 }
 
+// The baseline of a character lies this far above its piece's y.
+constexpr double kBaselineAbovePiece = 96.0;
+
 // The item's characters, each a box of W x H display units lowered by d.
 void widen_by_text(int32_t k, int32_t staff, float w, float h, Bounds& b) {
     if (staff < 0 || staff > layout::kMaxStaves) return;
@@ -229,13 +234,30 @@ void widen_by_text(int32_t k, int32_t staff, float w, float h, Bounds& b) {
     const float d = ((height - 94.5f) / 630.0f - 1.0f) * 200.0f;
     const int32_t from = core::ItemOutputSpans.text(k);
     const int32_t to = core::ItemOutputSpans.text(k + 1) - 1;
-    walk_text_records(from, to, [&](int32_t x, int32_t y, const TextRecordHead&) {
+    walk_text_records(from, to, [&](int32_t x, int32_t y, const TextRecordHead& head) {
         if (x == 0 && y == 0) return false;
         if (x < -200000 || x > 100000 || y < -200000 || y > 100000) return false;
         const float fx = static_cast<float>(x);
         const float fy = static_cast<float>(y) - d;
-        b.widen(fx, fy);
-        b.widen(fx + width, fy + height);
+        if (head.angle == 0) {
+            b.widen(fx, fy);
+            b.widen(fx + width, fy + height);
+            return true;
+        }
+        // A turned character turns about the start of its baseline, as it is shown and
+        // printed: its box's corners are turned with it.
+        const double radians = static_cast<double>(head.angle) / 10.0 / 57.2957763671875;
+        const double c = std::cos(radians);
+        const double sn = std::sin(radians);
+        const double bx = fx;
+        const double by = static_cast<double>(y) + kBaselineAbovePiece;
+        for (const double cx : {0.0, static_cast<double>(width)}) {
+            for (const double cy : {static_cast<double>(fy), static_cast<double>(fy + height)}) {
+                const double dy = cy - by;
+                b.widen(static_cast<float>(bx + c * cx + sn * dy),
+                        static_cast<float>(by - sn * cx + c * dy));
+            }
+        }
         return true;
     });
 }

@@ -193,6 +193,30 @@ void draw_symbol_unscaled(int32_t number, int32_t /*number_copy*/, int32_t /*wid
     if (rotate_flag != 0) rotate_path_points(first, x, y, angle);
 }
 
+// Contract: see the header. Reads the drawing through fetch_symbol_drawing (its points go to
+// the front of LibraryDrawingBuffers, as for a drawing).
+bool measure_symbol_ink(int32_t number, SymbolInk& ink) {
+    if (number < 0 || !symbol_number_in_range(number)) return false;
+    const int32_t n = fetch_symbol_drawing(number);
+    if (n <= 0) return false;
+    const auto& b = LibraryDrawingBuffers;
+    SymbolInk box{b.x(1), b.x(1), b.y(1), b.y(1)};
+    for (int32_t i = 2; i <= n; ++i) {
+        box.left = std::min(box.left, b.x(i));
+        box.right = std::max(box.right, b.x(i));
+        box.bottom = std::min(box.bottom, b.y(i));
+        box.top = std::max(box.top, b.y(i));
+    }
+    if (number >= 50 && number < kFirstUserSymbol) {
+        box.left *= 0.3f;
+        box.right *= 0.3f;
+        box.bottom *= 0.3f;
+        box.top *= 0.3f;
+    }
+    ink = box;
+    return true;
+}
+
 void draw_library_item() {
     const auto& p = core::ParamBuffer;
     const auto& ip = core::IntParamBuffer;

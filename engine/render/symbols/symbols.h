@@ -47,6 +47,19 @@ int32_t fetch_symbol_drawing(int32_t number);
 // Empties SymbolCache, so that every symbol is read from its library file again.
 void clear_symbol_cache();
 
+// The measured ink of a library drawing, in the units that draw_library_symbol multiplies by
+// staff scale x size (the drawings from 50 on already at their 0.3), about its origin.
+struct SymbolInk {
+    float left = 0.0f;
+    float right = 0.0f;
+    float bottom = 0.0f;
+    float top = 0.0f;
+};
+
+// Contract: the ink box of drawing `number` from its points (read through the cache); false,
+// ink left as it was, when the number has no drawing with points.
+bool measure_symbol_ink(int32_t number, SymbolInk& ink);
+
 // ---- the word symbols (word_symbols.cpp) ----
 
 // The built-in word of a symbol number: its table entry (1..21, 0 when the number has none)

@@ -190,9 +190,11 @@ void draw_number_item(int32_t k) {
     CurrentFontNumber = font_before;
     if (frame != 1 && frame != 2) return;
 
-    // The frame, drawn by the code 12 drawer, and the text again on top of it.
+    // The frame, drawn by the code 12 drawer, centred on the number's ink, and the text again
+    // on top of it.
     const ItemDrawOriginRecord text_origin = ItemDrawOrigin;
-    float x = origin.x + (p14 + p13) * 75.0f;
+    const float middle = music ? 0.0f : last_line_ink_middle();
+    float x = origin.x + middle + (p14 + p13) * 75.0f;
     if (music) x -= 1.2f * scale * size;
     ItemDrawOrigin.x = x;
     ItemDrawOrigin.y = compute_staff_y(p4 + 1.55f * size + p13);

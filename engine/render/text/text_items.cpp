@@ -33,6 +33,12 @@ constexpr float kDisplayPerP3 = 150.0f;
 constexpr float kMoveStep = 15.0f;
 constexpr float kSizeQuarter = 0.25f;
 constexpr float kGlyphSizeFactor = 3.5714f;
+// Codes 80..92 are drawn as the library drawings from this number on.
+constexpr int32_t kTextGlyphSymbolBase = 2080;
+// Metric width to P3 units at text size 1.
+constexpr float kCharacterFactor = 3.2833f;
+// The least room between a letter's ink and a flat, sharp or natural after it, in widths.
+constexpr float kAccidentalGap = 0.08f;
 constexpr int32_t kTextItemCode = 16;
 constexpr int32_t kNumberItemCode = 10;
 constexpr int32_t kMusicFont = 94;
@@ -42,6 +48,8 @@ constexpr int32_t kColouredWords = 16;  // with P14 -1.0, P15 and P16
 
 int32_t g_depth = 0;
 int32_t g_item = 0;
+// The middle of the ink of the line drawn last (display units right of its start).
+float g_ink_middle = 0.0f;
 
 // A laid-out column: x plus the layout bias, kept inside INTEGER range however far absurd
 // sizes or offsets throw the text.
@@ -201,15 +209,71 @@ float apply_stretch(float p5, float p13) {
     return grow;
 }
 
+// How far a flat, sharp or natural (codes 80..82, drawn as library drawings) placed at x must
+// move right so that its ink clears the ink of the letter `before` laid out at before_x: the
+// letter's right ink edge from the loaded metrics, the sign's left edge from its drawing.
+// 0 when it clears already or when either edge is unknown.
+float accidental_clearance(int32_t code, int32_t before, float before_x, float x, float factor) {
+    if (before < 0 || before >= 80 || before == kBlankCode) return 0.0f;
+    const float right = LoadedFont.right_edges(before + 1);
+    if (right <= 0.0f) return 0.0f;
+    SymbolInk ink;
+    if (!measure_symbol_ink(code + kTextGlyphSymbolBase, ink)) return 0.0f;
+    const float sign_size = staff_scale() * core::ParamBuffer(6) * kGlyphSizeFactor;
+    const float letter_ink = before_x + right * factor * kDisplayPerP3;
+    const float sign_ink = x + sign_size * ink.left;
+    const float need = letter_ink + kAccidentalGap * factor * kDisplayPerP3 - sign_ink;
+    return need > 0.0f ? need : 0.0f;
+}
+
+// The middle of the ink of the line just laid out, in display units right of its first
+// character's place: from the first character's left side bearing (taken as its right one,
+// as the metrics keep only right edges) to the last character's right ink edge. Half the line's
+// advance when the loaded metrics are not its font's.
+float laid_out_ink_middle(float factor, bool metrics) {
+    const auto& list = TextCodeList;
+    int32_t first = 0;
+    int32_t last = 0;
+    for (int32_t k = 1; k <= list.count; ++k) {
+        if (list.width(k) == 0.0f || list.x(k) <= 0) continue;
+        if (first == 0) first = k;
+        last = k;
+    }
+    if (first == 0) return 0.0f;
+    const float x_first = static_cast<float>(list.x(first));
+    const float to_last = static_cast<float>(list.x(last)) - x_first;
+    const float advance = to_last + list.width(last) * kDisplayPerP3;
+    const int32_t a = list.code(first);
+    const int32_t b = list.code(last);
+    if (!metrics || a < 0 || a >= 80 || b < 0 || b >= 80) return advance / 2.0f;
+    const float right_a = LoadedFont.right_edges(a + 1);
+    const float right_b = LoadedFont.right_edges(b + 1);
+    if (right_a <= 0.0f || right_b <= 0.0f) return advance / 2.0f;
+    const float left_ink = (LoadedFont.widths(a + 1) - right_a) * factor * kDisplayPerP3;
+    const float right_ink = to_last + right_b * factor * kDisplayPerP3;
+    return (left_ink + right_ink) / 2.0f;
+}
+
 // Places every code from x0; moves jump to their column (on the spread's second page from its
-// left edge), accents keep -1 to bind to the character after them.
-void lay_out(float x0, float y0, float move_shift, int32_t style_font) {
+// left edge), accents keep -1 to bind to the character after them. A flat, sharp or natural
+// right after a letter moves right (with all that follows) until its ink clears the letter's.
+void lay_out(float x0, float y0, float move_shift, int32_t style_font, float factor) {
     auto& list = TextCodeList;
     float x = x0;
     const int32_t y = core::nint(y0);
+    int32_t font = CurrentFontNumber;
+    int32_t before = -1;  // the character laid out last, while nothing came between
+    float before_x = 0.0f;
     for (int32_t k = 1; k <= list.count; ++k) {
         int32_t code = list.code(k);
         list.y(k) = y;
+        if (is_font_change_code(code)) font = font_of_change_code(code);
+        const bool metric_font = font == LoadedFont.number && font_mod100(font) < kStyleFontBase;
+        if (list.width(k) != 0.0f && code >= 80 && code <= 82 && metric_font) {
+            x += accidental_clearance(code, before, before_x, x, factor);
+        }
+        before = list.width(k) != 0.0f && metric_font ? code : -1;
+        before_x = x;
         if (list.width(k) == 0.0f) {
             if (is_move_code(code)) {
                 x = static_cast<float>(code - kMoveBase) * kMoveStep + move_shift;
@@ -346,7 +410,10 @@ void draw_text(const std::string* given) {
     }
 
     const int32_t style_font = p(8) >= 90.0f ? core::int_of(p(8)) % 1000 : -1;
-    lay_out(x0, y0, spread, style_font);
+    const float factor = staff_scale() * size / 25.0f * kCharacterFactor;
+    lay_out(x0, y0, spread, style_font, factor);
+    g_ink_middle = laid_out_ink_middle(
+        factor, CurrentFontNumber == LoadedFont.number && font_mod100(CurrentFontNumber) < 90);
     const float y_line = static_cast<float>(core::nint(y0));
     if (p(9) != 0.0f && !postscript) {
         rotate_text_positions(TextCodeList.count, p(9), x0, y_line);
@@ -390,6 +457,8 @@ TextDrawingScope::~TextDrawingScope() {
 
 int32_t TextDrawingScope::item() { return g_item; }
 
+float last_line_ink_middle() { return g_ink_middle; }
+
 // Contract: see the header.
 void draw_text_item() {
     const TextDrawingScope scope;
@@ -412,8 +481,8 @@ void rotate_text_positions(int32_t n, float angle, float pivot_x, float pivot_y)
         if (list.x(k) == 0 || (code >= 80 && code <= 126)) continue;
         const double dx = static_cast<double>(list.x(k) - kLayoutBias) - pivot_x;
         const double dy = static_cast<double>(list.y(k)) - pivot_y;
-        list.x(k) = biased_column(pivot_x + c * dx - s * dy);
-        list.y(k) = core::nint(pivot_y + s * dx + c * dy);
+        list.x(k) = biased_column(pivot_x + c * dx + s * dy);
+        list.y(k) = core::nint(pivot_y - s * dx + c * dy);
     }
 }
 

@@ -59,6 +59,10 @@ extern TextDrawStateRecord TextDrawState;
 // (unless it is switched off). Never writes past TextDisplayStream or TextCodeList: what does
 // not fit is left out, and every record written stays whole.
 void draw_text_item();
+
+// The middle of the ink of the line the text drawer laid out last, in display units right of
+// its first character's place (the number drawer centres its frames on it).
+float last_line_ink_middle();
 // The same for characters the caller holds (numbers, word symbols, chord names): text is only
 // read, CommandLine is left alone.
 void draw_text_line(std::string_view text);
@@ -130,9 +134,9 @@ void write_postscript_text(const PostScriptTextLayout& layout);
 // ---- layout helpers ----
 
 // Contract: turns the laid-out positions (bias removed) of the character codes below 80 or
-// above 126 with a non-zero x, codes 1..n of TextCodeList, by angle degrees counter-clockwise
-// (the direction in which the screen turns the characters by the record's angle) about the
-// start of the line (pivot_x, pivot_y).
+// above 126 with a non-zero x, codes 1..n of TextCodeList, by angle degrees clockwise about the
+// start of the line (pivot_x, pivot_y): the way the printed text, the glyphs drawn as paths and
+// every other turned drawing go, so that a text turned by 90 reads downward everywhere.
 void rotate_text_positions(int32_t n, float angle, float pivot_x, float pivot_y);
 // Contract: draws code k of TextCodeList as a library symbol at its laid-out place: symbol
 // code + 2080 for codes 80..92 (every code below 162 in pass 2), code + 2000 for other codes
