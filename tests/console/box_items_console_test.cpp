@@ -152,6 +152,29 @@ TEST_F(BoxItemsConsoleTest, TheIfAnswerIsTheWholeConditionAndAction) {
     expect_undo_redo_and_saved(before, assigned, "if.mus");
 }
 
+// An OR in the answer still keeps to the box: the slur and the note on staff 2, outside it, stay
+// as they are, whichever side of the OR names them, also for an action alone.
+TEST_F(BoxItemsConsoleTest, AnIfAnswerWithOrChangesOnlyTheItemsInTheBox) {
+    const std::string built = type({"EI", "8 1 0", "8 2 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30",
+                                    "5 2 10 5 5 30", "1 2 10 5 0 0 1", "1 1 12 6 0 0 1"});
+    ASSERT_EQ(core::ItemCount, 7) << built;
+    const std::vector<std::string> before = stored_item_lines();
+    const std::vector<std::string> zeroed = {"8 1 0",         "8 2 0",         "1 1 10 0 0 0 1",
+                                             "5 1 10 0 5 30", "5 2 10 5 5 30", "1 2 10 5 0 0 1",
+                                             "1 1 12 0 0 0 1"};
+    for (const std::string answer :
+         {"P1=1 OR P1=5;P4=0", "P1=5 OR P1=1;P4=0", "(P1=5) OR (P1=1);P4=0"}) {
+        const std::string out = type({"IF", "1 5 200 1", "Y", answer});
+        EXPECT_EQ(stored_item_lines(), zeroed) << answer << "\n" << out;
+        type({"UNDO"});
+        EXPECT_EQ(stored_item_lines(), before) << answer;
+    }
+    const std::string out = type({"IF", "1 5 200 1", "Y", ";D"});
+    const std::vector<std::string> kept = {"8 1 0", "8 2 0", "5 2 10 5 5 30", "1 2 10 5 0 0 1"};
+    EXPECT_EQ(stored_item_lines(), kept) << out;
+    expect_undo_redo_and_saved(before, kept, "ifor.mus");
+}
+
 // A part longer than its field is refused whole, not cut to a different line.
 TEST_F(BoxItemsConsoleTest, AnIfAnswerTooLongForItsFieldChangesNothing) {
     type(kIfBoxPage);

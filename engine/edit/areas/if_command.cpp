@@ -586,16 +586,21 @@ void run_area_step() {
     if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"), IfDialogFields) == 2)
         return;
 
-    std::string text = "if " + IfDialogFields(1).trimmed();
+    // The area goes last: a false comparison skips to the next OR, so an OR among the fields
+    // would otherwise pass items outside the box; after it nothing but the area's ANDs remain.
+    std::string conditions;
     for (int f : {2, 3, 4, 8, 9, 10}) {
-        if (!IfDialogFields(f).is_blank()) text += " \\ " + IfDialogFields(f).trimmed();
+        if (IfDialogFields(f).is_blank()) continue;
+        conditions += IfDialogFields(f).trimmed() + " \\ ";
     }
     bool first_or = true;
     for (int f : {5, 6, 7, 11, 12, 13}) {
         if (IfDialogFields(f).is_blank()) continue;
-        text += (first_or ? " \\ " : " or ") + IfDialogFields(f).trimmed();
+        conditions += (first_or ? "" : " or ") + IfDialogFields(f).trimmed();
         first_or = false;
     }
+    if (!first_or) conditions += " \\ ";
+    std::string text = "if " + conditions + IfDialogFields(1).trimmed();
     text += ";" + IfDialogFields(14).trimmed();
     core::SecondLine.set(text);
     core::CommandLine.set(text);
