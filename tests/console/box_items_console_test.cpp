@@ -251,4 +251,23 @@ TEST_F(BoxItemsConsoleTest, IfxPositionsAreStrictAndStavesInclusive) {
     EXPECT_EQ(stored_item_lines(), before);
 }
 
+// An OR in the kept line keeps to each box, whether the line says ";" or "THEN"; a line with
+// only actions acts on the box's items alone.
+TEST_F(BoxItemsConsoleTest, IfxWithOrChangesOnlyTheItemsInTheBox) {
+    type({"EI", "8 1 0", "8 2 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30", "5 2 10 5 5 30",
+          "1 2 10 5 0 0 1", "1 1 12 6 0 0 1"});
+    ASSERT_EQ(core::ItemCount, 7);
+    const std::vector<std::string> before = stored_item_lines();
+    const std::vector<std::string> zeroed = {"8 1 0",          "8 2 0",          "1 1 10 0 0 0 1",
+                                             "5 1 10 0 5 30",  "5 2 10 5 5 30",  "1 2 10 5 0 0 1",
+                                             "1 1 12 0 0 0 1"};
+    for (const std::string line :
+         {"IFX P1=1 OR P1=5;P4=0", "IFX P1=5 OR P1=1 THEN P4=0", "IFX ;P4=0"}) {
+        const std::string out = type({line, "1 5 200 1", "X"});
+        EXPECT_EQ(stored_item_lines(), zeroed) << line << "\n" << out;
+        type({"UNDO"});
+        EXPECT_EQ(stored_item_lines(), before) << line;
+    }
+}
+
 }  // namespace box_items_console

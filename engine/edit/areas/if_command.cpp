@@ -1,6 +1,7 @@
 // The IF command: compiling a condition line over item parameters and running it on every item.
 #include "engine/edit/areas/if_command.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -674,11 +675,26 @@ void build_if_condition() {
     const int32_t high = core::int_of(core::ParamBuffer(4));
     const float left = core::ParamBuffer(2);
     const float right = core::ParamBuffer(3);
-    char head[160];
-    std::snprintf(head, sizeof head, "IF P2>%d AND P2<%d AND P3>%.3f AND P3<%.3f AND ", low - 1,
-                  high + 1, static_cast<double>(left), static_cast<double>(right));
-    std::string text = head;
-    text += std::string(PendingIfLine.sub(4, 509));
+    char box[160];
+    std::snprintf(box, sizeof box, "P2>%d AND P2<%d AND P3>%.3f AND P3<%.3f", low - 1, high + 1,
+                  static_cast<double>(left), static_cast<double>(right));
+    const std::string saved(PendingIfLine.sub(4, 509));
+    std::size_t semicolon = saved.find(';');
+    if (semicolon == std::string::npos) {
+        std::string upper = saved;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        semicolon = upper.find("THEN");
+    }
+    std::string text;
+    if (semicolon == std::string::npos || saved.find('"') != std::string::npos) {
+        text = std::string("IF ") + box + " AND " + saved;
+    } else {
+        // The box goes after the saved conditions: a false comparison skips to the next OR,
+        // so an OR among them would otherwise pass items outside the box.
+        const std::string conditions = saved.substr(0, semicolon);
+        const bool none = conditions.find_first_not_of(' ') == std::string::npos;
+        text = "IF " + (none ? std::string() : conditions + " AND ") + box + saved.substr(semicolon);
+    }
     core::SecondLine.set(text);
     core::CommandLine = core::SecondLine;
     for (int32_t w = 1; w <= 50; ++w) core::ParamBuffer(w) = core::EditItemParams(w);
