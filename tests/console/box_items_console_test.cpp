@@ -3,6 +3,7 @@
 // Each case checks the store, a saved and decoded document, and UNDO.
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,31 @@ TEST_F(BoxItemsConsoleTest, AnIfAnswerWithOrChangesOnlyTheItemsInTheBox) {
     const std::vector<std::string> kept = {"8 1 0", "8 2 0", "5 2 10 5 5 30", "1 2 10 5 0 0 1"};
     EXPECT_EQ(stored_item_lines(), kept) << out;
     expect_undo_redo_and_saved(before, kept, "ifor.mus");
+}
+
+// In a command file read by RE the box and the answer are the file's next two lines: the box
+// bounds the change, the console's own next line stays a command, and a file that ends before
+// the answer changes nothing and says so.
+TEST_F(BoxItemsConsoleTest, AnIfInACommandFileTakesItsBoxAndAnswerFromTheFile) {
+    type({"EI", "8 1 0", "8 2 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30", "5 2 10 5 5 30"});
+    ASSERT_EQ(core::ItemCount, 5);
+    const std::vector<std::string> before = stored_item_lines();
+    const auto write_file = [this](const std::string& name, const std::string& text) {
+        const std::filesystem::path file = temp_.root() / name;
+        std::ofstream(file) << text;
+        return file.string();
+    };
+    const std::string file = write_file("if.txt", "IF\n1 5 200 1\nP1=1 OR P1=5;P4=0\n");
+    std::string out = type({"RE " + file});
+    const std::vector<std::string> changed = {"8 1 0", "8 2 0", "1 1 10 0 0 0 1", "5 1 10 0 5 30",
+                                              "5 2 10 5 5 30"};
+    EXPECT_EQ(stored_item_lines(), changed) << out;
+    expect_undo_redo_and_saved(before, changed, "ifre.mus");
+
+    const std::string cut = write_file("ifcut.txt", "IF\n1 5 200 1\n");
+    out = type({"RE " + cut});
+    EXPECT_TRUE(box_reply_has(out, "ended before the conditions")) << out;
+    EXPECT_EQ(stored_item_lines(), changed);
 }
 
 // A part longer than its field is refused whole, not cut to a different line.

@@ -11,6 +11,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
@@ -542,6 +543,31 @@ bool compile_if_line(CompiledIf& line) {
     return false;
 }
 
+// In a command file the dialog's answer is the file's next line, as typed on the console: the
+// conditions, then after the first ";" the actions; no preset joins them. A file that ends
+// first, or a part longer than its field, changes nothing and says so.
+bool take_if_answer_from_file() {
+    std::string line;
+    if (core::read_record(core::MacroUnit, line) != core::IoResult::Ok) {
+        core::show_message("*** IF: the command file ended before the conditions: nothing was changed.");
+        return false;
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    const std::size_t semicolon = line.find(';');
+    const std::string conditions = line.substr(0, semicolon);
+    const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
+    constexpr std::size_t kFieldChars = 48;
+    if (conditions.size() > kFieldChars || actions.size() > kFieldChars) {
+        core::show_message(
+            "*** The conditions and the actions may have 48 characters each: nothing was done.");
+        return false;
+    }
+    for (int f = 2; f <= 14; ++f) IfDialogFields(f).blank();
+    IfDialogFields(2).set(conditions);
+    IfDialogFields(14).set(actions);
+    return true;
+}
+
 // The area step: the box has come (typed or drawn); it becomes the dialog's area field.
 void run_area_step() {
     const char first = core::CommandLine(1);
@@ -550,6 +576,9 @@ void run_area_step() {
         box = read_drawn_box();
     } else {
         // The typed numbers are the box: they are read before the box is shown.
+        // A command file's line comes with its numbers already taken out of CommandLine ("****"):
+        // they are read again from the line as it stands.
+        if (core::MacroUnit != 0) core::CommandLine = core::SecondLine;
         core::scan_command_line(core::find_line_length(core::CommandLine));
         box = show_typed_box();
     }
@@ -584,8 +613,12 @@ void run_area_step() {
     IfDialogFields(5).set("p1=5");
     IfDialogFields(6).set("p1=18");
     IfDialogFields(14).set("p2=5,p5=12");
-    if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"), IfDialogFields) == 2)
+    if (core::MacroUnit != 0) {
+        if (!take_if_answer_from_file()) return;
+    } else if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"),
+                                                    IfDialogFields) == 2) {
         return;
+    }
 
     // The area goes last: a false comparison skips to the next OR, so an OR among the fields
     // would otherwise pass items outside the box; after it nothing but the area's ANDs remain.
