@@ -125,6 +125,25 @@ TEST_F(BoxItemsConsoleTest, StepUpOfAShortDrawnLineAddsNoWords) {
     EXPECT_EQ(core::ItemWordsUsed, words);
 }
 
+// The number of steps is read whole: "1e1" is ten steps; a number with other characters in
+// it, or one beyond what a value holds, is refused by name and moves nothing.
+TEST_F(BoxItemsConsoleTest, TheStepsAnswerIsReadWholeOrRefused) {
+    type({"EI", "8 1 0", "5 1 20 5 7 40 1"});
+    const std::vector<std::string> before = stored_item_lines();
+    for (const std::string answer : {"1e39", "2x"}) {
+        const std::string out = type({"MU", "1 0 100 1", "Y", answer});
+        EXPECT_TRUE(box_reply_has(out, answer == "2x" ? "*** Not a number: 2X"
+                                                      : "*** Number out of range: 1E39"))
+            << out;
+        EXPECT_EQ(stored_item_lines(), before) << answer;
+        EXPECT_EQ(core::PendingBoxOperation, 0) << answer;
+    }
+    const std::string out = type({"MU", "1 0 100 1", "Y", "1e1"});
+    const std::vector<std::string> moved = {"8 1 0", "5 1 20 15 17 40 1"};
+    EXPECT_EQ(stored_item_lines(), moved) << out;
+    expect_undo_redo_and_saved(before, moved, "steps.mus");
+}
+
 // ---- "IF" over a box: the console's answer alone ----------------------------------------------
 
 const std::vector<std::string> kIfBoxPage = {"EI", "8 1 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30"};
