@@ -132,8 +132,8 @@ TEST_F(BoxItemsConsoleTest, TheStepsAnswerIsReadWholeOrRefused) {
     const std::vector<std::string> before = stored_item_lines();
     for (const std::string answer : {"1e39", "2x"}) {
         const std::string out = type({"MU", "1 0 100 1", "Y", answer});
-        EXPECT_TRUE(box_reply_has(out, answer == "2x" ? "*** Not a number: 2X"
-                                                      : "*** Number out of range: 1E39"))
+        EXPECT_TRUE(box_reply_has(
+            out, answer == "2x" ? "*** Not a number: 2X" : "*** Number out of range: 1E39"))
             << out;
         EXPECT_EQ(stored_item_lines(), before) << answer;
         EXPECT_EQ(core::PendingBoxOperation, 0) << answer;
@@ -303,8 +303,8 @@ TEST_F(BoxItemsConsoleTest, IfxWithOrChangesOnlyTheItemsInTheBox) {
           "1 2 10 5 0 0 1", "1 1 12 6 0 0 1"});
     ASSERT_EQ(core::ItemCount, 7);
     const std::vector<std::string> before = stored_item_lines();
-    const std::vector<std::string> zeroed = {"8 1 0",          "8 2 0",          "1 1 10 0 0 0 1",
-                                             "5 1 10 0 5 30",  "5 2 10 5 5 30",  "1 2 10 5 0 0 1",
+    const std::vector<std::string> zeroed = {"8 1 0",         "8 2 0",         "1 1 10 0 0 0 1",
+                                             "5 1 10 0 5 30", "5 2 10 5 5 30", "1 2 10 5 0 0 1",
                                              "1 1 12 0 0 0 1"};
     for (const std::string line :
          {"IFX P1=1 OR P1=5;P4=0", "IFX P1=5 OR P1=1 THEN P4=0", "IFX ;P4=0"}) {

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/undo.h"

@@ -549,7 +549,8 @@ bool compile_if_line(CompiledIf& line) {
 bool take_if_answer_from_file() {
     std::string line;
     if (core::read_record(core::MacroUnit, line) != core::IoResult::Ok) {
-        core::show_message("*** IF: the command file ended before the conditions: nothing was changed.");
+        core::show_message(
+            "*** IF: the command file ended before the conditions: nothing was changed.");
         return false;
     }
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
@@ -726,7 +727,8 @@ void build_if_condition() {
         // so an OR among them would otherwise pass items outside the box.
         const std::string conditions = saved.substr(0, semicolon);
         const bool none = conditions.find_first_not_of(' ') == std::string::npos;
-        text = "IF " + (none ? std::string() : conditions + " AND ") + box + saved.substr(semicolon);
+        text =
+            "IF " + (none ? std::string() : conditions + " AND ") + box + saved.substr(semicolon);
     }
     core::SecondLine.set(text);
     core::CommandLine = core::SecondLine;
