@@ -582,9 +582,14 @@ int ConsoleFrontEnd::RunCombineFilesDialog() {
 // rather than cut, which could change what the line selects or does.
 int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
                                         core::Array1<core::FixedText<48>, 14>& fields) {
-    print_text(question.trimmed().empty() ? std::string("IF command:") : question.trimmed());
+    const std::string shown =
+        question.trimmed().empty() ? std::string("IF command:") : question.trimmed();
+    print_text(shown);
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line)) {
+        note_unanswered(shown);
+        return 2;
+    }
     const std::size_t semicolon = line.find(';');
     const std::string conditions = line.substr(0, semicolon);
     const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);

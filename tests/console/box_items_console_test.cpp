@@ -3,6 +3,7 @@
 // Each case checks the store, a saved and decoded document, and UNDO.
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,25 @@ TEST_F(BoxItemsConsoleTest, StepUpOfAShortDrawnLineAddsNoWords) {
     EXPECT_EQ(core::ItemWordsUsed, words);
 }
 
+// The number of steps is read whole: "1e1" is ten steps; a number with other characters in
+// it, or one beyond what a value holds, is refused by name and moves nothing.
+TEST_F(BoxItemsConsoleTest, TheStepsAnswerIsReadWholeOrRefused) {
+    type({"EI", "8 1 0", "5 1 20 5 7 40 1"});
+    const std::vector<std::string> before = stored_item_lines();
+    for (const std::string answer : {"1e39", "2x"}) {
+        const std::string out = type({"MU", "1 0 100 1", "Y", answer});
+        EXPECT_TRUE(box_reply_has(
+            out, answer == "2x" ? "*** Not a number: 2X" : "*** Number out of range: 1E39"))
+            << out;
+        EXPECT_EQ(stored_item_lines(), before) << answer;
+        EXPECT_EQ(core::PendingBoxOperation, 0) << answer;
+    }
+    const std::string out = type({"MU", "1 0 100 1", "Y", "1e1"});
+    const std::vector<std::string> moved = {"8 1 0", "5 1 20 15 17 40 1"};
+    EXPECT_EQ(stored_item_lines(), moved) << out;
+    expect_undo_redo_and_saved(before, moved, "steps.mus");
+}
+
 // ---- "IF" over a box: the console's answer alone ----------------------------------------------
 
 const std::vector<std::string> kIfBoxPage = {"EI", "8 1 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30"};
@@ -150,6 +170,54 @@ TEST_F(BoxItemsConsoleTest, TheIfAnswerIsTheWholeConditionAndAction) {
     const std::vector<std::string> assigned = {"8 1 0", "1 1 10 5 0 0 1", "5 1 10 5 12 30"};
     EXPECT_EQ(stored_item_lines(), assigned) << out;
     expect_undo_redo_and_saved(before, assigned, "if.mus");
+}
+
+// An OR in the answer still keeps to the box: the slur and the note on staff 2, outside it, stay
+// as they are, whichever side of the OR names them, also for an action alone.
+TEST_F(BoxItemsConsoleTest, AnIfAnswerWithOrChangesOnlyTheItemsInTheBox) {
+    const std::string built = type({"EI", "8 1 0", "8 2 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30",
+                                    "5 2 10 5 5 30", "1 2 10 5 0 0 1", "1 1 12 6 0 0 1"});
+    ASSERT_EQ(core::ItemCount, 7) << built;
+    const std::vector<std::string> before = stored_item_lines();
+    const std::vector<std::string> zeroed = {"8 1 0",         "8 2 0",         "1 1 10 0 0 0 1",
+                                             "5 1 10 0 5 30", "5 2 10 5 5 30", "1 2 10 5 0 0 1",
+                                             "1 1 12 0 0 0 1"};
+    for (const std::string answer :
+         {"P1=1 OR P1=5;P4=0", "P1=5 OR P1=1;P4=0", "(P1=5) OR (P1=1);P4=0"}) {
+        const std::string out = type({"IF", "1 5 200 1", "Y", answer});
+        EXPECT_EQ(stored_item_lines(), zeroed) << answer << "\n" << out;
+        type({"UNDO"});
+        EXPECT_EQ(stored_item_lines(), before) << answer;
+    }
+    const std::string out = type({"IF", "1 5 200 1", "Y", ";D"});
+    const std::vector<std::string> kept = {"8 1 0", "8 2 0", "5 2 10 5 5 30", "1 2 10 5 0 0 1"};
+    EXPECT_EQ(stored_item_lines(), kept) << out;
+    expect_undo_redo_and_saved(before, kept, "ifor.mus");
+}
+
+// In a command file read by RE the box and the answer are the file's next two lines: the box
+// bounds the change, the console's own next line stays a command, and a file that ends before
+// the answer changes nothing and says so.
+TEST_F(BoxItemsConsoleTest, AnIfInACommandFileTakesItsBoxAndAnswerFromTheFile) {
+    type({"EI", "8 1 0", "8 2 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30", "5 2 10 5 5 30"});
+    ASSERT_EQ(core::ItemCount, 5);
+    const std::vector<std::string> before = stored_item_lines();
+    const auto write_file = [this](const std::string& name, const std::string& text) {
+        const std::filesystem::path file = temp_.root() / name;
+        std::ofstream(file) << text;
+        return file.string();
+    };
+    const std::string file = write_file("if.txt", "IF\n1 5 200 1\nP1=1 OR P1=5;P4=0\n");
+    std::string out = type({"RE " + file});
+    const std::vector<std::string> changed = {"8 1 0", "8 2 0", "1 1 10 0 0 0 1", "5 1 10 0 5 30",
+                                              "5 2 10 5 5 30"};
+    EXPECT_EQ(stored_item_lines(), changed) << out;
+    expect_undo_redo_and_saved(before, changed, "ifre.mus");
+
+    const std::string cut = write_file("ifcut.txt", "IF\n1 5 200 1\n");
+    out = type({"RE " + cut});
+    EXPECT_TRUE(box_reply_has(out, "ended before the conditions")) << out;
+    EXPECT_EQ(stored_item_lines(), changed);
 }
 
 // A part longer than its field is refused whole, not cut to a different line.
@@ -226,6 +294,25 @@ TEST_F(BoxItemsConsoleTest, IfxPositionsAreStrictAndStavesInclusive) {
         << out;
     type({"UNDO"});
     EXPECT_EQ(stored_item_lines(), before);
+}
+
+// An OR in the kept line keeps to each box, whether the line says ";" or "THEN"; a line with
+// only actions acts on the box's items alone.
+TEST_F(BoxItemsConsoleTest, IfxWithOrChangesOnlyTheItemsInTheBox) {
+    type({"EI", "8 1 0", "8 2 0", "1 1 10 5 0 0 1", "5 1 10 5 5 30", "5 2 10 5 5 30",
+          "1 2 10 5 0 0 1", "1 1 12 6 0 0 1"});
+    ASSERT_EQ(core::ItemCount, 7);
+    const std::vector<std::string> before = stored_item_lines();
+    const std::vector<std::string> zeroed = {"8 1 0",         "8 2 0",         "1 1 10 0 0 0 1",
+                                             "5 1 10 0 5 30", "5 2 10 5 5 30", "1 2 10 5 0 0 1",
+                                             "1 1 12 0 0 0 1"};
+    for (const std::string line :
+         {"IFX P1=1 OR P1=5;P4=0", "IFX P1=5 OR P1=1 THEN P4=0", "IFX ;P4=0"}) {
+        const std::string out = type({line, "1 5 200 1", "X"});
+        EXPECT_EQ(stored_item_lines(), zeroed) << line << "\n" << out;
+        type({"UNDO"});
+        EXPECT_EQ(stored_item_lines(), before) << line;
+    }
 }
 
 }  // namespace box_items_console

@@ -219,3 +219,40 @@ TEST_F(EditLinesConsoleTest, AnUnknownWordIsEchoedAsTypedAndSaSavesWhileEditing)
 }
 
 }  // namespace
+
+// ---- UNDO after an edit -----------------------------------------------------------------------
+
+// UNDO after an edit of a stored item takes back that edit alone: the note typed before it
+// stays, a second edit is undone without the first, an edit that moved on with N is undone
+// with the item it ended on, and REDO puts the edit back.
+TEST_F(EditLinesConsoleTest, UndoAfterAnEditTakesBackThatEditAlone) {
+    const std::string built = type({"EI", "8 1 0", "5 1 20 5 7 40 1", "1 1 10 5 0 0 1"});
+    ASSERT_EQ(core::ItemCount, 3) << built;
+    const std::vector<std::string> typed = stored_item_lines();
+
+    std::string out = type({"I 2", ",,,9", "X", "UNDO"});
+    EXPECT_EQ(stored_item_lines(), typed) << out;
+
+    out = type({"I 2", ",,,9", "X", "I 3", ",,,8", "X"});
+    const std::vector<std::string> both = {"8 1 0", "5 1 20 9 7 40 1", "1 1 10 8 0 0 1"};
+    EXPECT_EQ(stored_item_lines(), both) << out;
+    type({"UNDO"});
+    const std::vector<std::string> first = {"8 1 0", "5 1 20 9 7 40 1", "1 1 10 5 0 0 1"};
+    EXPECT_EQ(stored_item_lines(), first);
+    type({"REDO"});
+    EXPECT_EQ(stored_item_lines(), both);
+
+    out = type({"I 2", ",,,4", "N", ",,,3", "X", "UNDO"});
+    EXPECT_EQ(stored_item_lines(),
+              (std::vector<std::string>{"8 1 0", "5 1 20 4 7 40 1", "1 1 10 8 0 0 1"}))
+        << out;
+}
+
+// A new item that went straight to editing: UNDO after its edits takes the item away, as it
+// did before it was edited.
+TEST_F(EditLinesConsoleTest, UndoAfterANewItemsEditsTakesTheItemAway) {
+    const std::string built = type({"EI", "8 1 0", "EI"});
+    ASSERT_EQ(core::ItemCount, 1) << built;
+    const std::string out = type({"5 1 20 5 7 40 1", ",,,9", "X", "UNDO"});
+    EXPECT_EQ(stored_item_lines(), (std::vector<std::string>{"8 1 0"})) << out;
+}

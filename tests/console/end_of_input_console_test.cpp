@@ -186,6 +186,17 @@ TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNoth
     EXPECT_EQ(read_text(other), "not to be written over");
 }
 
+// A script that ends where the IF over a box waits for its conditions names that question.
+TEST_F(ConsoleInputEndTest, AScriptEndingAtTheIfQuestionNamesIt) {
+    const fs::path script = write_script("if.txt", "EI\n8 1 0\nIF\n1 0 100 1\nY\n");
+    RunningProgram& copy = start(RunningProgram::Input::Pipe, {script.string()});
+    EXPECT_TRUE(input_end_exited_zero(copy.wait_end()));
+    EXPECT_EQ(copy.errors(),
+              "ormest: the input ended without an answer to \"IF command\", and the changes to "
+              "KELDA.MUS were not saved.\n")
+        << copy.output();
+}
+
 TEST_F(ConsoleInputEndTest, AnEndSignalRaisedAsTheInputEndsAlwaysWins) {
     for (int run = 1; run <= 20; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));

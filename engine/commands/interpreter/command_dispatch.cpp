@@ -16,6 +16,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/typed_values.h"
 #include "engine/input/tables.h"
 #include "engine/render/page/scrolling.h"
@@ -151,7 +152,10 @@ CommandFlow enter_committed_item() {
     CommandLine.set("I* ");
     CommandModeLetters(1) = 'I';
     CommandModeLetters(2) = ' ';
-    return run_i_family();
+    const CommandFlow flow = run_i_family();
+    // The new item's undo copy is the page without it: UNDO after its first edits takes it away.
+    if (EditedItemNumber == ItemCount) edit::keep_edit_undo_copy(ItemCount);
+    return flow;
 }
 
 // Contract: the I family, then the words the interpreter keeps for it: the saved length, the

@@ -14,6 +14,7 @@
 namespace core {
 
 int32_t SavedChangesFlag = 0;
+int32_t UndoCopiesWritten = 0;
 int32_t CommandFileReadMode = 0;
 
 void reset_undo_tables() {
@@ -83,6 +84,7 @@ void save_undo_copy() {
             UndoSaveMode = -1;
             return;
         }
+        ++UndoCopiesWritten;
         SavedChangesFlag = ChangesMadeFlag;
         ChangesMadeFlag = 1;
         update_title_line(CurrentFileName);

@@ -30,6 +30,9 @@ constexpr std::string_view kRedoCopyFile = "!redo!.tmp";
 // ChangesMadeFlag as it was before the edit whose undo copy was saved last; the redo copy puts
 // it back, so that an UNDO to a page that was saved shows the page as saved again.
 extern int32_t SavedChangesFlag;
+// How many undo copies have been written since the start: tells a caller whether the copy it
+// wrote is still the one UNDO would load.
+extern int32_t UndoCopiesWritten;
 // Set by the words that open a command file: 2 for "RES", 1 for "RD", 0 for "RE" and "READ".
 // Nothing reads it yet; it is kept for the readers of command files that tell the three apart.
 extern int32_t CommandFileReadMode;

@@ -7,6 +7,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/undo.h"
@@ -204,6 +205,13 @@ void take_destination_answer() {
     const int32_t word = PendingBoxStep;
     if (word == 13 || word == 14) {
         core::scan_command_line(core::find_line_length(CommandLine));
+        // The steps are read whole: "1e3" is not one step, and a word is no step at all.
+        const core::NumberLineReading steps = core::read_number_line_whole(core::WordsInLine::None);
+        if (steps.fault != core::NumberLineFault::None) {
+            core::show_message(core::number_line_refusal(steps));
+            end_box_operation();
+            return;
+        }
         BoxDestination.vertical = word == 14 ? -ParamBuffer(1) : ParamBuffer(1);
         BoxDestination.staff = SelectionBox.low_staff;
         BoxDestination.left = 0.0f;

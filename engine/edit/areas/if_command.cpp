@@ -1,6 +1,7 @@
 // The IF command: compiling a condition line over item parameters and running it on every item.
 #include "engine/edit/areas/if_command.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
@@ -541,6 +543,32 @@ bool compile_if_line(CompiledIf& line) {
     return false;
 }
 
+// In a command file the dialog's answer is the file's next line, as typed on the console: the
+// conditions, then after the first ";" the actions; no preset joins them. A file that ends
+// first, or a part longer than its field, changes nothing and says so.
+bool take_if_answer_from_file() {
+    std::string line;
+    if (core::read_record(core::MacroUnit, line) != core::IoResult::Ok) {
+        core::show_message(
+            "*** IF: the command file ended before the conditions: nothing was changed.");
+        return false;
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    const std::size_t semicolon = line.find(';');
+    const std::string conditions = line.substr(0, semicolon);
+    const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
+    constexpr std::size_t kFieldChars = 48;
+    if (conditions.size() > kFieldChars || actions.size() > kFieldChars) {
+        core::show_message(
+            "*** The conditions and the actions may have 48 characters each: nothing was done.");
+        return false;
+    }
+    for (int f = 2; f <= 14; ++f) IfDialogFields(f).blank();
+    IfDialogFields(2).set(conditions);
+    IfDialogFields(14).set(actions);
+    return true;
+}
+
 // The area step: the box has come (typed or drawn); it becomes the dialog's area field.
 void run_area_step() {
     const char first = core::CommandLine(1);
@@ -549,6 +577,9 @@ void run_area_step() {
         box = read_drawn_box();
     } else {
         // The typed numbers are the box: they are read before the box is shown.
+        // A command file's line comes with its numbers already taken out of CommandLine ("****"):
+        // they are read again from the line as it stands.
+        if (core::MacroUnit != 0) core::CommandLine = core::SecondLine;
         core::scan_command_line(core::find_line_length(core::CommandLine));
         box = show_typed_box();
     }
@@ -583,19 +614,28 @@ void run_area_step() {
     IfDialogFields(5).set("p1=5");
     IfDialogFields(6).set("p1=18");
     IfDialogFields(14).set("p2=5,p5=12");
-    if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"), IfDialogFields) == 2)
+    if (core::MacroUnit != 0) {
+        if (!take_if_answer_from_file()) return;
+    } else if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"),
+                                                    IfDialogFields) == 2) {
         return;
+    }
 
-    std::string text = "if " + IfDialogFields(1).trimmed();
+    // The area goes last: a false comparison skips to the next OR, so an OR among the fields
+    // would otherwise pass items outside the box; after it nothing but the area's ANDs remain.
+    std::string conditions;
     for (int f : {2, 3, 4, 8, 9, 10}) {
-        if (!IfDialogFields(f).is_blank()) text += " \\ " + IfDialogFields(f).trimmed();
+        if (IfDialogFields(f).is_blank()) continue;
+        conditions += IfDialogFields(f).trimmed() + " \\ ";
     }
     bool first_or = true;
     for (int f : {5, 6, 7, 11, 12, 13}) {
         if (IfDialogFields(f).is_blank()) continue;
-        text += (first_or ? " \\ " : " or ") + IfDialogFields(f).trimmed();
+        conditions += (first_or ? "" : " or ") + IfDialogFields(f).trimmed();
         first_or = false;
     }
+    if (!first_or) conditions += " \\ ";
+    std::string text = "if " + conditions + IfDialogFields(1).trimmed();
     text += ";" + IfDialogFields(14).trimmed();
     core::SecondLine.set(text);
     core::CommandLine.set(text);
@@ -669,11 +709,27 @@ void build_if_condition() {
     const int32_t high = core::int_of(core::ParamBuffer(4));
     const float left = core::ParamBuffer(2);
     const float right = core::ParamBuffer(3);
-    char head[160];
-    std::snprintf(head, sizeof head, "IF P2>%d AND P2<%d AND P3>%.3f AND P3<%.3f AND ", low - 1,
-                  high + 1, static_cast<double>(left), static_cast<double>(right));
-    std::string text = head;
-    text += std::string(PendingIfLine.sub(4, 509));
+    char box[160];
+    std::snprintf(box, sizeof box, "P2>%d AND P2<%d AND P3>%.3f AND P3<%.3f", low - 1, high + 1,
+                  static_cast<double>(left), static_cast<double>(right));
+    const std::string saved(PendingIfLine.sub(4, 509));
+    std::size_t semicolon = saved.find(';');
+    if (semicolon == std::string::npos) {
+        std::string upper = saved;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        semicolon = upper.find("THEN");
+    }
+    std::string text;
+    if (semicolon == std::string::npos || saved.find('"') != std::string::npos) {
+        text = std::string("IF ") + box + " AND " + saved;
+    } else {
+        // The box goes after the saved conditions: a false comparison skips to the next OR,
+        // so an OR among them would otherwise pass items outside the box.
+        const std::string conditions = saved.substr(0, semicolon);
+        const bool none = conditions.find_first_not_of(' ') == std::string::npos;
+        text =
+            "IF " + (none ? std::string() : conditions + " AND ") + box + saved.substr(semicolon);
+    }
     core::SecondLine.set(text);
     core::CommandLine = core::SecondLine;
     for (int32_t w = 1; w <= 50; ++w) core::ParamBuffer(w) = core::EditItemParams(w);

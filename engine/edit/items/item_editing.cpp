@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -357,6 +358,21 @@ void run_edit_item_command() {
     if (!run_edit_item_word()) core::CommandModeLetters(1) = -1;
 }
 
+namespace {
+
+// The item whose edit the undo copy numbered `written` was taken for (0: none).
+struct EditUndoCopyMark {
+    int32_t item = 0;
+    int32_t written = -1;
+};
+EditUndoCopyMark EditUndoCopy;
+
+}  // namespace
+
+void keep_edit_undo_copy(int32_t k) { EditUndoCopy = {k, core::UndoCopiesWritten}; }
+
+void end_edit_undo_copy() { EditUndoCopy = {}; }
+
 // Contract: writes the working copy back in place of item EditedItemNumber: n = the last nonzero
 // of E1..E50 (at least 3); a text item takes E1..Eh (h = 16, or 13 when E14 is not -1.0) and
 // its characters from EditTextBuffer. The record is spliced into its place (splice_edited_item)
@@ -372,6 +388,12 @@ void store_edited_item() {
     // A working copy that holds no item kind was never loaded: storing it would wipe the item.
     const int32_t code = core::int_of(e(1));
     if (code < 1 || code > 18) return;
+    // Without a copy of its own, UNDO after an edit would load the copy taken before some earlier
+    // change and take that change back with the edit.
+    if (EditUndoCopy.item != k || EditUndoCopy.written != core::UndoCopiesWritten) {
+        core::save_undo_copy();
+        keep_edit_undo_copy(k);
+    }
     EditRecordStart = start_of(k);
     EditOldCount = std::max(core::int_of(ItemStore(EditRecordStart)), 0);
     Staged = stage_working_copy();

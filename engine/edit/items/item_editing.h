@@ -11,8 +11,14 @@ namespace edit {
 void load_item_for_editing();
 // One edit word (a line without leading numbers) or a number / arithmetic line.
 void run_edit_item_command();
-// Writes the working copy back in place of the edited item.
+// Writes the working copy back in place of the edited item, after an undo copy of the page as
+// it was before the item's edit began.
 void store_edited_item();
+// The undo copy just written holds the page before item k's edit (a new item's copy is the page
+// without it): its stores take no copy of their own until the edit ends.
+void keep_edit_undo_copy(int32_t k);
+// Editing has ended: the next store of any item takes its own undo copy.
+void end_edit_undo_copy();
 // The in-place part of the store: record, graphics entries and text records spliced.
 void splice_edited_item();
 // Measures the output that the record built past the end of the store produced.

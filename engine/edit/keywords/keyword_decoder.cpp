@@ -120,6 +120,7 @@ void end_edit_mode(bool copy_line) {
         LastEditedItem = core::EditedItemNumber;
     }
     core::EditedItemNumber = 0;
+    end_edit_undo_copy();
     // An item left unstored after a drag is drawn again where the store has it.
     show_hidden_image();
     // The end mode (LFT, RGT) belongs to the item it was chosen for.
