@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QPointer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -167,7 +169,8 @@ CYesNoDlg::CYesNoDlg(QWidget* parent) : CEngineDialog(165, QString(), parent) {
 // Keys with a character that is no answer (not Space, which presses the focused button) are
 // kept for the window they were meant for.
 void CYesNoDlg::keyPressEvent(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     const QString text = event->text();
     const bool typed = mods == Qt::NoModifier && !text.isEmpty() && text.at(0) > QLatin1Char(' ') &&
                        text.at(0) != QChar(0x7f);
@@ -277,6 +280,19 @@ int AskAbandonInput() {
     DialogLaunch launch(230, "Abandon input?");
     launch.Run();
     return DialogExchangeBlocks.ChoiceAnswer;
+}
+
+QMessageBox* ShowStartNotices(QWidget* parent, const std::vector<std::string>& notices) {
+    if (notices.empty()) return nullptr;
+    QStringList lines;
+    for (const std::string& notice : notices) lines << QString::fromLocal8Bit(notice.c_str());
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Melandrix"),
+                                lines.join(QLatin1Char('\n')), QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("StartNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    return box;
 }
 
 }  // namespace frontend

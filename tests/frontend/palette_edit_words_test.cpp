@@ -1,5 +1,8 @@
 // Buttons of the palette that editing an item shows, pressed in the window while that item is
 // edited: each one reaches the engine and changes the page as the button says.
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdlib>
@@ -24,6 +27,19 @@ class PaletteEditWordsWindowTest : public RealPaletteEngineTest {
     bool palette_edit_words_click(int32_t command) {
         for (QToolButton* button : PaletteButtons()) {
             if (button == nullptr || button->property("command_id").toInt() != command) continue;
+            // A button that opens a window asking for more (a new text's words) fails the case
+            // and the window is closed, so that nothing waits.
+            QTimer guard;
+            guard.setSingleShot(true);
+            guard.setInterval(5000);
+            QObject::connect(&guard, &QTimer::timeout, [command] {
+                if (QWidget* w = QApplication::activeModalWidget()) {
+                    ADD_FAILURE() << "button " << command
+                                  << " left a window waiting: " << w->windowTitle().toStdString();
+                    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+                }
+            });
+            guard.start();
             button->click();
             QApplication::processEvents();
             return true;
