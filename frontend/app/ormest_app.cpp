@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/files/end_backup.h"
@@ -17,6 +18,7 @@
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/qt_front_end.h"
+#include "frontend/dialogs/notice_dialogs.h"
 #include "frontend/midi/midi_input_path.h"
 #include "frontend/midi/player_window.h"
 #include "frontend/view/frames.h"
@@ -206,9 +208,11 @@ bool COrmestApp::InitInstance() {
     // first file is played.
     frame_->PlayerWindow()->SetDeviceOpener(&CPlayerWindow::OpenSystemDevice);
     WatchEndSignals();
-    // Last, so that no message of the start hides it; standard error keeps every one.
-    for (const std::string& text : core::tell_backups_kept_at_end())
-        std::cerr << "ormest: " << text << '\n';
+    // Last, so that no message of the start hides it; standard error keeps every one, and a
+    // box shows each whole (the message line shows the last, as far as it has room).
+    const std::vector<std::string> notices = core::tell_backups_kept_at_end();
+    for (const std::string& text : notices) std::cerr << "ormest: " << text << '\n';
+    frontend::ShowStartNotices(frame_.get(), notices);
     return true;
 }
 

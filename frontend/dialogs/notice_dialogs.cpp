@@ -7,8 +7,10 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -363,6 +365,19 @@ int AskAbandonInput() {
     const TypedAheadGuard guard;
     launch.Run();
     return DialogExchangeBlocks.ChoiceAnswer;
+}
+
+QMessageBox* ShowStartNotices(QWidget* parent, const std::vector<std::string>& notices) {
+    if (notices.empty()) return nullptr;
+    QStringList lines;
+    for (const std::string& notice : notices) lines << QString::fromLocal8Bit(notice.c_str());
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Melandrix"),
+                                lines.join(QLatin1Char('\n')), QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("StartNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    return box;
 }
 
 }  // namespace frontend

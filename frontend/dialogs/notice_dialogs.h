@@ -5,12 +5,16 @@
 // way than by its buttons).
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "frontend/dialogs/engine_dialog.h"
 
 class QLabel;
+class QMessageBox;
 class QPushButton;
+class QWidget;
 
 // IDD 159: the question (1044) with "&Yes" (1045), "&No" (1046) and "E&xit" (2). ChoiceAnswer:
 // Yes 0 (ends 0), No -1 (ends 1), Exit or Escape 1 (ends 1); the close box leaves the -1 it
@@ -73,5 +77,10 @@ int AskYesNoExit(std::string_view question);
 int AskYesNo(std::string_view question, int mode);
 // "Abandon input?": Yes 0, Edit 1, Cancel or closed -1.
 int AskAbandonInput();
+
+// The notices of the start (a backup kept when the program was ended), each whole, one a line,
+// in a box over parent that waits for nobody: the message line has room for only a part of a
+// long one. Null when there is nothing to tell. The box deletes itself when closed.
+QMessageBox* ShowStartNotices(QWidget* parent, const std::vector<std::string>& notices);
 
 }  // namespace frontend

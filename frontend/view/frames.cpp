@@ -21,14 +21,16 @@ CChildFrame::CChildFrame(COrmestDoc* doc, QWidget* parent) : QMdiSubWindow(paren
     UpdateTitle();
     connect(doc_, &COrmestDoc::titleChanged, this, [this] { UpdateTitle(); });
     // Only the mark: the title may be the engine's title line, which the flag must not undo.
-    connect(doc_, &COrmestDoc::modifiedChanged, this,
-            [this] { setWindowModified(doc_->IsModified()); });
+    connect(doc_, &COrmestDoc::modifiedChanged, this, [this] { UpdateTitle(); });
 }
 
 CChildFrame::~CChildFrame() = default;
 
+// Contract: the document's title; the window's own change mark only when the title does not
+// already say whether the page is saved (the engine's line has " * (not saved - ").
 void CChildFrame::UpdateTitle() {
-    setWindowTitle(doc_->ShownTitle() + QStringLiteral("[*]"));
+    const QString mark = doc_->TitleTellsChanges() ? QString() : QStringLiteral("[*]");
+    setWindowTitle(doc_->ShownTitle() + mark);
     setWindowModified(doc_->IsModified());
 }
 

@@ -172,8 +172,13 @@ void COrmestDoc::SetTitleLine(const QString& line) {
 QString COrmestDoc::ShownTitle() const {
     if (title_line_.isEmpty()) return title_;
     // An empty page's line holds only its paper ("<Letter>").
-    if (title_line_.startsWith(QLatin1Char('<'))) return title_ + QStringLiteral("  ") + title_line_;
+    if (title_line_.startsWith(QLatin1Char('<')))
+        return title_ + QStringLiteral("  ") + title_line_;
     return title_line_;
+}
+
+bool COrmestDoc::TitleTellsChanges() const {
+    return !title_line_.isEmpty() && !title_line_.startsWith(QLatin1Char('<'));
 }
 
 // Contract: only two files that both exist and differ tell a named document from the page; a
@@ -343,7 +348,8 @@ bool COrmestDoc::DoFileSave() {
     if (platform::in_data_folder(platform::local_path(path_.toStdString()))) return DoSaveAs();
     if (!HoldsEnginePage()) {
         show_document_message(
-            QStringLiteral("%1 is no longer the page in the editor: it was not saved.").arg(title_));
+            QStringLiteral("%1 is no longer the page in the editor: it was not saved.")
+                .arg(title_));
         return false;
     }
     return OnSaveDocument(path_);

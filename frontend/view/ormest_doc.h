@@ -99,6 +99,9 @@ class COrmestDoc : public QObject {
     // What the window's title shows: the title line, with the document's name in front when
     // the line is only the paper of an empty page.
     QString ShownTitle() const;
+    // Whether ShownTitle is the engine's title line of a page with items, which says itself
+    // whether the page is saved (" * (not saved - "): the window then adds no mark of its own.
+    bool TitleTellsChanges() const;
     // True when the engine's page is this document: an untitled document holds a page that has
     // no file, a named one only the page read from or written to its own file.
     bool HoldsEnginePage() const;

@@ -14,8 +14,8 @@
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
-#include "tests/support/store_records.h"
 #include "tests/core/interpreter_fixture.h"
+#include "tests/support/store_records.h"
 
 namespace {
 
@@ -103,11 +103,19 @@ class PaletteWordsTest : public InterpreterTest {
 // None is left: every button of every palette shown while an item is edited is checked.
 const std::vector<std::pair<int, std::string>> kPaletteWordsStillOpen = {};
 
+// Buttons refused on purpose while their item is edited: the text palette's "TH" words and the
+// EPS palette's thickness words mean nothing to the item, and run as commands they would end
+// the editing and take the next typed line as the words of a new text.
+const std::vector<std::pair<int, std::string>> kPaletteWordsRefused = {
+    {194, "TH"}, {194, "THE"}, {194, "THM"}, {194, "TH/"}, {257, "THK"}, {257, "THK0"}};
+
 bool palette_word_still_open(int palette, const std::string& word) {
     std::string trimmed = word;
     while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-    for (const auto& [p, w] : kPaletteWordsStillOpen) {
-        if (p == palette && w == trimmed) return true;
+    for (const auto* list : {&kPaletteWordsStillOpen, &kPaletteWordsRefused}) {
+        for (const auto& [p, w] : *list) {
+            if (p == palette && w == trimmed) return true;
+        }
     }
     return false;
 }
@@ -151,7 +159,8 @@ TEST_F(PaletteWordsTest, EveryButtonOfAnItemPaletteSendsAWordKnownWhileItsItemIs
             const std::string& word = found->second;
             const std::size_t first = word.find_first_not_of(' ');
             // Pair lists and separators are no words.
-            if (first == std::string::npos || !std::isalpha(static_cast<unsigned char>(word[first])))
+            if (first == std::string::npos ||
+                !std::isalpha(static_cast<unsigned char>(word[first])))
                 continue;
             ASSERT_TRUE(edit_item_of(c.line)) << c.name;
             palette(word);
@@ -194,8 +203,11 @@ TEST_F(PaletteWordsTest, NewMeterWordsWhileAMeterIsEditedKeepItAndEnterANewMeter
         const char* word;
         float p5;
         float p6;
-    } meters[] = {{"METER34 ", 3.0f, 4.0f}, {"METER68 ", 6.0f, 8.0f}, {"COM/ ", 99.0f, 0.0f},
-                  {"CUT/ ", 98.0f, 0.0f}, {"METER ", 4.0f, 4.0f}};
+    } meters[] = {{"METER34 ", 3.0f, 4.0f},
+                  {"METER68 ", 6.0f, 8.0f},
+                  {"COM/ ", 99.0f, 0.0f},
+                  {"CUT/ ", 98.0f, 0.0f},
+                  {"METER ", 4.0f, 4.0f}};
     for (const auto& m : meters) {
         ASSERT_TRUE(edit_item_of("18 1 50 5 3 4")) << m.word;
         type("5 2");
@@ -239,11 +251,13 @@ TEST_F(PaletteWordsTest, NewItemWordsOfItemPalettesKeepTheEditedItem) {
     }
 }
 
-// Words of the command table that the text palette and the EPS palette send end editing with
-// the item kept and run as commands; a word of the same letters that a code knows stays that
-// code's ("TH" on a line, "THK" on a number, "STA" on a note, "TRI" on a trill).
+// Words of the command table that the text palette sends end editing with the item kept and
+// run as commands; a word of the same letters that a code knows stays that code's ("TH" on a
+// line, "THK" on a number, "STA" on a note, "TRI" on a trill). The T words of the text and EPS
+// palettes are no such commands (as one they would take the next line as a new text): the text
+// steps its size with "TSZP", and the "TH" words and the EPS's "THK0" are refused with a reply.
 TEST_F(PaletteWordsTest, CommandWordsEndEditingOnlyWhereTheCodeDoesNotKnowThem) {
-    for (const char* word : {"TSZP ", "TH ", "THE ", "TYPB ", "SPA+ "}) {
+    for (const char* word : {"TYPB ", "SPA+ "}) {
         ASSERT_TRUE(edit_item_of("16 1 50 5"));
         type("3 60");
         palette(word);
@@ -251,10 +265,16 @@ TEST_F(PaletteWordsTest, CommandWordsEndEditingOnlyWhereTheCodeDoesNotKnowThem) 
         EXPECT_EQ(core::EditedItemNumber, 0) << word;
         EXPECT_EQ(stored_param(2, 3), 60.0f) << word << ": the text was not kept";
     }
+    for (const char* word : {"TSZP ", "TH ", "THE "}) {
+        ASSERT_TRUE(edit_item_of("16 1 50 5"));
+        palette(word);
+        EXPECT_EQ(core::EditedItemNumber, 2) << word << " ended the editing";
+        EXPECT_EQ(core::ItemCount, 2) << word;
+    }
     ASSERT_TRUE(edit_item_of("15 1 50 5 1"));
     palette("THK0 ");
-    EXPECT_FALSE(palette_words_refused());
-    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_TRUE(palette_words_refused());
+    EXPECT_EQ(core::EditedItemNumber, 2);
 
     ASSERT_TRUE(edit_item_of("10 1 50 5 1"));
     palette("THK ");
@@ -270,7 +290,8 @@ TEST_F(PaletteWordsTest, CommandWordsEndEditingOnlyWhereTheCodeDoesNotKnowThem) 
     EXPECT_EQ(core::ItemCount, 2);
     ASSERT_TRUE(edit_item_of("18 1 50 5 3 4"));
     palette("KSIG ");
-    EXPECT_TRUE(palette_words_refused()) << "a command word of another palette is still refused here";
+    EXPECT_TRUE(palette_words_refused())
+        << "a command word of another palette is still refused here";
     EXPECT_EQ(core::EditedItemNumber, 2);
 }
 

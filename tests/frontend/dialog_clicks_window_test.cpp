@@ -13,6 +13,7 @@
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "frontend/bridge/display_decoder.h"
+#include "frontend/bridge/display_lists.h"
 #include "frontend/view/ormest_view.h"
 #include "tests/frontend/dialog_command_fixture.h"
 
@@ -101,11 +102,11 @@ class DialogClicksWindowTest : public DialogCommandTest {
 
 }  // namespace
 
-// The text is opened by a click on it, a press on the page is held while "TX" opens Edit Text; inside the dialog
-// the text field is clicked, the text changed and OK clicked, while the held press moves and
-// comes up over the page and events reach the page past the dialog. After the dialog the
-// button comes up on the page once more. The text keeps its staff and place, in the store and
-// in the saved file.
+// The text is opened by a click on it, a press on the page is held while "TX" opens Edit Text;
+// inside the dialog the text field is clicked, the text changed and OK clicked, while the held
+// press moves and comes up over the page and events reach the page past the dialog. After the
+// dialog the button comes up on the page once more. The text keeps its staff and place, in the
+// store and in the saved file.
 TEST_F(DialogClicksWindowTest, AClickInTheDialogNeverMovesTheEditedText) {
     frame_->resize(1000, 700);
     QApplication::processEvents();
@@ -174,6 +175,45 @@ TEST_F(DialogClicksWindowTest, AClickInTheDialogNeverMovesTheEditedText) {
     EXPECT_EQ((*words)(at + 3), 30.0f);
     EXPECT_EQ((*words)(at + 4), -4.0f);
     EXPECT_EQ((*words)(at + 14), text_words("_00lo")[0]);
+}
+
+namespace {
+
+// The texts the view paints now: every piece of every text record, joined.
+std::string dlgclick_painted_text() {
+    std::string all;
+    for (const TextRecord& r : ScreenLists.text_records)
+        for (const TextPiece& piece : r.pieces) all += piece.text;
+    return all;
+}
+
+}  // namespace
+
+// Edit Text's OK shows the new words on the page at once, before the editing ends; "X" keeps
+// them.
+TEST_F(DialogClicksWindowTest, EditTextOkShowsTheNewWordsAtOnce) {
+    frame_->resize(1000, 700);
+    QApplication::processEvents();
+    COrmestView* view = ActiveView();
+    ASSERT_NE(view, nullptr);
+    dlgclick_click(view->viewport(), dlgclick_point(1, 30.0f));
+    ASSERT_EQ(core::EditItemParams(1), 16.0f) << reply();
+    ASSERT_NE(dlgclick_painted_text().find("la"), std::string::npos) << dlgclick_painted_text();
+    Seen seen = type_into_dialog(QStringLiteral("TX"), [](QDialog& d) {
+        auto* edit = d.findChild<QPlainTextEdit*>(QStringLiteral("c1000"));
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        type(edit, QStringLiteral("mi"));
+        auto* ok = d.findChild<QAbstractButton*>(QStringLiteral("c1"));
+        ASSERT_NE(ok, nullptr);
+        dlgclick_click(ok, ok->rect().center());
+    });
+    ASSERT_TRUE(seen.opened) << reply();
+    QApplication::processEvents();
+    EXPECT_NE(dlgclick_painted_text().find("mi"), std::string::npos) << dlgclick_painted_text();
+    type_line(QStringLiteral("X"));
+    EXPECT_NE(dlgclick_painted_text().find("mi"), std::string::npos) << dlgclick_painted_text();
+    EXPECT_EQ(dlgclick_painted_text().find("la"), std::string::npos) << dlgclick_painted_text();
 }
 
 namespace {
@@ -260,12 +300,11 @@ TEST_F(PageMouseWindowTest, APressHeldWhenADialogOpensIsDropped) {
         EXPECT_EQ(view_->DragActive, 0);
         dlgclick_mouse(page(), elsewhere, QEvent::MouseMove, Qt::LeftButton);
         dlgclick_release(page(), elsewhere);
-        dlgclick_send(page(), elsewhere, QEvent::MouseButtonPress, Qt::LeftButton,
-                      Qt::LeftButton);
+        dlgclick_send(page(), elsewhere, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
         dlgclick_send(page(), elsewhere + QPoint(3, 0), QEvent::MouseMove, Qt::NoButton,
                       Qt::LeftButton);
-        dlgclick_send(page(), elsewhere + QPoint(3, 0), QEvent::MouseButtonRelease,
-                      Qt::LeftButton, Qt::NoButton);
+        dlgclick_send(page(), elsewhere + QPoint(3, 0), QEvent::MouseButtonRelease, Qt::LeftButton,
+                      Qt::NoButton);
         d.accept();
     });
     QDialog dialog;

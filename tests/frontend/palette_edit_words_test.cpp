@@ -1,5 +1,8 @@
 // Buttons of the palette that editing an item shows, pressed in the window while that item is
 // edited: each one reaches the engine and changes the page as the button says.
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdlib>
@@ -24,6 +27,19 @@ class PaletteEditWordsWindowTest : public RealPaletteEngineTest {
     bool palette_edit_words_click(int32_t command) {
         for (QToolButton* button : PaletteButtons()) {
             if (button == nullptr || button->property("command_id").toInt() != command) continue;
+            // A button that opens a window asking for more (a new text's words) fails the case
+            // and the window is closed, so that nothing waits.
+            QTimer guard;
+            guard.setSingleShot(true);
+            guard.setInterval(5000);
+            QObject::connect(&guard, &QTimer::timeout, [command] {
+                if (QWidget* w = QApplication::activeModalWidget()) {
+                    ADD_FAILURE() << "button " << command
+                                  << " left a window waiting: " << w->windowTitle().toStdString();
+                    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+                }
+            });
+            guard.start();
             button->click();
             QApplication::processEvents();
             return true;
@@ -76,4 +92,81 @@ TEST_F(PaletteEditWordsWindowTest, KeyButtonsChangeTheEditedKeyOrEnterANewOne) {
     ASSERT_EQ(core::ItemCount, 3);
     EXPECT_EQ(stored_param(2, 5), -103.0f) << "the edited key lost its naturals";
     EXPECT_EQ(stored_param(3, 1), 17.0f);
+}
+
+namespace {
+
+// Buttons of the text palette (194) and the meter palette's input buttons.
+constexpr int32_t kTextSizePlusButton = 33908;
+constexpr int32_t kTextSizeMinusButton = 33794;
+constexpr int32_t kTextSizeZeroButton = 33874;
+constexpr int32_t kTextThButtons[] = {32854, 32886, 32945, 33046, 32917};
+constexpr int32_t kMeterInputButtons[] = {33103, 33142, 33011, 32881};
+
+}  // namespace
+
+// "Text size +", "-" and "0" step the edited text's size and keep it edited; the "TH" buttons
+// are refused with a reply and change nothing. The next typed line is no new text: after "X" a
+// staff line makes a staff.
+TEST_F(PaletteEditWordsWindowTest, TextSizeAndThButtonsActOnTheEditedText) {
+    SendCommand("8 1 0");
+    SendCommand("X");
+    std::vector<float> text = {16, 1, 10, 5, 1, 1, 0, 0, 0, 0, 0, 8, 9};
+    const std::vector<float> chars = text_words("_00hello");
+    text.insert(text.end(), chars.begin(), chars.end());
+    append_test_record(text);
+    SendCommand("I 2");
+    ASSERT_EQ(core::EditedItemNumber, 2);
+    ASSERT_EQ(CurrentPaletteId, 194);
+    ASSERT_TRUE(palette_edit_words_click(kTextSizePlusButton));
+    EXPECT_EQ(core::EditedItemNumber, 2) << "the size button ended the editing";
+    EXPECT_NEAR(core::EditItemParams(6), 1.1f, 1e-5f);
+    ASSERT_TRUE(palette_edit_words_click(kTextSizeMinusButton));
+    ASSERT_TRUE(palette_edit_words_click(kTextSizeMinusButton));
+    EXPECT_NEAR(core::EditItemParams(6), 0.9f, 1e-5f);
+    ASSERT_TRUE(palette_edit_words_click(kTextSizeZeroButton));
+    EXPECT_EQ(core::EditItemParams(6), 0.0f);
+    ASSERT_TRUE(palette_edit_words_click(kTextSizePlusButton));
+    for (const int32_t id : kTextThButtons) {
+        fe_.message_boxes.clear();
+        ASSERT_TRUE(palette_edit_words_click(id)) << id;
+        ASSERT_EQ(fe_.message_boxes.size(), 1u) << id;
+        EXPECT_NE(fe_.message_boxes[0].find("unknown word in this context: TH"), std::string::npos)
+            << id << " " << fe_.message_boxes[0];
+        EXPECT_EQ(core::EditedItemNumber, 2) << id;
+        EXPECT_EQ(core::ItemCount, 2) << id;
+        EXPECT_NEAR(core::EditItemParams(6), 1.1f, 1e-5f) << id;
+    }
+    SendCommand("X");
+    ASSERT_EQ(core::ItemCount, 2);
+    EXPECT_NEAR(stored_param(2, 6), 1.1f, 1e-5f);
+    // The next line is a command again, not the words of a new text.
+    SendCommand("8 2 0");
+    ASSERT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(stored_param(3, 1), 8.0f);
+}
+
+// The meter palette's input buttons give the edited meter the numbers of their label; none
+// moves it to another staff or is refused as a pair.
+TEST_F(PaletteEditWordsWindowTest, MeterInputButtonsGiveTheEditedMeterTheirNumbers) {
+    for (const char* staff : {"8 1 0", "8 2 0", "8 3 0", "8 4 0"}) {
+        SendCommand(staff);
+        SendCommand("X");
+    }
+    SendCommand("18 1 50 5 6 8");
+    ASSERT_EQ(core::EditedItemNumber, 5);
+    ASSERT_EQ(CurrentPaletteId, 191);
+    const float expected[][2] = {{2, 4}, {3, 4}, {12, 16}, {0, 1}};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(palette_edit_words_click(kMeterInputButtons[i])) << i;
+        EXPECT_EQ(core::EditItemParams(2), 1.0f) << i;
+        EXPECT_EQ(core::EditItemParams(5), expected[i][0]) << i;
+        EXPECT_EQ(core::EditItemParams(6), expected[i][1]) << i;
+        EXPECT_EQ(core::MessageLine.trimmed().find("**"), std::string::npos)
+            << i << " " << core::MessageLine.trimmed();
+    }
+    SendCommand("X");
+    EXPECT_EQ(stored_param(5, 2), 1.0f);
+    EXPECT_EQ(stored_param(5, 5), 0.0f);
+    EXPECT_EQ(stored_param(5, 6), 1.0f);
 }

@@ -315,6 +315,36 @@ void prepare_comma_line(const FixedText<512>& typed) {
     prepare_line_in_hand();
 }
 
+// A meter of the input's form "n m/" (the meter palette's "Input 3 4/" buttons) while a meter is
+// edited: the line becomes the pairs that give the edited meter those numbers ("5 n 6 m"; common
+// and cut time, 99 and 98, keep P6 0). Read as typed, the line would be the pair "P2 = 4" and
+// move the meter to another staff, and "0 1/" would be no pair at all. False for other lines.
+bool take_meter_input_line() {
+    if (entry_code() != 18) return false;
+    const std::string_view line = CommandLine.view();
+    std::size_t i = line.find_first_not_of(' ');
+    if (i == std::string_view::npos) return false;
+    int32_t numbers[2] = {0, 0};
+    for (int n = 0; n < 2; ++n) {
+        if (n == 1) {
+            const std::size_t gap = line.find_first_not_of(' ', i);
+            if (gap == i || gap == std::string_view::npos) return false;
+            i = gap;
+        }
+        const std::size_t from = i;
+        while (i < line.size() && is_digit(line[i]) && i - from < 3)
+            numbers[n] = numbers[n] * 10 + (line[i++] - '0');
+        if (i == from || (i < line.size() && is_digit(line[i]))) return false;
+    }
+    if (i >= line.size() || line[i] != '/') return false;
+    const std::size_t rest = line.find_first_not_of(' ', i + 1);
+    if (rest != std::string_view::npos && line[rest] != '\0') return false;
+    const int32_t top = numbers[0];
+    const int32_t bottom = top == 99 || top == 98 ? 0 : numbers[1];
+    CommandLine.set("5 " + std::to_string(top) + " 6 " + std::to_string(bottom));
+    return true;
+}
+
 // A "," line of the edited item: its pairs go to the edit-item command.
 CommandFlow run_comma_line(const FixedText<512>& typed) {
     prepare_comma_line(typed);
@@ -352,6 +382,7 @@ CommandFlow run_edit_line() {
     const FixedText<512> raw = CommandLine;
     if (raw(1) == ',') return run_comma_line(raw);
     if (raw(1) == '[' || raw(1) == ']') edit::convert_bracket_size_codes();
+    take_meter_input_line();
     if (raw.starts_with("ab") && raw.sub(3, 8) == "      " && edit::EditChangesPending == 0) {
         CommandLine.set("~");
         EditedItemNumber = 0;

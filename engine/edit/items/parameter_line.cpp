@@ -274,7 +274,20 @@ void commit_item() {
     if (!render::append_item(n, p)) return;
     core::ChangesMadeFlag = 1;
     if (!new_item) {
+        // The preview's copy lies beyond the store's end, at the word ItemWordsUsed names while
+        // it is drawn: only there does the text drawer take the copy (with words the editor may
+        // just have changed, as Edit Text does) instead of the stored item's old words. The
+        // text-line words ran when the copy was made; drawing the copy must not run them again.
+        const int32_t end = core::ItemWordsUsed;
+        const int32_t copy = core::ItemStartTable(core::ItemCount + 1);
+        const int32_t letter = core::CommandModeLetters(1);
+        if (copy >= 1 && copy < end) {
+            core::ItemWordsUsed = copy;
+            core::CommandModeLetters(1) = 0;
+        }
         render::redraw_edited_item();
+        core::ItemWordsUsed = end;
+        core::CommandModeLetters(1) = letter;
         return;
     }
 

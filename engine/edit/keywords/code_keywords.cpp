@@ -1,6 +1,5 @@
 // The entry to the per-code editing vocabularies and the pieces they share.
 #include "engine/edit/keywords/code_keywords.h"
-#include "engine/edit/keywords/keyword_decoder.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +7,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/edit/keywords/code_keywords_rules.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 
 namespace edit {
 
@@ -93,17 +93,21 @@ bool apply_rotation_rule(int k) {
 
 bool apply_size_rule(bool with_ratio) {
     if (!begins("SZ")) return false;
+    step_size(with_ratio, letter(3));
+    return true;
+}
+
+void step_size(bool with_ratio, char step) {
     float r = core::amod(e(6), 100.0f);
     if (r == 0.0f) r = 1.0f;
     const bool keep_ratio = with_ratio && e(7) != 0.0f;
     const float q = keep_ratio ? r / e(7) : 1.0f;
     float size = r - 0.1f;
-    if (up_suffix(3)) size = r + 0.1f;
-    if (letter(3) == '*') size = 0.0f;
+    if (step == '+' || step == 'P') size = r + 0.1f;
+    if (step == '*') size = 0.0f;
     if (keep_ratio) slot(7) = size / q;
     // The hundreds of P6 carry a choice of their own; only the size below them steps.
     slot(6) = 100.0f * static_cast<float>(core::int_of(e(6) / 100.0f)) + size;
-    return true;
 }
 
 bool any_slot_given() {

@@ -52,6 +52,9 @@ bool apply_no_offset_rule(int k = 15);
 bool apply_rotation_rule(int k);
 // The Size rule on P6 (and P7 in proportion when with_ratio and E7 is not 0.0).
 bool apply_size_rule(bool with_ratio);
+// The Size rule's step by its letter: '+' or 'P' a tenth up, '*' back to the default size (0),
+// any other a tenth down.
+void step_size(bool with_ratio, char step);
 
 // The vocabularies, one per family of codes.
 KeywordOutcome apply_note_line_keywords(int32_t code);  // codes 1..6

@@ -181,7 +181,8 @@ KeywordOutcome apply_graphic_keywords() {
 }
 
 // Contract: the Code 16 words: font, character and blank spacing, rotation, offset (P11),
-// centring ("CT", "CTN", "CTX"), size and point size; "[" and "]" words go to the text editor
+// centring ("CT", "CTN", "CTX"), size ("SZ" and the palette's "TSZP", "TSZM", "TSZN") and point
+// size; "[" and "]" words go to the text editor
 // (CommandLine "TX", first command-mode letter 84). "TR" is reported as "TR", other unknown
 // words with five characters; the justification words (first letter L, C, R, J) change nothing.
 KeywordOutcome apply_text_keywords() {
@@ -210,6 +211,9 @@ KeywordOutcome apply_text_keywords() {
     } else if (begins("CT")) {
         apply_centre_word();
     } else if (apply_size_rule(true)) {
+    } else if (begins("TSZP") || begins("TSZM") || begins("TSZN")) {
+        // The text palette's size buttons step the size as "SZ+", "SZ-" and "SZ*" do.
+        step_size(true, letter(4) == 'P' ? '+' : letter(4) == 'N' ? '*' : '-');
     } else if (letter(1) == 'L' || letter(1) == 'C' || letter(1) == 'R' || letter(1) == 'J') {
         return KeywordOutcome::Done;
     } else if (begins("PT")) {

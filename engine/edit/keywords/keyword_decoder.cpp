@@ -5,7 +5,6 @@
 #include "engine/edit/keywords/keyword_decoder.h"
 
 #include <cctype>
-
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -533,16 +532,17 @@ void default_word() {
 
 // Words of the command table that the palette of an edited item sends and that the item's own
 // words do not know, by the codes whose palettes hold them: new items of the palette's kind
-// (meters, keys, staves), the meter's justification, the text and layout commands of the text
-// palette and the trill of the shape palettes. `codes` ends at the first 0.
+// (meters, keys, staves), the meter's justification, the layout commands of the text palette
+// and the trill of the shape palettes. `codes` ends at the first 0. The text palette's "TH"
+// words are no such commands: run as one they would end editing and take the next typed line
+// as a new text, so the text's own words refuse them.
 struct CommandWord {
     const char* word;
     int32_t codes[2];
 };
 constexpr CommandWord kCommandWords[] = {
-    {"MET", {18, 0}}, {"CUT/", {18, 0}}, {"COM/", {18, 0}}, {"JF", {18, 0}},
-    {"KSI", {17, 0}}, {"STA", {8, 0}},   {"TH", {16, 15}},  {"TSZ", {16, 0}},
-    {"TYPB", {16, 0}}, {"SPA", {16, 0}}, {"TRI", {12, 15}},
+    {"MET", {18, 0}}, {"CUT/", {18, 0}}, {"COM/", {18, 0}}, {"JF", {18, 0}},   {"KSI", {17, 0}},
+    {"STA", {8, 0}},  {"TYPB", {16, 0}}, {"SPA", {16, 0}},  {"TRI", {12, 15}},
 };
 
 // Whether the line's word is a command word for the edited code; with no item edited (an "ST"
@@ -964,6 +964,5 @@ void decode_edit_keywords() {
     }
     finish(apply_code_keywords(code));
 }
-
 
 }  // namespace edit
