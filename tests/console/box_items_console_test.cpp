@@ -220,6 +220,26 @@ TEST_F(BoxItemsConsoleTest, AnIfInACommandFileTakesItsBoxAndAnswerFromTheFile) {
     EXPECT_EQ(stored_item_lines(), changed);
 }
 
+// The box step words ("MU", "MD"), which a command file cannot run, are refused there, and the
+// rest of the file is left unread: its box and answer lines never become items of their own.
+TEST_F(BoxItemsConsoleTest, ABoxWordACommandFileCannotRunLeavesTheRestOfTheFileUnread) {
+    type({"EI", "8 1 0", "1 1 20 5 5 0 1", "5 1 20 5 7 40 1"});
+    ASSERT_EQ(core::ItemCount, 3);
+    const std::vector<std::string> before = stored_item_lines();
+    for (const char* word : {"MU", "MD"}) {
+        const std::filesystem::path file = temp_.root() / "steps.txt";
+        std::ofstream(file) << word << "\n1 10 50 1\nY\n3\n";
+        const std::string out = type({"RE " + file.string()});
+        EXPECT_TRUE(box_reply_has(out, std::string("*** ") + word +
+                                           " cannot be read from a command file: the rest of "
+                                           "the file was not read."))
+            << out;
+        EXPECT_EQ(stored_item_lines(), before) << word << "\n" << out;
+        EXPECT_EQ(core::MacroUnit, 0) << word;
+    }
+    EXPECT_EQ(saved("steps.mus"), before);
+}
+
 // A part longer than its field is refused whole, not cut to a different line.
 TEST_F(BoxItemsConsoleTest, AnIfAnswerTooLongForItsFieldChangesNothing) {
     type(kIfBoxPage);

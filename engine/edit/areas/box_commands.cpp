@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
@@ -10,6 +11,7 @@
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -136,6 +138,21 @@ bool box_confirmed(int32_t destination_flag, std::string_view again, bool ask_an
 }
 
 void start_word() {
+    if (core::MacroUnit != 0 && find_box_word(10) == 0 && find_box_word(kBoxWordCount) != 0) {
+        // The command-file form knows the first ten box words only. The lines that answer one of
+        // the others would run as lines of their own (a box line becoming a stray item), so the
+        // rest of the file is not read.
+        const std::string word(CommandLine.view().substr(0, 2));
+        core::show_message(
+            "*** " + word +
+            " cannot be read from a command file: the rest of the file was not read.");
+        if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
+            core::close_unit(core::MacroUnit);
+        }
+        core::MacroUnit = 0;
+        end_box_operation();
+        return;
+    }
     if (core::MacroUnit != 0) {
         int32_t result = 0;
         run_box_command_from_macro(result);
@@ -545,8 +562,8 @@ void confirm_box(int32_t& answer, int32_t destination_flag) {
     } else {
         BoxQuestion.set("Destination Box O.K.? - ");
     }
-    const std::string question(BoxQuestion.view().substr(0, BoxQuestion.trimmed_length() +
-                                                                 (destination_flag ? 1 : 0)));
+    const std::string question(
+        BoxQuestion.view().substr(0, BoxQuestion.trimmed_length() + (destination_flag ? 1 : 0)));
     answer = core::front_end().AskYesNoExit(question.c_str());
     // The box numbers shown as the prompt before the question are over: the line the call
     // leaves (the next question, or what was done) is the reply to show.
