@@ -41,6 +41,15 @@ int32_t notes_in_store() {
     return n;
 }
 
+// The durations (P8) of the notes in the store, in store order.
+std::vector<float> note_durations_in_store() {
+    std::vector<float> durations;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (p1(k) == 1) durations.push_back(core::ItemStore(core::ItemStartTable(k) + 7));
+    }
+    return durations;
+}
+
 // What the window and the engine showed at one moment of the run.
 struct Moment {
     int32_t items = -1;
@@ -104,14 +113,37 @@ class InputModeWindowTest : public FrontEndTest {
             at_rhythms = moment();
             notes_line = input::InputLines.notes.trimmed();
         });
+        press_esc_and_abandon();
+        script_.add(
+            "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+            [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+    }
+
+    // The spacing range dialog is answered with its first button.
+    void answer_spacing_range() {
+        script_.add(
+            "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+            [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    }
+    // The bar lines question is answered No.
+    void answer_no_bar_lines() {
+        script_.add(
+            "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
+            [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1046")); });
+    }
+    // Esc in the waiting line, then Yes to "Abandon input?".
+    void press_esc_and_abandon() {
         script_.add("Esc", key_wait_ready,
                     [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
         script_.add(
             "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
             [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
-        script_.add(
-            "continue", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
-            [] { click(*dialog_with(QStringLiteral("c1111")), QStringLiteral("c1111")); });
+    }
+    // The run neither got stuck nor left a step of the script unplayed.
+    void expect_script_played() {
+        EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
+                                 << "; boxes: " << shown_;
+        EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
     }
 
     // Enters a staff through the command bar as typed lines, without the edit form (the notice
@@ -194,9 +226,7 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
         });
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_TRUE(range_dialog);
 
     // The notes line waits inside the one engine call; the store holds the staff alone.
@@ -228,9 +258,7 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
 // question, and the notes finished so far stay in the store.
 TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     enter_staff();
-    script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    answer_spacing_range();
     type_in_waits(QStringLiteral("TR/C4/E/G"));
     Moment before_quit;
     bool another_dialog = false;
@@ -249,9 +277,7 @@ TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     });
 
     EXPECT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_FALSE(another_dialog);
     EXPECT_EQ(before_quit.notes, 2);
     EXPECT_EQ(notes_in_store(), 2);
@@ -267,9 +293,7 @@ TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
 // played too: the key goes to the input edit and the notice is closed.
 TEST_F(InputModeWindowTest, SixtyLiveColumnsTypedIntoTheBarLoseNoKey) {
     enter_staff();
-    script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    answer_spacing_range();
     QString line = QStringLiteral("C4/");
     for (int k = 1; k < 60; ++k) line += QStringLiteral("D/");
     line.back() = QLatin1Char(';');
@@ -292,9 +316,7 @@ TEST_F(InputModeWindowTest, SixtyLiveColumnsTypedIntoTheBarLoseNoKey) {
     leave_at_rhythms_line(at_rhythms, notes_line);
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_EQ(notices, 0);
     EXPECT_EQ(notes_line, line.toStdString());
     EXPECT_EQ(at_rhythms.notes, 60);
@@ -307,9 +329,7 @@ TEST_F(InputModeWindowTest, SixtyLiveColumnsTypedIntoTheBarLoseNoKey) {
 // loop, as a window system hands over queued keys) all arrive, in their order.
 TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
     enter_staff();
-    script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    answer_spacing_range();
     const QString line = QStringLiteral("TR/C4/D/E/F/G/A/B/C5/D/E/F;");
     script_.add("burst", key_wait_ready, [this, line] {
         for (const QChar c : line) type_character(edit(), c);
@@ -319,9 +339,7 @@ TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
     leave_at_rhythms_line(at_rhythms, notes_line);
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_EQ(notes_line, line.toStdString());
     EXPECT_EQ(at_rhythms.notes, 11);
     EXPECT_EQ(core::ItemCount, 1);
@@ -333,34 +351,21 @@ TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
 // bar lines question and the marks line come next.
 TEST_F(InputModeWindowTest, ARhythmMotiveTypedIntoTheBarPlaysLaterInItsLine) {
     enter_staff();
-    script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    answer_spacing_range();
     type_in_waits(QStringLiteral("C4/D/E/F/G/A;"));
     type_in_waits(QStringLiteral("A[Q/E]/@A/@A2/"));
-    script_.add(
-        "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1046")); });
+    answer_no_bar_lines();
     std::string rhythms_line;
     std::vector<float> durations;
     script_.add("marks line", key_wait_ready, [&] {
         rhythms_line = input::InputLines.rhythms.trimmed();
-        for (int32_t k = 1; k <= core::ItemCount; ++k) {
-            const int32_t s = core::ItemStartTable(k);
-            if (p1(k) == 1) durations.push_back(core::ItemStore(s + 7));
-        }
+        durations = note_durations_in_store();
     });
     // Esc in the marks line and Yes to "Abandon input?" end the run.
-    script_.add("Esc", key_wait_ready,
-                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
-    script_.add(
-        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+    press_esc_and_abandon();
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_EQ(rhythms_line, "A[Q/E]/@A/@A2;");
     EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f, 2.0f, 1.0f}));
     EXPECT_EQ(core::ItemCount, 1);
@@ -375,9 +380,7 @@ TEST_F(InputModeWindowTest, ARhythmMotiveClosingTheLastColumnIsStoredOnce) {
     std::filesystem::remove(motive);
     std::filesystem::remove(other);
     enter_staff();
-    script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    answer_spacing_range();
     type_in_waits(QStringLiteral("C4/D;"));
     type_in_waits(QStringLiteral("A[H/W]/"));
     std::string question;
@@ -391,16 +394,10 @@ TEST_F(InputModeWindowTest, ARhythmMotiveClosingTheLastColumnIsStoredOnce) {
     std::string rhythms_line;
     script_.add("marks line", key_wait_ready,
                 [&] { rhythms_line = input::InputLines.rhythms.trimmed(); });
-    script_.add("Esc", key_wait_ready,
-                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
-    script_.add(
-        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+    press_esc_and_abandon();
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_NE(question.find("bar lines"), std::string::npos) << question;
     EXPECT_EQ(rhythms_line, "A[H/W];");
     std::ifstream in(motive);
@@ -415,33 +412,20 @@ TEST_F(InputModeWindowTest, ARhythmMotiveClosingTheLastColumnIsStoredOnce) {
 // ("X2 2" repeats the last two columns), and the line ends after its last column.
 TEST_F(InputModeWindowTest, ARhythmRepeatTypedIntoTheBarKeepsItsSpace) {
     enter_staff();
-    script_.add(
-        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c1")); });
+    answer_spacing_range();
     type_in_waits(QStringLiteral("C4/D/E/F;"));
     type_in_waits(QStringLiteral("Q/E/X2 2/"));
-    script_.add(
-        "bar lines", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1046")); });
+    answer_no_bar_lines();
     std::string rhythms_line;
     std::vector<float> durations;
     script_.add("marks line", key_wait_ready, [&] {
         rhythms_line = input::InputLines.rhythms.trimmed();
-        for (int32_t k = 1; k <= core::ItemCount; ++k) {
-            const int32_t s = core::ItemStartTable(k);
-            if (p1(k) == 1) durations.push_back(core::ItemStore(s + 7));
-        }
+        durations = note_durations_in_store();
     });
-    script_.add("Esc", key_wait_ready,
-                [this] { press(edit(), Qt::Key_Escape, QStringLiteral("\x1b")); });
-    script_.add(
-        "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
-        [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
+    press_esc_and_abandon();
 
     ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
-                             << "; boxes: " << shown_;
-    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    expect_script_played();
     EXPECT_EQ(rhythms_line, "Q/E/X2 2;");
     EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
     expect_input_at_rest();
