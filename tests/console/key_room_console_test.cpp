@@ -17,71 +17,17 @@
 #include "engine/core/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/item_ink.h"
+#include "tests/support/readme_minuet.h"
 #include "tests/support/store_records.h"
 
 namespace {
 
-struct KeyRoomInk {
-    double left = 0.0;  // ink's ends, P3 units from the item's own P3
-    double right = 0.0;
-};
-
-// The README's minuet, typed up to its justification (its saving and playing left out).
-const std::vector<std::string> kKeyRoomMinuet = {
-    "IN 1",
-    "",
-    "BA/K1S/3 4/G3:B3:D4/M2/A3/M/B3/M/C4/D4/D3/M;",
-    "H./H./H./Q/Q/Q;",
-    ";",
-    ";",
-    ";",
-    "X",
-    "Y",
-    "",
-    "TR/K1S/3 4/D5/G4/A/B/C5/M1/D5/G4/G/M/E5/C/D/E/CS5/M/D5/G4/G/M;",
-    "Q/E/E/E/E/Q/Q/Q/Q/E/E/E/E/Q/Q/Q;",
-    ";",
-    ";",
-    ";",
-    "X",
-    "N",
-    "LJ",
-    "1 2",
-    "Y"};
-
-class KeyRoomConsoleTest : public ConsoleSessionTest {
+class KeyRoomConsoleTest : public ItemInkTest {
   protected:
-    // The left and right ink edges of the page made of the lines typed, as Ghostscript's bbox
-    // device reads the page written to EPS.
-    std::pair<double, double> key_room_edges(const std::vector<std::string>& items) {
-        core::reset_engine();
-        core::reset_service_gate();
-        const std::string name = "room" + std::to_string(++files_) + ".eps";
-        std::vector<std::string> lines = {"EI"};
-        lines.insert(lines.end(), items.begin(), items.end());
-        lines.push_back("PR");
-        lines.push_back(name);
-        const std::string out = type(lines);
-        const std::vector<ps_check::Box> boxes = ps_check::gs_bboxes(name);
-        EXPECT_EQ(boxes.size(), 1u) << out;
-        if (boxes.empty()) return {0.0, 0.0};
-        return {boxes[0].x1, boxes[0].x2};
-    }
-    // The ink of one item typed at P3 50, against thin bar lines at P3 10 and 150.
-    KeyRoomInk key_room_ink_at_50(const std::string& item_at_50) {
-        if (origin_ == 0.0 && unit_ == 0.0) {
-            const double at_0 = key_room_edges({"14 1 0", "14 1 150"}).first;
-            const double at_10 = key_room_edges({"14 1 10", "14 1 150"}).first;
-            unit_ = (at_10 - at_0) / 10.0;
-            origin_ = at_0;
-        }
-        const double left = key_room_edges({item_at_50, "14 1 150"}).first;
-        const double right = key_room_edges({item_at_50, "14 1 10"}).second;
-        return {(left - origin_) / unit_ - 50.0, (right - origin_) / unit_ - 50.0};
-    }
     // The ink of a stored item (its first seven parameters, on staff 1 at P3 50), measured once
     // per kind of drawing. A note is measured as a plain head (its chord's widest is no wider).
-    KeyRoomInk key_room_ink(const std::vector<float>& item) {
+    ItemInk key_room_ink(const std::vector<float>& item) {
         std::string line;
         for (std::size_t j = 0; j < item.size() && j < 7; ++j) {
             const float v = j == 2 ? 50.0f : j == 1 ? 1.0f : item[j];
@@ -90,7 +36,7 @@ class KeyRoomConsoleTest : public ConsoleSessionTest {
         if (item[0] == 1.0f) line = "1 1 50 5 10 0 1";
         auto found = measured_.find(line);
         if (found != measured_.end()) return found->second;
-        const KeyRoomInk ink = key_room_ink_at_50(line);
+        const ItemInk ink = item_ink_at_50(line);
         measured_[line] = ink;
         return ink;
     }
@@ -100,7 +46,7 @@ class KeyRoomConsoleTest : public ConsoleSessionTest {
         double previous_right = -1000.0;
         std::string previous = "start";
         for (const std::vector<float>& item : items) {
-            const KeyRoomInk ink = key_room_ink(item);
+            const ItemInk ink = key_room_ink(item);
             const std::string name = "code " + std::to_string(static_cast<int>(item[0])) + " at " +
                                      std::to_string(item[2]);
             EXPECT_GT(item[2] + ink.left, previous_right + 0.3)
@@ -124,10 +70,7 @@ class KeyRoomConsoleTest : public ConsoleSessionTest {
         return out;
     }
 
-    int32_t files_ = 0;
-    double origin_ = 0.0;
-    double unit_ = 0.0;
-    std::map<std::string, KeyRoomInk> measured_;
+    std::map<std::string, ItemInk> measured_;
 };
 
 // Two pages hold the same items, their parameters equal to within 0.01 (an undo copy keeps
@@ -236,10 +179,10 @@ TEST_F(KeyRoomConsoleTest, InputModeKeepsEachClefsInkClearOfItsKeyAndMeter) {
 }
 
 TEST_F(KeyRoomConsoleTest, TransposingTheMinuetToFiveFlatsMakesRoomForThem) {
-    key_room_typed(kKeyRoomMinuet, "minuet.eps");
+    key_room_typed(readme_minuet_lines(), "minuet.eps");
     const std::vector<std::string> before = stored_item_lines();
     const float note_before = key_room_position(1, 1);
-    std::vector<std::string> lines(kKeyRoomMinuet);
+    std::vector<std::string> lines(readme_minuet_lines());
     lines.push_back("TR 6 1");
     key_room_typed(lines, "five_flats.eps");
     ASSERT_EQ(key_room_key(1), -5.0f);
@@ -260,7 +203,7 @@ TEST_F(KeyRoomConsoleTest, TransposingTheMinuetToFiveFlatsMakesRoomForThem) {
 
     // A key that keeps its accidentals' count, or loses some, keeps its room: nothing moves.
     for (const std::string tr : {"TR 5 1", "TR -2 1", "TR 12 1"}) {
-        lines = kKeyRoomMinuet;
+        lines = readme_minuet_lines();
         lines.push_back(tr);
         key_room_typed(lines, "narrow.eps");
         EXPECT_LE(std::abs(key_room_key(1)), 1.0f) << tr;
@@ -269,13 +212,13 @@ TEST_F(KeyRoomConsoleTest, TransposingTheMinuetToFiveFlatsMakesRoomForThem) {
     }
     // The same transposition read from a command file.
     std::ofstream("transpose.txt") << "TR 6 1\n";
-    lines = kKeyRoomMinuet;
+    lines = readme_minuet_lines();
     lines.push_back("RE transpose.txt");
     key_room_typed(lines, "read.eps");
     EXPECT_EQ(key_room_key(1), -5.0f);
     runs.push_back({"RE TR 6 1, bass", key_room_line_start(1, 0.0f)});
     // Widened on both staves at once (G to D flat: five flats).
-    lines = kKeyRoomMinuet;
+    lines = readme_minuet_lines();
     lines.push_back("TR 6 1 0 0 2");
     key_room_typed(lines, "both.eps");
     EXPECT_EQ(key_room_key(2), -5.0f);

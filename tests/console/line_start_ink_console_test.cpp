@@ -11,47 +11,15 @@
 #include "engine/core/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/item_ink.h"
 #include "tests/support/store_records.h"
 
 namespace {
 
-struct LineStartInk {
-    double left = 0.0;  // ink's ends, P3 units from the item's own P3
-    double right = 0.0;
-};
-
-class LineStartInkTest : public ConsoleSessionTest {
+class LineStartInkTest : public ItemInkTest {
   protected:
-    // The left and right ink edges of the lines typed, as Ghostscript's bbox device reads the
-    // page written to EPS.
-    std::pair<double, double> ink_edges(const std::vector<std::string>& items) {
-        core::reset_engine();
-        core::reset_service_gate();
-        const std::string name = "ink" + std::to_string(++files_) + ".eps";
-        std::vector<std::string> lines = {"EI"};
-        lines.insert(lines.end(), items.begin(), items.end());
-        lines.push_back("PR");
-        lines.push_back(name);
-        const std::string out = type(lines);
-        const std::vector<ps_check::Box> boxes = ps_check::gs_bboxes(name);
-        EXPECT_EQ(boxes.size(), 1u) << out;
-        if (boxes.empty()) return {0.0, 0.0};
-        return {boxes[0].x1, boxes[0].x2};
-    }
-    // The ink of one item typed at P3 50, against thin bar lines at P3 10 and 150.
-    LineStartInk ink_of(const std::string& item_at_50) {
-        if (origin_ == 0.0 && unit_ == 0.0) {
-            const double at_0 = ink_edges({"14 1 0", "14 1 150"}).first;
-            const double at_10 = ink_edges({"14 1 10", "14 1 150"}).first;
-            unit_ = (at_10 - at_0) / 10.0;
-            origin_ = at_0;
-        }
-        const double left = ink_edges({item_at_50, "14 1 150"}).first;
-        const double right = ink_edges({item_at_50, "14 1 10"}).second;
-        return {(left - origin_) / unit_ - 50.0, (right - origin_) / unit_ - 50.0};
-    }
     // The ink of a stored item, measured once per kind of drawing.
-    LineStartInk ink_of_item(int32_t k) {
+    ItemInk ink_of_item(int32_t k) {
         std::string line;
         const int32_t n = static_cast<int32_t>(core::ItemStore(core::ItemStartTable(k)));
         for (int32_t j = 1; j <= n && j <= 7; ++j) {
@@ -62,15 +30,12 @@ class LineStartInkTest : public ConsoleSessionTest {
         if (stored_param(k, 1) == 1.0f) line = "1 1 50 5 10 0 1";
         auto found = measured_.find(line);
         if (found != measured_.end()) return found->second;
-        const LineStartInk ink = ink_of(line);
+        const ItemInk ink = item_ink_at_50(line);
         measured_[line] = ink;
         return ink;
     }
 
-    int32_t files_ = 0;
-    double origin_ = 0.0;
-    double unit_ = 0.0;
-    std::map<std::string, LineStartInk> measured_;
+    std::map<std::string, ItemInk> measured_;
 };
 
 // The first item of that code in the store, 0 when there is none.
@@ -149,7 +114,7 @@ TEST_F(LineStartInkTest, ClefKeyMeterAndFirstNeverOverlapAfterJustifying) {
             core::reset_service_gate();
             std::vector<float> record(item);
             append_test_record(record);
-            const LineStartInk ink = ink_of_item(1);
+            const ItemInk ink = ink_of_item(1);
             const double left = item[2] + ink.left;
             const double right = item[2] + ink.right;
             const std::string what = "code " + std::to_string(static_cast<int>(item[0]));
