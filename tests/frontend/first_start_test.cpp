@@ -4,7 +4,6 @@
 // program has one screen, so the test runs itself again in a child process with that screen.
 #include <QGuiApplication>
 #include <QMdiArea>
-#include <QProcess>
 #include <QScreen>
 #include <fstream>
 #include <iostream>
@@ -109,27 +108,7 @@ TEST(FirstStart, OnA1600x1000ScreenTheWindowAndItsDocumentFillTheScreen) {
                            << "\"width\": " << kScreenWidth << ", \"height\": " << kScreenHeight
                            << ", \"logicalDpi\": 96 } ] }\n";
 
-    test_application();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
-               QStringLiteral("offscreen:configfile=") + QString::fromStdString(screens.string()));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
-               QString::fromStdString((folder / "config").string()));
-    env.insert(QStringLiteral("XDG_STATE_HOME"),
-               QString::fromStdString((folder / "state").string()));
-    env.insert(QString::fromLatin1(kChildVariable), QString::fromStdString(folder.string()));
-    QProcess child;
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=FirstStart.*")});
-    ASSERT_TRUE(child.waitForStarted(30000));
-    const bool finished = child.waitForFinished(120000);
-    if (!finished) child.kill();
-    child.waitForFinished(10000);
-    const QString out = QString::fromLocal8Bit(child.readAll());
-    ASSERT_TRUE(finished) << out.toStdString();
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+    expect_child_test_passes(
+        folder, QStringLiteral("offscreen:configfile=") + QString::fromStdString(screens.string()),
+        kChildVariable, QStringLiteral("FirstStart.*"));
 }

@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTimer>
 #include <bit>
 #include <cstdlib>
@@ -51,6 +53,35 @@ inline QApplication& test_application() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return *app;
+}
+
+// Runs this test program again as a child with only the tests matching filter, on the Qt
+// platform given, its settings and state under folder, and child_variable naming folder (the
+// child's sign that it is the child). The child must end normally, its one test passed.
+inline void expect_child_test_passes(const std::filesystem::path& folder, const QString& platform,
+                                     const char* child_variable, const QString& filter) {
+    test_application();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
+               QString::fromStdString((folder / "config").string()));
+    env.insert(QStringLiteral("XDG_STATE_HOME"),
+               QString::fromStdString((folder / "state").string()));
+    env.insert(QString::fromLatin1(child_variable), QString::fromStdString(folder.string()));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=") + filter});
+    ASSERT_TRUE(child.waitForStarted(30000));
+    const bool finished = child.waitForFinished(120000);
+    if (!finished) child.kill();
+    child.waitForFinished(10000);
+    const QString out = QString::fromLocal8Bit(child.readAll());
+    ASSERT_TRUE(finished) << out.toStdString();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
 }
 
 // Presses a key in a widget and lets it come up again; text is what the key types. A stroke

@@ -4,7 +4,6 @@
 // a child process.
 #include <QApplication>
 #include <QMessageBox>
-#include <QProcess>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -75,25 +74,6 @@ TEST(StartNotice, ABackupKeptAtTheEndIsToldWholeInABox) {
     std::ofstream(work / std::string(core::kEndedBackupsRecord))
         << backup.string() << '\t' << start_notice_page(folder) << '\n';
 
-    test_application();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
-               QString::fromStdString((folder / "config").string()));
-    env.insert(QStringLiteral("XDG_STATE_HOME"),
-               QString::fromStdString((folder / "state").string()));
-    env.insert(QString::fromLatin1(kStartNoticeChild), QString::fromStdString(folder.string()));
-    QProcess child;
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=StartNotice.*")});
-    ASSERT_TRUE(child.waitForStarted(30000));
-    const bool finished = child.waitForFinished(120000);
-    if (!finished) child.kill();
-    child.waitForFinished(10000);
-    const QString out = QString::fromLocal8Bit(child.readAll());
-    ASSERT_TRUE(finished) << out.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+    expect_child_test_passes(folder, QStringLiteral("offscreen"), kStartNoticeChild,
+                             QStringLiteral("StartNotice.*"));
 }
