@@ -16,36 +16,20 @@
 #include "engine/render/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/readme_minuet.h"
 #include "tests/support/store_records.h"
 
 namespace {
 
-std::vector<std::string> edge_join(std::vector<std::string> lines,
-                                   const std::vector<std::string>& more) {
-    lines.insert(lines.end(), more.begin(), more.end());
-    return lines;
-}
-
-std::vector<int32_t> edge_items(int32_t code, int32_t staff) {
-    std::vector<int32_t> out;
-    for (int32_t k = 1; k <= core::ItemCount; ++k) {
-        if (stored_param(k, 1) == static_cast<float>(code) &&
-            stored_param(k, 2) == static_cast<float>(staff)) {
-            out.push_back(k);
-        }
-    }
-    return out;
-}
-
 float edge_last_of(int32_t code, int32_t staff) {
     float last = -1.0f;
-    for (const int32_t k : edge_items(code, staff)) last = std::max(last, stored_param(k, 3));
+    for (const int32_t k : stored_items_of(code, staff)) last = std::max(last, stored_param(k, 3));
     return last;
 }
 
 // Where the staff's lines end in the store: its STAFF item's P6, 0 meaning the page's end.
 float edge_staff_end(int32_t staff) {
-    const std::vector<int32_t> line = edge_items(8, staff);
+    const std::vector<int32_t> line = stored_items_of(8, staff);
     if (line.empty()) return -1.0f;
     const float p6 = stored_param(line[0], 6);
     return p6 == 0.0f ? render::PageExtent : p6;
@@ -160,10 +144,10 @@ std::vector<std::string> edge_typed_page(int systems) {
         {"BA/3 4/G3/C4/D/G3;", "H./H./H./H.;"}};
     std::vector<std::string> lines = {"IN 1", ""};
     for (int s = 0; s < 2 * systems; ++s) {
-        lines = edge_join(lines, staves[static_cast<std::size_t>(s)]);
-        lines = edge_join(lines, bars);
-        lines = edge_join(lines, s + 1 < 2 * systems ? std::vector<std::string>{"Y", ""}
-                                                     : std::vector<std::string>{"N"});
+        lines = console_lines_then(lines, staves[static_cast<std::size_t>(s)]);
+        lines = console_lines_then(lines, bars);
+        lines = console_lines_then(lines, s + 1 < 2 * systems ? std::vector<std::string>{"Y", ""}
+                                                              : std::vector<std::string>{"N"});
     }
     return lines;
 }
@@ -171,7 +155,7 @@ std::vector<std::string> edge_typed_page(int systems) {
 std::vector<std::string> edge_justify_all(int systems) {
     std::vector<std::string> lines;
     for (int s = 0; s < systems; ++s)
-        lines = edge_join(lines, {"LJ", std::to_string(2 * s + 1) + " 2", "Y"});
+        lines = console_lines_then(lines, {"LJ", std::to_string(2 * s + 1) + " 2", "Y"});
     return lines;
 }
 
@@ -211,7 +195,8 @@ TEST_F(OneRightEdgeTest, SystemsOfAPageEndAtOneEdgeThroughLjRipAndLjAgain) {
         core::reset_engine();
         core::reset_service_gate();
         std::filesystem::remove("eps.eps");
-        std::string out = type(edge_join(edge_typed_page(systems), edge_justify_all(systems)));
+        std::string out =
+            type(console_lines_then(edge_typed_page(systems), edge_justify_all(systems)));
         expect_one_right_edge(2 * systems, out);
         const std::vector<std::string> justified = stored_item_lines();
 
@@ -245,28 +230,7 @@ TEST_F(OneRightEdgeTest, SystemsOfAPageEndAtOneEdgeThroughLjRipAndLjAgain) {
 
 // The README's minuet (a chord, bar lines typed as "M", two staves as one system), justified.
 TEST_F(OneRightEdgeTest, TheReadmeMinuetEndsAtThePageEnd) {
-    const std::string out = type({"IN 1",
-                                  "",
-                                  "BA/K1S/3 4/G3:B3:D4/M2/A3/M/B3/M/C4/D4/D3/M;",
-                                  "H./H./H./Q/Q/Q;",
-                                  ";",
-                                  ";",
-                                  ";",
-                                  "X",
-                                  "Y",
-                                  "",
-                                  "TR/K1S/3 4/D5/G4/A/B/C5/M1/D5/G4/G/M/E5/C/D/E/CS5/M/D5/G4/G/M;",
-                                  "Q/E/E/E/E/Q/Q/Q/Q/E/E/E/E/Q/Q/Q;",
-                                  ";",
-                                  ";",
-                                  ";",
-                                  "X",
-                                  "N",
-                                  "LJ",
-                                  "1 2",
-                                  "Y",
-                                  "PR",
-                                  "minuet.eps"});
+    const std::string out = type(console_lines_then(readme_minuet_lines(), {"PR", "minuet.eps"}));
     expect_one_right_edge(2, out);
     std::string why;
     EXPECT_TRUE(ps_check::eps_reads_clean("minuet.eps", why)) << why;
@@ -315,7 +279,7 @@ TEST_F(OneRightEdgeTest, JOnAVeryDenseLineKeepsItsColumnsInOrderAndItsLastGapAsT
                 const float meter = edge_last_of(18, 1);
                 EXPECT_GE(key - clef, 10.0f);
                 EXPECT_GE(meter - key, 2.5f);
-                EXPECT_GE(stored_param(edge_items(1, 1)[0], 3) - meter, 3.0f);
+                EXPECT_GE(stored_param(stored_items_of(1, 1)[0], 3) - meter, 3.0f);
             }
             type({"UNDO"});
             EXPECT_EQ(stored_item_lines(), typed);

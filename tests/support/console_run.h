@@ -16,6 +16,13 @@
 #include "engine/core/files/file_units.h"
 #include "tests/support/temp_folder.h"
 
+// The console lines followed by more lines.
+inline std::vector<std::string> console_lines_then(std::vector<std::string> lines,
+                                                   const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
 // at_terminal: the lines are taken as typed by someone at a terminal, not read from a script.
 inline std::string run_console(const std::string& input, bool at_terminal = false) {
     std::istringstream in(input);

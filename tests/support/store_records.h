@@ -28,6 +28,18 @@ inline float stored_param(int32_t k, int32_t j) {
     return j <= static_cast<int32_t>(core::ItemStore(s)) ? core::ItemStore(s + j) : 0.0f;
 }
 
+// Item numbers of that code (P1) on the staff (P2), in store order.
+inline std::vector<int32_t> stored_items_of(int32_t code, int32_t staff) {
+    std::vector<int32_t> out;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == static_cast<float>(code) &&
+            stored_param(k, 2) == static_cast<float>(staff)) {
+            out.push_back(k);
+        }
+    }
+    return out;
+}
+
 // A text item's characters as the store keeps them: four to a word, the last word padded with
 // blanks.
 inline std::vector<float> text_words(const std::string& chars) {
