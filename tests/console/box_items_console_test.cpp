@@ -29,13 +29,7 @@ std::vector<std::string> saved_box_items(const std::filesystem::path& file) {
     for (int32_t w = 1; w < info.count;) {
         const int32_t n = static_cast<int32_t>(core::ItemStoreScratch(w));
         if (n <= 0) return {"<bad record>"};
-        std::string text;
-        for (int32_t j = 1; j <= n; ++j) {
-            char b[32];
-            std::snprintf(b, sizeof b, "%s%.9g", j > 1 ? " " : "", core::ItemStoreScratch(w + j));
-            text += b;
-        }
-        items.push_back(text);
+        items.push_back(record_line(core::ItemStoreScratch, w));
         w += n + 1;
     }
     return items;

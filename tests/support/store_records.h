@@ -50,20 +50,27 @@ inline std::vector<float> text_words(const std::string& chars) {
     return words;
 }
 
+// The record whose count word is words(s) as a line of its parameters ("%.9g", blank-separated);
+// words is the store or the scratch store.
+template <typename Words>
+inline std::string record_line(Words& words, int32_t s) {
+    const int32_t n = static_cast<int32_t>(words(s));
+    std::string text;
+    for (int32_t j = 1; j <= n; ++j) {
+        char b[32];
+        std::snprintf(b, sizeof b, "%s%.9g", j > 1 ? " " : "", words(s + j));
+        text += b;
+    }
+    return text;
+}
+
 // Every item of the store as a line of its parameters ("%.9g", blank-separated), in store
 // order: two pages compared line by line name the item that differs.
 inline std::vector<std::string> stored_item_lines() {
     std::vector<std::string> items;
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         const int32_t s = core::ItemStartTable(k);
-        const int32_t n = static_cast<int32_t>(core::ItemStore(s));
-        std::string text;
-        for (int32_t j = 1; j <= n; ++j) {
-            char b[32];
-            std::snprintf(b, sizeof b, "%s%.9g", j > 1 ? " " : "", core::ItemStore(s + j));
-            text += b;
-        }
-        items.push_back(text);
+        items.push_back(record_line(core::ItemStore, s));
     }
     return items;
 }
