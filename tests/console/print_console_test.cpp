@@ -15,6 +15,7 @@
 #include "output/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/grey_picture.h"
 
 namespace fs = std::filesystem;
 
@@ -178,31 +179,7 @@ TEST_F(PrintConsoleTest, PbWithoutABatchFinishesThePageAsAPrintJob) {
 }
 
 // The grey levels Ghostscript paints for the EPS file at 36 dpi (0 black, 255 white).
-std::vector<int> painted_greys(const fs::path& eps) {
-    const fs::path pgm = eps.string() + ".pgm";
-    const auto run = ps_check::run_gs(eps, "pgmraw", "-dEPSCrop -r36 -sOutputFile='" +
-                                                         pgm.string() + "'");
-    EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
-    std::istringstream in(read_text(pgm));
-    std::string magic;
-    in >> magic;
-    int numbers[3] = {};
-    for (int k = 0; k < 3 && in;) {
-        in >> std::ws;
-        if (in.peek() == '#') {
-            std::string comment;
-            std::getline(in, comment);
-            continue;
-        }
-        in >> numbers[k++];
-    }
-    in.get();
-    std::vector<int> greys;
-    for (int c = in.get(); c != EOF; c = in.get()) greys.push_back(c);
-    EXPECT_EQ(magic, "P5");
-    EXPECT_EQ(static_cast<int>(greys.size()), numbers[0] * numbers[1]);
-    return greys;
-}
+std::vector<int> painted_greys(const fs::path& eps) { return gs_grey_picture(eps, 36).greys; }
 
 // A grey note drawn before the staff: the note prints grey, and the staff after it black.
 TEST_F(PrintConsoleTest, AGreyItemGreysItselfAlone) {
@@ -235,8 +212,7 @@ TEST_F(PrintConsoleTest, AFragmentWithoutABoxPrintsWithItsValues) {
                "pointslevel type /realtype ne { fragment-level-wrong } if\n"
                "stafflevel type /integertype ne { fragment-staff-wrong } if\n"
                "pp3 pp4 moveto 10 10 rlineto stroke\n");
-    const std::string out =
-        type({"EI", "8 1 0", "15 1 20 5", "frag.ps", "PR", "f.eps"});
+    const std::string out = type({"EI", "8 1 0", "15 1 20 5", "frag.ps", "PR", "f.eps"});
     EXPECT_NE(out.find("Output to file - f.eps"), std::string::npos) << out;
     ASSERT_TRUE(fs::exists("f.eps"));
     const std::string text = read_text("f.eps");
