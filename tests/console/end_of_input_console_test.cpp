@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 
 #include "tests/core/document_bytes.h"
+#include "tests/support/console_copy_fixture.h"
 #include "tests/support/running_program.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
@@ -28,8 +29,10 @@ const std::vector<float> kTwoItems = {3, 8, 1, 0, 3, 8, 2, 0};
 const std::string kTwoItemsUnsaved =
     "ormest: the input ended and the changes to KELDA.MUS were not saved.\n";
 
-class ConsoleInputEndTest : public ::testing::Test {
+class ConsoleInputEndTest : public ConsoleCopyFixture {
   protected:
+    ConsoleInputEndTest() : ConsoleCopyFixture("ormest_input_end") {}
+
     RunningProgram& start(RunningProgram::Input input = RunningProgram::Input::Pipe,
                           const std::vector<std::string>& more = {}) {
         return start_in(state_, input, more);
@@ -58,12 +61,6 @@ class ConsoleInputEndTest : public ::testing::Test {
         std::ofstream(path) << text;
         return path;
     }
-
-    TempFolder temp_{"ormest_input_end"};
-    fs::path state_ = temp_.root() / "state";
-    fs::path work_ = state_ / "ormest";
-    fs::path backup_ = work_ / "!save.mus";
-    std::unique_ptr<RunningProgram> copy_;
 };
 
 TEST_F(ConsoleInputEndTest, ClosingTheTerminalKeepsUnsavedChangesForTheNextStart) {

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 
 #include "tests/core/document_bytes.h"
+#include "tests/support/console_copy_fixture.h"
 #include "tests/support/running_program.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
@@ -22,8 +23,10 @@ bool end_signal_ended_by(int status, int sig) {
     return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == sig;
 }
 
-class ConsoleEndSignalTest : public ::testing::Test {
+class ConsoleEndSignalTest : public ConsoleCopyFixture {
   protected:
+    ConsoleEndSignalTest() : ConsoleCopyFixture("ormest_end_signals") {}
+
     RunningProgram& start() {
         copy_.reset();
         copy_ = std::make_unique<RunningProgram>("ormest", std::vector<std::string>{"--console"},
@@ -39,12 +42,6 @@ class ConsoleEndSignalTest : public ::testing::Test {
         ASSERT_NE(copy.wait_for("   2 Items"), "") << copy.output();
         ASSERT_TRUE(RunningProgram::wait_until([&] { return copy.catches(SIGTERM); }));
     }
-
-    TempFolder temp_{"ormest_end_signals"};
-    fs::path state_ = temp_.root() / "state";
-    fs::path work_ = state_ / "ormest";
-    fs::path backup_ = work_ / "!save.mus";
-    std::unique_ptr<RunningProgram> copy_;
 };
 
 TEST_F(ConsoleEndSignalTest, TermKeepsUnsavedChangesAndTheNextStartLoadsThemWithGsv) {
