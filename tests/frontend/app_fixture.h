@@ -71,6 +71,10 @@ class AppTest : public FrontEndTest {
         return make_frame();
     }
 
+    // A new page in the shown frame, a staff typed into its command bar (which has the focus)
+    // and left unsaved, and a.mus (kPage) written in the test's folder. edit is the bar's input.
+    void shown_with_unsaved_staff(CMainFrame& f, QWidget*& edit);
+
     // The settings file the program writes.
     std::filesystem::path settings_file() const { return config_ / "Fenwright" / "ormest.conf"; }
 
@@ -98,3 +102,17 @@ inline void write_document(const std::filesystem::path& p,
 
 // A staff and two notes on it.
 inline const std::vector<std::vector<float>> kPage = {{8, 1, 0}, {1, 1, 10, 5}, {1, 1, 20, 3}};
+
+inline void AppTest::shown_with_unsaved_staff(CMainFrame& f, QWidget*& edit) {
+    f.OnFileNew();
+    write_document(dir_ / "a.mus", kPage);
+    edit = f.CommandBar()->InputEdit();
+    f.show();
+    f.activateWindow();
+    for (int k = 0; k < 200 && QApplication::focusWidget() != edit; ++k) run_events(10);
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    type(edit, "8 1 0");
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    ASSERT_EQ(core::ItemCount, 1);
+}

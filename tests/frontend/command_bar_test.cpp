@@ -282,17 +282,8 @@ TEST_F(AppTest, ACommandTypedInTheBarIsAnsweredThere) {
 // it is shown. The keys typed ahead then make the next line whole, blank included.
 TEST_F(AppTest, KeysTypedAheadNeverAnswerTheQuestionThatDropsUnsavedWork) {
     CMainFrame& f = make_frame();
-    f.OnFileNew();
-    write_document(dir_ / "a.mus", kPage);
-    QWidget* edit = f.CommandBar()->InputEdit();
-    f.show();
-    f.activateWindow();
-    for (int k = 0; k < 200 && QApplication::focusWidget() != edit; ++k) run_events(10);
-    ASSERT_EQ(QApplication::focusWidget(), edit);
-    type(edit, "8 1 0");
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
-    ASSERT_EQ(core::ItemCount, 1);
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
     ASSERT_NE(core::ChangesMadeFlag, 0);
 
     const auto stroke = [](QWidget* w, int key, const QString& text, quint64 stamp) {
@@ -354,16 +345,8 @@ TEST_F(AppTest, KeysTypedAheadNeverAnswerTheQuestionThatDropsUnsavedWork) {
 // box could be seen; a click while it is shown does.
 TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
     CMainFrame& f = make_frame();
-    f.OnFileNew();
-    write_document(dir_ / "a.mus", kPage);
-    QWidget* edit = f.CommandBar()->InputEdit();
-    f.show();
-    f.activateWindow();
-    for (int k = 0; k < 200 && QApplication::focusWidget() != edit; ++k) run_events(10);
-    ASSERT_EQ(QApplication::focusWidget(), edit);
-    type(edit, "8 1 0");
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
     ASSERT_NE(core::ChangesMadeFlag, 0);
 
     const auto enter = [](QWidget* w, QEvent::Type type, quint64 stamp, bool repeat) {
