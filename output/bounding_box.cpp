@@ -13,6 +13,7 @@
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
+#include "output/output_choice.h"
 #include "output/tables.h"
 #include "platform/paths.h"
 
@@ -48,12 +49,12 @@ bool read_field(const std::string& record, int f, float& value) {
 }
 
 // The box of the Print Setup dialog (display units from the paper's lower left corner, by the
-// offset y in force) shown on the page as the red outline: the dialog's page box turned back
+// offsets in force) shown on the page as the red outline: the dialog's page box turned back
 // into the measured box's units. A box with a corner that is no number shows nothing.
 void show_dialog_box_outline() {
     const auto& box = SavedBoundingBox.box;
-    const double raise = 27050.0 + (PrintParameters.engine_offsets(2) - 0.75) * 4000.0;
-    double corners[4] = {box(1) + 400.0, box(2) - raise, box(3) + 400.0, box(4) - raise};
+    const PaperShift shift = paper_shift();
+    double corners[4] = {box(1) - shift.x, box(2) - shift.y, box(3) - shift.x, box(4) - shift.y};
     for (double& c : corners) {
         if (!std::isfinite(c) || std::fabs(c) > 1.0e8) return;
     }

@@ -11,6 +11,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
+#include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/layout/staves/measure_command.h"
 #include "output/output_names.h"
@@ -33,13 +34,14 @@ float points_per_box_unit(int32_t unit) {
 }
 
 // The measured page box as the dialog shows it: display units from the lower left corner of
-// the paper, by the offset y in force.
+// the paper, where the page procedure draws it, with the margin on every side. The EPS box is
+// taken from it: offset from the drawing, the box would cut the ink.
 void put_page_box(PrintRealBlock& reals) {
-    const float raise = 27050.0f + (PrintParameters.engine_offsets(2) - 0.75f) * 4000.0f;
-    reals(kBoxX1) = static_cast<float>(PrintBox(1) - 400);
-    reals(kBoxX1 + 1) = static_cast<float>(PrintBox(2)) + raise;
-    reals(kBoxX1 + 2) = static_cast<float>(PrintBox(3) - 400);
-    reals(kBoxX1 + 3) = static_cast<float>(PrintBox(4)) + raise;
+    const PaperShift shift = paper_shift();
+    reals(kBoxX1) = static_cast<float>(PrintBox(1) + shift.x - kPageBoxMargin);
+    reals(kBoxX1 + 1) = static_cast<float>(PrintBox(2) + shift.y - kPageBoxMargin);
+    reals(kBoxX1 + 2) = static_cast<float>(PrintBox(3) + shift.x + kPageBoxMargin);
+    reals(kBoxX1 + 3) = static_cast<float>(PrintBox(4) + shift.y + kPageBoxMargin);
 }
 
 // Places the box the dialog returned (in its unit) on the paper.
@@ -257,6 +259,15 @@ int32_t check_eps_name(const core::FixedText<512>& name) {
         return 0;
     core::show_message(kNotEpsMessage);
     return 1;
+}
+
+// Contract: see the header. The page procedure's lmar and bmar at size 1, less the x of the
+// page's left edge.
+PaperShift paper_shift() {
+    const auto& offsets = PrintParameters.engine_offsets;
+    const double lmar = core::int_of(100.0 + core::int_of(offsets(1) * 4000.0));
+    const double bmar = core::int_of(250.0 + core::int_of(offsets(2) * 4000.0 + 24000.0));
+    return PaperShift{lmar - 2400.0, bmar};
 }
 
 // Contract: see the header. Writes CommandLine ("BB", then blank) and PrintBox; the mode

@@ -21,6 +21,17 @@ int32_t check_eps_name(const core::FixedText<512>& name);
 // any other value counts as points). The dialog shows the page box divided by it and returns
 // the box in its unit.
 float display_units_per_box_unit(int32_t unit);
+// The margin, in display units, the print box keeps on every side of the measured items: what
+// strokes and glyphs reach beyond the points the screen measured.
+constexpr int32_t kPageBoxMargin = 300;
+// What a measured x and y gain on the paper (display units from its lower left corner, size 1):
+// the page procedure draws them from the page's left edge and the margins of the offsets in
+// force.
+struct PaperShift {
+    double x;
+    double y;
+};
+PaperShift paper_shift();
 // Measures the page ("BB" with the print letter R) into PrintBox.
 void measure_print_box();
 // Measures the page and places its box on the paper as the Print Setup dialog would return

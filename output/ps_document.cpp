@@ -55,7 +55,7 @@ std::string i7(int32_t v) { return core::format_int("(1i7)", v); }
 
 // The measured box's x of the page's left edge, and the margin the declared box keeps.
 constexpr int32_t kPageLeftEdge = 2400;
-constexpr int32_t kBoxMargin = 300;
+constexpr int32_t kBoxMargin = kPageBoxMargin;
 
 // The size and resolution in force; 0 (a file may hold it) stands for 1.0 and 600.
 float job_size() { return OutputSettings.size > 0.0f ? OutputSettings.size : 1.0f; }

@@ -281,4 +281,48 @@ TEST_F(PrintConsoleTest, TextTurnedBy90ReadsDownwardAndItsBoxHoldsAllOfIt) {
     std::string why;
     EXPECT_TRUE(ps_check::eps_reads_clean("eps.eps", why)) << why;
 }
+// Pages typed as a user types them, written by "PRPS" (the box measured, no dialog) and by "PR"
+// with a name (the box the setup step hands back): Ghostscript's bbox device finds all the ink
+// inside the declared box with room to spare on every side, text or no text.
+TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
+    const std::vector<std::vector<std::string>> pages = {
+        {"EI", "8 1 0"},
+        {"EI", "8 1 0", "1 1 50 9 10 0 1"},
+        {"EI", "8 1 0", "3 1 2"},
+        {"EI", "8 1 0", "3 1 2", "1 1 50 9 10 0 1", "1 1 80 -3 10 0 1"},
+        {"EI", "8 1 0", "TXD ;", "T 1 10 14", "Some words"},
+    };
+    // Less than the margin the box keeps (5.4 points), more than strokes and rounding move it.
+    constexpr double kRoom = 2.0;
+    for (const auto& page : pages) {
+        for (const bool named : {false, true}) {
+            std::vector<std::string> lines = page;
+            if (named) {
+                lines.push_back("PR");
+                lines.push_back("named.eps");
+            } else {
+                lines.push_back("PRPS");
+            }
+            const std::string file = named ? "named.eps" : "eps.eps";
+            SCOPED_TRACE(lines[lines.size() - (named ? 3 : 2)] + (named ? " by PR" : " by PRPS"));
+            const std::string out = type(lines);
+            ASSERT_TRUE(fs::exists(file)) << out;
+            const auto box = ps_check::declared_box(file);
+            const auto drawn = ps_check::gs_bboxes(file);
+            ASSERT_EQ(drawn.size(), 1u);
+            EXPECT_GE(drawn[0].x1 - box.x1, kRoom) << drawn[0].x1 << " " << box.x1;
+            EXPECT_GE(drawn[0].y1 - box.y1, kRoom) << drawn[0].y1 << " " << box.y1;
+            EXPECT_GE(box.x2 - drawn[0].x2, kRoom) << drawn[0].x2 << " " << box.x2;
+            EXPECT_GE(box.y2 - drawn[0].y2, kRoom) << drawn[0].y2 << " " << box.y2;
+            // No more than the margin and its rounding: the box still fits the drawing.
+            EXPECT_LE(drawn[0].x1 - box.x1, 10.0);
+            EXPECT_LE(drawn[0].y1 - box.y1, 10.0);
+            EXPECT_LE(box.x2 - drawn[0].x2, 10.0);
+            EXPECT_LE(box.y2 - drawn[0].y2, 10.0);
+            fs::remove(file);
+            core::reset_engine();
+            core::reset_service_gate();
+        }
+    }
+}
 }  // namespace

@@ -111,8 +111,11 @@ TEST_F(BoundingBoxTest, ResetShowsThePrintSetupBoxOnThePage) {
     bind_output_lists();
     const int32_t count = core::ItemCount;
     const int32_t used = core::ItemWordsUsed;
-    output::PrintParameters.engine_offsets(2) = 1.75f;  // the box is shown 4000 units higher
-    set_saved({2000.0f, 31050.0f - 27675.0f, 32000.0f, 31050.0f - 27675.0f + 1750.0f});
+    // The paper's corner lies 300 left of the page's edge (offset x 0.5 inch: 2100 from it)
+    // and, with offset y 1.75 inches, 31250 below the page's y.
+    output::PrintParameters.engine_offsets(1) = 0.5f;
+    output::PrintParameters.engine_offsets(2) = 1.75f;
+    set_saved({2100.0f, 31250.0f - 27675.0f, 32100.0f, 31250.0f - 27675.0f + 1750.0f});
     output::SavedBoundingBox.file_mode = 5;
     output::exchange_bbox_settings();
     EXPECT_EQ(core::ItemCount, count);
