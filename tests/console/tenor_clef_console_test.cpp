@@ -47,14 +47,19 @@ std::vector<std::vector<float>> tenor_items_of(int32_t code) {
 }  // namespace
 
 TEST_F(TenorClefConsoleTest, ATenorClefStandsOneLineAboveAnAlto) {
-    const std::string out = type({"IN 1", "", "TE/K2S/C4/D/E/F/AL/C4/TE/C4/M;", "Q;", ";", ";",
-                                  ";", "X", "N", "PR", "page.eps"});
+    const std::string out = type({"IN 1", "", "TE/K2S/C4/D/E/F/AL/C4/TE/C4/M;", "Q;", ";", ";", ";",
+                                  "X", "N", "PR", "page.eps"});
     const auto clefs = tenor_items_of(3);
     const auto keys = tenor_items_of(17);
     ASSERT_EQ(clefs.size(), 3u) << out;
     EXPECT_EQ(clefs[0][4], 3.0f);
     EXPECT_EQ(clefs[1][4], 2.0f);
     EXPECT_EQ(clefs[2][4], 3.0f);
+    // Middle C is placed a line higher after a tenor clef than after the alto between them.
+    const auto notes = tenor_items_of(1);
+    ASSERT_EQ(notes.size(), 6u) << out;
+    EXPECT_EQ(notes[0][3] - notes[4][3], 2.0f);
+    EXPECT_EQ(notes[5][3] - notes[4][3], 2.0f);
     std::string why;
     EXPECT_TRUE(ps_check::eps_reads_clean("page.eps", why)) << why;
 
