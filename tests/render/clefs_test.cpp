@@ -112,10 +112,12 @@ TEST_F(ClefTest, ClefsStandRightOfTheItemAtAQuarterOfTheirDrawing) {
     EXPECT_EQ(shifted[0].x, 1500.0f + 300.0f + 21.0f * kScale);
     EXPECT_FLOAT_EQ(shifted[0].sx, 0.5f);
 
-    const auto three = clef(0.0f, 3.0f);  // kind 3 is kind 2's glyph, 14 units further right
+    // Kind 3 (tenor) is kind 2's glyph 14 units further right and one staff line higher.
+    const auto three = clef(0.0f, 3.0f);
     ASSERT_EQ(three.size(), 1u);
     EXPECT_EQ(three[0].number, 2);
     EXPECT_EQ(three[0].x, 1500.0f + 35.0f * kScale);
+    EXPECT_EQ(three[0].y, kBaseY + 14.0f * kScale);
 
     // P4 in the hundreds: a small clef (0.8 x the quarter size) further right, at P4 mod 100.
     for (int32_t kind = 0; kind <= 5; ++kind) {
@@ -127,7 +129,7 @@ TEST_F(ClefTest, ClefsStandRightOfTheItemAtAQuarterOfTheirDrawing) {
         EXPECT_EQ(small[0].number, kind == 3 ? 2 : kind);
         EXPECT_FLOAT_EQ(small[0].sx, 0.2f);
         EXPECT_EQ(small[0].x, static_cast<float>(core::int_of(1500.0f + kScale * o)));
-        EXPECT_EQ(small[0].y, kBaseY + 7.0f * 7.0f * kScale);
+        EXPECT_EQ(small[0].y, kBaseY + (kind == 3 ? 9.0f : 7.0f) * 7.0f * kScale);
     }
 }
 

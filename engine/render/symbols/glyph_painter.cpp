@@ -22,6 +22,7 @@ constexpr int32_t kClefCode = 3;
 constexpr int32_t kLastClefKind = 5;
 constexpr int32_t kLastQuarterKind = 44;  // kinds 0..44 are drawn at a quarter size
 constexpr float kClefOffset = 21.0f;      // staff-scale units from the item's x to a clef
+constexpr float kTenorClefRise = 14.0f;   // one staff line, in staff-scale units
 constexpr float kSampleSheetMark = 99.0f;
 constexpr int32_t kSampleSheetSymbol = 269;
 constexpr float kSampleSheetColour = 990000.0f;
@@ -140,7 +141,10 @@ void draw_clef_item(float x, float y, int32_t& kind, float size1, float size2) {
             o += SmallClefOffsets[static_cast<std::size_t>(kind)];
         }
         if (kind == 3) {
+            // The tenor is the alto's C clef one staff line (two steps) higher: its centre
+            // marks middle C on the fourth line, where the tenor's notes put it.
             o += 14.0f;
+            y += scale * kTenorClefRise;
             kind = 2;
         }
         x += scale * o;
