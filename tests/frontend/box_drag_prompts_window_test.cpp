@@ -1,0 +1,76 @@
+// Boxes dragged on the page in the window at the remaining prompts that say "or draw box": the
+// system words, the beat count, the step moves, the cue size, the system move and copy, the IF
+// area and its boxes, and the stem words. Each drag is taken as the box, never as a click.
+#include <QLabel>
+#include <string>
+#include <vector>
+
+#include "tests/frontend/box_drag_window_fixture.h"
+
+using namespace frontend;
+using namespace dialog_commands;
+using box_drag_window::BoxDragWindowTest;
+
+namespace {
+
+// The question's text of a question box, then its button `id`.
+std::function<void(QDialog&)> noting_then(std::vector<std::string>& seen, int id) {
+    return [&seen, id](QDialog& d) {
+        std::string text;
+        for (const QLabel* l : d.findChildren<QLabel*>()) text += l->text().toStdString();
+        seen.push_back(text);
+        click(d, id);
+    };
+}
+
+// The items other than the note at 10 of staff 1 (the one inside the dragged box).
+std::vector<std::vector<float>> items_outside_prompt_box() {
+    std::vector<std::vector<float>> out;
+    for (const std::vector<float>& item : page_items()) {
+        if (item.size() >= 3 && item[0] == 1.0f && item[1] == 1.0f && item[2] < 50.0f) continue;
+        out.push_back(item);
+    }
+    return out;
+}
+
+// "MD": the dragged box's notes go down the steps typed after it, the rest stay.
+TEST_F(BoxDragWindowTest, MdMovesTheDraggedBoxDown) {
+    type_line(QStringLiteral("MD"));
+    EXPECT_EQ(reply(),
+              "Enter Staff number, Left position, Right position, and upper staff num. -- or "
+              "draw box.");
+    Answers answers;
+    answers.dialog(yes());
+    EXPECT_GE(drag(source_from(), source_to(), &answers), band_wanted(source_from(), source_to()));
+    EXPECT_EQ(reply(), "Enter steps to move up/down.");
+    type_line(QStringLiteral("3"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{2, 5}));
+    type_line(QStringLiteral("UNDO"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
+}
+
+// The stem words: the dragged box's note is flipped, the note outside it is not.
+TEST_F(BoxDragWindowTest, StemWordsTakeTheDraggedBox) {
+    for (const char* word : {"FLD", "FLN"}) {
+        SCOPED_TRACE(word);
+        const std::vector<std::vector<float>> before = page_items();
+        const std::vector<std::vector<float>> outside = items_outside_prompt_box();
+        type_line(QString::fromLatin1(word));
+        EXPECT_NE(reply().find("-- or Draw Box."), std::string::npos) << reply();
+        std::vector<std::string> questions;
+        Answers answers;
+        answers.dialog(noting_then(questions, 1045));
+        EXPECT_GE(drag(source_from(), source_to(), &answers),
+                  band_wanted(source_from(), source_to()));
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_NE(questions[0].find("Source Box O.K.?"), std::string::npos) << questions[0];
+        EXPECT_EQ(items_outside_prompt_box(), outside);
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+        type_line(QStringLiteral("UNDO"));
+        EXPECT_EQ(page_items(), before);
+    }
+}
+
+
+
+}  // namespace
