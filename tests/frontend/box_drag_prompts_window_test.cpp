@@ -49,6 +49,37 @@ TEST_F(BoxDragWindowTest, MdMovesTheDraggedBoxDown) {
     EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
 }
 
+// "CS" and "MS": the system dragged round staff 1, then the bottom staff of the new system
+// dragged on staff 2: staff 1's notes are copied (or moved) there, nothing else changes.
+TEST_F(BoxDragWindowTest, SystemCopyAndMoveGoToTheDraggedStaff) {
+    for (const char* word : {"CS", "MS"}) {
+        SCOPED_TRACE(word);
+        type_line(QString::fromLatin1(word));
+        EXPECT_EQ(reply(),
+                  "Enter Lowest Staff# of system and how many staves in system - or Draw Box.");
+        std::vector<std::string> questions;
+        Answers source;
+        source.dialog(noting_then(questions, 1045));
+        EXPECT_GE(drag(source_from(), source_to(), &source),
+                  band_wanted(source_from(), source_to()));
+        EXPECT_EQ(reply(), "Enter Bottom Staff# of New System -- or Draw Box.");
+        const QPoint from = device_point(2, 50.0f, 0.0f);
+        const QPoint to = device_point(2, 65.0f, 8.0f);
+        Answers destination;
+        destination.dialog(noting_then(questions, 1045));
+        EXPECT_GE(drag(from, to, &destination), band_wanted(from, to));
+        ASSERT_EQ(questions.size(), 2u);
+        EXPECT_NE(questions[1].find("Destination Box O.K.?"), std::string::npos) << questions[1];
+        EXPECT_EQ(note_xs(2), (std::vector<float>{10, 100}));
+        const std::vector<float> left_behind =
+            std::string(word) == "CS" ? std::vector<float>{10, 100} : std::vector<float>{};
+        EXPECT_EQ(note_xs(1), left_behind);
+        type_line(QStringLiteral("UNDO"));
+        EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
+        EXPECT_TRUE(note_xs(2).empty());
+    }
+}
+
 // The stem words: the dragged box's note is flipped, the note outside it is not.
 TEST_F(BoxDragWindowTest, StemWordsTakeTheDraggedBox) {
     for (const char* word : {"FLD", "FLN"}) {
