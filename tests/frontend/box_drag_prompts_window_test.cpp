@@ -80,6 +80,32 @@ TEST_F(BoxDragWindowTest, SystemCopyAndMoveGoToTheDraggedStaff) {
     }
 }
 
+// "IF" alone: the dragged box is the area the dialog shows; the action typed there changes the
+// note inside it only.
+TEST_F(BoxDragWindowTest, IfTakesTheDraggedArea) {
+    const std::vector<std::vector<float>> outside = items_outside_prompt_box();
+    type_line(QStringLiteral("IF"));
+    EXPECT_EQ(reply().rfind("Enter Staff#, Left pos., Right pos., Upper Staff# -- or Draw Box.", 0),
+              0u);
+    QString area;
+    Answers answers;
+    answers.dialog(yes());
+    answers.dialog([&area](QDialog& d) {
+        area = field(d, 1617)->text();
+        for (int id : {1630, 1618, 1619, 1620, 1621, 1622, 1623, 1624, 1625, 1626, 1627, 1628})
+            set_field(d, id, QString());
+        set_field(d, 1630, QStringLiteral("p1=1"));
+        set_field(d, 1629, QStringLiteral("p4=9"));
+        click(d, 1);
+    });
+    EXPECT_GE(drag(source_from(), source_to(), &answers), band_wanted(source_from(), source_to()));
+    EXPECT_NE(area.indexOf(QStringLiteral("p2>=  1")), -1) << area.toStdString();
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{9, 5})) << area.toStdString();
+    EXPECT_EQ(items_outside_prompt_box(), outside);
+    type_line(QStringLiteral("UNDO"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
+}
+
 // The stem words: the dragged box's note is flipped, the note outside it is not.
 TEST_F(BoxDragWindowTest, StemWordsTakeTheDraggedBox) {
     for (const char* word : {"FLD", "FLN"}) {
