@@ -49,6 +49,21 @@ TEST_F(BoxDragWindowTest, MdMovesTheDraggedBoxDown) {
     EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
 }
 
+// "BE": the dragged box's staff is counted; the count changes no item.
+TEST_F(BoxDragWindowTest, BeCountsTheDraggedStaff) {
+    const std::vector<std::vector<float>> before = page_items();
+    type_line(QStringLiteral("BE"));
+    EXPECT_EQ(reply(), "Enter Staff# to see how many quarters in line -\r\n or Draw Box.\r\nX = exit.");
+    const std::string prompt = reply();
+    EXPECT_GE(drag(source_from(), source_to()), band_wanted(source_from(), source_to()));
+    EXPECT_NE(reply(), prompt);
+    EXPECT_EQ(page_items(), before);
+    Answers leaving;
+    leaving.dialog(key_in_dialog(Qt::Key_Return));
+    type_line(QStringLiteral("X"), &leaving);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
 // "CS" and "MS": the system dragged round staff 1, then the bottom staff of the new system
 // dragged on staff 2: staff 1's notes are copied (or moved) there, nothing else changes.
 TEST_F(BoxDragWindowTest, SystemCopyAndMoveGoToTheDraggedStaff) {
