@@ -49,6 +49,22 @@ TEST_F(BoxDragWindowTest, MdMovesTheDraggedBoxDown) {
     EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
 }
 
+// "CUE": the notes of the dragged box become cue notes, the rest stay.
+TEST_F(BoxDragWindowTest, CueMakesTheDraggedBoxCueSize) {
+    const std::vector<std::vector<float>> outside = items_outside_prompt_box();
+    type_line(QStringLiteral("CUE"));
+    EXPECT_EQ(reply(), "Enter Staff#, Left pos., Right pos., [Upper Staff#] -- or Draw Box.");
+    std::vector<std::string> questions;
+    Answers answers;
+    answers.dialog(noting_then(questions, 1045));
+    EXPECT_GE(drag(source_from(), source_to(), &answers), band_wanted(source_from(), source_to()));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{105, 5}));
+    EXPECT_EQ(items_outside_prompt_box(), outside);
+    type_line(QStringLiteral("UNDO"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
+}
+
 // "BE": the dragged box's staff is counted; the count changes no item.
 TEST_F(BoxDragWindowTest, BeCountsTheDraggedStaff) {
     const std::vector<std::vector<float>> before = page_items();
