@@ -33,6 +33,26 @@ std::vector<std::vector<float>> items_outside_prompt_box() {
     return out;
 }
 
+// "LJ" and "LI" ask for a system: the drag is the box their question is about (Exit there changes
+// nothing and ends the word).
+TEST_F(BoxDragWindowTest, SystemWordsTakeTheDraggedBox) {
+    for (const char* word : {"LJ", "LI"}) {
+        SCOPED_TRACE(word);
+        type_line(QString::fromLatin1(word));
+        EXPECT_EQ(reply(),
+                  "Enter Lowest Staff# of system and how many staves in system - or Draw Box.");
+        std::vector<std::string> questions;
+        Answers answers;
+        answers.dialog(noting_then(questions, 2));
+        EXPECT_GE(drag(source_from(), source_to(), &answers),
+                  band_wanted(source_from(), source_to()));
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_NE(questions[0].find("Source Box O.K.?"), std::string::npos) << questions[0];
+        EXPECT_EQ(note_xs(1), (std::vector<float>{10, 100}));
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+    }
+}
+
 // "MD": the dragged box's notes go down the steps typed after it, the rest stay.
 TEST_F(BoxDragWindowTest, MdMovesTheDraggedBoxDown) {
     type_line(QStringLiteral("MD"));
@@ -158,7 +178,5 @@ TEST_F(BoxDragWindowTest, StemWordsTakeTheDraggedBox) {
         EXPECT_EQ(page_items(), before);
     }
 }
-
-
 
 }  // namespace
