@@ -179,4 +179,24 @@ TEST_F(BoxDragWindowTest, StemWordsTakeTheDraggedBox) {
     }
 }
 
+// "IFX": the Group Edit box dragged round the first note is the box the line runs in; the note
+// outside it keeps its level.
+TEST_F(BoxDragWindowTest, IfBoxesRunInTheDraggedBox) {
+    const std::vector<std::vector<float>> outside = items_outside_prompt_box();
+    type_line(QStringLiteral("IFX P1=1;P4=P4+1"));
+    EXPECT_EQ(reply(),
+              "Enter Staff number, Left position, Right position, (Upper staff)  or draw box.");
+    Answers answers;
+    answers.dialog(yes());
+    EXPECT_GE(drag(source_from(), source_to(), &answers), band_wanted(source_from(), source_to()));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{6, 5})) << reply();
+    EXPECT_EQ(items_outside_prompt_box(), outside);
+    Answers leaving;
+    leaving.dialog(key_in_dialog(Qt::Key_Return));
+    type_line(QStringLiteral("X"), &leaving);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    type_line(QStringLiteral("UNDO"));
+    EXPECT_EQ(params_of(1, 1, 4), (std::vector<float>{5, 5}));
+}
+
 }  // namespace
