@@ -89,7 +89,8 @@ TEST_F(BoxDragWindowTest, CueMakesTheDraggedBoxCueSize) {
 TEST_F(BoxDragWindowTest, BeCountsTheDraggedStaff) {
     const std::vector<std::vector<float>> before = page_items();
     type_line(QStringLiteral("BE"));
-    EXPECT_EQ(reply(), "Enter Staff# to see how many quarters in line -\r\n or Draw Box.\r\nX = exit.");
+    EXPECT_EQ(reply(),
+              "Enter Staff# to see how many quarters in line -\r\n or Draw Box.\r\nX = exit.");
     const std::string prompt = reply();
     EXPECT_GE(drag(source_from(), source_to()), band_wanted(source_from(), source_to()));
     EXPECT_NE(reply(), prompt);

@@ -13,12 +13,10 @@
 #include "frontend/view/ormest_view.h"
 #include "tests/frontend/dialog_command_fixture.h"
 
-
 namespace box_drag_window {
 
 using namespace frontend;
 using namespace dialog_commands;
-
 
 // A staff (1) with notes at 10 and 100, and an empty staff (2) above it.
 const std::vector<std::vector<float>> kBoxDragPage = {
