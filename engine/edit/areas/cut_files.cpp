@@ -340,8 +340,10 @@ void parse_file_name_pair() {
 // P6, P8, P11 of the items in the box, ParamBuffer P2..P5 (for the stem fitting),
 // PendingBoxOperation, UndoSaveMode.
 void make_cue_size() {
-    core::UndoSaveMode = -2;
+    // The page before the change is the copy UNDO loads; the stems fitted to beams below take
+    // none of their own.
     core::save_undo_copy();
+    core::UndoSaveMode = -2;
     const int32_t low = SelectionBox.low_staff;
     const int32_t high = std::max(SelectionBox.high_staff, low);
     for (int32_t k = 1; k <= core::ItemCount; ++k) {

@@ -669,6 +669,8 @@ void run_if_command() {
         PendingBoxStep = 0;
         core::show_prompt(core::FixedText<512>(
             "Enter Staff#, Left pos., Right pos., Upper Staff# -- or Draw Box."));
+        // A drag is the area, not a click on one staff.
+        clear_drawn_box();
         return;
     }
     for (int32_t c = 1; c <= kIfLineColumns; ++c) {

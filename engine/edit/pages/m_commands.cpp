@@ -189,6 +189,8 @@ void take_source() {
     SelectionBox.right = render::PageExtent;
     PendingBoxOperation = kDestinationWait;
     ask(kDestinationPrompt);
+    // The source's marking set the level for its question: the destination is dragged anew.
+    clear_drawn_box();
 }
 
 void take_destination() {
