@@ -1,6 +1,7 @@
 #include "engine/commands/words/status_display.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -221,7 +222,9 @@ void change_page_image_height() {
     if (!measure_page_image(second == 'S', range, top, bottom)) return;
     const bool metric = MetricFlag != 0;
     const float units = metric ? kUnitsPerCentimetre : kUnitsPerInch;
-    const float height = static_cast<float>(top - bottom) / units;
+    // Saturated extents (an item far off the page) would overflow an int difference.
+    const float height =
+        static_cast<float>(static_cast<int64_t>(top) - static_cast<int64_t>(bottom)) / units;
     if (second == 'F') return;
 
     SecondLine.blank();
