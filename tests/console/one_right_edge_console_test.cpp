@@ -161,7 +161,7 @@ std::vector<std::string> edge_justify_all(int systems) {
 
 class OneRightEdgeTest : public ConsoleSessionTest {};
 
-// The page: one staff with "Add bar lines", LJ, then PRPS. The closing bar stands at the
+// One staff typed with "Add bar lines", LJ, then PRPS. The closing bar stands at the
 // page's end, where the screen and the EPS draw the staff lines, without a reload; UNDO takes
 // the justification back.
 TEST_F(OneRightEdgeTest, AJustifiedLineClosesAtTheEndOfItsStaffLinesOnScreenAndOnPaper) {
