@@ -28,12 +28,7 @@ constexpr int kScreenHeight = 1000;
 
 // The child's part: the real application, started as "ormest <folder>/scale.MUS" would be.
 void first_start_in_this_process(const fs::path& folder) {
-    ASSERT_EQ(QCoreApplication::instance(), nullptr) << "the child runs this test alone";
-    const char* home = std::getenv("ORMEST_HOME");
-    ASSERT_TRUE(home != nullptr && *home != '\0');
-    platform::set_data_folder(home);
-    platform::set_work_folder((folder / "work").string());
-    fs::current_path(folder);
+    ASSERT_NO_FATAL_FAILURE(prepare_child_application(folder));
 
     static int argc = 2;
     static char name[] = "ormest";

@@ -55,6 +55,17 @@ inline QApplication& test_application() {
     return *app;
 }
 
+// The child's ground before it makes the real application: no application yet, the build's
+// data folder, the work folder under folder, and folder the current folder.
+inline void prepare_child_application(const std::filesystem::path& folder) {
+    ASSERT_EQ(QCoreApplication::instance(), nullptr) << "the child runs this test alone";
+    const char* home = std::getenv("ORMEST_HOME");
+    ASSERT_TRUE(home != nullptr && *home != '\0');
+    platform::set_data_folder(home);
+    platform::set_work_folder((folder / "work").string());
+    std::filesystem::current_path(folder);
+}
+
 // Runs this test program again as a child with only the tests matching filter, on the Qt
 // platform given, its settings and state under folder, and child_variable naming folder (the
 // child's sign that it is the child). The child must end normally, its one test passed.

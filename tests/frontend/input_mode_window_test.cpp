@@ -139,6 +139,31 @@ class InputModeWindowTest : public FrontEndTest {
             "abandon", [] { return dialog_with(QStringLiteral("c1045")) != nullptr; },
             [] { click(*dialog_with(QStringLiteral("c1045")), QStringLiteral("c1045")); });
     }
+    // What the marks line finds after a rhythms line typed into the bar: the rhythms line as
+    // kept and the stored notes' durations.
+    struct RhythmsAtMarksLine {
+        std::string line;
+        std::vector<float> durations;
+    };
+    // A whole run typed into the bar's waits: the notes and rhythms lines, No to bar lines;
+    // at the marks line the kept rhythms and the durations are read, then Esc abandons the run.
+    RhythmsAtMarksLine rhythms_at_marks_line(const QString& notes, const QString& rhythms) {
+        RhythmsAtMarksLine seen;
+        enter_staff();
+        answer_spacing_range();
+        type_in_waits(notes);
+        type_in_waits(rhythms);
+        answer_no_bar_lines();
+        script_.add("marks line", key_wait_ready, [&seen] {
+            seen.line = input::InputLines.rhythms.trimmed();
+            seen.durations = note_durations_in_store();
+        });
+        press_esc_and_abandon();
+        EXPECT_TRUE(run_input_command()) << "the call did not come back";
+        expect_script_played();
+        return seen;
+    }
+
     // The run neither got stuck nor left a step of the script unplayed.
     void expect_script_played() {
         EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step()
@@ -350,24 +375,10 @@ TEST_F(InputModeWindowTest, KeysTypedAheadOfTheNotesEntryAllArrive) {
 // once as it stands and once halved: the line ends by itself after its last column, and the
 // bar lines question and the marks line come next.
 TEST_F(InputModeWindowTest, ARhythmMotiveTypedIntoTheBarPlaysLaterInItsLine) {
-    enter_staff();
-    answer_spacing_range();
-    type_in_waits(QStringLiteral("C4/D/E/F/G/A;"));
-    type_in_waits(QStringLiteral("A[Q/E]/@A/@A2/"));
-    answer_no_bar_lines();
-    std::string rhythms_line;
-    std::vector<float> durations;
-    script_.add("marks line", key_wait_ready, [&] {
-        rhythms_line = input::InputLines.rhythms.trimmed();
-        durations = note_durations_in_store();
-    });
-    // Esc in the marks line and Yes to "Abandon input?" end the run.
-    press_esc_and_abandon();
-
-    ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    expect_script_played();
-    EXPECT_EQ(rhythms_line, "A[Q/E]/@A/@A2;");
-    EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f, 2.0f, 1.0f}));
+    const RhythmsAtMarksLine seen =
+        rhythms_at_marks_line(QStringLiteral("C4/D/E/F/G/A;"), QStringLiteral("A[Q/E]/@A/@A2/"));
+    EXPECT_EQ(seen.line, "A[Q/E]/@A/@A2;");
+    EXPECT_EQ(seen.durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f, 2.0f, 1.0f}));
     EXPECT_EQ(core::ItemCount, 1);
     expect_input_at_rest();
 }
@@ -411,23 +422,10 @@ TEST_F(InputModeWindowTest, ARhythmMotiveClosingTheLastColumnIsStoredOnce) {
 // A repeat of columns typed key by key into the bar: the space between its two numbers is kept
 // ("X2 2" repeats the last two columns), and the line ends after its last column.
 TEST_F(InputModeWindowTest, ARhythmRepeatTypedIntoTheBarKeepsItsSpace) {
-    enter_staff();
-    answer_spacing_range();
-    type_in_waits(QStringLiteral("C4/D/E/F;"));
-    type_in_waits(QStringLiteral("Q/E/X2 2/"));
-    answer_no_bar_lines();
-    std::string rhythms_line;
-    std::vector<float> durations;
-    script_.add("marks line", key_wait_ready, [&] {
-        rhythms_line = input::InputLines.rhythms.trimmed();
-        durations = note_durations_in_store();
-    });
-    press_esc_and_abandon();
-
-    ASSERT_TRUE(run_input_command()) << "the call did not come back";
-    expect_script_played();
-    EXPECT_EQ(rhythms_line, "Q/E/X2 2;");
-    EXPECT_EQ(durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
+    const RhythmsAtMarksLine seen =
+        rhythms_at_marks_line(QStringLiteral("C4/D/E/F;"), QStringLiteral("Q/E/X2 2/"));
+    EXPECT_EQ(seen.line, "Q/E/X2 2;");
+    EXPECT_EQ(seen.durations, (std::vector<float>{1.0f, 0.5f, 1.0f, 0.5f}));
     expect_input_at_rest();
 }
 

@@ -29,12 +29,7 @@ std::string start_notice_page(const fs::path& folder) {
 }
 
 void start_notice_in_this_process(const fs::path& folder) {
-    ASSERT_EQ(QCoreApplication::instance(), nullptr) << "the child runs this test alone";
-    const char* home = std::getenv("ORMEST_HOME");
-    ASSERT_TRUE(home != nullptr && *home != '\0');
-    platform::set_data_folder(home);
-    platform::set_work_folder((folder / "work").string());
-    fs::current_path(folder);
+    ASSERT_NO_FATAL_FAILURE(prepare_child_application(folder));
 
     static int argc = 1;
     static char name[] = "ormest";
