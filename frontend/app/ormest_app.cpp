@@ -3,6 +3,7 @@
 #include <QMdiSubWindow>
 #include <QSocketNotifier>
 #include <QThread>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
@@ -105,6 +106,9 @@ void KeepPageBeforeEnd() {
 }
 
 int RunEditor(int argc, char** argv) {
+    // A write to a lost X connection must fail with an error, which Qt reports as the broken
+    // connection (the page is kept then); SIGPIPE would end the program silently, page lost.
+    ::signal(SIGPIPE, SIG_IGN);
     QStringList raw;
     for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
     // No embedded or automated objects exist here: such a start ends at once, quietly.

@@ -3,6 +3,7 @@
 // backup copy first, and the console's next start in the same work folder tells of it and
 // loads it with "GSV".
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,24 @@ TEST_F(WindowEndTest, TermKeepsThePageAndEndsAsTheSignalAsks) {
     expect_the_next_start_loads_the_backup();
 }
 
+// A write to a lost X connection must come back as an error Qt reports (the page is kept
+// then), never as SIGPIPE, which would end the window silently with the page lost.
+TEST_F(WindowEndTest, TheWindowIgnoresSigpipe) {
+    RunningProgram window("ormest-window", {page_.string()}, temp_.root(), state_,
+                          {"QT_QPA_PLATFORM=offscreen"});
+    ASSERT_TRUE(window.started());
+    ASSERT_TRUE(page_loaded()) << window.errors();
+    std::ifstream status("/proc/" + std::to_string(window.pid()) + "/status");
+    std::string line;
+    unsigned long long ignored = 0;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigIgn:", 0) == 0) ignored = std::stoull(line.substr(7), nullptr, 16);
+    }
+    EXPECT_NE(ignored & (1ULL << (SIGPIPE - 1)), 0ULL) << line;
+    ::kill(window.pid(), SIGTERM);
+    window.wait_end_keeping_input();
+}
+
 TEST_F(WindowEndTest, ALostXConnectionKeepsThePageBeforeTheEnd) {
     if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb to stop";
     WindowEndXServer server;
@@ -138,8 +157,7 @@ TEST_F(WindowEndTest, ALostXConnectionKeepsThePageBeforeTheEnd) {
     ASSERT_TRUE(page_loaded()) << window.errors();
     server.stop();
     const int status = window.wait_end_keeping_input();
-    EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 1)
-        << window.errors();
+    EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 1) << window.errors();
     EXPECT_NE(window.errors().find(told()), std::string::npos) << window.errors();
     expect_the_next_start_loads_the_backup();
 }
