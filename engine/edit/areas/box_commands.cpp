@@ -463,7 +463,6 @@ void delete_in_box(bool list_only) {
         }
         core::ChangesMadeFlag = 1;
         core::save_undo_copy();
-        core::UndoSaveMode = -1;
         if (list_only) {
             PendingBoxOperation = 5;
             return;
