@@ -74,10 +74,17 @@ ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
       text_stream_(static_cast<uint8_t*>(std::calloc(core::kTextStreamBytes, 1))) {
     if (!graphics_ || !text_stream_) throw std::bad_alloc();
     core::FrontEndWithoutView = this;
+    output::set_midi_player_host(&midi_files_);
 }
 
 ConsoleFrontEnd::~ConsoleFrontEnd() {
     if (core::FrontEndWithoutView == this) core::FrontEndWithoutView = nullptr;
+    if (output::midi_player_host() == &midi_files_) output::set_midi_player_host(nullptr);
+}
+
+// Told only once the file is written: a page without notes, or a failed write, writes none.
+void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
+    console_.print_text("MIDI file written: " + path);
 }
 
 // Contract: see the header. Reads character by character so that a lone CR ends a line as LF
@@ -521,8 +528,10 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
 }
 
 // The console's Print Setup is the output name alone: the settings in force stand. "LPT1"
-// chooses the printer, any other name a file; an empty line keeps the proposal. The page box
-// comes back in the box unit, as the window's dialog returns it untouched.
+// chooses the printer, any other name a file; an empty line keeps the proposal and "X" is the
+// dialog's Cancel (the question comes back after a refused name or overwrite, so a script needs
+// a way out of it). The page box comes back in the box unit, as the window's dialog returns it
+// untouched.
 int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                          core::ArrayRange<float, 0, 23>& reals,
                                          core::FixedText<512>& output_name, int /*flag*/) {
@@ -531,7 +540,8 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     if (!read_line(line)) return 2;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
-                                                                    : line.find_first_not_of(' '));
+                                                                   : line.find_first_not_of(' '));
+    if (line == "X" || line == "x") return 2;
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
     bool port = name.size() >= 4;
@@ -606,8 +616,8 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
 }
 
 // Contract: the console's Sound dialog plays with the proposal as it stands: it prints the
-// staves of each row that takes part and the name of the MIDI file it is to write (a failed
-// write is told after it), and reads no line.
+// staves of each row that takes part, and reads no line. The file's name is told once it is
+// written.
 int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
                                     core::Array1<int32_t, 256>& staves) {
     for (int row = 1; row <= output::kMidiRows; ++row) {
@@ -620,7 +630,6 @@ int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
         }
         print_text(text);
     }
-    print_text("MIDI file to write: " + output::MidiFileName.c_text());
     return 1;
 }
 
@@ -709,8 +718,7 @@ int ConsoleFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& /*a*/) {
     return 2;
 }
 
-int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/,
-                                     int32_t& choice) {
+int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/, int32_t& choice) {
     report_window_dialog("MusDir");
     choice = 0;
     return 2;

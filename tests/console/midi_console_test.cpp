@@ -17,7 +17,8 @@ class MidiConsoleTest : public ConsoleSessionTest {};
 TEST_F(MidiConsoleTest, PlayShowsTheRowsStavesAndTheFileName) {
     const std::string out = type({"EI", "8 1 0", "1 1 10 1 0 0 4", "PLA"});
     EXPECT_NE(out.find("Sound row 1: 1\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("MIDI file to write: " + platform::work_file("ormmidi.mid")), std::string::npos)
+    EXPECT_NE(out.find("MIDI file written: " + platform::work_file("ormmidi.mid")),
+              std::string::npos)
         << out;
     const std::string path = platform::work_file("ormmidi.mid");
     ASSERT_TRUE(std::filesystem::exists(path));
