@@ -51,6 +51,14 @@ char answer_letter(const std::string& line) {
 
 void read_number(const std::string& text, int32_t& word) { core::read_field_number(text, word); }
 
+// "X" alone (blanks aside) is a dialog's Cancel: a script has no Cancel button to press.
+bool is_cancel(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    const std::size_t last = line.find_last_not_of(" \t");
+    return first != std::string::npos && first == last &&
+           (line[first] == 'X' || line[first] == 'x');
+}
+
 // The text of a front-end line: up to its NUL, without trailing blanks.
 template <int N>
 std::string line_text(const core::FixedText<N>& line) {
@@ -411,11 +419,13 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
     return 1;
 }
 
-// A name line, then text lines up to a line holding only "."; the end of input cancels.
+// A name line, then text lines up to a line holding only "."; the end of input, an empty name
+// or "X" cancels before any text is read.
 int ConsoleFrontEnd::RunMacroFileDialog() {
     print_text("Macro file name:");
     std::string name;
-    if (!read_line(name)) return 2;
+    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name))
+        return 2;
     print_text("Macro text, ended by a line holding only \".\":");
     std::string text;
     std::string line;
@@ -498,14 +508,15 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 // -- the input mode's dialogs --
 
 // Contract: shows FrontEndCommandBuffer's text and the three numbers; reads words 5 to 7 from
-// the typed line. A spacing staff of 999 is shown and kept as 0, as the dialog shows it.
+// the typed line ("X" cancels, as the dialogs below that read numbers). A spacing staff of 999 is
+// shown and kept as 0, as the dialog shows it.
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
     print_text("Input range: begin end [spacing staff] (" + std::to_string(words(5)) + " " +
                std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     read_numbers(line, words, 5, 3);
     return 1;
 }
@@ -522,7 +533,7 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
                " " + std::to_string(words(2)) + " " + std::to_string(words(3)) + " " +
                std::to_string(words(4)) + ")");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     read_numbers(line, words, 1, 4);
     return 1;
 }
@@ -541,7 +552,7 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
                                                                    : line.find_first_not_of(' '));
-    if (line == "X" || line == "x") return 2;
+    if (is_cancel(line)) return 2;
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
     bool port = name.size() >= 4;
@@ -566,7 +577,7 @@ int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
 int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
     print_text("Select Code Numbers. (0 = all)");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     codes.fill(0);
     read_numbers(line, codes, 1, 18);
     return 1;
@@ -576,7 +587,7 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
 int ConsoleFrontEnd::RunCombineFilesDialog() {
     print_text("Combine Files: first file name:");
     std::string name;
-    if (!read_line(name)) return 2;
+    if (!read_line(name) || is_cancel(name)) return 2;
     print_text("Number of files:");
     std::string count;
     if (!read_line(count)) return 2;

@@ -33,4 +33,12 @@ TEST_F(MidiConsoleTest, PlayShowsTheRowsStavesAndTheFileName) {
     EXPECT_EQ(bytes, expected);
 }
 
+// A page without notes writes no file, and no file is named.
+TEST_F(MidiConsoleTest, NoNotesNamesNoFile) {
+    const std::string out = type({"EI", "8 1 0", "8 2 0", "PLA", "x"});
+    EXPECT_NE(out.find("No Notes Found."), std::string::npos) << out;
+    EXPECT_EQ(out.find("MIDI file"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(platform::work_file("ormmidi.mid")));
+}
+
 }  // namespace
