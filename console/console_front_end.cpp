@@ -51,6 +51,14 @@ char answer_letter(const std::string& line) {
 
 void read_number(const std::string& text, int32_t& word) { core::read_field_number(text, word); }
 
+// "X" alone (blanks aside) is a dialog's Cancel: a script has no Cancel button to press.
+bool is_cancel(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    const std::size_t last = line.find_last_not_of(" \t");
+    return first != std::string::npos && first == last &&
+           (line[first] == 'X' || line[first] == 'x');
+}
+
 // The text of a front-end line: up to its NUL, without trailing blanks.
 template <int N>
 std::string line_text(const core::FixedText<N>& line) {
@@ -74,10 +82,17 @@ ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
       text_stream_(static_cast<uint8_t*>(std::calloc(core::kTextStreamBytes, 1))) {
     if (!graphics_ || !text_stream_) throw std::bad_alloc();
     core::FrontEndWithoutView = this;
+    output::set_midi_player_host(&midi_files_);
 }
 
 ConsoleFrontEnd::~ConsoleFrontEnd() {
     if (core::FrontEndWithoutView == this) core::FrontEndWithoutView = nullptr;
+    if (output::midi_player_host() == &midi_files_) output::set_midi_player_host(nullptr);
+}
+
+// Told only once the file is written: a page without notes, or a failed write, writes none.
+void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
+    console_.print_text("MIDI file written: " + path);
 }
 
 // Contract: see the header. Reads character by character so that a lone CR ends a line as LF
@@ -404,11 +419,13 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
     return 1;
 }
 
-// A name line, then text lines up to a line holding only "."; the end of input cancels.
+// A name line, then text lines up to a line holding only "."; the end of input, an empty name
+// or "X" cancels before any text is read.
 int ConsoleFrontEnd::RunMacroFileDialog() {
     print_text("Macro file name:");
     std::string name;
-    if (!read_line(name)) return 2;
+    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name))
+        return 2;
     print_text("Macro text, ended by a line holding only \".\":");
     std::string text;
     std::string line;
@@ -491,14 +508,15 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 // -- the input mode's dialogs --
 
 // Contract: shows FrontEndCommandBuffer's text and the three numbers; reads words 5 to 7 from
-// the typed line. A spacing staff of 999 is shown and kept as 0, as the dialog shows it.
+// the typed line ("X" cancels, as the dialogs below that read numbers). A spacing staff of 999 is
+// shown and kept as 0, as the dialog shows it.
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
     print_text("Input range: begin end [spacing staff] (" + std::to_string(words(5)) + " " +
                std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     read_numbers(line, words, 5, 3);
     return 1;
 }
@@ -515,14 +533,16 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
                " " + std::to_string(words(2)) + " " + std::to_string(words(3)) + " " +
                std::to_string(words(4)) + ")");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     read_numbers(line, words, 1, 4);
     return 1;
 }
 
 // The console's Print Setup is the output name alone: the settings in force stand. "LPT1"
-// chooses the printer, any other name a file; an empty line keeps the proposal. The page box
-// comes back in the box unit, as the window's dialog returns it untouched.
+// chooses the printer, any other name a file; an empty line keeps the proposal and "X" is the
+// dialog's Cancel (the question comes back after a refused name or overwrite, so a script needs
+// a way out of it). The page box comes back in the box unit, as the window's dialog returns it
+// untouched.
 int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                          core::ArrayRange<float, 0, 23>& reals,
                                          core::FixedText<512>& output_name, int /*flag*/) {
@@ -531,7 +551,8 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     if (!read_line(line)) return 2;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
-                                                                    : line.find_first_not_of(' '));
+                                                                   : line.find_first_not_of(' '));
+    if (is_cancel(line)) return 2;
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
     bool port = name.size() >= 4;
@@ -556,7 +577,7 @@ int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
 int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
     print_text("Select Code Numbers. (0 = all)");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     codes.fill(0);
     read_numbers(line, codes, 1, 18);
     return 1;
@@ -566,7 +587,7 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
 int ConsoleFrontEnd::RunCombineFilesDialog() {
     print_text("Combine Files: first file name:");
     std::string name;
-    if (!read_line(name)) return 2;
+    if (!read_line(name) || is_cancel(name)) return 2;
     print_text("Number of files:");
     std::string count;
     if (!read_line(count)) return 2;
@@ -606,8 +627,8 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
 }
 
 // Contract: the console's Sound dialog plays with the proposal as it stands: it prints the
-// staves of each row that takes part and the name of the MIDI file it is to write (a failed
-// write is told after it), and reads no line.
+// staves of each row that takes part, and reads no line. The file's name is told once it is
+// written.
 int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
                                     core::Array1<int32_t, 256>& staves) {
     for (int row = 1; row <= output::kMidiRows; ++row) {
@@ -620,7 +641,6 @@ int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
         }
         print_text(text);
     }
-    print_text("MIDI file to write: " + output::MidiFileName.c_text());
     return 1;
 }
 
@@ -709,8 +729,7 @@ int ConsoleFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& /*a*/) {
     return 2;
 }
 
-int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/,
-                                     int32_t& choice) {
+int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/, int32_t& choice) {
     report_window_dialog("MusDir");
     choice = 0;
     return 2;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/core/bridge/front_end_port.h"
+#include "output/midi_player.h"
 
 class ConsoleFrontEnd : public core::FrontEndPort {
   public:
@@ -188,8 +189,20 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Takes over zoom next (above 0): scroll sizes and position scale with it.
     void apply_zoom(int32_t next);
 
+    // No player on the console: a MIDI file the engine wrote is named, and nothing plays.
+    class MidiFileReporter : public output::MidiPlayerHost {
+      public:
+        explicit MidiFileReporter(ConsoleFrontEnd& console) : console_(console) {}
+        void PlayFile(const std::string& path) override;
+        void Control(int /*action*/) override {}
+
+      private:
+        ConsoleFrontEnd& console_;
+    };
+
     std::istream& in_;
     std::ostream& out_;
+    MidiFileReporter midi_files_{*this};
     int input_fd_ = -1;
     bool at_terminal_ = false;
     std::string input_text_;    // the input edit

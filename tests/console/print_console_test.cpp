@@ -15,6 +15,7 @@
 #include "output/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/grey_picture.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +79,33 @@ TEST(ConsolePathList, IsCancelled) {
 }
 
 class PrintConsoleTest : public ConsoleSessionTest {};
+
+// A script leaves the name question by "X" (the dialog's Cancel), also when the question comes
+// back after a refused name or a refused overwrite: nothing is written, the script goes on.
+// A failed job tells its error and leaves no typed word behind as a reply.
+TEST_F(PrintConsoleTest, ScriptsLeaveTheOutputNameQuestion) {
+    const std::vector<std::string> page = {"EI", "8 1 0", "1 1 10 5 0 0 1"};
+    std::ofstream(temp_.root() / "x.EPS") << "old\n";
+    const std::vector<std::vector<std::string>> answers = {
+        {"x.EPS", "N", "X"}, {"X"}, {"notes.txt", "x"}, {"x.EPS", "N", "", "N", " X "}};
+    for (const auto& a : answers) {
+        fs::remove(temp_.root() / "k.mus");
+        const std::string out = type(console_lines_then(
+            console_lines_then(page, console_lines_then({"PR"}, a)), {"SA k.mus"}));
+        EXPECT_TRUE(fs::exists(temp_.root() / "k.mus")) << a.front() << "\n" << out;
+        std::ifstream eps(temp_.root() / "x.EPS");
+        std::string first;
+        std::getline(eps, first);
+        EXPECT_EQ(first, "old") << a.front();
+    }
+
+    FileSizeLimit limit(512);
+    if (!limit.applied()) GTEST_SKIP() << "no file-size limit here";
+    const std::string out = type({"PRPS", "PRPS"});
+    limit.lift();
+    EXPECT_NE(out.find("Error writing PostScript to file or device."), std::string::npos) << out;
+    EXPECT_EQ(out.find("\nPRPS\n"), std::string::npos) << out;
+}
 
 TEST_F(PrintConsoleTest, FoldersThroughTheConsole) {
     const fs::path start = fs::current_path();
