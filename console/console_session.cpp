@@ -10,6 +10,7 @@
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
 
 // While an item is edited, prints the item panel's line when it differs from the one printed
 // last; with no item edited nothing is printed (and the next edited item's line shows again).
@@ -53,6 +54,9 @@ int ConsoleFrontEnd::run() {
         show_item_panel_line();
     }
     if (dump_graphics_ && core::OutputBufferViews.graphics.bound()) {
+        // A command may leave the drawing to the next redraw (nothing here shows the lists
+        // while it runs): the dump shows the page as stored.
+        if (render::lists_behind_store()) render::redraw_changed_items();
         out_ << "Graphics list:\n";
         render::write_graphics_list_dump(out_);
     }
