@@ -16,6 +16,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/items/click_picker.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/typed_values.h"
 #include "engine/edit/keywords/keyword_decoder.h"
@@ -576,24 +577,21 @@ CommandFlow run_item_edit_lines() {
 CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }
 
 // Contract: the parameters shown (display code 8): the click picker takes the item nearest the
-// click; with an edited item and the box step "M" the item's staff and P3 start the justify box
-// operation, otherwise the "I n" line the picker wrote runs as an I word and opens the item,
-// which is drawn in the highlight colour. When no item was picked the command ends.
+// click, and the "I n" line the picker wrote runs as an I word and opens the item, which is
+// drawn in the highlight colour. When no item was picked the command ends. With the box step
+// "M" ("JT" waits for a click) the nearest text's staff and level are taken instead and the
+// system question follows; a page without texts ends the wait.
 CommandFlow show_parameter_display() {
-    edit::show_parameters();
-    if (EditedItemNumber == 0) return CommandFlow::EndCommand;
     if (edit::PendingBoxStep == 'M') {
-        PendingBoxOperation = 8;
-        ParamBuffer(2) = static_cast<float>(int_of(EditItemParams(2)));
-        ParamBuffer(3) = EditItemParams(3);
-        CommandLine.set("JT");
-        edit::PendingBoxStep = 1;
-        EditedItemNumber = 0;
-        int32_t operation = PendingBoxOperation;
-        edit::run_box_command(operation);
-        PendingBoxOperation = operation;
+        // The click that "JT" asked for: the nearest text gives the staff and level, and the
+        // system question follows; the text is not opened for editing.
+        const int32_t k = edit::text_item_at_click();
+        edit::PendingBoxStep = 0;
+        if (k != 0) edit::take_clicked_text(k);
         return CommandFlow::EndCommand;
     }
+    edit::show_parameters();
+    if (EditedItemNumber == 0) return CommandFlow::EndCommand;
     const CommandFlow flow = run_i_family();
     // The item opened by the click is shown in the highlight colour at once.
     if (EditedItemNumber > 0 && OutputBufferViews.graphics.bound() &&

@@ -57,6 +57,9 @@ constexpr float kEveryLevel = 99.0f;
 constexpr std::string_view kSystemPrompt =
     "Enter Lowest Staff# of system and how many staves in system - or Draw Box.";
 constexpr std::string_view kClickTextPrompt = "**** Click on text to be justified. ****";
+constexpr std::string_view kNoClickTextPrompt =
+    "**** No text can be clicked here: type JTX Lowest Staff#, Left pos., Right pos., Highest "
+    "Staff#, Text Staff#, Text Level. ****";
 
 // Item i's parameter count, code, staff and word k.
 int32_t count_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i))); }
@@ -396,8 +399,8 @@ bool text_levels_agree(const TextRange& r) {
 }
 
 // The range of justify_text: typed with "JTX" (P2 lowest staff, P3 left, P4 right, P5 highest,
-// P6 the text's staff, P7 its level), or the box given for a clicked text (the clicked item's
-// staff and P4 in EditItemParams).
+// P6 the text's staff, P7 its level), or the box given for a clicked text (the clicked text's
+// staff and P4, kept by take_clicked_text).
 TextRange text_range() {
     TextRange r;
     if (JustifyWordState.sub == 'T' && CommandLine(1) == 'J' && CommandLine(3) == 'X') {
@@ -412,8 +415,8 @@ TextRange text_range() {
         r.highest = SelectionBox.high_staff;
         r.left = SelectionBox.left;
         r.right = SelectionBox.right == 0.0f ? render::PageExtent : SelectionBox.right;
-        r.staff = core::nint(core::EditItemParams(2));
-        r.level = core::EditItemParams(4);
+        r.staff = JustifyWordState.text_staff;
+        r.level = JustifyWordState.text_level;
     }
     if (r.right == 0.0f) r.right = render::PageExtent;
     r.highest = std::max(r.highest, r.lowest);
@@ -451,6 +454,11 @@ void run_justify_command() {
             justify_text();
             return;
         }
+        if (!core::page_shown_in_view()) {
+            // Nothing on this front-end can be clicked: the typed form is the way.
+            MessageLine.set(kNoClickTextPrompt);
+            return;
+        }
         show_item_palette(core::kGeneralPalette);
         MessageLine.set(kClickTextPrompt);
         core::GroupEditFlag = 0;
@@ -478,6 +486,20 @@ void run_justify_command() {
     }
     core::read_command_line();
     take_answer_numbers();
+}
+
+// Contract: see the header. Reads item k's staff and P4 into JustifyWordState; writes
+// PendingBoxOperation, PendingBoxStep (1, the box step of the system question), the drawn box
+// (cleared) and MessageLine. The letters of "JT" stay in JustifyWordState for the answer.
+void take_clicked_text(int32_t k) {
+    JustifyWordState.text_staff = staff_of(k);
+    JustifyWordState.text_level = word_or_zero(k, 4);
+    JustifyWordState.mode = 'J';
+    JustifyWordState.sub = 'T';
+    PendingBoxStep = 1;
+    PendingBoxOperation = kJustifyOperation;
+    clear_drawn_box();
+    MessageLine.set(kSystemPrompt);
 }
 
 // Contract: see the header. Writes CommandLine (blanked, the staves in columns 1-3 and 5-7) and
