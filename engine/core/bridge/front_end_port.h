@@ -68,6 +68,9 @@ class FrontEndPort {
     // at the keys: a refused line of the input mode is then left out instead of asked again,
     // for nobody is there to type it again.
     virtual bool InputIsScript() { return false; }
+    // Takes back the keys of the line being typed that no key wait has taken yet and returns
+    // them (the console hands a typed line over key by key); empty where keys come one by one.
+    virtual std::string DropRestOfTypedLine() { return {}; }
 
     // -- messages and questions --
     // Modal message box with OK; returns the box's result (callers ignore it).
@@ -146,8 +149,9 @@ class FrontEndPort {
     // page box, INTEGER word 20 its unit), the output name as the dialog shows and returns it,
     // and the previous output kind. The header text comes back in FrontEndCommandBuffer.
     // 2 = Cancel.
-    virtual int RunPrintSetupDialog(ArrayRange<int32_t, 0, 23>& ints, ArrayRange<float, 0, 23>& reals,
-                                    FixedText<512>& output_name, int flag) = 0;
+    virtual int RunPrintSetupDialog(ArrayRange<int32_t, 0, 23>& ints,
+                                    ArrayRange<float, 0, 23>& reals, FixedText<512>& output_name,
+                                    int flag) = 0;
     // "Path List": the nine folder slots (edited in place) and the current folder; the chosen
     // slot comes back in slot. 2 = Cancel.
     virtual int RunPathListDialog(int32_t& slot, Array1<FixedText<512>, 9>& folders,
