@@ -537,7 +537,7 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     if (!read_line(line)) return 2;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
-                                                                   : line.find_first_not_of(' '));
+                                                                    : line.find_first_not_of(' '));
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
     bool port = name.size() >= 4;
@@ -715,7 +715,8 @@ int ConsoleFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& /*a*/) {
     return 2;
 }
 
-int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/, int32_t& choice) {
+int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/,
+                                     int32_t& choice) {
     report_window_dialog("MusDir");
     choice = 0;
     return 2;
