@@ -298,6 +298,12 @@ int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_
     return pass_value;
 }
 
+std::string ConsoleFrontEnd::DropRestOfTypedLine() {
+    std::string rest;
+    rest.swap(pending_keys_);
+    return rest;
+}
+
 void ConsoleFrontEnd::take_key(core::FixedText<512>& buffer, int32_t code, int32_t key_down) {
     buffer(1) = static_cast<char>(code);
     last_key_ = static_cast<int8_t>(static_cast<uint8_t>(code));

@@ -74,6 +74,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
     // The console opens no MIDI input device.
     bool MidiInputOpen() override { return false; }
+    std::string DropRestOfTypedLine() override;
     int32_t LastKeyCode() override { return last_key_; }
     int32_t LastKeyDownWord() override { return last_key_down_; }
     // True once the input has ended.

@@ -2,7 +2,9 @@
 #include "engine/commands/interpreter/item_edit_lines.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/commands/interpreter/family_entries.h"
@@ -319,12 +321,24 @@ void prepare_comma_line(const FixedText<512>& typed) {
 // A meter of the input's form "n m/" (the meter palette's "Input 3 4/" buttons) while a meter is
 // edited: the line becomes the pairs that give the edited meter those numbers ("5 n 6 m"; common
 // and cut time, 99 and 98, keep P6 0). Read as typed, the line would be the pair "P2 = 4" and
-// move the meter to another staff, and "0 1/" would be no pair at all. False for other lines.
+// move the meter to another staff, and "0 1/" would be no pair at all. "COM/" and "CUT/" (the
+// palette's "Input COM/" and "Cut time (input)") are common and cut time: as command words they
+// would end the edit and add a meter. False for other lines.
 bool take_meter_input_line() {
     if (entry_code() != 18) return false;
     const std::string_view line = CommandLine.view();
     std::size_t i = line.find_first_not_of(' ');
     if (i == std::string_view::npos) return false;
+    for (const auto& [word, top] :
+         {std::pair<std::string_view, int32_t>{"COM/", 99}, {"CUT/", 98}}) {
+        std::string head(line.substr(i, word.size()));
+        for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (head != word) continue;
+        const std::size_t rest = line.find_first_not_of(' ', i + word.size());
+        if (rest != std::string_view::npos && line[rest] != '\0') return false;
+        CommandLine.set("5 " + std::to_string(top) + " 6 0");
+        return true;
+    }
     int32_t numbers[2] = {0, 0};
     for (int n = 0; n < 2; ++n) {
         if (n == 1) {
