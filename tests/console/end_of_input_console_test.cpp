@@ -168,8 +168,8 @@ TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNoth
     EXPECT_TRUE(input_end_exited_zero(first.wait_end()));
     EXPECT_NE(first.output().find(question + " (Y/N)"), std::string::npos) << first.output();
     EXPECT_NE(first.output().find(not_written), std::string::npos) << first.output();
-    EXPECT_EQ(first.errors(), "ormest: the input ended without an answer to \"" + question +
-                                  "\", and the changes to KELDA.MUS were not saved.\n");
+    EXPECT_EQ(first.errors(), "ormest: the input ended while waiting for: " + question +
+                                  "\normest: the changes to KELDA.MUS were not saved.\n");
     EXPECT_EQ(read_text(other), "not to be written over");
 
     // A saved page written under another name loses nothing: the reply alone says why.
@@ -189,8 +189,8 @@ TEST_F(ConsoleInputEndTest, AScriptEndingAtTheIfQuestionNamesIt) {
     RunningProgram& copy = start(RunningProgram::Input::Pipe, {script.string()});
     EXPECT_TRUE(input_end_exited_zero(copy.wait_end()));
     EXPECT_EQ(copy.errors(),
-              "ormest: the input ended without an answer to \"IF command\", and the changes to "
-              "KELDA.MUS were not saved.\n")
+              "ormest: the input ended while waiting for: IF command\n"
+              "ormest: the changes to KELDA.MUS were not saved.\n")
         << copy.output();
 }
 
