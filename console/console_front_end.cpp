@@ -13,6 +13,7 @@
 #include <poll.h>
 
 #include "engine/commands/files/end_backup.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/shown_page.h"
@@ -102,6 +103,15 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     using traits = std::istream::traits_type;
     out_.flush();
     line.clear();
+    if (file_answer_missing_) return false;
+    if (in_call_ && core::command_file_open()) {
+        if (core::next_command_file_answer(line)) return true;
+        file_answer_missing_ = true;
+        out_ << "*** The command file ended before this was answered: "
+             << core::shown_text(waiting_for_) << '\n';
+        return false;
+    }
+    if (input_ended_) return false;
     // Input that never makes us wait (a command file) must not hide an end signal.
     if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
     traits::int_type c = next_char();
@@ -111,6 +121,7 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
         // A signal raised before the input ended wins: closing a terminal hangs it up first.
         if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
         input_ended_ = true;
+        if (in_call_) note_unanswered(waiting_for_);
         return false;
     }
     for (; !traits::eq_int_type(c, traits::eof()); c = next_char()) {
@@ -154,25 +165,58 @@ void ConsoleFrontEnd::end_by_signal(int sig) {
 // The first question left unanswered is the one the input ended at; the engine may ask more
 // on its way out.
 void ConsoleFrontEnd::note_unanswered(const std::string& question) {
-    if (unanswered_.empty()) unanswered_ = question;
+    if (unanswered_.empty()) unanswered_ = one_line(question);
+}
+
+std::string ConsoleFrontEnd::one_line(std::string_view text) {
+    text = up_to_nul(text);
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '|' && i + 1 < text.size() && text[i + 1] == '|') {
+            ++i;
+            lines.emplace_back();
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back() += c;
+        }
+    }
+    // The screen's lines side by side: each without the blanks around it, one blank between.
+    std::string joined;
+    for (const std::string& l : lines) {
+        const std::size_t first = l.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
+        if (!joined.empty()) joined += ' ';
+        joined += trim_right(std::string_view(l).substr(first));
+    }
+    return joined;
 }
 
 // Contract: see the header. The page counts as changed when ChangesMadeFlag says so, also when
 // it holds no item (a page emptied and not saved); such a page has no backup to keep.
 void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
     if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
+    // Replies first: with both streams on one file the notice comes after the last of them.
+    out_.flush();
+    if (!unanswered_.empty()) {
+        errors << "ormest: the input ended while waiting for: " << core::shown_text(unanswered_)
+               << '\n';
+        errors.flush();
+    }
     if (core::ChangesMadeFlag == 0) return;
     if (from_terminal) {
         const std::string told = core::keep_page_at_end();
         if (!told.empty()) out_ << core::shown_text(told) << '\n';
         out_.flush();
     } else {
-        const std::string name = core::CurrentFileName.trimmed();
-        errors << "ormest: the input ended"
-               << (unanswered_.empty()
-                       ? std::string()
-                       : " without an answer to \"" + core::shown_text(unanswered_) + "\",")
-               << " and the changes to " << core::shown_text(name) << " were not saved.\n";
+        const std::string name = core::shown_text(core::CurrentFileName.trimmed());
+        if (unanswered_.empty()) {
+            errors << "ormest: the input ended and the changes to " << name << " were not saved.\n";
+        } else {
+            errors << "ormest: the changes to " << name << " were not saved.\n";
+        }
         errors.flush();
     }
     if (const int sig = platform::take_end_signal(); sig != 0) {
@@ -214,6 +258,7 @@ void ConsoleFrontEnd::print_text(std::string_view text) {
     for (std::string& l : lines) l.resize(trim_right(l).size());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     for (const std::string& l : lines) out_ << core::shown_text(l) << '\n';
+    if (!lines.empty()) waiting_for_ = one_line(text);
 }
 
 std::string ConsoleFrontEnd::shown_form(std::string_view text) {
@@ -353,32 +398,26 @@ int ConsoleFrontEnd::ShowMessageBox(const char* text) {
 
 int ConsoleFrontEnd::AskYesNo(const char* question, int mode) {
     print_text(shown_form(safe(question)) + " (Y/N)");
+    waiting_for_ = one_line(safe(question));
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered(shown_form(safe(question)));
-        return 0;
-    }
+    if (!read_line(line)) return 0;
     return answer_letter(line) == 'Y' ? -1 : 0;
 }
 
 int ConsoleFrontEnd::AskYesNoExit(const char* question) {
     print_text(shown_form(safe(question)) + " (Y/N/X)");
+    waiting_for_ = one_line(safe(question));
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered(shown_form(safe(question)));
-        return 0;
-    }
+    if (!read_line(line)) return 0;
     const char a = answer_letter(line);
     return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
 }
 
 int ConsoleFrontEnd::AskAbandonInput() {
     print_text("Abandon input? (Y/E/C)");
+    waiting_for_ = "Abandon input?";
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered("Abandon input?");
-        return -1;
-    }
+    if (!read_line(line)) return -1;
     const char a = answer_letter(line);
     return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
 }
@@ -613,10 +652,7 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
         question.trimmed().empty() ? std::string("IF command:") : question.trimmed();
     print_text(shown);
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered(shown);
-        return 2;
-    }
+    if (!read_line(line)) return 2;
     const std::size_t semicolon = line.find(';');
     const std::string conditions = line.substr(0, semicolon);
     const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);

@@ -429,7 +429,14 @@ void parse_music_text(int32_t& cursor, int32_t& complete) {
                 const char next = line_at(InputTokenEnd + 1);
                 if (next != '[' && (next < '1' || next > '9')) {
                     int32_t at = InputTokenEnd;
-                    syntax_error(at);
+                    int32_t stop = at;
+                    while (stop < line_end && line_at(stop + 1) != '/' &&
+                           line_at(stop + 1) != ';' && line_at(stop + 1) != ',')
+                        ++stop;
+                    std::string rest(core::CommandLine.sub(at, stop));
+                    rest.erase(rest.find_last_not_of(' ') + 1);
+                    syntax_error(at, "Not read: " + rest + "  (an " + std::string(1, c) +
+                                         " takes the count after it: " + std::string(1, c) + "2)");
                     cursor = 0;
                     return;
                 }
