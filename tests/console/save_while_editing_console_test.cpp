@@ -5,12 +5,9 @@
 // edit alone.
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "console/console_front_end.h"
-#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
@@ -179,38 +176,6 @@ TEST_F(SaveWhileEditingTest, AFullStoreRefusesTheSaveInsteadOfWritingTheOldItem)
             EXPECT_FALSE(fs::exists(file));
             EXPECT_GT(edit::EditChangesPending, 0);
             EXPECT_EQ(stored_param(2, 4), 5.0f);
-        }
-    }
-}
-
-// The end of the input with an edit waiting: a pipe says the changes were not saved, a
-// terminal keeps them in the backup copy as the page shows them; the page itself is left as it
-// was.
-TEST_F(SaveWhileEditingTest, TheEndOfInputCountsAnEditNotYetStored) {
-    for (const bool terminal : {false, true}) {
-        SCOPED_TRACE(terminal ? "terminal" : "pipe");
-        edit_note();
-        std::istringstream in("");
-        std::ostringstream out;
-        std::ostringstream errors;
-        ConsoleFrontEnd fe(in, out);
-        fe.set_input_at_terminal(terminal);
-        core::set_front_end(&fe);
-        fe.run();
-        fe.end_of_input(terminal, errors);
-        core::set_front_end(nullptr);
-        const fs::path backup = temp_.work() / "!save.mus";
-        if (terminal) {
-            EXPECT_TRUE(has(out.str(), "were written to the backup copy")) << out.str();
-            EXPECT_TRUE(has(out.str(), ", the edited item's changes with them.")) << out.str();
-            EXPECT_EQ(document_item_words(backup), page_with_p4(9));
-            EXPECT_EQ(stored_param(2, 4), 5.0f);
-            EXPECT_EQ(errors.str(), "");
-        } else {
-            EXPECT_TRUE(has(errors.str(), "ormest: the input ended and the changes to "))
-                << errors.str();
-            EXPECT_TRUE(has(errors.str(), "a.mus were not saved.")) << errors.str();
-            EXPECT_FALSE(fs::exists(backup));
         }
     }
 }
