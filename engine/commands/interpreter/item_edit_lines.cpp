@@ -51,6 +51,19 @@ int32_t key_code_of_line() {
     return (CommandLine(3) - '0') * 100 + (CommandLine(4) - '0') * 10 + (CommandLine(5) - '0');
 }
 
+// The save words ("SA" with or without a name, "SM", "SNX", "SNB"), in either case: they save
+// also while an item is edited, never read as its words.
+bool is_save_word() {
+    std::string word;
+    for (int i = 1; i <= 4; ++i) {
+        const char c = CommandLine(i);
+        if (c == ' ' || c == '\0') break;
+        word += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return CommandLine(1) != ' ' &&
+           (word == "SA" || word == "SM" || word == "SNX" || word == "SNB");
+}
+
 // The editing word of a key code while an item is edited; empty when the key has none.
 std::string edit_key_word(int32_t key) {
     const int32_t code = entry_code();
@@ -547,7 +560,7 @@ CommandFlow run_item_edit_lines() {
         if (flow != CommandFlow::NotTaken) return flow;
         if (EditedItemNumber == 0) return CommandFlow::NotTaken;
     }
-    if (starts("SA ")) return CommandFlow::NotTaken;
+    if (is_save_word()) return CommandFlow::NotTaken;
     if (starts("QQ") && is_digit(CommandLine(3)) && is_digit(CommandLine(4)) &&
         is_digit(CommandLine(5))) {
         int32_t palette = std::stoi(std::string(CommandLine.sub(3, 5)));
