@@ -2,6 +2,9 @@
 // of an item edited in Edit Text, each IFX box's result, the destination box's outline, and
 // the start's backup notice in the message line.
 #include <QImage>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,28 @@ TEST_F(WindowRedrawTest, TheDestinationBoxIsOutlinedGreen) {
         save_shot(shown[1], clicked ? "destination_clicked.png" : "destination_dragged.png");
         type_line(QStringLiteral("UNDO"));
     }
+}
+
+// The start's backup notice in the message line of a window 1280 wide: every word of it is in
+// the lines the message line shows, none past its right edge.
+TEST_F(WindowRedrawTest, TheBackupNoticeFitsTheMessageLine) {
+    frame_->resize(1280, 900);
+    QApplication::processEvents();
+    const QString notice = QStringLiteral(
+        "*** A backup of song.MUS was kept when the program was ended: type GSV to load it.");
+    fe_.SetMessageLineText(notice.toLatin1().constData());
+    QApplication::processEvents();
+    QPlainTextEdit* line = frame_->CommandBar()->MessageEdit();
+    EXPECT_EQ(line->toPlainText(), notice);
+    const QTextLayout* layout = line->document()->firstBlock().layout();
+    ASSERT_NE(layout, nullptr);
+    const int shown_lines =
+        (line->viewport()->height() - 2 * static_cast<int>(line->document()->documentMargin())) /
+        line->fontMetrics().lineSpacing();
+    EXPECT_LE(layout->lineCount(), shown_lines);
+    for (int k = 0; k < layout->lineCount(); ++k)
+        EXPECT_LE(layout->lineAt(k).naturalTextWidth(), line->viewport()->width()) << k;
+    save_shot(frame_->grab().toImage(), "backup_notice_message_line.png");
 }
 
 }  // namespace
