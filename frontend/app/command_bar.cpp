@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QTextCursor>
+#include <QTextOption>
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
@@ -332,7 +333,10 @@ CCommandBar::CCommandBar(QWidget* parent) : QDockWidget(QStringLiteral("Command 
     message_->setObjectName(QStringLiteral("MessageLine"));
     message_->setReadOnly(true);
     message_->setFocusPolicy(Qt::NoFocus);
-    message_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A line longer than the edit is wide (the start's backup notice) goes on in the second
+    // line shown rather than being cut at the edge.
+    message_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    message_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     fit_height(message_);

@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -129,7 +128,7 @@ bool QtFrontEnd::MidiInputOpen() { return frontend::MidiInputRunning(); }
 int QtFrontEnd::ShowMessageBox(const char* text) {
     last_message_ = message_lines(text);
     if (unattended_ || QApplication::instance() == nullptr) return 1;
-    QMessageBox::information(nullptr, QStringLiteral("ormest"), last_message_);
+    frontend::ShowNotice(last_message_);
     return 1;
 }
 

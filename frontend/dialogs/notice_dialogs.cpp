@@ -98,6 +98,21 @@ constexpr quint64 kUnseenMs = 250;
 // A key stamped within this of a key typed ahead belongs to the same burst of typing (ms).
 constexpr quint64 kTypingGapMs = 150;
 
+// Whether a key types a character into a line (the blank included), rather than being a
+// control key, a shortcut or a bare modifier.
+bool types_character(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const QString text = key.text();
+    return mods == Qt::NoModifier && !text.isEmpty() && text.at(0) >= QLatin1Char(' ') &&
+           text.at(0) != QChar(0x7f);
+}
+
+// What a box does with the characters typed while it is up, past the keys typed ahead.
+struct TypingRule {
+    bool hold = false;  // held for the typing widget, the blank too (a box's button takes none)
+    QString answers;    // upper-case letters that answer the box when typed alone
+};
+
 // While a question box runs: keys typed before the user could have seen it are held for the
 // widget the typing was in (blanks, Enter and Escape included, which the box would take as
 // answers) and reach it, in order, once the engine waits for input again or its call ends.
@@ -105,9 +120,12 @@ constexpr quint64 kTypingGapMs = 150;
 // kUnseenMs, or within kTypingGapMs of the key typed ahead before it; a key held down since
 // then repeats as typed ahead. A press of the mouse stamped before the box was up plus
 // kUnseenMs is dropped. Events made by the program carry no stamp and are the box's.
+// With a rule that holds typing, every character typed while the box is up is held as well
+// and starts or goes on with a burst (so the Enter that ends a typed line is held with it),
+// except an answer letter typed alone, which the box takes.
 class TypedAheadGuard : public QObject {
   public:
-    TypedAheadGuard() {
+    explicit TypedAheadGuard(TypingRule rule = {}) : rule_(std::move(rule)) {
         const quint64 now = frontend::WindowSystemTimeNow();
         seen_from_ = now == 0 ? 0 : now + kUnseenMs;
         typing_widget() = typing_focus();
@@ -155,7 +173,7 @@ class TypedAheadGuard : public QObject {
             down != held_down_.end() ||
             (t != 0 && ((seen_from_ != 0 && t < seen_from_) ||
                         (last_ahead_ != 0 && t >= last_ahead_ && t - last_ahead_ <= kTypingGapMs)));
-        if (!ahead) return false;
+        if (!ahead && !(rule_.hold && types_character(key) && !answers_alone(key))) return false;
         if (t != 0) last_ahead_ = std::max(last_ahead_, t);
         if (down == held_down_.end()) held_down_.push_back(key.key());
         if (!is_modifier(key.key())) frontend::HoldTypedAheadKey(key, typing_widget().data());
@@ -163,11 +181,17 @@ class TypedAheadGuard : public QObject {
     }
 
   private:
+    // Called only for a key that is not part of a burst of typing.
+    bool answers_alone(const QKeyEvent& key) const {
+        const QString text = key.text().toUpper();
+        return text.size() == 1 && rule_.answers.contains(text.at(0));
+    }
     static bool is_modifier(int k) {
         return k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt ||
                k == Qt::Key_AltGr || k == Qt::Key_Meta || k == Qt::Key_CapsLock;
     }
 
+    TypingRule rule_;
     quint64 seen_from_ = 0;
     quint64 last_ahead_ = 0;
     std::vector<int> held_down_;     // keys typed ahead that have not come up since
@@ -248,18 +272,26 @@ CYesNoDlg::CYesNoDlg(QWidget* parent) : CEngineDialog(165, QString(), parent) {
     no->setAutoDefault(true);
     yes->setDefault(true);
     yes->setFocus();
+    if (!relabel) {
+        yes_ = yes;
+        no_ = no;
+    }
 }
 
-// Keys with a character that is no answer (not Space, which presses the focused button) are
-// kept for the window they were meant for.
+// Y and N answer a box labelled Yes and No. Other keys with a character are kept for the
+// window they were meant for (the launcher's guard keeps the blank before the focused button
+// could take it).
 void CYesNoDlg::keyPressEvent(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-    const QString text = event->text();
-    const bool typed = mods == Qt::NoModifier && !text.isEmpty() && text.at(0) > QLatin1Char(' ') &&
-                       text.at(0) != QChar(0x7f);
-    if (typed) {
-        frontend::HoldTypedAheadKey(*event, typing_widget().data());
+    if (types_character(*event)) {
+        const QString letter = event->text().toUpper();
+        QPushButton* answer = letter == QStringLiteral("Y")   ? yes_.data()
+                              : letter == QStringLiteral("N") ? no_.data()
+                                                              : nullptr;
+        if (answer != nullptr) {
+            answer->click();
+        } else {
+            frontend::HoldTypedAheadKey(*event, typing_widget().data());
+        }
         event->accept();
         return;
     }
@@ -355,7 +387,8 @@ int AskYesNo(std::string_view question, int mode) {
     launch.SetQuestion(question);
     launch.SetDetail(question);
     DialogLaunch::Word(ExchangeBlock::A, 0) = mode;
-    const TypedAheadGuard guard;
+    // Continue and Exit have no letters of their own: every letter typed goes to the next line.
+    const TypedAheadGuard guard(TypingRule{true, mode == 0 ? QString() : QStringLiteral("YN")});
     launch.Run();
     return DialogExchangeBlocks.YesNoAnswer;
 }
@@ -365,6 +398,15 @@ int AskAbandonInput() {
     const TypedAheadGuard guard;
     launch.Run();
     return DialogExchangeBlocks.ChoiceAnswer;
+}
+
+// Contract: a modal box with OK that holds the characters typed while it is up, as the yes/no
+// question does; Enter, Escape and a click close it.
+void ShowNotice(const QString& text) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("ormest"), text, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("Notice"));
+    const TypedAheadGuard guard(TypingRule{true, QString()});
+    box.exec();
 }
 
 QMessageBox* ShowStartNotices(QWidget* parent, const std::vector<std::string>& notices) {

@@ -5,6 +5,8 @@
 // way than by its buttons).
 #pragma once
 
+#include <QPointer>
+#include <QPushButton>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,9 +36,10 @@ class CQuestionDlg : public frontend::CEngineDialog {
 // IDD 165: "&Yes" (1110) and "&No" (1111), relabelled "Continue" and "Exit" in mode 0 (block A
 // word 0); modes 0 and 1 show the question, other modes the template's text. YesNoAnswer: Yes
 // -1 (ends 0), No 0 (ends 1); Escape and the close box leave the 99 it starts with (end 2).
-// Enter takes the default button (Yes or Continue, or the button the focus is on). A typed key
-// the box has no use for (a letter of the next notes line typed ahead) is kept and handed to
-// the window that had the focus once the box has closed (TypedKeysWhileAsked).
+// Enter takes the default button (Yes or Continue, or the button the focus is on); Y and N
+// typed alone answer Yes and No (not Continue and Exit). Any other typed key, the blank
+// included (a letter of the next line typed while the box is up), is kept and handed to the
+// window that had the focus once the box has closed.
 class CYesNoDlg : public frontend::CEngineDialog {
   public:
     explicit CYesNoDlg(QWidget* parent = nullptr);
@@ -44,6 +47,10 @@ class CYesNoDlg : public frontend::CEngineDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QPointer<QPushButton> yes_;  // null when relabelled Continue and Exit
+    QPointer<QPushButton> no_;
 };
 
 // IDD 230 "Abandon input?": "&Yes" (1045), "&Edit" (1046), "Cancel" (10). ChoiceAnswer: Yes 0
@@ -77,6 +84,11 @@ int AskYesNoExit(std::string_view question);
 int AskYesNo(std::string_view question, int mode);
 // "Abandon input?": Yes 0, Edit 1, Cancel or closed -1.
 int AskAbandonInput();
+
+// An engine notice ("*** Nothing to UNDO.") in a modal box with OK. Characters typed while it
+// is up, the blank included, are kept for the window the typing was in, as the questions keep
+// them; Enter, Escape and a click close it.
+void ShowNotice(const QString& text);
 
 // The notices of the start (a backup kept when the program was ended), each whole, one a line,
 // in a box over parent that waits for nobody: the message line has room for only a part of a

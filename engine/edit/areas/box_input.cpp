@@ -258,7 +258,8 @@ bool read_drawn_box() {
     if (step != 'Y') {
         float kept[4];
         for (int k = 0; k < 4; ++k) kept[k] = ParamBuffer(k + 1);
-        draw_box_outline(1);
+        // A destination is outlined in its own colour, dragged or clicked as typed.
+        draw_box_outline(mode == 3 ? 2 : 1);
         for (int k = 0; k < 4; ++k) ParamBuffer(k + 1) = kept[k];
     }
     if (mode != 8 && std::abs(ParamBuffer(3) - ParamBuffer(2)) <= 4.0f) {

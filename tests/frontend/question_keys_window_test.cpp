@@ -1,0 +1,179 @@
+// Keys typed while a question or a notice box is up, each stamped as the window system stamps
+// it: the characters of the next line (the blank included) go to the command bar whenever they
+// come, and only a key that answers (Y or N alone, Enter, Escape) closes the box.
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <filesystem>
+#include <string>
+
+#include "engine/core/tables.h"
+#include "frontend/bridge/keys.h"
+#include "tests/frontend/app_fixture.h"
+
+using namespace frontend;
+namespace fs = std::filesystem;
+
+namespace {
+
+// One key typed at a time the window system gives: the press, and its release 3 ms later.
+void stroke_at(QWidget* w, int key, const QString& text, quint64 stamp) {
+    const Qt::KeyboardModifiers mods =
+        text.size() == 1 && text.at(0).isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+    QKeyEvent down(QEvent::KeyPress, key, mods, text);
+    down.setTimestamp(stamp);
+    QCoreApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, mods, text);
+    up.setTimestamp(stamp + 3);
+    QCoreApplication::sendEvent(w, &up);
+}
+
+int key_of(QChar c) {
+    if (c.isLetter()) return Qt::Key_A + (c.toUpper().unicode() - 'A');
+    if (c == QLatin1Char('\r')) return Qt::Key_Return;
+    return c == QLatin1Char('.') ? int(Qt::Key_Period) : int(Qt::Key_Space);
+}
+
+// Types text from stamp on, a key every 6 ms (a quick typist's burst).
+void type_at(QWidget* w, const QString& text, quint64 stamp) {
+    for (const QChar c : text) {
+        stroke_at(w, key_of(c), QString(c), stamp);
+        stamp += 6;
+    }
+}
+
+// The widget of a box that takes its keys.
+QWidget* keys_of(QDialog& d) { return d.focusWidget() != nullptr ? d.focusWidget() : &d; }
+
+class QuestionKeysWindowTest : public AppTest {
+  protected:
+    // Types line into the command bar and ends it with an Enter stamped stamp, which sets the
+    // window system's clock; a box the line opens is played by the answer set before.
+    void run_stamped(QWidget* edit, const QString& line, quint64 stamp) {
+        type(edit, line);
+        stroke_at(edit, Qt::Key_Return, QStringLiteral("\r"), stamp);
+    }
+    // Lets the event loop run until done holds (the held keys reach their widget), at most
+    // 20 seconds.
+    static bool comes(const std::function<bool()>& done) {
+        const QDeadlineTimer deadline(20000);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+};
+
+// The yes/no question of G with unsaved changes and the OK notice of UNDO with nothing to take
+// back, each with the next line "SA NAME" and its Enter typed 0.1, 0.5 and 1.5 s after the box
+// came up: the box stays up with the blank too, the answer given later is the one typed alone
+// (N keeps the page, Enter closes the notice), and then the whole line runs on the page kept.
+struct LineCase {
+    bool question;  // else the notice
+    int after_ms;
+};
+
+class LineWhileBoxUpTest : public QuestionKeysWindowTest,
+                           public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(LineWhileBoxUpTest, ReachesTheCommandBarWhole) {
+    const LineCase c = GetParam();
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    const std::string name = (c.question ? "k" : "u") + std::to_string(c.after_ms) + ".mus";
+    quint64 clock = 7'000'000;
+    if (!c.question) {
+        // A save ends the undo history: UNDO then has nothing to take back.
+        run_stamped(edit, QStringLiteral("SA first.mus"), clock);
+        ASSERT_TRUE(fs::exists(dir_ / "first.mus"));
+        clock += 100'000;
+    }
+    QString asked;
+    bool up_after_line = false;
+    QString bar_while_up;
+    bool answered = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        for (const QLabel* l : d.findChildren<QLabel*>()) asked += l->text();
+        const quint64 shown = WindowSystemTimeNow();
+        type_at(keys_of(d), QStringLiteral("SA ") + QString::fromStdString(name) + "\r",
+                shown + c.after_ms);
+        up_after_line = d.isVisible();
+        bar_while_up = f.CommandBar()->InputText();
+        // Read, then answered: the key typed alone, well after the line.
+        stroke_at(keys_of(d), c.question ? Qt::Key_N : Qt::Key_Return,
+                  c.question ? QStringLiteral("n") : QStringLiteral("\r"),
+                  shown + c.after_ms + 2000);
+        answered = !d.isVisible();
+        if (!answered) d.reject();
+    });
+    run_stamped(edit, c.question ? QStringLiteral("G a.mus") : QStringLiteral("UNDO"), clock);
+    fe_.SetUnattended(true);
+
+    EXPECT_TRUE(asked.contains(c.question ? QStringLiteral("Unsaved entries or changes")
+                                          : QStringLiteral("Nothing to UNDO")))
+        << asked.toStdString();
+    EXPECT_TRUE(up_after_line) << "a key of the line answered the box";
+    EXPECT_TRUE(bar_while_up.isEmpty()) << bar_while_up.toStdString();
+    EXPECT_TRUE(answered) << "the answer typed alone did not close the box";
+    EXPECT_TRUE(comes([&] { return fs::exists(dir_ / name); }))
+        << "the line did not run whole: " << f.CommandBar()->InputText().toStdString();
+    EXPECT_EQ(core::ItemCount, 1) << "the page was replaced";
+}
+
+INSTANTIATE_TEST_SUITE_P(QuestionKeys, LineWhileBoxUpTest,
+                         ::testing::Values(LineCase{true, 100}, LineCase{true, 500},
+                                           LineCase{true, 1500}, LineCase{false, 100},
+                                           LineCase{false, 500}, LineCase{false, 1500}),
+                         [](const ::testing::TestParamInfo<LineCase>& i) {
+                             return (i.param.question ? "Question" : "Notice") +
+                                    std::to_string(i.param.after_ms) + "ms";
+                         });
+
+// The answers of the yes/no question typed alone: the blank presses no button (it waits for
+// the command bar), Y answers Yes and loads the file; N, Escape and Enter as their buttons do.
+struct AnswerCase {
+    const char* name;
+    int key;
+    const char* text;
+    int items_after;  // 3: a.mus loaded, 1: the unsaved page kept
+};
+
+class AnswerKeyTest : public QuestionKeysWindowTest,
+                      public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(AnswerKeyTest, AloneClosesTheQuestion) {
+    const AnswerCase c = GetParam();
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    bool up_after_blank = false;
+    bool up_after_answer = true;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        const quint64 shown = WindowSystemTimeNow();
+        stroke_at(keys_of(d), Qt::Key_Space, QStringLiteral(" "), shown + 1500);
+        up_after_blank = d.isVisible();
+        stroke_at(keys_of(d), c.key, QString::fromLatin1(c.text), shown + 3000);
+        up_after_answer = d.isVisible();
+        if (up_after_answer) d.reject();
+    });
+    run_stamped(edit, QStringLiteral("G a.mus"), 8'000'000);
+    fe_.SetUnattended(true);
+    EXPECT_TRUE(up_after_blank) << "the blank answered the question";
+    EXPECT_FALSE(up_after_answer) << "the key did not answer";
+    EXPECT_EQ(core::ItemCount, c.items_after);
+    // The blank waits in the command bar for the next line.
+    EXPECT_TRUE(comes([&] { return f.CommandBar()->InputText() == QStringLiteral(" "); }))
+        << f.CommandBar()->InputText().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(QuestionKeys, AnswerKeyTest,
+                         ::testing::Values(AnswerCase{"Y", Qt::Key_Y, "y", 3},
+                                           AnswerCase{"N", Qt::Key_N, "N", 1},
+                                           AnswerCase{"Escape", Qt::Key_Escape, "\x1b", 1},
+                                           AnswerCase{"Enter", Qt::Key_Return, "\r", 3}),
+                         [](const ::testing::TestParamInfo<AnswerCase>& i) {
+                             return std::string(i.param.name);
+                         });
+
+}  // namespace

@@ -1,0 +1,108 @@
+// What the page window shows right after a command, as a full redraw would show it: the text
+// of an item edited in Edit Text, each IFX box's result, the destination box's outline, and
+// the start's backup notice in the message line.
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <string>
+#include <vector>
+
+#include "frontend/bridge/display_lists.h"
+#include "tests/frontend/box_drag_window_fixture.h"
+#include "tests/support/screenshots.h"
+
+using namespace box_drag_window;
+
+namespace {
+
+// Keeps a picture of the window for a person to look at.
+void save_shot(const QImage& image, const std::string& name) {
+    image.save(QString::fromStdString((screenshot_folder() / name).string()));
+}
+
+// The words the page window draws now.
+std::vector<std::string> drawn_words() {
+    std::vector<std::string> words;
+    for (const TextRecord& r : ScreenLists.text_records)
+        for (const TextPiece& p : r.pieces)
+            words.push_back(p.text + "/" + std::to_string(r.colour) + "@" +
+                            std::to_string(r.start));
+    return words;
+}
+
+std::string joined(const std::vector<std::string>& words) {
+    std::string s;
+    for (const std::string& w : words) s += "[" + w + "]";
+    return s;
+}
+
+using WindowRedrawTest = BoxDragWindowTest;
+
+// Pixels of the page window near a colour (each channel within 40).
+int pixels_of(const QImage& image, QColor colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += std::abs(c.red() - colour.red()) < 40 &&
+                 std::abs(c.green() - colour.green()) < 40 &&
+                 std::abs(c.blue() - colour.blue()) < 40;
+        }
+    return n;
+}
+
+// "C": while each box's question is up, the source box is outlined red and the destination
+// box green, dragged or clicked, as the typed destination is.
+TEST_F(WindowRedrawTest, TheDestinationBoxIsOutlinedGreen) {
+    const QColor red(255, 0, 0);
+    const QColor green(0x2C, 0x96, 0x00);
+    for (const bool clicked : {false, true}) {
+        SCOPED_TRACE(clicked ? "clicked destination" : "dragged destination");
+        type_line(QStringLiteral("C"));
+        std::vector<QImage> shown;
+        const auto seen_then_yes = [&](QDialog& d) {
+            shown.push_back(view()->viewport()->grab().toImage());
+            click(d, 1045);
+        };
+        Answers source;
+        source.dialog(seen_then_yes);
+        drag(source_from(), source_to(), &source);
+        Answers destination;
+        destination.dialog(seen_then_yes);
+        destination.dialog(ok());
+        const QPoint from = device_point(2, 50.0f, clicked ? 4.0f : 0.0f);
+        const QPoint to = clicked ? from : device_point(2, 65.0f, 8.0f);
+        drag(from, to, &destination);
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_GT(pixels_of(shown[0], red), 20);
+        EXPECT_EQ(pixels_of(shown[0], green), 0);
+        EXPECT_GT(pixels_of(shown[1], green), 20) << "the destination is not outlined green";
+        save_shot(shown[1], clicked ? "destination_clicked.png" : "destination_dragged.png");
+        type_line(QStringLiteral("UNDO"));
+    }
+}
+
+// The start's backup notice in the message line of a window 1280 wide: every word of it is in
+// the lines the message line shows, none past its right edge.
+TEST_F(WindowRedrawTest, TheBackupNoticeFitsTheMessageLine) {
+    frame_->resize(1280, 900);
+    QApplication::processEvents();
+    const QString notice = QStringLiteral(
+        "*** A backup of song.MUS was kept when the program was ended: type GSV to load it.");
+    fe_.SetMessageLineText(notice.toLatin1().constData());
+    QApplication::processEvents();
+    QPlainTextEdit* line = frame_->CommandBar()->MessageEdit();
+    EXPECT_EQ(line->toPlainText(), notice);
+    const QTextLayout* layout = line->document()->firstBlock().layout();
+    ASSERT_NE(layout, nullptr);
+    const int shown_lines =
+        (line->viewport()->height() - 2 * static_cast<int>(line->document()->documentMargin())) /
+        line->fontMetrics().lineSpacing();
+    EXPECT_LE(layout->lineCount(), shown_lines);
+    for (int k = 0; k < layout->lineCount(); ++k)
+        EXPECT_LE(layout->lineAt(k).naturalTextWidth(), line->viewport()->width()) << k;
+    save_shot(frame_->grab().toImage(), "backup_notice_message_line.png");
+}
+
+}  // namespace
