@@ -13,6 +13,7 @@
 #include <poll.h>
 
 #include "engine/commands/files/end_backup.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/shown_page.h"
@@ -51,6 +52,14 @@ char answer_letter(const std::string& line) {
 
 void read_number(const std::string& text, int32_t& word) { core::read_field_number(text, word); }
 
+// "X" alone (blanks aside) is a dialog's Cancel: a script has no Cancel button to press.
+bool is_cancel(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    const std::size_t last = line.find_last_not_of(" \t");
+    return first != std::string::npos && first == last &&
+           (line[first] == 'X' || line[first] == 'x');
+}
+
 // The text of a front-end line: up to its NUL, without trailing blanks.
 template <int N>
 std::string line_text(const core::FixedText<N>& line) {
@@ -74,10 +83,17 @@ ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
       text_stream_(static_cast<uint8_t*>(std::calloc(core::kTextStreamBytes, 1))) {
     if (!graphics_ || !text_stream_) throw std::bad_alloc();
     core::FrontEndWithoutView = this;
+    output::set_midi_player_host(&midi_files_);
 }
 
 ConsoleFrontEnd::~ConsoleFrontEnd() {
     if (core::FrontEndWithoutView == this) core::FrontEndWithoutView = nullptr;
+    if (output::midi_player_host() == &midi_files_) output::set_midi_player_host(nullptr);
+}
+
+// Told only once the file is written: a page without notes, or a failed write, writes none.
+void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
+    console_.print_text("MIDI file written: " + path);
 }
 
 // Contract: see the header. Reads character by character so that a lone CR ends a line as LF
@@ -87,6 +103,15 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     using traits = std::istream::traits_type;
     out_.flush();
     line.clear();
+    if (file_answer_missing_) return false;
+    if (in_call_ && core::command_file_open()) {
+        if (core::next_command_file_answer(line)) return true;
+        file_answer_missing_ = true;
+        out_ << "*** The command file ended before this was answered: "
+             << core::shown_text(waiting_for_) << '\n';
+        return false;
+    }
+    if (input_ended_) return false;
     // Input that never makes us wait (a command file) must not hide an end signal.
     if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
     traits::int_type c = next_char();
@@ -96,6 +121,7 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
         // A signal raised before the input ended wins: closing a terminal hangs it up first.
         if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
         input_ended_ = true;
+        if (in_call_) note_unanswered(waiting_for_);
         return false;
     }
     for (; !traits::eq_int_type(c, traits::eof()); c = next_char()) {
@@ -139,25 +165,58 @@ void ConsoleFrontEnd::end_by_signal(int sig) {
 // The first question left unanswered is the one the input ended at; the engine may ask more
 // on its way out.
 void ConsoleFrontEnd::note_unanswered(const std::string& question) {
-    if (unanswered_.empty()) unanswered_ = question;
+    if (unanswered_.empty()) unanswered_ = one_line(question);
+}
+
+std::string ConsoleFrontEnd::one_line(std::string_view text) {
+    text = up_to_nul(text);
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '|' && i + 1 < text.size() && text[i + 1] == '|') {
+            ++i;
+            lines.emplace_back();
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back() += c;
+        }
+    }
+    // The screen's lines side by side: each without the blanks around it, one blank between.
+    std::string joined;
+    for (const std::string& l : lines) {
+        const std::size_t first = l.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
+        if (!joined.empty()) joined += ' ';
+        joined += trim_right(std::string_view(l).substr(first));
+    }
+    return joined;
 }
 
 // Contract: see the header. The page counts as changed when ChangesMadeFlag says so, also when
 // it holds no item (a page emptied and not saved); such a page has no backup to keep.
 void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
     if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
+    // Replies first: with both streams on one file the notice comes after the last of them.
+    out_.flush();
+    if (!unanswered_.empty()) {
+        errors << "ormest: the input ended while waiting for: " << core::shown_text(unanswered_)
+               << '\n';
+        errors.flush();
+    }
     if (core::ChangesMadeFlag == 0) return;
     if (from_terminal) {
         const std::string told = core::keep_page_at_end();
         if (!told.empty()) out_ << core::shown_text(told) << '\n';
         out_.flush();
     } else {
-        const std::string name = core::CurrentFileName.trimmed();
-        errors << "ormest: the input ended"
-               << (unanswered_.empty()
-                       ? std::string()
-                       : " without an answer to \"" + core::shown_text(unanswered_) + "\",")
-               << " and the changes to " << core::shown_text(name) << " were not saved.\n";
+        const std::string name = core::shown_text(core::CurrentFileName.trimmed());
+        if (unanswered_.empty()) {
+            errors << "ormest: the input ended and the changes to " << name << " were not saved.\n";
+        } else {
+            errors << "ormest: the changes to " << name << " were not saved.\n";
+        }
         errors.flush();
     }
     if (const int sig = platform::take_end_signal(); sig != 0) {
@@ -199,6 +258,7 @@ void ConsoleFrontEnd::print_text(std::string_view text) {
     for (std::string& l : lines) l.resize(trim_right(l).size());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     for (const std::string& l : lines) out_ << core::shown_text(l) << '\n';
+    if (!lines.empty()) waiting_for_ = one_line(text);
 }
 
 std::string ConsoleFrontEnd::shown_form(std::string_view text) {
@@ -283,6 +343,12 @@ int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_
     return pass_value;
 }
 
+std::string ConsoleFrontEnd::DropRestOfTypedLine() {
+    std::string rest;
+    rest.swap(pending_keys_);
+    return rest;
+}
+
 void ConsoleFrontEnd::take_key(core::FixedText<512>& buffer, int32_t code, int32_t key_down) {
     buffer(1) = static_cast<char>(code);
     last_key_ = static_cast<int8_t>(static_cast<uint8_t>(code));
@@ -332,32 +398,26 @@ int ConsoleFrontEnd::ShowMessageBox(const char* text) {
 
 int ConsoleFrontEnd::AskYesNo(const char* question, int mode) {
     print_text(shown_form(safe(question)) + " (Y/N)");
+    waiting_for_ = one_line(safe(question));
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered(shown_form(safe(question)));
-        return 0;
-    }
+    if (!read_line(line)) return 0;
     return answer_letter(line) == 'Y' ? -1 : 0;
 }
 
 int ConsoleFrontEnd::AskYesNoExit(const char* question) {
     print_text(shown_form(safe(question)) + " (Y/N/X)");
+    waiting_for_ = one_line(safe(question));
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered(shown_form(safe(question)));
-        return 0;
-    }
+    if (!read_line(line)) return 0;
     const char a = answer_letter(line);
     return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
 }
 
 int ConsoleFrontEnd::AskAbandonInput() {
     print_text("Abandon input? (Y/E/C)");
+    waiting_for_ = "Abandon input?";
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered("Abandon input?");
-        return -1;
-    }
+    if (!read_line(line)) return -1;
     const char a = answer_letter(line);
     return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
 }
@@ -404,11 +464,13 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
     return 1;
 }
 
-// A name line, then text lines up to a line holding only "."; the end of input cancels.
+// A name line, then text lines up to a line holding only "."; the end of input, an empty name
+// or "X" cancels before any text is read.
 int ConsoleFrontEnd::RunMacroFileDialog() {
     print_text("Macro file name:");
     std::string name;
-    if (!read_line(name)) return 2;
+    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name))
+        return 2;
     print_text("Macro text, ended by a line holding only \".\":");
     std::string text;
     std::string line;
@@ -491,14 +553,15 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 // -- the input mode's dialogs --
 
 // Contract: shows FrontEndCommandBuffer's text and the three numbers; reads words 5 to 7 from
-// the typed line. A spacing staff of 999 is shown and kept as 0, as the dialog shows it.
+// the typed line ("X" cancels, as the dialogs below that read numbers). A spacing staff of 999 is
+// shown and kept as 0, as the dialog shows it.
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
     print_text("Input range: begin end [spacing staff] (" + std::to_string(words(5)) + " " +
                std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     read_numbers(line, words, 5, 3);
     return 1;
 }
@@ -515,14 +578,16 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
                " " + std::to_string(words(2)) + " " + std::to_string(words(3)) + " " +
                std::to_string(words(4)) + ")");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     read_numbers(line, words, 1, 4);
     return 1;
 }
 
 // The console's Print Setup is the output name alone: the settings in force stand. "LPT1"
-// chooses the printer, any other name a file; an empty line keeps the proposal. The page box
-// comes back in the box unit, as the window's dialog returns it untouched.
+// chooses the printer, any other name a file; an empty line keeps the proposal and "X" is the
+// dialog's Cancel (the question comes back after a refused name or overwrite, so a script needs
+// a way out of it). The page box comes back in the box unit, as the window's dialog returns it
+// untouched.
 int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                          core::ArrayRange<float, 0, 23>& reals,
                                          core::FixedText<512>& output_name, int /*flag*/) {
@@ -531,7 +596,8 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     if (!read_line(line)) return 2;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
-                                                                    : line.find_first_not_of(' '));
+                                                                   : line.find_first_not_of(' '));
+    if (is_cancel(line)) return 2;
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
     bool port = name.size() >= 4;
@@ -556,7 +622,7 @@ int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
 int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
     print_text("Select Code Numbers. (0 = all)");
     std::string line;
-    if (!read_line(line)) return 2;
+    if (!read_line(line) || is_cancel(line)) return 2;
     codes.fill(0);
     read_numbers(line, codes, 1, 18);
     return 1;
@@ -566,7 +632,7 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
 int ConsoleFrontEnd::RunCombineFilesDialog() {
     print_text("Combine Files: first file name:");
     std::string name;
-    if (!read_line(name)) return 2;
+    if (!read_line(name) || is_cancel(name)) return 2;
     print_text("Number of files:");
     std::string count;
     if (!read_line(count)) return 2;
@@ -586,10 +652,7 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
         question.trimmed().empty() ? std::string("IF command:") : question.trimmed();
     print_text(shown);
     std::string line;
-    if (!read_line(line)) {
-        note_unanswered(shown);
-        return 2;
-    }
+    if (!read_line(line)) return 2;
     const std::size_t semicolon = line.find(';');
     const std::string conditions = line.substr(0, semicolon);
     const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
@@ -606,8 +669,8 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
 }
 
 // Contract: the console's Sound dialog plays with the proposal as it stands: it prints the
-// staves of each row that takes part and the name of the MIDI file it is to write (a failed
-// write is told after it), and reads no line.
+// staves of each row that takes part, and reads no line. The file's name is told once it is
+// written.
 int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
                                     core::Array1<int32_t, 256>& staves) {
     for (int row = 1; row <= output::kMidiRows; ++row) {
@@ -620,7 +683,6 @@ int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
         }
         print_text(text);
     }
-    print_text("MIDI file to write: " + output::MidiFileName.c_text());
     return 1;
 }
 
@@ -709,8 +771,7 @@ int ConsoleFrontEnd::RunMeasureNumbersDialog(core::Array1<int32_t, 19>& /*a*/) {
     return 2;
 }
 
-int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/,
-                                     int32_t& choice) {
+int ConsoleFrontEnd::RunMusDirDialog(const std::vector<std::string>& /*entries*/, int32_t& choice) {
     report_window_dialog("MusDir");
     choice = 0;
     return 2;

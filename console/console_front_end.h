@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/core/bridge/front_end_port.h"
+#include "output/midi_player.h"
 
 class ConsoleFrontEnd : public core::FrontEndPort {
   public:
@@ -46,11 +47,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     void set_input_at_terminal(bool on) { at_terminal_ = on; }
 
     // Once run() has returned at the end of input: an end signal already raised ends the
-    // program as it asks (the page kept first). Otherwise, with unsaved changes, input from a
-    // terminal (closed or ended with Ctrl-D) keeps the page as an end signal would; input from
-    // a pipe or a command file says on errors that the changes were not saved, naming the
-    // question the input left unanswered, if any. A signal that comes meanwhile still ends
-    // the program as it asks, with the page kept.
+    // program as it asks (the page kept first). Otherwise errors names what the input left
+    // waiting (a question, a prompt, a box prompt), if anything; then, with unsaved changes,
+    // input from a terminal (closed or ended with Ctrl-D) keeps the page as an end signal
+    // would, and input from a pipe or a command file says on errors that the changes were not
+    // saved. Standard output is flushed before errors is written. A signal that comes
+    // meanwhile still ends the program as it asks, with the page kept.
     void end_of_input(bool from_terminal, std::ostream& errors);
 
     // What the console shows, for tests.
@@ -73,10 +75,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int PollMidiOrKey(core::Array1<int32_t, 5>& record) override;
     // The console opens no MIDI input device.
     bool MidiInputOpen() override { return false; }
+    std::string DropRestOfTypedLine() override;
     int32_t LastKeyCode() override { return last_key_; }
     int32_t LastKeyDownWord() override { return last_key_down_; }
-    // True once the input has ended.
-    bool ApplicationClosing() override { return input_ended_; }
+    // True once the input has ended, and for the rest of an engine call once a command file
+    // ended at one of its questions.
+    bool ApplicationClosing() override { return input_ended_ || file_answer_missing_; }
     bool InputIsScript() override { return !at_terminal_; }
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
@@ -150,7 +154,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
   private:
     int read_text_answer(const std::string& prompt, const std::string& preset);
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end
-    // of input.
+    // of input, and at once ever after (one end of input, a Ctrl-D at a terminal, ends all).
+    // Every wait and question reads its answer here: while a command file runs inside an
+    // engine call, the file's next line is the answer, and once the file has ended at a
+    // question, the rest of the call gets none (the outer input is never read for it).
     bool read_line(std::string& line);
     // The next input character; while none is buffered or ready, waits for input and the
     // end-signal pipe together.
@@ -160,6 +167,9 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     [[noreturn]] void end_by_signal(int sig);
     // Keeps the question the end of input left unanswered, for the end's word.
     void note_unanswered(const std::string& question);
+    // A text as one line, as it reads on the screen: its line breaks ("||", CR LF, CR, LF)
+    // become blanks, trailing blanks go.
+    static std::string one_line(std::string_view text);
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);
@@ -188,8 +198,20 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Takes over zoom next (above 0): scroll sizes and position scale with it.
     void apply_zoom(int32_t next);
 
+    // No player on the console: a MIDI file the engine wrote is named, and nothing plays.
+    class MidiFileReporter : public output::MidiPlayerHost {
+      public:
+        explicit MidiFileReporter(ConsoleFrontEnd& console) : console_(console) {}
+        void PlayFile(const std::string& path) override;
+        void Control(int /*action*/) override {}
+
+      private:
+        ConsoleFrontEnd& console_;
+    };
+
     std::istream& in_;
     std::ostream& out_;
+    MidiFileReporter midi_files_{*this};
     int input_fd_ = -1;
     bool at_terminal_ = false;
     std::string input_text_;    // the input edit
@@ -197,9 +219,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int32_t last_key_ = 0;
     int32_t last_key_down_ = 0;
     bool input_ended_ = false;
-    std::string unanswered_;  // the question the end of input left unanswered ("" when none)
-    std::string shown_;       // what the message line shows, as printed
-    std::string panel_line_;  // the item panel's line printed last (empty: none)
+    std::string unanswered_;   // the question the end of input left unanswered ("" when none)
+    std::string waiting_for_;  // what was printed last, as one line: what a wait waits for
+    bool in_call_ = false;     // an engine call runs (its waits are questions)
+    bool file_answer_missing_ = false;  // a command file ended at a question of this call
+    std::string shown_;                 // what the message line shows, as printed
+    std::string panel_line_;            // the item panel's line printed last (empty: none)
 
     // The input read so far: its lines, and whether the last one ended with a CR (an LF that
     // comes next belongs to that line end).

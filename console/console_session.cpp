@@ -6,10 +6,14 @@
 #include "console/console_front_end.h"
 #include "console/item_panel_text.h"
 #include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/shown_text.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
 
 // While an item is edited, prints the item panel's line when it differs from the one printed
 // last; with no item edited nothing is printed (and the next edited item's line shows again).
@@ -40,19 +44,35 @@ int ConsoleFrontEnd::run() {
         shown_ = shown_form(typed);
         int32_t status = -1;
         requested_zoom_ = 0;
+        in_call_ = true;
+        bool failed = false;
         try {
             core::run_command(graphics_.get(), graphics_length_, text_stream_.get(), text_length_,
                               status);
         } catch (const std::exception& e) {
             out_ << "internal error: " << core::shown_text(e.what()) << '\n';
-            continue;
+            failed = true;
         }
+        in_call_ = false;
+        core::close_idle_command_file();
+        if (file_answer_missing_) {
+            // The file ended, not the input: the next line is a command again.
+            file_answer_missing_ = false;
+            if (!input_ended_) core::ApplicationClosingWord = 0;
+        }
+        if (failed) continue;
         if (requested_zoom_ != 0) apply_zoom(requested_zoom_);
         requested_zoom_ = 0;
         show_in_message_line(core::MessageLine.view());
         show_item_panel_line();
     }
+    // A box prompt waits between calls: the line that did not come was its box.
+    if (core::PendingBoxOperation != 0) note_unanswered(shown_.empty() ? waiting_for_ : shown_);
+    if (core::PlayLoopActive != 0) note_unanswered("the play loop of PLA (Enter or X ends it)");
     if (dump_graphics_ && core::OutputBufferViews.graphics.bound()) {
+        // A command may leave the drawing to the next redraw (nothing here shows the lists
+        // while it runs): the dump shows the page as stored.
+        if (render::lists_behind_store()) render::redraw_changed_items();
         out_ << "Graphics list:\n";
         render::write_graphics_list_dump(out_);
     }

@@ -253,6 +253,9 @@ void end_print_job() {
     } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
         choose_output();
     }
+    // A failed job was told of by the write-error box; the typed word left in the message line
+    // would read as a reply of its own.
+    if (ps_job_aborted()) MessageLine.blank();
     // The engine always leaves the output pass, whatever became of the job.
     end_unfinished_ps_job();
     OutputNameField.blank();
@@ -288,7 +291,8 @@ void run_print_job() {
 bool printer_queue_of(const std::string& target, std::string& queue) {
     queue.clear();
     if (starts_with_nocase(target, "LPT1") || OutputSettings.to_port == kToUsb) return true;
-    if (target.size() > 2 && target[0] == '\\' && target[1] == '\\' && !ends_with_nocase(target, ".eps")) {
+    if (target.size() > 2 && target[0] == '\\' && target[1] == '\\' &&
+        !ends_with_nocase(target, ".eps")) {
         queue = target.substr(target.find_last_of('\\') + 1);
         return true;
     }

@@ -7,6 +7,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
 #include "engine/core/tables.h"
@@ -338,9 +339,19 @@ void run_i_command() {
             PendingIfLine.blank();
             PendingIfLine.put(1, 128, core::SecondLine.sub(1, 128));
         }
+        if (core::MacroUnit != core::DefaultMacroUnit) {
+            // Its boxes come from the user: a file's lines would be taken for boxes, and the
+            // line after the file (the user's next command) too. The file's reader finds the
+            // unit closed and ends the file as at its end.
+            if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
+                core::close_unit(core::MacroUnit);
+            core::show_message(
+                "*** IFX asks for its boxes, which a command file cannot give: the IF line was "
+                "kept for IFX, and the rest of the file was not read.");
+            return;
+        }
         core::SecondLine = PendingIfLine;
         core::CommandLine = PendingIfLine;
-        core::MacroUnit = 0;
         // The box is asked for at once, so that the first box typed or dragged is taken.
         start_if_boxes();
         return;

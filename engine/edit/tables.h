@@ -230,6 +230,9 @@ struct JustifyWordStateRecord {
     int32_t sub = ' ';
     int32_t lowest = 1;
     int32_t highest = 1;
+    // The clicked text of "JT": its staff and level (P4).
+    int32_t text_staff = 0;
+    float text_level = 0.0f;
 };
 extern JustifyWordStateRecord JustifyWordState;
 

@@ -53,7 +53,7 @@ constexpr int kOutputName = 1135, kParamFile = 1136, kNameList = 1137, kListFile
 constexpr int kSize = 1084, kOffsetX = 1088, kOffsetY = 1100, kHeaderOffset = 1552,
               kFooterOffset = 1092, kResolution = 1133, kLineWidth = 1090, kHeaderText = 1096;
 constexpr int kCorners[4] = {1000, 1001, 1123, 1124};
-constexpr int kBoxControls[] = {kBoxInches, kBoxCm, kBoxPoints, 1000,   1001,
+constexpr int kBoxControls[] = {kBoxInches, kBoxCm, kBoxPoints,   1000,    1001,
                                 1123,       1124,   kBoxOriginal, kBoxGet, kBoxSave};
 
 constexpr int kHeaderChars = 17;    // the header text less its NUL
@@ -241,7 +241,8 @@ void CPrintSetupDlg::Build() {
     printer->addRow(QStringLiteral("Resolution (dpi)"), Edit(kResolution));
     printer->addRow(QStringLiteral("Line width"), Edit(kLineWidth));
     auto* paper = Named(new QComboBox(this), kPaper);
-    paper->addItems({QStringLiteral("Letter "), QStringLiteral("Legal "), QStringLiteral("Ledger")});
+    paper->addItems(
+        {QStringLiteral("Letter "), QStringLiteral("Legal "), QStringLiteral("Ledger")});
     printer->addRow(QStringLiteral("Paper"), paper);
     printer->addRow(Check(kMirror, "Mirror Image"));
     right->addWidget(printer_box);
@@ -307,8 +308,9 @@ void CPrintSetupDlg::Build() {
     on(kReset, [this] { OnReset(); });
     on(kRotate, [this] { OnRotate(); });
     on(kFit, [this] { OnFit(); });
-    on(kFreezeOffsets, [this] { A(2) = A(2) == 0 ? 1 : 0; });
-    on(kFreezeName, [this] { A(17) = A(17) == 0 ? 1 : 0; });
+    // Each box sets its word from its own state, whatever the word held before.
+    on(kFreezeOffsets, [this] { A(2) = Checked(kFreezeOffsets) ? 1 : 0; });
+    on(kFreezeName, [this] { A(17) = Checked(kFreezeName) ? 1 : 0; });
     on(kInches, [this] { OnMeasure(0); });
     on(kMetric, [this] { OnMeasure(1); });
     const int header_ids[] = {kNone, kHeader, kFooter, kBoth};
@@ -328,10 +330,16 @@ void CPrintSetupDlg::Enable(std::initializer_list<int> ids, bool on) {
     for (int id : ids) W(id)->setEnabled(on);
 }
 
-// Radios of one group may all be cleared: the group stops being exclusive for the change.
+// Radios of one group may all be cleared: the group stops being exclusive for a clearing. A
+// radio checked clears the others of its group, so that one choice shows.
 void CPrintSetupDlg::SetChecked(int id, bool on) {
     auto* button = qobject_cast<QAbstractButton*>(W(id));
     QButtonGroup* group = button->group();
+    if (group != nullptr && on) {
+        for (QAbstractButton* other : group->buttons()) {
+            if (other != button) SetChecked(group->id(other), false);
+        }
+    }
     if (group != nullptr) group->setExclusive(false);
     button->setChecked(on);
     if (group != nullptr) group->setExclusive(true);
@@ -416,9 +424,12 @@ void CPrintSetupDlg::ShowHeaderMode() {
 // The output radio of the target flags A 13 (printer port), 14 (file), 19 (USB).
 void CPrintSetupDlg::ShowOutputKind() {
     for (int id : {kLpt1, kUsb, kFile}) SetChecked(id, false);
-    if (A(13) != 0) SetChecked(kLpt1, true);
-    else if (A(14) != 0) SetChecked(kFile, true);
-    else if (A(19) != 0) SetChecked(kUsb, true);
+    if (A(13) != 0)
+        SetChecked(kLpt1, true);
+    else if (A(14) != 0)
+        SetChecked(kFile, true);
+    else if (A(19) != 0)
+        SetChecked(kUsb, true);
 }
 
 // The box unit radio of A 20 and the corners (display units) divided by the unit's scale.
@@ -538,6 +549,9 @@ void CPrintSetupDlg::OnLoad() {
     SetChecked(kBatch, A(4) != 0);
     Enable({kNameList, kReverse, kListFile}, A(4) != 0);
     SetChecked(kReverse, A(11) != 0);
+    SetChecked(kFreezeOffsets, A(2) != 0);
+    SetChecked(kFreezeName, A(17) != 0);
+    SetChecked(kFit, A(16) == 1);
     SetChecked(A(18) == 0 ? kInches : kMetric, true);
     ShowB(kHeaderOffset, 3, "%.2f");
     ShowB(kFooterOffset, 4, "%.2f");
@@ -595,14 +609,15 @@ void CPrintSetupDlg::OnReset() {
 
 // -- size, place and units ---------------------------------------------------------------------
 
-// Contract: turning on scales the size factor by 1.3333 (a factor of 0 counts as 1.0), turning
-// off by the inverse; A 0 follows.
+// Contract: the box turned on scales the size factor by 1.3333 (a factor of 0 counts as 1.0),
+// turned off by the inverse; A 0 follows the box. A box that agrees with A 0 changes nothing.
 void CPrintSetupDlg::OnRotate() {
-    if (A(0) == 0) {
+    const bool on = Checked(kRotate);
+    if (on && A(0) == 0) {
         A(0) = 1;
         if (b(0) == 0.0f) set_b(0, 1.0f);
         set_b(0, b(0) * kRotateUp);
-    } else {
+    } else if (!on && A(0) != 0) {
         set_b(0, b(0) * kRotateDown);
         A(0) = 0;
     }
@@ -610,14 +625,16 @@ void CPrintSetupDlg::OnRotate() {
     ShowB(kSize, 0, "%.4f");
 }
 
-// Contract: A 16 steps 0 -> 1 -> 0. On 1 a page box taller than 11 inches makes the size factor
-// 44000 / its height; a smaller box changes nothing. Back at 0 the size factor is 1.0.
+// Contract: A 16 follows the box (1 on, 0 off). Turned on, a page box taller than 11 inches makes
+// the size factor 44000 / its height; a smaller box changes nothing. Turned off, the size factor
+// is 1.0. A box that agrees with A 16 changes nothing.
 void CPrintSetupDlg::OnFit() {
-    A(16) = A(16) + 1;
-    if (A(16) >= 2) {
+    const bool on = Checked(kFit);
+    if (!on && A(16) == 1) {
         A(16) = 0;
         set_b(0, 1.0f);
-    } else if (A(16) == 1) {
+    } else if (on && A(16) != 1) {
+        A(16) = 1;
         const float height = b(23) - b(21);
         if (height > kElevenInches) set_b(0, kElevenInches / height);
     }

@@ -13,7 +13,9 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
@@ -254,10 +256,22 @@ void COrmestView::ApplyScrollSizes() {
     const int above = ScreenLists.top > 0 ? to_pixels(ScreenLists.top + kTopMargin, k) : 0;
     horizontalScrollBar()->setRange(0, std::max(0, total_x - client.width()));
     verticalScrollBar()->setRange(-above, std::max(0, total_y - client.height()));
-    horizontalScrollBar()->setPageStep(std::max(1, to_pixels(ScrollSizeRecord[2], k)));
-    verticalScrollBar()->setPageStep(std::max(1, to_pixels(ScrollSizeRecord[3], k)));
-    horizontalScrollBar()->setSingleStep(std::max(1, to_pixels(ScrollSizeRecord[4], k)));
-    verticalScrollBar()->setSingleStep(std::max(1, to_pixels(ScrollSizeRecord[5], k)));
+    // Page and line sizes are lengths: the engine gives heights downward as negative values (y
+    // grows upward on the page). A page no longer than a line (none given, or one asked before
+    // the window existed) is the window's own size, so that a page click moves a page.
+    auto line_step = [k](int32_t size) {
+        return std::max(1, to_pixels(size == INT32_MIN ? INT32_MAX : std::abs(size), k));
+    };
+    auto page_step = [&](int32_t size, int32_t line, int client) {
+        const int pixels = line_step(size);
+        return std::max(1, pixels > line_step(line) ? std::min(pixels, client) : client);
+    };
+    horizontalScrollBar()->setPageStep(
+        page_step(ScrollSizeRecord[2], ScrollSizeRecord[4], client.width()));
+    verticalScrollBar()->setPageStep(
+        page_step(ScrollSizeRecord[3], ScrollSizeRecord[5], client.height()));
+    horizontalScrollBar()->setSingleStep(line_step(ScrollSizeRecord[4]));
+    verticalScrollBar()->setSingleStep(line_step(ScrollSizeRecord[5]));
 }
 
 void COrmestView::OnInitialUpdate() {
@@ -364,7 +378,8 @@ bool COrmestView::PickColor(ColorRef& colour, const char* title) {
     if (ServiceDialogHooks().choose_colour) {
         if (!RunColourDialog(colour, chosen)) return false;
     } else {
-        const QColor c = QColorDialog::getColor(to_qcolor(colour), this, QString::fromLatin1(title));
+        const QColor c =
+            QColorDialog::getColor(to_qcolor(colour), this, QString::fromLatin1(title));
         if (!c.isValid()) return false;
         chosen = to_colorref(c);
     }

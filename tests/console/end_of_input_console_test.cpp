@@ -168,18 +168,19 @@ TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNoth
     EXPECT_TRUE(input_end_exited_zero(first.wait_end()));
     EXPECT_NE(first.output().find(question + " (Y/N)"), std::string::npos) << first.output();
     EXPECT_NE(first.output().find(not_written), std::string::npos) << first.output();
-    EXPECT_EQ(first.errors(), "ormest: the input ended without an answer to \"" + question +
-                                  "\", and the changes to KELDA.MUS were not saved.\n");
+    EXPECT_EQ(first.errors(), "ormest: the input ended while waiting for: " + question +
+                                  "\normest: the changes to KELDA.MUS were not saved.\n");
     EXPECT_EQ(read_text(other), "not to be written over");
 
-    // A saved page written under another name loses nothing: the reply alone says why.
+    // A saved page written under another name loses nothing: the reply says why, and the end
+    // names the question all the same.
     const fs::path song = temp_.root() / "song.mus";
     const fs::path saved = write_script(
         "saved.txt", "EI\n8 1 0\nSA " + song.string() + "\nSA " + other.string() + "\n");
     RunningProgram& second = start(RunningProgram::Input::Pipe, {saved.string()});
     EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
     EXPECT_NE(second.output().find(not_written), std::string::npos) << second.output();
-    EXPECT_EQ(second.errors(), "");
+    EXPECT_EQ(second.errors(), "ormest: the input ended while waiting for: " + question + "\n");
     EXPECT_EQ(read_text(other), "not to be written over");
 }
 
@@ -189,8 +190,8 @@ TEST_F(ConsoleInputEndTest, AScriptEndingAtTheIfQuestionNamesIt) {
     RunningProgram& copy = start(RunningProgram::Input::Pipe, {script.string()});
     EXPECT_TRUE(input_end_exited_zero(copy.wait_end()));
     EXPECT_EQ(copy.errors(),
-              "ormest: the input ended without an answer to \"IF command\", and the changes to "
-              "KELDA.MUS were not saved.\n")
+              "ormest: the input ended while waiting for: IF command\n"
+              "ormest: the changes to KELDA.MUS were not saved.\n")
         << copy.output();
 }
 

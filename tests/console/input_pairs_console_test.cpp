@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -230,6 +231,47 @@ TEST_F(InputPairsConsoleTest, ARefusedLineOfAReadFileIsLeftOutAndTheFileGoesOn) 
     EXPECT_GT(core::ItemCount, before);
     type({"UNDO"});
     EXPECT_EQ(core::ItemCount, before);
+}
+
+// A beat grouping's pickup: after "3B" a number (or the palette's "1PK" before "3B;") shifts
+// the groups of three by that many columns, as the first columns make a bar's pickup. The
+// twelve eighths under 3/4 are beamed 1-3, 4-6, 7-9, 10-12 without one; 2-4, 5-7, 8-10, 11-12
+// after a pickup of 1; 3-5, 6-8, 9-11 after a pickup of 2.
+TEST_F(InputPairsConsoleTest, ABeatGroupingsPickupShiftsItsGroups) {
+    using Groups = std::vector<std::pair<int, int>>;
+    const Groups plain = {{1, 3}, {4, 6}, {7, 9}, {10, 12}};
+    const Groups one = {{2, 4}, {5, 7}, {8, 10}, {11, 12}};
+    const Groups two = {{3, 5}, {6, 8}, {9, 11}};
+    const struct {
+        std::vector<std::string> beams;  // the beams line, or the palette words then the line
+        Groups groups;
+    } cases[] = {
+        {{"3B;"}, plain}, {{"3B1;"}, one},         {{"3B 1;"}, one},
+        {{"3B2;"}, two},  {{"`1PK", "`3B;"}, one}, {{"`2PK", "`3B;"}, two},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.beams.back();
+        core::reset_engine();
+        std::vector<std::string> lines = {"IN 1", "",  "TR/3 4/C4/D/E/F/G/A/B/C5/D/E/F/G;",
+                                          "E;",   "N", ";"};
+        lines.insert(lines.end(), c.beams.begin(), c.beams.end());
+        type(console_lines_then(lines, {";", "X", "N"}));
+        // The palette's pickup is written into the grouping.
+        const std::string kept =
+            c.beams.size() > 1 ? "3B" + c.beams[0].substr(1, 1) + ";" : c.beams[0];
+        EXPECT_EQ(input::InputLines.beams.trimmed(), kept) << what;
+        Groups got;
+        for (const int32_t beam : items_of_kind(6.0f)) {
+            int first = 0;
+            int last = 0;
+            for (int col = 1; col <= 12; ++col) {
+                if (column_x(col) == stored_param(beam, 3)) first = col;
+                if (column_x(col) == stored_param(beam, 6)) last = col;
+            }
+            got.emplace_back(first, last);
+        }
+        EXPECT_EQ(got, c.groups) << what;
+    }
 }
 
 // The program itself, reading the script from a file and from a pipe into its standard input:

@@ -1,12 +1,14 @@
 // The justify words typed into the console as a user would: "LJ" respaces a staff by its
 // rhythm and spaces its columns, staves that disagree are named and left alone, and the input
 // mode's closing "L" justifies the staff just typed.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "engine/core/tables.h"
+#include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
 
@@ -167,6 +169,24 @@ TEST_F(JustifyConsoleTest, TheInputModesClosingLJustifiesTheStaffJustTyped) {
     EXPECT_NEAR(notes[2] - notes[1], gap, 0.01f);
     EXPECT_NEAR(notes[3] - notes[2], gap, 0.01f);
     EXPECT_NE(out.find("Staff   1 has  4.000 beats"), std::string::npos) << out;
+}
+
+// "JT" in the console, where no text can be clicked: the reply names the typed form "JTX", no
+// click is waited for, and "JTX" then spreads the texts of the level typed, each its width (the
+// gap and P13) from the next.
+TEST_F(JustifyConsoleTest, JtSaysNothingCanBeClickedAndNamesJtx) {
+    const std::string out =
+        type({"EI", "8 1 0", "T 1 20 -5", "ab", "T 1 21 -5", "cd", "T 1 22 -5", "ef", "X", "JT"});
+    EXPECT_NE(out.find("**** No text can be clicked here: type JTX "), std::string::npos) << out;
+    EXPECT_EQ(out.find("Click on text"), std::string::npos) << out;
+    EXPECT_EQ(edit::PendingBoxStep, 0);
+    EXPECT_EQ(positions(16, 1), (std::vector<float>{20, 21, 22}));
+    type({"JTX 1 0 200 1 1 -5"});
+    std::vector<float> texts = positions(16, 1);
+    ASSERT_EQ(texts.size(), 3u);
+    std::sort(texts.begin(), texts.end());
+    EXPECT_GT(texts[1] - texts[0], 3.0f);
+    EXPECT_NEAR(texts[2] - texts[1], texts[1] - texts[0], 0.01f);
 }
 
 }  // namespace

@@ -1,16 +1,20 @@
 // Long and dense notes lines through the console's input mode, typed key by key and read from a
 // command file: live notes far past the page raise no notice and lose no key, and the widening
 // of crowded columns keeps every note inside the range and before the closing bar.
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/running_program.h"
 
 namespace {
 
@@ -137,6 +141,132 @@ TEST_F(LongInputLinesConsoleTest, DenseBarsEndBeforeTheirClosingBarWithoutAHole)
             EXPECT_EQ(store_words(), typed) << what << out;
         }
     }
+}
+
+// n copies of a token.
+std::string times(int n, const std::string& token) {
+    std::string text;
+    for (int k = 0; k < n; ++k) text += token;
+    return text;
+}
+
+// A notes line past 384 characters ends at its last "/" within 385, which becomes ";", and the
+// input goes on with the next line as the rhythms: typed (piped) lines and a command file's
+// records alike, the drop told once. In a file only a record ending with "/" goes on in the
+// next one. A line of exactly 384 characters is taken whole; one with no "/" to end it is
+// refused and left out, and the script still reaches its save.
+TEST_F(LongInputLinesConsoleTest, ALineLongerThanAnInputLineEndsAtItsLastSlash) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> records;  // the notes line, as typed or as the file's records
+        int notes;                         // notes built (0: the line is refused)
+        std::string kept;                  // the kept notes line
+        std::string told;                  // in the message ("" none)
+    };
+    const std::string full = times(127, "C4/") + "C4;";  // 384 characters
+    const std::string c128 = times(128, "C4/");
+    const Case cases[] = {
+        {"384", {full}, 128, full, ""},
+        {"385 ending ;",
+         {c128 + ";"},
+         128,
+         c128.substr(0, 383) + ";",
+         "it ends at column 384, and \";\" was left out."},
+        {"391",
+         {times(130, "C4/") + ";"},
+         128,
+         c128.substr(0, 383) + ";",
+         "it ends at column 384, and \"C4/C4/;\" was left out."},
+        {"\"/\" at 385",
+         {times(127, "C4/") + "CS4/D4;"},
+         128,
+         times(127, "C4/") + "CS4/",  // the kept line holds 384 characters
+         "it ends at column 385, and \"D4;\" was left out."},
+        {"no \"/\"", {std::string(400, 'C') + ";"}, 0, ";", "so it is refused"},
+    };
+    for (const Case& c : cases) {
+        for (const bool from_file : {false, true}) {
+            const std::string what = std::string(c.what) + (from_file ? " file" : " typed");
+            fresh_staff();
+            // The file holds the input up to the rhythms; the rest is typed after it ends.
+            std::vector<std::string> lines = {"IN 1", ""};
+            lines.insert(lines.end(), c.records.begin(), c.records.end());
+            lines.emplace_back("Q;");
+            const std::vector<std::string> rest = {"N", ";", ";", ";", "X", "N", "SA t.mus"};
+            std::filesystem::remove("t.mus");
+            std::string out;
+            if (from_file) {
+                write_file("long.txt", lines);
+                out = type(console_lines_then({"RE long.txt"}, rest));
+            } else {
+                out = type(console_lines_then(lines, rest));
+            }
+            EXPECT_NE(out.find("File saved:"), std::string::npos) << what << out;
+            EXPECT_EQ(count_of(1), c.notes) << what << out;
+            for (int32_t k = 1; k <= core::ItemCount; ++k)
+                if (code(k) == 1) EXPECT_EQ(p(k, 7), 1.0f) << what << " item " << k;
+            if (c.notes > 0) {
+                EXPECT_EQ(input::InputLines.notes.trimmed(), c.kept.substr(0, 384)) << what;
+            }
+            const std::size_t told = out.find("The notes line is longer than 384 characters");
+            EXPECT_EQ(told != std::string::npos, !c.told.empty()) << what << out;
+            if (!c.told.empty()) {
+                EXPECT_NE(out.find(c.told), std::string::npos) << what << out;
+                EXPECT_EQ(out.find("The notes line is longer", told + 1), std::string::npos)
+                    << what << out;
+            }
+            EXPECT_EQ(out.find("was not taken"), std::string::npos) << what << out;
+        }
+    }
+
+    // A file's record that ends with "/" goes on in the next; the line that grows past 384
+    // ends at its last "/" there, and the record after it is the rhythms line.
+    for (const auto& [first, second, notes, left_out] :
+         {std::tuple<std::string, std::string, int, std::string>{
+              times(100, "C4/"), times(30, "D4/") + ";", 128, "D4/D4/;"},
+          {times(128, "C4/"), "E4;", 128, "E4;"},
+          {times(127, "C4/"), "E4;", 128, ""}}) {
+        fresh_staff();
+        std::filesystem::remove("t.mus");
+        write_file("long.txt", {"IN 1", "", first, second, "Q;"});
+        const std::string out = type({"RE long.txt", "N", ";", ";", ";", "X", "N", "SA t.mus"});
+        EXPECT_NE(out.find("File saved:"), std::string::npos) << out;
+        EXPECT_EQ(count_of(1), notes) << out;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (code(k) == 1) EXPECT_EQ(p(k, 7), 1.0f) << " item " << k;
+        if (left_out.empty()) {
+            EXPECT_EQ(out.find("longer than 384"), std::string::npos) << out;
+        } else {
+            EXPECT_NE(out.find("\"" + left_out + "\" was left out."), std::string::npos) << out;
+        }
+    }
+}
+
+// The program run over a script file (--console FILE): the over-long notes line ends at its
+// last "/" within 385 characters, its tail is told once, and the script reaches its save.
+TEST(LongInputLinesProgramTest, AScriptFileGoesOnPastAnOverLongNotesLine) {
+    const TempFolder temp("ormest_long_line");
+    {
+        std::ofstream file(temp.root() / "script.txt");
+        for (const std::string& line :
+             {std::string("IN 1"), std::string(), times(130, "C4/") + ";", std::string("Q;"),
+              std::string("N"), std::string(";"), std::string(";"), std::string(";"),
+              std::string("X"), std::string("N"), std::string("SA t.mus")})
+            file << line << "\n";
+    }
+    RunningProgram program("ormest", {"--console", "script.txt"}, temp.root(),
+                           temp.root() / "state");
+    ASSERT_TRUE(program.started());
+    const int status = program.wait_end();
+    ASSERT_TRUE(WIFEXITED(status)) << program.output();
+    EXPECT_EQ(WEXITSTATUS(status), 0) << program.output();
+    const std::string out = program.output();
+    EXPECT_NE(out.find("it ends at column 384, and \"C4/C4/;\" was left out."), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("was not taken"), std::string::npos) << out;
+    EXPECT_NE(out.find("File saved:"), std::string::npos) << out;
+    EXPECT_NE(out.find("ITEMS   129"), std::string::npos) << out;  // the staff and 128 notes
+    EXPECT_TRUE(std::filesystem::exists(temp.root() / "t.mus"));
 }
 
 }  // namespace

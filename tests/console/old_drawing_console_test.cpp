@@ -96,8 +96,9 @@ TEST_F(OldDrawingConsoleTest, AnOldFileIsConvertedAndItsDrawingDrawn) {
     EXPECT_EQ(render::PathPointList.op(1), 1);
 }
 
-// A library file of the number exists: No keeps it and asks another number with the hint to
-// choose one; Yes writes over it and the hint is not left behind, the next line a command again.
+// A library file of the number exists. Typed at a terminal, No keeps it and asks another number
+// with the hint to choose one; Yes writes over it and the hint is not left behind, the next
+// line a command again.
 TEST_F(OldDrawingConsoleTest, AnExistingLibraryFileIsReplacedOnlyOnYes) {
     write_old_drawing(temp_.root() / "brass.DRW");
     const std::string old = (temp_.root() / "brass").string();
@@ -105,7 +106,7 @@ TEST_F(OldDrawingConsoleTest, AnExistingLibraryFileIsReplacedOnlyOnYes) {
     ASSERT_TRUE(fs::exists(converted("LB5550.DRW")));
     fs::resize_file(converted("LB5550.DRW"), 10);
 
-    const std::string declined = type({"CDRW", old, "5550", "N", "5560"});
+    const std::string declined = type_at_terminal({"CDRW", old, "5550", "N", "5560"});
     EXPECT_TRUE(old_drawing_has(declined, "FILE EXISTS - Write over file?")) << declined;
     EXPECT_TRUE(old_drawing_has(declined, "File already exists - use a different number."))
         << declined;
@@ -120,6 +121,56 @@ TEST_F(OldDrawingConsoleTest, AnExistingLibraryFileIsReplacedOnlyOnYes) {
     EXPECT_EQ(core::PendingBoxOperation, 0);
     type({"EI", "8 1 0"});
     EXPECT_EQ(core::ItemCount, 1);
+}
+
+// From a script (a pipe or --console FILE) and from a file read by RE (which skips empty
+// lines), every way out of the number question ends the conversion and the script goes on:
+// Enter and X cancel, and the write-over question takes the next line, No ending the
+// conversion with a reply.
+TEST_F(OldDrawingConsoleTest, AScriptLeavesTheNumberQuestion) {
+    write_old_drawing(temp_.root() / "brass.DRW");
+    const std::string old = (temp_.root() / "brass").string();
+    type({"CDRW", old, "5550"});
+    ASSERT_TRUE(fs::exists(converted("LB5550.DRW")));
+    struct Case {
+        bool from_re;
+        std::vector<std::string> answers;  // after the path
+        bool replaced;
+        const char* reply;
+    };
+    const std::vector<Case> cases = {
+        {false, {""}, false, nullptr},
+        {false, {"X"}, false, nullptr},
+        {false, {"5550", "N"}, false, "exists (the answer was No): the conversion ended."},
+        {false, {"5550", "Y"}, true, nullptr},
+        {true, {"x"}, false, nullptr},
+        {true, {"5550", "N"}, false, "exists (the command file answered No)."},
+        {true, {"5550", "Y"}, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        core::reset_engine();
+        fs::resize_file(converted("LB5550.DRW"), 10);
+        std::vector<std::string> lines = {"CDRW", old};
+        lines.insert(lines.end(), c.answers.begin(), c.answers.end());
+        lines.insert(lines.end(), {"EI", "8 1 0", "SA out.mus"});
+        fs::remove(temp_.root() / "out.mus");
+        std::string out;
+        if (c.from_re) {
+            std::ofstream file(temp_.root() / "convert.txt");
+            for (const std::string& line : lines) file << line << "\n";
+            file.close();
+            out = type({"RE " + (temp_.root() / "convert.txt").string()});
+        } else {
+            out = type(lines);
+        }
+        const std::string label = (c.from_re ? "RE, " : "piped, ") + c.answers.front() +
+                                  (c.answers.size() > 1 ? " " + c.answers.back() : "");
+        EXPECT_EQ(fs::file_size(converted("LB5550.DRW")) != 10u, c.replaced) << label << out;
+        if (c.reply != nullptr) EXPECT_TRUE(old_drawing_has(out, c.reply)) << label << out;
+        EXPECT_FALSE(old_drawing_has(out, "use a different number")) << label << out;
+        EXPECT_EQ(core::PendingBoxOperation, 0) << label;
+        EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << label << out;
+    }
 }
 
 // From a command file read by RE, the lines after the word are its answers: the path (a name

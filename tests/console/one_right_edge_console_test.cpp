@@ -311,3 +311,87 @@ TEST_F(OneRightEdgeTest, JLeavesTheLastNoteClearOfAFinalBarLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// A system of two staves with a key and a 3/4 meter, two bars each, bar lines from "Add bar
+// lines", the staff items changed afterwards by the IF line given.
+std::vector<std::string> edge_system_changed_by(const std::string& change) {
+    const std::vector<std::string> bars = {"Y", "3 4 0 1", ";", ";", ";", "X"};
+    std::vector<std::string> lines = {"IN 1", "", "TR/K1S/3 4/D5/G4/A/B/C5/D/G4/G;",
+                                      "Q/E/E/E/E/Q/Q/Q;"};
+    lines = console_lines_then(lines, bars);
+    lines = console_lines_then(lines, {"Y", "", "BA/K1S/3 4/G3/B/C4/B3;", "H./Q/Q/Q;"});
+    lines = console_lines_then(lines, bars);
+    return console_lines_then(lines, {"N", change});
+}
+
+// Staves changed by IF after their music was typed, then justified by J, LJ or LI: lines
+// shortened to 170 have the music drawn in so that it closes there, and lines that begin at 15
+// keep that start, LJ and LI placing the clef, key and meter on them from there. UNDO gives the
+// typed page back.
+TEST_F(OneRightEdgeTest, StavesChangedAfterTypingKeepTheirEndsThroughJLjAndLi) {
+    struct Case {
+        const char* change;
+        const char* word;
+        float start;
+        float end;
+    };
+    for (const Case c :
+         {Case{"IF P1=8;P6=170", "J", 0.0f, 170.0f}, Case{"IF P1=8;P6=170", "LJ", 0.0f, 170.0f},
+          Case{"IF P1=8;P6=170", "LI", 0.0f, 170.0f}, Case{"IF P1=8;P3=15", "J", 15.0f, 200.0f},
+          Case{"IF P1=8;P3=15", "LJ", 15.0f, 200.0f}, Case{"IF P1=8;P3=15", "LI", 15.0f, 200.0f}}) {
+        SCOPED_TRACE(std::string(c.change) + ", " + c.word);
+        core::reset_engine();
+        core::reset_service_gate();
+        type(edge_system_changed_by(c.change));
+        const std::vector<std::string> typed = stored_item_lines();
+        const std::string out = type({c.word, "1 2", "Y"});
+        for (int32_t staff = 1; staff <= 2; ++staff) {
+            SCOPED_TRACE("staff " + std::to_string(staff));
+            const std::vector<int32_t> line = stored_items_of(8, staff);
+            ASSERT_EQ(line.size(), 1u) << out;
+            EXPECT_EQ(stored_param(line[0], 3), c.start) << out;
+            EXPECT_EQ(edge_staff_end(staff), c.end) << out;
+            const float bar = edge_last_of(14, staff);
+            EXPECT_EQ(bar, c.end) << out;
+            for (const int32_t code : {1, 2, 3, 17, 18}) {
+                EXPECT_LT(edge_last_of(code, staff), bar) << "code " << code << out;
+            }
+            if (std::string(c.word) == "J") continue;
+            // The clef, key, meter and first note on the lines, in that order and clear of one
+            // another.
+            const float clef = stored_param(stored_items_of(3, staff)[0], 3);
+            const float key = stored_param(stored_items_of(17, staff)[0], 3);
+            const float meter = stored_param(stored_items_of(18, staff)[0], 3);
+            const float note = stored_param(stored_items_of(1, staff)[0], 3);
+            EXPECT_GT(clef, c.start + 1.0f) << out;
+            EXPECT_LT(clef, c.start + 3.0f) << out;
+            EXPECT_GE(key - clef, 7.5f) << out;
+            EXPECT_GE(meter - key, 3.0f) << out;
+            EXPECT_GE(note - meter, 3.0f) << out;
+        }
+        type({"UNDO"});
+        EXPECT_EQ(stored_item_lines(), typed);
+    }
+}
+
+// LJ in the console draws nothing while it runs; "--dump-graphics" then still shows the page as
+// stored: the list it prints after LJ is the one printed after UNDO and REDO, which redraw.
+TEST_F(OneRightEdgeTest, TheGraphicsDumpAfterLjShowsTheJustifiedPage) {
+    const std::vector<std::string> typed = {
+        "IN 1", "", "TR/D5/G4/A/B/C5/D/G4/G;", "Q/E/E/E/E/Q/Q/Q;", "Y", "3 4 0 1", ";", ";", ";",
+        "X",    "N"};
+    const std::vector<std::string> justify = {"LJ", "1 1", "Y"};
+    const std::string after_lj = edge_type_showing_screen(console_lines_then(typed, justify));
+    core::reset_engine();
+    core::reset_service_gate();
+    const std::string redrawn = edge_type_showing_screen(
+        console_lines_then(console_lines_then(typed, justify), {"UNDO", "REDO"}));
+    const auto dump = [](const std::string& out) { return out.substr(out.find("Graphics list:")); };
+    ASSERT_NE(after_lj.find("Graphics list:"), std::string::npos) << after_lj;
+    ASSERT_NE(redrawn.find("Graphics list:"), std::string::npos) << redrawn;
+    EXPECT_EQ(dump(after_lj), dump(redrawn));
+}
+
+}  // namespace

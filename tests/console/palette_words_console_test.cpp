@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -113,6 +114,16 @@ TEST_F(PaletteWordsConsoleTest, MeterInputButtonsGiveTheEditedMeterTheirNumbers)
         EXPECT_EQ(core::EditItemParams(6), p.bottom) << p.word << out;
         EXPECT_FALSE(palette_console_has(out, "**")) << p.word << out;
         EXPECT_EQ(core::ItemCount, 5) << p.word << out;
+    }
+    // "COM/" and "CUT/" (the buttons "Input COM/" and "Cut time (input)") make the edited meter
+    // common and cut time, typed in either case; they add no meter and end no editing.
+    for (const auto& [word, top] :
+         {std::pair<std::string, float>{"COM/ ", 99}, {"CUT/ ", 98}, {"com/", 99}, {"cut/", 98}}) {
+        out = type({word});
+        EXPECT_EQ(core::EditedItemNumber, 5) << word << out;
+        EXPECT_EQ(core::EditItemParams(5), top) << word << out;
+        EXPECT_EQ(core::EditItemParams(6), 0.0f) << word << out;
+        EXPECT_EQ(core::ItemCount, 5) << word << out;
     }
     out = type({"3 4/", "X"});
     EXPECT_EQ(stored_param(5, 2), 1.0f) << out;

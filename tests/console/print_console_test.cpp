@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "console/console_front_end.h"
+#include "engine/commands/start_up.h"
 #include "engine/core/fixed_array.h"
 #include "engine/render/tables.h"
 #include "output/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/grey_picture.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +80,33 @@ TEST(ConsolePathList, IsCancelled) {
 }
 
 class PrintConsoleTest : public ConsoleSessionTest {};
+
+// A script leaves the name question by "X" (the dialog's Cancel), also when the question comes
+// back after a refused name or a refused overwrite: nothing is written, the script goes on.
+// A failed job tells its error and leaves no typed word behind as a reply.
+TEST_F(PrintConsoleTest, ScriptsLeaveTheOutputNameQuestion) {
+    const std::vector<std::string> page = {"EI", "8 1 0", "1 1 10 5 0 0 1"};
+    std::ofstream(temp_.root() / "x.EPS") << "old\n";
+    const std::vector<std::vector<std::string>> answers = {
+        {"x.EPS", "N", "X"}, {"X"}, {"notes.txt", "x"}, {"x.EPS", "N", "", "N", " X "}};
+    for (const auto& a : answers) {
+        fs::remove(temp_.root() / "k.mus");
+        const std::string out = type(console_lines_then(
+            console_lines_then(page, console_lines_then({"PR"}, a)), {"SA k.mus"}));
+        EXPECT_TRUE(fs::exists(temp_.root() / "k.mus")) << a.front() << "\n" << out;
+        std::ifstream eps(temp_.root() / "x.EPS");
+        std::string first;
+        std::getline(eps, first);
+        EXPECT_EQ(first, "old") << a.front();
+    }
+
+    FileSizeLimit limit(512);
+    if (!limit.applied()) GTEST_SKIP() << "no file-size limit here";
+    const std::string out = type({"PRPS", "PRPS"});
+    limit.lift();
+    EXPECT_NE(out.find("Error writing PostScript to file or device."), std::string::npos) << out;
+    EXPECT_EQ(out.find("\nPRPS\n"), std::string::npos) << out;
+}
 
 TEST_F(PrintConsoleTest, FoldersThroughTheConsole) {
     const fs::path start = fs::current_path();
@@ -285,18 +314,30 @@ TEST_F(PrintConsoleTest, TextTurnedBy90ReadsDownwardAndItsBoxHoldsAllOfIt) {
 // with a name (the box the setup step hands back): Ghostscript's bbox device finds all the ink
 // inside the declared box with room to spare on every side, text or no text.
 TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
-    const std::vector<std::vector<std::string>> pages = {
-        {"EI", "8 1 0"},
-        {"EI", "8 1 0", "1 1 50 9 10 0 1"},
-        {"EI", "8 1 0", "3 1 2"},
-        {"EI", "8 1 0", "3 1 2", "1 1 50 9 10 0 1", "1 1 80 -3 10 0 1"},
-        {"EI", "8 1 0", "TXD ;", "T 1 10 14", "Some words"},
+    struct Page {
+        std::vector<std::string> lines;
+        // How far the box may reach past the ink: the margin and its rounding; words drawn as
+        // symbols are measured a wide letter to every character, up to a few points more.
+        double spare = 10.0;
+    };
+    const std::vector<Page> pages = {
+        {{"EI", "8 1 0"}},
+        {{"EI", "8 1 0", "1 1 50 9 10 0 1"}},
+        {{"EI", "8 1 0", "3 1 2"}},
+        {{"EI", "8 1 0", "3 1 2", "1 1 50 9 10 0 1", "1 1 80 -3 10 0 1"}},
+        {{"EI", "8 1 0", "TXD ;", "T 1 10 14", "Some words"}},
+        // Words drawn as symbols, outermost: from the symbol data file ("dolce" high on the
+        // left, "legato" past the staff's end), a built-in word of width 0 (drawn at 1) and the
+        // general pause.
+        {{"EI", "8 1 0", "9 1 20 30 3001 1.5 1.5", "9 1 205 7 3000 1 1"}, 16.0},
+        {{"EI", "8 1 0", "9 1 205 7 73 0 1"}, 16.0},
+        {{"EI", "8 1 0", "9 1 205 -12 276"}, 16.0},
     };
     // Less than the margin the box keeps (5.4 points), more than strokes and rounding move it.
     constexpr double kRoom = 2.0;
     for (const auto& page : pages) {
         for (const bool named : {false, true}) {
-            std::vector<std::string> lines = page;
+            std::vector<std::string> lines = page.lines;
             if (named) {
                 lines.push_back("PR");
                 lines.push_back("named.eps");
@@ -305,6 +346,14 @@ TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
             }
             const std::string file = named ? "named.eps" : "eps.eps";
             SCOPED_TRACE(lines[lines.size() - (named ? 3 : 2)] + (named ? " by PR" : " by PRPS"));
+            // Started as the program starts, so that it finds the symbol data file.
+            std::istringstream none;
+            std::ostringstream said;
+            ConsoleFrontEnd starting(none, said);
+            core::set_front_end(&starting);
+            const bool started = core::start_engine();
+            core::set_front_end(nullptr);
+            ASSERT_TRUE(started) << said.str();
             const std::string out = type(lines);
             ASSERT_TRUE(fs::exists(file)) << out;
             const auto box = ps_check::declared_box(file);
@@ -315,10 +364,10 @@ TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
             EXPECT_GE(box.x2 - drawn[0].x2, kRoom) << drawn[0].x2 << " " << box.x2;
             EXPECT_GE(box.y2 - drawn[0].y2, kRoom) << drawn[0].y2 << " " << box.y2;
             // No more than the margin and its rounding: the box still fits the drawing.
-            EXPECT_LE(drawn[0].x1 - box.x1, 10.0);
-            EXPECT_LE(drawn[0].y1 - box.y1, 10.0);
-            EXPECT_LE(box.x2 - drawn[0].x2, 10.0);
-            EXPECT_LE(box.y2 - drawn[0].y2, 10.0);
+            EXPECT_LE(drawn[0].x1 - box.x1, page.spare);
+            EXPECT_LE(drawn[0].y1 - box.y1, page.spare);
+            EXPECT_LE(box.x2 - drawn[0].x2, page.spare);
+            EXPECT_LE(box.y2 - drawn[0].y2, page.spare);
             fs::remove(file);
             core::reset_engine();
             core::reset_service_gate();

@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -196,18 +197,26 @@ TEST_F(PaletteWordsTest, StaffSpacingWhileAStaffIsEditedSpacesTheStaves) {
 }
 
 // The meter palette's new meters while a meter is edited: the edited meter keeps its change,
-// editing ends and a new meter of the button's kind is entered; "COM/" and "CUT/" give common
-// and cut time.
+// editing ends and a new meter of the button's kind is entered. Its input words "COM/" and
+// "CUT/" instead make the edited meter common and cut time, as "3 4/" gives it 3/4.
 TEST_F(PaletteWordsTest, NewMeterWordsWhileAMeterIsEditedKeepItAndEnterANewMeter) {
+    for (const auto& [word, p5] :
+         {std::pair<const char*, float>{"COM/ ", 99.0f}, {"CUT/ ", 98.0f}}) {
+        ASSERT_TRUE(edit_item_of("18 1 50 5 3 4")) << word;
+        type("3 60");
+        palette(word);
+        EXPECT_FALSE(palette_words_refused()) << word;
+        EXPECT_EQ(core::EditedItemNumber, 2) << word;
+        EXPECT_EQ(core::ItemCount, 2) << word;
+        EXPECT_EQ(core::EditItemParams(3), 60.0f) << word;
+        EXPECT_EQ(core::EditItemParams(5), p5) << word;
+        EXPECT_EQ(core::EditItemParams(6), 0.0f) << word;
+    }
     const struct {
         const char* word;
         float p5;
         float p6;
-    } meters[] = {{"METER34 ", 3.0f, 4.0f},
-                  {"METER68 ", 6.0f, 8.0f},
-                  {"COM/ ", 99.0f, 0.0f},
-                  {"CUT/ ", 98.0f, 0.0f},
-                  {"METER ", 4.0f, 4.0f}};
+    } meters[] = {{"METER34 ", 3.0f, 4.0f}, {"METER68 ", 6.0f, 8.0f}, {"METER ", 4.0f, 4.0f}};
     for (const auto& m : meters) {
         ASSERT_TRUE(edit_item_of("18 1 50 5 3 4")) << m.word;
         type("5 2");

@@ -1,13 +1,16 @@
 // Unsaved changes: the document's modified flag follows the engine's changes flag, and Exit,
 // closing a document window and File > New ask "Save changes to <name>?" before the page goes.
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/edit/tables.h"
 #include "frontend/view/frames.h"
 #include "tests/core/document_bytes.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
 using namespace frontend;
@@ -280,3 +283,92 @@ TEST_F(DocumentCloseTest, ADamagedDocumentMarksItsOwnWindowNotTheOneActiveBefore
     EXPECT_FALSE(child_->Document()->IsModified());
     EXPECT_FALSE(child_->isWindowModified());
 }
+
+namespace {
+
+// The roads of the window that save the page.
+enum class SaveRoad { ExitYes, CloseWindowYes, FileSave, FileSaveAs };
+
+class EditedItemSaveTest : public DocumentCloseTest,
+                           public ::testing::WithParamInterface<SaveRoad> {};
+
+// P4 of the note on staff `staff` at P3 `p3` in the document file (0 when there is none).
+float note_p4_in(const fs::path& file, float staff, float p3) {
+    const std::vector<float> words = document_item_words(file);
+    for (std::size_t i = 0; i < words.size(); i += static_cast<std::size_t>(words[i]) + 1) {
+        if (words[i] < 1) break;
+        if (words[i] >= 4 && i + 4 < words.size() && words[i + 1] == 1 && words[i + 2] == staff &&
+            words[i + 3] == p3)
+            return words[i + 4];
+    }
+    return 0.0f;
+}
+
+}  // namespace
+
+// A note edited in the command bar and changed, not stored: each road that saves stores it
+// first, and the file holds the note as the page shows it.
+TEST_P(EditedItemSaveTest, EveryWindowSaveStoresTheEditedItemFirst) {
+    int32_t note = 1;
+    while (note <= core::ItemCount && stored_param(note, 1) != 1.0f) ++note;
+    ASSERT_LE(note, core::ItemCount);
+    const float staff = stored_param(note, 2);
+    const float p3 = stored_param(note, 3);
+    ASSERT_NE(stored_param(note, 4), 9.0f);
+    type_line(*frame_, QStringLiteral("I %1").arg(note));
+    type_line(*frame_, QStringLiteral(",,,9"));
+    ASSERT_GT(edit::EditChangesPending, 0);
+    ASSERT_TRUE(child_->Document()->IsModified());
+    SetSaveQuestionHook([this](const QString& text) {
+        questions_.push_back(text.toStdString());
+        return static_cast<int>(QMessageBox::Yes);
+    });
+
+    fs::path written = document_;
+    switch (GetParam()) {
+        case SaveRoad::ExitYes:
+            frame_->CommandAction(kCmdAppExit)->trigger();
+            EXPECT_FALSE(frame_->isVisible());
+            break;
+        case SaveRoad::CloseWindowYes:
+            EXPECT_TRUE(child_->close());
+            break;
+        case SaveRoad::FileSave:
+            frame_->OnFileSave();
+            break;
+        case SaveRoad::FileSaveAs:
+            written = dir_ / "other.MUS";
+            answer_next_dialog([&](QDialog& d) {
+                qobject_cast<QFileDialog*>(&d)->selectFile(
+                    QString::fromStdString(written.string()));
+                d.accept();
+            });
+            frame_->OnFileSaveAs();
+            EXPECT_EQ(read_text(document_), original_);
+            break;
+    }
+    EXPECT_EQ(note_p4_in(written, staff, p3), 9.0f);
+    EXPECT_EQ(edit::EditChangesPending, 0);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    if (GetParam() == SaveRoad::FileSave || GetParam() == SaveRoad::FileSaveAs) {
+        // The item is still the one edited, and the reply says it was stored.
+        EXPECT_EQ(core::EditedItemNumber, note);
+        EXPECT_FALSE(child_->Document()->IsModified());
+        EXPECT_NE(core::MessageLine.view().find("The edited item was stored before the save."),
+                  std::string_view::npos)
+            << core::MessageLine.trimmed();
+    } else {
+        EXPECT_EQ(questions_, std::vector<std::string>{"Save changes to song.MUS?"});
+    }
+}
+
+std::string save_road_name(const ::testing::TestParamInfo<SaveRoad>& info) {
+    static const char* const kNames[] = {"ExitYes", "CloseWindowYes", "FileSave", "FileSaveAs"};
+    return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, EditedItemSaveTest,
+                         ::testing::Values(SaveRoad::ExitYes, SaveRoad::CloseWindowYes,
+                                           SaveRoad::FileSave, SaveRoad::FileSaveAs),
+                         save_road_name);

@@ -51,13 +51,16 @@ class PaletteEditWordsWindowTest : public RealPaletteEngineTest {
 // Buttons of the meter palette (191) and the key palette (193).
 constexpr int32_t kMeter34Button = 33197;
 constexpr int32_t kCutTimeButton = 34269;
+constexpr int32_t kCommonTimeButton = 33710;
 constexpr int32_t kKeySignatureButton = 33077;
 constexpr int32_t kKeyNaturalsButton = 33177;
 
 }  // namespace
 
 // "Meter 3/4" on the meter palette while a meter is edited: the meter keeps its change and a
-// new 3/4 meter is entered and edited; "Cut time" on its palette then enters a cut-time meter.
+// new 3/4 meter is entered and edited; "Cut time (input)" and "Input COM/" on its palette then
+// make that meter cut time and common time, as the other input buttons give it their numbers,
+// and add no meter.
 TEST_F(PaletteEditWordsWindowTest, MeterButtonsEnterNewMetersAndKeepTheEditedOne) {
     SendCommand("8 1 0");
     SendCommand("X");
@@ -74,9 +77,17 @@ TEST_F(PaletteEditWordsWindowTest, MeterButtonsEnterNewMetersAndKeepTheEditedOne
     EXPECT_EQ(core::EditedItemNumber, 3) << "a new item goes to editing";
     ASSERT_EQ(CurrentPaletteId, 191);
     ASSERT_TRUE(palette_edit_words_click(kCutTimeButton));
-    ASSERT_EQ(core::ItemCount, 4);
-    EXPECT_EQ(stored_param(4, 5), 98.0f);
+    EXPECT_EQ(core::EditedItemNumber, 3);
+    EXPECT_EQ(core::EditItemParams(5), 98.0f);
+    EXPECT_EQ(core::EditItemParams(6), 0.0f);
     EXPECT_EQ(core::MessageLine.trimmed().find("unknown word"), std::string::npos);
+    ASSERT_TRUE(palette_edit_words_click(kCommonTimeButton));
+    EXPECT_EQ(core::EditedItemNumber, 3);
+    EXPECT_EQ(core::EditItemParams(5), 99.0f);
+    SendCommand("X");
+    ASSERT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(stored_param(3, 5), 99.0f);
+    EXPECT_EQ(stored_param(2, 5), 2.0f) << "the first meter was changed";
 }
 
 // "Key: KSN" shows the naturals of the edited key; "Key signature" enters a new key.

@@ -26,6 +26,10 @@ class PrintSetupDialogTest : public AttendedDialogTest {
   protected:
     void SetUp() override {
         AttendedDialogTest::SetUp();
+        reset_words();
+    }
+    // The words as the print command hands them over at first.
+    void reset_words() {
         a_.fill(0);
         b_.fill(0);
         a_(9) = 600;  // word 8
@@ -380,6 +384,90 @@ TEST_F(PrintSetupDialogTest, ThePrintCommandOpensPrintSetup) {
     });
     frontend::SendCommand("PR ");
     EXPECT_EQ(titles, QStringList{QStringLiteral("Print Setup")});
+}
+
+}  // namespace
+
+namespace {
+
+// A control of Print Setup that a parameter file line sets: the line's keyword and the value
+// that turns the control on and off, the control, the control that shows the other choice (a
+// radio's partner, 0 for a check box), and the word.
+struct LoadedControl {
+    const char* on_line;
+    const char* off_line;
+    int id;
+    int partner;
+    int word;
+};
+
+// Print Setup loaded from a file shows every control as the file set its word, and a click on
+// the control then sets the word from what the control shows: both ways, for each control.
+TEST_F(PrintSetupDialogTest, EachLoadedControlShowsItsWordAndAClickSetsItFromTheControl) {
+    const LoadedControl controls[] = {
+        {"ROTATE        Yes", "ROTATE        No ", 1081, 0, 0},
+        {"FREEZE        Yes", "FREEZE        No ", 1101, 0, 2},
+        {"MIRROR        Yes", "MIRROR        No ", 1086, 0, 7},
+        {"BATCH         Yes", "BATCH         No ", 1141, 0, 4},
+        {"BATCH         Yes\nREVERSE       Yes", "BATCH         Yes\nREVERSE       No ", 1144, 0,
+         11},
+        {"METRIC", "INCHES", 1600, 1599, 18},
+    };
+    const std::string path = (temp_dir() / "controls.scr").string();
+    for (const LoadedControl& c : controls) {
+        for (const bool loaded_on : {true, false}) {
+            SCOPED_TRACE(std::string(loaded_on ? c.on_line : c.off_line));
+            {
+                std::ofstream out(path);
+                out << (loaded_on ? c.on_line : c.off_line) << '\n';
+            }
+            reset_words();
+            a_(c.word + 1) = loaded_on ? 0 : 1;  // the file changes the word
+            if (c.word == 11) a_(5) = 1;         // the order is read with batch printing only
+            output::PrintParameters.print_setup_file_name.set(path);
+            bool shown = !loaded_on;
+            bool partner_shown = loaded_on;
+            bool clicked = loaded_on;
+            answer_next_dialog([&](QDialog& d) {
+                answer_next_dialog([&](QDialog& ask) {
+                    field(ask, 1125)->setText(QString::fromStdString(path));
+                    click(ask, 1);
+                });
+                click(d, 1139);
+                shown = button(d, c.id)->isChecked();
+                if (c.partner != 0) partner_shown = button(d, c.partner)->isChecked();
+                // The other way: off for a check box, the other choice for a radio.
+                click(d, c.partner != 0 && loaded_on ? c.partner : c.id);
+                clicked = button(d, c.id)->isChecked();
+                click(d, 1);
+            });
+            EXPECT_EQ(run(), 1);
+            EXPECT_EQ(shown, loaded_on);
+            if (c.partner != 0) EXPECT_EQ(partner_shown, !loaded_on);
+            EXPECT_EQ(clicked, !loaded_on);
+            EXPECT_EQ(word(c.word), loaded_on ? 0 : 1);
+        }
+    }
+}
+
+// The check boxes whose words only their clicks set: a box that shows other than its word (as a
+// load that left it unshown did) sets the word from what it shows once clicked, both ways.
+TEST_F(PrintSetupDialogTest, AClickedBoxSetsItsWordFromItsOwnState) {
+    const std::pair<int, int> boxes[] = {{1101, 2}, {1659, 17}, {1081, 0}, {1631, 16}};
+    for (const auto& [id, k] : boxes) {
+        for (const int before : {0, 1}) {
+            SCOPED_TRACE(std::to_string(id) + " from " + std::to_string(before));
+            a_(k + 1) = before;
+            answer_next_dialog([&](QDialog& d) {
+                // Shown as the word, then set without a click, then clicked: it shows the word.
+                button(d, id)->setChecked(before == 0);
+                click(d, id);
+                click(d, 1);
+            });
+            EXPECT_EQ(run(), 1);
+            EXPECT_EQ(word(k), before);
+        }
+    }
 }
 
 }  // namespace

@@ -377,7 +377,8 @@ TEST_F(LiveNotesTest, ColumnLimitIsOneHundredFifty) {
     EXPECT_EQ(input::TypedPlacement.x, kX0 + 150 * 5.0f);
 }
 
-// The line stops at 384 characters: the character that would be the 385th is refused.
+// The line holds 384 characters: the text that would pass them ends it at its last "/" within
+// 385 characters, which becomes ";", and what is dropped is told.
 TEST_F(LiveNotesTest, LineNeverGrowsPastItsLength) {
     std::string text;
     for (int i = 0; i < 127; ++i) text += "SU/";  // 381 characters
@@ -390,9 +391,18 @@ TEST_F(LiveNotesTest, LineNeverGrowsPastItsLength) {
     SetUp();
     fe_.answer_keys(text);
     fe_.answer_keys("SUX");
-    fe_.answer_line("+");  // "X" would become "+" and "/" the 385th character
-    EXPECT_EQ(run().size(), 384u);
-    EXPECT_TRUE(shown("The notes line is full (384 characters)"));
+    fe_.answer_line("+");  // "X" becomes "+" and its "/" the 385th character: the line's end
+    int32_t work = 0;
+    input::parse_note_input(0, work);  // the line ends without an Escape
+    EXPECT_EQ(line(), text + "SU+/");
+    EXPECT_TRUE(shown("The notes line is longer than 384 characters: it ends at column 385"));
+
+    SetUp();
+    fe_.answer_keys(text);
+    fe_.answer_keys("SUXY");
+    input::parse_note_input(0, work);
+    EXPECT_EQ(line(), text.substr(0, 380) + ";");
+    EXPECT_TRUE(shown("it ends at column 381, and \"SUXY\" was left out."));
 }
 
 TEST_F(LiveNotesTest, MotiveDefinitionGetsTheOctaveDigits) {

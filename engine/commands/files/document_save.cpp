@@ -16,6 +16,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/edit/items/item_editing.h"
 #include "platform/file_identity.h"
 #include "platform/paths.h"
 
@@ -101,8 +102,8 @@ bool may_replace(const std::string& name, bool always, platform::FileIdentity& s
     const SaveTargetStanding standing = save_target_standing(name);
     if (standing == SaveTargetStanding::Changed) return may_replace_changed(name, seen);
     seen = identity_of(name);
-    const bool ask = always || is_partial_load_file(name) ||
-                     standing == SaveTargetStanding::Unbound;
+    const bool ask =
+        always || is_partial_load_file(name) || standing == SaveTargetStanding::Unbound;
     if (!ask) return true;
     return confirm_overwrite(name) == -1;
 }
@@ -129,7 +130,7 @@ std::string choose_save_name(platform::FileIdentity& seen) {
         const std::string path = platform::local_path(file);
         if (path.empty() || !platform::in_data_folder(path)) {
             return may_write_to(file, file) && may_replace(file, false, seen) ? file
-                                                                             : std::string();
+                                                                              : std::string();
         }
         // A page read from the data folder (only read) is saved as a new page is: under a name
         // the user gives, as a save-as.
@@ -153,6 +154,13 @@ std::string choose_save_name(platform::FileIdentity& seen) {
     return file;
 }
 
+// The replies of a save while an item is edited.
+constexpr std::string_view kEditStoredText = "The edited item was stored before the save.";
+constexpr std::string_view kEditStoredNotSavedText =
+    "The edited item was stored, but the page was not saved.";
+constexpr std::string_view kEditNotStoredText =
+    "*** Not saved: the edited item could not be stored, as the page is full.";
+
 // "     ITEMS  " and ItemCount in four columns, on a line of its own after the message.
 std::string item_count_text() { return "||     ITEMS  " + format_int("(1i4)", ItemCount); }
 
@@ -170,6 +178,13 @@ void save_current_document() {
     if (file.empty()) return;
     if (!name_fits(file)) return;
 
+    // What the page shows is what is saved: the edited item's changes go into the store first.
+    const edit::EditBeforeSave edit = edit::store_edit_before_save();
+    if (edit == edit::EditBeforeSave::NotStored) {
+        MessageLine.set(std::string(kEditNotStoredText));
+        return;
+    }
+    const bool stored = edit == edit::EditBeforeSave::Stored;
     FixedText<512> name(file);
     const FixedText<512> line = CommandLine;
     platform::SaveLock lock;
@@ -185,17 +200,22 @@ void save_current_document() {
         CommandLine = line;
         if (!changed) {
             show_message(reason + " " + file);
+            if (stored) MessageLine.set(std::string(kEditStoredNotSavedText));
             return;
         }
         lock.release();
-        if (!may_replace_changed(file, seen)) return;
+        if (!may_replace_changed(file, seen)) {
+            if (stored) MessageLine.set(std::string(kEditStoredNotSavedText));
+            return;
+        }
         lock.acquire();
     }
     ChangesMadeFlag = 0;
     PartialLoadName.blank();  // the file now holds the page
     record_document_file(CurrentFileName.view(), false);
     lock.release();
-    MessageLine.set("File saved:  " + CurrentFileName.trimmed() + item_count_text());
+    MessageLine.set((stored ? std::string(kEditStoredText) + "||" : std::string()) +
+                    "File saved:  " + CurrentFileName.trimmed() + item_count_text());
     update_title_line(CurrentFileName);
     ServiceBlock block;
     block.fill(0);

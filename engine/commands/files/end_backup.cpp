@@ -17,6 +17,7 @@
 #include "engine/core/files/name_compare.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
+#include "engine/edit/items/item_editing.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
@@ -137,8 +138,13 @@ std::string keep_page_at_end() {
                              " could not be written to the backup copy " +
                              platform::shown_path(backup) + " and are lost.";
     if (!set_aside_backup_kept_at_end()) return lost;
-    if (write_document(backup, ItemStore, ItemWordsUsed, kDocumentLevel, MetricFlag,
-                       std::string_view(name)) != DocumentStatus::Ok)
+    // The edited item's changes not yet stored go into the backup as the page shows them; the
+    // page itself is left as it is (an end may come in the middle of a command).
+    static DocumentWords with_edit;
+    int32_t used = 0;
+    const bool edit_kept = edit::page_with_waiting_edit(with_edit, used);
+    if (write_document(backup, edit_kept ? with_edit : ItemStore, edit_kept ? used : ItemWordsUsed,
+                       kDocumentLevel, MetricFlag, std::string_view(name)) != DocumentStatus::Ok)
         return lost;
     std::string path = own_backup_path();
     sync_to_disk(path);
@@ -154,7 +160,7 @@ std::string keep_page_at_end() {
     write_record(entries);
     sync_to_disk(record_path());
     return "*** The unsaved changes of " + name + " were written to the backup copy " + path +
-           ".";
+           (edit_kept ? ", the edited item's changes with them." : ".");
 }
 
 // Contract: see the header.

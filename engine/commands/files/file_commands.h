@@ -106,7 +106,10 @@ bool load_document_file(const FixedText<512>& name);
 // is written whole beside the old one and put in its place, so a failed save leaves the old
 // file. Success: "File saved:  " with the name and the item count, ChangesMadeFlag 0, the
 // file's identity kept (DocumentFileRecords), the title and the front-end's modified flag
-// updated.
+// updated. While an item is edited, its changes not yet stored are stored first, as "X" stores
+// them, once the name is settled and every question before the write was answered yes (a save
+// refused before that leaves them as they were); the reply says so. When the store is full,
+// nothing is stored and nothing saved.
 void save_current_document();
 
 // After six commands with changes pending in the item editor: the page is written as the backup

@@ -103,6 +103,13 @@ void show_item_edited_at_file_end() {
 // The loop head's run of one command-file line.
 CommandFlow run_next_file_line() {
     read_next_command_line();
+    // The play loop waits for its word: in a command file the file's next line is that word
+    // (Enter, X, a tempo, NX or NB), never the line the user types after the file.
+    if (PlayLoopActive != 0 && MacroUnit != 0) {
+        MessageLine = SecondLine;
+        FrontEndCommandBuffer.blank();
+        return run_play_loop_word();
+    }
     if (EditedItemNumber == 0) return dispatch_command_line();
     if (MacroUnit == 0) {
         show_item_edited_at_file_end();

@@ -2,7 +2,9 @@
 #include "engine/commands/interpreter/item_edit_lines.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/commands/interpreter/family_entries.h"
@@ -16,6 +18,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/items/click_picker.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/typed_values.h"
 #include "engine/edit/keywords/keyword_decoder.h"
@@ -46,6 +49,19 @@ int32_t key_code_of_line() {
         return -1;
     }
     return (CommandLine(3) - '0') * 100 + (CommandLine(4) - '0') * 10 + (CommandLine(5) - '0');
+}
+
+// The save words ("SA" with or without a name, "SM", "SNX", "SNB"), in either case: they save
+// also while an item is edited, never read as its words.
+bool is_save_word() {
+    std::string word;
+    for (int i = 1; i <= 4; ++i) {
+        const char c = CommandLine(i);
+        if (c == ' ' || c == '\0') break;
+        word += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return CommandLine(1) != ' ' &&
+           (word == "SA" || word == "SM" || word == "SNX" || word == "SNB");
 }
 
 // The editing word of a key code while an item is edited; empty when the key has none.
@@ -318,12 +334,24 @@ void prepare_comma_line(const FixedText<512>& typed) {
 // A meter of the input's form "n m/" (the meter palette's "Input 3 4/" buttons) while a meter is
 // edited: the line becomes the pairs that give the edited meter those numbers ("5 n 6 m"; common
 // and cut time, 99 and 98, keep P6 0). Read as typed, the line would be the pair "P2 = 4" and
-// move the meter to another staff, and "0 1/" would be no pair at all. False for other lines.
+// move the meter to another staff, and "0 1/" would be no pair at all. "COM/" and "CUT/" (the
+// palette's "Input COM/" and "Cut time (input)") are common and cut time: as command words they
+// would end the edit and add a meter. False for other lines.
 bool take_meter_input_line() {
     if (entry_code() != 18) return false;
     const std::string_view line = CommandLine.view();
     std::size_t i = line.find_first_not_of(' ');
     if (i == std::string_view::npos) return false;
+    for (const auto& [word, top] :
+         {std::pair<std::string_view, int32_t>{"COM/", 99}, {"CUT/", 98}}) {
+        std::string head(line.substr(i, word.size()));
+        for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (head != word) continue;
+        const std::size_t rest = line.find_first_not_of(' ', i + word.size());
+        if (rest != std::string_view::npos && line[rest] != '\0') return false;
+        CommandLine.set("5 " + std::to_string(top) + " 6 0");
+        return true;
+    }
     int32_t numbers[2] = {0, 0};
     for (int n = 0; n < 2; ++n) {
         if (n == 1) {
@@ -532,7 +560,7 @@ CommandFlow run_item_edit_lines() {
         if (flow != CommandFlow::NotTaken) return flow;
         if (EditedItemNumber == 0) return CommandFlow::NotTaken;
     }
-    if (starts("SA ")) return CommandFlow::NotTaken;
+    if (is_save_word()) return CommandFlow::NotTaken;
     if (starts("QQ") && is_digit(CommandLine(3)) && is_digit(CommandLine(4)) &&
         is_digit(CommandLine(5))) {
         int32_t palette = std::stoi(std::string(CommandLine.sub(3, 5)));
@@ -576,24 +604,21 @@ CommandFlow run_item_edit_lines() {
 CommandFlow run_edit_keyword_path() { return run_keyword_step(false); }
 
 // Contract: the parameters shown (display code 8): the click picker takes the item nearest the
-// click; with an edited item and the box step "M" the item's staff and P3 start the justify box
-// operation, otherwise the "I n" line the picker wrote runs as an I word and opens the item,
-// which is drawn in the highlight colour. When no item was picked the command ends.
+// click, and the "I n" line the picker wrote runs as an I word and opens the item, which is
+// drawn in the highlight colour. When no item was picked the command ends. With the box step
+// "M" ("JT" waits for a click) the nearest text's staff and level are taken instead and the
+// system question follows; a page without texts ends the wait.
 CommandFlow show_parameter_display() {
-    edit::show_parameters();
-    if (EditedItemNumber == 0) return CommandFlow::EndCommand;
     if (edit::PendingBoxStep == 'M') {
-        PendingBoxOperation = 8;
-        ParamBuffer(2) = static_cast<float>(int_of(EditItemParams(2)));
-        ParamBuffer(3) = EditItemParams(3);
-        CommandLine.set("JT");
-        edit::PendingBoxStep = 1;
-        EditedItemNumber = 0;
-        int32_t operation = PendingBoxOperation;
-        edit::run_box_command(operation);
-        PendingBoxOperation = operation;
+        // The click that "JT" asked for: the nearest text gives the staff and level, and the
+        // system question follows; the text is not opened for editing.
+        const int32_t k = edit::text_item_at_click();
+        edit::PendingBoxStep = 0;
+        if (k != 0) edit::take_clicked_text(k);
         return CommandFlow::EndCommand;
     }
+    edit::show_parameters();
+    if (EditedItemNumber == 0) return CommandFlow::EndCommand;
     const CommandFlow flow = run_i_family();
     // The item opened by the click is shown in the highlight colour at once.
     if (EditedItemNumber > 0 && OutputBufferViews.graphics.bound() &&

@@ -340,8 +340,9 @@ CommandFlow row_z() {
 void run_s_family_word() {
     const char c = second();
     const bool idle = EditedItemNumber == 0;
-    // "SA name" saves also while an item is edited, as the window's Save does.
-    if (!starts("STSP") && (idle || c == 'A') && (c == 'M' || c == 'N' || c == 'A')) {
+    // The save words save also while an item is edited, as the window's Save does; the item's
+    // changes are stored first.
+    if (!starts("STSP") && (c == 'M' || c == 'N' || c == 'A')) {
         save_current_document();
         CommandModeLetters(1) = 0;
         return;

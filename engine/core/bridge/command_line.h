@@ -45,6 +45,16 @@ void read_line_from_command_file();
 // command file runs.
 enum class CommandFileAnswer { Yes, No, None };
 CommandFileAnswer read_command_file_answer();
+// True while a command file READ opened is open, also while a command has set MacroUnit
+// aside to ask its question: the question is then the file's to answer.
+bool command_file_open();
+// The answer to a question the front-end asks while a command file is open: the file's next
+// record, raw (true). The end mark ("*") or the end of the file closes the file's unit and
+// gives no answer (false); the command-line reader then ends the command file as at its end.
+bool next_command_file_answer(std::string& line);
+// Between engine calls no command file runs: one that a command set aside and left open
+// (MacroUnit 0) is closed, so that no later question takes its lines.
+void close_idle_command_file();
 // READ: opens the command file named in SecondLine from column 4 (blank: the last one).
 void open_command_file();
 // The most command files one chain of READs may open, and the most REX lines that may run one

@@ -68,6 +68,9 @@ class FrontEndPort {
     // at the keys: a refused line of the input mode is then left out instead of asked again,
     // for nobody is there to type it again.
     virtual bool InputIsScript() { return false; }
+    // Takes back the keys of the line being typed that no key wait has taken yet and returns
+    // them (the console hands a typed line over key by key); empty where keys come one by one.
+    virtual std::string DropRestOfTypedLine() { return {}; }
 
     // -- messages and questions --
     // Modal message box with OK; returns the box's result (callers ignore it).

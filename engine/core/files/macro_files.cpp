@@ -129,6 +129,25 @@ CommandFileAnswer read_command_file_answer() {
     return CommandFileAnswer::None;
 }
 
+bool command_file_open() { return unit_is_open(MacroFileUnit); }
+
+// Contract: see the header. The asking command's own lines (CommandLine, the mode letters)
+// are left alone: only the unit changes.
+bool next_command_file_answer(std::string& line) {
+    line.clear();
+    if (!unit_is_open(MacroFileUnit)) return false;
+    if (read_record(MacroFileUnit, line) == IoResult::Ok && !line.starts_with('*')) return true;
+    line.clear();
+    // MacroUnit stays: the reader's next try finds the unit closed and ends the file as its
+    // end does (the page redrawn), after the asking command has ended.
+    close_unit(MacroFileUnit);
+    return false;
+}
+
+void close_idle_command_file() {
+    if (MacroUnit == DefaultMacroUnit && unit_is_open(MacroFileUnit)) close_unit(MacroFileUnit);
+}
+
 // Contract: see the header. Reads and writes MacroUnit (0 afterwards), CommandFileEnded,
 // CommandModeLetters(1), CommandLine and FrontEndCommandBuffer (blank).
 void stop_nested_command_files() {

@@ -93,6 +93,24 @@ void save_undo_copy() {
     UndoSaveMode = -1;
 }
 
+// The copies held back while a command runs; -2 (skip the next copy) is never left for a later
+// command, which would then save none.
+constexpr int32_t kCopiesHeld = -3;
+
+// Contract: see the header. Tables: UndoSaveMode (and what save_undo_copy writes).
+CommandUndoCopy::CommandUndoCopy() {
+    if (UndoSaveMode <= kCopiesHeld) return;
+    save_undo_copy();
+    UndoSaveMode = kCopiesHeld;
+    held_ = true;
+}
+
+// Contract: see the header. Tables: UndoSaveMode: -1 again, unless a step of the command set a
+// merge's word count (0 or above) that UNDO is to cut the store back to.
+CommandUndoCopy::~CommandUndoCopy() {
+    if (held_ && UndoSaveMode < -1) UndoSaveMode = -1;
+}
+
 // Contract: see the header. Tables: UndoRedoState, ChangesMadeFlag; the file "!redo!.tmp".
 bool save_redo_copy() {
     if (!write_work_copy(kRedoCopyFile)) {

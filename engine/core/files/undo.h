@@ -75,6 +75,23 @@ void reset_undo_tables();
 // work folder (platform::work_folder() empty) no copy is written and UndoRedoState becomes 0.
 void save_undo_copy();
 
+// The undo copy of one command that changes the page in several steps: the page as it was
+// before the command is saved once, and the copies its own steps would save are held back
+// (UndoSaveMode -3) until the command ends, however it ends, errors and early returns
+// included. UNDO then takes back the whole command, and the next change saves its own copy
+// again. Inside a command that holds the copies back already, nothing is saved and the hold is
+// left to that command.
+class CommandUndoCopy {
+  public:
+    CommandUndoCopy();
+    ~CommandUndoCopy();
+    CommandUndoCopy(const CommandUndoCopy&) = delete;
+    CommandUndoCopy& operator=(const CommandUndoCopy&) = delete;
+
+  private:
+    bool held_ = false;
+};
+
 // Writes the page as the redo copy: UndoRedoState = -1, ChangesMadeFlag = SavedChangesFlag, the
 // title refreshed. Returns false, with a message box and nothing changed, when the copy cannot
 // be written.

@@ -463,7 +463,6 @@ void delete_in_box(bool list_only) {
         }
         core::ChangesMadeFlag = 1;
         core::save_undo_copy();
-        core::UndoSaveMode = -1;
         if (list_only) {
             PendingBoxOperation = 5;
             return;
@@ -515,7 +514,9 @@ void delete_box_codes() {
             ~BlankBufferAfter() { core::FrontEndCommandBuffer.blank(); }
         } blank_after;
         const bool listing = SecondLine.starts_with("MX");
-        if (!read_box_answer(false)) {
+        // "B" or a box with neither staff nor right position ends the word, as for the other
+        // box questions that are not moves: a script's empty line must not wait for ever.
+        if (!read_box_answer(true)) {
             end_box_operation();
             return;
         }

@@ -35,7 +35,7 @@ using core::ParamBuffer;
 constexpr int32_t kConvertIndex = 97;
 constexpr float kRightEdge = 220.0f;  // the right edge of boxes given without one
 constexpr int32_t kMarkedLength = 9;  // the length CM/CW grow items to, for P9
-constexpr int kCutFileUnit = 46;  // a cut file while it is written
+constexpr int kCutFileUnit = 46;      // a cut file while it is written
 
 int32_t start_of(int32_t k) { return core::ItemStartTable(k); }
 int32_t count_of(int32_t k) { return core::int_of(ItemStore(start_of(k))); }
@@ -157,33 +157,33 @@ void cut_copy_paste_area(int32_t& index) {
     const char second = upper(core::CommandLine(2));
     const char third = upper(core::CommandLine(3));
     switch (second) {
-    case ' ':
-    case 'P':
-        if (second == 'P' && third != 'X') return;
-        break;
-    case 'T':
-        if (third == 'X') {
-            write_cut_file();
+        case ' ':
+        case 'P':
+            if (second == 'P' && third != 'X') return;
+            break;
+        case 'T':
+            if (third == 'X') {
+                write_cut_file();
+                return;
+            }
+            if (third != ' ' && third != '*') return;
+            if (!select_cut_buffer(core::int_of(ParamBuffer(2)))) return;
+            break;
+        case 'R':
+            if (third == 'V') recurve_box_slurs();
             return;
-        }
-        if (third != ' ' && third != '*') return;
-        if (!select_cut_buffer(core::int_of(ParamBuffer(2)))) return;
-        break;
-    case 'R':
-        if (third == 'V') recurve_box_slurs();
-        return;
-    case 'D':
-        refit_lines();
-        return;
-    case 'M':
-    case 'W':
-        mark_staff_items();
-        return;
-    case 'V':
-        parse_file_name_pair();
-        return;
-    default:
-        return;  // "CS", "COM" and the rest are routed elsewhere or do nothing
+        case 'D':
+            refit_lines();
+            return;
+        case 'M':
+        case 'W':
+            mark_staff_items();
+            return;
+        case 'V':
+            parse_file_name_pair();
+            return;
+        default:
+            return;  // "CS", "COM" and the rest are routed elsewhere or do nothing
     }
     core::SecondLine = core::CommandLine;
     int32_t operation = 1;
@@ -212,7 +212,8 @@ void write_cut_file() {
         SelectionBox.last_item = core::ItemCount;
         select_box_items();
         if (SelectionList.count == 0) return;
-        for (int32_t e = 1; e <= SelectionList.count; ++e) items.push_back(SelectionList.entries(e));
+        for (int32_t e = 1; e <= SelectionList.count; ++e)
+            items.push_back(SelectionList.entries(e));
         area = {SelectionBox.low_staff,  SelectionBox.left,  SelectionBox.right,
                 SelectionBox.high_staff, LastBoxOutlineX(1), LastBoxOutlineX(2)};
     }
@@ -342,8 +343,7 @@ void parse_file_name_pair() {
 void make_cue_size() {
     // The page before the change is the copy UNDO loads; the stems fitted to beams below take
     // none of their own.
-    core::save_undo_copy();
-    core::UndoSaveMode = -2;
+    const core::CommandUndoCopy undo_copy;
     const int32_t low = SelectionBox.low_staff;
     const int32_t high = std::max(SelectionBox.high_staff, low);
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
@@ -351,7 +351,8 @@ void make_cue_size() {
         if (n < 4) continue;
         const int32_t staff = core::int_of(word(k, 2));
         const float x = word(k, 3);
-        if (staff < low || staff > high || x < SelectionBox.left || x > SelectionBox.right) continue;
+        if (staff < low || staff > high || x < SelectionBox.left || x > SelectionBox.right)
+            continue;
         const int32_t s = start_of(k);
         const int32_t code = core::int_of(word(k, 1));
         float& p4 = ItemStore(s + 4);

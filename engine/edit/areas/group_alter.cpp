@@ -208,8 +208,7 @@ void run_group_alter(int32_t from) {
         core::show_message("*** Too many changes for one Group Alter: nothing was altered.");
         return;
     }
-    core::save_undo_copy();
-    core::UndoSaveMode = -2;
+    const core::CommandUndoCopy undo_copy;
     core::PendingBoxOperation = 0;
     core::MessageLine = text;
     core::SecondLine = text;

@@ -32,16 +32,32 @@ namespace edit {
 
 namespace {
 
-using core::ItemStore;
 using core::ItemStartTable;
+using core::ItemStore;
 
 constexpr float kParamReference = 1000000.0f;
 
 // Operator codes of the compiled line (the positions of "=~<>{}AOT,DC()+-/*@").
 enum IfCode : int32_t {
-    kEqual = 1, kNotEqual, kLess, kGreater, kLessEqual, kGreaterEqual,
-    kAnd, kOr, kThen, kComma, kDelete, kCopy, kOpen, kClose,
-    kPlus, kMinus, kDivide, kTimes, kRemainder
+    kEqual = 1,
+    kNotEqual,
+    kLess,
+    kGreater,
+    kLessEqual,
+    kGreaterEqual,
+    kAnd,
+    kOr,
+    kThen,
+    kComma,
+    kDelete,
+    kCopy,
+    kOpen,
+    kClose,
+    kPlus,
+    kMinus,
+    kDivide,
+    kTimes,
+    kRemainder
 };
 
 // One operand of a chain and the arithmetic operator that follows it (0: the chain ends).
@@ -155,8 +171,8 @@ class IfCompiler {
         if (!out_.has_then) return {};
         while (pos_ < s_.size()) {
             const char c = peek();
-            const bool alone = pos_ + 1 >= s_.size() || s_[pos_ + 1] == ',' ||
-                               s_.compare(pos_ + 1, 3, "AND") == 0;
+            const bool alone =
+                pos_ + 1 >= s_.size() || s_[pos_ + 1] == ',' || s_.compare(pos_ + 1, 3, "AND") == 0;
             if ((c == 'D' || c == 'C') && alone) {
                 out_.actions.push_back({c == 'D' ? kDelete : kCopy});
                 ++pos_;
@@ -170,8 +186,8 @@ class IfCompiler {
                 IfToken chain;
                 if (target.count == 2) {
                     chain.first = static_cast<int32_t>(out_.terms.size());
-                    out_.terms.push_back({out_.terms[target.first + 1].value,
-                                          out_.terms[target.first].op});
+                    out_.terms.push_back(
+                        {out_.terms[target.first + 1].value, out_.terms[target.first].op});
                     IfToken rest;
                     if (!read_chain(rest)) return error_here();
                     chain.count = rest.count + 1;
@@ -200,22 +216,34 @@ class IfCompiler {
     }
     static int32_t comparison(char c) {
         switch (c) {
-            case '=': return kEqual;
-            case '~': return kNotEqual;
-            case '<': return kLess;
-            case '>': return kGreater;
-            case '{': return kLessEqual;
-            case '}': return kGreaterEqual;
-            default: return 0;
+            case '=':
+                return kEqual;
+            case '~':
+                return kNotEqual;
+            case '<':
+                return kLess;
+            case '>':
+                return kGreater;
+            case '{':
+                return kLessEqual;
+            case '}':
+                return kGreaterEqual;
+            default:
+                return 0;
         }
     }
     static int32_t arithmetic(char c) {
         switch (c) {
-            case '+': return kPlus;
-            case '-': return kMinus;
-            case '/': return kDivide;
-            case '*': return kTimes;
-            default: return 0;
+            case '+':
+                return kPlus;
+            case '-':
+                return kMinus;
+            case '/':
+                return kDivide;
+            case '*':
+                return kTimes;
+            default:
+                return 0;
         }
     }
     CompileError error_here() const {
@@ -303,17 +331,25 @@ float evaluate_if_operand(const CompiledIf& line, const IfToken& chain, const It
     for (int32_t t = chain.first; t < chain.first + chain.count - 1; ++t) {
         const float next = operand_value(item, line.terms[t + 1].value);
         switch (line.terms[t].op) {
-            case kPlus: v += next; break;
-            case kMinus: v -= next; break;
-            case kTimes: v *= next; break;
+            case kPlus:
+                v += next;
+                break;
+            case kMinus:
+                v -= next;
+                break;
+            case kTimes:
+                v *= next;
+                break;
             case kDivide:
                 if (next != 0.0f) v /= next;
                 break;
             case kRemainder:
-                v = static_cast<float>(core::int_of((core::compute_real_mod(v, next) + 0.001) *
-                                                    100.0)) / 100.0f;
+                v = static_cast<float>(
+                        core::int_of((core::compute_real_mod(v, next) + 0.001) * 100.0)) /
+                    100.0f;
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return v;
@@ -321,13 +357,20 @@ float evaluate_if_operand(const CompiledIf& line, const IfToken& chain, const It
 
 bool compare(int32_t code, float a, float b) {
     switch (code) {
-        case kEqual: return a == b;
-        case kNotEqual: return a != b;
-        case kLess: return a < b;
-        case kGreater: return a > b;
-        case kLessEqual: return a <= b;
-        case kGreaterEqual: return a >= b;
-        default: return false;
+        case kEqual:
+            return a == b;
+        case kNotEqual:
+            return a != b;
+        case kLess:
+            return a < b;
+        case kGreater:
+            return a > b;
+        case kLessEqual:
+            return a <= b;
+        case kGreaterEqual:
+            return a >= b;
+        default:
+            return false;
     }
 }
 
@@ -370,13 +413,15 @@ bool set_colour_block(int32_t k, bool present) {
     if (present) {
         if (!core::resize_item(k, static_cast<float>(item.count + 3))) return false;
         item = view_item(k);
-        for (int32_t w = item.count; w >= 17; --w) ItemStore(item.start + w) = ItemStore(item.start + w - 3);
+        for (int32_t w = item.count; w >= 17; --w)
+            ItemStore(item.start + w) = ItemStore(item.start + w - 3);
         ItemStore(item.start + 14) = -1.0f;
         ItemStore(item.start + 15) = 0.0f;
         ItemStore(item.start + 16) = 0.0f;
         return true;
     }
-    for (int32_t w = 14; w + 3 <= item.count; ++w) ItemStore(item.start + w) = ItemStore(item.start + w + 3);
+    for (int32_t w = 14; w + 3 <= item.count; ++w)
+        ItemStore(item.start + w) = ItemStore(item.start + w + 3);
     return core::resize_item(k, static_cast<float>(item.count - 3));
 }
 
@@ -478,7 +523,11 @@ void write_area_file(const std::vector<int32_t>& items) {
         left = std::min(left, item.p(3));
         right = std::max(right, item.p(3));
     }
-    const CutFileArea area{low,  left, right, high, core::int_of(left * 150.0f - 100.0f),
+    const CutFileArea area{low,
+                           left,
+                           right,
+                           high,
+                           core::int_of(left * 150.0f - 100.0f),
                            core::int_of(right * 150.0f + 100.0f)};
     if (!write_area_file(platform::work_file(kIfAreaFile), area, items)) {
         core::show_message(std::string("*** Cannot write the area file ") + kIfAreaFile);
@@ -534,10 +583,11 @@ bool compile_if_line(CompiledIf& line) {
             return false;
         }
     }
-    const CompileError e = IfCompiler(normalise_if_line(std::string(core::SecondLine.sub(1, kIfLineColumns)),
-                                                        line.centre_marks),
-                                      line)
-                               .compile();
+    const CompileError e =
+        IfCompiler(normalise_if_line(std::string(core::SecondLine.sub(1, kIfLineColumns)),
+                                     line.centre_marks),
+                   line)
+            .compile();
     if (e.text.empty()) return true;
     core::show_message(e.text + " -- nothing was changed.");
     return false;
@@ -683,8 +733,8 @@ void run_if_command() {
     if (!compile_if_line(line)) return;
     if (!line.has_then || line.actions.empty()) return;
 
+    // A caller that holds the copies back (Group Alter) keeps them held.
     core::save_undo_copy();
-    core::UndoSaveMode = -1;
     std::vector<int32_t> copies;
     if (!run_compiled_line(line, copies)) {
         core::show_message("**** The page is full: nothing was changed.");
@@ -784,8 +834,9 @@ void apply_centre_marks() {
 void toggle_invisible_items() {
     core::SecondLine.blank();
     layout::ShowInvisibleItems = -layout::ShowInvisibleItems;
-    const char* text = layout::ShowInvisibleItems > 0 ? "Invisible items are visible on screen."
-                                                      : "Invisible items are NOT visible on screen.";
+    const char* text = layout::ShowInvisibleItems > 0
+                           ? "Invisible items are visible on screen."
+                           : "Invisible items are NOT visible on screen.";
     core::MessageLine.set(text);
     core::show_prompt(core::MessageLine);
     render::redraw_items();

@@ -108,8 +108,8 @@ void replace_text_in_area(int32_t quote) {
     const float left = area[1];
     const float right = given >= 3 && area[2] != 0.0f ? area[2] : render::PageExtent;
 
+    // A caller that holds the copies back (Group Alter) keeps them held.
     core::save_undo_copy();
-    core::UndoSaveMode = -1;
     const std::vector<float> before(ItemStore.data(), ItemStore.data() + core::ItemWordsUsed - 1);
     bool too_long = false;
     for (int32_t k = 1; k <= core::ItemCount; ++k) {

@@ -25,7 +25,6 @@ namespace {
 
 using core::int_of;
 
-
 // The step that each item code's reference point lies above or below its P4 (codes 1..19).
 constexpr int32_t kCodeStep[20] = {0,  -1, 0,  0,  -1, 0,  0,  -1, 0, -1,
                                    -1, -1, -1, -1, 0,  -1, -1, 4,  3, 0};
@@ -78,15 +77,16 @@ bool reference_point(int64_t& x, int64_t& y) {
     return true;
 }
 
-// The nearest item to the click point (x, y), never `skip_a` or `skip_b`; ties keep the earlier
-// item. 0 when no item qualifies.
-int32_t nearest_item(int64_t x, int64_t y, int32_t skip_a, int32_t skip_b) {
+// The nearest item to the click point (x, y), never `skip_a` or `skip_b`, of item code `code`
+// when that is not 0; ties keep the earlier item. 0 when no item qualifies.
+int32_t nearest_item(int64_t x, int64_t y, int32_t skip_a, int32_t skip_b, int32_t code = 0) {
     int32_t best = 0;
     int64_t best_distance = 0;
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         if (k == skip_a || k == skip_b) continue;
         core::ItemCursor.number = k;
         core::fetch_current_item();
+        if (code != 0 && core::ItemCursor.code != code) continue;
         int64_t ix = 0;
         int64_t iy = 0;
         if (!reference_point(ix, iy)) continue;
@@ -202,6 +202,14 @@ void pick_item_at_click() {
 void show_parameters() {
     ClickMode = 8;
     pick_item_at_click();
+}
+
+// Contract: reads MouseRegion's point, ViewOrigin and the store; writes ItemCursor only.
+int32_t text_item_at_click() {
+    constexpr int32_t kCodeText = 16;
+    const int64_t x = static_cast<int64_t>(core::MouseRegion(kPointX)) - render::ViewOrigin.x;
+    const int64_t y = static_cast<int64_t>(core::MouseRegion(kPointY)) + render::ViewOrigin.y;
+    return nearest_item(x, y, 0, 0, kCodeText);
 }
 
 // Contract: with an item edited and a drawing larger than the client area, sets the scroll

@@ -23,6 +23,9 @@ constexpr float kSecondPageP3 = 227.0f;
 void pick_item_at_click();
 // The parameter display of a click in the page: the picker with ClickMode 8.
 void show_parameters();
+// The text item (code 16) nearest the MouseRegion point, whichever was picked before; 0 when the
+// page has none. Nothing is edited.
+int32_t text_item_at_click();
 // Scrolls the view so that the edited item is visible.
 void scroll_to_current_item();
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/files/title_line.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
@@ -408,6 +409,64 @@ void store_edited_item() {
     core::ParamBuffer(2) = 0.0f;
     splice_edited_item();
     core::ParamBuffer(2) = kept_p2;
+}
+
+// Contract: see the header. The item must be in the store and hold an item kind, as
+// store_edited_item asks.
+bool edit_waits_to_be_stored() {
+    const int32_t k = core::EditedItemNumber;
+    const int32_t code = core::int_of(e(1));
+    return EditChangesPending > 0 && k >= 1 && k <= core::ItemCount && code >= 1 && code <= 18;
+}
+
+// Contract: see the header. The caller's work lines and pairs are kept: a save goes on with
+// the name and numbers it read.
+EditBeforeSave store_edit_before_save() {
+    if (core::EditedItemNumber == 0) return EditBeforeSave::NothingWaiting;
+    if (!edit_waits_to_be_stored()) {
+        end_edit_undo_copy();
+        return EditBeforeSave::NothingWaiting;
+    }
+    const core::FixedText<512> line = core::CommandLine;
+    const core::FixedText<512> second = core::SecondLine;
+    std::array<float, 45> pairs{};
+    for (int32_t i = 1; i <= 45; ++i) pairs[static_cast<std::size_t>(i - 1)] = core::ParamBuffer(i);
+    const int32_t letter1 = core::CommandModeLetters(1);
+    const int32_t letter2 = core::CommandModeLetters(2);
+
+    save_item_for_restore(core::EditedItemNumber);
+    store_edited_item();
+    const bool stored = EditChangesPending == 0;
+
+    core::CommandLine = line;
+    core::SecondLine = second;
+    for (int32_t i = 1; i <= 45; ++i) core::ParamBuffer(i) = pairs[static_cast<std::size_t>(i - 1)];
+    core::CommandModeLetters(1) = letter1;
+    core::CommandModeLetters(2) = letter2;
+    if (!stored) return EditBeforeSave::NotStored;
+    core::ChangesMadeFlag = 1;
+    core::update_title_line(core::CurrentFileName);
+    end_edit_undo_copy();
+    return EditBeforeSave::Stored;
+}
+
+// Contract: see the header.
+bool page_with_waiting_edit(core::DocumentWords& words, int32_t& used) {
+    if (!edit_waits_to_be_stored()) return false;
+    const int32_t k = core::EditedItemNumber;
+    const StagedRecord staged = stage_working_copy();
+    const int32_t s = start_of(k);
+    const int32_t next = start_of(k + 1);
+    const int32_t end = start_of(core::ItemCount + 1);
+    if (s < 1 || next < s || end < next) return false;
+    const int32_t grown = staged.n + 1 - (next - s);
+    if (end - 1 + grown > store_limit()) return false;
+    int32_t w = 1;
+    for (int32_t i = 1; i < s; ++i) words(w++) = ItemStore(i);
+    for (int32_t i = 0; i <= staged.n; ++i) words(w++) = staged.words[static_cast<std::size_t>(i)];
+    for (int32_t i = next; i < end; ++i) words(w++) = ItemStore(i);
+    used = w;
+    return true;
 }
 
 // Contract: puts the staged record in place of item EditedItemNumber's record: the later

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/core/files/document_files.h"
+
 namespace edit {
 
 // Fills the working copy (EditItemParams, and EditTextBuffer for a text item) from the record
@@ -14,6 +16,19 @@ void run_edit_item_command();
 // Writes the working copy back in place of the edited item, after an undo copy of the page as
 // it was before the item's edit began.
 void store_edited_item();
+// Whether the edited item holds changes that are shown but not yet stored.
+bool edit_waits_to_be_stored();
+// What a save found of the edited item's changes (store_edit_before_save).
+enum class EditBeforeSave { NothingWaiting, Stored, NotStored };
+// Before a save: changes of the edited item not yet stored are stored as "X" stores them (the
+// stored record kept for RESTORE first, the page marked changed); the item stays the edited
+// one. With an item edited, its next change takes an undo copy of its own (a save ends the undo
+// history). NotStored: the store is full and nothing changed.
+EditBeforeSave store_edit_before_save();
+// The page with the edited item's unstored changes in its place, for a write that must leave
+// the page itself as it is (the backup at an end). False, words untouched, when nothing waits
+// or the record does not fit.
+bool page_with_waiting_edit(core::DocumentWords& words, int32_t& used);
 // The undo copy just written holds the page before item k's edit (a new item's copy is the page
 // without it): its stores take no copy of their own until the edit ends.
 void keep_edit_undo_copy(int32_t k);

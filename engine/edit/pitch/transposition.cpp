@@ -476,8 +476,7 @@ void transpose_items() {
     const core::Array1<float, 56> kept = ParamBuffer;
     core::sort_item_store_with_letter('X');
     ParamBuffer = kept;
-    core::save_undo_copy();
-    core::UndoSaveMode = -2;
+    const core::CommandUndoCopy undo_copy;
 
     if (T.enharmonic) {
         if (!set_enharmonic()) {

@@ -57,6 +57,9 @@ constexpr float kEveryLevel = 99.0f;
 constexpr std::string_view kSystemPrompt =
     "Enter Lowest Staff# of system and how many staves in system - or Draw Box.";
 constexpr std::string_view kClickTextPrompt = "**** Click on text to be justified. ****";
+constexpr std::string_view kNoClickTextPrompt =
+    "**** No text can be clicked here: type JTX Lowest Staff#, Left pos., Right pos., Highest "
+    "Staff#, Text Staff#, Text Level. ****";
 
 // Item i's parameter count, code, staff and word k.
 int32_t count_of(int32_t i) { return core::int_of(ItemStore(ItemStartTable(i))); }
@@ -249,30 +252,13 @@ float system_right_edge(int32_t lowest, int32_t highest) {
     return extent;
 }
 
-// A system whose music ends on a bar line short of its right edge is stretched from left so
-// that the bar line stands at the edge: every system of a page closes at one right edge, the
-// end of its staff lines. The STAFF items keep their ends.
-void stretch_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge) {
-    float bar_end = -1.0f;
-    float music_end = -1.0f;
-    for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
-        const int32_t s = staff_of(i);
-        if (s > highest) break;
-        if (s < lowest || count_of(i) < 3) continue;
-        const int32_t code = code_of(i);
-        const float x = word(i, 3);
-        if (x < left || x > edge + 0.05f) continue;
-        if (code == kCodeBar) {
-            bar_end = std::max(bar_end, x);
-        } else if (code < 4 || code > 16) {
-            music_end = std::max(music_end, x);
-        }
-    }
-    if (bar_end <= left + 1.0f || music_end >= bar_end || bar_end >= edge - 0.01f) return;
+// Selects the horizontal words of the items of staves lowest..highest between left and right,
+// all but the STAFF items, whose ends stay where they are.
+void select_music(int32_t lowest, int32_t highest, float left, float right) {
     SelectionBox.low_staff = lowest;
     SelectionBox.high_staff = highest;
     SelectionBox.left = left;
-    SelectionBox.right = bar_end + 0.01f;
+    SelectionBox.right = right;
     SelectionBox.first_item = 1;
     SelectionBox.last_item = ItemCount;
     SelectionBox.letter = 0;
@@ -282,13 +268,50 @@ void stretch_to_closing_bar(int32_t lowest, int32_t highest, float left, float e
         if (code != kCodeStaff) BoxCodeFilter(++slot) = static_cast<float>(code);
     }
     select_box_items();
-    scale_selection(3, left, left, (edge - left) / (bar_end - left));
-    // The store keeps positions in hundredths after a sort: the bar line lands on the edge.
+}
+
+// A system whose music ends on a bar line short of its right edge is stretched from left so
+// that the bar line stands at the edge: every system of a page closes at one right edge, the
+// end of its staff lines. Music laid out past the edge (staff lines shortened afterwards) is
+// drawn in the same way: its closing bar line onto the edge, or, when notes follow the last bar
+// line, its last note 1.0 inside it. The STAFF items keep their ends.
+void fit_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge) {
+    float bar_end = -1.0f;
+    float music_end = -1.0f;
+    for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
+        const int32_t s = staff_of(i);
+        if (s > highest) break;
+        if (s < lowest || count_of(i) < 3) continue;
+        const int32_t code = code_of(i);
+        const float x = word(i, 3);
+        if (x < left) continue;
+        if (code == kCodeBar) {
+            bar_end = std::max(bar_end, x);
+        } else if (code < 4 || code > 16) {
+            music_end = std::max(music_end, x);
+        }
+    }
+    const bool past_edge = std::max(bar_end, music_end) > edge + 0.05f;
+    float from = bar_end;
+    float to = edge;
+    if (past_edge) {
+        if (music_end >= bar_end) {
+            from = music_end;
+            to = edge - 1.0f;
+        }
+        if (from <= left + 1.0f || to <= left) return;
+    } else if (bar_end <= left + 1.0f || music_end >= bar_end || bar_end >= edge - 0.01f) {
+        return;
+    }
+    select_music(lowest, highest, left, std::max(from, bar_end) + 0.01f);
+    scale_selection(3, left, left, (to - left) / (from - left));
+    // The closing bar lines of the staves (a little apart as typed, and kept in hundredths after
+    // a sort) all land on the edge.
     for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
         const int32_t s = staff_of(i);
         if (s > highest) break;
         if (s >= lowest && code_of(i) == kCodeBar && count_of(i) >= 3 &&
-            std::fabs(word(i, 3) - edge) < 0.02f) {
+            std::fabs(word(i, 3) - edge) < 0.1f) {
             word(i, 3) = edge;
         }
     }
@@ -305,6 +328,43 @@ void staff_line_ends(int32_t staff, float& left, float& right) {
         if (count_of(i) > 5 && word(i, 6) != 0.0f) right = word(i, 6);
         return;
     }
+}
+
+// Where a typed line sets its clef after the start of its staff lines.
+constexpr float kClefInset = 2.0f;
+
+// A staff whose lines were made to begin later than its music (its STAFF item's P3 raised after
+// typing) has the clef, key and meter that open it in the margin. Its music is drawn in from its
+// right end so that it begins kClefInset after the lines' start, in the same order; the beat
+// count then places it from there. True when a staff was changed.
+bool bring_music_onto_staff_lines(int32_t lowest, int32_t highest) {
+    bool moved = false;
+    for (int32_t staff = lowest; staff <= highest; ++staff) {
+        float start = 0.0f;
+        float end = 0.0f;
+        staff_line_ends(staff, start, end);
+        float first = 0.0f;
+        float last = 0.0f;
+        bool any = false;
+        for (int32_t i = first_item_from_staff(staff); i <= ItemCount; ++i) {
+            if (staff_of(i) != staff) break;
+            const int32_t code = code_of(i);
+            if (count_of(i) < 3 || code == kCodeStaff || (code > 3 && code < 14) || code == 15 ||
+                code == kCodeText) {
+                continue;
+            }
+            const float x = word(i, 3);
+            first = any ? std::min(first, x) : x;
+            last = any ? std::max(last, x) : x;
+            any = true;
+        }
+        const float target = start + kClefInset;
+        if (!any || first >= start || last <= target + 1.0f) continue;
+        select_music(staff, staff, first - 0.01f, last + 0.01f);
+        scale_selection(3, last, last, (last - target) / (last - first));
+        moved = true;
+    }
+    return moved;
 }
 
 struct TextRange {
@@ -339,8 +399,8 @@ bool text_levels_agree(const TextRange& r) {
 }
 
 // The range of justify_text: typed with "JTX" (P2 lowest staff, P3 left, P4 right, P5 highest,
-// P6 the text's staff, P7 its level), or the box given for a clicked text (the clicked item's
-// staff and P4 in EditItemParams).
+// P6 the text's staff, P7 its level), or the box given for a clicked text (the clicked text's
+// staff and P4, kept by take_clicked_text).
 TextRange text_range() {
     TextRange r;
     if (JustifyWordState.sub == 'T' && CommandLine(1) == 'J' && CommandLine(3) == 'X') {
@@ -355,8 +415,8 @@ TextRange text_range() {
         r.highest = SelectionBox.high_staff;
         r.left = SelectionBox.left;
         r.right = SelectionBox.right == 0.0f ? render::PageExtent : SelectionBox.right;
-        r.staff = core::nint(core::EditItemParams(2));
-        r.level = core::EditItemParams(4);
+        r.staff = JustifyWordState.text_staff;
+        r.level = JustifyWordState.text_level;
     }
     if (r.right == 0.0f) r.right = render::PageExtent;
     r.highest = std::max(r.highest, r.lowest);
@@ -394,6 +454,11 @@ void run_justify_command() {
             justify_text();
             return;
         }
+        if (!core::page_shown_in_view()) {
+            // Nothing on this front-end can be clicked: the typed form is the way.
+            MessageLine.set(kNoClickTextPrompt);
+            return;
+        }
         show_item_palette(core::kGeneralPalette);
         MessageLine.set(kClickTextPrompt);
         core::GroupEditFlag = 0;
@@ -421,6 +486,20 @@ void run_justify_command() {
     }
     core::read_command_line();
     take_answer_numbers();
+}
+
+// Contract: see the header. Reads item k's staff and P4 into JustifyWordState; writes
+// PendingBoxOperation, PendingBoxStep (1, the box step of the system question), the drawn box
+// (cleared) and MessageLine. The letters of "JT" stay in JustifyWordState for the answer.
+void take_clicked_text(int32_t k) {
+    JustifyWordState.text_staff = staff_of(k);
+    JustifyWordState.text_level = word_or_zero(k, 4);
+    JustifyWordState.mode = 'J';
+    JustifyWordState.sub = 'T';
+    PendingBoxStep = 1;
+    PendingBoxOperation = kJustifyOperation;
+    clear_drawn_box();
+    MessageLine.set(kSystemPrompt);
 }
 
 // Contract: see the header. Writes CommandLine (blanked, the staves in columns 1-3 and 5-7) and
@@ -602,6 +681,7 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     lowest = std::max(lowest, 0);
     highest = std::min(highest, layout::kMaxStaves);
     if (highest < lowest) return;
+    if (l_mode && bring_music_onto_staff_lines(lowest, highest)) sort_by_staff();
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
     if (!l_mode) {
@@ -609,7 +689,7 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
         // line is first stretched so that the bar line stands there.
         const float edge = system_right_edge(lowest, highest);
         right = std::min(right, edge);
-        if (right >= edge - 0.01f) stretch_to_closing_bar(lowest, highest, left, edge);
+        if (right >= edge - 0.01f) fit_to_closing_bar(lowest, highest, left, edge);
     }
 
     bool space_columns = true;

@@ -19,6 +19,9 @@ void run_justify_command();
 void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right);
 // The system given by a drawn or typed box.
 void justify_from_box();
+// The click that answers "JT": the text item k gives the staff and the level of the texts, and
+// the system they are spread in is asked for (typed or drawn).
+void take_clicked_text(int32_t k);
 // Spreads the text items of one staff and one level evenly between two positions.
 void justify_text();
 // Writes the lowest and highest staff that hold notes or rests with a rhythm into CommandLine.

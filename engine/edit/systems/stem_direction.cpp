@@ -108,9 +108,9 @@ void recurve_staff(int32_t staff, float left, float right) {
 
 // Runs the mode over the box in P1..P4 (P3 0: the page's right end): the store sorted by staff,
 // then each staff from P1 up to P4 (at least P1) flipped, recurved, or, for the fit, the whole
-// box fitted once. keep_undo: an undo copy of the page before the command was taken, and every
-// staff leaves it as it is.
-void run_over_box(int32_t mode, bool keep_undo) {
+// box fitted once. One undo copy, of the page before the command, serves every staff.
+void run_over_box(int32_t mode) {
+    const core::CommandUndoCopy undo_copy;
     const int32_t low = core::int_of(ParamBuffer(1));
     const int32_t top = core::int_of(ParamBuffer(4));
     const float left = ParamBuffer(2);
@@ -129,7 +129,6 @@ void run_over_box(int32_t mode, bool keep_undo) {
 
     int32_t staff = low;
     do {
-        if (keep_undo) core::UndoSaveMode = -2;
         if (mode == kFitMode) {
             ParamBuffer(2) = static_cast<float>(low);
             ParamBuffer(3) = left;
@@ -148,7 +147,6 @@ void run_over_box(int32_t mode, bool keep_undo) {
         layout::InputStaff = static_cast<float>(staff);
         if (mode == kFitMode) break;
     } while (staff <= top);
-    if (keep_undo) core::UndoSaveMode = -1;
 }
 
 // The command's end, whatever ended it: the page redrawn, nothing pending, the general palette.
@@ -174,7 +172,7 @@ void start(int32_t mode) {
             PendingBoxOperation = 0;
         }
         // A box without a staff has nothing to work on.
-        if (ParamBuffer(1) > 0.0f) run_over_box(mode, false);
+        if (ParamBuffer(1) > 0.0f) run_over_box(mode);
         finish();
         return;
     }
@@ -246,8 +244,7 @@ void take_box(int32_t mode) {
         finish();
         return;
     }
-    core::save_undo_copy();
-    run_over_box(mode, true);
+    run_over_box(mode);
     finish();
 }
 
@@ -270,9 +267,10 @@ void zoom_to_fit() {
 // Contract: see the header. With PendingBoxOperation >= 0 the command starts: the mode from
 // CommandLine's third letter, the prompt in MessageLine, CommandLine kept in SavedCommandLine,
 // and the box menu left waiting (PendingBoxOperation 13); "FLAX" and a command file run at
-// once on the box in ParamBuffer (the file's next line), without an undo copy. Below 0 the
-// line in CommandLine is the box (typed, or '|'/'~' for a dragged one): Exit ends, No asks
-// again (PendingBoxOperation 13), Yes saves one undo copy and runs; a typed box without a
+// once on the box in ParamBuffer (the file's next line), with one undo copy (none of its own
+// inside a command file, whose copy stands). Below 0 the line in CommandLine is the box (typed,
+// or '|'/'~' for a dragged one): Exit ends, No asks again (PendingBoxOperation 13), Yes saves
+// one undo copy and runs; a typed box without a
 // staff gives "*** No Staff number given. ***" and changes nothing. Every end redraws the page,
 // blanks MessageLine, sets PendingBoxOperation 0 and shows palette 134.
 void run_stem_direction_command() {

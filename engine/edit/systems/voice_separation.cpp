@@ -220,15 +220,12 @@ float set_note_duration(int32_t k, int32_t n) {
 
 // Contract: see voice_separation.h. Reads P2..P6 and CommandLine(4); writes VoiceSeparation,
 // the store (unisons merged, stems shared in chords, the dropped voice deleted, slurs re-fitted)
-// and UndoSaveMode (-1 at the end unless the new-staff form holds it at -3); redraws.
+// and the undo copy (the new-staff form's own when it runs inside it); redraws.
 void separate_voices() {
     core::Array1<float, 6> kept;
     for (int32_t i = 1; i <= 6; ++i) kept(i) = ParamBuffer(i);
-    const bool nested = new_staff_form();
-    if (!nested) {
-        core::save_undo_copy();
-        core::UndoSaveMode = -2;
-    }
+    // The new-staff form holds the copies back already: its two runs share its copy.
+    const core::CommandUndoCopy undo_copy;
     sort_by_staff();
     for (int32_t i = 1; i <= 6; ++i) ParamBuffer(i) = kept(i);
     int32_t lowest = 0;
@@ -240,10 +237,7 @@ void separate_voices() {
     if (v.choice < 1 || v.choice > 2) v.choice = 1;
     int32_t voice = core::int_of(ParamBuffer(2));
     if (voice == 0) {
-        if (ask_separate_voices_options(voice) == kCancel) {
-            if (core::UndoSaveMode != -3) core::UndoSaveMode = -1;
-            return;
-        }
+        if (ask_separate_voices_options(voice) == kCancel) return;
     } else {
         v.left = ParamBuffer(4);
         v.right = ParamBuffer(5);
@@ -272,7 +266,6 @@ void separate_voices() {
     render::redraw_items();
     core::refresh_screen();
     layout::InputParserMode = 0;
-    if (core::UndoSaveMode != -3) core::UndoSaveMode = -1;
 }
 
 namespace {
@@ -339,15 +332,11 @@ bool copy_staff(int32_t s, int32_t t, bool skip_staff_item) {
 // 1..MaxStaffNumber without one; copies the source staff onto the target and runs
 // separate_voices on each with the voices swapped.
 void separate_voices_new_staff() {
-    core::save_undo_copy();
-    core::UndoSaveMode = -3;
+    const core::CommandUndoCopy undo_copy;
     VoiceSeparationRecord& v = VoiceSeparation;
     if (core::int_of(ParamBuffer(2)) == 0) {
         int32_t voice = 0;
-        if (ask_separate_voices_options(voice) == kCancel) {
-            core::UndoSaveMode = -1;
-            return;
-        }
+        if (ask_separate_voices_options(voice) == kCancel) return;
     }
     int32_t voice = core::int_of(ParamBuffer(2));
     if (voice < 1 || voice > 2) voice = 2;
@@ -356,19 +345,12 @@ void separate_voices_new_staff() {
     const int32_t s = ParamBuffer(3) != 0.0f ? core::int_of(ParamBuffer(3)) : t + 1;
     const int32_t top = layout::MaxStaffNumber;
     bool has_staff_item = false;
-    if (t < 1 || t > top || s < 1 || s > top) {
-        core::UndoSaveMode = -1;
-        return;
-    }
+    if (t < 1 || t > top || s < 1 || s > top) return;
     if (staff_occupied(t, has_staff_item)) {
         report_occupied_staff(t);
-        core::UndoSaveMode = -1;
         return;
     }
-    if (!copy_staff(s, t, has_staff_item)) {
-        core::UndoSaveMode = -1;
-        return;
-    }
+    if (!copy_staff(s, t, has_staff_item)) return;
 
     v.choice = voice;
     v.in_new_staff = true;
@@ -384,7 +366,6 @@ void separate_voices_new_staff() {
     }
     v.choice = voice;
     v.in_new_staff = false;
-    core::UndoSaveMode = -1;
     render::position_view(1);
 }
 

@@ -15,6 +15,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/items/click_picker.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
@@ -336,6 +337,7 @@ void begin_live_entry(bool continue_line) {
     e.parenthesis = 0;
     e.ctrl_q_count = 0;
     e.key_natural_armed = 0;
+    e.overflowed = false;
     TypedPlacement.octave = -1;
     if (continue_line && InputLineLength > 0) {
         e.cursor = std::min(InputLineLength, kInputLineChars);
@@ -355,6 +357,36 @@ bool live_line_fits(int32_t last, std::string_view what) {
     core::show_message("The notes line is full (" + std::to_string(kInputLineChars) +
                        " characters): \"" + std::string(what) + "\" was not taken.");
     return false;
+}
+
+// Contract: see the header.
+bool live_text_fits(int32_t from, std::string_view text) {
+    if (from + static_cast<int32_t>(text.size()) - 1 <= kInputLineChars) return true;
+    Live.overflowed = true;
+    Live.overflow_from = std::max(from, 1);
+    Live.overflow_text = std::string(text);
+    return false;
+}
+
+// Contract: see the header. Reads and writes CommandLine, LiveNotes' token states, Live.
+LiveFlow end_long_line() {
+    auto& e = Live;
+    e.overflowed = false;
+    std::string whole(core::CommandLine.view().substr(0, e.overflow_from - 1));
+    whole += e.overflow_text;
+    const int32_t end = long_line_end(whole);
+    const int32_t kept = end > 0 ? end : kInputLineChars;
+    // What the tokens past the end drew goes with them.
+    while (LiveNotes.token_count > 0 && LiveNotes.tokens(LiveNotes.token_count).line_cursor >= kept)
+        restore_token_state(LiveNotes.tokens(LiveNotes.token_count--));
+    cut_line(std::min(e.cursor, e.overflow_from - 1));
+    for (int32_t p = e.cursor + 1; p <= kept; ++p) core::CommandLine(p) = whole[p - 1];
+    cut_line(kept);
+    // A "/" at 385 stays: the line's reading ends there (the kept line holds 384 characters).
+    if (end > 0 && end <= kInputLineChars) core::CommandLine(end) = ';';
+    report_long_line_cut(end, whole.substr(kept) + core::front_end().DropRestOfTypedLine());
+    show();
+    return end_line();
 }
 
 // Contract: see the header.
@@ -402,11 +434,12 @@ LiveFlow take_character(char c) {
     if (c == '=' || c == '.') {
         const char before = e.cursor >= 1 ? core::CommandLine(e.cursor) : '/';
         const bool after_separator = before == '/' || before == '=' || before == '.';
-        if (!live_line_fits(e.cursor + 1, std::string(1, c))) return Flow::Go;
-        core::CommandLine(++e.cursor) = after_separator ? '=' : '+';
+        const char written = after_separator ? '=' : '+';
+        if (!live_text_fits(e.cursor + 1, std::string(1, written))) return Flow::Go;
+        core::CommandLine(++e.cursor) = written;
         return Flow::Go;
     }
-    if (!live_line_fits(e.cursor + 1, std::string(1, c))) return Flow::Go;
+    if (!live_text_fits(e.cursor + 1, std::string(1, c))) return Flow::Go;
     core::CommandLine(++e.cursor) = c;
     if (e.cursor - e.token_start + 1 == 4 && core::CommandLine(e.token_start) == 'M' &&
         core::CommandLine(e.token_start + 1) == 'I' &&
@@ -431,7 +464,7 @@ LiveFlow take_command_text(std::string text) {
         while (!text.empty() && text.back() == ' ') text.pop_back();
     }
     const int32_t start = std::min(e.token_start, e.cursor + 1);
-    if (!live_line_fits(start + static_cast<int32_t>(text.size()) - 1, text)) return Flow::Go;
+    if (!live_text_fits(start, text)) return Flow::Go;
     cut_line(start - 1);
     const bool at_once =
         text.rfind("CU", 0) == 0 || text.rfind("CO", 0) == 0 || (text[0] >= '1' && text[0] <= '9');
@@ -455,7 +488,7 @@ LiveFlow take_command_text(std::string text) {
 LiveFlow take_plus_command() {
     auto& e = Live;
     if (e.cursor < 1) return Flow::Go;  // nothing to mark on an empty line
-    if (!live_line_fits(e.cursor + 1, "+")) return Flow::Go;
+    if (!live_text_fits(e.cursor, "+/")) return Flow::Go;
     const bool finished = is_separator(core::CommandLine(e.cursor));
     if (finished && LiveNotes.token_count > 0) {
         // The finished token is drawn again from its new text: what it drew first goes.
@@ -502,7 +535,7 @@ LiveFlow take_dollar_text(const std::string& text) {
 // Contract: see the header.
 LiveFlow write_pitch(const std::string& text) {
     auto& e = Live;
-    if (!live_line_fits(e.cursor + static_cast<int32_t>(text.size()), text)) return Flow::Go;
+    if (!live_text_fits(e.cursor + 1, text)) return Flow::Go;
     e.ctrl_q_count = 0;
     e.pending[0] = e.pending[1] = ' ';
     for (char c : text) core::CommandLine(++e.cursor) = c;
@@ -533,6 +566,7 @@ void parse_note_input(int32_t first, int32_t& work) {
         } else {
             flow = take_command(work);
         }
+        if (e.overflowed) flow = end_long_line();
         if (flow == Flow::Return) {
             if (!core::SecondLine.equals("MIDI")) core::SecondLine.blank();
             return;

@@ -50,6 +50,11 @@ struct LiveEntry {
     int32_t start_last_item = 0;
     int32_t start_entries = 0;
     int32_t start_clef_kind = 0;
+    // A key or command that would have passed the line's 384 characters: the position its text
+    // would have begun at and the text; the entry then ends the line (end_long_line).
+    bool overflowed = false;
+    int32_t overflow_from = 0;
+    std::string overflow_text;
     TypedPlacementRecord start_placement;
     NoteOctaveStateRecord start_octave;
 };
@@ -66,6 +71,13 @@ int32_t live_reference_step();
 // True when a line ending at position last stays within the input mode's 384 characters;
 // else shows why what was refused and returns false.
 bool live_line_fits(int32_t last, std::string_view what);
+// True when text written from position from stays within the line's 384 characters; else the
+// text is kept for end_long_line and false is returned.
+bool live_text_fits(int32_t from, std::string_view text);
+// The line passed its 384 characters: it ends at its last "/" (which becomes ";") as a read
+// line would, the tokens drawn past that go, and what was dropped, with the rest of the typed
+// line, is told.
+LiveFlow end_long_line();
 // Blanks the line after position last; the cursor goes there and a new token starts after it.
 void cut_line(int32_t last);
 // After an insertion: shows the line; a ";" at its end ends it, a "/" or ":" finishes the token.

@@ -303,30 +303,6 @@ void frame_staff(float staff) {
     core::refresh_screen();
 }
 
-// The undo copy of one input run: the page as it was before the run, so that UNDO after the
-// run takes back the run alone. The copies the run's own steps would save (its staff item,
-// stems fitted to beams) are held back while its lines are taken: each would leave UNDO only a
-// part of the run to take back.
-class RunUndoCopy {
-  public:
-    RunUndoCopy() {
-        // A caller that holds the copies back already (below -2) keeps them held.
-        if (core::UndoSaveMode < -2) return;
-        core::save_undo_copy();
-        core::UndoSaveMode = kNoUndoCopies;
-        held_ = true;
-    }
-    ~RunUndoCopy() {
-        if (held_ && core::UndoSaveMode == kNoUndoCopies) core::UndoSaveMode = -1;
-    }
-    RunUndoCopy(const RunUndoCopy&) = delete;
-    RunUndoCopy& operator=(const RunUndoCopy&) = delete;
-
-  private:
-    static constexpr int32_t kNoUndoCopies = -3;
-    bool held_ = false;
-};
-
 // One input run's set-up (steps from the abandon copy to the settled range). False when the
 // run ends before its lines.
 bool set_up_run() {
@@ -492,7 +468,9 @@ void run_input_mode() {
     for (;;) {
         RunEnd end = RunEnd::Quiet;
         {
-            const RunUndoCopy undo_copy;
+            // The page as it was before the run: UNDO after the run takes back the run alone,
+            // not the part of it after its last staff item or stems fitted to beams.
+            const core::CommandUndoCopy undo_copy;
             if (set_up_run()) end = line_loop();
         }
         if (end == RunEnd::Menu) {

@@ -20,6 +20,7 @@
 #include "engine/input/mode/motive_files.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/bar_lines.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_items.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
@@ -52,8 +53,8 @@ core::FixedText<kLine>& kept_line(int32_t kind) {
 
 // The next line of the command file MacroUnit into CommandLine: comment records and "%%"
 // blocks passed over, a line ended by "/" continued on the next record. False at the file's
-// end (the unit closed, MacroUnit 0). A continued line that would pass column 384 is refused
-// with a message and the next line is read in its place.
+// end (the unit closed, MacroUnit 0). A line that grows past 384 characters ends where a typed
+// one would (long_line_end) and what it drops is told: the next record stays the next line.
 bool read_file_line() {
     std::string line;
     bool skipping = false;
@@ -72,29 +73,24 @@ bool read_file_line() {
         std::string text = rec.substr(0, std::min(rec.find('%'), rec.size()));
         const std::size_t last = text.find_last_not_of(' ');
         const char end = last == std::string::npos ? ' ' : text[last];
-        if (end == '/') {
+        if (end == '/' || end == ';') {
             line += text.substr(0, last + 1);
-            if (line.size() >= static_cast<std::size_t>(kLine)) {
-                core::show_message("*** Syntax error: the line is longer than 384 characters.");
-                line.clear();
-            }
-            continue;
+        } else {
+            // A record with neither ending gives way to the next one, except where the kind
+            // takes no end mark (the position line) or it is too long to wait for one.
+            line = text.substr(0, last == std::string::npos ? 0 : last + 1);
         }
-        if (end == ';') {
-            line += text.substr(0, last + 1);
-            if (line.size() > static_cast<std::size_t>(kLine)) {
-                core::show_message("*** Syntax error: the line is longer than 384 characters.");
-                line.clear();
-                continue;
-            }
+        if (line.size() > static_cast<std::size_t>(kLine)) {
+            const int32_t cut = long_line_end(line);
+            const std::size_t kept = cut > 0 ? static_cast<std::size_t>(cut) : kLine;
+            report_long_line_cut(cut, std::string_view(line).substr(kept));
+            line.resize(kept);
+            // A "/" at 385 stays: the line's reading ends there.
+            if (cut > 0 && cut <= kLine) line.back() = ';';
             core::CommandLine.set(line);
             return true;
         }
-        line = text;
-        if (line.size() > static_cast<std::size_t>(kLine)) line.resize(kLine);
-        // A record with neither ending is replaced by the next one, except where the kind
-        // takes no end mark (the position line).
-        if (InputParserMode == 0) {
+        if (end == ';' || (end != '/' && InputParserMode == 0)) {
             core::CommandLine.set(line);
             return true;
         }

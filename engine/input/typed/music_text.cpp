@@ -324,6 +324,37 @@ void prepare_input_line(int32_t& first, int32_t& cursor) {
     }
 }
 
+// Contract: see the header.
+int32_t long_line_end(std::string_view line) {
+    const std::size_t semicolon = line.find(';');
+    if (semicolon < static_cast<std::size_t>(kInputLineChars)) {
+        return static_cast<int32_t>(semicolon) + 1;
+    }
+    const std::size_t slash = line.substr(0, kInputLineChars + 1).rfind('/');
+    return slash == std::string_view::npos ? 0 : static_cast<int32_t>(slash) + 1;
+}
+
+// Contract: see the header. Reads InputParserMode; shows the message.
+void report_long_line_cut(int32_t end, std::string_view left_out) {
+    static constexpr const char* kKinds[] = {"notes", "rhythms", "marks", "beams", "slurs"};
+    const char* kind =
+        InputParserMode >= 1 && InputParserMode <= 5 ? kKinds[InputParserMode - 1] : "input";
+    // The message box holds 512 characters: a long tail is shown by its head.
+    constexpr std::size_t kShown = 200;
+    std::string shown(left_out.substr(0, kShown));
+    if (left_out.size() > kShown) shown += "...";
+    std::string text = std::string("*** The ") + kind + " line is longer than " +
+                       std::to_string(kInputLineChars) + " characters: ";
+    if (end > 0) {
+        text +=
+            "it ends at column " + std::to_string(end) + ", and \"" + shown + "\" was left out.";
+    } else {
+        text += "no \";\" or \"/\" within them can end it, so it is refused; \"" + shown +
+                "\" was left out.";
+    }
+    core::show_message(text);
+}
+
 // Contract: see the header. Writes InputTokenList (through push_input_value), InputParseStatus
 // (-1 parser stop, -2 repeat on an empty list, -3 full list, a column for a repeat reaching too
 // far back). Runs at least one token, so that a line without an end is rejected at its first.
@@ -398,7 +429,14 @@ void parse_music_text(int32_t& cursor, int32_t& complete) {
                 const char next = line_at(InputTokenEnd + 1);
                 if (next != '[' && (next < '1' || next > '9')) {
                     int32_t at = InputTokenEnd;
-                    syntax_error(at);
+                    int32_t stop = at;
+                    while (stop < line_end && line_at(stop + 1) != '/' &&
+                           line_at(stop + 1) != ';' && line_at(stop + 1) != ',')
+                        ++stop;
+                    std::string rest(core::CommandLine.sub(at, stop));
+                    rest.erase(rest.find_last_not_of(' ') + 1);
+                    syntax_error(at, "Not read: " + rest + "  (an " + std::string(1, c) +
+                                         " takes the count after it: " + std::string(1, c) + "2)");
                     cursor = 0;
                     return;
                 }

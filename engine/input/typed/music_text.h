@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace input {
 
@@ -10,6 +11,13 @@ namespace input {
 // when the line's ";" was met, and cursor the position of that ";". The builder of the line kind
 // then runs. Result in InputParseStatus.
 void prepare_input_line(int32_t& first, int32_t& cursor);
+// Where a line longer than an input line ends: at its first ";" within the first 384
+// characters, else at its last "/" within the first 385 (which then stands for the ";"); 0 when
+// it has neither. Positions are 1-based.
+int32_t long_line_end(std::string_view line);
+// Tells that the line of the kind being entered was longer than an input line: it ends at
+// position end (0: it ends nowhere and is refused), and left_out was dropped.
+void report_long_line_cut(int32_t end, std::string_view left_out);
 // The tokens from position on, each pushed (with its repeats) onto InputTokenList.
 void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position);
 // One token from cursor: the driver moves cursor past it (0 after a syntax error); complete

@@ -165,13 +165,14 @@ bool read_duration(int32_t& p, bool first_letter, float& duration, int32_t& dots
     return true;
 }
 
-// The beat grouping from position start: list 9999, the first number; the second (0 when the
-// token ends) in InputTokenValue; cursor 999 ends the line.
+// The beat grouping from position start: list 9999, the first number; the pickup after the "B"
+// ("3B1", "3B 1"; 0 when the token ends there) in InputTokenValue; cursor 999 ends the line.
 void read_beat_grouping(int32_t& cursor, int32_t start) {
     int32_t p = start;
     InputTokenValue = 0.0f;
     const float first = core::parse_number(core::CommandLine.view(), p);
     p = skip_blanks(p);
+    if (line_at(p) == 'B') p = skip_blanks(p + 1);
     if (p < InputTokenEnd) InputTokenValue = core::parse_number(core::CommandLine.view(), p);
     InputTokenList(2) = first;
     InputTokenList(1) = kGroupingMark;

@@ -325,8 +325,7 @@ void fit_stems_to_beams(int32_t& flag, bool redraw) {
             fit_beam();
         }
     } else {
-        core::save_undo_copy();
-        if (core::UndoSaveMode != -3) core::UndoSaveMode = -2;
+        const core::CommandUndoCopy undo_copy;
         for (int32_t k = 1; k <= core::ItemCount; ++k) {
             // With an item edited that holds no rhythm, the pass looks at the first item only.
             if (edited && k > 1) break;

@@ -233,8 +233,7 @@ void run_staff_layout_command() {
         case 'E':
             // The voice separations are the interpreter's; only the spread comes here.
             if (col4 == 'Z' && idle) {
-                core::save_undo_copy();
-                core::UndoSaveMode = -2;
+                const core::CommandUndoCopy undo_copy;
                 if (spread_staff_numbers()) render::position_view(1);
             }
             break;

@@ -12,6 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
+#include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 
 namespace render {
@@ -123,9 +124,17 @@ void walk_text_records(int32_t from, int32_t end, F on_char) {
 
 // ---- which items are measured from text ----
 
-// Symbol numbers drawn as text (65 stands twice in the table the program has always used).
-constexpr std::array<float, 21> kTextSymbols = {45, 46, 47, 63, 64, 65, 66, 67,  68,  72, 73,
-                                                78, 79, 80, 81, 85, 86, 65, 111, 113, 114};
+// The symbols drawn as text: the built-in words ("pizz.", "8va", "G.P. ", ...) and the words
+// of the symbol data file, 3000 to 3099 ("dolce", "legato", ...). Their ink is the text's, not
+// that of a drawing.
+constexpr float kFirstTextSymbol = 3000.0f;
+constexpr float kLastTextSymbol = 3099.0f;
+
+bool symbol_drawn_as_text(float number) {
+    if (number >= kFirstTextSymbol && number <= kLastTextSymbol) return true;
+    // Only whole numbers name a word: the drawer takes the number as an integer.
+    return number >= 0.0f && number < 10000.0f && find_word_symbol(core::int_of(number)) != 0;
+}
 constexpr std::array<float, 5> kTextOrnaments = {155.0f, 88.0f, 15.0f, 8.0f, -8.0f};
 
 // The first three characters of a stored text item's text (blanks beyond its P12).
@@ -156,10 +165,11 @@ bool text_factors(int32_t code, int32_t start, int32_t n, float& w, float& h) {
             return true;
         case 9:
             if (n < 5) return false;
-            if (std::find(kTextSymbols.begin(), kTextSymbols.end(), p(5)) == kTextSymbols.end())
-                return false;
-            w = n < 6 ? 1.0f : p(6);
-            h = n < 7 ? 1.0f : p(7);
+            if (!symbol_drawn_as_text(p(5))) return false;
+            // The sizes the symbol is drawn at: P6 below 100, 0 counting as 1; P7, 0 as P6.
+            w = n < 6 ? 1.0f : core::amod(p(6), 100.0f);
+            if (w == 0.0f) w = 1.0f;
+            h = n < 7 ? w : p(7);
             if (h == 0.0f) h = w;
             return true;
         case 10:

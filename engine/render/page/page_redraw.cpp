@@ -25,6 +25,9 @@ namespace {
 
 using core::ItemStore;
 
+// See lists_behind_store().
+bool ListsBehindStore = false;
+
 // Stored word s + k when it lies inside the store, else 0.0 (a short record at the very end of
 // the store is read as zeros rather than past it).
 float stored(int32_t s, int32_t k) {
@@ -368,6 +371,7 @@ void redraw_items() {
     auto& tspan = core::ItemOutputSpans.text;
     const bool postscript = OutputPassWord == -1;
 
+    if (OutputPassWord == 1) ListsBehindStore = false;
     core::GraphicsNextFree = 1;
     DrawColourWord = 0;
     LastOperationWord = 0;
@@ -654,6 +658,7 @@ void redraw_items_from(int32_t k) {
 // outside a command state.
 void settle_items() {
     if (core::ItemCount == 0) return;
+    ListsBehindStore = true;
     if (core::MacroUnit > 0 && core::CommandStateWord == 0) {
         if (core::ItemStartTable(core::ItemCount + 1) != core::ItemWordsUsed)
             core::rebuild_item_start_table();
@@ -838,10 +843,13 @@ void redraw_changed_items() {
         return;
     }
     if (redraw_changed_only()) {
+        ListsBehindStore = false;
         notice_full_screen_list();
         return;
     }
     redraw_items();
 }
+
+bool lists_behind_store() { return ListsBehindStore; }
 
 }  // namespace render

@@ -58,4 +58,8 @@ void redraw_changed_items();
 // no lists while a command waits.
 void settle_items();
 
+// True after settle_items() stood in for a redraw, until the next whole or changed-items redraw
+// of the screen lists: the lists then still show the page before the last change.
+bool lists_behind_store();
+
 }  // namespace render

@@ -17,6 +17,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/binary_io.h"
+#include "engine/core/files/file_names.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -191,9 +192,12 @@ int32_t take_old_path() {
     return kAskNumberStep;
 }
 
-// Operation 41: the number of the new file. Returns the next operation.
+// Operation 41: the number of the new file. Returns the next operation. Enter (or "X")
+// cancels, as at the path question: only a valid number would leave the question otherwise.
 int32_t take_file_number() {
     const std::string answer = message_answer();
+    const char c1 = core::MessageLine(1), c2 = core::MessageLine(2);
+    if (answer.empty() || answer == "X" || answer == "x" || c1 == '\r' || c2 == '\r') return 0;
     int32_t number = -1;
     if (answer.size() >= 4 && std::all_of(answer.begin(), answer.begin() + 4,
                                           [](char c) { return c >= '0' && c <= '9'; })) {
@@ -209,8 +213,20 @@ int32_t take_file_number() {
     const std::string target = platform::local_path(folder + "/" + conversion_file_name(number));
     if (is_regular_file(target)) {
         set_message_line(kFileExists);
-        core::SecondLine.set(target);
-        if (core::confirm_discard(2) != -1) return kAskNumberStep;
+        // A command file answers from its next line; typed, the question is asked.
+        if (core::confirm_overwrite(target) != -1) {
+            // Typed at a terminal or in the window another number may follow; a script's next
+            // line is its next command, so the conversion ends there.
+            if (core::MacroUnit == core::DefaultMacroUnit && !core::front_end().InputIsScript())
+                return kAskNumberStep;
+            // A command file's answer, or the end of input, was told of already.
+            const bool told =
+                core::MacroUnit != core::DefaultMacroUnit || core::front_end().ApplicationClosing();
+            set_message_line(told ? std::string()
+                                  : "*** Not written: " + platform::shown_path(target) +
+                                        " exists (the answer was No): the conversion ended.");
+            return 0;
+        }
         // Written over as the user asked: the hint to choose another number no longer holds.
         set_message_line("");
     }

@@ -1,0 +1,182 @@
+// Questions asked by a line of a command file read by RE take their answer from the file's next
+// line, never from the line typed after RE; and the end of the input names what waited.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/core/tables.h"
+#include "tests/support/console_copy_fixture.h"
+#include "tests/support/console_run.h"
+#include "tests/support/running_program.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kEiReply = "New items will NOT go direct to edit.";
+
+class CommandFileAnswersTest : public ConsoleSessionTest {
+  protected:
+    // A fresh engine beside a.mus (a staff and a note, saved).
+    void restart_page() {
+        restart();
+        if (fs::exists("a.mus")) return;
+        type({"EI", "8 1 0", "1 1 50 5 10 0 4", "SA a.mus"});
+        restart();
+    }
+    static void restart() {
+        core::close_all_units();
+        core::reset_engine();
+        core::reset_service_gate();
+    }
+};
+
+// Each file holds a word that asks, then its answer; the line typed after RE is EI, which must
+// run as a command of its own (its reply printed once the file has run).
+TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextLine) {
+    struct Case {
+        std::string file;     // the command file's lines
+        std::string shown;    // printed when the file's answer was taken
+        std::string written;  // a file the answer writes ("" none)
+    };
+    const std::vector<Case> cases = {
+        {"SA\nans.mus\n", "File saved:", "ans.mus"},
+        {"G\nnosuch.mus\n", "File not found -->", ""},
+        {"PR\nout.EPS\n", "Output to file - out.EPS", "out.EPS"},
+        {"SNX\nsnx.mus\n", "File saved:", "snx.mus"},
+        {"SNB\nsnb.mus\n", "File saved:", "snb.mus"},
+        {"REX\nnosuch.txt\n", "File not found --> nosuch.txt", ""},
+        {"TYPE\nnosuch.txt\n", "File not found --> nosuch.txt", ""},
+        {"UX\nanswered\n", "answered", ""},
+        {"COM\nN\n", "Clear or Load new file? (Y/N)", ""},
+        {"MACRO\nm.txt\nabc\n.\n", "Macro file = m.txt", "m.txt"},
+        {"PLA\nX\n", "MIDI file to write:", ""},
+        // A file that ends first answers nothing: the question is named, the typed line stays.
+        {"SA\n", "*** The command file ended before this was answered: Type output file name.", ""},
+        {"MACRO\nm2.txt\nabc\n",
+         "*** The command file ended before this was answered: Macro text, ended by a line "
+         "holding only \".\":",
+         ""},
+        // IFX asks for boxes, which come from the user: the file is closed with a word.
+        {"IFX P1=1;D\n1 0 200 1\n", "*** IFX asks for its boxes, which a command file cannot give",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        restart_page();
+        std::ofstream("q.txt") << c.file;
+        const std::string out = type({"G a.mus", "RE q.txt", "EI"});
+        const std::size_t at = out.find(c.shown);
+        EXPECT_NE(at, std::string::npos) << out;
+        EXPECT_NE(out.find(kEiReply, at), std::string::npos) << out;
+        if (!c.written.empty()) EXPECT_TRUE(fs::exists(c.written)) << out;
+        EXPECT_EQ(core::PlayLoopActive, 0);
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+        EXPECT_EQ(core::ItemCount, 2) << out;
+    }
+}
+
+// An X or Z without its count names what was not read, in every line kind that takes one.
+TEST_F(CommandFileAnswersTest, AnXWithoutItsCountIsNamed) {
+    const std::string out = type({"EI", "8 1 0", "EI", "IN 1", "", "C4/D/E/F;", "Q Q Q Q;", "N",
+                                  ";", "1 2X;", ";", "X", "N"});
+    EXPECT_NE(out.find("*** Syntax Error ***  1 2X;\nNot read: X  (an X takes the count after it: "
+                       "X2)"),
+              std::string::npos)
+        << out;
+}
+
+class InputEndNamesTheWaitTest : public ConsoleCopyFixture {
+  protected:
+    InputEndNamesTheWaitTest() : ConsoleCopyFixture("ormest_wait_named") {}
+};
+
+// The end of the input names what waited, as the screen shows it, with or without changes;
+// standard output comes first when both streams go to one file.
+TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
+    struct Case {
+        std::string lines;
+        std::string waited;  // "" nothing waits
+        bool changed;
+    };
+    const std::vector<Case> cases = {
+        {"EI\n8 1 0\nG x.mus\n",
+         "Warning: Unsaved entries or changes will be lost. Clear or Load new file?", true},
+        {"EI\n8 1 0\nSA k.mus\nDE\n",
+         "Enter Staff#, Left pos., Right pos., [Upper Staff#] -- or Draw Box.", false},
+        {"MACRO\nm.txt\nabc\n", "Macro text, ended by a line holding only \".\":", false},
+        {"EI\n8 1 0\nIN 1\n\n", "Type Notes, Rest, Clefs, etc.  Semicolon = end. >", true},
+        {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA p.mus\nPLA\n", "the play loop of PLA (Enter or X ends it)",
+         false},
+        {"EI\n8 1 0\n", "", true},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        const fs::path script = temp_.root() / ("s" + std::to_string(++run) + ".txt");
+        std::ofstream(script) << c.lines;
+        const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "ormest";
+        const std::string command = "cd '" + temp_.root().string() + "' && XDG_STATE_HOME='" +
+                                    state_.string() + "' '" + program.string() + "' --console '" +
+                                    script.string() + "' --dump-graphics 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string all;
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) all.append(buf, n);
+        const int status = ::pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        std::string notice;
+        if (!c.waited.empty())
+            notice = "ormest: the input ended while waiting for: " + c.waited + "\n";
+        if (c.changed) {
+            notice += c.waited.empty() ? "ormest: the input ended and the changes to KELDA.MUS "
+                                         "were not saved.\n"
+                                       : "ormest: the changes to KELDA.MUS were not saved.\n";
+        }
+        ASSERT_GE(all.size(), notice.size()) << all;
+        EXPECT_EQ(all.substr(all.size() - notice.size()), notice) << all;
+        if (!notice.empty()) {
+            EXPECT_EQ(all[all.size() - notice.size() - 1], '\n') << all;
+        }
+    }
+}
+
+// At a terminal one Ctrl-D ends the program, inside a question and in the input mode as at the
+// prompt: the page is kept as the backup.
+TEST_F(InputEndNamesTheWaitTest, OneCtrlDEndsTheProgramInsideAQuestion) {
+    for (const std::string last : {"G x.mus", "IN 1"}) {
+        SCOPED_TRACE(last);
+        fs::remove(backup_);
+        copy_ = std::make_unique<RunningProgram>("ormest", std::vector<std::string>{"--console"},
+                                                 temp_.root(), state_, std::vector<std::string>{},
+                                                 RunningProgram::Input::Terminal);
+        RunningProgram& copy = *copy_;
+        ASSERT_TRUE(copy.started());
+        copy.type("EI");
+        copy.type("8 1 0");
+        ASSERT_TRUE(copy.saw("   1 Items")) << copy.output();
+        copy.type(last);
+        ASSERT_TRUE(copy.saw(last == "IN 1" ? "Input range" : "(Y/N)")) << copy.output();
+        if (last == "IN 1") {
+            copy.type("");
+            ASSERT_TRUE(copy.saw("Semicolon = end.")) << copy.output();
+        }
+        copy.type_end_of_file();
+        const int status = copy.wait_end_keeping_input();
+        EXPECT_TRUE(status != -1 && WIFEXITED(status)) << status << copy.output();
+        EXPECT_TRUE(fs::exists(backup_)) << copy.output();
+        EXPECT_NE(copy.errors().find("ormest: the input ended while waiting for: "),
+                  std::string::npos)
+            << copy.errors();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// "JT" in the window: the click on a text takes that text's staff and level, the system is then
+// asked for (typed or dragged) and the texts of that level are spread over it.
+#include <QLabel>
+#include <string>
+#include <vector>
+
+#include "tests/frontend/box_drag_window_fixture.h"
+
+using namespace frontend;
+using namespace dialog_commands;
+
+namespace {
+
+// Staff 1 (notes at 10 and 100) and staff 2, with three texts under staff 1 (level -5) that run
+// into each other and one above it (level 12) that stays.
+class JustifyTextWindowTest : public box_drag_window::BoxDragWindowTest {
+  protected:
+    std::vector<std::vector<float>> page() const override {
+        std::vector<std::vector<float>> items = box_drag_window::kBoxDragPage;
+        const std::pair<float, const char*> texts[] = {
+            {20.0f, "_00ab"}, {21.0f, "_00cd"}, {22.0f, "_00ef"}};
+        for (const auto& [x, chars] : texts) items.push_back(text_item(x, -5.0f, chars));
+        items.push_back(text_item(50.0f, 12.0f, "_00gh"));
+        return items;
+    }
+    static std::vector<float> text_item(float x, float level, const char* chars) {
+        std::vector<float> t = {16, 1, x, level, 1, 1, 0, 0, 0, 0, 0, 5, 3};
+        const std::vector<float> words = text_words(chars);
+        t.insert(t.end(), words.begin(), words.end());
+        return t;
+    }
+    // P3 of the texts of staff 1 at that level, rising.
+    static std::vector<float> texts_at(float level) {
+        std::vector<float> out;
+        for (const std::vector<float>& item : page_items()) {
+            if (item.size() >= 4 && item[0] == 16.0f && item[1] == 1.0f && item[3] == level)
+                out.push_back(item[2]);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+// The click on the middle text, then the system typed or dragged: the three texts under the staff
+// are spread so that each has its width (the gap and P13) to the next, the text above keeps
+// its level; UNDO takes it back.
+TEST_F(JustifyTextWindowTest, AClickedTextsLevelIsSpreadOverTheSystemTypedOrDragged) {
+    for (const bool dragged : {false, true}) {
+        SCOPED_TRACE(dragged ? "dragged" : "typed");
+        type_line(QStringLiteral("JT"));
+        EXPECT_EQ(reply(), "**** Click on text to be justified. ****");
+        // The picker's point of a text lies one step under its staff, at its P3.
+        const QPoint text = device_point(1, 21.0f, -1.0f);
+        drag(text, text);
+        EXPECT_EQ(reply(),
+                  "Enter Lowest Staff# of system and how many staves in system - or Draw Box.");
+        EXPECT_EQ(core::EditedItemNumber, 0);
+        EXPECT_EQ(core::PendingBoxOperation, 8);
+        std::vector<std::string> questions;
+        Answers answers;
+        answers.dialog(yes_noting(questions));
+        if (dragged) {
+            drag(device_point(1, 0.0f, -8.0f), device_point(1, 199.0f, 8.0f), &answers);
+        } else {
+            type_line(QStringLiteral("1 1"), &answers);
+        }
+        ASSERT_EQ(questions.size(), 1u) << reply();
+        EXPECT_NE(questions[0].find("Source Box O.K.?"), std::string::npos) << questions[0];
+        const std::vector<float> spread = texts_at(-5.0f);
+        ASSERT_EQ(spread.size(), 3u);
+        // Each text its width from the next: the gap and its P13 (3), alike for both.
+        EXPECT_GT(spread[1] - spread[0], 3.0f) << spread[0] << " " << spread[1];
+        EXPECT_NEAR(spread[2] - spread[1], spread[1] - spread[0], 0.01f) << spread[2];
+        // The text of the other level keeps it (it moves only with the music after it).
+        EXPECT_EQ(texts_at(12.0f).size(), 1u);
+        EXPECT_EQ(core::PendingBoxOperation, 0);
+        type_line(QStringLiteral("UNDO"));
+        EXPECT_EQ(texts_at(-5.0f), (std::vector<float>{20, 21, 22}));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// Horizontal scrolling of the page window (offscreen), at 100% and 200%: the thumb stands where
+// the view is, an arrow click moves the page by one line step, and moving the thumb moves the
+// page with it, both ways.
+#include <QImage>
+#include <QScrollBar>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "frontend/view/ormest_view.h"
+#include "tests/frontend/dialog_command_fixture.h"
+
+using namespace frontend;
+using namespace dialog_commands;
+
+namespace {
+
+class ScrollingWindowTest : public DialogCommandTest {
+  protected:
+    std::vector<std::vector<float>> page() const override { return {}; }
+    static COrmestView* view() { return ActiveView(); }
+    static QScrollBar* bar() { return view()->horizontalScrollBar(); }
+    // The page in the window: its dark pixels counted column by column.
+    static std::vector<int> columns() {
+        QApplication::processEvents();
+        const QImage image = view()->viewport()->grab().toImage();
+        std::vector<int> dark(static_cast<std::size_t>(image.width()), 0);
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) dark[x] += qGray(image.pixel(x, y)) < 96;
+        }
+        return dark;
+    }
+    // How many pixels the page moved to the left from `before` to now: the shift under which
+    // the columns agree best.
+    static int moved_left(const std::vector<int>& before) {
+        const std::vector<int> after = columns();
+        const int n = static_cast<int>(after.size());
+        int best = 0;
+        long best_cost = -1;
+        for (int s = -n / 2; s <= n / 2; ++s) {
+            long cost = 0;
+            int overlap = 0;
+            for (int x = 0; x < n; ++x) {
+                if (x + s < 0 || x + s >= n) continue;
+                cost += std::abs(after[x] - before[x + s]);
+                ++overlap;
+            }
+            if (overlap < n / 2) continue;
+            if (best_cost < 0 || cost < best_cost) {
+                best = s;
+                best_cost = cost;
+            }
+        }
+        return best;
+    }
+};
+
+TEST_F(ScrollingWindowTest, TheThumbShowsTheViewAndArrowsAndThumbMoveTheView) {
+    frame_->resize(700, 600);
+    QApplication::processEvents();
+    for (const char* line :
+         {"8 1 0", "X", "8 2 0", "X", "1 1 10 5 10 0 1", "X", "1 1 100 5 10 0 1", "X"}) {
+        type_line(QString::fromLatin1(line));
+    }
+    for (const int percent : {100, 200}) {
+        SCOPED_TRACE(percent);
+        if (percent != 100) frame_->OnZoomListSelect(7);  // 200%
+        type_line(QStringLiteral("X"));
+        ASSERT_GT(bar()->maximum(), bar()->minimum()) << "the page is wider than the window";
+        // The view is at the page's left: the thumb at the left end.
+        EXPECT_EQ(bar()->value(), bar()->minimum());
+        const std::vector<int> home = columns();
+        // One line step: the bar's step is the line size, and each click moves the page by it.
+        const int step = bar()->singleStep();
+        EXPECT_EQ(step, static_cast<int>(std::lround(std::abs(ScrollSizeRecord[4]) *
+                                                     view()->PixelsPerPageUnit())));
+        EXPECT_GT(step, 1);
+        EXPECT_LT(step, view()->viewport()->width() / 4);
+        bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(bar()->value(), bar()->minimum() + step);
+        EXPECT_EQ(moved_left(home), step);
+        bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(moved_left(home), 2 * step);
+        bar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        EXPECT_EQ(moved_left(home), step);
+        bar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        EXPECT_EQ(moved_left(home), 0);
+        EXPECT_EQ(bar()->value(), bar()->minimum());
+        // The thumb dragged right shows the page further right, and back.
+        bar()->setSliderPosition(bar()->minimum() + 40);
+        EXPECT_EQ(moved_left(home), 40);
+        bar()->setSliderPosition(bar()->minimum());
+        EXPECT_EQ(moved_left(home), 0);
+        // The page step is what the window shows, never a pixel.
+        EXPECT_GT(bar()->pageStep(), view()->viewport()->width() / 2);
+    }
+}
+
+}  // namespace
