@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_names.h"
@@ -28,6 +29,11 @@ constexpr std::size_t kMaxEventBytes = 7;
 // The old program folder's default name: the program folder is only read, so this name means
 // the default file in the work folder.
 constexpr std::string_view kOldDefaultName = "/program files/melandrix/ormmidi.mid";
+
+// Byte by byte: GCC 12 misreads a vector insert of a braced list after reserve() as an overflow.
+void put_bytes(std::vector<uint8_t>& out, std::initializer_list<uint8_t> bytes) {
+    for (const uint8_t b : bytes) out.push_back(b);
+}
 
 void put_u32(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v >> 24));
@@ -57,7 +63,7 @@ int32_t track_count(const MidiEventList& list, int32_t k) {
 // Negative deltas count as 0.
 void append_track(const MidiEventList& list, std::size_t first, int32_t count, int32_t channel,
                   std::vector<uint8_t>& image) {
-    image.insert(image.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+    put_bytes(image, {'M', 'T', 'r', 'k', 0, 0, 0, 0});
     const std::size_t length_at = image.size() - 4;
     const std::size_t pairs = list.events.size() / 2;
     uint32_t carried = 0;
@@ -85,7 +91,7 @@ void append_track(const MidiEventList& list, std::size_t first, int32_t count, i
         }
         carried = 0;
     }
-    image.insert(image.end(), {0x3F, 0xFF, 0x2F, 0x00});
+    put_bytes(image, {0x3F, 0xFF, 0x2F, 0x00});
     const auto length = static_cast<uint32_t>(image.size() - length_at - 4);
     for (int b = 0; b < 4; ++b)
         image[length_at + static_cast<std::size_t>(b)] =
@@ -99,9 +105,8 @@ void append_track(const MidiEventList& list, std::size_t first, int32_t count, i
 // core::outside_data_folder).
 bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
     if (!path.empty() && !core::outside_data_folder(path)) return false;
-    if (path.empty() ||
-        !core::open_unit_at_local_path(kMidiFileUnit, path, core::UnitStatus::Replace,
-                                       core::UnitForm::Raw)) {
+    if (path.empty() || !core::open_unit_at_local_path(
+                            kMidiFileUnit, path, core::UnitStatus::Replace, core::UnitForm::Raw)) {
         core::show_message("Midi file Write error");
         return false;
     }
@@ -158,16 +163,16 @@ std::vector<uint8_t> build_midi_image(const MidiEventList& list) {
     std::vector<uint8_t> image;
     image.reserve(kHeaderBytes + kConductorBytes + tracks * kTrackFrameBytes +
                   events * kMaxEventBytes);
-    image.insert(image.end(), {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1});
+    put_bytes(image, {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1});
     image.push_back(static_cast<uint8_t>((tracks + 1) >> 8));
     image.push_back(static_cast<uint8_t>(tracks + 1));
     image.push_back(0);
     image.push_back(kTicksPerQuarter);
-    image.insert(image.end(), {'M', 'T', 'r', 'k'});
+    put_bytes(image, {'M', 'T', 'r', 'k'});
     put_u32(image, 19);
-    image.insert(image.end(), {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,  // 4/4
-                               0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,        // 120 a minute
-                               0x00, 0xFF, 0x2F, 0x00});
+    put_bytes(image, {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,  // 4/4
+                      0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,        // 120 a minute
+                      0x00, 0xFF, 0x2F, 0x00});
     std::size_t cursor = 0;
     for (int32_t k = 0; k < kMidiRows; ++k) {
         const int32_t count = track_count(list, k);

@@ -76,7 +76,9 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         const std::size_t at = out.find(c.shown);
         EXPECT_NE(at, std::string::npos) << out;
         EXPECT_NE(out.find(kEiReply, at), std::string::npos) << out;
-        if (!c.written.empty()) EXPECT_TRUE(fs::exists(c.written)) << out;
+        if (!c.written.empty()) {
+            EXPECT_TRUE(fs::exists(c.written)) << out;
+        }
         EXPECT_EQ(core::PlayLoopActive, 0);
         EXPECT_EQ(core::PendingBoxOperation, 0);
         EXPECT_EQ(core::ItemCount, 2) << out;

@@ -203,8 +203,11 @@ TEST_F(LongInputLinesConsoleTest, ALineLongerThanAnInputLineEndsAtItsLastSlash) 
             }
             EXPECT_NE(out.find("File saved:"), std::string::npos) << what << out;
             EXPECT_EQ(count_of(1), c.notes) << what << out;
-            for (int32_t k = 1; k <= core::ItemCount; ++k)
-                if (code(k) == 1) EXPECT_EQ(p(k, 7), 1.0f) << what << " item " << k;
+            for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                if (code(k) == 1) {
+                    EXPECT_EQ(p(k, 7), 1.0f) << what << " item " << k;
+                }
+            }
             if (c.notes > 0) {
                 EXPECT_EQ(input::InputLines.notes.trimmed(), c.kept.substr(0, 384)) << what;
             }
@@ -232,8 +235,11 @@ TEST_F(LongInputLinesConsoleTest, ALineLongerThanAnInputLineEndsAtItsLastSlash) 
         const std::string out = type({"RE long.txt", "N", ";", ";", ";", "X", "N", "SA t.mus"});
         EXPECT_NE(out.find("File saved:"), std::string::npos) << out;
         EXPECT_EQ(count_of(1), notes) << out;
-        for (int32_t k = 1; k <= core::ItemCount; ++k)
-            if (code(k) == 1) EXPECT_EQ(p(k, 7), 1.0f) << " item " << k;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (code(k) == 1) {
+                EXPECT_EQ(p(k, 7), 1.0f) << " item " << k;
+            }
+        }
         if (left_out.empty()) {
             EXPECT_EQ(out.find("longer than 384"), std::string::npos) << out;
         } else {

@@ -166,7 +166,9 @@ TEST_F(OldDrawingConsoleTest, AScriptLeavesTheNumberQuestion) {
         const std::string label = (c.from_re ? "RE, " : "piped, ") + c.answers.front() +
                                   (c.answers.size() > 1 ? " " + c.answers.back() : "");
         EXPECT_EQ(fs::file_size(converted("LB5550.DRW")) != 10u, c.replaced) << label << out;
-        if (c.reply != nullptr) EXPECT_TRUE(old_drawing_has(out, c.reply)) << label << out;
+        if (c.reply != nullptr) {
+            EXPECT_TRUE(old_drawing_has(out, c.reply)) << label << out;
+        }
         EXPECT_FALSE(old_drawing_has(out, "use a different number")) << label << out;
         EXPECT_EQ(core::PendingBoxOperation, 0) << label;
         EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << label << out;

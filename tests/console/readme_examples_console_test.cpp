@@ -328,6 +328,46 @@ TEST_F(ReadmeExamplesTest, TheFirstPageIsOneSystemOfTwoStaves) {
     EXPECT_EQ(parts[1].second, static_cast<int>(by_code_staff[1][1].size()));
 }
 
+// The piece on two systems: the meter on the first system's staves alone, the second system's
+// closing bars final bars, a brace and a joining line at the start of each system, the dynamic
+// under the pickup note; each system counts the same beats on both its staves, the second as
+// many as its bars hold without a meter.
+TEST_F(ReadmeExamplesTest, ThePieceOnTwoSystemsTypesItsMeterOnceAndEndsWithAFinalBar) {
+    const std::string readme = readme_source_text();
+    const std::vector<std::string> section = readme_section(readme, "A piece on several systems");
+    std::string joined_section;
+    for (const std::string& l : section) joined_section += l + "\n";
+    const std::vector<ReadmeBlock> blocks = readme_blocks(joined_section);
+    ASSERT_EQ(blocks.size(), 1u);
+    ASSERT_EQ(joined(block_problems(blocks[0])), "");
+
+    std::map<int32_t, int> meters;
+    std::map<int32_t, std::vector<float>> bar_kinds;
+    std::map<int32_t, int> joins;
+    int dynamics = 0;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const auto code = static_cast<int32_t>(stored_param(k, 1));
+        const auto staff = static_cast<int32_t>(stored_param(k, 2));
+        if (code == 18) ++meters[staff];
+        if (code == 14 && stored_param(k, 3) > 1.0f) bar_kinds[staff].push_back(stored_param(k, 5));
+        // The start of a system: a brace (kind 8) and a plain line over both its staves.
+        if (code == 14 && stored_param(k, 3) < 1.0f && stored_param(k, 4) == 2.0f)
+            joins[staff] += stored_param(k, 5) == 8.0f ? 10 : 1;
+        if (code == 9 && staff == 4 && stored_param(k, 4) == -3.0f) ++dynamics;
+    }
+    EXPECT_EQ(meters, (std::map<int32_t, int>{{3, 1}, {4, 1}}));
+    EXPECT_EQ(joins, (std::map<int32_t, int>{{1, 11}, {3, 11}}));
+    EXPECT_EQ(dynamics, 1);
+    for (const int32_t staff : {1, 2}) {
+        ASSERT_FALSE(bar_kinds[staff].empty()) << staff;
+        EXPECT_EQ(bar_kinds[staff].back(), 2.0f) << "the final bar of staff " << staff;
+    }
+    for (const int32_t staff : {3, 4}) {
+        for (const float kind : bar_kinds[staff]) EXPECT_EQ(kind, 0.0f) << staff;
+    }
+    EXPECT_TRUE(fs::exists("piece.mus"));
+}
+
 // Typed twice in one folder, the example's save finds its file the second time: the question
 // takes the next line, "PLA", as its answer, and nothing is saved or played.
 TEST_F(ReadmeExamplesTest, AnUnexpectedQuestionTakesTheNextLineAsItsAnswer) {

@@ -50,7 +50,7 @@ class RhythmMotiveConsoleTest : public ConsoleSessionTest {
                     const std::string& closing = "X") {
         std::vector<std::string> lines = {"IN 1", "", notes};
         lines.insert(lines.end(), rhythm.begin(), rhythm.end());
-        for (const std::string& l : {"N", ";", ";", ";", closing.c_str(), "N"}) lines.push_back(l);
+        for (const char* l : {"N", ";", ";", ";", closing.c_str(), "N"}) lines.push_back(l);
         return type(lines);
     }
     // A fresh page (the engine started again), the work folder kept.

@@ -114,11 +114,12 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
             bool may_wait = false;
             for (const std::string& w : a.may_wait_after) may_wait = may_wait || w == answer;
             EXPECT_TRUE(may_wait) << label << ": out.mus not written\n" << out;
-            if (may_wait)
+            if (may_wait) {
                 EXPECT_NE((a.mode ? out : script_last_line(out)).find(a.waits_at),
                           std::string::npos)
                     << label << " ended elsewhere:\n"
                     << out;
+            }
         }
     }
 }

@@ -79,4 +79,19 @@ TEST_F(JustifyTextWindowTest, AClickedTextsLevelIsSpreadOverTheSystemTypedOrDrag
     }
 }
 
+// A command typed instead of the click ends JT's wait: the next click opens the item it lands on
+// and asks for no system.
+TEST_F(JustifyTextWindowTest, ACommandTypedInsteadOfTheClickEndsTheWait) {
+    type_line(QStringLiteral("JT"));
+    ASSERT_EQ(reply(), "**** Click on text to be justified. ****");
+    type_line(QStringLiteral("TOP"));
+    const QPoint text = device_point(1, 21.0f, -1.0f);
+    drag(text, text);
+    EXPECT_NE(reply(),
+              "Enter Lowest Staff# of system and how many staves in system - or Draw Box.");
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_NE(core::EditedItemNumber, 0);
+    EXPECT_EQ(texts_at(-5.0f), (std::vector<float>{20, 21, 22}));
+}
+
 }  // namespace

@@ -443,7 +443,9 @@ TEST_F(PrintSetupDialogTest, EachLoadedControlShowsItsWordAndAClickSetsItFromThe
             });
             EXPECT_EQ(run(), 1);
             EXPECT_EQ(shown, loaded_on);
-            if (c.partner != 0) EXPECT_EQ(partner_shown, !loaded_on);
+            if (c.partner != 0) {
+                EXPECT_EQ(partner_shown, !loaded_on);
+            }
             EXPECT_EQ(clicked, !loaded_on);
             EXPECT_EQ(word(c.word), loaded_on ? 0 : 1);
         }

@@ -26,9 +26,8 @@ class NewItemTest : public InterpreterTest {
     }
     // The parameters P1..Pn of item k, without its count word.
     static std::vector<float> params(int32_t k) {
-        std::vector<float> words = item(k);
-        words.erase(words.begin());
-        return words;
+        const std::vector<float> words = item(k);
+        return std::vector<float>(words.begin() + 1, words.end());
     }
     // The item one typed line makes on an otherwise empty page.
     std::vector<float> made_by(const std::string& line) {

@@ -199,7 +199,7 @@ class SymbolTest : public RenderTest {
 
     // lbNNN0.drw of the temporary library.
     std::filesystem::path library_file(int32_t file_number) const {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "lb%03d0.drw", file_number);
         return folder_ / name;
     }

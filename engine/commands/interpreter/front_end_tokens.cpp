@@ -408,6 +408,11 @@ CommandFlow take_front_end_tokens() {
     }
 
     CommandLine = MessageLine;
+    // "JT" waits for a click on a text; any other command ends that wait, so that a later click
+    // opens the item it lands on instead of justifying texts.
+    if (edit::PendingBoxStep == 'M' && CommandLine(1) != '~' && CommandLine(1) != '|') {
+        edit::PendingBoxStep = 0;
+    }
     if (PendingBoxOperation != 3 && CommandLine(1) == '-' &&
         (EditedItemNumber == 0 || CommandLine.code(2) <= 32)) {
         return report_unknown_command();

@@ -1,5 +1,6 @@
 // Taking one line of an input run: from the user through the live entries, from a command
 // file, and the normalising every line gets before it is built and kept.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -119,8 +120,10 @@ core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
                                             : "Type Notes, Rest, Clefs, etc.  Semicolon = end. >");
         case 2: {
             palette = 233;
-            char count[4];
-            std::snprintf(count, sizeof count, "%03d", InputColumnCount % 1000);
+            // Three digits fit the prompt's field; a count below 0 shows as 000.
+            char count[16];
+            std::snprintf(count, sizeof count, "%03d",
+                          std::max<int32_t>(InputColumnCount, 0) % 1000);
             std::string text = "Type       Rhythms >";
             text.replace(6, 3, count);
             return core::FixedText<512>(text);
