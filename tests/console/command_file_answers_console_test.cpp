@@ -57,7 +57,8 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         {"UX\nanswered\n", "answered", ""},
         {"COM\nN\n", "Clear or Load new file? (Y/N)", ""},
         {"MACRO\nm.txt\nabc\n.\n", "Macro file = m.txt", "m.txt"},
-        {"PLA\nX\n", "MIDI file to write:", ""},
+        // The play loop ends on the file's X (the loop would refuse EI and stay).
+        {"PLA\nX\n", "MIDI file written:", ""},
         // A file that ends first answers nothing: the question is named, the typed line stays.
         {"SA\n", "*** The command file ended before this was answered: Type output file name.", ""},
         {"MACRO\nm2.txt\nabc\n",

@@ -69,7 +69,8 @@ const std::vector<Asked> kAskingWords = {
     {"J", kAskSystemBox, {}, nullptr},
     {"LJ", kAskSystemBox, {}, nullptr},
     {"LI", kAskSystemBox, {}, nullptr},
-    {"JT", "**** Click on text to be justified. ****", {}, nullptr},
+    // Nothing can be clicked in the console: JT says so, names JTX and the script goes on.
+    {"JT", "**** No text can be clicked here: type JTX", {}, nullptr},
     // The move and copy words read every line as a box until X.
     {"M", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
     {"C", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
