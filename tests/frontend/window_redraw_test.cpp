@@ -21,13 +21,14 @@ void save_shot(const QImage& image, const std::string& name) {
     image.save(QString::fromStdString((screenshot_folder() / name).string()));
 }
 
-// The words the page window draws now.
+// The words the page window draws now, a text record's pieces joined: "words/colour@start".
 std::vector<std::string> drawn_words() {
     std::vector<std::string> words;
-    for (const TextRecord& r : ScreenLists.text_records)
-        for (const TextPiece& p : r.pieces)
-            words.push_back(p.text + "/" + std::to_string(r.colour) + "@" +
-                            std::to_string(r.start));
+    for (const TextRecord& r : ScreenLists.text_records) {
+        std::string text;
+        for (const TextPiece& p : r.pieces) text += p.text;
+        words.push_back(text + "/" + std::to_string(r.colour) + "@" + std::to_string(r.start));
+    }
     return words;
 }
 
@@ -81,6 +82,51 @@ TEST_F(WindowRedrawTest, TheDestinationBoxIsOutlinedGreen) {
         save_shot(shown[1], clicked ? "destination_clicked.png" : "destination_dragged.png");
         type_line(QStringLiteral("UNDO"));
     }
+}
+
+// The page's drawn words that hold `part`.
+int words_holding(const std::string& part) {
+    QApplication::processEvents();
+    int n = 0;
+    for (const std::string& w : drawn_words()) n += w.find(part) != std::string::npos;
+    return n;
+}
+
+// Edit Text's OK on an opened text: the page shows the new words at once, and the old ones no
+// longer (they stayed drawn under the new ones until the editing ended); X then draws the page
+// as stored.
+TEST_F(WindowRedrawTest, EditTextOkLeavesNoOldWordsDrawn) {
+    Answers text;
+    text.dialog([](QDialog& d) {
+        set_field(d, 1000, QStringLiteral("Hello"));
+        click(d, 1);
+    });
+    text.dialog([](QDialog& d) {
+        set_field(d, 1001, QStringLiteral(" 1"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("TE 1"), &text);
+    type_line(QStringLiteral("X"));
+    const std::vector<int32_t> texts = stored_items_of(16, 1);
+    ASSERT_EQ(texts.size(), 1u) << reply();
+    type_line(QStringLiteral("I ") + QString::number(texts[0]));
+    ASSERT_EQ(core::EditedItemNumber, texts[0]) << reply();
+    EXPECT_EQ(words_holding("Hello"), 1) << joined(drawn_words());
+    Seen seen = type_into_dialog(QStringLiteral("TX"), [](QDialog& d) {
+        auto* edit = d.findChild<QPlainTextEdit*>(QStringLiteral("c1000"));
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        edit->setPlainText(QStringLiteral("World"));
+        click(d, 1);
+    });
+    ASSERT_TRUE(seen.opened) << reply();
+    QApplication::processEvents();
+    EXPECT_EQ(words_holding("Hello"), 0) << joined(drawn_words());
+    EXPECT_EQ(words_holding("World"), 1) << joined(drawn_words());
+    save_shot(view()->viewport()->grab().toImage(), "edit_text_ok.png");
+    type_line(QStringLiteral("X"));
+    EXPECT_EQ(words_holding("Hello"), 0) << joined(drawn_words());
+    EXPECT_EQ(words_holding("World"), 1) << joined(drawn_words());
 }
 
 // The start's backup notice in the message line of a window 1280 wide: every word of it is in

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include "engine/core/bridge/shown_page.h"
@@ -181,6 +182,26 @@ PairOutcome apply_pair(int32_t slot) {
     return PairOutcome::Next;
 }
 
+// The page drawn again without the stored item being edited, whose old words would otherwise
+// stay drawn under the preview's new ones until the edit ends; the preview is drawn after
+// it.
+void show_page_without_edited_item() {
+    const auto params = core::ParamBuffer;
+    const auto int_params = core::IntParamBuffer;
+    const auto command = core::CommandLine;
+    const int32_t k = core::EditedItemNumber;
+    core::EditedItemNumber = 0;
+    render::redraw_items_leaving_out(k);
+    core::EditedItemNumber = k;
+    core::ParamBuffer = params;
+    core::IntParamBuffer = int_params;
+    core::CommandLine = command;
+    render::PreviewStart.graphics = core::ItemOutputSpans.graphics(core::ItemCount + 1);
+    render::PreviewStart.text = core::ItemOutputSpans.text(core::ItemCount + 1) - 1;
+    core::GraphicsNextFree = render::PreviewStart.graphics;
+    core::OutputBufferViews.text.length() = render::PreviewStart.text;
+}
+
 // A note whose P13 asks for it (99.0) gets the shift of a flagged stem's flag: nonzero only for
 // a flagged, stem-up or stem-down note with the flag kind -7.
 void compute_note_flag_shift() {
@@ -225,12 +246,16 @@ void apply_edit_line(int32_t& n) {
         // The text is drawn where its preview goes, over any preview still in the lists (a click
         // that opened it draws one at once): only there does the drawer take it for the edited
         // text and open its editor.
-        if (core::EditedItemNumber != 0 && core::OutputBufferViews.graphics.bound() &&
-            core::OutputBufferViews.text.bound()) {
+        const bool shown = core::EditedItemNumber != 0 &&
+                           core::OutputBufferViews.graphics.bound() &&
+                           core::OutputBufferViews.text.bound();
+        if (shown) {
             core::GraphicsNextFree = render::PreviewStart.graphics;
             core::OutputBufferViews.text.length() = render::PreviewStart.text;
         }
+        const std::string words_before(render::EditTextBuffer.view());
         render::draw_item_by_code();
+        if (shown && render::EditTextBuffer.view() != words_before) show_page_without_edited_item();
     }
 
     if (EditPreviewMode < 0) {

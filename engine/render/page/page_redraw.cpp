@@ -52,6 +52,9 @@ class RedrawEnd {
     int32_t count;
 };
 
+// The item the screen redraw leaves undrawn (0: none).
+int32_t ItemLeftOut = 0;
+
 // P1..P50 := 0, then the first min(words, 50) words of the record at s.
 void load_params(int32_t s, int32_t words) {
     float* p = core::ParamBuffer.data();
@@ -418,6 +421,7 @@ void redraw_items() {
             }
         }
         tspan(k + 1) = tspan(k);
+        if (k == ItemLeftOut && OutputPassWord == 1) draw = false;
         if (draw) {
             const int32_t selections_before = LoadedFont.selections;
             draw_item_by_code();
@@ -433,11 +437,17 @@ void redraw_items() {
         gspan(k) = core::GraphicsNextFree;
     }
     if (OutputPassWord == 1) notice_full_screen_list();
-    if (OutputPassWord == 1 && ScreenListOverflow == 0 && SymbolRangeReported == 0 &&
-        DrawingRangeReported == 0 && core::MessagesShown == notices &&
+    if (OutputPassWord == 1 && ItemLeftOut == 0 && ScreenListOverflow == 0 &&
+        SymbolRangeReported == 0 && DrawingRangeReported == 0 && core::MessagesShown == notices &&
         core::OutputBufferViews.text.bound()) {
         keep_drawn_page(end.count, entry);
     }
+}
+
+void redraw_items_leaving_out(int32_t left_out) {
+    ItemLeftOut = left_out;
+    redraw_items();
+    ItemLeftOut = 0;
 }
 
 // Contract: draws the item being edited behind the last item's output (from PreviewStart) in

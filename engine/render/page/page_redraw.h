@@ -19,6 +19,9 @@ namespace render {
 // Redraws every item into the output lists and rebuilds the start table; removes the items of
 // code 19 and above, which live only until the next redraw.
 void redraw_items();
+// redraw_items() on the screen leaving item `left_out` undrawn (its output spans empty); the
+// page so drawn is not kept for later redraws.
+void redraw_items_leaving_out(int32_t left_out);
 // Draws the preview of item EditedItemNumber behind the last item's output, in red, with its
 // marker triangle and, in guide mode 2, a dashed vertical guide.
 void redraw_edited_item();
