@@ -395,3 +395,38 @@ TEST_F(OneRightEdgeTest, TheGraphicsDumpAfterLjShowsTheJustifiedPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two staves typed apart with their bar lines in the line ("M2" reaching the staff below, "M1"
+// its own), so that each staff's bar lines stand a little apart from the other's, then J, LJ or
+// LI, with the staves' lines as typed or both begun at 15: every bar line of the lower staff
+// stands where the one reaching it from above stands, and no staff's start moves.
+TEST_F(OneRightEdgeTest, JustifyingKeepsASystemsBarLinesTogetherAndItsStaffStarts) {
+    const std::vector<std::string> typed = {
+        "IN 1", "", "BA/K2S/3 4/D3/E/F/M2/G/A/B/M/C4/D/E/M/F/G/A/M;", "Q;", ";", ";", ";", "X",
+        "Y",    "", "TR/K2S/3 4/D5/E/F/M1/G/A/B/M/C6/D/E/M/F/G/A/M;", "Q;", ";", ";", ";", "X",
+        "N"};
+    for (const char* change : {"", "IF P1=8;P3=15"}) {
+        for (const char* justify : {"J", "LJ", "LI"}) {
+            SCOPED_TRACE(std::string(change) + ", " + justify);
+            core::reset_engine();
+            core::reset_service_gate();
+            type(typed);
+            if (*change != '\0') type({change});
+            const float start = stored_param(stored_items_of(8, 1)[0], 3);
+            const std::string out = type({justify, "1 2", "Y"});
+            const std::vector<int32_t> upper = stored_items_of(14, 1);
+            const std::vector<int32_t> lower = stored_items_of(14, 2);
+            ASSERT_EQ(upper.size(), 4u) << out;
+            ASSERT_EQ(lower.size(), 4u) << out;
+            for (std::size_t b = 0; b < upper.size(); ++b)
+                EXPECT_EQ(stored_param(upper[b], 3), stored_param(lower[b], 3))
+                    << "bar " << b << out;
+            for (int32_t staff = 1; staff <= 2; ++staff)
+                EXPECT_EQ(stored_param(stored_items_of(8, staff)[0], 3), start) << out;
+        }
+    }
+}
+
+}  // namespace

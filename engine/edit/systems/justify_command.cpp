@@ -175,6 +175,54 @@ bool tuck_lines_to_notes(int32_t lowest, int32_t highest) {
     return moved;
 }
 
+// How far apart two staves' bar lines may stand, as typed, and still be one bar line.
+constexpr float kBarJoinReach = 5.0f;
+
+bool is_placed_music(int32_t code) { return (code >= 1 && code <= 3) || code == 17 || code == 18; }
+
+// True when an item of staff a or b that the spacing places (note, rest, clef, key, meter)
+// lies strictly between x0 and x1.
+bool music_between(int32_t a, int32_t b, float x0, float x1) {
+    const float lo = std::min(x0, x1);
+    const float hi = std::max(x0, x1);
+    for (int32_t i = first_item_from_staff(std::min(a, b)); i <= ItemCount; ++i) {
+        const int32_t s = staff_of(i);
+        if (s > std::max(a, b)) break;
+        if ((s != a && s != b) || count_of(i) < 3 || !is_placed_music(code_of(i))) continue;
+        if (word(i, 3) > lo && word(i, 3) < hi) return true;
+    }
+    return false;
+}
+
+// A bar line drawn through the staves below its own and a bar line of one of those staves, typed
+// a little apart with no music of either staff between them, are one bar line: the lower one
+// takes the other's position, so that the spacing gives both one column. True when one moved.
+bool join_spanned_bar_lines(int32_t lowest, int32_t highest) {
+    bool moved = false;
+    for (int32_t i = first_item_from_staff(lowest); i <= ItemCount; ++i) {
+        const int32_t s = staff_of(i);
+        if (s > highest) break;
+        if (code_of(i) != kCodeBar || count_of(i) < 4 || word(i, 4) < 2.0f) continue;
+        if (count_of(i) >= 5 && word(i, 5) > 7.0f) continue;
+        const float x = word(i, 3);
+        const int32_t reach = std::min(highest, s + core::int_of(word(i, 4)) - 1);
+        for (int32_t t = s + 1; t <= reach; ++t) {
+            int32_t nearest = 0;
+            for (int32_t k = first_item_from_staff(t); k <= ItemCount && staff_of(k) == t; ++k) {
+                if (code_of(k) != kCodeBar || count_of(k) < 3) continue;
+                const float d = std::fabs(word(k, 3) - x);
+                if (d < kBarJoinReach && (nearest == 0 || d < std::fabs(word(nearest, 3) - x)))
+                    nearest = k;
+            }
+            if (nearest == 0 || word(nearest, 3) == x || music_between(s, t, word(nearest, 3), x))
+                continue;
+            word(nearest, 3) = x;
+            moved = true;
+        }
+    }
+    return moved;
+}
+
 // Gives an item of fewer than 3 parameters a P3 (0) before its position is read. False when the
 // store has no room for it.
 bool ensure_position(int32_t i) {
@@ -685,6 +733,7 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
     if (!l_mode) {
+        if (join_spanned_bar_lines(lowest, highest)) sort_by_staff();
         // The spacing never reaches past the system's right edge, and a system closed by a bar
         // line is first stretched so that the bar line stands there.
         const float edge = system_right_edge(lowest, highest);

@@ -395,6 +395,18 @@ std::vector<int32_t> full_width_staves(int32_t first, int32_t last) {
     return items;
 }
 
+// The P3 words of the STAFF items among items first..last, with their values: the spacing moves
+// the music, never where a staff's lines begin.
+std::vector<std::pair<int32_t, float>> staff_start_words(int32_t first, int32_t last) {
+    std::vector<std::pair<int32_t, float>> words;
+    for (int32_t k = first; k <= last; ++k) {
+        const int32_t start = core::ItemStartTable(k);
+        if (record_count(start) >= 3 && core::int_of(ItemStore(start + 1)) == 8)
+            words.emplace_back(start + 3, ItemStore(start + 3));
+    }
+    return words;
+}
+
 // A full-width staff whose end is still the page's end keeps following the page's width.
 void keep_full_width(const std::vector<int32_t>& items) {
     for (const int32_t k : items) {
@@ -733,6 +745,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
     SelectionBox.last_item = last;
     SelectionBox.letter = 0;
     const std::vector<int32_t> full_width = full_width_staves(first, last);
+    const std::vector<std::pair<int32_t, float>> staff_starts = staff_start_words(first, last);
     select_box_items();
 
     // Each staff's measured items in store order; a bar line counts on every staff it spans.
@@ -846,6 +859,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
         report_justify_space(left, right, merged, merged_widths,
                              fixed_gap_room(merged, fixed_marks));
     }
+    for (const auto& [word, value] : staff_starts) ItemStore(word) = value;
     keep_full_width(full_width);
     if (redraw != 999) render::redraw_items();
     return true;
