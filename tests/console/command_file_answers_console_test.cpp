@@ -117,6 +117,10 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
         {"EI\n8 1 0\nIN 1\n\n", "Type Notes, Rest, Clefs, etc.  Semicolon = end. >", true},
         {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA p.mus\nPLA\n", "the play loop of PLA (Enter or X ends it)",
          false},
+        {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA q.mus\nSTU\nSA x1.mus\n", "Source Box O.K.? -", false},
+        {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA r.mus\nSTU\n1 10 60 1\nN\n",
+         "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.",
+         false},
         {"EI\n8 1 0\n", "", true},
     };
     int run = 0;
