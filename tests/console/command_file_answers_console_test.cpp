@@ -64,6 +64,10 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
          "*** The command file ended before this was answered: Macro text, ended by a line "
          "holding only \".\":",
          ""},
+        {"PLA\n",
+         "*** The command file ended before this was answered: the play loop of PLA (Enter or X "
+         "ends it)",
+         ""},
         // IFX asks for boxes, which come from the user: the file is closed with a word.
         {"IFX P1=1;D\n1 0 200 1\n", "*** IFX asks for its boxes, which a command file cannot give",
          ""},
