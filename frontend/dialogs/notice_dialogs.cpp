@@ -122,7 +122,9 @@ struct TypingRule {
 // kUnseenMs is dropped. Events made by the program carry no stamp and are the box's.
 // With a rule that holds typing, every character typed while the box is up is held as well
 // and starts or goes on with a burst (so the Enter that ends a typed line is held with it),
-// except an answer letter typed alone, which the box takes.
+// except an answer letter typed alone, which the box takes. While held characters (other than
+// blanks) wait for their line's end, an Enter however late ends that line and is held with it:
+// it never answers the box, which only an Enter with no such line held does.
 class TypedAheadGuard : public QObject {
   public:
     explicit TypedAheadGuard(TypingRule rule = {}) : rule_(std::move(rule)) {
@@ -173,8 +175,18 @@ class TypedAheadGuard : public QObject {
             down != held_down_.end() ||
             (t != 0 && ((seen_from_ != 0 && t < seen_from_) ||
                         (last_ahead_ != 0 && t >= last_ahead_ && t - last_ahead_ <= kTypingGapMs)));
-        if (!ahead && !(rule_.hold && types_character(key) && !answers_alone(key))) return false;
+        const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+        const bool ends_held_line = enter && line_held_;
+        if (!ahead && !ends_held_line &&
+            !(rule_.hold && types_character(key) && !answers_alone(key))) {
+            return false;
+        }
         if (t != 0) last_ahead_ = std::max(last_ahead_, t);
+        if (enter) {
+            line_held_ = false;
+        } else if (types_character(key) && key.text() != QStringLiteral(" ")) {
+            line_held_ = true;
+        }
         if (down == held_down_.end()) held_down_.push_back(key.key());
         if (!is_modifier(key.key())) frontend::HoldTypedAheadKey(key, typing_widget().data());
         return true;
@@ -197,6 +209,7 @@ class TypedAheadGuard : public QObject {
     std::vector<int> held_down_;     // keys typed ahead that have not come up since
     std::vector<int> pressed_here_;  // keys that went down while the box ran
     std::pair<int, quint64> last_release_{0, 0};
+    bool line_held_ = false;  // held characters wait for the Enter that ends their line
 };
 
 template <typename D>
