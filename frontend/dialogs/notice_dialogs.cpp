@@ -111,6 +111,9 @@ bool types_character(const QKeyEvent& key) {
 struct TypingRule {
     bool hold = false;  // held for the typing widget, the blank too (a box's button takes none)
     QString answers;    // upper-case letters that answer the box when typed alone
+    // An Enter ends a held line rather than answering. Not for a box whose only keyboard answer
+    // is Enter (Continue/Exit): the line held there is the one that follows its answer.
+    bool enter_ends_line = false;
 };
 
 // While a question box runs: keys typed before the user could have seen it are held for the
@@ -122,7 +125,10 @@ struct TypingRule {
 // kUnseenMs is dropped. Events made by the program carry no stamp and are the box's.
 // With a rule that holds typing, every character typed while the box is up is held as well
 // and starts or goes on with a burst (so the Enter that ends a typed line is held with it),
-// except an answer letter typed alone, which the box takes.
+// except an answer letter typed alone, which the box takes. While held characters (other than
+// blanks) wait for their line's end, an Enter however late ends that line and is held with it:
+// it never answers the box, which only an Enter with no such line held does (where the rule
+// says so: at Continue/Exit the Enter answers and the line goes on after it).
 class TypedAheadGuard : public QObject {
   public:
     explicit TypedAheadGuard(TypingRule rule = {}) : rule_(std::move(rule)) {
@@ -173,8 +179,18 @@ class TypedAheadGuard : public QObject {
             down != held_down_.end() ||
             (t != 0 && ((seen_from_ != 0 && t < seen_from_) ||
                         (last_ahead_ != 0 && t >= last_ahead_ && t - last_ahead_ <= kTypingGapMs)));
-        if (!ahead && !(rule_.hold && types_character(key) && !answers_alone(key))) return false;
+        const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+        const bool ends_held_line = enter && line_held_ && rule_.enter_ends_line;
+        if (!ahead && !ends_held_line &&
+            !(rule_.hold && types_character(key) && !answers_alone(key))) {
+            return false;
+        }
         if (t != 0) last_ahead_ = std::max(last_ahead_, t);
+        if (enter) {
+            line_held_ = false;
+        } else if (types_character(key) && key.text() != QStringLiteral(" ")) {
+            line_held_ = true;
+        }
         if (down == held_down_.end()) held_down_.push_back(key.key());
         if (!is_modifier(key.key())) frontend::HoldTypedAheadKey(key, typing_widget().data());
         return true;
@@ -197,6 +213,7 @@ class TypedAheadGuard : public QObject {
     std::vector<int> held_down_;     // keys typed ahead that have not come up since
     std::vector<int> pressed_here_;  // keys that went down while the box ran
     std::pair<int, quint64> last_release_{0, 0};
+    bool line_held_ = false;  // held characters wait for the Enter that ends their line
 };
 
 template <typename D>
@@ -388,7 +405,8 @@ int AskYesNo(std::string_view question, int mode) {
     launch.SetDetail(question);
     DialogLaunch::Word(ExchangeBlock::A, 0) = mode;
     // Continue and Exit have no letters of their own: every letter typed goes to the next line.
-    const TypedAheadGuard guard(TypingRule{true, mode == 0 ? QString() : QStringLiteral("YN")});
+    const TypedAheadGuard guard(
+        TypingRule{true, mode == 0 ? QString() : QStringLiteral("YN"), mode != 0});
     launch.Run();
     return DialogExchangeBlocks.YesNoAnswer;
 }
@@ -405,7 +423,7 @@ int AskAbandonInput() {
 void ShowNotice(const QString& text) {
     QMessageBox box(QMessageBox::Information, QStringLiteral("ormest"), text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("Notice"));
-    const TypedAheadGuard guard(TypingRule{true, QString()});
+    const TypedAheadGuard guard(TypingRule{true, QString(), true});
     box.exec();
 }
 

@@ -65,6 +65,10 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
          "*** The command file ended before this was answered: Macro text, ended by a line "
          "holding only \".\":",
          ""},
+        {"PLA\n",
+         "*** The command file ended before this was answered: the play loop of PLA (Enter or X "
+         "ends it)",
+         ""},
         // IFX asks for boxes, which come from the user: the file is closed with a word.
         {"IFX P1=1;D\n1 0 200 1\n", "*** IFX asks for its boxes, which a command file cannot give",
          ""},
@@ -117,6 +121,10 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
         {"MACRO\nm.txt\nabc\n", "Macro text, ended by a line holding only \".\":", false},
         {"EI\n8 1 0\nIN 1\n\n", "Type Notes, Rest, Clefs, etc.  Semicolon = end. >", true},
         {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA p.mus\nPLA\n", "the play loop of PLA (Enter or X ends it)",
+         false},
+        {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA q.mus\nSTU\nSA x1.mus\n", "Source Box O.K.? -", false},
+        {"EI\n8 1 0\n1 1 50 5 10 0 4\nSA r.mus\nSTU\n1 10 60 1\nN\n",
+         "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.",
          false},
         {"EI\n8 1 0\n", "", true},
     };

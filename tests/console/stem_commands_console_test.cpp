@@ -3,12 +3,15 @@
 // be flipped is refused with its item number and left as it was.
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -165,6 +168,43 @@ TEST_F(StemCommandsConsoleTest, ABoxOutsideTheStavesIsAskedAboutThenRefused) {
     const std::string out = type(with(kFlipPage, {"FLD", "0", "N", "1 0 0 1", "Y"}));
     EXPECT_EQ(out.find("No Staff number"), std::string::npos) << out;
     EXPECT_EQ(stored_param(find(1, 20.0f), 5), 20.0f);
+}
+
+// The staff-notes words read every line as a box until X: a line of words is the whole page's
+// box and is asked about, a box off the staves is refused by name, and after No (or a refusal)
+// the box is asked for again. Nothing is eaten silently, and X lets the script go on.
+TEST_F(StemCommandsConsoleTest, StaffNotesWordsReadEveryLineAsABoxUntilX) {
+    const std::string prompt =
+        "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.";
+    struct Case {
+        std::vector<std::string> lines;  // after the word, before "X"
+        const char* refused;             // the refusal's text, or nullptr when a box is asked about
+        bool asked_again;                // else "X" answers "Source Box O.K.?" as Exit
+    };
+    const std::vector<Case> cases = {
+        {{"SA x1.mus"}, nullptr, false},
+        {{"SA x1.mus", "1 10 60 1"}, nullptr, true},
+        {{"1 10 60 1", "N"}, nullptr, true},
+        {{"257 10 60 1"}, "*** Staff numbers are 1 to 256 -- no box: 257 10 60 1", true},
+    };
+    for (const char* word : {"STU", "STM"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(word) + " " + c.lines.front());
+            restart();
+            fs::remove("x1.mus");
+            fs::remove("end.mus");
+            const std::string out =
+                type(with(with(kFlipPage, {word}), with(c.lines, {"X", "SA end.mus"})));
+            std::size_t at = out.find(c.refused != nullptr ? c.refused : "Source Box O.K.? -");
+            ASSERT_NE(at, std::string::npos) << out;
+            if (c.asked_again) {
+                EXPECT_LT(out.find(prompt, at), out.find("Leaving Group Edit.", at)) << out;
+            }
+            EXPECT_FALSE(fs::exists("x1.mus"));
+            EXPECT_TRUE(fs::exists("end.mus")) << out;
+            EXPECT_EQ(core::ItemCount, 4) << out;  // no line became an item
+        }
+    }
 }
 
 }  // namespace

@@ -261,9 +261,10 @@ TEST_F(InputClicksWindowTest, ANewStaffIsDrawnFirstAndTheColumnsAreNumberedBefor
     expect_input_at_rest();
 }
 
-// "Continue Input on Staff 002 ?" takes Enter as its default answer (Continue), and a notes line
-// typed ahead while the question is up is not lost: it goes into the next staff's notes line.
-TEST_F(InputClicksWindowTest, EnterAnswersTheContinueQuestionAndKeysTypedAheadReachTheNextLine) {
+// "Continue Input on Staff 002 ?" answered by Y after a notes line typed while the question is
+// up: the line is not lost, it goes into the next staff's notes line. (An Enter typed after it
+// would end that held line, not answer the question.)
+TEST_F(InputClicksWindowTest, YAnswersTheContinueQuestionAndKeysTypedAheadReachTheNextLine) {
     run_typed(QStringLiteral("EI"));
     run_typed(QStringLiteral("8 1 0"));
     run_typed(QStringLiteral("8 2 0"));
@@ -276,13 +277,13 @@ TEST_F(InputClicksWindowTest, EnterAnswersTheContinueQuestionAndKeysTypedAheadRe
     script_.add("closing menu", key_wait_ready, [this] { type_character(focused(), 'X'); });
     QString asked;
     script_.add(
-        "continue by Enter", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
+        "continue by Y", [] { return dialog_with(QStringLiteral("c1111")) != nullptr; },
         [&] {
             QDialog& d = *dialog_with(QStringLiteral("c1111"));
             asked = d.findChild<QLabel*>(QStringLiteral("c1044"))->text();
             QWidget* at = d.focusWidget() != nullptr ? d.focusWidget() : &d;
             for (const QChar c : QStringLiteral("E4/")) type_character(at, c);
-            press(at, Qt::Key_Return, QStringLiteral("\r"));
+            press(at, Qt::Key_Y, QStringLiteral("y"));
         });
     answer("spacing range 2", "c1673", "c1");
     int32_t staff2_notes = -1;

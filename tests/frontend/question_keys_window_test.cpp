@@ -69,6 +69,7 @@ class QuestionKeysWindowTest : public AppTest {
 struct LineCase {
     bool question;  // else the notice
     int after_ms;
+    int enter_gap_ms = 6;  // from the line's last character to its Enter
 };
 
 class LineWhileBoxUpTest : public QuestionKeysWindowTest,
@@ -95,8 +96,11 @@ TEST_P(LineWhileBoxUpTest, ReachesTheCommandBarWhole) {
     answer_next_dialog([&](QDialog& d) {
         for (const QLabel* l : d.findChildren<QLabel*>()) asked += l->text();
         const quint64 shown = WindowSystemTimeNow();
-        type_at(keys_of(d), QStringLiteral("SA ") + QString::fromStdString(name) + "\r",
-                shown + c.after_ms);
+        const QString line = QStringLiteral("SA ") + QString::fromStdString(name);
+        type_at(keys_of(d), line, shown + c.after_ms);
+        // An Enter after a pause ends the held line too: it never answers the box.
+        stroke_at(keys_of(d), Qt::Key_Return, QStringLiteral("\r"),
+                  shown + c.after_ms + 6 * (line.size() - 1) + c.enter_gap_ms);
         up_after_line = d.isVisible();
         bar_while_up = f.CommandBar()->InputText();
         // Read, then answered: the key typed alone, well after the line.
@@ -123,10 +127,15 @@ TEST_P(LineWhileBoxUpTest, ReachesTheCommandBarWhole) {
 INSTANTIATE_TEST_SUITE_P(QuestionKeys, LineWhileBoxUpTest,
                          ::testing::Values(LineCase{true, 100}, LineCase{true, 500},
                                            LineCase{true, 1500}, LineCase{false, 100},
-                                           LineCase{false, 500}, LineCase{false, 1500}),
+                                           LineCase{false, 500}, LineCase{false, 1500},
+                                           LineCase{true, 500, 151}, LineCase{true, 1500, 900},
+                                           LineCase{false, 1500, 900}),
                          [](const ::testing::TestParamInfo<LineCase>& i) {
                              return (i.param.question ? "Question" : "Notice") +
-                                    std::to_string(i.param.after_ms) + "ms";
+                                    std::to_string(i.param.after_ms) + "ms" +
+                                    (i.param.enter_gap_ms > 6
+                                         ? "EnterAfter" + std::to_string(i.param.enter_gap_ms)
+                                         : std::string());
                          });
 
 // The answers of the yes/no question typed alone: the blank presses no button (it waits for

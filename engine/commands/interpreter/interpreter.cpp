@@ -110,6 +110,17 @@ CommandFlow run_next_file_line() {
         FrontEndCommandBuffer.blank();
         return run_play_loop_word();
     }
+    if (PlayLoopActive != 0) {
+        // The file ended inside its play loop: the loop ends with the file (as X ends it), and
+        // the lines that follow the file are commands again.
+        MessageLine.set("X");
+        FrontEndCommandBuffer.blank();
+        run_play_loop_word();
+        MessageLine.set(
+            "*** The command file ended before this was answered: the play loop of PLA (Enter "
+            "or X ends it)");
+        return CommandFlow::Return;
+    }
     if (EditedItemNumber == 0) return dispatch_command_line();
     if (MacroUnit == 0) {
         show_item_edited_at_file_end();

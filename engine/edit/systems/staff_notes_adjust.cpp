@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -52,6 +53,9 @@ constexpr size_t kMostNotes = 80;
 
 constexpr std::string_view kStaffQuestion = "Type number of staff containing notes to be adjusted.";
 constexpr std::string_view kLeaving = "Leaving Group Edit.";
+constexpr std::string_view kBoxQuestion =
+    "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.";
+constexpr std::string_view kNotABox = "*** Staff numbers are 1 to 256 -- no box: ";
 constexpr std::string_view kTooManyNotes =
     "More than 80 notes to adjust: the spacing was left as it is.";
 constexpr std::string_view kSamePosition =
@@ -244,6 +248,14 @@ void run_on_box() {
     ask_staff_and_space();
 }
 
+// The box question shown again, the operation waiting for its next line.
+void ask_box_again() {
+    MessageLine.set(kBoxQuestion);
+    core::SecondLine = MessageLine;
+    PendingBoxOperation = kBoxAnswer;
+    clear_drawn_box();
+}
+
 // The box answer in CommandLine: a drawn box ("|" or "~") or typed numbers, confirmed unless a
 // command file gave it.
 void take_box_answer() {
@@ -254,9 +266,18 @@ void take_box_answer() {
         PendingBoxOperation = 6;
         shown = read_drawn_box();
     } else {
+        const std::string typed = CommandLine.trimmed();
         core::read_command_line();
-        if (ParamBuffer(3) == 0.0f) ParamBuffer(3) = render::PageExtent;
+        // A left position alone runs to the page's end; no position at all (a line of words
+        // among them) is the whole page, as the move and copy words read it.
+        if (ParamBuffer(3) == 0.0f && ParamBuffer(2) != 0.0f) ParamBuffer(3) = render::PageExtent;
         shown = show_typed_box();
+        if (!shown) {
+            // A staff outside the page's: the line is refused by name and the box asked again.
+            core::show_message(std::string(kNotABox) + typed);
+            ask_box_again();
+            return;
+        }
     }
     if (!shown) {
         finish(false);
@@ -272,8 +293,7 @@ void take_box_answer() {
         if (answer != kYes) {
             core::GraphicsNextFree = g_state.graphics_mark;
             core::refresh_screen();
-            PendingBoxOperation = kBoxAnswer;
-            clear_drawn_box();
+            ask_box_again();
             return;
         }
     }
