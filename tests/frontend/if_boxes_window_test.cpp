@@ -14,6 +14,7 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/view/ormest_view.h"
 #include "tests/frontend/palette_fixture.h"
+#include "tests/support/screenshots.h"
 #include "tests/support/store_records.h"
 
 using namespace frontend;
@@ -149,6 +150,9 @@ TEST_F(IfBoxesWindowTest, EachBoxsResultIsDrawnAtItsYes) {
         drag_box_answering(left, right);
         const std::vector<std::string> at_yes = drawn_paths();
         EXPECT_NE(at_yes, before) << "the box's result is not drawn";
+        view_->viewport()->grab().save(QString::fromStdString(
+            (screenshot_folder() / (std::string("if_box_") + (left < 50 ? "1" : "2") + ".png"))
+                .string()));
         // The line typed in the command bar ends the boxes and draws the page again.
         SendCommand("X");
         ASSERT_EQ(core::PendingBoxOperation, 0);
