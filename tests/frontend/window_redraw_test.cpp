@@ -127,6 +127,13 @@ TEST_F(WindowRedrawTest, EditTextOkLeavesNoOldWordsDrawn) {
     type_line(QStringLiteral("X"));
     EXPECT_EQ(words_holding("Hello"), 0) << joined(drawn_words());
     EXPECT_EQ(words_holding("World"), 1) << joined(drawn_words());
+    // UNDO takes back the text's edit alone (its undo copy was once written with the new
+    // words' width on the old words, and could not be read back).
+    type_line(QStringLiteral("UNDO"));
+    EXPECT_EQ(reply().find("could not be read"), std::string::npos) << reply();
+    EXPECT_EQ(stored_items_of(16, 1), texts);
+    EXPECT_EQ(words_holding("Hello"), 1) << joined(drawn_words());
+    EXPECT_EQ(words_holding("World"), 0) << joined(drawn_words());
 }
 
 // The start's backup notice in the message line of a window 1280 wide: every word of it is in

@@ -352,6 +352,9 @@ CommandFlow take_front_end_tokens() {
         }
         edit::move_box_items();
         FrontEndCommandBuffer.blank();
+        // Each box's answer redraws the page (an IF box's result, the outline cleared, the next
+        // prompt): the front-end is told to show it now, not at the next call.
+        set_status_argument(-1);
         return CommandFlow::Return;
     }
 

@@ -342,9 +342,14 @@ void draw_text(const std::string* given) {
     std::string stored_chars;
     int32_t record = 0;
     const bool stored = given == nullptr && ip(1) == kTextItemCode;
+    // Only the item's own record takes the measured count and width back: a preview drawn before
+    // its copy is in the store reads the last item's words, whose record keeps its own width
+    // (the edited text's width there would break the page's undo copy).
+    bool own_record = false;
     if (stored) {
         int32_t record_item = item;
-        if (!read_stored_text(record_item, stored_chars, record)) {
+        own_record = read_stored_text(record_item, stored_chars, record);
+        if (!own_record) {
             record_item = core::ItemCount;
             if (!read_stored_text(record_item, stored_chars, record)) return;
         }
@@ -373,7 +378,7 @@ void draw_text(const std::string* given) {
             decode_text_escapes(stored_chars, static_cast<int32_t>(stored_chars.size()));
         }
         const int32_t n = core::int_of(core::ItemStore(record));
-        if (n >= kPlainWords) {
+        if (own_record && n >= kPlainWords) {
             core::ItemStore(record + 12) = static_cast<float>(stored_chars.size());
             core::ItemStore(record + 13) = p(13);
         }
