@@ -728,6 +728,7 @@ int ConsoleFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& /*a*/) {
 int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::string& preset) {
     print_text(prompt);
     if (!trim_right(preset).empty()) print_text(preset);
+    waiting_for_ = one_line(prompt);  // the question, not the text offered with it
     core::MessageLine.blank();
     std::string line;
     if (!read_line(line)) return 2;

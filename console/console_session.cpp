@@ -63,7 +63,10 @@ int ConsoleFrontEnd::run() {
         if (failed) continue;
         if (requested_zoom_ != 0) apply_zoom(requested_zoom_);
         requested_zoom_ = 0;
-        show_in_message_line(core::MessageLine.view());
+        // A call the input's end cut short may leave its own line as the reply, though its
+        // questions were shown since: it tells nothing.
+        if (!input_ended_ || shown_form(core::MessageLine.view()) != shown_form(typed))
+            show_in_message_line(core::MessageLine.view());
         show_item_panel_line();
     }
     // A box prompt waits between calls: the line that did not come was its box.

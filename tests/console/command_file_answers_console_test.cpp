@@ -112,6 +112,8 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
         std::string lines;
         std::string waited;  // "" nothing waits
         bool changed;
+        std::string absent = {};  // what did not happen, so is not printed
+        std::string document = "KELDA.MUS";
     };
     const std::vector<Case> cases = {
         {"EI\n8 1 0\nG x.mus\n",
@@ -127,7 +129,17 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
          "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.",
          false},
         {"EI\n8 1 0\n", "", true},
+        // The recalled command is not run when its question is not answered.
+        {"EI\n8 1 0\nQ\n", "Edit Text:", true, "2 Items"},
+        {"IN 1\n\nTR/C4/D;\n", "Type  002  Rhythms >", true, "\nIN 1\n"},
+        {"EI\n8 1 0\nSA g.mus\n8 2 0\nGE g.mus\n",
+         "Warning: Unsaved entries or changes will be lost. Clear or Load new file?", true,
+         "= -15000\nGraphics", (temp_.root() / "g.mus").string()},
+        // A command file that changes nothing leaves the page saved.
+        {"EI\n8 1 0\nSA r.mus\nRE empty.txt\nRE y.txt\n", "", false, "r.mus * (not saved"},
     };
+    std::ofstream(temp_.root() / "empty.txt").flush();
+    std::ofstream(temp_.root() / "y.txt") << "Y\n";
     int run = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -148,9 +160,12 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
         if (!c.waited.empty())
             notice = "ormest: the input ended while waiting for: " + c.waited + "\n";
         if (c.changed) {
-            notice += c.waited.empty() ? "ormest: the input ended and the changes to KELDA.MUS "
-                                         "were not saved.\n"
-                                       : "ormest: the changes to KELDA.MUS were not saved.\n";
+            notice += (c.waited.empty() ? "ormest: the input ended and the changes to "
+                                        : "ormest: the changes to ") +
+                      c.document + " were not saved.\n";
+        }
+        if (!c.absent.empty()) {
+            EXPECT_EQ(all.find(c.absent), std::string::npos) << all;
         }
         ASSERT_GE(all.size(), notice.size()) << all;
         EXPECT_EQ(all.substr(all.size() - notice.size()), notice) << all;

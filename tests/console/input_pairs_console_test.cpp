@@ -153,6 +153,40 @@ TEST_F(InputPairsConsoleTest, ARefusedRepeatNamesItsWord) {
     EXPECT_EQ(core::ItemCount, 1);
 }
 
+// Every refusal of a beams or slurs line names what was not read: a pair cut short, a word
+// where a number stands, an X without its count.
+TEST_F(InputPairsConsoleTest, EveryRefusedPairsLineNamesWhatWasNotRead) {
+    struct Case {
+        const char* line;
+        const char* not_read;
+    };
+    const Case cases[] = {
+        {"1 X2;", "X2"}, {"1 2/X2;", "X2"}, {"1 2/3 4/X9;", "X9"}, {"1;", "1"},
+        {"1 2/3;", "3"}, {"1/2;", "1"},     {"+4;", "+4"},         {"1 2X;", "X"},
+        {"X;", "X"},     {"1 2 3;", "3"},   {"1 2 X2;", "X2"},     {"-;", "-"},
+    };
+    for (const bool slurs : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.line) + (slurs ? " (slurs)" : " (beams)"));
+            core::close_all_units();
+            core::reset_engine();
+            std::vector<std::string> lines = {"EI",        "8 2 0",       "IN 1", "",
+                                              kPairsNotes, kPairsRhythms, "N",    ";"};
+            if (slurs) lines.push_back(";");
+            lines.insert(lines.end(), {c.line, ";", "X", "N"});
+            const std::string out = type(lines);
+            EXPECT_NE(out.find(std::string("*** Syntax Error ***  ") + c.line +
+                               "\nNot read: " + c.not_read + "  ("),
+                      std::string::npos)
+                << out;
+            EXPECT_NE(out.find(std::string("*** The ") + (slurs ? "slurs" : "beams") +
+                               " line was refused and left out: " + c.line),
+                      std::string::npos)
+                << out;
+        }
+    }
+}
+
 // Typed lines of a script: the refused slurs line is named and left out (kept as ";"), and the
 // script's next lines answer the closing menu and the next-staff question as written, so that
 // its SA still saves the page. UNDO takes the run back.

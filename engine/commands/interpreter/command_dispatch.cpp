@@ -11,6 +11,7 @@
 #include "engine/commands/interpreter/item_names.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/mini_macros.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
@@ -226,6 +227,11 @@ CommandFlow run_get_path() {
     if (PlayRequested != 0) {
         refresh_screen();
         return start_play_loop();
+    }
+    if (front_end().ApplicationClosing()) {
+        // The input ended at the load's question: nothing was loaded, nothing to show.
+        MessageLine.blank();
+        return CommandFlow::Return;
     }
     edit::show_move_step();
     if (LeftOutRecords == 0 && !(SecondLine == CurrentFileName)) {

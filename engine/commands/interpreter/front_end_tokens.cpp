@@ -272,6 +272,11 @@ CommandFlow take_repeat_and_recall() {
     if (MessageLine(1) == 'q' || (MessageLine(1) == 'Q' && MessageLine(2) == ' ')) {
         CommandLine = LastCommand;
         edit::edit_text_in_dialog();
+        // The input ended at the question: nothing was answered, so nothing runs.
+        if (front_end().ApplicationClosing()) {
+            MessageLine.blank();
+            return CommandFlow::Return;
+        }
         MessageLine = CommandLine;
     }
     if (!MessageLine.is_blank()) remember_command(MessageLine, LastCommand);

@@ -211,8 +211,8 @@ void open_command_file() {
     MessageLine.put(1, 34, "Reading: " + name.substr(0, 25));
     MessageLine(35) = '\0';
     // The page before the file, taken before the file counts as running (its lines take no
-    // copies of their own).
-    save_undo_copy();
+    // copies of their own). Opening it changes nothing: a line that changes the page marks it.
+    save_undo_copy(false);
     MacroUnit = MacroFileUnit;
     LastMacroFileName.set(name);
 

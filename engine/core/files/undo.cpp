@@ -58,13 +58,13 @@ bool write_work_copy(std::string_view file) {
 
 // Contract: see the header. Tables: UndoSaveMode, UndoRedoState, SavedChangesFlag,
 // ChangesMadeFlag; the file "!undo!.tmp".
-void save_undo_copy() {
+void save_undo_copy(bool marks_change) {
     if (UndoSaveMode < -2) return;
     // A running command file kept the page when it started, and that copy is still the one
     // UNDO would load: its lines take no copy of their own (a long file would otherwise write
     // the whole store once per line).
     if (UndoSaveMode != -2 && MacroUnit != DefaultMacroUnit && UndoRedoState == 1) {
-        ChangesMadeFlag = 1;
+        if (marks_change) ChangesMadeFlag = 1;
         UndoSaveMode = -1;
         return;
     }
@@ -86,8 +86,10 @@ void save_undo_copy() {
         }
         ++UndoCopiesWritten;
         SavedChangesFlag = ChangesMadeFlag;
-        ChangesMadeFlag = 1;
-        update_title_line(CurrentFileName);
+        if (marks_change) {
+            ChangesMadeFlag = 1;
+            update_title_line(CurrentFileName);
+        }
     }
     UndoRedoState = 1;
     UndoSaveMode = -1;

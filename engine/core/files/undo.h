@@ -73,7 +73,9 @@ void reset_undo_tables();
 // the caller's again afterwards. A copy that cannot be written is reported in a message box
 // and UndoRedoState becomes 0, so that UNDO never loads an older copy in its place. Without a
 // work folder (platform::work_folder() empty) no copy is written and UndoRedoState becomes 0.
-void save_undo_copy();
+// With marks_change false the page is not marked changed (ChangesMadeFlag and the title stay):
+// the copy is taken before lines that may change nothing.
+void save_undo_copy(bool marks_change = true);
 
 // The undo copy of one command that changes the page in several steps: the page as it was
 // before the command is saved once, and the copies its own steps would save are held back

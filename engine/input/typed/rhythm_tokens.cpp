@@ -273,6 +273,23 @@ void parse_rhythm_token(int32_t& cursor, int32_t ch) {
     cursor = p;
 }
 
+// Refuses a pair, naming what was not read: the token's text from `from` on, or the whole token
+// when nothing stands there (a number without its partner).
+void refuse_pair(int32_t& cursor, int32_t at, int32_t from) {
+    auto token_text = [](int32_t start) {
+        start = skip_blanks(start);
+        if (start >= InputTokenEnd) return std::string();
+        std::string text(core::CommandLine.view().substr(start - 1, InputTokenEnd - start));
+        text.erase(text.find_last_not_of(' ') + 1);
+        return text;
+    };
+    std::string rest = token_text(from);
+    if (rest.empty()) rest = token_text(cursor);
+    syntax_error(at, "Not read: " + rest +
+                         "  (a pair is two numbers; pairs are separated by \"/\": 2 3/5 6;)");
+    cursor = 0;
+}
+
 // Contract: see the header. Reads CommandLine and CurrentMeter; appends through
 // push_input_value (a refused append stops the line: cursor 0, InputParseStatus -3); writes
 // InputTokenValue, and for a beat grouping InputTokenList's first two values and count and the
@@ -309,8 +326,7 @@ void parse_pair_token(int32_t& cursor) {
     }
     float a = 0.0f;
     if (!read_token_number(p, a)) {
-        syntax_error(p);
-        cursor = 0;
+        refuse_pair(cursor, p, p);
         return;
     }
     p = skip_blanks(p);
@@ -322,18 +338,13 @@ void parse_pair_token(int32_t& cursor) {
     }
     float b = 0.0f;
     if (!read_token_number(p, b)) {
-        syntax_error(p);
-        cursor = 0;
+        refuse_pair(cursor, p, p);
         return;
     }
     p = skip_blanks(p);
     if (p < InputTokenEnd) {
         // More than two numbers between separators: the rest would be dropped unseen.
-        std::string rest(core::CommandLine.view().substr(p - 1, InputTokenEnd - p));
-        rest.erase(rest.find_last_not_of(' ') + 1);
-        syntax_error(p, "Not read: " + rest +
-                            "  (a pair is two numbers; pairs are separated by \"/\": 2 3/5 6;)");
-        cursor = 0;
+        refuse_pair(cursor, p, p);
         return;
     }
     if (!push_input_value(plus ? a + kPlusMark : a)) {
