@@ -162,13 +162,8 @@ void ConsoleFrontEnd::end_by_signal(int sig) {
     platform::end_as_signal(sig);
 }
 
-// The first question left unanswered is the one the input ended at; the engine may ask more
-// on its way out.
-void ConsoleFrontEnd::note_unanswered(const std::string& question) {
-    if (unanswered_.empty()) unanswered_ = one_line(question);
-}
-
-std::string ConsoleFrontEnd::one_line(std::string_view text) {
+// The lines a text shows on the screen: up to its NUL, broken at "||", CR LF, a lone CR or LF.
+std::vector<std::string> ConsoleFrontEnd::screen_lines(std::string_view text) {
     text = up_to_nul(text);
     std::vector<std::string> lines(1);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -183,6 +178,17 @@ std::string ConsoleFrontEnd::one_line(std::string_view text) {
             lines.back() += c;
         }
     }
+    return lines;
+}
+
+// The first question left unanswered is the one the input ended at; the engine may ask more
+// on its way out.
+void ConsoleFrontEnd::note_unanswered(const std::string& question) {
+    if (unanswered_.empty()) unanswered_ = one_line(question);
+}
+
+std::string ConsoleFrontEnd::one_line(std::string_view text) {
+    const std::vector<std::string> lines = screen_lines(text);
     // The screen's lines side by side: each without the blanks around it, one blank between.
     std::string joined;
     for (const std::string& l : lines) {
@@ -239,22 +245,7 @@ std::string ConsoleFrontEnd::typed_answer(const std::string& line) {
 }
 
 void ConsoleFrontEnd::print_text(std::string_view text) {
-    text = up_to_nul(text);
-    std::vector<std::string> lines(1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '|' && i + 1 < text.size() && text[i + 1] == '|') {
-            ++i;
-            lines.emplace_back();
-        } else if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            lines.emplace_back();
-        } else if (c == '\n') {
-            lines.emplace_back();
-        } else {
-            lines.back() += c;
-        }
-    }
+    std::vector<std::string> lines = screen_lines(text);
     for (std::string& l : lines) l.resize(trim_right(l).size());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     for (const std::string& l : lines) out_ << core::shown_text(l) << '\n';

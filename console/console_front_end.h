@@ -169,6 +169,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     void note_unanswered(const std::string& question);
     // A text as one line, as it reads on the screen: its line breaks ("||", CR LF, CR, LF)
     // become blanks, trailing blanks go.
+    static std::vector<std::string> screen_lines(std::string_view text);
     static std::string one_line(std::string_view text);
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
