@@ -195,11 +195,12 @@ float rhythm_letter_value(const std::string& token) {
     return value;
 }
 
-// One rhythm token divided by scale: the number (".5" for a half) with the token's dots and
-// its "X" part after it. False when the result is below 0.5 or needs three digits.
+// One rhythm token divided by scale, appended to out: the number (".5" for a half) with the
+// token's dots and its "X" part after it. False when the result is below 0.5 or needs three
+// digits.
 bool rescale_token(const std::string& token, float scale, std::string& out) {
     if (!token.empty() && (token[0] == 'G' || token[0] == 'X')) {
-        out = token;
+        out += token;
         return true;
     }
     float value = 8.0f;
@@ -215,11 +216,11 @@ bool rescale_token(const std::string& token, float scale, std::string& out) {
     }
     const float v = value / scale;
     if (v == 0.5f) {
-        out = ".5";
+        out += ".5";
     } else {
         const int32_t n = core::nint(v);
         if (v < 0.5f || n > 99) return false;
-        out = std::to_string(n);
+        out += std::to_string(n);
     }
     const std::size_t x = token.find('X');
     const std::string head = token.substr(0, x);
@@ -241,9 +242,7 @@ bool rescale_rhythms(std::string& text) {
             token += c;
             continue;
         }
-        std::string rescaled;
-        if (!rescale_token(token, scale, rescaled)) return false;
-        work += rescaled;
+        if (!rescale_token(token, scale, work)) return false;
         work += c;
         token.clear();
     }
