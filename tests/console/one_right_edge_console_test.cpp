@@ -429,4 +429,56 @@ TEST_F(OneRightEdgeTest, JustifyingKeepsASystemsBarLinesTogetherAndItsStaffStart
     }
 }
 
+// The nearest key, meter or note right of the staff's first clef, less the clef's position.
+float edge_room_after_clef(int32_t staff) {
+    const float clef = stored_param(stored_items_of(3, staff).at(0), 3);
+    float next = 9999.0f;
+    for (const int32_t code : {17, 18, 1}) {
+        for (const int32_t k : stored_items_of(code, staff)) {
+            const float x = stored_param(k, 3);
+            if (x > clef - 0.5f) next = std::min(next, x);
+        }
+    }
+    return next - clef;
+}
+
+// A clef followed by a meter (no key) or by a key, on one staff or two, its staff's lines
+// shortened or not: J, LJ and LI leave what follows the clef its measured room (its ink and a
+// clearance of 1.2) after it.
+TEST_F(OneRightEdgeTest, WhatFollowsALeadingClefKeepsTheClefsRoom) {
+    struct Case {
+        std::vector<std::string> typed;
+        std::string system;
+        std::vector<float>
+            rooms;  // each staff's clef: the treble's ink reaches 9.9, the bass's 10.2
+    };
+    std::vector<std::string> minuet(readme_minuet_lines());
+    minuet.resize(minuet.size() - 3);  // typed, not yet justified
+    const std::vector<Case> cases = {
+        {{"IN 1", "", "TR/4 4/C4/D/E/F/M;", "Q;", ";", ";", ";", "X", "N"}, "1 1", {11.1f}},
+        {{"IN 1", "", "TR/3 4/D5/G4/A/B/C5/D/G4/G;", "Q/E/E/E/E/Q/Q/Q;", "Y", "3 4 0 1", ";", ";",
+          ";", "X", "N"},
+         "1 1",
+         {11.1f}},
+        {{"IN 1", "", "BA/K2S/3 4/D3/E/F/M;", "Q;", ";", ";", ";", "X", "N"}, "1 1", {11.4f}},
+        {minuet, "1 2", {11.4f, 11.1f}}};
+    for (const Case& c : cases) {
+        for (const char* change : {"", "IF P1=8;P6=170"}) {
+            for (const char* justify : {"J", "LJ", "LI"}) {
+                SCOPED_TRACE(c.typed[2] + ", " + change + ", " + justify);
+                core::reset_engine();
+                core::reset_service_gate();
+                type(c.typed);
+                if (*change != '\0') type({change});
+                const std::string out = type({justify, c.system, "Y"});
+                for (std::size_t st = 0; st < c.rooms.size(); ++st) {
+                    const int32_t staff = static_cast<int32_t>(st) + 1;
+                    EXPECT_GE(edge_room_after_clef(staff), c.rooms[st] - 0.01f)
+                        << "staff " << staff << out;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/notes/grace_spacing.h"
+#include "engine/layout/staves/clef_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
@@ -306,10 +307,38 @@ bool merge_order(const std::vector<float>& staff) {
     return true;
 }
 
+// The room (P3 units) the leading clefs of staves lowest..highest keep before what follows
+// them: the widest of their measured rooms, as the column spacing gives them, each at its own
+// staff's scale. A clef met later in a line is no leading clef and keeps no room here.
+float leading_clef_room(int32_t lowest, int32_t highest) {
+    float room = 0.0f;
+    for (int32_t st = lowest; st <= highest; ++st) {
+        const StaffRhythmList& list = SystemRhythmSlots[static_cast<std::size_t>(st)];
+        const auto at = std::find(list.values.begin(), list.values.end(), kLeadingClef);
+        if (at == list.values.end()) continue;
+        const float position = list.positions[static_cast<std::size_t>(at - list.values.begin())];
+        for (int32_t k = std::max(StaffFirstItem[static_cast<std::size_t>(st)], 1);
+             k <= core::ItemCount; ++k) {
+            const int32_t s = core::ItemStartTable(k);
+            if (staff_of(s) > st) break;
+            if (code_of(s) != 3 || staff_of(s) != st || std::fabs(param(s, 3) - position) > 0.01f)
+                continue;
+            const float scale = layout::StaffTables.StaffScale(st) / 25.0f;
+            room = std::max(
+                room, scale * layout::clef_room(param(s, 4) < 100.0f, core::nint(param(s, 5))));
+            break;
+        }
+    }
+    return room;
+}
+
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
-// fixed widths in staff units. Writes MergedPositions.
-void compute_rhythm_positions(int32_t lowest, float first, float last) {
+// fixed widths in staff units, a leading clef's at least clef_room (P3 units). Writes
+// MergedPositions.
+void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room) {
     const std::size_t n = MergedRhythm.size();
+    const float u =
+        layout::StaffTables.StaffScale(std::clamp(lowest, 0, layout::kMaxStaves)) / 25.0f;
     std::vector<float> widths(n, 0.0f);
     double rhythm_sum = 0.0;
     double fixed_sum = 0.0;
@@ -329,6 +358,7 @@ void compute_rhythm_positions(int32_t lowest, float first, float last) {
                                                                     : 3.5f;
             } else if (v == kLeadingClef) {
                 w = next == kMeter ? 6.0f : (next < -16.0f ? 8.0f : 10.0f);
+                if (u > 0.0f) w = std::max(w, clef_room / u);
             } else if (v == kMeter && next == kBar) {
                 w = 4.6f;
             } else {
@@ -338,8 +368,6 @@ void compute_rhythm_positions(int32_t lowest, float first, float last) {
         }
         widths[i] = w;
     }
-    const float u =
-        layout::StaffTables.StaffScale(std::clamp(lowest, 0, layout::kMaxStaves)) / 25.0f;
     const double r =
         rhythm_sum > 0.0 ? (static_cast<double>(last) - first - u * fixed_sum) / rhythm_sum : 0.0;
     MergedPositions.assign(n, first);
@@ -710,7 +738,7 @@ void refuse_too_large(int32_t& lowest) {
 // lines, keys and meters, carries the attached items along and, when a grace note was met,
 // spaces the grace notes.
 void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last,
-                       bool closing_edge) {
+                       bool closing_edge, bool clef_ink_room) {
     const float e = page_extent();
     if (lowest < 1) lowest = 1;
     if (highest > layout::kMaxStaves) highest = layout::kMaxStaves;
@@ -800,7 +828,8 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
         lowest = -1;
         return;
     }
-    compute_rhythm_positions(lowest, first, last);
+    compute_rhythm_positions(lowest, first, last,
+                             clef_ink_room ? leading_clef_room(lowest, range_high) : 0.0f);
 
     // Match every staff before anything moves.
     StaffPairs.assign(static_cast<std::size_t>(range_high + 2), {});
