@@ -12,6 +12,7 @@
 #include "engine/commands/interpreter/interpreter_tables.h"
 #include "frontend/bridge/keys.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/frontend/stamped_keys.h"
 #include "tests/support/test_files.h"
 
 using namespace frontend;
@@ -286,20 +287,8 @@ TEST_F(AppTest, KeysTypedAheadNeverAnswerTheQuestionThatDropsUnsavedWork) {
     ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
     ASSERT_NE(core::ChangesMadeFlag, 0);
 
-    const auto stroke = [](QWidget* w, int key, const QString& text, quint64 stamp) {
-        const Qt::KeyboardModifiers mods =
-            text.size() == 1 && text.at(0).isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
-        QKeyEvent down(QEvent::KeyPress, key, mods, text);
-        down.setTimestamp(stamp);
-        QCoreApplication::sendEvent(w, &down);
-        QKeyEvent up(QEvent::KeyRelease, key, mods, text);
-        up.setTimestamp(stamp + 3);
-        QCoreApplication::sendEvent(w, &up);
-    };
-    const auto key_of = [](QChar c) {
-        if (c.isLetter()) return Qt::Key_A + (c.toUpper().unicode() - 'A');
-        return c == QLatin1Char('.') ? int(Qt::Key_Period) : int(Qt::Key_Space);
-    };
+    using stamped_keys::key_of;
+    const auto stroke = stamped_keys::stroke_at;
     const quint64 t0 = 7'000'000;
     QString asked;
     bool open_after_typing = false;

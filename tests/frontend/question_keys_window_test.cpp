@@ -9,37 +9,14 @@
 #include "engine/core/tables.h"
 #include "frontend/bridge/keys.h"
 #include "tests/frontend/app_fixture.h"
+#include "tests/frontend/stamped_keys.h"
 
 using namespace frontend;
 namespace fs = std::filesystem;
+using stamped_keys::stroke_at;
+using stamped_keys::type_at;
 
 namespace {
-
-// One key typed at a time the window system gives: the press, and its release 3 ms later.
-void stroke_at(QWidget* w, int key, const QString& text, quint64 stamp) {
-    const Qt::KeyboardModifiers mods =
-        text.size() == 1 && text.at(0).isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
-    QKeyEvent down(QEvent::KeyPress, key, mods, text);
-    down.setTimestamp(stamp);
-    QCoreApplication::sendEvent(w, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, mods, text);
-    up.setTimestamp(stamp + 3);
-    QCoreApplication::sendEvent(w, &up);
-}
-
-int key_of(QChar c) {
-    if (c.isLetter()) return Qt::Key_A + (c.toUpper().unicode() - 'A');
-    if (c == QLatin1Char('\r')) return Qt::Key_Return;
-    return c == QLatin1Char('.') ? int(Qt::Key_Period) : int(Qt::Key_Space);
-}
-
-// Types text from stamp on, a key every 6 ms (a quick typist's burst).
-void type_at(QWidget* w, const QString& text, quint64 stamp) {
-    for (const QChar c : text) {
-        stroke_at(w, key_of(c), QString(c), stamp);
-        stamp += 6;
-    }
-}
 
 // The widget of a box that takes its keys.
 QWidget* keys_of(QDialog& d) { return d.focusWidget() != nullptr ? d.focusWidget() : &d; }
