@@ -481,4 +481,82 @@ TEST_F(OneRightEdgeTest, WhatFollowsALeadingClefKeepsTheClefsRoom) {
     }
 }
 
+// A system of a treble and a bass staff opening with a clef alone, a clef and three flats, or a
+// clef, three flats and 3/4, both staves' lines then begun at an indent: J, LJ and LI keep the
+// indent, put each clef 2.0 after it and the key, meter and first note after the clef's measured
+// room, and J places the clefs where LJ does and the key and meter next to LJ's. UNDO gives the
+// typed page back. Lines that begin at 0 are spread by J as they always were, the clef too.
+TEST_F(OneRightEdgeTest, AnIndentedSystemOpensOnItsLinesThroughJLjAndLi) {
+    struct Head {
+        const char* typed;
+        float clef_unindented;  // where J has always spread the clef of lines begun at 0
+    };
+    const std::vector<std::string> bars = {"Y", "3 4 0 1", ";", ";", ";", "X"};
+    const auto type_system = [&](const Head& head, int indent) {
+        core::reset_engine();
+        core::reset_service_gate();
+        std::vector<std::string> lines = {"IN 1", "",
+                                          std::string("TR/") + head.typed + "D5/G4/A/B/C5/D/G4/G;",
+                                          "Q/E/E/E/E/Q/Q/Q;"};
+        lines = console_lines_then(lines, bars);
+        lines = console_lines_then(
+            lines, {"Y", "", std::string("BA/") + head.typed + "G3/B/C4/B3;", "H./Q/Q/Q;"});
+        lines = console_lines_then(lines, bars);
+        lines.push_back("N");
+        if (indent != 0) lines.push_back("IF P1=8;P3=" + std::to_string(indent));
+        type(lines);
+    };
+    for (const Head head : {Head{"", 2.169f}, Head{"K3F/", 2.154f}, Head{"K3F/3 4/", 2.147f}}) {
+        SCOPED_TRACE(head.typed);
+        type_system(head, 0);
+        std::string out = type({"J", "1 2", "Y"});
+        for (int32_t staff = 1; staff <= 2; ++staff)
+            EXPECT_NEAR(stored_param(stored_items_of(3, staff).at(0), 3), head.clef_unindented,
+                        0.002f)
+                << out;
+        for (const int indent : {15, 30}) {
+            // Each word's clef, key and meter positions by staff (-1 when missing).
+            std::vector<std::vector<float>> placed;
+            for (const char* justify : {"J", "LJ", "LI"}) {
+                SCOPED_TRACE(std::to_string(indent) + ", " + justify);
+                type_system(head, indent);
+                const std::vector<std::string> typed = stored_item_lines();
+                out = type({justify, "1 2", "Y"});
+                std::vector<float> at;
+                for (int32_t staff = 1; staff <= 2; ++staff) {
+                    SCOPED_TRACE("staff " + std::to_string(staff));
+                    ASSERT_EQ(stored_items_of(8, staff).size(), 1u) << out;
+                    EXPECT_EQ(stored_param(stored_items_of(8, staff)[0], 3), indent) << out;
+                    const float clef = stored_param(stored_items_of(3, staff).at(0), 3);
+                    EXPECT_NEAR(clef, indent + 2.0f, 0.01f) << out;
+                    // The treble's ink reaches 9.9, the bass's 10.2, each cleared by 1.2.
+                    EXPECT_GE(edge_room_after_clef(staff), (staff == 1 ? 11.1f : 11.4f) - 0.01f)
+                        << out;
+                    const std::vector<int32_t> keys = stored_items_of(17, staff);
+                    const std::vector<int32_t> meters = stored_items_of(18, staff);
+                    const float key = keys.empty() ? -1.0f : stored_param(keys[0], 3);
+                    const float meter = meters.empty() ? -1.0f : stored_param(meters[0], 3);
+                    const float note = stored_param(stored_items_of(1, staff).at(0), 3);
+                    ASSERT_EQ(keys.empty(), *head.typed == '\0') << out;
+                    if (meter > 0.0f) EXPECT_GE(meter - key, 3.0f) << out;
+                    EXPECT_GE(note - std::max({clef, key, meter}), 3.0f) << out;
+                    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                        if (stored_param(k, 2) == static_cast<float>(staff))
+                            EXPECT_GE(stored_param(k, 3), indent) << "item " << k << out;
+                    }
+                    at.insert(at.end(), {clef, key, meter});
+                }
+                placed.push_back(at);
+                type({"UNDO"});
+                EXPECT_EQ(stored_item_lines(), typed);
+            }
+            // J spaces the columns as typed, LJ by the merged rhythm: the clefs stand alike, the
+            // keys and meters within the little the two staves' heads were typed apart.
+            for (std::size_t j = 0; j < placed[0].size(); ++j)
+                EXPECT_NEAR(placed[0][j], placed[1][j], j % 3 == 0 ? 0.01f : 0.5f)
+                    << "J and LJ, " << j;
+        }
+    }
+}
+
 }  // namespace

@@ -378,13 +378,40 @@ void staff_line_ends(int32_t staff, float& left, float& right) {
     }
 }
 
+float staff_start_of(int32_t staff) {
+    float start = 0.0f;
+    float end = 0.0f;
+    staff_line_ends(staff, start, end);
+    return start;
+}
+
 // Where a typed line sets its clef after the start of its staff lines.
 constexpr float kClefInset = 2.0f;
+
+// The first and last positions of the items of a staff that open and fill its line (notes,
+// rests, clefs, bar lines, keys, meters and the like; not the STAFF item, lines, beams, slurs,
+// texts and such). False when the staff has none.
+bool staff_music_span(int32_t staff, float& first, float& last) {
+    bool any = false;
+    for (int32_t i = first_item_from_staff(staff); i <= ItemCount; ++i) {
+        if (staff_of(i) != staff) break;
+        const int32_t code = code_of(i);
+        if (count_of(i) < 3 || code == kCodeStaff || (code > 3 && code < 14) || code == 15 ||
+            code == kCodeText) {
+            continue;
+        }
+        const float x = word(i, 3);
+        first = any ? std::min(first, x) : x;
+        last = any ? std::max(last, x) : x;
+        any = true;
+    }
+    return any;
+}
 
 // A staff whose lines were made to begin later than its music (its STAFF item's P3 raised after
 // typing) has the clef, key and meter that open it in the margin. Its music is drawn in from its
 // right end so that it begins kClefInset after the lines' start, in the same order; the beat
-// count then places it from there. True when a staff was changed.
+// count or the column spacing then places it from there. True when a staff was changed.
 bool bring_music_onto_staff_lines(int32_t lowest, int32_t highest) {
     bool moved = false;
     for (int32_t staff = lowest; staff <= highest; ++staff) {
@@ -393,26 +420,34 @@ bool bring_music_onto_staff_lines(int32_t lowest, int32_t highest) {
         staff_line_ends(staff, start, end);
         float first = 0.0f;
         float last = 0.0f;
-        bool any = false;
-        for (int32_t i = first_item_from_staff(staff); i <= ItemCount; ++i) {
-            if (staff_of(i) != staff) break;
-            const int32_t code = code_of(i);
-            if (count_of(i) < 3 || code == kCodeStaff || (code > 3 && code < 14) || code == 15 ||
-                code == kCodeText) {
-                continue;
-            }
-            const float x = word(i, 3);
-            first = any ? std::min(first, x) : x;
-            last = any ? std::max(last, x) : x;
-            any = true;
-        }
         const float target = start + kClefInset;
-        if (!any || first >= start || last <= target + 1.0f) continue;
+        if (!staff_music_span(staff, first, last) || first >= start || last <= target + 1.0f)
+            continue;
         select_music(staff, staff, first - 0.01f, last + 0.01f);
         scale_selection(3, last, last, (last - target) / (last - first));
         moved = true;
     }
     return moved;
+}
+
+// Where the column spacing of an indented system begins when it was given a left position in
+// the margin before the system's lines: at the first item of its music, as the beat count of LJ
+// begins there, so that the margin's room is never handed to the music and the clef that opens
+// the line keeps its place. Any other left position is kept, as is one whose music begins no
+// sooner than the right position.
+float spacing_left_of(int32_t lowest, int32_t highest, float left, float right) {
+    const float start = staff_start_of(lowest);
+    if (left >= start) return left;
+    bool any = false;
+    float music = 0.0f;
+    for (int32_t staff = lowest; staff <= highest; ++staff) {
+        float first = 0.0f;
+        float last = 0.0f;
+        if (!staff_music_span(staff, first, last) || first < start) continue;
+        music = any ? std::min(music, first) : first;
+        any = true;
+    }
+    return any && music < right ? music : left;
 }
 
 struct TextRange {
@@ -729,10 +764,16 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     lowest = std::max(lowest, 0);
     highest = std::min(highest, layout::kMaxStaves);
     if (highest < lowest) return;
-    if (l_mode && bring_music_onto_staff_lines(lowest, highest)) sort_by_staff();
+    // Music left in the margin of an indented staff is drawn onto its lines, by J as by LJ and
+    // LI, when the left position given reaches into that margin.
+    if ((l_mode || left < staff_start_of(lowest)) && bring_music_onto_staff_lines(lowest, highest))
+        sort_by_staff();
     if (move_starting_clefs(lowest, highest, given_left, given_right)) sort_by_staff();
     pull_line_ends(lowest, highest);
     if (!l_mode) {
+        // An indented system given with the margin before it: the column spacing begins at its
+        // music, not in the margin.
+        left = spacing_left_of(lowest, highest, left, right);
         if (join_spanned_bar_lines(lowest, highest)) sort_by_staff();
         // The spacing never reaches past the system's right edge, and a system closed by a bar
         // line is first stretched so that the bar line stands there.
