@@ -398,15 +398,19 @@ std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
 
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
 // fixed widths in staff units, a leading clef's at least clef_room and a key's at least its
-// key_rooms entry (P3 units; none when key_rooms is empty). Writes MergedPositions.
+// key_rooms entry (P3 units; none when key_rooms is empty) where the line has room for them.
+// Writes MergedPositions.
 void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
                               const std::vector<float>& key_rooms) {
     const std::size_t n = MergedRhythm.size();
     const float u =
         layout::StaffTables.StaffScale(std::clamp(lowest, 0, layout::kMaxStaves)) / 25.0f;
     std::vector<float> widths(n, 0.0f);
+    // What the measured rooms add to the fixed widths, in staff units.
+    std::vector<float> extras(n, 0.0f);
     double rhythm_sum = 0.0;
     double fixed_sum = 0.0;
+    double extra_sum = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
         const float v = MergedRhythm[i];
         const float next = i + 1 < n ? MergedRhythm[i + 1] : 0.0f;
@@ -423,18 +427,28 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
                                                                     : 3.5f;
             } else if (v == kLeadingClef) {
                 w = next == kMeter ? 6.0f : (next < -16.0f ? 8.0f : 10.0f);
-                if (u > 0.0f) w = std::max(w, clef_room / u);
+                if (u > 0.0f) extras[i] = std::max(0.0f, clef_room / u - w);
             } else if (v == kKeySignature) {
                 w = 3.5f;
-                if (u > 0.0f && i < key_rooms.size()) w = std::max(w, key_rooms[i] / u);
+                if (u > 0.0f && i < key_rooms.size())
+                    extras[i] = std::max(0.0f, key_rooms[i] / u - w);
             } else if (v == kMeter && next == kBar) {
                 w = 4.6f;
             } else {
                 w = 3.5f;
             }
             fixed_sum += w;
+            extra_sum += extras[i];
         }
         widths[i] = w;
+    }
+    // The measured rooms take at most half of what the fixed widths leave the durations, so
+    // that a line of many wide keys keeps its notes in order and on the page.
+    if (extra_sum > 0.0) {
+        const double spare = static_cast<double>(last) - first - u * fixed_sum;
+        const double share = std::clamp(spare / 2.0 / (u * extra_sum), 0.0, 1.0);
+        for (std::size_t i = 0; i < n; ++i) widths[i] += static_cast<float>(share * extras[i]);
+        fixed_sum += share * extra_sum;
     }
     const double r =
         rhythm_sum > 0.0 ? (static_cast<double>(last) - first - u * fixed_sum) / rhythm_sum : 0.0;
