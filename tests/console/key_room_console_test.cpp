@@ -372,10 +372,10 @@ TEST_F(KeyRoomConsoleTest, LiGivesKeyChangesAndTheWiderKeyOfASystemTheirRoom) {
     run.resize(4);  // the bar line, both keys, the first note after them
     expect_key_room_clear(run, "key change, LI");
 
-    // Nine keys of seven accidentals do not fit the line: what they cannot have is left to the
+    // Ten keys of seven accidentals do not fit the line: what they cannot have is left to the
     // notes, which stay in their order, and what the typing left on the page stays there.
     std::string dense = "TR/K7S/C4";
-    for (int32_t bar = 1; bar <= 8; ++bar) dense += bar % 2 == 1 ? "/M/K7F/D4" : "/M/K7S/D4";
+    for (int32_t bar = 1; bar <= 9; ++bar) dense += bar % 2 == 1 ? "/M/K7F/D4" : "/M/K7S/D4";
     const std::vector<std::string> crowded = {"IN 1", "",  dense + ";", "Q;", ";",
                                               ";",    ";", "X",         "N"};
     const auto past_page = [] {
@@ -390,7 +390,7 @@ TEST_F(KeyRoomConsoleTest, LiGivesKeyChangesAndTheWiderKeyOfASystemTheirRoom) {
     const std::string said = key_room_typed(console_lines_then(crowded, {"LI", "1 1", "Y"}), "");
     std::vector<float> notes;
     for (const int32_t k : stored_items_of(1, 1)) notes.push_back(stored_param(k, 3));
-    ASSERT_EQ(notes.size(), 9u) << said;
+    ASSERT_EQ(notes.size(), 10u) << said;
     EXPECT_TRUE(std::is_sorted(notes.begin(), notes.end())) << said;
     EXPECT_EQ(past_page(), typed_past) << said;
 
