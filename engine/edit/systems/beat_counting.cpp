@@ -406,8 +406,13 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
     const float u =
         layout::StaffTables.StaffScale(std::clamp(lowest, 0, layout::kMaxStaves)) / 25.0f;
     std::vector<float> widths(n, 0.0f);
-    // What the measured rooms add to the fixed widths, in staff units.
+    // What the measured rooms add to the fixed widths, in staff units, never more than the line
+    // (a key stored with a huge spacing factor).
     std::vector<float> extras(n, 0.0f);
+    const float span = u > 0.0f ? std::max(0.0f, (last - first) / u) : 0.0f;
+    const auto extra = [span](float room, float w) {
+        return room - w > 0.0f ? std::min(room - w, span) : 0.0f;
+    };
     double rhythm_sum = 0.0;
     double fixed_sum = 0.0;
     double extra_sum = 0.0;
@@ -427,11 +432,10 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
                                                                     : 3.5f;
             } else if (v == kLeadingClef) {
                 w = next == kMeter ? 6.0f : (next < -16.0f ? 8.0f : 10.0f);
-                if (u > 0.0f) extras[i] = std::max(0.0f, clef_room / u - w);
+                if (u > 0.0f) extras[i] = extra(clef_room / u, w);
             } else if (v == kKeySignature) {
                 w = 3.5f;
-                if (u > 0.0f && i < key_rooms.size())
-                    extras[i] = std::max(0.0f, key_rooms[i] / u - w);
+                if (u > 0.0f && i < key_rooms.size()) extras[i] = extra(key_rooms[i] / u, w);
             } else if (v == kMeter && next == kBar) {
                 w = 4.6f;
             } else {
