@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/core/tables.h"
+#include "engine/render/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
 #include "tests/support/item_ink.h"
@@ -291,3 +292,142 @@ TEST_F(KeyRoomConsoleTest, AnAddedKeyFollowsAClefThatSharesItsPlaceWithAMeasureN
 }
 
 }  // namespace
+
+// Keys of 0 to 7 sharps and flats laid out by LI, a meter or the first note after them: what
+// follows the key stands where the column spacing of LJ and J would need it, past the last
+// accidental with the gap after a key, and the line's inks stay apart.
+TEST_F(KeyRoomConsoleTest, LiGivesAKeyTheRoomOfItsAccidentals) {
+    std::vector<std::pair<std::string, int32_t>> keys = {{"", 0}};
+    for (int32_t count = 1; count <= 7; ++count) {
+        keys.push_back({"K" + std::to_string(count) + "S/", count});
+        keys.push_back({"K" + std::to_string(count) + "F/", -count});
+    }
+    for (const auto& [key, count] : keys) {
+        for (const std::string meter : {"4 4/", ""}) {
+            const std::string notes = "TR/" + key + meter + "C4/D/E/F;";
+            SCOPED_TRACE(notes);
+            const std::string out = key_room_typed(
+                {"IN 1", "", notes, "Q;", "N", ";", ";", ";", "X", "N", "LI", "1 1", "Y"}, "");
+            ASSERT_EQ(key_room_key(1), static_cast<float>(count)) << out;
+            const float next = key_room_position(1, meter.empty() ? 1 : 18);
+            if (count != 0) {
+                // The key's room as the column spacing measures it, after a clef; a meter
+                // reaches 1.5 back into it.
+                const float room = static_cast<float>(std::abs(count) - 1) * 2.8f + 5.5f -
+                                   (meter.empty() ? 0.0f : 1.5f);
+                EXPECT_NEAR(next - key_room_position(1, 17), room, 0.02f) << out;
+            }
+            // The clef, the key and what follows the key (the meter's own room before the
+            // first note is not the key's).
+            std::vector<std::vector<float>> run = key_room_line_start(1, 0.0f);
+            run.resize(std::min<std::size_t>(run.size(), count == 0 ? 2 : 3));
+            expect_key_room_clear(run, notes + ", LI");
+        }
+    }
+}
+
+// Where each key of the staff stands and what stands next after it (P3, code), in P3 order.
+std::vector<std::pair<float, float>> key_room_after_keys(int32_t staff) {
+    std::vector<std::pair<float, float>> found;
+    for (const int32_t key : stored_items_of(17, staff)) {
+        const float x = stored_param(key, 3);
+        float next = 9999.0f;
+        for (const int32_t code : {1, 14, 17, 18}) {
+            for (const int32_t k : stored_items_of(code, staff)) {
+                if (stored_param(k, 3) > x + 0.01f) next = std::min(next, stored_param(k, 3));
+            }
+        }
+        found.push_back({x, next});
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// A key change cancelled by naturals, and two staves of one system in different keys: each key
+// keeps the room of its accidentals after LI, and the staves' meters stay in one column, past
+// the wider key, as LJ puts them. UNDO gives the typed page back; a saved page reads back alike.
+TEST_F(KeyRoomConsoleTest, LiGivesKeyChangesAndTheWiderKeyOfASystemTheirRoom) {
+    // Three sharps, then three naturals and two flats after the bar line.
+    const std::vector<std::string> change = {
+        "IN 1", "", "TR/K3S/4 4/C4/D/E/F/M/K3SN/K2F/G/A/B/C5;", "Q;", ";", ";", ";", "X", "N"};
+    const std::string out = key_room_typed(console_lines_then(change, {"LI", "1 1", "Y"}), "");
+    const std::vector<std::pair<float, float>> keys = key_room_after_keys(1);
+    ASSERT_EQ(keys.size(), 3u) << out;
+    std::vector<float> signs;
+    for (const int32_t k : stored_items_of(17, 1)) signs.push_back(stored_param(k, 5));
+    std::sort(signs.begin(), signs.end());
+    EXPECT_EQ(signs, (std::vector<float>{-2.0f, 3.0f, 103.0f})) << out;
+    // After the clef 5.5 and 2.8 an accidental, less the meter's 1.5; after the bar line 4.5.
+    EXPECT_NEAR(keys[0].second - keys[0].first, 2 * 2.8f + 5.5f - 1.5f, 0.02f) << out;
+    EXPECT_NEAR(keys[1].second - keys[1].first, 2 * 2.8f + 4.5f, 0.02f) << out;
+    EXPECT_NEAR(keys[2].second - keys[2].first, 2.8f + 4.5f, 0.02f) << out;
+    std::vector<std::vector<float>> run;
+    for (const int32_t code : {14, 17, 1}) {
+        for (const int32_t k : stored_items_of(code, 1)) {
+            if (stored_param(k, 3) >= keys[1].first - 5.0f) run.push_back(key_room_item(k));
+        }
+    }
+    std::stable_sort(run.begin(), run.end(),
+                     [](const auto& a, const auto& b) { return a[2] < b[2]; });
+    run.resize(4);  // the bar line, both keys, the first note after them
+    expect_key_room_clear(run, "key change, LI");
+
+    // Ten keys of seven accidentals do not fit the line: what they cannot have is left to the
+    // notes, which stay in their order, and what the typing left on the page stays there.
+    std::string dense = "TR/K7S/C4";
+    for (int32_t bar = 1; bar <= 9; ++bar) dense += bar % 2 == 1 ? "/M/K7F/D4" : "/M/K7S/D4";
+    const std::vector<std::string> crowded = {"IN 1", "",  dense + ";", "Q;", ";",
+                                              ";",    ";", "X",         "N"};
+    const auto past_page = [] {
+        std::vector<int32_t> past;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (stored_param(k, 3) > render::PageExtent) past.push_back(k);
+        }
+        return past;
+    };
+    key_room_typed(crowded, "");
+    const std::vector<int32_t> typed_past = past_page();
+    const std::string said = key_room_typed(console_lines_then(crowded, {"LI", "1 1", "Y"}), "");
+    std::vector<float> notes;
+    for (const int32_t k : stored_items_of(1, 1)) notes.push_back(stored_param(k, 3));
+    ASSERT_EQ(notes.size(), 10u) << said;
+    EXPECT_TRUE(std::is_sorted(notes.begin(), notes.end())) << said;
+    EXPECT_EQ(past_page(), typed_past) << said;
+
+    // Two flats on the bass, six sharps on the treble, the bar lines spanning both.
+    const std::vector<std::string> system = {
+        "IN 1", "", "BA/K2F/4 4/C3/D/E/F/M2;", "Q;", ";", ";", ";", "X",
+        "Y",    "", "TR/K6S/4 4/C5/D/E/F/M1;", "Q;", ";", ";", ";", "X",
+        "N"};
+    key_room_typed(system, "");
+    const std::vector<std::string> typed = stored_item_lines();
+    // The store is read before any ink is measured (measuring starts a fresh page).
+    std::vector<std::pair<std::string, std::vector<std::vector<float>>>> runs;
+    for (const std::string word : {"LJ", "LI"}) {
+        const std::string said =
+            key_room_typed(console_lines_then(system, {word, "1 2", "Y"}), word + ".eps");
+        SCOPED_TRACE(word);
+        EXPECT_EQ(key_room_position(1, 18), key_room_position(2, 18)) << said;
+        // Six sharps after the clef: 5 x 2.8 + 5.5, less the meter's 1.5; LJ may widen it.
+        const float room = key_room_position(2, 18) - key_room_position(2, 17);
+        if (word == "LI") {
+            EXPECT_NEAR(room, 5 * 2.8f + 5.5f - 1.5f, 0.02f) << said;
+        } else {
+            EXPECT_GE(room, 5 * 2.8f + 5.5f - 1.5f - 0.02f) << said;
+        }
+        for (const int32_t staff : {1, 2}) {
+            // The clef, the key and the meter (the meter's own room is not the key's).
+            runs.push_back(
+                {word + ", staff " + std::to_string(staff), key_room_line_start(staff, 0.0f)});
+            runs.back().second.resize(3);
+        }
+    }
+    // Taken back whole, and saved and read back as laid out.
+    key_room_typed(console_lines_then(system, {"LI", "1 2", "Y", "UNDO"}), "");
+    expect_key_room_same_page(stored_item_lines(), typed);
+    key_room_typed(console_lines_then(system, {"LI", "1 2", "Y", "SA keys.mus"}), "");
+    const std::vector<std::string> laid_out = stored_item_lines();
+    key_room_typed({"G keys.mus"}, "");
+    expect_key_room_same_page(stored_item_lines(), laid_out);
+    for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
+}

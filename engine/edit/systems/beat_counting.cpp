@@ -13,6 +13,7 @@
 #include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/notes/grace_spacing.h"
 #include "engine/layout/staves/clef_room.h"
+#include "engine/layout/staves/key_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
@@ -332,16 +333,89 @@ float leading_clef_room(int32_t lowest, int32_t highest) {
     return room;
 }
 
+// Where each key signature of values stands: its onset (the durations before it) and its order
+// among the keys at that onset; -1 for the other entries.
+struct KeyPlace {
+    double onset = 0.0;
+    int32_t order = -1;
+};
+std::vector<KeyPlace> key_places(const std::vector<float>& values) {
+    std::vector<KeyPlace> places(values.size());
+    double t = 0.0;
+    double previous = -1.0;
+    int32_t order = 0;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (is_duration(values[i])) {
+            t += values[i];
+        } else if (values[i] == kKeySignature) {
+            order = std::fabs(t - previous) < 0.01 ? order + 1 : 0;
+            previous = t;
+            places[i] = {t, order};
+        }
+    }
+    return places;
+}
+
+// The room (P3 units) each merged key signature keeps before what follows it: the widest of the
+// staves' keys at that entry, each measured by its accidentals as the column spacing measures
+// it, at its own staff's scale, less what a meter right after it reaches back. 0 for the other
+// entries.
+std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
+    const std::size_t n = MergedRhythm.size();
+    std::vector<float> rooms(n, 0.0f);
+    const std::vector<KeyPlace> merged = key_places(MergedRhythm);
+    for (int32_t st = lowest; st <= highest; ++st) {
+        const StaffRhythmList& list = SystemRhythmSlots[static_cast<std::size_t>(st)];
+        const std::vector<KeyPlace> places = key_places(list.values);
+        const float scale = layout::StaffTables.StaffScale(st) / 25.0f;
+        for (std::size_t j = 0; j < places.size(); ++j) {
+            if (places[j].order < 0) continue;
+            int32_t key = 0;
+            for (int32_t k = std::max(StaffFirstItem[static_cast<std::size_t>(st)], 1);
+                 k <= core::ItemCount && key == 0; ++k) {
+                const int32_t s = core::ItemStartTable(k);
+                if (staff_of(s) > st) break;
+                if (code_of(s) == 17 && staff_of(s) == st &&
+                    std::fabs(param(s, 3) - list.positions[j]) < 0.1f)
+                    key = s;
+            }
+            if (key == 0) continue;
+            const bool after_clef = j > 0 && list.values[j - 1] == kLeadingClef;
+            const float room = layout::key_signature_room(param(key, 5), param(key, 7), after_clef);
+            for (std::size_t i = 0; i < n; ++i) {
+                if (merged[i].order != places[j].order ||
+                    std::fabs(merged[i].onset - places[j].onset) >= 0.01)
+                    continue;
+                const bool meter_next = i + 1 < n && MergedRhythm[i + 1] == kMeter;
+                rooms[i] = std::max(rooms[i],
+                                    scale * (room - (meter_next ? layout::kMeterAfterKey : 0.0f)));
+                break;
+            }
+        }
+    }
+    return rooms;
+}
+
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
-// fixed widths in staff units, a leading clef's at least clef_room (P3 units). Writes
-// MergedPositions.
-void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room) {
+// fixed widths in staff units, a leading clef's at least clef_room and a key's at least its
+// key_rooms entry (P3 units; none when key_rooms is empty) where the line has room for them.
+// Writes MergedPositions.
+void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
+                              const std::vector<float>& key_rooms) {
     const std::size_t n = MergedRhythm.size();
     const float u =
         layout::StaffTables.StaffScale(std::clamp(lowest, 0, layout::kMaxStaves)) / 25.0f;
     std::vector<float> widths(n, 0.0f);
+    // What the measured rooms add to the fixed widths, in staff units, never more than the line
+    // (a key stored with a huge spacing factor).
+    std::vector<float> extras(n, 0.0f);
+    const float span = u > 0.0f ? std::max(0.0f, (last - first) / u) : 0.0f;
+    const auto extra = [span](float room, float w) {
+        return room - w > 0.0f ? std::min(room - w, span) : 0.0f;
+    };
     double rhythm_sum = 0.0;
     double fixed_sum = 0.0;
+    double extra_sum = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
         const float v = MergedRhythm[i];
         const float next = i + 1 < n ? MergedRhythm[i + 1] : 0.0f;
@@ -358,15 +432,27 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
                                                                     : 3.5f;
             } else if (v == kLeadingClef) {
                 w = next == kMeter ? 6.0f : (next < -16.0f ? 8.0f : 10.0f);
-                if (u > 0.0f) w = std::max(w, clef_room / u);
+                if (u > 0.0f) extras[i] = extra(clef_room / u, w);
+            } else if (v == kKeySignature) {
+                w = 3.5f;
+                if (u > 0.0f && i < key_rooms.size()) extras[i] = extra(key_rooms[i] / u, w);
             } else if (v == kMeter && next == kBar) {
                 w = 4.6f;
             } else {
                 w = 3.5f;
             }
             fixed_sum += w;
+            extra_sum += extras[i];
         }
         widths[i] = w;
+    }
+    // The measured rooms take at most half of what the fixed widths leave the durations, so
+    // that a line of many wide keys keeps its notes in order and on the page.
+    if (extra_sum > 0.0) {
+        const double spare = static_cast<double>(last) - first - u * fixed_sum;
+        const double share = std::clamp(spare / 2.0 / (u * extra_sum), 0.0, 1.0);
+        for (std::size_t i = 0; i < n; ++i) widths[i] += static_cast<float>(share * extras[i]);
+        fixed_sum += share * extra_sum;
     }
     const double r =
         rhythm_sum > 0.0 ? (static_cast<double>(last) - first - u * fixed_sum) / rhythm_sum : 0.0;
@@ -738,7 +824,7 @@ void refuse_too_large(int32_t& lowest) {
 // lines, keys and meters, carries the attached items along and, when a grace note was met,
 // spaces the grace notes.
 void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& last,
-                       bool closing_edge, bool clef_ink_room) {
+                       bool closing_edge, bool measured_rooms) {
     const float e = page_extent();
     if (lowest < 1) lowest = 1;
     if (highest > layout::kMaxStaves) highest = layout::kMaxStaves;
@@ -828,8 +914,12 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
         lowest = -1;
         return;
     }
-    compute_rhythm_positions(lowest, first, last,
-                             clef_ink_room ? leading_clef_room(lowest, range_high) : 0.0f);
+    if (measured_rooms) {
+        compute_rhythm_positions(lowest, first, last, leading_clef_room(lowest, range_high),
+                                 key_signature_rooms(lowest, range_high));
+    } else {
+        compute_rhythm_positions(lowest, first, last, 0.0f, {});
+    }
 
     // Match every staff before anything moves.
     StaffPairs.assign(static_cast<std::size_t>(range_high + 2), {});

@@ -785,9 +785,10 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
     bool space_columns = true;
     if (l_mode) {
         // The system closes at its right edge, so that every system of a page ends at one.
-        // Without the column spacing the count alone keeps the clef's ink clear. With it the
-        // spacing widens the clef's gap to exactly its room, where TR and J put it too; a gap
-        // the count had made that wide already would keep the rounding of the count's moves.
+        // Without the column spacing the count alone keeps the clef's ink and the key's
+        // accidentals clear. With it the spacing widens their gaps to exactly their rooms, where
+        // TR and J put them too; a gap the count had made that wide already would keep the
+        // rounding of the count's moves.
         const bool spaced = CommandModeLetters(2) == 'J';
         count_staff_beats(lowest, highest, left, right, true, !spaced);
         space_columns = lowest != -1 && spaced;

@@ -17,6 +17,7 @@
 #include "engine/edit/tables.h"
 #include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/staves/clef_room.h"
+#include "engine/layout/staves/key_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
@@ -147,9 +148,7 @@ void bar_line_widths(const ItemScratch& s, float u, int32_t before_kind, float& 
 // (4.5 otherwise), c = P7 (1 when 0); 2.0 to its left after a note column.
 void key_signature_widths(const ItemScratch& s, int32_t before_kind, float& a, float& b) {
     a = before_kind == kNote ? 2.0f : 0.0f;
-    const float c = s.p[7] == 0.0f ? 1.0f : s.p[7];
-    const float count = std::fabs(core::compute_real_mod(s.p[5], 100.0f));
-    b = c * (count - 1.0f) * 2.8f + (before_kind == kClef ? 5.5f : 4.5f);
+    b = layout::key_signature_room(s.p[5], s.p[7], before_kind == kClef);
 }
 
 // Contract: widths of a meter or another item of code 18 and above. After a bar-line column the
@@ -163,7 +162,7 @@ void meter_widths(const ItemScratch& s, float u, const Neighbours& nb, StaffColu
     } else if (nb.before_kind == kNote) {
         a = 2.0f;
     } else if (nb.before_kind == kKeySignature) {
-        a = -1.5f;
+        a = -layout::kMeterAfterKey;
     }
     b = 7.5f;
     if (s.p[5] >= 10.0f || s.p[6] >= 10.0f) b = s.p[5] > 90.0f ? 7.5f : 10.0f;

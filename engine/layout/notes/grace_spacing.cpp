@@ -8,6 +8,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/layout/staves/key_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
@@ -542,9 +543,7 @@ void item_space_needs(int32_t& code, float& before, float& after) {
             break;
         }
         case kKeyCode: {
-            const float copies = p(7) == 0.0f ? 1.0f : p(7);
-            const float accidentals = std::fabs(core::compute_real_mod(p(5), 100.0f));
-            after = copies * (accidentals - 1.0f) * 2.8f + (follows_clef(start) ? 5.5f : 4.5f);
+            after = key_signature_room(p(5), p(7), follows_clef(start));
             break;
         }
         default:
