@@ -431,3 +431,141 @@ TEST_F(KeyRoomConsoleTest, LiGivesKeyChangesAndTheWiderKeyOfASystemTheirRoom) {
     expect_key_room_same_page(stored_item_lines(), laid_out);
     for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
 }
+
+// The meters of the staff in P3 order, each with the first note after it and the bar line just
+// before it (none for a meter that opens the line): the runs whose inks must stay apart.
+std::vector<std::vector<std::vector<float>>> meter_room_runs(int32_t staff) {
+    std::vector<std::vector<std::vector<float>>> runs;
+    for (const int32_t m : stored_items_of(18, staff)) {
+        const float x = stored_param(m, 3);
+        std::vector<std::vector<float>> run;
+        int32_t bar = 0;
+        for (const int32_t k : stored_items_of(14, staff)) {
+            const float b = stored_param(k, 3);
+            if (b < x && b > x - 2.0f) bar = k;
+        }
+        if (bar != 0) run.push_back(key_room_item(bar));
+        run.push_back(key_room_item(m));
+        int32_t note = 0;
+        for (const int32_t k : stored_items_of(1, staff)) {
+            if (stored_param(k, 3) > x && (note == 0 || stored_param(k, 3) < stored_param(note, 3)))
+                note = k;
+        }
+        if (note != 0) run.push_back(key_room_item(note));
+        runs.push_back(run);
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const auto& a, const auto& b) { return a.back()[2] < b.back()[2]; });
+    return runs;
+}
+
+// A meter laid out by LI, at the line's start and changed after a bar line, on one staff and on
+// two, after a key or none: the first note after it stands where the column spacing of LJ and J
+// puts it (7.5 after the meter, 10 after one of two-digit numbers), and the inks stay apart.
+TEST_F(KeyRoomConsoleTest, LiGivesAMeterTheRoomOfItsNumbers) {
+    const std::vector<std::pair<std::string, float>> meters = {
+        {"4 4", 7.5f},   {"3 4", 7.5f},   {"6 8", 7.5f}, {"12 8", 10.0f},
+        {"10 4", 10.0f}, {"3 16", 10.0f}, {"COM", 7.5f}, {"CUT", 7.5f}};
+    std::vector<std::pair<std::string, std::vector<std::vector<float>>>> runs;
+    int32_t typed = 0;
+    for (std::size_t m = 0; m < meters.size(); ++m) {
+        const auto& [meter, room] = meters[m];
+        const auto& [change, change_room] = meters[(m + 3) % meters.size()];
+        for (const std::string key : {"", "K3F/"}) {
+            for (const int32_t staves : {1, 2}) {
+                const std::string bars = key + meter + "/C4/D/E/F/M" + (staves == 2 ? "2" : "1") +
+                                         "/" + change + "/G/A;";
+                std::vector<std::string> lines = {"IN 1", "",  "BA/" + bars, "Q;",
+                                                  ";",    ";", ";",          "X"};
+                if (staves == 2) {
+                    std::string upper = "TR/" + bars;
+                    upper.replace(upper.find("/M2/"), 4, "/M1/");
+                    lines.insert(lines.end(), {"Y", "", upper, "Q;", ";", ";", ";", "X"});
+                }
+                lines.insert(lines.end(), {"N", "LI", "1 " + std::to_string(staves), "Y"});
+                const std::string what = bars + " on " + std::to_string(staves) + " staves";
+                SCOPED_TRACE(what);
+                const std::string out = key_room_typed(
+                    lines, typed++ % 6 == 0 ? "meter" + std::to_string(typed) + ".eps" : "");
+                for (int32_t staff = 1; staff <= staves; ++staff) {
+                    const std::vector<int32_t> found = stored_items_of(18, staff);
+                    ASSERT_EQ(found.size(), 2u) << out;
+                    // The leading meter first (the input mode keeps store order by P3).
+                    std::vector<float> at = {stored_param(found[0], 3), stored_param(found[1], 3)};
+                    std::sort(at.begin(), at.end());
+                    const std::vector<std::vector<std::vector<float>>> staff_runs =
+                        meter_room_runs(staff);
+                    ASSERT_EQ(staff_runs.size(), 2u) << out;
+                    ASSERT_EQ(staff_runs[0].back()[0], 1.0f) << out;
+                    ASSERT_EQ(staff_runs[1].back()[0], 1.0f) << out;
+                    EXPECT_NEAR(staff_runs[0].back()[2] - at[0], room, 0.02f) << out;
+                    EXPECT_NEAR(staff_runs[1].back()[2] - at[1], change_room, 0.02f) << out;
+                    if (staff == 2) {
+                        EXPECT_EQ(stored_items_of(18, 1).size(), 2u);
+                        EXPECT_EQ(key_room_position(2, 18), key_room_position(1, 18)) << out;
+                    }
+                    for (const auto& run : staff_runs) runs.push_back({what, run});
+                    // The clef, the key and the leading meter keep clear of each other too.
+                    runs.push_back({what + ", line start", key_room_line_start(staff, 0.0f)});
+                }
+            }
+        }
+    }
+    for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
+}
+
+// Meter changes in every bar of a line too short for their rooms: the notes keep their order and
+// the page. A meter that only the line's end follows keeps the room of a staff's last item. LI
+// is taken back whole, and a saved page reads back as laid out.
+TEST_F(KeyRoomConsoleTest, LiGivesMetersTheRoomALineHasAndIsTakenBackWhole) {
+    std::string dense = "TR/12 8/C4";
+    for (int32_t bar = 1; bar <= 15; ++bar) dense += bar % 2 == 1 ? "/M/10 4/D4" : "/M/12 8/C4";
+    const std::vector<std::string> crowded = {"IN 1", "",  dense + ";", "Q;", ";",
+                                              ";",    ";", "X",         "N"};
+    std::string said = key_room_typed(console_lines_then(crowded, {"LI", "1 1", "Y"}), "");
+    std::vector<float> notes;
+    for (const int32_t k : stored_items_of(1, 1)) notes.push_back(stored_param(k, 3));
+    ASSERT_EQ(notes.size(), 16u) << said;
+    EXPECT_TRUE(std::is_sorted(notes.begin(), notes.end())) << said;
+    EXPECT_LE(notes.back(), render::PageExtent) << said;
+    for (const auto& run : meter_room_runs(1)) {
+        // Every meter keeps at least its fixed room, less than its measured one.
+        ASSERT_GE(run.size(), 2u) << said;
+        const float room = run.back()[2] - run[run.size() - 2][2];
+        EXPECT_GE(room, 3.5f - 0.02f) << said;
+        EXPECT_LT(room, 10.0f) << said;
+    }
+
+    // After the closing bar line, and before it: 7.5 less the 2.5 of a staff's last item.
+    for (const std::string end : {"M/3 4;", "M/3 4/M;"}) {
+        said = key_room_typed(
+            {"IN 1", "", "TR/C4/D/E/F/" + end, "Q;", ";", ";", ";", "X", "N", "LI", "1 1", "Y"},
+            "end.eps");
+        EXPECT_NEAR(key_room_position(1, 18), render::PageExtent - 5.0f, 0.02f) << end << said;
+        std::vector<std::vector<float>> run;
+        for (const int32_t code : {14, 18}) {
+            for (const int32_t k : stored_items_of(code, 1)) {
+                if (stored_param(k, 3) > render::PageExtent - 10.0f)
+                    run.push_back(key_room_item(k));
+            }
+        }
+        std::stable_sort(run.begin(), run.end(),
+                         [](const auto& a, const auto& b) { return a[2] < b[2]; });
+        expect_key_room_clear(run, end);
+    }
+
+    const std::vector<std::string> system = {
+        "IN 1", "", "BA/K3F/12 8/C3/D/E/F/M2/COM/G/A;", "Q;", ";", ";", ";", "X",
+        "Y",    "", "TR/K3F/12 8/C5/D/E/F/M1/COM/G/A;", "Q;", ";", ";", ";", "X",
+        "N"};
+    key_room_typed(system, "");
+    const std::vector<std::string> typed = stored_item_lines();
+    key_room_typed(console_lines_then(system, {"LI", "1 2", "Y", "UNDO"}), "undone.eps");
+    expect_key_room_same_page(stored_item_lines(), typed);
+    said = key_room_typed(console_lines_then(system, {"LI", "1 2", "Y", "SA meters.mus"}),
+                          "meters.eps");
+    const std::vector<std::string> laid_out = stored_item_lines();
+    EXPECT_NE(laid_out, typed) << said;
+    key_room_typed({"G meters.mus"}, "read_back.eps");
+    expect_key_room_same_page(stored_item_lines(), laid_out);
+}

@@ -1,6 +1,7 @@
 #include "engine/edit/systems/beat_counting.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "engine/layout/notes/grace_spacing.h"
 #include "engine/layout/staves/clef_room.h"
 #include "engine/layout/staves/key_room.h"
+#include "engine/layout/staves/meter_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
@@ -333,21 +335,34 @@ float leading_clef_room(int32_t lowest, int32_t highest) {
     return room;
 }
 
-// Where each key signature of values stands: its onset (the durations before it) and its order
-// among the keys at that onset; -1 for the other entries.
-struct KeyPlace {
+// The record start of the first item of that code on staff st at position (within 0.1); 0 when
+// there is none.
+int32_t staff_item_at(int32_t st, int32_t code, float position) {
+    for (int32_t k = std::max(StaffFirstItem[static_cast<std::size_t>(st)], 1);
+         k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        if (staff_of(s) > st) break;
+        if (code_of(s) == code && staff_of(s) == st && std::fabs(param(s, 3) - position) < 0.1f)
+            return s;
+    }
+    return 0;
+}
+
+// Where each marker of values stands (a key signature, a meter): its onset (the durations before
+// it) and its order among the same markers at that onset; -1 for the other entries.
+struct MarkerPlace {
     double onset = 0.0;
     int32_t order = -1;
 };
-std::vector<KeyPlace> key_places(const std::vector<float>& values) {
-    std::vector<KeyPlace> places(values.size());
+std::vector<MarkerPlace> marker_places(const std::vector<float>& values, float marker) {
+    std::vector<MarkerPlace> places(values.size());
     double t = 0.0;
     double previous = -1.0;
     int32_t order = 0;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (is_duration(values[i])) {
             t += values[i];
-        } else if (values[i] == kKeySignature) {
+        } else if (values[i] == marker) {
             order = std::fabs(t - previous) < 0.01 ? order + 1 : 0;
             previous = t;
             places[i] = {t, order};
@@ -363,22 +378,14 @@ std::vector<KeyPlace> key_places(const std::vector<float>& values) {
 std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
     const std::size_t n = MergedRhythm.size();
     std::vector<float> rooms(n, 0.0f);
-    const std::vector<KeyPlace> merged = key_places(MergedRhythm);
+    const std::vector<MarkerPlace> merged = marker_places(MergedRhythm, kKeySignature);
     for (int32_t st = lowest; st <= highest; ++st) {
         const StaffRhythmList& list = SystemRhythmSlots[static_cast<std::size_t>(st)];
-        const std::vector<KeyPlace> places = key_places(list.values);
+        const std::vector<MarkerPlace> places = marker_places(list.values, kKeySignature);
         const float scale = layout::StaffTables.StaffScale(st) / 25.0f;
         for (std::size_t j = 0; j < places.size(); ++j) {
             if (places[j].order < 0) continue;
-            int32_t key = 0;
-            for (int32_t k = std::max(StaffFirstItem[static_cast<std::size_t>(st)], 1);
-                 k <= core::ItemCount && key == 0; ++k) {
-                const int32_t s = core::ItemStartTable(k);
-                if (staff_of(s) > st) break;
-                if (code_of(s) == 17 && staff_of(s) == st &&
-                    std::fabs(param(s, 3) - list.positions[j]) < 0.1f)
-                    key = s;
-            }
+            const int32_t key = staff_item_at(st, 17, list.positions[j]);
             if (key == 0) continue;
             const bool after_clef = j > 0 && list.values[j - 1] == kLeadingClef;
             const float room = layout::key_signature_room(param(key, 5), param(key, 7), after_clef);
@@ -396,12 +403,44 @@ std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
     return rooms;
 }
 
+// The room (P3 units) each merged meter keeps before what follows it: the widest of the staves'
+// meters at that entry, each measured by its numbers as the column spacing measures it, at its
+// own staff's scale; a meter that only the line's closing bar line follows is measured as the
+// staff's last item. 0 for the other entries.
+std::vector<float> meter_rooms(int32_t lowest, int32_t highest) {
+    const std::size_t n = MergedRhythm.size();
+    std::vector<float> rooms(n, 0.0f);
+    const std::vector<MarkerPlace> merged = marker_places(MergedRhythm, kMeter);
+    for (int32_t st = lowest; st <= highest; ++st) {
+        const StaffRhythmList& list = SystemRhythmSlots[static_cast<std::size_t>(st)];
+        const std::vector<MarkerPlace> places = marker_places(list.values, kMeter);
+        const float scale = layout::StaffTables.StaffScale(st) / 25.0f;
+        for (std::size_t j = 0; j < places.size(); ++j) {
+            if (places[j].order < 0) continue;
+            const int32_t meter = staff_item_at(st, 18, list.positions[j]);
+            if (meter == 0) continue;
+            std::array<float, layout::kMeterRoomParams + 1> p{};
+            for (int32_t k = 1; k <= layout::kMeterRoomParams; ++k) p[k] = param(meter, k);
+            const bool last = j + 2 >= list.values.size();
+            const float room = scale * layout::meter_room(p, scale, last);
+            for (std::size_t i = 0; i < n; ++i) {
+                if (merged[i].order != places[j].order ||
+                    std::fabs(merged[i].onset - places[j].onset) >= 0.01)
+                    continue;
+                rooms[i] = std::max(rooms[i], room);
+                break;
+            }
+        }
+    }
+    return rooms;
+}
+
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
-// fixed widths in staff units, a leading clef's at least clef_room and a key's at least its
-// key_rooms entry (P3 units; none when key_rooms is empty) where the line has room for them.
-// Writes MergedPositions.
+// fixed widths in staff units, a leading clef's at least clef_room and a key's or meter's at
+// least its marker_rooms entry (P3 units; none when marker_rooms is empty) where the line has
+// room for them. Writes MergedPositions.
 void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
-                              const std::vector<float>& key_rooms) {
+                              const std::vector<float>& marker_rooms) {
     const std::size_t n = MergedRhythm.size();
     const float u =
         layout::StaffTables.StaffScale(std::clamp(lowest, 0, layout::kMaxStaves)) / 25.0f;
@@ -433,14 +472,14 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
             } else if (v == kLeadingClef) {
                 w = next == kMeter ? 6.0f : (next < -16.0f ? 8.0f : 10.0f);
                 if (u > 0.0f) extras[i] = extra(clef_room / u, w);
-            } else if (v == kKeySignature) {
-                w = 3.5f;
-                if (u > 0.0f && i < key_rooms.size()) extras[i] = extra(key_rooms[i] / u, w);
             } else if (v == kMeter && next == kBar) {
                 w = 4.6f;
             } else {
                 w = 3.5f;
             }
+            if ((v == kKeySignature || v == kMeter) && i + 1 < n && u > 0.0f &&
+                i < marker_rooms.size())
+                extras[i] = extra(marker_rooms[i] / u, w);
             fixed_sum += w;
             extra_sum += extras[i];
         }
@@ -562,6 +601,18 @@ void place_staff_rhythms(int32_t staff, const std::vector<PositionPair>& pairs) 
     SelectionBox.letter = 1;
     select_box_items();
     scale_selection(0, 0.0f, 0.0f, -kParkOffset);
+    // A word parked at an event's new place comes back a rounding step off it (it was scaled
+    // among values of 1000 and more): it is set on that place exactly, so that the bar lines of
+    // the staves of one system stay equal.
+    for (int32_t j = 1; j <= SelectionList.count; ++j) {
+        float& word = ItemStore(std::abs(SelectionList.entries(j)));
+        for (const PositionPair& pair : pairs) {
+            if (std::fabs(word - pair.new_position) < 0.001f) {
+                word = pair.new_position;
+                break;
+            }
+        }
+    }
 }
 
 // New value of word x of staff s, by the sorted events around it (a <= x <= b, b - a >= 0.01)
@@ -915,8 +966,12 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
         return;
     }
     if (measured_rooms) {
-        compute_rhythm_positions(lowest, first, last, leading_clef_room(lowest, range_high),
-                                 key_signature_rooms(lowest, range_high));
+        // Keys and meters are different entries: each keeps its own room.
+        std::vector<float> rooms = key_signature_rooms(lowest, range_high);
+        const std::vector<float> meters = meter_rooms(lowest, range_high);
+        for (std::size_t i = 0; i < rooms.size() && i < meters.size(); ++i)
+            rooms[i] = std::max(rooms[i], meters[i]);
+        compute_rhythm_positions(lowest, first, last, leading_clef_room(lowest, range_high), rooms);
     } else {
         compute_rhythm_positions(lowest, first, last, 0.0f, {});
     }

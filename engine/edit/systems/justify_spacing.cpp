@@ -18,6 +18,7 @@
 #include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/staves/clef_room.h"
 #include "engine/layout/staves/key_room.h"
+#include "engine/layout/staves/meter_room.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
@@ -48,8 +49,8 @@ constexpr std::array<float, 19> kAccidentalWidth = {0.0f, 2.0f, 2.4f, 2.1f, 4.0f
                                                     3.4f, 2.0f, 2.8f, 4.1f, 4.6f, 4.1f, 6.2f,
                                                     4.5f, 0.0f, 0.0f, 0.0f, 0.0f};
 
-// The highest parameter any width rule reads.
-constexpr int32_t kScratchParams = 17;
+// The highest parameter any width rule reads (a meter's room reads as many).
+constexpr int32_t kScratchParams = layout::kMeterRoomParams;
 
 // An item as the width rules read it: P1..P17, 0 beyond its count.
 struct ItemScratch {
@@ -151,8 +152,8 @@ void key_signature_widths(const ItemScratch& s, int32_t before_kind, float& a, f
     b = layout::key_signature_room(s.p[5], s.p[7], before_kind == kClef);
 }
 
-// Contract: widths of a meter or another item of code 18 and above. After a bar-line column the
-// bar line's right width is lowered by 1.5 (in columns).
+// Contract: widths of a meter or another item of code 18 and above, b its meter_room. After a
+// bar-line column the bar line's right width is lowered by 1.5 (in columns).
 void meter_widths(const ItemScratch& s, float u, const Neighbours& nb, StaffColumnList& columns,
                   float& a, float& b) {
     a = 0.0f;
@@ -164,32 +165,7 @@ void meter_widths(const ItemScratch& s, float u, const Neighbours& nb, StaffColu
     } else if (nb.before_kind == kKeySignature) {
         a = -layout::kMeterAfterKey;
     }
-    b = 7.5f;
-    if (s.p[5] >= 10.0f || s.p[6] >= 10.0f) b = s.p[5] > 90.0f ? 7.5f : 10.0f;
-    int32_t last_set = 0;
-    for (int32_t k = std::min(s.n, kScratchParams); k >= 1; --k) {
-        if (s.p[k] != 0.0f) {
-            last_set = k;
-            break;
-        }
-    }
-    if (last_set > 7) {
-        float e = 4.5f;
-        if (last_set >= 12 && s.p[12] != 0.0f) {
-            e = 0.0f;
-        } else if (last_set >= 10 && s.p[10] != 0.0f) {
-            e = s.p[10] + 4.5f;
-        }
-        if (last_set >= 11 && s.p[11] != 0.0f) e += s.p[11];
-        b += e + ((s.p[8] > 10.0f || s.p[9] > 10.0f) ? 6.0f : 3.5f);
-    }
-    if (nb.last) {
-        b -= 2.5f;
-    } else {
-        float g = u;
-        if (g < 1.0f) g += (1.0f - g) * 0.5f;
-        if (g < 1.0f) b *= g;
-    }
+    b = layout::meter_room(s.p, u, nb.last);
 }
 
 // Contract: widths of a rest.
