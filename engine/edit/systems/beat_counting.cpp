@@ -53,6 +53,7 @@ struct StaffRhythmList {
     std::vector<float> values;
     std::vector<float> positions;
     float total = 0.0f;
+    bool closed = false;  // the closing bar line was added: no item of the staff stands there
 };
 // SystemRhythmSlots: each counted staff's list; a staff without beats owns an empty one.
 std::vector<StaffRhythmList> SystemRhythmSlots;
@@ -405,8 +406,8 @@ std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
 
 // The room (P3 units) each merged meter keeps before what follows it: the widest of the staves'
 // meters at that entry, each measured by its numbers as the column spacing measures it, at its
-// own staff's scale; a meter that only the line's closing bar line follows is measured as the
-// staff's last item. 0 for the other entries.
+// own staff's scale; a meter that ends its staff's items (only the added closing bar line
+// follows it) is measured as the staff's last item. 0 for the other entries.
 std::vector<float> meter_rooms(int32_t lowest, int32_t highest) {
     const std::size_t n = MergedRhythm.size();
     std::vector<float> rooms(n, 0.0f);
@@ -421,7 +422,7 @@ std::vector<float> meter_rooms(int32_t lowest, int32_t highest) {
             if (meter == 0) continue;
             std::array<float, layout::kMeterRoomParams + 1> p{};
             for (int32_t k = 1; k <= layout::kMeterRoomParams; ++k) p[k] = param(meter, k);
-            const bool last = j + 2 >= list.values.size();
+            const bool last = list.closed && j + 2 == list.values.size();
             const float room = scale * layout::meter_room(p, scale, last);
             for (std::size_t i = 0; i < n; ++i) {
                 if (merged[i].order != places[j].order ||
@@ -829,6 +830,7 @@ bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
     list.values.clear();
     list.positions.clear();
     list.total = total;
+    list.closed = false;
     if (total == 0.0f) return true;
     std::vector<float> v;
     std::vector<float> p;
@@ -840,6 +842,7 @@ bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
         const float at =
             is_duration(v.back()) || at_edge ? last : closing_bar_position(lowest, last);
         v.push_back(kBar);
+        list.closed = true;
         p.push_back(at);
     }
     if (static_cast<int32_t>(v.size()) > kRhythmLimit) return false;
