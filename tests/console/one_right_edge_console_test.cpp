@@ -18,6 +18,7 @@
 #include "tests/support/console_run.h"
 #include "tests/support/readme_minuet.h"
 #include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -485,7 +486,9 @@ TEST_F(OneRightEdgeTest, WhatFollowsALeadingClefKeepsTheClefsRoom) {
 // clef, three flats and 3/4, both staves' lines then begun at an indent: J, LJ and LI keep the
 // indent, put each clef 2.0 after it and the key, meter and first note after the clef's measured
 // room, and J places the clefs where LJ does and the key and meter next to LJ's. UNDO gives the
-// typed page back. Lines that begin at 0 are spread by J as they always were, the clef too.
+// typed page back. Each word and its answer typed at a terminal or read from a command file (RE)
+// leave the page the piped ones leave. Lines that begin at 0 are spread by J as they always were,
+// the clef too.
 TEST_F(OneRightEdgeTest, AnIndentedSystemOpensOnItsLinesThroughJLjAndLi) {
     struct Head {
         const char* typed;
@@ -515,40 +518,56 @@ TEST_F(OneRightEdgeTest, AnIndentedSystemOpensOnItsLinesThroughJLjAndLi) {
                         0.002f)
                 << out;
         for (const int indent : {15, 30}) {
-            // Each word's clef, key and meter positions by staff (-1 when missing).
+            // Each word's clef, key and meter positions by staff (-1 when missing), as typed.
             std::vector<std::vector<float>> placed;
             for (const char* justify : {"J", "LJ", "LI"}) {
-                SCOPED_TRACE(std::to_string(indent) + ", " + justify);
-                type_system(head, indent);
-                const std::vector<std::string> typed = stored_item_lines();
-                out = type({justify, "1 2", "Y"});
-                std::vector<float> at;
-                for (int32_t staff = 1; staff <= 2; ++staff) {
-                    SCOPED_TRACE("staff " + std::to_string(staff));
-                    ASSERT_EQ(stored_items_of(8, staff).size(), 1u) << out;
-                    EXPECT_EQ(stored_param(stored_items_of(8, staff)[0], 3), indent) << out;
-                    const float clef = stored_param(stored_items_of(3, staff).at(0), 3);
-                    EXPECT_NEAR(clef, indent + 2.0f, 0.01f) << out;
-                    // The treble's ink reaches 9.9, the bass's 10.2, each cleared by 1.2.
-                    EXPECT_GE(edge_room_after_clef(staff), (staff == 1 ? 11.1f : 11.4f) - 0.01f)
-                        << out;
-                    const std::vector<int32_t> keys = stored_items_of(17, staff);
-                    const std::vector<int32_t> meters = stored_items_of(18, staff);
-                    const float key = keys.empty() ? -1.0f : stored_param(keys[0], 3);
-                    const float meter = meters.empty() ? -1.0f : stored_param(meters[0], 3);
-                    const float note = stored_param(stored_items_of(1, staff).at(0), 3);
-                    ASSERT_EQ(keys.empty(), *head.typed == '\0') << out;
-                    if (meter > 0.0f) EXPECT_GE(meter - key, 3.0f) << out;
-                    EXPECT_GE(note - std::max({clef, key, meter}), 3.0f) << out;
-                    for (int32_t k = 1; k <= core::ItemCount; ++k) {
-                        if (stored_param(k, 2) == static_cast<float>(staff))
-                            EXPECT_GE(stored_param(k, 3), indent) << "item " << k << out;
+                // The page each road leaves: the word and its answer piped (as "--console FILE"
+                // reads them), typed at a terminal and read from a command file by RE.
+                std::vector<std::string> piped_result;
+                for (const char* road : {"piped", "at a terminal", "RE"}) {
+                    SCOPED_TRACE(std::to_string(indent) + ", " + justify + ", " + road);
+                    type_system(head, indent);
+                    const std::vector<std::string> typed = stored_item_lines();
+                    const std::string road_name = road;
+                    if (road_name == "RE") {
+                        write_text(temp_.root() / "j.re", std::string(justify) + "\n1 2\n");
+                        out = type({"RE j.re"});
+                    } else {
+                        out = type({justify, "1 2", "Y"}, road_name == "at a terminal");
                     }
-                    at.insert(at.end(), {clef, key, meter});
+                    std::vector<float> at;
+                    for (int32_t staff = 1; staff <= 2; ++staff) {
+                        SCOPED_TRACE("staff " + std::to_string(staff));
+                        ASSERT_EQ(stored_items_of(8, staff).size(), 1u) << out;
+                        EXPECT_EQ(stored_param(stored_items_of(8, staff)[0], 3), indent) << out;
+                        const float clef = stored_param(stored_items_of(3, staff).at(0), 3);
+                        EXPECT_NEAR(clef, indent + 2.0f, 0.01f) << out;
+                        // The treble's ink reaches 9.9, the bass's 10.2, each cleared by 1.2.
+                        EXPECT_GE(edge_room_after_clef(staff), (staff == 1 ? 11.1f : 11.4f) - 0.01f)
+                            << out;
+                        const std::vector<int32_t> keys = stored_items_of(17, staff);
+                        const std::vector<int32_t> meters = stored_items_of(18, staff);
+                        const float key = keys.empty() ? -1.0f : stored_param(keys[0], 3);
+                        const float meter = meters.empty() ? -1.0f : stored_param(meters[0], 3);
+                        const float note = stored_param(stored_items_of(1, staff).at(0), 3);
+                        ASSERT_EQ(keys.empty(), *head.typed == '\0') << out;
+                        if (meter > 0.0f) EXPECT_GE(meter - key, 3.0f) << out;
+                        EXPECT_GE(note - std::max({clef, key, meter}), 3.0f) << out;
+                        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                            if (stored_param(k, 2) == static_cast<float>(staff))
+                                EXPECT_GE(stored_param(k, 3), indent) << "item " << k << out;
+                        }
+                        at.insert(at.end(), {clef, key, meter});
+                    }
+                    if (road_name == "piped") {
+                        piped_result = stored_item_lines();
+                        placed.push_back(at);
+                    } else {
+                        EXPECT_EQ(stored_item_lines(), piped_result) << out;
+                    }
+                    type({"UNDO"});
+                    EXPECT_EQ(stored_item_lines(), typed);
                 }
-                placed.push_back(at);
-                type({"UNDO"});
-                EXPECT_EQ(stored_item_lines(), typed);
             }
             // J spaces the columns as typed, LJ by the merged rhythm: the clefs stand alike, the
             // keys and meters within the little the two staves' heads were typed apart.

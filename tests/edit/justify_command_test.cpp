@@ -125,6 +125,30 @@ TEST_F(JustifyCommandTest, JFormShiftsItsNumbersToPositions) {
     EXPECT_EQ(late.size(), 8u);  // [n, P1..P7]: not grown
 }
 
+TEST_F(JustifyCommandTest, JFormOfStavesAloneTakesTheWholeWidthAsTyped) {
+    // "1 1" names no positions: the system runs from 0 to the page's end, as the typed box gives
+    // it, so the clef at the staff's start leaves its line, the rest at 30 is marked, and the
+    // command file leaves the page the typed answer leaves.
+    std::vector<float> typed_page;
+    for (const bool from_file : {false, true}) {
+        SCOPED_TRACE(from_file ? "RE" : "typed");
+        core::reset_engine();
+        core::set_front_end(&fe_);
+        make_system();
+        if (from_file) {
+            write_file("j.cmd", {"J", "1 1"});
+            type("RE j.cmd");
+            EXPECT_EQ(page(), typed_page);
+        } else {
+            fe_.answer_yes_no(kYes);
+            type_all({"J", "1 1"});
+            typed_page = page();
+        }
+        EXPECT_GT(find(3, 1)[3], 1.0f);
+        EXPECT_EQ(find(2, 1)[9], -1.0f);
+    }
+}
+
 TEST_F(JustifyCommandTest, FindsTheStavesThatHoldRhythms) {
     enter_items_without_editing();
     type_all({"8 2 0", "8 5 0", "1 2 10 5 10 0 1", "1 4 10 5 10 0 0", "2 5 10 0 10 0 2"});
