@@ -125,27 +125,32 @@ TEST_F(JustifyCommandTest, JFormShiftsItsNumbersToPositions) {
     EXPECT_EQ(late.size(), 8u);  // [n, P1..P7]: not grown
 }
 
-TEST_F(JustifyCommandTest, JFormOfStavesAloneTakesTheWholeWidthAsTyped) {
+TEST_F(JustifyCommandTest, AnswerOfStavesAloneTakesTheWholeWidthAsTyped) {
     // "1 1" names no positions: the system runs from 0 to the page's end, as the typed box gives
-    // it, so the clef at the staff's start leaves its line, the rest at 30 is marked, and the
-    // command file leaves the page the typed answer leaves.
-    std::vector<float> typed_page;
-    for (const bool from_file : {false, true}) {
-        SCOPED_TRACE(from_file ? "RE" : "typed");
-        core::reset_engine();
-        core::set_front_end(&fe_);
-        make_system();
-        if (from_file) {
-            write_file("j.cmd", {"J", "1 1"});
-            type("RE j.cmd");
-            EXPECT_EQ(page(), typed_page);
-        } else {
-            fe_.answer_yes_no(kYes);
-            type_all({"J", "1 1"});
-            typed_page = page();
+    // it, so the clef at the staff's start leaves its line, J and LJ mark the rest at 30, and
+    // the command file leaves the page the typed answer leaves.
+    for (const char* word : {"J", "LI", "LJ"}) {
+        std::vector<float> typed_page;
+        for (const bool from_file : {false, true}) {
+            SCOPED_TRACE(std::string(word) + (from_file ? ", RE" : ", typed"));
+            core::reset_engine();
+            core::set_front_end(&fe_);
+            make_system();
+            if (from_file) {
+                write_file("j.cmd", {word, "1 1"});
+                type("RE j.cmd");
+                EXPECT_EQ(page(), typed_page);
+            } else {
+                fe_.answer_yes_no(kYes);
+                type(word);
+                type("1 1");
+                typed_page = page();
+            }
+            EXPECT_GT(find(3, 1)[3], 1.0f);
+            if (std::string(word) == "LI") continue;  // LI leaves the columns alone
+            ASSERT_EQ(find(2, 1).size(), 10u);
+            EXPECT_EQ(find(2, 1)[9], -1.0f);
         }
-        EXPECT_GT(find(3, 1)[3], 1.0f);
-        EXPECT_EQ(find(2, 1)[9], -1.0f);
     }
 }
 

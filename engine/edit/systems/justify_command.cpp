@@ -116,9 +116,10 @@ void run_on_system(float left, float right) {
 }
 
 // An answer line's numbers in ParamBuffer: P1 the lowest staff, P2 the count, P3 an optional
-// highest staff; the "J" form then takes P2 and P3 as the left and right positions. An answer of
-// staves alone (no P3) names no positions: the system runs over the whole width, as the typed
-// answer's box does, so that a command file's J spaces as the typed J does.
+// highest staff; the "J" form with a P3 then takes P2 and P3 as the left and right positions.
+// Any other answer names staves alone: the system runs over the whole width, as the typed
+// answer's box does, so that a command file's J and L words act as the typed ones do (the clef
+// at a staff's start and the rests to centre lie within it).
 void take_answer_numbers() {
     PendingBoxStep = 0;
     if (ParamBuffer(1) > static_cast<float>(layout::MaxStaffNumber)) {
@@ -136,12 +137,12 @@ void take_answer_numbers() {
         JustifyWordState.lowest = lowest;
         JustifyWordState.highest = highest;
     }
-    if (JustifyWordState.mode == 'J' && ParamBuffer(3) == 0.0f) {
-        ParamBuffer(1) = 0.0f;
-        ParamBuffer(2) = render::PageExtent;
-    } else if (JustifyWordState.mode == 'J') {
+    if (JustifyWordState.mode == 'J' && ParamBuffer(3) != 0.0f) {
         ParamBuffer(1) = ParamBuffer(2);
         ParamBuffer(2) = ParamBuffer(3);
+    } else {
+        ParamBuffer(1) = 0.0f;
+        ParamBuffer(2) = render::PageExtent;
     }
     run_on_system(ParamBuffer(1), ParamBuffer(2));
 }
