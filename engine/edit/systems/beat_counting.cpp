@@ -10,6 +10,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_selection.h"
+#include "engine/edit/systems/justify_spacing.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/notes/grace_spacing.h"
@@ -439,7 +440,7 @@ std::vector<float> meter_rooms(int32_t lowest, int32_t highest) {
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
 // fixed widths in staff units, a leading clef's at least clef_room and a key's or meter's at
 // least its marker_rooms entry (P3 units; none when marker_rooms is empty) where the line has
-// room for them. Writes MergedPositions.
+// room for them beside kLeastColumnRoom for each duration. Writes MergedPositions.
 void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
                               const std::vector<float>& marker_rooms) {
     const std::size_t n = MergedRhythm.size();
@@ -456,6 +457,7 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
     double rhythm_sum = 0.0;
     double fixed_sum = 0.0;
     double extra_sum = 0.0;
+    double shortest = HUGE_VAL;  // the narrowest duration's width
     for (std::size_t i = 0; i < n; ++i) {
         const float v = MergedRhythm[i];
         const float next = i + 1 < n ? MergedRhythm[i + 1] : 0.0f;
@@ -463,6 +465,7 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
         if (is_duration(v)) {
             w = static_cast<float>(std::pow(static_cast<double>(v), 0.5849625));
             rhythm_sum += w;
+            shortest = std::min(shortest, static_cast<double>(w));
         } else {
             if (i + 1 == n) {
                 w = 0.0f;
@@ -486,11 +489,15 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
         }
         widths[i] = w;
     }
-    // The measured rooms take at most half of what the fixed widths leave the durations, so
-    // that a line of many wide keys keeps its notes in order and on the page.
+    // The measured rooms are given whole while every duration keeps at least the least room of
+    // a column, as the column spacing crowds the notes before a key or meter; a line too short
+    // for that cuts the rooms, but never below half of what the fixed widths leave the
+    // durations, so that a line of many wide keys keeps its notes in order and on the page.
     if (extra_sum > 0.0) {
         const double spare = static_cast<double>(last) - first - u * fixed_sum;
-        const double share = std::clamp(spare / 2.0 / (u * extra_sum), 0.0, 1.0);
+        const double least = rhythm_sum > 0.0 ? kLeastColumnRoom * rhythm_sum / shortest : 0.0;
+        const double share =
+            std::clamp(std::max(spare / 2.0, spare - least) / (u * extra_sum), 0.0, 1.0);
         for (std::size_t i = 0; i < n; ++i) widths[i] += static_cast<float>(share * extras[i]);
         fixed_sum += share * extra_sum;
     }

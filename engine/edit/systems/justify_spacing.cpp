@@ -335,7 +335,7 @@ struct WordMover {
             const float x = words[next].first + shift;
             ItemStore(words[next].second) = std::max(a + (x - a) * q, floor);
         }
-        floor = a + 0.2f;
+        floor = a + kLeastColumnRoom;
     }
     // The words below b stay where the shifts so far left them.
     void keep_selected_words(float b) {

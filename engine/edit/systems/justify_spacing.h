@@ -15,6 +15,10 @@ namespace edit {
 // more leaves the whole system untouched.
 constexpr int32_t kMaxStaffColumns = 200;
 
+// The least room (P3 units) a column keeps after the column before it when a line is squeezed:
+// less and its items would stand on the previous column's, or pass it.
+constexpr float kLeastColumnRoom = 0.2f;
+
 // One staff's columns: position(i), and right(i), the room (P3 units) needed between column i
 // and column i + 1. Entry 0 is the start at left - 0.001. left and extra are the columns' left
 // widths in staff units while the list is built.
