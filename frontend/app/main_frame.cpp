@@ -3,8 +3,10 @@
 #include "frontend/app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
@@ -19,6 +21,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -112,6 +115,44 @@ int32_t dock_id_of(Qt::DockWidgetArea area) {
 // A bar's rectangle on the screen.
 QRect screen_rect(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
 
+// Gives the keyboard back when a box that has it closes. A window manager does that for its
+// windows; without one the keyboard falls to no window, and keys then go to whatever window is
+// under the pointer (a notice left open there, or nowhere) instead of the command bar.
+class KeyboardBackAfterBox : public QObject {
+  public:
+    explicit KeyboardBackAfterBox(CMainFrame* frame) : QObject(frame), frame_(frame) {}
+
+  protected:
+    // Contract: acts on the hiding of a top-level dialog only, and never takes the event.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Hide) return false;
+        auto* box = qobject_cast<QDialog*>(watched);
+        if (box == nullptr || !box->isWindow()) return false;
+        // Back to the box still open (one box asked from another), else to the window the box
+        // was opened over, else to the main window.
+        QWidget* back = QApplication::activeModalWidget();
+        if (back == box || (back != nullptr && !back->isVisible())) back = nullptr;
+        if (back == nullptr && box->parentWidget() != nullptr) back = box->parentWidget()->window();
+        if (back == nullptr || !back->isVisible()) back = frame_;
+        if (!back->isVisible()) return false;
+        // Only while the keyboard is in the box, or still in that window (a box closed before
+        // the window system gave it the keyboard, whose late turn would take it from there):
+        // a user in another program keeps it.
+        QWindow* keyboard = QGuiApplication::focusWindow();
+        if (keyboard == nullptr ||
+            (keyboard != box->windowHandle() && keyboard != back->windowHandle())) {
+            return false;
+        }
+        back->activateWindow();
+        // The main window's typing goes on in the command bar.
+        if (back == frame_) frame_->CommandBar()->InputEdit()->setFocus();
+        return false;
+    }
+
+  private:
+    CMainFrame* frame_;
+};
+
 }  // namespace
 
 namespace frontend {
@@ -134,6 +175,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     });
     // The command bar exists from the frame's construction on.
     command_bar_ = new CCommandBar(this);
+    QCoreApplication::instance()->installEventFilter(new KeyboardBackAfterBox(this));
 }
 
 CMainFrame::~CMainFrame() {

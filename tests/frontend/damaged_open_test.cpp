@@ -3,6 +3,7 @@
 // refused, with the open page, its window and its name left as they were.
 #include <QMdiArea>
 
+#include "engine/core/files/document_tables.h"
 #include "frontend/view/frames.h"
 #include "tests/core/document_bytes.h"
 #include "tests/frontend/app_fixture.h"
