@@ -576,6 +576,69 @@ TEST_F(OneRightEdgeTest, AnIndentedSystemOpensOnItsLinesThroughJLjAndLi) {
                     << "J and LJ, " << j;
         }
     }
+
+    // A piano system with the brace and the joining line at its start (position 0.01, before its
+    // lines), justified by J with or without an LJ first: both clefs open on the lines and the
+    // columns are those of the same system without the two bar items, which stay where typed.
+    const auto type_piano = [&](int indent, bool lj_first, bool braced) {
+        core::reset_engine();
+        core::reset_service_gate();
+        std::vector<std::string> lines = {"IN 1", "", "BA/K3F/3 4/E3/G/B/M2/C4/B3/A/M/G/F/E/M;"};
+        lines = console_lines_then(lines, {"Q;", ";", ";", ";", "X", "Y", ""});
+        lines = console_lines_then(
+            lines, {"TR/K3F/3 4/E5/G/B/M1/C6/B5/A/M/G/F/E/M;", "Q;", ";", ";", ";", "X", "N"});
+        lines.push_back("IF P1=8;P3=" + std::to_string(indent));
+        if (lj_first) lines = console_lines_then(lines, {"LJ", "1 2", "Y"});
+        if (braced) lines = console_lines_then(lines, {"BARBC 1 0.01 2", "X", "BAR 1 0.01 2", "X"});
+        type(lines);
+    };
+    // The clef, key, meter and first note of each staff, then each staff's first bar line after
+    // them.
+    const auto heads = [] {
+        std::vector<float> at;
+        for (int32_t staff = 1; staff <= 2; ++staff) {
+            for (const int32_t code : {3, 17, 18, 1})
+                at.push_back(stored_param(stored_items_of(code, staff).at(0), 3));
+        }
+        for (int32_t staff = 1; staff <= 2; ++staff) {
+            float bar = 9999.0f;
+            for (const int32_t k : stored_items_of(14, staff)) {
+                if (stored_param(k, 3) > 1.0f) bar = std::min(bar, stored_param(k, 3));
+            }
+            at.push_back(bar);
+        }
+        return at;
+    };
+    for (const int indent : {15, 30}) {
+        for (const bool lj_first : {false, true}) {
+            SCOPED_TRACE(std::to_string(indent) + (lj_first ? ", LJ first" : ""));
+            type_piano(indent, lj_first, false);
+            type({"J", "1 2", "Y"});
+            const std::vector<float> plain = heads();
+            std::string out;
+            for (const bool from_file : {false, true}) {
+                SCOPED_TRACE(from_file ? "RE" : "piped");
+                type_piano(indent, lj_first, true);
+                if (from_file) {
+                    write_text(temp_.root() / "j.re", "J\n1 2\n");
+                    out = type({"RE j.re"});
+                } else {
+                    out = type({"J", "1 2", "Y"});
+                }
+                const std::vector<float> at = heads();
+                for (std::size_t j = 0; j < at.size(); ++j)
+                    EXPECT_NEAR(at[j], plain[j], 0.01f) << "item " << j << out;
+                EXPECT_NEAR(at[0], indent + 2.0f, 0.01f) << out;
+                EXPECT_NEAR(at[4], indent + 2.0f, 0.01f) << out;
+                EXPECT_NEAR(at[8], at[9], 0.01f) << "first bar lines" << out;
+                const std::vector<int32_t> bar_items = stored_items_of(14, 1);
+                const auto at_start =
+                    std::count_if(bar_items.begin(), bar_items.end(),
+                                  [](int32_t k) { return stored_param(k, 3) == 0.01f; });
+                EXPECT_EQ(at_start, 2) << out;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -396,9 +396,13 @@ constexpr float kClefInset = 2.0f;
 
 // The first and last positions of the items of a staff that open and fill its line (notes,
 // rests, clefs, bar lines, keys, meters and the like; not the STAFF item, lines, beams, slurs,
-// texts and such). False when the staff has none.
+// texts and such). Bar lines before all its other music (the brace and the line joining a
+// system's staves, at its very left) stand outside its line and are left out. False when the
+// staff has none.
 bool staff_music_span(int32_t staff, float& first, float& last) {
     bool any = false;
+    float last_bar = 0.0f;
+    bool any_bar = false;
     for (int32_t i = first_item_from_staff(staff); i <= ItemCount; ++i) {
         if (staff_of(i) != staff) break;
         const int32_t code = code_of(i);
@@ -407,10 +411,16 @@ bool staff_music_span(int32_t staff, float& first, float& last) {
             continue;
         }
         const float x = word(i, 3);
+        if (code == kCodeBar) {
+            last_bar = any_bar ? std::max(last_bar, x) : x;
+            any_bar = true;
+            continue;
+        }
         first = any ? std::min(first, x) : x;
         last = any ? std::max(last, x) : x;
         any = true;
     }
+    if (any && any_bar) last = std::max(last, last_bar);
     return any;
 }
 
