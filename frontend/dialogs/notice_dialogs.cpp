@@ -216,6 +216,28 @@ class TypedAheadGuard : public QObject {
     bool line_held_ = false;  // held characters wait for the Enter that ends their line
 };
 
+// A box with Yes and No buttons: Y and N typed alone answer it, every other character typed is
+// held, and an Enter after held characters ends their line instead of answering.
+TypingRule yes_no_typing() { return TypingRule{true, QStringLiteral("YN"), true}; }
+
+// Y and N answer a box labelled Yes and No (yes or no null: that letter answers nothing). Other
+// keys with a character are kept for the window they were meant for (the launcher's guard keeps
+// the blank before the focused button could take it). False for a key that types no character.
+bool answer_yes_no_key(QKeyEvent& event, QPushButton* yes, QPushButton* no) {
+    if (!types_character(event)) return false;
+    const QString letter = event.text().toUpper();
+    QPushButton* answer = letter == QStringLiteral("Y")   ? yes
+                          : letter == QStringLiteral("N") ? no
+                                                          : nullptr;
+    if (answer != nullptr) {
+        answer->click();
+    } else {
+        frontend::HoldTypedAheadKey(event, typing_widget().data());
+    }
+    event.accept();
+    return true;
+}
+
 template <typename D>
 frontend::DialogClass dialog_class(int idd, const QString& title, std::vector<int> controls) {
     return {idd, title,
@@ -238,6 +260,8 @@ CQuestionDlg::CQuestionDlg(QWidget* parent) : CEngineDialog(159, QString(), pare
     connect(no, &QPushButton::clicked, this, [this] { Answer(-1, kEndOther); });
     connect(exit, &QPushButton::clicked, this, [this] { Answer(1, kEndOther); });
     (DialogExchangeBlocks.DialogDefaultFlag != 0 ? no : yes)->setDefault(true);
+    yes_ = yes;
+    no_ = no;
 }
 
 void CQuestionDlg::Answer(int answer, int code) {
@@ -245,12 +269,14 @@ void CQuestionDlg::Answer(int answer, int code) {
     End(code);
 }
 
-// Escape is the Exit button (its control is the dialog's cancel control).
+// Escape is the Exit button (its control is the dialog's cancel control); Y and N answer as in
+// the yes/no box. Exit has no letter, as Continue/Exit there has none.
 void CQuestionDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         Answer(1, kEndOther);
         return;
     }
+    if (answer_yes_no_key(*event, yes_.data(), no_.data())) return;
     CEngineDialog::keyPressEvent(event);
 }
 
@@ -295,23 +321,8 @@ CYesNoDlg::CYesNoDlg(QWidget* parent) : CEngineDialog(165, QString(), parent) {
     }
 }
 
-// Y and N answer a box labelled Yes and No. Other keys with a character are kept for the
-// window they were meant for (the launcher's guard keeps the blank before the focused button
-// could take it).
 void CYesNoDlg::keyPressEvent(QKeyEvent* event) {
-    if (types_character(*event)) {
-        const QString letter = event->text().toUpper();
-        QPushButton* answer = letter == QStringLiteral("Y")   ? yes_.data()
-                              : letter == QStringLiteral("N") ? no_.data()
-                                                              : nullptr;
-        if (answer != nullptr) {
-            answer->click();
-        } else {
-            frontend::HoldTypedAheadKey(*event, typing_widget().data());
-        }
-        event->accept();
-        return;
-    }
+    if (answer_yes_no_key(*event, yes_.data(), no_.data())) return;
     CEngineDialog::keyPressEvent(event);
 }
 
@@ -388,7 +399,7 @@ int RunQuestionDialog(std::string_view question, std::string_view label1, std::s
     DialogExchangeBlocks.DialogButtonLabels = {std::string(label1), std::string(label2),
                                                std::string(label3)};
     DialogExchangeBlocks.DialogDefaultFlag = default_flag;
-    const TypedAheadGuard guard;
+    const TypedAheadGuard guard(yes_no_typing());
     launch.Run();
     return DialogExchangeBlocks.ChoiceAnswer;
 }
@@ -405,8 +416,7 @@ int AskYesNo(std::string_view question, int mode) {
     launch.SetDetail(question);
     DialogLaunch::Word(ExchangeBlock::A, 0) = mode;
     // Continue and Exit have no letters of their own: every letter typed goes to the next line.
-    const TypedAheadGuard guard(
-        TypingRule{true, mode == 0 ? QString() : QStringLiteral("YN"), mode != 0});
+    const TypedAheadGuard guard(mode == 0 ? TypingRule{true, QString(), false} : yes_no_typing());
     launch.Run();
     return DialogExchangeBlocks.YesNoAnswer;
 }

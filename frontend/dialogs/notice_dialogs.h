@@ -20,7 +20,9 @@ class QWidget;
 
 // IDD 159: the question (1044) with "&Yes" (1045), "&No" (1046) and "E&xit" (2). ChoiceAnswer:
 // Yes 0 (ends 0), No -1 (ends 1), Exit or Escape 1 (ends 1); the close box leaves the -1 it
-// starts with and ends 2. DialogDefaultFlag nonzero makes No the default button.
+// starts with and ends 2. DialogDefaultFlag nonzero makes No the default button. Y and N typed
+// alone answer Yes and No; any other typed key is kept for the window the typing was in, as in
+// the yes/no box (Exit has no letter).
 class CQuestionDlg : public frontend::CEngineDialog {
   public:
     explicit CQuestionDlg(QWidget* parent = nullptr);
@@ -31,6 +33,9 @@ class CQuestionDlg : public frontend::CEngineDialog {
 
   private:
     void Answer(int answer, int code);
+
+    QPointer<QPushButton> yes_;
+    QPointer<QPushButton> no_;
 };
 
 // IDD 165: "&Yes" (1110) and "&No" (1111), relabelled "Continue" and "Exit" in mode 0 (block A

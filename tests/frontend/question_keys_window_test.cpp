@@ -162,4 +162,82 @@ INSTANTIATE_TEST_SUITE_P(QuestionKeys, AnswerKeyTest,
                              return std::string(i.param.name);
                          });
 
+// The keys of LJ's "Source Box O.K.? -" (Yes, No, Exit), typed into the box while it is up: Y
+// and N alone answer Yes and No; Enter takes Yes, Escape Exit. A Y (or an X: Exit has no letter)
+// right after held characters, or X alone, is held for the command bar with them and the box
+// stays up until Escape. Yes justifies the system, No asks for the box again, Exit ends LJ.
+enum class BoxAnswer { Yes, No, Exit };
+
+struct BoxKeyCase {
+    const char* name;
+    const char* held;  // typed in one burst before the key (empty: the key is typed alone)
+    int key;
+    const char* text;
+    bool closes;  // else the box stays up, and Escape typed alone later closes it
+    BoxAnswer answer;
+};
+
+class BoxQuestionKeyTest : public QuestionKeysWindowTest,
+                           public ::testing::WithParamInterface<BoxKeyCase> {};
+
+TEST_P(BoxQuestionKeyTest, AnswersTheSourceBoxQuestion) {
+    const BoxKeyCase c = GetParam();
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    run_stamped(edit, QStringLiteral("LJ"), 9'000'000);
+    ASSERT_EQ(core::PendingBoxOperation, 8) << f.CommandBar()->MessageText().toStdString();
+    QString asked;
+    bool closed_by_key = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        for (const QLabel* l : d.findChildren<QLabel*>()) asked += l->text();
+        const quint64 shown = WindowSystemTimeNow();
+        const QString held = QString::fromLatin1(c.held);
+        type_at(keys_of(d), held, shown + 1500);
+        stroke_at(keys_of(d), c.key, QString::fromLatin1(c.text), shown + 1500 + 6 * held.size());
+        closed_by_key = !d.isVisible();
+        if (!closed_by_key)
+            stroke_at(keys_of(d), Qt::Key_Escape, QStringLiteral("\x1b"), shown + 4000);
+        if (d.isVisible()) d.reject();
+    });
+    run_stamped(edit, QStringLiteral("1 1"), 9'100'000);
+    fe_.SetUnattended(true);
+
+    EXPECT_TRUE(asked.contains(QStringLiteral("Source Box O.K.?"))) << asked.toStdString();
+    EXPECT_EQ(closed_by_key, c.closes);
+    const std::string reply = f.CommandBar()->MessageText().toStdString();
+    switch (c.answer) {
+        case BoxAnswer::Yes:
+            EXPECT_EQ(core::PendingBoxOperation, 0);
+            EXPECT_NE(reply.find("has"), std::string::npos) << "not justified: " << reply;
+            break;
+        case BoxAnswer::No:
+            EXPECT_EQ(core::PendingBoxOperation, 8);
+            EXPECT_NE(reply.find("Enter Lowest Staff#"), std::string::npos) << reply;
+            break;
+        case BoxAnswer::Exit:
+            EXPECT_EQ(core::PendingBoxOperation, 0);
+            EXPECT_EQ(reply.find("has"), std::string::npos) << "justified: " << reply;
+            break;
+    }
+    // What the box did not take waits in the command bar for the next line.
+    const QString bar = c.closes ? QString() : QString::fromLatin1(c.held) + QLatin1String(c.text);
+    EXPECT_TRUE(comes([&] { return f.CommandBar()->InputText() == bar; }))
+        << f.CommandBar()->InputText().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    QuestionKeys, BoxQuestionKeyTest,
+    ::testing::Values(BoxKeyCase{"Y", "", Qt::Key_Y, "Y", true, BoxAnswer::Yes},
+                      BoxKeyCase{"LowerY", "", Qt::Key_Y, "y", true, BoxAnswer::Yes},
+                      BoxKeyCase{"N", "", Qt::Key_N, "N", true, BoxAnswer::No},
+                      BoxKeyCase{"LowerN", "", Qt::Key_N, "n", true, BoxAnswer::No},
+                      BoxKeyCase{"Enter", "", Qt::Key_Return, "\r", true, BoxAnswer::Yes},
+                      BoxKeyCase{"Escape", "", Qt::Key_Escape, "\x1b", true, BoxAnswer::Exit},
+                      BoxKeyCase{"YAfterHeld", "ka", Qt::Key_Y, "y", false, BoxAnswer::Exit},
+                      BoxKeyCase{"NAfterHeld", "K", Qt::Key_N, "N", false, BoxAnswer::Exit},
+                      BoxKeyCase{"XAlone", "", Qt::Key_X, "x", false, BoxAnswer::Exit}),
+    [](const ::testing::TestParamInfo<BoxKeyCase>& i) { return std::string(i.param.name); });
+
 }  // namespace
