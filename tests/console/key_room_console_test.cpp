@@ -681,3 +681,46 @@ TEST_F(KeyRoomConsoleTest, LiCrowdsTheNotesBeforeItCutsAKeysRoom) {
     }
     for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
 }
+
+// A clef change inside a line laid out by LI: after a bar line before a meter, a note, a key or
+// a key and meter, and inside a bar. The clef keeps its place as typed and its measured room,
+// so that its ink stays clear of what stands before and after it.
+TEST_F(KeyRoomConsoleTest, LiGivesAClefChangeItsOwnRoomInTheOrderTyped) {
+    const std::vector<int32_t> lead = {3, 17, 18, 1, 1, 1, 1, 14};
+    const std::vector<int32_t> four = {1, 1, 1, 1, 14};
+    const auto join = [&](std::vector<int32_t> a, const std::vector<int32_t>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<std::pair<std::string, std::vector<int32_t>>> cases = {
+        {"M/BA/3 4/C3/D/E/F/M;", join(join(lead, {3, 18}), four)},
+        {"M/BA/C3/D/E/F/M;", join(join(lead, {3}), four)},
+        {"M/BA/K1S/C3/D/E/F/M;", join(join(lead, {3, 17}), four)},
+        {"M/BA/K1S/3 4/C3/D/E/F/M;", join(join(lead, {3, 17, 18}), four)},
+        {"BA/F3/G/M/A/B/C4/D/M;", {3, 17, 18, 1, 1, 3, 1, 1, 14, 1, 1, 1, 1, 14}},
+    };
+    std::vector<std::pair<std::string, std::vector<std::vector<float>>>> runs;
+    int32_t page = 0;
+    for (const auto& [typed, codes] : cases) {
+        const std::string line =
+            "TR/K2S/4 4/D5/E/" + (typed.rfind("BA/F3", 0) == 0 ? "" : std::string("F/G/")) + typed;
+        SCOPED_TRACE(line);
+        const std::string out =
+            key_room_typed({"IN 1", "", line, "Q;", ";", ";", ";", "X", "N", "LI", "1 1", "Y"},
+                           "clefchange" + std::to_string(++page) + ".eps");
+        std::vector<std::vector<float>> items;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const float code = stored_param(k, 1);
+            if (stored_param(k, 2) == 1.0f &&
+                (code == 1.0f || code == 3.0f || code == 14.0f || code == 17.0f || code == 18.0f))
+                items.push_back(key_room_item(k));
+        }
+        std::stable_sort(items.begin(), items.end(),
+                         [](const auto& a, const auto& b) { return a[2] < b[2]; });
+        std::vector<int32_t> order;
+        for (const auto& item : items) order.push_back(static_cast<int32_t>(item[0]));
+        EXPECT_EQ(order, codes) << out;
+        runs.push_back({line, items});
+    }
+    for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
+}
