@@ -169,11 +169,12 @@ void collapse_bar_entries(const std::vector<float>& values, std::vector<float>& 
     }
 }
 
-// The order pass's output: drops a 0 and a marker other than a bar line right after a
-// duration; remembers what it appended.
+// The order pass's output: drops a 0 and a marker other than a bar line or clef change right
+// after a duration (a clef inside a bar keeps its own entry, so that its room is kept on every
+// staff of the system); remembers what it appended.
 void append_merged_entry(std::vector<float>& out, float& remembered, float v) {
     if (v == 0.0f) return;
-    if (v < 0.0f && v != kBar && is_duration(remembered)) return;
+    if (v < 0.0f && v != kBar && v != kClef && is_duration(remembered)) return;
     out.push_back(v);
     remembered = v;
 }
