@@ -681,3 +681,67 @@ TEST_F(KeyRoomConsoleTest, LiCrowdsTheNotesBeforeItCutsAKeysRoom) {
     }
     for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
 }
+
+// A clef change inside a line laid out by LI: after a bar line before a meter, a note, a key or
+// a key and meter, and inside a bar, on one staff and on the lower of two. The clef keeps its
+// place as typed and its measured room, so that its ink stays clear of what stands around it.
+TEST_F(KeyRoomConsoleTest, LiGivesAClefChangeItsOwnRoomInTheOrderTyped) {
+    const std::vector<int32_t> lead = {3, 17, 18, 1, 1, 1, 1, 14};
+    const std::vector<int32_t> four = {1, 1, 1, 1, 14};
+    const auto join = [&](std::vector<int32_t> a, const std::vector<int32_t>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    struct Case {
+        std::vector<std::string> staves;          // the notes line of each staff, lowest first
+        std::vector<std::vector<int32_t>> codes;  // each staff's codes in P3 order
+    };
+    const std::string head = "TR/K2S/4 4/D5/E/";
+    const std::vector<Case> cases = {
+        {{head + "F/G/M/BA/3 4/C3/D/E/F/M;"}, {join(join(lead, {3, 18}), four)}},
+        {{head + "F/G/M/BA/C3/D/E/F/M;"}, {join(join(lead, {3}), four)}},
+        {{head + "F/G/M/BA/K1S/C3/D/E/F/M;"}, {join(join(lead, {3, 17}), four)}},
+        {{head + "F/G/M/BA/K1S/3 4/C3/D/E/F/M;"}, {join(join(lead, {3, 17, 18}), four)}},
+        {{head + "BA/F3/G/M/A/B/C4/D/M;"}, {{3, 17, 18, 1, 1, 3, 1, 1, 14, 1, 1, 1, 1, 14}}},
+        // Clefs inside the bars of the second staff only: the first staff's notes make way.
+        {{"BA/K2S/4 4/D3/E/F/G/M/TR/3 4/C5/D/E/F/M;", "TR/K2S/4 4/D5/E/TR/F/G/M/C/D/BA/E3/F/M;"},
+         {join(join(lead, {3, 18}), four), {3, 17, 18, 1, 1, 3, 1, 1, 14, 1, 1, 3, 1, 1, 14}}},
+    };
+    std::vector<std::pair<std::string, std::vector<std::vector<float>>>> runs;
+    int32_t page = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.staves.back());
+        std::vector<std::string> lines;
+        for (const std::string& staff : c.staves) {
+            if (!lines.empty()) lines.push_back("Y");
+            lines.insert(lines.end(), {"", staff, "Q;", ";", ";", ";", "X"});
+        }
+        const int32_t staves = static_cast<int32_t>(c.staves.size());
+        lines.insert(lines.begin(), "IN 1");
+        lines.insert(lines.end(), {"N", "LI", "1 " + std::to_string(staves), "Y"});
+        const std::string out =
+            key_room_typed(lines, "clefchange" + std::to_string(++page) + ".eps");
+        for (int32_t staff = 1; staff <= staves; ++staff) {
+            std::vector<std::vector<float>> items;
+            for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                const float code = stored_param(k, 1);
+                if (stored_param(k, 2) == static_cast<float>(staff) &&
+                    (code == 1.0f || code == 3.0f || code == 14.0f || code == 17.0f ||
+                     code == 18.0f))
+                    items.push_back(key_room_item(k));
+            }
+            std::stable_sort(items.begin(), items.end(),
+                             [](const auto& a, const auto& b) { return a[2] < b[2]; });
+            std::vector<int32_t> order;
+            for (const auto& item : items) order.push_back(static_cast<int32_t>(item[0]));
+            EXPECT_EQ(order, c.codes[staff - 1]) << "staff " << staff << out;
+            runs.push_back({c.staves[staff - 1], items});
+        }
+        // The staves' bar lines stay on one position.
+        if (staves == 2) {
+            EXPECT_EQ(key_room_position(1, 14), key_room_position(2, 14));
+        }
+    }
+    // Measuring the inks lays out pages of their own: only after every line was read.
+    for (const auto& [what, items] : runs) expect_key_room_clear(items, what);
+}

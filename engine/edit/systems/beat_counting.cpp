@@ -31,6 +31,7 @@ constexpr int32_t kEventLimit = 5000;
 constexpr int32_t kRhythmLimit = 150;
 constexpr float kRhythmTotalTolerance = 0.007f;
 constexpr float kBar = -14.0f;
+constexpr float kClef = -3.0f;
 constexpr float kLeadingClef = -15.0f;
 constexpr float kKeySignature = -17.0f;
 constexpr float kMeter = -18.0f;
@@ -168,11 +169,12 @@ void collapse_bar_entries(const std::vector<float>& values, std::vector<float>& 
     }
 }
 
-// The order pass's output: drops a 0 and a marker other than a bar line right after a
-// duration; remembers what it appended.
+// The order pass's output: drops a 0 and a marker other than a bar line or clef change right
+// after a duration (a clef inside a bar keeps its own entry, so that its room is kept on every
+// staff of the system); remembers what it appended.
 void append_merged_entry(std::vector<float>& out, float& remembered, float v) {
     if (v == 0.0f) return;
-    if (v < 0.0f && v != kBar && is_duration(remembered)) return;
+    if (v < 0.0f && v != kBar && v != kClef && is_duration(remembered)) return;
     out.push_back(v);
     remembered = v;
 }
@@ -314,7 +316,7 @@ bool merge_order(const std::vector<float>& staff) {
 
 // The room (P3 units) the leading clefs of staves lowest..highest keep before what follows
 // them: the widest of their measured rooms, as the column spacing gives them, each at its own
-// staff's scale. A clef met later in a line is no leading clef and keeps no room here.
+// staff's scale. A clef met later in a line is no leading clef: middle_clef_rooms measures it.
 float leading_clef_room(int32_t lowest, int32_t highest) {
     float room = 0.0f;
     for (int32_t st = lowest; st <= highest; ++st) {
@@ -373,31 +375,27 @@ std::vector<MarkerPlace> marker_places(const std::vector<float>& values, float m
     return places;
 }
 
-// The room (P3 units) each merged key signature keeps before what follows it: the widest of the
-// staves' keys at that entry, each measured by its accidentals as the column spacing measures
-// it, at its own staff's scale, less what a meter right after it reaches back. 0 for the other
-// entries.
-std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
+// The room (P3 units) each merged marker keeps before what follows it: the widest of the
+// staves' rooms at that entry, measure(staff, list, j, item) giving the room of the staff's
+// entry j, whose item of that code stands at its position. 0 for the other entries.
+template <typename Measure>
+std::vector<float> marker_rooms(int32_t lowest, int32_t highest, float marker, int32_t code,
+                                Measure measure) {
     const std::size_t n = MergedRhythm.size();
     std::vector<float> rooms(n, 0.0f);
-    const std::vector<MarkerPlace> merged = marker_places(MergedRhythm, kKeySignature);
+    const std::vector<MarkerPlace> merged = marker_places(MergedRhythm, marker);
     for (int32_t st = lowest; st <= highest; ++st) {
         const StaffRhythmList& list = SystemRhythmSlots[static_cast<std::size_t>(st)];
-        const std::vector<MarkerPlace> places = marker_places(list.values, kKeySignature);
-        const float scale = layout::StaffTables.StaffScale(st) / 25.0f;
+        const std::vector<MarkerPlace> places = marker_places(list.values, marker);
         for (std::size_t j = 0; j < places.size(); ++j) {
             if (places[j].order < 0) continue;
-            const int32_t key = staff_item_at(st, 17, list.positions[j]);
-            if (key == 0) continue;
-            const bool after_clef = j > 0 && list.values[j - 1] == kLeadingClef;
-            const float room = layout::key_signature_room(param(key, 5), param(key, 7), after_clef);
+            const int32_t item = staff_item_at(st, code, list.positions[j]);
+            if (item == 0) continue;
             for (std::size_t i = 0; i < n; ++i) {
                 if (merged[i].order != places[j].order ||
                     std::fabs(merged[i].onset - places[j].onset) >= 0.01)
                     continue;
-                const bool meter_next = i + 1 < n && MergedRhythm[i + 1] == kMeter;
-                rooms[i] = std::max(rooms[i],
-                                    scale * (room - (meter_next ? layout::kMeterAfterKey : 0.0f)));
+                rooms[i] = std::max(rooms[i], measure(st, list, j, item, i));
                 break;
             }
         }
@@ -405,42 +403,54 @@ std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
     return rooms;
 }
 
-// The room (P3 units) each merged meter keeps before what follows it: the widest of the staves'
-// meters at that entry, each measured by its numbers as the column spacing measures it, at its
-// own staff's scale; a meter that ends its staff's items (only the added closing bar line
-// follows it) is measured as the staff's last item. 0 for the other entries.
-std::vector<float> meter_rooms(int32_t lowest, int32_t highest) {
+float staff_unit(int32_t st) { return layout::StaffTables.StaffScale(st) / 25.0f; }
+
+// Each merged key signature: its accidentals as the column spacing measures them, less what a
+// meter right after it reaches back.
+std::vector<float> key_signature_rooms(int32_t lowest, int32_t highest) {
     const std::size_t n = MergedRhythm.size();
-    std::vector<float> rooms(n, 0.0f);
-    const std::vector<MarkerPlace> merged = marker_places(MergedRhythm, kMeter);
-    for (int32_t st = lowest; st <= highest; ++st) {
-        const StaffRhythmList& list = SystemRhythmSlots[static_cast<std::size_t>(st)];
-        const std::vector<MarkerPlace> places = marker_places(list.values, kMeter);
-        const float scale = layout::StaffTables.StaffScale(st) / 25.0f;
-        for (std::size_t j = 0; j < places.size(); ++j) {
-            if (places[j].order < 0) continue;
-            const int32_t meter = staff_item_at(st, 18, list.positions[j]);
-            if (meter == 0) continue;
+    return marker_rooms(
+        lowest, highest, kKeySignature, 17,
+        [n](int32_t st, const StaffRhythmList& list, std::size_t j, int32_t key, std::size_t i) {
+            const bool after_clef =
+                j > 0 && (list.values[j - 1] == kLeadingClef || list.values[j - 1] == kClef);
+            const float room = layout::key_signature_room(param(key, 5), param(key, 7), after_clef);
+            const bool meter_next = i + 1 < n && MergedRhythm[i + 1] == kMeter;
+            return staff_unit(st) * (room - (meter_next ? layout::kMeterAfterKey : 0.0f));
+        });
+}
+
+// Each merged meter: its numbers as the column spacing measures them; a meter that ends its
+// staff's items (only the added closing bar line follows it) is measured as the staff's last item.
+std::vector<float> meter_rooms(int32_t lowest, int32_t highest) {
+    return marker_rooms(
+        lowest, highest, kMeter, 18,
+        [](int32_t st, const StaffRhythmList& list, std::size_t j, int32_t meter, std::size_t) {
             std::array<float, layout::kMeterRoomParams + 1> p{};
             for (int32_t k = 1; k <= layout::kMeterRoomParams; ++k) p[k] = param(meter, k);
             const bool last = list.closed && j + 2 == list.values.size();
-            const float room = scale * layout::meter_room(p, scale, last);
-            for (std::size_t i = 0; i < n; ++i) {
-                if (merged[i].order != places[j].order ||
-                    std::fabs(merged[i].onset - places[j].onset) >= 0.01)
-                    continue;
-                rooms[i] = std::max(rooms[i], room);
-                break;
-            }
-        }
-    }
-    return rooms;
+            const float scale = staff_unit(st);
+            return scale * layout::meter_room(p, scale, last);
+        });
+}
+
+// Each merged clef change inside a line: its ink and clearance, as a leading clef is measured.
+// The clefs that own a merged entry are added to placed: the count sets them where they stand.
+std::vector<float> middle_clef_rooms(int32_t lowest, int32_t highest,
+                                     std::vector<int32_t>& placed) {
+    return marker_rooms(
+        lowest, highest, kClef, 3,
+        [&placed](int32_t st, const StaffRhythmList&, std::size_t, int32_t clef, std::size_t) {
+            placed.push_back(clef);
+            return staff_unit(st) *
+                   layout::clef_room(param(clef, 4) < 100.0f, core::nint(param(clef, 5)));
+        });
 }
 
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
-// fixed widths in staff units, a leading clef's at least clef_room and a key's or meter's at
-// least its marker_rooms entry (P3 units; none when marker_rooms is empty) where the line has
-// room for them beside kLeastColumnRoom for each duration. Writes MergedPositions.
+// fixed widths in staff units, a leading clef's at least clef_room and a key's, meter's or
+// clef change's at least its marker_rooms entry (P3 units; none when marker_rooms is empty) where
+// the line has room for them beside kLeastColumnRoom for each duration. Writes MergedPositions.
 void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
                               const std::vector<float>& marker_rooms) {
     const std::size_t n = MergedRhythm.size();
@@ -481,7 +491,7 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
             } else {
                 w = 3.5f;
             }
-            if ((v == kKeySignature || v == kMeter) && i + 1 < n && u > 0.0f &&
+            if ((v == kKeySignature || v == kMeter || v == kClef) && i + 1 < n && u > 0.0f &&
                 i < marker_rooms.size())
                 extras[i] = extra(marker_rooms[i] / u, w);
             fixed_sum += w;
@@ -676,8 +686,9 @@ void remap_attached_items(int32_t lowest, int32_t highest) {
 }
 
 // Places the clefs in the middle of a line anew: before the next note or rest (or bar line)
-// when there is room, else halfway between it and what stands before the clef.
-void place_middle_clefs(int32_t lowest, int32_t highest) {
+// when there is room, else halfway between it and what stands before the clef. The clefs of
+// placed (record starts) were given their own room by the count and stay.
+void place_middle_clefs(int32_t lowest, int32_t highest, const std::vector<int32_t>& placed) {
     const float e = page_extent();
     const int32_t from = std::max(StaffFirstItem[lowest], 1);
     float limit = 0.0f;
@@ -699,6 +710,7 @@ void place_middle_clefs(int32_t lowest, int32_t highest) {
     for (int32_t i = from; i <= stop; ++i) {
         const int32_t s = ItemStartTable(i);
         if (count_of(s) < 3 || code_of(s) != 3) continue;
+        if (std::find(placed.begin(), placed.end(), s) != placed.end()) continue;
         const int32_t staff = staff_of(s);
         const float clef = ItemStore(s + 3);
         if (staff < lowest || clef > e + 0.05f || clef < limit) continue;
@@ -827,8 +839,9 @@ float closing_bar_position(int32_t lowest, float last_position) {
 // entries. A staff that ends on a note or rest closes at last, the system's right end so far
 // (the page's end for the first staff, or the system's right edge), so that its last note keeps
 // its own room; one that ends on another marker closes at closing_bar_position, or at the edge.
+// A clef inside the line is kept as an entry of its own with keep_clefs, else dropped.
 bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last, bool at_edge,
-                       StaffRhythmList& list) {
+                       bool keep_clefs, StaffRhythmList& list) {
     layout::RhythmColumnList positions;
     layout::RhythmColumnList values;
     int32_t count = -1;
@@ -858,9 +871,11 @@ bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
         float value = v[i];
         if (is_duration(value)) {
             value *= 4.0f;
-        } else if (value == -3.0f) {
-            if (!only_bars) continue;
-            value = kLeadingClef;
+        } else if (value == kClef) {
+            if (only_bars)
+                value = kLeadingClef;
+            else if (!keep_clefs)
+                continue;
         }
         if (v[i] != kBar) only_bars = false;
         list.values.push_back(value);
@@ -925,7 +940,7 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     for (int32_t s = range_low; s <= range_high; ++s) {
         StaffFirstItem[s] = item;
         StaffRhythmList& list = SystemRhythmSlots[s];
-        if (!read_staff_rhythm(s, item, lowest, last, closing_edge, list)) {
+        if (!read_staff_rhythm(s, item, lowest, last, closing_edge, measured_rooms, list)) {
             refuse_too_large(lowest);
             return;
         }
@@ -975,12 +990,14 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
         lowest = -1;
         return;
     }
+    std::vector<int32_t> placed_clefs;
     if (measured_rooms) {
-        // Keys and meters are different entries: each keeps its own room.
+        // Keys, meters and clef changes are different entries: each keeps its own room.
         std::vector<float> rooms = key_signature_rooms(lowest, range_high);
         const std::vector<float> meters = meter_rooms(lowest, range_high);
-        for (std::size_t i = 0; i < rooms.size() && i < meters.size(); ++i)
-            rooms[i] = std::max(rooms[i], meters[i]);
+        const std::vector<float> clefs = middle_clef_rooms(lowest, range_high, placed_clefs);
+        for (std::size_t i = 0; i < rooms.size(); ++i)
+            rooms[i] = std::max({rooms[i], meters[i], clefs[i]});
         compute_rhythm_positions(lowest, first, last, leading_clef_room(lowest, range_high), rooms);
     } else {
         compute_rhythm_positions(lowest, first, last, 0.0f, {});
@@ -1000,7 +1017,7 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
     for (int32_t s = lowest; s <= range_high; ++s) place_staff_rhythms(s, StaffPairs[s]);
     hide_staff_items(range_low, range_high, false);
     remap_attached_items(range_low, range_high);
-    place_middle_clefs(range_low, range_high);
+    place_middle_clefs(range_low, range_high, placed_clefs);
     if (layout::GraceSpacingDone == 0) {
         int32_t low = lowest;
         int32_t high = range_high;
