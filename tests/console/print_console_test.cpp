@@ -154,6 +154,44 @@ TEST_F(PrintConsoleTest, PrintedPageWithoutTextIsAnEpsFileWithItsBox) {
     EXPECT_TRUE(ps_check::eps_reads_clean("q.eps", why)) << why;
 }
 
+// A page written while a command file runs is drawn whole, as typed: the file's PR or PRPS
+// wrote the prolog around an empty page (the screen's wait for the file's end held back the
+// PostScript pass too), and the script's next line still runs.
+TEST_F(PrintConsoleTest, APageWrittenFromACommandFileHoldsTheInkOfTheTypedOne) {
+    type({"EI", "8 1 0", "1 1 10 5 0 0 4", "1 1 30 7 0 0 4", "PR", "typed.eps"});
+    const auto typed = ps_check::gs_bboxes("typed.eps");
+    ASSERT_EQ(typed.size(), 1u);
+    ASSERT_GT(typed[0].x2 - typed[0].x1, 100.0);
+    struct Road {
+        std::vector<std::string> file;
+        const char* written;
+        bool same_page;  // LI moves the notes: its page holds the staff's width of ink
+    };
+    for (const Road& road :
+         std::vector<Road>{{{"PR", "file.eps"}, "file.eps", true},
+                           {{"PRPS"}, "file.eps", true},  // the name PR was last given
+                           {{"LI", "1 1", "Y", "PR", "li.eps"}, "li.eps", false}}) {
+        SCOPED_TRACE(road.written);
+        std::ofstream cmd("p.cmd");
+        for (const std::string& line : road.file) cmd << line << "\n";
+        cmd.close();
+        fs::remove("k.mus");
+        fs::remove(road.written);
+        const std::string out = type({"RE p.cmd", "SA k.mus"});
+        EXPECT_TRUE(fs::exists("k.mus")) << out;
+        const auto drawn = ps_check::gs_bboxes(road.written);
+        ASSERT_EQ(drawn.size(), 1u) << out;
+        if (road.same_page) {
+            EXPECT_NEAR(drawn[0].x1, typed[0].x1, 0.5);
+            EXPECT_NEAR(drawn[0].x2, typed[0].x2, 0.5);
+            EXPECT_NEAR(drawn[0].y1, typed[0].y1, 0.5);
+            EXPECT_NEAR(drawn[0].y2, typed[0].y2, 0.5);
+        } else {
+            EXPECT_GT(drawn[0].x2 - drawn[0].x1, 100.0);
+        }
+    }
+}
+
 // The box unit chosen once (centimetres, points) changes nothing in the file's box.
 TEST(ConsolePrintSetup, GivesThePageBoxBackInTheBoxUnit) {
     for (int unit : {0, 1, 2}) {

@@ -354,15 +354,17 @@ bool lists_as_drawn(int32_t first) {
 }  // namespace
 
 // Contract: with items in the store, rebuilds GraphicsList, TextDisplayStream and
-// ItemOutputSpans from item 1 on (while a command file runs outside a command state, only the
-// start table). A stored P1 of 0.0 becomes 3.0 (a clef); items of code 19 and above are removed
+// ItemOutputSpans from item 1 on (on the screen pass while a command file runs outside a
+// command state, only the start table). A stored P1 of 0.0 becomes 3.0 (a clef); items of code 19 and above are removed
 // from the store. ItemCount is the number of the item being drawn while the walk runs and gets
 // the true count back at the end. In the PostScript pass items with P26 < 0 are skipped and
 // each item's path and grey go to the PostScript writer. On the screen pass, a page that draws
 // more than the screen lists hold is reported once on the message line (what fits stays).
 void redraw_items() {
     if (core::ItemCount == 0) return;
-    if (core::MacroUnit > 0 && core::CommandStateWord == 0) {
+    // Only the screen waits for the file's end: a page written or measured while the file runs
+    // (PR, PRPS, vertical justification) needs every item drawn now.
+    if (core::MacroUnit > 0 && core::CommandStateWord == 0 && OutputPassWord == 1) {
         // Appends and deletes keep the start table: it is rebuilt only when it no longer ends
         // where the store does. The page is drawn once, when the file ends.
         if (core::ItemStartTable(core::ItemCount + 1) != core::ItemWordsUsed)
