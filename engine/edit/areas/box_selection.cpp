@@ -158,6 +158,18 @@ void select_box_items() {
     BoxCodeFilter.fill(0.0f);
 }
 
+// Contract: see the header.
+void select_box_range(int32_t low, int32_t high, float left, float right) {
+    SelectionBox.low_staff = low;
+    SelectionBox.high_staff = high;
+    SelectionBox.left = left;
+    SelectionBox.right = right;
+    SelectionBox.first_item = 1;
+    SelectionBox.last_item = core::ItemCount;
+    SelectionBox.letter = 0;
+    select_box_items();
+}
+
 // Contract: for the item in ItemCursor, lists minus the store word of its Pk when Pk lies in
 // the scan's widened range, and makes the item the first found when none is yet. A k beyond
 // the item's count lists nothing.

@@ -309,19 +309,12 @@ float system_right_edge(int32_t lowest, int32_t highest) {
 // Selects the horizontal words of the items of staves lowest..highest between left and right,
 // all but the STAFF items, whose ends stay where they are.
 void select_music(int32_t lowest, int32_t highest, float left, float right) {
-    SelectionBox.low_staff = lowest;
-    SelectionBox.high_staff = highest;
-    SelectionBox.left = left;
-    SelectionBox.right = right;
-    SelectionBox.first_item = 1;
-    SelectionBox.last_item = ItemCount;
-    SelectionBox.letter = 0;
     BoxCodeFilter.fill(0.0f);
     int32_t slot = 0;
     for (int32_t code = 1; code <= 18; ++code) {
         if (code != kCodeStaff) BoxCodeFilter(++slot) = static_cast<float>(code);
     }
-    select_box_items();
+    select_box_range(lowest, highest, left, right);
 }
 
 // A system whose music ends on a bar line short of its right edge is stretched from left so

@@ -123,18 +123,6 @@ void adjust_lengths(int32_t low, int32_t high, float left, float right) {
     finish(true);
 }
 
-// The selection range of the box on staves low..high and positions left..right.
-void select_range(int32_t low, int32_t high, float left, float right) {
-    SelectionBox.low_staff = low;
-    SelectionBox.high_staff = high;
-    SelectionBox.left = left;
-    SelectionBox.right = right;
-    SelectionBox.first_item = 1;
-    SelectionBox.last_item = ItemCount;
-    SelectionBox.letter = 0;
-    select_box_items();
-}
-
 // The spacing form on one staff (every staff when above MaxStaffNumber) within the box kept in
 // SelectionBox. Refuses, the store unchanged, with more than 80 notes or two at one position.
 void adjust_spacing(int32_t staff) {
@@ -184,13 +172,13 @@ void adjust_spacing(int32_t staff) {
     for (size_t k = 1; k < x.size(); ++k) {
         const float step = tens[k] < tens[k - 1] ? -d : (tens[k] > tens[k - 1] ? d : 0.0f);
         const float w = x[k] - x[k - 1];
-        select_range(box_low, box_high, x[k - 1], x[k]);
+        select_box_range(box_low, box_high, x[k - 1], x[k]);
         scale_selection(-1, x[k - 1], x[k - 1] + offset, (w + step) / w);
         offset += step;
     }
     const float far_right = x.back() + offset;
     const float moved_span = far_right - (x0 + kParkOffset);
-    select_range(box_low, box_high, x0 + kParkOffset, far_right);
+    select_box_range(box_low, box_high, x0 + kParkOffset, far_right);
     scale_selection(-1, x0 + kParkOffset, x0, moved_span != 0.0f ? span / moved_span : 1.0f);
     finish(true);
 }
