@@ -71,7 +71,7 @@ struct TextEntryCase {
     const char* name;
     std::vector<std::string> lines;  // typed after the staff and a note, then "SA a.mus"
     std::vector<SavedText> texts;
-    std::vector<float> staves;  // staff 1, then what the lines after the text made
+    std::vector<float> staves;         // staff 1, then what the lines after the text made
     std::vector<const char*> replies;  // each printed (the piped and terminal roads)
     int text_inputs;                   // how often "Text Input:" is asked at the console
 };
@@ -173,7 +173,8 @@ TEST_F(TextEntryConsoleTest, EveryCaseOnThePipedTerminalAndReRoads) {
 TEST_F(TextEntryConsoleTest, TheEndOfTheInputEndsTt) {
     {
         std::ofstream file(temp_.root() / "s.txt");
-        for (const std::string& line : console_lines_then(kTextEntryPrologue, {"TT 1 50 40", "last"}))
+        for (const std::string& line :
+             console_lines_then(kTextEntryPrologue, {"TT 1 50 40", "last"}))
             file << line << "\n";
     }
     const std::string out = type({"RE s.txt", "8 2 0", "SA a.mus"});
@@ -221,7 +222,8 @@ TEST(TextEntryProgramTest, AScriptFileGivesTheSamePages) {
         EXPECT_EQ(page.texts, c.texts) << c.name << "\n" << program.output();
         EXPECT_EQ(page.staves, c.staves) << c.name << "\n" << program.output();
         EXPECT_EQ(text_entry_count(program.output(), "Text Input:"), c.text_inputs)
-            << c.name << "\n" << program.output();
+            << c.name << "\n"
+            << program.output();
         fs::remove(temp.root() / "a.mus");
     }
 }
