@@ -191,13 +191,13 @@ TEST_F(CrowdedLinesTest, MusicPastThePageIsCountedAndDrawnInByLjAndLi) {
     }
 }
 
-// Two staves of one system, each with its own bar lines ("M"), the second typed in a range that
-// ends 3.5 short of the first's (or the first short of the second's): J, LJ and LI end both
+// Two staves of one system, each with bar lines of its own ("M1"), the second typed in a range
+// that ends 3.5 short of the first's (or the first short of the second's): J, LJ and LI end both
 // staves' closing bar lines at the page's end, every row in order before it, nothing after it;
 // piped and by RE. UNDO after the piped word gives the typed page back.
 TEST_F(CrowdedLinesTest, EveryStaffOfASystemClosesAtTheEdgeAfterJ) {
-    const std::vector<std::string> upper = {"TR/C5/D/E/F/M/G/A/B/C6/M;", "Q/Q/Q/Q/Q/Q/Q/Q;"};
-    const std::vector<std::string> lower = {"BA/K1S/C3/D/M/E/F/M;", "H/H/H/H;"};
+    const std::vector<std::string> upper = {"TR/C5/D/E/F/M1/G/A/B/C6/M1;", "Q/Q/Q/Q/Q/Q/Q/Q;"};
+    const std::vector<std::string> lower = {"BA/K1S/C3/D/M1/E/F/M1;", "H/H/H/H;"};
     for (const int short_staff : {1, 2}) {
         for (const char* word : {"J", "LJ", "LI"}) {
             for (const bool from_file : {false, true}) {
