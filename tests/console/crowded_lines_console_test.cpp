@@ -103,9 +103,9 @@ class CrowdedLinesTest : public ConsoleSessionTest {
     }
 };
 
-// The input mode, then LJ, LI or J, on the five-key and nine-key lines, piped and by RE: no
-// note past the staff's end, everything in order, twenty (nine) beats counted; the five keys
-// keep their whole rooms while the notes crowd; the nine keys cannot, and that is said, naming
+// The input mode, then LJ, LI or J, on the five-key, nine-key and 41-key lines, piped and by
+// RE: no note past the staff's end, everything in order, every beat counted; the five keys keep
+// their whole rooms while the notes crowd; the nine and 41 keys cannot, and that is said, naming
 // the staff. With an input range ending at 150 the line stays within 150.
 TEST_F(CrowdedLinesTest, AFullLineStaysOnItsStaffAndInItsCount) {
     struct Case {
@@ -139,7 +139,9 @@ TEST_F(CrowdedLinesTest, AFullLineStaysOnItsStaffAndInItsCount) {
                                                            : "41 keys";
             SCOPED_TRACE(name + " " + c.range + " " + c.word + (from_file ? ", RE" : ", piped"));
             std::vector<std::string> lines = crowd_typed(c.line, c.range);
-            if (*c.word != '\0') lines = console_lines_then(lines, {c.word, "1 1", "Y"});
+            // A command file's justify word takes its staves without asking about the box.
+            if (*c.word != '\0') lines = console_lines_then(lines, {c.word, "1 1"});
+            if (*c.word != '\0' && !from_file) lines.push_back("Y");
             const std::string out = crowd_run(lines, from_file);
             // Where even the least room is too much, rows may all but touch, and the last note
             // the edge.
