@@ -447,11 +447,30 @@ std::vector<float> middle_clef_rooms(int32_t lowest, int32_t highest,
         });
 }
 
+// The message of a system too full for its line (staves lowest..highest between first and last).
+void show_crowded_line(int32_t lowest, int32_t highest, float first, float last) {
+    const auto place = [](float x) {
+        std::string text = core::format_real("(1f7.2)", x);
+        text.erase(0, text.find_first_not_of(' '));
+        return text;
+    };
+    const std::string staves = lowest == highest ? "Staff " + std::to_string(lowest)
+                                                 : "Staves " + std::to_string(lowest) + " to " +
+                                                       std::to_string(highest);
+    core::show_message("*** " + staves + " cannot fit between " + place(first) + " and " +
+                       place(last) +
+                       ", even with the notes at the least room: the clefs, bar lines, keys and "
+                       "meters were narrowed.");
+}
+
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
 // fixed widths in staff units, a leading clef's at least clef_room and a key's, meter's or
 // clef change's at least its marker_rooms entry (P3 units; none when marker_rooms is empty) where
 // the line has room for them beside kLeastColumnRoom for each duration. Writes MergedPositions.
-void compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
+// True when the line cannot hold its durations at that least room beside its fixed widths and
+// measured rooms: the rooms were cut, or, when even the fixed widths fill the line, every width
+// was narrowed by one proportion.
+bool compute_rhythm_positions(int32_t lowest, float first, float last, float clef_room,
                               const std::vector<float>& marker_rooms) {
     const std::size_t n = MergedRhythm.size();
     const float u =
@@ -503,22 +522,39 @@ void compute_rhythm_positions(int32_t lowest, float first, float last, float cle
     // a column, as the column spacing crowds the notes before a key or meter; a line too short
     // for that cuts the rooms, but never below half of what the fixed widths leave the
     // durations, so that a line of many wide keys keeps its notes in order and on the page.
+    bool crowded = false;
     if (extra_sum > 0.0) {
         const double spare = static_cast<double>(last) - first - u * fixed_sum;
         const double least = rhythm_sum > 0.0 ? kLeastColumnRoom * rhythm_sum / shortest : 0.0;
         const double share =
             std::clamp(std::max(spare / 2.0, spare - least) / (u * extra_sum), 0.0, 1.0);
+        crowded = share < 1.0;
         for (std::size_t i = 0; i < n; ++i) widths[i] += static_cast<float>(share * extras[i]);
         fixed_sum += share * extra_sum;
     }
-    const double r =
+    double r =
         rhythm_sum > 0.0 ? (static_cast<double>(last) - first - u * fixed_sum) / rhythm_sum : 0.0;
+    // Durations never step backwards: each keeps the least room, and a line that then runs past
+    // its end has every width narrowed by one proportion.
+    double fixed_scale = u;
+    if (rhythm_sum > 0.0 && r * shortest < kLeastColumnRoom) {
+        crowded = true;
+        r = kLeastColumnRoom / shortest;
+        const double need = r * rhythm_sum + u * fixed_sum;
+        const double room = static_cast<double>(last) - first;
+        if (need > room && need > 0.0) {
+            const double q = std::max(room, 0.0) / need;
+            r *= q;
+            fixed_scale *= q;
+        }
+    }
     MergedPositions.assign(n, first);
     double x = first;
     for (std::size_t i = 0; i < n; ++i) {
         MergedPositions[i] = static_cast<float>(x);
-        x += is_duration(MergedRhythm[i]) ? widths[i] * r : widths[i] * u;
+        x += is_duration(MergedRhythm[i]) ? widths[i] * r : widths[i] * fixed_scale;
     }
+    return crowded;
 }
 
 // The first merged entry a staff's list starts at: a duration or the staff's first value; -1
@@ -998,7 +1034,10 @@ void count_staff_beats(int32_t& lowest, int32_t& highest, float& first, float& l
         const std::vector<float> clefs = middle_clef_rooms(lowest, range_high, placed_clefs);
         for (std::size_t i = 0; i < rooms.size(); ++i)
             rooms[i] = std::max({rooms[i], meters[i], clefs[i]});
-        compute_rhythm_positions(lowest, first, last, leading_clef_room(lowest, range_high), rooms);
+        if (compute_rhythm_positions(lowest, first, last, leading_clef_room(lowest, range_high),
+                                     rooms)) {
+            show_crowded_line(lowest, range_high, first, last);
+        }
     } else {
         compute_rhythm_positions(lowest, first, last, 0.0f, {});
     }

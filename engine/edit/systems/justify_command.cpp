@@ -322,7 +322,8 @@ void select_music(int32_t lowest, int32_t highest, float left, float right) {
 // end of its staff lines. Music laid out past the edge (staff lines shortened afterwards) is
 // drawn in the same way: its closing bar line onto the edge, or, when notes follow the last bar
 // line, its last note 1.0 inside it. The STAFF items keep their ends.
-void fit_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge) {
+void fit_system_to_edge(int32_t lowest, int32_t highest, float left, float edge,
+                        bool past_edge_only = false) {
     float bar_end = -1.0f;
     float music_end = -1.0f;
     for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
@@ -339,6 +340,7 @@ void fit_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge)
         }
     }
     const bool past_edge = std::max(bar_end, music_end) > edge + 0.05f;
+    if (past_edge_only && !past_edge) return;
     float from = bar_end;
     float to = edge;
     if (past_edge) {
@@ -352,6 +354,46 @@ void fit_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge)
     }
     select_music(lowest, highest, left, std::max(from, bar_end) + 0.01f);
     scale_selection(3, left, left, (to - left) / (from - left));
+}
+
+// A staff of the system that still closes on a bar line short of the edge (its bar lines its
+// own, typed apart from the other staves') has its last bar drawn out from the bar line before
+// it, or from left when it has one bar only, so that it closes at the edge as well; the bars
+// before keep their places, and with them any alignment with the other staves.
+void close_staves_at_edge(int32_t lowest, int32_t highest, float left, float edge) {
+    int32_t i = first_item_from_staff(std::max(lowest, 0));
+    for (int32_t staff = std::max(lowest, 0); staff <= highest; ++staff) {
+        float last_bar = -1.0f;
+        float bar_before = -1.0f;
+        float music_end = -1.0f;
+        for (; i <= ItemCount && staff_of(i) <= staff; ++i) {
+            if (staff_of(i) < staff || count_of(i) < 3) continue;
+            const int32_t code = code_of(i);
+            const float x = word(i, 3);
+            if (x < left) continue;
+            if (code == kCodeBar) {
+                if (x > last_bar + 0.01f) {
+                    bar_before = last_bar;
+                    last_bar = x;
+                } else if (x < last_bar - 0.01f) {
+                    bar_before = std::max(bar_before, x);
+                }
+            } else if (code < 4 || code > 16) {
+                music_end = std::max(music_end, x);
+            }
+        }
+        // Within 0.1 of the edge the bar is only set onto it (below).
+        if (last_bar < 0.0f || music_end >= last_bar || last_bar >= edge - 0.1f) continue;
+        const float from = bar_before > left + 1.0f ? bar_before : left;
+        if (last_bar <= from + 1.0f) continue;
+        select_music(staff, staff, from, last_bar + 0.01f);
+        scale_selection(3, from, from, (edge - from) / (last_bar - from));
+    }
+}
+
+void fit_to_closing_bar(int32_t lowest, int32_t highest, float left, float edge) {
+    fit_system_to_edge(lowest, highest, left, edge);
+    close_staves_at_edge(lowest, highest, left, edge);
     // The closing bar lines of the staves (a little apart as typed, and kept in hundredths after
     // a sort) all land on the edge.
     for (int32_t i = first_item_from_staff(std::max(lowest, 0)); i <= ItemCount; ++i) {
@@ -799,6 +841,18 @@ void justify_system(int32_t& lowest, int32_t& highest, float& left, float& right
         // TR and J put them too; a gap the count had made that wide already would keep the
         // rounding of the count's moves.
         const bool spaced = CommandModeLetters(2) == 'J';
+        // Music past the edge (a page typed or edited so) is drawn inside it first: the count
+        // takes only what lies on the page, and would leave it there, out of the count.
+        // The squeeze starts at the system's first music, so that the clef keeps its place.
+        const float edge = std::min(right, system_right_edge(lowest, highest));
+        float music_start = right;
+        for (int32_t staff = lowest; staff <= highest; ++staff) {
+            float first = 0.0f;
+            float last = 0.0f;
+            if (staff_music_span(staff, first, last) && first >= left)
+                music_start = std::min(music_start, first);
+        }
+        fit_system_to_edge(lowest, highest, music_start, edge, true);
         count_staff_beats(lowest, highest, left, right, true, !spaced);
         space_columns = lowest != -1 && spaced;
     }

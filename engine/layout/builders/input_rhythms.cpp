@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
@@ -74,6 +75,7 @@ struct RhythmLine {
     float S0 = 0.0f, X0 = 0.0f, S1 = 0.0f, X1 = 0.0f;
     bool first_use = true;
     int32_t search = 1;  // where the search for the next clef, bar line, key or meter resumes
+    float notes_end = -1.0f;  // where the notes before a closing row ended, past it or not
     int32_t col = 1;
     core::Array1<int32_t, kColumnRows> chord_of_row;  // chord number of each first row, 0 none
     core::Array1<int32_t, kColumnRows> grace_column;  // column entry of a grace chord, 0 none
@@ -310,7 +312,10 @@ void place_fixed_row(RhythmLine& line, int32_t r) {
     P(r, 15) = 0.0f;
     const int32_t c = code_of(r);
     if (!line.spacing) {
-        if (r == line.rows) line.s = line.right;
+        if (r == line.rows) {
+            line.notes_end = line.s;
+            line.s = line.right;
+        }
         if (r > 1 && is_note_or_rest(r - 1) && c != kBar) {
             line.avail += w / 3.0f;
             line.s -= w / 3.0f;
@@ -430,6 +435,101 @@ void separate_fixed_rows(const RhythmLine& line) {
     }
 }
 
+// The least room a note keeps from the next column when a line is crowded (staff units).
+constexpr float kLeastNoteRoom = 0.2f;
+
+// A line whose notes, clefs, keys and meters need more room than its range has (many keys of
+// many accidentals) is crowded into it instead of running past the range's end and the page's,
+// or, when its fixed widths alone fill the range, instead of stepping its notes backwards: the
+// notes' rooms shrink by one proportion first, each keeping at least kLeastNoteRoom, and only
+// then the rooms of the clefs, bar lines, keys and meters, with a message naming the staff. A
+// line that fits keeps its places.
+void crowd_into_range(RhythmLine& line) {
+    const float limit = std::fmin(InputRangeEnd > line.left ? InputRangeEnd : render::PageExtent,
+                                  render::PageExtent);
+    if (!(limit > line.left)) return;
+    // The rows that take a position of their own (not chord members), and where the line ends:
+    // behind its last note's room, or at its closing row, placed after the notes before it.
+    std::vector<int32_t> rows;
+    for (int32_t r = 1; r <= line.rows; ++r) {
+        if (!is_member(r)) rows.push_back(r);
+    }
+    if (rows.empty()) return;
+    std::vector<float> old(rows.size());
+    for (std::size_t j = 0; j < rows.size(); ++j) old[j] = P(rows[j], 3);
+    if (!is_note_or_rest(rows.back())) old.back() = std::fmax(old.back(), line.notes_end);
+    const float end = std::fmax(line.s, old.back());
+
+    // Gaps: from the range's start to the first row, between rows, from the last row to the end;
+    // a gap after a note or rest is the note's room, any other a fixed room. A room that went
+    // below nothing (the fixed widths took more than the range) counts as none, a note's as the
+    // least.
+    const float least = kLeastNoteRoom * line.scale;
+    const std::size_t n = rows.size() + 1;
+    std::vector<float> gap(n);
+    std::vector<bool> note_room(n, false);
+    float previous = line.left;
+    float notes = 0.0f;
+    float fixed = 0.0f;
+    float narrowest = HUGE_VALF;
+    for (std::size_t j = 0; j < n; ++j) {
+        const float x = j < rows.size() ? old[j] : end;
+        note_room[j] = j > 0 && is_note_or_rest(rows[j - 1]);
+        gap[j] = std::fmax(x - previous, note_room[j] ? least : 0.0f);
+        previous = x;
+        if (note_room[j]) {
+            notes += gap[j];
+            narrowest = std::fmin(narrowest, gap[j]);
+        } else {
+            fixed += gap[j];
+        }
+    }
+    // Only a row that stands past the limit, as placed or once no room runs backwards, crowds
+    // the line; the last note's own room may reach a little beyond it.
+    const float last_row = line.left + notes + fixed - gap[n - 1];
+    if (last_row <= limit + 0.01f) return;
+    const float avail = limit - line.left;
+
+    float note_factor = notes > 0.0f ? (avail - fixed) / notes : 1.0f;
+    float fixed_factor = 1.0f;
+    if (notes <= 0.0f) {
+        note_factor = fixed_factor = fixed > 0.0f ? avail / fixed : 1.0f;
+    } else if (note_factor * narrowest < least - 0.0001f) {
+        note_factor = std::fmin(1.0f, least / narrowest);
+        fixed_factor = fixed > 0.0f ? (avail - note_factor * notes) / fixed : 0.0f;
+        if (fixed_factor < 0.0f) note_factor = fixed_factor = avail / (notes + fixed);
+        const auto place = [](float x) {
+            std::string text = core::format_real("(1f7.2)", x);
+            text.erase(0, text.find_first_not_of(' '));
+            return text;
+        };
+        core::show_message("*** Staff " + std::to_string(core::int_of(InputStaff)) +
+                           " cannot fit between " + place(line.left) + " and " + place(limit) +
+                           ", even with the notes at the least room: the clefs, bar lines, keys "
+                           "and meters were narrowed.");
+    }
+
+    float x = line.left;
+    std::vector<float> placed(rows.size());
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        x += gap[j] * (note_room[j] ? note_factor : fixed_factor);
+        placed[j] = std::fmin(x, limit);
+    }
+    for (int32_t c = 1; c < line.col && c <= kColumnRows; ++c) {
+        for (std::size_t j = 0; j < rows.size(); ++j) {
+            if (ColumnPositions(c) == P(rows[j], 3)) {
+                ColumnPositions(c) = placed[j];
+                break;
+            }
+        }
+    }
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        const int32_t next = j + 1 < rows.size() ? rows[j + 1] : line.rows + 1;
+        for (int32_t k = rows[j]; k < next; ++k) P(k, 3) = placed[j];
+    }
+    line.s = limit;
+}
+
 }  // namespace
 
 void apply_input_rhythms() {
@@ -505,6 +605,7 @@ void apply_input_rhythms() {
     place_grace_rows(line);
     clear_inner_tuplet_marks(line);
     separate_fixed_rows(line);
+    if (!line.spacing) crowd_into_range(line);
 
     for (int32_t r = 1; r <= line.rows; ++r) RowRhythms(r) = is_member(r) ? 0.0f : P(r, 7);
     set_chord_head_flags(1, line.rows + 1);
