@@ -4,6 +4,7 @@
 // Saves end the undo history, and a page that differs from its file is never shown as saved.
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,19 @@ TEST_F(UndoOnePlaceConsoleTest, UndoAfterAWordTakesBackThatWordAloneInBothOrders
         EXPECT_EQ(store_bits(), changed) << "UNDO took back more than the word";
         EXPECT_EQ(core::ChangesMadeFlag, 1);
         leave_edit();
+
+        // (iii) the word read from a command file: the file is one command, and UNDO gives back
+        // the page before it.
+        {
+            std::ofstream file("word.txt");
+            for (const std::string& line : c.lines) file << line << "\n";
+        }
+        load_page();
+        type({"RE word.txt"});
+        leave_edit();
+        EXPECT_NE(store_bits(), loaded) << "the file changed nothing";
+        reply = type({"UNDO"});
+        EXPECT_EQ(store_bits(), loaded) << "UNDO did not give back the page before the file";
     }
 }
 
