@@ -4,6 +4,8 @@
 // before that step, record for record. A word that takes no undo copy of its own passes order
 // (i) and fails order (ii): UNDO then takes back the change before it too.
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +22,7 @@
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -77,6 +80,7 @@ const std::vector<Row> kRows = {
     {"BN", {"BN 1 2"}},
     {"C", {"C", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
     {"CUE", {"CUE", "1 10 60 1", "Y"}},
+    {"CUE beams", {"CUE", "2 10 160 2", "Y"}},
     {"CRV", {"CRV 2 0 200 2"}, true},
     {"CM ", {"CM 1 2"}},
     {"CM*", {"CM* 1 2"}},
@@ -93,6 +97,9 @@ const std::vector<Row> kRows = {
     {"FLA", {"FLA", "1 0 200 2", "Y"}},
     {"FLU", {"FLU", "1 0 200 2", "Y"}},
     {"FLD", {"FLD", "2 0 200 2", "Y"}},
+    {"FLO", {"FLO", "2 0 200 2", "Y"}},
+    {"FLF", {"FLF", "2 0 200 2", "Y"}},
+    {"FLV", {"FLV", "1 0 200 2", "Y"}},
     {"IF", {"IF p1=1 then p4=p4+1"}},
     {"IN", {"IN 1", "", "C5/D5;", "Q/Q;", ";", ";", ";", "X", "N"}},
     {"JTX", {"JTX 1 0 200 2 2 12"}},
@@ -104,6 +111,28 @@ const std::vector<Row> kRows = {
     {"PGR", {"PGR"}},
     {"RS", {"RS", "Y"}},
     {"SE", {"SE 1 1 0 200 1"}},
+    {"SEZ", {"SEZ"}},
+    {"STM", {"STM 1"}, true},
+    {"STU", {"STU", "1 0 200 2", "Y", "1"}},
+    {"TYPB", {"TYPB", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
+    // Words of the view and the status: the page stays.
+    {"BOT", {"BOT"}, true},
+    {"TOP", {"TOP"}, true},
+    {"MID", {"MID"}, true},
+    {"FREEZ", {"FREEZ"}, true},
+    {"MM", {"MM"}, true},
+    {"MS", {"MS", "1 10 60 1", "Y", "2", "Y"}},
+    {"PA", {"PA"}, true},
+    {"PATH", {"PATH"}, true},
+    {"PMX", {"PMX"}, true},
+    {"PST", {"PST"}, true},
+    {"EI", {"EI"}, true},
+    {"ED", {"ED", "X"}, true},
+    {"ST", {"ST", "X"}, true},
+    {"I*", {"I*", "X"}, true},
+    {"T\"", {"T\"dolce", "X", "X"}, true},
+    {"INC", {"INC"}, true},
+    {"INVI", {"INVI"}, true},
     {"STSP", {"STSP 1 30"}},
     {"T", {"T 1 100 14", "text", "X"}},
     {"T sung", {"T 1 10 -5", "la la", "X"}},
@@ -112,7 +141,9 @@ const std::vector<Row> kRows = {
     // The item editor's words on an edited item.
     {"I UE", {"I {note}", "UE", "X"}},
     {"I C", {"I {note}", "3 50", "C", "X"}},
+    {"I C*", {"I {note}", "3 50", "C*", "X"}},
     {"I CC", {"I {note}", "3 50", "CC", "X"}},
+    {"I CX", {"I {note}", "3 50", "CX", "X"}},
 };
 
 const std::vector<LeftOut> kLeftOut = {
@@ -129,6 +160,11 @@ const std::vector<LeftOut> kLeftOut = {
     {"N", "the music directory: loads documents"},
     {"SA", "saves: a save ends the undo history"},
     {"UNDO", "the undo words themselves"},
+    {"UND", "the undo words themselves"},
+    {"REX", "runs a line of a command file"},
+    {"MAKEDIR", "makes a folder"},
+    {"CON", "makes a library symbol file"},
+    {"PLA", "plays the page: its loop waits for keys"},
     {"line SA", "the editor's save word comes first: it saves the page under a new name"},
     {"RE", "command files: their lines are the words of this table"},
     {"K", "the view's top and bottom: a window setting"},
@@ -202,9 +238,73 @@ std::vector<Row> item_word_rows() {
     return rows;
 }
 
+// The words a source file tests for with `call("WORD")`: the dispatch and the item editor's
+// keyword decoder test the line's word in their code rather than in a table. Only words that
+// begin with a letter are command words.
+std::set<std::string> words_in_source(const char* file, const std::string& call) {
+    const std::string text = read_text(std::filesystem::path(ORMEST_SOURCE_DIR) / file);
+    std::set<std::string> words;
+    const std::string open = call + "(\"";
+    for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+        const std::size_t begin = at + open.size();
+        // A quote inside the word is written \".
+        std::size_t end = text.find('"', begin);
+        while (end != std::string::npos && text[end - 1] == '\\') end = text.find('"', end + 1);
+        std::string word = text.substr(begin, end - begin);
+        for (std::size_t q = word.find("\\\""); q != std::string::npos; q = word.find("\\\"", q)) {
+            word.erase(q, 1);
+        }
+        while (!word.empty() && word.back() == ' ') word.pop_back();
+        if (!word.empty() && std::isupper(static_cast<unsigned char>(word[0])) != 0) {
+            words.insert(word);
+        }
+    }
+    return words;
+}
+
+std::set<std::string> dispatch_words() {
+    std::set<std::string> words = words_in_source("engine/commands/interpreter/letter_rows.cpp", "starts");
+    for (const std::string& w :
+         words_in_source("engine/commands/interpreter/command_dispatch.cpp", "CommandLine.starts_with")) {
+        words.insert(w);
+    }
+    return words;
+}
+
+std::set<std::string> decoder_words() {
+    const char* const file = "engine/edit/keywords/keyword_decoder.cpp";
+    std::set<std::string> words = words_in_source(file, "word_is");
+    for (const std::string& w : words_in_source(file, "CommandLine.starts_with")) words.insert(w);
+    return words;
+}
+
+// The item editor's keyword words on an edited note; the copy words copy a changed note.
+const std::set<std::string> kDecoderCopyWords = {"C", "C*", "CC", "CX"};
+const std::set<std::string> kDecoderWordsUnchanged = {
+    "A",  "AB",  "ABX", "B",   "BLA", "BZ",  "CM",  "CN",  "CN*", "CNX", "COM/", "ED", "ED*", "EDR",
+    "GRA", "I",  "I*",  "II",  "N",   "NZ",  "P*",  "PG*", "PS*", "PSEV", "PSIX", "RGB", "RIP", "RP", "RTR", "S",
+    "SC", "SCX", "SET", "ST",  "ST*", "STX", "SZ",  "SZ*", "X",   "X*",  "XX",  "XX*",
+};
+
+std::vector<Row> decoder_rows() {
+    std::vector<Row> rows;
+    for (const std::string& word : decoder_words()) {
+        // Rows of their own above: the copy words with the change they copy.
+        if (kDecoderCopyWords.count(word) > 0) continue;
+        rows.push_back({"edit " + word, {"I {note}", word, "X"}, kDecoderWordsUnchanged.count(word) > 0});
+    }
+    return rows;
+}
+
 std::vector<Row> all_rows() {
     std::vector<Row> rows = kRows;
-    for (const auto& more : {item_name_rows(), edit_c_word_rows(), item_word_rows()}) {
+    std::set<std::string> left_out;
+    for (const LeftOut& l : kLeftOut) left_out.insert(l.word);
+    std::vector<Row> decoder;
+    for (const Row& r : decoder_rows()) {
+        if (left_out.count(r.word) == 0) decoder.push_back(r);
+    }
+    for (const auto& more : {item_name_rows(), edit_c_word_rows(), item_word_rows(), decoder}) {
         rows.insert(rows.end(), more.begin(), more.end());
     }
     return rows;
@@ -215,7 +315,7 @@ std::vector<Row> all_rows() {
 // re-sorted and rounded (EN, TR) or with a staff's P6 changed (the box words M and CPX).
 const std::set<std::string> kOrderTwoPending = {
     "BN", "CM ", "CM*", "CW*", "CWA", "JTX", "PGR", "RS", "STSP", "T", "T sung", "VJ",
-    "I UE", "I C", "I CC", "EN", "TR", "M", "CPX",
+    "I UE", "I C", "I C*", "I CC", "I CX", "EN", "TR", "M", "CPX", "TYPB",
 };
 
 // The first record where two pages differ, both ways, or "" when they are the same.
@@ -242,6 +342,8 @@ std::string test_name(const ::testing::TestParamInfo<Row>& info) {
             name += c;
         } else if (c == '*') {
             name += "Star";
+        } else if (c == '"') {
+            name += "Quote";
         } else if (c == '-') {
             name += "Dash";
         }
@@ -336,11 +438,14 @@ TEST(UndoSweepTables, EveryTableWordAndLetterIsSweptOrListed) {
         EXPECT_EQ(known.count(l.word), 0U) << l.word << " is both swept and left out";
         known.insert(l.word);
     }
-    auto covered = [&](std::string word) {
-        if (known.count(word) > 0) return true;
+    // Table entries are blank-padded to three characters: "CS " is the word CS.
+    auto trimmed = [](std::string word) {
         while (!word.empty() && word.back() == ' ') word.pop_back();
-        return known.count(word) > 0;
+        return word;
     };
+    std::set<std::string> known_trimmed;
+    for (const std::string& w : known) known_trimmed.insert(trimmed(w));
+    auto covered = [&](const std::string& word) { return known_trimmed.count(trimmed(word)) > 0; };
     for (int k = 1; k <= core::kCWords; ++k) {
         const std::string word(core::CWordTable(k).sub(1, 3));
         EXPECT_TRUE(covered(word == "C  " ? "C" : word)) << word;
@@ -348,6 +453,13 @@ TEST(UndoSweepTables, EveryTableWordAndLetterIsSweptOrListed) {
     for (int k = 1; k <= core::kEditCWords; ++k) {
         EXPECT_TRUE(covered("I " + std::string(core::EditCWordTable(k).sub(1, 3))));
     }
+    for (const std::string& word : dispatch_words()) EXPECT_TRUE(covered(word)) << word;
+    for (const std::string& word : decoder_words()) {
+        EXPECT_TRUE(covered("edit " + word) || covered("I " + word)) << word;
+    }
+    // The scans found the words: a renamed call would leave them empty.
+    EXPECT_GT(dispatch_words().size(), 20U);
+    EXPECT_GT(decoder_words().size(), 50U);
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const bool any = std::any_of(known.begin(), known.end(), [&](const std::string& w) {
             return !w.empty() && w[0] == letter;
