@@ -133,6 +133,23 @@ const std::vector<Row> kRows = {
     {"T\"", {"T\"dolce", "X", "X"}, true},
     {"INC", {"INC"}, true},
     {"INVI", {"INVI"}, true},
+    {"K", {"K"}, true},
+    {"Q", {"Q"}, true},
+    {"X", {"X"}, true},
+    {"Y", {"YO 100"}, true},
+    {"Z", {"Z"}, true},
+    {"ZZ", {"ZZ"}, true},
+    {"U", {"U"}, true},
+    {"WW", {"WW"}, true},
+    {"WS", {"WS"}, true},
+    {"V", {"V"}, true},
+    {"VI", {"VI"}, true},
+    {"J", {"J 100"}, true},
+    {"BB", {"BB"}, true},
+    // The line re-fitting words: the page's line already fits.
+    {"CDA", {"CDA"}, true},
+    {"CD*", {"CD* 1"}, true},
+    {"CD ", {"CD 1"}, true},
     {"STSP", {"STSP 1 30"}},
     {"T", {"T 1 100 14", "text", "X"}},
     {"T sung", {"T 1 10 -5", "la la", "X"}},
@@ -147,9 +164,6 @@ const std::vector<Row> kRows = {
 };
 
 const std::vector<LeftOut> kLeftOut = {
-    {"CDA", "re-fits lines: the page has none"},
-    {"CD*", "re-fits lines: the page has none"},
-    {"CD ", "re-fits lines: the page has none"},
     {"COM", "combines two document files"},
     {"CV", "makes a library symbol file"},
     {"CDRW", "makes a library drawing file"},
@@ -167,13 +181,6 @@ const std::vector<LeftOut> kLeftOut = {
     {"PLA", "plays the page: its loop waits for keys"},
     {"line SA", "the editor's save word comes first: it saves the page under a new name"},
     {"RE", "command files: their lines are the words of this table"},
-    {"K", "the view's top and bottom: a window setting"},
-    {"Q", "the view's top and bottom: a window setting"},
-    {"W", "developer tests of the window"},
-    {"X", "the view's home: a window setting"},
-    {"Y", "the view's offset: a window setting"},
-    {"Z", "zoom: a window setting"},
-    {"U", "the extent report and developer boxes of the window"},
 };
 
 // The item names each make an item: typed alone they make it at the preset place.
