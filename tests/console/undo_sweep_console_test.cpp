@@ -152,7 +152,9 @@ const std::vector<Row> kRows = {
     {"CD ", {"CD 1"}, true},
     {"STSP", {"STSP 1 30"}},
     {"T", {"T 1 100 14", "text", "X"}},
-    {"T sung", {"T 1 10 -5", "la la", "X"}},
+    {"T below", {"T 1 10 -5", "la la", "X"}},
+    // Sung text: position 0 sets each syllable under the note numbered for it.
+    {"T sung", {"T 2 0 -3", "la la", "1 2", "X"}},
     {"TR", {"TR 2 1"}},
     {"VJ", {"VJ 2"}},
     // The item editor's words on an edited item.
@@ -321,7 +323,7 @@ std::vector<Row> all_rows() {
 // exactly: the words that keep no undo copy of their own, and those whose UNDO comes back
 // re-sorted and rounded (EN, TR) or with a staff's P6 changed (the box words M and CPX).
 const std::set<std::string> kOrderTwoPending = {
-    "BN", "CM ", "CM*", "CW*", "CWA", "JTX", "PGR", "RS", "STSP", "T", "T sung", "VJ",
+    "BN", "CM ", "CM*", "CW*", "CWA", "JTX", "PGR", "RS", "STSP", "T", "T below", "T sung", "VJ",
     "I UE", "I C", "I C*", "I CC", "I CX", "EN", "TR", "M", "CPX", "TYPB",
 };
 
