@@ -27,8 +27,8 @@
 namespace {
 
 // Two staves joined by their bar lines, a key, a meter, a chord, a rest, a tie across the first
-// staff's bar line, eighths beamed in pairs and a slur on the second, as the input mode makes them; a
-// text, a piano dynamic and a line after the run.
+// staff's bar line, eighths beamed in pairs and a slur on the second, as the input mode makes them;
+// a text, a piano dynamic and a line after the run.
 const std::vector<std::string> kPageLines = {
     "IN 1",
     "",
@@ -210,8 +210,7 @@ std::vector<Row> edit_c_word_rows() {
         while (!typed.empty() && typed.back() == ' ') typed.pop_back();
         const bool text_word = typed == "CTN" || typed == "CTX";
         const bool unchanged = typed == "CD" || typed == "CT" || typed == "CW";
-        rows.push_back(
-            {"I " + word, {text_word ? "I {text}" : "I {line}", typed, "X"}, unchanged});
+        rows.push_back({"I " + word, {text_word ? "I {text}" : "I {line}", typed, "X"}, unchanged});
     }
     return rows;
 }
@@ -219,16 +218,16 @@ std::vector<Row> edit_c_word_rows() {
 // The words of an edited beam and of an edited line, with the number a word takes; the words
 // that change neither this beam nor this line are checked to leave the page as it was.
 const std::map<std::string, std::string> kItemWordLines = {
-    {"beam BE", "BE 2"}, {"beam SP", "SP 5"}, {"beam LO", "LO 5"}, {"beam RO", "RO 5"},
+    {"beam BE", "BE 2"}, {"beam SP", "SP 5"},  {"beam LO", "LO 5"}, {"beam RO", "RO 5"},
     {"beam BN", "BN 3"}, {"beam PB", "PB 10"}, {"beam TR", "TR 2"}, {"beam TH", "TH 2"},
-    {"line DT", "DT 2"}, {"line DS", "DS 2"}, {"line LI", "LI 2"}, {"line LB", "LB 2"},
-    {"line LA", "LA 2"}, {"line LO", "LO 5"}, {"line LR", "LR 5"}, {"line RO", "RO 5"},
-    {"line RB", "RB 2"}, {"line RA", "RA 2"}, {"line SP", "SP 2"}, {"line TH", "TH 2"},
+    {"line DT", "DT 2"}, {"line DS", "DS 2"},  {"line LI", "LI 2"}, {"line LB", "LB 2"},
+    {"line LA", "LA 2"}, {"line LO", "LO 5"},  {"line LR", "LR 5"}, {"line RO", "RO 5"},
+    {"line RB", "RB 2"}, {"line RA", "RA 2"},  {"line SP", "SP 2"}, {"line TH", "TH 2"},
     {"line WI", "WI 2"},
 };
 const std::set<std::string> kItemWordsUnchanged = {
-    "beam AD", "beam AU", "beam SP", "beam TR", "beam NL", "beam NU", "beam FL",
-    "line HO", "line SP", "line XO",
+    "beam AD", "beam AU", "beam SP", "beam TR", "beam NL",
+    "beam NU", "beam FL", "line HO", "line SP", "line XO",
 };
 
 std::vector<Row> item_word_rows() {
@@ -239,7 +238,8 @@ std::vector<Row> item_word_rows() {
                         {item, typed == kItemWordLines.end() ? word.substr(5) : typed->second, "X"},
                         kItemWordsUnchanged.count(word) > 0});
     };
-    for (std::string_view prefix : edit::kBeamWordPrefixes) add("beam " + std::string(prefix), "I {beam}");
+    for (std::string_view prefix : edit::kBeamWordPrefixes)
+        add("beam " + std::string(prefix), "I {beam}");
     for (std::string_view prefix : edit::kLineWordPrefixes) {
         // The save words of the editor come first: "SA" saves the page under a new name.
         if (prefix != "SA") add("line " + std::string(prefix), "I {line}");
@@ -272,9 +272,10 @@ std::set<std::string> words_in_source(const char* file, const std::string& call)
 }
 
 std::set<std::string> dispatch_words() {
-    std::set<std::string> words = words_in_source("engine/commands/interpreter/letter_rows.cpp", "starts");
-    for (const std::string& w :
-         words_in_source("engine/commands/interpreter/command_dispatch.cpp", "CommandLine.starts_with")) {
+    std::set<std::string> words =
+        words_in_source("engine/commands/interpreter/letter_rows.cpp", "starts");
+    for (const std::string& w : words_in_source("engine/commands/interpreter/command_dispatch.cpp",
+                                                "CommandLine.starts_with")) {
         words.insert(w);
     }
     return words;
@@ -290,9 +291,10 @@ std::set<std::string> decoder_words() {
 // The item editor's keyword words on an edited note; the copy words copy a changed note.
 const std::set<std::string> kDecoderCopyWords = {"C", "C*", "CC", "CX"};
 const std::set<std::string> kDecoderWordsUnchanged = {
-    "A",  "AB",  "ABX", "B",   "BLA", "BZ",  "CM",  "CN",  "CN*", "CNX", "COM/", "ED", "ED*", "EDR",
-    "GRA", "I",  "I*",  "II",  "N",   "NZ",  "P*",  "PG*", "PS*", "PSEV", "PSIX", "RGB", "RIP", "RP", "RTR", "S",
-    "SC", "SCX", "SET", "ST",  "ST*", "STX", "SZ",  "SZ*", "X",   "X*",  "XX",  "XX*",
+    "A",   "AB",   "ABX",  "B",   "BLA", "BZ", "CM",  "CN", "CN*", "CNX", "COM/",
+    "ED",  "ED*",  "EDR",  "GRA", "I",   "I*", "II",  "N",  "NZ",  "P*",  "PG*",
+    "PS*", "PSEV", "PSIX", "RGB", "RIP", "RP", "RTR", "S",  "SC",  "SCX", "SET",
+    "ST",  "ST*",  "STX",  "SZ",  "SZ*", "X",  "X*",  "XX", "XX*",
 };
 
 std::vector<Row> decoder_rows() {
@@ -300,7 +302,8 @@ std::vector<Row> decoder_rows() {
     for (const std::string& word : decoder_words()) {
         // Rows of their own above: the copy words with the change they copy.
         if (kDecoderCopyWords.count(word) > 0) continue;
-        rows.push_back({"edit " + word, {"I {note}", word, "X"}, kDecoderWordsUnchanged.count(word) > 0});
+        rows.push_back(
+            {"edit " + word, {"I {note}", word, "X"}, kDecoderWordsUnchanged.count(word) > 0});
     }
     return rows;
 }
@@ -323,8 +326,8 @@ std::vector<Row> all_rows() {
 // exactly: the words that keep no undo copy of their own, and those whose UNDO comes back
 // re-sorted and rounded (EN, TR) or with a staff's P6 changed (the box words M and CPX).
 const std::set<std::string> kOrderTwoPending = {
-    "BN", "CM ", "CM*", "CW*", "CWA", "JTX", "PGR", "RS", "STSP", "T", "T below", "T sung", "VJ",
-    "I UE", "I C", "I C*", "I CC", "I CX", "EN", "TR", "M", "CPX", "TYPB",
+    "BN", "CM ",  "CM*", "CW*",  "CWA",  "JTX",  "PGR", "RS", "STSP", "T",   "T below", "T sung",
+    "VJ", "I UE", "I C", "I C*", "I CC", "I CX", "EN",  "TR", "M",    "CPX", "TYPB",
 };
 
 // The first record where two pages differ, both ways, or "" when they are the same.
@@ -335,8 +338,8 @@ std::string first_difference(const std::vector<std::string>& got,
         const std::string g = k < got.size() ? got[k] : "(none)";
         const std::string w = k < want.size() ? want[k] : "(none)";
         if (g != w) {
-            return "item " + std::to_string(k + 1) + " of " + std::to_string(got.size()) +
-                   ": \"" + g + "\", expected \"" + w + "\" of " + std::to_string(want.size());
+            return "item " + std::to_string(k + 1) + " of " + std::to_string(got.size()) + ": \"" +
+                   g + "\", expected \"" + w + "\" of " + std::to_string(want.size());
         }
     }
     return "";
