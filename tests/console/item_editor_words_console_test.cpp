@@ -66,7 +66,7 @@ class ItemEditorWordsConsoleTest : public ConsoleSessionTest {
 // ---- a beam split while it is edited --------------------------------------------------------
 
 // The split is stored as the rebuilt beam, the editor's copy is that same beam, and X writes it
-// back unchanged; UNDO takes the beam back as a whole.
+// back unchanged; UNDO takes the split back as a whole, leaving the beam as typed.
 TEST_F(ItemEditorWordsConsoleTest, ASplitBeamStaysInTheEditorAsStored) {
     type(ied_sixteenths());
     const std::vector<std::string> before_beam = stored_item_lines();
@@ -79,9 +79,12 @@ TEST_F(ItemEditorWordsConsoleTest, ASplitBeamStaysInTheEditorAsStored) {
     EXPECT_EQ(core::EditedItemNumber, 0) << out;
     EXPECT_EQ(ied_stored(10), split) << out;
     out = type({"UNDO"});
-    EXPECT_EQ(stored_item_lines(), before_beam) << out;
+    EXPECT_EQ(stored_item_lines(), console_lines_then(before_beam, {"6 1 20 2 2 90 22"})) << out;
 
     // Saved and read back.
+    core::reset_engine();
+    core::reset_service_gate();
+    type(ied_sixteenths());
     out = type({"6 1 20 2 2 90 22", "I 10", "SP 4", "X", "SA split.mus"});
     EXPECT_EQ(saved_record("split.mus", 10), split) << out;
     EXPECT_EQ(saved_record("split.mus", 1), (std::vector<float>{8, 1, 0}));
@@ -94,6 +97,9 @@ TEST_F(ItemEditorWordsConsoleTest, EverySplitCodeLeavesTheStoredBeamInTheEditor)
     const std::vector<std::string> before_beam = stored_item_lines();
     for (const char* split : {"SP 6", "SP 222", "SP"}) {
         SCOPED_TRACE(split);
+        core::reset_engine();
+        core::reset_service_gate();
+        type(ied_sixteenths());
         std::string out = type({"6 1 20 2 2 90 22", "I 10", split});
         ASSERT_EQ(core::EditedItemNumber, 10) << out;
         const std::vector<float> stored = ied_stored(10);
@@ -103,9 +109,10 @@ TEST_F(ItemEditorWordsConsoleTest, EverySplitCodeLeavesTheStoredBeamInTheEditor)
         EXPECT_EQ(stored[5], 90.0f) << out;
         out = type({"X"});
         EXPECT_EQ(ied_stored(10), stored) << out;
-        // Back to the notes alone, whatever beam items the split made.
+        // Back to the beam as typed, whatever beam items the split made.
         out = type({"UNDO"});
-        EXPECT_EQ(stored_item_lines(), before_beam) << out;
+        EXPECT_EQ(stored_item_lines(), console_lines_then(before_beam, {"6 1 20 2 2 90 22"}))
+            << out;
     }
 }
 

@@ -16,10 +16,12 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_edit_words.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
@@ -240,8 +242,19 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     g_status = &status;
     OutputBufferViews.graphics.bind(graphics_list, &graphics_length);
     OutputBufferViews.text.bind(text_stream, &text_length);
+    // The undo copy of every line is taken here, so that no word can forget its own: the page is
+    // kept before the line and becomes the undo copy when the line changed it without one. An
+    // item edit that holds its copy already stores its changes under that copy: UNDO takes the
+    // edit back as a whole (a new item with its edits goes away).
+    if (!edit::edit_holds_undo_copy()) keep_page_before_line();
+    const edit::EditUndoCopyMark edit_mark = edit::edit_undo_copy_mark();
     try {
         follow_flow(take_front_end_tokens());
+    } catch (const EngineDefect& defect) {
+        end_after_defect(defect);
+    }
+    try {
+        if (save_kept_page_as_undo_copy()) edit::renew_edit_undo_copy(edit_mark);
     } catch (const EngineDefect& defect) {
         end_after_defect(defect);
     }

@@ -10,6 +10,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -160,6 +161,7 @@ void run_redo() {
                      "||    Nothing was redone.");
         return;
     }
+    note_undo_history_mark();
     UndoRedoState = 1;
     UndoSaveMode = -1;
     ChangesMadeFlag = 1;

@@ -22,6 +22,7 @@
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/name_compare.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -148,8 +149,9 @@ void report_failure(DocumentStatus status, const std::string& name) {
 // After a successful read or write: the names, the history, the undo state and the current
 // folder. merge: the load was a merge (the document keeps its name); keep_folder: the command
 // was one that does not move the current folder; restored_backup: a backup read under its
-// document's name.
-void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, FixedText<512>& name) {
+// document's name; saved: the page was written.
+void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, bool saved,
+                       FixedText<512>& name) {
     if (merge) CurrentFileName = RememberedDocumentName;
     if (FileMode == 2) {  // work copies touch no names, no history, no undo state
         CurrentFileName = RememberedDocumentName;
@@ -162,7 +164,12 @@ void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, Fixed
         PreviousFileName = RememberedDocumentName;
     RememberedDocumentName = CurrentFileName;
     name = CurrentFileName;
-    if (CommandModeLetters(2) != 'M') UndoRedoState = 0;
+    note_undo_history_mark();
+    // Every save ends the undo history (SM as SA): an undo copy older than the file would load a
+    // page that differs from the file while the title calls it saved. A merge (mode letter M of
+    // a read) keeps it, so that UNDO can cut the merged records off again.
+    if (saved || CommandModeLetters(2) != 'M') UndoRedoState = 0;
+    if (saved) SavedChangesFlag = 1;
     // The data folder is only read: a page read from it leaves the current folder where it was,
     // so that bare names of later writes do not point there.
     if (FileMode == 0 && !keep_folder && !platform::in_data_folder(platform::local_path(current))) {
@@ -460,7 +467,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
         CommandModeLetters(1) = -1;
         return false;
     }
-    run_closing_steps(merge, keep_folder, restored_backup, name);
+    run_closing_steps(merge, keep_folder, restored_backup, unit != kDocumentReadUnit, name);
     return true;
 }
 

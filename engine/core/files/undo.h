@@ -33,6 +33,10 @@ extern int32_t SavedChangesFlag;
 // How many undo copies have been written since the start: tells a caller whether the copy it
 // wrote is still the one UNDO would load.
 extern int32_t UndoCopiesWritten;
+// Counts what settles the undo history of a command line: every save_undo_copy that is not held
+// back, every redo copy, every document loaded or saved and every REDO (note_undo_history_mark).
+// A line that leaves it unchanged took no copy of its own.
+extern int32_t UndoHistoryMarks;
 // Set by the words that open a command file: 2 for "RES", 1 for "RD", 0 for "RE" and "READ".
 // Nothing reads it yet; it is kept for the readers of command files that tell the three apart.
 extern int32_t CommandFileReadMode;
@@ -74,7 +78,9 @@ void reset_undo_tables();
 // and UndoRedoState becomes 0, so that UNDO never loads an older copy in its place. Without a
 // work folder (platform::work_folder() empty) no copy is written and UndoRedoState becomes 0.
 // With marks_change false the page is not marked changed (ChangesMadeFlag and the title stay):
-// the copy is taken before lines that may change nothing.
+// the copy is taken before lines that may change nothing. Inside a command line whose page was
+// kept (keep_page_before_line), the line's first copy is that kept page, with its ChangesMadeFlag
+// as SavedChangesFlag: what the line did before its copy is taken back with it.
 void save_undo_copy(bool marks_change = true);
 
 // The undo copy of one command that changes the page in several steps: the page as it was
@@ -98,5 +104,22 @@ class CommandUndoCopy {
 // title refreshed. Returns false, with a message box and nothing changed, when the copy cannot
 // be written.
 bool save_redo_copy();
+
+// The undo copy of one command line, taken in one place for every word: the interpreter keeps
+// the page (the store's words, ItemWordsUsed and MetricFlag: what the document writer writes)
+// before a line runs, and after it makes that kept page the undo copy when the page changed
+// and the line left UndoHistoryMarks alone (no copy of its own, no UNDO or REDO, no document
+// loaded or saved) and holds no copies back (UndoSaveMode not below -1: no running command's
+// hold). The copy is then as save_undo_copy writes it:
+// SavedChangesFlag = ChangesMadeFlag before the line, ChangesMadeFlag = 1 unless the page is
+// now empty (the title refreshed when that marks the page changed), UndoRedoState = 1, UndoSaveMode
+// = -1. Keeping the page is a copy in memory; the file is written only for a line that changed the
+// page.
+void keep_page_before_line();
+// True when it wrote the kept page as the undo copy. Without a kept page it does nothing.
+bool save_kept_page_as_undo_copy();
+// Counts an event that settles the undo history without an undo or redo copy (a document
+// loaded or saved, a REDO).
+void note_undo_history_mark();
 
 }  // namespace core

@@ -361,14 +361,22 @@ void run_edit_item_command() {
 
 namespace {
 
-// The item whose edit the undo copy numbered `written` was taken for (0: none).
-struct EditUndoCopyMark {
-    int32_t item = 0;
-    int32_t written = -1;
-};
 EditUndoCopyMark EditUndoCopy;
 
 }  // namespace
+
+EditUndoCopyMark edit_undo_copy_mark() { return EditUndoCopy; }
+
+bool edit_holds_undo_copy() {
+    return core::EditedItemNumber != 0 && EditUndoCopy.item == core::EditedItemNumber &&
+           EditUndoCopy.written == core::UndoCopiesWritten;
+}
+
+void renew_edit_undo_copy(const EditUndoCopyMark& before_line) {
+    if (EditUndoCopy == before_line || EditUndoCopy.item == 0) return;
+    if (EditUndoCopy.written == core::UndoCopiesWritten - 1)
+        EditUndoCopy.written = core::UndoCopiesWritten;
+}
 
 void keep_edit_undo_copy(int32_t k) { EditUndoCopy = {k, core::UndoCopiesWritten}; }
 

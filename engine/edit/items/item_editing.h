@@ -34,6 +34,21 @@ bool page_with_waiting_edit(core::DocumentWords& words, int32_t& used);
 void keep_edit_undo_copy(int32_t k);
 // Editing has ended: the next store of any item takes its own undo copy.
 void end_edit_undo_copy();
+// The item whose edit the undo copy numbered `written` (core::UndoCopiesWritten) was taken
+// for (item 0: none).
+struct EditUndoCopyMark {
+    int32_t item = 0;
+    int32_t written = -1;
+    bool operator==(const EditUndoCopyMark&) const = default;
+};
+EditUndoCopyMark edit_undo_copy_mark();
+// The item edited now has its undo copy (the page before its edit, or without it when it is
+// new) and that copy is still the one UNDO would load: what the edit stores belongs to it.
+bool edit_holds_undo_copy();
+// The undo copy just written after a command line holds the page before that line: a mark the
+// line set (it differs from before_line) for the copy before that one names the new copy, as
+// the line's own copy would have been named.
+void renew_edit_undo_copy(const EditUndoCopyMark& before_line);
 // The in-place part of the store: record, graphics entries and text records spliced.
 void splice_edited_item();
 // Measures the output that the record built past the end of the store produced.

@@ -464,7 +464,7 @@ void finish() {
 }  // namespace
 
 // Contract: see the header. Reads ParamBuffer (typed form) or the dialog block and the box
-// range; sorts the store, takes one undo copy, and changes notes, key signatures, beams, chord
+// range; takes one undo copy, sorts the store, and changes notes, key signatures, beams, chord
 // names and slurs of the staves. Cancel or fewer than two items change nothing.
 void transpose_items() {
     if (core::ItemCount < 2) return;
@@ -473,10 +473,11 @@ void transpose_items() {
     if (!read_settings()) return;
     T.enharmonic = std::abs(T.interval) == kEnharmonic;
 
+    // The copy is the page as it was, before the sort rounds and reorders it.
+    const core::CommandUndoCopy undo_copy;
     const core::Array1<float, 56> kept = ParamBuffer;
     core::sort_item_store_with_letter('X');
     ParamBuffer = kept;
-    const core::CommandUndoCopy undo_copy;
 
     if (T.enharmonic) {
         if (!set_enharmonic()) {
