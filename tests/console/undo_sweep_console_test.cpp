@@ -1,8 +1,13 @@
-// The undo sweep: every command word that changes the page, typed on a page with two staves,
-// beams, slurs and texts, then a plain item change, then UNDO: the page is again as the command
-// left it. A command that held back its steps' undo copies and never let them go would make
-// the change take no copy of its own, and UNDO would take the command back too.
+// The undo sweep: every command word of the program's tables, typed on a page where most of them
+// change something (the others are checked to leave it as it was), in both orders around a plain
+// change: (i) word, change, UNDO and (ii) change, word, UNDO. Either way UNDO takes back the last
+// step alone, so the page is as it stood before that step, record for record. A word that takes
+// no undo copy of its own passes order (i) and fails order (ii): UNDO then takes back the change
+// before it too.
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,93 +19,81 @@
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/tables.h"
+#include "engine/edit/items/item_words_lines.h"
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-// Two staves of a minuet's opening as its input run leaves them (clefs, keys, meters, bars,
-// notes, a slur on each staff), two beams over the eighths of staff 2 and a library symbol;
-// the two texts are typed after them.
-const std::vector<std::string> kPageRecords = {
-    "8 1 0 0 0 0",
-    "3 1 2 0 1",
-    "17 1 13.4 0 1 1",
-    "18 1 17.4 0 3 4",
-    "1 1 24.9 10 0 1 3 0 10",
-    "1 1 24.9 12 0 1 3 0 10",
-    "1 1 24.9 14 20 1 3 4 10",
-    "5 1 24.9 16 14 114.196 5.59 -1",
-    "14 1 70.6624 2",
-    "1 1 74.0758 11 20 1 3 0 10",
-    "14 1 110.782 2",
-    "1 1 114.196 12 20 1 3 0 10",
-    "14 1 159.768 2",
-    "1 1 163.181 13 20 0 1",
-    "1 1 175.5 14 20 0 1",
-    "1 1 187.707 7 20 0 1",
-    "14 1 200 2",
-    "8 2 0 0 0 0",
-    "3 2 2",
-    "17 2 13.4 0 1",
-    "18 2 17.4 0 3 4",
-    "1 2 24.9 9 20 0 1",
-    "1 2 37.1066 5 10 0 0.5 0 1",
-    "5 2 37.1066 10 10 54.0404 1.59125 -1",
-    "1 2 45.5735 6 10 0 0.5 0 1",
-    "1 2 54.0404 7 20 0 0.5 0 1",
-    "1 2 62.3081 8 20 0 0.5 0 1",
-    "14 2 70.6624 1",
-    "1 2 74.0758 9 20 0 1",
-    "1 2 86.2824 5 10 0 1",
-    "1 2 98.4891 5 10 0 1",
-    "14 2 110.782 1",
-    "1 2 114.196 10 20 0 1",
-    "1 2 126.402 8 20 0 0.5 0 1",
-    "1 2 134.67 9 20 0 0.5 0 1",
-    "1 2 142.938 10 20 0 0.5 0 1",
-    "1 2 151.413 8 22 0 0.5 0 1",
-    "14 2 159.768 1",
-    "1 2 163.181 9 20 0 1",
-    "1 2 175.5 5 10 0 1",
-    "1 2 187.707 5 10 0 1",
-    "14 2 200 1",
-    "9 2 90 12 3000",
-    "6 2 37.1066 12 12 62.3081 1",
-    "6 2 126.402 13 13 151.413 1",
+// Two staves joined by their bar lines, a key, a meter, a chord, a rest, a tie across the first
+// staff's bar line, eighths beamed in pairs and a slur on the second, as the input mode makes them;
+// a text, a piano dynamic and a line after the run.
+const std::vector<std::string> kPageLines = {
+    "IN 1",
+    "",
+    "BA/K1S/3 4/G3:B3:D4/M2/G3/M/G3/M/C4/R/D3/M;",
+    "H./H./H./Q/Q/Q;",
+    ";",
+    ";",
+    "2 3;",
+    "X",
+    "Y",
+    "",
+    "TR/K1S/3 4/D5/G4/A/B/C5/M1/D5/G4/G/M/E5/C/D/E/CS5/M/D5/G4/G/M;",
+    "Q/E/E/E/E/Q/Q/Q/Q/E/E/E/E/Q/Q/Q;",
+    ";",
+    "2 3/4 5/10 11/12 13;",
+    "1 5;",
+    "X",
+    "N",
+    "T 2 10 12",
+    "Allegro",
+    "X",
+    "P 1 24.9 -3",
+    "X",
+    "LIN",
+    "X",
+    "SA page.mus",
 };
 
-std::vector<std::string> page_lines() {
-    std::vector<std::string> lines = {"EI"};
-    lines.insert(lines.end(), kPageRecords.begin(), kPageRecords.end());
-    lines.insert(lines.end(), {"T 2 10 12", "Allegro", "T 1 60 -8", "dolce", "X", "SA page.mus"});
-    return lines;
-}
+// The plain change around each word: a new note, stored by X.
+const std::vector<std::string> kChange = {"1 1 190 3 10 0 4", "X"};
 
-struct SweepCase {
-    std::string word;                // the command word as the dispatch knows it
-    std::vector<std::string> lines;  // the word's line and the answers it needs
-    // The plain change when the command leaves no item 2 to edit: a new note.
-    bool new_note = false;
+// A word of the sweep: its name as the table holds it, the lines that type it with its answers
+// ("{beam}", "{slur}", "{line}", "{text}", "{note}" stand for the first item of that code), and
+// whether it leaves this page as it was (checked: the page is compared after it).
+struct Row {
+    std::string word;
+    std::vector<std::string> lines;
+    bool unchanged = false;
 };
 
-// Words the sweep does not run, with the reason.
+// Words the sweep cannot run in a console test on one page, with the reason.
 struct LeftOut {
     std::string word;
     const char* reason;
 };
 
-const std::vector<SweepCase> kCases = {
+const std::vector<Row> kRows = {
     {"A", {"A", "1 0 200 2 1", "Y", "4 1"}},
-    {"BN", {"BN 1"}},
+    {"BN", {"BN 1 2"}},
     {"C", {"C", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
     {"CUE", {"CUE", "1 10 60 1", "Y"}},
     {"CUE beams", {"CUE", "2 10 160 2", "Y"}},
-    {"CRV", {"CRV 1 0 200 2"}},
-    {"CM", {"CM 1 2"}},
+    {"CRV", {"CRV 2 0 200 2"}, true},
+    {"CM ", {"CM 1 2"}},
+    {"CM*", {"CM* 1 2"}},
+    {"CW*", {"CW* 1 2"}},
+    {"CWA", {"CWA"}},
+    {"CS ", {"CS", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
+    {"CS*", {"CS*", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
+    {"CPX", {"CPX", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
+    {"CT ", {"CT", "1 10 60 1", "Y", "0"}, true},
+    {"CT*", {"CT*", "1 10 60 1", "Y", "0"}, true},
     {"DE", {"DE", "1 10 60 1", "Y", "1"}},
-    {"DEP", {"DEP"}, true},
+    {"DEP", {"DEP"}},
     {"EN", {"EN 2 1"}},
     {"FLA", {"FLA", "1 0 200 2", "Y"}},
     {"FLU", {"FLU", "1 0 200 2", "Y"}},
@@ -110,139 +103,370 @@ const std::vector<SweepCase> kCases = {
     {"FLV", {"FLV", "1 0 200 2", "Y"}},
     {"IF", {"IF p1=1 then p4=p4+1"}},
     {"IN", {"IN 1", "", "C5/D5;", "Q/Q;", ";", ";", ";", "X", "N"}},
+    {"JTX", {"JTX 1 0 200 2 2 12"}},
     {"LJ", {"LJ", "1 2", "Y"}},
     {"M", {"M", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
     {"MU", {"MU", "1 10 60 1", "Y", "2"}},
     {"MD", {"MD", "1 10 60 1", "Y", "2"}},
     {"O", {"O"}},
+    {"PGR", {"PGR"}},
     {"RS", {"RS", "Y"}},
     {"SE", {"SE 1 1 0 200 1"}},
     {"SEZ", {"SEZ"}},
-    {"T", {"T 1 10 5", "text", "X"}},
+    {"STM", {"STM 1"}, true},
+    {"STU", {"STU", "1 0 200 2", "Y", "1"}},
+    {"TYPB", {"TYPB", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
+    // Words of the view and the status: the page stays.
+    {"BOT", {"BOT"}, true},
+    {"TOP", {"TOP"}, true},
+    {"MID", {"MID"}, true},
+    {"FREEZ", {"FREEZ"}, true},
+    {"MM", {"MM"}, true},
+    {"MS", {"MS", "1 10 60 1", "Y", "2", "Y"}},
+    {"PA", {"PA"}, true},
+    {"PATH", {"PATH"}, true},
+    {"PMX", {"PMX"}, true},
+    {"PST", {"PST"}, true},
+    {"EI", {"EI"}, true},
+    {"ED", {"ED", "X"}, true},
+    {"ST", {"ST", "X"}, true},
+    {"I*", {"I*", "X"}, true},
+    {"T\"", {"T\"dolce", "X", "X"}, true},
+    {"INC", {"INC"}, true},
+    {"INVI", {"INVI"}, true},
+    {"K", {"K"}, true},
+    {"Q", {"Q"}, true},
+    {"X", {"X"}, true},
+    {"Y", {"YO 100"}, true},
+    {"Z", {"Z"}, true},
+    {"ZZ", {"ZZ"}, true},
+    {"U", {"U"}, true},
+    {"WW", {"WW"}, true},
+    {"WS", {"WS"}, true},
+    {"V", {"V"}, true},
+    {"VI", {"VI"}, true},
+    {"J", {"J 100"}, true},
+    {"BB", {"BB"}, true},
+    // The line re-fitting words: the page's line already fits.
+    {"CDA", {"CDA"}, true},
+    {"CD*", {"CD* 1"}, true},
+    {"CD ", {"CD 1"}, true},
+    {"STSP", {"STSP 1 30"}},
+    {"T", {"T 1 100 14", "text", "X"}},
+    {"T below", {"T 1 10 -5", "la la", "X"}},
+    // Sung text: position 0 sets each syllable under the note numbered for it.
+    {"T sung", {"T 2 0 -3", "la la", "1 2", "X"}},
     {"TR", {"TR 2 1"}},
-    // The C words of an edited item: the slur (item 8) and the first text (item 46).
-    {"I CRV", {"I 8", "CRV", "X"}},
-    {"I CTN", {"I 46", "CTN", "X"}},
-    {"I CTX", {"I 46", "CTX", "X"}},
+    {"VJ", {"VJ 2"}},
+    // The item editor's words on an edited item.
+    {"I UE", {"I {note}", "UE", "X"}},
+    {"I C", {"I {note}", "3 50", "C", "X"}},
+    {"I C*", {"I {note}", "3 50", "C*", "X"}},
+    {"I CC", {"I {note}", "3 50", "CC", "X"}},
+    {"I CX", {"I {note}", "3 50", "CX", "X"}},
 };
 
 const std::vector<LeftOut> kLeftOut = {
-    {"CDA", "re-fits lines: the page has none"},
-    {"CD*", "re-fits lines: the page has none"},
-    {"CD ", "re-fits lines: the page has none"},
-    {"CW*", "marks rests: the page has none"},
-    {"CWA", "marks rests: the page has none"},
-    {"CM*", "the same as CM"},
-    {"CS ", "the copy of C through the M words' box menu (C runs)"},
-    {"CS*", "the copy of C through the M words' box menu (C runs)"},
-    {"CPX", "the copy of C (C runs)"},
-    {"CT ", "writes a cut file: the page stays"},
-    {"CT*", "writes a cut file: the page stays"},
-    {"COM", "combines two document files: the page stays"},
-    {"item COM", "typed alone it is the combine command (COM), not an item name"},
-    {"CV", "makes a library symbol file: the page stays"},
-    {"CDRW", "makes a library drawing file: the page stays"},
-    {"I CD ", "re-fits the edited line: a slur is no line"},
-    {"I CN ", "no change to a slur"},
-    {"I CT ", "writes a cut file of the edited item: the page stays"},
-    {"I CW ", "no change to a slur"},
-    {"MX", "its step count is a window dialog (cancelled in the console)"},
-    {"TR box", "its settings are a window dialog (cancelled in the console); TR with numbers runs"},
-    {"STM", "adjusts notes of a staff: none of this page's needs it"},
-    {"RIP", "ripple bars: changes nothing on a page without ripple bars"},
+    {"COM", "combines two document files"},
+    {"CV", "makes a library symbol file"},
+    {"CDRW", "makes a library drawing file"},
+    {"MX", "its step count is a window dialog"},
     {"G", "loads a document: a load ends the undo history"},
     {"H", "loads a recent document"},
     {"LAST", "loads the last document"},
     {"N", "the music directory: loads documents"},
-    {"DX", "loads the next document of the music directory"},
     {"SA", "saves: a save ends the undo history"},
-    {"UNDO", "the undo words themselves (UNDO, UNDELETE)"},
-    {"RED", "REDO: the undo words themselves"},
+    {"UNDO", "the undo words themselves"},
+    {"UND", "the undo words themselves"},
+    {"REX", "runs a line of a command file"},
+    {"MAKEDIR", "makes a folder"},
+    {"CON", "makes a library symbol file"},
+    {"PLA", "plays the page: its loop waits for keys"},
+    {"line SA", "the editor's save word comes first: it saves the page under a new name"},
     {"RE", "command files: their lines are the words of this table"},
-    {"P", "printing, paper and play: the page stays"},
-    {"B", "BOT and BE: view and beat count, the page stays"},
-    {"E", "ED: the item-editing keywords, run on an edited item"},
-    {"J", "J with a number: the view offset"},
-    {"K", "view"},
-    {"Q", "view"},
-    {"V", "view and status"},
-    {"W", "view and developer tests"},
-    {"X", "view"},
-    {"Y", "view"},
-    {"Z", "zoom"},
-    {"U", "U: extent report; UX: developer boxes"},
 };
 
-class UndoSweepConsoleTest : public ConsoleSessionTest {};
-
-// The change the sweep types after each command: an edit of a stored item (the first staff's
-// clef, P4), stored by X.
-const std::vector<std::string> kPlainChange = {"I 2", ",,,9", "X"};
-const std::vector<std::string> kNewNote = {"1 1 190 3 10 0 4", "X"};
-
-TEST_F(UndoSweepConsoleTest, UndoAfterACommandAndAPlainChangeTakesBackTheChangeAlone) {
-    type(page_lines());
-    const std::vector<std::string> page = stored_item_lines();
-    ASSERT_EQ(page.size(), kPageRecords.size() + 2);
-
-    std::vector<SweepCase> cases = kCases;
-    // Every item name is a command word that adds an item.
+// The item names each make an item: typed alone they make it at the preset place.
+std::vector<Row> item_name_rows() {
+    std::vector<Row> rows;
     std::set<std::string> names;
     for (int k = 1; k <= core::kItemNames; ++k) {
         std::string name(core::ItemNameTable(k).sub(1, 3));
         if (!names.insert(name).second) continue;
         while (!name.empty() && name.back() == ' ') name.pop_back();
-        cases.push_back({"item " + name, {name == "RES" ? std::string("REST") : name, "X"}});
+        // Typed alone, COM is the combine command.
+        if (name == "COM") continue;
+        rows.push_back({"item " + name, {name == "RES" ? std::string("REST") : name, "X"}});
     }
+    return rows;
+}
 
+// The item editor's C words, on the line and on the text; the words that change neither are
+// checked to leave the page as it was.
+std::vector<Row> edit_c_word_rows() {
+    std::vector<Row> rows;
+    for (int k = 1; k <= core::kEditCWords; ++k) {
+        std::string word(core::EditCWordTable(k).sub(1, 3));
+        std::string typed = word;
+        while (!typed.empty() && typed.back() == ' ') typed.pop_back();
+        const bool text_word = typed == "CTN" || typed == "CTX";
+        const bool unchanged = typed == "CD" || typed == "CT" || typed == "CW";
+        rows.push_back({"I " + word, {text_word ? "I {text}" : "I {line}", typed, "X"}, unchanged});
+    }
+    return rows;
+}
+
+// The words of an edited beam and of an edited line, with the number a word takes; the words
+// that change neither this beam nor this line are checked to leave the page as it was.
+const std::map<std::string, std::string> kItemWordLines = {
+    {"beam BE", "BE 2"}, {"beam SP", "SP 5"},  {"beam LO", "LO 5"}, {"beam RO", "RO 5"},
+    {"beam BN", "BN 3"}, {"beam PB", "PB 10"}, {"beam TR", "TR 2"}, {"beam TH", "TH 2"},
+    {"line DT", "DT 2"}, {"line DS", "DS 2"},  {"line LI", "LI 2"}, {"line LB", "LB 2"},
+    {"line LA", "LA 2"}, {"line LO", "LO 5"},  {"line LR", "LR 5"}, {"line RO", "RO 5"},
+    {"line RB", "RB 2"}, {"line RA", "RA 2"},  {"line SP", "SP 2"}, {"line TH", "TH 2"},
+    {"line WI", "WI 2"},
+};
+const std::set<std::string> kItemWordsUnchanged = {
+    "beam AD", "beam AU", "beam SP", "beam TR", "beam NL",
+    "beam NU", "beam FL", "line HO", "line SP", "line XO",
+};
+
+std::vector<Row> item_word_rows() {
+    std::vector<Row> rows;
+    auto add = [&](const std::string& word, const char* item) {
+        const auto typed = kItemWordLines.find(word);
+        rows.push_back({word,
+                        {item, typed == kItemWordLines.end() ? word.substr(5) : typed->second, "X"},
+                        kItemWordsUnchanged.count(word) > 0});
+    };
+    for (std::string_view prefix : edit::kBeamWordPrefixes)
+        add("beam " + std::string(prefix), "I {beam}");
+    for (std::string_view prefix : edit::kLineWordPrefixes) {
+        // The save words of the editor come first: "SA" saves the page under a new name.
+        if (prefix != "SA") add("line " + std::string(prefix), "I {line}");
+    }
+    return rows;
+}
+
+// The words a source file tests for with `call("WORD")`: the dispatch and the item editor's
+// keyword decoder test the line's word in their code rather than in a table. Only words that
+// begin with a letter are command words.
+std::set<std::string> words_in_source(const char* file, const std::string& call) {
+    const std::string text = read_text(std::filesystem::path(ORMEST_SOURCE_DIR) / file);
+    std::set<std::string> words;
+    const std::string open = call + "(\"";
+    for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+        const std::size_t begin = at + open.size();
+        // A quote inside the word is written \".
+        std::size_t end = text.find('"', begin);
+        while (end != std::string::npos && text[end - 1] == '\\') end = text.find('"', end + 1);
+        std::string word = text.substr(begin, end - begin);
+        for (std::size_t q = word.find("\\\""); q != std::string::npos; q = word.find("\\\"", q)) {
+            word.erase(q, 1);
+        }
+        while (!word.empty() && word.back() == ' ') word.pop_back();
+        if (!word.empty() && std::isupper(static_cast<unsigned char>(word[0])) != 0) {
+            words.insert(word);
+        }
+    }
+    return words;
+}
+
+std::set<std::string> dispatch_words() {
+    std::set<std::string> words =
+        words_in_source("engine/commands/interpreter/letter_rows.cpp", "starts");
+    for (const std::string& w : words_in_source("engine/commands/interpreter/command_dispatch.cpp",
+                                                "CommandLine.starts_with")) {
+        words.insert(w);
+    }
+    return words;
+}
+
+std::set<std::string> decoder_words() {
+    const char* const file = "engine/edit/keywords/keyword_decoder.cpp";
+    std::set<std::string> words = words_in_source(file, "word_is");
+    for (const std::string& w : words_in_source(file, "CommandLine.starts_with")) words.insert(w);
+    return words;
+}
+
+// The item editor's keyword words on an edited note; the copy words copy a changed note.
+const std::set<std::string> kDecoderCopyWords = {"C", "C*", "CC", "CX"};
+const std::set<std::string> kDecoderWordsUnchanged = {
+    "A",   "AB",   "ABX",  "B",   "BLA", "BZ", "CM",  "CN", "CN*", "CNX", "COM/",
+    "ED",  "ED*",  "EDR",  "GRA", "I",   "I*", "II",  "N",  "NZ",  "P*",  "PG*",
+    "PS*", "PSEV", "PSIX", "RGB", "RIP", "RP", "RTR", "S",  "SC",  "SCX", "SET",
+    "ST",  "ST*",  "STX",  "SZ",  "SZ*", "X",  "X*",  "XX", "XX*",
+};
+
+std::vector<Row> decoder_rows() {
+    std::vector<Row> rows;
+    for (const std::string& word : decoder_words()) {
+        // Rows of their own above: the copy words with the change they copy.
+        if (kDecoderCopyWords.count(word) > 0) continue;
+        rows.push_back(
+            {"edit " + word, {"I {note}", word, "X"}, kDecoderWordsUnchanged.count(word) > 0});
+    }
+    return rows;
+}
+
+std::vector<Row> all_rows() {
+    std::vector<Row> rows = kRows;
     std::set<std::string> left_out;
     for (const LeftOut& l : kLeftOut) left_out.insert(l.word);
-    for (const SweepCase& c : cases) {
-        if (left_out.count(c.word) > 0) continue;
-        SCOPED_TRACE(c.word);
+    std::vector<Row> decoder;
+    for (const Row& r : decoder_rows()) {
+        if (left_out.count(r.word) == 0) decoder.push_back(r);
+    }
+    for (const auto& more : {item_name_rows(), edit_c_word_rows(), item_word_rows(), decoder}) {
+        rows.insert(rows.end(), more.begin(), more.end());
+    }
+    return rows;
+}
+
+// The first record where two pages differ, both ways, or "" when they are the same.
+std::string first_difference(const std::vector<std::string>& got,
+                             const std::vector<std::string>& want) {
+    const std::size_t n = std::max(got.size(), want.size());
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::string g = k < got.size() ? got[k] : "(none)";
+        const std::string w = k < want.size() ? want[k] : "(none)";
+        if (g != w) {
+            return "item " + std::to_string(k + 1) + " of " + std::to_string(got.size()) + ": \"" +
+                   g + "\", expected \"" + w + "\" of " + std::to_string(want.size());
+        }
+    }
+    return "";
+}
+
+void PrintTo(const Row& row, std::ostream* os) { *os << row.word; }
+
+std::string test_name(const ::testing::TestParamInfo<Row>& info) {
+    std::string name;
+    for (char c : info.param.word) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+            name += c;
+        } else if (c == '*') {
+            name += "Star";
+        } else if (c == '"') {
+            name += "Quote";
+        } else if (c == '-') {
+            name += "Dash";
+        }
+    }
+    return name + "_" + std::to_string(info.index);
+}
+
+class UndoSweepConsoleTest : public ConsoleSessionTest, public ::testing::WithParamInterface<Row> {
+  protected:
+    // The row's lines with the item numbers of this page put in.
+    std::vector<std::string> row_lines() {
+        const std::map<std::string, int32_t> codes = {
+            {"{note}", 1}, {"{line}", 4}, {"{slur}", 5}, {"{beam}", 6}, {"{text}", 16}};
+        std::vector<std::string> lines = GetParam().lines;
+        for (std::string& line : lines) {
+            for (const auto& [mark, code] : codes) {
+                const std::size_t at = line.find(mark);
+                if (at == std::string::npos) continue;
+                int32_t item = 0;
+                for (int32_t k = 1; k <= core::ItemCount && item == 0; ++k) {
+                    if (stored_param(k, 1) == static_cast<float>(code)) item = k;
+                }
+                line.replace(at, mark.size(), std::to_string(item));
+            }
+        }
+        return lines;
+    }
+
+    // Loads the page; the undo history starts empty.
+    void load_page() {
         core::reset_engine();
         core::reset_service_gate();
-        std::vector<std::string> lines = {"G page.mus"};
-        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
-        type(lines);
-        // The command is over: nothing waits for an answer.
+        type({"G page.mus"});
+    }
+
+    // Types the row's word; it is over: nothing waits for an answer.
+    void type_word() {
+        type(row_lines());
         ASSERT_EQ(core::EditedItemNumber, 0);
         ASSERT_EQ(core::PendingBoxOperation, 0);
         ASSERT_EQ(input::InputParserMode, 0);
-        const std::vector<std::string> after = stored_item_lines();
-        EXPECT_TRUE(after != page) << "the command changed nothing";
-        type(console_lines_then(c.new_note ? kNewNote : kPlainChange, {"UNDO"}));
-        EXPECT_TRUE(stored_item_lines() == after) << "UNDO took back more than the change";
     }
+};
+
+TEST_P(UndoSweepConsoleTest, UndoTakesBackTheLastStepAloneInBothOrders) {
+    type(kPageLines);
+    load_page();
+    const std::vector<std::string> page = stored_item_lines();
+    ASSERT_EQ(page.size(), 49U);
+
+    // (i) word, change, UNDO: the page as the word left it.
+    type_word();
+    const std::vector<std::string> after_word = stored_item_lines();
+    if (GetParam().unchanged) {
+        EXPECT_TRUE(after_word == page) << "the word changed the page";
+    } else {
+        EXPECT_TRUE(after_word != page) << "the word changed nothing";
+    }
+    type(console_lines_then(kChange, {"UNDO"}));
+    EXPECT_EQ(first_difference(stored_item_lines(), after_word), "")
+        << "order (i): UNDO took back more than the change";
+
+    // (ii) change, word, UNDO: the page as the change left it.
+    load_page();
+    type(kChange);
+    const std::vector<std::string> after_change = stored_item_lines();
+    ASSERT_EQ(after_change.size(), page.size() + 1);
+    type_word();
+    type({"UNDO"});
+    // A word that changed nothing is no step, and UNDO takes back the change; or it kept an undo
+    // copy of its own, and UNDO takes back the word alone. Either way one step at most.
+    std::string difference = first_difference(stored_item_lines(), after_change);
+    if (GetParam().unchanged && first_difference(stored_item_lines(), page).empty()) {
+        difference.clear();
+    }
+    EXPECT_EQ(difference, "") << "order (ii): UNDO took back more or less than the word";
 }
 
-// Every word of the dispatch's tables is swept or listed with its reason, and so is every
-// first letter: a word added to a table is not left out of the sweep unnoticed.
+INSTANTIATE_TEST_SUITE_P(Words, UndoSweepConsoleTest, ::testing::ValuesIn(all_rows()), test_name);
+
+// Every word of the program's word tables, and every first letter of the dispatch, is swept or
+// left out with its reason: a word added to a table is not left out of the sweep unnoticed.
 TEST(UndoSweepTables, EveryTableWordAndLetterIsSweptOrListed) {
     std::set<std::string> known;
-    for (const SweepCase& c : kCases) known.insert(c.word);
-    for (const LeftOut& l : kLeftOut) known.insert(l.word);
-    auto covered = [&](const std::string& word) {
-        std::string trimmed = word;
-        while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-        return known.count(word) > 0 || known.count(trimmed) > 0;
+    for (const Row& r : all_rows()) known.insert(r.word);
+    for (const LeftOut& l : kLeftOut) {
+        EXPECT_NE(std::string(l.reason), "") << l.word;
+        EXPECT_EQ(known.count(l.word), 0U) << l.word << " is both swept and left out";
+        known.insert(l.word);
+    }
+    // Table entries are blank-padded to three characters: "CS " is the word CS.
+    auto trimmed = [](std::string word) {
+        while (!word.empty() && word.back() == ' ') word.pop_back();
+        return word;
     };
+    std::set<std::string> known_trimmed;
+    for (const std::string& w : known) known_trimmed.insert(trimmed(w));
+    auto covered = [&](const std::string& word) { return known_trimmed.count(trimmed(word)) > 0; };
     for (int k = 1; k <= core::kCWords; ++k) {
         const std::string word(core::CWordTable(k).sub(1, 3));
-        if (word == "   ") continue;
         EXPECT_TRUE(covered(word == "C  " ? "C" : word)) << word;
     }
     for (int k = 1; k <= core::kEditCWords; ++k) {
-        const std::string word(core::EditCWordTable(k).sub(1, 3));
-        EXPECT_TRUE(covered("I " + word)) << word;
+        EXPECT_TRUE(covered("I " + std::string(core::EditCWordTable(k).sub(1, 3))));
     }
+    for (const std::string& word : dispatch_words()) EXPECT_TRUE(covered(word)) << word;
+    for (const std::string& word : decoder_words()) {
+        EXPECT_TRUE(covered("edit " + word) || covered("I " + word)) << word;
+    }
+    // The scans found the words: a renamed call would leave them empty.
+    EXPECT_GT(dispatch_words().size(), 20U);
+    EXPECT_GT(decoder_words().size(), 50U);
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const bool any = std::any_of(known.begin(), known.end(), [&](const std::string& w) {
             return !w.empty() && w[0] == letter;
         });
         EXPECT_TRUE(any) << letter;
     }
-    for (const LeftOut& l : kLeftOut) EXPECT_NE(std::string(l.reason), "") << l.word;
 }
 
 }  // namespace

@@ -30,12 +30,8 @@ enum class Outcome { List, ListWithFlag, Nothing, Refused, Done };
 constexpr float kNoRightHeight = 999.0f;  // a line or slur without its own right-end height
 constexpr float kLeftAlone = 100.0f;      // the line kind most line words leave alone
 
-constexpr std::array<std::string_view, 14> kBeamPrefixes = {
-    "AD", "AU", "BE", "SP", "CU", "LO", "RO", "BN", "PB", "TR", "NL", "NU", "FL", "TH"};
-
-constexpr std::array<std::string_view, 23> kLinePrefixes = {
-    "AR", "CR", "DC", "DT", "DS", "HO", "LI", "LB", "LA", "LO", "LR", "RO",
-    "RB", "RA", "SA", "SP", "TH", "VI", "VE", "WI", "DO", "DA", "XO"};
+constexpr auto kBeamPrefixes = kBeamWordPrefixes;
+constexpr auto kLinePrefixes = kLineWordPrefixes;
 
 float e(int k) { return EditItemParams(k); }
 float& slot(int k) { return EditScratch(k); }

@@ -2,7 +2,18 @@
 // a line (code 4), slur (5) or beam (6) is edited, and some words of other codes it sends here.
 #pragma once
 
+#include <array>
+#include <string_view>
+
 namespace edit {
+
+// The first two letters of the words of an edited beam and of an edited line, in the order
+// their rules are tried.
+inline constexpr std::array<std::string_view, 14> kBeamWordPrefixes = {
+    "AD", "AU", "BE", "SP", "CU", "LO", "RO", "BN", "PB", "TR", "NL", "NU", "FL", "TH"};
+inline constexpr std::array<std::string_view, 23> kLineWordPrefixes = {
+    "AR", "CR", "DC", "DT", "DS", "HO", "LI", "LB", "LA", "LO", "LR", "RO",
+    "RB", "RA", "SA", "SP", "TH", "VI", "VE", "WI", "DO", "DA", "XO"};
 
 // Turns the word at the start of CommandLine into new values of the edited item, computed from
 // EditItemParams and the typed number ParamBuffer P2, and leaves them as the pair list in
