@@ -92,6 +92,11 @@ void refit_lines() {
 // true count, so that those later items are found and converted with the first. Items the
 // user deletes are marked for the redraw that follows, which removes them.
 void convert_code11_items() {
+    // The item's line travels to the dialogs in the front-end's command buffer; left there,
+    // the window would take it for the next command.
+    struct BlankBufferAfter {
+        ~BlankBufferAfter() { core::FrontEndCommandBuffer.blank(); }
+    } blank_after;
     bool met = false;
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         if (core::int_of(word(k, 1)) != 11) continue;
