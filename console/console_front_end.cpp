@@ -105,12 +105,21 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     out_.flush();
     line.clear();
     if (file_answer_missing_) return false;
+    last_line_from_file_ = false;
     if (in_call_ && core::command_file_open()) {
-        if (core::next_command_file_answer(line)) return true;
+        if (core::next_command_file_answer(line)) {
+            last_line_from_file_ = true;
+            return true;
+        }
         file_answer_missing_ = true;
         out_ << "*** The command file ended before this was answered: "
              << core::shown_text(waiting_for_) << '\n';
         return false;
+    }
+    if (line_held_) {
+        line_held_ = false;
+        line.swap(held_line_);
+        return true;
     }
     if (input_ended_) return false;
     // Input that never makes us wait (a command file) must not hide an end signal.
@@ -135,6 +144,15 @@ bool ConsoleFrontEnd::read_line(std::string& line) {
     }
     ++line_number_;
     return true;
+}
+
+void ConsoleFrontEnd::give_back_line(const std::string& line) {
+    if (last_line_from_file_) {
+        core::unread_command_file_answer();
+        return;
+    }
+    held_line_ = line;
+    line_held_ = true;
 }
 
 // Contract: see the header. The stream's own buffer is asked first (in_avail), so that poll
@@ -495,19 +513,71 @@ int ConsoleFrontEnd::RunOutOfBoundsNotice() {
     return 0;
 }
 
-// "Ignore this Item" (3): the item stays as it is. Cancel does not exist here, and 2 would
-// delete the item.
-int ConsoleFrontEnd::RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) {
-    out_ << "Dialog \"Convert Code 11\" needs the window: item ignored.\n";
-    r(3) = 0;
-    return 3;
+bool ConsoleFrontEnd::read_convert_answer(std::string_view title, const std::string& question,
+                                          bool with_number, std::string& answer) {
+    for (;;) {
+        print_text(core::MessageLine.view());
+        print_text(question);
+        waiting_for_ = one_line(question);
+        std::string line;
+        if (!read_line(line)) return false;
+        answer = line;
+        const auto first = answer.find_first_not_of(' ');
+        answer.erase(0, first == std::string::npos ? answer.size() : first);
+        while (!answer.empty() && answer.back() == ' ') answer.pop_back();
+        for (char& c : answer) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const bool number = !answer.empty() && answer.size() <= 4 &&
+                            answer.find_first_not_of("0123456789") == std::string::npos;
+        const bool letter = answer.size() == 1 && std::string_view(with_number ? "IDSX" : "RUN")
+                                                          .find(answer[0]) != std::string_view::npos;
+        if ((with_number && (number || answer.empty())) || letter) return true;
+        if (!at_terminal_ || last_line_from_file_) {
+            // A script's line that answers nothing is its next command: given back, not eaten.
+            give_back_line(line);
+            out_ << "*** No answer to \"" << title << "\": the conversion ended.\n";
+            return false;
+        }
+        print_text("*** Not an answer: " + line);
+    }
 }
 
-// "Set new P5 number." (-1): nothing is replaced or changed; the caller asks again.
+// Contract: a number (up to four digits) is OK with that number, an empty line OK with the
+// field's preset 5000; "I" ignores the item, "D" deletes it, "S" is the check box "Don't show
+// this message again." (every later Code 11 item is left as it is), "X" is the dialog closed,
+// which ignores the item as the window does. No answer from a script ends the operation: 0.
+int ConsoleFrontEnd::RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) {
+    r(1) = 0;
+    r(3) = 0;
+    std::string a;
+    if (!read_convert_answer("Convert Code 11", "Convert Code 11: type new Code 9 file number from 5000 to 9980 "
+                             "(5000), I = Ignore this Item, D = Delete this Item, S = Don't show "
+                             "this message again.",
+                             true, a))
+        return 0;
+    if (a.empty()) a = "5000";
+    if (a == "I" || a == "X") return 3;
+    if (a == "D") return 2;
+    if (a == "S") {
+        r(3) = 1;
+        return 3;
+    }
+    r(1) = std::stoi(a);
+    return 1;
+}
+
+// Contract: "R" replaces the library file (v 1, 0), "U" uses the contents of the file for the
+// item (v 2 = 1), "N" asks a new number (-1). No answer from a script ends the operation: 0,
+// and no file is replaced.
 int ConsoleFrontEnd::RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) {
-    report_window_dialog("Converting Code 11 to Code 9");
-    v(2) = 0;
-    return -1;
+    std::string a;
+    if (!read_convert_answer("Converting Code 11 to Code 9", "Converting Code 11 to Code 9: R = Replace, U = Use contents of this "
+                             "LB file for this Item., N = Set new P5 number.",
+                             false, a))
+        return 0;
+    if (a == "N") return -1;
+    v(1) = a == "R" ? 1 : 0;
+    v(2) = a == "U" ? 1 : 0;
+    return 1;
 }
 
 int ConsoleFrontEnd::RunDecombineFileDialog() {

@@ -159,6 +159,14 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // engine call, the file's next line is the answer, and once the file has ended at a
     // question, the rest of the call gets none (the outer input is never read for it).
     bool read_line(std::string& line);
+    // Gives the line read_line gave last back to where it came from (the command file or the
+    // input), for the next read: a script's line that answers no question is its next command.
+    void give_back_line(const std::string& line);
+    // The answer to one of the Convert Code 11 dialogs: at a terminal a refused line asks
+    // again; from a script it is given back and there is no answer (false), as at the end.
+    // with_number: the first dialog's answers (a number, empty, I, D, S, X), else R, U, N.
+    bool read_convert_answer(std::string_view title, const std::string& question,
+                             bool with_number, std::string& answer);
     // The next input character; while none is buffered or ready, waits for input and the
     // end-signal pipe together.
     int next_char();
@@ -224,6 +232,9 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::string waiting_for_;  // what was printed last, as one line: what a wait waits for
     bool in_call_ = false;     // an engine call runs (its waits are questions)
     bool file_answer_missing_ = false;  // a command file ended at a question of this call
+    bool last_line_from_file_ = false;  // read_line's last line was a command file's record
+    bool line_held_ = false;            // held_line_ is the input's next line
+    std::string held_line_;
     std::string shown_;                 // what the message line shows, as printed
     std::string panel_line_;            // the item panel's line printed last (empty: none)
 

@@ -107,6 +107,9 @@ void take_answers(const PrintIntBlock& ints, const PrintRealBlock& reals) {
     pp.engine_offsets(1) = reals(kOffsetX) / unit_factor;
     pp.engine_offsets(2) = reals(kOffsetY) / unit_factor;
     out.rotate = ints(kRotate);
+    // The box is scaled by the size in force: the dialog's size first, or the box would get
+    // the last job's.
+    out.size = reals(kSizeFactor) > 0.0f ? reals(kSizeFactor) : 1.0f;
     place_box(reals);
     out.header_footer = ints(kHeaderFooterMode);
     out.resolution = ints(kResolution) > 0 ? ints(kResolution) : 600;
@@ -114,7 +117,6 @@ void take_answers(const PrintIntBlock& ints, const PrintRealBlock& reals) {
     if (out.header_footer != 0) pp.header_footer_text.set(core::FrontEndCommandBuffer.sub(1, 18));
     out.mirror = ints(kMirrorImage);
     pp.current_paper_type = ints(kPaperType);
-    out.size = reals(kSizeFactor) > 0.0f ? reals(kSizeFactor) : 1.0f;
     take_baselines(reals);
 }
 

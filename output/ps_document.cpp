@@ -159,9 +159,13 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
         return i5(static_cast<int32_t>(
             std::clamp<int64_t>(int64_t{int_of(v)} + margin, INT32_MIN, INT32_MAX)));
     };
-    if (!write_ps_line("%%BoundingBox: " + field(box(1), -1) + "  " + field(box(2), 0) + "  " +
-                       field(box(3), 4) + "  " + field(box(4), 4) + " "))
-        return false;
+    // A box with nothing measured in it (its edges crossed) would declare no page at all: a
+    // page with no ink is the empty box, as readers of EPS files take it.
+    const bool crossed = box(1) > box(3) || box(2) > box(4);
+    const std::string numbers = crossed ? std::string("    0      0      0      0 ")
+                                        : field(box(1), -1) + "  " + field(box(2), 0) + "  " +
+                                              field(box(3), 4) + "  " + field(box(4), 4) + " ";
+    if (!write_ps_line("%%BoundingBox: " + numbers)) return false;
     if (!write_ps_line("%%DocumentFonts: (atend)") || !write_ps_line("%%EndComments")) return false;
     return !batch || write_ps_line("%%Page: " + i3(doc) + i3(doc));
 }
@@ -423,11 +427,14 @@ void finish_ps_document() {
             const int64_t e = int64_t{nint((static_cast<double>(v) + margin) * spu)} + out;
             return static_cast<int32_t>(std::clamp<int64_t>(e, INT32_MIN, INT32_MAX));
         };
+        const int32_t x1 = edge(PrintBox(1), st.lmar, -1), y1 = edge(PrintBox(2), st.bmar, -1);
+        const int32_t x2 = edge(PrintBox(3), st.lmar, 1), y2 = edge(PrintBox(4), st.bmar, 1);
         std::string text;
-        for (const int32_t v :
-             {edge(PrintBox(1), st.lmar, -1), edge(PrintBox(2), st.bmar, -1),
-              edge(PrintBox(3), st.lmar, 1), edge(PrintBox(4), st.bmar, 1)})
-            text += std::to_string(v) + " ";
+        if (x1 > x2 || y1 > y2) {
+            text = "0 0 0 0 ";  // nothing measured: the empty box, never a crossed one
+        } else {
+            for (const int32_t v : {x1, y1, x2, y2}) text += std::to_string(v) + " ";
+        }
         if (text.size() <= kBoxNumbersWidth) {
             text.resize(kBoxNumbersWidth, ' ');
             st.pending_boxes.emplace_back(st.box_offset, text);

@@ -293,16 +293,17 @@ TEST_F(ConsoleFrontEndTest, WindowDialogsSayOneLineAndChangeNothing) {
     EXPECT_EQ(fe.RunPageImageHeightDialog(h), 2);
     EXPECT_EQ(fe.RunSymbolLibraryDialog(v), 2);
     EXPECT_EQ(v, -99);
-    EXPECT_EQ(fe.RunConvertCode11Dialog(r), 3);  // ignore the item, never delete it
-    EXPECT_EQ(r(3), 0);
     FrontEndCommandBuffer.set("Item 12 is off the page.");
     EXPECT_EQ(fe.RunOutOfBoundsNotice(), 0);
     EXPECT_EQ(output(),
               "Dialog \"Preferences\" needs the window: cancelled.\n"
               "Dialog \"Height of page image.\" needs the window: cancelled.\n"
               "Dialog \"Symbol Library\" needs the window: cancelled.\n"
-              "Dialog \"Convert Code 11\" needs the window: item ignored.\n"
               "Out of bounds: Item 12 is off the page.\n");
+    // Convert Code 11 is asked on the console; the input's end answers nothing: no item is
+    // deleted (2), and the check box stays unticked.
+    EXPECT_EQ(fe.RunConvertCode11Dialog(r), 0);
+    EXPECT_EQ(r(3), 0);
 }
 
 // ---- window services -------------------------------------------------------------------------

@@ -412,4 +412,57 @@ TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
         }
     }
 }
+// PR and PRPS read from a command file declare the box of the page as that file left it: every
+// item made in the file, or only some of them with the rest typed before. Ghostscript's bbox
+// device finds all the ink inside the box, with no more than the margin round it, and the box
+// is never one with its edges crossed.
+TEST_F(PrintConsoleTest, ABoxWrittenFromACommandFileHoldsWhatTheFileAdded) {
+    struct Road {
+        std::vector<std::string> typed;  // before RE
+        std::vector<std::string> file;
+    };
+    const std::vector<Road> roads = {
+        {{}, {"EI", "8 1 0", "9 1 20 30 3001 1.5 1.5", "PR", "out.eps"}},
+        {{}, {"EI", "8 1 0", "1 1 10 5 0 0 4", "PRPS"}},
+        // Typed first: the box reached only what was on the page before the file.
+        {{"EI", "8 1 0", "1 1 10 5 0 0 4"}, {"1 1 190 -9 0 0 4", "8 3 0", "PR", "out.eps"}},
+        {{"EI", "8 1 0", "1 1 10 5 0 0 4"}, {"9 1 205 7 3000 1 1", "PRPS"}},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.file.front() + " .. " + road.file.back());
+        std::istringstream none;
+        std::ostringstream said;
+        ConsoleFrontEnd starting(none, said);
+        core::set_front_end(&starting);
+        ASSERT_TRUE(core::start_engine()) << said.str();
+        core::set_front_end(nullptr);
+        std::ofstream cmd("s.txt");
+        for (const std::string& line : road.file) cmd << line << "\n";
+        cmd.close();
+        const std::string file = road.file.back() == "PRPS" ? "eps.eps" : "out.eps";
+        fs::remove(file);
+        fs::remove("k.mus");
+        const std::string out = type(console_lines_then(road.typed, {"RE s.txt", "SA k.mus"}));
+        ASSERT_TRUE(fs::exists(file)) << out;
+        EXPECT_TRUE(fs::exists("k.mus")) << out;
+        const auto box = ps_check::declared_box(file);
+        const auto ink = ps_check::gs_bboxes(file);
+        ASSERT_EQ(ink.size(), 1u);
+        EXPECT_LT(box.x1, box.x2);
+        EXPECT_LT(box.y1, box.y2);
+        EXPECT_LE(box.x1, ink[0].x1);
+        EXPECT_LE(box.y1, ink[0].y1);
+        EXPECT_GE(box.x2, ink[0].x2);
+        EXPECT_GE(box.y2, ink[0].y2);
+        EXPECT_LE(ink[0].x1 - box.x1, 16.0);
+        EXPECT_LE(ink[0].y1 - box.y1, 16.0);
+        EXPECT_LE(box.x2 - ink[0].x2, 16.0);
+        EXPECT_LE(box.y2 - ink[0].y2, 16.0);
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean(file, why)) << why;
+        core::reset_engine();
+        core::reset_service_gate();
+    }
+}
+
 }  // namespace

@@ -241,4 +241,52 @@ TEST_F(DialogCommandTest, PathListEntersTheChosenSlotsFolder) {
     fs::current_path(dir_);
 }
 
+// Every size the dialog gives (typed, kept, the rotation's step, Reset's 1.0) scales the EPS
+// file's declared box with the page as that job draws it, from the first job after the change
+// on: Ghostscript's bbox device finds all the ink inside it, with no more than the margin round.
+TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
+    struct Job {
+        const char* size;  // typed into the size field; empty: left as the dialog shows it
+        bool rotate_click = false;
+        bool reset = false;
+    };
+    const std::vector<Job> jobs = {{"1.25"}, {""},      {"0.75"},        {"2"},
+                                   {"0.5"},  {"1"},     {"", true},      {"", true},
+                                   {"1.5"},  {"", false, true}};
+    int n = 0;
+    for (const Job& job : jobs) {
+        const QString name = QStringLiteral("size%1.eps").arg(++n);
+        SCOPED_TRACE(name.toStdString());
+        QString shown;
+        Answers answers;
+        answers.dialog([&](QDialog& d) {
+            if (job.reset) click(d, 1143);
+            if (*job.size != '\0') set_field(d, 1084, QString::fromLatin1(job.size));
+            if (job.rotate_click) control<QCheckBox>(d, 1081)->click();
+            shown = field(d, 1084)->text();
+            to_file(d, name);
+            click(d, 1);
+        });
+        type_line(QStringLiteral("PR"), &answers);
+        ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
+        const fs::path eps = dir_ / name.toStdString();
+        const auto box = ps_check::declared_box(eps);
+        const auto ink = ps_check::gs_bboxes(eps);
+        ASSERT_EQ(ink.size(), 1u);
+        const double size = shown.toDouble();
+        ASSERT_GT(size, 0.0) << shown.toStdString();
+        // The margin of 300 display units and what glyphs reach past their points, scaled,
+        // and the rounding of each edge.
+        const double spare = 9.0 * size + 4.0;
+        EXPECT_LE(box.x1, ink[0].x1) << shown.toStdString();
+        EXPECT_LE(box.y1, ink[0].y1) << shown.toStdString();
+        EXPECT_GE(box.x2, ink[0].x2) << shown.toStdString();
+        EXPECT_GE(box.y2, ink[0].y2) << shown.toStdString();
+        EXPECT_LE(ink[0].x1 - box.x1, spare);
+        EXPECT_LE(ink[0].y1 - box.y1, spare);
+        EXPECT_LE(box.x2 - ink[0].x2, spare);
+        EXPECT_LE(box.y2 - ink[0].y2, spare);
+    }
+}
+
 }  // namespace

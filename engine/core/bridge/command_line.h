@@ -52,6 +52,9 @@ bool command_file_open();
 // record, raw (true). The end mark ("*") or the end of the file closes the file's unit and
 // gives no answer (false); the command-line reader then ends the command file as at its end.
 bool next_command_file_answer(std::string& line);
+// Gives the record next_command_file_answer read last back to the file: a line that was no
+// answer is read again, as the command reader's next line.
+void unread_command_file_answer();
 // Between engine calls no command file runs: one that a command set aside and left open
 // (MacroUnit 0) is closed, so that no later question takes its lines.
 void close_idle_command_file();

@@ -144,6 +144,16 @@ bool next_command_file_answer(std::string& line) {
     return false;
 }
 
+// Contract: see the header. The file is read again from its start up to the record before.
+void unread_command_file_answer() {
+    if (!unit_is_open(MacroFileUnit)) return;
+    const int64_t read = records_read(MacroFileUnit);
+    if (read < 1) return;
+    rewind_unit(MacroFileUnit);
+    std::string record;
+    for (int64_t k = 0; k < read - 1; ++k) read_record(MacroFileUnit, record);
+}
+
 void close_idle_command_file() {
     if (MacroUnit == DefaultMacroUnit && unit_is_open(MacroFileUnit)) close_unit(MacroFileUnit);
 }

@@ -87,13 +87,27 @@ void refit_lines() {
     core::ChangesMadeFlag = 1;
 }
 
-// "CV"/"CONV": the edited Code 11 drawing becomes a library symbol.
-void convert_edited_drawing() {
-    const int32_t k = core::EditedItemNumber;
-    if (k < 1 || k > core::ItemCount || core::int_of(word(k, 1)) != 11) return;
-    const int32_t n = std::min(count_of(k), 55);
-    for (int32_t p = 1; p <= n; ++p) ParamBuffer(p) = word(k, p);
-    render::convert_drawing_to_library_symbol(k);
+// "CV", "CON", "CONV": each Code 11 item of the page in turn goes through the Convert Code 11
+// step, which converts the items drawing the same drawing with it. The walk keeps the store's
+// true count, so that those later items are found and converted with the first. Items the
+// user deletes are marked for the redraw that follows, which removes them.
+void convert_code11_items() {
+    // The item's line travels to the dialogs in the front-end's command buffer; left there,
+    // the window would take it for the next command.
+    struct BlankBufferAfter {
+        ~BlankBufferAfter() { core::FrontEndCommandBuffer.blank(); }
+    } blank_after;
+    bool met = false;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (core::int_of(word(k, 1)) != 11) continue;
+        met = true;
+        const int32_t n = std::min(count_of(k), static_cast<int32_t>(ParamBuffer.size()));
+        ParamBuffer.fill(0.0f);
+        for (int32_t p = 1; p <= n; ++p) ParamBuffer(p) = word(k, p);
+        if (!render::convert_drawing_to_library_symbol(k)) break;
+    }
+    // Deleted items leave the store now, also while a command file holds the drawing back.
+    if (met) render::settle_items();
 }
 
 }  // namespace
@@ -151,7 +165,7 @@ bool select_cut_buffer(int32_t buffer) {
 // writes SecondLine ("C", "CT", "CPX"), CutFileName and the tables of the routine it runs.
 void cut_copy_paste_area(int32_t& index) {
     if (index == kConvertIndex) {
-        convert_edited_drawing();
+        convert_code11_items();
         return;
     }
     const char second = upper(core::CommandLine(2));

@@ -26,7 +26,8 @@ std::string cut_file_part(int32_t buffer);
 // 0..9 is refused: "*** Cut buffer n: give 0 to 9." is shown, nothing changes, false returned.
 bool select_cut_buffer(int32_t buffer);
 
-// The C words, told apart by CommandLine's letters (index kConvertCWordIndex, 97: "CV"/"CONV").
+// The C words, told apart by CommandLine's letters (index kConvertCWordIndex, 97: "CV", "CON",
+// "CONV": each Code 11 item of the page through the Convert Code 11 step, in store order).
 // "C", "CPX": SecondLine = CommandLine, then run_box_command(1). "CT n": buffer n first (refused
 // outside 0..9, nothing else done). "CTX n": the cut file of the newest item. "CRV", "CD"/"CDA",
 // "CM"/"CW", "CV" as their routines say; other words do nothing.

@@ -296,7 +296,12 @@ void measure_items_extent(int32_t mode, int32_t& y_high, int32_t& y_low, int32_t
     if (mode != 1) {
         const int32_t format = PageFormatIndex;
         PageFormatIndex = 0;
-        redraw_items();
+        // Mode 2 measures the page as printed or reported: every item, drawn now. The other
+        // modes follow the screen (scroll ranges while a command file runs need no redraw).
+        if (mode == 2)
+            redraw_every_item();
+        else
+            redraw_items();
         PageFormatIndex = format;
     }
     Bounds all;

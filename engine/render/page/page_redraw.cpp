@@ -351,7 +351,20 @@ bool lists_as_drawn(int32_t first) {
            std::equal(text.data(), text.data() + text_before, Drawn.text.begin());
 }
 
+// Set while a measurement needs the lists of every item at once (see redraw_every_item).
+bool g_draw_every_item_now = false;
+
 }  // namespace
+
+// Contract: see the header. The flag is cleared however the redraw ends.
+void redraw_every_item() {
+    struct Now {
+        bool before = g_draw_every_item_now;
+        Now() { g_draw_every_item_now = true; }
+        ~Now() { g_draw_every_item_now = before; }
+    } now;
+    redraw_items();
+}
 
 // Contract: with items in the store, rebuilds GraphicsList, TextDisplayStream and
 // ItemOutputSpans from item 1 on (on the screen pass while a command file runs outside a
@@ -364,7 +377,8 @@ void redraw_items() {
     if (core::ItemCount == 0) return;
     // Only the screen waits for the file's end: a page written or measured while the file runs
     // (PR, PRPS, vertical justification) needs every item drawn now.
-    if (core::MacroUnit > 0 && core::CommandStateWord == 0 && OutputPassWord == 1) {
+    if (core::MacroUnit > 0 && core::CommandStateWord == 0 && OutputPassWord == 1 &&
+        !g_draw_every_item_now) {
         // Appends and deletes keep the start table: it is rebuilt only when it no longer ends
         // where the store does. The page is drawn once, when the file ends.
         if (core::ItemStartTable(core::ItemCount + 1) != core::ItemWordsUsed)

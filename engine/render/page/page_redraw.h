@@ -19,6 +19,9 @@ namespace render {
 // Redraws every item into the output lists and rebuilds the start table; removes the items of
 // code 19 and above, which live only until the next redraw.
 void redraw_items();
+// redraw_items() that draws the whole page now, also while a command file holds the screen's
+// drawing back until its end: a box measured from the lists (BB, the print box) needs them.
+void redraw_every_item();
 // redraw_items() on the screen leaving item `left_out` undrawn (its output spans empty); the
 // page so drawn is not kept for later redraws.
 void redraw_items_leaving_out(int32_t left_out);

@@ -364,8 +364,8 @@ bool read_old_drawing_slots(const std::string& path, std::array<int16_t, 12>& he
 // store's Code 11 items that match the current one (P1, P5, P14.. of each) and the library file
 // of the typed number in the library write folder. A wrong number is asked again; a failure to
 // read or write shows " Error or file not found." and changes no item.
-void convert_drawing_to_library_symbol(int32_t item_number) {
-    if (g_convert_stopped) return;
+bool convert_drawing_to_library_symbol(int32_t item_number) {
+    if (g_convert_stopped) return false;
     core::ChangesMadeFlag = 1;
 
     const int32_t p5 = core::int_of(core::ParamBuffer(5));
@@ -385,15 +385,16 @@ void convert_drawing_to_library_symbol(int32_t item_number) {
         const int result = core::front_end().RunConvertCode11Dialog(r);
         if (r(3) != 0) {
             g_convert_stopped = true;
-            return;
+            return false;
         }
         if (result == 2) {
             if (item_number >= 1 && item_number <= core::ItemCount)
                 core::ItemStore(core::ItemStartTable(item_number) + 1) = 19.0f;
             core::ParamBuffer(1) = 19.0f;
-            return;
+            return true;
         }
-        if (result != 1) return;  // "Ignore this Item", or the dialog was closed
+        if (result == 3) return true;  // "Ignore this Item"
+        if (result != 1) return false;  // no answer: the operation ends here
 
         const int32_t number = r(1);
         const std::string name = conversion_file_name(number);
@@ -409,21 +410,24 @@ void convert_drawing_to_library_symbol(int32_t item_number) {
             core::Array1<int32_t, 2> v;
             v(1) = 1;
             v(2) = 0;
-            if (core::front_end().RunConvertLibraryItemDialog(v) == -1) continue;
+            const int chosen = core::front_end().RunConvertLibraryItemDialog(v);
+            if (chosen == -1) continue;
+            // No answer replaces no file: the operation ends with the item as it was.
+            if (chosen == 0) return false;
             if (v(2) == 1) {
                 convert_matching_items(number);
-                return;
+                return true;
             }
             backup = std::string(kBackupName);
         }
         const std::string folder = writable_library_folder();
-        if (folder.empty()) return;
+        if (folder.empty()) return true;
         const std::string target = platform::local_path(folder + "/" + name);
         if (!backup.empty()) backup = platform::local_path(folder + "/" + backup);
         const std::string old_path = find_old_drawing_file(old_name);
-        if (!convert_file(old_path, target, kConvertStreamValues, backup)) return;
+        if (!convert_file(old_path, target, kConvertStreamValues, backup)) return true;
         convert_matching_items(number);
-        return;
+        return true;
     }
 }
 

@@ -67,8 +67,10 @@ std::string conversion_file_name(int32_t symbol_number);
 // The Convert Code 11 step for the Code 11 item item_number, whose parameters the caller has put
 // in ParamBuffer: asks for a symbol number 5000..9989, converts the item's old drawing file into
 // the library file of that number and turns every matching Code 11 item of the store (items 1
-// to ItemCount, which must hold the store's true count) into a Code 9 item.
-void convert_drawing_to_library_symbol(int32_t item_number);
+// to ItemCount, which must hold the store's true count) into a Code 9 item. True when the
+// operation goes on to its next Code 11 item; false once it ends (the check box "Don't show
+// this message again." ticked, now or before, or a dialog left without an answer: result 0).
+bool convert_drawing_to_library_symbol(int32_t item_number);
 
 // The old-file conversion command: a three-step exchange on PendingBoxOperation 0, 40, 41 with
 // the answer in MessageLine.

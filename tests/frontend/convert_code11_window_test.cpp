@@ -1,0 +1,100 @@
+// "CV" typed into the window's command bar with no item edited: the "Convert Code 11" dialog
+// for each Code 11 item of the page, answered as a user would, and "Converting Code 11 to
+// Code 9" when the library file is there already.
+#include <QCheckBox>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/frontend/dialog_command_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace dialog_commands;
+
+namespace {
+
+// A Code 11 item on staff 1 at x, drawing p5 of the old file `name` (packed into P14..P19).
+std::vector<float> code11(float x, float p5, const std::string& name) {
+    std::vector<float> p = {11, 1, x, 5, p5, 1, 1};
+    p.resize(21, 0.0f);
+    char chars[24];
+    std::memset(chars, ' ', sizeof chars);
+    std::memcpy(chars, name.data(), std::min<std::size_t>(name.size(), 24));
+    std::memcpy(&p[13], chars, 24);
+    return p;
+}
+
+// An old drawing file whose drawings 3 and 4 are one stroke each.
+void write_old_drawing(const fs::path& path) {
+    const std::vector<int16_t> head = {7, 0, 0, 0, 0, 6, 12, 12, 12, 12, 12, 12};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(head.data()), 2 * static_cast<long>(head.size()));
+    const std::string names = "ONE  TWO  THREEFOUR FIVE SIX  SEVENEIGHTNINE TEN  ";
+    out.write(names.data(), 50);
+    const std::vector<int16_t> block = {-1, 0, 0, 1, 150, 100, 0, 0, 0, 1, -100, 50, 0};
+    out.write(reinterpret_cast<const char*>(block.data()), 2 * static_cast<long>(block.size()));
+}
+
+class ConvertCode11WindowTest : public DialogCommandTest {
+  protected:
+    // The old drawing file lies beside the page before it opens: drawing an item whose file is
+    // missing would tell so in a message box.
+    std::vector<std::vector<float>> page() const override {
+        write_old_drawing(dir_ / "OLDSYM.DRW");
+        return {{8, 1, 0}, code11(20, 3, "OLDSYM"), code11(60, 3, "OLDSYM"),
+                code11(120, 4, "OLDSYM")};
+    }
+};
+
+// OK with a number converts the item and its twin; the file being there, the second dialog
+// comes, and "Use contents" keeps it; "Ignore this Item" and "Delete this Item" do as they say.
+TEST_F(ConvertCode11WindowTest, EachCode11ItemIsOfferedAndAnsweredInTheWindow) {
+    QString first_item;
+    Answers answers;
+    answers.dialog([&first_item](QDialog& d) {
+        first_item = field(d, 1564)->text();
+        set_field(d, 1662, QStringLiteral("5203"));
+        click(d, 1);
+    });
+    answers.dialog([](QDialog& d) { click(d, 5); });  // the item of drawing 4: ignored
+    type_line(QStringLiteral("CV"), &answers);
+    EXPECT_TRUE(first_item.contains(QStringLiteral("OLDSYM.DRW"))) << first_item.toStdString();
+    ASSERT_EQ(core::ItemCount, 4);
+    EXPECT_EQ(stored_param(2, 1), 9.0f);
+    EXPECT_EQ(stored_param(2, 5), 5203.0f);
+    EXPECT_EQ(stored_param(3, 1), 9.0f);
+    EXPECT_EQ(stored_param(4, 1), 11.0f);
+
+    // Drawing 4 into the same file: it exists, and its contents are used for the item.
+    Answers again;
+    again.dialog([](QDialog& d) {
+        set_field(d, 1662, QStringLiteral("5204"));
+        click(d, 1);
+    });
+    again.dialog([](QDialog& d) {
+        control<QCheckBox>(d, 1664)->click();
+        click(d, 1);
+    });
+    type_line(QStringLiteral("CON"), &again);
+    EXPECT_EQ(stored_param(4, 1), 9.0f);
+    EXPECT_EQ(stored_param(4, 5), 5204.0f);
+    EXPECT_FALSE(fs::exists(temp_dir() / "work" / "mxlib" / "LB9990.DRW"));
+
+    // Nothing of Code 11 is left: no dialog comes.
+    type_line(QStringLiteral("CONV"));
+    EXPECT_EQ(core::ItemCount, 4);
+}
+
+TEST_F(ConvertCode11WindowTest, DeleteThisItemTakesTheItemOffThePage) {
+    Answers answers;
+    answers.dialog([](QDialog& d) { click(d, 2); });
+    answers.dialog([](QDialog& d) { click(d, 5); });
+    answers.dialog([](QDialog& d) { click(d, 2); });
+    type_line(QStringLiteral("CV"), &answers);
+    ASSERT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(stored_param(2, 1), 11.0f);
+    EXPECT_EQ(stored_param(2, 3), 60.0f);
+}
+
+}  // namespace
