@@ -12,6 +12,9 @@
 #include "engine/input/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -224,6 +227,51 @@ TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
     EXPECT_EQ(input::InputModeActive, 0);
     EXPECT_EQ(core::ItemCount, 1) << out;  // the run's staff
     EXPECT_LT(out.size(), 2000u) << out;
+}
+
+}  // namespace
+
+namespace {
+
+// The closing menu takes a line's first key: the rest of the line goes with the menu, and a
+// script's line that answers nothing leaves the menu as X does. Piped, "--console FILE" and an
+// input run begun by a command file and ended by the console's lines.
+TEST_F(InputModeConsoleTest, TheClosingMenuTakesOneLineFromAScript) {
+    const std::vector<std::string> two_staves = {
+        "LJ", "Y", "", "E4/F;", "Q;", "N", ";", ";", ";", "XG", "N", "SA out.mus"};
+    const std::vector<std::string> not_an_answer = {"FOO", "N", "SA out.mus"};
+    const std::vector<std::string> begun = {"IN 1", "", "C4/D;"};
+    const std::vector<std::string> closed = {"Q;", "N", ";", ";", ";"};
+    enum Road { Piped, File, Re };
+    for (Road road : {Piped, File, Re}) {
+        for (const auto* rest : {&two_staves, &not_an_answer}) {
+            SCOPED_TRACE(std::to_string(road) + " " + rest->front());
+            core::reset_engine();
+            fs::remove(temp_.root() / "out.mus");
+            std::vector<std::string> lines = console_lines_then(closed, *rest);
+            std::string out;
+            if (road == Re) {
+                std::ofstream(temp_.root() / "begin.txt") << "IN 1\n\nC4/D;\n";
+                out = type(console_lines_then({"RE begin.txt"}, lines));
+            } else if (road == File) {
+                out = run_console_file(temp_.root(), console_lines_then(begun, lines));
+            } else {
+                out = type(console_lines_then(begun, lines));
+            }
+            EXPECT_EQ(out.find("Input error"), std::string::npos) << out;
+            // "S" of a line that is no answer never asks for a file of input lines.
+            EXPECT_EQ(out.find("Type output file name."), std::string::npos) << out;
+            EXPECT_EQ(out.find("*** Not an answer to the input menu: FOO -- taken as X.") !=
+                          std::string::npos,
+                      rest == &not_an_answer)
+                << out;
+            ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+            core::reset_engine();
+            type({"G out.mus"});
+            EXPECT_EQ(stored_items_of(1, 1).size(), 2u) << out;
+            EXPECT_EQ(stored_items_of(1, 2).size(), rest == &two_staves ? 2u : 0u) << out;
+        }
+    }
 }
 
 }  // namespace
