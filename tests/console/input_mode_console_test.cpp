@@ -29,8 +29,8 @@ class InputModeConsoleTest : public ConsoleSessionTest {
 // Every line of the run typed as the keys of a keyboard: the notes line, the rhythms line, no
 // bar lines, the marks line, no beams, no slurs, "X" at the closing menu and no next staff.
 TEST_F(InputModeConsoleTest, AWholeRunTypedKeyByKeyBuildsTheBar) {
-    const std::string out = type({"IN 1", "", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";",
-                                  ";", "X", "N"});
+    const std::string out =
+        type({"IN 1", "", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";", ";", "X", "N"});
     EXPECT_NE(out.find("Type pairs of numbers for Beams >"), std::string::npos) << out;
     EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
     ASSERT_EQ(core::ItemCount, 6) << out;
@@ -192,8 +192,8 @@ TEST_F(InputModeConsoleTest, TheTemporaryClefGoesBeforeTheClosingMenu) {
 // "MIDI" asked for in the notes line: the console has no MIDI keyboard, so "No MIDI for input."
 // and the next typed line is the notes line.
 TEST_F(InputModeConsoleTest, MidiAskedForTheTypedLineGoesOn) {
-    const std::string out = type({"IN 1", "", "MIDI", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N",
-                                  "S 1:2/A 4;", ";", ";", "X", "N"});
+    const std::string out = type(
+        {"IN 1", "", "MIDI", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";", ";", "X", "N"});
     // The console opens no MIDI input: it says so and the line is asked again.
     EXPECT_NE(out.find("No MIDI for input."), std::string::npos) << out;
     EXPECT_EQ(out.find("Starting MIDI input ****"), std::string::npos) << out;
@@ -220,8 +220,7 @@ TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
     }
     const std::string out = type({"RE \\!tmp\\input.tmp"});
     EXPECT_NE(out.find("*** Syntax Error ***"), std::string::npos) << out;
-    EXPECT_NE(out.find("*** The notes line was refused and left out: "), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("*** The notes line was refused and left out: "), std::string::npos) << out;
     EXPECT_NE(out.find("*** The rhythms line was refused and left out: Q"), std::string::npos)
         << out;
     EXPECT_EQ(input::InputModeActive, 0);
@@ -237,8 +236,8 @@ namespace {
 // script's line that answers nothing leaves the menu as X does. Piped, "--console FILE" and an
 // input run begun by a command file and ended by the console's lines.
 TEST_F(InputModeConsoleTest, TheClosingMenuTakesOneLineFromAScript) {
-    const std::vector<std::string> two_staves = {
-        "LJ", "Y", "", "E4/F;", "Q;", "N", ";", ";", ";", "XG", "N", "SA out.mus"};
+    const std::vector<std::string> two_staves = {"LJ", "Y", "",  "E4/F;", "Q;", "N",
+                                                 ";",  ";", ";", "XG",    "N",  "SA out.mus"};
     const std::vector<std::string> not_an_answer = {"FOO", "N", "SA out.mus"};
     const std::vector<std::string> begun = {"IN 1", "", "C4/D;"};
     const std::vector<std::string> closed = {"Q;", "N", ";", ";", ";"};

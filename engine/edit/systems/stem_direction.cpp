@@ -202,6 +202,12 @@ void take_box(int32_t mode) {
             return;
         }
     } else {
+        // Read as a box of zeros, an empty line or a word would be asked about, and the
+        // question would take the next line (a script's next command) as its answer.
+        if (refuse_line_without_box(CommandLine)) {
+            finish();
+            return;
+        }
         core::read_command_line();
         // A box outside the staves has no outline to show; it is still asked about, and
         // refused after a Yes (a script's "Y" must answer the question, not run as a command).

@@ -194,8 +194,7 @@ RunEnd closing_menu() {
             const std::string line = core::InputKeyWord != 0
                                          ? std::string(1, core::SecondLine(1)) + rest
                                          : std::string(core::SecondLine.trimmed());
-            core::show_message("*** Not an answer to the input menu: " + line +
-                               " -- taken as X.");
+            core::show_message("*** Not an answer to the input menu: " + line + " -- taken as X.");
             answer = 'X';
             core::SecondLine.set("X");
         }
