@@ -16,6 +16,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/key_words.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/bridge/shown_text.h"
 #include "engine/core/files/document_tables.h"
@@ -609,13 +610,21 @@ int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
     return 2;
 }
 
-// The code chooser on the console: one line of code numbers (empty or 0: all codes).
+// The code chooser on the console: one line of code numbers (empty or 0: all codes). A line
+// that holds anything but codes (a script's next command) is refused as Cancel: read as "all"
+// it would let the word take every item of the box.
 int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
     print_text("Select Code Numbers. (0 = all)");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
+    std::vector<int32_t> chosen;
+    const core::NumberLineReading reading = core::read_code_number_line(line, chosen);
+    if (reading.fault != core::NumberLineFault::None) {
+        print_text(core::code_number_line_refusal(reading, line));
+        return 2;
+    }
     codes.fill(0);
-    read_numbers(line, codes, 1, 18);
+    for (std::size_t k = 0; k < chosen.size(); ++k) codes(static_cast<int>(k) + 1) = chosen[k];
     return 1;
 }
 

@@ -69,8 +69,10 @@ TEST_F(OldDrawingConsoleTest, AMissingFileIsToldAndNothingIsWritten) {
 
 TEST_F(OldDrawingConsoleTest, AnOldFileIsConvertedAndItsDrawingDrawn) {
     write_old_drawing(temp_.root() / "brass.DRW");
-    // ".DRW" is added to the path; 5555 is asked again (the last digit must be 0).
-    const std::string out = type({"CDRW", (temp_.root() / "brass").string(), "5555", "5550"});
+    // ".DRW" is added to the path; typed at a terminal, 5555 is asked again (the last digit
+    // must be 0).
+    const std::string out =
+        type_at_terminal({"CDRW", (temp_.root() / "brass").string(), "5555", "5550"});
     EXPECT_FALSE(old_drawing_has(out, "Error")) << out;
     EXPECT_EQ(core::PendingBoxOperation, 0);
     ASSERT_TRUE(fs::exists(converted("LB5550.DRW"))) << out;

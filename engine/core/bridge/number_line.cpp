@@ -145,4 +145,48 @@ std::string number_line_refusal(const NumberLineReading& reading) {
     return "*** Not a number: " + reading.word + " -- the line was not taken.";
 }
 
+// Contract: see the header. Shares the number rule of the lines of numbers: a field is a
+// decimal whose whole text is the number ("12RHW" and "1.2.3" are not numbers).
+NumberLineReading read_code_number_line(std::string_view line, std::vector<int32_t>& codes) {
+    NumberLineReading r;
+    std::vector<int32_t> read;
+    std::size_t k = 0;
+    while (k < line.size()) {
+        const auto separator = [](char c) {
+            return c == ' ' || c == '\t' || c == ',' || c == '\r';
+        };
+        while (k < line.size() && separator(line[k])) ++k;
+        std::size_t end = k;
+        while (end < line.size() && !separator(line[end])) ++end;
+        if (end == k) break;
+        const std::string field(line.substr(k, end - k));
+        k = end;
+        float value = 0.0f;
+        if (spells_special_number(field) || decimal_length(field) != field.size() ||
+            !stored_value(field.back() == '.' ? field + "0" : field, value)) {
+            r.fault = NumberLineFault::NotANumber;
+            r.word = field;
+            return r;
+        }
+        // Codes are whole numbers 1 to 18; 0 chooses every code.
+        if (value < 0.0f || value > 18.0f || value != std::floor(value) || read.size() == 18) {
+            r.fault = NumberLineFault::OutOfRange;
+            r.word = field;
+            return r;
+        }
+        read.push_back(static_cast<int32_t>(value));
+    }
+    codes = read;
+    return r;
+}
+
+std::string code_number_line_refusal(const NumberLineReading& reading, std::string_view line) {
+    std::string shown(line);
+    while (!shown.empty() && (shown.back() == ' ' || shown.back() == '\r')) shown.pop_back();
+    const char* what =
+        reading.fault == NumberLineFault::OutOfRange ? "Not a code number: " : "Not a number: ";
+    return std::string("*** ") + what + reading.word + " in \"" + shown +
+           "\" -- no code was chosen, and nothing was done.";
+}
+
 }  // namespace core

@@ -2,7 +2,9 @@
 // every number is read whole, or the line is refused.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace core {
@@ -35,5 +37,14 @@ NumberLineReading read_number_line_whole(WordsInLine words);
 
 // The reply that refuses a line for reading's fault, naming the field.
 std::string number_line_refusal(const NumberLineReading& reading);
+
+// The answer to the code chooser ("0 = all"): item codes separated by blanks or commas, each a
+// whole number from 0 to 18, at most 18 of them, in `codes` in line order. An empty line is
+// no code at all (every code). A word, or a number that is not a code, refuses the whole line:
+// nothing is put in `codes`.
+NumberLineReading read_code_number_line(std::string_view line, std::vector<int32_t>& codes);
+
+// The reply that refuses a code chooser's answer: the field, then the line it was typed in.
+std::string code_number_line_refusal(const NumberLineReading& reading, std::string_view line);
 
 }  // namespace core

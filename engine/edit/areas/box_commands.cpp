@@ -489,7 +489,15 @@ void delete_box_codes() {
     if (PendingBoxOperation == 0) {
         if (core::MacroUnit != 0) {
             core::read_line_from_command_file();
-            if (core::MacroUnit == 0 || ParamBuffer(1) == 0.0f) return;
+            if (core::MacroUnit == 0) return;
+            // The box and its codes are read whole: a word among them is no code "0 = all".
+            const core::NumberLineReading line =
+                core::read_number_line_whole(core::WordsInLine::None);
+            if (line.fault != core::NumberLineFault::None) {
+                core::show_message(core::number_line_refusal(line));
+                return;
+            }
+            if (ParamBuffer(1) == 0.0f) return;
             SelectionBox.low_staff = core::int_of(ParamBuffer(1));
             SelectionBox.high_staff =
                 std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);

@@ -201,9 +201,12 @@ void scale_selection(int32_t mode, float base, float ref, float factor) {
 // command file is closed (MacroUnit 0) and MessageLine blanked.
 void report_missing_staff() {
     core::CommandLine.set("*** No Staff number given. ***");
-    core::show_message(core::CommandLine);
     if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
         core::close_unit(core::MacroUnit);
+        // The lines after the box were meant for its word: the file is left, and the user told.
+        core::show_message("*** No Staff number given: the rest of the file was not read.");
+    } else {
+        core::show_message(core::CommandLine);
     }
     core::MacroUnit = 0;
     core::MessageLine.blank();

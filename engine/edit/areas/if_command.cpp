@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
@@ -619,6 +621,21 @@ bool take_if_answer_from_file() {
     return true;
 }
 
+// The typed line without the blanks and NULs around it.
+std::string trimmed_line(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(std::string_view(" \0\t\r", 4));
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = line.find_last_not_of(std::string_view(" \0\t\r", 4));
+    return std::string(line.substr(first, last - first + 1));
+}
+
+// The area step ends without a box: nothing is asked any more.
+void end_area_step() {
+    clear_drawn_box();
+    core::PendingBoxOperation = 0;
+    PendingBoxStep = 0;
+}
+
 // The area step: the box has come (typed or drawn); it becomes the dialog's area field.
 void run_area_step() {
     const char first = core::CommandLine(1);
@@ -628,10 +645,41 @@ void run_area_step() {
     } else {
         // The typed numbers are the box: they are read before the box is shown.
         // A command file's line comes with its numbers already taken out of CommandLine ("****"):
-        // they are read again from the line as it stands.
-        if (core::MacroUnit != 0) core::CommandLine = core::SecondLine;
+        // they are read again from the line as it stands. So is a typed line that took the
+        // command reader's road (a save word): SecondLine then holds it as typed, where it
+        // otherwise still holds the IF line that asked.
+        const auto upper = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
+        const bool if_line = upper(core::SecondLine(1)) == 'I' && upper(core::SecondLine(2)) == 'F';
+        if (core::MacroUnit != 0 || !if_line) core::CommandLine = core::SecondLine;
+        const std::string shown = trimmed_line(core::CommandLine.view());
+        // An empty line ends the word, as at the other box questions that are not moves: read
+        // as "every staff" it let the script's next line answer the box's confirmation.
+        if (shown.empty()) {
+            end_area_step();
+            return;
+        }
         core::scan_command_line(core::find_line_length(core::CommandLine));
+        const core::NumberLineReading reading =
+            core::read_number_line_whole(core::WordsInLine::None);
+        if (reading.fault != core::NumberLineFault::None) {
+            core::show_message("*** Not a box: " + shown + " -- IF ended, nothing was changed.");
+            end_area_step();
+            return;
+        }
+        // Staff 0 is every staff; beyond the staff table no box can lie.
+        for (const int k : {1, 4}) {
+            const float staff = core::ParamBuffer(k);
+            if (staff < 0.0f || staff >= static_cast<float>(layout::kMaxStaves) + 1.0f) {
+                core::show_message("*** Staff numbers are 0 (every staff) to " +
+                                   std::to_string(layout::kMaxStaves) + ": " + shown +
+                                   " -- IF ended, nothing was changed.");
+                end_area_step();
+                return;
+            }
+        }
         box = show_typed_box();
+        if (!box)
+            core::show_message("*** Not a box: " + shown + " -- IF ended, nothing was changed.");
     }
     if (!box) {
         clear_drawn_box();

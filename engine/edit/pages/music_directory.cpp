@@ -9,6 +9,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/files/short_names.h"
 #include "engine/core/numeric.h"
@@ -221,6 +222,13 @@ int32_t step_folder_file(int32_t direction) {
     int64_t target = direction == 1 ? int64_t{at} - steps : int64_t{at} + steps;
     if (target > count || target < 1) {
         if (core::MacroUnit != 0) {
+            if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
+                core::close_unit(core::MacroUnit);
+                const std::string word = trim_blanks(CommandLine.view().substr(0, 3));
+                core::show_message("*** " + word + " went past the folder's " +
+                                   (direction == 1 ? "first" : "last") +
+                                   " document: the rest of the file was not read.");
+            }
             core::MacroUnit = 0;
             return kMacroRanPastEnd;
         }

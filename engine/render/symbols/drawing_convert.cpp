@@ -205,6 +205,15 @@ int32_t take_file_number() {
     }
     // Library files below 5000 are the shipped glyphs; 9990 keeps replaced files.
     if (number % 10 != 0 || conversion_file_name(number).empty()) {
+        // From a script the refused line was its next command, and every later line would be
+        // taken as another try: the conversion ends there, as after "No".
+        if (core::MacroUnit != core::DefaultMacroUnit || core::front_end().InputIsScript()) {
+            // Told at once: a command file's next line would take the message line's place.
+            set_message_line("");
+            core::show_message("*** Not a file number: " + answer +
+                               " (5000 to 9980, last digit 0): the conversion ended.");
+            return 0;
+        }
         set_message_line(kAskNumber);
         return kAskNumberStep;
     }

@@ -1,0 +1,351 @@
+// A script's line that is no answer (a word where a number, a code or a box is asked, or an
+// empty line) is never read as "every item" or as a number: it is refused naming the line and
+// the word ends, and the script's later lines still run. Each row runs on the three roads a
+// script takes: piped into the console, "ormest --console FILE", and a file read by RE from a
+// piped script (with a line typed after the RE line).
+#include <cstdint>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "engine/commands/engine_reset.h"
+#include "engine/core/files/document_files.h"
+#include "platform/paths.h"
+#include "tests/support/console_run.h"
+#include "tests/support/running_program.h"
+#include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Road { Piped, ConsoleFile, Re };
+
+const char* road_name(Road road) {
+    return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
+}
+
+// The records of a saved document as lines of their parameters, read by the file reader alone
+// (not through the page); empty when the file is missing or does not read.
+std::vector<std::string> saved_records(const fs::path& path) {
+    auto words = std::make_unique<core::DocumentWords>();
+    core::DocumentReadInfo info;
+    std::vector<std::string> lines;
+    if (!fs::exists(path) ||
+        core::read_document(path.string(), *words, info) != core::DocumentStatus::Ok) {
+        return lines;
+    }
+    for (int32_t at = 1; at < info.count && (*words)(at) > 0.0f;
+         at += static_cast<int32_t>((*words)(at)) + 1) {
+        lines.push_back(record_line(*words, at));
+    }
+    return lines;
+}
+
+// P j of record k (1-based) of the saved records; NaN when missing.
+float saved_param(const std::vector<std::string>& records, std::size_t k, std::size_t j) {
+    if (k < 1 || k > records.size()) return std::nanf("");
+    std::istringstream fields(records[k - 1]);
+    float value = 0.0f;
+    for (std::size_t at = 1; fields >> value; ++at)
+        if (at == j) return value;
+    return std::nanf("");
+}
+
+bool has(const std::string& out, const std::string& text) {
+    return out.find(text) != std::string::npos;
+}
+
+// The page every row starts from: a staff and two notes on it (a.mus).
+const std::vector<std::string> kStaffAndNotes = {"EI", "8 1 0", "1 1 20 5 5 0 4",
+                                                 "1 1 60 6 5 0 4", "SA a.mus"};
+
+// One script: the lines (the word, its answers, then "SA out.mus"), the records out.mus must
+// hold (0: not written), what the replies must and must not say. In a file read by RE no
+// confirmation is asked: a "<Y>" line is typed only.
+struct Row {
+    const char* label;
+    std::vector<Road> roads;
+    std::vector<std::string> lines;
+    std::size_t saved_items;
+    std::vector<std::string> said;
+    std::vector<std::string> not_said;
+};
+
+constexpr const char* kTypedYes = "<Y>";
+
+const std::vector<Road> kAllRoads = {Road::Piped, Road::ConsoleFile, Road::Re};
+const std::vector<Road> kTypedRoads = {Road::Piped, Road::ConsoleFile};
+
+class ScriptNonAnswersConsoleTest : public ConsoleSessionTest {
+  protected:
+    fs::path root() const { return temp_.root(); }
+
+    // Writes a.mus (a staff and two notes) afresh and clears what an earlier run left.
+    void fresh_page() {
+        for (const char* name : {"a.mus", "out.mus", "typed.mus", "b.mus"})
+            fs::remove(temp_.root() / name);
+        core::reset_engine();
+        type({"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 60 6 5 0 4", "SA a.mus"});
+        core::reset_engine();
+        ASSERT_EQ(saved_records(temp_.root() / "a.mus").size(), 3u);
+    }
+
+    // Runs the lines on the road and returns what was printed (standard error too for the
+    // program). The RE road puts the lines in a file and types "SA typed.mus" after the RE
+    // line, which must still run as a command.
+    std::string run_on(Road road, const std::vector<std::string>& script) {
+        std::vector<std::string> lines;
+        for (const std::string& line : script) {
+            if (line != kTypedYes) {
+                lines.push_back(line);
+            } else if (road != Road::Re) {
+                lines.push_back("Y");
+            }
+        }
+        if (road == Road::Piped) return type(lines);
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        if (road == Road::Re) {
+            write_text(temp_.root() / "s.re", text);
+            const std::string out = type({"RE s.re", "SA typed.mus"});
+            EXPECT_TRUE(fs::exists(temp_.root() / "typed.mus"))
+                << "the line typed after RE was eaten\n"
+                << out;
+            return out;
+        }
+        write_text(temp_.root() / "script.txt", text);
+        RunningProgram program("ormest", {"--console", "script.txt"}, temp_.root(),
+                               temp_.root() / "state");
+        EXPECT_TRUE(program.started());
+        const int status = program.wait_end();
+        EXPECT_TRUE(WIFEXITED(status)) << program.output();
+        return program.output() + read_text(program.errors());
+    }
+
+    // Every row on each of its roads from a fresh a.mus; `more` checks what else the row
+    // leaves.
+    void run_rows(const std::vector<Row>& rows,
+                  const std::function<void(const Row&, Road, const std::string&)>& more = {}) {
+        for (const Row& row : rows) {
+            for (const Road road : row.roads) {
+                SCOPED_TRACE(std::string(row.label) + ", " + road_name(road));
+                fresh_page();
+                const std::string out = run_on(road, row.lines);
+                EXPECT_EQ(saved_records(temp_.root() / "out.mus").size(), row.saved_items)
+                    << out;
+                for (const std::string& text : row.said)
+                    EXPECT_TRUE(has(out, text)) << "missing: " << text << "\n" << out;
+                for (const std::string& text : row.not_said)
+                    EXPECT_FALSE(has(out, text)) << "said: " << text << "\n" << out;
+                if (more) more(row, road, out);
+            }
+        }
+    }
+};
+
+std::string refused_codes(const std::string& word, const std::string& line,
+                          const char* what = "Not a number: ") {
+    return std::string("*** ") + what + word + " in \"" + line +
+           "\" -- no code was chosen, and nothing was done.";
+}
+
+// DE with a box, then the code chooser: a line that holds anything but codes is refused
+// naming it, and nothing is deleted; an empty line and 0 keep "all". A file gives DE its box
+// and codes on one line, read whole.
+TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
+    const auto de = [](const std::string& codes) {
+        return std::vector<std::string>{"G a.mus", "DE", "1 0 200 1", "Y", codes, "SA out.mus"};
+    };
+    const char* asked = "Select Code Numbers. (0 = all)";
+    run_rows({
+        {"ZZQ", kTypedRoads, de("ZZQ"), 3, {asked, refused_codes("ZZQ", "ZZQ")}, {}},
+        {"the next command",
+         kTypedRoads,
+         de("SA out.mus"),
+         3,
+         {refused_codes("SA", "SA out.mus")},
+         {}},
+        {"a code and a word", kTypedRoads, de("1 ZZQ"), 3, {refused_codes("ZZQ", "1 ZZQ")}, {}},
+        {"1.5", kTypedRoads, de("1.5"), 3, {refused_codes("1.5", "1.5", "Not a code number: ")},
+         {}},
+        {"19", kTypedRoads, de("19"), 3, {refused_codes("19", "19", "Not a code number: ")}, {}},
+        {"X", kTypedRoads, de("X"), 3, {}, {"no code was chosen"}},
+        // The last code there is: taken, and nothing of it is in the box.
+        {"18", kTypedRoads, de("18"), 3, {"Nothing to do."}, {"no code was chosen"}},
+        {"empty: all", kTypedRoads, de(""), 1, {}, {"no code was chosen"}},
+        {"0: all", kTypedRoads, de("0"), 1, {}, {"no code was chosen"}},
+        {"notes", kTypedRoads, de("1"), 1, {}, {"no code was chosen"}},
+        {"notes, commas", kTypedRoads, de("1,1"), 1, {}, {"no code was chosen"}},
+        {"file: a word among the codes",
+         {Road::Re},
+         {"G a.mus", "DE", "1 0 200 1 ZZQ", "SA out.mus"},
+         3,
+         {"*** Not a number: ZZQ -- the line was not taken."},
+         {}},
+        {"file: the next command",
+         {Road::Re},
+         {"G a.mus", "DE", "SA out.mus", "SA out.mus"},
+         3,
+         {"*** Not a number: SA -- the line was not taken."},
+         {}},
+        {"file: notes", {Road::Re}, {"G a.mus", "DE", "1 0 200 1 1", "SA out.mus"}, 1, {}, {}},
+    });
+}
+
+// CT n writes its cut file only for a chosen code: a refused line writes none.
+TEST_F(ScriptNonAnswersConsoleTest, CutToAFileWritesNothingForALineWithoutCodes) {
+    const auto ct = [](const std::string& codes) {
+        return std::vector<std::string>{"G a.mus", "CT 5", "1 0 200 1", "Y", codes,
+                                        "SA out.mus"};
+    };
+    const fs::path cut = platform::work_file("!!cut5.tmp");
+    run_rows(
+        {
+            {"ZZQ", kTypedRoads, ct("ZZQ"), 3, {refused_codes("ZZQ", "ZZQ")}, {"Area copied"}},
+            {"the next command",
+             kTypedRoads,
+             ct("SA out.mus"),
+             3,
+             {refused_codes("SA", "SA out.mus")},
+             {"Area copied"}},
+            {"empty: all", kTypedRoads, ct(""), 3, {"Area copied"}, {"no code was chosen"}},
+        },
+        [&](const Row& row, Road road, const std::string& out) {
+            if (road != Road::Piped) return;
+            EXPECT_EQ(fs::exists(cut), std::string(row.label) == "empty: all") << out;
+            fs::remove(cut);
+        });
+}
+
+// IF's box question: an empty line ends the word, a line that is no box is refused naming it
+// and ends it, staff 0 is every staff, and no staff lies beyond 256. The note's P5 tells
+// whether the IF line ran.
+TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
+    const auto if_box = [](std::vector<std::string> answers) {
+        std::vector<std::string> lines = {"EI", "8 1 0", "1 1 10 5 0 0 1", "IF"};
+        lines.insert(lines.end(), answers.begin(), answers.end());
+        lines.push_back("SA out.mus");
+        return lines;
+    };
+    const std::string ended = " -- IF ended, nothing was changed.";
+    const std::string staves = "*** Staff numbers are 0 (every staff) to 256: ";
+    const char* confirm = "Source Box O.K.?";
+    const std::vector<Row> rows = {
+        // A file skips empty lines: there the next line is the answer.
+        {"empty", kTypedRoads, if_box({""}), 2, {}, {confirm, "Not a box"}},
+        {"ZZQ", kAllRoads, if_box({"ZZQ"}), 2, {"*** Not a box: ZZQ" + ended}, {confirm}},
+        {"the next command",
+         kAllRoads,
+         if_box({"SA out.mus"}),
+         2,
+         {"*** Not a box: SA out.mus" + ended},
+         {confirm}},
+        {"257", kAllRoads, if_box({"257"}), 2, {staves + "257" + ended}, {confirm}},
+        {"upper staff 257",
+         kAllRoads,
+         if_box({"1 0 200 257"}),
+         2,
+         {staves + "1 0 200 257" + ended},
+         {confirm}},
+        // Typed, a line starting with a sign is a step word, refused here as unknown.
+        {"-1", {Road::Re}, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm}},
+        {"0: every staff", kAllRoads, if_box({"0", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
+        {"staff 1", kAllRoads, if_box({"1 0 200 1", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
+        // The last staff there is: a box, with nothing of the page in it.
+        {"256", kAllRoads, if_box({"256", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
+    };
+    run_rows(rows, [&](const Row& row, Road road, const std::string& out) {
+        const bool ran = std::string(row.label) == "0: every staff" ||
+                         std::string(row.label) == "staff 1";
+        const std::vector<std::string> saved = saved_records(root() / "out.mus");
+        EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
+        const bool asked_box = std::string(row.label) == "256" || ran;
+        if (road != Road::Re) {
+            EXPECT_EQ(has(out, confirm), asked_box) << out;
+        }
+    });
+}
+
+// CDRW's number: from a script a refused number is named and ends the conversion, and the
+// lines after it run as commands; typed at a terminal it is asked again.
+TEST_F(ScriptNonAnswersConsoleTest, ARefusedDrawingNumberEndsTheConversionFromAScript) {
+    // An old drawing: a lead word, the start table, ten names, one block with one point.
+    const std::vector<int16_t> head = {7, 0, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
+    const std::vector<int16_t> block = {-1, 1, 2, 1};
+    std::string bytes(reinterpret_cast<const char*>(head.data()), 2 * head.size());
+    bytes += std::string(50, 'N');
+    bytes += std::string(reinterpret_cast<const char*>(block.data()), 2 * block.size());
+    write_text(root() / "old.DRW", bytes);
+    const std::string old = (root() / "old").string();
+    const char* again = "Type 4-digit number -- last digit must be 0.";
+    std::vector<Row> rows;
+    for (const char* number : {"55", "5555", "4990", "9990"}) {
+        rows.push_back({number,
+                        kAllRoads,
+                        {"CDRW", old, number, "EI", "8 1 0", "SA out.mus"},
+                        1,
+                        {std::string("*** Not a file number: ") + number +
+                         " (5000 to 9980, last digit 0): the conversion ended."},
+                        {}});
+    }
+    run_rows(rows, [&](const Row&, Road, const std::string& out) {
+        // The question was asked once.
+        EXPECT_EQ(out.find(again), out.rfind(again)) << out;
+    });
+
+    // Typed at a terminal the number is asked again, and the next number is taken.
+    fresh_page();
+    const std::string out = type_at_terminal({"CDRW", old, "55", "5550"});
+    EXPECT_NE(out.find(again), out.rfind(again)) << out;
+    EXPECT_FALSE(has(out, "Not a file number")) << out;
+    EXPECT_TRUE(fs::exists(temp_.work() / "mxlib" / "LB5550.DRW")) << out;
+}
+
+// A file read by RE that stops early says so: EDI given no staff, and NEW, NX and NB past the
+// folder's last (or first) document. The lines typed after the RE line run.
+TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
+    struct Stop {
+        std::vector<std::string> file;
+        const char* said;
+    };
+    const std::string rest = ": the rest of the file was not read.";
+    const std::vector<Stop> stops = {
+        {{"EDI", "X"}, "*** No Staff number given"},
+        {{"EDI", "ZZQ"}, "*** No Staff number given"},
+        {{"NEW"}, "*** NEW went past the folder's last document"},
+        {{"NX"}, "*** NX went past the folder's last document"},
+        {{"NB"}, "*** NB went past the folder's first document"},
+    };
+    std::vector<Row> rows;
+    for (const Stop& stop : stops) {
+        rows.push_back({stop.file.front().c_str(),
+                        kTypedRoads,
+                        {"G a.mus", "RE stop.re", "SA out.mus"},
+                        3,
+                        {std::string(stop.said) + rest},
+                        {}});
+    }
+    for (std::size_t k = 0; k < stops.size(); ++k) {
+        SCOPED_TRACE(stops[k].file.back());
+        std::string text;
+        for (const std::string& line : stops[k].file) text += line + "\n";
+        // What the file would do after the stop: a new note and a save.
+        write_text(root() / "stop.re", text + "EI\n1 1 90 7 5 0 4\nSA b.mus\n");
+        run_rows({rows[k]}, [&](const Row&, Road, const std::string& out) {
+            EXPECT_FALSE(fs::exists(root() / "b.mus")) << out;
+        });
+    }
+}
+
+}  // namespace
