@@ -193,15 +193,13 @@ struct Later {
     const char* pending = nullptr;
 };
 
-constexpr const char* kNumberRefused =
-    "a refused number from a script ending the word is mended apart";
 constexpr const char* kTextEntry = "text entry in the console is being built apart";
 
 const std::vector<Later> kLaterRows = {
     {"G_name", {"G", "Y"}, "Type output file name."},
     {"SA_write_over", {"SA", "a.mus"}, "FILE EXISTS - Write over file?"},
     {"DE_box_ok", {"DE", kBox}, kBoxOk},
-    {"DE_codes", {"DE", kBox, "Y"}, kCodes, nullptr, false, {kWordNotAnswer}, kNumberRefused},
+    {"DE_codes", {"DE", kBox, "Y"}, kCodes},
     {"D_box_ok", {"D", kBox}, kBoxOk},
     {"CUE_box_ok", {"CUE", kBox}, kBoxOk},
     {"MX_box_ok", {"MX", kBox}, kBoxOk},
@@ -213,13 +211,7 @@ const std::vector<Later> kLaterRows = {
     {"CT_box_ok", {"CT", kBox}, kBoxOk, kAskSourceBox},
     {"CT_codes", {"CT", kBox, "Y"}, kCodes, kAskSourceBox},
     {"CTn_box_ok", {"CT 1", kBox}, kBoxOk, kAskSourceBox},
-    {"CTn_codes",
-     {"CT 1", kBox, "Y"},
-     kCodes,
-     kAskSourceBox,
-     false,
-     {kWordNotAnswer},
-     kNumberRefused},
+    {"CTn_codes", {"CT 1", kBox, "Y"}, kCodes, kAskSourceBox},
     {"CTstar_box_ok", {"CT*", kBox}, kBoxOk, kAskSourceBox},
     {"TYPB_box_ok", {"TYPB", kBox}, kBoxOk, kAskSourceBox},
     {"MU_box_ok", {"MU", kBox}, kBoxOk, kAskSourceBox},
@@ -245,13 +237,7 @@ const std::vector<Later> kLaterRows = {
     {"FLF_box_ok", {"FLF", kBox}, kBoxOk},
     {"FLV_box_ok", {"FLV", kBox}, kBoxOk},
     {"PL_box_ok", {"PL", kBox}, kBoxOk},
-    {"CDRW_number",
-     {"CDRW", "old"},
-     "Type 4-digit number",
-     nullptr,
-     false,
-     {kWordNotAnswer},
-     kNumberRefused},
+    {"CDRW_number", {"CDRW", "old"}, "Type 4-digit number"},
     {"IN_notes", {"IN 1", ""}, "Type Notes, Rest, Clefs, etc.", nullptr, true},
     {"IN_rhythms", {"IN 1", "", "C4/D;"}, "Rhythms >", nullptr, true},
     {"IN_bar_lines", {"IN 1", "", "C4/D;", "Q;"}, "-- Add bar lines?", nullptr, true},
