@@ -743,8 +743,16 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
     return 1;
 }
 
+// The dialog's field comes preset with its prompt, which the window selects so that typing
+// replaces it; here the prompt is never taken as the text: an empty line is an empty text (the
+// command ends, or TT moves down a line), and X alone is Cancel.
 int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
-    return read_text_answer("Text Input:", std::string(up_to_nul(core::MessageLine.view())));
+    if (read_text_answer("Text Input:", "") != 1) return 2;
+    if (is_cancel(line_text(core::MessageLine))) {
+        core::MessageLine.blank();
+        return 2;
+    }
+    return 1;
 }
 
 int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {

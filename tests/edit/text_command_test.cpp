@@ -202,6 +202,38 @@ TEST_F(TextCommand, TxWithoutAStaffAsksForThePlace) {
     EXPECT_EQ(items_of(16.0f).size(), 1u);
 }
 
+// In the window keys come one by one: a key that can begin a number (input code 59 or below)
+// opens the command bar with that key in it for the rest of the place; a key above 59 ends the
+// command without a line edit.
+TEST_F(TextCommand, AKeyUpToFiftyNineStartsTheTypedPlace) {
+    type("8 1 0");
+    const struct {
+        int key;
+        bool starts;
+    } keys[] = {{'1', true}, {';', true}, {'<', false}, {'Q', false}};
+    std::size_t made = 0;
+    for (const auto& k : keys) {
+        const std::size_t waits = fe_.line_waits.size();
+        fe_.answer_key(k.key);
+        if (k.starts) {
+            fe_.answer_line("1 30 12");
+            answer_text("Here");
+        }
+        type("T");
+        made += k.starts ? 1 : 0;
+        const std::string key(1, static_cast<char>(k.key));
+        ASSERT_EQ(items_of(16.0f).size(), made) << key;
+        ASSERT_EQ(fe_.line_waits.size(), waits + (k.starts ? 1 : 0)) << key;
+        if (!k.starts) continue;
+        EXPECT_EQ(fe_.line_waits.back().preset, key);
+        EXPECT_EQ(fe_.line_waits.back().sel_start, 1);
+        const int32_t t = items_of(16.0f).back();
+        EXPECT_EQ(stored_param(t, 2), 1.0f) << key;
+        EXPECT_EQ(stored_param(t, 3), 30.0f) << key;
+        EXPECT_EQ(stored_param(t, 4), 12.0f) << key;
+    }
+}
+
 TEST_F(TextCommand, AClickPlacesTheTextAtTheClickedPoint) {
     type("8 1 0");
     const int32_t middle = layout::StaffTables.StaffMiddleY(1);

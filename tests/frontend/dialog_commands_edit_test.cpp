@@ -219,6 +219,21 @@ TEST_F(DialogCommandTest, EditTextRunsTheEditedCommand) {
     EXPECT_EQ(core::ItemCount, items + 1) << reply();
 }
 
+// A bare "T" waits for the place: the first key of "1 30 12" opens the command bar for the rest
+// of the line, and the text typed in Text Input goes there.
+TEST_F(DialogCommandTest, ABareTTakesThePlaceTypedInTheCommandBar) {
+    Answers answers;
+    answers.keys(QStringLiteral("1"));
+    answers.line(QStringLiteral("1 30 12"));
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1000, QStringLiteral("Here"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("T"), &answers);
+    EXPECT_EQ(params_of(16, 1, 3), (std::vector<float>{30})) << reply();
+    EXPECT_EQ(params_of(16, 1, 4), (std::vector<float>{12})) << reply();
+}
+
 // "TE 2": the text typed in Text Input, placed at the note typed for it, becomes a text item on
 // the staff; the divider character that went back with it is not taken for the next command.
 TEST_F(DialogCommandTest, TextInputMakesTheTypedText) {

@@ -9,6 +9,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -115,19 +116,53 @@ struct EntryRun {
     int32_t staff = 1;
     int32_t saved_state = 0;
     int32_t saved_macro = 0;
+    int32_t items_before = 0;  // ItemCount when the command began
 };
 
 enum class LineResult { Line, Cancelled, Ended };
 
-// Asks for the place of the text: typed numbers (the first is the staff) or a click. False when
-// the user gave neither (Escape or another key, the end of the command file, a click with no
-// staff on the page, the application closing).
+// The keys of a place typed at the place wait, from the first one on: the console hands a typed
+// line over key by key, so the rest of it is still there to take; the window hands keys one by
+// one, so the rest is typed into the command bar with the first key in it. False when the
+// window is closing.
+bool typed_place(char first, std::string& typed) {
+    typed.assign(1, first);
+    if (core::has_front_end() && &core::front_end() == core::FrontEndWithoutView) {
+        typed += core::front_end().DropRestOfTypedLine();
+        return true;
+    }
+    core::FixedText<512> line;
+    line.blank();
+    line(1) = first;
+    line(2) = '\0';
+    core::FixedText<512> prompt;
+    prompt.blank();
+    prompt(1) = '\0';
+    if (core::front_end().WaitForLineEdit(line, prompt, 1, 1) < 0) return false;
+    typed = line.trimmed();
+    return true;
+}
+
+// Asks for the place of the text: typed numbers (the first is the staff) or a click. A key
+// above 59 (no part of a number) or Escape ends the wait; any other key starts the typed place.
+// False when the user gave no place (such a key, an empty line, the end of the command file, a
+// click with no staff on the page, the application closing).
 bool ask_for_place(bool& clicked) {
     core::CommandStateWord = kPlaceState;
     clicked = false;
     if (core::MacroUnit == 0) {
-        if (!core::wait_for_input_key_or_command() || core::InputKeyWord != 0) return false;
-        if (SecondLine(1) == '~' && SecondLine(2) == ' ') {
+        if (!core::wait_for_input_key_or_command()) return false;
+        const int32_t key = core::InputKeyWord;
+        if (key != 0) {
+            if (key == 27 || key > 59 || key < 0) {
+                // The rest of a typed line that is no place is no later key either.
+                core::front_end().DropRestOfTypedLine();
+                return false;
+            }
+            std::string typed;
+            if (key >= ' ' && !typed_place(static_cast<char>(key), typed)) return false;
+            CommandLine.set(typed);
+        } else if (SecondLine(1) == '~' && SecondLine(2) == ' ') {
             const float x = find_clicked_staff();
             if (core::IntParamBuffer(3) == 0) return false;
             clicked = true;
@@ -141,14 +176,22 @@ bool ask_for_place(bool& clicked) {
             CommandLine.blank();
             CommandLine(1) = '~';
             return true;
+        } else {
+            CommandLine = SecondLine;
         }
-        CommandLine = SecondLine;
     }
     core::read_command_line();
     if (core::MacroUnit == 0 && core::CommandFileEnded != 0 && CommandLine.is_blank()) return false;
     for (int k = 10; k >= 1; --k) ParamBuffer(k + 1) = ParamBuffer(k);
     ParamBuffer(1) = 0.0f;
     return ParamBuffer(2) != 0.0f;
+}
+
+// "X" alone, blanks aside.
+bool is_cancel_line(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first != std::string::npos && first == line.find_last_not_of(" \t") &&
+           (line[first] == 'X' || line[first] == 'x');
 }
 
 // One text line: the quote form's text, the Text Input dialog on the console, or the command
@@ -164,6 +207,11 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
         std::string record;
         if (core::read_record(core::MacroUnit, record) != core::IoResult::Ok)
             return LineResult::Ended;
+        // X alone is the dialog's Cancel, in a command file as at the console.
+        if (is_cancel_line(record)) {
+            CommandLine.blank();
+            return LineResult::Cancelled;
+        }
         line = record.substr(0, kLineChars);
         LastTextLine.set(line);
         return LineResult::Line;
@@ -280,7 +328,15 @@ void end_text_entry(const EntryRun& run, bool cancelled) {
     core::PendingBoxOperation = 0;
     clear_note_numbers(!cancelled);
     core::MacroUnit = run.saved_macro;
-    if (core::MacroUnit == 0) CommandLine.set("I");
+    // The newest item goes to editing only when this command made it: an older one would take
+    // the lines that follow as its pairs.
+    if (core::MacroUnit == 0) {
+        if (core::ItemCount > run.items_before) {
+            CommandLine.set("I");
+        } else {
+            CommandLine.blank();
+        }
+    }
     core::MessageLine.set("text");
     core::CommandModeLetters(1) = 0;
 }
@@ -300,6 +356,7 @@ void enter_text() {
     EntryRun run;
     run.saved_macro = core::MacroUnit;
     run.saved_state = core::CommandStateWord;
+    run.items_before = core::ItemCount;
     run.mode = CommandLine(2);
     run.quote_form = run.mode == '"';
     if (run.quote_form) run.quote = quoted_text();

@@ -1,0 +1,231 @@
+// Text entry on every console road (lines piped in, typed at a terminal, a command file read by
+// RE, the program reading "--console FILE"): the place typed after a bare T, the Text Input
+// line (an empty line, X alone as Cancel) and the end of TT's loop. Each case is checked in the
+// saved document, decoded here, and in the replies.
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "engine/commands/engine_reset.h"
+#include "tests/core/document_bytes.h"
+#include "tests/support/console_run.h"
+#include "tests/support/running_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A text item as saved: its characters and its place.
+struct SavedText {
+    std::string text;
+    float staff;
+    float x;  // -1: not checked (a later unit of a line, placed by the widths)
+    float y;
+    bool operator==(const SavedText& o) const {
+        return text == o.text && staff == o.staff && (x < 0 || o.x < 0 || x == o.x) && y == o.y;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const SavedText& t) {
+    return os << "{\"" << t.text << "\" " << t.staff << " " << t.x << " " << t.y << "}";
+}
+
+struct SavedTextPage {
+    std::vector<SavedText> texts;
+    std::vector<float> staves;  // the staff numbers of the staff items
+};
+
+// Reads the document's records without the engine: a text record (code 16) keeps its characters
+// four to a word from P14 (P17 with the long header, P14 = -1).
+SavedTextPage read_saved_text_page(const fs::path& document) {
+    SavedTextPage page;
+    const std::vector<float> words = document_item_words(document);
+    for (std::size_t i = 0; i < words.size();) {
+        const auto n = static_cast<std::size_t>(words[i]);
+        if (n == 0 || i + n >= words.size() + 1) break;
+        const float* p = &words[i];  // p[k] is Pk
+        if (p[1] == 16.0f && n >= 13) {
+            const std::size_t header = n >= 14 && p[14] == -1.0f ? 16 : 13;
+            const auto chars = static_cast<std::size_t>(p[12]);
+            std::string text((n - header) * 4, ' ');
+            std::memcpy(text.data(), p + header + 1, text.size());
+            text.resize(std::min(chars, text.size()));
+            page.texts.push_back({text, p[2], p[3], p[4]});
+        } else if (p[1] == 8.0f) {
+            page.staves.push_back(p[2]);
+        }
+        i += n + 1;
+    }
+    return page;
+}
+
+// TT's step down: size 1 x staff scale (25 for a staff of full size) x 5 / 25.
+constexpr float kTextLineStep = 5.0f;
+
+struct TextEntryCase {
+    const char* name;
+    std::vector<std::string> lines;  // typed after the staff and a note, then "SA a.mus"
+    std::vector<SavedText> texts;
+    std::vector<float> staves;         // staff 1, then what the lines after the text made
+    std::vector<const char*> replies;  // each printed (the piped and terminal roads)
+    int text_inputs;                   // how often "Text Input:" is asked at the console
+};
+
+const std::vector<TextEntryCase> kTextEntryCases = {
+    // A bare T takes the place from the next line: staff, x, y.
+    {"typed place", {"T", "1 50 5", "hello", "8 2 0"}, {{"_00hello", 1, 50, 5}}, {1, 2}, {}, 1},
+    // One key alone: the staff, at the x of a T without numbers.
+    {"one key place", {"T", "1", "hi", "8 2 0"}, {{"_00hi", 1, 100, 0}}, {1, 2}, {}, 1},
+    // A letter (input code above 59) or Escape ends the wait; the next line is a command.
+    {"letter at the place", {"T", "QX", "8 2 0"}, {}, {1, 2}, {"text"}, 0},
+    {"escape at the place", {"TX", "~~27", "8 2 0"}, {}, {1, 2}, {"text"}, 0},
+    // An empty line is no text, and X alone is Cancel: the prompt's words are never entered.
+    {"empty text line", {"T 1 50 5", "", "8 2 0"}, {}, {1, 2}, {}, 1},
+    {"X cancels", {"T 1 50 5", "X", "8 2 0"}, {}, {1, 2}, {}, 1},
+    {"x with blanks cancels", {"T 1 50 5", "  x ", "8 2 0"}, {}, {1, 2}, {}, 1},
+    // A lone X as a text: written with its font escape.
+    {"X with its font", {"T 1 50 5", "_00X", "8 2 0"}, {{"_00X", 1, 50, 5}}, {1, 2}, {}, 1},
+    {"XX is a text", {"T 1 50 5", "XX"}, {{"_00XX", 1, 50, 5}}, {1}, {}, 1},
+    // TT: an empty line moves down one line, X ends the loop.
+    {"TT ends on X",
+     {"TT 1 50 40", "line one", "", "three", "X", "8 2 0"},
+     {{"_00line", 1, 50, 40}, {"_00one", 1, -1, 40}, {"_00three", 1, 50, 40 - 2 * kTextLineStep}},
+     {1, 2},
+     {},
+     4},
+    // With another divider, a line of dividers only ends it; an empty line still moves down.
+    {"TT ends on dividers",
+     {"TXD ;", "TT 1 50 40", "a b;c", "", "d;;", ";;", "8 2 0"},
+     {{"_00a b", 1, 50, 40}, {"_00c", 1, -1, 40}, {"_00d", 1, 50, 40 - 2 * kTextLineStep}},
+     {1, 2},
+     {},
+     4},
+    // With the blank divider, blanks alone are an empty line: down one line, not the end.
+    {"TT blank line moves down",
+     {"TT 1 50 40", "up", "   ", "down", "X", "8 2 0"},
+     {{"_00up", 1, 50, 40}, {"_00down", 1, 50, 40 - 2 * kTextLineStep}},
+     {1, 2},
+     {},
+     4},
+};
+
+const std::vector<std::string> kTextEntryPrologue = {"EI", "8 1 0", "1 1 20 5 5 0 1"};
+
+std::vector<std::string> text_entry_script(const TextEntryCase& c) {
+    std::vector<std::string> lines = console_lines_then(kTextEntryPrologue, c.lines);
+    lines.push_back("SA a.mus");
+    return lines;
+}
+
+int text_entry_count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+class TextEntryConsoleTest : public ConsoleSessionTest {
+  protected:
+    fs::path saved() const { return temp_.root() / "a.mus"; }
+    void check_saved(const TextEntryCase& c, const std::string& road, const std::string& out) {
+        const std::string label = std::string(c.name) + " (" + road + ")";
+        ASSERT_TRUE(fs::exists(saved())) << label << "\n" << out;
+        const SavedTextPage page = read_saved_text_page(saved());
+        EXPECT_EQ(page.texts, c.texts) << label << "\n" << out;
+        EXPECT_EQ(page.staves, c.staves) << label << "\n" << out;
+        fs::remove(saved());
+    }
+};
+
+TEST_F(TextEntryConsoleTest, EveryCaseOnThePipedTerminalAndReRoads) {
+    for (const TextEntryCase& c : kTextEntryCases) {
+        for (const bool terminal : {false, true}) {
+            core::reset_engine();
+            const std::string out = type(text_entry_script(c), terminal);
+            const std::string road = terminal ? "terminal" : "piped";
+            check_saved(c, road, out);
+            EXPECT_EQ(text_entry_count(out, "Text Input:"), c.text_inputs) << c.name << "\n" << out;
+            EXPECT_EQ(out.find("Type new text"), std::string::npos) << c.name << "\n" << out;
+            EXPECT_EQ(out.find("unknown word"), std::string::npos) << c.name << "\n" << out;
+            for (const char* reply : c.replies)
+                EXPECT_NE(out.find(reply), std::string::npos) << c.name << ": " << reply << "\n"
+                                                              << out;
+        }
+        // The same lines in a command file: the file answers every question.
+        core::reset_engine();
+        {
+            std::ofstream file(temp_.root() / "s.txt");
+            for (const std::string& line : console_lines_then(kTextEntryPrologue, c.lines))
+                file << line << "\n";
+        }
+        const std::string out = type({"RE s.txt", "SA a.mus"});
+        check_saved(c, "RE", out);
+    }
+}
+
+// The end of the input ends TT's loop with its lines kept: at the console and in a command file,
+// whose next lines after RE are commands again.
+TEST_F(TextEntryConsoleTest, TheEndOfTheInputEndsTt) {
+    {
+        std::ofstream file(temp_.root() / "s.txt");
+        for (const std::string& line :
+             console_lines_then(kTextEntryPrologue, {"TT 1 50 40", "last"}))
+            file << line << "\n";
+    }
+    const std::string out = type({"RE s.txt", "8 2 0", "SA a.mus"});
+    ASSERT_TRUE(fs::exists(saved())) << out;
+    SavedTextPage page = read_saved_text_page(saved());
+    EXPECT_EQ(page.texts, (std::vector<SavedText>{{"_00last", 1, 50, 40}})) << out;
+    EXPECT_EQ(page.staves, (std::vector<float>{1, 2})) << out;
+
+    core::reset_engine();
+    fs::remove(saved());
+    const std::string piped =
+        type(console_lines_then(kTextEntryPrologue, {"TT 1 50 40", "last", "SA a.mus", "more"}));
+    EXPECT_EQ(text_entry_count(piped, "Text Input:"), 4) << piped;
+    EXPECT_FALSE(fs::exists(saved())) << piped;  // SA was a line of text
+}
+
+// A bare T on a page whose last item is a text, with new items going straight to editing: a
+// place not given opens no item, so the next lines are commands, not pairs for that text.
+TEST_F(TextEntryConsoleTest, NoPlaceOpensNoOlderItem) {
+    const std::string out = type({"EI", "8 1 0", "T 1 20 12", "abc", "EI", "T", "QX", "TX", "~~27",
+                                  "EI", "8 2 0", "SA a.mus"});
+    ASSERT_TRUE(fs::exists(saved())) << out;
+    const SavedTextPage page = read_saved_text_page(saved());
+    EXPECT_EQ(page.texts, (std::vector<SavedText>{{"_00abc", 1, 20, 12}})) << out;
+    EXPECT_EQ(page.staves, (std::vector<float>{1, 2})) << out;
+    EXPECT_EQ(out.find("Item 2/2"), std::string::npos) << out;
+}
+
+// The program itself reading the script from a file gives the same pages.
+TEST(TextEntryProgramTest, AScriptFileGivesTheSamePages) {
+    const TempFolder temp("ormest_text_entry");
+    const fs::path state = temp.root() / "state";
+    for (const TextEntryCase& c : kTextEntryCases) {
+        {
+            std::ofstream file(temp.root() / "script.txt");
+            for (const std::string& line : text_entry_script(c)) file << line << "\n";
+        }
+        RunningProgram program("ormest", {"--console", "script.txt"}, temp.root(), state);
+        ASSERT_TRUE(program.started());
+        const int status = program.wait_end();
+        ASSERT_TRUE(WIFEXITED(status)) << program.output();
+        EXPECT_EQ(WEXITSTATUS(status), 0) << program.output();
+        ASSERT_TRUE(fs::exists(temp.root() / "a.mus")) << c.name << "\n" << program.output();
+        const SavedTextPage page = read_saved_text_page(temp.root() / "a.mus");
+        EXPECT_EQ(page.texts, c.texts) << c.name << "\n" << program.output();
+        EXPECT_EQ(page.staves, c.staves) << c.name << "\n" << program.output();
+        EXPECT_EQ(text_entry_count(program.output(), "Text Input:"), c.text_inputs)
+            << c.name << "\n"
+            << program.output();
+        fs::remove(temp.root() / "a.mus");
+    }
+}
+
+}  // namespace
