@@ -233,23 +233,29 @@ TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
 namespace {
 
 // The closing menu takes a line's first key: the rest of the line goes with the menu, and a
-// script's line that answers nothing leaves the menu as X does. Piped, "--console FILE" and an
-// input run begun by a command file and ended by the console's lines.
+// script's line that answers nothing leaves the menu as X does (at a terminal the menu is
+// asked once more). Piped, "--console FILE", an input run begun by a command file and ended by
+// the console's lines, and typed at a terminal.
 TEST_F(InputModeConsoleTest, TheClosingMenuTakesOneLineFromAScript) {
     const std::vector<std::string> two_staves = {"LJ", "Y", "",  "E4/F;", "Q;", "N",
                                                  ";",  ";", ";", "XG",    "N",  "SA out.mus"};
     const std::vector<std::string> not_an_answer = {"FOO", "N", "SA out.mus"};
     const std::vector<std::string> begun = {"IN 1", "", "C4/D;"};
     const std::vector<std::string> closed = {"Q;", "N", ";", ";", ";"};
-    enum Road { Piped, File, Re };
-    for (Road road : {Piped, File, Re}) {
+    const std::vector<std::string> asked_again = {"FOO", "X", "N", "SA out.mus"};
+    enum Road { Piped, File, Re, Terminal };
+    for (Road road : {Piped, File, Re, Terminal}) {
         for (const auto* rest : {&two_staves, &not_an_answer}) {
             SCOPED_TRACE(std::to_string(road) + " " + rest->front());
             core::reset_engine();
             fs::remove(temp_.root() / "out.mus");
-            std::vector<std::string> lines = console_lines_then(closed, *rest);
+            const bool at_terminal = road == Terminal;
+            std::vector<std::string> lines = console_lines_then(
+                closed, at_terminal && rest == &not_an_answer ? asked_again : *rest);
             std::string out;
-            if (road == Re) {
+            if (at_terminal) {
+                out = type_at_terminal(console_lines_then(begun, lines));
+            } else if (road == Re) {
                 std::ofstream(temp_.root() / "begin.txt") << "IN 1\n\nC4/D;\n";
                 out = type(console_lines_then({"RE begin.txt"}, lines));
             } else if (road == File) {
@@ -262,8 +268,16 @@ TEST_F(InputModeConsoleTest, TheClosingMenuTakesOneLineFromAScript) {
             EXPECT_EQ(out.find("Type output file name."), std::string::npos) << out;
             EXPECT_EQ(out.find("*** Not an answer to the input menu: FOO -- taken as X.") !=
                           std::string::npos,
-                      rest == &not_an_answer)
+                      rest == &not_an_answer && !at_terminal)
                 << out;
+            // At a terminal the menu comes again once for the whole line, not once a key.
+            std::size_t menus = 0;
+            for (std::size_t at = out.find("X = Exit from input mode."); at != std::string::npos;
+                 at = out.find("X = Exit from input mode.", at + 1)) {
+                ++menus;
+            }
+            const std::size_t runs = rest == &two_staves ? 2 : 1;
+            EXPECT_EQ(menus, runs + (at_terminal && rest == &not_an_answer ? 1 : 0)) << out;
             ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
             core::reset_engine();
             type({"G out.mus"});

@@ -29,6 +29,8 @@ constexpr const char* kAskDiscard = "Clear or Load new file? (Y/N)";
 constexpr const char* kAskPrintName = "Output file name (LPT1 for the printer):";
 constexpr const char* kAskSaveName = "Type output file name.";
 constexpr const char* kAskStemBox = "Enter Staff number, Left position, Right position";
+constexpr const char* kAskAlterBox =
+    "Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.";
 constexpr const char* kWordNotAnswer = "ZZQ";
 
 // A word, the question it asks first, and, for the answers its Part keeps reading lines after,
@@ -141,6 +143,15 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
                                           "SA out.mus", "SA out.mus", "SA out.mus", "SA out.mus"});
             EXPECT_NE(out.find(a.question), std::string::npos) << label << " asked nothing:\n"
                                                                << out;
+            // The stem words and Group Alter name the word they took for no box.
+            if ((a.question == kAskStemBox || a.question == kAskAlterBox) &&
+                answer == kWordNotAnswer) {
+                EXPECT_NE(out.find("*** Not a box: ZZQ -- " + std::string(a.word) +
+                                   " ended, nothing was changed."),
+                          std::string::npos)
+                    << label << "\n"
+                    << out;
+            }
             if (fs::exists(temp_.root() / "out.mus")) continue;
             bool may_wait = false;
             for (const std::string& w : a.may_wait_after) may_wait = may_wait || w == answer;

@@ -646,7 +646,7 @@ BoxHandOverRecord BoxHandOver;
 BoxTransposeRangeRecord BoxTransposeRange;
 
 // Contract: see the header.
-bool refuse_line_without_box(const core::FixedText<512>& line) {
+bool refuse_line_without_box(const core::FixedText<512>& line, std::string_view word) {
     const std::string text = line.trimmed();
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return true;
@@ -655,7 +655,8 @@ bool refuse_line_without_box(const core::FixedText<512>& line) {
         c == '~') {
         return false;
     }
-    core::show_message("*** Not a box: " + text.substr(first) + " -- nothing was changed.");
+    core::show_message("*** Not a box: " + text.substr(first) + " -- " + std::string(word) +
+                       " ended, nothing was changed.");
     return true;
 }
 

@@ -275,7 +275,8 @@ void take_alter_box() {
 // changed.
 void continue_group_alter() {
     // A box of zeros would be asked about, and the question would take the next line.
-    if (core::PendingBoxOperation == kAlterAwaitBox && refuse_line_without_box(core::CommandLine)) {
+    if (core::PendingBoxOperation == kAlterAwaitBox &&
+        refuse_line_without_box(core::CommandLine, "A")) {
         end_group_alter();
         return;
     }

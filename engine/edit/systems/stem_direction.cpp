@@ -204,7 +204,9 @@ void take_box(int32_t mode) {
     } else {
         // Read as a box of zeros, an empty line or a word would be asked about, and the
         // question would take the next line (a script's next command) as its answer.
-        if (refuse_line_without_box(CommandLine)) {
+        std::string word = SavedCommandLine.trimmed();
+        word = word.substr(0, word.find(' '));
+        if (refuse_line_without_box(CommandLine, word)) {
             finish();
             return;
         }
