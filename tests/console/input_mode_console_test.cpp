@@ -12,6 +12,9 @@
 #include "engine/input/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,8 +29,8 @@ class InputModeConsoleTest : public ConsoleSessionTest {
 // Every line of the run typed as the keys of a keyboard: the notes line, the rhythms line, no
 // bar lines, the marks line, no beams, no slurs, "X" at the closing menu and no next staff.
 TEST_F(InputModeConsoleTest, AWholeRunTypedKeyByKeyBuildsTheBar) {
-    const std::string out = type({"IN 1", "", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";",
-                                  ";", "X", "N"});
+    const std::string out =
+        type({"IN 1", "", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";", ";", "X", "N"});
     EXPECT_NE(out.find("Type pairs of numbers for Beams >"), std::string::npos) << out;
     EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
     ASSERT_EQ(core::ItemCount, 6) << out;
@@ -189,8 +192,8 @@ TEST_F(InputModeConsoleTest, TheTemporaryClefGoesBeforeTheClosingMenu) {
 // "MIDI" asked for in the notes line: the console has no MIDI keyboard, so "No MIDI for input."
 // and the next typed line is the notes line.
 TEST_F(InputModeConsoleTest, MidiAskedForTheTypedLineGoesOn) {
-    const std::string out = type({"IN 1", "", "MIDI", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N",
-                                  "S 1:2/A 4;", ";", ";", "X", "N"});
+    const std::string out = type(
+        {"IN 1", "", "MIDI", "TR/C4/E/G/C5;", "Q/Q/E/E;", "N", "S 1:2/A 4;", ";", ";", "X", "N"});
     // The console opens no MIDI input: it says so and the line is asked again.
     EXPECT_NE(out.find("No MIDI for input."), std::string::npos) << out;
     EXPECT_EQ(out.find("Starting MIDI input ****"), std::string::npos) << out;
@@ -217,13 +220,71 @@ TEST_F(InputModeConsoleTest, SavedLinesThatCannotBeReadEndWithTheInput) {
     }
     const std::string out = type({"RE \\!tmp\\input.tmp"});
     EXPECT_NE(out.find("*** Syntax Error ***"), std::string::npos) << out;
-    EXPECT_NE(out.find("*** The notes line was refused and left out: "), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("*** The notes line was refused and left out: "), std::string::npos) << out;
     EXPECT_NE(out.find("*** The rhythms line was refused and left out: Q"), std::string::npos)
         << out;
     EXPECT_EQ(input::InputModeActive, 0);
     EXPECT_EQ(core::ItemCount, 1) << out;  // the run's staff
     EXPECT_LT(out.size(), 2000u) << out;
+}
+
+}  // namespace
+
+namespace {
+
+// The closing menu takes a line's first key: the rest of the line goes with the menu, and a
+// script's line that answers nothing leaves the menu as X does (at a terminal the menu is
+// asked once more). Piped, "--console FILE", an input run begun by a command file and ended by
+// the console's lines, and typed at a terminal.
+TEST_F(InputModeConsoleTest, TheClosingMenuTakesOneLineFromAScript) {
+    const std::vector<std::string> two_staves = {"LJ", "Y", "",  "E4/F;", "Q;", "N",
+                                                 ";",  ";", ";", "XG",    "N",  "SA out.mus"};
+    const std::vector<std::string> not_an_answer = {"FOO", "N", "SA out.mus"};
+    const std::vector<std::string> begun = {"IN 1", "", "C4/D;"};
+    const std::vector<std::string> closed = {"Q;", "N", ";", ";", ";"};
+    const std::vector<std::string> asked_again = {"FOO", "X", "N", "SA out.mus"};
+    enum Road { Piped, File, Re, Terminal };
+    for (Road road : {Piped, File, Re, Terminal}) {
+        for (const auto* rest : {&two_staves, &not_an_answer}) {
+            SCOPED_TRACE(std::to_string(road) + " " + rest->front());
+            core::reset_engine();
+            fs::remove(temp_.root() / "out.mus");
+            const bool at_terminal = road == Terminal;
+            std::vector<std::string> lines = console_lines_then(
+                closed, at_terminal && rest == &not_an_answer ? asked_again : *rest);
+            std::string out;
+            if (at_terminal) {
+                out = type_at_terminal(console_lines_then(begun, lines));
+            } else if (road == Re) {
+                std::ofstream(temp_.root() / "begin.txt") << "IN 1\n\nC4/D;\n";
+                out = type(console_lines_then({"RE begin.txt"}, lines));
+            } else if (road == File) {
+                out = run_console_file(temp_.root(), console_lines_then(begun, lines));
+            } else {
+                out = type(console_lines_then(begun, lines));
+            }
+            EXPECT_EQ(out.find("Input error"), std::string::npos) << out;
+            // "S" of a line that is no answer never asks for a file of input lines.
+            EXPECT_EQ(out.find("Type output file name."), std::string::npos) << out;
+            EXPECT_EQ(out.find("*** Not an answer to the input menu: FOO -- taken as X.") !=
+                          std::string::npos,
+                      rest == &not_an_answer && !at_terminal)
+                << out;
+            // At a terminal the menu comes again once for the whole line, not once a key.
+            std::size_t menus = 0;
+            for (std::size_t at = out.find("X = Exit from input mode."); at != std::string::npos;
+                 at = out.find("X = Exit from input mode.", at + 1)) {
+                ++menus;
+            }
+            const std::size_t runs = rest == &two_staves ? 2 : 1;
+            EXPECT_EQ(menus, runs + (at_terminal && rest == &not_an_answer ? 1 : 0)) << out;
+            ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+            core::reset_engine();
+            type({"G out.mus"});
+            EXPECT_EQ(stored_items_of(1, 1).size(), 2u) << out;
+            EXPECT_EQ(stored_items_of(1, 2).size(), rest == &two_staves ? 2u : 0u) << out;
+        }
+    }
 }
 
 }  // namespace

@@ -2,11 +2,17 @@
 // empty line, "X" and a word that answers nothing, and the script's next lines ("SA out.mus")
 // must still save the page, or the run must end standing at the question (a word whose Part
 // reads every line as its answer until one it knows).
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/edit/areas/box_commands.h"
 #include "tests/support/console_run.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +28,9 @@ constexpr const char* kAskSystemBox =
 constexpr const char* kAskDiscard = "Clear or Load new file? (Y/N)";
 constexpr const char* kAskPrintName = "Output file name (LPT1 for the printer):";
 constexpr const char* kAskSaveName = "Type output file name.";
+constexpr const char* kAskStemBox = "Enter Staff number, Left position, Right position";
+constexpr const char* kAskAlterBox =
+    "Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.";
 constexpr const char* kWordNotAnswer = "ZZQ";
 
 // A word, the question it asks first, and, for the answers its Part keeps reading lines after,
@@ -84,6 +93,29 @@ const std::vector<Asked> kAskingWords = {
      {"", kWordNotAnswer},
      "Type Notes, Rest, Clefs, etc.",
      true},
+    // The stem words and Group Alter end on a line that is no box.
+    {"FLA", kAskStemBox, {}, nullptr},
+    {"FLU", kAskStemBox, {}, nullptr},
+    {"FLD", kAskStemBox, {}, nullptr},
+    {"FLO", kAskStemBox, {}, nullptr},
+    {"FLF", kAskStemBox, {}, nullptr},
+    {"FLV", kAskStemBox, {}, nullptr},
+    {"PL", kAskStemBox, {}, nullptr},
+    {"A",
+     "Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.",
+     {},
+     nullptr},
+    // The words that share the move words' box reader.
+    {"CPX", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
+    {"CT*", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
+    {"CT 1", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
+    {"TYPB", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
+    {"STM", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
+    {"STU", kAskSourceBox, {"", kWordNotAnswer}, kAskSourceBox},
+    {"EDI",
+     "Enter Staff number, Left position, Right position, -- or draw box.",
+     {"", kWordNotAnswer},
+     kAskSourceBox},
     // The play loop ends on Enter or X; any other word is refused and the loop stays.
     {"PLA", "Sound row 1:", {kWordNotAnswer}, "ERROR -- unknown word in this context: SA"},
 };
@@ -111,6 +143,15 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
                                           "SA out.mus", "SA out.mus", "SA out.mus", "SA out.mus"});
             EXPECT_NE(out.find(a.question), std::string::npos) << label << " asked nothing:\n"
                                                                << out;
+            // The stem words and Group Alter name the word they took for no box.
+            if ((a.question == kAskStemBox || a.question == kAskAlterBox) &&
+                answer == kWordNotAnswer) {
+                EXPECT_NE(out.find("*** Not a box: ZZQ -- " + std::string(a.word) +
+                                   " ended, nothing was changed."),
+                          std::string::npos)
+                    << label << "\n"
+                    << out;
+            }
             if (fs::exists(temp_.root() / "out.mus")) continue;
             bool may_wait = false;
             for (const std::string& w : a.may_wait_after) may_wait = may_wait || w == answer;
@@ -124,5 +165,270 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
         }
     }
 }
+
+}  // namespace
+
+// ---- Past the first question ----
+// Each row answers a word's first questions rightly and then meets the later question (the
+// confirmation, the code number, the name, the count, the next line of the input mode) with an
+// empty line, "X" and a word that answers nothing, on the three roads a script takes: piped,
+// "--console FILE" and a command file read by RE.
+
+namespace {
+
+enum class LaterRoad { Piped, ConsoleFile, Re };
+
+const char* road_name(LaterRoad r) {
+    return r == LaterRoad::Piped ? "piped" : r == LaterRoad::ConsoleFile ? "console_file" : "re";
+}
+
+constexpr const char* kBoxOk = "Source Box O.K.? - (Y/N/X)";
+constexpr const char* kCodes = "Select Code Numbers. (0 = all)";
+constexpr const char* kBox = "1 0 200 2";
+const std::vector<std::string> kInputToMenu = {"IN 1", "", "C4/D;", "Q;", "N", ";", ";", ";"};
+
+struct Later {
+    const char* name;                // the row's name in the test's name
+    std::vector<std::string> lines;  // the word and the right answers before the later question
+    const char* later;               // the later question (a part of it)
+    // The prompt of a reader that takes every line as its answer until X (the box words' reader
+    // after a "No"): an empty line or a word may leave the run waiting there, and the end of
+    // input names it.
+    const char* waits_at = nullptr;
+    // The input mode: every later line is a line of music or a menu answer (X too), and the
+    // input may end waiting at any of its "Type ..." prompts. Its lines change the page.
+    bool mode = false;
+    // A text: any line is a right answer, and a word becomes a text of the page. A text loop
+    // (waits_at set) reads a command file's lines to the file's end.
+    bool text = false;
+    // The right answers themselves made a text: the saved page is not the page before.
+    bool made_text = false;
+};
+
+const std::vector<Later> kLaterRows = {
+    {"G_name", {"G", "Y"}, "Type output file name."},
+    {"SA_write_over", {"SA", "a.mus"}, "FILE EXISTS - Write over file?"},
+    {"DE_box_ok", {"DE", kBox}, kBoxOk},
+    {"DE_codes", {"DE", kBox, "Y"}, kCodes},
+    {"D_box_ok", {"D", kBox}, kBoxOk},
+    {"CUE_box_ok", {"CUE", kBox}, kBoxOk},
+    {"MX_box_ok", {"MX", kBox}, kBoxOk},
+    {"M_box_ok", {"M", kBox}, kBoxOk, kAskSourceBox},
+    {"M_destination", {"M", kBox, "Y"}, "Enter new Staff#", kAskSourceBox},
+    {"C_box_ok", {"C", kBox}, kBoxOk, kAskSourceBox},
+    {"C_destination", {"C", kBox, "Y"}, "Enter new Staff#", kAskSourceBox},
+    {"CPX_box_ok", {"CPX", kBox}, kBoxOk, kAskSourceBox},
+    {"CT_box_ok", {"CT", kBox}, kBoxOk, kAskSourceBox},
+    {"CT_codes", {"CT", kBox, "Y"}, kCodes, kAskSourceBox},
+    {"CTn_box_ok", {"CT 1", kBox}, kBoxOk, kAskSourceBox},
+    {"CTn_codes", {"CT 1", kBox, "Y"}, kCodes, kAskSourceBox},
+    {"CTstar_box_ok", {"CT*", kBox}, kBoxOk, kAskSourceBox},
+    {"TYPB_box_ok", {"TYPB", kBox}, kBoxOk, kAskSourceBox},
+    {"MU_box_ok", {"MU", kBox}, kBoxOk, kAskSourceBox},
+    {"MU_steps", {"MU", kBox, "Y"}, "Enter steps to move up/down.", kAskSourceBox},
+    {"MD_steps", {"MD", kBox, "Y"}, "Enter steps to move up/down.", kAskSourceBox},
+    {"STM_box_ok", {"STM", kBox}, kBoxOk, kAskSourceBox},
+    {"STU_box_ok", {"STU", kBox}, kBoxOk, kAskSourceBox},
+    // EDI's box is the move words' box.
+    {"EDI_box_ok", {"EDI", kBox}, kBoxOk, kAskSourceBox},
+    {"TR_box_ok", {"TR", kBox}, kBoxOk},
+    {"J_box_ok", {"J", "1 2"}, "O.K."},
+    {"LJ_box_ok", {"LJ", "1 2"}, "O.K."},
+    {"LI_box_ok", {"LI", "1 2"}, "O.K."},
+    {"IF_box_ok", {"IF", kBox}, kBoxOk},
+    // IFX asks for box after box until a line that is no box.
+    {"IFX_next_box", {"IFX", kBox}, "(Upper staff)  or draw box."},
+    {"A_box_ok", {"A", "1 0 200 2 1"}, kBoxOk},
+    {"A_changes", {"A", "1 0 200 2 1", "Y"}, "Type P#, chng"},
+    {"FLA_box_ok", {"FLA", kBox}, kBoxOk},
+    {"FLU_box_ok", {"FLU", kBox}, kBoxOk},
+    {"FLD_box_ok", {"FLD", kBox}, kBoxOk},
+    {"FLO_box_ok", {"FLO", kBox}, kBoxOk},
+    {"FLF_box_ok", {"FLF", kBox}, kBoxOk},
+    {"FLV_box_ok", {"FLV", kBox}, kBoxOk},
+    {"PL_box_ok", {"PL", kBox}, kBoxOk},
+    {"CDRW_number", {"CDRW", "old"}, "Type 4-digit number"},
+    {"IN_notes", {"IN 1", ""}, "Type Notes, Rest, Clefs, etc.", nullptr, true},
+    {"IN_rhythms", {"IN 1", "", "C4/D;"}, "Rhythms >", nullptr, true},
+    {"IN_bar_lines", {"IN 1", "", "C4/D;", "Q;"}, "-- Add bar lines?", nullptr, true},
+    {"IN_marks", {"IN 1", "", "C4/D;", "Q;", "N"}, "Type Mark letter(s)", nullptr, true},
+    {"IN_beams",
+     {"IN 1", "", "C4/D;", "Q;", "N", ";"},
+     "Type pairs of numbers for Beams",
+     nullptr,
+     true},
+    {"IN_slurs",
+     {"IN 1", "", "C4/D;", "Q;", "N", ";", ";"},
+     "Type pairs of numbers for Slurs",
+     nullptr,
+     true},
+    {"IN_menu", kInputToMenu, "X = Exit from input mode.", nullptr, true},
+    {"IN_continue", console_lines_then(kInputToMenu, {"X"}), "Continue Input on Staff", nullptr,
+     true},
+    // A text line takes any word as the text; X alone is Cancel and an empty line ends T.
+    {"T_text", {"T 1 10 5"}, "Text Input:", nullptr, false, true},
+    {"T_place_text", {"T", "1 50 5"}, "Text Input:", nullptr, false, true},
+    // TT reads line after line until X alone (an empty line moves down a line).
+    {"TT_next_line", {"TT 1 10 5", "line one"}, "Text Input:", "Text Input:", false, true, true},
+};
+
+struct LaterCase {
+    std::size_t row;
+    LaterRoad road;
+};
+
+void PrintTo(const LaterCase& c, std::ostream* os) {
+    *os << kLaterRows[c.row].name << " " << road_name(c.road);
+}
+
+std::string later_case_name(const ::testing::TestParamInfo<LaterCase>& info) {
+    return std::string(kLaterRows[info.param.row].name) + "_" + road_name(info.param.road);
+}
+
+std::vector<LaterCase> later_cases() {
+    std::vector<LaterCase> cases;
+    for (std::size_t k = 0; k < kLaterRows.size(); ++k)
+        for (LaterRoad r : {LaterRoad::Piped, LaterRoad::ConsoleFile, LaterRoad::Re})
+            cases.push_back({k, r});
+    return cases;
+}
+
+std::string later_file_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class LaterQuestionsConsoleTest : public ConsoleSessionTest,
+                                  public ::testing::WithParamInterface<LaterCase> {
+  protected:
+    // The lines through the road; what the program wrote (the end-of-input notices included).
+    std::string run(LaterRoad road, const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines);
+        std::istringstream in(text);
+        std::ostringstream out;
+        ConsoleFrontEnd fe(in, out);
+        fe.set_input_at_terminal(false);
+        core::set_front_end(&fe);
+        fe.run();
+        fe.end_of_input(false, out);
+        core::set_front_end(nullptr);
+        return out.str();
+    }
+};
+
+std::string later_first_line(const char* text) {
+    const std::string t(text);
+    return t.substr(0, t.find('\n'));
+}
+
+TEST_P(LaterQuestionsConsoleTest, ALaterQuestionLetsTheScriptGoOn) {
+    const Later& row = kLaterRows[GetParam().row];
+    const LaterRoad road = GetParam().road;
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    const std::vector<std::string> change = {"G a.mus", "EI", "1 1 60 4 5 0 4"};
+    std::ofstream(temp_.root() / "old.DRW").flush();
+    // The page as it stands before the word, saved.
+    core::reset_engine();
+    type(page);
+    core::reset_engine();
+    type(console_lines_then(change, {"SA before.mus"}));
+    const std::string before = later_file_bytes(temp_.root() / "before.mus");
+    ASSERT_FALSE(before.empty());
+
+    for (const std::string answer : {"", "X", kWordNotAnswer}) {
+        const std::string label = std::string(row.name) + " answered [" + answer + "]";
+        SCOPED_TRACE(label);
+        // RE skips an empty line: the line after it is the answer.
+        const std::string taken = road == LaterRoad::Re && answer.empty() ? kWordNotAnswer : answer;
+        core::reset_engine();
+        for (const char* name : {"a.mus", "out.mus", "X.mus", "ZZQ.mus"})
+            fs::remove(temp_.root() / name);
+        type(page);
+        core::reset_engine();
+        std::vector<std::string> word = row.lines;
+        for (std::string& line : word) {
+            if (line == "old") line = (temp_.root() / "old").string();
+        }
+        word.push_back(answer);
+        for (int k = 0; k < 4; ++k) word.push_back("SA out.mus");
+        std::string out;
+        if (road == LaterRoad::Re) {
+            std::ofstream file(temp_.root() / "cmd.txt");
+            for (const std::string& line : word) file << line << "\n";
+            file.close();
+            out = run(road, console_lines_then(change, {"RE cmd.txt"}));
+        } else {
+            out = run(road, console_lines_then(change, word));
+        }
+        // A command file answers the box words' questions at once, and the input run from a
+        // file has no menu: there the file's lines must only go on.
+        if (road != LaterRoad::Re) {
+            ASSERT_NE(out.find(row.later), std::string::npos) << "never asked:\n" << out;
+        }
+        const fs::path saved = temp_.root() / "out.mus";
+        if (!fs::exists(saved)) {
+            // A word a command file cannot answer ends the file, and says so.
+            if (road == LaterRoad::Re &&
+                out.find("the rest of the file was not read") != std::string::npos) {
+                continue;
+            }
+            // A text loop takes a command file's lines as its texts up to the file's end.
+            if (road == LaterRoad::Re && row.text && row.waits_at != nullptr &&
+                out.find("the input ended while waiting for") == std::string::npos) {
+                continue;
+            }
+            const std::string waited = "ormest: the input ended while waiting for: ";
+            if (row.mode) {
+                bool at_input = false;
+                for (const char* prompt :
+                     {"Type ", "-- Add bar lines?", "E = Edit", "Continue Input"}) {
+                    at_input = at_input || out.find(waited + prompt) != std::string::npos;
+                }
+                EXPECT_TRUE(at_input) << "the input mode ended elsewhere:\n" << out;
+                continue;
+            }
+            EXPECT_TRUE(row.waits_at != nullptr && taken != "X") << "out.mus not written:\n" << out;
+            if (row.waits_at != nullptr) {
+                EXPECT_NE(out.find(waited + later_first_line(row.waits_at)), std::string::npos)
+                    << "the end of input names another wait:\n"
+                    << out;
+            }
+            continue;
+        }
+        // X and a word that answers nothing take nothing from the page. (A command file runs
+        // a box word on its box line at once: its later lines are lines of their own.)
+        if (answer != "" && !row.mode && road != LaterRoad::Re && !row.made_text &&
+            !(row.text && answer == kWordNotAnswer)) {
+            EXPECT_EQ(later_file_bytes(saved), before) << "the page changed:\n" << out;
+        }
+    }
+}
+
+// Every box word the box dialogue knows has its questions swept: a row whose word begins with
+// it, in the first questions' table and past them.
+TEST(ScriptQuestionsTables, EveryBoxWordIsSwept) {
+    const std::string words(edit::kBoxWords);
+    ASSERT_EQ(words.size(), 2u * edit::kBoxWordCount);
+    for (int k = 0; k < edit::kBoxWordCount; ++k) {
+        std::string word = words.substr(2 * static_cast<std::size_t>(k), 2);
+        if (word.back() == ' ') word.pop_back();
+        bool first = false;
+        bool later = false;
+        for (const Asked& a : kAskingWords)
+            first = first || std::string(a.word).rfind(word, 0) == 0;
+        for (const Later& l : kLaterRows) later = later || l.lines.front().rfind(word, 0) == 0;
+        EXPECT_TRUE(first) << word << " has no first-question row";
+        // JT asks nothing in the console: it names JTX.
+        if (word != "JT") {
+            EXPECT_TRUE(later) << word << " has no later-question row";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LaterQuestionsConsoleTest, ::testing::ValuesIn(later_cases()),
+                         later_case_name);
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Runs the console front-end over typed lines and returns what it printed.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +35,30 @@ inline std::string run_console(const std::string& input, bool at_terminal = fals
     EXPECT_EQ(fe.run(), 0);
     core::set_front_end(nullptr);
     return out.str();
+}
+
+// Runs "ormest --console FILE" (the program beside the test program) over the lines, written
+// to script.txt in folder, with folder as its work folder and folder/state as its state folder;
+// returns what it wrote to standard output and standard error.
+inline std::string run_console_file(const std::filesystem::path& folder,
+                                    const std::vector<std::string>& lines) {
+    const std::filesystem::path script = folder / "script.txt";
+    {
+        std::ofstream file(script);
+        for (const std::string& line : lines) file << line << "\n";
+    }
+    const std::filesystem::path program =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "ormest";
+    const std::string command = "cd '" + folder.string() + "' && XDG_STATE_HOME='" +
+                                (folder / "state").string() + "' '" + program.string() +
+                                "' --console '" + script.string() + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return "(the program could not be started)";
+    std::string all;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) all.append(buf, n);
+    ::pclose(pipe);
+    return all;
 }
 
 // A console session in a fresh temporary folder (the data folder from ORMEST_HOME), with a

@@ -645,4 +645,19 @@ void trace_box_values() {}
 BoxHandOverRecord BoxHandOver;
 BoxTransposeRangeRecord BoxTransposeRange;
 
+// Contract: see the header.
+bool refuse_line_without_box(const core::FixedText<512>& line, std::string_view word) {
+    const std::string text = line.trimmed();
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return true;
+    const char c = text[first];
+    if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',' || c == '|' ||
+        c == '~') {
+        return false;
+    }
+    core::show_message("*** Not a box: " + text.substr(first) + " -- " + std::string(word) +
+                       " ended, nothing was changed.");
+    return true;
+}
+
 }  // namespace edit

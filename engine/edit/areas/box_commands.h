@@ -11,6 +11,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+
+#include "engine/core/fixed_array.h"
 
 namespace edit {
 
@@ -50,6 +53,11 @@ void confirm_box(int32_t& answer, int32_t destination_flag);
 // Redraws the page with the items inside the ParamBuffer box (P1 low staff, P2 left, P3 right,
 // P4 high staff) in the selection colour, and the box outline.
 void mark_box_items();
+// A box prompt's typed answer that holds no box: an empty line, or a word (a line not starting
+// as a number does). The prompts whose reader ends on it call this: the empty line ends the
+// word quietly, a word is named ("*** Not a box: ... -- <word> ended, nothing was changed.").
+// True when the line is no box.
+bool refuse_line_without_box(const core::FixedText<512>& line, std::string_view word);
 // Draws SelectionBox's rectangle as an outline (flag 0: nothing).
 void show_box_outline(int32_t flag);
 // No trace unit exists: nothing is traced.

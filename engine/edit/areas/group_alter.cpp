@@ -274,6 +274,12 @@ void take_alter_box() {
 // A code or first P# of 0, or Exit at the box, ends with "Exit Group Alter." and nothing
 // changed.
 void continue_group_alter() {
+    // A box of zeros would be asked about, and the question would take the next line.
+    if (core::PendingBoxOperation == kAlterAwaitBox &&
+        refuse_line_without_box(core::CommandLine, "A")) {
+        end_group_alter();
+        return;
+    }
     // The answer's numbers, read from the line as it stands (a drawn box brings its own).
     if (core::CommandLine(1) != '|' && core::CommandLine(1) != '~') {
         for (int32_t w = 1; w <= 56; ++w) ParamBuffer(w) = 0.0f;

@@ -202,6 +202,14 @@ void take_box(int32_t mode) {
             return;
         }
     } else {
+        // Read as a box of zeros, an empty line or a word would be asked about, and the
+        // question would take the next line (a script's next command) as its answer.
+        std::string word = SavedCommandLine.trimmed();
+        word = word.substr(0, word.find(' '));
+        if (refuse_line_without_box(CommandLine, word)) {
+            finish();
+            return;
+        }
         core::read_command_line();
         // A box outside the staves has no outline to show; it is still asked about, and
         // refused after a Yes (a script's "Y" must answer the question, not run as a command).

@@ -125,6 +125,8 @@ char edit_form_menu() {
         core::SecondLine.set(answer_record);
     } else {
         core::wait_for_command_in_second_line();
+        // The answer is the line's first key: the rest of the line ends with the menu.
+        core::front_end().DropRestOfTypedLine();
     }
     if (input_closing()) return 'C';
     core::EngineWaitLevel = 0;

@@ -161,6 +161,11 @@ RunEnd line_loop() {
     return RunEnd::Menu;
 }
 
+bool known_menu_answer(char answer) {
+    return answer == '^' || answer == 'E' || answer == 'A' || answer == 'L' || answer == 'S' ||
+           answer == 'X' || answer == ';';
+}
+
 // The closing menu: returns Closed after saving (or leaving), EditForm, Abandoned or Closing.
 RunEnd closing_menu() {
     for (;;) {
@@ -174,9 +179,22 @@ RunEnd closing_menu() {
         core::wait_for_command_in_second_line();
         if (input_closing()) return RunEnd::Closing;
         char answer = core::SecondLine(1);
+        // The answer is the line's first key: the rest of the line was typed for this menu and
+        // ends with it, never typed into the next question.
+        const std::string rest = core::front_end().DropRestOfTypedLine();
         core::upper_case_char(answer);
         core::EngineWaitLevel = -1;
         if (answer == '\r' || core::InputKeyWord == 13 || answer == ' ' || answer == '\0') {
+            answer = 'X';
+            core::SecondLine.set("X");
+        }
+        if (!known_menu_answer(answer) && core::front_end().InputIsScript()) {
+            // Shown again, the menu would take the script's next lines as its answers: the
+            // line is named and the menu left as X leaves it.
+            const std::string line = core::InputKeyWord != 0
+                                         ? std::string(1, core::SecondLine(1)) + rest
+                                         : std::string(core::SecondLine.trimmed());
+            core::show_message("*** Not an answer to the input menu: " + line + " -- taken as X.");
             answer = 'X';
             core::SecondLine.set("X");
         }
