@@ -37,6 +37,7 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/input_waits.h"
 #include "frontend/bridge/item_panel.h"
+#include "frontend/bridge/keys.h"
 #include "frontend/bridge/qt_front_end.h"
 #include "frontend/bridge/services.h"
 #include "frontend/midi/midi_input_path.h"
@@ -128,6 +129,9 @@ class KeyboardBackAfterBox : public QObject {
         if (event->type() != QEvent::Hide) return false;
         auto* box = qobject_cast<QDialog*>(watched);
         if (box == nullptr || !box->isWindow()) return false;
+        // Keys held while it was up go on from the next turn of the event loop, when it is gone
+        // (a box of the engine hands them over again when its call ends).
+        frontend::PassTypedAheadKeys();
         // Back to the box still open (one box asked from another), else to the window the box
         // was opened over, else to the main window.
         QWidget* back = QApplication::activeModalWidget();
