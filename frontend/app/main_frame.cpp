@@ -37,6 +37,7 @@
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/input_waits.h"
 #include "frontend/bridge/item_panel.h"
+#include "frontend/bridge/keys.h"
 #include "frontend/bridge/qt_front_end.h"
 #include "frontend/bridge/services.h"
 #include "frontend/midi/midi_input_path.h"
@@ -128,6 +129,9 @@ class KeyboardBackAfterBox : public QObject {
         if (event->type() != QEvent::Hide) return false;
         auto* box = qobject_cast<QDialog*>(watched);
         if (box == nullptr || !box->isWindow()) return false;
+        // Keys held while it was up go on from the next turn of the event loop, when it is gone
+        // (a box of the engine hands them over again when its call ends).
+        frontend::PassTypedAheadKeys();
         // Back to the box still open (one box asked from another), else to the window the box
         // was opened over, else to the main window.
         QWidget* back = QApplication::activeModalWidget();
@@ -397,8 +401,11 @@ void CMainFrame::CreateMenus() {
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, kCmdFileNew, QStringLiteral("&New"), [this] {
-        // The engine keeps one page: its unsaved changes are asked about first.
-        if (COrmestDoc* doc = ActiveDocument(); doc != nullptr && !doc->SaveModified()) return;
+        // The engine keeps one page: its unsaved changes are asked about first, in its window
+        // (brought back when it was closed).
+        COrmestDoc* doc = ActiveDocument();
+        if (doc == nullptr) doc = RestorePageWindowForUnsavedWork();
+        if (doc != nullptr && !doc->SaveModified()) return;
         OnFileNew();
     })->setShortcut(QKeySequence::New);
     add(file, kCmdFileOpen, QStringLiteral("&Open..."), [this] {
@@ -500,6 +507,9 @@ void CMainFrame::ConnectGateHooks() {
         doc->OnNewDocument();
         return true;
     };
+    hooks.restore_page_window = [this]() -> COrmestDoc* {
+        return RestorePageWindow()->Document();
+    };
     hooks.repaint_main_window = [this] { repaint(); };
     hooks.show_zoom_text = [this](std::string_view text) {
         SetZoomText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
@@ -540,6 +550,18 @@ CChildFrame* CMainFrame::AddChildFrame(COrmestDoc* doc) {
     // The view never keeps the focus: typing goes to the input line.
     command_bar_->InputEdit()->setFocus();
     return child;
+}
+
+// Contract: the window of the page the engine holds: named after its file (untitled when it has
+// none), with the engine's changed mark and last title line.
+CChildFrame* CMainFrame::RestorePageWindow() {
+    auto* doc = new COrmestDoc;
+    doc->OnNewDocument();
+    const QString page = EnginePageFile();
+    if (!page.isEmpty()) doc->SetPathName(page);
+    if (!LastEngineTitleLine().isEmpty()) doc->SetTitleLine(LastEngineTitleLine());
+    doc->SetModifiedFlag(core::ChangesMadeFlag != 0);
+    return AddChildFrame(doc);
 }
 
 CChildFrame* CMainFrame::OnFileNew() {
@@ -777,6 +799,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     SaveLayout();
+    // A page whose window was closed may still hold work: its window comes back to ask.
+    RestorePageWindowForUnsavedWork();
     for (QMdiSubWindow* w : mdi_->subWindowList()) {
         auto* child = qobject_cast<CChildFrame*>(w);
         if (child != nullptr && !child->Document()->SaveModified()) {

@@ -77,6 +77,7 @@ class CMainFrame : public QMainWindow {
     COrmestDoc* ActiveDocument() const;
     // A new, untitled document in a new window.
     CChildFrame* OnFileNew();
+    CChildFrame* RestorePageWindow();
     // Opens path in a new window; null (and no window) when the open fails.
     CChildFrame* OpenDocumentFile(const QString& path);
     void OnFileOpen();

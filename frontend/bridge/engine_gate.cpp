@@ -67,6 +67,14 @@ GateHooks& Hooks() {
     return hooks;
 }
 
+COrmestDoc* RestorePageWindowForUnsavedWork() {
+    if (!EnginePageHasUnsavedWork() || DocumentFileCallUnderWay() || !Hooks().restore_page_window)
+        return nullptr;
+    QMdiArea* area = DocumentArea();
+    if (area == nullptr || !area->subWindowList().isEmpty()) return nullptr;
+    return Hooks().restore_page_window();
+}
+
 COrmestView* ActiveView() { return g_active_view; }
 void SetActiveView(COrmestView* view) { g_active_view = view; }
 
@@ -134,6 +142,9 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
     if (n > 0 && text_copy != nullptr) std::memcpy(text_copy, TextDisplayStream.data(), n);
     if (RequestedDisplayScale != 0) DisplayScale = ClampDisplayScale(RequestedDisplayScale);
     line = core::MessageLine;
+    // The page stays in the engine when its window is closed: a change to it (or an item
+    // opened for editing) brings the window back, so that it is seen and asked about.
+    RestorePageWindowForUnsavedWork();
     // The active document's modified flag follows the engine's, so that closing asks about
     // unsaved changes whatever command made them. The engine holds one page only: another
     // window's changes were saved or given up when its page left the engine, and a Yes to a

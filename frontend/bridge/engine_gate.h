@@ -21,6 +21,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 
+class COrmestDoc;
 class COrmestView;
 
 namespace frontend {
@@ -100,10 +101,18 @@ struct GateHooks {
     std::function<void()> focus_input;
     // Ends a one-action tool after a click or drag move (the palette words of the frame).
     std::function<void()> dismiss_tool;
+    // Makes a document window for the engine's page (its file's name, its changed mark and
+    // title line) and makes it the active one; its document, or null when none could be made.
+    std::function<COrmestDoc*()> restore_page_window;
     // A message box with an OK button (the gate's own failures); default: QMessageBox.
     std::function<void(std::string_view)> message_box;
 };
 GateHooks& Hooks();
+
+// When no document window is open and the engine's page holds unsaved work (changes, or an item
+// being edited), brings the page's window back (restore_page_window) and returns its document;
+// otherwise null. Never during a document's own open or save, whose window is its own.
+COrmestDoc* RestorePageWindowForUnsavedWork();
 
 // The view that step 9 of the gate, the mouse handlers and the services act on; null when every
 // document window is closed. A view registers itself when it is made and leaves when it goes.

@@ -2,13 +2,16 @@
 // set 1), and the key tokens the command bar sends.
 #include "frontend/bridge/keys.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -348,9 +351,54 @@ struct TypedAheadKey {
     QPointer<QWidget> target;
 };
 
-std::vector<TypedAheadKey>& typed_ahead() {
-    static std::vector<TypedAheadKey> keys;
+std::deque<TypedAheadKey>& typed_ahead() {
+    static std::deque<TypedAheadKey> keys;
     return keys;
+}
+
+bool g_delivery_due = false;
+
+// Whether the held keys must wait: a box is up (its guard holds what is typed meanwhile, and
+// a key sent past it would reach the window behind it), or a wait has its answer and has not
+// taken it yet (the next key would be typed over it).
+bool held_keys_wait() {
+    if (QApplication::activeModalWidget() != nullptr) return true;
+    if (InputEventFlags.LineWaitArmed != 0 && InputEventFlags.LineComplete != 0) return true;
+    return InputEventFlags.KeyWaitArmed != 0 && InputEventFlags.LastKey != 0;
+}
+
+void schedule_delivery();
+
+// Hands the held keys over one by one, each press with its release, while nothing makes them
+// wait. After an Enter the rest waits for the next turn of the event loop, so that the line's
+// command, or the wait it answers, acts on that line first.
+void deliver_held_keys() {
+    g_delivery_due = false;
+    while (!typed_ahead().empty() && !held_keys_wait()) {
+        const TypedAheadKey k = std::move(typed_ahead().front());
+        typed_ahead().pop_front();
+        if (k.target.isNull()) continue;
+        const QKeyEvent& e = *k.press;
+        const bool enter = e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
+        const std::unique_ptr<QEvent> press(e.clone());
+        QCoreApplication::sendEvent(k.target.data(), press.get());
+        if (!k.target.isNull()) {
+            QKeyEvent release(QEvent::KeyRelease, e.key(), e.modifiers(), e.nativeScanCode(),
+                              e.nativeVirtualKey(), e.nativeModifiers(), e.text());
+            QCoreApplication::sendEvent(k.target.data(), &release);
+        }
+        if (enter) {
+            schedule_delivery();
+            return;
+        }
+    }
+}
+
+void schedule_delivery() {
+    if (g_delivery_due || typed_ahead().empty() || QCoreApplication::instance() == nullptr)
+        return;
+    g_delivery_due = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { deliver_held_keys(); });
 }
 
 }  // namespace
@@ -359,21 +407,10 @@ void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target) {
     typed_ahead().push_back({std::unique_ptr<QKeyEvent>(event.clone()), target});
 }
 
-// Contract: empties the held keys; each goes to its widget while that lives, its press then
-// its release, in the order typed.
-void PassTypedAheadKeys() {
-    if (typed_ahead().empty()) return;
-    std::vector<TypedAheadKey> keys;
-    keys.swap(typed_ahead());
-    for (const TypedAheadKey& k : keys) {
-        if (k.target.isNull()) continue;
-        const QKeyEvent& e = *k.press;
-        QCoreApplication::postEvent(k.target.data(), e.clone());
-        QCoreApplication::postEvent(
-            k.target.data(),
-            new QKeyEvent(QEvent::KeyRelease, e.key(), e.modifiers(), e.nativeScanCode(),
-                          e.nativeVirtualKey(), e.nativeModifiers(), e.text()));
-    }
-}
+// Contract: hands the held keys to their widgets (those still there), in the order typed, from
+// the next turn of the event loop on. A key whose line raises a box, or answers a wait, is
+// sent alone: the keys after it stay held until that box has closed or the wait has taken
+// the answer (the next call of this, from the wait or the call's end, goes on with them).
+void PassTypedAheadKeys() { schedule_delivery(); }
 
 }  // namespace frontend

@@ -75,8 +75,9 @@ extern int32_t EnterKeyHit;   // 13 when the last key or character was the main 
 extern int32_t CommandKind;   // -1 after a typed line that starts the input mode
 
 // Keys typed ahead into a question box that has no use for them: kept for the widget the typing
-// was in, and handed to it (as posted presses and releases, in order) when the engine next waits
-// for keys or a line, or when its call has ended; a wait then takes them as typed.
+// was in, and handed to it (presses and releases, in order) when the engine next waits for keys
+// or a line, or when its call has ended; a wait then takes them as typed. A held line that
+// raises another box or answers a wait goes alone: the keys after it wait for that one.
 void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target);
 void PassTypedAheadKeys();
 

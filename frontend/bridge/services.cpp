@@ -325,6 +325,8 @@ void FrontEndService(char tag[4], core::ServiceBlock& block) {
             if (view != nullptr) view->viewport()->setCursor(cursor_shape(block(1)));
             break;
         case 'd':
+            // With no window the page may still hold work: its window comes back to ask.
+            if (doc == nullptr) doc = RestorePageWindowForUnsavedWork();
             block(1) = doc == nullptr || doc->SaveModified() ? 1 : 0;
             break;
         case 'e':
@@ -363,8 +365,8 @@ void FrontEndService(char tag[4], core::ServiceBlock& block) {
         case 'n':
             // The page window shows the engine's title line (during an open, the window of the
             // document being opened).
-            if (COrmestDoc* titled = TitleDocument())
-                titled->SetTitleLine(FromCp1252(core::block_text(block)));
+            SetLastEngineTitleLine(FromCp1252(core::block_text(block)));
+            if (COrmestDoc* titled = TitleDocument()) titled->SetTitleLine(LastEngineTitleLine());
             break;
         case 'o': {
             const uint32_t initial = static_cast<uint32_t>(block(1)) & 0xFFFFFF;

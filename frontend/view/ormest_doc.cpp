@@ -111,6 +111,20 @@ QString EnginePageFile() {
     return canonical_path(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
+bool EnginePageHasUnsavedWork() {
+    return core::ChangesMadeFlag != 0 || core::EditedItemNumber != 0;
+}
+
+namespace {
+QString& last_title_line() {
+    static QString line;
+    return line;
+}
+}  // namespace
+
+const QString& LastEngineTitleLine() { return last_title_line(); }
+void SetLastEngineTitleLine(const QString& line) { last_title_line() = line; }
+
 // Contract: reads the file; writes GraphicsList and GraphicsListLength only on Ok. A file whose
 // bytes after the first four are fewer than its count announces (4 N, or 4 N - 2 when the count
 // is 16 bits wide) is Short; a list that would not fit the graphics list is TooLarge.
@@ -371,8 +385,9 @@ bool COrmestDoc::DoSaveAs() {
 }
 
 // Contract: a stray Enter or Escape must not lose the page: both keep the document open.
+// An item being edited is work not yet in the page: it is asked about as a change is.
 bool COrmestDoc::SaveModified() {
-    if (!modified_) return true;
+    if (!modified_ && !(core::EditedItemNumber != 0 && HoldsEnginePage())) return true;
     const QString question = QStringLiteral("Save changes to %1?").arg(title_);
     int answer = QMessageBox::Cancel;
     if (g_save_question_hook) {

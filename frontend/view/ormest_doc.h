@@ -59,6 +59,15 @@ bool DocumentFileCallUnderWay();
 // The engine's page as a canonical file name; empty when the page has no file behind it.
 QString EnginePageFile();
 
+// Whether leaving the engine's page would lose work: it has unsaved changes or an item is being
+// edited (not yet stored).
+bool EnginePageHasUnsavedWork();
+
+// The engine's last title line, kept also while no document window takes it, so that a window
+// brought back for the page shows it.
+const QString& LastEngineTitleLine();
+void SetLastEngineTitleLine(const QString& line);
+
 }  // namespace frontend
 
 class COrmestDoc : public QObject {

@@ -338,6 +338,22 @@ CommandFlow take_view_key() {
     return CommandFlow::NotTaken;
 }
 
+// The box moves (and IFX's boxes) wait for their box.
+bool box_move_waits() { return PendingBoxOperation >= 31 && PendingBoxOperation <= 39; }
+
+// MessageLine holds the answer to a box move's question (a typed box, a word, a drawn box).
+CommandFlow answer_box_move() {
+    if (PendingBoxOperation == 32 && FrontEndCommandBuffer.starts_with("~v")) {
+        return CommandFlow::Return;
+    }
+    edit::move_box_items();
+    FrontEndCommandBuffer.blank();
+    // Each box's answer redraws the page (an IF box's result, the outline cleared, the next
+    // prompt): the front-end is told to show it now, not at the next call.
+    set_status_argument(-1);
+    return CommandFlow::Return;
+}
+
 }  // namespace
 
 void write_arrow_step_reply() {
@@ -351,17 +367,9 @@ void write_arrow_step_reply() {
 CommandFlow take_front_end_tokens() {
     if (FrontEndCommandBuffer.starts_with("~a")) return take_arrow_step_token();
 
-    if (PendingBoxOperation >= 31 && PendingBoxOperation <= 39) {
-        if (PendingBoxOperation == 32 && FrontEndCommandBuffer.starts_with("~v")) {
-            return CommandFlow::Return;
-        }
-        edit::move_box_items();
-        FrontEndCommandBuffer.blank();
-        // Each box's answer redraws the page (an IF box's result, the outline cleared, the next
-        // prompt): the front-end is told to show it now, not at the next call.
-        set_status_argument(-1);
-        return CommandFlow::Return;
-    }
+    // A key typed in the window ("~~" and the key) builds the answer in the line editor: only
+    // the finished line, or a drawn box, answers the box question.
+    if (box_move_waits() && !MessageLine.starts_with("~~")) return answer_box_move();
 
     CommandModeLetters(2) = 0;
     if (MessageLine.starts_with("~~~~")) {
@@ -376,6 +384,9 @@ CommandFlow take_front_end_tokens() {
         const KeyStep step = take_key_token(backspace, flow);
         if (step == KeyStep::Finished) return flow;
         repeat_request = step == KeyStep::RepeatRequest;
+        // Enter ended the typed line: it is the box question's answer.
+        if (step == KeyStep::Continue && box_move_waits() && !MessageLine.starts_with("~~"))
+            return answer_box_move();
     }
 
     if (!repeat_request) {
