@@ -1,5 +1,7 @@
 // Small promises of the input mode and the bar words: an invisible bar typed before any bar
-// number spans its own staff, and a ripple that moves nothing leaves a saved page saved.
+// number spans its own staff, the marks, beams and slurs lines count notes (not rests) and name
+// what they leave out, and a ripple that moves nothing leaves a saved page saved.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,47 @@ TEST_F(SmallRepliesConsoleTest, AnInvisibleBarSpansItsOwnStaffUntilANumberIsType
             if (stored_param(k, 1) == 14.0f) p4.push_back(stored_param(k, 4));
         }
         EXPECT_EQ(p4, c.bar_p4) << out;
+    }
+}
+
+TEST_F(SmallRepliesConsoleTest, MarksAndPairsCountNotesAndNameWhatNamesNoNote) {
+    // Four notes and a rest: the rest takes a rhythm but no column of the later lines.
+    const struct {
+        const char* marks;
+        const char* beams;
+        const char* slurs;
+        std::vector<float> p11;  // the mark code in P11 of the four notes
+        int beams_made;
+        std::vector<std::string> told;  // what the replies name
+        std::vector<std::string> untold;
+    } kCases[] = {
+        {"A 2;", ";", ";", {0, 5, 0, 0}, 0, {}, {"names no note"}},
+        // The last note by number, and one past it.
+        {"S 4;", ";", ";", {0, 0, 0, 7}, 0, {}, {"names no note"}},
+        {"S 5;", ";", ";", {0, 0, 0, 0}, 0, {"S 5  names no note: the line has 4 notes"}, {}},
+        {"FE 9/TM2 5;", ";", ";", {0, 0, 0, 0}, 0,
+         {"FE 9  names no note", "TM2 5  names no note"}, {}},
+        // A range that starts on the last note still marks it.
+        {"A 4:6;", ";", ";", {0, 0, 0, 5}, 0, {}, {"names no note"}},
+        {";", "2 3/5 6;", ";", {0, 0, 0, 0}, 1, {"5 6  names no note: the line has 4 notes"}, {}},
+        {";", "3 4;", "7 8;", {0, 0, 0, 0}, 1, {"7 8  names no note"}, {}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.marks) + " " + c.beams + " " + c.slurs);
+        core::reset_engine();
+        const std::string out =
+            type({"IN 1", "", "TR/C4/R/D/E/F;", "E;", "N", c.marks, c.beams, c.slurs, "X", "N"});
+        std::vector<float> p11;
+        int beams = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            // The mark's code is P11's whole part; its fraction places it.
+            if (stored_param(k, 1) == 1.0f) p11.push_back(std::trunc(stored_param(k, 11)));
+            if (stored_param(k, 1) == 6.0f) ++beams;
+        }
+        EXPECT_EQ(p11, c.p11) << out;
+        EXPECT_EQ(beams, c.beams_made) << out;
+        for (const std::string& t : c.told) EXPECT_NE(out.find(t), std::string::npos) << t << out;
+        for (const std::string& t : c.untold) EXPECT_EQ(out.find(t), std::string::npos) << t << out;
     }
 }
 
