@@ -244,8 +244,9 @@ void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
         }
         errors.flush();
     }
+    // A signal that comes once the page's fate was told only ends the program as it asks: a
+    // backup written now would contradict the words just printed.
     if (const int sig = platform::take_end_signal(); sig != 0) {
-        if (!from_terminal) end_by_signal(sig);  // the page is not kept yet
         platform::release_work_folder();
         platform::end_as_signal(sig);
     }

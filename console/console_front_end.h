@@ -52,7 +52,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // input from a terminal (closed or ended with Ctrl-D) keeps the page as an end signal
     // would, and input from a pipe or a command file says on errors that the changes were not
     // saved. Standard output is flushed before errors is written. A signal that comes
-    // meanwhile still ends the program as it asks, with the page kept.
+    // meanwhile still ends the program as it asks, keeping nothing more than was said.
     void end_of_input(bool from_terminal, std::ostream& errors);
 
     // What the console shows, for tests.

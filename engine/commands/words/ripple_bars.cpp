@@ -335,14 +335,13 @@ void move_bars(const RippleInputs& in, const RippleSurvey& survey, int32_t a, in
 // BoxCodeFilter, CommandLine ("CW"), CommandModeLetters, MessageLine, the undo copy (taken
 // before anything changes, so one UNDO takes the whole ripple back). Inputs of 0 or below,
 // systems that overlap, too few bar lines, a destination without music, or a renumbering that
-// would need staves past 256 change nothing and say why.
+// would need staves past 256 change nothing, say why and leave the page's saved mark.
 void ripple_bars() {
     RippleInputs in;
     if (!read_inputs(in)) {
         refresh_screen();
         return;
     }
-    save_undo_copy();
     const int32_t s = in.staves;
     if (s <= 0 || in.source <= 0 || in.destination <= 0 || in.bars <= 0) {
         say("Ripple bars: staves per system, both bottom staves and bars must be above 0. "
@@ -395,6 +394,8 @@ void ripple_bars() {
         return;
     }
 
+    // Taken only once something will move: a ripple refused above leaves the page as saved.
+    save_undo_copy();
     CommandModeLetters(2) = 'X';
     say("***** working *****");
     const bool to_lower = b < a;

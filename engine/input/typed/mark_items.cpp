@@ -14,8 +14,10 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/mark_tokens.h"
 #include "engine/input/typed/token_scan.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
@@ -252,12 +254,35 @@ bool mark_line(const MarkEntry& m, const MarkTarget& t, NoteRows& notes) {
     return layout::append_column_row(row);
 }
 
+// A mark drawn on its note itself (an attribute, tremolo strokes): without the note it has
+// nowhere to go.
+bool needs_note(const MarkEntry& m) {
+    return !m.symbol && !m.line() && (m.code <= kLastAttributeCode || m.code >= kFirstTremoloCode);
+}
+
+// Names a mark left out because its note number lies past the line's notes.
+void report_mark_without_note(const MarkEntry& m, const MarkTarget& t, int32_t notes) {
+    const auto number = [](float n) {
+        const std::string whole = std::to_string(static_cast<int32_t>(n));
+        if (n == std::trunc(n)) return whole;
+        std::string text = std::to_string(n);
+        text.erase(text.find_last_not_of('0') + 1);
+        return text;
+    };
+    std::string pair = mark_word(m.code) + " " + number(t.first);
+    if (t.range) pair += ":" + number(t.last);
+    core::show_message("**** Input error ****  " + pair + "  names no note: the line has " +
+                       std::to_string(notes) +
+                       " notes (a chord counts once, a rest not at all); the mark was left out.");
+}
+
 // Contract: see the header. Reads InputTokenList, MarkSideFlags, InputStaff, PageMarkSetting,
 // the staff item of the input staff (its ends) and StaffScale; writes P11 of the note rows
 // (and P8 of a note given tremolo strokes) and appends rows to ColumnRecords, stopping when
 // ColumnRecords is full (the rows made stay). Bad input: a range start or a line mark with no
 // note number after it is a syntax error found before anything is written, so that the line
-// can be entered again without doubled marks.
+// can be entered again without doubled marks; a mark drawn on a note whose number lies past
+// the line's notes is named and left out.
 void build_marks(bool by_column) {
     std::vector<MarkEntry> marks;
     if (!collect_marks(marks)) {
@@ -268,6 +293,10 @@ void build_marks(bool by_column) {
     NoteRows notes = find_note_rows(by_column);
     for (const MarkEntry& m : marks) {
         for (const MarkTarget& t : m.targets) {
+            if (by_column && needs_note(m) && t.first > static_cast<float>(notes.count())) {
+                report_mark_without_note(m, t, notes.count());
+                continue;
+            }
             if (m.line()) {
                 if (!mark_line(m, t, notes)) return;
             } else if (!t.range) {

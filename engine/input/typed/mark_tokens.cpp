@@ -385,6 +385,30 @@ bool starts_number(int32_t ch) {
 
 }  // namespace
 
+// Contract: see the header. Reads nothing but its argument.
+std::string mark_word(int32_t code) {
+    if (code < 0) return "N" + std::to_string(-code);
+    if (code >= 30 && code <= 39) return "F" + std::to_string(code - 30);
+    if (code >= 91 && code <= 94) return "TM" + std::to_string(code - 90);
+    if (code >= 120 && code <= 123) return mark_word(code - 100) + "W";
+    static constexpr struct {
+        int32_t code;
+        const char* word;
+    } kWords[] = {{1, "FI"},   {2, "FIS"}, {3, "FIN"},  {4, "W"},    {5, "A"},   {6, "T"},
+                  {7, "S"},    {8, "WS"},  {9, "AS"},   {10, "TS"},  {11, "D"},  {12, "U"},
+                  {13, "H"},   {14, "FE"}, {15, "AR"},  {16, "TH"},  {17, "M"},  {18, "I"},
+                  {19, "HW"},  {20, "TR"}, {21, "TRF"}, {22, "TRS"}, {23, "TRN"}, {24, "PL"},
+                  {25, "ACT"}, {26, "S2"}, {27, "S3"},  {28, "S4"},  {51, "PPP"}, {52, "PP"},
+                  {53, "P"},   {54, "MP"}, {55, "MF"},  {56, "F"},   {57, "FF"}, {58, "FFF"},
+                  {60, "FP"},  {61, "SF"}, {62, "SFZ"}, {63, "CR"},  {64, "DI"}, {65, "R"},
+                  {66, "PZ"},  {67, "AO"}, {68, "AC"},  {95, "OB"},  {96, "O"},  {97, "C"},
+                  {98, "C-"}};
+    for (const auto& w : kWords) {
+        if (w.code == code) return w.word;
+    }
+    return std::to_string(code);
+}
+
 // Contract: cursor stands on the token's first character ch (cursor 1: the line's first
 // token, for which the long words of the whole line are first rewritten in CommandLine). A
 // leading "+" or "-" puts the mark on the other side. Appends code x 10000 to InputTokenList

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/layout/builders/input_builders.h"
@@ -423,7 +425,16 @@ void next_beam_pair(int32_t& index, BeamPair& pair) {
     pair.first_chord = a;
     pair.last_chord = b;
     pair.valid = chord_row(a) != 0 && chord_row(b) != 0 && b >= a;
-    if (!pair.valid) return;
+    if (!pair.valid) {
+        if (a > ChordCount) {
+            core::show_message("**** Input error ****  " + std::to_string(pair.first_number) +
+                               " " + std::to_string(pair.last_number) +
+                               "  names no note: the line has " + std::to_string(ChordCount) +
+                               " notes (a chord counts once, a rest not at all); the pair was "
+                               "left out.");
+        }
+        return;
+    }
 
     int32_t side2 = 0;
     int32_t over2 = 0;

@@ -275,7 +275,9 @@ void place_input_notes() {
                 const int32_t p = value % 100;
                 row(1) = 14.0f;
                 row(5) = t == 9 ? 0.0f : static_cast<float>(t);
-                row(4) = t == 9 ? static_cast<float>(-p) : static_cast<float>(p);
+                // An invisible bar typed before any bar number spans its own staff: -0 would
+                // store no invisible bar at all.
+                row(4) = t == 9 ? (p == 0 ? -1.0f : static_cast<float>(-p)) : static_cast<float>(p);
                 break;
             }
             case kKeyKind:

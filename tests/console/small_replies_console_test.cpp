@@ -1,0 +1,111 @@
+// Small promises of the input mode and the bar words: an invisible bar typed before any bar
+// number spans its own staff, the marks, beams and slurs lines count notes (not rests) and name
+// what they leave out, and a ripple that moves nothing leaves a saved page saved.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/tables.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+
+namespace {
+
+class SmallRepliesConsoleTest : public ConsoleSessionTest {
+  protected:
+    // The notes line typed as staff 1's input run, the rhythms given as quarters.
+    std::string input_run(const std::string& notes, const std::string& rhythms) {
+        return type({"IN 1", "", notes, rhythms, ";", ";", ";", "X", "N"});
+    }
+};
+
+TEST_F(SmallRepliesConsoleTest, AnInvisibleBarSpansItsOwnStaffUntilANumberIsTyped) {
+    const struct {
+        const char* notes;
+        std::vector<float> bar_p4;  // P4 of each stored bar line, in order
+    } kCases[] = {
+        {"TR/C4/MI/D;", {-1.0f}},
+        {"TR/C4/MI1/D;", {-1.0f}},
+        {"TR/C4/MI2/D;", {-2.0f}},
+        // The number typed last carries over to a later invisible bar, and a plain M after an
+        // invisible bar typed without one stays as it was.
+        {"TR/C4/M2/D/MI/E;", {2.0f, -2.0f}},
+        {"TR/C4/MI/D/M/E;", {-1.0f, 0.0f}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.notes);
+        core::reset_engine();
+        const std::string out = input_run(c.notes, "Q/Q/Q;");
+        std::vector<float> p4;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (stored_param(k, 1) == 14.0f) p4.push_back(stored_param(k, 4));
+        }
+        EXPECT_EQ(p4, c.bar_p4) << out;
+    }
+}
+
+TEST_F(SmallRepliesConsoleTest, MarksAndPairsCountNotesAndNameWhatNamesNoNote) {
+    // Four notes and a rest: the rest takes a rhythm but no column of the later lines.
+    const struct {
+        const char* marks;
+        const char* beams;
+        const char* slurs;
+        std::vector<float> p11;  // the mark code in P11 of the four notes
+        int beams_made;
+        std::vector<std::string> told;  // what the replies name
+        std::vector<std::string> untold;
+    } kCases[] = {
+        {"A 2;", ";", ";", {0, 5, 0, 0}, 0, {}, {"names no note"}},
+        // The last note by number, and one past it.
+        {"S 4;", ";", ";", {0, 0, 0, 7}, 0, {}, {"names no note"}},
+        {"S 5;", ";", ";", {0, 0, 0, 0}, 0, {"S 5  names no note: the line has 4 notes"}, {}},
+        {"FE 9/TM2 5;", ";", ";", {0, 0, 0, 0}, 0,
+         {"FE 9  names no note", "TM2 5  names no note"}, {}},
+        // A range that starts on the last note still marks it.
+        {"A 4:6;", ";", ";", {0, 0, 0, 5}, 0, {}, {"names no note"}},
+        {";", "2 3/5 6;", ";", {0, 0, 0, 0}, 1, {"5 6  names no note: the line has 4 notes"}, {}},
+        {";", "3 4;", "7 8;", {0, 0, 0, 0}, 1, {"7 8  names no note"}, {}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.marks) + " " + c.beams + " " + c.slurs);
+        core::reset_engine();
+        const std::string out =
+            type({"IN 1", "", "TR/C4/R/D/E/F;", "E;", "N", c.marks, c.beams, c.slurs, "X", "N"});
+        std::vector<float> p11;
+        int beams = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            // The mark's code is P11's whole part; its fraction places it.
+            if (stored_param(k, 1) == 1.0f) p11.push_back(std::trunc(stored_param(k, 11)));
+            if (stored_param(k, 1) == 6.0f) ++beams;
+        }
+        EXPECT_EQ(p11, c.p11) << out;
+        EXPECT_EQ(beams, c.beams_made) << out;
+        for (const std::string& t : c.told) EXPECT_NE(out.find(t), std::string::npos) << t << out;
+        for (const std::string& t : c.untold) EXPECT_EQ(out.find(t), std::string::npos) << t << out;
+    }
+}
+
+TEST_F(SmallRepliesConsoleTest, ARippleThatMovesNothingLeavesTheSavedPageSaved) {
+    const char* const kRefused[] = {
+        "RIP 2 1 3 1",   // one system: the destination has no music
+        "RIP 2 1 2 1",   // source and destination overlap
+        "RIP 2 0 3 1",   // a bottom staff of 0
+        "RIP 2 1 300 1", // past 256 staves
+    };
+    int row = 0;
+    for (const char* rip : kRefused) {
+        SCOPED_TRACE(rip);
+        core::reset_engine();
+        input_run("TR/C4/M1/D/M1/E;", "Q/Q/Q;");
+        const std::string saved = type({"SA one" + std::to_string(++row) + ".mus"});
+        ASSERT_EQ(core::ChangesMadeFlag, 0) << saved;
+        const std::string out = type({rip});
+        EXPECT_NE(out.find("Nothing moved."), std::string::npos) << out;
+        EXPECT_EQ(core::ChangesMadeFlag, 0) << out;
+        EXPECT_EQ(out.find("not saved"), std::string::npos) << out;
+    }
+}
+
+}  // namespace
