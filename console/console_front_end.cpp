@@ -758,7 +758,13 @@ int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
 
 int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
     print_text(trim_right(std::string(up_to_nul(shown.view()))));
-    return read_text_answer("Type note number for each text unit.", "");
+    // A number question: X alone is its Cancel, as in the console's other number dialogs.
+    if (read_text_answer("Type note number for each text unit.", "") != 1) return 2;
+    if (is_cancel(line_text(core::MessageLine))) {
+        core::MessageLine.blank();
+        return 2;
+    }
+    return 1;
 }
 
 int ConsoleFrontEnd::RunEditTextDialog() {

@@ -112,6 +112,14 @@ const std::vector<TextEntryCase> kTextEntryCases = {
      {1, 2},
      {},
      4},
+    // X alone cancels the note-number question too: the unit made before it stays unplaced,
+    // and the rest of the line is not made.
+    {"X cancels the note numbers",
+     {"T 1 0 5", "la-la", "X", "8 2 0"},
+     {{"_00la", 1, 0, 5}},
+     {1, 2},
+     {},
+     1},
     // The staves are 1 to 256: the last one takes a text, the next one (typed with the command
     // or at the place) and a negative one are refused before the text is asked.
     {"staff 256", {"T 256 50 5", "abc"}, {{"_00abc", 256, 50, 5}}, {1}, {}, 1},
