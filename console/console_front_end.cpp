@@ -816,19 +816,35 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
 
 // The dialog's field comes preset with its prompt, which the window selects so that typing
 // replaces it; here the prompt is never taken as the text: an empty line is an empty text (the
-// command ends, or TT moves down a line), and X alone is Cancel.
+// command ends, or TT moves down a line), and X alone is Cancel. The line may fill the whole
+// 512 characters of MessageLine (no closing NUL then); a longer one is refused (Cancel) rather
+// than cut, which would enter a text that was never typed.
 int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
-    if (read_text_answer("Text Input:", "") != 1) return 2;
-    if (is_cancel(line_text(core::MessageLine))) {
-        core::MessageLine.blank();
+    constexpr std::size_t kTextLineChars = 512;
+    print_text("Text Input:");
+    waiting_for_ = "Text Input:";
+    core::MessageLine.blank();
+    std::string line;
+    if (!read_line(line) || is_cancel(line)) return 2;
+    line.resize(trim_right(line).size());
+    if (line.size() > kTextLineChars) {
+        print_text("*** The text line would pass 512 characters: it was not entered.");
         return 2;
     }
+    core::MessageLine.set(line);
+    if (line.size() < kTextLineChars) core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
     return 1;
 }
 
 int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
     print_text(trim_right(std::string(up_to_nul(shown.view()))));
-    return read_text_answer("Type note number for each text unit.", "");
+    // A number question: X alone is its Cancel, as in the console's other number dialogs.
+    if (read_text_answer("Type note number for each text unit.", "") != 1) return 2;
+    if (is_cancel(line_text(core::MessageLine))) {
+        core::MessageLine.blank();
+        return 2;
+    }
+    return 1;
 }
 
 int ConsoleFrontEnd::RunEditTextDialog() {

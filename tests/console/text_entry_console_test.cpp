@@ -112,6 +112,33 @@ const std::vector<TextEntryCase> kTextEntryCases = {
      {1, 2},
      {},
      4},
+    // X alone cancels the note-number question too: the unit made before it stays unplaced,
+    // and the rest of the line is not made.
+    {"X cancels the note numbers",
+     {"T 1 0 5", "la-la", "X", "8 2 0"},
+     {{"_00la", 1, 0, 5}},
+     {1, 2},
+     {},
+     1},
+    // The staves are 1 to 256: the last one takes a text, the next one (typed with the command
+    // or at the place) and a negative one are refused before the text is asked.
+    {"staff 256", {"T 256 50 5", "abc"}, {{"_00abc", 256, 50, 5}}, {1}, {}, 1},
+    {"staff 257", {"T 257 50 5", "8 2 0"}, {}, {1, 2}, {"No staff 257"}, 0},
+    {"typed place staff 257", {"T", "257 50 5", "8 2 0"}, {}, {1, 2}, {"No staff 257"}, 0},
+    {"negative staff", {"TT -1 50 5", "8 2 0"}, {}, {1, 2}, {"No staff -1"}, 0},
+    // A text line of exactly 512 characters is taken whole; one more is refused, not cut.
+    {"line of 512",
+     {"T 1 50 5", std::string(300, 'a') + " " + std::string(211, 'b')},
+     {{"_00" + std::string(300, 'a'), 1, 50, 5}, {"_00" + std::string(211, 'b'), 1, -1, 5}},
+     {1},
+     {},
+     1},
+    {"line of 513",
+     {"T 1 50 5", std::string(300, 'a') + " " + std::string(212, 'b'), "8 2 0"},
+     {},
+     {1, 2},
+     {"would pass 512 characters"},
+     1},
 };
 
 const std::vector<std::string> kTextEntryPrologue = {"EI", "8 1 0", "1 1 20 5 5 0 1"};
@@ -201,6 +228,41 @@ TEST_F(TextEntryConsoleTest, NoPlaceOpensNoOlderItem) {
     EXPECT_EQ(page.texts, (std::vector<SavedText>{{"_00abc", 1, 20, 12}})) << out;
     EXPECT_EQ(page.staves, (std::vector<float>{1, 2})) << out;
     EXPECT_EQ(out.find("Item 2/2"), std::string::npos) << out;
+}
+
+// UNDO right after T or TT takes back that command's text, every line of TT, and nothing typed
+// before it; a T that made nothing leaves UNDO to the change before it.
+TEST_F(TextEntryConsoleTest, UndoTakesBackTheTextAlone) {
+    struct UndoCase {
+        const char* name;
+        std::vector<std::string> lines;  // after a first text, then UNDO
+        std::vector<SavedText> texts;
+    };
+    const SavedText first{"_00first", 1, 30, 5};
+    const std::vector<UndoCase> cases = {
+        {"T", {"T 1 50 5", "two units"}, {first}},
+        {"TT", {"TT 1 50 5", "one", "", "three", "X"}, {first}},
+        {"bare T", {"T", "1 50 5", "hello"}, {first}},
+        {"sung text", {"T 1 0 5", "la", "1"}, {first}},
+        {"T cancelled", {"T 1 50 5", "X"}, {}},
+    };
+    for (const UndoCase& c : cases) {
+        for (const bool terminal : {false, true}) {
+            core::reset_engine();
+            std::vector<std::string> lines =
+                console_lines_then(kTextEntryPrologue, {"T 1 30 5", "first"});
+            lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+            lines.push_back("UNDO");
+            lines.push_back("SA a.mus");
+            const std::string out = type(lines, terminal);
+            const std::string label = std::string(c.name) + (terminal ? " (terminal)" : "");
+            ASSERT_TRUE(fs::exists(saved())) << label << "\n" << out;
+            const SavedTextPage page = read_saved_text_page(saved());
+            EXPECT_EQ(page.texts, c.texts) << label << "\n" << out;
+            EXPECT_EQ(page.staves, (std::vector<float>{1})) << label << "\n" << out;
+            fs::remove(saved());
+        }
+    }
 }
 
 // The program itself reading the script from a file gives the same pages.

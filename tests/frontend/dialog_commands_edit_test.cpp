@@ -234,6 +234,30 @@ TEST_F(DialogCommandTest, ABareTTakesThePlaceTypedInTheCommandBar) {
     EXPECT_EQ(params_of(16, 1, 4), (std::vector<float>{12})) << reply();
 }
 
+// The staff changed in Text Input to one past 256 (or below 1) is refused: no text is made.
+TEST_F(DialogCommandTest, TextInputRefusesAStaffPast256) {
+    for (const QString& staff : {QStringLiteral("257"), QStringLiteral("-2")}) {
+        const int32_t items = core::ItemCount;
+        Answers answers;
+        answers.dialog([&staff](QDialog& d) {
+            set_field(d, 1000, QStringLiteral("Nowhere"));
+            set_field(d, 1555, staff);
+            click(d, 1);
+        });
+        answers.dialog([](QDialog& d) { d.accept(); });  // the refusal's message
+        type_line(QStringLiteral("T 1 30 12"), &answers);
+        EXPECT_EQ(core::ItemCount, items) << staff.toStdString() << ": " << reply();
+    }
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1000, QStringLiteral("Last"));
+        set_field(d, 1555, QStringLiteral("256"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("T 1 30 12"), &answers);
+    EXPECT_EQ(params_of(16, 256, 3), (std::vector<float>{30})) << reply();
+}
+
 // "TE 2": the text typed in Text Input, placed at the note typed for it, becomes a text item on
 // the staff; the divider character that went back with it is not taken for the next command.
 TEST_F(DialogCommandTest, TextInputMakesTheTypedText) {

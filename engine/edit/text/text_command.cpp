@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -119,7 +121,17 @@ struct EntryRun {
     int32_t items_before = 0;  // ItemCount when the command began
 };
 
-enum class LineResult { Line, Cancelled, Ended };
+enum class LineResult { Line, Cancelled, Ended, TooLong };
+
+// Text goes on the staves 1 to 256 only: an item on another staff number would be drawn and
+// saved where no staff is. False, with a message, for any other staff.
+bool text_staff_taken(float p2) {
+    const int32_t staff = core::int_of(p2);
+    if (staff >= 1 && staff <= layout::kMaxStaves) return true;
+    core::show_message("*** No staff " + std::to_string(staff) +
+                       " (staves are 1 to 256) -- the text was not entered.");
+    return false;
+}
 
 // The keys of a place typed at the place wait, from the first one on: the console hands a typed
 // line over key by key, so the rest of it is still there to take; the window hands keys one by
@@ -212,7 +224,10 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
             CommandLine.blank();
             return LineResult::Cancelled;
         }
-        line = record.substr(0, kLineChars);
+        // A longer record is refused, as at the console, rather than cut to a text never written.
+        record.erase(record.find_last_not_of(' ') + 1);
+        if (record.size() > kLineChars) return LineResult::TooLong;
+        line = record;
         LastTextLine.set(line);
         return LineResult::Line;
     }
@@ -235,7 +250,9 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
     if (core::FrontEndCommandBuffer(1) != '\0') TextDividerChar = core::FrontEndCommandBuffer(1);
     line = core::MessageLine.c_text();
     run.placement = run.mode == 'T' ? 1.0f : ParamBuffer(3);
-    run.staff = std::max(1, core::int_of(ParamBuffer(2)));
+    if (ParamBuffer(2) == 0.0f) ParamBuffer(2) = 1.0f;
+    if (!text_staff_taken(ParamBuffer(2))) return LineResult::Ended;
+    run.staff = core::int_of(ParamBuffer(2));
     return LineResult::Line;
 }
 
@@ -384,15 +401,28 @@ void enter_text() {
     core::CommandStateWord = kEntryState;
     run.placement = run.mode == 'T' ? 1.0f : ParamBuffer(3);
     if (ParamBuffer(2) == 0.0f) ParamBuffer(2) = 1.0f;
+    if (!text_staff_taken(ParamBuffer(2))) {
+        end_text_entry(run, true);
+        return;
+    }
     run.staff = core::int_of(ParamBuffer(2));
     if (run.mode == 'T' && third == 'R' && !read_text_lines_file()) {
         end_text_entry(run, false);
         return;
     }
 
+    // One undo copy for the command, taken before its first item: UNDO takes back the text of
+    // this command (every line of TT) and nothing before it; a command that made nothing
+    // leaves the last copy as it was.
+    std::optional<core::CommandUndoCopy> undo_copy;
     for (;;) {
         std::string line;
         const LineResult got = read_text_line(run, line);
+        if (got == LineResult::TooLong) {
+            core::show_message(kLineTooLong);
+            end_text_entry(run, false);
+            return;
+        }
         if (got == LineResult::Cancelled) {
             core::CommandStateWord = run.saved_state;
             clear_note_numbers(false);
@@ -443,6 +473,7 @@ void enter_text() {
                 end_text_entry(run, false);
                 return;
             }
+            if (!undo_copy) undo_copy.emplace();
             core::ChangesMadeFlag = 1;
             ParamBuffer(1) = 16.0f;
             if (core::amod(ParamBuffer(6), 100.0f) == 0.0f) ParamBuffer(6) += 1.0f;

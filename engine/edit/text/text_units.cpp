@@ -100,6 +100,11 @@ bool ask_note_numbers(std::string& answer) {
         std::string record;
         if (core::read_record(core::MacroUnit, record) == core::IoResult::Ok &&
             record.find_first_not_of(' ') != std::string::npos) {
+            // X alone is the question's Cancel, in a command file as at the console.
+            const std::size_t first = record.find_first_not_of(" \t");
+            if (first == record.find_last_not_of(" \t") &&
+                (record[first] == 'X' || record[first] == 'x'))
+                return false;
             answer = record.substr(0, 512);
             return true;
         }
