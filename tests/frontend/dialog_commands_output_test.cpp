@@ -249,10 +249,19 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
         const char* size;  // typed into the size field; empty: left as the dialog shows it
         bool rotate_click = false;
         bool reset = false;
+        int click_id = 0;  // one more control clicked: fit, a measure, a box unit
+        int paper = -1;    // the paper chosen (-1: as shown)
     };
-    const std::vector<Job> jobs = {{"1.25"}, {""},      {"0.75"},        {"2"},
-                                   {"0.5"},  {"1"},     {"", true},      {"", true},
-                                   {"1.5"},  {"", false, true}};
+    const std::vector<Job> jobs = {
+        {"1.25"}, {""}, {"0.75"}, {"2"}, {"0.5"}, {"1"}, {"", true}, {"", true}, {"1.5"},
+        {"", false, true},
+        // "Fit to 11\" page" on a short page keeps the size, off again makes it 1.0.
+        {"1.25"}, {"", false, false, 1631}, {"", false, false, 1631},
+        // The measures, the box's units and the papers leave the size as typed (Legal at a size
+        // that keeps the ink on the page it asks of the printer).
+        {"1.25", false, false, 1600}, {"0.75", false, false, 1599}, {"1.5", false, false, 1604},
+        {"0.8", false, false, 1678}, {"1.2", false, false, 1603}, {"0.9", false, false, 0, 1},
+        {"0.75", false, false, 0, 2}, {"1.1", false, false, 0, 0}};
     int n = 0;
     for (const Job& job : jobs) {
         const QString name = QStringLiteral("size%1.eps").arg(++n);
@@ -263,6 +272,8 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
             if (job.reset) click(d, 1143);
             if (*job.size != '\0') set_field(d, 1084, QString::fromLatin1(job.size));
             if (job.rotate_click) control<QCheckBox>(d, 1081)->click();
+            if (job.click_id != 0) control<QAbstractButton>(d, job.click_id)->click();
+            if (job.paper >= 0) control<QComboBox>(d, 1142)->setCurrentIndex(job.paper);
             shown = field(d, 1084)->text();
             to_file(d, name);
             click(d, 1);
