@@ -251,6 +251,7 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
         bool reset = false;
         int click_id = 0;  // one more control clicked: fit, a measure, a box unit
         int paper = -1;    // the paper chosen (-1: as shown)
+        const char* offsets = "";  // "x y" typed into the offset fields (empty: as shown)
     };
     const std::vector<Job> jobs = {
         {"1.25"}, {""}, {"0.75"}, {"2"}, {"0.5"}, {"1"}, {"", true}, {"", true}, {"1.5"},
@@ -261,7 +262,10 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
         // that keeps the ink on the page it asks of the printer).
         {"1.25", false, false, 1600}, {"0.75", false, false, 1599}, {"1.5", false, false, 1604},
         {"0.8", false, false, 1678}, {"1.2", false, false, 1603}, {"0.9", false, false, 0, 1},
-        {"0.75", false, false, 0, 2}, {"1.1", false, false, 0, 0}};
+        {"0.75", false, false, 0, 2}, {"1.1", false, false, 0, 0},
+        // Offsets moved with the size, in inches and in centimetres.
+        {"1.25", false, false, 0, -1, "1.5 2"}, {"0.75", false, false, 0, -1, "0.25 0.5"},
+        {"1.25", false, false, 1600, -1, "3 4"}, {"1", false, false, 1599, -1, "0.5 0.75"}};
     int n = 0;
     for (const Job& job : jobs) {
         const QString name = QStringLiteral("size%1.eps").arg(++n);
@@ -274,6 +278,11 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
             if (job.rotate_click) control<QCheckBox>(d, 1081)->click();
             if (job.click_id != 0) control<QAbstractButton>(d, job.click_id)->click();
             if (job.paper >= 0) control<QComboBox>(d, 1142)->setCurrentIndex(job.paper);
+            if (*job.offsets != '\0') {
+                const QStringList xy = QString::fromLatin1(job.offsets).split(QLatin1Char(' '));
+                set_field(d, 1088, xy[0]);
+                set_field(d, 1100, xy[1]);
+            }
             shown = field(d, 1084)->text();
             to_file(d, name);
             click(d, 1);
