@@ -287,25 +287,34 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
             to_file(d, name);
             click(d, 1);
         });
-        type_line(QStringLiteral("PR"), &answers);
-        ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
-        const fs::path eps = dir_ / name.toStdString();
-        const auto box = ps_check::declared_box(eps);
-        const auto ink = ps_check::gs_bboxes(eps);
-        ASSERT_EQ(ink.size(), 1u);
-        const double size = shown.toDouble();
-        ASSERT_GT(size, 0.0) << shown.toStdString();
-        // The margin of 300 display units and what glyphs reach past their points, scaled,
-        // and the rounding of each edge.
-        const double spare = 9.0 * size + 4.0;
-        EXPECT_LE(box.x1, ink[0].x1) << shown.toStdString();
-        EXPECT_LE(box.y1, ink[0].y1) << shown.toStdString();
-        EXPECT_GE(box.x2, ink[0].x2) << shown.toStdString();
-        EXPECT_GE(box.y2, ink[0].y2) << shown.toStdString();
-        EXPECT_LE(ink[0].x1 - box.x1, spare);
-        EXPECT_LE(ink[0].y1 - box.y1, spare);
-        EXPECT_LE(box.x2 - ink[0].x2, spare);
-        EXPECT_LE(box.y2 - ink[0].y2, spare);
+        // The job of the dialog, then PRPS with the settings it left.
+        for (const char* word : {"PR", "PRPS"}) {
+            SCOPED_TRACE(word);
+            if (std::string(word) == "PR") {
+                type_line(QStringLiteral("PR"), &answers);
+            } else {
+                fs::remove(dir_ / name.toStdString());
+                type_line(QString::fromLatin1(word));
+            }
+            ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
+            const fs::path eps = dir_ / name.toStdString();
+            const auto box = ps_check::declared_box(eps);
+            const auto ink = ps_check::gs_bboxes(eps);
+            ASSERT_EQ(ink.size(), 1u);
+            const double size = shown.toDouble();
+            ASSERT_GT(size, 0.0) << shown.toStdString();
+            // The margin of 300 display units and what glyphs reach past their points, scaled,
+            // and the rounding of each edge.
+            const double spare = 9.0 * size + 4.0;
+            EXPECT_LE(box.x1, ink[0].x1) << shown.toStdString();
+            EXPECT_LE(box.y1, ink[0].y1) << shown.toStdString();
+            EXPECT_GE(box.x2, ink[0].x2) << shown.toStdString();
+            EXPECT_GE(box.y2, ink[0].y2) << shown.toStdString();
+            EXPECT_LE(ink[0].x1 - box.x1, spare);
+            EXPECT_LE(ink[0].y1 - box.y1, spare);
+            EXPECT_LE(box.x2 - ink[0].x2, spare);
+            EXPECT_LE(box.y2 - ink[0].y2, spare);
+        }
     }
 }
 
