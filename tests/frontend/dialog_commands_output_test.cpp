@@ -319,3 +319,48 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
 }
 
 }  // namespace
+
+namespace {
+
+// A command file read by RE in the window that makes items and prints (its PR opens Print
+// Setup, answered with a file): the box holds what the file drew, with the page's own items
+// and a text turned by P9.
+TEST_F(DialogCommandTest, AFilesPrintHoldsWhatTheFileDrew) {
+    struct File {
+        const char* name;
+        const char* text;
+        bool dialog;  // PR (the dialog) or PRPS (the last target)
+    };
+    const std::vector<File> files = {
+        {"made", "9 1 20 30 3001 1.5 1.5\nX\nPR\n", true},
+        {"turned", "TXD ;\nT 1 10 14\nRotated text\nIF P1=16 AND P3=10;P9=90\nPR\n", true},
+        {"again", "1 1 190 -6 0 0 4\nX\nPRPS\n", false},
+    };
+    QString target;
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        const std::string file = std::string(f.name) + ".txt";
+        std::ofstream(dir_ / file) << f.text;
+        Answers answers;
+        if (f.dialog) {
+            target = QString::fromLatin1(f.name) + QStringLiteral(".eps");
+            answers.dialog([&target](QDialog& d) {
+                to_file(d, target);
+                click(d, 1);
+            });
+        }
+        type_line(QStringLiteral("RE ") + QString::fromStdString(file), &answers);
+        const fs::path eps = dir_ / target.toStdString();
+        ASSERT_TRUE(fs::exists(eps)) << reply();
+        const auto box = ps_check::declared_box(eps);
+        const auto ink = ps_check::gs_bboxes(eps);
+        ASSERT_EQ(ink.size(), 1u);
+        EXPECT_LE(box.x1, ink[0].x1);
+        EXPECT_LE(box.y1, ink[0].y1);
+        EXPECT_GE(box.x2, ink[0].x2);
+        EXPECT_GE(box.y2, ink[0].y2);
+        fs::rename(eps, dir_ / (std::string("seen-") + f.name + ".eps"));
+    }
+}
+
+}  // namespace
