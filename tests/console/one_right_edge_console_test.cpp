@@ -551,11 +551,14 @@ TEST_F(OneRightEdgeTest, AnIndentedSystemOpensOnItsLinesThroughJLjAndLi) {
                         const float meter = meters.empty() ? -1.0f : stored_param(meters[0], 3);
                         const float note = stored_param(stored_items_of(1, staff).at(0), 3);
                         ASSERT_EQ(keys.empty(), *head.typed == '\0') << out;
-                        if (meter > 0.0f) EXPECT_GE(meter - key, 3.0f) << out;
+                        if (meter > 0.0f) {
+                            EXPECT_GE(meter - key, 3.0f) << out;
+                        }
                         EXPECT_GE(note - std::max({clef, key, meter}), 3.0f) << out;
                         for (int32_t k = 1; k <= core::ItemCount; ++k) {
-                            if (stored_param(k, 2) == static_cast<float>(staff))
+                            if (stored_param(k, 2) == static_cast<float>(staff)) {
                                 EXPECT_GE(stored_param(k, 3), indent) << "item " << k << out;
+                            }
                         }
                         at.insert(at.end(), {clef, key, meter});
                     }
