@@ -137,6 +137,46 @@ TEST_F(DialogCommandTest, PrintSetupWithAHeaderWritesItsText) {
     EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
 }
 
+// The header and footer boxes are ink on the paper: the declared box holds them as well as
+// the page's items, on each paper (the header rises with a longer one).
+TEST_F(DialogCommandTest, TheDeclaredBoxHoldsTheHeaderAndFooter) {
+    struct Job {
+        int mode;   // the radio button: header, footer or both
+        int paper;  // Letter, Legal, Ledger
+    };
+    const std::vector<Job> jobs = {{1097, 0}, {1098, 0}, {1099, 0}, {1097, 2}, {1099, 1}};
+    int n = 0;
+    for (const Job& job : jobs) {
+        const QString name = QStringLiteral("hf%1.eps").arg(++n);
+        SCOPED_TRACE(name.toStdString());
+        Answers answers;
+        answers.dialog([&](QDialog& d) {
+            to_file(d, name);
+            control<QRadioButton>(d, job.mode)->click();
+            set_field(d, 1096, QStringLiteral("Second Mvt"));
+            control<QComboBox>(d, 1142)->setCurrentIndex(job.paper);
+            click(d, 1);
+        });
+        type_line(QStringLiteral("PR"), &answers);
+        ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
+        const fs::path eps = dir_ / name.toStdString();
+        const auto box = ps_check::declared_box(eps);
+        const auto ink = ps_check::gs_bboxes(eps);
+        ASSERT_EQ(ink.size(), 1u);
+        EXPECT_LE(box.x1, ink[0].x1);
+        EXPECT_LE(box.y1, ink[0].y1);
+        EXPECT_GE(box.x2, ink[0].x2);
+        EXPECT_GE(box.y2, ink[0].y2);
+        // Both the header's top and the footer's bottom are far from the music.
+        if (job.mode != 1098) {
+            EXPECT_GT(box.y2, 700.0);
+        }
+        if (job.mode != 1097) {
+            EXPECT_LT(box.y1, 20.0);
+        }
+    }
+}
+
 TEST_F(DialogCommandTest, PrintSetupCancelledWritesNothing) {
     Answers answers;
     answers.dialog([](QDialog& d) {
