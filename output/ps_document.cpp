@@ -161,10 +161,26 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     };
     // A box with nothing measured in it (its edges crossed) would declare no page at all: a
     // page with no ink is the empty box, as readers of EPS files take it.
-    const bool crossed = box(1) > box(3) || box(2) > box(4);
+    bool crossed = box(1) > box(3) || box(2) > box(4);
+    std::array<float, 4> edges = {box(1), box(2), box(3), box(4)};
+    // The header and footer are ink on the paper too: a box without them would cut them off.
+    if (std::array<int32_t, 4> extra{}; header_footer_extent(extra)) {
+        // Given here without the margins that the fields add.
+        const std::array<float, 4> around = {static_cast<float>(extra[0] + 1),
+                                             static_cast<float>(extra[1]),
+                                             static_cast<float>(extra[2] - 4),
+                                             static_cast<float>(extra[3] - 4)};
+        if (crossed) {
+            edges = around;
+        } else {
+            edges = {std::min(edges[0], around[0]), std::min(edges[1], around[1]),
+                     std::max(edges[2], around[2]), std::max(edges[3], around[3])};
+        }
+        crossed = false;
+    }
     const std::string numbers = crossed ? std::string("    0      0      0      0 ")
-                                        : field(box(1), -1) + "  " + field(box(2), 0) + "  " +
-                                              field(box(3), 4) + "  " + field(box(4), 4) + " ";
+                                        : field(edges[0], -1) + "  " + field(edges[1], 0) + "  " +
+                                              field(edges[2], 4) + "  " + field(edges[3], 4) + " ";
     if (!write_ps_line("%%BoundingBox: " + numbers)) return false;
     if (!write_ps_line("%%DocumentFonts: (atend)") || !write_ps_line("%%EndComments")) return false;
     return !batch || write_ps_line("%%Page: " + i3(doc) + i3(doc));
@@ -427,8 +443,19 @@ void finish_ps_document() {
             const int64_t e = int64_t{nint((static_cast<double>(v) + margin) * spu)} + out;
             return static_cast<int32_t>(std::clamp<int64_t>(e, INT32_MIN, INT32_MAX));
         };
-        const int32_t x1 = edge(PrintBox(1), st.lmar, -1), y1 = edge(PrintBox(2), st.bmar, -1);
-        const int32_t x2 = edge(PrintBox(3), st.lmar, 1), y2 = edge(PrintBox(4), st.bmar, 1);
+        int32_t x1 = edge(PrintBox(1), st.lmar, -1), y1 = edge(PrintBox(2), st.bmar, -1);
+        int32_t x2 = edge(PrintBox(3), st.lmar, 1), y2 = edge(PrintBox(4), st.bmar, 1);
+        // The header and footer are ink on the paper too: a box without them would cut them off.
+        if (std::array<int32_t, 4> extra{}; header_footer_extent(extra)) {
+            if (x1 > x2 || y1 > y2) {
+                x1 = extra[0], y1 = extra[1], x2 = extra[2], y2 = extra[3];
+            } else {
+                x1 = std::min(x1, extra[0]);
+                y1 = std::min(y1, extra[1]);
+                x2 = std::max(x2, extra[2]);
+                y2 = std::max(y2, extra[3]);
+            }
+        }
         std::string text;
         if (x1 > x2 || y1 > y2) {
             text = "0 0 0 0 ";  // nothing measured: the empty box, never a crossed one

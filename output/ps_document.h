@@ -7,6 +7,7 @@
 // CommandLine, CommandModeLetters, CurrentFileName, ItemStore (core).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,9 @@ void finish_ps_document();
 void end_unfinished_ps_job();
 // The header and/or footer box of the page (OutputSettings.header_footer).
 void write_header_footer();
+// The paper points that the header and footer boxes cover, with a point to spare on every
+// side, as x1, y1, x2, y2; false when the page has neither.
+bool header_footer_extent(std::array<int32_t, 4>& box);
 // The current date and time: year, month, day, hour, minute.
 struct PrintDate {
     int32_t year = 0;

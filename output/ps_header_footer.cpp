@@ -1,9 +1,12 @@
 // The header and footer boxes of a printed page: the document's name, the project text, the
 // date and time of the print and the print settings, in a ruled box at the top or bottom of
 // the paper (in points: these lines come before the page procedure scales anything).
+#include <algorithm>
+#include <array>
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
@@ -96,6 +99,23 @@ void write_header_footer() {
         if (!write_box(OutputSettings.header_baseline + raise, date)) return;
     }
     if (mode != 1) write_box(OutputSettings.footer_baseline, date);
+}
+
+// Contract: see the header. The boxes of write_header_footer: x from 20 to 590, each from 11
+// points below its baseline up to it.
+bool header_footer_extent(std::array<int32_t, 4>& box) {
+    const int32_t mode = OutputSettings.header_footer;
+    if (mode == 0) return false;
+    std::vector<int32_t> baselines;
+    if (mode != 2) {
+        const int32_t paper = PrintParameters.current_paper_type;
+        baselines.push_back(OutputSettings.header_baseline +
+                            (paper == 2 ? 216 : (paper == 3 ? 432 : 0)));
+    }
+    if (mode != 1) baselines.push_back(OutputSettings.footer_baseline);
+    const auto [low, high] = std::minmax_element(baselines.begin(), baselines.end());
+    box = {19, *low - 12, 591, *high + 1};
+    return true;
 }
 
 // Contract: see the header. The local time of the system clock; zeros when it cannot be had.

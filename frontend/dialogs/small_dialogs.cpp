@@ -327,6 +327,9 @@ class CConvertCode11Dlg : public CEngineDialog {
             new QLabel(QStringLiteral("Type new Code 9 file number from 5000 to 9980."), this));
         auto* number = edit(this, 1662, QStringLiteral("5000"), 31);
         layout->addWidget(number);
+        // The number is what the user types: the keyboard starts there, over the preset.
+        number->setFocus();
+        number->selectAll();
         auto* box =
             Named(new QCheckBox(QStringLiteral("Don't show this message again."), this), 1007);
         layout->addWidget(box);

@@ -198,6 +198,58 @@ TEST_F(ConvertCode11ConsoleTest, APageOfCode11ItemsAlonePrintsTheEmptyBox) {
     EXPECT_LE(box.y1, box.y2);
 }
 
+// A library file that a conversion replaces is drawn anew from then on, never from the shapes
+// kept of it in memory: printed after the replacement, the page shows the new drawing (reaching
+// down, where the old one did not), as the saved page shows it in a fresh start.
+TEST_F(ConvertCode11ConsoleTest, AReplacedLibraryFileIsDrawnWithItsNewContents) {
+    // Drawing 3 of this old file runs from (0, 0) down to (-300, -200).
+    {
+        const std::vector<int16_t> head = {7, 0, 0, 0, 0, 6, 12, 12, 12, 12, 12, 12};
+        std::ofstream out(temp_.root() / "OLD2.DRW", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(head.data()), 2 * 12);
+        out.write("ONE  TWO  THREEFOUR FIVE SIX  SEVENEIGHTNINE TEN  ", 50);
+        const std::vector<int16_t> block = {-1, 0, 0, 1, -300, -200, 0, 0, 0, 1, -100, 50, 0};
+        out.write(reinterpret_cast<const char*>(block.data()), 2 * 13);
+    }
+    write_page("two.mus", {{8, 1, 0}, code11(100, 3, "OLDSYM"), code11(100, 3, "OLD2")});
+    const std::string old2 = (temp_.root() / "OLD2.DRW").string();
+    const std::vector<std::vector<std::string>> roads = {
+        {"CV", "5123", "R"},
+        {"CDRW", old2, "5120", "Y"},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.front());
+        core::reset_engine();
+        core::reset_service_gate();
+        fs::remove_all(temp_.work() / "mxlib");
+        fs::remove("eps.eps");
+        fs::remove("k.mus");
+        fs::remove("before.eps");
+        // The first item becomes symbol 5123 and is printed, so that its drawing is read.
+        std::string out = type({"G two.mus", "CV", "5123", "I", "PRPS"});
+        ASSERT_TRUE(fs::exists("eps.eps")) << out;
+        fs::rename("eps.eps", "before.eps");
+        out = type(console_lines_then(road, {"SA k.mus", "PRPS"}));
+        ASSERT_TRUE(fs::exists(library("LB5120.DRW"))) << out;
+        ASSERT_TRUE(fs::exists("eps.eps")) << out;
+        fs::rename("eps.eps", "after.eps");
+        core::reset_engine();
+        core::reset_service_gate();
+        out = type({"G k.mus", "PRPS"});
+        const auto before = ps_check::gs_bboxes("before.eps");
+        const auto after = ps_check::gs_bboxes("after.eps");
+        const auto fresh = ps_check::gs_bboxes("eps.eps");
+        ASSERT_EQ(before.size(), 1u);
+        ASSERT_EQ(after.size(), 1u);
+        ASSERT_EQ(fresh.size(), 1u);
+        EXPECT_LT(after[0].y1, before[0].y1 - 20.0) << out;
+        EXPECT_NEAR(after[0].x1, fresh[0].x1, 0.01);
+        EXPECT_NEAR(after[0].y1, fresh[0].y1, 0.01);
+        EXPECT_NEAR(after[0].x2, fresh[0].x2, 0.01);
+        EXPECT_NEAR(after[0].y2, fresh[0].y2, 0.01);
+    }
+}
+
 // With an item edited, CV is the editor's word (the ends of a line or slur fitted to its
 // notes): no conversion is offered, and the next line is a command.
 TEST_F(ConvertCode11ConsoleTest, WithAnItemEditedCvIsTheEditorsWord) {

@@ -86,6 +86,23 @@ TEST_F(ConvertCode11WindowTest, EachCode11ItemIsOfferedAndAnsweredInTheWindow) {
     EXPECT_EQ(core::ItemCount, 4);
 }
 
+// A number typed as the dialog opens goes into its number field, over the preset 5000, and
+// Enter takes it.
+TEST_F(ConvertCode11WindowTest, ANumberTypedAtOnceIsTheNewFileNumber) {
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        QWidget* keys = d.focusWidget() != nullptr ? d.focusWidget() : &d;
+        type(keys, QStringLiteral("5203"));
+        press(keys, Qt::Key_Return, QStringLiteral("\r"));
+    });
+    answers.dialog([](QDialog& d) { click(d, 5); });
+    type_line(QStringLiteral("CV"), &answers);
+    EXPECT_EQ(stored_param(2, 1), 9.0f);
+    EXPECT_EQ(stored_param(2, 5), 5203.0f);
+    EXPECT_TRUE(fs::exists(temp_dir() / "work" / "mxlib" / "LB5200.DRW"));
+    EXPECT_FALSE(fs::exists(temp_dir() / "work" / "mxlib" / "LB5000.DRW"));
+}
+
 TEST_F(ConvertCode11WindowTest, DeleteThisItemTakesTheItemOffThePage) {
     Answers answers;
     answers.dialog([](QDialog& d) { click(d, 2); });

@@ -137,6 +137,46 @@ TEST_F(DialogCommandTest, PrintSetupWithAHeaderWritesItsText) {
     EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
 }
 
+// The header and footer boxes are ink on the paper: the declared box holds them as well as
+// the page's items, on each paper (the header rises with a longer one).
+TEST_F(DialogCommandTest, TheDeclaredBoxHoldsTheHeaderAndFooter) {
+    struct Job {
+        int mode;   // the radio button: header, footer or both
+        int paper;  // Letter, Legal, Ledger
+    };
+    const std::vector<Job> jobs = {{1097, 0}, {1098, 0}, {1099, 0}, {1097, 2}, {1099, 1}};
+    int n = 0;
+    for (const Job& job : jobs) {
+        const QString name = QStringLiteral("hf%1.eps").arg(++n);
+        SCOPED_TRACE(name.toStdString());
+        Answers answers;
+        answers.dialog([&](QDialog& d) {
+            to_file(d, name);
+            control<QRadioButton>(d, job.mode)->click();
+            set_field(d, 1096, QStringLiteral("Second Mvt"));
+            control<QComboBox>(d, 1142)->setCurrentIndex(job.paper);
+            click(d, 1);
+        });
+        type_line(QStringLiteral("PR"), &answers);
+        ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
+        const fs::path eps = dir_ / name.toStdString();
+        const auto box = ps_check::declared_box(eps);
+        const auto ink = ps_check::gs_bboxes(eps);
+        ASSERT_EQ(ink.size(), 1u);
+        EXPECT_LE(box.x1, ink[0].x1);
+        EXPECT_LE(box.y1, ink[0].y1);
+        EXPECT_GE(box.x2, ink[0].x2);
+        EXPECT_GE(box.y2, ink[0].y2);
+        // Both the header's top and the footer's bottom are far from the music.
+        if (job.mode != 1098) {
+            EXPECT_GT(box.y2, 700.0);
+        }
+        if (job.mode != 1097) {
+            EXPECT_LT(box.y1, 20.0);
+        }
+    }
+}
+
 TEST_F(DialogCommandTest, PrintSetupCancelledWritesNothing) {
     Answers answers;
     answers.dialog([](QDialog& d) {
@@ -249,10 +289,23 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
         const char* size;  // typed into the size field; empty: left as the dialog shows it
         bool rotate_click = false;
         bool reset = false;
+        int click_id = 0;  // one more control clicked: fit, a measure, a box unit
+        int paper = -1;    // the paper chosen (-1: as shown)
+        const char* offsets = "";  // "x y" typed into the offset fields (empty: as shown)
     };
-    const std::vector<Job> jobs = {{"1.25"}, {""},      {"0.75"},        {"2"},
-                                   {"0.5"},  {"1"},     {"", true},      {"", true},
-                                   {"1.5"},  {"", false, true}};
+    const std::vector<Job> jobs = {
+        {"1.25"}, {""}, {"0.75"}, {"2"}, {"0.5"}, {"1"}, {"", true}, {"", true}, {"1.5"},
+        {"", false, true},
+        // "Fit to 11\" page" on a short page keeps the size, off again makes it 1.0.
+        {"1.25"}, {"", false, false, 1631}, {"", false, false, 1631},
+        // The measures, the box's units and the papers leave the size as typed (Legal at a size
+        // that keeps the ink on the page it asks of the printer).
+        {"1.25", false, false, 1600}, {"0.75", false, false, 1599}, {"1.5", false, false, 1604},
+        {"0.8", false, false, 1678}, {"1.2", false, false, 1603}, {"0.9", false, false, 0, 1},
+        {"0.75", false, false, 0, 2}, {"1.1", false, false, 0, 0},
+        // Offsets moved with the size, in inches and in centimetres.
+        {"1.25", false, false, 0, -1, "1.5 2"}, {"0.75", false, false, 0, -1, "0.25 0.5"},
+        {"1.25", false, false, 1600, -1, "3 4"}, {"1", false, false, 1599, -1, "0.5 0.75"}};
     int n = 0;
     for (const Job& job : jobs) {
         const QString name = QStringLiteral("size%1.eps").arg(++n);
@@ -263,29 +316,90 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
             if (job.reset) click(d, 1143);
             if (*job.size != '\0') set_field(d, 1084, QString::fromLatin1(job.size));
             if (job.rotate_click) control<QCheckBox>(d, 1081)->click();
+            if (job.click_id != 0) control<QAbstractButton>(d, job.click_id)->click();
+            if (job.paper >= 0) control<QComboBox>(d, 1142)->setCurrentIndex(job.paper);
+            if (*job.offsets != '\0') {
+                const QStringList xy = QString::fromLatin1(job.offsets).split(QLatin1Char(' '));
+                set_field(d, 1088, xy[0]);
+                set_field(d, 1100, xy[1]);
+            }
             shown = field(d, 1084)->text();
             to_file(d, name);
             click(d, 1);
         });
-        type_line(QStringLiteral("PR"), &answers);
-        ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
-        const fs::path eps = dir_ / name.toStdString();
+        // The job of the dialog, then PRPS with the settings it left.
+        for (const char* word : {"PR", "PRPS"}) {
+            SCOPED_TRACE(word);
+            if (std::string(word) == "PR") {
+                type_line(QStringLiteral("PR"), &answers);
+            } else {
+                fs::remove(dir_ / name.toStdString());
+                type_line(QString::fromLatin1(word));
+            }
+            ASSERT_EQ(reply(), "Output to file - " + name.toStdString());
+            const fs::path eps = dir_ / name.toStdString();
+            const auto box = ps_check::declared_box(eps);
+            const auto ink = ps_check::gs_bboxes(eps);
+            ASSERT_EQ(ink.size(), 1u);
+            const double size = shown.toDouble();
+            ASSERT_GT(size, 0.0) << shown.toStdString();
+            // The margin of 300 display units and what glyphs reach past their points, scaled,
+            // and the rounding of each edge.
+            const double spare = 9.0 * size + 4.0;
+            EXPECT_LE(box.x1, ink[0].x1) << shown.toStdString();
+            EXPECT_LE(box.y1, ink[0].y1) << shown.toStdString();
+            EXPECT_GE(box.x2, ink[0].x2) << shown.toStdString();
+            EXPECT_GE(box.y2, ink[0].y2) << shown.toStdString();
+            EXPECT_LE(ink[0].x1 - box.x1, spare);
+            EXPECT_LE(ink[0].y1 - box.y1, spare);
+            EXPECT_LE(box.x2 - ink[0].x2, spare);
+            EXPECT_LE(box.y2 - ink[0].y2, spare);
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A command file read by RE in the window that makes items and prints (its PR opens Print
+// Setup, answered with a file): the box holds what the file drew, with the page's own items
+// and a text turned by P9.
+TEST_F(DialogCommandTest, AFilesPrintHoldsWhatTheFileDrew) {
+    struct File {
+        const char* name;
+        const char* text;
+        bool dialog;  // PR (the dialog) or PRPS (the last target)
+    };
+    const std::vector<File> files = {
+        {"made", "9 1 20 30 3001 1.5 1.5\nX\nPR\n", true},
+        {"turned", "TXD ;\nT 1 10 14\nRotated text\nIF P1=16 AND P3=10;P9=90\nPR\n", true},
+        {"again", "1 1 190 -6 0 0 4\nX\nPRPS\n", false},
+    };
+    QString target;
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        const std::string file = std::string(f.name) + ".txt";
+        std::ofstream(dir_ / file) << f.text;
+        Answers answers;
+        if (f.dialog) {
+            target = QString::fromLatin1(f.name) + QStringLiteral(".eps");
+            answers.dialog([&target](QDialog& d) {
+                to_file(d, target);
+                click(d, 1);
+            });
+        }
+        type_line(QStringLiteral("RE ") + QString::fromStdString(file), &answers);
+        const fs::path eps = dir_ / target.toStdString();
+        ASSERT_TRUE(fs::exists(eps)) << reply();
         const auto box = ps_check::declared_box(eps);
         const auto ink = ps_check::gs_bboxes(eps);
         ASSERT_EQ(ink.size(), 1u);
-        const double size = shown.toDouble();
-        ASSERT_GT(size, 0.0) << shown.toStdString();
-        // The margin of 300 display units and what glyphs reach past their points, scaled,
-        // and the rounding of each edge.
-        const double spare = 9.0 * size + 4.0;
-        EXPECT_LE(box.x1, ink[0].x1) << shown.toStdString();
-        EXPECT_LE(box.y1, ink[0].y1) << shown.toStdString();
-        EXPECT_GE(box.x2, ink[0].x2) << shown.toStdString();
-        EXPECT_GE(box.y2, ink[0].y2) << shown.toStdString();
-        EXPECT_LE(ink[0].x1 - box.x1, spare);
-        EXPECT_LE(ink[0].y1 - box.y1, spare);
-        EXPECT_LE(box.x2 - ink[0].x2, spare);
-        EXPECT_LE(box.y2 - ink[0].y2, spare);
+        EXPECT_LE(box.x1, ink[0].x1);
+        EXPECT_LE(box.y1, ink[0].y1);
+        EXPECT_GE(box.x2, ink[0].x2);
+        EXPECT_GE(box.y2, ink[0].y2);
+        fs::rename(eps, dir_ / (std::string("seen-") + f.name + ".eps"));
     }
 }
 

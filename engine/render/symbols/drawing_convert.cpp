@@ -22,6 +22,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/render/symbols/symbols.h"
 #include "platform/paths.h"
 
 namespace fs = std::filesystem;
@@ -165,6 +166,8 @@ bool convert_file(const std::string& old_path, const std::string& new_path, int3
         core::show_message(kErrorMessage);
         return false;
     }
+    // A drawing already drawn from the file that was replaced must not be drawn from memory.
+    clear_symbol_cache();
     return true;
 }
 
