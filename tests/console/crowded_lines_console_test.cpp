@@ -249,8 +249,7 @@ TEST_F(CrowdedLinesTest, EveryStaffOfASystemClosesAtTheEdgeAfterJ) {
                 ASSERT_NEAR(typed_end[1] - typed_end[2], short_staff == 1 ? -4.0f : 4.0f, 0.6f);
 
                 if (from_file) write_text(temp_.root() / "j.re", std::string(word) + "\n1 2\n");
-                const std::string out =
-                    from_file ? type({"RE j.re"}) : type({word, "1 2", "Y"});
+                const std::string out = from_file ? type({"RE j.re"}) : type({word, "1 2", "Y"});
                 for (int32_t s = 1; s <= 2; ++s) {
                     SCOPED_TRACE("staff " + std::to_string(s));
                     const std::vector<CrowdRow> rows = crowd_music(s);
@@ -262,6 +261,46 @@ TEST_F(CrowdedLinesTest, EveryStaffOfASystemClosesAtTheEdgeAfterJ) {
                 type({"UNDO"});
                 EXPECT_EQ(stored_item_lines(), typed);
             }
+        }
+    }
+}
+
+// A dense bass staff below a treble that opens with seven sharps, typed over other ranges so that
+// their columns do not line up: the bass's notes stand under the key. However the line is
+// crowded, J, LJ and LI keep the key's room before the treble's first note (clef after the
+// staff's start, then 6 x 2.8 + 5.5), piped and by RE.
+TEST_F(CrowdedLinesTest, AKeyKeepsItsRoomWhereAnotherStaffsNotesStandUnderIt) {
+    std::string bass = "BA";
+    std::string treble = "TR/K7S";
+    for (int bar = 0; bar < 2; ++bar) {
+        for (int i = 0; i < 4; ++i) {
+            bass += bar == 0 ? "/C3/D/E/F" : "/G2/A/B/C3";
+            treble += bar == 0 ? "/C5/D/E/F" : "/G4/A/B/C5";
+        }
+        bass += "/M2";
+        treble += bar == 0 ? "/M1/K7F" : "/M1";
+    }
+    // Piped, the run goes on to the staff above; a command file types it with a run of its own.
+    const std::vector<std::string> piped = {"IN 1", "",  bass + ";", "S;",      ";",          ";",
+                                            ";",    "X", "Y",        "2 196.5", treble + ";", "S;",
+                                            ";",    ";", ";",        "X",       "N"};
+    const std::vector<std::string> filed = {"IN 1", "",  bass + ";", "S;",      ";",          ";",
+                                            ";",    "X", "IN 2",     "2 196.5", treble + ";", "S;",
+                                            ";",    ";", ";",        "X"};
+    for (const char* word : {"J", "LJ", "LI"}) {
+        for (const bool from_file : {false, true}) {
+            SCOPED_TRACE(std::string(word) + (from_file ? ", RE" : ", piped"));
+            std::vector<std::string> run =
+                console_lines_then(from_file ? filed : piped, {word, "1 2"});
+            if (!from_file) run.push_back("Y");
+            const std::string out = crowd_run(run, from_file);
+            for (int32_t s = 1; s <= 2; ++s) crowd_expect_in_order_within(s, 200.0f, out);
+            const std::vector<CrowdRow> rows = crowd_music(2);
+            ASSERT_GE(rows.size(), 3u) << out;
+            ASSERT_EQ(rows[1].code, 17) << out;
+            EXPECT_GE(rows[2].x - rows[1].x, 22.3f - 0.01f) << out;
+            // The key after the bar line (6 x 2.8 + 4.5).
+            EXPECT_GE(crowd_least_key_room(2), 21.3f - 0.01f) << out;
         }
     }
 }
