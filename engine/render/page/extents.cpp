@@ -296,7 +296,13 @@ void measure_items_extent(int32_t mode, int32_t& y_high, int32_t& y_low, int32_t
     if (mode != 1) {
         const int32_t format = PageFormatIndex;
         PageFormatIndex = 0;
+        // The measure needs every item drawn now, also while a command file runs (where the
+        // screen's drawing waits for the file's end): the box of PR or PRPS read from a file
+        // would be stale, or the "nothing measured" sentinel.
+        const int32_t unit = core::MacroUnit;
+        core::MacroUnit = 0;
         redraw_items();
+        core::MacroUnit = unit;
         PageFormatIndex = format;
     }
     Bounds all;
