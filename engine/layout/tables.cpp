@@ -19,6 +19,7 @@ core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
 float InputStaff = 0.0f;
 float InputRangeStart = 0.0f;
 float InputRangeEnd = 0.0f;
+bool InputLineCrowded = false;
 core::Array1<int32_t, kMaxStaves> StaffClefKinds;
 int32_t RhythmRowCount = 0;
 core::Array1<int32_t, kInputRows> ChordStemCodes;
@@ -101,6 +102,7 @@ void reset_input_work_tables() {
     InputStaff = 0.0f;
     InputRangeStart = 0.0f;
     InputRangeEnd = 0.0f;
+    InputLineCrowded = false;
     StaffClefKinds.fill(0);
     RhythmRowCount = 0;
     ChordStemCodes.fill(0);

@@ -58,6 +58,9 @@ extern core::ArrayRange<float, 0, kInputTokenCapacity> InputTokenList;
 extern float InputStaff;
 extern float InputRangeStart;
 extern float InputRangeEnd;
+// Set when the last rhythms line had to crowd its notes to stay within its range: the
+// widening of close columns would take the room back from its clefs, keys and meters.
+extern bool InputLineCrowded;
 // The clef kind in force at the end of the last notes line of each staff (StaffClefSettings).
 extern core::Array1<int32_t, kMaxStaves> StaffClefKinds;
 // The rows that take a rhythm (notes and rests that are no chord members), counted while the

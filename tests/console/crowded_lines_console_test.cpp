@@ -24,6 +24,14 @@ const char* const kFiveKeys =
 // Nine keys of seven accidentals and a quarter after each: their rooms alone pass the width.
 const char* const kNineKeys =
     "TR/K7S/C5/M/K7F/C5/M/K7S/C5/M/K7F/C5/M/K7S/C5/M/K7F/C5/M/K7S/C5/M/K7F/C5/M/K7S/C5;";
+// Seven and eight keys of seven accidentals, four quarters and a bar line after each: seven fit
+// with their notes crowded, not at their even room; eight fit only with their rooms narrowed,
+// and their last notes stand within a step of the page's end.
+std::string crowd_keys(int count) {
+    std::string line = "TR";
+    for (int i = 0; i < count; ++i) line += i % 2 == 0 ? "/K7S/C5/D/E/F/M" : "/K7F/C5/D/E/F/M";
+    return line + ";";
+}
 // Forty-one keys of one accidental, a quarter and a bar line after each: their fixed widths
 // alone pass the width, at 370 characters a notes line the console takes whole.
 std::string crowd_many_keys() {
@@ -117,7 +125,19 @@ TEST_F(CrowdedLinesTest, AFullLineStaysOnItsStaffAndInItsCount) {
         bool fits;
     };
     const std::string many = crowd_many_keys();
+    const std::string seven = crowd_keys(7);
+    const std::string eight = crowd_keys(8);
+    const std::string three = crowd_keys(3);
     const std::vector<Case> cases = {
+        {seven, "", "", 200.0f, nullptr, true},
+        {seven, "", "LJ", 200.0f, "Staff   1 has 28.000 beats", true},
+        {seven, "", "LI", 200.0f, "Staff   1 has 28.000 beats", true},
+        {seven, "", "J", 200.0f, nullptr, true},
+        // Typed into half the width, J draws the line out to the edge behind its clef.
+        {three, "2 100", "J", 200.0f, nullptr, true},
+        {eight, "", "LJ", 200.0f, "Staff   1 has 32.000 beats", false},
+        {eight, "", "LI", 200.0f, "Staff   1 has 32.000 beats", false},
+        {eight, "", "J", 200.0f, nullptr, false},
         {kFiveKeys, "", "", 200.0f, nullptr, true},
         {kFiveKeys, "", "LJ", 200.0f, "Staff   1 has 20.000 beats", true},
         {kFiveKeys, "", "LI", 200.0f, "Staff   1 has 20.000 beats", true},
@@ -136,6 +156,9 @@ TEST_F(CrowdedLinesTest, AFullLineStaysOnItsStaffAndInItsCount) {
         for (const bool from_file : {false, true}) {
             const std::string name = c.line == kFiveKeys   ? "five keys"
                                      : c.line == kNineKeys ? "nine keys"
+                                     : c.line == seven     ? "seven keys"
+                                     : c.line == eight     ? "eight keys"
+                                     : c.line == three     ? "three keys"
                                                            : "41 keys";
             SCOPED_TRACE(name + " " + c.range + " " + c.word + (from_file ? ", RE" : ", piped"));
             std::vector<std::string> lines = crowd_typed(c.line, c.range);
@@ -146,6 +169,14 @@ TEST_F(CrowdedLinesTest, AFullLineStaysOnItsStaffAndInItsCount) {
             // Where even the least room is too much, rows may all but touch, and the last note
             // the edge.
             crowd_expect_in_order_within(1, c.end, out, c.line == many ? 0.0f : 0.1f);
+            // The clef keeps its typed place, however the line behind it is crowded or drawn out.
+            EXPECT_NEAR(crowd_music(1).front().x, from_file && *c.range == '\0' ? 1.5f : 2.0f,
+                        0.01f)
+                << out;
+            if ((c.line == seven || c.line == eight || c.line == three) && *c.word != '\0') {
+                EXPECT_EQ(crowd_music(1).back().code, 14) << out;
+                EXPECT_EQ(crowd_music(1).back().x, render::PageExtent) << out;
+            }
             if (c.beats != nullptr) {
                 EXPECT_NE(out.find(c.beats), std::string::npos) << out;
             }
@@ -218,8 +249,7 @@ TEST_F(CrowdedLinesTest, EveryStaffOfASystemClosesAtTheEdgeAfterJ) {
                 ASSERT_NEAR(typed_end[1] - typed_end[2], short_staff == 1 ? -4.0f : 4.0f, 0.6f);
 
                 if (from_file) write_text(temp_.root() / "j.re", std::string(word) + "\n1 2\n");
-                const std::string out =
-                    from_file ? type({"RE j.re"}) : type({word, "1 2", "Y"});
+                const std::string out = from_file ? type({"RE j.re"}) : type({word, "1 2", "Y"});
                 for (int32_t s = 1; s <= 2; ++s) {
                     SCOPED_TRACE("staff " + std::to_string(s));
                     const std::vector<CrowdRow> rows = crowd_music(s);
@@ -231,6 +261,46 @@ TEST_F(CrowdedLinesTest, EveryStaffOfASystemClosesAtTheEdgeAfterJ) {
                 type({"UNDO"});
                 EXPECT_EQ(stored_item_lines(), typed);
             }
+        }
+    }
+}
+
+// A dense bass staff below a treble that opens with seven sharps, typed over other ranges so that
+// their columns do not line up: the bass's notes stand under the key. However the line is
+// crowded, J, LJ and LI keep the key's room before the treble's first note (clef after the
+// staff's start, then 6 x 2.8 + 5.5), piped and by RE.
+TEST_F(CrowdedLinesTest, AKeyKeepsItsRoomWhereAnotherStaffsNotesStandUnderIt) {
+    std::string bass = "BA";
+    std::string treble = "TR/K7S";
+    for (int bar = 0; bar < 2; ++bar) {
+        for (int i = 0; i < 4; ++i) {
+            bass += bar == 0 ? "/C3/D/E/F" : "/G2/A/B/C3";
+            treble += bar == 0 ? "/C5/D/E/F" : "/G4/A/B/C5";
+        }
+        bass += "/M2";
+        treble += bar == 0 ? "/M1/K7F" : "/M1";
+    }
+    // Piped, the run goes on to the staff above; a command file types it with a run of its own.
+    const std::vector<std::string> piped = {"IN 1", "",  bass + ";", "S;",      ";",          ";",
+                                            ";",    "X", "Y",        "2 196.5", treble + ";", "S;",
+                                            ";",    ";", ";",        "X",       "N"};
+    const std::vector<std::string> filed = {"IN 1", "",  bass + ";", "S;",      ";",          ";",
+                                            ";",    "X", "IN 2",     "2 196.5", treble + ";", "S;",
+                                            ";",    ";", ";",        "X"};
+    for (const char* word : {"J", "LJ", "LI"}) {
+        for (const bool from_file : {false, true}) {
+            SCOPED_TRACE(std::string(word) + (from_file ? ", RE" : ", piped"));
+            std::vector<std::string> run =
+                console_lines_then(from_file ? filed : piped, {word, "1 2"});
+            if (!from_file) run.push_back("Y");
+            const std::string out = crowd_run(run, from_file);
+            for (int32_t s = 1; s <= 2; ++s) crowd_expect_in_order_within(s, 200.0f, out);
+            const std::vector<CrowdRow> rows = crowd_music(2);
+            ASSERT_GE(rows.size(), 3u) << out;
+            ASSERT_EQ(rows[1].code, 17) << out;
+            EXPECT_GE(rows[2].x - rows[1].x, 22.3f - 0.01f) << out;
+            // The key after the bar line (6 x 2.8 + 4.5).
+            EXPECT_GE(crowd_least_key_room(2), 21.3f - 0.01f) << out;
         }
     }
 }

@@ -192,6 +192,44 @@ TEST_F(PrintConsoleTest, APageWrittenFromACommandFileHoldsTheInkOfTheTypedOne) {
     }
 }
 
+// The box a command file's PR or PRPS writes in the header holds the ink Ghostscript finds,
+// never inverted: when every item is made in the file, and when the file adds to a page typed
+// before it (in one line, and through an input run and LJ).
+TEST_F(PrintConsoleTest, APageWrittenFromACommandFileDeclaresTheBoxOfItsInk) {
+    struct Road {
+        std::vector<std::string> before;
+        std::vector<std::string> file;
+    };
+    const std::vector<Road> roads = {
+        {{}, {"EI", "8 1 0", "9 1 20 30 3001 1.5 1.5", "PR", "out.eps"}},
+        // PRPS writes to the name PR was last given, over the first file.
+        {{}, {"EI", "8 1 0", "PR", "out.eps", "9 1 20 30 3001 1.5 1.5", "PRPS"}},
+        {{"EI", "8 1 0", "1 1 10 5 0 0 4"}, {"1 1 190 7 0 0 4", "PR", "out.eps"}},
+        {{},
+         {"IN 1", "", "TR/C5/D/E/F/M;", "Q;", ";", ";", ";", "X", "LJ", "1 1", "PR", "out.eps"}},
+    };
+    for (std::size_t r = 0; r < roads.size(); ++r) {
+        SCOPED_TRACE("road " + std::to_string(r + 1));
+        core::reset_engine();
+        core::reset_service_gate();
+        fs::remove("out.eps");
+        if (!roads[r].before.empty()) type(roads[r].before);
+        std::ofstream cmd("p.cmd");
+        for (const std::string& line : roads[r].file) cmd << line << "\n";
+        cmd.close();
+        const std::string out = type({"RE p.cmd"});
+        const auto ink = ps_check::gs_bboxes("out.eps");
+        ASSERT_EQ(ink.size(), 1u) << out;
+        const ps_check::Box box = ps_check::declared_box("out.eps");
+        EXPECT_LT(box.x1, box.x2) << out;
+        EXPECT_LT(box.y1, box.y2) << out;
+        EXPECT_LE(box.x1, ink[0].x1) << out;
+        EXPECT_LE(box.y1, ink[0].y1) << out;
+        EXPECT_GE(box.x2, ink[0].x2) << out;
+        EXPECT_GE(box.y2, ink[0].y2) << out;
+    }
+}
+
 // The box unit chosen once (centimetres, points) changes nothing in the file's box.
 TEST(ConsolePrintSetup, GivesThePageBoxBackInTheBoxUnit) {
     for (int unit : {0, 1, 2}) {

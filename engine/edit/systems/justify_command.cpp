@@ -261,20 +261,51 @@ bool move_starting_clefs(int32_t lowest, int32_t highest, float from, float to) 
     return moved;
 }
 
-// Notes, beams and slurs that end at the page's right edge are pulled 1.0 inside it.
+// Notes, beams and slurs that end at the page's right edge are pulled 1.0 inside it. Several
+// notes of a staff in that last step of the page (a crowded line ends so) are drawn in together,
+// in their order, from the music before them: put on one place they would be one column and
+// their beats would be lost to the count.
 void pull_line_ends(int32_t lowest, int32_t highest) {
     const float extent = render::PageExtent;
     const float inside = extent - 1.0f;
-    for (int32_t i = first_item_from_staff(lowest); i <= ItemCount; ++i) {
-        const int32_t staff = staff_of(i);
-        if (staff < lowest || staff > highest) continue;
-        const int32_t code = code_of(i);
-        const int32_t n = count_of(i);
-        if (code == kCodeNote && n >= 3 && std::fabs(word(i, 3) - extent) < 1.0f) {
-            word(i, 3) = inside;
-        } else if ((code == kCodeBeam && n >= 6) ||
-                   (code == kCodeSlur && n >= 8 && word(i, 8) == -1.0f)) {
-            if (std::fabs(word(i, 6) - extent) < 1.0f) word(i, 6) = inside;
+    const auto near_edge = [&](float x) { return std::fabs(x - extent) < 1.0f; };
+    int32_t i = first_item_from_staff(lowest);
+    for (int32_t staff = std::max(lowest, 0); staff <= highest; ++staff) {
+        const int32_t first = i;
+        int32_t end = i;
+        while (end <= ItemCount && staff_of(end) <= staff) ++end;
+        i = end;
+        // The near notes' span, and the last music before it.
+        float lo = HUGE_VALF;
+        float hi = -HUGE_VALF;
+        for (int32_t k = first; k < end; ++k) {
+            if (staff_of(k) != staff || code_of(k) != kCodeNote || count_of(k) < 3) continue;
+            if (!near_edge(word(k, 3))) continue;
+            lo = std::min(lo, word(k, 3));
+            hi = std::max(hi, word(k, 3));
+        }
+        float before = -HUGE_VALF;
+        for (int32_t k = first; k < end; ++k) {
+            const int32_t code = code_of(k);
+            if (staff_of(k) != staff || count_of(k) < 3 || code == kCodeStaff) continue;
+            if ((code < 4 || code == kCodeBar || code > 16) && word(k, 3) < lo)
+                before = std::max(before, word(k, 3));
+        }
+        const bool spread = hi > lo + 0.01f && before < inside - 0.01f;
+        const auto pulled = [&](float x) {
+            if (!spread) return inside;
+            return before + (std::min(x, hi) - before) * (inside - before) / (hi - before);
+        };
+        for (int32_t k = first; k < end; ++k) {
+            if (staff_of(k) != staff) continue;
+            const int32_t code = code_of(k);
+            const int32_t n = count_of(k);
+            if (code == kCodeNote && n >= 3 && near_edge(word(k, 3))) {
+                word(k, 3) = pulled(word(k, 3));
+            } else if ((code == kCodeBeam && n >= 6) ||
+                       (code == kCodeSlur && n >= 8 && word(k, 8) == -1.0f)) {
+                if (near_edge(word(k, 6))) word(k, 6) = pulled(word(k, 6));
+            }
         }
     }
 }
@@ -481,14 +512,14 @@ bool bring_music_onto_staff_lines(int32_t lowest, int32_t highest) {
     return moved;
 }
 
-// Where the column spacing of an indented system begins when it was given a left position in
-// the margin before the system's lines: at the first item of its music, as the beat count of LJ
-// begins there, so that the margin's room is never handed to the music and the clef that opens
-// the line keeps its place. Any other left position is kept, as is one whose music begins no
-// sooner than the right position.
+// Where the column spacing of a system begins when it was given a left position at or before
+// its music (in the margin of an indented system, or at the start of its lines): at the first
+// item of its music, as the beat count of LJ begins there, so that the room before the clef that
+// opens the line is never handed to the music, nor the clef stretched or squeezed away from its
+// place. A left position inside the music is kept, as is one whose music begins no sooner than
+// the right position.
 float spacing_left_of(int32_t lowest, int32_t highest, float left, float right) {
     const float start = staff_start_of(lowest);
-    if (left >= start) return left;
     bool any = false;
     float music = 0.0f;
     for (int32_t staff = lowest; staff <= highest; ++staff) {
@@ -498,7 +529,7 @@ float spacing_left_of(int32_t lowest, int32_t highest, float left, float right) 
         music = any ? std::min(music, first) : first;
         any = true;
     }
-    return any && music < right ? music : left;
+    return any && left < music && music < right ? music : left;
 }
 
 struct TextRange {

@@ -398,6 +398,7 @@ void keep_full_width(const std::vector<int32_t>& items) {
 struct FixedRoom {
     float position = 0.0f;
     float after = 0.0f;   // P3 units, to the next column
+    float until = 0.0f;   // where the staff's next column stands (the room after reaches it)
     float before = 0.0f;  // P3 units, from the column before
 };
 
@@ -410,24 +411,37 @@ void note_fixed_room(int32_t staff, const StaffColumnList& c, std::vector<FixedR
     if (!(u > 0.0f)) u = 1.0f;
     for (std::size_t i = 0; i < c.position.size(); ++i) {
         const int32_t kind = c.kind[i];
-        FixedRoom room{c.position[i], 0.0f, 0.0f};
-        if (kind == kClef || kind >= kKeySignature) room.after = c.right[i];
+        FixedRoom room;
+        room.position = c.position[i];
+        room.until = c.position[i];
+        if (kind == kClef || kind >= kKeySignature) {
+            room.after = c.right[i];
+            room.until = i + 1 < c.position.size() ? c.position[i + 1] : c.position[i];
+        }
         if (kind == kBarLine) room.before = std::max(c.left[i] - 1.0f, 0.0f) * u;
         if (room.after > 0.0f || room.before > 0.0f) marks.push_back(room);
     }
 }
 
 // Contract: the fixed room of each gap of the merged columns (one value a gap), from the marks
-// of every staff: a column's room after it belongs to the gap it opens, its room before to the
-// gap it closes.
+// of every staff and the merged widths: a column's room after it belongs to the gap it opens and,
+// where columns of other staves stand before its own staff's next column, to the gaps up to that
+// column as far as the room reaches (so that a key keeps its room before its staff's first note
+// however the other staves' notes divide it); its room before to the gap it closes.
 std::vector<float> fixed_gap_room(const std::vector<float>& merged,
+                                  const std::vector<float>& widths,
                                   const std::vector<FixedRoom>& marks) {
     std::vector<float> fixed(merged.size() > 1 ? merged.size() - 1 : 0, 0.0f);
     for (const FixedRoom& m : marks) {
         auto it = std::lower_bound(merged.begin(), merged.end(), m.position - kMergeTolerance);
         if (it == merged.end() || std::fabs(*it - m.position) > kMergeTolerance) continue;
         const std::size_t j = static_cast<std::size_t>(it - merged.begin());
-        if (j < fixed.size()) fixed[j] = std::max(fixed[j], m.after);
+        float room = m.after;
+        for (std::size_t g = j; g < fixed.size() && room > 0.0f; ++g) {
+            fixed[g] = std::max(fixed[g], room);
+            if (g + 1 >= merged.size() || merged[g + 1] >= m.until - kMergeTolerance) break;
+            room -= g < widths.size() ? std::max(widths[g], 0.0f) : room;
+        }
         if (j > 0) fixed[j - 1] = std::max(fixed[j - 1], m.before);
     }
     return fixed;
@@ -832,7 +846,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
         }
         merged_widths.resize(merged.size() - 1);
         report_justify_space(left, right, merged, merged_widths,
-                             fixed_gap_room(merged, fixed_marks));
+                             fixed_gap_room(merged, merged_widths, fixed_marks));
     }
     for (const auto& [word, value] : staff_starts) ItemStore(word) = value;
     keep_full_width(full_width);

@@ -75,7 +75,7 @@ void store_input_items() {
             rows(r)(3) = layout::InputRangeStart + step * static_cast<float>(index[r - 1] - 1);
         InputColumnCount = layout::RhythmRowCount;
     } else if (InputParserMode == kRhythmsMode && LastStoredKind != kRhythmsMode &&
-               !spacing_staff_set() && n > 0) {
+               !spacing_staff_set() && !layout::InputLineCrowded && n > 0) {
         std::vector<float> positions;
         std::vector<int32_t> index;
         row_positions(positions, index);

@@ -489,6 +489,7 @@ void crowd_into_range(RhythmLine& line) {
     const float last_row = line.left + notes + fixed - gap[n - 1];
     if (last_row <= limit + 0.01f) return;
     const float avail = limit - line.left;
+    InputLineCrowded = true;
 
     float note_factor = notes > 0.0f ? (avail - fixed) / notes : 1.0f;
     float fixed_factor = 1.0f;
@@ -547,6 +548,7 @@ void apply_input_rhythms() {
 
     ColumnPositions(1) = -1.0f;
     line.s = line.left;
+    InputLineCrowded = false;
     if (!line.spacing) reserve_trailing_widths(line);
     if (line.spacing) start_spacing_segment(line);
 
