@@ -14,6 +14,7 @@
 #include "engine/core/tables.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/old_drawings.h"
 
 namespace fs = std::filesystem;
 
@@ -21,30 +22,6 @@ namespace {
 
 constexpr const char* kAsk = "\nConvert Code 11: type new Code 9 file number";
 constexpr const char* kAskReplace = "\nConverting Code 11 to Code 9:";
-
-// An old drawing file as the conversion reads it (a lead word, the start table in stream
-// values, ten five-character names, blocks of a filler word and up to 64 values): drawing 3
-// is a stroke from (0, 0) to (150, 100), drawing 4 one from (0, 0) to (-100, 50).
-void write_old_drawing(const fs::path& path) {
-    const std::vector<int16_t> head = {7, 0, 0, 0, 0, 6, 12, 12, 12, 12, 12, 12};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(head.data()), 2 * static_cast<long>(head.size()));
-    const std::string names = "ONE  TWO  THREEFOUR FIVE SIX  SEVENEIGHTNINE TEN  ";
-    out.write(names.data(), 50);
-    const std::vector<int16_t> block = {-1, 0, 0, 1, 150, 100, 0, 0, 0, 1, -100, 50, 0};
-    out.write(reinterpret_cast<const char*>(block.data()), 2 * static_cast<long>(block.size()));
-}
-
-// A Code 11 item on staff 1 at x, drawing p5 of the old file `name` (packed into P14..P19).
-std::vector<float> code11(float x, float p5, const std::string& name) {
-    std::vector<float> p = {11, 1, x, 5, p5, 1, 1};
-    p.resize(21, 0.0f);
-    char chars[24];
-    std::memset(chars, ' ', sizeof chars);
-    std::memcpy(chars, name.data(), std::min<std::size_t>(name.size(), 24));
-    std::memcpy(&p[13], chars, 24);
-    return p;
-}
 
 void write_page(const fs::path& path, const std::vector<std::vector<float>>& records) {
     auto words = std::make_unique<core::DocumentWords>();
@@ -78,7 +55,7 @@ class ConvertCode11ConsoleTest : public ConsoleSessionTest {
   protected:
     void SetUp() override {
         ConsoleSessionTest::SetUp();
-        write_old_drawing(temp_.root() / "OLDSYM.DRW");
+        write_stroke_old_drawing(temp_.root() / "OLDSYM.DRW");
         // A staff, two items of drawing 3, one of drawing 4 and a note.
         write_page(temp_.root() / "page.mus", {{8, 1, 0},
                                                code11(20, 3, "OLDSYM"),

@@ -8,40 +8,19 @@
 #include <fstream>
 
 #include "tests/frontend/dialog_command_fixture.h"
+#include "tests/support/old_drawings.h"
 
 namespace fs = std::filesystem;
 using namespace dialog_commands;
 
 namespace {
 
-// A Code 11 item on staff 1 at x, drawing p5 of the old file `name` (packed into P14..P19).
-std::vector<float> code11(float x, float p5, const std::string& name) {
-    std::vector<float> p = {11, 1, x, 5, p5, 1, 1};
-    p.resize(21, 0.0f);
-    char chars[24];
-    std::memset(chars, ' ', sizeof chars);
-    std::memcpy(chars, name.data(), std::min<std::size_t>(name.size(), 24));
-    std::memcpy(&p[13], chars, 24);
-    return p;
-}
-
-// An old drawing file whose drawings 3 and 4 are one stroke each.
-void write_old_drawing(const fs::path& path) {
-    const std::vector<int16_t> head = {7, 0, 0, 0, 0, 6, 12, 12, 12, 12, 12, 12};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(head.data()), 2 * static_cast<long>(head.size()));
-    const std::string names = "ONE  TWO  THREEFOUR FIVE SIX  SEVENEIGHTNINE TEN  ";
-    out.write(names.data(), 50);
-    const std::vector<int16_t> block = {-1, 0, 0, 1, 150, 100, 0, 0, 0, 1, -100, 50, 0};
-    out.write(reinterpret_cast<const char*>(block.data()), 2 * static_cast<long>(block.size()));
-}
-
 class ConvertCode11WindowTest : public DialogCommandTest {
   protected:
     // The old drawing file lies beside the page before it opens: drawing an item whose file is
     // missing would tell so in a message box.
     std::vector<std::vector<float>> page() const override {
-        write_old_drawing(dir_ / "OLDSYM.DRW");
+        write_stroke_old_drawing(dir_ / "OLDSYM.DRW");
         return {{8, 1, 0}, code11(20, 3, "OLDSYM"), code11(60, 3, "OLDSYM"),
                 code11(120, 4, "OLDSYM")};
     }
