@@ -169,7 +169,13 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
     };
     const char* asked = "Select Code Numbers. (0 = all)";
     run_rows({
-        {"ZZQ", kTypedRoads, de("ZZQ"), 3, {asked, refused_codes("ZZQ", "ZZQ")}, {}},
+        // Refused or cancelled, the question is no longer shown as if still asked.
+        {"ZZQ",
+         kTypedRoads,
+         de("ZZQ"),
+         3,
+         {asked, refused_codes("ZZQ", "ZZQ")},
+         {"Select Code Numbers to DELETE."}},
         {"the next command",
          kTypedRoads,
          de("SA out.mus"),
@@ -180,7 +186,7 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
         {"1.5", kTypedRoads, de("1.5"), 3, {refused_codes("1.5", "1.5", "Not a code number: ")},
          {}},
         {"19", kTypedRoads, de("19"), 3, {refused_codes("19", "19", "Not a code number: ")}, {}},
-        {"X", kTypedRoads, de("X"), 3, {}, {"no code was chosen"}},
+        {"X", kTypedRoads, de("X"), 3, {}, {"no code was chosen", "Select Code Numbers to DELETE."}},
         // The last code there is: taken, and nothing of it is in the box.
         {"18", kTypedRoads, de("18"), 3, {"Nothing to do."}, {"no code was chosen"}},
         {"empty: all", kTypedRoads, de(""), 1, {}, {"no code was chosen"}},
@@ -212,7 +218,12 @@ TEST_F(ScriptNonAnswersConsoleTest, CutToAFileWritesNothingForALineWithoutCodes)
     const fs::path cut = platform::work_file("!!cut5.tmp");
     run_rows(
         {
-            {"ZZQ", kTypedRoads, ct("ZZQ"), 3, {refused_codes("ZZQ", "ZZQ")}, {"Area copied"}},
+            {"ZZQ",
+             kTypedRoads,
+             ct("ZZQ"),
+             3,
+             {refused_codes("ZZQ", "ZZQ")},
+             {"Area copied", "Select Code Numbers to MOVE."}},
             {"the next command",
              kTypedRoads,
              ct("SA out.mus"),
@@ -258,8 +269,14 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
          2,
          {staves + "1 0 200 257" + ended},
          {confirm}},
-        // Typed, a line starting with a sign is a step word, refused here as unknown.
-        {"-1", {Road::Re}, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm}},
+        // Typed, a line starting with a minus is no step word here: the box question reads it.
+        {"-1", kAllRoads, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm, "unknown word"}},
+        {"-1 0 200 1",
+         kAllRoads,
+         if_box({"-1 0 200 1"}),
+         2,
+         {staves + "-1 0 200 1" + ended},
+         {confirm, "unknown word"}},
         {"0: every staff", kAllRoads, if_box({"0", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         {"staff 1", kAllRoads, if_box({"1 0 200 1", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         // The last staff there is: a box, with nothing of the page in it.
@@ -277,6 +294,23 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
     });
 }
 
+// The box questions that end on a line that is no box take a negative staff as such a line:
+// the word ends and the script's next line runs, never taken as the box.
+TEST_F(ScriptNonAnswersConsoleTest, ANegativeStaffEndsABoxQuestionThatTakesOnlyABox) {
+    std::vector<Row> rows;
+    for (const char* word : {"DE", "MX", "TR", "LJ", "J"}) {
+        for (const char* box : {"-1", "-1 0 200 1"}) {
+            rows.push_back({word,
+                            kTypedRoads,
+                            {"G a.mus", word, box, "SA out.mus"},
+                            3,
+                            {},
+                            {"unknown word", "O.K.?", "Select Code Numbers"}});
+        }
+    }
+    run_rows(rows);
+}
+
 // CDRW's number: from a script a refused number is named and ends the conversion, and the
 // lines after it run as commands; typed at a terminal it is asked again.
 TEST_F(ScriptNonAnswersConsoleTest, ARefusedDrawingNumberEndsTheConversionFromAScript) {
@@ -290,7 +324,7 @@ TEST_F(ScriptNonAnswersConsoleTest, ARefusedDrawingNumberEndsTheConversionFromAS
     const std::string old = (root() / "old").string();
     const char* again = "Type 4-digit number -- last digit must be 0.";
     std::vector<Row> rows;
-    for (const char* number : {"55", "5555", "4990", "9990"}) {
+    for (const char* number : {"55", "5555", "4990", "9981", "9990", "-5000"}) {
         rows.push_back({number,
                         kAllRoads,
                         {"CDRW", old, number, "EI", "8 1 0", "SA out.mus"},
@@ -323,9 +357,13 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     const std::vector<Stop> stops = {
         {{"EDI", "X"}, "*** No Staff number given"},
         {{"EDI", "ZZQ"}, "*** No Staff number given"},
+        {{"EDI", "257 0 200"}, "*** Staff numbers are 1 to 256"},
+        {{"EDI", "-1 0 200"}, "*** Staff numbers are 1 to 256"},
         {{"NEW"}, "*** NEW went past the folder's last document"},
         {{"NX"}, "*** NX went past the folder's last document"},
         {{"NB"}, "*** NB went past the folder's first document"},
+        {{"NX 5"}, "*** NX went past the folder's last document"},
+        {{"NB 5"}, "*** NB went past the folder's first document"},
     };
     std::vector<Row> rows;
     for (const Stop& stop : stops) {
@@ -334,7 +372,8 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
                         {"G a.mus", "RE stop.re", "SA out.mus"},
                         3,
                         {std::string(stop.said) + rest},
-                        {}});
+                        // The file is not shown as still read after the notice.
+                        {"Reading:"}});
     }
     for (std::size_t k = 0; k < stops.size(); ++k) {
         SCOPED_TRACE(stops[k].file.back());

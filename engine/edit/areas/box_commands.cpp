@@ -547,7 +547,10 @@ void delete_box_codes() {
         MessageLine.set("Select Code Numbers to DELETE.");
         core::Array1<int32_t, 19> codes;
         codes.fill(0);
-        if (core::front_end().RunSelectCodesDialog(codes) == 2) {
+        const int chosen = core::front_end().RunSelectCodesDialog(codes);
+        // The question is answered: left in the message line it reads as still asked.
+        MessageLine.blank();
+        if (chosen == 2) {
             end_box_operation();
             return;
         }
