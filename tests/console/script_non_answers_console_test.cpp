@@ -231,6 +231,8 @@ TEST_F(ScriptNonAnswersConsoleTest, CutToAFileWritesNothingForALineWithoutCodes)
              {refused_codes("SA", "SA out.mus")},
              {"Area copied"}},
             {"empty: all", kTypedRoads, ct(""), 3, {"Area copied"}, {"no code was chosen"}},
+            // The last code there is, with nothing of it in the box: said, and no file.
+            {"18", kTypedRoads, ct("18"), 3, {"Nothing to do."}, {"Area copied"}},
         },
         [&](const Row& row, Road road, const std::string& out) {
             if (road != Road::Piped) return;
