@@ -1,6 +1,7 @@
 #include "engine/edit/areas/box_commands.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -498,6 +499,29 @@ void delete_box_codes() {
                 return;
             }
             if (ParamBuffer(1) == 0.0f) return;
+            // No box lies outside the staff table, and codes are whole numbers to 18: a staff
+            // -1 would reach down to every staff below the upper one, and deletes there.
+            const auto refuse = [&](int k) {
+                core::NumberLineReading out = line;
+                out.fault = core::NumberLineFault::OutOfRange;
+                out.word = static_cast<std::size_t>(k) < line.typed.size() ? line.typed[k] : "";
+                core::show_message(core::number_line_refusal(out));
+            };
+            for (const int k : {1, 4}) {
+                const float staff = ParamBuffer(k);
+                if (staff < (k == 1 ? 1.0f : 0.0f) ||
+                    staff >= static_cast<float>(layout::kMaxStaves) + 1.0f) {
+                    refuse(k);
+                    return;
+                }
+            }
+            for (int k = 5; k <= 22; ++k) {
+                const float code = ParamBuffer(k);
+                if (code < 0.0f || code > 18.0f || code != std::floor(code)) {
+                    refuse(k);
+                    return;
+                }
+            }
             SelectionBox.low_staff = core::int_of(ParamBuffer(1));
             SelectionBox.high_staff =
                 std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);
