@@ -311,13 +311,28 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
         {"staff 1", kAllRoads, if_box({"1 0 200 1", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         // The last staff there is: a box, with nothing of the page in it.
         {"256", kAllRoads, if_box({"256", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
+        // A script's line that answers nothing at the box's confirmation ends IF: read as No,
+        // which goes on as Yes does, it let the next line be taken as the conditions.
+        {"confirmed by an empty line",
+         kTypedRoads,
+         if_box({"1 0 200 1", ""}),
+         2,
+         {"*** Not an answer: \"\"" + ended},
+         {"IF command"}},
+        {"confirmed by the next command",
+         kTypedRoads,
+         if_box({"1 0 200 1", "SA out.mus"}),
+         2,
+         {"*** Not an answer: \"SA out.mus\"" + ended},
+         {"IF command"}},
     };
     run_rows(rows, [&](const Row& row, Road road, const std::string& out) {
         const bool ran = std::string(row.label) == "0: every staff" ||
                          std::string(row.label) == "staff 1";
         const std::vector<std::string> saved = saved_records(root() / "out.mus");
         EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
-        const bool asked_box = std::string(row.label) == "256" || ran;
+        const bool asked_box = std::string(row.label) == "256" ||
+                               std::string(row.label).rfind("confirmed", 0) == 0 || ran;
         if (road != Road::Re) {
             EXPECT_EQ(has(out, confirm), asked_box) << out;
         }
