@@ -494,8 +494,10 @@ void delete_box_codes() {
             // The box and its codes are read whole: a word among them is no code "0 = all".
             const core::NumberLineReading line =
                 core::read_number_line_whole(core::WordsInLine::None);
+            // After a refusal the file's "Reading" line would stand as the reply.
             if (line.fault != core::NumberLineFault::None) {
                 core::show_message(core::number_line_refusal(line));
+                MessageLine.blank();
                 return;
             }
             if (ParamBuffer(1) == 0.0f) return;
@@ -506,6 +508,7 @@ void delete_box_codes() {
                 out.fault = core::NumberLineFault::OutOfRange;
                 out.word = static_cast<std::size_t>(k) < line.typed.size() ? line.typed[k] : "";
                 core::show_message(core::number_line_refusal(out));
+                MessageLine.blank();
             };
             for (const int k : {1, 4}) {
                 const float staff = ParamBuffer(k);
