@@ -356,6 +356,34 @@ TEST_F(ScriptNonAnswersConsoleTest, ANegativeStaffEndsABoxQuestionThatTakesOnlyA
     run_rows(rows);
 }
 
+// MU's and MD's steps: a line with no steps (empty, 0) moves nothing and leaves the page as
+// saved, so the end of input claims no unsaved change; the least step moves.
+TEST_F(ScriptNonAnswersConsoleTest, NoStepsMoveNothingAndChangeNothing) {
+    const char* unsaved = "were not saved";
+    std::vector<Row> rows;
+    for (const char* word : {"MU", "MD"}) {
+        for (const char* steps : {"", "0"}) {
+            rows.push_back({word,
+                            kTypedRoads,
+                            {"G a.mus", word, "1 0 200 1", "Y", steps},
+                            0,
+                            {"Nothing to do."},
+                            {unsaved}});
+        }
+        rows.push_back({word,
+                        kTypedRoads,
+                        {"G a.mus", word, "1 0 200 1", "Y", "1", "SA out.mus"},
+                        3,
+                        {},
+                        {"Nothing to do."}});
+    }
+    run_rows(rows, [&](const Row& row, Road, const std::string& out) {
+        if (row.saved_items == 0) return;
+        const float moved = std::string(row.label) == "MU" ? 6.0f : 4.0f;
+        EXPECT_EQ(saved_param(saved_records(root() / "out.mus"), 2, 4), moved) << out;
+    });
+}
+
 // CDRW's number: from a script a refused number is named and ends the conversion, and the
 // lines after it run as commands; typed at a terminal it is asked again.
 TEST_F(ScriptNonAnswersConsoleTest, ARefusedDrawingNumberEndsTheConversionFromAScript) {

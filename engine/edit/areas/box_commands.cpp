@@ -230,6 +230,13 @@ void take_destination_answer() {
             end_box_operation();
             return;
         }
+        // No steps (an empty line, 0) move nothing: the page is not marked changed, and no
+        // undo copy is kept that UNDO would take back in place of the edit before.
+        if (ParamBuffer(1) == 0.0f) {
+            core::show_message("Nothing to do.");
+            end_box_operation();
+            return;
+        }
         BoxDestination.vertical = word == 14 ? -ParamBuffer(1) : ParamBuffer(1);
         BoxDestination.staff = SelectionBox.low_staff;
         BoxDestination.left = 0.0f;
