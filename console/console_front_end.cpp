@@ -419,9 +419,21 @@ int ConsoleFrontEnd::AskYesNoExit(const char* question) {
     print_text(shown_form(safe(question)) + " (Y/N/X)");
     waiting_for_ = one_line(safe(question));
     std::string line;
+    gave_no_answer_ = false;
     if (!read_line(line)) return 0;
     const char a = answer_letter(line);
+    if (a != 'Y' && a != 'N' && a != 'X' && !at_terminal_) {
+        gave_no_answer_ = true;
+        no_answer_ = line;
+        while (!no_answer_.empty() && (no_answer_.back() == ' ' || no_answer_.back() == '\r'))
+            no_answer_.pop_back();
+    }
     return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
+}
+
+bool ConsoleFrontEnd::ScriptGaveNoAnswer(std::string& line) {
+    if (gave_no_answer_) line = no_answer_;
+    return gave_no_answer_;
 }
 
 int ConsoleFrontEnd::AskAbandonInput() {

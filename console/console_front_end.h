@@ -82,6 +82,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // ended at one of its questions.
     bool ApplicationClosing() override { return input_ended_ || file_answer_missing_; }
     bool InputIsScript() override { return !at_terminal_; }
+    bool ScriptGaveNoAnswer(std::string& line) override;
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
@@ -223,6 +224,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     MidiFileReporter midi_files_{*this};
     int input_fd_ = -1;
     bool at_terminal_ = false;
+    std::string no_answer_;      // the script's line the last Yes/No/Exit question could not read
+    bool gave_no_answer_ = false;
     std::string input_text_;    // the input edit
     std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
     int32_t last_key_ = 0;

@@ -169,7 +169,13 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
     };
     const char* asked = "Select Code Numbers. (0 = all)";
     run_rows({
-        {"ZZQ", kTypedRoads, de("ZZQ"), 3, {asked, refused_codes("ZZQ", "ZZQ")}, {}},
+        // Refused or cancelled, the question is no longer shown as if still asked.
+        {"ZZQ",
+         kTypedRoads,
+         de("ZZQ"),
+         3,
+         {asked, refused_codes("ZZQ", "ZZQ")},
+         {"Select Code Numbers to DELETE."}},
         {"the next command",
          kTypedRoads,
          de("SA out.mus"),
@@ -180,7 +186,7 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
         {"1.5", kTypedRoads, de("1.5"), 3, {refused_codes("1.5", "1.5", "Not a code number: ")},
          {}},
         {"19", kTypedRoads, de("19"), 3, {refused_codes("19", "19", "Not a code number: ")}, {}},
-        {"X", kTypedRoads, de("X"), 3, {}, {"no code was chosen"}},
+        {"X", kTypedRoads, de("X"), 3, {}, {"no code was chosen", "Select Code Numbers to DELETE."}},
         // The last code there is: taken, and nothing of it is in the box.
         {"18", kTypedRoads, de("18"), 3, {"Nothing to do."}, {"no code was chosen"}},
         {"empty: all", kTypedRoads, de(""), 1, {}, {"no code was chosen"}},
@@ -192,14 +198,42 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
          {"G a.mus", "DE", "1 0 200 1 ZZQ", "SA out.mus"},
          3,
          {"*** Not a number: ZZQ -- the line was not taken."},
-         {}},
+         {"Reading:"}},
         {"file: the next command",
          {Road::Re},
          {"G a.mus", "DE", "SA out.mus", "SA out.mus"},
          3,
          {"*** Not a number: SA -- the line was not taken."},
-         {}},
+         {"Reading:"}},
         {"file: notes", {Road::Re}, {"G a.mus", "DE", "1 0 200 1 1", "SA out.mus"}, 1, {}, {}},
+        // A file's box lies in the staff table and its codes are codes: a staff -1 reached
+        // down from the upper staff and deleted there.
+        {"file: staff -1",
+         {Road::Re},
+         {"G a.mus", "DE", "-1 0 200 1", "SA out.mus"},
+         3,
+         {"*** Number out of range: -1 -- the line was not taken."},
+         {"Reading:"}},
+        {"file: upper staff 257",
+         {Road::Re},
+         {"G a.mus", "DE", "1 0 200 257 1", "SA out.mus"},
+         3,
+         {"*** Number out of range: 257 -- the line was not taken."},
+         {"Reading:"}},
+        {"file: upper staff 256",
+         {Road::Re},
+         {"G a.mus", "DE", "1 0 200 256 1", "SA out.mus"},
+         1,
+         {},
+         {"out of range"}},
+        {"file: code 19",
+         {Road::Re},
+         {"G a.mus", "DE", "1 0 200 1 19", "SA out.mus"},
+         3,
+         {"*** Number out of range: 19 -- the line was not taken."},
+         {"Reading:"}},
+        {"file: code 18", {Road::Re}, {"G a.mus", "DE", "1 0 200 1 18", "SA out.mus"}, 3,
+         {"Nothing to do."}, {"out of range"}},
     });
 }
 
@@ -212,7 +246,12 @@ TEST_F(ScriptNonAnswersConsoleTest, CutToAFileWritesNothingForALineWithoutCodes)
     const fs::path cut = platform::work_file("!!cut5.tmp");
     run_rows(
         {
-            {"ZZQ", kTypedRoads, ct("ZZQ"), 3, {refused_codes("ZZQ", "ZZQ")}, {"Area copied"}},
+            {"ZZQ",
+             kTypedRoads,
+             ct("ZZQ"),
+             3,
+             {refused_codes("ZZQ", "ZZQ")},
+             {"Area copied", "Select Code Numbers to MOVE."}},
             {"the next command",
              kTypedRoads,
              ct("SA out.mus"),
@@ -220,6 +259,8 @@ TEST_F(ScriptNonAnswersConsoleTest, CutToAFileWritesNothingForALineWithoutCodes)
              {refused_codes("SA", "SA out.mus")},
              {"Area copied"}},
             {"empty: all", kTypedRoads, ct(""), 3, {"Area copied"}, {"no code was chosen"}},
+            // The last code there is, with nothing of it in the box: said, and no file.
+            {"18", kTypedRoads, ct("18"), 3, {"Nothing to do."}, {"Area copied"}},
         },
         [&](const Row& row, Road road, const std::string& out) {
             if (road != Road::Piped) return;
@@ -258,22 +299,88 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
          2,
          {staves + "1 0 200 257" + ended},
          {confirm}},
-        // Typed, a line starting with a sign is a step word, refused here as unknown.
-        {"-1", {Road::Re}, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm}},
+        // Typed, a line starting with a minus is no step word here: the box question reads it.
+        {"-1", kAllRoads, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm, "unknown word"}},
+        {"-1 0 200 1",
+         kAllRoads,
+         if_box({"-1 0 200 1"}),
+         2,
+         {staves + "-1 0 200 1" + ended},
+         {confirm, "unknown word"}},
         {"0: every staff", kAllRoads, if_box({"0", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         {"staff 1", kAllRoads, if_box({"1 0 200 1", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         // The last staff there is: a box, with nothing of the page in it.
         {"256", kAllRoads, if_box({"256", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
+        // A script's line that answers nothing at the box's confirmation ends IF: read as No,
+        // which goes on as Yes does, it let the next line be taken as the conditions.
+        {"confirmed by an empty line",
+         kTypedRoads,
+         if_box({"1 0 200 1", ""}),
+         2,
+         {"*** Not an answer: \"\"" + ended},
+         {"IF command"}},
+        {"confirmed by the next command",
+         kTypedRoads,
+         if_box({"1 0 200 1", "SA out.mus"}),
+         2,
+         {"*** Not an answer: \"SA out.mus\"" + ended},
+         {"IF command"}},
     };
     run_rows(rows, [&](const Row& row, Road road, const std::string& out) {
         const bool ran = std::string(row.label) == "0: every staff" ||
                          std::string(row.label) == "staff 1";
         const std::vector<std::string> saved = saved_records(root() / "out.mus");
         EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
-        const bool asked_box = std::string(row.label) == "256" || ran;
+        const bool asked_box = std::string(row.label) == "256" ||
+                               std::string(row.label).rfind("confirmed", 0) == 0 || ran;
         if (road != Road::Re) {
             EXPECT_EQ(has(out, confirm), asked_box) << out;
         }
+    });
+}
+
+// The box questions that end on a line that is no box take a negative staff as such a line:
+// the word ends and the script's next line runs, never taken as the box.
+TEST_F(ScriptNonAnswersConsoleTest, ANegativeStaffEndsABoxQuestionThatTakesOnlyABox) {
+    std::vector<Row> rows;
+    for (const char* word : {"DE", "MX", "TR", "LJ", "J"}) {
+        for (const char* box : {"-1", "-1 0 200 1"}) {
+            rows.push_back({word,
+                            kTypedRoads,
+                            {"G a.mus", word, box, "SA out.mus"},
+                            3,
+                            {},
+                            {"unknown word", "O.K.?", "Select Code Numbers"}});
+        }
+    }
+    run_rows(rows);
+}
+
+// MU's and MD's steps: a line with no steps (empty, 0) moves nothing and leaves the page as
+// saved, so the end of input claims no unsaved change; the least step moves.
+TEST_F(ScriptNonAnswersConsoleTest, NoStepsMoveNothingAndChangeNothing) {
+    const char* unsaved = "were not saved";
+    std::vector<Row> rows;
+    for (const char* word : {"MU", "MD"}) {
+        for (const char* steps : {"", "0"}) {
+            rows.push_back({word,
+                            kTypedRoads,
+                            {"G a.mus", word, "1 0 200 1", "Y", steps},
+                            0,
+                            {"Nothing to do."},
+                            {unsaved}});
+        }
+        rows.push_back({word,
+                        kTypedRoads,
+                        {"G a.mus", word, "1 0 200 1", "Y", "1", "SA out.mus"},
+                        3,
+                        {},
+                        {"Nothing to do."}});
+    }
+    run_rows(rows, [&](const Row& row, Road, const std::string& out) {
+        if (row.saved_items == 0) return;
+        const float moved = std::string(row.label) == "MU" ? 6.0f : 4.0f;
+        EXPECT_EQ(saved_param(saved_records(root() / "out.mus"), 2, 4), moved) << out;
     });
 }
 
@@ -290,7 +397,7 @@ TEST_F(ScriptNonAnswersConsoleTest, ARefusedDrawingNumberEndsTheConversionFromAS
     const std::string old = (root() / "old").string();
     const char* again = "Type 4-digit number -- last digit must be 0.";
     std::vector<Row> rows;
-    for (const char* number : {"55", "5555", "4990", "9990"}) {
+    for (const char* number : {"55", "5555", "4990", "9981", "9990", "-5000"}) {
         rows.push_back({number,
                         kAllRoads,
                         {"CDRW", old, number, "EI", "8 1 0", "SA out.mus"},
@@ -323,9 +430,13 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     const std::vector<Stop> stops = {
         {{"EDI", "X"}, "*** No Staff number given"},
         {{"EDI", "ZZQ"}, "*** No Staff number given"},
+        {{"EDI", "257 0 200"}, "*** Staff numbers are 1 to 256"},
+        {{"EDI", "-1 0 200"}, "*** Staff numbers are 1 to 256"},
         {{"NEW"}, "*** NEW went past the folder's last document"},
         {{"NX"}, "*** NX went past the folder's last document"},
         {{"NB"}, "*** NB went past the folder's first document"},
+        {{"NX 5"}, "*** NX went past the folder's last document"},
+        {{"NB 5"}, "*** NB went past the folder's first document"},
     };
     std::vector<Row> rows;
     for (const Stop& stop : stops) {
@@ -334,7 +445,8 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
                         {"G a.mus", "RE stop.re", "SA out.mus"},
                         3,
                         {std::string(stop.said) + rest},
-                        {}});
+                        // The file is not shown as still read after the notice.
+                        {"Reading:"}});
     }
     for (std::size_t k = 0; k < stops.size(); ++k) {
         SCOPED_TRACE(stops[k].file.back());

@@ -68,6 +68,10 @@ class FrontEndPort {
     // at the keys: a refused line of the input mode is then left out instead of asked again,
     // for nobody is there to type it again.
     virtual bool InputIsScript() { return false; }
+    // True when the last Yes/No/Exit question took a script's line that answers nothing (no
+    // Y, N or X: a blank line, the script's next command), which is put in `line`; it was
+    // read as No.
+    virtual bool ScriptGaveNoAnswer(std::string& /*line*/) { return false; }
     // Takes back the keys of the line being typed that no key wait has taken yet and returns
     // them (the console hands a typed line over key by key); empty where keys come one by one.
     virtual std::string DropRestOfTypedLine() { return {}; }

@@ -1,6 +1,7 @@
 #include "engine/edit/areas/box_commands.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -226,6 +227,13 @@ void take_destination_answer() {
         const core::NumberLineReading steps = core::read_number_line_whole(core::WordsInLine::None);
         if (steps.fault != core::NumberLineFault::None) {
             core::show_message(core::number_line_refusal(steps));
+            end_box_operation();
+            return;
+        }
+        // No steps (an empty line, 0) move nothing: the page is not marked changed, and no
+        // undo copy is kept that UNDO would take back in place of the edit before.
+        if (ParamBuffer(1) == 0.0f) {
+            core::show_message("Nothing to do.");
             end_box_operation();
             return;
         }
@@ -493,11 +501,37 @@ void delete_box_codes() {
             // The box and its codes are read whole: a word among them is no code "0 = all".
             const core::NumberLineReading line =
                 core::read_number_line_whole(core::WordsInLine::None);
+            // After a refusal the file's "Reading" line would stand as the reply.
             if (line.fault != core::NumberLineFault::None) {
                 core::show_message(core::number_line_refusal(line));
+                MessageLine.blank();
                 return;
             }
             if (ParamBuffer(1) == 0.0f) return;
+            // No box lies outside the staff table, and codes are whole numbers to 18: a staff
+            // -1 would reach down to every staff below the upper one, and deletes there.
+            const auto refuse = [&](int k) {
+                core::NumberLineReading out = line;
+                out.fault = core::NumberLineFault::OutOfRange;
+                out.word = static_cast<std::size_t>(k) < line.typed.size() ? line.typed[k] : "";
+                core::show_message(core::number_line_refusal(out));
+                MessageLine.blank();
+            };
+            for (const int k : {1, 4}) {
+                const float staff = ParamBuffer(k);
+                if (staff < (k == 1 ? 1.0f : 0.0f) ||
+                    staff >= static_cast<float>(layout::kMaxStaves) + 1.0f) {
+                    refuse(k);
+                    return;
+                }
+            }
+            for (int k = 5; k <= 22; ++k) {
+                const float code = ParamBuffer(k);
+                if (code < 0.0f || code > 18.0f || code != std::floor(code)) {
+                    refuse(k);
+                    return;
+                }
+            }
             SelectionBox.low_staff = core::int_of(ParamBuffer(1));
             SelectionBox.high_staff =
                 std::max(core::int_of(ParamBuffer(4)), SelectionBox.low_staff);
@@ -547,7 +581,10 @@ void delete_box_codes() {
         MessageLine.set("Select Code Numbers to DELETE.");
         core::Array1<int32_t, 19> codes;
         codes.fill(0);
-        if (core::front_end().RunSelectCodesDialog(codes) == 2) {
+        const int chosen = core::front_end().RunSelectCodesDialog(codes);
+        // The question is answered: left in the message line it reads as still asked.
+        MessageLine.blank();
+        if (chosen == 2) {
             end_box_operation();
             return;
         }

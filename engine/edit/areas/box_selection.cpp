@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
@@ -207,6 +208,19 @@ void report_missing_staff() {
         core::show_message("*** No Staff number given: the rest of the file was not read.");
     } else {
         core::show_message(core::CommandLine);
+    }
+    core::MacroUnit = 0;
+    core::MessageLine.blank();
+}
+
+// Contract: see the header.
+void report_staff_out_of_range() {
+    const std::string range = "*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves);
+    if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
+        core::close_unit(core::MacroUnit);
+        core::show_message(range + ": the rest of the file was not read.");
+    } else {
+        core::show_message(range + ". ***");
     }
     core::MacroUnit = 0;
     core::MessageLine.blank();

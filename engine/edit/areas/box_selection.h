@@ -18,5 +18,8 @@ void list_word_if_inside(int32_t k);
 void scale_selection(int32_t mode, float base, float ref, float factor);
 // "*** No Staff number given. ***": shown, the command file stopped, the reply blanked.
 void report_missing_staff();
+// A staff beyond the staff table (or below 1) refused: said, and a command file stopped, as
+// for a missing staff (the file's next lines were meant for the word).
+void report_staff_out_of_range();
 
 }  // namespace edit

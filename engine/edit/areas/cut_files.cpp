@@ -225,7 +225,11 @@ void write_cut_file() {
         SelectionBox.first_item = 1;
         SelectionBox.last_item = core::ItemCount;
         select_box_items();
-        if (SelectionList.count == 0) return;
+        if (SelectionList.count == 0) {
+            // Said, as the other box words say it: the cut file keeps what it held before.
+            core::show_message("Nothing to do.");
+            return;
+        }
         for (int32_t e = 1; e <= SelectionList.count; ++e)
             items.push_back(SelectionList.entries(e));
         area = {SelectionBox.low_staff,  SelectionBox.left,  SelectionBox.right,

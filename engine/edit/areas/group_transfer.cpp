@@ -371,6 +371,8 @@ void copy_move_group(int32_t& kind) {
         core::Array1<int32_t, 19> codes;
         codes.fill(0);
         kind = core::front_end().RunSelectCodesDialog(codes);
+        // The question is answered: left in the message line it reads as still asked.
+        core::MessageLine.blank();
         if (kind == kCancel) return;
         for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = static_cast<float>(codes(k));
     }

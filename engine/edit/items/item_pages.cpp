@@ -13,6 +13,7 @@
 #include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/input/typed/input_lines.h"
+#include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
@@ -164,6 +165,11 @@ void run_ed_command() {
         CommandModeLetters(1) = 0;
         if (ParamBuffer(1) == 0.0f) {
             report_missing_staff();
+            return;
+        }
+        if (const int32_t staff = core::int_of(ParamBuffer(1));
+            staff < 1 || staff > layout::kMaxStaves) {
+            report_staff_out_of_range();
             return;
         }
         if (ParamBuffer(2) < 0.0f) ParamBuffer(2) = 0.0f;

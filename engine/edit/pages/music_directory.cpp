@@ -224,10 +224,17 @@ int32_t step_folder_file(int32_t direction) {
         if (core::MacroUnit != 0) {
             if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
                 core::close_unit(core::MacroUnit);
-                const std::string word = trim_blanks(CommandLine.view().substr(0, 3));
+                // The word as typed: its letters, without the count the scanner masked.
+                std::string word;
+                for (const char c : CommandLine.view().substr(0, 3)) {
+                    if (!std::isalpha(static_cast<unsigned char>(c))) break;
+                    word += c;
+                }
                 core::show_message("*** " + word + " went past the folder's " +
                                    (direction == 1 ? "first" : "last") +
                                    " document: the rest of the file was not read.");
+                // The file's "Reading" line would follow the notice as if it read on.
+                core::MessageLine.blank();
             }
             core::MacroUnit = 0;
             return kMacroRanPastEnd;
