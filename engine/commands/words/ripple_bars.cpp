@@ -333,16 +333,15 @@ void move_bars(const RippleInputs& in, const RippleSurvey& survey, int32_t a, in
 // MacroUnit, PageExtent and the store; writes the store and its index (items moved between the
 // two systems, courtesy meters, clefs, marked rests), SelectionBox, SelectionList,
 // BoxCodeFilter, CommandLine ("CW"), CommandModeLetters, MessageLine, the undo copy (taken
-// before anything changes, so one UNDO takes the whole ripple back). Inputs of 0 or below,
-// systems that overlap, too few bar lines, a destination without music, or a renumbering that
-// would need staves past 256 change nothing and say why.
+// once the ripple goes ahead, before anything changes, so one UNDO takes the whole ripple back).
+// Inputs of 0 or below, systems that overlap, too few bar lines, a destination without music, or a
+// renumbering that would need staves past 256 change nothing and say why.
 void ripple_bars() {
     RippleInputs in;
     if (!read_inputs(in)) {
         refresh_screen();
         return;
     }
-    save_undo_copy();
     const int32_t s = in.staves;
     if (s <= 0 || in.source <= 0 || in.destination <= 0 || in.bars <= 0) {
         say("Ripple bars: staves per system, both bottom staves and bars must be above 0. "
@@ -395,6 +394,8 @@ void ripple_bars() {
         return;
     }
 
+    // Taken only now: a ripple refused above changed nothing and leaves a saved page saved.
+    save_undo_copy();
     CommandModeLetters(2) = 'X';
     say("***** working *****");
     const bool to_lower = b < a;
