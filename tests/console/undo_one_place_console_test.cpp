@@ -216,6 +216,21 @@ TEST_F(UndoOnePlaceConsoleTest, ARefusedWordLeavesASavedPageSaved) {
     }
 }
 
+// The units are saved with the page: UNDO back to the file's items in other units than the file's
+// leaves the page shown changed.
+TEST_F(UndoOnePlaceConsoleTest, APageInOtherUnitsThanItsFileIsNotShownSaved) {
+    const std::vector<uint32_t> loaded = load_page();
+    type({"METR"});
+    ASSERT_EQ(core::MetricFlag, 1);
+    type(kPlainChange);
+    type({"UNDO"});
+    EXPECT_EQ(store_bits(), loaded);
+    EXPECT_EQ(core::MetricFlag, 1);
+    EXPECT_EQ(core::ChangesMadeFlag, 1) << "the page in other units is shown saved";
+    type({"REDO"});
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+}
+
 // SM ends the undo history as SA does; an UNDO back to the page last saved shows it saved, and
 // only then.
 TEST_F(UndoOnePlaceConsoleTest, EverySaveEndsTheUndoHistory) {

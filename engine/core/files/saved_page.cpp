@@ -15,6 +15,7 @@ namespace {
 struct SavedPage {
     bool known = false;
     std::string name;
+    int32_t metric_flag = 0;
     std::vector<float> words;
 };
 
@@ -25,11 +26,12 @@ SavedPage& saved_page() {
 
 }  // namespace
 
-// Contract: see the header. Reads the store, ItemWordsUsed and CurrentFileName.
+// Contract: see the header. Reads the store, ItemWordsUsed, MetricFlag and CurrentFileName.
 void remember_saved_page() {
     SavedPage& page = saved_page();
     page.known = true;
     page.name = CurrentFileName.trimmed();
+    page.metric_flag = MetricFlag;
     const int32_t n = ItemWordsUsed - 1;
     page.words.assign(ItemStore.at(1), ItemStore.at(1) + (n > 0 ? n : 0));
 }
@@ -46,7 +48,9 @@ void mark_changes_by_saved_page() {
     const SavedPage& page = saved_page();
     if (!page.known || ItemCount <= 0 || page.name != CurrentFileName.trimmed()) return;
     const int32_t n = ItemWordsUsed - 1;
-    const bool same = static_cast<std::size_t>(n) == page.words.size() &&
+    // The units are written with the page: a page in other units than its file is not saved.
+    const bool same = MetricFlag == page.metric_flag &&
+                      static_cast<std::size_t>(n) == page.words.size() &&
                       std::memcmp(page.words.data(), ItemStore.at(1),
                                   sizeof(float) * static_cast<std::size_t>(n)) == 0;
     ChangesMadeFlag = same ? 0 : 1;

@@ -10,7 +10,7 @@ void remember_saved_page();
 // No file is known to hold the page (a page not read whole, a new page).
 void forget_saved_page();
 // Sets ChangesMadeFlag by the page: 0 when the store holds what the current document's file
-// holds (the units aside: they are a setting), 1 when it holds items and differs. Without a
+// holds, in the file's units, 1 when it holds items and differs. Without a
 // saved page of the current document, or on an empty page, the flag is left as it is.
 void mark_changes_by_saved_page();
 
