@@ -10,6 +10,7 @@
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/files/short_names.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/settings_tables.h"
@@ -62,6 +63,7 @@ void reset_engine() {
     render::TextEditHooks.run_text_margin_command = edit::run_text_margin_command;
     reset_interpreter_tables();
     reset_undo_tables();
+    forget_saved_page();
     reset_file_command_tables();
     reset_document_file_records();
     reset_item_panel_record();

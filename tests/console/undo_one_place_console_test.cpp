@@ -85,6 +85,7 @@ const std::vector<WordCase> kWords = {
     {"item editor C, left", {"I 5", "3 50", "C", "X"}, true},
     // CC keeps the copy edited, where UNDO is the editor's word: the edit is left first.
     {"item editor CC", {"I 5", "3 50", "CC", "X"}, true},
+    {"an item edited and stored", {"I 5", "3 50", "X"}, true},
 };
 
 // A plain change: the first staff's clef (item 2) edited and stored.
@@ -121,13 +122,21 @@ TEST_F(UndoOnePlaceConsoleTest, UndoAfterAWordTakesBackThatWordAloneInBothOrders
         if (core::ItemCount > 0) {
             EXPECT_EQ(core::ChangesMadeFlag, 1) << "the changed page is not marked changed";
         }
+        const std::vector<uint32_t> after_word = store_bits();
         std::string reply = type({"UNDO"});
         EXPECT_EQ(reply.find("Nothing to UNDO"), std::string::npos) << reply;
         EXPECT_EQ(store_bits(), loaded) << "UNDO did not give back the loaded page";
-        if (!c.in_editor) {
-            EXPECT_EQ(core::ChangesMadeFlag, 0) << "the saved page is not shown as saved";
-        }
+        // The page is the file's again, even when the copy was taken with an edit open.
+        EXPECT_EQ(core::ChangesMadeFlag, 0) << "the saved page is not shown as saved";
         leave_edit();
+        if (core::ItemCount > 0 && !c.in_editor) {
+            type({"REDO"});
+            EXPECT_EQ(store_bits(), after_word) << "REDO did not bring the word back";
+            EXPECT_EQ(core::ChangesMadeFlag, 1) << "REDO: the changed page is shown saved";
+            type({"UNDO"});
+            EXPECT_EQ(store_bits(), loaded) << "UNDO after REDO";
+            EXPECT_EQ(core::ChangesMadeFlag, 0) << "UNDO after REDO: not shown saved";
+        }
 
         // (ii) a plain change, then the word: UNDO takes back the word and keeps the change.
         load_page();
@@ -177,6 +186,49 @@ TEST_F(UndoOnePlaceConsoleTest, UndoGivesBackThePageExactly) {
     ASSERT_NE(store_bits(), loaded);
     type({"UNDO"});
     EXPECT_EQ(store_bits(), loaded);
+}
+
+// A word that is refused before it changes anything leaves a saved page saved and takes no undo
+// copy: UNDO still has nothing to take back after the load, and after a change takes that back.
+TEST_F(UndoOnePlaceConsoleTest, ARefusedWordLeavesASavedPageSaved) {
+    const std::vector<std::vector<std::string>> refused = {
+        {"RIP 1"},        // bars to move, but no staves per system
+        {"RIP 2 1 2 1"},  // the two systems overlap
+        {"RIP 1 1 2 9"},  // fewer bar lines than bars to move
+    };
+    for (const auto& lines : refused) {
+        SCOPED_TRACE(lines.front());
+        const std::vector<uint32_t> loaded = load_page();
+        const std::string said = type(lines);
+        EXPECT_NE(said.find("Nothing moved."), std::string::npos) << said;
+        EXPECT_EQ(store_bits(), loaded);
+        EXPECT_EQ(core::ChangesMadeFlag, 0) << "the unchanged page is shown changed";
+        std::string reply = type({"UNDO"});
+        EXPECT_NE(reply.find("*** Nothing to UNDO."), std::string::npos) << reply;
+
+        type(kPlainChange);
+        const std::vector<uint32_t> changed = store_bits();
+        type(lines);
+        EXPECT_EQ(store_bits(), changed);
+        type({"UNDO"});
+        EXPECT_EQ(store_bits(), loaded) << "UNDO did not take back the change before the word";
+        EXPECT_EQ(core::ChangesMadeFlag, 0);
+    }
+}
+
+// The units are saved with the page: UNDO back to the file's items in other units than the file's
+// leaves the page shown changed.
+TEST_F(UndoOnePlaceConsoleTest, APageInOtherUnitsThanItsFileIsNotShownSaved) {
+    const std::vector<uint32_t> loaded = load_page();
+    type({"METR"});
+    ASSERT_EQ(core::MetricFlag, 1);
+    type(kPlainChange);
+    type({"UNDO"});
+    EXPECT_EQ(store_bits(), loaded);
+    EXPECT_EQ(core::MetricFlag, 1);
+    EXPECT_EQ(core::ChangesMadeFlag, 1) << "the page in other units is shown saved";
+    type({"REDO"});
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
 }
 
 // SM ends the undo history as SA does; an UNDO back to the page last saved shows it saved, and

@@ -372,3 +372,27 @@ INSTANTIATE_TEST_SUITE_P(Roads, EditedItemSaveTest,
                          ::testing::Values(SaveRoad::ExitYes, SaveRoad::CloseWindowYes,
                                            SaveRoad::FileSave, SaveRoad::FileSaveAs),
                          save_road_name);
+
+// An edit of a stored item taken back by UNDO leaves the page as the file holds it: the document
+// is not modified and closing asks nothing, although the undo copy was taken with the edit open.
+TEST_F(DocumentCloseTest, UndoOfAnItemEditLeavesTheDocumentUnmodified) {
+    const std::vector<std::string> loaded = stored_item_lines();
+    COrmestDoc* doc = child_->Document();
+    type_line(*frame_, QStringLiteral("I 2"));
+    type_line(*frame_, QStringLiteral("3 50"));
+    type_line(*frame_, QStringLiteral("X"));
+    ASSERT_NE(stored_item_lines(), loaded);
+    EXPECT_TRUE(doc->IsModified());
+    SendCommand("UNDO");
+    EXPECT_EQ(stored_item_lines(), loaded);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_NE(child_->windowTitle().indexOf(QStringLiteral("(saved")), -1)
+        << child_->windowTitle().toStdString();
+    SendCommand("REDO");
+    EXPECT_TRUE(doc->IsModified());
+    SendCommand("UNDO");
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(frame_->close());
+    EXPECT_TRUE(questions_.empty());
+    EXPECT_EQ(read_text(document_), original_);
+}

@@ -181,3 +181,35 @@ TEST_F(PaletteEditWordsWindowTest, MeterInputButtonsGiveTheEditedMeterTheirNumbe
     EXPECT_EQ(stored_param(5, 5), 0.0f);
     EXPECT_EQ(stored_param(5, 6), 1.0f);
 }
+
+// A palette button is one step for UNDO, whichever order: (i) the button right after the page
+// was stored, (ii) a stored change, then the button. UNDO gives back the page before the button,
+// record for record, and REDO brings the button's page back.
+TEST_F(PaletteEditWordsWindowTest, UndoAfterAButtonTakesBackThatButtonAlone) {
+    SendCommand("8 1 0");
+    SendCommand("X");
+    SendCommand("18 1 50 5 2 4");
+    SendCommand("X");
+    ASSERT_EQ(core::ItemCount, 2);
+    for (const bool change_first : {false, true}) {
+        SCOPED_TRACE(change_first ? "change, button, UNDO" : "button, UNDO");
+        if (change_first) {
+            SendCommand("I 2");
+            SendCommand("3 70");
+            SendCommand("X");
+        }
+        const std::vector<std::string> before = stored_item_lines();
+        SendCommand("I 2");
+        ASSERT_EQ(CurrentPaletteId, 191);
+        ASSERT_TRUE(palette_edit_words_click(kMeter34Button));
+        SendCommand("X");
+        const std::vector<std::string> after = stored_item_lines();
+        ASSERT_EQ(after.size(), before.size() + 1);
+        SendCommand("UNDO");
+        EXPECT_EQ(stored_item_lines(), before) << "UNDO took back more or less than the button";
+        SendCommand("REDO");
+        EXPECT_EQ(stored_item_lines(), after);
+        SendCommand("UNDO");
+        EXPECT_EQ(stored_item_lines(), before);
+    }
+}

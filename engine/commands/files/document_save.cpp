@@ -13,6 +13,7 @@
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
@@ -211,6 +212,7 @@ void save_current_document() {
         lock.acquire();
     }
     ChangesMadeFlag = 0;
+    remember_saved_page();
     PartialLoadName.blank();  // the file now holds the page
     record_document_file(CurrentFileName.view(), false);
     lock.release();

@@ -15,6 +15,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
@@ -382,6 +383,13 @@ bool load_document_file(const FixedText<512>& name_in) {
         // and a save over the file asks first (the file may have changed since the backup).
         ChangesMadeFlag = 1;
         reset_document_file_records();
+    }
+    if (!merge && !work_copy) {
+        if (ChangesMadeFlag == 0) {
+            remember_saved_page();
+        } else {
+            forget_saved_page();
+        }
     }
 
     // A backup written when the program was ended is on the page now: it needs no more keeping.

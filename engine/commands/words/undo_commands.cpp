@@ -10,6 +10,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -130,6 +131,7 @@ void run_undo() {
         CommandModeLetters(2) = -1;
         UndoSaveMode = 0;
         redraw_page();
+        mark_changes_by_saved_page();
         update_title_line(CurrentFileName);
         return;
     }
@@ -145,6 +147,8 @@ void run_undo() {
     UndoSaveMode = 0;
     UndoRedoState = -1;
     ChangesMadeFlag = changes_after;
+    // The copy's own mark may be that of an edit still open when it was taken; the page decides.
+    mark_changes_by_saved_page();
     update_title_line(CurrentFileName);
 }
 
@@ -165,6 +169,7 @@ void run_redo() {
     UndoRedoState = 1;
     UndoSaveMode = -1;
     ChangesMadeFlag = 1;
+    mark_changes_by_saved_page();
     update_title_line(CurrentFileName);
 }
 

@@ -1,0 +1,17 @@
+// The page as its document file holds it: taken when the page is loaded from the file or saved
+// to it, so that a page brought back to it (by UNDO or REDO) is shown saved again, and a page
+// that differs from it is never shown saved.
+#pragma once
+
+namespace core {
+
+// The store, as it stands now, is what the file CurrentFileName holds.
+void remember_saved_page();
+// No file is known to hold the page (a page not read whole, a new page).
+void forget_saved_page();
+// Sets ChangesMadeFlag by the page: 0 when the store holds what the current document's file
+// holds, in the file's units, 1 when it holds items and differs. Without a
+// saved page of the current document, or on an empty page, the flag is left as it is.
+void mark_changes_by_saved_page();
+
+}  // namespace core
