@@ -216,6 +216,34 @@ TEST_F(UndoOnePlaceConsoleTest, ARefusedWordLeavesASavedPageSaved) {
     }
 }
 
+// Words that end without changing the page (nothing of theirs on it, an edit stored as it was,
+// an input run left at once) leave a saved page shown saved, on every road.
+TEST_F(UndoOnePlaceConsoleTest, AWordThatChangesNothingLeavesASavedPageSaved) {
+    const std::vector<std::vector<std::string>> words = {
+        {"CDA"},
+        {"CD 1"},
+        {"CD* 1"},
+        {"CRV 2 0 200 2"},
+        {"IF p1=99 then p4=1"},
+        {"I 5", "3 24.9", "X"},
+        {"I 5", "C", "X"},
+        {"IN 1", "X"},
+    };
+    for (const auto& lines : words) {
+        SCOPED_TRACE(lines.front());
+        const std::vector<uint32_t> loaded = load_page();
+        type(lines);
+        leave_edit();
+        EXPECT_EQ(store_bits(), loaded) << "the word changed the page";
+        EXPECT_EQ(core::ChangesMadeFlag, 0) << "the unchanged page is shown changed";
+        // A change, then the word: the change stays marked.
+        type(kPlainChange);
+        type(lines);
+        leave_edit();
+        EXPECT_EQ(core::ChangesMadeFlag, 1);
+    }
+}
+
 // The units are saved with the page: UNDO back to the file's items in other units than the file's
 // leaves the page shown changed.
 TEST_F(UndoOnePlaceConsoleTest, APageInOtherUnitsThanItsFileIsNotShownSaved) {

@@ -16,6 +16,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/store/item_store.h"
@@ -255,6 +256,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     }
     try {
         if (save_kept_page_as_undo_copy()) edit::renew_edit_undo_copy(edit_mark);
+        if (!edit::edit_waits_to_be_stored()) unmark_changes_of_saved_page();
     } catch (const EngineDefect& defect) {
         end_after_defect(defect);
     }

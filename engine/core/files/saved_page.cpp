@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/title_line.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -54,6 +55,12 @@ void mark_changes_by_saved_page() {
                       std::memcmp(page.words.data(), ItemStore.at(1),
                                   sizeof(float) * static_cast<std::size_t>(n)) == 0;
     ChangesMadeFlag = same ? 0 : 1;
+}
+
+void unmark_changes_of_saved_page() {
+    if (ChangesMadeFlag == 0) return;
+    mark_changes_by_saved_page();
+    if (ChangesMadeFlag == 0) update_title_line(CurrentFileName);
 }
 
 }  // namespace core
