@@ -131,10 +131,10 @@ struct TypingRule {
 // must not answer with its first letter): the letter waits until the next key comes or the
 // gap has passed; a character within the gap makes it the first of the held word, any later
 // key lets it answer and then goes to the window itself. A letter without a stamp (made by the
-// program) answers at once. While held characters (other than
-// blanks) wait for their line's end, an Enter however late ends that line and is held with it:
-// it never answers the box, which only an Enter with no such line held does (where the rule
-// says so: at Continue/Exit the Enter answers and the line goes on after it).
+// program) answers at once; a letter held down answers once. While held characters (other
+// than blanks) wait for their line's end, an Enter however late ends that line and is held
+// with it: it never answers the box, which only an Enter with no such line held does (where
+// the rule says so: at Continue/Exit the Enter answers and the line goes on after it).
 class TypedAheadGuard : public QObject {
   public:
     explicit TypedAheadGuard(TypingRule rule = {}) : rule_(std::move(rule)) {
@@ -185,6 +185,10 @@ class TypedAheadGuard : public QObject {
                                  t >= last_release_.second && t - last_release_.second <= 10;
         if (!pressed_here && (key.isAutoRepeat() || repeat_pair)) return true;
         if (!pressed_here) pressed_here_.push_back(key.key());
+        // The answer letter held down repeats: it answers once, and types nothing.
+        const bool answer_repeats =
+            key.isAutoRepeat() && (pending_ != nullptr || answered_) && key.key() == answer_key_;
+        if (answer_repeats) return true;
         if (answered_) {
             // The box took a letter typed alone and is closing: what follows is the window's.
             if (!is_modifier(key.key())) frontend::HoldTypedAheadKey(key, typing_widget().data());
@@ -214,6 +218,7 @@ class TypedAheadGuard : public QObject {
             // comes within the typing gap.
             pending_.reset(key.clone());
             pending_target_ = w;
+            answer_key_ = key.key();
             answer_timer_.start();
             return true;
         }
@@ -274,6 +279,7 @@ class TypedAheadGuard : public QObject {
     // another character to make it the start of a word.
     std::unique_ptr<QKeyEvent> pending_;
     QPointer<QWidget> pending_target_;
+    int answer_key_ = 0;
     QTimer answer_timer_;
     bool passing_ = false;   // the pending letter is on its way to the box
     bool answered_ = false;  // the box took a pending letter

@@ -334,6 +334,33 @@ INSTANTIATE_TEST_SUITE_P(
                       LoneLetterCase{"TypedAhead", 100, "Y", 0, "", true, 1, "Y"}),
     [](const ::testing::TestParamInfo<LoneLetterCase>& i) { return std::string(i.param.name); });
 
+// A Y held down answers Yes once: its repeats, past the typing gap, type nothing.
+TEST_F(QuestionKeysWindowTest, AnAnswerLetterHeldDownAnswersOnce) {
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    bool not_answered = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        const quint64 shown = WindowSystemTimeNow();
+        for (const quint64 at : {shown + 1500, shown + 2000, shown + 2033}) {
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"),
+                           at != shown + 1500);
+            down.setTimestamp(at);
+            QCoreApplication::sendEvent(keys_of(d), &down);
+        }
+        await_answer(d, not_answered);
+    });
+    run_stamped(edit, QStringLiteral("G a.mus"), 8'000'000);
+    fe_.SetUnattended(true);
+    EXPECT_FALSE(not_answered);
+    EXPECT_EQ(core::ItemCount, 3);
+    // Given a turn of the event loop, a held repeat would reach the command bar.
+    const QDeadlineTimer settle(300);
+    while (!settle.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(f.CommandBar()->InputText().isEmpty()) << f.CommandBar()->InputText().toStdString();
+}
+
 // Letters the program makes carry no stamp: Y answers at once, as a click does.
 TEST_F(QuestionKeysWindowTest, AnUnstampedLetterAnswersAtOnce) {
     CMainFrame& f = make_frame();
