@@ -88,6 +88,14 @@ void store_typed_line(std::string line) {
 
 char lower_char(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
+// The control characters the engine's line editor takes as keys (Backspace, Enter, Escape, and
+// the ones that end the editing). Any other one (Ctrl+A types 1, Tab 9) would be stored in the
+// line as a character no word can use.
+bool line_editor_takes(int32_t ch) {
+    return ch == 7 || ch == 8 || ch == 11 || ch == 13 || ch == 23 || ch == 27 || ch == 28 ||
+           ch == 29;
+}
+
 }  // namespace
 
 // -- the input edit ------------------------------------------------------------------------
@@ -234,12 +242,15 @@ void CCommandEdit::OnWaitKey(const QKeyEvent& event) {
 }
 
 // Contract: writes LastKey, LastKeyFlags and EnterKeyHit; in key mode sends "~~~", the
-// character, the low byte of flags (its scan code) and a zero byte, and clears key mode.
+// character, the low byte of flags (its scan code) and a zero byte, and clears key mode. A
+// control character the line editor has no use for is sent nowhere: the edit handles its key
+// (Ctrl+A selects the line, Ctrl+C copies, Tab moves on), as it does outside key mode.
 bool CCommandEdit::OnChar(int32_t ch, int32_t flags) {
     InputEventFlags.LastKey = ch;
     LastKeyFlags = flags;
     EnterKeyHit = ch == kVkReturn && flags == kMainEnterFlags ? kVkReturn : 0;
     if (!key_mode()) return true;
+    if (ch < 32 && !line_editor_takes(ch)) return true;
     // Only the main Enter ends a line: the keypad's Enter and a held Enter reach the engine as
     // no key at all (the token keeps only the scan code, which would not tell them apart).
     if (ch == kVkReturn && flags != kMainEnterFlags) return false;

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -125,13 +126,21 @@ struct TypingRule {
 // kUnseenMs is dropped. Events made by the program carry no stamp and are the box's.
 // With a rule that holds typing, every character typed while the box is up is held as well
 // and starts or goes on with a burst (so the Enter that ends a typed line is held with it),
-// except an answer letter typed alone, which the box takes. While held characters (other than
-// blanks) wait for their line's end, an Enter however late ends that line and is held with it:
-// it never answers the box, which only an Enter with no such line held does (where the rule
-// says so: at Continue/Exit the Enter answers and the line goes on after it).
+// except an answer letter typed alone, which the box takes. A letter is typed alone when no
+// other character follows it within kTypingGapMs (a word typed while the box is up, "NOTE ...",
+// must not answer with its first letter): the letter waits until the next key comes or the
+// gap has passed; a character within the gap makes it the first of the held word, any later
+// key lets it answer and then goes to the window itself. A letter without a stamp (made by the
+// program) answers at once; a letter held down answers once. While held characters (other
+// than blanks) wait for their line's end, an Enter however late ends that line and is held
+// with it: it never answers the box, which only an Enter with no such line held does (where
+// the rule says so: at Continue/Exit the Enter answers and the line goes on after it).
 class TypedAheadGuard : public QObject {
   public:
     explicit TypedAheadGuard(TypingRule rule = {}) : rule_(std::move(rule)) {
+        answer_timer_.setSingleShot(true);
+        answer_timer_.setInterval(static_cast<int>(kTypingGapMs));
+        connect(&answer_timer_, &QTimer::timeout, this, [this] { answer_pending(); });
         const quint64 now = frontend::WindowSystemTimeNow();
         seen_from_ = now == 0 ? 0 : now + kUnseenMs;
         typing_widget() = typing_focus();
@@ -148,6 +157,7 @@ class TypedAheadGuard : public QObject {
                                 event->type() == QEvent::MouseButtonDblClick;
         if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease && !mouse_down)
             return false;
+        if (passing_) return false;
         auto* w = qobject_cast<QWidget*>(watched);
         if (w == nullptr || w->window() != QApplication::activeModalWidget()) return false;
         if (mouse_down) {
@@ -175,16 +185,45 @@ class TypedAheadGuard : public QObject {
                                  t >= last_release_.second && t - last_release_.second <= 10;
         if (!pressed_here && (key.isAutoRepeat() || repeat_pair)) return true;
         if (!pressed_here) pressed_here_.push_back(key.key());
+        // The answer letter held down repeats: it answers once, and types nothing.
+        const bool answer_repeats =
+            key.isAutoRepeat() && (pending_ != nullptr || answered_) && key.key() == answer_key_;
+        if (answer_repeats) return true;
+        if (answered_) {
+            // The box took a letter typed alone and is closing: what follows is the window's.
+            if (!is_modifier(key.key())) frontend::HoldTypedAheadKey(key, typing_widget().data());
+            return true;
+        }
+        if (pending_ != nullptr && !is_modifier(key.key())) {
+            const quint64 pending_t = pending_->timestamp();
+            if (types_character(key) && t >= pending_t && t - pending_t <= kTypingGapMs) {
+                // The letter begins a word: it goes to the command bar with the rest of it.
+                hold_pending();
+            } else {
+                // The letter stood alone: it answers, and this key is the window's.
+                answer_pending();
+                frontend::HoldTypedAheadKey(key, typing_widget().data());
+                return true;
+            }
+        }
         const bool ahead =
             down != held_down_.end() ||
             (t != 0 && ((seen_from_ != 0 && t < seen_from_) ||
                         (last_ahead_ != 0 && t >= last_ahead_ && t - last_ahead_ <= kTypingGapMs)));
         const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
         const bool ends_held_line = enter && line_held_ && rule_.enter_ends_line;
-        if (!ahead && !ends_held_line &&
-            !(rule_.hold && types_character(key) && !answers_alone(key))) {
-            return false;
+        const bool answer_letter = !ahead && !ends_held_line && answers_alone(key);
+        if (answer_letter && t != 0) {
+            // Whether the letter is typed alone shows only when the next key comes, or none
+            // comes within the typing gap.
+            pending_.reset(key.clone());
+            pending_target_ = w;
+            answer_key_ = key.key();
+            answer_timer_.start();
+            return true;
         }
+        if (!ahead && !ends_held_line && !(rule_.hold && types_character(key) && !answer_letter))
+            return false;
         if (t != 0) last_ahead_ = std::max(last_ahead_, t);
         if (enter) {
             line_held_ = false;
@@ -197,6 +236,28 @@ class TypedAheadGuard : public QObject {
     }
 
   private:
+    // The answer letter waiting to show whether it was typed alone goes to the box, which
+    // answers with it, unless the box has closed meanwhile (a click answered it).
+    void answer_pending() {
+        answer_timer_.stop();
+        const std::unique_ptr<QKeyEvent> key = std::move(pending_);
+        const QPointer<QWidget> target = pending_target_;
+        if (key == nullptr || target.isNull() || !target->isVisible() ||
+            target->window() != QApplication::activeModalWidget())
+            return;
+        passing_ = true;
+        QCoreApplication::sendEvent(target.data(), key.get());
+        passing_ = false;
+        answered_ = target.isNull() || !target->window()->isVisible();
+    }
+    // The answer letter began a word: it is held for the command bar as the burst's first key.
+    void hold_pending() {
+        answer_timer_.stop();
+        const std::unique_ptr<QKeyEvent> key = std::move(pending_);
+        last_ahead_ = std::max(last_ahead_, key->timestamp());
+        line_held_ = true;
+        frontend::HoldTypedAheadKey(*key, typing_widget().data());
+    }
     // Called only for a key that is not part of a burst of typing.
     bool answers_alone(const QKeyEvent& key) const {
         const QString text = key.text().toUpper();
@@ -214,6 +275,14 @@ class TypedAheadGuard : public QObject {
     std::vector<int> pressed_here_;  // keys that went down while the box ran
     std::pair<int, quint64> last_release_{0, 0};
     bool line_held_ = false;  // held characters wait for the Enter that ends their line
+    // An answer letter typed alone so far, the widget it was typed at, and the time left for
+    // another character to make it the start of a word.
+    std::unique_ptr<QKeyEvent> pending_;
+    QPointer<QWidget> pending_target_;
+    int answer_key_ = 0;
+    QTimer answer_timer_;
+    bool passing_ = false;   // the pending letter is on its way to the box
+    bool answered_ = false;  // the box took a pending letter
 };
 
 // A box with Yes and No buttons: Y and N typed alone answer it, every other character typed is

@@ -21,8 +21,9 @@ class QWidget;
 // IDD 159: the question (1044) with "&Yes" (1045), "&No" (1046) and "E&xit" (2). ChoiceAnswer:
 // Yes 0 (ends 0), No -1 (ends 1), Exit or Escape 1 (ends 1); the close box leaves the -1 it
 // starts with and ends 2. DialogDefaultFlag nonzero makes No the default button. Y and N typed
-// alone answer Yes and No; any other typed key is kept for the window the typing was in, as in
-// the yes/no box (Exit has no letter).
+// alone (no other character following within the typing gap) answer Yes and No; any other
+// typed key is kept for the window the typing was in, as in the yes/no box (Exit has no
+// letter).
 class CQuestionDlg : public frontend::CEngineDialog {
   public:
     explicit CQuestionDlg(QWidget* parent = nullptr);
@@ -42,9 +43,9 @@ class CQuestionDlg : public frontend::CEngineDialog {
 // word 0); modes 0 and 1 show the question, other modes the template's text. YesNoAnswer: Yes
 // -1 (ends 0), No 0 (ends 1); Escape and the close box leave the 99 it starts with (end 2).
 // Enter takes the default button (Yes or Continue, or the button the focus is on); Y and N
-// typed alone answer Yes and No (not Continue and Exit). Any other typed key, the blank
-// included (a letter of the next line typed while the box is up), is kept and handed to the
-// window that had the focus once the box has closed.
+// typed alone (as in IDD 159) answer Yes and No (not Continue and Exit). Any other typed key,
+// the blank included (a letter of the next line typed while the box is up), is kept and handed
+// to the window that had the focus once the box has closed.
 class CYesNoDlg : public frontend::CEngineDialog {
   public:
     explicit CYesNoDlg(QWidget* parent = nullptr);

@@ -7,10 +7,14 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 #include <filesystem>
+#include <string>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/keys.h"
+#include "frontend/view/ormest_view.h"
 #include "tests/frontend/app_fixture.h"
 #include "tests/frontend/stamped_keys.h"
 #include "tests/support/test_files.h"
@@ -373,4 +377,43 @@ TEST_F(AppTest, AnEnterHeldSinceTheAskingLineNeverAnswersTheQuestion) {
     EXPECT_TRUE(open_after_repeats) << "a held Enter or an unseen click answered the question";
     EXPECT_EQ(core::ItemCount, 1) << "the changes were dropped";
     EXPECT_NE(core::ChangesMadeFlag, 0);
+}
+
+// After a command the engine edits the next line itself (key mode): the characters typed reach
+// its line editor. A Ctrl chord's control character never does, nor shows in the input line:
+// the edit handles the chord (Ctrl+A selects the line, Ctrl+C copies, Ctrl+V pastes). The
+// control characters the line editor takes as keys (Ctrl+G, H, K, M, W) are not in the table,
+// nor the window's menu keys (Ctrl+N, O, P, S).
+TEST_F(AppTest, ACtrlChordTypesNoControlCharacterIntoTheLine) {
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    ASSERT_NE(ActiveView(), nullptr);
+    ASSERT_NE(ActiveView()->KeyMode, 0) << "the engine edits no line after a command";
+    type(edit, "abc");
+    ASSERT_EQ(core::LineEditorLength, 3);
+    ASSERT_EQ(f.CommandBar()->InputText(), QStringLiteral("abc"));
+    const auto no_control_character = [](const QString& text) {
+        return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 32; });
+    };
+    for (const char letter : std::string("ABCDEFIJLQRTUVXYZ")) {
+        SCOPED_TRACE(std::string("Ctrl+") + letter);
+        press(edit, Qt::Key_A + (letter - 'A'), QString(QChar(letter - 'A' + 1)),
+              Qt::ControlModifier);
+        EXPECT_TRUE(no_control_character(f.CommandBar()->InputText()))
+            << f.CommandBar()->InputText().toStdString();
+        EXPECT_EQ(core::LineEditorLength, 3) << "the engine's line took a character";
+    }
+    // Ctrl+A: the line selected, as the edit does by itself; then copied and pasted back.
+    f.CommandBar()->SetInputText(QStringLiteral("abc"), 3, 3);
+    press(edit, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+    auto* input = f.CommandBar()->InputEdit();
+    EXPECT_EQ(input->textCursor().selectedText(), QStringLiteral("abc"));
+    press(edit, Qt::Key_C, QStringLiteral("\x03"), Qt::ControlModifier);
+    input->moveCursor(QTextCursor::End);
+    press(edit, Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
+    EXPECT_EQ(f.CommandBar()->InputText(), QStringLiteral("abcabc"));
+    // The keys the line editor takes still reach it: Backspace takes the last character back.
+    press(edit, Qt::Key_Backspace, QStringLiteral("\x08"));
+    EXPECT_EQ(core::LineEditorLength, 2);
 }

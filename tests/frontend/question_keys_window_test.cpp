@@ -3,6 +3,7 @@
 // come, and only a key that answers (Y or N alone, Enter, Escape) closes the box.
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QTimer>
 #include <filesystem>
 #include <string>
 
@@ -37,6 +38,24 @@ class QuestionKeysWindowTest : public AppTest {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return done();
     }
+    // A letter typed alone answers only once the typing gap has shown that no other key
+    // follows it: the box's own loop answers it then, as the window's would. A box still up
+    // 20 s later is closed, and not_answered says so.
+    static void await_answer(QDialog& d, bool& not_answered) {
+        if (!d.isVisible()) return;
+        QTimer::singleShot(20000, &d, [&d, &not_answered] {
+            not_answered = true;
+            d.reject();
+        });
+    }
+    // Whether the box is still up after the typing gap has passed for certain (a box that would
+    // close has done so by then, unless the machine is slow, which only makes this pass).
+    static bool stays_up(QDialog& d) {
+        const QDeadlineTimer deadline(400);
+        while (d.isVisible() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return d.isVisible();
+    }
 };
 
 // The yes/no question of G with unsaved changes and the OK notice of UNDO with nothing to take
@@ -68,7 +87,7 @@ TEST_P(LineWhileBoxUpTest, ReachesTheCommandBarWhole) {
     QString asked;
     bool up_after_line = false;
     QString bar_while_up;
-    bool answered = false;
+    bool not_answered = false;
     fe_.SetUnattended(false);
     answer_next_dialog([&](QDialog& d) {
         for (const QLabel* l : d.findChildren<QLabel*>()) asked += l->text();
@@ -78,14 +97,13 @@ TEST_P(LineWhileBoxUpTest, ReachesTheCommandBarWhole) {
         // An Enter after a pause ends the held line too: it never answers the box.
         stroke_at(keys_of(d), Qt::Key_Return, QStringLiteral("\r"),
                   shown + c.after_ms + 6 * (line.size() - 1) + c.enter_gap_ms);
-        up_after_line = d.isVisible();
+        up_after_line = stays_up(d);
         bar_while_up = f.CommandBar()->InputText();
         // Read, then answered: the key typed alone, well after the line.
         stroke_at(keys_of(d), c.question ? Qt::Key_N : Qt::Key_Return,
                   c.question ? QStringLiteral("n") : QStringLiteral("\r"),
                   shown + c.after_ms + 2000);
-        answered = !d.isVisible();
-        if (!answered) d.reject();
+        await_answer(d, not_answered);
     });
     run_stamped(edit, c.question ? QStringLiteral("G a.mus") : QStringLiteral("UNDO"), clock);
     fe_.SetUnattended(true);
@@ -95,7 +113,7 @@ TEST_P(LineWhileBoxUpTest, ReachesTheCommandBarWhole) {
         << asked.toStdString();
     EXPECT_TRUE(up_after_line) << "a key of the line answered the box";
     EXPECT_TRUE(bar_while_up.isEmpty()) << bar_while_up.toStdString();
-    EXPECT_TRUE(answered) << "the answer typed alone did not close the box";
+    EXPECT_FALSE(not_answered) << "the answer typed alone did not close the box";
     EXPECT_TRUE(comes([&] { return fs::exists(dir_ / name); }))
         << "the line did not run whole: " << f.CommandBar()->InputText().toStdString();
     EXPECT_EQ(core::ItemCount, 1) << "the page was replaced";
@@ -133,15 +151,14 @@ TEST_P(AnswerKeyTest, AloneClosesTheQuestion) {
     QWidget* edit = nullptr;
     ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
     bool up_after_blank = false;
-    bool up_after_answer = true;
+    bool up_after_answer = false;
     fe_.SetUnattended(false);
     answer_next_dialog([&](QDialog& d) {
         const quint64 shown = WindowSystemTimeNow();
         stroke_at(keys_of(d), Qt::Key_Space, QStringLiteral(" "), shown + 1500);
-        up_after_blank = d.isVisible();
+        up_after_blank = stays_up(d);
         stroke_at(keys_of(d), c.key, QString::fromLatin1(c.text), shown + 3000);
-        up_after_answer = d.isVisible();
-        if (up_after_answer) d.reject();
+        await_answer(d, up_after_answer);
     });
     run_stamped(edit, QStringLiteral("G a.mus"), 8'000'000);
     fe_.SetUnattended(true);
@@ -189,6 +206,7 @@ TEST_P(BoxQuestionKeyTest, AnswersTheSourceBoxQuestion) {
     ASSERT_EQ(core::PendingBoxOperation, 8) << f.CommandBar()->MessageText().toStdString();
     QString asked;
     bool closed_by_key = false;
+    bool not_answered = false;
     fe_.SetUnattended(false);
     answer_next_dialog([&](QDialog& d) {
         for (const QLabel* l : d.findChildren<QLabel*>()) asked += l->text();
@@ -196,13 +214,18 @@ TEST_P(BoxQuestionKeyTest, AnswersTheSourceBoxQuestion) {
         const QString held = QString::fromLatin1(c.held);
         type_at(keys_of(d), held, shown + 1500);
         stroke_at(keys_of(d), c.key, QString::fromLatin1(c.text), shown + 1500 + 6 * held.size());
-        closed_by_key = !d.isVisible();
+        if (c.closes) {
+            await_answer(d, not_answered);
+            return;
+        }
+        closed_by_key = !stays_up(d);
         if (!closed_by_key)
             stroke_at(keys_of(d), Qt::Key_Escape, QStringLiteral("\x1b"), shown + 4000);
         if (d.isVisible()) d.reject();
     });
     run_stamped(edit, QStringLiteral("1 1"), 9'100'000);
     fe_.SetUnattended(true);
+    if (c.closes) closed_by_key = !not_answered;
 
     EXPECT_TRUE(asked.contains(QStringLiteral("Source Box O.K.?"))) << asked.toStdString();
     EXPECT_EQ(closed_by_key, c.closes);
@@ -237,7 +260,123 @@ INSTANTIATE_TEST_SUITE_P(
                       BoxKeyCase{"Escape", "", Qt::Key_Escape, "\x1b", true, BoxAnswer::Exit},
                       BoxKeyCase{"YAfterHeld", "ka", Qt::Key_Y, "y", false, BoxAnswer::Exit},
                       BoxKeyCase{"NAfterHeld", "K", Qt::Key_N, "N", false, BoxAnswer::Exit},
-                      BoxKeyCase{"XAlone", "", Qt::Key_X, "x", false, BoxAnswer::Exit}),
+                      BoxKeyCase{"XAlone", "", Qt::Key_X, "x", false, BoxAnswer::Exit},
+                      BoxKeyCase{"WordFromN", "Not", Qt::Key_E, "e", false, BoxAnswer::Exit},
+                      BoxKeyCase{"WordFromY", "y", Qt::Key_E, "e", false, BoxAnswer::Exit}),
     [](const ::testing::TestParamInfo<BoxKeyCase>& i) { return std::string(i.param.name); });
+
+// Y and N answer "Clear or Load new file?" only when typed alone: a key typed within the typing
+// gap (150 ms) after it makes it the first letter of a word, held whole for the command bar
+// with the rest; a later key lets it answer and then goes to the command bar. A letter typed
+// before the box could be seen is held, as every key typed ahead is. A box still up after the
+// keys is answered No by an N typed alone later.
+struct LoneLetterCase {
+    const char* name;
+    int start_ms;        // the letter's stamp, from the box's showing
+    const char* letter;  // "N", "y" ...
+    int gap_ms;          // from the letter to the rest
+    const char* rest;    // typed a key every 6 ms ("\r": Enter)
+    bool stays_up;
+    int items_after;    // 3: a.mus loaded (Yes), 1: the page kept (No)
+    const char* bar;    // the command bar at the end (an Enter held with the line ran it)
+    int items_ran = 0;  // items the held line adds once it runs after the box
+};
+
+class LoneLetterTest : public QuestionKeysWindowTest,
+                       public ::testing::WithParamInterface<LoneLetterCase> {};
+
+TEST_P(LoneLetterTest, AnswersOnlyWhenNoKeyFollowsWithinTheGap) {
+    const LoneLetterCase c = GetParam();
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    bool up = false;
+    bool not_answered = false;
+    QString bar_while_up;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        const quint64 shown = WindowSystemTimeNow();
+        const QString letter = QString::fromLatin1(c.letter);
+        stroke_at(keys_of(d), stamped_keys::key_of(letter.at(0)), letter, shown + c.start_ms);
+        type_at(keys_of(d), QString::fromLatin1(c.rest), shown + c.start_ms + c.gap_ms);
+        if (!c.stays_up) {
+            await_answer(d, not_answered);
+            return;
+        }
+        up = stays_up(d);
+        if (up) {
+            bar_while_up = f.CommandBar()->InputText();
+            stroke_at(keys_of(d), Qt::Key_N, QStringLiteral("n"), shown + c.start_ms + 5000);
+        }
+        await_answer(d, not_answered);
+    });
+    run_stamped(edit, QStringLiteral("G a.mus"), 8'000'000);
+    fe_.SetUnattended(true);
+    EXPECT_EQ(up, c.stays_up);
+    EXPECT_FALSE(not_answered) << "no key answered the box";
+    EXPECT_TRUE(bar_while_up.isEmpty()) << bar_while_up.toStdString();
+    EXPECT_TRUE(comes([&] {
+        return core::ItemCount == c.items_after + c.items_ran &&
+               f.CommandBar()->InputText() == QLatin1String(c.bar);
+    })) << core::ItemCount
+        << " items, bar: " << f.CommandBar()->InputText().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    QuestionKeys, LoneLetterTest,
+    ::testing::Values(LoneLetterCase{"NAlone", 1500, "N", 0, "", false, 1, ""},
+                      LoneLetterCase{"YAlone", 1500, "y", 0, "", false, 3, ""},
+                      LoneLetterCase{"WordFromN", 1500, "N", 6, "OTE RHW 1 80\r", true, 1, "", 1},
+                      LoneLetterCase{"KeyAt149", 1500, "Y", 149, "a", true, 1, "Ya"},
+                      LoneLetterCase{"KeyAt150", 1500, "Y", 150, "a", true, 1, "Ya"},
+                      LoneLetterCase{"KeyAt151", 1500, "Y", 151, "a", false, 3, "a"},
+                      LoneLetterCase{"EnterAt50", 1500, "n", 50, "\r", false, 1, ""},
+                      LoneLetterCase{"TypedAhead", 100, "Y", 0, "", true, 1, "Y"}),
+    [](const ::testing::TestParamInfo<LoneLetterCase>& i) { return std::string(i.param.name); });
+
+// A Y held down answers Yes once: its repeats, past the typing gap, type nothing.
+TEST_F(QuestionKeysWindowTest, AnAnswerLetterHeldDownAnswersOnce) {
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    bool not_answered = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        const quint64 shown = WindowSystemTimeNow();
+        for (const quint64 at : {shown + 1500, shown + 2000, shown + 2033}) {
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"),
+                           at != shown + 1500);
+            down.setTimestamp(at);
+            QCoreApplication::sendEvent(keys_of(d), &down);
+        }
+        await_answer(d, not_answered);
+    });
+    run_stamped(edit, QStringLiteral("G a.mus"), 8'000'000);
+    fe_.SetUnattended(true);
+    EXPECT_FALSE(not_answered);
+    EXPECT_EQ(core::ItemCount, 3);
+    // Given a turn of the event loop, a held repeat would reach the command bar.
+    const QDeadlineTimer settle(300);
+    while (!settle.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(f.CommandBar()->InputText().isEmpty()) << f.CommandBar()->InputText().toStdString();
+}
+
+// Letters the program makes carry no stamp: Y answers at once, as a click does.
+TEST_F(QuestionKeysWindowTest, AnUnstampedLetterAnswersAtOnce) {
+    CMainFrame& f = make_frame();
+    QWidget* edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(shown_with_unsaved_staff(f, edit));
+    bool closed_at_once = false;
+    fe_.SetUnattended(false);
+    answer_next_dialog([&](QDialog& d) {
+        stroke_at(keys_of(d), Qt::Key_Y, QStringLiteral("y"), 0);
+        closed_at_once = !d.isVisible();
+        if (!closed_at_once) d.reject();
+    });
+    run_stamped(edit, QStringLiteral("G a.mus"), 8'000'000);
+    fe_.SetUnattended(true);
+    EXPECT_TRUE(closed_at_once);
+    EXPECT_EQ(core::ItemCount, 3);
+}
 
 }  // namespace

@@ -21,9 +21,10 @@ inline void stroke_at(QWidget* w, int key, const QString& text, quint64 stamp) {
     QCoreApplication::sendEvent(w, &up);
 }
 
-// The key of a letter, ".", Enter ("\r") or the blank.
+// The key of a letter, a digit, ".", Enter ("\r") or the blank.
 inline int key_of(QChar c) {
     if (c.isLetter()) return Qt::Key_A + (c.toUpper().unicode() - 'A');
+    if (c.isDigit()) return Qt::Key_0 + (c.unicode() - '0');
     if (c == QLatin1Char('\r')) return Qt::Key_Return;
     return c == QLatin1Char('.') ? int(Qt::Key_Period) : int(Qt::Key_Space);
 }
