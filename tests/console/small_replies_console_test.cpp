@@ -67,6 +67,10 @@ TEST_F(SmallRepliesConsoleTest, MarksAndPairsCountNotesAndNameWhatNamesNoNote) {
         {"A 4:6;", ";", ";", {0, 0, 0, 5}, 0, {}, {"names no note"}},
         {";", "2 3/5 6;", ";", {0, 0, 0, 0}, 1, {"5 6  names no note: the line has 4 notes"}, {}},
         {";", "3 4;", "7 8;", {0, 0, 0, 0}, 1, {"7 8  names no note"}, {}},
+        // A beam whose second note is past the last is named too; a slur so runs on to the
+        // staff's end and is kept.
+        {";", "3 5;", ";", {0, 0, 0, 0}, 0, {"3 5  names no note: the line has 4 notes"}, {}},
+        {";", "3 4/4 5;", "3 5;", {0, 0, 0, 0}, 1, {"4 5  names no note"}, {"3 5  names"}},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(std::string(c.marks) + " " + c.beams + " " + c.slurs);

@@ -212,7 +212,8 @@ TEST_F(MarkLineTest, TheFirstTokenRewritesLongWords) {
         {"PIZ 1;", "PZ  1;", 66, 0},     {"RIT 1;", "RI  1;", 65, 0},
         {"FFR 1;", "FF  1;", 57, 0},     {"TREM2 1;", "TM2   1;", 92, 0},
         {"TRE 1;", "TM  1;", 93, 0},     {"UP 1;", "U  1;", 12, 0},
-        {"MF 1;", "MF 1;", 55, 0},
+        {"MF 1;", "MF 1;", 55, 0},       {"AR 1;", "AR 1;", 15, 0},
+        {"ARC 1;", "AO  1;", 67, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

@@ -98,7 +98,8 @@ void rewrite_long_mark_words() {
                     } else {
                         return;
                     }
-                } else if (c2 == 'R') {
+                } else if (c2 == 'R' && c3 >= 'A') {
+                    // "ARCO" is arco; "AR" alone is the marcato, as the input lines are saved.
                     write_over(p, "AO ");
                     next = p + 3;
                 } else {

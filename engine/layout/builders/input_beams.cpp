@@ -425,8 +425,11 @@ void next_beam_pair(int32_t& index, BeamPair& pair) {
     pair.first_chord = a;
     pair.last_chord = b;
     pair.valid = chord_row(a) != 0 && chord_row(b) != 0 && b >= a;
+    // A slur may run on past the last note to the staff's end; a beam needs both its notes.
+    const bool end_past_last = InputParserMode == kBeamsMode && pair.last_number > ChordCount;
+    if (end_past_last) pair.valid = false;
     if (!pair.valid) {
-        if (a > ChordCount) {
+        if (a > ChordCount || end_past_last) {
             core::show_message("**** Input error ****  " + std::to_string(pair.first_number) +
                                " " + std::to_string(pair.last_number) +
                                "  names no note: the line has " + std::to_string(ChordCount) +
