@@ -242,6 +242,23 @@ TEST_F(UndoOnePlaceConsoleTest, AWordThatChangesNothingLeavesASavedPageSaved) {
         leave_edit();
         EXPECT_EQ(core::ChangesMadeFlag, 1);
     }
+    // A new page no file holds: the words that find nothing there leave it with nothing to save
+    // (IN makes a staff, I names no item), an item typed on it marks it changed, and UNDO back
+    // to the empty page leaves nothing to save again.
+    for (const auto& lines :
+         std::vector<std::vector<std::string>>(words.begin(), words.begin() + 5)) {
+        SCOPED_TRACE("new page: " + lines.front());
+        core::reset_engine();
+        type(lines);
+        leave_edit();
+        EXPECT_EQ(core::ChangesMadeFlag, 0) << "an empty new page is shown changed";
+    }
+    core::reset_engine();
+    type({"EI", "8 1 0"});
+    EXPECT_EQ(core::ChangesMadeFlag, 1);
+    type({"UNDO"});
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
 }
 
 // The units are saved with the page: UNDO back to the file's items in other units than the file's

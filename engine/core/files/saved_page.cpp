@@ -57,9 +57,14 @@ void mark_changes_by_saved_page() {
     ChangesMadeFlag = same ? 0 : 1;
 }
 
+// Contract: see the header. Writes ChangesMadeFlag and the title line.
 void unmark_changes_of_saved_page() {
     if (ChangesMadeFlag == 0) return;
-    mark_changes_by_saved_page();
+    if (!saved_page().known && ItemCount <= 0) {
+        ChangesMadeFlag = 0;  // no file holds it, and it holds nothing to save
+    } else {
+        mark_changes_by_saved_page();
+    }
     if (ChangesMadeFlag == 0) update_title_line(CurrentFileName);
 }
 

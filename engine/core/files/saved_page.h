@@ -14,7 +14,8 @@ void forget_saved_page();
 // saved page of the current document, or on an empty page, the flag is left as it is.
 void mark_changes_by_saved_page();
 // At the end of a command line with no item edit waiting: a page marked changed that holds what
-// its file holds is marked saved again (a word that changed nothing, an edit stored unchanged).
+// its file holds is marked saved again (a word that changed nothing, an edit stored unchanged);
+// so is an empty page that no file holds.
 void unmark_changes_of_saved_page();
 
 }  // namespace core

@@ -73,7 +73,6 @@ struct KeptPage {
     int32_t metric_flag = 0;
     int32_t changes_made = 0;
     int32_t history_marks = 0;
-    int32_t copies_written = 0;
     DocumentWords words;
 };
 KeptPage& kept_page() {
@@ -170,27 +169,8 @@ bool save_redo_copy() {
     return true;
 }
 
-namespace {
-
-// A word that took its own undo copies and left the page as it was (a refused ripple, a box that
-// held nothing to move) changed nothing: the page keeps the saved mark it had before the line.
-// Only when copies were all the line did to the history (no load, save, undo or redo), no
-// command holds its copies back, and no item is edited (its changes are not in the store).
-void keep_saved_mark_of_unchanged_page(const KeptPage& page) {
-    const int32_t marks = UndoHistoryMarks - page.history_marks;
-    if (marks <= 0 || marks != UndoCopiesWritten - page.copies_written) return;
-    if (UndoSaveMode < -1 || EditedItemNumber != 0) return;
-    if (ChangesMadeFlag == page.changes_made || MetricFlag != page.metric_flag) return;
-    if (page_differs_from_kept(page)) return;
-    ChangesMadeFlag = page.changes_made;
-    SavedChangesFlag = page.changes_made;
-    update_title_line(CurrentFileName);
-}
-
-}  // namespace
-
 // Contract: see the header. Tables: reads the store, ItemWordsUsed, MetricFlag,
-// ChangesMadeFlag, UndoHistoryMarks, UndoCopiesWritten.
+// ChangesMadeFlag, UndoHistoryMarks.
 void keep_page_before_line() {
     KeptPage& page = kept_page();
     page.kept = true;
@@ -198,7 +178,6 @@ void keep_page_before_line() {
     page.metric_flag = MetricFlag;
     page.changes_made = ChangesMadeFlag;
     page.history_marks = UndoHistoryMarks;
-    page.copies_written = UndoCopiesWritten;
     const int32_t n = ItemWordsUsed - 1;
     if (n > 0) std::memcpy(page.words.at(1), ItemStore.at(1), 4 * static_cast<size_t>(n));
 }
@@ -209,7 +188,6 @@ bool save_kept_page_as_undo_copy() {
     KeptPage& page = kept_page();
     if (!page.kept) return false;
     page.kept = false;
-    keep_saved_mark_of_unchanged_page(page);
     // The line saw to the history itself: it wrote a copy, undid or redid, loaded or saved a
     // document, or runs inside a command that holds its copies back (an input run).
     if (page.history_marks != UndoHistoryMarks || UndoSaveMode < -1) return false;

@@ -114,8 +114,7 @@ bool save_redo_copy();
 // SavedChangesFlag = ChangesMadeFlag before the line, ChangesMadeFlag = 1 unless the page is
 // now empty (the title refreshed when that marks the page changed), UndoRedoState = 1, UndoSaveMode
 // = -1. Keeping the page is a copy in memory; the file is written only for a line that changed the
-// page. A line that took copies of its own and left the page as it was keeps the saved mark the
-// page had before it.
+// page.
 void keep_page_before_line();
 // True when it wrote the kept page as the undo copy. Without a kept page it does nothing.
 bool save_kept_page_as_undo_copy();
