@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/file_units.h"
-#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -411,10 +409,6 @@ void enter_text() {
         return;
     }
 
-    // One undo copy for the command, taken before its first item: UNDO takes back the text of
-    // this command (every line of TT) and nothing before it; a command that made nothing
-    // leaves the last copy as it was.
-    std::optional<core::CommandUndoCopy> undo_copy;
     for (;;) {
         std::string line;
         const LineResult got = read_text_line(run, line);
@@ -473,7 +467,6 @@ void enter_text() {
                 end_text_entry(run, false);
                 return;
             }
-            if (!undo_copy) undo_copy.emplace();
             core::ChangesMadeFlag = 1;
             ParamBuffer(1) = 16.0f;
             if (core::amod(ParamBuffer(6), 100.0f) == 0.0f) ParamBuffer(6) += 1.0f;
