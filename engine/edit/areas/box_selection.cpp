@@ -160,14 +160,14 @@ void select_box_items() {
 }
 
 // Contract: see the header.
-void select_box_range(int32_t low, int32_t high, float left, float right) {
+void select_box_range(int32_t low, int32_t high, float left, float right, int32_t letter) {
     SelectionBox.low_staff = low;
     SelectionBox.high_staff = high;
     SelectionBox.left = left;
     SelectionBox.right = right;
     SelectionBox.first_item = 1;
     SelectionBox.last_item = core::ItemCount;
-    SelectionBox.letter = 0;
+    SelectionBox.letter = letter;
     select_box_items();
 }
 
@@ -198,32 +198,33 @@ void scale_selection(int32_t mode, float base, float ref, float factor) {
     }
 }
 
-// Contract: "*** No Staff number given. ***" into CommandLine and a message box; a running
-// command file is closed (MacroUnit 0) and MessageLine blanked.
-void report_missing_staff() {
-    core::CommandLine.set("*** No Staff number given. ***");
+namespace {
+
+// Says why the box's word ends: typed, "what ***"; in a command file, whose next lines were meant
+// for the word, "what: the rest of the file was not read." with the file closed. MacroUnit
+// becomes 0 and MessageLine is blanked.
+void end_box_word_for(const std::string& what) {
     if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
         core::close_unit(core::MacroUnit);
-        // The lines after the box were meant for its word: the file is left, and the user told.
-        core::show_message("*** No Staff number given: the rest of the file was not read.");
+        core::show_message(what + ": the rest of the file was not read.");
     } else {
-        core::show_message(core::CommandLine);
+        core::show_message(what + ". ***");
     }
     core::MacroUnit = 0;
     core::MessageLine.blank();
 }
 
+}  // namespace
+
+// Contract: "*** No Staff number given. ***" into CommandLine; see end_box_word_for.
+void report_missing_staff() {
+    core::CommandLine.set("*** No Staff number given. ***");
+    end_box_word_for("*** No Staff number given");
+}
+
 // Contract: see the header.
 void report_staff_out_of_range() {
-    const std::string range = "*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves);
-    if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
-        core::close_unit(core::MacroUnit);
-        core::show_message(range + ": the rest of the file was not read.");
-    } else {
-        core::show_message(range + ". ***");
-    }
-    core::MacroUnit = 0;
-    core::MessageLine.blank();
+    end_box_word_for("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves));
 }
 
 }  // namespace edit

@@ -8,9 +8,9 @@ namespace edit {
 
 // Fills SelectionList with the items inside SelectionBox (see SelectionBoxRecord).
 void select_box_items();
-// SelectionBox set to staves low..high and positions left..right over every item, then
-// select_box_items().
-void select_box_range(int32_t low, int32_t high, float left, float right);
+// SelectionBox set to staves low..high and positions left..right over every item, with the
+// scan's letter (0: positions alone), then select_box_items().
+void select_box_range(int32_t low, int32_t high, float left, float right, int32_t letter = 0);
 // For the item being scanned: lists its word Pk when Pk lies inside the scan's range.
 void list_word_if_inside(int32_t k);
 // Mode 3 or negative: every listed word w becomes factor x (w - base) + ref (|result| < 0.005

@@ -366,14 +366,7 @@ void adjust_box_edges() {
         finish();
         return;
     }
-    SelectionBox.low_staff = low;
-    SelectionBox.high_staff = high;
-    SelectionBox.left = left;
-    SelectionBox.right = right;
-    SelectionBox.letter = kP3AndEnds;
-    SelectionBox.first_item = 1;
-    SelectionBox.last_item = core::ItemCount;
-    select_box_items();
+    select_box_range(low, high, left, right, kP3AndEnds);
     if (SelectionList.count == 0) {
         finish();
         return;
