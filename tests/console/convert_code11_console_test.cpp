@@ -111,9 +111,9 @@ TEST_F(ConvertCode11ConsoleTest, EachAnswerLeavesThePageAsTheUserChose) {
         core::reset_service_gate();
         fs::remove_all(temp_.work() / "mxlib");
         fs::remove("k.mus");
-        const std::string out = type(
-            console_lines_then(console_lines_then({"G page.mus"}, road.answers), {"SA k.mus"}),
-            road.at_terminal);
+        const std::string out =
+            type(console_lines_then(console_lines_then({"G page.mus"}, road.answers), {"SA k.mus"}),
+                 road.at_terminal);
         EXPECT_EQ(count_of(out, kAsk), road.asked) << out;
         Items all = {{8, 0}};
         all.insert(all.end(), road.items.begin(), road.items.end());
@@ -122,7 +122,8 @@ TEST_F(ConvertCode11ConsoleTest, EachAnswerLeavesThePageAsTheUserChose) {
             EXPECT_TRUE(fs::exists(library(road.written))) << out;
             EXPECT_FALSE(fs::exists(library("LB9990.DRW"))) << out;
         } else {
-            EXPECT_FALSE(fs::exists(temp_.work() / "mxlib") && !fs::is_empty(temp_.work() / "mxlib"))
+            EXPECT_FALSE(fs::exists(temp_.work() / "mxlib") &&
+                         !fs::is_empty(temp_.work() / "mxlib"))
                 << out;
         }
         EXPECT_EQ(out.find("*** No answer to") != std::string::npos, road.ended) << out;
@@ -133,12 +134,8 @@ TEST_F(ConvertCode11ConsoleTest, EachAnswerLeavesThePageAsTheUserChose) {
 // next command (here SA), not eaten. The converted page is drawn and printed: the library
 // symbols' strokes reach past the staff.
 TEST_F(ConvertCode11ConsoleTest, ACommandFileAnswersAndTheResultIsDrawnAndPrinted) {
-    std::istringstream none;
-    std::ostringstream said;
-    ConsoleFrontEnd starting(none, said);
-    core::set_front_end(&starting);
-    ASSERT_TRUE(core::start_engine()) << said.str();
-    core::set_front_end(nullptr);
+    std::string said;
+    ASSERT_TRUE(start_engine_with_console(said)) << said;
     // The page as it stands, printed: its Code 11 items draw nothing.
     std::string out = type({"G page.mus", "PRPS"});
     fs::rename("eps.eps", "before.eps");

@@ -423,13 +423,8 @@ TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
             const std::string file = named ? "named.eps" : "eps.eps";
             SCOPED_TRACE(lines[lines.size() - (named ? 3 : 2)] + (named ? " by PR" : " by PRPS"));
             // Started as the program starts, so that it finds the symbol data file.
-            std::istringstream none;
-            std::ostringstream said;
-            ConsoleFrontEnd starting(none, said);
-            core::set_front_end(&starting);
-            const bool started = core::start_engine();
-            core::set_front_end(nullptr);
-            ASSERT_TRUE(started) << said.str();
+            std::string said;
+            ASSERT_TRUE(start_engine_with_console(said)) << said;
             const std::string out = type(lines);
             ASSERT_TRUE(fs::exists(file)) << out;
             const auto box = ps_check::declared_box(file);
@@ -468,12 +463,8 @@ TEST_F(PrintConsoleTest, ABoxWrittenFromACommandFileHoldsWhatTheFileAdded) {
     };
     for (const Road& road : roads) {
         SCOPED_TRACE(road.file.front() + " .. " + road.file.back());
-        std::istringstream none;
-        std::ostringstream said;
-        ConsoleFrontEnd starting(none, said);
-        core::set_front_end(&starting);
-        ASSERT_TRUE(core::start_engine()) << said.str();
-        core::set_front_end(nullptr);
+        std::string said;
+        ASSERT_TRUE(start_engine_with_console(said)) << said;
         std::ofstream cmd("s.txt");
         for (const std::string& line : road.file) cmd << line << "\n";
         cmd.close();

@@ -13,6 +13,7 @@
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
+#include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
@@ -23,6 +24,19 @@ inline std::vector<std::string> console_lines_then(std::vector<std::string> line
                                                    const std::vector<std::string>& more) {
     lines.insert(lines.end(), more.begin(), more.end());
     return lines;
+}
+
+// Starts the engine as the program starts (its data folder, symbol data, preferences), with a
+// console that has nothing to read; what the start said goes to said.
+inline bool start_engine_with_console(std::string& said) {
+    std::istringstream none;
+    std::ostringstream out;
+    ConsoleFrontEnd starting(none, out);
+    core::set_front_end(&starting);
+    const bool started = core::start_engine();
+    core::set_front_end(nullptr);
+    said = out.str();
+    return started;
 }
 
 // at_terminal: the lines are taken as typed by someone at a terminal, not read from a script.
