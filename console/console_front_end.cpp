@@ -541,8 +541,9 @@ bool ConsoleFrontEnd::read_convert_answer(std::string_view title, const std::str
         for (char& c : answer) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         const bool number = !answer.empty() && answer.size() <= 4 &&
                             answer.find_first_not_of("0123456789") == std::string::npos;
-        const bool letter = answer.size() == 1 && std::string_view(with_number ? "IDSX" : "RUN")
-                                                          .find(answer[0]) != std::string_view::npos;
+        const bool letter =
+            answer.size() == 1 && std::string_view(with_number ? "IDSX" : "RUN").find(answer[0]) !=
+                                      std::string_view::npos;
         if ((with_number && (number || answer.empty())) || letter) return true;
         if (!at_terminal_ || last_line_from_file_) {
             // A script's line that answers nothing is its next command: given back, not eaten.
@@ -562,7 +563,8 @@ int ConsoleFrontEnd::RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) {
     r(1) = 0;
     r(3) = 0;
     std::string a;
-    if (!read_convert_answer("Convert Code 11", "Convert Code 11: type new Code 9 file number from 5000 to 9980 "
+    if (!read_convert_answer("Convert Code 11",
+                             "Convert Code 11: type new Code 9 file number from 5000 to 9980 "
                              "(5000), I = Ignore this Item, D = Delete this Item, S = Don't show "
                              "this message again.",
                              true, a))
@@ -583,7 +585,8 @@ int ConsoleFrontEnd::RunConvertCode11Dialog(core::Array1<int32_t, 3>& r) {
 // and no file is replaced.
 int ConsoleFrontEnd::RunConvertLibraryItemDialog(core::Array1<int32_t, 2>& v) {
     std::string a;
-    if (!read_convert_answer("Converting Code 11 to Code 9", "Converting Code 11 to Code 9: R = Replace, U = Use contents of this "
+    if (!read_convert_answer("Converting Code 11 to Code 9",
+                             "Converting Code 11 to Code 9: R = Replace, U = Use contents of this "
                              "LB file for this Item., N = Set new P5 number.",
                              false, a))
         return 0;

@@ -166,8 +166,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // The answer to one of the Convert Code 11 dialogs: at a terminal a refused line asks
     // again; from a script it is given back and there is no answer (false), as at the end.
     // with_number: the first dialog's answers (a number, empty, I, D, S, X), else R, U, N.
-    bool read_convert_answer(std::string_view title, const std::string& question,
-                             bool with_number, std::string& answer);
+    bool read_convert_answer(std::string_view title, const std::string& question, bool with_number,
+                             std::string& answer);
     // The next input character; while none is buffered or ready, waits for input and the
     // end-signal pipe together.
     int next_char();
@@ -224,7 +224,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     MidiFileReporter midi_files_{*this};
     int input_fd_ = -1;
     bool at_terminal_ = false;
-    std::string no_answer_;      // the script's line the last Yes/No/Exit question could not read
+    std::string no_answer_;  // the script's line the last Yes/No/Exit question could not read
     bool gave_no_answer_ = false;
     std::string input_text_;    // the input edit
     std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
@@ -238,8 +238,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool last_line_from_file_ = false;  // read_line's last line was a command file's record
     bool line_held_ = false;            // held_line_ is the input's next line
     std::string held_line_;
-    std::string shown_;                 // what the message line shows, as printed
-    std::string panel_line_;            // the item panel's line printed last (empty: none)
+    std::string shown_;       // what the message line shows, as printed
+    std::string panel_line_;  // the item panel's line printed last (empty: none)
 
     // The input read so far: its lines, and whether the last one ended with a CR (an LF that
     // comes next belongs to that line end).

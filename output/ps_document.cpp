@@ -107,7 +107,8 @@ void close_output() {
     bool ok = true;
     for (const auto& [offset, text] : st.pending_boxes) {
         if (!ok || !was_open) break;
-        ok = core::overwrite_unit_bytes(render::kPostScriptUnit, offset, text) == core::IoResult::Ok;
+        ok =
+            core::overwrite_unit_bytes(render::kPostScriptUnit, offset, text) == core::IoResult::Ok;
     }
     st.pending_boxes.clear();
     const bool closed = core::close_unit(render::kPostScriptUnit);
@@ -166,10 +167,9 @@ bool write_header_comments(bool batch, int32_t doc, int32_t count) {
     // The header and footer are ink on the paper too: a box without them would cut them off.
     if (std::array<int32_t, 4> extra{}; header_footer_extent(extra)) {
         // Given here without the margins that the fields add.
-        const std::array<float, 4> around = {static_cast<float>(extra[0] + 1),
-                                             static_cast<float>(extra[1]),
-                                             static_cast<float>(extra[2] - 4),
-                                             static_cast<float>(extra[3] - 4)};
+        const std::array<float, 4> around = {
+            static_cast<float>(extra[0] + 1), static_cast<float>(extra[1]),
+            static_cast<float>(extra[2] - 4), static_cast<float>(extra[3] - 4)};
         if (crossed) {
             edges = around;
         } else {

@@ -115,8 +115,7 @@ bool append_column_row(const core::Array1<float, kColumnWords>& row);
 // A rhythm code c (quarters, plus 1000 per dot): value = c mod 1000 (the dotted duration);
 // tuplet = 10 x dots; denominator and beams of the undotted base (4 a quarter, 8 an eighth with
 // one beam; 0.0625 a grace note). A value of 0 or less gives denominator, tuplet and beams 0.
-void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet,
-                        float& beams);
+void decode_rhythm_code(float& value, float& denominator, float code, float& tuplet, float& beams);
 // The head of a long note by its denominator: 1 half, 2 whole, 3 breve; a grace note (64
 // quarters or more) 0, so that its row keeps P6 0.
 float rhythm_head_kind(float denominator);

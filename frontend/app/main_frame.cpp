@@ -423,9 +423,9 @@ void CMainFrame::CreateMenus() {
     add(file, kCmdPrintPreview, QStringLiteral("Print Pre&view"), [] {
         if (COrmestView* view = ActiveView()) view->OnPrintPreview();
     });
-    add(file, kCmdLoadDisplayBuffer, QStringLiteral("&Load Display Buffer..."),
-        [this] { OnLoadDisplayBuffer(); })
-        ->setStatusTip(QStringLiteral("Loads the display buffer"));
+    add(file, kCmdLoadDisplayBuffer, QStringLiteral("&Load Display Buffer..."), [this] {
+        OnLoadDisplayBuffer();
+    })->setStatusTip(QStringLiteral("Loads the display buffer"));
     file->addSeparator();
     recent_menu_ = file->addMenu(QStringLiteral("Recent &Files"));
     file->addSeparator();
@@ -507,9 +507,7 @@ void CMainFrame::ConnectGateHooks() {
         doc->OnNewDocument();
         return true;
     };
-    hooks.restore_page_window = [this]() -> COrmestDoc* {
-        return RestorePageWindow()->Document();
-    };
+    hooks.restore_page_window = [this]() -> COrmestDoc* { return RestorePageWindow()->Document(); };
     hooks.repaint_main_window = [this] { repaint(); };
     hooks.show_zoom_text = [this](std::string_view text) {
         SetZoomText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));

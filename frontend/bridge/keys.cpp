@@ -395,8 +395,7 @@ void deliver_held_keys() {
 }
 
 void schedule_delivery() {
-    if (g_delivery_due || typed_ahead().empty() || QCoreApplication::instance() == nullptr)
-        return;
+    if (g_delivery_due || typed_ahead().empty() || QCoreApplication::instance() == nullptr) return;
     g_delivery_due = true;
     QTimer::singleShot(0, QCoreApplication::instance(), [] { deliver_held_keys(); });
 }

@@ -2,18 +2,17 @@
 // came before the end keeps the page in the backup and says so; one that comes once standard
 // error has said the changes were not saved ends the program without a backup, so that what was
 // said is what happened and the next start offers nothing.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
 #include <string>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "console/console_front_end.h"
 #include "engine/core/bridge/front_end_port.h"
@@ -28,7 +27,8 @@ namespace {
 // moment the text is flushed, as a signal sent just after the notice would arrive.
 class NoticeFile : public std::stringbuf {
   public:
-    NoticeFile(fs::path path, bool raise_at_flush) : path_(std::move(path)), raise_(raise_at_flush) {}
+    NoticeFile(fs::path path, bool raise_at_flush)
+        : path_(std::move(path)), raise_(raise_at_flush) {}
 
   protected:
     int sync() override {

@@ -3,8 +3,8 @@
 // the word ends, and the script's later lines still run. Each row runs on the three roads a
 // script takes: piped into the console, "ormest --console FILE", and a file read by RE from a
 // piped script (with a line typed after the RE line).
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -67,8 +67,8 @@ bool has(const std::string& out, const std::string& text) {
 }
 
 // The page every row starts from: a staff and two notes on it (a.mus).
-const std::vector<std::string> kStaffAndNotes = {"EI", "8 1 0", "1 1 20 5 5 0 4",
-                                                 "1 1 60 6 5 0 4", "SA a.mus"};
+const std::vector<std::string> kStaffAndNotes = {"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 60 6 5 0 4",
+                                                 "SA a.mus"};
 
 // One script: the lines (the word, its answers, then "SA out.mus"), the records out.mus must
 // hold (0: not written), what the replies must and must not say. In a file read by RE no
@@ -142,8 +142,7 @@ class ScriptNonAnswersConsoleTest : public ConsoleSessionTest {
                 SCOPED_TRACE(std::string(row.label) + ", " + road_name(road));
                 fresh_page();
                 const std::string out = run_on(road, row.lines);
-                EXPECT_EQ(saved_records(temp_.root() / "out.mus").size(), row.saved_items)
-                    << out;
+                EXPECT_EQ(saved_records(temp_.root() / "out.mus").size(), row.saved_items) << out;
                 for (const std::string& text : row.said)
                     EXPECT_TRUE(has(out, text)) << "missing: " << text << "\n" << out;
                 for (const std::string& text : row.not_said)
@@ -183,10 +182,19 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
          {refused_codes("SA", "SA out.mus")},
          {}},
         {"a code and a word", kTypedRoads, de("1 ZZQ"), 3, {refused_codes("ZZQ", "1 ZZQ")}, {}},
-        {"1.5", kTypedRoads, de("1.5"), 3, {refused_codes("1.5", "1.5", "Not a code number: ")},
+        {"1.5",
+         kTypedRoads,
+         de("1.5"),
+         3,
+         {refused_codes("1.5", "1.5", "Not a code number: ")},
          {}},
         {"19", kTypedRoads, de("19"), 3, {refused_codes("19", "19", "Not a code number: ")}, {}},
-        {"X", kTypedRoads, de("X"), 3, {}, {"no code was chosen", "Select Code Numbers to DELETE."}},
+        {"X",
+         kTypedRoads,
+         de("X"),
+         3,
+         {},
+         {"no code was chosen", "Select Code Numbers to DELETE."}},
         // The last code there is: taken, and nothing of it is in the box.
         {"18", kTypedRoads, de("18"), 3, {"Nothing to do."}, {"no code was chosen"}},
         {"empty: all", kTypedRoads, de(""), 1, {}, {"no code was chosen"}},
@@ -232,16 +240,19 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
          3,
          {"*** Number out of range: 19 -- the line was not taken."},
          {"Reading:"}},
-        {"file: code 18", {Road::Re}, {"G a.mus", "DE", "1 0 200 1 18", "SA out.mus"}, 3,
-         {"Nothing to do."}, {"out of range"}},
+        {"file: code 18",
+         {Road::Re},
+         {"G a.mus", "DE", "1 0 200 1 18", "SA out.mus"},
+         3,
+         {"Nothing to do."},
+         {"out of range"}},
     });
 }
 
 // CT n writes its cut file only for a chosen code: a refused line writes none.
 TEST_F(ScriptNonAnswersConsoleTest, CutToAFileWritesNothingForALineWithoutCodes) {
     const auto ct = [](const std::string& codes) {
-        return std::vector<std::string>{"G a.mus", "CT 5", "1 0 200 1", "Y", codes,
-                                        "SA out.mus"};
+        return std::vector<std::string>{"G a.mus", "CT 5", "1 0 200 1", "Y", codes, "SA out.mus"};
     };
     const fs::path cut = platform::work_file("!!cut5.tmp");
     run_rows(
@@ -327,8 +338,8 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
          {"IF command"}},
     };
     run_rows(rows, [&](const Row& row, Road road, const std::string& out) {
-        const bool ran = std::string(row.label) == "0: every staff" ||
-                         std::string(row.label) == "staff 1";
+        const bool ran =
+            std::string(row.label) == "0: every staff" || std::string(row.label) == "staff 1";
         const std::vector<std::string> saved = saved_records(root() / "out.mus");
         EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
         const bool asked_box = std::string(row.label) == "256" ||

@@ -61,8 +61,13 @@ TEST_F(SmallRepliesConsoleTest, MarksAndPairsCountNotesAndNameWhatNamesNoNote) {
         // The last note by number, and one past it.
         {"S 4;", ";", ";", {0, 0, 0, 7}, 0, {}, {"names no note"}},
         {"S 5;", ";", ";", {0, 0, 0, 0}, 0, {"S 5  names no note: the line has 4 notes"}, {}},
-        {"FE 9/TM2 5;", ";", ";", {0, 0, 0, 0}, 0,
-         {"FE 9  names no note", "TM2 5  names no note"}, {}},
+        {"FE 9/TM2 5;",
+         ";",
+         ";",
+         {0, 0, 0, 0},
+         0,
+         {"FE 9  names no note", "TM2 5  names no note"},
+         {}},
         // A range that starts on the last note still marks it.
         {"A 4:6;", ";", ";", {0, 0, 0, 5}, 0, {}, {"names no note"}},
         {";", "2 3/5 6;", ";", {0, 0, 0, 0}, 1, {"5 6  names no note: the line has 4 notes"}, {}},
@@ -93,10 +98,10 @@ TEST_F(SmallRepliesConsoleTest, MarksAndPairsCountNotesAndNameWhatNamesNoNote) {
 
 TEST_F(SmallRepliesConsoleTest, ARippleThatMovesNothingLeavesTheSavedPageSaved) {
     const char* const kRefused[] = {
-        "RIP 2 1 3 1",   // one system: the destination has no music
-        "RIP 2 1 2 1",   // source and destination overlap
-        "RIP 2 0 3 1",   // a bottom staff of 0
-        "RIP 2 1 300 1", // past 256 staves
+        "RIP 2 1 3 1",    // one system: the destination has no music
+        "RIP 2 1 2 1",    // source and destination overlap
+        "RIP 2 0 3 1",    // a bottom staff of 0
+        "RIP 2 1 300 1",  // past 256 staves
     };
     int row = 0;
     for (const char* rip : kRefused) {

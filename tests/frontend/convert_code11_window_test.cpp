@@ -21,8 +21,8 @@ class ConvertCode11WindowTest : public DialogCommandTest {
     // missing would tell so in a message box.
     std::vector<std::vector<float>> page() const override {
         write_stroke_old_drawing(dir_ / "OLDSYM.DRW");
-        return {{8, 1, 0}, code11(20, 3, "OLDSYM"), code11(60, 3, "OLDSYM"),
-                code11(120, 4, "OLDSYM")};
+        return {
+            {8, 1, 0}, code11(20, 3, "OLDSYM"), code11(60, 3, "OLDSYM"), code11(120, 4, "OLDSYM")};
     }
 };
 

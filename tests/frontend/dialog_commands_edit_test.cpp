@@ -35,8 +35,7 @@ TEST_F(DialogCommandTest, TransposeSetupTransposesTheTypedBox) {
     EXPECT_TRUE(setup.opened);
     EXPECT_EQ(setup.title, QStringLiteral("Transpose Setup"));
     // A major third up: two steps higher on the staff.
-    EXPECT_EQ(params_of(1, 2, 4), (std::vector<float>{heights[0] + 2, heights[1] + 2}))
-        << reply();
+    EXPECT_EQ(params_of(1, 2, 4), (std::vector<float>{heights[0] + 2, heights[1] + 2})) << reply();
 
     // Cancel in the setup leaves the notes.
     const std::vector<std::vector<float>> before = page_items();

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/render/tables.h"
 #include "output/tables.h"
 #include "platform/paths.h"
-#include "engine/render/tables.h"
 #include "tests/frontend/dialog_command_fixture.h"
 #include "tests/output/ps_check.h"
 
@@ -289,23 +289,40 @@ TEST_F(DialogCommandTest, TheDeclaredBoxFollowsEverySizeTheDialogGives) {
         const char* size;  // typed into the size field; empty: left as the dialog shows it
         bool rotate_click = false;
         bool reset = false;
-        int click_id = 0;  // one more control clicked: fit, a measure, a box unit
-        int paper = -1;    // the paper chosen (-1: as shown)
+        int click_id = 0;          // one more control clicked: fit, a measure, a box unit
+        int paper = -1;            // the paper chosen (-1: as shown)
         const char* offsets = "";  // "x y" typed into the offset fields (empty: as shown)
     };
     const std::vector<Job> jobs = {
-        {"1.25"}, {""}, {"0.75"}, {"2"}, {"0.5"}, {"1"}, {"", true}, {"", true}, {"1.5"},
+        {"1.25"},
+        {""},
+        {"0.75"},
+        {"2"},
+        {"0.5"},
+        {"1"},
+        {"", true},
+        {"", true},
+        {"1.5"},
         {"", false, true},
         // "Fit to 11\" page" on a short page keeps the size, off again makes it 1.0.
-        {"1.25"}, {"", false, false, 1631}, {"", false, false, 1631},
+        {"1.25"},
+        {"", false, false, 1631},
+        {"", false, false, 1631},
         // The measures, the box's units and the papers leave the size as typed (Legal at a size
         // that keeps the ink on the page it asks of the printer).
-        {"1.25", false, false, 1600}, {"0.75", false, false, 1599}, {"1.5", false, false, 1604},
-        {"0.8", false, false, 1678}, {"1.2", false, false, 1603}, {"0.9", false, false, 0, 1},
-        {"0.75", false, false, 0, 2}, {"1.1", false, false, 0, 0},
+        {"1.25", false, false, 1600},
+        {"0.75", false, false, 1599},
+        {"1.5", false, false, 1604},
+        {"0.8", false, false, 1678},
+        {"1.2", false, false, 1603},
+        {"0.9", false, false, 0, 1},
+        {"0.75", false, false, 0, 2},
+        {"1.1", false, false, 0, 0},
         // Offsets moved with the size, in inches and in centimetres.
-        {"1.25", false, false, 0, -1, "1.5 2"}, {"0.75", false, false, 0, -1, "0.25 0.5"},
-        {"1.25", false, false, 1600, -1, "3 4"}, {"1", false, false, 1599, -1, "0.5 0.75"}};
+        {"1.25", false, false, 0, -1, "1.5 2"},
+        {"0.75", false, false, 0, -1, "0.25 0.5"},
+        {"1.25", false, false, 1600, -1, "3 4"},
+        {"1", false, false, 1599, -1, "0.5 0.75"}};
     int n = 0;
     for (const Job& job : jobs) {
         const QString name = QStringLiteral("size%1.eps").arg(++n);

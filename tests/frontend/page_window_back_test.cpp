@@ -26,9 +26,9 @@ struct WindowBackCase {
     std::vector<const char*> lines;  // typed after the window was closed; %1 the note's number
     bool window_back;                // the lines bring the window back, and the road asks
     Road road;
-    int answer;             // the answer to "Save changes to song.MUS?"
-    bool road_goes_on;      // Exit closes the frame / New makes a window
-    bool file_holds_nine;   // the file's note then has P4 9
+    int answer;            // the answer to "Save changes to song.MUS?"
+    bool road_goes_on;     // Exit closes the frame / New makes a window
+    bool file_holds_nine;  // the file's note then has P4 9
 };
 
 void PrintTo(const WindowBackCase& c, std::ostream* os) { *os << c.name; }
@@ -108,19 +108,44 @@ TEST_P(PageWindowBackTest, UnsavedWorkBringsTheWindowBackAndIsAskedAbout) {
 }
 
 const WindowBackCase kWindowBackCases[] = {
-    {"StoredEditExitYesSaves", {"I %1", ",,,9", "X"}, true, Road::Exit, QMessageBox::Yes, true,
+    {"StoredEditExitYesSaves",
+     {"I %1", ",,,9", "X"},
+     true,
+     Road::Exit,
+     QMessageBox::Yes,
+     true,
      true},
-    {"StoredEditExitNoLeaves", {"I %1", ",,,9", "X"}, true, Road::Exit, QMessageBox::No, true,
+    {"StoredEditExitNoLeaves",
+     {"I %1", ",,,9", "X"},
+     true,
+     Road::Exit,
+     QMessageBox::No,
+     true,
      false},
-    {"StoredEditExitCancelStays", {"I %1", ",,,9", "X"}, true, Road::Exit, QMessageBox::Cancel,
-     false, false},
+    {"StoredEditExitCancelStays",
+     {"I %1", ",,,9", "X"},
+     true,
+     Road::Exit,
+     QMessageBox::Cancel,
+     false,
+     false},
     // An item opened and changed, not stored: the save stores it first.
     {"EditedItemExitYesSaves", {"I %1", ",,,9"}, true, Road::Exit, QMessageBox::Yes, true, true},
     // Opened only: nothing changed yet, but the edit is still open.
     {"OpenedItemExitAsks", {"I %1"}, true, Road::Exit, QMessageBox::No, true, false},
-    {"StoredEditNewCancelStays", {"I %1", ",,,9", "X"}, true, Road::FileNew, QMessageBox::Cancel,
-     false, false},
-    {"StoredEditNewYesSaves", {"I %1", ",,,9", "X"}, true, Road::FileNew, QMessageBox::Yes, true,
+    {"StoredEditNewCancelStays",
+     {"I %1", ",,,9", "X"},
+     true,
+     Road::FileNew,
+     QMessageBox::Cancel,
+     false,
+     false},
+    {"StoredEditNewYesSaves",
+     {"I %1", ",,,9", "X"},
+     true,
+     Road::FileNew,
+     QMessageBox::Yes,
+     true,
      true},
     // No change: no window comes back, and nothing is asked.
     {"NoChangeExitAsksNothing", {}, false, Road::Exit, QMessageBox::Cancel, true, false},
@@ -148,8 +173,9 @@ TEST_F(PageWindowClosedTest, ChangesKeptAfterNoAreAskedAboutAtExit) {
               (std::vector<std::string>{"Save changes to song.MUS?", "Save changes to song.MUS?"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Roads, PageWindowBackTest, ::testing::ValuesIn(kWindowBackCases),
-    [](const ::testing::TestParamInfo<WindowBackCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Roads, PageWindowBackTest, ::testing::ValuesIn(kWindowBackCases),
+                         [](const ::testing::TestParamInfo<WindowBackCase>& i) {
+                             return std::string(i.param.name);
+                         });
 
 }  // namespace

@@ -107,8 +107,12 @@ TEST_P(TypingAfterBoxesTest, EveryLineRunsWithItsOwnEnter) {
 
 const TypingCase kTypingCases[] = {
     // IFX left with X typed at its box question: one box, and the line after it runs.
-    {"LineAfterLeavingGroupEdit", {"IFX P1=1;P4=P4+1"}, "X", {{"Leaving Group Edit.", "\r"}},
-     "SA i.mus", "i.mus"},
+    {"LineAfterLeavingGroupEdit",
+     {"IFX P1=1;P4=P4+1"},
+     "X",
+     {{"Leaving Group Edit.", "\r"}},
+     "SA i.mus",
+     "i.mus"},
     // Two lines typed into a notice, the first raising a second notice: the second line runs
     // once that one is closed, with no Enter more.
     {"SecondHeldLineAfterASecondBox",
@@ -118,7 +122,11 @@ const TypingCase kTypingCases[] = {
      "",
      "k.mus"},
     // A line held by a notice keeps its Enter.
-    {"HeldLineKeepsItsEnter", {"SA c.mus"}, "UNDO", {{"Nothing to UNDO", "SA h.mus\r\r"}}, "",
+    {"HeldLineKeepsItsEnter",
+     {"SA c.mus"},
+     "UNDO",
+     {{"Nothing to UNDO", "SA h.mus\r\r"}},
+     "",
      "h.mus"},
     // Each held line that raises a box leaves the lines after it held until that box closes.
     {"HeldLinesWaitForTheBoxesTheyRaise",
@@ -131,8 +139,9 @@ const TypingCase kTypingCases[] = {
      "m.mus"},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, TypingAfterBoxesTest, ::testing::ValuesIn(kTypingCases),
-    [](const ::testing::TestParamInfo<TypingCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Boxes, TypingAfterBoxesTest, ::testing::ValuesIn(kTypingCases),
+                         [](const ::testing::TestParamInfo<TypingCase>& i) {
+                             return std::string(i.param.name);
+                         });
 
 }  // namespace

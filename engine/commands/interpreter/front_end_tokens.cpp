@@ -435,9 +435,9 @@ CommandFlow take_front_end_tokens() {
     // A question that ends on a line it cannot take (the box of DE, the justify words, TR and
     // IF; the old drawing's path and number) reads a leading minus itself: left waiting, it
     // would take the script's next command as its answer.
-    const bool box_ends_on_non_box =
-        PendingBoxOperation == 6 || PendingBoxOperation == 8 || PendingBoxOperation == 11 ||
-        PendingBoxOperation == 18 || (PendingBoxOperation >= 40 && PendingBoxOperation <= 49);
+    const bool box_ends_on_non_box = PendingBoxOperation == 6 || PendingBoxOperation == 8 ||
+                                     PendingBoxOperation == 11 || PendingBoxOperation == 18 ||
+                                     (PendingBoxOperation >= 40 && PendingBoxOperation <= 49);
     if (PendingBoxOperation != 3 && !box_ends_on_non_box && CommandLine(1) == '-' &&
         (EditedItemNumber == 0 || CommandLine.code(2) <= 32)) {
         return report_unknown_command();

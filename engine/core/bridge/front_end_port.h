@@ -153,8 +153,9 @@ class FrontEndPort {
     // page box, INTEGER word 20 its unit), the output name as the dialog shows and returns it,
     // and the previous output kind. The header text comes back in FrontEndCommandBuffer.
     // 2 = Cancel.
-    virtual int RunPrintSetupDialog(ArrayRange<int32_t, 0, 23>& ints, ArrayRange<float, 0, 23>& reals,
-                                    FixedText<512>& output_name, int flag) = 0;
+    virtual int RunPrintSetupDialog(ArrayRange<int32_t, 0, 23>& ints,
+                                    ArrayRange<float, 0, 23>& reals, FixedText<512>& output_name,
+                                    int flag) = 0;
     // "Path List": the nine folder slots (edited in place) and the current folder; the chosen
     // slot comes back in slot. 2 = Cancel.
     virtual int RunPathListDialog(int32_t& slot, Array1<FixedText<512>, 9>& folders,

@@ -456,10 +456,9 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
     } else {
         std::optional<std::string> stored;
         if (FileMode == 2) stored = RememberedDocumentName.trimmed();
-        status =
-            write_document(file, words, count, level, MetricFlag,
-                           stored ? std::optional<std::string_view>(*stored) : std::nullopt, unit,
-                           expected);
+        status = write_document(file, words, count, level, MetricFlag,
+                                stored ? std::optional<std::string_view>(*stored) : std::nullopt,
+                                unit, expected);
     }
     if (status != DocumentStatus::Ok) {
         report_failure(status, file);

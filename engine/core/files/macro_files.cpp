@@ -118,8 +118,9 @@ CommandFileAnswer read_command_file_answer() {
     std::string record;
     if (read_record(MacroUnit, record) != IoResult::Ok) return CommandFileAnswer::None;
     const std::size_t first = record.find_first_not_of(" \t");
-    std::string word =
-        first == std::string::npos ? std::string() : record.substr(first, record.find_last_not_of(" \t") - first + 1);
+    std::string word = first == std::string::npos
+                           ? std::string()
+                           : record.substr(first, record.find_last_not_of(" \t") - first + 1);
     for (char& c : word)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     if (word == "Y" || word == "YES") return CommandFileAnswer::Yes;

@@ -197,7 +197,9 @@ bool shift_selection(int32_t staves) {
 
 // Clefs, staves, bar lines, key signatures, meters and the codes after them keep their places
 // when a group is shifted.
-bool keeps_place_in_shift(int32_t code) { return code >= 17 || code == 3 || code == 8 || code == 14; }
+bool keeps_place_in_shift(int32_t code) {
+    return code >= 17 || code == 3 || code == 8 || code == 14;
+}
 
 // The start word of the record that holds store word w, 0 when no item's record does.
 int32_t record_holding(int32_t w) {
@@ -301,7 +303,8 @@ bool copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
     core::save_undo_copy();
     const int32_t saved_count = SelectionList.count;
     const int32_t saved_first = SelectionList.first_item;
-    std::vector<int32_t> saved(SelectionList.entries.at(1), SelectionList.entries.at(1) + saved_count);
+    std::vector<int32_t> saved(SelectionList.entries.at(1),
+                               SelectionList.entries.at(1) + saved_count);
     for (const int32_t staff : targets) {
         SelectionList.count = saved_count;
         std::copy(saved.begin(), saved.end(), SelectionList.entries.at(1));
@@ -366,8 +369,9 @@ void copy_move_group(int32_t& kind) {
     const bool chooser = !from_file && core::PendingBoxOperation != 10 &&
                          !(word > kCopy && word != kCutFile && BoxCopyCode == 0);
     if (chooser) {
-        core::MessageLine.set(word == kCopy || word == kRepeatCopy ? "Select Code Numbers to COPY."
-                                                                   : "Select Code Numbers to MOVE.");
+        core::MessageLine.set(word == kCopy || word == kRepeatCopy
+                                  ? "Select Code Numbers to COPY."
+                                  : "Select Code Numbers to MOVE.");
         core::Array1<int32_t, 19> codes;
         codes.fill(0);
         kind = core::front_end().RunSelectCodesDialog(codes);
@@ -397,9 +401,8 @@ void copy_move_group(int32_t& kind) {
         }
     }
 
-    const int32_t h = (word == kCopy || (word != kRepeatCopy && limit > 0))
-                          ? box.high_staff - box.low_staff
-                          : 0;
+    const int32_t h =
+        (word == kCopy || (word != kRepeatCopy && limit > 0)) ? box.high_staff - box.low_staff : 0;
     const bool copies = word >= kCopy;
     // Every pass is checked before the first change: a refused copy or move leaves the page,
     // its undo copy and its changed mark as they were.

@@ -89,8 +89,8 @@ void restore_item() {
 // the item's count, and for text or EPS its header), 11-20 = E(p)..E(p+9); the parameter dialog
 // runs on them. Every word j it changed against word j + 10 becomes the pair (p + j - 1, new)
 // in ParamBuffer, ended by 0.0; returns the next free pair index. CommandLine = the dialog's
-// data line up to its NUL (blank when it gave none), MessageLine blank. Cancel, or no item being edited, collects nothing (P(1) = 0, returns 1) and leaves
-// CommandLine blank.
+// data line up to its NUL (blank when it gave none), MessageLine blank. Cancel, or no item being
+// edited, collects nothing (P(1) = 0, returns 1) and leaves CommandLine blank.
 int32_t collect_changed_parameters() {
     int32_t page = kLastPage;
     if (ParamBuffer(2) != 0.0f) {

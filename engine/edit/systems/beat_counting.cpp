@@ -454,9 +454,9 @@ void show_crowded_line(int32_t lowest, int32_t highest, float first, float last)
         text.erase(0, text.find_first_not_of(' '));
         return text;
     };
-    const std::string staves = lowest == highest ? "Staff " + std::to_string(lowest)
-                                                 : "Staves " + std::to_string(lowest) + " to " +
-                                                       std::to_string(highest);
+    const std::string staves =
+        lowest == highest ? "Staff " + std::to_string(lowest)
+                          : "Staves " + std::to_string(lowest) + " to " + std::to_string(highest);
     core::show_message("*** " + staves + " cannot fit between " + place(first) + " and " +
                        place(last) +
                        ", even with the notes at the least room: the clefs, bar lines, keys and "

@@ -74,7 +74,7 @@ struct RhythmLine {
     int32_t k = 1;
     float S0 = 0.0f, X0 = 0.0f, S1 = 0.0f, X1 = 0.0f;
     bool first_use = true;
-    int32_t search = 1;  // where the search for the next clef, bar line, key or meter resumes
+    int32_t search = 1;       // where the search for the next clef, bar line, key or meter resumes
     float notes_end = -1.0f;  // where the notes before a closing row ended, past it or not
     int32_t col = 1;
     core::Array1<int32_t, kColumnRows> chord_of_row;  // chord number of each first row, 0 none

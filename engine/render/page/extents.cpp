@@ -210,8 +210,8 @@ void widen_by_entries(int32_t k, Bounds& b) {
     auto& graphics = core::OutputBufferViews.graphics;
     if (!graphics.bound()) return;
     const int32_t from = core::ItemOutputSpans.graphics(k);
-    const int32_t to = std::min({core::ItemOutputSpans.graphics(k + 1) - 1, graphics.length(),
-                                 graphics.size()});
+    const int32_t to =
+        std::min({core::ItemOutputSpans.graphics(k + 1) - 1, graphics.length(), graphics.size()});
     if (from < 1 || from + 2 > to) return;
     const int32_t* words = graphics.data() - 1;  // words[e] is entry word e
     float x_low = b.x_low;

@@ -190,7 +190,6 @@ class DrawCount {
     int32_t count_;
 };
 
-
 // What the last whole screen redraw drew, so that a later redraw can draw again only the items
 // that changed since and keep the rest of the lists: the store as drawn, where each item's output
 // began and the drawing state it began in, the spans, the lists themselves (to notice any other
@@ -217,13 +216,13 @@ struct DrawContext {
 struct DrawnPage {
     bool valid = false;
     int32_t count = 0;
-    std::vector<float> store;         // words 1..ItemWordsUsed - 1, from index 0
-    std::vector<int32_t> starts;      // start table 1..count + 1, from index 1
-    std::vector<EntryState> entry;    // 1..count + 1 (the end), from index 1
-    std::vector<int32_t> gspan;       // ItemOutputSpans 1..count + 1, from index 1
+    std::vector<float> store;       // words 1..ItemWordsUsed - 1, from index 0
+    std::vector<int32_t> starts;    // start table 1..count + 1, from index 1
+    std::vector<EntryState> entry;  // 1..count + 1 (the end), from index 1
+    std::vector<int32_t> gspan;     // ItemOutputSpans 1..count + 1, from index 1
     std::vector<int32_t> tspan;
-    std::vector<int32_t> graphics;    // the graphics words 1..end, from index 0
-    std::vector<uint8_t> text;        // the text stream bytes 1..end, from index 0
+    std::vector<int32_t> graphics;  // the graphics words 1..end, from index 0
+    std::vector<uint8_t> text;      // the text stream bytes 1..end, from index 0
     DrawContext context;
     // From which item on another redraw has drawn over the lists since (count + 2: none).
     int32_t dirty_item = 0;
@@ -260,7 +259,8 @@ bool same_context(const DrawContext& a, const DrawContext& b) {
            a.width == b.width && a.centre == b.centre && a.mark == b.mark && a.pass == b.pass &&
            a.edited == b.edited && a.invisible == b.invisible && a.shift.x == b.shift.x &&
            a.shift.y == b.shift.y && a.paper.width == b.paper.width &&
-           a.paper.height == b.paper.height && same(sa.StaffBaseY, sb.StaffBaseY) && same(sa.StaffMiddleY, sb.StaffMiddleY) &&
+           a.paper.height == b.paper.height && same(sa.StaffBaseY, sb.StaffBaseY) &&
+           same(sa.StaffMiddleY, sb.StaffMiddleY) &&
            same(sa.StaffLineWidthCode, sb.StaffLineWidthCode) &&
            same(sa.StaffColour, sb.StaffColour) && sa.CurrentStaff == sb.CurrentStaff;
 }
@@ -368,11 +368,12 @@ void redraw_every_item() {
 
 // Contract: with items in the store, rebuilds GraphicsList, TextDisplayStream and
 // ItemOutputSpans from item 1 on (on the screen pass while a command file runs outside a
-// command state, only the start table). A stored P1 of 0.0 becomes 3.0 (a clef); items of code 19 and above are removed
-// from the store. ItemCount is the number of the item being drawn while the walk runs and gets
-// the true count back at the end. In the PostScript pass items with P26 < 0 are skipped and
-// each item's path and grey go to the PostScript writer. On the screen pass, a page that draws
-// more than the screen lists hold is reported once on the message line (what fits stays).
+// command state, only the start table). A stored P1 of 0.0 becomes 3.0 (a clef); items of code 19
+// and above are removed from the store. ItemCount is the number of the item being drawn while the
+// walk runs and gets the true count back at the end. In the PostScript pass items with P26 < 0 are
+// skipped and each item's path and grey go to the PostScript writer. On the screen pass, a page
+// that draws more than the screen lists hold is reported once on the message line (what fits
+// stays).
 void redraw_items() {
     if (core::ItemCount == 0) return;
     // Only the screen waits for the file's end: a page written or measured while the file runs
@@ -566,8 +567,8 @@ void redraw_edited_item() {
 // than 3 P's are stored as 3 with the missing ones 0.0. With no item being edited the record
 // becomes item ItemCount + 1; while one is edited it is a scratch record at ItemCount + 2.
 // Refused with a message, the store untouched: at ItemCountLimit items when a new item is to
-// be added, and when the record would not fit in ItemStore. A count larger than p holds is a defect.
-// Contract: see the header. Writes ItemCount, ItemWordsUsed and PathPointList's count.
+// be added, and when the record would not fit in ItemStore. A count larger than p holds is a
+// defect. Contract: see the header. Writes ItemCount, ItemWordsUsed and PathPointList's count.
 void rewind_store_to_item() {
     int32_t k = AppendTargetItem;
     if (k < 1 || k > core::ItemCount + 1) k = core::ItemCount + 1;
@@ -708,7 +709,6 @@ void settle_items() {
     }
     core::ItemCount = count;
 }
-
 
 namespace {
 
@@ -857,7 +857,6 @@ bool redraw_changed_only() {
 }
 
 }  // namespace
-
 
 // Contract: see the header. Falls back to redraw_items() whenever the kept redraw cannot be
 // trusted (another writer touched the lists, a setting the drawers read changed, an item the

@@ -396,7 +396,7 @@ bool convert_drawing_to_library_symbol(int32_t item_number) {
             core::ParamBuffer(1) = 19.0f;
             return true;
         }
-        if (result == 3) return true;  // "Ignore this Item"
+        if (result == 3) return true;   // "Ignore this Item"
         if (result != 1) return false;  // no answer: the operation ends here
 
         const int32_t number = r(1);
