@@ -116,6 +116,9 @@ const std::vector<Asked> kAskingWords = {
      "Enter Staff number, Left position, Right position, -- or draw box.",
      {"", kWordNotAnswer},
      kAskSourceBox},
+    // The system move and copy end on a line that is no system.
+    {"MS", kAskSystemBox, {}, nullptr},
+    {"CS", kAskSystemBox, {}, nullptr},
     // The play loop ends on Enter or X; any other word is refused and the loop stays.
     {"PLA", "Sound row 1:", {kWordNotAnswer}, "ERROR -- unknown word in this context: SA"},
 };
@@ -268,6 +271,10 @@ const std::vector<Later> kLaterRows = {
     // A text line takes any word as the text; X alone is Cancel and an empty line ends T.
     {"T_text", {"T 1 10 5"}, "Text Input:", nullptr, false, true},
     {"T_place_text", {"T", "1 50 5"}, "Text Input:", nullptr, false, true},
+    // The system move's destination ends on an empty line, "B" or a word, as its source does.
+    {"MS_box_ok", {"MS", "1 1"}, kBoxOk},
+    {"MS_destination", {"MS", "1 1", "Y"}, "Enter Bottom Staff# of New System -- or Draw Box."},
+    {"CS_destination", {"CS", "1 1", "Y"}, "Enter Bottom Staff# of New System -- or Draw Box."},
     // TT reads line after line until X alone (an empty line moves down a line).
     {"TT_next_line", {"TT 1 10 5", "line one"}, "Text Input:", "Text Input:", false, true, true},
 };
@@ -430,5 +437,160 @@ TEST(ScriptQuestionsTables, EveryBoxWordIsSwept) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, LaterQuestionsConsoleTest, ::testing::ValuesIn(later_cases()),
                          later_case_name);
+
+// ---- Boxes off the staves ----
+// A typed box whose staff lies outside 1..256 (either corner), or staff 0 with a range, is
+// refused naming the line on every road: the words that read every line as a box ask again
+// (X then leaves them), the others end and the script's next line runs. Nothing of the page
+// changes, and no answer of the script becomes an item.
+
+enum class OffStaves { AskAgain, Ends, RefusedAfterYes, Taken };
+
+struct OffStavesRow {
+    const char* word;
+    const char* box;
+    OffStaves kind;
+};
+
+std::vector<OffStavesRow> off_staves_rows() {
+    std::vector<OffStavesRow> rows;
+    const char* off[] = {"257 0 200 257", "1 0 200 257", "-1 0 200 1", "0 20 60 0"};
+    for (const char* word : {"M", "C", "CT", "CT 1", "TYPB", "MU", "MD", "EDI", "STM", "STU"}) {
+        for (const char* box : off) rows.push_back({word, box, OffStaves::AskAgain});
+        rows.push_back({word, "256 0 200 256", OffStaves::Taken});
+    }
+    for (const char* word : {"DE", "D", "CUE", "MX", "TR"}) {
+        for (const char* box : off) rows.push_back({word, box, OffStaves::Ends});
+        rows.push_back({word, "256 0 200 256", OffStaves::Taken});
+    }
+    // The stem words ask about a box first; the Yes is then refused.
+    for (const char* word : {"FLA", "FLD", "PL"}) {
+        for (const char* box : {"257 0 200 257", "1 0 200 257", "-1 0 200 1"})
+            rows.push_back({word, box, OffStaves::RefusedAfterYes});
+    }
+    // The system words: lowest staff and staff count, the top staff at most 256.
+    for (const char* word : {"MS", "CS"}) {
+        for (const char* box : {"257 1", "256 2", "-1 1"})
+            rows.push_back({word, box, OffStaves::Ends});
+        rows.push_back({word, "255 2", OffStaves::Taken});
+    }
+    return rows;
+}
+
+class OffStavesConsoleTest : public LaterQuestionsConsoleTest {};
+
+TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    core::reset_engine();
+    type(page);
+    const std::string before = later_file_bytes(temp_.root() / "a.mus");
+    ASSERT_FALSE(before.empty());
+    for (const OffStavesRow& row : off_staves_rows()) {
+        for (LaterRoad road : {LaterRoad::Piped, LaterRoad::ConsoleFile, LaterRoad::Re}) {
+            SCOPED_TRACE(std::string(row.word) + " [" + row.box + "] " + road_name(road));
+            core::reset_engine();
+            fs::remove(temp_.root() / "out.mus");
+            // "X" leaves a word that asks again and answers a box confirmation as Exit;
+            // after a word that ended it runs as a line of its own.
+            std::vector<std::string> word = {row.word, row.box};
+            if (row.kind == OffStaves::RefusedAfterYes) word.push_back("Y");
+            word.push_back("X");
+            std::string out;
+            if (road == LaterRoad::Re) {
+                std::ofstream file(temp_.root() / "cmd.txt");
+                for (const std::string& line : word) file << line << "\n";
+                file.close();
+                out = run(road, {"G a.mus", "RE cmd.txt", "SA out.mus"});
+            } else {
+                out = run(road, console_lines_then(console_lines_then({"G a.mus"}, word),
+                                                   {"SA out.mus"}));
+            }
+            ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+            if (road == LaterRoad::Re) {
+                // From a file EDI re-edits its staff's lines and TR reads its transposition
+                // from the lines after the box: there the page may change.
+                const std::string w = row.word;
+                if (w != "EDI" && w != "TR") {
+                    EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before) << out;
+                }
+                continue;
+            }
+            EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before) << out;
+            const std::string named =
+                std::string("*** Staff numbers are 1 to 256 -- no box: ") + row.box;
+            const std::size_t at = out.find(named);
+            switch (row.kind) {
+                case OffStaves::Taken:
+                    EXPECT_EQ(out.find("Staff numbers are"), std::string::npos) << out;
+                    break;
+                case OffStaves::RefusedAfterYes:
+                    EXPECT_NE(out.find("*** Staff numbers are 1 to 256. ***",
+                                       out.find("Source Box O.K.?")),
+                              std::string::npos)
+                        << out;
+                    break;
+                case OffStaves::AskAgain:
+                    ASSERT_NE(at, std::string::npos) << out;
+                    EXPECT_NE(out.find("Enter Staff number, Left position, Right position, and "
+                                       "upper staff num.",
+                                       at),
+                              std::string::npos)
+                        << out;
+                    EXPECT_NE(out.find("Leaving Group Edit.", at), std::string::npos) << out;
+                    break;
+                case OffStaves::Ends:
+                    ASSERT_NE(at, std::string::npos) << out;
+                    // No question about the refused box, and the word is over.
+                    EXPECT_EQ(out.find("O.K.?", at), std::string::npos) << out;
+                    EXPECT_EQ(out.find("Leaving Group Edit.", at), std::string::npos) << out;
+                    break;
+            }
+        }
+    }
+}
+
+// The system move's destination: an empty line, "B" or a word ends the word and the script's
+// next line runs; a bottom staff whose system would pass 256 (or lie below 1) is named and ends
+// it. A system that fits to 256 exactly is asked about.
+TEST_F(OffStavesConsoleTest, TheSystemDestinationEndsOnALineThatIsNoSystem) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    core::reset_engine();
+    type(page);
+    const std::string before = later_file_bytes(temp_.root() / "a.mus");
+    struct Dest {
+        const char* line;
+        const char* said;  // the refusal, or nullptr
+        bool asked;        // the destination was asked about
+    };
+    const std::vector<Dest> dests = {
+        {"", nullptr, false},
+        {"B", nullptr, false},
+        {"0", nullptr, false},
+        {"ZZQ", "*** Not a box: ZZQ -- ", false},
+        {"256", "*** Staff numbers are 1 to 256 -- no box: 256", false},
+        {"-1", "*** Staff numbers are 1 to 256 -- no box: -1", false},
+        {"255", nullptr, true},
+    };
+    for (const char* word : {"MS", "CS"}) {
+        for (const Dest& d : dests) {
+            for (LaterRoad road : {LaterRoad::Piped, LaterRoad::ConsoleFile}) {
+                SCOPED_TRACE(std::string(word) + " [" + d.line + "] " + road_name(road));
+                core::reset_engine();
+                fs::remove(temp_.root() / "out.mus");
+                // The two-stave system 1-2; a confirmed destination is answered Exit.
+                const std::string out =
+                    run(road, {"G a.mus", word, "1 2", "Y", d.line, "", "X", "SA out.mus"});
+                ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+                EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before) << out;
+                EXPECT_EQ(out.find("Destination Box O.K.?") != std::string::npos, d.asked) << out;
+                if (d.said != nullptr) {
+                    EXPECT_NE(out.find(d.said), std::string::npos) << out;
+                }
+            }
+        }
+    }
+}
 
 }  // namespace

@@ -432,13 +432,15 @@ CommandFlow take_front_end_tokens() {
     if (edit::PendingBoxStep == 'M' && CommandLine(1) != '~' && CommandLine(1) != '|') {
         edit::PendingBoxStep = 0;
     }
-    // A question that ends on a line it cannot take (the box of DE, the justify words, TR and
-    // IF; the old drawing's path and number) reads a leading minus itself: left waiting, it
-    // would take the script's next command as its answer.
-    const bool box_ends_on_non_box = PendingBoxOperation == 6 || PendingBoxOperation == 8 ||
-                                     PendingBoxOperation == 11 || PendingBoxOperation == 18 ||
-                                     (PendingBoxOperation >= 40 && PendingBoxOperation <= 49);
-    if (PendingBoxOperation != 3 && !box_ends_on_non_box && CommandLine(1) == '-' &&
+    // A box question (the move words' source and destination, DE's, the justify words', TR's,
+    // IF's, the stem and staff-notes words', the system move's; the old drawing's path and
+    // number) reads a leading minus itself and refuses the staff: left waiting, it would take
+    // the script's next command as its answer.
+    const int32_t op = PendingBoxOperation;
+    const bool box_question = op == 2 || op == 3 || op == 6 || op == 8 || op == 9 || op == 10 ||
+                              op == 11 || op == 13 || op == 15 || op == 16 || op == 18 ||
+                              (op >= 40 && op <= 49);
+    if (!box_question && CommandLine(1) == '-' &&
         (EditedItemNumber == 0 || CommandLine.code(2) <= 32)) {
         return report_unknown_command();
     }

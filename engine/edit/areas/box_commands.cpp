@@ -88,17 +88,27 @@ void end_box_operation() {
     core::set_engine_wait_level(-1);
 }
 
-// Reads the box answer in CommandLine into ParamBuffer P1..P4 and shows its outline. False when
-// the answer ends the operation (a typed "B", or neither staff nor right position, where
-// end_on_blank asks for that) or names no usable box.
-bool read_box_answer(bool end_on_blank) {
+// What a box answer came to: a box shown, the end of the operation (a typed "B", neither staff
+// nor right position where the question ends on them, a drawn box on an empty page), or a typed
+// box off the staff table, refused by name.
+enum class BoxAnswer { Taken, Ended, Refused };
+
+// Reads the box answer in CommandLine into ParamBuffer P1..P4 and shows its outline. A typed box
+// that lies off the staves (a staff outside 1..256, or staff 0 with a range) is refused here,
+// naming the line, for every box word alike: the caller asks again or ends.
+BoxAnswer read_box_answer(bool end_on_blank) {
     BoxOutlineMark = core::GraphicsNextFree;
     const char first = CommandLine(1);
-    if (first == '|' || (first == '~' && !end_on_blank)) return read_drawn_box();
-    if (end_on_blank && first == 'B') return false;
+    if (first == '|' || (first == '~' && !end_on_blank)) {
+        return read_drawn_box() ? BoxAnswer::Taken : BoxAnswer::Ended;
+    }
+    if (end_on_blank && first == 'B') return BoxAnswer::Ended;
+    const std::string typed = CommandLine.trimmed();
     core::scan_command_line(core::find_line_length(CommandLine));
-    if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
-    return show_typed_box();
+    if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return BoxAnswer::Ended;
+    if (show_typed_box()) return BoxAnswer::Taken;
+    refuse_typed_box(typed);
+    return BoxAnswer::Refused;
 }
 
 void take_source_box() {
@@ -199,7 +209,13 @@ void start_word() {
 }
 
 void take_source_answer() {
-    if (!read_box_answer(false)) {
+    const BoxAnswer box = read_box_answer(false);
+    if (box == BoxAnswer::Refused) {
+        // These words read every line as a box until X: the box is asked for again.
+        ask_again(kSourcePrompt);
+        return;
+    }
+    if (box == BoxAnswer::Ended) {
         end_box_operation();
         return;
     }
@@ -242,7 +258,14 @@ void take_destination_answer() {
         BoxDestination.left = 0.0f;
         BoxDestination.right = 0.0f;
     } else {
-        if (!read_box_answer(false)) {
+        const BoxAnswer box = read_box_answer(false);
+        // A destination with no staff (an empty line, a word) ends the word; one off the
+        // staves is named and asked again.
+        if (box == BoxAnswer::Refused && ParamBuffer(1) != 0.0f) {
+            ask_again(kDestinationPrompt);
+            return;
+        }
+        if (box != BoxAnswer::Taken) {
             end_box_operation();
             return;
         }
@@ -273,7 +296,7 @@ void hand_over_box(bool justify) {
 
 void take_codes_box() {
     const bool drawn = CommandLine(1) == '|';
-    if (!read_box_answer(true)) {
+    if (read_box_answer(true) != BoxAnswer::Taken) {
         end_box_operation();
         return;
     }
@@ -322,7 +345,7 @@ void run_box_command(int32_t& operation) {
         case 11: {
             const bool justify = operation == 8;
             const char first = CommandLine(1);
-            if (first == '~' || !read_box_answer(true)) {
+            if (first == '~' || read_box_answer(true) != BoxAnswer::Taken) {
                 end_box_operation();
                 break;
             }
@@ -393,6 +416,12 @@ void run_box_command_from_macro(int32_t& result) {
     }
     if (word == 7) {
         if (BoxHandOver.transpose_items != nullptr) BoxHandOver.transpose_items();
+        return;
+    }
+    // A box off the staves (a staff -1 reaches every staff below the upper one) moves
+    // nothing; the file stops, its next line being the destination meant for the word.
+    if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
+        report_staff_out_of_range();
         return;
     }
     SelectionBox.low_staff = core::int_of(ParamBuffer(1));
@@ -558,7 +587,8 @@ void delete_box_codes() {
         const bool listing = SecondLine.starts_with("MX");
         // "B" or a box with neither staff nor right position ends the word, as for the other
         // box questions that are not moves: a script's empty line must not wait for ever.
-        if (!read_box_answer(true)) {
+        // A box off the staves is named by the reader and ends the word too.
+        if (read_box_answer(true) != BoxAnswer::Taken) {
             end_box_operation();
             return;
         }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
@@ -146,15 +148,28 @@ void draw_box_outline(int32_t kind) {
     const int32_t high = MouseRegion(kHighY);
     const int32_t low = MouseRegion(kLowY);
     const int32_t colour = kind == 2 ? kDestinationColour : kSourceColour;
-    const int32_t points[kOutlineWords] = {left,  high, colour + kStartPathWord,
-                                           left,  low,  0,
-                                           right, low,  0,
-                                           right, high, 0,
-                                           left,  high, 0};
+    const int32_t points[kOutlineWords] = {
+        left, high, colour + kStartPathWord, left, low, 0, right, low, 0, right, high, 0, left,
+        high, 0};
     for (int32_t k = 0; k < kOutlineWords; ++k) graphics(at + k) = points[k];
     graphics.length() = at + kOutlineWords - 1;
     core::GraphicsNextFree = at + kOutlineWords;
     core::refresh_screen();
+}
+
+bool typed_box_on_staves(float p1, float p2, float p3, float p4) {
+    if (p1 == 0.0f && p2 == 0.0f && p3 == 0.0f) return true;
+    return valid_staff(trunc(p1)) && valid_staff(trunc(p4 == 0.0f ? p1 : p4));
+}
+
+void refuse_typed_box(std::string_view typed) {
+    const std::size_t first = typed.find_first_not_of(' ');
+    const std::size_t last = typed.find_last_not_of(' ');
+    const std::string_view line = first == std::string_view::npos
+                                      ? std::string_view()
+                                      : typed.substr(first, last - first + 1);
+    core::show_message("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
+                       " -- no box: " + std::string(line));
 }
 
 void clear_drawn_box() {
@@ -204,8 +219,7 @@ bool read_drawn_box() {
     const int32_t raw_left = left;
     const int32_t raw_right = right;
     bool positions_from_x = true;
-    const bool has_width =
-        core::SecondLine(1) != 'L' && left != 0 && std::abs(right - left) >= 200;
+    const bool has_width = core::SecondLine(1) != 'L' && left != 0 && std::abs(right - left) >= 200;
     if (has_width) {
         left -= ox;
         right -= ox;

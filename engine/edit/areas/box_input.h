@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace edit {
 
@@ -29,6 +30,16 @@ bool read_drawn_box();
 // the whole width). Returns false, changing nothing, when a staff of the box lies outside
 // 1..256.
 bool show_typed_box();
+
+// Whether typed box numbers lie on the staves: staff 0 with no positions is every staff,
+// else the lower staff p1 and the upper p4 (0: p1) lie on 1..256. show_typed_box takes no
+// other box of the area words.
+bool typed_box_on_staves(float p1, float p2, float p3, float p4);
+
+// The refusal of a typed box that show_typed_box would not take (a staff outside 1..256, or
+// staff 0 with a range): "*** Staff numbers are 1 to 256 -- no box: " and the line as typed.
+// Only the message is shown; the caller asks again or ends its word.
+void refuse_typed_box(std::string_view typed);
 
 // Zeroes the rectangle in MouseRegion and lowers the front-end's wait level to 0.
 void clear_drawn_box();

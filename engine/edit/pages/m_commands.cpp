@@ -1,6 +1,7 @@
 #include "engine/edit/pages/m_commands.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -140,6 +141,16 @@ void carry_out_system_move(int32_t destination) {
     core::update_title_line(core::CurrentFileName);
 }
 
+// The word's own name, for its refusals.
+std::string_view system_word() { return SystemMove.copy ? "CS" : "MS"; }
+
+// A typed system whose staves lie off 1..256 is named and ends the word.
+bool system_on_staves(int32_t low, int32_t high, const std::string& typed) {
+    if (low >= kLowestStaff && high <= layout::kMaxStaves) return true;
+    refuse_typed_box(typed);
+    return false;
+}
+
 // The source system from a typed or drawn answer; false when the answer cancels.
 bool read_source_answer() {
     const char first = CommandLine(1);
@@ -150,10 +161,14 @@ bool read_source_answer() {
         return true;
     }
     if (first == 'B') return false;
+    const std::string typed = CommandLine.trimmed();
     core::scan_command_line(core::find_line_length(CommandLine));
     if (ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
-    SystemMove.low = core::int_of(ParamBuffer(1));
-    SystemMove.high = SystemMove.low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+    const int32_t low = core::int_of(ParamBuffer(1));
+    const int32_t high = low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+    if (!system_on_staves(low, high, typed)) return false;
+    SystemMove.low = low;
+    SystemMove.high = high;
     return true;
 }
 
@@ -201,16 +216,29 @@ void take_destination() {
             return;
         }
     } else {
+        // An empty line, "B" or a word ends the word as at the source question: read as a
+        // staff-0 box, each was asked about and the script's next line taken as the answer.
+        if (first == 'B' || refuse_line_without_box(CommandLine, system_word())) {
+            end_system_move();
+            return;
+        }
+        const std::string typed = CommandLine.trimmed();
         core::scan_command_line(core::find_line_length(CommandLine));
         const int32_t bottom = core::int_of(ParamBuffer(1));
-        const int32_t height = SystemMove.high - SystemMove.low;
-        if (bottom >= kLowestStaff && bottom + height <= layout::kMaxStaves) {
-            ParamBuffer(2) = 0.0f;
-            ParamBuffer(3) = 0.0f;
-            ParamBuffer(4) = 0.0f;
-            show_typed_box();
-            ParamBuffer(1) = static_cast<float>(bottom);
+        if (bottom == 0) {
+            end_system_move();
+            return;
         }
+        const int32_t height = SystemMove.high - SystemMove.low;
+        if (!system_on_staves(bottom, bottom + height, typed)) {
+            end_system_move();
+            return;
+        }
+        ParamBuffer(2) = 0.0f;
+        ParamBuffer(3) = 0.0f;
+        ParamBuffer(4) = 0.0f;
+        show_typed_box();
+        ParamBuffer(1) = static_cast<float>(bottom);
     }
     const int32_t destination = core::int_of(ParamBuffer(1));
     int32_t answer = 0;

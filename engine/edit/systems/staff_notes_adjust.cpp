@@ -55,7 +55,6 @@ constexpr std::string_view kStaffQuestion = "Type number of staff containing not
 constexpr std::string_view kLeaving = "Leaving Group Edit.";
 constexpr std::string_view kBoxQuestion =
     "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.";
-constexpr std::string_view kNotABox = "*** Staff numbers are 1 to 256 -- no box: ";
 constexpr std::string_view kTooManyNotes =
     "More than 80 notes to adjust: the spacing was left as it is.";
 constexpr std::string_view kSamePosition =
@@ -262,7 +261,7 @@ void take_box_answer() {
         shown = show_typed_box();
         if (!shown) {
             // A staff outside the page's: the line is refused by name and the box asked again.
-            core::show_message(std::string(kNotABox) + typed);
+            refuse_typed_box(typed);
             ask_box_again();
             return;
         }
@@ -301,6 +300,12 @@ void start() {
             g_state.skip_confirm = true;
             core::read_command_line();
             if (ParamBuffer(1) == 0.0f && ParamBuffer(4) == 0.0f && ParamBuffer(3) == 0.0f) {
+                finish(false);
+                return;
+            }
+            if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
+                                     ParamBuffer(4))) {
+                report_staff_out_of_range();
                 finish(false);
                 return;
             }

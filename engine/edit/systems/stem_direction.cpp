@@ -171,8 +171,13 @@ void start(int32_t mode) {
             core::read_command_line();
             PendingBoxOperation = 0;
         }
-        // A box without a staff has nothing to work on.
-        if (ParamBuffer(1) > 0.0f) run_over_box(mode);
+        // A box without a staff has nothing to work on; one off the staves is refused.
+        if (ParamBuffer(1) > 0.0f && CommandLine(4) != 'X' &&
+            !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
+            report_staff_out_of_range();
+        } else if (ParamBuffer(1) > 0.0f) {
+            run_over_box(mode);
+        }
         finish();
         return;
     }
@@ -241,7 +246,7 @@ void take_box(int32_t mode) {
         clear_drawn_box();
         return;
     }
-    if (ParamBuffer(1) <= 0.0f) {
+    if (ParamBuffer(1) == 0.0f) {
         report_missing_staff();
         finish();
         return;
