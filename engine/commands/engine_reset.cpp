@@ -1,12 +1,14 @@
 #include "engine/commands/engine_reset.h"
 
 #include "engine/commands/files/document_file_records.h"
+#include "engine/commands/files/end_backup.h"
 #include "engine/commands/files/file_commands.h"
 #include "engine/commands/files/library_data.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/commands/words/undo_commands.h"
 #include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
@@ -55,6 +57,8 @@ void reset_engine() {
     layout::reset_layout_tables();
     layout::register_layout_drawers();
     set_mini_macro_handler(run_mini_macros);
+    // A command file is never asked before its words drop unsaved changes: the page is kept.
+    set_page_keeper(keep_page_for_command_file);
     MusicDirectoryList = MusicDirectoryRecord{};
     render::register_render_drawers();
     render::set_guitar_chord_loader(core::load_guitar_chord_file);

@@ -79,6 +79,11 @@ TEST_F(ConsoleBridgeTest, ConfirmDiscardAsksByKindPageAndCommandFile) {
     };
     const std::string command = filled('A', 512);
     append_test_record({8, 1, 0});
+    // The page a command file drops is kept by the file commands; here it is kept at once.
+    set_page_keeper([](std::string& told) {
+        told.clear();
+        return true;
+    });
     SaveStack.depth = 3;  // some caller's words already parked
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -109,6 +114,49 @@ TEST_F(ConsoleBridgeTest, ConfirmDiscardAsksByKindPageAndCommandFile) {
         EXPECT_EQ(CommandLine.view(), command);
         EXPECT_EQ(SecondLine.view(), second.view());
         EXPECT_EQ(SaveStack.depth, 3);
+    }
+}
+
+// A command file's word that drops unsaved items (kind 1) has the page kept first, and its line
+// shown; a page that could not be kept is not dropped. Nothing else calls the keeper.
+TEST_F(ConsoleBridgeTest, ConfirmDiscardKeepsThePageACommandFileDrops) {
+    static int calls = 0;
+    static bool keeps = true;
+    set_page_keeper([](std::string& told) {
+        ++calls;
+        told = keeps ? "kept" : "not kept";
+        return keeps;
+    });
+    struct Case {
+        int kind;
+        bool command_file, changes, items, keeps;
+        int answer;        // confirm_discard's
+        std::string told;  // the box shown ("" none: the keeper was not called)
+    };
+    const Case cases[] = {
+        {1, true, true, true, true, -1, "kept"},
+        {1, true, true, true, false, 0, "not kept"},
+        {1, true, false, true, true, -1, ""},  // saved: nothing to keep
+        {1, true, true, false, true, -1, ""},  // nothing on the page
+        {0, true, true, true, true, -1, ""},
+        {2, true, true, true, true, -1, ""},  // a file written over is no page dropped
+    };
+    append_test_record({8, 1, 0});
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(i);
+        calls = 0;
+        keeps = c.keeps;
+        ItemCount = c.items ? 1 : 0;
+        MacroUnit = c.command_file ? 5 : 0;
+        ChangesMadeFlag = c.changes ? 1 : 0;
+        const std::size_t boxes = fe.message_boxes.size();
+        EXPECT_EQ(confirm_discard(c.kind), c.answer);
+        EXPECT_EQ(calls, c.told.empty() ? 0 : 1);
+        EXPECT_EQ(fe.message_boxes.size(), boxes + (c.told.empty() ? 0 : 1));
+        if (!c.told.empty()) EXPECT_EQ(fe.message_boxes.back(), c.told);
+        EXPECT_TRUE(fe.questions.empty());
+        EXPECT_EQ(ChangesMadeFlag, c.changes ? 1 : 0);
     }
 }
 

@@ -129,4 +129,51 @@ TEST_F(EndBackupTest, ACopyWithAFolderOfItsOwnKeepsItsBackupInTheWorkFolder) {
     EXPECT_EQ(page(), (std::vector<float>{3, 8, 4, 0}));
 }
 
+// A page kept for a command file keeps its own reason through the periodic backup's setting
+// aside and the next start's notice; a copy with a folder of its own keeps it in the work folder,
+// and its periodic backup does not keep that second name aside again.
+TEST_F(EndBackupTest, ABackupKeptForACommandFileKeepsItsReason) {
+    enter_items_without_editing();
+    type("8 1 0");
+    std::string told;
+    ASSERT_TRUE(core::keep_page_for_command_file(told));
+    EXPECT_EQ(told,
+              "*** The unsaved changes of KELDA.MUS were written to the backup copy before "
+              "a command file replaced them: type GSV to load them.");
+    const std::string rescued = read_text(backup());
+    type("8 7 0");
+    core::MessageLine.blank();
+    core::check_file_mode();
+    EXPECT_EQ(read_text(work() / "!kept-1!save.mus"), rescued);
+    EXPECT_EQ(core::MessageLine.trimmed(),
+              "*** The backup of KELDA.MUS kept when a command file replaced it is now "
+              "C:\\!TMP\\!kept-1!save.mus: type G C:\\!TMP\\!kept-1!save.mus to load it.");
+    EXPECT_EQ(core::tell_backups_kept_at_end(),
+              std::vector<std::string>{"*** A backup of KELDA.MUS was kept when a command file "
+                                       "replaced it: type G C:\\!TMP\\!kept-1!save.mus to load "
+                                       "it."});
+
+    const int other = ::open((work() / ".ormest-lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ASSERT_TRUE(platform::claim_work_folder(work().string()));
+    ASSERT_FALSE(platform::own_copy_folder().empty());
+    type("8 4 0");
+    ASSERT_TRUE(core::keep_page_for_command_file(told));
+    const fs::path kept = work() / "!kept-2!save.mus";
+    const std::string second = read_text(kept);
+    type("8 5 0");
+    core::MessageLine.blank();
+    core::check_file_mode();
+    EXPECT_TRUE(core::MessageLine.is_blank()) << core::MessageLine.trimmed();
+    EXPECT_FALSE(fs::exists(work() / "!kept-3!save.mus"));
+    EXPECT_EQ(read_text(kept), second);  // the backup copy was replaced, not written into
+    platform::release_work_folder();
+    ::close(other);
+    EXPECT_EQ(core::tell_backups_kept_at_end(),
+              std::vector<std::string>{"*** A backup of KELDA.MUS was kept when a command file "
+                                       "replaced it: type G C:\\!TMP\\!kept-2!save.mus to load "
+                                       "it."});
+}
+
 }  // namespace

@@ -32,10 +32,24 @@ constexpr std::string_view kKeptHead = "!kept-";
 // The record is small; a larger file is no record of ours and is not read.
 constexpr std::size_t kLongestRecord = 64 * 1024;
 
+// Why a backup was kept: the program was ended from outside, or a word read from a command file
+// replaced the page (such a file is never asked before unsaved changes go).
+enum class KeptReason { Ended, Replaced };
+
+// A record line of a backup kept for a command file begins with this field.
+constexpr std::string_view kReplacedTag = "replaced";
+
 struct EndedBackup {
     std::string path;  // local path of the backup file
     std::string name;  // the page's name when it was written
+    KeptReason reason = KeptReason::Ended;
 };
+
+// How the texts for the user say why the backup was kept.
+std::string reason_text(KeptReason reason) {
+    return reason == KeptReason::Replaced ? "when a command file replaced it"
+                                          : "when the program was ended";
+}
 
 std::string record_path() { return platform::work_file(kEndedBackupsRecord); }
 
@@ -81,11 +95,17 @@ std::vector<EndedBackup> read_record() {
     while (from < text.size()) {
         std::size_t end = text.find('\n', from);
         if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(from, end - from);
+        std::string line = text.substr(from, end - from);
         from = end + 1;
+        KeptReason reason = KeptReason::Ended;
+        const std::string replaced = std::string(kReplacedTag) + '\t';
+        if (line.compare(0, replaced.size(), replaced) == 0) {
+            reason = KeptReason::Replaced;
+            line.erase(0, replaced.size());
+        }
         const std::size_t tab = line.find('\t');
         if (tab == 0 || tab == std::string::npos) continue;  // a line cut short
-        entries.push_back({line.substr(0, tab), line.substr(tab + 1)});
+        entries.push_back({line.substr(0, tab), line.substr(tab + 1), reason});
     }
     return entries;
 }
@@ -105,6 +125,7 @@ bool write_record(const std::vector<EndedBackup>& entries) {
         std::string name = e.name;
         for (char& c : name)
             if (c == '\n' || c == '\r') c = '?';  // one entry per line
+        if (e.reason == KeptReason::Replaced) text += std::string(kReplacedTag) + '\t';
         text += e.path + '\t' + name + '\n';
     }
     const int fd = platform::open_regular_file(path, true, O_CREAT | O_TRUNC | O_NOFOLLOW);
@@ -125,6 +146,44 @@ void sync_to_disk(const std::string& path) {
     }
 }
 
+// Writes the page, whole, to the backup copy with its name stored (an edited item's changes not
+// yet stored go in as the page shows them; the page itself is left as it is), forces it to the
+// disk and records it for reason; a backup of an earlier end not loaded yet is first kept aside.
+// path receives the local path recorded (in the work folder when this copy's own folder goes at
+// its end); edit_kept whether an edited item's changes went in. False when it could not be kept.
+bool write_and_record_page(KeptReason reason, std::string& path, bool& edit_kept) {
+    const std::string name = CurrentFileName.trimmed();
+    const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
+    if (!set_aside_backup_kept_at_end()) return false;
+    static DocumentWords with_edit;
+    int32_t used = 0;
+    edit_kept = edit::page_with_waiting_edit(with_edit, used);
+    if (write_document(backup, edit_kept ? with_edit : ItemStore, edit_kept ? used : ItemWordsUsed,
+                       kDocumentLevel, MetricFlag, std::string_view(name)) != DocumentStatus::Ok)
+        return false;
+    path = own_backup_path();
+    sync_to_disk(path);
+    if (!platform::own_copy_folder().empty()) {
+        // This copy's folder goes when it ends: the backup is kept in the work folder.
+        std::string kept;
+        if (!platform::keep_backup_file(path, platform::work_folder(), kept)) return false;
+        path = kept;
+        sync_to_disk(path);
+    }
+    std::vector<EndedBackup> entries = read_record();
+    entries.push_back({path, name, reason});
+    write_record(entries);
+    sync_to_disk(record_path());
+    return true;
+}
+
+// The text that says the page's unsaved changes could not be kept in the backup copy.
+std::string not_kept_text() {
+    return "*** The unsaved changes of " + CurrentFileName.trimmed() +
+           " could not be written to the backup copy " +
+           platform::shown_path(TempDirPrefix.trimmed() + std::string(kBackupCopyFile));
+}
+
 }  // namespace
 
 // Contract: see the header. FileMode is set to 0 first: an end may come in the middle of a
@@ -132,35 +191,31 @@ void sync_to_disk(const std::string& path) {
 std::string keep_page_at_end() {
     if (ChangesMadeFlag == 0 || ItemCount == 0) return {};
     FileMode = 0;
-    const std::string name = CurrentFileName.trimmed();
-    const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
-    const std::string lost = "*** The unsaved changes of " + name +
-                             " could not be written to the backup copy " +
-                             platform::shown_path(backup) + " and are lost.";
-    if (!set_aside_backup_kept_at_end()) return lost;
-    // The edited item's changes not yet stored go into the backup as the page shows them; the
-    // page itself is left as it is (an end may come in the middle of a command).
-    static DocumentWords with_edit;
-    int32_t used = 0;
-    const bool edit_kept = edit::page_with_waiting_edit(with_edit, used);
-    if (write_document(backup, edit_kept ? with_edit : ItemStore, edit_kept ? used : ItemWordsUsed,
-                       kDocumentLevel, MetricFlag, std::string_view(name)) != DocumentStatus::Ok)
-        return lost;
-    std::string path = own_backup_path();
-    sync_to_disk(path);
-    if (!platform::own_copy_folder().empty()) {
-        // This copy's folder goes when it ends: the backup is kept in the work folder.
-        std::string kept;
-        if (!platform::keep_backup_file(path, platform::work_folder(), kept)) return lost;
-        path = kept;
-        sync_to_disk(path);
-    }
-    std::vector<EndedBackup> entries = read_record();
-    entries.push_back({path, name});
-    write_record(entries);
-    sync_to_disk(record_path());
-    return "*** The unsaved changes of " + name + " were written to the backup copy " + path +
+    std::string path;
+    bool edit_kept = false;
+    if (!write_and_record_page(KeptReason::Ended, path, edit_kept))
+        return not_kept_text() + " and are lost.";
+    return "*** The unsaved changes of " + CurrentFileName.trimmed() +
+           " were written to the backup copy " + path +
            (edit_kept ? ", the edited item's changes with them." : ".");
+}
+
+// Contract: see the header. The backup is a document, not a work copy, whatever FileMode says;
+// FileMode comes back as it was.
+bool keep_page_for_command_file(std::string& told) {
+    told.clear();
+    if (ChangesMadeFlag == 0 || ItemCount == 0) return true;
+    const int32_t file_mode = FileMode;
+    FileMode = 0;
+    std::string path;
+    bool edit_kept = false;
+    const bool kept = write_and_record_page(KeptReason::Replaced, path, edit_kept);
+    FileMode = file_mode;
+    told = kept ? "*** The unsaved changes of " + CurrentFileName.trimmed() +
+                      " were written to the backup copy before a command file replaced them: "
+                      "type GSV to load them."
+                : not_kept_text() + ": the command file's word was not carried out.";
+    return kept;
 }
 
 // Contract: see the header.
@@ -178,8 +233,8 @@ std::vector<std::string> tell_backups_kept_at_end() {
             continue;
         }
         const std::string typed = mine ? std::string("GSV") : "G " + typed_name_of(e.path);
-        told.push_back("*** A backup of " + e.name + " was kept when the program was ended: type " +
-                       typed + " to load it.");
+        told.push_back("*** A backup of " + e.name + " was kept " + reason_text(e.reason) +
+                       ": type " + typed + " to load it.");
         show_prompt(FixedText<512>(told.back()));
         if (mine) left.push_back(e);  // the periodic backup must still keep it aside
     }
@@ -188,23 +243,28 @@ std::vector<std::string> tell_backups_kept_at_end() {
 }
 
 // Contract: see the header. Every entry of this copy's backup copy goes from the record; the
-// first becomes the entry of its kept name.
+// first becomes the entry of its kept name. A kept name is never this copy's backup copy, even
+// while it is a second name of the same file (kept for a command file by a copy whose own
+// folder goes at its end).
 bool set_aside_backup_kept_at_end() {
     const std::vector<EndedBackup> entries = read_record();
     const std::string own = own_backup_path();
+    const auto is_own = [&](const EndedBackup& e) {
+        return !is_kept_backup(e.path) && same_file(e.path, own);
+    };
     std::vector<EndedBackup> left;
     for (const EndedBackup& e : entries)
-        if (!same_file(e.path, own)) left.push_back(e);
+        if (!is_own(e)) left.push_back(e);
     if (left.size() == entries.size()) return true;
     std::string kept;
     if (platform::keep_backup_file(own, platform::work_folder(), kept)) {
-        std::string name;
+        EndedBackup first;
         for (const EndedBackup& e : entries)
-            if (same_file(e.path, own)) name = e.name;
-        left.push_back({kept, name});
+            if (is_own(e) && first.name.empty()) first = e;
+        left.push_back({kept, first.name, first.reason});
         const std::string typed = typed_name_of(kept);
-        MessageLine.set("*** The backup of " + name + " kept when the program was ended is now " +
-                        typed + ": type G " + typed + " to load it.");
+        MessageLine.set("*** The backup of " + first.name + " kept " + reason_text(first.reason) +
+                        " is now " + typed + ": type G " + typed + " to load it.");
     } else if (is_plain_file(own)) {
         return false;
     }

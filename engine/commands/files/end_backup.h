@@ -1,15 +1,16 @@
-// The page kept when the program is ended from outside (a signal, a lost window system) with
-// unsaved changes: it is written to the backup copy that "GSV" loads, and the next start tells
-// the user so. Such a backup is never replaced before the user was told: the periodic backup
-// first keeps it aside.
+// The page kept when the program is ended from outside (a signal, a lost window system) or a
+// word read from a command file replaces it with unsaved changes: it is written to the backup
+// copy that "GSV" loads, and the next start tells the user so. Such a backup is never replaced
+// before the user was told: the periodic backup first keeps it aside.
 //
 // The record "!ended!.tmp" in the work folder (shared by every running copy) lists each backup
-// written at an end that is not loaded yet: a line of its local path, a tab and the page's name.
+// so written that is not loaded yet: a line of its local path, a tab and the page's name; the
+// line of one kept for a command file begins with "replaced" and a tab.
 // A copy whose work files lie in a folder of its own (that folder goes when it ends) keeps its
 // backup in the work folder as "!kept-N!save.mus" and records that name.
 // Tables: reads the item store, ItemCount, ItemWordsUsed, ChangesMadeFlag, MetricFlag,
-// CurrentFileName and TempDirPrefix; writes FileMode (at an end), MessageLine (a backup kept
-// aside) and the message line through show_prompt (the start's notice).
+// CurrentFileName, FileMode and TempDirPrefix; writes FileMode (at an end), MessageLine (a backup
+// kept aside) and the message line through show_prompt (the start's notice).
 #pragma once
 
 #include <string>
@@ -28,11 +29,18 @@ constexpr std::string_view kEndedBackupsRecord = "!ended!.tmp";
 // read about it ("" when nothing needed keeping); never asks anything.
 std::string keep_page_at_end();
 
+// Before a word read from a command file drops the page's unsaved changes (such a file is never
+// asked): when the page has unsaved changes and items, it is written and recorded as at an end,
+// for the reason that a command file replaced it, and told is the line that says so and that GSV
+// loads it. False, told saying why, when it could not be written: the page must not be dropped
+// then. The page keeper of confirm_discard.
+bool keep_page_for_command_file(std::string& told);
+
 // At the start, once the front-end shows messages: tells (show_prompt) of every backup in the
-// record that this copy can load: its own backup copy ("type GSV to load it"), which stays in
-// the record until it is loaded or kept aside, and kept backups ("type G C:\!TMP\!kept-N!save.mus
-// to load it"), which are told once. Records of missing files are dropped. Returns the texts
-// told.
+// record that this copy can load, each with the reason it was kept: its own backup copy ("type GSV
+// to load it"), which stays in the record until it is loaded or kept aside, and kept backups ("type
+// G C:\!TMP\!kept-N!save.mus to load it"), which are told once. Records of missing files are
+// dropped. Returns the texts told.
 std::vector<std::string> tell_backups_kept_at_end();
 
 // Before the backup copy is written over: when the record lists it (a backup of an earlier end

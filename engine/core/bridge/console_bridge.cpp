@@ -34,6 +34,9 @@ struct ConsoleBuffersRecord {
 };
 ConsoleBuffersRecord ConsoleBuffers;
 
+// Wiring, not state: an engine reset leaves it alone.
+PageKeeper KeepPageForCommandFile = nullptr;
+
 // The text up to its first NUL.
 std::string_view up_to_nul(std::string_view text) {
     const std::size_t nul = text.find('\0');
@@ -245,9 +248,7 @@ int32_t show_message(const FixedText<512>& text) { return show_message(text.view
 
 const FrontEndPort* FrontEndWithoutView = nullptr;
 
-bool lists_shown_while_waiting() {
-    return !has_front_end() || &front_end() != FrontEndWithoutView;
-}
+bool lists_shown_while_waiting() { return !has_front_end() || &front_end() != FrontEndWithoutView; }
 
 bool page_shown_in_view() { return !has_front_end() || &front_end() != FrontEndWithoutView; }
 
@@ -277,8 +278,11 @@ void convert_bars_to_newlines(FixedText<160>& text) {
     }
 }
 
+void set_page_keeper(PageKeeper keeper) { KeepPageForCommandFile = keeper; }
+
 // Kinds (see the header): 1 and 0 or below are skipped on an empty page; 1, 0 and below, 2 and 4
-// while a command file runs; 1 and 3 without unsaved changes. Overwriting an existing file (2,
+// while a command file runs (unsaved changes that kind 1 drops there are kept by the page keeper
+// first); 1 and 3 without unsaved changes. Overwriting an existing file (2,
 // 4) is always asked outside command files, even on an empty page: the file on disk is what
 // would be lost. Reads ItemCount, MacroUnit, ChangesMadeFlag; writes ChangesMadeFlag (on Yes),
 // CommandModeLetters(1) and CommandStateWord (whenever asked). CommandLine and SecondLine are
@@ -286,7 +290,15 @@ void convert_bars_to_newlines(FixedText<160>& text) {
 int32_t confirm_discard(int32_t kind) {
     const bool command_file = MacroUnit != DefaultMacroUnit;
     const bool empty_page = ItemCount == 0;
-    if (kind <= 1 && (empty_page || command_file)) return -1;
+    if (kind <= 1 && empty_page) return -1;
+    if (kind <= 1 && command_file) {
+        // Files are written to run unattended: the page is kept, never asked about.
+        if (kind != 1 || ChangesMadeFlag == 0 || KeepPageForCommandFile == nullptr) return -1;
+        std::string told;
+        const bool kept = KeepPageForCommandFile(told);
+        if (!told.empty()) show_message(told);
+        return kept ? -1 : 0;
+    }
     if ((kind == 2 || kind == 4) && command_file) return -1;
     if ((kind == 1 || kind == 3) && ChangesMadeFlag == 0) return -1;
 

@@ -84,8 +84,15 @@ int32_t show_message(std::string_view text);
 void report_unknown_word(const FixedText<9>& word);
 // Every "||" becomes CR LF, scanning left to right (a third bar stays a bar).
 void convert_bars_to_newlines(FixedText<160>& text);
-// Yes/no question before something is lost or overwritten; -1 = go ahead.
+// Yes/no question before something is lost or overwritten; -1 = go ahead. A command file is
+// not asked; before a word of one drops unsaved changes (kind 1), the page keeper keeps the page
+// and its line is shown; a page it could not keep is not dropped (0, as a No).
 int32_t confirm_discard(int32_t kind);
+// Keeps the page before a word read from a command file drops its unsaved changes: true when it
+// was kept, told (when not empty) says so; false, told saying why, when it could not be kept.
+// The file commands, which write the backup copy, register it; until then nothing is kept.
+using PageKeeper = bool (*)(std::string& told);
+void set_page_keeper(PageKeeper keeper);
 // The file-name dialog with prompt: CommandLine(1) = the result as a character; on OK
 // CommandLine = the typed name (from MessageLine). MessageLine is blanked first unless
 // IP(50) = -1234 (a default name was preset there).
