@@ -270,6 +270,11 @@ const std::vector<Later> kLaterRows = {
     {"T_place_text", {"T", "1 50 5"}, "Text Input:", nullptr, false, true},
     // TT reads line after line until X alone (an empty line moves down a line).
     {"TT_next_line", {"TT 1 10 5", "line one"}, "Text Input:", "Text Input:", false, true, true},
+
+    // ---- T's place wait answered itself ----
+    // The wait shows no prompt of its own; T's reply names it. A word is no place: it ends T
+    // and runs as the next command.
+    {"T_place_word", {"T"}, "text"},
 };
 
 struct LaterCase {
