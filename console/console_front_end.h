@@ -83,6 +83,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool ApplicationClosing() override { return input_ended_ || file_answer_missing_; }
     bool InputIsScript() override { return !at_terminal_; }
     bool ScriptGaveNoAnswer(std::string& line) override;
+    void GiveBackScriptLine(const std::string& line) override { give_back_line(line); }
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;

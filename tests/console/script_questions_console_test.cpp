@@ -277,6 +277,11 @@ const std::vector<Later> kLaterRows = {
     {"CS_destination", {"CS", "1 1", "Y"}, "Enter Bottom Staff# of New System -- or Draw Box."},
     // TT reads line after line until X alone (an empty line moves down a line).
     {"TT_next_line", {"TT 1 10 5", "line one"}, "Text Input:", "Text Input:", false, true, true},
+
+    // ---- T's place wait answered itself ----
+    // The wait shows no prompt of its own; T's reply names it. A word is no place: it ends T
+    // and runs as the next command.
+    {"T_place_word", {"T"}, "text"},
 };
 
 struct LaterCase {
@@ -394,6 +399,12 @@ TEST_P(LaterQuestionsConsoleTest, ALaterQuestionLetsTheScriptGoOn) {
                      {"Type ", "-- Add bar lines?", "E = Edit", "Continue Input"}) {
                     at_input = at_input || out.find(waited + prompt) != std::string::npos;
                 }
+                // A run read from a command file ends with the file and says so.
+                at_input =
+                    at_input ||
+                    (road == LaterRoad::Re &&
+                     out.find("*** The command file ended before this was answered: Type ") !=
+                         std::string::npos);
                 EXPECT_TRUE(at_input) << "the input mode ended elsewhere:\n" << out;
                 continue;
             }

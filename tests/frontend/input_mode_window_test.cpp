@@ -450,3 +450,28 @@ TEST_F(InputModeWindowTest, ARefusedLineOfAReadFileIsLeftOutAndTheFileGoesOn) {
     EXPECT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(input::InputModeActive, 0);
 }
+
+// A command file read by "RE" whose input run is still open at the file's end: the run ends
+// there, named, with its notes kept, and the bar's next line is a command again.
+TEST_F(InputModeWindowTest, AReadFileEndingInsideItsInputRunEndsTheRun) {
+    enter_staff();
+    const std::filesystem::path file = temp_dir() / "short.txt";
+    const std::filesystem::path saved = temp_dir() / "after.mus";
+    {
+        std::ofstream out(file);
+        out << "IN 2\n\nTR/C4/D/E/F;\n";
+    }
+    run_typed(QString::fromStdString("RE " + file.string()));
+    std::string shown;
+    for (const auto* texts : {&fe_.message_lines, &fe_.message_boxes, &gate_messages_})
+        for (const std::string& text : *texts) shown += text + "\n";
+    const std::string notice = "*** The command file ended before this was answered: Type ";
+    const std::size_t at = shown.find(notice);
+    ASSERT_NE(at, std::string::npos) << shown;
+    EXPECT_NE(shown.find("Rhythms >", at), std::string::npos) << shown;
+    EXPECT_EQ(input::InputModeActive, 0);
+    EXPECT_EQ(notes_in_store(), 4);
+    run_typed(QString::fromStdString("SA " + saved.string()));
+    EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(notes_in_store(), 4);
+}

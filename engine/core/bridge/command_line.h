@@ -55,6 +55,9 @@ bool next_command_file_answer(std::string& line);
 // Gives the record next_command_file_answer read last back to the file: a line that was no
 // answer is read again, as the command reader's next line.
 void unread_command_file_answer();
+// Gives the record the command file MacroUnit read last back to it: the command reader's next
+// line is that record again. Nothing when no command file runs.
+void unread_command_file_line();
 // Between engine calls no command file runs: one that a command set aside and left open
 // (MacroUnit 0) is closed, so that no later question takes its lines.
 void close_idle_command_file();

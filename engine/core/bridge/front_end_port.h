@@ -75,6 +75,9 @@ class FrontEndPort {
     // Takes back the keys of the line being typed that no key wait has taken yet and returns
     // them (the console hands a typed line over key by key); empty where keys come one by one.
     virtual std::string DropRestOfTypedLine() { return {}; }
+    // Gives a script's line that answered no question back to the input: it is read again as
+    // the script's next line, its next command. Where keys come one by one nothing is held.
+    virtual void GiveBackScriptLine(const std::string& /*line*/) {}
 
     // -- messages and questions --
     // Modal message box with OK; returns the box's result (callers ignore it).

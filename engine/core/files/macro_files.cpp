@@ -155,6 +155,16 @@ void unread_command_file_answer() {
     for (int64_t k = 0; k < read - 1; ++k) read_record(MacroFileUnit, record);
 }
 
+// Contract: see the header. The file is read again from its start up to the record before.
+void unread_command_file_line() {
+    if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return;
+    const int64_t read = records_read(MacroUnit);
+    if (read < 1) return;
+    rewind_unit(MacroUnit);
+    std::string record;
+    for (int64_t k = 0; k < read - 1; ++k) read_record(MacroUnit, record);
+}
+
 void close_idle_command_file() {
     if (MacroUnit == DefaultMacroUnit && unit_is_open(MacroFileUnit)) close_unit(MacroFileUnit);
 }

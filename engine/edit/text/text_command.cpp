@@ -153,8 +153,40 @@ bool typed_place(char first, std::string& typed) {
     return true;
 }
 
+// "X" alone, blanks aside.
+bool is_cancel_line(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first != std::string::npos && first == line.find_last_not_of(" \t") &&
+           (line[first] == 'X' || line[first] == 'x');
+}
+
+// Whether a script's line at the place wait is no place: its first key, blanks aside, is one
+// that ends the wait (Escape or above 59, no part of a number). X alone is not: it cancels.
+bool is_no_place_line(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || is_cancel_line(line)) return false;
+    const auto key = static_cast<unsigned char>(line[first]);
+    return key == 27 || key > 59;
+}
+
+// A script's line that is no place ends the text command and is its next command: it is said
+// and given back to be read again (the command file's record, or the console's line).
+void give_back_no_place_line(const std::string& line) {
+    std::string shown = line;
+    shown.erase(0, shown.find_first_not_of(" \t"));
+    shown.erase(shown.find_last_not_of(" \t") + 1);
+    core::show_message("*** Not a place for the text: " + shown + " -- no text was entered.");
+    if (core::MacroUnit != 0) {
+        core::unread_command_file_line();
+    } else {
+        core::front_end().GiveBackScriptLine(line);
+    }
+}
+
 // Asks for the place of the text: typed numbers (the first is the staff) or a click. A key
 // above 59 (no part of a number) or Escape ends the wait; any other key starts the typed place.
+// From a script (a command file, or a console whose input is no terminal) the whole line
+// decides: a line that is no place ends the wait and runs as the next command.
 // False when the user gave no place (such a key, an empty line, the end of the command file, a
 // click with no staff on the page, the application closing).
 bool ask_for_place(bool& clicked) {
@@ -163,7 +195,17 @@ bool ask_for_place(bool& clicked) {
     if (core::MacroUnit == 0) {
         if (!core::wait_for_input_key_or_command()) return false;
         const int32_t key = core::InputKeyWord;
-        if (key != 0) {
+        const bool script = core::front_end().InputIsScript();
+        if (key != 0 && script && key >= ' ') {
+            // The console hands the line over key by key: the rest of it is still there.
+            const std::string line =
+                static_cast<char>(key) + core::front_end().DropRestOfTypedLine();
+            if (is_no_place_line(line)) {
+                give_back_no_place_line(line);
+                return false;
+            }
+            CommandLine.set(line);
+        } else if (key != 0) {
             if (key == 27 || key > 59 || key < 0) {
                 // The rest of a typed line that is no place is no later key either.
                 core::front_end().DropRestOfTypedLine();
@@ -192,16 +234,13 @@ bool ask_for_place(bool& clicked) {
     }
     core::read_command_line();
     if (core::MacroUnit == 0 && core::CommandFileEnded != 0 && CommandLine.is_blank()) return false;
+    if (core::MacroUnit != 0 && is_no_place_line(SecondLine.trimmed())) {
+        give_back_no_place_line(SecondLine.trimmed());
+        return false;
+    }
     for (int k = 10; k >= 1; --k) ParamBuffer(k + 1) = ParamBuffer(k);
     ParamBuffer(1) = 0.0f;
     return ParamBuffer(2) != 0.0f;
-}
-
-// "X" alone, blanks aside.
-bool is_cancel_line(const std::string& line) {
-    const std::size_t first = line.find_first_not_of(" \t");
-    return first != std::string::npos && first == line.find_last_not_of(" \t") &&
-           (line[first] == 'X' || line[first] == 'x');
 }
 
 // One text line: the quote form's text, the Text Input dialog on the console, or the command

@@ -43,7 +43,7 @@ constexpr int32_t kRollBackMode = 899;
 constexpr float kNoSpacingStaff = 999.0f;
 
 // How a run ended.
-enum class RunEnd { Closed, Quiet, Menu, EditForm, Abandoned, Closing };
+enum class RunEnd { Closed, Quiet, Menu, EditForm, Abandoned, Closing, FileEnded };
 
 bool from_user() { return core::MacroUnit == 0; }
 
@@ -106,6 +106,7 @@ RunEnd line_loop() {
         int32_t length = 0;
         ask_input_line(flag, length);
         if (input_closing()) return RunEnd::Closing;
+        if (flag == 2) return RunEnd::FileEnded;
         if (core::SecondLine.starts_with("!!")) {
             // The notes or rhythm entry asked already: abandon without a second question.
             abandon_input(1);
@@ -407,7 +408,11 @@ bool set_up_run() {
                 count_input_line();
             }
         } else {
-            if (core::MacroUnit > 0) core::close_unit(core::MacroUnit);
+            if (core::MacroUnit > 0) {
+                core::close_unit(core::MacroUnit);
+                int32_t palette = 0;
+                tell_file_ended_before(input_line_prompt(false, palette));
+            }
             core::MacroUnit = 0;
             return false;
         }
@@ -484,6 +489,9 @@ void run_input_mode() {
         for (int32_t w = 1; w <= 6; ++w) core::ParamBuffer(w) = kept[w - 1];
     }
     for (;;) {
+        // A run read from a command file whose file ends within it is over with the file: the
+        // user's next lines are commands again, never answers to this run.
+        const bool from_file = core::MacroUnit > 0;
         RunEnd end = RunEnd::Quiet;
         {
             // The page as it was before the run: UNDO after the run takes back the run alone,
@@ -498,6 +506,13 @@ void run_input_mode() {
             } else {
                 end = closing_menu();
             }
+        }
+        if (end == RunEnd::FileEnded) {
+            // As X at the closing menu ends the run: what it stored stays.
+            delete_temp_clef();
+            core::SecondLine.set("X");
+            save_input_lines();
+            end = RunEnd::Closed;
         }
         if (end == RunEnd::Closing || input_closing()) {
             // The page keeps its paper format: a close that is refused goes on with it.
@@ -529,7 +544,8 @@ void run_input_mode() {
         }
         const bool ask = core::SecondLine(1) != '^' && core::CommandLine(1) != '^' &&
                          core::SecondLine(1) != 'I' && core::SecondLine(1) != 'i' &&
-                         core::MacroUnit == 0 && core::CommandLine(1) != 'A' && !menu_abandon;
+                         core::MacroUnit == 0 && core::CommandLine(1) != 'A' && !menu_abandon &&
+                         !from_file;
         if (!ask || !continue_on_next_staff()) break;
     }
     InputParserMode = 0;

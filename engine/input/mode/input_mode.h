@@ -17,13 +17,18 @@ void run_input_mode();
 // unattended (-2).
 void input_mode_2();
 // Takes one line of the kind InputParserMode into CommandLine (from the user, a command file or
-// the edit dialog). flag 0 for a line taken, 1 when the dialog was cancelled; length the line's
-// trimmed length. SecondLine(1) "^" tells the caller the line was refused or cancelled.
+// the edit dialog). flag 0 for a line taken, 1 when the dialog was cancelled, 2 when the command
+// file ended before the line (what the last kind built stored, the user told; the run ends);
+// length the line's trimmed length. SecondLine(1) "^" tells the caller the line was refused or
+// cancelled.
 void ask_input_line(int32_t& flag, int32_t& length);
 void ask_input_line_2(int32_t& flag, int32_t& length);
 // Whether the line ask_input_line took last came from a script (a command file, or a console
 // whose input is no terminal), where a refused line is left out rather than asked again.
 bool input_line_from_script();
+// Tells the user that the command file ended before the question prompt (its screen lines
+// joined into one) was answered.
+void tell_file_ended_before(const core::FixedText<512>& prompt);
 // The rows of ColumnRecords become the input run's items (from InputStartWordsUsed on).
 void store_input_items();
 // One more line taken from a file or a dialog.

@@ -101,6 +101,23 @@ bool read_file_line() {
 
 bool input_line_from_script() { return taken_from_script; }
 
+void tell_file_ended_before(const core::FixedText<512>& prompt) {
+    // The prompt's screen lines side by side, one blank between.
+    std::string shown;
+    std::size_t start = 0;
+    const std::string text = prompt.c_text();
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string piece = text.substr(start, end - start);
+        piece.erase(0, piece.find_first_not_of(' '));
+        piece.erase(piece.find_last_not_of(' ') + 1);
+        if (!piece.empty()) shown += (shown.empty() ? "" : " ") + piece;
+        start = end + 1;
+    }
+    core::show_message("*** The command file ended before this was answered: " + shown);
+}
+
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
     palette = 0;
     switch (InputParserMode) {
@@ -216,13 +233,18 @@ void ask_input_line(int32_t& flag, int32_t& length) {
                 finish_input_line(length);
                 return;
             }
-            // The file ended: what the last kind built is stored, the rest comes from the user.
+            // The file ended before this line: what the last kind built is stored, and the run
+            // ends, told so. The user's later lines are commands again, never this run's lines.
             if (InputParserMode - 1 > 0) {
                 const int32_t kind = InputParserMode;
                 InputParserMode = kind - 1;
                 store_input_items();
                 InputParserMode = kind;
             }
+            int32_t palette = 0;
+            tell_file_ended_before(input_line_prompt(false, palette));
+            flag = 2;
+            return;
         }
         if (InputParserMode > 2) draw_column_marks();
         if (core::MacroUnit >= 0) core::refresh_screen();
