@@ -1,7 +1,9 @@
 // The window's open (File > Open, the recent-files list and the start-up argument all open
 // through it) of a document with no readable item, and of a link that leads round in a loop:
-// refused, with the open page, its window and its name left as they were.
+// refused, with the open page, its window and its name left as they were; and of one whose
+// record holds a number the page never holds: opened without that record, which is named.
 #include <QMdiArea>
+#include <limits>
 
 #include "engine/core/files/document_tables.h"
 #include "frontend/view/frames.h"
@@ -46,6 +48,22 @@ TEST_F(AppTest, AnOpenOfADocumentWithNoReadableItemLeavesThePageAndItsWindow) {
     EXPECT_NE(messages_[0].find("is a link that leads round in a loop."), std::string::npos)
         << messages_[0];
     EXPECT_EQ(core::CurrentFileName.trimmed(), good.string());
+}
+
+TEST_F(AppTest, AnOpenLeavesOutARecordWithANumberThePageNeverHolds) {
+    CMainFrame& f = make_frame();
+    const fs::path file = dir_ / "nan.MUS";
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    write_bytes(file, encode(with_trailer({3, 8, 1, 0, 4, 1, 1, 10, 5, 4, 1, 1, nan, 5})));
+    ASSERT_NE(f.OpenDocumentFile(damaged_open_q(file)), nullptr);
+    EXPECT_EQ(core::ItemCount, 2);
+    std::string shown;
+    for (const auto* texts : {&fe_.message_lines, &fe_.message_boxes, &gate_messages_, &messages_})
+        for (const std::string& text : *texts) shown += text + "\n";
+    EXPECT_NE(
+        shown.find("*** 1 record of " + file.string() + " could not be read and was left out."),
+        std::string::npos)
+        << shown;
 }
 
 }  // namespace

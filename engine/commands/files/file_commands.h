@@ -50,8 +50,8 @@ extern FixedText<512> PartialLoadName;
 // written, so that each run of failures is told once.
 extern int32_t BackupFailureTold;
 // The records the last load of a user's file could not read and left out (codes the loader
-// drops); 0 from the start of every file command. While it is not 0 the message line keeps
-// the load's word on them.
+// drops, numbers the store never holds); 0 from the start of every file command. While it is not 0
+// the message line keeps the load's word on them.
 extern int32_t LeftOutRecords;
 
 // The work-folder name of the backup copy that check_file_mode writes and "GSV" loads.

@@ -55,7 +55,7 @@ void redraw_page() {
 bool load_work_copy(std::string_view file) {
     const std::string name = work_copy_name(file);
     DocumentReadInfo info;
-    if (read_document(name, CopyWords, info) != DocumentStatus::Ok || info.input_error)
+    if (read_document(name, CopyWords, info, true) != DocumentStatus::Ok || info.input_error)
         return false;
     const int32_t page_count = ItemWordsUsed - 1;
     std::copy(ItemStore.data(), ItemStore.data() + page_count, PageWords.data());

@@ -297,7 +297,8 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
 // Contract: see the header. The count is taken as 16 bits when that count's last word is the
 // end marker, otherwise as 32 bits; a count below 3, one beyond a full store, or a file that
 // ends before its counted words fail without changing anything.
-DocumentStatus read_document(std::string_view name, DocumentWords& words, DocumentReadInfo& info) {
+DocumentStatus read_document(std::string_view name, DocumentWords& words, DocumentReadInfo& info,
+                             bool work_copy) {
     info = DocumentReadInfo{};
     close_unit(kDocumentReadUnit);
     if (!open_unit(kDocumentReadUnit, name, UnitStatus::Old, UnitForm::Raw))
@@ -335,7 +336,7 @@ DocumentStatus read_document(std::string_view name, DocumentWords& words, Docume
         show_message("Getting Backup of " + info.stored_name);
     }
     const std::vector<float> in = decode_words(bytes, offset, n);
-    return repair_document_words(in.data(), n, words, info, name);
+    return repair_document_words(in.data(), n, words, info, name, work_copy);
 }
 
 // Contract: see the header. Tables: reads OutputBufferViews.graphics(1..N+1).
@@ -440,7 +441,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
             CommandStatusWord = 0;
             status = read_front_end_document(file, words, info);
         } else {
-            status = read_document(file, words, info);
+            status = read_document(file, words, info, FileMode == 2);
         }
         if (status == DocumentStatus::Ok) {
             count = info.count;

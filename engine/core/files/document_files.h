@@ -70,9 +70,9 @@ struct DocumentReadInfo {
 // that killed saves of other processes left in that folder are removed. A symbolic link at
 // name (outside the work folder) is written through: its file gets the words, created when
 // missing; links that loop or end in a folder that does not exist are refused (WriteError)
-// and left as they are. When expected is given, the file at name is looked at once more right before the rename: when it
-// is no longer that file as it was (or, expected absent, something is there now), the new copy
-// is removed and nothing is replaced (Changed). Tables: none.
+// and left as they are. When expected is given, the file at name is looked at once more right
+// before the rename: when it is no longer that file as it was (or, expected absent, something is
+// there now), the new copy is removed and nothing is replaced (Changed). Tables: none.
 DocumentStatus write_document(std::string_view name, const DocumentWords& words, int32_t count,
                               int32_t level, int32_t metric_flag,
                               std::optional<std::string_view> stored_name = std::nullopt,
@@ -83,9 +83,11 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
 // repairs it and checks its trailer. A name ending "!SAVE" and four more characters is a
 // backup: the name stored in it is shown ("Getting Backup of "). A damaged record shows
 // "*** Input data error.    ***" and keeps the records before it (Ok, info.input_error); when
-// there are none before it the read fails (BadFormat).
+// there are none before it the read fails (BadFormat). work_copy: the file is an undo or redo
+// copy, the page as it was, whose numbers are taken as they are (repair_document_words).
 // Tables: none but words and the message box.
-DocumentStatus read_document(std::string_view name, DocumentWords& words, DocumentReadInfo& info);
+DocumentStatus read_document(std::string_view name, DocumentWords& words, DocumentReadInfo& info,
+                             bool work_copy = false);
 
 // Reads the document that the front-end has placed in its graphics list
 // (OutputBufferViews.graphics: element 1 the count, elements 2.. the file's bytes from its fifth
@@ -101,12 +103,16 @@ DocumentStatus read_front_end_document(std::string_view name, DocumentWords& wor
 // 2 parameters grow to 3, records of more than 45 parameters (text items apart) are cut after
 // their last nonzero parameter among P1..P45 but never below 3. A record with n < 2, or one
 // that runs into the trailer, ends the records with the input-data message (name shown).
+// A record whose numbers the store never holds (a parameter that holds no characters is not
+// finite, or P2 is no staff 0..256: record_numbers_sound) is damaged and dropped too, unless
+// work_copy: an undo or redo copy is written from the page itself and brings it back as it was.
 // info.repaired counts the records dropped, grown or cut: the page then differs from the file;
 // info.dropped counts the dropped ones alone.
 // A file whose damage or dropped codes leave no record (while it held some) is BadFormat: a
 // load must not turn it into an empty page under its name.
 DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
-                                     DocumentReadInfo& info, std::string_view name);
+                                     DocumentReadInfo& info, std::string_view name,
+                                     bool work_copy = false);
 
 // ---- putting what was read into the store ----
 
@@ -146,6 +152,7 @@ bool store_holds_only_second_page_items();
 // run for that name (its folder becomes the current folder) and a save writes the document,
 // not the backup; read_info->took_name says so. A write passes expected on
 // to write_document; a Changed file fails with CommandLine "*** Not saved: the file changed:".
+// A read in FileMode 2 is a work copy's: its numbers are taken as they are.
 bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words, int32_t& level,
                              FixedText<512>& name, DocumentReadInfo* read_info = nullptr,
                              const platform::FileIdentity* expected = nullptr);

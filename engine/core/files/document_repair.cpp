@@ -6,6 +6,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_values.h"
 
 namespace core {
 
@@ -35,9 +36,11 @@ void show_input_data_error(std::string_view name) {
 // the repaired records do not fit ItemStoreCapacity. A damaged record (n < 2, or longer than
 // the words left before the trailer) shows the input-data message and ends the records: those
 // before it are kept and the read succeeds, unless damage or dropped codes leave no record at
-// all (BadFormat).
+// all (BadFormat). A record whose numbers the store never holds (not finite, or a staff outside
+// 0..256; characters apart) is left out as the dropped codes are, except in a work copy.
 DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentWords& words,
-                                     DocumentReadInfo& info, std::string_view name) {
+                                     DocumentReadInfo& info, std::string_view name,
+                                     bool work_copy) {
     auto at = [in](int32_t i) { return in[i - 1]; };  // words of the file, from 1
     info.count = 0;
     info.metric_flag = 0;
@@ -76,6 +79,12 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
             // record would break the store's rule that every record has P1..P3.
             keep = kLongestRecord;
             while (keep > kShortestRecord && at(i + keep) == 0.0f) --keep;
+        }
+        if (!work_copy && !record_numbers_sound(in + i, keep)) {
+            ++info.repaired;
+            ++info.dropped;
+            i = next;
+            continue;
         }
         const int32_t params = std::max(keep, kShortestRecord);  // n = 2 grows to 3 (P3 = 0)
         if (params + 1 > room - out) return DocumentStatus::TooLarge;

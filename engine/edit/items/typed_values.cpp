@@ -7,6 +7,7 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_values.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 
@@ -24,8 +25,9 @@ bool is_item_code(float v) {
     return v >= 1.0f && v <= static_cast<float>(kLastItemCode) && v == std::trunc(v);
 }
 
-// Staff 0 holds the page's own items (frames, lines over the whole page), 1..256 the staves.
-bool is_staff(float v) { return v >= 0.0f && v <= static_cast<float>(layout::kMaxStaves); }
+// The staves a typed line may name are those a document may hold.
+static_assert(layout::kMaxStaves == core::kHighestStaff);
+bool is_staff(float v) { return core::is_staff_number(v); }
 
 std::string shown_value(float v, const std::vector<std::string>& typed, int32_t k) {
     if (k >= 1 && static_cast<std::size_t>(k) < typed.size() && !typed[k].empty())
