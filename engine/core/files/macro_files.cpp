@@ -224,6 +224,8 @@ void open_command_file() {
     // The page before the file, taken before the file counts as running (its lines take no
     // copies of their own). Opening it changes nothing: a line that changes the page marks it.
     save_undo_copy(false);
+    // A file that a running one hands over to goes on with the steps of the first.
+    if (!in_chain) begin_command_file_steps();
     MacroUnit = MacroFileUnit;
     LastMacroFileName.set(name);
 
