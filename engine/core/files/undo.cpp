@@ -276,15 +276,15 @@ bool save_kept_page_as_undo_copy() {
 void note_undo_history_mark() { ++UndoHistoryMarks; }
 
 // Contract: see the header. Reads the store, ItemWordsUsed, MetricFlag, ChangesMadeFlag.
-void begin_command_file_steps() {
+void begin_command_file_steps(bool keep) {
     FileSteps& steps = file_steps();
-    steps.running = true;
+    steps.running = keep;
     steps.forgotten = false;
     steps.can_undo = false;
     steps.can_redo = false;
     steps.line_continues_step = false;
     steps.step_item = 0;
-    steps.before_line->take();
+    if (keep) steps.before_line->take();
 }
 
 // Contract: see the header. Reads the store, UndoSaveMode, EditedItemNumber.

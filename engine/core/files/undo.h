@@ -149,8 +149,10 @@ void note_undo_history_mark();
 // lines of one command that holds its copies back (UndoSaveMode below -1) and the later lines of
 // an item edit that made a step already; a document loaded or saved ends the file's history.
 //
-// begin_command_file_steps: the file starts on the page as it stands; nothing to undo or redo.
-void begin_command_file_steps();
+// begin_command_file_steps: a file starts (one that a running file hands over to as well) on the
+// page as it stands, with nothing of its own to undo or redo; keep false (the file holds no word
+// that undoes or redoes) keeps no steps at all.
+void begin_command_file_steps(bool keep);
 // At the end of each line of the file (before the next is read): makes the line a step when it
 // changed the page. Nothing is written to disk.
 void note_command_file_line_end();
