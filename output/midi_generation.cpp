@@ -8,6 +8,7 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
@@ -39,13 +40,13 @@ int32_t settings_word(int32_t row, int32_t column) {
 }
 
 // Sorts the store with the given sub-letter as the O command would, leaving the command line,
-// the letters, the message line and the changes-made flag as they were: playing is no edit.
+// the letters, the message line and the changes-made mark as they were: playing is no edit, so
+// a saved page stays saved and the sort is no undo step, whatever it reorders or rounds.
 void sort_keeping_state(char sub) {
     const core::FixedText<512> message = core::MessageLine;
-    const int32_t changes = core::ChangesMadeFlag;
+    const core::ReorderKeepingMarks keep_marks;
     core::sort_item_store_with_letter(sub);
     core::MessageLine = message;
-    core::ChangesMadeFlag = changes;
 }
 
 // The sounding shift of each staff: P13 of its staff item (code 8, at least 13 parameters).

@@ -64,6 +64,9 @@ struct WordCase {
     // Run in the item editor: its unstored changes mark the page changed before the word, so an
     // UNDO to the loaded page may still show it changed (never the other way round).
     bool in_editor = false;
+    // Names the page anew: the page UNDO gives back is held by no file of that name, and is
+    // never shown saved.
+    bool renames = false;
 };
 
 // Each word with its answers; the item editor's words run on item 5 (a note of staff 1).
@@ -77,7 +80,7 @@ const std::vector<WordCase> kWords = {
     {"CWA", {"CWA"}},
     {"JTX", {"JTX 2 0 200 2 2 12"}},
     {"PGR", {"PGR"}},
-    {"RS", {"RS", "Y"}},
+    {"RS", {"RS", "Y"}, false, true},
     {"STSP", {"STSP 1 1.5"}},
     {"VJ", {"VJ 4"}},
     {"UE on an edited item", {"I 5", "UE", "X"}, true},
@@ -127,7 +130,8 @@ TEST_F(UndoOnePlaceConsoleTest, UndoAfterAWordTakesBackThatWordAloneInBothOrders
         EXPECT_EQ(reply.find("Nothing to UNDO"), std::string::npos) << reply;
         EXPECT_EQ(store_bits(), loaded) << "UNDO did not give back the loaded page";
         // The page is the file's again, even when the copy was taken with an edit open.
-        EXPECT_EQ(core::ChangesMadeFlag, 0) << "the saved page is not shown as saved";
+        const int32_t saved_mark = c.renames ? 1 : 0;
+        EXPECT_EQ(core::ChangesMadeFlag, saved_mark) << "the saved page is not shown as saved";
         leave_edit();
         if (core::ItemCount > 0 && !c.in_editor) {
             type({"REDO"});
@@ -135,7 +139,7 @@ TEST_F(UndoOnePlaceConsoleTest, UndoAfterAWordTakesBackThatWordAloneInBothOrders
             EXPECT_EQ(core::ChangesMadeFlag, 1) << "REDO: the changed page is shown saved";
             type({"UNDO"});
             EXPECT_EQ(store_bits(), loaded) << "UNDO after REDO";
-            EXPECT_EQ(core::ChangesMadeFlag, 0) << "UNDO after REDO: not shown saved";
+            EXPECT_EQ(core::ChangesMadeFlag, saved_mark) << "UNDO after REDO: not shown saved";
         }
 
         // (ii) a plain change, then the word: UNDO takes back the word and keeps the change.

@@ -41,7 +41,7 @@ TEST_F(UnitsMessageConsoleTest, ALoadShowsTheDocumentsUnit) {
     // Saved while metric, read back ("LAST") after inches were chosen: the document's unit.
     run({"EI", "8 1 0", "METRIC", "SA metric.mus"});
     ASSERT_TRUE(std::filesystem::exists("metric.mus"));
-    std::string out = run({"G metric.mus", "INCH", "LAST"});
+    std::string out = run({"G metric.mus", "INCH", "LAST", "Y"});  // INCH marks it changed
     EXPECT_EQ(core::ItemCount, 1) << out;
     EXPECT_EQ(core::MetricFlag, 1) << out;
     const std::size_t inches = out.find("*** Measurements = INCHES");

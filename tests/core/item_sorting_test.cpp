@@ -17,6 +17,7 @@
 #include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/commands/words/sort_command.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/render/tables.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/store_records.h"
@@ -117,6 +118,7 @@ TEST_F(SortTest, OutSwitchesTheNoticeBackOnAndSortsNothing) {
 TEST_F(SortTest, TwoItemsAreSortedWithAnUndoCopyAndTheReply) {
     add(1, 2, 5, 0, 1);
     add(1, 1, 20, 0, 2);
+    core::remember_saved_page();  // the page as its file holds it
     type("OS");
     EXPECT_EQ(tags(), (std::vector<float>{2, 1}));
     EXPECT_EQ(message(), "Sorting by staff number.");

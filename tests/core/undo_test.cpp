@@ -119,13 +119,14 @@ TEST_F(UndoTest, ACommandFileTakesOneCopyForAllItsLines) {
     EXPECT_EQ(core::ItemCount, render::ItemCountLimit);
 }
 
-// After an UNDO inside a running command file, the next edit takes its own copy again: the copy
-// from the file's start is no longer the one UNDO would load.
+// An UNDO inside a running command file takes back the file's last line alone, and an edit
+// after it is kept; UNDO typed after the file still takes back the whole file.
 TEST_F(UndoTest, AnEditAfterUndoInsideACommandFileTakesItsOwnCopy) {
     write_file("undo.mac", {"8 1 0", "8 2 0", "UNDO", "8 3 0", "*"});
     type("RE undo.mac");
-    ASSERT_EQ(core::ItemCount, 1);  // the UNDO took back both staves of the file
-    EXPECT_EQ(item(1)[2], 3.0f);
+    ASSERT_EQ(core::ItemCount, 2);  // the UNDO took back the second staff alone
+    EXPECT_EQ(item(1)[2], 1.0f);
+    EXPECT_EQ(item(2)[2], 3.0f);
     type("UNDO");
     EXPECT_EQ(core::ItemCount, 0);
 }

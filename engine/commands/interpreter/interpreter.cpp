@@ -105,6 +105,7 @@ void show_item_edited_at_file_end() {
 
 // The loop head's run of one command-file line.
 CommandFlow run_next_file_line() {
+    note_command_file_line_end();
     read_next_command_line();
     // The play loop waits for its word: in a command file the file's next line is that word
     // (Enter, X, a tempo, NX or NB), never the line the user types after the file.

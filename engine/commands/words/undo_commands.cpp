@@ -102,6 +102,21 @@ bool cut_merged_items(int32_t words_before) {
     return false;
 }
 
+// UNDO (undo true) or REDO read from a running command file: the file's last step is taken back
+// or given back from the pages kept in memory; the undo copy on disk stays the page before the
+// file, for an UNDO typed after it.
+void run_command_file_step(bool undo) {
+    if (!command_file_step_kept(undo)) {
+        show_message(undo ? "*** Nothing to UNDO." : "*** Nothing to REDO.");
+        if (undo) CommandModeLetters(2) = 0;
+        return;
+    }
+    restore_command_file_step(undo, reset_document_state);
+    redraw_page();
+    mark_changes_by_saved_page();
+    update_title_line(CurrentFileName);
+}
+
 }  // namespace
 
 void run_undo_command() {
@@ -115,6 +130,10 @@ void run_undo_command() {
 // Contract: see the header. Tables: UndoRedoState, UndoSaveMode, ChangesMadeFlag,
 // CommandModeLetters(2), the store; CommandLine and SecondLine are used for the load.
 void run_undo() {
+    if (command_file_steps_running()) {
+        run_command_file_step(true);
+        return;
+    }
     if (UndoRedoState < 1) {
         show_message("*** Nothing to UNDO.");
         CommandModeLetters(2) = 0;
@@ -154,6 +173,10 @@ void run_undo() {
 
 // Contract: see the header. Tables: UndoRedoState, UndoSaveMode, ChangesMadeFlag, the store.
 void run_redo() {
+    if (command_file_steps_running()) {
+        run_command_file_step(false);
+        return;
+    }
     if (UndoRedoState >= 0) {
         show_message("*** Nothing to REDO.");
         return;

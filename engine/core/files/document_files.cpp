@@ -168,7 +168,10 @@ void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, bool 
     // Every save ends the undo history (SM as SA): an undo copy older than the file would load a
     // page that differs from the file while the title calls it saved. A merge (mode letter M of
     // a read) keeps it, so that UNDO can cut the merged records off again.
-    if (saved || CommandModeLetters(2) != 'M') UndoRedoState = 0;
+    if (saved || CommandModeLetters(2) != 'M') {
+        UndoRedoState = 0;
+        forget_command_file_steps();
+    }
     if (saved) SavedChangesFlag = 1;
     // The data folder is only read: a page read from it leaves the current folder where it was,
     // so that bare names of later writes do not point there.

@@ -1,6 +1,7 @@
 // Command files: the filtering of their records (comments, pauses, skipped blocks, the end
 // mark), READ, which opens one as the source of command lines, the line reader used by
 // families that take a further line of numbers, and MACRO, which writes one from a dialog.
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,22 @@ bool first_five_blank() {
     for (int k = 1; k <= 5; ++k)
         if (CommandLine(k) != ' ') return false;
     return true;
+}
+
+// True when a line of the command file at path may undo or redo (a word starting "UND" or
+// "RED"): only then are the file's steps kept, so that a long file of plain lines copies no page
+// per line.
+bool file_may_undo(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos) continue;
+        std::string word = line.substr(first, 3);
+        for (char& c : word)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (word == "UND" || word == "RED") return true;
+    }
+    return false;
 }
 
 // The end of a command file (the "*" line, the end of the file or a read error).
@@ -234,6 +251,7 @@ void open_command_file() {
     // The page before the file, taken before the file counts as running (its lines take no
     // copies of their own). Opening it changes nothing: a line that changes the page marks it.
     save_undo_copy(false);
+    begin_command_file_steps(file_may_undo(platform::local_path(name)));
     MacroUnit = MacroFileUnit;
     LastMacroFileName.set(name);
 

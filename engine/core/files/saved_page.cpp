@@ -44,17 +44,23 @@ void forget_saved_page() {
     page.words.clear();
 }
 
-// Contract: see the header. Writes ChangesMadeFlag only.
-void mark_changes_by_saved_page() {
+// Contract: see the header. Reads the store, ItemWordsUsed, MetricFlag and CurrentFileName.
+bool page_is_saved_page() {
     const SavedPage& page = saved_page();
-    if (!page.known || ItemCount <= 0 || page.name != CurrentFileName.trimmed()) return;
+    if (!page.known || page.name != CurrentFileName.trimmed()) return false;
     const int32_t n = ItemWordsUsed - 1;
     // The units are written with the page: a page in other units than its file is not saved.
-    const bool same = MetricFlag == page.metric_flag &&
-                      static_cast<std::size_t>(n) == page.words.size() &&
-                      std::memcmp(page.words.data(), ItemStore.at(1),
-                                  sizeof(float) * static_cast<std::size_t>(n)) == 0;
-    ChangesMadeFlag = same ? 0 : 1;
+    if (MetricFlag != page.metric_flag) return false;
+    if (n <= 0) return page.words.empty();
+    return static_cast<std::size_t>(n) == page.words.size() &&
+           std::memcmp(page.words.data(), ItemStore.at(1),
+                       sizeof(float) * static_cast<std::size_t>(n)) == 0;
+}
+
+// Contract: see the header. Writes ChangesMadeFlag only.
+void mark_changes_by_saved_page() {
+    if (ItemCount <= 0) return;
+    ChangesMadeFlag = page_is_saved_page() ? 0 : 1;
 }
 
 // Contract: see the header. Writes ChangesMadeFlag and the title line.

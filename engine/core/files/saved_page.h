@@ -9,9 +9,12 @@ namespace core {
 void remember_saved_page();
 // No file is known to hold the page (a page not read whole, a new page).
 void forget_saved_page();
+// True when the store holds what the current document's file holds, in the file's units.
+bool page_is_saved_page();
 // Sets ChangesMadeFlag by the page: 0 when the store holds what the current document's file
-// holds, in the file's units, 1 when it holds items and differs. Without a
-// saved page of the current document, or on an empty page, the flag is left as it is.
+// holds, in the file's units, 1 when it holds items and differs, or when no file is known to
+// hold the current document's page (a page loaded changed, a page under another name). On an
+// empty page the flag is left as it is.
 void mark_changes_by_saved_page();
 // At the end of a command line with no item edit waiting: a page marked changed that holds what
 // its file holds is marked saved again (a word that changed nothing, an edit stored unchanged);

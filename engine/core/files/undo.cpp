@@ -3,10 +3,12 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/files/title_line.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
@@ -66,25 +68,59 @@ bool write_work_copy(std::string_view file) {
     return write_work_copy(file, ItemStore, ItemWordsUsed, MetricFlag);
 }
 
-// The page as it stood before the command line under way (see keep_page_before_line).
-struct KeptPage {
-    bool kept = false;
+// A copy of the page as the document writer takes it: the store's words, ItemWordsUsed and the
+// units, with the changes-made mark it had.
+struct PageCopy {
     int32_t used = 1;
     int32_t metric_flag = 0;
     int32_t changes_made = 0;
-    int32_t history_marks = 0;
     DocumentWords words;
+
+    void take() {
+        used = ItemWordsUsed;
+        metric_flag = MetricFlag;
+        changes_made = ChangesMadeFlag;
+        const int32_t n = ItemWordsUsed - 1;
+        if (n > 0) std::memcpy(words.at(1), ItemStore.at(1), 4 * static_cast<size_t>(n));
+    }
+    // The units count: a units word changes what the page's file holds, so it is a step of its
+    // own.
+    bool differs_from_page() const {
+        if (used != ItemWordsUsed || metric_flag != MetricFlag) return true;
+        const int32_t n = ItemWordsUsed - 1;
+        return n > 0 && std::memcmp(words.at(1), ItemStore.at(1), 4 * static_cast<size_t>(n)) != 0;
+    }
+};
+
+// The page as it stood before the command line under way (see keep_page_before_line).
+struct KeptPage : PageCopy {
+    bool kept = false;
+    int32_t history_marks = 0;
 };
 KeptPage& kept_page() {
     static KeptPage page;
     return page;
 }
 
-// Only the items count: the units (MetricFlag) are a setting that no word marks as a change.
-bool page_differs_from_kept(const KeptPage& page) {
-    if (page.used != ItemWordsUsed) return true;
-    const int32_t n = ItemWordsUsed - 1;
-    return n > 0 && std::memcmp(page.words.at(1), ItemStore.at(1), 4 * static_cast<size_t>(n)) != 0;
+// The steps of the running command file (see begin_command_file_steps). The three copies change
+// roles by pointer, so that a step copies the page once.
+struct FileSteps {
+    bool running = false;
+    bool forgotten = false;
+    bool can_undo = false;
+    bool can_redo = false;
+    // The line under way continues the last step (an item edit that made it is still open).
+    bool line_continues_step = false;
+    // The item whose edit made the last step, while it is edited.
+    int32_t step_item = 0;
+    PageCopy copies[3];
+    PageCopy* before_line = &copies[0];
+    PageCopy* before_step = &copies[1];
+    PageCopy* undone = &copies[2];
+};
+FileSteps& file_steps() {
+    static FileSteps steps;
+    return steps;
 }
 
 }  // namespace
@@ -155,6 +191,28 @@ CommandUndoCopy::~CommandUndoCopy() {
     if (held_ && UndoSaveMode < -1) UndoSaveMode = -1;
 }
 
+// Contract: see the header. Reads the store, ItemWordsUsed, MetricFlag, ChangesMadeFlag.
+ReorderKeepingMarks::ReorderKeepingMarks()
+    : changes_made_(ChangesMadeFlag),
+      saved_page_(page_is_saved_page()),
+      kept_page_(kept_page().kept && !kept_page().differs_from_page()),
+      file_line_page_(command_file_steps_running() && !file_steps().forgotten &&
+                      !file_steps().before_line->differs_from_page()) {}
+
+// Contract: see the header. Writes ChangesMadeFlag, the saved page and the kept copies.
+ReorderKeepingMarks::~ReorderKeepingMarks() {
+    ChangesMadeFlag = changes_made_;
+    if (saved_page_) remember_saved_page();
+    // Each copy keeps the mark it was taken with.
+    auto follow = [](PageCopy& page) {
+        const int32_t changes = page.changes_made;
+        page.take();
+        page.changes_made = changes;
+    };
+    if (kept_page_) follow(kept_page());
+    if (file_line_page_) follow(*file_steps().before_line);
+}
+
 // Contract: see the header. Tables: UndoRedoState, ChangesMadeFlag; the file "!redo!.tmp".
 bool save_redo_copy() {
     ++UndoHistoryMarks;
@@ -174,12 +232,8 @@ bool save_redo_copy() {
 void keep_page_before_line() {
     KeptPage& page = kept_page();
     page.kept = true;
-    page.used = ItemWordsUsed;
-    page.metric_flag = MetricFlag;
-    page.changes_made = ChangesMadeFlag;
     page.history_marks = UndoHistoryMarks;
-    const int32_t n = ItemWordsUsed - 1;
-    if (n > 0) std::memcpy(page.words.at(1), ItemStore.at(1), 4 * static_cast<size_t>(n));
+    page.take();
 }
 
 // Contract: see the header. Tables: UndoRedoState, UndoSaveMode, SavedChangesFlag,
@@ -191,7 +245,7 @@ bool save_kept_page_as_undo_copy() {
     // The line saw to the history itself: it wrote a copy, undid or redid, loaded or saved a
     // document, or runs inside a command that holds its copies back (an input run).
     if (page.history_marks != UndoHistoryMarks || UndoSaveMode < -1) return false;
-    if (!page_differs_from_kept(page)) return false;
+    if (!page.differs_from_page()) return false;
     ++UndoHistoryMarks;
     if (platform::work_folder().empty()) {
         UndoRedoState = 0;
@@ -220,5 +274,85 @@ bool save_kept_page_as_undo_copy() {
 }
 
 void note_undo_history_mark() { ++UndoHistoryMarks; }
+
+// Contract: see the header. Reads the store, ItemWordsUsed, MetricFlag, ChangesMadeFlag.
+void begin_command_file_steps(bool keep) {
+    FileSteps& steps = file_steps();
+    steps.running = keep;
+    steps.forgotten = false;
+    steps.can_undo = false;
+    steps.can_redo = false;
+    steps.line_continues_step = false;
+    steps.step_item = 0;
+    if (keep) steps.before_line->take();
+}
+
+// Contract: see the header. Reads the store, UndoSaveMode, EditedItemNumber.
+void note_command_file_line_end() {
+    FileSteps& steps = file_steps();
+    if (!command_file_steps_running()) return;
+    // A command that holds its copies back is still under way: its lines are one step.
+    if (UndoSaveMode < -1) return;
+    if (steps.forgotten) {
+        steps.forgotten = false;
+        steps.step_item = 0;
+        steps.line_continues_step = false;
+        steps.before_line->take();
+        return;
+    }
+    const bool changed = steps.before_line->differs_from_page();
+    if (changed) {
+        if (!steps.line_continues_step) {
+            std::swap(steps.before_line, steps.before_step);
+            steps.can_undo = true;
+        }
+        steps.can_redo = false;
+        steps.before_line->take();
+    }
+    if (EditedItemNumber == 0) {
+        steps.step_item = 0;
+    } else if (changed) {
+        steps.step_item = EditedItemNumber;
+    }
+    steps.line_continues_step = EditedItemNumber != 0 && EditedItemNumber == steps.step_item;
+}
+
+void forget_command_file_steps() {
+    FileSteps& steps = file_steps();
+    steps.forgotten = true;
+    steps.can_undo = false;
+    steps.can_redo = false;
+}
+
+bool command_file_steps_running() { return file_steps().running && MacroUnit != DefaultMacroUnit; }
+
+bool command_file_step_kept(bool undo) {
+    const FileSteps& steps = file_steps();
+    const PageCopy* const wanted = undo ? steps.before_step : steps.undone;
+    const int32_t count = wanted->used - 1;
+    return (undo ? steps.can_undo : steps.can_redo) && count <= ItemStoreCapacity &&
+           count <= DocumentWords::size();
+}
+
+// Contract: see the header. Writes the store, ItemWordsUsed, MetricFlag, ChangesMadeFlag.
+void restore_command_file_step(bool undo, void (*reset_state)()) {
+    if (!command_file_step_kept(undo)) return;
+    FileSteps& steps = file_steps();
+    PageCopy*& wanted = undo ? steps.before_step : steps.undone;
+    PageCopy* const kept = undo ? steps.undone : steps.before_step;
+    const int32_t count = wanted->used - 1;
+    kept->take();
+    reset_state();
+    replace_store_with_document(wanted->words, count);
+    MetricFlag = wanted->metric_flag;
+    ChangesMadeFlag = wanted->changes_made;
+    // The page is now the wanted copy: it is the page before the file's next line.
+    std::swap(steps.before_line, wanted);
+    steps.before_line->changes_made = ChangesMadeFlag;
+    steps.can_undo = !undo;
+    steps.can_redo = undo;
+    steps.line_continues_step = false;
+    steps.step_item = 0;
+}
 
 }  // namespace core

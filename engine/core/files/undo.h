@@ -83,6 +83,25 @@ void reset_undo_tables();
 // as SavedChangesFlag: what the line did before its copy is taken back with it.
 void save_undo_copy(bool marks_change = true);
 
+// A reordering of the store that is no edit (the sorts of playing the page): whatever it
+// reorders or rounds, the page keeps its changes-made mark and takes no undo step of its own.
+// Every copy that held the page before the reordering (the page its file holds, the page kept
+// before the command line, a running command file's page before its line) takes the reordered
+// page, so that it still holds the page after. ChangesMadeFlag is put back as it was.
+class ReorderKeepingMarks {
+  public:
+    ReorderKeepingMarks();
+    ~ReorderKeepingMarks();
+    ReorderKeepingMarks(const ReorderKeepingMarks&) = delete;
+    ReorderKeepingMarks& operator=(const ReorderKeepingMarks&) = delete;
+
+  private:
+    int32_t changes_made_;
+    bool saved_page_;
+    bool kept_page_;
+    bool file_line_page_;
+};
+
 // The undo copy of one command that changes the page in several steps: the page as it was
 // before the command is saved once, and the copies its own steps would save are held back
 // (UndoSaveMode -3) until the command ends, however it ends, errors and early returns
@@ -121,5 +140,33 @@ bool save_kept_page_as_undo_copy();
 // Counts an event that settles the undo history without an undo or redo copy (a document
 // loaded or saved, a REDO).
 void note_undo_history_mark();
+
+// The steps of a running command file. Its lines take no undo copy of their own (a long file
+// would write the store once per line), so the page before each of its lines is kept in memory,
+// and UNDO and REDO read from the file take back and give back the file's last step alone,
+// while the undo copy on disk stays the page before the file: UNDO typed after the file takes
+// the whole file back. A step is a line that changed the page (its items or its units), with the
+// lines of one command that holds its copies back (UndoSaveMode below -1) and the later lines of
+// an item edit that made a step already; a document loaded or saved ends the file's history.
+//
+// begin_command_file_steps: a file starts (one that a running file hands over to as well) on the
+// page as it stands, with nothing of its own to undo or redo; keep false (the file holds no word
+// that undoes or redoes) keeps no steps at all.
+void begin_command_file_steps(bool keep);
+// At the end of each line of the file (before the next is read): makes the line a step when it
+// changed the page. Nothing is written to disk.
+void note_command_file_line_end();
+// A document was loaded or saved: what the file did before can no longer be taken back.
+void forget_command_file_steps();
+// True while a command file runs whose steps are kept.
+bool command_file_steps_running();
+// True when the file has a step to take back (undo true) or to give back (undo false).
+bool command_file_step_kept(bool undo);
+// Puts the page before the file's last step back in the store (undo true), or the page its last
+// UNDO took (undo false), with its units and its changes-made mark; the page it replaces is kept
+// for the opposite word. reset_state (the document's state emptied) is called once that page is
+// kept, before the store is filled; the caller redraws. Without such a step
+// (command_file_step_kept false) nothing changes.
+void restore_command_file_step(bool undo, void (*reset_state)());
 
 }  // namespace core
