@@ -137,6 +137,22 @@ TEST_F(CommandFileBackupTest, OnlyUnsavedItemsAreKeptAndAPageThatCannotBeKeptSta
     fs::remove(backup());
 }
 
+// GSV read from a command file on a page with other unsaved changes keeps that page in the
+// backup copy first; what it loads is the backup the user asked for, now kept aside, and the
+// page it replaced is GSV's to load next.
+TEST_F(CommandFileBackupTest, GsvFromACommandFileLoadsTheBackupItReplaced) {
+    page_with_unsaved_note();
+    std::ofstream("g.txt") << "G c.mus\n";
+    std::ofstream("gsv.txt") << "GSV\n";
+    type({"RE g.txt", "1 1 77 1 77 0 1", "X"});
+    const std::vector<float> other_note = {3, 8, 1, 0, 7, 1, 1, 77, 1, 77, 0, 1};
+    const std::string out = type({"RE gsv.txt", "SA first.mus"});
+    EXPECT_EQ(document_item_words("first.mus"), kStaffAndNote) << out;
+    EXPECT_EQ(document_item_words(backup()), other_note) << out;
+    const std::string again = type({"GSV", "SA second.mus"});
+    EXPECT_EQ(document_item_words("second.mus"), other_note) << again;
+}
+
 // Lines typed, piped or given to --console are no command file: the question is asked as
 // before, its answer taken from the next line, and no backup is written.
 TEST_F(CommandFileBackupTest, PipedAndScriptLinesStillAsk) {

@@ -246,6 +246,19 @@ std::vector<std::string> tell_backups_kept_at_end() {
 // first becomes the entry of its kept name. A kept name is never this copy's backup copy, even
 // while it is a second name of the same file (kept for a command file by a copy whose own
 // folder goes at its end).
+namespace {
+std::string& backup_kept_aside() {
+    static std::string kept;
+    return kept;
+}
+}  // namespace
+
+std::string take_backup_kept_aside() {
+    std::string kept;
+    kept.swap(backup_kept_aside());
+    return kept;
+}
+
 bool set_aside_backup_kept_at_end() {
     const std::vector<EndedBackup> entries = read_record();
     const std::string own = own_backup_path();
@@ -263,6 +276,7 @@ bool set_aside_backup_kept_at_end() {
             if (is_own(e) && first.name.empty()) first = e;
         left.push_back({kept, first.name, first.reason});
         const std::string typed = typed_name_of(kept);
+        backup_kept_aside() = typed;
         MessageLine.set("*** The backup of " + first.name + " kept " + reason_text(first.reason) +
                         " is now " + typed + ": type G " + typed + " to load it.");
     } else if (is_plain_file(own)) {

@@ -49,6 +49,12 @@ std::vector<std::string> tell_backups_kept_at_end();
 // be kept: it must not be written over then.
 bool set_aside_backup_kept_at_end();
 
+// The name (as typed, "C:\!TMP\!kept-N!save.mus") under which the last set_aside_backup_kept_at_end
+// kept the backup copy aside since the previous call, or empty; the next call returns empty
+// until another backup is kept aside. GSV reads it: a command file's GSV on a page with unsaved
+// changes keeps the page in the backup copy first, and must then load the backup it replaced.
+std::string take_backup_kept_aside();
+
 // After a load of the file at the local path loaded: the record forgets it (the page holds it).
 void forget_backup_kept_at_end(std::string_view loaded);
 

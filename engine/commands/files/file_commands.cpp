@@ -180,6 +180,7 @@ void run_file_command() {
     const int32_t changes_before = ChangesMadeFlag;
     const FixedText<512> previous_before = PreviousFileName;
     std::string given;  // a name chosen here rather than typed
+    bool backup_copy = false;
     bool complete = false;
 
     if (front_read) {
@@ -215,6 +216,8 @@ void run_file_command() {
         }
     } else if (plain_g && !merge && CommandLine(3) == 'V' && CommandLine(4) == ' ') {
         given = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
+        backup_copy = true;
+        (void)take_backup_kept_aside();
     }
 
     // Nothing on the page is lost by a merge, a work copy, or an open that keeps the page.
@@ -224,6 +227,12 @@ void run_file_command() {
         ChangesMadeFlag = changes_before;
         redraw_page();
         return;
+    }
+    if (backup_copy) {
+        // A command file's GSV kept the unsaved page in the backup copy: the backup the user
+        // asked for is now the one kept aside.
+        const std::string aside = take_backup_kept_aside();
+        if (!aside.empty()) given = aside;
     }
 
     FixedText<512> name;
