@@ -98,10 +98,6 @@ void rewrite_long_mark_words() {
                     } else {
                         return;
                     }
-                } else if (c2 == 'R' && c3 >= 'A') {
-                    // "ARCO" is arco; "AR" alone is the marcato, as the input lines are saved.
-                    write_over(p, "AO ");
-                    next = p + 3;
                 } else {
                     next = behind_word(p);
                 }
@@ -245,7 +241,9 @@ bool read_mark_word(int32_t& cursor, int32_t& code) {
             if (c2 == 'C') {
                 c3 == 'T' ? word(25, 3) : word(68, 2);
             } else if (c2 == 'R') {
-                word(15, 2);
+                // "AR" alone is the marcato, as the input lines are saved; "ARC", "ARCO" and
+                // every longer letter word is arco (the rewrite passes such a word whole).
+                is_upper(c3) ? word(67, 2) : word(15, 2);
             } else if (c2 == 'S') {
                 word(9, 2);
             } else if (c2 == 'O') {
