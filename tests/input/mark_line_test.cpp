@@ -213,7 +213,9 @@ TEST_F(MarkLineTest, TheFirstTokenRewritesLongWords) {
         {"FFR 1;", "FF  1;", 57, 0},     {"TREM2 1;", "TM2   1;", 92, 0},
         {"TRE 1;", "TM  1;", 93, 0},     {"UP 1;", "U  1;", 12, 0},
         {"MF 1;", "MF 1;", 55, 0},       {"AR 1;", "AR 1;", 15, 0},
-        {"ARC 1;", "AO  1;", 67, 0},
+        {"ARC 1;", "AO  1;", 67, 0},     {"ARCO 1;", "AO   1;", 67, 0},
+        {"ARCOS1;", "AO   1;", 67, 0},   {"-ARCO 1;", "-AO   1;", 67, 1},
+        {"AR1;", "AR1;", 15, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

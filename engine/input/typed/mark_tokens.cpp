@@ -4,6 +4,7 @@
 #include "engine/input/typed/mark_tokens.h"
 
 #include <cmath>
+#include <string>
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
@@ -98,10 +99,12 @@ void rewrite_long_mark_words() {
                     } else {
                         return;
                     }
-                } else if (c2 == 'R' && c3 >= 'A') {
-                    // "ARCO" is arco; "AR" alone is the marcato, as the input lines are saved.
-                    write_over(p, "AO ");
-                    next = p + 3;
+                } else if (c2 == 'R' && is_upper(c3)) {
+                    // "ARC", "ARCO" and every longer letter word become "AO" (arco), the rest of
+                    // the word blanked: no letter of it is left to read as a word of its own.
+                    const int32_t q = behind_word(p);
+                    write_over(p, "AO" + std::string(static_cast<std::size_t>(q - p - 2), ' '));
+                    next = q;
                 } else {
                     next = behind_word(p);
                 }
@@ -245,7 +248,9 @@ bool read_mark_word(int32_t& cursor, int32_t& code) {
             if (c2 == 'C') {
                 c3 == 'T' ? word(25, 3) : word(68, 2);
             } else if (c2 == 'R') {
-                word(15, 2);
+                // "AR" alone is the marcato, as the input lines are saved; a longer letter word
+                // is arco, also past the columns the long words are rewritten in.
+                is_upper(c3) ? word(67, 2) : word(15, 2);
             } else if (c2 == 'S') {
                 word(9, 2);
             } else if (c2 == 'O') {

@@ -1,0 +1,98 @@
+// The marcato and arco words of the marks line, typed in the input mode and read from a command
+// file: "AR" alone is the marcato, a mark of its note; every longer letter word that starts "AR"
+// is arco, a symbol item at its note, as "AO" is. A digit after "AR" is the note number. The
+// lines written back by "EDI" give the same items again.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/tables.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+constexpr float kMarcatoCode = 15.0f;
+constexpr float kArcoCode = 67.0f;
+constexpr int32_t kNoteCode = 1;
+constexpr int32_t kSymbolCode = 9;
+
+// The input run of four notes on staff 1 with one marks line. A command file is asked neither
+// for bar lines nor for the next staff: its two "N" are left out.
+std::vector<std::string> marks_word_run(const std::string& marks, bool from_file) {
+    if (from_file) return {"IN 1", "", "C5/D/E/F;", "Q;", marks, ";", ";", "X"};
+    return {"IN 1", "", "C5/D/E/F;", "Q;", "N", marks, ";", ";", "X", "N"};
+}
+
+// The arco items of staff 1: their P3 and whether they stand on the side other than the
+// default one (as the lines written back read it: a "-" before the word).
+struct ArcoItem {
+    float x;
+    bool other_side;
+};
+std::vector<ArcoItem> marks_word_arcos() {
+    std::vector<ArcoItem> out;
+    for (int32_t k : stored_items_of(kSymbolCode, 1)) {
+        if (stored_param(k, 5) == kArcoCode)
+            out.push_back({stored_param(k, 3), stored_param(k, 4) < 11.0f});
+    }
+    return out;
+}
+
+class MarksLineWordsTest : public ConsoleSessionTest {};
+
+TEST_F(MarksLineWordsTest, MarcatoAndArcoWordsTypedAndReadFromAFile) {
+    // Forty-one "S 1/" put the last word past the columns the long words are rewritten in.
+    std::string far;
+    for (int i = 0; i < 41; ++i) far += "S 1/";
+    struct Case {
+        std::string marks;
+        bool arco;  // else the marcato on note 2
+        bool other_side = false;
+    };
+    const Case kCases[] = {
+        {"AR 2;", false},         {"AR2;", false},           {"ARC 2;", true},
+        {"ARCO 2;", true},        {"ARCOS 2;", true},        {"ARCOX 2;", true},
+        {"ARCO2;", true},         {"AO 2;", true},           {"arco 2;", true},
+        {"-ARCO 2;", true, true}, {"S 1/ARCO 2/A 3;", true}, {far + "ARCO 2;", true},
+        {far + "AR 2;", false},
+    };
+    for (const Case& c : kCases) {
+        for (const bool from_file : {false, true}) {
+            const std::string label = c.marks + (from_file ? " (RE)" : " (typed)");
+            core::reset_engine();
+            std::string out;
+            if (from_file) {
+                std::string text;
+                for (const std::string& l : marks_word_run(c.marks, true)) text += l + "\n";
+                write_text(temp_.root() / "marks.re", text);
+                out = type({"RE marks.re"});
+            } else {
+                out = type(marks_word_run(c.marks, false));
+            }
+            EXPECT_EQ(out.find("Error"), std::string::npos) << label << "\n" << out;
+            const std::vector<int32_t> notes = stored_items_of(kNoteCode, 1);
+            ASSERT_EQ(notes.size(), 4u) << label << "\n" << out;
+            const float second_x = stored_param(notes[1], 3);
+            const std::vector<ArcoItem> arcos = marks_word_arcos();
+            if (c.arco) {
+                ASSERT_EQ(arcos.size(), 1u) << label;
+                EXPECT_EQ(arcos[0].x, second_x) << label;
+                EXPECT_EQ(arcos[0].other_side, c.other_side) << label;
+                EXPECT_NE(stored_param(notes[1], 11), kMarcatoCode) << label;
+            } else {
+                EXPECT_TRUE(arcos.empty()) << label;
+                EXPECT_EQ(stored_param(notes[1], 11), kMarcatoCode) << label;
+            }
+            // Written back as the input lines and read again, each stays what it was.
+            const std::vector<std::string> before = stored_item_lines();
+            const std::string round =
+                type({"EDI", "1 0 200 1", "Y", "", "", "", "", "", "", "", "", "X"});
+            EXPECT_EQ(round.find("Error"), std::string::npos) << label << "\n" << round;
+            EXPECT_EQ(stored_item_lines(), before) << label << "\n" << round;
+        }
+    }
+}
+
+}  // namespace
