@@ -158,6 +158,15 @@ TEST_P(LeavingGroupEditTest, TheLineAfterTheBoxRunsAsTyped) {
         for (const QLabel* l : d.findChildren<QLabel*>()) shown += l->text().toStdString();
         bar_while_up = bar_text();
         if (c.close_by_enter) {
+            // The Enter goes where the keyboard is: the box must have it first.
+            const QDeadlineTimer deadline(10000);
+            while (QGuiApplication::focusWindow() != d.windowHandle() && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (QGuiApplication::focusWindow() != d.windowHandle()) {
+                ADD_FAILURE() << "the box never had the keyboard";
+                d.reject();
+                return;
+            }
             type_to_keyboard(QStringLiteral("\r"));
         } else if (auto* box = qobject_cast<QMessageBox*>(&d)) {
             box->button(QMessageBox::Ok)->click();
