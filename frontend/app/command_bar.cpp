@@ -126,12 +126,22 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
+    if (TakeAnswerRest(*event)) {
+        // Typed with a menu answer that already stands for it (the J of "LJ").
+        event->accept();
+        return;
+    }
     if (InputEventFlags.KeyWaitArmed != 0) {
         OnWaitKey(*event);
         event->accept();
         return;
     }
     NoteInputEventTime(*event);
+    if (key_mode() && TakeSelectionForKey(*event)) {
+        event->accept();
+        NotifyInputArrived();
+        return;
+    }
     WinKey key = TranslateKey(*event);
     if (key.vk == kVkReturn && key.flags == kMainEnterFlags && EnterPressIsRepeat(*event))
         key.flags |= kKeyRepeat;
@@ -258,6 +268,46 @@ bool CCommandEdit::OnChar(int32_t ch, int32_t flags) {
                            '\0'};
     bar_->SendKeyToken(std::string_view(token, sizeof token));
     return false;
+}
+
+// Contract: reads and writes the engine's CommandLine, LineEditorLength and LineEditorCursor
+// (only while the bar shows that line) and the edit's text. The caret clicked elsewhere in the
+// line is the engine's cursor too, so that the next character goes where the bar shows it.
+bool CCommandEdit::TakeSelectionForKey(const QKeyEvent& event) {
+    if (!ShowsEngineLine()) return false;
+    const Qt::KeyboardModifiers chords =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const QString text = event.text();
+    const bool erases = chords == Qt::NoModifier &&
+                        (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete);
+    const bool types = chords == Qt::NoModifier && !text.isEmpty() &&
+                       text.at(0) >= QLatin1Char(' ') && text.at(0) != QChar(0x7f);
+    if (!erases && !types) return false;
+    const QTextCursor cursor = textCursor();
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    const int length = std::max(core::LineEditorLength, 0);
+    if (from == to) {
+        core::LineEditorCursor = std::clamp(from, 0, length);
+        return false;
+    }
+    // The line shows no line break, so edit and engine positions are the same.
+    const int cut = to - from;
+    for (int k = from + 1; k + cut <= length; ++k)
+        core::CommandLine(k) = core::CommandLine(k + cut);
+    for (int k = length - cut + 1; k <= length; ++k) core::CommandLine(k) = ' ';
+    core::CommandLine(length - cut + 1) = '\0';
+    core::LineEditorLength = length - cut;
+    core::LineEditorCursor = from;
+    SetEngineText(FromCp1252(core::CommandLine.sub(1, core::LineEditorLength)), from, from);
+    return erases;
+}
+
+bool CCommandEdit::ShowsEngineLine() const {
+    const int length = std::max(core::LineEditorLength, 0);
+    if (length > core::CommandLine.size()) return false;
+    const std::string shown = ToCp1252(EngineText());
+    return shown == core::CommandLine.sub(1, length);
 }
 
 // Contract: reads DisplayScale; writes WheelVertical and the active view's scroll position.

@@ -58,6 +58,12 @@ class CCommandEdit : public QPlainTextEdit {
 
   private:
     void OnTextChanged();
+    // In key mode the engine edits its own copy of the line, which the bar shows. A character
+    // typed over a selection, or Backspace or Delete with one, first takes the selected text
+    // out of both; true when that was the key's whole work (Backspace, Delete).
+    bool TakeSelectionForKey(const QKeyEvent& event);
+    // Whether the bar shows the engine's copy of the line as it stands (a paste shows more).
+    bool ShowsEngineLine() const;
     // Engine position <-> edit position.
     int ToEditPosition(int engine_position) const;
     int ToEnginePosition(int edit_position) const;

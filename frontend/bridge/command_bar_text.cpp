@@ -54,4 +54,14 @@ void TrimInputToMarker(CommandBarLink& bar) {
     bar.SetInputText(kept, n, n);
 }
 
+void DropRanLines(CommandBarLink& bar) {
+    const QString t = bar.InputText();
+    const qsizetype from = t.lastIndexOf(QChar(0x0F)) + 1;
+    const qsizetype last_break = t.lastIndexOf(QLatin1Char('\n'));
+    if (last_break < from) return;
+    const QString kept = t.left(from) + t.mid(last_break + 1);
+    const int n = static_cast<int>(kept.size());
+    bar.SetInputText(kept, n, n);
+}
+
 }  // namespace frontend

@@ -68,4 +68,9 @@ int GetInputTextLength(const CommandBarLink& bar);
 // finds it again); with no marker the edit becomes empty. The caret goes to the end.
 void TrimInputToMarker(CommandBarLink& bar);
 
+// Takes out of the input edit the lines that already ran or were taken: every line before the
+// text's last line break, with that break (a 0x0F marker and what comes before it stay). A
+// line being typed after the last break stays; the caret goes to the end.
+void DropRanLines(CommandBarLink& bar);
+
 }  // namespace frontend

@@ -45,6 +45,7 @@ class CallGuard {
         // Keys held while a question box was up go to their widget once the engine is idle.
         if (--g_call_depth == 0) {
             InputEventFlags.KeysAhead.clear();
+            EndAnswerRest();
             PassTypedAheadKeys();
         }
     }

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -342,6 +343,7 @@ void ResetKeyWords() {
     EnterKeyHit = 0;
     CommandKind = 0;
     input_clock().known = false;
+    EndAnswerRest();
 }
 
 namespace {
@@ -359,10 +361,14 @@ std::deque<TypedAheadKey>& typed_ahead() {
 bool g_delivery_due = false;
 
 // Whether the held keys must wait: a box is up (its guard holds what is typed meanwhile, and
-// a key sent past it would reach the window behind it), or a wait has its answer and has not
-// taken it yet (the next key would be typed over it).
+// a key sent past it would reach the window behind it), the engine works on without waiting
+// for input (a key now would be typed into the bar outside the engine's line and lost there),
+// or a wait has its answer and has not taken it yet (the next key would be typed over it).
 bool held_keys_wait() {
     if (QApplication::activeModalWidget() != nullptr) return true;
+    if (EngineCallDepth() != 0 && InputEventFlags.KeyWaitArmed == 0 &&
+        InputEventFlags.LineWaitArmed == 0)
+        return true;
     if (InputEventFlags.LineWaitArmed != 0 && InputEventFlags.LineComplete != 0) return true;
     return InputEventFlags.KeyWaitArmed != 0 && InputEventFlags.LastKey != 0;
 }
@@ -401,6 +407,30 @@ void schedule_delivery() {
 }
 
 }  // namespace
+
+namespace {
+char g_answer_rest = 0;  // the letter expected next, upper-case; 0 none
+}  // namespace
+
+void ExpectAnswerRest(char letter) {
+    g_answer_rest = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+}
+
+void EndAnswerRest() { g_answer_rest = 0; }
+
+// Contract: reads and clears the expected letter. A key typing no character (Shift, held for
+// a capital) leaves it expected; Ctrl and Alt chords are no letter typed.
+bool TakeAnswerRest(const QKeyEvent& press) {
+    if (g_answer_rest == 0 || press.type() != QEvent::KeyPress) return false;
+    const QString text = press.text();
+    if (text.isEmpty() || text.at(0) < QLatin1Char(' ')) return false;
+    const Qt::KeyboardModifiers chords =
+        press.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool rest = chords == Qt::NoModifier && text.size() == 1 &&
+                      text.at(0).toUpper() == QLatin1Char(g_answer_rest);
+    g_answer_rest = 0;
+    return rest;
+}
 
 void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target) {
     typed_ahead().push_back({std::unique_ptr<QKeyEvent>(event.clone()), target});

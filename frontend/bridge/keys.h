@@ -81,6 +81,15 @@ extern int32_t CommandKind;   // -1 after a typed line that starts the input mod
 void HoldTypedAheadKey(const QKeyEvent& event, QWidget* target);
 void PassTypedAheadKeys();
 
+// A menu answer whose letter already stands for a longer word ("L" for "LJ"): the next
+// character key typed, when it is `letter` (either case), is the word's own rest and is
+// dropped; any other character key ends this and goes on as typed. It ends as well when
+// EndAnswerRest is called (the next question is answered, the engine call ends).
+void ExpectAnswerRest(char letter);
+void EndAnswerRest();
+// Whether the key press is the expected rest of the answer, to be dropped; true at most once.
+bool TakeAnswerRest(const QKeyEvent& press);
+
 // The window system's clock, on which its input events are stamped (ms): each stamped event
 // noted keeps the estimate of where that clock stands against the program's own; Now is 0
 // until an event with a stamp has been noted (events the program makes carry none).

@@ -15,6 +15,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <string>
 #include <vector>
@@ -24,12 +25,15 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text/text_files.h"
+#include "engine/input/tables.h"
+#include "engine/layout/tables.h"
 #include "frontend/app/palettes.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_decoder.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/engine_gate.h"
 #include "frontend/bridge/item_panel.h"
+#include "frontend/bridge/keys.h"
 #include "frontend/bridge/services.h"
 #include "frontend/dialogs/notice_dialogs.h"
 #include "frontend/midi/midi_input_path.h"
@@ -40,6 +44,9 @@
 using namespace frontend;
 
 namespace {
+
+// The input mode's line kind once every line of a run is in: its closing menu asks.
+constexpr int32_t kInputLinesDone = 6;
 
 QString engine_text(const char* text) {
     return text == nullptr ? QString() : FromCp1252(std::string_view(text));
@@ -121,6 +128,23 @@ int QtFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
     return frontend::PollMidiOrKey(waits_, record);
 }
 
+// Contract: reads the input mode's words and the key the last command-or-key wait took; takes
+// a J from the front of KeysAhead, or else makes the next key typed a J to drop.
+std::string QtFrontEnd::DropRestOfTypedLine() {
+    const bool closing_menu =
+        input::InputModeActive != 0 && layout::InputParserMode == kInputLinesDone;
+    if (!closing_menu || (waits_.last_key != 'L' && waits_.last_key != 'l')) return {};
+    std::deque<KeyAheadRecord>& ahead = InputEventFlags.KeysAhead;
+    if (ahead.empty()) {
+        ExpectAnswerRest('J');
+        return {};
+    }
+    const int32_t next = ahead.front().code;
+    if (next != 'J' && next != 'j') return {};
+    ahead.pop_front();
+    return std::string(1, static_cast<char>(next));
+}
+
 bool QtFrontEnd::MidiInputOpen() { return frontend::MidiInputRunning(); }
 
 // -- messages and questions ----------------------------------------------------------------
@@ -128,26 +152,33 @@ bool QtFrontEnd::MidiInputOpen() { return frontend::MidiInputRunning(); }
 int QtFrontEnd::ShowMessageBox(const char* text) {
     last_message_ = message_lines(text);
     if (unattended_ || QApplication::instance() == nullptr) return 1;
+    DropRanLines(Bar());
     frontend::ShowNotice(last_message_);
     return 1;
 }
 
-// Questions: the dialogs of notice_dialogs.cpp; unattended, the given answer at once.
+// Questions: the dialogs of notice_dialogs.cpp; unattended, the given answer at once. A box
+// shown takes the lines that already ran out of the command bar first: the bar then holds, when
+// the box closes, only the keys held while it was up, and a click into it cannot put the
+// caret into a line that ran.
 int QtFrontEnd::AskYesNo(const char* question, int mode) {
     last_message_ = message_lines(question);
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_ != 0 ? -1 : 0;
+    DropRanLines(Bar());
     return frontend::AskYesNo(question == nullptr ? std::string_view() : question, mode);
 }
 
 int QtFrontEnd::AskYesNoExit(const char* question) {
     last_message_ = message_lines(question);
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_;
+    DropRanLines(Bar());
     return frontend::AskYesNoExit(question == nullptr ? std::string_view() : question);
 }
 
 int QtFrontEnd::AskAbandonInput() {
     last_message_ = QStringLiteral("Abandon input?");
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_ != 0 ? 0 : -1;
+    DropRanLines(Bar());
     return frontend::AskAbandonInput();
 }
 

@@ -45,6 +45,11 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_value) override;
     int WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                         int sel_start, int sel_end) override;
+    // Keys come one at a time here, so the rest of a line is not typed yet when a menu takes
+    // its first key: only the input mode's closing menu answered with L takes its rest, a J
+    // (L stands for LJ), whether already typed ahead or typed before the next question is
+    // answered. Returns the J taken now, else nothing.
+    std::string DropRestOfTypedLine() override;
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;

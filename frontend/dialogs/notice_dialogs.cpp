@@ -146,7 +146,11 @@ class TypedAheadGuard : public QObject {
         typing_widget() = typing_focus();
         QCoreApplication::instance()->installEventFilter(this);
     }
-    ~TypedAheadGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
+    ~TypedAheadGuard() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        // The box is answered: a key typed from now on is no rest of an earlier answer.
+        frontend::EndAnswerRest();
+    }
     TypedAheadGuard(const TypedAheadGuard&) = delete;
     TypedAheadGuard& operator=(const TypedAheadGuard&) = delete;
 
@@ -166,6 +170,8 @@ class TypedAheadGuard : public QObject {
             return t != 0 && seen_from_ != 0 && t < seen_from_;
         }
         const auto& key = *static_cast<QKeyEvent*>(event);
+        // The rest of the answer that led to this box (the J of "LJ") was answered already.
+        if (event->type() == QEvent::KeyPress && frontend::TakeAnswerRest(key)) return true;
         const quint64 t = key.timestamp();
         const auto down = std::find(held_down_.begin(), held_down_.end(), key.key());
         const bool pressed_here =

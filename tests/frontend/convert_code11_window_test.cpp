@@ -2,6 +2,7 @@
 // for each Code 11 item of the page, answered as a user would, and "Converting Code 11 to
 // Code 9" when the library file is there already.
 #include <QCheckBox>
+#include <QImage>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -80,6 +81,42 @@ TEST_F(ConvertCode11WindowTest, ANumberTypedAtOnceIsTheNewFileNumber) {
     EXPECT_EQ(stored_param(2, 5), 5203.0f);
     EXPECT_TRUE(fs::exists(temp_dir() / "work" / "mxlib" / "LB5200.DRW"));
     EXPECT_FALSE(fs::exists(temp_dir() / "work" / "mxlib" / "LB5000.DRW"));
+}
+
+// The page as the window shows it once every repaint due has been made.
+QImage page_as_shown_now() {
+    for (int k = 0; k < 5; ++k) QCoreApplication::processEvents();
+    return frontend::ActiveView()->viewport()->grab().toImage();
+}
+
+// The converted symbols are on the page at once, as a whole redraw of it (UNDO, then REDO)
+// shows them; an item the dialog deletes is gone from it at once too.
+TEST_F(ConvertCode11WindowTest, TheConvertedPageIsShownAtOnce) {
+    for (const bool delete_last : {false, true}) {
+        SCOPED_TRACE(delete_last ? "the last item deleted" : "the last item ignored");
+        const QImage before = page_as_shown_now();
+        Answers answers;
+        answers.dialog([](QDialog& d) {
+            set_field(d, 1662, QStringLiteral("5203"));
+            click(d, 1);
+        });
+        answers.dialog([delete_last](QDialog& d) { click(d, delete_last ? 2 : 5); });
+        type_line(QStringLiteral("CV"), &answers);
+        ASSERT_EQ(stored_param(2, 1), 9.0f);
+        const QImage converted = page_as_shown_now();
+        type_line(QStringLiteral("UNDO"));
+        ASSERT_EQ(stored_param(2, 1), 11.0f);
+        EXPECT_EQ(page_as_shown_now(), before);
+        type_line(QStringLiteral("REDO"));
+        ASSERT_EQ(stored_param(2, 1), 9.0f);
+        const QImage redrawn = page_as_shown_now();
+        EXPECT_GT(dark_pixels(redrawn), 0);
+        EXPECT_TRUE(converted == redrawn) << "dark pixels shown " << dark_pixels(converted)
+                                          << ", after a whole redraw " << dark_pixels(redrawn);
+        // The next round starts from the page as it was opened.
+        type_line(QStringLiteral("UNDO"));
+        fs::remove_all(temp_dir() / "work" / "mxlib");
+    }
 }
 
 TEST_F(ConvertCode11WindowTest, DeleteThisItemTakesTheItemOffThePage) {

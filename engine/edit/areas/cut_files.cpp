@@ -106,8 +106,11 @@ void convert_code11_items() {
         for (int32_t p = 1; p <= n; ++p) ParamBuffer(p) = word(k, p);
         if (!render::convert_drawing_to_library_symbol(k)) break;
     }
-    // Deleted items leave the store now, also while a command file holds the drawing back.
-    if (met) render::settle_items();
+    if (!met) return;
+    // Deleted items leave the store now, also while a command file holds the drawing back;
+    // the page then shows the converted symbols in place of the old drawings.
+    render::settle_items();
+    redraw();
 }
 
 }  // namespace
