@@ -455,7 +455,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, LaterQuestionsConsoleTest, ::testing::ValuesIn(la
 // (X then leaves them), the others end and the script's next line runs. Nothing of the page
 // changes, and no answer of the script becomes an item.
 
-enum class OffStaves { AskAgain, Ends, RefusedAfterYes, Taken };
+enum class OffStaves { AskAgain, Ends, Taken };
 
 struct OffStavesRow {
     const char* word;
@@ -465,7 +465,9 @@ struct OffStavesRow {
 
 std::vector<OffStavesRow> off_staves_rows() {
     std::vector<OffStavesRow> rows;
-    const char* off[] = {"257 0 200 257", "1 0 200 257", "-1 0 200 1", "0 20 60 0"};
+    // The last is named as typed: its blanks trimmed, its letters as they were.
+    const char* off[] = {"257 0 200 257", "1 0 200 257", "-1 0 200 1", "0 20 60 0",
+                         "  257 0 200 257 abc  "};
     for (const char* word : {"M", "C", "CT", "CT 1", "TYPB", "MU", "MD", "EDI", "STM", "STU"}) {
         for (const char* box : off) rows.push_back({word, box, OffStaves::AskAgain});
         rows.push_back({word, "256 0 200 256", OffStaves::Taken});
@@ -474,10 +476,11 @@ std::vector<OffStavesRow> off_staves_rows() {
         for (const char* box : off) rows.push_back({word, box, OffStaves::Ends});
         rows.push_back({word, "256 0 200 256", OffStaves::Taken});
     }
-    // The stem words ask about a box first; the Yes is then refused.
-    for (const char* word : {"FLA", "FLD", "PL"}) {
-        for (const char* box : {"257 0 200 257", "1 0 200 257", "-1 0 200 1"})
-            rows.push_back({word, box, OffStaves::RefusedAfterYes});
+    // The stem words name the box and end before asking about it: the script's next line is
+    // no confirmation.
+    for (const char* word : {"FLA", "FLD", "FLI", "FL", "FLU", "FLN", "PL"}) {
+        for (const char* box : off) rows.push_back({word, box, OffStaves::Ends});
+        rows.push_back({word, "256 0 200 256", OffStaves::Taken});
     }
     // The system words: lowest staff and staff count, the top staff at most 256.
     for (const char* word : {"MS", "CS"}) {
@@ -487,6 +490,9 @@ std::vector<OffStavesRow> off_staves_rows() {
     }
     return rows;
 }
+
+constexpr const char* kFileStopped =
+    "*** Staff numbers are 1 to 256: the rest of the file was not read.";
 
 class OffStavesConsoleTest : public LaterQuestionsConsoleTest {};
 
@@ -504,9 +510,7 @@ TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
             fs::remove(temp_.root() / "out.mus");
             // "X" leaves a word that asks again and answers a box confirmation as Exit;
             // after a word that ended it runs as a line of its own.
-            std::vector<std::string> word = {row.word, row.box};
-            if (row.kind == OffStaves::RefusedAfterYes) word.push_back("Y");
-            word.push_back("X");
+            std::vector<std::string> word = {row.word, row.box, "X"};
             std::string out;
             if (road == LaterRoad::Re) {
                 std::ofstream file(temp_.root() / "cmd.txt");
@@ -521,25 +525,34 @@ TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
             if (road == LaterRoad::Re) {
                 // From a file EDI re-edits its staff's lines and TR reads its transposition
                 // from the lines after the box: there the page may change.
+                // The stem words run a file's box at once, and their run sorts the page.
                 const std::string w = row.word;
-                if (w != "EDI" && w != "TR") {
+                const bool stem_word = w.rfind("FL", 0) == 0 || w == "PL";
+                if (w != "EDI" && w != "TR" && !(stem_word && row.kind == OffStaves::Taken)) {
                     EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before) << out;
+                }
+                // The words a file answers at once stop the file on a box off the staves, as
+                // the move words do: its next lines were meant for the word.
+                const bool file_form = w == "M" || w == "C" || w == "CT" || w == "STM" ||
+                                       w == "STU" || w == "DE" || w == "D" || w == "CUE" ||
+                                       w == "MX" || w == "MS" || w == "CS" || stem_word;
+                const bool letters = std::string(row.box).find("abc") != std::string::npos;
+                if (file_form && !letters) {
+                    EXPECT_EQ(out.find(kFileStopped) != std::string::npos,
+                              row.kind != OffStaves::Taken)
+                        << out;
                 }
                 continue;
             }
             EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before) << out;
-            const std::string named =
-                std::string("*** Staff numbers are 1 to 256 -- no box: ") + row.box;
+            std::string typed = row.box;
+            typed.erase(0, typed.find_first_not_of(' '));
+            typed.erase(typed.find_last_not_of(' ') + 1);
+            const std::string named = "*** Staff numbers are 1 to 256 -- no box: " + typed + "\n";
             const std::size_t at = out.find(named);
             switch (row.kind) {
                 case OffStaves::Taken:
                     EXPECT_EQ(out.find("Staff numbers are"), std::string::npos) << out;
-                    break;
-                case OffStaves::RefusedAfterYes:
-                    EXPECT_NE(out.find("*** Staff numbers are 1 to 256. ***",
-                                       out.find("Source Box O.K.?")),
-                              std::string::npos)
-                        << out;
                     break;
                 case OffStaves::AskAgain:
                     ASSERT_NE(at, std::string::npos) << out;
@@ -554,6 +567,8 @@ TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
                     ASSERT_NE(at, std::string::npos) << out;
                     // No question about the refused box, and the word is over.
                     EXPECT_EQ(out.find("O.K.?", at), std::string::npos) << out;
+                    EXPECT_EQ(out.find("Staff numbers are 1 to 256. ***"), std::string::npos)
+                        << out;
                     EXPECT_EQ(out.find("Leaving Group Edit.", at), std::string::npos) << out;
                     break;
             }
@@ -580,6 +595,9 @@ TEST_F(OffStavesConsoleTest, TheSystemDestinationEndsOnALineThatIsNoSystem) {
         {"B", nullptr, false},
         {"0", nullptr, false},
         {"ZZQ", "*** Not a box: ZZQ -- ", false},
+        // Named as typed, though the line went through the command reader first.
+        {"foo", "*** Not a box: foo -- ", false},
+        {"sa x.mus", "*** Not a box: sa x.mus -- ", false},
         {"256", "*** Staff numbers are 1 to 256 -- no box: 256", false},
         {"-1", "*** Staff numbers are 1 to 256 -- no box: -1", false},
         {"255", nullptr, true},
@@ -598,6 +616,121 @@ TEST_F(OffStavesConsoleTest, TheSystemDestinationEndsOnALineThatIsNoSystem) {
                 EXPECT_EQ(out.find("Destination Box O.K.?") != std::string::npos, d.asked) << out;
                 if (d.said != nullptr) {
                     EXPECT_NE(out.find(d.said), std::string::npos) << out;
+                }
+            }
+        }
+    }
+}
+
+// From a command file the system and its destination are the file's next two lines, with
+// nothing to confirm: a line that is no system ends the word as the typed question does (an
+// empty line, "B" or 0 quietly, a word named as read) and the file goes on; a system off the
+// staves stops the file. None of them is called a move off the staves.
+TEST_F(OffStavesConsoleTest, TheSystemWordsFromAFileEndOnALineThatIsNoSystem) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    core::reset_engine();
+    type(page);
+    const std::string before = later_file_bytes(temp_.root() / "a.mus");
+    struct FileRow {
+        const char* source;
+        const char* destination;
+        const char* said;  // what the file says, or nullptr for nothing
+        bool moved;        // the page changed
+    };
+    const std::vector<FileRow> rows = {
+        {"1 2", "", nullptr, false},
+        {"1 2", "B", nullptr, false},
+        {"1 2", "0", nullptr, false},
+        {"1 2", "foo", "*** Not a box: foo -- ", false},
+        {"1 2", "SA x.mus", "*** Not a box: SA x.mus -- ", false},
+        {"1 2", "-1", kFileStopped, false},
+        {"1 2", "256", kFileStopped, false},
+        {"1 2", "255", nullptr, true},
+        // The line after a refused system runs as a line of its own.
+        {"B", "X", nullptr, false},
+        {"foo", "X", "*** Not a box: foo -- ", false},
+        {"256 2", "3", kFileStopped, false},
+        {"-1 1", "3", kFileStopped, false},
+        {"255 2", "0", nullptr, false},
+    };
+    for (const char* word : {"MS", "CS"}) {
+        for (const FileRow& row : rows) {
+            SCOPED_TRACE(std::string(word) + " [" + row.source + "] [" + row.destination + "]");
+            core::reset_engine();
+            fs::remove(temp_.root() / "out.mus");
+            fs::remove(temp_.root() / "inner.mus");
+            {
+                std::ofstream file(temp_.root() / "cmd.txt");
+                file << word << "\n" << row.source << "\n" << row.destination << "\n";
+                file << "SA inner.mus\n";
+            }
+            const std::string out = run(LaterRoad::Re, {"G a.mus", "RE cmd.txt", "SA out.mus"});
+            ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+            EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus") != before, row.moved) << out;
+            EXPECT_EQ(out.find("would leave staves"), std::string::npos) << out;
+            const bool stopped = row.said == kFileStopped;
+            EXPECT_EQ(fs::exists(temp_.root() / "inner.mus"), !stopped) << out;
+            if (row.said != nullptr) {
+                EXPECT_NE(out.find(row.said), std::string::npos) << out;
+            } else {
+                EXPECT_EQ(out.find("***"), std::string::npos) << out;
+            }
+        }
+    }
+}
+
+// The move words' destination: a line with no staff ends the word (an empty line, "B" and
+// zeros quietly, a word named as typed, never as a staff number); a box off the staves is
+// named and asked again, and X then leaves; a box on staff 256 is asked about.
+TEST_F(OffStavesConsoleTest, TheMoveDestinationEndsOnALineWithoutAStaff) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    core::reset_engine();
+    type(page);
+    const std::string before = later_file_bytes(temp_.root() / "a.mus");
+    enum class Dest { Quiet, Named, AskAgain, Asked };
+    struct DestRow {
+        const char* line;
+        Dest kind;
+    };
+    const std::vector<DestRow> rows = {
+        {"", Dest::Quiet},
+        {"B", Dest::Quiet},
+        {"0", Dest::Quiet},
+        {"foo", Dest::Named},
+        {"Hello World", Dest::Named},
+        {"257 0 200 257", Dest::AskAgain},
+        {"-1 0 200 1", Dest::AskAgain},
+        {"0 20 60 0", Dest::AskAgain},
+        {"256 0 200 256", Dest::Asked},
+    };
+    for (const char* word : {"M", "C", "CPX"}) {
+        for (const DestRow& row : rows) {
+            for (LaterRoad road : {LaterRoad::Piped, LaterRoad::ConsoleFile}) {
+                SCOPED_TRACE(std::string(word) + " [" + row.line + "] " + road_name(road));
+                core::reset_engine();
+                fs::remove(temp_.root() / "out.mus");
+                // "X" answers a confirmation as Exit and leaves a question asked again.
+                const std::string out =
+                    run(road, {"G a.mus", word, "1 0 200 1", "Y", row.line, "X", "SA out.mus"});
+                ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+                EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before) << out;
+                EXPECT_EQ(out.find("Staff numbers are") != std::string::npos,
+                          row.kind == Dest::AskAgain)
+                    << out;
+                EXPECT_EQ(out.find("Destination Box O.K.?") != std::string::npos,
+                          row.kind == Dest::Asked)
+                    << out;
+                const std::string named = std::string("*** Not a box: ") + row.line + " -- " +
+                                          word + " ended, nothing was changed.";
+                EXPECT_EQ(out.find(named) != std::string::npos, row.kind == Dest::Named) << out;
+                if (row.kind == Dest::AskAgain) {
+                    const std::size_t at = out.find(
+                        std::string("*** Staff numbers are 1 to 256 -- no box: ") + row.line);
+                    ASSERT_NE(at, std::string::npos) << out;
+                    EXPECT_NE(out.find("Enter new Staff#", at), std::string::npos) << out;
+                    EXPECT_NE(out.find("Leaving Group Edit.", at), std::string::npos) << out;
                 }
             }
         }

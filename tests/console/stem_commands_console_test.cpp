@@ -131,23 +131,27 @@ TEST_F(StemCommandsConsoleTest, ABeamOverAQuarterIsRefusedWithItsNumberAndNothin
     EXPECT_EQ(stored_param(beam, 6), 59.995f);
 }
 
-// A typed box outside the staves is asked about first and refused after the Yes, so that a
-// script's "Y" answers the question; the page stays as it was.
-TEST_F(StemCommandsConsoleTest, ABoxOutsideTheStavesIsAskedAboutThenRefused) {
+// A typed box outside the staves is refused naming the line before any question, so that a
+// script's next line runs as a command; staff 0 alone is asked about first and refused after
+// the Yes. The page stays as it was.
+TEST_F(StemCommandsConsoleTest, ABoxOutsideTheStavesIsRefused) {
     struct Case {
         const char* box;
         const char* message;
+        bool asked;
     };
-    for (const Case c : {Case{"0 0 70", "*** No Staff number given. ***"},
-                         Case{"0", "*** No Staff number given. ***"},
-                         Case{"257", "*** Staff numbers are 1 to 256. ***"},
-                         Case{"1 0 0 257", "*** Staff numbers are 1 to 256. ***"}}) {
+    for (const Case c :
+         {Case{"0 0 70", "*** Staff numbers are 1 to 256 -- no box: 0 0 70", false},
+          Case{"0", "*** No Staff number given. ***", true},
+          Case{"257", "*** Staff numbers are 1 to 256 -- no box: 257", false},
+          Case{"1 0 0 257", "*** Staff numbers are 1 to 256 -- no box: 1 0 0 257", false},
+          Case{"-1 0 0 1", "*** Staff numbers are 1 to 256 -- no box: -1 0 0 1", false}}) {
         SCOPED_TRACE(c.box);
         restart();
         const std::string out = type(with(kFlipPage, {"FLD", c.box, "Y"}));
         const std::size_t asked = out.find("Source Box O.K.? -");
-        ASSERT_NE(asked, std::string::npos) << out;
-        EXPECT_NE(out.find(c.message, asked), std::string::npos) << out;
+        EXPECT_EQ(asked != std::string::npos, c.asked) << out;
+        EXPECT_NE(out.find(c.message, c.asked ? asked : 0), std::string::npos) << out;
         ASSERT_EQ(core::ItemCount, 4) << out;
         EXPECT_EQ(stored_param(find(1, 20.0f), 5), 10.0f);
         EXPECT_EQ(stored_param(find(6, 20.0f), 7), 11.0f);

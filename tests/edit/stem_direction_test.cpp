@@ -156,14 +156,29 @@ TEST_F(StemDirectionTest, BoxWithoutStaffIsRefusedAndChangesNothing) {
     const std::vector<float> before = page();
     layout::InputStaff = 0.0f;
     type("FLU");
-    // The box is asked about first, and refused after the Yes.
+    // Staff 0 alone is asked about first, and refused after the Yes.
     fe_.answer_yes_no(kYes);
-    type("0 10 50");
+    type("0");
     EXPECT_TRUE(asked("Source Box O.K.? -"));
     EXPECT_TRUE(shown("*** No Staff number given. ***"));
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::UndoRedoState, 0);
     EXPECT_EQ(next_staff(), 0);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_EQ(edit::ShownPalette, 134);
+}
+
+TEST_F(StemDirectionTest, StaffZeroWithARangeIsRefusedUnasked) {
+    make_page();
+    const std::vector<float> before = page();
+    layout::InputStaff = 0.0f;
+    type("FLU");
+    fe_.answer_yes_no(kYes);
+    type("0 10 50");
+    EXPECT_FALSE(asked("Source Box O.K.? -"));
+    EXPECT_TRUE(shown("*** Staff numbers are 1 to 256 -- no box: 0 10 50"));
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::UndoRedoState, 0);
     EXPECT_EQ(core::PendingBoxOperation, 0);
     EXPECT_EQ(edit::ShownPalette, 134);
 }

@@ -114,10 +114,12 @@ bool next_command_file_line() {
 // scanned up to the trimmed length of its first 80 characters, so the caller finds the
 // numbers in P(1..). The end of the file or a read error ends the command file as
 // read_command_line does, and the blank line gives all numbers 0.
-void read_line_from_command_file() {
+void read_line_from_command_file(std::string* as_read) {
+    if (as_read != nullptr) as_read->clear();
     if (MacroUnit != DefaultMacroUnit) {
         std::string record;
         if (read_record(MacroUnit, record) == IoResult::Ok) {
+            if (as_read != nullptr) *as_read = record.substr(0, 80);
             CommandLine.blank();
             CommandLine.put(1, 80, record);
         } else {

@@ -67,6 +67,11 @@ int32_t find_box_word(int32_t limit) {
     return 0;
 }
 
+// The box word as it was given ("M", "CPX", "CT"), for the refusals that name it.
+std::string g_box_word;
+
+std::string_view box_word() { return g_box_word; }
+
 void ask(std::string_view prompt) {
     MessageLine.set(prompt);
     SecondLine = MessageLine;
@@ -89,25 +94,35 @@ void end_box_operation() {
 }
 
 // What a box answer came to: a box shown, the end of the operation (a typed "B", neither staff
-// nor right position where the question ends on them, a drawn box on an empty page), or a typed
-// box off the staff table, refused by name.
+// nor right position where the question ends on them, a drawn box on an empty page, a box off
+// the staves in a command file), or a typed box off the staff table, refused by name.
 enum class BoxAnswer { Taken, Ended, Refused };
 
 // Reads the box answer in CommandLine into ParamBuffer P1..P4 and shows its outline. A typed box
 // that lies off the staves (a staff outside 1..256, or staff 0 with a range) is refused here,
-// naming the line, for every box word alike: the caller asks again or ends.
-BoxAnswer read_box_answer(bool end_on_blank) {
+// naming the line, for every box word alike: the caller asks again or ends. A command file's
+// box off the staves stops the file instead, as the file form of the box words does: its next
+// lines were meant for the word. With end_without_numbers a line of zeros ends the operation
+// quietly (the destination, where staff 0 is no staff).
+BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false) {
     BoxOutlineMark = core::GraphicsNextFree;
     const char first = CommandLine(1);
     if (first == '|' || (first == '~' && !end_on_blank)) {
         return read_drawn_box() ? BoxAnswer::Taken : BoxAnswer::Ended;
     }
     if (end_on_blank && first == 'B') return BoxAnswer::Ended;
-    const std::string typed = CommandLine.trimmed();
     core::scan_command_line(core::find_line_length(CommandLine));
     if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return BoxAnswer::Ended;
+    if (end_without_numbers && ParamBuffer(1) == 0.0f && ParamBuffer(2) == 0.0f &&
+        ParamBuffer(3) == 0.0f && ParamBuffer(4) == 0.0f) {
+        return BoxAnswer::Ended;
+    }
     if (show_typed_box()) return BoxAnswer::Taken;
-    refuse_typed_box(typed);
+    if (core::MacroUnit != 0) {
+        report_staff_out_of_range();
+        return BoxAnswer::Ended;
+    }
+    refuse_typed_box();
     return BoxAnswer::Refused;
 }
 
@@ -184,6 +199,8 @@ void start_word() {
         return;
     }
     PendingBoxStep = word;
+    const std::string line = CommandLine.trimmed();
+    g_box_word = line.substr(0, line.find(' '));
     if (word >= 4 && word <= 6) {
         PendingBoxOperation = 8;
         ask(word == 6 ? kCodesBoxPrompt : kSystemPrompt);
@@ -258,10 +275,17 @@ void take_destination_answer() {
         BoxDestination.left = 0.0f;
         BoxDestination.right = 0.0f;
     } else {
-        const BoxAnswer box = read_box_answer(false);
-        // A destination with no staff (an empty line, a word) ends the word; one off the
-        // staves is named and asked again.
-        if (box == BoxAnswer::Refused && ParamBuffer(1) != 0.0f) {
+        // A destination with no staff ends the word: an empty line, "B" or zeros quietly, a
+        // word named. One off the staves is named and asked again.
+        const char first = CommandLine(1);
+        const bool drawn = first == '|' || first == '~';
+        if (!drawn && ((first == 'B' && CommandLine(2) == ' ') ||
+                       refuse_line_without_box(CommandLine, box_word()))) {
+            end_box_operation();
+            return;
+        }
+        const BoxAnswer box = read_box_answer(false, true);
+        if (box == BoxAnswer::Refused) {
             ask_again(kDestinationPrompt);
             return;
         }
@@ -536,9 +560,17 @@ void delete_box_codes() {
                 MessageLine.blank();
                 return;
             }
-            if (ParamBuffer(1) == 0.0f) return;
-            // No box lies outside the staff table, and codes are whole numbers to 18: a staff
-            // -1 would reach down to every staff below the upper one, and deletes there.
+            if (ParamBuffer(1) == 0.0f && ParamBuffer(2) == 0.0f && ParamBuffer(3) == 0.0f) {
+                return;
+            }
+            // No box lies outside the staff table (a staff -1 would reach down to every staff
+            // below the upper one, and delete there): the file stops, as for the move words.
+            if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
+                                     ParamBuffer(4))) {
+                report_staff_out_of_range();
+                return;
+            }
+            // Codes are whole numbers to 18.
             const auto refuse = [&](int k) {
                 core::NumberLineReading out = line;
                 out.fault = core::NumberLineFault::OutOfRange;
@@ -546,14 +578,6 @@ void delete_box_codes() {
                 core::show_message(core::number_line_refusal(out));
                 MessageLine.blank();
             };
-            for (const int k : {1, 4}) {
-                const float staff = ParamBuffer(k);
-                if (staff < (k == 1 ? 1.0f : 0.0f) ||
-                    staff >= static_cast<float>(layout::kMaxStaves) + 1.0f) {
-                    refuse(k);
-                    return;
-                }
-            }
             for (int k = 5; k <= 22; ++k) {
                 const float code = ParamBuffer(k);
                 if (code < 0.0f || code > 18.0f || code != std::floor(code)) {
@@ -722,7 +746,7 @@ bool refuse_line_without_box(const core::FixedText<512>& line, std::string_view 
         c == '~') {
         return false;
     }
-    core::show_message("*** Not a box: " + text.substr(first) + " -- " + std::string(word) +
+    core::show_message("*** Not a box: " + answer_as_given() + " -- " + std::string(word) +
                        " ended, nothing was changed.");
     return true;
 }

@@ -162,14 +162,31 @@ bool typed_box_on_staves(float p1, float p2, float p3, float p4) {
     return valid_staff(trunc(p1)) && valid_staff(trunc(p4 == 0.0f ? p1 : p4));
 }
 
-void refuse_typed_box(std::string_view typed) {
-    const std::size_t first = typed.find_first_not_of(' ');
-    const std::size_t last = typed.find_last_not_of(' ');
-    const std::string_view line = first == std::string_view::npos
-                                      ? std::string_view()
-                                      : typed.substr(first, last - first + 1);
+std::string answer_as_given() {
+    const auto trim = [](std::string text) {
+        const std::size_t first = text.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : text.substr(first);
+    };
+    const std::string working = trim(core::CommandLine.trimmed());
+    // A command file's line is kept as read; a typed one stays in the message line, which the
+    // front-end filled and the question has not written since.
+    const std::string given =
+        trim(core::MacroUnit != 0 ? core::SecondLine.c_text() : core::MessageLine.c_text());
+    if (given.empty() || working.empty()) return working;
+    // The given copy is the answer when it starts as the working line does, letter case aside;
+    // the scan writes a number as "*".
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    const char g = upper(given.front());
+    const char w = upper(working.front());
+    const bool number = (g >= '0' && g <= '9') || g == '-' || g == '+' || g == '.';
+    return g == w || (w == '*' && number) ? given : working;
+}
+
+void refuse_typed_box() {
     core::show_message("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
-                       " -- no box: " + std::string(line));
+                       " -- no box: " + answer_as_given());
 }
 
 void clear_drawn_box() {

@@ -13,7 +13,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 namespace edit {
 
@@ -36,10 +36,15 @@ bool show_typed_box();
 // other box of the area words.
 bool typed_box_on_staves(float p1, float p2, float p3, float p4);
 
+// The answer line in CommandLine as the user gave it, without its outer blanks: the typed
+// line, or a command file's line as read. CommandLine itself is upper-cased, and scanned once
+// the command reader has had it; it is what is returned when the given copy is another line.
+std::string answer_as_given();
+
 // The refusal of a typed box that show_typed_box would not take (a staff outside 1..256, or
-// staff 0 with a range): "*** Staff numbers are 1 to 256 -- no box: " and the line as typed.
+// staff 0 with a range): "*** Staff numbers are 1 to 256 -- no box: " and answer_as_given().
 // Only the message is shown; the caller asks again or ends its word.
-void refuse_typed_box(std::string_view typed);
+void refuse_typed_box();
 
 // Zeroes the rectangle in MouseRegion and lowers the front-end's wait level to 0.
 void clear_drawn_box();

@@ -144,11 +144,39 @@ void carry_out_system_move(int32_t destination) {
 // The word's own name, for its refusals.
 std::string_view system_word() { return SystemMove.copy ? "CS" : "MS"; }
 
-// A typed system whose staves lie off 1..256 is named and ends the word.
-bool system_on_staves(int32_t low, int32_t high, const std::string& typed) {
+// A typed system whose staves lie off 1..256 is named and ends the word; in a command file it
+// stops the file, whose next line was meant for the word.
+bool system_on_staves(int32_t low, int32_t high) {
     if (low >= kLowestStaff && high <= layout::kMaxStaves) return true;
-    refuse_typed_box(typed);
+    if (core::MacroUnit != 0) {
+        report_staff_out_of_range();
+    } else {
+        refuse_typed_box();
+    }
     return false;
+}
+
+// The command file's next line: scanned in CommandLine, and as read in SecondLine for a refusal
+// that names it. False when the file has ended.
+bool read_file_line() {
+    std::string as_read;
+    core::read_line_from_command_file(&as_read);
+    if (core::MacroUnit == 0) return false;
+    core::SecondLine.set(as_read);
+    return true;
+}
+
+// A command file's line for the system (its lowest staff) that is none: an empty line, "B",
+// a word or a staff 0 end the word, a word named as at the typed question. True then.
+bool file_line_is_no_system() {
+    const std::string line = core::SecondLine.c_text();
+    const std::size_t at = line.find_first_not_of(' ');
+    if (at == std::string::npos) return true;
+    if ((line[at] == 'B' || line[at] == 'b') && (at + 1 == line.size() || line[at + 1] == ' ')) {
+        return true;
+    }
+    if (refuse_line_without_box(core::SecondLine, system_word())) return true;
+    return core::int_of(ParamBuffer(1)) == 0;
 }
 
 // The source system from a typed or drawn answer; false when the answer cancels.
@@ -161,12 +189,11 @@ bool read_source_answer() {
         return true;
     }
     if (first == 'B') return false;
-    const std::string typed = CommandLine.trimmed();
     core::scan_command_line(core::find_line_length(CommandLine));
     if (ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
     const int32_t low = core::int_of(ParamBuffer(1));
     const int32_t high = low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
-    if (!system_on_staves(low, high, typed)) return false;
+    if (!system_on_staves(low, high)) return false;
     SystemMove.low = low;
     SystemMove.high = high;
     return true;
@@ -222,7 +249,6 @@ void take_destination() {
             end_system_move();
             return;
         }
-        const std::string typed = CommandLine.trimmed();
         core::scan_command_line(core::find_line_length(CommandLine));
         const int32_t bottom = core::int_of(ParamBuffer(1));
         if (bottom == 0) {
@@ -230,7 +256,7 @@ void take_destination() {
             return;
         }
         const int32_t height = SystemMove.high - SystemMove.low;
-        if (!system_on_staves(bottom, bottom + height, typed)) {
+        if (!system_on_staves(bottom, bottom + height)) {
             end_system_move();
             return;
         }
@@ -326,16 +352,24 @@ void move_system() {
     SystemMove = SystemMoveState{};
     SystemMove.copy = CommandLine(1) == 'C';
     if (core::MacroUnit != 0) {
-        core::read_line_from_command_file();
-        if (core::MacroUnit == 0) return;
-        SystemMove.low = core::int_of(ParamBuffer(1));
-        SystemMove.high = SystemMove.low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
-        core::read_line_from_command_file();
-        if (core::MacroUnit == 0) return;
-        carry_out_system_move(core::int_of(ParamBuffer(1)));
-        PendingBoxOperation = 0;
-        redraw_page();
-        return;
+        // The file's next two lines give the system and its destination; no one confirms them.
+        if (!read_file_line()) return;
+        const auto done = [] {
+            PendingBoxOperation = 0;
+            redraw_page();
+        };
+        const int32_t low = core::int_of(ParamBuffer(1));
+        const int32_t high = low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+        if (file_line_is_no_system() || !system_on_staves(low, high)) return done();
+        SystemMove.low = low;
+        SystemMove.high = high;
+        if (!read_file_line()) return;
+        const int32_t bottom = core::int_of(ParamBuffer(1));
+        if (file_line_is_no_system() || !system_on_staves(bottom, bottom + high - low)) {
+            return done();
+        }
+        carry_out_system_move(bottom);
+        return done();
     }
     clear_drawn_box();
     PendingBoxOperation = kSourceWait;

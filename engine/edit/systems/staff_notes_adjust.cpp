@@ -253,7 +253,6 @@ void take_box_answer() {
         PendingBoxOperation = 6;
         shown = read_drawn_box();
     } else {
-        const std::string typed = CommandLine.trimmed();
         core::read_command_line();
         // A left position alone runs to the page's end; no position at all (a line of words
         // among them) is the whole page, as the move and copy words read it.
@@ -261,7 +260,7 @@ void take_box_answer() {
         shown = show_typed_box();
         if (!shown) {
             // A staff outside the page's: the line is refused by name and the box asked again.
-            refuse_typed_box(typed);
+            refuse_typed_box();
             ask_box_again();
             return;
         }

@@ -171,8 +171,9 @@ void start(int32_t mode) {
             core::read_command_line();
             PendingBoxOperation = 0;
         }
-        // A box without a staff has nothing to work on; one off the staves is refused.
-        if (ParamBuffer(1) > 0.0f && CommandLine(4) != 'X' &&
+        // A box without a staff has nothing to work on; one off the staves (a negative staff,
+        // staff 0 with a range) stops the file, whose next lines were meant for the word.
+        if (CommandLine(4) != 'X' &&
             !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
             report_staff_out_of_range();
         } else if (ParamBuffer(1) > 0.0f) {
@@ -216,8 +217,13 @@ void take_box(int32_t mode) {
             return;
         }
         core::read_command_line();
-        // A box outside the staves has no outline to show; it is still asked about, and
-        // refused after a Yes (a script's "Y" must answer the question, not run as a command).
+        // A box off the staves is named and ends the word before any question: asked about,
+        // it would take the script's next line as the answer.
+        if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
+            refuse_typed_box();
+            finish();
+            return;
+        }
         if (staves_of_typed_box_exist() && !show_typed_box()) {
             finish();
             return;
@@ -283,8 +289,9 @@ void zoom_to_fit() {
 // once on the box in ParamBuffer (the file's next line), with one undo copy (none of its own
 // inside a command file, whose copy stands). Below 0 the line in CommandLine is the box (typed,
 // or '|'/'~' for a dragged one): Exit ends, No asks again (PendingBoxOperation 13), Yes saves
-// one undo copy and runs; a typed box without a
-// staff gives "*** No Staff number given. ***" and changes nothing. Every end redraws the page,
+// one undo copy and runs; a typed box off the staves is refused naming its line and ends the
+// command unasked; a typed box without a staff gives "*** No Staff number given. ***" and
+// changes nothing. Every end redraws the page,
 // blanks MessageLine, sets PendingBoxOperation 0 and shows palette 134.
 void run_stem_direction_command() {
     if (PendingBoxOperation >= 0) {
