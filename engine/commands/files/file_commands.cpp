@@ -415,6 +415,9 @@ bool load_document_file(const FixedText<512>& name_in) {
     }
     ItemCursor.number = ItemCount;
     if (PreferencesHooks.format_units_message != nullptr) PreferencesHooks.format_units_message();
+    // An undo or redo copy carries the mark of the moment it was taken; the title must never
+    // show a page saved that its file does not hold, not even until UNDO or REDO settles it.
+    if (work_copy) mark_changes_by_saved_page();
     update_title_line(CurrentFileName);
     if (read.dropped > 0 && !work_copy) tell_left_out_records(read.dropped, file);
     return true;

@@ -222,8 +222,9 @@ bool save_redo_copy() {
         return false;
     }
     UndoRedoState = -1;
+    // The title follows once the copy is loaded: shown now it would name the page still there
+    // with the mark of the page to come.
     ChangesMadeFlag = SavedChangesFlag;
-    update_title_line(CurrentFileName);
     return true;
 }
 
