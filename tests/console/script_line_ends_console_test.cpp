@@ -35,17 +35,7 @@ class ScriptLineEndsConsoleTest : public ConsoleSessionTest {
         }
         typed.insert(typed.end(), lines_after.begin(), lines_after.end());
         if (road == LineRoad::ConsoleFile) return run_console_file(temp_.root(), typed);
-        std::string text;
-        for (const std::string& line : typed) text += line + "\n";
-        std::istringstream in(text);
-        std::ostringstream out;
-        ConsoleFrontEnd fe(in, out);
-        fe.set_input_at_terminal(false);
-        core::set_front_end(&fe);
-        fe.run();
-        fe.end_of_input(false, out);
-        core::set_front_end(nullptr);
-        return out.str();
+        return run_console_script(typed);
     }
 
     // The title a save of name with items items shows.

@@ -315,18 +315,8 @@ class LaterQuestionsConsoleTest : public ConsoleSessionTest,
   protected:
     // The lines through the road; what the program wrote (the end-of-input notices included).
     std::string run(LaterRoad road, const std::vector<std::string>& lines) {
-        std::string text;
-        for (const std::string& line : lines) text += line + "\n";
         if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines);
-        std::istringstream in(text);
-        std::ostringstream out;
-        ConsoleFrontEnd fe(in, out);
-        fe.set_input_at_terminal(false);
-        core::set_front_end(&fe);
-        fe.run();
-        fe.end_of_input(false, out);
-        core::set_front_end(nullptr);
-        return out.str();
+        return run_console_script(lines);
     }
 };
 

@@ -317,17 +317,7 @@ class UndoInCommandFilesConsoleTest : public ConsoleSessionTest,
     // The lines on the road; what the program wrote, the end-of-input notice included.
     std::string run(Road road, const std::vector<std::string>& lines) {
         if (road == Road::ConsoleFile) return run_console_file(temp_.root(), lines);
-        std::string text;
-        for (const std::string& line : lines) text += line + "\n";
-        std::istringstream in(text);
-        std::ostringstream out;
-        ConsoleFrontEnd fe(in, out);
-        fe.set_input_at_terminal(false);
-        core::set_front_end(&fe);
-        fe.run();
-        fe.end_of_input(false, out);
-        core::set_front_end(nullptr);
-        return out.str();
+        return run_console_script(lines);
     }
 };
 

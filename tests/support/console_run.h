@@ -51,6 +51,22 @@ inline std::string run_console(const std::string& input, bool at_terminal = fals
     return out.str();
 }
 
+// Runs the console over lines read from a script, as run_console does, and adds what the
+// console says when its input ends (an unanswered question, unsaved changes).
+inline std::string run_console_script(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    std::istringstream in(text);
+    std::ostringstream out;
+    ConsoleFrontEnd fe(in, out);
+    fe.set_input_at_terminal(false);
+    core::set_front_end(&fe);
+    fe.run();
+    fe.end_of_input(false, out);
+    core::set_front_end(nullptr);
+    return out.str();
+}
+
 // Runs "ormest --console FILE" (the program beside the test program) over the lines, written
 // to script.txt in folder, with folder as its work folder and folder/state as its state folder;
 // returns what it wrote to standard output and standard error.
