@@ -1,5 +1,6 @@
 // RESTORE, the parameter page, the E-word tail and the item bar.
 #include <algorithm>
+#include <string>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
@@ -30,6 +31,9 @@ constexpr int32_t kBoxDrawn = 3;  // PendingBoxOperation after a box was drawn f
 constexpr int32_t kTextCode = 16;
 constexpr int32_t kEpsCode = 15;
 constexpr int32_t kLastPage = 21;
+
+// The "EDI" word as typed, until its box is drawn: an edit form that ends early names it.
+std::string ed_word;
 
 void request_item_bar() {
     core::ServiceBlock block;
@@ -177,6 +181,9 @@ void run_ed_command() {
             ParamBuffer(3) = render::PageExtent;
         }
         input::RegenerateLinesFlag = 1;
+        // An edit form that ends before it builds the lines puts this page back.
+        input::keep_edit_form_start(ed_word.empty() ? "ED" : ed_word);
+        ed_word.clear();
         if (input::regenerate_input_lines() < 0) {
             // The edit form runs with MacroUnit -1: a command file that ran ED answers its lines
             // and then reads on from the line after them.
@@ -188,6 +195,8 @@ void run_ed_command() {
             input::place_regenerated_items();
             if (unit > 0) core::MacroUnit = unit;
             input::EditFormAnswerUnit = 0;
+        } else {
+            input::forget_edit_form_start();
         }
         input::RegenerateLinesFlag = 0;
         CommandModeLetters(1) = 0;
@@ -195,6 +204,8 @@ void run_ed_command() {
     }
     if (CommandLine(1) == 'E' && CommandLine(2) == 'N') return;
     if (CommandLine(3) == 'I') {
+        const std::string line = CommandLine.trimmed();
+        ed_word = line.substr(0, line.find_first_of(" *"));
         CommandModeLetters(1) = -1;
         core::PendingBoxOperation = 1;
         return;

@@ -1,10 +1,13 @@
 // The edit form of the input mode: the lines of the last input run offered again one by one in
 // the music input dialog (MacroUnit -1), or rebuilt unattended (MacroUnit -2).
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -14,6 +17,7 @@
 #include "engine/input/mode/input_files.h"
 #include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/input_lines.h"
 #include "engine/input/typed/bar_lines.h"
 #include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_items.h"
@@ -27,6 +31,8 @@ namespace input {
 namespace {
 
 constexpr int32_t kDoneMode = 6;
+// ask_input_line_2's flag for a script's line that answers nothing: the form ends.
+constexpr int32_t kFormEnded = 3;
 
 // The kept text offered for the line kind InputParserMode.
 std::string kept_text() {
@@ -48,13 +54,46 @@ std::string kept_text() {
     }
 }
 
-// The next record of the command file that ran "ED", as the answer to the question now asked.
-// False, and no more answers from that file, when it has none left.
-bool read_file_answer(std::string& answer) {
-    if (EditFormAnswerUnit <= 0) return false;
-    if (core::read_record(EditFormAnswerUnit, answer) == core::IoResult::Ok) return true;
-    EditFormAnswerUnit = 0;
+// The page as the edit form found it (words 1 .. ItemWordsUsed - 1) and the word that began the
+// form, for a form that ends early.
+struct FormStart {
+    std::vector<float> words;
+    std::vector<int32_t> starts;  // ItemStartTable(1 .. ItemCount + 1)
+    std::string word;
+    bool kept = false;
+};
+FormStart form_start;
+
+// Whether the line ask_input_line_2 took last came from a script: the command file that ran
+// the form, the unattended rebuild, or a console whose input is no terminal.
+bool line_from_script = false;
+
+// A line of the edit form that answers nothing: named with its prompt. From a script the form
+// ends (true); typed, the question is asked again (false).
+bool name_non_answer(const core::FixedText<512>& prompt, const std::string& line) {
+    const std::string shown = std::string(core::FixedText<512>(line).trimmed());
+    if (line_from_script) {
+        core::show_message("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown +
+                           " -- the edit form ended.");
+        return true;
+    }
+    core::show_message("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown);
     return false;
+}
+
+// Whether the line the last scan read holds numbers and, besides them, no word but a leading
+// one (the "IN" of the staff line): "SA o1.mus" names no staff and no position.
+bool scanned_numbers_only(bool leading_word) {
+    if (core::ScannedFieldCount == 0) return false;
+    bool number = false;
+    for (std::size_t k = 0; k < core::ScannedFields.size(); ++k) {
+        if (core::ScannedFields[k].number) {
+            number = true;
+        } else if (k > 0 || !leading_word) {
+            return false;
+        }
+    }
+    return number;
 }
 
 // Starts the edit form again from the staff question.
@@ -66,10 +105,30 @@ void restart_from_staff_question() {
 
 // The end of the edit form.
 void leave_edit_form() {
+    forget_edit_form_start();
     leave_input();
     core::EngineWaitLevel = 0;
     clear_input_run_words();
     restore_macro_unit();
+}
+
+// The end of a form that stops before its lines are built: the page as the form found it, told.
+// The items the form took out of the store (a range written back, a run's items) would be lost
+// otherwise.
+void end_form_early() {
+    const FormStart start = std::move(form_start);
+    if (start.kept) {
+        std::copy(start.words.begin(), start.words.end(), core::ItemStore.data());
+        std::copy(start.starts.begin(), start.starts.end(), core::ItemStartTable.data());
+        core::ItemWordsUsed = static_cast<int32_t>(start.words.size()) + 1;
+        core::ItemCount = static_cast<int32_t>(start.starts.size()) - 1;
+        // Nothing the form built is left to move into the written-back range's place.
+        RegeneratedItems.place = 0;
+    }
+    leave_edit_form();
+    if (start.kept)
+        core::show_message("*** The edit form ended early: the page is as it was before " +
+                           start.word + ".");
 }
 
 // The staff set-up after the staff question. False when the staff is above the limit.
@@ -92,7 +151,7 @@ bool set_up_staff() {
 // asks to leave ("X"); "SC" lines run the layout command and ask again (again := true).
 bool take_position_line(bool& again) {
     again = false;
-    if (core::CommandLine(1) == 'X') return false;
+    if (core::CommandLine.trimmed() == "X") return false;
     if (core::CommandLine.starts_with("SC")) {
         layout::run_staff_layout_command();
         core::refresh_screen();
@@ -111,48 +170,24 @@ bool take_position_line(bool& again) {
     return true;
 }
 
-// The closing menu of the edit form. Returns 'E' to start again, 'Q' to end (saved or
-// restored), 'C' when the application closes.
-char edit_form_menu() {
-    edit::show_item_palette(235);
-    core::show_prompt(core::FixedText<512>(
-        "E = Edit these lines of input.\r\nS = Save these lines of input to a file.\r\n"
-        "X = Exit from input mode."));
-    core::EngineWaitLevel = 1;
-    std::string answer_record;
-    if (read_file_answer(answer_record)) {
-        core::InputKeyWord = 0;
-        core::SecondLine.set(answer_record);
-    } else {
-        core::wait_for_command_in_second_line();
-        // The answer is the line's first key: the rest of the line ends with the menu.
-        core::front_end().DropRestOfTypedLine();
-    }
-    if (input_closing()) return 'C';
-    core::EngineWaitLevel = 0;
-    char answer = core::SecondLine(1);
-    core::upper_case_char(answer);
-    if (answer == '\r' || core::InputKeyWord == 13 || answer == ' ' || answer == '\0') answer = 'X';
-    switch (answer) {
-        case 'E':
-            return 'E';
-        case 'A':
-            abandon_input(1);
-            return 'Q';
-        case 'L':
-        case 'S':
-        case 'X':
-        case ';':
-            core::SecondLine(1) = answer;
-            save_input_lines();
-            return 'Q';
-        default:
-            abandon_input(1);
-            return 'Q';
-    }
+}  // namespace
+
+bool read_edit_form_file_answer(std::string& answer) {
+    if (EditFormAnswerUnit <= 0) return false;
+    if (core::read_record(EditFormAnswerUnit, answer) == core::IoResult::Ok) return true;
+    EditFormAnswerUnit = 0;
+    return false;
 }
 
-}  // namespace
+void keep_edit_form_start(std::string_view word) {
+    form_start.words.assign(core::ItemStore.data(), core::ItemStore.data() + core::ItemWordsUsed - 1);
+    form_start.starts.assign(core::ItemStartTable.data(),
+                             core::ItemStartTable.data() + core::ItemCount + 1);
+    form_start.word = std::string(word);
+    form_start.kept = true;
+}
+
+void forget_edit_form_start() { form_start = FormStart{}; }
 
 // Contract: reads InputParserMode, MacroUnit, InputLines, InputColumnCount; writes CommandLine,
 // SecondLine, MessageLine, FrontEndCommandBuffer, InputLines and P(1..). With MacroUnit -2 the
@@ -182,10 +217,12 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         }
         std::string line = kept_text();
         std::string answer;
-        if (core::MacroUnit != -2 && read_file_answer(answer)) {
+        line_from_script = true;
+        if (core::MacroUnit != -2 && read_edit_form_file_answer(answer)) {
             // A blank record takes the offered line as it stands, as Enter does in the dialog.
             if (answer.find_first_not_of(' ') != std::string::npos) line = answer;
         } else if (core::MacroUnit != -2) {
+            line_from_script = core::front_end().InputIsScript();
             core::FrontEndCommandBuffer.set(prompt.view().substr(0, 48));
             core::MessageLine.blank();
             core::MessageLine.set(line);
@@ -213,15 +250,40 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             continue;
         }
         count_input_line();
+        // "^", "!" and a spacing line have their own ways in the form's loop.
+        const char first = core::CommandLine(1);
+        const bool own_way = first == '^' || first == '!' || core::CommandLine.starts_with("SP");
         if (InputParserMode < 0) {
-            InputLines.command.set(core::CommandLine.view().substr(0, 64));
+            const core::FixedText<512> typed = core::CommandLine;
             int32_t c1 = 0, c2 = 0;
             core::upper_case_key_letters(core::CommandLine, length, c1, c2);
             core::scan_command_line(length);
+            // The staff is read from the line's numbers: a line without one names no staff
+            // (a word read as staff 0 would take a new staff and the next lines as notes).
+            if (!own_way && !scanned_numbers_only(true)) {
+                if (name_non_answer(prompt, line)) {
+                    flag = kFormEnded;
+                    return;
+                }
+                continue;
+            }
+            InputLines.command.set(typed.view().substr(0, 64));
+            // A number alone is the staff, as the number after "IN" is.
+            if (core::ScannedFields.front().number) core::ParamBuffer(2) = core::ParamBuffer(1);
             return;
         }
+        const core::FixedText<16> position = InputLines.position;
         if (!drop_leading_blanks()) continue;
         finish_input_line(length);
+        if (InputParserMode == 0 && !own_way && core::CommandLine.trimmed() != "X" &&
+            !core::CommandLine.starts_with("SC") && !scanned_numbers_only(false)) {
+            InputLines.position = position;
+            if (name_non_answer(prompt, line)) {
+                flag = kFormEnded;
+                return;
+            }
+            continue;
+        }
         return;
     }
 }
@@ -239,7 +301,7 @@ void input_mode_2() {
         if (!core::CommandLine.starts_with("SP"))
             InputLines.command.set(core::CommandLine.view().substr(0, 64));
         if (!set_up_staff()) {
-            leave_edit_form();
+            end_form_early();
             return;
         }
     }
@@ -247,9 +309,10 @@ void input_mode_2() {
         InputColumnMark = 1;
         if (InputParserMode == kDoneMode) {
             if (core::MacroUnit == -2) break;
-            const char menu = edit_form_menu();
-            if (menu == 'C') return;
-            if (menu == 'E') {
+            const MenuChoice menu = closing_menu(true);
+            if (menu == MenuChoice::Closing) return;
+            if (menu == MenuChoice::Edit) {
+                keep_edit_form_start("E");
                 restart_from_staff_question();
                 continue;
             }
@@ -259,6 +322,10 @@ void input_mode_2() {
         int32_t length = 0;
         ask_input_line_2(flag, length);
         if (input_closing()) return;
+        if (flag == kFormEnded) {
+            end_form_early();
+            return;
+        }
         const bool spacing_line = core::CommandLine.starts_with("SP") && InputParserMode >= 0;
         if (spacing_line) core::show_message("Needs 2 space numbers");
         if (spacing_line || core::SecondLine(1) == '^') {
@@ -279,8 +346,8 @@ void input_mode_2() {
             continue;
         }
         if (first == '!') {
-            roll_back_input_store();
-            break;
+            end_form_early();
+            return;
         }
         if (InputParserMode >= kMarksMode && first == ';') {
             ++InputParserMode;
@@ -291,19 +358,28 @@ void input_mode_2() {
             continue;
         }
         if (InputParserMode < 0) {
-            if (!set_up_staff()) break;
+            if (!set_up_staff()) {
+                end_form_early();
+                return;
+            }
             continue;
         }
         if (InputParserMode == 0) {
             bool again = false;
-            if (!take_position_line(again)) break;
+            if (!take_position_line(again)) {
+                end_form_early();
+                return;
+            }
             if (again) continue;
             int32_t not_set = 0;
             check_spacing_staff(not_set);
             InputParserMode = kNotesMode;
             continue;
         }
-        if (!build_input_line()) break;
+        if (!build_input_line()) {
+            end_form_early();
+            return;
+        }
         if (core::MacroUnit <= SavedMacroUnit) store_input_items();
         ++InputParserMode;
         render::redraw_items();

@@ -167,47 +167,72 @@ bool known_menu_answer(char answer) {
            answer == 'X' || answer == ';';
 }
 
-// The closing menu: returns Closed after saving (or leaving), EditForm, Abandoned or Closing.
-RunEnd closing_menu() {
+}  // namespace
+
+// Contract: see the header. Reads SpacingStaff, InputStaff, InputKeyWord and the menu's
+// answer; writes SecondLine, CommandLine ("A" after abandoning), CommandModeLetters,
+// EngineWaitLevel (0 after the edit form's menu, -1 after the run's), the store and the
+// saved-lines file.
+MenuChoice closing_menu(bool edit_form) {
     for (;;) {
-        delete_temp_clef();
+        // A temporary clef belongs to a run's own set-up; the edit form has none to take.
+        if (!edit_form) delete_temp_clef();
         core::front_end().TrimInputToMarker();
         core::show_prompt(core::FixedText<512>(
             "E = Edit these lines of input.\r\nS = Save these lines of input to a file.\r\n"
             "X = Exit from input mode."));
         edit::show_item_palette(layout::SpacingStaff <= 256.0f ? 275 : 235);
         core::EngineWaitLevel = 1;
-        core::wait_for_command_in_second_line();
-        if (input_closing()) return RunEnd::Closing;
+        std::string line;
+        bool from_script = false;
+        if (edit_form && read_edit_form_file_answer(line)) {
+            core::InputKeyWord = 0;
+            core::SecondLine.set(line);
+            from_script = true;
+        } else {
+            core::wait_for_command_in_second_line();
+            if (input_closing()) return MenuChoice::Closing;
+            // The answer is the line's first key: the rest of the line was typed for this menu
+            // and ends with it, never typed into the next question.
+            const std::string rest = core::front_end().DropRestOfTypedLine();
+            line = core::InputKeyWord != 0 ? std::string(1, core::SecondLine(1)) + rest
+                                           : std::string(core::SecondLine.trimmed());
+            from_script = core::front_end().InputIsScript();
+        }
+        if (input_closing()) return MenuChoice::Closing;
+        core::EngineWaitLevel = edit_form ? 0 : -1;
         char answer = core::SecondLine(1);
-        // The answer is the line's first key: the rest of the line was typed for this menu and
-        // ends with it, never typed into the next question.
-        const std::string rest = core::front_end().DropRestOfTypedLine();
         core::upper_case_char(answer);
-        core::EngineWaitLevel = -1;
         if (answer == '\r' || core::InputKeyWord == 13 || answer == ' ' || answer == '\0') {
             answer = 'X';
             core::SecondLine.set("X");
         }
-        if (!known_menu_answer(answer) && core::front_end().InputIsScript()) {
+        const std::size_t first = line.find_first_not_of(" \r\n");
+        const std::size_t last = line.find_last_not_of(" \r\n");
+        const std::string word =
+            first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+        // From a script only a one-word line answers: "SA o.mus" is a command the script gave
+        // too early, and read as S it would take the script's next line as a file name.
+        const bool one_word = word.find(' ') == std::string::npos;
+        if (from_script && (!known_menu_answer(answer) || !one_word)) {
             // Shown again, the menu would take the script's next lines as its answers: the
             // line is named and the menu left as X leaves it.
-            const std::string line = core::InputKeyWord != 0
-                                         ? std::string(1, core::SecondLine(1)) + rest
-                                         : std::string(core::SecondLine.trimmed());
-            core::show_message("*** Not an answer to the input menu: " + line + " -- taken as X.");
+            core::show_message("*** Not an answer to the input menu: " + word + " -- taken as X.");
             answer = 'X';
             core::SecondLine.set("X");
         }
         switch (answer) {
             case '^':
             case 'E':
-                return RunEnd::EditForm;
+                // The lines go again through the form, which takes the run's items out: UNDO
+                // after the form gives back the page as it stands now.
+                core::save_undo_copy();
+                return MenuChoice::Edit;
             case 'A':
                 core::save_undo_copy();
                 abandon_input(1);
                 core::CommandLine.set("A");
-                return RunEnd::Abandoned;
+                return MenuChoice::Abandoned;
             case 'L': {
                 // "L" saves the lines and justifies the staff just typed over the whole width.
                 core::SecondLine.set("LJ");
@@ -219,21 +244,19 @@ RunEnd closing_menu() {
                 float left = 0.0f;
                 float right = render::PageExtent;
                 edit::justify_system(lowest, highest, left, right);
-                return RunEnd::Closed;
+                return MenuChoice::Saved;
             }
             case 'S':
             case 'X':
             case ';':
                 core::SecondLine(1) = answer;
                 save_input_lines();
-                return RunEnd::Closed;
+                return MenuChoice::Saved;
             default:
                 break;
         }
     }
 }
-
-}  // namespace
 
 // Contract: see the header.
 bool build_input_line() {
@@ -493,6 +516,7 @@ void run_input_mode() {
         // user's next lines are commands again, never answers to this run.
         const bool from_file = core::MacroUnit > 0;
         RunEnd end = RunEnd::Quiet;
+        bool edit_answered = false;
         {
             // The page as it was before the run: UNDO after the run takes back the run alone,
             // not the part of it after its last staff item or stems fitted to beams.
@@ -504,7 +528,21 @@ void run_input_mode() {
                 core::refresh_screen();
                 end = RunEnd::Closed;
             } else {
-                end = closing_menu();
+                switch (closing_menu(false)) {
+                    case MenuChoice::Saved:
+                        end = RunEnd::Closed;
+                        break;
+                    case MenuChoice::Edit:
+                        end = RunEnd::EditForm;
+                        edit_answered = true;
+                        break;
+                    case MenuChoice::Abandoned:
+                        end = RunEnd::Abandoned;
+                        break;
+                    case MenuChoice::Closing:
+                        end = RunEnd::Closing;
+                        break;
+                }
             }
         }
         if (end == RunEnd::FileEnded) {
@@ -521,6 +559,9 @@ void run_input_mode() {
         }
         if (end == RunEnd::EditForm) {
             delete_temp_clef();
+            // The form puts the page back as it stands now (the run's items in it) if it ends
+            // before its lines are built.
+            keep_edit_form_start(edit_answered ? "E" : "the edit form");
             roll_back_input_store();
             InputParserMode = -1;
             core::MacroUnit = -1;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "engine/core/fixed_array.h"
 
@@ -85,4 +87,23 @@ bool drop_leading_blanks();
 // True (and the run's words cleared, EngineWaitLevel 0) once the application is closing.
 bool input_closing();
 
+// The closing menu of an input run and of the edit form: "E = Edit these lines of input." ...
+// asked until it has an answer, the answer being a line's first key. A script's line that is no
+// answer (another key, or a line of two or more words) is named and taken as X; typed at a
+// terminal or in the window, the menu is shown again. A saves an undo copy of the page and puts
+// back the abandon copy; L saves the lines and justifies the input staff; S, X, ";" and Enter
+// save them. The edit form's menu takes its answer from the command file that ran the form
+// while that file has lines.
+enum class MenuChoice { Saved, Edit, Abandoned, Closing };
+MenuChoice closing_menu(bool edit_form);
+// The next record of the command file that ran "ED", as the answer to the edit form's question
+// now asked. False, and no more answers from that file, when it has none left.
+bool read_edit_form_file_answer(std::string& answer);
+
+// The page as the edit form found it, put back when the form ends before its lines are built
+// (a line that is no answer from a script, a line that does not parse, a staff above 256, X
+// or "!" for the position), told as "the page is as it was before " word. keep_edit_form_start
+// keeps the page as it stands now, for the next form; forget_edit_form_start drops it.
+void keep_edit_form_start(std::string_view word);
+void forget_edit_form_start();
 }  // namespace input

@@ -1,0 +1,304 @@
+// The input mode's closing menus and the edit form's staff and position lines, given lines that
+// answer nothing. From a script (piped, "ormest --console FILE", a file read by RE) such a line
+// is named; the menus take it as X and the form ends with the page as it was when it began, so
+// that no typed run and no written-back range is lost and the script's next command runs. Typed
+// at a terminal, the menu and the question are asked again.
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "engine/commands/engine_reset.h"
+#include "engine/core/files/document_files.h"
+#include "tests/support/console_run.h"
+#include "tests/support/running_program.h"
+#include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Road { Piped, ConsoleFile, Re, Terminal };
+
+const char* road_name(Road road) {
+    switch (road) {
+        case Road::Piped:
+            return "piped";
+        case Road::ConsoleFile:
+            return "--console FILE";
+        case Road::Re:
+            return "RE";
+        default:
+            return "terminal";
+    }
+}
+
+// The records of a saved document, each as the line of its parameters; empty when the file is
+// missing or does not read.
+std::vector<std::string> saved_records(const fs::path& path) {
+    auto words = std::make_unique<core::DocumentWords>();
+    core::DocumentReadInfo info;
+    std::vector<std::string> lines;
+    if (!fs::exists(path) ||
+        core::read_document(path.string(), *words, info) != core::DocumentStatus::Ok) {
+        return lines;
+    }
+    for (int32_t at = 1; at < info.count && (*words)(at) > 0.0f;
+         at += static_cast<int32_t>((*words)(at)) + 1) {
+        lines.push_back(record_line(*words, at));
+    }
+    return lines;
+}
+
+// How many of the records begin with code and staff.
+std::size_t count_of(const std::vector<std::string>& records, int code, int staff) {
+    std::size_t n = 0;
+    const std::string head = std::to_string(code) + " " + std::to_string(staff) + " ";
+    for (const std::string& r : records) n += r.rfind(head, 0) == 0;
+    return n;
+}
+
+bool has(const std::string& out, const std::string& text) {
+    return out.find(text) != std::string::npos;
+}
+
+// A line given only where the road asks it: "Source Box O.K.?" is not asked in a file read by
+// RE, whose lines after EDI answer the edit form alone.
+constexpr const char* kTypedYes = "<Y>";
+// Eight empty lines: every line of the edit form taken as offered (staff, position, notes,
+// rhythms, "Add bar lines?", marks, beams, slurs).
+const std::vector<std::string> kAsOffered(8, "");
+
+using Lines = std::vector<std::string>;
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// One script: the lines, then per saved file the notes (code 1) it must hold on staff 1 and on
+// staff 2 (-1: the file must not exist), and what the replies must and must not say.
+struct Saved {
+    const char* name;
+    int notes_staff1;
+    int notes_staff2;
+};
+struct Row {
+    const char* label;
+    std::vector<Road> roads;
+    std::vector<std::string> lines;
+    std::vector<Saved> saved;
+    std::vector<std::string> said;
+    std::vector<std::string> not_said;
+};
+
+const std::vector<Road> kScriptRoads = {Road::Piped, Road::ConsoleFile, Road::Re};
+const std::vector<Road> kTypedRoads = {Road::Piped, Road::ConsoleFile};
+
+const std::string kNamedStaff = "*** Not an answer to \"Set input staff. >\": ";
+const std::string kNamedPosition =
+    "*** Not an answer to \"Type Pos. 1, Pos. 2 -- (Default = 2, 200)\": ";
+const std::string kFormEnded = " -- the edit form ended.";
+const std::string kBeforeEdi = "*** The edit form ended early: the page is as it was before EDI.";
+const std::string kBeforeE = "*** The edit form ended early: the page is as it was before E.";
+const std::string kMenuNamed = "*** Not an answer to the input menu: ";
+
+class InputMenusConsoleTest : public ConsoleSessionTest {
+  protected:
+    // a.mus: a staff and three notes on it.
+    void fresh_page() {
+        for (const auto& entry : fs::directory_iterator(temp_.root()))
+            if (entry.is_regular_file()) fs::remove(entry.path());
+        core::reset_engine();
+        type({"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "1 1 60 7 5 0 4", "EI",
+              "SA a.mus"});
+        core::reset_engine();
+        ASSERT_EQ(saved_records(temp_.root() / "a.mus").size(), 4u);
+    }
+
+    std::string run_on(Road road, const std::vector<std::string>& script) {
+        std::vector<std::string> lines;
+        for (const std::string& line : script) {
+            if (line != kTypedYes) {
+                lines.push_back(line);
+            } else if (road != Road::Re) {
+                lines.push_back("Y");
+            }
+        }
+        if (road == Road::Piped) return type(lines);
+        if (road == Road::Terminal) return type_at_terminal(lines);
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        if (road == Road::Re) {
+            write_text(temp_.root() / "s.re", text);
+            // The line typed after the file still runs as a command.
+            const std::string out = type({"RE s.re", "SA typed.mus"});
+            EXPECT_TRUE(fs::exists(temp_.root() / "typed.mus")) << "eaten after RE\n" << out;
+            return out;
+        }
+        write_text(temp_.root() / "script.txt", text);
+        RunningProgram program("ormest", {"--console", "script.txt"}, temp_.root(),
+                               temp_.root() / "state");
+        EXPECT_TRUE(program.started());
+        const int status = program.wait_end();
+        EXPECT_TRUE(WIFEXITED(status)) << program.output();
+        return program.output() + read_text(program.errors());
+    }
+
+    void run_rows(const std::vector<Row>& rows) {
+        for (const Row& row : rows) {
+            for (const Road road : row.roads) {
+                SCOPED_TRACE(std::string(row.label) + ", " + road_name(road));
+                fresh_page();
+                const std::string out = run_on(road, row.lines);
+                for (const Saved& s : row.saved) {
+                    const fs::path path = temp_.root() / s.name;
+                    if (s.notes_staff1 < 0) {
+                        EXPECT_FALSE(fs::exists(path)) << s.name << "\n" << out;
+                        continue;
+                    }
+                    const std::vector<std::string> records = saved_records(path);
+                    ASSERT_FALSE(records.empty()) << s.name << " not saved\n" << out;
+                    EXPECT_EQ(count_of(records, 1, 1), static_cast<std::size_t>(s.notes_staff1))
+                        << s.name << "\n" << out;
+                    EXPECT_EQ(count_of(records, 1, 2), static_cast<std::size_t>(s.notes_staff2))
+                        << s.name << "\n" << out;
+                }
+                for (const std::string& text : row.said)
+                    EXPECT_TRUE(has(out, text)) << "missing: " << text << "\n" << out;
+                for (const std::string& text : row.not_said)
+                    EXPECT_FALSE(has(out, text)) << "said: " << text << "\n" << out;
+            }
+        }
+    }
+};
+
+// EDI on a.mus's staff 1 (the box confirmed where it is asked).
+std::vector<std::string> edi(const std::vector<std::string>& answers) {
+    return Lines{"G a.mus", "EDI", "1 0 200 1", kTypedYes} + answers;
+}
+
+// The staff question and the position line of EDI's form: a line that names nothing ends the
+// form from a script, and the three notes it took out of the store are back; the script's next
+// lines are commands. A number, 0 (a new staff) and 999 (the range as it was) still answer.
+TEST_F(InputMenusConsoleTest, TheEditFormsStaffAndPositionLinesRefuseAWord) {
+    run_rows({
+        {"staff: a word",
+         kScriptRoads,
+         edi({"ZZQ", "SA o1.mus", "SA o2.mus"}),
+         {{"o1.mus", 3, 0}, {"o2.mus", 3, 0}},
+         {kNamedStaff + "ZZQ" + kFormEnded, kBeforeEdi},
+         {"Type Pos. 1", "Syntax"}},
+        {"staff: the next command",
+         kTypedRoads,
+         edi({"SA o1.mus", "SA o2.mus"}),
+         {{"o1.mus", -1, 0}, {"o2.mus", 3, 0}},
+         {kNamedStaff + "SA o1.mus" + kFormEnded, kBeforeEdi},
+         {}},
+        {"staff 256: taken",
+         kTypedRoads,
+         edi(Lines{"IN 256"} + Lines(7, "") + Lines{"X", "SA o1.mus"}),
+         {{"o1.mus", 0, 0}},
+         {},
+         {"Not an answer", "ended early"}},
+        {"staff 257: the page back",
+         kScriptRoads,
+         edi({"IN 257", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {kBeforeEdi},
+         {"Not an answer"}},
+        {"staff 0: a new staff",
+         kTypedRoads,
+         edi(Lines{"IN 0"} + Lines(7, "") + Lines{"X", "SA o1.mus"}),
+         {{"o1.mus", 0, 3}},
+         {},
+         {"Not an answer", "ended early"}},
+        {"position: a word",
+         kScriptRoads,
+         edi({"", "ZZQ", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {kNamedPosition + "ZZQ" + kFormEnded, kBeforeEdi},
+         {"Type Notes"}},
+        {"position: X leaves with the page back",
+         kScriptRoads,
+         edi({"", "X", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {kBeforeEdi},
+         {"Not an answer", "Type Notes"}},
+        {"position: 999 is the range as it was",
+         kTypedRoads,
+         edi(Lines{"", "999"} + Lines(6, "") + Lines{"X", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {},
+         {"Not an answer", "ended early"}},
+        {"notes: a syntax error",
+         kScriptRoads,
+         edi({"", "", "C4/D/E/ZZ9;", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {kBeforeEdi},
+         {"Not an answer"}},
+    });
+}
+
+// The closing menus: from a script a line of one word answers by its first letter; any other
+// line (a key the menu does not offer, or a command of two words) is named and taken as X, and
+// the script's next line runs as a command. Only A abandons the run.
+TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) {
+    const std::vector<std::string> run = {"G a.mus", "IN 2", "", "C4/D/E/F;", "Q;", "N",
+                                          "A 2;", ";", ";"};
+    // The run's menu, then "E": the edit form's menu follows the lines taken as offered.
+    const std::vector<std::string> edited = run + Lines{"E"} + kAsOffered;
+    run_rows({
+        {"edit form: a key it does not offer",
+         kTypedRoads,
+         edited + Lines{"FOO", "SA f.mus"},
+         {{"f.mus", 3, 4}},
+         {kMenuNamed + "FOO -- taken as X."},
+         {}},
+        {"edit form: a command",
+         kTypedRoads,
+         edited + Lines{"SA o.mus", "SA p.mus"},
+         {{"o.mus", -1, 0}, {"SA p.mus", -1, 0}, {"p.mus", 3, 4}},
+         {kMenuNamed + "SA o.mus -- taken as X."},
+         {"Type output file name."}},
+        // A word answers by its first letter: "Exit" is E, the form once more.
+        {"edit form: Exit",
+         kTypedRoads,
+         edited + Lines{"Exit"} + kAsOffered + Lines{"X", "SA p.mus"},
+         {{"p.mus", 3, 4}},
+         {},
+         {"Not an answer"}},
+        {"edit form: s asks for the file",
+         kTypedRoads,
+         edited + Lines{"s", "lines.txt", "SA p.mus"},
+         {{"p.mus", 3, 4}},
+         {"Type output file name."},
+         {"Not an answer"}},
+        {"edit form: A abandons",
+         kTypedRoads,
+         edited + Lines{"A", "SA p.mus"},
+         {{"p.mus", 3, 0}},
+         {},
+         {"Not an answer"}},
+        {"run: a command",
+         kTypedRoads,
+         run + Lines{"SA o.mus", "N", "SA p.mus"},
+         {{"o.mus", -1, 0}, {"SA o.mus", -1, 0}, {"p.mus", 3, 4}},
+         {kMenuNamed + "SA o.mus -- taken as X."},
+         {"Type output file name."}},
+        {"run: LJ",
+         kTypedRoads,
+         run + Lines{"LJ", "N", "SA p.mus"},
+         {{"p.mus", 3, 4}},
+         {},
+         {"Not an answer"}},
+    });
+}
+
+}  // namespace
