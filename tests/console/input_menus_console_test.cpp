@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,18 @@ std::vector<std::string> saved_records(const fs::path& path) {
     return lines;
 }
 
+// How many notes of staff 1 carry an accent (P11 5, the accent, and its place).
+std::size_t accents_on_staff1(const std::vector<std::string>& records) {
+    std::size_t n = 0;
+    for (const std::string& r : records) {
+        std::istringstream fields(r);
+        std::vector<float> p;
+        for (float v; fields >> v;) p.push_back(v);
+        n += p.size() >= 11 && p[0] == 1.0f && p[1] == 1.0f && p[10] >= 5.0f && p[10] < 6.0f;
+    }
+    return n;
+}
+
 // How many of the records begin with code and staff.
 std::size_t count_of(const std::vector<std::string>& records, int code, int staff) {
     std::size_t n = 0;
@@ -88,6 +101,7 @@ struct Saved {
     const char* name;
     int notes_staff1;
     int notes_staff2;
+    int accents_staff1 = -1;  // notes of staff 1 with an accent (-1: not looked at)
 };
 struct Row {
     const char* label;
@@ -113,8 +127,10 @@ class InputMenusConsoleTest : public ConsoleSessionTest {
   protected:
     // a.mus: a staff and three notes on it.
     void fresh_page() {
+        std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(temp_.root()))
-            if (entry.is_regular_file()) fs::remove(entry.path());
+            if (entry.is_regular_file()) files.push_back(entry.path());
+        for (const fs::path& file : files) fs::remove(file);
         core::reset_engine();
         type({"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "1 1 60 7 5 0 4", "EI",
               "SA a.mus"});
@@ -169,6 +185,10 @@ class InputMenusConsoleTest : public ConsoleSessionTest {
                         << s.name << "\n" << out;
                     EXPECT_EQ(count_of(records, 1, 2), static_cast<std::size_t>(s.notes_staff2))
                         << s.name << "\n" << out;
+                    if (s.accents_staff1 >= 0)
+                        EXPECT_EQ(accents_on_staff1(records),
+                                  static_cast<std::size_t>(s.accents_staff1))
+                            << s.name << "\n" << out;
                 }
                 for (const std::string& text : row.said)
                     EXPECT_TRUE(has(out, text)) << "missing: " << text << "\n" << out;
@@ -237,6 +257,19 @@ TEST_F(InputMenusConsoleTest, TheEditFormsStaffAndPositionLinesRefuseAWord) {
          {{"o1.mus", 3, 0}},
          {},
          {"Not an answer", "ended early"}},
+        // Typed at a terminal the line is named and the question comes again.
+        {"staff: a word, typed",
+         {Road::Terminal},
+         edi(Lines{"ZZQ"} + kAsOffered + Lines{"X", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {kNamedStaff + "ZZQ"},
+         {kFormEnded, "ended early"}},
+        {"position: a word, typed",
+         {Road::Terminal},
+         edi(Lines{"", "ZZQ"} + Lines(7, "") + Lines{"X", "SA o1.mus"}),
+         {{"o1.mus", 3, 0}},
+         {kNamedPosition + "ZZQ"},
+         {kFormEnded, "ended early"}},
         {"notes: a syntax error",
          kScriptRoads,
          edi({"", "", "C4/D/E/ZZ9;", "SA o1.mus"}),
@@ -255,6 +288,34 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
     // The run's menu, then "E": the edit form's menu follows the lines taken as offered.
     const std::vector<std::string> edited = run + Lines{"E"} + kAsOffered;
     run_rows({
+        // The run with its accent typed, taken again through the form; UNDO after the form
+        // gives back the run as it stood at E.
+        {"edit form: a key, then UNDO",
+         kTypedRoads,
+         Lines{"NOTE 2 50 5", "X", "IN 1", "", "C4/D/E/F;", "Q;", "N", "A 2;", ";", ";", "E"} +
+             kAsOffered + Lines{"FOO", "UNDO", "SA f.mus"},
+         {{"f.mus", 4, 1, 1}},
+         {kMenuNamed + "FOO -- taken as X."},
+         {}},
+        {"edit form: a key, typed",
+         {Road::Terminal},
+         edited + Lines{"FOO", "X", "SA f.mus"},
+         {{"f.mus", 3, 4}},
+         {},
+         {"Not an answer"}},
+        // A file that runs EDI answers the form's lines and its menu.
+        {"edit form in a file: a key",
+         {Road::Re},
+         Lines{"G a.mus", "EDI", "1 0 200 1"} + Lines(7, "") + Lines{"FOO", "SA o1.mus"},
+         {{"o1.mus", 3, 0}},
+         {kMenuNamed + "FOO -- taken as X."},
+         {"ended early"}},
+        {"edit form in a file: a command",
+         {Road::Re},
+         Lines{"G a.mus", "EDI", "1 0 200 1"} + Lines(7, "") + Lines{"SA o.mus", "SA p.mus"},
+         {{"o.mus", -1, 0}, {"SA p.mus", -1, 0}, {"p.mus", 3, 0}},
+         {kMenuNamed + "SA o.mus -- taken as X."},
+         {"Type output file name."}},
         {"edit form: a key it does not offer",
          kTypedRoads,
          edited + Lines{"FOO", "SA f.mus"},
