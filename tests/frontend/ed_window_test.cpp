@@ -2,6 +2,9 @@
 // into the command bar and confirmed, every line of the edit form taken as offered in the music
 // input dialog, "X" at the closing menu. Each staff comes back item for item in its place, and
 // UNDO gives back the page before the round.
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <string>
 #include <vector>
 
@@ -84,6 +87,36 @@ TEST_F(EdWindowTest, EachStaffComesBackInItsPlace) {
             ASSERT_EQ(ed_window_items(), typed) << "UNDO, staff " << staff << " round " << round;
         }
     }
+}
+
+// A word at the staff question is named and the question comes again; a key the closing menu
+// does not offer shows the menu again. The round then ends as X ends it, every item in its place.
+TEST_F(EdWindowTest, AWordAtTheStaffAndAnotherKeyAtTheMenuAreAskedAgain) {
+    const std::vector<std::vector<float>> typed = ed_window_items();
+    type_line(QStringLiteral("EDI"));
+    Answers answers;
+    answers.dialog(yes());  // "Source Box O.K.?"
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1000, QStringLiteral("ZZQ"));
+        click(d, 1);
+    });
+    // The notice naming the line.
+    std::string notice;
+    answers.dialog([&notice](QDialog& d) {
+        for (const QLabel* l : d.findChildren<QLabel*>()) notice += l->text().toStdString();
+        if (auto* box = qobject_cast<QMessageBox*>(&d)) {
+            box->button(QMessageBox::Ok)->click();
+        } else {
+            d.accept();
+        }
+    });
+    for (int line = 0; line < 7; ++line) answers.dialog(ok());
+    answers.keys(QStringLiteral("QX"));
+    type_line(QStringLiteral("1 0 200 1"), &answers);
+    EXPECT_NE(notice.find("Not an answer to \"Set input staff. >\": ZZQ"), std::string::npos)
+        << notice;
+    EXPECT_EQ(ed_window_items(), typed) << reply();
+    EXPECT_EQ(input::InputModeActive, 0);
 }
 
 }  // namespace
