@@ -353,6 +353,14 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
          {{"o.mus", -1, 0}, {"SA o.mus", -1, 0}, {"p.mus", 3, 4}},
          {kMenuNamed + "SA o.mus -- taken as X."},
          {"Type output file name."}},
+        // "IN" alone names no staff, but offered as the form's own line it is taken.
+        {"edit form: the opening IN as offered",
+         kTypedRoads,
+         Lines{"G a.mus", "IN", "", "C4/D;", "Q;", "N", ";", ";", ";", "E"} + kAsOffered +
+             Lines{"X", "SA p.mus"},
+         {{"p.mus", 3, 0}},
+         {},
+         {"Not an answer", "ended early"}},
         {"run: LJ",
          kTypedRoads,
          run + Lines{"LJ", "N", "SA p.mus"},

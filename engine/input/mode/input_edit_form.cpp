@@ -259,8 +259,10 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             core::upper_case_key_letters(core::CommandLine, length, c1, c2);
             core::scan_command_line(length);
             // The staff is read from the line's numbers: a line without one names no staff
-            // (a word read as staff 0 would take a new staff and the next lines as notes).
-            if (!own_way && !scanned_numbers_only(true)) {
+            // (a word read as staff 0 would take a new staff and the next lines as notes). The
+            // command that opened the input, offered and taken as it stands, is its own answer.
+            if (!own_way && core::FixedText<512>(line).trimmed() != kept_text() &&
+                !scanned_numbers_only(true)) {
                 if (name_non_answer(prompt, line)) {
                     flag = kFormEnded;
                     return;
