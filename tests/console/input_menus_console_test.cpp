@@ -182,13 +182,17 @@ class InputMenusConsoleTest : public ConsoleSessionTest {
                     const std::vector<std::string> records = saved_records(path);
                     ASSERT_FALSE(records.empty()) << s.name << " not saved\n" << out;
                     EXPECT_EQ(count_of(records, 1, 1), static_cast<std::size_t>(s.notes_staff1))
-                        << s.name << "\n" << out;
+                        << s.name << "\n"
+                        << out;
                     EXPECT_EQ(count_of(records, 1, 2), static_cast<std::size_t>(s.notes_staff2))
-                        << s.name << "\n" << out;
-                    if (s.accents_staff1 >= 0)
+                        << s.name << "\n"
+                        << out;
+                    if (s.accents_staff1 >= 0) {
                         EXPECT_EQ(accents_on_staff1(records),
                                   static_cast<std::size_t>(s.accents_staff1))
-                            << s.name << "\n" << out;
+                            << s.name << "\n"
+                            << out;
+                    }
                 }
                 for (const std::string& text : row.said)
                     EXPECT_TRUE(has(out, text)) << "missing: " << text << "\n" << out;
@@ -283,8 +287,8 @@ TEST_F(InputMenusConsoleTest, TheEditFormsStaffAndPositionLinesRefuseAWord) {
 // line (a key the menu does not offer, or a command of two words) is named and taken as X, and
 // the script's next line runs as a command. Only A abandons the run.
 TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) {
-    const std::vector<std::string> run = {"G a.mus", "IN 2", "", "C4/D/E/F;", "Q;", "N",
-                                          "A 2;", ";", ";"};
+    const std::vector<std::string> run = {"G a.mus", "IN 2", "",  "C4/D/E/F;", "Q;",
+                                          "N",       "A 2;", ";", ";"};
     // The run's menu, then "E": the edit form's menu follows the lines taken as offered.
     const std::vector<std::string> edited = run + Lines{"E"} + kAsOffered;
     run_rows({

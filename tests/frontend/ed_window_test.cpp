@@ -80,8 +80,8 @@ TEST_F(EdWindowTest, EachStaffComesBackInItsPlace) {
     for (int32_t staff : {1, 2}) {
         for (int round = 1; round <= 2; ++round) {
             ed_window_round(staff);
-            ASSERT_EQ(ed_window_items(), typed) << "staff " << staff << " round " << round
-                                                << ": " << reply();
+            ASSERT_EQ(ed_window_items(), typed)
+                << "staff " << staff << " round " << round << ": " << reply();
             EXPECT_EQ(input::InputModeActive, 0);
             type_line(QStringLiteral("UNDO"));
             ASSERT_EQ(ed_window_items(), typed) << "UNDO, staff " << staff << " round " << round;

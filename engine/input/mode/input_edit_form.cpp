@@ -7,7 +7,6 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
-#include "engine/core/files/undo.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -17,8 +16,8 @@
 #include "engine/input/mode/input_files.h"
 #include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
-#include "engine/input/typed/input_lines.h"
 #include "engine/input/typed/bar_lines.h"
+#include "engine/input/typed/input_lines.h"
 #include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_items.h"
 #include "engine/layout/staves/staff_layout_commands.h"
@@ -180,7 +179,8 @@ bool read_edit_form_file_answer(std::string& answer) {
 }
 
 void keep_edit_form_start(std::string_view word) {
-    form_start.words.assign(core::ItemStore.data(), core::ItemStore.data() + core::ItemWordsUsed - 1);
+    form_start.words.assign(core::ItemStore.data(),
+                            core::ItemStore.data() + core::ItemWordsUsed - 1);
     form_start.starts.assign(core::ItemStartTable.data(),
                              core::ItemStartTable.data() + core::ItemCount + 1);
     form_start.word = std::string(word);
