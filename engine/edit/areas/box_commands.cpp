@@ -104,14 +104,20 @@ enum class BoxAnswer { Taken, Ended, Refused };
 // box off the staves stops the file instead, as the file form of the box words does: its next
 // lines were meant for the word. With end_without_numbers a line of zeros ends the operation
 // quietly (the destination, where staff 0 is no staff).
-BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false) {
+BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false,
+                          bool asks_again = false) {
     BoxOutlineMark = core::GraphicsNextFree;
     const char first = CommandLine(1);
     if (first == '|' || (first == '~' && !end_on_blank)) {
         return read_drawn_box() ? BoxAnswer::Taken : BoxAnswer::Ended;
     }
     if (end_on_blank && first == 'B') return BoxAnswer::Ended;
-    core::scan_command_line(core::find_line_length(CommandLine));
+    // A word, or a number not read whole ("1e1x", "nan"), is no box: never a box of staff 0.
+    const BoxLineReading line = read_box_line();
+    if (line.kind == BoxLineKind::Refused) {
+        refuse_box_line(line.refusal, box_word(), asks_again);
+        return asks_again && core::MacroUnit == 0 ? BoxAnswer::Refused : BoxAnswer::Ended;
+    }
     if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return BoxAnswer::Ended;
     if (end_without_numbers && ParamBuffer(1) == 0.0f && ParamBuffer(2) == 0.0f &&
         ParamBuffer(3) == 0.0f && ParamBuffer(4) == 0.0f) {
@@ -226,7 +232,7 @@ void start_word() {
 }
 
 void take_source_answer() {
-    const BoxAnswer box = read_box_answer(false);
+    const BoxAnswer box = read_box_answer(false, false, true);
     if (box == BoxAnswer::Refused) {
         // These words read every line as a box until X: the box is asked for again.
         ask_again(kSourcePrompt);
@@ -284,7 +290,7 @@ void take_destination_answer() {
             end_box_operation();
             return;
         }
-        const BoxAnswer box = read_box_answer(false, true);
+        const BoxAnswer box = read_box_answer(false, true, true);
         if (box == BoxAnswer::Refused) {
             ask_again(kDestinationPrompt);
             return;
@@ -596,6 +602,8 @@ void delete_box_codes() {
         }
         PendingBoxOperation = 6;
         PendingBoxStep = 0;
+        const std::string line = CommandLine.trimmed();
+        g_box_word = line.substr(0, line.find(' '));
         MessageLine.set(kCodesBoxPrompt);
         clear_drawn_box();
         return;
