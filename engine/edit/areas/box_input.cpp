@@ -193,8 +193,16 @@ void refuse_typed_box() {
 }
 
 BoxLineReading read_box_line() {
-    BoxLineReading r;
     const std::string given = answer_as_given();
+    core::scan_command_line(core::find_line_length(core::CommandLine));
+    return read_scanned_box_line(given);
+}
+
+BoxLineReading read_scanned_box_line(std::string given) {
+    BoxLineReading r;
+    const std::size_t from = given.find_first_not_of(' ');
+    given = from == std::string::npos ? std::string() : given.substr(from);
+    while (!given.empty() && given.back() == ' ') given.pop_back();
     const auto refused = [&](std::string text) {
         r.kind = BoxLineKind::Refused;
         r.refusal = std::move(text);
@@ -202,7 +210,6 @@ BoxLineReading read_box_line() {
     };
     const bool letter_b =
         !given.empty() && (given[0] == 'B' || given[0] == 'b') && (given.size() == 1 || given[1] == ' ');
-    core::scan_command_line(core::find_line_length(core::CommandLine));
     if (given.empty() || letter_b) {
         r.kind = BoxLineKind::NoBox;
         for (int k = 1; k <= 4; ++k) ParamBuffer(k) = 0.0f;

@@ -61,6 +61,9 @@ struct BoxLineReading {
 // on the staves is the caller's to check.
 BoxLineReading read_box_line();
 
+// As read_box_line, for a line already scanned (a command file's), given as it was read.
+BoxLineReading read_scanned_box_line(std::string given);
+
 // A box line refused at word's question: from a command file, named, and the rest of the file
 // is not read (its next lines were meant for the word); otherwise named with "-- the box is asked
 // again." when asks_again, else with "-- <word> ended, nothing was changed.".
