@@ -419,8 +419,32 @@ void run_box_command_from_macro(int32_t& result) {
     }
     result = word;
     PendingBoxStep = word;
-    core::read_line_from_command_file();
+    std::string as_read;
+    core::read_line_from_command_file(&as_read);
     if (core::MacroUnit == 0) return;
+    const std::string line = CommandLine.trimmed();
+    g_box_word = std::string(CommandLine.view().substr(0, 2));
+    if (g_box_word.back() == ' ') g_box_word.pop_back();
+    if (word != kEditWord) {
+        // The box line is read whole: a word or a damaged number is no box, and the file's
+        // next lines were meant for the word.
+        const BoxLineReading box = read_scanned_box_line(as_read);
+        if (box.kind == BoxLineKind::Refused) {
+            refuse_box_line(box.refusal, box_word(), false);
+            return;
+        }
+        const bool system = word == 6;
+        const int32_t low = core::int_of(ParamBuffer(1));
+        const int64_t high = int64_t{low} + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+        const bool off = system ? box.kind == BoxLineKind::Numbers && low != 0 &&
+                                      (low < 1 || high > layout::kMaxStaves)
+                                : !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2),
+                                                       ParamBuffer(3), ParamBuffer(4));
+        if (off) {
+            report_staff_out_of_range();
+            return;
+        }
+    }
     if (word == kEditWord) {
         // The box line is the range; the lines after it answer the edit form.
         PendingBoxOperation = kEditBoxDrawn;
