@@ -579,8 +579,15 @@ void delete_box_codes() {
     }
     if (PendingBoxOperation == 0) {
         if (core::MacroUnit != 0) {
-            core::read_line_from_command_file();
+            std::string as_read;
+            core::read_line_from_command_file(&as_read);
             if (core::MacroUnit == 0) return;
+            // A line that is no box and codes stops the file: its next lines were the word's.
+            const BoxLineReading box = read_scanned_box_line(as_read);
+            if (box.kind == BoxLineKind::Refused) {
+                refuse_box_line(box.refusal, "", false);
+                return;
+            }
             // The box and its codes are read whole: a word among them is no code "0 = all".
             const core::NumberLineReading line =
                 core::read_number_line_whole(core::WordsInLine::None);
