@@ -104,14 +104,20 @@ enum class BoxAnswer { Taken, Ended, Refused };
 // box off the staves stops the file instead, as the file form of the box words does: its next
 // lines were meant for the word. With end_without_numbers a line of zeros ends the operation
 // quietly (the destination, where staff 0 is no staff).
-BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false) {
+BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false,
+                          bool asks_again = false) {
     BoxOutlineMark = core::GraphicsNextFree;
     const char first = CommandLine(1);
     if (first == '|' || (first == '~' && !end_on_blank)) {
         return read_drawn_box() ? BoxAnswer::Taken : BoxAnswer::Ended;
     }
     if (end_on_blank && first == 'B') return BoxAnswer::Ended;
-    core::scan_command_line(core::find_line_length(CommandLine));
+    // A word, or a number not read whole ("1e1x", "nan"), is no box: never a box of staff 0.
+    const BoxLineReading line = read_box_line();
+    if (line.kind == BoxLineKind::Refused) {
+        refuse_box_line(line.refusal, box_word(), asks_again);
+        return asks_again && core::MacroUnit == 0 ? BoxAnswer::Refused : BoxAnswer::Ended;
+    }
     if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return BoxAnswer::Ended;
     if (end_without_numbers && ParamBuffer(1) == 0.0f && ParamBuffer(2) == 0.0f &&
         ParamBuffer(3) == 0.0f && ParamBuffer(4) == 0.0f) {
@@ -226,7 +232,7 @@ void start_word() {
 }
 
 void take_source_answer() {
-    const BoxAnswer box = read_box_answer(false);
+    const BoxAnswer box = read_box_answer(false, false, true);
     if (box == BoxAnswer::Refused) {
         // These words read every line as a box until X: the box is asked for again.
         ask_again(kSourcePrompt);
@@ -284,7 +290,7 @@ void take_destination_answer() {
             end_box_operation();
             return;
         }
-        const BoxAnswer box = read_box_answer(false, true);
+        const BoxAnswer box = read_box_answer(false, true, true);
         if (box == BoxAnswer::Refused) {
             ask_again(kDestinationPrompt);
             return;
@@ -413,8 +419,32 @@ void run_box_command_from_macro(int32_t& result) {
     }
     result = word;
     PendingBoxStep = word;
-    core::read_line_from_command_file();
+    std::string as_read;
+    core::read_line_from_command_file(&as_read);
     if (core::MacroUnit == 0) return;
+    const std::string line = CommandLine.trimmed();
+    g_box_word = std::string(CommandLine.view().substr(0, 2));
+    if (g_box_word.back() == ' ') g_box_word.pop_back();
+    if (word != kEditWord) {
+        // The box line is read whole: a word or a damaged number is no box, and the file's
+        // next lines were meant for the word.
+        const BoxLineReading box = read_scanned_box_line(as_read);
+        if (box.kind == BoxLineKind::Refused) {
+            refuse_box_line(box.refusal, box_word(), false);
+            return;
+        }
+        const bool system = word == 6;
+        const int32_t low = core::int_of(ParamBuffer(1));
+        const int64_t high = int64_t{low} + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
+        const bool off = system ? box.kind == BoxLineKind::Numbers && low != 0 &&
+                                      (low < 1 || high > layout::kMaxStaves)
+                                : !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2),
+                                                       ParamBuffer(3), ParamBuffer(4));
+        if (off) {
+            report_staff_out_of_range();
+            return;
+        }
+    }
     if (word == kEditWord) {
         // The box line is the range; the lines after it answer the edit form.
         PendingBoxOperation = kEditBoxDrawn;
@@ -549,8 +579,15 @@ void delete_box_codes() {
     }
     if (PendingBoxOperation == 0) {
         if (core::MacroUnit != 0) {
-            core::read_line_from_command_file();
+            std::string as_read;
+            core::read_line_from_command_file(&as_read);
             if (core::MacroUnit == 0) return;
+            // A line that is no box and codes stops the file: its next lines were the word's.
+            const BoxLineReading box = read_scanned_box_line(as_read);
+            if (box.kind == BoxLineKind::Refused) {
+                refuse_box_line(box.refusal, "", false);
+                return;
+            }
             // The box and its codes are read whole: a word among them is no code "0 = all".
             const core::NumberLineReading line =
                 core::read_number_line_whole(core::WordsInLine::None);
@@ -596,6 +633,8 @@ void delete_box_codes() {
         }
         PendingBoxOperation = 6;
         PendingBoxStep = 0;
+        const std::string line = CommandLine.trimmed();
+        g_box_word = line.substr(0, line.find(' '));
         MessageLine.set(kCodesBoxPrompt);
         clear_drawn_box();
         return;

@@ -6,12 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
+#include "engine/edit/areas/box_selection.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/output_lists.h"
@@ -187,6 +190,55 @@ std::string answer_as_given() {
 void refuse_typed_box() {
     core::show_message("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
                        " -- no box: " + answer_as_given());
+}
+
+BoxLineReading read_box_line() {
+    const std::string given = answer_as_given();
+    core::scan_command_line(core::find_line_length(core::CommandLine));
+    return read_scanned_box_line(given);
+}
+
+BoxLineReading read_scanned_box_line(std::string given) {
+    BoxLineReading r;
+    const std::size_t from = given.find_first_not_of(' ');
+    given = from == std::string::npos ? std::string() : given.substr(from);
+    while (!given.empty() && given.back() == ' ') given.pop_back();
+    const auto refused = [&](std::string text) {
+        r.kind = BoxLineKind::Refused;
+        r.refusal = std::move(text);
+        return r;
+    };
+    const bool letter_b =
+        !given.empty() && (given[0] == 'B' || given[0] == 'b') && (given.size() == 1 || given[1] == ' ');
+    if (given.empty() || letter_b) {
+        r.kind = BoxLineKind::NoBox;
+        for (int k = 1; k <= 4; ++k) ParamBuffer(k) = 0.0f;
+        return r;
+    }
+    const char c = given[0];
+    if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',')) {
+        return refused("*** Not a box: " + given);
+    }
+    // A "," between numbers separates them, as a blank does.
+    const core::NumberLineReading whole =
+        core::read_number_line_whole(core::WordsInLine::Commas);
+    if (whole.fault != core::NumberLineFault::None) {
+        const char* what = whole.fault == core::NumberLineFault::OutOfRange
+                               ? "*** Number out of range: "
+                               : "*** Not a number: ";
+        return refused(what + whole.word + " in \"" + given + "\"");
+    }
+    return r;
+}
+
+void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again) {
+    if (core::MacroUnit != 0) {
+        stop_command_file_for(refusal);
+        return;
+    }
+    core::show_message(refusal + (asks_again ? std::string(" -- the box is asked again.")
+                                             : " -- " + std::string(word) +
+                                                   " ended, nothing was changed."));
 }
 
 void clear_drawn_box() {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace edit {
 
@@ -45,6 +46,28 @@ std::string answer_as_given();
 // staff 0 with a range): "*** Staff numbers are 1 to 256 -- no box: " and answer_as_given().
 // Only the message is shown; the caller asks again or ends its word.
 void refuse_typed_box();
+
+// What a typed box line came to: numbers read whole into ParamBuffer (P1..P4 the box), no box at
+// all (an empty line or "B": the caller's quiet end), or a line refused, named in `refusal`.
+enum class BoxLineKind { Numbers, NoBox, Refused };
+struct BoxLineReading {
+    BoxLineKind kind = BoxLineKind::Numbers;
+    std::string refusal;  // "*** Not a box: LINE" or "*** Not a number: WORD in "LINE""
+};
+
+// Reads the typed answer in CommandLine (not scanned yet) as a box line: every word a number
+// read whole (exponents read; inf, nan and trailing characters refused). A line that does not
+// start as a number does (a word, the script's next command) is no box. Whether the numbers lie
+// on the staves is the caller's to check.
+BoxLineReading read_box_line();
+
+// As read_box_line, for a line already scanned (a command file's), given as it was read.
+BoxLineReading read_scanned_box_line(std::string given);
+
+// A box line refused at word's question: from a command file, named, and the rest of the file
+// is not read (its next lines were meant for the word); otherwise named with "-- the box is asked
+// again." when asks_again, else with "-- <word> ended, nothing was changed.".
+void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again);
 
 // Zeroes the rectangle in MouseRegion and lowers the front-end's wait level to 0.
 void clear_drawn_box();

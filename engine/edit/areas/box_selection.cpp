@@ -200,8 +200,8 @@ void scale_selection(int32_t mode, float base, float ref, float factor) {
 
 namespace {
 
-// Says why the box's word ends: typed, "what ***"; in a command file, whose next lines were meant
-// for the word, "what: the rest of the file was not read." with the file closed. MacroUnit
+// Says why the box's word ends: typed, "what. ***"; in a command file, whose next lines were
+// meant for the word, "what: the rest of the file was not read." with the file closed. MacroUnit
 // becomes 0 and MessageLine is blanked.
 void end_box_word_for(const std::string& what) {
     if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
@@ -215,6 +215,9 @@ void end_box_word_for(const std::string& what) {
 }
 
 }  // namespace
+
+// Contract: see the header.
+void stop_command_file_for(const std::string& what) { end_box_word_for(what); }
 
 // Contract: "*** No Staff number given. ***" into CommandLine; see end_box_word_for.
 void report_missing_staff() {

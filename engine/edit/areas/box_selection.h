@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace edit {
 
@@ -18,6 +19,10 @@ void list_word_if_inside(int32_t k);
 void scale_selection(int32_t mode, float base, float ref, float factor);
 // "*** No Staff number given. ***": shown, the command file stopped, the reply blanked.
 void report_missing_staff();
+// A command file's answer refused: "what: the rest of the file was not read." with the file
+// closed (its next lines were meant for the word); typed, "what. ***".
+void stop_command_file_for(const std::string& what);
+
 // A staff beyond the staff table (or below 1) refused: said, and a command file stopped, as
 // for a missing staff (the file's next lines were meant for the word).
 void report_staff_out_of_range();

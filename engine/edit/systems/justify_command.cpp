@@ -147,20 +147,28 @@ void take_answer_numbers() {
     run_on_system(ParamBuffer(1), ParamBuffer(2));
 }
 
-// A typed system (P1 lowest staff, P2 staff count) that reaches above the highest staff: a
-// lowest staff above it takes staves 1 to the highest, a count that runs past it stops there.
-void hold_typed_system_to_staves() {
-    const float top = static_cast<float>(layout::MaxStaffNumber);
-    if (ParamBuffer(1) > top) {
-        ParamBuffer(1) = 1.0f;
-        ParamBuffer(2) = top;
-        return;
+// Whether a typed system (P1 lowest staff, P2 staff count, none meaning one) lies on the
+// staves: the lowest staff on 1..256 and the count not running past the last staff.
+bool system_on_staves() {
+    const int32_t lowest = core::int_of(ParamBuffer(1));
+    const int32_t count = std::max(core::int_of(ParamBuffer(2)), 1);
+    return lowest >= 1 && lowest <= layout::MaxStaffNumber &&
+           int64_t{lowest} + count - 1 <= layout::MaxStaffNumber;
+}
+
+std::string staves_refusal(const std::string& given) {
+    const std::size_t from = given.find_first_not_of(' ');
+    return "*** Staff numbers are 1 to " + std::to_string(layout::MaxStaffNumber) +
+           " -- no box: " + (from == std::string::npos ? std::string() : given.substr(from));
+}
+
+// The word as its refusals name it ("LJ", "LI", "J", "LS").
+std::string justify_word() {
+    std::string word;
+    for (const int32_t letter : {JustifyWordState.mode, JustifyWordState.sub}) {
+        if (letter > ' ' && letter < 127) word += static_cast<char>(letter);
     }
-    const int32_t lowest = core::nint(ParamBuffer(1));
-    const int32_t count = std::max(core::nint(ParamBuffer(2)), 1);
-    if (lowest >= 1 && int64_t{lowest} + count - 1 > layout::MaxStaffNumber) {
-        ParamBuffer(2) = static_cast<float>(layout::MaxStaffNumber - lowest + 1);
-    }
+    return word;
 }
 
 // Moves a LINE item that follows its note at the same position just in front of the note, so
@@ -649,7 +657,25 @@ void run_justify_command() {
         MessageLine.set(kSystemPrompt);
         return;
     }
-    core::read_command_line();
+    std::string as_read;
+    core::read_line_from_command_file(&as_read);
+    if (core::MacroUnit == 0) return;
+    // The file's system line is read as the typed one is: a line that is no system, or one
+    // off the staves, stops the file, whose next lines were meant for the word.
+    const BoxLineReading line = read_scanned_box_line(as_read);
+    const bool off_staves =
+        line.kind == BoxLineKind::Numbers && ParamBuffer(1) != 0.0f && !system_on_staves();
+    if (line.kind != BoxLineKind::Numbers || off_staves) {
+        if (line.kind == BoxLineKind::Refused) {
+            refuse_box_line(line.refusal, justify_word(), false);
+        } else if (off_staves) {
+            refuse_box_line(staves_refusal(as_read), justify_word(), false);
+        }
+        restore_letters();
+        PendingBoxOperation = 0;
+        PendingBoxStep = 0;
+        return;
+    }
     take_answer_numbers();
 }
 
@@ -708,18 +734,22 @@ void justify_from_box() {
         if (CommandLine(1) == '|' || CommandLine(1) == '~') {
             shown = read_drawn_box();
         } else {
-            core::read_command_line();
-            if (CommandLine(1) == 'B' || (ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f)) {
+            const std::string given = answer_as_given();
+            const BoxLineReading line = read_box_line();
+            if (line.kind == BoxLineKind::NoBox ||
+                (line.kind == BoxLineKind::Numbers && ParamBuffer(1) == 0.0f &&
+                 ParamBuffer(3) == 0.0f)) {
                 core::GraphicsNextFree = graphics_mark;
                 end_operation(true);
                 return;
             }
-            PendingBoxOperation = kJustifyOperation;
-            hold_typed_system_to_staves();
-            shown = show_typed_box();
-            if (!shown) {
-                core::show_message("*** Staff numbers are 1 to " +
-                                   std::to_string(layout::MaxStaffNumber) + ". ***");
+            if (line.kind == BoxLineKind::Refused) {
+                refuse_box_line(line.refusal, justify_word(), false);
+            } else if (!system_on_staves()) {
+                refuse_box_line(staves_refusal(given), justify_word(), false);
+            } else {
+                PendingBoxOperation = kJustifyOperation;
+                shown = show_typed_box();
             }
         }
         if (!shown) {
