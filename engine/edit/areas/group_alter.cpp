@@ -50,7 +50,7 @@ int32_t confirm_area_box() {
         return -1;
     }
     int32_t answer = 0;
-    confirm_box(answer, 0);
+    confirm_box(answer, 0, "A");
     return answer;
 }
 
