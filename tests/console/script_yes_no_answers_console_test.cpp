@@ -201,6 +201,63 @@ TEST_F(ScriptYesNoAnswersConsoleTest, ALineThatAnswersNothingIsNamedAndItsNextLi
     }
 }
 
+// A's code and pairs are numbers: a line that holds a word is named and ends A, the page as it
+// was; an empty line keeps its meaning (no code: A ends unnamed).
+TEST_F(ScriptYesNoAnswersConsoleTest, ANumberQuestionNamesALineThatIsNoNumberAndEndsTheWord) {
+    const std::string ended = " -- A ended, nothing was changed.";
+    const std::string pairs = "Type P#, chng,  P#, chng,  P#, chng,  P#, chng.";
+    const auto a = [](std::vector<std::string> answers) {
+        std::vector<std::string> lines = {"G a.mus", "A", "1 0 200 1", "Y"};
+        lines.insert(lines.end(), answers.begin(), answers.end());
+        lines.push_back(kMarker);
+        return lines;
+    };
+    const std::vector<Row> rows = {
+        {"the code, a word",
+         kTypedRoads,
+         a({"ZZQ"}),
+         "*** Not an answer to \"Type Code number to alter.\": ZZQ" + ended,
+         true,
+         true,
+         false},
+        {"the code, 1.5e",
+         kTypedRoads,
+         a({"1.5e"}),
+         "*** Not an answer to \"Type Code number to alter.\": 1.5e" + ended,
+         true,
+         true,
+         false},
+        {"the code, empty", kTypedRoads, a({""}), "", true, true, false},
+        {"the pairs, a word among them",
+         kTypedRoads,
+         a({"1", "5 2 zz"}),
+         "*** Not an answer to \"" + pairs + "\": 5 2 zz" + ended,
+         true,
+         true,
+         false},
+    };
+    for (const Row& row : rows) {
+        for (const Road road : row.roads) {
+            SCOPED_TRACE(std::string(row.label) + ", " + road_name(road));
+            fresh_files();
+            const std::vector<std::string> loaded = saved_records(root() / "a.mus");
+            const std::string out = run_on(road, row.lines);
+            if (row.said.empty()) {
+                EXPECT_FALSE(has(out, "Not an answer")) << out;
+            } else {
+                EXPECT_TRUE(has(out, row.said)) << "missing: " << row.said << "\n" << out;
+            }
+            EXPECT_EQ(fs::exists(root() / "marker.mus"), row.marker_runs) << out;
+            EXPECT_EQ(saved_records(root() / "out.mus"), loaded) << out;
+        }
+    }
+    // The pairs read: the notes' P5 becomes 2, and nothing is named.
+    fresh_files();
+    const std::string out = run_on(Road::Piped, a({"1", "5 2"}));
+    EXPECT_FALSE(has(out, "Not an answer")) << out;
+    EXPECT_NE(saved_records(root() / "out.mus"), saved_records(root() / "a.mus")) << out;
+}
+
 // At a terminal someone sees the question: a line that is no answer is No, as always, unnamed,
 // and No asks for the box again.
 TEST_F(ScriptYesNoAnswersConsoleTest, AtATerminalALineThatAnswersNothingIsNo) {
