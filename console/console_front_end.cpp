@@ -407,28 +407,57 @@ int ConsoleFrontEnd::ShowMessageBox(const char* text) {
     return 1;
 }
 
-int ConsoleFrontEnd::AskYesNo(const char* question, int mode) {
-    print_text(shown_form(safe(question)) + " (Y/N)");
-    waiting_for_ = one_line(safe(question));
-    std::string line;
-    if (!read_line(line)) return 0;
-    return answer_letter(line) == 'Y' ? -1 : 0;
+int ConsoleFrontEnd::AskYesNo(const char* question, int /*mode*/) {
+    return ask_yes_no(question, false);
 }
 
-int ConsoleFrontEnd::AskYesNoExit(const char* question) {
-    print_text(shown_form(safe(question)) + " (Y/N/X)");
+int ConsoleFrontEnd::AskYesNoExit(const char* question) { return ask_yes_no(question, true); }
+
+// The question as a reply names it: without the answer marks and dashes around it.
+std::string ConsoleFrontEnd::question_name(std::string_view question) {
+    std::string name = one_line(question);
+    for (bool cut = true; cut;) {
+        cut = false;
+        while (!name.empty() && (name.back() == ' ' || name.back() == '-' || name.back() == '>')) {
+            name.pop_back();
+            cut = true;
+        }
+        if (name.ends_with("(Y/N)")) {
+            name.resize(name.size() - 5);
+            cut = true;
+        }
+    }
+    const std::size_t first = name.find_first_not_of(" -");
+    return first == std::string::npos ? std::string() : name.substr(first);
+}
+
+// Contract: see the header. At a terminal every line answers as it always did (anything but
+// Y, or X where offered, is No): someone is there to see the question. A command file's line
+// is a script's line even then.
+int ConsoleFrontEnd::ask_yes_no(const char* question, bool exit_offered) {
+    std::string ends;
+    ends.swap(non_answer_ends_);
+    print_text(shown_form(safe(question)) + (exit_offered ? " (Y/N/X)" : " (Y/N)"));
     waiting_for_ = one_line(safe(question));
-    std::string line;
     gave_no_answer_ = false;
+    std::string line;
     if (!read_line(line)) return 0;
     const char a = answer_letter(line);
-    if (a != 'Y' && a != 'N' && a != 'X' && !at_terminal_) {
-        gave_no_answer_ = true;
-        no_answer_ = line;
-        while (!no_answer_.empty() && (no_answer_.back() == ' ' || no_answer_.back() == '\r'))
-            no_answer_.pop_back();
+    if (a == 'Y') return -1;
+    if (a == 'X' && exit_offered) return -2;
+    if (a == 'N' || (at_terminal_ && !last_line_from_file_)) return 0;
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+        line.pop_back();
+    gave_no_answer_ = true;
+    no_answer_ = line;
+    const std::string named = "*** Not an answer to \"" + question_name(safe(question)) +
+                              "\": " + (line.empty() ? std::string("(an empty line)") : line);
+    if (exit_offered && !ends.empty()) {
+        print_text(named + " -- " + ends + " ended, nothing was changed.");
+        return -2;
     }
-    return a == 'Y' ? -1 : (a == 'X' ? -2 : 0);
+    print_text(named + " -- taken as No.");
+    return 0;
 }
 
 bool ConsoleFrontEnd::ScriptGaveNoAnswer(std::string& line) {

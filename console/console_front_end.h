@@ -83,6 +83,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool ApplicationClosing() override { return input_ended_ || file_answer_missing_; }
     bool InputIsScript() override { return !at_terminal_; }
     bool ScriptGaveNoAnswer(std::string& line) override;
+    void EndWordOnNonAnswer(std::string_view word) override { non_answer_ends_ = word; }
     void GiveBackScriptLine(const std::string& line) override { give_back_line(line); }
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
@@ -161,6 +162,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // engine call, the file's next line is the answer, and once the file has ended at a
     // question, the rest of the call gets none (the outer input is never read for it).
     bool read_line(std::string& line);
+    // The yes/no questions: -1 Yes, 0 No, -2 Exit (where offered). A script's line that
+    // answers nothing is named with the question and dropped, and taken as No, or as Exit where
+    // the asker said its word ends.
+    int ask_yes_no(const char* question, bool exit_offered);
     // Gives the line read_line gave last back to where it came from (the command file or the
     // input), for the next read: a script's line that answers no question is its next command.
     void give_back_line(const std::string& line);
@@ -181,6 +186,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // become blanks, trailing blanks go.
     static std::vector<std::string> screen_lines(std::string_view text);
     static std::string one_line(std::string_view text);
+    static std::string question_name(std::string_view question);
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);
@@ -225,8 +231,9 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     MidiFileReporter midi_files_{*this};
     int input_fd_ = -1;
     bool at_terminal_ = false;
-    std::string no_answer_;  // the script's line the last Yes/No/Exit question could not read
+    std::string no_answer_;  // the script's line the last yes/no question could not read
     bool gave_no_answer_ = false;
+    std::string non_answer_ends_;  // the word the next Yes/No/Exit question ends on a non-answer
     std::string input_text_;    // the input edit
     std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
     int32_t last_key_ = 0;

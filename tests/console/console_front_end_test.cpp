@@ -196,7 +196,11 @@ TEST_F(ConsoleFrontEndTest, ThreeWayQuestionKnowsExit) {
     EXPECT_EQ(fe.AskYesNoExit("Save?"), -1);
     EXPECT_EQ(fe.AskYesNoExit("Save?"), 0);
     EXPECT_EQ(fe.AskYesNoExit("Save?"), 0);
-    EXPECT_EQ(output(), "Save? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\n");
+    // The script's empty line answers nothing: named with the question, taken as No.
+    EXPECT_EQ(output(),
+              "Save? (Y/N/X)\nSave? (Y/N/X)\nSave? (Y/N/X)\n"
+              "*** Not an answer to \"Save?\": (an empty line) -- taken as No.\n"
+              "Save? (Y/N/X)\n");
 }
 
 TEST_F(ConsoleFrontEndTest, CrLfAnswersReadLikeLineFeedOnes) {

@@ -369,7 +369,8 @@ TEST_F(ReadmeExamplesTest, ThePieceOnTwoSystemsTypesItsMeterOnceAndEndsWithAFina
 }
 
 // Typed twice in one folder, the example's save finds its file the second time: the question
-// takes the next line, "PLA", as its answer, and nothing is saved or played.
+// is given the next line, "PLA", which answers nothing: named, taken as No and dropped, so
+// nothing is saved or played.
 TEST_F(ReadmeExamplesTest, AnUnexpectedQuestionTakesTheNextLineAsItsAnswer) {
     const ReadmeBlock block = readme_blocks(readme_source_text()).at(0);
     ASSERT_EQ(joined(block_problems(block)), "");
@@ -377,6 +378,10 @@ TEST_F(ReadmeExamplesTest, AnUnexpectedQuestionTakesTheNextLineAsItsAnswer) {
     fs::remove(midi);
     const std::string out = run_fresh(block.typed);
     EXPECT_NE(out.find("FILE EXISTS - Write over file? - "), std::string::npos) << out;
+    EXPECT_NE(out.find("*** Not an answer to \"FILE EXISTS - Write over file? - "),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find(": PLA -- taken as No."), std::string::npos) << out;
     EXPECT_EQ(out.find("File saved:"), std::string::npos) << out;
     EXPECT_EQ(out.find("Sound row"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(midi));

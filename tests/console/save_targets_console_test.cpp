@@ -98,8 +98,9 @@ TEST_F(SaveTargetsConsoleTest, ACommandFileAnswersTheWriteOverQuestionItself) {
                              "\"FILE EXISTS - Write over file?\" (Y or N).")) << out;
     EXPECT_FALSE(has(out, "File saved:")) << out;
     out = type({"RE cmd.cmd"});
-    EXPECT_TRUE(has(out, "does not answer")) << out;
-    EXPECT_TRUE(has(out, "   3 Items")) << out;  // the line after the save still ran
+    EXPECT_TRUE(has(out, "*** Not an answer to \"FILE EXISTS - Write over file?\": 8 3 0 -- "
+                         "taken as No: " + song.string() + " was not written.")) << out;
+    EXPECT_FALSE(has(out, "   3 Items")) << out;  // the line after the save is dropped
     out = type({"RE no.cmd"});
     EXPECT_TRUE(has(out, "(the command file answered No)")) << out;
     EXPECT_EQ(read_text(song), "another program's save");

@@ -336,13 +336,13 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
          kTypedRoads,
          if_box({"1 0 200 1", ""}),
          2,
-         {"*** Not an answer: \"\"" + ended},
+         {"*** Not an answer to \"Source Box O.K.?\": (an empty line)" + ended},
          {"IF command"}},
         {"confirmed by the next command",
          kTypedRoads,
          if_box({"1 0 200 1", "SA out.mus"}),
          2,
-         {"*** Not an answer: \"SA out.mus\"" + ended},
+         {"*** Not an answer to \"Source Box O.K.?\": SA out.mus" + ended},
          {"IF command"}},
     };
     run_rows(rows, [&](const Row& row, Road road, const std::string& out) {

@@ -187,7 +187,9 @@ TEST_F(StemCommandsConsoleTest, StaffNotesWordsReadEveryLineAsABoxUntilX) {
     };
     const std::vector<Case> cases = {
         {{"SA x1.mus"}, nullptr, false},
-        {{"SA x1.mus", "1 10 60 1"}, nullptr, true},
+        // A box at the question is no answer: named, and the word ends.
+        {{"SA x1.mus", "1 10 60 1"}, "*** Not an answer to \"Source Box O.K.?\": 1 10 60 1 -- ST",
+         false},
         {{"1 10 60 1", "N"}, nullptr, true},
         {{"257 10 60 1"}, "*** Staff numbers are 1 to 256 -- no box: 257 10 60 1", true},
     };

@@ -186,8 +186,8 @@ TEST_F(DocumentSaveTest, ThePageKeepsItsLastSixteenFiles) {
 }
 
 // A save in a command file asks no one at the keyboard: the file's next line answers the
-// write-over question. Without an answer (the end of the file, or a line that is no answer and
-// stays a command) nothing is written and the reply says why.
+// write-over question. Without an answer (the end of the file, or a line that is no answer,
+// named and dropped) nothing is written and the reply says why.
 TEST_F(DocumentSaveTest, SavesInCommandFilesTakeTheirAnswerFromTheFile) {
     enter_items_without_editing();
     write_doc("kelda.mus", kPart);
@@ -211,12 +211,14 @@ TEST_F(DocumentSaveTest, SavesInCommandFilesTakeTheirAnswerFromTheFile) {
     EXPECT_TRUE(holds(fe_.message_boxes, "was changed by another program"));
     EXPECT_TRUE(holds(fe_.message_boxes, "answered No"));
     EXPECT_EQ(bytes("kelda.mus"), newer);
-    // A command after the save is no answer: it still runs.
+    // A command after the save is no answer: named with the question and dropped, never run
+    // as the command the file meant as its answer.
     write_file("save_cmd.cmd", {"SM", "5 1 14"});
     const int32_t items = core::ItemCount;
     type("RE save_cmd.cmd");
     EXPECT_EQ(bytes("kelda.mus"), newer);
-    EXPECT_EQ(core::ItemCount, items + 1);
+    EXPECT_EQ(core::ItemCount, items);
+    EXPECT_TRUE(holds(fe_.message_boxes, "*** Not an answer to \"FILE EXISTS - Write over file?\": 5 1 14 -- taken as No: "));
 }
 
 // A link is a name of the file it leads to, also when that file does not exist yet: the save

@@ -41,11 +41,12 @@ float parse_number(std::string_view text, int32_t& pos);
 // the record as it stood in the file (empty when none was read), for a refusal that names it.
 void read_line_from_command_file(std::string* as_read = nullptr);
 // The answer a running command file gives to a yes-or-no question: its next line, when that is
-// "Y", "YES", "N" or "NO" (in any case, blanks around). Any other line is no answer and stays
-// in the file for the command reader; the end of the file is no answer. None also when no
-// command file runs.
-enum class CommandFileAnswer { Yes, No, None };
-CommandFileAnswer read_command_file_answer();
+// "Y", "YES", "N" or "NO" (in any case, blanks around). Any other line is NotAnAnswer: it is
+// taken out of the file and put in not_answer (without trailing blanks), for the asker to name.
+// The end of the file, and its end mark (which stays for the command reader), are None; so is
+// a question asked when no command file runs.
+enum class CommandFileAnswer { Yes, No, NotAnAnswer, None };
+CommandFileAnswer read_command_file_answer(std::string& not_answer);
 // True while a command file READ opened is open, also while a command has set MacroUnit
 // aside to ask its question: the question is then the file's to answer.
 bool command_file_open();

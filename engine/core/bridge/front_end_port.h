@@ -68,10 +68,15 @@ class FrontEndPort {
     // at the keys: a refused line of the input mode is then left out instead of asked again,
     // for nobody is there to type it again.
     virtual bool InputIsScript() { return false; }
-    // True when the last Yes/No/Exit question took a script's line that answers nothing (no
-    // Y, N or X: a blank line, the script's next command), which is put in `line`; it was
-    // read as No.
+    // True when the last yes/no question took a script's line that answers nothing (no Y, N,
+    // or X where Exit is offered: a blank line, the script's next command), which is put in
+    // `line`. The line was named with the question and dropped, and read as No (or as Exit, see
+    // EndWordOnNonAnswer).
     virtual bool ScriptGaveNoAnswer(std::string& /*line*/) { return false; }
+    // For the next AskYesNoExit alone: a script's line that answers nothing ends `word` (the
+    // line is named with the question and the word) and the answer is Exit, because the word's
+    // No would ask for its box again and the script's next line would be taken as that box.
+    virtual void EndWordOnNonAnswer(std::string_view /*word*/) {}
     // Takes back the keys of the line being typed that no key wait has taken yet and returns
     // them (the console hands a typed line over key by key); empty where keys come one by one.
     virtual std::string DropRestOfTypedLine() { return {}; }

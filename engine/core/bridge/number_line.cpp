@@ -8,6 +8,8 @@
 #include <system_error>
 
 #include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -187,6 +189,21 @@ std::string code_number_line_refusal(const NumberLineReading& reading, std::stri
         reading.fault == NumberLineFault::OutOfRange ? "Not a code number: " : "Not a number: ";
     return std::string("*** ") + what + reading.word + " in \"" + shown +
            "\" -- no code was chosen, and nothing was done.";
+}
+
+// Contract: see the header.
+bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
+                                 std::string_view word) {
+    const bool script = MacroUnit != DefaultMacroUnit || !has_front_end() ||
+                        front_end().InputIsScript();
+    if (!script) return false;
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    if (last == std::string_view::npos) return false;
+    if (read_number_line_whole(WordsInLine::Commas).fault == NumberLineFault::None) return false;
+    show_message("*** Not an answer to \"" + std::string(prompt) + "\": " +
+                 std::string(line.substr(0, last + 1)) + " -- " + std::string(word) +
+                 " ended, nothing was changed.");
+    return true;
 }
 
 }  // namespace core

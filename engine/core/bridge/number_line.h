@@ -38,6 +38,14 @@ NumberLineReading read_number_line_whole(WordsInLine words);
 // The reply that refuses a line for reading's fault, naming the field.
 std::string number_line_refusal(const NumberLineReading& reading);
 
+// A number question's answer from a script (a piped line, or a command file's): the last
+// scanned line, `line` as given. True when it holds something that is no number (a word, a
+// number with other characters in it): the line is then named with the question and `word`
+// ends ("*** Not an answer to "PROMPT": LINE -- WORD ended, nothing was changed."), and the
+// caller ends its word. An empty line, and a line typed at a terminal, are the question's own.
+bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
+                                 std::string_view word);
+
 // The answer to the code chooser ("0 = all"): item codes separated by blanks or commas, each a
 // whole number from 0 to 18, at most 18 of them, in `codes` in line order. An empty line is
 // no code at all (every code). A word, or a number that is not a code, refuses the whole line:

@@ -73,14 +73,21 @@ int32_t confirm_overwrite(std::string_view name) {
     if (!outside_data_folder(name)) return 0;
     if (!platform::file_exists(name)) return -1;
     if (MacroUnit != DefaultMacroUnit) {
-        const CommandFileAnswer given = read_command_file_answer();
+        std::string line;
+        const CommandFileAnswer given = read_command_file_answer(line);
         if (given == CommandFileAnswer::Yes) return -1;
         const std::string shown = platform::shown_path(name);
-        show_message(given == CommandFileAnswer::No
-                         ? "*** Not written: " + shown + " exists (the command file answered No)."
-                         : "*** Not written: " + shown +
-                               " exists, and the command file's next line does not answer "
-                               "\"FILE EXISTS - Write over file?\" (Y or N).");
+        if (given == CommandFileAnswer::No) {
+            show_message("*** Not written: " + shown + " exists (the command file answered No).");
+        } else if (given == CommandFileAnswer::NotAnAnswer) {
+            show_message("*** Not an answer to \"FILE EXISTS - Write over file?\": " +
+                         (line.empty() ? std::string("(an empty line)") : line) +
+                         " -- taken as No: " + shown + " was not written.");
+        } else {
+            show_message("*** Not written: " + shown +
+                         " exists, and the command file's next line does not answer "
+                         "\"FILE EXISTS - Write over file?\" (Y or N).");
+        }
         return 0;
     }
     const int32_t changes = ChangesMadeFlag;

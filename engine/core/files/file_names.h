@@ -27,9 +27,9 @@ bool outside_data_folder(std::string_view name);
 // 0 (do not write) for a name in the data folder (told by outside_data_folder); -1 (go ahead)
 // when no file name exists; otherwise the kind-2 question "FILE EXISTS - Write over file? - "
 // with the name, its answer returned. While a command file runs, the file's next line answers
-// (read_command_file_answer): a line that is no answer, or the end of the file, answers 0 and
-// the user is told why nothing is written, as after a No; so is a question the end of the
-// front-end's input left unanswered. ChangesMadeFlag is kept whatever the answer.
+// (read_command_file_answer): a line that is no answer (named, and dropped), or the end of the
+// file, answers 0 and the user is told why nothing is written, as after a No; so is a question
+// the end of the front-end's input left unanswered. ChangesMadeFlag is kept whatever the answer.
 int32_t confirm_overwrite(std::string_view name);
 
 namespace file_detail {

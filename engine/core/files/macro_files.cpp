@@ -129,9 +129,10 @@ void read_line_from_command_file(std::string* as_read) {
     scan_command_line(find_trimmed_length(CommandLine.sub(1, 80)));
 }
 
-// Contract: see the header. Reads MacroUnit's file; a line that is no answer is put back by
-// reading the file again up to it (questions are rare, command files short).
-CommandFileAnswer read_command_file_answer() {
+// Contract: see the header. Reads MacroUnit's file; the end mark is put back by reading the
+// file again up to it (questions are rare, command files short).
+CommandFileAnswer read_command_file_answer(std::string& not_answer) {
+    not_answer.clear();
     if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return CommandFileAnswer::None;
     const int64_t before = records_read(MacroUnit);
     std::string record;
@@ -144,6 +145,12 @@ CommandFileAnswer read_command_file_answer() {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     if (word == "Y" || word == "YES") return CommandFileAnswer::Yes;
     if (word == "N" || word == "NO") return CommandFileAnswer::No;
+    if (!record.starts_with('*')) {
+        // Left in the file, the line would run as a command the file meant as the answer.
+        const std::size_t last = record.find_last_not_of(" \t\r");
+        not_answer = last == std::string::npos ? std::string() : record.substr(0, last + 1);
+        return CommandFileAnswer::NotAnAnswer;
+    }
     rewind_unit(MacroUnit);
     for (int64_t k = 0; k < before; ++k) read_record(MacroUnit, record);
     return CommandFileAnswer::None;

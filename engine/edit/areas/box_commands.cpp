@@ -152,7 +152,7 @@ void ask_again(std::string_view prompt) {
 // it back in the message line) and the operation waits for another box.
 bool box_confirmed(int32_t destination_flag, std::string_view again, bool ask_anew = true) {
     int32_t answer = kNo;
-    confirm_box(answer, destination_flag);
+    confirm_box(answer, destination_flag, box_word());
     if (answer == kExit) {
         end_box_operation();
         return false;
@@ -694,7 +694,7 @@ void delete_box_codes() {
 
 // Contract: flag 0 marks the ParamBuffer box's items first; asks AskYesNoExit. Writes
 // BoxQuestion, answer and CommandStatusWord (-1: the call's reply is shown).
-void confirm_box(int32_t& answer, int32_t destination_flag) {
+void confirm_box(int32_t& answer, int32_t destination_flag, std::string_view word) {
     if (destination_flag == 0) {
         mark_box_items();
         BoxQuestion.set("Source Box O.K.? -");
@@ -703,6 +703,7 @@ void confirm_box(int32_t& answer, int32_t destination_flag) {
     }
     const std::string question(
         BoxQuestion.view().substr(0, BoxQuestion.trimmed_length() + (destination_flag ? 1 : 0)));
+    core::front_end().EndWordOnNonAnswer(word.empty() ? box_word() : word);
     answer = core::front_end().AskYesNoExit(question.c_str());
     // The box numbers shown as the prompt before the question are over: the line the call
     // leaves (the next question, or what was done) is the reply to show.

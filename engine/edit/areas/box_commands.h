@@ -48,8 +48,10 @@ void run_box_command_from_macro(int32_t& result);
 // 201 to 256, a left position of -99.0 keeps one staff).
 void delete_box_codes();
 // Marks the box in ParamBuffer (flag 0) and asks "Source Box O.K.? -", or asks
-// "Destination Box O.K.? - " (flag non-zero). answer: -1 Yes, 0 No, -2 Exit.
-void confirm_box(int32_t& answer, int32_t destination_flag);
+// "Destination Box O.K.? - " (flag non-zero). answer: -1 Yes, 0 No, -2 Exit. A script's line
+// that answers nothing ends `word` (Exit), naming the line: No would ask for the box again and
+// take the script's next line as the box. An empty word is the box word last begun.
+void confirm_box(int32_t& answer, int32_t destination_flag, std::string_view word = {});
 // Redraws the page with the items inside the ParamBuffer box (P1 low staff, P2 left, P3 right,
 // P4 high staff) in the selection colour, and the box outline.
 void mark_box_items();

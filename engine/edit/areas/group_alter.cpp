@@ -10,6 +10,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -35,6 +36,9 @@ using core::ParamBuffer;
 
 constexpr float kAlterRightEdge = 220.0f;
 
+constexpr const char* kCodePrompt = "Type Code number to alter.";
+constexpr const char* kChangesPrompt = "Type P#, chng,  P#, chng,  P#, chng,  P#, chng.";
+
 void prompt(const char* text) {
     core::MessageLine.set(text);
     // The interpreter shows SecondLine once the step returns.
@@ -50,7 +54,7 @@ int32_t confirm_area_box() {
         return -1;
     }
     int32_t answer = 0;
-    confirm_box(answer, 0);
+    confirm_box(answer, 0, "A");
     return answer;
 }
 
@@ -263,11 +267,11 @@ void take_alter_box() {
     GroupAlterCode = code;
     if (core::int_of(code) == 0) {
         core::PendingBoxOperation = kAlterAwaitCode;
-        prompt("Type Code number to alter.");
+        prompt(kCodePrompt);
         return;
     }
     core::PendingBoxOperation = kAlterAwaitChanges;
-    prompt("Type P#, chng,  P#, chng,  P#, chng,  P#, chng.");
+    prompt(kChangesPrompt);
 }
 
 // Contract: one step of Group Alter, by PendingBoxOperation (50 box, 51 code, 52 changes).
@@ -280,10 +284,20 @@ void continue_group_alter() {
         end_group_alter();
         return;
     }
+    const std::string typed = core::CommandLine.trimmed();
     // The answer's numbers, read from the line as it stands (a drawn box brings its own).
     if (core::CommandLine(1) != '|' && core::CommandLine(1) != '~') {
         for (int32_t w = 1; w <= 56; ++w) ParamBuffer(w) = 0.0f;
         core::scan_command_line(core::find_trimmed_length(core::CommandLine.sub(1, 512)));
+    }
+    if (core::PendingBoxOperation != kAlterAwaitBox && core::CommandLine(1) != '|' &&
+        core::CommandLine(1) != '~' &&
+        core::refuse_script_number_answer(core::PendingBoxOperation == kAlterAwaitCode
+                                              ? kCodePrompt
+                                              : kChangesPrompt,
+                                          typed, "A")) {
+        end_group_alter();
+        return;
     }
     switch (core::PendingBoxOperation) {
         case kAlterAwaitBox:
@@ -297,7 +311,7 @@ void continue_group_alter() {
                 break;
             }
             core::PendingBoxOperation = kAlterAwaitChanges;
-            prompt("Type P#, chng,  P#, chng,  P#, chng,  P#, chng.");
+            prompt(kChangesPrompt);
             return;
         default:
             if (core::int_of(ParamBuffer(1)) != 0) run_group_alter(1);

@@ -509,7 +509,7 @@ void move_box_items() {
             return;
         }
         int32_t answer = 0;
-        confirm_box(answer, 1);
+        confirm_box(answer, 1, if_boxes ? "IF" : "");
         if (answer == -2) {
             if (if_boxes) {
                 draw_box_outline(0);

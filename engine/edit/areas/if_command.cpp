@@ -687,13 +687,9 @@ void run_area_step() {
         return;
     }
     int32_t answer = -1;
-    if (core::MacroUnit == 0) confirm_box(answer, 0);
-    // IF goes on after No as after Yes: a script's line that answers nothing would be read as
-    // Yes, and the line after it taken as the conditions. It ends IF instead.
-    if (std::string line; answer == 0 && core::front_end().ScriptGaveNoAnswer(line)) {
-        core::show_message("*** Not an answer: \"" + line + "\" -- IF ended, nothing was changed.");
-        answer = -2;
-    }
+    // IF goes on after No as after Yes: a script's line that answers nothing ends IF, lest the
+    // line after it be taken as the conditions.
+    if (core::MacroUnit == 0) confirm_box(answer, 0, "IF");
     if (answer == -2) {
         draw_box_outline(0);
         clear_drawn_box();

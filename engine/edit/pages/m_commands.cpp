@@ -215,7 +215,7 @@ void take_source() {
     }
     put_system_box();
     int32_t answer = 0;
-    confirm_box(answer, 0);
+    confirm_box(answer, 0, system_word());
     if (answer == kExit) {
         end_system_move();
         return;
@@ -268,7 +268,7 @@ void take_destination() {
     }
     const int32_t destination = core::int_of(ParamBuffer(1));
     int32_t answer = 0;
-    confirm_box(answer, 1);
+    confirm_box(answer, 1, system_word());
     if (answer == kExit) {
         end_system_move();
         return;

@@ -93,6 +93,12 @@ void redraw_page() {
     }
 }
 
+// The word a reply names: J, or LJ and LI by their second letter.
+std::string justify_word() {
+    if (JustifyWordState.mode != 'L') return "J";
+    return std::string("L") + static_cast<char>(JustifyWordState.sub);
+}
+
 void restore_letters() {
     CommandModeLetters(1) = JustifyWordState.mode;
     CommandModeLetters(2) = JustifyWordState.sub;
@@ -758,7 +764,7 @@ void justify_from_box() {
             return;
         }
         int32_t answer = 0;
-        confirm_box(answer, 0);
+        confirm_box(answer, 0, justify_word());
         if (answer == kExit) {
             core::GraphicsNextFree = graphics_mark;
             end_operation(true);

@@ -271,7 +271,8 @@ void take_box_answer() {
     }
     if (!g_state.skip_confirm) {
         int32_t answer = 0;
-        confirm_box(answer, 0);
+        const std::string line = g_state.word.trimmed();
+        confirm_box(answer, 0, line.substr(0, line.find(' ')));
         if (answer == kExit) {
             finish(false);
             return;

@@ -235,7 +235,8 @@ void take_box(int32_t mode) {
     core::Array1<float, 4> typed;
     for (int k = 1; k <= 4; ++k) typed(k) = ParamBuffer(k);
     int32_t answer = 0;
-    confirm_box(answer, 0);
+    const std::string line = SavedCommandLine.trimmed();
+    confirm_box(answer, 0, line.substr(0, line.find(' ')));
     if (outside) {
         for (int k = 1; k <= 4; ++k) ParamBuffer(k) = typed(k);
     }
