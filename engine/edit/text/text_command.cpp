@@ -9,6 +9,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
@@ -239,6 +240,23 @@ bool ask_for_place(bool& clicked) {
     if (core::MacroUnit == 0 && core::CommandFileEnded != 0 && CommandLine.is_blank()) return false;
     if (core::MacroUnit != 0 && is_no_place_line(SecondLine.trimmed())) {
         give_back_no_place_line(SecondLine.trimmed());
+        return false;
+    }
+    // Every word of a typed place is read whole: "1 nan 5" or "10abc" is no place, where the old
+    // cut made a staff and sung text of it. A script's line runs next as its command (which names
+    // the word); at the keys the word is named and nothing is entered.
+    const core::NumberLineReading reading =
+        core::read_number_line_whole(core::WordsInLine::None);
+    if (reading.fault != core::NumberLineFault::None) {
+        // X alone cancels; a key token or a palette's text that is no place ends the wait as its
+        // key does.
+        const std::string typed = SecondLine.trimmed();
+        if (is_cancel_line(typed) || is_no_place_line(typed)) return false;
+        if (core::MacroUnit != 0 || core::front_end().InputIsScript()) {
+            give_back_no_place_line(SecondLine.trimmed());
+        } else {
+            core::show_message(core::number_line_refusal(reading));
+        }
         return false;
     }
     for (int k = 10; k >= 1; --k) ParamBuffer(k + 1) = ParamBuffer(k);
