@@ -89,4 +89,77 @@ TEST_F(BackupNoticeTest, ComFromACommandFileKeepsUnsavedChanges) {
     fs::remove(backup());
 }
 
+struct FailedLoadRow {
+    const char* name;
+    const char* file;  // the command file read by RE
+    bool replaced;     // the word replaced the page
+};
+
+// A word whose load fails replaces nothing: no notice, no record, the page stays unsaved, and a
+// backup kept earlier (of another page a command file replaced) stays the backup copy. A word
+// that replaces the page keeps it, the earlier backup set aside.
+TEST_F(BackupNoticeTest, OnlyAReplacedPageIsToldAndRecorded) {
+    const std::vector<FailedLoadRow> rows = {
+        {"missing", "G missing.mus\n", false},
+        {"damaged", "G junk.mus\n", false},
+        {"rs_missing", "RS missing.mus\n", false},
+        {"gp_without_previous", "GP\n", false},
+        {"loaded", "G c.mus\n", true},
+    };
+    std::ofstream("junk.mus") << "junk";
+    const std::vector<float> other_note = {3, 8, 1, 0, 7, 1, 1, 77, 1, 77, 0, 1};
+    for (const FailedLoadRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        // An earlier backup: the page with its note, replaced by a command file's load.
+        page(true);
+        std::ofstream("g.txt") << "G c.mus\n";
+        type({"RE g.txt"});
+        ASSERT_EQ(document_item_words(backup()), kStaffAndNote);
+        const std::string record = read_text(ended_record());
+        // Now another unsaved page, and the row's word from a file.
+        restart_engine();
+        type({"G c.mus", "1 1 77 1 77 0 1", "X"});
+        std::ofstream("r.txt") << row.file;
+        const std::string out = type({"RE r.txt"});
+        EXPECT_EQ(out.find(kKeptNotice) != std::string::npos, row.replaced) << out;
+        if (row.replaced) {
+            EXPECT_EQ(document_item_words(backup()), other_note) << out;
+            EXPECT_EQ(document_item_words(temp_.work() / "!kept-1!save.mus"), kStaffAndNote);
+            EXPECT_NE(read_text(ended_record()), record);
+            EXPECT_EQ(core::ChangesMadeFlag, 0) << out;
+        } else {
+            EXPECT_EQ(document_item_words(backup()), kStaffAndNote) << out;
+            EXPECT_EQ(read_text(ended_record()), record) << out;
+            EXPECT_EQ(core::ChangesMadeFlag, 1) << out;  // still unsaved
+            EXPECT_EQ(core::ItemCount, 2) << out;
+        }
+        EXPECT_FALSE(fs::exists(temp_.work() / "!kept-pending!save.mus"));
+        fs::remove(temp_.work() / "!kept-1!save.mus");
+    }
+}
+
+// The program itself: the next start announces a backup only when a command file replaced the
+// page; after a failed load it has nothing to tell, and the end names the unsaved changes.
+TEST_F(BackupNoticeTest, TheNextStartAnnouncesOnlyAReplacedPage) {
+    struct StartRow {
+        const char* file;
+        bool announced;
+    };
+    for (const StartRow& row : {StartRow{"G missing.mus\n", false}, StartRow{"G c.mus\n", true}}) {
+        SCOPED_TRACE(row.file);
+        const fs::path folder = temp_.root() / (row.announced ? "replaced" : "kept");
+        fs::create_directories(folder);
+        std::ofstream(folder / "r.txt") << row.file;
+        const std::string first = run_console_file(
+            folder, {"8 1 0", "X", "SA c.mus", "1 1 10 1 10 0 1", "X", "RE r.txt"});
+        EXPECT_EQ(first.find(kKeptNotice) != std::string::npos, row.announced) << first;
+        const std::string second = run_console_file(folder, {});
+        EXPECT_EQ(second.find("*** A backup of " + (folder / "c.mus").string() +
+                              " was kept when a command file replaced it: type GSV to load it.") !=
+                      std::string::npos,
+                  row.announced)
+            << second;
+    }
+}
+
 }  // namespace
