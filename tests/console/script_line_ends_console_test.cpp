@@ -55,6 +55,7 @@ struct PlaceRow {
     int items;                         // the items t.mus holds
     const char* named;                 // the line named as no place, or nullptr for none
     bool named_on_re_only = false;     // RE skips an empty line: the word after it is the answer
+    const char* ran = nullptr;         // what the named line says when it runs as a command
 };
 
 // T alone on a new staff, then the place wait meets each line.
@@ -68,6 +69,16 @@ TEST_F(ScriptLineEndsConsoleTest, ALineThatIsNoPlaceEndsTextAndRunsAsACommand) {
         {"key_59", {";", "SA t.mus"}, 1, nullptr},
         {"x_alone_cancels", {"X", "SA t.mus"}, 1, nullptr},
         {"numbers_are_the_place", {"1 50 5", "hello", "SA t.mus"}, 2, nullptr},
+        // Numbers are read whole: a word among them makes the line no place, and the line runs
+        // as the item line it looks like, which names the word.
+        {"nan_in_place", {"1 nan 5", "SA t.mus"}, 1, "1 nan 5", false, "Not a number: nan"},
+        {"word_after_place",
+         {"2 5 0 2 junk", "SA t.mus"},
+         1,
+         "2 5 0 2 junk",
+         false,
+         "Not a number: junk"},
+        {"exponent_read", {"1 1e1 5", "hello", "SA t.mus"}, 2, nullptr},
     };
     for (const LineRoad road : {LineRoad::Piped, LineRoad::ConsoleFile, LineRoad::Re}) {
         for (const PlaceRow& row : rows) {
@@ -89,10 +100,53 @@ TEST_F(ScriptLineEndsConsoleTest, ALineThatIsNoPlaceEndsTextAndRunsAsACommand) {
             } else {
                 EXPECT_EQ(out.find(kNoPlace), std::string::npos) << out;
             }
+            if (row.ran != nullptr) EXPECT_NE(out.find(row.ran), std::string::npos) << out;
             // X alone is the wait's cancel, never a command of its own.
             if (std::string(row.name) == "x_alone_cancels") {
                 EXPECT_EQ(out.find("unknown word in this context: X"), std::string::npos) << out;
             }
+        }
+    }
+}
+
+struct NoteNumbersRow {
+    const char* name;
+    const char* answer;  // the line given to the note-number question
+    int items;           // the items t.mus holds (a staff, two notes, texts and hyphens)
+    bool named;          // the line is named and ends the text
+};
+
+// Sung text on a staff of two notes: a script's line at the note-number question that is no
+// list of numbers is named and ends the text (its unit made unplaced) and is dropped; the
+// script goes on with its next line, on every road.
+TEST_F(ScriptLineEndsConsoleTest, AWordAtTheNoteNumbersEndsTheText) {
+    const std::vector<NoteNumbersRow> rows = {
+        {"command", "SA n2.mus", 4, true},
+        {"number_with_letters", "1 2x", 4, true},
+        {"exponent", "1e1", 4, true},
+        {"numbers", "1 2", 6, false},
+        {"range_and_comma", "1:2,", 6, false},
+        // Read, but there is no note -0.5: the second unit is stored unplaced.
+        {"negative_and_point", "1 -.5", 5, false},
+    };
+    for (const LineRoad road : {LineRoad::Piped, LineRoad::ConsoleFile, LineRoad::Re}) {
+        for (const NoteNumbersRow& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + " " + line_road_name(road));
+            core::reset_engine();
+            for (const char* name : {"t.mus", "n2.mus"}) fs::remove(temp_.root() / name);
+            const std::string out = run_road(
+                road, {"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "X", "T 1 0 5",
+                       "la-la", row.answer, "SA t.mus"});
+            ASSERT_TRUE(fs::exists(temp_.root() / "t.mus")) << out;
+            EXPECT_NE(out.find(saved_title((temp_.root() / "t.mus").string(), row.items)),
+                      std::string::npos)
+                << out;
+            const std::string named = "*** Not an answer to \"Type note number for each text "
+                                      "unit.\": " +
+                                      std::string(row.answer) +
+                                      " -- the text ended, its first unit unplaced.";
+            EXPECT_EQ(out.find(named) != std::string::npos, row.named) << out;
+            EXPECT_FALSE(fs::exists(temp_.root() / "n2.mus")) << out;  // dropped, never run
         }
     }
 }

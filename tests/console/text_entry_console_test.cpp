@@ -81,6 +81,28 @@ const std::vector<TextEntryCase> kTextEntryCases = {
     {"typed place", {"T", "1 50 5", "hello", "8 2 0"}, {{"_00hello", 1, 50, 5}}, {1, 2}, {}, 1},
     // One key alone: the staff, at the x of a T without numbers.
     {"one key place", {"T", "1", "hi", "8 2 0"}, {{"_00hi", 1, 100, 0}}, {1, 2}, {}, 1},
+    // A place stands for the command's numbers: two of them after T are T 1 50, so x is 50;
+    // after TT one number already makes the third character, so the x is the place's 0.
+    {"two number place", {"T", "1 50", "hi", "8 2 0"}, {{"_00hi", 1, 50, 0}}, {1, 2}, {}, 1},
+    {"two numbers typed", {"T 1 50", "hi", "8 2 0"}, {{"_00hi", 1, 50, 0}}, {1, 2}, {}, 1},
+    {"TT one number place", {"TT", "1", "hi", "X"}, {{"_00hi", 1, 0, 0}}, {1}, {}, 2},
+    {"TT two number place", {"TT", "1 60", "hi", "X"}, {{"_00hi", 1, 60, 0}}, {1}, {}, 2},
+    // Each word of the place is read whole: an exponent is read; nan, a number with letters
+    // after it, a word after the numbers and a number past the reals are no place (named: at
+    // the keys by the place, from a script by the line run as a command).
+    {"exponent in the place", {"T", "1 1e1 5", "hi", "8 2 0"}, {{"_00hi", 1, 10, 5}}, {1, 2}, {},
+     1},
+    {"nan in the place", {"T", "1 nan 5", "8 2 0"}, {}, {1, 2}, {"Not a number: nan"}, 0},
+    {"letters after a number", {"T", "10abc 5 5", "8 2 0"}, {}, {1, 2}, {"Not a number: 10abc"},
+     0},
+    {"word after the place", {"T", "2 5 0 2 junk", "8 2 0"}, {}, {1, 2}, {"Not a number: junk"},
+     0},
+    {"place past the reals",
+     {"T", "1 1e39 5", "8 2 0"},
+     {},
+     {1, 2},
+     {"Number out of range: 1e39"},
+     0},
     // A letter (input code above 59) or Escape ends the wait; the next line is a command.
     {"letter at the place", {"T", "QX", "8 2 0"}, {}, {1, 2}, {"text"}, 0},
     {"escape at the place", {"TX", "~~27", "8 2 0"}, {}, {1, 2}, {"text"}, 0},

@@ -3,10 +3,12 @@
 // change: (i) word, change, UNDO and (ii) change, word, UNDO. Either way UNDO takes back the last
 // step alone, so the page is as it stood before that step, record for record. A word that takes
 // no undo copy of its own passes order (i) and fails order (ii): UNDO then takes back the change
-// before it too.
+// before it too. (iii) The change, then the word from a command file read by RE, and UNDO typed
+// after it: UNDO takes back the file alone.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -425,6 +427,24 @@ TEST_P(UndoSweepConsoleTest, UndoTakesBackTheLastStepAloneInBothOrders) {
         difference.clear();
     }
     EXPECT_EQ(difference, "") << "order (ii): UNDO took back more or less than the word";
+
+    // (iii) change, then the word from a command file, UNDO typed after the RE line: the file is
+    // one step, and UNDO gives back the page as the change left it. A file that changed nothing
+    // (a word a file cannot answer is refused there) may be no step: UNDO then takes back the
+    // change.
+    load_page();
+    type(kChange);
+    {
+        std::ofstream file(temp_.root() / "word.txt");
+        for (const std::string& line : row_lines()) file << line << "\n";
+    }
+    type({"RE word.txt"});
+    const bool file_changed = stored_item_lines() != after_change;
+    type({"UNDO"});
+    difference = first_difference(stored_item_lines(), after_change);
+    if (!file_changed && first_difference(stored_item_lines(), page).empty()) difference.clear();
+    EXPECT_EQ(difference, "")
+        << "order (iii): UNDO after the command file took back more or less than the file";
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, UndoSweepConsoleTest, ::testing::ValuesIn(all_rows()), test_name);

@@ -137,10 +137,12 @@ TEST_F(EndBackupTest, ABackupKeptForACommandFileKeepsItsReason) {
     type("8 1 0");
     std::string told;
     ASSERT_TRUE(core::keep_page_for_command_file(told));
-    EXPECT_EQ(told,
-              "*** The unsaved changes of KELDA.MUS were written to the backup copy before "
-              "a command file replaced them: type GSV to load them.");
+    EXPECT_EQ(told, "");  // told once the word has replaced the page
+    EXPECT_FALSE(fs::exists(backup()));
+    type("8 6 0");  // the word replaces the page
+    core::settle_command_file_backup();
     const std::string rescued = read_text(backup());
+    EXPECT_EQ(end_backup_items(backup()), (std::vector<float>{3, 8, 1, 0}));
     type("8 7 0");
     core::MessageLine.blank();
     core::check_file_mode();
@@ -160,6 +162,8 @@ TEST_F(EndBackupTest, ABackupKeptForACommandFileKeepsItsReason) {
     ASSERT_FALSE(platform::own_copy_folder().empty());
     type("8 4 0");
     ASSERT_TRUE(core::keep_page_for_command_file(told));
+    type("8 9 0");
+    core::settle_command_file_backup();
     const fs::path kept = work() / "!kept-2!save.mus";
     const std::string second = read_text(kept);
     type("8 5 0");

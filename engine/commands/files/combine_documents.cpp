@@ -65,10 +65,23 @@ bool merge_below(const std::string& file) {
 // CurrentFileName (through the new document), CommandLine, SecondLine, CommandModeLetters,
 // MessageLine, ChangesMadeFlag, FrontEndCommandBuffer.
 void combine_documents() {
+    // The question is asked of a saved page too; a No leaves the page's mark as it was.
+    const int32_t unsaved = ChangesMadeFlag;
     ChangesMadeFlag = 1;
     if (ItemCount > 0 && confirm_discard(3) != -1) {
+        ChangesMadeFlag = unsaved;
         FrontEndCommandBuffer.blank();
         return;
+    }
+    // A command file answers the question itself: unsaved changes it clears are kept in the
+    // backup copy first, as its loads keep them, and a page that could not be kept stays.
+    if (ItemCount > 0 && unsaved != 0 && MacroUnit != DefaultMacroUnit) {
+        ChangesMadeFlag = 1;
+        if (confirm_discard(1) != -1) {
+            FrontEndCommandBuffer.blank();
+            return;
+        }
+        ChangesMadeFlag = 0;
     }
     clear_item_store();
     start_new_document();

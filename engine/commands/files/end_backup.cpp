@@ -2,6 +2,7 @@
 // periodic backup.
 #include "engine/commands/files/end_backup.h"
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -200,22 +201,114 @@ std::string keep_page_at_end() {
            (edit_kept ? ", the edited item's changes with them." : ".");
 }
 
+namespace {
+
+// The page a command file's word is about to drop, written aside until the word has run: only
+// a word that then replaced the page turns it into the backup copy (see
+// settle_command_file_backup). The name starts as a kept backup's does, so that a copy that
+// could not take the backup copy's place is still told and loaded as one.
+constexpr std::string_view kPendingBackupFile = "!kept-pending!save.mus";
+
+struct PendingBackup {
+    bool waiting = false;
+    std::string name;             // the page's name
+    std::vector<float> words;     // the page's words, to tell whether the word replaced it
+    int32_t metric_flag = 0;
+};
+PendingBackup& pending_backup() {
+    static PendingBackup pending;
+    return pending;
+}
+
+std::string pending_backup_name() {
+    return TempDirPrefix.trimmed() + std::string(kPendingBackupFile);
+}
+
+// Whether the page is still the one kept aside: its words (bit for bit), units and name, with
+// its unsaved changes.
+bool page_is_pending_backup(const PendingBackup& pending) {
+    const int32_t n = ItemWordsUsed - 1;
+    if (ChangesMadeFlag == 0 || MetricFlag != pending.metric_flag ||
+        CurrentFileName.trimmed() != pending.name ||
+        static_cast<std::size_t>(n > 0 ? n : 0) != pending.words.size())
+        return false;
+    return n <= 0 || std::memcmp(pending.words.data(), ItemStore.at(1),
+                                 sizeof(float) * static_cast<std::size_t>(n)) == 0;
+}
+
+}  // namespace
+
 // Contract: see the header. The backup is a document, not a work copy, whatever FileMode says;
 // FileMode comes back as it was.
 bool keep_page_for_command_file(std::string& told) {
     told.clear();
     if (ChangesMadeFlag == 0 || ItemCount == 0) return true;
+    PendingBackup& pending = pending_backup();
+    const std::string name = CurrentFileName.trimmed();
+    // The copy must be able to take the backup copy's place once the word has run.
+    std::error_code ec;
+    const fs::file_status target = fs::symlink_status(own_backup_path(), ec);
+    if (fs::exists(target) && !fs::is_regular_file(target)) {
+        told = not_kept_text() + ": the command file's word was not carried out.";
+        return false;
+    }
+    static DocumentWords with_edit;
+    int32_t used = 0;
+    const bool edit_kept = edit::page_with_waiting_edit(with_edit, used);
     const int32_t file_mode = FileMode;
     FileMode = 0;
-    std::string path;
-    bool edit_kept = false;
-    const bool kept = write_and_record_page(KeptReason::Replaced, path, edit_kept);
+    const bool kept =
+        write_document(pending_backup_name(), edit_kept ? with_edit : ItemStore,
+                       edit_kept ? used : ItemWordsUsed, kDocumentLevel, MetricFlag,
+                       std::string_view(name)) == DocumentStatus::Ok;
     FileMode = file_mode;
-    told = kept ? "*** The unsaved changes of " + CurrentFileName.trimmed() +
-                      " were written to the backup copy before a command file replaced them: "
-                      "type GSV to load them."
-                : not_kept_text() + ": the command file's word was not carried out.";
-    return kept;
+    if (!kept) {
+        told = not_kept_text() + ": the command file's word was not carried out.";
+        return false;
+    }
+    sync_to_disk(platform::local_path(pending_backup_name()));
+    pending.waiting = true;
+    pending.name = name;
+    pending.metric_flag = MetricFlag;
+    const int32_t n = ItemWordsUsed - 1;
+    pending.words.assign(ItemStore.at(1), ItemStore.at(1) + (n > 0 ? n : 0));
+    return true;
+}
+
+// Contract: see the header.
+void settle_command_file_backup() {
+    PendingBackup& pending = pending_backup();
+    if (!pending.waiting) return;
+    pending.waiting = false;
+    const std::string written = platform::local_path(pending_backup_name());
+    std::error_code ec;
+    if (page_is_pending_backup(pending)) {
+        // The word replaced nothing: nothing is recorded, and an earlier backup stays.
+        fs::remove(written, ec);
+        pending.words.clear();
+        return;
+    }
+    pending.words.clear();
+    std::string path = own_backup_path();
+    bool in_place = set_aside_backup_kept_at_end();
+    if (in_place) {
+        fs::rename(written, path, ec);
+        in_place = !ec;
+    }
+    if (in_place && !platform::own_copy_folder().empty()) {
+        // This copy's folder goes when it ends: the backup is kept in the work folder.
+        std::string kept;
+        if (platform::keep_backup_file(path, platform::work_folder(), kept)) path = kept;
+    }
+    if (!in_place) path = written;  // still told and loaded, as a kept backup
+    sync_to_disk(path);
+    std::vector<EndedBackup> entries = read_record();
+    entries.push_back({path, pending.name, KeptReason::Replaced});
+    write_record(entries);
+    sync_to_disk(record_path());
+    show_message("*** The unsaved changes of " + pending.name +
+                 " were written to the backup copy before a command file replaced them: type " +
+                 (in_place ? std::string("GSV") : "G " + typed_name_of(path)) + " to load them.");
 }
 
 // Contract: see the header.

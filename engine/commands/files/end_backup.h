@@ -30,11 +30,18 @@ constexpr std::string_view kEndedBackupsRecord = "!ended!.tmp";
 std::string keep_page_at_end();
 
 // Before a word read from a command file drops the page's unsaved changes (such a file is never
-// asked): when the page has unsaved changes and items, it is written and recorded as at an end,
-// for the reason that a command file replaced it, and told is the line that says so and that GSV
-// loads it. False, told saying why, when it could not be written: the page must not be dropped
-// then. The page keeper of confirm_discard.
+// asked): when the page has unsaved changes and items, it is written aside (told stays empty)
+// until settle_command_file_backup. False, told saying why, when it could not be written: the
+// page must not be dropped then. The page keeper of confirm_discard.
 bool keep_page_for_command_file(std::string& told);
+
+// After the word that kept the page aside has run (the interpreter calls it at the end of every
+// command-file line and of every call): when the word replaced the page, the page written aside
+// becomes the backup copy (an earlier backup not loaded yet is kept aside first), is recorded for
+// the reason that a command file replaced it, and a line says so and that GSV loads it. When the
+// page is still the one written aside (the load failed, nothing was replaced) the copy is removed,
+// nothing is recorded or told and an earlier backup stays as it was.
+void settle_command_file_backup();
 
 // At the start, once the front-end shows messages: tells (show_prompt) of every backup in the
 // record that this copy can load, each with the reason it was kept: its own backup copy ("type GSV

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "engine/commands/files/end_backup.h"
 #include "engine/commands/interpreter/command_dispatch.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
@@ -106,6 +107,7 @@ void show_item_edited_at_file_end() {
 // The loop head's run of one command-file line.
 CommandFlow run_next_file_line() {
     note_command_file_line_end();
+    settle_command_file_backup();
     read_next_command_line();
     // The play loop waits for its word: in a command file the file's next line is that word
     // (Enter, X, a tempo, NX or NB), never the line the user types after the file.
@@ -256,6 +258,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
         end_after_defect(defect);
     }
     try {
+        settle_command_file_backup();
         if (save_kept_page_as_undo_copy()) edit::renew_edit_undo_copy(edit_mark);
         if (!edit::edit_waits_to_be_stored()) unmark_changes_of_saved_page();
     } catch (const EngineDefect& defect) {

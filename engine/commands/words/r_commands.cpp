@@ -50,8 +50,9 @@ std::string typed_name() {
 
 // An ordinary load of name through the file command, as a get of it.
 void load_through_file_command(const std::string& name) {
+    // The unsaved mark stays: RS has asked (a Yes clears it), and a load that fails must leave
+    // the page marked as it is.
     CommandModeLetters(2) = 1;
-    ChangesMadeFlag = 0;
     CommandLine.set("G " + name);
     SecondLine = CommandLine;
     run_file_command();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "engine/commands/files/document_state.h"
@@ -27,9 +28,12 @@ namespace {
 DocumentWords CopyWords;
 DocumentWords PageWords;
 
+// Compared bit for bit: a text's packed characters may form a NaN pattern, which never equals
+// itself as a float.
 bool store_holds(const DocumentWords& words, int32_t count) {
     if (ItemWordsUsed - 1 != count) return false;
-    return std::equal(words.data(), words.data() + count, ItemStore.data());
+    return count <= 0 || std::memcmp(words.data(), ItemStore.data(),
+                                     sizeof(float) * static_cast<std::size_t>(count)) == 0;
 }
 
 // Shows the page after the store changed: the redraw, or empty output lists for an empty page

@@ -9,6 +9,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
@@ -232,10 +233,30 @@ bool ask_for_place(bool& clicked) {
             CommandLine = SecondLine;
         }
     }
+    // A line the reader does not scan (blank, a step sign) leaves no fields of an older line.
+    core::ScannedFields.clear();
+    core::ScannedFieldCount = 0;
     core::read_command_line();
     if (core::MacroUnit == 0 && core::CommandFileEnded != 0 && CommandLine.is_blank()) return false;
     if (core::MacroUnit != 0 && is_no_place_line(SecondLine.trimmed())) {
         give_back_no_place_line(SecondLine.trimmed());
+        return false;
+    }
+    // Every word of a typed place is read whole: "1 nan 5" or "10abc" is no place, where the old
+    // cut made a staff and sung text of it. A script's line runs next as its command (which names
+    // the word); at the keys the word is named and nothing is entered.
+    const core::NumberLineReading reading =
+        core::read_number_line_whole(core::WordsInLine::None);
+    if (reading.fault != core::NumberLineFault::None) {
+        // X alone cancels; a key token or a palette's text that is no place ends the wait as its
+        // key does.
+        const std::string typed = SecondLine.trimmed();
+        if (is_cancel_line(typed) || is_no_place_line(typed)) return false;
+        if (core::MacroUnit != 0 || core::front_end().InputIsScript()) {
+            give_back_no_place_line(SecondLine.trimmed());
+        } else {
+            core::show_message(core::number_line_refusal(reading));
+        }
         return false;
     }
     for (int k = 10; k >= 1; --k) ParamBuffer(k + 1) = ParamBuffer(k);
@@ -405,6 +426,13 @@ void finish_text_line() {
     MarkedItemNumber = core::ItemCount;
 }
 
+// The letters of the command word, before its first number or blank.
+int32_t command_letter_count() {
+    int32_t k = 0;
+    while (k < 3 && CommandLine(k + 1) != ' ' && CommandLine(k + 1) != '*') ++k;
+    return k;
+}
+
 // Text entry: see run_text_command.
 void enter_text() {
     EntryRun run;
@@ -415,6 +443,7 @@ void enter_text() {
     run.quote_form = run.mode == '"';
     if (run.quote_form) run.quote = quoted_text();
     const char third = CommandLine(3);
+    const int32_t letters = command_letter_count();
     core::CommandStateWord = kEntryState;
     if (run.mode == 'Z') ParamBuffer(2) = static_cast<float>(input::find_item_staff_number());
     if (run.mode == 'C') BracketMode = third == 'X' ? -1 : 1;
@@ -430,8 +459,10 @@ void enter_text() {
     }
     run.start_x = ParamBuffer(3);
     ParamBuffer(3) = core::amod(ParamBuffer(3), 1000.0f);
-    const char place_third = asked ? CommandLine(3) : third;
-    if (!clicked && place_third == ' ') {
+    // A typed place stands for the command's own numbers: "T" and the place "1 50" is "T 1 50".
+    const bool third_blank =
+        asked ? letters + core::ScannedFieldCount < 3 : third == ' ';
+    if (!clicked && third_blank) {
         ParamBuffer(3) = 100.0f;
         run.start_x = 100.0f;
     }
@@ -561,7 +592,8 @@ void reset_text_command_state() {
 // display flag); any other word enters text: "TZ" on the staff of the marked item, "TC"/"TCX"
 // set BracketMode, "TT" takes line after line ("TTR" from a file), 'T"' the quoted text. Text
 // entry with no staff asks for a place (typed numbers, the first the staff, or a click); the
-// third character blank (no numbers) starts at 100.0. Each line's units become text items from
+// third character blank (no numbers) starts at 100.0, a typed place counting as the command's
+// own numbers. Each line's units become text items from
 // item ItemCount + 1 on, the store's count and start table kept right on every path. Reads and
 // writes the tables of text_command.h and text_units.h; a line that would pass 512 characters
 // is refused with a message.

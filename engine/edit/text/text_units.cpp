@@ -92,6 +92,41 @@ std::string shown_units(const std::string& line) {
     return shown.substr(0, 512);
 }
 
+constexpr const char* kNoteNumberPrompt = "Type note number for each text unit.";
+
+// A decimal written whole: [-]digits[.digits] or [-].digits.
+bool is_plain_number(const std::string& word) {
+    std::size_t k = word.size() > 1 && word[0] == '-' ? 1 : 0;
+    bool digits = false;
+    bool point = false;
+    for (; k < word.size(); ++k) {
+        if (std::isdigit(static_cast<unsigned char>(word[k])) != 0) {
+            digits = true;
+        } else if (word[k] == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+// Whether every word of a note-number answer is a number: words part at blanks, commas and the
+// range marks (":" and "'").
+bool is_note_number_answer(const std::string& answer) {
+    std::string word;
+    for (std::size_t i = 0; i <= answer.size(); ++i) {
+        const char c = i < answer.size() ? answer[i] : ' ';
+        if (c == ' ' || c == '\t' || c == ',' || c == ':' || c == '\'') {
+            if (!word.empty() && !is_plain_number(word)) return false;
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return true;
+}
+
 // The answer to the note-number question: from the command file's next record, or from the
 // dialog (a blank record or a read error hands the question to the console). False when the
 // user cancelled.
@@ -336,6 +371,17 @@ void place_text_unit_under_note() {
         }
         if (lead == 'B' || lead == 'b' || lead == '^') {
             TextStopWord = 1;
+            return;
+        }
+        // A script's line with a word in it answers nothing (a forgotten answer would take the
+        // script's next command for note numbers): it is named and ends the text.
+        if ((core::MacroUnit != 0 || core::front_end().InputIsScript()) &&
+            !is_note_number_answer(answer)) {
+            std::string shown = answer.substr(first == std::string::npos ? 0 : first);
+            shown.erase(shown.find_last_not_of(" \t") + 1);
+            core::show_message("*** Not an answer to \"" + std::string(kNoteNumberPrompt) +
+                               "\": " + shown + " -- the text ended, its first unit unplaced.");
+            core::IntParamBuffer(1) = kCancelMark;
             return;
         }
         read_note_number_answer(answer, Placement.last_used);
