@@ -823,7 +823,8 @@ std::vector<MarkerRow> marker_rows() {
         MarkerRow row{"first_" + marker_row_name(a.word), {a.word}, name, a.mode};
         if (name) row.asks_name_again = a.may_wait_after;
         const std::string w = a.word;
-        row.name_in_file = w == "G" || w == "NX" || w == "NB";
+        // From a file IN's range is not asked: its lines are the input mode's.
+        row.name_in_file = w == "G" || w == "NX" || w == "NB" || w == "IN";
         rows.push_back(row);
     }
     for (const Later& l : kLaterRows) {
@@ -953,7 +954,7 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
         // (Run as a command, ZZQ is a zoom word: it answers "200%".)
         if (answer == kWordNotAnswer && !any_line) {
             EXPECT_TRUE(named_in(out, kWordNotAnswer) ||
-                        out.find("\n200%\n") != std::string::npos)
+                        out.find("\n200%\n") != std::string::npos || stopped)
                 << "ZZQ was taken without a word:\n"
                 << out;
         }
@@ -962,11 +963,11 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
             EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << "the typed line was eaten:\n"
                                                               << out;
         }
-        // An edit form that ended early gives back the page it took its items from.
-        if (row.edit_form && answer == kWordNotAnswer && road != LaterRoad::Re) {
-            ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
+        // An edit form that ends early (a word at its staff or position line, the marker at
+        // its position or notes line, X) gives back the page it took its items from.
+        if (row.edit_form) {
             EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before)
-                << "the edit form lost items:\n"
+                << "the edit form lost items (or out.mus was never written):\n"
                 << out;
         }
     }
