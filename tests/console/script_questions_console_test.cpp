@@ -761,7 +761,20 @@ struct MarkerRow {
     // From a command file nothing is confirmed and the word asks a name at once: there any
     // line answers.
     bool name_in_file = false;
+    // The word's first question is its box, which a command file answers too: there a line
+    // that is no box stops the rest of the file.
+    bool box_in_file = false;
 };
+
+// The words whose box a command file's line answers at once.
+bool box_read_from_file(const std::string& w) {
+    for (const char* word : {"M", "C", "CT", "STM", "STU", "DE", "D", "CUE", "MX", "MS", "CS",
+                             "CS*", "TR", "TR*", "J", "LJ", "LI", "LS", "JR", "IF", "IFX", "A",
+                             "PL", "FL", "FLA", "FLU", "FLD", "FLO", "FLF", "FLV", "FLN", "FLI"}) {
+        if (w == word) return true;
+    }
+    return false;
+}
 
 std::string marker_row_name(std::string name) {
     for (char& c : name) {
@@ -825,6 +838,7 @@ std::vector<MarkerRow> marker_rows() {
         const std::string w = a.word;
         // From a file IN's range is not asked: its lines are the input mode's.
         row.name_in_file = w == "G" || w == "NX" || w == "NB" || w == "IN";
+        row.box_in_file = box_read_from_file(w);
         rows.push_back(row);
     }
     for (const Later& l : kLaterRows) {
@@ -842,6 +856,7 @@ std::vector<MarkerRow> marker_rows() {
     for (const MarkerRow& r : more_marker_rows()) {
         rows.push_back(r);
         rows.back().name = "more_" + r.name;
+        rows.back().box_in_file = r.lines.size() == 1 && box_read_from_file(r.lines.front());
     }
     return rows;
 }
@@ -962,6 +977,12 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
         if (road == LaterRoad::Re && !row.marker_taken) {
             EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << "the typed line was eaten:\n"
                                                               << out;
+        }
+        // From a file a word at the box stops the file: the marker, meant for the word, is
+        // never run.
+        if (row.box_in_file && road == LaterRoad::Re && answer == kWordNotAnswer) {
+            EXPECT_TRUE(stopped) << "the file went on after a word at the box:\n" << out;
+            EXPECT_FALSE(ran) << out;
         }
         // An edit form that ends early (a word at its staff or position line, the marker at
         // its position or notes line, X) gives back the page it took its items from.
