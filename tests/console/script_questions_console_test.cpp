@@ -957,7 +957,10 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
                            out.find("unknown word in this context: SA") != std::string::npos;
         const bool stopped = road == LaterRoad::Re &&
                              out.find("the rest of the file was not read") != std::string::npos;
-        const bool any_line = row.any_line || (road == LaterRoad::Re && row.name_in_file);
+        // From a file the input run has no menu: its lines are the mode's.
+        const bool input_run = row.lines.front().rfind("IN", 0) == 0;
+        const bool any_line =
+            row.any_line || (road == LaterRoad::Re && (row.name_in_file || input_run));
         bool marker_taken = row.marker_taken;
         for (const std::string& a : row.asks_name_again) marker_taken = marker_taken || a == answer;
         // RE skips an empty line: the marker itself answers the question.
@@ -985,8 +988,8 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
             EXPECT_FALSE(ran) << out;
         }
         // An edit form that ends early (a word at its staff or position line, the marker at
-        // its position or notes line, X) gives back the page it took its items from.
-        if (row.edit_form) {
+        // its position or notes line) gives back the page it took its items from.
+        if (row.edit_form && answer != "X") {
             EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before)
                 << "the edit form lost items (or out.mus was never written):\n"
                 << out;
