@@ -1001,3 +1001,47 @@ INSTANTIATE_TEST_SUITE_P(Rows, MarkerLineConsoleTest, ::testing::ValuesIn(marker
                          marker_case_name);
 
 }  // namespace
+
+namespace {
+
+// The input mode's one-key menus, the run's closing menu and the edit form's, given a script's
+// command line of two words: the line is named and taken as X, so the page is the page an "X"
+// leaves, the line never runs and no file is named after it.
+class OneKeyMenuConsoleTest : public LaterQuestionsConsoleTest {};
+
+TEST_F(OneKeyMenuConsoleTest, AOneKeyMenuTakesATwoWordLineAsExit) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    std::vector<std::string> edit_menu = console_lines_then(kInputToMenu, {"E"});
+    edit_menu = console_lines_then(edit_menu, std::vector<std::string>(8, ""));
+    for (const auto& menu : {kInputToMenu, edit_menu}) {
+        for (LaterRoad road : {LaterRoad::Piped, LaterRoad::ConsoleFile}) {
+            SCOPED_TRACE(std::string(menu.size() > kInputToMenu.size() ? "edit form" : "run") +
+                         " " + road_name(road));
+            std::string left_by_x;
+            for (const std::string answer : {"X", "SA o.mus"}) {
+                core::reset_engine();
+                for (const char* name : {"a.mus", "o.mus", "p.mus", "SA p.mus.mus"})
+                    fs::remove(temp_.root() / name);
+                type(page);
+                core::reset_engine();
+                // "N" answers "Continue Input on Staff 002 ?" after the menu's X.
+                const std::string out =
+                    run(road, console_lines_then(console_lines_then({"G a.mus"}, menu),
+                                                 {answer, "N", "SA p.mus"}));
+                const std::string saved = later_file_bytes(temp_.root() / "p.mus");
+                EXPECT_FALSE(saved.empty()) << "the script's save never ran:\n" << out;
+                if (answer == "X") {
+                    left_by_x = saved;
+                    continue;
+                }
+                EXPECT_TRUE(named_in(out, answer)) << out;
+                EXPECT_FALSE(fs::exists(temp_.root() / "o.mus")) << out;
+                EXPECT_FALSE(fs::exists(temp_.root() / "SA p.mus.mus")) << out;
+                EXPECT_EQ(saved, left_by_x) << out;
+            }
+        }
+    }
+}
+
+}  // namespace
