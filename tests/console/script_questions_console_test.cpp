@@ -764,6 +764,9 @@ struct MarkerRow {
     // The word's first question is its box, which a command file answers too: there a line
     // that is no box stops the rest of the file.
     bool box_in_file = false;
+    // A yes/no question whose No asks the box again (or leaves the input run): a word taken
+    // as that No ends the word, and the marker runs.
+    bool no_ends = false;
 };
 
 // The words whose box a command file's line answers at once.
@@ -850,6 +853,7 @@ std::vector<MarkerRow> marker_rows() {
         if (l.mode && !menu && later != "-- Add bar lines?") continue;
         MarkerRow row{std::string("later_") + l.name, l.lines};
         row.any_line = l.text || later == "Type output file name.";
+        row.no_ends = later.find("O.K.") != std::string::npos || later == "Continue Input on Staff";
         row.marker_taken = (l.mode && !menu) || (l.text && l.waits_at != nullptr);
         rows.push_back(row);
     }
@@ -857,6 +861,7 @@ std::vector<MarkerRow> marker_rows() {
         rows.push_back(r);
         rows.back().name = "more_" + r.name;
         rows.back().box_in_file = r.lines.size() == 1 && box_read_from_file(r.lines.front());
+        rows.back().no_ends = r.name.find("_box_ok") != std::string::npos || r.name == "LJA_first";
     }
     return rows;
 }
@@ -980,6 +985,9 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
         if (road == LaterRoad::Re && !row.marker_taken) {
             EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << "the typed line was eaten:\n"
                                                               << out;
+        }
+        if (row.no_ends && road != LaterRoad::Re && answer == kWordNotAnswer) {
+            EXPECT_TRUE(ran) << "the word went on after a word taken as No:\n" << out;
         }
         // From a file a word at the box stops the file: the marker, meant for the word, is
         // never run.
