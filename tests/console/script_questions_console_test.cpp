@@ -861,7 +861,9 @@ std::vector<MarkerRow> marker_rows() {
         rows.push_back(r);
         rows.back().name = "more_" + r.name;
         rows.back().box_in_file = r.lines.size() == 1 && box_read_from_file(r.lines.front());
-        rows.back().no_ends = r.name.find("_box_ok") != std::string::npos || r.name == "LJA_first";
+        rows.back().no_ends = r.name.find("_box_ok") != std::string::npos ||
+                              r.name == "LJA_first" || r.name == "MS_destination_ok" ||
+                              r.name == "M_destination_ok";
     }
     return rows;
 }
