@@ -2,6 +2,7 @@
 // empty line, "X" and a word that answers nothing, and the script's next lines ("SA out.mus")
 // must still save the page, or the run must end standing at the question (a word whose Part
 // reads every line as its answer until one it knows).
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -722,6 +723,332 @@ TEST_F(OffStavesConsoleTest, TheMoveDestinationEndsOnALineWithoutAStaff) {
                     EXPECT_NE(out.find("Enter new Staff#", at), std::string::npos) << out;
                     EXPECT_NE(out.find("Leaving Group Edit.", at), std::string::npos) << out;
                 }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+// ---- The line after the answer ----
+// Every question of the tables above, and the questions they leave out, is answered with an
+// empty line, "X" and a word that answers nothing, and then the script has one marker line,
+// "SA marker.mus", before its "SA out.mus". No line may vanish: a word that answers nothing
+// is named in the replies (or, where it is a name or a text, taken as one), and the marker is
+// either run (marker.mus is written) or named; in a file read by RE it may instead be left
+// unread when the file was stopped, and the stop is said. The line typed after RE always runs.
+
+namespace {
+
+constexpr const char* kMarker = "SA marker.mus";
+// In the rows below, a confirmation a command file does not ask: typed on the piped roads,
+// left out of an RE file.
+constexpr const char* kTypedOnly = "<Y>";
+
+struct MarkerRow {
+    std::string name;
+    std::vector<std::string> lines;  // the word and its right answers before the question
+    // Any line answers the question (a file name, a text, a line of the input mode): the word
+    // that answers nothing may be taken.
+    bool any_line = false;
+    // The question is followed by lines the input mode or a text reads as its own: the marker
+    // may be taken by them.
+    bool marker_taken = false;
+    // An edit form: a word that answers nothing ends it and leaves the page as it was.
+    bool edit_form = false;
+    // A name question that asks again after these answers: the marker is the next name.
+    std::vector<std::string> asks_name_again = {};
+    // From a command file nothing is confirmed and the word asks a name at once: there any
+    // line answers.
+    bool name_in_file = false;
+    // The word's first question is its box, which a command file answers too: there a line
+    // that is no box stops the rest of the file.
+    bool box_in_file = false;
+    // A yes/no question whose No asks the box again (or leaves the input run): a word taken
+    // as that No ends the word, and the marker runs.
+    bool no_ends = false;
+};
+
+// The words whose box a command file's line answers at once.
+bool box_read_from_file(const std::string& w) {
+    for (const char* word : {"M", "C", "CT", "STM", "STU", "DE", "D", "CUE", "MX", "MS", "CS",
+                             "CS*", "TR", "TR*", "J", "LJ", "LI", "LS", "JR", "IF", "IFX", "A",
+                             "PL", "FL", "FLA", "FLU", "FLD", "FLO", "FLF", "FLV", "FLN", "FLI"}) {
+        if (w == word) return true;
+    }
+    return false;
+}
+
+std::string marker_row_name(std::string name) {
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+// The questions no table above reaches: the rest of the box words, the input mode's and EDI's
+// edit forms, COM's questions and the number questions.
+std::vector<MarkerRow> more_marker_rows() {
+    const std::vector<std::string> menu = kInputToMenu;
+    const std::vector<std::string> empty8(8, "");
+    std::vector<std::string> edit_menu = console_lines_then(menu, {"E"});
+    edit_menu = console_lines_then(edit_menu, empty8);
+    return {
+        {"LJA_first", {"LJA"}},
+        {"LJA_box", {"LJA", kTypedOnly}},
+        {"FL_first", {"FL"}},
+        {"FLN_first", {"FLN"}},
+        {"FLI_first", {"FLI"}},
+        {"FL_box_ok", {"FL", kBox}},
+        {"FLN_box_ok", {"FLN", kBox}},
+        {"FLI_box_ok", {"FLI", kBox}},
+        {"LS_first", {"LS"}},
+        {"JR_first", {"JR"}},
+        {"LS_box_ok", {"LS", "1 2"}},
+        {"JR_box_ok", {"JR", "1 2"}},
+        {"TRstar_first", {"TR*"}},
+        {"TRstar_box_ok", {"TR*", kBox}},
+        {"CSstar_first", {"CS*"}},
+        {"CSstar_box_ok", {"CS*", "1 1"}},
+        {"CS_box_ok", {"CS", "1 1"}},
+        {"MS_destination_ok", {"MS", "1 1", kTypedOnly, "2"}},
+        {"M_destination_ok", {"M", kBox, kTypedOnly, "2 0"}},
+        {"COM_first_name", {"COM", kTypedOnly}, true},
+        {"COM_count", {"COM", kTypedOnly, "a.mus"}},
+        {"GM_offset", {"GM", "a.mus"}},
+        {"H_new_size", {"H"}},
+        {"MU_steps_ok", {"MU", kBox, kTypedOnly, "1"}},
+        {"A_code_pairs", {"A", "1 0 200 2", kTypedOnly}},
+        {"T_note_numbers", {"T 1 0 5", "la"}},
+        {"IN_edit_staff", console_lines_then(menu, {"E"})},
+        {"IN_edit_position", console_lines_then(menu, {"E", "1"})},
+        {"IN_edit_menu", edit_menu},
+        {"EDI_staff", {"EDI", "1 0 200 1", kTypedOnly}, false, false, true},
+        {"EDI_position", {"EDI", "1 0 200 1", kTypedOnly, "1"}, false, false, true},
+    };
+}
+
+std::vector<MarkerRow> marker_rows() {
+    std::vector<MarkerRow> rows;
+    for (const Asked& a : kAskingWords) {
+        const std::string q = a.question;
+        // Name questions take any line as a name; the input mode and a macro's text take the
+        // later lines as theirs.
+        const bool name = q == kAskSaveName || q == "Type Filename." || q == kAskPrintName ||
+                          q == "Macro file name:" || std::string(a.word) == "CDRW";
+        MarkerRow row{"first_" + marker_row_name(a.word), {a.word}, name, a.mode};
+        if (name) row.asks_name_again = a.may_wait_after;
+        const std::string w = a.word;
+        // From a file IN's range is not asked: its lines are the input mode's.
+        row.name_in_file = w == "G" || w == "NX" || w == "NB" || w == "IN";
+        row.box_in_file = box_read_from_file(w);
+        rows.push_back(row);
+    }
+    for (const Later& l : kLaterRows) {
+        const std::string later = l.later;
+        const bool menu = later == "X = Exit from input mode." ||
+                          later == "Continue Input on Staff";
+        // The input mode's lines of music and a text's lines are free: only its one-key menu
+        // and its questions are swept.
+        if (l.mode && !menu && later != "-- Add bar lines?") continue;
+        MarkerRow row{std::string("later_") + l.name, l.lines};
+        row.any_line = l.text || later == "Type output file name.";
+        row.no_ends = later.find("O.K.") != std::string::npos || later == "Continue Input on Staff";
+        row.marker_taken = (l.mode && !menu) || (l.text && l.waits_at != nullptr);
+        rows.push_back(row);
+    }
+    for (const MarkerRow& r : more_marker_rows()) {
+        rows.push_back(r);
+        rows.back().name = "more_" + r.name;
+        rows.back().box_in_file = r.lines.size() == 1 && box_read_from_file(r.lines.front());
+        rows.back().no_ends = r.name.find("_box_ok") != std::string::npos ||
+                              r.name == "LJA_first" || r.name == "MS_destination_ok" ||
+                              r.name == "M_destination_ok";
+    }
+    return rows;
+}
+
+const std::vector<MarkerRow>& all_marker_rows() {
+    static const std::vector<MarkerRow> rows = marker_rows();
+    return rows;
+}
+
+// A line of the replies that refuses or names text (case aside: the input mode names a line
+// in capitals).
+bool named_in(const std::string& out, const std::string& text) {
+    std::string lower_text = text;
+    for (char& c : lower_text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::string lower = line;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.find(lower_text) == std::string::npos) continue;
+        if (line.find("***") != std::string::npos || line.find("ERROR") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+struct MarkerCase {
+    std::size_t row;
+    LaterRoad road;
+};
+
+void PrintTo(const MarkerCase& c, std::ostream* os) {
+    *os << all_marker_rows()[c.row].name << " " << road_name(c.road);
+}
+
+std::vector<MarkerCase> marker_cases() {
+    std::vector<MarkerCase> cases;
+    for (std::size_t k = 0; k < all_marker_rows().size(); ++k)
+        for (LaterRoad r : {LaterRoad::Piped, LaterRoad::ConsoleFile, LaterRoad::Re})
+            cases.push_back({k, r});
+    return cases;
+}
+
+std::string marker_case_name(const ::testing::TestParamInfo<MarkerCase>& info) {
+    return all_marker_rows()[info.param.row].name + "_" + road_name(info.param.road);
+}
+
+class MarkerLineConsoleTest : public ConsoleSessionTest,
+                              public ::testing::WithParamInterface<MarkerCase> {
+  protected:
+    std::string run(LaterRoad road, const std::vector<std::string>& lines) {
+        if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines);
+        return run_console_script(lines);
+    }
+};
+
+TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
+    const MarkerRow& row = all_marker_rows()[GetParam().row];
+    const LaterRoad road = GetParam().road;
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    const std::vector<std::string> change = {"G a.mus", "EI", "1 1 60 4 5 0 4"};
+    std::ofstream(temp_.root() / "old.DRW").flush();
+    core::reset_engine();
+    type(page);
+    core::reset_engine();
+    type(console_lines_then(change, {"SA before.mus"}));
+    const std::string before = later_file_bytes(temp_.root() / "before.mus");
+    ASSERT_FALSE(before.empty());
+
+    for (const std::string answer : {"", "X", kWordNotAnswer}) {
+        SCOPED_TRACE(row.name + " answered [" + answer + "] " + road_name(road));
+        core::reset_engine();
+        for (const char* name : {"a.mus", "out.mus", "marker.mus", "X.mus", "ZZQ.mus"})
+            fs::remove(temp_.root() / name);
+        type(page);
+        core::reset_engine();
+        std::vector<std::string> word;
+        for (const std::string& line : row.lines) {
+            if (line == kTypedOnly) {
+                if (road != LaterRoad::Re) word.push_back("Y");
+            } else {
+                word.push_back(line == "old" ? (temp_.root() / "old").string() : line);
+            }
+        }
+        word.push_back(answer);
+        word.push_back(kMarker);
+        std::string out;
+        if (road == LaterRoad::Re) {
+            std::ofstream file(temp_.root() / "cmd.txt");
+            for (const std::string& line : word) file << line << "\n";
+            file.close();
+            out = run(road, console_lines_then(change, {"RE cmd.txt", "SA out.mus"}));
+        } else {
+            out = run(road, console_lines_then(change, console_lines_then(word, {"SA out.mus"})));
+        }
+        const bool ran = fs::exists(temp_.root() / "marker.mus");
+        const bool named = named_in(out, kMarker) ||
+                           out.find("unknown word in this context: SA") != std::string::npos;
+        const bool stopped = road == LaterRoad::Re &&
+                             out.find("the rest of the file was not read") != std::string::npos;
+        // From a file the input run has no menu: its lines are the mode's.
+        const bool input_run = row.lines.front().rfind("IN", 0) == 0;
+        const bool any_line =
+            row.any_line || (road == LaterRoad::Re && (row.name_in_file || input_run));
+        bool marker_taken = row.marker_taken;
+        for (const std::string& a : row.asks_name_again) marker_taken = marker_taken || a == answer;
+        // RE skips an empty line: the marker itself answers the question.
+        marker_taken = marker_taken || (road == LaterRoad::Re && answer.empty() && any_line);
+        if (!marker_taken) {
+            EXPECT_TRUE(ran || named || stopped) << "the marker line vanished:\n" << out;
+        }
+        // A word that answers nothing is named, or run as a command of its own.
+        // (Run as a command, ZZQ is a zoom word: it answers "200%".)
+        if (answer == kWordNotAnswer && !any_line) {
+            EXPECT_TRUE(named_in(out, kWordNotAnswer) ||
+                        out.find("\n200%\n") != std::string::npos || stopped)
+                << "ZZQ was taken without a word:\n"
+                << out;
+        }
+        // The line typed after a command file always runs: a file never reads past its end.
+        if (road == LaterRoad::Re && !row.marker_taken) {
+            EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << "the typed line was eaten:\n"
+                                                              << out;
+        }
+        if (row.no_ends && road != LaterRoad::Re && answer == kWordNotAnswer) {
+            EXPECT_TRUE(ran) << "the word went on after a word taken as No:\n" << out;
+        }
+        // From a file a word at the box stops the file: the marker, meant for the word, is
+        // never run.
+        if (row.box_in_file && road == LaterRoad::Re && answer == kWordNotAnswer) {
+            EXPECT_TRUE(stopped) << "the file went on after a word at the box:\n" << out;
+            EXPECT_FALSE(ran) << out;
+        }
+        // An edit form that ends early (a word at its staff or position line, the marker at
+        // its position or notes line) gives back the page it took its items from.
+        if (row.edit_form && answer != "X") {
+            EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before)
+                << "the edit form lost items (or out.mus was never written):\n"
+                << out;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MarkerLineConsoleTest, ::testing::ValuesIn(marker_cases()),
+                         marker_case_name);
+
+}  // namespace
+
+namespace {
+
+// The input mode's one-key menus, the run's closing menu and the edit form's, given a script's
+// command line of two words: the line is named and taken as X, so the page is the page an "X"
+// leaves, the line never runs and no file is named after it.
+class OneKeyMenuConsoleTest : public LaterQuestionsConsoleTest {};
+
+TEST_F(OneKeyMenuConsoleTest, AOneKeyMenuTakesATwoWordLineAsExit) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
+    std::vector<std::string> edit_menu = console_lines_then(kInputToMenu, {"E"});
+    edit_menu = console_lines_then(edit_menu, std::vector<std::string>(8, ""));
+    for (const auto& menu : {kInputToMenu, edit_menu}) {
+        for (LaterRoad road : {LaterRoad::Piped, LaterRoad::ConsoleFile}) {
+            SCOPED_TRACE(std::string(menu.size() > kInputToMenu.size() ? "edit form" : "run") +
+                         " " + road_name(road));
+            std::string left_by_x;
+            for (const std::string answer : {"X", "SA o.mus"}) {
+                core::reset_engine();
+                for (const char* name : {"a.mus", "o.mus", "p.mus", "SA p.mus.mus"})
+                    fs::remove(temp_.root() / name);
+                type(page);
+                core::reset_engine();
+                // "N" answers "Continue Input on Staff 002 ?" after the menu's X.
+                const std::string out =
+                    run(road, console_lines_then(console_lines_then({"G a.mus"}, menu),
+                                                 {answer, "N", "SA p.mus"}));
+                const std::string saved = later_file_bytes(temp_.root() / "p.mus");
+                EXPECT_FALSE(saved.empty()) << "the script's save never ran:\n" << out;
+                if (answer == "X") {
+                    left_by_x = saved;
+                    continue;
+                }
+                EXPECT_TRUE(named_in(out, answer)) << out;
+                EXPECT_FALSE(fs::exists(temp_.root() / "o.mus")) << out;
+                EXPECT_FALSE(fs::exists(temp_.root() / "SA p.mus.mus")) << out;
+                EXPECT_EQ(saved, left_by_x) << out;
             }
         }
     }
