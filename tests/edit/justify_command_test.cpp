@@ -95,8 +95,14 @@ TEST_F(JustifyCommandTest, ExitBlankAndBEndTheDialogueUnchanged) {
 
 TEST_F(JustifyCommandTest, CommandFileFormsTakeTheirNumbers) {
     make_system();
-    // A staff above the highest: every staff, so staff 3's line end is pulled in too.
-    write_file("all.cmd", {"LI", "300 1"});
+    // A system off the staves is refused from a file: nothing moves, and no question is left.
+    const std::vector<float> before = page();
+    write_file("off.cmd", {"LI", "300 1"});
+    type("RE off.cmd");
+    EXPECT_EQ(page(), before);
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    // Staves 1 to 3, so staff 3's line end is pulled in too.
+    write_file("all.cmd", {"LI", "1 3"});
     type("RE all.cmd");
     EXPECT_FLOAT_EQ(note_end(1), render::PageExtent - 1.0f);
     EXPECT_FLOAT_EQ(note_end(3), render::PageExtent - 1.0f);
