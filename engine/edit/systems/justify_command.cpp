@@ -93,12 +93,6 @@ void redraw_page() {
     }
 }
 
-// The word a reply names: J, or LJ and LI by their second letter.
-std::string justify_word() {
-    if (JustifyWordState.mode != 'L') return "J";
-    return std::string("L") + static_cast<char>(JustifyWordState.sub);
-}
-
 void restore_letters() {
     CommandModeLetters(1) = JustifyWordState.mode;
     CommandModeLetters(2) = JustifyWordState.sub;
