@@ -83,7 +83,11 @@ bool ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t
     while (fields >> field) {
         if (static_cast<int>(whole.size()) == count || !core::read_number_whole(field, value) ||
             value != std::floor(value) || std::fabs(value) >= 2147483648.0f) {
-            if (core::name_script_number_non_answer(prompt, line, "taken as Cancel.")) return false;
+            // A command file's line is a script's even at a terminal.
+            if (!at_terminal_ || last_line_from_file_) {
+                print_text(core::number_non_answer_text(prompt, line, "taken as Cancel."));
+                return false;
+            }
             std::istringstream typed(line);
             for (int k = first; k < first + count && typed >> field; ++k)
                 read_number(field, words(k));
@@ -703,9 +707,8 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
                std::to_string(words(4)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
-    return read_numbers(line, words, 1, 4, "Add Bar Lines: top bottom pickup-items staves-up")
-               ? 1
-               : 2;
+    return read_numbers(line, words, 1, 4, "Add Bar Lines: top bottom pickup-items staves-up") ? 1
+                                                                                               : 2;
 }
 
 // The console's Print Setup is the output name alone: the settings in force stand. "LPT1"

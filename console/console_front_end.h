@@ -205,8 +205,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // False for a script's line that is not count whole numbers or fewer: it is named with the
     // dialog's prompt, nothing is read, and the dialog is cancelled.
     template <int N>
-    static bool read_numbers(const std::string& line, core::Array1<int32_t, N>& words, int first,
-                             int count, std::string_view prompt);
+    bool read_numbers(const std::string& line, core::Array1<int32_t, N>& words, int first,
+                      int count, std::string_view prompt);
     // The one line printed for a dialog that needs the window.
     void report_window_dialog(std::string_view title);
     void show_item_panel_line();

@@ -119,7 +119,7 @@ bool ask_staff_offset(int32_t& offset) {
     ask_line_trimmed(FixedText<512>(kPrompt));
     // One whole number read whole ("1e1" is 10): a word, a fraction or a staff off the page
     // merges nothing, and a script's line is named, since the script's next line runs next.
-    const std::string answer = CommandLine.trimmed();
+    const std::string answer(trim_name(CommandLine.view()));
     float value = 0.0f;
     const bool ok = core::read_number_whole(answer, value) && value == std::floor(value) &&
                     value >= 0.0f && value < static_cast<float>(layout::MaxStaffNumber);

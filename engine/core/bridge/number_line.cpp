@@ -222,16 +222,21 @@ bool line_from_script() {
 
 }  // namespace
 
-// Contract: see the header.
-bool name_script_number_non_answer(std::string_view prompt, std::string_view line,
+std::string number_non_answer_text(std::string_view prompt, std::string_view line,
                                    std::string_view outcome) {
-    if (!line_from_script()) return false;
     const std::size_t last = line.find_last_not_of(" \t\r");
     const std::string shown = last == std::string_view::npos
                                   ? std::string("(an empty line)")
                                   : std::string(line.substr(0, last + 1));
-    show_message("*** Not an answer to \"" + std::string(prompt) + "\": " + shown + " -- " +
-                 std::string(outcome));
+    return "*** Not an answer to \"" + std::string(prompt) + "\": " + shown + " -- " +
+           std::string(outcome);
+}
+
+// Contract: see the header.
+bool name_script_number_non_answer(std::string_view prompt, std::string_view line,
+                                   std::string_view outcome) {
+    if (!line_from_script()) return false;
+    show_message(number_non_answer_text(prompt, line, outcome));
     return true;
 }
 

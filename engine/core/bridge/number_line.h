@@ -43,9 +43,13 @@ std::string number_line_refusal(const NumberLineReading& reading);
 // text, a word, two numbers, "INF" or "NAN".
 bool read_number_whole(std::string_view text, float& value);
 
-// Names a script's line (a piped line, or a command file's) that answers no number question:
-// "*** Not an answer to "PROMPT": LINE -- OUTCOME". True when it was named; a line typed at a
-// terminal is the question's own, and is not named.
+// The reply that names a script's line answering no number question:
+// "*** Not an answer to "PROMPT": LINE -- OUTCOME".
+std::string number_non_answer_text(std::string_view prompt, std::string_view line,
+                                   std::string_view outcome);
+
+// Shows number_non_answer_text for a script's line (a piped line, or a command file's). True
+// when it was named; a line typed at a terminal is the question's own, and is not named.
 bool name_script_number_non_answer(std::string_view prompt, std::string_view line,
                                    std::string_view outcome);
 

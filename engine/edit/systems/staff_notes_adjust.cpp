@@ -214,9 +214,9 @@ void ask_staff_and_space() {
     float value = 0.0f;
     if (!answer.empty() && !core::read_number_whole(answer, value)) {
         const std::string line = g_state.word.trimmed();
-        core::name_script_number_non_answer(kStaffQuestion, answer,
-                                            line.substr(0, line.find(' ')) +
-                                                " ended, nothing was changed.");
+        core::name_script_number_non_answer(
+            kStaffQuestion, answer,
+            line.substr(0, line.find(' ')) + " ended, nothing was changed.");
     }
     const int32_t staff = core::int_of(value);
     if (staff == 0) {
