@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <istream>
 #include <new>
@@ -69,12 +70,33 @@ std::string line_text(const core::FixedText<N>& line) {
 
 }  // namespace
 
+// Contract: see the header. A line of whole numbers is read whole ("1e1" is 10). Otherwise, at
+// a terminal a field that is no number keeps its word, as the window's fields do; a script's
+// line is not read at all, since nobody sees which field stayed.
 template <int N>
-void ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t, N>& words,
-                                   int first, int count) {
+bool ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t, N>& words,
+                                   int first, int count, std::string_view prompt) {
+    std::vector<int32_t> whole;
     std::istringstream fields(line);
     std::string field;
-    for (int k = first; k < first + count && fields >> field; ++k) read_number(field, words(k));
+    float value = 0.0f;
+    while (fields >> field) {
+        if (static_cast<int>(whole.size()) == count || !core::read_number_whole(field, value) ||
+            value != std::floor(value) || std::fabs(value) >= 2147483648.0f) {
+            // A command file's line is a script's even at a terminal.
+            if (!at_terminal_ || last_line_from_file_) {
+                print_text(core::number_non_answer_text(prompt, line, "taken as Cancel."));
+                return false;
+            }
+            std::istringstream typed(line);
+            for (int k = first; k < first + count && typed >> field; ++k)
+                read_number(field, words(k));
+            return true;
+        }
+        whole.push_back(static_cast<int32_t>(value));
+    }
+    for (std::size_t k = 0; k < whole.size(); ++k) words(first + static_cast<int>(k)) = whole[k];
+    return true;
 }
 
 ConsoleFrontEnd::ConsoleFrontEnd(std::istream& in, std::ostream& out)
@@ -669,8 +691,7 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
                std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
-    read_numbers(line, words, 5, 3);
-    return 1;
+    return read_numbers(line, words, 5, 3, "Input range: begin end [spacing staff]") ? 1 : 2;
 }
 
 // Contract: shows the prompt (FrontEndCommandBuffer) and the line to edit (MessageLine); the
@@ -686,8 +707,8 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
                std::to_string(words(4)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
-    read_numbers(line, words, 1, 4);
-    return 1;
+    return read_numbers(line, words, 1, 4, "Add Bar Lines: top bottom pickup-items staves-up") ? 1
+                                                                                               : 2;
 }
 
 // The console's Print Setup is the output name alone: the settings in force stand. "LPT1"

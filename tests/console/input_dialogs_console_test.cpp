@@ -57,6 +57,8 @@ TEST_F(ConsoleInputDialogTest, AbandonAnswersYesEditOrCancel) {
 
 TEST_F(ConsoleInputDialogTest, SpacingRangeReadsBeginEndAndSpacingStaff) {
     ConsoleFrontEnd& c = console("5 150\n0 200 3\nx 120 y\n\n");
+    // Typed at a terminal: a script's line that is not all numbers is no answer.
+    c.set_input_at_terminal(true);
     FrontEndCommandBuffer.set("Staff 1");
     Array1<int32_t, 8> w;
     for (int i = 1; i <= 8; ++i) w(i) = 10 * i;
@@ -94,6 +96,8 @@ TEST_F(ConsoleInputDialogTest, SpacingRangeReadsBeginEndAndSpacingStaff) {
 
 TEST_F(ConsoleInputDialogTest, AddBarLinesReadsFourNumbers) {
     ConsoleFrontEnd& c = console("3 4 1 0\n6 8x -2\n99999999999 q\n\n");
+    // Typed at a terminal: a script's line that is not all numbers is no answer.
+    c.set_input_at_terminal(true);
     Array1<int32_t, 4> w;
     w(1) = 4;
     w(2) = 4;

@@ -3,6 +3,7 @@
 #include "engine/commands/files/file_commands.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "engine/commands/files/document_file_records.h"
@@ -11,6 +12,7 @@
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
@@ -113,10 +115,17 @@ bool ask_staff_offset(int32_t& offset) {
     const FixedText<512> second_line = SecondLine;
     const int32_t letter = CommandModeLetters(2);
     CommandLine.set(trim_name(format_int("(1i3)", int_of(highest))));
-    ask_line_trimmed(FixedText<512>("Type a number for staff offset."));
-    int32_t typed = 0;
-    const bool ok =
-        parse_whole(CommandLine.view(), typed) && typed >= 0 && typed < layout::MaxStaffNumber;
+    constexpr std::string_view kPrompt = "Type a number for staff offset.";
+    ask_line_trimmed(FixedText<512>(kPrompt));
+    // One whole number read whole ("1e1" is 10): a word, a fraction or a staff off the page
+    // merges nothing, and a script's line is named, since the script's next line runs next.
+    const std::string answer(trim_name(CommandLine.view()));
+    float value = 0.0f;
+    const bool ok = core::read_number_whole(answer, value) && value == std::floor(value) &&
+                    value >= 0.0f && value < static_cast<float>(layout::MaxStaffNumber);
+    if (!ok && !answer.empty())
+        core::name_script_number_non_answer(kPrompt, answer, "GM ended, nothing was changed.");
+    const int32_t typed = ok ? static_cast<int32_t>(value) : 0;
     CommandLine = line;
     SecondLine = second_line;
     CommandModeLetters(2) = letter;

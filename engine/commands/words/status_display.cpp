@@ -10,6 +10,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_units.h"
@@ -239,7 +240,16 @@ void change_page_image_height() {
 
     float new_height = height;
     if (MacroUnit != DefaultMacroUnit) {
-        read_line_from_command_file();
+        const std::string command = CommandLine.trimmed();
+        std::string typed;
+        read_line_from_command_file(&typed);
+        // Read whole ("1e1" is 10): a line that is no numbers is named and changes nothing, and
+        // the file's next line runs next. An empty line keeps the height.
+        if (refuse_script_number_answer("Type new size ->", typed,
+                                        command.substr(0, command.find(' '))) ||
+            read_number_line_whole(WordsInLine::Commas).fault != NumberLineFault::None) {
+            return;
+        }
         new_height = ParamBuffer(1);
         if (ParamBuffer(2) != 0.0f) {
             list.clear();

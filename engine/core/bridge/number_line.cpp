@@ -192,18 +192,62 @@ std::string code_number_line_refusal(const NumberLineReading& reading, std::stri
 }
 
 // Contract: see the header.
+bool read_number_whole(std::string_view text, float& value) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return false;
+    const std::size_t last = text.find_last_not_of(" \t\r");
+    const std::string_view field = text.substr(first, last - first + 1);
+    if (spells_special_number(field)) return false;
+    const std::size_t mantissa = decimal_length(field);
+    if (mantissa == 0) return false;
+    std::string plain(field.substr(0, mantissa));
+    if (plain.back() == '.') plain.pop_back();
+    if (plain == "-" || plain.empty()) plain += "0";
+    const std::string rest = upper(field.substr(mantissa));
+    if (!rest.empty()) {
+        std::size_t digits = 1;
+        if (rest.size() > 1 && (rest[1] == '+' || rest[1] == '-')) digits = 2;
+        if (rest[0] != 'E' || !all_digits(std::string_view(rest).substr(digits))) return false;
+        plain += "e" + rest.substr(1);
+    }
+    return stored_value(plain, value);
+}
+
+namespace {
+
+// A piped line, a "--console FILE" line or a command file's: nobody sees the question.
+bool line_from_script() {
+    return MacroUnit != DefaultMacroUnit || !has_front_end() || front_end().InputIsScript();
+}
+
+}  // namespace
+
+std::string number_non_answer_text(std::string_view prompt, std::string_view line,
+                                   std::string_view outcome) {
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    const std::string shown = last == std::string_view::npos
+                                  ? std::string("(an empty line)")
+                                  : std::string(line.substr(0, last + 1));
+    return "*** Not an answer to \"" + std::string(prompt) + "\": " + shown + " -- " +
+           std::string(outcome);
+}
+
+// Contract: see the header.
+bool name_script_number_non_answer(std::string_view prompt, std::string_view line,
+                                   std::string_view outcome) {
+    if (!line_from_script()) return false;
+    show_message(number_non_answer_text(prompt, line, outcome));
+    return true;
+}
+
+// Contract: see the header.
 bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
                                  std::string_view word) {
-    const bool script = MacroUnit != DefaultMacroUnit || !has_front_end() ||
-                        front_end().InputIsScript();
-    if (!script) return false;
-    const std::size_t last = line.find_last_not_of(" \t\r");
-    if (last == std::string_view::npos) return false;
+    if (!line_from_script() || line.find_last_not_of(" \t\r") == std::string_view::npos)
+        return false;
     if (read_number_line_whole(WordsInLine::Commas).fault == NumberLineFault::None) return false;
-    show_message("*** Not an answer to \"" + std::string(prompt) + "\": " +
-                 std::string(line.substr(0, last + 1)) + " -- " + std::string(word) +
-                 " ended, nothing was changed.");
-    return true;
+    return name_script_number_non_answer(prompt, line,
+                                         std::string(word) + " ended, nothing was changed.");
 }
 
 }  // namespace core

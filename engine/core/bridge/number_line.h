@@ -38,6 +38,21 @@ NumberLineReading read_number_line_whole(WordsInLine words);
 // The reply that refuses a line for reading's fault, naming the field.
 std::string number_line_refusal(const NumberLineReading& reading);
 
+// One number read whole from text (blanks around it allowed): a decimal with an optional
+// exponent whose value a stored real holds, as the lines of numbers read it. False for an empty
+// text, a word, two numbers, "INF" or "NAN".
+bool read_number_whole(std::string_view text, float& value);
+
+// The reply that names a script's line answering no number question:
+// "*** Not an answer to "PROMPT": LINE -- OUTCOME".
+std::string number_non_answer_text(std::string_view prompt, std::string_view line,
+                                   std::string_view outcome);
+
+// Shows number_non_answer_text for a script's line (a piped line, or a command file's). True
+// when it was named; a line typed at a terminal is the question's own, and is not named.
+bool name_script_number_non_answer(std::string_view prompt, std::string_view line,
+                                   std::string_view outcome);
+
 // A number question's answer from a script (a piped line, or a command file's): the last
 // scanned line, `line` as given. True when it holds something that is no number (a word, a
 // number with other characters in it): the line is then named with the question and `word`

@@ -261,11 +261,14 @@ void take_source_answer() {
 void take_destination_answer() {
     const int32_t word = PendingBoxStep;
     if (word == 13 || word == 14) {
+        const std::string typed = CommandLine.trimmed();
         core::scan_command_line(core::find_line_length(CommandLine));
         // The steps are read whole: "1e3" is not one step, and a word is no step at all.
         const core::NumberLineReading steps = core::read_number_line_whole(core::WordsInLine::None);
         if (steps.fault != core::NumberLineFault::None) {
-            core::show_message(core::number_line_refusal(steps));
+            if (!core::name_script_number_non_answer(
+                    kStepsPrompt, typed, std::string(box_word()) + " ended, nothing was changed."))
+                core::show_message(core::number_line_refusal(steps));
             end_box_operation();
             return;
         }

@@ -9,6 +9,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
@@ -201,11 +202,24 @@ void ask_staff_and_space() {
         finish(false);
         return;
     }
-    int32_t pos = 1;
-    const std::string trimmed = CommandLine.trimmed();
-    while (pos <= static_cast<int32_t>(trimmed.size()) && trimmed[pos - 1] == ' ') ++pos;
-    const int32_t staff = core::int_of(core::parse_number(trimmed, pos));
-    if (staff == 0 || first == 27 || first == 'B' || first == 'b') {
+    if (first == 27 || first == 'B' || first == 'b') {
+        finish(false);
+        return;
+    }
+    // The staff is read whole: a line that is no number adjusts nothing, and a script's is
+    // named, since the script's next line runs next.
+    // A command file's line as the file holds it (the command reader packs its copy).
+    const std::string answer =
+        core::MacroUnit != 0 ? core::SecondLine.trimmed() : CommandLine.trimmed();
+    float value = 0.0f;
+    if (!answer.empty() && !core::read_number_whole(answer, value)) {
+        const std::string line = g_state.word.trimmed();
+        core::name_script_number_non_answer(
+            kStaffQuestion, answer,
+            line.substr(0, line.find(' ')) + " ended, nothing was changed.");
+    }
+    const int32_t staff = core::int_of(value);
+    if (staff == 0) {
         finish(false);
         return;
     }

@@ -128,6 +128,9 @@ std::string saved_lines_name() {
         const std::string name = core::CommandLine.trimmed();
         if (name.empty() || name.front() == '!' || name.front() == '^') return {};
         if (!platform::file_exists(name)) return name;
+        // No asks for a name again: a script's line that answers nothing ends the save instead,
+        // or the script's next line would become the name.
+        core::front_end().EndWordOnNonAnswer("S");
         const int answer = core::front_end().AskYesNoExit("File exists - write over file? (Y/N) >");
         if (answer == kAnswerYes) return name;
         if (answer == kAnswerExit) return {};

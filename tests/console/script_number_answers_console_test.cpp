@@ -1,0 +1,314 @@
+// A script's line given to a number question is read whole ("1e1" is 10). A line that is no
+// number is named with the question and ends the word (a dialog of numbers: taken as its
+// Cancel); an empty line takes the question's preset. The named line is dropped and the line
+// after it runs. Each row ends with a marker save, whose fate tells whether the line after the
+// answer ran, and a save of the page. The rows run piped, by "ormest --console FILE" and from a
+// file read by RE where the question is asked there.
+#include <cctype>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/files/document_files.h"
+#include "tests/support/console_run.h"
+#include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Road { Piped, ConsoleFile, Re };
+
+const char* road_name(Road road) {
+    return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
+}
+
+// The records of a saved document, read by the file reader alone; empty when none reads.
+std::vector<std::string> saved_records(const fs::path& path) {
+    auto words = std::make_unique<core::DocumentWords>();
+    core::DocumentReadInfo info;
+    std::vector<std::string> lines;
+    if (!fs::exists(path) ||
+        core::read_document(path.string(), *words, info) != core::DocumentStatus::Ok) {
+        return lines;
+    }
+    for (int32_t at = 1; at < info.count && (*words)(at) > 0.0f;
+         at += static_cast<int32_t>((*words)(at)) + 1) {
+        lines.push_back(record_line(*words, at));
+    }
+    return lines;
+}
+
+bool has(const std::string& out, const std::string& text) {
+    return out.find(text) != std::string::npos;
+}
+
+// The reply names the line as the reader holds it: some readers hold it in capitals.
+bool has_any_case(const std::string& out, const std::string& text) {
+    const auto upper = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    return has(upper(out), upper(text));
+}
+
+bool holds(const std::vector<std::string>& records, const std::string& record) {
+    for (const std::string& r : records)
+        if (r == record) return true;
+    return false;
+}
+
+constexpr const char* kMarker = "SA marker.mus";
+constexpr const char* kOldLines = "old lines";
+
+const std::vector<Road> kAllRoads = {Road::Piped, Road::ConsoleFile, Road::Re};
+const std::vector<Road> kTypedRoads = {Road::Piped, Road::ConsoleFile};
+const std::vector<Road> kFileRoad = {Road::Re};
+
+struct Row {
+    const char* label;
+    std::vector<Road> roads;
+    std::vector<std::string> lines;  // then the marker and "SA out.mus"
+    std::string said;                // empty: nothing is named
+    bool marker_runs;
+    const char* page;              // the document out.mus must equal, or nullptr
+    size_t records = 0;            // else: out.mus's record count
+    const char* record = nullptr;  // and a record it holds
+    bool lines_written = false;    // the input mode's lines were saved over lines.txt
+};
+
+class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
+  protected:
+    fs::path root() const { return temp_.root(); }
+
+    void make(const char* name, const std::vector<std::string>& items) {
+        core::reset_engine();
+        std::vector<std::string> lines = {"EI"};
+        lines.insert(lines.end(), items.begin(), items.end());
+        lines.push_back("EI");
+        lines.push_back(std::string("SA ") + name);
+        type(lines);
+        core::reset_engine();
+    }
+
+    void fresh_files() {
+        for (const char* name : {"a.mus", "t.mus", "two.mus", "out.mus", "marker.mus", "o.mus"})
+            fs::remove(root() / name);
+        make("a.mus", {"8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "1 1 60 7 5 0 4"});
+        // Notes whose stems turn: STU spaces them.
+        make("t.mus", {"8 1 0", "1 1 20 5 15 0 4", "1 1 40 6 25 0 4", "1 1 60 7 15 0 4"});
+        // Two groups of staves: H spreads a new height over them.
+        make("two.mus", {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 40 6 5 0 4"});
+        write_text(root() / "lines.txt", kOldLines);
+        ASSERT_EQ(saved_records(root() / "a.mus").size(), 4u);
+    }
+
+    std::string run_on(Road road, std::vector<std::string> lines) {
+        lines.push_back(kMarker);
+        lines.push_back("SA out.mus");
+        if (road == Road::Piped) return type(lines);
+        if (road == Road::ConsoleFile) return run_console_file(root(), lines);
+        // The page is loaded first, and the file asks the question.
+        std::string text;
+        for (std::size_t k = 1; k < lines.size(); ++k) text += lines[k] + "\n";
+        write_text(root() / "s.re", text);
+        return type({lines.front(), "RE s.re"});
+    }
+
+    void run_rows(const std::vector<Row>& rows) {
+        for (const Row& row : rows) {
+            for (const Road road : row.roads) {
+                SCOPED_TRACE(std::string(row.label) + ", " + road_name(road));
+                fresh_files();
+                const std::string out = run_on(road, row.lines);
+                if (row.said.empty()) {
+                    EXPECT_FALSE(has(out, "Not an answer")) << out;
+                } else {
+                    EXPECT_TRUE(has_any_case(out, row.said)) << "missing: " << row.said << "\n"
+                                                             << out;
+                    // Named once, on one line with the question.
+                    EXPECT_EQ(out.find("Not an answer"), out.rfind("Not an answer")) << out;
+                }
+                EXPECT_EQ(fs::exists(root() / "marker.mus"), row.marker_runs) << out;
+                const std::vector<std::string> saved = saved_records(root() / "out.mus");
+                if (row.page != nullptr) {
+                    EXPECT_EQ(saved, saved_records(root() / row.page)) << out;
+                } else {
+                    EXPECT_EQ(saved.size(), row.records) << out;
+                }
+                if (row.record != nullptr) {
+                    EXPECT_TRUE(holds(saved, row.record)) << "missing: " << row.record << "\n"
+                                                          << out;
+                }
+                EXPECT_EQ(read_text(root() / "lines.txt") != kOldLines, row.lines_written) << out;
+            }
+        }
+    }
+};
+
+std::vector<std::string> then(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+const std::string kEnded = " ended, nothing was changed.";
+
+TEST_F(ScriptNumberAnswersConsoleTest, TheMergeOffsetTakesOneWholeStaffNumber) {
+    const std::string named = "*** Not an answer to \"Type a number for staff offset.\": ";
+    const auto gm = [](const char* answer) {
+        return std::vector<std::string>{"G a.mus", "GM a.mus", answer};
+    };
+    const std::vector<Row> rows = {
+        {"a word", kAllRoads, gm("zz"), named + "zz -- GM" + kEnded, true, "a.mus"},
+        {"a number and junk", kAllRoads, gm("3junk"), named + "3JUNK -- GM" + kEnded, true,
+         "a.mus"},
+        {"two numbers", kAllRoads, gm("3 4"), named + "3 4 -- GM" + kEnded, true, "a.mus"},
+        // The highest staff in use is the preset: the merge goes on above it.
+        {"an empty line", kAllRoads, gm(""), "", true, nullptr, 8, "8 2 0"},
+        {"1e1", kAllRoads, gm("1e1"), "", true, nullptr, 8, "8 11 0"},
+        // The last staff number is 256: an offset of 255 puts staff 1 there.
+        {"the highest offset", kTypedRoads, gm("255"), "", true, nullptr, 8, "8 256 0"},
+        {"past the highest offset", kTypedRoads, gm("256"), named + "256 -- GM" + kEnded, true,
+         "a.mus"},
+    };
+    run_rows(rows);
+}
+
+TEST_F(ScriptNumberAnswersConsoleTest, TheStaffToAdjustAndTheStepsToMoveEndTheirWordOnAWord) {
+    const std::string staff =
+        "*** Not an answer to \"Type number of staff containing notes to be adjusted.\": ";
+    const std::string steps = "*** Not an answer to \"Enter steps to move up/down.\": ";
+    const auto stu = [](const char* answer) {
+        return std::vector<std::string>{"G t.mus", "STU", "1 0 200 1", "Y", answer};
+    };
+    // A command file gives STU's box unasked for.
+    const auto stu_file = [](const char* answer) {
+        return std::vector<std::string>{"G t.mus", "STU", "1 0 200 1", answer};
+    };
+    const auto mu = [](const char* answer) {
+        return std::vector<std::string>{"G a.mus", "MU", "1 0 200 1", "Y", answer};
+    };
+    const std::vector<Row> rows = {
+        {"STU, a word", kTypedRoads, stu("zz"), staff + "ZZ -- STU" + kEnded, true, "t.mus"},
+        {"STU, a word", kFileRoad, stu_file("zz"), staff + "ZZ -- STU" + kEnded, true, "t.mus"},
+        // No staff: nothing is adjusted, and nothing named.
+        {"STU, an empty line", kTypedRoads, stu(""), "", true, "t.mus"},
+        // A command file passes over its empty lines: the next line is the answer.
+        {"STU, an empty line", kFileRoad, stu_file(""), staff + kMarker + " -- STU" + kEnded, false,
+         "t.mus"},
+        {"MU, a word", kTypedRoads, mu("zz"), steps + "ZZ -- MU" + kEnded, true, "a.mus"},
+        {"MU, junk after the steps", kTypedRoads, mu("3 zz"), steps + "3 ZZ -- MU" + kEnded, true,
+         "a.mus"},
+        {"MU, an empty line", kTypedRoads, mu(""), "", true, "a.mus"},
+        {"MU, 1e1", kTypedRoads, mu("1e1"), "", true, nullptr, 4, "1 1 40 16 5 0 4"},
+    };
+    run_rows(rows);
+
+    // At a terminal the steps keep their own refusal.
+    fresh_files();
+    EXPECT_TRUE(has(type_at_terminal(mu("2x")), "*** Not a number: 2X -- the line was not taken."));
+
+    // The staff is read whole: 0.1e1 is staff 1, whose notes are spaced as for "1".
+    std::vector<std::string> pages;
+    for (const char* answer : {"1", "0.1e1"}) {
+        fresh_files();
+        const std::string out = run_on(Road::Piped, stu(answer));
+        EXPECT_FALSE(has(out, "Not an answer")) << out;
+        pages.push_back(read_text(root() / "out.mus"));
+    }
+    EXPECT_EQ(pages[0], pages[1]);
+    EXPECT_NE(saved_records(root() / "out.mus"), saved_records(root() / "t.mus"));
+}
+
+// H asks its new size of a command file's next line (the console's height dialog needs the
+// window).
+TEST_F(ScriptNumberAnswersConsoleTest, TheNewSizeFromACommandFile) {
+    const std::string named = "*** Not an answer to \"Type new size ->\": ";
+    const auto h = [](const char* answer) {
+        return std::vector<std::string>{"G two.mus", "H", answer};
+    };
+    const std::vector<Row> rows = {
+        {"a word", kFileRoad, h("zz"), named + "ZZ -- H" + kEnded, true, "two.mus"},
+        {"a height and junk", kFileRoad, h("5 junk"), named + "5 JUNK -- H" + kEnded, true,
+         "two.mus"},
+        // The preset is the height as it is.
+        {"an empty line", kFileRoad, h(""), "", true, "two.mus"},
+    };
+    run_rows(rows);
+
+    std::vector<std::vector<std::string>> pages;
+    for (const char* answer : {"10", "1e1"}) {
+        fresh_files();
+        const std::string out = run_on(Road::Re, h(answer));
+        EXPECT_FALSE(has(out, "Not an answer")) << out;
+        pages.push_back(saved_records(root() / "out.mus"));
+    }
+    EXPECT_EQ(pages[0], pages[1]);
+    EXPECT_NE(pages[1], saved_records(root() / "two.mus"));
+}
+
+// The input mode's dialogs of numbers: a script's line that is not all whole numbers is named
+// and is the dialog's Cancel. The range's Cancel ends the input (the next line is a command);
+// the bar lines' adds none, and the input goes on.
+TEST_F(ScriptNumberAnswersConsoleTest, TheInputModesDialogsOfNumbersTakeAWordAsCancel) {
+    const std::string bars =
+        "*** Not an answer to \"Add Bar Lines: top bottom pickup-items staves-up\": ";
+    const auto bar_lines = [](const char* answer) {
+        return std::vector<std::string>{"G a.mus", "IN 1", "",  "C4/D/E/F;", "Q;", "Y",
+                                        answer,    ";",    ";", ";",         "X",  "N"};
+    };
+    // Clef, meter, the four notes and staff 2's, without bar lines: 8 items; 9 with one bar
+    // line after four quarters (the preset 4/4), 10 with two (2/4).
+    const std::vector<Row> rows = {
+        {"the range, a word",
+         kTypedRoads,
+         {"G a.mus", "IN 1", "zz"},
+         "*** Not an answer to \"Input range: begin end [spacing staff]\": zz -- taken as Cancel.",
+         true,
+         "a.mus"},
+        {"bar lines, a word", kTypedRoads, bar_lines("zz"), bars + "zz -- taken as Cancel.", true,
+         nullptr, 8},
+        {"bar lines, five numbers", kTypedRoads, bar_lines("2 4 0 1 7"),
+         bars + "2 4 0 1 7 -- taken as Cancel.", true, nullptr, 8},
+        {"bar lines, four numbers", kTypedRoads, bar_lines("2 4 0 1"), "", true, nullptr, 10},
+        {"bar lines, an empty line", kTypedRoads, bar_lines(""), "", true, nullptr, 9},
+        {"bar lines, 2e0 4", kTypedRoads, bar_lines("2e0 4"), "", true, nullptr, 10},
+    };
+    run_rows(rows);
+}
+
+// "File exists" after the closing menu's S: No asks for a name again, so a script's line that
+// answers nothing ends the save instead of making its next line the name. Then the input asks
+// to go on with the next staff, which takes a script's command line as No, named.
+TEST_F(ScriptNumberAnswersConsoleTest, TheInputModesLastQuestionsNameACommandLine) {
+    const std::vector<std::string> to_menu = {"G a.mus", "IN 1", "",  "C4/D;", "Q;",
+                                              "N",       ";",    ";", ";"};
+    const std::string over =
+        "*** Not an answer to \"File exists - write over file?\": ZZQ -- S" + kEnded;
+    const std::vector<Row> rows = {
+        {"write over, a word", kTypedRoads, then(to_menu, {"S", "lines.txt", "ZZQ", "N"}), over,
+         true, nullptr, 6},
+        {"write over, Y", kTypedRoads, then(to_menu, {"S", "lines.txt", "Y", "N"}), "", true,
+         nullptr, 6, nullptr, true},
+        {"continue, a command", kTypedRoads, then(to_menu, {"X", "SA o.mus"}),
+         "*** Not an answer to \"Continue Input on Staff 002 ?\": SA o.mus -- taken as No.", true,
+         nullptr, 6},
+        // A command file's input asks no more: its next line is a command.
+        {"continue, a command", kFileRoad, then(to_menu, {"X", "SA o.mus"}), "", true, nullptr, 6},
+    };
+    run_rows(rows);
+    // Piped, the named command was dropped; from a command file it ran.
+    for (const Road road : kAllRoads) {
+        SCOPED_TRACE(road_name(road));
+        fresh_files();
+        run_on(road, then(to_menu, {"X", "SA o.mus"}));
+        EXPECT_EQ(fs::exists(root() / "o.mus"), road == Road::Re);
+    }
+}
+
+}  // namespace
