@@ -81,8 +81,9 @@ bool ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t
     std::string field;
     float value = 0.0f;
     while (fields >> field) {
+        // A fraction is a number: its whole part is taken, as the fields always took it.
         if (static_cast<int>(whole.size()) == count || !core::read_number_whole(field, value) ||
-            value != std::floor(value) || std::fabs(value) >= 2147483648.0f) {
+            std::fabs(value) >= 2147483648.0f) {
             // A command file's line is a script's even at a terminal.
             if (!at_terminal_ || last_line_from_file_) {
                 print_text(core::number_non_answer_text(prompt, line, "taken as Cancel."));
