@@ -19,15 +19,17 @@ namespace {
 enum class Road { Piped, ConsoleFile, Re };
 
 // What a row's answer comes to: the word ends (its next line runs), the word asks again (its
-// next line is refused too), or the box is taken.
-enum class Fate { Ends, AsksAgain, Taken };
+// next line is refused too, or, for IFX, ends it as a word does), or the box is taken.
+enum class Fate { Ends, AsksAgain, AsksAgainUntilWord, Taken };
 
 struct Row {
     const char* word;
     const char* answer;
     Fate fate;
-    std::string said;     // typed roads: the reply naming the line ("" for a box taken)
+    std::string said;       // typed roads: the reply naming the line ("" for a box taken)
     std::string file_said;  // RE: the reply that stops the file ("" for a box taken)
+    std::vector<std::string> file_then = {};  // RE: the lines a taken box still asks for
+    bool typed_only = false;                  // a taken box asks what a file cannot give
 };
 
 bool has(const std::string& out, const std::string& text) {
@@ -43,7 +45,7 @@ std::string stops(const std::string& what) { return what + ": the rest of the fi
 class BoxNonAnswersConsoleTest : public ConsoleSessionTest {
   protected:
     void fresh_page() {
-        for (const char* name : {"a.mus", "marker.mus", "out.mus", "typed.mus"})
+        for (const char* name : {"a.mus", "marker.mus", "out.mus", "typed.mus", "p.mus"})
             fs::remove(temp_.root() / name);
         core::reset_engine();
         type({"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "1 1 60 7 5 0 4", "EI",
@@ -76,7 +78,7 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
         {"TR", "10abc", Fate::Ends, ends("*** Not a number: 10abc in \"10abc\"", "TR"),
          stops("*** Not a number: 10abc in \"10abc\"")},
         {"TR", "257 0 200 257", Fate::Ends, staves + "257 0 200 257",
-         stops("*** Staff numbers are 1 to 256")},
+         stops(staves + "257 0 200 257")},
         {"J", "ZZQ", Fate::Ends, ends("*** Not a box: ZZQ", "J"), stops("*** Not a box: ZZQ")},
         {"LJ", "257 1", Fate::Ends, ends(staves + "257 1", "LJ"), stops(staves + "257 1")},
         {"LI", "-1 1", Fate::Ends, ends(staves + "-1 1", "LI"), stops(staves + "-1 1")},
@@ -87,22 +89,74 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
         {"LS", "1 1 junk", Fate::Ends, ends("*** Not a number: junk in \"1 1 junk\"", "LS"),
          stops("*** Not a number: junk in \"1 1 junk\"")},
         {"M", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, stops("*** Not a box: ZZQ")},
-        {"CT", "1 1e1x 200 1", Fate::AsksAgain, "*** Not a number: 1e1x in \"1 1e1x 200 1\"" + again,
+        {"CT", "1 1e1x 200 1", Fate::AsksAgain,
+         "*** Not a number: 1e1x in \"1 1e1x 200 1\"" + again,
          stops("*** Not a number: 1e1x in \"1 1e1x 200 1\"")},
         {"C", "1 inf 200 1", Fate::AsksAgain, "*** Not a number: inf in \"1 inf 200 1\"" + again,
          stops("*** Not a number: inf in \"1 inf 200 1\"")},
         {"MU", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, ""},
+        // The system words: lowest staff and count, the top staff at most 256.
+        {"MS", "ZZQ", Fate::Ends, ends("*** Not a box: ZZQ", "MS"), stops("*** Not a box: ZZQ")},
+        {"CS", "1 1 junk", Fate::Ends, ends("*** Not a number: junk in \"1 1 junk\"", "CS"),
+         stops("*** Not a number: junk in \"1 1 junk\"")},
+        {"MS", "257 1", Fate::Ends, staves + "257 1", stops(staves + "257 1")},
+        {"CS", "256 2", Fate::Ends, staves + "256 2", stops(staves + "256 2")},
+        {"MS", "256 1", Fate::Taken, "", "", {"1"}},
+        {"CS", "255 2", Fate::Taken, "", "", {"1"}},
+        // Group Alter ends on a line that is no box.
+        {"A", "ZZQ", Fate::Ends, ends("*** Not a box: ZZQ", "A"), stops("*** Not a box: ZZQ")},
+        {"A", "-1 0 200 1", Fate::Ends, staves + "-1 0 200 1", stops(staves + "-1 0 200 1")},
+        {"A", "257 0 200 257", Fate::Ends, staves + "257 0 200 257",
+         stops(staves + "257 0 200 257")},
+        {"A", "1 0 200 1 junk", Fate::Ends,
+         ends("*** Not a number: junk in \"1 0 200 1 junk\"", "A"),
+         stops("*** Not a number: junk in \"1 0 200 1 junk\"")},
+        {"A", "256 0 200 256", Fate::Taken, "", "", {"1", "400 1"}},
+        // IFX asks for box after box until a word; a file cannot give them.
+        {"IFX P1=1;P4=P4+1", "257 0 200 257", Fate::AsksAgainUntilWord, staves + "257 0 200 257",
+         ""},
+        {"IFX P1=1;P4=P4+1", "1 0 200 1 junk", Fate::AsksAgainUntilWord,
+         "*** Not a number: junk in \"1 0 200 1 junk\"" + again, ""},
+        {"IFX P1=1;P4=P4+1", "256 0 200 256", Fate::Taken, "", "", {}, true},
+        // The stem words end on a line that is no box.
+        {"FLU", "ZZQ", Fate::Ends, ends("*** Not a box: ZZQ", "FLU"), stops("*** Not a box: ZZQ")},
+        {"FLN", "257 0 200 1", Fate::Ends, staves + "257 0 200 1", stops(staves + "257 0 200 1")},
+        {"PL", "1 0 200 1 junk", Fate::Ends,
+         ends("*** Not a number: junk in \"1 0 200 1 junk\"", "PL"),
+         stops("*** Not a number: junk in \"1 0 200 1 junk\"")},
+        {"FLD", "256 0 200 256", Fate::Taken, "", ""},
+        // The staff-notes words and EDI read every line as a box.
+        {"STU", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, stops("*** Not a box: ZZQ")},
+        {"STM", "1 0 200 1 junk", Fate::AsksAgain,
+         "*** Not a number: junk in \"1 0 200 1 junk\"" + again,
+         stops("*** Not a number: junk in \"1 0 200 1 junk\"")},
+        {"STM", "257 0 200 1", Fate::AsksAgain, staves + "257 0 200 1",
+         stops(staves + "257 0 200 1")},
+        {"STU", "256 0 200 256", Fate::Taken, "", "", {"X"}},
+        {"STM", "256 0 200 256", Fate::Taken, "", ""},
+        {"EDI", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, stops("*** Not a box: ZZQ")},
+        {"EDI", "257 0 200 1", Fate::AsksAgain, staves + "257 0 200 1",
+         stops(staves + "257 0 200 1")},
+        {"EDI", "256 0 200 256", Fate::Taken, "", "", {}, true},
+        // The justify words' "lowest staff, how many".
+        {"JR", "257 1", Fate::Ends, ends(staves + "257 1", "JR"), stops(staves + "257 1")},
+        {"JR", "1e1 1", Fate::Taken, "", ""},
+        {"LS", "256 1", Fate::Taken, "", ""},
     };
     for (const Row& row : rows) {
         for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Re}) {
             // MU cannot be read from a command file at all.
             if (road == Road::Re && row.file_said.empty() && row.fate != Fate::Taken) continue;
+            if (road == Road::Re && row.typed_only) continue;
             SCOPED_TRACE(std::string(row.word) + " [" + row.answer + "] road " +
                          std::to_string(static_cast<int>(road)));
             fresh_page();
             const bool re = road == Road::Re;
             std::vector<std::string> lines = {"G a.mus", row.word, row.answer};
             if (row.fate == Fate::Taken && !re) lines.push_back("X");
+            if (row.fate == Fate::Taken && re) {
+                lines.insert(lines.end(), row.file_then.begin(), row.file_then.end());
+            }
             lines.push_back("SA marker.mus");
             if (!re) lines.insert(lines.end(), {"X", "SA out.mus"});
             const std::string out = run_on(road, lines);
@@ -120,6 +174,10 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
             EXPECT_TRUE(has(out, row.said)) << out;
             if (row.fate == Fate::Ends) {
                 EXPECT_TRUE(saved("marker.mus")) << "the next line did not run\n" << out;
+            } else if (row.fate == Fate::AsksAgainUntilWord) {
+                EXPECT_NE(out.find("Leaving Group Edit.", out.find(row.said)), std::string::npos)
+                    << out;
+                EXPECT_FALSE(saved("marker.mus")) << out;
             } else {
                 EXPECT_TRUE(has(out, "*** Not a box: SA marker.mus" + again)) << out;
                 EXPECT_FALSE(saved("marker.mus")) << out;
@@ -129,14 +187,64 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
     }
 }
 
-// A box's numbers are read whole: "1e1" is 10, so the notes move ten places right, not one.
+// A box's numbers are read whole: "1e1" is 10, so M moves the notes ten places right, MS moves
+// the system to staff 10, and A's box reaches x 30 (not 3) and takes the first note.
 TEST_F(BoxNonAnswersConsoleTest, AnExponentInABoxIsRead) {
-    fresh_page();
-    const std::string out =
-        type({"G a.mus", "M", "1 0 200 1", "Y", "1 1e1 0 1", "Y", "0", "SA out.mus"});
-    const std::vector<std::string> items = stored_item_lines();
-    ASSERT_EQ(items.size(), 4u) << out;
-    EXPECT_EQ(items[1].rfind("1 1 30 ", 0), 0u) << items[1] << "\n" << out;
+    struct Case {
+        std::vector<std::string> lines;
+        std::size_t item;
+        std::string starts;
+    };
+    const std::vector<Case> cases = {
+        {{"G a.mus", "M", "1 0 200 1", "Y", "1 1e1 0 1", "Y", "0", "SA out.mus"}, 1, "1 1 30 "},
+        {{"G a.mus", "MS", "1 1", "Y", "1e1", "Y", "SA out.mus"}, 1, "1 10 20 "},
+        {{"G a.mus", "A", "1 0 3e1 1", "Y", "1", "400 1", "SA out.mus"}, 1, "1 1 20 6 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines[1]);
+        fresh_page();
+        const std::string out = type(c.lines);
+        const std::vector<std::string> items = stored_item_lines();
+        ASSERT_EQ(items.size(), 4u) << out;
+        EXPECT_EQ(items[c.item].rfind(c.starts, 0), 0u) << items[c.item] << "\n" << out;
+    }
+}
+
+// LJA justifies the system its notes span: notes on staff 0 make a system off the staves, named
+// as the typed line would be (a file stops there); with no note of a rhythm there is no system,
+// said so, and a file goes on.
+TEST_F(BoxNonAnswersConsoleTest, LjaNamesTheSystemItFound) {
+    struct Page {
+        std::vector<std::string> items;
+        std::string said;
+        bool file_stops;
+    };
+    const std::string staves = "*** Staff numbers are 1 to 256 -- no box: ";
+    const std::vector<Page> pages = {
+        {{"8 1 0", "1 0 20 5 5 0 4", "1 1 40 6 5 0 4"}, staves + "0 2", true},
+        {{"8 1 0"}, "*** No note with a rhythm: LJA ended, nothing was changed.", false},
+    };
+    for (const Page& page : pages) {
+        for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Re}) {
+            SCOPED_TRACE(page.said + " road " + std::to_string(static_cast<int>(road)));
+            fresh_page();
+            std::vector<std::string> make = {"EI"};
+            make.insert(make.end(), page.items.begin(), page.items.end());
+            make.insert(make.end(), {"EI", "SA p.mus"});
+            type(make);
+            core::reset_engine();
+            const bool re = road == Road::Re;
+            const std::string out = run_on(road, {"G p.mus", "LJA", "SA marker.mus"});
+            if (re && page.file_stops) {
+                EXPECT_TRUE(has(out, stops(page.said))) << out;
+                EXPECT_FALSE(saved("marker.mus")) << out;
+                EXPECT_TRUE(saved("typed.mus")) << out;
+                continue;
+            }
+            EXPECT_TRUE(has(out, page.file_stops ? ends(page.said, "LJA") : page.said)) << out;
+            EXPECT_TRUE(saved("marker.mus")) << out;
+        }
+    }
 }
 
 }  // namespace

@@ -222,19 +222,22 @@ TEST_F(ScriptNonAnswersConsoleTest, TheCodeChooserRefusesALineWithoutCodes) {
          {Road::Re},
          {"G a.mus", "DE", "-1 0 200 1", "SA out.mus"},
          0,
-         {"*** Staff numbers are 1 to 256: the rest of the file was not read."},
+         {"*** Staff numbers are 1 to 256 -- no box: -1 0 200 1: the rest of the file was not "
+          "read."},
          {"Reading:", "out of range"}},
         {"file: upper staff 257",
          {Road::Re},
          {"G a.mus", "DE", "1 0 200 257 1", "SA out.mus"},
          0,
-         {"*** Staff numbers are 1 to 256: the rest of the file was not read."},
+         {"*** Staff numbers are 1 to 256 -- no box: 1 0 200 257 1: the rest of the file was not "
+          "read."},
          {"Reading:", "out of range"}},
         {"file: staff 0 with a range",
          {Road::Re},
          {"G a.mus", "DE", "0 20 60 0", "SA out.mus"},
          0,
-         {"*** Staff numbers are 1 to 256: the rest of the file was not read."},
+         {"*** Staff numbers are 1 to 256 -- no box: 0 20 60 0: the rest of the file was not "
+          "read."},
          {"Reading:"}},
         {"file: upper staff 256",
          {Road::Re},
@@ -438,8 +441,8 @@ TEST_F(ScriptNonAnswersConsoleTest, ARefusedDrawingNumberEndsTheConversionFromAS
     EXPECT_TRUE(fs::exists(temp_.work() / "mxlib" / "LB5550.DRW")) << out;
 }
 
-// A file read by RE that stops early says so: EDI given no staff, and NEW, NX and NB past the
-// folder's last (or first) document. The lines typed after the RE line run.
+// A file read by RE that stops early says so: EDI given no box or one off the staves, and NEW,
+// NX and NB past the folder's last (or first) document. The lines typed after the RE line run.
 TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     struct Stop {
         std::vector<std::string> file;
@@ -447,10 +450,10 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     };
     const std::string rest = ": the rest of the file was not read.";
     const std::vector<Stop> stops = {
-        {{"EDI", "X"}, "*** No Staff number given"},
-        {{"EDI", "ZZQ"}, "*** No Staff number given"},
-        {{"EDI", "257 0 200"}, "*** Staff numbers are 1 to 256"},
-        {{"EDI", "-1 0 200"}, "*** Staff numbers are 1 to 256"},
+        {{"EDI", "X"}, "*** Not a box: X"},
+        {{"EDI", "ZZQ"}, "*** Not a box: ZZQ"},
+        {{"EDI", "257 0 200"}, "*** Staff numbers are 1 to 256 -- no box: 257 0 200"},
+        {{"EDI", "-1 0 200"}, "*** Staff numbers are 1 to 256 -- no box: -1 0 200"},
         {{"NEW"}, "*** NEW went past the folder's last document"},
         {{"NX"}, "*** NX went past the folder's last document"},
         {{"NB"}, "*** NB went past the folder's first document"},

@@ -482,8 +482,13 @@ std::vector<OffStavesRow> off_staves_rows() {
     return rows;
 }
 
-constexpr const char* kFileStopped =
-    "*** Staff numbers are 1 to 256: the rest of the file was not read.";
+// A command file stopped on a box or system off the staves, named as read.
+std::string file_stopped(std::string line) {
+    line.erase(0, line.find_first_not_of(' '));
+    line.erase(line.find_last_not_of(' ') + 1);
+    return "*** Staff numbers are 1 to 256 -- no box: " + line +
+           ": the rest of the file was not read.";
+}
 
 class OffStavesConsoleTest : public LaterQuestionsConsoleTest {};
 
@@ -529,7 +534,7 @@ TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
                                        w == "MX" || w == "MS" || w == "CS" || stem_word;
                 const bool letters = std::string(row.box).find("abc") != std::string::npos;
                 if (file_form && !letters) {
-                    EXPECT_EQ(out.find(kFileStopped) != std::string::npos,
+                    EXPECT_EQ(out.find(file_stopped(row.box)) != std::string::npos,
                               row.kind != OffStaves::Taken)
                         << out;
                 }
@@ -539,12 +544,12 @@ TEST_F(OffStavesConsoleTest, ABoxOffTheStavesIsRefusedByName) {
             std::string typed = row.box;
             typed.erase(0, typed.find_first_not_of(' '));
             typed.erase(typed.find_last_not_of(' ') + 1);
-            const std::string named = "*** Staff numbers are 1 to 256 -- no box: " + typed + "\n";
-            std::size_t at = out.find(named);
-            // A box with a trailing word may be refused for the word before its staves are
-            // looked at: then the word is named.
-            if (at == std::string::npos && std::string(row.box).find("abc") != std::string::npos)
-                at = out.find("*** Not a number: abc in \"" + typed + "\"");
+            // A word among the numbers is named first: the line is no box at all.
+            const std::string named =
+                typed.find("abc") != std::string::npos
+                    ? "*** Not a number: abc in \"" + typed + "\""
+                    : "*** Staff numbers are 1 to 256 -- no box: " + typed + "\n";
+            const std::size_t at = out.find(named);
             switch (row.kind) {
                 case OffStaves::Taken:
                     EXPECT_EQ(out.find("Staff numbers are"), std::string::npos) << out;
@@ -618,9 +623,9 @@ TEST_F(OffStavesConsoleTest, TheSystemDestinationEndsOnALineThatIsNoSystem) {
 }
 
 // From a command file the system and its destination are the file's next two lines, with
-// nothing to confirm: a line that is no system ends the word as the typed question does (an
-// empty line, "B" or 0 quietly, a word named as read) and the file goes on; a system off the
-// staves stops the file. None of them is called a move off the staves.
+// nothing to confirm: an empty line, "B" or 0 ends the word quietly and the file goes on; a
+// word (named as read) or a system off the staves stops the file. None of them is called a
+// move off the staves.
 TEST_F(OffStavesConsoleTest, TheSystemWordsFromAFileEndOnALineThatIsNoSystem) {
     const std::vector<std::string> page = {
         "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
@@ -637,16 +642,23 @@ TEST_F(OffStavesConsoleTest, TheSystemWordsFromAFileEndOnALineThatIsNoSystem) {
         {"1 2", "", nullptr, false},
         {"1 2", "B", nullptr, false},
         {"1 2", "0", nullptr, false},
-        {"1 2", "foo", "*** Not a box: foo -- ", false},
-        {"1 2", "SA x.mus", "*** Not a box: SA x.mus -- ", false},
-        {"1 2", "-1", kFileStopped, false},
-        {"1 2", "256", kFileStopped, false},
+        {"1 2", "foo", "*** Not a box: foo: the rest of the file was not read.", false},
+        {"1 2", "SA x.mus", "*** Not a box: SA x.mus: the rest of the file was not read.", false},
+        {"1 2", "-1",
+         "*** Staff numbers are 1 to 256 -- no box: -1: the rest of the file was not read.", false},
+        {"1 2", "256",
+         "*** Staff numbers are 1 to 256 -- no box: 256: the rest of the file was not read.",
+         false},
         {"1 2", "255", nullptr, true},
-        // The line after a refused system runs as a line of its own.
+        // The line after a system ended quietly runs as a line of its own.
         {"B", "X", nullptr, false},
-        {"foo", "X", "*** Not a box: foo -- ", false},
-        {"256 2", "3", kFileStopped, false},
-        {"-1 1", "3", kFileStopped, false},
+        {"foo", "X", "*** Not a box: foo: the rest of the file was not read.", false},
+        {"256 2", "3",
+         "*** Staff numbers are 1 to 256 -- no box: 256 2: the rest of the file was not read.",
+         false},
+        {"-1 1", "3",
+         "*** Staff numbers are 1 to 256 -- no box: -1 1: the rest of the file was not read.",
+         false},
         {"255 2", "0", nullptr, false},
     };
     for (const char* word : {"MS", "CS"}) {
@@ -664,7 +676,9 @@ TEST_F(OffStavesConsoleTest, TheSystemWordsFromAFileEndOnALineThatIsNoSystem) {
             ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
             EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus") != before, row.moved) << out;
             EXPECT_EQ(out.find("would leave staves"), std::string::npos) << out;
-            const bool stopped = row.said == kFileStopped;
+            const bool stopped =
+                row.said != nullptr &&
+                std::string(row.said).find("the rest of the file") != std::string::npos;
             EXPECT_EQ(fs::exists(temp_.root() / "inner.mus"), !stopped) << out;
             if (row.said != nullptr) {
                 EXPECT_NE(out.find(row.said), std::string::npos) << out;

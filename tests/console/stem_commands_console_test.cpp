@@ -174,9 +174,9 @@ TEST_F(StemCommandsConsoleTest, ABoxOutsideTheStavesIsRefused) {
     EXPECT_EQ(stored_param(find(1, 20.0f), 5), 20.0f);
 }
 
-// The staff-notes words read every line as a box until X: a line of words is the whole page's
-// box and is asked about, a box off the staves is refused by name, and after No (or a refusal)
-// the box is asked for again. Nothing is eaten silently, and X lets the script go on.
+// The staff-notes words read every line as a box until X: a line of words and a box off the
+// staves are refused by name, and after No (or a refusal) the box is asked for again. Nothing is
+// eaten silently, and X lets the script go on.
 TEST_F(StemCommandsConsoleTest, StaffNotesWordsReadEveryLineAsABoxUntilX) {
     const std::string prompt =
         "Enter Staff number, Left position, Right position, and upper staff num. -- or draw box.";
@@ -186,10 +186,8 @@ TEST_F(StemCommandsConsoleTest, StaffNotesWordsReadEveryLineAsABoxUntilX) {
         bool asked_again;                // else "X" answers "Source Box O.K.?" as Exit
     };
     const std::vector<Case> cases = {
-        {{"SA x1.mus"}, nullptr, false},
-        // A box at the question is no answer: named, and the word ends.
-        {{"SA x1.mus", "1 10 60 1"}, "*** Not an answer to \"Source Box O.K.?\": 1 10 60 1 -- ST",
-         false},
+        {{"SA x1.mus"}, "*** Not a box: SA x1.mus -- the box is asked again.", true},
+        {{"SA x1.mus", "1 10 60 1"}, "*** Not a box: SA x1.mus -- the box is asked again.", false},
         {{"1 10 60 1", "N"}, nullptr, true},
         {{"257 10 60 1"}, "*** Staff numbers are 1 to 256 -- no box: 257 10 60 1", true},
     };

@@ -433,13 +433,13 @@ CommandFlow take_front_end_tokens() {
         edit::PendingBoxStep = 0;
     }
     // A box question (the move words' source and destination, DE's, the justify words', TR's,
-    // IF's, the stem and staff-notes words', the system move's; the old drawing's path and
-    // number) reads a leading minus itself and refuses the staff: left waiting, it would take
-    // the script's next command as its answer.
+    // IF's and IFX's, the stem and staff-notes words', the system move's, Group Alter's; the old
+    // drawing's path and number) reads a leading minus itself and refuses the staff: left
+    // waiting, it would take the script's next command as its answer.
     const int32_t op = PendingBoxOperation;
     const bool box_question = op == 2 || op == 3 || op == 6 || op == 8 || op == 9 || op == 10 ||
                               op == 11 || op == 13 || op == 15 || op == 16 || op == 18 ||
-                              (op >= 40 && op <= 49);
+                              op == 32 || op == 50 || (op >= 40 && op <= 49);
     if (!box_question && CommandLine(1) == '-' &&
         (EditedItemNumber == 0 || CommandLine.code(2) <= 32)) {
         return report_unknown_command();

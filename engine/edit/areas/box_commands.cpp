@@ -428,25 +428,27 @@ void run_box_command_from_macro(int32_t& result) {
     const std::string line = CommandLine.trimmed();
     g_box_word = std::string(CommandLine.view().substr(0, 2));
     if (g_box_word.back() == ' ') g_box_word.pop_back();
-    if (word != kEditWord) {
-        // The box line is read whole: a word or a damaged number is no box, and the file's
-        // next lines were meant for the word.
-        const BoxLineReading box = read_scanned_box_line(as_read);
-        if (box.kind == BoxLineKind::Refused) {
-            refuse_box_line(box.refusal, box_word(), false);
-            return;
-        }
-        const bool system = word == 6;
-        const int32_t low = core::int_of(ParamBuffer(1));
-        const int64_t high = int64_t{low} + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
-        const bool off = system ? box.kind == BoxLineKind::Numbers && low != 0 &&
-                                      (low < 1 || high > layout::kMaxStaves)
-                                : !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2),
-                                                       ParamBuffer(3), ParamBuffer(4));
-        if (off) {
-            report_staff_out_of_range();
-            return;
-        }
+    // The box line is read whole: a word or a damaged number is no box, and the file's next
+    // lines were meant for the word.
+    const BoxLineReading box = read_scanned_box_line(as_read);
+    if (box.kind == BoxLineKind::Refused) {
+        refuse_box_line(box.refusal, box_word(), false);
+        return;
+    }
+    // A box off the staves is named. Staff 0 is no system of the justify word (its quiet end)
+    // and no staff of the edit form's range (the form's own refusal).
+    const int32_t low = core::int_of(ParamBuffer(1));
+    const bool numbers = box.kind == BoxLineKind::Numbers;
+    const bool off =
+        word == 6 ? numbers && low != 0 && !staff_count_on_staves(low, core::int_of(ParamBuffer(2)))
+        : word == kEditWord
+            ? numbers && ParamBuffer(1) != 0.0f &&
+                  !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
+                                       ParamBuffer(4))
+            : !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4));
+    if (off) {
+        refuse_box_off_staves(as_read);
+        return;
     }
     if (word == kEditWord) {
         // The box line is the range; the lines after it answer the edit form.
@@ -607,7 +609,7 @@ void delete_box_codes() {
             // below the upper one, and delete there): the file stops, as for the move words.
             if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
                                      ParamBuffer(4))) {
-                report_staff_out_of_range();
+                refuse_box_off_staves(as_read);
                 return;
             }
             // Codes are whole numbers to 18.

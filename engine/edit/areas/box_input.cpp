@@ -187,10 +187,27 @@ std::string answer_as_given() {
     return g == w || (w == '*' && number) ? given : working;
 }
 
-void refuse_typed_box() {
-    core::show_message("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
-                       " -- no box: " + answer_as_given());
+bool staff_count_on_staves(int32_t lowest, int32_t count) {
+    return valid_staff(lowest) && int64_t{lowest} + std::max(count, 1) - 1 <= layout::kMaxStaves;
 }
+
+std::string off_staves_refusal(std::string given) {
+    const std::size_t from = given.find_first_not_of(' ');
+    given = from == std::string::npos ? std::string() : given.substr(from);
+    while (!given.empty() && given.back() == ' ') given.pop_back();
+    return "*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
+           " -- no box: " + given;
+}
+
+void refuse_box_off_staves(const std::string& given) {
+    if (core::MacroUnit != 0) {
+        stop_command_file_for(off_staves_refusal(given));
+    } else {
+        core::show_message(off_staves_refusal(given));
+    }
+}
+
+void refuse_typed_box() { core::show_message(off_staves_refusal(answer_as_given())); }
 
 BoxLineReading read_box_line() {
     const std::string given = answer_as_given();

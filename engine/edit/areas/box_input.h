@@ -42,6 +42,18 @@ bool typed_box_on_staves(float p1, float p2, float p3, float p4);
 // the command reader has had it; it is what is returned when the given copy is another line.
 std::string answer_as_given();
 
+// Whether a "lowest staff, how many" line lies on the staves: lowest on 1..256 and the top
+// staff, lowest + count - 1 (a count below 1 counts 1), at most 256. What staff 0 means is the
+// caller's.
+bool staff_count_on_staves(int32_t lowest, int32_t count);
+
+// "*** Staff numbers are 1 to 256 -- no box: " and the line as given, without its outer blanks.
+std::string off_staves_refusal(std::string given);
+
+// A box line off the staves refused by name (off_staves_refusal): typed, only the message is
+// shown; from a command file the rest of the file is not read, as for a line that is no box.
+void refuse_box_off_staves(const std::string& given);
+
 // The refusal of a typed box that show_typed_box would not take (a staff outside 1..256, or
 // staff 0 with a range): "*** Staff numbers are 1 to 256 -- no box: " and answer_as_given().
 // Only the message is shown; the caller asks again or ends its word.

@@ -274,14 +274,38 @@ void take_alter_box() {
     prompt(kChangesPrompt);
 }
 
+// The typed box line (a command file's as read), read whole into ParamBuffer: false when it ends
+// Group Alter, an empty line or "B" quietly, a line that is no box or lies off the staves named
+// (asked about, it would take the script's next line as the answer; from a command file the
+// rest of the file is not read).
+bool read_alter_box() {
+    const std::string given = answer_as_given();
+    const BoxLineReading line =
+        core::MacroUnit != 0 ? read_scanned_box_line(given) : read_box_line();
+    if (line.kind == BoxLineKind::NoBox) return false;
+    if (line.kind == BoxLineKind::Refused) {
+        refuse_box_line(line.refusal, "A", false);
+        return false;
+    }
+    if (typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
+        return true;
+    }
+    refuse_box_off_staves(given);
+    return false;
+}
+
 // Contract: one step of Group Alter, by PendingBoxOperation (50 box, 51 code, 52 changes).
 // A code or first P# of 0, or Exit at the box, ends with "Exit Group Alter." and nothing
 // changed.
 void continue_group_alter() {
-    // A box of zeros would be asked about, and the question would take the next line.
-    if (core::PendingBoxOperation == kAlterAwaitBox &&
-        refuse_line_without_box(core::CommandLine, "A")) {
-        end_group_alter();
+    if (core::PendingBoxOperation == kAlterAwaitBox && core::CommandLine(1) != '|' &&
+        core::CommandLine(1) != '~') {
+        for (int32_t w = 1; w <= 56; ++w) ParamBuffer(w) = 0.0f;
+        if (!read_alter_box()) {
+            end_group_alter();
+            return;
+        }
+        take_alter_box();
         return;
     }
     const std::string typed = core::CommandLine.trimmed();

@@ -532,11 +532,17 @@ void move_box_items() {
             end_if_boxes(true);
             return;
         }
-        core::scan_command_line(core::find_line_length(core::CommandLine));
+        // A line not read whole, or a box off the staves, is named and the box asked again.
+        const BoxLineReading line = read_box_line();
+        if (line.kind == BoxLineKind::Refused) {
+            refuse_box_line(line.refusal, "IFX", true);
+            core::MessageLine = core::SecondLine;
+            return;
+        }
         // The numbers not typed are filled in as every box question does (no upper staff: the
         // low one; no positions: the whole width).
         if (!show_typed_box()) {
-            core::show_message("*** The box's staves must lie between 1 and 256.");
+            refuse_typed_box();
             core::MessageLine = core::SecondLine;
             return;
         }

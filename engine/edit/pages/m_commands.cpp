@@ -144,39 +144,37 @@ void carry_out_system_move(int32_t destination) {
 // The word's own name, for its refusals.
 std::string_view system_word() { return SystemMove.copy ? "CS" : "MS"; }
 
-// A typed system whose staves lie off 1..256 is named and ends the word; in a command file it
-// stops the file, whose next line was meant for the word.
-bool system_on_staves(int32_t low, int32_t high) {
-    if (low >= kLowestStaff && high <= layout::kMaxStaves) return true;
-    if (core::MacroUnit != 0) {
-        report_staff_out_of_range();
-    } else {
-        refuse_typed_box();
+// A system line that is no system, or one off the staves, named: the word ends, and a command
+// file stops, its next line having been meant for the word.
+void refuse_system_line(const std::string& refusal) {
+    refuse_box_line(refusal, system_word(), false);
+}
+
+// The system in a line read whole (in ParamBuffer): its lowest staff in low and its staff count
+// (the line's second number, or fixed_count when that is not 0) in count. False when the word
+// ends: an empty line, "B" or staff 0 quietly, a line that is no system or lies off the staves
+// named.
+bool take_system_line(const BoxLineReading& line, const std::string& given, int32_t fixed_count,
+                      int32_t& low, int32_t& count) {
+    if (line.kind == BoxLineKind::Refused) {
+        refuse_system_line(line.refusal);
+        return false;
     }
+    if (line.kind == BoxLineKind::NoBox || core::int_of(ParamBuffer(1)) == 0) return false;
+    low = core::int_of(ParamBuffer(1));
+    count = fixed_count != 0 ? fixed_count : std::max(core::int_of(ParamBuffer(2)), 1);
+    if (staff_count_on_staves(low, count)) return true;
+    refuse_box_off_staves(given);
     return false;
 }
 
-// The command file's next line: scanned in CommandLine, and as read in SecondLine for a refusal
-// that names it. False when the file has ended.
-bool read_file_line() {
+// The command file's next line as a system (see take_system_line); false too when the file has
+// ended.
+bool read_file_system(int32_t fixed_count, int32_t& low, int32_t& count) {
     std::string as_read;
     core::read_line_from_command_file(&as_read);
     if (core::MacroUnit == 0) return false;
-    core::SecondLine.set(as_read);
-    return true;
-}
-
-// A command file's line for the system (its lowest staff) that is none: an empty line, "B",
-// a word or a staff 0 end the word, a word named as at the typed question. True then.
-bool file_line_is_no_system() {
-    const std::string line = core::SecondLine.c_text();
-    const std::size_t at = line.find_first_not_of(' ');
-    if (at == std::string::npos) return true;
-    if ((line[at] == 'B' || line[at] == 'b') && (at + 1 == line.size() || line[at + 1] == ' ')) {
-        return true;
-    }
-    if (refuse_line_without_box(core::SecondLine, system_word())) return true;
-    return core::int_of(ParamBuffer(1)) == 0;
+    return take_system_line(read_scanned_box_line(as_read), as_read, fixed_count, low, count);
 }
 
 // The source system from a typed or drawn answer; false when the answer cancels.
@@ -188,14 +186,12 @@ bool read_source_answer() {
         SystemMove.high = std::max(core::int_of(ParamBuffer(4)), SystemMove.low);
         return true;
     }
-    if (first == 'B') return false;
-    core::scan_command_line(core::find_line_length(CommandLine));
-    if (ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return false;
-    const int32_t low = core::int_of(ParamBuffer(1));
-    const int32_t high = low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
-    if (!system_on_staves(low, high)) return false;
+    const std::string given = answer_as_given();
+    int32_t low = 0;
+    int32_t count = 0;
+    if (!take_system_line(read_box_line(), given, 0, low, count)) return false;
     SystemMove.low = low;
-    SystemMove.high = high;
+    SystemMove.high = low + count - 1;
     return true;
 }
 
@@ -243,20 +239,13 @@ void take_destination() {
             return;
         }
     } else {
-        // An empty line, "B" or a word ends the word as at the source question: read as a
-        // staff-0 box, each was asked about and the script's next line taken as the answer.
-        if (first == 'B' || refuse_line_without_box(CommandLine, system_word())) {
-            end_system_move();
-            return;
-        }
-        core::scan_command_line(core::find_line_length(CommandLine));
-        const int32_t bottom = core::int_of(ParamBuffer(1));
-        if (bottom == 0) {
-            end_system_move();
-            return;
-        }
-        const int32_t height = SystemMove.high - SystemMove.low;
-        if (!system_on_staves(bottom, bottom + height)) {
+        // An empty line, "B", staff 0 or a word ends the word as at the source question: read
+        // as a staff-0 box, each was asked about and the script's next line taken as the answer.
+        const std::string given = answer_as_given();
+        int32_t bottom = 0;
+        int32_t count = 0;
+        if (!take_system_line(read_box_line(), given, SystemMove.high - SystemMove.low + 1, bottom,
+                              count)) {
             end_system_move();
             return;
         }
@@ -353,21 +342,17 @@ void move_system() {
     SystemMove.copy = CommandLine(1) == 'C';
     if (core::MacroUnit != 0) {
         // The file's next two lines give the system and its destination; no one confirms them.
-        if (!read_file_line()) return;
         const auto done = [] {
             PendingBoxOperation = 0;
             redraw_page();
         };
-        const int32_t low = core::int_of(ParamBuffer(1));
-        const int32_t high = low + std::max(core::int_of(ParamBuffer(2)), 1) - 1;
-        if (file_line_is_no_system() || !system_on_staves(low, high)) return done();
+        int32_t low = 0;
+        int32_t count = 0;
+        if (!read_file_system(0, low, count)) return done();
         SystemMove.low = low;
-        SystemMove.high = high;
-        if (!read_file_line()) return;
-        const int32_t bottom = core::int_of(ParamBuffer(1));
-        if (file_line_is_no_system() || !system_on_staves(bottom, bottom + high - low)) {
-            return done();
-        }
+        SystemMove.high = low + count - 1;
+        int32_t bottom = 0;
+        if (!read_file_system(count, bottom, count)) return done();
         carry_out_system_move(bottom);
         return done();
     }

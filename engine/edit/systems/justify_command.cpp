@@ -642,13 +642,29 @@ void run_justify_command() {
     PendingBoxOperation = kJustifyOperation;
     clear_drawn_box();
     if (CommandLine(3) == 'A') {
+        const std::string word(CommandLine.view().substr(0, 3));
         find_rhythm_staff_range();
         // The box of a justify word counts staves from the lowest: the range becomes a count.
         const int32_t lowest = core::int_of(ParamBuffer(1));
         const int32_t highest = core::int_of(ParamBuffer(2));
-        if (lowest >= 1 && highest >= lowest) {
-            core::write_int_field(CommandLine, 5, 7, "(1i3)", highest - lowest + 1);
+        // The system the notes span is named when it lies off the staves (notes of staff 0), as
+        // a typed one is; with no such note there is no system at all.
+        if (highest < lowest || !staff_count_on_staves(lowest, highest - lowest + 1)) {
+            if (highest < lowest) {
+                core::show_message("*** No note with a rhythm: " + word +
+                                   " ended, nothing was changed.");
+            } else {
+                refuse_box_line(staves_refusal(std::to_string(lowest) + " " +
+                                               std::to_string(highest - lowest + 1)),
+                                word, false);
+            }
+            restore_letters();
+            PendingBoxOperation = 0;
+            PendingBoxStep = 0;
+            core::set_engine_wait_level(-1);
+            return;
         }
+        core::write_int_field(CommandLine, 5, 7, "(1i3)", highest - lowest + 1);
         justify_from_box();
         core::set_engine_wait_level(-1);
         return;

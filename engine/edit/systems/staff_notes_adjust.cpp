@@ -249,6 +249,12 @@ void run_on_box() {
     ask_staff_and_space();
 }
 
+// The word that asked for the box ("STU", "STM"), for the refusals that name it.
+std::string word_name() {
+    const std::string text = g_state.word.trimmed();
+    return text.substr(0, text.find_first_of(" *"));
+}
+
 // The box question shown again, the operation waiting for its next line.
 void ask_box_again() {
     MessageLine.set(kBoxQuestion);
@@ -267,9 +273,15 @@ void take_box_answer() {
         PendingBoxOperation = 6;
         shown = read_drawn_box();
     } else {
-        core::read_command_line();
-        // A left position alone runs to the page's end; no position at all (a line of words
-        // among them) is the whole page, as the move and copy words read it.
+        // A line that is no box, or a number not read whole, is named and the box asked again.
+        const BoxLineReading line = read_box_line();
+        if (line.kind == BoxLineKind::Refused) {
+            refuse_box_line(line.refusal, word_name(), true);
+            ask_box_again();
+            return;
+        }
+        // A left position alone runs to the page's end; no position at all is the whole page,
+        // as the move and copy words read it.
         if (ParamBuffer(3) == 0.0f && ParamBuffer(2) != 0.0f) ParamBuffer(3) = render::PageExtent;
         shown = show_typed_box();
         if (!shown) {
@@ -312,14 +324,26 @@ void start() {
         if (core::MacroUnit != 0) {
             // A command file gives the box on its next line; there is nobody to confirm it.
             g_state.skip_confirm = true;
-            core::read_command_line();
-            if (ParamBuffer(1) == 0.0f && ParamBuffer(4) == 0.0f && ParamBuffer(3) == 0.0f) {
+            std::string as_read;
+            core::read_line_from_command_file(&as_read);
+            const BoxLineReading line =
+                core::MacroUnit != 0 ? read_scanned_box_line(as_read) : BoxLineReading{};
+            if (core::MacroUnit == 0 || line.kind == BoxLineKind::NoBox ||
+                (line.kind == BoxLineKind::Numbers && ParamBuffer(1) == 0.0f &&
+                 ParamBuffer(4) == 0.0f && ParamBuffer(3) == 0.0f)) {
+                finish(false);
+                return;
+            }
+            // A line that is no box, or a box off the staves, stops the file: its next lines
+            // were meant for the word.
+            if (line.kind == BoxLineKind::Refused) {
+                refuse_box_line(line.refusal, word_name(), false);
                 finish(false);
                 return;
             }
             if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
                                      ParamBuffer(4))) {
-                report_staff_out_of_range();
+                refuse_box_off_staves(as_read);
                 finish(false);
                 return;
             }

@@ -163,19 +163,38 @@ void finish() {
     show_item_palette(core::kGeneralPalette);
 }
 
+// The command's word, for the refusals that name it.
+std::string word_of(const core::FixedText<512>& line) {
+    const std::string text = line.trimmed();
+    const std::size_t from = text.find_first_not_of(' ');
+    if (from == std::string::npos) return text;
+    return text.substr(from, text.find_first_of(" *", from) - from);
+}
+
 // The first call: the prompt and the wait for the box, or at once for "FLAX" and in a command
 // file.
 void start(int32_t mode) {
-    if (CommandLine(4) == 'X' || core::MacroUnit != 0) {
-        if (CommandLine(4) != 'X') {
-            core::read_command_line();
-            PendingBoxOperation = 0;
-        }
-        // A box without a staff has nothing to work on; one off the staves (a negative staff,
-        // staff 0 with a range) stops the file, whose next lines were meant for the word.
-        if (CommandLine(4) != 'X' &&
-            !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
-            report_staff_out_of_range();
+    if (CommandLine(4) == 'X') {
+        if (ParamBuffer(1) > 0.0f) run_over_box(mode);
+        finish();
+        return;
+    }
+    if (core::MacroUnit != 0) {
+        const std::string word = word_of(CommandLine);
+        std::string as_read;
+        core::read_line_from_command_file(&as_read);
+        PendingBoxOperation = 0;
+        // A box without a staff has nothing to work on; a line that is no box, or a box off the
+        // staves (a negative staff, staff 0 with a range), stops the file, whose next lines were
+        // meant for the word.
+        const BoxLineReading line =
+            core::MacroUnit != 0 ? read_scanned_box_line(as_read) : BoxLineReading{};
+        if (core::MacroUnit == 0 || line.kind == BoxLineKind::NoBox) {
+        } else if (line.kind == BoxLineKind::Refused) {
+            refuse_box_line(line.refusal, word, false);
+        } else if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
+                                        ParamBuffer(4))) {
+            refuse_box_off_staves(as_read);
         } else if (ParamBuffer(1) > 0.0f) {
             run_over_box(mode);
         }
@@ -209,18 +228,17 @@ void take_box(int32_t mode) {
         }
     } else {
         // Read as a box of zeros, an empty line or a word would be asked about, and the
-        // question would take the next line (a script's next command) as its answer.
-        std::string word = SavedCommandLine.trimmed();
-        word = word.substr(0, word.find(' '));
-        if (refuse_line_without_box(CommandLine, word)) {
-            finish();
-            return;
-        }
-        core::read_command_line();
-        // A box off the staves is named and ends the word before any question: asked about,
-        // it would take the script's next line as the answer.
-        if (!typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
-            refuse_typed_box();
+        // question would take the next line (a script's next command) as its answer; so would
+        // a box off the staves. Each ends the word, the word and the box named.
+        const std::string given = answer_as_given();
+        const BoxLineReading line = read_box_line();
+        if (line.kind != BoxLineKind::Numbers ||
+            !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), ParamBuffer(4))) {
+            if (line.kind == BoxLineKind::Refused) {
+                refuse_box_line(line.refusal, word_of(SavedCommandLine), false);
+            } else if (line.kind == BoxLineKind::Numbers) {
+                refuse_box_off_staves(given);
+            }
             finish();
             return;
         }
