@@ -308,7 +308,6 @@ void continue_group_alter() {
         take_alter_box();
         return;
     }
-    const std::string typed = core::CommandLine.trimmed();
     // The answer's numbers, read from the line as it stands (a drawn box brings its own).
     if (core::CommandLine(1) != '|' && core::CommandLine(1) != '~') {
         for (int32_t w = 1; w <= 56; ++w) ParamBuffer(w) = 0.0f;
@@ -319,7 +318,7 @@ void continue_group_alter() {
         core::refuse_script_number_answer(core::PendingBoxOperation == kAlterAwaitCode
                                               ? kCodePrompt
                                               : kChangesPrompt,
-                                          typed, "A")) {
+                                          answer_as_given(), "A")) {
         end_group_alter();
         return;
     }

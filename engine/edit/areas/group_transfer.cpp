@@ -529,6 +529,16 @@ void move_box_items() {
         }
     } else if (if_boxes) {
         if (is_word_answer(core::CommandLine)) {
+            // X is the way out; any other word is named, so that a script's line is not lost
+            // without a word (a command file stops: its next lines were meant for the boxes).
+            const std::string given = answer_as_given();
+            const bool exit_word = given == "X" || given == "x";
+            if (!exit_word && core::MacroUnit != 0) {
+                end_if_boxes(false);
+                stop_command_file_for("*** Not a box: " + given);
+                return;
+            }
+            if (!exit_word) core::show_message("*** Not a box: " + given + " -- IFX ended.");
             end_if_boxes(true);
             return;
         }
