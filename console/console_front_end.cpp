@@ -747,10 +747,14 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
 int ConsoleFrontEnd::RunCombineFilesDialog() {
     print_text("Combine Files: first file name:");
     std::string name;
-    if (!read_line(name) || is_cancel(name)) return 2;
+    // No name combines nothing: the count is not asked, lest it take the script's next line.
+    if (!read_line(name) || is_cancel(name) ||
+        name.find_first_not_of(" \t\r") == std::string::npos) {
+        return 2;
+    }
     print_text("Number of files:");
     std::string count;
-    if (!read_line(count)) return 2;
+    if (!read_line(count) || is_cancel(count)) return 2;
     core::MessageLine.set(name);
     core::FrontEndCommandBuffer.set(count);
     return 1;
