@@ -61,6 +61,19 @@ bool is_cancel(const std::string& line) {
            (line[first] == 'X' || line[first] == 'x');
 }
 
+// Whether every blank-separated field of line is a whole number (sign and digits).
+bool whole_numbers(const std::string& line) {
+    std::istringstream fields(line);
+    for (std::string field; fields >> field;) {
+        const std::size_t digits = field.find_first_of("+-") == 0 ? 1 : 0;
+        if (field.size() == digits ||
+            field.find_first_not_of("0123456789", digits) != std::string::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The text of a front-end line: up to its NUL, without trailing blanks.
 template <int N>
 std::string line_text(const core::FixedText<N>& line) {
@@ -665,10 +678,19 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
-    print_text("Input range: begin end [spacing staff] (" + std::to_string(words(5)) + " " +
-               std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
+    const std::string question = "Input range: begin end [spacing staff]";
+    print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) +
+               " " + std::to_string(words(7)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
+    // A script's line that is not whole numbers (its next command) ends the input as Cancel
+    // does, named; at a terminal a field that is no number keeps its preset.
+    const std::string shown = line_text(core::FixedText<512>(line));
+    if ((!at_terminal_ || last_line_from_file_) && !whole_numbers(shown)) {
+        print_text("*** Not an answer to \"" + question + "\": " + shown +
+                   " -- IN ended.");
+        return 2;
+    }
     read_numbers(line, words, 5, 3);
     return 1;
 }

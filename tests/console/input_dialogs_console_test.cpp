@@ -75,21 +75,32 @@ TEST_F(ConsoleInputDialogTest, SpacingRangeReadsBeginEndAndSpacingStaff) {
     EXPECT_EQ(w(6), 200);
     EXPECT_EQ(w(7), 3);
 
-    // A field that does not begin with a number keeps its word.
-    EXPECT_EQ(c.RunSpacingRangeDialog(w), 1);
+    // From a script a line that is not whole numbers is named and cancels, changing nothing.
+    EXPECT_EQ(c.RunSpacingRangeDialog(w), 2);
     EXPECT_EQ(w(5), 0);
-    EXPECT_EQ(w(6), 120);
+    EXPECT_EQ(w(6), 200);
     EXPECT_EQ(w(7), 3);
+    EXPECT_NE(output().find("*** Not an answer to \"Input range: begin end [spacing staff]\": "
+                            "x 120 y -- IN ended."),
+              std::string::npos);
 
     // An empty line keeps all three.
     EXPECT_EQ(c.RunSpacingRangeDialog(w), 1);
     EXPECT_EQ(w(5), 0);
-    EXPECT_EQ(w(6), 120);
+    EXPECT_EQ(w(6), 200);
     EXPECT_EQ(w(7), 3);
 
     // The end of input cancels and changes nothing.
     EXPECT_EQ(c.RunSpacingRangeDialog(w), 2);
+    EXPECT_EQ(w(6), 200);
+
+    // At a terminal a field that does not begin with a number keeps its word.
+    ConsoleFrontEnd& typed = console("x 120 y\n");
+    typed.set_input_at_terminal(true);
+    EXPECT_EQ(typed.RunSpacingRangeDialog(w), 1);
+    EXPECT_EQ(w(5), 0);
     EXPECT_EQ(w(6), 120);
+    EXPECT_EQ(w(7), 3);
 }
 
 TEST_F(ConsoleInputDialogTest, AddBarLinesReadsFourNumbers) {
