@@ -99,6 +99,20 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "\"Number of files:\": ZZQ -- COM ended",
          true,
          true},
+        // The staff to adjust, after STU's box: a number question, so a file goes on.
+        {"STU staff from a file",
+         Road::Re,
+         {"STU", "1 0 200 2", "ZZQ"},
+         "*** Not an answer to \"Type number of staff containing notes to be adjusted.\": ZZQ "
+         "-- STU ended, nothing was changed.",
+         true,
+         true},
+        {"STU staff piped",
+         Road::Piped,
+         {"STU", "1 0 200 2", "Y", "2 x"},
+         "\": 2 x -- STU",
+         true,
+         true},
         // IN's range: numbers only, every field.
         {"IN word range",
          Road::Piped,

@@ -9,6 +9,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
@@ -203,6 +204,14 @@ void ask_staff_and_space() {
     }
     int32_t pos = 1;
     const std::string trimmed = CommandLine.trimmed();
+    // A script's line that is no staff number (its next command) is named and ends the word.
+    const std::string given = answer_as_given();
+    core::scan_command_line(core::find_line_length(CommandLine));
+    const std::string word = g_state.word.trimmed();
+    if (core::refuse_script_number_answer(kStaffQuestion, given, word.substr(0, word.find(' ')))) {
+        finish(false);
+        return;
+    }
     while (pos <= static_cast<int32_t>(trimmed.size()) && trimmed[pos - 1] == ' ') ++pos;
     const int32_t staff = core::int_of(core::parse_number(trimmed, pos));
     if (staff == 0 || first == 27 || first == 'B' || first == 'b') {
