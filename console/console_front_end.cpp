@@ -2,6 +2,7 @@
 #include "console/console_front_end.h"
 
 #include <cctype>
+#include <cmath>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -61,15 +62,21 @@ bool is_cancel(const std::string& line) {
            (line[first] == 'X' || line[first] == 'x');
 }
 
-// Whether every blank-separated field of line is a whole number (sign and digits).
-bool whole_numbers(const std::string& line) {
+// Whether every blank-separated field of line is a number read whole (a fraction and an
+// exponent read; inf, nan and trailing characters not): a number field keeps its leading whole
+// number, but a field that is not one at all is no answer from a script.
+bool numbers_only(const std::string& line) {
     std::istringstream fields(line);
     for (std::string field; fields >> field;) {
-        const std::size_t digits = field.find_first_of("+-") == 0 ? 1 : 0;
-        if (field.size() == digits ||
-            field.find_first_not_of("0123456789", digits) != std::string::npos) {
+        const char first = field.front();
+        if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '+' || first == '-' ||
+              first == '.') ||
+            field.find_first_of("xXpP") != std::string::npos) {
             return false;
         }
+        char* end = nullptr;
+        const double value = std::strtod(field.c_str(), &end);
+        if (end != field.c_str() + field.size() || !std::isfinite(value)) return false;
     }
     return true;
 }
@@ -686,7 +693,7 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     // A script's line that is not whole numbers (its next command) ends the input as Cancel
     // does, named; at a terminal a field that is no number keeps its preset.
     const std::string shown = line_text(core::FixedText<512>(line));
-    if ((!at_terminal_ || last_line_from_file_) && !whole_numbers(shown)) {
+    if ((!at_terminal_ || last_line_from_file_) && !numbers_only(shown)) {
         print_text("*** Not an answer to \"" + question + "\": " + shown +
                    " -- IN ended.");
         return 2;
