@@ -75,7 +75,8 @@ std::string line_text(const core::FixedText<N>& line) {
 // line is not read at all, since nobody sees which field stayed.
 template <int N>
 bool ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t, N>& words,
-                                   int first, int count, std::string_view prompt) {
+                                   int first, int count, std::string_view prompt,
+                                   std::string_view outcome) {
     std::vector<int32_t> whole;
     std::istringstream fields(line);
     std::string field;
@@ -86,7 +87,7 @@ bool ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t
             std::fabs(value) >= 2147483648.0f) {
             // A command file's line is a script's even at a terminal.
             if (!at_terminal_ || last_line_from_file_) {
-                print_text(core::number_non_answer_text(prompt, line, "taken as Cancel."));
+                print_text(core::number_non_answer_text(prompt, line, outcome));
                 return false;
             }
             std::istringstream typed(line);
@@ -688,11 +689,13 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
-    print_text("Input range: begin end [spacing staff] (" + std::to_string(words(5)) + " " +
-               std::to_string(words(6)) + " " + std::to_string(words(7)) + ")");
+    const std::string question = "Input range: begin end [spacing staff]";
+    print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) +
+               " " + std::to_string(words(7)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
-    return read_numbers(line, words, 5, 3, "Input range: begin end [spacing staff]") ? 1 : 2;
+    // Cancel ends the input: a script's line that is not numbers is named as its end.
+    return read_numbers(line, words, 5, 3, question, "IN ended.") ? 1 : 2;
 }
 
 // Contract: shows the prompt (FrontEndCommandBuffer) and the line to edit (MessageLine); the
@@ -769,10 +772,14 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
 int ConsoleFrontEnd::RunCombineFilesDialog() {
     print_text("Combine Files: first file name:");
     std::string name;
-    if (!read_line(name) || is_cancel(name)) return 2;
+    // No name combines nothing: the count is not asked, lest it take the script's next line.
+    if (!read_line(name) || is_cancel(name) ||
+        name.find_first_not_of(" \t\r") == std::string::npos) {
+        return 2;
+    }
     print_text("Number of files:");
     std::string count;
-    if (!read_line(count)) return 2;
+    if (!read_line(count) || is_cancel(count)) return 2;
     core::MessageLine.set(name);
     core::FrontEndCommandBuffer.set(count);
     return 1;

@@ -202,11 +202,13 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Shows text in the "message line": printed unless it is already what the line shows.
     void show_in_message_line(std::string_view text);
     // Reads the numbers of a typed line into words first..first + count - 1 (see the dialogs).
-    // False for a script's line that is not count whole numbers or fewer: it is named with the
-    // dialog's prompt, nothing is read, and the dialog is cancelled.
+    // False for a script's line that is not count numbers or fewer: it is named with the
+    // dialog's prompt and what the cancel does (outcome), nothing is read, and the dialog is
+    // cancelled. A fraction gives its whole part.
     template <int N>
     bool read_numbers(const std::string& line, core::Array1<int32_t, N>& words, int first,
-                      int count, std::string_view prompt);
+                      int count, std::string_view prompt,
+                      std::string_view outcome = "taken as Cancel.");
     // The one line printed for a dialog that needs the window.
     void report_window_dialog(std::string_view title);
     void show_item_panel_line();

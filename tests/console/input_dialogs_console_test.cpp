@@ -77,21 +77,59 @@ TEST_F(ConsoleInputDialogTest, SpacingRangeReadsBeginEndAndSpacingStaff) {
     EXPECT_EQ(w(6), 200);
     EXPECT_EQ(w(7), 3);
 
-    // A field that does not begin with a number keeps its word.
-    EXPECT_EQ(c.RunSpacingRangeDialog(w), 1);
+    // From a script a line that is not whole numbers is named and cancels, changing nothing.
+    EXPECT_EQ(c.RunSpacingRangeDialog(w), 2);
     EXPECT_EQ(w(5), 0);
-    EXPECT_EQ(w(6), 120);
+    EXPECT_EQ(w(6), 200);
     EXPECT_EQ(w(7), 3);
+    EXPECT_NE(output().find("*** Not an answer to \"Input range: begin end [spacing staff]\": "
+                            "x 120 y -- IN ended."),
+              std::string::npos);
 
     // An empty line keeps all three.
     EXPECT_EQ(c.RunSpacingRangeDialog(w), 1);
     EXPECT_EQ(w(5), 0);
-    EXPECT_EQ(w(6), 120);
+    EXPECT_EQ(w(6), 200);
     EXPECT_EQ(w(7), 3);
 
     // The end of input cancels and changes nothing.
     EXPECT_EQ(c.RunSpacingRangeDialog(w), 2);
+    EXPECT_EQ(w(6), 200);
+
+    // At a terminal a field that does not begin with a number keeps its word.
+    ConsoleFrontEnd& typed = console("x 120 y\n");
+    typed.set_input_at_terminal(true);
+    EXPECT_EQ(typed.RunSpacingRangeDialog(w), 1);
+    EXPECT_EQ(w(5), 0);
     EXPECT_EQ(w(6), 120);
+    EXPECT_EQ(w(7), 3);
+}
+
+// From a script the range takes numbers only, each read whole: a fraction is a number (its
+// field keeps the whole number it begins with); a word, a number with other
+// characters after it, inf and nan are no answer and cancel.
+TEST_F(ConsoleInputDialogTest, SpacingRangeFromAScriptTakesNumbersOnly) {
+    const struct {
+        const char* line;
+        bool taken;
+        int32_t end;  // the end point after the answer
+    } cases[] = {
+        {"2 196.5", true, 196},  {"-2 +150 0", true, 150}, {"2 196.5x", false, 60},
+        {"2 inf", false, 60},    {"2 nan", false, 60},     {"2 0x10", false, 60},
+        {"SA o.mus", false, 60}, {"2 200 ZZQ", false, 60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ConsoleFrontEnd& fe = console(std::string(c.line) + "\n");
+        Array1<int32_t, 8> w;
+        for (int i = 1; i <= 8; ++i) w(i) = 10 * i;
+        EXPECT_EQ(fe.RunSpacingRangeDialog(w), c.taken ? 1 : 2);
+        EXPECT_EQ(w(6), c.end);
+        EXPECT_EQ(
+            output().find(std::string("\": ") + c.line + " -- IN ended.") != std::string::npos,
+            !c.taken)
+            << output();
+    }
 }
 
 TEST_F(ConsoleInputDialogTest, AddBarLinesReadsFourNumbers) {

@@ -302,33 +302,49 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
         return lines;
     };
     const std::string ended = " -- IF ended, nothing was changed.";
+    const std::string stopped = ": the rest of the file was not read.";
     const std::string staves = "*** Staff numbers are 0 (every staff) to 256: ";
     const char* confirm = "Source Box O.K.?";
     const std::vector<Row> rows = {
         // A file skips empty lines: there the next line is the answer.
         {"empty", kTypedRoads, if_box({""}), 2, {}, {confirm, "Not a box"}},
-        {"ZZQ", kAllRoads, if_box({"ZZQ"}), 2, {"*** Not a box: ZZQ" + ended}, {confirm}},
+        {"ZZQ", kTypedRoads, if_box({"ZZQ"}), 2, {"*** Not a box: ZZQ" + ended}, {confirm}},
         {"the next command",
-         kAllRoads,
+         kTypedRoads,
          if_box({"SA out.mus"}),
          2,
          {"*** Not a box: SA out.mus" + ended},
          {confirm}},
-        {"257", kAllRoads, if_box({"257"}), 2, {staves + "257" + ended}, {confirm}},
+        {"257", kTypedRoads, if_box({"257"}), 2, {staves + "257" + ended}, {confirm}},
         {"upper staff 257",
-         kAllRoads,
+         kTypedRoads,
          if_box({"1 0 200 257"}),
          2,
          {staves + "1 0 200 257" + ended},
          {confirm}},
         // Typed, a line starting with a minus is no step word here: the box question reads it.
-        {"-1", kAllRoads, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm, "unknown word"}},
+        {"-1", kTypedRoads, if_box({"-1"}), 2, {staves + "-1" + ended}, {confirm, "unknown word"}},
         {"-1 0 200 1",
-         kAllRoads,
+         kTypedRoads,
          if_box({"-1 0 200 1"}),
          2,
          {staves + "-1 0 200 1" + ended},
          {confirm, "unknown word"}},
+        // From a file such a line stops the file: its next line was meant as the conditions.
+        {"ZZQ", {Road::Re}, if_box({"ZZQ"}), 0, {"*** Not a box: ZZQ" + stopped}, {ended}},
+        {"the next command",
+         {Road::Re},
+         if_box({"SA out.mus"}),
+         0,
+         {"*** Not a box: SA out.mus" + stopped},
+         {ended}},
+        {"257", {Road::Re}, if_box({"257"}), 0, {staves + "257" + stopped}, {ended}},
+        {"-1 0 200 1",
+         {Road::Re},
+         if_box({"-1 0 200 1"}),
+         0,
+         {staves + "-1 0 200 1" + stopped},
+         {ended, "unknown word"}},
         {"0: every staff", kAllRoads, if_box({"0", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         {"staff 1", kAllRoads, if_box({"1 0 200 1", kTypedYes, "P1=1;P5=7"}), 2, {}, {"***"}},
         // The last staff there is: a box, with nothing of the page in it.
@@ -352,7 +368,7 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
         const bool ran =
             std::string(row.label) == "0: every staff" || std::string(row.label) == "staff 1";
         const std::vector<std::string> saved = saved_records(root() / "out.mus");
-        EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
+        if (row.saved_items != 0) EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
         const bool asked_box = std::string(row.label) == "256" ||
                                std::string(row.label).rfind("confirmed", 0) == 0 || ran;
         if (road != Road::Re) {

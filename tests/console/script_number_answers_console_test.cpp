@@ -268,7 +268,7 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheInputModesDialogsOfNumbersTakeAWordAsC
         {"the range, a word",
          kTypedRoads,
          {"G a.mus", "IN 1", "zz"},
-         "*** Not an answer to \"Input range: begin end [spacing staff]\": zz -- taken as Cancel.",
+         "*** Not an answer to \"Input range: begin end [spacing staff]\": zz -- IN ended.",
          true,
          "a.mus"},
         {"bar lines, a word", kTypedRoads, bar_lines("zz"), bars + "zz -- taken as Cancel.", true,

@@ -623,9 +623,9 @@ TEST_F(OffStavesConsoleTest, TheSystemDestinationEndsOnALineThatIsNoSystem) {
 }
 
 // From a command file the system and its destination are the file's next two lines, with
-// nothing to confirm: an empty line, "B" or 0 ends the word quietly and the file goes on; a
-// word (named as read) or a system off the staves stops the file. None of them is called a
-// move off the staves.
+// nothing to confirm: an empty line is skipped, as between commands (the file's next line
+// answers); "B" or 0 ends the word quietly and the file goes on; a word (named as read) or a
+// system off the staves stops the file. None of them is called a move off the staves.
 TEST_F(OffStavesConsoleTest, TheSystemWordsFromAFileEndOnALineThatIsNoSystem) {
     const std::vector<std::string> page = {
         "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"};
@@ -639,7 +639,7 @@ TEST_F(OffStavesConsoleTest, TheSystemWordsFromAFileEndOnALineThatIsNoSystem) {
         bool moved;        // the page changed
     };
     const std::vector<FileRow> rows = {
-        {"1 2", "", nullptr, false},
+        {"1 2", "", "*** Not a box: SA inner.mus: the rest of the file was not read.", false},
         {"1 2", "B", nullptr, false},
         {"1 2", "0", nullptr, false},
         {"1 2", "foo", "*** Not a box: foo: the rest of the file was not read.", false},

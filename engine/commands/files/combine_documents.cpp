@@ -8,6 +8,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -43,7 +44,6 @@ bool ask_names_and_count(std::string& name, std::string& count) {
     if (!has_front_end() || front_end().RunCombineFilesDialog() == 2) return false;
     name = trimmed_text(MessageLine.view());
     count = trimmed_text(FrontEndCommandBuffer.view());
-    CommandLine.set(name);
     return true;
 }
 
@@ -83,13 +83,27 @@ void combine_documents() {
         }
         ChangesMadeFlag = 0;
     }
-    clear_item_store();
-    start_new_document();
-
+    // The names and the count are asked before the page is emptied: a script's line that is
+    // no count is named and ends the word with the page as it was.
     std::string name;
     std::string count_text;
+    const bool answered = ask_names_and_count(name, count_text);
+    if (answered) {
+        CommandLine.set(count_text);
+        scan_command_line(find_line_length(CommandLine));
+        if (refuse_script_number_answer("Number of files:", count_text, "COM")) {
+            ChangesMadeFlag = unsaved;
+            CommandLine.set(name);
+            FrontEndCommandBuffer.blank();
+            return;
+        }
+    }
+    clear_item_store();
+    start_new_document();
+    CommandLine.set(name);
+
     int32_t count = 0;
-    if (ask_names_and_count(name, count_text)) {
+    if (answered) {
         // The leading whole number; more files than the page has staves cannot be stacked.
         for (const char c : count_text) {
             if (c < '0' || c > '9' || count > kMostFiles) break;

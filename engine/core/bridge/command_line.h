@@ -35,8 +35,9 @@ extern std::vector<ScannedField> ScannedFields;
 float read_line_number(int32_t& i, int32_t j);
 // Signed decimal number at text[pos - 1...] (pos is 1-based); pos advanced over it.
 float parse_number(std::string_view text, int32_t& pos);
-// When a command file is open (MacroUnit differs from DefaultMacroUnit), its next record (at
-// most 80 characters) becomes CommandLine; then CommandLine is scanned up to the trimmed length
+// When a command file is open (MacroUnit differs from DefaultMacroUnit), its next record that
+// is not blank (blank lines are skipped, as between commands; at most 80 characters) becomes
+// CommandLine; then CommandLine is scanned up to the trimmed length
 // of its first 80 characters. Callers take the numbers from P(1..); as_read, when given, gets
 // the record as it stood in the file (empty when none was read), for a refusal that names it.
 void read_line_from_command_file(std::string* as_read = nullptr);

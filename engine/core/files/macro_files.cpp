@@ -110,15 +110,21 @@ bool next_command_file_line() {
 }
 
 // Contract: when a command file is open (MacroUnit differs from DefaultMacroUnit), its next
-// record (raw, unfiltered, at most 80 characters) becomes CommandLine; then CommandLine is
-// scanned up to the trimmed length of its first 80 characters, so the caller finds the
-// numbers in P(1..). The end of the file or a read error ends the command file as
-// read_command_line does, and the blank line gives all numbers 0.
+// record that is not blank (raw, unfiltered, at most 80 characters) becomes CommandLine; then
+// CommandLine is scanned up to the trimmed length of its first 80 characters, so the caller
+// finds the numbers in P(1..). The end of the file or a read error ends the command file as
+// read_command_line does, and the blank line left gives all numbers 0.
 void read_line_from_command_file(std::string* as_read) {
     if (as_read != nullptr) as_read->clear();
     if (MacroUnit != DefaultMacroUnit) {
         std::string record;
-        if (read_record(MacroUnit, record) == IoResult::Ok) {
+        // A blank line answers nothing, as between commands: left to answer, it would leave
+        // the file's next line, meant for the question, to run as a command or be lost.
+        IoResult read = read_record(MacroUnit, record);
+        while (read == IoResult::Ok && record.find_first_not_of(" \t\r") == std::string::npos) {
+            read = read_record(MacroUnit, record);
+        }
+        if (read == IoResult::Ok) {
             if (as_read != nullptr) *as_read = record.substr(0, 80);
             CommandLine.blank();
             CommandLine.put(1, 80, record);

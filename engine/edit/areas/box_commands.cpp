@@ -489,8 +489,20 @@ void run_box_command_from_macro(int32_t& result) {
     SelectionBox.right = ParamBuffer(3) == 0.0f ? render::PageExtent : ParamBuffer(3);
     for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = ParamBuffer(k + 4);
     SelectionBox.last_item = core::ItemCount;
-    core::read_line_from_command_file();
+    core::read_line_from_command_file(&as_read);
     if (core::MacroUnit == 0) return;
+    // The destination is read as the box is: a line that is no place names itself and stops
+    // the file (its next lines were meant for the word); "B" or zeros end the word quietly.
+    const BoxLineReading destination = read_scanned_box_line(as_read);
+    if (destination.kind == BoxLineKind::Refused) {
+        refuse_box_line(destination.refusal, box_word(), false);
+        return;
+    }
+    if (destination.kind == BoxLineKind::NoBox ||
+        (ParamBuffer(1) == 0.0f && ParamBuffer(2) == 0.0f && ParamBuffer(3) == 0.0f &&
+         ParamBuffer(4) == 0.0f)) {
+        return;
+    }
     BoxDestination.staff = core::int_of(ParamBuffer(1));
     BoxDestination.left = ParamBuffer(2);
     BoxDestination.right = ParamBuffer(3);

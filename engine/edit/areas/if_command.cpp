@@ -659,10 +659,11 @@ void run_area_step() {
             return;
         }
         core::scan_command_line(core::find_line_length(core::CommandLine));
-        const core::NumberLineReading reading =
-            core::read_number_line_whole(core::WordsInLine::None);
-        if (reading.fault != core::NumberLineFault::None) {
-            core::show_message("*** Not a box: " + shown + " -- IF ended, nothing was changed.");
+        // A line that is no box ends IF by name; from a command file it stops the file too,
+        // whose next line was meant as the conditions. "B" ends it quietly.
+        const BoxLineReading reading = read_scanned_box_line(shown);
+        if (reading.kind != BoxLineKind::Numbers) {
+            if (reading.kind == BoxLineKind::Refused) refuse_box_line(reading.refusal, "IF", false);
             end_area_step();
             return;
         }
@@ -670,16 +671,15 @@ void run_area_step() {
         for (const int k : {1, 4}) {
             const float staff = core::ParamBuffer(k);
             if (staff < 0.0f || staff >= static_cast<float>(layout::kMaxStaves) + 1.0f) {
-                core::show_message("*** Staff numbers are 0 (every staff) to " +
-                                   std::to_string(layout::kMaxStaves) + ": " + shown +
-                                   " -- IF ended, nothing was changed.");
+                refuse_box_line("*** Staff numbers are 0 (every staff) to " +
+                                    std::to_string(layout::kMaxStaves) + ": " + shown,
+                                "IF", false);
                 end_area_step();
                 return;
             }
         }
         box = show_typed_box();
-        if (!box)
-            core::show_message("*** Not a box: " + shown + " -- IF ended, nothing was changed.");
+        if (!box) refuse_box_line("*** Not a box: " + shown, "IF", false);
     }
     if (!box) {
         clear_drawn_box();
