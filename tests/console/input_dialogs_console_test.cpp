@@ -78,6 +78,7 @@ TEST_F(ConsoleInputDialogTest, SpacingRangeReadsBeginEndAndSpacingStaff) {
     EXPECT_EQ(w(7), 3);
 
     // From a script a line that is not whole numbers is named and cancels, changing nothing.
+    c.set_input_at_terminal(false);
     EXPECT_EQ(c.RunSpacingRangeDialog(w), 2);
     EXPECT_EQ(w(5), 0);
     EXPECT_EQ(w(6), 200);

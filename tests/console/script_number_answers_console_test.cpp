@@ -236,8 +236,9 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheNewSizeFromACommandFile) {
         {"a word", kFileRoad, h("zz"), named + "ZZ -- H" + kEnded, true, "two.mus"},
         {"a height and junk", kFileRoad, h("5 junk"), named + "5 JUNK -- H" + kEnded, true,
          "two.mus"},
-        // The preset is the height as it is.
-        {"an empty line", kFileRoad, h(""), "", true, "two.mus"},
+        // A command file's blank line answers nothing: the file's next line is the answer.
+        {"an empty line", kFileRoad, h(""), named + "SA MARKER.MUS -- H" + kEnded, false,
+         "two.mus"},
     };
     run_rows(rows);
 

@@ -196,7 +196,10 @@ bool read_number_whole(std::string_view text, float& value) {
     const std::size_t first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) return false;
     const std::size_t last = text.find_last_not_of(" \t\r");
-    const std::string_view field = text.substr(first, last - first + 1);
+    std::string_view field = text.substr(first, last - first + 1);
+    // A plus sign is the number's own sign, as a minus is.
+    if (field.size() > 1 && field[0] == '+' && field[1] != '-' && field[1] != '+')
+        field.remove_prefix(1);
     if (spells_special_number(field)) return false;
     const std::size_t mantissa = decimal_length(field);
     if (mantissa == 0) return false;
