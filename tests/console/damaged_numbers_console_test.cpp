@@ -139,7 +139,9 @@ TEST_F(DamagedNumbersConsoleTest, ALoadLeavesOutRecordsWithNumbersThePageNeverHo
             EXPECT_NE(out.find(notice(c.left_out, name)), std::string::npos) << c.what << "\n"
                                                                              << out;
             EXPECT_EQ(core::ItemCount, 2) << c.what;
-            if (core::ItemCount >= 2) EXPECT_EQ(param(2, 3), 10.0f) << c.what;  // the good stay
+            if (core::ItemCount >= 2) {
+                EXPECT_EQ(param(2, 3), 10.0f) << c.what;  // the good stay
+            }
             EXPECT_EQ(core::ChangesMadeFlag, 1) << c.what;  // the page is not the file
         }
     }
