@@ -175,11 +175,18 @@ CommandFlow run_i_family() {
 }
 
 // Contract: "ERROR -- unknown word in this context:" with the first 9 characters of the line as
-// it came: MessageLine, or CommandLine when MessageLine is blank or the line came from a command
-// file (MessageLine then still holds the command that opened the file). Nothing else changes;
-// the next command-file line runs, or the call returns.
+// it came: MessageLine, or CommandLine when MessageLine is blank; a command file's line as the
+// file holds it (SecondLine after its leading blanks: CommandLine is its scanned form, a "*" per
+// number), MessageLine left as it is. Nothing else changes; the next command-file line runs, or
+// the call returns.
 CommandFlow report_unknown_command() {
-    if (MessageLine.is_blank() || MacroUnit > 0) MessageLine = CommandLine;
+    if (MacroUnit > 0) {
+        int32_t lead = 1;
+        while (lead < SecondLine.size() && SecondLine(lead) == ' ') ++lead;
+        report_unknown_word(FixedText<9>(SecondLine.sub(lead, SecondLine.size())));
+        return CommandFlow::NextLineOrReturn;
+    }
+    if (MessageLine.is_blank()) MessageLine = CommandLine;
     report_unknown_word(FixedText<9>(MessageLine.sub(1, 9)));
     return CommandFlow::NextLineOrReturn;
 }
