@@ -223,7 +223,8 @@ void reset_document_display() {
 // open, the command ends and the file's next line follows (the G line itself is never run
 // again, whether the file command loaded, was refused or was cancelled); or a requested play
 // starts; or the move step is shown and, when another file than the current one was named, the
-// reply shows the view's offset (unless it tells of records the load left out).
+// reply shows the view's offset (unless it tells of records the load left out: then it is that
+// notice alone).
 CommandFlow run_get_path() {
     GraphicsNextFree = 1;
     OutputBufferViews.graphics.length() = 0;
@@ -240,7 +241,11 @@ CommandFlow run_get_path() {
         MessageLine.blank();
         return CommandFlow::Return;
     }
+    const FixedText<512> reply = MessageLine;
     edit::show_move_step();
+    // The notice of left-out records names the file read and has been shown: it stays the
+    // reply as it is, without the page's name and count behind it.
+    if (LeftOutRecords != 0) MessageLine = reply;
     if (LeftOutRecords == 0 && !(SecondLine == CurrentFileName)) {
         if (CommandLine.starts_with("TOP") || CommandLine.starts_with("BOT")) {
             MessageLine = SecondLine;
