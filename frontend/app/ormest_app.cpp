@@ -194,7 +194,13 @@ bool COrmestApp::InitInstance() {
     // A document opened without some of its records says so in the message line; the start's
     // later words (MIDI input) must not wipe that out, or a save would lose them unawares.
     std::string left_out;
-    if (core::LeftOutRecords > 0) left_out = std::string(core::MessageLine.trimmed());
+    if (core::LeftOutRecords > 0) {
+        // The notice alone, without what the open showed after it.
+        left_out = core::MessageLine.trimmed();
+        constexpr std::string_view kEnd = "left out.";
+        if (const std::size_t end = left_out.find(kEnd); end != std::string::npos)
+            left_out.resize(end + kEnd.size());
+    }
 
     frame_->show();
     frame_->UpdateBarMarks();
