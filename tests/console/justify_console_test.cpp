@@ -142,8 +142,12 @@ TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) 
             << out;
         const std::vector<float> notes = positions(1, c.staff);
         ASSERT_EQ(notes.size(), 3u) << out;
-        if (!c.taken) EXPECT_EQ(notes, (std::vector<float>{10, 20, 30})) << out;
-        if (c.taken && std::string(c.word) == "LJ") EXPECT_NEAR(notes[1], 48.571f, 0.001f) << out;
+        if (!c.taken) {
+            EXPECT_EQ(notes, (std::vector<float>{10, 20, 30})) << out;
+        }
+        if (c.taken && std::string(c.word) == "LJ") {
+            EXPECT_NEAR(notes[1], 48.571f, 0.001f) << out;
+        }
         EXPECT_EQ(core::PendingBoxOperation, 0);
     }
     // Staff 0 with a count and a highest staff is no staff: named, and nothing moves.

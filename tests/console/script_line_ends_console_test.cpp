@@ -100,7 +100,9 @@ TEST_F(ScriptLineEndsConsoleTest, ALineThatIsNoPlaceEndsTextAndRunsAsACommand) {
             } else {
                 EXPECT_EQ(out.find(kNoPlace), std::string::npos) << out;
             }
-            if (row.ran != nullptr) EXPECT_NE(out.find(row.ran), std::string::npos) << out;
+            if (row.ran != nullptr) {
+                EXPECT_NE(out.find(row.ran), std::string::npos) << out;
+            }
             // X alone is the wait's cancel, never a command of its own.
             if (std::string(row.name) == "x_alone_cancels") {
                 EXPECT_EQ(out.find("unknown word in this context: X"), std::string::npos) << out;

@@ -368,7 +368,9 @@ TEST_F(ScriptNonAnswersConsoleTest, IfsBoxQuestionTakesOnlyABox) {
         const bool ran =
             std::string(row.label) == "0: every staff" || std::string(row.label) == "staff 1";
         const std::vector<std::string> saved = saved_records(root() / "out.mus");
-        if (row.saved_items != 0) EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
+        if (row.saved_items != 0) {
+            EXPECT_EQ(saved_param(saved, 2, 5), ran ? 7.0f : 0.0f) << out;
+        }
         const bool asked_box = std::string(row.label) == "256" ||
                                std::string(row.label).rfind("confirmed", 0) == 0 || ran;
         if (road != Road::Re) {
