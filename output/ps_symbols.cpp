@@ -307,7 +307,7 @@ void set_box_line_width(float width) {
     const bool as_arc = circle && ip(12) >= 0 && ip(12) <= 10;
     if (as_arc && ip(9) != 0) {
         float x = render::ItemDrawOrigin.x;
-        if (p(2) > 199.0f) x += static_cast<float>(render::kSpreadShift);
+        if (layout::on_right_page(p(2))) x += static_cast<float>(render::kSpreadShift);
         if (render::write_ps_rotation(x, render::ItemDrawOrigin.y, p(9))) {
             PostScriptState.group_depth = 1;
         }

@@ -4,12 +4,16 @@
 #include <cstdint>
 
 #include "engine/core/fixed_array.h"
+#include "engine/core/numeric.h"
 
 namespace layout {
 
 constexpr int kMaxStaves = 256;
 // Staves 1..kLeftPageStaves lie on the left page of a two-page spread, the rest on the right.
 constexpr int32_t kLeftPageStaves = 200;
+// Whether an item whose P2 is p2 is drawn on the right page: its whole staff number, as every
+// drawer, the measurer and the PostScript read it, is 201 or more.
+inline bool on_right_page(float p2) { return core::int_of(p2) > kLeftPageStaves; }
 
 // One entry per staff number 1..256, written by the staff step (staff_positions.cpp) during
 // every page redraw and index rebuild; read by every drawer to place items.

@@ -139,7 +139,9 @@ TEST_F(DamagedNumbersConsoleTest, ALoadLeavesOutRecordsWithNumbersThePageNeverHo
             EXPECT_NE(out.find(notice(c.left_out, name)), std::string::npos) << c.what << "\n"
                                                                              << out;
             EXPECT_EQ(core::ItemCount, 2) << c.what;
-            if (core::ItemCount >= 2) EXPECT_EQ(param(2, 3), 10.0f) << c.what;  // the good stay
+            if (core::ItemCount >= 2) {
+                EXPECT_EQ(param(2, 3), 10.0f) << c.what;  // the good stay
+            }
             EXPECT_EQ(core::ChangesMadeFlag, 1) << c.what;  // the page is not the file
         }
     }
@@ -188,6 +190,43 @@ TEST_F(DamagedNumbersConsoleTest, MergesAndBackupsLeaveThemOutAndUndoCopiesKeepT
     ASSERT_EQ(core::ItemCount, 2);
     EXPECT_EQ(param(2, 3), 10.0f);
     EXPECT_EQ(param(2, 4), kInf);
+}
+
+// The notice of left-out records is told once, as its own line, naming the file read: after G,
+// after a merge into another document (not that document's name), typed or from a command file.
+TEST_F(DamagedNumbersConsoleTest, TheLeftOutNoticeIsToldOnceNamingTheFileRead) {
+    std::vector<float> words = kGoodRecords;
+    const std::vector<float> bad = record(3, {{1, kNaN}, {2, 1}, {3, 5}});
+    words.insert(words.end(), bad.begin(), bad.end());
+    write_doc("bad.mus", words);
+    write_doc("good.mus", kGoodRecords);
+    const std::vector<std::vector<std::string>> roads = {
+        {"G bad.mus"},
+        {"G good.mus", "GMR bad.mus"},
+        {"G good.mus", "GM bad.mus", "3"},
+    };
+    for (const auto& lines : roads) {
+        for (const bool from_file : {false, true}) {
+            const std::string label = lines.back() + (from_file ? " (RE)" : " (typed)");
+            core::reset_engine();
+            core::reset_service_gate();
+            std::string out;
+            if (from_file) {
+                std::string text;
+                for (const std::string& line : lines) text += line + "\n";
+                write_text(fs::current_path() / "loads.txt", text);
+                out = type({"RE loads.txt"});
+            } else {
+                out = type(lines);
+            }
+            const std::string told = notice(1, "bad.mus");
+            EXPECT_NE(("\n" + out).find("\n" + told + "\n"), std::string::npos) << label << out;
+            const std::size_t first = out.find("could not be read");
+            ASSERT_NE(first, std::string::npos) << label << "\n" << out;
+            EXPECT_EQ(out.find("could not be read", first + 1), std::string::npos)
+                << label << "\n" << out;
+        }
+    }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The marcato and arco words of the marks line, typed in the input mode and read from a command
 // file: "AR" alone is the marcato, a mark of its note; every longer letter word that starts "AR"
 // is arco, a symbol item at its note, as "AO" is. A digit after "AR" is the note number. The
-// lines written back by "EDI" give the same items again.
+// lines written back by "EDI" give the same items again. The long words (STAC, TRILL, 8VA...)
+// are read as their short forms in every column.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -91,6 +93,54 @@ TEST_F(MarksLineWordsTest, MarcatoAndArcoWordsTypedAndReadFromAFile) {
                 type({"EDI", "1 0 200 1", "Y", "", "", "", "", "", "", "", "", "X"});
             EXPECT_EQ(round.find("Error"), std::string::npos) << label << "\n" << round;
             EXPECT_EQ(stored_item_lines(), before) << label << "\n" << round;
+        }
+    }
+}
+
+// A long mark word is read as its short form wherever it stands on the line: at the start,
+// around column 160 and far past it, typed and from a command file. The page a long word makes
+// is the page its short form makes after the same marks.
+TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
+    const std::pair<const char*, const char*> kWords[] = {
+        {"STAC 2", "S 2"},   {"TENU 2", "T 2"},  {"TENS 2", "TS 2"},   {"TRILL 2", "TR 2"},
+        {"TRILLS 2", "TRS 2"}, {"TREM2 2", "TM2 2"}, {"WED 2", "W 2"},  {"DIM 2", "DI 2"},
+        {"CRESC 2", "CR 2"}, {"PIZ 2", "PZ 2"}, {"DN 2", "D 2"},      {"8VA 2:3", "O 2:3"},
+        {"8BA 2:3", "OB 2:3"}, {"CRH 2:3", "C 2:3"}, {"ACC 2", "A 2"},
+    };
+    // Words from column 1, from 157, 159 and 161 (across column 160 and behind it), and from
+    // 181, behind 45 tenuto marks.
+    std::vector<std::string> leads = {""};
+    std::string thirty_nine;
+    for (int i = 0; i < 39; ++i) thirty_nine += "S 1/";
+    for (const std::size_t blanks : {0u, 2u, 4u}) leads.push_back(thirty_nine + std::string(blanks, ' '));
+    std::string tenutos;
+    for (int i = 0; i < 45; ++i) tenutos += "T 1/";
+    leads.push_back(tenutos);
+
+    auto page_of = [&](const std::string& marks, bool from_file) {
+        core::reset_engine();
+        std::string out;
+        if (from_file) {
+            std::string text;
+            for (const std::string& l : marks_word_run(marks, true)) text += l + "\n";
+            write_text(temp_.root() / "marks.re", text);
+            out = type({"RE marks.re"});
+        } else {
+            out = type(marks_word_run(marks, false));
+        }
+        EXPECT_EQ(out.find("rror"), std::string::npos) << marks << "\n" << out;
+        return stored_item_lines();
+    };
+    for (const auto& [word, short_form] : kWords) {
+        for (const std::string& lead : leads) {
+            for (const bool from_file : {false, true}) {
+                const std::string label = std::string(word) + " from column " +
+                                          std::to_string(lead.size() + 1) +
+                                          (from_file ? " (RE)" : " (typed)");
+                const std::vector<std::string> expected =
+                    page_of(lead + short_form + ";", from_file);
+                EXPECT_EQ(page_of(lead + word + ";", from_file), expected) << label;
+            }
         }
     }
 }

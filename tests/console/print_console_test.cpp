@@ -445,6 +445,48 @@ TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
         }
     }
 }
+// Staves 1 to 200 are the spread's left page, 201 to 256 its right: the declared box holds the
+// ink of a page on staff 199, 200, 201 or 256, a note and a turned ellipse (written as an arc
+// in a turned group), typed and from a command file, and the ink lies on its own page.
+TEST_F(PrintConsoleTest, TheBoxHoldsTheInkOfStavesOnEitherSideOfTheSpreadsMiddle) {
+    // 34050 display units at 0.018 points each, less the left margin: the right page's ink
+    // starts past this many points, the left page's ends before it.
+    constexpr double kRightPageFrom = 600.0;
+    for (const int staff : {199, 200, 201, 256}) {
+        const std::string s = std::to_string(staff);
+        const std::vector<std::string> page = {"EI", "8 " + s + " 0", "1 " + s + " 20 7 20 0 4",
+                                               "12 " + s + " 40 5 1 3 1.5 1 30", "X", "PRPS"};
+        for (const bool from_file : {false, true}) {
+            SCOPED_TRACE("staff " + s + (from_file ? " (RE)" : " (typed)"));
+            core::reset_engine();
+            core::reset_service_gate();
+            fs::remove("eps.eps");
+            std::string out;
+            if (from_file) {
+                std::ofstream cmd("s.txt");
+                for (const std::string& line : page) cmd << line << "\n";
+                cmd.close();
+                out = type({"RE s.txt"});
+            } else {
+                out = type(page);
+            }
+            ASSERT_TRUE(fs::exists("eps.eps")) << out;
+            const auto ink = ps_check::gs_bboxes("eps.eps");
+            ASSERT_EQ(ink.size(), 1u) << out;
+            const ps_check::Box box = ps_check::declared_box("eps.eps");
+            EXPECT_LE(box.x1, ink[0].x1) << out;
+            EXPECT_LE(box.y1, ink[0].y1) << out;
+            EXPECT_GE(box.x2, ink[0].x2) << out;
+            EXPECT_GE(box.y2, ink[0].y2) << out;
+            if (staff > 200) {
+                EXPECT_GT(ink[0].x1, kRightPageFrom);
+            } else {
+                EXPECT_LT(ink[0].x2, kRightPageFrom);
+            }
+        }
+    }
+}
+
 // PR and PRPS read from a command file declare the box of the page as that file left it: every
 // item made in the file, or only some of them with the rest typed before. Ghostscript's bbox
 // device finds all the ink inside the box, with no more than the margin round it, and the box

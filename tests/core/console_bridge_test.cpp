@@ -154,7 +154,9 @@ TEST_F(ConsoleBridgeTest, ConfirmDiscardKeepsThePageACommandFileDrops) {
         EXPECT_EQ(confirm_discard(c.kind), c.answer);
         EXPECT_EQ(calls, c.told.empty() ? 0 : 1);
         EXPECT_EQ(fe.message_boxes.size(), boxes + (c.told.empty() ? 0 : 1));
-        if (!c.told.empty()) EXPECT_EQ(fe.message_boxes.back(), c.told);
+        if (!c.told.empty()) {
+            EXPECT_EQ(fe.message_boxes.back(), c.told);
+        }
         EXPECT_TRUE(fe.questions.empty());
         EXPECT_EQ(ChangesMadeFlag, c.changes ? 1 : 0);
     }

@@ -101,11 +101,10 @@ TEST_F(FileReadingTest, ALoadSaysHowManyRecordsItLeftOut) {
     write_doc("grown.mus", {3, 5, 1, 1, 2, 5, 1});
     write_doc("clean.mus", {3, 5, 1, 1});
     type("G two.mus");
-    // The reply keeps its whole text; the page's name and item count follow it.
+    // The reply is the notice alone, naming the file read: nothing follows it.
     const std::string left_out =
         "*** 2 records of " + path("two.mus") + " could not be read and were left out.";
-    EXPECT_EQ(reply().substr(0, left_out.size()), left_out);
-    EXPECT_EQ(reply().substr(reply().size() - 12), "\r\n   2 ITEMS");
+    EXPECT_EQ(reply(), left_out);
     EXPECT_EQ(core::LeftOutRecords, 2);
     EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1, 3, 5, 1, 3}));
     EXPECT_EQ(core::ChangesMadeFlag, 1);  // the page is not the file: SM asks

@@ -269,14 +269,14 @@ TEST_F(InterpreterTest, CommandFileRunsAllItsLinesInOneCallWhateverEndsACommand)
     // Lines of a command file do not take their items into editing.
     EXPECT_EQ(core::EditedItemNumber, 0);
     EXPECT_EQ(core::FrontEndItemCount, 3);
-    // Commands that end the call, and an unknown word (named by its scanned line), go on.
+    // Commands that end the call, and an unknown word (named as the file holds it), go on.
     write_file("inc.cmd", {"5 1 2", "INC 2", "K 10 20", "K", "0 9", "6 2 3"});
     type("RD inc.cmd");
     EXPECT_EQ(core::ArrowStep, 2.0f);
     // "K" alone shows the limits and keeps them.
     EXPECT_EQ(layout::ViewLimits(1), 10);
     EXPECT_EQ(layout::ViewLimits(2), 20);
-    EXPECT_TRUE(shown(unknown("**")));  // the scanned "0 9", not the READ line
+    EXPECT_TRUE(shown(unknown("0 9")));  // not its scanned "**", nor the READ line
     EXPECT_EQ(core::ItemCount, 5);
     EXPECT_EQ(core::MacroUnit, 0);
 }

@@ -235,13 +235,16 @@ TEST_F(MarkLineTest, TheRewriteCoversTheLineButKeepsNumbersAndSeparators) {
     // A short word written against its number keeps the number and the token's end.
     parse_token("U1/DN3;");
     EXPECT_EQ(core::CommandLine.trimmed(), "U1/D 3;");
-    // Nothing is rewritten past the last blank at or before column 160: a word in columns 156
-    // to 159 before a blank in 160 is, one a column later is not.
+    // The whole line is rewritten: a word in columns 156 to 159, one across column 160, and
+    // one at the line's last columns (its end counting as a blank).
     const std::string head = "S 1/" + std::string(150, 'Z');
     parse_token(head + " STAC 2;");
     EXPECT_EQ(core::CommandLine.trimmed(), head + " S    2;");
     parse_token(head + "  STAC 2;");
-    EXPECT_EQ(core::CommandLine.trimmed(), head + "  STAC 2;");
+    EXPECT_EQ(core::CommandLine.trimmed(), head + "  S    2;");
+    const std::string far = "S 1/" + std::string(503, 'Z') + " ";
+    parse_token(far + "STAC");
+    EXPECT_EQ(core::CommandLine.trimmed(), far + "S");
     // An "ACL" not followed by "S" ends the rewrite.
     parse_token("S 1/ACLX 2/STAC 3;");
     EXPECT_EQ(core::CommandLine.trimmed(), "S 1/ACLX 2/STAC 3;");

@@ -126,11 +126,14 @@ TEST_F(OutputListsTest, EntriesCarryTheViewOriginTheSpreadShiftAndTheOperationBy
     EXPECT_EQ(static_cast<uint32_t>(graphics_[8]) >> 24, 0x9Du);
     EXPECT_EQ(LastOperationWord, -99 * (1 << 24));
 
-    core::reset_engine();
-    core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
-    ViewOrigin.x = 500;
-    e = hand_over({{{100, 200, 1}}, {{110, 200, 0}}}, 200.0f);
-    EXPECT_EQ(e[0].x, 100 + 500 + kSpreadShift);
+    // Staff 200 is the left page's last staff; the right page starts at 201.
+    for (const float staff : {200.0f, 200.9f, 201.0f, 256.0f}) {
+        core::reset_engine();
+        core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+        ViewOrigin.x = 500;
+        e = hand_over({{{100, 200, 1}}, {{110, 200, 0}}}, staff);
+        EXPECT_EQ(e[0].x, 100 + 500 + (staff >= 201.0f ? kSpreadShift : 0)) << staff;
+    }
 }
 
 TEST_F(OutputListsTest, UncolouredItemsAreBlackOrRedWhileAnItemIsEdited) {

@@ -164,6 +164,20 @@ void tell_left_out_records(int32_t count, std::string_view file) {
     show_prompt(MessageLine);
 }
 
+// A load answers with the unit its page measures in. The message is written only when no
+// command file runs, and it goes out at once: the load's reply follows it.
+void show_units_after_load() {
+    if (PreferencesHooks.format_units_message == nullptr) return;
+    const FixedText<512> reply = MessageLine;
+    MessageLine.blank();
+    PreferencesHooks.format_units_message();
+    if (MessageLine.is_blank()) {
+        MessageLine = reply;
+    } else {
+        show_prompt(MessageLine);
+    }
+}
+
 }  // namespace
 
 // Contract: see the header. In order: StaffOffset 0; the front-end's text files go to the text
@@ -414,7 +428,7 @@ bool load_document_file(const FixedText<512>& name_in) {
         }
     }
     ItemCursor.number = ItemCount;
-    if (PreferencesHooks.format_units_message != nullptr) PreferencesHooks.format_units_message();
+    if (!work_copy) show_units_after_load();
     // An undo or redo copy carries the mark of the moment it was taken; the title must never
     // show a page saved that its file does not hold, not even until UNDO or REDO settles it.
     if (work_copy) mark_changes_by_saved_page();

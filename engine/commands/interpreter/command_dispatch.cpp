@@ -175,11 +175,18 @@ CommandFlow run_i_family() {
 }
 
 // Contract: "ERROR -- unknown word in this context:" with the first 9 characters of the line as
-// it came: MessageLine, or CommandLine when MessageLine is blank or the line came from a command
-// file (MessageLine then still holds the command that opened the file). Nothing else changes;
-// the next command-file line runs, or the call returns.
+// it came: MessageLine, or CommandLine when MessageLine is blank; a command file's line as the
+// file holds it (SecondLine after its leading blanks: CommandLine is its scanned form, a "*" per
+// number), MessageLine left as it is. Nothing else changes; the next command-file line runs, or
+// the call returns.
 CommandFlow report_unknown_command() {
-    if (MessageLine.is_blank() || MacroUnit > 0) MessageLine = CommandLine;
+    if (MacroUnit > 0) {
+        int32_t lead = 1;
+        while (lead < SecondLine.size() && SecondLine(lead) == ' ') ++lead;
+        report_unknown_word(FixedText<9>(SecondLine.sub(lead, SecondLine.size())));
+        return CommandFlow::NextLineOrReturn;
+    }
+    if (MessageLine.is_blank()) MessageLine = CommandLine;
     report_unknown_word(FixedText<9>(MessageLine.sub(1, 9)));
     return CommandFlow::NextLineOrReturn;
 }
@@ -216,7 +223,8 @@ void reset_document_display() {
 // open, the command ends and the file's next line follows (the G line itself is never run
 // again, whether the file command loaded, was refused or was cancelled); or a requested play
 // starts; or the move step is shown and, when another file than the current one was named, the
-// reply shows the view's offset (unless it tells of records the load left out).
+// reply shows the view's offset (unless it tells of records the load left out: then it is that
+// notice alone).
 CommandFlow run_get_path() {
     GraphicsNextFree = 1;
     OutputBufferViews.graphics.length() = 0;
@@ -233,7 +241,11 @@ CommandFlow run_get_path() {
         MessageLine.blank();
         return CommandFlow::Return;
     }
+    const FixedText<512> reply = MessageLine;
     edit::show_move_step();
+    // The notice of left-out records names the file read and has been shown: it stays the
+    // reply as it is, without the page's name and count behind it.
+    if (LeftOutRecords != 0) MessageLine = reply;
     if (LeftOutRecords == 0 && !(SecondLine == CurrentFileName)) {
         if (CommandLine.starts_with("TOP") || CommandLine.starts_with("BOT")) {
             MessageLine = SecondLine;

@@ -16,8 +16,6 @@ namespace input {
 
 namespace {
 
-// The rewrite of long words looks no further than this column.
-constexpr int32_t kRewriteLimit = 160;
 // Note numbers from here on could not be told from a range start (1000 + n) or a mark code.
 constexpr float kNoteNumberLimit = 1000.0f;
 // A numbered symbol's number times 10000 must stay exact in a REAL list value.
@@ -50,13 +48,12 @@ int32_t behind_word(int32_t p) {
 // Which rows of the rewrite a position is tried against.
 enum class RowSet { kAll, kNoEight, kAfterH };
 
-// Rewrites the long mark words of CommandLine (up to the last blank at or before column 160)
-// into the short words the token reader knows: "8VA" to "O", "TRILLS" to "TRS", "STAC" to "S",
+// Rewrites the long mark words of the whole of CommandLine (a word at any column is read
+// alike; the line's end counts as a blank) into the short words the token reader knows: "8VA" to "O", "TRILLS" to "TRS", "STAC" to "S",
 // "DIM" to "DI" and so on. Writes CommandLine only. An "ACL" not followed by "S" ends the
 // rewrite there (the token reader then reports it).
 void rewrite_long_mark_words() {
-    int32_t e = kRewriteLimit;
-    while (e >= 1 && core::CommandLine.code(e) > ' ') --e;
+    const int32_t e = core::CommandLine.size() + 1;
     RowSet rows = RowSet::kAll;
     int32_t p = 1;
     while (p <= e - 1) {
@@ -249,7 +246,7 @@ bool read_mark_word(int32_t& cursor, int32_t& code) {
                 c3 == 'T' ? word(25, 3) : word(68, 2);
             } else if (c2 == 'R') {
                 // "AR" alone is the marcato, as the input lines are saved; a longer letter word
-                // is arco, also past the columns the long words are rewritten in.
+                // is arco (the rewrite has made it "AO" already).
                 is_upper(c3) ? word(67, 2) : word(15, 2);
             } else if (c2 == 'S') {
                 word(9, 2);

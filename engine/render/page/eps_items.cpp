@@ -337,9 +337,6 @@ void draw_postscript_item() {
     const float scale = layout::StaffTables.StaffScale(staff);
     float x0 = ItemDrawOrigin.x;
     const float y0 = ItemDrawOrigin.y;
-    // The screen list shifts every item above staff 199 onto the spread's second page; EPS
-    // items go there only above 200, as their PostScript does.
-    if (core::IntParamBuffer(2) == 200) x0 -= static_cast<float>(kSpreadShift);
     const float sx = scale_or(p(5), 1.0f);
     const float sy = scale_or(p(6), sx);
     const int32_t first = PathPointList.count;
@@ -379,7 +376,7 @@ void write_eps_wrapper() {
     const RenderHooksRecord::EpsPageValues v = page_values(staff);
     const float output_size = v.points_per_unit * 4000.0f / 72.0f;
     const float units_x =
-        p(3) * 150.0f + (p(2) > layout::kLeftPageStaves ? static_cast<float>(kSpreadShift) : 0.0f);
+        p(3) * 150.0f + (layout::on_right_page(p(2)) ? static_cast<float>(kSpreadShift) : 0.0f);
     const float x = v.left_margin + units_x * v.points_per_unit;
     const float y =
         v.bottom_margin + v.staff_base_points + p(4) * 175.0f * scale * v.points_per_unit;

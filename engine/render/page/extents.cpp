@@ -194,8 +194,8 @@ bool text_factors(int32_t code, int32_t start, int32_t n, float& w, float& h) {
 // Whether item k is left out of the measuring in this mode.
 bool left_out(int32_t mode, int32_t code, int32_t start, int32_t n) {
     const float p2 = param(start, n, 2);
-    if (mode == -2 && p2 < 200.0f) return true;
-    if (mode < 0 && mode != -2 && p2 > 200.0f) return true;
+    if (mode == -2 && !layout::on_right_page(p2)) return true;
+    if (mode < 0 && mode != -2 && layout::on_right_page(p2)) return true;
     if (code == 9 && n >= 11 && param(start, n, 11) != 0.0f) return true;
     if (code == 8 && n >= 7 && param(start, n, 7) < 0.0f) return true;
     if (code == 14 && mode != 2) return true;

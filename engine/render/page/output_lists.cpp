@@ -6,6 +6,7 @@
 
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
 namespace render {
@@ -55,7 +56,7 @@ void add_path_segment(float x1, float y1, float x2, float y2) {
 }
 
 // Contract: writes PathPointList 1..count-1 as GraphicsList entries from GraphicsNextFree,
-// x + ViewOrigin.x (+ the spread shift for staves above 199), y - ViewOrigin.y, word 3 =
+// x + ViewOrigin.x (+ the spread shift on the right page), y - ViewOrigin.y, word 3 =
 // DrawColourWord + op x 2^24. A path start that follows another path start replaces it (the
 // first drew nothing). Reads P2 and P26 of ParamBuffer, EditedItemNumber and HighlightFlag for
 // the colour; writes GraphicsNextFree, LastOperationWord and DrawColourWord. When GraphicsList
@@ -66,7 +67,7 @@ void begin_item_drawing() {
         DrawColourWord = (core::EditedItemNumber != 0 || HighlightFlag != 0) ? 255 : 0;
     }
     const int64_t x_offset =
-        static_cast<int64_t>(ViewOrigin.x) + (core::ParamBuffer(2) > 199.0f ? kSpreadShift : 0);
+        static_cast<int64_t>(ViewOrigin.x) + (layout::on_right_page(core::ParamBuffer(2)) ? kSpreadShift : 0);
     const int64_t y_offset = ViewOrigin.y;
     auto& list = PathPointList;
     const int32_t n = list.count - 1;

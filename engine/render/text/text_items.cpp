@@ -362,7 +362,7 @@ void draw_text(const std::string* given) {
     }
     const int32_t placement = core::int_of(core::amod(p(8), 1.0f) * 10.0f);
     if (placement != 0) run_hook(TextEditHooks.find_neighbour_staff, placement);
-    const float spread = p(2) > layout::kLeftPageStaves ? static_cast<float>(kSpreadShift) : 0.0f;
+    const float spread = layout::on_right_page(p(2)) ? static_cast<float>(kSpreadShift) : 0.0f;
     float x0 = ItemDrawOrigin.x + spread;
     const float y0 = ItemDrawOrigin.y;
 

@@ -279,10 +279,12 @@ bool write_ps_rotation(float x, float y, float angle) {
     // and a right-hand text left of its page's edge turn where they are written.
     const int32_t ix = core::int_in(x, -kFarCoordinate, kFarCoordinate);
     const int32_t iy = core::int_in(y, -kFarCoordinate, kFarCoordinate);
-    const std::string line = " g" + core::format_int("(1i7)", ix) + core::format_int("(1i7)", iy) +
-                             " tr" + core::format_real("(1f8.2)", -angle) + " rotate" +
-                             core::format_int("(1i7)", -ix) + core::format_int("(1i7)", -iy) +
-                             " tr";
+    // Seven columns as a rule; a wider number (a staff far up the page) keeps a blank before
+    // it, so that no two numbers run together.
+    auto number = [](int32_t v) { return " " + core::format_int_whole("(1i6)", v); };
+    const std::string line = " g" + number(ix) + number(iy) + " tr" +
+                             core::format_real("(1f8.2)", -angle) + " rotate" + number(-ix) +
+                             number(-iy) + " tr";
     return write_ps_text_line(line);
 }
 
