@@ -14,11 +14,13 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/saved_page.h"
 #include "engine/core/files/short_names.h"
+#include "engine/core/files/title_line.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_commands.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/pages/measure_numbers.h"
 #include "engine/edit/systems/voice_separation.h"
 #include "engine/edit/tables.h"
@@ -57,6 +59,7 @@ void reset_engine() {
     layout::reset_layout_tables();
     layout::register_layout_drawers();
     set_mini_macro_handler(run_mini_macros);
+    set_edited_item_check(edit::edited_item_differs);
     // A command file is never asked before its words drop unsaved changes: the page is kept.
     set_page_keeper(keep_page_for_command_file);
     MusicDirectoryList = MusicDirectoryRecord{};

@@ -35,8 +35,9 @@ int32_t WheelVertical = 0;
 
 namespace {
 
-// Both edits show this many lines; longer texts scroll.
+// The input edit shows this many lines, the message line kMessageLines; longer texts scroll.
 constexpr int kShownLines = 2;
+constexpr int kMessageLines = 3;
 
 bool key_mode() {
     const COrmestView* view = ActiveView();
@@ -67,9 +68,9 @@ QString reply_text(const core::FixedText<512>& line) {
     return s;
 }
 
-void fit_height(QPlainTextEdit* edit) {
+void fit_height(QPlainTextEdit* edit, int lines = kShownLines) {
     const int margin = static_cast<int>(std::ceil(edit->document()->documentMargin()));
-    edit->setFixedHeight(edit->fontMetrics().lineSpacing() * kShownLines + 2 * margin +
+    edit->setFixedHeight(edit->fontMetrics().lineSpacing() * lines + 2 * margin +
                          2 * edit->frameWidth());
 }
 
@@ -400,7 +401,8 @@ CCommandBar::CCommandBar(QWidget* parent) : QDockWidget(QStringLiteral("Command 
     message_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    fit_height(message_);
+    // The engine's longest prompts (the input mode's closing menu) are three lines.
+    fit_height(message_, kMessageLines);
     input_ = new CCommandEdit(this, body);
     input_->setObjectName(QStringLiteral("InputEdit"));
     row->addWidget(message_, 3);

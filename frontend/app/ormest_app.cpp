@@ -11,6 +11,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/files/end_backup.h"
+#include "engine/commands/files/file_commands.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
@@ -190,6 +191,16 @@ bool COrmestApp::InitInstance() {
                   << "\"\n";
         return false;
     }
+    // A document opened without some of its records says so in the message line; the start's
+    // later words (MIDI input) must not wipe that out, or a save would lose them unawares.
+    std::string left_out;
+    if (core::LeftOutRecords > 0) {
+        // The notice alone, without what the open showed after it.
+        left_out = core::MessageLine.trimmed();
+        constexpr std::string_view kEnd = "left out.";
+        if (const std::size_t end = left_out.find(kEnd); end != std::string::npos)
+            left_out.resize(end + kEnd.size());
+    }
 
     frame_->show();
     frame_->UpdateBarMarks();
@@ -202,11 +213,13 @@ bool COrmestApp::InitInstance() {
     // MIDI input: a machine without a MIDI system or input is told so once, and goes on. The
     // system's own reason is for the log, not for the message line.
     StartMidiInput(platform::make_alsa_midi_source(), frame_.get(),
-                   [this](const std::string& text, const std::string& detail) {
+                   [this, &left_out](const std::string& text, const std::string& detail) {
                        std::cerr << "ormest: " << text;
                        if (!detail.empty()) std::cerr << " (" << detail << ')';
                        std::cerr << '\n';
-                       front_end_->SetMessageLineText(text.c_str());
+                       // "||" breaks the message line: the notice first, the MIDI word below.
+                       const std::string shown = left_out.empty() ? text : left_out + "||" + text;
+                       front_end_->SetMessageLineText(shown.c_str());
                    });
     // The window plays what it writes; the console only writes. The device is opened when the
     // first file is played.
@@ -214,8 +227,10 @@ bool COrmestApp::InitInstance() {
     WatchEndSignals();
     // Last, so that no message of the start hides it; standard error keeps every one, and a
     // box shows each whole (the message line shows the last, as far as it has room).
-    const std::vector<std::string> notices = core::tell_backups_kept_at_end();
+    std::vector<std::string> notices = core::tell_backups_kept_at_end();
     for (const std::string& text : notices) std::cerr << "ormest: " << text << '\n';
+    // The box shows the notice whole, however long the document's path.
+    if (!left_out.empty()) notices.push_back(left_out);
     frontend::ShowStartNotices(frame_.get(), notices);
     return true;
 }

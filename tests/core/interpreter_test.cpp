@@ -221,7 +221,7 @@ TEST_F(InterpreterTest, LineEditorKeysEditTheLine) {
 }
 
 TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietlyOrRepeats) {
-    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
+    fe_.strict = false;  // the Edit Text dialog, unanswered, is cancelled
     enter_items_without_editing();
     key('7');
     key(127);
@@ -230,11 +230,16 @@ TEST_F(InterpreterTest, LineEditorIgnoresSomeKeysAndBackspaceEmptiesQuietlyOrRep
     EXPECT_EQ(core::LineEditorLength, 0);
     EXPECT_EQ(core::ItemCount, 0);  // the emptied line did not run
     EXPECT_TRUE(fe_.message_boxes.empty());
-    // On an empty line it repeats the last command.
+    // On an empty line it recalls the last command: OK runs it, Cancel runs nothing.
     type("5 1 2");
+    ScriptedFrontEnd::DialogAnswer keep;
+    keep.keep_text = true;
+    fe_.answer_dialog(keep);
     key('\b');
     EXPECT_EQ(core::ItemCount, 2);
     EXPECT_EQ(item(2), (std::vector<float>{3, 5, 1, 2}));
+    key('\b');
+    EXPECT_EQ(core::ItemCount, 2);
 }
 
 TEST_F(InterpreterTest, ViewKeysShiftTheViewWhenTheyCannotScroll) {
@@ -282,7 +287,7 @@ TEST_F(InterpreterTest, CommandFileRunsAllItsLinesInOneCallWhateverEndsACommand)
 }
 
 TEST_F(InterpreterTest, RexRunsTheFirstLineOfAFileAndLeavesACommandFileRunning) {
-    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
+    fe_.strict = false;  // the Edit Text dialog, unanswered, is cancelled
     write_file("one.txt", {"5 1 2", "6 2 3"});
     type("REX one.txt");
     ASSERT_EQ(core::ItemCount, 1);
@@ -350,7 +355,7 @@ TEST_F(InterpreterTest, AFileThatReadsItselfEnds) {
 }
 
 TEST_F(InterpreterTest, RexLinesRunEightDeepAndNoDeeper) {
-    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
+    fe_.strict = false;  // the Edit Text dialog, unanswered, is cancelled
     enter_items_without_editing();
     // r1 .. r8: each runs the next; the eighth enters a note.
     for (int k = 1; k <= 7; ++k)
@@ -369,7 +374,7 @@ TEST_F(InterpreterTest, RexLinesRunEightDeepAndNoDeeper) {
 }
 
 TEST_F(InterpreterTest, AFileWhoseFirstLineRunsItselfEndsEveryCommandFile) {
-    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
+    fe_.strict = false;  // the Edit Text dialog, unanswered, is cancelled
     write_file("self.txt", {"REX self.txt", "5 1 2"});
     type("REX self.txt");
     EXPECT_TRUE(shown(kTooDeep));

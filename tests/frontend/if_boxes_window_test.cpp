@@ -68,7 +68,7 @@ TEST_F(IfBoxesWindowTest, IfxRunsItsLineInEachDraggedBox) {
 
     // Round the first two notes.
     drag_box_answering(10.0f, 80.0f);
-    EXPECT_NE(question_.find("Destination Box O.K.?"), std::string::npos) << question_;
+    EXPECT_NE(question_.find("Source Box O.K.?"), std::string::npos) << question_;
     EXPECT_EQ(stored_item_lines(), (std::vector<std::string>{"8 1 0", "1 1 20 6 5 0 1",
                                                              "1 1 60 6 5 0 1", "1 1 120 5 5 0 1"}))
         << core::MessageLine.trimmed();

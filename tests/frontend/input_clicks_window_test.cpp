@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <deque>
 #include <string>
 
@@ -315,4 +316,44 @@ TEST_F(InputClicksWindowTest, YAnswersTheContinueQuestionAndKeysTypedAheadReachT
     EXPECT_EQ(notes_on(2.0f), 1);
     EXPECT_EQ(notes_on(1.0f), 1);
     expect_input_at_rest();
+}
+
+// The closing menu's three lines are shown whole in the message line, none cut off below.
+TEST_F(InputClicksWindowTest, TheClosingMenuShowsAllItsLines) {
+    frame_->resize(1280, 900);
+    run_typed(QStringLiteral("EI"));
+    run_typed(QStringLiteral("8 1 0"));
+    answer("spacing range", "c1673", "c1");
+    type_in_waits(QStringLiteral("C4/D;"));
+    type_in_waits(QStringLiteral("Q/Q/"));
+    answer("bar lines", "c1045", "c1046");
+    type_in_waits(QStringLiteral("G"));
+    QString menu;
+    int shown_lines = 0;
+    int menu_lines = 0;
+    script_.add("closing menu", key_wait_ready, [&] {
+        QPlainTextEdit* line = frame_->CommandBar()->MessageEdit();
+        menu = line->toPlainText();
+        // Each text line as the edit's width wraps it.
+        const int width = line->viewport()->width() -
+                          2 * static_cast<int>(line->document()->documentMargin());
+        for (const QString& text : menu.split(QLatin1Char('\n'))) {
+            const QRect r = line->fontMetrics().boundingRect(QRect(0, 0, width, 10000),
+                                                             Qt::TextWordWrap, text);
+            menu_lines += std::max(1, r.height() / line->fontMetrics().lineSpacing());
+        }
+        shown_lines = (line->viewport()->height() -
+                       2 * static_cast<int>(line->document()->documentMargin())) /
+                      line->fontMetrics().lineSpacing();
+        type_character(focused(), 'X');
+    });
+    answer("continue", "c1111", "c1111");
+
+    ASSERT_TRUE(run_input_command()) << "the call did not come back";
+    EXPECT_FALSE(timed_out_) << "stuck before step: " << script_.next_step();
+    EXPECT_TRUE(script_.finished()) << "left at step: " << script_.next_step();
+    EXPECT_TRUE(menu.contains(QStringLiteral("X = Exit from input mode."))) << menu.toStdString();
+    EXPECT_EQ(menu.count(QLatin1Char('\n')), 2) << menu.toStdString();
+    EXPECT_GE(menu_lines, 3);
+    EXPECT_LE(menu_lines, shown_lines) << menu.toStdString();
 }

@@ -271,11 +271,19 @@ CommandFlow take_repeat_and_recall() {
     }
     if (MessageLine(1) == 'q' || (MessageLine(1) == 'Q' && MessageLine(2) == ' ')) {
         CommandLine = LastCommand;
-        edit::edit_text_in_dialog();
+        constexpr int32_t kDialogCancel = 2;
+        const int32_t answer = edit::edit_text_in_dialog();
         // The input ended at the question: nothing was answered, so nothing runs.
         if (front_end().ApplicationClosing()) {
             MessageLine.blank();
             return CommandFlow::Return;
+        }
+        // Cancel, Escape or the close box: the recall is taken back as an empty line would be;
+        // the dialog's handed-back text is the recalled command, which must not run.
+        if (answer == kDialogCancel) {
+            MessageLine.blank();
+            CommandLine.blank();
+            return CommandFlow::LoopHead;
         }
         MessageLine = CommandLine;
     }

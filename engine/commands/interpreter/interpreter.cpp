@@ -261,6 +261,9 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
         settle_command_file_backup();
         if (save_kept_page_as_undo_copy()) edit::renew_edit_undo_copy(edit_mark);
         if (!edit::edit_waits_to_be_stored()) unmark_changes_of_saved_page();
+        // An edited item changed but not stored yet is a change the page would lose: the title
+        // tells it at once, not only when X stores it.
+        update_title_for_edit(CurrentFileName);
     } catch (const EngineDefect& defect) {
         end_after_defect(defect);
     }

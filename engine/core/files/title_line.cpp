@@ -29,16 +29,28 @@ std::string_view trim_right(std::string_view s) {
     return s;
 }
 
+EditedItemCheck g_edited_item_check = nullptr;
+// Whether the last title handed over said "not saved".
+bool g_title_unsaved = false;
+
+bool edited_item_unsaved() {
+    return EditedItemNumber > 0 && g_edited_item_check != nullptr && g_edited_item_check();
+}
+
 }  // namespace
 
+void set_edited_item_check(EditedItemCheck check) { g_edited_item_check = check; }
+
 // Contract: with no items only the paper tag; otherwise the name, then "   (saved - " or
-// " * (not saved - " by ChangesMadeFlag, ItemCount in four columns, " Items) " and the paper
-// tag. Reads ItemCount, ChangesMadeFlag and PageFormatIndex.
+// " * (not saved - " (ChangesMadeFlag set, or an edited item that differs from its stored
+// record), ItemCount in four columns, " Items) " and the paper tag. Reads ItemCount,
+// ChangesMadeFlag, EditedItemNumber and PageFormatIndex.
 std::string build_title_line(std::string_view name) {
     std::string text;
     if (ItemCount > 0) {
         text = std::string(trim_right(name));
-        text += ChangesMadeFlag == 0 ? "   (saved - " : " * (not saved - ";
+        const bool saved = ChangesMadeFlag == 0 && !edited_item_unsaved();
+        text += saved ? "   (saved - " : " * (not saved - ";
         text += format_int("(1i4)", ItemCount);
         text += " Items) ";
     }
@@ -52,6 +64,13 @@ void update_title_line(const FixedText<512>& name) {
     block.fill(0);
     set_block_text(block, build_title_line(name.view()));
     request_front_end_service('n', block);
+    g_title_unsaved = ItemCount > 0 && (ChangesMadeFlag != 0 || edited_item_unsaved());
+}
+
+void update_title_for_edit(const FixedText<512>& name) {
+    if (EditedItemNumber == 0) return;
+    const bool unsaved = ItemCount > 0 && (ChangesMadeFlag != 0 || edited_item_unsaved());
+    if (unsaved != g_title_unsaved) update_title_line(name);
 }
 
 }  // namespace core

@@ -509,7 +509,8 @@ void move_box_items() {
             return;
         }
         int32_t answer = 0;
-        confirm_box(answer, 1, if_boxes ? "IF" : "");
+        // The IF boxes' box is where the line runs, a source box as IF's own: asked as such.
+        confirm_box(answer, if_boxes ? 0 : 1, if_boxes ? "IF" : "");
         if (answer == -2) {
             if (if_boxes) {
                 draw_box_outline(0);

@@ -427,6 +427,26 @@ bool edit_waits_to_be_stored() {
     return EditChangesPending > 0 && k >= 1 && k <= core::ItemCount && code >= 1 && code <= 18;
 }
 
+// Contract: see the header. Values are the same when equal or of the same bits (a text's
+// characters are stored in the words as they are).
+bool edited_item_differs() {
+    const int32_t k = core::EditedItemNumber;
+    if (k < 1 || k > core::ItemCount) return false;
+    const StagedRecord staged = stage_working_copy();
+    const int32_t s = start_of(k);
+    int32_t stored = std::max(core::int_of(ItemStore(s)), 0);
+    // Only the values the working copy took are the edit's to change.
+    if (core::int_of(e(1)) != kTextCode) stored = std::min(stored, kWorkingWords);
+    stored = std::min(stored, store_limit() - s);
+    const int32_t n = std::max(staged.n, stored);
+    for (int32_t j = 1; j <= n; ++j) {
+        const float a = j <= staged.n ? staged.words[static_cast<std::size_t>(j)] : 0.0f;
+        const float b = j <= stored ? ItemStore(s + j) : 0.0f;
+        if (!(a == b) && std::memcmp(&a, &b, sizeof a) != 0) return true;
+    }
+    return false;
+}
+
 // Contract: see the header. The caller's work lines and pairs are kept: a save goes on with
 // the name and numbers it read.
 EditBeforeSave store_edit_before_save() {

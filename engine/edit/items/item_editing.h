@@ -18,6 +18,9 @@ void run_edit_item_command();
 void store_edited_item();
 // Whether the edited item holds changes that are shown but not yet stored.
 bool edit_waits_to_be_stored();
+// Whether the working copy, as X would store it, differs from the edited item's stored record
+// (a trailing zero counts as a missing value). False when no stored item is edited.
+bool edited_item_differs();
 // What a save found of the edited item's changes (store_edit_before_save).
 enum class EditBeforeSave { NothingWaiting, Stored, NotStored };
 // Before a save: changes of the edited item not yet stored are stored as "X" stores them (the
