@@ -63,7 +63,9 @@ void unread_command_file_line();
 // Between engine calls no command file runs: one that a command set aside and left open
 // (MacroUnit 0) is closed, so that no later question takes its lines.
 void close_idle_command_file();
-// READ: opens the command file named in SecondLine from column 4 (blank: the last one).
+// READ: opens the command file named in SecondLine from column 4 (blank: the last one). Read
+// inside a command file it takes that file's place for good: when the file still holds command
+// lines, "*** RE NAME: the rest of FILE was not read." says they never run.
 void open_command_file();
 // The most command files one chain of READs may open, and the most REX lines that may run one
 // inside another: a file that reads or runs itself would otherwise never end.

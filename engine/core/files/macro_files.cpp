@@ -65,6 +65,49 @@ std::string field_name(const FixedText<N>& text) {
     return first == std::string::npos ? std::string() : s.substr(first);
 }
 
+enum class RecordKind { Command, Skipped, Pause, EndMark };
+
+// What the record in CommandLine is to the reader; in_block is the "%%" block state, updated.
+RecordKind classify_record(bool& in_block) {
+    if (in_block) {
+        if (CommandLine.starts_with("%%")) in_block = false;
+        return RecordKind::Skipped;
+    }
+    if (CommandLine.code(1) < 32 || first_five_blank()) return RecordKind::Skipped;
+    if (CommandLine.starts_with("%$")) return RecordKind::Pause;
+    if (CommandLine.starts_with("%%")) {
+        in_block = true;
+        return RecordKind::Skipped;
+    }
+    if (CommandLine(1) == '%') return RecordKind::Skipped;
+    if (CommandLine(1) == '*') return RecordKind::EndMark;
+    return RecordKind::Command;
+}
+
+// True when the command file on unit holds a command line after the one last read: the lines a
+// READ inside the file would leave unread. The unit is left where it was, CommandLine as it was.
+bool command_lines_remain(int unit) {
+    const FixedText<512> kept_line = CommandLine;
+    const int64_t before = records_read(unit);
+    bool in_block = false;
+    bool found = false;
+    std::string record;
+    while (!found && read_record(unit, record) == IoResult::Ok) {
+        CommandLine.set(record);
+        const RecordKind kind = classify_record(in_block);
+        if (kind == RecordKind::EndMark) break;
+        found = kind == RecordKind::Command;
+    }
+    CommandLine = kept_line;
+    rewind_unit(unit);
+    for (int64_t k = 0; k < before; ++k) read_record(unit, record);
+    return found;
+}
+
+// The name the open command file was given to READ, for the notice when a READ inside it
+// leaves its rest unread.
+std::string g_open_command_file_name;
+
 }  // namespace
 
 // Contract: reads records of the command file on MacroUnit into CommandLine (each cut to 512
@@ -84,24 +127,18 @@ bool next_command_file_line() {
             return false;
         }
         CommandLine.set(record);
-        if (in_block) {
-            if (CommandLine.starts_with("%%")) in_block = false;
-            continue;
-        }
-        if (CommandLine.code(1) < 32 || first_five_blank()) continue;
-        if (CommandLine.starts_with("%$")) {
-            refresh_screen();
-            show_message("*** Hit enter to continue.");
-            continue;
-        }
-        if (CommandLine.starts_with("%%")) {
-            in_block = true;
-            continue;
-        }
-        if (CommandLine(1) == '%') continue;
-        if (CommandLine(1) == '*') {
-            end_command_file();
-            return false;
+        switch (classify_record(in_block)) {
+            case RecordKind::Skipped:
+                continue;
+            case RecordKind::Pause:
+                refresh_screen();
+                show_message("*** Hit enter to continue.");
+                continue;
+            case RecordKind::EndMark:
+                end_command_file();
+                return false;
+            case RecordKind::Command:
+                break;
         }
         if (record.size() > static_cast<std::size_t>(kLineBufferChars))
             show_message(long_line_message(records_read(MacroUnit)));
@@ -212,7 +249,8 @@ void stop_nested_command_files() {
 // MessageLine = "Reading: " and the name's first 25 characters (NUL after column 34), the file is
 // opened on MacroFileUnit, MacroUnit = MacroFileUnit, LastMacroFileName and "!read!.tmp" keep the
 // name, and an undo copy is saved. A READ with no command file open starts a chain
-// (CommandFileDepth 1); one inside a command file closes it and opens the next file of the chain,
+// (CommandFileDepth 1); one inside a command file closes it and opens the next file of the chain
+// (saying "*** WORD NAME: the rest of FILE was not read." when FILE still held command lines),
 // so the chain is counted: the file that would be the ninth is not opened and every command file
 // ends (stop_nested_command_files).
 void open_command_file() {
@@ -248,11 +286,25 @@ void open_command_file() {
         stop_nested_command_files();
         return;
     }
+    // The file being read is closed for the new one: its later lines never run, so they are
+    // named as the other early stops of a file are.
+    std::string unread_notice;
+    if (found && in_chain && MacroUnit > 0 && unit_is_open(MacroUnit) &&
+        command_lines_remain(MacroUnit)) {
+        const std::string typed_line = field_name(SecondLine);
+        std::string word = typed_line.substr(0, typed_line.find(' '));
+        for (char& c : word)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        unread_notice = "*** " + word + " " + name + ": the rest of " + g_open_command_file_name +
+                        " was not read.";
+    }
     if (!found || !open_unit(MacroFileUnit, name, UnitStatus::Old, UnitForm::Text)) {
         report_unreadable_file(name);
         CommandModeLetters(1) = -1;
         return;
     }
+    if (!unread_notice.empty()) show_message(unread_notice);
+    g_open_command_file_name = name;
     CommandFileDepth = in_chain ? CommandFileDepth + 1 : 1;
     MessageLine.blank();
     MessageLine.put(1, 34, "Reading: " + name.substr(0, 25));
