@@ -446,42 +446,60 @@ TEST_F(PrintConsoleTest, TheDeclaredBoxHoldsAllTheInkWithAMarginOnEverySide) {
     }
 }
 // Staves 1 to 200 are the spread's left page, 201 to 256 its right: the declared box holds the
-// ink of a page on staff 199, 200, 201 or 256, a note and a turned ellipse (written as an arc
-// in a turned group), typed and from a command file, and the ink lies on its own page.
+// ink of a page with a note and a turned ellipse (written as an arc in a turned group) or with a
+// text, on a low staff, on the upper staves of the left page (their ink lies some 10000 points
+// up) and on the right page, typed and from a command file; the ink lies on its own page, and
+// the box keeps no more than its margin round the ink on every side.
 TEST_F(PrintConsoleTest, TheBoxHoldsTheInkOfStavesOnEitherSideOfTheSpreadsMiddle) {
     // 34050 display units at 0.018 points each, less the left margin: the right page's ink
     // starts past this many points, the left page's ends before it.
     constexpr double kRightPageFrom = 600.0;
-    for (const int staff : {199, 200, 201, 256}) {
+    // The measured box's margin (300 units) and the fields' rounding, in points.
+    constexpr double kMostRoom = 12.0;
+    const auto note_page = [](const std::string& s) {
+        return std::vector<std::string>{"EI", "8 " + s + " 0", "1 " + s + " 20 7 20 0 4",
+                                        "12 " + s + " 40 5 1 3 1.5 1 30", "X", "PRPS"};
+    };
+    const auto text_page = [](const std::string& s) {
+        return std::vector<std::string>{"EI", "8 " + s + " 0", "EI", "T " + s + " 50 14",
+                                        "HelloWorld", "X", "PRPS"};
+    };
+    for (const int staff : {1, 40, 182, 199, 200, 201, 256}) {
         const std::string s = std::to_string(staff);
-        const std::vector<std::string> page = {"EI", "8 " + s + " 0", "1 " + s + " 20 7 20 0 4",
-                                               "12 " + s + " 40 5 1 3 1.5 1 30", "X", "PRPS"};
-        for (const bool from_file : {false, true}) {
-            SCOPED_TRACE("staff " + s + (from_file ? " (RE)" : " (typed)"));
-            core::reset_engine();
-            core::reset_service_gate();
-            fs::remove("eps.eps");
-            std::string out;
-            if (from_file) {
-                std::ofstream cmd("s.txt");
-                for (const std::string& line : page) cmd << line << "\n";
-                cmd.close();
-                out = type({"RE s.txt"});
-            } else {
-                out = type(page);
-            }
-            ASSERT_TRUE(fs::exists("eps.eps")) << out;
-            const auto ink = ps_check::gs_bboxes("eps.eps");
-            ASSERT_EQ(ink.size(), 1u) << out;
-            const ps_check::Box box = ps_check::declared_box("eps.eps");
-            EXPECT_LE(box.x1, ink[0].x1) << out;
-            EXPECT_LE(box.y1, ink[0].y1) << out;
-            EXPECT_GE(box.x2, ink[0].x2) << out;
-            EXPECT_GE(box.y2, ink[0].y2) << out;
-            if (staff > 200) {
-                EXPECT_GT(ink[0].x1, kRightPageFrom);
-            } else {
-                EXPECT_LT(ink[0].x2, kRightPageFrom);
+        for (const bool text : {false, true}) {
+            const std::vector<std::string> page = text ? text_page(s) : note_page(s);
+            for (const bool from_file : {false, true}) {
+                SCOPED_TRACE("staff " + s + (text ? " text" : " note") +
+                             (from_file ? " (RE)" : " (typed)"));
+                core::reset_engine();
+                core::reset_service_gate();
+                fs::remove("eps.eps");
+                std::string out;
+                if (from_file) {
+                    std::ofstream cmd("s.txt");
+                    for (const std::string& line : page) cmd << line << "\n";
+                    cmd.close();
+                    out = type({"RE s.txt"});
+                } else {
+                    out = type(page);
+                }
+                ASSERT_TRUE(fs::exists("eps.eps")) << out;
+                const auto ink = ps_check::gs_bboxes("eps.eps");
+                ASSERT_EQ(ink.size(), 1u) << out;
+                const ps_check::Box box = ps_check::declared_box("eps.eps");
+                EXPECT_LE(box.x1, ink[0].x1) << out;
+                EXPECT_LE(box.y1, ink[0].y1) << out;
+                EXPECT_GE(box.x2, ink[0].x2) << out;
+                EXPECT_GE(box.y2, ink[0].y2) << out;
+                EXPECT_LE(ink[0].x1 - box.x1, kMostRoom) << out;
+                EXPECT_LE(ink[0].y1 - box.y1, kMostRoom) << out;
+                EXPECT_LE(box.x2 - ink[0].x2, kMostRoom) << out;
+                EXPECT_LE(box.y2 - ink[0].y2, kMostRoom) << out;
+                if (staff > 200) {
+                    EXPECT_GT(ink[0].x1, kRightPageFrom);
+                } else {
+                    EXPECT_LT(ink[0].x2, kRightPageFrom);
+                }
             }
         }
     }

@@ -368,3 +368,81 @@ TEST_F(PaletteWordsTest, EdrSearchesByPositionAndStringWordsStepTheirParameters)
 }
 
 }  // namespace
+
+namespace {
+
+// The tooltip (the last quoted text) of a handler line, by command id.
+std::string palette_words_tooltip(int wanted) {
+    std::ifstream in(palette_words_data_dir() + "/palettes/handlers.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#' || std::atoi(line.c_str()) != wanted) continue;
+        const std::size_t close = line.rfind('"');
+        const std::size_t open = close == 0 ? std::string::npos : line.rfind('"', close - 1);
+        if (open == std::string::npos) return {};
+        return line.substr(open + 1, close - open - 1);
+    }
+    return {};
+}
+
+}  // namespace
+
+// Buttons whose word means something else on an edited note than on what the button is made
+// for: stored with X, the note (a quarter, P4 5, P5 5) shows the change, and the tooltip says
+// what the word does to an edited note.
+TEST_F(PaletteWordsTest, ButtonsWhoseWordChangesAnEditedNoteSayHowInTheirTooltip) {
+    ASSERT_FALSE(palette_words_data_dir().empty()) << "ORMEST_HOME names the data folder";
+    const std::map<int, std::string> texts = palette_words_handlers();
+    struct Row {
+        int id;
+        int p;          // the parameter the word changes
+        float value;    // its value stored
+        const char* says;  // the tooltip's words for it
+    };
+    const Row rows[] = {
+        {33428, 7, 7.0f, "double-dots an edited note"},      // DOWN
+        {32720, 4, 6.0f, "moves an edited note up a step"},  // UP
+        {33332, 5, 1.0f, "flat on an edited note"},          // FLR11
+        {33389, 5, 1.0f, "flat on an edited note"},          // FLR14
+        {32857, 11, 7.0f, "staccato on an edited note"},     // STAFF
+        {33967, 11, 7.0f, "staccato on an edited note"},     // STA
+        {32752, 6, 10.0f, "parentheses on an edited note"},  // PR
+        {34193, 6, 10.0f, "parentheses on an edited note"},  // PRPS
+        {34102, 6, 10.0f, "parentheses on an edited note"},  // PREF
+        {32892, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP
+        {32893, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP1
+        {33187, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP14
+        {33330, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP21
+        {33184, 5, 3.0f, "respells an edited note"},                // END
+        {33397, 5, 3.0f, "respells an edited note"},                // END1
+        {33674, 5, 3.0f, "respells an edited note"},                // END2
+        {34023, 10, 0.5f, "offsets an edited note right"},          // ROT+
+        {34049, 10, 0.5f, "offsets an edited note right"},          // ROT-
+        {34092, 10, 0.5f, "offsets an edited note right"},          // ROT0
+        {33936, 10, 0.5f, "offsets an edited note right"},          // ROFFM
+        {34001, 10, -0.5f, "offsets an edited note left"},          // LOFFP
+        {33877, 10, -0.5f, "offsets an edited note left"},          // LOFF0
+        {33291, 20, 1.02f, "widens an edited note"},                // NORM
+        {33338, 20, 1.02f, "widens an edited note"},                // NORM6
+        {33730, 20, 1.02f, "widens an edited note"},                // SPREAD
+        {33064, 5, 5.02f, "spaces an edited note wider"},           // SPL1
+        {33375, 5, 5.02f, "spaces an edited note wider"},           // SPL222
+        {33887, 5, 5.02f, "spaces an edited note wider"},           // SPSM
+        {32828, 5, 4.0f, "double flat on an edited note"},          // DBRS+
+        {32946, 5, 4.0f, "double flat on an edited note"},          // DBRW0
+        {34067, 4, 4.0f, "moves an edited note down a step"},       // ~~040x
+    };
+    for (const Row& r : rows) {
+        const auto found = texts.find(r.id);
+        ASSERT_NE(found, texts.end()) << r.id;
+        SCOPED_TRACE(std::to_string(r.id) + " \"" + found->second + "\"");
+        EXPECT_NE(palette_words_tooltip(r.id).find(r.says), std::string::npos)
+            << palette_words_tooltip(r.id);
+        ASSERT_TRUE(edit_item_of("1 1 20 5 5 0 4"));
+        palette(found->second);
+        type("X");
+        ASSERT_EQ(core::ItemCount, 2);
+        EXPECT_NEAR(stored_param(2, r.p), r.value, 1e-3f);
+        EXPECT_EQ(stored_param(2, 1), 1.0f) << "still a note";
+    }
+}

@@ -156,8 +156,35 @@ TEST_F(ExtentsTest, TextItemsAreMeasuredFromTheirCharacters) {
     add_item({16, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 4, 0, chars});
     give_output(2, {{9, 10}}, Chars({{500, 500}}).bytes);
     add_item({16, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0});
-    give_output(3, {}, Chars({{150000, 20}, {30, 40}}).bytes);
+    give_output(3, {}, Chars({{-(1 << 29) - 1, 20}, {30, 40}}).bytes);
     EXPECT_EQ(measure(1), (Extent{10, 8, 7, 9}));
+}
+
+// The upper staves of the left page lie above 555555 units and a text's characters there or on
+// the right page far past x 100000: their ink is measured whole, and a character counts up to
+// 2^29 units away.
+TEST_F(ExtentsTest, InkFarUpThePageIsMeasuredWhole) {
+    // A staff's lines alone, every entry above 555555: the low edge is theirs.
+    add_item({8, 199, 0, 0});
+    give_output(1, {{2400, 602000}, {32400, 616100}});
+    EXPECT_EQ(measure(1), (Extent{616100, 602000, 2400, 32400}));
+
+    // Text of width and height 1: W = 520, H = 724.5, d = 0; the edges
+    // are whole units, cut toward zero.
+    clear_items();
+    add_item({16, 199, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0});
+    give_output(1, {}, Chars({{140000, 620000}}).bytes);
+    EXPECT_EQ(measure(1), (Extent{620724, 620000, 140000, 140520}));
+
+    // At the reach itself a character counts; one unit past it ends its item.
+    clear_items();
+    add_item({16, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0});
+    give_output(1, {}, Chars({{-(1 << 29), 100}}).bytes);
+    add_item({16, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0});
+    give_output(2, {}, Chars({{100, (1 << 29) + 1}, {30, 40}}).bytes);
+    // x + W as the measurer adds it, in single precision.
+    const auto right = static_cast<int32_t>(static_cast<float>(-(1 << 29)) + 520.0f);
+    EXPECT_EQ(measure(1), (Extent{824, 100, -(1 << 29), right}));
 }
 
 TEST_F(ExtentsTest, OrnamentsAndSymbolsDrawnAsText) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/service_request.h"
@@ -11,6 +12,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
+#include "engine/render/page/output_lists.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
@@ -22,12 +24,15 @@ namespace {
 constexpr int32_t kNoLow = 555555;
 constexpr int32_t kNoHigh = -555555;
 
-// One rectangle of display units, empty until something widens it.
+// One rectangle of display units, empty until something widens it. It starts unbounded, not
+// at the empty page's reply: staves on the upper part of the left page lie above 555555, and a
+// start there would hold the low edge below all of their ink.
+constexpr float kUnbounded = std::numeric_limits<float>::infinity();
 struct Bounds {
-    float y_high = kNoHigh;
-    float y_low = kNoLow;
-    float x_low = kNoLow;
-    float x_high = kNoHigh;
+    float y_high = -kUnbounded;
+    float y_low = kUnbounded;
+    float x_low = kUnbounded;
+    float x_high = -kUnbounded;
     bool empty() const { return x_low > x_high; }
     void widen(float x, float y) {
         x_low = std::min(x_low, x);
@@ -234,6 +239,10 @@ void widen_by_entries(int32_t k, Bounds& b) {
 
 // The baseline of a character lies this far above its piece's y.
 constexpr double kBaselineAbovePiece = 96.0;
+// Drawers hold a staff within kFarCoordinate of the page and add their own offsets to it; a
+// character placed beyond twice that is no drawn character and ends the item. Every staff of
+// both pages lies well inside (the upper left-hand staves reach some 600000 units up).
+constexpr int32_t kFarthestCharacter = 2 * kFarCoordinate;
 
 // The item's characters, each a box of W x H display units lowered by d.
 void widen_by_text(int32_t k, int32_t staff, float w, float h, Bounds& b) {
@@ -246,7 +255,9 @@ void widen_by_text(int32_t k, int32_t staff, float w, float h, Bounds& b) {
     const int32_t to = core::ItemOutputSpans.text(k + 1) - 1;
     walk_text_records(from, to, [&](int32_t x, int32_t y, const TextRecordHead& head) {
         if (x == 0 && y == 0) return false;
-        if (x < -200000 || x > 100000 || y < -200000 || y > 100000) return false;
+        if (x < -kFarthestCharacter || x > kFarthestCharacter || y < -kFarthestCharacter ||
+            y > kFarthestCharacter)
+            return false;
         const float fx = static_cast<float>(x);
         const float fy = static_cast<float>(y) - d;
         if (head.angle == 0) {
@@ -336,16 +347,10 @@ void measure_items_extent(int32_t mode, int32_t& y_high, int32_t& y_low, int32_t
 // Contract: see the header. Reads GraphicsList 1..its length word and TextDisplayStream
 // 1..its length; writes only the four results.
 void measure_drawing_extent(float& y_high, float& y_low, float& x_low, float& x_high) {
-    y_high = -99999.0f;
-    y_low = 99999.0f;
-    x_low = 99999.0f;
-    x_high = -99999.0f;
-    auto widen = [&](float x, float y) {
-        x_low = std::min(x_low, x);
-        x_high = std::max(x_high, x);
-        y_low = std::min(y_low, y);
-        y_high = std::max(y_high, y);
-    };
+    // Widened from no extent at all (a start at +-99999 would hold an edge short of the ink of
+    // the upper staves); with nothing drawn the edges are +-99999 as before.
+    Bounds b;
+    auto widen = [&](float x, float y) { b.widen(x, y); };
     auto& graphics = core::OutputBufferViews.graphics;
     if (graphics.bound()) {
         const int32_t to = std::min(graphics.length(), core::kGraphicsListWords);
@@ -360,6 +365,10 @@ void measure_drawing_extent(float& y_high, float& y_low, float& x_low, float& x_
                           widen(fx + head.width * 38.34f, fy + head.height * 55.555f);
                           return true;
                       });
+    y_high = b.empty() ? -99999.0f : b.y_high;
+    y_low = b.empty() ? 99999.0f : b.y_low;
+    x_low = b.empty() ? 99999.0f : b.x_low;
+    x_high = b.empty() ? -99999.0f : b.x_high;
     y_high += static_cast<float>(ViewOrigin.y);
     y_low += static_cast<float>(ViewOrigin.y);
 }
