@@ -17,6 +17,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_files.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/running_program.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
@@ -38,23 +39,6 @@ const char* road_name(Road road) {
         default:
             return "terminal";
     }
-}
-
-// The records of a saved document, each as the line of its parameters; empty when the file is
-// missing or does not read.
-std::vector<std::string> saved_records(const fs::path& path) {
-    auto words = std::make_unique<core::DocumentWords>();
-    core::DocumentReadInfo info;
-    std::vector<std::string> lines;
-    if (!fs::exists(path) ||
-        core::read_document(path.string(), *words, info) != core::DocumentStatus::Ok) {
-        return lines;
-    }
-    for (int32_t at = 1; at < info.count && (*words)(at) > 0.0f;
-         at += static_cast<int32_t>((*words)(at)) + 1) {
-        lines.push_back(record_line(*words, at));
-    }
-    return lines;
 }
 
 // How many notes of staff 1 carry an accent (P11 5, the accent, and its place).

@@ -21,6 +21,7 @@
 #include "engine/core/files/document_files.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/running_program.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
@@ -33,23 +34,6 @@ enum class Road { Piped, ConsoleFile, Re };
 
 const char* road_name(Road road) {
     return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
-}
-
-// The records of a saved document as lines of their parameters, read by the file reader alone
-// (not through the page); empty when the file is missing or does not read.
-std::vector<std::string> saved_records(const fs::path& path) {
-    auto words = std::make_unique<core::DocumentWords>();
-    core::DocumentReadInfo info;
-    std::vector<std::string> lines;
-    if (!fs::exists(path) ||
-        core::read_document(path.string(), *words, info) != core::DocumentStatus::Ok) {
-        return lines;
-    }
-    for (int32_t at = 1; at < info.count && (*words)(at) > 0.0f;
-         at += static_cast<int32_t>((*words)(at)) + 1) {
-        lines.push_back(record_line(*words, at));
-    }
-    return lines;
 }
 
 // P j of record k (1-based) of the saved records; NaN when missing.

@@ -14,6 +14,7 @@
 
 #include "engine/core/files/document_files.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -25,22 +26,6 @@ enum class Road { Piped, ConsoleFile, Re };
 
 const char* road_name(Road road) {
     return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
-}
-
-// The records of a saved document, read by the file reader alone; empty when none reads.
-std::vector<std::string> saved_records(const fs::path& path) {
-    auto words = std::make_unique<core::DocumentWords>();
-    core::DocumentReadInfo info;
-    std::vector<std::string> lines;
-    if (!fs::exists(path) ||
-        core::read_document(path.string(), *words, info) != core::DocumentStatus::Ok) {
-        return lines;
-    }
-    for (int32_t at = 1; at < info.count && (*words)(at) > 0.0f;
-         at += static_cast<int32_t>((*words)(at)) + 1) {
-        lines.push_back(record_line(*words, at));
-    }
-    return lines;
 }
 
 bool has(const std::string& out, const std::string& text) {
