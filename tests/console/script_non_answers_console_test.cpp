@@ -22,6 +22,7 @@
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
 #include "tests/support/saved_records.h"
+#include "tests/support/script_roads.h"
 #include "tests/support/running_program.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
@@ -29,12 +30,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-enum class Road { Piped, ConsoleFile, Re };
-
-const char* road_name(Road road) {
-    return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
-}
 
 // P j of record k (1-based) of the saved records; NaN when missing.
 float saved_param(const std::vector<std::string>& records, std::size_t k, std::size_t j) {
@@ -44,10 +39,6 @@ float saved_param(const std::vector<std::string>& records, std::size_t k, std::s
     for (std::size_t at = 1; fields >> value; ++at)
         if (at == j) return value;
     return std::nanf("");
-}
-
-bool has(const std::string& out, const std::string& text) {
-    return out.find(text) != std::string::npos;
 }
 
 // The page every row starts from: a staff and two notes on it (a.mus).

@@ -15,22 +15,13 @@
 #include "engine/core/files/document_files.h"
 #include "tests/support/console_run.h"
 #include "tests/support/saved_records.h"
+#include "tests/support/script_roads.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-enum class Road { Piped, ConsoleFile, Re };
-
-const char* road_name(Road road) {
-    return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
-}
-
-bool has(const std::string& out, const std::string& text) {
-    return out.find(text) != std::string::npos;
-}
 
 // The reply names the line as the reader holds it: some readers hold it in capitals.
 bool has_any_case(const std::string& out, const std::string& text) {

@@ -14,22 +14,13 @@
 #include "engine/core/files/document_files.h"
 #include "tests/support/console_run.h"
 #include "tests/support/saved_records.h"
+#include "tests/support/script_roads.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-enum class Road { Piped, ConsoleFile, Re };
-
-const char* road_name(Road road) {
-    return road == Road::Piped ? "piped" : road == Road::ConsoleFile ? "--console FILE" : "RE";
-}
-
-bool has(const std::string& out, const std::string& text) {
-    return out.find(text) != std::string::npos;
-}
 
 constexpr const char* kMarker = "SA marker.mus";
 constexpr const char* kOldB = "an older b.mus";
