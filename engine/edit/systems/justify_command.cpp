@@ -148,18 +148,9 @@ void take_answer_numbers() {
 }
 
 // Whether a typed system (P1 lowest staff, P2 staff count, none meaning one) lies on the
-// staves: the lowest staff on 1..256 and the count not running past the last staff.
+// staves, as every box reader judges a "lowest staff, how many" line.
 bool system_on_staves() {
-    const int32_t lowest = core::int_of(ParamBuffer(1));
-    const int32_t count = std::max(core::int_of(ParamBuffer(2)), 1);
-    return lowest >= 1 && lowest <= layout::MaxStaffNumber &&
-           int64_t{lowest} + count - 1 <= layout::MaxStaffNumber;
-}
-
-std::string staves_refusal(const std::string& given) {
-    const std::size_t from = given.find_first_not_of(' ');
-    return "*** Staff numbers are 1 to " + std::to_string(layout::MaxStaffNumber) +
-           " -- no box: " + (from == std::string::npos ? std::string() : given.substr(from));
+    return staff_count_on_staves(core::int_of(ParamBuffer(1)), core::int_of(ParamBuffer(2)));
 }
 
 // The word as its refusals name it ("LJ", "LI", "J", "LS").
@@ -654,7 +645,7 @@ void run_justify_command() {
                 core::show_message("*** No note with a rhythm: " + word +
                                    " ended, nothing was changed.");
             } else {
-                refuse_box_line(staves_refusal(std::to_string(lowest) + " " +
+                refuse_box_line(off_staves_refusal(std::to_string(lowest) + " " +
                                                std::to_string(highest - lowest + 1)),
                                 word, false);
             }
@@ -685,7 +676,7 @@ void run_justify_command() {
         if (line.kind == BoxLineKind::Refused) {
             refuse_box_line(line.refusal, justify_word(), false);
         } else if (off_staves) {
-            refuse_box_line(staves_refusal(as_read), justify_word(), false);
+            refuse_box_line(off_staves_refusal(as_read), justify_word(), false);
         }
         restore_letters();
         PendingBoxOperation = 0;
@@ -762,7 +753,7 @@ void justify_from_box() {
             if (line.kind == BoxLineKind::Refused) {
                 refuse_box_line(line.refusal, justify_word(), false);
             } else if (!system_on_staves()) {
-                refuse_box_line(staves_refusal(given), justify_word(), false);
+                refuse_box_line(off_staves_refusal(given), justify_word(), false);
             } else {
                 PendingBoxOperation = kJustifyOperation;
                 shown = show_typed_box();
