@@ -495,7 +495,20 @@ int ConsoleFrontEnd::AskAbandonInput() {
     std::string line;
     if (!read_line(line)) return -1;
     const char a = answer_letter(line);
-    return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
+    if (at_terminal_ && !last_line_from_file_) return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
+    // From a script only a one-word line answers: "SA p.mus" read as S would be taken for a
+    // Cancel nobody chose, and the script's next lines would land on the wrong questions.
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    const std::string word =
+        first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    const bool one_word = !word.empty() && word.find_first_of(" \t") == std::string::npos;
+    if (one_word && a == 'Y') return 0;
+    if (one_word && a == 'E') return 1;
+    if (one_word && a == 'C') return -1;
+    print_text("*** Not an answer to \"Abandon input?\": " +
+               (word.empty() ? std::string("(an empty line)") : word) + " -- taken as C.");
+    return -1;
 }
 
 // -- dialogs --
@@ -690,8 +703,8 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
     const std::string question = "Input range: begin end [spacing staff]";
-    print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) +
-               " " + std::to_string(words(7)) + ")");
+    print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) + " " +
+               std::to_string(words(7)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
     // Cancel ends the input: a script's line that is not numbers is named as its end.

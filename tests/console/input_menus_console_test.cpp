@@ -17,8 +17,8 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_files.h"
 #include "tests/support/console_run.h"
-#include "tests/support/saved_records.h"
 #include "tests/support/running_program.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -106,6 +106,7 @@ const std::string kFormEnded = " -- the edit form ended.";
 const std::string kBeforeEdi = "*** The edit form ended early: the page is as it was before EDI.";
 const std::string kBeforeE = "*** The edit form ended early: the page is as it was before E.";
 const std::string kMenuNamed = "*** Not an answer to the input menu: ";
+const std::string kAbandonNamed = "*** Not an answer to \"Abandon input?\": ";
 const std::string kBarLinesNamed = "*** Not an answer to \"Add bar lines?\": (an empty line)";
 
 std::string without_lines_holding(const std::string& out, const std::string& text) {
@@ -295,6 +296,10 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
                                           "N",       "A 2;", ";", ";"};
     // The run's menu, then "E": the edit form's menu follows the lines taken as offered.
     const std::vector<std::string> edited = run + Lines{"E"} + kAsOffered;
+    // Escape typed on the rhythms line of a run of four notes on staff 2, and the lines that
+    // finish that run once the rhythms line is asked again.
+    const Lines escaped = {"G a.mus", "IN 2", "", "C4/D/E/F;", "~~027"};
+    const Lines after_cancel = {"Q;", "N", ";", ";", ";", "X", "N", "SA p.mus"};
     run_rows({
         // The run with its accent typed, taken again through the form; UNDO after the form
         // gives back the run as it stood at E.
@@ -375,6 +380,53 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
          {{"p.mus", 3, 4}},
          {},
          {"Not an answer"}},
+        // "Abandon input?" (Escape on the rhythms line): from a script a one-word line answers
+        // by its first letter; any other line is named and taken as C, and the rhythms line is
+        // asked again. Typed at a terminal any other line is C without a word.
+        {"abandon: a command",
+         kTypedRoads,
+         escaped + Lines{"SA o.mus"} + after_cancel,
+         {{"o.mus", -1, 0}, {"p.mus", 3, 4}},
+         {kAbandonNamed + "SA o.mus -- taken as C."},
+         {"Type output file name."}},
+        {"abandon: an empty line",
+         kTypedRoads,
+         escaped + Lines{""} + after_cancel,
+         {{"p.mus", 3, 4}},
+         {kAbandonNamed + "(an empty line) -- taken as C."},
+         {}},
+        {"abandon: a word it does not offer",
+         kTypedRoads,
+         escaped + Lines{"ZZQ"} + after_cancel,
+         {{"p.mus", 3, 4}},
+         {kAbandonNamed + "ZZQ -- taken as C."},
+         {}},
+        {"abandon: Cancel",
+         kTypedRoads,
+         escaped + Lines{"Cancel"} + after_cancel,
+         {{"p.mus", 3, 4}},
+         {},
+         {kAbandonNamed}},
+        {"abandon: yes",
+         kTypedRoads,
+         escaped + Lines{"yes", "N", "SA p.mus"},
+         {{"p.mus", 3, 0}},
+         {},
+         {kAbandonNamed, "Type Mark"}},
+        // Escape on the marks line: Edit goes to the closing menu, which keeps the run.
+        {"abandon: Edit",
+         kTypedRoads,
+         Lines{"G a.mus", "IN 2", "", "C4/D/E/F;", "Q;", "N", "~~027", "Edit", "X", "N",
+               "SA p.mus"},
+         {{"p.mus", 3, 4}},
+         {},
+         {kAbandonNamed, "Type pairs"}},
+        {"abandon: a word, typed",
+         {Road::Terminal},
+         escaped + Lines{"ZZQ"} + after_cancel,
+         {{"p.mus", 3, 4}},
+         {},
+         {kAbandonNamed}},
     });
 }
 
