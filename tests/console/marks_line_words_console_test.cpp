@@ -102,22 +102,40 @@ TEST_F(MarksLineWordsTest, MarcatoAndArcoWordsTypedAndReadFromAFile) {
 // is the page its short form makes after the same marks.
 TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
     const std::pair<const char*, const char*> kWords[] = {
-        {"STAC 2", "S 2"},   {"TENU 2", "T 2"},  {"TENS 2", "TS 2"},   {"TRILL 2", "TR 2"},
-        {"TRILLS 2", "TRS 2"}, {"TREM2 2", "TM2 2"}, {"WED 2", "W 2"},  {"DIM 2", "DI 2"},
-        {"CRESC 2", "CR 2"}, {"PIZ 2", "PZ 2"}, {"DN 2", "D 2"},      {"8VA 2:3", "O 2:3"},
-        {"8BA 2:3", "OB 2:3"}, {"CRH 2:3", "C 2:3"}, {"ACC 2", "A 2"},
+        {"STAC 2", "S 2"},
+        {"TENU 2", "T 2"},
+        {"TENS 2", "TS 2"},
+        {"TRILL 2", "TR 2"},
+        {"TRILLS 2", "TRS 2"},
+        {"TREM2 2", "TM2 2"},
+        {"WED 2", "W 2"},
+        {"DIM 2", "DI 2"},
+        {"CRESC 2", "CR 2"},
+        {"PIZ 2", "PZ 2"},
+        {"DN 2", "D 2"},
+        {"8VA 2:3", "O 2:3"},
+        {"8BA 2:3", "OB 2:3"},
+        {"CRH 2:3", "C 2:3"},
+        {"ACC 2", "A 2"},
+        // A G typed inside a word spells it; only a G at a word's start ends the line.
+        {"WEDG 2/S 3", "WS 2/S 3"},
+        {"wedg 2/S 3", "WS 2/S 3"},
     };
+    // Words the reader does not know, with a G inside: typed, the whole line is refused and
+    // named as the file's line is, and the script's next lines answer their own questions.
+    const char* const kRefusedWords[] = {"WEDGE 2/S 3", "FNG3 2/S 3"};
     // Words from column 1, from 157, 159 and 161 (across column 160 and behind it), and from
     // 181, behind 45 tenuto marks.
     std::vector<std::string> leads = {""};
     std::string thirty_nine;
     for (int i = 0; i < 39; ++i) thirty_nine += "S 1/";
-    for (const std::size_t blanks : {0u, 2u, 4u}) leads.push_back(thirty_nine + std::string(blanks, ' '));
+    for (const std::size_t blanks : {0u, 2u, 4u})
+        leads.push_back(thirty_nine + std::string(blanks, ' '));
     std::string tenutos;
     for (int i = 0; i < 45; ++i) tenutos += "T 1/";
     leads.push_back(tenutos);
 
-    auto page_of = [&](const std::string& marks, bool from_file) {
+    auto page_of = [&](const std::string& marks, bool from_file, bool refused = false) {
         core::reset_engine();
         std::string out;
         if (from_file) {
@@ -128,7 +146,17 @@ TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
         } else {
             out = type(marks_word_run(marks, false));
         }
-        EXPECT_EQ(out.find("rror"), std::string::npos) << marks << "\n" << out;
+        if (refused) {
+            EXPECT_NE(out.find("*** The marks line was refused and left out: " + marks),
+                      std::string::npos)
+                << marks << "\n"
+                << out;
+            // The run ended at its own "X" and "N": no line of the script was left over.
+            EXPECT_EQ(out.find("Not an answer"), std::string::npos) << marks << "\n" << out;
+            EXPECT_EQ(out.find("Syntax Error ***  ;"), std::string::npos) << marks << "\n" << out;
+        } else {
+            EXPECT_EQ(out.find("rror"), std::string::npos) << marks << "\n" << out;
+        }
         return stored_item_lines();
     };
     for (const auto& [word, short_form] : kWords) {
@@ -140,6 +168,18 @@ TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
                 const std::vector<std::string> expected =
                     page_of(lead + short_form + ";", from_file);
                 EXPECT_EQ(page_of(lead + word + ";", from_file), expected) << label;
+            }
+        }
+    }
+    for (const char* word : kRefusedWords) {
+        for (const std::string& lead : leads) {
+            for (const bool from_file : {false, true}) {
+                const std::string label = std::string(word) + " from column " +
+                                          std::to_string(lead.size() + 1) +
+                                          (from_file ? " (RE)" : " (typed)");
+                // The page of a run whose marks line is empty: the refused line adds nothing.
+                const std::vector<std::string> expected = page_of(";", from_file);
+                EXPECT_EQ(page_of(lead + word + ";", from_file, true), expected) << label;
             }
         }
     }

@@ -151,7 +151,11 @@ void enter_marks_line(int32_t& cursor, int32_t& length) {
             }
             if (core::EngineKeyWord >= core::kKeyDownF2 && core::EngineKeyWord <= core::kKeyDownF12)
                 continue;
-            if (key == 'G' || key == 'g') {
+            // G ends the line only at a word's start: right after a letter it spells a word
+            // (WEDG, FNG3).
+            const bool in_word =
+                !line.empty() && std::isalpha(static_cast<unsigned char>(line.back()));
+            if ((key == 'G' || key == 'g') && !in_word) {
                 mark_first(line, 'G', cursor);
                 return;
             }
