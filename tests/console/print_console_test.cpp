@@ -386,6 +386,35 @@ TEST_F(PrintConsoleTest, TextTurnedBy90ReadsDownwardAndItsBoxHoldsAllOfIt) {
     std::string why;
     EXPECT_TRUE(ps_check::eps_reads_clean("eps.eps", why)) << why;
 }
+// A filled half ellipse turned by P9 60 (alone on the page, so that its ink is all there is)
+// is turned on paper as on the screen, whatever its line
+// width: Ghostscript finds its ink elsewhere than the unturned one's, and the same with P8 0
+// (the base width) as with P8 2.
+TEST_F(PrintConsoleTest, ATurnedArcIsTurnedOnPaperAtEveryLineWidth) {
+    const auto ink_of = [&](const std::string& p8, const std::string& p9) {
+        core::reset_engine();
+        core::reset_service_gate();
+        fs::remove("eps.eps");
+        const std::string out =
+            type({"EI", "12 1 60 6 1 10 4 " + p8 + " " + p9 + " 0 180 5 1", "X", "PRPS"});
+        EXPECT_TRUE(fs::exists("eps.eps")) << out;
+        const auto ink = ps_check::gs_bboxes("eps.eps");
+        EXPECT_EQ(ink.size(), 1u) << out;
+        return ink.empty() ? ps_check::Box{} : ink[0];
+    };
+    for (const std::string p8 : {"0", "2"}) {
+        SCOPED_TRACE("P8 " + p8);
+        const ps_check::Box level = ink_of(p8, "0");
+        const ps_check::Box turned = ink_of(p8, "60");
+        EXPECT_NE(read_text("eps.eps").find(" rotate"), std::string::npos);
+        // Turned by 60, the flat half ellipse stands taller and narrower than it lies.
+        EXPECT_GT(turned.y2 - turned.y1, level.y2 - level.y1 + 5.0);
+        EXPECT_LT(turned.x2 - turned.x1, level.x2 - level.x1 - 5.0);
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean("eps.eps", why)) << why;
+    }
+}
+
 // Pages typed as a user types them, written by "PRPS" (the box measured, no dialog) and by "PR"
 // with a name (the box the setup step hands back): Ghostscript's bbox device finds all the ink
 // inside the declared box with room to spare on every side, text or no text.
@@ -457,12 +486,13 @@ TEST_F(PrintConsoleTest, TheBoxHoldsTheInkOfStavesOnEitherSideOfTheSpreadsMiddle
     // The measured box's margin (300 units) and the fields' rounding, in points.
     constexpr double kMostRoom = 12.0;
     const auto note_page = [](const std::string& s) {
-        return std::vector<std::string>{"EI", "8 " + s + " 0", "1 " + s + " 20 7 20 0 4",
-                                        "12 " + s + " 40 5 1 3 1.5 1 30", "X", "PRPS"};
+        return std::vector<std::string>{
+            "EI", "8 " + s + " 0", "1 " + s + " 20 7 20 0 4", "12 " + s + " 40 5 1 3 1.5 1 30",
+            "X",  "PRPS"};
     };
     const auto text_page = [](const std::string& s) {
-        return std::vector<std::string>{"EI", "8 " + s + " 0", "EI", "T " + s + " 50 14",
-                                        "HelloWorld", "X", "PRPS"};
+        return std::vector<std::string>{
+            "EI", "8 " + s + " 0", "EI", "T " + s + " 50 14", "HelloWorld", "X", "PRPS"};
     };
     for (const int staff : {1, 40, 182, 199, 200, 201, 256}) {
         const std::string s = std::to_string(staff);

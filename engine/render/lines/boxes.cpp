@@ -159,7 +159,9 @@ void draw_box_or_circle_item() {
     }
     const int32_t op = p(13) != 0.0f ? 2 : 1;
     const bool thick = ip(8) != 0;
-    if (postscript && thick) run_hook(RenderHooks.set_box_line_width, p(8));
+    // The hook also opens the turn of a circle written as an arc: a turned circle of the
+    // base width is turned on paper as on the screen.
+    if (postscript && (thick || ip(9) != 0)) run_hook(RenderHooks.set_box_line_width, p(8));
     int32_t outlines = truncate_real(scale * p(8) / 25.0f);
     if (outlines < 0) outlines = 0;
     if (outlines > kMaxOutlines) outlines = kMaxOutlines;
