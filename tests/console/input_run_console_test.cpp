@@ -2,6 +2,7 @@
 // marks after chords, slurs and ties, long notes lines, many runs in one program, lines read
 // from command files, and the input mode's own questions.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -11,8 +12,11 @@
 #include "engine/core/files/undo.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
+#include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -53,8 +57,8 @@ class InputRunConsoleTest : public ConsoleSessionTest {
 // the third column's note, and a chord's mark goes to its first note. Taken back through "EDI"
 // the marks line names the same columns and the page comes back word for word.
 TEST_F(InputRunConsoleTest, MarksAfterAChordLandOnTheirColumnsAndComeBackThroughEd) {
-    const std::string out = type(
-        {"IN 1", "", "C4/E:G/A/B;", "Q;", "N", "S 3/A 2/W 4;", ";", ";", "X", "N"});
+    const std::string out =
+        type({"IN 1", "", "C4/E:G/A/B;", "Q;", "N", "S 3/A 2/W 4;", ";", ";", "X", "N"});
     ASSERT_EQ(core::ItemCount, 6) << out;
     // Items 2..6: C4, E and G (one chord), A, B.
     EXPECT_EQ(p(2, 11), 0.0f);
@@ -76,9 +80,8 @@ TEST_F(InputRunConsoleTest, MarksAfterAChordLandOnTheirColumnsAndComeBackThrough
 // back as the pairs that make them again: slurs below and above, ties between two notes, a
 // chord's ties split over both sides, and a tie to the staff's end.
 TEST_F(InputRunConsoleTest, SlursAndTiesComeBackThroughEdAsTyped) {
-    const std::string out =
-        type({"IN 1", "", "C4/C4/D/D/E:G/E:G/F/A;", "Q;", "N", "S 5/A 2;", ";",
-              "1 2/3 -4/5 6/6 7/7 +8/8 9;", "X", "N"});
+    const std::string out = type({"IN 1", "", "C4/C4/D/D/E:G/E:G/F/A;", "Q;", "N", "S 5/A 2;", ";",
+                                  "1 2/3 -4/5 6/6 7/7 +8/8 9;", "X", "N"});
     const std::vector<int32_t> slurs = items_of(5);
     ASSERT_EQ(slurs.size(), 7u) << out;
     // Ties: 1-2, 3-4, both notes of the chord 5-6 (one below, one above) and 8 to the end.
@@ -243,8 +246,7 @@ namespace {
 // the same way in a later run, it is the same file again, unasked.
 TEST_F(InputRunConsoleTest, AMotiveTypedInTheLineIsStoredOnceUnasked) {
     for (int run = 0; run < 2; ++run) {
-        const std::string out =
-            type({"IN 1", "", "A[C4/D/E]/F4;", "Q;", "N", "G", "X", "N"});
+        const std::string out = type({"IN 1", "", "A[C4/D/E]/F4;", "Q;", "N", "G", "X", "N"});
         EXPECT_EQ(out.find("FILE EXISTS"), std::string::npos) << out;
         EXPECT_EQ(out.find("Motive stored as"), std::string::npos) << out;
         EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
@@ -283,6 +285,61 @@ TEST_F(InputRunConsoleTest, MidiWithoutAnInputSaysSoAndAsksTheLineAgain) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(p(2 + i, 4), steps[i]);
         EXPECT_EQ(p(2 + i, 7), 1.0f);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The typed input range, piped and from a command file: the notes go between its begin and its
+// end, and a begin not below its end spaces them from the begin to the page's end, never back
+// at the staff's start over the notes already there. The script's next line runs.
+TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesEnd) {
+    struct Range {
+        const char* typed;
+        float begin;
+        float end;
+    };
+    const float page_end = render::PageExtent;
+    const Range kRanges[] = {
+        {"150 150", 150.0f, page_end}, {"100 50", 100.0f, page_end}, {"100 101", 100.0f, 101.0f},
+        {"100 0", 100.0f, page_end},   {"30 120", 30.0f, 120.0f},
+    };
+    for (const Range& r : kRanges) {
+        for (const bool from_file : {false, true}) {
+            SCOPED_TRACE(std::string(r.typed) + (from_file ? ", RE" : ", piped"));
+            core::reset_engine();
+            std::filesystem::remove(temp_.root() / "o.mus");
+            type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "EI"});
+            std::vector<std::string> run = {"IN 1", r.typed, "C4/D/E/F;", "Q;"};
+            if (!from_file) run.push_back("N");
+            for (const char* line : {";", ";", ";", "X"}) run.push_back(line);
+            if (!from_file) run.push_back("N");
+            std::string out;
+            if (from_file) {
+                std::string text;
+                for (const std::string& line : run) text += line + "\n";
+                write_text(temp_.root() / "range.re", text);
+                out = type({"RE range.re", "SA o.mus"});
+            } else {
+                run.push_back("SA o.mus");
+                out = type(run);
+            }
+            const std::vector<std::string> saved = saved_records(temp_.root() / "o.mus");
+            ASSERT_EQ(saved.size(), 7u) << out;
+            std::vector<float> typed_x;
+            for (const std::string& record : saved) {
+                float c = 0, staff = 0, x = 0;
+                if (std::sscanf(record.c_str(), "%f %f %f", &c, &staff, &x) != 3) continue;
+                if (c == 1.0f && x != 20.0f && x != 40.0f) typed_x.push_back(x);
+            }
+            ASSERT_EQ(typed_x.size(), 4u) << out;
+            for (const float x : typed_x) {
+                EXPECT_GE(x, r.begin) << out;
+                EXPECT_LE(x, r.end) << out;
+            }
+        }
     }
 }
 

@@ -161,9 +161,12 @@ bool take_position_line(bool& again) {
         core::ParamBuffer(1) = layout::InputRangeStart;
         core::ParamBuffer(2) = layout::InputRangeEnd;
     }
-    layout::InputRangeStart = core::ParamBuffer(1);
+    // As in the run: a begin not below its end spaces to the page's end.
+    layout::InputRangeStart = std::max(core::ParamBuffer(1), 0.0f);
     layout::InputRangeEnd =
-        core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
+        core::ParamBuffer(2) != 0.0f && core::ParamBuffer(2) > core::ParamBuffer(1)
+            ? core::ParamBuffer(2)
+            : render::PageExtent;
     InputLeftLimit = layout::InputRangeStart - 5.0f;
     begin_typed_placement();
     return true;
@@ -202,7 +205,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         // Answers from a command file hold the lines alone, as when a file types a run.
         if (InputParserMode == kMarksMode && layout::SpacingStaff > 256.0f &&
             core::MacroUnit != -2 && EditFormAnswerUnit <= 0) {
-            ask_add_bar_lines();
+            ask_add_bar_lines(true);
             if (core::CommandLine(1) == '!') return;
         }
         int32_t palette = 0;

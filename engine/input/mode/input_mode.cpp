@@ -466,8 +466,10 @@ bool set_up_run() {
     position += text;
     InputLines.position.set(position);
     if (layout::SpacingStaff >= 257.0f) {
-        layout::InputRangeStart = p1;
-        layout::InputRangeEnd = p2;
+        // A begin not below its end spaces from the begin to the page's end: the music must
+        // never fall back to the staff's start over what is already there.
+        layout::InputRangeStart = std::max(p1, 0.0f);
+        layout::InputRangeEnd = p1 >= p2 ? render::PageExtent : p2;
     }
     int32_t not_set = 0;
     check_spacing_staff(not_set);
