@@ -10,6 +10,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 
 namespace {
@@ -77,6 +78,17 @@ TEST_F(TypedNumbersConsoleTest, NewItemLimitsAndExponents) {
     expect_refused("4 -1 10 5 20 5", "No staff -1");
     EXPECT_EQ(accepted("18 1 20 0 4 4"), "18 1 20 0 4 4");
     expect_refused("19 1 20", "No item code 19");
+    // Code 13 is drawn in passing and never kept: a load would drop it, so it is refused by
+    // name, however written; 12 and 14 beside it are items.
+    const std::string passing =
+        "*** Item code 13 is only drawn in passing and never kept -- the line was not taken.";
+    expect_refused("13 1 185 5 2 3", passing);
+    expect_refused("1.3e1 1 185 5 2 3", "Item code 1.3e1 is only drawn in passing");
+    accepted("12 1 100 5 2 3");
+    accepted("14 1 50 4");
+    // Saved, the page holds nothing the next load would leave out.
+    type({"SA c13.mus"});
+    EXPECT_EQ(saved_records(temp_.root() / "c13.mus"), page_);
     expect_refused("0.5 1 20", "No item code 0.5");
 
     // Exponents are read whole while the value fits a stored real.
@@ -103,6 +115,9 @@ TEST_F(TypedNumbersConsoleTest, PairsAndCommaLinesOfTheEditedItem) {
              {"4 7 2 257", "No staff 257"},
              {"4 7 200 300", "No staff 301"},
              {"4 7 1 99", "No item code 99"},
+             {"1 13", "*** Item code 13 is only drawn in passing and never kept"},
+             {"4 7 1 13", "Item code 13 is only drawn in passing"},
+             {"1 13.0", "Item code 13.0 is only drawn in passing"},
              {",,,inf", "Not a number: inf"},
              {",257", "No staff 257"},
              {",,,7 X 5", "Not a number: X"},
@@ -129,12 +144,14 @@ TEST_F(TypedNumbersConsoleTest, PairsAndCommaLinesOfTheEditedItem) {
 TEST_F(TypedNumbersConsoleTest, ACommandFileSkipsItsRefusedLines) {
     {
         std::ofstream file("numbers.cmd");
-        file << "8 1 0\n1 1 1e39 1 0 0 4\n8 257 0\n99999 1 20\n1 1 1e38 1 0 0 4\n";
+        file << "8 1 0\n1 1 1e39 1 0 0 4\n8 257 0\n99999 1 20\n13 1 185 5 2 3\n"
+                "1 1 1e38 1 0 0 4\n";
     }
     const std::string out = type({"RE numbers.cmd"});
     EXPECT_TRUE(typed_numbers_has(out, "Number out of range: 1e39")) << out;
     EXPECT_TRUE(typed_numbers_has(out, "No staff 257")) << out;
     EXPECT_TRUE(typed_numbers_has(out, "No item code 99999")) << out;
+    EXPECT_TRUE(typed_numbers_has(out, "Item code 13 is only drawn in passing")) << out;
     EXPECT_EQ(stored_item_lines(),
               (std::vector<std::string>{"8 1 0", "1 1 9.99999968e+37 1 0 0 4"}));
 }

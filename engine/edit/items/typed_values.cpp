@@ -42,8 +42,17 @@ void refuse_staff(const std::string& word) {
                        " (staves are 0 to 256) -- the line was not taken.");
 }
 
+// Code 13 marks are drawn in passing and never kept: a load drops them, so a typed one would
+// be lost at the next load.
+constexpr float kPassingMarkCode = 13.0f;
+
 void refuse_code(const std::string& word) {
     core::show_message("*** No item code " + word + " -- the line was not taken.");
+}
+
+void refuse_passing_code(const std::string& word) {
+    core::show_message("*** Item code " + word +
+                       " is only drawn in passing and never kept -- the line was not taken.");
 }
 
 }  // namespace
@@ -58,6 +67,10 @@ bool take_typed_item_line() {
     }
     if (!is_item_code(core::ParamBuffer(1))) {
         refuse_code(shown_value(core::ParamBuffer(1), r.typed, 1));
+        return false;
+    }
+    if (core::ParamBuffer(1) == kPassingMarkCode) {
+        refuse_passing_code(shown_value(core::ParamBuffer(1), r.typed, 1));
         return false;
     }
     if (!is_staff(core::ParamBuffer(2))) {
@@ -132,6 +145,10 @@ bool check_pair_values(const std::vector<std::string>& typed) {
         }
         if (target == 1 && !is_item_code(new_value)) {
             refuse_code(shown_value(new_value, typed, shown));
+            return false;
+        }
+        if (target == 1 && new_value == kPassingMarkCode) {
+            refuse_passing_code(shown_value(new_value, typed, shown));
             return false;
         }
         e[static_cast<std::size_t>(target)] = new_value;
