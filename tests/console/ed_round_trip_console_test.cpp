@@ -2,7 +2,9 @@
 // line kept: each round must leave the store as it found it, item for item, in the same order
 // (chords after stem words, every kind of mark, octave and trill lines, hairpins, tremolos,
 // beams, slurs and ties), and UNDO after a round gives back the page before it.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 
 namespace {
@@ -148,6 +151,44 @@ TEST_F(EdRoundTripTest, SlursTiesBeamsAndTheRestComeBack) {
         const std::string out = ed_round_type(l);
         ASSERT_GT(core::ItemCount, 5) << l.notes << out;
         ed_round_twice(l.notes);
+    }
+}
+
+// A staff with no staff item, taken back through "EDI" with every line as offered: the saved
+// page holds the items it held before and the staff item the form adds, no more (the whole
+// page taken out, or a staff beside it kept). The script's next line runs.
+TEST_F(EdRoundTripTest, AStaffWithoutItsStaffItemGainsOnlyTheStaffItem) {
+    const std::vector<std::string> kMusic = {"NOTE 1 20 5", "X", "NOTE 1 60 7",  "X",
+                                             "REST 1 100",  "X", "NOTE 1 140 9", "X"};
+    const std::vector<std::vector<std::string>> kPages = {
+        kMusic,
+        {"NOTE 1 20 5", "X"},
+        {"EI", "8 2 0", "1 2 30 4 5 0 1", "EI", "NOTE 1 20 5", "X", "NOTE 1 60 7", "X"},
+    };
+    // Code, staff and pitch of every item, sorted: the form may space the notes anew.
+    const auto kinds = [](const std::vector<std::string>& records) {
+        std::vector<std::string> out;
+        for (const std::string& r : records) {
+            float c = 0, staff = 0, x = 0, y = 0;
+            const int n = std::sscanf(r.c_str(), "%f %f %f %f", &c, &staff, &x, &y);
+            out.push_back(std::to_string(static_cast<int>(c)) + " " +
+                          std::to_string(static_cast<int>(staff)) + " " +
+                          (n == 4 && c != 8.0f ? std::to_string(y) : std::string()));
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        SCOPED_TRACE("page " + std::to_string(i + 1));
+        core::reset_engine();
+        std::filesystem::remove(temp_.root() / "ed.mus");
+        type(kPages[i]);
+        std::vector<std::string> expected = kinds(stored_item_lines());
+        expected.push_back("8 1 ");
+        std::sort(expected.begin(), expected.end());
+        const std::string out =
+            type({"EDI", "1 0 0", "Y", "", "", "", "", "", "", "", "", "X", "SA ed.mus"});
+        EXPECT_EQ(kinds(saved_records(temp_.root() / "ed.mus")), expected) << out;
     }
 }
 

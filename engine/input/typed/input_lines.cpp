@@ -219,8 +219,7 @@ struct StoreCopy {
 StoreCopy copy_store() {
     StoreCopy c;
     c.words.assign(core::ItemStore.data(), core::ItemStore.data() + core::ItemWordsUsed - 1);
-    c.starts.assign(core::ItemStartTable.data(),
-                    core::ItemStartTable.data() + core::ItemCount + 1);
+    c.starts.assign(core::ItemStartTable.data(), core::ItemStartTable.data() + core::ItemCount + 1);
     return c;
 }
 
@@ -264,6 +263,13 @@ int32_t take_out(const StoreCopy& before, const std::vector<bool>& taken) {
     }
     std::copy(kept.begin(), kept.end(), core::ItemStore.data());
     core::ItemWordsUsed = static_cast<int32_t>(kept.size()) + 1;
+    if (kept.empty()) {
+        // Every item was taken: the table is set empty here, for a rebuild would read the
+        // first taken record's count, still in the store's first word, as an item.
+        core::ItemCount = 0;
+        core::ItemStartTable(1) = 1;
+        return place;
+    }
     core::rebuild_item_start_table();
     return place;
 }
