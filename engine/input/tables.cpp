@@ -69,6 +69,7 @@ InputLinesRecord InputLines;
 // ---- bar lines of typed music ----------------------------------------------------------------
 
 core::Array1<int32_t, 4> AddBarLinesWords;
+int32_t AddBarLinesLastNo = 0;
 
 // ---- the input mode -----------------------------------------------------------------------------
 
@@ -146,6 +147,7 @@ void reset_input_tables() {
     AddBarLinesWords(2) = 4;
     AddBarLinesWords(3) = 0;
     AddBarLinesWords(4) = 1;
+    AddBarLinesLastNo = 0;
 
     // the input mode
     InputModeActive = 0;

@@ -203,6 +203,9 @@ extern InputLinesRecord InputLines;
 // The Add Bar Lines dialog's words, kept from one use to the next: top and bottom meter
 // numbers, pickup items, staves up (4, 4, 0, 1 at start).
 extern core::Array1<int32_t, 4> AddBarLinesWords;
+// 1 when "-- Add bar lines?" was last answered No (0 at start): the edit form offers that
+// answer first, so that taking every question as offered rebuilds the run as it was.
+extern int32_t AddBarLinesLastNo;
 
 // ---- the input mode (input_mode.cpp, input_edit_form.cpp; the live entries read them) ------
 

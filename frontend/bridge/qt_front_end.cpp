@@ -18,6 +18,7 @@
 #include <deque>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/bridge/service_request.h"
@@ -170,9 +171,10 @@ int QtFrontEnd::AskYesNo(const char* question, int mode) {
 
 int QtFrontEnd::AskYesNoExit(const char* question) {
     last_message_ = message_lines(question);
+    const bool preset_no = std::exchange(preset_no_, false);
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_;
     DropRanLines(Bar());
-    return frontend::AskYesNoExit(question == nullptr ? std::string_view() : question);
+    return frontend::AskYesNoExit(question == nullptr ? std::string_view() : question, preset_no);
 }
 
 int QtFrontEnd::AskAbandonInput() {

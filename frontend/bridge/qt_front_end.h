@@ -53,6 +53,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     int ShowMessageBox(const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
+    void PresetNoForNextQuestion() override { preset_no_ = true; }
     // Unattended: Yes when the given answer is Yes, else Cancel.
     int AskAbandonInput() override;
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
@@ -127,5 +128,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     frontend::WaitState waits_;
     bool unattended_ = false;
     int unattended_answer_ = 0;
+    // The next AskYesNoExit offers No first.
+    bool preset_no_ = false;
     QString last_message_;
 };

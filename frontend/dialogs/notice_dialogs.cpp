@@ -479,8 +479,8 @@ int RunQuestionDialog(std::string_view question, std::string_view label1, std::s
     return DialogExchangeBlocks.ChoiceAnswer;
 }
 
-int AskYesNoExit(std::string_view question) {
-    return ~RunQuestionDialog(question, "Yes", "No", "Exit", 0);
+int AskYesNoExit(std::string_view question, bool preset_no) {
+    return ~RunQuestionDialog(question, "Yes", "No", "Exit", preset_no ? 1 : 0);
 }
 
 // Contract: clears the exchange area, then writes DialogQuestionText and block A word 0 (the

@@ -83,8 +83,8 @@ namespace frontend {
 int RunQuestionDialog(std::string_view question, std::string_view label1, std::string_view label2,
                       std::string_view label3, int default_flag);
 // Yes -1, No 0, Exit -2, closed 0 (the bitwise complement of ChoiceAnswer, so that Yes tests
-// true).
-int AskYesNoExit(std::string_view question);
+// true). preset_no makes No the default button.
+int AskYesNoExit(std::string_view question, bool preset_no = false);
 // Mode 1: the question with Yes and No; mode 0: with Continue and Exit; other modes: the
 // template's text. Returns YesNoAnswer: -1 Yes or Continue, 0 No or Exit, 99 closed.
 int AskYesNo(std::string_view question, int mode);

@@ -3,6 +3,7 @@
 // typed into the main window's command bar and answered as a user would.
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPushButton>
 #include <algorithm>
 
 #include "engine/input/tables.h"
@@ -123,6 +124,61 @@ TEST_F(DialogCommandTest, AddBarLinesPutsTheTypedMetersBarLine) {
     EXPECT_GT(bar_lines[0], notes[1]);
     EXPECT_LT(bar_lines[0], notes[2]);
     EXPECT_EQ(input::InputModeActive, 0);
+}
+
+// The edit form asks "-- Add bar lines?" again offering the answer the run gave: Enter in
+// every dialog of the form gives the run's own items back, with no bar line when the run had
+// none, and with Yes first again when the run answered Yes.
+class EditFormBarLinesTest : public DialogCommandTest {
+  protected:
+    static int32_t bar_lines_on_1() {
+        int32_t n = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            n += stored_param(k, 1) == 14.0f && stored_param(k, 2) == 1.0f;
+        return n;
+    }
+    // A run on staff 1 answering Yes (2/4) or No to the bar lines, then E and Enter in every
+    // dialog of the form; returns the button Enter took at "-- Add bar lines?".
+    QString run_then_form(bool run_said_yes) {
+        QString offered;
+        Answers answers;
+        answers.dialog(ok());
+        answers.keys(QStringLiteral("TR/C4/E/G/C5;"));
+        answers.keys(QStringLiteral("Q/Q/E/E;"));
+        answers.dialog([run_said_yes](QDialog& d) { click(d, run_said_yes ? 1045 : 1046); });
+        if (run_said_yes) {
+            answers.dialog([](QDialog& d) {
+                set_field(d, 1000, QStringLiteral("2"));
+                set_field(d, 1001, QStringLiteral("4"));
+                click(d, 1);
+            });
+        }
+        answers.keys(QStringLiteral(";;;E"));
+        // The form: staff, position, notes and rhythms as offered.
+        for (int i = 0; i < 4; ++i) answers.dialog(key_in_dialog(Qt::Key_Return));
+        answers.dialog([&offered](QDialog& d) {
+            for (QPushButton* b : d.findChildren<QPushButton*>())
+                if (b->isDefault()) offered = b->text();
+            press(&d, Qt::Key_Return);
+        });
+        if (run_said_yes) answers.dialog(key_in_dialog(Qt::Key_Return));
+        for (int i = 0; i < 3; ++i) answers.dialog(key_in_dialog(Qt::Key_Return));
+        answers.keys(QStringLiteral("X"));
+        type_line(QStringLiteral("IN 1"), &answers);
+        EXPECT_EQ(notes_on(1), 4) << reply();
+        EXPECT_EQ(input::InputModeActive, 0);
+        return offered;
+    }
+};
+
+TEST_F(EditFormBarLinesTest, ARunThatAnsweredNoGetsNoBarLineFromTheForm) {
+    EXPECT_EQ(run_then_form(false), QStringLiteral("&No"));
+    EXPECT_EQ(bar_lines_on_1(), 0) << reply();
+}
+
+TEST_F(EditFormBarLinesTest, ARunThatAnsweredYesKeepsItsBarLineThroughTheForm) {
+    EXPECT_EQ(run_then_form(true), QStringLiteral("&Yes"));
+    EXPECT_EQ(bar_lines_on_1(), 1) << reply();
 }
 
 }  // namespace

@@ -77,6 +77,9 @@ class FrontEndPort {
     // line is named with the question and the word) and the answer is Exit, because the word's
     // No would ask for its box again and the script's next line would be taken as that box.
     virtual void EndWordOnNonAnswer(std::string_view /*word*/) {}
+    // For the next AskYesNoExit alone: No is the answer a dialog offers first (Enter takes it).
+    // Where nothing is offered first (the console) there is nothing to set.
+    virtual void PresetNoForNextQuestion() {}
     // Takes back the keys of the line being typed that no key wait has taken yet and returns
     // them (the console hands a typed line over key by key); empty where keys come one by one.
     virtual std::string DropRestOfTypedLine() { return {}; }

@@ -95,14 +95,16 @@ void append_bar_rows(int32_t n) {
 // AddBarLinesWords (the dialog's answer), ColumnRecords (bar-line rows after the others),
 // InputStaff, and on Exit CommandLine(1) and SecondLine(1). A meter with a number of 0 or less
 // adds nothing and says so; rows that fill ColumnRecords stop the bar lines there.
-void ask_add_bar_lines() {
+void ask_add_bar_lines(bool offer_last_answer) {
     if (bars_already_there()) return;
+    if (offer_last_answer && AddBarLinesLastNo != 0) core::front_end().PresetNoForNextQuestion();
     const int answer = core::front_end().AskYesNoExit("-- Add bar lines?");
     if (answer == kAnswerExit) {
         core::CommandLine(1) = '!';
         core::SecondLine(1) = '!';
         return;
     }
+    AddBarLinesLastNo = answer == kAnswerYes ? 0 : 1;
     if (answer != kAnswerYes) return;
     if (core::front_end().RunAddBarLinesDialog(AddBarLinesWords) != 1) return;
     if (AddBarLinesWords(1) <= 0 || AddBarLinesWords(2) <= 0) {
