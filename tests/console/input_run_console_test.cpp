@@ -306,16 +306,27 @@ TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesE
         {"150 150", 150.0f, page_end}, {"100 50", 100.0f, page_end}, {"100 101", 100.0f, 101.0f},
         {"100 0", 100.0f, page_end},   {"30 120", 30.0f, 120.0f},
     };
+    // Piped, from a command file, and piped through the edit form with every line as offered
+    // (the form reads the range back from its position line).
+    enum class Road { Piped, File, Form };
     for (const Range& r : kRanges) {
-        for (const bool from_file : {false, true}) {
-            SCOPED_TRACE(std::string(r.typed) + (from_file ? ", RE" : ", piped"));
+        for (const Road road : {Road::Piped, Road::File, Road::Form}) {
+            const bool from_file = road == Road::File;
+            SCOPED_TRACE(std::string(r.typed) + (from_file            ? ", RE"
+                                                 : road == Road::Form ? ", edit form"
+                                                                      : ", piped"));
             core::reset_engine();
             std::filesystem::remove(temp_.root() / "o.mus");
             type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "EI"});
             std::vector<std::string> run = {"IN 1", r.typed, "C4/D/E/F;", "Q;"};
             if (!from_file) run.push_back("N");
-            for (const char* line : {";", ";", ";", "X"}) run.push_back(line);
-            if (!from_file) run.push_back("N");
+            for (const char* line : {";", ";", ";"}) run.push_back(line);
+            if (road == Road::Form) {
+                run.push_back("E");
+                for (int i = 0; i < 8; ++i) run.push_back("");
+            }
+            run.push_back("X");
+            if (road == Road::Piped) run.push_back("N");
             std::string out;
             if (from_file) {
                 std::string text;
