@@ -10,6 +10,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/areas/if_command.h"
@@ -348,6 +349,7 @@ void run_i_command() {
             core::show_message(
                 "*** IFX asks for its boxes, which a command file cannot give: the IF line was "
                 "kept for IFX, and the rest of the file was not read.");
+            core::mark_run_failed();
             return;
         }
         core::SecondLine = PendingIfLine;
