@@ -255,8 +255,8 @@ void select_ps_output(int32_t& go) {
             // The refusal was told; the line is named and the word ends.
             const std::string given = name_of(OutputNameField);
             core::show_message("*** Not an answer to \"Output file name\": " +
-                               (given.empty() ? std::string("(an empty line)") : given) +
-                               " -- " + word + " ended, nothing was written.");
+                               (given.empty() ? std::string("(an empty line)") : given) + " -- " +
+                               word + " ended, nothing was written.");
             core::mark_run_failed();
             core::CommandLine(1) = 'X';
             return;

@@ -83,8 +83,8 @@ int32_t confirm_overwrite(std::string_view name) {
             show_message("*** Not written: " + shown + " exists (the command file answered No).");
             return 0;
         }
-        mark_run_failed();
         if (given == CommandFileAnswer::NotAnAnswer) {
+            mark_run_failed();
             show_message("*** Not an answer to \"FILE EXISTS - Write over file?\": " +
                          (line.empty() ? std::string("(an empty line)") : line) +
                          " -- taken as No: " + shown + " was not written.");
@@ -105,12 +105,10 @@ int32_t confirm_overwrite(std::string_view name) {
     const int32_t answer = confirm_discard(2);
     SecondLine = second;
     ChangesMadeFlag = changes;
-    // A script's line that did not answer, or an input that ended at the question, is no No the
-    // script gave: the write it asked for did not happen.
+    // A script's line that did not answer is no No the script gave: the write it asked for
+    // did not happen. (An input that ends at the question ends as with unsaved changes.)
     std::string unanswered;
-    if (answer != -1 &&
-        (front_end().ApplicationClosing() || front_end().ScriptGaveNoAnswer(unanswered)))
-        mark_run_failed();
+    if (answer != -1 && front_end().ScriptGaveNoAnswer(unanswered)) mark_run_failed();
     // An input that ended at the question answered nothing: say why nothing was written.
     if (answer != -1 && front_end().ApplicationClosing())
         show_message("*** Not written: " + platform::shown_path(name) +

@@ -134,7 +134,9 @@ pid_t temporary_file_pid(std::string_view name) {
 bool open_replacement(int unit, const std::string& path, UnitForm form) {
     const std::string target = replacement_target(path);
     if (target.empty()) {
-        note_failure(unit, path, ELOOP);
+        const bool loop =
+            platform::resolve_link_target(path).status == platform::LinkTargetStatus::Loop;
+        note_failure(unit, path, loop ? ELOOP : ENOENT);
         return false;
     }
     struct stat old {};
@@ -294,7 +296,10 @@ int64_t unit_position(int unit) {
 }
 
 void close_all_units() {
-    for (int k = 1; k <= kMaxUnit; ++k) abandon_unit(k);
+    for (int k = 1; k <= kMaxUnit; ++k) {
+        abandon_unit(k);
+        g_failures[k] = UnitFailure{};
+    }
 }
 
 std::string replacement_target(const std::string& path) {
