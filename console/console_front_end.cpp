@@ -302,7 +302,7 @@ std::string ConsoleFrontEnd::shown_form(std::string_view text) {
 
 void ConsoleFrontEnd::show_in_message_line(std::string_view text) {
     const std::string form = shown_form(text);
-    if (form == shown_) return;
+    if (form == shown_ || form == last_notice_) return;
     print_text(form);
     shown_ = form;
 }
@@ -426,8 +426,11 @@ int ConsoleFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
 
 // -- messages and questions --
 
+// A reply that repeats the notice just shown (a failed job's error stays its reply) is not
+// printed twice.
 int ConsoleFrontEnd::ShowMessageBox(const char* text) {
     print_text(safe(text));
+    last_notice_ = shown_form(safe(text));
     return 1;
 }
 

@@ -83,6 +83,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool ApplicationClosing() override { return input_ended_ || file_answer_missing_; }
     bool InputIsScript() override { return !at_terminal_; }
     bool ScriptGaveNoAnswer(std::string& line) override;
+    bool LastAnswerFromScript() override { return !at_terminal_ || last_line_from_file_; }
     void EndWordOnNonAnswer(std::string_view word) override { non_answer_ends_ = word; }
     void GiveBackScriptLine(const std::string& line) override { give_back_line(line); }
     int ShowMessageBox(const char* text) override;
@@ -235,11 +236,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     MidiFileReporter midi_files_{*this};
     int input_fd_ = -1;
     bool at_terminal_ = false;
-    std::string no_answer_;  // the script's line the last yes/no question could not read
+    std::string last_notice_;  // the last notice of this call: a reply repeating it is not printed
+    std::string no_answer_;    // the script's line the last yes/no question could not read
     bool gave_no_answer_ = false;
     std::string non_answer_ends_;  // the word the next Yes/No/Exit question ends on a non-answer
-    std::string input_text_;    // the input edit
-    std::string pending_keys_;  // keys of a typed line not yet taken by a key wait
+    std::string input_text_;       // the input edit
+    std::string pending_keys_;     // keys of a typed line not yet taken by a key wait
     int32_t last_key_ = 0;
     int32_t last_key_down_ = 0;
     bool input_ended_ = false;

@@ -15,6 +15,7 @@
 #include "engine/commands/files/end_backup.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/settings_tables.h"
 #include "platform/end_signals.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
@@ -100,10 +101,12 @@ int run_console_main(int argc, char** argv) {
     const bool from_terminal = ::isatty(input_fd) == 1;
     console.set_input_at_terminal(from_terminal);
     core::tell_backups_kept_at_end();
-    const int rc = console.run();
-    // The exit status stays 0: a script may end without saving on purpose (it printed the
-    // page, or made an EPS file of it).
+    int rc = console.run();
+    // Unsaved changes at the end leave the status alone: a script may end without saving on
+    // purpose (it printed the page, or made an EPS file of it). A script whose load, save or
+    // write failed says so to whatever ran it; at a terminal the user saw it.
     console.end_of_input(from_terminal, std::cerr);
+    if (rc == 0 && !from_terminal && core::RunFailedWord != 0) rc = 1;
     core::set_front_end(nullptr);
     if (!std::cout.flush()) {
         std::cerr << "ormest: the replies could not be written to standard output (a full disk "

@@ -42,6 +42,7 @@ int ConsoleFrontEnd::run() {
         core::MessageLine.set(typed);
         core::FrontEndCommandBuffer.blank();
         shown_ = shown_form(typed);
+        last_notice_.clear();
         int32_t status = -1;
         requested_zoom_ = 0;
         in_call_ = true;

@@ -8,6 +8,7 @@
 #include "engine/core/files/file_names.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/name_compare.h"
+#include "engine/core/settings_tables.h"
 #include "platform/paths.h"
 
 namespace output {
@@ -105,20 +106,21 @@ void append_track(const MidiEventList& list, std::size_t first, int32_t count, i
 // core::outside_data_folder).
 bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
     if (!path.empty() && !core::outside_data_folder(path)) return false;
+    // The file and the system's reason follow the words, as the unit found them.
+    auto fail = [](std::string_view what) {
+        core::show_message(std::string(what) + core::unit_failure_text(kMidiFileUnit));
+        core::mark_run_failed();
+        return false;
+    };
     if (path.empty() || !core::open_unit_at_local_path(
                             kMidiFileUnit, path, core::UnitStatus::Replace, core::UnitForm::Raw)) {
-        core::show_message("Midi file Write error");
-        return false;
+        return fail("Midi file Write error");
     }
     if (core::write_bytes(kMidiFileUnit, image.data(), image.size()) != core::IoResult::Ok) {
         core::abandon_unit(kMidiFileUnit);
-        core::show_message("Midi file Write error");
-        return false;
+        return fail("Midi file Write error");
     }
-    if (!core::close_unit(kMidiFileUnit)) {
-        core::show_message("midi file close error");
-        return false;
-    }
+    if (!core::close_unit(kMidiFileUnit)) return fail("midi file close error");
     return true;
 }
 

@@ -12,12 +12,14 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/layout/staves/measure_command.h"
 #include "output/output_names.h"
 #include "output/print_parameters.h"
 #include "output/ps_document.h"
 #include "output/tables.h"
+#include "platform/paths.h"
 
 namespace output {
 
@@ -150,6 +152,20 @@ bool take_target(PrintIntBlock& ints) {
     return true;
 }
 
+// Whether the answer just refused came from a script: nobody would see the question again, and
+// the script's next lines, its save included, would be taken for names one after another.
+bool answer_from_script() {
+    return core::front_end().LastAnswerFromScript() || core::front_end().InputIsScript();
+}
+
+// The command word as typed ("PR", "PB"), for the reply that ends it.
+std::string command_word() {
+    std::string word;
+    for (int k = 1; k <= 2; ++k)
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(core::CommandLine(k))));
+    return word;
+}
+
 // The batch marks of the command line.
 void set_batch_marks(const PrintIntBlock& ints) {
     if (ints(kBatchPrinting) == 0) return;
@@ -182,6 +198,7 @@ void select_ps_output(int32_t& go) {
     const bool skip_dialog =
         std::toupper(static_cast<unsigned char>(core::CommandLine(3))) == 'P' &&
         std::toupper(static_cast<unsigned char>(core::CommandLine(4))) == 'S';
+    const std::string word = command_word();  // measuring blanks the command line
     measure_print_box();
     auto& pp = PrintParameters;
     if (pp.ints(kFreezeOffsets) != 0) {
@@ -233,11 +250,30 @@ void select_ps_output(int32_t& go) {
             return;
         }
         take_answers(pp.ints, pp.reals);
-        if (!take_target(pp.ints)) continue;
+        if (!take_target(pp.ints)) {
+            if (!answer_from_script()) continue;
+            // The refusal was told; the line is named and the word ends.
+            const std::string given = name_of(OutputNameField);
+            core::show_message("*** Not an answer to \"Output file name\": " +
+                               (given.empty() ? std::string("(an empty line)") : given) + " -- " +
+                               word + " ended, nothing was written.");
+            core::mark_run_failed();
+            core::CommandLine(1) = 'X';
+            return;
+        }
         set_batch_marks(pp.ints);
         clear_abort_letter();
         if (OutputSettings.to_port == kToFile && OutputSettings.batch_naming != 0) {
-            const int32_t reply = core::confirm_overwrite(job_output_path());
+            const std::string path = job_output_path();
+            const int32_t reply = core::confirm_overwrite(path);
+            if (reply == 0 && answer_from_script()) {
+                // The script's No (or its line taken as No) was told; its next line is a
+                // command again, not the name asked again.
+                core::show_message("*** " + word + " ended: " + platform::shown_path(path) +
+                                   " was not written.");
+                core::CommandLine(1) = 'X';
+                return;
+            }
             if (reply == 0) continue;
             if (reply == -2) {
                 core::CommandLine(1) = 'X';

@@ -19,6 +19,7 @@
 #include "engine/edit/systems/stem_direction.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
+#include "engine/render/ps_errors.h"
 #include "engine/render/tables.h"
 #include "output/output_names.h"
 #include "output/ps_display_list.h"
@@ -253,9 +254,9 @@ void end_print_job() {
     } else if (CommandModeLetters(1) != 'B' && CommandLine(1) != 'X') {
         choose_output();
     }
-    // A failed job was told of by the write-error box; the typed word left in the message line
-    // would read as a reply of its own.
-    if (ps_job_aborted()) MessageLine.blank();
+    // A failed job was told of by the write-error box, which stays its reply: the typed word
+    // left in the message line, or the scan direction, would read as a reply of its own.
+    if (ps_job_aborted()) MessageLine.set(render::last_ps_write_error());
     // The engine always leaves the output pass, whatever became of the job.
     end_unfinished_ps_job();
     OutputNameField.blank();

@@ -17,6 +17,7 @@ int32_t EngineWaitLevel = -1;
 int32_t InputKeyWord = 0;
 int32_t EngineKeyWord = 0;
 int32_t ApplicationClosingWord = 0;
+int32_t RunFailedWord = 0;
 FixedText<48> OutputTargetName;
 FixedText<24> CircleRadiusText;
 int32_t CircleVectorIncrement = 0;
@@ -81,6 +82,7 @@ void reset_settings_tables() {
     InputKeyWord = 0;
     EngineKeyWord = 0;
     ApplicationClosingWord = 0;
+    RunFailedWord = 0;
     OutputTargetName.blank();
 
     CirclePointTable.fill(0.0f);

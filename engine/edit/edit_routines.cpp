@@ -10,6 +10,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/group_transfer.h"
 #include "engine/edit/areas/if_command.h"
@@ -348,6 +349,7 @@ void run_i_command() {
             core::show_message(
                 "*** IFX asks for its boxes, which a command file cannot give: the IF line was "
                 "kept for IFX, and the rest of the file was not read.");
+            core::mark_run_failed();
             return;
         }
         core::SecondLine = PendingIfLine;
@@ -363,11 +365,11 @@ void run_i_command() {
 // line as typed: "rrc" the cursor, "rrz" the client size) names the service; the service gate
 // sends it with its test values (the next cursor, colour 8388736, 0 for the dialogs). Nothing
 // is written to the message line, so a reply left by the command before stays. Refused,
-// silently: anything but a lower-case letter, letters without a service, and those whose test values would cost the user's work
-// or hang the program: "h" and "v" (the page's file name and a save, both to the placeholder
-// "c:m"), "m" (the changed mark cleared), "j" (the page's contents cleared), "q" (a message box
-// again and again until a playing piece moves on). The folder change of the P words leaves
-// "rrh" and so serves nothing.
+// silently: anything but a lower-case letter, letters without a service, and those whose test
+// values would cost the user's work or hang the program: "h" and "v" (the page's file name and a
+// save, both to the placeholder "c:m"), "m" (the changed mark cleared), "j" (the page's contents
+// cleared), "q" (a message box again and again until a playing piece moves on). The folder change
+// of the P words leaves "rrh" and so serves nothing.
 void test_frontend_services() {
     const char letter = core::SecondLine(3);
     if (letter < 'a' || letter > 'z') return;

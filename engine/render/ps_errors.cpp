@@ -2,18 +2,25 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 
 namespace render {
 
 namespace {
 constexpr int kPostScriptOutputUnit = 24;
-}
+std::string g_last_error;
+}  // namespace
 
 void report_ps_write_error() {
-    core::show_message("Error writing PostScript to file or device.");
+    g_last_error = "Error writing PostScript to file or device." +
+                   core::unit_failure_text(kPostScriptOutputUnit);
+    core::show_message(g_last_error);
     core::abandon_unit(kPostScriptOutputUnit);  // the file it would replace stays whole
     core::CommandModeLetters(1) = 'B';
+    core::mark_run_failed();
 }
+
+const std::string& last_ps_write_error() { return g_last_error; }
 
 }  // namespace render

@@ -138,7 +138,8 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
          "Warning: Unsaved entries or changes will be lost. Clear or Load new file?", true,
          "= -15000\nGraphics", (temp_.root() / "g.mus").string()},
         // A command file that changes nothing leaves the page saved.
-        {"EI\n8 1 0\nSA r.mus\nRE empty.txt\nRE y.txt\n", "", false, "r.mus * (not saved"},
+        {"EI\n8 1 0\nSA unread.mus\nRE empty.txt\nRE y.txt\n", "", false,
+         "unread.mus * (not saved"},
     };
     std::ofstream(temp_.root() / "empty.txt").flush();
     std::ofstream(temp_.root() / "y.txt") << "Y\n";

@@ -211,4 +211,77 @@ TEST_F(ConsoleInputEndTest, AnEndSignalRaisedAsTheInputEndsAlwaysWins) {
     }
 }
 
+// The exit status tells a script's caller whether what it asked for happened: 1 after a failed
+// or refused load, save or output write, a line taken as No at a write-over, or a command file
+// stopped early; 0 for a clean run, a No the script gave and unsaved changes at the end. Each
+// run types a page, meets the case, then saves under a marker name: the marker shows the
+// script went on and the page it holds is the typed one. At a terminal the status stays 0.
+TEST_F(ConsoleInputEndTest, TheExitStatusTellsWhetherTheScriptsLoadsAndWritesHappened) {
+    const fs::path root = temp_.root();
+    std::ofstream(root / "afile") << "a file, not a folder\n";
+    {
+        std::ofstream damaged(root / "damaged.mus", std::ios::binary);
+        for (int k = 0; k < 300; ++k) damaged.put(static_cast<char>((k * 131 + 7) % 256));
+    }
+    write_script("stops.cmd", "G missing.mus\nSA never.mus\n");
+    struct Row {
+        const char* name;
+        std::vector<std::string> lines;  // after the typed page, before the marker save
+        int status;
+        bool from_file = false;  // "--console FILE" instead of a pipe
+    };
+    const std::vector<Row> rows = {
+        {"clean run", {}, 0},
+        {"No given at the write-over", {"PR", "x.eps", "N"}, 0},
+        {"missing document", {"G missing.mus"}, 1},
+        {"missing document, --console FILE", {"G missing.mus"}, 1, true},
+        {"damaged document", {"G damaged.mus"}, 1},
+        {"EPS under a file", {"PR", "afile/p.eps"}, 1},
+        {"save under a file", {"SA afile/q.mus"}, 1},
+        {"refused output name", {"PR", "x.txt"}, 1},
+        {"line taken as No at the write-over", {"PR", "x.eps", "#ZZQ"}, 1},
+        {"command file not found", {"RE none.cmd"}, 1},
+        {"command file stopped early", {"RE stops.cmd"}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::ofstream(root / "x.eps") << "old\n";
+        for (const char* name : {"out.mus", "first.mus"}) fs::remove(root / name);
+        // Saved first, so that a load asks nothing before it.
+        std::vector<std::string> lines = {"EI", "8 1 0", "8 2 0", "SA first.mus"};
+        lines.insert(lines.end(), row.lines.begin(), row.lines.end());
+        lines.push_back("SA out.mus");
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        RunningProgram* copy = nullptr;
+        if (row.from_file) {
+            const fs::path script = write_script("row.txt", text);
+            copy = &start(RunningProgram::Input::Pipe, {script.string()});
+        } else {
+            copy = &start();
+            copy->type(text.substr(0, text.size() - 1));
+        }
+        const int status = copy->wait_end();
+        ASSERT_TRUE(status != -1 && WIFEXITED(status)) << status << copy->output();
+        EXPECT_EQ(WEXITSTATUS(status), row.status) << copy->output();
+        EXPECT_EQ(document_item_words(root / "out.mus"), kTwoItems) << copy->output();
+        std::ifstream eps(root / "x.eps");
+        std::string first;
+        std::getline(eps, first);
+        EXPECT_EQ(first, "old");
+        EXPECT_FALSE(fs::exists(root / "never.mus"));
+    }
+    // Unsaved changes at the end keep 0, whatever the page.
+    RunningProgram& unsaved = start();
+    unsaved.type("EI\n8 1 0");
+    EXPECT_TRUE(input_end_exited_zero(unsaved.wait_end())) << unsaved.output();
+
+    // At a terminal the user saw the failure: the status stays 0.
+    RunningProgram& typed = start(RunningProgram::Input::Terminal);
+    typed.type("G missing.mus");
+    ASSERT_TRUE(typed.saw("missing.mus")) << typed.output();
+    ASSERT_TRUE(typed.type_end_of_file());
+    EXPECT_TRUE(input_end_exited_zero(typed.wait_end_keeping_input())) << typed.output();
+}
+
 }  // namespace

@@ -126,11 +126,38 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "[spacing staff]\": 2 200 1x -- IN ended.",
          true,
          true},
+        // A document that does not load stops a command file: its next lines were written for
+        // that document (a PR would write the page before it under the new name). A script
+        // goes on.
+        {"G missing",
+         Road::Re,
+         {"G missing.mus"},
+         "missing.mus was not loaded: the rest of the file was not read.",
+         false,
+         true},
+        {"G damaged, then PR",
+         Road::Re,
+         {"G damaged.mus", "PR", "b.eps"},
+         "damaged.mus was not loaded: the rest of the file was not read.",
+         false,
+         true},
+        {"COM of a missing file",
+         Road::Re,
+         {"COM", "Y", "none.mus", "2"},
+         "none.mus was not loaded: the rest",
+         false,
+         false},
+        {"G damaged piped", Road::Piped, {"G damaged.mus"}, "Error opening file->", true, true},
     };
+    {
+        std::string noise;
+        for (int k = 0; k < 300; ++k) noise += static_cast<char>((k * 131 + 7) % 256);
+        write_text(temp_.root() / "damaged.mus", noise);
+    }
     for (const StopCase& c : cases) {
         SCOPED_TRACE(c.label);
         core::reset_engine();
-        for (const char* name : {"out.mus", "marker.mus"}) fs::remove(temp_.root() / name);
+        for (const char* name : {"out.mus", "marker.mus", "b.eps"}) fs::remove(temp_.root() / name);
         std::vector<std::string> word = c.lines;
         word.push_back("SA marker.mus");
         std::string out;
@@ -158,6 +185,7 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         EXPECT_EQ(fs::exists(temp_.root() / "marker.mus"), c.marker_runs) << out;
         ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
         EXPECT_EQ(bytes_of(temp_.root() / "out.mus") == kept, c.page_kept) << out;
+        EXPECT_FALSE(fs::exists(temp_.root() / "b.eps")) << out;
     }
 }
 

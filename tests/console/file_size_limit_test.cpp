@@ -105,7 +105,8 @@ TEST(FileSizeLimit, FailedWritesAreToldAndLeaveTheLastFilesWhole) {
 
     // Without a limit: a page saved, printed to eps.eps and played to ormmidi.mid.
     const SizeLimitRun good = run_console_with_size_limit(
-        folder, state, "EI\n8 1 0\n1 1 10 1 0 0 4\nSA old.mus\nG old.mus\nPRPS\nPLA\n", RLIM_INFINITY);
+        folder, state, "EI\n8 1 0\n1 1 10 1 0 0 4\nSA old.mus\nG old.mus\nPRPS\nPLA\n",
+        RLIM_INFINITY);
     ASSERT_TRUE(good.exited) << good.out;
     EXPECT_EQ(good.exit_code, 0) << good.out;
     const fs::path eps = folder / "eps.eps";
@@ -116,9 +117,10 @@ TEST(FileSizeLimit, FailedWritesAreToldAndLeaveTheLastFilesWhole) {
     ASSERT_TRUE(fs::exists(last)) << good.out;
     std::string why;
     EXPECT_TRUE(ps_check::eps_reads_clean(eps, why)) << why;
-    const std::string mido = "/usr/bin/python3 -c 'import sys, mido; f = mido.MidiFile(sys.argv[1]);"
-                             " sys.exit(0 if sum(m.type == \"note_on\" for m in f) == 1 else 1)' '" +
-                             midi.string() + "'";
+    const std::string mido =
+        "/usr/bin/python3 -c 'import sys, mido; f = mido.MidiFile(sys.argv[1]);"
+        " sys.exit(0 if sum(m.type == \"note_on\" for m in f) == 1 else 1)' '" +
+        midi.string() + "'";
     EXPECT_EQ(std::system(mido.c_str()), 0);
     const std::string old_eps = read_text(eps);
     const std::string old_midi = read_text(midi);
@@ -127,16 +129,21 @@ TEST(FileSizeLimit, FailedWritesAreToldAndLeaveTheLastFilesWhole) {
 
     // Every file held to 64 bytes: the MIDI file (65), the EPS, the record of the last file
     // (a line of 128) and the new document do not fit.
-    const SizeLimitRun limited = run_console_with_size_limit(
-        folder, state, "G old.mus\nSA new.mus\nPRPS\nPLA\n", 64);
-    EXPECT_TRUE(limited.exited) << "killed by signal " << -limited.exit_code << "\n"
-                                << limited.out;
-    EXPECT_EQ(limited.exit_code, 0) << limited.out;
-    EXPECT_NE(limited.out.find("Error writing PostScript to file or device."), std::string::npos)
+    const SizeLimitRun limited =
+        run_console_with_size_limit(folder, state, "G old.mus\nSA new.mus\nPRPS\nPLA\n", 64);
+    EXPECT_TRUE(limited.exited) << "killed by signal " << -limited.exit_code << "\n" << limited.out;
+    // The failed writes fail the run; each is told with its file and the system's reason.
+    EXPECT_EQ(limited.exit_code, 1) << limited.out;
+    EXPECT_NE(limited.out.find("Error writing PostScript to file or device.: " +
+                               fs::canonical(folder).string() + "/eps.eps: File too large\n"),
+              std::string::npos)
         << limited.out;
+    EXPECT_EQ(limited.out.find("Direction = "), std::string::npos) << limited.out;
     EXPECT_EQ(limited.out.find("Output to file"), std::string::npos) << limited.out;
     // The MIDI file fits the stream's buffer: its error shows as the file is closed.
-    EXPECT_NE(limited.out.find("midi file close error"), std::string::npos) << limited.out;
+    EXPECT_NE(limited.out.find("midi file close error: " + midi.string() + ": File too large"),
+              std::string::npos)
+        << limited.out;
     EXPECT_NE(limited.out.find("***Error writing file:"), std::string::npos) << limited.out;
     EXPECT_EQ(read_text(eps), old_eps);
     EXPECT_EQ(read_text(midi), old_midi);

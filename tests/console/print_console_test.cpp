@@ -18,6 +18,7 @@
 #include "tests/support/console_run.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/grey_picture.h"
+#include "tests/support/saved_records.h"
 
 namespace fs = std::filesystem;
 
@@ -81,23 +82,57 @@ TEST(ConsolePathList, IsCancelled) {
 
 class PrintConsoleTest : public ConsoleSessionTest {};
 
-// A script leaves the name question by "X" (the dialog's Cancel), also when the question comes
-// back after a refused name or a refused overwrite: nothing is written, the script goes on.
+// A script leaves the name question by "X" (the dialog's Cancel). Where the question would
+// come back (a refused name, a No or a line taken as No at the write-over) a script's line is
+// named and PR ends, writing nothing: the script's next line runs, on the page as it was.
 // A failed job tells its error and leaves no typed word behind as a reply.
 TEST_F(PrintConsoleTest, ScriptsLeaveTheOutputNameQuestion) {
     const std::vector<std::string> page = {"EI", "8 1 0", "1 1 10 5 0 0 1"};
-    std::ofstream(temp_.root() / "x.EPS") << "old\n";
-    const std::vector<std::vector<std::string>> answers = {
-        {"x.EPS", "N", "X"}, {"X"}, {"notes.txt", "x"}, {"x.EPS", "N", "", "N", " X "}};
-    for (const auto& a : answers) {
-        fs::remove(temp_.root() / "k.mus");
-        const std::string out = type(console_lines_then(
-            console_lines_then(page, console_lines_then({"PR"}, a)), {"SA k.mus"}));
-        EXPECT_TRUE(fs::exists(temp_.root() / "k.mus")) << a.front() << "\n" << out;
-        std::ifstream eps(temp_.root() / "x.EPS");
-        std::string first;
-        std::getline(eps, first);
-        EXPECT_EQ(first, "old") << a.front();
+    type(console_lines_then(page, {"SA ref.mus"}));
+    const std::vector<std::string> ref = saved_records(temp_.root() / "ref.mus");
+    ASSERT_EQ(ref.size(), 2u);
+    struct Answer {
+        std::vector<std::string> lines;
+        const char* said;  // nullptr: nothing named
+    };
+    const std::vector<Answer> answers = {
+        {{"x.EPS", "N"}, "*** PR ended: "},
+        {{"X"}, nullptr},
+        {{"notes.txt"},
+         "*** Not an answer to \"Output file name\": notes.txt -- PR ended, nothing was written."},
+        {{"x.EPS", "#ZZQ"}, "*** PR ended: "},
+    };
+    for (const bool from_file : {false, true}) {
+        for (const Answer& a : answers) {
+            SCOPED_TRACE(a.lines.front() + (from_file ? " (RE)" : " (piped)"));
+            core::reset_engine();
+            std::ofstream(temp_.root() / "x.EPS") << "old\n";
+            fs::remove(temp_.root() / "k.mus");
+            const std::vector<std::string> word =
+                console_lines_then(console_lines_then({"PR"}, a.lines), {"SA k.mus"});
+            std::string out;
+            if (from_file) {
+                std::string text;
+                for (const std::string& line : word) text += line + "\n";
+                std::ofstream(temp_.root() / "pr.txt") << text;
+                out = type(console_lines_then(page, {"RE pr.txt"}));
+            } else {
+                out = type(console_lines_then(page, word));
+            }
+            EXPECT_EQ(saved_records(temp_.root() / "k.mus"), ref) << out;
+            std::ifstream eps(temp_.root() / "x.EPS");
+            std::string first;
+            std::getline(eps, first);
+            EXPECT_EQ(first, "old");
+            if (a.said != nullptr) {
+                EXPECT_NE(out.find(a.said), std::string::npos) << out;
+            } else {
+                EXPECT_EQ(out.find("PR ended"), std::string::npos) << out;
+            }
+            // Asked once: the script's later lines were never taken for names.
+            const std::size_t asked = out.find("Output file name (LPT1");
+            EXPECT_EQ(out.find("Output file name (LPT1", asked + 1), std::string::npos) << out;
+        }
     }
 
     FileSizeLimit limit(512);
@@ -106,6 +141,54 @@ TEST_F(PrintConsoleTest, ScriptsLeaveTheOutputNameQuestion) {
     limit.lift();
     EXPECT_NE(out.find("Error writing PostScript to file or device."), std::string::npos) << out;
     EXPECT_EQ(out.find("\nPRPS\n"), std::string::npos) << out;
+}
+
+// A job that cannot be written says so, then the file and the system's reason; its reply is
+// that text, with no scan direction after it. The script's next line runs on the page as it
+// was. Permissions hold only for a user they bind (not root): those rows are skipped then.
+TEST_F(PrintConsoleTest, AFailedWriteNamesItsFileAndTheReason) {
+    const std::vector<std::string> page = {"EI", "8 1 0", "1 1 10 5 0 0 1"};
+    type(console_lines_then(page, {"SA ref.mus"}));
+    const std::vector<std::string> ref = saved_records(temp_.root() / "ref.mus");
+    ASSERT_EQ(ref.size(), 2u);
+    std::ofstream(temp_.root() / "afile") << "a file, not a folder\n";
+    fs::create_directory(temp_.root() / "shut");
+    fs::permissions(temp_.root() / "shut", fs::perms::owner_read | fs::perms::owner_exec);
+    const bool bound = !std::ofstream(temp_.root() / "shut" / "probe").is_open();
+    fs::remove(temp_.root() / "shut" / "probe");
+    std::ofstream(temp_.root() / "kept.eps") << "old\n";
+    fs::permissions(temp_.root() / "kept.eps", fs::perms::owner_read);
+    struct Row {
+        const char* name;
+        const char* reason;
+        bool needs_bound;
+        std::vector<std::string> answers;  // after the name: "Y" where the file exists
+    };
+    const Row rows[] = {{"afile/p.eps", "Not a directory", false, {}},
+                        {"shut/p.eps", "Permission denied", true, {}},
+                        {"kept.eps", "Permission denied", true, {"Y"}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.needs_bound && !bound) continue;
+        core::reset_engine();
+        fs::remove(temp_.root() / "k.mus");
+        const std::string out = type(console_lines_then(
+            page,
+            console_lines_then(console_lines_then({"PR", row.name}, row.answers), {"SA k.mus"})));
+        const std::string told = "Error writing PostScript to file or device.: " +
+                                 (fs::canonical(temp_.root()) / row.name).string() + ": " +
+                                 row.reason + "\n";
+        EXPECT_NE(out.find(told), std::string::npos) << out;
+        EXPECT_EQ(out.find(told, out.find(told) + 1), std::string::npos) << out;
+        EXPECT_EQ(out.find("Direction = "), std::string::npos) << out;
+        EXPECT_EQ(saved_records(temp_.root() / "k.mus"), ref) << out;
+    }
+    fs::permissions(temp_.root() / "shut", fs::perms::owner_all);
+    fs::permissions(temp_.root() / "kept.eps", fs::perms::owner_all);
+    std::ifstream kept(temp_.root() / "kept.eps");
+    std::string first;
+    std::getline(kept, first);
+    EXPECT_EQ(first, "old");
 }
 
 TEST_F(PrintConsoleTest, FoldersThroughTheConsole) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/settings_tables.h"
 #include "output/midi_tables.h"
 #include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"
@@ -250,22 +251,30 @@ TEST_F(MidiFileTest, AFileThatCannotBeWrittenIsToldAndNotPlayed) {
     played.clear();
     auto record = [](const std::string& path) { played.push_back(path); };
 
-    output::MidiFileName.set((dir_ / "no such folder" / "x.mid").string());
+    // The words, then the file and the system's reason; the run counts as failed.
+    core::RunFailedWord = 0;
+    const std::string missing = (dir_ / "no such folder" / "x.mid").string();
+    output::MidiFileName.set(missing);
     output::write_and_play_midi(whole_note(), record);
-    EXPECT_EQ(times_shown("Midi file Write error"), 1);
+    EXPECT_EQ(times_shown("Midi file Write error: " + missing + ": No such file or directory"), 1);
     EXPECT_TRUE(played.empty());
+    EXPECT_EQ(core::RunFailedWord, 1);
 
     // A folder at the name.
     std::filesystem::create_directory(dir_ / "a folder.mid");
     output::MidiFileName.set((dir_ / "a folder.mid").string());
     output::write_and_play_midi(whole_note(), record);
-    EXPECT_EQ(times_shown("Midi file Write error"), 2);
+    EXPECT_EQ(times_shown("Midi file Write error: " + (dir_ / "a folder.mid").string() +
+                          ": Is a directory"),
+              1);
     EXPECT_TRUE(played.empty());
 
-    // Written: played once, from the file just written.
+    // Written: played once, from the file just written; nothing more is told.
+    core::RunFailedWord = 0;
     output::MidiFileName.blank();
     output::write_and_play_midi(whole_note(), record);
-    EXPECT_EQ(times_shown("Midi file Write error"), 2);
+    EXPECT_EQ(fe_.message_boxes.size(), 2u);
+    EXPECT_EQ(core::RunFailedWord, 0);
     ASSERT_EQ(played.size(), 1u);
     EXPECT_EQ(played[0], platform::work_file("ormmidi.mid"));
     EXPECT_EQ(read_bytes(played[0]).size(), 65u);

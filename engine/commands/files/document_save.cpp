@@ -70,6 +70,7 @@ bool may_write_to(const std::string& typed, const std::string& name) {
     if (ends_in_separator || names_folder(typed_path) || names_folder(name)) {
         show_message("*** Not saved: " + platform::shown_path(typed_path) +
                      " is a folder, not a file.");
+        mark_run_failed();
         return false;
     }
     if (!outside_data_folder(name)) return false;
@@ -79,10 +80,12 @@ bool may_write_to(const std::string& typed, const std::string& name) {
     switch (platform::resolve_link_target(path).status) {
         case platform::LinkTargetStatus::Loop:
             show_message("*** Not saved: " + shown + " is a link that leads round in a loop.");
+            mark_run_failed();
             return false;
         case platform::LinkTargetStatus::MissingFolder:
             show_message("*** Not saved: " + shown +
                          " is a link into a folder that does not exist.");
+            mark_run_failed();
             return false;
         case platform::LinkTargetStatus::NotALink:
         case platform::LinkTargetStatus::Target:
@@ -177,12 +180,16 @@ void save_current_document() {
     platform::FileIdentity seen;
     const std::string file = choose_save_name(seen);
     if (file.empty()) return;
-    if (!name_fits(file)) return;
+    if (!name_fits(file)) {
+        mark_run_failed();
+        return;
+    }
 
     // What the page shows is what is saved: the edited item's changes go into the store first.
     const edit::EditBeforeSave edit = edit::store_edit_before_save();
     if (edit == edit::EditBeforeSave::NotStored) {
         MessageLine.set(std::string(kEditNotStoredText));
+        mark_run_failed();
         return;
     }
     const bool stored = edit == edit::EditBeforeSave::Stored;
@@ -200,6 +207,7 @@ void save_current_document() {
         const std::string reason = CommandLine.trimmed();
         CommandLine = line;
         if (!changed) {
+            mark_run_failed();
             show_message(reason + " " + file);
             if (stored) MessageLine.set(std::string(kEditStoredNotSavedText));
             return;

@@ -302,6 +302,26 @@ void run_file_command() {
     }
 }
 
+namespace {
+
+// A document that was asked for and not loaded fails the run. A command file read by RE stops
+// there: its next lines were written for that document, and would work on the page before it
+// (a PR would write the old page under the new document's name). A work copy (UNDO, REDO) is
+// no document asked for.
+void tell_load_failed(const std::string& file) {
+    if (FileMode == 2) return;
+    mark_run_failed();
+    if (MacroUnit > 0 && MacroUnit != DefaultMacroUnit && unit_is_open(MacroUnit)) {
+        close_unit(MacroUnit);
+        show_message("*** " + platform::shown_path(file) +
+                     " was not loaded: the rest of the file was not read.");
+        MessageLine.blank();  // the file's "Reading" line would follow as if it read on
+        MacroUnit = 0;
+    }
+}
+
+}  // namespace
+
 // Contract: see the header. Reads CommandLine (a merge: "GM" and its third letter), MessageLine
 // ("~~R": the front-end's block), StaffOffset; writes the store and its index, StaffTables,
 // ChangesMadeFlag, the undo copy and UndoSaveMode (a merge, once the file is read and fits),
@@ -326,6 +346,7 @@ bool load_document_file(const FixedText<512>& name_in) {
             CommandModeLetters(1) = 0;
             CommandModeLetters(2) = 0;
             redraw_page();
+            tell_load_failed(file);
             return false;
         }
     }
@@ -357,6 +378,7 @@ bool load_document_file(const FixedText<512>& name_in) {
         CommandLine = line;
         if (reason != line.trimmed()) show_message(reason);
         redraw_page();  // CommandModeLetters(1) stays -1: the read failed
+        tell_load_failed(file);
         return false;
     }
 
@@ -372,6 +394,7 @@ bool load_document_file(const FixedText<512>& name_in) {
                      " words).");
         CommandModeLetters(1) = -1;
         redraw_page();
+        tell_load_failed(file);
         return false;
     }
 

@@ -5,6 +5,7 @@
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -43,6 +44,7 @@ bool run_rex_command() {
     }
     if (!open_unit(kRexUnit, name, UnitStatus::Old, UnitForm::Text)) {
         report_unreadable_file(name);
+        mark_run_failed();
         return false;
     }
     FrontEndCommandBuffer.set("File = " + name);

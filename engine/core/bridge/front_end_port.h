@@ -73,6 +73,10 @@ class FrontEndPort {
     // `line`. The line was named with the question and dropped, and read as No (or as Exit, see
     // EndWordOnNonAnswer).
     virtual bool ScriptGaveNoAnswer(std::string& /*line*/) { return false; }
+    // True when the last line a question or dialog took came from a script (a pipe, a file, or
+    // a command file read by RE) rather than from someone at the keys or in a dialog: nobody is
+    // there to be asked again.
+    virtual bool LastAnswerFromScript() { return false; }
     // For the next AskYesNoExit alone: a script's line that answers nothing ends `word` (the
     // line is named with the question and the word) and the answer is Exit, because the word's
     // No would ask for its box again and the script's next line would be taken as that box.

@@ -8,6 +8,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 
@@ -63,6 +64,7 @@ bool outside_data_folder(std::string_view name) {
     if (path.empty() || !platform::in_data_folder(path)) return true;
     show_message("*** Not written: " + path +
                  " is in the program's data folder, which is only read.");
+    mark_run_failed();
     return false;
 }
 
@@ -79,7 +81,10 @@ int32_t confirm_overwrite(std::string_view name) {
         const std::string shown = platform::shown_path(name);
         if (given == CommandFileAnswer::No) {
             show_message("*** Not written: " + shown + " exists (the command file answered No).");
-        } else if (given == CommandFileAnswer::NotAnAnswer) {
+            return 0;
+        }
+        if (given == CommandFileAnswer::NotAnAnswer) {
+            mark_run_failed();
             show_message("*** Not an answer to \"FILE EXISTS - Write over file?\": " +
                          (line.empty() ? std::string("(an empty line)") : line) +
                          " -- taken as No: " + shown + " was not written.");
@@ -100,6 +105,10 @@ int32_t confirm_overwrite(std::string_view name) {
     const int32_t answer = confirm_discard(2);
     SecondLine = second;
     ChangesMadeFlag = changes;
+    // A script's line that did not answer is no No the script gave: the write it asked for
+    // did not happen. (An input that ends at the question ends as with unsaved changes.)
+    std::string unanswered;
+    if (answer != -1 && front_end().ScriptGaveNoAnswer(unanswered)) mark_run_failed();
     // An input that ended at the question answered nothing: say why nothing was written.
     if (answer != -1 && front_end().ApplicationClosing())
         show_message("*** Not written: " + platform::shown_path(name) +

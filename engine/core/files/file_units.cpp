@@ -39,6 +39,24 @@ struct Unit {
 
 Unit g_units[kMaxUnit + 1];
 
+// Per unit: the file and the system's words for its last failed open, write or close.
+struct UnitFailure {
+    std::string path;
+    std::string reason;
+};
+UnitFailure g_failures[kMaxUnit + 1];
+
+// Keeps the first failure since the open: a close after a failed write fails for that write.
+void note_failure(int unit, const std::string& path, int error) {
+    if (unit < 1 || unit > kMaxUnit) return;
+    UnitFailure& f = g_failures[unit];
+    if (!f.reason.empty()) return;
+    f.path = path;
+    f.reason = std::error_code(error != 0 ? error : EIO, std::generic_category()).message();
+}
+
+int unit_number(const Unit& u) { return static_cast<int>(&u - g_units); }
+
 Unit* unit_of(int unit) {
     if (unit < 1 || unit > kMaxUnit) return nullptr;
     Unit& u = g_units[unit];
@@ -115,17 +133,33 @@ pid_t temporary_file_pid(std::string_view name) {
 // the target may not be replaced or the temporary file cannot be made.
 bool open_replacement(int unit, const std::string& path, UnitForm form) {
     const std::string target = replacement_target(path);
-    if (target.empty()) return false;
+    if (target.empty()) {
+        const bool loop =
+            platform::resolve_link_target(path).status == platform::LinkTargetStatus::Loop;
+        note_failure(unit, path, loop ? ELOOP : ENOENT);
+        return false;
+    }
     struct stat old {};
     // lstat: a link left at the target (only in the work folder) is replaced like no file.
     const bool replacing = ::lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
-    if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
+    if (replacing && !S_ISREG(old.st_mode)) {
+        note_failure(unit, target, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+        return false;
+    }
+    if (replacing && ::access(target.c_str(), W_OK) != 0) {
+        note_failure(unit, target, errno);
+        return false;
+    }
     const std::string folder = std::filesystem::path(target).parent_path().string();
     const std::string temp = temporary_file_path(folder, unit);
     ::unlink(temp.c_str());  // left by a killed run that had this process id
     remove_stale_temporary_files(folder);
+    errno = 0;
     std::FILE* f = open_stream(temp, O_CREAT | O_EXCL | O_NOFOLLOW, false);
-    if (f == nullptr) return false;
+    if (f == nullptr) {
+        note_failure(unit, target, errno);
+        return false;
+    }
     Unit& u = g_units[unit];
     u.file = f;
     u.path = target;
@@ -141,11 +175,17 @@ bool open_replacement(int unit, const std::string& path, UnitForm form) {
 // Closes a Replace unit: keep puts its complete file in place of the target. True only when
 // the file was put in place.
 bool close_replacement(Unit& u, bool keep) {
+    errno = 0;
     bool ok = keep && !u.failed && std::fflush(u.file) == 0 && std::ferror(u.file) == 0;
     if (ok && u.sync) ok = ::fsync(::fileno(u.file)) == 0;
-    ok = std::fclose(u.file) == 0 && ok;
+    const bool closed = std::fclose(u.file) == 0;
+    if (keep && !u.failed && !(ok && closed)) note_failure(unit_number(u), u.path, errno);
+    ok = closed && ok;
     if (ok && u.replacing) ::chmod(u.temp_path.c_str(), u.old_mode & 07777);
-    if (ok) ok = std::rename(u.temp_path.c_str(), u.path.c_str()) == 0;
+    if (ok) {
+        ok = std::rename(u.temp_path.c_str(), u.path.c_str()) == 0;
+        if (!ok) note_failure(unit_number(u), u.path, errno);
+    }
     if (!ok) ::unlink(u.temp_path.c_str());
     return ok;
 }
@@ -166,6 +206,7 @@ bool open_unit(int unit, std::string_view name, UnitStatus status, UnitForm form
 bool open_unit_at_local_path(int unit, const std::string& path, UnitStatus status, UnitForm form) {
     if (unit < 1 || unit > kMaxUnit) return false;
     close_unit(unit);
+    g_failures[unit] = UnitFailure{};
     if (path.empty()) return false;
     if (status == UnitStatus::Replace) return open_replacement(unit, path, form);
     // The work folder's files are the program's own: a link at one of their names is never
@@ -231,11 +272,17 @@ IoResult overwrite_unit_bytes(int unit, int64_t offset, std::string_view bytes) 
         ok = n > 0;
         if (ok) done += static_cast<std::size_t>(n);
     }
+    if (!ok && !u->failed) note_failure(unit, u->path, errno);
     if (!ok) u->failed = true;
     return ok ? IoResult::Ok : IoResult::Error;
 }
 
 bool unit_is_open(int unit) { return unit_of(unit) != nullptr; }
+
+std::string unit_failure_text(int unit) {
+    if (unit < 1 || unit > kMaxUnit || g_failures[unit].reason.empty()) return {};
+    return ": " + g_failures[unit].path + ": " + g_failures[unit].reason;
+}
 
 std::string unit_path(int unit) {
     const Unit* u = unit_of(unit);
@@ -249,7 +296,10 @@ int64_t unit_position(int unit) {
 }
 
 void close_all_units() {
-    for (int k = 1; k <= kMaxUnit; ++k) abandon_unit(k);
+    for (int k = 1; k <= kMaxUnit; ++k) {
+        abandon_unit(k);
+        g_failures[k] = UnitFailure{};
+    }
 }
 
 std::string replacement_target(const std::string& path) {
@@ -331,6 +381,7 @@ IoResult write_record(int unit, std::string_view record) {
                     (record.empty() ||
                      std::fwrite(record.data(), 1, record.size(), u->file) == record.size()) &&
                     std::fputc('\n', u->file) != EOF;
+    if (!ok && !u->failed) note_failure(unit, u->path, errno);
     if (!ok) u->failed = true;
     return ok ? IoResult::Ok : IoResult::Error;
 }
@@ -350,6 +401,7 @@ IoResult write_bytes(int unit, const void* buffer, std::size_t n) {
     Unit* u = unit_of(unit);
     if (u == nullptr) return IoResult::Error;
     const bool ok = prepare_write(*u) && (n == 0 || std::fwrite(buffer, 1, n, u->file) == n);
+    if (!ok && !u->failed) note_failure(unit, u->path, errno);
     if (!ok) u->failed = true;
     return ok ? IoResult::Ok : IoResult::Error;
 }

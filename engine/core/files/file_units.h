@@ -46,6 +46,10 @@ std::string unit_path(int unit);
 // The byte position the next write on the unit goes to, what is still buffered counted (-1
 // when the unit is closed): where a writer that patches its file later finds its own text.
 int64_t unit_position(int unit);
+// Why the last open, write or close of the unit failed, for the user: ": PATH: REASON" (the
+// file meant and the system's words, such as "Permission denied" or "No space left on
+// device"); "" when nothing failed since the unit was last opened. Kept after the close.
+std::string unit_failure_text(int unit);
 // Closes every unit; Replace units are abandoned (what they wrote may be incomplete).
 void close_all_units();
 

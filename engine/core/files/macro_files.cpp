@@ -10,6 +10,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
@@ -243,6 +244,7 @@ void close_idle_command_file() {
 void stop_nested_command_files() {
     end_command_file();
     CommandModeLetters(1) = -1;
+    mark_run_failed();
     show_message("*** Command files nest too deeply (" + std::to_string(kCommandFileDepthLimit) +
                  "): the reading stopped.");
 }
@@ -276,6 +278,7 @@ void open_command_file() {
                           read_record(kWriteUnit, record) == IoResult::Ok;
         close_unit(kWriteUnit);
         if (!read) {
+            mark_run_failed();
             report_file_not_found(platform::work_file("!read!.tmp"));
             CommandModeLetters(1) = -1;
             return;
@@ -305,11 +308,15 @@ void open_command_file() {
                         " was not read.";
     }
     if (!found || !open_unit(MacroFileUnit, name, UnitStatus::Old, UnitForm::Text)) {
+        mark_run_failed();
         report_unreadable_file(name);
         CommandModeLetters(1) = -1;
         return;
     }
-    if (!unread_notice.empty()) show_message(unread_notice);
+    if (!unread_notice.empty()) {
+        show_message(unread_notice);
+        mark_run_failed();
+    }
     g_open_command_file_name = name;
     CommandFileDepth = in_chain ? CommandFileDepth + 1 : 1;
     MessageLine.blank();

@@ -178,6 +178,7 @@ void start_word() {
         core::show_message(
             "*** " + word +
             " cannot be read from a command file: the rest of the file was not read.");
+        core::mark_run_failed();
         if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
             core::close_unit(core::MacroUnit);
         }

@@ -8,6 +8,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
@@ -207,6 +208,7 @@ void end_box_word_for(const std::string& what) {
     if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
         core::close_unit(core::MacroUnit);
         core::show_message(what + ": the rest of the file was not read.");
+        core::mark_run_failed();
     } else {
         core::show_message(what + ". ***");
     }

@@ -233,6 +233,7 @@ int32_t step_folder_file(int32_t direction) {
                 core::show_message("*** " + word + " went past the folder's " +
                                    (direction == 1 ? "first" : "last") +
                                    " document: the rest of the file was not read.");
+                core::mark_run_failed();
                 // The file's "Reading" line would follow the notice as if it read on.
                 core::MessageLine.blank();
             }
