@@ -424,19 +424,21 @@ std::string mark_word(int32_t code) {
 // stops the token: cursor 0, InputParseStatus -3.
 namespace {
 
-// The marks line before its long words were rewritten, for a syntax error that names it.
+// The marks line before and after its long words were rewritten, for a syntax error that
+// names it.
 core::FixedText<512> g_line_before_rewrite;
+core::FixedText<512> g_line_after_rewrite;
 
 // A syntax error names the line as it was typed (its letters' case too, when the line as read
 // is still at hand), not as the long words were rewritten.
 void mark_syntax_error(int32_t& cursor) {
     const core::FixedText<512> rewritten = core::CommandLine;
-    core::CommandLine = g_line_before_rewrite;
+    if (rewritten == g_line_after_rewrite) core::CommandLine = g_line_before_rewrite;
     std::string typed = core::SecondLine.trimmed();
     typed.erase(0, std::min(typed.find_first_not_of(' '), typed.size()));
     std::string upper = typed;
     for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    std::string before = g_line_before_rewrite.trimmed();
+    std::string before = core::CommandLine.trimmed();
     before.erase(0, std::min(before.find_first_not_of(' '), before.size()));
     if (!typed.empty() && before.starts_with(upper))
         core::CommandLine.set(typed + before.substr(upper.size()));
@@ -450,6 +452,7 @@ void parse_mark_token(int32_t& cursor, int32_t ch) {
     if (cursor == 1) {
         g_line_before_rewrite = core::CommandLine;
         rewrite_long_mark_words();
+        g_line_after_rewrite = core::CommandLine;
         ch = core::CommandLine.code(cursor);
     }
     const int32_t end = InputTokenEnd;
