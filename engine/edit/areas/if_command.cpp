@@ -647,14 +647,6 @@ bool take_if_answer_from_file() {
     return true;
 }
 
-// The typed line without the blanks and NULs around it.
-std::string trimmed_line(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(std::string_view(" \0\t\r", 4));
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = line.find_last_not_of(std::string_view(" \0\t\r", 4));
-    return std::string(line.substr(first, last - first + 1));
-}
-
 // The area step ends without a box: nothing is asked any more.
 void end_area_step() {
     clear_drawn_box();
