@@ -6,6 +6,7 @@
 
 #include "tests/core/document_bytes.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ class EditTitleTest : public ConsoleSessionTest {
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
         std::ofstream("edit.cmd") << "I 2\n,,,9\n";
+        std::ofstream("back.cmd") << "I 2\n,,,9\n,,,5\n";
     }
 };
 
@@ -44,6 +46,12 @@ TEST_F(EditTitleTest, TheTitleTellsAnEditedItemThatIsNotStored) {
         {"a move word", {"I 2", "U1"}, kNotSaved},
         {"the palette's UP word", {"I 2", "UP"}, kNotSaved},
         {"from a command file", {"RE edit.cmd"}, kNotSaved},
+        // The edit's own mark does not count: the page is its file's again.
+        {"a value typed back", {"I 2", ",,,9", ",,,5"}, "a.mus   (saved -    2 Items) "},
+        // The file's line that changes the note and its line that types it back run in one
+        // command: the title never leaves "(saved".
+        {"typed back from a command file", {"RE back.cmd"}, ""},
+        // Last: the save writes the edit into a.mus.
         {"saved while edited", {"I 2", ",,,9", "SM"}, "a.mus   (saved -    2 Items) "},
     };
     for (const Road& road : roads) {
@@ -61,6 +69,15 @@ TEST_F(EditTitleTest, TheTitleTellsAnEditedItemThatIsNotStored) {
             EXPECT_TRUE(final_title_line(out).ends_with(road.last_title)) << out;
         }
     }
+    // Typed back and stored (a.mus holds P4 = 9 since the save while edited): the page its file
+    // holds, and the save after it runs.
+    core::close_all_units();
+    core::reset_engine();
+    core::reset_service_gate();
+    type({"G a.mus"});
+    const std::string out = type({"I 2", ",,,4", ",,,9", "X", "SA b.mus"});
+    EXPECT_TRUE(final_title_line(out).ends_with("b.mus   (saved -    2 Items) ")) << out;
+    EXPECT_EQ(saved_records("b.mus"), (std::vector<std::string>{"8 1 0", "1 1 50 9 10 0 4"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +57,7 @@ struct PlaceRow {
     const char* named;                 // the line named as no place, or nullptr for none
     bool named_on_re_only = false;     // RE skips an empty line: the word after it is the answer
     const char* ran = nullptr;         // what the named line says when it runs as a command
+    const char* text = nullptr;        // the text's P1, P2 and P3 as saved, when one is made
 };
 
 // T alone on a new staff, then the place wait meets each line.
@@ -68,7 +70,22 @@ TEST_F(ScriptLineEndsConsoleTest, ALineThatIsNoPlaceEndsTextAndRunsAsACommand) {
         {"key_60", {"<", "SA t.mus"}, 1, "<"},
         {"key_59", {";", "SA t.mus"}, 1, nullptr},
         {"x_alone_cancels", {"X", "SA t.mus"}, 1, nullptr},
-        {"numbers_are_the_place", {"1 50 5", "hello", "SA t.mus"}, 2, nullptr},
+        {"numbers_are_the_place",
+         {"1 50 5", "hello", "SA t.mus"},
+         2,
+         nullptr,
+         false,
+         nullptr,
+         "16 1 50 5"},
+        // Staff 0 is staff 1, as in the command's own numbers; the text line is the text.
+        {"staff_0_is_staff_1",
+         {"0 50", "hello", "SA t.mus"},
+         2,
+         nullptr,
+         false,
+         nullptr,
+         "16 1 50 0"},
+        {"staff_0_alone", {"0", "hello", "SA t.mus"}, 2, nullptr, false, nullptr, "16 1 100 0"},
         // Numbers are read whole: a word among them makes the line no place, and the line runs
         // as the item line it looks like, which names the word.
         {"nan_in_place", {"1 nan 5", "SA t.mus"}, 1, "1 nan 5", false, "Not a number: nan"},
@@ -102,6 +119,11 @@ TEST_F(ScriptLineEndsConsoleTest, ALineThatIsNoPlaceEndsTextAndRunsAsACommand) {
             }
             if (row.ran != nullptr) {
                 EXPECT_NE(out.find(row.ran), std::string::npos) << out;
+            }
+            if (row.text != nullptr) {
+                const std::vector<std::string> saved = saved_records(temp_.root() / "t.mus");
+                ASSERT_EQ(saved.size(), 2U) << out;
+                EXPECT_TRUE(saved[1].starts_with(std::string(row.text) + " ")) << saved[1];
             }
             // X alone is the wait's cancel, never a command of its own.
             if (std::string(row.name) == "x_alone_cancels") {

@@ -1,7 +1,9 @@
 // Small promises of the input mode and the bar words: an invisible bar typed before any bar
 // number spans its own staff, the marks, beams and slurs lines count notes (not rests) and name
-// what they leave out, and a ripple that moves nothing leaves a saved page saved.
+// what they leave out, a ripple that moves nothing leaves a saved page saved, an edited item
+// shows every parameter it holds, and a line named in a reply is named as it was typed.
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 
 namespace {
@@ -114,6 +117,96 @@ TEST_F(SmallRepliesConsoleTest, ARippleThatMovesNothingLeavesTheSavedPageSaved) 
         EXPECT_NE(out.find("Nothing moved."), std::string::npos) << out;
         EXPECT_EQ(core::ChangesMadeFlag, 0) << out;
         EXPECT_EQ(out.find("not saved"), std::string::npos) << out;
+    }
+}
+
+// A pair that gives the edited note a parameter it did not hold: the echoed row and the panel
+// line show it (the panel has twenty places, the row every parameter up to P45), and X stores it.
+TEST_F(SmallRepliesConsoleTest, AnEditedItemShowsEveryParameterItHolds) {
+    const struct {
+        const char* pair;
+        const char* panel_end;  // the panel line's last value
+        int last;               // the last parameter the row shows
+        const char* saved;      // the note as saved
+    } kCases[] = {
+        {"11 14", "P11=  14.000", 11, "1 1 30 5 10 0 1 0 0 0 14"},
+        // The panel's last place, and the last parameter a pair can set.
+        {"20 3", "P20=   3.000", 20, "1 1 30 5 10 0 1 0 0 0 0 0 0 0 0 0 0 0 0 3"},
+        {"45 1", "P20=   0.000", 45,
+         "1 1 30 5 10 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+         "0 1"},
+    };
+    int row = 0;
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pair);
+        core::reset_engine();
+        const std::string out = type({"EI", "8 1 0", "NOTE RHQ 1 30 5", "I 2", c.pair});
+        const std::size_t panel = out.rfind("Item 2/2  NOTE");
+        ASSERT_NE(panel, std::string::npos) << out;
+        const std::string panel_line = out.substr(panel, out.find('\n', panel) - panel);
+        EXPECT_TRUE(panel_line.ends_with(c.panel_end)) << panel_line;
+        // The row: P4 from column 33, ten columns each.
+        const std::size_t echo = out.rfind("   2 NOTE       1   1.0   30.00");
+        ASSERT_NE(echo, std::string::npos) << out;
+        const std::string echo_line = out.substr(echo, out.find('\n', echo) - echo);
+        EXPECT_EQ(echo_line.size(), static_cast<std::size_t>(32 + 10 * (c.last - 4) + 7))
+            << echo_line;
+        const std::string file = "held" + std::to_string(++row) + ".mus";
+        const std::string saved = type({"X", "SA " + file});
+        const std::vector<std::string> records = saved_records(temp_.root() / file);
+        ASSERT_EQ(records.size(), 2U) << saved;
+        EXPECT_EQ(records[1], c.saved);
+    }
+}
+
+// A script's line that answers nothing is named as it was typed, not as the readers rewrote it
+// (upper case, "*" for a number or a gap, long words cut), once; the page stays and the script's
+// next line runs.
+TEST_F(SmallRepliesConsoleTest, ANamedLineIsShownAsItWasTyped) {
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;  // after the page is made
+        const char* named;               // the reply that names the line
+        const char* rewritten;           // a form of the line the reply must not show
+    } kRows[] = {
+        {"steps, a save",
+         {"MU", "1 0 200 1", "Y", "SA q.mus"},
+         "\"Enter steps to move up/down.\": SA q.mus -- MU ended",
+         "SA*Q.MUS"},
+        {"steps, nan", {"MD", "1 0 200 1", "Y", "nan"}, "\": nan -- MD ended", "NAn"},
+        {"IF's box", {"IF", "nan 1"}, "*** Not a box: nan 1 -- IF ended", "NAn"},
+        {"IF's condition",
+         {"IF", "1 0 200 1", "Y", "SA p.mus"},
+         "*** IF: cannot read the line at: SA p.mus",
+         "SAP.MUS"},
+        {"the edit form's marks",
+         {"EDI", "1 0 200 1", "Y", "", "", "", "", "N", "SA p.mus"},
+         "*** Syntax Error ***  SA p.mus;",
+         "SA P.MU"},
+        {"STU's staff",
+         {"STU", "1 0 200 1", "Y", "SA q.mus"},
+         "\": SA q.mus -- STU ended",
+         "SA*Q.MUS"},
+    };
+    for (const auto& row : kRows) {
+        for (const bool file : {false, true}) {
+            SCOPED_TRACE(std::string(row.name) + (file ? " --console FILE" : " piped"));
+            core::reset_engine();
+            std::filesystem::remove(temp_.root() / "out.mus");
+            std::vector<std::string> lines = {"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1"};
+            lines.insert(lines.end(), row.lines.begin(), row.lines.end());
+            lines.push_back("SA out.mus");
+            const std::string out =
+                file ? run_console_file(temp_.root(), lines) : run_console_script(lines);
+            EXPECT_NE(out.find(row.named), std::string::npos) << out;
+            EXPECT_EQ(out.find(row.rewritten), std::string::npos) << out;
+            // Named once: the reply line does not show it again.
+            const std::string typed = row.lines.back();
+            EXPECT_EQ(out.find(typed, out.find(typed) + 1), std::string::npos) << out;
+            EXPECT_EQ(saved_records(temp_.root() / "out.mus"),
+                      (std::vector<std::string>{"8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1"}))
+                << out;
+        }
     }
 }
 

@@ -4,7 +4,8 @@
 // step alone, so the page is as it stood before that step, record for record. A word that takes
 // no undo copy of its own passes order (i) and fails order (ii): UNDO then takes back the change
 // before it too. (iii) The change, then the word from a command file read by RE, and UNDO typed
-// after it: UNDO takes back the file alone.
+// after it: UNDO takes back the file alone. (iv) The change, then a command file of the word and
+// UNDO: the file's UNDO takes back the word alone.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -24,6 +25,7 @@
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -63,14 +65,38 @@ const std::vector<std::string> kPageLines = {
 // The plain change around each word: a new note, stored by X.
 const std::vector<std::string> kChange = {"1 1 190 3 10 0 4", "X"};
 
+// What UNDO right after a word gives back.
+enum class Undo {
+    Step,         // the page before the word; a word that changed nothing may be no step at all
+    CopyFirst,    // the page before the word, even when it changed nothing: its copy comes first
+    AtE,          // the input run as it stood at E (the row's at_e lines typed on the page)
+    NewDocument,  // nothing: the word made a new document, and UNDO says so
+};
+
 // A word of the sweep: its name as the table holds it, the lines that type it with its answers
-// ("{beam}", "{slur}", "{line}", "{text}", "{note}" stand for the first item of that code), and
-// whether it leaves this page as it was (checked: the page is compared after it).
+// ("{beam}", "{slur}", "{line}", "{text}", "{note}" stand for the first item of that code),
+// whether it leaves this page as it was (checked: the page is compared after it), and what UNDO
+// right after it gives back.
 struct Row {
     std::string word;
     std::vector<std::string> lines;
     bool unchanged = false;
+    Undo undo = Undo::Step;
+    std::vector<std::string> at_e = {};
+    // The lines as a command file gives them, when they differ beyond the box confirmations
+    // (which a file does not answer); a word a command file cannot run has none.
+    std::vector<std::string> file = {};
+    bool runs_from_file = true;
 };
+
+// The run the IN rows type, to the closing menu.
+const std::vector<std::string> kInputRun = {"IN 1", "", "C5/D5;", "Q/Q;", "N", ";", ";", ";"};
+
+std::vector<std::string> joined(std::vector<std::string> lines,
+                                const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
 
 // Words the sweep cannot run in a console test on one page, with the reason.
 struct LeftOut {
@@ -94,7 +120,8 @@ const std::vector<Row> kRows = {
     {"CPX", {"CPX", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
     {"CT ", {"CT", "1 10 60 1", "Y", "0"}, true},
     {"CT*", {"CT*", "1 10 60 1", "Y", "0"}, true},
-    {"DE", {"DE", "1 10 60 1", "Y", "1"}},
+    // A command file's DE asks no codes: every code in the box goes.
+    {"DE", {"DE", "1 10 60 1", "Y", "1"}, false, Undo::Step, {}, {"DE", "1 10 60 1"}},
     {"DEP", {"DEP"}},
     {"EN", {"EN 2 1"}},
     {"FLA", {"FLA", "1 0 200 2", "Y"}},
@@ -104,18 +131,33 @@ const std::vector<Row> kRows = {
     {"FLF", {"FLF", "2 0 200 2", "Y"}},
     {"FLV", {"FLV", "1 0 200 2", "Y"}},
     {"IF", {"IF p1=1 then p4=p4+1"}},
-    {"IN", {"IN 1", "", "C5/D5;", "Q/Q;", ";", ";", ";", "X", "N"}},
+    {"IN", joined(kInputRun, {"X", "N"})},
+    // E at the closing menu, the edit form's lines taken as offered, X at its menu.
+    // The edit form takes its lines as offered only when typed (a file's blank line answers
+    // nothing).
+    {"IN E",
+     joined(kInputRun, {"E", "", "", "", "", "N", "", "", "", "X"}),
+     false,
+     Undo::AtE,
+     joined(kInputRun, {"X", "N"}),
+     {},
+     false},
+    // The stems fitted to the beams: the page's already fit, but the copy comes first.
+    {"AD", {"AD"}, true, Undo::CopyFirst},
+    {"ADX", {"ADX"}, true, Undo::CopyFirst},
+    {"AD box", {"AD 2 0 200 2"}, true, Undo::CopyFirst},
+    {"COM", {"COM", "Y", "combo1.mus", "2"}, false, Undo::NewDocument},
     {"JTX", {"JTX 1 0 200 2 2 12"}},
     {"LJ", {"LJ", "1 2", "Y"}},
     {"M", {"M", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
-    {"MU", {"MU", "1 10 60 1", "Y", "2"}},
-    {"MD", {"MD", "1 10 60 1", "Y", "2"}},
+    {"MU", {"MU", "1 10 60 1", "Y", "2"}, false, Undo::Step, {}, {}, false},
+    {"MD", {"MD", "1 10 60 1", "Y", "2"}, false, Undo::Step, {}, {}, false},
     {"O", {"O"}},
     {"PGR", {"PGR"}},
     {"RS", {"RS", "Y"}},
     {"SE", {"SE 1 1 0 200 1"}},
     {"SEZ", {"SEZ"}},
-    {"STM", {"STM 1"}, true},
+    {"STM", {"STM 1"}, true, Undo::CopyFirst},
     {"STU", {"STU", "1 0 200 2", "Y", "1"}},
     {"TYPB", {"TYPB", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},
     // Words of the view and the status: the page stays.
@@ -150,9 +192,9 @@ const std::vector<Row> kRows = {
     {"J", {"J 100"}, true},
     {"BB", {"BB"}, true},
     // The line re-fitting words: the page's line already fits.
-    {"CDA", {"CDA"}, true},
+    {"CDA", {"CDA"}, true, Undo::CopyFirst},
     {"CD*", {"CD* 1"}, true},
-    {"CD ", {"CD 1"}, true},
+    {"CD ", {"CD 1"}, true, Undo::CopyFirst},
     {"STSP", {"STSP 1 30"}},
     {"T", {"T 1 100 14", "text", "X"}},
     {"T below", {"T 1 10 -5", "la la", "X"}},
@@ -169,7 +211,6 @@ const std::vector<Row> kRows = {
 };
 
 const std::vector<LeftOut> kLeftOut = {
-    {"COM", "combines two document files"},
     {"CV", "makes a library symbol file"},
     {"CDRW", "makes a library drawing file"},
     {"MX", "its step count is a window dialog"},
@@ -237,9 +278,12 @@ std::vector<Row> item_word_rows() {
     std::vector<Row> rows;
     auto add = [&](const std::string& word, const char* item) {
         const auto typed = kItemWordLines.find(word);
+        // The beam words take their copy first, whatever they change.
+        const Undo undo = word.starts_with("beam ") ? Undo::CopyFirst : Undo::Step;
         rows.push_back({word,
                         {item, typed == kItemWordLines.end() ? word.substr(5) : typed->second, "X"},
-                        kItemWordsUnchanged.count(word) > 0});
+                        kItemWordsUnchanged.count(word) > 0,
+                        undo});
     };
     for (std::string_view prefix : edit::kBeamWordPrefixes)
         add("beam " + std::string(prefix), "I {beam}");
@@ -360,6 +404,19 @@ std::string test_name(const ::testing::TestParamInfo<Row>& info) {
 
 class UndoSweepConsoleTest : public ConsoleSessionTest, public ::testing::WithParamInterface<Row> {
   protected:
+    // The row's lines as a command file gives them: a box is not confirmed from a file.
+    std::vector<std::string> file_lines() {
+        if (!GetParam().file.empty()) return GetParam().file;
+        std::vector<std::string> lines;
+        for (const std::string& line : row_lines()) {
+            const bool after_box = !lines.empty() && !lines.back().empty() &&
+                                   std::isdigit(static_cast<unsigned char>(lines.back()[0])) != 0;
+            if (line == "Y" && after_box) continue;
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
     // The row's lines with the item numbers of this page put in.
     std::vector<std::string> row_lines() {
         const std::map<std::string, int32_t> codes = {
@@ -397,9 +454,14 @@ class UndoSweepConsoleTest : public ConsoleSessionTest, public ::testing::WithPa
 
 TEST_P(UndoSweepConsoleTest, UndoTakesBackTheLastStepAloneInBothOrders) {
     type(kPageLines);
+    for (const char* copy : {"combo1.mus", "combo2.mus"}) {
+        std::filesystem::copy_file(temp_.root() / "page.mus", temp_.root() / copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
     load_page();
     const std::vector<std::string> page = stored_item_lines();
     ASSERT_EQ(page.size(), 49U);
+    const Undo undo = GetParam().undo;
 
     // (i) word, change, UNDO: the page as the word left it.
     type_word();
@@ -413,20 +475,37 @@ TEST_P(UndoSweepConsoleTest, UndoTakesBackTheLastStepAloneInBothOrders) {
     EXPECT_EQ(first_difference(stored_item_lines(), after_word), "")
         << "order (i): UNDO took back more than the change";
 
-    // (ii) change, word, UNDO: the page as the change left it.
+    // The page UNDO gives back after the change and the word.
     load_page();
     type(kChange);
     const std::vector<std::string> after_change = stored_item_lines();
     ASSERT_EQ(after_change.size(), page.size() + 1);
-    type_word();
-    type({"UNDO"});
+    std::vector<std::string> undone = after_change;
+    if (undo == Undo::AtE) {
+        type(GetParam().at_e);
+        undone = stored_item_lines();
+        ASSERT_NE(undone, after_change);
+    }
     // A word that changed nothing is no step, and UNDO takes back the change; or it kept an undo
     // copy of its own, and UNDO takes back the word alone. Either way one step at most.
-    std::string difference = first_difference(stored_item_lines(), after_change);
-    if (GetParam().unchanged && first_difference(stored_item_lines(), page).empty()) {
-        difference.clear();
-    }
-    EXPECT_EQ(difference, "") << "order (ii): UNDO took back more or less than the word";
+    const auto undo_difference = [&](const std::vector<std::string>& word_page, bool changed) {
+        if (undo == Undo::NewDocument) return first_difference(stored_item_lines(), word_page);
+        std::string difference = first_difference(stored_item_lines(), undone);
+        if (undo == Undo::Step && !changed && first_difference(stored_item_lines(), page).empty())
+            difference.clear();
+        return difference;
+    };
+
+    // (ii) change, word, UNDO.
+    load_page();
+    type(kChange);
+    type_word();
+    std::vector<std::string> word_page = stored_item_lines();
+    std::string out = type({"UNDO"});
+    EXPECT_EQ(undo_difference(word_page, !GetParam().unchanged), "")
+        << "order (ii): UNDO took back more or less than the word";
+    EXPECT_EQ(out.find("*** Nothing to UNDO.") != std::string::npos, undo == Undo::NewDocument)
+        << out;
 
     // (iii) change, then the word from a command file, UNDO typed after the RE line: the file is
     // one step, and UNDO gives back the page as the change left it. A file that changed nothing
@@ -439,12 +518,37 @@ TEST_P(UndoSweepConsoleTest, UndoTakesBackTheLastStepAloneInBothOrders) {
         for (const std::string& line : row_lines()) file << line << "\n";
     }
     type({"RE word.txt"});
-    const bool file_changed = stored_item_lines() != after_change;
+    word_page = stored_item_lines();
+    bool file_changed = word_page != after_change;
     type({"UNDO"});
-    difference = first_difference(stored_item_lines(), after_change);
+    std::string difference = undo == Undo::NewDocument
+                                 ? first_difference(stored_item_lines(), word_page)
+                                 : first_difference(stored_item_lines(), after_change);
     if (!file_changed && first_difference(stored_item_lines(), page).empty()) difference.clear();
     EXPECT_EQ(difference, "")
         << "order (iii): UNDO after the command file took back more or less than the file";
+
+    // (iv) change, then a command file of the word and UNDO, and a marker save: the file's UNDO
+    // takes back the word alone, and the file goes on.
+    if (!GetParam().runs_from_file) return;
+    load_page();
+    type(kChange);
+    {
+        std::ofstream file(temp_.root() / "word_undo.txt");
+        for (const std::string& line : file_lines()) file << line << "\n";
+        file << "UNDO\nSA marker.mus\n";
+    }
+    std::filesystem::remove(temp_.root() / "marker.mus");
+    const std::string file_out = type({"RE word_undo.txt"});
+    ASSERT_TRUE(std::filesystem::exists(temp_.root() / "marker.mus")) << file_out;
+    // What the file's word left is not seen here: a file that changed nothing is judged as a
+    // word that changed nothing.
+    file_changed = !(GetParam().unchanged);
+    EXPECT_EQ(undo_difference(word_page, file_changed), "")
+        << "order (iv): UNDO inside the command file took back more or less than the word";
+    // The marker saved the page UNDO left.
+    EXPECT_EQ(first_difference(saved_records(temp_.root() / "marker.mus"), stored_item_lines()),
+              "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, UndoSweepConsoleTest, ::testing::ValuesIn(all_rows()), test_name);

@@ -9,6 +9,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
+#include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -129,9 +130,13 @@ void combine_documents() {
         CommandLine.set("OS");
         CommandModeLetters(1) = 'O';
         CommandModeLetters(2) = 'S';
+        // The combined page is a new document: its sort keeps no copy of the unsorted page,
+        // which the user never saw.
+        UndoSaveMode = -3;
         sort_items();
         ChangesMadeFlag = 1;
     }
+    end_undo_history();
     render::redraw_items();
     refresh_screen();
     FrontEndCommandBuffer.blank();

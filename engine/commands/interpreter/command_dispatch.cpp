@@ -87,6 +87,7 @@ CommandFlow run_command_line() {
             break;
         }
     }
+    keep_line_as_read(CommandLine.view());
     if (CommandLine(1) == '`') {
         // Expanded (and edited) in place, unscanned: the dispatch reads the result as it reads
         // any typed line. Reading it here as well would scan the line twice.

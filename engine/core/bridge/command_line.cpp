@@ -25,6 +25,8 @@ constexpr int kMaxFields = 45;
 constexpr int kMaxMiniMacroPasses = 8;
 
 MiniMacroHandler g_mini_macro_handler = nullptr;
+// The last line that came in, before the upper case (line_as_read).
+std::string g_line_as_read;
 
 }  // namespace
 
@@ -158,6 +160,18 @@ float read_number_field(const char* field, int len) {
 
 void set_mini_macro_handler(MiniMacroHandler handler) { g_mini_macro_handler = handler; }
 
+std::string line_as_read() { return g_line_as_read; }
+
+void keep_line_as_read(std::string_view line) {
+    line = line.substr(0, line.find('\0'));
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        g_line_as_read.clear();
+        return;
+    }
+    g_line_as_read = std::string(line.substr(first, line.find_last_not_of(' ') - first + 1));
+}
+
 // Contract: fetches the next line (from the open command file when MacroUnit is not 0, else
 // the CommandLine the front-end or an ask routine filled), keeps it as read in SecondLine,
 // upper-cases it, removes leading blanks, answers "ALL" with the staff range, moves quoted text
@@ -174,6 +188,7 @@ void read_command_line() {
     if (from_file && !next_command_file_line()) return;
 
     SecondLine = CommandLine;
+    if (from_file) keep_line_as_read(CommandLine.view());
     int32_t n = 0;
     upper_case_command_line(n);
     if (from_file) cut_trailing_comment(n);

@@ -15,6 +15,12 @@ namespace core {
 
 // Next line in CommandLine, filtered (command files), normalised and scanned into P(1..45).
 void read_command_line();
+// The last line that came in, as typed or as the command file holds it, without the blanks
+// around it: the upper case and the scan rewrite CommandLine, and SecondLine is the questions'
+// too. Replies that name a line name it so. The interpreter keeps each typed line as it
+// arrives; read_command_line keeps each line it reads from a command file.
+std::string line_as_read();
+void keep_line_as_read(std::string_view line);
 // Fields of CommandLine(1..n) into P(1..45); CommandLine rewritten in compact form.
 void scan_command_line(int32_t n);
 // How many of P(1..45) the last scan filled (0 for a line without fields).

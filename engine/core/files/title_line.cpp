@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/bridge/service_request.h"
+#include "engine/core/files/saved_page.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
@@ -37,20 +38,30 @@ bool edited_item_unsaved() {
     return EditedItemNumber > 0 && g_edited_item_check != nullptr && g_edited_item_check();
 }
 
+// Whether the title calls the page not saved. While an item is edited, the mark its changes set
+// does not count on its own: an item typed back to its stored values leaves a page that its file
+// holds saved.
+bool page_unsaved() {
+    if (ItemCount <= 0) return false;
+    if (edited_item_unsaved()) return true;
+    if (ChangesMadeFlag == 0) return false;
+    return EditedItemNumber <= 0 || g_edited_item_check == nullptr || !page_is_saved_page();
+}
+
 }  // namespace
 
 void set_edited_item_check(EditedItemCheck check) { g_edited_item_check = check; }
 
 // Contract: with no items only the paper tag; otherwise the name, then "   (saved - " or
-// " * (not saved - " (ChangesMadeFlag set, or an edited item that differs from its stored
-// record), ItemCount in four columns, " Items) " and the paper tag. Reads ItemCount,
-// ChangesMadeFlag, EditedItemNumber and PageFormatIndex.
+// " * (not saved - " (ChangesMadeFlag set, unless an item is edited and the store holds what the
+// file holds; or an edited item that differs from its stored record), ItemCount in four
+// columns, " Items) " and the paper tag. Reads ItemCount, ChangesMadeFlag, EditedItemNumber,
+// PageFormatIndex and the saved page.
 std::string build_title_line(std::string_view name) {
     std::string text;
     if (ItemCount > 0) {
         text = std::string(trim_right(name));
-        const bool saved = ChangesMadeFlag == 0 && !edited_item_unsaved();
-        text += saved ? "   (saved - " : " * (not saved - ";
+        text += page_unsaved() ? " * (not saved - " : "   (saved - ";
         text += format_int("(1i4)", ItemCount);
         text += " Items) ";
     }
@@ -64,13 +75,12 @@ void update_title_line(const FixedText<512>& name) {
     block.fill(0);
     set_block_text(block, build_title_line(name.view()));
     request_front_end_service('n', block);
-    g_title_unsaved = ItemCount > 0 && (ChangesMadeFlag != 0 || edited_item_unsaved());
+    g_title_unsaved = page_unsaved();
 }
 
 void update_title_for_edit(const FixedText<512>& name) {
     if (EditedItemNumber == 0) return;
-    const bool unsaved = ItemCount > 0 && (ChangesMadeFlag != 0 || edited_item_unsaved());
-    if (unsaved != g_title_unsaved) update_title_line(name);
+    if (page_unsaved() != g_title_unsaved) update_title_line(name);
 }
 
 }  // namespace core

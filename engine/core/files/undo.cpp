@@ -276,6 +276,14 @@ bool save_kept_page_as_undo_copy() {
 
 void note_undo_history_mark() { ++UndoHistoryMarks; }
 
+// Contract: see the header. Tables: UndoRedoState, UndoSaveMode, UndoHistoryMarks.
+void end_undo_history() {
+    UndoRedoState = 0;
+    UndoSaveMode = -1;
+    forget_command_file_steps();
+    note_undo_history_mark();
+}
+
 // Contract: see the header. Reads the store, ItemWordsUsed, MetricFlag, ChangesMadeFlag.
 void begin_command_file_steps(bool keep) {
     FileSteps& steps = file_steps();

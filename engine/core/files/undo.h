@@ -140,6 +140,10 @@ bool save_kept_page_as_undo_copy();
 // Counts an event that settles the undo history without an undo or redo copy (a document
 // loaded or saved, a REDO).
 void note_undo_history_mark();
+// A command that builds a new document of its own (combining files) ends the undo history as a
+// load does: nothing before it can be taken back (UndoRedoState 0, UndoSaveMode -1, the running
+// command file's steps forgotten), and the line's kept page is no undo copy.
+void end_undo_history();
 
 // The steps of a running command file. Its lines take no undo copy of their own (a long file
 // would write the store once per line), so the page before each of its lines is kept in memory,

@@ -41,7 +41,6 @@ using core::ParamBuffer;
 using core::PendingBoxOperation;
 using core::SecondLine;
 
-constexpr int32_t kYes = -1;
 constexpr int32_t kNo = 0;
 constexpr int32_t kExit = -2;
 // "ED", the eighth box word, and the operation with which its box reaches run_ed_command.
@@ -262,7 +261,7 @@ void take_source_answer() {
 void take_destination_answer() {
     const int32_t word = PendingBoxStep;
     if (word == 13 || word == 14) {
-        const std::string typed = CommandLine.trimmed();
+        const std::string typed = core::line_as_read();
         core::scan_command_line(core::find_line_length(CommandLine));
         // The steps are read whole: "1e3" is not one step, and a word is no step at all.
         const core::NumberLineReading steps = core::read_number_line_whole(core::WordsInLine::None);

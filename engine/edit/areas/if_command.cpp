@@ -85,43 +85,63 @@ struct CompiledIf {
     bool centre_marks = false;
 };
 
-// What went wrong while reading a line: empty when nothing did.
+// What went wrong while reading a line: empty when nothing did. at: where in the compact text
+// the reading stopped (npos when nowhere in particular).
 struct CompileError {
     std::string text;
+    std::size_t at = std::string::npos;
 };
 
-void replace_all(std::string& s, const std::string& from, const std::string& to) {
-    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-        s.replace(at, from.size(), to);
+// origin(i) is the column of the line as typed that the compact text's i-th character comes
+// from; a replacement takes the column of what it replaced.
+void replace_at(std::string& s, std::vector<std::size_t>& origin, std::size_t at,
+                const std::string& from, const std::string& to) {
+    const std::size_t column = origin[at];
+    s.replace(at, from.size(), to);
+    origin.erase(origin.begin() + static_cast<std::ptrdiff_t>(at),
+                 origin.begin() + static_cast<std::ptrdiff_t>(at + from.size()));
+    origin.insert(origin.begin() + static_cast<std::ptrdiff_t>(at), to.size(), column);
 }
 
-void replace_last(std::string& s, const std::string& from, const std::string& to) {
+void replace_all(std::string& s, std::vector<std::size_t>& origin, const std::string& from,
+                 const std::string& to) {
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        replace_at(s, origin, at, from, to);
+}
+
+void replace_last(std::string& s, std::vector<std::size_t>& origin, const std::string& from,
+                  const std::string& to) {
     const std::size_t at = s.rfind(from);
-    if (at != std::string::npos) s.replace(at, from.size(), to);
+    if (at != std::string::npos) replace_at(s, origin, at, from, to);
 }
 
 // The compact upper-case form of an IF line: blanks dropped, the two-character comparisons as
 // their one-character codes, the size words as parameters 98 and 99, the colour and centring
-// words as their assignments. centre is set when CT or CTN was replaced.
-std::string normalise_if_line(const std::string& raw, bool& centre) {
+// words as their assignments. centre is set when CT or CTN was replaced; origin gets the column
+// of the typed line each character comes from.
+std::string normalise_if_line(const std::string& raw, bool& centre,
+                              std::vector<std::size_t>& origin) {
     std::string s;
-    for (char c : raw) {
+    origin.clear();
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
         if (c == ' ' || c == '\0') continue;
         s.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+        origin.push_back(i);
     }
-    replace_last(s, "SZ", "P98");
-    replace_last(s, "PT", "P99");
-    replace_all(s, "<=", "{");
-    replace_all(s, "<>", "~");
-    replace_all(s, ">=", "}");
-    replace_all(s, "BLA", "P26=0");
-    replace_all(s, "RGB", "P26=");
-    replace_all(s, "GRA", "P26=");
+    replace_last(s, origin, "SZ", "P98");
+    replace_last(s, origin, "PT", "P99");
+    replace_all(s, origin, "<=", "{");
+    replace_all(s, origin, "<>", "~");
+    replace_all(s, origin, ">=", "}");
+    replace_all(s, origin, "BLA", "P26=0");
+    replace_all(s, origin, "RGB", "P26=");
+    replace_all(s, origin, "GRA", "P26=");
     centre = false;
     const std::size_t ct = s.size() > 5 ? s.find("CT", 5) : std::string::npos;
     if (ct != std::string::npos) {
         const bool n = ct + 2 < s.size() && s[ct + 2] == 'N';
-        s.replace(ct, n ? 3 : 2, n ? "P11=-99" : "P11=-98");
+        replace_at(s, origin, ct, n ? "CTN" : "CT", n ? "P11=-99" : "P11=-98");
         centre = true;
     }
     return s;
@@ -251,7 +271,7 @@ class IfCompiler {
     CompileError error_here() const {
         std::string shown = s_.substr(pos_ < s_.size() ? pos_ : s_.size(), 12);
         if (shown.empty()) shown = "(end of line)";
-        return {"*** IF: cannot read the line at: " + shown};
+        return {"*** IF: cannot read the line at: " + shown, pos_ < s_.size() ? pos_ : s_.size()};
     }
 
     // An operand: "P" n (stored as 1,000,000 + n) or a number of up to 9 characters.
@@ -585,13 +605,19 @@ bool compile_if_line(CompiledIf& line) {
             return false;
         }
     }
+    const std::string typed(core::SecondLine.sub(1, kIfLineColumns));
+    std::vector<std::size_t> origin;
     const CompileError e =
-        IfCompiler(normalise_if_line(std::string(core::SecondLine.sub(1, kIfLineColumns)),
-                                     line.centre_marks),
-                   line)
-            .compile();
+        IfCompiler(normalise_if_line(typed, line.centre_marks, origin), line).compile();
     if (e.text.empty()) return true;
-    core::show_message(e.text + " -- nothing was changed.");
+    // The place is named in the line as it was typed, not in its compact form.
+    std::string text = e.text;
+    if (e.at < origin.size()) {
+        std::string shown = typed.substr(origin[e.at], 16);
+        while (!shown.empty() && (shown.back() == ' ' || shown.back() == '\0')) shown.pop_back();
+        text = "*** IF: cannot read the line at: " + shown;
+    }
+    core::show_message(text + " -- nothing was changed.");
     return false;
 }
 
@@ -621,14 +647,6 @@ bool take_if_answer_from_file() {
     return true;
 }
 
-// The typed line without the blanks and NULs around it.
-std::string trimmed_line(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(std::string_view(" \0\t\r", 4));
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = line.find_last_not_of(std::string_view(" \0\t\r", 4));
-    return std::string(line.substr(first, last - first + 1));
-}
-
 // The area step ends without a box: nothing is asked any more.
 void end_area_step() {
     clear_drawn_box();
@@ -651,7 +669,8 @@ void run_area_step() {
         const auto upper = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
         const bool if_line = upper(core::SecondLine(1)) == 'I' && upper(core::SecondLine(2)) == 'F';
         if (core::MacroUnit != 0 || !if_line) core::CommandLine = core::SecondLine;
-        const std::string shown = trimmed_line(core::CommandLine.view());
+        // Named as it was read: the copies the readers keep are upper-cased in part.
+        const std::string shown = core::line_as_read();
         // An empty line ends the word, as at the other box questions that are not moves: read
         // as "every staff" it let the script's next line answer the box's confirmation.
         if (shown.empty()) {

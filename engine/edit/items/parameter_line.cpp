@@ -237,10 +237,13 @@ void apply_edit_line(int32_t& n) {
         if (outcome == PairOutcome::EndList) break;
     }
 
+    int32_t last_held = 0;
     for (int32_t k = 1; k <= kLastParameter; ++k) {
         core::ParamBuffer(k) = e(k);
-        if (e(k) != 0.0f) n = k;
+        if (e(k) != 0.0f) n = last_held = k;
     }
+    // A pair may give the item a parameter it did not hold: the row shown grows to it.
+    core::ShownParamCount = std::max(core::ShownParamCount, last_held);
     compute_note_flag_shift();
     if (core::CommandLine.starts_with("TX")) {
         // The text is drawn where its preview goes, over any preview still in the lists (a click

@@ -4,6 +4,7 @@
 // as the pair list that the caller applies.
 #include "engine/edit/keywords/keyword_decoder.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
@@ -875,6 +876,14 @@ void decode_edit_keywords() {
         if (CommandLine.code(k) < 14) CommandLine(k) = ' ';
     }
     const int32_t code = core::EditedItemNumber != 0 ? core::int_of(E(1)) : 0;
+    // A word of an edited beam (code 6) takes its undo copy first, whatever it changes: UNDO right
+    // after it gives back the page as it stood before it.
+    if (code == 6 && !edit_holds_undo_copy() &&
+        std::find(kBeamWordPrefixes.begin(), kBeamWordPrefixes.end(),
+                  std::string_view(CommandLine.sub(1, 2))) != kBeamWordPrefixes.end()) {
+        core::save_undo_copy(false);
+        keep_edit_undo_copy(core::EditedItemNumber);
+    }
     // The edit-item command's own words go on to it untouched.
     if (code != 0 && is_edit_item_word(code)) return;
 

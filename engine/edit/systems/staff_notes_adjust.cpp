@@ -217,6 +217,8 @@ void ask_staff_and_space() {
         core::name_script_number_non_answer(
             kStaffQuestion, answer,
             line.substr(0, line.find(' ')) + " ended, nothing was changed.");
+        // The answer stays in the reply line otherwise, and would be shown a second time.
+        core::MessageLine.blank();
     }
     const int32_t staff = core::int_of(value);
     if (staff == 0) {

@@ -261,7 +261,9 @@ bool ask_for_place(bool& clicked) {
     }
     for (int k = 10; k >= 1; --k) ParamBuffer(k + 1) = ParamBuffer(k);
     ParamBuffer(1) = 0.0f;
-    return ParamBuffer(2) != 0.0f;
+    // Staff 0 is staff 1, as in the command's own numbers; only a line without numbers is no
+    // place.
+    return core::ScannedFieldCount > 0;
 }
 
 // One text line: the quote form's text, the Text Input dialog on the console, or the command

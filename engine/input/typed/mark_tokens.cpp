@@ -3,6 +3,7 @@
 // applies to: "S 1:4" is staccato on notes 1 to 4, "-A 6" an accent on note 6 on the other side.
 #include "engine/input/typed/mark_tokens.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -421,9 +422,37 @@ std::string mark_word(int32_t code) {
 // number, a character other than a number, a number of 1000 or more, or a negative range start
 // is a syntax error (cursor 0, the line's values dropped, InputTokenValue kept). A full list
 // stops the token: cursor 0, InputParseStatus -3.
+namespace {
+
+// The marks line before and after its long words were rewritten, for a syntax error that
+// names it.
+core::FixedText<512> g_line_before_rewrite;
+core::FixedText<512> g_line_after_rewrite;
+
+// A syntax error names the line as it was typed (its letters' case too, when the line as read
+// is still at hand), not as the long words were rewritten.
+void mark_syntax_error(int32_t& cursor) {
+    const core::FixedText<512> rewritten = core::CommandLine;
+    if (rewritten == g_line_after_rewrite) core::CommandLine = g_line_before_rewrite;
+    std::string typed = core::SecondLine.trimmed();
+    typed.erase(0, std::min(typed.find_first_not_of(' '), typed.size()));
+    std::string upper = typed;
+    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    std::string before = core::CommandLine.trimmed();
+    before.erase(0, std::min(before.find_first_not_of(' '), before.size()));
+    if (!typed.empty() && before.starts_with(upper))
+        core::CommandLine.set(typed + before.substr(upper.size()));
+    syntax_error(cursor);
+    core::CommandLine = rewritten;
+}
+
+}  // namespace
+
 void parse_mark_token(int32_t& cursor, int32_t ch) {
     if (cursor == 1) {
+        g_line_before_rewrite = core::CommandLine;
         rewrite_long_mark_words();
+        g_line_after_rewrite = core::CommandLine;
         ch = core::CommandLine.code(cursor);
     }
     const int32_t end = InputTokenEnd;
@@ -431,13 +460,13 @@ void parse_mark_token(int32_t& cursor, int32_t ch) {
     if (ch == '+' || ch == '-') {
         side_flag = 1;
         if (next_non_blank(ch, cursor, end)) {
-            syntax_error(cursor);
+            mark_syntax_error(cursor);
             return;
         }
     }
     int32_t code = 0;
     if (!read_mark_word(cursor, code)) {
-        syntax_error(cursor);
+        mark_syntax_error(cursor);
         return;
     }
     if (!push_input_value(static_cast<float>(code) * 10000.0f)) {
@@ -451,13 +480,13 @@ void parse_mark_token(int32_t& cursor, int32_t ch) {
     if (code == 24 && ch == 'U' && !exhausted) exhausted = next_non_blank(ch, cursor, end);
     for (;;) {
         if (exhausted || !starts_number(ch)) {
-            syntax_error(cursor);
+            mark_syntax_error(cursor);
             return;
         }
         int32_t pos = cursor;
         const float n = core::parse_number(core::CommandLine.view(), pos);
         if (pos == cursor || pos > end || std::fabs(n) >= kNoteNumberLimit) {
-            syntax_error(cursor);
+            mark_syntax_error(cursor);
             return;
         }
         const int32_t number_at = cursor;
@@ -471,7 +500,7 @@ void parse_mark_token(int32_t& cursor, int32_t ch) {
             if (!line_ends) {
                 if (n < 0.0f) {
                     cursor = number_at;
-                    syntax_error(cursor);
+                    mark_syntax_error(cursor);
                     return;
                 }
                 value = n + 1000.0f;
