@@ -394,6 +394,8 @@ bool load_document_file(const FixedText<512>& name_in) {
     layout::rebuild_index_and_staff_table(appended);
 
     const bool work_copy = is_work_copy_name(file);
+    // A new page has parts of its own; an undo or redo copy is the same document.
+    if (!merge && !keep_second_page && !work_copy) output::forget_midi_parts();
     if (!merge && !keep_second_page && !work_copy &&
         !equals_nocase(get_name_extension(file), ".TMP")) {
         ChangesMadeFlag = 0;

@@ -62,6 +62,7 @@ void load_through_file_command(const std::string& name) {
 // An empty page: the store, its index and the output lists.
 void empty_page() {
     reset_document_state();
+    output::forget_midi_parts();
     GraphicsNextFree = 1;
     if (OutputBufferViews.graphics.bound()) OutputBufferViews.graphics.length() = 0;
     if (OutputBufferViews.text.bound()) OutputBufferViews.text.length() = 0;
