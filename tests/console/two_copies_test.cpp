@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include "tests/core/document_bytes.h"
+#include "tests/support/midi_notes.h"
 #include "tests/support/running_program.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/temp_folder.h"
@@ -237,27 +238,6 @@ TEST(ConsoleProgram, ARunningConsoleHoldsNoWindowOrSynthesizerLibrary) {
     }
     EXPECT_TRUE(engine_program);
     EXPECT_EQ(copy.finish(), 0) << copy.output();
-}
-
-// The notes of each track of a MIDI file as python3-mido reads them: one line per track with
-// notes, its keys in order ("60 64").
-std::vector<std::string> midi_track_keys(const fs::path& midi) {
-    const std::string command =
-        "/usr/bin/python3 -c 'import sys, mido\n"
-        "for t in mido.MidiFile(sys.argv[1]).tracks:\n"
-        "    keys = [str(m.note) for m in t if m.type == \"note_on\" and m.velocity > 0]\n"
-        "    if keys: print(\" \".join(keys))' '" +
-        midi.string() + "' 2>&1";
-    std::vector<std::string> tracks;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (p == nullptr) return tracks;
-    std::string all;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) all.append(buf, n);
-    ::pclose(p);
-    std::istringstream lines(all);
-    for (std::string line; std::getline(lines, line);) tracks.push_back(line);
-    return tracks;
 }
 
 // The text after head on the line of out that holds it ("" when none).
