@@ -247,24 +247,29 @@ std::string keep_in_work_folder(const std::string& written) {
     return kept;
 }
 
-// The kept backup this copy (a later one, whose own folder goes at its end) wrote for a command
-// file last, or empty.
-std::string& later_copy_kept_backup() {
-    static std::string kept;
-    return kept;
+// The kept backup a later copy (one whose own folder goes at its end) wrote for a command file
+// last, and that copy's folder: a claim of another folder is another copy.
+struct LaterCopyBackup {
+    std::string folder;
+    std::string kept;
+};
+LaterCopyBackup& later_copy_backup() {
+    static LaterCopyBackup last;
+    return last;
 }
 
 // A later copy keeps the page in the work folder, in place of the backup it kept for a command
 // file before (one backup a copy, however many pages a run replaces); the path kept.
 std::string keep_later_copy_backup(const std::string& written) {
-    std::string& earlier = later_copy_kept_backup();
+    LaterCopyBackup& last = later_copy_backup();
+    if (last.folder != platform::own_copy_folder()) last = {platform::own_copy_folder(), {}};
     std::error_code ec;
-    if (!earlier.empty() && is_plain_file(earlier)) {
-        fs::rename(written, earlier, ec);
-        if (!ec) return earlier;
+    if (!last.kept.empty() && is_plain_file(last.kept)) {
+        fs::rename(written, last.kept, ec);
+        if (!ec) return last.kept;
     }
     const std::string path = keep_in_work_folder(written);
-    if (path != written) earlier = path;
+    if (path != written) last.kept = path;
     return path;
 }
 
