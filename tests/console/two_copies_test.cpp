@@ -1,9 +1,10 @@
 // Running copies of "ormest --console": two at once on the same work folder, each UNDO bringing
-// back its own page, never the other copy's; and what a running console has loaded.
+// back its own page, never the other copy's, each MIDI file and backup its own; and what a
+// running console has loaded.
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -310,8 +311,7 @@ TEST(TwoRunningCopies, ALaterCopyWritesItsOwnMidiFileAndKeepsOneBackupOfItsOwn) 
         b.type("RE g.txt");
         b.type("SA after-re.mus");
         const std::string out = b.wait_for("File saved:");
-        const std::string told =
-            rest_of_line(out, "before a command file replaced them: type G ");
+        const std::string told = rest_of_line(out, "before a command file replaced them: type G ");
         ASSERT_NE(told, "") << out;
         ASSERT_TRUE(told.ends_with(" to load them.")) << out;
         typed = told.substr(0, told.size() - std::string(" to load them.").size());

@@ -348,7 +348,8 @@ void settle_command_file_backup() {
     sync_to_disk(record_path());
     show_message("*** The unsaved changes of " + pending.name +
                  " were written to the backup copy before a command file replaced them: type " +
-                 (backup_copy ? std::string("GSV") : "G " + typed_name_of(path)) + " to load them.");
+                 (backup_copy ? std::string("GSV") : "G " + typed_name_of(path)) +
+                 " to load them.");
 }
 
 // Contract: see the header.
