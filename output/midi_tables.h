@@ -2,8 +2,9 @@
 // edits, the tempo and file name, the note timeline the row routines fill, and the event list
 // that the generation hands to the file writer.
 //
-// Owners: midi_generation.cpp (MidiStatusWord, the first-run defaults, the event list),
-// sound_settings.cpp (SoundDialogMode, the settings file), midi_rows.cpp (NoteTimeline).
+// Owners: midi_generation.cpp (MidiStatusWord, the first-run defaults, MidiPartsFromPage, the
+// event list), sound_settings.cpp (SoundDialogMode, the settings file), midi_rows.cpp
+// (NoteTimeline).
 // reset_midi_tables() puts every one back to its start value (reset_output_tables calls it).
 #pragma once
 

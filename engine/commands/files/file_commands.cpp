@@ -307,7 +307,8 @@ void run_file_command() {
 // ChangesMadeFlag, the undo copy and UndoSaveMode (a merge, once the file is read and fits),
 // MergeBlockEnd.clamped, the last-file record,
 // ItemCursor.number, the names (through the document files), PartialLoadName (a load that is
-// no merge and no work copy) and the output lists.
+// no merge and no work copy), the MIDI parts' mark (a new page: output::forget_midi_parts) and
+// the output lists.
 bool load_document_file(const FixedText<512>& name_in) {
     const bool front_read = is_front_end_read();
     const bool merge = is_merge_line();

@@ -59,7 +59,8 @@ void load_through_file_command(const std::string& name) {
     edit::show_move_step();
 }
 
-// An empty page: the store, its index and the output lists.
+// An empty page: the store, its index and the output lists; a new page, whose MIDI parts are
+// found again.
 void empty_page() {
     reset_document_state();
     output::forget_midi_parts();
