@@ -10,6 +10,7 @@
 #include "engine/core/files/name_compare.h"
 #include "engine/core/settings_tables.h"
 #include "platform/paths.h"
+#include "platform/work_copies.h"
 
 namespace output {
 
@@ -196,7 +197,7 @@ std::string midi_file_path() {
     std::replace(plain.begin(), plain.end(), '\\', '/');
     if (plain.size() >= 2 && plain[1] == ':') plain.erase(0, 2);
     if (name.empty() || core::equals_nocase(plain, kOldDefaultName))
-        return platform::work_file(kDefaultMidiFile);
+        return platform::work_file(platform::own_midi_file_name());
     return platform::local_path(name);
 }
 

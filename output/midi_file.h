@@ -14,7 +14,8 @@
 
 namespace output {
 
-// The file written when MidiFileName names none of the user's: this name in the work folder.
+// The file written when MidiFileName names none of the user's: this name in the work folder
+// (a later copy on the work folder writes platform::own_midi_file_name instead).
 constexpr std::string_view kDefaultMidiFile = "ormmidi.mid";
 
 // Writes value & 0x0FFFFFFF as a variable-length quantity into out (room for 4 bytes); returns
@@ -25,9 +26,9 @@ int32_t write_var_len_quantity(uint32_t value, uint8_t* out);
 int32_t midi_track_channel(int32_t k);
 // The whole file image of list, sized from its counts.
 std::vector<uint8_t> build_midi_image(const MidiEventList& list);
-// The local path the writer writes: kDefaultMidiFile in the work folder when MidiFileName is
-// blank or holds the old default in the program folder; else the name as given (a relative
-// one from the current folder). "" when the work folder is not known.
+// The local path the writer writes: this copy's default MIDI file in the work folder when
+// MidiFileName is blank or holds the old default in the program folder; else the name as given
+// (a relative one from the current folder). "" when the work folder is not known.
 std::string midi_file_path();
 // Writes the file named by MidiFileName; false (after telling the user) when it failed.
 bool write_midi_file(const MidiEventList& list);

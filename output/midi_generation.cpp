@@ -16,6 +16,7 @@
 #include "output/midi_file.h"
 #include "output/midi_rows.h"
 #include "platform/paths.h"
+#include "platform/work_copies.h"
 
 namespace output {
 
@@ -216,24 +217,28 @@ bool build_midi_event_list(MidiEventList& list) {
     return true;
 }
 
-// Contract: the MIDI command. The first command sets the file name ("ormmidi.mid" in the work
-// folder), the tempo 120 and the default settings, and finds the parts (auto setup) once a page
-// has staves. Applies the tempo request (consumed), shows the Sound dialog unless skip is set
-// (again while it asks so after Save or Load), takes its table, sorts the store by staff, runs
-// the row routines for each part and hands the event list to the writer. Writes
-// MidiStatusWord: -999 when nothing was played (no staves, cancelled, empty table, no notes, a
-// limit passed). The document's items keep their parameters: staff transpositions are applied
-// to the keys only; the store is left sorted by staff and the changes-made flag as it was.
+// Contract: the MIDI command. The first command sets the file name (this copy's default MIDI file
+// in the work folder), the tempo 120 and the default settings. The parts are found from the page
+// (auto setup) on the first command that finds staves, after a load replaced the page, and on
+// every command of a front-end without a Sound dialog, where nothing else could set them up.
+// Applies the tempo request (consumed), shows the Sound dialog unless skip is set (again while
+// it asks so after Save or Load), takes its table, sorts the store by staff, runs the row
+// routines for each part and hands the event list to the writer. Writes MidiStatusWord: -999
+// when nothing was played (no staves, cancelled, empty table, no notes, a limit passed). The
+// document's items keep their parameters: staff transpositions are applied to the keys only;
+// the store is left sorted by staff and the changes-made flag as it was.
 void make_midi(int32_t& skip, int32_t& tempo) {
     MidiStatusWord = 0;
-    if (MidiFirstRunDone == 0) {
-        MidiFileName.set(platform::work_file("ormmidi.mid"));
-        MidiTempo = 120;
+    if (MidiFirstRunDone == 0 || MidiPartsFromPage != 0 || !core::front_end().HasSoundDialog()) {
+        if (MidiFirstRunDone == 0) {
+            MidiFileName.set(platform::work_file(platform::own_midi_file_name()));
+            MidiTempo = 120;
+            SoundSettingsBlock.fill(0);
+            apply_first_run_defaults();
+        }
         ChannelStaffTable.fill(0);
         ChannelStaffDialogCopy.fill(0);
-        SoundSettingsBlock.fill(0);
         sort_keeping_state('P');
-        apply_first_run_defaults();
         auto_assign_channel_staves();
         if (!row_takes_part(1)) {
             // Nothing to play yet: the next command looks for the parts again.
@@ -242,6 +247,7 @@ void make_midi(int32_t& skip, int32_t& tempo) {
             return;
         }
         MidiFirstRunDone = 1;
+        MidiPartsFromPage = 0;
         ChannelStaffDialogCopy = ChannelStaffTable;
     }
 
@@ -305,5 +311,8 @@ void make_midi(int32_t& skip, int32_t& tempo) {
     write_and_play_midi(list);
     MidiStatusWord = NoteTimeline.count;
 }
+
+// Contract: see the header.
+void forget_midi_parts() { MidiPartsFromPage = 1; }
 
 }  // namespace output

@@ -1,8 +1,9 @@
 // The MIDI command: which staves make each part, the Sound dialog, the notes of every part,
 // and the event list handed to the file writer and the player.
 //
-// Tables: MidiStatusWord, MidiFileName, MidiTempo, MidiFirstRunDone, SoundDialogMode,
-// SoundSettingsBlock, ChannelStaffTable, ChannelStaffDialogCopy, NoteTimeline (output);
+// Tables: MidiStatusWord, MidiFileName, MidiTempo, MidiFirstRunDone, MidiPartsFromPage,
+// SoundDialogMode, SoundSettingsBlock, ChannelStaffTable, ChannelStaffDialogCopy, NoteTimeline
+// (output);
 // ItemStore and its index, ChangesMadeFlag, MessageLine (core).
 #pragma once
 
@@ -15,6 +16,10 @@ namespace output {
 // The play loop's MIDI command: skip nonzero plays with the settings in force (no dialog);
 // tempo: 0 none, -6 slower by 6, -12 faster by 12, any other the new tempo (consumed).
 void make_midi(int32_t& skip, int32_t& tempo);
+// A load replaced the page (G, NX, NB, NEW, RS, GSV, COM): the next MIDI command finds the parts
+// from the new page; the rows' program, velocity and transposition, the tempo and the file name
+// stay. Writes MidiPartsFromPage.
+void forget_midi_parts();
 // Cuts the staves into systems and fills ChannelStaffTable (the Sound dialog's Auto setup too).
 void auto_assign_channel_staves();
 // The event list of the notes in NoteTimeline for the rows of ChannelStaffTable that take part,

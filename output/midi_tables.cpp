@@ -6,6 +6,7 @@ int32_t MidiStatusWord = 0;
 core::FixedText<256> MidiFileName;
 int32_t MidiTempo = 0;
 int32_t MidiFirstRunDone = 0;
+int32_t MidiPartsFromPage = 0;
 int32_t SoundDialogMode = 0;
 core::Array1<int32_t, 64> SoundSettingsBlock;
 core::Array1<int32_t, 256> ChannelStaffTable;
@@ -19,6 +20,7 @@ void reset_midi_tables() {
     MidiFileName.blank();
     MidiTempo = 0;
     MidiFirstRunDone = 0;
+    MidiPartsFromPage = 0;
     SoundDialogMode = 0;
     SoundSettingsBlock.fill(0);
     ChannelStaffTable.fill(0);

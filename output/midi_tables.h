@@ -2,8 +2,9 @@
 // edits, the tempo and file name, the note timeline the row routines fill, and the event list
 // that the generation hands to the file writer.
 //
-// Owners: midi_generation.cpp (MidiStatusWord, the first-run defaults, the event list),
-// sound_settings.cpp (SoundDialogMode, the settings file), midi_rows.cpp (NoteTimeline).
+// Owners: midi_generation.cpp (MidiStatusWord, the first-run defaults, MidiPartsFromPage, the
+// event list), sound_settings.cpp (SoundDialogMode, the settings file), midi_rows.cpp
+// (NoteTimeline).
 // reset_midi_tables() puts every one back to its start value (reset_output_tables calls it).
 #pragma once
 
@@ -30,6 +31,8 @@ extern core::FixedText<256> MidiFileName;
 extern int32_t MidiTempo;
 // Set by the first MIDI command: the defaults are applied only while it is 0.
 extern int32_t MidiFirstRunDone;
+// Set when a load replaced the page: the next MIDI command finds the parts from the page again.
+extern int32_t MidiPartsFromPage;
 // 0 none, 1 save requested, 2 load requested (the Sound dialog's Save and Load buttons).
 extern int32_t SoundDialogMode;
 // 16 rows of CHN, INS, AMP, TRN (row-major: row r's words are 4r-3 .. 4r).

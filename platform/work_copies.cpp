@@ -27,6 +27,9 @@ constexpr std::string_view kCopyFolderHead = ".copy-";
 constexpr std::string_view kCopyLockName = ".lock";
 constexpr std::string_view kBackupName = "!save.mus";
 constexpr std::string_view kKeptHead = "!kept-";
+constexpr std::string_view kMidiFile = "ormmidi.mid";
+constexpr std::string_view kOwnMidiHead = "ormmidi-";
+constexpr std::string_view kOwnMidiTail = ".mid";
 // More kept backups than this are not numbered further: the stale folder then stays.
 constexpr int kMostKeptBackups = 9999;
 
@@ -157,7 +160,18 @@ bool shared_work_file(std::string_view name) {
         return true;
     // Motive files: a one-character name and ".MOT" (notes) or ".MRH" (rhythms).
     if (name.size() == 5 && (ends_nocase(name, ".MOT") || ends_nocase(name, ".MRH"))) return true;
+    // A later copy's default MIDI file, "ormmidi-XXXXXX.mid".
+    if (name.size() > kOwnMidiHead.size() + kOwnMidiTail.size() &&
+        starts_nocase(name, kOwnMidiHead) && ends_nocase(name, kOwnMidiTail))
+        return true;
     return starts_nocase(name, kKeptHead) && name.size() > kKeptHead.size();
+}
+
+std::string own_midi_file_name() {
+    if (g_copy_folder.empty()) return std::string(kMidiFile);
+    const std::string folder = fs::path(g_copy_folder).filename().string();
+    return std::string(kOwnMidiHead) + folder.substr(kCopyFolderHead.size()) +
+           std::string(kOwnMidiTail);
 }
 
 bool claim_work_folder(const std::string& work, std::string* error, std::string* kept) {

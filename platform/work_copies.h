@@ -22,10 +22,16 @@ namespace platform {
 // True when the work file name (a bare name, in any case) is a user-level record that every
 // running copy shares: the history, the last-file and last-command-file records, the cut files
 // and group-copy parameters, motive files, saved settings (bounding box, path list, sound
-// settings, music directory), the default MIDI file, kept backups and the record of backups
+// settings, music directory), the default MIDI files (a later copy's own one stays after its
+// end, where it is found), kept backups and the record of backups
 // written at an end ("!ended!.tmp"). Every other name (undo, redo, abandon and backup copies,
 // input and output scratch files) belongs to one copy.
 bool shared_work_file(std::string_view name);
+
+// The name of this copy's default MIDI file in the work folder: "ormmidi.mid" for the first
+// copy; a later copy writes "ormmidi-XXXXXX.mid" (its own folder's tag), so that the file it
+// names holds its own notes. A later copy's file stays in the work folder when it ends.
+std::string own_midi_file_name();
 
 // Claims work (an existing private folder) for this running copy, as the file comment says:
 // the stale folders of killed copies are removed (their backups kept first), then the work

@@ -133,7 +133,7 @@ TEST_F(BackupNoticeTest, OnlyAReplacedPageIsToldAndRecorded) {
             EXPECT_EQ(core::ChangesMadeFlag, 1) << out;  // still unsaved
             EXPECT_EQ(core::ItemCount, 2) << out;
         }
-        EXPECT_FALSE(fs::exists(temp_.work() / "!kept-pending!save.mus"));
+        EXPECT_FALSE(fs::exists(temp_.work() / "!pending!save.mus"));
         fs::remove(temp_.work() / "!kept-1!save.mus");
     }
 }

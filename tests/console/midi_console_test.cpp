@@ -7,12 +7,29 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/commands/engine_reset.h"
+#include "engine/core/bridge/service_request.h"
+#include "engine/core/files/file_units.h"
 #include "platform/paths.h"
+#include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/midi_notes.h"
+#include "tests/support/saved_records.h"
+#include "tests/support/script_roads.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-class MidiConsoleTest : public ConsoleSessionTest {};
+class MidiConsoleTest : public ConsoleSessionTest {
+  protected:
+    static void restart_engine() {
+        core::close_all_units();
+        core::reset_engine();
+        core::reset_service_gate();
+    }
+};
 
 TEST_F(MidiConsoleTest, PlayShowsTheRowsStavesAndTheFileName) {
     const std::string out = type({"EI", "8 1 0", "1 1 10 1 0 0 4", "PLA"});
@@ -39,6 +56,165 @@ TEST_F(MidiConsoleTest, NoNotesNamesNoFile) {
     EXPECT_NE(out.find("No Notes Found."), std::string::npos) << out;
     EXPECT_EQ(out.find("MIDI file"), std::string::npos) << out;
     EXPECT_FALSE(std::filesystem::exists(platform::work_file("ormmidi.mid")));
+}
+
+// The console has no Sound dialog to find the parts again: every MIDI command finds them on the
+// page as it is, a staff added since included.
+TEST_F(MidiConsoleTest, EveryCommandFindsThePartsOfThePageAsItIs) {
+    const std::string out = type({"EI", "8 1 0", "1 1 10 1 0 0 4", "PLA", "x", "8 2 0",
+                                  "1 2 10 5 0 0 4", "14 1 100 2", "PLA", "x", "SA p.mus"});
+    const std::size_t second = out.find("Sound row 2: 1");
+    ASSERT_NE(second, std::string::npos) << out;
+    EXPECT_NE(out.rfind("Sound row 1: 2", second), std::string::npos) << out;
+    EXPECT_EQ(midi_track_keys(platform::work_file("ormmidi.mid")).size(), 2u) << out;
+    EXPECT_EQ(saved_records("p.mus").size(), 5u) << out;
+}
+
+// A batch of documents of one and two staves, each loaded, justified, saved, written to EPS and
+// played, in one run: every output is the one its document gives alone, a two-staff piece after
+// a one-staff one included. A damaged document among them is named and the batch goes on.
+TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
+    struct Document {
+        const char* name;
+        std::vector<std::string> items;
+        int staves;
+    };
+    const std::vector<Document> documents = {
+        {"one", {"8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1"}, 1},
+        {"two",
+         {"8 1 0", "8 2 0", "1 1 20 1 5 0 2", "1 2 20 5 5 0 1", "1 2 40 6 5 0 1", "14 1 60 2"},
+         2},
+        {"three", {"8 1 0", "1 1 20 2 5 0 1", "1 1 40 3 5 0 1", "1 1 60 7 5 0 2"}, 1},
+        {"four", {"8 1 0", "8 2 0", "1 1 20 3 5 0 2", "1 2 20 8 5 0 2", "14 1 60 2"}, 2},
+    };
+    for (const Document& d : documents) {
+        std::vector<std::string> lines{"EI"};
+        lines.insert(lines.end(), d.items.begin(), d.items.end());
+        lines.push_back("SA " + std::string(d.name) + ".mus");
+        type(lines);
+        restart_engine();
+    }
+    write_text(fs::current_path() / "bad.mus", std::string(300, '\x5a') + "\x01\x02");
+    const fs::path midi = platform::work_file("ormmidi.mid");
+
+    // One document's lines: typed or piped, LJ's box question takes "Y"; from RE it is not asked.
+    auto batch_lines = [](const std::string& name, int staves, bool re, const std::string& to) {
+        std::vector<std::string> lines{"G " + name + ".mus", "LJ", "1 " + std::to_string(staves)};
+        if (!re) lines.push_back("Y");
+        for (const std::string& l : {"SA " + to + name + ".mus", "PR " + to + name + ".eps",
+                                     std::string("PLA"), std::string("x")})
+            lines.push_back(l);
+        return lines;
+    };
+    // PR asks the name on its next line.
+    auto split_pr = [](std::vector<std::string> lines) {
+        std::vector<std::string> out;
+        for (const std::string& l : lines) {
+            if (l.rfind("PR ", 0) == 0) {
+                out.push_back("PR");
+                out.push_back(l.substr(3));
+            } else {
+                out.push_back(l);
+            }
+        }
+        return out;
+    };
+    auto raster = [](const fs::path& eps) {
+        return ps_check::run_gs(eps, "pgmraw", "-r24 -dEPSCrop -sOutputFile=-").out;
+    };
+
+    // Each document alone, on a fresh engine: what its outputs must be.
+    struct Expected {
+        std::vector<std::string> page;
+        std::string picture;
+        std::vector<std::string> notes;
+    };
+    std::vector<Expected> expected;
+    for (const Document& d : documents) {
+        restart_engine();
+        fs::remove(midi);
+        const std::string out = type(split_pr(batch_lines(d.name, d.staves, false, "alone-")));
+        Expected e{saved_records("alone-" + std::string(d.name) + ".mus"),
+                   raster("alone-" + std::string(d.name) + ".eps"), midi_track_keys(midi)};
+        ASSERT_EQ(e.notes.size(), static_cast<std::size_t>(d.staves)) << out;
+        ASSERT_FALSE(e.page.empty()) << out;
+        ASSERT_GT(e.picture.size(), 100u) << out;
+        std::string why;
+        EXPECT_TRUE(ps_check::eps_reads_clean("alone-" + std::string(d.name) + ".eps", why)) << why;
+        expected.push_back(e);
+    }
+    ASSERT_NE(expected[0].picture, expected[2].picture);
+    ASSERT_NE(expected[1].notes, expected[3].notes);
+    auto check = [&](std::size_t k, const fs::path& folder, const std::string& to,
+                     const std::string& out) {
+        SCOPED_TRACE(documents[k].name);
+        const std::string name = to + documents[k].name;
+        EXPECT_EQ(saved_records(folder / (name + ".mus")), expected[k].page) << out;
+        EXPECT_EQ(raster(folder / (name + ".eps")), expected[k].picture) << out;
+    };
+
+    // Piped, in one run of the engine: the MIDI file after each document is that document's.
+    restart_engine();
+    const std::vector<std::size_t> order = {0, 1, 2, 3};
+    std::string all;
+    for (std::size_t k : order) {
+        fs::remove(midi);
+        const std::string out =
+            type(split_pr(batch_lines(documents[k].name, documents[k].staves, false, "piped-")));
+        all += out;
+        check(k, ".", "piped-", out);
+        EXPECT_EQ(midi_track_keys(midi), expected[k].notes) << out;
+        if (k == 1) {
+            // Read as a script, whatever status the failed load gives the run.
+            const std::string bad =
+                run_console_script(split_pr(batch_lines("bad", 1, false, "piped-")));
+            EXPECT_NE(bad.find("Error opening file-> " + (fs::current_path() / "bad.mus").string()),
+                      std::string::npos)
+                << bad;
+        }
+    }
+
+    // "--console FILE" and RE: one file of the whole batch (the damaged document last in RE,
+    // where the file's end after it is the only thing that may differ); the last MIDI file is the
+    // last document's, two staves after one.
+    for (const Road road : {Road::ConsoleFile, Road::Re}) {
+        SCOPED_TRACE(road_name(road));
+        const bool re = road == Road::Re;
+        const std::string to = re ? "re-" : "file-";
+        std::vector<std::string> lines;
+        for (std::size_t k : order) {
+            const auto more = batch_lines(documents[k].name, documents[k].staves, re, to);
+            lines.insert(lines.end(), more.begin(), more.end());
+            if (k == 1 && !re) {
+                const auto damaged = batch_lines("bad", 1, re, to);
+                lines.insert(lines.end(), damaged.begin(), damaged.end());
+            }
+        }
+        if (re) {
+            const auto damaged = batch_lines("bad", 1, re, to);
+            lines.insert(lines.end(), damaged.begin(), damaged.end());
+        }
+        lines = split_pr(lines);
+        std::string out;
+        fs::path played;
+        if (re) {
+            std::string text;
+            for (const std::string& l : lines) text += l + "\n";
+            write_text(fs::current_path() / "batch.txt", text);
+            restart_engine();
+            fs::remove(midi);
+            out = run_console_script({"RE batch.txt"});
+            played = midi;
+        } else {
+            out = run_console_file(fs::current_path(), lines);
+            played = fs::current_path() / "state" / "ormest" / "ormmidi.mid";
+        }
+        EXPECT_NE(out.find("Error opening file-> " + (fs::current_path() / "bad.mus").string()),
+                  std::string::npos)
+            << out;
+        for (std::size_t k : order) check(k, ".", to, out);
+        if (!re) EXPECT_EQ(midi_track_keys(played), expected[3].notes) << out;
+    }
 }
 
 }  // namespace

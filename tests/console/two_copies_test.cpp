@@ -1,7 +1,10 @@
 // Running copies of "ormest --console": two at once on the same work folder, each UNDO bringing
-// back its own page, never the other copy's; and what a running console has loaded.
+// back its own page, never the other copy's, each MIDI file and backup its own; and what a
+// running console has loaded.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,7 +24,9 @@
 #include <unistd.h>
 
 #include "tests/core/document_bytes.h"
+#include "tests/support/midi_notes.h"
 #include "tests/support/running_program.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
 
@@ -54,6 +59,19 @@ std::vector<float> staves_of(const fs::path& document) {
         if (words[k] < 2.0f) break;
         staves.push_back(words[k + 2]);
     }
+    return staves;
+}
+
+// The staves (P2) of a saved document's records, read by the file reader, in staff order.
+std::vector<float> saved_staves(const fs::path& document) {
+    std::vector<float> staves;
+    for (const std::string& line : saved_records(document)) {
+        std::istringstream words(line);
+        float code = 0;
+        float staff = 0;
+        if (words >> code >> staff) staves.push_back(staff);
+    }
+    std::sort(staves.begin(), staves.end());
     return staves;
 }
 
@@ -221,6 +239,114 @@ TEST(ConsoleProgram, ARunningConsoleHoldsNoWindowOrSynthesizerLibrary) {
     }
     EXPECT_TRUE(engine_program);
     EXPECT_EQ(copy.finish(), 0) << copy.output();
+}
+
+// The text after head on the line of out that holds it ("" when none).
+std::string rest_of_line(const std::string& out, const std::string& head) {
+    const std::size_t at = out.find(head);
+    if (at == std::string::npos) return {};
+    const std::size_t from = at + head.size();
+    return out.substr(from, out.find('\n', from) - from);
+}
+
+// The names in work that begin with head.
+std::vector<std::string> names_starting(const fs::path& work, const std::string& head) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(work, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(head)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A later copy on the work folder writes its default MIDI file under a name of its own and keeps
+// it after its end; its backups for a command file are kept in the work folder, named with the
+// word that loads them, one at a time.
+TEST(TwoRunningCopies, ALaterCopyWritesItsOwnMidiFileAndKeepsOneBackupOfItsOwn) {
+    const TempFolder temp("ormest_copies_midi");
+    const fs::path root = temp.root();
+    const fs::path state = root / "state";
+    const fs::path work = state / "ormest";
+    write_text(root / "g.txt", "G one.mus\n");
+
+    RunningCopy a(root, state);
+    ASSERT_TRUE(a.started());
+    for (const char* line : {"EI", "8 1 0", "1 1 10 1 0 0 4", "SA one.mus", "PLA", "x"})
+        a.type(line);
+    const std::string a_out = a.wait_for("MIDI file written: ");
+    ASSERT_NE(a_out.find("MIDI file written: "), std::string::npos) << a.output();
+    a.type("SA marker-a.mus");
+    ASSERT_TRUE(a.saw("File saved:")) << a.output();
+    EXPECT_EQ(rest_of_line(a.output(), "MIDI file written: "), (work / "ormmidi.mid").string());
+    const std::vector<std::string> a_keys = midi_track_keys(work / "ormmidi.mid");
+    ASSERT_EQ(a_keys.size(), 1u) << a.output();
+
+    RunningCopy b(root, state);
+    ASSERT_TRUE(b.started());
+    for (const char* line : {"EI", "8 1 0", "8 2 0", "1 1 10 1 0 0 4", "1 2 10 5 0 0 4",
+                             "14 1 100 2", "SA two.mus", "PLA", "x", "SA marker-b.mus"})
+        b.type(line);
+    ASSERT_TRUE(b.saw("File saved:")) << b.output();
+    ASSERT_TRUE(b.saw("File saved:")) << b.output();
+    const std::vector<fs::path> own = copy_folders(work);
+    ASSERT_EQ(own.size(), 1u);
+    const std::string tag = own[0].filename().string().substr(std::string(".copy-").size());
+    const fs::path b_midi = work / ("ormmidi-" + tag + ".mid");
+    EXPECT_EQ(rest_of_line(b.output(), "MIDI file written: "), b_midi.string()) << b.output();
+    EXPECT_EQ(midi_track_keys(b_midi).size(), 2u) << b.output();
+    // The first copy's file holds its own notes still.
+    EXPECT_EQ(midi_track_keys(work / "ormmidi.mid"), a_keys);
+    EXPECT_EQ(saved_staves(root / "marker-b.mus"), std::vector<float>({1, 1, 1, 2, 2}));
+
+    // Two pages with unsaved changes replaced by a command file, one after the other: each time
+    // the notice names the kept file and "G"; the second takes the first one's place.
+    const std::vector<std::string> kept_before = names_starting(work, "!kept-");
+    std::string typed;
+    for (const char* note : {"1 1 30 2 0 0 4", "1 1 50 3 0 0 4"}) {
+        SCOPED_TRACE(note);
+        b.type("G two.mus");
+        b.type(note);
+        b.type("RE g.txt");
+        b.type("SA after-re.mus");
+        const std::string out = b.wait_for("File saved:");
+        const std::string told = rest_of_line(out, "before a command file replaced them: type G ");
+        ASSERT_NE(told, "") << out;
+        ASSERT_TRUE(told.ends_with(" to load them.")) << out;
+        typed = told.substr(0, told.size() - std::string(" to load them.").size());
+        EXPECT_EQ(out.find("GSV"), std::string::npos) << out;
+        EXPECT_EQ(out.find("pending"), std::string::npos) << out;
+        const std::string file = typed.substr(typed.rfind('\\') + 1);
+        EXPECT_TRUE(file.starts_with("!kept-")) << typed;
+        EXPECT_TRUE(fs::is_regular_file(work / file)) << typed;
+        EXPECT_EQ(names_starting(work, "!kept-").size(), kept_before.size() + 1) << out;
+        EXPECT_EQ(names_starting(work, "!pending"), std::vector<std::string>());
+        EXPECT_EQ(saved_staves(root / "after-re.mus"), std::vector<float>({1, 1})) << out;
+        fs::remove(root / "after-re.mus");
+    }
+    // The word named loads the last page kept, its unsaved note with it.
+    b.type("G " + typed);
+    b.type("SA back.mus");
+    const std::string back = b.wait_for("File saved:");
+    EXPECT_EQ(saved_staves(root / "back.mus"), std::vector<float>({1, 1, 1, 1, 2, 2})) << back;
+    const std::vector<std::string> records = saved_records(root / "back.mus");
+    EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                            [](const std::string& r) { return r.starts_with("1 1 50 3"); }),
+              1)
+        << back;
+    EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                            [](const std::string& r) { return r.starts_with("1 1 30 2"); }),
+              0)
+        << back;
+    EXPECT_NE(rest_of_line(back, "File saved:").find("back.mus"), std::string::npos) << back;
+    EXPECT_EQ(b.finish(), 0) << b.output();
+
+    // B's MIDI file and its kept backup stay after its end; A's end leaves its own file.
+    EXPECT_TRUE(fs::exists(b_midi));
+    EXPECT_EQ(names_starting(work, "!kept-").size(), kept_before.size() + 1);
+    EXPECT_EQ(a.finish(), 0) << a.output();
+    EXPECT_EQ(midi_track_keys(work / "ormmidi.mid"), a_keys);
 }
 
 }  // namespace

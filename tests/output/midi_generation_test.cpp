@@ -293,4 +293,68 @@ TEST_F(MidiGenerationTest, TheTempoWordOfThePlayLoopSetsTheTempo) {
     EXPECT_EQ(delta(l, 2), 768);
 }
 
+// With the Sound dialog a change on the page keeps the parts as the dialog left them; a load that
+// replaces the page (G, NEW, RS, COM) makes the next command find them on the new page again,
+// while the rows' program, velocity and transposition, the tempo and the file name stay.
+TEST_F(MidiGenerationTest, ALoadThatReplacesThePageFindsThePartsAgainAndKeepsTheRowsSettings) {
+    enter_items_without_editing();
+    type_all({"8 1 0", "1 1 10 1 0 0 4", "SA one.mus", "8 2 0", "1 2 10 3 0 0 4", "SA two.mus"});
+    type("G one.mus");
+    fe_.answer_dialog(1);
+    type("PLA");
+    type("X");
+    ASSERT_EQ(fe_.dialog_words.size(), 256u);
+    EXPECT_EQ(fe_.dialog_words[0], 1);
+    EXPECT_EQ(fe_.dialog_words[1], 0);
+    // The user's settings in the dialog: program 41 in row 2, the tempo 96, a file of one's own.
+    SoundSettingsBlock(6) = 41;
+    output::MidiTempo = 96;
+    output::MidiFileName.set("mine.mid");
+    // A second staff on the same page: the parts stay as the dialog left them.
+    type_all({"8 2 0", "1 2 10 3 0 0 4"});
+    fe_.answer_dialog(1);
+    type("PLA");
+    type("X");
+    EXPECT_EQ(fe_.dialog_words[0], 1);
+    EXPECT_EQ(fe_.dialog_words[1], 0);
+
+    struct Load {
+        std::vector<std::string_view> lines;  // the load, and its answers
+        int32_t first;                        // row 1's staves found after it (no bar line joins
+        int32_t second;                       // staves: each is a system), 0 none
+    };
+    const std::vector<Load> loads = {
+        {{"G two.mus"}, 2, 1},
+        {{"G one.mus"}, 1, 0},
+        {{"NEW", "8 1 0", "8 2 0", "8 3 0", "1 3 10 1 0 0 4"}, 3, 2},
+        {{"RS two.mus"}, 2, 1},
+        {{"RS", "8 1 0", "1 1 10 1 0 0 4"}, 1, 0},
+    };
+    int saves = 0;
+    for (const Load& load : loads) {
+        SCOPED_TRACE(std::string(load.lines[0]));
+        // Saved first, so that no discard question comes between: the load is the point.
+        type("SA kept-" + std::to_string(++saves) + ".mus");
+        for (std::string_view line : load.lines) type(line);
+        fe_.answer_dialog(1);
+        type("PLA");
+        type("X");
+        ASSERT_EQ(fe_.dialog_words.size(), 256u);
+        EXPECT_EQ(fe_.dialog_words[0], load.first);
+        EXPECT_EQ(fe_.dialog_words[1], load.second);
+        EXPECT_EQ(output::ChannelStaffTable(1), load.first);
+        EXPECT_EQ(SoundSettingsBlock(6), 41);
+        EXPECT_EQ(output::MidiTempo, 96);
+        EXPECT_EQ(output::MidiFileName.trimmed(), "mine.mid");
+        EXPECT_NE(output::MidiStatusWord, -999);
+    }
+    // An undo copy is the same document: UNDO finds no parts again.
+    type_all({"8 2 0", "1 2 10 3 0 0 4", "8 4 0", "UNDO"});
+    fe_.answer_dialog(1);
+    type("PLA");
+    type("X");
+    EXPECT_EQ(fe_.dialog_words[0], 1);
+    EXPECT_EQ(fe_.dialog_words[1], 0);
+}
+
 }  // namespace

@@ -65,18 +65,20 @@ TEST(SharedWorkFiles, UserRecordsAreSharedAndPageCopiesAreEachCopysOwn) {
     for (const char* shared :
          {"!history.tmp", "!HISTORY.TMP", "!last!.tmp", "!read!.tmp", "!!cut0.tmp", "!!CUT9.TMP",
           "!!cpr.tmp", "A.MOT", "z.mrh", "!BB.dat", "!path.tmp", "midilist", "ormmidi.mid",
-          "#musdir#.tmp", "!kept-1!save.mus"})
+          "#musdir#.tmp", "!kept-1!save.mus", "ormmidi-aB3xYz.mid", "ORMMIDI-x.MID"})
         EXPECT_TRUE(platform::shared_work_file(shared)) << shared;
     for (const char* own :
          {"!undo!.tmp", "!redo!.tmp", "!save.mus", "!SAVE.MUS", "!abandon.tmp", "input.tmp",
           "!trns1.tmp", "PSFNAMES.TMP", "USBX.EPS", "!!cut10.tmp", "!!cutx.tmp", "!!cut0.tm",
-          "AB.MOT", ".MOT", "!kept-", "!history.tmp2", ""})
+          "AB.MOT", ".MOT", "!kept-", "!history.tmp2", "ormmidi-.mid", "ormmidi-x.midi",
+          "!pending!save.mus", ""})
         EXPECT_FALSE(platform::shared_work_file(own)) << own;
 }
 
 TEST_F(WorkCopiesTest, TheFirstCopyKeepsItsWorkFilesInTheWorkFolder) {
     ASSERT_TRUE(claim()) << error_;
     EXPECT_EQ(platform::own_copy_folder(), "");
+    EXPECT_EQ(platform::own_midi_file_name(), "ormmidi.mid");
     EXPECT_EQ(platform::local_path("C:\\!TMP\\!undo!.tmp"), (work_ / "!undo!.tmp").string());
     // Its lock is held: another copy's lock on the folder fails.
     EXPECT_FALSE(HeldLock(work_ / ".ormest-lock").locked());
@@ -99,6 +101,10 @@ TEST_F(WorkCopiesTest, ASecondCopyGetsALockedPrivateFolderForItsOwnWorkFiles) {
     EXPECT_EQ(platform::local_path("\\!tmp\\!SAVE.MUS"), (own / "!SAVE.MUS").string());
     EXPECT_EQ(platform::work_file("!redo!.tmp"), (own / "!redo!.tmp").string());
     EXPECT_TRUE(platform::in_work_folder(platform::local_path("C:\\!TMP\\!undo!.tmp")));
+    // Its default MIDI file has its folder's tag and lies in the work folder, where it stays.
+    const std::string midi = platform::own_midi_file_name();
+    EXPECT_EQ(midi, "ormmidi-" + own.filename().string().substr(6) + ".mid");
+    EXPECT_EQ(platform::work_file(midi), (work_ / midi).string());
     // Shared records, folders and files in folders stay in the work folder.
     EXPECT_EQ(platform::local_path("C:\\!tmp\\!history.tmp"), (work_ / "!history.tmp").string());
     EXPECT_EQ(platform::work_file("!last!.tmp"), (work_ / "!last!.tmp").string());

@@ -12,6 +12,7 @@
 #include "engine/core/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
+#include "output/midi_generation.h"
 
 namespace core {
 
@@ -62,6 +63,7 @@ void reset_document_state() {
 // PreviousFileName, RememberedDocumentName; render::ScrollState client size from the "~za" answer.
 void start_new_document() {
     reset_document_state();
+    output::forget_midi_parts();
     edit::EditPreviewMode = 0;
     if (FirstTimeSetUpDone == 0) DefaultExtension.set(".MUS");
     apply_first_time_defaults();

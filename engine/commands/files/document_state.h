@@ -10,9 +10,10 @@ namespace core {
 // where staff 1 and up lie), its line width code and colour cleared; the merge bookkeeping 0.
 void reset_document_state();
 
-// A new, empty document: reset_document_state, the first-time set-up once per process (with
-// the default extension ".MUS"), the name "KELDA.MUS" (current, previous and remembered), the
-// client area asked of the front-end ("~za"), the item bar shown and the title updated.
+// A new, empty document: reset_document_state, the MIDI parts to be found again, the first-time
+// set-up once per process (with the default extension ".MUS"), the name "KELDA.MUS" (current,
+// previous and remembered), the client area asked of the front-end ("~za"), the item bar shown
+// and the title updated.
 void start_new_document();
 
 // Rebuilds ItemStartTable from the count words of ItemStore, word 1 up to ItemWordsUsed, and sets

@@ -205,9 +205,9 @@ namespace {
 
 // The page a command file's word is about to drop, written aside until the word has run: only
 // a word that then replaced the page turns it into the backup copy (see
-// settle_command_file_backup). The name starts as a kept backup's does, so that a copy that
-// could not take the backup copy's place is still told and loaded as one.
-constexpr std::string_view kPendingBackupFile = "!kept-pending!save.mus";
+// settle_command_file_backup). The name is this copy's own: copies on one work folder never
+// write one another's.
+constexpr std::string_view kPendingBackupFile = "!pending!save.mus";
 
 struct PendingBackup {
     bool waiting = false;
@@ -234,6 +234,43 @@ bool page_is_pending_backup(const PendingBackup& pending) {
         return false;
     return n <= 0 || std::memcmp(pending.words.data(), ItemStore.at(1),
                                  sizeof(float) * static_cast<std::size_t>(n)) == 0;
+}
+
+// Keeps the written page as the first free "!kept-N!save.mus" in the work folder and returns
+// its path; when even that fails, the written file itself (still on the disk, and loaded by its
+// name).
+std::string keep_in_work_folder(const std::string& written) {
+    std::string kept;
+    if (!platform::keep_backup_file(written, platform::work_folder(), kept)) return written;
+    std::error_code ec;
+    fs::remove(written, ec);
+    return kept;
+}
+
+// The kept backup a later copy (one whose own folder goes at its end) wrote for a command file
+// last, and that copy's folder: a claim of another folder is another copy.
+struct LaterCopyBackup {
+    std::string folder;
+    std::string kept;
+};
+LaterCopyBackup& later_copy_backup() {
+    static LaterCopyBackup last;
+    return last;
+}
+
+// A later copy keeps the page in the work folder, in place of the backup it kept for a command
+// file before (one backup a copy, however many pages a run replaces); the path kept.
+std::string keep_later_copy_backup(const std::string& written) {
+    LaterCopyBackup& last = later_copy_backup();
+    if (last.folder != platform::own_copy_folder()) last = {platform::own_copy_folder(), {}};
+    std::error_code ec;
+    if (!last.kept.empty() && is_plain_file(last.kept)) {
+        fs::rename(written, last.kept, ec);
+        if (!ec) return last.kept;
+    }
+    const std::string path = keep_in_work_folder(written);
+    if (path != written) last.kept = path;
+    return path;
 }
 
 }  // namespace
@@ -289,26 +326,30 @@ void settle_command_file_backup() {
         return;
     }
     pending.words.clear();
-    std::string path = own_backup_path();
-    bool in_place = set_aside_backup_kept_at_end();
-    if (in_place) {
-        fs::rename(written, path, ec);
-        in_place = !ec;
+    std::string path;
+    bool backup_copy = false;
+    if (platform::own_copy_folder().empty()) {
+        path = own_backup_path();
+        backup_copy = set_aside_backup_kept_at_end();
+        if (backup_copy) {
+            fs::rename(written, path, ec);
+            backup_copy = !ec;
+        }
+        if (!backup_copy) path = keep_in_work_folder(written);
+    } else {
+        path = keep_later_copy_backup(written);
     }
-    if (in_place && !platform::own_copy_folder().empty()) {
-        // This copy's folder goes when it ends: the backup is kept in the work folder.
-        std::string kept;
-        if (platform::keep_backup_file(path, platform::work_folder(), kept)) path = kept;
-    }
-    if (!in_place) path = written;  // still told and loaded, as a kept backup
     sync_to_disk(path);
-    std::vector<EndedBackup> entries = read_record();
+    std::vector<EndedBackup> entries;
+    for (EndedBackup& e : read_record())
+        if (!same_file(e.path, path)) entries.push_back(std::move(e));
     entries.push_back({path, pending.name, KeptReason::Replaced});
     write_record(entries);
     sync_to_disk(record_path());
     show_message("*** The unsaved changes of " + pending.name +
                  " were written to the backup copy before a command file replaced them: type " +
-                 (in_place ? std::string("GSV") : "G " + typed_name_of(path)) + " to load them.");
+                 (backup_copy ? std::string("GSV") : "G " + typed_name_of(path)) +
+                 " to load them.");
 }
 
 // Contract: see the header.

@@ -7,7 +7,8 @@
 // so written that is not loaded yet: a line of its local path, a tab and the page's name; the
 // line of one kept for a command file begins with "replaced" and a tab.
 // A copy whose work files lie in a folder of its own (that folder goes when it ends) keeps its
-// backup in the work folder as "!kept-N!save.mus" and records that name.
+// backup in the work folder as "!kept-N!save.mus" and records that name; its backup for a
+// command file takes the place of the one it kept for a command file before.
 // Tables: reads the item store, ItemCount, ItemWordsUsed, ChangesMadeFlag, MetricFlag,
 // CurrentFileName, FileMode and TempDirPrefix; writes FileMode (at an end), MessageLine (a backup
 // kept aside) and the message line through show_prompt (the start's notice).
@@ -38,7 +39,9 @@ bool keep_page_for_command_file(std::string& told);
 // After the word that kept the page aside has run (the interpreter calls it at the end of every
 // command-file line and of every call): when the word replaced the page, the page written aside
 // becomes the backup copy (an earlier backup not loaded yet is kept aside first), is recorded for
-// the reason that a command file replaced it, and a line says so and that GSV loads it. When the
+// the reason that a command file replaced it, and a line says so and that GSV loads it; where it
+// cannot take the backup copy's place, or this copy's folder goes at its end, it is kept in the
+// work folder instead and the line names "G" and that file. When the
 // page is still the one written aside (the load failed, nothing was replaced) the copy is removed,
 // nothing is recorded or told and an earlier backup stays as it was.
 void settle_command_file_backup();

@@ -327,7 +327,8 @@ void tell_load_failed(const std::string& file) {
 // ChangesMadeFlag, the undo copy and UndoSaveMode (a merge, once the file is read and fits),
 // MergeBlockEnd.clamped, the last-file record,
 // ItemCursor.number, the names (through the document files), PartialLoadName (a load that is
-// no merge and no work copy) and the output lists.
+// no merge and no work copy), the MIDI parts' mark (a new page: output::forget_midi_parts) and
+// the output lists.
 bool load_document_file(const FixedText<512>& name_in) {
     const bool front_read = is_front_end_read();
     const bool merge = is_merge_line();
@@ -417,6 +418,8 @@ bool load_document_file(const FixedText<512>& name_in) {
     layout::rebuild_index_and_staff_table(appended);
 
     const bool work_copy = is_work_copy_name(file);
+    // A new page has parts of its own; an undo or redo copy is the same document.
+    if (!merge && !keep_second_page && !work_copy) output::forget_midi_parts();
     if (!merge && !keep_second_page && !work_copy &&
         !equals_nocase(get_name_extension(file), ".TMP")) {
         ChangesMadeFlag = 0;

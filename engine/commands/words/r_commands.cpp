@@ -59,9 +59,11 @@ void load_through_file_command(const std::string& name) {
     edit::show_move_step();
 }
 
-// An empty page: the store, its index and the output lists.
+// An empty page: the store, its index and the output lists; a new page, whose MIDI parts are
+// found again.
 void empty_page() {
     reset_document_state();
+    output::forget_midi_parts();
     GraphicsNextFree = 1;
     if (OutputBufferViews.graphics.bound()) OutputBufferViews.graphics.length() = 0;
     if (OutputBufferViews.text.bound()) OutputBufferViews.text.length() = 0;

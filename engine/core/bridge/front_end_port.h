@@ -191,6 +191,9 @@ class FrontEndPort {
     // output::MidiTempo and output::MidiFileName. Its Save, Load and Auto setup buttons use the
     // engine's sound settings routines. 2 = Cancel, else play.
     virtual int RunSoundDialog(Array1<int32_t, 64>& settings, Array1<int32_t, 256>& staves) = 0;
+    // False where no Sound dialog is shown (its Auto setup is out of reach there): every MIDI
+    // command then finds the parts from the page.
+    virtual bool HasSoundDialog() { return true; }
     // "Vertical Justify": words 1-5 clearance, window, least line gap (steps), first staff,
     // number of staves (the dialog sets its own presets). 2 = Cancel.
     virtual int RunVerticalJustifyDialog(Array1<int32_t, 19>& a) = 0;
