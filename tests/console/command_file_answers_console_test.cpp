@@ -1,6 +1,7 @@
 // Questions asked by a line of a command file read by RE take their answer from the file's next
 // line, never from the line typed after RE; and the end of the input names what waited.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -47,6 +48,7 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         std::string shown;    // printed when the file's answer was taken
         std::string written;  // a file the answer writes ("" none)
         std::string absent = {};  // neither said nor written
+        int32_t items = 2;        // the page's items after the file
     };
     const std::vector<Case> cases = {
         {"SA\nans.mus\n", "File saved:", "ans.mus"},
@@ -81,10 +83,14 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
          "ans4.mus"},
         {"COM\n% no\n%%\nY\n%%\nN\n", "Clear or Load new file? (Y/N)", "", "Not an answer"},
         {"COM\n*\nY\n", "Clear or Load new file? (Y/N)", "", "Not an answer"},
+        // An EPS item that asks its name takes the file's next line as the name when it is
+        // made, its box read from the file named.
+        {"15 1 80 0 1 1 0 0 0 0 0 0 1\n% its name\nfig.eps\n", "", "", "fig.eps\n", 3},
         // IFX asks for boxes, which come from the user: the file is closed with a word.
         {"IFX P1=1;D\n1 0 200 1\n", "*** IFX asks for its boxes, which a command file cannot give",
          ""},
     };
+    std::ofstream("fig.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         restart_page();
@@ -106,7 +112,17 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         }
         EXPECT_EQ(core::PlayLoopActive, 0);
         EXPECT_EQ(core::PendingBoxOperation, 0);
-        EXPECT_EQ(core::ItemCount, 2) << out;
+        EXPECT_EQ(core::ItemCount, c.items) << out;
+        if (c.items == 3) {
+            // Named, asking no more, with its file's box.
+            EXPECT_EQ(stored_param(3, 1), 15.0f) << out;
+            EXPECT_EQ(stored_param(3, 13), 0.0f) << out;
+            EXPECT_EQ(stored_param(3, 9), 20.0f) << out;
+            EXPECT_EQ(stored_param(3, 10), 30.0f) << out;
+            char name[8] = {};
+            std::memcpy(name, &core::ItemStore(core::ItemStartTable(3) + 14), 7);
+            EXPECT_EQ(std::string(name), "fig.eps") << out;
+        }
     }
 }
 
