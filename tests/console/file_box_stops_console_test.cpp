@@ -145,6 +145,16 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          true,
          false,
          {"8 2 0", "1 2 30 5 5 0 4"}},
+        {"IF conditions after a comment",
+         Road::Re,
+         {"IF", "1 0 200 2", "% raise the notes", "P1=1;P4=P4+1"},
+         nullptr,
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 6 5 0 4", "1 2 30 6 5 0 4"}},
+        {"IF conditions after the end mark", Road::Re, {"IF", "1 0 200 2", "*", "P1=1;P4=P4+1"},
+         "*** IF: the command file ended before the conditions: nothing was changed.", false,
+         true},
         // Ripple bars reads its numbers whole; a line that is no numbers stops the file.
         {"RIP numbers after a comment",
          Road::Re,
@@ -203,7 +213,10 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
             EXPECT_EQ(out.find("***", from), std::string::npos) << out;
         }
         const bool stopped = out.find(kStopped) != std::string::npos;
-        EXPECT_EQ(stopped, c.road == Road::Re && !c.marker_runs) << out;
+        // A file that ends at its end mark is not stopped: it has nothing more to read.
+        const bool ended = c.said != nullptr && std::string(c.said).find("file ended") !=
+                                                     std::string::npos;
+        EXPECT_EQ(stopped, c.road == Road::Re && !c.marker_runs && !ended) << out;
         EXPECT_EQ(fs::exists(temp_.root() / "marker.mus"), c.marker_runs) << out;
         ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
         EXPECT_EQ(bytes_of(temp_.root() / "out.mus") == kept, c.page_kept) << out;

@@ -52,6 +52,10 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer);
 // True while a command file READ opened is open, also while a command has set MacroUnit
 // aside to ask its question: the question is then the file's to answer.
 bool command_file_open();
+// The next record of the command file MacroUnit that can answer a question, raw: blank lines,
+// comments, "%%" blocks and pauses are skipped, as between commands. False at the file's end
+// mark (left for the command reader, which ends the file on it), its end or a read error.
+bool next_command_file_answer_record(std::string& record);
 // The answer to a question the front-end asks while a command file is open: the file's next
 // record that answers, raw (true): blank lines, comments, "%%" blocks and pauses are skipped,
 // as between commands. The end mark ("*") or the end of the file closes the file's unit and

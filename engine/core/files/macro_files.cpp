@@ -225,6 +225,22 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer) {
     return CommandFileAnswer::NotAnAnswer;
 }
 
+// Contract: see the header.
+bool next_command_file_answer_record(std::string& record) {
+    if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return false;
+    switch (next_answer_record(MacroUnit, record)) {
+        case AnswerRecord::Line:
+            return true;
+        case AnswerRecord::EndMark:
+            unread_command_file_line();
+            break;
+        case AnswerRecord::End:
+            break;
+    }
+    record.clear();
+    return false;
+}
+
 bool command_file_open() { return unit_is_open(MacroFileUnit); }
 
 // Contract: see the header. The asking command's own lines (CommandLine, the mode letters)

@@ -600,7 +600,7 @@ bool compile_if_line(CompiledIf& line) {
 // first, or a part longer than its field, changes nothing and says so.
 bool take_if_answer_from_file() {
     std::string line;
-    if (core::read_record(core::MacroUnit, line) != core::IoResult::Ok) {
+    if (!core::next_command_file_answer_record(line)) {
         core::show_message(
             "*** IF: the command file ended before the conditions: nothing was changed.");
         return false;
