@@ -577,6 +577,10 @@ bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
     return true;
 }
 
+// The conditions line a command file gave, as read, while the IF built from it runs: a line
+// that cannot be read is named whole, since the file may have meant it as a command.
+std::string g_line_from_file;
+
 // Reads the line in SecondLine into its compiled form; reports what cannot be read.
 bool compile_if_line(CompiledIf& line) {
     for (int32_t c = kIfLineColumns + 1; c <= 512; ++c) {
@@ -591,7 +595,9 @@ bool compile_if_line(CompiledIf& line) {
                    line)
             .compile();
     if (e.text.empty()) return true;
-    core::show_message(e.text + " -- nothing was changed.");
+    const std::string given =
+        g_line_from_file.empty() ? std::string() : " in \"" + g_line_from_file + "\"";
+    core::show_message(e.text + given + " -- nothing was changed.");
     return false;
 }
 
@@ -606,6 +612,7 @@ bool take_if_answer_from_file() {
         return false;
     }
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    g_line_from_file = line;
     const std::size_t semicolon = line.find(';');
     const std::string conditions = line.substr(0, semicolon);
     const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
@@ -715,7 +722,10 @@ void run_area_step() {
     IfDialogFields(6).set("p1=18");
     IfDialogFields(14).set("p2=5,p5=12");
     if (core::MacroUnit != 0) {
-        if (!take_if_answer_from_file()) return;
+        if (!take_if_answer_from_file()) {
+            g_line_from_file.clear();
+            return;
+        }
     } else if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"),
                                                     IfDialogFields) == 2) {
         return;
@@ -740,6 +750,7 @@ void run_area_step() {
     core::SecondLine.set(text);
     core::CommandLine.set(text);
     run_if_command();
+    g_line_from_file.clear();
 }
 
 }  // namespace
