@@ -76,8 +76,7 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         // Comments, skipped blocks and pauses answer nothing, as between commands; the end
         // mark ends the file and answers nothing either.
         {"SA\n% the name\nans2.mus\n", "File saved:", "ans2.mus", "% the name"},
-        {"SA\n%%\nx.mus\n%%\n%$\nans3.mus\n", "*** Hit enter to continue.", "ans3.mus",
-         "x.mus"},
+        {"SA\n%%\nx.mus\n%%\n%$\nans3.mus\n", "*** Hit enter to continue.", "ans3.mus", "x.mus"},
         {"SA\n*\nans4.mus\n",
          "*** The command file ended before this was answered: Type output file name.", "",
          "ans4.mus"},

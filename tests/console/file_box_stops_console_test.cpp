@@ -26,8 +26,8 @@ struct StopCase {
     const char* said;                // in the replies; nullptr: no "***" at all
     bool marker_runs;                // the line after the answers ran
     bool page_kept;                  // out.mus holds the page as it was loaded
-    std::vector<std::string> page = {};     // a changed page: out.mus's records
-    const char* written = nullptr;          // a document the word writes besides
+    std::vector<std::string> page = {};  // a changed page: out.mus's records
+    const char* written = nullptr;       // a document the word writes besides
     std::vector<std::string> written_page = {};
 };
 
@@ -152,8 +152,11 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          true,
          false,
          {"8 1 0", "8 2 0", "1 1 20 6 5 0 4", "1 2 30 6 5 0 4"}},
-        {"IF conditions after the end mark", Road::Re, {"IF", "1 0 200 2", "*", "P1=1;P4=P4+1"},
-         "*** IF: the command file ended before the conditions: nothing was changed.", false,
+        {"IF conditions after the end mark",
+         Road::Re,
+         {"IF", "1 0 200 2", "*", "P1=1;P4=P4+1"},
+         "*** IF: the command file ended before the conditions: nothing was changed.",
+         false,
          true},
         // Ripple bars reads its numbers whole; a line that is no numbers stops the file.
         {"RIP numbers after a comment",
@@ -162,10 +165,18 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "the source system has fewer bar lines than the bars to move",
          true,
          true},
-        {"RIP command line", Road::Re, {"RIP", "SA c.mus", "1 1 40 5 5 0 4"},
-         "*** Not an answer to \"Ripple bars.\": SA c.mus: the rest", false, true},
-        {"RIP damaged number", Road::Re, {"RIP", "10abc"},
-         "*** Not an answer to \"Ripple bars.\": 10abc: the rest", false, true},
+        {"RIP command line",
+         Road::Re,
+         {"RIP", "SA c.mus", "1 1 40 5 5 0 4"},
+         "*** Not an answer to \"Ripple bars.\": SA c.mus: the rest",
+         false,
+         true},
+        {"RIP damaged number",
+         Road::Re,
+         {"RIP", "10abc"},
+         "*** Not an answer to \"Ripple bars.\": 10abc: the rest",
+         false,
+         true},
         // The split into files: group sizes, then the write-over question for a.mus.
         {"DEC sizes after a block",
          Road::Re,
@@ -182,8 +193,12 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "*** Not an answer to \"Decombine File\": SA c.mus: the rest",
          false,
          true},
-        {"DEC damaged number", Road::Re, {"DEC", "1x"},
-         "*** Not an answer to \"Decombine File\": 1x: the rest", false, true},
+        {"DEC damaged number",
+         Road::Re,
+         {"DEC", "1x"},
+         "*** Not an answer to \"Decombine File\": 1x: the rest",
+         false,
+         true},
     };
     for (const StopCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -214,8 +229,8 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         }
         const bool stopped = out.find(kStopped) != std::string::npos;
         // A file that ends at its end mark is not stopped: it has nothing more to read.
-        const bool ended = c.said != nullptr && std::string(c.said).find("file ended") !=
-                                                     std::string::npos;
+        const bool ended =
+            c.said != nullptr && std::string(c.said).find("file ended") != std::string::npos;
         EXPECT_EQ(stopped, c.road == Road::Re && !c.marker_runs && !ended) << out;
         EXPECT_EQ(fs::exists(temp_.root() / "marker.mus"), c.marker_runs) << out;
         ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;

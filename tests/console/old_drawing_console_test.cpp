@@ -139,7 +139,7 @@ TEST_F(OldDrawingConsoleTest, AScriptLeavesTheNumberQuestion) {
         bool from_re;
         std::vector<std::string> answers;  // after the path
         bool replaced;
-        std::string reply;  // "" none
+        std::string reply;                          // "" none
         std::vector<std::string> page = {"8 1 0"};  // out.mus
     };
     const std::string named = "*** Not an answer to \"" + std::string(kAskNumber) + "\": ";

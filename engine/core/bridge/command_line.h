@@ -37,9 +37,10 @@ float read_line_number(int32_t& i, int32_t j);
 float parse_number(std::string_view text, int32_t& pos);
 // When a command file is open (MacroUnit differs from DefaultMacroUnit), its next record that
 // answers (blank lines, "%" comments, "%%" blocks and "%$" pauses are skipped, as between
-// commands; at most 80 characters) becomes CommandLine; the end mark ends the file; then CommandLine is scanned up to the trimmed length
-// of its first 80 characters. Callers take the numbers from P(1..); as_read, when given, gets
-// the record as it stood in the file (empty when none was read), for a refusal that names it.
+// commands; at most 80 characters) becomes CommandLine; the end mark ends the file; then
+// CommandLine is scanned up to the trimmed length of its first 80 characters. Callers take the
+// numbers from P(1..); as_read, when given, gets the record as it stood in the file (empty when
+// none was read), for a refusal that names it.
 void read_line_from_command_file(std::string* as_read = nullptr);
 // The answer a running command file gives to a yes-or-no question: its next line, when that is
 // "Y", "YES", "N" or "NO" (in any case, blanks around), skipping what answers nothing between

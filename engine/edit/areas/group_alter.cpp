@@ -315,8 +315,8 @@ void continue_group_alter() {
         // scanned again as the file holds it.
         if (core::MacroUnit != 0) {
             const std::string as_read = core::SecondLine.trimmed();
-            core::CommandLine.set(as_read.substr(std::min(as_read.find_first_not_of(' '),
-                                                          as_read.size())));
+            core::CommandLine.set(
+                as_read.substr(std::min(as_read.find_first_not_of(' '), as_read.size())));
             int32_t n = 0;
             core::upper_case_command_line(n);
         }

@@ -15,9 +15,9 @@
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
+#include "engine/render/page/eps_items.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
-#include "engine/render/page/eps_items.h"
 #include "engine/render/tables.h"
 
 namespace edit {
