@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -30,6 +31,8 @@ struct Row {
     std::string file_said;  // RE: the reply that stops the file ("" for a box taken)
     std::vector<std::string> file_then = {};  // RE: the lines a taken box still asks for
     bool typed_only = false;                  // a taken box asks what a file cannot give
+    std::vector<std::string> typed_then = {};  // typed roads: the lines after a taken box ("X")
+    std::vector<std::string> page = {};        // a taken box: the page marker.mus holds
 };
 
 bool has(const std::string& out, const std::string& text) {
@@ -112,6 +115,24 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
          ends("*** Not a number: junk in \"1 0 200 1 junk\"", "A"),
          stops("*** Not a number: junk in \"1 0 200 1 junk\"")},
         {"A", "256 0 200 256", Fate::Taken, "", "", {"1", "400 1"}},
+        {"A",
+         "1 0 200 1",
+         Fate::Taken,
+         "",
+         "",
+         {"1", "4 1"},
+         false,
+         {"Y", "1", "4 1"},
+         {"8 1 0", "1 1 20 1 5 0 4", "1 1 40 1 5 0 4", "1 1 60 1 5 0 4"}},
+        {"A",
+         "1 0 200 1 1",
+         Fate::Taken,
+         "",
+         "",
+         {"4 1"},
+         false,
+         {"Y", "4 1"},
+         {"8 1 0", "1 1 20 1 5 0 4", "1 1 40 1 5 0 4", "1 1 60 1 5 0 4"}},
         // IFX asks for box after box until a word; a file cannot give them.
         {"IFX P1=1;P4=P4+1", "257 0 200 257", Fate::AsksAgainUntilWord, staves + "257 0 200 257",
          ""},
@@ -153,7 +174,10 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
             fresh_page();
             const bool re = road == Road::Re;
             std::vector<std::string> lines = {"G a.mus", row.word, row.answer};
-            if (row.fate == Fate::Taken && !re) lines.push_back("X");
+            if (row.fate == Fate::Taken && !re) {
+                if (row.typed_then.empty()) lines.push_back("X");
+                lines.insert(lines.end(), row.typed_then.begin(), row.typed_then.end());
+            }
             if (row.fate == Fate::Taken && re) {
                 lines.insert(lines.end(), row.file_then.begin(), row.file_then.end());
             }
@@ -163,6 +187,9 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
             if (row.fate == Fate::Taken) {
                 EXPECT_FALSE(has(out, "no box")) << out;
                 EXPECT_TRUE(saved("marker.mus")) << out;
+                if (!row.page.empty()) {
+                    EXPECT_EQ(saved_records(temp_.root() / "marker.mus"), row.page) << out;
+                }
                 continue;
             }
             if (re) {

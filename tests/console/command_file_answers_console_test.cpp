@@ -1,6 +1,7 @@
 // Questions asked by a line of a command file read by RE take their answer from the file's next
 // line, never from the line typed after RE; and the end of the input names what waited.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "tests/support/console_copy_fixture.h"
 #include "tests/support/console_run.h"
 #include "tests/support/running_program.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -45,6 +47,8 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         std::string file;     // the command file's lines
         std::string shown;    // printed when the file's answer was taken
         std::string written;  // a file the answer writes ("" none)
+        std::string absent = {};  // neither said nor written
+        int32_t items = 2;        // the page's items after the file
     };
     const std::vector<Case> cases = {
         {"SA\nans.mus\n", "File saved:", "ans.mus"},
@@ -69,10 +73,23 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
          "*** The command file ended before this was answered: the play loop of PLA (Enter or X "
          "ends it)",
          ""},
+        // Comments, skipped blocks and pauses answer nothing, as between commands; the end
+        // mark ends the file and answers nothing either.
+        {"SA\n% the name\nans2.mus\n", "File saved:", "ans2.mus", "% the name"},
+        {"SA\n%%\nx.mus\n%%\n%$\nans3.mus\n", "*** Hit enter to continue.", "ans3.mus", "x.mus"},
+        {"SA\n*\nans4.mus\n",
+         "*** The command file ended before this was answered: Type output file name.", "",
+         "ans4.mus"},
+        {"COM\n% no\n%%\nY\n%%\nN\n", "Clear or Load new file? (Y/N)", "", "Not an answer"},
+        {"COM\n*\nY\n", "Clear or Load new file? (Y/N)", "", "Not an answer"},
+        // An EPS item that asks its name takes the file's next line as the name when it is
+        // made, its box read from the file named.
+        {"15 1 80 0 1 1 0 0 0 0 0 0 1\n% its name\nfig.eps\n", "", "", "fig.eps\n", 3},
         // IFX asks for boxes, which come from the user: the file is closed with a word.
         {"IFX P1=1;D\n1 0 200 1\n", "*** IFX asks for its boxes, which a command file cannot give",
          ""},
     };
+    std::ofstream("fig.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         restart_page();
@@ -83,10 +100,28 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         EXPECT_NE(out.find(kEiReply, at), std::string::npos) << out;
         if (!c.written.empty()) {
             EXPECT_TRUE(fs::exists(c.written)) << out;
+            if (c.written.ends_with(".mus")) {
+                const std::vector<std::string> page = {"8 1 0", "1 1 50 5 10 0 4"};
+                EXPECT_EQ(saved_records(c.written), page) << out;
+            }
+        }
+        if (!c.absent.empty()) {
+            EXPECT_EQ(out.find(c.absent), std::string::npos) << out;
+            EXPECT_FALSE(fs::exists(c.absent)) << out;
         }
         EXPECT_EQ(core::PlayLoopActive, 0);
         EXPECT_EQ(core::PendingBoxOperation, 0);
-        EXPECT_EQ(core::ItemCount, 2) << out;
+        EXPECT_EQ(core::ItemCount, c.items) << out;
+        if (c.items == 3) {
+            // Named, asking no more, with its file's box.
+            EXPECT_EQ(stored_param(3, 1), 15.0f) << out;
+            EXPECT_EQ(stored_param(3, 13), 0.0f) << out;
+            EXPECT_EQ(stored_param(3, 9), 20.0f) << out;
+            EXPECT_EQ(stored_param(3, 10), 30.0f) << out;
+            char name[8] = {};
+            std::memcpy(name, &core::ItemStore(core::ItemStartTable(3) + 14), 7);
+            EXPECT_EQ(std::string(name), "fig.eps") << out;
+        }
     }
 }
 

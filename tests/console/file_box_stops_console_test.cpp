@@ -10,6 +10,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -25,6 +26,9 @@ struct StopCase {
     const char* said;                // in the replies; nullptr: no "***" at all
     bool marker_runs;                // the line after the answers ran
     bool page_kept;                  // out.mus holds the page as it was loaded
+    std::vector<std::string> page = {};  // a changed page: out.mus's records
+    const char* written = nullptr;       // a document the word writes besides
+    std::vector<std::string> written_page = {};
 };
 
 constexpr const char* kStopped = ": the rest of the file was not read.";
@@ -148,6 +152,75 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          false,
          false},
         {"G damaged piped", Road::Piped, {"G damaged.mus"}, "Error opening file->", true, true},
+        // What answers nothing between commands answers no question: the line after it does.
+        {"DE comment before the box",
+         Road::Re,
+         {"DE", "% the box", "1 0 30 1"},
+         nullptr,
+         true,
+         false,
+         {"8 2 0", "1 2 30 5 5 0 4"}},
+        {"DE block and pause before the box",
+         Road::Re,
+         {"DE", "%%", "2 0 200 2", "%%", "%$", "1 0 30 1"},
+         "*** Hit enter to continue.",
+         true,
+         false,
+         {"8 2 0", "1 2 30 5 5 0 4"}},
+        {"IF conditions after a comment",
+         Road::Re,
+         {"IF", "1 0 200 2", "% raise the notes", "P1=1;P4=P4+1"},
+         nullptr,
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 6 5 0 4", "1 2 30 6 5 0 4"}},
+        {"IF conditions after the end mark",
+         Road::Re,
+         {"IF", "1 0 200 2", "*", "P1=1;P4=P4+1"},
+         "*** IF: the command file ended before the conditions: nothing was changed.",
+         false,
+         true},
+        // Ripple bars reads its numbers whole; a line that is no numbers stops the file.
+        {"RIP numbers after a comment",
+         Road::Re,
+         {"RIP", "% staves, from, to, bars", "1 2 1 1"},
+         "the source system has fewer bar lines than the bars to move",
+         true,
+         true},
+        {"RIP command line",
+         Road::Re,
+         {"RIP", "SA c.mus", "1 1 40 5 5 0 4"},
+         "*** Not an answer to \"Ripple bars.\": SA c.mus: the rest",
+         false,
+         true},
+        {"RIP damaged number",
+         Road::Re,
+         {"RIP", "10abc"},
+         "*** Not an answer to \"Ripple bars.\": 10abc: the rest",
+         false,
+         true},
+        // The split into files: group sizes, then the write-over question for a.mus.
+        {"DEC sizes after a block",
+         Road::Re,
+         {"DEC", "%%", "2", "%%", "1", "N"},
+         "exists (the command file answered No)",
+         true,
+         true,
+         {},
+         "b.mus",
+         {"8 1 0", "1 1 20 5 5 0 4"}},
+        {"DEC command line",
+         Road::Re,
+         {"DEC", "SA c.mus", "1 1 40 5 5 0 4"},
+         "*** Not an answer to \"Decombine File\": SA c.mus: the rest",
+         false,
+         true},
+        {"DEC damaged number",
+         Road::Re,
+         {"DEC", "1x"},
+         "*** Not an answer to \"Decombine File\": 1x: the rest",
+         false,
+         true},
     };
     {
         std::string noise;
@@ -157,7 +230,8 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
     for (const StopCase& c : cases) {
         SCOPED_TRACE(c.label);
         core::reset_engine();
-        for (const char* name : {"out.mus", "marker.mus", "b.eps"}) fs::remove(temp_.root() / name);
+        for (const char* name : {"out.mus", "marker.mus", "b.mus", "c.mus", "b.eps"})
+            fs::remove(temp_.root() / name);
         std::vector<std::string> word = c.lines;
         word.push_back("SA marker.mus");
         std::string out;
@@ -181,11 +255,21 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
             EXPECT_EQ(out.find("***", from), std::string::npos) << out;
         }
         const bool stopped = out.find(kStopped) != std::string::npos;
-        EXPECT_EQ(stopped, c.road == Road::Re && !c.marker_runs) << out;
+        // A file that ends at its end mark is not stopped: it has nothing more to read.
+        const bool ended =
+            c.said != nullptr && std::string(c.said).find("file ended") != std::string::npos;
+        EXPECT_EQ(stopped, c.road == Road::Re && !c.marker_runs && !ended) << out;
         EXPECT_EQ(fs::exists(temp_.root() / "marker.mus"), c.marker_runs) << out;
         ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
         EXPECT_EQ(bytes_of(temp_.root() / "out.mus") == kept, c.page_kept) << out;
         EXPECT_FALSE(fs::exists(temp_.root() / "b.eps")) << out;
+        if (!c.page.empty()) EXPECT_EQ(saved_records(temp_.root() / "out.mus"), c.page) << out;
+        EXPECT_FALSE(fs::exists(temp_.root() / "c.mus")) << out;
+        if (c.written != nullptr) {
+            EXPECT_EQ(saved_records(temp_.root() / c.written), c.written_page) << out;
+        } else {
+            EXPECT_FALSE(fs::exists(temp_.root() / "b.mus")) << out;
+        }
     }
 }
 

@@ -64,8 +64,9 @@ TEST_F(NestedCommandFilesConsoleTest, AReadInsideAFileNamesTheLinesItLeavesUnrea
          {"was not read"}},
         {"before_comments_and_the_end_mark",
          {{"p1.txt", p1},
-          {"m.txt", {"SA m.mus", "RE p1.txt", "% done", "", "%%", "SA skipped.mus", "%%", "*",
-                     "SA out.mus"}}},
+          {"m.txt",
+           {"SA m.mus", "RE p1.txt", "% done", "", "%%", "SA skipped.mus", "%%", "*",
+            "SA out.mus"}}},
          {"m.mus", "p1.mus"},
          {"skipped.mus", "out.mus"},
          {},
@@ -84,17 +85,19 @@ TEST_F(NestedCommandFilesConsoleTest, AReadInsideAFileNamesTheLinesItLeavesUnrea
          {},
          {"File not found --> nosuch.txt"},
          {"was not read"}},
-        // REX runs a file's first line on a unit of its own (the empty line keeps it as shown
-        // in Edit Text): the file goes on after it...
+        // REX runs a file's first line on a unit of its own (the file answers Edit Text with
+        // the line as shown; a blank line there answers nothing): the file goes on after it...
         {"rex_line",
-         {{"p1.txt", p1}, {"m.txt", {"REX p1.txt", "", "SA out.mus"}}},
+         {{"p1.txt", p1}, {"m.txt", {"REX p1.txt", "", "SA p1.mus", "SA out.mus"}}},
          {"p1.mus", "out.mus"},
          {},
          {},
          {"was not read"}},
         // ...unless that line is a READ, which takes the file's place as any READ does.
         {"rex_of_a_read",
-         {{"p1.txt", p1}, {"r.txt", {"RE p1.txt"}}, {"m.txt", {"REX r.txt", "", "SA out.mus"}}},
+         {{"p1.txt", p1},
+          {"r.txt", {"RE p1.txt"}},
+          {"m.txt", {"REX r.txt", "RE p1.txt", "SA out.mus"}}},
          {"p1.mus"},
          {"out.mus"},
          {rest_of_m},

@@ -12,6 +12,7 @@
 #include "engine/render/symbols/symbols.h"
 #include "engine/render/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 
 namespace fs = std::filesystem;
 
@@ -138,16 +139,24 @@ TEST_F(OldDrawingConsoleTest, AScriptLeavesTheNumberQuestion) {
         bool from_re;
         std::vector<std::string> answers;  // after the path
         bool replaced;
-        const char* reply;
+        std::string reply;                          // "" none
+        std::vector<std::string> page = {"8 1 0"};  // out.mus
     };
+    const std::string named = "*** Not an answer to \"" + std::string(kAskNumber) + "\": ";
     const std::vector<Case> cases = {
-        {false, {""}, false, nullptr},
-        {false, {"X"}, false, nullptr},
+        {false, {""}, false, ""},
+        {false, {"X"}, false, ""},
         {false, {"5550", "N"}, false, "exists (the answer was No): the conversion ended."},
-        {false, {"5550", "Y"}, true, nullptr},
-        {true, {"x"}, false, nullptr},
+        {false, {"5550", "Y"}, true, ""},
+        {true, {"x"}, false, ""},
         {true, {"5550", "N"}, false, "exists (the command file answered No)."},
-        {true, {"5550", "Y"}, true, nullptr},
+        {true, {"5550", "Y"}, true, ""},
+        // A line that is no number is named and runs next; a number is read whole.
+        {false, {"SA p.mus"}, false, "Title: " + (temp_.root() / "p.mus").string()},
+        {true, {"SA p.mus"}, false, ""},
+        {false, {"5550abc"}, false, "*** Not a number: 5550abc -- the line was not taken."},
+        {true, {"% the number", "%%", "5540", "%%", "5550", "Y"}, true, ""},
+        {false, {"5550.5"}, false, "*** Not a file number: 5550.5"},
     };
     for (const Case& c : cases) {
         core::reset_engine();
@@ -168,9 +177,17 @@ TEST_F(OldDrawingConsoleTest, AScriptLeavesTheNumberQuestion) {
         const std::string label = (c.from_re ? "RE, " : "piped, ") + c.answers.front() +
                                   (c.answers.size() > 1 ? " " + c.answers.back() : "");
         EXPECT_EQ(fs::file_size(converted("LB5550.DRW")) != 10u, c.replaced) << label << out;
-        if (c.reply != nullptr) {
+        if (!c.reply.empty()) {
             EXPECT_TRUE(old_drawing_has(out, c.reply)) << label << out;
         }
+        // Named, and run next, once.
+        const bool named_line = c.answers.front() == "SA p.mus" || c.answers.front() == "5550abc";
+        EXPECT_EQ(fs::exists(temp_.root() / "p.mus"), c.answers.front() == "SA p.mus") << label;
+        fs::remove(temp_.root() / "p.mus");
+        EXPECT_EQ(old_drawing_has(out, named + c.answers.front() + " -- the conversion ended."),
+                  named_line)
+            << label << out;
+        EXPECT_EQ(saved_records(temp_.root() / "out.mus"), c.page) << label << out;
         EXPECT_FALSE(old_drawing_has(out, "use a different number")) << label << out;
         EXPECT_EQ(core::PendingBoxOperation, 0) << label;
         EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << label << out;

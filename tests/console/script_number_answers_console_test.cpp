@@ -145,7 +145,12 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheMergeOffsetTakesOneWholeStaffNumber) {
          "a.mus"},
         {"two numbers", kAllRoads, gm("3 4"), named + "3 4 -- GM" + kEnded, true, "a.mus"},
         // The highest staff in use is the preset: the merge goes on above it.
-        {"an empty line", kAllRoads, gm(""), "", true, nullptr, 8, "8 2 0"},
+        {"an empty line", kTypedRoads, gm(""), "", true, nullptr, 8, "8 2 0"},
+        // A command file passes over its empty lines, comments and skipped blocks: the next
+        // line is the answer.
+        {"an empty line", kFileRoad, gm(""), named + kMarker + " -- GM" + kEnded, false, "a.mus"},
+        {"a comment and a block", kFileRoad, then(gm("% the offset"), {"%%", "9", "%%", "1e1"}), "",
+         true, nullptr, 8, "8 11 0"},
         {"1e1", kAllRoads, gm("1e1"), "", true, nullptr, 8, "8 11 0"},
         // The last staff number is 256: an offset of 255 puts staff 1 there.
         {"the highest offset", kTypedRoads, gm("255"), "", true, nullptr, 8, "8 256 0"},

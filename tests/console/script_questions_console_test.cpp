@@ -847,6 +847,10 @@ std::vector<MarkerRow> more_marker_rows() {
         {"IN_edit_menu", edit_menu},
         {"EDI_staff", {"EDI", "1 0 200 1", kTypedOnly}, false, false, true},
         {"EDI_position", {"EDI", "1 0 200 1", kTypedOnly, "1"}, false, false, true},
+        // The numbers of RIP and DEC (asked from a file only) and an EPS item's name.
+        {"RIP_numbers", {"RIP"}},
+        {"DEC_sizes", {"DEC"}},
+        {"EPS_name", {"15 1 80 0 1 1 0 0 0 0 0 0 1"}, true, false, false, {""}},
     };
 }
 

@@ -430,17 +430,17 @@ TEST_F(CommandLineTest, ReadLineFromCommandFileTakesTheRawNextRecord) {
     read_line_from_command_file();  // no command file: the line itself
     EXPECT_FLOAT_EQ(p(1), 7.0f);
     EXPECT_FLOAT_EQ(p(2), 8.0f);
-    write_file("ripple.mac", {"RI", "  2 10 12 3", "*"});
+    // Comments, blocks and blank lines answer nothing; the end mark ends the file.
+    write_file("ripple.mac",
+               {"RI", "% the numbers", "%%", "9 9 9 9", "%%", "", "  2 10 12 3", "*", "4 5"});
     read_command("RE ripple.mac");
     read_command_line();
     ASSERT_EQ(line(), "RI");
     read_line_from_command_file();
     EXPECT_FLOAT_EQ(p(1), 2.0f);
     EXPECT_FLOAT_EQ(p(4), 3.0f);
-    read_line_from_command_file();  // "*" is not an end mark here: a line without numbers
-    EXPECT_FLOAT_EQ(p(1), 0.0f);
     EXPECT_EQ(MacroUnit, MacroFileUnit);
-    read_line_from_command_file();  // the end of the file
+    read_line_from_command_file();  // the end mark
     EXPECT_EQ(MacroUnit, 0);
     EXPECT_FLOAT_EQ(p(1), 0.0f);
 }

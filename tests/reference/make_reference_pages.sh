@@ -29,12 +29,8 @@ trap 'rm -rf "$state"' EXIT
 for name in "$@"; do
     target="$out/$name.MUS"
     scratch="$state/$name.MUS"
-    # The answers to questions the page asks once the script has run (an EPS item's file
-    # name), when NAME.answers holds them.
-    answers=""
-    [ -f "$here/$name.answers" ] && answers=$(cat "$here/$name.answers")
     # From this folder, so that the files a page names (figure.eps) are found beside it.
-    reply=$(cd "$here" && printf 'RE %s\n%s\nSA %s\n' "$here/$name.cmd" "$answers" "$scratch" |
+    reply=$(cd "$here" && printf 'RE %s\nSA %s\n' "$here/$name.cmd" "$scratch" |
         XDG_STATE_HOME="$state" "$program" --console)
     case "$reply" in
     *"File saved:"*) mv "$scratch" "$target" ;;

@@ -1,6 +1,6 @@
 % Reference page: slurs, ties and brackets; boxes, circles, arcs, arrows and a ruled figure;
 % two guitar chord grids and an EPS item (figure.eps beside this script; the name it asks for
-% when first drawn is in slurs_boxes.answers).
+% is the line after it).
 % Read by the READ command ("RE name"); make_reference_pages.sh saves it as slurs_boxes.MUS.
 % Code 5: P3 left x, P4 and P5 the end heights, P6 right x, P7 the arch in steps (negative
 % bends down), P8 end offsets or 1..9 a bracket, P9 the arch exponent (99 a hat) or the
@@ -48,4 +48,5 @@
 8 2 0
 12 2 20 2 -4 1 10 1 0              % C major
 12 2 60 2 -4 1 60 2 0              % A minor
-15 2 120 0 0.4 0.4 0 0 0 0 0 0 1   % an EPS figure: its name is asked (slurs_boxes.answers)
+15 2 120 0 0.4 0.4 0 0 0 0 0 0 1   % an EPS figure: its name is asked, and read from the next line
+figure.eps

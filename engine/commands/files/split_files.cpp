@@ -10,6 +10,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
@@ -142,7 +143,15 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
     if (StoredStaffGrouping(1) != 0) {
         for (int32_t k = 1; k <= StoredStaffGrouping.size(); ++k) sizes(k) = StoredStaffGrouping(k);
     } else {
-        read_line_from_command_file();
+        std::string as_read;
+        const bool from_file = MacroUnit != DefaultMacroUnit;
+        read_line_from_command_file(&as_read);
+        // A file's line that is no numbers was meant as something else: the file stops on it.
+        if (from_file && MacroUnit != 0 && refuse_file_number_line("Decombine File", as_read)) {
+            CommandLine = SecondLine;
+            g.cancelled = true;
+            return;
+        }
         redraw_if_command_file_ended();
         for (int32_t k = 1; k <= kGroupSizeWords; ++k) sizes(k) = int_of(ParamBuffer(k));
     }

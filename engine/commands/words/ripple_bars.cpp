@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
@@ -77,13 +79,18 @@ void say(std::string_view text) {
 }
 
 // The four numbers: typed (P2..P5), from the command file's next line when a file runs and P2 is
-// 0, else from the Ripple bars dialog. False on Cancel.
+// 0, else from the Ripple bars dialog. False on Cancel, at the file's end, and on a file's line
+// that is no numbers.
 bool read_inputs(RippleInputs& in) {
     if (ParamBuffer(2) != 0.0f) {
         in = {int_of(ParamBuffer(2)), int_of(ParamBuffer(3)), int_of(ParamBuffer(4)),
               int_of(ParamBuffer(5))};
     } else if (MacroUnit != DefaultMacroUnit) {
-        read_line_from_command_file();
+        std::string as_read;
+        read_line_from_command_file(&as_read);
+        // A file that ended before the line asks nothing more; a line that is no numbers was
+        // meant as something else, and the file stops on it.
+        if (MacroUnit == 0 || refuse_file_number_line("Ripple bars.", as_read)) return false;
         in = {int_of(ParamBuffer(1)), int_of(ParamBuffer(2)), int_of(ParamBuffer(3)),
               int_of(ParamBuffer(4))};
     } else {

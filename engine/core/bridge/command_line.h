@@ -42,13 +42,15 @@ float read_line_number(int32_t& i, int32_t j);
 // Signed decimal number at text[pos - 1...] (pos is 1-based); pos advanced over it.
 float parse_number(std::string_view text, int32_t& pos);
 // When a command file is open (MacroUnit differs from DefaultMacroUnit), its next record that
-// is not blank (blank lines are skipped, as between commands; at most 80 characters) becomes
-// CommandLine; then CommandLine is scanned up to the trimmed length
-// of its first 80 characters. Callers take the numbers from P(1..); as_read, when given, gets
-// the record as it stood in the file (empty when none was read), for a refusal that names it.
+// answers (blank lines, "%" comments, "%%" blocks and "%$" pauses are skipped, as between
+// commands; at most 80 characters) becomes CommandLine; the end mark ends the file; then
+// CommandLine is scanned up to the trimmed length of its first 80 characters. Callers take the
+// numbers from P(1..); as_read, when given, gets the record as it stood in the file (empty when
+// none was read), for a refusal that names it.
 void read_line_from_command_file(std::string* as_read = nullptr);
 // The answer a running command file gives to a yes-or-no question: its next line, when that is
-// "Y", "YES", "N" or "NO" (in any case, blanks around). Any other line is NotAnAnswer: it is
+// "Y", "YES", "N" or "NO" (in any case, blanks around), skipping what answers nothing between
+// commands (blank lines, comments, "%%" blocks, pauses). Any other line is NotAnAnswer: it is
 // taken out of the file and put in not_answer (without trailing blanks), for the asker to name.
 // The end of the file, and its end mark (which stays for the command reader), are None; so is
 // a question asked when no command file runs.
@@ -57,8 +59,13 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer);
 // True while a command file READ opened is open, also while a command has set MacroUnit
 // aside to ask its question: the question is then the file's to answer.
 bool command_file_open();
+// The next record of the command file MacroUnit that can answer a question, raw: blank lines,
+// comments, "%%" blocks and pauses are skipped, as between commands. False at the file's end
+// mark (left for the command reader, which ends the file on it), its end or a read error.
+bool next_command_file_answer_record(std::string& record);
 // The answer to a question the front-end asks while a command file is open: the file's next
-// record, raw (true). The end mark ("*") or the end of the file closes the file's unit and
+// record that answers, raw (true): blank lines, comments, "%%" blocks and pauses are skipped,
+// as between commands. The end mark ("*") or the end of the file closes the file's unit and
 // gives no answer (false); the command-line reader then ends the command file as at its end.
 bool next_command_file_answer(std::string& line);
 // Gives the record next_command_file_answer read last back to the file: a line that was no

@@ -10,6 +10,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -240,6 +241,19 @@ bool name_script_number_non_answer(std::string_view prompt, std::string_view lin
                                    std::string_view outcome) {
     if (!line_from_script()) return false;
     show_message(number_non_answer_text(prompt, line, outcome));
+    return true;
+}
+
+// Contract: see the header. Writes MacroUnit (0: the file closed) and MessageLine (blank).
+bool refuse_file_number_line(std::string_view prompt, std::string_view line) {
+    if (read_number_line_whole(WordsInLine::None).fault == NumberLineFault::None) return false;
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    show_message("*** Not an answer to \"" + std::string(prompt) + "\": " +
+                 std::string(line.substr(0, last == std::string_view::npos ? 0 : last + 1)) +
+                 ": the rest of the file was not read.");
+    if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
+    MacroUnit = 0;
+    MessageLine.blank();
     return true;
 }
 

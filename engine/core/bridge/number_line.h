@@ -61,6 +61,13 @@ bool name_script_number_non_answer(std::string_view prompt, std::string_view lin
 bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
                                  std::string_view word);
 
+// A line of numbers a command file gave to a question (its last scanned line, `line` as read):
+// false when every number is read whole. A line that holds anything else (a word, a number
+// with other characters in it) is named with the question, "*** Not an answer to "PROMPT":
+// LINE: the rest of the file was not read.", and the file stops there, its next lines having
+// been meant for the asking word; true, and the caller ends its word.
+bool refuse_file_number_line(std::string_view prompt, std::string_view line);
+
 // The answer to the code chooser ("0 = all"): item codes separated by blanks or commas, each a
 // whole number from 0 to 18, at most 18 of them, in `codes` in line order. An empty line is
 // no code at all (every code). A word, or a number that is not a code, refuses the whole line:

@@ -85,6 +85,35 @@ RecordKind classify_record(bool& in_block) {
     return RecordKind::Command;
 }
 
+// The next record of the command file on unit that can answer a question, in record: what
+// answers nothing between commands (blank lines, "%" comments, "%%" blocks, "%$" pauses) is
+// skipped here too, so that the line after it answers. EndMark when the file's end mark was
+// read, End at the end of the file or a read error.
+enum class AnswerRecord { Line, EndMark, End };
+AnswerRecord next_answer_record(int unit, std::string& record) {
+    bool in_block = false;
+    for (;;) {
+        if (read_record(unit, record) != IoResult::Ok) return AnswerRecord::End;
+        if (in_block) {
+            if (record.starts_with("%%")) in_block = false;
+            continue;
+        }
+        if (record.find_first_not_of(" \t\r") == std::string::npos) continue;
+        if (record.starts_with("%$")) {
+            refresh_screen();
+            show_message("*** Hit enter to continue.");
+            continue;
+        }
+        if (record.starts_with("%%")) {
+            in_block = true;
+            continue;
+        }
+        if (record.starts_with('%')) continue;
+        if (record.starts_with('*')) return AnswerRecord::EndMark;
+        return AnswerRecord::Line;
+    }
+}
+
 // True when the command file on unit holds a command line after the one last read: the lines a
 // READ inside the file would leave unread. The unit is left where it was, CommandLine as it was.
 bool command_lines_remain(int unit) {
@@ -148,21 +177,18 @@ bool next_command_file_line() {
 }
 
 // Contract: when a command file is open (MacroUnit differs from DefaultMacroUnit), its next
-// record that is not blank (raw, unfiltered, at most 80 characters) becomes CommandLine; then
+// record that answers (next_answer_record; at most 80 characters) becomes CommandLine; then
 // CommandLine is scanned up to the trimmed length of its first 80 characters, so the caller
-// finds the numbers in P(1..). The end of the file or a read error ends the command file as
-// read_command_line does, and the blank line left gives all numbers 0.
+// finds the numbers in P(1..). The end mark, the end of the file or a read error ends the command
+// file as read_command_line does, and the blank line left gives all numbers 0.
 void read_line_from_command_file(std::string* as_read) {
     if (as_read != nullptr) as_read->clear();
     if (MacroUnit != DefaultMacroUnit) {
         std::string record;
-        // A blank line answers nothing, as between commands: left to answer, it would leave
-        // the file's next line, meant for the question, to run as a command or be lost.
-        IoResult read = read_record(MacroUnit, record);
-        while (read == IoResult::Ok && record.find_first_not_of(" \t\r") == std::string::npos) {
-            read = read_record(MacroUnit, record);
-        }
-        if (read == IoResult::Ok) {
+        // What answers nothing between commands answers no question either: taken as the
+        // answer, it would leave the file's next line, meant for the question, to run as a
+        // command.
+        if (next_answer_record(MacroUnit, record) == AnswerRecord::Line) {
             if (as_read != nullptr) *as_read = record.substr(0, 80);
             CommandLine.blank();
             CommandLine.put(1, 80, record);
@@ -178,9 +204,14 @@ void read_line_from_command_file(std::string* as_read) {
 CommandFileAnswer read_command_file_answer(std::string& not_answer) {
     not_answer.clear();
     if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return CommandFileAnswer::None;
-    const int64_t before = records_read(MacroUnit);
     std::string record;
-    if (read_record(MacroUnit, record) != IoResult::Ok) return CommandFileAnswer::None;
+    const AnswerRecord read = next_answer_record(MacroUnit, record);
+    if (read == AnswerRecord::End) return CommandFileAnswer::None;
+    if (read == AnswerRecord::EndMark) {
+        // The end mark stays for the command reader, which ends the file on it.
+        unread_command_file_line();
+        return CommandFileAnswer::None;
+    }
     const std::size_t first = record.find_first_not_of(" \t");
     std::string word = first == std::string::npos
                            ? std::string()
@@ -189,15 +220,26 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     if (word == "Y" || word == "YES") return CommandFileAnswer::Yes;
     if (word == "N" || word == "NO") return CommandFileAnswer::No;
-    if (!record.starts_with('*')) {
-        // Left in the file, the line would run as a command the file meant as the answer.
-        const std::size_t last = record.find_last_not_of(" \t\r");
-        not_answer = last == std::string::npos ? std::string() : record.substr(0, last + 1);
-        return CommandFileAnswer::NotAnAnswer;
+    // Left in the file, the line would run as a command the file meant as the answer.
+    const std::size_t last = record.find_last_not_of(" \t\r");
+    not_answer = last == std::string::npos ? std::string() : record.substr(0, last + 1);
+    return CommandFileAnswer::NotAnAnswer;
+}
+
+// Contract: see the header.
+bool next_command_file_answer_record(std::string& record) {
+    if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return false;
+    switch (next_answer_record(MacroUnit, record)) {
+        case AnswerRecord::Line:
+            return true;
+        case AnswerRecord::EndMark:
+            unread_command_file_line();
+            break;
+        case AnswerRecord::End:
+            break;
     }
-    rewind_unit(MacroUnit);
-    for (int64_t k = 0; k < before; ++k) read_record(MacroUnit, record);
-    return CommandFileAnswer::None;
+    record.clear();
+    return false;
 }
 
 bool command_file_open() { return unit_is_open(MacroFileUnit); }
@@ -207,7 +249,7 @@ bool command_file_open() { return unit_is_open(MacroFileUnit); }
 bool next_command_file_answer(std::string& line) {
     line.clear();
     if (!unit_is_open(MacroFileUnit)) return false;
-    if (read_record(MacroFileUnit, line) == IoResult::Ok && !line.starts_with('*')) return true;
+    if (next_answer_record(MacroFileUnit, line) == AnswerRecord::Line) return true;
     line.clear();
     // MacroUnit stays: the reader's next try finds the unit closed and ends the file as its
     // end does (the page redrawn), after the asking command has ended.

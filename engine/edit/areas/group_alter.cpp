@@ -311,6 +311,15 @@ void continue_group_alter() {
     // The answer's numbers, read from the line as it stands (a drawn box brings its own).
     if (core::CommandLine(1) != '|' && core::CommandLine(1) != '~') {
         for (int32_t w = 1; w <= 56; ++w) ParamBuffer(w) = 0.0f;
+        // A command file's line comes here already scanned (its numbers written as "*"): it is
+        // scanned again as the file holds it.
+        if (core::MacroUnit != 0) {
+            const std::string as_read = core::SecondLine.trimmed();
+            core::CommandLine.set(
+                as_read.substr(std::min(as_read.find_first_not_of(' '), as_read.size())));
+            int32_t n = 0;
+            core::upper_case_command_line(n);
+        }
         core::scan_command_line(core::find_trimmed_length(core::CommandLine.sub(1, 512)));
     }
     if (core::PendingBoxOperation != kAlterAwaitBox && core::CommandLine(1) != '|' &&

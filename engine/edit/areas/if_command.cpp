@@ -597,6 +597,10 @@ bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
     return true;
 }
 
+// The conditions line a command file gave, as read, while the IF built from it runs: a line
+// that cannot be read is named whole, since the file may have meant it as a command.
+std::string g_line_from_file;
+
 // Reads the line in SecondLine into its compiled form; reports what cannot be read.
 bool compile_if_line(CompiledIf& line) {
     for (int32_t c = kIfLineColumns + 1; c <= 512; ++c) {
@@ -617,7 +621,9 @@ bool compile_if_line(CompiledIf& line) {
         while (!shown.empty() && (shown.back() == ' ' || shown.back() == '\0')) shown.pop_back();
         text = "*** IF: cannot read the line at: " + shown;
     }
-    core::show_message(text + " -- nothing was changed.");
+    const std::string given =
+        g_line_from_file.empty() ? std::string() : " in \"" + g_line_from_file + "\"";
+    core::show_message(text + given + " -- nothing was changed.");
     return false;
 }
 
@@ -626,12 +632,13 @@ bool compile_if_line(CompiledIf& line) {
 // first, or a part longer than its field, changes nothing and says so.
 bool take_if_answer_from_file() {
     std::string line;
-    if (core::read_record(core::MacroUnit, line) != core::IoResult::Ok) {
+    if (!core::next_command_file_answer_record(line)) {
         core::show_message(
             "*** IF: the command file ended before the conditions: nothing was changed.");
         return false;
     }
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    g_line_from_file = line;
     const std::size_t semicolon = line.find(';');
     const std::string conditions = line.substr(0, semicolon);
     const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
@@ -734,7 +741,10 @@ void run_area_step() {
     IfDialogFields(6).set("p1=18");
     IfDialogFields(14).set("p2=5,p5=12");
     if (core::MacroUnit != 0) {
-        if (!take_if_answer_from_file()) return;
+        if (!take_if_answer_from_file()) {
+            g_line_from_file.clear();
+            return;
+        }
     } else if (core::front_end().RunIfCommandDialog(core::FixedText<512>("IF command"),
                                                     IfDialogFields) == 2) {
         return;
@@ -759,6 +769,7 @@ void run_area_step() {
     core::SecondLine.set(text);
     core::CommandLine.set(text);
     run_if_command();
+    g_line_from_file.clear();
 }
 
 }  // namespace

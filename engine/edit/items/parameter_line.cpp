@@ -15,6 +15,7 @@
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
+#include "engine/render/page/eps_items.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
@@ -281,6 +282,26 @@ void apply_edit_line(int32_t& n) {
 // edited, else the whole page, after setting NewItemStaffSide. A new item (none edited) is
 // preceded by an undo copy; a preview is not. Empties the text stream first. A refused append
 // (store or item limit full) leaves the page as it was; append_item has told the user.
+namespace {
+
+// The name of a new EPS item from the command file's next line. The name marks the box as read;
+// a line that gave no box (P7..P10 all 0) takes its file's, as a typed item's first drawing does.
+void take_file_eps_name() {
+    auto& p = core::ParamBuffer;
+    render::ask_eps_file_name();
+    if (p(13) != 0.0f || p(7) != 0.0f || p(8) != 0.0f || p(9) != 0.0f || p(10) != 0.0f) return;
+    const std::string path = render::find_eps_file(render::eps_name_from_params());
+    float box[4];
+    if (path.empty() || !render::read_eps_bounding_box(path, box)) return;
+    const int32_t s = core::ItemStartTable(core::ItemCount);
+    for (int j = 0; j < 4; ++j) {
+        p(7 + j) = box[j];
+        core::ItemStore(s + 7 + j) = box[j];
+    }
+}
+
+}  // namespace
+
 void commit_item() {
     auto& p = core::ParamBuffer;
     const bool new_item = core::EditedItemNumber == 0;
@@ -301,6 +322,10 @@ void commit_item() {
     if (p(1) == 15.0f) n = 25;
     if (!render::append_item(n, p)) return;
     core::ChangesMadeFlag = 1;
+    // A command file's item is drawn only once the file has ended, when the name question would
+    // take the line typed next: the file's next line is the name, read now.
+    if (new_item && p(1) == 15.0f && p(13) == 1.0f && core::MacroUnit != core::DefaultMacroUnit)
+        take_file_eps_name();
     if (!new_item) {
         // The preview's copy lies beyond the store's end, at the word ItemWordsUsed names while
         // it is drawn: only there does the text drawer take the copy (with words the editor may

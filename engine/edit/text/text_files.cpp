@@ -134,7 +134,7 @@ bool read_text_lines_file() {
     for (;;) {
         if (core::MacroUnit > 0) {
             std::string record;
-            if (core::read_record(core::MacroUnit, record) == core::IoResult::Ok) {
+            if (core::next_command_file_answer_record(record)) {
                 name = trimmed(std::string_view(record).substr(0, 128));
                 break;
             }

@@ -133,8 +133,7 @@ bool is_note_number_answer(const std::string& answer) {
 bool ask_note_numbers(std::string& answer) {
     if (core::MacroUnit != 0) {
         std::string record;
-        if (core::read_record(core::MacroUnit, record) == core::IoResult::Ok &&
-            record.find_first_not_of(' ') != std::string::npos) {
+        if (core::next_command_file_answer_record(record)) {
             // X alone is the question's Cancel, in a command file as at the console.
             const std::size_t first = record.find_first_not_of(" \t");
             if (first == record.find_last_not_of(" \t") &&

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,8 +15,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/binary_io.h"
 #include "engine/core/files/file_names.h"
 #include "engine/core/numeric.h"
@@ -201,16 +204,34 @@ int32_t take_file_number() {
     const std::string answer = message_answer();
     const char c1 = core::MessageLine(1), c2 = core::MessageLine(2);
     if (answer.empty() || answer == "X" || answer == "x" || c1 == '\r' || c2 == '\r') return 0;
-    int32_t number = -1;
-    if (answer.size() >= 4 && std::all_of(answer.begin(), answer.begin() + 4,
-                                          [](char c) { return c >= '0' && c <= '9'; })) {
-        number = std::stoi(answer.substr(0, 4));
+    const bool from_script =
+        core::MacroUnit != core::DefaultMacroUnit || core::front_end().InputIsScript();
+    // The number is read whole ("5550abc" is no number).
+    float value = 0.0f;
+    if (!core::read_number_whole(answer, value)) {
+        // From a script a line that is no number was meant as its next command: it is named
+        // and runs next.
+        if (from_script) {
+            set_message_line("");
+            core::show_message(
+                core::number_non_answer_text(kAskNumber, answer, "the conversion ended."));
+            if (core::MacroUnit != 0) {
+                core::unread_command_file_line();
+            } else {
+                core::front_end().GiveBackScriptLine(answer);
+            }
+            return 0;
+        }
+        set_message_line(kAskNumber);
+        return kAskNumberStep;
     }
+    const int32_t number =
+        value == std::floor(value) && value >= 0.0f && value <= 9999.0f ? core::int_of(value) : -1;
     // Library files below 5000 are the shipped glyphs; 9990 keeps replaced files.
     if (number % 10 != 0 || conversion_file_name(number).empty()) {
         // From a script the refused line was its next command, and every later line would be
         // taken as another try: the conversion ends there, as after "No".
-        if (core::MacroUnit != core::DefaultMacroUnit || core::front_end().InputIsScript()) {
+        if (from_script) {
             // Told at once: a command file's next line would take the message line's place.
             set_message_line("");
             core::show_message("*** Not a file number: " + answer +
