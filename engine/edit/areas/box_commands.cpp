@@ -437,10 +437,13 @@ void run_box_command_from_macro(int32_t& result) {
     }
     // A box off the staves is named. Staff 0 is no system of the justify word (its quiet end)
     // and no staff of the edit form's range (the form's own refusal).
-    const int32_t low = core::int_of(ParamBuffer(1));
     const bool numbers = box.kind == BoxLineKind::Numbers;
+    int32_t system_low = 0;
+    int32_t system_high = 0;
+    const bool system = word == 6 && numbers && ParamBuffer(1) != 0.0f;
     const bool off =
-        word == 6 ? numbers && low != 0 && !staff_count_on_staves(low, core::int_of(ParamBuffer(2)))
+        word == 6 ? system && !system_line_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
+                                                  system_low, system_high)
         : word == kEditWord
             ? numbers && ParamBuffer(1) != 0.0f &&
                   !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
@@ -466,8 +469,13 @@ void run_box_command_from_macro(int32_t& result) {
         return;
     }
     if (word == 6) {
-        SelectionBox.low_staff = core::int_of(ParamBuffer(1));
-        SelectionBox.high_staff = SelectionBox.low_staff + core::int_of(ParamBuffer(2)) - 1;
+        if (system) {
+            SelectionBox.low_staff = system_low;
+            SelectionBox.high_staff = system_high;
+        } else {
+            SelectionBox.low_staff = core::int_of(ParamBuffer(1));
+            SelectionBox.high_staff = SelectionBox.low_staff + core::int_of(ParamBuffer(2)) - 1;
+        }
         SelectionBox.left = -10.0f;
         SelectionBox.right = 210.0f;
         run_justify_command();

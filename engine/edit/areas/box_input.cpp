@@ -191,6 +191,24 @@ bool staff_count_on_staves(int32_t lowest, int32_t count) {
     return valid_staff(lowest) && int64_t{lowest} + std::max(count, 1) - 1 <= layout::kMaxStaves;
 }
 
+bool system_line_staves(float lowest, float count, float highest, int32_t& low, int32_t& high) {
+    if (lowest > static_cast<float>(layout::kMaxStaves)) {
+        low = 1;
+        high = layout::kMaxStaves;
+        return true;
+    }
+    const int32_t l = core::nint(lowest);
+    if (l < 1) return false;
+    int32_t n = core::nint(count);
+    if (n == 0) n = 1;
+    // In 64 bits: a count of billions reaches past the last staff, not round.
+    int64_t h = highest != 0.0f ? int64_t{core::nint(highest)} : int64_t{l} + n - 1;
+    h = std::min<int64_t>(h, layout::kMaxStaves);
+    low = l;
+    high = static_cast<int32_t>(std::max<int64_t>(h, INT32_MIN));
+    return true;
+}
+
 std::string off_staves_refusal(std::string given) {
     const std::size_t from = given.find_first_not_of(' ');
     given = from == std::string::npos ? std::string() : given.substr(from);

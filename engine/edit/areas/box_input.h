@@ -47,6 +47,13 @@ std::string answer_as_given();
 // caller's.
 bool staff_count_on_staves(int32_t lowest, int32_t count);
 
+// The staves of a justify word's system line: lowest staff, staff count (0 counts 1) and, when
+// not 0, the highest staff, which then stands for the count. This reader alone takes a staff
+// above 256: a lowest staff above 256 gives staves 1 to 256, and a highest staff above 256 is
+// held to 256. False, with low and high untouched, for a lowest staff below 1 (what staff 0
+// means is the caller's).
+bool system_line_staves(float lowest, float count, float highest, int32_t& low, int32_t& high);
+
 // "*** Staff numbers are 1 to 256 -- no box: " and the line as given, without its outer blanks.
 std::string off_staves_refusal(std::string given);
 
