@@ -8,6 +8,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -274,6 +275,10 @@ void refuse_box_line(const std::string& refusal, std::string_view word, bool ask
     core::show_message(refusal + (asks_again ? std::string(" -- the box is asked again.")
                                              : " -- " + std::string(word) +
                                                    " ended, nothing was changed."));
+}
+
+bool answer_from_script() {
+    return core::MacroUnit != 0 || (core::has_front_end() && core::front_end().InputIsScript());
 }
 
 void clear_drawn_box() {

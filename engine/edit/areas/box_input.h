@@ -88,6 +88,10 @@ BoxLineReading read_scanned_box_line(std::string given);
 // again." when asks_again, else with "-- <word> ended, nothing was changed.".
 void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again);
 
+// Whether the answer in hand came from a script: a command file's line, or a piped or
+// console-file line, where nobody sees a question asked again.
+bool answer_from_script();
+
 // Zeroes the rectangle in MouseRegion and lowers the front-end's wait level to 0.
 void clear_drawn_box();
 
