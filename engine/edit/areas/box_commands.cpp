@@ -111,7 +111,7 @@ BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false,
     if (first == '|' || (first == '~' && !end_on_blank)) {
         return read_drawn_box() ? BoxAnswer::Taken : BoxAnswer::Ended;
     }
-    if (end_on_blank && first == 'B') return BoxAnswer::Ended;
+    // "B" alone ends the word (read_box_line's no box); a longer word starting B is named.
     // A word, or a number not read whole ("1e1x", "nan"), is no box: never a box of staff 0.
     const BoxLineReading line = read_box_line();
     if (line.kind == BoxLineKind::Refused) {
@@ -340,6 +340,8 @@ void take_codes_box() {
 }
 
 }  // namespace
+
+void name_box_word(std::string_view word) { g_box_word = std::string(word); }
 
 // Contract: one step of the dialogue by operation (see the header and the file comment);
 // writes PendingBoxOperation, PendingBoxStep, SelectionBox, BoxDestination, BoxCopyCode,
