@@ -251,6 +251,12 @@ BoxLineReading read_scanned_box_line(std::string given) {
         for (int k = 1; k <= 4; ++k) ParamBuffer(k) = 0.0f;
         return r;
     }
+    // The bare leave words end the word as at any box question; the refusal says only that.
+    std::string word = given;
+    for (char& ch : word) {
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    }
+    if (word == "X" || word == "I" || word == "AB") return refused(std::string(kLeavingBox));
     const char c = given[0];
     if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',')) {
         return refused("*** Not a box: " + given);
@@ -268,6 +274,11 @@ BoxLineReading read_scanned_box_line(std::string given) {
 }
 
 void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again) {
+    if (refusal == kLeavingBox) {
+        // A way out, not a fault: a command file goes on.
+        core::show_message(refusal);
+        return;
+    }
     if (core::MacroUnit != 0) {
         stop_command_file_for(refusal);
         return;

@@ -74,6 +74,10 @@ struct BoxLineReading {
     std::string refusal;  // "*** Not a box: LINE" or "*** Not a number: WORD in "LINE""
 };
 
+// The refusal of a box line that is a bare leave word ("X", "I", "AB"): the word ends with
+// this message alone, and a command file goes on.
+inline constexpr std::string_view kLeavingBox = "Leaving Group Edit.";
+
 // Reads the typed answer in CommandLine (not scanned yet) as a box line: every word a number
 // read whole (exponents read; inf, nan and trailing characters refused). A line that does not
 // start as a number does (a word, the script's next command) is no box. Whether the numbers lie
