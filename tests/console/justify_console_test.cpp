@@ -133,14 +133,12 @@ TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) 
         bool taken;
     };
     const Case cases[] = {
-        {"LJ", "300 1", 1, true},        {"LJ", "257 1", 1, true},
-        {"LJ", "300 1", 256, true},      {"LJ", "1 300", 1, true},
-        {"LJ", "1 300", 256, true},      {"LJ", "256 2", 256, true},
-        {"LJ", "256 1", 256, true},      {"LJ", "255 2", 256, true},
-        {"LJ", "250 10", 256, true},     {"LJ", "1 2147483647", 256, true},
-        {"LJ", "-1 1", 1, false},        {"LJ", "0 1 5", 1, false},
-        {"LI", "300 1", 1, true},        {"J", "300 1", 1, true},
-        {"J", "1 257", 1, true},         {"J", "-1 2", 1, false},
+        {"LJ", "300 1", 1, true},          {"LJ", "257 1", 1, true},   {"LJ", "300 1", 256, true},
+        {"LJ", "1 300", 1, true},          {"LJ", "1 300", 256, true}, {"LJ", "256 2", 256, true},
+        {"LJ", "256 1", 256, true},        {"LJ", "255 2", 256, true}, {"LJ", "250 10", 256, true},
+        {"LJ", "1 2147483647", 256, true}, {"LJ", "-1 1", 1, false},   {"LJ", "0 1 5", 1, false},
+        {"LI", "300 1", 1, true},          {"J", "300 1", 1, true},    {"J", "1 257", 1, true},
+        {"J", "-1 2", 1, false},
     };
     for (const Case c : cases) {
         for (const Way way : {Way::Piped, Way::Terminal, Way::Re}) {
@@ -148,7 +146,9 @@ TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) 
             // From a file the third number is the highest staff: "0 1 5" is staves 1 to 5.
             if (from_file && std::string(c.answer) == "0 1 5") continue;
             SCOPED_TRACE(std::string(c.word) + " " + c.answer +
-                         (way == Way::Piped ? " piped" : way == Way::Terminal ? " terminal" : " RE"));
+                         (way == Way::Piped      ? " piped"
+                          : way == Way::Terminal ? " terminal"
+                                                 : " RE"));
             core::reset_engine();
             core::reset_service_gate();
             std::filesystem::remove(temp_.root() / "out.mus");
