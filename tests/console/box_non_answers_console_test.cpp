@@ -83,10 +83,11 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
         {"TR", "257 0 200 257", Fate::Ends, staves + "257 0 200 257",
          stops(staves + "257 0 200 257")},
         {"J", "ZZQ", Fate::Ends, ends("*** Not a box: ZZQ", "J"), stops("*** Not a box: ZZQ")},
-        {"LJ", "257 1", Fate::Ends, ends(staves + "257 1", "LJ"), stops(staves + "257 1")},
+        // The justify words' system line alone takes a staff above 256 (staves 1 to 256).
+        {"LJ", "257 1", Fate::Taken, "", ""},
         {"LI", "-1 1", Fate::Ends, ends(staves + "-1 1", "LI"), stops(staves + "-1 1")},
         // The last staff, and a system that reaches it or one past it.
-        {"LJ", "255 3", Fate::Ends, ends(staves + "255 3", "LJ"), stops(staves + "255 3")},
+        {"LJ", "255 3", Fate::Taken, "", ""},
         {"LJ", "255 2", Fate::Taken, "", ""},
         {"J", "256 1", Fate::Taken, "", ""},
         {"LS", "1 1 junk", Fate::Ends, ends("*** Not a number: junk in \"1 1 junk\"", "LS"),
@@ -160,9 +161,38 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
          stops(staves + "257 0 200 1")},
         {"EDI", "256 0 200 256", Fate::Taken, "", "", {}, true},
         // The justify words' "lowest staff, how many".
-        {"JR", "257 1", Fate::Ends, ends(staves + "257 1", "JR"), stops(staves + "257 1")},
+        {"JR", "257 1", Fate::Taken, "", ""},
+        {"JR", "-5 1", Fate::Ends, ends(staves + "-5 1", "JR"), stops(staves + "-5 1")},
         {"JR", "1e1 1", Fate::Taken, "", ""},
         {"LS", "256 1", Fate::Taken, "", ""},
+        // A longer line starting X or I is no way out of a box: named, the word ends.
+        {"DE", "IF P1=1;P4=P4+1", Fate::Ends, ends("*** Not a box: IF P1=1;P4=P4+1", "DE"),
+         stops("*** Not a box: IF P1=1;P4=P4+1")},
+        {"DE", "IN 1", Fate::Ends, ends("*** Not a box: IN 1", "DE"), stops("*** Not a box: IN 1")},
+        {"TR", "INVI", Fate::Ends, ends("*** Not a box: INVI", "TR"), stops("*** Not a box: INVI")},
+        {"M", "I 2", Fate::Ends, ends("*** Not a box: I 2", "M"), stops("*** Not a box: I 2")},
+        {"LJ", "inf 1", Fate::Ends, ends("*** Not a box: inf 1", "LJ"),
+         stops("*** Not a box: inf 1")},
+        {"MS", "XX", Fate::Ends, ends("*** Not a box: XX", "MS"), stops("*** Not a box: XX")},
+        {"FLU", "X 1", Fate::Ends, ends("*** Not a box: X 1", "FLU"), stops("*** Not a box: X 1")},
+        {"CT 1", "IN 2", Fate::Ends, ends("*** Not a box: IN 2", "CT"),
+         stops("*** Not a box: IN 2")},
+        {"TYPB", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, ""},
+        {"TYPB", "INVI", Fate::Ends, ends("*** Not a box: INVI", "TYPB"), ""},
+        // A word starting B ends only where B alone ends the box, and is named elsewhere.
+        {"DE", "BB", Fate::Ends, ends("*** Not a box: BB", "DE"), stops("*** Not a box: BB")},
+        {"TR", "BN 1 1", Fate::Ends, ends("*** Not a box: BN 1 1", "TR"),
+         stops("*** Not a box: BN 1 1")},
+        // BE's count loop reads its staff whole, on staves 1 to 256.
+        {"BE", "SA x.mus", Fate::Ends, ends("*** Not a box: SA x.mus", "BE"),
+         stops("*** Not a box: SA x.mus")},
+        {"BE", "10abc", Fate::Ends, ends("*** Not a number: 10abc in \"10abc\"", "BE"),
+         stops("*** Not a number: 10abc in \"10abc\"")},
+        {"BE", "257", Fate::Ends, ends(staves + "257", "BE"), stops(staves + "257")},
+        {"BE", "0", Fate::Ends, "", ""},
+        {"BE", "B", Fate::Ends, ends("*** Not a box: B", "BE"), stops("*** Not a box: B")},
+        {"BE", "256", Fate::Taken, "", "", {"X"}},
+        {"BE", "1e1", Fate::Taken, "", "", {"X"}},
     };
     for (const Row& row : rows) {
         for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Re}) {
@@ -201,6 +231,10 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
             EXPECT_TRUE(has(out, row.said)) << out;
             if (row.fate == Fate::Ends) {
                 EXPECT_TRUE(saved("marker.mus")) << "the next line did not run\n" << out;
+                // Nothing of the page changed: the marker saved the page as loaded.
+                EXPECT_EQ(saved_records(temp_.root() / "marker.mus"),
+                          saved_records(temp_.root() / "a.mus"))
+                    << out;
             } else if (row.fate == Fate::AsksAgainUntilWord) {
                 EXPECT_NE(out.find("Leaving Group Edit.", out.find(row.said)), std::string::npos)
                     << out;

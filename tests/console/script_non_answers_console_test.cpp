@@ -443,7 +443,8 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     };
     const std::string rest = ": the rest of the file was not read.";
     const std::vector<Stop> stops = {
-        {{"EDI", "X"}, "*** Not a box: X"},
+        // X alone leaves the box (the file goes on); a longer word is no box.
+        {{"EDI", "XX"}, "*** Not a box: XX"},
         {{"EDI", "ZZQ"}, "*** Not a box: ZZQ"},
         {{"EDI", "257 0 200"}, "*** Staff numbers are 1 to 256 -- no box: 257 0 200"},
         {{"EDI", "-1 0 200"}, "*** Staff numbers are 1 to 256 -- no box: -1 0 200"},

@@ -32,14 +32,20 @@ constexpr const char* kAskSaveName = "Type output file name.";
 constexpr const char* kAskStemBox = "Enter Staff number, Left position, Right position";
 constexpr const char* kAskAlterBox =
     "Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.";
-constexpr const char* kWordNotAnswer = "ZZQ";
+// A word that runs as no command: the interpreter refuses it by name, so a line that was not
+// swallowed at the question is always seen.
+constexpr const char* kWordNotAnswer = "#ZZQ";
+// A command line of two words, which a question must not take as its answer either.
+constexpr const char* kCommandNotAnswer = "SA two.mus";
+// A line that starts as a box's leave word but is longer: named, never a way out.
+constexpr const char* kLeaveLine = "IF P1=1;P4=P4+1";
 
 // A word, the question it asks first, and, for the answers its Part keeps reading lines after,
 // the line the run may end at (the question asked again).
 struct Asked {
     const char* word;
     const char* question;
-    std::vector<std::string> may_wait_after;  // answers ("" or "ZZQ") that may leave it waiting
+    std::vector<std::string> may_wait_after;  // answers ("" or the word) that may leave it waiting
     const char* waits_at;
     // A mode or text that takes every later line (the input mode, a macro's text): it is
     // reached, and the lines are its.
@@ -120,6 +126,8 @@ const std::vector<Asked> kAskingWords = {
     // The system move and copy end on a line that is no system.
     {"MS", kAskSystemBox, {}, nullptr},
     {"CS", kAskSystemBox, {}, nullptr},
+    // BE's count loop: an empty line ends it quietly, a word is named and ends it.
+    {"BE", "Enter Staff# to see how many quarters in line", {}, nullptr},
     // The play loop ends on Enter or X; any other word is refused and the loop stays.
     {"PLA", "Sound row 1:", {kWordNotAnswer}, "ERROR -- unknown word in this context: SA"},
 };
@@ -137,7 +145,7 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
         for (const std::string answer : {"", "X", kWordNotAnswer}) {
             const std::string label = std::string(a.word) + " answered [" + answer + "]";
             core::reset_engine();
-            for (const char* name : {"a.mus", "out.mus", "X.mus", "ZZQ.mus"})
+            for (const char* name : {"a.mus", "out.mus", "X.mus", "#ZZQ.mus"})
                 fs::remove(temp_.root() / name);
             type({"EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus"});
             core::reset_engine();
@@ -150,7 +158,7 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
             // The stem words and Group Alter name the word they took for no box.
             if ((a.question == kAskStemBox || a.question == kAskAlterBox) &&
                 answer == kWordNotAnswer) {
-                EXPECT_NE(out.find("*** Not a box: ZZQ -- " + std::string(a.word) +
+                EXPECT_NE(out.find("*** Not a box: #ZZQ -- " + std::string(a.word) +
                                    " ended, nothing was changed."),
                           std::string::npos)
                     << label << "\n"
@@ -239,6 +247,13 @@ const std::vector<Later> kLaterRows = {
     {"J_box_ok", {"J", "1 2"}, "O.K."},
     {"LJ_box_ok", {"LJ", "1 2"}, "O.K."},
     {"LI_box_ok", {"LI", "1 2"}, "O.K."},
+    // The system line takes a staff above the last: staves 1 to 256, the top held to 256.
+    {"LJ_system_above_box_ok", {"LJ", "300 1"}, "O.K."},
+    {"J_count_above_box_ok", {"J", "1 300"}, "O.K."},
+    {"LI_top_staff_box_ok", {"LI", "256 2"}, "O.K."},
+    {"LJ_billions_box_ok", {"LJ", "1 2147483647"}, "O.K."},
+    // After a count BE's loop asks for the next staff; the count sorted the page by staff.
+    {"BE_next_staff", {"BE", "1"}, "Type X to exit.", nullptr, false, false, true},
     {"IF_box_ok", {"IF", kBox}, kBoxOk},
     // IFX asks for box after box until a line that is no box.
     {"IFX_next_box", {"IFX", kBox}, "(Upper staff)  or draw box."},
@@ -347,7 +362,7 @@ TEST_P(LaterQuestionsConsoleTest, ALaterQuestionLetsTheScriptGoOn) {
         // RE skips an empty line: the line after it is the answer.
         const std::string taken = road == LaterRoad::Re && answer.empty() ? kWordNotAnswer : answer;
         core::reset_engine();
-        for (const char* name : {"a.mus", "out.mus", "X.mus", "ZZQ.mus"})
+        for (const char* name : {"a.mus", "out.mus", "X.mus", "#ZZQ.mus"})
             fs::remove(temp_.root() / name);
         type(page);
         core::reset_engine();
@@ -789,7 +804,18 @@ struct MarkerRow {
     // A yes/no question whose No asks the box again (or leaves the input run): a word taken
     // as that No ends the word, and the marker runs.
     bool no_ends = false;
+    // The question asks for a box: a line starting as a leave word but longer is named there.
+    bool box_question = false;
 };
+
+// A box question's prompt: the box, the system, the destination or the count loop's staff.
+bool asks_box(const std::string& prompt) {
+    for (const char* part :
+         {"raw Box", "raw box", "use mouse", kAskStemBox, "Enter new Staff#", "Bottom Staff#"}) {
+        if (prompt.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
 
 // The words whose box a command file's line answers at once.
 bool box_read_from_file(const std::string& w) {
@@ -798,7 +824,8 @@ bool box_read_from_file(const std::string& w) {
                              "PL", "FL", "FLA", "FLU", "FLD", "FLO", "FLF", "FLV", "FLN", "FLI"}) {
         if (w == word) return true;
     }
-    return false;
+    // BE's count loop reads the file's next line as its staff.
+    return w == "BE";
 }
 
 std::string marker_row_name(std::string name) {
@@ -868,6 +895,7 @@ std::vector<MarkerRow> marker_rows() {
         // From a file IN's range is not asked: its lines are the input mode's.
         row.name_in_file = w == "G" || w == "NX" || w == "NB" || w == "IN";
         row.box_in_file = box_read_from_file(w);
+        row.box_question = asks_box(q);
         rows.push_back(row);
     }
     for (const Later& l : kLaterRows) {
@@ -881,12 +909,16 @@ std::vector<MarkerRow> marker_rows() {
         row.any_line = l.text || later == "Type output file name.";
         row.no_ends = later.find("O.K.") != std::string::npos || later == "Continue Input on Staff";
         row.marker_taken = (l.mode && !menu) || (l.text && l.waits_at != nullptr);
+        row.box_question = asks_box(later) || l.name == std::string("IFX_next_box");
         rows.push_back(row);
     }
     for (const MarkerRow& r : more_marker_rows()) {
         rows.push_back(r);
         rows.back().name = "more_" + r.name;
         rows.back().box_in_file = r.lines.size() == 1 && box_read_from_file(r.lines.front());
+        rows.back().box_question =
+            rows.back().box_in_file ||
+            (r.name.size() > 6 && r.name.compare(r.name.size() - 6, 6, "_first") == 0);
         rows.back().no_ends = r.name.find("_box_ok") != std::string::npos ||
                               r.name == "LJA_first" || r.name == "MS_destination_ok" ||
                               r.name == "M_destination_ok";
@@ -913,6 +945,14 @@ bool named_in(const std::string& out, const std::string& text) {
             return true;
     }
     return false;
+}
+
+// The questions that name a line as the command reader rewrote it ("SA*TWO.MUS"): there the
+// command line is named, but not as given.
+bool names_as_rewritten(const MarkerRow& row, LaterRoad road) {
+    const std::string& n = row.name;
+    return n == "later_MU_steps" || n == "later_MD_steps" || n == "more_MU_steps_ok" ||
+           (road == LaterRoad::Re && n.find("_IF") != std::string::npos);
 }
 
 struct MarkerCase {
@@ -959,10 +999,10 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
     const std::string before = later_file_bytes(temp_.root() / "before.mus");
     ASSERT_FALSE(before.empty());
 
-    for (const std::string answer : {"", "X", kWordNotAnswer}) {
+    for (const std::string answer : {"", "X", kWordNotAnswer, kCommandNotAnswer, kLeaveLine}) {
         SCOPED_TRACE(row.name + " answered [" + answer + "] " + road_name(road));
         core::reset_engine();
-        for (const char* name : {"a.mus", "out.mus", "marker.mus", "X.mus", "ZZQ.mus"})
+        for (const char* name : {"a.mus", "out.mus", "marker.mus", "X.mus", "#ZZQ.mus", "two.mus"})
             fs::remove(temp_.root() / name);
         type(page);
         core::reset_engine();
@@ -995,31 +1035,48 @@ TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {
         const bool any_line =
             row.any_line || (road == LaterRoad::Re && (row.name_in_file || input_run));
         bool marker_taken = row.marker_taken;
-        for (const std::string& a : row.asks_name_again) marker_taken = marker_taken || a == answer;
+        // A name asked again takes any line as the next name.
+        for (const std::string& a : row.asks_name_again) {
+            marker_taken =
+                marker_taken || a == answer ||
+                (a == kWordNotAnswer && (answer == kCommandNotAnswer || answer == kLeaveLine));
+        }
         // RE skips an empty line: the marker itself answers the question.
         marker_taken = marker_taken || (road == LaterRoad::Re && answer.empty() && any_line);
         if (!marker_taken) {
             EXPECT_TRUE(ran || named || stopped) << "the marker line vanished:\n" << out;
         }
-        // A word that answers nothing is named, or run as a command of its own.
-        // (Run as a command, ZZQ is a zoom word: it answers "200%".)
+        // A word that answers nothing is named (run as a command, it is refused by name).
         if (answer == kWordNotAnswer && !any_line) {
-            EXPECT_TRUE(named_in(out, kWordNotAnswer) ||
-                        out.find("\n200%\n") != std::string::npos || stopped)
-                << "ZZQ was taken without a word:\n"
+            EXPECT_TRUE(named_in(out, kWordNotAnswer) || stopped)
+                << "the word was taken without a word:\n"
                 << out;
+        }
+        // A command line is named, or runs (its file is written).
+        if (answer == kCommandNotAnswer && !any_line && !names_as_rewritten(row, road)) {
+            EXPECT_TRUE(named_in(out, kCommandNotAnswer) ||
+                        out.find("unknown word in this context: SA") != std::string::npos ||
+                        fs::exists(temp_.root() / "two.mus") || stopped)
+                << "the command line vanished:\n"
+                << out;
+        }
+        // A line that starts as a leave word is no leave word at a box question: named, or in
+        // a command file the file stops.
+        if (answer == kLeaveLine && row.box_question && road != LaterRoad::Re) {
+            EXPECT_TRUE(named_in(out, kLeaveLine)) << "the leave line vanished:\n" << out;
         }
         // The line typed after a command file always runs: a file never reads past its end.
         if (road == LaterRoad::Re && !row.marker_taken) {
             EXPECT_TRUE(fs::exists(temp_.root() / "out.mus")) << "the typed line was eaten:\n"
                                                               << out;
         }
-        if (row.no_ends && road != LaterRoad::Re && answer == kWordNotAnswer) {
+        if (row.no_ends && road != LaterRoad::Re &&
+            (answer == kWordNotAnswer || answer == kCommandNotAnswer)) {
             EXPECT_TRUE(ran) << "the word went on after a word taken as No:\n" << out;
         }
         // From a file a word at the box stops the file: the marker, meant for the word, is
         // never run.
-        if (row.box_in_file && road == LaterRoad::Re && answer == kWordNotAnswer) {
+        if (row.box_in_file && road == LaterRoad::Re && answer != "X" && !answer.empty()) {
             EXPECT_TRUE(stopped) << "the file went on after a word at the box:\n" << out;
             EXPECT_FALSE(ran) << out;
         }

@@ -95,12 +95,21 @@ TEST_F(JustifyCommandTest, ExitBlankAndBEndTheDialogueUnchanged) {
 
 TEST_F(JustifyCommandTest, CommandFileFormsTakeTheirNumbers) {
     make_system();
-    // A system off the staves is refused from a file: nothing moves, and no question is left.
+    // A staff below 1 is refused from a file: nothing moves, and no question is left.
     const std::vector<float> before = page();
-    write_file("off.cmd", {"LI", "300 1"});
+    write_file("off.cmd", {"LI", "-1 1"});
     type("RE off.cmd");
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::PendingBoxOperation, 0);
+    // A staff above the last is staves 1 to 256; a top staff past it is held there.
+    for (const char* line : {"300 1", "2 300", "1 2 999"}) {
+        write_file("high.cmd", {"LN", line});
+        type("RE high.cmd");
+        EXPECT_EQ(edit::JustifyWordState.lowest, line[0] == '2' ? 2 : 1) << line;
+        EXPECT_EQ(edit::JustifyWordState.highest, 256) << line;
+        EXPECT_EQ(core::PendingBoxOperation, 0) << line;
+    }
+    EXPECT_EQ(page(), before);
     // Staves 1 to 3, so staff 3's line end is pulled in too.
     write_file("all.cmd", {"LI", "1 3"});
     type("RE all.cmd");

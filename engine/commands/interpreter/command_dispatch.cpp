@@ -124,6 +124,7 @@ CommandFlow dispatch_prepared_line() {
     }
     if (CommandLine.starts_with("T\"")) return run_text_family();
     if (PendingBoxOperation != 0) return continue_box_operation();
+    remember_box_word();
     if (CommandLine.starts_with("EI")) return toggle_new_items_to_edit();
     // "P" and "F" alone (or followed by numbers) are the dynamics P and F, never PP or FF.
     if (CommandHeader.starts_with("P ") || CommandHeader.starts_with("F ")) CommandHeader(3) = ' ';

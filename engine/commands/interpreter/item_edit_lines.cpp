@@ -32,6 +32,9 @@ namespace core {
 
 namespace {
 
+// The word that asked the box question now waiting ("DE", "IF"), as its refusals name it.
+std::string g_box_word_name;
+
 // The most pairs a "," line builds: ParamBuffer holds 45 numbers, and more than a dozen
 // parameters are never named by commas on one line.
 constexpr int kMaxCommaPairs = 12;
@@ -637,6 +640,18 @@ CommandFlow move_edited_item_to_click() {
     return run_edit_item_step(false);
 }
 
+// Contract: the first word of the line in CommandLine, for the refusals of the box question it
+// may leave waiting.
+void remember_box_word() {
+    // As given: the scanned line writes a number as "*" ("CT 1" is "CT *").
+    std::string line = edit::answer_as_given();
+    line.erase(0, line.find_first_not_of(' '));
+    g_box_word_name = line.substr(0, line.find(' '));
+    for (char& c : g_box_word_name) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"
 // and "I" words leave it ("Leaving Group Edit.", page redrawn). Reads FrontEndCommandBuffer,
 // writes PendingBoxOperation, PendingBoxStep, BoxEdgeWord.
@@ -671,7 +686,17 @@ CommandFlow continue_box_operation() {
             if (c >= 'a' && c <= 'z') CommandLine(i) = static_cast<char>(c - 'a' + 'A');
         }
         if ((starts("AB") && CommandLine(3) == ' ') || starts("X") || starts("I")) {
-            if (op != 5) show_message("Leaving Group Edit.");
+            // The bare words leave the box. From a script a longer line ("IN 1", "IF ...") was
+            // meant as something else: it is named and dropped, and a command file stops.
+            std::string given = edit::answer_as_given();
+            while (!given.empty() && given.back() == ' ') given.pop_back();
+            std::string word = given;
+            for (char& c : word) {
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            }
+            const bool bare = word == "X" || word == "I" || word == "AB";
+            const bool named = !bare && edit::answer_from_script();
+            if (op != 5 && !named) show_message("Leaving Group Edit.");
             PendingBoxOperation = 0;
             MessageLine.blank();
             edit::show_item_palette(core::kGeneralPalette);
@@ -680,6 +705,7 @@ CommandFlow continue_box_operation() {
             edit::BoxEdgeWord = -1;
             // No box is asked for any more: a drag is no box.
             set_engine_wait_level(-1);
+            if (named) edit::refuse_box_line("*** Not a box: " + given, g_box_word_name, false);
             return CommandFlow::EndCommand;
         }
         if (!FrontEndCommandBuffer.is_blank()) {

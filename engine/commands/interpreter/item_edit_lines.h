@@ -12,6 +12,9 @@ namespace core {
 CommandFlow run_item_edit_lines();
 // The box operation pending in PendingBoxOperation takes the line.
 CommandFlow continue_box_operation();
+
+// Remembers the word of the line in CommandLine: a box question it leaves waiting names it.
+void remember_box_word();
 // The keyword path of item editing (E and S words, Esc while editing).
 CommandFlow run_edit_keyword_path();
 // The parameter display after "||" or a drawn box.

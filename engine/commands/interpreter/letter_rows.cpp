@@ -12,6 +12,7 @@
 #include "engine/core/files/file_history.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/areas/box_commands.h"
 #include "engine/edit/items/item_edit_words.h"
 #include "engine/edit/systems/justify_command.h"
 #include "engine/render/page/extents.h"
@@ -277,7 +278,9 @@ CommandFlow row_t() {
         CommandLine.put(1, 4, "M");
         CommandModeLetters(1) = 'M';
         CommandModeLetters(2) = ' ';
-        return row_m();
+        const CommandFlow flow = row_m();
+        edit::name_box_word("TYPB");
+        return flow;
     }
     if (starts("TR")) {
         if (ParamBuffer(2) != 0.0f) {

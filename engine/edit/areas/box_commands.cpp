@@ -110,7 +110,7 @@ BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false,
     if (first == '|' || (first == '~' && !end_on_blank)) {
         return read_drawn_box() ? BoxAnswer::Taken : BoxAnswer::Ended;
     }
-    if (end_on_blank && first == 'B') return BoxAnswer::Ended;
+    // "B" alone ends the word (read_box_line's no box); a longer word starting B is named.
     // A word, or a number not read whole ("1e1x", "nan"), is no box: never a box of staff 0.
     const BoxLineReading line = read_box_line();
     if (line.kind == BoxLineKind::Refused) {
@@ -341,6 +341,8 @@ void take_codes_box() {
 
 }  // namespace
 
+void name_box_word(std::string_view word) { g_box_word = std::string(word); }
+
 // Contract: one step of the dialogue by operation (see the header and the file comment);
 // writes PendingBoxOperation, PendingBoxStep, SelectionBox, BoxDestination, BoxCopyCode,
 // BoxCodeFilter, MessageLine, SecondLine. An unknown word is reported and ends the operation.
@@ -437,10 +439,13 @@ void run_box_command_from_macro(int32_t& result) {
     }
     // A box off the staves is named. Staff 0 is no system of the justify word (its quiet end)
     // and no staff of the edit form's range (the form's own refusal).
-    const int32_t low = core::int_of(ParamBuffer(1));
     const bool numbers = box.kind == BoxLineKind::Numbers;
+    int32_t system_low = 0;
+    int32_t system_high = 0;
+    const bool system = word == 6 && numbers && ParamBuffer(1) != 0.0f;
     const bool off =
-        word == 6 ? numbers && low != 0 && !staff_count_on_staves(low, core::int_of(ParamBuffer(2)))
+        word == 6 ? system && !system_line_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
+                                                  system_low, system_high)
         : word == kEditWord
             ? numbers && ParamBuffer(1) != 0.0f &&
                   !typed_box_on_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3),
@@ -466,8 +471,13 @@ void run_box_command_from_macro(int32_t& result) {
         return;
     }
     if (word == 6) {
-        SelectionBox.low_staff = core::int_of(ParamBuffer(1));
-        SelectionBox.high_staff = SelectionBox.low_staff + core::int_of(ParamBuffer(2)) - 1;
+        if (system) {
+            SelectionBox.low_staff = system_low;
+            SelectionBox.high_staff = system_high;
+        } else {
+            SelectionBox.low_staff = core::int_of(ParamBuffer(1));
+            SelectionBox.high_staff = SelectionBox.low_staff + core::int_of(ParamBuffer(2)) - 1;
+        }
         SelectionBox.left = -10.0f;
         SelectionBox.right = 210.0f;
         run_justify_command();

@@ -40,6 +40,10 @@ constexpr int32_t kBoxWordCount = 14;
 // CommandLine). Leaves the next prompt in MessageLine and SecondLine; operation comes back as
 // PendingBoxOperation.
 void run_box_command(int32_t& operation);
+
+// Names the box word in hand as its refusals name it, where the word was given under another
+// name ("TYPB" runs as "M").
+void name_box_word(std::string_view word);
 // The command-file form of the box word in CommandLine: reads the lines that follow at once
 // ("ED" re-edits the range of its box line, the edit form's answers read from the file).
 // result -1 when the word is not among the first ten.

@@ -8,6 +8,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -191,6 +192,24 @@ bool staff_count_on_staves(int32_t lowest, int32_t count) {
     return valid_staff(lowest) && int64_t{lowest} + std::max(count, 1) - 1 <= layout::kMaxStaves;
 }
 
+bool system_line_staves(float lowest, float count, float highest, int32_t& low, int32_t& high) {
+    if (lowest > static_cast<float>(layout::kMaxStaves)) {
+        low = 1;
+        high = layout::kMaxStaves;
+        return true;
+    }
+    const int32_t l = core::nint(lowest);
+    if (l < 1) return false;
+    int32_t n = core::nint(count);
+    if (n == 0) n = 1;
+    // In 64 bits: a count of billions reaches past the last staff, not round.
+    int64_t h = highest != 0.0f ? int64_t{core::nint(highest)} : int64_t{l} + n - 1;
+    h = std::min<int64_t>(h, layout::kMaxStaves);
+    low = l;
+    high = static_cast<int32_t>(std::max<int64_t>(h, INT32_MIN));
+    return true;
+}
+
 std::string off_staves_refusal(std::string given) {
     const std::size_t from = given.find_first_not_of(' ');
     given = from == std::string::npos ? std::string() : given.substr(from);
@@ -232,6 +251,12 @@ BoxLineReading read_scanned_box_line(std::string given) {
         for (int k = 1; k <= 4; ++k) ParamBuffer(k) = 0.0f;
         return r;
     }
+    // The bare leave words end the word as at any box question; the refusal says only that.
+    std::string word = given;
+    for (char& ch : word) {
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    }
+    if (word == "X" || word == "I" || word == "AB") return refused(std::string(kLeavingBox));
     const char c = given[0];
     if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',')) {
         return refused("*** Not a box: " + given);
@@ -249,6 +274,11 @@ BoxLineReading read_scanned_box_line(std::string given) {
 }
 
 void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again) {
+    if (refusal == kLeavingBox) {
+        // A way out, not a fault: a command file goes on.
+        core::show_message(refusal);
+        return;
+    }
     if (core::MacroUnit != 0) {
         stop_command_file_for(refusal);
         return;
@@ -256,6 +286,10 @@ void refuse_box_line(const std::string& refusal, std::string_view word, bool ask
     core::show_message(refusal + (asks_again ? std::string(" -- the box is asked again.")
                                              : " -- " + std::string(word) +
                                                    " ended, nothing was changed."));
+}
+
+bool answer_from_script() {
+    return core::MacroUnit != 0 || (core::has_front_end() && core::front_end().InputIsScript());
 }
 
 void clear_drawn_box() {

@@ -47,6 +47,13 @@ std::string answer_as_given();
 // caller's.
 bool staff_count_on_staves(int32_t lowest, int32_t count);
 
+// The staves of a justify word's system line: lowest staff, staff count (0 counts 1) and, when
+// not 0, the highest staff, which then stands for the count. This reader alone takes a staff
+// above 256: a lowest staff above 256 gives staves 1 to 256, and a highest staff above 256 is
+// held to 256. False, with low and high untouched, for a lowest staff below 1 (what staff 0
+// means is the caller's).
+bool system_line_staves(float lowest, float count, float highest, int32_t& low, int32_t& high);
+
 // "*** Staff numbers are 1 to 256 -- no box: " and the line as given, without its outer blanks.
 std::string off_staves_refusal(std::string given);
 
@@ -67,6 +74,10 @@ struct BoxLineReading {
     std::string refusal;  // "*** Not a box: LINE" or "*** Not a number: WORD in "LINE""
 };
 
+// The refusal of a box line that is a bare leave word ("X", "I", "AB"): the word ends with
+// this message alone, and a command file goes on.
+inline constexpr std::string_view kLeavingBox = "Leaving Group Edit.";
+
 // Reads the typed answer in CommandLine (not scanned yet) as a box line: every word a number
 // read whole (exponents read; inf, nan and trailing characters refused). A line that does not
 // start as a number does (a word, the script's next command) is no box. Whether the numbers lie
@@ -80,6 +91,10 @@ BoxLineReading read_scanned_box_line(std::string given);
 // is not read (its next lines were meant for the word); otherwise named with "-- the box is asked
 // again." when asks_again, else with "-- <word> ended, nothing was changed.".
 void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again);
+
+// Whether the answer in hand came from a script: a command file's line, or a piped or
+// console-file line, where nobody sees a question asked again.
+bool answer_from_script();
 
 // Zeroes the rectangle in MouseRegion and lowers the front-end's wait level to 0.
 void clear_drawn_box();

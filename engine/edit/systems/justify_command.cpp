@@ -122,21 +122,14 @@ void run_on_system(float left, float right) {
 // at a staff's start and the rests to centre lie within it).
 void take_answer_numbers() {
     PendingBoxStep = 0;
-    if (ParamBuffer(1) > static_cast<float>(layout::MaxStaffNumber)) {
-        JustifyWordState.lowest = 1;
-        JustifyWordState.highest = layout::MaxStaffNumber;
-    } else {
-        int32_t lowest = core::nint(ParamBuffer(1));
-        if (lowest == 0) lowest = 1;
-        int32_t count = core::nint(ParamBuffer(2));
-        if (count == 0) count = 1;
-        // In 64 bits: a typed count of billions reaches the top of the integers, not round.
-        int32_t highest = static_cast<int32_t>(
-            std::clamp<int64_t>(int64_t{lowest} + count - 1, INT32_MIN, INT32_MAX));
-        if (ParamBuffer(3) != 0.0f) highest = core::nint(ParamBuffer(3));
-        JustifyWordState.lowest = lowest;
-        JustifyWordState.highest = highest;
+    // Staff 0 is staff 1; a staff below it was refused as the line was read.
+    int32_t lowest = 1;
+    int32_t highest = 1;
+    if (!system_line_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), lowest, highest)) {
+        system_line_staves(1.0f, ParamBuffer(2), ParamBuffer(3), lowest, highest);
     }
+    JustifyWordState.lowest = lowest;
+    JustifyWordState.highest = highest;
     if (JustifyWordState.mode == 'J' && ParamBuffer(3) != 0.0f) {
         ParamBuffer(1) = ParamBuffer(2);
         ParamBuffer(2) = ParamBuffer(3);
@@ -147,10 +140,17 @@ void take_answer_numbers() {
     run_on_system(ParamBuffer(1), ParamBuffer(2));
 }
 
-// Whether a typed system (P1 lowest staff, P2 staff count, none meaning one) lies on the
-// staves, as every box reader judges a "lowest staff, how many" line.
-bool system_on_staves() {
-    return staff_count_on_staves(core::int_of(ParamBuffer(1)), core::int_of(ParamBuffer(2)));
+// Whether a typed system (P1 lowest staff, P2 staff count, none meaning one) names staves;
+// when it does, P1 and P2 become the staves taken (a staff above the last one held to it).
+bool take_typed_system() {
+    int32_t lowest = 0;
+    int32_t highest = 0;
+    if (!system_line_staves(ParamBuffer(1), ParamBuffer(2), 0.0f, lowest, highest)) return false;
+    if (highest >= lowest) {
+        ParamBuffer(1) = static_cast<float>(lowest);
+        ParamBuffer(2) = static_cast<float>(highest - lowest + 1);
+    }
+    return true;
 }
 
 // The word as its refusals name it ("LJ", "LI", "J", "LS").
@@ -670,8 +670,11 @@ void run_justify_command() {
     // The file's system line is read as the typed one is: a line that is no system, or one
     // off the staves, stops the file, whose next lines were meant for the word.
     const BoxLineReading line = read_scanned_box_line(as_read);
+    int32_t lowest = 0;
+    int32_t highest = 0;
     const bool off_staves =
-        line.kind == BoxLineKind::Numbers && ParamBuffer(1) != 0.0f && !system_on_staves();
+        line.kind == BoxLineKind::Numbers && ParamBuffer(1) != 0.0f &&
+        !system_line_staves(ParamBuffer(1), ParamBuffer(2), ParamBuffer(3), lowest, highest);
     if (line.kind != BoxLineKind::Numbers || off_staves) {
         if (line.kind == BoxLineKind::Refused) {
             refuse_box_line(line.refusal, justify_word(), false);
@@ -752,7 +755,7 @@ void justify_from_box() {
             }
             if (line.kind == BoxLineKind::Refused) {
                 refuse_box_line(line.refusal, justify_word(), false);
-            } else if (!system_on_staves()) {
+            } else if (!take_typed_system()) {
                 refuse_box_line(off_staves_refusal(given), justify_word(), false);
             } else {
                 PendingBoxOperation = kJustifyOperation;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
@@ -12,6 +13,7 @@
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/systems/beat_counting.h"
 #include "engine/edit/tables.h"
+#include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 
 namespace edit {
@@ -47,8 +49,11 @@ void end_loop(int32_t graphics_mark) {
     core::refresh_screen();
 }
 
-// One answer while the loop waits: a drawn box ("|" or "~", spanning the page's width) or typed
-// numbers; typed zeros for P1 and P3, or a drawn box that finds no staff, end the loop.
+// One answer while the loop waits: a drawn box ("|" or "~", spanning the page's width) or a
+// typed staff with its positions, read whole. An empty line, typed zeros for P1 and P3, or a
+// drawn box that finds no staff end the loop quietly. A line that is no staff, or a staff off
+// 1..256, is named: typed, the loop asks again; from a script the loop ends, and a command
+// file is not read on (its next lines were meant for the loop).
 void take_loop_answer() {
     const int32_t graphics_mark = core::GraphicsNextFree;
     if (core::CommandLine(1) == '|' || core::CommandLine(1) == '~') {
@@ -58,10 +63,26 @@ void take_loop_answer() {
             return;
         }
     } else {
+        const std::string given = answer_as_given();
         // A command file has scanned its line already.
-        if (core::MacroUnit == 0) core::read_command_line();
-        if (core::ParamBuffer(1) == 0.0f && core::ParamBuffer(3) == 0.0f) {
+        const BoxLineReading line =
+            core::MacroUnit == 0 ? read_box_line() : read_scanned_box_line(given);
+        const bool empty = given.empty() && line.kind == BoxLineKind::NoBox;
+        if (empty || (line.kind == BoxLineKind::Numbers && core::ParamBuffer(1) == 0.0f &&
+                      core::ParamBuffer(3) == 0.0f)) {
             end_loop(graphics_mark);
+            return;
+        }
+        const int32_t staff = core::int_of(core::ParamBuffer(1));
+        if (line.kind != BoxLineKind::Numbers || staff < 1 || staff > layout::kMaxStaves) {
+            const bool script = answer_from_script();
+            // "B" ends no count: it is named as any other word.
+            const std::string refusal = line.kind == BoxLineKind::Refused ? line.refusal
+                                        : line.kind == BoxLineKind::NoBox
+                                            ? "*** Not a box: " + given
+                                            : off_staves_refusal(given);
+            refuse_box_line(refusal, "BE", !script);
+            if (script) end_loop(graphics_mark);
             return;
         }
     }
@@ -77,8 +98,8 @@ void take_loop_answer() {
 
 // Contract: see the header. "BE n" counts staff n at once and leaves the box step as it found
 // it; "BE" alone sets PendingBoxOperation 8 with step 'X', puts the prompt in MessageLine and
-// clears the drawn box; while that waits every answer comes here (take_loop_answer). A staff
-// number outside 1..256 shows nothing. Sorting the store by staff marks the page changed.
+// clears the drawn box; while that waits every answer comes here (take_loop_answer). "BE n"
+// with a staff outside 1..256 shows nothing. Sorting the store by staff marks the page changed.
 void count_line_beats() {
     if (core::PendingBoxOperation == kBeatsOperation && PendingBoxStep == kBeatsStep) {
         take_loop_answer();

@@ -196,21 +196,22 @@ void ask_staff_and_space() {
             return;
         }
     }
+    // A command file's line as the file holds it (the command reader packs its copy).
+    const std::string answer =
+        core::MacroUnit != 0 ? core::SecondLine.trimmed() : CommandLine.trimmed();
+    // X and B alone are ways out; a longer line starting with them is no staff (named below).
     const char first = static_cast<char>(CommandLine.code(1));
-    if (first == 'X' || first == 'x') {
+    if (answer == "X" || answer == "x") {
         core::show_message(kLeaving);
         finish(false);
         return;
     }
-    if (first == 27 || first == 'B' || first == 'b') {
+    if (first == 27 || answer == "B" || answer == "b") {
         finish(false);
         return;
     }
     // The staff is read whole: a line that is no number adjusts nothing, and a script's is
     // named, since the script's next line runs next.
-    // A command file's line as the file holds it (the command reader packs its copy).
-    const std::string answer =
-        core::MacroUnit != 0 ? core::SecondLine.trimmed() : CommandLine.trimmed();
     float value = 0.0f;
     if (!answer.empty() && !core::read_number_whole(answer, value)) {
         const std::string line = g_state.word.trimmed();
