@@ -69,13 +69,13 @@ TEST_F(InterpreterTest, BlankReplyShowsTheScanDirectionAndTheEditedItemsHelpTopi
     core::ScanDirection = 1;
     // While an item is edited a blank line steps to the next item (back when the direction is
     // back); the help topic follows the code of the item now edited.
-    type_all({"1 1 10 5", "5 1 20 1 30 1", "18 1 30", "11 1 40", "13 1 50", "16 1 60"});
+    type_all({"1 1 10 5", "5 1 20 1 30 1", "18 1 30", "11 1 40", "12 1 50 5 0", "16 1 60"});
     ASSERT_EQ(core::ItemCount, 6);
     type("I 1");
     ASSERT_EQ(core::EditedItemNumber, 1);
     EXPECT_EQ(core::HelpTopicField, "::/code1.html");
     const char* const topics[] = {"::/code1.html",    "::/code5.html",    "::/code18.html",
-                                  "::/contents.html", "::/contents.html", "::/code16.html"};
+                                  "::/contents.html", "::/code12.html",   "::/code16.html"};
     for (int32_t k = 2; k <= 6; ++k) {
         EXPECT_EQ(type(""), -1) << k;
         EXPECT_EQ(reply(), "Direction = --> Forward") << k;
@@ -86,7 +86,7 @@ TEST_F(InterpreterTest, BlankReplyShowsTheScanDirectionAndTheEditedItemsHelpTopi
     type("");
     EXPECT_EQ(reply(), "Direction = <-- Back");
     ASSERT_EQ(core::EditedItemNumber, 5);
-    EXPECT_EQ(core::HelpTopicField, "::/contents.html");
+    EXPECT_EQ(core::HelpTopicField, "::/code12.html");
     type("");
     ASSERT_EQ(core::EditedItemNumber, 4);
     type("");

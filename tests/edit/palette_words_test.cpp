@@ -144,7 +144,6 @@ TEST_F(PaletteWordsTest, EveryButtonOfAnItemPaletteSendsAWordKnownWhileItsItemIs
         {"code 12 kind 10", "12 1 50 5 10", 204},
         {"code 12 kind -1", "12 1 50 5 -1", 205},
         {"code 12 kind 2", "12 1 50 5 2", 218},
-        {"code 13", "13 1 50 5 1", 157},
         {"code 14", "14 1 50", 179},
         {"code 15", "15 1 50 5 1", 257},
         {"text", "16 1 50 5", 194},

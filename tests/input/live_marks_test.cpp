@@ -87,8 +87,11 @@ TEST_F(LiveMarksTest, MarksLineAbandonAndGo) {
     EXPECT_EQ(marks()[0], '^');
     fe_.answer_keys("AB^");
     EXPECT_EQ(marks(), "^B");
-    fe_.answer_keys("ABG");
+    // A G at a word's start ends the line; right after a letter it is part of the word (WEDG).
+    fe_.answer_keys("AB G");
     EXPECT_EQ(marks(), "GB");
+    fe_.answer_keys("ABG;");
+    EXPECT_EQ(marks(), "ABG;\r\n");
     fe_.answer_keys("AB");
     fe_.answer_key(8);
     fe_.answer_keys(";");
