@@ -359,6 +359,20 @@ TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesE
             }
         }
     }
+
+    // The file's end mark where the range is due ends the file: no line after it is music, the
+    // page stays as it was and the line typed after RE runs.
+    core::reset_engine();
+    type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "SA before.mus"});
+    write_text(temp_.root() / "ends.re", "IN 1\n% range\n*\nC4/D/E/F;\nQ;\n;\n;\n;\nX\n");
+    std::filesystem::remove(temp_.root() / "o.mus");
+    const std::string out = type({"RE ends.re", "SA o.mus"});
+    EXPECT_NE(out.find("*** The command file ended before this was answered: Type "),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(saved_records(temp_.root() / "o.mus"), saved_records(temp_.root() / "before.mus"))
+        << out;
+    EXPECT_EQ(saved_records(temp_.root() / "o.mus").size(), 3u) << out;
 }
 
 }  // namespace

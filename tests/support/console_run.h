@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
@@ -74,8 +73,7 @@ inline std::string run_console_script(const std::vector<std::string>& lines) {
 // returns what it wrote to standard output and standard error. status, when given, gets the
 // program's exit status (-1 when it did not end normally).
 inline std::string run_console_file(const std::filesystem::path& folder,
-                                    const std::vector<std::string>& lines,
-                                    int* status = nullptr) {
+                                    const std::vector<std::string>& lines, int* status = nullptr) {
     const std::filesystem::path script = folder / "script.txt";
     {
         std::ofstream file(script);
