@@ -306,19 +306,26 @@ TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesE
         {"150 150", 150.0f, page_end}, {"100 50", 100.0f, page_end}, {"100 101", 100.0f, 101.0f},
         {"100 0", 100.0f, page_end},   {"30 120", 30.0f, 120.0f},
     };
-    // Piped, from a command file, and piped through the edit form with every line as offered
-    // (the form reads the range back from its position line).
-    enum class Road { Piped, File, Form };
+    // Piped, from a command file (also with a comment, a block and a pause before the range,
+    // which answer nothing), and piped through the edit form with every line as offered (the
+    // form reads the range back from its position line).
+    enum class Road { Piped, File, CommentedFile, Form };
     for (const Range& r : kRanges) {
-        for (const Road road : {Road::Piped, Road::File, Road::Form}) {
-            const bool from_file = road == Road::File;
-            SCOPED_TRACE(std::string(r.typed) + (from_file            ? ", RE"
-                                                 : road == Road::Form ? ", edit form"
-                                                                      : ", piped"));
+        for (const Road road : {Road::Piped, Road::File, Road::CommentedFile, Road::Form}) {
+            const bool from_file = road == Road::File || road == Road::CommentedFile;
+            SCOPED_TRACE(std::string(r.typed) + (road == Road::File            ? ", RE"
+                                                 : road == Road::CommentedFile ? ", RE commented"
+                                                 : road == Road::Form          ? ", edit form"
+                                                                               : ", piped"));
             core::reset_engine();
             std::filesystem::remove(temp_.root() / "o.mus");
             type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "EI"});
-            std::vector<std::string> run = {"IN 1", r.typed, "C4/D/E/F;", "Q;"};
+            std::vector<std::string> run = {"IN 1"};
+            if (road == Road::CommentedFile) {
+                for (const char* line : {"% range", "%%", "0 20", "%%", "%$ look"})
+                    run.push_back(line);
+            }
+            for (const char* line : {r.typed, "C4/D/E/F;", "Q;"}) run.push_back(line);
             if (!from_file) run.push_back("N");
             for (const char* line : {";", ";", ";"}) run.push_back(line);
             if (road == Road::Form) {
@@ -352,6 +359,20 @@ TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesE
             }
         }
     }
+
+    // The file's end mark where the range is due ends the file: no line after it is music, the
+    // page stays as it was and the line typed after RE runs.
+    core::reset_engine();
+    type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "SA before.mus"});
+    write_text(temp_.root() / "ends.re", "IN 1\n% range\n*\nC4/D/E/F;\nQ;\n;\n;\n;\nX\n");
+    std::filesystem::remove(temp_.root() / "o.mus");
+    const std::string out = type({"RE ends.re", "SA o.mus"});
+    EXPECT_NE(out.find("*** The command file ended before this was answered: Type "),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(saved_records(temp_.root() / "o.mus"), saved_records(temp_.root() / "before.mus"))
+        << out;
+    EXPECT_EQ(saved_records(temp_.root() / "o.mus").size(), 3u) << out;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/settings_tables.h"
 #include "platform/paths.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
@@ -72,7 +73,8 @@ TEST_F(MidiConsoleTest, EveryCommandFindsThePartsOfThePageAsItIs) {
 
 // A batch of documents of one and two staves, each loaded, justified, saved, written to EPS and
 // played, in one run: every output is the one its document gives alone, a two-staff piece after
-// a one-staff one included. A damaged document among them is named and the batch goes on.
+// a one-staff one included. A damaged document among them is named and fails the run (exit
+// status 1): a script goes on past it, a command file read by RE stops there.
 TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
     struct Document {
         const char* name;
@@ -165,12 +167,16 @@ TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
         check(k, ".", "piped-", out);
         EXPECT_EQ(midi_track_keys(midi), expected[k].notes) << out;
         if (k == 1) {
-            // Read as a script, whatever status the failed load gives the run.
+            // Read as a script: the failed load fails the run, and the script goes on (its save
+            // is written).
+            core::RunFailedWord = 0;
             const std::string bad =
                 run_console_script(split_pr(batch_lines("bad", 1, false, "piped-")));
             EXPECT_NE(bad.find("Error opening file-> " + (fs::current_path() / "bad.mus").string()),
                       std::string::npos)
                 << bad;
+            EXPECT_NE(core::RunFailedWord, 0) << bad;
+            EXPECT_TRUE(fs::exists("piped-bad.mus")) << bad;
         }
     }
 
@@ -206,15 +212,40 @@ TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
             out = run_console_script({"RE batch.txt"});
             played = midi;
         } else {
-            out = run_console_file(fs::current_path(), lines);
+            int status = -1;
+            out = run_console_file(fs::current_path(), lines, &status);
             played = fs::current_path() / "state" / "ormest" / "ormmidi.mid";
+            // The failed load fails the run; the script goes on past it.
+            EXPECT_EQ(status, 1) << out;
+            EXPECT_TRUE(fs::exists(to + "bad.mus")) << out;
         }
-        EXPECT_NE(out.find("Error opening file-> " + (fs::current_path() / "bad.mus").string()),
-                  std::string::npos)
-            << out;
+        const std::size_t failed =
+            out.find("Error opening file-> " + (fs::current_path() / "bad.mus").string());
+        ASSERT_NE(failed, std::string::npos) << out;
+        if (re) {
+            // The file stops at the failed load: its lines for that document never run.
+            EXPECT_NE(out.find("was not loaded: the rest of the file was not read.", failed),
+                      std::string::npos)
+                << out;
+            EXPECT_FALSE(fs::exists(to + "bad.mus")) << out;
+            EXPECT_FALSE(fs::exists(to + "bad.eps")) << out;
+        }
         for (std::size_t k : order) check(k, ".", to, out);
-        if (!re) EXPECT_EQ(midi_track_keys(played), expected[3].notes) << out;
+        if (!re) {
+            EXPECT_EQ(midi_track_keys(played), expected[3].notes) << out;
+        }
     }
+
+    // The same batch without the damaged document: "--console FILE" ends with status 0.
+    std::vector<std::string> clean;
+    for (std::size_t k : order) {
+        const auto more = batch_lines(documents[k].name, documents[k].staves, false, "clean-");
+        clean.insert(clean.end(), more.begin(), more.end());
+    }
+    int status = -1;
+    const std::string out = run_console_file(fs::current_path(), split_pr(clean), &status);
+    EXPECT_EQ(status, 0) << out;
+    for (std::size_t k : order) check(k, ".", "clean-", out);
 }
 
 }  // namespace

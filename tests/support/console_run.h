@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include "console/console_front_end.h"
 #include "engine/commands/engine_reset.h"
@@ -69,9 +70,10 @@ inline std::string run_console_script(const std::vector<std::string>& lines) {
 
 // Runs "ormest --console FILE" (the program beside the test program) over the lines, written
 // to script.txt in folder, with folder as its work folder and folder/state as its state folder;
-// returns what it wrote to standard output and standard error.
+// returns what it wrote to standard output and standard error. status, when given, gets the
+// program's exit status (-1 when it did not end normally).
 inline std::string run_console_file(const std::filesystem::path& folder,
-                                    const std::vector<std::string>& lines) {
+                                    const std::vector<std::string>& lines, int* status = nullptr) {
     const std::filesystem::path script = folder / "script.txt";
     {
         std::ofstream file(script);
@@ -87,7 +89,8 @@ inline std::string run_console_file(const std::filesystem::path& folder,
     std::string all;
     char buf[4096];
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) all.append(buf, n);
-    ::pclose(pipe);
+    const int ended = ::pclose(pipe);
+    if (status != nullptr) *status = ended != -1 && WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
     return all;
 }
 

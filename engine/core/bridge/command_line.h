@@ -62,7 +62,8 @@ bool command_file_open();
 // The next record of the command file MacroUnit that can answer a question, raw: blank lines,
 // comments, "%%" blocks and pauses are skipped, as between commands. False at the file's end
 // mark (left for the command reader, which ends the file on it), its end or a read error.
-bool next_command_file_answer_record(std::string& record);
+// With blank_answers a blank line is the answer (a question whose Enter keeps a default).
+bool next_command_file_answer_record(std::string& record, bool blank_answers = false);
 // The answer to a question the front-end asks while a command file is open: the file's next
 // record that answers, raw (true): blank lines, comments, "%%" blocks and pauses are skipped,
 // as between commands. The end mark ("*") or the end of the file closes the file's unit and

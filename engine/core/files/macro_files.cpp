@@ -88,9 +88,10 @@ RecordKind classify_record(bool& in_block) {
 // The next record of the command file on unit that can answer a question, in record: what
 // answers nothing between commands (blank lines, "%" comments, "%%" blocks, "%$" pauses) is
 // skipped here too, so that the line after it answers. EndMark when the file's end mark was
-// read, End at the end of the file or a read error.
+// read, End at the end of the file or a read error. With blank_answers a blank line is itself
+// the answer (a question whose Enter keeps a default).
 enum class AnswerRecord { Line, EndMark, End };
-AnswerRecord next_answer_record(int unit, std::string& record) {
+AnswerRecord next_answer_record(int unit, std::string& record, bool blank_answers = false) {
     bool in_block = false;
     for (;;) {
         if (read_record(unit, record) != IoResult::Ok) return AnswerRecord::End;
@@ -98,7 +99,10 @@ AnswerRecord next_answer_record(int unit, std::string& record) {
             if (record.starts_with("%%")) in_block = false;
             continue;
         }
-        if (record.find_first_not_of(" \t\r") == std::string::npos) continue;
+        if (record.find_first_not_of(" \t\r") == std::string::npos) {
+            if (blank_answers) return AnswerRecord::Line;
+            continue;
+        }
         if (record.starts_with("%$")) {
             refresh_screen();
             show_message("*** Hit enter to continue.");
@@ -227,9 +231,9 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer) {
 }
 
 // Contract: see the header.
-bool next_command_file_answer_record(std::string& record) {
+bool next_command_file_answer_record(std::string& record, bool blank_answers) {
     if (MacroUnit == DefaultMacroUnit || !unit_is_open(MacroUnit)) return false;
-    switch (next_answer_record(MacroUnit, record)) {
+    switch (next_answer_record(MacroUnit, record, blank_answers)) {
         case AnswerRecord::Line:
             return true;
         case AnswerRecord::EndMark:

@@ -411,7 +411,9 @@ bool set_up_run() {
         }
     } else {
         std::string rec;
-        if (core::MacroUnit > 0 && core::read_record(core::MacroUnit, rec) == core::IoResult::Ok) {
+        // The range is the file's next line that answers: comments, blocks and pauses pass,
+        // a blank line keeps the range as at the console, the end mark ends the file.
+        if (core::MacroUnit > 0 && core::next_command_file_answer_record(rec, true)) {
             core::CommandLine.set(rec);
             int32_t n = 0, c1 = 0, c2 = 0;
             core::upper_case_key_letters(core::CommandLine, n, c1, c2);
