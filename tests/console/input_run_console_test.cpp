@@ -373,6 +373,25 @@ TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesE
     EXPECT_EQ(saved_records(temp_.root() / "o.mus"), saved_records(temp_.root() / "before.mus"))
         << out;
     EXPECT_EQ(saved_records(temp_.root() / "o.mus").size(), 3u) << out;
+
+    // At a later line of the run the end mark is no line of music either: the run ends as at
+    // the file's plain end there, and the line typed after RE runs.
+    for (const char* name : {"mark", "plain"}) {
+        SCOPED_TRACE(name);
+        core::reset_engine();
+        type({"G before.mus"});
+        const bool mark = std::string(name) == "mark";
+        write_text(temp_.root() / "later.re",
+                   mark ? "IN 1\n\nC4/D/E/F;\n*\nQ;\n;\n;\n;\nX\n" : "IN 1\n\nC4/D/E/F;\n");
+        std::filesystem::remove(temp_.root() / (std::string(name) + ".mus"));
+        const std::string later = type({"RE later.re", "SA " + std::string(name) + ".mus"});
+        EXPECT_NE(later.find("*** The command file ended before this was answered: Type  004  "
+                             "Rhythms"),
+                  std::string::npos)
+            << later;
+        EXPECT_TRUE(std::filesystem::exists(temp_.root() / (std::string(name) + ".mus"))) << later;
+    }
+    EXPECT_EQ(saved_records(temp_.root() / "mark.mus"), saved_records(temp_.root() / "plain.mus"));
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ core::FixedText<kLine>& kept_line(int32_t kind) {
 
 // The next line of the command file MacroUnit into CommandLine: comment records and "%%"
 // blocks passed over, a line ended by "/" continued on the next record. False at the file's
-// end (the unit closed, MacroUnit 0). A line that grows past 384 characters ends where a typed
+// end or at its end mark "*" (the unit closed, MacroUnit 0). A line that grows past 384 characters ends where a typed
 // one would (long_line_end) and what it drops is told: the next record stays the next line.
 bool read_file_line() {
     std::string line;
@@ -70,6 +70,12 @@ bool read_file_line() {
             continue;
         }
         if (skipping || (!rec.empty() && rec[0] == '%')) continue;
+        // The end mark ends the file as it does between commands: it is no line of music.
+        if (line.empty() && !rec.empty() && rec[0] == '*') {
+            core::close_unit(core::MacroUnit);
+            core::MacroUnit = 0;
+            return false;
+        }
         std::string text = rec.substr(0, std::min(rec.find('%'), rec.size()));
         const std::size_t last = text.find_last_not_of(' ');
         const char end = last == std::string::npos ? ' ' : text[last];
