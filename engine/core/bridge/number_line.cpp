@@ -1,7 +1,5 @@
 #include "engine/core/bridge/number_line.h"
 
-#include "engine/core/settings_tables.h"
-
 #include <cctype>
 #include <charconv>
 #include <cmath>
