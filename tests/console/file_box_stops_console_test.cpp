@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Road { Piped, Re };
+// ReToItsEnd: the file holds only the lines, and the marker is not in it.
+enum class Road { Piped, Re, ReToItsEnd };
 
 struct StopCase {
     const char* label;
@@ -312,6 +313,11 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "*** The command file ended before this was answered: Warning: Unsaved",
          false,
          true},
+        // The same at the file's plain end.
+        {"LJ system at the file's end", Road::ReToItsEnd, {"LJ"}, nullptr, false, true},
+        {"A code at the file's end", Road::ReToItsEnd, {"A", "1 0 200 2"}, nullptr, false, true},
+        {"BE count loop at the file's end", Road::ReToItsEnd, {"BE", "1"}, nullptr, false, false},
+        {"DEC sizes at the file's end", Road::ReToItsEnd, {"DEC"}, nullptr, false, true},
     };
     {
         std::string noise;
@@ -324,9 +330,9 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         for (const char* name : {"out.mus", "marker.mus", "b.mus", "c.mus", "b.eps"})
             fs::remove(temp_.root() / name);
         std::vector<std::string> word = c.lines;
-        word.push_back("SA marker.mus");
+        if (c.road != Road::ReToItsEnd) word.push_back("SA marker.mus");
         std::string out;
-        if (c.road == Road::Re) {
+        if (c.road != Road::Piped) {
             std::string text;
             for (const std::string& line : word) text += line + "\n";
             write_text(temp_.root() / "cmd.txt", text);
