@@ -29,6 +29,7 @@ Array1<int32_t, 2> CommandModeLetters;
 int32_t MacroUnit = 0;
 int32_t DefaultMacroUnit = 0;
 int32_t CommandFileEnded = 0;
+int32_t CommandFileEndedInCall = 0;
 int32_t MacroFileUnit = 5;
 int32_t CommandFileDepth = 0;
 FixedText<128> LastMacroFileName;
@@ -86,6 +87,7 @@ void reset_core_tables() {
     MacroUnit = 0;
     DefaultMacroUnit = 0;
     CommandFileEnded = 0;
+    CommandFileEndedInCall = 0;
     MacroFileUnit = 5;
     CommandFileDepth = 0;
     LastMacroFileName.blank();

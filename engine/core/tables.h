@@ -132,6 +132,9 @@ extern int32_t DefaultMacroUnit;  // what MacroUnit returns to (0)
 // Set when a command file has just ended (its "*" line, its end or a read error): the page must
 // be redrawn once. The reader only sets it; the interpreter redraws and clears it.
 extern int32_t CommandFileEnded;
+// Set when a command file ends, cleared as each engine call starts: a question the call leaves
+// open was the file's, and no later line answers it.
+extern int32_t CommandFileEndedInCall;
 extern int32_t MacroFileUnit;  // unit READ opens command files on (5)
 // How many command files the running chain has opened: 1 for the file a READ opened with none
 // running, one more for each READ inside it (which closes the running file and opens the next).

@@ -224,6 +224,9 @@ TEST_F(ConsoleInputEndTest, TheExitStatusTellsWhetherTheScriptsLoadsAndWritesHap
         for (int k = 0; k < 300; ++k) damaged.put(static_cast<char>((k * 131 + 7) % 256));
     }
     write_script("stops.cmd", "G missing.mus\nSA never.mus\n");
+    write_script("ripple.cmd", "RIP\n#ZZQ\nSA never.mus\n");
+    write_script("split.cmd", "DEC\n1x\nSA never.mus\n");
+    write_script("ends.cmd", "LJ\n*\nSA never.mus\n");
     struct Row {
         const char* name;
         std::vector<std::string> lines;  // after the typed page, before the marker save
@@ -242,6 +245,9 @@ TEST_F(ConsoleInputEndTest, TheExitStatusTellsWhetherTheScriptsLoadsAndWritesHap
         {"line taken as No at the write-over", {"PR", "x.eps", "#ZZQ"}, 1},
         {"command file not found", {"RE none.cmd"}, 1},
         {"command file stopped early", {"RE stops.cmd"}, 1},
+        {"command file stopped at RIP's non-answer", {"RE ripple.cmd"}, 1},
+        {"command file stopped at DEC's non-answer", {"RE split.cmd"}, 1},
+        {"command file ending at a box question", {"RE ends.cmd"}, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

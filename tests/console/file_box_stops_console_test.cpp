@@ -2,6 +2,7 @@
 // file, named; "B" and zeros end the word quietly; a blank line is skipped as between commands.
 // COM's count and IN's range from a script name a line that is no number and end the word.
 // Each case checks the reply's wording, whether the line after it ran, and the page left.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Road { Piped, Re };
+// ReToItsEnd: the file holds only the lines, and the marker is not in it.
+enum class Road { Piped, Re, ReToItsEnd };
 
 struct StopCase {
     const char* label;
@@ -270,6 +272,52 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "*** Not an answer to \"Decombine File\": 1x: the rest",
          false,
          true},
+        // A question the file leaves open at its end mark ends its word: the file's lines
+        // after the mark are not read, and the line after the file runs as a command.
+        {"LJ system after the end mark", Road::Re, {"LJ", "*"}, nullptr, false, true},
+        {"J system after the end mark", Road::Re, {"J", "*"}, nullptr, false, true},
+        {"LI system after the end mark", Road::Re, {"LI", "*"}, nullptr, false, true},
+        {"JX system after the end mark", Road::Re, {"JX", "*"}, nullptr, false, true},
+        {"LS system after the end mark", Road::Re, {"LS", "*"}, nullptr, false, true},
+        {"JR system after the end mark", Road::Re, {"JR", "*"}, nullptr, false, true},
+        {"A box after the end mark", Road::Re, {"A", "*"}, nullptr, false, true},
+        {"A code after the end mark",
+         Road::Re,
+         {"A", "1 0 200 2", "*", "4 1"},
+         nullptr,
+         false,
+         true},
+        {"BE count loop after the end mark", Road::Re, {"BE", "1", "*"}, nullptr, false, false},
+        {"DEC sizes after the end mark", Road::Re, {"DEC", "*", "2"}, nullptr, false, true},
+        {"RIP numbers after the end mark", Road::Re, {"RIP", "*"}, nullptr, false, true},
+        {"DE box after the end mark", Road::Re, {"DE", "*"}, nullptr, false, true},
+        {"M destination after the end mark",
+         Road::Re,
+         {"M", "1 0 200 1", "*"},
+         nullptr,
+         false,
+         true},
+        {"MS after the end mark", Road::Re, {"MS", "*"}, nullptr, false, true},
+        {"IF box after the end mark", Road::Re, {"IF", "*"}, nullptr, false, true},
+        {"T place after the end mark", Road::Re, {"T", "*"}, nullptr, false, true},
+        {"H size after the end mark", Road::Re, {"H", "*"}, nullptr, false, true},
+        {"GM name after the end mark",
+         Road::Re,
+         {"GM", "*"},
+         "*** The command file ended before this was answered: Type output file name.",
+         false,
+         true},
+        {"COM after the end mark",
+         Road::Re,
+         {"COM", "*"},
+         "*** The command file ended before this was answered: Warning: Unsaved",
+         false,
+         true},
+        // The same at the file's plain end.
+        {"LJ system at the file's end", Road::ReToItsEnd, {"LJ"}, nullptr, false, true},
+        {"A code at the file's end", Road::ReToItsEnd, {"A", "1 0 200 2"}, nullptr, false, true},
+        {"BE count loop at the file's end", Road::ReToItsEnd, {"BE", "1"}, nullptr, false, false},
+        {"DEC sizes at the file's end", Road::ReToItsEnd, {"DEC"}, nullptr, false, true},
     };
     {
         std::string noise;
@@ -282,9 +330,9 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         for (const char* name : {"out.mus", "marker.mus", "b.mus", "c.mus", "b.eps"})
             fs::remove(temp_.root() / name);
         std::vector<std::string> word = c.lines;
-        word.push_back("SA marker.mus");
+        if (c.road != Road::ReToItsEnd) word.push_back("SA marker.mus");
         std::string out;
-        if (c.road == Road::Re) {
+        if (c.road != Road::Piped) {
             std::string text;
             for (const std::string& line : word) text += line + "\n";
             write_text(temp_.root() / "cmd.txt", text);
@@ -306,7 +354,8 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         const bool stopped = out.find(kStopped) != std::string::npos;
         // A file that ends at its end mark is not stopped: it has nothing more to read.
         const bool ended =
-            c.said != nullptr && std::string(c.said).find("file ended") != std::string::npos;
+            std::find(c.lines.begin(), c.lines.end(), "*") != c.lines.end() ||
+            (c.said != nullptr && std::string(c.said).find("file ended") != std::string::npos);
         EXPECT_EQ(stopped, c.road == Road::Re && !c.marker_runs && !ended) << out;
         EXPECT_EQ(fs::exists(temp_.root() / "marker.mus"), c.marker_runs) << out;
         ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;

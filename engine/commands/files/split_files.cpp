@@ -146,8 +146,9 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
         std::string as_read;
         const bool from_file = MacroUnit != DefaultMacroUnit;
         read_line_from_command_file(&as_read);
-        // A file's line that is no numbers was meant as something else: the file stops on it.
-        if (from_file && MacroUnit != 0 && refuse_file_number_line("Decombine File", as_read)) {
+        // A file that ended before the line asks nothing more; a file's line that is no
+        // numbers was meant as something else: the file stops on it.
+        if (from_file && (MacroUnit == 0 || refuse_file_number_line("Decombine File", as_read))) {
             CommandLine = SecondLine;
             g.cancelled = true;
             return;

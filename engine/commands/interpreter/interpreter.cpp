@@ -252,8 +252,10 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     // edit back as a whole (a new item with its edits goes away).
     if (!edit::edit_holds_undo_copy()) keep_page_before_line();
     const edit::EditUndoCopyMark edit_mark = edit::edit_undo_copy_mark();
+    CommandFileEndedInCall = 0;
     try {
         follow_flow(take_front_end_tokens());
+        end_box_question_of_ended_file();
     } catch (const EngineDefect& defect) {
         end_after_defect(defect);
     }

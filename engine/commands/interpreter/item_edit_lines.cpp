@@ -652,6 +652,20 @@ void remember_box_word() {
     }
 }
 
+// Contract: see the header. Writes PendingBoxOperation, PendingBoxStep, BoxEdgeWord and
+// MessageLine.
+void end_box_question_of_ended_file() {
+    if (CommandFileEndedInCall == 0 || MacroUnit != 0 || PendingBoxOperation == 0) return;
+    PendingBoxOperation = 0;
+    edit::PendingBoxStep = 0;
+    MessageLine.blank();
+    edit::show_item_palette(core::kGeneralPalette);
+    render::redraw_items();
+    refresh_screen();
+    edit::BoxEdgeWord = -1;
+    set_engine_wait_level(-1);
+}
+
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"
 // and "I" words leave it ("Leaving Group Edit.", page redrawn). Reads FrontEndCommandBuffer,
 // writes PendingBoxOperation, PendingBoxStep, BoxEdgeWord.

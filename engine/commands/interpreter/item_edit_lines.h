@@ -12,6 +12,9 @@ namespace core {
 CommandFlow run_item_edit_lines();
 // The box operation pending in PendingBoxOperation takes the line.
 CommandFlow continue_box_operation();
+// A box question still waiting when the call's command file has ended was the file's: the word
+// ends as X would end it, without a word, so that the line after the file runs as a command.
+void end_box_question_of_ended_file();
 
 // Remembers the word of the line in CommandLine: a box question it leaves waiting names it.
 void remember_box_word();

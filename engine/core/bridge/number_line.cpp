@@ -11,6 +11,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -254,6 +255,7 @@ bool refuse_file_number_line(std::string_view prompt, std::string_view line) {
     if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
     MacroUnit = 0;
     MessageLine.blank();
+    mark_run_failed();
     return true;
 }
 

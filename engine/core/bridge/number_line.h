@@ -65,7 +65,7 @@ bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
 // false when every number is read whole. A line that holds anything else (a word, a number
 // with other characters in it) is named with the question, "*** Not an answer to "PROMPT":
 // LINE: the rest of the file was not read.", and the file stops there, its next lines having
-// been meant for the asking word; true, and the caller ends its word.
+// been meant for the asking word (the run counts as failed); true, and the caller ends its word.
 bool refuse_file_number_line(std::string_view prompt, std::string_view line);
 
 // The answer to the code chooser ("0 = all"): item codes separated by blanks or commas, each a

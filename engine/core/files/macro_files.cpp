@@ -53,6 +53,7 @@ void end_command_file() {
     if (MacroUnit != 0) close_unit(MacroUnit);
     MacroUnit = 0;
     CommandFileEnded = 1;
+    CommandFileEndedInCall = 1;
     CommandModeLetters(1) = 0;
     CommandLine.blank();
     FrontEndCommandBuffer.blank();
