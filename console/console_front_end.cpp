@@ -23,6 +23,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/input/mode/input_mode.h"
 #include "output/midi_tables.h"
 #include "output/output_choice.h"
 #include "platform/end_signals.h"
@@ -705,13 +706,27 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
     print_text(line_text(core::FrontEndCommandBuffer));
-    const std::string question = "Input range: begin end [spacing staff]";
+    const std::string question(input::kInputRangeQuestion);
     print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) + " " +
                std::to_string(words(7)) + ")");
-    std::string line;
-    if (!read_line(line) || is_cancel(line)) return 2;
-    // Cancel ends the input: a script's line that is not numbers is named as its end.
-    return read_numbers(line, words, 5, 3, question, "IN ended.") ? 1 : 2;
+    const core::Array1<int32_t, 8> offered = words;
+    for (;;) {
+        std::string line;
+        if (!read_line(line) || is_cancel(line)) return 2;
+        // Cancel ends the input: a script's line that is not numbers is named as its end.
+        if (!read_numbers(line, words, 5, 3, question, "IN ended.")) return 2;
+        if (input::input_range_has_room(static_cast<float>(words(5)), static_cast<float>(words(7))))
+            return 1;
+        // A begin at or past the page's extent leaves the notes no room: no range either.
+        if (!at_terminal_ || last_line_from_file_) {
+            print_text(core::number_non_answer_text(question, line, "IN ended."));
+            return 2;
+        }
+        print_text("*** Not an answer to \"" + question + "\": " + std::string(trim_right(line)));
+        words = offered;
+        print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) +
+                   " " + std::to_string(words(7)) + ")");
+    }
 }
 
 // Contract: shows the prompt (FrontEndCommandBuffer) and the line to edit (MessageLine); the

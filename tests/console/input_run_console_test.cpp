@@ -1,6 +1,7 @@
 // Music typed through the console's input mode as a user types it, and taken back through "EDI":
 // marks after chords, slurs and ties, long notes lines, many runs in one program, lines read
 // from command files, and the input mode's own questions.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -292,48 +293,87 @@ TEST_F(InputRunConsoleTest, MidiWithoutAnInputSaysSoAndAsksTheLineAgain) {
 
 namespace {
 
-// The typed input range, piped and from a command file: the notes go between its begin and its
-// end, and a begin not below its end spaces them from the begin to the page's end, never back
-// at the staff's start over the notes already there. The script's next line runs.
+// The typed input range, piped, from a command file, through the edit form as offered, and
+// typed into the edit form's position line: the notes go between its begin (not below 0) and
+// its end, and a begin not below its end spaces them from the begin to the page's end, never
+// back at the staff's start over the notes already there. A begin at or past the page's end
+// leaves no room: the range is named and refused, the input ends (the command file stops, the
+// edit form puts the page back) and the script's next line runs.
 TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesEnd) {
     struct Range {
         const char* typed;
         float begin;
         float end;
+        bool refused;
     };
     const float page_end = render::PageExtent;
+    ASSERT_EQ(page_end, 200.0f);
     const Range kRanges[] = {
-        {"150 150", 150.0f, page_end}, {"100 50", 100.0f, page_end}, {"100 101", 100.0f, 101.0f},
-        {"100 0", 100.0f, page_end},   {"30 120", 30.0f, 120.0f},
+        {"150 150", 150.0f, page_end, false},
+        {"100 50", 100.0f, page_end, false},
+        {"100 101", 100.0f, 101.0f, false},
+        {"100 0", 100.0f, page_end, false},
+        {"30 120", 30.0f, 120.0f, false},
+        {"199 199", 199.0f, page_end, false},
+        {"199 0", 199.0f, page_end, false},
+        {"0 100", 0.0f, 100.0f, false},
+        {"-5 50", 0.0f, 50.0f, false},
+        {"-5 -10", 0.0f, page_end, false},
+        {"200 200", 0, 0, true},
+        {"200 0", 0, 0, true},
+        {"200 300", 0, 0, true},
+        {"250 100", 0, 0, true},
     };
     // Piped, from a command file (also with a comment, a block and a pause before the range,
-    // which answer nothing), and piped through the edit form with every line as offered (the
-    // form reads the range back from its position line).
-    enum class Road { Piped, File, CommentedFile, Form };
+    // which answer nothing), piped through the edit form with every line as offered (the form
+    // reads the range back from its position line), and the range typed as the form's position
+    // line after a run on 30 .. 120.
+    enum class Road { Piped, File, CommentedFile, Form, FormTyped };
+    const std::string question =
+        "*** Not an answer to \"Input range: begin end [spacing staff]\": ";
     for (const Range& r : kRanges) {
-        for (const Road road : {Road::Piped, Road::File, Road::CommentedFile, Road::Form}) {
+        for (const Road road :
+             {Road::Piped, Road::File, Road::CommentedFile, Road::Form, Road::FormTyped}) {
+            // Refused at IN, the form as offered is never reached.
+            if (r.refused && road == Road::Form) continue;
             const bool from_file = road == Road::File || road == Road::CommentedFile;
             SCOPED_TRACE(std::string(r.typed) + (road == Road::File            ? ", RE"
                                                  : road == Road::CommentedFile ? ", RE commented"
                                                  : road == Road::Form          ? ", edit form"
-                                                                               : ", piped"));
+                                                 : road == Road::FormTyped
+                                                     ? ", typed in the edit form"
+                                                     : ", piped"));
             core::reset_engine();
             std::filesystem::remove(temp_.root() / "o.mus");
-            type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "EI"});
+            std::filesystem::remove(temp_.root() / "before.mus");
+            type({"EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "EI", "SA before.mus"});
+            const std::vector<std::string> before = saved_records(temp_.root() / "before.mus");
+            ASSERT_EQ(before.size(), 3u);
+            const bool typed_in_form = road == Road::FormTyped;
             std::vector<std::string> run = {"IN 1"};
             if (road == Road::CommentedFile) {
                 for (const char* line : {"% range", "%%", "0 20", "%%", "%$ look"})
                     run.push_back(line);
             }
-            for (const char* line : {r.typed, "C4/D/E/F;", "Q;"}) run.push_back(line);
-            if (!from_file) run.push_back("N");
-            for (const char* line : {";", ";", ";"}) run.push_back(line);
+            run.push_back(typed_in_form ? "30 120" : r.typed);
+            // Refused piped, the next line is the marker.
+            const bool ends_at_range = r.refused && road == Road::Piped;
+            if (!ends_at_range) {
+                for (const char* line : {"C4/D/E/F;", "Q;"}) run.push_back(line);
+                if (!from_file) run.push_back("N");
+                for (const char* line : {";", ";", ";"}) run.push_back(line);
+            }
             if (road == Road::Form) {
                 run.push_back("E");
                 for (int i = 0; i < 8; ++i) run.push_back("");
             }
-            run.push_back("X");
-            if (road == Road::Piped) run.push_back("N");
+            if (typed_in_form) {
+                for (const char* line : {"E", "", r.typed}) run.push_back(line);
+                if (!r.refused)
+                    for (int i = 0; i < 6; ++i) run.push_back("");
+            }
+            if (!ends_at_range && !(r.refused && typed_in_form)) run.push_back("X");
+            if (road == Road::Piped && !r.refused) run.push_back("N");
             std::string out;
             if (from_file) {
                 std::string text;
@@ -344,18 +384,40 @@ TEST_F(InputRunConsoleTest, TheNotesLieInTheTypedRangeAndFromItsBeginToThePagesE
                 run.push_back("SA o.mus");
                 out = type(run);
             }
+            // The marker after the answer ran: the page it leaves is saved.
             const std::vector<std::string> saved = saved_records(temp_.root() / "o.mus");
-            ASSERT_EQ(saved.size(), 7u) << out;
-            std::vector<float> typed_x;
-            for (const std::string& record : saved) {
-                float c = 0, staff = 0, x = 0;
-                if (std::sscanf(record.c_str(), "%f %f %f", &c, &staff, &x) != 3) continue;
-                if (c == 1.0f && x != 20.0f && x != 40.0f) typed_x.push_back(x);
+            if (r.refused) {
+                const std::string named =
+                    road == Road::Piped ? question + r.typed + " -- IN ended."
+                    : from_file ? question + r.typed + ": the rest of the file was not read."
+                                : "\": " + std::string(r.typed) + " -- the edit form ended.";
+                EXPECT_NE(out.find(named), std::string::npos) << out;
+                EXPECT_EQ(out.find("Unknown"), std::string::npos) << out;
+            } else {
+                EXPECT_EQ(out.find(question), std::string::npos) << out;
+                EXPECT_EQ(out.find("the edit form ended"), std::string::npos) << out;
             }
-            ASSERT_EQ(typed_x.size(), 4u) << out;
-            for (const float x : typed_x) {
-                EXPECT_GE(x, r.begin) << out;
-                EXPECT_LE(x, r.end) << out;
+            // Refused at IN the page is as it was; refused in the form, as the first run left it.
+            const bool no_notes = r.refused && !typed_in_form;
+            ASSERT_EQ(saved.size(), no_notes ? 3u : 7u) << out;
+            std::vector<std::string> added = saved;
+            for (const std::string& kept : before) {
+                const auto at = std::find(added.begin(), added.end(), kept);
+                ASSERT_NE(at, added.end()) << kept << "\n" << out;
+                added.erase(at);
+            }
+            const float begin = r.refused ? 30.0f : r.begin;
+            const float end = r.refused ? 120.0f : r.end;
+            for (const std::string& record : added) {
+                float c = 0, staff = 0, x = 0, step = 0;
+                ASSERT_EQ(std::sscanf(record.c_str(), "%f %f %f %f", &c, &staff, &x, &step), 4);
+                EXPECT_EQ(c, 1.0f) << record;
+                EXPECT_EQ(staff, 1.0f) << record;
+                EXPECT_GE(x, begin) << record << "\n" << out;
+                EXPECT_LE(x, end) << record << "\n" << out;
+                // C4 to F: steps near the staff, never a damaged note's.
+                EXPECT_GE(step, -10.0f) << record;
+                EXPECT_LE(step, 30.0f) << record;
             }
         }
     }

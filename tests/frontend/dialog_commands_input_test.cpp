@@ -34,7 +34,20 @@ TEST_F(DialogCommandTest, InputTakesTheTypedRangeAndAbandoningPutsThePageBack) {
     QString first_abandon;
     QString second_abandon;
     QString then_asked;
+    Seen no_room;
     Answers answers;
+    // A begin at the page's end leaves the notes no room: the range is asked again.
+    answers.dialog(
+        [](QDialog& d) {
+            set_field(d, 1666, QStringLiteral("200"));
+            click(d, 1);
+        },
+        &no_room);
+    QString refusal;
+    answers.dialog([&](QDialog& d) {
+        for (const QLabel* l : d.findChildren<QLabel*>()) refusal += l->text();
+        d.accept();
+    });
     answers.dialog(
         [](QDialog& d) {
             set_field(d, 1666, QStringLiteral("20"));
@@ -59,6 +72,9 @@ TEST_F(DialogCommandTest, InputTakesTheTypedRangeAndAbandoningPutsThePageBack) {
         click(d, 1111);
     });
     type_line(QStringLiteral("IN 1"), &answers);
+    EXPECT_TRUE(no_room.opened);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("Not an answer"))) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral(": 200 200"))) << refusal.toStdString();
     EXPECT_TRUE(range.opened);
     EXPECT_FLOAT_EQ(layout::InputRangeStart, 20.0f);
     // The four notes were in while the run went on.

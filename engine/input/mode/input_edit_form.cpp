@@ -280,8 +280,12 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         const core::FixedText<16> position = InputLines.position;
         if (!drop_leading_blanks()) continue;
         finish_input_line(length);
+        // A begin at or past the page's extent leaves the notes no room: no position either.
+        const float begin =
+            core::ParamBuffer(1) == 999.0f ? layout::InputRangeStart : core::ParamBuffer(1);
         if (InputParserMode == 0 && !own_way && core::CommandLine.trimmed() != "X" &&
-            !core::CommandLine.starts_with("SC") && !scanned_numbers_only(false)) {
+            !core::CommandLine.starts_with("SC") &&
+            (!scanned_numbers_only(false) || !input_range_has_room(begin, 999.0f))) {
             InputLines.position = position;
             if (name_non_answer(prompt, line)) {
                 flag = kFormEnded;

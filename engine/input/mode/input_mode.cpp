@@ -392,6 +392,7 @@ bool set_up_run() {
     InputParserMode = 0;
 
     bool spacing_path = false;
+    std::string file_range_line;  // the range as a command file gave it
     if (from_user()) {
         frame_staff(InputStaff);
         find_first_free_position();
@@ -430,6 +431,7 @@ bool set_up_run() {
                 layout::InputRangeStart = core::ParamBuffer(1);
                 layout::InputRangeEnd =
                     core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
+                file_range_line = rec;
                 count_input_line();
             }
         } else {
@@ -455,6 +457,22 @@ bool set_up_run() {
     float p1 = std::max(layout::InputRangeStart, start_min);
     float p2 = layout::InputRangeEnd != 0.0f ? layout::InputRangeEnd : render::PageExtent;
     p2 = std::min(p2, end_limit);
+    // A command file's range with no room ends the input, and the file with it: its next
+    // lines were the notes for that range. (The dialog has asked until the range had room.)
+    if (!spacing_path && !input_range_has_room(p1, layout::SpacingStaff)) {
+        const std::size_t last = file_range_line.find_last_not_of(" \t\r");
+        file_range_line.resize(last == std::string::npos ? 0 : last + 1);
+        core::show_message("*** Not an answer to \"" + std::string(kInputRangeQuestion) +
+                           "\": " + file_range_line + ": the rest of the file was not read.");
+        if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
+            core::close_unit(core::MacroUnit);
+        core::MacroUnit = 0;
+        if (InputTempClefItem > 0 && InputTempClefItem <= core::ItemCount) {
+            core::delete_item(InputTempClefItem);
+            InputTempClefItem = 0;
+        }
+        return false;
+    }
     core::ParamBuffer(1) = p1;
     core::ParamBuffer(2) = p2;
     InputLeftLimit = p1 - 5.0f;

@@ -45,6 +45,12 @@ void check_spacing_staff(int32_t& not_set);
 void load_staff_item_params(float staff);
 // The spacing-range dialog; result 2 is Cancel.
 void ask_input_range(int32_t& result);
+// Whether a typed range (no spacing staff: spacing_staff 0 or above 256) leaves the music any
+// room: its begin, not below 0, must lie before the page's extent. A begin not below its end
+// spaces to the extent, so at or past it the notes would have no width to go in.
+bool input_range_has_room(float begin, float spacing_staff);
+// The question of the typed input range, as a script's refusals name it.
+inline constexpr std::string_view kInputRangeQuestion = "Input range: begin end [spacing staff]";
 // Widens gaps below 3.0 between the count positions, taking the room from the wide gaps.
 void widen_close_columns(core::Array1<float, 200>& positions, int32_t count);
 // Gives back the command file that the input mode set aside while it asked for lines.

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_sorting.h"
@@ -284,9 +286,27 @@ void ask_input_range(int32_t& result) {
     const int32_t spacing = core::nint(layout::SpacingStaff);
     words(7) = (spacing == 999 || !spacing_staff_set()) ? 0 : spacing;
     words(8) = core::nint(InputStaff);
-    result = core::front_end().RunSpacingRangeDialog(words);
-    // The heading is no command: left in the buffer, the next key wait would run it.
-    core::FrontEndCommandBuffer.blank();
+    const core::FixedText<48> heading = core::FrontEndCommandBuffer;
+    for (;;) {
+        result = core::front_end().RunSpacingRangeDialog(words);
+        // The heading is no command: left in the buffer, the next key wait would run it.
+        core::FrontEndCommandBuffer.blank();
+        if (result == 2 ||
+            input_range_has_room(static_cast<float>(words(5)), static_cast<float>(words(7))))
+            break;
+        // A range with no room would put notes on top of one another past the page: a script
+        // ends the input, as for any line that is no range; a person is asked again.
+        const std::string typed = std::to_string(words(5)) + " " + std::to_string(words(6));
+        if (core::front_end().InputIsScript()) {
+            core::show_message(
+                core::number_non_answer_text(kInputRangeQuestion, typed, "IN ended."));
+            result = 2;
+            break;
+        }
+        core::show_message("*** Not an answer to \"" + std::string(heading.trimmed()) +
+                           "\": " + typed);
+        core::FrontEndCommandBuffer = heading;
+    }
     if (result == 2) {
         if (InputTempClefItem > 0 && InputTempClefItem <= core::ItemCount) {
             core::delete_item(InputTempClefItem);
@@ -298,6 +318,11 @@ void ask_input_range(int32_t& result) {
     layout::SpacingStaff = words(7) == 0 ? kNoSpacingStaff : static_cast<float>(words(7));
     layout::InputRangeStart = core::ParamBuffer(1) = static_cast<float>(words(5));
     layout::InputRangeEnd = core::ParamBuffer(2) = static_cast<float>(words(6));
+}
+
+bool input_range_has_room(float begin, float spacing_staff) {
+    if (spacing_staff > 0.0f && spacing_staff <= 256.0f) return true;
+    return std::max(begin, 0.0f) < render::PageExtent;
 }
 
 void restore_macro_unit() { core::MacroUnit = SavedMacroUnit; }
