@@ -22,6 +22,7 @@
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/areas/cut_files.h"
 #include "engine/edit/items/absolute_size.h"
+#include "engine/edit/items/typed_values.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
@@ -559,9 +560,10 @@ void write_area_file(const std::vector<int32_t>& items) {
     core::show_prompt(core::MessageLine);
 }
 
-// Runs the compiled line over the page. Returns false (the store as it was) when a growth would
-// overflow the store.
-bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
+// Runs the compiled line over the page. Returns what stopped it, the store as it was: a growth
+// that would overflow the store, or a code an item would take that the next load drops (the
+// item would be lost); empty when it ran.
+std::string run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
     StoreSnapshot before;
     before.take();
     int32_t k = 1;
@@ -584,17 +586,27 @@ bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
                 break;
             }
             const float v = evaluate_if_operand(line, action, view_item(k));
+            if (action.target == 1) {
+                char shown[32];
+                std::snprintf(shown, sizeof shown, "%.9g", static_cast<double>(v));
+                std::string refusal = code_refusal(v, shown);
+                if (!refusal.empty()) {
+                    before.restore();
+                    copies.clear();
+                    return refusal + " -- nothing was changed.";
+                }
+            }
             const Assigned a = assign_parameter(k, action.target, v);
             if (a == Assigned::Full) {
                 before.restore();
                 copies.clear();
-                return false;
+                return "**** The page is full: nothing was changed.";
             }
             if (a == Assigned::SkipItem) break;
         }
         if (!deleted) ++k;
     }
-    return true;
+    return {};
 }
 
 // The conditions line a command file gave, as read, while the IF built from it runs: a line
@@ -816,8 +828,8 @@ void run_if_command() {
     // A caller that holds the copies back (Group Alter) keeps them held.
     core::save_undo_copy();
     std::vector<int32_t> copies;
-    if (!run_compiled_line(line, copies)) {
-        core::show_message("**** The page is full: nothing was changed.");
+    if (const std::string refusal = run_compiled_line(line, copies); !refusal.empty()) {
+        core::show_message(refusal);
         render::redraw_items();
         return;
     }
