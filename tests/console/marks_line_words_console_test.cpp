@@ -127,7 +127,8 @@ TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
     // Words the reader does not know, with a G inside: typed, the whole line is refused and
     // named as the file's line is, and the script's next lines answer their own questions.
     // (The wedge's rewrite takes four letters: a fifth stands alone, no mark.)
-    const char* const kRefusedWords[] = {"WEDGE 2/S 3", "FNGX 2/S 3"};
+    // Named as typed, in lower case too.
+    const char* const kRefusedWords[] = {"WEDGE 2/S 3", "FNGX 2/S 3", "sa p.mu "};
     // Words from column 1, from 157, 159 and 161 (across column 160 and behind it), and from
     // 181, behind 45 tenuto marks.
     std::vector<std::string> leads = {""};
