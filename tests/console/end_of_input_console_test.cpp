@@ -182,8 +182,7 @@ TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNoth
         "saved.txt", "EI\n8 1 0\nSA " + song.string() + "\nSA " + other.string() + "\n");
     RunningProgram& second = start(RunningProgram::Input::Pipe, {saved.string()});
     const int second_status = second.wait_end();
-    EXPECT_TRUE(second_status != -1 && WIFEXITED(second_status) &&
-                WEXITSTATUS(second_status) == 1)
+    EXPECT_TRUE(second_status != -1 && WIFEXITED(second_status) && WEXITSTATUS(second_status) == 1)
         << second_status;
     EXPECT_NE(second.output().find(not_written), std::string::npos) << second.output();
     EXPECT_EQ(second.errors(), "ormest: the input ended while waiting for: " + question + "\n");

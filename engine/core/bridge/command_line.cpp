@@ -165,8 +165,7 @@ std::string line_as_read() { return g_line_as_read; }
 std::string named_as_read(std::string_view shown) {
     const std::size_t first = shown.find_first_not_of(' ');
     if (first == std::string_view::npos) return std::string(shown);
-    const std::string_view trimmed =
-        shown.substr(first, shown.find_last_not_of(' ') - first + 1);
+    const std::string_view trimmed = shown.substr(first, shown.find_last_not_of(' ') - first + 1);
     std::string upper = g_line_as_read;
     for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     return upper == trimmed ? g_line_as_read : std::string(shown);
