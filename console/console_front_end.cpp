@@ -372,6 +372,8 @@ int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_
             return pass_value;
         }
         pending_keys_ = line;
+        // The keys build a line that the input lines upper-case: a reply names it as typed.
+        core::keep_line_as_read(line);
     }
     const char c = pending_keys_.front();
     pending_keys_.erase(0, 1);
@@ -406,6 +408,7 @@ int ConsoleFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
         if (read_line(line)) {
             cut_to_line_buffer(line);
             pending_keys_ = line;
+            core::keep_line_as_read(line);
         }
     }
     const char last = pending_keys_.empty() ? '\0' : pending_keys_.back();

@@ -1,6 +1,7 @@
 // The area commands typed into the console: IF lines, Group Alter, INVI and bar lines from the
 // rhythm, checked in the store, the replies printed and the files written.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "engine/core/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 
 namespace {
 
@@ -132,6 +134,55 @@ TEST_F(AreaCommandsConsoleTest, GroupAlterAddsToStaffThreeNotesAndSaysItIsDone) 
     EXPECT_TRUE(has(out, "Exit Group Alter.")) << out;
     EXPECT_EQ(core::MessageLine.trimmed(), "Exit Group Alter.");
     EXPECT_EQ(core::PendingBoxOperation, 0);
+}
+
+// An IF or Group Alter that would give an item a code the next load drops (13, drawn in passing;
+// below 1 or above 18) changes nothing and names it; the codes beside them are taken. Either
+// way the script's next line runs: the saved page is the one left.
+TEST_F(AreaCommandsConsoleTest, ACodeTheNextLoadWouldDropIsNeverGiven) {
+    const std::string passing = "*** Item code 13 is only drawn in passing and never kept";
+    struct Case {
+        std::vector<std::string> lines;
+        std::string reply;  // empty: taken
+        float code;         // the staff-3 notes' code afterwards
+    };
+    const std::vector<Case> cases = {
+        {{"IF P1=1 AND P2=3;P1=13"}, passing + " -- nothing was changed.", 1.0f},
+        {{"IF P1=1 AND P2=3;P1=P1+12"}, passing, 1.0f},
+        {{"IF P1=1 AND P2=3;P1=P4*10"}, "No item code 20 -- nothing was changed.", 1.0f},
+        {{"A", "3 0 0 3 1", "Y", "1 13"}, passing, 1.0f},
+        {{"A", "3 0 0 3 1", "Y", "100 12"}, passing, 1.0f},
+        {{"IF P1=1 AND P2=3;P1=19"}, "*** No item code 19 -- nothing was changed.", 1.0f},
+        {{"IF P1=1 AND P2=3;P1=0"}, "No item code 0", 1.0f},
+        {{"IF P1=1 AND P2=3;P1=1.5"}, "No item code 1.5", 1.0f},
+        {{"IF P1=1 AND P2=3;P1=12"}, "", 12.0f},
+        {{"IF P1=1 AND P2=3;P1=P1+13"}, "", 14.0f},
+        {{"IF P1=1 AND P2=3;P1=18"}, "", 18.0f},
+        {{"A", "3 0 0 3 1", "Y", "100 11"}, "", 12.0f},
+        {{"A", "3 0 0 3 1", "Y", "1 14"}, "", 14.0f},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines.back());
+        core::reset_engine();
+        const std::filesystem::path before = temp_.root() / ("b" + std::to_string(n) + ".mus");
+        const std::filesystem::path file = temp_.root() / ("c" + std::to_string(n++) + ".mus");
+        type(with(kPageP, {"SA " + before.string()}));
+        const std::string out = type(with(c.lines, {"SA " + file.string()}));
+        std::vector<std::string> expected = saved_records(before);
+        ASSERT_EQ(expected.size(), 5u) << out;
+        if (c.reply.empty()) {
+            EXPECT_FALSE(has(out, "item code")) << out;
+            for (const int k : {2, 3}) {
+                char code[16];
+                std::snprintf(code, sizeof code, "%g", static_cast<double>(c.code));
+                expected[k] = code + expected[k].substr(1);
+            }
+        } else {
+            EXPECT_TRUE(has(out, c.reply)) << out;
+        }
+        EXPECT_EQ(saved_records(file), expected) << out;
+    }
 }
 
 TEST_F(AreaCommandsConsoleTest, InviTogglesBothWays) {

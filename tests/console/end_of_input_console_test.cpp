@@ -165,7 +165,10 @@ TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNoth
 
     const fs::path script = write_script("save.txt", "EI\n8 1 0\nSA " + other.string() + "\n");
     RunningProgram& first = start(RunningProgram::Input::Pipe, {script.string()});
-    EXPECT_TRUE(input_end_exited_zero(first.wait_end()));
+    // The save the script asked for was refused before writing: the run failed.
+    const int first_status = first.wait_end();
+    EXPECT_TRUE(first_status != -1 && WIFEXITED(first_status) && WEXITSTATUS(first_status) == 1)
+        << first_status;
     EXPECT_NE(first.output().find(question + " (Y/N)"), std::string::npos) << first.output();
     EXPECT_NE(first.output().find(not_written), std::string::npos) << first.output();
     EXPECT_EQ(first.errors(), "ormest: the input ended while waiting for: " + question +
@@ -178,7 +181,9 @@ TEST_F(ConsoleInputEndTest, ACommandFileEndingOnAnUnansweredWriteOverSaysWhyNoth
     const fs::path saved = write_script(
         "saved.txt", "EI\n8 1 0\nSA " + song.string() + "\nSA " + other.string() + "\n");
     RunningProgram& second = start(RunningProgram::Input::Pipe, {saved.string()});
-    EXPECT_TRUE(input_end_exited_zero(second.wait_end()));
+    const int second_status = second.wait_end();
+    EXPECT_TRUE(second_status != -1 && WIFEXITED(second_status) && WEXITSTATUS(second_status) == 1)
+        << second_status;
     EXPECT_NE(second.output().find(not_written), std::string::npos) << second.output();
     EXPECT_EQ(second.errors(), "ormest: the input ended while waiting for: " + question + "\n");
     EXPECT_EQ(read_text(other), "not to be written over");
@@ -227,6 +232,11 @@ TEST_F(ConsoleInputEndTest, TheExitStatusTellsWhetherTheScriptsLoadsAndWritesHap
     write_script("ripple.cmd", "RIP\n#ZZQ\nSA never.mus\n");
     write_script("split.cmd", "DEC\n1x\nSA never.mus\n");
     write_script("ends.cmd", "LJ\n*\nSA never.mus\n");
+    // Command files that end, or stop at "*", where the write-over waits for its answer.
+    write_script("save_ends.cmd", "SA first.mus\n");
+    write_script("save_stops.cmd", "SA first.mus\n*\nSA never.mus\n");
+    write_script("eps_ends.cmd", "PR\nx.eps\n");
+    write_script("save_no.cmd", "SA first.mus\nN\n");
     struct Row {
         const char* name;
         std::vector<std::string> lines;  // after the typed page, before the marker save
@@ -248,6 +258,11 @@ TEST_F(ConsoleInputEndTest, TheExitStatusTellsWhetherTheScriptsLoadsAndWritesHap
         {"command file stopped at RIP's non-answer", {"RE ripple.cmd"}, 1},
         {"command file stopped at DEC's non-answer", {"RE split.cmd"}, 1},
         {"command file ending at a box question", {"RE ends.cmd"}, 0},
+        {"command file ends at the save's write-over", {"RE save_ends.cmd"}, 1},
+        {"command file stops at the save's write-over", {"RE save_stops.cmd"}, 1},
+        {"command file ends at the EPS write-over", {"RE eps_ends.cmd"}, 1},
+        {"command file answers No at the write-over", {"RE save_no.cmd"}, 0},
+        {"Yes given at the write-over", {"SA first.mus", "Y"}, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

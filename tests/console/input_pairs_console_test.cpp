@@ -221,12 +221,14 @@ TEST_F(InputPairsConsoleTest, AScriptsRefusedLineIsNamedAndLeftOut) {
     EXPECT_EQ(core::ItemCount, first_run);  // as the first run left the page
 
     // A refused rhythms line: left out, and the notes stay as the notes line drew them, even
-    // when no later line of the run builds anything.
+    // when no later line of the run builds anything. It is named as typed, not upper-cased.
     const std::string rhythms_out =
-        type({"IN 4", "", "TR/C4/D/E;", "Q/ZZ;", "N", ";", ";", ";", "X", "N", "SA rhythms.mus"});
-    EXPECT_NE(rhythms_out.find("*** The rhythms line was refused and left out: Q/ZZ;"),
+        type({"IN 4", "", "TR/C4/D/E;", "q/zz;", "N", ";", ";", ";", "X", "N", "SA rhythms.mus"});
+    EXPECT_NE(rhythms_out.find("*** Syntax Error ***  q/zz;"), std::string::npos) << rhythms_out;
+    EXPECT_NE(rhythms_out.find("*** The rhythms line was refused and left out: q/zz;"),
               std::string::npos)
         << rhythms_out;
+    EXPECT_EQ(rhythms_out.find("Q/ZZ"), std::string::npos) << rhythms_out;
     int notes_on_4 = 0;
     for (int32_t k : items_of_kind(1.0f)) notes_on_4 += stored_param(k, 2) == 4.0f;
     EXPECT_EQ(input::InputLines.rhythms.trimmed(), ";");
@@ -245,6 +247,17 @@ TEST_F(InputPairsConsoleTest, ARefusedLineOfAReadFileIsLeftOutAndTheFileGoesOn) 
              << kPairsRhythms << "\n;\n3 4/5 6;\n7 11 12;\nSA read.mus\n";
     }
     const std::string out = type({"EI", "8 2 0", "RE run.txt"});
+    // A refused rhythms line of a file is named as the file holds it.
+    {
+        std::ofstream file(temp_.root() / "rhythms.txt");
+        file << "IN 2\n\n" << kPairsNotes << "\nq/zz;\n;\n;\n;\nSA rhythms.mus\n";
+    }
+    const std::string rhythms = type({"RE rhythms.txt"});
+    EXPECT_NE(rhythms.find("*** The rhythms line was refused and left out: q/zz;"),
+              std::string::npos)
+        << rhythms;
+    EXPECT_EQ(rhythms.find("Q/ZZ"), std::string::npos) << rhythms;
+    EXPECT_TRUE(std::filesystem::exists(temp_.root() / "rhythms.mus")) << rhythms;
     EXPECT_NE(out.find("*** The slurs line was refused and left out: 7 11 12;"), std::string::npos)
         << out;
     EXPECT_NE(out.find("File saved:"), std::string::npos) << out;

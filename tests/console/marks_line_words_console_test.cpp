@@ -120,10 +120,15 @@ TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
         // A G typed inside a word spells it; only a G at a word's start ends the line.
         {"WEDG 2/S 3", "WS 2/S 3"},
         {"wedg 2/S 3", "WS 2/S 3"},
+        {"FNG3 2/S 3", "F3 2/S 3"},
+        {"A 1/FNG0 2/S 3", "A 1/F0 2/S 3"},
+        {"fng9 2", "F9 2"},
     };
     // Words the reader does not know, with a G inside: typed, the whole line is refused and
     // named as the file's line is, and the script's next lines answer their own questions.
-    const char* const kRefusedWords[] = {"WEDGE 2/S 3", "FNG3 2/S 3"};
+    // (The wedge's rewrite takes four letters: a fifth stands alone, no mark.)
+    // Named as typed, in lower case too.
+    const char* const kRefusedWords[] = {"WEDGE 2/S 3", "FNGX 2/S 3", "sa p.mu "};
     // Words from column 1, from 157, 159 and 161 (across column 160 and behind it), and from
     // 181, behind 45 tenuto marks.
     std::vector<std::string> leads = {""};
@@ -161,15 +166,35 @@ TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
     };
     for (const auto& [word, short_form] : kWords) {
         for (const std::string& lead : leads) {
+            std::vector<std::string> typed_page;
             for (const bool from_file : {false, true}) {
                 const std::string label = std::string(word) + " from column " +
                                           std::to_string(lead.size() + 1) +
                                           (from_file ? " (RE)" : " (typed)");
                 const std::vector<std::string> expected =
                     page_of(lead + short_form + ";", from_file);
-                EXPECT_EQ(page_of(lead + word + ";", from_file), expected) << label;
+                const std::vector<std::string> page = page_of(lead + word + ";", from_file);
+                EXPECT_EQ(page, expected) << label;
+                // Typed or read from a file, the line leaves the same marks on the notes and
+                // the same items (the roads space the notes alike, not to the same place).
+                std::vector<std::string> marks = {std::to_string(page.size())};
+                for (const int32_t k : stored_items_of(kNoteCode, 1))
+                    marks.push_back(std::to_string(stored_param(k, 11)));
+                for (const std::string& line : page) marks.push_back(line.substr(0, 2));
+                if (from_file) EXPECT_EQ(marks, typed_page) << label;
+                typed_page = marks;
             }
         }
+    }
+    // The fingering word is the fingering: FNG3 on note 2 gives it 33, nothing else changes.
+    {
+        const std::vector<std::string> plain = page_of(";", false);
+        page_of("FNG3 2;", false);
+        const std::vector<int32_t> notes = stored_items_of(kNoteCode, 1);
+        ASSERT_EQ(notes.size(), 4u);
+        EXPECT_EQ(stored_param(notes[1], 11), 33.0f);
+        EXPECT_EQ(stored_param(notes[0], 11), 0.0f);
+        EXPECT_EQ(stored_item_lines().size(), plain.size());
     }
     for (const char* word : kRefusedWords) {
         for (const std::string& lead : leads) {

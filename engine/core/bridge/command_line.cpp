@@ -162,6 +162,15 @@ void set_mini_macro_handler(MiniMacroHandler handler) { g_mini_macro_handler = h
 
 std::string line_as_read() { return g_line_as_read; }
 
+std::string named_as_read(std::string_view shown) {
+    const std::size_t first = shown.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::string(shown);
+    const std::string_view trimmed = shown.substr(first, shown.find_last_not_of(' ') - first + 1);
+    std::string upper = g_line_as_read;
+    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return upper == trimmed ? g_line_as_read : std::string(shown);
+}
+
 void keep_line_as_read(std::string_view line) {
     line = line.substr(0, line.find('\0'));
     const std::size_t first = line.find_first_not_of(' ');

@@ -21,6 +21,9 @@ void read_command_line();
 // arrives; read_command_line keeps each line it reads from a command file.
 std::string line_as_read();
 void keep_line_as_read(std::string_view line);
+// A line a reader upper-cased (shown) as it was read: the line as read when its upper case is
+// shown, blanks around both aside; else shown unchanged.
+std::string named_as_read(std::string_view shown);
 // Fields of CommandLine(1..n) into P(1..45); CommandLine rewritten in compact form.
 void scan_command_line(int32_t n);
 // How many of P(1..45) the last scan filled (0 for a line without fields).

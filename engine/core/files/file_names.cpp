@@ -89,6 +89,8 @@ int32_t confirm_overwrite(std::string_view name) {
                          (line.empty() ? std::string("(an empty line)") : line) +
                          " -- taken as No: " + shown + " was not written.");
         } else {
+            // A question the file left open refused a write the script asked for.
+            mark_run_failed();
             show_message("*** Not written: " + shown +
                          " exists, and the command file's next line does not answer "
                          "\"FILE EXISTS - Write over file?\" (Y or N).");
@@ -106,14 +108,17 @@ int32_t confirm_overwrite(std::string_view name) {
     SecondLine = second;
     ChangesMadeFlag = changes;
     // A script's line that did not answer is no No the script gave: the write it asked for
-    // did not happen. (An input that ends at the question ends as with unsaved changes.)
+    // did not happen.
     std::string unanswered;
     if (answer != -1 && front_end().ScriptGaveNoAnswer(unanswered)) mark_run_failed();
-    // An input that ended at the question answered nothing: say why nothing was written.
-    if (answer != -1 && front_end().ApplicationClosing())
+    // An input that ended at the question answered nothing: the write asked for did not
+    // happen, and the run says so.
+    if (answer != -1 && front_end().ApplicationClosing()) {
+        mark_run_failed();
         show_message("*** Not written: " + platform::shown_path(name) +
                      " exists, and the input ended before \"FILE EXISTS - Write over file?\" "
                      "was answered.");
+    }
     return answer;
 }
 

@@ -1,11 +1,13 @@
 // The IF command: compiling a condition line over item parameters and running it on every item.
 #include "engine/edit/areas/if_command.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/core/bridge/command_line.h"
@@ -22,6 +24,7 @@
 #include "engine/edit/areas/box_input.h"
 #include "engine/edit/areas/cut_files.h"
 #include "engine/edit/items/absolute_size.h"
+#include "engine/edit/items/typed_values.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
@@ -559,9 +562,10 @@ void write_area_file(const std::vector<int32_t>& items) {
     core::show_prompt(core::MessageLine);
 }
 
-// Runs the compiled line over the page. Returns false (the store as it was) when a growth would
-// overflow the store.
-bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
+// Runs the compiled line over the page. Returns what stopped it, the store as it was: a growth
+// that would overflow the store, or a code an item would take that the next load drops (the
+// item would be lost); empty when it ran.
+std::string run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
     StoreSnapshot before;
     before.take();
     int32_t k = 1;
@@ -584,22 +588,36 @@ bool run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
                 break;
             }
             const float v = evaluate_if_operand(line, action, view_item(k));
+            if (action.target == 1) {
+                char shown[32];
+                std::snprintf(shown, sizeof shown, "%.9g", static_cast<double>(v));
+                std::string refusal = code_refusal(v, shown);
+                if (!refusal.empty()) {
+                    before.restore();
+                    copies.clear();
+                    return refusal + " -- nothing was changed.";
+                }
+            }
             const Assigned a = assign_parameter(k, action.target, v);
             if (a == Assigned::Full) {
                 before.restore();
                 copies.clear();
-                return false;
+                return "**** The page is full: nothing was changed.";
             }
             if (a == Assigned::SkipItem) break;
         }
         if (!deleted) ++k;
     }
-    return true;
+    return {};
 }
 
 // The conditions line a command file gave, as read, while the IF built from it runs: a line
 // that cannot be read is named whole, since the file may have meant it as a command.
 std::string g_line_from_file;
+// The columns (from, to) of the IF line built after the area question that hold what the user
+// typed; a line that cannot be read is named within them, not in the area or the joins the
+// command added. Empty for a line typed whole.
+std::vector<std::pair<std::size_t, std::size_t>> g_typed_parts;
 
 // Reads the line in SecondLine into its compiled form; reports what cannot be read.
 bool compile_if_line(CompiledIf& line) {
@@ -617,8 +635,17 @@ bool compile_if_line(CompiledIf& line) {
     // The place is named in the line as it was typed, not in its compact form.
     std::string text = e.text;
     if (e.at < origin.size()) {
-        std::string shown = typed.substr(origin[e.at], 16);
+        std::size_t from = origin[e.at];
+        std::size_t length = 16;
+        if (!g_typed_parts.empty()) {
+            length = 0;
+            for (const auto& [first, last] : g_typed_parts) {
+                if (from >= first && from < last) length = std::min<std::size_t>(16, last - from);
+            }
+        }
+        std::string shown = length == 0 ? std::string() : typed.substr(from, length);
         while (!shown.empty() && (shown.back() == ' ' || shown.back() == '\0')) shown.pop_back();
+        if (shown.empty()) shown = "(end of line)";
         text = "*** IF: cannot read the line at: " + shown;
     }
     const std::string given =
@@ -752,24 +779,33 @@ void run_area_step() {
 
     // The area goes last: a false comparison skips to the next OR, so an OR among the fields
     // would otherwise pass items outside the box; after it nothing but the area's ANDs remain.
-    std::string conditions;
+    std::string text = "if ";
+    g_typed_parts.clear();
+    const auto add_field = [&text](int f) {
+        const std::string given = IfDialogFields(f).trimmed();
+        g_typed_parts.emplace_back(text.size(), text.size() + given.size());
+        text += given;
+    };
     for (int f : {2, 3, 4, 8, 9, 10}) {
         if (IfDialogFields(f).is_blank()) continue;
-        conditions += IfDialogFields(f).trimmed() + " \\ ";
+        add_field(f);
+        text += " \\ ";
     }
     bool first_or = true;
     for (int f : {5, 6, 7, 11, 12, 13}) {
         if (IfDialogFields(f).is_blank()) continue;
-        conditions += (first_or ? "" : " or ") + IfDialogFields(f).trimmed();
+        if (!first_or) text += " or ";
+        add_field(f);
         first_or = false;
     }
-    if (!first_or) conditions += " \\ ";
-    std::string text = "if " + conditions + IfDialogFields(1).trimmed();
-    text += ";" + IfDialogFields(14).trimmed();
+    if (!first_or) text += " \\ ";
+    text += IfDialogFields(1).trimmed() + ";";
+    add_field(14);
     core::SecondLine.set(text);
     core::CommandLine.set(text);
     run_if_command();
     g_line_from_file.clear();
+    g_typed_parts.clear();
 }
 
 }  // namespace
@@ -816,8 +852,8 @@ void run_if_command() {
     // A caller that holds the copies back (Group Alter) keeps them held.
     core::save_undo_copy();
     std::vector<int32_t> copies;
-    if (!run_compiled_line(line, copies)) {
-        core::show_message("**** The page is full: nothing was changed.");
+    if (const std::string refusal = run_compiled_line(line, copies); !refusal.empty()) {
+        core::show_message(refusal);
         render::redraw_items();
         return;
     }

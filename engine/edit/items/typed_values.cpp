@@ -46,16 +46,19 @@ void refuse_staff(const std::string& word) {
 // be lost at the next load.
 constexpr float kPassingMarkCode = 13.0f;
 
-void refuse_code(const std::string& word) {
-    core::show_message("*** No item code " + word + " -- the line was not taken.");
-}
-
-void refuse_passing_code(const std::string& word) {
-    core::show_message("*** Item code " + word +
-                       " is only drawn in passing and never kept -- the line was not taken.");
+void refuse_code(float v, const std::string& word) {
+    core::show_message(code_refusal(v, word) + " -- the line was not taken.");
 }
 
 }  // namespace
+
+// Contract: see the header.
+std::string code_refusal(float v, const std::string& shown) {
+    if (!is_item_code(v)) return "*** No item code " + shown;
+    if (v == kPassingMarkCode)
+        return "*** Item code " + shown + " is only drawn in passing and never kept";
+    return {};
+}
 
 // Contract: see the header. Reads the scan (ScannedFields) and ParamBuffer; writes ParamBuffer
 // (whole values) and MessageLine on a refusal.
@@ -65,12 +68,8 @@ bool take_typed_item_line() {
         core::show_message(core::number_line_refusal(r));
         return false;
     }
-    if (!is_item_code(core::ParamBuffer(1))) {
-        refuse_code(shown_value(core::ParamBuffer(1), r.typed, 1));
-        return false;
-    }
-    if (core::ParamBuffer(1) == kPassingMarkCode) {
-        refuse_passing_code(shown_value(core::ParamBuffer(1), r.typed, 1));
+    if (!code_refusal(core::ParamBuffer(1), "").empty()) {
+        refuse_code(core::ParamBuffer(1), shown_value(core::ParamBuffer(1), r.typed, 1));
         return false;
     }
     if (!is_staff(core::ParamBuffer(2))) {
@@ -143,12 +142,8 @@ bool check_pair_values(const std::vector<std::string>& typed) {
             refuse_staff(shown_value(new_value, typed, shown));
             return false;
         }
-        if (target == 1 && !is_item_code(new_value)) {
-            refuse_code(shown_value(new_value, typed, shown));
-            return false;
-        }
-        if (target == 1 && new_value == kPassingMarkCode) {
-            refuse_passing_code(shown_value(new_value, typed, shown));
+        if (target == 1 && !code_refusal(new_value, "").empty()) {
+            refuse_code(new_value, shown_value(new_value, typed, shown));
             return false;
         }
         e[static_cast<std::size_t>(target)] = new_value;

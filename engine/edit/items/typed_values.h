@@ -19,4 +19,8 @@ bool take_typed_item_line();
 // the whole list (a reply naming it; nothing applied). typed(k), when given, is the text of P(k).
 bool check_pair_values(const std::vector<std::string>& typed = {});
 
+// Why v cannot be the code of an item a document keeps (no whole number 1 to 18, or 13, a mark
+// drawn in passing that a load drops), naming it as shown; empty when it can.
+std::string code_refusal(float v, const std::string& shown);
+
 }  // namespace edit

@@ -248,6 +248,8 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         }
         core::CommandLine.set(line);
         core::SecondLine = core::CommandLine;
+        // The readers upper-case it: a reply names it as it was given.
+        core::keep_line_as_read(line);
         if (core::CommandLine(1) == '%') {
             count_input_line();
             continue;

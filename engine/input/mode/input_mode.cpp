@@ -84,8 +84,9 @@ void leave_out_refused_line() {
     core::FixedText<kInputLineChars>* kept[] = {&InputLines.notes, &InputLines.rhythms,
                                                 &InputLines.marks, &InputLines.beams,
                                                 &InputLines.slurs};
-    core::show_message(std::string("*** The ") + kKinds[kind - 1] +
-                       " line was refused and left out: " + kept[kind - 1]->trimmed());
+    core::show_message(
+        std::string("*** The ") + kKinds[kind - 1] +
+        " line was refused and left out: " + core::named_as_read(kept[kind - 1]->trimmed()));
     kept[kind - 1]->set(";");
     if (kind == kNotesMode) {
         roll_back_input_store();

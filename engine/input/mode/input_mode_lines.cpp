@@ -94,10 +94,13 @@ bool read_file_line() {
             // A "/" at 385 stays: the line's reading ends there.
             if (cut > 0 && cut <= kLine) line.back() = ';';
             core::CommandLine.set(line);
+            core::keep_line_as_read(line);
             return true;
         }
         if (end == ';' || (end != '/' && InputParserMode == 0)) {
             core::CommandLine.set(line);
+            // The readers upper-case it: a reply names it as the file holds it.
+            core::keep_line_as_read(line);
             return true;
         }
     }

@@ -133,7 +133,13 @@ void rewrite_long_mark_words() {
                 }
                 break;
             case 'F':
-                if (c3 == 'R') {
+                if (c2 == 'N' && c3 == 'G' && is_digit(c4)) {
+                    // "FNG3" becomes "F3": the fingering's digit moves up.
+                    write_over(p, "F");
+                    write_over(p + 1, std::string_view(&c4, 1), false);
+                    write_over(p + 2, "  ", false);
+                    next = p + 4;
+                } else if (c3 == 'R') {
                     write_over(p + 2, " ");
                     next = p + 3;
                 } else {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
@@ -41,8 +42,9 @@ void syntax_error(int32_t& cursor, std::string_view note) {
     InputParseStatus = cursor + 1;
     cursor = 0;
     std::string text = "*** Syntax Error ***  ";
-    text += core::CommandLine.sub(1, kShownLineCharacters);
-    text.erase(text.find_last_not_of(' ') + 1);
+    std::string line(core::CommandLine.sub(1, kShownLineCharacters));
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += core::named_as_read(line);
     if (!note.empty()) text += "||" + std::string(note);
     core::show_message(text);
     edit::show_item_palette(core::kGeneralPalette);
