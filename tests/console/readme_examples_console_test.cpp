@@ -173,6 +173,25 @@ std::vector<std::pair<int, int>> readme_midi_parts(const fs::path& midi) {
     return parts;
 }
 
+// The pitches of the notes of one track with notes (0 the first), in order, as python3-mido
+// reads them.
+std::vector<int> readme_midi_pitches(const fs::path& midi, int track) {
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys, mido\n"
+        "ts = [t for t in mido.MidiFile(sys.argv[1]).tracks\n"
+        "      if any(m.type == \"note_on\" and m.velocity > 0 for m in t)]\n"
+        "for m in ts[int(sys.argv[2])]:\n"
+        "    if m.type == \"note_on\" and m.velocity > 0: print(m.note)' '" +
+        midi.string() + "' " + std::to_string(track);
+    std::vector<int> pitches;
+    FILE* p = popen(command.c_str(), "r");
+    if (p == nullptr) return pitches;
+    int note = 0;
+    while (std::fscanf(p, "%d", &note) == 1) pitches.push_back(note);
+    pclose(p);
+    return pitches;
+}
+
 int32_t readme_note_items() {
     int32_t n = 0;
     for (int32_t k = 1; k <= core::ItemCount; ++k) n += stored_param(k, 1) == 1.0f;
@@ -366,6 +385,64 @@ TEST_F(ReadmeExamplesTest, ThePieceOnTwoSystemsTypesItsMeterOnceAndEndsWithAFina
         for (const float kind : bar_kinds[staff]) EXPECT_EQ(kind, 0.0f) << staff;
     }
     EXPECT_TRUE(fs::exists("piece.mus"));
+}
+
+// The pianist's marks: a first ending over the bar that ends with the end repeat and a second
+// over the last bar, both above the treble; the pedal sign and its star under the bass and the
+// pedal line, at their places; accidentals held to the bar line, as the MIDI file plays them.
+TEST_F(ReadmeExamplesTest, ThePianistsMarksStandWhereTheSongSectionPutsThem) {
+    const std::string readme = readme_source_text();
+    std::string joined_section;
+    for (const std::string& l : readme_section(readme, "A song with piano"))
+        joined_section += l + "\n";
+    const std::vector<ReadmeBlock> blocks = readme_blocks(joined_section);
+    ASSERT_EQ(blocks.size(), 2u);
+    ASSERT_EQ(joined(block_problems(blocks[1])), "");
+
+    std::vector<int32_t> endings, symbols, pedal_lines;
+    std::vector<float> end_repeats;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const auto code = static_cast<int32_t>(stored_param(k, 1));
+        if (code == 5 && stored_param(k, 7) == 5.0f) endings.push_back(k);
+        if (code == 9) symbols.push_back(k);
+        if (code == 7) pedal_lines.push_back(k);
+        if (code == 14 && stored_param(k, 2) == 2.0f && stored_param(k, 5) == 3.0f)
+            end_repeats.push_back(stored_param(k, 3));
+    }
+    ASSERT_EQ(end_repeats.size(), 1u);
+    ASSERT_EQ(endings.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE("ending " + std::to_string(i + 1));
+        const int32_t k = endings[i];
+        EXPECT_EQ(stored_param(k, 2), 2.0f);
+        EXPECT_EQ(stored_param(k, 4), 15.0f);  // above the top line
+        EXPECT_EQ(stored_param(k, 8), static_cast<float>(i + 1));
+    }
+    // The first ending ends at the end repeat, the second begins after it.
+    EXPECT_EQ(stored_param(endings[0], 3), 88.0f);
+    EXPECT_LE(stored_param(endings[0], 6), end_repeats[0]);
+    EXPECT_GT(stored_param(endings[0], 6), end_repeats[0] - 3.0f);
+    EXPECT_GT(stored_param(endings[1], 3), end_repeats[0]);
+    EXPECT_EQ(stored_param(endings[1], 6), 198.0f);
+    ASSERT_EQ(symbols.size(), 2u);
+    EXPECT_EQ(stored_param(symbols[0], 5), 70.0f);  // "Ped."
+    EXPECT_EQ(stored_param(symbols[1], 5), 71.0f);  // the star
+    for (const int32_t k : symbols) {
+        EXPECT_EQ(stored_param(k, 2), 1.0f);
+        EXPECT_EQ(stored_param(k, 4), -2.0f);
+    }
+    ASSERT_EQ(pedal_lines.size(), 1u);
+    const int32_t line = pedal_lines[0];
+    EXPECT_EQ(stored_param(line, 2), 1.0f);
+    EXPECT_EQ(stored_param(line, 7), 20.0f);
+    EXPECT_EQ(stored_param(line, 3), 89.0f);
+    EXPECT_EQ(stored_param(line, 6), 154.0f);
+    // Treble first: E, D sharp, D natural | C sharp, D, C held sharp | C after the bar line.
+    const std::vector<std::pair<int, int>> parts =
+        readme_midi_parts(platform::work_file("ormmidi.mid"));
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(readme_midi_pitches(platform::work_file("ormmidi.mid"), 0),
+              (std::vector<int>{76, 75, 74, 73, 74, 73, 72}));
 }
 
 // Typed twice in one folder, the example's save finds its file the second time: the question
