@@ -125,14 +125,14 @@ void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
 // Contract: see the header. Reads character by character so that a lone CR ends a line as LF
 // and CR LF do; the LF of a CR LF is skipped when the next line is read, never waited for, so
 // an interactive input is not held up after a CR.
-bool ConsoleFrontEnd::read_line(std::string& line) {
+bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
     using traits = std::istream::traits_type;
     out_.flush();
     line.clear();
     if (file_answer_missing_) return false;
     last_line_from_file_ = false;
     if (in_call_ && core::command_file_open()) {
-        if (core::next_command_file_answer(line)) {
+        if (core::next_command_file_answer(line, blank_answers)) {
             last_line_from_file_ = true;
             return true;
         }
@@ -759,7 +759,8 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                          core::FixedText<512>& output_name, int /*flag*/) {
     print_text("Output file name (LPT1 for the printer):");
     std::string line;
-    if (!read_line(line)) return 2;
+    // A command file's blank line takes the name proposed, as Enter does.
+    if (!read_line(line, true)) return 2;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
                                                                    : line.find_first_not_of(' '));

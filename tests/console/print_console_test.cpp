@@ -143,6 +143,33 @@ TEST_F(PrintConsoleTest, ScriptsLeaveTheOutputNameQuestion) {
     EXPECT_EQ(out.find("\nPRPS\n"), std::string::npos) << out;
 }
 
+// An empty line at the name takes the name proposed, the document's own with ".eps" (a new
+// page's is its preset name's), piped and as a blank line of a command file, where a blank line
+// answers no other question. The script's next line runs.
+TEST_F(PrintConsoleTest, AnEmptyNameTakesTheNameProposed) {
+    for (const bool from_file : {false, true}) {
+        for (const bool named : {true, false}) {
+            SCOPED_TRACE(std::string(from_file ? "RE" : "piped") + (named ? ", named" : ""));
+            core::reset_engine();
+            for (const char* name : {"song.mus", "song.eps", "KELDA.EPS", "k.mus"})
+                fs::remove(temp_.root() / name);
+            std::vector<std::string> lines = {"EI", "8 1 0", "1 1 10 5 0 0 1"};
+            if (named) lines.push_back("SA song.mus");
+            std::string out;
+            if (from_file) {
+                std::ofstream(temp_.root() / "pr.txt") << "PR\n\nSA k.mus\n";
+                lines.push_back("RE pr.txt");
+                out = type(lines);
+            } else {
+                out = type(console_lines_then(lines, {"PR", "", "SA k.mus"}));
+            }
+            EXPECT_TRUE(fs::exists(temp_.root() / (named ? "song.eps" : "KELDA.EPS"))) << out;
+            EXPECT_EQ(fs::exists(temp_.root() / "song.eps"), named) << out;
+            EXPECT_EQ(saved_records(temp_.root() / "k.mus").size(), 2u) << out;
+        }
+    }
+}
+
 // A job that cannot be written says so, then the file and the system's reason; its reply is
 // that text, with no scan direction after it. The script's next line runs on the page as it
 // was. Permissions hold only for a user they bind (not root): those rows are skipped then.

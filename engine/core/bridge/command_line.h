@@ -71,7 +71,8 @@ bool next_command_file_answer_record(std::string& record, bool blank_answers = f
 // record that answers, raw (true): blank lines, comments, "%%" blocks and pauses are skipped,
 // as between commands. The end mark ("*") or the end of the file closes the file's unit and
 // gives no answer (false); the command-line reader then ends the command file as at its end.
-bool next_command_file_answer(std::string& line);
+// With blank_answers a blank line is the answer (a name whose Enter keeps the one proposed).
+bool next_command_file_answer(std::string& line, bool blank_answers = false);
 // Gives the record next_command_file_answer read last back to the file: a line that was no
 // answer is read again, as the command reader's next line.
 void unread_command_file_answer();

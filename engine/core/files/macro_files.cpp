@@ -251,10 +251,10 @@ bool command_file_open() { return unit_is_open(MacroFileUnit); }
 
 // Contract: see the header. The asking command's own lines (CommandLine, the mode letters)
 // are left alone: only the unit changes.
-bool next_command_file_answer(std::string& line) {
+bool next_command_file_answer(std::string& line, bool blank_answers) {
     line.clear();
     if (!unit_is_open(MacroFileUnit)) return false;
-    if (next_answer_record(MacroFileUnit, line) == AnswerRecord::Line) return true;
+    if (next_answer_record(MacroFileUnit, line, blank_answers) == AnswerRecord::Line) return true;
     line.clear();
     // MacroUnit stays: the reader's next try finds the unit closed and ends the file as its
     // end does (the page redrawn), after the asking command has ended.
