@@ -654,16 +654,26 @@ void remember_box_word() {
 
 // Contract: see the header. Writes PendingBoxOperation, PendingBoxStep, BoxEdgeWord and
 // MessageLine.
-void end_box_question_of_ended_file() {
-    if (CommandFileEndedInCall == 0 || MacroUnit != 0 || PendingBoxOperation == 0) return;
+namespace {
+
+// Ends the pending box operation: the page redrawn, no box asked for any more (a drag is no
+// box). Writes PendingBoxOperation, BoxEdgeWord and MessageLine.
+void leave_box_operation() {
     PendingBoxOperation = 0;
-    edit::PendingBoxStep = 0;
     MessageLine.blank();
     edit::show_item_palette(core::kGeneralPalette);
     render::redraw_items();
     refresh_screen();
     edit::BoxEdgeWord = -1;
     set_engine_wait_level(-1);
+}
+
+}  // namespace
+
+void end_box_question_of_ended_file() {
+    if (CommandFileEndedInCall == 0 || MacroUnit != 0 || PendingBoxOperation == 0) return;
+    edit::PendingBoxStep = 0;
+    leave_box_operation();
 }
 
 // Contract: a line while PendingBoxOperation is nonzero continues that operation; "AB", "X"
@@ -711,14 +721,7 @@ CommandFlow continue_box_operation() {
             const bool bare = word == "X" || word == "I" || word == "AB";
             const bool named = !bare && edit::answer_from_script();
             if (op != 5 && !named) show_message("Leaving Group Edit.");
-            PendingBoxOperation = 0;
-            MessageLine.blank();
-            edit::show_item_palette(core::kGeneralPalette);
-            render::redraw_items();
-            refresh_screen();
-            edit::BoxEdgeWord = -1;
-            // No box is asked for any more: a drag is no box.
-            set_engine_wait_level(-1);
+            leave_box_operation();
             if (named) edit::refuse_box_line("*** Not a box: " + given, g_box_word_name, false);
             return CommandFlow::EndCommand;
         }
