@@ -256,6 +256,10 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     try {
         follow_flow(take_front_end_tokens());
         end_box_question_of_ended_file();
+        // A file that ended inside a word's own read (a box question's answer) has its redraw
+        // done now: left for the next line, the redraw would run after that line was scanned
+        // and overwrite its numbers and text.
+        if (MacroUnit == 0) redraw_if_command_file_ended();
     } catch (const EngineDefect& defect) {
         end_after_defect(defect);
     }
