@@ -191,7 +191,7 @@ struct FileEndRow {
 TEST_F(ScriptLineEndsConsoleTest, AnInputRunEndsWithItsCommandFile) {
     const std::vector<FileEndRow> rows = {
         {"notes_line_unended",
-         {"IN 1", "X", "SA in.mus"},
+         {"IN 1", "0 200", "SA in.mus"},
          "Type Notes, Rest, Clefs, etc.  Semicolon = end. >",
          3,
          3},

@@ -174,11 +174,16 @@ bool take_position_line(bool& again) {
 
 }  // namespace
 
-bool read_edit_form_file_answer(std::string& answer) {
-    if (EditFormAnswerUnit <= 0) return false;
-    if (core::read_record(EditFormAnswerUnit, answer) == core::IoResult::Ok) return true;
+FormFileAnswer read_edit_form_file_answer(std::string& answer) {
+    if (EditFormAnswerUnit <= 0) return FormFileAnswer::None;
+    // The form runs with MacroUnit -1: the file's reader is lent the file's unit.
+    const int32_t form_unit = core::MacroUnit;
+    core::MacroUnit = EditFormAnswerUnit;
+    const bool read = core::next_command_file_answer_record(answer, true);
+    core::MacroUnit = form_unit;
+    if (read) return FormFileAnswer::Line;
     EditFormAnswerUnit = 0;
-    return false;
+    return FormFileAnswer::Ended;
 }
 
 void keep_edit_form_start(std::string_view word) {
@@ -221,9 +226,16 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         std::string line = kept_text();
         std::string answer;
         line_from_script = true;
-        if (core::MacroUnit != -2 && read_edit_form_file_answer(answer)) {
+        const FormFileAnswer from_file =
+            core::MacroUnit != -2 ? read_edit_form_file_answer(answer) : FormFileAnswer::None;
+        if (from_file == FormFileAnswer::Line) {
             // A blank record takes the offered line as it stands, as Enter does in the dialog.
-            if (answer.find_first_not_of(' ') != std::string::npos) line = answer;
+            if (answer.find_first_not_of(" \t\r") != std::string::npos) line = answer;
+        } else if (from_file == FormFileAnswer::Ended) {
+            // The file's later lines never come: the form ends as at any early end, and the
+            // lines after the file are commands again, never this form's answers.
+            flag = kFormEnded;
+            return;
         } else if (core::MacroUnit != -2) {
             line_from_script = core::front_end().InputIsScript();
             core::FrontEndCommandBuffer.set(prompt.view().substr(0, 48));
@@ -322,6 +334,10 @@ void input_mode_2() {
             if (core::MacroUnit == -2) break;
             const MenuChoice menu = closing_menu(true);
             if (menu == MenuChoice::Closing) return;
+            if (menu == MenuChoice::FileEnded) {
+                end_form_early();
+                return;
+            }
             if (menu == MenuChoice::Edit) {
                 keep_edit_form_start("E");
                 restart_from_staff_question();

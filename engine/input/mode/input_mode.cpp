@@ -12,6 +12,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
@@ -186,7 +187,10 @@ MenuChoice closing_menu(bool edit_form) {
         core::EngineWaitLevel = 1;
         std::string line;
         bool from_script = false;
-        if (edit_form && read_edit_form_file_answer(line)) {
+        const FormFileAnswer from_file =
+            edit_form ? read_edit_form_file_answer(line) : FormFileAnswer::None;
+        if (from_file == FormFileAnswer::Ended) return MenuChoice::FileEnded;
+        if (from_file == FormFileAnswer::Line) {
             core::InputKeyWord = 0;
             core::SecondLine.set(line);
             from_script = true;
@@ -425,6 +429,11 @@ bool set_up_run() {
             if (names_spacing) {
                 layout::SpacingStaff = static_cast<float>(core::nint(core::ParamBuffer(2)));
                 spacing_path = true;
+            } else if (core::refuse_file_number_line(kInputRangeQuestion, rec)) {
+                // A line that is no range (a command, a notes line) was never meant for it: the
+                // file's next lines are the music of a range it never gave.
+                delete_temp_clef();
+                return false;
             } else {
                 if (core::ParamBuffer(1) != 0.0f || core::ParamBuffer(2) != 0.0f)
                     layout::SpacingStaff = kNoSpacingStaff;
@@ -468,10 +477,8 @@ bool set_up_run() {
         if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
             core::close_unit(core::MacroUnit);
         core::MacroUnit = 0;
-        if (InputTempClefItem > 0 && InputTempClefItem <= core::ItemCount) {
-            core::delete_item(InputTempClefItem);
-            InputTempClefItem = 0;
-        }
+        core::mark_run_failed();
+        delete_temp_clef();
         return false;
     }
     core::ParamBuffer(1) = p1;
@@ -553,6 +560,7 @@ void run_input_mode() {
             } else {
                 switch (closing_menu(false)) {
                     case MenuChoice::Saved:
+                    case MenuChoice::FileEnded:  // the run's own menu reads no file
                         end = RunEnd::Closed;
                         break;
                     case MenuChoice::Edit:
@@ -587,8 +595,14 @@ void run_input_mode() {
             keep_edit_form_start(edit_answered ? "E" : "the edit form");
             roll_back_input_store();
             InputParserMode = -1;
+            // A run read from a command file has the file answer its form, as EDI's form does,
+            // and the file reads on after the form's lines.
+            const int32_t file_unit = core::MacroUnit > 0 ? core::MacroUnit : 0;
+            EditFormAnswerUnit = file_unit;
             core::MacroUnit = -1;
             input_mode_2();
+            EditFormAnswerUnit = 0;
+            if (file_unit > 0) core::MacroUnit = file_unit;
             break;
         }
         // The closing menu's "A" leaves "A" in CommandLine; the redraws of the closing steps

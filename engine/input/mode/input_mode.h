@@ -98,13 +98,16 @@ bool input_closing();
 // answer (another key, or a line of two or more words) is named and taken as X; typed at a
 // terminal or in the window, the menu is shown again. A saves an undo copy of the page and puts
 // back the abandon copy; L saves the lines and justifies the input staff; S, X, ";" and Enter
-// save them. The edit form's menu takes its answer from the command file that ran the form
-// while that file has lines.
-enum class MenuChoice { Saved, Edit, Abandoned, Closing };
+// save them. The edit form's menu takes its answer from the command file that ran the form;
+// FileEnded when that file ends there.
+enum class MenuChoice { Saved, Edit, Abandoned, Closing, FileEnded };
 MenuChoice closing_menu(bool edit_form);
-// The next record of the command file that ran "ED", as the answer to the edit form's question
-// now asked. False, and no more answers from that file, when it has none left.
-bool read_edit_form_file_answer(std::string& answer);
+// The answer the command file that ran the edit form gives to the question now asked: its next
+// record that answers (Line; comments, "%%" blocks and pauses are skipped as between commands,
+// a blank record is Enter), None when no file answers the form, Ended at the file's end or its
+// end mark (left for the command reader): the file gives no more answers.
+enum class FormFileAnswer { None, Line, Ended };
+FormFileAnswer read_edit_form_file_answer(std::string& answer);
 
 // The page as the edit form found it, put back when the form ends before its lines are built
 // (a line that is no answer from a script, a line that does not parse, a staff above 256, X
