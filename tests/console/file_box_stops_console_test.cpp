@@ -32,6 +32,8 @@ struct StopCase {
     std::vector<std::string> page = {};  // a changed page: out.mus's records
     const char* written = nullptr;       // a document the word writes besides
     std::vector<std::string> written_page = {};
+    // The program's exit status over the same lines (-1: the case runs in the test's session).
+    int exit_status = -1;
 };
 
 constexpr const char* kStopped = ": the rest of the file was not read.";
@@ -325,6 +327,137 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         {"DEC sizes at the file's end", Road::ReToItsEnd, {"DEC"}, nullptr, false, true},
         {"DE box at the file's end", Road::ReToItsEnd, {"DE"}, nullptr, false, true},
         {"M box at the file's end", Road::ReToItsEnd, {"M"}, nullptr, false, true},
+        // IN's range: a line that is no range stops the file, its next lines being the music
+        // of that range; a blank line keeps the range and a line of numbers is the range.
+        {"IN range a command line",
+         Road::Re,
+         {"IN 1", "SA c.mus", "C4/D;", "Q;", ";", ";", ";"},
+         "*** Not an answer to \"Input range: begin end [spacing staff]\": SA c.mus: the rest "
+         "of the file was not read.",
+         false,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"IN range refused",
+         Road::Re,
+         {"IN 1", "200 200", "C4/D;", "Q;", ";", ";", ";"},
+         "[spacing staff]\": 200 200: the rest of the file was not read.",
+         false,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"IN range blank",
+         Road::Re,
+         {"IN 1", "", "C4/D;", "Q;", ";", ";", ";"},
+         "*** Leaving input ***",
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "1 1 1.5 1 10 0 1",
+          "1 1 100.75 2 10 0 1"},
+         nullptr,
+         {},
+         0},
+        {"IN range of numbers",
+         Road::Re,
+         {"IN 1", "100", "C4/D;", "Q;", ";", ";", ";"},
+         "*** Leaving input ***",
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "1 1 100 1 10 0 1",
+          "1 1 150 2 10 0 1"},
+         nullptr,
+         {},
+         0},
+        {"IN range of zeros",
+         Road::Re,
+         {"IN 1", "0 0", "C4/D;", "Q;", ";", ";", ";"},
+         "*** Leaving input ***",
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "1 1 1.5 1 10 0 1",
+          "1 1 100.75 2 10 0 1"},
+         nullptr,
+         {},
+         0},
+        // A file that ends inside an edit form ends the form as any early end does: the page
+        // is put back as it was when the form began, and the file's end stays quiet.
+        {"EDI staff at the file's end",
+         Road::ReToItsEnd,
+         {"EDI", "1 0 200 1"},
+         "*** The edit form ended early: the page is as it was before EDI.",
+         false,
+         true},
+        {"EDI position at the file's end",
+         Road::ReToItsEnd,
+         {"EDI", "1 0 200 1", "IN 1"},
+         "*** The edit form ended early: the page is as it was before EDI.",
+         false,
+         true},
+        {"EDI marks at the file's end",
+         Road::ReToItsEnd,
+         {"EDI", "1 0 200 1", "IN 1", "", "", ""},
+         "*** The edit form ended early: the page is as it was before EDI.",
+         false,
+         true},
+        {"EDI menu at the file's end",
+         Road::ReToItsEnd,
+         {"EDI", "1 0 200 1", "IN 1", "", "", "", "", "", ""},
+         "*** The edit form ended early: the page is as it was before EDI.",
+         false,
+         true},
+        {"EDI position after the end mark",
+         Road::Re,
+         {"EDI", "1 0 200 1", "IN 1", "*", "SA c.mus"},
+         "*** The edit form ended early: the page is as it was before EDI.",
+         false,
+         true},
+        {"EDI notes after the end mark",
+         Road::Re,
+         {"EDI", "1 0 200 1", "IN 1", "", "*", "SA c.mus"},
+         "*** The edit form ended early: the page is as it was before EDI.",
+         false,
+         true},
+        // Comments and blocks answer none of the form's questions: the lines after them do.
+        {"EDI with a block at the position",
+         Road::Re,
+         {"EDI", "1 0 200 1", "% the staff", "IN 1", "%%", "100 200", "%%", "", "", "", "", "", "",
+          "X"},
+         "*** Leaving input ***",
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 15 2 4", "1 2 30 5 5 0 4"}},
+        // IN's form opened by "^" in a file run is the file's to answer, as EDI's is.
+        {"IN form at the file's end",
+         Road::ReToItsEnd,
+         {"IN 1", "", "C4/D;", "^;", "1"},
+         "*** The edit form ended early: the page is as it was before the edit form.",
+         false,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4",
+          "1 1 1.5 1 10 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 6800",
+          "1 1 200 2 10 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 6800"}},
+        {"IN form after the end mark",
+         Road::Re,
+         {"IN 1", "", "C4/D;", "^;", "*", "SA c.mus"},
+         "*** The edit form ended early: the page is as it was before the edit form.",
+         false,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4",
+          "1 1 1.5 1 10 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 6800",
+          "1 1 200 2 10 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 6800"}},
+        {"IN form answered by the file",
+         Road::Re,
+         {"IN 1", "", "C4/D;", "^;", "1", "0 200", "%%", "C4/D/E;", "%%", "E4/F;", "Q;", ";", ";",
+          ";", "X"},
+         "*** Leaving input ***",
+         true,
+         false,
+         {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "1 1 1.5 3 10 0 1",
+          "1 1 100.75 4 10 0 1"}},
     };
     {
         std::string noise;
@@ -345,7 +478,15 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
             write_text(temp_.root() / "cmd.txt", text);
             // The line typed after the file runs as on a fresh page state, even when the file
             // ended at a question: the note keeps its own numbers.
-            out = type({"G a.mus", "RE cmd.txt", "NOTE 1 40 6", "X", "SA out.mus"});
+            const std::vector<std::string> typed = {"G a.mus", "RE cmd.txt", "NOTE 1 40 6", "X",
+                                                    "SA out.mus"};
+            if (c.exit_status >= 0) {
+                int status = -1;
+                out = run_console_file(temp_.root(), typed, &status);
+                EXPECT_EQ(status, c.exit_status) << out;
+            } else {
+                out = type(typed);
+            }
         } else {
             std::vector<std::string> lines = {"G a.mus"};
             lines.insert(lines.end(), word.begin(), word.end());
