@@ -111,8 +111,9 @@ FormFileAnswer read_edit_form_file_answer(std::string& answer);
 
 // The page as the edit form found it, put back when the form ends before its lines are built
 // (a line that is no answer from a script, a line that does not parse, a staff above 256, X
-// or "!" for the position), told as "the page is as it was before " word. keep_edit_form_start
-// keeps the page as it stands now, for the next form; forget_edit_form_start drops it.
+// or "!" for the position) or when the command file answering it ends, told as "the page is as it
+// was before " word. keep_edit_form_start keeps the page as it stands now, for the next form;
+// forget_edit_form_start drops it.
 void keep_edit_form_start(std::string_view word);
 void forget_edit_form_start();
 }  // namespace input
