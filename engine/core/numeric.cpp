@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/core/field_number.h"
+
 namespace core {
 
 int32_t nint(double v) {
@@ -122,13 +124,17 @@ std::string format_real(std::string_view fmt, double value) {
     return fit(body, f.width);
 }
 
-void read_field_number(const std::string& text, int32_t& word) {
+FieldNumber read_field_word(const std::string& text, int32_t& word) {
     const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(begin, &end, 10);
-    if (end == begin || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return;
+    const long long value = std::strtoll(begin, &end, 10);
+    if (end == begin) return FieldNumber::NoNumber;
+    if (errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return FieldNumber::PastRange;
     word = static_cast<int32_t>(value);
+    return FieldNumber::Taken;
 }
+
+void read_field_number(const std::string& text, int32_t& word) { read_field_word(text, word); }
 
 }  // namespace core

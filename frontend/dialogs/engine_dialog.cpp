@@ -119,12 +119,12 @@ QString FormatReal(const char* format, float v) {
     return QString::fromLatin1(text);
 }
 
+core::FieldNumber ReadIntField(const QString& text, int32_t& word) {
+    return core::read_field_word(ToCp1252(text), word);
+}
+
 bool ReadInt(const QString& text, int32_t& word) {
-    const std::string s = ToCp1252(text);
-    int v = 0;
-    if (std::sscanf(s.c_str(), "%d", &v) != 1) return false;
-    word = v;
-    return true;
+    return ReadIntField(text, word) == core::FieldNumber::Taken;
 }
 
 bool ReadReal(const QString& text, float& word) {

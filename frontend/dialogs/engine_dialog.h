@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/field_number.h"
 #include "engine/core/fixed_array.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_lists.h"
@@ -130,10 +131,14 @@ class CEngineDialog : public QDialog {
 
 // Numbers as the dialogs show and read them (C formats; a field that does not begin with a
 // number leaves its word).
-QString FormatInt(int32_t v);                   // "%d"
-QString FormatReal(float v);                    // "%f"
+QString FormatInt(int32_t v);                     // "%d"
+QString FormatReal(float v);                      // "%f"
 QString FormatReal(const char* format, float v);  // any one-number printf format
-bool ReadInt(const QString& text, int32_t& word);  // "%d": false and word kept when no number
+// A whole-number field: a number too big in size for the word is never wrapped; it leaves the
+// word as a field with no number does, and ReadIntField tells it apart for a dialog that refuses
+// it.
+core::FieldNumber ReadIntField(const QString& text, int32_t& word);
+bool ReadInt(const QString& text, int32_t& word);  // false and word kept unless Taken
 bool ReadReal(const QString& text, float& word);   // "%f": the same
 
 }  // namespace frontend

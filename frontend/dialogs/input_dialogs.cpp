@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "engine/core/tables.h"
+#include "engine/input/mode/input_mode.h"
 
 using namespace frontend;
 
@@ -113,11 +114,28 @@ void CSpacingRangeDlg::OnSetInputRange() {
     ShowState(!range);
 }
 
-// Each field into its own word; one that does not begin with a number keeps its word.
+// Each field into its own word; one that does not begin with a number keeps its word. A number
+// too big for its word refuses the whole range: the words stay as offered and the fields go back
+// as typed (the spacing staff only when it was the one), for the engine to name and ask again.
 void CSpacingRangeDlg::OnOk() {
-    ReadInt(begin_->text(), A(4));
-    ReadInt(end_->text(), A(5));
-    ReadInt(staff_->text(), A(6));
+    int32_t read[3] = {A(4), A(5), A(6)};
+    QLineEdit* const fields[3] = {begin_, end_, staff_};
+    bool past = false;
+    bool staff_past = false;
+    for (int k = 0; k < 3; ++k) {
+        const bool refused =
+            ReadIntField(fields[k]->text(), read[k]) == core::FieldNumber::PastRange;
+        past = past || refused;
+        staff_past = k == 2 && refused;
+    }
+    if (past) {
+        QString typed = begin_->text().trimmed() + QLatin1Char(' ') + end_->text().trimmed();
+        if (staff_past) typed += QLatin1Char(' ') + staff_->text().trimmed();
+        core::FrontEndPathBuffer.set(ToCp1252(typed));
+        End(input::kRangePastWord);
+        return;
+    }
+    for (int k = 0; k < 3; ++k) A(4 + k) = read[k];
     End(kOk);
 }
 

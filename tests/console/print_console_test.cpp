@@ -695,3 +695,77 @@ TEST_F(PrintConsoleTest, ABoxWrittenFromACommandFileHoldsWhatTheFileAdded) {
 }
 
 }  // namespace
+
+// An EPS item named by a command file takes its figure's box whenever the name is new: a figure
+// made only after the file ran (the box is left unread, so the default box shows until then), a
+// stored item renamed by the pair "13 1" and its name line, and an item stored marked read with
+// no box; a box the item's own line gave stands. PRPS's declared box then holds the ink.
+TEST_F(PrintConsoleTest, AFileNamedEpsFigureIsPrintedInsideItsDeclaredBox) {
+    struct Row {
+        const char* road;
+        std::vector<std::string> page;  // typed before RE
+        std::string file;               // the command file
+        std::vector<float> meanwhile;   // P7..P11 after the file ran, before late.eps is made
+                                        // (empty: late.eps is there from the start)
+        std::vector<float> box;         // P7..P11 once the figure is there
+    };
+    const std::string item = "15 1 80 0 1 1 0 0 0 0 0 0 1";
+    const std::vector<float> figure = {0, 0, 200, 100, -9999};
+    const std::vector<Row> rows = {
+        // Unread, not a zero box marked read: the default box shows meanwhile.
+        {"named before its figure",
+         {"EI", "8 1 0"},
+         item + "\nlate.eps\n",
+         {0, 0, 0, 0, 0},
+         figure},
+        {"renamed", {"EI", "8 1 0", item, "old.eps"}, "I 2\n13 1\nlate.eps\nX\n", {}, figure},
+        {"stored read with no box",
+         {"EI", "8 1 0"},
+         item + "\nlate.eps\nIF P1=15;P11=-9999\n",
+         {0, 0, 0, 0, -9999},
+         figure},
+        {"the line's box",
+         {"EI", "8 1 0"},
+         "15 1 80 0 1 1 -10 -10 210 110 0 0 1\nlate.eps\n",
+         {},
+         {-10, -10, 210, 110, -9999}},
+    };
+    const auto eps_params = [] {
+        std::vector<float> p;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (stored_param(k, 1) == 15.0f)
+                for (int32_t j = 7; j <= 11; ++j) p.push_back(stored_param(k, j));
+        return p;
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.road);
+        core::reset_engine();
+        core::reset_service_gate();
+        for (const char* f : {"late.eps", "eps.eps", "filed.mus"}) fs::remove(f);
+        write_text(temp_.root() / "old.eps",
+                   "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 20\n"
+                   "newpath 0 0 moveto 20 0 lineto 20 20 lineto closepath fill\n");
+        const std::string late =
+            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 100\n"
+            "newpath 0 0 moveto 200 0 lineto 100 100 lineto closepath fill\n";
+        if (r.meanwhile.empty()) write_text(temp_.root() / "late.eps", late);
+        write_text(temp_.root() / "mk.txt", r.file);
+        std::string out = type(console_lines_then(r.page, {"RE mk.txt", "SA filed.mus"}));
+        if (!r.meanwhile.empty()) {
+            EXPECT_EQ(eps_params(), r.meanwhile) << out;
+            write_text(temp_.root() / "late.eps", late);
+        }
+        core::reset_engine();
+        core::reset_service_gate();
+        out = type({"G filed.mus", "PRPS"});
+        EXPECT_EQ(eps_params(), r.box) << out;
+        ASSERT_TRUE(fs::exists("eps.eps")) << out;
+        const auto ink = ps_check::gs_bboxes("eps.eps");
+        ASSERT_EQ(ink.size(), 1u);
+        const auto declared = ps_check::declared_box("eps.eps");
+        EXPECT_GE(ink[0].x1, declared.x1);
+        EXPECT_GE(ink[0].y1, declared.y1);
+        EXPECT_LE(ink[0].x2, declared.x2);
+        EXPECT_LE(ink[0].y2, declared.y2);
+    }
+}

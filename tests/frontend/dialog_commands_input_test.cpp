@@ -3,6 +3,7 @@
 // typed into the main window's command bar and answered as a user would.
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
 
@@ -85,6 +86,58 @@ TEST_F(DialogCommandTest, InputTakesTheTypedRangeAndAbandoningPutsThePageBack) {
         << then_asked.toStdString();
     EXPECT_EQ(page_items(), before);
     EXPECT_EQ(input::InputModeActive, 0);
+}
+
+// A number too big for a field's word is refused and named as typed, never wrapped into one
+// that fits, and the range is asked again as offered. At the limit the number is taken (the
+// refusal that follows, for want of room, names the value read: a "+" typed is not kept).
+TEST_F(DialogCommandTest, SpacingRangeRefusesANumberPastItsWordAsTyped) {
+    struct Row {
+        QString begin, end;
+        std::string named;   // the refusal's end
+        bool offered_again;  // the fields come back as offered, not as read
+    };
+    const std::vector<Row> rows = {
+        {QStringLiteral("2200250100"), QStringLiteral("200"), ": 2200250100 200", true},
+        {QStringLiteral("99999999999"), QStringLiteral("200"), ": 99999999999 200", true},
+        {QStringLiteral("+2147483648"), QStringLiteral("200"), ": +2147483648 200", true},
+        {QStringLiteral("20"), QStringLiteral("-2147483649"), ": 20 -2147483649", true},
+        {QStringLiteral("+2147483647"), QStringLiteral("200"), ": 2147483647 200", false},
+    };
+    const auto field = [](QDialog& d, int id) {
+        auto* e = d.findChild<QLineEdit*>(QStringLiteral("c%1").arg(id));
+        return e == nullptr ? QString() : e->text();
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.begin.toStdString() + " " + r.end.toStdString());
+        const std::vector<std::vector<float>> before = page_items();
+        QString offered;
+        QString refusal;
+        QString again;
+        Answers answers;
+        answers.dialog([&](QDialog& d) {
+            offered = field(d, 1666);
+            set_field(d, 1666, r.begin);
+            set_field(d, 1665, r.end);
+            click(d, 1);
+        });
+        answers.dialog([&](QDialog& d) {
+            for (const QLabel* l : d.findChildren<QLabel*>()) refusal += l->text();
+            d.accept();
+        });
+        answers.dialog([&](QDialog& d) {
+            again = field(d, 1666);
+            escape()(d);
+        });
+        type_line(QStringLiteral("IN 1"), &answers);
+        EXPECT_TRUE(refusal.contains(QStringLiteral("Not an answer"))) << refusal.toStdString();
+        EXPECT_TRUE(refusal.contains(QString::fromStdString(r.named))) << refusal.toStdString();
+        if (r.offered_again) {
+            EXPECT_EQ(again, offered);
+        }
+        EXPECT_EQ(page_items(), before);
+        EXPECT_EQ(input::InputModeActive, 0);
+    }
 }
 
 // Cancel in the Spacing range ends the run before anything is entered.

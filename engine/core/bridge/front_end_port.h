@@ -156,7 +156,9 @@ class FrontEndPort {
     // 0-based index of the chosen symbol-list line in v; 2 = Cancel.
     virtual int RunSymbolLibraryDialog(int32_t& v) = 0;
     // The input space: words 5 begin point, 6 end point, 7 spacing staff (0 none, 999 is shown
-    // as 0), 8 staff number; the text of FrontEndCommandBuffer is shown above. 2 = Cancel.
+    // as 0), 8 staff number; the text of FrontEndCommandBuffer is shown above. 2 = Cancel;
+    // input::kRangePastWord = a field held a number too big for its word: the words are as
+    // offered and FrontEndPathBuffer holds the fields as typed, to be named in the refusal.
     virtual int RunSpacingRangeDialog(Array1<int32_t, 8>& words) = 0;
     // One typed line: the prompt from FrontEndCommandBuffer, the line to edit in MessageLine (to
     // its NUL); the edited line comes back there, NUL-ended, at most 511 characters. 2 = Cancel

@@ -284,20 +284,11 @@ void apply_edit_line(int32_t& n) {
 // (store or item limit full) leaves the page as it was; append_item has told the user.
 namespace {
 
-// The name of a new EPS item from the command file's next line. The name marks the box as read;
-// a line that gave no box (P7..P10 all 0) takes its file's, as a typed item's first drawing does.
+// The name of a new EPS item from the command file's next line; a line that gave no box takes
+// its file's at once, as a typed item's first drawing does.
 void take_file_eps_name() {
-    auto& p = core::ParamBuffer;
     render::ask_eps_file_name();
-    if (p(13) != 0.0f || p(7) != 0.0f || p(8) != 0.0f || p(9) != 0.0f || p(10) != 0.0f) return;
-    const std::string path = render::find_eps_file(render::eps_name_from_params());
-    float box[4];
-    if (path.empty() || !render::read_eps_bounding_box(path, box)) return;
-    const int32_t s = core::ItemStartTable(core::ItemCount);
-    for (int j = 0; j < 4; ++j) {
-        p(7 + j) = box[j];
-        core::ItemStore(s + 7 + j) = box[j];
-    }
+    render::take_eps_box();
 }
 
 }  // namespace

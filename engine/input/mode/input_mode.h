@@ -49,6 +49,9 @@ void ask_input_range(int32_t& result);
 // room: its begin, not below 0, must lie before the page's extent. A begin not below its end
 // spaces to the extent, so at or past it the notes would have no width to go in.
 bool input_range_has_room(float begin, float spacing_staff);
+// The spacing-range dialog's answer for a field holding a number too big for its word (the
+// fields as typed in FrontEndPathBuffer).
+inline constexpr int kRangePastWord = 3;
 // The question of the typed input range, as a script's refusals name it.
 inline constexpr std::string_view kInputRangeQuestion = "Input range: begin end [spacing staff]";
 // Widens gaps below 3.0 between the count positions, taking the room from the wide gaps.

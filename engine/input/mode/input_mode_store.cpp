@@ -291,12 +291,19 @@ void ask_input_range(int32_t& result) {
         result = core::front_end().RunSpacingRangeDialog(words);
         // The heading is no command: left in the buffer, the next key wait would run it.
         core::FrontEndCommandBuffer.blank();
-        if (result == 2 ||
-            input_range_has_room(static_cast<float>(words(5)), static_cast<float>(words(7))))
+        std::string typed;
+        if (result == kRangePastWord) {
+            // A number no word holds is named as typed, never as what it would wrap to.
+            typed = core::FrontEndPathBuffer.trimmed();
+            core::FrontEndPathBuffer.blank();
+        } else if (result == 2 || input_range_has_room(static_cast<float>(words(5)),
+                                                       static_cast<float>(words(7)))) {
             break;
+        } else {
+            typed = std::to_string(words(5)) + " " + std::to_string(words(6));
+        }
         // A range with no room would put notes on top of one another past the page: a script
         // ends the input, as for any line that is no range; a person is asked again.
-        const std::string typed = std::to_string(words(5)) + " " + std::to_string(words(6));
         if (core::front_end().InputIsScript()) {
             core::show_message(
                 core::number_non_answer_text(kInputRangeQuestion, typed, "IN ended."));

@@ -181,6 +181,11 @@ bool ask_once(const std::string& preset, bool from_file, std::string& answer) {
 
 float scale_or(float v, float otherwise) { return v == 0.0f ? otherwise : v; }
 
+bool box_is_zero() {
+    const auto& p = core::ParamBuffer;
+    return p(7) == 0.0f && p(8) == 0.0f && p(9) == 0.0f && p(10) == 0.0f;
+}
+
 // The page values the wrapper writes: the PostScript writer's, or the screen's.
 RenderHooksRecord::EpsPageValues page_values(int32_t staff) {
     RenderHooksRecord::EpsPageValues v;
@@ -199,7 +204,8 @@ std::string f(std::string_view fmt, float v) {
     std::string text = core::format_real(fmt, v);
     if (!text.empty() && text[0] == ' ' && text.find('*') == std::string::npos) return text;
     const std::size_t dot = fmt.find('.');
-    const int decimals = dot != std::string_view::npos && dot + 1 < fmt.size() ? fmt[dot + 1] - '0' : 3;
+    const int decimals =
+        dot != std::string_view::npos && dot + 1 < fmt.size() ? fmt[dot + 1] - '0' : 3;
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, " %.*f", decimals, std::isfinite(v) ? v : 0.0f);
     return buffer;
@@ -266,6 +272,21 @@ bool copy_eps_postscript(const std::string& path, std::string_view name) {
     return true;
 }
 
+// Contract: see the header. Reads CurrentFileName through find_eps_file.
+bool take_eps_box() {
+    auto& p = core::ParamBuffer;
+    // A box marked read but all 0 was never read: a name taken from a command file before its
+    // file existed was once stored so.
+    if (p(11) == kEpsBoxRead && !box_is_zero()) return false;
+    const std::string path = find_eps_file(eps_name_from_params());
+    float box[4];
+    if (path.empty() || !read_eps_bounding_box(path, box)) return false;
+    for (int j = 0; j < 4; ++j) p(7 + j) = box[j];
+    p(11) = kEpsBoxRead;
+    write_back(stored_item(), 7, 11);
+    return true;
+}
+
 // Contract: see the header. Reads MacroUnit (an open command file answers; below 0 nobody
 // can); writes P11, P13, P14.. of ParamBuffer, the stored item and the edit buffer.
 bool ask_eps_file_name() {
@@ -296,7 +317,12 @@ bool ask_eps_file_name() {
         write_back(k, 13, 13);
         return false;
     }
-    if (from_file) p(11) = kEpsBoxRead;
+    // A new name's box is read from its file, unless a new item's own line gave one (from a
+    // command file, that box stands for the name). An old box would misplace the new figure.
+    if (name != current) {
+        const bool line_gave_box = from_file && core::EditedItemNumber == 0 && !box_is_zero();
+        p(11) = line_gave_box ? kEpsBoxRead : 0.0f;
+    }
     g_reported_missing.erase(name);
     if (find_eps_file(name).empty()) {
         g_reported_missing.insert(name);
@@ -315,22 +341,13 @@ void draw_postscript_item() {
     }
     if (OutputPassWord != 1) return;
     auto& p = core::ParamBuffer;
-    if (p(13) == 1.0f) {
-        const bool from_file = core::MacroUnit != core::DefaultMacroUnit;
-        if (ask_eps_file_name() && !from_file) p(11) = 0.0f;  // a new name: its box is read now
-    }
+    if (p(13) == 1.0f) ask_eps_file_name();
     const std::string name = eps_name_from_params();
-    const std::string path = find_eps_file(name);
-    if (path.empty()) {
+    if (find_eps_file(name).empty()) {
         if (!name.empty()) report_missing(name, false);
     } else {
         g_reported_missing.erase(name);
-        float box[4];
-        if (p(11) != kEpsBoxRead && read_eps_bounding_box(path, box)) {
-            for (int j = 0; j < 4; ++j) p(7 + j) = box[j];
-            p(11) = kEpsBoxRead;
-            write_back(stored_item(), 7, 11);
-        }
+        take_eps_box();
     }
 
     const int32_t staff = layout::StaffTables.CurrentStaff;

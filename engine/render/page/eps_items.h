@@ -51,12 +51,19 @@ bool read_eps_bounding_box(const std::string& path, float box[4]);
 // per name until it is found again; nothing is written then. Returns whether the file was read.
 bool copy_eps_postscript(const std::string& path, std::string_view name);
 
+// Contract: reads the box of the file named in ParamBuffer into P7..P10 and sets P11 = -9999,
+// in ParamBuffer, the stored item and the edit buffer, when the box is unread (P11 not -9999, or
+// -9999 with P7..P10 all 0) and the file exists and holds one. Returns whether it was read.
+bool take_eps_box();
+
 // Contract: asks for the item's file name (the dialog "Type EPS file name.", or the next line of
 // an open command file), presetting the current one; repeats while the answer is blank. Cancel,
 // or a command file that ends, leaves the item as it was with P13 = 0. The name is kept as
 // typed, ".EPS" added when its file part has no extension, and stored (store_eps_name); P13 is
-// then 0, or -1.0 after "File not found --> " when no such file exists. A name from a command
-// file marks the box as read (P11 = -9999) at once. Returns whether the name changed.
+// then 0, or -1.0 after "File not found --> " when no such file exists. A changed name leaves
+// the box unread (P11 = 0), to be read from the new file, except on a new item from a command
+// file whose line gave a box (P7..P10 not all 0): that box is kept and marked read. Returns
+// whether the name changed.
 bool ask_eps_file_name();
 
 // Contract: the code 15 drawer (ParamBuffer, ItemDrawOrigin, the current staff). Screen pass:
