@@ -104,9 +104,9 @@ TEST_F(CommandFileBackupTest, OnlyUnsavedItemsAreKeptAndAPageThatCannotBeKeptSta
         bool kept;                        // the page went to the backup copy
     };
     const std::vector<Case> cases = {
-        {{"G b.mus"}, false},                   // saved: nothing to lose
-        {{"EI", "8 5 0"}, true},                // one unsaved item
-        {{"G b.mus", "EI", "GM d.mus"}, true},  // a merge makes changes too
+        {{"G b.mus"}, false},                        // saved: nothing to lose
+        {{"EI", "8 5 0"}, true},                     // one unsaved item
+        {{"G b.mus", "EI", "GM d.mus", "2"}, true},  // a merge makes changes too
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before.back());

@@ -55,11 +55,15 @@ struct ComRow {
 };
 
 // COM's "Clear or Load new file?" is answered by the file: a Yes keeps unsaved changes in the
-// backup copy before the page is cleared; a No leaves the page and its saved mark alone.
+// backup copy before the page is cleared (a count of 1 leaves the new empty page); a No, or a
+// file that ends before the name and count, leaves the page and its saved mark alone.
 TEST_F(BackupNoticeTest, ComFromACommandFileKeepsUnsavedChanges) {
     const std::vector<ComRow> rows = {
-        {"yes_unsaved", "COM\nY\n", true, true, 0, 0},
-        {"yes_saved", "COM\nY\n", false, false, 0, 0},
+        {"yes_unsaved", "COM\nY\nc.mus\n1\n", true, true, 0, 0},
+        {"yes_saved", "COM\nY\nc.mus\n1\n", false, false, 0, 0},
+        // The file ends before the name or the count: nothing is cleared, nothing kept.
+        {"yes_unsaved_no_name", "COM\nY\n", true, false, 2, 1},
+        {"yes_unsaved_no_count", "COM\nY\nc.mus\n", true, false, 2, 1},
         {"no_unsaved", "COM\nN\n", true, false, 2, 1},
         {"no_saved", "COM\nN\n", false, false, 1, 0},
     };

@@ -455,6 +455,110 @@ TEST(ScriptQuestionsTables, EveryBoxWordIsSwept) {
 INSTANTIATE_TEST_SUITE_P(Rows, LaterQuestionsConsoleTest, ::testing::ValuesIn(later_cases()),
                          later_case_name);
 
+// ---- A command file that ends at a question ----
+// The questions the sweep above asks, left open by the command file that asked them: at its
+// plain end, at its end mark "*" and inside a "%%" block it never closes. The word ends with the
+// page as it was (never emptied, merged or cut), and the line typed after RE runs as a command.
+// The file-end rows are the sweep's rows: a word's first question alone, and the later ones
+// without the confirmations a file is never asked.
+
+struct FileEndQuestion {
+    std::string name;
+    std::vector<std::string> lines;  // the file's lines up to the question
+    bool text = false;               // free text: a "*" or "%%" line there is a text line
+    bool page_changed = false;       // the lines before the question changed the page
+    const char* told = nullptr;      // the question the file's end is told at, when checked
+};
+
+// A word's own steps that no file reaches as a question: they run at once (the input mode and
+// its range, another row's business) or replace the page without asking (the backup kept).
+bool answered_by_the_file(const std::string& word) {
+    for (const char* w : {"IN", "NEW", "NX", "NB", "JT"})
+        if (word == w || word.rfind(std::string(w) + " ", 0) == 0) return true;
+    return false;
+}
+
+std::vector<FileEndQuestion> file_end_questions() {
+    std::vector<FileEndQuestion> rows;
+    for (const Asked& a : kAskingWords) {
+        if (a.mode || answered_by_the_file(a.word)) continue;
+        // PLA sorts the page for its MIDI file before its play loop asks.
+        rows.push_back({std::string("first_") + a.word, {a.word}, false, a.word == "PLA"});
+    }
+    for (const Later& l : kLaterRows) {
+        if (l.mode || answered_by_the_file(l.lines.front())) continue;
+        // A file confirms no box, and gives the codes on the box's line: the word runs whole.
+        const std::string later(l.later);
+        if (later == kBoxOk || later == "O.K." || later == kCodes) continue;
+        std::vector<std::string> lines;
+        for (const std::string& line : l.lines)
+            if (line != "Y") lines.push_back(line);
+        rows.push_back({l.name, lines, l.text, l.made_text});
+    }
+    // The questions a file reaches past the word's line.
+    rows.push_back({"COM_name", {"COM", "Y"}, false, false, "Combine Files: first file name:"});
+    rows.push_back({"COM_count", {"COM", "Y", "b.mus"}, false, false, "Number of files:"});
+    rows.push_back({"GM_offset", {"GM b.mus"}, false, false, "Type a number for staff offset."});
+    return rows;
+}
+
+TEST_F(ScriptQuestionsConsoleTest, AQuestionItsCommandFileLeavesOpenEndsTheWord) {
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "SA a.mus", "SA b.mus"};
+    const std::vector<std::string> change = {"G a.mus", "EI", "1 1 60 4 5 0 4"};
+    std::ofstream(temp_.root() / "old.DRW").flush();
+    core::reset_engine();
+    type(page);
+    core::reset_engine();
+    type(console_lines_then(change, {"SA before.mus"}));
+    const std::string before = later_file_bytes(temp_.root() / "before.mus");
+    ASSERT_FALSE(before.empty());
+
+    // What follows the question in the file: nothing, the end mark, a block never closed. The
+    // lines after "*" and inside the block would answer most questions and must not.
+    struct Ending {
+        const char* name;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Ending> endings = {
+        {"end", {}},
+        {"end_mark", {"*", kBox, "2", "SA star.mus"}},
+        {"open_block", {"%%", kBox, "2", "SA block.mus"}},
+    };
+    for (const FileEndQuestion& q : file_end_questions()) {
+        for (const Ending& e : endings) {
+            if (q.text && !e.lines.empty()) continue;  // free text takes those lines as text
+            SCOPED_TRACE(q.name + " at " + e.name);
+            core::reset_engine();
+            for (const char* name : {"out.mus", "star.mus", "block.mus", "X.mus"})
+                fs::remove(temp_.root() / name);
+            std::ofstream file(temp_.root() / "ends.txt");
+            for (const std::string& line : console_lines_then(q.lines, e.lines)) {
+                file << (line == "old" ? (temp_.root() / "old").string() : line) << "\n";
+            }
+            file.close();
+            const std::string out = type(console_lines_then(change, {"RE ends.txt", "SA out.mus"}));
+            ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << "the line after RE did not run:\n"
+                                                              << out;
+            EXPECT_FALSE(fs::exists(temp_.root() / "star.mus")) << out;
+            EXPECT_FALSE(fs::exists(temp_.root() / "block.mus")) << out;
+            EXPECT_EQ(out.find("unknown word"), std::string::npos) << out;
+            if (q.told != nullptr) {
+                EXPECT_NE(out.find(std::string("*** The command file ended before this was "
+                                               "answered: ") +
+                                   q.told + "\n"),
+                          std::string::npos)
+                    << out;
+            }
+            if (!q.page_changed) {
+                EXPECT_EQ(later_file_bytes(temp_.root() / "out.mus"), before)
+                    << "the page changed:\n"
+                    << out;
+            }
+        }
+    }
+}
+
 // ---- Boxes off the staves ----
 // A typed box whose staff lies outside 1..256 (either corner), or staff 0 with a range, is
 // refused naming the line on every road: the words that read every line as a box ask again
@@ -819,9 +923,10 @@ bool asks_box(const std::string& prompt) {
 
 // The words whose box a command file's line answers at once.
 bool box_read_from_file(const std::string& w) {
-    for (const char* word : {"M", "C", "CT", "STM", "STU", "DE", "D", "CUE", "MX", "MS", "CS",
-                             "CS*", "TR", "TR*", "J", "LJ", "LI", "LS", "JR", "IF", "IFX", "A",
-                             "PL", "FL", "FLA", "FLU", "FLD", "FLO", "FLF", "FLV", "FLN", "FLI"}) {
+    for (const char* word :
+         {"M",   "C",  "CT",  "STM", "STU", "DE",  "D",   "CUE", "MX",  "MS",  "CS",
+          "CS*", "TR", "TR*", "J",   "LJ",  "LI",  "LS",  "JR",  "IF",  "IFX", "A",
+          "PL",  "FL", "FLA", "FLU", "FLD", "FLO", "FLF", "FLV", "FLN", "FLI"}) {
         if (w == word) return true;
     }
     // BE's count loop reads the file's next line as its staff.
@@ -900,8 +1005,8 @@ std::vector<MarkerRow> marker_rows() {
     }
     for (const Later& l : kLaterRows) {
         const std::string later = l.later;
-        const bool menu = later == "X = Exit from input mode." ||
-                          later == "Continue Input on Staff";
+        const bool menu =
+            later == "X = Exit from input mode." || later == "Continue Input on Staff";
         // The input mode's lines of music and a text's lines are free: only its one-key menu
         // and its questions are swept.
         if (l.mode && !menu && later != "-- Add bar lines?") continue;

@@ -262,14 +262,15 @@ std::vector<std::string> names_starting(const fs::path& work, const std::string&
 }
 
 // A later copy on the work folder writes its default MIDI file under a name of its own and keeps
-// it after its end; its backups for a command file are kept in the work folder, named with the
-// word that loads them, one at a time.
-TEST(TwoRunningCopies, ALaterCopyWritesItsOwnMidiFileAndKeepsOneBackupOfItsOwn) {
+// it after its end; its backups for a command file are kept in the work folder, each under a
+// name of its own, named with the word that loads it.
+TEST(TwoRunningCopies, ALaterCopyWritesItsOwnMidiFileAndKeepsEachBackupOfItsOwn) {
     const TempFolder temp("ormest_copies_midi");
     const fs::path root = temp.root();
     const fs::path state = root / "state";
     const fs::path work = state / "ormest";
     write_text(root / "g.txt", "G one.mus\n");
+    write_text(root / "g2.txt", "G two.mus\n");
 
     RunningCopy a(root, state);
     ASSERT_TRUE(a.started());
@@ -300,51 +301,68 @@ TEST(TwoRunningCopies, ALaterCopyWritesItsOwnMidiFileAndKeepsOneBackupOfItsOwn) 
     EXPECT_EQ(midi_track_keys(work / "ormmidi.mid"), a_keys);
     EXPECT_EQ(saved_staves(root / "marker-b.mus"), std::vector<float>({1, 1, 1, 2, 2}));
 
-    // Two pages with unsaved changes replaced by a command file, one after the other: each time
-    // the notice names the kept file and "G"; the second takes the first one's place.
+    // Two pages with unsaved changes replaced by command files, one after the other (two.mus,
+    // then one.mus that the first file loaded): each notice names its own kept file and "G".
     const std::vector<std::string> kept_before = names_starting(work, "!kept-");
-    std::string typed;
-    for (const char* note : {"1 1 30 2 0 0 4", "1 1 50 3 0 0 4"}) {
-        SCOPED_TRACE(note);
-        b.type("G two.mus");
-        b.type(note);
-        b.type("RE g.txt");
+    struct Replaced {
+        const char* note;
+        const char* file;           // the command file that replaces the page
+        std::vector<float> staves;  // the page the file loads
+    };
+    const std::vector<Replaced> replaced = {{"1 1 30 2 0 0 4", "g.txt", {1, 1}},
+                                            {"1 1 50 3 0 0 4", "g2.txt", {1, 1, 1, 2, 2}}};
+    std::vector<std::string> typed_names;
+    b.type("G two.mus");
+    for (const Replaced& r : replaced) {
+        SCOPED_TRACE(r.note);
+        b.type(r.note);
+        b.type(std::string("RE ") + r.file);
         b.type("SA after-re.mus");
         const std::string out = b.wait_for("File saved:");
         const std::string told = rest_of_line(out, "before a command file replaced them: type G ");
         ASSERT_NE(told, "") << out;
         ASSERT_TRUE(told.ends_with(" to load them.")) << out;
-        typed = told.substr(0, told.size() - std::string(" to load them.").size());
+        const std::string typed =
+            told.substr(0, told.size() - std::string(" to load them.").size());
+        typed_names.push_back(typed);
         EXPECT_EQ(out.find("GSV"), std::string::npos) << out;
         EXPECT_EQ(out.find("pending"), std::string::npos) << out;
         const std::string file = typed.substr(typed.rfind('\\') + 1);
         EXPECT_TRUE(file.starts_with("!kept-")) << typed;
         EXPECT_TRUE(fs::is_regular_file(work / file)) << typed;
-        EXPECT_EQ(names_starting(work, "!kept-").size(), kept_before.size() + 1) << out;
+        EXPECT_EQ(names_starting(work, "!kept-").size(), kept_before.size() + typed_names.size())
+            << out;
         EXPECT_EQ(names_starting(work, "!pending"), std::vector<std::string>());
-        EXPECT_EQ(saved_staves(root / "after-re.mus"), std::vector<float>({1, 1})) << out;
+        EXPECT_EQ(saved_staves(root / "after-re.mus"), r.staves) << out;
         fs::remove(root / "after-re.mus");
     }
-    // The word named loads the last page kept, its unsaved note with it.
-    b.type("G " + typed);
-    b.type("SA back.mus");
-    const std::string back = b.wait_for("File saved:");
-    EXPECT_EQ(saved_staves(root / "back.mus"), std::vector<float>({1, 1, 1, 1, 2, 2})) << back;
-    const std::vector<std::string> records = saved_records(root / "back.mus");
-    EXPECT_EQ(std::count_if(records.begin(), records.end(),
-                            [](const std::string& r) { return r.starts_with("1 1 50 3"); }),
-              1)
-        << back;
-    EXPECT_EQ(std::count_if(records.begin(), records.end(),
-                            [](const std::string& r) { return r.starts_with("1 1 30 2"); }),
-              0)
-        << back;
-    EXPECT_NE(rest_of_line(back, "File saved:").find("back.mus"), std::string::npos) << back;
+    ASSERT_EQ(typed_names.size(), 2u);
+    EXPECT_NE(typed_names[0], typed_names[1]);
+    // Each word named loads its own page, with its own unsaved note and not the other's.
+    const std::vector<std::vector<float>> pages = {{1, 1, 1, 1, 2, 2}, {1, 1, 1}};
+    for (std::size_t k = 0; k < typed_names.size(); ++k) {
+        SCOPED_TRACE(typed_names[k]);
+        b.type("G " + typed_names[k]);
+        b.type("SA back.mus");
+        const std::string back = b.wait_for("File saved:");
+        EXPECT_EQ(saved_staves(root / "back.mus"), pages[k]) << back;
+        const std::vector<std::string> records = saved_records(root / "back.mus");
+        for (std::size_t n = 0; n < replaced.size(); ++n) {
+            EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                                    [&](const std::string& rec) {
+                                        return rec.starts_with(
+                                            std::string(replaced[n].note).substr(0, 8));
+                                    }),
+                      n == k ? 1 : 0)
+                << back;
+        }
+        fs::remove(root / "back.mus");
+    }
     EXPECT_EQ(b.finish(), 0) << b.output();
 
-    // B's MIDI file and its kept backup stay after its end; A's end leaves its own file.
+    // B's MIDI file and its kept backups stay after its end; A's end leaves its own file.
     EXPECT_TRUE(fs::exists(b_midi));
-    EXPECT_EQ(names_starting(work, "!kept-").size(), kept_before.size() + 1);
+    EXPECT_EQ(names_starting(work, "!kept-").size(), kept_before.size() + 2);
     EXPECT_EQ(a.finish(), 0) << a.output();
     EXPECT_EQ(midi_track_keys(work / "ormmidi.mid"), a_keys);
 }

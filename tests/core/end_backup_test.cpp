@@ -172,22 +172,24 @@ TEST_F(EndBackupTest, ABackupKeptForACommandFileKeepsItsReason) {
     EXPECT_TRUE(core::MessageLine.is_blank()) << core::MessageLine.trimmed();
     EXPECT_FALSE(fs::exists(work() / "!kept-3!save.mus"));
     EXPECT_EQ(read_text(kept), second);  // the backup copy was replaced, not written into
-    // Its next backup for a command file takes that one's place: one kept backup a copy.
+    // Its next backup for a command file is kept beside that one, which keeps its own page.
     ASSERT_TRUE(core::keep_page_for_command_file(told));
     type("8 2 0");
     core::settle_command_file_backup();
-    EXPECT_FALSE(fs::exists(work() / "!kept-3!save.mus"));
-    const std::vector<float> replaced = end_backup_items(kept);
-    ASSERT_GE(replaced.size(), 4u);
-    EXPECT_EQ(std::vector<float>(replaced.end() - 4, replaced.end()),
-              (std::vector<float>{3, 8, 5, 0}));
+    EXPECT_EQ(read_text(kept), second);
+    const std::vector<float> third = end_backup_items(work() / "!kept-3!save.mus");
+    ASSERT_GE(third.size(), 4u);
+    EXPECT_EQ(std::vector<float>(third.end() - 4, third.end()), (std::vector<float>{3, 8, 5, 0}));
     EXPECT_FALSE(fs::exists(fs::path(platform::own_copy_folder()) / "!pending!save.mus"));
     platform::release_work_folder();
     ::close(other);
     EXPECT_EQ(core::tell_backups_kept_at_end(),
-              std::vector<std::string>{"*** A backup of KELDA.MUS was kept when a command file "
-                                       "replaced it: type G C:\\!TMP\\!kept-2!save.mus to load "
-                                       "it."});
+              (std::vector<std::string>{"*** A backup of KELDA.MUS was kept when a command file "
+                                        "replaced it: type G C:\\!TMP\\!kept-2!save.mus to load "
+                                        "it.",
+                                        "*** A backup of KELDA.MUS was kept when a command file "
+                                        "replaced it: type G C:\\!TMP\\!kept-3!save.mus to load "
+                                        "it."}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "engine/commands/files/combine_documents.h"
 
 #include <string>
+#include <string_view>
 
 #include "engine/commands/files/document_state.h"
 #include "engine/commands/files/file_commands.h"
@@ -30,22 +31,33 @@ std::string trimmed_text(std::string_view text) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+// How the name and count question ended.
+enum class Asked { Answered, Cancelled, Unanswered };
+
 // The first name and the count: from the dialog, or the next two lines of the command file.
-// False when the dialog was cancelled or the command file ended.
-bool ask_names_and_count(std::string& name, std::string& count) {
+// Unanswered when the command file or the input ended before both were given.
+Asked ask_names_and_count(std::string& name, std::string& count) {
     if (MacroUnit != DefaultMacroUnit) {
-        if (!next_command_file_line()) return false;
+        // The file's end is told as at the questions the front-end asks for a file.
+        const auto ended_at = [](std::string_view question) {
+            show_message("*** The command file ended before this was answered: " +
+                         std::string(question));
+            return Asked::Unanswered;
+        };
+        if (!next_command_file_line()) return ended_at("Combine Files: first file name:");
         name = trimmed_text(CommandLine.view());
-        if (!next_command_file_line()) return false;
+        if (!next_command_file_line()) return ended_at("Number of files:");
         count = trimmed_text(CommandLine.view());
-        return true;
+        return Asked::Answered;
     }
     MessageLine.blank();
     FrontEndCommandBuffer.blank();
-    if (!has_front_end() || front_end().RunCombineFilesDialog() == 2) return false;
+    if (!has_front_end()) return Asked::Cancelled;
+    if (front_end().RunCombineFilesDialog() == 2)
+        return front_end().ApplicationClosing() ? Asked::Unanswered : Asked::Cancelled;
     name = trimmed_text(MessageLine.view());
     count = trimmed_text(FrontEndCommandBuffer.view());
-    return true;
+    return Asked::Answered;
 }
 
 // Merges file below every staff on the page. False when it could not be read (nothing added).
@@ -88,7 +100,14 @@ void combine_documents() {
     // no count is named and ends the word with the page as it was.
     std::string name;
     std::string count_text;
-    const bool answered = ask_names_and_count(name, count_text);
+    const Asked asked = ask_names_and_count(name, count_text);
+    // A question nobody answered empties nothing: the page stays as it was.
+    if (asked == Asked::Unanswered) {
+        ChangesMadeFlag = unsaved;
+        FrontEndCommandBuffer.blank();
+        return;
+    }
+    const bool answered = asked == Asked::Answered;
     if (answered) {
         CommandLine.set(count_text);
         scan_command_line(find_line_length(CommandLine));

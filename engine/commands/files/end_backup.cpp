@@ -211,8 +211,8 @@ constexpr std::string_view kPendingBackupFile = "!pending!save.mus";
 
 struct PendingBackup {
     bool waiting = false;
-    std::string name;             // the page's name
-    std::vector<float> words;     // the page's words, to tell whether the word replaced it
+    std::string name;          // the page's name
+    std::vector<float> words;  // the page's words, to tell whether the word replaced it
     int32_t metric_flag = 0;
 };
 PendingBackup& pending_backup() {
@@ -247,32 +247,6 @@ std::string keep_in_work_folder(const std::string& written) {
     return kept;
 }
 
-// The kept backup a later copy (one whose own folder goes at its end) wrote for a command file
-// last, and that copy's folder: a claim of another folder is another copy.
-struct LaterCopyBackup {
-    std::string folder;
-    std::string kept;
-};
-LaterCopyBackup& later_copy_backup() {
-    static LaterCopyBackup last;
-    return last;
-}
-
-// A later copy keeps the page in the work folder, in place of the backup it kept for a command
-// file before (one backup a copy, however many pages a run replaces); the path kept.
-std::string keep_later_copy_backup(const std::string& written) {
-    LaterCopyBackup& last = later_copy_backup();
-    if (last.folder != platform::own_copy_folder()) last = {platform::own_copy_folder(), {}};
-    std::error_code ec;
-    if (!last.kept.empty() && is_plain_file(last.kept)) {
-        fs::rename(written, last.kept, ec);
-        if (!ec) return last.kept;
-    }
-    const std::string path = keep_in_work_folder(written);
-    if (path != written) last.kept = path;
-    return path;
-}
-
 }  // namespace
 
 // Contract: see the header. The backup is a document, not a work copy, whatever FileMode says;
@@ -289,15 +263,23 @@ bool keep_page_for_command_file(std::string& told) {
         told = not_kept_text() + ": the command file's word was not carried out.";
         return false;
     }
+    // A page set aside before that could not be moved to a name of its own is still recorded
+    // under the name written here: writing over it would lose it.
+    const std::string written = platform::local_path(pending_backup_name());
+    for (const EndedBackup& e : read_record()) {
+        if (is_plain_file(e.path) && same_file(e.path, written)) {
+            told = not_kept_text() + ": the command file's word was not carried out.";
+            return false;
+        }
+    }
     static DocumentWords with_edit;
     int32_t used = 0;
     const bool edit_kept = edit::page_with_waiting_edit(with_edit, used);
     const int32_t file_mode = FileMode;
     FileMode = 0;
-    const bool kept =
-        write_document(pending_backup_name(), edit_kept ? with_edit : ItemStore,
-                       edit_kept ? used : ItemWordsUsed, kDocumentLevel, MetricFlag,
-                       std::string_view(name)) == DocumentStatus::Ok;
+    const bool kept = write_document(pending_backup_name(), edit_kept ? with_edit : ItemStore,
+                                     edit_kept ? used : ItemWordsUsed, kDocumentLevel, MetricFlag,
+                                     std::string_view(name)) == DocumentStatus::Ok;
     FileMode = file_mode;
     if (!kept) {
         told = not_kept_text() + ": the command file's word was not carried out.";
@@ -337,7 +319,9 @@ void settle_command_file_backup() {
         }
         if (!backup_copy) path = keep_in_work_folder(written);
     } else {
-        path = keep_later_copy_backup(written);
+        // A later copy keeps every page it sets aside under a name of its own: a backup that
+        // holds changes no other file holds is never written over.
+        path = keep_in_work_folder(written);
     }
     sync_to_disk(path);
     std::vector<EndedBackup> entries;

@@ -117,6 +117,14 @@ bool ask_staff_offset(int32_t& offset) {
     CommandLine.set(trim_name(format_int("(1i3)", int_of(highest))));
     constexpr std::string_view kPrompt = "Type a number for staff offset.";
     ask_line_trimmed(FixedText<512>(kPrompt));
+    // A question nobody answered (the command file or the input ended there) leaves the preset
+    // in the line: it ends the merge, as it ends every other word.
+    if (ApplicationClosingWord != 0) {
+        CommandLine = line;
+        SecondLine = second_line;
+        CommandModeLetters(2) = letter;
+        return false;
+    }
     // One whole number read whole ("1e1" is 10): a word, a fraction or a staff off the page
     // merges nothing, and a script's line is named, since the script's next line runs next.
     const std::string answer(trim_name(CommandLine.view()));
