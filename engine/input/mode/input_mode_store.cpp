@@ -298,7 +298,7 @@ void ask_input_range(int32_t& result) {
         // ends the input, as for any line that is no range; a person is asked again.
         const std::string typed = std::to_string(words(5)) + " " + std::to_string(words(6));
         if (core::front_end().InputIsScript()) {
-            core::show_message(
+            core::name_untaken_line(
                 core::number_non_answer_text(kInputRangeQuestion, typed, "IN ended."));
             result = 2;
             break;
