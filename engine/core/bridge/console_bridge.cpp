@@ -264,11 +264,9 @@ bool line_from_script() {
 }
 
 // The one place where a named line marks the run; the console's end reads the mark.
-namespace {
 void mark_untaken_line() {
     if (line_from_script()) mark_run_failed();
 }
-}  // namespace
 
 int32_t name_untaken_line(std::string_view text) {
     mark_untaken_line();

@@ -89,6 +89,8 @@ bool line_from_script();
 // the run (its caller learns that a line it gave was not done: the console then ends with
 // status 1); a line typed at a terminal was seen refused, and leaves the run as it is.
 int32_t name_untaken_line(std::string_view text);
+// The mark name_untaken_line sets, for a front-end that prints its own reply naming the line.
+void mark_untaken_line();
 // "ERROR -- unknown word in this context: " and the word (columns 40-48) in a message box: the
 // line is named as untaken.
 void report_unknown_word(const FixedText<9>& word);
