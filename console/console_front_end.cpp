@@ -71,6 +71,13 @@ std::string line_text(const core::FixedText<N>& line) {
 
 }  // namespace
 
+// Printed here, not through the engine's message box: the dialogs run before the console is
+// the connected front-end too.
+void ConsoleFrontEnd::name_untaken(std::string_view text) {
+    print_text(text);
+    core::mark_untaken_line();
+}
+
 // Contract: see the header. A line of whole numbers is read whole ("1e1" is 10). Otherwise, at
 // a terminal a field that is no number keeps its word, as the window's fields do; a script's
 // line is not read at all, since nobody sees which field stayed.
@@ -88,7 +95,7 @@ bool ConsoleFrontEnd::read_numbers(const std::string& line, core::Array1<int32_t
             std::fabs(value) >= 2147483648.0f) {
             // A command file's line is a script's even at a terminal.
             if (!at_terminal_ || last_line_from_file_) {
-                print_text(core::number_non_answer_text(prompt, line, outcome));
+                name_untaken(core::number_non_answer_text(prompt, line, outcome));
                 return false;
             }
             std::istringstream typed(line);
@@ -484,10 +491,10 @@ int ConsoleFrontEnd::ask_yes_no(const char* question, bool exit_offered) {
     const std::string named = "*** Not an answer to \"" + question_name(safe(question)) +
                               "\": " + (line.empty() ? std::string("(an empty line)") : line);
     if (exit_offered && !ends.empty()) {
-        print_text(named + " -- " + ends + " ended, nothing was changed.");
+        name_untaken(named + " -- " + ends + " ended, nothing was changed.");
         return -2;
     }
-    print_text(named + " -- taken as No.");
+    name_untaken(named + " -- taken as No.");
     return 0;
 }
 
@@ -513,8 +520,8 @@ int ConsoleFrontEnd::AskAbandonInput() {
     if (one_word && a == 'Y') return 0;
     if (one_word && a == 'E') return 1;
     if (one_word && a == 'C') return -1;
-    print_text("*** Not an answer to \"Abandon input?\": " +
-               (word.empty() ? std::string("(an empty line)") : word) + " -- taken as C.");
+    name_untaken("*** Not an answer to \"Abandon input?\": " +
+                 (word.empty() ? std::string("(an empty line)") : word) + " -- taken as C.");
     return -1;
 }
 
@@ -622,6 +629,7 @@ bool ConsoleFrontEnd::read_convert_answer(std::string_view title, const std::str
             // A script's line that answers nothing is its next command: given back, not eaten.
             give_back_line(line);
             out_ << "*** No answer to \"" << title << "\": the conversion ended.\n";
+            core::mark_untaken_line();
             return false;
         }
         print_text("*** Not an answer: " + line);
@@ -722,7 +730,7 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
             return 1;
         // A begin at or past the page's extent leaves the notes no room: no range either.
         if (!at_terminal_ || last_line_from_file_) {
-            print_text(core::number_non_answer_text(question, line, "IN ended."));
+            name_untaken(core::number_non_answer_text(question, line, "IN ended."));
             return 2;
         }
         print_text("*** Not an answer to \"" + question + "\": " + std::string(trim_right(line)));
@@ -795,7 +803,7 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
     std::vector<int32_t> chosen;
     const core::NumberLineReading reading = core::read_code_number_line(line, chosen);
     if (reading.fault != core::NumberLineFault::None) {
-        print_text(core::code_number_line_refusal(reading, line));
+        name_untaken(core::code_number_line_refusal(reading, line));
         return 2;
     }
     codes.fill(0);

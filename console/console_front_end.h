@@ -199,6 +199,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Prints text up to its NUL, with "||", CR LF, CR and LF as line breaks and trailing blanks
     // dropped, other control characters as "?"; prints nothing for a blank text.
     void print_text(std::string_view text);
+    // Prints the reply that names a script's line not taken as written, and marks the run.
+    void name_untaken(std::string_view text);
     // The message line's form of a text: up to its NUL, without trailing blanks.
     static std::string shown_form(std::string_view text);
     // Shows text in the "message line": printed unless it is already what the line shows.

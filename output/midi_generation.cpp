@@ -10,6 +10,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
@@ -84,6 +85,13 @@ void apply_first_run_defaults() {
 }
 
 bool row_takes_part(int32_t row) { return table_slot(ChannelStaffTable, row, 1) != 0; }
+
+// Nothing was played and no file written although the run asked for one (a Cancel the user
+// gave is no failure, and does not come here).
+void no_midi_written() {
+    MidiStatusWord = -999;
+    core::mark_run_failed();
+}
 
 void refuse(const std::string& limit) {
     core::show_message("More than " + limit + ": no MIDI file was written.");
@@ -242,7 +250,7 @@ void make_midi(int32_t& skip, int32_t& tempo) {
         auto_assign_channel_staves();
         if (!row_takes_part(1)) {
             // Nothing to play yet: the next command looks for the parts again.
-            MidiStatusWord = -999;
+            no_midi_written();
             tempo = 0;
             return;
         }
@@ -272,7 +280,7 @@ void make_midi(int32_t& skip, int32_t& tempo) {
     MidiTempo = requested_midi_tempo(MidiTempo, 0);
     if (table_slot(ChannelStaffDialogCopy, 1, 1) == 0 &&
         table_slot(ChannelStaffDialogCopy, 2, 1) == 0) {
-        MidiStatusWord = -999;
+        no_midi_written();
         return;
     }
     ChannelStaffTable = ChannelStaffDialogCopy;
@@ -299,12 +307,12 @@ void make_midi(int32_t& skip, int32_t& tempo) {
 
     if (NoteTimeline.count == 0 && MidiLimitReached == 0) {
         core::show_message("No Notes Found.");
-        MidiStatusWord = -999;
+        no_midi_written();
         return;
     }
     MidiEventList list;
     if (!build_midi_event_list(list)) {
-        MidiStatusWord = -999;
+        no_midi_written();
         return;
     }
     core::MessageLine.blank();

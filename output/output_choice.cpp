@@ -254,10 +254,9 @@ void select_ps_output(int32_t& go) {
             if (!answer_from_script()) continue;
             // The refusal was told; the line is named and the word ends.
             const std::string given = name_of(OutputNameField);
-            core::show_message("*** Not an answer to \"Output file name\": " +
-                               (given.empty() ? std::string("(an empty line)") : given) + " -- " +
-                               word + " ended, nothing was written.");
-            core::mark_run_failed();
+            core::name_untaken_line("*** Not an answer to \"Output file name\": " +
+                                    (given.empty() ? std::string("(an empty line)") : given) +
+                                    " -- " + word + " ended, nothing was written.");
             core::CommandLine(1) = 'X';
             return;
         }

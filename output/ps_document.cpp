@@ -17,6 +17,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/title_line.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/ps_errors.h"
@@ -378,8 +379,10 @@ void print_postscript() {
     if (core::CommandLine(2) == 'B') {
         print_batch();
     } else if (core::ItemCount <= 0) {
-        // A page with nothing on it is no document: nothing is opened or written.
+        // A page with nothing on it is no document: nothing is opened or written, and a
+        // script that asked for the output learns that it was not made.
         core::show_message(kEmptyPageMessage);
+        core::mark_run_failed();
         core::CommandLine(1) = 'X';
     } else if (!write_document(false, 1, 1)) {
         stop_job();

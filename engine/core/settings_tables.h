@@ -40,9 +40,10 @@ extern int32_t EngineKeyWord;
 // 1 once the front-end reports that the application is closing (the console: its input has
 // ended). Every routine that waits for input then ends at once and leaves the store as it is.
 extern int32_t ApplicationClosingWord;
-// 1 once something the run was asked to do failed: a load, a save or an output write failed or
-// was refused, a write-over was taken as No for a line that did not answer, or a command file
-// was stopped before its end. The console reading a script ends with status 1 then.
+// 1 once something the run was asked to do was not done: a script's line was not taken as
+// written (name_untaken_line names it and sets this), a load, a save or an output write failed
+// or was refused, an output asked for was not written, or a command file was stopped before its
+// end. The console reading a script ends with status 1 then.
 extern int32_t RunFailedWord;
 inline void mark_run_failed() { RunFailedWord = 1; }
 

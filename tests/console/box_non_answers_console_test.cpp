@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/settings_tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
@@ -59,12 +60,20 @@ class BoxNonAnswersConsoleTest : public ConsoleSessionTest {
 
     std::string run_on(Road road, const std::vector<std::string>& lines) {
         if (road == Road::Piped) return type(lines);
-        if (road == Road::ConsoleFile) return run_console_file(temp_.root(), lines);
+        status_ = 0;
+        if (road == Road::ConsoleFile) return run_console_file(temp_.root(), lines, &status_);
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
         write_text(temp_.root() / "f.re", text);
         return type({"RE f.re", "SA typed.mus"});
     }
+    // The status the run ends with: the program's on the "--console FILE" road, the run's mark
+    // (which the program turns into its status) for the lines run here.
+    int status(Road road) const {
+        return road == Road::ConsoleFile ? status_ : (core::RunFailedWord != 0 ? 1 : 0);
+    }
+
+    int status_ = 0;
 };
 
 TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
@@ -214,6 +223,9 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
             lines.push_back("SA marker.mus");
             if (!re) lines.insert(lines.end(), {"X", "SA out.mus"});
             const std::string out = run_on(road, lines);
+            // A named line fails the run; a box taken, or a word that ends quietly, does not.
+            const bool named = !(re ? row.file_said : row.said).empty();
+            EXPECT_EQ(status(road), named ? 1 : 0) << out;
             if (row.fate == Fate::Taken) {
                 EXPECT_FALSE(has(out, "no box")) << out;
                 EXPECT_TRUE(saved("marker.mus")) << out;

@@ -263,6 +263,9 @@ TEST_F(ConsoleInputEndTest, TheExitStatusTellsWhetherTheScriptsLoadsAndWritesHap
         {"command file ends at the EPS write-over", {"RE eps_ends.cmd"}, 1},
         {"command file answers No at the write-over", {"RE save_no.cmd"}, 0},
         {"Yes given at the write-over", {"SA first.mus", "Y"}, 0},
+        // A line that is not taken as written fails the run, the script going on after it.
+        {"a line that answers no number, then named", {"GM first.mus", "#ZZQ"}, 1, true},
+        {"an unknown word", {"#ZZQ"}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -17,6 +17,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_files.h"
 #include "tests/support/console_run.h"
+#include "tests/support/run_status.h"
 #include "tests/support/running_program.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
@@ -163,8 +164,16 @@ class InputMenusConsoleTest : public ConsoleSessionTest {
         EXPECT_TRUE(program.started());
         const int status = program.wait_end();
         EXPECT_TRUE(WIFEXITED(status)) << program.output();
+        program_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return program.output() + read_text(program.errors());
     }
+
+    // The status the last run ends with: the program's own, or the run's mark for the lines
+    // run here.
+    int status_of(Road road) const {
+        return road == Road::ConsoleFile ? program_status_ : marked_status();
+    }
+    int program_status_ = -1;
 
     void run_rows(const std::vector<Row>& rows) {
         for (const Row& row : rows) {
@@ -203,6 +212,9 @@ class InputMenusConsoleTest : public ConsoleSessionTest {
                 const std::string own = without_lines_holding(out, kBarLinesNamed);
                 for (const std::string& text : row.not_said)
                     EXPECT_FALSE(has(own, text)) << "said: " << text << "\n" << out;
+                // A named script line fails the run; at a terminal the status stays 0.
+                const bool named = road != Road::Terminal && names_untaken_line(out);
+                EXPECT_EQ(status_of(road), named ? 1 : 0) << out;
             }
         }
     }

@@ -53,7 +53,10 @@ TEST_F(MidiConsoleTest, PlayShowsTheRowsStavesAndTheFileName) {
 
 // A page without notes writes no file, and no file is named.
 TEST_F(MidiConsoleTest, NoNotesNamesNoFile) {
+    core::RunFailedWord = 0;
     const std::string out = type({"EI", "8 1 0", "8 2 0", "PLA", "x"});
+    // The file the script asked for was not written: the run fails.
+    EXPECT_EQ(core::RunFailedWord, 1) << out;
     EXPECT_NE(out.find("No Notes Found."), std::string::npos) << out;
     EXPECT_EQ(out.find("MIDI file"), std::string::npos) << out;
     EXPECT_FALSE(std::filesystem::exists(platform::work_file("ormmidi.mid")));
@@ -246,6 +249,25 @@ TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
     const std::string out = run_console_file(fs::current_path(), split_pr(clean), &status);
     EXPECT_EQ(status, 0) << out;
     for (std::size_t k : order) check(k, ".", "clean-", out);
+
+    // Without its saves the batch's second load meets the question before unsaved changes are
+    // dropped: the script's next line answers nothing, is named and taken as No, and the run
+    // fails.
+    std::vector<std::string> unsaved;
+    for (std::size_t k : {0, 1}) {
+        const std::string name = documents[k].name;
+        for (const std::string& l : {"G " + name + ".mus", std::string("LJ"),
+                                     "1 " + std::to_string(documents[k].staves), std::string("Y"),
+                                     std::string("PR"), "unsaved-" + name + ".eps"})
+            unsaved.push_back(l);
+    }
+    status = -1;
+    const std::string named = run_console_file(fs::current_path(), unsaved, &status);
+    EXPECT_NE(named.find("*** Not an answer to \"Warning: Unsaved entries or changes will be "
+                         "lost. Clear or Load new file?\": LJ -- taken as No."),
+              std::string::npos)
+        << named;
+    EXPECT_EQ(status, 1) << named;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "console/console_front_end.h"
 #include "engine/commands/start_up.h"
 #include "engine/core/fixed_array.h"
+#include "engine/core/settings_tables.h"
 #include "engine/render/tables.h"
 #include "output/tables.h"
 #include "tests/output/ps_check.h"
@@ -369,6 +370,17 @@ TEST_F(PrintConsoleTest, PrintingAnEmptyPageWritesNothingAndSaysSo) {
     EXPECT_FALSE(fs::exists("empty.eps"));
     EXPECT_FALSE(fs::exists("eps.eps"));
     EXPECT_EQ(out.find("Output to file"), std::string::npos);
+    // Each word alone fails the run: the output the script asked for was not made.
+    const std::vector<std::vector<std::string>> asked = {
+        {"PR", "empty.eps"}, {"PRPS"}, {"PB", "empty.eps"}};
+    for (const std::vector<std::string>& lines : asked) {
+        SCOPED_TRACE(lines.front());
+        core::RunFailedWord = 0;
+        const std::string said = type(lines);
+        EXPECT_EQ(ps_check::count_of(said, "**** Nothing on the page: no PostScript written."), 1)
+            << said;
+        EXPECT_EQ(core::RunFailedWord, 1) << said;
+    }
 }
 
 // "PB" (typed, or a multi-bar rest button with no rest being edited) whose setup chooses no batch
@@ -377,8 +389,10 @@ TEST_F(PrintConsoleTest, PrintingAnEmptyPageWritesNothingAndSaysSo) {
 TEST_F(PrintConsoleTest, PbWithoutABatchFinishesThePageAsAPrintJob) {
     for (const std::string word : {"PB", "PB6"}) {
         SCOPED_TRACE(word);
+        core::RunFailedWord = 0;
         const std::string out = type({"EI", "8 1 0", "1 1 20 5 5", word, "x.eps", "PRPS"});
         EXPECT_EQ(ps_check::count_of(out, "Output to file - x.eps"), 2) << out;
+        EXPECT_EQ(core::RunFailedWord, 0) << out;
         EXPECT_EQ(render::OutputPassWord, 1);
         for (const auto& line : ps_check::lines_of("x.eps")) {
             if (line.rfind("%%BoundingBox:", 0) == 0) {

@@ -21,6 +21,7 @@
 #include "engine/core/files/document_files.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/run_status.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/script_roads.h"
 #include "tests/support/running_program.h"
@@ -105,8 +106,16 @@ class ScriptNonAnswersConsoleTest : public ConsoleSessionTest {
         EXPECT_TRUE(program.started());
         const int status = program.wait_end();
         EXPECT_TRUE(WIFEXITED(status)) << program.output();
+        program_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return program.output() + read_text(program.errors());
     }
+
+    // The status the last run ends with: the program's own, or the run's mark for the lines
+    // run here.
+    int status_of(Road road) const {
+        return road == Road::ConsoleFile ? program_status_ : marked_status();
+    }
+    int program_status_ = -1;
 
     // Every row on each of its roads from a fresh a.mus; `more` checks what else the row
     // leaves.
@@ -122,6 +131,8 @@ class ScriptNonAnswersConsoleTest : public ConsoleSessionTest {
                     EXPECT_TRUE(has(out, text)) << "missing: " << text << "\n" << out;
                 for (const std::string& text : row.not_said)
                     EXPECT_FALSE(has(out, text)) << "said: " << text << "\n" << out;
+                // A named line fails the run; a script whose every line was taken does not.
+                EXPECT_EQ(status_of(road), names_untaken_line(out) ? 1 : 0) << out;
                 if (more) more(row, road, out);
             }
         }

@@ -55,6 +55,7 @@ struct Row {
     size_t records = 0;            // else: out.mus's record count
     const char* record = nullptr;  // and a record it holds
     bool lines_written = false;    // the input mode's lines were saved over lines.txt
+    int status = -1;               // the run's status; -1: 1 when a line is named, else 0
 };
 
 class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
@@ -87,7 +88,8 @@ class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
         lines.push_back(kMarker);
         lines.push_back("SA out.mus");
         if (road == Road::Piped) return type(lines);
-        if (road == Road::ConsoleFile) return run_console_file(root(), lines);
+        status_ = 0;
+        if (road == Road::ConsoleFile) return run_console_file(root(), lines, &status_);
         // The page is loaded first, and the file asks the question.
         std::string text;
         for (std::size_t k = 1; k < lines.size(); ++k) text += lines[k] + "\n";
@@ -121,9 +123,14 @@ class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
                                                           << out;
                 }
                 EXPECT_EQ(read_text(root() / "lines.txt") != kOldLines, row.lines_written) << out;
+                // A named line fails the run; a script whose every line answered does not.
+                const int status = row.status >= 0 ? row.status : row.said.empty() ? 0 : 1;
+                EXPECT_EQ(road_status(road, status_), status) << out;
             }
         }
     }
+
+    int status_ = 0;  // the "--console FILE" road's exit status
 };
 
 std::vector<std::string> then(std::vector<std::string> lines,
@@ -280,8 +287,10 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheInputModesLastQuestionsNameACommandLin
         {"continue, a command", kTypedRoads, then(to_menu, {"X", "SA o.mus"}),
          "*** Not an answer to \"Continue Input on Staff 002 ?\": SA o.mus -- taken as No.", true,
          nullptr, 6},
-        // A command file's input asks no more: its next line is a command.
-        {"continue, a command", kFileRoad, then(to_menu, {"X", "SA o.mus"}), "", true, nullptr, 6},
+        // A command file's input asks no more: its next line is a command. Its input has no
+        // menu either: the menu's answers are refused as music, and the run fails.
+        {"continue, a command", kFileRoad, then(to_menu, {"X", "SA o.mus"}), "", true, nullptr, 6,
+         nullptr, false, 1},
     };
     run_rows(rows);
     // Piped, the named command was dropped; from a command file it ran.

@@ -15,6 +15,7 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/edit/areas/box_commands.h"
 #include "tests/support/console_run.h"
+#include "tests/support/run_status.h"
 
 namespace fs = std::filesystem;
 
@@ -155,6 +156,8 @@ TEST_F(ScriptQuestionsConsoleTest, EveryQuestionLetsTheScriptGoOn) {
                                           "SA out.mus", "SA out.mus", "SA out.mus", "SA out.mus"});
             EXPECT_NE(out.find(a.question), std::string::npos) << label << " asked nothing:\n"
                                                                << out;
+            // A named line fails the run; a script whose every line was taken does not.
+            EXPECT_EQ(marked_status(), names_untaken_line(out) ? 1 : 0) << label << "\n" << out;
             // The stem words and Group Alter name the word they took for no box.
             if ((a.question == kAskStemBox || a.question == kAskAlterBox) &&
                 answer == kWordNotAnswer) {
@@ -331,9 +334,12 @@ class LaterQuestionsConsoleTest : public ConsoleSessionTest,
   protected:
     // The lines through the road; what the program wrote (the end-of-input notices included).
     std::string run(LaterRoad road, const std::vector<std::string>& lines) {
-        if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines);
-        return run_console_script(lines);
+        if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines, &status_);
+        const std::string out = run_console_script(lines);
+        status_ = marked_status();
+        return out;
     }
+    int status_ = -1;  // the status the last run ends with
 };
 
 std::string later_first_line(const char* text) {
@@ -381,6 +387,8 @@ TEST_P(LaterQuestionsConsoleTest, ALaterQuestionLetsTheScriptGoOn) {
         } else {
             out = run(road, console_lines_then(change, word));
         }
+        // A named line fails the run; a script whose every line was taken does not.
+        EXPECT_EQ(status_, names_untaken_line(out) ? 1 : 0) << out;
         // A command file answers the box words' questions at once, and the input run from a
         // file has no menu: there the file's lines must only go on.
         if (road != LaterRoad::Re) {
@@ -1077,9 +1085,12 @@ class MarkerLineConsoleTest : public ConsoleSessionTest,
                               public ::testing::WithParamInterface<MarkerCase> {
   protected:
     std::string run(LaterRoad road, const std::vector<std::string>& lines) {
-        if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines);
-        return run_console_script(lines);
+        if (road == LaterRoad::ConsoleFile) return run_console_file(temp_.root(), lines, &status_);
+        const std::string out = run_console_script(lines);
+        status_ = marked_status();
+        return out;
     }
+    int status_ = -1;  // the status the last run ends with
 };
 
 TEST_P(MarkerLineConsoleTest, TheLineAfterTheAnswerIsRunOrNamed) {

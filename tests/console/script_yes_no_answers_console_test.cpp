@@ -55,12 +55,15 @@ class ScriptYesNoAnswersConsoleTest : public ConsoleSessionTest {
     std::string run_on(Road road, std::vector<std::string> lines) {
         lines.push_back("SA out.mus");
         if (road == Road::Piped) return type(lines);
-        if (road == Road::ConsoleFile) return run_console_file(root(), lines);
+        status_ = 0;
+        if (road == Road::ConsoleFile) return run_console_file(root(), lines, &status_);
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
         write_text(root() / "s.re", text);
         return type({"RE s.re"});
     }
+
+    int status_ = 0;  // the "--console FILE" road's exit status
 };
 
 TEST_F(ScriptYesNoAnswersConsoleTest, ALineThatAnswersNothingIsNamedAndItsNextLineRuns) {
@@ -173,6 +176,8 @@ TEST_F(ScriptYesNoAnswersConsoleTest, ALineThatAnswersNothingIsNamedAndItsNextLi
                 EXPECT_EQ(saved, loaded) << out;
             }
             EXPECT_EQ(read_text(root() / "b.mus") != kOldB, row.b_written) << out;
+            // A named line fails the run; a script whose every line answered does not.
+            EXPECT_EQ(road_status(road, status_), row.said.empty() ? 0 : 1) << out;
         }
     }
 }

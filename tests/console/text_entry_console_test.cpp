@@ -14,6 +14,7 @@
 #include "engine/commands/engine_reset.h"
 #include "tests/core/document_bytes.h"
 #include "tests/support/console_run.h"
+#include "tests/support/run_status.h"
 #include "tests/support/running_program.h"
 
 namespace {
@@ -300,7 +301,9 @@ TEST(TextEntryProgramTest, AScriptFileGivesTheSamePages) {
         ASSERT_TRUE(program.started());
         const int status = program.wait_end();
         ASSERT_TRUE(WIFEXITED(status)) << program.output();
-        EXPECT_EQ(WEXITSTATUS(status), 0) << program.output();
+        // A line named as no place, or refused, fails the run; the save after it still runs.
+        EXPECT_EQ(WEXITSTATUS(status), names_untaken_line(program.output()) ? 1 : 0)
+            << program.output();
         ASSERT_TRUE(fs::exists(temp.root() / "a.mus")) << c.name << "\n" << program.output();
         const SavedTextPage page = read_saved_text_page(temp.root() / "a.mus");
         EXPECT_EQ(page.texts, c.texts) << c.name << "\n" << program.output();

@@ -1,5 +1,5 @@
 # Runs one scenario: PROGRAM --console with INPUT on standard input, in a fresh work folder,
-# and compares standard output with EXPECTED line by line.
+# and compares standard output with EXPECTED line by line, and its exit status with STATUS.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/state" "${WORK}/cwd")
 set(ENV{XDG_STATE_HOME} "${WORK}/state")
@@ -9,8 +9,8 @@ execute_process(COMMAND "${PROGRAM}" --console ${extra}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc
   WORKING_DIRECTORY "${WORK}/cwd" TIMEOUT 60)
 file(READ "${EXPECTED}" expected)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "exit code ${rc}\nstdout:\n${out}\nstderr:\n${err}")
+if(NOT rc EQUAL STATUS)
+  message(FATAL_ERROR "exit code ${rc}, not ${STATUS}\nstdout:\n${out}\nstderr:\n${err}")
 endif()
 if(NOT out STREQUAL expected)
   file(WRITE "${WORK}/actual.out" "${out}")

@@ -381,7 +381,7 @@ CommandFlow run_comma_line(const FixedText<512>& typed) {
     prepare_comma_line(typed);
     const NumberLineReading reading = read_number_line_whole(WordsInLine::Commas);
     if (reading.fault != NumberLineFault::None) {
-        show_message(number_line_refusal(reading));
+        name_untaken_line(number_line_refusal(reading));
         return CommandFlow::EndCommand;
     }
     std::vector<std::string> typed_pairs;
@@ -518,7 +518,7 @@ CommandFlow run_edit_line() {
         const bool arithmetic = CommandLine(2) == 'P';
         const NumberLineReading reading = read_number_line_whole(WordsInLine::Any);
         if (reading.fault != NumberLineFault::None) {
-            show_message(number_line_refusal(reading));
+            name_untaken_line(number_line_refusal(reading));
             return CommandFlow::EndCommand;
         }
         if (!arithmetic && !edit::check_pair_values(reading.typed)) return CommandFlow::EndCommand;

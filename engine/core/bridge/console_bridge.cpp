@@ -259,9 +259,24 @@ int32_t show_message(std::string_view text) {
     return front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.message, text));
 }
 
+bool line_from_script() {
+    return MacroUnit != DefaultMacroUnit || !has_front_end() || front_end().InputIsScript();
+}
+
+// The one place where a named line marks the run; the console's end reads the mark.
+void mark_untaken_line() {
+    if (line_from_script()) mark_run_failed();
+}
+
+int32_t name_untaken_line(std::string_view text) {
+    mark_untaken_line();
+    return show_message(text);
+}
+
 void report_unknown_word(const FixedText<9>& word) {
     std::string text = "ERROR -- unknown word in this context: ";
     text.append(word.view());
+    mark_untaken_line();
     front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.unknown_word, text));
 }
 

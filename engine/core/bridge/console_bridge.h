@@ -80,7 +80,19 @@ bool wait_for_input_key_or_command();
 // Message box with OK showing text up to its first NUL (at most 512 characters).
 int32_t show_message(const FixedText<512>& text);
 int32_t show_message(std::string_view text);
-// "ERROR -- unknown word in this context: " and the word (columns 40-48) in a message box.
+// True when the line being read comes from a script (a pipe, "--console FILE", a command file
+// read by RE) rather than from someone at the keys: nobody sees the question it meets.
+bool line_from_script();
+// Shows text, the reply that names a line the program did not take as written: no answer to
+// the question it met (dropped, taken as No, X or Cancel, or run as the next command), a line
+// that is no box or no number, an unknown word, a syntax or input error. A script's line marks
+// the run (its caller learns that a line it gave was not done: the console then ends with
+// status 1); a line typed at a terminal was seen refused, and leaves the run as it is.
+int32_t name_untaken_line(std::string_view text);
+// The mark name_untaken_line sets, for a front-end that prints its own reply naming the line.
+void mark_untaken_line();
+// "ERROR -- unknown word in this context: " and the word (columns 40-48) in a message box: the
+// line is named as untaken.
 void report_unknown_word(const FixedText<9>& word);
 // Every "||" becomes CR LF, scanning left to right (a third bar stays a bar).
 void convert_bars_to_newlines(FixedText<160>& text);

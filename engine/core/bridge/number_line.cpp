@@ -218,15 +218,6 @@ bool read_number_whole(std::string_view text, float& value) {
     return stored_value(plain, value);
 }
 
-namespace {
-
-// A piped line, a "--console FILE" line or a command file's: nobody sees the question.
-bool line_from_script() {
-    return MacroUnit != DefaultMacroUnit || !has_front_end() || front_end().InputIsScript();
-}
-
-}  // namespace
-
 std::string number_non_answer_text(std::string_view prompt, std::string_view line,
                                    std::string_view outcome) {
     const std::size_t last = line.find_last_not_of(" \t\r");
@@ -241,7 +232,7 @@ std::string number_non_answer_text(std::string_view prompt, std::string_view lin
 bool name_script_number_non_answer(std::string_view prompt, std::string_view line,
                                    std::string_view outcome) {
     if (!line_from_script()) return false;
-    show_message(number_non_answer_text(prompt, line, outcome));
+    name_untaken_line(number_non_answer_text(prompt, line, outcome));
     return true;
 }
 
@@ -249,9 +240,9 @@ bool name_script_number_non_answer(std::string_view prompt, std::string_view lin
 bool refuse_file_number_line(std::string_view prompt, std::string_view line) {
     if (read_number_line_whole(WordsInLine::None).fault == NumberLineFault::None) return false;
     const std::size_t last = line.find_last_not_of(" \t\r");
-    show_message("*** Not an answer to \"" + std::string(prompt) + "\": " +
-                 std::string(line.substr(0, last == std::string_view::npos ? 0 : last + 1)) +
-                 ": the rest of the file was not read.");
+    name_untaken_line("*** Not an answer to \"" + std::string(prompt) + "\": " +
+                      std::string(line.substr(0, last == std::string_view::npos ? 0 : last + 1)) +
+                      ": the rest of the file was not read.");
     if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
     MacroUnit = 0;
     MessageLine.blank();

@@ -84,10 +84,9 @@ int32_t confirm_overwrite(std::string_view name) {
             return 0;
         }
         if (given == CommandFileAnswer::NotAnAnswer) {
-            mark_run_failed();
-            show_message("*** Not an answer to \"FILE EXISTS - Write over file?\": " +
-                         (line.empty() ? std::string("(an empty line)") : line) +
-                         " -- taken as No: " + shown + " was not written.");
+            name_untaken_line("*** Not an answer to \"FILE EXISTS - Write over file?\": " +
+                              (line.empty() ? std::string("(an empty line)") : line) +
+                              " -- taken as No: " + shown + " was not written.");
         } else {
             // A question the file left open refused a write the script asked for.
             mark_run_failed();
@@ -107,10 +106,6 @@ int32_t confirm_overwrite(std::string_view name) {
     const int32_t answer = confirm_discard(2);
     SecondLine = second;
     ChangesMadeFlag = changes;
-    // A script's line that did not answer is no No the script gave: the write it asked for
-    // did not happen.
-    std::string unanswered;
-    if (answer != -1 && front_end().ScriptGaveNoAnswer(unanswered)) mark_run_failed();
     // An input that ended at the question answered nothing: the write asked for did not
     // happen, and the run says so.
     if (answer != -1 && front_end().ApplicationClosing()) {

@@ -268,7 +268,7 @@ void take_destination_answer() {
         if (steps.fault != core::NumberLineFault::None) {
             if (!core::name_script_number_non_answer(
                     kStepsPrompt, typed, std::string(box_word()) + " ended, nothing was changed."))
-                core::show_message(core::number_line_refusal(steps));
+                core::name_untaken_line(core::number_line_refusal(steps));
             end_box_operation();
             return;
         }
@@ -620,7 +620,7 @@ void delete_box_codes() {
                 core::read_number_line_whole(core::WordsInLine::None);
             // After a refusal the file's "Reading" line would stand as the reply.
             if (line.fault != core::NumberLineFault::None) {
-                core::show_message(core::number_line_refusal(line));
+                core::name_untaken_line(core::number_line_refusal(line));
                 MessageLine.blank();
                 return;
             }
@@ -639,7 +639,7 @@ void delete_box_codes() {
                 core::NumberLineReading out = line;
                 out.fault = core::NumberLineFault::OutOfRange;
                 out.word = static_cast<std::size_t>(k) < line.typed.size() ? line.typed[k] : "";
-                core::show_message(core::number_line_refusal(out));
+                core::name_untaken_line(core::number_line_refusal(out));
                 MessageLine.blank();
             };
             for (int k = 5; k <= 22; ++k) {
@@ -813,8 +813,8 @@ bool refuse_line_without_box(const core::FixedText<512>& line, std::string_view 
         c == '~') {
         return false;
     }
-    core::show_message("*** Not a box: " + answer_as_given() + " -- " + std::string(word) +
-                       " ended, nothing was changed.");
+    core::name_untaken_line("*** Not a box: " + answer_as_given() + " -- " + std::string(word) +
+                            " ended, nothing was changed.");
     return true;
 }
 

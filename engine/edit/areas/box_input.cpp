@@ -222,11 +222,11 @@ void refuse_box_off_staves(const std::string& given) {
     if (core::MacroUnit != 0) {
         stop_command_file_for(off_staves_refusal(given));
     } else {
-        core::show_message(off_staves_refusal(given));
+        core::name_untaken_line(off_staves_refusal(given));
     }
 }
 
-void refuse_typed_box() { core::show_message(off_staves_refusal(answer_as_given())); }
+void refuse_typed_box() { core::name_untaken_line(off_staves_refusal(answer_as_given())); }
 
 BoxLineReading read_box_line() {
     const std::string given = answer_as_given();
@@ -283,9 +283,9 @@ void refuse_box_line(const std::string& refusal, std::string_view word, bool ask
         stop_command_file_for(refusal);
         return;
     }
-    core::show_message(refusal + (asks_again ? std::string(" -- the box is asked again.")
-                                             : " -- " + std::string(word) +
-                                                   " ended, nothing was changed."));
+    core::name_untaken_line(
+        refusal + (asks_again ? std::string(" -- the box is asked again.")
+                              : " -- " + std::string(word) + " ended, nothing was changed."));
 }
 
 bool answer_from_script() {

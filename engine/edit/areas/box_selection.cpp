@@ -210,7 +210,7 @@ void end_box_word_for(const std::string& what) {
         core::show_message(what + ": the rest of the file was not read.");
         core::mark_run_failed();
     } else {
-        core::show_message(what + ". ***");
+        core::name_untaken_line(what + ". ***");
     }
     core::MacroUnit = 0;
     core::MessageLine.blank();

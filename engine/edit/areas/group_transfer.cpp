@@ -539,7 +539,7 @@ void move_box_items() {
                 stop_command_file_for("*** Not a box: " + given);
                 return;
             }
-            if (!exit_word) core::show_message("*** Not a box: " + given + " -- IFX ended.");
+            if (!exit_word) core::name_untaken_line("*** Not a box: " + given + " -- IFX ended.");
             end_if_boxes(true);
             return;
         }

@@ -650,7 +650,7 @@ bool compile_if_line(CompiledIf& line) {
     }
     const std::string given =
         g_line_from_file.empty() ? std::string() : " in \"" + g_line_from_file + "\"";
-    core::show_message(text + given + " -- nothing was changed.");
+    core::name_untaken_line(text + given + " -- nothing was changed.");
     return false;
 }
 

@@ -38,7 +38,7 @@ std::string shown_value(float v, const std::vector<std::string>& typed, int32_t 
 }
 
 void refuse_staff(const std::string& word) {
-    core::show_message("*** No staff " + word +
+    core::name_untaken_line("*** No staff " + word +
                        " (staves are 0 to 256) -- the line was not taken.");
 }
 
@@ -47,7 +47,7 @@ void refuse_staff(const std::string& word) {
 constexpr float kPassingMarkCode = 13.0f;
 
 void refuse_code(float v, const std::string& word) {
-    core::show_message(code_refusal(v, word) + " -- the line was not taken.");
+    core::name_untaken_line(code_refusal(v, word) + " -- the line was not taken.");
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ std::string code_refusal(float v, const std::string& shown) {
 bool take_typed_item_line() {
     const core::NumberLineReading r = core::read_number_line_whole(core::WordsInLine::None);
     if (r.fault != core::NumberLineFault::None) {
-        core::show_message(core::number_line_refusal(r));
+        core::name_untaken_line(core::number_line_refusal(r));
         return false;
     }
     if (!code_refusal(core::ParamBuffer(1), "").empty()) {
@@ -94,7 +94,7 @@ bool check_pair_values(const std::vector<std::string>& typed) {
         if (!std::isfinite(number_value) || !std::isfinite(value)) {
             const int32_t k = std::isfinite(number_value) ? slot + 1 : slot;
             const char* what = std::isnan(p(k)) ? "Not a number: " : "Number out of range: ";
-            core::show_message("*** " + std::string(what) + shown_value(p(k), typed, k) +
+            core::name_untaken_line("*** " + std::string(what) + shown_value(p(k), typed, k) +
                                " -- the line was not taken.");
             return false;
         }

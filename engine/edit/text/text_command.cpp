@@ -176,7 +176,7 @@ void give_back_no_place_line(const std::string& line) {
     std::string shown = line;
     shown.erase(0, shown.find_first_not_of(" \t"));
     shown.erase(shown.find_last_not_of(" \t") + 1);
-    core::show_message("*** Not a place for the text: " + shown + " -- no text was entered.");
+    core::name_untaken_line("*** Not a place for the text: " + shown + " -- no text was entered.");
     if (core::MacroUnit != 0) {
         core::unread_command_file_line();
     } else {
@@ -255,7 +255,7 @@ bool ask_for_place(bool& clicked) {
         if (core::MacroUnit != 0 || core::front_end().InputIsScript()) {
             give_back_no_place_line(SecondLine.trimmed());
         } else {
-            core::show_message(core::number_line_refusal(reading));
+            core::name_untaken_line(core::number_line_refusal(reading));
         }
         return false;
     }

@@ -378,8 +378,9 @@ void place_text_unit_under_note() {
             !is_note_number_answer(answer)) {
             std::string shown = answer.substr(first == std::string::npos ? 0 : first);
             shown.erase(shown.find_last_not_of(" \t") + 1);
-            core::show_message("*** Not an answer to \"" + std::string(kNoteNumberPrompt) +
-                               "\": " + shown + " -- the text ended, its first unit unplaced.");
+            core::name_untaken_line("*** Not an answer to \"" + std::string(kNoteNumberPrompt) +
+                                    "\": " + shown +
+                                    " -- the text ended, its first unit unplaced.");
             core::IntParamBuffer(1) = kCancelMark;
             return;
         }

@@ -72,8 +72,8 @@ bool line_from_script = false;
 bool name_non_answer(const core::FixedText<512>& prompt, const std::string& line) {
     const std::string shown = std::string(core::FixedText<512>(line).trimmed());
     if (line_from_script) {
-        core::show_message("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown +
-                           " -- the edit form ended.");
+        core::name_untaken_line("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown +
+                                " -- the edit form ended.");
         return true;
     }
     core::show_message("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown);

@@ -10,6 +10,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
@@ -157,6 +158,7 @@ void save_input_lines() {
     if (name.empty()) return;
     if (!core::open_unit(kSavedLinesUnit, name, core::UnitStatus::Replace, core::UnitForm::Text)) {
         core::show_message("Error writing file");
+        core::mark_run_failed();
         return;
     }
     const InputLinesRecord& lines = InputLines;
@@ -172,7 +174,10 @@ void save_input_lines() {
     bool written = true;
     for (const std::string& r : records)
         written = core::write_record(kSavedLinesUnit, r) == core::IoResult::Ok && written;
-    if (!core::close_unit(kSavedLinesUnit) || !written) core::show_message("Error writing file");
+    if (!core::close_unit(kSavedLinesUnit) || !written) {
+        core::show_message("Error writing file");
+        core::mark_run_failed();
+    }
 }
 
 bool ask_output_file_name() {

@@ -222,7 +222,8 @@ MenuChoice closing_menu(bool edit_form) {
         if (from_script && (!known_menu_answer(answer) || !one_word)) {
             // Shown again, the menu would take the script's next lines as its answers: the
             // line is named and the menu left as X leaves it.
-            core::show_message("*** Not an answer to the input menu: " + word + " -- taken as X.");
+            core::name_untaken_line("*** Not an answer to the input menu: " + word +
+                                    " -- taken as X.");
             answer = 'X';
             core::SecondLine.set("X");
         }
@@ -472,8 +473,8 @@ bool set_up_run() {
     if (!spacing_path && !input_range_has_room(p1, layout::SpacingStaff)) {
         const std::size_t last = file_range_line.find_last_not_of(" \t\r");
         file_range_line.resize(last == std::string::npos ? 0 : last + 1);
-        core::show_message("*** Not an answer to \"" + std::string(kInputRangeQuestion) +
-                           "\": " + file_range_line + ": the rest of the file was not read.");
+        core::name_untaken_line("*** Not an answer to \"" + std::string(kInputRangeQuestion) +
+                                "\": " + file_range_line + ": the rest of the file was not read.");
         if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
             core::close_unit(core::MacroUnit);
         core::MacroUnit = 0;

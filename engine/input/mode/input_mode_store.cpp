@@ -305,7 +305,7 @@ void ask_input_range(int32_t& result) {
         // A range with no room would put notes on top of one another past the page: a script
         // ends the input, as for any line that is no range; a person is asked again.
         if (core::front_end().InputIsScript()) {
-            core::show_message(
+            core::name_untaken_line(
                 core::number_non_answer_text(kInputRangeQuestion, typed, "IN ended."));
             result = 2;
             break;

@@ -271,9 +271,10 @@ void report_mark_without_note(const MarkEntry& m, const MarkTarget& t, int32_t n
     };
     std::string pair = mark_word(m.code) + " " + number(t.first);
     if (t.range) pair += ":" + number(t.last);
-    core::show_message("**** Input error ****  " + pair + "  names no note: the line has " +
-                       std::to_string(notes) +
-                       " notes (a chord counts once, a rest not at all); the mark was left out.");
+    core::name_untaken_line(
+        "**** Input error ****  " + pair + "  names no note: the line has " +
+        std::to_string(notes) +
+        " notes (a chord counts once, a rest not at all); the mark was left out.");
 }
 
 // Contract: see the header. Reads InputTokenList, MarkSideFlags, InputStaff, PageMarkSetting,

@@ -75,7 +75,7 @@ void report_refused_repeat(int32_t start, int32_t position, const std::string& w
     word.erase(0, std::min(word.find_first_not_of(' '), word.size()));
     word.erase(word.find_last_not_of(' ') + 1);
     if (word.empty()) word = "/";
-    core::show_message("**** Input error ****  " + word + "  " + why);
+    core::name_untaken_line("**** Input error ****  " + word + "  " + why);
 }
 
 // Plays the last RepeatSpan entries (further chord notes ride along uncounted) RepeatTimes

@@ -46,7 +46,7 @@ void syntax_error(int32_t& cursor, std::string_view note) {
     line.erase(line.find_last_not_of(' ') + 1);
     text += core::named_as_read(line);
     if (!note.empty()) text += "||" + std::string(note);
-    core::show_message(text);
+    core::name_untaken_line(text);
     edit::show_item_palette(core::kGeneralPalette);
 }
 

@@ -351,7 +351,7 @@ void show_input_error(const core::FixedText<12>& token) {
     text.resize(22, ' ');
     text += token.view();
     text.resize(36, ' ');
-    core::show_message(text);
+    core::name_untaken_line(text);
     if (InputParserMode == kNotesMode) core::SecondLine.set("****");
 }
 

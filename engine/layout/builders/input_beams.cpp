@@ -430,11 +430,11 @@ void next_beam_pair(int32_t& index, BeamPair& pair) {
     if (end_past_last) pair.valid = false;
     if (!pair.valid) {
         if (a > ChordCount || end_past_last) {
-            core::show_message("**** Input error ****  " + std::to_string(pair.first_number) + " " +
-                               std::to_string(pair.last_number) + "  names no note: the line has " +
-                               std::to_string(ChordCount) +
-                               " notes (a chord counts once, a rest not at all); the pair was "
-                               "left out.");
+            core::name_untaken_line("**** Input error ****  " + std::to_string(pair.first_number) +
+                                    " " + std::to_string(pair.last_number) +
+                                    "  names no note: the line has " + std::to_string(ChordCount) +
+                                    " notes (a chord counts once, a rest not at all); the pair was "
+                                    "left out.");
         }
         return;
     }

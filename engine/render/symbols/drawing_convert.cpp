@@ -213,7 +213,7 @@ int32_t take_file_number() {
         // and runs next.
         if (from_script) {
             set_message_line("");
-            core::show_message(
+            core::name_untaken_line(
                 core::number_non_answer_text(kAskNumber, answer, "the conversion ended."));
             if (core::MacroUnit != 0) {
                 core::unread_command_file_line();
@@ -234,8 +234,8 @@ int32_t take_file_number() {
         if (from_script) {
             // Told at once: a command file's next line would take the message line's place.
             set_message_line("");
-            core::show_message("*** Not a file number: " + answer +
-                               " (5000 to 9980, last digit 0): the conversion ended.");
+            core::name_untaken_line("*** Not a file number: " + answer +
+                                    " (5000 to 9980, last digit 0): the conversion ended.");
             return 0;
         }
         set_message_line(kAskNumber);
