@@ -134,6 +134,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunIfCommandDialog(const core::FixedText<512>& question,
                            core::Array1<core::FixedText<48>, 14>& fields) override;
     bool HasSoundDialog() override { return false; }
+    bool ShowsDialogs() override { return false; }
     int RunSoundDialog(core::Array1<int32_t, 64>& settings,
                        core::Array1<int32_t, 256>& staves) override;
     // Window-only dialogs: told, answered Cancel (the typed forms of their commands need none).

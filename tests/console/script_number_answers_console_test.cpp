@@ -73,7 +73,8 @@ class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
     }
 
     void fresh_files() {
-        for (const char* name : {"a.mus", "t.mus", "two.mus", "out.mus", "marker.mus", "o.mus"})
+        for (const char* name :
+             {"a.mus", "t.mus", "two.mus", "out.mus", "marker.mus", "o.mus", "twp.mus"})
             fs::remove(root() / name);
         make("a.mus", {"8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "1 1 60 7 5 0 4"});
         // Notes whose stems turn: STU spaces them.
@@ -213,8 +214,7 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheStaffToAdjustAndTheStepsToMoveEndTheir
     EXPECT_NE(saved_records(root() / "out.mus"), saved_records(root() / "t.mus"));
 }
 
-// H asks its new size of a command file's next line (the console's height dialog needs the
-// window).
+// H asks its new size of the next line: a command file's, or the console's (it has no dialog).
 TEST_F(ScriptNumberAnswersConsoleTest, TheNewSizeFromACommandFile) {
     const std::string named = "*** Not an answer to \"Type new size ->\": ";
     const auto h = [](const char* answer) {
@@ -227,6 +227,11 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheNewSizeFromACommandFile) {
         // A command file's blank line answers nothing: the file's next line is the answer.
         {"an empty line", kFileRoad, h(""), named + "SA MARKER.MUS -- H" + kEnded, false,
          "two.mus"},
+        {"a word", kTypedRoads, h("zz"), named + "zz -- H" + kEnded, true, "two.mus"},
+        {"X", kAllRoads, h("X"), "", true, "two.mus"},
+        // A blank line answers nothing on any road.
+        {"an empty line", kTypedRoads, h(""), named + "SA marker.mus -- H" + kEnded, false,
+         "two.mus"},
     };
     run_rows(rows);
 
@@ -237,8 +242,94 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheNewSizeFromACommandFile) {
         EXPECT_FALSE(has(out, "Not an answer")) << out;
         pages.push_back(saved_records(root() / "out.mus"));
     }
+    for (const Road road : kTypedRoads) {
+        fresh_files();
+        run_on(road, h("10"));
+        EXPECT_EQ(saved_records(root() / "out.mus"), pages[0]) << road_name(road);
+    }
     EXPECT_EQ(pages[0], pages[1]);
     EXPECT_NE(pages[1], saved_records(root() / "two.mus"));
+}
+
+// Ripple bars and the split into files ask their numbers as the next line on every road (the
+// console has no dialogs): one script gives one page piped, by "--console FILE" and by RE. X
+// alone is Cancel and the script goes on; a line that is no numbers is named and ends the word
+// (a file read by RE stops there).
+TEST_F(ScriptNumberAnswersConsoleTest, RippleBarsAndTheSplitAskTheirLineOnEveryRoad) {
+    // Staff 2's last bar (its note at 140 marked with P4 7) goes to the end of staff 1.
+    std::vector<std::string> staves;
+    for (const char* s : {"1", "2"}) {
+        staves.push_back(std::string("8 ") + s + " 0");
+        for (const char* x : {"20", "60", "100", "140"}) {
+            const bool marked = std::string(s) == "2" && std::string(x) == "140";
+            staves.push_back(std::string("1 ") + s + " " + x + (marked ? " 7" : " 5") + " 5 0 4");
+        }
+        for (const char* x : {"50", "90", "130", "200"})
+            staves.push_back(std::string("14 ") + s + " " + x);
+    }
+    make("r.mus", staves);
+    type({"G r.mus", "RIP 1 2 1 1", "SA rippled.mus"});
+    core::reset_engine();
+    ASSERT_NE(saved_records(root() / "rippled.mus"), saved_records(root() / "r.mus"));
+
+    const std::string rip = "*** Not an answer to \"Ripple bars.\": ";
+    const std::string dec = "*** Not an answer to \"Decombine File\": ";
+    const std::vector<Row> rows = {
+        {"RIP, its line", kAllRoads, {"G r.mus", "RIP", "1 2 1 1"}, "", true, "rippled.mus"},
+        {"RIP, X", kAllRoads, {"G r.mus", "RIP", " x "}, "", true, "r.mus"},
+        {"RIP, X and a number",
+         kTypedRoads,
+         {"G r.mus", "RIP", "X 2"},
+         rip + "X 2 -- RIP" + kEnded,
+         true,
+         "r.mus"},
+        {"RIP, X and a number",
+         kFileRoad,
+         {"G r.mus", "RIP", "X 2"},
+         rip + "X 2: the rest of the file was not read.",
+         false,
+         nullptr,
+         0},
+        {"RIP, a command",
+         kTypedRoads,
+         {"G r.mus", "RIP", "SA o.mus"},
+         rip + "SA o.mus -- RIP" + kEnded,
+         true,
+         "r.mus"},
+        // A blank line answers nothing: the line after it is the answer.
+        {"RIP, a blank line",
+         kTypedRoads,
+         {"G r.mus", "RIP", "", "1 2 1 1"},
+         "",
+         true,
+         "rippled.mus"},
+        // The top group's file is two.mus itself: N keeps it; staff 1 goes to twp.mus.
+        {"DEC, its line", kAllRoads, {"G two.mus", "DEC", "1", "N"}, "", true, "two.mus"},
+        {"DEC, X", kAllRoads, {"G two.mus", "DEC", "X"}, "", true, "two.mus"},
+        {"DEC, a word",
+         kTypedRoads,
+         {"G two.mus", "DEC", "1x"},
+         dec + "1x -- DEC" + kEnded,
+         true,
+         "two.mus"},
+    };
+    run_rows(rows);
+
+    for (const Road road : kAllRoads) {
+        SCOPED_TRACE(road_name(road));
+        for (const char* line : {"1", "x"}) {
+            fresh_files();
+            fs::remove(root() / "twp.mus");
+            run_on(road, {"G two.mus", "DEC", line, "N"});
+            const std::vector<std::string> split = saved_records(root() / "twp.mus");
+            EXPECT_EQ(split.size(), std::string(line) == "1" ? 2u : 0u) << line;
+            if (!split.empty()) EXPECT_EQ(split[0], "8 1 0");
+        }
+    }
+    // At a terminal a line that is no numbers is refused as typed numbers are.
+    fresh_files();
+    EXPECT_TRUE(has(type_at_terminal({"G r.mus", "RIP", "1 2x"}),
+                    "*** Not a number: 2x -- the line was not taken."));
 }
 
 // The input mode's dialogs of numbers: a script's line that is not all whole numbers is named

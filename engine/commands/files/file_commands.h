@@ -138,8 +138,9 @@ struct StaffGroupingRecord {
     std::string output_name;  // the dialog's name for the top group ("" when none)
 };
 // Records the staff items of staves 1..200 and asks for the group sizes (the "Decombine File"
-// dialog, unless a command file runs or mode is 2: the sizes are then the next command-file
-// line, or CommandLine). CommandLine is restored from SecondLine afterwards.
+// dialog, unless a command file runs, no dialog is shown or mode is 2: the sizes are then the
+// next command-file line, the next typed line (the console), or CommandLine; a bare X cancels).
+// CommandLine is restored from SecondLine afterwards.
 void ask_staff_grouping(int32_t mode, StaffGroupingRecord& grouping);
 
 // The next name of a series: the last character before the extension's "." goes up by one, "9"

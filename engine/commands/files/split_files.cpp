@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/commands/files/file_commands.h"
@@ -70,14 +71,17 @@ DocumentStatus write_group_file(const std::string& name, int32_t words,
     platform::SaveLock lock;
     for (;;) {
         const DocumentStatus status =
-            write_document(name, ItemStoreScratch, words + 1, kSplitLevel, MetricFlag,
-                           std::nullopt, kDocumentWriteUnit, &seen);
+            write_document(name, ItemStoreScratch, words + 1, kSplitLevel, MetricFlag, std::nullopt,
+                           kDocumentWriteUnit, &seen);
         if (status != DocumentStatus::Changed) return status;
         lock.release();
         if (!may_replace_changed(name, seen)) return DocumentStatus::Changed;
         lock.acquire();
     }
 }
+
+constexpr std::string_view kGroupingLinePrompt =
+    "Decombine File: Type number of staves in each group to be processed.";
 
 }  // namespace
 
@@ -128,7 +132,9 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
     if (staves < 2) return;
 
     const bool command_file = MacroUnit != DefaultMacroUnit;
-    if (!command_file && mode != 2) {
+    // Where no dialog is shown the sizes are asked as the line a command file gives.
+    const bool line_form = command_file || (mode != 2 && asks_dialog_line());
+    if (!line_form && mode != 2) {
         set_dialog_preset("");
         if (front_end().RunDecombineFileDialog() == 2) {
             take_dialog_answer();
@@ -143,15 +149,17 @@ void ask_staff_grouping(int32_t mode, StaffGroupingRecord& g) {
     if (StoredStaffGrouping(1) != 0) {
         for (int32_t k = 1; k <= StoredStaffGrouping.size(); ++k) sizes(k) = StoredStaffGrouping(k);
     } else {
-        std::string as_read;
-        const bool from_file = MacroUnit != DefaultMacroUnit;
-        read_line_from_command_file(&as_read);
-        // A file that ended before the line asks nothing more; a file's line that is no
-        // numbers was meant as something else: the file stops on it.
-        if (from_file && (MacroUnit == 0 || refuse_file_number_line("Decombine File", as_read))) {
-            CommandLine = SecondLine;
-            g.cancelled = true;
-            return;
+        if (line_form) {
+            // A bare X is Cancel; the end of the file or input asks nothing more; a line that is
+            // no numbers was meant as something else and is named (a file stops on it).
+            if (read_dialog_number_line(kGroupingLinePrompt, "Decombine File", asking_word()) !=
+                DialogLine::Numbers) {
+                CommandLine = SecondLine;
+                g.cancelled = true;
+                return;
+            }
+        } else {
+            read_line_from_command_file();
         }
         redraw_if_command_file_ended();
         for (int32_t k = 1; k <= kGroupSizeWords; ++k) sizes(k) = int_of(ParamBuffer(k));

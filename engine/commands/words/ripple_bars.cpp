@@ -44,6 +44,10 @@ constexpr float kCourtesyMeterFrom = 195.0f;
 constexpr float kCourtesyMeterAt = 199.0f;
 constexpr float kLastBarBeforeMeter = 198.0f;
 
+// The console asks the dialog's four fields as one line, in the order a command file gives them.
+constexpr std::string_view kRippleLinePrompt =
+    "Ripple bars.: staves-in-system source-bottom-staff destination-bottom-staff bars";
+
 struct RippleInputs {
     int32_t staves = 0;       // S
     int32_t source = 0;       // A, the source system's bottom staff
@@ -78,19 +82,17 @@ void say(std::string_view text) {
     show_prompt(MessageLine);
 }
 
-// The four numbers: typed (P2..P5), from the command file's next line when a file runs and P2 is
-// 0, else from the Ripple bars dialog. False on Cancel, at the file's end, and on a file's line
-// that is no numbers.
+// The four numbers: typed (P2..P5), else from the line a command file (or the console, which
+// has no dialog) gives next, else from the Ripple bars dialog. False on Cancel, at the file's or
+// the input's end, and on a line that is no numbers (named).
 bool read_inputs(RippleInputs& in) {
     if (ParamBuffer(2) != 0.0f) {
         in = {int_of(ParamBuffer(2)), int_of(ParamBuffer(3)), int_of(ParamBuffer(4)),
               int_of(ParamBuffer(5))};
-    } else if (MacroUnit != DefaultMacroUnit) {
-        std::string as_read;
-        read_line_from_command_file(&as_read);
-        // A file that ended before the line asks nothing more; a line that is no numbers was
-        // meant as something else, and the file stops on it.
-        if (MacroUnit == 0 || refuse_file_number_line("Ripple bars.", as_read)) return false;
+    } else if (asks_dialog_line()) {
+        if (read_dialog_number_line(kRippleLinePrompt, "Ripple bars.", asking_word()) !=
+            DialogLine::Numbers)
+            return false;
         in = {int_of(ParamBuffer(1)), int_of(ParamBuffer(2)), int_of(ParamBuffer(3)),
               int_of(ParamBuffer(4))};
     } else {

@@ -239,14 +239,14 @@ void change_page_image_height() {
     SecondLine.put(35, 52, "\r\nType new size ->");
 
     float new_height = height;
-    if (MacroUnit != DefaultMacroUnit) {
-        const std::string command = CommandLine.trimmed();
+    if (asks_dialog_line()) {
+        // A command file's next line, or the console's (it has no dialog); X alone is Cancel.
+        const std::string word = asking_word();
         std::string typed;
-        read_line_from_command_file(&typed);
+        if (read_dialog_line(SecondLine.view(), typed) != DialogLine::Numbers) return;
         // Read whole ("1e1" is 10): a line that is no numbers is named and changes nothing, and
         // the file's next line runs next. An empty line keeps the height.
-        if (refuse_script_number_answer("Type new size ->", typed,
-                                        command.substr(0, command.find(' '))) ||
+        if (refuse_script_number_answer("Type new size ->", typed, word) ||
             read_number_line_whole(WordsInLine::Commas).fault != NumberLineFault::None) {
             return;
         }

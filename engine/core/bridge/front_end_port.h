@@ -196,6 +196,9 @@ class FrontEndPort {
     // False where no Sound dialog is shown (its Auto setup is out of reach there): every MIDI
     // command then finds the parts from the page.
     virtual bool HasSoundDialog() { return true; }
+    // False where no dialog is shown (the console): a word that reads its numbers from a
+    // command file's next line in place of its dialog then asks that line as typed.
+    virtual bool ShowsDialogs() { return true; }
     // "Vertical Justify": words 1-5 clearance, window, least line gap (steps), first staff,
     // number of staves (the dialog sets its own presets). 2 = Cancel.
     virtual int RunVerticalJustifyDialog(Array1<int32_t, 19>& a) = 0;

@@ -12,6 +12,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/settings_tables.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -258,6 +259,67 @@ bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
     if (read_number_line_whole(WordsInLine::Commas).fault == NumberLineFault::None) return false;
     return name_script_number_non_answer(prompt, line,
                                          std::string(word) + " ended, nothing was changed.");
+}
+
+bool asks_dialog_line() {
+    return MacroUnit != DefaultMacroUnit || (has_front_end() && !front_end().ShowsDialogs());
+}
+
+// Contract: see the header. Writes CommandLine, ParamBuffer, MacroUnit (0 when the file ended)
+// and ApplicationClosingWord (1 when the input ended).
+DialogLine read_dialog_line(std::string_view shown, std::string& as_read) {
+    as_read.clear();
+    if (MacroUnit != DefaultMacroUnit) {
+        read_line_from_command_file(&as_read);
+        if (MacroUnit == 0) return DialogLine::None;
+    } else {
+        const FixedText<512> prompt(shown);
+        for (;;) {
+            FixedText<512> typed;
+            typed(1) = '\0';
+            if (front_end().WaitForTypedLine(typed, prompt, 0, 0) < 0) {
+                if (front_end().ApplicationClosing()) ApplicationClosingWord = 1;
+                return DialogLine::None;
+            }
+            std::string_view line = typed.view().substr(0, typed.view().find('\0'));
+            const std::size_t end = line.find_last_not_of(" \t\r");
+            if (end == std::string_view::npos) continue;
+            line = line.substr(0, end + 1);
+            // Read as a command file's line is read, so that both give the same numbers.
+            as_read = std::string(line.substr(0, 80));
+            CommandLine.blank();
+            CommandLine.put(1, 80, as_read);
+            scan_command_line(find_trimmed_length(CommandLine.sub(1, 80)));
+            break;
+        }
+    }
+    const std::size_t first = as_read.find_first_not_of(" \t\r");
+    const std::size_t last = as_read.find_last_not_of(" \t\r");
+    if (first != std::string::npos && first == last &&
+        (as_read[first] == 'X' || as_read[first] == 'x'))
+        return DialogLine::Cancel;
+    return DialogLine::Numbers;
+}
+
+std::string asking_word() {
+    const std::string line = line_as_read();
+    return line.substr(0, line.find_first_of(" \t"));
+}
+
+// Contract: see the header.
+DialogLine read_dialog_number_line(std::string_view shown, std::string_view prompt,
+                                   std::string_view word) {
+    const bool from_file = MacroUnit != DefaultMacroUnit;
+    std::string as_read;
+    const DialogLine got = read_dialog_line(shown, as_read);
+    if (got != DialogLine::Numbers) return got;
+    if (from_file) return refuse_file_number_line(prompt, as_read) ? DialogLine::Refused : got;
+    const NumberLineReading reading = read_number_line_whole(WordsInLine::None);
+    if (reading.fault == NumberLineFault::None) return got;
+    if (!name_script_number_non_answer(prompt, as_read,
+                                       std::string(word) + " ended, nothing was changed."))
+        show_message(number_line_refusal(reading));
+    return DialogLine::Refused;
 }
 
 }  // namespace core

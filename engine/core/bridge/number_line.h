@@ -68,6 +68,36 @@ bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
 // been meant for the asking word (the run counts as failed); true, and the caller ends its word.
 bool refuse_file_number_line(std::string_view prompt, std::string_view line);
 
+// How the line a word reads in place of its dialog came.
+enum class DialogLine {
+    Numbers,  // a line of numbers, in P(1..)
+    Cancel,   // a bare X: the dialog's Cancel
+    Refused,  // something else, named
+    None,     // the command file, or the input, ended first
+};
+
+// True when a word reads its numbers as a line rather than in its dialog: a command file runs,
+// or the front-end shows no dialogs (the console).
+bool asks_dialog_line();
+
+// The line a word reads in place of its dialog: a running command file's next line
+// (read_line_from_command_file), else the next line typed after `shown`, blank lines asked
+// again as a file skips them; cut to 80 characters and scanned into P(1..) either way, the line
+// as read in `as_read`. A bare X (blanks aside) is Cancel. Numbers is returned for any other
+// line: the caller reads and judges it.
+DialogLine read_dialog_line(std::string_view shown, std::string& as_read);
+
+// The word of the command being run as the script gave it (the first field of line_as_read),
+// for the replies that name it.
+std::string asking_word();
+
+// read_dialog_line for a line of numbers, each read whole. A line that is something else is
+// named with `prompt`: a command file's stops the rest of the file (refuse_file_number_line), a
+// script's ends `word` ("... -- WORD ended, nothing was changed."), and one typed at a terminal
+// is refused as the lines of numbers are; Refused.
+DialogLine read_dialog_number_line(std::string_view shown, std::string_view prompt,
+                                   std::string_view word);
+
 // The answer to the code chooser ("0 = all"): item codes separated by blanks or commas, each a
 // whole number from 0 to 18, at most 18 of them, in `codes` in line order. An empty line is
 // no code at all (every code). A word, or a number that is not a code, refuses the whole line:
