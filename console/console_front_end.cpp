@@ -475,7 +475,16 @@ std::string ConsoleFrontEnd::question_name(std::string_view question) {
 int ConsoleFrontEnd::ask_yes_no(const char* question, bool exit_offered) {
     std::string ends;
     ends.swap(non_answer_ends_);
-    print_text(shown_form(safe(question)) + (exit_offered ? " (Y/N/X)" : " (Y/N)"));
+    // A question that shows its own choices ("(Y/N) >") has them replaced by the console's, so
+    // that they are not shown twice.
+    std::string shown = shown_form(safe(question));
+    std::string plain = shown;
+    while (!plain.empty() && (plain.back() == ' ' || plain.back() == '>')) plain.pop_back();
+    if (plain.ends_with("(Y/N)")) {
+        plain.resize(plain.size() - 5);
+        shown = std::string(trim_right(plain));
+    }
+    print_text(shown + (exit_offered ? " (Y/N/X)" : " (Y/N)"));
     waiting_for_ = one_line(safe(question));
     gave_no_answer_ = false;
     std::string line;
@@ -504,12 +513,21 @@ bool ConsoleFrontEnd::ScriptGaveNoAnswer(std::string& line) {
 }
 
 int ConsoleFrontEnd::AskAbandonInput() {
-    print_text("Abandon input? (Y/E/C)");
-    waiting_for_ = "Abandon input?";
     std::string line;
-    if (!read_line(line)) return -1;
-    const char a = answer_letter(line);
-    if (at_terminal_ && !last_line_from_file_) return a == 'Y' ? 0 : (a == 'E' ? 1 : -1);
+    char a = 0;
+    for (;;) {
+        print_text("Abandon input? (Y/E/C)");
+        waiting_for_ = "Abandon input?";
+        if (!read_line(line)) return -1;
+        a = answer_letter(line);
+        if (!at_terminal_ || last_line_from_file_) break;
+        if (a == 'Y') return 0;
+        if (a == 'E') return 1;
+        if (a == 'C' || a == 0) return -1;
+        // Someone is there to answer: a word the menu does not offer is named and the question
+        // asked again, as the other menus do, rather than taken as a Cancel nobody chose.
+        print_text("*** Not an answer to \"Abandon input?\": " + std::string(trim_right(line)));
+    }
     // From a script only a one-word line answers: "SA p.mus" read as S would be taken for a
     // Cancel nobody chose, and the script's next lines would land on the wrong questions.
     const std::size_t first = line.find_first_not_of(" \t\r");

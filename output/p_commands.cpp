@@ -60,6 +60,14 @@ std::string typed_name_from(int first) {
 
 void reply(std::string_view text) { MessageLine.set(text); }
 
+// Where a job went. A command file runs on in the same call and its later lines replace the
+// reply, so there it is shown at once as well: a batch's log confirms each file it wrote.
+void reply_job_output(std::string_view text) {
+    reply(text);
+    if (core::MacroUnit != core::DefaultMacroUnit && core::has_front_end())
+        core::front_end().SetMessageLineText(MessageLine.c_text().c_str());
+}
+
 // ---- the page toggle ----------------------------------------------------------------------
 
 // Moves every item to the other page by adding or taking PageExtent from its staff number;
@@ -231,13 +239,13 @@ void report_batch_output() {
     std::string queue;
     if (printer_queue_of(target, queue)) {
         const std::string job = job_output_path();
-        reply(printer_reply(target));
+        reply_job_output(printer_reply(target));
         if (platform::file_exists(job)) send_job_to_printer(job, queue);
     } else if (OutputSettings.batch_naming == 0) {
-        reply("Output to " + std::to_string(st.batch_finished) +
-              " EPS files, one for each document.");
+        reply_job_output("Output to " + std::to_string(st.batch_finished) +
+                         " EPS files, one for each document.");
     } else {
-        reply("Output to file - " + target);
+        reply_job_output("Output to file - " + target);
     }
     core::DocumentStarted = 1;
 }
@@ -365,11 +373,11 @@ void choose_output() {
             // The write-error box has told why: the job was neither written nor printed.
         } else if (printer_queue_of(target, queue)) {
             const std::string job = job_output_path();
-            reply(printer_reply(target));
+            reply_job_output(printer_reply(target));
             // A job that was never written (the writer reported why) has nothing to send.
             if (!job.empty() && platform::file_exists(job)) send_job_to_printer(job, queue);
         } else {
-            reply("Output to file - " + target);
+            reply_job_output("Output to file - " + target);
         }
         render::redraw_items();
     }

@@ -55,6 +55,8 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         {"SA\nans.mus\n", "File saved:", "ans.mus"},
         {"G\nnosuch.mus\n", "File not found -->", ""},
         {"PR\nout.EPS\n", "Output to file - out.EPS", "out.EPS"},
+        // Each job of the file is told, not only the last.
+        {"PR\npr1.eps\nPR\npr2.eps\n", "Output to file - pr1.eps", "pr1.eps"},
         {"SNX\nsnx.mus\n", "File saved:", "snx.mus"},
         {"SNB\nsnb.mus\n", "File saved:", "snb.mus"},
         {"REX\nnosuch.txt\n", "File not found --> nosuch.txt", ""},

@@ -108,6 +108,7 @@ const std::string kBeforeEdi = "*** The edit form ended early: the page is as it
 const std::string kBeforeE = "*** The edit form ended early: the page is as it was before E.";
 const std::string kMenuNamed = "*** Not an answer to the input menu: ";
 const std::string kAbandonNamed = "*** Not an answer to \"Abandon input?\": ";
+const std::string kRhythmsPrompt = "Type  004  Rhythms >";
 const std::string kBarLinesNamed = "*** Not an answer to \"Add bar lines?\": (an empty line)";
 
 std::string without_lines_holding(const std::string& out, const std::string& text) {
@@ -394,7 +395,7 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
          {"Not an answer"}},
         // "Abandon input?" (Escape on the rhythms line): from a script a one-word line answers
         // by its first letter; any other line is named and taken as C, and the rhythms line is
-        // asked again. Typed at a terminal any other line is C without a word.
+        // asked again.
         {"abandon: a command",
          kTypedRoads,
          escaped + Lines{"SA o.mus"} + after_cancel,
@@ -411,7 +412,7 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
          kTypedRoads,
          escaped + Lines{"ZZQ"} + after_cancel,
          {{"p.mus", 3, 4}},
-         {kAbandonNamed + "ZZQ -- taken as C."},
+         {kAbandonNamed + "ZZQ -- taken as C.\n" + kRhythmsPrompt},
          {}},
         {"abandon: Cancel",
          kTypedRoads,
@@ -433,12 +434,14 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
          {{"p.mus", 3, 4}},
          {},
          {kAbandonNamed, "Type pairs"}},
+        // Typed at a terminal a word it does not offer is named and the question asked again;
+        // after C the rhythms line is asked again, its prompt shown.
         {"abandon: a word, typed",
          {Road::Terminal},
-         escaped + Lines{"ZZQ"} + after_cancel,
+         escaped + Lines{"ZZQ", "Cancel"} + after_cancel,
          {{"p.mus", 3, 4}},
-         {},
-         {kAbandonNamed}},
+         {kAbandonNamed + "ZZQ\nAbandon input? (Y/E/C)\n" + kRhythmsPrompt},
+         {"taken as C"}},
     });
 }
 

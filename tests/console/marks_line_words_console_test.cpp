@@ -181,7 +181,9 @@ TEST_F(MarksLineWordsTest, LongWordsAreReadAsTheirShortFormsAtAnyColumn) {
                 for (const int32_t k : stored_items_of(kNoteCode, 1))
                     marks.push_back(std::to_string(stored_param(k, 11)));
                 for (const std::string& line : page) marks.push_back(line.substr(0, 2));
-                if (from_file) EXPECT_EQ(marks, typed_page) << label;
+                if (from_file) {
+                    EXPECT_EQ(marks, typed_page) << label;
+                }
                 typed_page = marks;
             }
         }

@@ -371,8 +371,9 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheInputModesLastQuestionsNameACommandLin
     const std::string over =
         "*** Not an answer to \"File exists - write over file?\": ZZQ -- S" + kEnded;
     const std::vector<Row> rows = {
-        {"write over, a word", kTypedRoads, then(to_menu, {"S", "lines.txt", "ZZQ", "N"}), over,
-         true, nullptr, 6},
+        // The question shows its choices once.
+        {"write over, a word", kTypedRoads, then(to_menu, {"S", "lines.txt", "ZZQ", "N"}),
+         "File exists - write over file? (Y/N/X)\n" + over, true, nullptr, 6},
         {"write over, Y", kTypedRoads, then(to_menu, {"S", "lines.txt", "Y", "N"}), "", true,
          nullptr, 6, nullptr, true},
         {"continue, a command", kTypedRoads, then(to_menu, {"X", "SA o.mus"}),

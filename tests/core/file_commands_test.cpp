@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/wait.h>
@@ -298,10 +299,17 @@ TEST_F(FileCommandsTest, FailedLoadsAndSavesLeaveThePageAndTheNames) {
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("whole.mus"));
     EXPECT_EQ(core::ChangesMadeFlag, 1);
-    type("SA no_such_folder/x.mus");
-    EXPECT_TRUE(shown(" ***Error writing file: " + path("no_such_folder/x.mus")));
-    EXPECT_EQ(core::ChangesMadeFlag, 1);
-    EXPECT_EQ(core::CurrentFileName.trimmed(), path("whole.mus"));
+    // A failed save names the file, then the system's reason.
+    std::ofstream(base_ / "afile") << "a file, not a folder\n";
+    const std::pair<const char*, const char*> failures[] = {
+        {"no_such_folder/x.mus", "No such file or directory"}, {"afile/x.mus", "Not a directory"}};
+    for (const auto& [name, reason] : failures) {
+        fe_.answer_yes_no(-1);
+        type("SA " + std::string(name));
+        EXPECT_TRUE(shown(" ***Error writing file: " + path(name) + ": " + reason)) << name;
+        EXPECT_EQ(core::ChangesMadeFlag, 1);
+        EXPECT_EQ(core::CurrentFileName.trimmed(), path("whole.mus"));
+    }
 }
 
 TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {

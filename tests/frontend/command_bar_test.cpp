@@ -281,6 +281,22 @@ TEST_F(AppTest, ACommandTypedInTheBarIsAnsweredThere) {
     EXPECT_EQ(EngineCallDepth(), 0);
 }
 
+// End and Home on an empty bar move the view; the key's token is no reply: the message line
+// shows nothing.
+TEST_F(AppTest, EndAndHomeOnAnEmptyBarLeaveTheMessageLineEmpty) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    CCommandBar* bar = f.CommandBar();
+    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Home}) {
+        type(bar->InputEdit(), "INC 2");
+        press(bar->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
+        ASSERT_EQ(bar->MessageText().toStdString().substr(0, 13), "Arrow Move by");
+        press(bar->InputEdit(), key, QString());
+        EXPECT_TRUE(bar->InputText().isEmpty());
+        EXPECT_EQ(bar->MessageText().toStdString(), "") << key;
+    }
+}
+
 // With unsaved changes, "G a.mus" and at once "SA k.mus" and Enter typed ahead, each key stamped
 // as the window system stamps it: the question whether to drop the changes takes none of them
 // (its focused Yes button would take the blank, the box Enter), and waits for a key made while

@@ -172,10 +172,10 @@ std::string item_count_text() { return "||     ITEMS  " + format_int("(1i4)", It
 
 // Contract: see the header. Reads CommandLine (the S word), MessageLine ("~~W"), CurrentFileName;
 // writes the file, ChangesMadeFlag, MessageLine, the names through the document files, the
-// title and the front-end's modified flag. A failed write shows " ***Error writing file:" and the
-// name; the document stays unsaved. The last look at the file, the write and the rename are
-// one step against other running copies (the save lock, never held while a question waits):
-// a file found changed there is told and asked about again.
+// title and the front-end's modified flag. A failed write shows " ***Error writing file:", the
+// name and the system's reason; the document stays unsaved. The last look at the file, the write
+// and the rename are one step against other running copies (the save lock, never held while a
+// question waits): a file found changed there is told and asked about again.
 void save_current_document() {
     platform::FileIdentity seen;
     const std::string file = choose_save_name(seen);
@@ -204,11 +204,10 @@ void save_current_document() {
                                     &seen))
             break;
         const bool changed = CommandLine.starts_with(kFileChangedText);
-        const std::string reason = CommandLine.trimmed();
         CommandLine = line;
-        if (!changed) {
+        if (!changed) {  // the write failed
             mark_run_failed();
-            show_message(reason + " " + file);
+            show_message(write_failure_text(file));
             if (stored) MessageLine.set(std::string(kEditStoredNotSavedText));
             return;
         }

@@ -212,7 +212,7 @@ void split_into_files() {
         if (confirm_overwrite(name) == -1) {
             const DocumentStatus status = write_group_file(name, words, seen);
             if (status == DocumentStatus::WriteError) {
-                show_message(" ***Error writing file: " + name);
+                show_message(write_failure_text(name));
                 break;
             }
             if (status == DocumentStatus::Ok) last_written = name;

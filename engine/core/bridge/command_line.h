@@ -49,7 +49,8 @@ float parse_number(std::string_view text, int32_t& pos);
 // commands; at most 80 characters) becomes CommandLine; the end mark ends the file; then
 // CommandLine is scanned up to the trimmed length of its first 80 characters. Callers take the
 // numbers from P(1..); as_read, when given, gets the record as it stood in the file (empty when
-// none was read), for a refusal that names it.
+// none was read), for a refusal that names it. A record longer than the line buffer is named
+// by its line number, as a typed line is.
 void read_line_from_command_file(std::string* as_read = nullptr);
 // The answer a running command file gives to a yes-or-no question: its next line, when that is
 // "Y", "YES", "N" or "NO" (in any case, blanks around), skipping what answers nothing between

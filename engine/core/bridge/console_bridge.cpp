@@ -128,6 +128,11 @@ void show_prompt(const FixedText<512>& text) {
     CommandStatusWord = 0;
 }
 
+void show_prompt_again() {
+    front_end().SetMessageLineText(ConsoleBuffers.prompt.data());
+    CommandStatusWord = 0;
+}
+
 // The preset buffer keeps the caller's text; the edit is given CommandLine up to its NUL (the
 // two are the same line for every caller that presets its own answer).
 void preset_answer(const FixedText<512>& text, int32_t n) {

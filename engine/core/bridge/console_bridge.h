@@ -51,6 +51,8 @@ int32_t command_line_length();
 void set_engine_wait_level(int32_t level);
 // Shows text (up to its first NUL) in the message line; CommandStatusWord = 0.
 void show_prompt(const FixedText<512>& text);
+// Shows the last prompt again: a question asked while its line waits has taken its place.
+void show_prompt_again();
 // CommandLine(n + 1) = NUL; the input edit gets CommandLine up to its NUL, caret at the end (an
 // empty preset leaves the edit alone); CommandStatusWord = 0. n < 0 counts as 0.
 void preset_answer(const FixedText<512>& text, int32_t n);

@@ -100,12 +100,26 @@ void show_not_a_document(std::string_view name) {
     show_message(text);
 }
 
+// Why the last write_document failed, in the system's words ("" when it did not, or no reason
+// is known).
+std::string g_write_failure_reason;
+
+DocumentStatus write_failed(int error) {
+    g_write_failure_reason =
+        std::error_code(error != 0 ? error : EIO, std::generic_category()).message();
+    return DocumentStatus::WriteError;
+}
+
 // Forces the written bytes to the disk before the rename makes them the document.
 bool sync_file(const std::string& path) {
+    errno = 0;
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0) return false;
     const bool ok = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
+    const int error = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!ok) errno = error;
+    return closed && ok;
 }
 
 // Indexes the records from ItemStartTable(ItemCount + 1) up to ItemWordsUsed; a record that
@@ -131,8 +145,8 @@ void report_failure(DocumentStatus status, const std::string& name) {
             CommandLine.set(unreadable_file_message(name));
             break;
         case DocumentStatus::BadFormat:
-        case DocumentStatus::TooLarge:
-            CommandLine.set("Error opening file-> " + name);
+        case DocumentStatus::TooLarge:  // a work copy's program name is no path the user knows
+            CommandLine.set("Error opening file-> " + platform::shown_path(name));
             break;
         case DocumentStatus::WriteError:
             CommandLine.set(" ***Error writing file:");
@@ -234,15 +248,21 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
 
     close_unit(kDocumentReadUnit);
     close_unit(unit);
+    g_write_failure_reason.clear();
     const std::string path = platform::local_path(name);
-    if (path.empty()) return DocumentStatus::WriteError;
+    if (path.empty()) return write_failed(ENOENT);
     const std::string target = replacement_target(path);
-    if (target.empty()) return DocumentStatus::WriteError;
+    if (target.empty()) {
+        const bool loop =
+            platform::resolve_link_target(path).status == platform::LinkTargetStatus::Loop;
+        return write_failed(loop ? ELOOP : ENOENT);
+    }
     struct stat old {};
     // lstat: a link left at the target (only in the work folder) is replaced like no file.
     const bool replacing = ::lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
-    if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
-        return DocumentStatus::WriteError;
+    if (replacing && !S_ISREG(old.st_mode))
+        return write_failed(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    if (replacing && ::access(target.c_str(), W_OK) != 0) return write_failed(errno);
 
     // An undo or redo copy (FileMode 2) is written over the last one in place: it is rewritten
     // before every edit, and a new file per edit costs the file system far more than the bytes.
@@ -272,11 +292,17 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     remove_stale_temporary_files(folder);
     // Opened exactly as named: a look-up regardless of case would list the whole folder for a
     // name that by design does not exist yet.
-    if (!open_unit_at_local_path(unit, temp, UnitStatus::New, UnitForm::Raw))
+    if (!open_unit_at_local_path(unit, temp, UnitStatus::New, UnitForm::Raw)) {
+        g_write_failure_reason = unit_failure_reason(unit);
         return DocumentStatus::WriteError;
+    }
     bool ok = write_bytes(unit, bytes.data(), bytes.size()) == IoResult::Ok;
     ok = close_unit(unit) && ok;
-    if (ok && !stored_name) ok = sync_file(temp);
+    if (!ok) g_write_failure_reason = unit_failure_reason(unit);
+    if (ok && !stored_name) {
+        ok = sync_file(temp);
+        if (!ok) (void)write_failed(errno);
+    }
     if (ok && replacing) ::chmod(temp.c_str(), old.st_mode & 07777);
     // The last look at the file before it is replaced: another copy's save since the page's
     // decision is not written over.
@@ -289,12 +315,21 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
     // when it goes), once per edit. Such a copy is never read by a later process, so it needs
     // no replacing that survives a crash; the backup copy and documents do, and keep it.
     if (ok && replacing && FileMode == 2) ::unlink(target.c_str());
-    if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
+    if (ok) {
+        ok = std::rename(temp.c_str(), target.c_str()) == 0;
+        if (!ok) (void)write_failed(errno);
+    }
     if (!ok) {
         fs::remove(temp, ec);
         return DocumentStatus::WriteError;
     }
     return DocumentStatus::Ok;
+}
+
+std::string write_failure_text(std::string_view shown_name) {
+    std::string text = " ***Error writing file: " + std::string(shown_name);
+    if (!g_write_failure_reason.empty()) text += ": " + g_write_failure_reason;
+    return text;
 }
 
 // Contract: see the header. The count is taken as 16 bits when that count's last word is the

@@ -78,6 +78,9 @@ DocumentStatus write_document(std::string_view name, const DocumentWords& words,
                               std::optional<std::string_view> stored_name = std::nullopt,
                               int32_t unit = kDocumentWriteUnit,
                               const platform::FileIdentity* expected = nullptr);
+// The reply to a failed write_document: " ***Error writing file: NAME" and, when the system
+// gave one, ": " and its reason ("No space left on device", "Permission denied").
+std::string write_failure_text(std::string_view shown_name);
 
 // Reads the document file name (which must exist; it is never created) on unit 3 into words,
 // repairs it and checks its trailer. A name ending "!SAVE" and four more characters is a

@@ -221,16 +221,25 @@ bool open_unit_at_local_path(int unit, const std::string& path, UnitStatus statu
             f = open_stream(path, no_follow, true);
             break;
         case UnitStatus::New:  // made here and now: whatever is at the name, a link too, refuses
-            if (exists) return false;
+            if (exists) {
+                note_failure(unit, path, EEXIST);
+                return false;
+            }
+            errno = 0;
             f = open_stream(path, O_CREAT | O_EXCL, false);
             break;
         case UnitStatus::Unknown:
+            errno = 0;
             f = open_stream(path, O_CREAT | no_follow, exists);
             break;
         case UnitStatus::Replace:  // opened above
             break;
     }
-    if (f == nullptr) return false;
+    if (f == nullptr) {
+        // Old: a missing file is no failure to tell (the caller says "not found").
+        if (status != UnitStatus::Old) note_failure(unit, path, errno);
+        return false;
+    }
     Unit& u = g_units[unit];
     u.file = f;
     u.path = path;
@@ -243,8 +252,13 @@ bool close_unit(int unit) {
     if (unit < 1 || unit > kMaxUnit) return true;
     Unit& u = g_units[unit];
     bool ok = true;
-    if (u.file != nullptr)
-        ok = u.temp_path.empty() ? std::fclose(u.file) == 0 : close_replacement(u, true);
+    if (u.file != nullptr && u.temp_path.empty()) {
+        errno = 0;
+        ok = std::fclose(u.file) == 0;
+        if (!ok) note_failure(unit, u.path, errno);
+    } else if (u.file != nullptr) {
+        ok = close_replacement(u, true);
+    }
     u = Unit{};
     return ok;
 }
@@ -282,6 +296,10 @@ bool unit_is_open(int unit) { return unit_of(unit) != nullptr; }
 std::string unit_failure_text(int unit) {
     if (unit < 1 || unit > kMaxUnit || g_failures[unit].reason.empty()) return {};
     return ": " + g_failures[unit].path + ": " + g_failures[unit].reason;
+}
+
+std::string unit_failure_reason(int unit) {
+    return unit < 1 || unit > kMaxUnit ? std::string() : g_failures[unit].reason;
 }
 
 std::string unit_path(int unit) {

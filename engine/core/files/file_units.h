@@ -50,6 +50,8 @@ int64_t unit_position(int unit);
 // file meant and the system's words, such as "Permission denied" or "No space left on
 // device"); "" when nothing failed since the unit was last opened. Kept after the close.
 std::string unit_failure_text(int unit);
+// The system's words alone ("No space left on device"), for a caller that names the file itself.
+std::string unit_failure_reason(int unit);
 // Closes every unit; Replace units are abandoned (what they wrote may be incomplete).
 void close_all_units();
 

@@ -273,7 +273,8 @@ BoxLineReading read_scanned_box_line(std::string given) {
     return r;
 }
 
-void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again) {
+void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again,
+                     std::string_view outcome) {
     if (refusal == kLeavingBox) {
         // A way out, not a fault: a command file goes on.
         core::show_message(refusal);
@@ -283,9 +284,10 @@ void refuse_box_line(const std::string& refusal, std::string_view word, bool ask
         stop_command_file_for(refusal);
         return;
     }
-    core::name_untaken_line(
-        refusal + (asks_again ? std::string(" -- the box is asked again.")
-                              : " -- " + std::string(word) + " ended, nothing was changed."));
+    if (outcome.empty()) outcome = ", nothing was changed.";
+    core::name_untaken_line(refusal +
+                            (asks_again ? std::string(" -- the box is asked again.")
+                                        : " -- " + std::string(word) + " ended" + std::string(outcome)));
 }
 
 bool answer_from_script() {

@@ -89,8 +89,10 @@ BoxLineReading read_scanned_box_line(std::string given);
 
 // A box line refused at word's question: from a command file, named, and the rest of the file
 // is not read (its next lines were meant for the word); otherwise named with "-- the box is asked
-// again." when asks_again, else with "-- <word> ended, nothing was changed.".
-void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again);
+// again." when asks_again, else with "-- <word> ended" and outcome (", nothing was changed." when
+// none is given; a word that changed the page before says what it did instead).
+void refuse_box_line(const std::string& refusal, std::string_view word, bool asks_again,
+                     std::string_view outcome = {});
 
 // Whether the answer in hand came from a script: a command file's line, or a piped or
 // console-file line, where nobody sees a question asked again.

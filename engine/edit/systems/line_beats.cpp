@@ -27,6 +27,10 @@ constexpr int32_t kCountOnlyStep = 99;
 constexpr std::string_view kBeatsPrompt =
     "Enter Staff# to see how many quarters in line -\r\n or Draw Box.\r\nX = exit.";
 
+// Whether the open loop has counted (and so sorted the page): its refusal must not say that
+// nothing was changed.
+bool g_loop_sorted = false;
+
 // Counts the quarters of one staff over the whole page width and shows them; the store is
 // sorted by staff first. The box step is kCountOnlyStep during the count so that nothing is
 // respaced.
@@ -81,7 +85,8 @@ void take_loop_answer() {
                                         : line.kind == BoxLineKind::NoBox
                                             ? "*** Not a box: " + given
                                             : off_staves_refusal(given);
-            refuse_box_line(refusal, "BE", !script);
+            refuse_box_line(refusal, "BE", !script,
+                            g_loop_sorted ? ": the page was sorted." : std::string_view());
             if (script) end_loop(graphics_mark);
             return;
         }
@@ -92,6 +97,7 @@ void take_loop_answer() {
     core::GraphicsNextFree = graphics_mark;
     core::CommandStatusWord = 0;
     count_one_staff(staff);
+    g_loop_sorted = true;
 }
 
 }  // namespace
@@ -113,6 +119,7 @@ void count_line_beats() {
     }
     core::PendingBoxOperation = kBeatsOperation;
     PendingBoxStep = kBeatsStep;
+    g_loop_sorted = false;
     core::MessageLine.set(kBeatsPrompt);
     clear_drawn_box();
 }

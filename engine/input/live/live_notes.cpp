@@ -190,6 +190,7 @@ Flow ask_abandon() {
         core::EngineWaitLevel = 0;
         return Flow::Return;
     }
+    core::show_prompt_again();  // the line goes on: its prompt is asked again
     return Flow::Go;
 }
 

@@ -538,6 +538,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
                 core::EngineWaitLevel = 0;
                 return;
             }
+            core::show_prompt_again();  // the line goes on: its prompt is asked again
             continue;
         }
         if (!end_line) {
