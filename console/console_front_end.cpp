@@ -646,8 +646,7 @@ bool ConsoleFrontEnd::read_convert_answer(std::string_view title, const std::str
         if (!at_terminal_ || last_line_from_file_) {
             // A script's line that answers nothing is its next command: given back, not eaten.
             give_back_line(line);
-            out_ << "*** No answer to \"" << title << "\": the conversion ended.\n";
-            core::mark_untaken_line();
+            name_untaken(core::number_non_answer_text(title, line, "the conversion ended."));
             return false;
         }
         print_text("*** Not an answer: " + line);

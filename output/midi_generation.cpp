@@ -249,7 +249,9 @@ void make_midi(int32_t& skip, int32_t& tempo) {
         sort_keeping_state('P');
         auto_assign_channel_staves();
         if (!row_takes_part(1)) {
-            // Nothing to play yet: the next command looks for the parts again.
+            // Nothing to play yet (a page without staves): said as for a page without notes,
+            // and the next command looks for the parts again.
+            core::show_message("No Notes Found.");
             no_midi_written();
             tempo = 0;
             return;

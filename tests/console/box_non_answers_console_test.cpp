@@ -179,15 +179,22 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
          stops("*** Not a box: IF P1=1;P4=P4+1")},
         {"DE", "IN 1", Fate::Ends, ends("*** Not a box: IN 1", "DE"), stops("*** Not a box: IN 1")},
         {"TR", "INVI", Fate::Ends, ends("*** Not a box: INVI", "TR"), stops("*** Not a box: INVI")},
-        {"M", "I 2", Fate::Ends, ends("*** Not a box: I 2", "M"), stops("*** Not a box: I 2")},
+        // The words that ask their box again leave only on a bare leave word.
+        {"M", "I 2", Fate::AsksAgain, "*** Not a box: I 2" + again, stops("*** Not a box: I 2")},
+        {"M", "X 2", Fate::AsksAgain, "*** Not a box: X 2" + again, stops("*** Not a box: X 2")},
+        {"C", "AB 1", Fate::AsksAgain, "*** Not a box: AB 1" + again, stops("*** Not a box: AB 1")},
+        {"MD", "XX", Fate::AsksAgain, "*** Not a box: XX" + again, ""},
+        {"STU", "X 1", Fate::AsksAgain, "*** Not a box: X 1" + again, stops("*** Not a box: X 1")},
+        {"STM", "IN 2", Fate::AsksAgain, "*** Not a box: IN 2" + again,
+         stops("*** Not a box: IN 2")},
         {"LJ", "inf 1", Fate::Ends, ends("*** Not a box: inf 1", "LJ"),
          stops("*** Not a box: inf 1")},
         {"MS", "XX", Fate::Ends, ends("*** Not a box: XX", "MS"), stops("*** Not a box: XX")},
         {"FLU", "X 1", Fate::Ends, ends("*** Not a box: X 1", "FLU"), stops("*** Not a box: X 1")},
-        {"CT 1", "IN 2", Fate::Ends, ends("*** Not a box: IN 2", "CT"),
+        {"CT 1", "IN 2", Fate::AsksAgain, "*** Not a box: IN 2" + again,
          stops("*** Not a box: IN 2")},
         {"TYPB", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, ""},
-        {"TYPB", "INVI", Fate::Ends, ends("*** Not a box: INVI", "TYPB"), ""},
+        {"TYPB", "INVI", Fate::AsksAgain, "*** Not a box: INVI" + again, ""},
         // A word starting B ends only where B alone ends the box, and is named elsewhere.
         {"DE", "BB", Fate::Ends, ends("*** Not a box: BB", "DE"), stops("*** Not a box: BB")},
         {"TR", "BN 1 1", Fate::Ends, ends("*** Not a box: BN 1 1", "TR"),
@@ -254,9 +261,39 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
             } else {
                 EXPECT_TRUE(has(out, "*** Not a box: SA marker.mus" + again)) << out;
                 EXPECT_FALSE(saved("marker.mus")) << out;
+                EXPECT_EQ(saved_records(temp_.root() / "out.mus"),
+                          saved_records(temp_.root() / "a.mus"))
+                    << out;
             }
             EXPECT_TRUE(saved("out.mus")) << out;
         }
+    }
+}
+
+// Typed at a terminal too, a word that asks its box again leaves only on a bare leave word: a
+// longer line is named and the box asked again, and the bare word then leaves. A word that ends
+// on a line that is no box still leaves on such a line.
+TEST_F(BoxNonAnswersConsoleTest, AtATerminalOnlyABareLeaveWordLeavesABoxAskedAgain) {
+    struct Typed {
+        const char* word;
+        const char* line;
+        std::string said;
+    };
+    const std::vector<Typed> rows = {
+        {"M", "X 2", "*** Not a box: X 2 -- the box is asked again."},
+        {"STM", "AB 1", "*** Not a box: AB 1 -- the box is asked again."},
+        {"DE", "X 2", "Leaving Group Edit."},
+    };
+    for (const Typed& row : rows) {
+        SCOPED_TRACE(std::string(row.word) + " [" + row.line + "]");
+        fresh_page();
+        const std::string out =
+            type({"G a.mus", row.word, row.line, "X", "SA out.mus"}, /*at_terminal=*/true);
+        EXPECT_TRUE(has(out, row.said + "\n")) << out;
+        // The line after the named one left the box: one leave, then the save ran.
+        EXPECT_EQ(out.find("Leaving Group Edit."), out.rfind("Leaving Group Edit.")) << out;
+        EXPECT_EQ(saved_records(temp_.root() / "out.mus"), saved_records(temp_.root() / "a.mus"))
+            << out;
     }
 }
 

@@ -66,6 +66,11 @@ TEST_F(CommandFileAnswersTest, EveryQuestionOfAFileLineIsAnsweredByTheFilesNextL
         {"MACRO\nm.txt\nabc\n.\n", "Macro file = m.txt", "m.txt"},
         // The play loop ends on the file's X (the loop would refuse EI and stay).
         {"PLA\nX\n", "MIDI file written:", ""},
+        // A line that is no play word ends the loop, named, and runs as the file's next line.
+        {"PLA\nSA pl.mus\n",
+         "*** Not an answer to \"the play loop of PLA (Enter or X ends it)\": SA pl.mus -- the "
+         "play loop ended.",
+         "pl.mus"},
         // A file that ends first answers nothing: the question is named, the typed line stays.
         {"SA\n", "*** The command file ended before this was answered: Type output file name.", ""},
         {"MACRO\nm2.txt\nabc\n",

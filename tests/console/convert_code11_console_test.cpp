@@ -82,6 +82,7 @@ TEST_F(ConvertCode11ConsoleTest, EachAnswerLeavesThePageAsTheUserChose) {
         const char* written;  // "" for none
         bool ended = false;   // a line that answered nothing ended the conversion
         bool at_terminal = false;
+        const char* ended_at = "Convert Code 11";  // the question that named the line
     };
     const Items untouched = {{11, 3}, {11, 3}, {11, 4}, {1, 0}};
     const std::vector<Road> roads = {
@@ -101,7 +102,13 @@ TEST_F(ConvertCode11ConsoleTest, EachAnswerLeavesThePageAsTheUserChose) {
         // A script's line that answers nothing is no answer: it ends the conversion and runs
         // (SA), at either question; no file is replaced then.
         {{"CV"}, untouched, 1, "", true},
-        {{"CV", "5123", "5124"}, {{9, 5123}, {9, 5123}, {11, 4}, {1, 0}}, 2, "LB5120.DRW", true},
+        {{"CV", "5123", "5124"},
+         {{9, 5123}, {9, 5123}, {11, 4}, {1, 0}},
+         2,
+         "LB5120.DRW",
+         true,
+         false,
+         "Converting Code 11 to Code 9"},
         // Typed at a terminal, such a line is asked again.
         {{"CV", "hello", "I", "I", "12345", "I"}, untouched, 5, "", false, true},
     };
@@ -126,7 +133,13 @@ TEST_F(ConvertCode11ConsoleTest, EachAnswerLeavesThePageAsTheUserChose) {
                          !fs::is_empty(temp_.work() / "mxlib"))
                 << out;
         }
-        EXPECT_EQ(out.find("*** No answer to") != std::string::npos, road.ended) << out;
+        // The line that answered nothing is named as read, and is the line that ran next.
+        const std::string named = "*** Not an answer to \"" + std::string(road.ended_at) +
+                                  "\": SA k.mus -- the conversion ended.\n";
+        EXPECT_EQ(out.find(named) != std::string::npos, road.ended) << out;
+        if (!road.ended) {
+            EXPECT_EQ(out.find("*** Not an answer to"), std::string::npos) << out;
+        }
     }
 }
 
@@ -145,7 +158,10 @@ TEST_F(ConvertCode11ConsoleTest, ACommandFileAnswersAndTheResultIsDrawnAndPrinte
     EXPECT_EQ(codes_and_p5("k.mus"), expected) << out;
     EXPECT_TRUE(fs::exists(library("LB5200.DRW"))) << out;
     EXPECT_EQ(count_of(out, kAsk), 2) << out;
-    EXPECT_NE(out.find("*** No answer to"), std::string::npos) << out;
+    EXPECT_NE(out.find("*** Not an answer to \"Convert Code 11\": SA k.mus -- the conversion "
+                       "ended.\n"),
+              std::string::npos)
+        << out;
     ASSERT_TRUE(fs::exists("eps.eps")) << out;
     const auto before = ps_check::gs_bboxes("before.eps");
     const auto after = ps_check::gs_bboxes("eps.eps");

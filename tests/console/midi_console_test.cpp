@@ -51,15 +51,84 @@ TEST_F(MidiConsoleTest, PlayShowsTheRowsStavesAndTheFileName) {
     EXPECT_EQ(bytes, expected);
 }
 
-// A page without notes writes no file, and no file is named.
+// A page without notes writes no file, and no file is named: staves without notes, or no
+// staff at all. The loop ends at once, so the next line is a command.
 TEST_F(MidiConsoleTest, NoNotesNamesNoFile) {
-    core::RunFailedWord = 0;
-    const std::string out = type({"EI", "8 1 0", "8 2 0", "PLA", "x"});
-    // The file the script asked for was not written: the run fails.
-    EXPECT_EQ(core::RunFailedWord, 1) << out;
-    EXPECT_NE(out.find("No Notes Found."), std::string::npos) << out;
-    EXPECT_EQ(out.find("MIDI file"), std::string::npos) << out;
-    EXPECT_FALSE(std::filesystem::exists(platform::work_file("ormmidi.mid")));
+    const std::vector<std::vector<std::string>> pages = {{"EI", "8 1 0", "8 2 0"}, {}};
+    for (const std::vector<std::string>& page : pages) {
+        SCOPED_TRACE(page.size());
+        restart_engine();
+        core::RunFailedWord = 0;
+        fs::remove(platform::work_file("ormmidi.mid"));
+        fs::remove("after.mus");
+        std::vector<std::string> lines = page;
+        lines.insert(lines.end(), {"PLA", "SA after.mus"});
+        const std::string out = type(lines);
+        // The file the script asked for was not written: the run fails.
+        EXPECT_EQ(core::RunFailedWord, 1) << out;
+        EXPECT_NE(out.find("No Notes Found.\n"), std::string::npos) << out;
+        EXPECT_EQ(out.find("MIDI file"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Not an answer"), std::string::npos) << out;
+        EXPECT_FALSE(std::filesystem::exists(platform::work_file("ormmidi.mid")));
+        EXPECT_EQ(saved_records("after.mus").size(), page.empty() ? 0u : 2u) << out;
+    }
+}
+
+// From a script the play loop takes its play words; a line that is no play word is named with
+// the loop's prompt, the loop ends, and the line runs as the script's next command. At a
+// terminal the loop stays and refuses the word.
+TEST_F(MidiConsoleTest, AScriptsLineThatIsNoPlayWordEndsTheLoopAndRuns) {
+    const std::string named =
+        "*** Not an answer to \"the play loop of PLA (Enter or X ends it)\": ";
+    struct Row {
+        std::vector<std::string> after;  // the lines after PLA
+        std::string said;                // "" when nothing is named
+        int played;                      // how often the file was written
+        bool saved;                      // out.mus written
+        bool at_terminal = false;
+    };
+    const std::vector<Row> rows = {
+        {{"SA out.mus"}, named + "SA out.mus -- the play loop ended.", 1, true},
+        // A tempo plays again and the loop stays for the line after it.
+        {{"MM060", "SA out.mus"}, named + "SA out.mus -- the play loop ended.", 2, true},
+        {{"x", "SA out.mus"}, "", 1, true},
+        {{"", "SA out.mus"}, "", 1, true},
+        // The named line runs: an unknown word is refused as a command.
+        {{"#ZZQ 1", "SA out.mus"},
+         named + "#ZZQ 1 -- the play loop ended.\nERROR -- unknown word in this context: #ZZQ 1",
+         1,
+         true},
+        {{"SA out.mus"}, "ERROR -- unknown word in this context: SA out.mu", 1, false, true},
+    };
+    for (const Road road : {Road::Piped, Road::ConsoleFile}) {
+        for (const Row& row : rows) {
+            if (row.at_terminal && road != Road::Piped) continue;
+            SCOPED_TRACE(std::string(road_name(road)) + " " + row.after.front());
+            restart_engine();
+            fs::remove("out.mus");
+            fs::remove("p.mus");
+            std::vector<std::string> lines = {
+                "EI", "8 1 0", "1 1 20 5 5 0 1", "1 1 40 4 5 0 1", "SA p.mus", "PLA"};
+            lines.insert(lines.end(), row.after.begin(), row.after.end());
+            const std::string out = road == Road::Piped
+                                        ? type(lines, row.at_terminal)
+                                        : run_console_file(fs::current_path(), lines);
+            std::size_t written = 0;
+            for (auto at = out.find("MIDI file written:"); at != std::string::npos;
+                 at = out.find("MIDI file written:", at + 1))
+                ++written;
+            EXPECT_EQ(written, static_cast<std::size_t>(row.played)) << out;
+            if (row.said.empty()) {
+                EXPECT_EQ(out.find("Not an answer"), std::string::npos) << out;
+            } else {
+                EXPECT_NE(out.find(row.said + "\n"), std::string::npos) << out;
+            }
+            EXPECT_EQ(fs::exists("out.mus"), row.saved) << out;
+            if (row.saved) {
+                EXPECT_EQ(saved_records("out.mus"), saved_records("p.mus")) << out;
+            }
+        }
+    }
 }
 
 // The console has no Sound dialog to find the parts again: every MIDI command finds them on the

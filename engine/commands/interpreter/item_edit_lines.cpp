@@ -719,11 +719,15 @@ CommandFlow continue_box_operation() {
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
             }
             const bool bare = word == "X" || word == "I" || word == "AB";
-            const bool named = !bare && edit::answer_from_script();
-            if (op != 5 && !named) show_message("Leaving Group Edit.");
-            leave_box_operation();
-            if (named) edit::refuse_box_line("*** Not a box: " + given, g_box_word_name, false);
-            return CommandFlow::EndCommand;
+            // A question that asks its box again reads a longer line as a box, like any line:
+            // its reader names it and asks again, typed or from a script.
+            if (bare || !edit::box_question_asks_again()) {
+                const bool named = !bare && edit::answer_from_script();
+                if (op != 5 && !named) show_message("Leaving Group Edit.");
+                leave_box_operation();
+                if (named) edit::refuse_box_line("*** Not a box: " + given, g_box_word_name, false);
+                return CommandFlow::EndCommand;
+            }
         }
         if (!FrontEndCommandBuffer.is_blank()) {
             CommandLine.set(FrontEndCommandBuffer.view());

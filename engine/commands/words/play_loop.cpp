@@ -4,15 +4,20 @@
 #include "engine/commands/interpreter/command_dispatch.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/tables.h"
+#include "engine/edit/areas/box_input.h"
 
 namespace core {
 
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr std::string_view kPlayLoopPrompt = "the play loop of PLA (Enter or X ends it)";
 
 // The player's words sit in characters 3 onward of the front-end command buffer.
 bool buffer_word(std::string_view word) {
@@ -69,6 +74,15 @@ bool is_file_step(std::string_view two) {
     return two == "NX" || two == "NB" || two == "nx" || two == "nb";
 }
 
+// The loop ends as at X: the player stopped, the general palette back.
+void leave_play_loop() {
+    front_end().ControlMidiPlayer(2);
+    MessageLine.blank();
+    PlayLoopActive = 0;
+    edit::show_item_palette(core::kGeneralPalette);
+    FrontEndCommandBuffer.blank();
+}
+
 // The player is told to play the (new) data; the previous line stays as the reply unless there
 // was nothing to play, which ends the loop.
 CommandFlow play_again() {
@@ -78,11 +92,7 @@ CommandFlow play_again() {
         MessageLine = SecondLine;
         return CommandFlow::Return;
     }
-    front_end().ControlMidiPlayer(2);
-    MessageLine.blank();
-    PlayLoopActive = 0;
-    edit::show_item_palette(core::kGeneralPalette);
-    FrontEndCommandBuffer.blank();
+    leave_play_loop();
     return CommandFlow::Return;
 }
 
@@ -100,7 +110,8 @@ CommandFlow start_play_loop() {
 // Contract: one call while PlayLoopActive is set. The key token or word in MessageLine and
 // FrontEndCommandBuffer drives the player (ControlMidiPlayer), changes the tempo, plays again,
 // leaves the loop, or leaves it for the next or previous file through the N family. Any other
-// word gets the unknown-word report and the loop stays.
+// line typed at a terminal or in the window gets the unknown-word report and the loop stays;
+// from a script it is named, the loop ends and the line runs next.
 CommandFlow run_play_loop_word() {
     translate_play_key();
 
@@ -120,11 +131,7 @@ CommandFlow run_play_loop_word() {
     const bool enter = MessageLine.is_blank() && FrontEndCommandBuffer.is_blank();
     if (enter || MessageLine == "X" || MessageLine == "x" || MessageLine == "EXIT" ||
         MessageLine == "exit" || buffer_word("EXIT")) {
-        front_end().ControlMidiPlayer(2);
-        MessageLine.blank();
-        PlayLoopActive = 0;
-        edit::show_item_palette(core::kGeneralPalette);
-        FrontEndCommandBuffer.blank();
+        leave_play_loop();
         return CommandFlow::Return;
     }
 
@@ -152,8 +159,22 @@ CommandFlow run_play_loop_word() {
     }
 
     if (MessageLine.is_blank()) MessageLine.set(FrontEndCommandBuffer.view());
-    FrontEndCommandBuffer.blank();
-    return report_unknown_command();
+    // From a script the loop asks nothing a later line could answer: a line that is no play
+    // word was meant as the script's next command. It is named, the loop ends as at X, and the
+    // line runs next (a command file's record read again, or the console's line).
+    const std::string line = MacroUnit != 0 ? SecondLine.trimmed() : MessageLine.trimmed();
+    if (!edit::answer_from_script()) {
+        FrontEndCommandBuffer.blank();
+        return report_unknown_command();
+    }
+    leave_play_loop();
+    name_script_number_non_answer(kPlayLoopPrompt, line, "the play loop ended.");
+    if (MacroUnit != 0) {
+        unread_command_file_line();
+    } else {
+        front_end().GiveBackScriptLine(line);
+    }
+    return CommandFlow::Return;
 }
 
 }  // namespace core

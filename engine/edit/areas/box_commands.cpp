@@ -343,6 +343,13 @@ void take_codes_box() {
 
 void name_box_word(std::string_view word) { g_box_word = std::string(word); }
 
+// Contract: see the header. Operations 2 and 16 are the source box of take_source_answer, 15
+// the staff-notes words' box; both read their box with asks_again.
+bool box_question_asks_again() {
+    const int32_t op = PendingBoxOperation;
+    return op == 2 || op == 15 || op == 16;
+}
+
 // Contract: one step of the dialogue by operation (see the header and the file comment);
 // writes PendingBoxOperation, PendingBoxStep, SelectionBox, BoxDestination, BoxCopyCode,
 // BoxCodeFilter, MessageLine, SecondLine. An unknown word is reported and ends the operation.

@@ -41,6 +41,11 @@ constexpr int32_t kBoxWordCount = 14;
 // PendingBoxOperation.
 void run_box_command(int32_t& operation);
 
+// Whether the box question waiting reads every line as a box until a bare leave word: the
+// source box of the move, copy, edit and staff-notes words, which name a line that is no box
+// and ask again. A longer line starting with a leave word ("X 2", "IN 2") is such a line.
+bool box_question_asks_again();
+
 // Names the box word in hand as its refusals name it, where the word was given under another
 // name ("TYPB" runs as "M").
 void name_box_word(std::string_view word);
