@@ -228,6 +228,7 @@ extern EditWordStateRecord EditWordState;
 struct JustifyWordStateRecord {
     int32_t mode = ' ';
     int32_t sub = ' ';
+    int32_t third = ' ';  // "A" of LJA, which finds the staves itself
     int32_t lowest = 1;
     int32_t highest = 1;
     // The clicked text of "JT": its staff and level (P4).

@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -190,6 +191,39 @@ std::vector<int> readme_midi_pitches(const fs::path& midi, int track) {
     while (std::fscanf(p, "%d", &note) == 1) pitches.push_back(note);
     pclose(p);
     return pitches;
+}
+
+// Every note of the MIDI file as python3-mido reads it, all tracks together: its onset in
+// quarters from the first note's, and its pitch, sorted.
+std::vector<std::pair<double, int>> readme_midi_onsets(const fs::path& midi) {
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys, mido\n"
+        "f = mido.MidiFile(sys.argv[1]); notes = []\n"
+        "for t in f.tracks:\n"
+        "    a = 0\n"
+        "    for m in t:\n"
+        "        a += m.time\n"
+        "        if m.type == \"note_on\" and m.velocity > 0: notes.append((a, m.note))\n"
+        "first = min(n[0] for n in notes)\n"
+        "for a, n in sorted(notes): print((a - first) / f.ticks_per_beat, n)' '" +
+        midi.string() + "'";
+    std::vector<std::pair<double, int>> notes;
+    FILE* p = popen(command.c_str(), "r");
+    if (p == nullptr) return notes;
+    double onset = 0.0;
+    int note = 0;
+    while (std::fscanf(p, "%lf %d", &onset, &note) == 2) notes.emplace_back(onset, note);
+    pclose(p);
+    return notes;
+}
+
+// The README's console block that types the line.
+ReadmeBlock readme_block_typing(const std::string& readme, const std::string& line) {
+    for (const ReadmeBlock& b : readme_blocks(readme)) {
+        if (std::find(b.typed.begin(), b.typed.end(), line) != b.typed.end()) return b;
+    }
+    ADD_FAILURE() << "no README example types " << line;
+    return {};
 }
 
 int32_t readme_note_items() {
@@ -462,6 +496,101 @@ TEST_F(ReadmeExamplesTest, AnUnexpectedQuestionTakesTheNextLineAsItsAnswer) {
     EXPECT_EQ(out.find("File saved:"), std::string::npos) << out;
     EXPECT_EQ(out.find("Sound row"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(midi));
+}
+
+// The batch of documents in one run saves each document under its output name before the next
+// load, so no load asks about unsaved changes, each output holds its own document and the run
+// exits 0. Without the first save the load's question takes the next line, LJA, as No, and the
+// second output holds the first document, justified, as the README warns.
+TEST_F(ReadmeExamplesTest, TheBatchSavesEachDocumentBeforeItsNextLoad) {
+    const std::string readme = readme_source_text();
+    ASSERT_EQ(joined(block_problems(readme_block_typing(readme, "SA minuet.mus"))), "");
+    ASSERT_EQ(joined(block_problems(readme_block_typing(readme, "SA song.mus"))), "");
+    const std::size_t minuet = saved_records("minuet.mus").size();
+    const std::size_t song = saved_records("song.mus").size();
+    ASSERT_NE(minuet, song);
+    ASSERT_GT(minuet * song, 0u);
+
+    const ReadmeBlock batch = readme_block_typing(readme, "SA song-just.mus");
+    int status = -1;
+    std::string out = run_console_file(temp_.root(), batch.typed, &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.find("Clear or Load new file?"), std::string::npos) << out;
+    EXPECT_EQ(saved_records("minuet-just.mus").size(), minuet) << out;
+    EXPECT_EQ(saved_records("song-just.mus").size(), song) << out;
+
+    std::vector<std::string> unsaved = batch.typed;
+    unsaved.erase(std::find(unsaved.begin(), unsaved.end(), "SA song-just.mus"));
+    fs::remove("minuet-just.mus");
+    out = run_console_file(temp_.root(), unsaved);
+    EXPECT_NE(out.find("*** Not an answer to \"Warning: Unsaved entries or changes will be lost. "
+                       "Clear or Load new file?\": LJA -- taken as No."),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(saved_records("minuet-just.mus").size(), song) << out;
+}
+
+// The pianist's signs: a double sharp and a double flat sound a whole step from their letters,
+// the common-time and cut-time signs are the meters of their staves, and a pair's hundreds put
+// the 3 on the beam (columns 3 to 5) and on the bracket of the slurs line (columns 1 to 3).
+TEST_F(ReadmeExamplesTest, ThePianistsSignsSoundAndStandAsTyped) {
+    const ReadmeBlock block =
+        readme_block_typing(readme_source_text(), "TR/COM/FSS4/BFF4/C5/D/E/F/M;");
+    ASSERT_EQ(joined(block_problems(block)), "");
+    const std::vector<int32_t> low = stored_items_of(1, 1);
+    const std::vector<int32_t> high = stored_items_of(1, 2);
+    ASSERT_EQ(low.size(), 6u);
+    ASSERT_EQ(high.size(), 5u);
+    EXPECT_EQ(static_cast<int>(stored_param(low[0], 5)) % 10, 5);  // double sharp
+    EXPECT_EQ(static_cast<int>(stored_param(low[1], 5)) % 10, 4);  // double flat
+    const std::vector<int32_t> common = stored_items_of(18, 1);
+    const std::vector<int32_t> cut = stored_items_of(18, 2);
+    ASSERT_EQ(common.size(), 1u);
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(stored_param(common[0], 5), 99.0f);
+    EXPECT_EQ(stored_param(cut[0], 5), 98.0f);
+    const std::vector<int32_t> beams = stored_items_of(6, 1);
+    ASSERT_EQ(beams.size(), 1u);
+    EXPECT_NEAR(stored_param(beams[0], 3), stored_param(low[2], 3), 0.01f);
+    EXPECT_NEAR(stored_param(beams[0], 6), stored_param(low[4], 3), 0.01f);
+    EXPECT_EQ(stored_param(beams[0], 8), 3.0f);
+    const std::vector<int32_t> brackets = stored_items_of(5, 2);
+    ASSERT_EQ(brackets.size(), 1u);
+    EXPECT_NEAR(stored_param(brackets[0], 3), stored_param(high[0], 3), 0.01f);
+    EXPECT_NEAR(stored_param(brackets[0], 6), stored_param(high[2], 3), 0.01f);
+    EXPECT_EQ(stored_param(brackets[0], 8), 3.0f);
+    // The staves play one after another, the higher first: G and A are the double sharp and
+    // the double flat.
+    EXPECT_EQ(readme_midi_pitches(platform::work_file("ormmidi.mid"), 0),
+              (std::vector<int>{72, 74, 76, 77, 79, 67, 69, 72, 74, 76, 77}));
+}
+
+// The second voice on staff 1: its notes stand in the columns of the first voice's notes struck
+// with them, its stems down and the first voice's up, and each sounds at its own beat.
+TEST_F(ReadmeExamplesTest, TheSecondVoiceSoundsWithTheColumnsOfTheFirst) {
+    const ReadmeBlock block = readme_block_typing(readme_source_text(), "SD/C5/B4/G/C5/G4/C5;");
+    ASSERT_EQ(joined(block_problems(block)), "");
+    const std::vector<int32_t> notes = stored_items_of(1, 1);
+    ASSERT_EQ(notes.size(), 13u);
+    std::map<float, int> up;
+    std::vector<float> down;
+    for (const int32_t k : notes) {
+        const int stem = static_cast<int>(stored_param(k, 5)) / 10 % 10;
+        if (stem == 2)
+            down.push_back(stored_param(k, 3));
+        else
+            ++up[stored_param(k, 3)];
+    }
+    ASSERT_EQ(down.size(), 6u);
+    // Each lower note is in an upper note's column (the spacing keeps them a hair apart).
+    for (const float x : down) {
+        const auto near = up.lower_bound(x - 0.01f);
+        EXPECT_TRUE(near != up.end() && near->first <= x + 0.01f) << x;
+    }
+    const std::vector<std::pair<double, int>> expected = {
+        {0, 72}, {0, 76}, {1, 74}, {2, 71}, {2, 72}, {3, 67}, {3, 74},
+        {4, 72}, {4, 76}, {5, 67}, {5, 76}, {6, 72}, {6, 76}};
+    EXPECT_EQ(readme_midi_onsets(platform::work_file("ormmidi.mid")), expected);
 }
 
 TEST_F(ReadmeExamplesTest, EveryWordOfTheFirstPageSectionIsKnownWhereItIsTyped) {

@@ -153,10 +153,11 @@ bool take_typed_system() {
     return true;
 }
 
-// The word as its refusals name it ("LJ", "LI", "J", "LS").
+// The word as its refusals name it ("LJ", "LJA", "LI", "J", "LS").
 std::string justify_word() {
     std::string word;
-    for (const int32_t letter : {JustifyWordState.mode, JustifyWordState.sub}) {
+    for (const int32_t letter :
+         {JustifyWordState.mode, JustifyWordState.sub, JustifyWordState.third}) {
         if (letter > ' ' && letter < 127) word += static_cast<char>(letter);
     }
     return word;
@@ -613,6 +614,7 @@ void run_justify_command() {
     }
     JustifyWordState.mode = CommandModeLetters(1);
     JustifyWordState.sub = CommandModeLetters(2);
+    JustifyWordState.third = ' ';
     if (first == 'J' && CommandLine(2) == 'T') {
         if (CommandLine(3) == 'X') {
             justify_text();
@@ -633,7 +635,8 @@ void run_justify_command() {
     PendingBoxOperation = kJustifyOperation;
     clear_drawn_box();
     if (CommandLine(3) == 'A') {
-        const std::string word(CommandLine.view().substr(0, 3));
+        JustifyWordState.third = 'A';
+        const std::string word = justify_word();
         find_rhythm_staff_range();
         // The box of a justify word counts staves from the lowest: the range becomes a count.
         const int32_t lowest = core::int_of(ParamBuffer(1));
@@ -697,6 +700,7 @@ void take_clicked_text(int32_t k) {
     JustifyWordState.text_level = word_or_zero(k, 4);
     JustifyWordState.mode = 'J';
     JustifyWordState.sub = 'T';
+    JustifyWordState.third = ' ';
     PendingBoxStep = 1;
     PendingBoxOperation = kJustifyOperation;
     clear_drawn_box();
