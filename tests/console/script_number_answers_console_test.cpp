@@ -323,7 +323,9 @@ TEST_F(ScriptNumberAnswersConsoleTest, RippleBarsAndTheSplitAskTheirLineOnEveryR
             run_on(road, {"G two.mus", "DEC", line, "N"});
             const std::vector<std::string> split = saved_records(root() / "twp.mus");
             EXPECT_EQ(split.size(), std::string(line) == "1" ? 2u : 0u) << line;
-            if (!split.empty()) EXPECT_EQ(split[0], "8 1 0");
+            if (!split.empty()) {
+                EXPECT_EQ(split[0], "8 1 0");
+            }
         }
     }
     // At a terminal a line that is no numbers is refused as typed numbers are.

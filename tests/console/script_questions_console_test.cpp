@@ -491,7 +491,7 @@ std::vector<FileEndQuestion> file_end_questions() {
     for (const Asked& a : kAskingWords) {
         if (a.mode || answered_by_the_file(a.word)) continue;
         // PLA sorts the page for its MIDI file before its play loop asks.
-        rows.push_back({std::string("first_") + a.word, {a.word}, false, a.word == "PLA"});
+        rows.push_back({std::string("first_") + a.word, {a.word}, false, std::string_view(a.word) == "PLA"});
     }
     for (const Later& l : kLaterRows) {
         if (l.mode || answered_by_the_file(l.lines.front())) continue;
