@@ -293,12 +293,14 @@ DialogLine read_dialog_line(std::string_view shown, std::string& as_read) {
             break;
         }
     }
-    const std::size_t first = as_read.find_first_not_of(" \t\r");
-    const std::size_t last = as_read.find_last_not_of(" \t\r");
-    if (first != std::string::npos && first == last &&
-        (as_read[first] == 'X' || as_read[first] == 'x'))
-        return DialogLine::Cancel;
-    return DialogLine::Numbers;
+    return is_bare_x(as_read) ? DialogLine::Cancel : DialogLine::Numbers;
+}
+
+bool is_bare_x(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    return first != std::string_view::npos && first == last &&
+           (line[first] == 'X' || line[first] == 'x');
 }
 
 std::string asking_word() {

@@ -76,6 +76,9 @@ enum class DialogLine {
     None,     // the command file, or the input, ended first
 };
 
+// True when the line is a bare X (blanks aside, either case): a dialog's Cancel given as a line.
+bool is_bare_x(std::string_view line);
+
 // True when a word reads its numbers as a line rather than in its dialog: a command file runs,
 // or the front-end shows no dialogs (the console).
 bool asks_dialog_line();

@@ -430,6 +430,11 @@ bool set_up_run() {
             if (names_spacing) {
                 layout::SpacingStaff = static_cast<float>(core::nint(core::ParamBuffer(2)));
                 spacing_path = true;
+            } else if (core::is_bare_x(rec)) {
+                // The range dialog's Cancel, as a pipe gives it: the writer meant no music to
+                // follow, so the file goes on.
+                delete_temp_clef();
+                return false;
             } else if (core::refuse_file_number_line(kInputRangeQuestion, rec)) {
                 // A line that is no range (a command, a notes line) was never meant for it: the
                 // file's next lines are the music of a range it never gave.
