@@ -455,8 +455,6 @@ CommandFlow take_front_end_tokens() {
 
     if (EditedItemNumber == 0 && CommandLine.starts_with("~~")) {
         const CommandFlow view = take_view_key();
-        // The key's token is no reply: left in the message line, the window would show it.
-        if (view != CommandFlow::NotTaken && MessageLine.starts_with("~~")) MessageLine.blank();
         if (view != CommandFlow::NotTaken) return view;
     }
     return CommandFlow::Dispatch;

@@ -255,6 +255,9 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     CommandFileEndedInCall = 0;
     try {
         follow_flow(take_front_end_tokens());
+        // A key's or click's token that no word replaced is no reply: every path that takes a
+        // token ends here, and the window would show the token as text.
+        if (MessageLine.starts_with("~~")) MessageLine.blank();
         end_box_question_of_ended_file();
         // A file that ended inside a word's own read (a box question's answer) has its redraw
         // done now: left for the next line, the redraw would run after that line was scanned
