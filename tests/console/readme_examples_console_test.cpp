@@ -522,7 +522,9 @@ TEST_F(ReadmeExamplesTest, TheBatchSavesEachDocumentBeforeItsNextLoad) {
     std::vector<std::string> unsaved = batch.typed;
     unsaved.erase(std::find(unsaved.begin(), unsaved.end(), "SA song-just.mus"));
     fs::remove("minuet-just.mus");
-    out = run_console_file(temp_.root(), unsaved);
+    status = -1;
+    out = run_console_file(temp_.root(), unsaved, &status);
+    EXPECT_EQ(status, 1) << out;
     EXPECT_NE(out.find("*** Not an answer to \"Warning: Unsaved entries or changes will be lost. "
                        "Clear or Load new file?\": LJA -- taken as No."),
               std::string::npos)
