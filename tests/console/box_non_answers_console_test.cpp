@@ -184,6 +184,8 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
         {"M", "X 2", Fate::AsksAgain, "*** Not a box: X 2" + again, stops("*** Not a box: X 2")},
         {"C", "AB 1", Fate::AsksAgain, "*** Not a box: AB 1" + again, stops("*** Not a box: AB 1")},
         {"MD", "XX", Fate::AsksAgain, "*** Not a box: XX" + again, ""},
+        {"M", " X", Fate::Ends, "", ""},
+        {"STM", "  ab", Fate::Ends, "", ""},
         {"STU", "X 1", Fate::AsksAgain, "*** Not a box: X 1" + again, stops("*** Not a box: X 1")},
         {"STM", "IN 2", Fate::AsksAgain, "*** Not a box: IN 2" + again,
          stops("*** Not a box: IN 2")},
@@ -283,6 +285,8 @@ TEST_F(BoxNonAnswersConsoleTest, AtATerminalOnlyABareLeaveWordLeavesABoxAskedAga
         {"M", "X 2", "*** Not a box: X 2 -- the box is asked again."},
         {"STM", "AB 1", "*** Not a box: AB 1 -- the box is asked again."},
         {"DE", "X 2", "Leaving Group Edit."},
+        {"STU", " I", "Leaving Group Edit."},
+        {"C", " AB", "Leaving Group Edit."},
     };
     for (const Typed& row : rows) {
         SCOPED_TRACE(std::string(row.word) + " [" + row.line + "]");

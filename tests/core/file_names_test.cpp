@@ -6,6 +6,7 @@
 
 #include "engine/commands/files/file_commands.h"
 #include "engine/commands/files/file_commands_internal.h"
+#include "engine/core/settings_tables.h"
 #include "tests/core/interpreter_fixture.h"
 
 namespace {
@@ -35,9 +36,13 @@ TEST_F(FileNameLimitsTest, ThePresetIsWholeInThePathBufferAndItsFirst48InTheComm
 }
 
 TEST_F(FileNameLimitsTest, NamesFitTheNameFieldUpTo512Characters) {
+    core::RunFailedWord = 0;
     EXPECT_TRUE(core::file_detail::name_fits(std::string(512, 'n')));
     EXPECT_TRUE(fe_.message_boxes.empty());
+    EXPECT_EQ(core::RunFailedWord, 0);
+    // A name refused as too long fails a script's run: its load or save did not happen.
     EXPECT_FALSE(core::file_detail::name_fits(std::string(513, 'n')));
+    EXPECT_EQ(core::RunFailedWord, 1);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0], "*** File name too long: " + std::string(60, 'n') + "...");
     // Through the file-name step: a whole name of 512 characters is taken as it is.

@@ -11,6 +11,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/files/file_names.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
@@ -56,6 +57,8 @@ std::string take_front_end_path() {
 bool name_fits(std::string_view name) {
     if (name.size() <= kNameField) return true;
     show_message("*** File name too long: " + std::string(name.substr(0, 60)) + "...");
+    // The load or save the script asked for did not happen.
+    mark_run_failed();
     return false;
 }
 

@@ -115,6 +115,8 @@ BoxAnswer read_box_answer(bool end_on_blank, bool end_without_numbers = false,
     const BoxLineReading line = read_box_line();
     if (line.kind == BoxLineKind::Refused) {
         refuse_box_line(line.refusal, box_word(), asks_again);
+        // A bare leave word set off by blanks leaves, also where a refused box is asked again.
+        if (line.refusal == kLeavingBox) return BoxAnswer::Ended;
         return asks_again && core::MacroUnit == 0 ? BoxAnswer::Refused : BoxAnswer::Ended;
     }
     if (end_on_blank && ParamBuffer(1) == 0.0f && ParamBuffer(3) == 0.0f) return BoxAnswer::Ended;

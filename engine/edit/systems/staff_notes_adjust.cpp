@@ -280,6 +280,11 @@ void take_box_answer() {
         const BoxLineReading line = read_box_line();
         if (line.kind == BoxLineKind::Refused) {
             refuse_box_line(line.refusal, word_name(), true);
+            // A bare leave word set off by blanks leaves; any other refused line asks again.
+            if (line.refusal == kLeavingBox) {
+                finish(false);
+                return;
+            }
             ask_box_again();
             return;
         }
