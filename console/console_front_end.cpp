@@ -288,6 +288,7 @@ void ConsoleFrontEnd::cut_to_line_buffer(std::string& line) {
     if (line.size() <= static_cast<std::size_t>(core::kLineBufferChars)) return;
     line.resize(core::kLineBufferChars);
     out_ << core::long_line_message(line_number_) << '\n';
+    core::mark_untaken_line();  // the rest of the line was not taken
 }
 
 std::string ConsoleFrontEnd::typed_answer(const std::string& line) {
@@ -941,6 +942,7 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
         line.resize(kMacroTextChars);
         out_ << "*** Line " << line_number_ << " is longer than " << kMacroTextChars
              << " characters: the rest was left out.\n";
+        core::mark_untaken_line();
     }
     core::MessageLine.set(line);
     core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';

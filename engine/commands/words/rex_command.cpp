@@ -53,7 +53,7 @@ bool run_rex_command() {
     if (read_record(kRexUnit, record) == IoResult::Ok) {
         CommandLine.set(record);
         if (record.size() > static_cast<std::size_t>(kLineBufferChars))
-            show_message(long_line_message(records_read(kRexUnit)));
+            name_untaken_line(long_line_message(records_read(kRexUnit)));
     }
     edit::edit_text_in_dialog();
     close_unit(kRexUnit);

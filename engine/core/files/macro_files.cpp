@@ -176,7 +176,7 @@ bool next_command_file_line() {
                 break;
         }
         if (record.size() > static_cast<std::size_t>(kLineBufferChars))
-            show_message(long_line_message(records_read(MacroUnit)));
+            name_untaken_line(long_line_message(records_read(MacroUnit)));
         return true;
     }
 }
@@ -196,7 +196,7 @@ void read_line_from_command_file(std::string* as_read) {
         if (next_answer_record(MacroUnit, record) == AnswerRecord::Line) {
             // Told as a typed line is told: the answer is not what the file holds.
             if (record.size() > static_cast<std::size_t>(kLineBufferChars))
-                show_message(long_line_message(records_read(MacroUnit)));
+                name_untaken_line(long_line_message(records_read(MacroUnit)));
             if (as_read != nullptr) *as_read = record.substr(0, 80);
             CommandLine.blank();
             CommandLine.put(1, 80, record);

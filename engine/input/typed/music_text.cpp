@@ -352,7 +352,7 @@ void report_long_line_cut(int32_t end, std::string_view left_out) {
         text += "no \";\" or \"/\" within them can end it, so it is refused; \"" + shown +
                 "\" was left out.";
     }
-    core::show_message(text);
+    core::name_untaken_line(text);
 }
 
 // Contract: see the header. Writes InputTokenList (through push_input_value), InputParseStatus
