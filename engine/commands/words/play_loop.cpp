@@ -169,11 +169,7 @@ CommandFlow run_play_loop_word() {
     }
     leave_play_loop();
     name_script_number_non_answer(kPlayLoopPrompt, line, "the play loop ended.");
-    if (MacroUnit != 0) {
-        unread_command_file_line();
-    } else {
-        front_end().GiveBackScriptLine(line);
-    }
+    give_back_script_line(line);
     return CommandFlow::Return;
 }
 

@@ -80,6 +80,10 @@ void unread_command_file_answer();
 // Gives the record the command file MacroUnit read last back to it: the command reader's next
 // line is that record again. Nothing when no command file runs.
 void unread_command_file_line();
+// A script's line that answered nothing and is the script's next command: a running command
+// file's record is read again (unread_command_file_line), else the front-end gives `line` back
+// as its next input line.
+void give_back_script_line(const std::string& line);
 // Between engine calls no command file runs: one that a command set aside and left open
 // (MacroUnit 0) is closed, so that no later question takes its lines.
 void close_idle_command_file();

@@ -285,6 +285,14 @@ void unread_command_file_line() {
     for (int64_t k = 0; k < read - 1; ++k) read_record(MacroUnit, record);
 }
 
+void give_back_script_line(const std::string& line) {
+    if (MacroUnit != 0) {
+        unread_command_file_line();
+    } else if (has_front_end()) {
+        front_end().GiveBackScriptLine(line);
+    }
+}
+
 void close_idle_command_file() {
     if (MacroUnit == DefaultMacroUnit && unit_is_open(MacroFileUnit)) close_unit(MacroFileUnit);
 }

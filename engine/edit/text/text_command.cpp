@@ -177,11 +177,7 @@ void give_back_no_place_line(const std::string& line) {
     shown.erase(0, shown.find_first_not_of(" \t"));
     shown.erase(shown.find_last_not_of(" \t") + 1);
     core::name_untaken_line("*** Not a place for the text: " + shown + " -- no text was entered.");
-    if (core::MacroUnit != 0) {
-        core::unread_command_file_line();
-    } else {
-        core::front_end().GiveBackScriptLine(line);
-    }
+    core::give_back_script_line(line);
 }
 
 // Asks for the place of the text: typed numbers (the first is the staff) or a click. A key
@@ -245,8 +241,7 @@ bool ask_for_place(bool& clicked) {
     // Every word of a typed place is read whole: "1 nan 5" or "10abc" is no place, where the old
     // cut made a staff and sung text of it. A script's line runs next as its command (which names
     // the word); at the keys the word is named and nothing is entered.
-    const core::NumberLineReading reading =
-        core::read_number_line_whole(core::WordsInLine::None);
+    const core::NumberLineReading reading = core::read_number_line_whole(core::WordsInLine::None);
     if (reading.fault != core::NumberLineFault::None) {
         // X alone cancels; a key token or a palette's text that is no place ends the wait as its
         // key does.
@@ -462,8 +457,7 @@ void enter_text() {
     run.start_x = ParamBuffer(3);
     ParamBuffer(3) = core::amod(ParamBuffer(3), 1000.0f);
     // A typed place stands for the command's own numbers: "T" and the place "1 50" is "T 1 50".
-    const bool third_blank =
-        asked ? letters + core::ScannedFieldCount < 3 : third == ' ';
+    const bool third_blank = asked ? letters + core::ScannedFieldCount < 3 : third == ' ';
     if (!clicked && third_blank) {
         ParamBuffer(3) = 100.0f;
         run.start_x = 100.0f;

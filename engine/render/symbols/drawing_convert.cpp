@@ -215,11 +215,7 @@ int32_t take_file_number() {
             set_message_line("");
             core::name_untaken_line(
                 core::number_non_answer_text(kAskNumber, answer, "the conversion ended."));
-            if (core::MacroUnit != 0) {
-                core::unread_command_file_line();
-            } else {
-                core::front_end().GiveBackScriptLine(answer);
-            }
+            core::give_back_script_line(answer);
             return 0;
         }
         set_message_line(kAskNumber);
