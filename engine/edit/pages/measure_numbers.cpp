@@ -11,6 +11,7 @@
 #include "engine/core/store/item_sorting.h"
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
+#include "engine/edit/systems/page_systems.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
 
@@ -29,7 +30,6 @@ constexpr float kNumberCode = 10.0f;
 constexpr float kNumberHeight = 13.0f;  // above the staff
 constexpr int32_t kNumberWords = 15;
 constexpr float kClefCode = 3.0f;
-constexpr float kBarCode = 14.0f;
 constexpr float kNoteCode = 1.0f;
 constexpr float kRestCode = 2.0f;
 constexpr float kSlurCode = 5.0f;
@@ -45,10 +45,10 @@ struct Run {
 };
 
 struct System {
-    int32_t staff = 0;  // the staff whose bars are counted and numbered
-    int32_t last_staff = 0;
+    int32_t staff = 0;  // the highest staff: its bars are counted and numbered
     int32_t first = 0;  // items first..last
     int32_t last = 0;
+    std::vector<int32_t> walk;  // the items counted, from the line's first clef or bar line
 };
 
 // a + b, held to the integers: typed settings may be as large as the integers go.
@@ -61,9 +61,6 @@ float p(int32_t k, int32_t j) {
     return j <= core::int_of(ItemStore(s)) ? ItemStore(s + j) : 0.0f;
 }
 int32_t staff_of(int32_t k) { return core::int_of(p(k, 2)); }
-
-// A bar line that counts: fewer than five P-values, or a bar kind (P5) up to 6.
-bool counting_bar(int32_t k) { return p(k, 1) == kBarCode && (count_of(k) < 5 || p(k, 5) <= 6.0f); }
 
 // Reads "MN" as typed (or from a command file) into the kept settings and the run.
 void read_typed(Run& run) {
@@ -119,35 +116,42 @@ bool read_dialog(Run& run) {
     return true;
 }
 
-// The systems of the page in item order. For each staff 1..256, the first clef or counting bar
-// line on it at or after the end of the previous system opens a system: a clef one staff, a bar
-// line P4 staves (1 when P4 is 0; cut at the highest staff). The system runs until an item of a
-// staff beyond it. Openers are listed per staff in one pass, so the search is linear.
+// The systems of the page in item order (the store sorted by staff), each with the items of
+// its staves and the walk of its highest staff: that staff's own items and the bar lines of the
+// staves below that reach up to it, in the order of the page from left to right. The walk starts
+// at its first clef or bar line: what stands before it opens no line.
 std::vector<System> find_systems() {
-    std::vector<std::vector<int32_t>> openers(layout::kMaxStaves + 1);
-    for (int32_t k = 1; k <= core::ItemCount; ++k) {
-        const int32_t s = staff_of(k);
-        if (s < 1 || s > layout::kMaxStaves) continue;
-        if (p(k, 1) == kClefCode || counting_bar(k)) openers[static_cast<size_t>(s)].push_back(k);
-    }
+    const int32_t top = page_top_staff();
     std::vector<System> systems;
-    int32_t from = 1;
-    for (int32_t s = 1; s <= layout::kMaxStaves; ++s) {
-        const auto& list = openers[static_cast<size_t>(s)];
-        const auto it = std::lower_bound(list.begin(), list.end(), from);
-        if (it == list.end()) continue;
-        const int32_t k = *it;
-        int32_t staves = 1;
-        if (p(k, 1) == kBarCode) staves = std::max(1, std::abs(core::int_of(p(k, 4))));
+    int32_t k = 1;
+    for (const PageSystem& found : find_page_systems()) {
         System sys;
-        sys.staff = s;
-        sys.last_staff = std::min(layout::kMaxStaves, s + std::min(staves, layout::kMaxStaves) - 1);
+        sys.staff = found.highest;
+        while (k <= core::ItemCount && staff_of(k) < found.lowest) ++k;
         sys.first = k;
-        int32_t j = k + 1;
-        while (j <= core::ItemCount && staff_of(j) <= sys.last_staff) ++j;
-        sys.last = j - 1;
-        from = j;
-        systems.push_back(sys);
+        std::vector<int32_t> own;
+        std::vector<int32_t> below;  // reaching bar lines, by position
+        for (; k <= core::ItemCount && staff_of(k) <= found.highest; ++k) {
+            if (staff_of(k) == sys.staff) {
+                own.push_back(k);
+            } else if (is_counting_bar(k) && bar_reach(k, top) >= sys.staff) {
+                below.push_back(k);
+            }
+        }
+        sys.last = k - 1;
+        std::stable_sort(below.begin(), below.end(),
+                         [](int32_t a, int32_t b) { return p(a, 3) < p(b, 3); });
+        // The top staff keeps its own order; a bar line from below goes before the first of its
+        // items that stands right of it.
+        size_t b = 0;
+        for (const int32_t j : own) {
+            while (b < below.size() && p(below[b], 3) <= p(j, 3)) sys.walk.push_back(below[b++]);
+            sys.walk.push_back(j);
+        }
+        while (b < below.size()) sys.walk.push_back(below[b++]);
+        const auto opens = [](int32_t j) { return p(j, 1) == kClefCode || is_counting_bar(j); };
+        sys.walk.erase(sys.walk.begin(), std::find_if(sys.walk.begin(), sys.walk.end(), opens));
+        if (!sys.walk.empty()) systems.push_back(std::move(sys));
     }
     return systems;
 }
@@ -203,10 +207,12 @@ bool number_system(const System& sys, Run& run) {
     std::vector<int32_t> brackets;
     std::vector<float> bars;
     for (int32_t k = sys.first; k <= sys.last; ++k) {
-        const int32_t n = count_of(k);
-        if (p(k, 1) == kSlurCode && n >= 8 && p(k, 8) == 1.0f) brackets.push_back(k);
-        if (staff_of(k) == sys.staff && counting_bar(k)) bars.push_back(p(k, 3));
+        const bool in_line = k >= sys.walk.front() || staff_of(k) < sys.staff;
+        if (in_line && p(k, 1) == kSlurCode && count_of(k) >= 8 && p(k, 8) == 1.0f)
+            brackets.push_back(k);
     }
+    for (const int32_t k : sys.walk)
+        if (is_counting_bar(k)) bars.push_back(p(k, 3));
     std::vector<bool> taken(brackets.size(), false);
 
     bool line_started = false;
@@ -219,8 +225,7 @@ bool number_system(const System& sys, Run& run) {
     bool last_raised = false;
     int32_t last_number_start = 0;
 
-    for (int32_t k = sys.first; k <= sys.last; ++k) {
-        if (staff_of(k) != sys.staff) continue;
+    for (const int32_t k : sys.walk) {
         const float code = p(k, 1);
         const int32_t n = count_of(k);
         if (code == kNoteCode || code == kRestCode) music_since_bar = true;
@@ -229,7 +234,7 @@ bool number_system(const System& sys, Run& run) {
             if (kind <= -11 && kind >= -19) run.counter = plus(run.counter, -kind - 11);
             if (n >= 8 && p(k, 8) > 0.0f) run.counter = plus(run.counter, core::int_of(p(k, 8)) - 1.0);
         }
-        const bool bar = counting_bar(k);
+        const bool bar = is_counting_bar(k);
         if (!bar && code != kClefCode) continue;
         // Only the line's first clef counts; clef changes inside the line do not. Bar lines
         // with no note or rest since the last count (the line start, a double bar) count once.

@@ -21,6 +21,7 @@
 #include "engine/edit/edit_services.h"
 #include "engine/edit/systems/beat_counting.h"
 #include "engine/edit/systems/justify_spacing.h"
+#include "engine/edit/systems/page_systems.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/page_redraw.h"
@@ -98,6 +99,53 @@ void restore_letters() {
     CommandModeLetters(2) = JustifyWordState.sub;
 }
 
+// A note or rest with a rhythm (P7 above 0): the music the justification counts.
+bool holds_rhythm(int32_t i) {
+    const int32_t code = code_of(i);
+    return (code == kCodeNote || code == kCodeRest) && count_of(i) >= 7 && word(i, 7) > 0.0f;
+}
+
+// "LJA": every system of the page within staves lowest..highest is justified on its own, as
+// the word with that system's staves does, from the top of the page down; each takes the staves
+// of its own that hold rhythms. A system whose staves disagree is named by its count and left
+// unspaced; the others are justified all the same.
+void justify_each_system(int32_t lowest, int32_t highest, float left, float right) {
+    std::vector<PageSystem> systems = find_page_systems();
+    std::vector<int32_t> system_of(static_cast<size_t>(layout::kMaxStaves) + 1, -1);
+    for (size_t n = 0; n < systems.size(); ++n) {
+        for (int32_t s = systems[n].lowest; s <= systems[n].highest; ++s)
+            system_of[static_cast<size_t>(s)] = static_cast<int32_t>(n);
+        systems[n] = PageSystem{999, -999};
+    }
+    for (int32_t i = 1; i <= ItemCount; ++i) {
+        const int32_t s = staff_of(i);
+        if (s < std::max(lowest, 1) || s > std::min(highest, layout::kMaxStaves)) continue;
+        const int32_t n = system_of[static_cast<size_t>(s)];
+        if (n < 0 || !holds_rhythm(i)) continue;
+        PageSystem& sys = systems[static_cast<size_t>(n)];
+        sys.lowest = std::min(sys.lowest, s);
+        sys.highest = std::max(sys.highest, s);
+    }
+    for (auto it = systems.rbegin(); it != systems.rend(); ++it) {
+        if (it->highest < it->lowest) continue;
+        int32_t low = it->lowest;
+        int32_t high = it->highest;
+        float l = left;
+        float r = right;
+        justify_system(low, high, l, r);
+    }
+}
+
+// The staves the word was given, between left and right: "LJA" system by system, the other
+// words as one system.
+void justify_staves(int32_t lowest, int32_t highest, float left, float right) {
+    if (JustifyWordState.third == 'A') {
+        justify_each_system(lowest, highest, left, right);
+        return;
+    }
+    justify_system(lowest, highest, left, right);
+}
+
 // The system after the letters are back: texts for "T", nothing for "N", else the staves.
 void run_on_system(float left, float right) {
     restore_letters();
@@ -109,9 +157,7 @@ void run_on_system(float left, float right) {
     }
     if (JustifyWordState.sub == 'N') return;
     // Copies: a failed count must not spoil the staves kept for the next call.
-    int32_t lowest = JustifyWordState.lowest;
-    int32_t highest = JustifyWordState.highest;
-    justify_system(lowest, highest, left, right);
+    justify_staves(JustifyWordState.lowest, JustifyWordState.highest, left, right);
     layout::GraceSpacingDone = 1;
 }
 
@@ -713,10 +759,7 @@ void find_rhythm_staff_range() {
     int32_t lowest = 999;
     int32_t highest = -999;
     for (int32_t i = 1; i <= ItemCount; ++i) {
-        const int32_t code = code_of(i);
-        if ((code != kCodeNote && code != kCodeRest) || count_of(i) < 7 || word(i, 7) <= 0.0f) {
-            continue;
-        }
+        if (!holds_rhythm(i)) continue;
         lowest = std::min(lowest, staff_of(i));
         highest = std::max(highest, staff_of(i));
     }
@@ -810,9 +853,7 @@ void justify_from_box() {
     if (JustifyWordState.sub == 'T') {
         justify_text();
     } else {
-        int32_t lowest = JustifyWordState.lowest;
-        int32_t highest = JustifyWordState.highest;
-        justify_system(lowest, highest, left, right);
+        justify_staves(JustifyWordState.lowest, JustifyWordState.highest, left, right);
     }
     end_operation(false);
 }
