@@ -3,6 +3,7 @@
 // mode's closing "L" justifies the staff just typed.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/readme_piece.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 
@@ -186,6 +188,124 @@ TEST_F(JustifyConsoleTest, ATypedSystemAboveTheHighestStaffTakesStavesOneTo256) 
                 EXPECT_NE(saved, (std::vector<float>{10, 20, 30})) << out;
             }
             EXPECT_EQ(core::PendingBoxOperation, 0);
+        }
+    }
+}
+
+// Every item's code, staff and position (to the thousandth), sorted: the page as placed.
+std::vector<std::string> placed_items() {
+    std::vector<std::string> out;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        char row[64];
+        std::snprintf(row, sizeof row, "%g %g %.3f", stored_param(k, 1), stored_param(k, 2),
+                      stored_param(k, 3));
+        out.emplace_back(row);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Staves lowest.. (staves of them), every staff a clef and two bars of `bar`: the rhythm
+// numbers (P7) of one bar, written at 10, 20, ... from `shift`. The bar lines stand on the
+// lowest staff and span `span` staves (1: every staff its own). `short_staff`: the staff whose
+// second bar lacks its last note.
+std::vector<std::string> system_of(int32_t lowest, int32_t staves, int32_t span, float shift,
+                                   const std::vector<float>& bar, int32_t short_staff = 0) {
+    std::vector<std::string> lines;
+    for (int32_t s = lowest; s < lowest + staves; ++s) {
+        const std::string st = std::to_string(s);
+        lines.push_back("8 " + st + " 0");
+        lines.push_back("3 " + st + " 2 0 0");
+        float x = shift;
+        for (int32_t b = 0; b < 2; ++b) {
+            for (size_t i = 0; i < bar.size(); ++i) {
+                x += 10.0f;
+                if (s == short_staff && b == 1 && i + 1 == bar.size()) continue;
+                lines.push_back("1 " + st + " " + std::to_string(x) + " 5 10 0 " +
+                                std::to_string(bar[i]));
+            }
+            if (s == lowest || span == 1)
+                lines.push_back("14 " + st + " " + std::to_string(x + 5.0f) + " " +
+                                std::to_string(span));
+        }
+    }
+    return lines;
+}
+
+// "LJA" justifies each system of the page on its own, exactly as "LJ" with that system's staves
+// does, piped, at a terminal and from a command file alike: systems are staves joined by a bar
+// line that spans them, and a staff no such line joins is a system of its own. A system whose
+// staves disagree is named and left unspaced while the others are justified; one UNDO takes
+// the whole word back.
+TEST_F(JustifyConsoleTest, LjaJustifiesEachSystemAsLjWithItsStavesDoes) {
+    const std::vector<float> quarters4 = {1, 1, 1, 1};
+    const std::vector<float> half2 = {2, 1, 1};
+    const auto page = [](std::vector<std::vector<std::string>> parts) {
+        std::vector<std::string> lines = {"EI"};
+        for (const auto& part : parts) lines.insert(lines.end(), part.begin(), part.end());
+        lines.push_back("X");
+        return lines;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::string> page;
+        std::vector<std::string> systems;  // the LJ answers, top system first
+        bool disagree;
+        bool moves = true;  // the README's piece was justified as it was typed
+    };
+    const Case cases[] = {
+        {"the README's piano piece", readme_piece_lines(true), {"3 2", "1 2"}, false, false},
+        {"the piano piece without its joining lines", readme_piece_lines(false), {"3 2", "1 2"},
+         false, false},
+        {"two SATB systems",
+         page({system_of(1, 4, 4, 3, half2), system_of(5, 4, 4, 0, quarters4)}), {"5 4", "1 4"},
+         false},
+        {"two one-staff systems", page({system_of(1, 1, 1, 0, half2), system_of(2, 1, 1, 0, {1, 1, 1})}),
+         {"2 1", "1 1"}, false},
+        {"a staff no line joins",
+         page({system_of(1, 2, 2, 0, half2), system_of(3, 1, 1, 0, {1, 1, 1})}), {"3 1", "1 2"},
+         false},
+        {"a system whose staves disagree",
+         page({system_of(1, 4, 4, 3, half2, 2), system_of(5, 4, 4, 0, quarters4)}),
+         {"5 4", "1 4"}, true},
+        {"one system", page({system_of(1, 2, 2, 0, half2)}), {"1 2"}, false},
+    };
+    enum class Way { Piped, Terminal, Re };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core::reset_engine();
+        core::reset_service_gate();
+        type(c.page);
+        const std::vector<std::string> before = placed_items();
+        std::vector<std::string> by_lj;
+        for (const std::string& system : c.systems) by_lj = with(by_lj, {"LJ", system, "Y"});
+        type(by_lj);
+        const std::vector<std::string> expected = placed_items();
+        if (c.moves) ASSERT_NE(expected, before);
+        for (const Way way : {Way::Piped, Way::Terminal, Way::Re}) {
+            SCOPED_TRACE(way == Way::Piped ? "piped" : way == Way::Terminal ? "terminal" : "RE");
+            core::reset_engine();
+            core::reset_service_gate();
+            type(c.page);
+            std::string out;
+            if (way == Way::Re) {
+                std::ofstream(temp_.root() / "cmd.txt") << "LJA\n";
+                out = type({"RE cmd.txt"});
+            } else {
+                const std::vector<std::string> lines = {"LJA", "Y"};
+                out = way == Way::Terminal ? type_at_terminal(lines) : type(lines);
+            }
+            // One box question, and none from a command file.
+            const size_t asked = out.find("Source Box O.K.?");
+            EXPECT_EQ(asked != std::string::npos, way != Way::Re) << out;
+            if (asked != std::string::npos)
+                EXPECT_EQ(out.find("Source Box O.K.?", asked + 1), std::string::npos) << out;
+            EXPECT_EQ(out.find("*** ERROR: Wrong number of beats ***") != std::string::npos,
+                      c.disagree)
+                << out;
+            EXPECT_EQ(placed_items(), expected) << out;
+            type({"UNDO"});
+            EXPECT_EQ(placed_items(), before);
         }
     }
 }
