@@ -188,7 +188,9 @@ TEST_F(JustifyCommandTest, RhythmRangeFormAsksForTheFoundStaves) {
     EXPECT_TRUE(asked("Source Box O.K.? -"));
     EXPECT_EQ(edit::JustifyWordState.lowest, 1);
     EXPECT_EQ(edit::JustifyWordState.highest, 4);  // a count of 4 staves from staff 1
-    EXPECT_FLOAT_EQ(note_end(3), render::PageExtent - 1.0f);
+    // No bar line joins the staves: staff 3 is a system of its own, and its one quarter is
+    // spaced from the line's start, away from the line's end.
+    EXPECT_LT(note_end(3), render::PageExtent / 2.0f);
     EXPECT_EQ(core::PendingBoxOperation, 0);
 }
 
