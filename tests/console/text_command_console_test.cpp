@@ -99,4 +99,73 @@ TEST_F(TextCommandConsoleTest, JtxSpreadsTheTextsEvenlyAndUndoTakesItBack) {
     EXPECT_EQ(stored_param(2, 3), 20.0f + stored_param(1, 13) + 2.0f) << out;
 }
 
+// A song at ordinary spacing: every hyphen of it is drawn in the EPS, each dash wholly inside
+// the gap between its own two syllables (read from the EPS text: "x y m save (syl) show").
+TEST_F(TextCommandConsoleTest, EveryHyphenOfASongIsDrawnBetweenItsSyllables) {
+    const std::string out = type(
+        {"IN 2", "", "TR/3 4/D4/D/M1/A4/A/A/M/E4/F/E/M/D4/M/R/A4/C5/M/D5/C/M/A4/B/G/M/A4/MDD1;",
+         "H/Q/Q/Q/Q/Q./E/Q/H./Q/Q/Q/H/Q/Q/Q/Q/H.;", ";", ";", ";", "X", "N", "LJ", "2 1", "Y",
+         "T 2 0 -2", "Are you go-ing to Scar-bo-rough Fair? Pars-ley, sage, rose-ma-ry and thyme.",
+         "1:17", "X", "PR", "f1.eps"});
+    std::ifstream eps(temp_.root() / "f1.eps");
+    ASSERT_TRUE(eps.good()) << out;
+    struct Shown {
+        std::string text;
+        long x;
+        long y;
+    };
+    std::vector<Shown> syllables;
+    struct Dash {
+        long from;
+        long to;
+        long y;
+    };
+    std::vector<Dash> dashes;  // "x y m" then "x2 y l"
+    std::string line;
+    long mx = 0;
+    long my = 0;
+    bool moved = false;
+    while (std::getline(eps, line)) {
+        std::istringstream in(line);
+        long x = 0;
+        long y = 0;
+        std::string op;
+        if (!(in >> x >> y >> op)) continue;
+        if (op == "m") {
+            std::string rest;
+            std::getline(in, rest);
+            const std::size_t open = rest.find('(');
+            if (open != std::string::npos) {
+                syllables.push_back({rest.substr(open + 1, rest.find(')') - open - 1), x, y});
+                moved = false;
+            } else {
+                mx = x, my = y, moved = true;
+            }
+        } else if (op == "l" && moved && y == my && x > mx) {
+            dashes.push_back({mx, x, y});
+            moved = false;
+        } else {
+            moved = false;
+        }
+    }
+    ASSERT_EQ(syllables.size(), 17u) << out;
+    // The syllables' widths as stored (P13, in P3 units of 150 EPS units).
+    std::vector<float> widths;
+    for (int32_t k = 1; k <= core::ItemCount; ++k)
+        if (stored_param(k, 1) == 16.0f) widths.push_back(stored_param(k, 13) * 150.0f);
+    ASSERT_EQ(widths.size(), 17u);
+    const std::vector<std::size_t> hyphen_after = {2, 5, 6, 9, 12, 13};  // go-, Scar-, bo-, ...
+    for (const std::size_t i : hyphen_after) {
+        const float gap_from = static_cast<float>(syllables[i].x) + widths[i];
+        const float gap_to = static_cast<float>(syllables[i + 1].x);
+        int inside = 0;
+        // A hyphen stands above the text's base line, below the staff.
+        for (const Dash& d : dashes)
+            if (d.y > syllables[i].y && d.y < syllables[i].y + 400 && d.from >= gap_from - 1.0f &&
+                d.to <= gap_to + 1.0f && d.from < gap_to)
+                ++inside;
+        EXPECT_EQ(inside, 1) << syllables[i].text << "-" << syllables[i + 1].text;
+    }
+}
+
 }  // namespace
