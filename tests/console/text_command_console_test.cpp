@@ -1,7 +1,11 @@
 // "T" typed in the console takes the text from the next input line (the console's Text Input).
+#include <cmath>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
@@ -20,6 +24,148 @@ TEST_F(TextCommandConsoleTest, TheTextLineFollowsTheCommand) {
     EXPECT_EQ(stored_param(4, 1), 8.0f);
     EXPECT_EQ(stored_param(4, 2), 2.0f);
     EXPECT_NE(out.find("Text Input:"), std::string::npos) << out;
+}
+
+// The words of an edited text line: JR sets the line's end at the right margin, J spreads its
+// blanks from the left margin to the right one, T, TE and TT edit its characters as TX does.
+// P13 stays the measured width.
+TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;  // after "TXD ;", "T 1 20 5", "Hello world"
+        const char* text;
+        float left;   // the line's P3 (-1: its end at right)
+        float right;  // where P3 + P13 lands (within the last character's bearing)
+        bool spread;  // P10 raised
+    };
+    const std::vector<Case> cases = {
+        {"JR", {"JR"}, "_00Hello world", -1, 200, false},
+        {"JR with a margin", {"JR 150"}, "_00Hello world", -1, 150, false},
+        {"J", {"J"}, "_00Hello world", 0, 200, true},
+        {"J with margins", {"J 30 120"}, "_00Hello world", 30, 120, true},
+        {"T", {"T", "New words"}, "_00New words", 20, -1, false},
+        {"TE", {"TE", "New words"}, "_00New words", 20, -1, false},
+        {"TT", {"TT", "New words"}, "_00New words", 20, -1, false},
+        {"TX", {"TX", "New words"}, "_00New words", 20, -1, false},
+    };
+    for (const Case& c : cases) {
+        core::reset_engine();
+        std::vector<std::string> lines = {"TXD ;", "T 1 20 5", "Hello world"};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        lines.push_back("X");
+        const std::string out = type(lines);
+        ASSERT_EQ(core::ItemCount, 1) << c.name << "\n" << out;
+        EXPECT_EQ(out.find("unknown word"), std::string::npos) << c.name << "\n" << out;
+        const int32_t s = core::ItemStartTable(1);
+        std::string text(static_cast<std::size_t>(stored_param(1, 12)), ' ');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = reinterpret_cast<const char*>(core::ItemStore.at(s + 14))[i];
+        EXPECT_EQ(text, c.text) << c.name;
+        const float p3 = stored_param(1, 3);
+        const float p13 = stored_param(1, 13);
+        // The width is the measured one, never cut to a whole number.
+        EXPECT_NE(p13, std::floor(p13)) << c.name;
+        if (c.left >= 0) EXPECT_EQ(p3, c.left) << c.name;
+        if (c.right >= 0) EXPECT_NEAR(p3 + p13, c.right, 0.5f) << c.name;
+        EXPECT_EQ(stored_param(1, 10) > 0.0f, c.spread) << c.name;
+    }
+}
+
+// JTX spreads the texts of one staff and level evenly between its two positions (the same room
+// before, between and after them, past each text's own gap); UNDO takes the spreading back.
+TEST_F(TextCommandConsoleTest, JtxSpreadsTheTextsEvenlyAndUndoTakesItBack) {
+    const std::vector<std::string> before = {"EI", "T 1 20 5", "one two three", "T 2 20 5",
+                                             "other"};
+    std::string out = type(console_lines_then(before, {"JTX 1 10 190 1 1 5"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    std::vector<float> starts;
+    std::vector<float> ends;
+    for (int32_t k = 1; k <= 3; ++k) {
+        starts.push_back(stored_param(k, 3));
+        ends.push_back(stored_param(k, 3) + stored_param(k, 13));
+    }
+    const float room = starts[0] - 10.0f;
+    EXPECT_GT(room, 30.0f) << out;
+    // Each text keeps its gap of 1.5 steps (a staff of full size) after it.
+    EXPECT_NEAR(starts[1] - ends[0], room + 1.5f, 0.01f) << out;
+    EXPECT_NEAR(starts[2] - ends[1], room + 1.5f, 0.01f) << out;
+    EXPECT_NEAR(190.0f - ends[2], room + 1.5f, 0.01f) << out;
+    EXPECT_EQ(stored_param(4, 3), 20.0f);  // another staff stays
+
+    core::reset_engine();
+    out = type(console_lines_then(before, {"JTX 1 10 190 1 1 5", "UNDO"}));
+    ASSERT_EQ(core::ItemCount, 4) << out;
+    EXPECT_EQ(stored_param(1, 3), 20.0f) << out;
+    EXPECT_EQ(stored_param(2, 3), 20.0f + stored_param(1, 13) + 2.0f) << out;
+}
+
+// A song at ordinary spacing: every hyphen of it is drawn in the EPS, each dash wholly inside
+// the gap between its own two syllables (read from the EPS text: "x y m save (syl) show").
+TEST_F(TextCommandConsoleTest, EveryHyphenOfASongIsDrawnBetweenItsSyllables) {
+    const std::string out = type(
+        {"IN 2", "", "TR/3 4/D4/D/M1/A4/A/A/M/E4/F/E/M/D4/M/R/A4/C5/M/D5/C/M/A4/B/G/M/A4/MDD1;",
+         "H/Q/Q/Q/Q/Q./E/Q/H./Q/Q/Q/H/Q/Q/Q/Q/H.;", ";", ";", ";", "X", "N", "LJ", "2 1", "Y",
+         "T 2 0 -2", "Are you go-ing to Scar-bo-rough Fair? Pars-ley, sage, rose-ma-ry and thyme.",
+         "1:17", "X", "PR", "f1.eps"});
+    std::ifstream eps(temp_.root() / "f1.eps");
+    ASSERT_TRUE(eps.good()) << out;
+    struct Shown {
+        std::string text;
+        long x;
+        long y;
+    };
+    std::vector<Shown> syllables;
+    struct Dash {
+        long from;
+        long to;
+        long y;
+    };
+    std::vector<Dash> dashes;  // "x y m" then "x2 y l"
+    std::string line;
+    long mx = 0;
+    long my = 0;
+    bool moved = false;
+    while (std::getline(eps, line)) {
+        std::istringstream in(line);
+        long x = 0;
+        long y = 0;
+        std::string op;
+        if (!(in >> x >> y >> op)) continue;
+        if (op == "m") {
+            std::string rest;
+            std::getline(in, rest);
+            const std::size_t open = rest.find('(');
+            if (open != std::string::npos) {
+                syllables.push_back({rest.substr(open + 1, rest.find(')') - open - 1), x, y});
+                moved = false;
+            } else {
+                mx = x, my = y, moved = true;
+            }
+        } else if (op == "l" && moved && y == my && x > mx) {
+            dashes.push_back({mx, x, y});
+            moved = false;
+        } else {
+            moved = false;
+        }
+    }
+    ASSERT_EQ(syllables.size(), 17u) << out;
+    // The syllables' widths as stored (P13, in P3 units of 150 EPS units).
+    std::vector<float> widths;
+    for (int32_t k = 1; k <= core::ItemCount; ++k)
+        if (stored_param(k, 1) == 16.0f) widths.push_back(stored_param(k, 13) * 150.0f);
+    ASSERT_EQ(widths.size(), 17u);
+    const std::vector<std::size_t> hyphen_after = {2, 5, 6, 9, 12, 13};  // go-, Scar-, bo-, ...
+    for (const std::size_t i : hyphen_after) {
+        const float gap_from = static_cast<float>(syllables[i].x) + widths[i];
+        const float gap_to = static_cast<float>(syllables[i + 1].x);
+        int inside = 0;
+        // A hyphen stands above the text's base line, below the staff.
+        for (const Dash& d : dashes)
+            if (d.y > syllables[i].y && d.y < syllables[i].y + 400 && d.from >= gap_from - 1.0f &&
+                d.to <= gap_to + 1.0f && d.from < gap_to)
+                ++inside;
+        EXPECT_EQ(inside, 1) << syllables[i].text << "-" << syllables[i + 1].text;
+    }
 }
 
 }  // namespace

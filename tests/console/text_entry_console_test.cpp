@@ -143,6 +143,21 @@ const std::vector<TextEntryCase> kTextEntryCases = {
      {1, 2},
      {},
      1},
+    // A syllable past the last note leaves no item (nothing at the staff's start); the one on
+    // the note stays, and a script's run is failed by the answer.
+    {"note past the last",
+     {"T 1 0 5", "la li", "1 2", "8 2 0"},
+     {{"_00la", 1, 20, 5}},
+     {1, 2},
+     {"*** Note 2 is not numbered on this staff"},
+     1},
+    // Doubled marks are characters of placed text: no unit is lost, no line drawn.
+    {"doubled marks in placed text",
+     {"T 1 50 5", "Hurrah!! Ma??e [[x]]", "8 2 0"},
+     {{"_00Hurrah!!", 1, 50, 5}, {"_00Ma??e", 1, -1, 5}, {"_00[[x]]", 1, -1, 5}},
+     {1, 2},
+     {},
+     1},
     // The staves are 1 to 256: the last one takes a text, the next one (typed with the command
     // or at the place) and a negative one are refused before the text is asked.
     {"staff 256", {"T 256 50 5", "abc"}, {{"_00abc", 256, 50, 5}}, {1}, {}, 1},

@@ -233,13 +233,16 @@ TEST_F(ItemEditWords, TextWordsPlaceAndJustify) {
     EXPECT_EQ(E(11), 0.0f);
     type("XT");  // the last position again
     EXPECT_EQ(E(3), 48.0f);
+    // JR sets the line's end at its margin, which is then used up.
     type("JR 120");
-    EXPECT_EQ(edit::TextJustifyMargins.left, -9999.0f);
-    EXPECT_EQ(edit::TextJustifyMargins.right, 120.0f);
+    EXPECT_EQ(edit::TextJustifyMargins.right, 0.0f);
     EXPECT_EQ(E(1), 16.0f);
+    const float right_aligned = E(3);
+    EXPECT_NEAR(right_aligned + E(13), 120.0f, 0.5f);
+    // J needs blanks to spread: a line without one stays where it is.
     type("J 10 150");
-    EXPECT_EQ(edit::TextJustifyMargins.left, 10.0f);
-    EXPECT_EQ(edit::TextJustifyMargins.right, 150.0f);
+    EXPECT_TRUE(shown("*** No spaces.  Cannot justify line."));
+    EXPECT_EQ(E(3), right_aligned);
     type("TX");
     EXPECT_EQ(edit::TextJustifyMargins.right, -1.0f);
     type("PT");
@@ -249,7 +252,7 @@ TEST_F(ItemEditWords, TextWordsPlaceAndJustify) {
     EXPECT_EQ(E(7), 0.0f);
     type("X");
     EXPECT_EQ(P(2, 1), 16.0f);
-    EXPECT_EQ(P(2, 3), 48.0f);
+    EXPECT_EQ(P(2, 3), right_aligned);
 }
 
 TEST_F(ItemEditWords, DecoderKeepsTheWordsTheTableDoesNotName) {

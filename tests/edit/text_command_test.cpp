@@ -3,6 +3,7 @@
 // words "TI", "TPL", "TXD" and the "W" form.
 #include "engine/edit/text/text_command.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -31,6 +32,13 @@ class TextCommand : public InterpreterTest {
     void TearDown() override {
         platform::set_time_of_day_for_tests(std::nullopt);
         InterpreterTest::TearDown();
+    }
+    // A clean engine for the next row of a table.
+    void start_again() {
+        InterpreterTest::TearDown();
+        InterpreterTest::SetUp();
+        use_build_fonts();
+        enter_items_without_editing();
     }
     // The Text Input dialog answered with OK and this text (P2..P6 as the command gave them).
     void answer_text(const std::string& text) {
@@ -153,6 +161,47 @@ TEST_F(TextCommand, StartingXFromSevenHundredCentresTheUnit) {
     type("T 1 750 12");
     ASSERT_EQ(core::ItemCount, 1);
     EXPECT_FLOAT_EQ(stored_param(1, 3), 750.0f - stored_param(1, 13) * 0.5f);
+}
+
+// A centred line is centred whole, its units keeping the spacing of placed text; below 700 the
+// line starts at its x.
+TEST_F(TextCommand, ACentredLineIsCentredWhole) {
+    fe_.strict = false;  // 700 lies beyond the page
+    for (const float x : {1100.0f, 700.0f, 699.0f}) {
+        start_again();
+        fe_.strict = false;
+        answer_text("Minuet in G");
+        type("T 1 " + std::to_string(static_cast<int>(x)) + " 20 0 3");
+        const std::vector<int32_t> units = items_of(16.0f);
+        ASSERT_EQ(units.size(), 3u) << x;
+        for (std::size_t i = 1; i < units.size(); ++i) {
+            EXPECT_FLOAT_EQ(stored_param(units[i], 3),
+                            stored_param(units[i - 1], 3) + stored_param(units[i - 1], 13) + 2.0f)
+                << x;
+        }
+        const float left = stored_param(units[0], 3);
+        const float right = stored_param(units[2], 3) + stored_param(units[2], 13);
+        if (x >= 700.0f) {
+            EXPECT_NEAR(0.5f * (left + right), std::fmod(x, 1000.0f), 1e-3f) << x;
+        } else {
+            EXPECT_EQ(left, x);
+        }
+    }
+}
+
+// Doubled marks join sung syllables only: in placed text they are characters and no line is
+// drawn for them.
+TEST_F(TextCommand, DoubledMarksAreCharactersOfPlacedText) {
+    type("8 1 0");
+    answer_text("Hurrah!! Ma??e [[x]] !!");
+    type("T 1 20 12");
+    const std::vector<int32_t> texts = items_of(16.0f);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(text_of(texts[0]), "_00Hurrah!!");
+    EXPECT_EQ(text_of(texts[1]), "_00Ma??e");
+    EXPECT_EQ(text_of(texts[2]), "_00[[x]]");
+    EXPECT_EQ(text_of(texts[3]), "_00!!");
+    EXPECT_TRUE(items_of(4.0f).empty());
 }
 
 TEST_F(TextCommand, LongLinesAreRefusedAtFiveHundredTwelveCharacters) {
@@ -307,20 +356,35 @@ TEST_F(TextCommand, SungRepairsReachTheStoredUnits) {
     EXPECT_EQ(text_of(texts[1]), "_29b");
 }
 
-TEST_F(TextCommand, NoteNumbersBeyondTheNotesStopPlacingAndKeepTheUnits) {
-    staff_with_notes(2);
-    const int32_t before = core::ItemCount;
-    answer_text("a b c d");
-    answer_units("1");
-    type("T 1 0 12");
-    EXPECT_TRUE(shown("*** Note 3 is not numbered on this staff"));
-    ASSERT_EQ(core::ItemCount, before + 3);
-    EXPECT_EQ(stored_param(before + 2, 3), 20.0f);
-    EXPECT_EQ(core::ItemStartTable(core::ItemCount + 1), core::ItemWordsUsed);
-    // The next entry lands after the kept units.
-    type("5 1 2");
-    EXPECT_EQ(item(core::ItemCount), (std::vector<float>{3, 5, 1, 2}));
-    EXPECT_EQ(text_of(before + 3), "_00c");
+TEST_F(TextCommand, NoteNumbersBeyondTheNotesStopPlacingAndKeepThePlacedUnits) {
+    // The unit on the last note stays; the one past it, and a hyphen that would close on it,
+    // leave no item: nothing is left at the staff's start.
+    struct Case {
+        const char* line;
+        const char* answer;
+        std::size_t kept;
+        std::size_t hyphens;
+    };
+    for (const Case& c :
+         {Case{"a b c d", "1", 2, 0}, Case{"a b-c", "1", 2, 0}, Case{"a-b c", "1", 2, 1},
+          Case{"a b", "1.5", 1, 0}, Case{"a b", "-1", 0, 0}}) {
+        start_again();
+        staff_with_notes(2);
+        const int32_t before = core::ItemCount;
+        answer_text(c.line);
+        answer_units(c.answer);
+        type("T 1 0 12");
+        EXPECT_TRUE(shown("is not numbered on this staff")) << c.line << " / " << c.answer;
+        const std::vector<int32_t> texts = items_of(16.0f);
+        ASSERT_EQ(texts.size(), c.kept) << c.line << " / " << c.answer;
+        for (const int32_t k : texts) EXPECT_GE(stored_param(k, 3), 10.0f) << c.line;
+        EXPECT_EQ(items_of(4.0f).size(), c.hyphens) << c.line;
+        EXPECT_EQ(core::ItemStartTable(core::ItemCount + 1), core::ItemWordsUsed);
+        // The next entry lands right after the kept units.
+        type("5 1 2");
+        EXPECT_EQ(core::ItemCount, before + static_cast<int32_t>(c.kept + c.hyphens) + 1);
+        EXPECT_EQ(item(core::ItemCount), (std::vector<float>{3, 5, 1, 2}));
+    }
 }
 
 TEST_F(TextCommand, NoteNumberAnswersTakeRangesAndContinue) {

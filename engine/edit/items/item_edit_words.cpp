@@ -319,9 +319,9 @@ void text_word() {
 // Contract: the words of the edit-word table for an item of this code, read from CommandLine:
 // X with a second letter other than X (XX stays the decoder's; a line's "XO" is its own
 // word); "E" alone; UE; DR, UR, DN, UN, DIR; on text LM, LS, RM, RS, LxP, RxP, PT,
-// TX, "?" and J words; PT on numbers; AU, AUX; AD on a beam; FxI on notes, slurs, beams and
-// symbols; CU, CUX on notes and rests; CH on rests and clefs; "*NX" (left by the decoder's
-// "CNX") on a beam. Reads CommandLine only.
+// T, TE, TT, TX, "?" and J words; PT on numbers; AU, AUX; AD on a beam; FxI on notes, slurs,
+// beams and symbols; CU, CUX on notes and rests; CH on rests and clefs; "*NX" (left by the
+// decoder's "CNX") on a beam. Reads CommandLine only.
 bool is_edit_item_word(int32_t code) {
     const char c1 = letter(1);
     const char c2 = letter(2);
@@ -338,6 +338,10 @@ bool is_edit_item_word(int32_t code) {
         const bool side = c1 == 'L' || c1 == 'R';
         if (side && (c2 == 'M' || c2 == 'S' || (is_upper(c2) && c3 == 'P'))) return true;
         if (CommandLine.starts_with("TX") || c1 == '?' || c1 == 'J') return true;
+        // T, TE and TT edit the line's characters, as TX does.
+        const bool t_word =
+            c2 == ' ' || c2 == '*' || ((c2 == 'E' || c2 == 'T') && ends_after_two());
+        if (c1 == 'T' && t_word) return true;
     }
     if ((code == 10 || code == kText) && two('P', 'T') && ends_after_two()) return true;
     if (two('A', 'U') && (ends_after_two() || c3 == 'X')) return true;

@@ -246,7 +246,13 @@ void apply_edit_line(int32_t& n) {
     // A pair may give the item a parameter it did not hold: the row shown grows to it.
     core::ShownParamCount = std::max(core::ShownParamCount, last_held);
     compute_note_flag_shift();
-    if (core::CommandLine.starts_with("TX")) {
+    const auto& line = core::CommandLine;
+    const bool text_line_word =
+        core::int_of(e(1)) == 16 &&
+        (line(1) == 'J' || (line(1) == 'T' && (line(2) == ' ' || line(2) == '*' ||
+                                                ((line(2) == 'E' || line(2) == 'T') &&
+                                                 (line(3) == ' ' || line(3) == '*')))));
+    if (line.starts_with("TX") || text_line_word) {
         // The text is drawn where its preview goes, over any preview still in the lists (a click
         // that opened it draws one at once): only there does the drawer take it for the edited
         // text and open its editor.

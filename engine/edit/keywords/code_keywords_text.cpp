@@ -182,7 +182,7 @@ KeywordOutcome apply_graphic_keywords() {
 
 // Contract: the Code 16 words: font, character and blank spacing, rotation, offset (P11),
 // centring ("CT", "CTN", "CTX"), size ("SZ" and the palette's "TSZP", "TSZM", "TSZN") and point
-// size; "[" and "]" words go to the text editor
+// size; "[" and "]" words go to the text editor, and T, TE, TT and TX change nothing here
 // (CommandLine "TX", first command-mode letter 84). "TR" is reported as "TR", other unknown
 // words with five characters; the justification words (first letter L, C, R, J) change nothing.
 KeywordOutcome apply_text_keywords() {
@@ -220,7 +220,8 @@ KeywordOutcome apply_text_keywords() {
         const float unit = current_staff_scale() * 13.56f / 25.0f;
         if (number() == 0.0f || unit == 0.0f) return KeywordOutcome::Done;
         slot(6) = number() / unit;
-    } else if (begins("TX")) {
+    } else if (begins("TX") || begins("T ") || begins("TE ") || begins("TT ")) {
+        // The words that edit the line's characters.
         return KeywordOutcome::Done;
     } else {
         return report_bad_word(word_text(5));

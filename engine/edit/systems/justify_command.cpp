@@ -663,6 +663,7 @@ void run_justify_command() {
     JustifyWordState.third = ' ';
     if (first == 'J' && CommandLine(2) == 'T') {
         if (CommandLine(3) == 'X') {
+            core::save_undo_copy();
             justify_text();
             return;
         }
@@ -907,7 +908,21 @@ void justify_text() {
         widths.erase(widths.begin());
     }
     widths.pop_back();
-    if (positions.size() >= 2) report_justify_space(r.left, r.right, positions, widths);
+    if (positions.size() >= 2) {
+        // Even spreading: every gap gets the room its text needs and the same share of the room
+        // left over, which the redistribution then gives each gap exactly. Texts that need more
+        // than there is are cut by the redistribution itself.
+        const float span = positions.back() - positions.front();
+        float needed = 0.0f;
+        for (const float w : widths) needed += w;
+        const float share = (span - needed) / static_cast<float>(widths.size());
+        if (share >= 0.0f) {
+            for (float& w : widths) w += share;
+            report_justify_space(positions.front(), positions.back(), positions, widths);
+        } else {
+            report_justify_space(r.left, r.right, positions, widths);
+        }
+    }
     redraw_page();
     core::ChangesMadeFlag = 1;
 }

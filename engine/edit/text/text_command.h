@@ -50,7 +50,10 @@ struct TextConnectorFit {
 // Fits a hyphen (hyphen = 1.0) or extender (0.0) line between the text records starting at
 // words open_start and close_start of ItemStore (0 = none). left is the opening unit's x + P11,
 // right the closing unit's (9999.0 when none; limited to 201.0). Reads the store, StaffTables
-// and the dash preferences; a staff without a scale counts as the plain size.
+// and the dash preferences; a staff without a scale counts as the plain size. A hyphen whose
+// fitted start would pass its end (ordinary spacing) becomes one dash centred in the gap between
+// the syllables, no longer than the dash preference nor half the gap, its end just past its
+// start; syllables less than 0.2 apart keep the fitted line.
 TextConnectorFit fit_text_connector_line(int32_t open_start, int32_t close_start, int32_t staff,
                                          float hyphen, float left, float right);
 

@@ -39,8 +39,10 @@ using core::ParamBuffer;
 constexpr float kSamePosition = 0.005f;  // notes closer than this share a number
 constexpr float kTextMargin = 3.17f;
 constexpr float kDashWriteFactor = 0.85714f;
+constexpr float kOneDashRun = 0.02f;  // a run this short draws its first dash only
 constexpr float kNoRightUnit = 9999.0f;
 constexpr float kNoLeftUnit = -9999.0f;
+constexpr float kCentredFrom = 700.0f;  // a starting x from here on centres the line there
 constexpr int32_t kCancelMark = -999;
 constexpr int kAnswerRangeChars = 220;
 constexpr float kRangeMark = 77.0f;
@@ -53,6 +55,7 @@ struct PlacementState {
     bool shown = false;
     int32_t saved_column_mark = 0;
     float last_used = 0.0f;
+    bool unplaced = false;  // the last unit's note is not on the staff
     const TextLineEntry* entry = nullptr;
 };
 PlacementState Placement;
@@ -241,7 +244,6 @@ int32_t store_unit(const TextLineEntry& e, const std::string& unit) {
     render::decode_text_escapes(text, static_cast<int32_t>(text.size()));
     std::array<float, 16> record{};
     for (int k = 1; k <= 16; ++k) record[static_cast<std::size_t>(k - 1)] = p(k);
-    if (e.start_x >= 700.0f) record[2] = core::amod(e.start_x, 1000.0f) - p(13) * 0.5f;
     render::EditTextBuffer.blank();
     render::EditTextBuffer.set(text);
     int32_t n = 13;
@@ -395,8 +397,11 @@ void place_text_unit_under_note() {
     const float fraction = v - static_cast<float>(note);
     const auto count = static_cast<int32_t>(Placement.notes.size());
     if (note < 1 || note > count || (fraction > 0.0f && note + 1 > count)) {
-        core::show_message("*** Note " + std::to_string(note) +
-                           " is not numbered on this staff: the rest of the text was not placed.");
+        // The answer asked for what the staff has not: the caller takes the unit back.
+        core::name_untaken_line("*** Note " + std::to_string(note) +
+                                " is not numbered on this staff: the rest of the text was not "
+                                "placed.");
+        Placement.unplaced = true;
         TextStopWord = 1;
         return;
     }
@@ -450,13 +455,24 @@ TextConnectorFit fit_text_connector_line(int32_t open_start, int32_t close_start
     if (hyphen != 0.0f) fit.start = std::max(fit.start, left + 0.1f * u);
     if (end - base < 0.2f) end = base + 0.02f;
     fit.end = end;
+    // At ordinary spacing the fitted start passes the end and the line would run back, drawing
+    // nothing: one dash, centred between the syllables, stands for it. Syllables that touch keep
+    // the fitted line.
+    const float room = right - left;
+    if (hyphen != 0.0f && fit.end - fit.start < 0.2f && room >= 0.2f) {
+        const float dash = std::min(dash_length * u * k, 0.5f * room);
+        fit.start = left + 0.5f * (room - dash);
+        fit.end = fit.start + kOneDashRun;
+        fit.dash = kDashWriteFactor * dash / u;
+        fit.spacing = kDashWriteFactor * 0.5f * (room - dash) / u;
+    }
     return fit;
 }
 
-// Contract: see the header. Writes the store (records appended, the P3 and P11 of placed and
-// bracketed units), ParamBuffer (P1, P3 advanced, P12, P13), TextFontPrefix, ConnectorDirection,
-// TextUnitCounter, TextStopWord, CommandStateWord (111 while a unit is placed, then back).
-TextUnitsOutcome make_text_units(const TextLineEntry& e) {
+namespace {
+
+// The units of the line, one after another from ParamBuffer(3) or each under its note.
+TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
     Placement.entry = &e;
     const std::string& line = e.line;
     const char divider = TextDividerChar;
@@ -471,12 +487,11 @@ TextUnitsOutcome make_text_units(const TextLineEntry& e) {
         s = stop + 1;
         const bool last = s >= line.size();
         if (unit.empty()) continue;
-        if (is_doubled_mark(unit)) {
+        // The doubled marks join sung syllables; in any other text they are its characters.
+        if (e.sung && is_doubled_mark(unit)) {
             ConnectorDirection = mark_direction(unit);
             if (BracketMode != 0 && ConnectorDirection == -1 && previous != 0)
                 ItemStore(previous + 11) = 0.0f;
-            // Set one after another, the closing unit leaves room for the line.
-            if (!e.sung) ParamBuffer(3) += e.size * 6.1f;
             if (last && !make_connector(e, previous, 0)) return TextUnitsOutcome::Stopped;
             continue;
         }
@@ -487,9 +502,17 @@ TextUnitsOutcome make_text_units(const TextLineEntry& e) {
                 const int32_t state = core::CommandStateWord;
                 core::CommandStateWord = kPlacingState;
                 core::IntParamBuffer(1) = 0;
+                Placement.unplaced = false;
                 place_text_unit_under_note();
                 core::CommandStateWord = state;
                 if (core::IntParamBuffer(1) == kCancelMark) return TextUnitsOutcome::Cancelled;
+                if (Placement.unplaced) {
+                    // A unit with no note would stand at the staff's start, over the brace: it
+                    // leaves no item, and neither does a connector that would close on it.
+                    render::AppendTargetItem = core::ItemCount;
+                    render::rewind_store_to_item();
+                    ConnectorDirection = 0;
+                }
                 if (TextStopWord != 0) {
                     TextStopWord = 0;
                     return TextUnitsOutcome::Stopped;
@@ -504,6 +527,26 @@ TextUnitsOutcome make_text_units(const TextLineEntry& e) {
         if (!e.sung) ParamBuffer(3) = stored(start, 3) + stored(start, 13) + 2.0f;
     }
     return TextUnitsOutcome::Done;
+}
+
+}  // namespace
+
+// Contract: see the header. Writes the store (records appended, the P3 and P11 of placed and
+// bracketed units, the P3 of a centred line's units), ParamBuffer (P1, P3 advanced, P12, P13),
+// TextFontPrefix, ConnectorDirection, TextUnitCounter, TextStopWord, CommandStateWord (111
+// while a unit is placed, then back).
+TextUnitsOutcome make_text_units(const TextLineEntry& e) {
+    const int32_t first = core::ItemCount + 1;
+    const TextUnitsOutcome outcome = make_units_of_line(e);
+    const int32_t last = core::ItemCount;
+    if (e.sung || e.start_x < kCentredFrom || last < first) return outcome;
+    // A centred line is centred whole: its units keep their spacing.
+    const float left = stored(core::ItemStartTable(first), 3);
+    const int32_t end_start = core::ItemStartTable(last);
+    const float width = stored(end_start, 3) + stored(end_start, 13) - left;
+    const float shift = core::amod(e.start_x, 1000.0f) - 0.5f * width - left;
+    for (int32_t k = first; k <= last; ++k) ItemStore(core::ItemStartTable(k) + 3) += shift;
+    return outcome;
 }
 
 }  // namespace edit

@@ -20,15 +20,18 @@ enum class TextUnitsOutcome { Done, Cancelled, Stopped };
 struct TextLineEntry {
     std::string line;      // repaired, with dividers round the doubled marks of sung text
     bool sung = false;     // placed under numbered notes
-    float start_x = 0.0f;  // the command's P3: 700 and above centres every unit there
+    float start_x = 0.0f;  // the command's P3: 700 and above centres the line there
     int32_t staff = 1;
     float size = 1.0f;  // P6 modulo 100
 };
 
 // Makes the units of entry.line (step through the divider), placing each and making the
-// connector lines. Placement from P3 advances ParamBuffer(3). Stops when the store refuses a
-// record (the store has said why), the note-number dialog is cancelled, the answer asks to
-// stop or a note is not numbered. Every record made stays.
+// connector lines (sung text only: the doubled marks are characters of any other text).
+// Placement from P3 advances ParamBuffer(3); a line starting at 700 or more is then centred
+// whole on AMOD(start_x, 1000). Stops when the store refuses a record (the store has said
+// why), the note-number dialog is cancelled, the answer asks to stop or a note is not numbered.
+// Every record made stays, but a unit whose note is not on the staff: it leaves no item, and
+// the answer is named as a line not taken.
 TextUnitsOutcome make_text_units(const TextLineEntry& entry);
 
 // The distinct positions of the notes (code 1) of the staff, from the left, within the range
