@@ -16,6 +16,7 @@
 #include "engine/commands/files/end_backup.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
@@ -151,6 +152,7 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
     if (line_held_) {
         line_held_ = false;
         line.swap(held_line_);
+        core::note_line_read(line);
         return true;
     }
     if (input_ended_) return false;
@@ -175,6 +177,7 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
         line.push_back(traits::to_char_type(c));
     }
     ++line_number_;
+    core::note_line_read(line);
     return true;
 }
 
@@ -490,14 +493,17 @@ int ConsoleFrontEnd::ask_yes_no(const char* question, bool exit_offered) {
     gave_no_answer_ = false;
     std::string line;
     if (!read_line(line)) return 0;
-    const char a = answer_letter(line);
+    // A cut line answers nothing, whatever its kept part says.
+    const bool cut = core::is_cut_line(line);
+    const char a = cut ? '\0' : answer_letter(line);
     if (a == 'Y') return -1;
     if (a == 'X' && exit_offered) return -2;
-    if (a == 'N' || (at_terminal_ && !last_line_from_file_)) return 0;
+    if (a == 'N' || (at_terminal_ && !last_line_from_file_ && !cut)) return 0;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
         line.pop_back();
     gave_no_answer_ = true;
     no_answer_ = line;
+    if (cut) line = core::cut_line_shown(line);
     const std::string named = "*** Not an answer to \"" + question_name(safe(question)) +
                               "\": " + (line.empty() ? std::string("(an empty line)") : line);
     if (exit_offered && !ends.empty()) {
@@ -791,6 +797,11 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     line.erase(0, line.find_first_not_of(' ') == std::string::npos ? line.size()
                                                                    : line.find_first_not_of(' '));
     if (is_cancel(line)) return 2;
+    // As at the other name questions, a name longer than its buffer is refused, never cut.
+    if (line.size() > static_cast<std::size_t>(output_name.size())) {
+        print_text("The name is too long: cancelled.");
+        return 2;
+    }
     if (!line.empty()) output_name.set(line);
     const std::string name = output_name.trimmed();
     bool port = name.size() >= 4;

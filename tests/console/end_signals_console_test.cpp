@@ -179,4 +179,107 @@ TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) 
     EXPECT_EQ(third.output().find("A backup of"), std::string::npos) << third.output();
 }
 
+// Every end from outside inside EDI's and IN's edit forms and at COM's two questions keeps the
+// page as it stood before the word, unsaved changes and all: the form has taken a staff (or the
+// run) out of the store, and COM asks before it empties the page.
+TEST_F(ConsoleEndSignalTest, AnEndInsideAnEditFormOrAtComsQuestionsKeepsThePageBeforeIt) {
+    const fs::path doc = temp_.root() / "d.mus";
+    const std::vector<std::string> run = {
+        "IN 1", "", "BA/2 4/C3/E3/G3/C4/M2/C3/E3/G3/C4/M;", "E;", ";", ";", ";"};
+    // The page before the word, written by a run that stops short of it.
+    const auto page_of = [&](std::vector<std::string> lines, const std::string& file) {
+        const fs::path saved = temp_.root() / file;
+        lines.push_back("SA " + saved.string());
+        RunningProgram copy("ormest", {"--console"}, temp_.root(), state_);
+        for (const std::string& line : lines) copy.type(line);
+        copy.wait_end();
+        return document_item_words(saved);
+    };
+    std::vector<std::string> made = run;
+    made.insert(made.end(), {"X", "N"});
+    ASSERT_FALSE(page_of(made, "d.mus").empty());
+    // The saved staff and one note more, not saved.
+    const std::vector<std::string> changed = {"G " + doc.string(), "1 1 199.5 5 0 0 4", "4 17",
+                                              "X"};
+    const std::vector<float> before_edi = page_of(changed, "before_edi.mus");
+    const std::vector<float> before_form = page_of(made, "before_form.mus");
+    ASSERT_GT(before_edi.size(), before_form.size());
+
+    struct Place {
+        const char* name;
+        std::vector<std::string> lines;
+        const char* asked;
+        const std::vector<float>* before;
+    };
+    std::vector<std::string> edi = changed;
+    edi.insert(edi.end(), {"EDI", "1 0 0", "Y"});
+    std::vector<std::string> in_form = run;
+    in_form.push_back("E");
+    std::vector<std::string> com_name = changed;
+    com_name.insert(com_name.end(), {"COM", "Y"});
+    std::vector<std::string> com_count = com_name;
+    com_count.push_back(doc.string());
+    const std::vector<Place> places = {
+        {"EDI's form", edi, "Set input staff.", &before_edi},
+        {"IN's form after E", in_form, "Set input staff.", &before_form},
+        {"COM's first name", com_name, "Combine Files: first file name:", &before_edi},
+        {"COM's count", com_count, "Number of files:", &before_edi},
+    };
+    enum class How { Signal, EndOfFile, HangUp };
+    struct End {
+        const char* name;
+        How how;
+        int sig;
+    };
+    const std::vector<End> ends = {{"SIGTERM", How::Signal, SIGTERM},
+                                   {"SIGHUP", How::Signal, SIGHUP},
+                                   {"SIGINT", How::Signal, SIGINT},
+                                   {"Ctrl-D", How::EndOfFile, 0},
+                                   {"the terminal closed", How::HangUp, 0}};
+    for (const Place& place : places) {
+        for (const End& end : ends) {
+            SCOPED_TRACE(std::string(place.name) + ", " + end.name);
+            fs::remove(backup_);
+            fs::remove(work_ / "!ended!.tmp");
+            RunningProgram copy("ormest", {"--console"}, temp_.root(), state_, {},
+                                end.how == How::Signal ? RunningProgram::Input::Pipe
+                                                       : RunningProgram::Input::Terminal);
+            ASSERT_TRUE(copy.started());
+            for (const std::string& line : place.lines) copy.type(line);
+            ASSERT_TRUE(copy.saw(place.asked)) << copy.output();
+            if (end.how == How::Signal) {
+                ASSERT_TRUE(RunningProgram::wait_until([&] { return copy.catches(end.sig); }));
+                ::kill(copy.pid(), end.sig);
+                EXPECT_TRUE(end_signal_ended_by(copy.wait_end_keeping_input(), end.sig));
+            } else if (end.how == How::EndOfFile) {
+                copy.type_end_of_file();
+                copy.wait_end();
+            } else {
+                copy.hang_up();
+                copy.wait_end();
+            }
+            if (end.how != How::HangUp) {
+                EXPECT_NE(copy.output().find("were written to the backup copy"),
+                          std::string::npos)
+                    << copy.output();
+            }
+            EXPECT_EQ(document_item_words(backup_), *place.before);
+        }
+    }
+
+    // X at COM's first name leaves the new empty page, with nothing to keep at an end.
+    fs::remove(backup_);
+    fs::remove(work_ / "!ended!.tmp");
+    RunningProgram copy("ormest", {"--console"}, temp_.root(), state_);
+    for (const std::string& line : com_name) copy.type(line);
+    ASSERT_TRUE(copy.saw("Combine Files: first file name:")) << copy.output();
+    copy.type("X");
+    ASSERT_TRUE(copy.saw("Direction =")) << copy.output();
+    ASSERT_TRUE(RunningProgram::wait_until([&] { return copy.catches(SIGTERM); }));
+    ::kill(copy.pid(), SIGTERM);
+    EXPECT_TRUE(end_signal_ended_by(copy.wait_end_keeping_input(), SIGTERM));
+    EXPECT_EQ(copy.output().find("were written"), std::string::npos) << copy.output();
+    EXPECT_FALSE(fs::exists(backup_));
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/core/settings_tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/test_files.h"
@@ -19,8 +20,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// ReToItsEnd: the file holds only the lines, and the marker is not in it.
-enum class Road { Piped, Re, ReToItsEnd };
+// ReToItsEnd: the file holds only the lines, and the marker is not in it. File: the lines run
+// as "ormest --console FILE", the file given on the command line.
+enum class Road { Piped, File, Re, ReToItsEnd };
+
+// A line of 600 characters whose first 512 read as kept.
+std::string cut_after(const std::string& kept, const std::string& rest = "1 2") {
+    return kept + std::string(600 - kept.size() - rest.size(), ' ') + rest;
+}
 
 struct StopCase {
     const char* label;
@@ -52,6 +59,10 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
     ASSERT_FALSE(kept.empty());
     const std::vector<std::string> kept_page = saved_records(temp_.root() / "ref.mus");
 
+    // The cut box of zeros is shown by its first 40 characters.
+    const std::string cut_zeros_said = "*** Not a box: 1 " + std::string(38, '0') +
+                                       " ... (cut at 512 characters): the rest of the file "
+                                       "was not read.";
     const std::vector<StopCase> cases = {
         // The box: a blank line is skipped, so the next line is the box, and no box.
         {"M blank box", Road::Re, {"M", ""}, "*** Not a box: SA marker.mus: the rest", false, true},
@@ -63,7 +74,7 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          Road::Re,
          {"M", "ZZQ" + std::string(509, ' ') + "Q"},
          "*** Line 2 is longer than 512 characters: the rest was left out.\n"
-         "*** Not a box: ZZQ: the rest",
+         "*** Not a box: ZZQ ... (cut at 512 characters): the rest",
          false,
          true},
         {"M box of 512 characters",
@@ -222,6 +233,142 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "[spacing staff]\": 2 200 1x -- IN ended.",
          true,
          true},
+        // A line cut at its length limit answers no question, whatever its kept part says:
+        // at a box it is no box, at a number question no number, at a yes/no question taken
+        // as No. One of exactly 512 characters is read as it stands.
+        {"DE cut box",
+         Road::Re,
+         {"DE", "1 " + std::string(598, '0') + "1 2"},
+         cut_zeros_said.c_str(),
+         false,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DE box cut after its blanks",
+         Road::Re,
+         {"DE", cut_after("1 0 30 1" + std::string(504, ' '))},
+         "*** Not a box: 1 0 30 1 ... (cut at 512 characters): the rest",
+         false,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DE box of 512 characters",
+         Road::Re,
+         {"DE", "1 0 30 1" + std::string(504, ' ')},
+         nullptr,
+         true,
+         false,
+         {"8 2 0", "1 2 30 5 5 0 4"},
+         nullptr,
+         {},
+         0},
+        {"DE cut box piped",
+         Road::Piped,
+         {"DE", cut_after("1 0 30 1")},
+         "*** Not a box: 1 0 30 1 ... (cut at 512 characters) -- DE ended, nothing was "
+         "changed.",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DE cut box from --console FILE",
+         Road::File,
+         {"DE", cut_after("1 0 30 1")},
+         "*** Not a box: 1 0 30 1 ... (cut at 512 characters) -- DE ended, nothing was "
+         "changed.",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DE cut confirmation piped",
+         Road::Piped,
+         {"DE", "1 0 30 1", cut_after("Y", "Q")},
+         "\"Source Box O.K.?\": Y ... (cut at 512 characters)",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DE cut confirmation from --console FILE",
+         Road::File,
+         {"DE", "1 0 30 1", cut_after("Y", "Q")},
+         "\"Source Box O.K.?\": Y ... (cut at 512 characters)",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DE confirmation of 512 characters from --console FILE",
+         Road::File,
+         {"DE", "1 0 30 1", "Y" + std::string(511, ' '), "0"},
+         nullptr,
+         true,
+         false,
+         {},
+         nullptr,
+         {},
+         0},
+        {"COM cut count piped",
+         Road::Piped,
+         {"COM", "Y", "a.mus", cut_after("2")},
+         "*** Not an answer to \"Number of files:\": 2 ... (cut at 512 characters) -- COM "
+         "ended, nothing was changed.",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"COM cut count from --console FILE",
+         Road::File,
+         {"COM", "Y", "a.mus", cut_after("2")},
+         "\"Number of files:\": 2 ... (cut at 512 characters) -- COM ended",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"COM cut count from a file",
+         Road::Re,
+         {"COM", "Y", "a.mus", cut_after("2")},
+         "\"Number of files:\": 2 ... (cut at 512 characters) -- COM ended",
+         true,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"RIP cut numbers",
+         Road::Re,
+         {"RIP", cut_after("1 2 1 1")},
+         "*** Not an answer to \"Ripple bars.\": 1 2 1 1 ... (cut at 512 characters): the rest",
+         false,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
+        {"DEC cut write-over answer",
+         Road::Re,
+         {"DEC", "1", cut_after("Y", "Q")},
+         "Y ... (cut at 512 characters)",
+         true,
+         true,
+         {},
+         "b.mus",
+         {"8 1 0", "1 1 20 5 5 0 4"},
+         1},
         // A document that does not load stops a command file: its next lines were written for
         // that document (a PR would write the page before it under the new name). A script
         // goes on.
@@ -529,7 +676,14 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         std::vector<std::string> word = c.lines;
         if (c.road != Road::ReToItsEnd) word.push_back("SA marker.mus");
         std::string out;
-        if (c.road != Road::Piped) {
+        if (c.road == Road::File) {
+            std::vector<std::string> lines = {"G a.mus"};
+            lines.insert(lines.end(), word.begin(), word.end());
+            lines.push_back("SA out.mus");
+            int status = -1;
+            out = run_console_file(temp_.root(), lines, &status);
+            if (c.exit_status >= 0) EXPECT_EQ(status, c.exit_status) << out;
+        } else if (c.road != Road::Piped) {
             std::string text;
             for (const std::string& line : word) text += line + "\n";
             write_text(temp_.root() / "cmd.txt", text);
@@ -549,6 +703,8 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
             lines.insert(lines.end(), word.begin(), word.end());
             lines.push_back("SA out.mus");
             out = type(lines);
+            // A piped run's exit status is the mark its named lines leave.
+            if (c.exit_status >= 0) EXPECT_EQ(core::RunFailedWord != 0 ? 1 : 0, c.exit_status);
         }
         if (c.said != nullptr) {
             EXPECT_NE(out.find(c.said), std::string::npos) << out;
@@ -567,7 +723,7 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         EXPECT_EQ(fs::exists(temp_.root() / "marker.mus"), c.marker_runs) << out;
         ASSERT_TRUE(fs::exists(temp_.root() / "out.mus")) << out;
         std::vector<std::string> left = saved_records(temp_.root() / "out.mus");
-        if (c.road == Road::Piped) {
+        if (c.road == Road::Piped || c.road == Road::File) {
             EXPECT_EQ(bytes_of(temp_.root() / "out.mus") == kept, c.page_kept) << out;
         } else {
             const auto note = std::find(left.begin(), left.end(), "1 1 40 6 10 0 1");

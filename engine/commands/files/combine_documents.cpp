@@ -94,8 +94,10 @@ void combine_documents() {
             FrontEndCommandBuffer.blank();
             return;
         }
-        ChangesMadeFlag = 0;
     }
+    // The page stays in the store until it is emptied below, and its unsaved mark with it: an
+    // end from outside at the questions keeps it in the backup copy.
+    ChangesMadeFlag = unsaved;
     // The names and the count are asked before the page is emptied: a script's line that is
     // no count is named and ends the word with the page as it was.
     std::string name;
@@ -120,6 +122,7 @@ void combine_documents() {
     }
     clear_item_store();
     start_new_document();
+    ChangesMadeFlag = 0;
     CommandLine.set(name);
 
     int32_t count = 0;

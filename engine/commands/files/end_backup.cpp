@@ -2,6 +2,7 @@
 // periodic backup.
 #include "engine/commands/files/end_backup.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -19,6 +20,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_editing.h"
+#include "engine/input/mode/input_mode.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
@@ -147,20 +149,50 @@ void sync_to_disk(const std::string& path) {
     }
 }
 
-// Writes the page, whole, to the backup copy with its name stored (an edited item's changes not
-// yet stored go in as the page shows them; the page itself is left as it is), forces it to the
-// disk and records it for reason; a backup of an earlier end not loaded yet is first kept aside.
-// path receives the local path recorded (in the work folder when this copy's own folder goes at
-// its end); edit_kept whether an edited item's changes went in. False when it could not be kept.
-bool write_and_record_page(KeptReason reason, std::string& path, bool& edit_kept) {
+// The page a backup keeps. While an edit form is open the store lacks what the form took out
+// (a staff, an input run): the page is the one the form would put back, with the unsaved mark
+// it had then. Otherwise the store, an edited item's changes not yet stored in as the page
+// shows them. The store itself is left as it is.
+struct PageToKeep {
+    const DocumentWords* words = nullptr;
+    int32_t used = 0;  // ItemWordsUsed of that page
+    int32_t items = 0;
+    bool unsaved = false;
+    bool edit_kept = false;  // an edited item's changes went in
+};
+
+PageToKeep page_to_keep() {
+    static DocumentWords copy;
+    PageToKeep page;
+    static std::vector<float> form_words;
+    int32_t form_items = 0;
+    bool form_unsaved = false;
+    if (input::edit_form_start_page(form_words, form_items, form_unsaved)) {
+        std::copy(form_words.begin(), form_words.end(), copy.data());
+        page.words = &copy;
+        page.used = static_cast<int32_t>(form_words.size()) + 1;
+        page.items = form_items;
+        page.unsaved = form_unsaved;
+        return page;
+    }
+    page.items = ItemCount;
+    page.unsaved = ChangesMadeFlag != 0;
+    page.edit_kept = edit::page_with_waiting_edit(copy, page.used);
+    page.words = page.edit_kept ? &copy : &ItemStore;
+    if (!page.edit_kept) page.used = ItemWordsUsed;
+    return page;
+}
+
+// Writes page, whole, to the backup copy with its name stored, forces it to the disk and
+// records it for reason; a backup of an earlier end not loaded yet is first kept aside. path
+// receives the local path recorded (in the work folder when this copy's own folder goes at its
+// end). False when it could not be kept.
+bool write_and_record_page(KeptReason reason, const PageToKeep& page, std::string& path) {
     const std::string name = CurrentFileName.trimmed();
     const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
     if (!set_aside_backup_kept_at_end()) return false;
-    static DocumentWords with_edit;
-    int32_t used = 0;
-    edit_kept = edit::page_with_waiting_edit(with_edit, used);
-    if (write_document(backup, edit_kept ? with_edit : ItemStore, edit_kept ? used : ItemWordsUsed,
-                       kDocumentLevel, MetricFlag, std::string_view(name)) != DocumentStatus::Ok)
+    if (write_document(backup, *page.words, page.used, kDocumentLevel, MetricFlag,
+                       std::string_view(name)) != DocumentStatus::Ok)
         return false;
     path = own_backup_path();
     sync_to_disk(path);
@@ -190,15 +222,15 @@ std::string not_kept_text() {
 // Contract: see the header. FileMode is set to 0 first: an end may come in the middle of a
 // command, and the backup is a document, not a work copy.
 std::string keep_page_at_end() {
-    if (ChangesMadeFlag == 0 || ItemCount == 0) return {};
+    const PageToKeep page = page_to_keep();
+    if (!page.unsaved || page.items == 0) return {};
     FileMode = 0;
     std::string path;
-    bool edit_kept = false;
-    if (!write_and_record_page(KeptReason::Ended, path, edit_kept))
+    if (!write_and_record_page(KeptReason::Ended, page, path))
         return not_kept_text() + " and are lost.";
     return "*** The unsaved changes of " + CurrentFileName.trimmed() +
            " were written to the backup copy " + path +
-           (edit_kept ? ", the edited item's changes with them." : ".");
+           (page.edit_kept ? ", the edited item's changes with them." : ".");
 }
 
 namespace {
@@ -272,13 +304,11 @@ bool keep_page_for_command_file(std::string& told) {
             return false;
         }
     }
-    static DocumentWords with_edit;
-    int32_t used = 0;
-    const bool edit_kept = edit::page_with_waiting_edit(with_edit, used);
+    const PageToKeep page = page_to_keep();
     const int32_t file_mode = FileMode;
     FileMode = 0;
-    const bool kept = write_document(pending_backup_name(), edit_kept ? with_edit : ItemStore,
-                                     edit_kept ? used : ItemWordsUsed, kDocumentLevel, MetricFlag,
+    const bool kept = write_document(pending_backup_name(), *page.words, page.used,
+                                     kDocumentLevel, MetricFlag,
                                      std::string_view(name)) == DocumentStatus::Ok;
     FileMode = file_mode;
     if (!kept) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/shown_page.h"
@@ -101,6 +102,46 @@ void report_unreadable_file(std::string_view name) { show_message(unreadable_fil
 std::string long_line_message(int64_t line_number) {
     return "*** Line " + std::to_string(line_number) + " is longer than " +
            std::to_string(kLineBufferChars) + " characters: the rest was left out.";
+}
+
+namespace {
+// The kept part of the line read last, blanks around it aside, when that line was cut.
+std::string g_cut_line;
+bool g_line_cut = false;
+
+std::string_view trimmed_view(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool same_letters(char a, char b) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    return upper(a) == upper(b);
+}
+}  // namespace
+
+void note_line_read(std::string_view line) {
+    g_line_cut = line.size() > static_cast<std::size_t>(kLineBufferChars);
+    g_cut_line = g_line_cut ? std::string(trimmed_view(line.substr(0, kLineBufferChars))) : "";
+}
+
+bool is_cut_line(std::string_view answer) {
+    if (!g_line_cut) return false;
+    answer = trimmed_view(answer.substr(0, answer.find('\0')));
+    if (answer.empty()) return false;
+    // The question may have taken the line's first part only, or the line whole.
+    const std::size_t n = std::min(answer.size(), g_cut_line.size());
+    for (std::size_t k = 0; k < n; ++k)
+        if (!same_letters(answer[k], g_cut_line[k])) return false;
+    return true;
+}
+
+std::string cut_line_shown(std::string_view line) {
+    constexpr std::size_t kShown = 40;
+    line = trimmed_view(line.substr(0, line.find('\0')));
+    return std::string(trimmed_view(line.substr(0, kShown))) + " ... (cut at " +
+           std::to_string(kLineBufferChars) + " characters)";
 }
 
 void report_damaged_file(std::string_view path) {

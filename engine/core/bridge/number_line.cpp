@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
@@ -239,10 +240,14 @@ bool name_script_number_non_answer(std::string_view prompt, std::string_view lin
 
 // Contract: see the header. Writes MacroUnit (0: the file closed) and MessageLine (blank).
 bool refuse_file_number_line(std::string_view prompt, std::string_view line) {
-    if (read_number_line_whole(WordsInLine::None).fault == NumberLineFault::None) return false;
+    const bool cut = is_cut_line(line);
+    if (!cut && read_number_line_whole(WordsInLine::None).fault == NumberLineFault::None)
+        return false;
     const std::size_t last = line.find_last_not_of(" \t\r");
     name_untaken_line("*** Not an answer to \"" + std::string(prompt) + "\": " +
-                      std::string(line.substr(0, last == std::string_view::npos ? 0 : last + 1)) +
+                      (cut ? cut_line_shown(line)
+                           : std::string(line.substr(
+                                 0, last == std::string_view::npos ? 0 : last + 1))) +
                       ": the rest of the file was not read.");
     if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
     MacroUnit = 0;
@@ -256,8 +261,10 @@ bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
                                  std::string_view word) {
     if (!line_from_script() || line.find_last_not_of(" \t\r") == std::string_view::npos)
         return false;
-    if (read_number_line_whole(WordsInLine::Commas).fault == NumberLineFault::None) return false;
-    return name_script_number_non_answer(prompt, line,
+    const bool cut = is_cut_line(line);
+    if (!cut && read_number_line_whole(WordsInLine::Commas).fault == NumberLineFault::None)
+        return false;
+    return name_script_number_non_answer(prompt, cut ? cut_line_shown(line) : std::string(line),
                                          std::string(word) + " ended, nothing was changed.");
 }
 
@@ -316,6 +323,12 @@ DialogLine read_dialog_number_line(std::string_view shown, std::string_view prom
     const DialogLine got = read_dialog_line(shown, as_read);
     if (got != DialogLine::Numbers) return got;
     if (from_file) return refuse_file_number_line(prompt, as_read) ? DialogLine::Refused : got;
+    if (is_cut_line(as_read)) {
+        const std::string outcome = std::string(word) + " ended, nothing was changed.";
+        if (!name_script_number_non_answer(prompt, cut_line_shown(as_read), outcome))
+            show_message(number_non_answer_text(prompt, cut_line_shown(as_read), outcome));
+        return DialogLine::Refused;
+    }
     const NumberLineReading reading = read_number_line_whole(WordsInLine::None);
     if (reading.fault == NumberLineFault::None) return got;
     if (!name_script_number_non_answer(prompt, as_read,

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
@@ -50,6 +51,8 @@ bool file_may_undo(const std::string& path) {
 
 // The end of a command file (the "*" line, the end of the file or a read error).
 void end_command_file() {
+    // The file's last line is no answer to what the window asks after it.
+    note_line_read("");
     if (MacroUnit != 0) close_unit(MacroUnit);
     MacroUnit = 0;
     CommandFileEnded = 1;
@@ -115,6 +118,7 @@ AnswerRecord next_answer_record(int unit, std::string& record, bool blank_answer
         }
         if (record.starts_with('%')) continue;
         if (record.starts_with('*')) return AnswerRecord::EndMark;
+        note_line_read(record);
         return AnswerRecord::Line;
     }
 }
@@ -175,6 +179,7 @@ bool next_command_file_line() {
             case RecordKind::Command:
                 break;
         }
+        note_line_read(record);
         if (record.size() > static_cast<std::size_t>(kLineBufferChars))
             name_untaken_line(long_line_message(records_read(MacroUnit)));
         return true;
@@ -226,11 +231,14 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer) {
                            : record.substr(first, record.find_last_not_of(" \t") - first + 1);
     for (char& c : word)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    if (word == "Y" || word == "YES") return CommandFileAnswer::Yes;
-    if (word == "N" || word == "NO") return CommandFileAnswer::No;
+    // A cut line answers nothing, whatever its kept part says.
+    const bool cut = is_cut_line(record);
+    if (!cut && (word == "Y" || word == "YES")) return CommandFileAnswer::Yes;
+    if (!cut && (word == "N" || word == "NO")) return CommandFileAnswer::No;
     // Left in the file, the line would run as a command the file meant as the answer.
     const std::size_t last = record.find_last_not_of(" \t\r");
-    not_answer = last == std::string::npos ? std::string() : record.substr(0, last + 1);
+    not_answer = cut ? cut_line_shown(record)
+                     : last == std::string::npos ? std::string() : record.substr(0, last + 1);
     return CommandFileAnswer::NotAnAnswer;
 }
 

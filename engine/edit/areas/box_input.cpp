@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
@@ -244,6 +245,8 @@ BoxLineReading read_scanned_box_line(std::string given) {
         r.refusal = std::move(text);
         return r;
     };
+    // What was cut off might have made it another box, or none.
+    if (core::is_cut_line(given)) return refused("*** Not a box: " + core::cut_line_shown(given));
     const bool letter_b =
         !given.empty() && (given[0] == 'B' || given[0] == 'b') && (given.size() == 1 || given[1] == ' ');
     if (given.empty() || letter_b) {

@@ -59,6 +59,7 @@ struct FormStart {
     std::vector<float> words;
     std::vector<int32_t> starts;  // ItemStartTable(1 .. ItemCount + 1)
     std::string word;
+    bool unsaved = false;  // the page's unsaved mark when the form began
     bool kept = false;
 };
 FormStart form_start;
@@ -111,23 +112,35 @@ void leave_edit_form() {
     restore_macro_unit();
 }
 
+// Puts the page as the form found it back into the store and forgets it; the word that began
+// the form, "" when no page was kept.
+std::string put_back_form_start() {
+    const FormStart start = std::move(form_start);
+    form_start = FormStart{};
+    if (!start.kept) return {};
+    std::copy(start.words.begin(), start.words.end(), core::ItemStore.data());
+    std::copy(start.starts.begin(), start.starts.end(), core::ItemStartTable.data());
+    core::ItemWordsUsed = static_cast<int32_t>(start.words.size()) + 1;
+    core::ItemCount = static_cast<int32_t>(start.starts.size()) - 1;
+    if (start.unsaved) core::ChangesMadeFlag = 1;
+    // Nothing the form built is left to move into the written-back range's place.
+    RegeneratedItems.place = 0;
+    return start.word;
+}
+
+// The form left because the program is closing: the page goes back as the form found it, so
+// that what follows (the save question, a refused close, the backup) has the whole page.
+void put_back_at_close() { put_back_form_start(); }
+
 // The end of a form that stops before its lines are built: the page as the form found it, told.
 // The items the form took out of the store (a range written back, a run's items) would be lost
 // otherwise.
 void end_form_early() {
-    const FormStart start = std::move(form_start);
-    if (start.kept) {
-        std::copy(start.words.begin(), start.words.end(), core::ItemStore.data());
-        std::copy(start.starts.begin(), start.starts.end(), core::ItemStartTable.data());
-        core::ItemWordsUsed = static_cast<int32_t>(start.words.size()) + 1;
-        core::ItemCount = static_cast<int32_t>(start.starts.size()) - 1;
-        // Nothing the form built is left to move into the written-back range's place.
-        RegeneratedItems.place = 0;
-    }
+    const std::string word = put_back_form_start();
     leave_edit_form();
-    if (start.kept)
+    if (!word.empty())
         core::show_message("*** The edit form ended early: the page is as it was before " +
-                           start.word + ".");
+                           word + ".");
 }
 
 // The staff set-up after the staff question. False when the staff is above the limit.
@@ -192,10 +205,19 @@ void keep_edit_form_start(std::string_view word) {
     form_start.starts.assign(core::ItemStartTable.data(),
                              core::ItemStartTable.data() + core::ItemCount + 1);
     form_start.word = std::string(word);
+    form_start.unsaved = core::ChangesMadeFlag != 0;
     form_start.kept = true;
 }
 
 void forget_edit_form_start() { form_start = FormStart{}; }
+
+bool edit_form_start_page(std::vector<float>& words, int32_t& items, bool& unsaved) {
+    if (!form_start.kept) return false;
+    words = form_start.words;
+    items = static_cast<int32_t>(form_start.starts.size()) - 1;
+    unsaved = form_start.unsaved;
+    return true;
+}
 
 // Contract: reads InputParserMode, MacroUnit, InputLines, InputColumnCount; writes CommandLine,
 // SecondLine, MessageLine, FrontEndCommandBuffer, InputLines and P(1..). With MacroUnit -2 the
@@ -333,7 +355,10 @@ void input_mode_2() {
         if (InputParserMode == kDoneMode) {
             if (core::MacroUnit == -2) break;
             const MenuChoice menu = closing_menu(true);
-            if (menu == MenuChoice::Closing) return;
+            if (menu == MenuChoice::Closing) {
+                put_back_at_close();
+                return;
+            }
             if (menu == MenuChoice::FileEnded) {
                 end_form_early();
                 return;
@@ -348,7 +373,10 @@ void input_mode_2() {
         int32_t flag = 0;
         int32_t length = 0;
         ask_input_line_2(flag, length);
-        if (input_closing()) return;
+        if (input_closing()) {
+            put_back_at_close();
+            return;
+        }
         if (flag == kFormEnded) {
             end_form_early();
             return;
@@ -362,7 +390,10 @@ void input_mode_2() {
             }
             if (core::front_end().ApplicationClosing()) {
                 core::ApplicationClosingWord = 1;
-                if (input_closing()) return;
+                if (input_closing()) {
+                    put_back_at_close();
+                    return;
+                }
             }
             restart_from_staff_question();
             continue;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/core/fixed_array.h"
 
@@ -119,4 +120,9 @@ FormFileAnswer read_edit_form_file_answer(std::string& answer);
 // forget_edit_form_start drops it.
 void keep_edit_form_start(std::string_view word);
 void forget_edit_form_start();
+// While an edit form is open: the page as the form would put it back (words 1 .. used - 1 into
+// words, its item count), and whether it held unsaved changes when the form began. An end from
+// outside keeps this page, since the store lacks what the form took out. False when no form is
+// open.
+bool edit_form_start_page(std::vector<float>& words, int32_t& items, bool& unsaved);
 }  // namespace input
