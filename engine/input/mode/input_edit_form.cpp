@@ -62,6 +62,12 @@ struct FormStart {
     bool kept = false;
 };
 FormStart form_start;
+// The page before the form's first pass (kept across "E" at its closing menu), and whether any
+// line was answered otherwise than offered or bar lines were added. Rebuilt from lines taken as
+// offered, a staff would be spaced again and lose the places a justification gave it: such a
+// form gives the page back exactly as it found it.
+FormStart offered_start;
+bool answer_changed = false;
 
 // Whether the line ask_input_line_2 took last came from a script: the command file that ran
 // the form, the unattended rebuild, or a console whose input is no terminal.
@@ -114,16 +120,20 @@ void leave_edit_form() {
 // The end of a form that stops before its lines are built: the page as the form found it, told.
 // The items the form took out of the store (a range written back, a run's items) would be lost
 // otherwise.
+// Puts a kept page back in the store.
+void put_back(const FormStart& start) {
+    if (!start.kept) return;
+    std::copy(start.words.begin(), start.words.end(), core::ItemStore.data());
+    std::copy(start.starts.begin(), start.starts.end(), core::ItemStartTable.data());
+    core::ItemWordsUsed = static_cast<int32_t>(start.words.size()) + 1;
+    core::ItemCount = static_cast<int32_t>(start.starts.size()) - 1;
+    // Nothing the form built is left to move into the written-back range's place.
+    RegeneratedItems.place = 0;
+}
+
 void end_form_early() {
     const FormStart start = std::move(form_start);
-    if (start.kept) {
-        std::copy(start.words.begin(), start.words.end(), core::ItemStore.data());
-        std::copy(start.starts.begin(), start.starts.end(), core::ItemStartTable.data());
-        core::ItemWordsUsed = static_cast<int32_t>(start.words.size()) + 1;
-        core::ItemCount = static_cast<int32_t>(start.starts.size()) - 1;
-        // Nothing the form built is left to move into the written-back range's place.
-        RegeneratedItems.place = 0;
-    }
+    put_back(start);
     leave_edit_form();
     if (start.kept)
         core::show_message("*** The edit form ended early: the page is as it was before " +
@@ -193,9 +203,17 @@ void keep_edit_form_start(std::string_view word) {
                              core::ItemStartTable.data() + core::ItemCount + 1);
     form_start.word = std::string(word);
     form_start.kept = true;
+    if (!offered_start.kept) {
+        offered_start = form_start;
+        answer_changed = false;
+    }
 }
 
-void forget_edit_form_start() { form_start = FormStart{}; }
+void forget_edit_form_start() {
+    form_start = FormStart{};
+    offered_start = FormStart{};
+    answer_changed = false;
+}
 
 // Contract: reads InputParserMode, MacroUnit, InputLines, InputColumnCount; writes CommandLine,
 // SecondLine, MessageLine, FrontEndCommandBuffer, InputLines and P(1..). With MacroUnit -2 the
@@ -210,8 +228,10 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         // Answers from a command file hold the lines alone, as when a file types a run.
         if (InputParserMode == kMarksMode && layout::SpacingStaff > 256.0f &&
             core::MacroUnit != -2 && EditFormAnswerUnit <= 0) {
+            const int32_t items = core::ItemCount;
             ask_add_bar_lines(true);
             if (core::CommandLine(1) == '!') return;
+            if (core::ItemCount != items) answer_changed = true;
         }
         int32_t palette = 0;
         const core::FixedText<512> prompt = input_line_prompt(true, palette);
@@ -270,6 +290,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         // "^", "!" and a spacing line have their own ways in the form's loop.
         const char first = core::CommandLine(1);
         const bool own_way = first == '^' || first == '!' || core::CommandLine.starts_with("SP");
+        const bool changed = !own_way && core::FixedText<512>(line).trimmed() != kept_text();
         if (InputParserMode < 0) {
             const core::FixedText<512> typed = core::CommandLine;
             int32_t c1 = 0, c2 = 0;
@@ -289,6 +310,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             InputLines.command.set(typed.view().substr(0, 64));
             // A number alone is the staff, as the number after "IN" is.
             if (core::ScannedFields.front().number) core::ParamBuffer(2) = core::ParamBuffer(1);
+            answer_changed = answer_changed || changed;
             return;
         }
         const core::FixedText<16> position = InputLines.position;
@@ -307,6 +329,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             }
             continue;
         }
+        answer_changed = answer_changed || changed;
         return;
     }
 }
@@ -343,6 +366,7 @@ void input_mode_2() {
                 restart_from_staff_question();
                 continue;
             }
+            if (menu == MenuChoice::Saved && !answer_changed) put_back(offered_start);
             break;
         }
         int32_t flag = 0;
