@@ -62,7 +62,7 @@ struct FormStart {
     bool kept = false;
 };
 FormStart form_start;
-// The page before the form's first pass (kept across "E" at its closing menu), and whether any
+// The page before EDI's form's first pass (kept across "E" at its closing menu), and whether any
 // line was answered otherwise than offered or bar lines were added. Rebuilt from lines taken as
 // offered, a staff would be spaced again and lose the places a justification gave it: such a
 // form gives the page back exactly as it found it.
@@ -203,7 +203,9 @@ void keep_edit_form_start(std::string_view word) {
                              core::ItemStartTable.data() + core::ItemCount + 1);
     form_start.word = std::string(word);
     form_start.kept = true;
-    if (!offered_start.kept) {
+    // Only a staff written back into lines (EDI) has places of its own to keep; an input run's
+    // form rebuilds the run as the lines say.
+    if (!offered_start.kept && RegenerateLinesFlag != 0) {
         offered_start = form_start;
         answer_changed = false;
     }
