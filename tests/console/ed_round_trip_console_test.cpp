@@ -154,9 +154,10 @@ TEST_F(EdRoundTripTest, SlursTiesBeamsAndTheRestComeBack) {
     }
 }
 
-// A staff with no staff item, taken back through "EDI" with every line as offered: the saved
-// page holds the items it held before and the staff item the form adds, no more (the whole
-// page taken out, or a staff beside it kept). The script's next line runs.
+// A staff with no staff item, taken back through "EDI": with every line as offered the saved
+// page is the page before, word for word; with the position line changed it holds the items
+// it held before and the staff item the form adds, no more (the whole page taken out, or a
+// staff beside it kept). The script's next line runs.
 TEST_F(EdRoundTripTest, AStaffWithoutItsStaffItemGainsOnlyTheStaffItem) {
     const std::vector<std::string> kMusic = {"NOTE 1 20 5", "X", "NOTE 1 60 7",  "X",
                                              "REST 1 100",  "X", "NOTE 1 140 9", "X"};
@@ -183,11 +184,15 @@ TEST_F(EdRoundTripTest, AStaffWithoutItsStaffItemGainsOnlyTheStaffItem) {
         core::reset_engine();
         std::filesystem::remove(temp_.root() / "ed.mus");
         type(kPages[i]);
-        std::vector<std::string> expected = kinds(stored_item_lines());
+        const std::vector<std::string> typed = stored_item_lines();
+        std::vector<std::string> expected = kinds(typed);
         expected.push_back("8 1 ");
         std::sort(expected.begin(), expected.end());
-        const std::string out =
+        std::string out =
             type({"EDI", "1 0 0", "Y", "", "", "", "", "", "", "", "", "X", "SA ed.mus"});
+        EXPECT_EQ(saved_records(temp_.root() / "ed.mus"), typed) << out;
+        std::filesystem::remove(temp_.root() / "ed.mus");
+        out = type({"EDI", "1 0 0", "Y", "", "2 200", "", "", "", "", "", "", "X", "SA ed.mus"});
         EXPECT_EQ(kinds(saved_records(temp_.root() / "ed.mus")), expected) << out;
     }
 }

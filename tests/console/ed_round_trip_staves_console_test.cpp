@@ -1,7 +1,10 @@
 // "EDI" on a page of two staves, typed and from a command file: taking every offered line as it
 // stands gives back the page item for item, in the same order, and the other staff's items keep
-// their places and their exact positions; UNDO after a round gives back the page before it.
+// their places and their exact positions; UNDO after a round gives back the page before it. A
+// staff justified with the one above comes back in its justified places; a changed line spaces
+// it again.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -11,6 +14,8 @@
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/run_status.h"
+#include "tests/support/saved_records.h"
 #include "tests/support/store_records.h"
 
 namespace {
@@ -175,6 +180,64 @@ TEST_F(EdStavesRoundTripTest, CommandFileAnswersTheLinesAlone) {
     now.resize(typed.size());
     EXPECT_EQ(now, typed) << out;
     EXPECT_EQ(input::InputModeActive, 0);
+}
+
+// Two staves justified together: their notes and bar lines stand at places the staff's own
+// lines would not give it. "EDI" on the lower staff with every line as offered (once, and
+// again after "E" at the closing menu) saves the very document saved before it; a changed
+// line (the rhythms line typed as "Q;") spaces the staff again, off the other staff's bars.
+TEST_F(EdStavesRoundTripTest, AJustifiedStaffKeepsItsPlacesWhenEveryLineIsOffered) {
+    const std::vector<std::string> kPage = {
+        "IN 1", "", "BA/3 4/C3/E3/G3/M2/C3/E3/G3/M/C3/E3/G3/M/C3/E3/G3/MDD2;", "Q;", ";", ";",
+        ";", "X", "Y", "", "TR/3 4/C4/E4/G4/M1/C4/E4/G4/M/C4/E4/G4/M/C4/E4/G4/MDD1;", "Q;",
+        ";", ";", ";", "X", "N", "LJ", "1 2", "Y", "SA d.mus"};
+    // Bar line positions of one staff, in a saved document's records.
+    const auto bars = [](const std::vector<std::string>& records, int staff) {
+        std::vector<float> out;
+        for (const std::string& r : records) {
+            float c = 0, st = 0, x = 0;
+            if (std::sscanf(r.c_str(), "%f %f %f", &c, &st, &x) == 3 && c == 14.0f && st == staff)
+                out.push_back(x);
+        }
+        return out;
+    };
+    const std::vector<std::string> offered(7, "");
+    struct Row {
+        const char* name;
+        std::vector<std::string> answers;  // after "EDI", the box and "Y"
+        bool same;
+    };
+    std::vector<std::string> again = offered;
+    again.push_back("E");
+    again.insert(again.end(), offered.begin(), offered.end());
+    const Row kRows[] = {
+        {"every line offered", offered, true},
+        {"offered twice, E between", again, true},
+        {"rhythms line changed", {"", "", "", "Q;", "", "", ""}, false},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        core::reset_engine();
+        std::filesystem::remove(temp_.root() / "d.mus");
+        std::filesystem::remove(temp_.root() / "e.mus");
+        type(kPage);
+        const std::vector<std::string> before = saved_records(temp_.root() / "d.mus");
+        ASSERT_EQ(bars(before, 1), bars(before, 2));
+        std::vector<std::string> lines = {"EDI", "1 0 0", "Y"};
+        lines.insert(lines.end(), row.answers.begin(), row.answers.end());
+        lines.push_back("X");
+        lines.push_back("SA e.mus");
+        const std::string out = type(lines);
+        const std::vector<std::string> after = saved_records(temp_.root() / "e.mus");
+        ASSERT_FALSE(after.empty()) << out;
+        EXPECT_EQ(marked_status(), 0) << out;
+        if (row.same) {
+            EXPECT_EQ(after, before) << out;
+        } else {
+            EXPECT_NE(bars(after, 1), bars(after, 2)) << out;
+            EXPECT_EQ(bars(after, 2), bars(before, 2)) << out;
+        }
+    }
 }
 
 }  // namespace

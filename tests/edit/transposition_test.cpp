@@ -1,8 +1,10 @@
 // Transposition and enharmonic change through the interpreter's "TR" and "EN" words and the
-// console: levels, accidentals, keys, chord names, beams, the undo copy.
+// console: levels, accidentals, keys, chord names, beams, the undo copy, a tie on a staff of
+// two voices (drawn and played).
 #include "engine/edit/pitch/transposition.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,8 +12,11 @@
 
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "platform/paths.h"
 #include "tests/core/interpreter_fixture.h"
 #include "tests/support/console_run.h"
+#include "tests/support/midi_notes.h"
+#include "tests/support/run_status.h"
 #include "tests/support/store_records.h"
 
 namespace {
@@ -320,6 +325,45 @@ TEST_F(TranspositionConsoleTest, StaffNumbersOfBillionsAreHeldToThePage) {
     EXPECT_EQ(level(256), 5.0f);
     type({"TR 2 1"});
     EXPECT_EQ(level(1), 5.0f);
+}
+
+// A tied soprano over an alto typed at the same places, stems up and down: a whole step down
+// takes the tie along with the soprano's D5 (C5 at level 8, the tie under it as the soprano
+// alone gets it), and the tied C5 is struck once.
+TEST_F(TranspositionConsoleTest, ATieOnAStaffOfTwoVoicesFollowsItsVoice) {
+    const std::vector<std::string> kSoprano = {"IN 1", "", "TR/K1S/3 4/SU/D5/M/D5/M;", "H./H.;",
+                                               ";", ";", "1 2;", "X", "N"};
+    const std::vector<std::string> kAlto = {"IN 1", "2 200 1", "SD/G4/F4;", "H./H.;",
+                                            ";", ";", ";", "X", "N"};
+    const auto tie = [] {
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (stored_param(k, 1) == 5.0f)
+                return std::vector<float>{stored_param(k, 4), stored_param(k, 5),
+                                          stored_param(k, 7)};
+        return std::vector<float>{};
+    };
+    for (const bool alto : {false, true}) {
+        SCOPED_TRACE(alto ? "with the alto" : "soprano alone");
+        core::reset_engine();
+        std::vector<std::string> lines = kSoprano;
+        if (alto) lines.insert(lines.end(), kAlto.begin(), kAlto.end());
+        lines.push_back("TR -2 1 0.01 200 1 1");
+        const std::string out = type(lines);
+        const std::vector<float> t = tie();
+        ASSERT_EQ(t.size(), 3u) << out;
+        EXPECT_FLOAT_EQ(t[0], 8.0f) << out;
+        EXPECT_FLOAT_EQ(t[1], 8.0f) << out;
+        EXPECT_NEAR(t[2], -5.072f, 0.001f) << out;
+        EXPECT_EQ(marked_status(), 0) << out;
+        const std::filesystem::path midi = platform::work_file("ormmidi.mid");
+        std::filesystem::remove(midi);
+        type({"PLA", "x"});
+        const std::vector<std::string> notes = midi_key_onsets(midi);
+        EXPECT_EQ(std::count(notes.begin(), notes.end(), "72@29"), 1) << out;
+        EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
+                                [](const std::string& n) { return n.rfind("72@", 0) == 0; }),
+                  1);
+    }
 }
 
 }  // namespace

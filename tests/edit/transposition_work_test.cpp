@@ -152,6 +152,43 @@ TEST_F(TranspositionWorkTest, ChordTiesMoveByTheLowestNote) {
     EXPECT_EQ(P(lone, 4), 16.0f);
 }
 
+// Two voices at the same places (stems up and down, in either order): each end of a tie takes
+// the note whose level lies nearest its height, of two as near the first; where the notes at
+// an end share one stem direction (a chord) the end keeps the first, as ever.
+TEST_F(TranspositionWorkTest, ATieOfTwoVoicesFollowsTheNoteNearestItsHeight) {
+    struct Case {
+        const char* name;
+        float first_level;  // listed first at both places
+        int32_t first_stem;
+        float second_level;
+        int32_t second_stem;
+        float tie;
+        float expected;  // both heights after the first moves by 4 and the second by 2
+    };
+    const Case cases[] = {
+        {"alto listed first", 5, 2, 9, 1, 8, 10},
+        {"soprano listed first", 9, 1, 5, 2, 8, 12},
+        // The alto's note: stems down turn the tie over it, then off the top line.
+        {"as near both: the first", 5, 2, 9, 1, 7, 12},
+        {"a chord: the first", 5, 1, 9, 1, 8, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core::reset_engine();
+        for (float x : {10.0f, 20.0f}) {
+            note(x, c.first_level, c.first_stem);
+            note(x, c.second_level, c.second_stem);
+        }
+        const int32_t s = add({5, 1, 10, c.tie, c.tie, 20, -1});
+        refit(1, [&] {
+            for (int32_t k : {1, 3}) set(k, 4, c.first_level + 4);
+            for (int32_t k : {2, 4}) set(k, 4, c.second_level + 2);
+        });
+        EXPECT_FLOAT_EQ(P(s, 4), c.expected);
+        EXPECT_FLOAT_EQ(P(s, 5), c.expected);
+    }
+}
+
 TEST_F(TranspositionWorkTest, HeightsOnStaffLinesMoveAwayFromTheNotes) {
     struct Case {
         float p4, p5, p7, p8, change;

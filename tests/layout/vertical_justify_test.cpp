@@ -214,4 +214,46 @@ TEST_F(VerticalJustifyTest, CancelledDialogChangesNothing) {
     EXPECT_NEAR(stored(2, 4), 4.0f, 0.01f);
 }
 
+// The shift hangs on what is drawn, never on where a drawing falls against the 300-unit
+// slices: a note moved by hundredths of a step gives the same shift, on two staves (a high
+// note under an empty staff, a note inside each) and on four staves of chords at fractional
+// places, as a justified four-part page has them.
+TEST_F(VerticalJustifyTest, TheShiftDoesNotHangOnHundredthsOfAPosition) {
+    struct Page {
+        const char* name;
+        std::vector<std::vector<float>> notes;  // staff, position, level, P5
+        int32_t staves;
+    };
+    const Page pages[] = {
+        {"high note below an empty staff", {{1, 112, 13, 20}}, 2},
+        {"a note inside each staff", {{1, 60, 9, 20}, {2, 60, 5, 10}}, 2},
+        {"four parts",
+         {{1, 30.4f, 1, 20}, {1, 75.6f, 8, 20}, {2, 30.4f, 10, 10}, {2, 75.6f, 12, 10},
+          {3, 30.4f, -2, 20}, {3, 75.6f, 4, 20}, {4, 30.4f, 9, 10}, {4, 120.8f, 13, 10}},
+         4},
+    };
+    for (const Page& page : pages) {
+        SCOPED_TRACE(page.name);
+        std::vector<float> first;
+        for (float moved : {0.0f, 0.1f, 0.17f, 0.5f, 0.93f}) {
+            SCOPED_TRACE(moved);
+            core::reset_engine();
+            core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+            core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+            core::set_front_end(&fe_);
+            for (int32_t s = 1; s <= page.staves; ++s) add_item({8, static_cast<float>(s), 0, 0, 0});
+            for (const auto& n : page.notes) add_item({1, n[0], n[1] + moved, n[2], n[3], 0, 1});
+            draw();
+            justify(4, 4, 12);
+            std::vector<float> shifts;
+            for (int32_t s = 2; s <= page.staves; ++s) shifts.push_back(stored(s, 4));
+            if (first.empty()) {
+                first = shifts;
+                continue;
+            }
+            for (std::size_t i = 0; i < shifts.size(); ++i) EXPECT_NEAR(shifts[i], first[i], 0.01f) << i;
+        }
+    }
+}
+
 }  // namespace

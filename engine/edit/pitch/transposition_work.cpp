@@ -82,6 +82,35 @@ int32_t nearest_note(const std::vector<TranspositionNoteLine>& notes, float x) {
     return best;
 }
 
+// The note line a slur's end at position x and height h belongs to: the nearest to x. Where the
+// lines at that note's position hold notes of both stem directions (two voices on the staff),
+// the one whose level lies nearest h, the first of equals: a tie follows its own voice's note,
+// never the other voice's at the same place.
+int32_t slur_end_note(const std::vector<TranspositionNoteLine>& notes, float x, float h) {
+    const int32_t nearest = nearest_note(notes, x);
+    if (nearest < 0) return nearest;
+    const float at = notes[static_cast<size_t>(nearest)].position;
+    bool up = false;
+    bool down = false;
+    for (const auto& line : notes) {
+        if (line.position != at) continue;
+        up = up || line.stem == 1;
+        down = down || line.stem == 2;
+    }
+    if (!up || !down) return nearest;
+    int32_t best = nearest;
+    float best_distance = std::fabs(static_cast<float>(notes[static_cast<size_t>(nearest)].level) - h);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        if (notes[i].position != at) continue;
+        const float d = std::fabs(static_cast<float>(notes[i].level) - h);
+        if (d < best_distance || (d == best_distance && static_cast<int32_t>(i) < best)) {
+            best_distance = d;
+            best = static_cast<int32_t>(i);
+        }
+    }
+    return best;
+}
+
 // The "after" line of the note at index i of the "before" table: the same index when the
 // tables agree, else the line of the same item; nullptr when the note has no "after" line.
 const TranspositionNoteLine* after_line(int32_t i) {
@@ -158,7 +187,8 @@ void write_transposition_table(int32_t mode, int32_t staff, const std::vector<in
     if (mode == 2) refit_slurs_from_tables();
 }
 
-// Each slur of the "before" table is re-fitted from the notes nearest its ends: a pair of ties
+// Each slur of the "before" table is re-fitted from the notes nearest its ends (on a staff of
+// two voices, the note of the voice nearest the end's height): a pair of ties
 // on a chord follows the chord's lowest note; other slurs by the stems' directions after the
 // move (table of cases below); last, an end height on a staff line moves off it. Writes P4, P5
 // and P7 of the slur items (only those the item holds); a slur item that is gone or no longer a
@@ -172,8 +202,8 @@ void refit_slurs_from_tables() {
         const TranspositionSlurLine& slur = before.slurs[i];
         const int32_t k = slur.item;
         if (!valid_item(k) || code_of(k) != 5) continue;
-        const int32_t a = nearest_note(before.notes, slur.p3);
-        const int32_t b = nearest_note(before.notes, slur.p6);
+        const int32_t a = slur_end_note(before.notes, slur.p3, slur.p4);
+        const int32_t b = slur_end_note(before.notes, slur.p6, slur.p5);
         if (a < 0 || b < 0) continue;
         const TranspositionNoteLine& a_before = before.notes[static_cast<size_t>(a)];
         const TranspositionNoteLine& b_before = before.notes[static_cast<size_t>(b)];

@@ -63,6 +63,12 @@ struct FormStart {
     bool kept = false;
 };
 FormStart form_start;
+// The page before EDI's form's first pass (kept across "E" at its closing menu), and whether any
+// line was answered otherwise than offered or bar lines were added. Rebuilt from lines taken as
+// offered, a staff would be spaced again and lose the places a justification gave it: such a
+// form gives the page back exactly as it found it.
+FormStart offered_start;
+bool answer_changed = false;
 
 // Whether the line ask_input_line_2 took last came from a script: the command file that ran
 // the form, the unattended rebuild, or a console whose input is no terminal.
@@ -112,12 +118,9 @@ void leave_edit_form() {
     restore_macro_unit();
 }
 
-// Puts the page as the form found it back into the store and forgets it; the word that began
-// the form, "" when no page was kept.
-std::string put_back_form_start() {
-    const FormStart start = std::move(form_start);
-    form_start = FormStart{};
-    if (!start.kept) return {};
+// Puts a kept page back in the store, with its unsaved mark.
+void put_back(const FormStart& start) {
+    if (!start.kept) return;
     std::copy(start.words.begin(), start.words.end(), core::ItemStore.data());
     std::copy(start.starts.begin(), start.starts.end(), core::ItemStartTable.data());
     core::ItemWordsUsed = static_cast<int32_t>(start.words.size()) + 1;
@@ -125,7 +128,15 @@ std::string put_back_form_start() {
     if (start.unsaved) core::ChangesMadeFlag = 1;
     // Nothing the form built is left to move into the written-back range's place.
     RegeneratedItems.place = 0;
-    return start.word;
+}
+
+// Puts the page as the form found it back into the store and forgets it; the word that began
+// the form, "" when no page was kept.
+std::string put_back_form_start() {
+    const FormStart start = std::move(form_start);
+    form_start = FormStart{};
+    put_back(start);
+    return start.kept ? start.word : std::string();
 }
 
 // The form left because the program is closing: the page goes back as the form found it, so
@@ -207,9 +218,19 @@ void keep_edit_form_start(std::string_view word) {
     form_start.word = std::string(word);
     form_start.unsaved = core::ChangesMadeFlag != 0;
     form_start.kept = true;
+    // Only a staff written back into lines (EDI) has places of its own to keep; an input run's
+    // form rebuilds the run as the lines say.
+    if (!offered_start.kept && RegenerateLinesFlag != 0) {
+        offered_start = form_start;
+        answer_changed = false;
+    }
 }
 
-void forget_edit_form_start() { form_start = FormStart{}; }
+void forget_edit_form_start() {
+    form_start = FormStart{};
+    offered_start = FormStart{};
+    answer_changed = false;
+}
 
 bool edit_form_start_page(std::vector<float>& words, int32_t& items, bool& unsaved) {
     if (!form_start.kept) return false;
@@ -232,8 +253,10 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         // Answers from a command file hold the lines alone, as when a file types a run.
         if (InputParserMode == kMarksMode && layout::SpacingStaff > 256.0f &&
             core::MacroUnit != -2 && EditFormAnswerUnit <= 0) {
+            const int32_t items = core::ItemCount;
             ask_add_bar_lines(true);
             if (core::CommandLine(1) == '!') return;
+            if (core::ItemCount != items) answer_changed = true;
         }
         int32_t palette = 0;
         const core::FixedText<512> prompt = input_line_prompt(true, palette);
@@ -292,6 +315,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         // "^", "!" and a spacing line have their own ways in the form's loop.
         const char first = core::CommandLine(1);
         const bool own_way = first == '^' || first == '!' || core::CommandLine.starts_with("SP");
+        const bool changed = !own_way && core::FixedText<512>(line).trimmed() != kept_text();
         if (InputParserMode < 0) {
             const core::FixedText<512> typed = core::CommandLine;
             int32_t c1 = 0, c2 = 0;
@@ -311,6 +335,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             InputLines.command.set(typed.view().substr(0, 64));
             // A number alone is the staff, as the number after "IN" is.
             if (core::ScannedFields.front().number) core::ParamBuffer(2) = core::ParamBuffer(1);
+            answer_changed = answer_changed || changed;
             return;
         }
         const core::FixedText<16> position = InputLines.position;
@@ -329,6 +354,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
             }
             continue;
         }
+        answer_changed = answer_changed || changed;
         return;
     }
 }
@@ -368,6 +394,7 @@ void input_mode_2() {
                 restart_from_staff_question();
                 continue;
             }
+            if (menu == MenuChoice::Saved && !answer_changed) put_back(offered_start);
             break;
         }
         int32_t flag = 0;

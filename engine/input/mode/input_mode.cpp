@@ -250,7 +250,7 @@ MenuChoice closing_menu(bool edit_form) {
                 float left = 0.0f;
                 float right = render::PageExtent;
                 edit::justify_system(lowest, highest, left, right);
-                return MenuChoice::Saved;
+                return MenuChoice::Justified;
             }
             case 'S':
             case 'X':
@@ -566,6 +566,7 @@ void run_input_mode() {
             } else {
                 switch (closing_menu(false)) {
                     case MenuChoice::Saved:
+                    case MenuChoice::Justified:
                     case MenuChoice::FileEnded:  // the run's own menu reads no file
                         end = RunEnd::Closed;
                         break;

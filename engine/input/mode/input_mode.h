@@ -101,10 +101,10 @@ bool input_closing();
 // asked until it has an answer, the answer being a line's first key. A script's line that is no
 // answer (another key, or a line of two or more words) is named and taken as X; typed at a
 // terminal or in the window, the menu is shown again. A saves an undo copy of the page and puts
-// back the abandon copy; L saves the lines and justifies the input staff; S, X, ";" and Enter
-// save them. The edit form's menu takes its answer from the command file that ran the form;
-// FileEnded when that file ends there.
-enum class MenuChoice { Saved, Edit, Abandoned, Closing, FileEnded };
+// back the abandon copy; L saves the lines and justifies the input staff (Justified); S, X, ";"
+// and Enter save them (Saved). The edit form's menu takes its answer from the command file that
+// ran the form; FileEnded when that file ends there.
+enum class MenuChoice { Saved, Justified, Edit, Abandoned, Closing, FileEnded };
 MenuChoice closing_menu(bool edit_form);
 // The answer the command file that ran the edit form gives to the question now asked: its next
 // record that answers (Line; comments, "%%" blocks and pauses are skipped as between commands,

@@ -76,7 +76,11 @@ void take_point(StaffProfile& top, StaffProfile& bottom, int32_t slot, int32_t y
     bottom(slot) = std::min(bottom(slot), y);
 }
 
-// The segment (x1, y1)-(x2, y2), x relative to the view, y shifted, into the profiles.
+// The segment (x1, y1)-(x2, y2), x relative to the view, y shifted, into the profiles: each
+// slot it crosses takes the highest and lowest point of the part of the segment inside it (the
+// segment's y where it enters and leaves the slot). A short segment across a slot's edge is
+// never carried on past its own ends, so the profiles do not hang on where a drawing falls
+// against the slots.
 void add_segment(StaffProfile& top, StaffProfile& bottom, int64_t x1, int64_t y1, int64_t x2,
                  int64_t y2) {
     if ((x1 < 0 && x2 < 0) || (x1 > kRightLimit && x2 > kRightLimit)) return;
@@ -92,12 +96,15 @@ void add_segment(StaffProfile& top, StaffProfile& bottom, int64_t x1, int64_t y1
         return;
     }
     const int64_t width = x2 - x1;
+    const auto y_at = [&](int64_t x) { return y1 + (x - x1) * (y2 - y1) / width; };
     const int64_t first = std::max<int64_t>(s1, 0);
     const int64_t last = std::min<int64_t>(s2, kSlots);
     for (int64_t s = first; s <= last; ++s) {
-        const int64_t k = s - s1;
-        const int64_t y = width == 0 ? y1 : y1 + k * kSlotWidth * (y2 - y1) / width;
-        take_point(top, bottom, static_cast<int32_t>(s), static_cast<int32_t>(y));
+        const int64_t left = std::max(x1, s * kSlotWidth - kSlotWidth / 2);
+        const int64_t right = std::min(x2, s * kSlotWidth + kSlotWidth / 2 - 1);
+        if (right < left) continue;
+        take_point(top, bottom, static_cast<int32_t>(s), static_cast<int32_t>(y_at(left)));
+        take_point(top, bottom, static_cast<int32_t>(s), static_cast<int32_t>(y_at(right)));
     }
 }
 
