@@ -28,13 +28,8 @@ int32_t clef_item_step_offset(float kind) {
         float kind;
         int32_t offset;
     };
-    static constexpr std::array<ClefOffset, 7> kOffsets{{{1.0f, -12},
-                                                         {2.0f, -6},
-                                                         {3.0f, -8},
-                                                         {0.8f, -7},
-                                                         {0.88f, 7},
-                                                         {0.15f, 14},
-                                                         {1.8f, -19}}};
+    static constexpr std::array<ClefOffset, 7> kOffsets{
+        {{1.0f, -12}, {2.0f, -6}, {3.0f, -8}, {0.8f, -7}, {0.88f, 7}, {0.15f, 14}, {1.8f, -19}}};
     for (const ClefOffset& c : kOffsets)
         if (std::fabs(kind - c.kind) < 0.001f) return c.offset;
     return 0;

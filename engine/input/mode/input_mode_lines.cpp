@@ -73,8 +73,8 @@ std::string prompt_in_one_line(const core::FixedText<512>& prompt) {
 void name_incomplete_record(const std::string& dropped) {
     int32_t palette = 0;
     core::name_untaken_line("*** Not a complete line for " +
-                            prompt_in_one_line(input_line_prompt(false, palette)) + ": " +
-                            dropped + " -- the next line replaces it.");
+                            prompt_in_one_line(input_line_prompt(false, palette)) + ": " + dropped +
+                            " -- the next line replaces it.");
 }
 
 // The next line of the command file MacroUnit into CommandLine: comment records, blank records

@@ -289,8 +289,8 @@ class LineWriter {
     void note(const Item& it, const NoteColumn& column) {
         separate();
         const float x = it.p(3);
-        const bool chord_tone = has_previous_ && x == previous_x_ && !out_.notes.empty() &&
-                                out_.notes.back() == '/';
+        const bool chord_tone =
+            has_previous_ && x == previous_x_ && !out_.notes.empty() && out_.notes.back() == '/';
         if (chord_tone) {
             out_.notes.back() = '\'';
         } else {

@@ -18,9 +18,10 @@ int32_t sent_note_step_offset(int32_t to, float position);
 // Notes line: the note, rest, clef, key, meter and bar rows of the input staff, spread evenly
 // over InputRangeStart..InputRangeEnd (one slot per token, chord members sharing their chord's),
 // with staff positions under the clef (StaffClefKinds of the staff, 0 when RegenerateInputFlag
-// is set; a note sent to the other staff under that staff's clef), stems, chords in order of position (written back to InputTokenList) and arranged.
-// Writes ColumnRecords, RhythmRowCount, ChordStemCodes, ChordFirstRows, ChordCount,
-// SmallNoteSetting and the staff's clef at the line's end in StaffClefKinds.
+// is set; a note sent to the other staff under that staff's clef), stems, chords in order of
+// position (written back to InputTokenList) and arranged. Writes ColumnRecords, RhythmRowCount,
+// ChordStemCodes, ChordFirstRows, ChordCount, SmallNoteSetting and the staff's clef at the line's
+// end in StaffClefKinds.
 void place_input_notes();
 // Rhythms line: the durations given to the note rows.
 void apply_input_rhythms();

@@ -61,9 +61,9 @@ int32_t longest_chord(int32_t count) {
     return longest;
 }
 
-// Reorders the chord of tokens i .. j - 1 by its positions under the step offset of its clef: lowest first when
-// the chord lies low (or the stem is up), highest first otherwise; equal positions keep their
-// typed order. The first token is written positive, the members negative.
+// Reorders the chord of tokens i .. j - 1 by its positions under the step offset of its clef:
+// lowest first when the chord lies low (or the stem is up), highest first otherwise; equal
+// positions keep their typed order. The first token is written positive, the members negative.
 void order_chord_tokens(int32_t i, int32_t j, int32_t offset, int32_t stem) {
     struct Entry {
         float magnitude;
