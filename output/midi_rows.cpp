@@ -10,6 +10,7 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/clef_steps.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "output/midi_tables.h"
@@ -178,31 +179,12 @@ bool add_entry(const Entry& e) {
 
 }  // namespace
 
-int32_t clef_step_offset(float kind) {
-    struct ClefOffset {
-        float kind;
-        int32_t offset;
-    };
-    static constexpr std::array<ClefOffset, 7> kOffsets{
-        {{1.0f, 8}, {2.0f, 14}, {3.0f, 12}, {0.8f, 13}, {0.88f, 27}, {0.15f, 34}, {1.8f, 1}}};
-    for (const ClefOffset& c : kOffsets)
-        if (std::fabs(kind - c.kind) < 0.001f) return c.offset;
-    return 20;
-}
+int32_t clef_step_offset(float kind) { return 20 + core::clef_item_step_offset(kind); }
 
 int32_t clef_offset_from_neighbour_staff(int32_t staff, float position, int32_t current) {
-    int32_t offset = current;
-    float best = 0.0f;
-    bool any = false;
-    for (int32_t k = 1; k <= core::ItemCount; ++k) {
-        if (item_code(k) != 3 || item_staff(k) != staff) continue;
-        const float p3 = item_param(k, 3);
-        if (p3 > position || (any && p3 < best)) continue;
-        best = p3;
-        any = true;
-        offset = item_count_of(k) >= 5 ? clef_step_offset(item_param(k, 5)) : 20;
-    }
-    return offset;
+    const int32_t k = core::clef_item_at(staff, position);
+    if (k == 0) return current;
+    return item_count_of(k) >= 5 ? clef_step_offset(item_param(k, 5)) : 20;
 }
 
 // Bar lines (code 14) on the slot's staff or reaching down to it (span P4, at least 1), for every

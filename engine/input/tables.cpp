@@ -80,6 +80,7 @@ int32_t InputFirstNewItem = 0;
 float InputLeftLimit = 0.0f;
 int32_t ReaderClefKind = 0;
 int32_t InputLineCount = 0;
+int32_t InputRunOverflow = 0;
 int32_t InputTempClefItem = 0;
 int32_t SavedMacroUnit = 0;
 core::Array1<float, 6> LastRunStaffWords;
@@ -157,6 +158,7 @@ void reset_input_tables() {
     InputLeftLimit = 0.0f;
     ReaderClefKind = 0;
     InputLineCount = 0;
+    InputRunOverflow = 0;
     InputTempClefItem = 0;
     SavedMacroUnit = 0;
     LastRunStaffWords.fill(0.0f);

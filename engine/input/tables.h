@@ -225,6 +225,9 @@ extern float InputLeftLimit;
 extern int32_t ReaderClefKind;
 // Lines taken from a file or an edit dialog in this input run.
 extern int32_t InputLineCount;
+// 1 once a line of the current input run found no room on the page: the run adds nothing (its
+// page is put back when it ends) and the page-full reply is given once. 0 at each run's start.
+extern int32_t InputRunOverflow;
 // The temporary clef item of an input command whose third character is "X" (0 none).
 extern int32_t InputTempClefItem;
 // The command-file unit the input run began at; restore_macro_unit returns MacroUnit to it.

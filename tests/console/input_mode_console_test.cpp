@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/files/undo.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
+#include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
 #include "tests/support/store_records.h"
@@ -293,6 +296,170 @@ TEST_F(InputModeConsoleTest, TheClosingMenuTakesOneLineFromAScript) {
             type({"G out.mus"});
             EXPECT_EQ(stored_items_of(1, 1).size(), 2u) << out;
             EXPECT_EQ(stored_items_of(1, 2).size(), rest == &two_staves ? 2u : 0u) << out;
+        }
+    }
+}
+
+// The notes of the page, one "P3 P4 P5" text each, in store order.
+std::vector<std::string> page_notes() {
+    std::vector<std::string> notes;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const int32_t s = core::ItemStartTable(k);
+        if (core::ItemStore(s + 1) != 1.0f) continue;
+        notes.push_back(std::to_string(core::ItemStore(s + 3)) + " " +
+                        std::to_string(core::ItemStore(s + 4)) + " " +
+                        std::to_string(core::ItemStore(s + 5)));
+    }
+    return notes;
+}
+
+// A rhythms line of ";" alone finds no rhythm for any column: it is refused and leaves every
+// note as the notes line drew it, exactly as a refused "ZZ;" does, on every road; the line
+// typed next at a terminal gives the rhythms to notes of their full size. From a script the
+// run fails (exit status 1).
+TEST_F(InputModeConsoleTest, ARefusedRhythmsLineLeavesTheNotesAsDrawn) {
+    enum class Way { Piped, Terminal, Re };
+    struct Case {
+        const char* label;
+        Way way;
+        std::vector<std::string> lines;  // "@" is the rhythms line tried
+    };
+    const std::vector<std::string> after = {"N", ";", ";", ";", "X", "N"};
+    const std::vector<Case> cases = {
+        {"piped", Way::Piped, {"IN 1", "", "TR/C4/D;", "@"}},
+        {"RE after !;", Way::Re, {"IN 1", "", "TR/C4/D;", "!;", "C", "@"}},
+        {"terminal, then Q;", Way::Terminal, {"IN 1", "", "TR/C4/D;", "@", "Q;"}},
+        {"terminal, Esc and C", Way::Terminal, {"IN 1", "", "TR/C4/D;", "~~027", "C", "@", "Q;"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::vector<std::string> seen[2];
+        const char* tried[] = {";", "ZZ;"};
+        for (int t = 0; t < 2; ++t) {
+            core::close_all_units();
+            core::reset_engine();
+            core::RunFailedWord = 0;
+            std::vector<std::string> lines;
+            for (const std::string& l : c.lines) lines.push_back(l == "@" ? tried[t] : l);
+            lines.insert(lines.end(), after.begin(), after.end());
+            std::string out;
+            if (c.way == Way::Re) {
+                std::ofstream file("run.txt");
+                for (const std::string& l : lines) file << l << "\n";
+                file.close();
+                out = type({"RE run.txt"});
+            } else {
+                out = type(lines, c.way == Way::Terminal);
+            }
+            seen[t] = page_notes();
+            ASSERT_EQ(seen[t].size(), 2u) << out;
+            if (c.way == Way::Terminal) {
+                // The rhythms typed next: quarters on full-size notes.
+                for (int32_t k = 1; k <= core::ItemCount; ++k) {
+                    const int32_t s = core::ItemStartTable(k);
+                    if (core::ItemStore(s + 1) != 1.0f) continue;
+                    EXPECT_LT(core::ItemStore(s + 4), 100.0f) << out;
+                    EXPECT_EQ(core::ItemStore(s + 7), 1.0f) << out;
+                }
+            } else {
+                EXPECT_EQ(core::RunFailedWord, 1) << out;
+            }
+        }
+        EXPECT_EQ(seen[0], seen[1]);
+    }
+}
+
+// A record of a command file that ends in neither ";" nor "/" is no line: it is named with the
+// prompt, the next record replaces it (and whatever "/" gathered before it), and the run fails;
+// blank records and comments between the parts of a line are passed over without a word.
+TEST_F(InputModeConsoleTest, AFileRecordWithoutAnEndIsNamedAndReplaced) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> records;  // the run's lines after "IN 1" and its range
+        std::string named;                 // "" none
+        float p7;                          // every note's duration
+        int notes;
+    };
+    const std::vector<Case> cases = {
+        {"a rhythm without its end",
+         {"TR/C4/D/E/F;", "H", "Q;"},
+         "Type  004  Rhythms >: H",
+         1.0f,
+         4},
+        {"a notes line cut short",
+         {"TR/C4/D/", "E", "F;", "Q;"},
+         "Type Notes, Rest, Clefs, etc.  Semicolon = end. >: TR/C4/D/E",
+         1.0f,
+         1},
+        {"a blank record and a comment inside",
+         {"TR/C4/D/", "", "% two more", "E/F;", "H;"},
+         "",
+         2.0f,
+         4},
+        {"every record ended", {"TR/C4/D/E/F;", "H;"}, "", 2.0f, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        core::close_all_units();
+        core::reset_engine();
+        core::RunFailedWord = 0;
+        {
+            std::ofstream file("run.txt");
+            file << "IN 1\n\n";
+            for (const std::string& r : c.records) file << r << "\n";
+            file << ";\n;\n;\n";
+        }
+        const std::string out = type({"RE run.txt"});
+        const std::string named = "*** Not a complete line for ";
+        if (c.named.empty()) {
+            EXPECT_EQ(out.find(named), std::string::npos) << out;
+            EXPECT_EQ(core::RunFailedWord, 0) << out;
+        } else {
+            EXPECT_NE(out.find(named + c.named + " -- the next line replaces it."),
+                      std::string::npos)
+                << out;
+            EXPECT_EQ(out.find(named), out.rfind(named)) << out;
+            EXPECT_EQ(core::RunFailedWord, 1) << out;
+        }
+        int notes = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const int32_t s = core::ItemStartTable(k);
+            if (core::ItemStore(s + 1) != 1.0f) continue;
+            ++notes;
+            EXPECT_EQ(core::ItemStore(s + 7), c.p7) << out;
+        }
+        EXPECT_EQ(notes, c.notes) << out;
+    }
+}
+
+// An input run at the page's item limit: a run that fits exactly is stored whole; one item
+// more and the run adds nothing at all (its staff item and clef included), says so once and
+// fails the script.
+TEST_F(InputModeConsoleTest, ARunAtTheItemLimitIsStoredWholeOrNotAtAll) {
+    // The run: a staff item, its clef and four notes.
+    const std::vector<std::string> run = {
+        "EI", "8 2 0", "1 2 10 5 0 0 4", "EI", "IN 1", "", "TR/C4/D/E/F;", "Q;", "N", ";", ";", ";",
+        "X",  "N"};
+    const int32_t kept = render::ItemCountLimit;
+    for (const int room : {6, 5}) {
+        SCOPED_TRACE(room);
+        core::close_all_units();
+        core::reset_engine();
+        core::RunFailedWord = 0;
+        render::ItemCountLimit = 2 + room;  // the two items typed first, then the room
+        const std::string out = type(run);
+        render::ItemCountLimit = kept;
+        const std::string full = "**** The page is full: the input was not added.";
+        if (room == 6) {
+            EXPECT_EQ(core::ItemCount, 8) << out;
+            EXPECT_EQ(out.find("page is full"), std::string::npos) << out;
+            EXPECT_EQ(core::RunFailedWord, 0) << out;
+        } else {
+            EXPECT_EQ(core::ItemCount, 2) << out;
+            EXPECT_NE(out.find(full), std::string::npos) << out;
+            EXPECT_EQ(out.find("page is full"), out.rfind("page is full")) << out;
+            EXPECT_EQ(out.find("Item limit"), std::string::npos) << out;
+            EXPECT_EQ(core::RunFailedWord, 1) << out;
         }
     }
 }

@@ -1,4 +1,5 @@
 // The MIDI command in the console: the Sound dialog plays with its proposal and shows it.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -325,9 +326,9 @@ TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
     std::vector<std::string> unsaved;
     for (std::size_t k : {0, 1}) {
         const std::string name = documents[k].name;
-        for (const std::string& l : {"G " + name + ".mus", std::string("LJ"),
-                                     "1 " + std::to_string(documents[k].staves), std::string("Y"),
-                                     std::string("PR"), "unsaved-" + name + ".eps"})
+        for (const std::string& l :
+             {"G " + name + ".mus", std::string("LJ"), "1 " + std::to_string(documents[k].staves),
+              std::string("Y"), std::string("PR"), "unsaved-" + name + ".eps"})
             unsaved.push_back(l);
     }
     status = -1;
@@ -337,6 +338,66 @@ TEST_F(MidiConsoleTest, ABatchWritesEachDocumentsOwnOutputs) {
               std::string::npos)
         << named;
     EXPECT_EQ(status, 1) << named;
+}
+
+// A note sent to the other staff of a piano pair takes its level from that staff's clef: the
+// bass's C4 and E4 sent up stand at levels 1 and 3 of the treble and play keys 60 and 64,
+// whether the bass is typed before the treble (whose clef the input keeps as the treble) or
+// after it; a treble's C3 sent down with S- stands at level 6 of the bass and plays 48. Notes
+// that stay on their staff keep their own clef's levels.
+TEST_F(MidiConsoleTest, ANoteSentToTheOtherStaffSoundsAtItsTypedPitch) {
+    const std::vector<std::string> bass = {
+        "BA/4 4/C3/G3/S+/C4/E4/S0/G3/C3/G2/M2;", "E/E/E/E/E/E/Q;", ";", "1 4/5 6;", "1 4;", "X"};
+    const std::vector<std::string> treble = {
+        "TR/4 4/R/G4/S-/C3/S0/C5/M1;", "H/E/E/Q;", ";", ";", ";", "X"};
+    struct Case {
+        const char* label;
+        std::vector<std::string> lines;
+    };
+    std::vector<std::string> bass_first = {"IN 1", ""};
+    bass_first.insert(bass_first.end(), bass.begin(), bass.end());
+    bass_first.insert(bass_first.end(), {"Y", ""});
+    bass_first.insert(bass_first.end(), treble.begin(), treble.end());
+    // The treble typed first, below it a staff that holds only its bass clef.
+    std::vector<std::string> treble_first = {"EI", "8 1 0", "3 1 2 0 1", "EI", "IN 2", ""};
+    treble_first.insert(treble_first.end(), treble.begin(), treble.end());
+    for (const Case& c : {Case{"bass first", bass_first}, Case{"treble first", treble_first}}) {
+        SCOPED_TRACE(c.label);
+        restart_engine();
+        std::vector<std::string> lines = c.lines;
+        lines.insert(
+            lines.end(),
+            {"N", std::string("SA ") + (c.label[0] == 'b' ? "b" : "t") + ".mus", "PLA", "x"});
+        const std::string out = type(lines);
+        // Per staff, the levels of its notes and the P12 that sends them, in store order.
+        std::vector<std::string> levels[3];
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            const int32_t s = core::ItemStartTable(k);
+            if (core::ItemStore(s + 1) != 1.0f) continue;
+            const int32_t staff = static_cast<int32_t>(core::ItemStore(s + 2));
+            ASSERT_TRUE(staff == 1 || staff == 2) << out;
+            const int32_t n = static_cast<int32_t>(core::ItemStore(s));
+            const float p12 = n >= 12 ? core::ItemStore(s + 12) : 0.0f;
+            levels[staff].push_back(std::to_string(static_cast<int>(core::ItemStore(s + 4))) + "/" +
+                                    std::to_string(static_cast<int>(p12)));
+        }
+        const bool with_bass = c.label == std::string("bass first");
+        std::vector<std::string> staff1 = {"6/0", "10/0", "1/1", "3/1", "10/0", "6/0", "3/0"};
+        if (!with_bass) staff1.clear();
+        const std::vector<std::string> staff2 = {"5/0", "6/2", "8/0"};
+        EXPECT_EQ(levels[1], staff1) << out;
+        EXPECT_EQ(levels[2], staff2) << out;
+        const std::vector<std::string> keys = midi_track_keys(platform::work_file("ormmidi.mid"));
+        ASSERT_NE(out.find("MIDI file written: " + platform::work_file("ormmidi.mid")),
+                  std::string::npos)
+            << out;
+        std::vector<std::string> expected = {"67 48 72"};
+        if (with_bass) expected.push_back("48 55 60 64 55 48 43");
+        std::sort(expected.begin(), expected.end());
+        std::vector<std::string> got = keys;
+        std::sort(got.begin(), got.end());
+        EXPECT_EQ(got, expected) << out;
+    }
 }
 
 }  // namespace

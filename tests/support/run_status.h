@@ -19,7 +19,8 @@ inline bool names_untaken_line(const std::string& out) {
           "ERROR -- unknown word", "*** Syntax Error", "**** Input error", "*** IF: cannot read",
           "*** Not a place for", "*** Not a file number", " ended, nothing was changed.",
           "-- the line was not taken.", "the rest of the file was not read",
-          "is not numbered on this staff"}) {
+          "is not numbered on this staff", "*** Not a complete line for",
+          "line was refused and left out"}) {
         if (out.find(mark) != std::string::npos) return true;
     }
     return false;

@@ -85,7 +85,7 @@ void leave_out_refused_line() {
     core::FixedText<kInputLineChars>* kept[] = {&InputLines.notes, &InputLines.rhythms,
                                                 &InputLines.marks, &InputLines.beams,
                                                 &InputLines.slurs};
-    core::show_message(
+    core::name_untaken_line(
         std::string("*** The ") + kKinds[kind - 1] +
         " line was refused and left out: " + core::named_as_read(kept[kind - 1]->trimmed()));
     kept[kind - 1]->set(";");
@@ -93,10 +93,6 @@ void leave_out_refused_line() {
         roll_back_input_store();
         layout::ColumnRecords.count = 0;
         InputColumnCount = 0;
-    } else if (kind == kRhythmsMode) {
-        // The rhythms build rolled the store back: the notes go in again as they were.
-        InputParserMode = kNotesMode;
-        store_input_items();
     }
     InputParserMode = kind + 1;
 }
@@ -266,11 +262,24 @@ MenuChoice closing_menu(bool edit_form) {
 
 // Contract: see the header.
 bool build_input_line() {
-    if (InputParserMode == kRhythmsMode) roll_back_input_store();
+    // The rhythms build rewrites the notes' rows as it goes (a missing rhythm makes a grace
+    // note): a refused line must leave the notes as the notes line drew them, on every road.
+    std::optional<layout::ColumnRecordsRecord> notes;
+    if (InputParserMode == kRhythmsMode) {
+        roll_back_input_store();
+        notes = layout::ColumnRecords;
+    }
     int32_t line_first = 1;
     int32_t cursor = 0;
     prepare_input_line(line_first, cursor);
-    return InputParseStatus == 0;
+    if (InputParseStatus == 0) return true;
+    if (notes) {
+        layout::ColumnRecords = *notes;
+        InputParserMode = kNotesMode;
+        store_input_items();
+        InputParserMode = kRhythmsMode;
+    }
+    return false;
 }
 
 // Contract: see the header.
@@ -359,6 +368,7 @@ bool set_up_run() {
     InputLines.beams.blank();
     InputLines.slurs.blank();
     InputLineCount = 0;
+    InputRunOverflow = 0;
     InputModeActive = 1;
     InputFirstNewItem = core::ItemCount + 1;
     InputTokenList(0) = 0.0f;
@@ -615,6 +625,8 @@ void run_input_mode() {
         // The closing menu's "A" leaves "A" in CommandLine; the redraws of the closing steps
         // blank its first character, so it is taken now.
         const bool menu_abandon = end == RunEnd::Abandoned && core::CommandLine(1) == 'A';
+        // A run that found no room on the page adds nothing: the page goes back as it was.
+        if (InputRunOverflow != 0 && end == RunEnd::Closed) abandon_input(1);
         if (end == RunEnd::Closed || end == RunEnd::Abandoned) leave_input();
         if (render::DisplayMarkWord != 0) {
             // A run that ended before its lines (the range cancelled) takes its frame along.

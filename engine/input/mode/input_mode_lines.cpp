@@ -51,10 +51,37 @@ core::FixedText<kLine>& kept_line(int32_t kind) {
     }
 }
 
-// The next line of the command file MacroUnit into CommandLine: comment records and "%%"
-// blocks passed over, a line ended by "/" continued on the next record. False at the file's
-// end or at its end mark "*" (the unit closed, MacroUnit 0). A line that grows past 384 characters ends where a typed
-// one would (long_line_end) and what it drops is told: the next record stays the next line.
+// The prompt's screen lines side by side, one blank between: how a reply names the question.
+std::string prompt_in_one_line(const core::FixedText<512>& prompt) {
+    std::string shown;
+    std::size_t start = 0;
+    const std::string text = prompt.c_text();
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string piece = text.substr(start, end - start);
+        piece.erase(0, piece.find_first_not_of(' '));
+        piece.erase(piece.find_last_not_of(' ') + 1);
+        if (!piece.empty()) shown += (shown.empty() ? "" : " ") + piece;
+        start = end + 1;
+    }
+    return shown;
+}
+
+// A record with neither ending is no line of this kind: nobody would see the next record glued
+// to it, so it is named and the next record starts the line afresh.
+void name_incomplete_record(const std::string& dropped) {
+    int32_t palette = 0;
+    core::name_untaken_line("*** Not a complete line for " +
+                            prompt_in_one_line(input_line_prompt(false, palette)) + ": " + dropped +
+                            " -- the next line replaces it.");
+}
+
+// The next line of the command file MacroUnit into CommandLine: comment records, blank records
+// and "%%" blocks passed over, a line ended by "/" continued on the next record. False at the
+// file's end or at its end mark "*" (the unit closed, MacroUnit 0). A line that grows past 384
+// characters ends where a typed one would (long_line_end) and what it drops is told: the next
+// record stays the next line.
 bool read_file_line() {
     std::string line;
     bool skipping = false;
@@ -76,15 +103,17 @@ bool read_file_line() {
             core::MacroUnit = 0;
             return false;
         }
-        std::string text = rec.substr(0, std::min(rec.find('%'), rec.size()));
+        const std::string text = rec.substr(0, std::min(rec.find('%'), rec.size()));
         const std::size_t last = text.find_last_not_of(' ');
-        const char end = last == std::string::npos ? ' ' : text[last];
-        if (end == '/' || end == ';') {
-            line += text.substr(0, last + 1);
+        const std::string piece = last == std::string::npos ? "" : text.substr(0, last + 1);
+        const char end = piece.empty() ? ' ' : piece.back();
+        // The position line takes no end mark: each record is the line.
+        const bool position = InputParserMode == 0;
+        if (piece.empty() && !position) continue;
+        if (position && end != '/' && end != ';') {
+            line = piece;
         } else {
-            // A record with neither ending gives way to the next one, except where the kind
-            // takes no end mark (the position line) or it is too long to wait for one.
-            line = text.substr(0, last == std::string::npos ? 0 : last + 1);
+            line += piece;
         }
         if (line.size() > static_cast<std::size_t>(kLine)) {
             const int32_t cut = long_line_end(line);
@@ -97,11 +126,15 @@ bool read_file_line() {
             core::keep_line_as_read(line);
             return true;
         }
-        if (end == ';' || (end != '/' && InputParserMode == 0)) {
+        if (end == ';' || (end != '/' && position)) {
             core::CommandLine.set(line);
             // The readers upper-case it: a reply names it as the file holds it.
             core::keep_line_as_read(line);
             return true;
+        }
+        if (end != '/') {
+            name_incomplete_record(line);
+            line.clear();
         }
     }
 }
@@ -111,20 +144,8 @@ bool read_file_line() {
 bool input_line_from_script() { return taken_from_script; }
 
 void tell_file_ended_before(const core::FixedText<512>& prompt) {
-    // The prompt's screen lines side by side, one blank between.
-    std::string shown;
-    std::size_t start = 0;
-    const std::string text = prompt.c_text();
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        std::string piece = text.substr(start, end - start);
-        piece.erase(0, piece.find_first_not_of(' '));
-        piece.erase(piece.find_last_not_of(' ') + 1);
-        if (!piece.empty()) shown += (shown.empty() ? "" : " ") + piece;
-        start = end + 1;
-    }
-    core::show_message("*** The command file ended before this was answered: " + shown);
+    core::show_message("*** The command file ended before this was answered: " +
+                       prompt_in_one_line(prompt));
 }
 
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {

@@ -93,25 +93,47 @@ void store_input_items() {
     core::ItemWordsUsed = InputStartWordsUsed;
     core::ItemCount = InputStartItemCount;
     core::rebuild_item_start_table();
+    struct Row {
+        core::Array1<float, kNoteWords> p;
+        int32_t words = 12;
+    };
+    std::vector<Row> made(static_cast<std::size_t>(std::max(n, 0)));
+    int32_t record_words = 0;
     bool beams = false;
     for (int32_t r = 1; r <= n; ++r) {
-        core::Array1<float, kNoteWords> p;
+        Row& row = made[static_cast<std::size_t>(r - 1)];
+        auto& p = row.p;
         p.fill(0.0f);
         for (int32_t w = 1; w <= layout::kColumnWords; ++w) p(w) = rows(r)(w);
-        int32_t words = 12;
         if (InputParserMode == kNotesMode) {
             if (p(1) < 3.0f) {
                 for (int32_t w = 13; w <= 25; ++w) p(w) = 0.0f;
                 p(26) = kNoteColour;
-                words = kNoteWords;
+                row.words = kNoteWords;
             }
         } else {
-            if (p(1) >= 6.0f) words = 15;
-            while (words > 1 && p(words) == 0.0f) --words;
+            if (p(1) >= 6.0f) row.words = 15;
+            while (row.words > 1 && p(row.words) == 0.0f) --row.words;
         }
         if (p(1) == 6.0f) beams = true;
-        if (!render::append_item(words, p.data(), kNoteWords)) break;
+        record_words += 1 + std::max(row.words, 3);
     }
+    // A line is stored whole or not at all: a run cut off at the page's limit would keep half
+    // its notes. The run then adds nothing, said once.
+    const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
+    if (core::ItemCount + n > render::ItemCountLimit ||
+        core::ItemCount + n + 2 > core::kItemStartEntries ||
+        core::ItemWordsUsed - 1 + record_words > capacity) {
+        if (InputRunOverflow == 0) {
+            InputRunOverflow = 1;
+            core::show_message("**** The page is full: the input was not added.");
+            core::mark_run_failed();
+        }
+        render::redraw_items();
+        return;
+    }
+    for (Row& row : made)
+        if (!render::append_item(row.words, row.p.data(), kNoteWords)) break;
     if (beams) {
         core::ParamBuffer(2) = InputStaff;
         core::ParamBuffer(5) = InputStaff;

@@ -14,6 +14,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/typed/mark_items.h"
+#include "engine/layout/builders/input_builders.h"
 
 namespace input {
 
@@ -288,8 +289,8 @@ class LineWriter {
     void note(const Item& it, const NoteColumn& column) {
         separate();
         const float x = it.p(3);
-        const bool chord_tone = has_previous_ && x == previous_x_ && !out_.notes.empty() &&
-                                out_.notes.back() == '/';
+        const bool chord_tone =
+            has_previous_ && x == previous_x_ && !out_.notes.empty() && out_.notes.back() == '/';
         if (chord_tone) {
             out_.notes.back() = '\'';
         } else {
@@ -314,7 +315,10 @@ class LineWriter {
             first_note_ = false;
         }
 
-        const int32_t s = t - kClefOffsets[clef_];
+        // A note sent to the other staff was given its level by that staff's clef.
+        const int32_t to = layout::sent_note_staff(it.ip(2), it.p(12));
+        const int32_t s =
+            to != 0 ? t + layout::sent_note_step_offset(to, it.p(3)) : t - kClefOffsets[clef_];
         int32_t r = s - 7 * (s / 7);
         if (r <= 0) r += 7;
         if (r > 5) r -= 7;

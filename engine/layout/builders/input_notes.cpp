@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/store/clef_steps.h"
+#include "engine/core/tables.h"
 #include "engine/layout/builders/input_builders.h"
 #include "engine/layout/notes/chord_arrangement.h"
 #include "engine/layout/tables.h"
@@ -59,10 +61,10 @@ int32_t longest_chord(int32_t count) {
     return longest;
 }
 
-// Reorders the chord of tokens i .. j - 1 by its positions under the clef: lowest first when
-// the chord lies low (or the stem is up), highest first otherwise; equal positions keep their
-// typed order. The first token is written positive, the members negative.
-void order_chord_tokens(int32_t i, int32_t j, int32_t clef, int32_t stem) {
+// Reorders the chord of tokens i .. j - 1 by its positions under the step offset of its clef:
+// lowest first when the chord lies low (or the stem is up), highest first otherwise; equal
+// positions keep their typed order. The first token is written positive, the members negative.
+void order_chord_tokens(int32_t i, int32_t j, int32_t offset, int32_t stem) {
     struct Entry {
         float magnitude;
         int32_t q;
@@ -72,7 +74,7 @@ void order_chord_tokens(int32_t i, int32_t j, int32_t clef, int32_t stem) {
     int32_t hi = 0;
     for (int32_t k = i; k < j; ++k) {
         const float t = InputTokenList(k);
-        const int32_t q = value_of(t) % 100 - (28 - clef_offset(clef));
+        const int32_t q = value_of(t) % 100 - 28 - offset;
         if (chord.empty() || q < lo) lo = q;
         if (chord.empty() || q > hi) hi = q;
         chord.push_back({std::fabs(t), q});
@@ -154,6 +156,24 @@ void finish_chords() {
 
 }  // namespace
 
+int32_t sent_note_staff(int32_t staff, float p12) {
+    const int32_t mark = static_cast<int32_t>(p12);
+    if (mark != 1 && mark != 2) return 0;
+    const int32_t to = staff - 2 * mark + 3;
+    return to >= 1 && to <= kMaxStaves ? to : 0;
+}
+
+int32_t sent_note_step_offset(int32_t to, float position) {
+    if (const int32_t k = core::clef_item_at(to, position); k != 0) {
+        const int32_t s = core::ItemStartTable(k);
+        return static_cast<int32_t>(core::ItemStore(s)) >= 5
+                   ? core::clef_item_step_offset(core::ItemStore(s + 5))
+                   : 0;
+    }
+    const int32_t kept = StaffClefKinds(to) == 4 ? 0 : StaffClefKinds(to);
+    return -clef_offset(kept);
+}
+
 // Contract: see the header. Reads InputTokenList, InputStaff, InputRangeStart/End,
 // StaffClefKinds, RegenerateInputFlag; writes InputRangeStart (1.5 for a left end of 0.0 before
 // a first token that is no bar line), InputTokenList (chord order), ColumnRecords,
@@ -190,13 +210,23 @@ void place_input_notes() {
         if (is_member(InputTokenList(i))) ++members;
     const float step = (InputRangeEnd - InputRangeStart) / static_cast<float>(count + 1 - members);
 
+    // The step offset a note at slot n takes its level from: its staff's clef, or for a note
+    // sent to the other staff (its P12), that staff's clef at its place, so that it sounds at
+    // the pitch typed wherever it is drawn.
+    const auto note_offset = [&](int32_t n) {
+        const int32_t to =
+            RegenerateInputFlag == 0 && staff_known ? sent_note_staff(staff, stem_length) : 0;
+        if (to == 0) return -clef_offset(clef);
+        return sent_note_step_offset(to, static_cast<float>(n) * step + InputRangeStart);
+    };
+
     for (int32_t i = 1; i <= count; ++i) {
         const int32_t r = ColumnRecords.count + 1;
         if (InputTokenList(i) >= 0.0f && is_note(InputTokenList(i)) && i < count &&
             is_member(InputTokenList(i + 1))) {
             int32_t j = i + 1;
             while (j <= count && is_member(InputTokenList(j))) ++j;
-            order_chord_tokens(i, j, clef, stem);
+            order_chord_tokens(i, j, note_offset(slot + 1), stem);
         }
         const float token = InputTokenList(i);
         const int32_t kind = kind_of(token);
@@ -212,7 +242,8 @@ void place_input_notes() {
                 const int32_t accidental = value / 100;
                 const float flagged =
                     kind == kFlaggedNoteKind && std::fabs(token) >= 7001.0f ? 100.0f : 0.0f;
-                const float p = static_cast<float>(value % 100 + clef_offset(clef) - 28);
+                const int32_t offset = note_offset(token < 0.0f ? slot : slot + 1);
+                const float p = static_cast<float>(value % 100 - offset - 28);
                 row(1) = 1.0f;
                 row(4) = p;
                 row(12) = stem_length;
