@@ -395,8 +395,9 @@ void place_text_unit_under_note() {
     const float fraction = v - static_cast<float>(note);
     const auto count = static_cast<int32_t>(Placement.notes.size());
     if (note < 1 || note > count || (fraction > 0.0f && note + 1 > count)) {
-        core::show_message("*** Note " + std::to_string(note) +
-                           " is not numbered on this staff: the rest of the text was not placed.");
+        core::report_failure(
+            "*** Note " + std::to_string(note) +
+            " is not numbered on this staff: the rest of the text was not placed.");
         TextStopWord = 1;
         return;
     }
