@@ -18,7 +18,8 @@ inline bool names_untaken_line(const std::string& out) {
           "*** Not a code number:", "*** Number out of range:", "*** Staff numbers are",
           "ERROR -- unknown word", "*** Syntax Error", "**** Input error", "*** IF: cannot read",
           "*** Not a place for", "*** Not a file number", " ended, nothing was changed.",
-          "-- the line was not taken.", "the rest of the file was not read"}) {
+          "-- the line was not taken.", "the rest of the file was not read",
+          "-- the text was not entered."}) {
         if (out.find(mark) != std::string::npos) return true;
     }
     return false;
