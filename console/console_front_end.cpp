@@ -319,14 +319,19 @@ void ConsoleFrontEnd::show_in_message_line(std::string_view text) {
     shown_ = form;
 }
 
+void ConsoleFrontEnd::report_failure(std::string_view text) {
+    out_ << text << '\n';
+    core::mark_failure();
+}
+
 void ConsoleFrontEnd::report_window_dialog(std::string_view title) {
-    out_ << "Dialog \"" << title << "\" needs the window: cancelled.\n";
+    report_failure("Dialog \"" + std::string(title) + "\" needs the window: cancelled.");
 }
 
 bool ConsoleFrontEnd::fits_command_buffer(const std::string& name) {
     if (name.size() <= static_cast<std::size_t>(core::kFrontEndCommandChars)) return true;
-    out_ << "File name too long (at most " << core::kFrontEndCommandChars
-         << " characters): cancelled.\n";
+    report_failure("File name too long (at most " + std::to_string(core::kFrontEndCommandChars) +
+                   " characters): cancelled.");
     return false;
 }
 
@@ -558,7 +563,7 @@ int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt
     std::string line;
     if (!read_line(line)) return 2;
     if (line.size() > static_cast<std::size_t>(core::MessageLine.size())) {
-        out_ << "File name too long: cancelled.\n";
+        report_failure("File name too long: cancelled.");
         return 2;
     }
     if (!line.empty()) core::MessageLine.set(line);
@@ -582,7 +587,7 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
     std::string line;
     if (!read_line(line)) return 2;
     if (line.size() > static_cast<std::size_t>(core::FrontEndPathBuffer.size())) {
-        print_text("The name is too long: cancelled.");
+        report_failure("The name is too long: cancelled.");
         return 2;
     }
     if (!line.empty()) {
@@ -612,7 +617,8 @@ int ConsoleFrontEnd::RunMacroFileDialog() {
     }
     if (!fits_command_buffer(name)) return 2;
     if (text.size() > kMacroTextChars) {
-        out_ << "Macro text too long (at most " << kMacroTextChars << " characters): cancelled.\n";
+        report_failure("Macro text too long (at most " + std::to_string(kMacroTextChars) +
+                       " characters): cancelled.");
         return 2;
     }
     core::FrontEndCommandBuffer.set(name);

@@ -214,7 +214,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool read_numbers(const std::string& line, core::Array1<int32_t, N>& words, int first,
                       int count, std::string_view prompt,
                       std::string_view outcome = "taken as Cancel.");
-    // The one line printed for a dialog that needs the window.
+    // Prints the one line of a reply that tells of a failure (a name refused, a dialog it
+    // cannot show) and marks the run failed, as the engine's failure replies do.
+    void report_failure(std::string_view text);
+    // The one line printed for a dialog that needs the window: a failure reply.
     void report_window_dialog(std::string_view title);
     void show_item_panel_line();
     // A typed file name for a 48-character field; false (after saying so) when it is too long.

@@ -151,10 +151,10 @@ void change_folder_to(std::string name) {
     bool made = true;
     if (CommandModeLetters(1) == 'M') {
         made = platform::make_folder(name);
-        if (!made) core::show_message("**** Cannot make folder " + name);
+        if (!made) core::report_failure("**** Cannot make folder " + name);
     }
     if (made && !platform::change_folder(name))
-        core::show_message("**** Cannot change to folder " + name);
+        core::report_failure("**** Cannot change to folder " + name);
     reply(name);
 }
 

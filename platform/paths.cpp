@@ -325,6 +325,25 @@ std::string data_file(std::string_view name) {
     return find_nocase(g_data_folder + "/" + std::string(name));
 }
 
+std::string work_folder_write_problem() {
+    if (g_work_folder.empty()) return {};
+    const std::string& folder = g_work_folder;
+    // Written, not only asked about: the permission bits say nothing of a full or read-only
+    // disk, and nothing at all to root.
+    std::string probe = folder + "/!probe-XXXXXX";
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    const char byte = 0;
+    const bool written = fd >= 0 && ::write(fd, &byte, 1) == 1;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
+    if (written) return {};
+    return "*** The work folder " + folder + " cannot be written (" + std::strerror(error) +
+           "): the backup copy, the undo copies and the history will be lost.";
+}
+
 bool file_exists(std::string_view name) {
     const std::string p = local_path(name);
     std::error_code ec;

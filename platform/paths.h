@@ -55,6 +55,9 @@ std::string shown_path(std::string_view name);
 // data folder.
 std::string work_file(std::string_view name);
 std::string data_file(std::string_view name);
+// Why this copy's work folder cannot be written ("" when a file could be made and written
+// there, or when no work folder is set): found by writing a probe file, removed again.
+std::string work_folder_write_problem();
 
 bool file_exists(std::string_view name);
 // Creates the folder (and its parents); an existing folder is no error. The work folder is made

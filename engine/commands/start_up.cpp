@@ -30,9 +30,10 @@ bool set_temp_drive() { return platform::make_folder(TempDirPrefix.trimmed()); }
 
 // Contract: in this order: EngineWaitLevel -1 and the shared lines blank; the program folder
 // and the preferences path; the preferences file must exist; the store, item and path-point
-// limits and the page extent; load_library_data (preferences and "mx.DAT"); the work folder;
-// the help path in FrontEndCommandBuffer for the front-end. Returns false (after the message)
-// when the preferences file or "mx.DAT" is missing; the tables are then partly set.
+// limits and the page extent; load_library_data (preferences and "mx.DAT"); the work folder
+// (a failure reply when it cannot be written, the start going on); the help path in
+// FrontEndCommandBuffer for the front-end. Returns false (after the message) when the preferences
+// file or "mx.DAT" is missing; the tables are then partly set.
 bool start_engine() {
     EngineWaitLevel = -1;
     FrontEndCommandBuffer.blank();
@@ -54,6 +55,10 @@ bool start_engine() {
 
     if (!load_library_data()) return false;
     set_temp_drive();
+    // The backup, the undo copies and the history are written there: a folder that cannot be
+    // written is told at once, not when the first copy is lost.
+    if (const std::string problem = platform::work_folder_write_problem(); !problem.empty())
+        report_failure(problem);
     FrontEndCommandBuffer.set(std::string(kProgramFolder) + "\\hlp\\ohlp.chm");
     return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
@@ -169,8 +170,10 @@ TEST_F(EditLinesConsoleTest, AnItemTypedOnAFullPageIsRefusedAndTheLastItemKeepsI
     std::string out;
     const std::vector<float> last = params(6000);
     const int32_t used = core::ItemWordsUsed;
+    core::RunFailedWord = 0;
     out = type({"1 1 20 5 5 0 1", "SA kept.mus"});
     EXPECT_TRUE(has(out, "Item limit reached (6000 items)")) << out;
+    EXPECT_EQ(core::RunFailedWord, 1);  // the refusal fails a script's run
     EXPECT_EQ(core::ItemCount, 6000);
     EXPECT_EQ(core::ItemWordsUsed, used);
     EXPECT_EQ(params(6000), last);

@@ -487,4 +487,67 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     }
 }
 
+// Every reply that tells of a failure fails a script's run, the script going on after it: a
+// file or folder that cannot be had, a count that does not add up, a dialog or a key loop the
+// console cannot show. Each row then saves; out.mus holds the page.
+TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
+    struct Failure {
+        const char* label;
+        std::vector<std::string> lines;  // after the load of a.mus, before the save
+        std::size_t saved_items;
+        std::string said;
+    };
+    const std::vector<std::string> two_staves = {"EI", "8 2 0", "1 2 20 5 5 0 4", "X"};
+    const std::vector<Failure> failures = {
+        {"CDRW, a path without a folder", {"CDRW", "nofolder"}, 3, " Error or file not found."},
+        {"CDRW, a missing file", {"CDRW", "./missing.drw", "5000"}, 3, " Error or file not found."},
+        {"MAKEDIR without a name", {"MAKEDIR"}, 3, "**** Cannot make folder"},
+        {"MAKEDIR under a file", {"MAKEDIR a.mus/sub"}, 3, "**** Cannot make folder a.mus/sub"},
+        {"PATH to no folder", {"PATH nowhere"}, 3, "**** Cannot change to folder nowhere"},
+        {"MB without a music directory", {"MB"}, 3, "#MUSDIR#.TMP not found."},
+        {"LK, staves of 8 and 4 beats", console_lines_then(two_staves, {"LK", "1 2", "Y"}), 5,
+         "*** ERROR: Wrong number of beats ***"},
+        {"UNDO while an item is edited",
+         {"I 2", "UNDO", "X"},
+         3,
+         "Cannot do UNDELETE while still in Edit Mode."},
+        {"a dialog the console cannot show",
+         {"PREF"},
+         3,
+         "Dialog \"Preferences\" needs the window: cancelled."},
+        // The words that work by the window's keys or services take no line.
+        {"SHP", {"SHP"}, 3, "SHP needs the window: cancelled."},
+        {"WX", {"WX"}, 3, "WX needs the window: cancelled."},
+        {"US", {"US"}, 3, "US needs the window: cancelled."},
+        {"UP", {"UP"}, 3, "UP needs the window: cancelled."},
+        {"UG", {"UG"}, 3, "UG needs the window: cancelled."},
+        {"UO", {"UO"}, 3, "UO needs the window: cancelled."},
+        {"MX cancelled at its steps",
+         {"MX", "1 0 200 1", "Y"},
+         3,
+         "Dialog \"Steps to move\" needs the window: cancelled."},
+    };
+    for (const Failure& f : failures) {
+        for (const Road road : kTypedRoads) {
+            SCOPED_TRACE(std::string(f.label) + ", " + road_name(road));
+            fresh_page();
+            std::vector<std::string> lines = {"G a.mus"};
+            lines.insert(lines.end(), f.lines.begin(), f.lines.end());
+            lines.push_back("SA out.mus");
+            const std::string out = run_on(road, lines);
+            EXPECT_TRUE(has(out, f.said)) << out;
+            EXPECT_EQ(saved_records(root() / "out.mus").size(), f.saved_items) << out;
+            EXPECT_EQ(status_of(road), 1) << out;
+            // A refused word changed nothing: the page saved is the page loaded.
+            if (f.saved_items == 3)
+                EXPECT_EQ(saved_records(root() / "out.mus"), saved_records(root() / "a.mus"))
+                    << out;
+        }
+    }
+    // A cancelled MX leaves no unsaved change behind either.
+    fresh_page();
+    const std::string out = type({"G a.mus", "MX", "1 0 200 1", "Y"});
+    EXPECT_EQ(core::ChangesMadeFlag, 0) << out;
+}
+
 }  // namespace

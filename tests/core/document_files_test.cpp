@@ -16,6 +16,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "tests/core/document_bytes.h"
@@ -201,8 +202,10 @@ TEST_F(DocumentFilesTest, ADamagedRecordKeepsTheRecordsBeforeIt) {
     const std::vector<float> records{3, 1, 1, 10, 3, 8, 2, 0, 1, 7, 3, 1, 1, 20};
     const std::string file = path("damaged.mus");
     write_bytes(file, encode(with_trailer(records, 1.0f), 2));
+    RunFailedWord = 0;
     ASSERT_TRUE(load(file));
     EXPECT_EQ(store_words(), (std::vector<float>{3, 1, 1, 10, 3, 8, 2, 0}));
+    EXPECT_EQ(RunFailedWord, 1);  // the records after the damage were left out
     ASSERT_EQ(fe.message_boxes.size(), 1u);
     EXPECT_EQ(fe.message_boxes[0], "*** Input data error.    ***      " + file);
     EXPECT_EQ(MetricFlag, 1);  // the trailer is still read

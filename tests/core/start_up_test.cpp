@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/commands/engine_reset.h"
 #include "engine/commands/files/library_data.h"
@@ -117,6 +118,48 @@ TEST_F(StartUpTest, StartsWithPreferencesLibraryDataLimitsAndWorkFolder) {
     EXPECT_TRUE(fs::is_directory(root_ / "work"));
     EXPECT_EQ(FrontEndCommandBuffer.trimmed(), "C:\\program files\\melandrix\\hlp\\ohlp.chm");
     EXPECT_EQ(MacroUnit, 0);
+}
+
+// The backup, the undo copies and the history live in the work folder: one that cannot be
+// written is told at start-up, which goes on, and fails a script's run. Ways that hold for
+// root too: a file where the folder should be, a folder under a file; for another user also a
+// folder it may not write to.
+TEST_F(StartUpTest, AWorkFolderThatCannotBeWrittenIsToldAtOnce) {
+    install_data();
+    const std::string kept = platform::work_folder();
+    write_text(root_ / "afile", "a file, not a folder\n");
+    std::vector<fs::path> unwritable = {root_ / "afile", root_ / "afile" / "work"};
+    if (::geteuid() != 0) {
+        fs::create_directories(root_ / "closed");
+        fs::permissions(root_ / "closed", fs::perms::owner_read | fs::perms::owner_exec);
+        unwritable.push_back(root_ / "closed");
+    }
+    for (const fs::path& work : unwritable) {
+        SCOPED_TRACE(work.string());
+        platform::set_work_folder(work.string());
+        RunFailedWord = 0;
+        fe.message_boxes.clear();
+        ASSERT_TRUE(start_engine());
+        ASSERT_EQ(fe.message_boxes.size(), 1u);
+        EXPECT_EQ(fe.message_boxes[0].rfind(
+                      "*** The work folder " + work.string() + " cannot be written (", 0),
+                  0u)
+            << fe.message_boxes[0];
+        EXPECT_NE(fe.message_boxes[0].find("the backup copy, the undo copies and the history"),
+                  std::string::npos);
+        EXPECT_EQ(RunFailedWord, 1);
+    }
+    std::error_code ignored;  // "closed" exists only when not run as root
+    fs::permissions(root_ / "closed", fs::perms::owner_all, ignored);
+    // A folder that can be written says nothing and keeps no probe.
+    platform::set_work_folder(kept);
+    RunFailedWord = 0;
+    fe.message_boxes.clear();
+    ASSERT_TRUE(start_engine());
+    EXPECT_TRUE(fe.message_boxes.empty());
+    EXPECT_EQ(RunFailedWord, 0);
+    for (const auto& entry : fs::directory_iterator(kept))
+        EXPECT_NE(entry.path().filename().string().rfind("!probe-", 0), 0u) << entry.path();
 }
 
 TEST_F(StartUpTest, MissingPreferencesOrLibraryDataAreReportedAndStartUpFails) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
@@ -90,6 +91,7 @@ TEST_F(ItemPagesTest, RestoreOnAFullPageIsRefused) {
     edit::save_item_for_restore(3);
     edit::restore_item();
     EXPECT_TRUE(shown("**** The page is full: the kept item was not put back."));
+    EXPECT_EQ(core::RunFailedWord, 1);
     EXPECT_EQ(core::ItemCount, render::ItemCountLimit);
     EXPECT_NE(edit::RestoreSaveArea(1), 0.0f);
     core::delete_item(core::ItemCount);

@@ -20,7 +20,7 @@ inline bool names_untaken_line(const std::string& out) {
           "*** Not a place for", "*** Not a file number", " ended, nothing was changed.",
           "-- the line was not taken.", "the rest of the file was not read",
           "is not numbered on this staff", "*** Not a complete line for",
-          "line was refused and left out"}) {
+          "line was refused and left out", "-- the text was not entered."}) {
         if (out.find(mark) != std::string::npos) return true;
     }
     return false;

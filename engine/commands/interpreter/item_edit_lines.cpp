@@ -596,7 +596,7 @@ CommandFlow run_item_edit_lines() {
     }
     if (EditedItemNumber == 0) return CommandFlow::NotTaken;
     if (starts("UND") || starts("und")) {
-        show_message("Cannot do UNDELETE while still in Edit Mode.");
+        report_failure("Cannot do UNDELETE while still in Edit Mode.");
         FrontEndCommandBuffer.blank();
         return CommandFlow::EndCommand;
     }

@@ -214,7 +214,7 @@ void run_undelete() {
     const int32_t start = ItemWordsUsed;
     if (ItemCount >= render::ItemCountLimit || start - 1 + len > ItemStoreCapacity ||
         start - 1 + len > kItemStoreWords || ItemCount + 2 > kItemStartEntries) {
-        show_message("**** The page is full: the deleted item was not put back.");
+        report_page_full("the deleted item was not put back");
         CommandModeLetters(2) = -1;
         return;
     }

@@ -319,6 +319,30 @@ int32_t name_untaken_line(std::string_view text) {
     return show_message(text);
 }
 
+void mark_failure() { mark_run_failed(); }
+
+int32_t report_failure(std::string_view text) {
+    mark_failure();
+    return show_message(text);
+}
+
+int32_t report_page_full(std::string_view what_was_not_done) {
+    std::string text = "**** The page is full: ";
+    text.append(what_was_not_done);
+    text += '.';
+    return report_failure(text);
+}
+
+bool window_at_hand() {
+    if (!has_front_end() || &front_end() != FrontEndWithoutView) return true;
+    const std::string line = CommandLine.trimmed();
+    const std::size_t from = line.find_first_not_of(' ');
+    const std::string word =
+        from == std::string::npos ? line : line.substr(from, line.find(' ', from) - from);
+    report_failure(word + " needs the window: cancelled.");
+    return false;
+}
+
 void report_unknown_word(const FixedText<9>& word) {
     std::string text = "ERROR -- unknown word in this context: ";
     text.append(word.view());

@@ -93,6 +93,21 @@ bool line_from_script();
 int32_t name_untaken_line(std::string_view text);
 // The mark name_untaken_line sets, for a front-end that prints its own reply naming the line.
 void mark_untaken_line();
+// Shows text, a reply that tells of a failure: something the run asked for was not done (a file
+// not found, read or written, a folder not made or entered, a dialog the front-end cannot show,
+// a name refused, a count that does not add up, a refusal at the page's limits). Every such
+// reply goes through here, so that none can leave the run unmarked: the console reading a
+// script then ends with status 1 (a terminal's user saw the reply, and its status stays 0).
+int32_t report_failure(std::string_view text);
+// The mark report_failure sets, for a front-end that prints its own failure reply.
+void mark_failure();
+// report_failure("**** The page is full: " + what_was_not_done + "."), the refusal of every
+// growth that does not fit the page's store.
+int32_t report_page_full(std::string_view what_was_not_done);
+// True when the front-end has a window. Without one (the console) a word that works by the
+// window's keys or services is told as a failure, "WORD needs the window: cancelled." with the
+// command line's first word, and takes no line: false.
+bool window_at_hand();
 // "ERROR -- unknown word in this context: " and the word (columns 40-48) in a message box: the
 // line is named as untaken.
 void report_unknown_word(const FixedText<9>& word);

@@ -23,7 +23,8 @@ void show_input_data_error(std::string_view name) {
     std::string text = "*** Input data error.    ***";
     text.resize(kMessageNameColumn - 1, ' ');
     text += name;
-    show_message(text);
+    // The records after the damage are left out: the document was not loaded as it stands.
+    report_failure(text);
 }
 
 }  // namespace

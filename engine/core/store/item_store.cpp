@@ -56,6 +56,18 @@ bool start_table_describes_store(bool codes_settled) {
 // ItemWordsUsed. The walk ends at a count word of 0, at the old end of the store, or at a
 // count word that is negative or would run past the store (a damaged store ends there rather
 // than sending the walk outside it).
+void StoreSnapshot::take() {
+    words.assign(ItemStore.data(), ItemStore.data() + ItemWordsUsed - 1);
+    count = ItemCount;
+}
+
+void StoreSnapshot::restore() const {
+    std::copy(words.begin(), words.end(), ItemStore.data());
+    ItemWordsUsed = static_cast<int32_t>(words.size()) + 1;
+    ItemCount = count;
+    rebuild_item_start_table();
+}
+
 void rebuild_item_start_table() {
     if (start_table_describes_store(false)) return;
     int32_t pos = 1;

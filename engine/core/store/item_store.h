@@ -35,6 +35,14 @@ void delete_item(int32_t i);
 bool move_item_to_position();
 // Empties the store; the document's other state (staff tables, output lists) is the caller's.
 void clear_item_store();
+// The store as it was before a command that may have to change nothing after all (a growth
+// that does not fit, a dialog cancelled before its first step): restore() puts it back whole.
+struct StoreSnapshot {
+    std::vector<float> words;
+    int32_t count = 0;
+    void take();
+    void restore() const;
+};
 // Real remainder a - INT(a / b) * b, sign of a; b = 0 returns a.
 float compute_real_mod(float a, float b);
 

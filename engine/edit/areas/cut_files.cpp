@@ -18,6 +18,7 @@
 #include "engine/edit/areas/box_selection.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/item_ends.h"
+#include "engine/edit/systems/stem_direction.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
@@ -255,10 +256,13 @@ void write_cut_file() {
 
 // Contract: see the header. Reads ParamBuffer P2..P6 (shifted down one place, P5 cleared) and
 // the store; writes the slurs' P7, SelectionList.first_item, ParamBuffer P1, P2 (9.0, -1.0) when
-// a slur changed, ChangesMadeFlag. EditItemParams comes back as it was. A box with no numbers
-// does nothing.
+// a slur changed, ChangesMadeFlag. EditItemParams comes back as it was. With no numbers the box
+// is asked for as the stem words ask theirs, which call back here per staff.
 void recurve_box_slurs() {
-    if (ParamBuffer(2) == 0.0f) return;
+    if (ParamBuffer(2) == 0.0f) {
+        run_stem_direction_command();
+        return;
+    }
     for (int32_t p = 1; p <= 4; ++p) ParamBuffer(p) = ParamBuffer(p + 1);
     ParamBuffer(5) = 0.0f;
     core::save_undo_copy();
@@ -316,7 +320,7 @@ void mark_staff_items() {
         growth += std::max(kMarkedLength - count_of(SelectionList.entries(e)), 0);
     }
     if (core::ItemWordsUsed - 1 + growth > core::ItemStoreCapacity) {
-        core::show_message("**** The page is full: the items were not marked.");
+        core::report_page_full("the items were not marked");
         return;
     }
     for (int32_t e = 1; e <= SelectionList.count; ++e) {

@@ -59,6 +59,7 @@ void write_cut_file();
 // "CRV staff left right upper code": every slur of the box (staves low..upper, P3 in
 // left..right, right 220.0 when 0), with more than six values and not fixed (P9 = 99.0), gets
 // the curvature compute_slur_curvature gives as its P7. Undo copy first; redraw when one changed.
+// With no numbers (P2 0) the box is asked for as the stem words ask theirs.
 void recurve_box_slurs();
 
 // "CM n [m]" / "CM*", "CW* n [m]" / "CWA": every meter (CM) or rest (CW) of staves n..m grows to

@@ -135,7 +135,7 @@ void add_bar_lines() {
     if (core::ItemWordsUsed - 1 + words > core::ItemStoreCapacity ||
         core::ItemWordsUsed - 1 + words > core::kItemStoreWords ||
         core::ItemCount + static_cast<int32_t>(bars.size()) > render::ItemCountLimit) {
-        core::show_message("**** The page is full: the bar lines were not added.");
+        core::report_page_full("the bar lines were not added");
         return;
     }
     core::save_undo_copy();

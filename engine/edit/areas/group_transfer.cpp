@@ -243,7 +243,7 @@ bool selection_copies_fit(int32_t copies) {
     const int64_t item_limit = std::min(core::kItemCountLimit, core::kItemStartEntries - 2);
     if (core::ItemWordsUsed - 1 + static_cast<int64_t>(copies) * size.words > capacity ||
         core::ItemCount + static_cast<int64_t>(copies) * size.items > item_limit) {
-        core::show_message("**** The page is full: the group was not copied.");
+        core::report_page_full("the group was not copied");
         return false;
     }
     return true;

@@ -516,22 +516,6 @@ Assigned assign_parameter(int32_t k, int32_t n, float v) {
     return Assigned::Next;
 }
 
-// The store as it was before a run, so that a run that fills the page changes nothing.
-struct StoreSnapshot {
-    std::vector<float> words;
-    int32_t count = 0;
-    void take() {
-        words.assign(ItemStore.data(), ItemStore.data() + core::ItemWordsUsed - 1);
-        count = core::ItemCount;
-    }
-    void restore() const {
-        std::memcpy(ItemStore.data(), words.data(), words.size() * sizeof(float));
-        core::ItemWordsUsed = static_cast<int32_t>(words.size()) + 1;
-        core::ItemCount = count;
-        core::rebuild_item_start_table();
-    }
-};
-
 // Writes the area file: a header (count, lowest staff, leftmost and rightmost P3, highest
 // staff, the left and right edges in display units) and each item as INT(n), n, P1..Pn; then
 // reports the bounds found in MessageLine.
@@ -566,7 +550,7 @@ void write_area_file(const std::vector<int32_t>& items) {
 // that would overflow the store, or a code an item would take that the next load drops (the
 // item would be lost); empty when it ran.
 std::string run_compiled_line(const CompiledIf& line, std::vector<int32_t>& copies) {
-    StoreSnapshot before;
+    core::StoreSnapshot before;
     before.take();
     int32_t k = 1;
     while (k <= core::ItemCount) {
@@ -853,7 +837,7 @@ void run_if_command() {
     core::save_undo_copy();
     std::vector<int32_t> copies;
     if (const std::string refusal = run_compiled_line(line, copies); !refusal.empty()) {
-        core::show_message(refusal);
+        core::report_failure(refusal);
         render::redraw_items();
         return;
     }

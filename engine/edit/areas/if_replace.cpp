@@ -135,7 +135,7 @@ void replace_text_in_area(int32_t quote) {
             std::memcpy(ItemStore.data(), before.data(), before.size() * sizeof(float));
             core::ItemWordsUsed = static_cast<int32_t>(before.size()) + 1;
             core::rebuild_item_start_table();
-            core::show_message("**** The page is full: nothing was replaced.");
+            core::report_page_full("nothing was replaced");
             render::redraw_items();
             return;
         }

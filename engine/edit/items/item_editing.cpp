@@ -410,7 +410,7 @@ void store_edited_item() {
     const int32_t end = start_of(core::ItemCount + 1);
     const int32_t grown = Staged.n - EditOldCount;
     if (end - 1 + grown > store_limit() || start_of(k + 1) > end) {
-        core::show_message("**** The page is full: the item was not stored.");
+        core::report_page_full("the item was not stored");
         return;
     }
     const float kept_p2 = core::ParamBuffer(2);

@@ -61,7 +61,7 @@ void restore_item() {
     const int32_t start = core::ItemStartTable(core::ItemCount + 1);
     if (core::ItemCount >= render::ItemCountLimit || start - 1 + len > core::ItemStoreCapacity ||
         start - 1 + len > core::kItemStoreWords || core::ItemCount + 2 > core::kItemStartEntries) {
-        core::show_message("**** The page is full: the kept item was not put back.");
+        core::report_page_full("the kept item was not put back");
         return;
     }
     core::copy_words(RestoreSaveArea.at(1), ItemStore.at(start), len);

@@ -396,7 +396,8 @@ void move_texts_at_level() {
 // Contract: the box in ParamBuffer (P1 lower staff, P2 left, P3 right (0: PageExtent), P4
 // upper staff): its items (P3 and the further horizontal words inside) keep their place as a
 // fraction of the box width while the "Steps to move" dialog moves the edges, until Exit. A
-// box with no width is refused with a message. An undo copy is saved before the first change.
+// box with no width is refused with a message. An undo copy is saved before the first change;
+// an Exit before any step leaves the store exactly as it was.
 // Ends with "X" as the first letter of CommandLine, so the box operation ends.
 void adjust_box_edges() {
     ++EdgeStretch.calls;
@@ -413,8 +414,13 @@ void adjust_box_edges() {
         finish();
         return;
     }
+    // The selection grows short items and fills a staff's open end: an Exit before the first
+    // step puts the page back as it was.
+    core::StoreSnapshot before;
+    before.take();
     select_box_range(low, high, left, right, kP3AndEnds);
     if (SelectionList.count == 0) {
+        before.restore();
         finish();
         return;
     }
@@ -456,6 +462,7 @@ void adjust_box_edges() {
         draw_box_outline(1);
         core::refresh_screen();
     }
+    if (!saved) before.restore();
     finish();
 }
 

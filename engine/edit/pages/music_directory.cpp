@@ -71,7 +71,7 @@ std::string extension_of(std::string_view name) {
 bool read_music_directory() {
     std::ifstream in(platform::local_path(kMusicDirectoryFile));
     if (!in) {
-        core::show_message("#MUSDIR#.TMP not found.");
+        core::report_failure("#MUSDIR#.TMP not found.");
         return false;
     }
     core::MusicDirectoryRecord& list = core::MusicDirectoryList;
@@ -276,7 +276,7 @@ void step_document_name() {
     }
     std::ifstream in(platform::local_path(kMusicDirectoryFile));
     if (!in) {
-        core::show_message("#MUSDIR#.TMP not found.");
+        core::report_failure("#MUSDIR#.TMP not found.");
         return;
     }
     const std::string current(file_part(core::CurrentFileName.trimmed()));

@@ -110,7 +110,7 @@ int32_t append_record(const std::vector<float>& p) {
         core::ItemCount + 2 > core::kItemStartEntries || start + n > core::ItemStoreCapacity ||
         start + n + 1 > core::kItemStoreWords) {
         StoreFull = true;
-        core::show_message("**** The page is full: the tablature is not complete.");
+        core::report_page_full("the tablature is not complete");
         return 0;
     }
     ItemStore(start) = static_cast<float>(n);

@@ -49,7 +49,6 @@ constexpr std::string_view kTwoStems = "*** Can't flip: two stem directions in a
 constexpr std::string_view kOutOfPositions =
     "*** Can't flip: a note too far above or below the staff.";
 constexpr std::string_view kLongChord = "*** Chord of more than 80 notes.";
-constexpr std::string_view kPageFull = "**** The page is full: the notes were not flipped.";
 
 // One stored record, read and written in place; P(j) reads 0.0 beyond its count.
 struct Record {
@@ -313,7 +312,7 @@ bool tables_have_room(const Flip& f) {
     int32_t growth = 0;
     for (const CollectedNote& note : f.notes) growth += std::max(0, 11 - record_of(note.item).n);
     if (core::ItemWordsUsed - 1 + growth > core::ItemStoreCapacity) {
-        core::show_message(kPageFull);
+        core::report_page_full("the notes were not flipped");
         return false;
     }
     return true;

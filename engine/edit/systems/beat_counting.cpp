@@ -850,7 +850,7 @@ void show_wrong_beats(int32_t first_staff, float reference, int32_t staff, float
     core::write_real_field(text, 54, 59, "(1f6.3)", reference);
     core::write_int_field(text, 75, 77, "(1i3)", staff);
     core::write_real_field(text, 83, 88, "(1f6.3)", total);
-    core::show_message(text);
+    core::report_failure(text.view());
 }
 
 // Where a staff's list ends with a marker, the closing bar line stands at the first staff item

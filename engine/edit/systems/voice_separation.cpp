@@ -303,7 +303,7 @@ bool copy_staff(int32_t s, int32_t t, bool skip_staff_item) {
     const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
     if (core::ItemWordsUsed - 1 + words > capacity ||
         core::ItemCount + static_cast<int32_t>(items.size()) > core::kItemStartEntries - 2) {
-        core::show_message("**** The page is full: the voices were not separated.");
+        core::report_page_full("the voices were not separated");
         return false;
     }
     auto& spans = core::ItemOutputSpans;

@@ -127,8 +127,8 @@ enum class LineResult { Line, Cancelled, Ended, TooLong };
 bool text_staff_taken(float p2) {
     const int32_t staff = core::int_of(p2);
     if (staff >= 1 && staff <= layout::kMaxStaves) return true;
-    core::show_message("*** No staff " + std::to_string(staff) +
-                       " (staves are 1 to 256) -- the text was not entered.");
+    core::report_failure("*** No staff " + std::to_string(staff) +
+                         " (staves are 1 to 256) -- the text was not entered.");
     return false;
 }
 

@@ -97,7 +97,7 @@ void save_text_file_as() {
         last == std::string::npos ? std::string_view{}
                                   : std::string_view(TextFileBuffer).substr(0, last + 1);
     if (!write_through_temporary(target, text)) {
-        core::show_message("*** The file could not be written: " + platform::shown_path(name));
+        core::report_failure("*** The file could not be written: " + platform::shown_path(name));
     }
 }
 

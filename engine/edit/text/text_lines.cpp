@@ -202,7 +202,7 @@ void edit_characters() {
         text = prefix + text;
     }
     if (static_cast<int32_t>(text.size()) > render::kTextItemChars) {
-        core::show_message("*** The line would pass 512 characters: the text was not changed.");
+        core::report_failure("*** The line would pass 512 characters: the text was not changed.");
         for (int32_t k = 1; k <= 13; ++k) p(k) = e(k);
         return;
     }
@@ -348,7 +348,7 @@ void compact_text_lines() {
     const int32_t end = base + static_cast<int32_t>(scratch.size()) + (used - tail_from);
     if (items_after > render::ItemCountLimit || items_after + 1 >= core::kItemStartEntries ||
         end - 1 > std::min(core::ItemStoreCapacity, core::kItemStoreWords - 1)) {
-        core::show_message("**** The page is full: the words were not moved.");
+        core::report_page_full("the words were not moved");
         return;
     }
     if (empties) core::show_message("**** Empty line will be deleted ****");

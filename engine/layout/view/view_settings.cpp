@@ -116,6 +116,9 @@ void set_view_y_offset() {
 // The second letter chooses the test; P2 and P3 are its numbers.
 void test_console_boxes() {
     const char letter = CommandLine(2);
+    // The front-end's own services answer these: without a window nothing would be shown.
+    for (const char service : {'S', 'P', 'G', 'O'})
+        if (letter == service && !core::window_at_hand()) return;
     switch (letter) {
         case 'S': {
             const int32_t n = ParamBuffer(2) == 0.0f ? 1192 : core::int_of(ParamBuffer(2));
@@ -165,6 +168,7 @@ void test_console_boxes() {
 
 // The typed line stays in CommandLine; nothing acts on it.
 void test_edit_string() {
+    if (!core::window_at_hand()) return;
     CommandLine.set("Try to edit this string.");
     core::ask_line_trimmed(line_of(""));
 }

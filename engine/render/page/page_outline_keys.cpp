@@ -76,6 +76,7 @@ bool move_outline_by_key(int32_t code, int32_t second_word) {
 // PageOutlineShift and the output lists (redraw).
 void move_box_outline_by_keys() {
     if (core::CommandStateWord != 0 && core::CommandStateWord != 1001) return;
+    if (!core::window_at_hand()) return;
     core::ParamBuffer(2) = 0.52f;
     core::ParamBuffer(3) = 50.0f;
     core::ParamBuffer(4) = 90.0f;

@@ -585,7 +585,7 @@ bool append_item(int32_t& n, const float* p, int32_t available) {
         // The item that was to come is dropped: the store ends after the last item, whole.
         AppendTargetItem = core::ItemCount + 1;
         rewind_store_to_item();
-        core::show_message(item_limit_message());
+        core::report_failure(item_limit_message());
         return false;
     }
     const bool text_item = available >= 1 && p[0] == 16.0f;
@@ -605,7 +605,7 @@ bool append_item(int32_t& n, const float* p, int32_t available) {
     const int32_t slot = core::ItemCount + 2;            // the new end mark's entry either way
     if (start < 1 || end - 1 > core::ItemStoreCapacity || end - 1 > core::kItemStoreWords ||
         slot > core::kItemStartEntries) {
-        core::show_message("**** The page is full: the item was not added.");
+        core::report_page_full("the item was not added");
         return false;
     }
 

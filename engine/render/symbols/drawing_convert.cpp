@@ -110,7 +110,7 @@ std::string writable_library_folder() {
     // Through the path layer: inside the work folder it is made private, and a link refused.
     const bool made = !folder.empty() && platform::make_folder(folder);
     if (!made || ::access(folder.c_str(), W_OK) != 0) {
-        core::show_message("Cannot write library files in the library folder " + folder);
+        core::report_failure("Cannot write library files in the library folder " + folder);
         return {};
     }
     return folder;
@@ -166,7 +166,7 @@ bool convert_file(const std::string& old_path, const std::string& new_path, int3
     OldDrawing old;
     if (old_path.empty() || !read_old_drawing(old_path, max_values, old) ||
         !write_library_drawing(new_path, convert_old_drawing(old), backup)) {
-        core::show_message(kErrorMessage);
+        core::report_failure(kErrorMessage);
         return false;
     }
     // A drawing already drawn from the file that was replaced must not be drawn from memory.
@@ -189,7 +189,7 @@ int32_t take_old_path() {
     } else if (answer.find_first_of("\\/") != std::string::npos) {
         path = answer;
     } else {
-        core::show_message(kErrorMessage);
+        core::report_failure(kErrorMessage);
         return 0;
     }
     if (path.size() < 4 || path[path.size() - 4] != '.') path += ".DRW";

@@ -241,7 +241,7 @@ void reflow_text_lines() {
         core::ItemWordsUsed - 1 - old_words + new_words > core::ItemStoreCapacity ||
         core::ItemWordsUsed - 1 - old_words + new_words > core::kItemStoreWords - 1) {
         p = saved_params;
-        core::show_message("**** The page is full: the text was not reflowed.");
+        core::report_page_full("the text was not reflowed");
         return;
     }
 
