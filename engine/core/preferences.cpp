@@ -48,6 +48,8 @@ namespace {
 constexpr int kPreferencesUnit = 8;
 constexpr float kDashFactor = 0.85714f;
 constexpr std::string_view kDefaultFileName = "mxpref.dat";
+// Where the dialog's last Save wrote, for the reply after the dialog ("" when it saved none).
+std::string SavedPreferencesReply;
 // The palette shown after the dialog.
 
 enum class LineSource { File, Command };
@@ -357,7 +359,9 @@ void save_preferences_file(const std::string& name, const PreferenceBlock& a,
         report_missing_file(file);
         return;
     }
-    show_message("Preferences saved in " + platform::shown_path(file) + ".");
+    // Told in the message line: a box would stand over the dialog, which is still open.
+    SavedPreferencesReply = "Preferences saved in " + platform::shown_path(file) + ".";
+    MessageLine.set(SavedPreferencesReply);
 }
 
 }  // namespace
@@ -498,6 +502,7 @@ void run_preferences_command() {
     end_with_nul(LibraryFolder);
     end_with_nul(FontFolder);
 
+    SavedPreferencesReply.clear();
     const int result = front_end().RunPreferencesDialog(block_a, block_b);
 
     const std::string command = trim(OutputTargetName.c_text());
@@ -527,6 +532,7 @@ void run_preferences_command() {
     run_hook(PreferencesHooks.show_item_palette, kGeneralPalette);
     CommandLine(1) = 'X';
     run_hook(PreferencesHooks.format_units_message);
+    if (!SavedPreferencesReply.empty()) MessageLine.set(SavedPreferencesReply);
 }
 
 }  // namespace core

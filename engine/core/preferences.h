@@ -52,9 +52,9 @@ std::string preferences_file_to_read(const std::string& path);
 // reads an existing file and fills both blocks and the MIDI key text; a missing file: "File not
 // found --> " and the path, nothing changes. Save writes every setting (numbers from the
 // blocks, the folders as local paths, or relative to the program folder for its own, version
-// and MIDI key from the settings and the dialog's key text) and says where; a file in the data
-// folder is refused as every write there is; a file that cannot be written: "File not found
-// --> " and the path.
+// and MIDI key from the settings and the dialog's key text) and says where in MessageLine
+// (kept as the reply after the dialog); a file in the data folder is refused as every write
+// there is; a file that cannot be written: "File not found --> " and the path.
 void load_or_save_preferences(int32_t mode, PreferenceBlock& block_a, PreferenceBlock& block_b);
 
 // The preferences command: runs the dialog and, unless it was cancelled, applies what it
