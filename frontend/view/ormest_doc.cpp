@@ -219,7 +219,11 @@ void COrmestDoc::SetTitleLine(const QString& line) {
 }
 
 void COrmestDoc::FollowEnginePageName() {
-    if (path_.isEmpty() || core::CurrentFileName.trimmed() != core::kNewPageName) return;
+    // The engine names the page anew when the next command starts it; until then a reset
+    // page is told by its document not being started.
+    const bool reset =
+        core::DocumentStarted == 0 || core::CurrentFileName.trimmed() == core::kNewPageName;
+    if (path_.isEmpty() || !reset) return;
     path_.clear();
     title_ = QStringLiteral("Melandrix%1").arg(++g_untitled_count);
     emit titleChanged(title_);

@@ -279,7 +279,8 @@ TEST_F(AppTest, SaveKeepsTheFileTheEngineWroteWithTheExtensionItAdded) {
         SCOPED_TRACE(row.typed);
         messages_.clear();
         const QString before = doc->PathName();
-        doc->SetModifiedFlag(true);
+        run_line("5 3 14");  // a change
+        ASSERT_TRUE(doc->IsModified());
         const bool saved = doc->OnSaveDocument(q(dir_ / row.typed));
         if (*row.written == '\0') {
             EXPECT_FALSE(saved);
