@@ -320,6 +320,15 @@ std::string work_file(std::string_view name) {
     return find_nocase(work_path("/" + std::string(name)));
 }
 
+std::string user_settings_folder() {
+    // As the window's settings are found: an XDG_CONFIG_HOME that is not absolute is ignored.
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/')
+        return std::string(xdg) + "/" + kUserSettingsName;
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return std::string(home) + "/.config/" + kUserSettingsName;
+    return {};
+}
+
 std::string data_file(std::string_view name) {
     if (g_data_folder.empty()) return {};
     return find_nocase(g_data_folder + "/" + std::string(name));

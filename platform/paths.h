@@ -41,6 +41,11 @@ bool in_data_folder(std::string_view path);
 
 const std::string& data_folder();
 const std::string& work_folder();
+// The folder of the user's own settings, where the window keeps its layout:
+// $XDG_CONFIG_HOME/<kUserSettingsName>, or ~/.config/<kUserSettingsName>; "" when neither is
+// known. It may not exist yet.
+inline constexpr char kUserSettingsName[] = "Fenwright";
+std::string user_settings_folder();
 // Tests point the folders where they like; a new work folder ends the claim on the old one.
 void set_data_folder(std::string folder);
 void set_work_folder(std::string folder);

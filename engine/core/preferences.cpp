@@ -10,7 +10,9 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_names.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/name_compare.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -21,6 +23,16 @@ namespace core {
 
 void report_missing_file(std::string_view name) {
     report_file_not_found(platform::shown_path(name));
+}
+
+std::string user_preferences_path() {
+    const std::string folder = platform::user_settings_folder();
+    return folder.empty() ? std::string() : folder + "/mxpref.dat";
+}
+
+std::string preferences_file_to_read(const std::string& path) {
+    const std::string own = user_preferences_path();
+    return !own.empty() && platform::file_exists(own) ? own : path;
 }
 
 bool find_preferences_file(const FixedText<512>& path) {
@@ -36,6 +48,8 @@ namespace {
 constexpr int kPreferencesUnit = 8;
 constexpr float kDashFactor = 0.85714f;
 constexpr std::string_view kDefaultFileName = "mxpref.dat";
+// Where the dialog's last Save wrote, for the reply after the dialog ("" when it saved none).
+std::string SavedPreferencesReply;
 // The palette shown after the dialog.
 
 enum class LineSource { File, Command };
@@ -260,10 +274,34 @@ int32_t chosen_outline(const PreferenceBlock& a) {
     return outline;
 }
 
+// A folder line's text for the file: relative to the program folder for a folder inside it
+// (as the shipped file names them, wherever the program is installed), else the local path.
+std::string folder_for_file(const FixedText<512>& folder) {
+    const std::string text = folder.c_text();
+    const std::string program = ProgramFolder.trimmed() + "\\";
+    if (text.size() > program.size() && equals_nocase(text.substr(0, program.size()), program)) {
+        std::string inside = text.substr(program.size());
+        while (!inside.empty() && is_separator(inside.back())) inside.pop_back();
+        if (!inside.empty()) return inside;
+    }
+    return platform::shown_path(text);
+}
+
+// The file a dialog's name stands for: a name without a folder is the user's own file.
+std::string preferences_file_named(const std::string& name) {
+    if (name.find_first_of("\\/:") != std::string::npos) return name;
+    const std::string own = user_preferences_path();
+    return own.empty() ? name : platform::user_settings_folder() + "/" + name;
+}
+
 void load_preferences_file(const std::string& name, PreferenceBlock& a, PreferenceBlock& b) {
-    if (!find_preferences_file(FixedText<512>(name))) return;
-    if (!open_unit(kPreferencesUnit, name, UnitStatus::Old, UnitForm::Text)) {
-        report_missing_file(name);
+    std::string file = preferences_file_named(name);
+    // The user who has saved none has the defaults.
+    if (file != name && !platform::file_exists(file) && name == kDefaultFileName)
+        file = PreferencesPath.c_text();
+    if (!find_preferences_file(FixedText<512>(file))) return;
+    if (!open_unit(kPreferencesUnit, file, UnitStatus::Old, UnitForm::Text)) {
+        report_missing_file(file);
         return;
     }
     const int32_t saved_unit = MacroUnit;
@@ -277,8 +315,11 @@ void load_preferences_file(const std::string& name, PreferenceBlock& a, Preferen
 
 void save_preferences_file(const std::string& name, const PreferenceBlock& a,
                            const PreferenceBlock& b) {
-    if (!open_unit(kPreferencesUnit, name, UnitStatus::Replace, UnitForm::Text)) {
-        report_missing_file(name);
+    const std::string file = preferences_file_named(name);
+    if (!outside_data_folder(file)) return;
+    if (file != name) platform::make_folder(platform::user_settings_folder());
+    if (!open_unit(kPreferencesUnit, file, UnitStatus::Replace, UnitForm::Text)) {
+        report_missing_file(file);
         return;
     }
     auto real = [&b](int word) { return static_cast<double>(real_of(b(word + 1))); };
@@ -302,8 +343,8 @@ void save_preferences_file(const std::string& name, const PreferenceBlock& a,
         "AFTB" + format_real("(F6.2)", real(1)),
         "AFTK" + format_real("(F6.2)", real(2)),
         "AFTM" + format_real("(F6.2)", real(3)),
-        "SYMB  " + LibraryFolder.c_text(),
-        "FONT  " + FontFolder.c_text(),
+        "SYMB  " + folder_for_file(LibraryFolder),
+        "FONT  " + folder_for_file(FontFolder),
         "VER  " + format_real("(F4.2)", PreferencesVersion),
         "ADOBE " + format_int("(I1)", integer(18)),
         "ARROW " + format_int("(I1)", integer(19)),
@@ -314,7 +355,13 @@ void save_preferences_file(const std::string& name, const PreferenceBlock& a,
     for (const std::string& line : lines)
         written = write_record(kPreferencesUnit, line) == IoResult::Ok && written;
     written = close_unit(kPreferencesUnit) && written;
-    if (!written) report_missing_file(name);
+    if (!written) {
+        report_missing_file(file);
+        return;
+    }
+    // Told in the message line: a box would stand over the dialog, which is still open.
+    SavedPreferencesReply = "Preferences saved in " + platform::shown_path(file) + ".";
+    MessageLine.set(SavedPreferencesReply);
 }
 
 }  // namespace
@@ -455,6 +502,7 @@ void run_preferences_command() {
     end_with_nul(LibraryFolder);
     end_with_nul(FontFolder);
 
+    SavedPreferencesReply.clear();
     const int result = front_end().RunPreferencesDialog(block_a, block_b);
 
     const std::string command = trim(OutputTargetName.c_text());
@@ -484,6 +532,7 @@ void run_preferences_command() {
     run_hook(PreferencesHooks.show_item_palette, kGeneralPalette);
     CommandLine(1) = 'X';
     run_hook(PreferencesHooks.format_units_message);
+    if (!SavedPreferencesReply.empty()) MessageLine.set(SavedPreferencesReply);
 }
 
 }  // namespace core

@@ -15,6 +15,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "engine/core/fixed_array.h"
 
@@ -37,12 +39,22 @@ bool find_preferences_file(const FixedText<512>& path);
 // "File not found --> " and the local path that the program name stands for.
 void report_missing_file(std::string_view name);
 
+// The user's own preferences file ("mxpref.dat" in platform::user_settings_folder()), which
+// start-up reads before the data folder's defaults; "" when there is no such folder.
+std::string user_preferences_path();
+// The preferences file start-up reads: the user's own when it exists, else path (the data
+// folder's defaults).
+std::string preferences_file_to_read(const std::string& path);
+
 // The Preferences dialog's Load (mode 0) and Save (mode 1) buttons; mode 2 only closes the
-// file. The name is FrontEndCommandBuffer's ("mxpref.dat" when blank). Load reads an existing
-// file and fills both blocks and the MIDI key text; a missing file: "File not found --> " and
-// the path, nothing changes. Save writes every setting (numbers from the blocks, the folders,
-// version and MIDI key from the settings and the dialog's key text); a file that cannot be
-// written: the same message.
+// file. The name is FrontEndCommandBuffer's ("mxpref.dat" when blank); a name without a folder
+// is the user's own file (for Load, the data folder's defaults while the user has none). Load
+// reads an existing file and fills both blocks and the MIDI key text; a missing file: "File not
+// found --> " and the path, nothing changes. Save writes every setting (numbers from the
+// blocks, the folders as local paths, or relative to the program folder for its own, version
+// and MIDI key from the settings and the dialog's key text) and says where in MessageLine
+// (kept as the reply after the dialog); a file in the data folder is refused as every write
+// there is; a file that cannot be written: "File not found --> " and the path.
 void load_or_save_preferences(int32_t mode, PreferenceBlock& block_a, PreferenceBlock& block_b);
 
 // The preferences command: runs the dialog and, unless it was cancelled, applies what it

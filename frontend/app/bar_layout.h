@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "frontend/app/frame_state.h"
+#include "platform/paths.h"
 
 class QSettings;
 
 namespace frontend {
 
-inline constexpr char kSettingsOrganization[] = "Fenwright";
+// The settings file lies in the user settings folder the engine keeps its preferences in.
+inline constexpr const char* kSettingsOrganization = platform::kUserSettingsName;
 inline constexpr char kSettingsApplication[] = "ormest";
 
 // The program's settings (user scope, native format: an INI file under the XDG config folder).

@@ -366,7 +366,10 @@ void FrontEndService(char tag[4], core::ServiceBlock& block) {
             // The page window shows the engine's title line (during an open, the window of the
             // document being opened).
             SetLastEngineTitleLine(FromCp1252(core::block_text(block)));
-            if (COrmestDoc* titled = TitleDocument()) titled->SetTitleLine(LastEngineTitleLine());
+            if (COrmestDoc* titled = TitleDocument()) {
+                titled->FollowEnginePageName();
+                titled->SetTitleLine(LastEngineTitleLine());
+            }
             break;
         case 'o': {
             const uint32_t initial = static_cast<uint32_t>(block(1)) & 0xFFFFFF;

@@ -1,6 +1,7 @@
 // Opening and saving documents through the engine.
 #include "frontend/view/ormest_doc.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
+#include <map>
 
 #include <sys/stat.h>
 
@@ -90,6 +92,39 @@ std::string engine_path(const QString& path) { return QFile::encodeName(path).to
 
 // The file a path names, with links and "." and ".." resolved; empty when there is none.
 QString canonical_path(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+
+// The files a save of path may write: path itself and path with an extension added (the engine
+// gives a name without one the page's extension or ".MUS"), each with its stamp before the save.
+struct SaveTargets {
+    QString typed;  // path made absolute
+    std::map<QString, FileStamp> stamps;
+
+    explicit SaveTargets(const QString& path) : typed(whole_path(path)) {
+        const QFileInfo info(typed);
+        const QDir folder = info.absoluteDir();
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            const QString whole = whole_path(folder.absoluteFilePath(name));
+            if (is_target(whole)) stamps[whole] = stamp_of(engine_path(whole));
+        }
+    }
+    static QString whole_path(const QString& path) {
+        return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    }
+    bool is_target(const QString& whole) const {
+        return whole == typed || whole.startsWith(typed + QLatin1Char('.'));
+    }
+    // The file the engine named the page after, when it is one of the targets and this save
+    // wrote it (it is there, not empty, and new or changed); empty otherwise.
+    QString written(const QString& named) const {
+        if (named.isEmpty()) return {};
+        const QString whole = whole_path(named);
+        if (!is_target(whole)) return {};
+        const FileStamp after = stamp_of(engine_path(whole));
+        const auto before = stamps.find(whole);
+        const bool changed = before == stamps.end() || !after.same_as(before->second);
+        return after.exists && after.size > 0 && changed ? whole : QString();
+    }
+};
 
 }  // namespace
 
@@ -180,6 +215,17 @@ void COrmestDoc::SetPathName(const QString& path) {
 
 void COrmestDoc::SetTitleLine(const QString& line) {
     title_line_ = line.trimmed();
+    emit titleChanged(title_);
+}
+
+void COrmestDoc::FollowEnginePageName() {
+    // The engine names the page anew when the next command starts it; until then a reset
+    // page is told by its document not being started.
+    const bool reset =
+        core::DocumentStarted == 0 || core::CurrentFileName.trimmed() == core::kNewPageName;
+    if (path_.isEmpty() || !reset) return;
+    path_.clear();
+    title_ = QStringLiteral("Melandrix%1").arg(++g_untitled_count);
     emit titleChanged(title_);
 }
 
@@ -318,7 +364,7 @@ bool COrmestDoc::OnSaveDocument(const QString& path) {
             QStringLiteral("The document cannot be saved while a command is waiting for input."));
         return false;
     }
-    const FileStamp before = stamp_of(local);
+    const SaveTargets targets(path);
     core::FrontEndCommandBuffer.blank();
     core::FrontEndPathBuffer.blank();
     if (static_cast<int>(local.size()) <= kCommandBufferPath) {
@@ -341,16 +387,18 @@ bool COrmestDoc::OnSaveDocument(const QString& path) {
     DecodeDisplayLists(nullptr);
     if (Hooks().show_reply) Hooks().show_reply(line.view());
 
-    const FileStamp after = stamp_of(local);
-    const bool written = after.exists && after.size > 0 && !after.same_as(before);
-    if (!engine_ok || !written) {
+    // The file is the one the engine wrote: the name as typed, with the extension it added.
+    const QString written = targets.written(
+        QFile::decodeName(QByteArray::fromStdString(core::CurrentFileName.trimmed())));
+    if (!engine_ok || written.isEmpty()) {
         show_document_message(QStringLiteral("The document was not saved: ") + path);
         return false;
     }
+    if (written != path_) SetPathName(written);
     SetModifiedFlag(false);
     // The page now has this file's name: windows of other files no longer show theirs.
     CloseWindowsOfOtherPages(qobject_cast<CChildFrame*>(parent()));
-    emit documentSaved(path);
+    emit documentSaved(written);
     return true;
 }
 
@@ -379,9 +427,7 @@ bool COrmestDoc::DoSaveAs() {
         QFileDialog::getSaveFileName(dialog_parent(), QStringLiteral("Save As"), preset,
                                      kDocumentFilter, nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return false;
-    if (!OnSaveDocument(name)) return false;
-    SetPathName(name);
-    return true;
+    return OnSaveDocument(name);
 }
 
 // Contract: a stray Enter or Escape must not lose the page: both keep the document open.

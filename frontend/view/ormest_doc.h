@@ -105,6 +105,9 @@ class COrmestDoc : public QObject {
     // until the engine has sent one.
     const QString& TitleLine() const { return title_line_; }
     void SetTitleLine(const QString& line);
+    // A named document whose page the engine made a new page (its name cleared, as RS and New
+    // do) becomes untitled: its next save asks for a name instead of writing over the file.
+    void FollowEnginePageName();
     // What the window's title shows: the title line, with the document's name in front when
     // the line is only the paper of an empty page.
     QString ShownTitle() const;

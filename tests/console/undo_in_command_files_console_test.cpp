@@ -4,6 +4,7 @@
 // holds is never shown saved. Each case ends by saving the page (or not, to hear the end of the
 // input) and the saved file is read back and checked.
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -43,8 +44,19 @@ const std::vector<std::string> kMakeP = {"EI",      "8 2 0",   "3 2 2", "1 2 20 
                                          "14 2 60", "8 1 0",   "3 1 2", "1 1 20 1 0 0 4",
                                          "14 1 60", "SA p.mus"};
 
+// f.mus: a.mus and item 4, an EPS figure of fig.eps (its box 0 0 20 30).
+const std::vector<std::string> kMakeF = {"G a.mus", "EI", "15 1 80 0 1 1 0 0 0 0 0 0 1",
+                                         "fig.eps", "X",   "EI", "SA f.mus"};
+
 const std::vector<std::string> kTwoNotesUndone = {"NOTE RHQ 1 90", "X", "NOTE RHQ 1 100", "X",
                                                   "UNDO"};
+
+// The first word of the name "fig.eps" as an EPS item holds it (its first four characters).
+const float kFigNameWord = [] {
+    float word = 0.0f;
+    std::memcpy(&word, "fig.", sizeof word);
+    return word;
+}();
 
 // P j of item k must be value in the saved page.
 struct Param {
@@ -293,6 +305,30 @@ const std::vector<Case> kCases = {
      0,
      {"KELDA.MUS * (not saved -    3 Items)", "the changes to KELDA.MUS were not saved"},
      {}},
+    // The edit form renames the figure; UNDO gives back its name, box and marks, whether the
+    // new file is there or missing.
+    {"undo_after_an_eps_rename",
+     kAll,
+     kMakeF,
+     {"I 4", "13 1", "two.eps", "X", "UNDO"},
+     {},
+     true,
+     4,
+     {{4, 7, 0.0f}, {4, 9, 20.0f}, {4, 10, 30.0f}, {4, 13, 0.0f}, {4, 14, kFigNameWord}},
+     0,
+     {},
+     {kNothing}},
+    {"undo_after_a_rename_to_a_missing_eps",
+     kAll,
+     kMakeF,
+     {"I 4", "13 1", "gone.eps", "X", "UNDO"},
+     {},
+     true,
+     4,
+     {{4, 9, 20.0f}, {4, 10, 30.0f}, {4, 13, 0.0f}, {4, 14, kFigNameWord}},
+     0,
+     {},
+     {kNothing}},
 };
 
 struct RoadCase {
@@ -325,6 +361,8 @@ TEST_P(UndoInCommandFilesConsoleTest, TheRoadGivesThePage) {
     const Case& c = kCases[GetParam().row];
     const Road road = GetParam().road;
     type(kMakeA);
+    std::ofstream(temp_.root() / "fig.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n";
+    std::ofstream(temp_.root() / "two.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 5 6 50 70\n";
     core::reset_engine();
     core::reset_service_gate();
 

@@ -241,6 +241,41 @@ TEST_F(FileCommandsTest, PreviousFileSwapsNamesAndHistoryEntriesLoad) {
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("a.mus"));
 }
 
+// RS empties the page and names it anew; the document before it is still the one GP goes back
+// to, also after another document was loaded.
+TEST_F(FileCommandsTest, PreviousFileAfterAResetIsTheDocumentBeforeIt) {
+    write_doc("two.mus", {3, 5, 1, 1});
+    write_doc("t3.mus", {3, 5, 1, 2});
+    type_all({"G two.mus", "RS", "G t3.mus"});
+    EXPECT_EQ(core::PreviousFileName.trimmed(), path("two.mus"));
+    type("GP");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), path("two.mus"));
+    EXPECT_EQ(page(), (std::vector<float>{3, 5, 1, 1}));
+    EXPECT_FALSE(shown("File not found"));
+}
+
+// LAST loads the last document whole: a name past the old 126-byte cut, and one whose cut
+// would have split a letter of two bytes.
+TEST_F(FileCommandsTest, LastLoadsTheWholeNameOfTheLastDocument) {
+    const std::size_t folder = path("").size();  // with its "/"
+    const std::vector<std::string> names = {
+        std::string(127 - folder - 4, 'l') + ".mus",
+        std::string(125 - folder, 'n') + "\xc3\xa9" + std::string(60, 'e') + ".mus",
+        std::string(200, 'w') + "/" + std::string(200, 'x') + ".mus",
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name.size());
+        write_doc(name, kPart);
+        type("G " + name);
+        ASSERT_EQ(core::read_last_file_record(), path(name));
+        type_all({"RS", "LAST"});
+        EXPECT_EQ(core::CurrentFileName.trimmed(), path(name));
+        EXPECT_EQ(page(), kPart);
+    }
+    EXPECT_EQ(path(names[0]).size(), 127u);
+    EXPECT_EQ(path(names[1]).size(), 125u + 2 + 60 + 4);
+}
+
 TEST_F(FileCommandsTest, GetsInACommandFileRunOnceWhetherTheyLoadOrNot) {
     write_doc("a.mus", kPart);
     // A cancelled file dialog, a history entry that holds no document, a load, and the notes

@@ -4,13 +4,17 @@
 
 #include <bit>
 #include <filesystem>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/commands/engine_reset.h"
+#include "engine/commands/files/library_data.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
@@ -44,8 +48,20 @@ class PreferencesTest : public ::testing::Test {
         write_text(root_ / "data" / "mxlib" / "mxpref.dat", "\n");
         write_text(root_ / "data" / "mxlib" / "fontlib" / "fm00.fmt", "\n");
         temp_.use_data_folder(root_ / "data");
+        // The user's own settings lie in the test's folder.
+        const char* config = std::getenv("XDG_CONFIG_HOME");
+        kept_config_ = config != nullptr ? std::optional<std::string>(config) : std::nullopt;
+        setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
     }
-    void TearDown() override { set_front_end(nullptr); }
+    void TearDown() override {
+        set_front_end(nullptr);
+        if (kept_config_) {
+            setenv("XDG_CONFIG_HOME", kept_config_->c_str(), 1);
+        } else {
+            unsetenv("XDG_CONFIG_HOME");
+        }
+    }
+    std::optional<std::string> kept_config_;
 
     // The dialog's Load of text written to a file of the test.
     void load(const std::string& text) {
@@ -56,6 +72,9 @@ class PreferencesTest : public ::testing::Test {
     std::vector<std::string> save() {
         FrontEndCommandBuffer.set((root_ / "out.dat").string());
         load_or_save_preferences(1, a, b);
+        // The save says where it wrote.
+        EXPECT_EQ(MessageLine.trimmed(),
+                  "Preferences saved in " + (root_ / "out.dat").string() + ".");
         return read_lines(root_ / "out.dat");
     }
 
@@ -183,7 +202,7 @@ TEST_F(PreferencesTest, AbsoluteFoldersAreKeptWholeHoweverLong) {
     const std::vector<std::string> lines = save();
     ASSERT_EQ(lines.size(), 21u);
     EXPECT_EQ(lines[14], "SYMB  " + deep.string() + "/");
-    EXPECT_EQ(lines[15], "FONT  " + kFontDefault);
+    EXPECT_EQ(lines[15], "FONT  mxlib\\fontlib");  // the program's own, as shipped
 }
 
 TEST_F(PreferencesTest, SaveWritesEveryLineInItsFormat) {
@@ -201,8 +220,9 @@ TEST_F(PreferencesTest, SaveWritesEveryLineInItsFormat) {
         "INCHES",     "DYNAMICS -1.50", "DASH 0.86", "XDASH  2", "AFTC  1.80", "AFTB  2.50",
         "AFTK  2.80", "AFTM  3.70",     "SYMB  ",    "FONT  ",   "VER  1.00",  "ADOBE 1",
         "ARROW 0",    "FULL  0",        "PAPER 6"};
-    expected[14] += kLibraryDefault;
-    expected[15] += kFontDefault;
+    // The program's own folders as the shipped file names them, wherever it is installed.
+    expected[14] += "mxlib";
+    expected[15] += "mxlib\\fontlib";
     EXPECT_EQ(save(), expected);
     EXPECT_TRUE(fe.message_boxes.empty());
     EXPECT_FALSE(unit_is_open(8));
@@ -252,13 +272,54 @@ TEST_F(PreferencesTest, AMissingFileOrAFailedSaveIsReportedAndChangesNothing) {
     EXPECT_EQ(fe.message_boxes[1], kNotFound + (root_ / "no_folder" / "x.dat").string());
 }
 
-TEST_F(PreferencesTest, BlankNameMeansMxprefHereAndLoadKeepsACommandFileRunning) {
+// A blank name (or the name alone) is the user's own file, beside the window's settings, never
+// the current folder; start-up reads it before the data folder's defaults, and Load of the name
+// gives the defaults while the user has saved none. The file names the program's own folders
+// as the shipped file does.
+TEST_F(PreferencesTest, BlankNameIsTheUsersOwnFileWhichStartUpReadsFirst) {
+    write_text(root_ / "data" / "mxlib" / "mxpref.dat", "TIES  1\nDASH 0.86\n");
+    write_text(root_ / "data" / "mxlib" / "mx.DAT", "x");
+    const fs::path own = root_ / "config" / "Fenwright" / "mxpref.dat";
+    FrontEndCommandBuffer.set("mxpref.dat");
+    load_or_save_preferences(0, a, b);
+    EXPECT_EQ(a(4), 1);  // the defaults
+    EXPECT_TRUE(fe.message_boxes.empty());
+
     const std::string previous = platform::current_folder();
     ASSERT_TRUE(platform::change_folder(root_.string()));
+    a(4) = 3;
+    b(6) = bits_of(1.5f * 0.85714f);
     FrontEndCommandBuffer.blank();
     load_or_save_preferences(1, a, b);
     platform::change_folder(previous);
-    EXPECT_TRUE(fs::exists(root_ / "mxpref.dat"));
+    EXPECT_FALSE(fs::exists(root_ / "mxpref.dat"));
+    ASSERT_TRUE(fs::exists(own));
+    EXPECT_TRUE(fe.message_boxes.empty());
+    EXPECT_EQ(MessageLine.trimmed(), "Preferences saved in " + own.string() + ".");
+    const std::vector<std::string> lines = read_lines(own);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "SYMB  mxlib"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "FONT  mxlib\\fontlib"), lines.end());
+
+    // The next start.
+    reset_engine();
+    ASSERT_TRUE(load_library_data());
+    EXPECT_EQ(TiePosition, 3);
+    EXPECT_NEAR(LyricDashSize, 1.5f, 0.01f);
+    EXPECT_EQ(LibraryFolder.c_text(), kLibraryDefault);
+    EXPECT_EQ(FontFolder.c_text(), kFontDefault);
+    // Without the user's file, the defaults again.
+    fs::remove(own);
+    reset_engine();
+    ASSERT_TRUE(load_library_data());
+    EXPECT_EQ(TiePosition, 1);
+
+    // The data folder is only read.
+    fe.message_boxes.clear();
+    FrontEndCommandBuffer.set((root_ / "data" / "mxlib" / "mxpref.dat").string());
+    load_or_save_preferences(1, a, b);
+    ASSERT_EQ(fe.message_boxes.size(), 1u);
+    EXPECT_NE(fe.message_boxes[0].find("data folder, which is only read"), std::string::npos);
+    EXPECT_EQ(read_lines(root_ / "data" / "mxlib" / "mxpref.dat").size(), 2u);
     MacroUnit = 5;
     load("TIES  2\n");
     EXPECT_EQ(MacroUnit, 5);

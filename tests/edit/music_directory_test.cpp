@@ -125,6 +125,30 @@ TEST_F(MusicDirectoryTest, TypedNameStepsToTheNextExistingFileOrSaysNoneExists) 
     EXPECT_TRUE(shown("** NAME is blank. ***"));
 }
 
+// "SX" saves the page under its name and loads the music directory's next entry; "SB" the one
+// before. At the last entry "SX" saves and stays.
+TEST_F(MusicDirectoryTest, SxAndSbSaveAndGoOnThroughTheMusicDirectory) {
+    save_page("piece2-page1.mus");
+    save_page("piece2-page2.mus");
+    write_file("#musdir#.tmp", {"piece2-page1.mus", "piece2-page2.mus"});
+    type("G piece2-page1.mus");
+    ASSERT_EQ(core::ItemCount, 1);
+    type("8 7 0");  // a change
+    type("SX");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), (dir_ / "piece2-page2.mus").string());
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    type("SB");
+    EXPECT_EQ(core::CurrentFileName.trimmed(), (dir_ / "piece2-page1.mus").string());
+    EXPECT_EQ(core::ItemCount, 2);  // the change was saved
+    type("SX");
+    type("8 9 0");
+    type("SX");  // no entry after the last: saved, and the page stays
+    EXPECT_EQ(core::CurrentFileName.trimmed(), (dir_ / "piece2-page2.mus").string());
+    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+}
+
 TEST_F(MusicDirectoryTest, SaveWithNextNameWritesTheSteppedFile) {
     enter_items_without_editing();
     type("8 1 0");

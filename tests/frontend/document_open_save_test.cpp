@@ -255,3 +255,68 @@ TEST_F(AppTest, SaveOfAnUntitledDocumentAsksBeforeWritingOverAFile) {
     EXPECT_TRUE(doc->OnSaveDocument(q(taken)));
     EXPECT_EQ(messages_.size(), 1u);
 }
+
+// The engine gives a name typed without an extension the page's extension (".MUS" for a new
+// page): the window keeps the file the engine wrote, as saved, and its next Save writes that
+// file again without asking. A name the engine refuses keeps the document as it was.
+TEST_F(AppTest, SaveKeepsTheFileTheEngineWroteWithTheExtensionItAdded) {
+    CMainFrame& f = make_frame();
+    COrmestDoc* doc = f.OnFileNew()->Document();
+    run_line("8 3 0");
+    fs::create_directories(dir_ / "folder");
+    struct Row {
+        const char* typed;
+        const char* written;  // "" when the engine refuses the name
+    };
+    const Row rows[] = {
+        {"gminor", "gminor.MUS"},  // the new page's extension
+        {"b.mus", "b.mus"},
+        {"c", "c.mus"},            // the page's extension is now ".mus"
+        {"D.Mus", "D.Mus"},        // kept as typed
+        {"folder", ""},            // a folder: the engine refuses it
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        messages_.clear();
+        const QString before = doc->PathName();
+        run_line("5 3 14");  // a change
+        ASSERT_TRUE(doc->IsModified());
+        const bool saved = doc->OnSaveDocument(q(dir_ / row.typed));
+        if (*row.written == '\0') {
+            EXPECT_FALSE(saved);
+            EXPECT_EQ(doc->PathName(), before);
+            EXPECT_TRUE(doc->IsModified());
+            ASSERT_EQ(messages_.size(), 1u);
+            EXPECT_NE(messages_[0].find("not saved"), std::string::npos);
+            continue;
+        }
+        EXPECT_TRUE(saved) << (messages_.empty() ? "" : messages_[0]);
+        EXPECT_TRUE(messages_.empty());
+        EXPECT_EQ(doc->PathName().toStdString(), (dir_ / row.written).string());
+        EXPECT_EQ(doc->Title().toStdString(), row.written);
+        EXPECT_FALSE(doc->IsModified());
+        // File > Save writes the same file, and no file of the typed name appears.
+        run_line("5 3 12");
+        EXPECT_TRUE(doc->DoFileSave());
+        EXPECT_EQ(doc->PathName().toStdString(), (dir_ / row.written).string());
+        EXPECT_FALSE(doc->IsModified());
+        if (std::string(row.typed) != row.written) EXPECT_FALSE(fs::exists(dir_ / row.typed));
+    }
+    EXPECT_TRUE(questions_.empty());
+}
+
+// RS gives the page a new page's name: the window's document follows it and becomes untitled, so
+// that its Save asks for a name instead of writing the empty page over the file.
+TEST_F(AppTest, ADocumentWhosePageWasResetBecomesUntitled) {
+    CMainFrame& f = make_frame();
+    const fs::path source = dir_ / "t4.mus";
+    write_document(source, kPage);
+    CChildFrame* child = f.OpenDocumentFile(q(source));
+    ASSERT_NE(child, nullptr);
+    const std::string theirs = read_text(source);
+    run_line("RS");
+    EXPECT_EQ(core::ItemCount, 0);
+    EXPECT_TRUE(child->Document()->PathName().isEmpty());
+    EXPECT_EQ(child->Document()->Title().indexOf(QStringLiteral("t4")), -1);
+    EXPECT_EQ(read_text(source), theirs);
+}

@@ -129,6 +129,9 @@ std::string choose_save_name(platform::FileIdentity& seen) {
         return may_write_to(typed, file) && may_replace(file, false, seen) ? file : std::string();
     }
     char second = CommandLine(2);
+    // "SX" and "SB" save as "SM" does; "SXA" and "SBA" step the typed name as "SNX" and "SNB" do.
+    const bool stepped_typed_name = (second == 'X' || second == 'B') && CommandLine(3) == 'A';
+    if (second == 'X' || second == 'B') second = stepped_typed_name ? 'N' : 'M';
     if (second == 'M') {
         const std::string file = CurrentFileName.trimmed();
         const std::string path = platform::local_path(file);
@@ -143,10 +146,12 @@ std::string choose_save_name(platform::FileIdentity& seen) {
         second = 'A';
     }
     if (second == 'N') {
-        const char third = CommandLine(3);
-        if (third != 'X' && third != 'B') return {};
-        CommandLine(2) = third;
-        CommandLine(3) = 'A';
+        if (!stepped_typed_name) {
+            const char third = CommandLine(3);
+            if (third != 'X' && third != 'B') return {};
+            CommandLine(2) = third;
+            CommandLine(3) = 'A';
+        }
         edit::step_document_name();
     } else if (second != 'A') {
         return {};
@@ -177,6 +182,11 @@ std::string item_count_text() { return "||     ITEMS  " + format_int("(1i4)", It
 // and the rename are one step against other running copies (the save lock, never held while a
 // question waits): a file found changed there is told and asked about again.
 void save_current_document() {
+    // "SX" and "SB" go on, after the save, to the music directory's next or previous document.
+    const bool steps_on = !is_front_end_write() && CommandLine(1) == 'S' &&
+                          (CommandLine(2) == 'X' || CommandLine(2) == 'B') &&
+                          CommandLine(3) != 'A';
+    const FixedText<512> word_line = CommandLine;
     platform::FileIdentity seen;
     const std::string file = choose_save_name(seen);
     if (file.empty()) return;
@@ -229,6 +239,10 @@ void save_current_document() {
     ServiceBlock block;
     block.fill(0);
     request_front_end_service('m', block);  // word 1 = 0: not modified
+    if (steps_on) {
+        CommandLine = word_line;
+        edit::step_document_name();
+    }
 }
 
 // Contract: see the header. Writes the work-folder file "!save.mus" through the document writer

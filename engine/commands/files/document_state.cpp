@@ -18,7 +18,6 @@ namespace core {
 
 namespace {
 
-constexpr std::string_view kDefaultDocumentName = "KELDA.MUS";
 constexpr float kDefaultStaffScale = 25.0f;
 // Display y of step 0 of staff s at its default place, and the step-7 line above it.
 constexpr int32_t kStaffStep = 3150;
@@ -68,8 +67,11 @@ void start_new_document() {
     if (FirstTimeSetUpDone == 0) DefaultExtension.set(".MUS");
     apply_first_time_defaults();
 
-    CurrentFileName.set(kDefaultDocumentName);
-    PreviousFileName = CurrentFileName;
+    // The document the page held before stays the one "GP" goes back to.
+    const bool held_document =
+        !CurrentFileName.is_blank() && CurrentFileName.trimmed() != kNewPageName;
+    PreviousFileName = held_document ? CurrentFileName : FixedText<512>(kNewPageName);
+    CurrentFileName.set(kNewPageName);
     reset_document_file_records();  // the new page was never read from or written to a file
     // Work copies give the document its name back from here, so it must be the new one.
     RememberedDocumentName = CurrentFileName;

@@ -204,13 +204,16 @@ void show_units_after_load() {
 // turns "GMN" into "GMR" and "GMB" into "GML" after the highest staff; the
 // name is resolved and loaded; FullWidthInput zooms to the width; a merge notes where its block
 // ends. ChangesMadeFlag and PreviousFileName are put back whenever nothing was loaded.
-void run_file_command() {
+void run_file_command() { get_named_document({}); }
+
+// Contract: see the header. An empty name is run_file_command's own reading of the work lines.
+void get_named_document(const std::string& name_given) {
     StaffOffset = 0;
     LeftOutRecords = 0;
     const bool front_read = is_front_end_read();
     const int32_t changes_before = ChangesMadeFlag;
     const FixedText<512> previous_before = PreviousFileName;
-    std::string given;  // a name chosen here rather than typed
+    std::string given = name_given;  // a name chosen here rather than typed
     bool backup_copy = false;
     bool complete = false;
 

@@ -70,6 +70,9 @@ void reset_file_command_tables();
 // kind-1 question is asked (not for work copies); a "No" changes nothing. Reads CommandLine,
 // SecondLine (the name as typed), MessageLine and CommandModeLetters.
 void run_file_command();
+// A plain get ("G") of name, taken whole as it stands (as a history entry is), with the questions
+// of a typed "G".
+void get_named_document(const std::string& name);
 
 // Fills name for a get ("G", a merge, "~~R") or a save ("SA", "SN", "~~W"): the name after the
 // command word, the front-end's path, or the file dialog's answer when none was given (a get

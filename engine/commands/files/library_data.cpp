@@ -57,9 +57,11 @@ bool load_library_data() {
     SymbolDataLoaded = 0;
     GuitarChordTables.loaded = 0;
 
-    // The preferences: a missing file is no error here (start-up has checked it).
+    // The preferences: the user's own when saved, else the data folder's defaults; a missing
+    // file is no error here (start-up has checked the defaults).
     PreferencesPath.set(program + "\\mxlib\\mxpref.dat");
-    if (open_unit(kLibraryDataUnit, PreferencesPath.c_text(), UnitStatus::Old, UnitForm::Text)) {
+    const std::string preferences = preferences_file_to_read(PreferencesPath.c_text());
+    if (open_unit(kLibraryDataUnit, preferences, UnitStatus::Old, UnitForm::Text)) {
         const int32_t saved_unit = MacroUnit;
         MacroUnit = kLibraryDataUnit;
         read_preferences();

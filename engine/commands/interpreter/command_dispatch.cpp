@@ -210,6 +210,8 @@ CommandFlow show_view_position() {
 // (service "n" with the emptied SecondLine), the front-end's item count and both output lengths
 // 0, and the next command sets up a new document.
 void reset_document_display() {
+    // Before the blank title goes out: the front-end tells by it that the page is no file's.
+    DocumentStarted = 0;
     SecondLine(1) = '\0';
     FrontEndItemCount = 0;
     ServiceBlock block;
@@ -217,7 +219,6 @@ void reset_document_display() {
     request_front_end_service('n', block);
     OutputBufferViews.graphics.length() = 0;
     OutputBufferViews.text.length() = 0;
-    DocumentStarted = 0;
 }
 
 // Contract: the G path (a file read or get, also the front-end's "~~R" and a file line left by

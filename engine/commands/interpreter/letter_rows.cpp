@@ -122,16 +122,15 @@ CommandFlow row_f() {
     return CommandFlow::EndCommand;
 }
 
-// "LAST" gets the last document loaded: the file command runs on "G" and the name in the
+// "LAST" gets the last document loaded: the file command runs on the whole name in the
 // last-file record, or on "G" alone (the file dialog) when there is no record to read.
 void get_last_document() {
-    std::string name = read_last_file_record();
-    if (name.size() > 126) name.resize(126);
+    const std::string name = read_last_file_record();
     CommandLine.set("G");
     CommandModeLetters(1) = 'G';
     CommandModeLetters(2) = ' ';
-    SecondLine.set(name.empty() ? std::string("G") : "G " + name);
-    run_file_command();
+    SecondLine.set("G");
+    get_named_document(name);
 }
 
 // J and L: the justify words, or the vertical offset of the view ("J" and a signed number, or
@@ -269,6 +268,9 @@ CommandFlow row_s() {
     run_s_family_word();
     layout::StaffLayoutCounters(1) = KeptLayoutCounters(1);
     layout::StaffLayoutCounters(2) = KeptLayoutCounters(2);
+    // "SX" and "SB" chose the music directory's next or previous document: the file command
+    // loads it.
+    if (CommandLine(1) == '~') return run_get_path();
     return CommandFlow::EndCommand;
 }
 
@@ -345,7 +347,7 @@ void run_s_family_word() {
     const bool idle = EditedItemNumber == 0;
     // The save words save also while an item is edited, as the window's Save does; the item's
     // changes are stored first.
-    if (!starts("STSP") && (c == 'M' || c == 'N' || c == 'A')) {
+    if (!starts("STSP") && (c == 'M' || c == 'N' || c == 'A' || c == 'X' || c == 'B')) {
         save_current_document();
         CommandModeLetters(1) = 0;
         return;

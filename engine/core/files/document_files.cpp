@@ -174,7 +174,9 @@ void run_closing_steps(bool merge, bool keep_folder, bool restored_backup, bool 
     const std::string current = CurrentFileName.trimmed();
     // A backup is no document opened: its document's name stays out of the history too.
     if (current.find('!') == std::string::npos && !restored_backup) record_file_history(0);
-    if (!same_document_name(current, RememberedDocumentName.view()))
+    // A new page's name is no document to go back to: the one before it stays the previous.
+    if (!same_document_name(current, RememberedDocumentName.view()) &&
+        RememberedDocumentName.trimmed() != kNewPageName)
         PreviousFileName = RememberedDocumentName;
     RememberedDocumentName = CurrentFileName;
     name = CurrentFileName;

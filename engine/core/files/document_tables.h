@@ -6,10 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine/core/fixed_array.h"
 
 namespace core {
+
+// The name of a new page, which no file stands behind (loaded documents have whole paths).
+inline constexpr std::string_view kNewPageName = "KELDA.MUS";
 
 // Names are kept whole (full local paths, never cut or upper-cased).
 extern FixedText<512> CurrentFileName;

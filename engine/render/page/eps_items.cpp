@@ -118,8 +118,15 @@ bool is_edited_item(int32_t k) {
 }
 
 // Writes words first..last of ParamBuffer into the stored item k (grown as needed; a store
-// too full to grow takes nothing) and into the edit buffer when it holds the item.
+// too full to grow takes nothing) and into the edit buffer when it holds the item. The item
+// being edited is left as stored: its working copy takes the words, and storing the edit puts
+// them on the page after the edit's undo copy, so that UNDO gives the item back as it was.
 void write_back(int32_t k, int first, int last) {
+    const bool edited = k != 0 && std::abs(core::EditedItemNumber) == k;
+    if (edited) {
+        for (int j = first; j <= last; ++j) core::EditItemParams(j) = core::ParamBuffer(j);
+        return;
+    }
     if (k != 0) {
         int32_t s = core::ItemStartTable(k);
         const int32_t n = core::int_of(core::ItemStore(s));
