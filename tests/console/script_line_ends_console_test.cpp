@@ -150,8 +150,9 @@ TEST_F(ScriptLineEndsConsoleTest, AWordAtTheNoteNumbersEndsTheText) {
         {"exponent", "1e1", 4, true},
         {"numbers", "1 2", 6, false},
         {"range_and_comma", "1:2,", 6, false},
-        // Read, but there is no note -0.5: the second unit is stored unplaced.
-        {"negative_and_point", "1 -.5", 5, false},
+        // Read, but there is no note -0.5: the second unit and the hyphen closing on it leave
+        // no item.
+        {"negative_and_point", "1 -.5", 4, false},
     };
     for (const LineRoad road : {LineRoad::Piped, LineRoad::ConsoleFile, LineRoad::Re}) {
         for (const NoteNumbersRow& row : rows) {
