@@ -21,6 +21,7 @@
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/bridge/shown_text.h"
+#include "engine/core/bridge/yes_no_line.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
@@ -460,24 +461,6 @@ int ConsoleFrontEnd::AskYesNo(const char* question, int /*mode*/) {
 
 int ConsoleFrontEnd::AskYesNoExit(const char* question) { return ask_yes_no(question, true); }
 
-// The question as a reply names it: without the answer marks and dashes around it.
-std::string ConsoleFrontEnd::question_name(std::string_view question) {
-    std::string name = one_line(question);
-    for (bool cut = true; cut;) {
-        cut = false;
-        while (!name.empty() && (name.back() == ' ' || name.back() == '-' || name.back() == '>')) {
-            name.pop_back();
-            cut = true;
-        }
-        if (name.ends_with("(Y/N)")) {
-            name.resize(name.size() - 5);
-            cut = true;
-        }
-    }
-    const std::size_t first = name.find_first_not_of(" -");
-    return first == std::string::npos ? std::string() : name.substr(first);
-}
-
 // Contract: see the header. At a terminal every line answers as it always did (anything but
 // Y, or X where offered, is No): someone is there to see the question. A command file's line
 // is a script's line even then.
@@ -498,25 +481,20 @@ int ConsoleFrontEnd::ask_yes_no(const char* question, bool exit_offered) {
     gave_no_answer_ = false;
     std::string line;
     if (!read_line(line)) return 0;
-    // A cut line answers nothing, whatever its kept part says.
+    // A cut line answers nothing, whatever its kept part says, at a terminal too.
     const bool cut = core::is_cut_line(line);
     const char a = cut ? '\0' : answer_letter(line);
-    if (a == 'Y') return -1;
-    if (a == 'X' && exit_offered) return -2;
-    if (a == 'N' || (at_terminal_ && !last_line_from_file_ && !cut)) return 0;
+    if (at_terminal_ && !last_line_from_file_ && !cut && a != 'Y' && !(a == 'X' && exit_offered))
+        return 0;
+    const core::ScriptYesNo got =
+        core::read_script_yes_no(one_line(safe(question)), line, exit_offered, ends);
+    if (got.named.empty()) return got.answer;
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
         line.pop_back();
     gave_no_answer_ = true;
     no_answer_ = line;
-    if (cut) line = core::cut_line_shown(line);
-    const std::string named = "*** Not an answer to \"" + question_name(safe(question)) +
-                              "\": " + (line.empty() ? std::string("(an empty line)") : line);
-    if (exit_offered && !ends.empty()) {
-        name_untaken(named + " -- " + ends + " ended, nothing was changed.");
-        return -2;
-    }
-    name_untaken(named + " -- taken as No.");
-    return 0;
+    name_untaken(got.named);
+    return got.answer;
 }
 
 bool ConsoleFrontEnd::ScriptGaveNoAnswer(std::string& line) {

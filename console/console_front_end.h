@@ -189,7 +189,6 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // become blanks, trailing blanks go.
     static std::vector<std::string> screen_lines(std::string_view text);
     static std::string one_line(std::string_view text);
-    static std::string question_name(std::string_view question);
     // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
     // cut, and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);

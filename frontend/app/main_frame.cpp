@@ -24,6 +24,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
+#include <iostream>
 #include <vector>
 
 #include "engine/commands/start_up.h"
@@ -785,6 +786,11 @@ void CMainFrame::SaveLayout() {
     docks.item_bar = dock_id_of(dockWidgetArea(item_bar_));
     save_toolbar_state(*settings, docks);
     settings->sync();
+    // The window would open in its old layout next time: the user is told why.
+    if (settings->status() != QSettings::NoError) {
+        std::cerr << "ormest: the window's layout was not saved: "
+                  << settings->fileName().toLocal8Bit().constData() << " cannot be written.\n";
+    }
 }
 
 // Contract: while an engine call runs (a wait, a question) the close is put off until the

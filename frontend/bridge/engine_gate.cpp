@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/core/files/document_tables.h"
@@ -33,6 +34,8 @@ InputEventFlagsRecord InputEventFlags;
 namespace {
 
 int32_t g_call_depth = 0;
+// A command file ended at a question put to it during this call.
+bool g_file_answer_missing = false;
 COrmestView* g_active_view = nullptr;
 std::function<void()> g_input_listener;
 
@@ -47,6 +50,8 @@ class CallGuard {
             InputEventFlags.KeysAhead.clear();
             EndAnswerRest();
             PassTypedAheadKeys();
+            // The words that file's end ended are over: the next command runs as any other.
+            if (std::exchange(g_file_answer_missing, false)) core::ApplicationClosingWord = 0;
         }
     }
     CallGuard(const CallGuard&) = delete;
@@ -80,6 +85,8 @@ COrmestView* ActiveView() { return g_active_view; }
 void SetActiveView(COrmestView* view) { g_active_view = view; }
 
 int32_t EngineCallDepth() { return g_call_depth; }
+void MarkCommandFileAnswerMissing() { g_file_answer_missing = g_call_depth > 0; }
+bool CommandFileAnswerMissing() { return g_file_answer_missing; }
 bool EngineBusy() { return g_call_depth > 0 || EngineWaitLevel > 0; }
 
 int32_t ClampDisplayScale(int64_t scale) {
@@ -194,6 +201,7 @@ void SendCommand(const char* text, const char* label) {
 }
 
 void ResetGateState() {
+    g_file_answer_missing = false;
     FrontEndMessageLine.blank();
     GraphicsList.fill(0);
     GraphicsListLength = 0;

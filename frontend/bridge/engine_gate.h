@@ -121,6 +121,11 @@ void SetActiveView(COrmestView* view);
 
 // Engine calls under way (0 or 1): the busy guard.
 int32_t EngineCallDepth();
+// A command file read by RE ended at a question put to it: for the rest of the engine call every
+// question and wait ends at once, as at the end of the console's input, so that the word ends
+// quietly; the call's end clears the mark and the engine's closing word with it.
+void MarkCommandFileAnswerMissing();
+bool CommandFileAnswerMissing();
 // True when a command must only be deposited: a call is under way or the wait level is above 0.
 bool EngineBusy();
 

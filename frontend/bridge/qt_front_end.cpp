@@ -21,7 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/service_request.h"
+#include "engine/core/bridge/yes_no_line.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
@@ -111,8 +114,21 @@ void QtFrontEnd::TrimInputToMarker() { frontend::TrimInputToMarker(Bar()); }
 
 // -- waits: input_waits.cpp -------------------------------------------------------------------
 
+// A command file read by RE answers the line as the console's file does: its next line that
+// answers.
 int QtFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedText<512>& prompt,
                                 int sel_start, int sel_end) {
+    answer_from_file_ = false;
+    if (frontend::CommandFileAnswerMissing()) return -1;
+    if (core::command_file_open()) {
+        answer_from_file_ = true;
+        std::string line;
+        const std::string asked = prompt.trimmed();
+        if (!read_file_answer(line, std::string_view(asked).substr(0, asked.find('\0'))))
+            return -1;
+        buffer.set(line);
+        return 0;
+    }
     return frontend::WaitForLineEdit(waits_, Bar(), buffer, prompt, sel_start, sel_end);
 }
 
@@ -164,6 +180,7 @@ int QtFrontEnd::ShowMessageBox(const char* text) {
 // caret into a line that ran.
 int QtFrontEnd::AskYesNo(const char* question, int mode) {
     last_message_ = message_lines(question);
+    if (int answer = 0; answer_from_file(question, false, answer)) return answer;
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_ != 0 ? -1 : 0;
     DropRanLines(Bar());
     return frontend::AskYesNo(question == nullptr ? std::string_view() : question, mode);
@@ -172,9 +189,57 @@ int QtFrontEnd::AskYesNo(const char* question, int mode) {
 int QtFrontEnd::AskYesNoExit(const char* question) {
     last_message_ = message_lines(question);
     const bool preset_no = std::exchange(preset_no_, false);
+    if (int answer = 0; answer_from_file(question, true, answer)) return answer;
     if (unattended_ || QApplication::instance() == nullptr) return unattended_answer_;
     DropRanLines(Bar());
     return frontend::AskYesNoExit(question == nullptr ? std::string_view() : question, preset_no);
+}
+
+// Contract: see the header. The word a non-answer ends is for this question alone, whichever
+// road answers it.
+bool QtFrontEnd::answer_from_file(const char* question, bool exit_offered, int& answer) {
+    std::string ends;
+    ends.swap(non_answer_ends_);
+    answer_from_file_ = false;
+    gave_no_answer_ = false;
+    const std::string_view asked = question == nullptr ? std::string_view() : question;
+    if (frontend::CommandFileAnswerMissing()) {
+        answer = 0;
+        return true;
+    }
+    if (!core::command_file_open()) return false;
+    answer_from_file_ = true;
+    std::string line;
+    if (!read_file_answer(line, asked)) {
+        answer = 0;
+        return true;
+    }
+    const core::ScriptYesNo got = core::read_script_yes_no(asked, line, exit_offered, ends);
+    answer = got.answer;
+    if (!got.named.empty()) {
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+            line.pop_back();
+        gave_no_answer_ = true;
+        no_answer_ = line;
+        core::name_untaken_line(got.named);
+    }
+    return true;
+}
+
+bool QtFrontEnd::read_file_answer(std::string& line, std::string_view question) {
+    if (core::next_command_file_answer(line)) return true;
+    frontend::MarkCommandFileAnswerMissing();
+    core::show_message(core::command_file_ended_at(question));
+    return false;
+}
+
+bool QtFrontEnd::ScriptGaveNoAnswer(std::string& line) {
+    if (gave_no_answer_) line = no_answer_;
+    return gave_no_answer_;
+}
+
+bool QtFrontEnd::ApplicationClosing() {
+    return waits_.closing || frontend::CommandFileAnswerMissing();
 }
 
 int QtFrontEnd::AskAbandonInput() {

@@ -51,9 +51,14 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     // answered. Returns the J taken now, else nothing.
     std::string DropRestOfTypedLine() override;
     int ShowMessageBox(const char* text) override;
+    // While a command file read by RE runs, its next line answers a yes/no question as the
+    // console reads it (a line that answers nothing is named); typed commands ask in dialogs.
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
     void PresetNoForNextQuestion() override { preset_no_ = true; }
+    bool ScriptGaveNoAnswer(std::string& line) override;
+    bool LastAnswerFromScript() override { return answer_from_file_; }
+    void EndWordOnNonAnswer(std::string_view word) override { non_answer_ends_ = word; }
     // Unattended: Yes when the given answer is Yes, else Cancel.
     int AskAbandonInput() override;
     void FrontEndService(char tag[4], core::ServiceBlock& block) override;
@@ -117,9 +122,16 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     bool MidiInputOpen() override;
     int32_t LastKeyCode() override { return waits_.last_key; }
     int32_t LastKeyDownWord() override { return waits_.last_key_down; }
-    bool ApplicationClosing() override { return waits_.closing; }
+    // Also true for the rest of an engine call once a command file ended at a question.
+    bool ApplicationClosing() override;
 
   private:
+    // The yes/no answer a running command file gives (true), else false: the dialog asks.
+    bool answer_from_file(const char* question, bool exit_offered, int& answer);
+    // The file's next line that answers, as the console reads it; false (the file's end told,
+    // the rest of the call ending) when it ended there.
+    bool read_file_answer(std::string& line, std::string_view question);
+
     // The command bar the services act on: the window's, else the stand-in.
     CommandBarLink& Bar() { return bar_ != nullptr ? *bar_ : stand_in_; }
 
@@ -131,4 +143,10 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     // The next AskYesNoExit offers No first.
     bool preset_no_ = false;
     QString last_message_;
+    // The yes/no question's script road: the word a non-answer ends, and what the last
+    // question took.
+    std::string non_answer_ends_;
+    bool answer_from_file_ = false;
+    bool gave_no_answer_ = false;
+    std::string no_answer_;
 };

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <bit>
 #include <cstdio>
+#include <limits>
 #include <map>
 
 #include "engine/core/tables.h"
@@ -125,6 +126,14 @@ core::FieldNumber ReadIntField(const QString& text, int32_t& word) {
 
 bool ReadInt(const QString& text, int32_t& word) {
     return ReadIntField(text, word) == core::FieldNumber::Taken;
+}
+
+bool ReadIntSaturating(const QString& text, int32_t& word) {
+    const core::FieldNumber read = ReadIntField(text, word);
+    if (read == core::FieldNumber::PastRange)
+        word = text.trimmed().startsWith(QLatin1Char('-')) ? std::numeric_limits<int32_t>::min()
+                                                           : std::numeric_limits<int32_t>::max();
+    return read != core::FieldNumber::NoNumber;
 }
 
 bool ReadReal(const QString& text, float& word) {

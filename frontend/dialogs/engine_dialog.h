@@ -139,6 +139,9 @@ QString FormatReal(const char* format, float v);  // any one-number printf forma
 // it.
 core::FieldNumber ReadIntField(const QString& text, int32_t& word);
 bool ReadInt(const QString& text, int32_t& word);  // false and word kept unless Taken
+// As ReadInt, but a number too big in size for the word is held to the word's nearest end, as
+// typed numbers are.
+bool ReadIntSaturating(const QString& text, int32_t& word);
 bool ReadReal(const QString& text, float& word);   // "%f": the same
 
 }  // namespace frontend

@@ -23,8 +23,9 @@ constexpr int kFieldChars = 31;  // what a number field is read up to
 bool read_real_field(const QLineEdit* field, float& word) {
     return ReadReal(field->text().left(kFieldChars), word);
 }
+// A whole number beyond the word is held to its nearest end.
 bool read_int_field(const QLineEdit* field, int32_t& word) {
-    return ReadInt(field->text().left(kFieldChars), word);
+    return ReadIntSaturating(field->text().left(kFieldChars), word);
 }
 
 // Block B words 0-2 carry the custom paper: width, height and the unit flag (1.0 inches,

@@ -140,6 +140,20 @@ TEST_F(AppTest, ClosingWritesTheLayoutThatTheNextStartRestores) {
     EXPECT_EQ(DisplayScale, 64);
 }
 
+// A settings folder that cannot be made (a file stands in its place): closing says in one line
+// on standard error that the layout was not saved, and closes all the same.
+TEST_F(AppTest, ALayoutThatCannotBeWrittenIsToldOnStandardError) {
+    write_text(config_ / "Fenwright", "not a folder");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(config_.string()));
+    CMainFrame& f = make_frame();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(f.close());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "ormest: the window's layout was not saved: " + settings_file().string() +
+                        " cannot be written.\n");
+}
+
 TEST_F(AppTest, HiddenCommandBarStaysHiddenAndUnmarkedAfterRestart) {
     {
         CMainFrame& f = make_frame();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
 #include "frontend/bridge/engine_gate.h"
@@ -282,19 +283,36 @@ TEST_F(AppTest, ACommandTypedInTheBarIsAnsweredThere) {
 }
 
 // End and Home on an empty bar move the view; the key's token is no reply: the message line
-// shows nothing.
+// shows nothing, whatever the lines before it left there. One session, one key after each.
 TEST_F(AppTest, EndAndHomeOnAnEmptyBarLeaveTheMessageLineEmpty) {
     CMainFrame& f = make_frame();
     f.OnFileNew();
     CCommandBar* bar = f.CommandBar();
-    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Home}) {
-        type(bar->InputEdit(), "INC 2");
-        press(bar->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
-        ASSERT_EQ(bar->MessageText().toStdString().substr(0, 13), "Arrow Move by");
-        press(bar->InputEdit(), key, QString());
-        EXPECT_TRUE(bar->InputText().isEmpty());
-        EXPECT_EQ(bar->MessageText().toStdString(), "") << key;
+    struct Row {
+        std::vector<const char*> lines;
+        Qt::Key key;
+    };
+    const Row rows[] = {
+        {{"8 1 0", "X", "SA b.mus"}, Qt::Key_End},  // a typed item, a save
+        {{"I 1", "X"}, Qt::Key_Home},                // an edit of a stored item
+        {{"1 1 50 5 10 0 4", "X"}, Qt::Key_End},     // a typed item stored
+        {{"X", "INC 2"}, Qt::Key_Home},
+        {{"INC 2"}, Qt::Key_End},
+    };
+    for (const Row& row : rows) {
+        std::string ran;
+        for (const char* line : row.lines) {
+            type(bar->InputEdit(), line);
+            press(bar->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
+            ran += std::string(line) + " / ";
+        }
+        ASSERT_FALSE(bar->MessageText().isEmpty()) << ran << "left no reply to blank";
+        press(bar->InputEdit(), row.key, QString());
+        EXPECT_TRUE(bar->InputText().isEmpty()) << ran;
+        EXPECT_EQ(bar->MessageText().toStdString(), "") << ran << row.key;
     }
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "b.mus"));
+    EXPECT_EQ(core::ItemCount, 2);
 }
 
 // With unsaved changes, "G a.mus" and at once "SA k.mus" and Enter typed ahead, each key stamped

@@ -5,12 +5,15 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <fstream>
 
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/settings_tables.h"
 #include "tests/frontend/dialog_command_fixture.h"
+#include "tests/support/saved_records.h"
+#include "tests/support/test_files.h"
 
 using namespace frontend;
 using namespace dialog_commands;
@@ -215,6 +218,72 @@ TEST_F(DialogCommandTest, TheTypedStaffOffsetPlacesTheMergedPage) {
     EXPECT_EQ(params_of(8, 5, 1).size(), 1u) << reply();
     EXPECT_EQ(params_of(1, 5, 3), (std::vector<float>{15})) << reply();
     EXPECT_EQ(params_of(1, 2, 3).size(), 2u);
+}
+
+// A command file read by RE answers the yes/no questions and the staff offset its words ask
+// from its own next lines, as the console reads them: the window saves the console's page. A
+// line that answers nothing is named and taken as No; a file that ends at a question ends the
+// word (the notice says where), and no question is put to the person.
+TEST_F(DialogCommandTest, ACommandFileAnswersItsQuestionsAsTheConsoleReadsThem) {
+    const fs::path console_dir = dir_ / "console";
+    fs::create_directories(console_dir);
+    const std::vector<std::vector<float>> a = {
+        {8, 1, 0}, {1, 1, 50, 5, 10, 0, 4}, {1, 1, 70, 6, 10, 0, 4}};
+    const std::vector<std::vector<float>> part = {{8, 1, 0}, {8, 2, 0}, {1, 1, 50, 5, 10, 0, 4}};
+    for (const fs::path& d : {dir_, console_dir}) {
+        write_document(d / "a.mus", a);
+        write_document(d / "part1.mus", part);
+        write_document(d / "part2.mus", part);
+    }
+    const struct {
+        const char* file;
+        const char* notice;  // the notice the window shows on the way ("" none)
+        int console_status;
+    } rows[] = {
+        {"COM\nY\npart1.mus\n2\n", "", 0},
+        {"GM a.mus\n", "*** The command file ended before this was answered: Type a number for staff offset.", 0},
+        {"GM a.mus\n2\n", "", 0},
+        {"COM\nN\n", "", 0},
+        {"COM\n", "*** The command file ended before this was answered: Warning: Unsaved entries or changes will be lost. Clear or Load new file?", 0},
+        {"COM\n\nmaybe\nSA m.mus\n", "*** Not an answer to \"Warning: Unsaved entries or changes will be lost. Clear or Load new file?\": maybe -- taken as No.", 1},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        const std::string tag = std::to_string(++n);
+        SCOPED_TRACE(row.file);
+        write_text(dir_ / ("q" + tag + ".txt"), row.file);
+        write_text(console_dir / ("q" + tag + ".txt"), row.file);
+        const std::string saved = "w" + tag + ".mus";
+
+        QProcess console;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_STATE_HOME"),
+                   QString::fromStdString((console_dir / ("state" + tag)).string()));
+        console.setProcessEnvironment(env);
+        console.setWorkingDirectory(QString::fromStdString(console_dir.string()));
+        console.start(program_path(), {QStringLiteral("--console")});
+        ASSERT_TRUE(console.waitForStarted());
+        console.write(QByteArray::fromStdString("G a.mus\nRE q" + tag + ".txt\nSA " + saved + "\n"));
+        console.closeWriteChannel();
+        ASSERT_TRUE(console.waitForFinished(60000));
+        EXPECT_EQ(console.exitCode(), row.console_status) << console.readAllStandardOutput().toStdString();
+        const std::vector<std::string> expected = saved_records(console_dir / saved);
+        ASSERT_FALSE(expected.empty());
+
+        type_line(QStringLiteral("G a.mus"));
+        Answers answers;
+        QString said;
+        if (*row.notice != '\0') {
+            answers.dialog([&said](QDialog& d) {
+                for (const QLabel* l : d.findChildren<QLabel*>()) said += l->text();
+                d.accept();
+            });
+        }
+        type_line(QString::fromStdString("RE q" + tag + ".txt"), &answers);
+        EXPECT_EQ(said.toStdString(), row.notice);
+        type_line(QString::fromStdString("SA " + saved));
+        EXPECT_EQ(saved_records(dir_ / saved), expected) << reply();
+    }
 }
 
 }  // namespace

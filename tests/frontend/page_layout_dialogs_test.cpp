@@ -147,6 +147,29 @@ TEST_F(PageLayoutDialogTest, MeasureNumbersShowsAndReadsBlockA) {
     });
     EXPECT_EQ(fe_.RunMeasureNumbersDialog(a), 2);
     for (int k = 0; k < 11; ++k) EXPECT_EQ(a(k + 1), expected[k]) << k;
+
+    // Numbers beyond the word are held to its ends; the ends themselves are taken as typed.
+    const struct {
+        const char* first;
+        const char* start;
+        int32_t first_word;
+        int32_t start_word;
+    } rows[] = {
+        {"99999999999", "-99999999999", INT32_MAX, INT32_MIN},
+        {"2147483647", "-2147483648", INT32_MAX, INT32_MIN},
+        {"2147483648", " -2147483649", INT32_MAX, INT32_MIN},
+        {"7", "x", 7, INT32_MIN},  // a field with no number keeps its word
+    };
+    for (const auto& row : rows) {
+        answer_next_dialog([&](QDialog& d) {
+            field(d, 1615)->setText(QString::fromLatin1(row.first));
+            field(d, 1616)->setText(QString::fromLatin1(row.start));
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunMeasureNumbersDialog(a), 1) << row.first;
+        EXPECT_EQ(a(1), row.first_word) << row.first;
+        EXPECT_EQ(a(8), row.start_word) << row.start;
+    }
 }
 
 }  // namespace

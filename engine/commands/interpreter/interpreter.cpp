@@ -224,6 +224,20 @@ void end_after_defect(const EngineDefect& defect) {
     LastItemCount = ItemCount;
 }
 
+// A key's token: "~~" and what follows, or a key code left behind on its own, its first "~"
+// taken by the line editor (" ~035" after End on an empty line).
+bool holds_key_token(const FixedText<512>& line) {
+    if (line.starts_with("~~")) return true;
+    const std::string shown = line.trimmed();
+    const std::size_t first = shown.find_first_not_of(' ');
+    if (first == std::string::npos || shown.size() - first != 4 || shown[first] != '~')
+        return false;
+    for (std::size_t k = first + 1; k < shown.size(); ++k) {
+        if (shown[k] < '0' || shown[k] > '9') return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void set_status_argument(int32_t value) {
@@ -257,7 +271,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
         follow_flow(take_front_end_tokens());
         // A key's or click's token that no word replaced is no reply: every path that takes a
         // token ends here, and the window would show the token as text.
-        if (MessageLine.starts_with("~~")) MessageLine.blank();
+        if (holds_key_token(MessageLine)) MessageLine.blank();
         end_box_question_of_ended_file();
         // A file that ended inside a word's own read (a box question's answer) has its redraw
         // done now: left for the next line, the redraw would run after that line was scanned
