@@ -64,9 +64,9 @@ int ConsoleFrontEnd::run() {
         if (failed) continue;
         if (requested_zoom_ != 0) apply_zoom(requested_zoom_);
         requested_zoom_ = 0;
-        // A call the input's end cut short may leave its own line as the reply, though its
-        // questions were shown since: it tells nothing.
-        if (!input_ended_ || shown_form(core::MessageLine.view()) != shown_form(typed))
+        // A call that ends with its own line still in the message line (a question it asked
+        // was cancelled, or the input's end cut it short) has no reply: its line tells nothing.
+        if (shown_form(core::MessageLine.view()) != shown_form(typed))
             show_in_message_line(core::MessageLine.view());
         show_item_panel_line();
     }

@@ -11,6 +11,7 @@ namespace platform {
 FileKind classify_file(int stat_errno, mode_t mode, int read_errno) {
     if (stat_errno != 0) {
         if (stat_errno == ELOOP) return FileKind::Loop;
+        if (stat_errno == ENAMETOOLONG) return FileKind::TooLong;
         // A folder on the way that may not be searched hides the file: its reading is refused.
         return stat_errno == EACCES || stat_errno == EPERM ? FileKind::Unreadable
                                                            : FileKind::Missing;
@@ -54,6 +55,7 @@ int open_regular_file(const std::string& path, bool write_too, int extra_flags, 
         if (open_errno == ENXIO) return refuse(FileKind::Special);
         // With O_NOFOLLOW, ELOOP only says the name is a link.
         if (open_errno == ELOOP && (extra_flags & O_NOFOLLOW) == 0) return refuse(FileKind::Loop);
+        if (open_errno == ENAMETOOLONG) return refuse(FileKind::TooLong);
         return refuse(FileKind::Missing);
     }
     struct stat opened {};
@@ -85,6 +87,8 @@ std::string_view file_kind_text(FileKind kind) {
             return "cannot be read (permission denied)";
         case FileKind::Loop:
             return "is a link that leads round in a loop";
+        case FileKind::TooLong:
+            return "has a name longer than the system takes";
     }
     return "";
 }

@@ -18,6 +18,7 @@ enum class FileKind {
     Special,     // a FIFO, a device or a socket: no regular file
     Unreadable,  // a regular file, or a path, this process may not read (permission denied)
     Loop,        // links that lead round in a loop (or too many of them on the way)
+    TooLong,     // a name, or a part of it, longer than the system takes
 };
 
 // The kind from the outcomes of the checks: stat_errno is 0 when stat found something (mode is
@@ -39,7 +40,7 @@ int open_regular_file(const std::string& path, bool write_too, int extra_flags,
 
 // How a kind other than Readable is told after the name: "is a folder, not a file", "is not a
 // regular file", "cannot be read (permission denied)", "was not found", "is a link that leads
-// round in a loop". "" for Readable.
+// round in a loop", "has a name longer than the system takes". "" for Readable.
 std::string_view file_kind_text(FileKind kind);
 
 }  // namespace platform

@@ -156,7 +156,7 @@ const std::vector<Row> kRows = {
     {"PGR", {"PGR"}},
     {"RS", {"RS", "Y"}},
     {"SE", {"SE 1 1 0 200 1"}},
-    {"SEZ", {"SEZ"}},
+    {"SEZ", {"SEZ"}, true},  // the console shows no options dialog: it ends before its sort
     {"STM", {"STM 1"}, true, Undo::CopyFirst},
     {"STU", {"STU", "1 0 200 2", "Y", "1"}},
     {"TYPB", {"TYPB", "1 10 60 1", "Y", "1 100 150", "Y", "0"}},

@@ -155,7 +155,8 @@ TEST_F(DocumentFilesTest, TheLargestCountLoadsWholeAndOneWordMoreIsRefused) {
     add_item({8, 1, 0});
     const std::vector<float> page = store_words();
     EXPECT_FALSE(load(path("more.mus")));
-    EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path("more.mus"));
+    EXPECT_EQ(CommandLine.trimmed(),
+              "Error opening file-> " + path("more.mus") + ": its count is out of range");
     EXPECT_EQ(store_words(), page);
     EXPECT_EQ(ItemCount, 1);
 }
@@ -247,10 +248,28 @@ TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
     for (auto& b : random) b = static_cast<unsigned char>((x = x * 1103515245u + 12345u) >> 16);
     write_bytes(path("random.mus"), random);
     write_bytes(path("tiny.mus"), Bytes{0x01});
-    for (const char* bad : {"cut.mus", "random.mus", "tiny.mus"}) {
+    // A file cut short under a 16-bit count whose end mark is gone (no 32-bit count fits it).
+    Bytes cut_count = read_file_bytes(path("good.mus"));
+    cut_count.resize(cut_count.size() - 4);
+    write_bytes(path("cut4.mus"), cut_count);
+    // A document whose 32-bit count was damaged: it still ends in the end mark.
+    Bytes damaged_count = read_file_bytes(path("good.mus"));
+    Bytes big_count{0xff, 0xff, 0xff, 0x7f, 0, 0};
+    damaged_count.insert(damaged_count.begin(), big_count.begin(), big_count.begin() + 2);
+    damaged_count[2] = 0xff;
+    damaged_count[3] = 0x7f;
+    write_bytes(path("count.mus"), damaged_count);
+    const std::pair<const char*, const char*> bad_files[] = {
+        {"cut.mus", "the file ends before its count"},
+        {"cut4.mus", "the file ends before its count"},
+        {"random.mus", "not a document of this program (no end mark under either count width)"},
+        {"tiny.mus", "the file ends before its count"},
+        {"count.mus", "its count is out of range"},
+    };
+    for (const auto& [bad, cause] : bad_files) {
         EXPECT_FALSE(load(path(bad))) << bad;
         EXPECT_EQ(CommandModeLetters(1), -1) << bad;
-        EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path(bad));
+        EXPECT_EQ(CommandLine.trimmed(), "Error opening file-> " + path(bad) + ": " + cause);
         EXPECT_EQ(store_words(), page) << bad;
         EXPECT_EQ(ItemCount, 2);
         EXPECT_EQ(CurrentFileName, current) << bad;

@@ -139,14 +139,15 @@ void index_new_records() {
     if (ItemWordsUsed <= kItemStoreWords) ItemStore(ItemWordsUsed) = 0.0f;  // end of records
 }
 
-void report_failure(DocumentStatus status, const std::string& name) {
+void report_failure(DocumentStatus status, const std::string& name, std::string_view cause) {
     switch (status) {
         case DocumentStatus::NotFound:  // a folder, a FIFO or a refused file is told as such
             CommandLine.set(unreadable_file_message(name));
             break;
         case DocumentStatus::BadFormat:
         case DocumentStatus::TooLarge:  // a work copy's program name is no path the user knows
-            CommandLine.set("Error opening file-> " + platform::shown_path(name));
+            CommandLine.set("Error opening file-> " + platform::shown_path(name) +
+                            (cause.empty() ? std::string() : ": " + std::string(cause)));
             break;
         case DocumentStatus::WriteError:
             CommandLine.set(" ***Error writing file:");
@@ -347,27 +348,46 @@ DocumentStatus read_document(std::string_view name, DocumentWords& words, Docume
     std::vector<unsigned char> bytes(4 + 4 * static_cast<std::size_t>(largest) +
                                      kLongestStoredName);
     std::size_t got = 0;
+    errno = 0;
     const IoResult r = read_bytes(kDocumentReadUnit, bytes.data(), bytes.size(), &got);
     close_unit(kDocumentReadUnit);
-    if (r == IoResult::Error) return DocumentStatus::BadFormat;
+    if (r == IoResult::Error) {
+        info.failure = std::error_code(errno != 0 ? errno : EIO, std::generic_category()).message();
+        return DocumentStatus::BadFormat;
+    }
     bytes.resize(got);
 
     int32_t n = 0;
     std::size_t offset = 0;
+    bool short_under_16 = false;  // a 16-bit count in range that the file ends before
     if (got >= 2) {
         const int32_t n16 = get_le_i16(bytes.data());
-        if (n16 >= 3 && n16 <= largest && 2 + 4 * static_cast<std::size_t>(n16) <= got &&
-            word_at(bytes, 2, n16) == kDocumentEndMarker) {
+        const bool in_range = n16 >= 3 && n16 <= largest;
+        short_under_16 = in_range && 2 + 4 * static_cast<std::size_t>(n16) > got;
+        if (in_range && !short_under_16 && word_at(bytes, 2, n16) == kDocumentEndMarker) {
             n = n16;
             offset = 2;
         }
     }
     if (offset == 0) {
-        if (got < 4) return DocumentStatus::BadFormat;
+        auto refuse = [&info](DocumentStatus status, std::string_view cause) {
+            info.failure = cause;
+            return status;
+        };
+        if (got < 4) return refuse(DocumentStatus::BadFormat, kEndsBeforeCountCause);
         n = get_le_i32(bytes.data());
-        if (n < 3) return DocumentStatus::BadFormat;
-        if (n > largest) return DocumentStatus::TooLarge;
-        if (4 + 4 * static_cast<std::size_t>(n) > got) return DocumentStatus::BadFormat;
+        if (n < 3 || n > largest) {
+            // Which cause fits: a count the file ends before, a document (it ends in the end
+            // mark) whose count is damaged, or no document of ours at all.
+            const DocumentStatus status = n > largest ? DocumentStatus::TooLarge
+                                                      : DocumentStatus::BadFormat;
+            if (short_under_16) return refuse(status, kEndsBeforeCountCause);
+            const bool ends_in_mark =
+                std::bit_cast<float>(get_le_i32(bytes.data() + got - 4)) == kDocumentEndMarker;
+            return refuse(status, ends_in_mark ? kCountOutOfRangeCause : kNotADocumentCause);
+        }
+        if (4 + 4 * static_cast<std::size_t>(n) > got)
+            return refuse(DocumentStatus::BadFormat, kEndsBeforeCountCause);
         offset = 4;
     }
 
@@ -474,6 +494,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
     CurrentFileName.set(file);
 
     DocumentStatus status;
+    std::string cause;
     bool restored_backup = false;
     if (unit == kDocumentReadUnit) {
         DocumentReadInfo info;
@@ -493,6 +514,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
                 restored_backup = true;
             }
         }
+        cause = info.failure;
         if (read_info != nullptr) *read_info = info;
     } else {
         std::optional<std::string> stored;
@@ -502,7 +524,7 @@ bool save_load_document_file(int32_t unit, int32_t& count, DocumentWords& words,
                                 unit, expected);
     }
     if (status != DocumentStatus::Ok) {
-        report_failure(status, file);
+        report_failure(status, file, cause);
         CurrentFileName = old_current;
         CommandModeLetters(1) = -1;
         return false;

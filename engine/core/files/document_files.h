@@ -61,7 +61,14 @@ struct DocumentReadInfo {
     int32_t dropped = 0;        // of those, the records left out (codes the loader drops)
     std::string stored_name;    // the name a backup copy carries after its words ("" if none)
     bool took_name = false;     // the page took stored_name (save_load_document_file)
+    std::string failure;        // why a read failed, told after the name ("" when it did not)
 };
+// The causes a failed read gives after "Error opening file-> NAME: ".
+constexpr std::string_view kNotADocumentCause =
+    "not a document of this program (no end mark under either count width)";
+constexpr std::string_view kCountOutOfRangeCause = "its count is out of range";
+constexpr std::string_view kEndsBeforeCountCause = "the file ends before its count";
+constexpr std::string_view kNoRecordCause = "no record could be read";
 
 // Writes words(1..count-1) as a document file under name, with the trailer [level,
 // metric_flag, 4.0, -9999.0] and, when stored_name is given, that name after the words. The

@@ -7,6 +7,7 @@
 #include "engine/core/files/document_files.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_values.h"
+#include "platform/paths.h"
 
 namespace core {
 
@@ -22,7 +23,7 @@ bool dropped_code(float code) { return !(code >= 1.0f) || code >= 19.0f || code 
 void show_input_data_error(std::string_view name) {
     std::string text = "*** Input data error.    ***";
     text.resize(kMessageNameColumn - 1, ' ');
-    text += name;
+    text += platform::shown_path(name);  // the work folder's real path, not its program name
     // The records after the damage are left out: the document was not loaded as it stands.
     report_failure(text);
 }
@@ -51,9 +52,16 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
     info.repaired = 0;
     info.dropped = 0;
     info.trailer_words = 0;
-    if (n_words < 3 || at(n_words) != kDocumentEndMarker) return DocumentStatus::BadFormat;
+    info.failure.clear();
+    auto refuse = [&info](DocumentStatus status, std::string_view cause) {
+        info.failure = cause;
+        return status;
+    };
+    if (n_words < 3 || at(n_words) != kDocumentEndMarker)
+        return refuse(DocumentStatus::BadFormat, kNotADocumentCause);
     const int32_t trailer = int_of(at(n_words - 1));
-    if (trailer < 3 || trailer > 5 || trailer > n_words) return DocumentStatus::BadFormat;
+    if (trailer < 3 || trailer > 5 || trailer > n_words)
+        return refuse(DocumentStatus::BadFormat, kNotADocumentCause);
 
     const int32_t end = n_words - trailer;  // the last word that may belong to a record
     const int32_t room = std::min<int32_t>(ItemStoreCapacity, DocumentWords::size());
@@ -88,7 +96,7 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
             continue;
         }
         const int32_t params = std::max(keep, kShortestRecord);  // n = 2 grows to 3 (P3 = 0)
-        if (params + 1 > room - out) return DocumentStatus::TooLarge;
+        if (params + 1 > room - out) return refuse(DocumentStatus::TooLarge, kCountOutOfRangeCause);
         if (params != n) ++info.repaired;
         words(out + 1) = keep == n && n >= kShortestRecord ? at(i) : static_cast<float>(params);
         for (int32_t j = 1; j <= params; ++j) words(out + 1 + j) = j <= keep ? at(i + j) : 0.0f;
@@ -99,7 +107,8 @@ DocumentStatus repair_document_words(const float* in, int32_t n_words, DocumentW
     // Damage that leaves not one record would load as an empty page under the file's name: the
     // file is refused instead, like one that cannot be read, and the page stays as it was. A file
     // that holds no records at all is an empty page and loads.
-    if (out == 0 && (info.input_error || info.dropped > 0)) return DocumentStatus::BadFormat;
+    if (out == 0 && (info.input_error || info.dropped > 0))
+        return refuse(DocumentStatus::BadFormat, kNoRecordCause);
 
     info.count = out;
     info.trailer_words = trailer;

@@ -218,12 +218,28 @@ float set_note_duration(int32_t k, int32_t n) {
     return value;
 }
 
+namespace {
+
+// True when the options would be asked of a front-end that shows no dialog (the console): its
+// launcher says so and cancels, and the word ends before its undo copy and its sort, so the page
+// and its saved mark stay as they were.
+bool options_dialog_unavailable() {
+    if (core::int_of(ParamBuffer(2)) != 0 || core::front_end().ShowsDialogs()) return false;
+    core::Array1<int32_t, 7> a;
+    (void)(new_staff_form() ? core::front_end().RunSeparateVoicesNewStaffDialog(a)
+                            : core::front_end().RunSeparateVoicesDialog(a));
+    return true;
+}
+
+}  // namespace
+
 // Contract: see voice_separation.h. Reads P2..P6 and CommandLine(4); writes VoiceSeparation,
 // the store (unisons merged, stems shared in chords, the dropped voice deleted, slurs re-fitted)
 // and the undo copy (the new-staff form's own when it runs inside it); redraws.
 void separate_voices() {
     core::Array1<float, 6> kept;
     for (int32_t i = 1; i <= 6; ++i) kept(i) = ParamBuffer(i);
+    if (options_dialog_unavailable()) return;
     // The new-staff form holds the copies back already: its two runs share its copy.
     const core::CommandUndoCopy undo_copy;
     sort_by_staff();
@@ -332,6 +348,7 @@ bool copy_staff(int32_t s, int32_t t, bool skip_staff_item) {
 // 1..MaxStaffNumber without one; copies the source staff onto the target and runs
 // separate_voices on each with the voices swapped.
 void separate_voices_new_staff() {
+    if (options_dialog_unavailable()) return;
     const core::CommandUndoCopy undo_copy;
     VoiceSeparationRecord& v = VoiceSeparation;
     if (core::int_of(ParamBuffer(2)) == 0) {
