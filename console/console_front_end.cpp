@@ -58,12 +58,7 @@ char answer_letter(const std::string& line) {
 void read_number(const std::string& text, int32_t& word) { core::read_field_number(text, word); }
 
 // "X" alone (blanks aside) is a dialog's Cancel: a script has no Cancel button to press.
-bool is_cancel(const std::string& line) {
-    const std::size_t first = line.find_first_not_of(" \t");
-    const std::size_t last = line.find_last_not_of(" \t");
-    return first != std::string::npos && first == last &&
-           (line[first] == 'X' || line[first] == 'x');
-}
+bool is_cancel(const std::string& line) { return core::is_bare_x(line); }
 
 // The text of a front-end line: up to its NUL, without trailing blanks.
 template <int N>

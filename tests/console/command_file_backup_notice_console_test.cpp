@@ -142,6 +142,59 @@ TEST_F(BackupNoticeTest, OnlyAReplacedPageIsToldAndRecorded) {
     }
 }
 
+// One command file replaces several unsaved pages in turn: each move of a backup is told as it
+// happens, and the last notice naming a page loads that page (GSV for the last one).
+TEST_F(BackupNoticeTest, EveryPageSetAsideLoadsByItsLastNotice) {
+    restart_engine();
+    fs::remove(backup());
+    fs::remove(ended_record());
+    const std::vector<std::string> names = {"a.mus", "b.mus", "c.mus", "d.mus"};
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        restart_engine();
+        const std::string staff = std::to_string(k + 1);
+        type({"8 " + staff + " 0", "X", "SA " + names[k]});
+    }
+    restart_engine();
+    // Each page gets a note on its staff, unsaved, before the next load replaces it.
+    std::string file;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const std::string staff = std::to_string(k + 1);
+        file += "G " + names[k] + "\n";
+        if (k + 1 < names.size()) file += "1 " + staff + " 10 1 10 0 1\nX\n";
+    }
+    std::ofstream("f.txt") << file;
+    const std::string out = type({"RE f.txt"});
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end = 0; at < out.size(); at = end + 1) {
+        end = out.find('\n', at);
+        if (end == std::string::npos) end = out.size();
+        lines.push_back(out.substr(at, end - at));
+    }
+    // a's page moved once, b's once, c's stays the backup copy.
+    int moves = 0;
+    for (const std::string& line : lines) moves += line.find(" is now ") != std::string::npos;
+    EXPECT_EQ(moves, 2) << out;
+    for (std::size_t k = 0; k + 1 < names.size(); ++k) {
+        SCOPED_TRACE(names[k]);
+        std::string last;
+        for (const std::string& line : lines)
+            if (line.starts_with("*** The ") && line.find("/" + names[k] + " ") != std::string::npos)
+                last = line;
+        const std::size_t from = last.rfind("type ");
+        const std::size_t to = last.rfind(" to load");
+        ASSERT_TRUE(from != std::string::npos && to != std::string::npos && to > from) << out;
+        const std::string load = last.substr(from + 5, to - from - 5);
+        EXPECT_EQ(load == "GSV", k + 2 == names.size()) << last;
+        restart_engine();
+        const std::string back = type({load, "SA back.mus"});
+        const std::vector<float> words = document_item_words("back.mus");
+        ASSERT_GE(words.size(), 3u) << back;
+        EXPECT_EQ(words[1], 8.0f) << back;
+        EXPECT_EQ(words[2], static_cast<float>(k + 1)) << back;
+        fs::remove("back.mus");
+    }
+}
+
 // The program itself: the next start announces a backup only when a command file replaced the
 // page; after a failed load it has nothing to tell, and the end names the unsaved changes.
 TEST_F(BackupNoticeTest, TheNextStartAnnouncesOnlyAReplacedPage) {

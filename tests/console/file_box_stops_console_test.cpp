@@ -181,12 +181,40 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
          "\"Number of files:\": 2x -- COM ended",
          true,
          true},
+        // From a command file its next lines were meant for the combined page: it stops.
         {"COM count from a file",
          Road::Re,
          {"COM", "Y", "a.mus", "ZZQ"},
-         "\"Number of files:\": ZZQ -- COM ended",
+         "*** Not an answer to \"Number of files:\": ZZQ: the rest",
+         false,
          true,
-         true},
+         {},
+         nullptr,
+         {},
+         1},
+        // X alone at the first name is Cancel on every road: the new empty page is left, the
+        // count is not read, and the line meant for it runs as an item line.
+        {"COM X name piped", Road::Piped, {"COM", "Y", "X", "2"}, nullptr, true, false,
+         {"2 0 0"}, nullptr, {}, 0},
+        {"COM X name from --console FILE", Road::File, {"COM", "Y", " x ", "2"}, nullptr, true,
+         false, {"2 0 0"}, nullptr, {}, 0},
+        {"COM X name from a file", Road::Re, {"COM", "Y", "  X  ", "2"}, nullptr, true, false,
+         {"2 0 0"}, nullptr, {}, 0},
+        // A name with more than the X is a name.
+        {"COM XX name from a file", Road::Re, {"COM", "Y", "XX", "2"}, "XX.mus was not loaded: "
+         "the rest", false, false, {}, nullptr, {}, 1},
+        // A cut name stops the file: its next line was the count.
+        {"COM cut name from a file",
+         Road::Re,
+         {"COM", "Y", cut_after("a.mus"), "2"},
+         "*** Not an answer to \"Combine Files: first file name:\": a.mus ... (cut at 512 "
+         "characters): the rest",
+         false,
+         true,
+         {},
+         nullptr,
+         {},
+         1},
         // The staff to adjust, after STU's box: a number question, so a file goes on.
         {"STU staff from a file",
          Road::Re,
@@ -342,8 +370,8 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
         {"COM cut count from a file",
          Road::Re,
          {"COM", "Y", "a.mus", cut_after("2")},
-         "\"Number of files:\": 2 ... (cut at 512 characters) -- COM ended",
-         true,
+         "\"Number of files:\": 2 ... (cut at 512 characters): the rest",
+         false,
          true,
          {},
          nullptr,

@@ -86,7 +86,9 @@ TEST_F(EndBackupTest, ThePeriodicBackupKeepsAnUnloadedEndBackupAsideFirst) {
     const fs::path kept = work() / "!kept-1!save.mus";
     EXPECT_EQ(read_text(kept), rescued);
     EXPECT_EQ(end_backup_items(backup()), (std::vector<float>{3, 8, 1, 0, 3, 8, 7, 0}));
-    EXPECT_EQ(core::MessageLine.trimmed(),
+    // Told at once, in a message of its own.
+    ASSERT_FALSE(fe_.message_boxes.empty());
+    EXPECT_EQ(fe_.message_boxes.back(),
               "*** The backup of KELDA.MUS kept when the program was ended is now "
               "C:\\!TMP\\!kept-1!save.mus: type G C:\\!TMP\\!kept-1!save.mus to load it.");
     // The kept one is told once, at the next start, then only the file remains.
@@ -147,7 +149,9 @@ TEST_F(EndBackupTest, ABackupKeptForACommandFileKeepsItsReason) {
     core::MessageLine.blank();
     core::check_file_mode();
     EXPECT_EQ(read_text(work() / "!kept-1!save.mus"), rescued);
-    EXPECT_EQ(core::MessageLine.trimmed(),
+    // Told at once, in a message of its own.
+    ASSERT_FALSE(fe_.message_boxes.empty());
+    EXPECT_EQ(fe_.message_boxes.back(),
               "*** The backup of KELDA.MUS kept when a command file replaced it is now "
               "C:\\!TMP\\!kept-1!save.mus: type G C:\\!TMP\\!kept-1!save.mus to load it.");
     EXPECT_EQ(core::tell_backups_kept_at_end(),

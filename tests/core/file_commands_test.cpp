@@ -356,7 +356,9 @@ TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
     // The file alone fits, the page and the file together do not.
     core::ItemStoreCapacity = 18;
     type("GMR big.mus");
-    EXPECT_TRUE(shown("*** Not loaded: the page cannot hold " + path("big.mus")));
+    EXPECT_TRUE(shown("*** Not loaded: the page cannot hold " + path("big.mus") +
+                      " (4 items, 16 words; room is left for " +
+                      std::to_string(render::ItemCountLimit - 1) + " items, 14 words)."));
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ChangesMadeFlag, 0);
     // Too large for the store at all: the reader refuses it.
@@ -375,6 +377,16 @@ TEST_F(FileCommandsTest, LoadsOverCapacityAreRefusedBeforeThePageChanges) {
     type("G big.mus");  // 4 items alone fit
     EXPECT_EQ(core::ItemCount, 4);
     EXPECT_EQ(core::CurrentFileName.trimmed(), path("big.mus"));
+    // A merge that fills both limits exactly is taken; the next finds no room at all.
+    render::ItemCountLimit = 8;
+    core::ItemStoreCapacity = 32;
+    type("GMR big.mus");
+    EXPECT_EQ(core::ItemCount, 8);
+    fe_.message_boxes.clear();
+    type("GMR big.mus");
+    EXPECT_TRUE(shown("*** Not loaded: the page cannot hold " + path("big.mus") +
+                      " (4 items, 16 words; room is left for 0 items, 0 words)."));
+    EXPECT_EQ(core::ItemCount, 8);
 }
 
 TEST_F(FileCommandsTest, ADamagedDocumentCountsAsChangedAndSmAsksBeforeReplacingIt) {

@@ -34,7 +34,7 @@ TEST_F(FullListsTest, TheSixThousandthItemIsAppendedAndTheNextIsRefused) {
               last);
     ASSERT_EQ(fe_.message_boxes.size(), 1u);
     EXPECT_EQ(fe_.message_boxes[0],
-              "**** Item limit reached (6000 items): the item was not added.");
+              "**** The page is full: the item was not added (6000 items at most).");
 }
 
 TEST_F(FullListsTest, AFullPathPointListIsHandedOverToItsLastPoint) {

@@ -8,6 +8,7 @@
 #include "engine/commands/words/sort_command.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/files/undo.h"
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int32_t kNameChars = 128;
 constexpr int32_t kMostFiles = 256;
+constexpr std::string_view kNameQuestion = "Combine Files: first file name:";
 
 std::string trimmed_text(std::string_view text) {
     std::string s(text.substr(0, text.find('\0')));
@@ -44,8 +46,16 @@ Asked ask_names_and_count(std::string& name, std::string& count) {
                          std::string(question));
             return Asked::Unanswered;
         };
-        if (!next_command_file_line()) return ended_at("Combine Files: first file name:");
+        if (!next_command_file_line()) return ended_at(kNameQuestion);
         name = trimmed_text(CommandLine.view());
+        // The file's next line was meant as the count: a name that was cut stops the file.
+        if (is_cut_line(name)) {
+            stop_file_at_non_answer(kNameQuestion, name);
+            return Asked::Unanswered;
+        }
+        // X alone is the dialog's Cancel, as in a script; the count is not read, so the
+        // file's next line runs as a command, as it does after a script's X.
+        if (is_bare_x(name)) return Asked::Cancelled;
         if (!next_command_file_line()) return ended_at("Number of files:");
         count = trimmed_text(CommandLine.view());
         return Asked::Answered;
@@ -113,7 +123,13 @@ void combine_documents() {
     if (answered) {
         CommandLine.set(count_text);
         scan_command_line(find_line_length(CommandLine));
-        if (refuse_script_number_answer("Number of files:", count_text, "COM")) {
+        // A command file's count that is no number stops the file: its next lines were
+        // written for the combined page.
+        const bool refused = MacroUnit != DefaultMacroUnit
+                                 ? refuse_file_number_line("Number of files:", count_text)
+                                 : refuse_script_number_answer("Number of files:", count_text,
+                                                               "COM");
+        if (refused) {
             ChangesMadeFlag = unsaved;
             CommandLine.set(name);
             FrontEndCommandBuffer.blank();

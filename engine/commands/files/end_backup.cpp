@@ -425,8 +425,10 @@ bool set_aside_backup_kept_at_end() {
         left.push_back({kept, first.name, first.reason});
         const std::string typed = typed_name_of(kept);
         backup_kept_aside() = typed;
-        MessageLine.set("*** The backup of " + first.name + " kept " + reason_text(first.reason) +
-                        " is now " + typed + ": type G " + typed + " to load it.");
+        // Told as it happens: a command file may move several backups in one call, and each
+        // notice is the only word of where that page went.
+        show_message("*** The backup of " + first.name + " kept " + reason_text(first.reason) +
+                     " is now " + typed + ": type G " + typed + " to load it.");
     } else if (is_plain_file(own)) {
         return false;
     }

@@ -2,6 +2,7 @@
 // the backup copy, and the front-end's open request; and the load that puts a file on the page.
 #include "engine/commands/files/file_commands.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -396,14 +397,17 @@ bool load_document_file(const FixedText<512>& name_in) {
 
     // Nothing goes into the store unless all of it fits: words and items.
     const bool keeps_items = merge || keep_second_page;
-    const int32_t words_after = (keeps_items ? ItemWordsUsed - 1 : 0) + count;
-    const int32_t items_after =
-        (keeps_items ? ItemCount : 0) + count_records(ItemStoreScratch, count);
-    if (words_after > ItemStoreCapacity || items_after > render::ItemCountLimit) {
+    const int32_t file_items = count_records(ItemStoreScratch, count);
+    const int32_t words_room = ItemStoreCapacity - (keeps_items ? ItemWordsUsed - 1 : 0);
+    const int32_t items_room = render::ItemCountLimit - (keeps_items ? ItemCount : 0);
+    if (count > words_room || file_items > items_room) {
         names.restore();
+        // The file's own size beside the room the page leaves: the two added up would read
+        // as the file's size.
         show_message("*** Not loaded: the page cannot hold " + file + " (" +
-                     std::to_string(items_after) + " items, " + std::to_string(words_after) +
-                     " words).");
+                     std::to_string(file_items) + " items, " + std::to_string(count) +
+                     " words; room is left for " + std::to_string(std::max(items_room, 0)) +
+                     " items, " + std::to_string(std::max(words_room, 0)) + " words).");
         CommandModeLetters(1) = -1;
         redraw_page();
         tell_load_failed(file);

@@ -243,17 +243,22 @@ bool refuse_file_number_line(std::string_view prompt, std::string_view line) {
     const bool cut = is_cut_line(line);
     if (!cut && read_number_line_whole(WordsInLine::None).fault == NumberLineFault::None)
         return false;
+    stop_file_at_non_answer(prompt, line);
+    return true;
+}
+
+// Contract: see the header.
+void stop_file_at_non_answer(std::string_view prompt, std::string_view line) {
     const std::size_t last = line.find_last_not_of(" \t\r");
     name_untaken_line("*** Not an answer to \"" + std::string(prompt) + "\": " +
-                      (cut ? cut_line_shown(line)
-                           : std::string(line.substr(
-                                 0, last == std::string_view::npos ? 0 : last + 1))) +
+                      (is_cut_line(line) ? cut_line_shown(line)
+                                         : std::string(line.substr(
+                                               0, last == std::string_view::npos ? 0 : last + 1))) +
                       ": the rest of the file was not read.");
     if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
     MacroUnit = 0;
     MessageLine.blank();
     mark_run_failed();
-    return true;
 }
 
 // Contract: see the header.

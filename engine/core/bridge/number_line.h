@@ -68,6 +68,11 @@ bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
 // been meant for the asking word (the run counts as failed); true, and the caller ends its word.
 bool refuse_file_number_line(std::string_view prompt, std::string_view line);
 
+// A command file's line that answers `prompt` in no way (a cut line shown by its kept part):
+// "*** Not an answer to "PROMPT": LINE: the rest of the file was not read.", the file closed
+// and the run counted as failed. The file's next lines were meant for the asking word.
+void stop_file_at_non_answer(std::string_view prompt, std::string_view line);
+
 // How the line a word reads in place of its dialog came.
 enum class DialogLine {
     Numbers,  // a line of numbers, in P(1..)

@@ -149,10 +149,9 @@ int32_t put_entry(int32_t pos, int32_t x, int32_t y, int32_t colour, int32_t op)
     return pos + 3;
 }
 
-std::string item_limit_message() {
-    std::string count = core::format_int("(1i6)", ItemCountLimit);
-    count.erase(0, count.find_first_not_of(' '));
-    return "**** Item limit reached (" + count + " items): the item was not added.";
+// The item limit is told in the page-full form that every other growth uses.
+std::string item_limit_refusal() {
+    return "the item was not added (" + std::to_string(ItemCountLimit) + " items at most)";
 }
 
 // The screen lists have a fixed size: a page that draws more than they hold loses its last
@@ -585,7 +584,7 @@ bool append_item(int32_t& n, const float* p, int32_t available) {
         // The item that was to come is dropped: the store ends after the last item, whole.
         AppendTargetItem = core::ItemCount + 1;
         rewind_store_to_item();
-        core::report_failure(item_limit_message());
+        core::report_page_full(item_limit_refusal());
         return false;
     }
     const bool text_item = available >= 1 && p[0] == 16.0f;
