@@ -304,7 +304,9 @@ static void run_in_words() {
         if (ParamBuffer(2) != 1.0f) {
             core::PendingBoxOperation = 8;
             PendingBoxStep = 89;
-            core::show_prompt(core::FixedText<512>("Click on Staff for input.  X = exit."));
+            // The command's reply: the window shows it when the command ends, which would
+            // otherwise be the command itself.
+            core::MessageLine.set("Click on Staff for input.  X = exit.");
             return;
         }
     }

@@ -176,8 +176,18 @@ TEST_F(InputModeConsoleTest, InzTypesOnANewStaff) {
     EXPECT_EQ(p(2, 1), 1.0f);
     EXPECT_EQ(p(2, 2), 1.0f);
 
-    out = type({"INZ"});
-    EXPECT_NE(out.find("Click on Staff for input.  X = exit."), std::string::npos) << out;
+    // Asking for the staff changes nothing: "X", or an empty line (Escape in the window),
+    // leaves the question with the page as saved and no staff taken.
+    for (const char* leave : {"X", ""}) {
+        core::ChangesMadeFlag = 0;
+        out = type({"INZ", leave});
+        EXPECT_NE(out.find("Click on Staff for input.  X = exit."), std::string::npos) << out;
+        EXPECT_EQ(core::PendingBoxOperation, 0) << leave << out;
+        EXPECT_EQ(core::ChangesMadeFlag, 0) << leave << out;
+        EXPECT_EQ(core::ItemCount, 2) << leave << out;
+        EXPECT_EQ(out.find("Set Input Space"), std::string::npos) << leave << out;
+        EXPECT_EQ(out.find("Continue Input"), std::string::npos) << leave << out;
+    }
 }
 
 // "INX" enters a temporary clef for the run and takes it away before the closing menu.

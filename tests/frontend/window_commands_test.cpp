@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/core/bridge/command_line.h"
+#include "engine/input/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "frontend/app/command_bar.h"
@@ -263,4 +264,34 @@ TEST_F(WindowCommandsTest, InputModeKeepsTheTypedStaffInView) {
         view->PageToDevice(QPoint(0, static_cast<int32_t>((y * DisplayScale + 128) >> 8)));
     EXPECT_TRUE(device.y() >= 0 && device.y() < view->viewport()->height())
         << device.y() << " of " << view->viewport()->height();
+}
+
+// "INZ" from the palette's Input button on a page of two staves: the message line asks for the
+// staff, the page stays as saved while nothing is typed, and Escape leaves the question as "X"
+// does (no input space asked, no staff taken).
+TEST_F(WindowCommandsTest, InzFromThePaletteAsksForItsStaffAndEscapeLeaves) {
+    CMainFrame& f = frame_with_page();
+    enter(f, QStringLiteral("EI"));
+    for (const char* line : {"8 1 0", "8 2 0"}) enter(f, QString::fromLatin1(line));
+    enter(f, QStringLiteral("X"));
+    ASSERT_EQ(core::EditedItemNumber, 0);
+    ASSERT_EQ(core::ItemCount, 2);
+    core::ChangesMadeFlag = 0;  // as after a save
+    int dialogs = 0;
+    answer_next_dialog([&dialogs](QDialog& d) {
+        ++dialogs;
+        d.reject();
+    });
+    SendCommand("INZ   ");
+    EXPECT_EQ(f.CommandBar()->MessageText().trimmed().toStdString(),
+              "Click on Staff for input.  X = exit.");
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_EQ(core::PendingBoxOperation, 8);
+    press(f.CommandBar()->InputEdit(), Qt::Key_Escape, QStringLiteral("\x1b"));
+    run_events(50);
+    EXPECT_EQ(dialogs, 0) << "Escape opened a dialog";
+    EXPECT_EQ(core::PendingBoxOperation, 0);
+    EXPECT_EQ(core::ItemCount, 2);
+    EXPECT_EQ(core::ChangesMadeFlag, 0);
+    EXPECT_EQ(input::InputModeActive, 0);
 }

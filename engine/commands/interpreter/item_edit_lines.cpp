@@ -709,7 +709,13 @@ CommandFlow continue_box_operation() {
             const char c = CommandLine(i);
             if (c >= 'a' && c <= 'z') CommandLine(i) = static_cast<char>(c - 'a' + 'A');
         }
-        if ((starts("AB") && CommandLine(3) == ' ') || starts("X") || starts("I")) {
+        // The staff question of "INZ" takes only a click: Escape (or Enter) on an empty line
+        // arrives as a blank line, and leaves as "X" does rather than choosing a staff from
+        // where the mouse last was.
+        const bool staff_click_refused = op == 8 && edit::PendingBoxStep == 'Y' &&
+                                         CommandLine(1) != '|' && CommandLine(1) != '~';
+        if ((starts("AB") && CommandLine(3) == ' ') || starts("X") || starts("I") ||
+            staff_click_refused) {
             // The bare words leave the box. From a script a longer line ("IN 1", "IF ...") was
             // meant as something else: it is named and dropped, and a command file stops.
             std::string given = edit::answer_as_given();
@@ -718,7 +724,8 @@ CommandFlow continue_box_operation() {
             for (char& c : word) {
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
             }
-            const bool bare = word == "X" || word == "I" || word == "AB";
+            const bool bare = word == "X" || word == "I" || word == "AB" ||
+                              (staff_click_refused && word.empty());
             // A question that asks its box again reads a longer line as a box, like any line:
             // its reader names it and asks again, typed or from a script.
             if (bare || !edit::box_question_asks_again()) {
