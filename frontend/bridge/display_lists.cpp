@@ -140,7 +140,9 @@ int DecodeDisplayLists(QWidget* window) {
         DecodeTextRecords(TextDisplayStreamCopy.data(), TextDisplayStreamLength, kTextStreamBytes);
     ScreenLists.text_records = std::move(text.records);
     ScreenLists.text_complete = text.complete;
-    return BuildGeometryAndRepaint(window);
+    BuildGeometryAndRepaint(window);
+    FollowEngineZoom();
+    return 0;
 }
 
 // Contract: reads GraphicsList, GraphicsListLength and DisplayScale; rebuilds the paths, the

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -121,6 +123,43 @@ std::string ZoomPercentText(int32_t scale) {
     return std::to_string(static_cast<int64_t>(scale) * 100 / 64) + "%    ";
 }
 
+namespace {
+
+// The music's distance from the window's edges after a fit zoom, in pixels.
+constexpr int kMusicMargin = 8;
+// The zoom before the last engine call, when that call asked for a new one; else 0.
+int32_t g_engine_zoom_from = 0;
+
+}  // namespace
+
+// Contract: see the header. The scroll sizes follow the zoom as they do a zoom of the window's
+// own, and the view scrolls to the music's top left corner, which the old scroll position would
+// leave far out of view at a large zoom (FH, FW fit the music to the window).
+void FollowEngineZoom() {
+    const int32_t old_scale = std::exchange(g_engine_zoom_from, 0);
+    if (old_scale <= 0 || DisplayScale == old_scale) return;
+    const double f = static_cast<double>(DisplayScale) / old_scale;
+    for (int32_t& w : ScrollSizeRecord) {
+        w = static_cast<int32_t>(std::clamp(std::trunc(w * f), -2147483648.0, 2147483647.0));
+    }
+    COrmestView* view = ActiveView();
+    if (view == nullptr) return;
+    view->ApplyScrollSizes();
+    const auto& points = ScreenLists.geometry.points;
+    if (points.empty()) return;
+    int32_t left = INT32_MAX;
+    int32_t top = INT32_MIN;
+    for (const ScreenPoint& p : points) {
+        left = std::min(left, p.x);
+        top = std::max(top, p.y);
+    }
+    const QPoint corner = view->PageToDevice(QPoint(left, top));
+    const QPoint scroll = view->DeviceScrollPosition();
+    view->ScrollToDevicePosition(QPoint(scroll.x() + corner.x() - kMusicMargin,
+                                        scroll.y() + corner.y() - kMusicMargin));
+    view->viewport()->update();
+}
+
 // Contract: see the header. Reads and writes MessageLine, RequestedDisplayScale,
 // PreviousDisplayScale, DisplayScale, DocumentResetPending, the active view's key-mode bytes and
 // (through the engine) everything run_command writes; the active document's modified flag
@@ -148,7 +187,11 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
     }
     const int32_t n = std::clamp(text_length, 0, kTextStreamBytes);
     if (n > 0 && text_copy != nullptr) std::memcpy(text_copy, TextDisplayStream.data(), n);
-    if (RequestedDisplayScale != 0) DisplayScale = ClampDisplayScale(RequestedDisplayScale);
+    g_engine_zoom_from = 0;
+    if (RequestedDisplayScale != 0) {
+        DisplayScale = ClampDisplayScale(RequestedDisplayScale);
+        if (DisplayScale != PreviousDisplayScale) g_engine_zoom_from = PreviousDisplayScale;
+    }
     line = core::MessageLine;
     // The page stays in the engine when its window is closed: a change to it (or an item
     // opened for editing) brings the window back, so that it is seen and asked about.

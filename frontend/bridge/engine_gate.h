@@ -117,6 +117,9 @@ COrmestDoc* RestorePageWindowForUnsavedWork();
 // The view that step 9 of the gate, the mouse handlers and the services act on; null when every
 // document window is closed. A view registers itself when it is made and leaves when it goes.
 COrmestView* ActiveView();
+// After the screen lists of an engine call that asked for a new zoom (FH, FW): the scroll sizes
+// follow the zoom and the active view scrolls to the music. Once per such call.
+void FollowEngineZoom();
 void SetActiveView(COrmestView* view);
 
 // Engine calls under way (0 or 1): the busy guard.

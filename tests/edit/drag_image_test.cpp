@@ -94,6 +94,29 @@ TEST_F(DragImage, LeavingWithoutStoringDrawsTheStoredNoteAgain) {
     EXPECT_EQ(graphics_length_, core::ItemOutputSpans.graphics(4) - 1);
 }
 
+// A click moves the edited note as a drag does: its stored ink leaves the old place at once
+// (not only at X), a second click leaves the lists as the first, and AB draws it there again.
+TEST_F(DragImage, AClickLeavesNoStoredInkAtTheOldPlace) {
+    const int32_t words = dragimage_words(3);
+    dragimage_point(90.0f);
+    type("~");
+    ASSERT_EQ(core::EditedItemNumber, 3) << reply();
+    EXPECT_NEAR(core::EditItemParams(3), 90.0f, 0.5f);
+    EXPECT_EQ(dragimage_words(3), 0);
+    EXPECT_FALSE(dragimage_ink_near(40.0f));
+    EXPECT_EQ(edit::HiddenImageItem, 3);
+    EXPECT_EQ(stored_param(3, 3), 40.0f);
+    dragimage_point(100.0f);
+    type("~");
+    EXPECT_NEAR(core::EditItemParams(3), 100.0f, 0.5f);
+    EXPECT_EQ(dragimage_words(3), 0);
+    EXPECT_GT(dragimage_words(2), 0);
+    type("AB");
+    EXPECT_EQ(dragimage_words(3), words);
+    EXPECT_TRUE(dragimage_ink_near(40.0f));
+    EXPECT_EQ(edit::HiddenImageItem, 0);
+}
+
 // A drag that is stored puts the note at its new place, in the store and in the lists.
 TEST_F(DragImage, AStoredDragDrawsTheNoteAtItsNewPlaceOnly) {
     dragimage_step(90.0f);

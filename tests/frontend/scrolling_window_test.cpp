@@ -3,10 +3,13 @@
 // page with it, both ways.
 #include <QImage>
 #include <QScrollBar>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
+#include "frontend/bridge/display_lists.h"
 #include "frontend/view/ormest_view.h"
 #include "tests/frontend/dialog_command_fixture.h"
 
@@ -93,6 +96,41 @@ TEST_F(ScrollingWindowTest, TheThumbShowsTheViewAndArrowsAndThumbMoveTheView) {
         EXPECT_EQ(moved_left(home), 0);
         // The page step is what the window shows, never a pixel.
         EXPECT_GT(bar()->pageStep(), view()->viewport()->width() / 2);
+    }
+}
+
+// FH and FW zoom the music to the window: the view shows its top left corner, wherever the
+// scroll position stood before, and the scroll sizes follow the zoom.
+TEST_F(ScrollingWindowTest, AFitZoomShowsTheMusic) {
+    frame_->resize(700, 600);
+    QApplication::processEvents();
+    for (const char* line :
+         {"8 1 0", "X", "8 2 0", "X", "1 1 10 5 10 0 1", "X", "1 1 100 5 10 0 1", "X"}) {
+        type_line(QString::fromLatin1(line));
+    }
+    for (const char* fit : {"FH", "FW", "FH"}) {
+        SCOPED_TRACE(fit);
+        view()->ScrollToDevicePosition(QPoint(bar()->maximum(), 0));
+        const int32_t scale_before = DisplayScale;
+        const int32_t width_before = ScrollSizeRecord[0];
+        type_line(QString::fromLatin1(fit));
+        ASSERT_FALSE(ScreenLists.geometry.points.empty());
+        int32_t left = INT32_MAX;
+        int32_t top = INT32_MIN;
+        for (const ScreenPoint& p : ScreenLists.geometry.points) {
+            left = std::min(left, p.x);
+            top = std::max(top, p.y);
+        }
+        const QPoint corner = view()->PageToDevice(QPoint(left, top));
+        EXPECT_GE(corner.x(), 0);
+        EXPECT_LT(corner.x(), view()->viewport()->width() / 4);
+        EXPECT_GE(corner.y(), 0);
+        EXPECT_LT(corner.y(), view()->viewport()->height() / 4);
+        if (DisplayScale != scale_before) {
+            EXPECT_EQ(ScrollSizeRecord[0],
+                      static_cast<int32_t>(std::trunc(static_cast<double>(width_before) *
+                                                      DisplayScale / scale_before)));
+        }
     }
 }
 

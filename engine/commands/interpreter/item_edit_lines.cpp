@@ -633,10 +633,13 @@ CommandFlow show_parameter_display() {
 
 // Contract: a click while an item is edited: the click picker writes the pair line that puts
 // the item (or the end being moved) on the nearest staff at the clicked point, and the line is
-// applied like typed pairs. A click near no staff changes nothing.
+// applied like typed pairs. A click near no staff changes nothing. The stored image leaves the
+// old place, as it does while the item is dragged: only the preview shows the item until it is
+// stored.
 CommandFlow move_edited_item_to_click() {
     edit::show_parameters();
     if (ParamBuffer(1) != 2.0f) return CommandFlow::EndCommand;
+    edit::hide_stored_image();
     return run_edit_item_step(false);
 }
 
