@@ -505,6 +505,7 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         {"MAKEDIR under a file", {"MAKEDIR a.mus/sub"}, 3, "**** Cannot make folder a.mus/sub"},
         {"PATH to no folder", {"PATH nowhere"}, 3, "**** Cannot change to folder nowhere"},
         {"MB without a music directory", {"MB"}, 3, "#MUSDIR#.TMP not found."},
+        {"GH past the history", {"GH 99"}, 3, "*** No document in history entry 99."},
         {"LK, staves of 8 and 4 beats", console_lines_then(two_staves, {"LK", "1 2", "Y"}), 5,
          "*** ERROR: Wrong number of beats ***"},
         {"UNDO while an item is edited",

@@ -259,7 +259,12 @@ TEST_F(DocumentFilesTest, TruncatedRandomOrMissingFilesLeaveThePageAsItWas) {
     damaged_count[2] = 0xff;
     damaged_count[3] = 0x7f;
     write_bytes(path("count.mus"), damaged_count);
+    // A whole document whose end mark was wiped.
+    Bytes no_mark = read_file_bytes(path("good.mus"));
+    std::fill(no_mark.end() - 4, no_mark.end(), 0);
+    write_bytes(path("nomark.mus"), no_mark);
     const std::pair<const char*, const char*> bad_files[] = {
+        {"nomark.mus", "not a document of this program (no end mark under either count width)"},
         {"cut.mus", "the file ends before its count"},
         {"cut4.mus", "the file ends before its count"},
         {"random.mus", "not a document of this program (no end mark under either count width)"},

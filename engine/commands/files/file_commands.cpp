@@ -244,8 +244,8 @@ void get_named_document(const std::string& name_given) {
         if (!rest.empty() && !parse_whole(rest, n)) n = 0;
         given = history_entry(n);
         if (given.empty()) {
-            show_message("*** No document in history entry " +
-                         std::string(rest.empty() ? "1" : rest) + ".");
+            report_failure("*** No document in history entry " +
+                           std::string(rest.empty() ? "1" : rest) + ".");
             redraw_page();
             return;
         }

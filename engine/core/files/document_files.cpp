@@ -360,10 +360,12 @@ DocumentStatus read_document(std::string_view name, DocumentWords& words, Docume
     int32_t n = 0;
     std::size_t offset = 0;
     bool short_under_16 = false;  // a 16-bit count in range that the file ends before
+    bool fits_under_16 = false;   // a 16-bit count in range that the file holds, no end mark
     if (got >= 2) {
         const int32_t n16 = get_le_i16(bytes.data());
         const bool in_range = n16 >= 3 && n16 <= largest;
         short_under_16 = in_range && 2 + 4 * static_cast<std::size_t>(n16) > got;
+        fits_under_16 = in_range && !short_under_16;
         if (in_range && !short_under_16 && word_at(bytes, 2, n16) == kDocumentEndMarker) {
             n = n16;
             offset = 2;
@@ -386,8 +388,11 @@ DocumentStatus read_document(std::string_view name, DocumentWords& words, Docume
                 std::bit_cast<float>(get_le_i32(bytes.data() + got - 4)) == kDocumentEndMarker;
             return refuse(status, ends_in_mark ? kCountOutOfRangeCause : kNotADocumentCause);
         }
+        // A file its 16-bit count fits whole, but for the end mark, is no document of ours
+        // rather than one cut short under the other width.
         if (4 + 4 * static_cast<std::size_t>(n) > got)
-            return refuse(DocumentStatus::BadFormat, kEndsBeforeCountCause);
+            return refuse(DocumentStatus::BadFormat,
+                          fits_under_16 ? kNotADocumentCause : kEndsBeforeCountCause);
         offset = 4;
     }
 
