@@ -155,8 +155,8 @@ void FollowEngineZoom() {
     }
     const QPoint corner = view->PageToDevice(QPoint(left, top));
     const QPoint scroll = view->DeviceScrollPosition();
-    view->ScrollToDevicePosition(QPoint(scroll.x() + corner.x() - kMusicMargin,
-                                        scroll.y() + corner.y() - kMusicMargin));
+    view->ScrollToDevicePosition(
+        QPoint(scroll.x() + corner.x() - kMusicMargin, scroll.y() + corner.y() - kMusicMargin));
     view->viewport()->update();
 }
 

@@ -124,8 +124,7 @@ int QtFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer, const core::FixedT
         answer_from_file_ = true;
         std::string line;
         const std::string asked = prompt.trimmed();
-        if (!read_file_answer(line, std::string_view(asked).substr(0, asked.find('\0'))))
-            return -1;
+        if (!read_file_answer(line, std::string_view(asked).substr(0, asked.find('\0')))) return -1;
         buffer.set(line);
         return 0;
     }

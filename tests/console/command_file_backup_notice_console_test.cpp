@@ -178,7 +178,8 @@ TEST_F(BackupNoticeTest, EveryPageSetAsideLoadsByItsLastNotice) {
         SCOPED_TRACE(names[k]);
         std::string last;
         for (const std::string& line : lines)
-            if (line.starts_with("*** The ") && line.find("/" + names[k] + " ") != std::string::npos)
+            if (line.starts_with("*** The ") &&
+                line.find("/" + names[k] + " ") != std::string::npos)
                 last = line;
         const std::size_t from = last.rfind("type ");
         const std::size_t to = last.rfind(" to load");

@@ -188,9 +188,27 @@ TEST_F(EdStavesRoundTripTest, CommandFileAnswersTheLinesAlone) {
 // line (the rhythms line typed as "Q;") spaces the staff again, off the other staff's bars.
 TEST_F(EdStavesRoundTripTest, AJustifiedStaffKeepsItsPlacesWhenEveryLineIsOffered) {
     const std::vector<std::string> kPage = {
-        "IN 1", "", "BA/3 4/C3/E3/G3/M2/C3/E3/G3/M/C3/E3/G3/M/C3/E3/G3/MDD2;", "Q;", ";", ";",
-        ";", "X", "Y", "", "TR/3 4/C4/E4/G4/M1/C4/E4/G4/M/C4/E4/G4/M/C4/E4/G4/MDD1;", "Q;",
-        ";", ";", ";", "X", "N", "LJ", "1 2", "Y", "SA d.mus"};
+        "IN 1",
+        "",
+        "BA/3 4/C3/E3/G3/M2/C3/E3/G3/M/C3/E3/G3/M/C3/E3/G3/MDD2;",
+        "Q;",
+        ";",
+        ";",
+        ";",
+        "X",
+        "Y",
+        "",
+        "TR/3 4/C4/E4/G4/M1/C4/E4/G4/M/C4/E4/G4/M/C4/E4/G4/MDD1;",
+        "Q;",
+        ";",
+        ";",
+        ";",
+        "X",
+        "N",
+        "LJ",
+        "1 2",
+        "Y",
+        "SA d.mus"};
     // Bar line positions of one staff, in a saved document's records.
     const auto bars = [](const std::vector<std::string>& records, int staff) {
         std::vector<float> out;

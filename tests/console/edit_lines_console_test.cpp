@@ -172,7 +172,8 @@ TEST_F(EditLinesConsoleTest, AnItemTypedOnAFullPageIsRefusedAndTheLastItemKeepsI
     const int32_t used = core::ItemWordsUsed;
     core::RunFailedWord = 0;
     out = type({"1 1 20 5 5 0 1", "SA kept.mus"});
-    EXPECT_TRUE(has(out, "**** The page is full: the item was not added (6000 items at most).")) << out;
+    EXPECT_TRUE(has(out, "**** The page is full: the item was not added (6000 items at most)."))
+        << out;
     EXPECT_EQ(core::RunFailedWord, 1);  // the refusal fails a script's run
     EXPECT_EQ(core::ItemCount, 6000);
     EXPECT_EQ(core::ItemWordsUsed, used);

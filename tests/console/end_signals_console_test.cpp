@@ -259,8 +259,7 @@ TEST_F(ConsoleEndSignalTest, AnEndInsideAnEditFormOrAtComsQuestionsKeepsThePageB
                 copy.wait_end();
             }
             if (end.how != How::HangUp) {
-                EXPECT_NE(copy.output().find("were written to the backup copy"),
-                          std::string::npos)
+                EXPECT_NE(copy.output().find("were written to the backup copy"), std::string::npos)
                     << copy.output();
             }
             EXPECT_EQ(document_item_words(backup_), *place.before);

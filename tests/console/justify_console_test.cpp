@@ -3,8 +3,8 @@
 // mode's closing "L" justifies the staff just typed.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -255,19 +255,27 @@ TEST_F(JustifyConsoleTest, LjaJustifiesEachSystemAsLjWithItsStavesDoes) {
     };
     const Case cases[] = {
         {"the README's piano piece", readme_piece_lines(true), {"3 2", "1 2"}, false, false},
-        {"the piano piece without its joining lines", readme_piece_lines(false), {"3 2", "1 2"},
-         false, false},
-        {"two SATB systems",
-         page({system_of(1, 4, 4, 3, half2), system_of(5, 4, 4, 0, quarters4)}), {"5 4", "1 4"},
+        {"the piano piece without its joining lines",
+         readme_piece_lines(false),
+         {"3 2", "1 2"},
+         false,
          false},
-        {"two one-staff systems", page({system_of(1, 1, 1, 0, half2), system_of(2, 1, 1, 0, {1, 1, 1})}),
-         {"2 1", "1 1"}, false},
+        {"two SATB systems",
+         page({system_of(1, 4, 4, 3, half2), system_of(5, 4, 4, 0, quarters4)}),
+         {"5 4", "1 4"},
+         false},
+        {"two one-staff systems",
+         page({system_of(1, 1, 1, 0, half2), system_of(2, 1, 1, 0, {1, 1, 1})}),
+         {"2 1", "1 1"},
+         false},
         {"a staff no line joins",
-         page({system_of(1, 2, 2, 0, half2), system_of(3, 1, 1, 0, {1, 1, 1})}), {"3 1", "1 2"},
+         page({system_of(1, 2, 2, 0, half2), system_of(3, 1, 1, 0, {1, 1, 1})}),
+         {"3 1", "1 2"},
          false},
         {"a system whose staves disagree",
          page({system_of(1, 4, 4, 3, half2, 2), system_of(5, 4, 4, 0, quarters4)}),
-         {"5 4", "1 4"}, true},
+         {"5 4", "1 4"},
+         true},
         {"one system", page({system_of(1, 2, 2, 0, half2)}), {"1 2"}, false},
     };
     enum class Way { Piped, Terminal, Re };

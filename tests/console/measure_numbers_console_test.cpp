@@ -46,7 +46,8 @@ std::vector<std::pair<float, float>> numbers_placed() {
     std::vector<std::pair<float, float>> out;
     for (int32_t k = 1; k <= core::ItemCount; ++k)
         if (stored_param(k, 1) == 10.0f) out.emplace_back(stored_param(k, 2), stored_param(k, 5));
-    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    std::sort(out.begin(), out.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
     return out;
 }
 
@@ -101,7 +102,8 @@ TEST_F(MeasureNumbersConsoleTest, MnCountsEachSystemOnceAboveItsHighestStaff) {
     };
     const Case cases[] = {
         // One-staff systems, one above the other: counted on from the top staff down.
-        {"two one-staff systems", page({bars_of_quarters(1, 1, 1, 0), bars_of_quarters(2, 1, 1, 0)}),
+        {"two one-staff systems",
+         page({bars_of_quarters(1, 1, 1, 0), bars_of_quarters(2, 1, 1, 0)}),
          {{2, 2}, {1, 3}, {1, 4}}},
         // Two SATB systems of four staves, their bar lines spanning all four.
         {"two four-staff systems",
@@ -110,7 +112,8 @@ TEST_F(MeasureNumbersConsoleTest, MnCountsEachSystemOnceAboveItsHighestStaff) {
         // A span reaching past the page's last staff is held to it.
         {"a span past the top", page({bars_of_quarters(1, 2, 9, 0)}), {{2, 2}}},
         // Staves 1-2 joined; staff 3, with bar lines of its own only, is a system of its own.
-        {"a staff no line joins", page({bars_of_quarters(1, 2, 2, 0), bars_of_quarters(3, 1, 1, 0)}),
+        {"a staff no line joins",
+         page({bars_of_quarters(1, 2, 2, 0), bars_of_quarters(3, 1, 1, 0)}),
          {{3, 2}, {2, 3}, {2, 4}}},
     };
     for (const Case& c : cases) {

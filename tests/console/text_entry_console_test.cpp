@@ -91,13 +91,15 @@ const std::vector<TextEntryCase> kTextEntryCases = {
     // Each word of the place is read whole: an exponent is read; nan, a number with letters
     // after it, a word after the numbers and a number past the reals are no place (named: at
     // the keys by the place, from a script by the line run as a command).
-    {"exponent in the place", {"T", "1 1e1 5", "hi", "8 2 0"}, {{"_00hi", 1, 10, 5}}, {1, 2}, {},
+    {"exponent in the place",
+     {"T", "1 1e1 5", "hi", "8 2 0"},
+     {{"_00hi", 1, 10, 5}},
+     {1, 2},
+     {},
      1},
     {"nan in the place", {"T", "1 nan 5", "8 2 0"}, {}, {1, 2}, {"Not a number: nan"}, 0},
-    {"letters after a number", {"T", "10abc 5 5", "8 2 0"}, {}, {1, 2}, {"Not a number: 10abc"},
-     0},
-    {"word after the place", {"T", "2 5 0 2 junk", "8 2 0"}, {}, {1, 2}, {"Not a number: junk"},
-     0},
+    {"letters after a number", {"T", "10abc 5 5", "8 2 0"}, {}, {1, 2}, {"Not a number: 10abc"}, 0},
+    {"word after the place", {"T", "2 5 0 2 junk", "8 2 0"}, {}, {1, 2}, {"Not a number: junk"}, 0},
     {"place past the reals",
      {"T", "1 1e39 5", "8 2 0"},
      {},

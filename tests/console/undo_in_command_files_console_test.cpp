@@ -45,8 +45,8 @@ const std::vector<std::string> kMakeP = {"EI",      "8 2 0",   "3 2 2", "1 2 20 
                                          "14 1 60", "SA p.mus"};
 
 // f.mus: a.mus and item 4, an EPS figure of fig.eps (its box 0 0 20 30).
-const std::vector<std::string> kMakeF = {"G a.mus", "EI", "15 1 80 0 1 1 0 0 0 0 0 0 1",
-                                         "fig.eps", "X",   "EI", "SA f.mus"};
+const std::vector<std::string> kMakeF = {
+    "G a.mus", "EI", "15 1 80 0 1 1 0 0 0 0 0 0 1", "fig.eps", "X", "EI", "SA f.mus"};
 
 const std::vector<std::string> kTwoNotesUndone = {"NOTE RHQ 1 90", "X", "NOTE RHQ 1 100", "X",
                                                   "UNDO"};
@@ -361,8 +361,10 @@ TEST_P(UndoInCommandFilesConsoleTest, TheRoadGivesThePage) {
     const Case& c = kCases[GetParam().row];
     const Road road = GetParam().road;
     type(kMakeA);
-    std::ofstream(temp_.root() / "fig.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n";
-    std::ofstream(temp_.root() / "two.eps") << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 5 6 50 70\n";
+    std::ofstream(temp_.root() / "fig.eps")
+        << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n";
+    std::ofstream(temp_.root() / "two.eps")
+        << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 5 6 50 70\n";
     core::reset_engine();
     core::reset_service_gate();
 

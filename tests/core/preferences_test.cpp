@@ -2,10 +2,10 @@
 // what its dialog returns.
 #include "engine/core/preferences.h"
 
-#include <bit>
-#include <filesystem>
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>

@@ -108,7 +108,8 @@ TEST_F(EditSideRoads, FullPageRefusesNewItemsOnlyNotEditsOfStoredOnes) {
     type("5 1 20 5 7 40 1");
     type("X");
     ASSERT_EQ(core::ItemCount, render::ItemCountLimit);
-    const std::string refused = "**** The page is full: the item was not added (6000 items at most).";
+    const std::string refused =
+        "**** The page is full: the item was not added (6000 items at most).";
     EXPECT_FALSE(shown(refused));
     type("EI");
     const int32_t last = core::ItemCount;

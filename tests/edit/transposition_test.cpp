@@ -331,10 +331,10 @@ TEST_F(TranspositionConsoleTest, StaffNumbersOfBillionsAreHeldToThePage) {
 // takes the tie along with the soprano's D5 (C5 at level 8, the tie under it as the soprano
 // alone gets it), and the tied C5 is struck once.
 TEST_F(TranspositionConsoleTest, ATieOnAStaffOfTwoVoicesFollowsItsVoice) {
-    const std::vector<std::string> kSoprano = {"IN 1", "", "TR/K1S/3 4/SU/D5/M/D5/M;", "H./H.;",
-                                               ";", ";", "1 2;", "X", "N"};
-    const std::vector<std::string> kAlto = {"IN 1", "2 200 1", "SD/G4/F4;", "H./H.;",
-                                            ";", ";", ";", "X", "N"};
+    const std::vector<std::string> kSoprano = {
+        "IN 1", "", "TR/K1S/3 4/SU/D5/M/D5/M;", "H./H.;", ";", ";", "1 2;", "X", "N"};
+    const std::vector<std::string> kAlto = {"IN 1", "2 200 1", "SD/G4/F4;", "H./H.;", ";",
+                                            ";",    ";",       "X",         "N"};
     const auto tie = [] {
         for (int32_t k = 1; k <= core::ItemCount; ++k)
             if (stored_param(k, 1) == 5.0f)

@@ -294,8 +294,8 @@ TEST_F(AppTest, EndAndHomeOnAnEmptyBarLeaveTheMessageLineEmpty) {
     };
     const Row rows[] = {
         {{"8 1 0", "X", "SA b.mus"}, Qt::Key_End},  // a typed item, a save
-        {{"I 1", "X"}, Qt::Key_Home},                // an edit of a stored item
-        {{"1 1 50 5 10 0 4", "X"}, Qt::Key_End},     // a typed item stored
+        {{"I 1", "X"}, Qt::Key_Home},               // an edit of a stored item
+        {{"1 1 50 5 10 0 4", "X"}, Qt::Key_End},    // a typed item stored
         {{"X", "INC 2"}, Qt::Key_Home},
         {{"INC 2"}, Qt::Key_End},
     };

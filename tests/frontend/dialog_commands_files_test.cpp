@@ -241,11 +241,18 @@ TEST_F(DialogCommandTest, ACommandFileAnswersItsQuestionsAsTheConsoleReadsThem) 
         int console_status;
     } rows[] = {
         {"COM\nY\npart1.mus\n2\n", "", 0},
-        {"GM a.mus\n", "*** The command file ended before this was answered: Type a number for staff offset.", 0},
+        {"GM a.mus\n",
+         "*** The command file ended before this was answered: Type a number for staff offset.", 0},
         {"GM a.mus\n2\n", "", 0},
         {"COM\nN\n", "", 0},
-        {"COM\n", "*** The command file ended before this was answered: Warning: Unsaved entries or changes will be lost. Clear or Load new file?", 0},
-        {"COM\n\nmaybe\nSA m.mus\n", "*** Not an answer to \"Warning: Unsaved entries or changes will be lost. Clear or Load new file?\": maybe -- taken as No.", 1},
+        {"COM\n",
+         "*** The command file ended before this was answered: Warning: Unsaved entries or changes "
+         "will be lost. Clear or Load new file?",
+         0},
+        {"COM\n\nmaybe\nSA m.mus\n",
+         "*** Not an answer to \"Warning: Unsaved entries or changes will be lost. Clear or Load "
+         "new file?\": maybe -- taken as No.",
+         1},
     };
     int n = 0;
     for (const auto& row : rows) {
@@ -263,10 +270,12 @@ TEST_F(DialogCommandTest, ACommandFileAnswersItsQuestionsAsTheConsoleReadsThem) 
         console.setWorkingDirectory(QString::fromStdString(console_dir.string()));
         console.start(program_path(), {QStringLiteral("--console")});
         ASSERT_TRUE(console.waitForStarted());
-        console.write(QByteArray::fromStdString("G a.mus\nRE q" + tag + ".txt\nSA " + saved + "\n"));
+        console.write(
+            QByteArray::fromStdString("G a.mus\nRE q" + tag + ".txt\nSA " + saved + "\n"));
         console.closeWriteChannel();
         ASSERT_TRUE(console.waitForFinished(60000));
-        EXPECT_EQ(console.exitCode(), row.console_status) << console.readAllStandardOutput().toStdString();
+        EXPECT_EQ(console.exitCode(), row.console_status)
+            << console.readAllStandardOutput().toStdString();
         const std::vector<std::string> expected = saved_records(console_dir / saved);
         ASSERT_FALSE(expected.empty());
 

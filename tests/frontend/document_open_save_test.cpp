@@ -269,11 +269,10 @@ TEST_F(AppTest, SaveKeepsTheFileTheEngineWroteWithTheExtensionItAdded) {
         const char* written;  // "" when the engine refuses the name
     };
     const Row rows[] = {
-        {"gminor", "gminor.MUS"},  // the new page's extension
-        {"b.mus", "b.mus"},
-        {"c", "c.mus"},            // the page's extension is now ".mus"
-        {"D.Mus", "D.Mus"},        // kept as typed
-        {"folder", ""},            // a folder: the engine refuses it
+        {"gminor", "gminor.MUS"},                  // the new page's extension
+        {"b.mus", "b.mus"},       {"c", "c.mus"},  // the page's extension is now ".mus"
+        {"D.Mus", "D.Mus"},                        // kept as typed
+        {"folder", ""},                            // a folder: the engine refuses it
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.typed);

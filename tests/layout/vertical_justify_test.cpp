@@ -228,8 +228,14 @@ TEST_F(VerticalJustifyTest, TheShiftDoesNotHangOnHundredthsOfAPosition) {
         {"high note below an empty staff", {{1, 112, 13, 20}}, 2},
         {"a note inside each staff", {{1, 60, 9, 20}, {2, 60, 5, 10}}, 2},
         {"four parts",
-         {{1, 30.4f, 1, 20}, {1, 75.6f, 8, 20}, {2, 30.4f, 10, 10}, {2, 75.6f, 12, 10},
-          {3, 30.4f, -2, 20}, {3, 75.6f, 4, 20}, {4, 30.4f, 9, 10}, {4, 120.8f, 13, 10}},
+         {{1, 30.4f, 1, 20},
+          {1, 75.6f, 8, 20},
+          {2, 30.4f, 10, 10},
+          {2, 75.6f, 12, 10},
+          {3, 30.4f, -2, 20},
+          {3, 75.6f, 4, 20},
+          {4, 30.4f, 9, 10},
+          {4, 120.8f, 13, 10}},
          4},
     };
     for (const Page& page : pages) {
@@ -241,7 +247,8 @@ TEST_F(VerticalJustifyTest, TheShiftDoesNotHangOnHundredthsOfAPosition) {
             core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
             core::OutputBufferViews.text.bind(text_.data(), &text_length_);
             core::set_front_end(&fe_);
-            for (int32_t s = 1; s <= page.staves; ++s) add_item({8, static_cast<float>(s), 0, 0, 0});
+            for (int32_t s = 1; s <= page.staves; ++s)
+                add_item({8, static_cast<float>(s), 0, 0, 0});
             for (const auto& n : page.notes) add_item({1, n[0], n[1] + moved, n[2], n[3], 0, 1});
             draw();
             justify(4, 4, 12);
@@ -251,7 +258,8 @@ TEST_F(VerticalJustifyTest, TheShiftDoesNotHangOnHundredthsOfAPosition) {
                 first = shifts;
                 continue;
             }
-            for (std::size_t i = 0; i < shifts.size(); ++i) EXPECT_NEAR(shifts[i], first[i], 0.01f) << i;
+            for (std::size_t i = 0; i < shifts.size(); ++i)
+                EXPECT_NEAR(shifts[i], first[i], 0.01f) << i;
         }
     }
 }

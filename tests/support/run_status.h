@@ -13,14 +13,26 @@ inline int marked_status() { return core::RunFailedWord != 0 ? 1 : 0; }
 
 // True when the replies name a script's line the program did not take as written.
 inline bool names_untaken_line(const std::string& out) {
-    for (const char* mark :
-         {"*** Not an answer", "*** No answer to", "*** Not a box:", "*** Not a number:",
-          "*** Not a code number:", "*** Number out of range:", "*** Staff numbers are",
-          "ERROR -- unknown word", "*** Syntax Error", "**** Input error", "*** IF: cannot read",
-          "*** Not a place for", "*** Not a file number", " ended, nothing was changed.",
-          "-- the line was not taken.", "the rest of the file was not read",
-          "is not numbered on this staff", "*** Not a complete line for",
-          "line was refused and left out", "-- the text was not entered."}) {
+    for (const char* mark : {"*** Not an answer",
+                             "*** No answer to",
+                             "*** Not a box:",
+                             "*** Not a number:",
+                             "*** Not a code number:",
+                             "*** Number out of range:",
+                             "*** Staff numbers are",
+                             "ERROR -- unknown word",
+                             "*** Syntax Error",
+                             "**** Input error",
+                             "*** IF: cannot read",
+                             "*** Not a place for",
+                             "*** Not a file number",
+                             " ended, nothing was changed.",
+                             "-- the line was not taken.",
+                             "the rest of the file was not read",
+                             "is not numbered on this staff",
+                             "*** Not a complete line for",
+                             "line was refused and left out",
+                             "-- the text was not entered."}) {
         if (out.find(mark) != std::string::npos) return true;
     }
     return false;

@@ -125,10 +125,10 @@ void combine_documents() {
         scan_command_line(find_line_length(CommandLine));
         // A command file's count that is no number stops the file: its next lines were
         // written for the combined page.
-        const bool refused = MacroUnit != DefaultMacroUnit
-                                 ? refuse_file_number_line("Number of files:", count_text)
-                                 : refuse_script_number_answer("Number of files:", count_text,
-                                                               "COM");
+        const bool refused =
+            MacroUnit != DefaultMacroUnit
+                ? refuse_file_number_line("Number of files:", count_text)
+                : refuse_script_number_answer("Number of files:", count_text, "COM");
         if (refused) {
             ChangesMadeFlag = unsaved;
             CommandLine.set(name);

@@ -184,8 +184,7 @@ std::string item_count_text() { return "||     ITEMS  " + format_int("(1i4)", It
 void save_current_document() {
     // "SX" and "SB" go on, after the save, to the music directory's next or previous document.
     const bool steps_on = !is_front_end_write() && CommandLine(1) == 'S' &&
-                          (CommandLine(2) == 'X' || CommandLine(2) == 'B') &&
-                          CommandLine(3) != 'A';
+                          (CommandLine(2) == 'X' || CommandLine(2) == 'B') && CommandLine(3) != 'A';
     const FixedText<512> word_line = CommandLine;
     platform::FileIdentity seen;
     const std::string file = choose_save_name(seen);

@@ -307,9 +307,8 @@ bool keep_page_for_command_file(std::string& told) {
     const PageToKeep page = page_to_keep();
     const int32_t file_mode = FileMode;
     FileMode = 0;
-    const bool kept = write_document(pending_backup_name(), *page.words, page.used,
-                                     kDocumentLevel, MetricFlag,
-                                     std::string_view(name)) == DocumentStatus::Ok;
+    const bool kept = write_document(pending_backup_name(), *page.words, page.used, kDocumentLevel,
+                                     MetricFlag, std::string_view(name)) == DocumentStatus::Ok;
     FileMode = file_mode;
     if (!kept) {
         told = not_kept_text() + ": the command file's word was not carried out.";

@@ -56,8 +56,8 @@ std::vector<std::string> tell_backups_kept_at_end();
 
 // Before the backup copy is written over: when the record lists it (a backup of an earlier end
 // that was told but not loaded), it is first kept as "!kept-N!save.mus" in the work folder,
-// recorded under that name, and a message (show_message) says where at once. False when it is there but could not
-// be kept: it must not be written over then.
+// recorded under that name, and a message (show_message) says where at once. False when it is there
+// but could not be kept: it must not be written over then.
 bool set_aside_backup_kept_at_end();
 
 // The name (as typed, "C:\!TMP\!kept-N!save.mus") under which the last set_aside_backup_kept_at_end

@@ -727,8 +727,8 @@ CommandFlow continue_box_operation() {
             for (char& c : word) {
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
             }
-            const bool bare = word == "X" || word == "I" || word == "AB" ||
-                              (staff_click_refused && word.empty());
+            const bool bare =
+                word == "X" || word == "I" || word == "AB" || (staff_click_refused && word.empty());
             // A question that asks its box again reads a longer line as a box, like any line:
             // its reader names it and asks again, typed or from a script.
             if (bare || !edit::box_question_asks_again()) {

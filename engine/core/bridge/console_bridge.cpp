@@ -95,7 +95,8 @@ std::string unreadable_file_message(std::string_view name) {
     if (kind == platform::FileKind::Readable || kind == platform::FileKind::Missing)
         return "File not found --> " + shown;
     // The system's own words, as a failed save gives them.
-    if (kind == platform::FileKind::TooLong) return "File not found --> " + shown + ": File name too long";
+    if (kind == platform::FileKind::TooLong)
+        return "File not found --> " + shown + ": File name too long";
     return "*** " + shown + " " + std::string(platform::file_kind_text(kind)) + ".";
 }
 

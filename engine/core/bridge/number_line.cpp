@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "engine/core/bridge/command_line.h"
-#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/settings_tables.h"

@@ -46,8 +46,8 @@ std::string yes_no_question_name(std::string_view question) {
     return first == std::string::npos ? std::string() : name.substr(first);
 }
 
-ScriptYesNo read_script_yes_no(std::string_view question, std::string_view line,
-                               bool exit_offered, std::string_view ends) {
+ScriptYesNo read_script_yes_no(std::string_view question, std::string_view line, bool exit_offered,
+                               std::string_view ends) {
     // A line cut at its length limit answers nothing: its lost rest may have changed it.
     const bool cut = is_cut_line(line);
     const char a = cut ? '\0' : first_letter(line);
@@ -64,8 +64,7 @@ ScriptYesNo read_script_yes_no(std::string_view question, std::string_view line,
 }
 
 std::string command_file_ended_at(std::string_view question) {
-    return "*** The command file ended before this was answered: " +
-           yes_no_question_name(question);
+    return "*** The command file ended before this was answered: " + yes_no_question_name(question);
 }
 
 }  // namespace core

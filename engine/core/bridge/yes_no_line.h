@@ -17,8 +17,8 @@ struct ScriptYesNo {
 // A line whose first letter is Y is Yes, N is No, X is Exit where Exit is offered. Any other
 // line (an empty one too) answers nothing: it is named with the question and taken as No, or,
 // when `ends` names a word and Exit is offered, as Exit ending that word.
-ScriptYesNo read_script_yes_no(std::string_view question, std::string_view line,
-                               bool exit_offered, std::string_view ends);
+ScriptYesNo read_script_yes_no(std::string_view question, std::string_view line, bool exit_offered,
+                               std::string_view ends);
 
 // The question as a reply names it: its lines side by side, without the answer marks and the
 // dashes around it ("-- Add bar lines?" is "Add bar lines?").

@@ -381,8 +381,8 @@ DocumentStatus read_document(std::string_view name, DocumentWords& words, Docume
         if (n < 3 || n > largest) {
             // Which cause fits: a count the file ends before, a document (it ends in the end
             // mark) whose count is damaged, or no document of ours at all.
-            const DocumentStatus status = n > largest ? DocumentStatus::TooLarge
-                                                      : DocumentStatus::BadFormat;
+            const DocumentStatus status =
+                n > largest ? DocumentStatus::TooLarge : DocumentStatus::BadFormat;
             if (short_under_16) return refuse(status, kEndsBeforeCountCause);
             const bool ends_in_mark =
                 std::bit_cast<float>(get_le_i32(bytes.data() + got - 4)) == kDocumentEndMarker;

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
-#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
@@ -237,8 +237,9 @@ CommandFileAnswer read_command_file_answer(std::string& not_answer) {
     if (!cut && (word == "N" || word == "NO")) return CommandFileAnswer::No;
     // Left in the file, the line would run as a command the file meant as the answer.
     const std::size_t last = record.find_last_not_of(" \t\r");
-    not_answer = cut ? cut_line_shown(record)
-                     : last == std::string::npos ? std::string() : record.substr(0, last + 1);
+    not_answer = cut                         ? cut_line_shown(record)
+                 : last == std::string::npos ? std::string()
+                                             : record.substr(0, last + 1);
     return CommandFileAnswer::NotAnAnswer;
 }
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "engine/core/bridge/command_line.h"
-#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"

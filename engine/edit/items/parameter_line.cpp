@@ -250,8 +250,8 @@ void apply_edit_line(int32_t& n) {
     const bool text_line_word =
         core::int_of(e(1)) == 16 &&
         (line(1) == 'J' || (line(1) == 'T' && (line(2) == ' ' || line(2) == '*' ||
-                                                ((line(2) == 'E' || line(2) == 'T') &&
-                                                 (line(3) == ' ' || line(3) == '*')))));
+                                               ((line(2) == 'E' || line(2) == 'T') &&
+                                                (line(3) == ' ' || line(3) == '*')))));
     if (line.starts_with("TX") || text_line_word) {
         // The text is drawn where its preview goes, over any preview still in the lists (a click
         // that opened it draws one at once): only there does the drawer take it for the edited

@@ -99,7 +99,8 @@ int32_t slur_end_note(const std::vector<TranspositionNoteLine>& notes, float x, 
     }
     if (!up || !down) return nearest;
     int32_t best = nearest;
-    float best_distance = std::fabs(static_cast<float>(notes[static_cast<size_t>(nearest)].level) - h);
+    float best_distance =
+        std::fabs(static_cast<float>(notes[static_cast<size_t>(nearest)].level) - h);
     for (size_t i = 0; i < notes.size(); ++i) {
         if (notes[i].position != at) continue;
         const float d = std::fabs(static_cast<float>(notes[i].level) - h);

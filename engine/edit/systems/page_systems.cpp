@@ -30,8 +30,8 @@ bool is_counting_bar(int32_t k) {
 int32_t bar_reach(int32_t k, int32_t page_top) {
     const int32_t staff = staff_of(k);
     // Held to the staves first, so that a count of billions neither wraps nor overflows.
-    const int32_t span = std::max(
-        1, std::abs(core::int_in(p(k, 4), -layout::kMaxStaves, layout::kMaxStaves)));
+    const int32_t span =
+        std::max(1, std::abs(core::int_in(p(k, 4), -layout::kMaxStaves, layout::kMaxStaves)));
     return std::max(staff, std::min(page_top, staff + span - 1));
 }
 
@@ -53,7 +53,9 @@ std::vector<PageSystem> find_page_systems() {
         const int32_t s = staff_of(k);
         if (!on_staves(s)) continue;
         held[static_cast<size_t>(s)] = true;
-        if (is_counting_bar(k)) reach[static_cast<size_t>(s)] = std::max(reach[static_cast<size_t>(s)], bar_reach(k, top));
+        if (is_counting_bar(k))
+            reach[static_cast<size_t>(s)] =
+                std::max(reach[static_cast<size_t>(s)], bar_reach(k, top));
     }
     std::vector<PageSystem> systems;
     for (int32_t s = 1; s <= top; ++s) {
@@ -61,7 +63,8 @@ std::vector<PageSystem> find_page_systems() {
         PageSystem sys;
         sys.lowest = s;
         int32_t joined = std::max(s, reach[static_cast<size_t>(s)]);
-        for (int32_t t = s + 1; t <= joined; ++t) joined = std::max(joined, reach[static_cast<size_t>(t)]);
+        for (int32_t t = s + 1; t <= joined; ++t)
+            joined = std::max(joined, reach[static_cast<size_t>(t)]);
         sys.highest = s;
         for (int32_t t = s; t <= joined; ++t)
             if (held[static_cast<size_t>(t)]) sys.highest = t;

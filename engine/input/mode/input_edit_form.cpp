@@ -150,8 +150,8 @@ void end_form_early() {
     const std::string word = put_back_form_start();
     leave_edit_form();
     if (!word.empty())
-        core::show_message("*** The edit form ended early: the page is as it was before " +
-                           word + ".");
+        core::show_message("*** The edit form ended early: the page is as it was before " + word +
+                           ".");
 }
 
 // The staff set-up after the staff question. False when the staff is above the limit.
