@@ -734,7 +734,9 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
             lines.push_back("SA out.mus");
             int status = -1;
             out = run_console_file(temp_.root(), lines, &status);
-            if (c.exit_status >= 0) EXPECT_EQ(status, c.exit_status) << out;
+            if (c.exit_status >= 0) {
+                EXPECT_EQ(status, c.exit_status) << out;
+            }
         } else if (c.road != Road::Piped) {
             std::string text;
             for (const std::string& line : word) text += line + "\n";
@@ -756,7 +758,9 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
             lines.push_back("SA out.mus");
             out = type(lines);
             // A piped run's exit status is the mark its named lines leave.
-            if (c.exit_status >= 0) EXPECT_EQ(core::RunFailedWord != 0 ? 1 : 0, c.exit_status);
+            if (c.exit_status >= 0) {
+                EXPECT_EQ(core::RunFailedWord != 0 ? 1 : 0, c.exit_status);
+            }
         }
         if (c.said != nullptr) {
             EXPECT_NE(out.find(c.said), std::string::npos) << out;

@@ -289,7 +289,9 @@ TEST_F(JustifyConsoleTest, LjaJustifiesEachSystemAsLjWithItsStavesDoes) {
         for (const std::string& system : c.systems) by_lj = with(by_lj, {"LJ", system, "Y"});
         type(by_lj);
         const std::vector<std::string> expected = placed_items();
-        if (c.moves) ASSERT_NE(expected, before);
+        if (c.moves) {
+            ASSERT_NE(expected, before);
+        }
         for (const Way way : {Way::Piped, Way::Terminal, Way::Re}) {
             SCOPED_TRACE(way == Way::Piped ? "piped" : way == Way::Terminal ? "terminal" : "RE");
             core::reset_engine();
@@ -306,8 +308,9 @@ TEST_F(JustifyConsoleTest, LjaJustifiesEachSystemAsLjWithItsStavesDoes) {
             // One box question, and none from a command file.
             const size_t asked = out.find("Source Box O.K.?");
             EXPECT_EQ(asked != std::string::npos, way != Way::Re) << out;
-            if (asked != std::string::npos)
+            if (asked != std::string::npos) {
                 EXPECT_EQ(out.find("Source Box O.K.?", asked + 1), std::string::npos) << out;
+            }
             EXPECT_EQ(out.find("*** ERROR: Wrong number of beats ***") != std::string::npos,
                       c.disagree)
                 << out;

@@ -540,9 +540,10 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
             EXPECT_EQ(saved_records(root() / "out.mus").size(), f.saved_items) << out;
             EXPECT_EQ(status_of(road), 1) << out;
             // A refused word changed nothing: the page saved is the page loaded.
-            if (f.saved_items == 3)
+            if (f.saved_items == 3) {
                 EXPECT_EQ(saved_records(root() / "out.mus"), saved_records(root() / "a.mus"))
                     << out;
+            }
         }
     }
     // A cancelled MX leaves no unsaved change behind either.

@@ -65,8 +65,12 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
         const float p13 = stored_param(1, 13);
         // The width is the measured one, never cut to a whole number.
         EXPECT_NE(p13, std::floor(p13)) << c.name;
-        if (c.left >= 0) EXPECT_EQ(p3, c.left) << c.name;
-        if (c.right >= 0) EXPECT_NEAR(p3 + p13, c.right, 0.5f) << c.name;
+        if (c.left >= 0) {
+            EXPECT_EQ(p3, c.left) << c.name;
+        }
+        if (c.right >= 0) {
+            EXPECT_NEAR(p3 + p13, c.right, 0.5f) << c.name;
+        }
         EXPECT_EQ(stored_param(1, 10) > 0.0f, c.spread) << c.name;
     }
 }

@@ -299,7 +299,9 @@ TEST_F(AppTest, SaveKeepsTheFileTheEngineWroteWithTheExtensionItAdded) {
         EXPECT_TRUE(doc->DoFileSave());
         EXPECT_EQ(doc->PathName().toStdString(), (dir_ / row.written).string());
         EXPECT_FALSE(doc->IsModified());
-        if (std::string(row.typed) != row.written) EXPECT_FALSE(fs::exists(dir_ / row.typed));
+        if (std::string(row.typed) != row.written) {
+            EXPECT_FALSE(fs::exists(dir_ / row.typed));
+        }
     }
     EXPECT_TRUE(questions_.empty());
 }
