@@ -129,22 +129,31 @@ namespace {
 constexpr int kMusicMargin = 8;
 // The zoom before the last engine call, when that call asked for a new one; else 0.
 int32_t g_engine_zoom_from = 0;
+// The last engine call's last scroll of the view went to the page's top.
+bool g_engine_scrolled_to_top = false;
 
 }  // namespace
 
+void NoteEngineScroll(bool to_top) { g_engine_scrolled_to_top = to_top; }
+
 // Contract: see the header. The scroll sizes follow the zoom as they do a zoom of the window's
 // own, and the view scrolls to the music's top left corner, which the old scroll position would
-// leave far out of view at a large zoom (FH, FW fit the music to the window).
+// leave far out of view at a large zoom (FH, FW fit the music to the window). The page's top
+// lies far above the music at a large zoom, so a view sent there shows only background.
 void FollowEngineZoom() {
     const int32_t old_scale = std::exchange(g_engine_zoom_from, 0);
-    if (old_scale <= 0 || DisplayScale == old_scale) return;
-    const double f = static_cast<double>(DisplayScale) / old_scale;
-    for (int32_t& w : ScrollSizeRecord) {
-        w = static_cast<int32_t>(std::clamp(std::trunc(w * f), -2147483648.0, 2147483647.0));
-    }
+    const bool to_top = std::exchange(g_engine_scrolled_to_top, false);
+    const bool zoomed = old_scale > 0 && DisplayScale != old_scale;
+    if (!zoomed && !to_top) return;
     COrmestView* view = ActiveView();
+    if (zoomed) {
+        const double f = static_cast<double>(DisplayScale) / old_scale;
+        for (int32_t& w : ScrollSizeRecord) {
+            w = static_cast<int32_t>(std::clamp(std::trunc(w * f), -2147483648.0, 2147483647.0));
+        }
+        if (view != nullptr) view->ApplyScrollSizes();
+    }
     if (view == nullptr) return;
-    view->ApplyScrollSizes();
     const auto& points = ScreenLists.geometry.points;
     if (points.empty()) return;
     int32_t left = INT32_MAX;
@@ -154,6 +163,10 @@ void FollowEngineZoom() {
         top = std::max(top, p.y);
     }
     const QPoint corner = view->PageToDevice(QPoint(left, top));
+    const QSize client = view->viewport()->size();
+    const bool in_view = corner.x() >= 0 && corner.x() < client.width() && corner.y() >= 0 &&
+                         corner.y() < client.height();
+    if (!zoomed && in_view) return;
     const QPoint scroll = view->DeviceScrollPosition();
     view->ScrollToDevicePosition(
         QPoint(scroll.x() + corner.x() - kMusicMargin, scroll.y() + corner.y() - kMusicMargin));
@@ -177,6 +190,7 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
     RequestedDisplayScale = 0;
     PreviousDisplayScale = DisplayScale;
     const std::string page_before = core::CurrentFileName.trimmed();
+    g_engine_scrolled_to_top = false;
     {
         const CallGuard guard;
         core::run_command(graphics_list, graphics_length, TextDisplayStream.data(), text_length,

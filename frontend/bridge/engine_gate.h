@@ -117,9 +117,13 @@ COrmestDoc* RestorePageWindowForUnsavedWork();
 // The view that step 9 of the gate, the mouse handlers and the services act on; null when every
 // document window is closed. A view registers itself when it is made and leaves when it goes.
 COrmestView* ActiveView();
-// After the screen lists of an engine call that asked for a new zoom (FH, FW): the scroll sizes
-// follow the zoom and the active view scrolls to the music. Once per such call.
+// After the screen lists of an engine call that asked for a new zoom (FH, FW, Z1): the scroll
+// sizes follow the zoom and the active view scrolls to the music. Once per such call. A call
+// that sent the view to the page's top (TOP, Z1) and left the music out of view scrolls to it
+// as well.
 void FollowEngineZoom();
+// The engine scrolled the view: `to_top` when to the page's top. The call's last scroll counts.
+void NoteEngineScroll(bool to_top);
 void SetActiveView(COrmestView* view);
 
 // Engine calls under way (0 or 1): the busy guard.

@@ -386,6 +386,7 @@ void FrontEndService(char tag[4], core::ServiceBlock& block) {
                     QPoint(saturate(std::llround(engine_to_logical(block(1)) * k)),
                            saturate(std::llround(-engine_to_logical(block(2)) * k))));
             }
+            NoteEngineScroll(block(2) == 0);
             break;
         case 'q':
             serve_test_loop();

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "frontend/bridge/display_lists.h"
@@ -131,6 +132,31 @@ TEST_F(ScrollingWindowTest, AFitZoomShowsTheMusic) {
                       static_cast<int32_t>(std::trunc(static_cast<double>(width_before) *
                                                       DisplayScale / scale_before)));
         }
+    }
+    // Z1 and TOP after a fit send the view to the page's top, far above the music at a large
+    // zoom (FH here): the music stays in view.
+    struct Row {
+        const char* fit;
+        const char* then;
+    };
+    for (const Row& row : {Row{"FH", "TOP"}, Row{"FH", "Z1"}, Row{"FW", "TOP"}, Row{"FW", "Z1"}}) {
+        SCOPED_TRACE(std::string(row.fit) + " " + row.then);
+        type_line(QStringLiteral("Z1"));
+        type_line(QString::fromLatin1(row.fit));
+        type_line(QString::fromLatin1(row.then));
+        int32_t left = INT32_MAX;
+        int32_t top = INT32_MIN;
+        for (const ScreenPoint& p : ScreenLists.geometry.points) {
+            left = std::min(left, p.x);
+            top = std::max(top, p.y);
+        }
+        const QPoint corner = view()->PageToDevice(QPoint(left, top));
+        EXPECT_GE(corner.x(), 0);
+        EXPECT_LT(corner.x(), view()->viewport()->width());
+        EXPECT_GE(corner.y(), 0);
+        EXPECT_LT(corner.y(), view()->viewport()->height());
+        const std::vector<int> dark = columns();
+        EXPECT_GT(std::count_if(dark.begin(), dark.end(), [](int n) { return n > 0; }), 0);
     }
 }
 
