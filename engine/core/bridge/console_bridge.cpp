@@ -337,7 +337,7 @@ int32_t report_page_full(std::string_view what_was_not_done) {
 }
 
 bool window_at_hand() {
-    if (!has_front_end() || &front_end() != FrontEndWithoutView) return true;
+    if (page_shown_in_view()) return true;
     const std::string line = CommandLine.trimmed();
     const std::size_t from = line.find_first_not_of(' ');
     const std::string word =
