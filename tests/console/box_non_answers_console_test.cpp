@@ -197,6 +197,22 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
          stops("*** Not a box: IN 2")},
         {"TYPB", "ZZQ", Fate::AsksAgain, "*** Not a box: ZZQ" + again, ""},
         {"TYPB", "INVI", Fate::AsksAgain, "*** Not a box: INVI" + again, ""},
+        // "ALL" (the group palette's "All staves") is every staff over the whole width; for a
+        // system question every staff as one system.
+        {"A",
+         "all ",
+         Fate::Taken,
+         "",
+         "",
+         {"1", "4 1"},
+         false,
+         {"Y", "1", "4 1"},
+         {"8 1 0", "1 1 20 1 5 0 4", "1 1 40 1 5 0 4", "1 1 60 1 5 0 4"}},
+        {"LJ", "ALL", Fate::Taken, "", ""},
+        {"MS", "ALL", Fate::Taken, "", "", {"1"}},
+        {"FLD", "ALL", Fate::Taken, "", ""},
+        {"STU", "ALL", Fate::Taken, "", "", {"X"}},
+        {"EDI", "ALL", Fate::Taken, "", "", {}, true},
         // A word starting B ends only where B alone ends the box, and is named elsewhere.
         {"DE", "BB", Fate::Ends, ends("*** Not a box: BB", "DE"), stops("*** Not a box: BB")},
         {"TR", "BN 1 1", Fate::Ends, ends("*** Not a box: BN 1 1", "TR"),

@@ -512,6 +512,11 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          {"I 2", "UNDO", "X"},
          3,
          "Cannot do UNDELETE while still in Edit Mode."},
+        // The group palette's "All staves" is a box's answer, no pair for the edited item.
+        {"ALL while an item is edited",
+         {"I 2", "ALL", "X"},
+         3,
+         "*** ALL answers a box question: the edited item was not changed."},
         {"a dialog the console cannot show",
          {"PREF"},
          3,

@@ -5,6 +5,7 @@
 
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "engine/edit/tables.h"
 #include "engine/layout/tables.h"
 #include "engine/render/tables.h"
 #include "frontend/app/command_handlers.h"
@@ -27,6 +28,15 @@ constexpr int32_t kSliderOnP5 = 34050;
 constexpr int32_t kStep12 = 33731;
 constexpr int32_t kStep9 = 34211;
 
+// The stored words of item k, its count first.
+std::vector<float> stored_item_words(int32_t k) {
+    const int32_t s = core::ItemStartTable(k);
+    std::vector<float> words;
+    for (int32_t w = s; w <= s + static_cast<int32_t>(core::ItemStore(s)); ++w)
+        words.push_back(core::ItemStore(w));
+    return words;
+}
+
 }  // namespace
 
 TEST_F(EditWordsWindowTest, SliderButtonsChangeTheEditedItem) {
@@ -44,6 +54,43 @@ TEST_F(EditWordsWindowTest, SliderButtonsChangeTheEditedItem) {
     ASSERT_TRUE(RunCommandHandler(kStep9));
     EXPECT_EQ(core::EditItemParams(5), 6.0f);
     EXPECT_EQ(core::EditItemParams(3), 41.0f);
+}
+
+// Palette buttons that do not concern the edited item leave it, and the item bar, as they were:
+// the group palette's "All staves" (a box's answer) and the fit-to-window buttons.
+TEST_F(EditWordsWindowTest, PaletteButtonsLeaveTheItemAndTheItemBar) {
+    constexpr int32_t kGroupEdit = 33758;
+    constexpr int32_t kAllStaves = 33561;
+    constexpr int32_t kReturnToMain = 32861;
+    constexpr int32_t kFullHeight = 32782;
+    constexpr int32_t kFullWidth = 32780;
+    SendCommand("8 1 0");
+    SendCommand("X");
+    SendCommand("5 1 20 5 40 5");
+    ASSERT_EQ(core::EditedItemNumber, 2);
+    const std::vector<float> before = stored_item_words(2);
+    ASSERT_TRUE(RunCommandHandler(kGroupEdit));
+    ASSERT_TRUE(RunCommandHandler(kAllStaves));
+    ASSERT_FALSE(fe_.message_boxes.empty());
+    EXPECT_EQ(fe_.message_boxes.back(),
+              "*** ALL answers a box question: the edited item was not changed.");
+    EXPECT_EQ(core::EditItemParams(1), 5.0f);
+    EXPECT_EQ(core::EditItemParams(2), 1.0f);
+    ASSERT_TRUE(RunCommandHandler(kReturnToMain));
+    SendCommand("X");
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(stored_item_words(2), before);
+    // After X the bar is hidden; "E" shows it (the second toggle after the exit).
+    for (const char* toggle : {"", "E", "E"}) {
+        if (*toggle != '\0') SendCommand(toggle);
+        const int32_t mode = edit::ItemBarMode;
+        const uint8_t shown = ShowItemBar;
+        for (const int32_t fit : {kFullHeight, kFullWidth, kFullHeight}) {
+            ASSERT_TRUE(RunCommandHandler(fit));
+            EXPECT_EQ(edit::ItemBarMode, mode) << fit;
+            EXPECT_EQ(ShowItemBar, shown) << fit;
+        }
+    }
 }
 
 namespace {

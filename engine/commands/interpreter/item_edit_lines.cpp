@@ -512,6 +512,12 @@ CommandFlow run_edit_line() {
         if (!edit::check_pair_values()) return CommandFlow::EndCommand;
         return run_edit_item_step(false, true);
     }
+    if (CommandLine == "ALL") {
+        // The answer that names every staff (the group palette's "All staves") fills P1 and P4
+        // with staff numbers: read as pairs it would rewrite the item's code and staff.
+        name_untaken_line("*** ALL answers a box question: the edited item was not changed.");
+        return CommandFlow::EndCommand;
+    }
     if (ParamBuffer(1) != 0.0f) {
         // Pairs typed for the edited item: each number read whole; the arithmetic form
         // ("3 P 5/2") computes its value later, so only its numbers are checked here.

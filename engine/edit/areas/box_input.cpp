@@ -229,6 +229,32 @@ void refuse_box_off_staves(const std::string& given) {
 
 void refuse_typed_box() { core::name_untaken_line(off_staves_refusal(answer_as_given())); }
 
+namespace {
+
+// "ALL" (the group palette's "All staves"): every staff of the page over the whole width; a
+// system question (lowest staff and count) gets every staff as one system.
+BoxLineReading all_staves_box(BoxLineReading r) {
+    float highest = 0.0f;
+    float lowest = 0.0f;
+    core::find_staff_range(highest, lowest);
+    if (highest < lowest) {
+        r.kind = BoxLineKind::Refused;
+        r.refusal = "*** Not a box: ALL (the page has no staff)";
+        return r;
+    }
+    for (int k = 1; k <= 4; ++k) ParamBuffer(k) = 0.0f;
+    ParamBuffer(1) = lowest;
+    const int32_t op = core::PendingBoxOperation;
+    if (op == 8 || op == 9 || op == 10) {
+        ParamBuffer(2) = static_cast<float>(trunc(highest) - trunc(lowest) + 1);
+    } else {
+        ParamBuffer(4) = highest;
+    }
+    return r;
+}
+
+}  // namespace
+
 BoxLineReading read_box_line() {
     const std::string given = answer_as_given();
     core::scan_command_line(core::find_line_length(core::CommandLine));
@@ -260,6 +286,7 @@ BoxLineReading read_scanned_box_line(std::string given) {
         if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
     }
     if (word == "X" || word == "I" || word == "AB") return refused(std::string(kLeavingBox));
+    if (word == "ALL") return all_staves_box(r);
     const char c = given[0];
     if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',')) {
         return refused("*** Not a box: " + given);

@@ -160,6 +160,7 @@ int32_t collect_changed_parameters() {
 //   the edit form (EditFormAnswerUnit) and keeps its unit in MacroUnit afterwards;
 // - "EN" is the interpreter's (the transposition), nothing here;
 // - a third letter I: first mode letter -1 and PendingBoxOperation 1 (a box is awaited);
+// - "EE" (sent by the fit-to-window buttons) does nothing;
 // - any other E word: the item bar is toggled (ItemBarSign changes sign, ItemBarMode =
 //   max(sign, 0), request "e");
 // - anything else: the unknown-word message with SecondLine.
@@ -211,6 +212,9 @@ void run_ed_command() {
         return;
     }
     if (CommandLine(1) == 'E') {
+        // "EE" is what the fit-to-window buttons send before their fit: the item bar stays as
+        // the user left it.
+        if (CommandLine(2) == 'E' && CommandLine(3) == ' ') return;
         ItemBarSign = -ItemBarSign;
         ItemBarMode = std::max(ItemBarSign, 0);
         request_item_bar();
