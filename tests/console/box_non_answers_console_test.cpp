@@ -79,6 +79,9 @@ class BoxNonAnswersConsoleTest : public ConsoleSessionTest {
 TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
     const std::string staves = "*** Staff numbers are 1 to 256 -- no box: ";
     const std::string again = " -- the box is asked again.";
+    // The page after Group Alter set P4 of every note to 1.
+    const std::vector<std::string> notes_at_1 = {"8 1 0", "1 1 20 1 5 0 4", "1 1 40 1 5 0 4",
+                                                 "1 1 60 1 5 0 4"};
     const std::vector<Row> rows = {
         {"CUE", "ZZQ", Fate::Ends, ends("*** Not a box: ZZQ", "CUE"), stops("*** Not a box: ZZQ")},
         {"DE", "EI", Fate::Ends, ends("*** Not a box: EI", "DE"), stops("*** Not a box: EI")},
@@ -199,15 +202,7 @@ TEST_F(BoxNonAnswersConsoleTest, ALineThatIsNoBoxIsNamedOnEveryRoad) {
         {"TYPB", "INVI", Fate::AsksAgain, "*** Not a box: INVI" + again, ""},
         // "ALL" (the group palette's "All staves") is every staff over the whole width; for a
         // system question every staff as one system.
-        {"A",
-         "all ",
-         Fate::Taken,
-         "",
-         "",
-         {"1", "4 1"},
-         false,
-         {"Y", "1", "4 1"},
-         {"8 1 0", "1 1 20 1 5 0 4", "1 1 40 1 5 0 4", "1 1 60 1 5 0 4"}},
+        {"A", "all ", Fate::Taken, "", "", {"1", "4 1"}, false, {"Y", "1", "4 1"}, notes_at_1},
         {"LJ", "ALL", Fate::Taken, "", ""},
         {"MS", "ALL", Fate::Taken, "", "", {"1"}},
         {"FLD", "ALL", Fate::Taken, "", ""},
