@@ -117,6 +117,25 @@ TEST_F(DragImage, AClickLeavesNoStoredInkAtTheOldPlace) {
     EXPECT_EQ(edit::HiddenImageItem, 0);
 }
 
+// Typed pairs and key steps move the edited note as a click does: the stored ink leaves the old
+// place at once, and X draws the note at its new place only.
+TEST_F(DragImage, ATypedOrKeyedChangeLeavesNoStoredInkAtTheOldPlace) {
+    for (const char* line : {"3 60", "~~035", "r1"}) {
+        SCOPED_TRACE(line);
+        const float before = core::EditItemParams(3);
+        type(line);
+        ASSERT_EQ(core::EditedItemNumber, 3) << reply();
+        EXPECT_GT(core::EditItemParams(3), before);
+        EXPECT_EQ(dragimage_words(3), 0);
+        EXPECT_FALSE(dragimage_ink_near(40.0f));
+    }
+    type("X");
+    EXPECT_EQ(stored_param(3, 3), 71.0f);
+    EXPECT_TRUE(dragimage_ink_near(71.0f));
+    EXPECT_FALSE(dragimage_ink_near(40.0f));
+    EXPECT_EQ(edit::HiddenImageItem, 0);
+}
+
 // A drag that is stored puts the note at its new place, in the store and in the lists.
 TEST_F(DragImage, AStoredDragDrawsTheNoteAtItsNewPlaceOnly) {
     dragimage_step(90.0f);

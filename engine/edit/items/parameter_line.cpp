@@ -12,6 +12,7 @@
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/absolute_size.h"
+#include "engine/edit/items/item_editing.h"
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
@@ -275,6 +276,9 @@ void apply_edit_line(int32_t& n) {
     const int32_t words_before = core::ItemWordsUsed;
     const int32_t points_before = render::PathPointList.count;
     const bool preview = core::EditedItemNumber != 0;
+    // The stored image leaves its old place while the changed copy is shown, as for a click or
+    // a drag: two images of one item would read as two items until the edit ends.
+    if (preview) hide_stored_image();
     EditChangesPending = 1;
     commit_item();
     PreviewWordsEnd = core::ItemWordsUsed;
