@@ -121,6 +121,11 @@ TEST_F(TypedNumbersConsoleTest, PairsAndCommaLinesOfTheEditedItem) {
              {",,,inf", "Not a number: inf"},
              {",257", "No staff 257"},
              {",,,7 X 5", "Not a number: X"},
+             // A word where a value goes would be read as 0.
+             {"4 junk", "Not a number: junk"},
+             {"3 30 4 junk", "Not a number: junk"},
+             {"4 +2", "Not a number: +"},
+             {"ALL", "ALL answers a box question"},
          }) {
         const std::string out = type({line});
         EXPECT_TRUE(typed_numbers_has(out, reply)) << line << "\n" << out;

@@ -189,6 +189,20 @@ void copy_edited_item_for_restore() {
     }
 }
 
+// The first word of a pair line that stands where an applied pair's value goes: the scan gives
+// a word the value 0, so "3 junk" would set P3 to 0 (and "3 60 5 junk" P5). A word where a
+// parameter number goes ("4 5 M") ends the pair list, and the pairs before it stay as typed.
+// Empty when there is none.
+std::string word_in_applied_pair() {
+    int32_t end = 1;
+    while (end < 45 && ParamBuffer(end) != 0.0f) end += 2;
+    for (const ScannedField& field : ScannedFields) {
+        if (!field.number && !field.text.empty() && field.index % 2 == 0 && field.index < end)
+            return field.text;
+    }
+    return std::string();
+}
+
 CommandFlow run_edit_item_step(bool from_keyword_path, bool pm = false);
 CommandFlow run_keyword_step(bool from_edit_item);
 
@@ -526,6 +540,13 @@ CommandFlow run_edit_line() {
         if (reading.fault != NumberLineFault::None) {
             name_untaken_line(number_line_refusal(reading));
             return CommandFlow::EndCommand;
+        }
+        if (!arithmetic) {
+            const std::string word = word_in_applied_pair();
+            if (!word.empty()) {
+                name_untaken_line("*** Not a number: " + word + " -- the line was not taken.");
+                return CommandFlow::EndCommand;
+            }
         }
         if (!arithmetic && !edit::check_pair_values(reading.typed)) return CommandFlow::EndCommand;
         return run_edit_item_step(false);
