@@ -68,7 +68,6 @@ int32_t LastEditedItem = 0;
 
 int32_t EndMoveMode = 0;
 int32_t DragStepWord = 0;
-int32_t HiddenImageItem = 0;
 core::Array1<int32_t, 6> HorizontalEditParams;
 core::Array1<int32_t, 2> VerticalEditParams;
 float HorizontalMoveStep = 1.0f;
@@ -170,7 +169,6 @@ void reset_edit_tables() {
     // step words, slider, colour and palettes
     EndMoveMode = 0;
     DragStepWord = 0;
-    HiddenImageItem = 0;
     HorizontalEditParams.fill(0);
     VerticalEditParams.fill(0);
     HorizontalMoveStep = 1.0f;

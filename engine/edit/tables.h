@@ -7,6 +7,7 @@
 
 #include "engine/core/fixed_array.h"
 #include "engine/core/tables.h"
+#include "engine/render/tables.h"
 
 namespace edit {
 
@@ -192,8 +193,9 @@ extern int32_t SliderParameter;
 extern float SliderStep;
 // The step of a parameter drag with the mouse (0: none); the front-end's drag token reads it.
 extern int32_t DragStepWord;
-// The item whose stored image a mouse drag took out of the output lists (0: none).
-extern int32_t HiddenImageItem;
+// The item whose stored image a change, a click or a drag took out of the output lists (0:
+// none); the drawing keeps the word, as its redraw around an edit leaves that image out too.
+using render::HiddenImageItem;
 // The colour the colour dialog offers first: the last one chosen (a 0x00BBGGRR word).
 extern int32_t ColourDialogPreset;
 // The tool palette shown last (0 = the general palette after editing ended).

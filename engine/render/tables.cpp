@@ -42,6 +42,7 @@ LoadedFontRecord LoadedFont;
 int32_t PsColourFlag = 0;
 int32_t FreezeScreen = 1;
 int32_t AfterKeywordFlag = 0;
+int32_t HiddenImageItem = 0;
 core::FixedText<512> EditTextBuffer;
 ScrollStateRecord ScrollState;
 float ScrollFraction = 99.0f;
@@ -85,6 +86,7 @@ void reset_render_tables() {
     PsColourFlag = 0;
     FreezeScreen = 1;
     AfterKeywordFlag = 0;
+    HiddenImageItem = 0;
     EditTextBuffer.blank();
     ScrollState = ScrollStateRecord{};
     ScrollFraction = 99.0f;

@@ -163,6 +163,9 @@ extern int32_t FreezeScreen;
 // Raised by the item editor's keyword decoder while it applies keyword edits; the preview of the
 // edited item then redraws over its last preview.
 extern int32_t AfterKeywordFlag;
+// The edited item whose stored image the item editor took out of the output lists (0: none):
+// the page drawn again around the edit (redraw_items_around_edit) leaves that image out too.
+extern int32_t HiddenImageItem;
 // The characters of the text item being edited, four to a word as stored; written by the item
 // editor, copied into the store by append_item.
 extern core::FixedText<512> EditTextBuffer;

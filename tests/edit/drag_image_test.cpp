@@ -129,6 +129,24 @@ TEST_F(DragImage, ATypedOrKeyedChangeLeavesNoStoredInkAtTheOldPlace) {
         EXPECT_EQ(dragimage_words(3), 0);
         EXPECT_FALSE(dragimage_ink_near(40.0f));
     }
+    // A zoom draws the page again as the screen shows it: the stored items in their own colour
+    // (not all red, as an edit draws), the red copy with its mark, the old place still empty. A
+    // line that draws nothing (a view word, a refused line) keeps the mark too.
+    for (const char* zoom : {"Z+", "Z-", "Z1", "TOP", "4 junk"}) {
+        SCOPED_TRACE(zoom);
+        type(zoom);
+        const int32_t page_end = core::ItemOutputSpans.graphics(core::ItemCount + 1);
+        int32_t red_on_page = 0;
+        int32_t red_after = 0;
+        for (int32_t pos = 1; pos + 2 <= graphics_length_; pos += 3) {
+            if ((graphics_[static_cast<std::size_t>(pos + 1)] & 0xFFFFFF) != 255) continue;
+            ++(pos < page_end ? red_on_page : red_after);
+        }
+        EXPECT_EQ(red_on_page, 0);
+        EXPECT_GT(red_after, 4);  // the copy and the four points of its mark
+        EXPECT_FALSE(dragimage_ink_near(40.0f));
+        EXPECT_EQ(core::EditItemParams(3), 71.0f);
+    }
     type("X");
     EXPECT_EQ(stored_param(3, 3), 71.0f);
     EXPECT_TRUE(dragimage_ink_near(71.0f));

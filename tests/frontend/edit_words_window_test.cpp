@@ -1,6 +1,7 @@
 // Editing an item from the window: the slider's palette buttons, and a click in the page that
 // moves the edited item there.
 #include <QToolBar>
+#include <algorithm>
 #include <cstdlib>
 
 #include "engine/core/store/item_store.h"
@@ -90,6 +91,35 @@ TEST_F(EditWordsWindowTest, PaletteButtonsLeaveTheItemAndTheItemBar) {
             EXPECT_EQ(edit::ItemBarMode, mode) << fit;
             EXPECT_EQ(ShowItemBar, shown) << fit;
         }
+    }
+}
+
+// The red entries of the graphics list from `from` to its end.
+int32_t red_entries_from(int32_t from) {
+    auto& graphics = core::OutputBufferViews.graphics;
+    int32_t red = 0;
+    for (int32_t pos = std::max(from, 1); pos + 2 <= graphics.length(); pos += 3) {
+        if ((graphics(pos + 2) & 0xFFFFFF) == 255) ++red;
+    }
+    return red;
+}
+
+// The edited item's mark (four red points past its red copy) stays through lines that draw
+// nothing: a view word, a refused line, the fit buttons.
+TEST_F(EditWordsWindowTest, TheEditedItemKeepsItsMarkThroughLinesThatDrawNothing) {
+    SendCommand("8 1 0");
+    SendCommand("X");
+    SendCommand("1 1 20 5 5 0 1");
+    SendCommand("3 30");
+    ASSERT_EQ(core::EditedItemNumber, 2);
+    const int32_t page_end = core::ItemOutputSpans.graphics(core::ItemCount + 1);
+    const int32_t shown = red_entries_from(page_end);
+    ASSERT_GT(shown, 4);
+    for (const char* line : {"TOP", "FW", "3 junk", "ALL", "Z1"}) {
+        SendCommand(line);
+        EXPECT_EQ(red_entries_from(core::ItemOutputSpans.graphics(core::ItemCount + 1)), shown)
+            << line;
+        EXPECT_EQ(red_entries_from(1) - shown, 0) << line;  // the page itself is not red
     }
 }
 

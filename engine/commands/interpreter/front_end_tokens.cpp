@@ -233,7 +233,9 @@ void start_command() {
     set_status_argument(-1);
     if (MacroUnit > 0) close_unit(MacroUnit);
     MacroUnit = 0;
-    OutputBufferViews.graphics.length() = GraphicsNextFree - 1;
+    // The edited item's mark lies past the next free word: it stays while the item is edited,
+    // also through a command that draws nothing (a refused line, a view word).
+    if (EditedItemNumber == 0) OutputBufferViews.graphics.length() = GraphicsNextFree - 1;
     if (DocumentStarted == 0) {
         start_new_document();
         DocumentStarted = 1;

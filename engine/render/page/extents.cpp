@@ -309,10 +309,12 @@ void measure_items_extent(int32_t mode, int32_t& y_high, int32_t& y_low, int32_t
         PageFormatIndex = 0;
         // Mode 2 measures the page as printed or reported: every item, drawn now. The other
         // modes follow the screen (scroll ranges while a command file runs need no redraw).
+        // The screen's measure draws the page as it shows it, the edited item's working copy
+        // over the stored items (drawn as an edit draws them, everything would turn red).
         if (mode == 2)
             redraw_every_item();
         else
-            redraw_items();
+            redraw_items_around_edit();
         PageFormatIndex = format;
     }
     Bounds all;

@@ -466,6 +466,31 @@ void redraw_items_leaving_out(int32_t left_out) {
     ItemLeftOut = 0;
 }
 
+// Contract: see the header. ParamBuffer and IntParamBuffer come back as they were.
+void redraw_items_around_edit() {
+    const int32_t edited = core::EditedItemNumber;
+    const int32_t code = core::int_of(core::EditItemParams(1));
+    if (OutputPassWord != 1 || edited < 1 || edited > core::ItemCount || code < 1 || code > 18 ||
+        code == 16) {
+        redraw_items();
+        return;
+    }
+    const auto params = core::ParamBuffer;
+    const auto int_params = core::IntParamBuffer;
+    core::EditedItemNumber = 0;
+    redraw_items_leaving_out(HiddenImageItem);
+    core::EditedItemNumber = edited;
+    const int32_t keyword_flag = AfterKeywordFlag;
+    PreviewStart.graphics = std::max(core::ItemOutputSpans.graphics(core::ItemCount + 1), 1);
+    PreviewStart.text = std::max(core::ItemOutputSpans.text(core::ItemCount + 1) - 1, 0);
+    AfterKeywordFlag = 1;
+    for (int32_t k = 1; k <= 50; ++k) core::ParamBuffer(k) = core::EditItemParams(k);
+    redraw_edited_item();
+    AfterKeywordFlag = keyword_flag;
+    core::ParamBuffer = params;
+    core::IntParamBuffer = int_params;
+}
+
 // Contract: draws the item being edited behind the last item's output (from PreviewStart) in
 // red, or in its own colour when P26 is set, then its marker triangle and, in guide mode 2, a
 // dashed vertical guide. After a keyword edit (AfterKeywordFlag) the item in ParamBuffer is

@@ -28,6 +28,10 @@ void redraw_items_leaving_out(int32_t left_out);
 // Draws the preview of item EditedItemNumber behind the last item's output, in red, with its
 // marker triangle and, in guide mode 2, a dashed vertical guide.
 void redraw_edited_item();
+// The page as the screen shows it while an item is edited: the stored items in their own
+// colours (HiddenImageItem's left out), then the edited item's working copy with its marker, as
+// its last change drew it. Outside editing, and for a text being edited, redraw_items().
+void redraw_items_around_edit();
 
 // Appends the record [n, P1..Pn] at the end of ItemStore (text items take their characters from
 // EditTextBuffer). p holds P1 at p[0] and has room for `available` values. Refuses, with a
