@@ -154,6 +154,28 @@ TEST_F(DragImage, ATypedOrKeyedChangeLeavesNoStoredInkAtTheOldPlace) {
     EXPECT_EQ(edit::HiddenImageItem, 0);
 }
 
+// A text being edited and moved: a zoom draws the page's lines in their own colour, and the
+// working copy stays as typed.
+TEST_F(DragImage, AZoomWhileATextIsEditedLeavesThePageInItsOwnColour) {
+    type("X");
+    ScriptedFrontEnd::DialogAnswer text;
+    text.text = "Hello";
+    fe_.answer_dialog(text);
+    type_all({"T 1 60 10", "I 4", "3 80"});
+    ASSERT_EQ(core::EditedItemNumber, 4) << reply();
+    ASSERT_EQ(core::int_of(core::EditItemParams(1)), 16);
+    for (const char* zoom : {"Z+", "Z-", "Z1"}) {
+        SCOPED_TRACE(zoom);
+        type(zoom);
+        const int32_t page_end = core::ItemOutputSpans.graphics(core::ItemCount + 1);
+        for (int32_t pos = 1; pos + 2 <= graphics_length_ && pos < page_end; pos += 3)
+            EXPECT_NE(graphics_[static_cast<std::size_t>(pos + 1)] & 0xFFFFFF, 255) << pos;
+        EXPECT_EQ(core::EditItemParams(3), 80.0f);
+    }
+    type("X");
+    EXPECT_EQ(stored_param(4, 3), 80.0f);
+}
+
 // A drag that is stored puts the note at its new place, in the store and in the lists.
 TEST_F(DragImage, AStoredDragDrawsTheNoteAtItsNewPlaceOnly) {
     dragimage_step(90.0f);

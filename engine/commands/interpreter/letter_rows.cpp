@@ -321,13 +321,15 @@ CommandFlow row_z() {
     if (pending) edit::EditChangesPending = 0;
     layout::step_zoom();
     if (EditedItemNumber != 0) {
+        // The view first, whose measure draws the page again; the changes then drawn last stay
+        // on it (a text's copy is drawn only by its editor).
+        layout::update_view_geometry(pending ? 1 : edit::EditChangesPending);
         if (pending) {
             ParamBuffer(1) = 1.0f;
             ParamBuffer(2) = EditItemParams(1);
             ParamBuffer(3) = 0.0f;
             edit::apply_working_pairs();
         }
-        layout::update_view_geometry(edit::EditChangesPending);
         return CommandFlow::Return;
     }
     if (second() != 'J') return show_view_position();

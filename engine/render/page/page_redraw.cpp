@@ -468,16 +468,25 @@ void redraw_items_leaving_out(int32_t left_out) {
 
 // Contract: see the header. ParamBuffer and IntParamBuffer come back as they were.
 void redraw_items_around_edit() {
+    constexpr int32_t kTextItemCode = 16;
     const int32_t edited = core::EditedItemNumber;
     const int32_t code = core::int_of(core::EditItemParams(1));
-    if (OutputPassWord != 1 || edited < 1 || edited > core::ItemCount || code < 1 || code > 18 ||
-        code == 16) {
+    if (OutputPassWord != 1 || edited < 1 || edited > core::ItemCount || code < 1 || code > 18) {
         redraw_items();
         return;
     }
     const auto params = core::ParamBuffer;
     const auto int_params = core::IntParamBuffer;
     core::EditedItemNumber = 0;
+    if (code == kTextItemCode) {
+        // A text's working copy is laid out by its editor: the page shows the stored text until
+        // the editor draws the copy again.
+        redraw_items();
+        core::EditedItemNumber = edited;
+        core::ParamBuffer = params;
+        core::IntParamBuffer = int_params;
+        return;
+    }
     redraw_items_leaving_out(HiddenImageItem);
     core::EditedItemNumber = edited;
     const int32_t keyword_flag = AfterKeywordFlag;
