@@ -24,6 +24,16 @@ class ScrollingWindowTest : public DialogCommandTest {
     std::vector<std::vector<float>> page() const override { return {}; }
     static COrmestView* view() { return ActiveView(); }
     static QScrollBar* bar() { return view()->horizontalScrollBar(); }
+    // The device point of the drawn music's top-left corner.
+    static QPoint music_corner() {
+        int32_t left = INT32_MAX;
+        int32_t top = INT32_MIN;
+        for (const ScreenPoint& p : ScreenLists.geometry.points) {
+            left = std::min(left, p.x);
+            top = std::max(top, p.y);
+        }
+        return view()->PageToDevice(QPoint(left, top));
+    }
     // The page in the window: its dark pixels counted column by column.
     static std::vector<int> columns() {
         QApplication::processEvents();
@@ -116,13 +126,7 @@ TEST_F(ScrollingWindowTest, AFitZoomShowsTheMusic) {
         const int32_t width_before = ScrollSizeRecord[0];
         type_line(QString::fromLatin1(fit));
         ASSERT_FALSE(ScreenLists.geometry.points.empty());
-        int32_t left = INT32_MAX;
-        int32_t top = INT32_MIN;
-        for (const ScreenPoint& p : ScreenLists.geometry.points) {
-            left = std::min(left, p.x);
-            top = std::max(top, p.y);
-        }
-        const QPoint corner = view()->PageToDevice(QPoint(left, top));
+        const QPoint corner = music_corner();
         EXPECT_GE(corner.x(), 0);
         EXPECT_LT(corner.x(), view()->viewport()->width() / 4);
         EXPECT_GE(corner.y(), 0);
@@ -144,13 +148,7 @@ TEST_F(ScrollingWindowTest, AFitZoomShowsTheMusic) {
         type_line(QStringLiteral("Z1"));
         type_line(QString::fromLatin1(row.fit));
         type_line(QString::fromLatin1(row.then));
-        int32_t left = INT32_MAX;
-        int32_t top = INT32_MIN;
-        for (const ScreenPoint& p : ScreenLists.geometry.points) {
-            left = std::min(left, p.x);
-            top = std::max(top, p.y);
-        }
-        const QPoint corner = view()->PageToDevice(QPoint(left, top));
+        const QPoint corner = music_corner();
         EXPECT_GE(corner.x(), 0);
         EXPECT_LT(corner.x(), view()->viewport()->width());
         EXPECT_GE(corner.y(), 0);
