@@ -308,6 +308,20 @@ int32_t show_message(std::string_view text) {
     return front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.message, text));
 }
 
+int32_t show_message(ReplyKind kind, std::string_view text) {
+    return kind == ReplyKind::Failure ? report_failure(text) : show_message(text);
+}
+
+ReplyKind LeftReplyKind = ReplyKind::Notice;
+
+void leave_reply(ReplyKind kind, std::string_view text) {
+    if (kind == ReplyKind::Failure) mark_failure();
+    LeftReplyKind = kind;
+    MessageLine.set(text);
+}
+
+int32_t show_notice(std::string_view text) { return show_message(ReplyKind::Notice, text); }
+
 bool line_from_script() {
     return MacroUnit != DefaultMacroUnit || !has_front_end() || front_end().InputIsScript();
 }

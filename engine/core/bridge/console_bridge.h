@@ -79,6 +79,20 @@ void wait_for_command_in_second_line();
 // rest blank). False when the application is closing:
 // EngineWaitLevel is then 0 and the routine ends at once, leaving the store as it is.
 bool wait_for_input_key_or_command();
+// What a reply tells the user, which every route that shows one is given: a failure (something
+// the line asked for was not done; from a script it marks the run), a notice (a result, a count,
+// a warning that leaves the work done) or a question (a prompt that waits for an answer).
+enum class ReplyKind : int8_t { Failure, Notice, Question };
+// Shows text in a message box as a reply of the given kind; a failure marks the run as
+// report_failure does.
+int32_t show_message(ReplyKind kind, std::string_view text);
+// show_message(ReplyKind::Notice, text).
+int32_t show_notice(std::string_view text);
+// Leaves text in MessageLine (blank-padded) as the reply the front-end shows when the engine
+// call ends, of the given kind; a failure marks the run as report_failure does.
+void leave_reply(ReplyKind kind, std::string_view text);
+// The kind of the reply leave_reply left last (a notice when none was left this call).
+extern ReplyKind LeftReplyKind;
 // Message box with OK showing text up to its first NUL (at most 512 characters).
 int32_t show_message(const FixedText<512>& text);
 int32_t show_message(std::string_view text);
