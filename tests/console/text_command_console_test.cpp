@@ -1,5 +1,6 @@
 // "T" typed in the console takes the text from the next input line (the console's Text Input).
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -8,7 +9,9 @@
 #include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/script_roads.h"
 #include "tests/support/store_records.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -72,6 +75,53 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
             EXPECT_NEAR(p3 + p13, c.right, 0.5f) << c.name;
         }
         EXPECT_EQ(stored_param(1, 10) > 0.0f, c.spread) << c.name;
+    }
+
+    // The same words on the text of a page loaded from a document, a note after it, on the
+    // three roads of a script: piped, "--console FILE" and a file read by RE.
+    core::reset_engine();
+    type({"EI", "8 1 0", "X", "TXD ;", "T 1 20 5", "Hello world", "X", "NOTE 1 20 5", "X",
+          "SA p.mus"});
+    for (const Case& c : cases) {
+        for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Re}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + road_name(road));
+            std::filesystem::remove(temp_.root() / "out.mus");
+            std::vector<std::string> lines = {"G p.mus", "I 2"};
+            lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+            lines.insert(lines.end(), {"X", "SA out.mus"});
+            core::reset_engine();
+            std::string out;
+            if (road == Road::Piped) {
+                out = type(lines);
+            } else if (road == Road::ConsoleFile) {
+                out = run_console_file(temp_.root(), lines);
+            } else {
+                std::string text;
+                for (const std::string& line : lines) text += line + "\n";
+                write_text(temp_.root() / "s.re", text);
+                out = type({"RE s.re"});
+            }
+            core::reset_engine();
+            type({"G out.mus"});
+            ASSERT_EQ(core::ItemCount, 3) << out;
+            EXPECT_FALSE(has(out, "unknown word")) << out;
+            const int32_t s = core::ItemStartTable(2);
+            std::string text(static_cast<std::size_t>(stored_param(2, 12)), ' ');
+            for (std::size_t i = 0; i < text.size(); ++i)
+                text[i] = reinterpret_cast<const char*>(core::ItemStore.at(s + 14))[i];
+            EXPECT_EQ(text, c.text);
+            const float p3 = stored_param(2, 3);
+            const float p13 = stored_param(2, 13);
+            EXPECT_NE(p13, std::floor(p13));
+            if (c.left >= 0) {
+                EXPECT_EQ(p3, c.left);
+            }
+            if (c.right >= 0) {
+                EXPECT_NEAR(p3 + p13, c.right, 0.5f);
+            }
+            EXPECT_EQ(stored_param(2, 10) > 0.0f, c.spread);
+            EXPECT_EQ(stored_param(3, 1), 1.0f);  // the note after it stays
+        }
     }
 }
 

@@ -94,4 +94,38 @@ TEST_F(JustifyTextWindowTest, ACommandTypedInsteadOfTheClickEndsTheWait) {
     EXPECT_EQ(texts_at(-5.0f), (std::vector<float>{20, 21, 22}));
 }
 
+// A page read by G, a note after its text: JR puts the text's end at the right margin, and TX
+// takes the line typed in Edit Text as the text's new words, measured again.
+TEST_F(JustifyTextWindowTest, TextLineWordsWorkOnALoadedTextWithItemsAfterIt) {
+    std::vector<std::vector<float>> items = {
+        {8, 1, 0}, text_item(50.0f, 5.0f, "_00Anna Berg"), {1, 1, 20, 5, 0, 0, 0}};
+    items[1][11] = 12.0f;  // P12, the characters
+    write_document(dir_ / "p.mus", items);
+    type_line(QStringLiteral("G p.mus"));
+    ASSERT_EQ(core::ItemCount, 3) << reply();
+    type_line(QStringLiteral("I 2"));
+    type_line(QStringLiteral("JR"));
+    type_line(QStringLiteral("X"));
+    EXPECT_NEAR(stored_param(2, 3) + stored_param(2, 13), 200.0f, 0.5f) << reply();
+
+    type_line(QStringLiteral("I 2"));
+    type_into_dialog(QStringLiteral("TX"), [](QDialog& d) {
+        QWidget* text = d.findChild<QWidget*>(QStringLiteral("c1000"));
+        ASSERT_NE(text, nullptr);
+        if (!text->setProperty("plainText", QStringLiteral("_01Karl")))
+            text->setProperty("text", QStringLiteral("_01Karl"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("X"));
+    EXPECT_EQ(reply().find("unknown word"), std::string::npos) << reply();
+    ASSERT_EQ(stored_param(2, 12), 7.0f) << reply();
+    const char* chars =
+        reinterpret_cast<const char*>(core::ItemStore.at(core::ItemStartTable(2) + 14));
+    EXPECT_EQ(std::string(chars, 7), "_01Karl");
+    const float narrower = stored_param(2, 13);
+    EXPECT_GT(narrower, 3.0f);
+    EXPECT_LT(narrower, 15.0f);
+    EXPECT_EQ(stored_param(3, 1), 1.0f);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "engine/core/bridge/shown_page.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/absolute_size.h"
@@ -187,6 +188,20 @@ PairOutcome apply_pair(int32_t slot) {
 // The page drawn again without the stored item being edited, whose old words would otherwise
 // stay drawn under the preview's new ones until the edit ends; the preview is drawn after
 // it.
+// The text drawer takes the edited line's words from a copy of its record at the store's end;
+// an item opened without a drawing (a command file, the console) has none there yet, and items
+// after the text leave other words in that place.
+void copy_edited_text_to_end() {
+    const int32_t k = core::EditedItemNumber;
+    if (k < 1 || k > core::ItemCount) return;
+    const int32_t s = core::ItemStartTable(k);
+    const int32_t dest = core::ItemStartTable(core::ItemCount + 1);
+    const int32_t n = core::int_of(core::ItemStore(s));
+    if (dest == s || n < 0 || dest + n + 1 > core::kItemStoreWords) return;
+    core::copy_words(core::ItemStore.at(s), core::ItemStore.at(dest), n + 1);
+    core::ItemStore(dest + n + 1) = 0.0f;
+}
+
 void show_page_without_edited_item() {
     const auto params = core::ParamBuffer;
     const auto int_params = core::IntParamBuffer;
@@ -265,6 +280,7 @@ void apply_edit_line(int32_t& n) {
             core::OutputBufferViews.text.length() = render::PreviewStart.text;
         }
         const std::string words_before(render::EditTextBuffer.view());
+        copy_edited_text_to_end();
         render::draw_item_by_code();
         if (shown && render::EditTextBuffer.view() != words_before) show_page_without_edited_item();
     }
