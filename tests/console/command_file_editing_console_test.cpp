@@ -75,6 +75,23 @@ class CommandFileEditingTest : public ConsoleSessionTest {
         return saved_records(name);
     }
 
+    // The page of kStaffAndSlurs saved, read again by G, then `lines` typed and saved; its
+    // records.
+    std::vector<Record> loaded_road(const std::vector<std::string>& lines) {
+        restart();
+        const std::string base = new_document_name();
+        std::vector<std::string> page = kStaffAndSlurs;
+        page.push_back("SA " + base);
+        type(page);
+        restart();
+        const std::string name = new_document_name();
+        std::vector<std::string> all = {"G " + base};
+        all.insert(all.end(), lines.begin(), lines.end());
+        all.push_back("SA " + name);
+        loaded_output_ = type(all);
+        return saved_records(name);
+    }
+
     // The same page with `lines` read from a command file by RE (the page is then left as the
     // file left it, unsaved).
     void read_lines(const std::vector<std::string>& lines) {
@@ -95,6 +112,7 @@ class CommandFileEditingTest : public ConsoleSessionTest {
     int saves_ = 0;
     std::string typed_output_;
     std::string read_output_;
+    std::string loaded_output_;
 };
 
 // The lines of the report: "X" stores the item the file changed, as typed "X" does, and UNDO
@@ -154,6 +172,11 @@ TEST_F(CommandFileEditingTest, EditingWordsInAFileActAsTyped) {
         {{"i 3", "ab", "i 2", ",,,,,,2", "x"}, {5, 1, 20, 5, 7, 40, 2}, kSecondSlur},
         // "ST" stores the item before it runs.
         {{"I 2", ", , ,9", "ST"}, {5, 1, 20, 9, 7, 40, 1}, kSecondSlur},
+        // P13 keeps its fraction: the half and fifth steps of marks and brackets.
+        {{"I 2", "13 0.5", "X"}, {5, 1, 20, 5, 7, 40, 1, 0, 0, 0, 0, 0, 0.5f}, kSecondSlur},
+        {{"I 3", "13 1.5", "X"}, kFirstSlur, {5, 1, 30, 5, 7, 50, 1, 0, 0, 0, 0, 0, 1.5f}},
+        {{"I 2", "13 0.2", "X"}, {5, 1, 20, 5, 7, 40, 1, 0, 0, 0, 0, 0, 0.2f}, kSecondSlur},
+        {{"I 2", "1300 0.6", "X"}, {5, 1, 20, 5, 7, 40, 1, 0, 0, 0, 0, 0, 0.6f}, kSecondSlur},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -164,6 +187,7 @@ TEST_F(CommandFileEditingTest, EditingWordsInAFileActAsTyped) {
         const std::vector<Record> read = file_road(c.lines);
         EXPECT_EQ(read, typed) << shown << read_output_;
         EXPECT_EQ(core::ItemCount, 3) << shown;
+        EXPECT_EQ(loaded_road(c.lines), expected) << shown << loaded_output_;
     }
 }
 

@@ -75,9 +75,11 @@ void follow_edited_item() {
     const int32_t start = core::ItemStartTable(edited);
     if (start < 1 || start + 2 > core::kItemStoreWords) return;
     if (core::ParamBuffer(2) != core::ItemStore(start + 2)) return;
+    // The view's own work leaves E13 as it was, fractions and all: half and fifth steps of the
+    // marks and brackets live there.
     const float e13 = core::EditItemParams(13);
     run_hook(RenderHooks.update_view_geometry);
-    core::EditItemParams(13) = static_cast<float>(core::int_of(e13));
+    core::EditItemParams(13) = e13;
 }
 
 }  // namespace
