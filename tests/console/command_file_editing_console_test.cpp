@@ -152,8 +152,9 @@ TEST_F(CommandFileEditingTest, NumberLineInAFileChangesTheEditedItem) {
 TEST_F(CommandFileEditingTest, EditingWordsInAFileActAsTyped) {
     struct Case {
         std::vector<std::string> lines;
-        Record second;  // item 2 as saved
-        Record third;   // item 3 as saved
+        Record second;       // item 2 as saved
+        Record third;        // item 3 as saved
+        Record fourth = {};  // a copy, when one is made
     };
     const std::vector<Case> cases = {
         // "N" stores the item and takes the next one.
@@ -177,16 +178,30 @@ TEST_F(CommandFileEditingTest, EditingWordsInAFileActAsTyped) {
         {{"I 3", "13 1.5", "X"}, kFirstSlur, {5, 1, 30, 5, 7, 50, 1, 0, 0, 0, 0, 0, 1.5f}},
         {{"I 2", "13 0.2", "X"}, {5, 1, 20, 5, 7, 40, 1, 0, 0, 0, 0, 0, 0.2f}, kSecondSlur},
         {{"I 2", "1300 0.6", "X"}, {5, 1, 20, 5, 7, 40, 1, 0, 0, 0, 0, 0, 0.6f}, kSecondSlur},
+        // The copy words: the changes go to a new last item, the stored one stays, and the item
+        // named (C* n), the one after (CX) or the copy (CC) is edited next.
+        {{"I 2", "4 9", "C* 3", "4 8", "X"},
+         kFirstSlur,
+         {5, 1, 30, 8, 7, 50, 1},
+         {5, 1, 20, 9, 7, 40, 1}},
+        {{"I 2", "4 9", "CX", "4 8", "X"},
+         kFirstSlur,
+         {5, 1, 30, 8, 7, 50, 1},
+         {5, 1, 20, 9, 7, 40, 1}},
+        {{"I 2", "4 9", "CC", "4 8", "X"}, kFirstSlur, kSecondSlur, {5, 1, 20, 8, 7, 40, 1}},
+        // Refused without changes: the next line changes the item still edited.
+        {{"I 2", "CX", "4 8", "X"}, {5, 1, 20, 8, 7, 40, 1}, kSecondSlur},
     };
     for (const Case& c : cases) {
         std::string shown;
         for (const std::string& line : c.lines) shown += line + " | ";
-        const std::vector<Record> expected = {kStaff, c.second, c.third};
+        std::vector<Record> expected = {kStaff, c.second, c.third};
+        if (!c.fourth.empty()) expected.push_back(c.fourth);
         const std::vector<Record> typed = typed_road(c.lines);
         EXPECT_EQ(typed, expected) << shown << typed_output_;
         const std::vector<Record> read = file_road(c.lines);
         EXPECT_EQ(read, typed) << shown << read_output_;
-        EXPECT_EQ(core::ItemCount, 3) << shown;
+        EXPECT_EQ(core::ItemCount, static_cast<int32_t>(expected.size())) << shown;
         EXPECT_EQ(loaded_road(c.lines), expected) << shown << loaded_output_;
     }
 }

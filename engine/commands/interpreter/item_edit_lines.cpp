@@ -284,7 +284,8 @@ CommandFlow run_keyword_step(bool from_edit_item) {
             return CommandFlow::Return;
         }
     }
-    if (CommandHeader.starts_with("CX")) return run_i_family();
+    // "CX" opened the item after the copy itself (or was refused): running the item words again
+    // would read the opened item's staff as the item to edit.
     if (CommandModeLetters(1) == 9999) return CommandFlow::EndCommand;
     if (CommandModeLetters(1) == -1 || EditedItemNumber == 0) {
         if (EditedItemNumber != 0) {

@@ -778,8 +778,8 @@ struct StarStepWord {
 };
 
 // The star step words: L*, R*, U*, D*, a unit form (LP*, RI*, UC* ...) or a doubled one (LL*),
-// followed by a number or by nothing (then the plain word). Not found for any other line, nor
-// for a star followed by something that is no number.
+// and the copy word C*, followed by a number or by nothing (then the plain word). Not found for any
+// other line, nor for a star followed by something that is no number.
 StarStepWord read_star_step_word() {
     StarStepWord out;
     const std::string_view typed = core::SecondLine.view();
@@ -791,10 +791,13 @@ StarStepWord read_star_step_word() {
     std::size_t i = typed.find_first_not_of(' ');
     if (i == std::string_view::npos) return out;
     const char first = upper(i);
-    if (!is_step_letter(first)) return out;
+    const bool copy = first == 'C';  // "C* n": copy, then edit item n
+    if (!is_step_letter(first) && !copy) return out;
     std::string word(1, first);
     const char second = upper(i + 1);
-    if (second == 'P' || second == 'I' || second == 'C' || second == first) word += second;
+    if (!copy && (second == 'P' || second == 'I' || second == 'C' || second == first)) {
+        word += second;
+    }
     i += word.size();
     if (upper(i) != '*') return out;
     std::size_t rest = typed.find_first_not_of(' ', i + 1);
