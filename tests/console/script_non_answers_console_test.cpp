@@ -22,9 +22,9 @@
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
 #include "tests/support/run_status.h"
+#include "tests/support/running_program.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/script_roads.h"
-#include "tests/support/running_program.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -487,6 +487,28 @@ TEST_F(ScriptNonAnswersConsoleTest, AFileThatStopsEarlySaysTheRestWasNotRead) {
     }
 }
 
+// A "|" or "~" line while an item is edited has no drawn box or click to take: it does
+// nothing, and the page saved is the page loaded.
+TEST_F(ScriptNonAnswersConsoleTest, ABoxOrClickLineWhileEditingDoesNothing) {
+    run_rows({{"|", kAllRoads, {"G a.mus", "I 2", "|", "X", "SA out.mus"}, 3, {}, {}},
+              {"~", kAllRoads, {"G a.mus", "I 2", "~", "X", "SA out.mus"}, 3, {}, {}},
+              {"| then a change",
+               kAllRoads,
+               {"G a.mus", "I 3", "|", ",,,7", "X", "SA out.mus"},
+               3,
+               {},
+               {}}},
+             [&](const Row& row, Road, const std::string& out) {
+                 const auto saved = saved_records(root() / "out.mus");
+                 const auto loaded = saved_records(root() / "a.mus");
+                 ASSERT_EQ(saved.size(), 3u) << out;
+                 EXPECT_EQ(saved[1], loaded[1]) << out;
+                 const float p4 = std::string(row.label) == "| then a change" ? 7.0f : 6.0f;
+                 EXPECT_EQ(saved_param(saved, 3, 4), p4) << out;
+                 EXPECT_EQ(saved_param(saved, 3, 2), 1.0f) << out;
+             });
+}
+
 // Every reply that tells of a failure fails a script's run, the script going on after it: a
 // file or folder that cannot be had, a count that does not add up, a dialog or a key loop the
 // console cannot show. Each row then saves; out.mus holds the page.
@@ -496,6 +518,7 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         std::vector<std::string> lines;  // after the load of a.mus, before the save
         std::size_t saved_items;
         std::string said;
+        std::vector<Road> roads = kTypedRoads;
     };
     const std::vector<std::string> two_staves = {"EI", "8 2 0", "1 2 20 5 5 0 4", "X"};
     const std::vector<Failure> failures = {
@@ -528,13 +551,25 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         {"UP", {"UP"}, 3, "UP needs the window: cancelled."},
         {"UG", {"UG"}, 3, "UG needs the window: cancelled."},
         {"UO", {"UO"}, 3, "UO needs the window: cancelled."},
+        // A C word the editor has no rule for is an unknown word; the item stays edited, and
+        // COM's answer reaches it as an edit word, not as the combining's.
+        {"CQQ while an item is edited",
+         {"I 2", "CQQ", "X"},
+         3,
+         "ERROR -- unknown word in this context: CQQ",
+         kAllRoads},
+        {"COM while an item is edited",
+         {"I 2", "COM", "X"},
+         3,
+         "ERROR -- unknown word in this context: COM",
+         kAllRoads},
         {"MX cancelled at its steps",
          {"MX", "1 0 200 1", "Y"},
          3,
          "Dialog \"Steps to move\" needs the window: cancelled."},
     };
     for (const Failure& f : failures) {
-        for (const Road road : kTypedRoads) {
+        for (const Road road : f.roads) {
             SCOPED_TRACE(std::string(f.label) + ", " + road_name(road));
             fresh_page();
             std::vector<std::string> lines = {"G a.mus"};

@@ -87,7 +87,7 @@ TEST_F(ClickPickerTest, AClickInThePageOpensTheItem) {
     enter_items_without_editing();
     type_all({"8 1 0", "1 1 20 1", "1 1 40 1"});
     click_at(40.0f, 1, 0.0f);
-    type("~");
+    palette("~");
     EXPECT_EQ(core::EditedItemNumber, 3);
     EXPECT_EQ(core::EditItemParams(3), 40.0f);
     EXPECT_EQ(core::ItemPanelRecord.item_text.c_text(), "NOTE");

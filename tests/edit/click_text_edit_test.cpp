@@ -34,14 +34,14 @@ class ClickTextEdit : public InterpreterTest {
         render::redraw_items();
     }
     // A click at the picker's point of the syllable (a text's point is one step off its
-    // staff's base) and the "~" line the front-end sends for it.
+    // staff's base) and the "~" token the front-end leaves for it.
     void clicktext_click_syllable() {
         const auto& t = layout::StaffTables;
         core::MouseRegion(4) = 30 * 150 + render::ViewOrigin.x;
         core::MouseRegion(3) =
             static_cast<int32_t>(t.StaffBaseY(1) - 7.0f * t.StaffScale(1)) -
             render::ViewOrigin.y;
-        type("~");
+        palette("~");
     }
     // The Edit Text dialog answered with OK and this text.
     void clicktext_answer(const std::string& text) {

@@ -21,7 +21,7 @@ class DragImage : public InterpreterTest {
         type_all({"8 1 0", "1 1 20 1", "1 1 40 1"});
         ASSERT_EQ(core::ItemCount, 3);
         dragimage_point(40.0f);
-        type("~");
+        palette("~");
         ASSERT_EQ(core::EditedItemNumber, 3) << reply();
         ASSERT_GT(dragimage_words(3), 0) << "the stored note has no output";
     }
@@ -99,7 +99,7 @@ TEST_F(DragImage, LeavingWithoutStoringDrawsTheStoredNoteAgain) {
 TEST_F(DragImage, AClickLeavesNoStoredInkAtTheOldPlace) {
     const int32_t words = dragimage_words(3);
     dragimage_point(90.0f);
-    type("~");
+    palette("~");
     ASSERT_EQ(core::EditedItemNumber, 3) << reply();
     EXPECT_NEAR(core::EditItemParams(3), 90.0f, 0.5f);
     EXPECT_EQ(dragimage_words(3), 0);
@@ -107,7 +107,7 @@ TEST_F(DragImage, AClickLeavesNoStoredInkAtTheOldPlace) {
     EXPECT_EQ(edit::HiddenImageItem, 3);
     EXPECT_EQ(stored_param(3, 3), 40.0f);
     dragimage_point(100.0f);
-    type("~");
+    palette("~");
     EXPECT_NEAR(core::EditItemParams(3), 100.0f, 0.5f);
     EXPECT_EQ(dragimage_words(3), 0);
     EXPECT_GT(dragimage_words(2), 0);

@@ -409,6 +409,8 @@ CommandFlow take_front_end_tokens() {
     start_command();
     if (PlayLoopActive != 0) return run_play_loop_word();
 
+    LineIsClickToken =
+        FrontEndCommandBuffer.starts_with("~") && !FrontEndCommandBuffer.starts_with("~~") ? 1 : 0;
     if (!FrontEndCommandBuffer.is_blank()) {
         if (EditedItemNumber != 0 && !rewrite_palette_word_for_editing()) {
             return CommandFlow::Return;

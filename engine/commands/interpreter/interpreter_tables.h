@@ -88,6 +88,9 @@ extern int32_t FrontEndEditedItem;  // EditedItemNumber at the end of the comman
 
 // Nonzero while slider editing of one parameter is active: mouse moves drag that parameter.
 extern int32_t SliderEditActive;
+// Set while the line in hand is the window's click token ("~" left in the command buffer), not
+// a line typed or read: only a click places the edited item.
+extern int32_t LineIsClickToken;
 // The palette variant code of the edit lines ("LFT"/"RGT" switch the variant of this code).
 extern int32_t PaletteVariantCode;
 // Set by "STB"/"EDB": the rhythm sum is shown after the keyword path.

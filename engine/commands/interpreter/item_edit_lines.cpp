@@ -610,6 +610,8 @@ CommandFlow run_item_edit_lines() {
     if (starts("~") && CommandLine(2) == ' ') {
         if (PendingBoxOperation == 0) {
             if (EditedItemNumber == 0) return show_parameter_display();
+            // A "~" or "|" line typed or read while an item is edited has no click to take.
+            if (LineIsClickToken == 0) return CommandFlow::EndCommand;
             return move_edited_item_to_click();
         }
         CommandLine.set("|");

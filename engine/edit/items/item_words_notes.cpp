@@ -569,7 +569,7 @@ Outcome apply_note_rest_word(int code) {
 
 }  // namespace
 
-void apply_note_rest_clef_word() {
+bool apply_note_rest_clef_word() {
     const int code = code_of_edited_item();
     Outcome outcome = Outcome::Nothing;
     if (code == 3)
@@ -578,15 +578,16 @@ void apply_note_rest_clef_word() {
         outcome = apply_note_rest_word(code);
     if (outcome == Outcome::Refused) {
         refuse_word();
-        return;
+        return true;
     }
-    if (outcome != Outcome::Applied) return;
+    if (outcome != Outcome::Applied) return outcome != Outcome::Nothing;
     render::AfterKeywordFlag = 1;
     pack_parameter_pairs();
     int32_t n = edited_item_count();
     apply_edit_line(n);
     show_move_step();
     core::CommandModeLetters(1) = -1;
+    return true;
 }
 
 // Contract: see the header. Reads EditItemParams, EnharmonicDirection and the clef items of

@@ -10,8 +10,9 @@ namespace edit {
 // the typed number ParamBuffer P2; writes EditScratch and, when a rule applies, packs the pair
 // list and applies it (apply_edit_line), raising AfterKeywordFlag and setting the first
 // command-mode letter to -1. A word that does not fit the item leaves ParamBuffer P1 = 1.0 and
-// P2 = the item's code and applies nothing; a word no rule knows changes nothing.
-void apply_note_rest_clef_word();
+// P2 = the item's code and applies nothing; a word no rule knows changes nothing and gives
+// false.
+bool apply_note_rest_clef_word();
 
 // Respells the edited note one step up or down (EnharmonicDirection, 0: by its accidental),
 // keeping its pitch, from the clef that governs it on its staff. Writes EditScratch slots 4 and
