@@ -30,8 +30,8 @@ struct Row {
     Fate fate;
     std::string said;       // typed roads: the reply naming the line ("" for a box taken)
     std::string file_said;  // RE: the reply that stops the file ("" for a box taken)
-    std::vector<std::string> file_then = {};  // RE: the lines a taken box still asks for
-    bool typed_only = false;                  // a taken box asks what a file cannot give
+    std::vector<std::string> file_then = {};   // RE: the lines a taken box still asks for
+    bool typed_only = false;                   // a taken box asks what a file cannot give
     std::vector<std::string> typed_then = {};  // typed roads: the lines after a taken box ("X")
     std::vector<std::string> page = {};        // a taken box: the page marker.mus holds
 };
@@ -332,6 +332,42 @@ TEST_F(BoxNonAnswersConsoleTest, AnExponentInABoxIsRead) {
         const std::vector<std::string> items = stored_item_lines();
         ASSERT_EQ(items.size(), 4u) << out;
         EXPECT_EQ(items[c.item].rfind(c.starts, 0), 0u) << items[c.item] << "\n" << out;
+    }
+}
+
+// "ALL" as MS's or CS's system is every staff of the page as one system, typed or read from a
+// file: both staves of a page joined by a bar line land on 10 and 11 (CS keeps them on 1 and 2).
+TEST_F(BoxNonAnswersConsoleTest, AllAsASystemTakesEveryStaffOnEveryRoad) {
+    struct Case {
+        const char* word;
+        Road road;
+        std::vector<std::string> lines;  // after "G two.mus"
+        std::vector<float> staves;       // P2 of the staff items saved, in order
+    };
+    const std::vector<Case> cases = {
+        {"MS", Road::Piped, {"MS", "ALL", "Y", "10", "Y"}, {10, 11}},
+        {"MS", Road::ConsoleFile, {"MS", "ALL", "Y", "10", "Y"}, {10, 11}},
+        {"MS", Road::Re, {"MS", "ALL", "10"}, {10, 11}},
+        {"CS", Road::Piped, {"CS", "ALL", "Y", "10", "Y"}, {1, 2, 10, 11}},
+        {"CS", Road::Re, {"CS", "ALL", "10"}, {1, 2, 10, 11}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.word) + " road " + std::to_string(static_cast<int>(c.road)));
+        fresh_page();
+        type({"EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 20 5 5 0 4", "14 1 60 2", "EI",
+              "SA two.mus"});
+        core::reset_engine();
+        std::vector<std::string> lines = {"G two.mus"};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        if (c.road != Road::Re) lines.push_back("SA out.mus");
+        std::string out = run_on(c.road, lines);
+        if (c.road == Road::Re) out += type({"SA out.mus"});
+        EXPECT_EQ(status(c.road), 0) << out;
+        std::vector<float> staves;
+        for (const std::string& record : saved_records(temp_.root() / "out.mus")) {
+            if (record.rfind("8 ", 0) == 0) staves.push_back(std::stof(record.substr(2)));
+        }
+        EXPECT_EQ(staves, c.staves) << out;
     }
 }
 

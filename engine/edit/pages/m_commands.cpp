@@ -1,6 +1,7 @@
 #include "engine/edit/pages/m_commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -162,7 +163,16 @@ bool take_system_line(const BoxLineReading& line, const std::string& given, int3
     }
     if (line.kind == BoxLineKind::NoBox || core::int_of(ParamBuffer(1)) == 0) return false;
     low = core::int_of(ParamBuffer(1));
-    count = fixed_count != 0 ? fixed_count : std::max(core::int_of(ParamBuffer(2)), 1);
+    int32_t given_count = core::int_of(ParamBuffer(2));
+    // "ALL" read where no system question is pending (a command file's line) is read as a box:
+    // its highest staff stands in P4.
+    std::string word = given.substr(std::min(given.find_first_not_of(' '), given.size()));
+    word.erase(std::min(word.find(' '), word.size()));
+    for (char& ch : word) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (word == "ALL" && given_count == 0 && ParamBuffer(4) != 0.0f) {
+        given_count = core::int_of(ParamBuffer(4)) - low + 1;
+    }
+    count = fixed_count != 0 ? fixed_count : std::max(given_count, 1);
     if (staff_count_on_staves(low, count)) return true;
     refuse_box_off_staves(given);
     return false;
