@@ -563,6 +563,10 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          3,
          "ERROR -- unknown word in this context: COM",
          kAllRoads},
+        // SXA and SBA step the name typed after them: with none the word ends, asking no
+        // name that the script's next line would answer.
+        {"SXA without a name", {"SXA"}, 3, "** NAME is blank. ***", kAllRoads},
+        {"SBA without a name", {"SBA  "}, 3, "** NAME is blank. ***", kAllRoads},
         {"MX cancelled at its steps",
          {"MX", "1 0 200 1", "Y"},
          3,
@@ -579,6 +583,7 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
             EXPECT_TRUE(has(out, f.said)) << out;
             EXPECT_EQ(saved_records(root() / "out.mus").size(), f.saved_items) << out;
             EXPECT_EQ(status_of(road), 1) << out;
+            EXPECT_FALSE(fs::exists(root() / "SA out.mus")) << "a line taken as a name\n" << out;
             // A refused word changed nothing: the page saved is the page loaded.
             if (f.saved_items == 3) {
                 EXPECT_EQ(saved_records(root() / "out.mus"), saved_records(root() / "a.mus"))

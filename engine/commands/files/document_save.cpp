@@ -146,6 +146,17 @@ std::string choose_save_name(platform::FileIdentity& seen) {
         second = 'A';
     }
     if (second == 'N') {
+        if (stepped_typed_name) {
+            // With no name to step the word ends: a name asked for now would take the script's
+            // next line, and the saves of the page's own name are SX's and SB's.
+            const std::string text = SecondLine.trimmed();
+            const std::size_t blank = text.find(' ');
+            if (blank == std::string::npos ||
+                text.find_first_not_of(' ', blank) == std::string::npos) {
+                report_failure("** NAME is blank. ***");
+                return {};
+            }
+        }
         if (!stepped_typed_name) {
             const char third = CommandLine(3);
             if (third != 'X' && third != 'B') return {};
