@@ -141,13 +141,16 @@ struct NoteNumbersRow {
 };
 
 // Sung text on a staff of two notes: a script's line at the note-number question that is no
-// list of numbers is named and ends the text (its unit made unplaced) and is dropped; the
-// script goes on with its next line, on every road.
+// list of numbers is named and ends the text (its unit left unplaced makes no item) and is
+// dropped, as X and 0 cancel it; the script goes on with its next line, on every road.
 TEST_F(ScriptLineEndsConsoleTest, AWordAtTheNoteNumbersEndsTheText) {
     const std::vector<NoteNumbersRow> rows = {
-        {"command", "SA n2.mus", 4, true},
-        {"number_with_letters", "1 2x", 4, true},
-        {"exponent", "1e1", 4, true},
+        // The first unit waits for its note: a text ended there leaves the page as it was.
+        {"command", "SA n2.mus", 3, true},
+        {"number_with_letters", "1 2x", 3, true},
+        {"exponent", "1e1", 3, true},
+        {"x_cancels", "X", 3, false},
+        {"zero_cancels", "0", 3, false},
         {"numbers", "1 2", 6, false},
         {"range_and_comma", "1:2,", 6, false},
         // Read, but there is no note -0.5: the second unit and the hyphen closing on it leave

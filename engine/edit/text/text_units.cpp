@@ -505,7 +505,9 @@ TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
                 Placement.unplaced = false;
                 place_text_unit_under_note();
                 core::CommandStateWord = state;
-                if (core::IntParamBuffer(1) == kCancelMark) return TextUnitsOutcome::Cancelled;
+                // A cancel leaves the unit waiting for its note unplaced: it is taken back, as
+                // below, and the units of lines already placed stay.
+                if (core::IntParamBuffer(1) == kCancelMark) Placement.unplaced = true;
                 if (Placement.unplaced) {
                     // A unit with no note would stand at the staff's start, over the brace: it
                     // leaves no item, and neither does a connector that would close on it.
@@ -513,6 +515,7 @@ TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
                     render::rewind_store_to_item();
                     ConnectorDirection = 0;
                 }
+                if (core::IntParamBuffer(1) == kCancelMark) return TextUnitsOutcome::Cancelled;
                 if (TextStopWord != 0) {
                     TextStopWord = 0;
                     return TextUnitsOutcome::Stopped;
