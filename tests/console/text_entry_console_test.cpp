@@ -137,14 +137,9 @@ const std::vector<TextEntryCase> kTextEntryCases = {
      {1, 2},
      {},
      4},
-    // X alone cancels the note-number question too: the unit made before it stays unplaced,
-    // and the rest of the line is not made.
-    {"X cancels the note numbers",
-     {"T 1 0 5", "la-la", "X", "8 2 0"},
-     {{"_00la", 1, 0, 5}},
-     {1, 2},
-     {},
-     1},
+    // X alone cancels the note-number question too: the unit waiting for its note leaves no
+    // item, and the rest of the line is not made.
+    {"X cancels the note numbers", {"T 1 0 5", "la-la", "X", "8 2 0"}, {}, {1, 2}, {}, 1},
     // A syllable past the last note leaves no item (nothing at the staff's start); the one on
     // the note stays, and a script's run is failed by the answer.
     {"note past the last",

@@ -128,7 +128,7 @@ TEST_F(ItemDrawingTest, TheViewFollowsItemsOnTheEditedItemsStaffButNotStaves) {
     core::EditItemParams(13) = 7.5f;
     draw({1, 1, 20, 4});
     EXPECT_EQ(g_geometry_updates, 1);
-    EXPECT_FLOAT_EQ(core::EditItemParams(13), 7.0f);  // saved around the update, made whole
+    EXPECT_FLOAT_EQ(core::EditItemParams(13), 7.5f);  // saved around the update, fraction kept
     draw({1, 2, 20, 4});
     draw({8, 1, 0, 0});
     EXPECT_EQ(g_geometry_updates, 1);
