@@ -162,17 +162,17 @@ TEST_F(ScriptLineEndsConsoleTest, AWordAtTheNoteNumbersEndsTheText) {
             SCOPED_TRACE(std::string(row.name) + " " + line_road_name(road));
             core::reset_engine();
             for (const char* name : {"t.mus", "n2.mus"}) fs::remove(temp_.root() / name);
-            const std::string out = run_road(
-                road, {"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "X", "T 1 0 5",
-                       "la-la", row.answer, "SA t.mus"});
+            const std::string out =
+                run_road(road, {"EI", "8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "X", "T 1 0 5",
+                                "la-la", row.answer, "SA t.mus"});
             ASSERT_TRUE(fs::exists(temp_.root() / "t.mus")) << out;
             EXPECT_NE(out.find(saved_title((temp_.root() / "t.mus").string(), row.items)),
                       std::string::npos)
                 << out;
-            const std::string named = "*** Not an answer to \"Type note number for each text "
-                                      "unit.\": " +
-                                      std::string(row.answer) +
-                                      " -- the text ended, its first unit unplaced.";
+            const std::string named =
+                "*** Not an answer to \"Type note number for each text "
+                "unit.\": " +
+                std::string(row.answer) + " -- the text ended, its first unit unplaced.";
             EXPECT_EQ(out.find(named) != std::string::npos, row.named) << out;
             EXPECT_FALSE(fs::exists(temp_.root() / "n2.mus")) << out;  // dropped, never run
         }

@@ -173,8 +173,8 @@ TEST_F(ClickPickerTest, ScrollToTheEditedItemOnlyWhenTheDrawingOutgrowsTheWindow
     EXPECT_GT(fe_.view.scroll_sizes[0], 8000);
     const auto& t = layout::StaffTables;
     const int32_t x = 190 * 150 + render::ViewOrigin.x;
-    const int32_t y = static_cast<int32_t>(t.StaffBaseY(1) + 0.0f * t.StaffScale(1)) -
-                      render::ViewOrigin.y;
+    const int32_t y =
+        static_cast<int32_t>(t.StaffBaseY(1) + 0.0f * t.StaffScale(1)) - render::ViewOrigin.y;
     const int32_t px = moved->in(1);
     const int32_t py = moved->in(2);
     EXPECT_GE(x, px + 2400);

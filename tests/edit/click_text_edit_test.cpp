@@ -39,8 +39,7 @@ class ClickTextEdit : public InterpreterTest {
         const auto& t = layout::StaffTables;
         core::MouseRegion(4) = 30 * 150 + render::ViewOrigin.x;
         core::MouseRegion(3) =
-            static_cast<int32_t>(t.StaffBaseY(1) - 7.0f * t.StaffScale(1)) -
-            render::ViewOrigin.y;
+            static_cast<int32_t>(t.StaffBaseY(1) - 7.0f * t.StaffScale(1)) - render::ViewOrigin.y;
         palette("~");
     }
     // The Edit Text dialog answered with OK and this text.
