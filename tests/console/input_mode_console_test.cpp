@@ -9,12 +9,14 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/undo.h"
+#include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
+#include "tests/support/readme_hymn.h"
 #include "tests/support/store_records.h"
 
 namespace fs = std::filesystem;
@@ -190,9 +192,11 @@ TEST_F(InputModeConsoleTest, InzTypesOnANewStaff) {
     }
 }
 
-// "INX" enters a temporary clef for the run and takes it away before the closing menu.
+// "INX" enters a temporary clef for the run and takes it away before the closing menu; the
+// staff item it makes is the one "IN" makes, on an empty page and on a page loaded with a
+// staff and a text after where the new staff goes, and LJ spaces the run's notes apart.
 TEST_F(InputModeConsoleTest, TheTemporaryClefGoesBeforeTheClosingMenu) {
-    const std::string out = type({"INX 1", "", "C4/;", "Q;", "N", "G", "X", "N"});
+    std::string out = type({"INX 1", "", "C4/;", "Q;", "N", "G", "X", "N"});
     EXPECT_NE(out.find("*** Leaving input ***"), std::string::npos) << out;
     int notes = 0;
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
@@ -200,6 +204,74 @@ TEST_F(InputModeConsoleTest, TheTemporaryClefGoesBeforeTheClosingMenu) {
         notes += p(k, 1) == 1.0f;
     }
     EXPECT_EQ(notes, 1);
+
+    const std::vector<std::string> kRun = {"",  "C4/D/E/F;", "Q;", "N",   "G",
+                                           "X", "N",         "LJ", "1 1", "Y"};
+    for (const bool loaded : {false, true}) {
+        SCOPED_TRACE(loaded ? "loaded" : "empty");
+        core::reset_engine();
+        if (loaded) {
+            out = type({"8 2 0", "X", "NOTE 2 20 5", "X", "T 2 50 -8", "Verse", "X", "SA p.mus"});
+            core::reset_engine();
+            out = type({"G p.mus"});
+        }
+        std::vector<std::string> lines = {"INX 1"};
+        lines.insert(lines.end(), kRun.begin(), kRun.end());
+        out = type(lines);
+        std::vector<float> staff_item;
+        std::vector<float> xs;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            EXPECT_FALSE(p(k, 1) == 3.0f && p(k, 2) == 1.0f) << k << out;
+            if (p(k, 1) == 8.0f && p(k, 2) == 1.0f) {
+                for (int32_t w = 1; w <= core::int_of(core::ItemStore(core::ItemStartTable(k)));
+                     ++w)
+                    staff_item.push_back(p(k, w));
+            }
+            if (p(k, 1) == 1.0f && p(k, 2) == 1.0f) xs.push_back(p(k, 3));
+        }
+        EXPECT_EQ(staff_item, (std::vector<float>{8, 1, 0, 0, 0, 0})) << out;
+        ASSERT_EQ(xs.size(), 4u) << out;
+        for (std::size_t i = 1; i < xs.size(); ++i) EXPECT_GT(xs[i], xs[i - 1] + 5.0f) << out;
+    }
+}
+
+// "2 200 0" names no spacing staff: a run after one laid against a spacing staff is spaced over
+// its own range, as on a page loaded fresh, with no false mismatch; typed at the range question
+// and read from a command file.
+TEST_F(InputModeConsoleTest, NoSpacingStaffAfterOneDropsItsColumns) {
+    const std::vector<std::string> kRun = {"IN 3", "2 200 0", "TR/C4/D/E/F;", "Q;", ";", ";", ";",
+                                           "X",    "N"};
+    {
+        std::ofstream file("run.cmd");
+        for (const std::string& line : kRun) file << line << "\n";
+    }
+    for (const bool loaded : {false, true}) {
+        for (const bool from_file : {false, true}) {
+            SCOPED_TRACE(std::string(loaded ? "loaded" : "typed") + (from_file ? " RE" : ""));
+            core::reset_engine();
+            fs::remove("hymn.mus");
+            std::vector<std::string> lines = readme_hymn_lines();
+            if (loaded) {
+                type(lines);
+                core::reset_engine();
+                lines = {"G hymn.mus"};
+            }
+            if (from_file) {
+                lines.push_back("RE run.cmd");
+            } else {
+                lines.insert(lines.end(), kRun.begin(), kRun.end());
+            }
+            const std::string out = type(lines);
+            EXPECT_EQ(out.find("Mismatch"), std::string::npos) << out;
+            std::vector<float> xs;
+            for (int32_t k = 1; k <= core::ItemCount; ++k)
+                if (p(k, 1) == 1.0f && p(k, 2) == 3.0f) xs.push_back(p(k, 3));
+            ASSERT_EQ(xs.size(), 4u) << out;
+            const float kSpaced[] = {11.0f, 58.25f, 105.5f, 152.75f};
+            for (std::size_t i = 0; i < xs.size(); ++i)
+                EXPECT_NEAR(xs[i], kSpaced[i], 0.01f) << out;
+        }
+    }
 }
 
 // "MIDI" asked for in the notes line: the console has no MIDI keyboard, so "No MIDI for input."

@@ -4,11 +4,15 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
+#include "tests/support/readme_hymn.h"
+#include "tests/support/run_status.h"
 #include "tests/support/store_records.h"
 
 namespace fs = std::filesystem;
@@ -39,6 +43,13 @@ const std::vector<std::string> kFitPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5 0 1
 // Two eighths stems up under a beam from the first head to the second.
 const std::vector<std::string> kFlipPage = {"EI", "8 1 0", "1 1 20 5 10 0 0.5", "1 1 60 8 10 0 0.5",
                                             "6 1 20 5 8 60 11"};
+
+std::string file_text(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class StemCommandsConsoleTest : public ConsoleSessionTest {
   protected:
@@ -208,6 +219,52 @@ TEST_F(StemCommandsConsoleTest, StaffNotesWordsReadEveryLineAsABoxUntilX) {
             EXPECT_TRUE(fs::exists("end.mus")) << out;
             EXPECT_EQ(core::ItemCount, 4) << out;  // no line became an item
         }
+    }
+}
+
+// A flip over staves of two voices would merge each staff's voices into chords: every flip word
+// stops with nothing changed and says why, on the page typed and on the page loaded (texts
+// after its staves). One voice with chords flips as before.
+TEST_F(StemCommandsConsoleTest, FlipWordsStopOnTwoVoicesAndFlipChords) {
+    const std::string kRefusal = "*** Can't flip: two stemmed notes at one position (two voices)";
+    for (const char* word : {"FL", "FLU", "FLD", "FLN"}) {
+        for (const bool loaded : {false, true}) {
+            SCOPED_TRACE(std::string(word) + (loaded ? " loaded" : " typed"));
+            restart();
+            for (const char* name : {"hymn.mus", "b.mus", "f.mus"}) fs::remove(name);
+            std::string out = type(readme_hymn_lines());
+            ASSERT_TRUE(fs::exists("hymn.mus")) << out;
+            if (loaded) {
+                restart();
+                out = type({"G hymn.mus"});
+            }
+            out = type({"SA b.mus"});
+            core::RunFailedWord = 0;
+            out = type({word, "1 0 200 2", "Y", "SA f.mus"});
+            EXPECT_NE(out.find(kRefusal), std::string::npos) << out;
+            EXPECT_EQ(marked_status(), 1) << out;
+            EXPECT_EQ(file_text("f.mus"), file_text("b.mus")) << out;
+            if (loaded) EXPECT_EQ(file_text("f.mus"), file_text("hymn.mus")) << out;
+        }
+    }
+    // One voice of chords, stems up: the chords flip down whole.
+    for (const char* word : {"FLD", "FL"}) {
+        SCOPED_TRACE(word);
+        restart();
+        core::RunFailedWord = 0;
+        std::string out = type({"IN 1", "", "BA/SU/C3:E3:G3/D3:F3:A3/E3:G3/M;", "Q/Q/H;", "G", "X",
+                                "N", word, "1 0 200 1", "Y"});
+        EXPECT_EQ(out.find(kRefusal), std::string::npos) << out;
+        EXPECT_EQ(marked_status(), 0) << out;
+        int32_t notes = 0;
+        int32_t down = 0;
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (stored_param(k, 1) != 1.0f) continue;
+            ++notes;
+            down += static_cast<int32_t>(stored_param(k, 5)) % 100 >= 20;
+        }
+        EXPECT_EQ(notes, 8) << out;
+        EXPECT_EQ(down, 3) << out;  // one stem to a chord
     }
 }
 

@@ -1,6 +1,7 @@
 // "SEPX" typed into the console as a user would: the upper voice of staff 1 goes to staff 2,
 // staff 1 keeps the lower one, and a second run onto the now occupied staff is refused.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,89 @@ TEST_F(VoiceSeparationConsoleTest, SeTakesTheTypedRightLimit) {
                   "1 1 50 2 20 0 1", "1 1 50 8 10 0 1", std::string("SE 2 1 0 ") + c.right + " 1"});
         EXPECT_EQ(heights_on(1), c.kept) << out;
     }
+}
+
+// A chord as the input stores it goes with the voice of its stemmed note: one voice of chords
+// loses nothing to SE 1 and everything to SE 2, and SEPX keeps each chord whole on one staff;
+// with a second voice beside the chords, each voice keeps its own notes. Typed and loaded, with
+// another staff after.
+TEST_F(VoiceSeparationConsoleTest, ChordsGoWithTheVoiceOfTheirStem) {
+    const std::vector<std::string> kChords = {"IN 1",
+                                              "",
+                                              "BA/SU/C3:E3:G3/D3:F3:A3/E3:G3/M;",
+                                              "Q/Q/H;",
+                                              "G",
+                                              "X",
+                                              "N",
+                                              "EI",
+                                              "8 3 0",
+                                              "1 3 10 5 10 0 1"};
+    // Upper voice: chords stemmed up at 10 and 20 (the stem on the 8); lower voice: 2 stemmed
+    // down.
+    const std::vector<std::string> kTwoVoices = {"EI",
+                                                 "8 1 0",
+                                                 "1 1 10 8 10 0 1",
+                                                 "1 1 10 10 0 0 1",
+                                                 "1 1 10 2 20 0 1",
+                                                 "1 1 20 8 10 0 1",
+                                                 "1 1 20 10 0 0 1",
+                                                 "1 1 20 2 20 0 1",
+                                                 "8 3 0",
+                                                 "1 3 10 5 10 0 1"};
+    struct Case {
+        const std::vector<std::string>* page;
+        const char* command;
+        std::vector<float> staff1;  // heights left; "same" when keep_all
+        std::vector<float> staff2;
+        bool keep_all;  // staff 1's notes as they were, P5 included
+    };
+    const Case cases[] = {
+        {&kChords, "SE 1 1 0 200 1", {}, {}, true},
+        {&kChords, "SE 2 1 0 200 1", {}, {}, false},
+        {&kTwoVoices, "SE 1 1 0 200 1", {8, 10, 8, 10}, {}, false},
+        {&kTwoVoices, "SE 2 1 0 200 1", {2, 2}, {}, false},
+        {&kTwoVoices, "SEPX 1 1 2", {2, 2}, {8, 10, 8, 10}, false},
+    };
+    for (const Case& c : cases) {
+        for (const bool loaded : {false, true}) {
+            SCOPED_TRACE(std::string(c.command) + (c.page == &kChords ? " chords" : " voices") +
+                         (loaded ? " loaded" : " typed"));
+            core::reset_engine();
+            std::string out = type(*c.page);
+            if (loaded) {
+                std::filesystem::remove("v.mus");
+                out = type({"SA v.mus"});
+                core::reset_engine();
+                out = type({"G v.mus"});
+            }
+            const std::vector<float> before = heights_on(1);
+            std::vector<float> p5_before;
+            for (int32_t k = 1; k <= core::ItemCount; ++k)
+                if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
+                    p5_before.push_back(stored_param(k, 5));
+            ASSERT_EQ(before.size(), c.page == &kChords ? 8u : 6u) << out;
+            out = type({c.command});
+            std::vector<float> p5_after;
+            for (int32_t k = 1; k <= core::ItemCount; ++k)
+                if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
+                    p5_after.push_back(stored_param(k, 5));
+            if (c.keep_all) {
+                EXPECT_EQ(heights_on(1), before) << out;
+                EXPECT_EQ(p5_after, p5_before) << out;
+            } else {
+                EXPECT_EQ(heights_on(1), c.staff1) << out;
+            }
+            EXPECT_EQ(heights_on(2), c.staff2) << out;
+            EXPECT_EQ(heights_on(3), (std::vector<float>{5})) << out;
+        }
+    }
+    // SEPX on one voice of chords: every chord goes whole to the new staff.
+    core::reset_engine();
+    type(kChords);
+    const std::vector<float> chords = heights_on(1);
+    const std::string out = type({"SEPX 1 1 2"});
+    EXPECT_EQ(heights_on(2), chords) << out;
+    EXPECT_EQ(heights_on(1), std::vector<float>{}) << out;
 }
 
 }  // namespace

@@ -221,6 +221,8 @@ TEST_F(BeamFlipTest, ChordsKeepTheirPitchesAndTakeOneStem) {
 }
 
 TEST_F(BeamFlipTest, ChordRefusals) {
+    const std::string kTwoVoices =
+        "*** Can't flip: two stemmed notes at one position (two voices); nothing was changed.";
     // The first note has no stem and no partner has one.
     add({1, 1, 20, 5, 0, 0, 0.5f});
     add({1, 1, 20, 9, 0, 0, 0.5f});
@@ -230,7 +232,20 @@ TEST_F(BeamFlipTest, ChordRefusals) {
     add({1, 1, 20, 5, 10, 0, 0.5f});
     add({1, 1, 20, 7, 20, 0, 0.5f});
     add({1, 1, 20, 9, 10, 0, 0.5f});
-    expect_refused(3, "*** Can't flip: two stem directions in a chord.");
+    expect_refused(3, kTwoVoices);
+
+    // Two voices: a second stemmed note at the first one's position, in either direction, and
+    // a stemless partner before it.
+    for (const float second : {20.0f, 10.0f}) {
+        core::clear_item_store();
+        add({1, 1, 20, 9, 10, 0, 0.5f});
+        add({1, 1, 20, 11, 0, 0, 0.5f});
+        add({1, 1, 20, 5, second, 0, 0.5f});
+        add({1, 1, 60, 8, 10, 0, 0.5f});
+        add({6, 1, 20, 5, 8, 60, 11});
+        expect_refused(3, kTwoVoices);
+        expect_refused(4, kTwoVoices);
+    }
 
     core::clear_item_store();
     add({1, 1, 20, 5, 10, 0, 0.0f});

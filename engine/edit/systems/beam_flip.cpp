@@ -45,7 +45,8 @@ constexpr std::string_view kTooMany =
     "*** Can't flip: more than 100 notes, beams or slurs, or a beam of more than 18 parameters.";
 constexpr std::string_view kNoStemmedNote = "*** Can't flip: a chord without a stemmed note.";
 constexpr std::string_view kNoRhythm = "*** Can't flip: a note without rhythm.";
-constexpr std::string_view kTwoStems = "*** Can't flip: two stem directions in a chord.";
+constexpr std::string_view kTwoStems =
+    "*** Can't flip: two stemmed notes at one position (two voices); nothing was changed.";
 constexpr std::string_view kOutOfPositions =
     "*** Can't flip: a note too far above or below the staff.";
 constexpr std::string_view kLongChord = "*** Chord of more than 80 notes.";
@@ -98,6 +99,7 @@ struct Flip {
     std::vector<BeamEntry> beams;
     std::vector<int32_t> slurs;
     std::vector<float> note_tokens;
+    bool two_voices = false;  // refused: two stemmed notes at one position
 };
 
 void refuse_item(std::string_view text, int32_t column, int32_t item) {
@@ -196,19 +198,20 @@ bool needs_stem(const Record& r) {
 
 // The notes line as the input mode would have typed it, into f.note_tokens, with each note's
 // rhythm, tuplet digit and mark. A chord's first note must carry the stem: a stemmed partner
-// at its position is moved in front of it. False when refused; the reason has been shown.
+// at its position is moved in front of it, and no other note there may carry one. False when
+// refused; the reason has been shown.
 bool make_note_tokens(Flip& f) {
     auto& notes = f.notes;
     auto& tokens = f.note_tokens;
     bool have_last = false;
     float last_x = 0.0f;
     bool small = false;
-    bool member_stem = false;
+    bool chord_stem = false;  // a note of the current position carried a stem digit
     int32_t chord_length = 0;
     for (std::size_t i = 0; i < notes.size();) {
         const Record r = record_of(notes[i].item);
         const bool member = have_last && notes[i].x == last_x;
-        if (!member) member_stem = false;
+        if (!member) chord_stem = false;
         int32_t base = 1028;
         int32_t d = 0;
         if (r.n > 4) {
@@ -231,13 +234,14 @@ bool make_note_tokens(Flip& f) {
                     continue;
                 }
             } else {
-                if (member) {
-                    if (member_stem) {
-                        core::show_message(kTwoStems);
-                        return false;
-                    }
-                    member_stem = true;
+                // A second stem at one position is a second voice: flipping would merge the
+                // voices into one chord.
+                if (member && chord_stem) {
+                    f.two_voices = true;
+                    core::report_failure(kTwoStems);
+                    return false;
                 }
+                chord_stem = true;
                 if (f.mode != 2) {
                     const bool down = f.mode == 3 || (f.mode != 4 && d < 20);
                     tokens.push_back(down ? 5020.0f : 5010.0f);
@@ -447,13 +451,13 @@ void rebuild_and_copy_back(Flip& f) {
 // InputTokenList, the chord tables and MarkSideFlags as scratch; InputParserMode, the input
 // range, SpacingList.count, ParamBuffer and EditItemParams are given back as they were. A
 // range that cannot be flipped is refused with a message and the store left untouched.
-void flip_beamed_group(int32_t& mode) {
+FlipOutcome flip_beamed_group(int32_t& mode) {
     Flip f;
     f.mode = mode;
-    if (!collect(f)) return;
-    if (f.notes.empty()) return;
-    if (!make_note_tokens(f)) return;
-    if (!tables_have_room(f)) return;
+    if (!collect(f)) return FlipOutcome::Refused;
+    if (f.notes.empty()) return FlipOutcome::Flipped;  // nothing to flip
+    if (!make_note_tokens(f)) return f.two_voices ? FlipOutcome::TwoVoices : FlipOutcome::Refused;
+    if (!tables_have_room(f)) return FlipOutcome::Refused;
 
     const int32_t kept_kind = layout::InputParserMode;
     const float kept_left = layout::InputRangeStart;
@@ -491,7 +495,7 @@ void flip_beamed_group(int32_t& mode) {
     make_mark_rows(f);
     if (!note_rows_made(f)) {  // the builders refused the line and said why
         give_back();
-        return;
+        return FlipOutcome::Refused;
     }
 
     FlipPositions.clear();
@@ -503,6 +507,7 @@ void flip_beamed_group(int32_t& mode) {
     }
     rebuild_and_copy_back(f);
     give_back();
+    return FlipOutcome::Flipped;
 }
 
 // Contract: see the header. Rows 1..note_count take back the positions of the notes the flip

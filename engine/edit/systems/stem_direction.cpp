@@ -12,6 +12,7 @@
 #include "engine/core/fixed_array.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_sorting.h"
+#include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/edit/areas/box_commands.h"
 #include "engine/edit/areas/box_input.h"
@@ -120,6 +121,9 @@ void run_over_box(int32_t mode) {
     layout::InputStaff = static_cast<float>(low);
     core::CommandModeLetters(2) = 'X';
 
+    // A staff of two voices stops the flip: the page goes back as it was, unsorted too.
+    core::StoreSnapshot before;
+    before.take();
     // Sorted by staff, lowest first, whatever the command line's own letters would ask of the
     // sort; the box numbers are kept around it.
     core::Array1<float, 20> kept;
@@ -140,7 +144,11 @@ void run_over_box(int32_t mode) {
             recurve_staff(staff, left, right);
         } else {
             int32_t flip_mode = mode;
-            flip_beamed_group(flip_mode);
+            if (flip_beamed_group(flip_mode) == FlipOutcome::TwoVoices) {
+                before.restore();
+                layout::InputParserMode = 0;
+                break;
+            }
         }
         layout::InputParserMode = 0;
         ++staff;

@@ -38,6 +38,9 @@ inline void mark(int32_t k) { set_p(k, 1, kMarked); }
 // The stem code of a note: the tens digit of P5 mod 100.
 inline int32_t stem_code(int32_t k) { return core::int_of(core::amod(p(k, 5), 100.0f) / 10.0f); }
 
+// Whether item k completes the chord of a stemmed note before it (see chord_member).
+bool chord_member(int32_t k);
+
 // First item of staff s (0 when none); the item after its run (the store sorted by staff).
 inline int32_t first_of_staff(int32_t s) {
     for (int32_t k = 1; k <= core::ItemCount; ++k)

@@ -27,6 +27,12 @@ VoiceSeparationRecord VoiceSeparation;
 
 void reset_voice_separation_tables() { VoiceSeparation = VoiceSeparationRecord{}; }
 
+bool voices::chord_member(int32_t k) {
+    const auto& member = VoiceSeparation.chord_member;
+    return k >= 1 && static_cast<std::size_t>(k) < member.size() &&
+           member[static_cast<std::size_t>(k)] != 0;
+}
+
 namespace {
 
 using core::ParamBuffer;
@@ -87,6 +93,22 @@ void merge_unisons() {
     }
 }
 
+// The chords as the store holds them: the notes without a stem digit that follow a stemmed
+// note at its position in item order. Read before the unisons and stems are changed.
+void find_chord_members() {
+    auto& member = VoiceSeparation.chord_member;
+    member.assign(static_cast<std::size_t>(std::max(core::ItemCount, 0)) + 1, 0);
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (code_of(k) != kNote || stem_code(k) == 0) continue;
+        for (int32_t j = k + 1;
+             j <= core::ItemCount && code_of(j) == kNote && staff_of(j) == staff_of(k) &&
+             p(j, 3) == p(k, 3) && stem_code(j) == 0;
+             ++j) {
+            member[static_cast<std::size_t>(j)] = 1;
+        }
+    }
+}
+
 // Two stemmed notes of one chord: only the one at the stem's end keeps the stem code.
 void share_chord_stems() {
     const VoiceSeparationRecord& v = VoiceSeparation;
@@ -130,7 +152,7 @@ void finish_staff(int32_t s) {
     if (first == 0) return;
     const int32_t end = end_of_staff(first, s);
     for (int32_t k = first; k < end; ++k) {
-        if (code_of(k) == kNote && p(k, 3) >= VoiceSeparation.left &&
+        if (code_of(k) == kNote && !chord_member(k) && p(k, 3) >= VoiceSeparation.left &&
             p(k, 3) <= VoiceSeparation.right && core::amod(p(k, 5), 100.0f) < 10.0f &&
             p(k, 6) > kHiddenNote) {
             set_p(k, 5, p(k, 5) + 10.0f);
@@ -271,6 +293,7 @@ void separate_voices() {
     v.lowest = std::max(v.lowest, 1);
     v.highest = std::min(v.highest, layout::MaxStaffNumber);
 
+    find_chord_members();
     merge_unisons();
     share_chord_stems();
     const bool ignore = ignore_invisible_rests();

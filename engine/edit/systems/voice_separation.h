@@ -27,6 +27,10 @@ struct VoiceSeparationRecord {
     int32_t invisible_answer = 0;
     // Set while the new-staff form runs its two separations (one question for both).
     bool in_new_staff = false;
+    // Per item number (from 1): a note of a chord that is not its stemmed note. Such a note
+    // follows its stemmed note at one position with no stem digit of its own, and goes with
+    // that note's voice.
+    std::vector<char> chord_member;
 };
 extern VoiceSeparationRecord VoiceSeparation;
 void reset_voice_separation_tables();

@@ -39,6 +39,7 @@ bool invisible_rest(int32_t k) { return code_of(k) == kRest && p(k, 6) < 0.0f; }
 bool walk_event(int32_t k, bool ignore_invisible) {
     const int32_t code = code_of(k);
     if (code != kNote && code != kRest) return false;
+    if (chord_member(k)) return false;  // counted with its stemmed note
     return !(ignore_invisible && invisible_rest(k));
 }
 
@@ -63,6 +64,12 @@ struct Current {
 };
 
 Current current_of(int32_t k) { return {k, code_of(k) == kRest ? -1 : stem_code(k)}; }
+
+// Marks note k and the rest of its chord.
+void mark_with_chord(int32_t k) {
+    mark(k);
+    for (int32_t j = k + 1; j <= core::ItemCount && chord_member(j); ++j) mark(j);
+}
 
 // Pass one: duplicate slurs and beams of the staff, and the marks table.
 void mark_duplicates_and_marks(int32_t voice, int32_t first, int32_t end, bool keep_slurs) {
@@ -97,7 +104,7 @@ void mark_dropped_voice(int32_t voice, const Current& upper, const Current& lowe
                         int32_t staff) {
     if (upper.item == lower.item || upper.item == 0 || lower.item == 0) return;
     const Current& dropped = voice == 1 ? lower : upper;
-    mark(dropped.item);
+    mark_with_chord(dropped.item);
     if (upper.stem == 0 || lower.stem == 0) return;
     for (int32_t j = lower.item; j <= core::ItemCount; ++j) {
         if (staff_of(j) != staff || p(j, 3) > event_x + kBeamReach) break;
@@ -175,12 +182,18 @@ bool walk_onsets(int32_t voice, int32_t staff, int32_t first, int32_t end, bool 
 // With no second voice on the staff, the lower voice keeps only the notes stemmed down.
 void keep_lower_stems_only(int32_t first, int32_t end) {
     for (int32_t k = first; k < end; ++k)
-        if (code_of(k) == kNote && in_region(p(k, 3)) && stem_code(k) < 2) mark(k);
+        if (code_of(k) == kNote && !chord_member(k) && in_region(p(k, 3)) && stem_code(k) < 2)
+            mark_with_chord(k);
 }
 
 void delete_marked(int32_t first, int32_t end) {
-    for (int32_t k = end - 1; k >= first; --k)
-        if (p(k, 1) == kMarked) core::delete_item(k);
+    auto& member = VoiceSeparation.chord_member;
+    for (int32_t k = end - 1; k >= first; --k) {
+        if (p(k, 1) != kMarked) continue;
+        core::delete_item(k);
+        if (static_cast<std::size_t>(k) < member.size())
+            member.erase(member.begin() + static_cast<std::ptrdiff_t>(k));
+    }
 }
 
 }  // namespace

@@ -382,10 +382,14 @@ bool set_up_run() {
     if (core::nint(core::ParamBuffer(2)) > layout::kMaxStaves) return false;
     const char third = core::SecondLine(3);
     if (third == 'X' || third == 'x') {
+        // The clef's entry fills the P buffer with a clef's values; the staff item is made
+        // from the command's own numbers.
+        const auto typed = core::ParamBuffer;
         core::ParamBuffer(1) = 3.0f;
         core::ParamBuffer(7) = 99.0f;
         edit::commit_item();
         InputTempClefItem = core::ItemCount;
+        core::ParamBuffer = typed;
     }
     InputRunFlag = 1;
     ReaderClefKind = 0;
@@ -470,6 +474,9 @@ bool set_up_run() {
             return false;
         }
     }
+    // A range that names no spacing staff drops the columns of the last one, so that no
+    // later rhythms line is laid on them.
+    if (layout::SpacingStaff > 256.0f) layout::SpacingList.count = 0;
     if (spacing_path) {
         count_input_line();
         core::sort_item_store();
