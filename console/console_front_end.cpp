@@ -23,6 +23,7 @@
 #include "engine/core/bridge/shown_text.h"
 #include "engine/core/bridge/yes_no_line.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
@@ -141,6 +142,7 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
             return true;
         }
         file_answer_missing_ = true;
+        core::note_word_left_unanswered();
         out_ << "*** The command file ended before this was answered: "
              << core::shown_text(waiting_for_) << '\n';
         return false;
@@ -151,7 +153,10 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
         core::note_line_read(line);
         return true;
     }
-    if (input_ended_) return false;
+    if (input_ended_) {
+        if (in_call_) core::note_word_left_unanswered();
+        return false;
+    }
     // Input that never makes us wait (a command file) must not hide an end signal.
     if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
     traits::int_type c = next_char();
@@ -161,7 +166,10 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
         // A signal raised before the input ended wins: closing a terminal hangs it up first.
         if (const int sig = platform::take_end_signal(); sig != 0) end_by_signal(sig);
         input_ended_ = true;
-        if (in_call_) note_unanswered(waiting_for_);
+        if (in_call_) {
+            note_unanswered(waiting_for_);
+            core::note_word_left_unanswered();
+        }
         return false;
     }
     for (; !traits::eq_int_type(c, traits::eof()); c = next_char()) {

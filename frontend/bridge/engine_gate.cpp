@@ -12,6 +12,7 @@
 
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/word_start_page.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/bridge/item_panel.h"
 #include "frontend/bridge/keys.h"
@@ -87,7 +88,10 @@ COrmestView* ActiveView() { return g_active_view; }
 void SetActiveView(COrmestView* view) { g_active_view = view; }
 
 int32_t EngineCallDepth() { return g_call_depth; }
-void MarkCommandFileAnswerMissing() { g_file_answer_missing = g_call_depth > 0; }
+void MarkCommandFileAnswerMissing() {
+    g_file_answer_missing = g_call_depth > 0;
+    if (g_file_answer_missing) core::note_word_left_unanswered();
+}
 bool CommandFileAnswerMissing() { return g_file_answer_missing; }
 bool EngineBusy() { return g_call_depth > 0 || EngineWaitLevel > 0; }
 

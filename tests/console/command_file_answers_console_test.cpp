@@ -176,7 +176,8 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
         {"EI\n8 1 0\n", "", true},
         // The recalled command is not run when its question is not answered.
         {"EI\n8 1 0\nQ\n", "Edit Text:", true, "2 Items"},
-        {"IN 1\n\nTR/C4/D;\n", "Type  002  Rhythms >", true, "\nIN 1\n"},
+        // A run ended before its rhythms line adds nothing: the page is unchanged.
+        {"IN 1\n\nTR/C4/D;\n", "Type  002  Rhythms >", false, "\nIN 1\n"},
         {"EI\n8 1 0\nSA g.mus\n8 2 0\nGE g.mus\n",
          "Warning: Unsaved entries or changes will be lost. Clear or Load new file?", true,
          "= -15000\nGraphics", (temp_.root() / "g.mus").string()},

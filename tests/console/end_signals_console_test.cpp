@@ -179,9 +179,10 @@ TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) 
     EXPECT_EQ(third.output().find("A backup of"), std::string::npos) << third.output();
 }
 
-// Every end from outside inside EDI's and IN's edit forms and at COM's two questions keeps the
-// page as it stood before the word, unsaved changes and all: the form has taken a staff (or the
-// run) out of the store, and COM asks before it empties the page.
+// Every end from outside at a word's question keeps the page as it stood before the word,
+// unsaved changes and all: inside EDI's and IN's edit forms (EDI's reopened by E gives the page
+// back as it found it), at COM's and G's questions, at IN's range; an input run keeps its lines
+// once its rhythms line is in.
 TEST_F(ConsoleEndSignalTest, AnEndInsideAnEditFormOrAtComsQuestionsKeepsThePageBeforeIt) {
     const fs::path doc = temp_.root() / "d.mus";
     const std::vector<std::string> run = {
@@ -204,12 +205,28 @@ TEST_F(ConsoleEndSignalTest, AnEndInsideAnEditFormOrAtComsQuestionsKeepsThePageB
     const std::vector<float> before_edi = page_of(changed, "before_edi.mus");
     const std::vector<float> before_form = page_of(made, "before_form.mus");
     ASSERT_GT(before_edi.size(), before_form.size());
+    // A run on the changed page: its lines so far are the page's once its rhythms line is in.
+    const std::vector<std::string> notes = {"IN 1", "", "C4/D;"};
+    std::vector<std::string> rhythms = changed;
+    rhythms.insert(rhythms.end(), notes.begin(), notes.end());
+    rhythms.insert(rhythms.end(), {"E;", "N"});  // no bar lines
+    std::vector<std::string> run_done = rhythms;
+    run_done.insert(run_done.end(), {";", ";", ";", "X"});
+    std::vector<std::string> made_run = run_done;
+    made_run.push_back("N");
+    const std::vector<float> after_run = page_of(made_run, "after_run.mus");
+    ASSERT_GT(after_run.size(), before_edi.size());
 
     struct Place {
         const char* name;
         std::vector<std::string> lines;
         const char* asked;
         const std::vector<float>* before;
+        int times = 1;  // the question's how-manieth showing is the one waited at
+    };
+    const auto with = [](std::vector<std::string> lines, const std::vector<std::string>& more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+        return lines;
     };
     std::vector<std::string> edi = changed;
     edi.insert(edi.end(), {"EDI", "1 0 0", "Y"});
@@ -219,11 +236,22 @@ TEST_F(ConsoleEndSignalTest, AnEndInsideAnEditFormOrAtComsQuestionsKeepsThePageB
     com_name.insert(com_name.end(), {"COM", "Y"});
     std::vector<std::string> com_count = com_name;
     com_count.push_back(doc.string());
+    // Every line taken as offered, then E: the form opens again, and would give the page back.
+    std::vector<std::string> edi_again = edi;
+    edi_again.insert(edi_again.end(), 7, "");
+    edi_again.push_back("E");
     const std::vector<Place> places = {
         {"EDI's form", edi, "Set input staff.", &before_edi},
         {"IN's form after E", in_form, "Set input staff.", &before_form},
         {"COM's first name", com_name, "Combine Files: first file name:", &before_edi},
         {"COM's count", com_count, "Number of files:", &before_edi},
+        {"G's name after Y", with(changed, {"G", "Y"}), "Type output file name.", &before_edi},
+        {"EDI's form reopened by E", edi_again, "Set input staff.", &before_edi, 2},
+        {"IN's range", with(changed, {"IN 2"}), "Input range:", &before_edi},
+        {"a run before its rhythms", with(changed, notes), "Rhythms >", &before_edi},
+        {"a run after its rhythms", rhythms, "Type Mark letter(s)", &after_run},
+        {"the next staff's question", run_done, "Continue Input on Staff 002", &after_run},
+        {"the next staff's range", with(run_done, {"Y"}), "Input range:", &after_run, 2},
     };
     enum class How { Signal, EndOfFile, HangUp };
     struct End {
@@ -246,7 +274,8 @@ TEST_F(ConsoleEndSignalTest, AnEndInsideAnEditFormOrAtComsQuestionsKeepsThePageB
                                                        : RunningProgram::Input::Terminal);
             ASSERT_TRUE(copy.started());
             for (const std::string& line : place.lines) copy.type(line);
-            ASSERT_TRUE(copy.saw(place.asked)) << copy.output();
+            for (int shown = 0; shown < place.times; ++shown)
+                ASSERT_TRUE(copy.saw(place.asked)) << copy.output();
             if (end.how == How::Signal) {
                 ASSERT_TRUE(RunningProgram::wait_until([&] { return copy.catches(end.sig); }));
                 ::kill(copy.pid(), end.sig);

@@ -87,6 +87,7 @@ struct Saved {
     int notes_staff1;
     int notes_staff2;
     int accents_staff1 = -1;  // notes of staff 1 with an accent (-1: not looked at)
+    int staff_items = -1;     // staff items (code 8) on the page (-1: not looked at)
 };
 struct Row {
     const char* label;
@@ -199,6 +200,12 @@ class InputMenusConsoleTest : public ConsoleSessionTest {
                     EXPECT_EQ(count_of(records, 1, 2), static_cast<std::size_t>(s.notes_staff2))
                         << s.name << "\n"
                         << out;
+                    if (s.staff_items >= 0) {
+                        std::size_t staves = 0;
+                        for (const std::string& r : records) staves += r.rfind("8 ", 0) == 0;
+                        EXPECT_EQ(staves, static_cast<std::size_t>(s.staff_items)) << s.name << "\n"
+                                                                                   << out;
+                    }
                     if (s.accents_staff1 >= 0) {
                         EXPECT_EQ(accents_on_staff1(records),
                                   static_cast<std::size_t>(s.accents_staff1))
@@ -442,6 +449,62 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
          {{"p.mus", 3, 4}},
          {kAbandonNamed + "ZZQ\nAbandon input? (Y/E/C)\n" + kRhythmsPrompt},
          {"taken as C"}},
+    });
+}
+
+// A script that ends at IN's range or inside a run before its rhythms line leaves the page as
+// it was before IN (no new staff item, no notes without rhythms); one that ends after the
+// rhythms line keeps the run's lines. A Cancel at the range leaves no new staff item either, also
+// at the range of the next staff. The file's earlier lines (a fourth note) stay.
+TEST_F(InputMenusConsoleTest, AnEndOrACancelAtInsRangeAddsNothing) {
+    const Lines changed = {"G a.mus", "EI", "1 1 80 5 5 0 4"};
+    const Lines run = changed + Lines{"IN 1", "", "C4/D;"};
+    const std::vector<Road> all_roads = {Road::Piped, Road::ConsoleFile, Road::Re, Road::Terminal};
+    const std::vector<Road> typed_and_terminal = {Road::Piped, Road::ConsoleFile, Road::Terminal};
+    run_rows({
+        {"ends at the range: IN",
+         {Road::Re},
+         changed + Lines{"IN"},
+         {{"typed.mus", 4, 0, -1, 1}},
+         {},
+         {}},
+        {"ends at the range: IN 0",
+         {Road::Re},
+         changed + Lines{"IN 0"},
+         {{"typed.mus", 4, 0, -1, 1}},
+         {},
+         {}},
+        {"ends at the range: a staff the page lacks",
+         {Road::Re},
+         changed + Lines{"IN 7"},
+         {{"typed.mus", 4, 0, -1, 1}},
+         {},
+         {}},
+        {"ends before the rhythms line", {Road::Re}, run, {{"typed.mus", 4, 0, -1, 1}}, {}, {}},
+        {"ends after the rhythms line",
+         {Road::Re},
+         run + Lines{"Q;"},
+         {{"typed.mus", 6, 0, -1, 1}},
+         {},
+         {}},
+        {"X at the range",
+         all_roads,
+         changed + Lines{"IN 2", "X", "SA p.mus"},
+         {{"p.mus", 4, 0, -1, 1}},
+         {},
+         {}},
+        {"Escape at the range",
+         kTypedRoads,
+         changed + Lines{"IN 2", "~~027", "SA p.mus"},
+         {{"p.mus", 4, 0, -1, 1}},
+         {},
+         {}},
+        {"X at the next staff's range",
+         typed_and_terminal,
+         run + Lines{"Q;", "N", ";", ";", ";", "X", "Y", "X", "SA p.mus"},
+         {{"p.mus", 6, 0, -1, 1}},
+         {"Continue Input on Staff 002"},
+         {}},
     });
 }
 

@@ -114,10 +114,10 @@ TEST_F(InputModeConsoleTest, EscapeAndYesAbandonTheRun) {
 }
 
 // A script that ends inside the notes line: the program ends (run_console checks the exit
-// status 0) and keeps the notes drawn so far.
-TEST_F(InputModeConsoleTest, AScriptEndingInsideTheNotesLineKeepsTheStore) {
+// status 0) and the run, ended before its rhythms line, adds nothing.
+TEST_F(InputModeConsoleTest, AScriptEndingInsideTheNotesLineAddsNothing) {
     type({"IN 1", "", "TR/C4/E"});
-    EXPECT_EQ(core::ItemCount, 3);
+    EXPECT_EQ(core::ItemCount, 0);
     EXPECT_EQ(input::InputModeActive, 0);
     EXPECT_EQ(input::InputParserMode, 0);
 }

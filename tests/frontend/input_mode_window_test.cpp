@@ -189,13 +189,13 @@ class InputModeWindowTest : public FrontEndTest {
 
     // Runs "IN 1" from the command bar inside the application's loop, the script playing in the
     // engine call's waits; true when the call came back before the application's loop ended.
-    bool run_input_command() {
+    bool run_input_command(const QString& command = QStringLiteral("IN 1")) {
         bool returned = false;
         fe_.SetUnattended(false);  // the dialogs are up and answered by the script
         script_.start();
         watchdog_.start(4000);
         QTimer::singleShot(0, [&] {
-            run_typed(QStringLiteral("IN 1"));
+            run_typed(command);
             returned = true;
             QCoreApplication::quit();
         });
@@ -279,9 +279,22 @@ TEST_F(InputModeWindowTest, NotesTypedIntoTheBarAreDrawnAtOnceAndAbandoningResto
     expect_input_at_rest();
 }
 
+// The range dialog's Cancel on a staff the page lacks leaves no staff item for it.
+TEST_F(InputModeWindowTest, ACancelAtTheRangeLeavesNoNewStaff) {
+    enter_staff();
+    script_.add(
+        "spacing range", [] { return dialog_with(QStringLiteral("c1673")) != nullptr; },
+        [] { click(*dialog_with(QStringLiteral("c1673")), QStringLiteral("c2")); });
+    EXPECT_TRUE(run_input_command(QStringLiteral("IN 2"))) << "the call did not come back";
+    expect_script_played();
+    EXPECT_EQ(core::ItemCount, 1);
+    EXPECT_EQ(p1(1), 8);
+    expect_input_at_rest();
+}
+
 // The application quits while the notes line waits: the run ends at once without a menu or a
-// question, and the notes finished so far stay in the store.
-TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
+// question, and, ended before its rhythms line, adds nothing.
+TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsAddsNothing) {
     enter_staff();
     answer_spacing_range();
     type_in_waits(QStringLiteral("TR/C4/E/G"));
@@ -305,8 +318,10 @@ TEST_F(InputModeWindowTest, QuittingWhileTheNotesLineWaitsKeepsTheStore) {
     expect_script_played();
     EXPECT_FALSE(another_dialog);
     EXPECT_EQ(before_quit.notes, 2);
-    EXPECT_EQ(notes_in_store(), 2);
-    EXPECT_EQ(core::ItemCount, before_quit.items);
+    // Ended before its rhythms line, the run adds nothing: the page the close asks about is the
+    // staff alone.
+    EXPECT_EQ(notes_in_store(), 0);
+    EXPECT_EQ(core::ItemCount, 1);
     EXPECT_EQ(core::ApplicationClosingWord, 1);
     EXPECT_TRUE(fe_.ApplicationClosing());
     expect_input_at_rest();
@@ -470,8 +485,10 @@ TEST_F(InputModeWindowTest, AReadFileEndingInsideItsInputRunEndsTheRun) {
     ASSERT_NE(at, std::string::npos) << shown;
     EXPECT_NE(shown.find("Rhythms >", at), std::string::npos) << shown;
     EXPECT_EQ(input::InputModeActive, 0);
-    EXPECT_EQ(notes_in_store(), 4);
+    // Ended before its rhythms line, the run adds nothing: neither notes nor staff 2.
+    EXPECT_EQ(notes_in_store(), 0);
+    EXPECT_EQ(core::ItemCount, 1);
     run_typed(QString::fromStdString("SA " + saved.string()));
     EXPECT_TRUE(std::filesystem::exists(saved));
-    EXPECT_EQ(notes_in_store(), 4);
+    EXPECT_EQ(notes_in_store(), 0);
 }

@@ -126,6 +126,7 @@ int ScriptedFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass
     last_key_down_ = 0;
     const auto a = next_wait_answer("a command or key wait");
     if (!a || a->kind == WaitAnswer::Closing) {
+        if (a && on_closing) on_closing();
         closing_ = true;
         buffer.blank();
     } else if (a->kind == WaitAnswer::Key) {
@@ -152,6 +153,7 @@ int ScriptedFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
     record(Kind::LineWait, w.prompt, sel_start, sel_end);
     const auto a = next_wait_answer("a line wait (prompt \"" + w.prompt + "\")");
     if (!a || a->kind == WaitAnswer::Closing) {
+        if (a && on_closing) on_closing();
         closing_ = true;
         return -1;
     }

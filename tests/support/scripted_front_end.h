@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,6 +101,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     // Each character of text as one key, as the keyboard types it.
     void answer_keys(const std::string& text);
     void answer_closing();
+    // Called as a closing answer is taken, while the engine still waits (the page as it is then).
+    std::function<void()> on_closing;
     // A MIDI event for PollMidiOrKey: its short message (status, key, velocity).
     void answer_midi(int key, int velocity, int status = 144);
     void answer_yes_no(int answer);

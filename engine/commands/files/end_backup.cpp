@@ -17,6 +17,7 @@
 #include "engine/core/files/document_files.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/name_compare.h"
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_editing.h"
@@ -159,9 +160,26 @@ struct PageToKeep {
     int32_t items = 0;
     bool unsaved = false;
     bool edit_kept = false;  // an edited item's changes went in
+    bool named = false;      // name holds the page's name (the current one may differ)
+    std::string name;
 };
 
-PageToKeep page_to_keep() {
+// At an end while a word waits for an answer, the page the user had before that word: what the
+// word did so far is undone by the end. An item being edited keeps its own changes instead.
+bool page_before_waiting_word(DocumentWords& copy, PageToKeep& page) {
+    const WordStartPage* before = page_before_word();
+    if (before == nullptr || EditedItemNumber != 0) return false;
+    std::copy(before->words.begin(), before->words.end(), copy.data());
+    page.words = &copy;
+    page.used = static_cast<int32_t>(before->words.size()) + 1;
+    page.items = before->items;
+    page.unsaved = before->unsaved;
+    page.name = before->name;
+    page.named = true;
+    return true;
+}
+
+PageToKeep page_to_keep(bool before_word = false) {
     static DocumentWords copy;
     PageToKeep page;
     static std::vector<float> form_words;
@@ -175,6 +193,7 @@ PageToKeep page_to_keep() {
         page.unsaved = form_unsaved;
         return page;
     }
+    if (before_word && page_before_waiting_word(copy, page)) return page;
     page.items = ItemCount;
     page.unsaved = ChangesMadeFlag != 0;
     page.edit_kept = edit::page_with_waiting_edit(copy, page.used);
@@ -222,15 +241,23 @@ std::string not_kept_text() {
 // Contract: see the header. FileMode is set to 0 first: an end may come in the middle of a
 // command, and the backup is a document, not a work copy.
 std::string keep_page_at_end() {
-    const PageToKeep page = page_to_keep();
+    const PageToKeep page = page_to_keep(true);
     if (!page.unsaved || page.items == 0) return {};
     FileMode = 0;
+    // The page is kept, and told, under the name it had then (the word may have named another).
+    const FixedText<512> current = CurrentFileName;
+    if (page.named) CurrentFileName.set(page.name);
     std::string path;
-    if (!write_and_record_page(KeptReason::Ended, page, path))
-        return not_kept_text() + " and are lost.";
-    return "*** The unsaved changes of " + CurrentFileName.trimmed() +
-           " were written to the backup copy " + path +
-           (page.edit_kept ? ", the edited item's changes with them." : ".");
+    std::string told;
+    if (!write_and_record_page(KeptReason::Ended, page, path)) {
+        told = not_kept_text() + " and are lost.";
+    } else {
+        told = "*** The unsaved changes of " + CurrentFileName.trimmed() +
+               " were written to the backup copy " + path +
+               (page.edit_kept ? ", the edited item's changes with them." : ".");
+    }
+    CurrentFileName = current;
+    return told;
 }
 
 namespace {

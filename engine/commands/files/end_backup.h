@@ -26,7 +26,8 @@ constexpr std::string_view kEndedBackupsRecord = "!ended!.tmp";
 // At an end from outside: when the page has unsaved changes (ChangesMadeFlag) and items, writes
 // it, whole, to the backup copy with its name stored (an edited item's changes not yet stored go
 // in as the page shows them; while an edit form is open, the page the form would put back, with
-// the unsaved mark it had when it began), forces it to the disk and records it
+// the unsaved mark it had when it began; while a word waits for an answer, the page, name and
+// mark it had before that word, see word_start_page.h), forces it to the disk and records it
 // (a backup of an earlier end not loaded yet is first kept aside). Returns what the user should
 // read about it ("" when nothing needed keeping); never asks anything.
 std::string keep_page_at_end();

@@ -19,6 +19,7 @@
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/saved_page.h"
 #include "engine/core/files/undo.h"
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -108,6 +109,10 @@ void show_item_edited_at_file_end() {
 CommandFlow run_next_file_line() {
     note_command_file_line_end();
     settle_command_file_backup();
+    put_back_word_left_unanswered();
+    // Each line of the file is a word of its own: an end while it waits keeps the file's earlier
+    // lines.
+    keep_page_before_word();
     read_next_command_line();
     // The play loop waits for its word: in a command file the file's next line is that word
     // (Enter, X, a tempo, NX or NB), never the line the user types after the file.
@@ -265,6 +270,8 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     // item edit that holds its copy already stores its changes under that copy: UNDO takes the
     // edit back as a whole (a new item with its edits goes away).
     if (!edit::edit_holds_undo_copy()) keep_page_before_line();
+    // What an end from outside keeps while the word waits for an answer.
+    keep_page_before_word();
     const edit::EditUndoCopyMark edit_mark = edit::edit_undo_copy_mark();
     CommandFileEndedInCall = 0;
     try {
@@ -282,6 +289,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     }
     try {
         settle_command_file_backup();
+        put_back_word_left_unanswered();
         if (save_kept_page_as_undo_copy()) edit::renew_edit_undo_copy(edit_mark);
         if (!edit::edit_waits_to_be_stored()) unmark_changes_of_saved_page();
         // An edited item changed but not stored yet is a change the page would lose: the title
@@ -290,6 +298,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     } catch (const EngineDefect& defect) {
         end_after_defect(defect);
     }
+    forget_page_before_word();
     g_status = outer_status;
 }
 

@@ -130,13 +130,21 @@ void put_back(const FormStart& start) {
     RegeneratedItems.place = 0;
 }
 
-// Puts the page as the form found it back into the store and forgets it; the word that began
-// the form, "" when no page was kept.
+// The page the form gives back: EDI's page as it found it while every line was taken as offered
+// (also after "E" reopened the form: rebuilt, the staff would be spaced again), else the page as
+// this pass of the form began.
+const FormStart& start_to_give_back() {
+    return offered_start.kept && !answer_changed ? offered_start : form_start;
+}
+
+// Puts the page the form gives back into the store and forgets the form's start; the word that
+// began the form, "" when no page was kept.
 std::string put_back_form_start() {
-    const FormStart start = std::move(form_start);
+    const FormStart start = start_to_give_back();
+    const std::string word = form_start.word;
     form_start = FormStart{};
     put_back(start);
-    return start.kept ? start.word : std::string();
+    return start.kept ? word : std::string();
 }
 
 // The form left because the program is closing: the page goes back as the form found it, so
@@ -234,9 +242,10 @@ void forget_edit_form_start() {
 
 bool edit_form_start_page(std::vector<float>& words, int32_t& items, bool& unsaved) {
     if (!form_start.kept) return false;
-    words = form_start.words;
-    items = static_cast<int32_t>(form_start.starts.size()) - 1;
-    unsaved = form_start.unsaved;
+    const FormStart& start = start_to_give_back();
+    words = start.words;
+    items = static_cast<int32_t>(start.starts.size()) - 1;
+    unsaved = start.unsaved;
     return true;
 }
 

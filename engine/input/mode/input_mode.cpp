@@ -16,6 +16,7 @@
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_sorting.h"
@@ -145,6 +146,8 @@ RunEnd line_loop() {
         }
         if (build_input_line()) {
             store_input_items();
+            // From its rhythms line on, the run's lines are the page's: an end keeps them.
+            if (InputParserMode >= kRhythmsMode) core::keep_page_before_word();
             ++InputParserMode;
         } else if (input_line_from_script()) {
             leave_out_refused_line();
@@ -570,11 +573,20 @@ void run_input_mode() {
         const bool from_file = core::MacroUnit > 0;
         RunEnd end = RunEnd::Quiet;
         bool edit_answered = false;
+        // The page before this run (a run before it on another staff is the page's now).
+        core::keep_page_before_word();
+        bool set_up = false;
         {
             // The page as it was before the run: UNDO after the run takes back the run alone,
             // not the part of it after its last staff item or stems fitted to beams.
             const core::CommandUndoCopy undo_copy;
-            if (set_up_run()) end = line_loop();
+            set_up = set_up_run();
+            if (set_up) end = line_loop();
+        }
+        // A run that ends before its rhythms line adds nothing (the staff item made for its
+        // range, notes with no rhythm); one that ends later keeps its lines so far.
+        if (!set_up || end == RunEnd::FileEnded || end == RunEnd::Closing) {
+            core::put_back_page_before_word();
         }
         if (end == RunEnd::Menu) {
             if (core::MacroUnit > SavedMacroUnit) {
