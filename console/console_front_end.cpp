@@ -130,6 +130,13 @@ void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
 // and CR LF do; the LF of a CR LF is skipped when the next line is read, never waited for, so
 // an interactive input is not held up after a CR.
 bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
+    if (!read_whole_line(line, blank_answers)) return false;
+    // A command file's answers come cut from the file's own reader.
+    if (in_call_ && !last_line_from_file_) core::take_answer_line(line, line_number_);
+    return true;
+}
+
+bool ConsoleFrontEnd::read_whole_line(std::string& line, bool blank_answers) {
     using traits = std::istream::traits_type;
     out_.flush();
     line.clear();
@@ -178,6 +185,8 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
 }
 
 void ConsoleFrontEnd::give_back_line(const std::string& line) {
+    // A cut line was named where it was read; it runs as no command.
+    if (line == core::kCutLineAnswer) return;
     if (last_line_from_file_) {
         core::unread_command_file_answer();
         return;
@@ -364,7 +373,7 @@ int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_
     last_key_down_ = 0;
     if (pending_keys_.empty()) {
         std::string line;
-        if (!read_line(line)) {
+        if (!read_whole_line(line)) {
             buffer.blank();
             return pass_value;
         }
@@ -417,7 +426,7 @@ int ConsoleFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
     for (int k = 2; k <= 5; ++k) record(k) = 0;
     if (pending_keys_.empty()) {
         std::string line;
-        if (read_line(line)) {
+        if (read_whole_line(line)) {
             cut_to_line_buffer(line);
             pending_keys_ = line;
             core::keep_line_as_read(line);
