@@ -543,7 +543,8 @@ int ConsoleFrontEnd::AskAbandonInput() {
 int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {
     print_text(prompt.view());
     std::string line;
-    if (!read_line(line)) return 2;
+    // A cut line names no file: Cancel.
+    if (!read_line(line) || core::is_cut_line(line)) return 2;
     if (line.size() > static_cast<std::size_t>(core::MessageLine.size())) {
         report_failure("File name too long: cancelled.");
         return 2;
@@ -556,7 +557,8 @@ int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt
 int ConsoleFrontEnd::RunEpsFileNameDialog() {
     print_text("Type EPS file name.");
     std::string line;
-    if (!read_line(line)) return 2;
+    // A cut line names no file: Cancel.
+    if (!read_line(line) || core::is_cut_line(line)) return 2;
     if (!fits_command_buffer(line)) return 2;
     if (!line.empty()) core::FrontEndCommandBuffer.set(line);
     return 1;
@@ -567,7 +569,8 @@ int ConsoleFrontEnd::RunEpsFileNameDialog() {
 int ConsoleFrontEnd::RunOutputFileNameDialog() {
     print_text("Type output file name.");
     std::string line;
-    if (!read_line(line)) return 2;
+    // A cut line names no file: Cancel.
+    if (!read_line(line) || core::is_cut_line(line)) return 2;
     if (line.size() > static_cast<std::size_t>(core::FrontEndPathBuffer.size())) {
         report_failure("The name is too long: cancelled.");
         return 2;
@@ -584,7 +587,8 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
 int ConsoleFrontEnd::RunMacroFileDialog() {
     print_text("Macro file name:");
     std::string name;
-    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name))
+    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name) ||
+        core::is_cut_line(name))
         return 2;
     print_text("Macro text, ended by a line holding only \".\":");
     std::string text;
@@ -593,6 +597,8 @@ int ConsoleFrontEnd::RunMacroFileDialog() {
     for (;;) {
         if (!read_line(line)) return 2;
         if (line == ".") break;
+        // A cut line is not entered; the text goes on to its "." line.
+        if (core::is_cut_line(line)) continue;
         if (!first) text += "\r\n";
         text += line;
         first = false;
@@ -834,7 +840,7 @@ int ConsoleFrontEnd::RunCombineFilesDialog() {
     std::string name;
     // No name combines nothing: the count is not asked, lest it take the script's next line.
     if (!read_line(name) || is_cancel(name) ||
-        name.find_first_not_of(" \t\r") == std::string::npos) {
+        name.find_first_not_of(" \t\r") == std::string::npos || core::is_cut_line(name)) {
         return 2;
     }
     print_text("Number of files:");

@@ -456,6 +456,12 @@ void ask_file_name(const FixedText<128>& prompt) {
     const int32_t result = front_end().RunDrawingFileNameDialog(dialog_prompt);
     CommandLine(1) = static_cast<char>(result & 0xFF);
     if (result == 2) return;
+    // A cut line names no file: the word ends as at Cancel, nothing read or written.
+    if (is_cut_line(MessageLine.view())) {
+        MessageLine.blank();
+        CommandLine(1) = static_cast<char>(2);
+        return;
+    }
     CommandLine = MessageLine;
 }
 
