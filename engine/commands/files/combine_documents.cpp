@@ -68,7 +68,7 @@ Asked ask_names_and_count(std::string& name, std::string& count) {
     name = trimmed_text(MessageLine.view());
     count = trimmed_text(FrontEndCommandBuffer.view());
     // A cut line names no file.
-    if (is_cut_line(name) || is_cut_line(count)) return Asked::Cancelled;
+    if (is_cut_line(name)) return Asked::Cancelled;
     return Asked::Answered;
 }
 
