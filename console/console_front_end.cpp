@@ -131,6 +131,13 @@ void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
 // and CR LF do; the LF of a CR LF is skipped when the next line is read, never waited for, so
 // an interactive input is not held up after a CR.
 bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
+    if (!read_whole_line(line, blank_answers)) return false;
+    // A command file's answers come cut from the file's own reader.
+    if (in_call_ && !last_line_from_file_) core::take_answer_line(line, line_number_);
+    return true;
+}
+
+bool ConsoleFrontEnd::read_whole_line(std::string& line, bool blank_answers) {
     using traits = std::istream::traits_type;
     out_.flush();
     line.clear();
@@ -186,6 +193,8 @@ bool ConsoleFrontEnd::read_line(std::string& line, bool blank_answers) {
 }
 
 void ConsoleFrontEnd::give_back_line(const std::string& line) {
+    // A cut line was named where it was read; it runs as no command.
+    if (line == core::kCutLineAnswer) return;
     if (last_line_from_file_) {
         core::unread_command_file_answer();
         return;
@@ -372,7 +381,7 @@ int ConsoleFrontEnd::WaitForCommandOrKey(core::FixedText<512>& buffer, int pass_
     last_key_down_ = 0;
     if (pending_keys_.empty()) {
         std::string line;
-        if (!read_line(line)) {
+        if (!read_whole_line(line)) {
             buffer.blank();
             return pass_value;
         }
@@ -425,7 +434,7 @@ int ConsoleFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
     for (int k = 2; k <= 5; ++k) record(k) = 0;
     if (pending_keys_.empty()) {
         std::string line;
-        if (read_line(line)) {
+        if (read_whole_line(line)) {
             cut_to_line_buffer(line);
             pending_keys_ = line;
             core::keep_line_as_read(line);
@@ -542,7 +551,8 @@ int ConsoleFrontEnd::AskAbandonInput() {
 int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {
     print_text(prompt.view());
     std::string line;
-    if (!read_line(line)) return 2;
+    // A cut line names no file: Cancel.
+    if (!read_line(line) || core::is_cut_line(line)) return 2;
     if (line.size() > static_cast<std::size_t>(core::MessageLine.size())) {
         report_failure("File name too long: cancelled.");
         return 2;
@@ -555,7 +565,8 @@ int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt
 int ConsoleFrontEnd::RunEpsFileNameDialog() {
     print_text("Type EPS file name.");
     std::string line;
-    if (!read_line(line)) return 2;
+    // A cut line names no file: Cancel.
+    if (!read_line(line) || core::is_cut_line(line)) return 2;
     if (!fits_command_buffer(line)) return 2;
     if (!line.empty()) core::FrontEndCommandBuffer.set(line);
     return 1;
@@ -566,7 +577,8 @@ int ConsoleFrontEnd::RunEpsFileNameDialog() {
 int ConsoleFrontEnd::RunOutputFileNameDialog() {
     print_text("Type output file name.");
     std::string line;
-    if (!read_line(line)) return 2;
+    // A cut line names no file: Cancel.
+    if (!read_line(line) || core::is_cut_line(line)) return 2;
     if (line.size() > static_cast<std::size_t>(core::FrontEndPathBuffer.size())) {
         report_failure("The name is too long: cancelled.");
         return 2;
@@ -583,7 +595,8 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
 int ConsoleFrontEnd::RunMacroFileDialog() {
     print_text("Macro file name:");
     std::string name;
-    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name))
+    if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name) ||
+        core::is_cut_line(name))
         return 2;
     print_text("Macro text, ended by a line holding only \".\":");
     std::string text;
@@ -592,6 +605,8 @@ int ConsoleFrontEnd::RunMacroFileDialog() {
     for (;;) {
         if (!read_line(line)) return 2;
         if (line == ".") break;
+        // A cut line is not entered; the text goes on to its "." line.
+        if (core::is_cut_line(line)) continue;
         if (!first) text += "\r\n";
         text += line;
         first = false;
@@ -833,7 +848,7 @@ int ConsoleFrontEnd::RunCombineFilesDialog() {
     std::string name;
     // No name combines nothing: the count is not asked, lest it take the script's next line.
     if (!read_line(name) || is_cancel(name) ||
-        name.find_first_not_of(" \t\r") == std::string::npos) {
+        name.find_first_not_of(" \t\r") == std::string::npos || core::is_cut_line(name)) {
         return 2;
     }
     print_text("Number of files:");

@@ -164,7 +164,11 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // Every wait and question reads its answer here: while a command file runs inside an
     // engine call, the file's next line is the answer, and once the file has ended at a
     // question, the rest of the call gets none (the outer input is never read for it).
+    // Inside an engine call the line is a question's answer: one cut at its length limit is
+    // named and comes back as core::kCutLineAnswer, which answers no question.
     bool read_line(std::string& line, bool blank_answers = false);
+    // As read_line, the line whole: the key waits, whose notes lines are cut by their own rule.
+    bool read_whole_line(std::string& line, bool blank_answers = false);
     // The yes/no questions: -1 Yes, 0 No, -2 Exit (where offered). A script's line that
     // answers nothing is named with the question and dropped, and taken as No, or as Exit where
     // the asker said its word ends.

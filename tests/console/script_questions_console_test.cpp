@@ -493,7 +493,8 @@ std::vector<FileEndQuestion> file_end_questions() {
     for (const Asked& a : kAskingWords) {
         if (a.mode || answered_by_the_file(a.word)) continue;
         // PLA sorts the page for its MIDI file before its play loop asks.
-        rows.push_back({std::string("first_") + a.word, {a.word}, false, std::string_view(a.word) == "PLA"});
+        rows.push_back(
+            {std::string("first_") + a.word, {a.word}, false, std::string_view(a.word) == "PLA"});
     }
     for (const Later& l : kLaterRows) {
         if (l.mode || answered_by_the_file(l.lines.front())) continue;
@@ -1252,5 +1253,138 @@ TEST_F(OneKeyMenuConsoleTest, AOneKeyMenuTakesATwoWordLineAsExit) {
         }
     }
 }
+
+}  // namespace
+
+namespace {
+
+// A line cut at its length limit answers no question, whatever its kept part would say: at
+// every question of both tables, on the three roads, the cut is named, the run fails and the
+// page is what the word's refusal leaves (the page before it, where nothing was entered).
+struct CutCase {
+    bool later;  // a row of kLaterRows, else of kAskingWords
+    std::size_t row;
+    LaterRoad road;
+};
+
+void PrintTo(const CutCase& c, std::ostream* os) {
+    *os << (c.later ? kLaterRows[c.row].name : kAskingWords[c.row].word) << " "
+        << road_name(c.road);
+}
+
+std::string cut_case_name(const ::testing::TestParamInfo<CutCase>& info) {
+    std::string name = info.param.later ? kLaterRows[info.param.row].name
+                                        : std::string("first_") + kAskingWords[info.param.row].word;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name + "_" + road_name(info.param.road);
+}
+
+std::vector<CutCase> cut_cases() {
+    std::vector<CutCase> cases;
+    for (LaterRoad r : {LaterRoad::Piped, LaterRoad::ConsoleFile, LaterRoad::Re}) {
+        for (std::size_t k = 0; k < kAskingWords.size(); ++k) cases.push_back({false, k, r});
+        for (std::size_t k = 0; k < kLaterRows.size(); ++k) cases.push_back({true, k, r});
+    }
+    return cases;
+}
+
+class CutLineConsoleTest : public ConsoleSessionTest,
+                           public ::testing::WithParamInterface<CutCase> {};
+
+// Kept whole its first 512 characters read "1 0 0 ..." (a box, all codes, a name, a text);
+// the line goes on to "1 2".
+std::string cut_line() { return "1 " + std::string(598, '0') + "1 2"; }
+
+bool cut_has(const std::string& out, const char* text) {
+    return out.find(text) != std::string::npos;
+}
+
+TEST_P(CutLineConsoleTest, ACutLineAnswersNoQuestion) {
+    const CutCase cc = GetParam();
+    const std::vector<std::string> page = {
+        "EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 30 5 5 0 4", "1 1 40 6 5 0 4", "SA a.mus"};
+    const std::vector<std::string> change = {"G a.mus", "EI", "1 1 60 4 5 0 4"};
+    std::ofstream(temp_.root() / "old.DRW").flush();
+    core::reset_engine();
+    type(page);
+    core::reset_engine();
+    type(console_lines_then(change, {"SA before.mus"}));
+    const std::string before = later_file_bytes(temp_.root() / "before.mus");
+    ASSERT_FALSE(before.empty());
+
+    bool mode = false;  // the word's later lines are music or text: they may change the page
+    bool may_wait = false;
+    std::vector<std::string> word;
+    if (cc.later) {
+        const Later& row = kLaterRows[cc.row];
+        word = row.lines;
+        mode = row.mode || row.made_text;
+        may_wait = row.waits_at != nullptr;
+    } else {
+        const Asked& a = kAskingWords[cc.row];
+        word = {a.word};
+        mode = a.mode;
+        may_wait = !a.may_wait_after.empty();
+    }
+    // Where a refused line runs next as the script's command (no question at JT, the play
+    // loop, CDRW's number, T's place), the cut line runs cut, as any command line does.
+    const std::string name = cut_case_name({GetParam(), 0});
+    for (const char* runs : {"first_JT", "first_PLA", "CDRW_number", "T_place_word"})
+        mode = mode || name.rfind(runs, 0) == 0;
+    // A command file runs a box word on its box line at once: its later lines are its own.
+    mode = mode || cc.road == LaterRoad::Re;
+    for (std::string& line : word)
+        if (line == "old") line = (temp_.root() / "old").string();
+    word.push_back(cut_line());
+    for (int k = 0; k < 4; ++k) word.push_back("SA out.mus");
+
+    core::reset_engine();
+    fs::remove(temp_.root() / "a.mus");
+    type(page);
+    core::reset_engine();
+    int status = -1;
+    std::string out;
+    if (cc.road == LaterRoad::Re) {
+        std::ofstream file(temp_.root() / "cmd.txt");
+        for (const std::string& line : word) file << line << "\n";
+        file.close();
+        out = run_console_script(console_lines_then(change, {"RE cmd.txt"}));
+        status = marked_status();
+    } else if (cc.road == LaterRoad::Piped) {
+        out = run_console_script(console_lines_then(change, word));
+        status = marked_status();
+    } else {
+        out = run_console_file(temp_.root(), console_lines_then(change, word), &status);
+    }
+    // Named as cut, as a text line too long to enter, as an input line past its own limit, or
+    // never reached: a command file stopped at a word it cannot answer.
+    EXPECT_TRUE(cut_has(out, "longer than 512 characters") ||
+                cut_has(out, "longer than 384 characters") ||
+                cut_has(out, "would pass 512 characters: it was not entered") ||
+                cut_has(out, "the rest of the file was not read"))
+        << out;
+    EXPECT_EQ(status, 1) << out;
+    // No file is named by the cut line.
+    for (const auto& entry : fs::directory_iterator(temp_.root()))
+        EXPECT_TRUE(entry.path().filename().string().rfind("1 0", 0) != 0 &&
+                    entry.path().filename().string().find('\x7F') == std::string::npos)
+            << entry.path();
+    const fs::path saved = temp_.root() / "out.mus";
+    if (!fs::exists(saved)) {
+        // A word that reads every line until X, the input mode and a file stopped at a box
+        // question may leave the script's saves unread.
+        EXPECT_TRUE(may_wait || mode || cut_has(out, "the rest of the file was not read") ||
+                    cut_has(out, "the input ended while waiting for"))
+            << "out.mus not written:\n"
+            << out;
+        return;
+    }
+    if (!mode) {
+        EXPECT_EQ(later_file_bytes(saved), before) << "the page changed:\n" << out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CutLineConsoleTest, ::testing::ValuesIn(cut_cases()), cut_case_name);
 
 }  // namespace

@@ -67,6 +67,8 @@ Asked ask_names_and_count(std::string& name, std::string& count) {
         return front_end().ApplicationClosing() ? Asked::Unanswered : Asked::Cancelled;
     name = trimmed_text(MessageLine.view());
     count = trimmed_text(FrontEndCommandBuffer.view());
+    // A cut line names no file.
+    if (is_cut_line(name)) return Asked::Cancelled;
     return Asked::Answered;
 }
 

@@ -133,6 +133,7 @@ bool is_cut_line(std::string_view answer) {
     if (!g_line_cut) return false;
     answer = trimmed_view(answer.substr(0, answer.find('\0')));
     if (answer.empty()) return false;
+    if (answer.starts_with(kCutLineAnswer)) return true;
     // The question may have taken the line's first part only, or the line whole.
     const std::size_t n = std::min(answer.size(), g_cut_line.size());
     for (std::size_t k = 0; k < n; ++k)
@@ -143,8 +144,27 @@ bool is_cut_line(std::string_view answer) {
 std::string cut_line_shown(std::string_view line) {
     constexpr std::size_t kShown = 40;
     line = trimmed_view(line.substr(0, line.find('\0')));
+    if (line.starts_with(kCutLineAnswer)) line = g_cut_line;
     return std::string(trimmed_view(line.substr(0, kShown))) + " ... (cut at " +
            std::to_string(kLineBufferChars) + " characters)";
+}
+
+bool take_answer_line(std::string& line, int64_t line_number) {
+    if (line.size() <= static_cast<std::size_t>(kLineBufferChars)) return false;
+    name_untaken_line(long_line_message(line_number));
+    line = kCutLineAnswer;
+    return true;
+}
+
+std::string with_cut_line_shown(std::string_view text) {
+    std::string shown;
+    for (std::size_t at = text.find(kCutLineAnswer); at != std::string_view::npos;
+         at = text.find(kCutLineAnswer)) {
+        shown += text.substr(0, at);
+        shown += cut_line_shown(kCutLineAnswer);
+        text.remove_prefix(at + kCutLineAnswer.size());
+    }
+    return shown += text;
 }
 
 void report_damaged_file(std::string_view path) {
@@ -436,6 +456,12 @@ void ask_file_name(const FixedText<128>& prompt) {
     const int32_t result = front_end().RunDrawingFileNameDialog(dialog_prompt);
     CommandLine(1) = static_cast<char>(result & 0xFF);
     if (result == 2) return;
+    // A cut line names no file: the word ends as at Cancel, nothing read or written.
+    if (is_cut_line(MessageLine.view())) {
+        MessageLine.blank();
+        CommandLine(1) = static_cast<char>(2);
+        return;
+    }
     CommandLine = MessageLine;
 }
 

@@ -119,6 +119,7 @@ AnswerRecord next_answer_record(int unit, std::string& record, bool blank_answer
         if (record.starts_with('%')) continue;
         if (record.starts_with('*')) return AnswerRecord::EndMark;
         note_line_read(record);
+        take_answer_line(record, records_read(unit));
         return AnswerRecord::Line;
     }
 }
@@ -199,9 +200,6 @@ void read_line_from_command_file(std::string* as_read) {
         // answer, it would leave the file's next line, meant for the question, to run as a
         // command.
         if (next_answer_record(MacroUnit, record) == AnswerRecord::Line) {
-            // Told as a typed line is told: the answer is not what the file holds.
-            if (record.size() > static_cast<std::size_t>(kLineBufferChars))
-                name_untaken_line(long_line_message(records_read(MacroUnit)));
             if (as_read != nullptr) *as_read = record.substr(0, 80);
             CommandLine.blank();
             CommandLine.put(1, 80, record);

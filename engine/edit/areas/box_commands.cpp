@@ -8,6 +8,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
@@ -267,9 +268,13 @@ void take_destination_answer() {
         core::scan_command_line(core::find_line_length(CommandLine));
         // The steps are read whole: "1e3" is not one step, and a word is no step at all.
         const core::NumberLineReading steps = core::read_number_line_whole(core::WordsInLine::None);
-        if (steps.fault != core::NumberLineFault::None) {
+        // A cut line's kept part may read as steps: it is no answer.
+        const bool cut = core::is_cut_line(typed);
+        if (cut || steps.fault != core::NumberLineFault::None) {
             if (!core::name_script_number_non_answer(
-                    kStepsPrompt, typed, std::string(box_word()) + " ended, nothing was changed."))
+                    kStepsPrompt, cut ? core::cut_line_shown(typed) : typed,
+                    std::string(box_word()) + " ended, nothing was changed.") &&
+                !cut)
                 core::name_untaken_line(core::number_line_refusal(steps));
             end_box_operation();
             return;

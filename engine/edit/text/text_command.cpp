@@ -8,6 +8,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/shown_page.h"
@@ -120,7 +121,8 @@ struct EntryRun {
     int32_t items_before = 0;  // ItemCount when the command began
 };
 
-enum class LineResult { Line, Cancelled, Ended, TooLong };
+// Cut: a line cut at its length limit, already named where it was read; it is not entered.
+enum class LineResult { Line, Cancelled, Ended, TooLong, Cut };
 
 // Text goes on the staves 1 to 256 only: an item on another staff number would be drawn and
 // saved where no staff is. False, with a message, for any other staff.
@@ -304,6 +306,7 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
     for (int k = 2; k <= 6; ++k) ParamBuffer(k) = block(k);
     if (core::FrontEndCommandBuffer(1) != '\0') TextDividerChar = core::FrontEndCommandBuffer(1);
     line = core::MessageLine.c_text();
+    if (core::is_cut_line(line)) return LineResult::Cut;
     run.placement = run.mode == 'T' ? 1.0f : ParamBuffer(3);
     if (ParamBuffer(2) == 0.0f) ParamBuffer(2) = 1.0f;
     if (!text_staff_taken(ParamBuffer(2))) return LineResult::Ended;
@@ -480,6 +483,13 @@ void enter_text() {
         const LineResult got = read_text_line(run, line);
         if (got == LineResult::TooLong) {
             core::show_message(kLineTooLong);
+            end_text_entry(run, false);
+            return;
+        }
+        // A line loop reads on, so that its later lines are its own and never run as commands.
+        if (got == LineResult::Cut) {
+            core::show_message(kLineTooLong);
+            if (run.mode == 'T') continue;
             end_text_entry(run, false);
             return;
         }

@@ -17,6 +17,7 @@
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
 #include "engine/core/files/binary_io.h"
@@ -182,6 +183,8 @@ int32_t take_old_path() {
     const std::string answer = message_answer();
     const char c1 = core::MessageLine(1), c2 = core::MessageLine(2);
     if (answer.empty() || c1 == '\r' || c2 == '\r') return 0;
+    // A cut line, named where it was read, names no file: the conversion ends.
+    if (core::is_cut_line(answer)) return 0;
     std::string path;
     if (answer[0] == '*') {
         const std::size_t skip = answer.size() > 1 && answer[1] == ' ' ? 2 : 1;
@@ -204,6 +207,7 @@ int32_t take_file_number() {
     const std::string answer = message_answer();
     const char c1 = core::MessageLine(1), c2 = core::MessageLine(2);
     if (answer.empty() || answer == "X" || answer == "x" || c1 == '\r' || c2 == '\r') return 0;
+    if (core::is_cut_line(answer)) return 0;
     const bool from_script =
         core::MacroUnit != core::DefaultMacroUnit || core::front_end().InputIsScript();
     // The number is read whole ("5550abc" is no number).
