@@ -300,13 +300,18 @@ void ConsoleFrontEnd::print_text(core::ReplyKind kind, std::string_view text) {
     if (!trim_right(up_to_nul(text)).empty()) waiting_for_ = one_line(text);
 }
 
-// The one place a reply reaches the console's output, and where a failure marks the run.
 void ConsoleFrontEnd::print_aside(core::ReplyKind kind, std::string_view text) {
-    if (kind == core::ReplyKind::Failure) core::mark_failure();
     std::vector<std::string> lines = screen_lines(text);
     for (std::string& l : lines) l.resize(trim_right(l).size());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
-    for (const std::string& l : lines) out_ << core::shown_text(l) << '\n';
+    for (const std::string& l : lines) print_line(kind, l);
+}
+
+// A failure names a line not taken: a script's line marks the run, a line typed at the keys was
+// seen refused. The engine marks its own failures before it shows them.
+void ConsoleFrontEnd::print_line(core::ReplyKind kind, std::string_view l) {
+    if (kind == core::ReplyKind::Failure) core::mark_untaken_line();
+    out_ << core::shown_text(l) << '\n';
 }
 
 std::string ConsoleFrontEnd::shown_form(std::string_view text) {
@@ -321,6 +326,7 @@ void ConsoleFrontEnd::show_in_message_line(core::ReplyKind kind, std::string_vie
 }
 
 void ConsoleFrontEnd::report_failure(std::string_view text) {
+    core::mark_failure();
     print_aside(core::ReplyKind::Failure, text);
 }
 

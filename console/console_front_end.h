@@ -198,11 +198,12 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     std::string typed_answer(const std::string& line);
     // Prints text up to its NUL, a reply of the given kind, with "||", CR LF, CR and LF as line
     // breaks and trailing blanks dropped, other control characters as "?"; prints nothing for a
-    // blank text. The text is what the console now waits on. A failure marks the run (a
-    // terminal's run still ends with status 0).
+    // blank text. The text is what the console now waits on. A failure marks a script's run.
     void print_text(core::ReplyKind kind, std::string_view text);
     // As print_text, a reply printed beside what the console waits on, which it leaves as it is.
     void print_aside(core::ReplyKind kind, std::string_view text);
+    // As print_aside, one line printed as it is, trailing blanks kept (the title, the panel).
+    void print_line(core::ReplyKind kind, std::string_view l);
     // Prints the reply that names a script's line not taken as written, and marks the run.
     void name_untaken(std::string_view text);
     // The message line's form of a text: up to its NUL, without trailing blanks.

@@ -84,7 +84,7 @@ void ConsoleFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
         }
         case 'n': {
             const std::string title = core::block_text(block);
-            if (title != title_) print_aside(core::ReplyKind::Notice, "Title: " + title);
+            if (title != title_) print_line(core::ReplyKind::Notice, "Title: " + title);
             title_ = title;
             break;
         }

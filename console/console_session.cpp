@@ -26,7 +26,7 @@ void ConsoleFrontEnd::show_item_panel_line() {
     const std::string line = item_panel_line(format_item_panel(core::ItemPanelRecord));
     if (line == panel_line_) return;
     panel_line_ = line;
-    print_aside(core::ReplyKind::Notice, line);
+    print_line(core::ReplyKind::Notice, line);
 }
 
 // Reads lines until the input ends. Each line (cut to the line buffer, with a word) goes into
