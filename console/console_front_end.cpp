@@ -72,8 +72,7 @@ std::string line_text(const core::FixedText<N>& line) {
 // Printed here, not through the engine's message box: the dialogs run before the console is
 // the connected front-end too.
 void ConsoleFrontEnd::name_untaken(std::string_view text) {
-    print_text(text);
-    core::mark_untaken_line();
+    print_text(core::ReplyKind::Failure, text);
 }
 
 // Contract: see the header. A line of whole numbers is read whole ("1e1" is 10). Otherwise, at
@@ -124,7 +123,7 @@ ConsoleFrontEnd::~ConsoleFrontEnd() {
 
 // Told only once the file is written: a page without notes, or a failed write, writes none.
 void ConsoleFrontEnd::MidiFileReporter::PlayFile(const std::string& path) {
-    console_.print_text("MIDI file written: " + path);
+    console_.print_text(core::ReplyKind::Notice, "MIDI file written: " + path);
 }
 
 // Contract: see the header. Reads character by character so that a lone CR ends a line as LF
@@ -150,8 +149,8 @@ bool ConsoleFrontEnd::read_whole_line(std::string& line, bool blank_answers) {
         }
         file_answer_missing_ = true;
         core::note_word_left_unanswered();
-        out_ << "*** The command file ended before this was answered: "
-             << core::shown_text(waiting_for_) << '\n';
+        print_aside(core::ReplyKind::Notice,
+                    "*** The command file ended before this was answered: " + waiting_for_);
         return false;
     }
     if (line_held_) {
@@ -223,7 +222,7 @@ int ConsoleFrontEnd::next_char() {
 
 void ConsoleFrontEnd::end_by_signal(int sig) {
     const std::string told = core::keep_page_at_end();
-    if (!told.empty()) out_ << core::shown_text(told) << '\n';
+    print_aside(core::ReplyKind::Notice, told);
     out_.flush();
     platform::release_work_folder();
     platform::end_as_signal(sig);
@@ -281,7 +280,7 @@ void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
     if (core::ChangesMadeFlag == 0) return;
     if (from_terminal) {
         const std::string told = core::keep_page_at_end();
-        if (!told.empty()) out_ << core::shown_text(told) << '\n';
+        print_aside(core::ReplyKind::Notice, told);
         out_.flush();
     } else {
         const std::string name = core::shown_text(core::CurrentFileName.trimmed());
@@ -303,8 +302,8 @@ void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
 void ConsoleFrontEnd::cut_to_line_buffer(std::string& line) {
     if (line.size() <= static_cast<std::size_t>(core::kLineBufferChars)) return;
     line.resize(core::kLineBufferChars);
-    out_ << core::long_line_message(line_number_) << '\n';
-    core::mark_untaken_line();  // the rest of the line was not taken
+    // The rest of the line was not taken.
+    print_aside(core::ReplyKind::Failure, core::long_line_message(line_number_));
 }
 
 std::string ConsoleFrontEnd::typed_answer(const std::string& line) {
@@ -313,28 +312,39 @@ std::string ConsoleFrontEnd::typed_answer(const std::string& line) {
     return answer;
 }
 
-void ConsoleFrontEnd::print_text(std::string_view text) {
+void ConsoleFrontEnd::print_text(core::ReplyKind kind, std::string_view text) {
+    print_aside(kind, text);
+    if (!trim_right(up_to_nul(text)).empty()) waiting_for_ = one_line(text);
+}
+
+void ConsoleFrontEnd::print_aside(core::ReplyKind kind, std::string_view text) {
     std::vector<std::string> lines = screen_lines(text);
     for (std::string& l : lines) l.resize(trim_right(l).size());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
-    for (const std::string& l : lines) out_ << core::shown_text(l) << '\n';
-    if (!lines.empty()) waiting_for_ = one_line(text);
+    for (const std::string& l : lines) print_line(kind, l);
+}
+
+// A failure names a line not taken: a script's line marks the run, a line typed at the keys was
+// seen refused. The engine marks its own failures before it shows them.
+void ConsoleFrontEnd::print_line(core::ReplyKind kind, std::string_view l) {
+    if (kind == core::ReplyKind::Failure) core::mark_untaken_line();
+    out_ << core::shown_text(l) << '\n';
 }
 
 std::string ConsoleFrontEnd::shown_form(std::string_view text) {
     return std::string(trim_right(up_to_nul(text)));
 }
 
-void ConsoleFrontEnd::show_in_message_line(std::string_view text) {
+void ConsoleFrontEnd::show_in_message_line(core::ReplyKind kind, std::string_view text) {
     const std::string form = shown_form(text);
     if (form == shown_ || form == last_notice_) return;
-    print_text(form);
+    print_text(kind, form);
     shown_ = form;
 }
 
 void ConsoleFrontEnd::report_failure(std::string_view text) {
-    out_ << text << '\n';
     core::mark_failure();
+    print_aside(core::ReplyKind::Failure, text);
 }
 
 void ConsoleFrontEnd::report_window_dialog(std::string_view title) {
@@ -350,9 +360,9 @@ bool ConsoleFrontEnd::fits_command_buffer(const std::string& name) {
 
 // -- command bar --
 
-void ConsoleFrontEnd::SetMessageLineText(const char* text) {
+void ConsoleFrontEnd::SetMessageLineText(core::ReplyKind kind, const char* text) {
     shown_ = shown_form(safe(text));
-    print_text(shown_);
+    print_text(kind, shown_);
 }
 
 void ConsoleFrontEnd::SetInputText(const char* text) {
@@ -448,7 +458,7 @@ int ConsoleFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
 int ConsoleFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
                                      const core::FixedText<512>& prompt, int sel_start,
                                      int sel_end) {
-    show_in_message_line(prompt.view());
+    show_in_message_line(core::ReplyKind::Question, prompt.view());
     input_text_ += up_to_nul(buffer.view());
     std::string line;
     if (!read_line(line)) return -1;
@@ -461,8 +471,8 @@ int ConsoleFrontEnd::WaitForLineEdit(core::FixedText<512>& buffer,
 
 // A reply that repeats the notice just shown (a failed job's error stays its reply) is not
 // printed twice.
-int ConsoleFrontEnd::ShowMessageBox(const char* text) {
-    print_text(safe(text));
+int ConsoleFrontEnd::ShowMessageBox(core::ReplyKind kind, const char* text) {
+    print_text(kind, safe(text));
     last_notice_ = shown_form(safe(text));
     return 1;
 }
@@ -488,7 +498,7 @@ int ConsoleFrontEnd::ask_yes_no(const char* question, bool exit_offered) {
         plain.resize(plain.size() - 5);
         shown = std::string(trim_right(plain));
     }
-    print_text(shown + (exit_offered ? " (Y/N/X)" : " (Y/N)"));
+    print_text(core::ReplyKind::Question, shown + (exit_offered ? " (Y/N/X)" : " (Y/N)"));
     waiting_for_ = one_line(safe(question));
     gave_no_answer_ = false;
     std::string line;
@@ -518,7 +528,7 @@ int ConsoleFrontEnd::AskAbandonInput() {
     std::string line;
     char a = 0;
     for (;;) {
-        print_text("Abandon input? (Y/E/C)");
+        print_text(core::ReplyKind::Question, "Abandon input? (Y/E/C)");
         waiting_for_ = "Abandon input?";
         if (!read_line(line)) return -1;
         a = answer_letter(line);
@@ -528,7 +538,8 @@ int ConsoleFrontEnd::AskAbandonInput() {
         if (a == 'C' || a == 0) return -1;
         // Someone is there to answer: a word the menu does not offer is named and the question
         // asked again, as the other menus do, rather than taken as a Cancel nobody chose.
-        print_text("*** Not an answer to \"Abandon input?\": " + std::string(trim_right(line)));
+        print_text(core::ReplyKind::Failure,
+                   "*** Not an answer to \"Abandon input?\": " + std::string(trim_right(line)));
     }
     // From a script only a one-word line answers: "SA p.mus" read as S would be taken for a
     // Cancel nobody chose, and the script's next lines would land on the wrong questions.
@@ -549,7 +560,7 @@ int ConsoleFrontEnd::AskAbandonInput() {
 
 // An empty answer keeps the name already in MessageLine (a default the engine preset, or blank).
 int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt) {
-    print_text(prompt.view());
+    print_text(core::ReplyKind::Question, prompt.view());
     std::string line;
     // A cut line names no file: Cancel.
     if (!read_line(line) || core::is_cut_line(line)) return 2;
@@ -563,7 +574,7 @@ int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt
 
 // The preset in FrontEndCommandBuffer stays when the answer is empty.
 int ConsoleFrontEnd::RunEpsFileNameDialog() {
-    print_text("Type EPS file name.");
+    print_text(core::ReplyKind::Question, "Type EPS file name.");
     std::string line;
     // A cut line names no file: Cancel.
     if (!read_line(line) || core::is_cut_line(line)) return 2;
@@ -575,7 +586,7 @@ int ConsoleFrontEnd::RunEpsFileNameDialog() {
 // The whole name goes to the whole-path buffer, its first 48 characters to the command
 // buffer; a name longer than the path buffer is refused rather than cut.
 int ConsoleFrontEnd::RunOutputFileNameDialog() {
-    print_text("Type output file name.");
+    print_text(core::ReplyKind::Question, "Type output file name.");
     std::string line;
     // A cut line names no file: Cancel.
     if (!read_line(line) || core::is_cut_line(line)) return 2;
@@ -593,12 +604,12 @@ int ConsoleFrontEnd::RunOutputFileNameDialog() {
 // A name line, then text lines up to a line holding only "."; the end of input, an empty name
 // or "X" cancels before any text is read.
 int ConsoleFrontEnd::RunMacroFileDialog() {
-    print_text("Macro file name:");
+    print_text(core::ReplyKind::Question, "Macro file name:");
     std::string name;
     if (!read_line(name) || name.find_first_not_of(' ') == std::string::npos || is_cancel(name) ||
         core::is_cut_line(name))
         return 2;
-    print_text("Macro text, ended by a line holding only \".\":");
+    print_text(core::ReplyKind::Question, "Macro text, ended by a line holding only \".\":");
     std::string text;
     std::string line;
     bool first = true;
@@ -624,20 +635,20 @@ int ConsoleFrontEnd::RunMacroFileDialog() {
 }
 
 int ConsoleFrontEnd::RunDontShowAgainNotice() {
-    print_text(core::MessageLine.view());
+    print_text(core::ReplyKind::Notice, core::MessageLine.view());
     return 0;
 }
 
 int ConsoleFrontEnd::RunOutOfBoundsNotice() {
-    print_text("Out of bounds: " + core::FrontEndCommandBuffer.c_text());
+    print_text(core::ReplyKind::Notice, "Out of bounds: " + core::FrontEndCommandBuffer.c_text());
     return 0;
 }
 
 bool ConsoleFrontEnd::read_convert_answer(std::string_view title, const std::string& question,
                                           bool with_number, std::string& answer) {
     for (;;) {
-        print_text(core::MessageLine.view());
-        print_text(question);
+        print_text(core::ReplyKind::Question, core::MessageLine.view());
+        print_text(core::ReplyKind::Question, question);
         waiting_for_ = one_line(question);
         std::string line;
         if (!read_line(line)) return false;
@@ -658,7 +669,7 @@ bool ConsoleFrontEnd::read_convert_answer(std::string_view title, const std::str
             name_untaken(core::number_non_answer_text(title, line, "the conversion ended."));
             return false;
         }
-        print_text("*** Not an answer: " + line);
+        print_text(core::ReplyKind::Failure, "*** Not an answer: " + line);
     }
 }
 
@@ -742,10 +753,11 @@ int ConsoleFrontEnd::RunSymbolLibraryDialog(int32_t& v) {
 // shown and kept as 0, as the dialog shows it.
 int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     if (words(7) == 999) words(7) = 0;
-    print_text(line_text(core::FrontEndCommandBuffer));
+    print_text(core::ReplyKind::Question, line_text(core::FrontEndCommandBuffer));
     const std::string question(input::kInputRangeQuestion);
-    print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) + " " +
-               std::to_string(words(7)) + ")");
+    print_text(core::ReplyKind::Question, question + " (" + std::to_string(words(5)) + " " +
+                                              std::to_string(words(6)) + " " +
+                                              std::to_string(words(7)) + ")");
     const core::Array1<int32_t, 8> offered = words;
     for (;;) {
         std::string line;
@@ -759,10 +771,12 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
             name_untaken(core::number_non_answer_text(question, line, "IN ended."));
             return 2;
         }
-        print_text("*** Not an answer to \"" + question + "\": " + std::string(trim_right(line)));
+        print_text(core::ReplyKind::Failure,
+                   "*** Not an answer to \"" + question + "\": " + std::string(trim_right(line)));
         words = offered;
-        print_text(question + " (" + std::to_string(words(5)) + " " + std::to_string(words(6)) +
-                   " " + std::to_string(words(7)) + ")");
+        print_text(core::ReplyKind::Question, question + " (" + std::to_string(words(5)) + " " +
+                                                  std::to_string(words(6)) + " " +
+                                                  std::to_string(words(7)) + ")");
     }
 }
 
@@ -774,9 +788,10 @@ int ConsoleFrontEnd::RunMusicInputDialog() {
 }
 
 int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
-    print_text("Add Bar Lines: top bottom pickup-items staves-up (" + std::to_string(words(1)) +
-               " " + std::to_string(words(2)) + " " + std::to_string(words(3)) + " " +
-               std::to_string(words(4)) + ")");
+    print_text(core::ReplyKind::Question,
+               "Add Bar Lines: top bottom pickup-items staves-up (" + std::to_string(words(1)) +
+                   " " + std::to_string(words(2)) + " " + std::to_string(words(3)) + " " +
+                   std::to_string(words(4)) + ")");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
     return read_numbers(line, words, 1, 4, "Add Bar Lines: top bottom pickup-items staves-up") ? 1
@@ -791,7 +806,7 @@ int ConsoleFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
 int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                          core::ArrayRange<float, 0, 23>& reals,
                                          core::FixedText<512>& output_name, int /*flag*/) {
-    print_text("Output file name (LPT1 for the printer):");
+    print_text(core::ReplyKind::Question, "Output file name (LPT1 for the printer):");
     std::string line;
     // A command file's blank line takes the name proposed, as Enter does.
     if (!read_line(line, true)) return 2;
@@ -801,7 +816,7 @@ int ConsoleFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
     if (is_cancel(line)) return 2;
     // As at the other name questions, a name longer than its buffer is refused, never cut.
     if (line.size() > static_cast<std::size_t>(output_name.size())) {
-        print_text("The name is too long: cancelled.");
+        print_text(core::ReplyKind::Failure, "The name is too long: cancelled.");
         return 2;
     }
     if (!line.empty()) output_name.set(line);
@@ -828,7 +843,7 @@ int ConsoleFrontEnd::RunPathListDialog(int32_t& /*slot*/,
 // that holds anything but codes (a script's next command) is refused as Cancel: read as "all"
 // it would let the word take every item of the box.
 int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
-    print_text("Select Code Numbers. (0 = all)");
+    print_text(core::ReplyKind::Question, "Select Code Numbers. (0 = all)");
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
     std::vector<int32_t> chosen;
@@ -844,14 +859,14 @@ int ConsoleFrontEnd::RunSelectCodesDialog(core::Array1<int32_t, 19>& codes) {
 
 // Combining documents on the console: the first file's name, then the number of files.
 int ConsoleFrontEnd::RunCombineFilesDialog() {
-    print_text("Combine Files: first file name:");
+    print_text(core::ReplyKind::Question, "Combine Files: first file name:");
     std::string name;
     // No name combines nothing: the count is not asked, lest it take the script's next line.
     if (!read_line(name) || is_cancel(name) ||
         name.find_first_not_of(" \t\r") == std::string::npos || core::is_cut_line(name)) {
         return 2;
     }
-    print_text("Number of files:");
+    print_text(core::ReplyKind::Question, "Number of files:");
     std::string count;
     if (!read_line(count) || is_cancel(count)) return 2;
     core::MessageLine.set(name);
@@ -868,7 +883,7 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
                                         core::Array1<core::FixedText<48>, 14>& fields) {
     const std::string shown =
         question.trimmed().empty() ? std::string("IF command:") : question.trimmed();
-    print_text(shown);
+    print_text(core::ReplyKind::Question, shown);
     std::string line;
     if (!read_line(line)) return 2;
     const std::size_t semicolon = line.find(';');
@@ -877,6 +892,7 @@ int ConsoleFrontEnd::RunIfCommandDialog(const core::FixedText<512>& question,
     constexpr std::size_t kFieldChars = 48;
     if (conditions.size() > kFieldChars || actions.size() > kFieldChars) {
         print_text(
+            core::ReplyKind::Failure,
             "*** The conditions and the actions may have 48 characters each: nothing was done.");
         return 2;
     }
@@ -899,7 +915,7 @@ int ConsoleFrontEnd::RunSoundDialog(core::Array1<int32_t, 64>& /*settings*/,
             if (staff == 0) break;
             text += " " + std::to_string(staff);
         }
-        print_text(text);
+        print_text(core::ReplyKind::Notice, text);
     }
     return 1;
 }
@@ -944,8 +960,8 @@ int ConsoleFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& /*a*/) {
 // Contract: prints the prompt and the preset, reads one line into MessageLine (NUL-ended; an
 // empty line keeps the preset). The end of input cancels and leaves MessageLine blank.
 int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::string& preset) {
-    print_text(prompt);
-    if (!trim_right(preset).empty()) print_text(preset);
+    print_text(core::ReplyKind::Question, prompt);
+    if (!trim_right(preset).empty()) print_text(core::ReplyKind::Question, preset);
     waiting_for_ = one_line(prompt);  // the question, not the text offered with it
     core::MessageLine.blank();
     std::string line;
@@ -953,9 +969,9 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
     if (line.empty()) line = preset;
     if (line.size() > kMacroTextChars) {
         line.resize(kMacroTextChars);
-        out_ << "*** Line " << line_number_ << " is longer than " << kMacroTextChars
-             << " characters: the rest was left out.\n";
-        core::mark_untaken_line();
+        print_aside(core::ReplyKind::Failure,
+                    "*** Line " + std::to_string(line_number_) + " is longer than " +
+                        std::to_string(kMacroTextChars) + " characters: the rest was left out.");
     }
     core::MessageLine.set(line);
     core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
@@ -969,14 +985,15 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
 // than cut, which would enter a text that was never typed.
 int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
     constexpr std::size_t kTextLineChars = 512;
-    print_text("Text Input:");
+    print_text(core::ReplyKind::Question, "Text Input:");
     waiting_for_ = "Text Input:";
     core::MessageLine.blank();
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
     line.resize(trim_right(line).size());
     if (line.size() > kTextLineChars) {
-        print_text("*** The text line would pass 512 characters: it was not entered.");
+        print_text(core::ReplyKind::Failure,
+                   "*** The text line would pass 512 characters: it was not entered.");
         return 2;
     }
     core::MessageLine.set(line);
@@ -985,7 +1002,7 @@ int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
 }
 
 int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
-    print_text(trim_right(std::string(up_to_nul(shown.view()))));
+    print_text(core::ReplyKind::Question, trim_right(std::string(up_to_nul(shown.view()))));
     // A number question: X alone is its Cancel, as in the console's other number dialogs.
     if (read_text_answer("Type note number for each text unit.", "") != 1) return 2;
     if (is_cancel(line_text(core::MessageLine))) {

@@ -61,7 +61,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
 
     // -- FrontEndPort --
     void ArmImmediateKeyMode() override {}
-    void SetMessageLineText(const char* text) override;
+    void SetMessageLineText(core::ReplyKind kind, const char* text) override;
     void SetInputText(const char* text) override;
     void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
     int GetInputTextLength() override;
@@ -86,7 +86,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     bool LastAnswerFromScript() override { return !at_terminal_ || last_line_from_file_; }
     void EndWordOnNonAnswer(std::string_view word) override { non_answer_ends_ = word; }
     void GiveBackScriptLine(const std::string& line) override { give_back_line(line); }
-    int ShowMessageBox(const char* text) override;
+    int ShowMessageBox(core::ReplyKind kind, const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
     // "Y" Yes, "E" Edit, anything else (and the end of input) Cancel.
@@ -200,15 +200,21 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     void take_key(core::FixedText<512>& buffer, int32_t code, int32_t key_down);
     // A typed line as the input edit gives it: an empty line takes the preset in the edit.
     std::string typed_answer(const std::string& line);
-    // Prints text up to its NUL, with "||", CR LF, CR and LF as line breaks and trailing blanks
-    // dropped, other control characters as "?"; prints nothing for a blank text.
-    void print_text(std::string_view text);
+    // Prints text up to its NUL, a reply of the given kind, with "||", CR LF, CR and LF as line
+    // breaks and trailing blanks dropped, other control characters as "?"; prints nothing for a
+    // blank text. The text is what the console now waits on. A failure marks a script's run.
+    void print_text(core::ReplyKind kind, std::string_view text);
+    // As print_text, a reply printed beside what the console waits on, which it leaves as it is.
+    void print_aside(core::ReplyKind kind, std::string_view text);
+    // As print_aside, one line printed as it is, trailing blanks kept (the title, the panel).
+    void print_line(core::ReplyKind kind, std::string_view l);
     // Prints the reply that names a script's line not taken as written, and marks the run.
     void name_untaken(std::string_view text);
     // The message line's form of a text: up to its NUL, without trailing blanks.
     static std::string shown_form(std::string_view text);
-    // Shows text in the "message line": printed unless it is already what the line shows.
-    void show_in_message_line(std::string_view text);
+    // Shows text in the "message line", a reply of the given kind: printed unless it is already
+    // what the line shows.
+    void show_in_message_line(core::ReplyKind kind, std::string_view text);
     // Reads the numbers of a typed line into words first..first + count - 1 (see the dialogs).
     // False for a script's line that is not count numbers or fewer: it is named with the
     // dialog's prompt and what the cancel does (outcome), nothing is read, and the dialog is

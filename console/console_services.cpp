@@ -45,7 +45,7 @@ void ConsoleFrontEnd::apply_zoom(int32_t next) {
 
 void ConsoleFrontEnd::ShowPercentText(const char* text) {
     if (text == nullptr) return;
-    print_text(text);
+    print_text(core::ReplyKind::Notice, text);
 }
 
 // Marks (zeroes tag[0]) the requests the window marks. Dialogs print one line and give the
@@ -84,7 +84,7 @@ void ConsoleFrontEnd::FrontEndService(char tag[4], core::ServiceBlock& block) {
         }
         case 'n': {
             const std::string title = core::block_text(block);
-            if (title != title_) out_ << "Title: " << core::shown_text(title) << '\n';
+            if (title != title_) print_line(core::ReplyKind::Notice, "Title: " + title);
             title_ = title;
             break;
         }

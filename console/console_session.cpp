@@ -8,6 +8,7 @@
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/command_line.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/shown_text.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_panel_record.h"
@@ -25,7 +26,7 @@ void ConsoleFrontEnd::show_item_panel_line() {
     const std::string line = item_panel_line(format_item_panel(core::ItemPanelRecord));
     if (line == panel_line_) return;
     panel_line_ = line;
-    out_ << line << '\n';
+    print_line(core::ReplyKind::Notice, line);
 }
 
 // Reads lines until the input ends. Each line (cut to the line buffer, with a word) goes into
@@ -39,7 +40,7 @@ int ConsoleFrontEnd::run() {
     while (read_line(line)) {
         cut_to_line_buffer(line);
         const std::string typed = typed_answer(line);
-        core::MessageLine.set(typed);
+        core::set_exchange_text(typed);
         core::FrontEndCommandBuffer.blank();
         shown_ = shown_form(typed);
         last_notice_.clear();
@@ -51,7 +52,7 @@ int ConsoleFrontEnd::run() {
             core::run_command(graphics_.get(), graphics_length_, text_stream_.get(), text_length_,
                               status);
         } catch (const std::exception& e) {
-            out_ << "internal error: " << core::shown_text(e.what()) << '\n';
+            print_aside(core::ReplyKind::Failure, std::string("internal error: ") + e.what());
             failed = true;
         }
         in_call_ = false;
@@ -67,7 +68,7 @@ int ConsoleFrontEnd::run() {
         // A call that ends with its own line still in the message line (a question it asked
         // was cancelled, or the input's end cut it short) has no reply: its line tells nothing.
         if (shown_form(core::MessageLine.view()) != shown_form(typed))
-            show_in_message_line(core::MessageLine.view());
+            show_in_message_line(core::LeftReplyKind, core::MessageLine.view());
         show_item_panel_line();
     }
     // A box prompt waits between calls: the line that did not come was its box.
@@ -77,7 +78,7 @@ int ConsoleFrontEnd::run() {
         // A command may leave the drawing to the next redraw (nothing here shows the lists
         // while it runs): the dump shows the page as stored.
         if (render::lists_behind_store()) render::redraw_changed_items();
-        out_ << "Graphics list:\n";
+        print_aside(core::ReplyKind::Notice, "Graphics list:");
         render::write_graphics_list_dump(out_);
     }
     out_.flush();

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 
 namespace output {
@@ -504,12 +505,13 @@ ProgramPlayer& program_player() {
     return p;
 }
 
-void show(const std::string& text) {
-    if (core::has_front_end()) core::front_end().ShowMessageBox(text.c_str());
+void show(core::ReplyKind kind, const std::string& text) {
+    if (core::has_front_end()) core::show_message(kind, text);
 }
 
 void show_player_error(int error) {
-    if (error != 0) show(std::string(kPlayerName) + ":\n" + player_error_text(error));
+    if (error != 0)
+        show(core::ReplyKind::Failure, std::string(kPlayerName) + ":\n" + player_error_text(error));
 }
 
 }  // namespace
@@ -552,7 +554,8 @@ void play_midi_file(const std::string& path) {
     if (!p.device) {
         if (!p.told_no_device) {
             p.told_no_device = true;
-            show("There are no Midi output devices. The MIDI file is " + path);
+            show(core::ReplyKind::Notice,
+                 "There are no Midi output devices. The MIDI file is " + path);
         }
         return;
     }

@@ -58,14 +58,14 @@ std::string typed_name_from(int first) {
     return name;
 }
 
-void reply(std::string_view text) { MessageLine.set(text); }
+void reply(core::ReplyKind kind, std::string_view text) { core::leave_reply(kind, text); }
 
 // Where a job went. A command file runs on in the same call and its later lines replace the
 // reply, so there it is shown at once as well: a batch's log confirms each file it wrote.
 void reply_job_output(std::string_view text) {
-    reply(text);
-    if (core::MacroUnit != core::DefaultMacroUnit && core::has_front_end())
-        core::front_end().SetMessageLineText(MessageLine.c_text().c_str());
+    reply(core::ReplyKind::Notice, text);
+    if (core::MacroUnit != core::DefaultMacroUnit)
+        core::show_line_reply(core::ReplyKind::Notice, MessageLine.c_text());
 }
 
 // ---- the page toggle ----------------------------------------------------------------------
@@ -118,13 +118,14 @@ void save_page_setting() {
     const int32_t slot =
         std::isfinite(raw) && std::fabs(raw) < 1.0e6f ? static_cast<int32_t>(raw) : 0;
     if (slot < 1 || slot > kPageToggleSlots) {
-        core::show_message("**** Page setting slot must be 1 to " +
-                           std::to_string(kPageToggleSlots) + ".");
+        core::report_failure("**** Page setting slot must be 1 to " +
+                             std::to_string(kPageToggleSlots) + ".");
         return;
     }
     PageSettingSlots(slot) = core::ParamBuffer(3);
-    MessageLine = SecondLine;
-    MessageLine.put(15, 26, "saved for PG");
+    FixedText<512> saved = SecondLine;
+    saved.put(15, 26, "saved for PG");
+    core::leave_reply(core::ReplyKind::Notice, saved.view());
 }
 
 // The units message of the points unit; the layout's own message when it has registered one.
@@ -133,12 +134,12 @@ void show_units_message() {
         core::PreferencesHooks.format_units_message();
         return;
     }
-    reply("*** Measurements = POINTS");
+    reply(core::ReplyKind::Notice, "*** Measurements = POINTS");
 }
 
 // ---- folders ------------------------------------------------------------------------------
 
-void show_folder() { reply("Path = " + platform::current_folder()); }
+void show_folder() { reply(core::ReplyKind::Notice, "Path = " + platform::current_folder()); }
 
 // Makes (for "MAKEDIR") and enters the folder, as typed: a relative name is taken in the
 // current folder. Failures are shown; the reply is the name tried. SecondLine becomes "rrh",
@@ -153,9 +154,9 @@ void change_folder_to(std::string name) {
         made = platform::make_folder(name);
         if (!made) core::report_failure("**** Cannot make folder " + name);
     }
-    if (made && !platform::change_folder(name))
-        core::report_failure("**** Cannot change to folder " + name);
-    reply(name);
+    const bool entered = made && platform::change_folder(name);
+    if (made && !entered) core::report_failure("**** Cannot change to folder " + name);
+    reply(entered ? core::ReplyKind::Notice : core::ReplyKind::Failure, name);
 }
 
 // Reads "!path.tmp" into the slots: true when nine lines were read. A line's trailing
@@ -264,7 +265,8 @@ void end_print_job() {
     }
     // A failed job was told of by the write-error box, which stays its reply: the typed word
     // left in the message line, or the scan direction, would read as a reply of its own.
-    if (ps_job_aborted()) MessageLine.set(render::last_ps_write_error());
+    if (ps_job_aborted())
+        core::leave_reply(core::ReplyKind::Failure, render::last_ps_write_error());
     // The engine always leaves the output pass, whatever became of the job.
     end_unfinished_ps_job();
     OutputNameField.blank();
@@ -387,7 +389,8 @@ void choose_output() {
 // Contract: see the header.
 bool send_job_to_printer(const std::string& path, const std::string& queue) {
     if (platform::send_to_printer(path, queue)) return true;
-    reply("**** No printer took the job: the PostScript is kept in " + platform::shown_path(path));
+    reply(core::ReplyKind::Failure,
+          "**** No printer took the job: the PostScript is kept in " + platform::shown_path(path));
     return false;
 }
 

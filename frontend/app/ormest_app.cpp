@@ -219,7 +219,7 @@ bool COrmestApp::InitInstance() {
                        std::cerr << '\n';
                        // "||" breaks the message line: the notice first, the MIDI word below.
                        const std::string shown = left_out.empty() ? text : left_out + "||" + text;
-                       front_end_->SetMessageLineText(shown.c_str());
+                       front_end_->SetMessageLineText(core::ReplyKind::Notice, shown.c_str());
                    });
     // The window plays what it writes; the console only writes. The device is opened when the
     // first file is played.

@@ -95,7 +95,7 @@ void QtFrontEnd::SetEngineWaitLevel(int32_t level) {
     ViewWaitLevel = level;
 }
 
-void QtFrontEnd::SetMessageLineText(const char* text) {
+void QtFrontEnd::SetMessageLineText(core::ReplyKind /*kind*/, const char* text) {
     frontend::SetMessageLineText(Bar(), text == nullptr ? std::string_view() : text);
 }
 
@@ -165,11 +165,11 @@ bool QtFrontEnd::MidiInputOpen() { return frontend::MidiInputRunning(); }
 
 // -- messages and questions ----------------------------------------------------------------
 
-int QtFrontEnd::ShowMessageBox(const char* text) {
+int QtFrontEnd::ShowMessageBox(core::ReplyKind kind, const char* text) {
     last_message_ = message_lines(text);
     if (unattended_ || QApplication::instance() == nullptr) return 1;
     DropRanLines(Bar());
-    frontend::ShowNotice(last_message_);
+    frontend::ShowNotice(kind, last_message_);
     return 1;
 }
 

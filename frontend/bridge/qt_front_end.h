@@ -37,7 +37,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     // -- core::FrontEndPort --
     void ArmImmediateKeyMode() override;
     void SetEngineWaitLevel(int32_t level) override;
-    void SetMessageLineText(const char* text) override;
+    void SetMessageLineText(core::ReplyKind kind, const char* text) override;
     void SetInputText(const char* text) override;
     void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
     int GetInputTextLength() override;
@@ -50,7 +50,7 @@ class QtFrontEnd : public QObject, public core::FrontEndPort {
     // (L stands for LJ), whether already typed ahead or typed before the next question is
     // answered. Returns the J taken now, else nothing.
     std::string DropRestOfTypedLine() override;
-    int ShowMessageBox(const char* text) override;
+    int ShowMessageBox(core::ReplyKind kind, const char* text) override;
     // While a command file read by RE runs, its next line answers a yes/no question as the
     // console reads it (a line that answers nothing is named); typed commands ask in dialogs.
     int AskYesNo(const char* question, int mode) override;

@@ -505,8 +505,10 @@ int AskAbandonInput() {
 
 // Contract: a modal box with OK that holds the characters typed while it is up, as the yes/no
 // question does; Enter, Escape and a click close it.
-void ShowNotice(const QString& text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("ormest"), text, QMessageBox::Ok);
+void ShowNotice(core::ReplyKind kind, const QString& text) {
+    QMessageBox box(
+        kind == core::ReplyKind::Failure ? QMessageBox::Warning : QMessageBox::Information,
+        QStringLiteral("ormest"), text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("Notice"));
     const TypedAheadGuard guard(TypingRule{true, QString(), true});
     box.exec();

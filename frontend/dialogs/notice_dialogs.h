@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/core/bridge/reply_kind.h"
 #include "frontend/dialogs/engine_dialog.h"
 
 class QLabel;
@@ -91,10 +92,10 @@ int AskYesNo(std::string_view question, int mode);
 // "Abandon input?": Yes 0, Edit 1, Cancel or closed -1.
 int AskAbandonInput();
 
-// An engine notice ("*** Nothing to UNDO.") in a modal box with OK. Characters typed while it
-// is up, the blank included, are kept for the window the typing was in, as the questions keep
-// them; Enter, Escape and a click close it.
-void ShowNotice(const QString& text);
+// An engine reply ("*** Nothing to UNDO.") in a modal box with OK, a failure with the warning
+// icon. Characters typed while it is up, the blank included, are kept for the window the typing
+// was in, as the questions keep them; Enter, Escape and a click close it.
+void ShowNotice(core::ReplyKind kind, const QString& text);
 
 // The notices of the start (a backup kept when the program was ended), each whole, one a line,
 // in a box over parent that waits for nobody: the message line has room for only a part of a

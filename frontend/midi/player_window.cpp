@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "frontend/midi/time_display.h"
 #include "output/midi_file.h"
@@ -269,7 +270,7 @@ bool CPlayerWindow::EnsureDevice(bool asked_by_user) {
         told_no_device_ = true;
         const std::string text =
             "There are no Midi output devices. The MIDI file is " + file_name_.toStdString();
-        if (core::has_front_end()) core::front_end().ShowMessageBox(text.c_str());
+        if (core::has_front_end()) core::show_notice(text);
     }
     return false;
 }

@@ -571,6 +571,20 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          {"MX", "1 0 200 1", "Y"},
          3,
          "Dialog \"Steps to move\" needs the window: cancelled."},
+        {"TYPE of a missing file", {"TYPE", "nosuch.txt"}, 3, "File not found --> nosuch.txt"},
+        {"DATE alone", {"DATE"}, 3, "*** Type DATE and the name of the file to stamp."},
+        {"PS* past the last slot", {"PS* 27 5"}, 3, "**** Page setting slot must be 1 to 26."},
+        {"UNDELETE with nothing deleted", {"UNDELETE"}, 3, "*** Nothing to UNDELETE."},
+        {"REDO with nothing undone", {"REDO"}, 3, "*** Nothing to REDO."},
+        {"RIP of overlapping systems",
+         {"RIP 1 1 1 1"},
+         3,
+         "Ripple bars: the source and destination systems overlap. Nothing moved."},
+        {"RIP of more bars than the system has",
+         {"RIP 1 200 1 1"},
+         3,
+         "Ripple bars: the source system has fewer bar lines than the bars to move."},
+        {"RIP 1e30", {"RIP 1e30"}, 3, "Nothing moved."},
     };
     for (const Failure& f : failures) {
         for (const Road road : f.roads) {

@@ -74,8 +74,8 @@ TEST_F(InterpreterTest, BlankReplyShowsTheScanDirectionAndTheEditedItemsHelpTopi
     type("I 1");
     ASSERT_EQ(core::EditedItemNumber, 1);
     EXPECT_EQ(core::HelpTopicField, "::/code1.html");
-    const char* const topics[] = {"::/code1.html",    "::/code5.html",    "::/code18.html",
-                                  "::/contents.html", "::/code12.html",   "::/code16.html"};
+    const char* const topics[] = {"::/code1.html",    "::/code5.html",  "::/code18.html",
+                                  "::/contents.html", "::/code12.html", "::/code16.html"};
     for (int32_t k = 2; k <= 6; ++k) {
         EXPECT_EQ(type(""), -1) << k;
         EXPECT_EQ(reply(), "Direction = --> Forward") << k;
@@ -394,8 +394,8 @@ TEST_F(InterpreterTest, AFileWhoseFirstLineRunsItselfEndsEveryCommandFile) {
 class ReenteringFrontEnd : public ScriptedFrontEnd {
   public:
     int entries = 0;
-    int ShowMessageBox(const char* text) override {
-        ScriptedFrontEnd::ShowMessageBox(text);
+    int ShowMessageBox(core::ReplyKind kind, const char* text) override {
+        ScriptedFrontEnd::ShowMessageBox(kind, text);
         if (entries++ == 0) {
             core::MessageLine.set("5 1 2");
             core::FrontEndCommandBuffer.blank();
@@ -426,8 +426,8 @@ TEST_F(InterpreterTest, SecondEntryWhileACommandRunsIsRefused) {
 class FailingFrontEnd : public ScriptedFrontEnd {
   public:
     bool failed = false;
-    int ShowMessageBox(const char* text) override {
-        ScriptedFrontEnd::ShowMessageBox(text);
+    int ShowMessageBox(core::ReplyKind kind, const char* text) override {
+        ScriptedFrontEnd::ShowMessageBox(kind, text);
         if (!failed) {
             failed = true;
             throw core::EngineDefect("internal error: test defect");

@@ -62,7 +62,7 @@ TEST_F(CommandBarTest, TheEngineCountsLineBreaksAsTwoCharacters) {
     EXPECT_TRUE(bar_->InputText().isEmpty());
 
     // A prompt of two lines shows as two lines.
-    fe_.SetMessageLineText("E = Edit\r\nX = Exit");
+    fe_.SetMessageLineText(core::ReplyKind::Notice, "E = Edit\r\nX = Exit");
     EXPECT_EQ(bar_->MessageEdit()->document()->blockCount(), 2);
     EXPECT_EQ(bar_->MessageText(), "E = Edit\r\nX = Exit");
 }
@@ -70,7 +70,8 @@ TEST_F(CommandBarTest, TheEngineCountsLineBreaksAsTwoCharacters) {
 // A name read from a file may hold control characters: the message line shows them as "?" and
 // keeps the engine's line breaks; CP1252 letters stay.
 TEST_F(CommandBarTest, TheMessageLineShowsControlCharactersAsQuestionMarks) {
-    fe_.SetMessageLineText("File not found --> e\x1b]0;x\x07save.mus\r\ntab\there\x7f caf\xe9");
+    fe_.SetMessageLineText(core::ReplyKind::Notice,
+                           "File not found --> e\x1b]0;x\x07save.mus\r\ntab\there\x7f caf\xe9");
     EXPECT_EQ(bar_->MessageEdit()->document()->blockCount(), 2);
     EXPECT_EQ(bar_->MessageText(),
               QString::fromUtf8("File not found --> e?]0;x?save.mus\r\ntab?here? caf\xc3\xa9"));

@@ -206,13 +206,13 @@ class LineProbe : public QtFrontEnd {
         inside_call = nullptr;
         action();
     }
-    void SetMessageLineText(const char* text) override {
+    void SetMessageLineText(core::ReplyKind kind, const char* text) override {
         message_lines.emplace_back(text == nullptr ? "" : text);
-        QtFrontEnd::SetMessageLineText(text);
+        QtFrontEnd::SetMessageLineText(kind, text);
     }
-    int ShowMessageBox(const char* text) override {
+    int ShowMessageBox(core::ReplyKind kind, const char* text) override {
         message_boxes.emplace_back(text == nullptr ? "" : text);
-        return QtFrontEnd::ShowMessageBox(text);
+        return QtFrontEnd::ShowMessageBox(kind, text);
     }
 };
 

@@ -143,7 +143,7 @@ TEST_F(WindowRedrawTest, TheBackupNoticeFitsTheMessageLine) {
     QApplication::processEvents();
     const QString notice = QStringLiteral(
         "*** A backup of song.MUS was kept when the program was ended: type GSV to load it.");
-    fe_.SetMessageLineText(notice.toLatin1().constData());
+    fe_.SetMessageLineText(core::ReplyKind::Notice, notice.toLatin1().constData());
     QApplication::processEvents();
     QPlainTextEdit* line = frame_->CommandBar()->MessageEdit();
     EXPECT_EQ(line->toPlainText(), notice);

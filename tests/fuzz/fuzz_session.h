@@ -29,7 +29,7 @@ class QuietFrontEnd : public core::FrontEndPort {
     void clear();
 
     void ArmImmediateKeyMode() override {}
-    void SetMessageLineText(const char* text) override {}
+    void SetMessageLineText(core::ReplyKind, const char*) override {}
     void SetInputText(const char* text) override;
     void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
     int GetInputTextLength() override;
@@ -50,7 +50,7 @@ class QuietFrontEnd : public core::FrontEndPort {
     int32_t LastKeyDownWord() override { return 0; }
     // Nobody types: a routine that waits for keys in a loop of its own ends at once.
     bool ApplicationClosing() override { return true; }
-    int ShowMessageBox(const char* text) override { return 1; }
+    int ShowMessageBox(core::ReplyKind, const char*) override { return 1; }
     int AskYesNo(const char* question, int mode) override { return 0; }
     int AskYesNoExit(const char* question) override { return 0; }
     int AskAbandonInput() override { return -1; }

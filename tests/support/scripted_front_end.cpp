@@ -1,8 +1,5 @@
 #include "tests/support/scripted_front_end.h"
 
-#include "engine/core/bridge/key_words.h"
-#include "output/midi_tables.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -22,7 +19,6 @@ void copy_into(core::Array1<T, N>& block, const std::vector<T>& values) {
     const int n = std::min<int>(N, static_cast<int>(values.size()));
     for (int i = 1; i <= n; ++i) block(i) = values[static_cast<std::size_t>(i - 1)];
 }
-
 
 }  // namespace
 
@@ -61,6 +57,12 @@ void ScriptedFrontEnd::record(Kind kind, std::string text, int a, int b) {
     log.push_back({kind, std::move(text), a, b});
 }
 
+bool ScriptedFrontEnd::failure_shown() const {
+    for (core::ReplyKind kind : reply_kinds)
+        if (kind == core::ReplyKind::Failure) return true;
+    return false;
+}
+
 void ScriptedFrontEnd::missing(const std::string& what) {
     ++unanswered;
     if (strict) ADD_FAILURE() << "ScriptedFrontEnd: no answer queued for " << what;
@@ -92,9 +94,11 @@ std::optional<ScriptedFrontEnd::DialogAnswer> ScriptedFrontEnd::next_dialog_answ
 
 void ScriptedFrontEnd::ArmImmediateKeyMode() { record(Kind::KeyMode, {}); }
 
-void ScriptedFrontEnd::SetMessageLineText(const char* text) {
+void ScriptedFrontEnd::SetMessageLineText(core::ReplyKind kind, const char* text) {
     prompts.push_back(c_text(text));
+    reply_kinds.push_back(kind);
     record(Kind::Prompt, c_text(text));
+    log.back().reply = kind;
 }
 
 void ScriptedFrontEnd::SetInputText(const char* text) {
@@ -189,9 +193,11 @@ int ScriptedFrontEnd::PollMidiOrKey(core::Array1<int32_t, 5>& record) {
     return 0;
 }
 
-int ScriptedFrontEnd::ShowMessageBox(const char* text) {
+int ScriptedFrontEnd::ShowMessageBox(core::ReplyKind kind, const char* text) {
     message_boxes.push_back(c_text(text));
+    reply_kinds.push_back(kind);
     record(Kind::MessageBox, c_text(text));
+    log.back().reply = kind;
     return 1;
 }
 
@@ -482,15 +488,18 @@ int ScriptedFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints
     dialog_header = core::FrontEndCommandBuffer.trimmed();
     const auto a = next_dialog_answer("Print Setup");
     if (!a) return 2;
-    for (std::size_t k = 0; k < a->words.size() && k < 24; ++k) ints(static_cast<int>(k)) = a->words[k];
-    for (std::size_t k = 0; k < a->reals.size() && k < 24; ++k) reals(static_cast<int>(k)) = a->reals[k];
+    for (std::size_t k = 0; k < a->words.size() && k < 24; ++k)
+        ints(static_cast<int>(k)) = a->words[k];
+    for (std::size_t k = 0; k < a->reals.size() && k < 24; ++k)
+        reals(static_cast<int>(k)) = a->reals[k];
     if (!a->name.empty()) output_name.set(a->name);
     if (!a->header.empty()) core::FrontEndCommandBuffer.set(a->header);
     if (!a->text.empty()) core::MessageLine.set(a->text);
     return a->result;
 }
 
-int ScriptedFrontEnd::RunPathListDialog(int32_t& slot, core::Array1<core::FixedText<512>, 9>& folders,
+int ScriptedFrontEnd::RunPathListDialog(int32_t& slot,
+                                        core::Array1<core::FixedText<512>, 9>& folders,
                                         const core::FixedText<512>& /*current*/) {
     const auto a = next_dialog_answer("Path List");
     if (!a) return 2;

@@ -46,6 +46,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
         std::string text;
         int a = 0;
         int b = 0;
+        // The kind the engine gave a reply (a message box or the message line).
+        core::ReplyKind reply = core::ReplyKind::Question;
     };
     struct LineWaitRecord {
         std::string prompt;  // up to its NUL, trailing blanks dropped
@@ -115,6 +117,8 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     std::vector<std::string> input_presets;
     std::vector<LineWaitRecord> line_waits;
     std::vector<std::string> message_boxes;
+    // The kind of every reply shown, message boxes and message line alike, in order.
+    std::vector<core::ReplyKind> reply_kinds;
     std::vector<std::string> questions;
     std::vector<ServiceRecord> services;
     std::vector<std::string> dialogs;
@@ -145,10 +149,12 @@ class ScriptedFrontEnd : public core::FrontEndPort {
 
     // Counts log entries of one kind.
     int count(Kind kind) const;
+    // True when a reply was shown as a failure.
+    bool failure_shown() const;
 
     // -- FrontEndPort --
     void ArmImmediateKeyMode() override;
-    void SetMessageLineText(const char* text) override;
+    void SetMessageLineText(core::ReplyKind kind, const char* text) override;
     void SetInputText(const char* text) override;
     void SetInputTextAndSelection(const char* text, int sel_start, int sel_end) override;
     int GetInputTextLength() override;
@@ -166,7 +172,7 @@ class ScriptedFrontEnd : public core::FrontEndPort {
     int32_t LastKeyDownWord() override { return last_key_down_; }
     // True once a wait took a "closing" answer (or found the queue empty).
     bool ApplicationClosing() override { return closing_; }
-    int ShowMessageBox(const char* text) override;
+    int ShowMessageBox(core::ReplyKind kind, const char* text) override;
     int AskYesNo(const char* question, int mode) override;
     int AskYesNoExit(const char* question) override;
     // Takes its answer (0 Yes, 1 Edit, -1 Cancel) from the yes/no queue; none queued: -1.

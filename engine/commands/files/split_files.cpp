@@ -194,7 +194,7 @@ void split_into_files() {
     ask_staff_grouping(0, g);
     if (g.cancelled) return;
     if (g.groups < 1) {
-        MessageLine.set("*** No groups of staves to write.");
+        leave_reply(ReplyKind::Failure, "*** No groups of staves to write.");
         return;
     }
 

@@ -261,6 +261,8 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
         return;
     }
     const EntryGuard guard;
+    // A reply left by the last command is not this one's.
+    LeftReplyKind = ReplyKind::Notice;
     int32_t* const outer_status = g_status;
     g_status = &status;
     OutputBufferViews.graphics.bind(graphics_list, &graphics_length);

@@ -86,7 +86,7 @@ std::string todays_date() {
 void stamp_source_date() {
     const std::string name = name_after_word(SecondLine.view());
     if (name.empty()) {
-        show_message("*** Type DATE and the name of the file to stamp.");
+        report_failure("*** Type DATE and the name of the file to stamp.");
         return;
     }
     if (!open_unit(kDateSourceUnit, name, UnitStatus::Old, UnitForm::Text)) {
@@ -96,7 +96,7 @@ void stamp_source_date() {
     const std::string original = unit_path(kDateSourceUnit);
     if (!open_unit_at_local_path(kDateCopyUnit, original, UnitStatus::Replace, UnitForm::Text)) {
         close_unit(kDateSourceUnit);
-        show_message("*** Cannot write " + platform::shown_path(original));
+        report_failure("*** Cannot write " + platform::shown_path(original));
         return;
     }
     const std::string date = todays_date();
@@ -114,10 +114,11 @@ void stamp_source_date() {
     if (r == IoResult::Error) written = false;
     if (!written) abandon_unit(kDateCopyUnit);
     if (!close_unit(kDateCopyUnit) || !written) {
-        show_message("*** " + name + " could not be stamped; it is unchanged.");
+        report_failure("*** " + name + " could not be stamped; it is unchanged.");
         return;
     }
-    MessageLine.set("Date " + date + " stamped into " + name + ". Rebuild to take it in.");
+    leave_reply(ReplyKind::Notice,
+                "Date " + date + " stamped into " + name + ". Rebuild to take it in.");
 }
 
 // "DX" and "DB": the next or previous entry of the music directory after the current document,
@@ -203,7 +204,7 @@ void run_dr_command() {
     }
     if (letter3 == 'Y') {
         if (!render::write_display_file())
-            show_message("*** The display file could not be written.");
+            report_failure("*** The display file could not be written.");
         return;
     }
     if (letter2 == 'X' || letter2 == 'B') {

@@ -76,10 +76,10 @@ float position_of(int32_t k) { return count_of(k) >= 3 ? word_of(k, 3) : 0.0f; }
 // where the line starts, so that moved bars never land in front of them.
 bool starts_music(int32_t code) { return code == kNoteCode || code == kRestCode; }
 
-// Into MessageLine, where the reply is read, and onto the front-end's message line.
-void say(std::string_view text) {
-    MessageLine.set(text);
-    show_prompt(MessageLine);
+// Left as the reply of the given kind, and onto the front-end's message line at once.
+void say(ReplyKind kind, std::string_view text) {
+    leave_reply(kind, text);
+    show_line_reply(kind, MessageLine.c_text());
 }
 
 // The four numbers: typed (P2..P5), else from the line a command file (or the console, which
@@ -353,7 +353,8 @@ void ripple_bars() {
     }
     const int32_t s = in.staves;
     if (s <= 0 || in.source <= 0 || in.destination <= 0 || in.bars <= 0) {
-        say("Ripple bars: staves per system, both bottom staves and bars must be above 0. "
+        say(ReplyKind::Failure,
+            "Ripple bars: staves per system, both bottom staves and bars must be above 0. "
             "Nothing moved.");
         refresh_screen();
         return;
@@ -378,26 +379,29 @@ void ripple_bars() {
     }
     if (needed > layout::kMaxStaves) {
         const std::string_view why = "*** Ripple bars would need staves past 256. Nothing moved.";
-        show_message(why);
-        say(why);
+        report_failure(why);
+        say(ReplyKind::Failure, why);
         refresh_screen();
         return;
     }
     if (std::abs(a - b) < s) {
-        say("Ripple bars: the source and destination systems overlap. Nothing moved.");
+        say(ReplyKind::Failure,
+            "Ripple bars: the source and destination systems overlap. Nothing moved.");
         refresh_screen();
         return;
     }
 
     const RippleSurvey survey = survey_staves(in.source, in.destination);
     if (static_cast<int32_t>(survey.bars.size()) < in.bars) {
-        say("Ripple bars: the source system has fewer bar lines than the bars to move. "
+        say(ReplyKind::Failure,
+            "Ripple bars: the source system has fewer bar lines than the bars to move. "
             "Nothing moved.");
         refresh_screen();
         return;
     }
     if (!survey.has_destination) {
-        say("Ripple bars: the destination system has no notes or rests. "
+        say(ReplyKind::Failure,
+            "Ripple bars: the destination system has no notes or rests. "
             "Nothing moved.");
         refresh_screen();
         return;
@@ -406,7 +410,7 @@ void ripple_bars() {
     // Taken only once something will move: a ripple refused above leaves the page as saved.
     save_undo_copy();
     CommandModeLetters(2) = 'X';
-    say("***** working *****");
+    say(ReplyKind::Notice, "***** working *****");
     const bool to_lower = b < a;
     const int32_t higher_original = to_lower ? in.source : in.destination;
     delete_courtesy_meters(higher_original, higher_original + s - 1);

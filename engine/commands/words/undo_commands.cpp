@@ -111,7 +111,7 @@ bool cut_merged_items(int32_t words_before) {
 // file, for an UNDO typed after it.
 void run_command_file_step(bool undo) {
     if (!command_file_step_kept(undo)) {
-        show_message(undo ? "*** Nothing to UNDO." : "*** Nothing to REDO.");
+        report_failure(undo ? "*** Nothing to UNDO." : "*** Nothing to REDO.");
         if (undo) CommandModeLetters(2) = 0;
         return;
     }
@@ -139,7 +139,7 @@ void run_undo() {
         return;
     }
     if (UndoRedoState < 1) {
-        show_message("*** Nothing to UNDO.");
+        report_failure("*** Nothing to UNDO.");
         CommandModeLetters(2) = 0;
         return;
     }
@@ -182,7 +182,7 @@ void run_redo() {
         return;
     }
     if (UndoRedoState >= 0) {
-        show_message("*** Nothing to REDO.");
+        report_failure("*** Nothing to REDO.");
         return;
     }
     const int32_t changes_before = ChangesMadeFlag;
@@ -205,7 +205,7 @@ void run_redo() {
 // CommandModeLetters.
 void run_undelete() {
     if (DeletedItemLength == 0) {
-        show_message("*** Nothing to UNDELETE.");
+        report_failure("*** Nothing to UNDELETE.");
         CommandModeLetters(2) = -1;
         return;
     }

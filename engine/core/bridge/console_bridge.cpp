@@ -86,7 +86,7 @@ void build_discard_question(int32_t kind) {
 void report_file_not_found(const FixedText<128>& name) { report_file_not_found(name.view()); }
 
 void report_file_not_found(std::string_view name) {
-    show_message("File not found --> " + std::string(trim_right(name)));
+    report_failure("File not found --> " + std::string(trim_right(name)));
 }
 
 std::string unreadable_file_message(std::string_view name) {
@@ -100,7 +100,9 @@ std::string unreadable_file_message(std::string_view name) {
     return "*** " + shown + " " + std::string(platform::file_kind_text(kind)) + ".";
 }
 
-void report_unreadable_file(std::string_view name) { show_message(unreadable_file_message(name)); }
+void report_unreadable_file(std::string_view name) {
+    report_failure(unreadable_file_message(name));
+}
 
 std::string long_line_message(int64_t line_number) {
     return "*** Line " + std::to_string(line_number) + " is longer than " +
@@ -168,7 +170,7 @@ std::string with_cut_line_shown(std::string_view text) {
 }
 
 void report_damaged_file(std::string_view path) {
-    show_message(std::string(kDamagedFileMessage) + std::string(trim_right(path)));
+    report_failure(std::string(kDamagedFileMessage) + std::string(trim_right(path)));
 }
 
 void refresh_screen() {
@@ -187,13 +189,27 @@ void set_engine_wait_level(int32_t level) {
     }
 }
 
-void show_prompt(const FixedText<512>& text) {
-    front_end().SetMessageLineText(fill_buffer(ConsoleBuffers.prompt, text.view()));
+namespace {
+// The kind of the prompt the message line shows, for show_prompt_again.
+ReplyKind PromptKind = ReplyKind::Question;
+}  // namespace
+
+void show_prompt(ReplyKind kind, std::string_view text) {
+    if (kind == ReplyKind::Failure) mark_failure();
+    PromptKind = kind;
+    front_end().SetMessageLineText(kind, fill_buffer(ConsoleBuffers.prompt, text));
     CommandStatusWord = 0;
 }
 
+void show_line_reply(ReplyKind kind, std::string_view text) {
+    if (kind == ReplyKind::Failure) mark_failure();
+    if (has_front_end()) front_end().SetMessageLineText(kind, std::string(text).c_str());
+}
+
+void show_prompt(const FixedText<512>& text) { show_prompt(ReplyKind::Question, text.view()); }
+
 void show_prompt_again() {
-    front_end().SetMessageLineText(ConsoleBuffers.prompt.data());
+    front_end().SetMessageLineText(PromptKind, ConsoleBuffers.prompt.data());
     CommandStatusWord = 0;
 }
 
@@ -323,13 +339,20 @@ bool page_shown_in_view() { return !has_front_end() || &front_end() != FrontEndW
 
 int32_t MessagesShown = 0;
 
-int32_t show_message(std::string_view text) {
+namespace {
+// The one road of every message box: the port is given the kind, and the caller has marked the
+// run for a failure.
+int32_t show_box(ReplyKind kind, std::string_view text) {
     ++MessagesShown;
-    return front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.message, text));
+    return front_end().ShowMessageBox(kind, fill_buffer(ConsoleBuffers.message, text));
 }
+}  // namespace
+
+int32_t show_message(std::string_view text) { return show_message(ReplyKind::Notice, text); }
 
 int32_t show_message(ReplyKind kind, std::string_view text) {
-    return kind == ReplyKind::Failure ? report_failure(text) : show_message(text);
+    if (kind == ReplyKind::Failure) mark_failure();
+    return show_box(kind, text);
 }
 
 ReplyKind LeftReplyKind = ReplyKind::Notice;
@@ -339,6 +362,8 @@ void leave_reply(ReplyKind kind, std::string_view text) {
     LeftReplyKind = kind;
     MessageLine.set(text);
 }
+
+void set_exchange_text(std::string_view text) { MessageLine.set(text); }
 
 int32_t show_notice(std::string_view text) { return show_message(ReplyKind::Notice, text); }
 
@@ -351,17 +376,15 @@ void mark_untaken_line() {
     if (line_from_script()) mark_run_failed();
 }
 
+// A line typed at the keys was seen refused: the reply is a failure, and the run stays as it is.
 int32_t name_untaken_line(std::string_view text) {
     mark_untaken_line();
-    return show_message(text);
+    return show_box(ReplyKind::Failure, text);
 }
 
 void mark_failure() { mark_run_failed(); }
 
-int32_t report_failure(std::string_view text) {
-    mark_failure();
-    return show_message(text);
-}
+int32_t report_failure(std::string_view text) { return show_message(ReplyKind::Failure, text); }
 
 int32_t report_page_full(std::string_view what_was_not_done) {
     std::string text = "**** The page is full: ";
@@ -384,7 +407,7 @@ void report_unknown_word(const FixedText<9>& word) {
     std::string text = "ERROR -- unknown word in this context: ";
     text.append(word.view());
     mark_untaken_line();
-    front_end().ShowMessageBox(fill_buffer(ConsoleBuffers.unknown_word, text));
+    front_end().ShowMessageBox(ReplyKind::Failure, fill_buffer(ConsoleBuffers.unknown_word, text));
 }
 
 void convert_bars_to_newlines(FixedText<160>& text) {
@@ -418,7 +441,7 @@ int32_t confirm_discard(int32_t kind) {
         if (kind != 1 || ChangesMadeFlag == 0 || KeepPageForCommandFile == nullptr) return -1;
         std::string told;
         const bool kept = KeepPageForCommandFile(told);
-        if (!told.empty()) show_message(told);
+        if (!told.empty()) show_notice(told);
         return kept ? -1 : 0;
     }
     if ((kind == 2 || kind == 4) && command_file) return -1;

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/bridge/reply_kind.h"
 #include "engine/core/tables.h"
 
 namespace core {
@@ -79,10 +80,6 @@ void wait_for_command_in_second_line();
 // rest blank). False when the application is closing:
 // EngineWaitLevel is then 0 and the routine ends at once, leaving the store as it is.
 bool wait_for_input_key_or_command();
-// What a reply tells the user, which every route that shows one is given: a failure (something
-// the line asked for was not done; from a script it marks the run), a notice (a result, a count,
-// a warning that leaves the work done) or a question (a prompt that waits for an answer).
-enum class ReplyKind : int8_t { Failure, Notice, Question };
 // Shows text in a message box as a reply of the given kind; a failure marks the run as
 // report_failure does.
 int32_t show_message(ReplyKind kind, std::string_view text);
@@ -93,6 +90,15 @@ int32_t show_notice(std::string_view text);
 void leave_reply(ReplyKind kind, std::string_view text);
 // The kind of the reply leave_reply left last (a notice when none was left this call).
 extern ReplyKind LeftReplyKind;
+// Puts text in MessageLine as an exchange buffer, not a reply: a name preset for a dialog, a
+// line handed between the engine and its front-end.
+void set_exchange_text(std::string_view text);
+// Shows text (up to its first NUL) in the message line as a reply of the given kind (a question
+// for a prompt); a failure marks the run. CommandStatusWord = 0.
+void show_prompt(ReplyKind kind, std::string_view text);
+// Shows text on the front-end's message line as a reply of the given kind, at once and without
+// waiting (nothing when no front-end is connected); a failure marks the run.
+void show_line_reply(ReplyKind kind, std::string_view text);
 // Message box with OK showing text up to its first NUL (at most 512 characters).
 int32_t show_message(const FixedText<512>& text);
 int32_t show_message(std::string_view text);

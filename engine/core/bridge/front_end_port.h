@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/core/bridge/reply_kind.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 
@@ -24,8 +25,9 @@ class FrontEndPort {
     // -- command bar: prompt, input edit, key mode --
     // Next key in the input box goes to the engine at once as a key token.
     virtual void ArmImmediateKeyMode() = 0;
-    // Shows the NUL-terminated text in the message line.
-    virtual void SetMessageLineText(const char* text) = 0;
+    // Shows the NUL-terminated text in the message line, a reply of the given kind (a prompt is
+    // a question). The engine has marked the run for a failure before.
+    virtual void SetMessageLineText(ReplyKind kind, const char* text) = 0;
     // Replaces the input text when text is not empty; caret at its end.
     virtual void SetInputText(const char* text) = 0;
     // Always replaces the input text and selects characters sel_start..sel_end.
@@ -92,8 +94,9 @@ class FrontEndPort {
     virtual void GiveBackScriptLine(const std::string& /*line*/) {}
 
     // -- messages and questions --
-    // Modal message box with OK; returns the box's result (callers ignore it).
-    virtual int ShowMessageBox(const char* text) = 0;
+    // Modal message box with OK showing a reply of the given kind; returns the box's result
+    // (callers ignore it). The engine has marked the run for a failure before.
+    virtual int ShowMessageBox(ReplyKind kind, const char* text) = 0;
     // Mode 1: Yes and No. Returns -1 Yes (or Continue), 0 No (or Exit).
     virtual int AskYesNo(const char* question, int mode) = 0;
     // Yes, No and Exit: -1, 0, -2.

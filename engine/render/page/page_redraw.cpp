@@ -162,11 +162,9 @@ void notice_full_screen_list() {
     const bool full = ScreenListOverflow != 0;
     if (full && ScreenListFullNoticed == 0) {
         ScreenListFullNoticed = 1;
-        if (core::has_front_end()) {
-            core::front_end().SetMessageLineText(
-                "**** This page draws more than the screen can hold: its last items are not "
-                "shown.");
-        }
+        core::show_line_reply(core::ReplyKind::Notice,
+                              "**** This page draws more than the screen can hold: its last "
+                              "items are not shown.");
     } else if (!full) {
         ScreenListFullNoticed = 0;
     }

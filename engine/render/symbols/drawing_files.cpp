@@ -244,7 +244,7 @@ std::string code11_name_from_number() {
             std::snprintf(number, sizeof number, "%.0f", std::trunc(static_cast<double>(p6)));
         }
         const std::string text = "*** Drawing number out of range: " + std::string(number);
-        core::front_end().SetMessageLineText(text.c_str());
+        core::show_line_reply(core::ReplyKind::Failure, text);
     }
     return {};
 }

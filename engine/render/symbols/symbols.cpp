@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
@@ -80,7 +81,7 @@ bool symbol_number_in_range(int32_t number) {
     if (SymbolRangeReported == 0 && core::has_front_end()) {
         SymbolRangeReported = 1;
         const std::string text = "*** Symbol number out of range: " + std::to_string(number);
-        core::front_end().SetMessageLineText(text.c_str());
+        core::show_line_reply(core::ReplyKind::Failure, text);
     }
     return false;
 }
