@@ -22,9 +22,9 @@
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
 #include "tests/support/run_status.h"
+#include "tests/support/running_program.h"
 #include "tests/support/saved_records.h"
 #include "tests/support/script_roads.h"
-#include "tests/support/running_program.h"
 #include "tests/support/store_records.h"
 #include "tests/support/test_files.h"
 
@@ -532,6 +532,14 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          {"MX", "1 0 200 1", "Y"},
          3,
          "Dialog \"Steps to move\" needs the window: cancelled."},
+        {"CT past the last cut buffer", {"CT 12"}, 3, "*** Cut buffer 12: give 0 to 9."},
+        {"CT at the first buffer past them", {"CT 10"}, 3, "*** Cut buffer 10: give 0 to 9."},
+        {"MT with no text at the level", {"MT"}, 3, "Text not found."},
+        {"JT where nothing can be clicked", {"JT"}, 3, "**** No text can be clicked here"},
+        {"SEPZ past the last staff",
+         {"EI", "8 200 0", "X", "SEPZ"},
+         4,
+         "**** Staff 200 would move beyond 256: nothing spread."},
     };
     for (const Failure& f : failures) {
         for (const Road road : kTypedRoads) {

@@ -32,7 +32,8 @@ inline bool names_untaken_line(const std::string& out) {
                              "is not numbered on this staff",
                              "*** Not a complete line for",
                              "line was refused and left out",
-                             "-- the text was not entered."}) {
+                             "-- the text was not entered.",
+                             "Nothing to do."}) {
         if (out.find(mark) != std::string::npos) return true;
     }
     return false;

@@ -83,7 +83,7 @@ bool name_non_answer(const core::FixedText<512>& prompt, const std::string& line
                                 " -- the edit form ended.");
         return true;
     }
-    core::name_untaken_line("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown);
+    core::show_notice("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown);
     return false;
 }
 
@@ -150,8 +150,8 @@ void end_form_early() {
     const std::string word = put_back_form_start();
     leave_edit_form();
     if (!word.empty())
-        core::report_failure("*** The edit form ended early: the page is as it was before " + word +
-                             ".");
+        core::show_notice("*** The edit form ended early: the page is as it was before " + word +
+                          ".");
 }
 
 // The staff set-up after the staff question. False when the staff is above the limit.

@@ -331,8 +331,8 @@ void ask_input_range(int32_t& result) {
             result = 2;
             break;
         }
-        core::name_untaken_line("*** Not an answer to \"" + std::string(heading.trimmed()) +
-                                "\": " + typed);
+        core::show_notice("*** Not an answer to \"" + std::string(heading.trimmed()) +
+                          "\": " + typed);
         core::FrontEndCommandBuffer = heading;
     }
     if (result == 2) {
