@@ -224,9 +224,10 @@ void choose_item_colour() {
     auto channel = [](int32_t c) { return static_cast<int32_t>(static_cast<float>(c) / 2.56f); };
     const int32_t code = channel(red) * 10000 + channel(green) * 100 + channel(blue);
     ParamBuffer(2) = static_cast<float>(code);
-    core::MessageLine.set("P26 =      ");
-    if (entry_code() == 16) core::MessageLine.put(2, 3, "16");
-    core::MessageLine.put(7, 12, core::format_int("(i6)", code));
+    core::FixedText<12> text("P26 =      ");
+    if (entry_code() == 16) text.put(2, 3, "16");
+    text.put(7, 12, core::format_int("(i6)", code));
+    core::leave_reply(core::ReplyKind::Notice, text.view());
 }
 
 // The palette chosen is remembered and goes to the front-end's palette toolbar at once.
@@ -306,7 +307,7 @@ static void run_in_words() {
             PendingBoxStep = 89;
             // The command's reply: the window shows it when the command ends, which would
             // otherwise be the command itself.
-            core::MessageLine.set("Click on Staff for input.  X = exit.");
+            core::leave_reply(core::ReplyKind::Question, "Click on Staff for input.  X = exit.");
             return;
         }
     }
@@ -348,10 +349,9 @@ void run_i_command() {
             // unit closed and ends the file as at its end.
             if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
                 core::close_unit(core::MacroUnit);
-            core::show_message(
+            core::report_failure(
                 "*** IFX asks for its boxes, which a command file cannot give: the IF line was "
                 "kept for IFX, and the rest of the file was not read.");
-            core::mark_run_failed();
             return;
         }
         core::SecondLine = PendingIfLine;

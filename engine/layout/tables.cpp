@@ -70,7 +70,7 @@ float rhythm_head_kind(float denominator) {
 
 bool append_column_row(const core::Array1<float, kColumnWords>& row) {
     if (ColumnRecords.count >= kColumnRows) {
-        core::show_message("*** Too many items in one input line: the rest were not made.");
+        core::report_failure("*** Too many items in one input line: the rest were not made.");
         return false;
     }
     ++ColumnRecords.count;

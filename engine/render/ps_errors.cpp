@@ -15,10 +15,9 @@ std::string g_last_error;
 void report_ps_write_error() {
     g_last_error = "Error writing PostScript to file or device." +
                    core::unit_failure_text(kPostScriptOutputUnit);
-    core::show_message(g_last_error);
+    core::report_failure(g_last_error);
     core::abandon_unit(kPostScriptOutputUnit);  // the file it would replace stays whole
     core::CommandModeLetters(1) = 'B';
-    core::mark_run_failed();
 }
 
 const std::string& last_ps_write_error() { return g_last_error; }

@@ -585,6 +585,14 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          3,
          "Ripple bars: the source system has fewer bar lines than the bars to move."},
         {"RIP 1e30", {"RIP 1e30"}, 3, "Nothing moved."},
+        {"CT past the last cut buffer", {"CT 12"}, 3, "*** Cut buffer 12: give 0 to 9."},
+        {"CT at the first buffer past them", {"CT 10"}, 3, "*** Cut buffer 10: give 0 to 9."},
+        {"MT with no text at the level", {"MT"}, 3, "Text not found."},
+        {"JT where nothing can be clicked", {"JT"}, 3, "**** No text can be clicked here"},
+        {"SEPZ past the last staff",
+         {"EI", "8 200 0", "X", "SEPZ"},
+         4,
+         "**** Staff 200 would move beyond 256: nothing spread."},
     };
     for (const Failure& f : failures) {
         for (const Road road : f.roads) {

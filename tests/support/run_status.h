@@ -33,7 +33,9 @@ inline bool names_untaken_line(const std::string& out) {
                              "*** Not a complete line for",
                              "line was refused and left out",
                              "-- the text was not entered.",
-                             "characters: the rest was left out."}) {
+                             "characters: the rest was left out.",
+
+                             "Nothing to do."}) {
         if (out.find(mark) != std::string::npos) return true;
     }
     return false;

@@ -73,7 +73,7 @@ std::string g_box_word;
 std::string_view box_word() { return g_box_word; }
 
 void ask(std::string_view prompt) {
-    MessageLine.set(prompt);
+    core::leave_reply(core::ReplyKind::Question, prompt);
     SecondLine = MessageLine;
 }
 
@@ -163,7 +163,7 @@ bool box_confirmed(int32_t destination_flag, std::string_view again, bool ask_an
         if (ask_anew) {
             ask_again(again);
         } else {
-            MessageLine.set(again);
+            core::leave_reply(core::ReplyKind::Question, again);
             clear_drawn_box();
         }
         return false;
@@ -177,10 +177,9 @@ void start_word() {
         // the others would run as lines of their own (a box line becoming a stray item), so the
         // rest of the file is not read.
         const std::string word(CommandLine.view().substr(0, 2));
-        core::show_message(
+        core::report_failure(
             "*** " + word +
             " cannot be read from a command file: the rest of the file was not read.");
-        core::mark_run_failed();
         if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
             core::close_unit(core::MacroUnit);
         }
@@ -282,7 +281,7 @@ void take_destination_answer() {
         // No steps (an empty line, 0) move nothing: the page is not marked changed, and no
         // undo copy is kept that UNDO would take back in place of the edit before.
         if (ParamBuffer(1) == 0.0f) {
-            core::show_message("Nothing to do.");
+            core::report_failure("Nothing to do.");
             end_box_operation();
             return;
         }
@@ -343,7 +342,7 @@ void take_codes_box() {
     if (drawn && !box_confirmed(0, kCodesBoxPrompt)) return;
     take_source_box();
     PendingBoxOperation = 7;
-    MessageLine.set("Enter up to 5 Code numbers. (0 = all Codes)");
+    core::leave_reply(core::ReplyKind::Question, "Enter up to 5 Code numbers. (0 = all Codes)");
 }
 
 }  // namespace
@@ -589,7 +588,7 @@ void delete_in_box(bool list_only) {
         SelectionBox.last_item = core::ItemCount;
         select_box_items();
         if (SelectionList.count == 0) {
-            core::show_message("Nothing to do.");
+            core::report_failure("Nothing to do.");
             end_box_operation();
             return;
         }
@@ -676,7 +675,7 @@ void delete_box_codes() {
         PendingBoxStep = 0;
         const std::string line = CommandLine.trimmed();
         g_box_word = line.substr(0, line.find(' '));
-        MessageLine.set(kCodesBoxPrompt);
+        core::leave_reply(core::ReplyKind::Question, kCodesBoxPrompt);
         clear_drawn_box();
         return;
     }
@@ -712,7 +711,7 @@ void delete_box_codes() {
             end_box_operation();
             return;
         }
-        MessageLine.set("Select Code Numbers to DELETE.");
+        core::leave_reply(core::ReplyKind::Question, "Select Code Numbers to DELETE.");
         core::Array1<int32_t, 19> codes;
         codes.fill(0);
         const int chosen = core::front_end().RunSelectCodesDialog(codes);

@@ -273,8 +273,8 @@ BoxLineReading read_scanned_box_line(std::string given) {
     };
     // What was cut off might have made it another box, or none.
     if (core::is_cut_line(given)) return refused("*** Not a box: " + core::cut_line_shown(given));
-    const bool letter_b =
-        !given.empty() && (given[0] == 'B' || given[0] == 'b') && (given.size() == 1 || given[1] == ' ');
+    const bool letter_b = !given.empty() && (given[0] == 'B' || given[0] == 'b') &&
+                          (given.size() == 1 || given[1] == ' ');
     if (given.empty() || letter_b) {
         r.kind = BoxLineKind::NoBox;
         for (int k = 1; k <= 4; ++k) ParamBuffer(k) = 0.0f;
@@ -292,8 +292,7 @@ BoxLineReading read_scanned_box_line(std::string given) {
         return refused("*** Not a box: " + given);
     }
     // A "," between numbers separates them, as a blank does.
-    const core::NumberLineReading whole =
-        core::read_number_line_whole(core::WordsInLine::Commas);
+    const core::NumberLineReading whole = core::read_number_line_whole(core::WordsInLine::Commas);
     if (whole.fault != core::NumberLineFault::None) {
         const char* what = whole.fault == core::NumberLineFault::OutOfRange
                                ? "*** Number out of range: "
@@ -307,7 +306,7 @@ void refuse_box_line(const std::string& refusal, std::string_view word, bool ask
                      std::string_view outcome) {
     if (refusal == kLeavingBox) {
         // A way out, not a fault: a command file goes on.
-        core::show_message(refusal);
+        core::show_notice(refusal);
         return;
     }
     if (core::MacroUnit != 0) {
@@ -315,9 +314,9 @@ void refuse_box_line(const std::string& refusal, std::string_view word, bool ask
         return;
     }
     if (outcome.empty()) outcome = ", nothing was changed.";
-    core::name_untaken_line(refusal +
-                            (asks_again ? std::string(" -- the box is asked again.")
-                                        : " -- " + std::string(word) + " ended" + std::string(outcome)));
+    core::name_untaken_line(
+        refusal + (asks_again ? std::string(" -- the box is asked again.")
+                              : " -- " + std::string(word) + " ended" + std::string(outcome)));
 }
 
 bool answer_from_script() {

@@ -207,8 +207,7 @@ namespace {
 void end_box_word_for(const std::string& what) {
     if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit)) {
         core::close_unit(core::MacroUnit);
-        core::show_message(what + ": the rest of the file was not read.");
-        core::mark_run_failed();
+        core::report_failure(what + ": the rest of the file was not read.");
     } else {
         core::name_untaken_line(what + ". ***");
     }

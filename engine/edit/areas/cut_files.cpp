@@ -144,11 +144,12 @@ bool write_area_file(const std::string& path, const CutFileArea& area,
 }
 
 void show_area_copied(const CutFileArea& area) {
-    core::MessageLine.set("Area copied = 000  000.0  000.0  000");
-    core::write_int_field(core::MessageLine, 15, 17, "(1i3)", area.low_staff);
-    core::write_real_field(core::MessageLine, 20, 24, "(1f5.1)", area.left);
-    core::write_real_field(core::MessageLine, 27, 31, "(1f5.1)", area.right);
-    core::write_int_field(core::MessageLine, 34, 36, "(1i3)", area.high_staff);
+    core::FixedText<36> text("Area copied = 000  000.0  000.0  000");
+    core::write_int_field(text, 15, 17, "(1i3)", area.low_staff);
+    core::write_real_field(text, 20, 24, "(1f5.1)", area.left);
+    core::write_real_field(text, 27, 31, "(1f5.1)", area.right);
+    core::write_int_field(text, 34, 36, "(1i3)", area.high_staff);
+    core::leave_reply(core::ReplyKind::Notice, text.view());
 }
 
 std::string cut_file_part(int32_t buffer) { return "!!cut" + std::to_string(buffer) + ".tmp"; }
@@ -157,7 +158,7 @@ std::string cut_file_part(int32_t buffer) { return "!!cut" + std::to_string(buff
 // other buffer shows a message and changes nothing.
 bool select_cut_buffer(int32_t buffer) {
     if (buffer < 0 || buffer >= kCutBufferCount) {
-        core::show_message("*** Cut buffer " + std::to_string(buffer) + ": give 0 to 9.");
+        core::report_failure("*** Cut buffer " + std::to_string(buffer) + ": give 0 to 9.");
         return false;
     }
     CutFileBuffer = buffer;
@@ -231,7 +232,7 @@ void write_cut_file() {
         select_box_items();
         if (SelectionList.count == 0) {
             // Said, as the other box words say it: the cut file keeps what it held before.
-            core::show_message("Nothing to do.");
+            core::report_failure("Nothing to do.");
             return;
         }
         for (int32_t e = 1; e <= SelectionList.count; ++e)
@@ -243,8 +244,8 @@ void write_cut_file() {
     select_cut_buffer(CutFileBuffer);
 
     if (!write_area_file(platform::local_path(CutFileName.trimmed()), area, items)) {
-        core::show_message("*** The cut file could not be written: " +
-                           platform::shown_path(CutFileName.trimmed()));
+        core::report_failure("*** The cut file could not be written: " +
+                             platform::shown_path(CutFileName.trimmed()));
         core::PendingBoxOperation = 0;
         return;
     }

@@ -40,7 +40,7 @@ constexpr const char* kCodePrompt = "Type Code number to alter.";
 constexpr const char* kChangesPrompt = "Type P#, chng,  P#, chng,  P#, chng,  P#, chng.";
 
 void prompt(const char* text) {
-    core::MessageLine.set(text);
+    core::leave_reply(core::ReplyKind::Question, text);
     // The interpreter shows SecondLine once the step returns.
     core::SecondLine = core::MessageLine;
     core::show_prompt(core::MessageLine);
@@ -209,7 +209,7 @@ void run_group_alter(int32_t from) {
     core::write_real_field(text, 49, 56, "(1f8.3)", SelectionBox.right);
     core::write_int_field(text, 65, 66, "(1i2)", core::int_of(GroupAlterCode));
     if (!append_changes(text, from)) {
-        core::show_message("*** Too many changes for one Group Alter: nothing was altered.");
+        core::report_failure("*** Too many changes for one Group Alter: nothing was altered.");
         return;
     }
     const core::CommandUndoCopy undo_copy;
@@ -324,10 +324,9 @@ void continue_group_alter() {
     }
     if (core::PendingBoxOperation != kAlterAwaitBox && core::CommandLine(1) != '|' &&
         core::CommandLine(1) != '~' &&
-        core::refuse_script_number_answer(core::PendingBoxOperation == kAlterAwaitCode
-                                              ? kCodePrompt
-                                              : kChangesPrompt,
-                                          answer_as_given(), "A")) {
+        core::refuse_script_number_answer(
+            core::PendingBoxOperation == kAlterAwaitCode ? kCodePrompt : kChangesPrompt,
+            answer_as_given(), "A")) {
         end_group_alter();
         return;
     }
@@ -412,7 +411,7 @@ void show_rhythm_sum(int32_t& kind) {
     const std::string text = core::format_real("(1f2.0)", ItemStore(s + 1)) +
                              core::format_real("(1f7.3)", p7) +
                              core::format_real("(1f8.3)", RhythmSum);
-    core::MessageLine.set(text);
+    core::leave_reply(core::ReplyKind::Notice, text);
     core::CommandLine = core::MessageLine;
 }
 

@@ -184,7 +184,7 @@ bool shift_selection(int32_t staves) {
         if (e <= 0) continue;
         const int32_t staff = core::int_of(ItemStore(e - 1)) + staves;
         if (staff < kLowestStaff || staff > layout::kMaxStaves) {
-            core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
+            core::report_failure("*** The group would leave staves 1 to 256: nothing moved.");
             return false;
         }
     }
@@ -296,7 +296,7 @@ bool copy_group_to_staves(int32_t first_staff, int32_t last_staff) {
         if (staff != SelectionBox.low_staff && used(staff) != 0) targets.push_back(staff);
     }
     if (targets.empty()) {
-        core::show_message("Nothing to do.");
+        core::report_failure("Nothing to do.");
         return false;
     }
     if (!selection_copies_fit(static_cast<int32_t>(targets.size()))) return false;
@@ -357,7 +357,7 @@ void copy_move_group(int32_t& kind) {
         show_item_palette(core::kGeneralPalette);
         select_box_items();
         if (SelectionList.count == 0) {
-            core::show_message("Nothing to do.");
+            core::report_failure("Nothing to do.");
             return;
         }
         core::save_undo_copy();
@@ -369,9 +369,9 @@ void copy_move_group(int32_t& kind) {
     const bool chooser = !from_file && core::PendingBoxOperation != 10 &&
                          !(word > kCopy && word != kCutFile && BoxCopyCode == 0);
     if (chooser) {
-        core::MessageLine.set(word == kCopy || word == kRepeatCopy
-                                  ? "Select Code Numbers to COPY."
-                                  : "Select Code Numbers to MOVE.");
+        core::leave_reply(core::ReplyKind::Question, word == kCopy || word == kRepeatCopy
+                                                         ? "Select Code Numbers to COPY."
+                                                         : "Select Code Numbers to MOVE.");
         core::Array1<int32_t, 19> codes;
         codes.fill(0);
         kind = core::front_end().RunSelectCodesDialog(codes);
@@ -388,7 +388,7 @@ void copy_move_group(int32_t& kind) {
     select_box_items();
     show_item_palette(core::kGeneralPalette);
     if (SelectionList.count == 0) {
-        core::show_message("Nothing to do.");
+        core::report_failure("Nothing to do.");
         return;
     }
     int32_t limit = 0;
@@ -408,7 +408,7 @@ void copy_move_group(int32_t& kind) {
     // its undo copy and its changed mark as they were.
     std::vector<int32_t> passes;
     if (!plan_transfer_passes(dest, box.low_staff, box.high_staff, h, limit, passes)) {
-        core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
+        core::report_failure("*** The group would leave staves 1 to 256: nothing moved.");
         return;
     }
     if (copies && !selection_copies_fit(static_cast<int32_t>(passes.size()))) return;
@@ -448,7 +448,8 @@ constexpr int32_t kIfBoxes = 'X';
 // Asks for the box and waits for it (PendingBoxOperation 32), remembering the store's counts
 // for Exit.
 void ask_for_move_box() {
-    core::MessageLine.set(
+    core::leave_reply(
+        core::ReplyKind::Question,
         "Enter Staff number, Left position, Right position, (Upper staff)  or draw box.");
     clear_drawn_box();
     core::PendingBoxOperation = 32;
@@ -471,7 +472,7 @@ void end_if_boxes(bool leaving_message) {
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
     core::MessageLine.blank();
-    if (leaving_message) core::show_message("Leaving Group Edit.");
+    if (leaving_message) core::show_notice("Leaving Group Edit.");
     show_item_palette(core::kGeneralPalette);
     if (core::OutputBufferViews.graphics.bound() && core::OutputBufferViews.text.bound()) {
         render::redraw_items();
@@ -525,7 +526,7 @@ void move_box_items() {
         }
         if (answer == 0) {
             draw_box_outline(0);
-            core::MessageLine = core::SecondLine;
+            core::leave_reply(core::ReplyKind::Question, core::SecondLine.view());
             return;
         }
     } else if (if_boxes) {
@@ -547,14 +548,14 @@ void move_box_items() {
         const BoxLineReading line = read_box_line();
         if (line.kind == BoxLineKind::Refused) {
             refuse_box_line(line.refusal, "IFX", true);
-            core::MessageLine = core::SecondLine;
+            core::leave_reply(core::ReplyKind::Question, core::SecondLine.view());
             return;
         }
         // The numbers not typed are filled in as every box question does (no upper staff: the
         // low one; no positions: the whole width).
         if (!show_typed_box()) {
             refuse_typed_box();
-            core::MessageLine = core::SecondLine;
+            core::leave_reply(core::ReplyKind::Question, core::SecondLine.view());
             return;
         }
     } else {
@@ -587,7 +588,7 @@ void move_box_items() {
     if (SelectionList.count == 0) return;
     std::vector<int32_t> passes;
     if (!plan_transfer_passes(dest, box.low_staff, box.high_staff, 0, 0, passes)) {
-        core::show_message("*** The group would leave staves 1 to 256: nothing moved.");
+        core::report_failure("*** The group would leave staves 1 to 256: nothing moved.");
         return;
     }
     core::save_undo_copy();

@@ -539,7 +539,7 @@ void write_area_file(const std::vector<int32_t>& items) {
                            core::int_of(left * 150.0f - 100.0f),
                            core::int_of(right * 150.0f + 100.0f)};
     if (!write_area_file(platform::work_file(kIfAreaFile), area, items)) {
-        core::show_message(std::string("*** Cannot write the area file ") + kIfAreaFile);
+        core::report_failure(std::string("*** Cannot write the area file ") + kIfAreaFile);
         return;
     }
     show_area_copied(area);
@@ -607,7 +607,8 @@ std::vector<std::pair<std::size_t, std::size_t>> g_typed_parts;
 bool compile_if_line(CompiledIf& line) {
     for (int32_t c = kIfLineColumns + 1; c <= 512; ++c) {
         if (core::SecondLine(c) != ' ' && core::SecondLine(c) != '\0') {
-            core::show_message("*** The IF line is longer than 160 characters: nothing was done.");
+            core::report_failure(
+                "*** The IF line is longer than 160 characters: nothing was done.");
             return false;
         }
     }
@@ -644,7 +645,7 @@ bool compile_if_line(CompiledIf& line) {
 bool take_if_answer_from_file() {
     std::string line;
     if (!core::next_command_file_answer_record(line)) {
-        core::show_message(
+        core::report_failure(
             "*** IF: the command file ended before the conditions: nothing was changed.");
         return false;
     }
@@ -655,7 +656,7 @@ bool take_if_answer_from_file() {
     const std::string actions = semicolon == std::string::npos ? "" : line.substr(semicolon + 1);
     constexpr std::size_t kFieldChars = 48;
     if (conditions.size() > kFieldChars || actions.size() > kFieldChars) {
-        core::show_message(
+        core::report_failure(
             "*** The conditions and the actions may have 48 characters each: nothing was done.");
         return false;
     }
@@ -937,7 +938,7 @@ void toggle_invisible_items() {
     const char* text = layout::ShowInvisibleItems > 0
                            ? "Invisible items are visible on screen."
                            : "Invisible items are NOT visible on screen.";
-    core::MessageLine.set(text);
+    core::leave_reply(core::ReplyKind::Notice, text);
     core::show_prompt(core::MessageLine);
     render::redraw_items();
 }

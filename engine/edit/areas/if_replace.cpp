@@ -69,21 +69,21 @@ void replace_text_in_area(int32_t quote) {
         if (line[c] == '"') quotes.push_back(c);
     const std::string closing = std::string("*** Closing ") + '"' + " missing. ***";
     if (quotes.size() < 2) {
-        core::show_message(closing);
+        core::report_failure(closing);
         return;
     }
     if (quotes.size() < 3) {
-        core::show_message(std::string("*** Missing ") + '"' + " ***");
+        core::report_failure(std::string("*** Missing ") + '"' + " ***");
         return;
     }
     if (quotes.size() < 4) {
-        core::show_message(closing);
+        core::report_failure(closing);
         return;
     }
     const std::string search = line.substr(quotes[0] + 1, quotes[1] - quotes[0] - 1);
     const std::string replacement = line.substr(quotes[2] + 1, quotes[3] - quotes[2] - 1);
     if (search.empty()) {
-        core::show_message(std::string("*** Missing ") + '"' + " ***");
+        core::report_failure(std::string("*** Missing ") + '"' + " ***");
         return;
     }
 
@@ -142,7 +142,8 @@ void replace_text_in_area(int32_t quote) {
         core::ChangesMadeFlag = 1;
     }
     if (too_long)
-        core::show_message("*** A text would pass 512 characters: that replacement was not made.");
+        core::report_failure(
+            "*** A text would pass 512 characters: that replacement was not made.");
     const int32_t kept_unit = core::MacroUnit;
     core::MacroUnit = 0;
     render::redraw_items();

@@ -92,7 +92,7 @@ void report_absolute_size(const float* params, float& value, float& result, int3
     text.put(21, 27, core::format_real("(1f7.2)", absolute));
     text.put(42, 46, core::format_real("(1f5.2)", s));
     core::convert_bars_to_newlines(text);
-    core::show_message(text.trimmed());
+    core::show_notice(text.trimmed());
 }
 
 }  // namespace edit

@@ -126,7 +126,7 @@ void x_word(int32_t code) {
 // "E" alone: the items at the edited item's position on every staff, by the "ED" search.
 void e_word() {
     if (pending()) {
-        core::show_message(kBusy);
+        core::report_failure(kBusy);
         return;
     }
     const float position = e(3);
@@ -179,7 +179,8 @@ void tab_fret_word() {
     int32_t fret = 0;
     tab_string_and_fret(0, first, fret);
     if (first < 1) {
-        core::show_message("**** The string and fret of this tab note are given by hand (P8, P9).");
+        core::report_failure(
+            "**** The string and fret of this tab note are given by hand (P8, P9).");
         return;
     }
     for (int32_t f = wanted_fret; f <= kHighestTabFret; ++f) {
@@ -191,14 +192,14 @@ void tab_fret_word() {
             return;
         }
     }
-    core::show_message("**** No string plays this note at fret " + std::to_string(wanted_fret) +
-                       " or higher (40 at most).");
+    core::report_failure("**** No string plays this note at fret " + std::to_string(wanted_fret) +
+                         " or higher (40 at most).");
 }
 
 // "UE": the edited item is deleted; going forward the item before it becomes the edited one.
 void delete_word() {
     if (pending()) {
-        core::show_message(kBusy);
+        core::report_failure(kBusy);
         return;
     }
     const int32_t k = core::EditedItemNumber;
@@ -238,7 +239,7 @@ void point_size_word(int32_t code) {
         core::convert_bars_to_newlines(text);
         std::string shown(text.view());
         shown.erase(shown.find_last_not_of(' ') + 1);
-        core::show_message(shown);
+        core::show_notice(shown);
         return;
     }
     const float hundreds = static_cast<float>(core::int_of(e(6) / 100.0f) * 100);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -143,7 +144,7 @@ void centre_on_bar_line() {
     }
     if (s * E(4) < 2.0f) return;
     if (code == 18 && ParamBuffer(8) != 0.0f) {
-        core::MessageLine = core::FixedText<512>("*** Cannot center double meters");
+        core::leave_reply(core::ReplyKind::Failure, "*** Cannot center double meters");
         return;
     }
 
@@ -390,8 +391,8 @@ TextLineFit measure_line_between_texts() {
         if (E(14) != 0.0f) count = trunc(E(14));
         const int32_t limit = core::LyricDashCount;
         if (limit > 0 && core::EditedItemNumber == 0 && limit < count) count = limit;
-        const float gap = (length - dash * static_cast<float>(count) * g) /
-                          (static_cast<float>(count) + 1.0f);
+        const float gap =
+            (length - dash * static_cast<float>(count) * g) / (static_cast<float>(count) + 1.0f);
         x0 += gap;
         r += 0.2f * f;
         fit.dash = g * dash * kDashWriteFactor;
@@ -434,8 +435,7 @@ bool snap_end_to_nearest_note(float p, float x, int32_t& found) {
         float v = r.n >= 3 ? r.p(3) : 0.0f;
         const int32_t code = trunc(E(1));
         const float size = staff_scale(ItemEndsState.search_staff);
-        if (code == kBeamCode && E(20) == 0.0f && r.n >= 20 && r.p(7) < 20.0f &&
-            r.p(20) != 0.0f) {
+        if (code == kBeamCode && E(20) == 0.0f && r.n >= 20 && r.p(7) < 20.0f && r.p(20) != 0.0f) {
             v += (size * 2.8333f / 25.0f) * (r.p(20) - 1.0f);
         }
         if (code == kBeamCode && E(7) < 0.0f && append_stem_end_pair(r, v, p)) {

@@ -53,7 +53,7 @@ void request_item_bar() {
 // page is full: the kept item was not put back." and keeps the record.
 void restore_item() {
     if (RestoreSaveArea(1) == 0.0f) {
-        core::show_message("*** Nothing to RESTORE.");
+        core::report_failure("*** Nothing to RESTORE.");
         return;
     }
     const int32_t len = std::clamp(core::int_of(RestoreSaveArea(1)) + 1, 1, kRestoreWords);

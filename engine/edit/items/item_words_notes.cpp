@@ -368,7 +368,7 @@ Outcome apply_adjust_word() {  // "AD"
         return Outcome::Applied;
     }
     if (e(7) >= 1.0f) {
-        core::show_message("Adjust stems only for 1/8, 1/16, etc.");
+        core::report_failure("Adjust stems only for 1/8, 1/16, etc.");
         core::CommandModeLetters(1) = 9999;
         return Outcome::Nothing;
     }
@@ -692,7 +692,7 @@ void set_chord_rhythms() {
         }
     }
     if (!changed) {
-        core::show_message("*** no rhythm changes made ***");
+        core::report_failure("*** no rhythm changes made ***");
         return;
     }
     EditItemParams(7) = rhythm;
@@ -700,7 +700,7 @@ void set_chord_rhythms() {
     char number[32];
     std::snprintf(number, sizeof number, "%g", static_cast<double>(rhythm));
     CommandLine.set(std::string("Chord notes rhythms (P7) changed to ") + number);
-    core::show_message(CommandLine);
+    core::show_notice(CommandLine.view());
 }
 
 }  // namespace edit

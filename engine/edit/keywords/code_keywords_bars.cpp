@@ -147,7 +147,7 @@ KeywordOutcome apply_key_keywords() {
         const int32_t j = KeyAccidentalSlot;
         if (!is_key_accidental_slot(j)) {
             // A known word with nothing to step yet: say what is missing, change nothing.
-            core::show_message("Choose the accidental first (KS1 to KS6).");
+            core::report_failure("Choose the accidental first (KS1 to KS6).");
             core::CommandModeLetters(1) = 9999;
             return KeywordOutcome::Reported;
         }

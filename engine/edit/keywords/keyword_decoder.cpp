@@ -85,7 +85,7 @@ bool g_word_handed_to_commands = false;
 // A word refused because of pending changes: the message box, and P1 = 1, P2 = the code.
 void refuse(std::string_view message, int32_t code) {
     g_word_refused = true;
-    core::show_message(message);
+    core::report_failure(message);
     ParamBuffer(1) = 1.0f;
     ParamBuffer(2) = static_cast<float>(code);
 }
@@ -125,8 +125,7 @@ void end_edit_mode(bool copy_line) {
     show_hidden_image();
     // The end mode (LFT, RGT) belongs to the item it was chosen for.
     EndMoveMode = 0;
-    core::MessageLine.blank();
-    core::MessageLine.put(1, 19, "Exit from Edit Mode");
+    core::leave_reply(core::ReplyKind::Notice, "Exit from Edit Mode");
     core::MessageLine(20) = '\0';
 
     const int32_t after = core::ItemCount + 1;
@@ -688,9 +687,7 @@ TableResult run_table_word(int32_t code, int32_t key_direction, KeywordOutcome& 
         } else {
             SavedParameters(n) = E(n);
             SavedParameterNumber = n;
-            core::MessageLine.blank();
-            const std::string text = "P" + std::to_string(n);
-            core::MessageLine.put(1, static_cast<int32_t>(text.size()), text);
+            core::leave_reply(core::ReplyKind::Notice, "P" + std::to_string(n));
         }
     } else if (word_is("PG*")) {
         const int32_t n =
@@ -916,7 +913,7 @@ void decode_edit_keywords() {
     // there it gets the parameter saved last, as "PG" does.
     if (word_is("RP") && (code == 8 || code == 17 || code == 18)) {
         if (SavedParameterNumber == 0) {
-            core::show_message("No parameter saved yet.");
+            core::report_failure("No parameter saved yet.");
             core::CommandModeLetters(1) = 9999;
             return;
         }

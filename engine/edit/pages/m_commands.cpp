@@ -86,7 +86,7 @@ void redraw_page() {
 }
 
 void ask(std::string_view prompt) {
-    MessageLine.set(prompt);
+    core::leave_reply(core::ReplyKind::Question, prompt);
     core::SecondLine = MessageLine;
 }
 
@@ -130,7 +130,7 @@ void carry_out_system_move(int32_t destination) {
     if (SelectionList.count == 0) return;
     const int32_t staves = destination - move.low;
     if (!selection_fits(staves)) {
-        core::show_message("*** The system would leave staves 1 to 256: nothing moved.");
+        core::report_failure("*** The system would leave staves 1 to 256: nothing moved.");
         return;
     }
     // The room is checked before the undo copy: a refused copy leaves the undo state alone.
@@ -389,7 +389,7 @@ void move_texts_at_level() {
         if (height >= level - 2.0f && height <= level + 2.0f) found.push_back(s);
     }
     if (found.empty()) {
-        core::show_message("Text not found.");
+        core::report_failure("Text not found.");
         return;
     }
     core::save_undo_copy();
@@ -420,7 +420,7 @@ void adjust_box_edges() {
         EdgeStretch.calls = 0;
     };
     if (right - left <= 0.0f) {
-        core::show_message("*** The box has no width: nothing stretched.");
+        core::report_failure("*** The box has no width: nothing stretched.");
         finish();
         return;
     }

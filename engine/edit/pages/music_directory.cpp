@@ -171,8 +171,8 @@ void run_ndir_command() {
         return;
     }
     if (CommandLine.starts_with("NAME")) {
-        core::show_message(core::CurrentFileName.trimmed() + "\r\n" +
-                           core::format_int("(1i4)", core::ItemCount) + " items.");
+        core::show_notice(core::CurrentFileName.trimmed() + "\r\n" +
+                          core::format_int("(1i4)", core::ItemCount) + " items.");
         return;
     }
     step_folder_file(CommandLine(2) == 'B' ? 1 : 0);
@@ -230,10 +230,9 @@ int32_t step_folder_file(int32_t direction) {
                     if (!std::isalpha(static_cast<unsigned char>(c))) break;
                     word += c;
                 }
-                core::show_message("*** " + word + " went past the folder's " +
-                                   (direction == 1 ? "first" : "last") +
-                                   " document: the rest of the file was not read.");
-                core::mark_run_failed();
+                core::report_failure("*** " + word + " went past the folder's " +
+                                     (direction == 1 ? "first" : "last") +
+                                     " document: the rest of the file was not read.");
                 // The file's "Reading" line would follow the notice as if it read on.
                 core::MessageLine.blank();
             }
@@ -328,7 +327,7 @@ bool step_typed_name(core::FixedText<512>& line, int32_t direction) {
     const std::string typed =
         blank == std::string::npos ? std::string() : trim_blanks(text.substr(blank + 1));
     if (typed.empty()) {
-        core::show_message("** NAME is blank. ***");
+        core::report_failure("** NAME is blank. ***");
         return false;
     }
     if (direction == 0) direction = 1;
@@ -336,8 +335,8 @@ bool step_typed_name(core::FixedText<512>& line, int32_t direction) {
     const bool once = saving_stepped_name();
     for (int32_t k = 0;; ++k) {
         if (k >= kMostSteps || !step_file_name(name, direction)) {
-            core::show_message(once ? "*** " + typed + " cannot be stepped."
-                                    : "*** No file stepped on from " + typed + " exists.");
+            core::report_failure(once ? "*** " + typed + " cannot be stepped."
+                                      : "*** No file stepped on from " + typed + " exists.");
             return false;
         }
         if (once || platform::file_exists(name)) break;

@@ -73,7 +73,7 @@ void set_paper_size() {
         }
         // The page is the paper less one inch: a narrower paper has no page.
         if (!(width > 1.0f) || !std::isfinite(width)) {
-            core::show_message(kPaperTooNarrow);
+            core::report_failure(kPaperTooNarrow);
             return;
         }
         render::UserPaperSize.width = width;

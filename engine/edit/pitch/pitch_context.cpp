@@ -137,7 +137,7 @@ void scan_staff_context() {
                 const std::string number = std::to_string(k);
                 text += number.size() < 4 ? std::string(4 - number.size(), ' ') + number
                                           : std::string(4, '*');
-                core::show_message(text);
+                core::report_failure(text);
                 c.count = -1;
                 return;
             }
@@ -216,7 +216,7 @@ void add_key_signature_item(int32_t& key, int32_t& clef) {
     if (!placed) position = any ? smallest + 1.0f : kEmptyStaffPosition;
     const int32_t start = core::ItemWordsUsed;
     if (start + 7 > core::kItemStoreWords || core::ItemCount + 2 > core::kItemStartEntries) {
-        core::show_message("*** No room for a key signature: none was added.");
+        core::report_failure("*** No room for a key signature: none was added.");
         return;
     }
     const float words[7] = {6.0f,

@@ -194,16 +194,16 @@ bool read_settings() {
     }
     // The tab staff goes below its source, so staff 1 cannot be one: say so rather than nothing.
     if (S.source < 2 || S.source > layout::MaxStaffNumber) {
-        core::show_message("**** Source staff" + core::format_int("(1i4)", S.source) +
-                           " must be 2 to 256: no tablature made.");
+        core::report_failure("**** Source staff" + core::format_int("(1i4)", S.source) +
+                             " must be 2 to 256: no tablature made.");
         return false;
     }
     int32_t v[6] = {};
     for (int32_t i = 0; i < 6; ++i) {
         if (!pack_adjustment(S.adjustments[i], v[i])) {
-            core::show_message("**** String" + core::format_int("(1i2)", i + 1) +
-                               ": an adjustment must lie in -12..20 half steps (or a pitch "
-                               "33..99). No tablature made.");
+            core::report_failure("**** String" + core::format_int("(1i2)", i + 1) +
+                                 ": an adjustment must lie in -12..20 half steps (or a pitch "
+                                 "33..99). No tablature made.");
             return false;
         }
     }
@@ -217,8 +217,8 @@ bool read_settings() {
     a(20) = S.whiteout;
     if (S.tab == 0) S.tab = S.source - 1;
     if (S.tab < 1 || S.tab > layout::MaxStaffNumber) {
-        core::show_message("**** Tab staff" + core::format_int("(1i4)", S.tab) +
-                           " is not a staff number, try another one.");
+        core::report_failure("**** Tab staff" + core::format_int("(1i4)", S.tab) +
+                             " is not a staff number, try another one.");
         return false;
     }
     return true;
@@ -701,7 +701,7 @@ void report_impossible_chords(const std::vector<float>& positions) {
         }
         text += value;
     }
-    core::MessageLine.set(text);
+    core::leave_reply(core::ReplyKind::Failure, text);
 }
 
 // Contract: see the header. Reads the store sorted by staff and position; writes P8 of the tab
@@ -795,8 +795,8 @@ void make_tablature() {
         const int32_t s = staff_of(k);
         const int32_t code = code_of(k);
         if (s == S.tab && code != 8) {
-            core::show_message("**** Items found on tab staff" + core::format_int("(1i3)", S.tab) +
-                               ", try another one.");
+            core::report_failure("**** Items found on tab staff" +
+                                 core::format_int("(1i3)", S.tab) + ", try another one.");
             return;
         }
         if (s != S.source) continue;
@@ -806,9 +806,9 @@ void make_tablature() {
         if (code == 1) ++notes;
     }
     if (notes > kMaxTablatureNotes) {
-        core::show_message("**** More than" + core::format_int("(1i4)", kMaxTablatureNotes) +
-                           " notes on staff" + core::format_int("(1i4)", S.source) +
-                           ": no tablature made.");
+        core::report_failure("**** More than" + core::format_int("(1i4)", kMaxTablatureNotes) +
+                             " notes on staff" + core::format_int("(1i4)", S.source) +
+                             ": no tablature made.");
         return;
     }
 

@@ -177,7 +177,7 @@ bool set_enharmonic() {
     StaffPitchContext.right = T.right;
     scan_staff_context();
     if (StaffPitchContext.key_state != -1) {
-        core::show_message("*** No enharmonic change with key signature.");
+        core::report_failure("*** No enharmonic change with key signature.");
         return false;
     }
     int32_t direction = 0;
@@ -187,12 +187,12 @@ bool set_enharmonic() {
         const int32_t sign = r.accidental < 0 ? -1 : 1;
         if (direction == 0) direction = sign;
         if (sign != direction) {
-            core::show_message("*** Can't mix sharps and flats.");
+            core::report_failure("*** Can't mix sharps and flats.");
             return false;
         }
     }
     if (direction == 0) {
-        core::show_message("*** No enharmonic changes made.");
+        core::report_failure("*** No enharmonic changes made.");
         return false;
     }
     T.direction = direction;
@@ -320,7 +320,7 @@ void transpose_chord_names(int32_t staff) {
         word(k, 7) = static_cast<float>(kSemitoneNames[moved - 1]);
         const float p5 = param(k, 5);
         if (!told && (p5 == -1.0f || p5 == -2.0f)) {
-            core::show_message(
+            core::show_notice(
                 "******** Fingerings for guitar chords will NOT transpose when P5 = -1 or -2.");
             told = true;
         }

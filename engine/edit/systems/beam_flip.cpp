@@ -105,7 +105,7 @@ struct Flip {
 void refuse_item(std::string_view text, int32_t column, int32_t item) {
     core::SecondLine.set(text);
     core::write_int_field(core::SecondLine, column, column + 3, "(1i4)", item);
-    core::show_message(core::SecondLine);
+    core::report_failure(core::SecondLine.view());
 }
 
 // Matches both ends of the beam in r to notes of its staff, snapping nothing yet. False when an
@@ -149,7 +149,7 @@ bool collect(Flip& f) {
         if (r.p(3) > right) break;
         if (r.code() == kBeamCode && r.n > 6) {
             if (r.n > kBeamCopyWords || f.beams.size() >= kMaxBeams) {
-                core::show_message(kTooMany);
+                core::report_failure(kTooMany);
                 return false;
             }
             BeamEntry entry;
@@ -169,14 +169,14 @@ bool collect(Flip& f) {
             if (f.mode == 2 || r.n < 7 || r.p(7) == 0.0f) continue;
             if (r.n > 7 && (r.p(8) == 1.0f || r.p(8) == 2.0f)) continue;
             if (f.slurs.size() >= kMaxSlurs) {
-                core::show_message(kTooMany);
+                core::report_failure(kTooMany);
                 return false;
             }
             f.slurs.push_back(k);
         } else if (r.code() == kNoteCode) {
             if (r.n >= 10 && core::compute_real_mod(r.p(10), 10.0f) != 0.0f) continue;
             if (f.notes.size() >= kMaxNotes) {
-                core::show_message(kTooMany);
+                core::report_failure(kTooMany);
                 return false;
             }
             CollectedNote note;
@@ -227,7 +227,7 @@ bool make_note_tokens(Flip& f) {
                             break;
                     }
                     if (j >= notes.size() || notes[j].x != notes[i].x) {
-                        core::show_message(kNoStemmedNote);
+                        core::report_failure(kNoStemmedNote);
                         return false;
                     }
                     std::swap(notes[i], notes[j]);
@@ -268,7 +268,7 @@ bool make_note_tokens(Flip& f) {
         // The note token's value holds the step in two digits from 28 below step 0.
         const int32_t step = p % 100 + 28;
         if (step < 0 || step > 99) {
-            core::show_message(kOutOfPositions);
+            core::report_failure(kOutOfPositions);
             return false;
         }
         float token = static_cast<float>(accidental * 100 + base - 28 + step);
@@ -279,13 +279,13 @@ bool make_note_tokens(Flip& f) {
         } else {
             if (r.n > 8) tuplet = (core::int_of(r.p(9)) % 100) / 10;
             if (rhythm == 0.0f) {
-                core::show_message(kNoRhythm);
+                core::report_failure(kNoRhythm);
                 return false;
             }
         }
         chord_length = member ? chord_length + 1 : 1;
         if (chord_length > layout::kChordNotes) {
-            core::show_message(kLongChord);
+            core::report_failure(kLongChord);
             return false;
         }
         tokens.push_back(token);
@@ -297,7 +297,7 @@ bool make_note_tokens(Flip& f) {
         ++i;
     }
     if (tokens.size() > static_cast<std::size_t>(layout::kInputTokenCapacity)) {
-        core::show_message(kTooMany);
+        core::report_failure(kTooMany);
         return false;
     }
     return true;
@@ -310,7 +310,7 @@ bool tables_have_room(const Flip& f) {
     for (const BeamEntry& b : f.beams)
         if (!b.further) ++pairs;
     if (f.notes.size() + pairs > static_cast<std::size_t>(layout::kColumnRows)) {
-        core::show_message(kTooMany);
+        core::report_failure(kTooMany);
         return false;
     }
     int32_t growth = 0;

@@ -457,10 +457,10 @@ void show_crowded_line(int32_t lowest, int32_t highest, float first, float last)
     const std::string staves =
         lowest == highest ? "Staff " + std::to_string(lowest)
                           : "Staves " + std::to_string(lowest) + " to " + std::to_string(highest);
-    core::show_message("*** " + staves + " cannot fit between " + place(first) + " and " +
-                       place(last) +
-                       ", even with the notes at the least room: the clefs, bar lines, keys and "
-                       "meters were narrowed.");
+    core::report_failure("*** " + staves + " cannot fit between " + place(first) + " and " +
+                         place(last) +
+                         ", even with the notes at the least room: the clefs, bar lines, keys and "
+                         "meters were narrowed.");
 }
 
 // Widths of the merged entries: durations d^log2(1.5) stretched to fill first..last, markers
@@ -921,7 +921,7 @@ bool read_staff_rhythm(int32_t staff, int32_t& item, int32_t lowest, float last,
 }
 
 void refuse_too_large(int32_t& lowest) {
-    core::show_message(kTooLargeMessage);
+    core::report_failure(kTooLargeMessage);
     lowest = -1;
 }
 

@@ -669,11 +669,11 @@ void run_justify_command() {
         }
         if (!core::page_shown_in_view()) {
             // Nothing on this front-end can be clicked: the typed form is the way.
-            MessageLine.set(kNoClickTextPrompt);
+            core::leave_reply(core::ReplyKind::Failure, kNoClickTextPrompt);
             return;
         }
         show_item_palette(core::kGeneralPalette);
-        MessageLine.set(kClickTextPrompt);
+        core::leave_reply(core::ReplyKind::Question, kClickTextPrompt);
         core::GroupEditFlag = 0;
         PendingBoxStep = 'M';
         return;
@@ -692,11 +692,11 @@ void run_justify_command() {
         // a typed one is; with no such note there is no system at all.
         if (highest < lowest || !staff_count_on_staves(lowest, highest - lowest + 1)) {
             if (highest < lowest) {
-                core::show_message("*** No note with a rhythm: " + word +
-                                   " ended, nothing was changed.");
+                core::report_failure("*** No note with a rhythm: " + word +
+                                     " ended, nothing was changed.");
             } else {
                 refuse_box_line(off_staves_refusal(std::to_string(lowest) + " " +
-                                               std::to_string(highest - lowest + 1)),
+                                                   std::to_string(highest - lowest + 1)),
                                 word, false);
             }
             restore_letters();
@@ -711,7 +711,7 @@ void run_justify_command() {
         return;
     }
     if (core::MacroUnit == 0) {
-        MessageLine.set(kSystemPrompt);
+        core::leave_reply(core::ReplyKind::Question, kSystemPrompt);
         return;
     }
     std::string as_read;
@@ -751,7 +751,7 @@ void take_clicked_text(int32_t k) {
     PendingBoxStep = 1;
     PendingBoxOperation = kJustifyOperation;
     clear_drawn_box();
-    MessageLine.set(kSystemPrompt);
+    core::leave_reply(core::ReplyKind::Question, kSystemPrompt);
 }
 
 // Contract: see the header. Writes CommandLine (blanked, the staves in columns 1-3 and 5-7) and
@@ -825,7 +825,7 @@ void justify_from_box() {
         if (answer != kYes) {
             core::GraphicsNextFree = graphics_mark;
             core::refresh_screen();
-            MessageLine.set(kSystemPrompt);
+            core::leave_reply(core::ReplyKind::Question, kSystemPrompt);
             clear_drawn_box();
             core::CurrentFileName = file_name;
             return;

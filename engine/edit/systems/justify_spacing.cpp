@@ -623,7 +623,7 @@ void report_justify_space(float left, float right, std::vector<float>& positions
             "*** Not enough space to justify ideally. ||Needed=         , Available=          ");
         core::write_real_field(core::SecondLine, 51, 59, "(1f9.3)", total);
         core::write_real_field(core::SecondLine, 72, 80, "(1f9.3)", available);
-        core::MessageLine = core::SecondLine;
+        core::leave_reply(core::ReplyKind::Notice, core::SecondLine.view());
         // Every width gives up the same share of what it may give: an equal cut would take a
         // narrow gap below zero, so that its columns cross and the last one passes the right
         // end. The fixed room goes first only when it all fits.

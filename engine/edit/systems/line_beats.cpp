@@ -120,7 +120,7 @@ void count_line_beats() {
     core::PendingBoxOperation = kBeatsOperation;
     PendingBoxStep = kBeatsStep;
     g_loop_sorted = false;
-    core::MessageLine.set(kBeatsPrompt);
+    core::leave_reply(core::ReplyKind::Question, kBeatsPrompt);
     clear_drawn_box();
 }
 

@@ -135,13 +135,13 @@ void adjust_spacing(int32_t staff) {
         if (qualifies(i, staff, staff, left, right)) positions.push_back(word(i, 3));
     }
     if (positions.size() > kMostNotes) {
-        core::show_message(kTooManyNotes);
+        core::report_failure(kTooManyNotes);
         finish(false);
         return;
     }
     std::sort(positions.begin(), positions.end());
     if (std::adjacent_find(positions.begin(), positions.end()) != positions.end()) {
-        core::show_message(kSamePosition);
+        core::report_failure(kSamePosition);
         finish(false);
         return;
     }
@@ -191,7 +191,7 @@ void ask_staff_and_space() {
     } else {
         core::ask_file_name(core::FixedText<128>(kStaffQuestion));
         if (CommandLine.code(1) == kCancel) {
-            core::show_message(kLeaving);
+            core::show_notice(kLeaving);
             finish(false);
             return;
         }
@@ -202,7 +202,7 @@ void ask_staff_and_space() {
     // X and B alone are ways out; a longer line starting with them is no staff (named below).
     const char first = static_cast<char>(CommandLine.code(1));
     if (answer == "X" || answer == "x") {
-        core::show_message(kLeaving);
+        core::show_notice(kLeaving);
         finish(false);
         return;
     }
@@ -260,7 +260,7 @@ std::string word_name() {
 
 // The box question shown again, the operation waiting for its next line.
 void ask_box_again() {
-    MessageLine.set(kBoxQuestion);
+    core::leave_reply(core::ReplyKind::Question, kBoxQuestion);
     core::SecondLine = MessageLine;
     PendingBoxOperation = kBoxAnswer;
     clear_drawn_box();

@@ -90,7 +90,7 @@ void show_prompt(int32_t mode) {
     text += mode == kSlurMode ? "\r\nEnter Staff number, Left position, Right position, Top staff"
                               : "\r\nEnter Staff number, Left position, Right position ";
     text += "\r\n-- or Draw Box.";
-    MessageLine.set(text);
+    core::leave_reply(core::ReplyKind::Question, text);
 }
 
 // The slur-curvature setting of the area command ("CRV") on one staff of the box; the command
@@ -285,8 +285,8 @@ void take_box(int32_t mode) {
         return;
     }
     if (!staves_of_typed_box_exist()) {
-        core::show_message("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
-                           ". ***");
+        core::report_failure("*** Staff numbers are 1 to " + std::to_string(layout::kMaxStaves) +
+                             ". ***");
         finish();
         return;
     }

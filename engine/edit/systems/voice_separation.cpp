@@ -314,7 +314,7 @@ void report_occupied_staff(int32_t staff) {
     core::FixedText<512> text;
     text.set("Items found on staff    . Can't proceed.");
     core::write_int_field(text, 22, 24, "(1I3)", staff);
-    core::show_message(text);
+    core::report_failure(text.view());
 }
 
 // Whether staff t holds anything but bar lines and a staff item; has_staff_item tells about
@@ -491,7 +491,7 @@ void check_staff_single_voice(bool fill_missing, std::vector<int32_t>* origins) 
         }
         const float d = std::min(p(k, 7), 64.0f);
         if (same_place && d != previous_d) {
-            core::show_message("Cannot re-edit counterpoint. See \"SEPX\" in Help.");
+            core::report_failure("Cannot re-edit counterpoint. See \"SEPX\" in Help.");
             return abandon();
         }
         has_previous = true;

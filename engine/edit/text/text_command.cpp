@@ -69,12 +69,12 @@ void build_if_line() {
 // "Time =  h:mm  ss.hh".
 void show_time_of_day() {
     const platform::TimeOfDay t = platform::local_time_of_day();
-    core::MessageLine.blank();
-    core::MessageLine.put(1, 22, "Time =   :      .     ");
-    core::MessageLine.put(8, 9, core::format_int("(1i2)", t.hours));
-    core::MessageLine.put(11, 12, core::format_int("(1i2.2)", t.minutes));
-    core::MessageLine.put(15, 16, core::format_int("(1i2.2)", t.seconds));
-    core::MessageLine.put(18, 19, core::format_int("(1i2.2)", t.hundredths));
+    core::FixedText<22> text("Time =   :      .     ");
+    text.put(8, 9, core::format_int("(1i2)", t.hours));
+    text.put(11, 12, core::format_int("(1i2.2)", t.minutes));
+    text.put(15, 16, core::format_int("(1i2.2)", t.seconds));
+    text.put(18, 19, core::format_int("(1i2.2)", t.hundredths));
+    core::leave_reply(core::ReplyKind::Notice, text.view());
 }
 
 // "TXD c": the first character typed after the word (as typed) becomes the divider.
@@ -93,7 +93,8 @@ void set_top_left_display() {
     const bool no =
         CommandLine.sub(4, static_cast<int>(kLineChars)).find('N') != std::string_view::npos;
     TopLeftDisplayFlag = no ? 1.0f : 0.0f;
-    core::MessageLine.set(no ? "Display: Top Left = NO" : "Display: Top Left = YES");
+    core::leave_reply(core::ReplyKind::Notice,
+                      no ? "Display: Top Left = NO" : "Display: Top Left = YES");
 }
 
 // The text of the quote form: what follows the first double quote of the line as typed, up to
@@ -338,7 +339,7 @@ bool repair_font_escapes(std::string& line) {
         } else {
             continue;
         }
-        core::show_message(kFontRepaired);
+        core::show_notice(kFontRepaired);
         i += 2;
     }
     return line.size() <= kLineChars;
@@ -412,7 +413,7 @@ void end_text_entry(const EntryRun& run, bool cancelled) {
             CommandLine.blank();
         }
     }
-    core::MessageLine.set("text");
+    core::leave_reply(core::ReplyKind::Notice, "text");
     core::CommandModeLetters(1) = 0;
 }
 
@@ -482,7 +483,7 @@ void enter_text() {
         std::string line;
         const LineResult got = read_text_line(run, line);
         if (got == LineResult::TooLong) {
-            core::show_message(kLineTooLong);
+            core::report_failure(kLineTooLong);
             end_text_entry(run, false);
             return;
         }
@@ -512,7 +513,7 @@ void enter_text() {
         bool empty = line.empty();
         if (!empty) {
             if (!repair_font_escapes(line)) {
-                core::show_message(kLineTooLong);
+                core::report_failure(kLineTooLong);
                 end_text_entry(run, false);
                 return;
             }
@@ -532,14 +533,14 @@ void enter_text() {
             entry.sung = run.placement == 0.0f && !run.quote_form;
             if (entry.sung) {
                 if (!mark_sung_connectors(line)) {
-                    core::show_message(kLineTooLong);
+                    core::report_failure(kLineTooLong);
                     end_text_entry(run, false);
                     return;
                 }
                 LastTextLine.set(line);
             }
             if (unit_too_long(line)) {
-                core::show_message(kLineTooLong);
+                core::report_failure(kLineTooLong);
                 end_text_entry(run, false);
                 return;
             }

@@ -79,7 +79,8 @@ bool same_file(const std::string& a, const std::string& b) {
 void save_text_file_as() {
     core::MessageLine.blank();
     core::MessageLine.put(1, 511, TextFileName);
-    if (TextFileName.size() < 512) core::MessageLine(static_cast<int>(TextFileName.size()) + 1) = '\0';
+    if (TextFileName.size() < 512)
+        core::MessageLine(static_cast<int>(TextFileName.size()) + 1) = '\0';
     core::IntParamBuffer(50) = kKeepPreset;
     const std::string name = asked_name();
     core::IntParamBuffer(50) = 0;
@@ -93,9 +94,9 @@ void save_text_file_as() {
         if (core::front_end().AskYesNo(question.c_str(), 1) != kYes) return;
     }
     const std::size_t last = TextFileBuffer.find_last_not_of(' ');
-    const std::string_view text =
-        last == std::string::npos ? std::string_view{}
-                                  : std::string_view(TextFileBuffer).substr(0, last + 1);
+    const std::string_view text = last == std::string::npos
+                                      ? std::string_view{}
+                                      : std::string_view(TextFileBuffer).substr(0, last + 1);
     if (!write_through_temporary(target, text)) {
         core::report_failure("*** The file could not be written: " + platform::shown_path(name));
     }
@@ -110,16 +111,16 @@ void view_text_file() {
     std::string bytes;
     bool cut = false;
     if (!read_text_file(platform::local_path(name), bytes, cut)) {
-        core::report_unreadable_file(name);
+        core::report_failure(core::unreadable_file_message(name));
         return;
     }
     TextFileName = name;
     TextFileBuffer = std::move(bytes);
     TextFileCut = cut;
     if (cut) {
-        core::show_message("*** The file is longer than " + std::to_string(kTextFileBytes) +
-                           " bytes: only its first " + std::to_string(kTextFileBytes) +
-                           " bytes are shown.");
+        core::show_notice("*** The file is longer than " + std::to_string(kTextFileBytes) +
+                          " bytes: only its first " + std::to_string(kTextFileBytes) +
+                          " bytes are shown.");
     }
     core::FrontEndCommandBuffer.set(name);
     const int result = core::front_end().RunTextFileDialog(TextFileBuffer);

@@ -116,8 +116,8 @@ void measure_edited_text() {
     auto& p = ParamBuffer;
     if (p(5) == 0.0f) p(5) = 1.0f;
     const int32_t n = std::clamp(core::int_of(p(12)), 0, render::kTextItemChars);
-    render::decode_text_escapes(render::EditTextBuffer.view().substr(0, static_cast<std::size_t>(n)),
-                                n);
+    render::decode_text_escapes(
+        render::EditTextBuffer.view().substr(0, static_cast<std::size_t>(n)), n);
 }
 
 // ---- LS ----
@@ -125,7 +125,7 @@ void measure_edited_text() {
 void space_lines() {
     auto& p = ParamBuffer;
     if (EditChangesPending > 0) {
-        core::show_message("*** Can't do LS if any parameters have just been changed.");
+        core::report_failure("*** Can't do LS if any parameters have just been changed.");
         return;
     }
     if (p(2) == 0.0f) return;
@@ -136,9 +136,10 @@ void space_lines() {
     if (staff < 0 || staff > layout::kMaxStaves) staff = 0;
     const float scale = layout::StaffTables.StaffScale(staff);
     const int32_t third = letter(3);
-    const float per = third == 'P' ? kPerPoint : third == 'I' ? kPerInch
-                                             : third == 'C' ? kPerCentimetre
-                                                            : 0.0f;
+    const float per = third == 'P'   ? kPerPoint
+                      : third == 'I' ? kPerInch
+                      : third == 'C' ? kPerCentimetre
+                                     : 0.0f;
     if (per != 0.0f) {
         if (scale == 0.0f) return;
         s = p(2) / (per * scale);
@@ -155,8 +156,7 @@ void space_lines() {
     const bool any_position = p(4) != 0.0f;
     core::save_undo_copy();
     int32_t stepped = 0;
-    for (int32_t k = edited + direction; k >= 1 && k <= core::ItemCount;
-         k += direction) {
+    for (int32_t k = edited + direction; k >= 1 && k <= core::ItemCount; k += direction) {
         if (direction > 0 ? k > last : k < last) break;
         const int32_t start = core::ItemStartTable(k);
         const int32_t place = render::compare_text_item_place(start);
@@ -333,7 +333,7 @@ void compact_text_lines() {
     // Room first: nothing changes when the lines do not fit.
     for (const NewLine& line : lines) {
         if (static_cast<int32_t>(line.text.size()) > render::kTextItemChars) {
-            core::show_message(
+            core::report_failure(
                 "*** The line would pass 512 characters: the words were not moved.");
             return;
         }
@@ -351,10 +351,11 @@ void compact_text_lines() {
         core::report_page_full("the words were not moved");
         return;
     }
-    if (empties) core::show_message("**** Empty line will be deleted ****");
+    if (empties) core::show_notice("**** Empty line will be deleted ****");
 
     core::save_undo_copy();
-    const std::vector<float> tail(ItemStore.at(tail_from), ItemStore.at(tail_from) + (used - tail_from));
+    const std::vector<float> tail(ItemStore.at(tail_from),
+                                  ItemStore.at(tail_from) + (used - tail_from));
     int32_t w = base;
     for (const float f : scratch) ItemStore(w++) = f;
     for (const float f : tail) ItemStore(w++) = f;
@@ -404,7 +405,7 @@ void run_text_margin_command() {
     }
     if (l2 == 'M' && (l1 == 'L' || l1 == 'R')) {
         if (EditChangesPending > 0) {
-            core::show_message("*** Can't do RM if any parameters have just been changed.");
+            core::report_failure("*** Can't do RM if any parameters have just been changed.");
             return;
         }
         render::reflow_text_lines();

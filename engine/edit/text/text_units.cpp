@@ -521,7 +521,7 @@ TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
                     return TextUnitsOutcome::Stopped;
                 }
             } else {
-                core::show_message("This text has no printable characters --");
+                core::report_failure("This text has no printable characters --");
             }
         }
         if (ConnectorDirection != 0 && !make_connector(e, previous, start))

@@ -58,7 +58,7 @@ int32_t clicked_column() {
 // Appends text unless the line would pass its 384 characters (then a message, nothing written).
 bool append(std::string& line, const std::string& text) {
     if (line.size() + text.size() > static_cast<std::size_t>(kInputLineChars - 1)) {
-        core::show_message("*** The input line is full: at most 384 characters.");
+        core::report_failure("*** The input line is full: at most 384 characters.");
         return false;
     }
     line += text;

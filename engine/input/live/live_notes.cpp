@@ -355,8 +355,8 @@ int32_t live_reference_step() {
 // Contract: see the header.
 bool live_line_fits(int32_t last, std::string_view what) {
     if (last <= kInputLineChars) return true;
-    core::show_message("The notes line is full (" + std::to_string(kInputLineChars) +
-                       " characters): \"" + std::string(what) + "\" was not taken.");
+    core::report_failure("The notes line is full (" + std::to_string(kInputLineChars) +
+                         " characters): \"" + std::string(what) + "\" was not taken.");
     return false;
 }
 

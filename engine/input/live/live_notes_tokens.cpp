@@ -61,8 +61,9 @@ LiveTokenState take_token_state() {
 // message, when the line already holds as many tokens as can be taken back.
 bool push_token_state(const std::string& token) {
     if (LiveNotes.token_count >= kLiveTokenLimit) {
-        core::show_message("Too many tokens: a notes line takes at most " +
-                           std::to_string(kLiveTokenLimit) + "; \"" + token + "\" was not taken.");
+        core::report_failure("Too many tokens: a notes line takes at most " +
+                             std::to_string(kLiveTokenLimit) + "; \"" + token +
+                             "\" was not taken.");
         cut_line(Live.token_start - 1);
         show_live_line();
         return false;
@@ -82,8 +83,9 @@ void pop_token_state() {
 bool record_columns(int32_t added, int32_t first_item, const std::string& token) {
     if (added <= 0) return true;
     if (LiveNotes.column_count + added > kLiveColumnLimit) {
-        core::show_message("Too many columns: a notes line holds at most " +
-                           std::to_string(kLiveColumnLimit) + "; \"" + token + "\" was not taken.");
+        core::report_failure("Too many columns: a notes line holds at most " +
+                             std::to_string(kLiveColumnLimit) + "; \"" + token +
+                             "\" was not taken.");
         pop_token_state();
         cut_line(Live.token_start - 1);
         show_live_line();
@@ -184,7 +186,7 @@ void take_repeat_token(const std::string& token) {
     const RepeatOutcome outcome = repeat_live_columns(source, times, columns);
     if (outcome != RepeatOutcome::Copied) {
         if (outcome == RepeatOutcome::TooFarBack) {
-            core::show_message("Repeat source number too big.");
+            core::report_failure("Repeat source number too big.");
         }
         pop_token_state();
         cut_line(e.token_start - 1);
@@ -375,9 +377,9 @@ RepeatOutcome repeat_live_columns(int32_t& source, int32_t times, int32_t& colum
                 ++columns;
             }
             if (static_cast<int32_t>(items.size()) >= kRepeatItemLimit) {
-                core::show_message("Too many items to repeat: a repeat copies at most " +
-                                   std::to_string(kRepeatItemLimit) +
-                                   " items; nothing was copied.");
+                core::report_failure("Too many items to repeat: a repeat copies at most " +
+                                     std::to_string(kRepeatItemLimit) +
+                                     " items; nothing was copied.");
                 return RepeatOutcome::Refused;
             }
             items.push_back(k);
@@ -426,7 +428,7 @@ RepeatOutcome repeat_live_columns(int32_t& source, int32_t times, int32_t& colum
             const int32_t s = core::ItemStartTable(items[i]);
             int32_t n = core::int_of(core::ItemStore(s));
             if (n < 3 || n > 56 || std::abs(core::ItemStore(s + 1)) == 16.0f) {
-                core::show_message("Text items cannot be repeated; nothing was copied.");
+                core::report_failure("Text items cannot be repeated; nothing was copied.");
                 undo();
                 return RepeatOutcome::Refused;
             }

@@ -237,13 +237,13 @@ bool repeat_rhythm_columns(const std::string& token) {
     const int32_t source = numbers.empty() ? 0 : numbers[0];
     const int32_t count = numbers.size() < 2 ? 2 : numbers[1];
     if (source < 1 || RhythmCursor.columns - source < 0 || source > kRepeatSourceLimit) {
-        core::show_message("repeat source number too big");
+        core::report_failure("repeat source number too big");
         return false;
     }
     const std::vector<std::vector<int32_t>> sources =
         columns_before(RhythmCursor.current_item, source);
     if (static_cast<int32_t>(sources.size()) < source) {
-        core::show_message("repeat source number too big");
+        core::report_failure("repeat source number too big");
         return false;
     }
     int32_t copied = 0;
@@ -257,7 +257,7 @@ bool repeat_rhythm_columns(const std::string& token) {
             for (std::size_t i = 0; i < targets.size(); ++i) {
                 const int32_t s = from[std::min(i, from.size() - 1)];
                 const int32_t t = targets[i];
-                if (code_of(s) != code_of(t)) core::show_message("Note/Rest mismatch.");
+                if (code_of(s) != code_of(t)) core::show_notice("Note/Rest mismatch.");
                 copy_rhythm(s, t);
                 word(t, 1) = -std::abs(word(t, 1));
             }
@@ -371,7 +371,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         line.token_start = end + 1;
         if (RhythmCursor.columns >= InputColumnCount) return;
         if (static_cast<int32_t>(line.history.size()) >= kRhythmHistoryLimit) {
-            core::show_message("*** The rhythm line holds at most 200 tokens.");
+            core::report_failure("*** The rhythm line holds at most 200 tokens.");
             line.text.resize(static_cast<std::size_t>(start - 1));
             line.token_start = start;
             return;
@@ -438,7 +438,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         }
         line.plus = line.minus = line.dot_flag = 0;
         if (line.text.size() + text.size() > static_cast<std::size_t>(kInputLineChars - 1)) {
-            core::show_message("*** The rhythm line is full.");
+            core::report_failure("*** The rhythm line is full.");
             return;
         }
         line.text += text;

@@ -409,7 +409,7 @@ void key_signature_key(Run& run, int32_t n) {
         s.octave_shift = n / 12 - 4;
         std::string count = std::to_string(s.octave_shift - 1);
         if (count.size() < 2) count.insert(0, 2 - count.size(), ' ');
-        core::show_message("Middle C is shifted " + count + " octave(s).");
+        core::show_notice("Middle C is shifted " + count + " octave(s).");
         return;
     }
     int32_t key = kMajorKey[static_cast<std::size_t>(p)];
@@ -460,7 +460,8 @@ void meter_key(Run& run, int32_t n) {
         s.meter_top = meter_top_of(n);
         std::string top = std::to_string(s.meter_top);
         if (top.size() < 2) top.insert(0, 1, ' ');
-        core::show_message("Top meter number =" + top + "||Hit key for lower meter number.");
+        core::show_message(core::ReplyKind::Question,
+                           "Top meter number =" + top + "||Hit key for lower meter number.");
         return;
     }
     int32_t lower = 4;
@@ -540,7 +541,7 @@ void command_key(Run& run, int32_t n) {
             return;
         case 39:
             if (s.modifier == 1) {
-                core::show_message("**** Type Notes, etc. ****");
+                core::show_message(core::ReplyKind::Question, "**** Type Notes, etc. ****");
                 s.echo += "/";
                 hand_over(run);
                 return;
@@ -768,7 +769,7 @@ void run_midi_keyboard_input() {
     }
     append_to_echo_line(run);
     InputLineLength = static_cast<int32_t>(s.echo.size());
-    core::show_message("Starting MIDI input ****");
+    core::show_notice("Starting MIDI input ****");
 
     while (!run.ended) {
         if (core::front_end().ApplicationClosing()) break;

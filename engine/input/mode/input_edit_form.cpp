@@ -83,7 +83,7 @@ bool name_non_answer(const core::FixedText<512>& prompt, const std::string& line
                                 " -- the edit form ended.");
         return true;
     }
-    core::show_message("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown);
+    core::show_notice("*** Not an answer to \"" + prompt.trimmed() + "\": " + shown);
     return false;
 }
 
@@ -158,8 +158,8 @@ void end_form_early() {
     const std::string word = put_back_form_start();
     leave_edit_form();
     if (!word.empty())
-        core::show_message("*** The edit form ended early: the page is as it was before " + word +
-                           ".");
+        core::show_notice("*** The edit form ended early: the page is as it was before " + word +
+                          ".");
 }
 
 // The staff set-up after the staff question. False when the staff is above the limit.
@@ -273,7 +273,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         if (palette != 0 && (core::MacroUnit >= 0 || InputParserMode < 0))
             edit::show_item_palette(palette);
         if (InputParserMode == kRhythmsMode && InputColumnCount == 0) {
-            core::show_message("*** No notes/rests given. ***");
+            core::report_failure("*** No notes/rests given. ***");
             core::SecondLine(1) = '^';
             return;
         }
@@ -418,7 +418,7 @@ void input_mode_2() {
             return;
         }
         const bool spacing_line = core::CommandLine.starts_with("SP") && InputParserMode >= 0;
-        if (spacing_line) core::show_message("Needs 2 space numbers");
+        if (spacing_line) core::report_failure("Needs 2 space numbers");
         if (spacing_line || core::SecondLine(1) == '^') {
             if (core::front_end().AskAbandonInput() == 0) {
                 abandon_input(1);

@@ -98,7 +98,7 @@ void restore_abandon_copy(const std::string& name) {
     std::vector<float> words;
     if (!read_abandon_copy(name, count, words) ||
         (words.size() >= 2 && !items_fill_words(count, words))) {
-        core::show_message(kAbandonCopyMissing);
+        core::report_failure(kAbandonCopyMissing);
         return;
     }
     core::MacroUnit = 0;
@@ -149,16 +149,15 @@ void abandon_input(int32_t mode) {
         return;
     }
     if (!write_abandon_copy(name))
-        core::show_message("*** The abandon copy could not be written: " +
-                           core::shown_work_copy_name(kAbandonCopyFile));
+        core::report_failure("*** The abandon copy could not be written: " +
+                             core::shown_work_copy_name(kAbandonCopyFile));
 }
 
 void save_input_lines() {
     const std::string name = saved_lines_name();
     if (name.empty()) return;
     if (!core::open_unit(kSavedLinesUnit, name, core::UnitStatus::Replace, core::UnitForm::Text)) {
-        core::show_message("Error writing file");
-        core::mark_run_failed();
+        core::report_failure("Error writing file");
         return;
     }
     const InputLinesRecord& lines = InputLines;
@@ -175,8 +174,7 @@ void save_input_lines() {
     for (const std::string& r : records)
         written = core::write_record(kSavedLinesUnit, r) == core::IoResult::Ok && written;
     if (!core::close_unit(kSavedLinesUnit) || !written) {
-        core::show_message("Error writing file");
-        core::mark_run_failed();
+        core::report_failure("Error writing file");
     }
 }
 

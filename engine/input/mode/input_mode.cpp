@@ -295,7 +295,7 @@ void leave_input() {
     core::cut_input_to_marker();
     core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
     // The command's reply too, so that the message line keeps it when the command ends.
-    core::MessageLine.set("*** Leaving input ***");
+    core::leave_reply(core::ReplyKind::Notice, "*** Leaving input ***");
     core::EngineWaitLevel = -1;
 }
 
@@ -485,7 +485,7 @@ bool set_up_run() {
         core::sort_item_store();
         layout::append_spacing_end_marker();
         if (layout::SpacingList.count == 0) {
-            core::show_message("No rhythms on spacing staff.");
+            core::report_failure("No rhythms on spacing staff.");
             return false;
         }
         layout::InputRangeStart = layout::SpacingList.x(1);

@@ -144,8 +144,8 @@ bool read_file_line() {
 bool input_line_from_script() { return taken_from_script; }
 
 void tell_file_ended_before(const core::FixedText<512>& prompt) {
-    core::show_message("*** The command file ended before this was answered: " +
-                       prompt_in_one_line(prompt));
+    core::report_failure("*** The command file ended before this was answered: " +
+                         prompt_in_one_line(prompt));
 }
 
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
@@ -292,7 +292,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         if (palette != 0) edit::show_item_palette(palette);
         taken_from_script = core::MacroUnit == 0 && core::front_end().InputIsScript();
         if (InputParserMode == kRhythmsMode && InputColumnCount == 0) {
-            core::show_message("*** No notes/rests given. ***");
+            core::report_failure("*** No notes/rests given. ***");
             // A script's rhythms line is still taken, to be refused and left out in its turn:
             // the script's later lines keep their places.
             if (!taken_from_script) {
@@ -341,7 +341,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         if (midi_kind && core::SecondLine.starts_with("MIDI") &&
             !core::front_end().MidiInputOpen()) {
             // Nothing to play in: the line is asked again, the notes it drew taken back.
-            core::show_message("No MIDI for input.");
+            core::report_failure("No MIDI for input.");
             if (InputParserMode == kNotesMode) {
                 roll_back_input_store();
                 begin_typed_placement();
@@ -377,7 +377,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         }
         if (midi_line || InputParserMode == kNotesMode) InputLineLength = 0;
         if (core::SecondLine.starts_with("MIDI")) {
-            core::show_message("No MIDI for input.");
+            core::report_failure("No MIDI for input.");
             continue;
         }
         core::SecondLine = core::CommandLine;

@@ -126,8 +126,7 @@ void store_input_items() {
         core::ItemWordsUsed - 1 + record_words > capacity) {
         if (InputRunOverflow == 0) {
             InputRunOverflow = 1;
-            core::show_message("**** The page is full: the input was not added.");
-            core::mark_run_failed();
+            core::report_page_full("the input was not added");
         }
         render::redraw_items();
         return;
@@ -272,7 +271,7 @@ void check_spacing_staff(int32_t& not_set) {
     core::sort_item_store();
     layout::append_spacing_end_marker();
     if (layout::SpacingList.count == 0) {
-        core::show_message("*** No rhythms on spacing staff.");
+        core::report_failure("*** No rhythms on spacing staff.");
         layout::SpacingStaff = kNoSpacingStaff;
         not_set = 1;
     }
@@ -332,8 +331,8 @@ void ask_input_range(int32_t& result) {
             result = 2;
             break;
         }
-        core::show_message("*** Not an answer to \"" + std::string(heading.trimmed()) +
-                           "\": " + typed);
+        core::show_notice("*** Not an answer to \"" + std::string(heading.trimmed()) +
+                          "\": " + typed);
         core::FrontEndCommandBuffer = heading;
     }
     if (result == 2) {

@@ -214,7 +214,8 @@ void write_motive(std::string text, bool line_done) {
         text[0] = name;
         if (write_motive_file(path, core::UnitStatus::New, text)) break;
         if (!platform::file_exists(path)) {
-            core::show_message("*** The motive could not be stored: " + platform::shown_path(path));
+            core::report_failure("*** The motive could not be stored: " +
+                                 platform::shown_path(path));
             return;
         }
         if (holds_motive(path, text)) break;
@@ -226,17 +227,18 @@ void write_motive(std::string text, bool line_done) {
         }
         if (over) {
             if (write_motive_file(path, core::UnitStatus::Replace, text)) break;
-            core::show_message("*** The motive could not be stored: " + platform::shown_path(path));
+            core::report_failure("*** The motive could not be stored: " +
+                                 platform::shown_path(path));
             return;
         }
         name = next_motive_name(name);
         if (name == ' ') {
-            core::show_message(std::string("*** Motive ") + first +
-                               " not stored: every motive name up to \"~\" is taken.");
+            core::report_failure(std::string("*** Motive ") + first +
+                                 " not stored: every motive name up to \"~\" is taken.");
             return;
         }
     }
-    if (name != first) core::show_message(std::string("*** Motive stored as ") + name + ".");
+    if (name != first) core::show_notice(std::string("*** Motive stored as ") + name + ".");
 }
 
 // Fills every empty token ("//" or "/]") of the motive with a copy of the token before it,
@@ -292,7 +294,7 @@ bool load_motive(int32_t at, int32_t end) {
     }
     if (!read) {
         core::SecondLine.set(std::string("ERROR - motive \"") + name + "\" not found.");
-        core::show_message(core::SecondLine.trimmed());
+        core::report_failure(core::SecondLine.trimmed());
         return false;
     }
     if (record.size() > kMotiveRecord) record.resize(kMotiveRecord);
@@ -321,7 +323,7 @@ void store_motive(int32_t& mark, int32_t& cursor) {
     if (start < 1) return;
     const char name = core::CommandLine(start);
     if (!can_name_motive(name)) {
-        core::show_message("*** Motive not stored: its name cannot make a file name.");
+        core::report_failure("*** Motive not stored: its name cannot make a file name.");
         return;
     }
 

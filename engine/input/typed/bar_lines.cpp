@@ -108,7 +108,7 @@ void ask_add_bar_lines(bool offer_last_answer) {
     if (answer != kAnswerYes) return;
     if (core::front_end().RunAddBarLinesDialog(AddBarLinesWords) != 1) return;
     if (AddBarLinesWords(1) <= 0 || AddBarLinesWords(2) <= 0) {
-        core::show_message("*** Bar lines need a meter of numbers above 0: none were added.");
+        core::report_failure("*** Bar lines need a meter of numbers above 0: none were added.");
         return;
     }
     const int32_t n = layout::ColumnRecords.count;

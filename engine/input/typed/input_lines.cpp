@@ -302,7 +302,7 @@ int32_t regenerate_input_lines() {
 
     core::CommandModeLetters(1) = 0;
     if (staff >= 1 && !fill_note_values(staff, left, right)) {
-        core::show_message("*** No room in the store: nothing was written back.");
+        core::report_failure("*** No room in the store: nothing was written back.");
         return unchanged();
     }
     const std::vector<Record> page_order = second_pass_records(staff);
@@ -324,7 +324,7 @@ int32_t regenerate_input_lines() {
     for (const std::string* line :
          {&text.notes, &text.rhythms, &text.marks, &text.beams, &text.slurs}) {
         if (static_cast<int32_t>(line->size()) > kInputLineChars) {
-            core::show_message(
+            core::report_failure(
                 "*** Too much music for one input line: take a shorter range. Nothing was "
                 "changed.");
             return unchanged();
@@ -344,7 +344,7 @@ int32_t regenerate_input_lines() {
     lines.beams.set(text.beams);
     lines.slurs.set(text.slurs);
     if (!write_lines_file(lines)) {
-        core::show_message("Error writing file");
+        core::report_failure("Error writing file");
         return unchanged();
     }
     InputLines = lines;

@@ -190,7 +190,7 @@ void place_input_notes() {
         std::clamp(static_cast<int32_t>(InputTokenList(0)), 0, kInputTokenCapacity);
     if (count == 0) return;
     if (longest_chord(count) > kChordNotes) {
-        core::show_message("*** Chord of more than 80 notes.");
+        core::report_failure("*** Chord of more than 80 notes.");
         return;
     }
 

@@ -504,10 +504,10 @@ void crowd_into_range(RhythmLine& line) {
             text.erase(0, text.find_first_not_of(' '));
             return text;
         };
-        core::show_message("*** Staff " + std::to_string(core::int_of(InputStaff)) +
-                           " cannot fit between " + place(line.left) + " and " + place(limit) +
-                           ", even with the notes at the least room: the clefs, bar lines, keys "
-                           "and meters were narrowed.");
+        core::report_failure("*** Staff " + std::to_string(core::int_of(InputStaff)) +
+                             " cannot fit between " + place(line.left) + " and " + place(limit) +
+                             ", even with the notes at the least room: the clefs, bar lines, keys "
+                             "and meters were narrowed.");
     }
 
     float x = line.left;
@@ -557,8 +557,8 @@ void apply_input_rhythms() {
     const int32_t needed = std::clamp(RhythmRowCount, 0, kInputTokenCapacity);
     for (int32_t i = given + 1; i <= needed; ++i) InputTokenList(i) = kGraceRhythm;
     if (!line.spacing && given != needed)
-        core::show_message("Mismatch -- " + count_field(given) + " rhythms, " +
-                           count_field(needed) + " needed.");
+        core::report_failure("Mismatch -- " + count_field(given) + " rhythms, " +
+                             count_field(needed) + " needed.");
 
     for (int32_t i = 1; i <= needed; ++i) {
         float v = 0.0f, denominator = 0.0f, tuplet = 0.0f, beams = 0.0f;
@@ -576,10 +576,10 @@ void apply_input_rhythms() {
         line.s = line.left;
         reserve_fixed_widths(line);
     } else if (std::fabs(line.total - SpacingList.quarters) > 0.007f) {
-        core::show_message(" *** Mismatch - Spacing Staff has " +
-                           core::format_real("(1f6.2)", SpacingList.quarters) +
-                           " Quarter Notes.||Quarter Notes on this staff = " +
-                           core::format_real("(1f6.2)", line.total));
+        core::show_notice(" *** Mismatch - Spacing Staff has " +
+                          core::format_real("(1f6.2)", SpacingList.quarters) +
+                          " Quarter Notes.||Quarter Notes on this staff = " +
+                          core::format_real("(1f6.2)", line.total));
     }
 
     int32_t rhythm_index = 0;

@@ -170,7 +170,7 @@ void arrange_chord_accidentals(float span, int32_t last_row) {
     if (last < first) return;
     const int32_t n = last - first + 1;
     if (n > kChordNotes) {
-        core::show_message("*** Chord of more than 80 notes.");
+        core::report_failure("*** Chord of more than 80 notes.");
         return;
     }
     const int32_t stem = std::fmod(word(first, 5), 100.0f) >= 20.0f ? 20 : 10;

@@ -572,7 +572,7 @@ void space_grace_notes(int32_t& lowest, int32_t& highest) {
     }
     if (GraceSlotTable.count == 0 && !GraceSlotTable.overflow) return;
     if (GraceSlotTable.overflow || GraceBarList.overflow) {
-        core::show_message("*** Too many grace notes to space: nothing was moved.");
+        core::report_failure("*** Too many grace notes to space: nothing was moved.");
         return;
     }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
@@ -362,7 +363,7 @@ void fit_stems_to_beams(int32_t& flag, bool redraw) {
 void adjust_stems_to_beam() {
     auto& p = core::ParamBuffer;
     auto& e = core::EditItemParams;
-    core::MessageLine.set("*** Adjusting stem to beam.");
+    core::leave_reply(core::ReplyKind::Notice, "*** Adjusting stem to beam.");
 
     NoteFit.p.fill(0.0f);
     for (int32_t j = 1; j <= kFitWords; ++j) NoteFit.p(j) = e(j);

@@ -71,9 +71,10 @@ struct Box {
 };
 
 void show_box_reply(const Box& b) {
-    core::MessageLine.set("Bounding box: Left = " + std::to_string(b.left) + "  Bottom = " +
-                          std::to_string(b.bottom) + "  Right = " + std::to_string(b.right) +
-                          "  Top = " + std::to_string(b.top));
+    core::leave_reply(core::ReplyKind::Notice, "Bounding box: Left = " + std::to_string(b.left) +
+                                                   "  Bottom = " + std::to_string(b.bottom) +
+                                                   "  Right = " + std::to_string(b.right) +
+                                                   "  Top = " + std::to_string(b.top));
 }
 
 // Contract: "BB". Measures every item (bar lines included) on a page redrawn without its page
@@ -113,7 +114,8 @@ void measure_bounding_box() {
     MeasuredBox(4) = top;
     if (!measured) {
         render::DisplayMarkWord = frame;
-        if (second_letter != 'R') core::MessageLine.set("**** Nothing on the page to measure.");
+        if (second_letter != 'R')
+            core::leave_reply(core::ReplyKind::Failure, "**** Nothing on the page to measure.");
         return;
     }
 
@@ -184,7 +186,7 @@ void number_measures() {
         staff = core::int_of(highest);
     }
     if (staff < 0 || staff > kMaxStaves) {
-        core::show_message("Staff number must be 0 to 256.");
+        core::report_failure("Staff number must be 0 to 256.");
         return;
     }
     const std::vector<float> bars = collect_bar_positions();

@@ -74,10 +74,10 @@ void set_spacing_staff(float n) {
         SpacingStaff = 999.0f;
         SpacingStaffNumber = 0;
         SpacingList.count = 0;
-        core::MessageLine.set("Spacing staff OFF.");
+        core::leave_reply(core::ReplyKind::Notice, "Spacing staff OFF.");
         return;
     }
-    core::MessageLine.set("Spacing staff =" + core::format_real("(1F4.0)", n));
+    core::leave_reply(core::ReplyKind::Notice, "Spacing staff =" + core::format_real("(1F4.0)", n));
     const bool names_staff = n >= 1.0f && n < static_cast<float>(MaxStaffNumber) + 1.0f;
     if (!names_staff) {
         // No such staff: none, by the value every reader of the spacing staff takes as none
@@ -95,30 +95,31 @@ void set_spacing_staff(float n) {
 void write_paper_message(int32_t index) {
     switch (index) {
         case 1:
-            core::MessageLine.set("**** Letter size, 8.5\"x11\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** Letter size, 8.5\"x11\"");
             break;
         case 2:
-            core::MessageLine.set("**** Legal size, 11\"x14\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** Legal size, 11\"x14\"");
             break;
         case 3:
-            core::MessageLine.set("**** Ledger size, 11\"x17\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** Ledger size, 11\"x17\"");
             break;
         case 4:
-            core::MessageLine.set("**** Double page, 17\"x11\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** Double page, 17\"x11\"");
             break;
         case 5:
-            core::MessageLine.set("**** A3 size, 11.7\"x16.5\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** A3 size, 11.7\"x16.5\"");
             break;
         case 6:
-            core::MessageLine.set("**** A4 size, 8.3\"x11.7\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** A4 size, 8.3\"x11.7\"");
             break;
         case 7:
-            core::MessageLine.set("**** B4 size, 9.8\"x13.9\"");
+            core::leave_reply(core::ReplyKind::Notice, "**** B4 size, 9.8\"x13.9\"");
             break;
         case 8:
-            core::MessageLine.set(
+            core::leave_reply(
+                core::ReplyKind::Notice,
                 "**** Custom size, " + core::format_real("(1F5.2)", render::UserPaperSize.width) +
-                "\"x" + core::format_real("(1F5.2)", render::UserPaperSize.height) + "\"");
+                    "\"x" + core::format_real("(1F5.2)", render::UserPaperSize.height) + "\"");
             break;
         default:
             core::MessageLine.blank();
@@ -191,7 +192,8 @@ bool spread_staff_numbers() {
     const int32_t lo = core::int_of(lowest);
     if (hi <= lo) return false;
     if (2 * hi - lo > MaxStaffNumber) {
-        core::MessageLine.set("**** Staff " + std::to_string(hi) + " would move beyond " +
+        core::leave_reply(core::ReplyKind::Failure,
+                          "**** Staff " + std::to_string(hi) + " would move beyond " +
                               std::to_string(MaxStaffNumber) + ": nothing spread.");
         return false;
     }

@@ -226,7 +226,7 @@ void warn_staff_position(int32_t staff, float value, int32_t base) {
     core::write_int_field(text, 26, 28, "(1i3)", staff);
     core::write_real_field(text, 45, 49, "(1f5.0)", value);
     core::write_int_field(text, 50, 56, "(1i7)", base);
-    core::show_message(text.view());
+    core::show_notice(text.view());
 }
 
 namespace {
@@ -258,7 +258,7 @@ bool read_spacing_list(StaffDistanceList& list) {
             list.distance(list.count) = p(k + 1);
         }
     }
-    core::show_message("Limit of 45 numbers.");
+    core::report_failure("Limit of 45 numbers.");
     return false;
 }
 

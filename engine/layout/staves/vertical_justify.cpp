@@ -297,7 +297,7 @@ void justify_staves_vertically() {
     float lowest = 0.0f;
     core::find_staff_range(highest, lowest);
     if (highest == lowest || highest < lowest) {
-        core::show_message("Multiple staves not found. Cannot do VJ.");
+        core::report_failure("Multiple staves not found. Cannot do VJ.");
         return;
     }
     const int32_t kept_unit = core::MacroUnit;

@@ -69,7 +69,7 @@ void run_line_edit_test() {
     if (flag < 0) return;
     const std::string_view answer = CommandLine.view();
     const std::size_t end = answer.find_first_of(std::string_view("\r\0", 2));
-    MessageLine.set(answer.substr(0, end));
+    core::leave_reply(core::ReplyKind::Notice, answer.substr(0, end));
 }
 
 // "textpos": the byte count (INTEGER*4) and then the text records of every item that is not a
@@ -100,8 +100,8 @@ void set_view_top_bottom() {
         ViewLimits(1) = core::int_of(ParamBuffer(2));
         ViewLimits(2) = core::int_of(ParamBuffer(3));
     }
-    MessageLine.set(core::format_int("(i8)", ViewLimits(1)) +
-                    core::format_int("(i8)", ViewLimits(2)));
+    core::leave_reply(core::ReplyKind::Notice, core::format_int("(i8)", ViewLimits(1)) +
+                                                   core::format_int("(i8)", ViewLimits(2)));
 }
 
 void set_view_y_offset() {
@@ -110,7 +110,8 @@ void set_view_y_offset() {
         render::ViewOrigin.y = core::int_of(ParamBuffer(2));
         redraw_page();
     }
-    MessageLine.set("Y offset=" + core::format_int("(i7)", render::ViewOrigin.y));
+    core::leave_reply(core::ReplyKind::Notice,
+                      "Y offset=" + core::format_int("(i7)", render::ViewOrigin.y));
 }
 
 // The second letter chooses the test; P2 and P3 are its numbers.
@@ -199,9 +200,7 @@ void format_units_message() {
     std::string_view unit = "INCHES";
     if (core::MetricFlag == 1) unit = "METRIC (centimeters)";
     if (core::MetricFlag == 2) unit = "POINTS";
-    MessageLine.blank();
-    MessageLine.put(1, 18, "*** Measurements =");
-    MessageLine.put(20, 19 + static_cast<int32_t>(unit.size()), unit);
+    core::leave_reply(core::ReplyKind::Notice, "*** Measurements = " + std::string(unit));
 }
 
 void register_units_message() {

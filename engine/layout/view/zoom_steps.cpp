@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
@@ -135,7 +136,8 @@ void step_zoom() {
     const char c = core::CommandLine(2);
     if (c == 'J') {
         if (core::ParamBuffer(2) != 0.0f) render::ViewOrigin.y = core::int_of(core::ParamBuffer(2));
-        core::MessageLine.set("JOFFY=" + core::format_int("(1I6)", render::ViewOrigin.y));
+        core::leave_reply(core::ReplyKind::Notice,
+                          "JOFFY=" + core::format_int("(1I6)", render::ViewOrigin.y));
         render::redraw_items();
         return;
     }

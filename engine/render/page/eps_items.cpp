@@ -155,9 +155,9 @@ bool is_file(const std::string& path) {
 void report_missing(std::string_view name, bool from_copier) {
     if (!g_reported_missing.insert(std::string(name)).second) return;
     if (from_copier) {
-        core::show_message("File not found: " + std::string(name));
+        core::report_failure("File not found: " + std::string(name));
     } else {
-        core::report_file_not_found(name);
+        core::report_failure("File not found --> " + trim_right(name));
     }
 }
 
@@ -230,7 +230,7 @@ std::string eps_name_from_params() {
 // Contract: see the header. The words past the name are blanked; P13 is left to the caller.
 bool store_eps_name(std::string_view name) {
     if (name.size() > static_cast<std::size_t>(kEpsNameChars)) {
-        core::show_message("*** EPS file name longer than 128 characters: not taken.");
+        core::report_failure("*** EPS file name longer than 128 characters: not taken.");
         return false;
     }
     char chars[kEpsNameChars];
@@ -333,7 +333,7 @@ bool ask_eps_file_name() {
     g_reported_missing.erase(name);
     if (find_eps_file(name).empty()) {
         g_reported_missing.insert(name);
-        core::report_file_not_found(name);
+        core::report_failure("File not found --> " + trim_right(name));
         p(13) = -1.0f;
     }
     write_back(k, 11, 13);

@@ -383,11 +383,12 @@ void report_extent_and_show_item() {
     auto& st = ScrollState;
     measure_items_extent(kMeasureAll, st.extent_y_high, st.extent_y_low, st.extent_x_low,
                          st.extent_x_high);
-    core::MessageLine.blank();
-    core::write_int_field(core::MessageLine, 1, 6, "(1i6)", st.extent_y_high);
-    core::write_int_field(core::MessageLine, 8, 13, "(1i6)", st.extent_y_low);
-    core::write_int_field(core::MessageLine, 15, 20, "(1i6)", st.extent_x_low);
-    core::write_int_field(core::MessageLine, 22, 27, "(1i6)", st.extent_x_high);
+    core::FixedText<27> extent;
+    core::write_int_field(extent, 1, 6, "(1i6)", st.extent_y_high);
+    core::write_int_field(extent, 8, 13, "(1i6)", st.extent_y_low);
+    core::write_int_field(extent, 15, 20, "(1i6)", st.extent_x_low);
+    core::write_int_field(extent, 22, 27, "(1i6)", st.extent_x_high);
+    core::leave_reply(core::ReplyKind::Notice, extent.view());
     if (k < 1 || k > core::ItemCount) return;
 
     core::EditedItemNumber = k;
@@ -453,7 +454,7 @@ void report_items_extent() {
     core::write_int_field(text, 42, 49, "(1i8)", left);
     core::write_int_field(text, 61, 67, "(1i7)", right);
     core::convert_bars_to_newlines(text);
-    core::MessageLine.set(text.view());
+    core::leave_reply(core::ReplyKind::Notice, text.view());
 }
 
 }  // namespace render

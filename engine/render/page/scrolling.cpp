@@ -215,7 +215,7 @@ void position_view(int32_t code) {
 // Contract: see the header. Writes MessageLine (a copy of CommandLine), CommandLine(1) for the
 // up key at the top, ViewOrigin, ScrollState; redraws.
 void scroll_view_by_step(float fx, float fy) {
-    core::MessageLine = core::CommandLine;
+    core::leave_reply(core::ReplyKind::Notice, core::CommandLine.view());
     redraw_items();
     measure_into_scroll_state(false);
     ask_client_size();

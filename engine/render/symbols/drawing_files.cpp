@@ -103,14 +103,15 @@ bool first_report(const std::string& path) {
 // local path of a file found but not readable whole ("" when none was found).
 void report_unreadable(int32_t file_number, const std::string& name, const std::string& damaged) {
     if (!damaged.empty()) {
-        if (first_report(damaged)) core::report_damaged_file(damaged);
+        if (first_report(damaged))
+            core::report_failure(std::string(core::kDamagedFileMessage) + damaged);
         return;
     }
     const std::string shown = platform::shown_path(library_folder_name() + name);
     const int32_t code = core::int_of(core::ParamBuffer(1));
     const bool clef_notice = (code == 1 || code == 9) && file_number != 0;
     if (!clef_notice) {
-        core::report_file_not_found(shown);
+        core::report_failure("File not found --> " + shown);
         return;
     }
     if (g_notice_off || !first_report(shown)) return;
@@ -295,7 +296,7 @@ bool read_library_drawing(int32_t file_number, DrawingStartTable& start, Drawing
 
 // Contract: see the header. Reads P5..P19 and IP10 of the item, OutputPassWord and
 // DrawingRangeReported (raised when a drawing number out of range is told). A name that cannot
-// be found is reported with report_file_not_found each time; nothing is drawn either way.
+// be found is reported as a failure each time; nothing is drawn either way.
 void draw_drw_file_item(float x, float y) {
     core::push_words(12, core::ParamBuffer.at(5));
     try {
@@ -303,7 +304,7 @@ void draw_drw_file_item(float x, float y) {
         if (name.empty()) name = code11_name_from_number();
         const std::string path = name.empty() ? std::string() : find_old_drawing_file(name);
         if (path.empty()) {
-            if (!name.empty()) core::report_file_not_found(name);
+            if (!name.empty()) core::report_failure("File not found --> " + name);
         } else if (!slot_loaded(slot_key(name))) {
             SlotFile file;
             file.key = slot_key(name);

@@ -54,8 +54,8 @@ bool read_font_file(const std::string& path, unsigned char* buffer, std::size_t 
 void report_substitution(const std::string& path) {
     core::FixedText<27> head("Item      - Font not found:");
     head.put(6, 9, core::format_int("(I4)", core::ItemCount));
-    core::show_message(std::string(head.view()) + platform::shown_path(path) +
-                       "\r\nsubstituting Times-Roman");
+    core::show_notice(std::string(head.view()) + platform::shown_path(path) +
+                      "\r\nsubstituting Times-Roman");
 }
 
 // Fills LoadedFont from the 708 bytes of a metric file.
@@ -83,7 +83,8 @@ void read_metrics(int32_t n, int32_t k) {
         if (name == kFallbackFile) end_for_unreadable(path);
         if (!LoadedFont.last_tried.equals(path)) {
             if (exists) {
-                core::report_damaged_file(platform::shown_path(path));
+                core::report_failure(std::string(core::kDamagedFileMessage) +
+                                     platform::shown_path(path));
             } else {
                 report_substitution(path);
             }

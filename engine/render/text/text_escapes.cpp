@@ -306,7 +306,7 @@ void Decoder::report_missing_font_number() const {
     core::FixedText<160> message("***ERROR - font number missing after underbar***||Item =");
     core::write_int_field(message, 57, 60, "(1i4)", core::ItemCount + 1);
     core::convert_bars_to_newlines(message);
-    core::show_message(message.trimmed());
+    core::report_failure(message.trimmed());
 }
 
 int32_t Decoder::decode_doubled(int32_t i, char c) {

@@ -92,7 +92,7 @@ bool justify_text_line() {
         if (tab == 0) before_tab += list.width(k);
     }
     if (blanks == 0 && !right_aligned) {
-        core::show_message("*** No spaces.  Cannot justify line.");
+        core::report_failure("*** No spaces.  Cannot justify line.");
         finish(font_before);
         return false;
     }
@@ -100,12 +100,12 @@ bool justify_text_line() {
     float width = p(13);
     if (tab != 0) {
         if (!right_aligned) {
-            core::show_message("*** Cannot justify when tabs present.");
+            core::report_failure("*** Cannot justify when tabs present.");
             finish(font_before);
             return false;
         }
         if (p(5) != 1.0f) {
-            core::show_message("*** When both JR and tabs are used, p5 must = 1.");
+            core::report_failure("*** When both JR and tabs are used, p5 must = 1.");
             finish(font_before);
             return false;
         }

@@ -234,7 +234,8 @@ void reflow_text_lines() {
     const int32_t items_after = core::ItemCount - joined + count;
     if (count > kMaxLines || too_long) {
         p = saved_params;
-        core::show_message("*** RM: the paragraph needs more than 199 lines. Nothing was changed.");
+        core::report_failure(
+            "*** RM: the paragraph needs more than 199 lines. Nothing was changed.");
         return;
     }
     if (items_after > ItemCountLimit || items_after + 1 >= core::kItemStartEntries ||
