@@ -154,13 +154,13 @@ TEST_F(DamagedNumbersConsoleTest, ALoadLeavesOutRecordsWithNumbersThePageNeverHo
     EXPECT_EQ(core::ItemCount, items);
 }
 
-// The merge and the backup copy read as G does; the merge's clamp of staves its offset raises
-// above 256 stays. An undo copy is the page itself and brings back what it held.
+// The merge and the backup copy read as G does; a staff its offset raises to 256 exactly is
+// taken. An undo copy is the page itself and brings back what it held.
 TEST_F(DamagedNumbersConsoleTest, MergesAndBackupsLeaveThemOutAndUndoCopiesKeepThePage) {
     std::vector<float> words = kGoodRecords;
     const std::vector<float> bad = record(4, {{1, 1}, {2, 1}, {3, kInf}, {4, 5}});
     words.insert(words.end(), bad.begin(), bad.end());
-    const std::vector<float> high = record(4, {{1, 1}, {2, 250}, {3, 30}, {4, 5}});
+    const std::vector<float> high = record(4, {{1, 1}, {2, 56}, {3, 30}, {4, 5}});
     words.insert(words.end(), high.begin(), high.end());
     write_doc("bad.mus", words);
     write_doc("good.mus", kGoodRecords);
@@ -171,7 +171,7 @@ TEST_F(DamagedNumbersConsoleTest, MergesAndBackupsLeaveThemOutAndUndoCopiesKeepT
     std::string out = type({"GMR bad.mus"});
     EXPECT_NE(out.find(notice(1, "bad.mus")), std::string::npos) << out;
     ASSERT_EQ(core::ItemCount, 5);
-    EXPECT_EQ(param(5, 2), 256.0f);  // 250 raised by 200, clamped
+    EXPECT_EQ(param(5, 2), 256.0f);  // 56 raised by 200
 
     write_bytes(temp_.work() / "!save.mus", encode(with_trailer(words)));
     out = type({"GSV", "Y"});

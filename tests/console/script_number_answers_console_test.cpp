@@ -73,16 +73,29 @@ class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
     }
 
     void fresh_files() {
-        for (const char* name :
-             {"a.mus", "t.mus", "two.mus", "out.mus", "marker.mus", "o.mus", "twp.mus"})
+        for (const char* name : {"a.mus", "t.mus", "two.mus", "out.mus", "marker.mus", "o.mus",
+                                 "twp.mus", "s56.mus", "s57.mus"})
             fs::remove(root() / name);
         make("a.mus", {"8 1 0", "1 1 20 5 5 0 4", "1 1 40 6 5 0 4", "1 1 60 7 5 0 4"});
         // Notes whose stems turn: STU spaces them.
         make("t.mus", {"8 1 0", "1 1 20 5 15 0 4", "1 1 40 6 25 0 4", "1 1 60 7 15 0 4"});
         // Two groups of staves: H spreads a new height over them.
         make("two.mus", {"8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 40 6 5 0 4"});
+        // Merged onto the second page (staff 201 on): the last staff lands on 256, or past it.
+        make("s56.mus", {"8 56 0", "1 56 20 5 5 0 4"});
+        make("s57.mus", {"8 56 0", "8 57 0", "1 57 20 5 5 0 4"});
         write_text(root() / "lines.txt", kOldLines);
         ASSERT_EQ(saved_records(root() / "a.mus").size(), 4u);
+    }
+
+    // A page of a staff and notes up to `items` items, made in the store as a loader makes it.
+    void make_full(const char* name, int32_t items) {
+        core::reset_engine();
+        type({"EI", "8 1 0", "EI"});
+        for (int32_t k = 2; k <= items; ++k)
+            append_test_record({1, 1, static_cast<float>(10 + k % 180), 5, 5, 0, 4});
+        type({std::string("SA ") + name});
+        core::reset_engine();
     }
 
     std::string run_on(Road road, std::vector<std::string> lines) {
@@ -142,11 +155,88 @@ std::vector<std::string> then(std::vector<std::string> lines,
 
 const std::string kEnded = " ended, nothing was changed.";
 
+// The page's limits: an item, a text line or a staff that would pass them is refused whole,
+// and the script's lines meant for it take nothing from the page.
+TEST_F(ScriptNumberAnswersConsoleTest, WhatWouldPassThePagesLimitsIsRefusedWhole) {
+    const std::string untaken =
+        "*** Not taken: no item is being edited (the new item was not added): ";
+    const std::string full = "**** The page is full: the item was not added (6000 items at most).";
+    const std::string later = "*** Not entered: a line before it was refused: ";
+    const std::string staff = "-- no input.";
+    const std::vector<Row> rows = {
+        {"a note past the item limit",
+         kTypedRoads,
+         {"G f6000.mus", "NOTE RHQ 1 30 5", "4 18", ",,,9", "X"},
+         untaken + "4 18",
+         true,
+         "f6000.mus"},
+        {"a rest past the item limit",
+         kTypedRoads,
+         {"G f6000.mus", "REST RHH", "4 18", "X"},
+         untaken + "4 18",
+         true,
+         "f6000.mus"},
+        {"a note past the item limit",
+         kFileRoad,
+         {"G f6000.mus", "NOTE RHQ 1 30 5", "4 18"},
+         full,
+         true,
+         "f6000.mus"},
+        {"a text line one unit short",
+         kAllRoads,
+         {"G f5999.mus", "T 1 20 5", "una dos tres"},
+         full,
+         true,
+         "f5999.mus"},
+        {"a text line that fits",
+         kAllRoads,
+         {"G f5999.mus", "T 1 20 5", "una"},
+         "",
+         true,
+         nullptr,
+         6000},
+        {"TT: the lines after a refused one",
+         kTypedRoads,
+         {"G f5998.mus", "TT 1 20 5", "una", "dos tres", "SA o.mus", "4 18", "X"},
+         later + "SA o.mus",
+         true,
+         nullptr,
+         5999},
+        {"IN past the last staff",
+         kTypedRoads,
+         {"G a.mus", "IN 257", ""},
+         "*** Staff 257: staves are 1 to 256 " + staff,
+         true,
+         "a.mus"},
+        // A command file's next lines were the run's music: the file stops.
+        {"IN far past the last staff",
+         kFileRoad,
+         {"G a.mus", "IN 300", "", "C4;"},
+         "*** Staff 300: staves are 1 to 256 " + staff + " The rest of the file was not read.",
+         false,
+         nullptr},
+        {"IN 0 above staff 256",
+         kTypedRoads,
+         {"G a.mus", "GMR s56.mus", "IN 0"},
+         "*** Staff 257: staves are 1 to 256 " + staff,
+         true,
+         nullptr,
+         6,
+         "8 256 0"},
+    };
+    for (const auto& [name, items] :
+         {std::pair{"f6000.mus", 6000}, {"f5999.mus", 5999}, {"f5998.mus", 5998}})
+        make_full(name, items);
+    run_rows(rows);
+}
+
 TEST_F(ScriptNumberAnswersConsoleTest, TheMergeOffsetTakesOneWholeStaffNumber) {
     const std::string named = "*** Not an answer to \"Type a number for staff offset.\": ";
     const auto gm = [](const char* answer) {
         return std::vector<std::string>{"G a.mus", "GM a.mus", answer};
     };
+    const std::string kPast2 = " would put staff 2 past staff 256. Nothing was changed.";
+    const std::string kPast57 = " would put staff 57 past staff 256. Nothing was changed.";
     const std::vector<Row> rows = {
         {"a word", kAllRoads, gm("zz"), named + "zz -- GM" + kEnded, true, "a.mus"},
         {"a number and junk", kAllRoads, gm("3junk"), named + "3JUNK -- GM" + kEnded, true,
@@ -164,6 +254,28 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheMergeOffsetTakesOneWholeStaffNumber) {
         {"the highest offset", kTypedRoads, gm("255"), "", true, nullptr, 8, "8 256 0"},
         {"past the highest offset", kTypedRoads, gm("256"), named + "256 -- GM" + kEnded, true,
          "a.mus"},
+        // A merge that would put a staff past 256 is refused whole; a command file stops there.
+        {"a staff past the last",
+         kTypedRoads,
+         {"G a.mus", "GM two.mus", "255"},
+         kPast2,
+         true,
+         "a.mus"},
+        {"GMR onto the last staff",
+         kAllRoads,
+         {"G a.mus", "GMR s56.mus"},
+         "",
+         true,
+         nullptr,
+         6,
+         "8 256 0"},
+        {"GMR past the last staff",
+         kTypedRoads,
+         {"G a.mus", "GMR s57.mus"},
+         kPast57,
+         true,
+         "a.mus"},
+        {"GMR past the last staff", kFileRoad, {"G a.mus", "GMR s57.mus"}, kPast57, false, nullptr},
     };
     run_rows(rows);
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/commands/files/document_file_records.h"
 #include "engine/commands/files/end_backup.h"
@@ -102,6 +104,33 @@ int32_t count_records(const DocumentWords& words, int32_t count) {
         pos += n + 1;
     }
     return records;
+}
+
+// The staves of words(1..count) that an offset would raise past top_staff, each named once in
+// the order first met: a merge that would stack them on one staff is refused whole.
+std::string staves_past_top(const DocumentWords& words, int32_t count, int32_t offset,
+                            int32_t top_staff) {
+    std::vector<float> past;
+    int32_t pos = 1;
+    while (pos <= count) {
+        const int32_t n = int_of(words(pos));
+        if (n < 1) break;
+        if (n >= 2) {
+            const float staff = words(pos + 2);
+            if (staff + static_cast<float>(offset - 1) > static_cast<float>(top_staff) &&
+                std::find(past.begin(), past.end(), staff) == past.end())
+                past.push_back(staff);
+        }
+        pos += n + 1;
+    }
+    std::string names;
+    for (const float staff : past) {
+        if (!names.empty()) names += ", ";
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", static_cast<double>(staff));
+        names += text;
+    }
+    return names;
 }
 
 // The staff offset of a plain "GM": the number typed at "Type a number for staff offset." (the
@@ -414,6 +443,17 @@ bool load_document_file(const FixedText<512>& name_in) {
         return false;
     }
 
+    const std::string past =
+        merge ? staves_past_top(ItemStoreScratch, count, offset, layout::MaxStaffNumber) : "";
+    if (!past.empty()) {
+        names.restore();
+        report_failure("*** Not merged: " + file + " would put staff " + past + " past staff " +
+                       std::to_string(layout::MaxStaffNumber) + ". Nothing was changed.");
+        CommandModeLetters(1) = -1;
+        redraw_page();
+        tell_load_failed(file);
+        return false;
+    }
     if (merge) {
         // The undo copy is the page before the merge, taken only now that the merge happens: a
         // refused merge leaves the copy of the last change for UNDO.

@@ -70,11 +70,45 @@ CommandFlow take_item_name() {
     if (index == -99) return CommandFlow::LoopHead;
     if (index < 0) return CommandFlow::NotTaken;
     IntParamBuffer(1) = int_of(ParamBuffer(1));
-    edit::commit_item();
+    if (!edit::commit_item()) return refuse_committed_item();
     return enter_committed_item();
 }
 
+// Set when a new item that would have been opened for editing was refused: the script's lines
+// meant for that item must not reach the page's last item, nor run as new items.
+bool refused_item_lines_open = false;
+
+// The lines that editing the refused item would have taken answer nothing: pairs, comma lines
+// and numbers are named and dropped, a bare X closes quietly, and a word ends this and runs.
+bool take_refused_item_line() {
+    if (!refused_item_lines_open) return false;
+    if (EditedItemNumber != 0) {
+        refused_item_lines_open = false;
+        return false;
+    }
+    const std::string line = CommandLine.trimmed();
+    const std::size_t from = line.find_first_not_of(' ');
+    if (from == std::string::npos) return false;
+    const char c = line[from];
+    if ((c == 'X' || c == 'x') && line.find_first_not_of(' ', from + 1) == std::string::npos) {
+        refused_item_lines_open = false;
+        return true;
+    }
+    if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',') {
+        name_untaken_line("*** Not taken: no item is being edited (the new item was not added): " +
+                          line.substr(from));
+        return true;
+    }
+    refused_item_lines_open = false;
+    return false;
+}
+
 }  // namespace
+
+CommandFlow refuse_committed_item() {
+    refused_item_lines_open = MacroUnit == 0 && NewItemsToEdit >= 0;
+    return CommandFlow::EndCommand;
+}
 
 // Contract: the line in CommandLine (as it arrived) is cut at its first control character;
 // a mini-macro line with a grave accent is expanded (its fragment edited) unscanned, and a "q"
@@ -96,6 +130,7 @@ CommandFlow run_command_line() {
     } else if (CommandLine(1) == 'q') {
         CommandLine = SecondLine;
     }
+    if (take_refused_item_line()) return CommandFlow::EndCommand;
     const CommandFlow edit_flow = run_item_edit_lines();
     if (edit_flow != CommandFlow::NotTaken) return edit_flow;
     return dispatch_command_line();
@@ -140,7 +175,7 @@ CommandFlow dispatch_prepared_line() {
         // A line of numbers: a new item, once every number is read whole and the code and
         // staff are ones the page can hold.
         if (!edit::take_typed_item_line()) return CommandFlow::NextLineOrReturn;
-        edit::commit_item();
+        if (!edit::commit_item()) return refuse_committed_item();
         return enter_committed_item();
     }
     return report_unknown_command();

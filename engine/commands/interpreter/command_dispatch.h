@@ -50,6 +50,9 @@ CommandFlow dispatch_prepared_line();
 // What follows commit_item: unless a command file is open or new items do not go to editing,
 // the new item is taken into editing through the I family.
 CommandFlow enter_committed_item();
+// What follows a commit_item the store refused: nothing is opened for editing, and until a
+// word or a bare X the lines editing would have taken are named as answering nothing.
+CommandFlow refuse_committed_item();
 // The text command and what the interpreter does after it.
 CommandFlow run_text_family();
 // The I family and what the interpreter does after it.

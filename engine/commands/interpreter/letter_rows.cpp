@@ -254,7 +254,7 @@ CommandFlow row_r() {
     run_r_command();
     if (starts("I*")) return run_i_family();
     if (second() == 'U') {
-        edit::commit_item();
+        if (!edit::commit_item()) return refuse_committed_item();
         return enter_committed_item();
     }
     if (MacroUnit == 0 && ItemCount == 0 && second() != 'E') reset_document_display();

@@ -319,7 +319,7 @@ void take_file_eps_name() {
 
 }  // namespace
 
-void commit_item() {
+bool commit_item() {
     auto& p = core::ParamBuffer;
     const bool new_item = core::EditedItemNumber == 0;
     if (new_item) core::save_undo_copy();
@@ -337,7 +337,7 @@ void commit_item() {
         }
     }
     if (p(1) == 15.0f) n = 25;
-    if (!render::append_item(n, p)) return;
+    if (!render::append_item(n, p)) return false;
     core::ChangesMadeFlag = 1;
     // A command file's item is drawn only once the file has ended, when the name question would
     // take the line typed next: the file's next line is the name, read now.
@@ -358,7 +358,7 @@ void commit_item() {
         render::redraw_edited_item();
         core::ItemWordsUsed = end;
         core::CommandModeLetters(1) = letter;
-        return;
+        return true;
     }
 
     // The side is for the view that follows the new item; without a view the scan of the whole
@@ -371,6 +371,7 @@ void commit_item() {
         NewItemStaffSide = staff >= highest ? 1 : (staff <= lowest ? -1 : 0);
     }
     render::redraw_items();
+    return true;
 }
 
 }  // namespace edit

@@ -9,7 +9,8 @@ namespace edit {
 // changed item through commit_item; n is the last of P1..P45 not 0.0 afterwards.
 void apply_edit_line(int32_t& n);
 
-// Enters the item held in ParamBuffer into the store and draws it.
-void commit_item();
+// Enters the item held in ParamBuffer into the store and draws it. False when the store refused
+// it (the user has been told).
+bool commit_item();
 
 }  // namespace edit

@@ -479,20 +479,35 @@ void enter_text() {
         return;
     }
 
+    // TT takes line after line to its end: after a refused line the later ones still belong to
+    // it, each refused by name, so that none runs as a command or an edit word.
+    const bool many_lines = run.mode == 'T' && !run.quote_form;
+    bool refusing = false;
+    const auto refuse_line = [&](std::string_view why) {
+        if (!why.empty()) core::report_failure(why);
+        refusing = many_lines;
+        if (!refusing) end_text_entry(run, false);
+        return !refusing;
+    };
     for (;;) {
         std::string line;
         const LineResult got = read_text_line(run, line);
         if (got == LineResult::TooLong) {
-            core::report_failure(kLineTooLong);
-            end_text_entry(run, false);
-            return;
+            if (refusing) {
+                core::name_untaken_line("*** Not entered: a line before it was refused.");
+                continue;
+            }
+            if (refuse_line(kLineTooLong)) return;
+            continue;
         }
-        // A line loop reads on, so that its later lines are its own and never run as commands.
+        // A cut line was named where it was read: it is refused as a line past 512 is.
         if (got == LineResult::Cut) {
-            core::show_message(kLineTooLong);
-            if (run.mode == 'T') continue;
-            end_text_entry(run, false);
-            return;
+            if (refusing) {
+                core::name_untaken_line("*** Not entered: a line before it was refused.");
+                continue;
+            }
+            if (refuse_line("")) return;
+            continue;
         }
         if (got == LineResult::Cancelled) {
             core::CommandStateWord = run.saved_state;
@@ -506,6 +521,11 @@ void enter_text() {
             return;
         }
         line.erase(line.find_last_not_of(' ') + 1);
+        if (refusing) {
+            if (line.empty()) continue;  // a blank line adds nothing in any case
+            core::name_untaken_line("*** Not entered: a line before it was refused: " + line);
+            continue;
+        }
         if (LastTextLine.code(1) <= ' ') LastTextLine.set(line);
         const float scale = run.staff >= 1 && run.staff <= layout::kMaxStaves
                                 ? layout::StaffTables.StaffScale(run.staff)
@@ -513,9 +533,8 @@ void enter_text() {
         bool empty = line.empty();
         if (!empty) {
             if (!repair_font_escapes(line)) {
-                core::report_failure(kLineTooLong);
-                end_text_entry(run, false);
-                return;
+                if (refuse_line(kLineTooLong)) return;
+                continue;
             }
             const std::size_t kept = line.find_last_not_of(TextDividerChar);
             if (kept == std::string::npos) {
@@ -533,16 +552,14 @@ void enter_text() {
             entry.sung = run.placement == 0.0f && !run.quote_form;
             if (entry.sung) {
                 if (!mark_sung_connectors(line)) {
-                    core::report_failure(kLineTooLong);
-                    end_text_entry(run, false);
-                    return;
+                    if (refuse_line(kLineTooLong)) return;
+                    continue;
                 }
                 LastTextLine.set(line);
             }
             if (unit_too_long(line)) {
-                core::report_failure(kLineTooLong);
-                end_text_entry(run, false);
-                return;
+                if (refuse_line(kLineTooLong)) return;
+                continue;
             }
             core::ChangesMadeFlag = 1;
             ParamBuffer(1) = 16.0f;
@@ -562,6 +579,11 @@ void enter_text() {
             }
             const TextUnitsOutcome outcome = make_text_units(entry);
             finish_text_line();
+            if (outcome == TextUnitsOutcome::Refused) {
+                // The store has said why; the lines entered before stay.
+                if (refuse_line("")) return;
+                continue;
+            }
             if (outcome != TextUnitsOutcome::Done) {
                 end_text_entry(run, outcome == TextUnitsOutcome::Cancelled);
                 return;

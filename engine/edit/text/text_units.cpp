@@ -492,11 +492,11 @@ TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
             ConnectorDirection = mark_direction(unit);
             if (BracketMode != 0 && ConnectorDirection == -1 && previous != 0)
                 ItemStore(previous + 11) = 0.0f;
-            if (last && !make_connector(e, previous, 0)) return TextUnitsOutcome::Stopped;
+            if (last && !make_connector(e, previous, 0)) return TextUnitsOutcome::Refused;
             continue;
         }
         const int32_t start = store_unit(e, unit);
-        if (start == 0) return TextUnitsOutcome::Stopped;
+        if (start == 0) return TextUnitsOutcome::Refused;
         if (e.sung) {
             if (stored(start, 13) > 0.0f) {
                 const int32_t state = core::CommandStateWord;
@@ -525,7 +525,7 @@ TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
             }
         }
         if (ConnectorDirection != 0 && !make_connector(e, previous, start))
-            return TextUnitsOutcome::Stopped;
+            return TextUnitsOutcome::Refused;
         previous = start;
         if (!e.sung) ParamBuffer(3) = stored(start, 3) + stored(start, 13) + 2.0f;
     }
@@ -540,7 +540,16 @@ TextUnitsOutcome make_units_of_line(const TextLineEntry& e) {
 // while a unit is placed, then back).
 TextUnitsOutcome make_text_units(const TextLineEntry& e) {
     const int32_t first = core::ItemCount + 1;
+    const core::FixedText<3> prefix = TextFontPrefix;
     const TextUnitsOutcome outcome = make_units_of_line(e);
+    if (outcome == TextUnitsOutcome::Refused) {
+        // A line is kept whole or not at all: a part of it would read as the text typed.
+        render::AppendTargetItem = first;
+        render::rewind_store_to_item();
+        TextFontPrefix = prefix;
+        ConnectorDirection = 0;
+        return outcome;
+    }
     const int32_t last = core::ItemCount;
     if (e.sung || e.start_x < kCentredFrom || last < first) return outcome;
     // A centred line is centred whole: its units keep their spacing.

@@ -13,8 +13,9 @@
 
 namespace edit {
 
-// How the units of a line ended.
-enum class TextUnitsOutcome { Done, Cancelled, Stopped };
+// How the units of a line ended. Refused: the store could not hold the whole line, and none of
+// its units were kept.
+enum class TextUnitsOutcome { Done, Cancelled, Stopped, Refused };
 
 // One line's entry: what the units need besides ParamBuffer.
 struct TextLineEntry {

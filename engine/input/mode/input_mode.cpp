@@ -382,7 +382,17 @@ bool set_up_run() {
 
     if (core::ParamBuffer(2) <= 0.0f) pick_new_staff_number();
     InputStaff = core::ParamBuffer(2);
-    if (core::nint(core::ParamBuffer(2)) > layout::kMaxStaves) return false;
+    if (core::nint(core::ParamBuffer(2)) > layout::kMaxStaves) {
+        // Refused before anything is made. A command file's next lines were this run's music:
+        // read as commands they would change the page, so the file stops here.
+        const bool file = core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit);
+        core::report_failure("*** Staff " + std::to_string(core::nint(core::ParamBuffer(2))) +
+                             ": staves are 1 to " + std::to_string(layout::kMaxStaves) +
+                             " -- no input." + (file ? " The rest of the file was not read." : ""));
+        if (file) core::close_unit(core::MacroUnit);
+        if (core::MacroUnit > 0) core::MacroUnit = 0;
+        return false;
+    }
     const char third = core::SecondLine(3);
     if (third == 'X' || third == 'x') {
         // The clef's entry fills the P buffer with a clef's values; the staff item is made
