@@ -500,13 +500,13 @@ void enter_text() {
             if (refuse_line(kLineTooLong)) return;
             continue;
         }
-        // A cut line was named where it was read: it is refused as a line past 512 is.
+        // A cut line, named where it was read, is refused as a line past 512 is.
         if (got == LineResult::Cut) {
             if (refusing) {
                 core::name_untaken_line("*** Not entered: a line before it was refused.");
                 continue;
             }
-            if (refuse_line("")) return;
+            if (refuse_line(kLineTooLong)) return;
             continue;
         }
         if (got == LineResult::Cancelled) {
@@ -581,7 +581,7 @@ void enter_text() {
             finish_text_line();
             if (outcome == TextUnitsOutcome::Refused) {
                 // The store has said why; the lines entered before stay.
-                if (refuse_line("")) return;
+                if (refuse_line(kLineTooLong)) return;
                 continue;
             }
             if (outcome != TextUnitsOutcome::Done) {

@@ -143,9 +143,10 @@ bool read_file_line() {
 
 bool input_line_from_script() { return taken_from_script; }
 
+// A file ending at a question is no failure: the script gave what it meant to give.
 void tell_file_ended_before(const core::FixedText<512>& prompt) {
-    core::report_failure("*** The command file ended before this was answered: " +
-                         prompt_in_one_line(prompt));
+    core::show_notice("*** The command file ended before this was answered: " +
+                      prompt_in_one_line(prompt));
 }
 
 core::FixedText<512> input_line_prompt(bool edit_form, int32_t& palette) {
