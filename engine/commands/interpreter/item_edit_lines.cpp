@@ -203,6 +203,31 @@ std::string word_in_applied_pair() {
     return std::string();
 }
 
+// The numbers after an edit word ("LP 1E1", "SZ 1.5") are read whole as the pairs read them;
+// one they would not take whole ("1,5", "1.5X") refuses the line by name. A text word's rest
+// is its text and is left alone. False when the line was refused.
+bool take_edit_word_numbers() {
+    if (ScannedFields.size() < 2 || ScannedFields[0].number) return true;
+    const std::string& word = ScannedFields[0].text;
+    if (word.empty() || word[0] == 'T' || word[0] == 't') return true;
+    for (const char c : word)
+        if (!std::isalpha(static_cast<unsigned char>(c))) return true;
+    for (std::size_t k = 1; k < ScannedFields.size(); ++k) {
+        const ScannedField& field = ScannedFields[k];
+        if (!field.number) continue;
+        std::string typed = field.text;
+        float value = 0.0f;
+        const bool joined = field.after == ',' && k + 1 < ScannedFields.size();
+        if (joined) typed += "," + ScannedFields[k + 1].text;
+        if (joined || !read_number_whole(field.text, value)) {
+            name_untaken_line("*** Not a number: " + typed + " -- the line was not taken.");
+            return false;
+        }
+        if (field.index >= 1 && field.index <= 45) ParamBuffer(field.index) = value;
+    }
+    return true;
+}
+
 CommandFlow run_edit_item_step(bool from_keyword_path, bool pm = false);
 CommandFlow run_keyword_step(bool from_edit_item);
 
@@ -551,6 +576,7 @@ CommandFlow run_edit_line() {
         if (!arithmetic && !edit::check_pair_values(reading.typed)) return CommandFlow::EndCommand;
         return run_edit_item_step(false);
     }
+    if (!take_edit_word_numbers()) return CommandFlow::EndCommand;
     return run_keyword_step(false);
 }
 
