@@ -25,6 +25,7 @@
 #include "engine/render/page/extents.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/text_escapes.h"
 #include "platform/clock.h"
 
 namespace edit {
@@ -495,6 +496,15 @@ void enter_text() {
             return;
         }
         line.erase(line.find_last_not_of(' ') + 1);
+        // Letters typed as UTF-8 (or handed over by the window) are stored as the escapes that
+        // print them; a letter no escape gives is refused with its line.
+        if (std::string refused; !render::escape_typed_letters(line, refused)) {
+            core::report_failure("*** No text escape gives the letter " + refused +
+                                 ": the line was not entered.");
+            if (run.mode == 'T') continue;
+            end_text_entry(run, false);
+            return;
+        }
         if (LastTextLine.code(1) <= ' ') LastTextLine.set(line);
         const float scale = run.staff >= 1 && run.staff <= layout::kMaxStaves
                                 ? layout::StaffTables.StaffScale(run.staff)
