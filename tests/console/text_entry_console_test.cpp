@@ -178,7 +178,7 @@ const std::vector<TextEntryCase> kTextEntryCases = {
      {"T 1 50 5", "Grüße ж", "8 2 0"},
      {},
      {1, 2},
-     {"*** No text escape gives the letter ж: the line was not entered."},
+     {"*** No text escape gives the letter ж -- the text was not entered."},
      1},
     {"TT after a refused letter",
      {"TT 1 50 40", "ж", "ok", "X", "8 2 0"},

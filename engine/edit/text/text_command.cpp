@@ -496,11 +496,11 @@ void enter_text() {
             return;
         }
         line.erase(line.find_last_not_of(' ') + 1);
-        // Letters typed as UTF-8 (or handed over by the window) are stored as the escapes that
+        // Letters typed as UTF-8 are stored as the escapes that
         // print them; a letter no escape gives is refused with its line.
         if (std::string refused; !render::escape_typed_letters(line, refused)) {
             core::report_failure("*** No text escape gives the letter " + refused +
-                                 ": the line was not entered.");
+                                 " -- the text was not entered.");
             if (run.mode == 'T') continue;
             end_text_entry(run, false);
             return;

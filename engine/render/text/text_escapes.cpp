@@ -594,9 +594,13 @@ bool escape_typed_letters(std::string& line, std::string& refused) {
             continue;
         }
         char32_t u = 0;
-        std::size_t len = utf8_letter(line, i, u);
-        const uint8_t byte = len != 0 ? cp1252_byte(u) : c;
-        if (len == 0) len = 1;
+        const std::size_t len = utf8_letter(line, i, u);
+        if (len == 0) {
+            // A lone byte is a Windows-1252 character as documents hold them: kept as it is.
+            out += line[i++];
+            continue;
+        }
+        const uint8_t byte = cp1252_byte(u);
         const std::string escape = byte != 0 ? escape_of_byte(byte) : std::string();
         if (escape.empty()) {
             refused = line.substr(i, len);

@@ -87,10 +87,10 @@ uint8_t screen_char_of_code(int32_t code);
 // diaeresis, 87 cedilla, 126 tilde); the plain letter when that accent has no such letter.
 uint8_t accented_char(int32_t accent, int32_t letter_code);
 
-// Contract: rewrites each letter above ASCII in line (a UTF-8 sequence, or else a lone
-// Windows-1252 byte as the window hands it over) as the escape that gives it (an accented
+// Contract: rewrites each letter typed as UTF-8 in line as the escape that gives it (an accented
 // letter as its doubled accent and letter, "ü" as "%%u"; a symbol as its "?", "!" or "~"
-// escape). True when every such letter has one; else false with line unchanged and
+// escape); a lone byte above ASCII (a Windows-1252 character) is kept. True when every such
+// letter has one; else false with line unchanged and
 // `refused` holding the first letter that has none, as typed.
 bool escape_typed_letters(std::string& line, std::string& refused);
 
