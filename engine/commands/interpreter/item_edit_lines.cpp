@@ -203,15 +203,19 @@ std::string word_in_applied_pair() {
     return std::string();
 }
 
-// The numbers after an edit word ("LP 1E1", "SZ 1.5") are read whole as the pairs read them;
-// one they would not take whole ("1,5", "1.5X") refuses the line by name. A text word's rest
-// is its text and is left alone. False when the line was refused.
+// The numbers after a step word (L, R, U, D and their unit and doubled forms: "LP 1E1") or
+// SZ are read whole as the pairs read them; one they would not take whole ("1,5", "1.5X")
+// refuses the line by name. Other words' rest (a file name, a text) is left alone. False when
+// the line was refused.
 bool take_edit_word_numbers() {
     if (ScannedFields.size() < 2 || ScannedFields[0].number) return true;
-    const std::string& word = ScannedFields[0].text;
-    if (word.empty() || word[0] == 'T' || word[0] == 't') return true;
-    for (const char c : word)
-        if (!std::isalpha(static_cast<unsigned char>(c))) return true;
+    std::string word = ScannedFields[0].text;
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const bool step = !word.empty() && word.size() <= 2 &&
+                      std::string_view("LRUD").find(word[0]) != std::string_view::npos &&
+                      (word.size() == 1 || word[1] == 'P' || word[1] == 'I' || word[1] == 'C' ||
+                       word[1] == word[0]);
+    if (!step && word != "SZ") return true;
     for (std::size_t k = 1; k < ScannedFields.size(); ++k) {
         const ScannedField& field = ScannedFields[k];
         if (!field.number) continue;
