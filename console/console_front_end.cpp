@@ -1,6 +1,7 @@
 // The console's command-bar services: prompts, the input edit, waits, questions and dialogs.
 #include "console/console_front_end.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -27,6 +28,7 @@
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
+#include "engine/render/page/eps_items.h"
 #include "output/midi_tables.h"
 #include "output/output_choice.h"
 #include "platform/end_signals.h"
@@ -351,11 +353,17 @@ void ConsoleFrontEnd::report_window_dialog(std::string_view title) {
     report_failure("Dialog \"" + std::string(title) + "\" needs the window: cancelled.");
 }
 
-bool ConsoleFrontEnd::fits_command_buffer(const std::string& name) {
-    if (name.size() <= static_cast<std::size_t>(core::kFrontEndCommandChars)) return true;
-    report_failure("File name too long (at most " + std::to_string(core::kFrontEndCommandChars) +
+bool ConsoleFrontEnd::fits_whole_name(const std::string& name) {
+    if (name.size() <= static_cast<std::size_t>(render::kEpsNameChars)) return true;
+    report_failure("File name too long (at most " + std::to_string(render::kEpsNameChars) +
                    " characters): cancelled.");
     return false;
+}
+
+void ConsoleFrontEnd::store_whole_name(const std::string& name) {
+    core::FrontEndPathBuffer.set(name);
+    core::FrontEndCommandBuffer.set(std::string_view(name).substr(
+        0, std::min<std::size_t>(name.size(), core::kFrontEndCommandChars)));
 }
 
 // -- command bar --
@@ -572,14 +580,15 @@ int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt
     return 1;
 }
 
-// The preset in FrontEndCommandBuffer stays when the answer is empty.
+// The preset stays when the answer is empty. The whole name goes to the whole-path buffer,
+// its first 48 characters to the command buffer; a name over 128 characters is refused.
 int ConsoleFrontEnd::RunEpsFileNameDialog() {
     print_text(core::ReplyKind::Question, "Type EPS file name.");
     std::string line;
     // A cut line names no file: Cancel.
     if (!read_line(line) || core::is_cut_line(line)) return 2;
-    if (!fits_command_buffer(line)) return 2;
-    if (!line.empty()) core::FrontEndCommandBuffer.set(line);
+    if (!fits_whole_name(line)) return 2;
+    if (!line.empty()) store_whole_name(line);
     return 1;
 }
 
@@ -622,13 +631,13 @@ int ConsoleFrontEnd::RunMacroFileDialog() {
         text += line;
         first = false;
     }
-    if (!fits_command_buffer(name)) return 2;
+    if (!fits_whole_name(name)) return 2;
     if (text.size() > kMacroTextChars) {
         report_failure("Macro text too long (at most " + std::to_string(kMacroTextChars) +
                        " characters): cancelled.");
         return 2;
     }
-    core::FrontEndCommandBuffer.set(name);
+    store_whole_name(name);
     core::MessageLine.set(text);
     core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
     return 1;

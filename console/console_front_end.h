@@ -229,8 +229,11 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // The one line printed for a dialog that needs the window: a failure reply.
     void report_window_dialog(std::string_view title);
     void show_item_panel_line();
-    // A typed file name for a 48-character field; false (after saying so) when it is too long.
-    bool fits_command_buffer(const std::string& name);
+    // A typed file name kept whole (at most 128 characters); false (after saying so) when it is
+    // longer.
+    bool fits_whole_name(const std::string& name);
+    // The name whole in FrontEndPathBuffer, its head in FrontEndCommandBuffer.
+    static void store_whole_name(const std::string& name);
     // Scroll position clamped to the scroll range of the current sizes.
     void clamp_scroll_position();
     // Takes over zoom next (above 0): scroll sizes and position scale with it.

@@ -2,6 +2,7 @@
 #include "platform/file_identity.h"
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <vector>
 
@@ -78,6 +79,43 @@ void SaveLock::acquire() {
         return;
     }
     fd_ = fd;
+}
+
+namespace {
+
+// How deep this process holds the record lock, and the lock file's descriptor while it does.
+volatile sig_atomic_t g_record_lock_depth = 0;
+int g_record_lock_fd = -1;
+
+}  // namespace
+
+SharedRecordLock::SharedRecordLock() {
+    g_record_lock_depth = g_record_lock_depth + 1;
+    if (g_record_lock_depth > 1) return;
+    const std::string& work = work_folder();
+    if (work.empty()) return;
+    const std::string path = work + "/" + kRecordLockName;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    struct stat st {};
+    int rc = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? 0 : -1;
+    if (rc == 0) {
+        do {
+            rc = ::flock(fd, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+    }
+    if (rc != 0) {
+        ::close(fd);
+        return;
+    }
+    g_record_lock_fd = fd;
+}
+
+SharedRecordLock::~SharedRecordLock() {
+    g_record_lock_depth = g_record_lock_depth - 1;
+    if (g_record_lock_depth > 0) return;
+    if (g_record_lock_fd >= 0) ::close(g_record_lock_fd);
+    g_record_lock_fd = -1;
 }
 
 void SaveLock::release() {

@@ -52,6 +52,21 @@ class SaveLock {
     int fd_ = -1;
 };
 
+// The lock under which a record the running copies share (the record of backups kept at an
+// end, the load history) is read and written anew, so that no copy's entry is lost between
+// another's read and its write. An flock on kRecordLockName in the shared work folder; taking
+// it waits while another copy holds it. Within one process it nests: an end that comes while
+// the process holds it (a signal) goes on under the same lock instead of waiting for itself.
+// Its work is a few system calls, fit for an end at a signal.
+constexpr const char* kRecordLockName = ".ormest-records";
+class SharedRecordLock {
+  public:
+    SharedRecordLock();
+    ~SharedRecordLock();
+    SharedRecordLock(const SharedRecordLock&) = delete;
+    SharedRecordLock& operator=(const SharedRecordLock&) = delete;
+};
+
 // Where a write to a local path lands when the path is a symbolic link.
 enum class LinkTargetStatus {
     NotALink,       // path names no link: it is written itself

@@ -494,7 +494,7 @@ void run_preferences_command() {
     FrontEndCommandBuffer.set(kDefaultFileName);
     end_with_nul(LibraryFolder);
     end_with_nul(FontFolder);
-    const FixedText<48> print_name = OutputTargetName;
+    const auto print_name = OutputTargetName;
     OutputTargetName.blank();
     remove_nul(LibraryFolder);
     remove_nul(FontFolder);

@@ -18,7 +18,7 @@ int32_t InputKeyWord = 0;
 int32_t EngineKeyWord = 0;
 int32_t ApplicationClosingWord = 0;
 int32_t RunFailedWord = 0;
-FixedText<48> OutputTargetName;
+FixedText<kOutputTargetChars + 1> OutputTargetName;
 FixedText<24> CircleRadiusText;
 int32_t CircleVectorIncrement = 0;
 

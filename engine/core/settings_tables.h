@@ -47,9 +47,11 @@ extern int32_t ApplicationClosingWord;
 extern int32_t RunFailedWord;
 inline void mark_run_failed() { RunFailedWord = 1; }
 
-// 48-character output file or port name of the print set-up; the Preferences dialog leaves the
-// text of its "Command:" field here (the preferences command puts the print name back after).
-extern FixedText<48> OutputTargetName;
+// The output file or port name of the print set-up, kept whole to kOutputTargetChars (as an EPS
+// name is); the Preferences dialog leaves the text of its "Command:" field here (the
+// preferences command puts the print name back after).
+constexpr int kOutputTargetChars = 128;
+extern FixedText<kOutputTargetChars + 1> OutputTargetName;
 
 // The circle drawing's own words, left by the "Draw circle" dialog: the x and y radius as typed
 // (at most 23 characters) and the vector increment between drawn points.

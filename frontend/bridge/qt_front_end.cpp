@@ -318,13 +318,19 @@ int QtFrontEnd::RunAddBarLinesDialog(core::Array1<int32_t, 4>& words) {
 }
 // "Print Setup" through its launcher: the blocks go as words 0-23 of A and B (reals as their
 // bits) and come back whatever the answer (Cancel hands them back as they came); the dialog
-// shows and edits the output name in OutputTargetName (47 characters), which comes back into
-// output_name unless the dialog was cancelled.
+// shows and edits the output name in OutputTargetName (whole, to 128 characters), which comes back
+// into output_name unless the dialog was cancelled; a longer name is refused.
 int QtFrontEnd::RunPrintSetupDialog(core::ArrayRange<int32_t, 0, 23>& ints,
                                     core::ArrayRange<float, 0, 23>& reals,
                                     core::FixedText<512>& output_name, int flag) {
-    const core::FixedText<48> kept = core::OutputTargetName;
-    core::OutputTargetName.set(output_name.c_text().substr(0, 47));
+    const std::string name = output_name.c_text();
+    if (name.size() > static_cast<std::size_t>(core::kOutputTargetChars)) {
+        core::report_failure("File name too long (at most " +
+                             std::to_string(core::kOutputTargetChars) + " characters): cancelled.");
+        return 2;
+    }
+    const auto kept = core::OutputTargetName;
+    core::OutputTargetName.set(name);
     core::Array1<int32_t, 24> a;
     core::Array1<int32_t, 24> b;
     for (int k = 0; k <= 23; ++k) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QWidget>
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <limits>
@@ -142,6 +143,22 @@ bool ReadReal(const QString& text, float& word) {
     if (std::sscanf(s.c_str(), "%f", &v) != 1) return false;
     word = v;
     return true;
+}
+
+QString ShownWholeName() {
+    const std::string whole = core::FrontEndPathBuffer.c_text();
+    const std::string short_name = core::FrontEndCommandBuffer.c_text();
+    const std::string head =
+        core::FixedText<core::kFrontEndCommandChars>(whole.substr(0, core::kFrontEndCommandChars))
+            .trimmed();
+    return FromCp1252(!whole.empty() && head == short_name ? whole : short_name);
+}
+
+void StoreWholeName(const QString& text) {
+    const std::string typed = ToCp1252(text.trimmed());
+    core::FrontEndPathBuffer.set(typed);
+    core::FrontEndCommandBuffer.set(std::string_view(typed).substr(
+        0, std::min<std::size_t>(typed.size(), core::kFrontEndCommandChars)));
 }
 
 }  // namespace frontend

@@ -83,6 +83,17 @@ void StoreLine(core::FixedText<N>& line, const QString& text) {
     line(static_cast<int>(s.size()) + 1) = '\0';
 }
 
+// File names a dialog field holds whole (no 47-character cut); a longer name is refused.
+constexpr int kWholeNameChars = 128;
+
+// A name preset for a dialog: the whole path of FrontEndPathBuffer when FrontEndCommandBuffer
+// holds its head, else FrontEndCommandBuffer.
+QString ShownWholeName();
+
+// Stores a typed name as the engine takes it back: whole in FrontEndPathBuffer, its head in
+// FrontEndCommandBuffer.
+void StoreWholeName(const QString& text);
+
 // Base of the engine dialogs. It keeps a copy of the exchange area, MessageLine and
 // FrontEndCommandBuffer as they were when it was built; Cancel, Escape and the close box put
 // them back and end with cancel_result() (2 unless the class says otherwise), so a dialog that
@@ -142,6 +153,6 @@ bool ReadInt(const QString& text, int32_t& word);  // false and word kept unless
 // As ReadInt, but a number too big in size for the word is held to the word's nearest end, as
 // typed numbers are.
 bool ReadIntSaturating(const QString& text, int32_t& word);
-bool ReadReal(const QString& text, float& word);   // "%f": the same
+bool ReadReal(const QString& text, float& word);  // "%f": the same
 
 }  // namespace frontend

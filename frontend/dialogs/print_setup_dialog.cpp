@@ -56,8 +56,8 @@ constexpr int kCorners[4] = {1000, 1001, 1123, 1124};
 constexpr int kBoxControls[] = {kBoxInches, kBoxCm, kBoxPoints,   1000,    1001,
                                 1123,       1124,   kBoxOriginal, kBoxGet, kBoxSave};
 
-constexpr int kHeaderChars = 17;    // the header text less its NUL
-constexpr int kNameChars = 47;      // OutputTargetName less its NUL
+constexpr int kHeaderChars = 17;  // the header text less its NUL
+constexpr int kNameChars = core::kOutputTargetChars;
 constexpr int kMessageChars = 511;  // MessageLine less its NUL
 constexpr int kNumberChars = 31;    // a number field as read
 constexpr int kCornerChars = 23;    // a box corner as read
@@ -122,7 +122,7 @@ class CPrintSetupDlg : public CEngineDialog {
     std::vector<QButtonGroup*> groups_;
     std::map<int, QString> shown_;
     // What Cancel puts back besides the exchange area and the two lines.
-    core::FixedText<48> kept_name_;
+    core::FixedText<core::kOutputTargetChars + 1> kept_name_;
     core::FixedText<18> kept_header_;
     int32_t kept_metric_ = 0;
 };

@@ -77,19 +77,19 @@ class CDontShowAgainDlg : public CEngineDialog {
 
 // -- 214, 171, 188, 189: name and text prompts ------------------------------------------------
 
-// 214: the EPS file name in FrontEndCommandBuffer both ways.
+// 214: the EPS file name, whole, both ways (see StoreWholeName).
 class CEpsFileNameDlg : public CEngineDialog {
   public:
     explicit CEpsFileNameDlg(QWidget* parent)
         : CEngineDialog(214, QStringLiteral("Type EPS file name."), parent) {
         auto* layout = new QVBoxLayout(this);
-        auto* name = edit(this, 1125, ShownLine(core::FrontEndCommandBuffer), 47);
+        auto* name = edit(this, 1125, ShownWholeName(), kWholeNameChars);
         layout->addWidget(name);
         QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
         QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, name] {
-            StoreLine(core::FrontEndCommandBuffer, name->text());
+            StoreWholeName(name->text());
             End(1);
         });
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -102,7 +102,7 @@ class CMacroFileDlg : public CEngineDialog {
   public:
     explicit CMacroFileDlg(QWidget* parent) : CEngineDialog(171, QStringLiteral("MACRO"), parent) {
         auto* layout = new QVBoxLayout(this);
-        auto* name = edit(this, 1001, QStringLiteral("MACRO"), 47);
+        auto* name = edit(this, 1001, QStringLiteral("MACRO"), kWholeNameChars);
         auto* text = Named(new QPlainTextEdit(shown_lines(core::MessageLine.c_text()), this), 1000);
         layout->addWidget(name);
         layout->addWidget(text);
@@ -110,7 +110,7 @@ class CMacroFileDlg : public CEngineDialog {
         QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, name, text] {
-            StoreLine(core::FrontEndCommandBuffer, name->text());
+            StoreWholeName(name->text());
             StoreLine(core::MessageLine, FromCp1252(stored_lines(text->toPlainText(), true)));
             End(1);
         });
@@ -153,7 +153,7 @@ class CDecombineFileDlg : public CEngineDialog {
         auto* layout = new QVBoxLayout(this);
         auto* form = new QFormLayout;
         auto* sizes = edit(this, 1124, QString(), 511);
-        auto* name = edit(this, 1123, QString(), 47);
+        auto* name = edit(this, 1123, QString(), kWholeNameChars);
         form->addRow(QStringLiteral("Type number of staves in each group to be processed."), sizes);
         form->addRow(QStringLiteral("Output name for top staff group. "), name);
         layout->addLayout(form);
@@ -162,7 +162,7 @@ class CDecombineFileDlg : public CEngineDialog {
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, sizes, name] {
             StoreLine(core::MessageLine, sizes->text());
-            StoreLine(core::FrontEndCommandBuffer, name->text());
+            StoreWholeName(name->text());
             End(1);
         });
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -228,15 +228,29 @@ TEST_F(ConsoleFrontEndTest, FileNameDialogTakesTheNextLineAndCancelsAtTheEnd) {
     EXPECT_EQ(output(), "Type output file name. (Default = DRW.TMP)\nAgain\n");
 }
 
-TEST_F(ConsoleFrontEndTest, NamesTooLongForTheCommandBufferAreRefused) {
-    ConsoleFrontEnd& fe = console("\n" + std::string(49, 'e') + "\nshort.eps\n");
+TEST_F(ConsoleFrontEndTest, EpsAndMacroNamesAreKeptWholeTo128) {
+    const std::string n60(60, 'e');
+    const std::string n128(128, 'f');
+    ConsoleFrontEnd& fe = console("\n" + n60 + "\n" + n128 + "\n" + n128 + "g\n" + n128 +
+                                  "\nNOTE 5\n.\n" + n128 + "g\nNOTE 5\n.\n");
     FrontEndCommandBuffer.set("preset.eps");
     EXPECT_EQ(fe.RunEpsFileNameDialog(), 1);
     EXPECT_TRUE(FrontEndCommandBuffer == "preset.eps");
+    for (const std::string& name : {n60, n128}) {
+        EXPECT_EQ(fe.RunEpsFileNameDialog(), 1);
+        EXPECT_EQ(FrontEndPathBuffer.c_text(), name);
+        EXPECT_EQ(FrontEndCommandBuffer.view(), name.substr(0, 48));
+    }
+    FrontEndPathBuffer.blank();
     EXPECT_EQ(fe.RunEpsFileNameDialog(), 2);
-    EXPECT_TRUE(FrontEndCommandBuffer == "preset.eps");
-    EXPECT_EQ(fe.RunOutputFileNameDialog(), 1);
-    EXPECT_TRUE(FrontEndCommandBuffer == "short.eps");
+    EXPECT_TRUE(FrontEndPathBuffer.is_blank());
+    EXPECT_NE(output().find("File name too long (at most 128 characters): cancelled."),
+              std::string::npos);
+    EXPECT_EQ(fe.RunMacroFileDialog(), 1);
+    EXPECT_EQ(FrontEndPathBuffer.c_text(), n128);
+    FrontEndPathBuffer.blank();
+    EXPECT_EQ(fe.RunMacroFileDialog(), 2);
+    EXPECT_TRUE(FrontEndPathBuffer.is_blank());
 }
 
 TEST_F(ConsoleFrontEndTest, MacroDialogReadsANameThenLinesUpToADot) {

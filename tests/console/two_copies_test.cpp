@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -205,6 +206,138 @@ TEST(TwoRunningCopies, ASaveThatLandsMeanwhileIsToldAndAskedAbout) {
     EXPECT_NE(a.wait_for("File saved:"), "") << a.output();
     EXPECT_EQ(a.finish(), 0) << a.output();
     EXPECT_EQ(staves_of(song), std::vector<float>({1.0f, 2.0f})) << a.output();
+}
+
+// How many processes wait for the flock of the file with the given inode.
+int lock_waiters(ino_t inode) {
+    std::ifstream locks("/proc/locks");
+    const std::string tail = ":" + std::to_string(inode);
+    int n = 0;
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("->") == std::string::npos) continue;
+        std::istringstream fields(line);
+        for (std::string f; fields >> f;)
+            if (f.size() > tail.size() && f.ends_with(tail)) ++n;
+    }
+    return n;
+}
+
+// The test holds the lock of the records the copies share until every copy waits for it, so
+// that all of them change a record at once, whatever the timing.
+class HeldRecordLock {
+  public:
+    explicit HeldRecordLock(const fs::path& work) {
+        fs::create_directories(work);
+        fd_ = ::open((work / ".ormest-records").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        struct stat st {};
+        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) == 0 && ::fstat(fd_, &st) == 0) inode_ = st.st_ino;
+    }
+    ~HeldRecordLock() { release(); }
+    bool held() const { return inode_ != 0; }
+    // Waits until count processes wait for the lock; false when they never did.
+    bool wait_for_waiters(int count) const {
+        return RunningProgram::wait_until([&] { return lock_waiters(inode_) >= count; });
+    }
+    void release() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+  private:
+    int fd_ = -1;
+    ino_t inode_ = 0;
+};
+
+int count_of(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// Three copies ended by one SIGTERM each keep their page and record it: the next start names
+// all three, and none of the backups is written over.
+TEST(TwoRunningCopies, CopiesEndedTogetherAreAllNamedAtTheNextStart) {
+    const TempFolder temp("ormest_ended_together");
+    const fs::path state = temp.root() / "state";
+    const fs::path work = state / "ormest";
+    std::vector<std::unique_ptr<RunningCopy>> copies;
+    for (int n = 1; n <= 3; ++n) {
+        copies.push_back(std::make_unique<RunningCopy>(temp.root(), state));
+        RunningCopy& c = *copies.back();
+        ASSERT_TRUE(c.started());
+        const std::string name = (temp.root() / ("c" + std::to_string(n) + ".mus")).string();
+        c.type("EI");
+        c.type("8 " + std::to_string(n) + " 0");
+        c.type("SA " + name);
+        ASSERT_NE(c.wait_for("File saved:"), "") << c.output();
+        c.type("8 " + std::to_string(n + 10) + " 0");
+        ASSERT_NE(c.wait_for("   2 Items"), "") << c.output();
+        ASSERT_TRUE(RunningProgram::wait_until([&c] { return c.catches(SIGTERM); }));
+    }
+    HeldRecordLock lock(work);
+    ASSERT_TRUE(lock.held());
+    for (const auto& c : copies) ::kill(c->pid(), SIGTERM);
+    ASSERT_TRUE(lock.wait_for_waiters(3));
+    lock.release();
+    for (const auto& c : copies) c->finish();
+
+    RunningCopy next(temp.root(), state);
+    ASSERT_TRUE(next.started());
+    next.type("EI");
+    next.type("8 1 0");
+    const std::string told = next.wait_for("   1 Items");
+    EXPECT_EQ(count_of(told, "*** A backup of "), 3) << told;
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_NE(told.find("c" + std::to_string(n) + ".mus was kept when the program was ended"),
+                  std::string::npos)
+            << told;
+    // Each named backup holds its own copy's page.
+    std::vector<std::vector<float>> pages;
+    for (const auto& entry : fs::directory_iterator(work)) {
+        const std::string file = entry.path().filename().string();
+        if (file != "!save.mus" && !file.starts_with("!kept-")) continue;
+        std::vector<float> staves = staves_of(entry);  // then the stored name's words
+        staves.resize(std::min<std::size_t>(staves.size(), 2));
+        pages.push_back(staves);
+    }
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(pages, (std::vector<std::vector<float>>{{1, 11}, {2, 12}, {3, 13}}));
+}
+
+// Two copies loading documents at once each add theirs to the load history: none is lost.
+TEST(TwoRunningCopies, LoadsFromTwoCopiesAtOnceKeepEveryHistoryEntry) {
+    const TempFolder temp("ormest_loads_together");
+    const fs::path state = temp.root() / "state";
+    const fs::path work = state / "ormest";
+    for (const char* name : {"one.mus", "two.mus"}) {
+        RunningCopy maker(temp.root(), state);
+        ASSERT_TRUE(maker.started());
+        maker.type("EI");
+        maker.type("8 1 0");
+        maker.type(std::string("SA ") + (temp.root() / name).string());
+        ASSERT_NE(maker.wait_for("File saved:"), "") << maker.output();
+        EXPECT_EQ(maker.finish(), 0);
+    }
+    fs::remove(work / "!history.tmp");
+    RunningCopy a(temp.root(), state);
+    RunningCopy b(temp.root(), state);
+    ASSERT_TRUE(a.started() && b.started());
+    for (RunningCopy* c : {&a, &b}) {
+        c->type("EI");
+        ASSERT_TRUE(c->saw("New items will")) << c->output();
+    }
+    HeldRecordLock lock(work);
+    ASSERT_TRUE(lock.held());
+    a.type("G " + (temp.root() / "one.mus").string());
+    b.type("G " + (temp.root() / "two.mus").string());
+    ASSERT_TRUE(lock.wait_for_waiters(2));
+    lock.release();
+    EXPECT_EQ(a.finish(), 0) << a.output();
+    EXPECT_EQ(b.finish(), 0) << b.output();
+    const std::string history = read_text(work / "!history.tmp");
+    EXPECT_NE(history.find("one.mus"), std::string::npos) << history;
+    EXPECT_NE(history.find("two.mus"), std::string::npos) << history;
 }
 
 // The libraries a running copy has mapped, by file name.

@@ -2,9 +2,12 @@
 // edited item, and the same lines read from a command file. Every number is read whole (an
 // exponent included) or the line is refused with a reply naming the word, and nothing changes:
 // no item, no undo copy.
+#include <algorithm>
 #include <cfloat>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -101,6 +104,20 @@ TEST_F(TypedNumbersConsoleTest, NewItemLimitsAndExponents) {
     // A number longer than twelve characters is read to its end.
     EXPECT_EQ(accepted("1 1 1234567890123 5"), "1 1 1.23456795e+12 5");
     EXPECT_EQ(accepted("1 1 20.00000000000001 5"), "1 1 20 5");
+
+    // Up to 45 numbers each keep their own place; only those past the 45th go to P45.
+    for (const auto& [count, p44, p45] : std::vector<std::tuple<int, std::string, std::string>>{
+             {44, "44", "0"}, {45, "44", "45"}, {46, "44", "46"}}) {
+        std::string line = "1 1 30 5";
+        for (int k = 5; k <= count; ++k) line += " " + std::to_string(k);
+        std::istringstream item(accepted(line));
+        std::vector<std::string> values;
+        for (std::string v; item >> v;) values.push_back(v);
+        values.resize(std::max<std::size_t>(values.size(), 45), "0");
+        EXPECT_EQ(values[42], "43") << count;
+        EXPECT_EQ(values[43], p44) << count;
+        EXPECT_EQ(values[44], p45) << count;
+    }
 }
 
 TEST_F(TypedNumbersConsoleTest, PairsAndCommaLinesOfTheEditedItem) {
@@ -125,6 +142,10 @@ TEST_F(TypedNumbersConsoleTest, PairsAndCommaLinesOfTheEditedItem) {
              {"4 junk", "Not a number: junk"},
              {"3 30 4 junk", "Not a number: junk"},
              {"4 +2", "Not a number: +"},
+             // The number after an edit word is read whole too.
+             {"LP 1,5", "*** Not a number: 1,5 -- the line was not taken."},
+             {"SZ 1.5x", "Not a number: 1.5x"},
+             {"UP 2e", "Not a number: 2e"},
              {"ALL", "ALL answers a box question"},
          }) {
         const std::string out = type({line});
@@ -141,6 +162,13 @@ TEST_F(TypedNumbersConsoleTest, PairsAndCommaLinesOfTheEditedItem) {
     EXPECT_EQ(stored_item_lines()[1], "1 256 25 5 6 0 1");
     type({"I 2", "2 0", "X"});  // staff 0 of an edited item is staff 1, as ever
     EXPECT_EQ(stored_item_lines()[1], "1 1 25 5 6 0 1");
+    // An exponent after an edit word counts: "LP 1e1" moves as "LP 10" does.
+    type({"I 2", "LP 10", "X"});
+    const std::vector<std::string> by_ten = stored_item_lines();
+    type({"UNDO", "I 2", "LP 1e1", "X"});
+    EXPECT_EQ(stored_item_lines(), by_ten);
+    EXPECT_NE(by_ten[1], "1 1 25 5 6 0 1");
+    type({"UNDO"});
     // The arithmetic form still works.
     type({"I 2", "5 P 4+1", "X"});
     EXPECT_EQ(stored_item_lines()[1], "1 1 25 5 6 0 1");

@@ -19,7 +19,6 @@ namespace {
 
 using SmallDialogTest = AttendedDialogTest;
 
-
 // The box of each code, as the dialog numbers them.
 int code_box(int code) {
     const int ids[] = {1554, 1561, 1556, 1557, 1558, 1559, 1560, 1555, 1562,
@@ -286,5 +285,41 @@ TEST_F(SmallDialogTest, CombineAndDecombinePrompts) {
     });
     EXPECT_EQ(fe_.RunDecombineFileDialog(), 1);
     EXPECT_EQ(core::MessageLine.c_text(), "2 2");
-    EXPECT_EQ(core::FrontEndCommandBuffer.c_text(), std::string(47, 'n'));
+    EXPECT_EQ(core::FrontEndPathBuffer.c_text(), std::string(60, 'n'));
+    EXPECT_EQ(core::FrontEndCommandBuffer.c_text(), std::string(48, 'n'));
+}
+
+// The name fields hold 128 characters whole, and stop there; a preset of 128 is shown whole.
+TEST_F(SmallDialogTest, NameFieldsKeepNamesWholeTo128) {
+    const QString n128(128, QLatin1Char('f'));
+    core::FrontEndPathBuffer.set(n128.toStdString());
+    core::FrontEndCommandBuffer.set(std::string(48, 'f'));
+    QString shown;
+    answer_next_dialog([&](QDialog& d) {
+        shown = control(d, 1125)->text();
+        control(d, 1125)->setText(n128 + QLatin1Char('g'));
+        click(d, 1);
+    });
+    EXPECT_EQ(fe_.RunEpsFileNameDialog(), 1);
+    EXPECT_EQ(shown, n128);
+    EXPECT_EQ(core::FrontEndPathBuffer.c_text(), n128.toStdString());
+
+    for (const int length : {60, 128}) {
+        const QString name(length, QLatin1Char('m'));
+        answer_next_dialog([&](QDialog& d) {
+            control(d, 1001)->setText(name);
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunMacroFileDialog(), 1) << length;
+        EXPECT_EQ(core::FrontEndPathBuffer.c_text(), name.toStdString()) << length;
+        answer_next_dialog([&](QDialog& d) {
+            control(d, 1124)->setText(QStringLiteral("1"));
+            control(d, 1123)->setText(name + QStringLiteral("zz"));
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunDecombineFileDialog(), 1) << length;
+        EXPECT_EQ(core::FrontEndPathBuffer.c_text(),
+                  (name + (length == 128 ? QString() : QStringLiteral("zz"))).toStdString())
+            << length;
+    }
 }

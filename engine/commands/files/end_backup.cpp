@@ -22,6 +22,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/input/mode/input_mode.h"
+#include "platform/file_identity.h"
 #include "platform/file_kind.h"
 #include "platform/paths.h"
 #include "platform/work_copies.h"
@@ -207,6 +208,7 @@ PageToKeep page_to_keep(bool before_word = false) {
 // receives the local path recorded (in the work folder when this copy's own folder goes at its
 // end). False when it could not be kept.
 bool write_and_record_page(KeptReason reason, const PageToKeep& page, std::string& path) {
+    const platform::SharedRecordLock record_lock;  // no other copy's entry lost meanwhile
     const std::string name = CurrentFileName.trimmed();
     const std::string backup = TempDirPrefix.trimmed() + std::string(kBackupCopyFile);
     if (!set_aside_backup_kept_at_end()) return false;
@@ -366,6 +368,7 @@ void settle_command_file_backup() {
     pending.words.clear();
     std::string path;
     bool backup_copy = false;
+    const platform::SharedRecordLock record_lock;  // no other copy's entry lost meanwhile
     if (platform::own_copy_folder().empty()) {
         path = own_backup_path();
         backup_copy = set_aside_backup_kept_at_end();
@@ -395,6 +398,7 @@ void settle_command_file_backup() {
 // Contract: see the header.
 std::vector<std::string> tell_backups_kept_at_end() {
     std::vector<std::string> told;
+    const platform::SharedRecordLock record_lock;  // no other copy's entry lost meanwhile
     const std::vector<EndedBackup> entries = read_record();
     if (entries.empty()) return told;
     const std::string own = own_backup_path();
@@ -434,6 +438,7 @@ std::string take_backup_kept_aside() {
 }
 
 bool set_aside_backup_kept_at_end() {
+    const platform::SharedRecordLock record_lock;  // no other copy's entry lost meanwhile
     const std::vector<EndedBackup> entries = read_record();
     const std::string own = own_backup_path();
     const auto is_own = [&](const EndedBackup& e) {
@@ -464,6 +469,7 @@ bool set_aside_backup_kept_at_end() {
 
 // Contract: see the header.
 void forget_backup_kept_at_end(std::string_view loaded) {
+    const platform::SharedRecordLock record_lock;  // no other copy's entry lost meanwhile
     std::vector<EndedBackup> entries = read_record();
     if (entries.empty() || loaded.empty()) return;
     std::vector<EndedBackup> left;

@@ -203,6 +203,35 @@ std::string word_in_applied_pair() {
     return std::string();
 }
 
+// The numbers after a step word (L, R, U, D and their unit and doubled forms: "LP 1E1") or
+// SZ are read whole as the pairs read them; one they would not take whole ("1,5", "1.5X")
+// refuses the line by name. Other words' rest (a file name, a text) is left alone. False when
+// the line was refused.
+bool take_edit_word_numbers() {
+    if (ScannedFields.size() < 2 || ScannedFields[0].number) return true;
+    std::string word = ScannedFields[0].text;
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const bool step = !word.empty() && word.size() <= 2 &&
+                      std::string_view("LRUD").find(word[0]) != std::string_view::npos &&
+                      (word.size() == 1 || word[1] == 'P' || word[1] == 'I' || word[1] == 'C' ||
+                       word[1] == word[0]);
+    if (!step && word != "SZ") return true;
+    for (std::size_t k = 1; k < ScannedFields.size(); ++k) {
+        const ScannedField& field = ScannedFields[k];
+        if (!field.number) continue;
+        std::string typed = field.text;
+        float value = 0.0f;
+        const bool joined = field.after == ',' && k + 1 < ScannedFields.size();
+        if (joined) typed += "," + ScannedFields[k + 1].text;
+        if (joined || !read_number_whole(field.text, value)) {
+            name_untaken_line("*** Not a number: " + typed + " -- the line was not taken.");
+            return false;
+        }
+        if (field.index >= 1 && field.index <= 45) ParamBuffer(field.index) = value;
+    }
+    return true;
+}
+
 CommandFlow run_edit_item_step(bool from_keyword_path, bool pm = false);
 CommandFlow run_keyword_step(bool from_edit_item);
 
@@ -552,6 +581,7 @@ CommandFlow run_edit_line() {
         if (!arithmetic && !edit::check_pair_values(reading.typed)) return CommandFlow::EndCommand;
         return run_edit_item_step(false);
     }
+    if (!take_edit_word_numbers()) return CommandFlow::EndCommand;
     return run_keyword_step(false);
 }
 

@@ -269,11 +269,15 @@ void scan_command_line(int32_t n) {
     int f = 0;   // field counter
     int o = 0;   // last position written of the compact form (never beyond k)
     int s = -1;  // -1 at the start or after a number, 1 after a blank, 0 inside a word
+    // Returns the field's own index: the 45th field is P45, and only fields past it write
+    // over P45.
     auto open_field = [&f](float value) {
         ++f;
+        const int index = f;
         ParamBuffer(f) = value;
         ScannedFieldCount = std::max(ScannedFieldCount, f);
         if (f == kMaxFields) f = kMaxFields - 1;
+        return index;
     };
 
     int k = 1;
@@ -293,8 +297,7 @@ void scan_command_line(int32_t n) {
             for (int c = k; c <= end && CommandLine.code(c) >= 32; ++c) field.text += typed_char(c);
             if (end < n) field.after = CommandLine(end + 1);
             int32_t i = k;
-            open_field(read_line_number(i, end));
-            field.index = f;
+            field.index = open_field(read_line_number(i, end));
             ScannedFields.push_back(std::move(field));
             CommandLine(++o) = '*';
             s = -1;
@@ -306,9 +309,9 @@ void scan_command_line(int32_t n) {
             open_field(0.0f);
         }
         if (s != 0) {
-            open_field(0.0f);
+            const int index = open_field(0.0f);
             ScannedField word;
-            word.index = f;
+            word.index = index;
             word.column = k;
             ScannedFields.push_back(std::move(word));
         }

@@ -4,6 +4,7 @@
 
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -66,6 +67,9 @@ void record_file_history(int32_t mode) {
     const std::string name = CurrentFileName.trimmed();
     if (name.empty() || name.find('!') != std::string::npos) return;
 
+    // Copies loading at once each read, add and write the history: one at a time, so that no
+    // copy's entry is lost.
+    const platform::SharedRecordLock record_lock;
     read_history_file();
     for (int k = 1; k <= kHistoryEntries; ++k)
         if (same_document_name(HistoryTable(k).view(), name)) return;  // it keeps its place

@@ -411,9 +411,16 @@ void open_macro_file() {
     const int32_t saved_item_count = ItemCount;
     MessageLine.blank();
     MessageLine.put(1, 9, "abcd\n1234");
+    FrontEndPathBuffer.blank();
     const int result = front_end().RunMacroFileDialog();
 
-    const std::string name = field_name(FrontEndCommandBuffer);
+    // The whole name is in the path buffer when the command buffer holds its head.
+    std::string name = field_name(FrontEndCommandBuffer);
+    const std::string whole = field_name(FrontEndPathBuffer);
+    if (!whole.empty() && field_name(FixedText<kFrontEndCommandChars>(
+                              whole.substr(0, kFrontEndCommandChars))) == name)
+        name = whole;
+    FrontEndPathBuffer.blank();
     bool has_text = false;
     for (int k = 1; k <= MessageLine.size() && MessageLine(k) != '\0'; ++k) {
         if (static_cast<unsigned char>(MessageLine(k)) > ' ') {

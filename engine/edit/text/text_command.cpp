@@ -26,6 +26,7 @@
 #include "engine/render/page/extents.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
+#include "engine/render/text/text_escapes.h"
 #include "platform/clock.h"
 
 namespace edit {
@@ -524,6 +525,14 @@ void enter_text() {
         if (refusing) {
             if (line.empty()) continue;  // a blank line adds nothing in any case
             core::name_untaken_line("*** Not entered: a line before it was refused: " + line);
+            continue;
+        }
+        // Letters typed as UTF-8 are stored as the escapes that print them; a letter no escape
+        // gives is refused with its line.
+        if (std::string refused; !render::escape_typed_letters(line, refused)) {
+            if (refuse_line("*** No text escape gives the letter " + refused +
+                            " -- the text was not entered."))
+                return;
             continue;
         }
         if (LastTextLine.code(1) <= ' ') LastTextLine.set(line);

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
@@ -522,5 +524,93 @@ uint8_t accented_char(int32_t accent, int32_t letter_code) {
 }
 
 void reset_text_code_list() { TextCodeList.count = 0; }
+
+namespace {
+
+// Unicode letters of the Windows-1252 bytes 0x80..0x9F (0 where the byte has none).
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The Windows-1252 byte of a Unicode letter above ASCII; 0 when it has none.
+uint8_t cp1252_byte(char32_t u) {
+    if (u >= 0xA0 && u <= 0xFF) return static_cast<uint8_t>(u);
+    for (int k = 0; k < 32; ++k)
+        if (kCp1252High[k] == u) return static_cast<uint8_t>(0x80 + k);
+    return 0;
+}
+
+// The length of the UTF-8 sequence at line[i] and its letter; 0 when it is none.
+std::size_t utf8_letter(std::string_view line, std::size_t i, char32_t& u) {
+    const auto b = [&line](std::size_t k) { return static_cast<unsigned char>(line[k]); };
+    const unsigned char c = b(i);
+    std::size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+    if (c >= 0xF5 || len == 0 || i + len > line.size()) return 0;
+    u = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        u = (u << 6) | (b(i + k) & 0x3F);
+    }
+    const char32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+    if (u < least || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) return 0;
+    return len;
+}
+
+// The escape that gives a Windows-1252 byte above ASCII; empty when none does.
+std::string escape_of_byte(uint8_t byte) {
+    static constexpr std::string_view kAccentMarks[] = {"<<", ">>", "^^", "%%", "##"};
+    for (const AccentRow& row : kAccentRows) {
+        for (std::size_t k = 0; k < row.letters.size(); ++k) {
+            if (row.bytes[k] != byte) continue;
+            const std::string mark(row.accent == kTildeCode
+                                       ? std::string_view("~")
+                                       : kAccentMarks[static_cast<std::size_t>(row.accent - 83)]);
+            return mark + row.letters[k];
+        }
+    }
+    for (const SpecialChar& special : kSpecialChars) {
+        if (special.byte != byte) continue;
+        for (std::size_t k = 0; k < kQuestionLetters.size(); ++k)
+            if (kQuestionCodes[k] == special.code) return std::string("?") + kQuestionLetters[k];
+        const int32_t place = special.code - kFirstExclamationCode;
+        if (place >= 0 && place < static_cast<int32_t>(kExclamationLetters.size()))
+            return std::string("!") + kExclamationLetters[static_cast<std::size_t>(place)];
+        const int32_t tilde = special.code - kFirstTildeCode;
+        if (tilde >= 0 && tilde < static_cast<int32_t>(kTildeLetters.size()))
+            return std::string("~") + kTildeLetters[static_cast<std::size_t>(tilde)];
+    }
+    return std::string();
+}
+
+}  // namespace
+
+bool escape_typed_letters(std::string& line, std::string& refused) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size();) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c < 0x80) {
+            out += line[i++];
+            continue;
+        }
+        char32_t u = 0;
+        const std::size_t len = utf8_letter(line, i, u);
+        if (len == 0) {
+            // A lone byte is a Windows-1252 character as documents hold them: kept as it is.
+            out += line[i++];
+            continue;
+        }
+        const uint8_t byte = cp1252_byte(u);
+        const std::string escape = byte != 0 ? escape_of_byte(byte) : std::string();
+        if (escape.empty()) {
+            refused = line.substr(i, len);
+            return false;
+        }
+        out += escape;
+        i += len;
+    }
+    line = std::move(out);
+    return true;
+}
 
 }  // namespace render

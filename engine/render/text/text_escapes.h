@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/core/fixed_array.h"
@@ -85,6 +86,13 @@ uint8_t screen_char_of_code(int32_t code);
 // The Windows-1252 byte of letter_code under accent (83 acute, 84 grave, 85 circumflex, 86
 // diaeresis, 87 cedilla, 126 tilde); the plain letter when that accent has no such letter.
 uint8_t accented_char(int32_t accent, int32_t letter_code);
+
+// Contract: rewrites each letter typed as UTF-8 in line as the escape that gives it (an accented
+// letter as its doubled accent and letter, "ü" as "%%u"; a symbol as its "?", "!" or "~"
+// escape); a lone byte above ASCII (a Windows-1252 character) is kept. True when every such
+// letter has one; else false with line unchanged and
+// `refused` holding the first letter that has none, as typed.
+bool escape_typed_letters(std::string& line, std::string& refused);
 
 // ---- paragraph reflow (text_reflow.cpp) ----
 
