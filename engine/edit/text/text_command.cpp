@@ -528,12 +528,14 @@ void enter_text() {
             continue;
         }
         // Letters typed as UTF-8 are stored as the escapes that print them; a letter no escape
-        // gives is refused with its line.
+        // gives is refused with its line. TT goes on with its next lines: only this one is left
+        // out.
         if (std::string refused; !render::escape_typed_letters(line, refused)) {
-            if (refuse_line("*** No text escape gives the letter " + refused +
-                            " -- the text was not entered."))
-                return;
-            continue;
+            core::report_failure("*** No text escape gives the letter " + refused +
+                                 " -- the text was not entered.");
+            if (many_lines) continue;
+            end_text_entry(run, false);
+            return;
         }
         if (LastTextLine.code(1) <= ' ') LastTextLine.set(line);
         const float scale = run.staff >= 1 && run.staff <= layout::kMaxStaves
