@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -41,6 +42,30 @@ bool is_folder(const fs::path& path) {
     return ::stat(path.empty() ? "." : path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The lock file name in the work folder, open and locked for this process alone: its descriptor,
+// or -1 when there is no work folder or the file cannot be made, is no regular file or cannot be
+// locked. The file is made (mode 0600) when missing, never through a link at its name; a wait
+// interrupted by a signal is taken up again.
+int open_locked(std::string_view name) {
+    const std::string& work = work_folder();
+    if (work.empty()) return -1;
+    const std::string path = work + "/" + std::string(name);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    struct stat st {};
+    int rc = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? 0 : -1;
+    if (rc == 0) {
+        do {
+            rc = ::flock(fd, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+    }
+    if (rc != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 FileIdentity file_identity(const std::string& path) {
@@ -56,29 +81,10 @@ FileIdentity file_identity(const std::string& path) {
     return id;
 }
 
-// Contract: see the header. The lock file is made (mode 0600) when missing, never through a link
-// at its name; a wait interrupted by a signal is taken up again.
+// Contract: see the header; open_locked says how the lock file is made and waited for.
 void SaveLock::acquire() {
     if (fd_ >= 0) return;
-    const std::string& work = work_folder();
-    if (work.empty()) return;
-    const std::string path = work + "/" + kSaveLockName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return;
-    }
-    int rc = 0;
-    do {
-        rc = ::flock(fd, LOCK_EX);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        ::close(fd);
-        return;
-    }
-    fd_ = fd;
+    fd_ = open_locked(kSaveLockName);
 }
 
 namespace {
@@ -92,23 +98,7 @@ int g_record_lock_fd = -1;
 SharedRecordLock::SharedRecordLock() {
     g_record_lock_depth = g_record_lock_depth + 1;
     if (g_record_lock_depth > 1) return;
-    const std::string& work = work_folder();
-    if (work.empty()) return;
-    const std::string path = work + "/" + kRecordLockName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    struct stat st {};
-    int rc = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? 0 : -1;
-    if (rc == 0) {
-        do {
-            rc = ::flock(fd, LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
-    }
-    if (rc != 0) {
-        ::close(fd);
-        return;
-    }
-    g_record_lock_fd = fd;
+    g_record_lock_fd = open_locked(kRecordLockName);
 }
 
 SharedRecordLock::~SharedRecordLock() {

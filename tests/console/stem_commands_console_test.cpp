@@ -244,7 +244,9 @@ TEST_F(StemCommandsConsoleTest, FlipWordsStopOnTwoVoicesAndFlipChords) {
             EXPECT_NE(out.find(kRefusal), std::string::npos) << out;
             EXPECT_EQ(marked_status(), 1) << out;
             EXPECT_EQ(file_text("f.mus"), file_text("b.mus")) << out;
-            if (loaded) EXPECT_EQ(file_text("f.mus"), file_text("hymn.mus")) << out;
+            if (loaded) {
+                EXPECT_EQ(file_text("f.mus"), file_text("hymn.mus")) << out;
+            }
         }
     }
     // One voice of chords, stems up: the chords flip down whole.
