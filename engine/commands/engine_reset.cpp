@@ -16,6 +16,7 @@
 #include "engine/core/files/short_names.h"
 #include "engine/core/files/title_line.h"
 #include "engine/core/files/undo.h"
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"
@@ -71,6 +72,7 @@ void reset_engine() {
     reset_interpreter_tables();
     reset_undo_tables();
     forget_saved_page();
+    forget_page_before_word();
     reset_file_command_tables();
     reset_document_file_records();
     reset_item_panel_record();

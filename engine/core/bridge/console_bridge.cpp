@@ -190,19 +190,24 @@ void set_engine_wait_level(int32_t level) {
 }
 
 namespace {
+// The one place a reply's kind marks the run: every route that shows a reply calls it first.
+void mark_if_failure(ReplyKind kind) {
+    if (kind == ReplyKind::Failure) mark_failure();
+}
+
 // The kind of the prompt the message line shows, for show_prompt_again.
 ReplyKind PromptKind = ReplyKind::Question;
 }  // namespace
 
 void show_prompt(ReplyKind kind, std::string_view text) {
-    if (kind == ReplyKind::Failure) mark_failure();
+    mark_if_failure(kind);
     PromptKind = kind;
     front_end().SetMessageLineText(kind, fill_buffer(ConsoleBuffers.prompt, text));
     CommandStatusWord = 0;
 }
 
 void show_line_reply(ReplyKind kind, std::string_view text) {
-    if (kind == ReplyKind::Failure) mark_failure();
+    mark_if_failure(kind);
     if (has_front_end()) front_end().SetMessageLineText(kind, std::string(text).c_str());
 }
 
@@ -351,14 +356,14 @@ int32_t show_box(ReplyKind kind, std::string_view text) {
 int32_t show_message(std::string_view text) { return show_message(ReplyKind::Notice, text); }
 
 int32_t show_message(ReplyKind kind, std::string_view text) {
-    if (kind == ReplyKind::Failure) mark_failure();
+    mark_if_failure(kind);
     return show_box(kind, text);
 }
 
 ReplyKind LeftReplyKind = ReplyKind::Notice;
 
 void leave_reply(ReplyKind kind, std::string_view text) {
-    if (kind == ReplyKind::Failure) mark_failure();
+    mark_if_failure(kind);
     LeftReplyKind = kind;
     MessageLine.set(text);
 }
