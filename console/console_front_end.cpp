@@ -48,6 +48,13 @@ std::string_view trim_right(std::string_view text) {
     return text;
 }
 
+// An answer goes to the engine NUL-ended, as the window's dialogs hand it over; a line that
+// fills MessageLine has no room left for the NUL.
+void hand_answer_over(const std::string& line) {
+    core::set_exchange_text(
+        line.size() < static_cast<std::size_t>(core::MessageLine.size()) ? line + '\0' : line);
+}
+
 std::string_view safe(const char* text) { return text == nullptr ? std::string_view() : text; }
 
 // First non-blank character of an answer, upper-cased; 0 for a blank answer.
@@ -576,7 +583,7 @@ int ConsoleFrontEnd::RunDrawingFileNameDialog(const core::FixedText<128>& prompt
         report_failure("File name too long: cancelled.");
         return 2;
     }
-    if (!line.empty()) core::MessageLine.set(line);
+    if (!line.empty()) core::set_exchange_text(line);
     return 1;
 }
 
@@ -638,8 +645,7 @@ int ConsoleFrontEnd::RunMacroFileDialog() {
         return 2;
     }
     store_whole_name(name);
-    core::MessageLine.set(text);
-    core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
+    hand_answer_over(text);
     return 1;
 }
 
@@ -878,7 +884,7 @@ int ConsoleFrontEnd::RunCombineFilesDialog() {
     print_text(core::ReplyKind::Question, "Number of files:");
     std::string count;
     if (!read_line(count) || is_cancel(count)) return 2;
-    core::MessageLine.set(name);
+    core::set_exchange_text(name);
     core::FrontEndCommandBuffer.set(count);
     return 1;
 }
@@ -972,7 +978,7 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
     print_text(core::ReplyKind::Question, prompt);
     if (!trim_right(preset).empty()) print_text(core::ReplyKind::Question, preset);
     waiting_for_ = one_line(prompt);  // the question, not the text offered with it
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     std::string line;
     if (!read_line(line)) return 2;
     if (line.empty()) line = preset;
@@ -982,8 +988,7 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
                     "*** Line " + std::to_string(line_number_) + " is longer than " +
                         std::to_string(kMacroTextChars) + " characters: the rest was left out.");
     }
-    core::MessageLine.set(line);
-    core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
+    hand_answer_over(line);
     return 1;
 }
 
@@ -996,7 +1001,7 @@ int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
     constexpr std::size_t kTextLineChars = 512;
     print_text(core::ReplyKind::Question, "Text Input:");
     waiting_for_ = "Text Input:";
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     std::string line;
     if (!read_line(line) || is_cancel(line)) return 2;
     line.resize(trim_right(line).size());
@@ -1005,8 +1010,7 @@ int ConsoleFrontEnd::RunTextInputDialog(core::Array1<float, 19>& /*b*/) {
                    "*** The text line would pass 512 characters: it was not entered.");
         return 2;
     }
-    core::MessageLine.set(line);
-    if (line.size() < kTextLineChars) core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
+    hand_answer_over(line);
     return 1;
 }
 
@@ -1015,7 +1019,7 @@ int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
     // A number question: X alone is its Cancel, as in the console's other number dialogs.
     if (read_text_answer("Type note number for each text unit.", "") != 1) return 2;
     if (is_cancel(line_text(core::MessageLine))) {
-        core::MessageLine.blank();
+        core::clear_exchange_text();
         return 2;
     }
     return 1;

@@ -109,7 +109,8 @@ bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
     if (!path.empty() && !core::outside_data_folder(path)) return false;
     // The file and the system's reason follow the words, as the unit found them.
     auto fail = [](std::string_view what) {
-        core::show_message(std::string(what) + core::unit_failure_text(kMidiFileUnit));
+        core::show_message(core::ReplyKind::Failure,
+                           std::string(what) + core::unit_failure_text(kMidiFileUnit));
         core::mark_run_failed();
         return false;
     };

@@ -48,7 +48,7 @@ void sort_keeping_state(char sub) {
     const core::FixedText<512> message = core::MessageLine;
     const core::ReorderKeepingMarks keep_marks;
     core::sort_item_store_with_letter(sub);
-    core::MessageLine = message;
+    core::set_exchange_text(message.view());
 }
 
 // The sounding shift of each staff: P13 of its staff item (code 8, at least 13 parameters).
@@ -94,7 +94,8 @@ void no_midi_written() {
 }
 
 void refuse(const std::string& limit) {
-    core::show_message("More than " + limit + ": no MIDI file was written.");
+    core::show_message(core::ReplyKind::Failure,
+                       "More than " + limit + ": no MIDI file was written.");
 }
 
 }  // namespace
@@ -221,7 +222,9 @@ bool build_midi_event_list(MidiEventList& list) {
             previous = std::max(previous, tick);
         }
     }
-    if (outside) core::show_message("Notes outside the MIDI keys 0 to 127 were left out.");
+    if (outside)
+        core::show_message(core::ReplyKind::Notice,
+                           "Notes outside the MIDI keys 0 to 127 were left out.");
     return true;
 }
 
@@ -251,7 +254,7 @@ void make_midi(int32_t& skip, int32_t& tempo) {
         if (!row_takes_part(1)) {
             // Nothing to play yet (a page without staves): said as for a page without notes,
             // and the next command looks for the parts again.
-            core::show_message("No Notes Found.");
+            core::show_message(core::ReplyKind::Failure, "No Notes Found.");
             no_midi_written();
             tempo = 0;
             return;
@@ -308,7 +311,7 @@ void make_midi(int32_t& skip, int32_t& tempo) {
     }
 
     if (NoteTimeline.count == 0 && MidiLimitReached == 0) {
-        core::show_message("No Notes Found.");
+        core::show_message(core::ReplyKind::Failure, "No Notes Found.");
         no_midi_written();
         return;
     }
@@ -317,7 +320,7 @@ void make_midi(int32_t& skip, int32_t& tempo) {
         no_midi_written();
         return;
     }
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     write_and_play_midi(list);
     MidiStatusWord = NoteTimeline.count;
 }

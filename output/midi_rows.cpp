@@ -110,7 +110,7 @@ PosKey key_of(int32_t system, float p3) { return {system, core::nint(2.0 * p3)};
 
 // Stops the command: the message names the limit; nothing is to be written.
 void report_limit(const char* text) {
-    if (MidiLimitReached == 0) core::show_message(text);
+    if (MidiLimitReached == 0) core::show_message(core::ReplyKind::Failure, text);
     MidiLimitReached = 1;
     MidiStatusWord = -999;
 }
@@ -164,7 +164,7 @@ void report_missing_rhythm(int32_t k, int32_t staff, float p3) {
                        ",  Staff=" + core::format_int("(1i3)", staff) +
                        ",  Pos.=" + core::format_real("(1f6.1)", p3);
     text += "\n\rRhythm changed to whole note.";
-    core::show_message(text);
+    core::show_message(core::ReplyKind::Notice, text);
 }
 
 // Appends e to the entry list; false (and the limit told) when the list is full.

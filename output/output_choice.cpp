@@ -268,8 +268,9 @@ void select_ps_output(int32_t& go) {
             if (reply == 0 && answer_from_script()) {
                 // The script's No (or its line taken as No) was told; its next line is a
                 // command again, not the name asked again.
-                core::show_message("*** " + word + " ended: " + platform::shown_path(path) +
-                                   " was not written.");
+                core::show_message(
+                    core::ReplyKind::Notice,
+                    "*** " + word + " ended: " + platform::shown_path(path) + " was not written.");
                 core::CommandLine(1) = 'X';
                 return;
             }
@@ -294,7 +295,7 @@ int32_t check_eps_name(const core::FixedText<512>& name) {
     if (dot != std::string::npos && text.size() - dot == 4 &&
         starts_with_nocase(std::string_view(text).substr(dot), ".eps"))
         return 0;
-    core::show_message(kNotEpsMessage);
+    core::show_message(core::ReplyKind::Failure, kNotEpsMessage);
     return 1;
 }
 

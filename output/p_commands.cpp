@@ -87,13 +87,14 @@ void toggle_page() {
     float shift = 0.0f;
     if (!any_above) {
         if (highest + offset > static_cast<float>(layout::MaxStaffNumber)) {
-            core::show_message("**** The other page would pass staff " +
-                               std::to_string(layout::MaxStaffNumber) + ": nothing moved.");
+            core::show_message(core::ReplyKind::Failure,
+                               "**** The other page would pass staff " +
+                                   std::to_string(layout::MaxStaffNumber) + ": nothing moved.");
         } else {
             shift = offset;
         }
     } else if (any_below) {
-        core::show_message("Some items already on other page.");
+        core::show_message(core::ReplyKind::Failure, "Some items already on other page.");
     } else {
         shift = -offset;
     }

@@ -212,7 +212,8 @@ void load_save_print_setup(int32_t mode, PrintIntBlock& ints, PrintRealBlock& re
         load_print_setup(ints, reals);
         return;
     }
-    if (!save_print_setup(ints, reals)) core::show_message(" ***Error writing file:" + file_name());
+    if (!save_print_setup(ints, reals))
+        core::show_message(core::ReplyKind::Failure, " ***Error writing file:" + file_name());
 }
 
 // Contract: see the header. The first word ends at the first blank; what follows the blanks

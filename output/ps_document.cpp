@@ -248,7 +248,7 @@ bool write_page_body() {
     std::remove(names.c_str());
     if (!core::open_unit_at_local_path(render::kFontNameUnit, names, core::UnitStatus::Unknown,
                                        core::UnitForm::Text))
-        core::show_message("Error opening temp. font name file.");
+        core::show_message(core::ReplyKind::Failure, "Error opening temp. font name file.");
     render::OutputPassWord = -1;
     if (!write_ps_line(" /lmar" + i7(st.lmar) + " def /bmar" + i7(st.bmar) + " def") ||
         !write_ps_line(" lmar bmar tr} def") || !write_ps_line(" g KELDA"))
@@ -261,7 +261,7 @@ bool write_page_body() {
     // The page's name shows while it is written; it asks nothing, so the window still shows
     // where the output went once the command ends.
     const int32_t status = core::CommandStatusWord;
-    core::show_prompt(core::CurrentFileName);
+    core::show_prompt(core::ReplyKind::Notice, core::CurrentFileName.view());
     core::CommandStatusWord = status;
     return !ps_job_aborted();
 }
@@ -293,7 +293,7 @@ bool load_batch_document(int32_t doc) {
     render::OutputPassWord = 1;
     const auto load = OutputHooks.load_document_file;
     if (load == nullptr || !load(name)) {
-        core::show_message("Leaving Batch Printing.");
+        core::show_message(core::ReplyKind::Failure, "Leaving Batch Printing.");
         return false;
     }
     measure_and_place_print_box();
@@ -319,7 +319,7 @@ void print_batch() {
     if (core::ChangesMadeFlag != 0 && core::confirm_discard(1) != -1) {
         core::CommandLine(1) = 'X';
         // The message line still holds the typed names: say what became of them.
-        core::MessageLine.set(kBatchKeptPageMessage);
+        core::leave_reply(core::ReplyKind::Notice, kBatchKeptPageMessage);
         return;
     }
     // A printer takes one job: the batch is one output whatever the naming flag says.
@@ -381,7 +381,7 @@ void print_postscript() {
     } else if (core::ItemCount <= 0) {
         // A page with nothing on it is no document: nothing is opened or written, and a
         // script that asked for the output learns that it was not made.
-        core::show_message(kEmptyPageMessage);
+        core::show_message(core::ReplyKind::Failure, kEmptyPageMessage);
         core::mark_run_failed();
         core::CommandLine(1) = 'X';
     } else if (!write_document(false, 1, 1)) {

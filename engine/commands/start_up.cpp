@@ -40,7 +40,7 @@ bool start_engine() {
     PreviousFileName.blank();
     CommandLine.blank();
     SecondLine.blank();
-    MessageLine.blank();
+    clear_exchange_text();
     LibraryDataPath.blank();
 
     ProgramFolder.set(kProgramFolder);

@@ -593,6 +593,19 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          {"EI", "8 200 0", "X", "SEPZ"},
          4,
          "**** Staff 200 would move beyond 256: nothing spread."},
+        // Refusals left as the word's reply or shown in a box, each with its kind.
+        {"PGR with items on both pages",
+         {"EI", "8 201 0", "X", "PGR"},
+         4,
+         "Some items already on other page."},
+        {"PGR past the last staff",
+         {"EI", "8 60 0", "X", "PGR"},
+         4,
+         "**** The other page would pass staff 256: nothing moved."},
+        {"H on one group of staves",
+         {"H", "5"},
+         3,
+         "*** Only one group of staves: the page height cannot be spread. Nothing changed."},
     };
     for (const Failure& f : failures) {
         for (const Road road : f.roads) {

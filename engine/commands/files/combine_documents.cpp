@@ -42,8 +42,9 @@ Asked ask_names_and_count(std::string& name, std::string& count) {
     if (MacroUnit != DefaultMacroUnit) {
         // The file's end is told as at the questions the front-end asks for a file.
         const auto ended_at = [](std::string_view question) {
-            show_message("*** The command file ended before this was answered: " +
-                         std::string(question));
+            show_message(
+                ReplyKind::Notice,
+                "*** The command file ended before this was answered: " + std::string(question));
             return Asked::Unanswered;
         };
         if (!next_command_file_line()) return ended_at(kNameQuestion);
@@ -60,7 +61,7 @@ Asked ask_names_and_count(std::string& name, std::string& count) {
         count = trimmed_text(CommandLine.view());
         return Asked::Answered;
     }
-    MessageLine.blank();
+    clear_exchange_text();
     FrontEndCommandBuffer.blank();
     if (!has_front_end()) return Asked::Cancelled;
     if (front_end().RunCombineFilesDialog() == 2)
@@ -159,8 +160,8 @@ void combine_documents() {
         }
         std::string file = name;
         for (int32_t k = 1; k <= count; ++k) {
-            MessageLine.set("Reading file " + file);
-            show_prompt(MessageLine);
+            leave_reply(ReplyKind::Notice, "Reading file " + file);
+            show_prompt(ReplyKind::Notice, MessageLine.view());
             if (!merge_below(file)) break;
             ChangesMadeFlag = 0;
             file = count_up_file_name(file);

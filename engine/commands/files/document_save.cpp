@@ -31,8 +31,8 @@ platform::FileIdentity file_detail::identity_of(const std::string& name) {
 
 // Contract: see file_commands_internal.h.
 bool file_detail::may_replace_changed(const std::string& name, platform::FileIdentity& seen) {
-    show_message("*** " + platform::shown_path(name) +
-                 " was changed by another program since it was read.");
+    show_message(ReplyKind::Notice, "*** " + platform::shown_path(name) +
+                                        " was changed by another program since it was read.");
     seen = identity_of(name);
     return confirm_overwrite(name) == -1;
 }
@@ -68,8 +68,8 @@ bool may_write_to(const std::string& typed, const std::string& name) {
     const bool ends_in_separator = !typed.empty() && (typed.back() == '/' || typed.back() == '\\');
     const std::string typed_path = typed.empty() ? name : make_temp_path(typed);
     if (ends_in_separator || names_folder(typed_path) || names_folder(name)) {
-        show_message("*** Not saved: " + platform::shown_path(typed_path) +
-                     " is a folder, not a file.");
+        show_message(ReplyKind::Failure, "*** Not saved: " + platform::shown_path(typed_path) +
+                                             " is a folder, not a file.");
         mark_run_failed();
         return false;
     }
@@ -79,12 +79,13 @@ bool may_write_to(const std::string& typed, const std::string& name) {
     if (path.empty() || platform::in_work_folder(path)) return true;
     switch (platform::resolve_link_target(path).status) {
         case platform::LinkTargetStatus::Loop:
-            show_message("*** Not saved: " + shown + " is a link that leads round in a loop.");
+            show_message(ReplyKind::Failure,
+                         "*** Not saved: " + shown + " is a link that leads round in a loop.");
             mark_run_failed();
             return false;
         case platform::LinkTargetStatus::MissingFolder:
-            show_message("*** Not saved: " + shown +
-                         " is a link into a folder that does not exist.");
+            show_message(ReplyKind::Failure, "*** Not saved: " + shown +
+                                                 " is a link into a folder that does not exist.");
             mark_run_failed();
             return false;
         case platform::LinkTargetStatus::NotALink:
@@ -208,7 +209,7 @@ void save_current_document() {
     // What the page shows is what is saved: the edited item's changes go into the store first.
     const edit::EditBeforeSave edit = edit::store_edit_before_save();
     if (edit == edit::EditBeforeSave::NotStored) {
-        MessageLine.set(std::string(kEditNotStoredText));
+        leave_reply(ReplyKind::Failure, kEditNotStoredText);
         mark_run_failed();
         return;
     }
@@ -227,13 +228,14 @@ void save_current_document() {
         CommandLine = line;
         if (!changed) {  // the write failed
             mark_run_failed();
-            show_message(write_failure_text(file));
-            if (stored) MessageLine.set(std::string(kEditStoredNotSavedText));
+            show_message(ReplyKind::Failure, write_failure_text(file));
+            if (stored) leave_reply(ReplyKind::Failure, kEditStoredNotSavedText);
             return;
         }
         lock.release();
         if (!may_replace_changed(file, seen)) {
-            if (stored) MessageLine.set(std::string(kEditStoredNotSavedText));
+            // The user kept the other program's file: a choice, not a failure.
+            if (stored) leave_reply(ReplyKind::Notice, kEditStoredNotSavedText);
             return;
         }
         lock.acquire();
@@ -243,8 +245,9 @@ void save_current_document() {
     PartialLoadName.blank();  // the file now holds the page
     record_document_file(CurrentFileName.view(), false);
     lock.release();
-    MessageLine.set((stored ? std::string(kEditStoredText) + "||" : std::string()) +
-                    "File saved:  " + CurrentFileName.trimmed() + item_count_text());
+    leave_reply(ReplyKind::Notice, (stored ? std::string(kEditStoredText) + "||" : std::string()) +
+                                       "File saved:  " + CurrentFileName.trimmed() +
+                                       item_count_text());
     update_title_line(CurrentFileName);
     ServiceBlock block;
     block.fill(0);
@@ -274,8 +277,8 @@ void check_file_mode() {
         BackupFailureTold = 0;
     } else if (BackupFailureTold == 0) {
         BackupFailureTold = 1;
-        MessageLine.set("*** The backup copy could not be written: " +
-                        platform::shown_path(backup));
+        leave_reply(ReplyKind::Failure,
+                    "*** The backup copy could not be written: " + platform::shown_path(backup));
     }
 }
 

@@ -389,10 +389,11 @@ void settle_command_file_backup() {
     entries.push_back({path, pending.name, KeptReason::Replaced});
     write_record(entries);
     sync_to_disk(record_path());
-    show_message("*** The unsaved changes of " + pending.name +
-                 " were written to the backup copy before a command file replaced them: type " +
-                 (backup_copy ? std::string("GSV") : "G " + typed_name_of(path)) +
-                 " to load them.");
+    show_message(ReplyKind::Notice,
+                 "*** The unsaved changes of " + pending.name +
+                     " were written to the backup copy before a command file replaced them: type " +
+                     (backup_copy ? std::string("GSV") : "G " + typed_name_of(path)) +
+                     " to load them.");
 }
 
 // Contract: see the header.
@@ -413,7 +414,7 @@ std::vector<std::string> tell_backups_kept_at_end() {
         const std::string typed = mine ? std::string("GSV") : "G " + typed_name_of(e.path);
         told.push_back("*** A backup of " + e.name + " was kept " + reason_text(e.reason) +
                        ": type " + typed + " to load it.");
-        show_prompt(FixedText<512>(told.back()));
+        show_prompt(ReplyKind::Notice, told.back());
         if (mine) left.push_back(e);  // the periodic backup must still keep it aside
     }
     if (left.size() != entries.size()) write_record(left);
@@ -458,8 +459,9 @@ bool set_aside_backup_kept_at_end() {
         backup_kept_aside() = typed;
         // Told as it happens: a command file may move several backups in one call, and each
         // notice is the only word of where that page went.
-        show_message("*** The backup of " + first.name + " kept " + reason_text(first.reason) +
-                     " is now " + typed + ": type G " + typed + " to load it.");
+        show_message(ReplyKind::Notice, "*** The backup of " + first.name + " kept " +
+                                            reason_text(first.reason) + " is now " + typed +
+                                            ": type G " + typed + " to load it.");
     } else if (is_plain_file(own)) {
         return false;
     }

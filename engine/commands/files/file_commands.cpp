@@ -207,8 +207,8 @@ void tell_left_out_records(int32_t count, std::string_view file) {
                              platform::shown_path(file) +
                              (count == 1 ? " could not be read and was left out."
                                          : " could not be read and were left out.");
-    MessageLine.set(text);
-    show_prompt(MessageLine);
+    leave_reply(ReplyKind::Failure, text);
+    show_prompt(ReplyKind::Failure, text);
 }
 
 // A load answers with the unit its page measures in. The message is written only when no
@@ -216,12 +216,13 @@ void tell_left_out_records(int32_t count, std::string_view file) {
 void show_units_after_load() {
     if (PreferencesHooks.format_units_message == nullptr) return;
     const FixedText<512> reply = MessageLine;
-    MessageLine.blank();
+    const ReplyKind reply_kind = LeftReplyKind;
+    clear_exchange_text();
     PreferencesHooks.format_units_message();
     if (MessageLine.is_blank()) {
-        MessageLine = reply;
+        leave_reply(reply_kind, reply.view());
     } else {
-        show_prompt(MessageLine);
+        show_prompt(ReplyKind::Notice, MessageLine.view());
     }
 }
 
@@ -354,9 +355,9 @@ void tell_load_failed(const std::string& file) {
     mark_run_failed();
     if (MacroUnit > 0 && MacroUnit != DefaultMacroUnit && unit_is_open(MacroUnit)) {
         close_unit(MacroUnit);
-        show_message("*** " + platform::shown_path(file) +
-                     " was not loaded: the rest of the file was not read.");
-        MessageLine.blank();  // the file's "Reading" line would follow as if it read on
+        show_message(ReplyKind::Failure, "*** " + platform::shown_path(file) +
+                                             " was not loaded: the rest of the file was not read.");
+        clear_exchange_text();  // the file's "Reading" line would follow as if it read on
         MacroUnit = 0;
     }
 }
@@ -418,7 +419,7 @@ bool load_document_file(const FixedText<512>& name_in) {
         // message box already).
         const std::string reason = CommandLine.trimmed();
         CommandLine = line;
-        if (reason != line.trimmed()) show_message(reason);
+        if (reason != line.trimmed()) show_message(ReplyKind::Failure, reason);
         redraw_page();  // CommandModeLetters(1) stays -1: the read failed
         tell_load_failed(file);
         return false;
@@ -433,10 +434,11 @@ bool load_document_file(const FixedText<512>& name_in) {
         names.restore();
         // The file's own size beside the room the page leaves: the two added up would read
         // as the file's size.
-        show_message("*** Not loaded: the page cannot hold " + file + " (" +
-                     std::to_string(file_items) + " items, " + std::to_string(count) +
-                     " words; room is left for " + std::to_string(std::max(items_room, 0)) +
-                     " items, " + std::to_string(std::max(words_room, 0)) + " words).");
+        show_message(ReplyKind::Failure, "*** Not loaded: the page cannot hold " + file + " (" +
+                                             std::to_string(file_items) + " items, " +
+                                             std::to_string(count) + " words; room is left for " +
+                                             std::to_string(std::max(items_room, 0)) + " items, " +
+                                             std::to_string(std::max(words_room, 0)) + " words).");
         CommandModeLetters(1) = -1;
         redraw_page();
         tell_load_failed(file);

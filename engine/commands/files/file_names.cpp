@@ -1,6 +1,8 @@
 // File names for the file commands: the name of a get or save from the command, the front-end
 // or the file dialog, and its completion with an extension. A name's extension, the folder a
 // bare name is taken from and the overwrite question are the core's (engine/core/file_names.h).
+#include "engine/core/files/file_names.h"
+
 #include <string>
 #include <utility>
 
@@ -10,7 +12,6 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
-#include "engine/core/files/file_names.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "platform/file_kind.h"
@@ -56,7 +57,8 @@ std::string take_front_end_path() {
 
 bool name_fits(std::string_view name) {
     if (name.size() <= kNameField) return true;
-    show_message("*** File name too long: " + std::string(name.substr(0, 60)) + "...");
+    show_message(ReplyKind::Failure,
+                 "*** File name too long: " + std::string(name.substr(0, 60)) + "...");
     // The load or save the script asked for did not happen.
     mark_run_failed();
     return false;
@@ -169,8 +171,8 @@ bool file_detail::complete_file_name(std::string text, FixedText<512>& name) {
     std::string ext = get_name_extension(text);
     // A folder's name gets no extension, so that it is named as the folder it is rather than
     // as a missing (or hidden, "sdir/.MUS") file; a file of the name with the extension wins.
-    const bool folder_name = text.back() == '/' || text.back() == '\\' ||
-                             (ext.empty() && is_folder_name(text));
+    const bool folder_name =
+        text.back() == '/' || text.back() == '\\' || (ext.empty() && is_folder_name(text));
     if (ext.empty() && !folder_name) {
         ext = get_name_extension(CurrentFileName.view());
         if (ext.empty() || ext == ".") {

@@ -212,7 +212,7 @@ void split_into_files() {
         if (confirm_overwrite(name) == -1) {
             const DocumentStatus status = write_group_file(name, words, seen);
             if (status == DocumentStatus::WriteError) {
-                show_message(write_failure_text(name));
+                show_message(ReplyKind::Failure, write_failure_text(name));
                 break;
             }
             if (status == DocumentStatus::Ok) last_written = name;
@@ -221,7 +221,8 @@ void split_into_files() {
     }
 
     CurrentFileName = current;
-    if (!last_written.empty()) MessageLine.set("Last file written = " + last_written);
+    if (!last_written.empty())
+        leave_reply(ReplyKind::Notice, "Last file written = " + last_written);
 }
 
 }  // namespace core

@@ -32,8 +32,8 @@ bool is_letter(int code) { return code >= 'A' && code <= 'Z'; }
 // "EI": new items go straight to editing, or no longer.
 CommandFlow toggle_new_items_to_edit() {
     NewItemsToEdit = -NewItemsToEdit;
-    show_message(NewItemsToEdit > 0 ? "New items will go direct to edit."
-                                    : "New items will NOT go direct to edit.");
+    show_message(ReplyKind::Notice, NewItemsToEdit > 0 ? "New items will go direct to edit."
+                                                       : "New items will NOT go direct to edit.");
     return CommandFlow::LoopHead;
 }
 
@@ -223,7 +223,7 @@ CommandFlow report_unknown_command() {
         report_unknown_word(FixedText<9>(SecondLine.sub(lead, SecondLine.size())));
         return CommandFlow::NextLineOrReturn;
     }
-    if (MessageLine.is_blank()) MessageLine = CommandLine;
+    if (MessageLine.is_blank()) set_exchange_text(CommandLine.view());
     report_unknown_word(FixedText<9>(MessageLine.sub(1, 9)));
     return CommandFlow::NextLineOrReturn;
 }
@@ -237,7 +237,7 @@ CommandFlow show_view_position() {
     if (CommandLine(4) == 'R') code += 3;
     if (CommandLine(4) == 'M') code += 6;
     render::position_view(code);
-    MessageLine.blank();
+    clear_exchange_text();
     return CommandFlow::EndCommand;
 }
 
@@ -276,24 +276,23 @@ CommandFlow run_get_path() {
     }
     if (front_end().ApplicationClosing()) {
         // The input ended at the load's question: nothing was loaded, nothing to show.
-        MessageLine.blank();
+        clear_exchange_text();
         return CommandFlow::Return;
     }
     const FixedText<512> reply = MessageLine;
+    const ReplyKind reply_kind = LeftReplyKind;
     edit::show_move_step();
     // The notice of left-out records names the file read and has been shown: it stays the
     // reply as it is, without the page's name and count behind it.
-    if (LeftOutRecords != 0) MessageLine = reply;
+    if (LeftOutRecords != 0) leave_reply(reply_kind, reply.view());
     if (LeftOutRecords == 0 && !(SecondLine == CurrentFileName)) {
-        if (CommandLine.starts_with("TOP") || CommandLine.starts_with("BOT")) {
-            MessageLine = SecondLine;
-        } else {
-            MessageLine.blank();
-        }
-        MessageLine(5) = '=';
+        FixedText<512> shown;
+        if (CommandLine.starts_with("TOP") || CommandLine.starts_with("BOT")) shown = SecondLine;
+        shown(5) = '=';
         // Five wide, or wider when the offset needs it (a staff starts it at -15000).
         const std::string offset = format_int_whole("(1i5)", render::ViewOrigin.y);
-        MessageLine.put(7, 6 + static_cast<int>(offset.size()), offset);
+        shown.put(7, 6 + static_cast<int>(offset.size()), offset);
+        leave_reply(ReplyKind::Notice, shown.view());
     }
     return CommandFlow::EndCommand;
 }

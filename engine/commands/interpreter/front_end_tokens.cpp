@@ -78,7 +78,7 @@ void insert_at_cursor(char c) {
 // line is not cut.
 void enter_typed_line() {
     const int32_t n = LineEditorLength < 0 ? 0 : LineEditorLength;
-    MessageLine.set(CommandLine.sub(1, n));
+    set_exchange_text(CommandLine.sub(1, n));
     LineEditorCursor = 0;
     LineEditorLength = 0;
 }
@@ -89,7 +89,7 @@ KeyStep take_line_editor_key(char c, bool& backspace, CommandFlow& flow) {
     const int code = static_cast<unsigned char>(c);
     if (code == 8) {
         if (LineEditorLength == 0 && LineEditorCursor == 0) {
-            MessageLine.set("Q");
+            set_exchange_text("Q");
             return KeyStep::RepeatRequest;
         }
         if (LineEditorCursor > 0) {
@@ -207,7 +207,7 @@ CommandFlow take_mouse_tokens_and_gates() {
     }
     if (MessageLine.is_blank() && EditedItemNumber == 0 && FrontEndCommandBuffer.is_blank() &&
         SliderEditActive != 0) {
-        MessageLine.blank();
+        clear_exchange_text();
         FrontEndCommandBuffer.blank();
         edit::show_move_step();
         refresh_screen();
@@ -277,17 +277,17 @@ CommandFlow take_repeat_and_recall() {
         const int32_t answer = edit::edit_text_in_dialog();
         // The input ended at the question: nothing was answered, so nothing runs.
         if (front_end().ApplicationClosing()) {
-            MessageLine.blank();
+            clear_exchange_text();
             return CommandFlow::Return;
         }
         // Cancel, Escape or the close box: the recall is taken back as an empty line would be;
         // the dialog's handed-back text is the recalled command, which must not run.
         if (answer == kDialogCancel) {
-            MessageLine.blank();
+            clear_exchange_text();
             CommandLine.blank();
             return CommandFlow::LoopHead;
         }
-        MessageLine = CommandLine;
+        set_exchange_text(CommandLine.view());
     }
     if (!MessageLine.is_blank()) remember_command(MessageLine, LastCommand);
     return CommandFlow::NotTaken;
@@ -367,8 +367,9 @@ CommandFlow answer_box_move() {
 }  // namespace
 
 void write_arrow_step_reply() {
-    MessageLine.set("Arrow Move by");
-    write_real_field(MessageLine, 15, 21, "(1f7.2)", ArrowStep);
+    FixedText<512> reply("Arrow Move by");
+    write_real_field(reply, 15, 21, "(1f7.2)", ArrowStep);
+    leave_reply(ReplyKind::Notice, reply.view());
 }
 
 // Contract: the entry's token steps over FrontEndCommandBuffer, MessageLine and the line
@@ -417,8 +418,8 @@ CommandFlow take_front_end_tokens() {
         }
         // A box drawn with the mouse ("~x") answers as its line "|", the token every box
         // question knows; left as "~x" it reads as a click where only a drawn box counts.
-        MessageLine.set(FrontEndCommandBuffer.starts_with("~x") ? std::string_view("|")
-                                                                : FrontEndCommandBuffer.view());
+        set_exchange_text(FrontEndCommandBuffer.starts_with("~x") ? std::string_view("|")
+                                                                  : FrontEndCommandBuffer.view());
         FrontEndCommandBuffer.blank();
     }
 
@@ -429,13 +430,15 @@ CommandFlow take_front_end_tokens() {
 
     if (EditedItemNumber != 0 && MessageLine.starts_with("||")) {
         edit::store_edited_item();
-        MessageLine.set("~");
+        set_exchange_text("~");
         EditedItemNumber = 0;
         return show_parameter_display();
     }
     if (MessageLine(1) == '|' && MessageLine(2) != '|' &&
         (PendingBoxOperation == 0 || EditedItemNumber != 0)) {
-        MessageLine(1) = '~';
+        std::string line(MessageLine.view());
+        line[0] = '~';
+        set_exchange_text(line);
     }
 
     CommandLine = MessageLine;

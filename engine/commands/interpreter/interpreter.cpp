@@ -51,7 +51,7 @@ class EntryGuard {
 void show_message_safely(std::string_view text) {
     if (!has_front_end()) return;
     try {
-        show_message(text);
+        show_message(ReplyKind::Failure, text);
     } catch (const EngineDefect&) {
     }
 }
@@ -117,17 +117,19 @@ CommandFlow run_next_file_line() {
     // The play loop waits for its word: in a command file the file's next line is that word
     // (Enter, X, a tempo, NX or NB), never the line the user types after the file.
     if (PlayLoopActive != 0 && MacroUnit != 0) {
-        MessageLine = SecondLine;
+        set_exchange_text(SecondLine.view());
         FrontEndCommandBuffer.blank();
         return run_play_loop_word();
     }
     if (PlayLoopActive != 0) {
         // The file ended inside its play loop: the loop ends with the file (as X ends it), and
         // the lines that follow the file are commands again.
-        MessageLine.set("X");
+        set_exchange_text("X");
         FrontEndCommandBuffer.blank();
         run_play_loop_word();
-        MessageLine.set(
+        // A file ending at a question is no failure: the script gave what it meant to give.
+        leave_reply(
+            ReplyKind::Notice,
             "*** The command file ended before this was answered: the play loop of PLA (Enter "
             "or X ends it)");
         return CommandFlow::Return;
@@ -143,7 +145,8 @@ CommandFlow run_next_file_line() {
 // The reply, help topic, status and title that every call leaves when no command file is open.
 void run_common_exit() {
     if (MessageLine.is_blank()) {
-        MessageLine.set(ScanDirection == 1 ? "Direction = --> Forward " : "Direction = <-- Back ");
+        leave_reply(ReplyKind::Notice,
+                    ScanDirection == 1 ? "Direction = --> Forward " : "Direction = <-- Back ");
     }
     if (EditedItemNumber == 0) {
         HelpTopicField = ItemHelpTopics(1);
@@ -159,7 +162,7 @@ void run_common_exit() {
     if (edit::EditChangesPending != 0 && ChangesMadeFlag == 1) ++CommandCounter;
     set_status_argument(CommandStatusWord);
     if (MessageLine.starts_with("B=")) {
-        MessageLine.set("Printed: " + CurrentFileName.trimmed());
+        leave_reply(ReplyKind::Notice, "Printed: " + CurrentFileName.trimmed());
     }
     if (EditedItemNumber == 0 && PendingBoxOperation == 0 && ChangesMadeFlag != 0) {
         IntParamBuffer(1) = 1;
@@ -280,7 +283,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
         follow_flow(take_front_end_tokens());
         // A key's or click's token that no word replaced is no reply: every path that takes a
         // token ends here, and the window would show the token as text.
-        if (holds_key_token(MessageLine)) MessageLine.blank();
+        if (holds_key_token(MessageLine)) clear_exchange_text();
         end_box_question_of_ended_file();
         // A file that ended inside a word's own read (a box question's answer) has its redraw
         // done now: left for the next line, the redraw would run after that line was scanned

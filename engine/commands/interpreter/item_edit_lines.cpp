@@ -251,7 +251,8 @@ CommandFlow run_edit_item_step(bool from_keyword_path, bool pm) {
         edit::EditChangesPending = 0;
     } else if (!pm) {
         edit::show_move_step();
-        if (!starts("STRING") && !MessageLine.starts_with("P")) MessageLine = ItemStatusLine;
+        if (!starts("STRING") && !MessageLine.starts_with("P"))
+            leave_reply(ReplyKind::Notice, ItemStatusLine.view());
     }
     return CommandFlow::EndCommand;
 }
@@ -478,8 +479,9 @@ CommandFlow run_edit_line() {
         edit::SliderParameter = int_of(ParamBuffer(2));
         // The parameter as typed ("P3" of "QP3"); the console has no button text to show.
         const std::string_view typed = typed_word();
-        MessageLine.set("Editing " +
-                        std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
+        leave_reply(
+            ReplyKind::Notice,
+            "Editing " + std::string(typed.substr(std::min<std::size_t>(1, typed.size()), 4)));
         return CommandFlow::EndCommand;
     }
     if (starts("RTRN")) {
@@ -493,7 +495,7 @@ CommandFlow run_edit_line() {
                              (starts("C") && !starts("CD") && !starts("CT") && !starts("CH"));
     if (SliderEditActive != 0 && ends_slider) end_slider_editing();
     if (starts("SLIDER")) {
-        MessageLine.set("Select parameter for SLIDER editing. ");
+        leave_reply(ReplyKind::Question, "Select parameter for SLIDER editing. ");
         edit::SliderParameter = -1;
         return CommandFlow::EndCommand;
     }
@@ -634,7 +636,7 @@ CommandFlow run_item_edit_lines() {
     }
     if (CommandLine.sub(2, 8) == "       " && (starts("[") || starts("]"))) {
         render::position_view(starts("[") ? 4 : 5);
-        MessageLine.blank();
+        clear_exchange_text();
         return CommandFlow::EndCommand;
     }
     if (starts("~") && CommandLine(2) == ' ') {
@@ -723,7 +725,7 @@ namespace {
 // box). Writes PendingBoxOperation, BoxEdgeWord and MessageLine.
 void leave_box_operation() {
     PendingBoxOperation = 0;
-    MessageLine.blank();
+    clear_exchange_text();
     edit::show_item_palette(core::kGeneralPalette);
     render::redraw_items();
     refresh_screen();
@@ -751,12 +753,12 @@ CommandFlow continue_box_operation() {
             const bool from_file = MacroUnit != DefaultMacroUnit;
             const std::string line = from_file ? SecondLine.trimmed() : std::string();
             if (from_file) {
-                MessageLine.set(line);
-                if (static_cast<int32_t>(line.size()) < MessageLine.size())
-                    MessageLine(static_cast<int32_t>(line.size()) + 1) = '\0';
+                // NUL-ended, as the front-end hands its answer over.
+                set_exchange_text(
+                    static_cast<int32_t>(line.size()) < MessageLine.size() ? line + '\0' : line);
             }
             render::edit_library_drawing();
-            if (from_file && std::string(MessageLine.c_text()) == line) MessageLine.blank();
+            if (from_file && std::string(MessageLine.c_text()) == line) clear_exchange_text();
             return CommandFlow::Return;
         }
         if (op >= 50 && op <= 59) {
@@ -793,7 +795,7 @@ CommandFlow continue_box_operation() {
             // its reader names it and asks again, typed or from a script.
             if (bare || !edit::box_question_asks_again()) {
                 const bool named = !bare && edit::answer_from_script();
-                if (op != 5 && !named) show_message("Leaving Group Edit.");
+                if (op != 5 && !named) show_message(ReplyKind::Notice, "Leaving Group Edit.");
                 leave_box_operation();
                 if (named) edit::refuse_box_line("*** Not a box: " + given, g_box_word_name, false);
                 return CommandFlow::EndCommand;

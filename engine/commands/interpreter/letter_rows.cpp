@@ -112,7 +112,8 @@ CommandFlow row_e() {
 CommandFlow row_f() {
     if (starts("FREEZ")) {
         FreezeScreen = -FreezeScreen;
-        MessageLine.set(FreezeScreen < 0 ? "Freeze Screen Position" : "Unfreeze Screen Position");
+        leave_reply(ReplyKind::Notice,
+                    FreezeScreen < 0 ? "Freeze Screen Position" : "Unfreeze Screen Position");
         return CommandFlow::EndCommand;
     }
     const bool height = second() == 'H';
@@ -149,7 +150,7 @@ CommandFlow row_j_l(int32_t letter) {
     render::ViewOrigin.y = second() == '.'
                                ? 16384
                                : int_of(static_cast<double>(render::ViewOrigin.y) + ParamBuffer(2));
-    MessageLine.set("JOFFY = " + format_int_whole("(1i5)", render::ViewOrigin.y));
+    leave_reply(ReplyKind::Notice, "JOFFY = " + format_int_whole("(1i5)", render::ViewOrigin.y));
     ParamBuffer(2) = 0.0f;
     if (EditedItemNumber != 0) {
         layout::update_view_geometry(edit::EditChangesPending);
@@ -220,7 +221,7 @@ CommandFlow row_p() {
     }
     if (SecondLine.starts_with("rrh")) edit::test_frontend_services();
     if (starts("PST")) {
-        MessageLine.blank();
+        clear_exchange_text();
     } else if (!starts("PMX") && CommandLine(1) != 'X' && !awaits_stem_box) {
         PendingBoxOperation = 0;
         if (!output::OutputNameField.is_blank()) output::OutputNameField.blank();
@@ -335,8 +336,9 @@ CommandFlow row_z() {
     if (second() != 'J') return show_view_position();
     // "ZJ": the view is placed as after any zoom step, and the offset's reply stays shown.
     const core::FixedText<512> reply = MessageLine;
+    const ReplyKind reply_kind = LeftReplyKind;
     const CommandFlow flow = show_view_position();
-    if (reply.starts_with("JOFFY=")) MessageLine = reply;
+    if (reply.starts_with("JOFFY=")) leave_reply(reply_kind, reply.view());
     return flow;
 }
 

@@ -183,7 +183,8 @@ void delete_named_file() {
     const std::string question = "Delete this file? -- " + name;
     if (front_end().AskYesNo(question.c_str(), 1) != kYes) return;
     std::error_code ec;
-    if (!fs::remove(path, ec)) show_message("*** " + name + " could not be deleted.");
+    if (!fs::remove(path, ec))
+        show_message(ReplyKind::Failure, "*** " + name + " could not be deleted.");
 }
 
 }  // namespace

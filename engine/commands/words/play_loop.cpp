@@ -29,7 +29,7 @@ bool buffer_word(std::string_view word) {
 void translate_play_key() {
     if (!MessageLine.starts_with("~~") || !is_digit(MessageLine(3)) || !is_digit(MessageLine(4)) ||
         !is_digit(MessageLine(5))) {
-        if (MessageLine.starts_with("~~")) MessageLine.blank();
+        if (MessageLine.starts_with("~~")) clear_exchange_text();
         return;
     }
     const int32_t key =
@@ -49,13 +49,13 @@ void translate_play_key() {
             FrontEndCommandBuffer.put(3, 7, "STOP");
             break;
         case 114:
-            MessageLine.set("NX");
+            set_exchange_text("NX");
             break;
         case 113:
-            MessageLine.set("NB");
+            set_exchange_text("NB");
             break;
         default:
-            MessageLine.blank();
+            clear_exchange_text();
             break;
     }
 }
@@ -77,7 +77,7 @@ bool is_file_step(std::string_view two) {
 // The loop ends as at X: the player stopped, the general palette back.
 void leave_play_loop() {
     front_end().ControlMidiPlayer(2);
-    MessageLine.blank();
+    clear_exchange_text();
     PlayLoopActive = 0;
     edit::show_item_palette(core::kGeneralPalette);
     FrontEndCommandBuffer.blank();
@@ -89,7 +89,7 @@ CommandFlow play_again() {
     output::make_midi(PlayRequested, PlayTempo);
     PlayRequested = 0;
     if (output::MidiStatusWord != -999) {
-        MessageLine = SecondLine;
+        leave_reply(ReplyKind::Notice, SecondLine.view());
         return CommandFlow::Return;
     }
     leave_play_loop();
@@ -141,7 +141,7 @@ CommandFlow run_play_loop_word() {
                                              : 0;
     if (action != 0) {
         front_end().ControlMidiPlayer(action);
-        MessageLine.blank();
+        clear_exchange_text();
         FrontEndCommandBuffer.blank();
         return CommandFlow::Return;
     }
@@ -158,7 +158,7 @@ CommandFlow run_play_loop_word() {
         return play_again();
     }
 
-    if (MessageLine.is_blank()) MessageLine.set(FrontEndCommandBuffer.view());
+    if (MessageLine.is_blank()) set_exchange_text(FrontEndCommandBuffer.view());
     // From a script the loop asks nothing a later line could answer: a line that is no play
     // word was meant as the script's next command. It is named, the loop ends as at X, and the
     // line runs next (a command file's record read again, or the console's line).

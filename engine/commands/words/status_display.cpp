@@ -48,9 +48,10 @@ int32_t item_length(int32_t k) { return int_of(ItemStore(ItemStartTable(k))); }
 // each item's entries (x less the view's x origin, y + 290000, the word).
 void dump_output_lists() {
     const bool bound = OutputBufferViews.graphics.bound();
-    MessageLine.set("VINDX =        NVPOINT =       ");
-    write_int_field(MessageLine, 8, 12, "(i5)", GraphicsNextFree);
-    write_int_field(MessageLine, 25, 29, "(i5)", bound ? OutputBufferViews.graphics.length() : 0);
+    FixedText<512> counts("VINDX =        NVPOINT =       ");
+    write_int_field(counts, 8, 12, "(i5)", GraphicsNextFree);
+    write_int_field(counts, 25, 29, "(i5)", bound ? OutputBufferViews.graphics.length() : 0);
+    leave_reply(ReplyKind::Notice, counts.view());
 
     if (!open_unit(kDumpUnit, kDumpFileName, UnitStatus::Replace, UnitForm::Text)) return;
     for (int32_t i = 1; i <= ItemCount; ++i) {
@@ -168,7 +169,8 @@ void spread_height_change(const StaffRange& range, const std::vector<int32_t>& c
         last_group = std::max(last_group, g);
     }
     if (last_group - first_group < 1) {
-        MessageLine.set(
+        leave_reply(
+            ReplyKind::Failure,
             "*** Only one group of staves: the page height cannot be spread. Nothing changed.");
         return;
     }
@@ -188,7 +190,8 @@ void spread_height_change(const StaffRange& range, const std::vector<int32_t>& c
             if (high[g] < low[g]) continue;  // no staff in this group
             if (static_cast<float>(low[g] - high[below]) - step * static_cast<float>(g - below) <=
                 0.0f) {
-                MessageLine.set("*** The new height would make staves cross. Nothing changed.");
+                leave_reply(ReplyKind::Failure,
+                            "*** The new height would make staves cross. Nothing changed.");
                 return;
             }
             below = g;
@@ -261,12 +264,12 @@ void change_page_image_height() {
         block(1) = height;
         block(2) = height;
         block(4) = static_cast<float>(MetricFlag);
-        MessageLine.blank();
+        clear_exchange_text();
         if (front_end().RunPageImageHeightDialog(block) == 2) return;
         new_height = block(2);
         const std::vector<float> typed = numbers_in(MessageLine.trimmed());
         if (!typed.empty()) list = typed;
-        MessageLine.blank();
+        clear_exchange_text();
     }
     if (!(new_height > 0.0f) || new_height == height) return;
 
@@ -321,7 +324,7 @@ void choose_recent_file() {
             confirm_discard(1) == -1)
             load_document_file(name);
     }
-    MessageLine.blank();
+    clear_exchange_text();
 }
 
 }  // namespace core

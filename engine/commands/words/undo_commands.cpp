@@ -69,7 +69,7 @@ bool load_work_copy(std::string_view file) {
     const int32_t letter2 = CommandModeLetters(2);
     {
         const WorkCopyScope scope;
-        MessageLine.blank();  // a "~" there would be taken for the front-end's file name
+        clear_exchange_text();  // a "~" there would be taken for the front-end's file name
         CommandLine.set("G " + name);
         SecondLine = CommandLine;
         CommandModeLetters(1) = 'G';
@@ -163,8 +163,9 @@ void run_undo() {
         UndoRedoState = 1;
         ChangesMadeFlag = changes_before;
         update_title_line(CurrentFileName);
-        show_message("*** The undo copy could not be read: " + shown_work_copy_name(kUndoCopyFile) +
-                     "||    Nothing was undone.");
+        show_message(ReplyKind::Failure,
+                     "*** The undo copy could not be read: " + shown_work_copy_name(kUndoCopyFile) +
+                         "||    Nothing was undone.");
         return;
     }
     UndoSaveMode = 0;
@@ -188,8 +189,9 @@ void run_redo() {
     const int32_t changes_before = ChangesMadeFlag;
     if (!load_work_copy(kRedoCopyFile)) {
         ChangesMadeFlag = changes_before;
-        show_message("*** The redo copy could not be read: " + shown_work_copy_name(kRedoCopyFile) +
-                     "||    Nothing was redone.");
+        show_message(ReplyKind::Failure,
+                     "*** The redo copy could not be read: " + shown_work_copy_name(kRedoCopyFile) +
+                         "||    Nothing was redone.");
         return;
     }
     note_undo_history_mark();

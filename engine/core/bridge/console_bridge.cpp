@@ -524,4 +524,6 @@ void write_saved_mark() {
     write_record(kStandardOutputUnit, ChangesMadeFlag != 0 ? "       " : "(SAVED)");
 }
 
+void clear_exchange_text() { MessageLine.blank(); }
+
 }  // namespace core
