@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/shown_text.h"
 #include "engine/core/tables.h"
 #include "frontend/app/ormest_app.h"
@@ -414,6 +415,17 @@ CCommandBar::~CCommandBar() = default;
 
 void CCommandBar::SetMessageText(const QString& text) {
     message_->setPlainText(to_message_text(text));
+    SetMessageKind(core::ReplyKind::Notice);
+    message_->viewport()->update();
+}
+
+void CCommandBar::SetMessageKind(core::ReplyKind kind) {
+    const bool failure = kind == core::ReplyKind::Failure;
+    if (message_->property("failure").toBool() == failure) return;
+    message_->setProperty("failure", failure);
+    message_->setStyleSheet(failure ? QStringLiteral("QPlainTextEdit { color: #b00000; "
+                                                     "font-weight: bold; }")
+                                    : QString());
     message_->viewport()->update();
 }
 
@@ -486,6 +498,7 @@ void CCommandBar::RunThroughGate(core::FixedText<512>& line) {
     if (status != 0) {
         DecodeDisplayLists(nullptr);
         SetMessageText(reply_text(line));
+        SetMessageKind(core::LeftReplyKind);
         update();
     }
 }

@@ -94,6 +94,9 @@ class CCommandBar : public QDockWidget, public CommandBarLink {
     // -- CommandBarLink (the engine's model) --
     // Shows text with its CR LF breaks as lines and other control characters as "?".
     void SetMessageText(const QString& text) override;
+    // A failure shows in the warning colour the failure box uses, bold; the property
+    // "failure" tells which look the line has.
+    void SetMessageKind(core::ReplyKind kind) override;
     QString InputText() const override;
     void SetInputText(const QString& text, int sel_start, int sel_end) override;
     int SelectionStart() const override;

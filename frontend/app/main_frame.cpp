@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "engine/commands/start_up.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "frontend/app/bar_layout.h"
 #include "frontend/app/command_bar.h"
@@ -501,6 +502,8 @@ void CMainFrame::ConnectGateHooks() {
     GateHooks& hooks = Hooks();
     hooks.show_reply = [this](std::string_view text) {
         command_bar_->SetMessageText(FromCp1252(text).trimmed());
+        // The reply the engine left has the kind it was left with.
+        command_bar_->SetMessageKind(core::LeftReplyKind);
     };
     hooks.reset_document = [this] {
         COrmestDoc* doc = ActiveDocument();

@@ -22,8 +22,9 @@ std::string LineText(std::string_view line) {
 
 QString ReadInputText(const CommandBarLink& bar) { return bar.InputText().left(kInputReadLimit); }
 
-void SetMessageLineText(CommandBarLink& bar, std::string_view text) {
+void SetMessageLineText(CommandBarLink& bar, core::ReplyKind kind, std::string_view text) {
     bar.SetMessageText(FromCp1252(text));
+    bar.SetMessageKind(kind);
 }
 
 // Contract: writes the input edit only. The caret stands at the given text's length, also when

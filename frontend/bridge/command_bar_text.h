@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/bridge/reply_kind.h"
 #include "engine/core/fixed_array.h"
 
 // What the engine's command-bar services need of the command bar. Texts are Unicode in the
@@ -16,7 +17,10 @@ class CommandBarLink {
   public:
     virtual ~CommandBarLink() = default;
     virtual void SetMessageText(const QString& text) = 0;  // control 1000
-    virtual QString InputText() const = 0;                 // control 1001
+    // The kind of the reply the message line shows (after SetMessageText, which shows a
+    // notice): a failure must look like one.
+    virtual void SetMessageKind(core::ReplyKind /*kind*/) {}
+    virtual QString InputText() const = 0;  // control 1001
     virtual void SetInputText(const QString& text, int sel_start, int sel_end) = 0;
     virtual int SelectionStart() const = 0;
     virtual int SelectionEnd() const = 0;
@@ -30,15 +34,21 @@ constexpr int kInputReadLimit = 1023;
 // A command bar without a window: the texts and the selection, nothing shown.
 class StandInCommandBar : public CommandBarLink {
   public:
-    void SetMessageText(const QString& text) override { message_ = text; }
+    void SetMessageText(const QString& text) override {
+        message_ = text;
+        kind_ = core::ReplyKind::Notice;
+    }
+    void SetMessageKind(core::ReplyKind kind) override { kind_ = kind; }
     QString InputText() const override { return input_; }
     void SetInputText(const QString& text, int sel_start, int sel_end) override;
     int SelectionStart() const override { return sel_start_; }
     int SelectionEnd() const override { return sel_end_; }
     const QString& MessageText() const { return message_; }
+    core::ReplyKind MessageKind() const { return kind_; }
 
   private:
     QString message_;
+    core::ReplyKind kind_ = core::ReplyKind::Notice;
     QString input_;
     int sel_start_ = 0;
     int sel_end_ = 0;
@@ -54,8 +64,8 @@ std::string LineText(const core::FixedText<N>& line) {
 // The input edit's text, at most kInputReadLimit characters.
 QString ReadInputText(const CommandBarLink& bar);
 
-// Shows text (CP1252, up to its NUL) in the message line.
-void SetMessageLineText(CommandBarLink& bar, std::string_view text);
+// Shows text (CP1252, up to its NUL) in the message line as a reply of the given kind.
+void SetMessageLineText(CommandBarLink& bar, core::ReplyKind kind, std::string_view text);
 // A non-empty text replaces the input edit's text; the caret goes to the text's length.
 void SetInputText(CommandBarLink& bar, std::string_view text);
 // The text (also an empty one) replaces the input edit's text; start..end is selected (clamped

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "engine/commands/interpreter/interpreter.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/word_start_page.h"
 #include "frontend/bridge/display_lists.h"
@@ -189,7 +190,7 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
         status = 0;
         return 0;
     }
-    core::MessageLine = line;
+    core::set_exchange_text(line.view());
     line.blank();
     RequestedDisplayScale = 0;
     PreviousDisplayScale = DisplayScale;

@@ -69,7 +69,7 @@ void prompt_set_up(CommandBarLink& bar, std::string_view preset, const core::Fix
     const int n = static_cast<int>(added.size());
     const int start = std::clamp(sel_start, 0, n);
     bar.SetInputText(old + added, old_length + start, old_length + std::clamp(sel_end, start, n));
-    SetMessageLineText(bar, LineText(prompt));
+    SetMessageLineText(bar, core::ReplyKind::Question, LineText(prompt));
 }
 
 void arm_line_wait(uint8_t arrow_keys) {

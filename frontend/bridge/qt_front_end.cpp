@@ -95,8 +95,8 @@ void QtFrontEnd::SetEngineWaitLevel(int32_t level) {
     ViewWaitLevel = level;
 }
 
-void QtFrontEnd::SetMessageLineText(core::ReplyKind /*kind*/, const char* text) {
-    frontend::SetMessageLineText(Bar(), text == nullptr ? std::string_view() : text);
+void QtFrontEnd::SetMessageLineText(core::ReplyKind kind, const char* text) {
+    frontend::SetMessageLineText(Bar(), kind, text == nullptr ? std::string_view() : text);
 }
 
 void QtFrontEnd::SetInputText(const char* text) {
@@ -228,7 +228,8 @@ bool QtFrontEnd::answer_from_file(const char* question, bool exit_offered, int& 
 bool QtFrontEnd::read_file_answer(std::string& line, std::string_view question) {
     if (core::next_command_file_answer(line)) return true;
     frontend::MarkCommandFileAnswerMissing();
-    core::show_message(core::command_file_ended_at(question));
+    // A file ending at a question is no failure: the script gave what it meant to give.
+    core::show_message(core::ReplyKind::Notice, core::command_file_ended_at(question));
     return false;
 }
 

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "engine/commands/interpreter/family_entries.h"
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/service_request.h"
 #include "frontend/app/main_frame.h"
 #include "frontend/bridge/dialog_launchers.h"
@@ -166,8 +167,7 @@ bool serve_save_as(const char tag[4], core::ServiceBlock& block) {
         return false;
     }
     core::set_block_text(block, QFile::encodeName(name).toStdString());
-    core::MessageLine.put(1, 3, std::string_view(tag, 3));
-    core::MessageLine(4) = '\0';
+    core::set_exchange_text(std::string(tag, 3) + '\0');
     core::run_s_family_word();
     return true;
 }

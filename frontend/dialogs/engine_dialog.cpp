@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/display_lists.h"
 
@@ -84,7 +85,7 @@ CEngineDialog::~CEngineDialog() = default;
 void CEngineDialog::reject() {
     if (restore_on_cancel_) {
         DialogExchangeBlocks = saved_->exchange;
-        core::MessageLine = saved_->message_line;
+        core::set_exchange_text(saved_->message_line.view());
         core::FrontEndCommandBuffer = saved_->command_buffer;
     }
     done(cancel_result_);
@@ -144,6 +145,15 @@ bool ReadReal(const QString& text, float& word) {
     word = v;
     return true;
 }
+
+void StoreAnswerBytes(std::string bytes, std::size_t max) {
+    const std::size_t room = static_cast<std::size_t>(core::MessageLine.size()) - 1;
+    bytes.resize(std::min({bytes.size(), max, room}));
+    bytes += '\0';
+    core::set_exchange_text(bytes);
+}
+
+void StoreAnswerLine(const QString& text) { StoreAnswerBytes(ToCp1252(text)); }
 
 QString ShownWholeName() {
     const std::string whole = core::FrontEndPathBuffer.c_text();

@@ -83,6 +83,12 @@ void StoreLine(core::FixedText<N>& line, const QString& text) {
     line(static_cast<int>(s.size()) + 1) = '\0';
 }
 
+// Hands a dialog's answer (bytes as the engine keeps them) to the engine in MessageLine, an
+// exchange and no reply: cut to max characters (at most 511) and NUL-ended.
+void StoreAnswerBytes(std::string bytes, std::size_t max = 511);
+// StoreAnswerBytes of the text as the engine's bytes.
+void StoreAnswerLine(const QString& text);
+
 // File names a dialog field holds whole (no 47-character cut); a longer name is refused.
 constexpr int kWholeNameChars = 128;
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
 
@@ -179,13 +180,13 @@ CMusicInputDlg::CMusicInputDlg(QWidget* parent)
     line_->setMaxLength(kMessageChars);
     line_->setMinimumWidth(480);
     layout->addWidget(line_);
-    core::MessageLine.blank();
+    core::clear_exchange_text();
 
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
     layout->addLayout(ok_cancel(this, ok, cancel));
     connect(ok, &QPushButton::clicked, this, [this] {
-        StoreLine(core::MessageLine, line_->text());
+        StoreAnswerLine(line_->text());
         End(kOk);
     });
     connect(cancel, &QPushButton::clicked, this, &CMusicInputDlg::reject);

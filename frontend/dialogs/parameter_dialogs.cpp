@@ -106,10 +106,7 @@ class CParamEditDlg : public CEngineDialog {
         }
         for (int k = 0; k < 10; ++k)
             if (read[k]) SetReal(ExchangeBlock::B, 10 + k, values[k]);
-        std::string line = ToCp1252(free_->text());
-        if (line.size() > static_cast<std::size_t>(kFreeChars)) line.resize(kFreeChars);
-        core::MessageLine.put(1, static_cast<int>(line.size()), line);
-        core::MessageLine(static_cast<int>(line.size()) + 1) = '\0';
+        StoreAnswerBytes(ToCp1252(free_->text()), kFreeChars);
         End(1);
     }
 

@@ -275,7 +275,7 @@ void CPreferencesDlg::Collect() {
             ReadInt(text, A(f.word));
         }
     }
-    store(core::MessageLine, Edit(kMidiKeyEdit), kMidiKeyChars);
+    StoreAnswerBytes(ToCp1252(Edit(kMidiKeyEdit)->text()), kMidiKeyChars);
     store(core::FrontEndCommandBuffer, Edit(kFileNameEdit), core::FrontEndCommandBuffer.size() - 1);
     store(core::LibraryFolder, Edit(kSymbolLibraryEdit), core::LibraryFolder.size() - 1);
     store(core::FontFolder, Edit(kFontLibraryEdit), core::FontFolder.size() - 1);

@@ -461,9 +461,7 @@ void CPrintSetupDlg::Collect() {
             list = ToCp1252(Text(kNameList).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
             A(4) = output::kBatchTyped;
         }
-        list = list.substr(0, kMessageChars);
-        core::MessageLine.set(list);
-        core::MessageLine(static_cast<int>(list.size()) + 1) = '\0';
+        StoreAnswerBytes(list, kMessageChars);
     }
     const int paper = Control<QComboBox>(kPaper)->currentIndex();
     if (paper >= 0) A(10) = paper + 1;

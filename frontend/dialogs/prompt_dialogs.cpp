@@ -12,6 +12,7 @@
 #include <array>
 #include <utility>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/store/symbol_list.h"
 #include "engine/core/tables.h"
 #include "frontend/dialogs/input_dialogs.h"
@@ -132,7 +133,7 @@ class CPageImageHeightDlg : public CEngineDialog {
         QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(ok_cancel_row(ok, cancel));
         connect(ok, &QPushButton::clicked, this, [this, height, groups] {
-            StoreLine(core::MessageLine, groups->text());
+            StoreAnswerLine(groups->text());
             float v = Real(ExchangeBlock::B, 1);
             if (ReadReal(height->text(), v)) SetReal(ExchangeBlock::B, 1, v);
             End(1);
@@ -157,7 +158,7 @@ class CRecentFilesDlg : public CEngineDialog {
             core::fetch_history_entry(i);
             list_->addItem(ShownLine(core::MessageLine));
         }
-        core::MessageLine = kept;
+        core::set_exchange_text(kept.view());
         list_->setCurrentRow(-1);
         layout->addWidget(list_);
         QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));

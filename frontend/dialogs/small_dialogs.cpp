@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/edit/tables.h"
@@ -111,7 +112,7 @@ class CMacroFileDlg : public CEngineDialog {
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, name, text] {
             StoreWholeName(name->text());
-            StoreLine(core::MessageLine, FromCp1252(stored_lines(text->toPlainText(), true)));
+            StoreAnswerLine(FromCp1252(stored_lines(text->toPlainText(), true)));
             End(1);
         });
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -131,12 +132,12 @@ class CCombineFilesDlg : public CEngineDialog {
         form->addRow(QStringLiteral("Top file name."), top);
         form->addRow(QStringLiteral("How many to combine."), count);
         layout->addLayout(form);
-        core::MessageLine.blank();
+        core::clear_exchange_text();
         QPushButton* ok = ControlButton(this, 1, QStringLiteral("OK"));
         QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, top, count] {
-            StoreLine(core::MessageLine, top->text());
+            StoreAnswerLine(top->text());
             StoreLine(core::FrontEndCommandBuffer, count->text());
             End(1);
         });
@@ -161,7 +162,7 @@ class CDecombineFileDlg : public CEngineDialog {
         QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, sizes, name] {
-            StoreLine(core::MessageLine, sizes->text());
+            StoreAnswerLine(sizes->text());
             StoreWholeName(name->text());
             End(1);
         });
@@ -299,7 +300,7 @@ class CDrawCircleDlg : public CEngineDialog {
         QPushButton* cancel = ControlButton(this, 2, QStringLiteral("Cancel"));
         layout->addLayout(button_row({ok, cancel}));
         connect(ok, &QPushButton::clicked, this, [this, degrees, start, step, radius] {
-            StoreLine(core::MessageLine, degrees->text());
+            StoreAnswerLine(degrees->text());
             StoreLine(core::FrontEndCommandBuffer, start->text());
             ReadInt(step->text(), core::CircleVectorIncrement);
             StoreLine(core::CircleRadiusText, radius->text());

@@ -101,10 +101,7 @@ class CStaffSpacingDlg : public CStaffFamilyDlg {
     }
     void OnOk() {
         const QLineEdit* edit = StaffSpacingFormat == 0 ? pairs_edit_ : list_edit_;
-        std::string typed = ToCp1252(edit->text());
-        if (typed.size() > static_cast<std::size_t>(kMessageChars)) typed.resize(kMessageChars);
-        core::MessageLine.set(typed);
-        core::MessageLine(static_cast<int>(typed.size()) + 1) = '\0';
+        StoreAnswerBytes(ToCp1252(edit->text()), kMessageChars);
         End(StaffSpacingFormat);
     }
     QLineEdit* pairs_edit_;

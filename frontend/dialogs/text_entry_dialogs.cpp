@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/dialog_launchers.h"
 #include "frontend/bridge/display_lists.h"
@@ -95,10 +96,10 @@ class CEditTextDlg : public CEngineDialog {
         text_->setMinimumWidth(560);
         text_->setFixedHeight(96);
         text_->moveCursor(QTextCursor::End);
-        core::MessageLine.blank();
+        core::clear_exchange_text();
         layout->addWidget(text_);
         layout->addLayout(ok_cancel(this, [this] {
-            StoreLine(core::MessageLine, text_->Line());
+            StoreAnswerLine(text_->Line());
             End(1);
         }));
         text_->setFocus();
@@ -122,7 +123,7 @@ class CTextInputDlg : public CEngineDialog {
         line_->setMaxLength(kMessageChars);
         line_->setMinimumWidth(480);
         line_->selectAll();
-        core::MessageLine.blank();
+        core::clear_exchange_text();
         layout->addWidget(line_);
 
         auto* params = new QHBoxLayout;
@@ -154,7 +155,7 @@ class CTextInputDlg : public CEngineDialog {
                 SetReal(ExchangeBlock::B, 1 + i, word);
             }
         }
-        StoreLine(core::MessageLine, line_->text());
+        StoreAnswerLine(line_->text());
         StoreLine(core::FrontEndCommandBuffer, divider_->text());
         End(1);
     }
@@ -185,7 +186,7 @@ class CFileNameDlg : public CEngineDialog {
         name_->setMinimumWidth(360);
         layout->addWidget(name_);
         layout->addLayout(ok_cancel(this, [this] {
-            StoreLine(core::MessageLine, name_->text());
+            StoreAnswerLine(name_->text());
             End(1);
         }));
         name_->setFocus();
@@ -211,7 +212,7 @@ class CTextUnitsDlg : public CEngineDialog {
         numbers_->setMinimumWidth(480);
         layout->addWidget(numbers_);
         layout->addLayout(ok_cancel(this, [this] {
-            StoreLine(core::MessageLine, numbers_->text());
+            StoreAnswerLine(numbers_->text());
             End(1);
         }));
         numbers_->setFocus();

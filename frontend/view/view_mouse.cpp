@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/display_decoder.h"
 #include "frontend/bridge/display_lists.h"
@@ -189,7 +190,9 @@ void COrmestView::OnRButtonUp(QPoint point) {
     InputEventFlags.ArrowKeysToEngine = 0;
     InputEventFlags.PageKeysToEngine = 0;
     InputEventFlags.SpecialKeyCount = 0;
-    core::MessageLine(2) = '5';
+    std::string marked(core::MessageLine.view());
+    marked[1] = '5';
+    core::set_exchange_text(marked);
     InputEventFlags.RawMousePoint = as_pair(point);
     if (core::EditedItemNumber != 0) {
         SendCommand("X");

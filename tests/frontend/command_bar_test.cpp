@@ -80,6 +80,28 @@ TEST_F(CommandBarTest, TheMessageLineShowsControlCharactersAsQuestionMarks) {
     EXPECT_EQ(bar_->MessageText(), "a?z?b?c?");
 }
 
+// A failure left in the message line looks like one (the failure box's warning colour, bold);
+// any other reply, or a text the window shows itself, looks as a notice does.
+TEST_F(CommandBarTest, AFailureInTheMessageLineLooksLikeOne) {
+    const auto failure_look = [&] { return bar_->MessageEdit()->property("failure").toBool(); };
+    const struct {
+        core::ReplyKind kind;
+        bool looks_failed;
+    } rows[] = {{core::ReplyKind::Failure, true},
+                {core::ReplyKind::Notice, false},
+                {core::ReplyKind::Failure, true},
+                {core::ReplyKind::Question, false}};
+    for (const auto& row : rows) {
+        fe_.SetMessageLineText(row.kind, "*** Text not found.");
+        EXPECT_EQ(failure_look(), row.looks_failed) << static_cast<int>(row.kind);
+        EXPECT_EQ(bar_->MessageEdit()->styleSheet().contains("color"), row.looks_failed);
+        EXPECT_EQ(bar_->MessageText(), "*** Text not found.");
+    }
+    fe_.SetMessageLineText(core::ReplyKind::Failure, "*** Text not found.");
+    bar_->SetMessageText(QStringLiteral("Direction = --> Forward"));
+    EXPECT_FALSE(failure_look());
+}
+
 TEST_F(CommandBarTest, OnlyTheMainEnterRunsAndOnlyTheLastLine) {
     // "A", a line break and "B": the Enter at the end runs "B" alone.
     bar_->SetInputText(QStringLiteral("A\r\nB"), 4, 4);
@@ -281,6 +303,28 @@ TEST_F(AppTest, ACommandTypedInTheBarIsAnsweredThere) {
     }
     EXPECT_EQ(InputEventFlags.LineWaitArmed, 0);
     EXPECT_EQ(EngineCallDepth(), 0);
+}
+
+// The reply a typed line leaves shows with its kind: a failure marked, a later notice not.
+TEST_F(AppTest, AReplyLeftByATypedLineShowsWithItsKind) {
+    CMainFrame& f = make_frame();
+    f.OnFileNew();
+    CCommandBar* bar = f.CommandBar();
+    const struct {
+        const char* line;
+        const char* reply;
+        bool failure;
+    } rows[] = {
+        {"BB", "**** Nothing on the page to measure.", true},
+        {"FREEZ", "Freeze Screen Position", false},
+        {"BB", "**** Nothing on the page to measure.", true},
+    };
+    for (const auto& row : rows) {
+        type(bar->InputEdit(), row.line);
+        press(bar->InputEdit(), Qt::Key_Return, QStringLiteral("\r"));
+        EXPECT_EQ(bar->MessageText().toStdString(), row.reply) << row.line;
+        EXPECT_EQ(bar->MessageEdit()->property("failure").toBool(), row.failure) << row.line;
+    }
 }
 
 // End and Home on an empty bar move the view; the key's token is no reply: the message line
