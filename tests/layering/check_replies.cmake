@@ -38,6 +38,42 @@ foreach(f console/console_front_end.cpp console/console_main.cpp)
   endforeach()
 endforeach()
 
+# The folders whose replies all carry their kind: MessageLine is written only by the bridge's
+# routines (a reply left with its kind, or an exchange with the front-end), and every
+# show_message / show_prompt call names its kind first.
+set(kinded_folders engine/core engine/edit engine/render engine/input engine/layout)
+set(bridge_file engine/core/bridge/console_bridge.cpp)
+foreach(folder ${kinded_folders})
+  file(GLOB_RECURSE found "${SOURCE}/${folder}/*.h" "${SOURCE}/${folder}/*.cpp")
+  foreach(f ${found})
+    file(RELATIVE_PATH rel "${SOURCE}" "${f}")
+    file(READ "${f}" content)
+    # Comments name the routines and the buffer freely.
+    string(REGEX REPLACE "//[^\n]*" "" content "${content}")
+    if(NOT rel STREQUAL bridge_file)
+      # An assignment to the line or one of its characters, a routine that changes it, or a
+      # reference through which it could be changed.
+      string(REGEX MATCHALL
+             "[^A-Za-z_]MessageLine(\\([^)]*\\))?[ ]*=[^=]|[^A-Za-z_]MessageLine\\.(set|put|blank|fill)\\(|&[ ]*[A-Za-z_]+[ ]*=[ ]*(core::)?MessageLine[^A-Za-z_.(]"
+             writes "${content}")
+      foreach(w ${writes})
+        string(APPEND faults "\n  ${rel}: writes MessageLine: ${w}")
+      endforeach()
+    endif()
+    if(rel STREQUAL bridge_file OR rel STREQUAL "engine/core/bridge/console_bridge.h")
+      continue()
+    endif()
+    string(REGEX MATCHALL "[^A-Za-z_.>]show_(message|prompt)\\([ \n]*[A-Za-z_:\"]*" calls
+           "${content}")
+    foreach(c ${calls})
+      # The kind named, or handed on in a variable of its own.
+      if(NOT c MATCHES "\\([ \n]*(core::)?ReplyKind::" AND NOT c MATCHES "[Kk]ind$")
+        string(APPEND faults "\n  ${rel}: no kind: ${c}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
 if(faults)
   message(FATAL_ERROR "Replies shown without their kind:${faults}")
 endif()
