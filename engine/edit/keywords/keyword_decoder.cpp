@@ -125,7 +125,7 @@ void end_edit_mode(bool copy_line) {
     show_hidden_image();
     // The end mode (LFT, RGT) belongs to the item it was chosen for.
     EndMoveMode = 0;
-    core::leave_reply(core::ReplyKind::Notice, "Exit from Edit Mode");
+    core::leave_reply(core::ReplyKind::Notice, std::string("Exit from Edit Mode") + '\0');
 
     const int32_t after = core::ItemCount + 1;
     const int32_t graphics_end = core::ItemOutputSpans.graphics(after);

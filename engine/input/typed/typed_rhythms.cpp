@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -192,7 +193,9 @@ bool extend_rhythm_line(int32_t cursor, int32_t groups, int32_t times) {
     const int64_t last = static_cast<int64_t>(e) + static_cast<int64_t>(times - 1) * length;
     // The rhythm line is kept in an input line; copies must end within it.
     if (times < 2 || last > kInputLineChars) return false;
+    // The line as typed stays in MessageLine: the call's own line, no reply.
     const core::FixedText<512> original = line;
+    core::set_exchange_text(original.view());
     int32_t pos = e + 1;
     for (int32_t copy = 1; copy < times; ++copy) {
         for (int32_t k = s + 1; k <= e; ++k) {
