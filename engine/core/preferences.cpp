@@ -112,10 +112,7 @@ void set_arrow_steps() {
 
 // "C" and the octave digit of BaseMidiKey, NUL-ended, for the dialog.
 void put_midi_key_text() {
-    MessageLine.blank();
-    MessageLine(1) = 'C';
-    MessageLine(2) = format_int("(I1)", BaseMidiKey / 12 - 1)[0];
-    MessageLine(3) = '\0';
+    set_exchange_text(std::string{'C', format_int("(I1)", BaseMidiKey / 12 - 1)[0], '\0'});
 }
 
 // The octave digit the dialog shows in MessageLine ("C4"), or -1 when it holds none.
@@ -361,7 +358,7 @@ void save_preferences_file(const std::string& name, const PreferenceBlock& a,
     }
     // Told in the message line: a box would stand over the dialog, which is still open.
     SavedPreferencesReply = "Preferences saved in " + platform::shown_path(file) + ".";
-    MessageLine.set(SavedPreferencesReply);
+    leave_reply(ReplyKind::Notice, SavedPreferencesReply);
 }
 
 }  // namespace
@@ -515,7 +512,7 @@ void run_preferences_command() {
     // would show as the reply, or be read as the next command.
     const bool key_digit = is_digit(MessageLine(2));
     const char key_octave = MessageLine(2);
-    MessageLine.blank();
+    clear_exchange_text();
     FrontEndCommandBuffer.blank();
     if (result == 2) {
         before.restore();
@@ -532,7 +529,7 @@ void run_preferences_command() {
     run_hook(PreferencesHooks.show_item_palette, kGeneralPalette);
     CommandLine(1) = 'X';
     run_hook(PreferencesHooks.format_units_message);
-    if (!SavedPreferencesReply.empty()) MessageLine.set(SavedPreferencesReply);
+    if (!SavedPreferencesReply.empty()) leave_reply(ReplyKind::Notice, SavedPreferencesReply);
 }
 
 }  // namespace core

@@ -1,5 +1,7 @@
 #include "engine/core/tables.h"
 
+#include "engine/core/bridge/console_bridge.h"
+
 namespace core {
 
 Array1<float, kItemStoreWords> ItemStore;
@@ -93,7 +95,7 @@ void reset_core_tables() {
     LastMacroFileName.blank();
     QuotedTextBuffer.blank();
 
-    MessageLine.blank();
+    clear_exchange_text();
     FrontEndCommandBuffer.blank();
     FrontEndPathBuffer.blank();
     GroupEditFlag = 0;

@@ -521,7 +521,48 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         std::vector<Road> roads = kTypedRoads;
     };
     const std::vector<std::string> two_staves = {"EI", "8 2 0", "1 2 20 5 5 0 4", "X"};
+    // A drawing whose file is missing, a note after it, kept in a document and loaded again.
+    const std::vector<std::string> missing_drawing = {"EI", "11 1 30 5", "1 1 90 7 5 0 4",
+                                                      "X",  "SA b.mus",  "G b.mus"};
+    auto with = [](std::vector<std::string> lines, std::initializer_list<std::string> more) {
+        lines.insert(lines.end(), more);
+        return lines;
+    };
+    // 201 columns on staff 1 after the page's own notes: one past what J spaces.
+    std::vector<std::string> crowded = {"EI"};
+    for (int i = 0; i <= 200; ++i) {
+        char note[32];
+        std::snprintf(note, sizeof note, "1 1 %.1f 5 5 0 4", 70.0 + 0.5 * i);
+        crowded.push_back(note);
+    }
+    crowded.push_back("X");
+    const std::string long_text = "_" + std::string(510, 'a');  // 513 once "_" becomes "_29"
     const std::vector<Failure> failures = {
+        {"a drawing whose file is missing, at ST", with(missing_drawing, {"ST"}), 5,
+         "File not found --> LB0000.DRW", kAllRoads},
+        {"a drawing whose file is missing, at PRPS", with(missing_drawing, {"PRPS"}), 5,
+         "File not found --> LB0000.DRW", kAllRoads},
+        {"IN with a spacing staff that has no rhythms",
+         {"EI", "8 2 0", "X", "IN 1", "67 200 2"},
+         4,
+         "No rhythms on spacing staff."},
+        {"a text line past 512 at T",
+         {"T 1 20 5", long_text, "X"},
+         3,
+         "*** The text line would pass 512 characters: it was not entered.",
+         kAllRoads},
+        {"a text line past 512 at TT",
+         {"TT 1 20 5", long_text, "X"},
+         3,
+         "*** The text line would pass 512 characters: it was not entered.",
+         kAllRoads},
+        {"J past 200 columns", with(crowded, {"J", "1 1", "Y"}), 204,
+         "*** More than 200 columns on staff   1: nothing was moved.", kAllRoads},
+        {"a curve of two points",
+         {"EI", "4 1 10 0 0 40 100 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1", "X"},
+         4,
+         "*** Must have more than 2 points.",
+         kAllRoads},
         {"CDRW, a path without a folder", {"CDRW", "nofolder"}, 3, " Error or file not found."},
         {"CDRW, a missing file", {"CDRW", "./missing.drw", "5000"}, 3, " Error or file not found."},
         {"MAKEDIR without a name", {"MAKEDIR"}, 3, "**** Cannot make folder"},

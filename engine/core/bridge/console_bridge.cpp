@@ -370,6 +370,8 @@ void leave_reply(ReplyKind kind, std::string_view text) {
 
 void set_exchange_text(std::string_view text) { MessageLine.set(text); }
 
+void clear_exchange_text() { MessageLine.blank(); }
+
 int32_t show_notice(std::string_view text) { return show_message(ReplyKind::Notice, text); }
 
 bool line_from_script() {
@@ -523,7 +525,5 @@ void write_saved_mark() {
     if (!unit_is_open(kStandardOutputUnit)) return;
     write_record(kStandardOutputUnit, ChangesMadeFlag != 0 ? "       " : "(SAVED)");
 }
-
-void clear_exchange_text() { MessageLine.blank(); }
 
 }  // namespace core

@@ -152,7 +152,7 @@ void ask_file_name_blank_on_cancel();
 void append_name_extension(FixedText<128>& name, std::string_view ext);
 // "(SAVED)", or seven blanks with unsaved changes, as one record on kStandardOutputUnit.
 void write_saved_mark();
-// Blanks MessageLine as an exchange buffer: no reply is left there.
+// Blanks MessageLine, the exchange buffer, leaving no reply in it.
 void clear_exchange_text();
 
 }  // namespace core

@@ -45,7 +45,7 @@ void show_mini_macro_table(int32_t& n) {
     }
     SecondLine.set(text);
     if (static_cast<int>(text.size()) < kLine) SecondLine(static_cast<int>(text.size()) + 1) = '\0';
-    show_message(SecondLine);
+    show_message(ReplyKind::Notice, SecondLine.view());
     CommandLine.blank();
     CommandHeader.blank();
     n = 0;
@@ -104,8 +104,9 @@ void define_fragments(int32_t& n) {
 // leaves the fragment as it was and runs nothing; an answer replaces the fragment and runs.
 void edit_fragment(int k, int32_t& n) {
     const int last = find_line_length(CommandLine);
-    MessageLine = CommandLine;
-    if (last < kLine) MessageLine(last + 1) = '\0';
+    std::string preset(CommandLine.sub(1, last));
+    if (last < kLine) preset += '\0';
+    set_exchange_text(preset);
     const int32_t kept_word = IntParamBuffer(50);
     IntParamBuffer(50) = kKeepPresetWord;
     ask_file_name(FixedText<128>("Edit Mini-Macro " + std::string(static_cast<size_t>(k), ';')));

@@ -257,7 +257,7 @@ void stop_file_at_non_answer(std::string_view prompt, std::string_view line) {
                       ": the rest of the file was not read.");
     if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
     MacroUnit = 0;
-    MessageLine.blank();
+    clear_exchange_text();
     mark_run_failed();
 }
 
@@ -330,15 +330,14 @@ DialogLine read_dialog_number_line(std::string_view shown, std::string_view prom
     if (from_file) return refuse_file_number_line(prompt, as_read) ? DialogLine::Refused : got;
     if (is_cut_line(as_read)) {
         const std::string outcome = std::string(word) + " ended, nothing was changed.";
-        if (!name_script_number_non_answer(prompt, cut_line_shown(as_read), outcome))
-            show_message(number_non_answer_text(prompt, cut_line_shown(as_read), outcome));
+        name_untaken_line(number_non_answer_text(prompt, cut_line_shown(as_read), outcome));
         return DialogLine::Refused;
     }
     const NumberLineReading reading = read_number_line_whole(WordsInLine::None);
     if (reading.fault == NumberLineFault::None) return got;
     if (!name_script_number_non_answer(prompt, as_read,
                                        std::string(word) + " ended, nothing was changed."))
-        show_message(number_line_refusal(reading));
+        name_untaken_line(number_line_refusal(reading));
     return DialogLine::Refused;
 }
 

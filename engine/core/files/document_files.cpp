@@ -97,7 +97,7 @@ void show_not_a_document(std::string_view name) {
     std::string text = "*** This is NOT a KELDA file. ***";
     text.resize(kMessageNameColumn - 1, ' ');
     text += name;
-    show_message(text);
+    report_failure(text);
 }
 
 // Why the last write_document failed, in the system's words ("" when it did not, or no reason
@@ -398,7 +398,7 @@ DocumentStatus read_document(std::string_view name, DocumentWords& words, Docume
 
     if (is_backup_name(name)) {
         info.stored_name = stored_name_after(bytes, offset + 4 * static_cast<std::size_t>(n));
-        show_message("Getting Backup of " + info.stored_name);
+        show_notice("Getting Backup of " + info.stored_name);
     }
     const std::vector<float> in = decode_words(bytes, offset, n);
     return repair_document_words(in.data(), n, words, info, name, work_copy);

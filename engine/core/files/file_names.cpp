@@ -62,9 +62,8 @@ std::string make_temp_path(std::string_view name) {
 bool outside_data_folder(std::string_view name) {
     const std::string path = platform::local_path(trim_name(name));
     if (path.empty() || !platform::in_data_folder(path)) return true;
-    show_message("*** Not written: " + path +
-                 " is in the program's data folder, which is only read.");
-    mark_run_failed();
+    report_failure("*** Not written: " + path +
+                   " is in the program's data folder, which is only read.");
     return false;
 }
 
@@ -80,7 +79,9 @@ int32_t confirm_overwrite(std::string_view name) {
         if (given == CommandFileAnswer::Yes) return -1;
         const std::string shown = platform::shown_path(name);
         if (given == CommandFileAnswer::No) {
-            show_message("*** Not written: " + shown + " exists (the command file answered No).");
+            // The file's own answer kept the old file: what the script chose, no failure.
+            show_message(ReplyKind::Notice,
+                         "*** Not written: " + shown + " exists (the command file answered No).");
             return 0;
         }
         if (given == CommandFileAnswer::NotAnAnswer) {
@@ -89,10 +90,9 @@ int32_t confirm_overwrite(std::string_view name) {
                               " -- taken as No: " + shown + " was not written.");
         } else {
             // A question the file left open refused a write the script asked for.
-            mark_run_failed();
-            show_message("*** Not written: " + shown +
-                         " exists, and the command file's next line does not answer "
-                         "\"FILE EXISTS - Write over file?\" (Y or N).");
+            report_failure("*** Not written: " + shown +
+                           " exists, and the command file's next line does not answer "
+                           "\"FILE EXISTS - Write over file?\" (Y or N).");
         }
         return 0;
     }
@@ -109,10 +109,9 @@ int32_t confirm_overwrite(std::string_view name) {
     // An input that ended at the question answered nothing: the write asked for did not
     // happen, and the run says so.
     if (answer != -1 && front_end().ApplicationClosing()) {
-        mark_run_failed();
-        show_message("*** Not written: " + platform::shown_path(name) +
-                     " exists, and the input ended before \"FILE EXISTS - Write over file?\" "
-                     "was answered.");
+        report_failure("*** Not written: " + platform::shown_path(name) +
+                       " exists, and the input ended before \"FILE EXISTS - Write over file?\" "
+                       "was answered.");
     }
     return answer;
 }

@@ -109,7 +109,7 @@ AnswerRecord next_answer_record(int unit, std::string& record, bool blank_answer
         }
         if (record.starts_with("%$")) {
             refresh_screen();
-            show_message("*** Hit enter to continue.");
+            show_message(ReplyKind::Notice, "*** Hit enter to continue.");
             continue;
         }
         if (record.starts_with("%%")) {
@@ -172,7 +172,7 @@ bool next_command_file_line() {
                 continue;
             case RecordKind::Pause:
                 refresh_screen();
-                show_message("*** Hit enter to continue.");
+                show_message(ReplyKind::Notice, "*** Hit enter to continue.");
                 continue;
             case RecordKind::EndMark:
                 end_command_file();
@@ -309,9 +309,8 @@ void close_idle_command_file() {
 void stop_nested_command_files() {
     end_command_file();
     CommandModeLetters(1) = -1;
-    mark_run_failed();
-    show_message("*** Command files nest too deeply (" + std::to_string(kCommandFileDepthLimit) +
-                 "): the reading stopped.");
+    report_failure("*** Command files nest too deeply (" + std::to_string(kCommandFileDepthLimit) +
+                   "): the reading stopped.");
 }
 
 // Contract: READ. The name is SecondLine (the line as typed) from column 4 on, NUL bytes as
@@ -379,14 +378,13 @@ void open_command_file() {
         return;
     }
     if (!unread_notice.empty()) {
-        show_message(unread_notice);
-        mark_run_failed();
+        report_failure(unread_notice);
     }
     g_open_command_file_name = name;
     CommandFileDepth = in_chain ? CommandFileDepth + 1 : 1;
-    MessageLine.blank();
-    MessageLine.put(1, 34, "Reading: " + name.substr(0, 25));
-    MessageLine(35) = '\0';
+    std::string reading = "Reading: " + name.substr(0, 25);
+    reading.resize(34, ' ');
+    leave_reply(ReplyKind::Notice, reading + '\0');
     // The page before the file, taken before the file counts as running (its lines take no
     // copies of their own). Opening it changes nothing: a line that changes the page marks it.
     save_undo_copy(false);
@@ -409,8 +407,7 @@ void open_command_file() {
 // MessageLine blank and ItemCount as it was.
 void open_macro_file() {
     const int32_t saved_item_count = ItemCount;
-    MessageLine.blank();
-    MessageLine.put(1, 9, "abcd\n1234");
+    set_exchange_text("abcd\n1234");
     FrontEndPathBuffer.blank();
     const int result = front_end().RunMacroFileDialog();
 
@@ -460,9 +457,9 @@ void open_macro_file() {
                     FixedText<512> prompt;
                     prompt.put(1, 12, "Macro file =");
                     prompt.put(14, 37, name);
-                    show_prompt(prompt);
+                    show_prompt(ReplyKind::Notice, prompt.view());
                 } else {
-                    show_message("Error writing file");
+                    report_failure("Error writing file");
                 }
             } else {
                 report_file_not_found(name);
@@ -471,7 +468,7 @@ void open_macro_file() {
     }
 
     FrontEndCommandBuffer.blank();
-    MessageLine.blank();
+    clear_exchange_text();
     ItemCount = saved_item_count;
 }
 

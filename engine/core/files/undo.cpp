@@ -155,7 +155,7 @@ void save_undo_copy(bool marks_change) {
             before_line ? write_work_copy(kUndoCopyFile, page.words, page.used, page.metric_flag)
                         : write_work_copy(kUndoCopyFile);
         if (!written) {
-            show_message(
+            report_failure(
                 "*** The undo copy could not be written: " + shown_work_copy_name(kUndoCopyFile) +
                 "||    UNDO is not possible for this change.");
             UndoRedoState = 0;
@@ -217,8 +217,8 @@ ReorderKeepingMarks::~ReorderKeepingMarks() {
 bool save_redo_copy() {
     ++UndoHistoryMarks;
     if (!write_work_copy(kRedoCopyFile)) {
-        show_message("*** The redo copy could not be written: " +
-                     shown_work_copy_name(kRedoCopyFile) + "||    Nothing was undone.");
+        report_failure("*** The redo copy could not be written: " +
+                       shown_work_copy_name(kRedoCopyFile) + "||    Nothing was undone.");
         return false;
     }
     UndoRedoState = -1;
@@ -254,7 +254,7 @@ bool save_kept_page_as_undo_copy() {
         return false;
     }
     if (!write_work_copy(kUndoCopyFile, page.words, page.used, page.metric_flag)) {
-        show_message(
+        report_failure(
             "*** The undo copy could not be written: " + shown_work_copy_name(kUndoCopyFile) +
             "||    UNDO is not possible for this change.");
         UndoRedoState = 0;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -83,10 +84,7 @@ float param(int32_t k, int32_t p) {
     return p <= g_count[i] ? ItemStore.data()[g_start[i] + p - 1] : 0.0f;
 }
 
-void set_message(std::string_view text) {
-    MessageLine.set(text);
-    MessageLine(static_cast<int>(text.size()) + 1) = '\0';
-}
+void set_message(std::string_view text) { leave_reply(ReplyKind::Notice, text); }
 
 // std::round for a finite x, without a library call per item: the truncation and the
 // difference are exact, and a zero keeps x's sign as std::round's does.

@@ -137,8 +137,8 @@ void pick_listed_symbol() {
     close_unit(kSymbolListUnit);
     int32_t number = 0;
     if (!read_symbol_number(first_chars(line), number)) {
-        show_message("*** No symbol number in columns 1-4 of line " + std::to_string(index + 1) +
-                     " of " + path);
+        report_failure("*** No symbol number in columns 1-4 of line " + std::to_string(index + 1) +
+                       " of " + path);
         return;
     }
     ParamBuffer(1) = static_cast<float>(number);
@@ -147,15 +147,13 @@ void pick_listed_symbol() {
 // Contract: entry i of HistoryTable, trailing blanks dropped and NUL-ended, into MessageLine;
 // an i outside 1..40 gives an empty line.
 void fetch_history_entry(int32_t i) {
-    MessageLine.blank();
     if (i < 1 || i > kHistoryEntries) {
-        MessageLine(1) = '\0';
+        set_exchange_text(std::string_view("\0", 1));
         return;
     }
     const FixedText<512>& entry = HistoryTable(i);
-    const int len = entry.trimmed_length();
-    MessageLine.put(1, MessageLine.size(), entry.view().substr(0, static_cast<std::size_t>(len)));
-    if (len < MessageLine.size()) MessageLine(len + 1) = '\0';
+    // A full entry has no room left for its NUL.
+    set_exchange_text(entry.trimmed() + '\0');
 }
 
 }  // namespace core

@@ -323,7 +323,7 @@ void take_destination_answer() {
 // P2 to P3, P3 not beyond P2 meaning the page's right end) to its family.
 void hand_over_box(bool justify) {
     if (justify) {
-        MessageLine.blank();
+        core::clear_exchange_text();
         run_justify_command();
         return;
     }
@@ -387,7 +387,7 @@ void run_box_command(int32_t& operation) {
             if (BoxCopyCode != 0) BoxCopyCode = core::int_of(BoxCodeFilter(1));
             PendingBoxStep = 5;
             delete_box_codes();
-            MessageLine.blank();
+            core::clear_exchange_text();
             break;
         case 8:
         case 11: {
@@ -571,7 +571,7 @@ void delete_listed_items() {
 void delete_in_box(bool list_only) {
     PendingBoxOperation = 0;
     PendingBoxStep = 0;
-    MessageLine.blank();
+    core::clear_exchange_text();
     if (SelectionBox.left == -99.0f) {
         core::save_undo_copy();
         const int32_t keep = SelectionBox.low_staff;
@@ -634,7 +634,7 @@ void delete_box_codes() {
             // After a refusal the file's "Reading" line would stand as the reply.
             if (line.fault != core::NumberLineFault::None) {
                 core::name_untaken_line(core::number_line_refusal(line));
-                MessageLine.blank();
+                core::clear_exchange_text();
                 return;
             }
             if (ParamBuffer(1) == 0.0f && ParamBuffer(2) == 0.0f && ParamBuffer(3) == 0.0f) {
@@ -653,7 +653,7 @@ void delete_box_codes() {
                 out.fault = core::NumberLineFault::OutOfRange;
                 out.word = static_cast<std::size_t>(k) < line.typed.size() ? line.typed[k] : "";
                 core::name_untaken_line(core::number_line_refusal(out));
-                MessageLine.blank();
+                core::clear_exchange_text();
             };
             for (int k = 5; k <= 22; ++k) {
                 const float code = ParamBuffer(k);
@@ -716,7 +716,7 @@ void delete_box_codes() {
         codes.fill(0);
         const int chosen = core::front_end().RunSelectCodesDialog(codes);
         // The question is answered: left in the message line it reads as still asked.
-        MessageLine.blank();
+        core::clear_exchange_text();
         if (chosen == 2) {
             end_box_operation();
             return;

@@ -128,7 +128,7 @@ void show_box_numbers() {
     core::write_real_field(core::CommandLine, 13, 19, "(1f7.2)", ParamBuffer(3));
     core::write_int_field(core::CommandLine, 22, 24, "(1i3)", trunc(ParamBuffer(4)));
     core::CommandLine(25) = '\0';
-    core::show_prompt(core::CommandLine);
+    core::show_prompt(core::ReplyKind::Notice, core::CommandLine.view());
 }
 
 void draw_box_outline(int32_t kind) {

@@ -212,7 +212,7 @@ void end_box_word_for(const std::string& what) {
         core::name_untaken_line(what + ". ***");
     }
     core::MacroUnit = 0;
-    core::MessageLine.blank();
+    core::clear_exchange_text();
 }
 
 }  // namespace

@@ -39,11 +39,11 @@ constexpr float kAlterRightEdge = 220.0f;
 constexpr const char* kCodePrompt = "Type Code number to alter.";
 constexpr const char* kChangesPrompt = "Type P#, chng,  P#, chng,  P#, chng,  P#, chng.";
 
-void prompt(const char* text) {
-    core::leave_reply(core::ReplyKind::Question, text);
+void prompt(core::ReplyKind kind, const char* text) {
+    core::leave_reply(kind, text);
     // The interpreter shows SecondLine once the step returns.
     core::SecondLine = core::MessageLine;
-    core::show_prompt(core::MessageLine);
+    core::show_prompt(kind, core::MessageLine.view());
 }
 
 // The source box is shown and the user confirms it: -1 Yes, 0 No, -2 Exit. A command file's
@@ -81,14 +81,16 @@ void add_bar_lines() {
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         const int32_t s = core::ItemStartTable(k);
         if (core::int_of(ItemStore(s + 1)) == 14 && core::int_of(ItemStore(s + 2)) == staff) {
-            prompt("Some BARS already present.");
+            prompt(core::ReplyKind::Failure, "Some BARS already present.");
             return;
         }
     }
 
+    // The sort's own notice would stand in place of the reply already there.
     const core::FixedText<512> kept_message = core::MessageLine;
+    const core::ReplyKind kept_kind = core::LeftReplyKind;
     core::sort_item_store_with_letter('X');
-    core::MessageLine = kept_message;
+    core::leave_reply(kept_kind, kept_message.view());
 
     std::vector<float> durations;
     std::vector<float> positions;
@@ -105,7 +107,7 @@ void add_bar_lines() {
     }
     const int32_t c = static_cast<int32_t>(positions.size());
     if (first < 0 || first > c || (c == 0)) {
-        prompt("*** ADD: the staff has fewer notes than that.");
+        prompt(core::ReplyKind::Failure, "*** ADD: the staff has fewer notes than that.");
         return;
     }
 
@@ -162,7 +164,7 @@ void end_group_alter() {
     show_item_palette(core::kGeneralPalette);
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
-    prompt("Exit Group Alter.");
+    prompt(core::ReplyKind::Notice, "Exit Group Alter.");
 }
 
 // Appends the changes (pairs of P# and change from ParamBuffer(from) on, up to a P# of 0) to the
@@ -214,7 +216,7 @@ void run_group_alter(int32_t from) {
     }
     const core::CommandUndoCopy undo_copy;
     core::PendingBoxOperation = 0;
-    core::MessageLine = text;
+    core::set_exchange_text(text.view());
     core::SecondLine = text;
     core::CommandLine = text;
     run_if_command();
@@ -250,7 +252,8 @@ void take_alter_box() {
     if (answer == 0) {
         clear_drawn_box();
         render::redraw_items();
-        prompt("Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.");
+        prompt(core::ReplyKind::Question,
+               "Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.");
         return;
     }
     int32_t low = core::int_of(typed[0]) > 0 ? core::int_of(typed[0]) : 1;
@@ -267,11 +270,11 @@ void take_alter_box() {
     GroupAlterCode = code;
     if (core::int_of(code) == 0) {
         core::PendingBoxOperation = kAlterAwaitCode;
-        prompt(kCodePrompt);
+        prompt(core::ReplyKind::Question, kCodePrompt);
         return;
     }
     core::PendingBoxOperation = kAlterAwaitChanges;
-    prompt(kChangesPrompt);
+    prompt(core::ReplyKind::Question, kChangesPrompt);
 }
 
 // The typed box line (a command file's as read), read whole into ParamBuffer: false when it ends
@@ -342,7 +345,7 @@ void continue_group_alter() {
                 break;
             }
             core::PendingBoxOperation = kAlterAwaitChanges;
-            prompt(kChangesPrompt);
+            prompt(core::ReplyKind::Question, kChangesPrompt);
             return;
         default:
             if (core::int_of(ParamBuffer(1)) != 0) run_group_alter(1);
@@ -385,7 +388,8 @@ void alter_group() {
         clear_drawn_box();
         core::PendingBoxOperation = kAlterAwaitBox;
         GroupAlterCode = 0.0f;
-        prompt("Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.");
+        prompt(core::ReplyKind::Question,
+               "Enter Staff#, Left pos., Right pos., [Upper Staff#, Code#] -- or use mouse.");
     }
 }
 

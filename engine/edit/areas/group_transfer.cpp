@@ -376,7 +376,7 @@ void copy_move_group(int32_t& kind) {
         codes.fill(0);
         kind = core::front_end().RunSelectCodesDialog(codes);
         // The question is answered: left in the message line it reads as still asked.
-        core::MessageLine.blank();
+        core::clear_exchange_text();
         if (kind == kCancel) return;
         for (int k = 1; k <= 18; ++k) BoxCodeFilter(k) = static_cast<float>(codes(k));
     }
@@ -471,7 +471,7 @@ bool is_word_answer(const core::FixedText<512>& line) {
 void end_if_boxes(bool leaving_message) {
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     if (leaving_message) core::show_notice("Leaving Group Edit.");
     show_item_palette(core::kGeneralPalette);
     if (core::OutputBufferViews.graphics.bound() && core::OutputBufferViews.text.bound()) {

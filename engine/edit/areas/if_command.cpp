@@ -543,7 +543,7 @@ void write_area_file(const std::vector<int32_t>& items) {
         return;
     }
     show_area_copied(area);
-    core::show_prompt(core::MessageLine);
+    core::show_prompt(core::ReplyKind::Notice, core::MessageLine.view());
 }
 
 // Runs the compiled line over the page. Returns what stopped it, the store as it was: a growth
@@ -818,8 +818,8 @@ void run_if_command() {
     if (core::SecondLine.sub(3, 8).find_first_not_of(" \0") == std::string_view::npos) {
         core::PendingBoxOperation = 18;
         PendingBoxStep = 0;
-        core::show_prompt(core::FixedText<512>(
-            "Enter Staff#, Left pos., Right pos., Upper Staff# -- or Draw Box."));
+        core::show_prompt(core::ReplyKind::Question,
+                          "Enter Staff#, Left pos., Right pos., Upper Staff# -- or Draw Box.");
         // A drag is the area, not a click on one staff.
         clear_drawn_box();
         return;
@@ -939,7 +939,7 @@ void toggle_invisible_items() {
                            ? "Invisible items are visible on screen."
                            : "Invisible items are NOT visible on screen.";
     core::leave_reply(core::ReplyKind::Notice, text);
-    core::show_prompt(core::MessageLine);
+    core::show_prompt(core::ReplyKind::Notice, text);
     render::redraw_items();
 }
 

@@ -128,7 +128,7 @@ int32_t collect_changed_parameters() {
 
     core::Array1<float, 30> block;
     for (int32_t j = 1; j <= 30; ++j) block(j) = ParamPageBlock(j);
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     const int result = core::front_end().RunParameterEditor(block, page - 11);
     for (int32_t j = 1; j <= 30; ++j) ParamPageBlock(j) = block(j);
     if (result == 2) {
@@ -147,7 +147,7 @@ int32_t collect_changed_parameters() {
     ParamBuffer(index) = 0.0f;
     // The dialog ends its data line with a NUL; an empty one is a blank line, not a command.
     CommandLine.set(core::MessageLine.c_text());
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     return index;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_code_names.h"
@@ -185,6 +186,13 @@ float round_to_half(float v) {
     return v < 0.0f ? -r : r;
 }
 
+// The reply in MessageLine becomes line, keeping its kind; a line with no reply before (blank up
+// to its zero byte) holds a notice: the document's name and item count.
+void keep_reply_with(const core::FixedText<512>& line) {
+    const bool had_reply = core::MessageLine.c_text().find_first_not_of(' ') != std::string::npos;
+    core::leave_reply(had_reply ? core::LeftReplyKind : core::ReplyKind::Notice, line.view());
+}
+
 }  // namespace
 
 // Contract: a dragged value v rounded by the rounding digit: 0 whole, 1 whole for the
@@ -214,8 +222,10 @@ void show_move_step() {
         // or after the reply when it reaches further.
         int32_t from = std::max(73, core::MessageLine.trimmed_length() + 2);
         if (at != 0) {
-            core::MessageLine(at) = '\r';
-            core::MessageLine(at + 1) = '\n';
+            core::FixedText<512> line = core::MessageLine;
+            line(at) = '\r';
+            line(at + 1) = '\n';
+            keep_reply_with(line);
             from = at + 2;
         }
         show_item_count(core::FixedText<128>(core::CurrentFileName.sub(1, 128)), from);
@@ -264,7 +274,7 @@ void show_move_step() {
 // a blank and "ITEMS" from column 157, or right after the name when it reaches that far. A
 // column p outside 1..385 writes nothing.
 void show_item_count(const core::FixedText<128>& name, int32_t p) {
-    auto& line = core::MessageLine;
+    core::FixedText<512> line = core::MessageLine;
     if (p < 1 || p + 127 + 12 > line.size()) return;
     line.put(p, p + 127, name.view());
     const int32_t at = std::max(157, p + name.trimmed_length());
@@ -273,6 +283,7 @@ void show_item_count(const core::FixedText<128>& name, int32_t p) {
     core::write_int_field(line, at + 2, at + 5, "(1i4)", core::ItemCount);
     line(at + 6) = ' ';
     line.put(at + 7, at + 11, "ITEMS");
+    keep_reply_with(line);
 }
 
 // Contract: places the edited item at the MouseRegion point (view origin taken off; a staff

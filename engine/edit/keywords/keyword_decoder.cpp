@@ -125,8 +125,7 @@ void end_edit_mode(bool copy_line) {
     show_hidden_image();
     // The end mode (LFT, RGT) belongs to the item it was chosen for.
     EndMoveMode = 0;
-    core::leave_reply(core::ReplyKind::Notice, "Exit from Edit Mode");
-    core::MessageLine(20) = '\0';
+    core::leave_reply(core::ReplyKind::Notice, std::string("Exit from Edit Mode") + '\0');
 
     const int32_t after = core::ItemCount + 1;
     const int32_t graphics_end = core::ItemOutputSpans.graphics(after);
@@ -857,7 +856,7 @@ void decode_edit_keywords() {
         }
         key_direction = key >= 37 && key <= 40 ? 1 : -1;
     }
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     if (core::EditedItemNumber == 0) EditSearch.mode = 0;
     take_typed_star_step_word();
 

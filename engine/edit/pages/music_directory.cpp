@@ -234,7 +234,7 @@ int32_t step_folder_file(int32_t direction) {
                                      (direction == 1 ? "first" : "last") +
                                      " document: the rest of the file was not read.");
                 // The file's "Reading" line would follow the notice as if it read on.
-                core::MessageLine.blank();
+                core::clear_exchange_text();
             }
             core::MacroUnit = 0;
             return kMacroRanPastEnd;

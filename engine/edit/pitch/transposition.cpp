@@ -456,7 +456,7 @@ void finish() {
         core::OutputBufferViews.text.bound()) {
         render::redraw_items();
     }
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     report_impossible_chords(ImpossibleTabChords);
     core::CommandModeLetters(1) = 0;
 }

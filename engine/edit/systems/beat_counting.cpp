@@ -838,7 +838,7 @@ void show_beats(int32_t staff, float total, bool exit_hint) {
         end = 45;
     }
     text(end + 1) = '\0';
-    core::show_prompt(text);
+    core::show_prompt(core::ReplyKind::Notice, text.view());
 }
 
 void show_wrong_beats(int32_t first_staff, float reference, int32_t staff, float total) {

@@ -36,7 +36,6 @@ using core::CommandModeLetters;
 using core::ItemCount;
 using core::ItemStartTable;
 using core::ItemStore;
-using core::MessageLine;
 using core::ParamBuffer;
 using core::PendingBoxOperation;
 
@@ -848,7 +847,7 @@ void justify_from_box() {
     SelectionBox.high_staff = JustifyWordState.highest;
     SelectionBox.left = left;
     SelectionBox.right = right;
-    core::show_prompt(core::FixedText<512>(""));
+    core::show_prompt(core::ReplyKind::Notice, "");
     core::GraphicsNextFree = graphics_mark;
     core::save_undo_copy();
     if (JustifyWordState.sub == 'T') {

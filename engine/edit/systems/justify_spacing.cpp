@@ -781,7 +781,7 @@ bool justify_spacing(int32_t& lowest, int32_t& highest, float& left, float& righ
             core::write_int_field(text, 35, 38, "(1i4)", st);
             text.put(39, 58, ": nothing was moved.");
             core::SecondLine = text;
-            core::show_prompt(text);
+            core::show_prompt(core::ReplyKind::Failure, text.view());
             keep_full_width(full_width);
             return false;
         }

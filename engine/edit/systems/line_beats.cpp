@@ -49,7 +49,7 @@ void end_loop(int32_t graphics_mark) {
     core::GraphicsNextFree = graphics_mark;
     core::PendingBoxOperation = 0;
     PendingBoxStep = 0;
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     core::refresh_screen();
 }
 

@@ -219,7 +219,7 @@ void ask_staff_and_space() {
             kStaffQuestion, answer,
             line.substr(0, line.find(' ')) + " ended, nothing was changed.");
         // The answer stays in the reply line otherwise, and would be shown a second time.
-        core::MessageLine.blank();
+        core::clear_exchange_text();
     }
     const int32_t staff = core::int_of(value);
     if (staff == 0) {

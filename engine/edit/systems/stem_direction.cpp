@@ -31,7 +31,6 @@ namespace edit {
 namespace {
 
 using core::CommandLine;
-using core::MessageLine;
 using core::ParamBuffer;
 using core::PendingBoxOperation;
 
@@ -84,7 +83,7 @@ std::string_view mode_message(int32_t mode) {
 }
 
 // The mode's message, then from column 40 the box prompt on lines of its own.
-void show_prompt(int32_t mode) {
+void show_mode_prompt(int32_t mode) {
     std::string text(mode_message(mode));
     text.resize(std::max(text.size(), kPromptColumn - 1), ' ');
     text += mode == kSlurMode ? "\r\nEnter Staff number, Left position, Right position, Top staff"
@@ -165,7 +164,7 @@ void finish() {
         core::OutputBufferViews.text.bound()) {
         render::redraw_items();
     }
-    MessageLine.blank();
+    core::clear_exchange_text();
     core::refresh_screen();
     PendingBoxOperation = 0;
     show_item_palette(core::kGeneralPalette);
@@ -209,7 +208,7 @@ void start(int32_t mode) {
         finish();
         return;
     }
-    show_prompt(mode);
+    show_mode_prompt(mode);
     SavedCommandLine = CommandLine;
     clear_drawn_box();
     int32_t operation = kStemBoxCode;
@@ -275,7 +274,7 @@ void take_box(int32_t mode) {
         CommandLine = SavedCommandLine;
         if (BoxOutlineMark > 0) core::GraphicsNextFree = BoxOutlineMark;
         core::refresh_screen();
-        show_prompt(mode);
+        show_mode_prompt(mode);
         clear_drawn_box();
         return;
     }

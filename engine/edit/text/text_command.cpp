@@ -296,11 +296,9 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
     for (int k = 2; k <= 6; ++k) block(k) = ParamBuffer(k);
     core::FrontEndCommandBuffer.blank();
     core::FrontEndCommandBuffer(1) = TextDividerChar;
-    core::MessageLine.blank();
-    core::MessageLine.set("Type new text *****");
-    core::MessageLine(20) = '\0';
+    core::set_exchange_text(std::string("Type new text *****") + '\0');
     if (core::front_end().RunTextInputDialog(block) == 2) {
-        core::MessageLine.blank();
+        core::clear_exchange_text();
         core::FrontEndCommandBuffer.blank();
         CommandLine.blank();
         return LineResult::Cancelled;

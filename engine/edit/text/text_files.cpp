@@ -77,10 +77,9 @@ bool same_file(const std::string& a, const std::string& b) {
 
 // Save As of the buffer: asks for the name (the file's own name preset).
 void save_text_file_as() {
-    core::MessageLine.blank();
-    core::MessageLine.put(1, 511, TextFileName);
-    if (TextFileName.size() < 512)
-        core::MessageLine(static_cast<int>(TextFileName.size()) + 1) = '\0';
+    std::string preset = TextFileName.substr(0, 511);
+    if (TextFileName.size() < 512) preset += '\0';
+    core::set_exchange_text(preset);
     core::IntParamBuffer(50) = kKeepPreset;
     const std::string name = asked_name();
     core::IntParamBuffer(50) = 0;

@@ -382,9 +382,9 @@ int32_t edit_text_in_dialog() {
         if (at <= CommandLine.size()) CommandLine(at) = '\0';
     }
     core::SecondLine = CommandLine;
-    core::MessageLine = CommandLine;
+    core::set_exchange_text(CommandLine.view());
     const int32_t result = core::front_end().RunEditTextDialog();
-    if (result == kDialogCancel) core::MessageLine = core::SecondLine;
+    if (result == kDialogCancel) core::set_exchange_text(core::SecondLine.view());
     CommandLine = core::MessageLine;
     return result;
 }

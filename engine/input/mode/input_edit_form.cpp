@@ -293,9 +293,7 @@ void ask_input_line_2(int32_t& flag, int32_t& length) {
         } else if (core::MacroUnit != -2) {
             line_from_script = core::front_end().InputIsScript();
             core::FrontEndCommandBuffer.set(prompt.view().substr(0, 48));
-            core::MessageLine.blank();
-            core::MessageLine.set(line);
-            core::MessageLine(static_cast<int32_t>(line.size()) + 1) = '\0';
+            core::set_exchange_text(line + '\0');
             const int result = core::front_end().RunMusicInputDialog();
             // The prompt is no command: left in the buffer, the next key wait would run it.
             core::FrontEndCommandBuffer.blank();

@@ -179,9 +179,9 @@ MenuChoice closing_menu(bool edit_form) {
         // A temporary clef belongs to a run's own set-up; the edit form has none to take.
         if (!edit_form) delete_temp_clef();
         core::front_end().TrimInputToMarker();
-        core::show_prompt(core::FixedText<512>(
-            "E = Edit these lines of input.\r\nS = Save these lines of input to a file.\r\n"
-            "X = Exit from input mode."));
+        core::show_prompt(core::ReplyKind::Question,
+                          "E = Edit these lines of input.\r\nS = Save these lines of input to a "
+                          "file.\r\nX = Exit from input mode.");
         edit::show_item_palette(layout::SpacingStaff <= 256.0f ? 275 : 235);
         core::EngineWaitLevel = 1;
         std::string line;
@@ -293,7 +293,7 @@ void leave_input() {
     core::refresh_screen();
     edit::show_item_palette(core::kGeneralPalette);
     core::cut_input_to_marker();
-    core::show_prompt(core::FixedText<512>("*** Leaving input ***"));
+    core::show_prompt(core::ReplyKind::Notice, "*** Leaving input ***");
     // The command's reply too, so that the message line keeps it when the command ends.
     core::leave_reply(core::ReplyKind::Notice, "*** Leaving input ***");
     core::EngineWaitLevel = -1;
@@ -342,7 +342,7 @@ bool continue_on_next_staff() {
     char text[96];
     std::snprintf(text, sizeof text, "IN%c %d %.1f 0 %.2f %.1f", InputTempClefItem != 0 ? 'X' : ' ',
                   staff + 1, p3, p5, p6);
-    core::MessageLine.set(text);
+    core::set_exchange_text(text);
     core::CommandLine.set(text);
     core::SecondLine.set(text);
     const int32_t unit = core::MacroUnit;

@@ -309,7 +309,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
                 core::ask_line_trimmed(prompt);
                 break;
             case kNotesMode:
-                core::show_prompt(prompt);
+                core::show_prompt(core::ReplyKind::Question, prompt.view());
                 core::front_end().TrimInputToMarker();
                 load_staff_item_params(InputStaff);
                 parse_note_input(1, work);
@@ -317,19 +317,19 @@ void ask_input_line(int32_t& flag, int32_t& length) {
                 if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
                 break;
             case kRhythmsMode:
-                core::show_prompt(prompt);
+                core::show_prompt(core::ReplyKind::Question, prompt.view());
                 core::front_end().TrimInputToMarker();
                 enter_rhythm_line(1, work);
                 // The rhythm entry asks before it abandons too.
                 if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
                 break;
             case kMarksMode:
-                core::show_prompt(prompt);
+                core::show_prompt(core::ReplyKind::Question, prompt.view());
                 core::front_end().TrimInputToMarker();
                 enter_marks_line(cursor, work);
                 break;
             default:
-                core::show_prompt(prompt);
+                core::show_prompt(core::ReplyKind::Question, prompt.view());
                 core::front_end().TrimInputToMarker();
                 enter_pairs_line(cursor, work);
                 break;

@@ -266,8 +266,8 @@ void check_spacing_staff(int32_t& not_set) {
     std::snprintf(text, sizeof text, "SP%03d", core::nint(layout::SpacingStaff) % 1000);
     InputLines.position.set(text);
     if (core::MacroUnit != SavedMacroUnit) return;
-    core::show_prompt(core::FixedText<512>("Spacing staff = " +
-                                           std::to_string(core::nint(layout::SpacingStaff))));
+    core::show_prompt(core::ReplyKind::Notice,
+                      "Spacing staff = " + std::to_string(core::nint(layout::SpacingStaff)));
     core::sort_item_store();
     layout::append_spacing_end_marker();
     if (layout::SpacingList.count == 0) {

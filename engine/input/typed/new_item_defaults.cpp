@@ -79,7 +79,8 @@ core::FixedText<8> rhythm_field_at(int at) {
 // A rhythm letter that is no note value: the whole line is refused as an unknown word, so that
 // neither an item of code 0 is entered nor the word passes on to the other commands.
 Outcome refuse_unknown_rhythm() {
-    if (core::MessageLine.is_blank() || core::MacroUnit > 0) core::MessageLine = core::CommandLine;
+    if (core::MessageLine.is_blank() || core::MacroUnit > 0)
+        core::set_exchange_text(core::CommandLine.view());
     core::report_unknown_word(core::FixedText<9>(core::MessageLine.sub(1, 9)));
     return Outcome::Done;
 }

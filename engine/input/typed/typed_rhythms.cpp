@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
@@ -192,11 +193,13 @@ bool extend_rhythm_line(int32_t cursor, int32_t groups, int32_t times) {
     const int64_t last = static_cast<int64_t>(e) + static_cast<int64_t>(times - 1) * length;
     // The rhythm line is kept in an input line; copies must end within it.
     if (times < 2 || last > kInputLineChars) return false;
-    core::MessageLine = line;
+    // The line as typed stays in MessageLine: the call's own line, no reply.
+    const core::FixedText<512> original = line;
+    core::set_exchange_text(original.view());
     int32_t pos = e + 1;
     for (int32_t copy = 1; copy < times; ++copy) {
         for (int32_t k = s + 1; k <= e; ++k) {
-            const char ch = core::MessageLine(k);
+            const char ch = original(k);
             line(pos++) = ch == '/' ? '"' : ch;
         }
     }
@@ -261,9 +264,9 @@ bool apply_rhythm_token(int32_t cursor) {
         return true;
     }
 
-    const bool empty_token = InputParserMode != kRhythmsMode && (separator == '/' || separator == ';') &&
-                             cursor >= 2 && cursor - 1 <= core::CommandLine.size() &&
-                             core::CommandLine(cursor - 1) == '/';
+    const bool empty_token =
+        InputParserMode != kRhythmsMode && (separator == '/' || separator == ';') && cursor >= 2 &&
+        cursor - 1 <= core::CommandLine.size() && core::CommandLine(cursor - 1) == '/';
     Rhythm r;
     if (t(1) == '/' || empty_token) {
         r = {RhythmCursor.head, RhythmCursor.flags, RhythmCursor.dots, RhythmCursor.grace};

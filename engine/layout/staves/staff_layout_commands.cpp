@@ -122,7 +122,7 @@ void write_paper_message(int32_t index) {
                     "\"x" + core::format_real("(1F5.2)", render::UserPaperSize.height) + "\"");
             break;
         default:
-            core::MessageLine.blank();
+            core::clear_exchange_text();
             break;
     }
 }

@@ -271,7 +271,7 @@ bool take_spacing_dialog_line() {
     core::save_undo_copy();
     // The dialog ends the typed list with a NUL.
     core::CommandLine.set(core::MessageLine.c_text());
-    core::MessageLine.blank();
+    core::clear_exchange_text();
     for (int32_t k = 1; k <= 50; ++k) core::ParamBuffer(k) = 0.0f;
     core::scan_command_line(core::find_line_length(core::CommandLine));
     for (int32_t k = 50; k >= 2; --k) core::ParamBuffer(k) = core::ParamBuffer(k - 1);

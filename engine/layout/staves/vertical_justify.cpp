@@ -169,7 +169,7 @@ void find_shifts(const Settings& s, int32_t first, int32_t last,
         core::FixedText<512> line("Staff");
         core::write_int_field(line, 6, 8, "(1i3)", t);
         core::write_real_field(line, 9, 17, "(1f9.3)", steps);
-        core::show_prompt(line);
+        core::show_prompt(core::ReplyKind::Notice, line.view());
     }
 }
 
@@ -210,7 +210,7 @@ void justify_with_macro_aside() {
     if (first == top) return;
 
     core::ChangesMadeFlag = 1;
-    core::show_prompt(core::FixedText<512>("Moving up/down"));
+    core::show_prompt(core::ReplyKind::Notice, "Moving up/down");
     core::Array1<float, kMaxStaves> shift;
     shift.fill(0.0f);
     find_shifts(s, first, top, shift);

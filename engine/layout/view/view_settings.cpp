@@ -21,7 +21,6 @@ core::Array1<int32_t, 2> ViewLimits;
 namespace {
 
 using core::CommandLine;
-using core::MessageLine;
 using core::ParamBuffer;
 
 constexpr int kScratchUnit = 11;
@@ -132,7 +131,7 @@ void test_console_boxes() {
             return;
         case 'J':
             core::SecondLine.set(core::format_int("(i7)", render::ViewOrigin.y));
-            core::show_prompt(core::SecondLine);
+            core::show_prompt(core::ReplyKind::Notice, core::SecondLine.view());
             core::cut_input_to_marker();
             return;
         case 'G':
@@ -158,7 +157,7 @@ void test_console_boxes() {
             break;
     }
     if (ParamBuffer(3) == 1.0f) {
-        core::show_prompt(line_of("This is in BOX 1 ******"));
+        core::show_prompt(core::ReplyKind::Notice, "This is in BOX 1 ******");
     } else if (ParamBuffer(3) == 2.0f) {
         const std::string_view preset = "This is in BOX 2 %%%%%%%%%%%%";
         core::preset_answer(line_of(preset), static_cast<int32_t>(preset.size()));

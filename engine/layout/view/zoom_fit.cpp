@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/numeric.h"
@@ -54,7 +55,7 @@ void fit(double window, double extent) {
         core::front_end().RequestZoom(scale);
         core::front_end().ShowPercentText((std::to_string(percent) + "%").c_str());
     }
-    core::MessageLine.blank();
+    core::clear_exchange_text();
 }
 
 }  // namespace

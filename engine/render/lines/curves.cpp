@@ -68,12 +68,8 @@ int32_t clamp_to_int(int64_t v) {
     return static_cast<int32_t>(v);
 }
 
-void show(const char* text) {
-    core::FixedText<512> line;
-    line.set(text);
-    line(line.trimmed_length() + 1) = '\0';
-    core::show_prompt(line);
-}
+// The curve's refusals: the curve is not drawn.
+void refuse(const char* text) { core::show_prompt(core::ReplyKind::Failure, text); }
 
 // Moves entries from..count of PathPointList by delta places (the list's count is left alone).
 void move_entries(int32_t from, int32_t count, int32_t delta) {
@@ -284,7 +280,7 @@ void draw_free_curve(int32_t& count, int32_t& first, int32_t& last, int32_t poin
     if (last < first || last > count)
         core::report_index_defect("curve run end", last, first, count);
     if (last - first > kCurveInputPoints - 1) {
-        show("*** Too many points. Limit=50");
+        refuse("*** Too many points. Limit=50");
         return;
     }
     const int32_t pps = (points_per_span >= 1 && points_per_span <= kMaxCurvePointsPerSpan)
@@ -304,7 +300,7 @@ void draw_free_curve(int32_t& count, int32_t& first, int32_t& last, int32_t poin
     if (last - first < 2) {
         restore_run(count, first, last);
         list.count = count + 1;
-        show("*** Must have more than 2 points.");
+        refuse("*** Must have more than 2 points.");
         return;
     }
 

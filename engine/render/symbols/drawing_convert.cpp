@@ -63,11 +63,12 @@ bool is_regular_file(const std::string& path) {
     return !path.empty() && fs::is_regular_file(path, ec);
 }
 
-// MessageLine = text with a NUL after it when there is room (the front-end reads to the NUL).
-void set_message_line(std::string_view text) {
-    core::MessageLine.set(text);
-    if (static_cast<int>(text.size()) < core::MessageLine.size())
-        core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
+// Text with a NUL after it (kept when MessageLine has room): the front-end reads to the NUL.
+std::string with_nul(std::string_view text) { return std::string(text) + '\0'; }
+
+// The conversion's next question, left in MessageLine.
+void ask_in_message_line(std::string_view text) {
+    core::leave_reply(core::ReplyKind::Question, with_nul(text));
 }
 
 // Writes bytes as a new file at path, never through a link: a leftover at the name is removed
@@ -197,7 +198,7 @@ int32_t take_old_path() {
     }
     if (path.size() < 4 || path[path.size() - 4] != '.') path += ".DRW";
     g_old_path = path;
-    set_message_line(kAskNumber);
+    ask_in_message_line(kAskNumber);
     return kAskNumberStep;
 }
 
@@ -216,13 +217,13 @@ int32_t take_file_number() {
         // From a script a line that is no number was meant as its next command: it is named
         // and runs next.
         if (from_script) {
-            set_message_line("");
+            core::clear_exchange_text();
             core::name_untaken_line(
                 core::number_non_answer_text(kAskNumber, answer, "the conversion ended."));
             core::give_back_script_line(answer);
             return 0;
         }
-        set_message_line(kAskNumber);
+        ask_in_message_line(kAskNumber);
         return kAskNumberStep;
     }
     const int32_t number =
@@ -233,19 +234,19 @@ int32_t take_file_number() {
         // taken as another try: the conversion ends there, as after "No".
         if (from_script) {
             // Told at once: a command file's next line would take the message line's place.
-            set_message_line("");
+            core::clear_exchange_text();
             core::name_untaken_line("*** Not a file number: " + answer +
                                     " (5000 to 9980, last digit 0): the conversion ended.");
             return 0;
         }
-        set_message_line(kAskNumber);
+        ask_in_message_line(kAskNumber);
         return kAskNumberStep;
     }
     const std::string folder = writable_library_folder();
     if (folder.empty()) return 0;
     const std::string target = platform::local_path(folder + "/" + conversion_file_name(number));
     if (is_regular_file(target)) {
-        set_message_line(kFileExists);
+        ask_in_message_line(kFileExists);
         // A command file answers from its next line; typed, the question is asked.
         if (core::confirm_overwrite(target) != -1) {
             // Typed at a terminal or in the window another number may follow; a script's next
@@ -255,13 +256,17 @@ int32_t take_file_number() {
             // A command file's answer, or the end of input, was told of already.
             const bool told =
                 core::MacroUnit != core::DefaultMacroUnit || core::front_end().ApplicationClosing();
-            set_message_line(told ? std::string()
-                                  : "*** Not written: " + platform::shown_path(target) +
-                                        " exists (the answer was No): the conversion ended.");
+            // The answer kept the old file, as the user chose: a notice.
+            if (told)
+                core::clear_exchange_text();
+            else
+                core::leave_reply(core::ReplyKind::Notice,
+                                  with_nul("*** Not written: " + platform::shown_path(target) +
+                                           " exists (the answer was No): the conversion ended."));
             return 0;
         }
         // Written over as the user asked: the hint to choose another number no longer holds.
-        set_message_line("");
+        core::clear_exchange_text();
     }
     const std::string old_path = platform::local_path(g_old_path);
     convert_file(is_regular_file(old_path) ? old_path : std::string(), target, -1, {});
@@ -403,7 +408,7 @@ bool convert_drawing_to_library_symbol(int32_t item_number) {
         core::write_int_field(line, 6, 9, "(1i4)", item_number);
         core::write_int_field(line, 16, 18, "(1i3)", p5);
         line.put(22, 31, old_name.substr(0, 10));
-        set_message_line(trim_right(std::string(line.view())));
+        core::set_exchange_text(with_nul(trim_right(std::string(line.view()))));
 
         core::Array1<int32_t, 3> r;
         const int result = core::front_end().RunConvertCode11Dialog(r);
@@ -430,7 +435,7 @@ bool convert_drawing_to_library_symbol(int32_t item_number) {
             core::write_int_field(ask, 9, 12, "(1i4)", number);
             core::write_int_field(ask, 19, 22, "(1i4)", number);
             ask(22) = '0';
-            set_message_line(trim_right(std::string(ask.view())));
+            core::set_exchange_text(with_nul(trim_right(std::string(ask.view()))));
             core::Array1<int32_t, 2> v;
             v(1) = 1;
             v(2) = 0;
@@ -467,7 +472,7 @@ void edit_library_drawing() {
             core::PendingBoxOperation = take_file_number();
             break;
         default:
-            set_message_line(kAskOldPath);
+            ask_in_message_line(kAskOldPath);
             core::PendingBoxOperation = kAskPathStep;
             break;
     }

@@ -116,9 +116,8 @@ void report_unreadable(int32_t file_number, const std::string& name, const std::
     }
     if (g_notice_off || !first_report(shown)) return;
     const std::string text = shown + " - Changed to clef.";
-    core::MessageLine.set(text);
-    if (static_cast<int>(text.size()) < core::MessageLine.size())
-        core::MessageLine(static_cast<int>(text.size()) + 1) = '\0';
+    // The notice's dialog reads the text to its NUL.
+    core::leave_reply(core::ReplyKind::Notice, text + '\0');
     if (core::front_end().RunDontShowAgainNotice() != 0) g_notice_off = true;
 }
 
