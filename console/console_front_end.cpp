@@ -336,7 +336,10 @@ void ConsoleFrontEnd::print_aside(core::ReplyKind kind, std::string_view text) {
 // A failure names a line not taken: a script's line marks the run, a line typed at the keys was
 // seen refused. The engine marks its own failures before it shows them.
 void ConsoleFrontEnd::print_line(core::ReplyKind kind, std::string_view l) {
-    if (kind == core::ReplyKind::Failure) core::mark_untaken_line();
+    if (kind == core::ReplyKind::Failure) {
+        ++failure_lines_shown_;
+        core::mark_untaken_line();
+    }
     out_ << core::shown_text(l) << '\n';
 }
 

@@ -58,6 +58,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // What the console shows, for tests.
     int32_t zoom() const { return zoom_; }
     const std::string& title() const { return title_; }
+    // How many lines were printed as failure replies.
+    int failure_lines_shown() const { return failure_lines_shown_; }
 
     // -- FrontEndPort --
     void ArmImmediateKeyMode() override {}
@@ -288,6 +290,7 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int32_t cursor_ = 0;
     bool modified_ = false;
     bool dump_graphics_ = false;
+    int failure_lines_shown_ = 0;
     std::string title_;
     std::string path_;
 

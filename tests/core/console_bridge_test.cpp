@@ -248,7 +248,7 @@ TEST_F(ConsoleBridgeTest, CommandOrKeyComesBackInTheSecondLine) {
 
 TEST_F(ConsoleBridgeTest, PromptsAndPresetsSetTheStatusWordAndHandOutTerminatedTexts) {
     // A 512-character prompt with no NUL reaches the front-end whole and terminated.
-    show_prompt(FixedText<512>(filled('a', 512)));
+    show_prompt(ReplyKind::Question, FixedText<512>(filled('a', 512)).view());
     ASSERT_EQ(fe.prompts.size(), 1u);
     EXPECT_EQ(fe.prompts[0], filled('a', 512));
     EXPECT_EQ(CommandStatusWord, 0);
@@ -277,9 +277,9 @@ TEST_F(ConsoleBridgeTest, PromptsAndPresetsSetTheStatusWordAndHandOutTerminatedT
 }
 
 TEST_F(ConsoleBridgeTest, MessagesStopAtTheirNulOrLengthAndReportsFillTheirTemplates) {
-    show_message(std::string_view("first\0hidden", 12));
-    show_message(FixedText<512>(filled('m', 512)));
-    show_message(filled('n', 700));
+    show_message(ReplyKind::Notice, std::string_view("first\0hidden", 12));
+    show_message(ReplyKind::Notice, FixedText<512>(filled('m', 512)).view());
+    show_message(ReplyKind::Notice, filled('n', 700));
     ASSERT_EQ(fe.message_boxes.size(), 3u);
     EXPECT_EQ(fe.message_boxes[0], "first");
     EXPECT_EQ(fe.message_boxes[1], filled('m', 512));

@@ -18,6 +18,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
+#include "tests/support/run_status.h"
 #include "tests/support/temp_folder.h"
 
 // The console lines followed by more lines.
@@ -49,6 +50,7 @@ inline std::string run_console(const std::string& input, bool at_terminal = fals
     core::set_front_end(&fe);
     EXPECT_EQ(fe.run(), 0);
     core::set_front_end(nullptr);
+    FailureLinesInLastRun = fe.failure_lines_shown();
     return out.str();
 }
 
@@ -65,6 +67,7 @@ inline std::string run_console_script(const std::vector<std::string>& lines) {
     fe.run();
     fe.end_of_input(false, out);
     core::set_front_end(nullptr);
+    FailureLinesInLastRun = fe.failure_lines_shown();
     return out.str();
 }
 

@@ -211,7 +211,6 @@ void show_line_reply(ReplyKind kind, std::string_view text) {
     if (has_front_end()) front_end().SetMessageLineText(kind, std::string(text).c_str());
 }
 
-void show_prompt(const FixedText<512>& text) { show_prompt(ReplyKind::Question, text.view()); }
 
 void show_prompt_again() {
     front_end().SetMessageLineText(PromptKind, ConsoleBuffers.prompt.data());
@@ -334,7 +333,6 @@ bool wait_for_input_key_or_command() {
     return true;
 }
 
-int32_t show_message(const FixedText<512>& text) { return show_message(text.view()); }
 
 const FrontEndPort* FrontEndWithoutView = nullptr;
 
@@ -353,7 +351,6 @@ int32_t show_box(ReplyKind kind, std::string_view text) {
 }
 }  // namespace
 
-int32_t show_message(std::string_view text) { return show_message(ReplyKind::Notice, text); }
 
 int32_t show_message(ReplyKind kind, std::string_view text) {
     mark_if_failure(kind);

@@ -50,8 +50,6 @@ int32_t command_line_length();
 // The front-end's wait level (EngineWaitLevel and the window's copy); with no front-end
 // connected, EngineWaitLevel alone.
 void set_engine_wait_level(int32_t level);
-// Shows text (up to its first NUL) in the message line; CommandStatusWord = 0.
-void show_prompt(const FixedText<512>& text);
 // Shows the last prompt again: a question asked while its line waits has taken its place.
 void show_prompt_again();
 // CommandLine(n + 1) = NUL; the input edit gets CommandLine up to its NUL, caret at the end (an
@@ -99,9 +97,6 @@ void show_prompt(ReplyKind kind, std::string_view text);
 // Shows text on the front-end's message line as a reply of the given kind, at once and without
 // waiting (nothing when no front-end is connected); a failure marks the run.
 void show_line_reply(ReplyKind kind, std::string_view text);
-// Message box with OK showing text up to its first NUL (at most 512 characters).
-int32_t show_message(const FixedText<512>& text);
-int32_t show_message(std::string_view text);
 // True when the line being read comes from a script (a pipe, "--console FILE", a command file
 // read by RE) rather than from someone at the keys: nobody sees the question it meets.
 bool line_from_script();
