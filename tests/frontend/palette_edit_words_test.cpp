@@ -157,28 +157,6 @@ TEST_F(PaletteEditWordsWindowTest, TextSizeAndThButtonsActOnTheEditedText) {
     EXPECT_EQ(stored_param(3, 1), 8.0f);
 }
 
-// A typed "|" line leaves the edited bar line where it is; a C word it does not take is told
-// in a message box and ends the editing, the change made before it kept.
-TEST_F(PaletteEditWordsWindowTest, ACWordTheEditedItemDoesNotTakeEndsTheEditing) {
-    SendCommand("8 1 0");
-    SendCommand("X");
-    SendCommand("14 1 60");
-    ASSERT_EQ(core::EditedItemNumber, 2);
-    SendCommand("|");
-    EXPECT_EQ(core::EditedItemNumber, 2);
-    EXPECT_EQ(core::EditItemParams(3), 60.0f);
-    SendCommand(",,70");
-    EXPECT_EQ(core::EditItemParams(3), 70.0f);
-    fe_.message_boxes.clear();
-    SendCommand("CQQ");
-    ASSERT_EQ(fe_.message_boxes.size(), 1u);
-    EXPECT_NE(fe_.message_boxes[0].find("unknown word in this context: CQQ"), std::string::npos)
-        << fe_.message_boxes[0];
-    EXPECT_EQ(core::EditedItemNumber, 0);
-    EXPECT_EQ(core::ItemCount, 2);
-    EXPECT_EQ(stored_param(2, 3), 70.0f);
-}
-
 // The meter palette's input buttons give the edited meter the numbers of their label; none
 // moves it to another staff or is refused as a pair.
 TEST_F(PaletteEditWordsWindowTest, MeterInputButtonsGiveTheEditedMeterTheirNumbers) {

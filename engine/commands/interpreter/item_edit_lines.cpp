@@ -257,9 +257,11 @@ CommandFlow run_edit_item_step(bool from_keyword_path, bool pm) {
     return CommandFlow::EndCommand;
 }
 
-// A C word while an item is edited that is not one of the edit-mode C words: unless the edited
-// item's own words take it, it is an unknown word.
+// A C word typed or read while an item is edited that is not one of the edit-mode C words:
+// unless the edited item's own words take it, it is an unknown word. The item's palette buttons
+// send its own words, some of which change nothing on some items.
 bool is_outside_edit_c_word() {
+    if (LineIsPaletteWord != 0 && MacroUnit == 0) return false;
     return starts("C") && find_edit_c_word(CommandLine.sub(1, 3)) == 0;
 }
 
