@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -19,6 +20,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_files.h"
+#include "engine/edit/keywords/code_keywords.h"
 #include "platform/paths.h"
 #include "tests/support/console_run.h"
 #include "tests/support/run_status.h"
@@ -520,6 +522,72 @@ TEST_F(ScriptNonAnswersConsoleTest, ABoxOrClickLineWhileEditingDoesNothing) {
              });
 }
 
+// An item of each code the editor knows, typed after a staff (with the lines its word asks
+// for); code 13 is refused at the typed line and no page holds one.
+const std::map<int32_t, std::vector<std::string>> kItemOfCode = {
+    {1, {"1 1 20 5 10 0 4"}}, {2, {"2 1 30 5 4"}},      {3, {"3 1 5 0 1"}},
+    {4, {"4 1 30 5 40 5"}},   {5, {"5 1 30 5 40 5"}},   {6, {"6 1 30 5 40 5"}},
+    {7, {"7 1 30 9"}},        {8, {"8 2 0"}},           {9, {"9 1 30 9 5"}},
+    {10, {"10 1 30 9 3"}},    {11, {"11 1 50 5 1"}},    {12, {"12 1 30 9"}},
+    {14, {"14 1 60"}},        {15, {"15 1 30 9", "F"}}, {16, {"16 1 30 9", "Anna"}},
+    {17, {"17 1 10 0 2"}},    {18, {"18 1 12 0 4 4"}},
+};
+
+// On a loaded page of a staff, an item of every code the editor has words for, and a note
+// after it: while the item is edited, a "|" or "~" line does nothing, and a C word that is no
+// edit-mode C word and no word of the item is an unknown word that fails the run and ends
+// editing, so that the lines after it (COM's answers) run as commands, not as the item's words.
+TEST_F(ScriptNonAnswersConsoleTest, EveryEditedCodeTakesBoxLinesAndForeignCWords) {
+    struct Line {
+        std::vector<std::string> lines;  // after "G a.mus", "I 2"
+        const char* said;                // "": the run takes every line
+    };
+    const std::vector<Line> words = {
+        {{"|", "X"}, ""},
+        {{"~", "X"}, ""},
+        {{"CQQ", "X"}, "ERROR -- unknown word in this context: CQQ"},
+        // EI answers only as a command: its reply shows COM's later lines left the item.
+        {{"COM", "Y", "EI", "X"}, "New items will"},
+    };
+    write_text(root() / "F.EPS", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n");
+    for (const edit::CodeVocabulary& v : edit::CodeVocabularies) {
+        if (v.code == 13) continue;
+        ASSERT_TRUE(kItemOfCode.count(v.code)) << "no item of code " << v.code;
+        for (const Line& word : words) {
+            for (const Road road : kAllRoads) {
+                SCOPED_TRACE("code " + std::to_string(v.code) + ", " + word.lines[0] + ", " +
+                             road_name(road));
+                for (const char* name : {"a.mus", "out.mus", "typed.mus"})
+                    fs::remove(root() / name);
+                core::reset_engine();
+                std::vector<std::string> page = {"EI", "8 1 0"};
+                page.insert(page.end(), kItemOfCode.at(v.code).begin(),
+                            kItemOfCode.at(v.code).end());
+                page.insert(page.end(), {"1 1 80 5 10 0 4", "SA a.mus"});
+                type(page);
+                core::reset_engine();
+                ASSERT_EQ(saved_records(root() / "a.mus").size(), 3u);
+                std::vector<std::string> lines = {"G a.mus", "I 2"};
+                lines.insert(lines.end(), word.lines.begin(), word.lines.end());
+                lines.push_back("SA out.mus");
+                const std::string out = run_on(road, lines);
+                EXPECT_EQ(saved_records(root() / "out.mus"), saved_records(root() / "a.mus"))
+                    << out;
+                const bool c_word = word.lines[0][0] == 'C';
+                if (c_word) {
+                    EXPECT_TRUE(has(out, "ERROR -- unknown word in this context: " + word.lines[0]))
+                        << out;
+                    EXPECT_TRUE(has(out, word.said)) << out;
+                }
+                // A code 11 item's missing drawing fails every run that draws the page.
+                if (v.code != 11) {
+                    EXPECT_EQ(status_of(road), c_word ? 1 : 0) << out;
+                }
+            }
+        }
+    }
+}
+
 // Every reply that tells of a failure fails a script's run, the script going on after it: a
 // file or folder that cannot be had, a count that does not add up, a dialog or a key loop the
 // console cannot show. Each row then saves; out.mus holds the page.
@@ -618,8 +686,7 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         {"UP", {"UP"}, 3, "UP needs the window: cancelled."},
         {"UG", {"UG"}, 3, "UG needs the window: cancelled."},
         {"UO", {"UO"}, 3, "UO needs the window: cancelled."},
-        // A C word the editor has no rule for is an unknown word; the item stays edited, and
-        // COM's answer reaches it as an edit word, not as the combining's.
+        // A C word the editor has no rule for is an unknown word, and editing ends there.
         {"CQQ while an item is edited",
          {"I 2", "CQQ", "X"},
          3,

@@ -412,6 +412,7 @@ CommandFlow take_front_end_tokens() {
 
     LineIsClickToken =
         FrontEndCommandBuffer.starts_with("~") && !FrontEndCommandBuffer.starts_with("~~") ? 1 : 0;
+    LineIsPaletteWord = FrontEndCommandBuffer.is_blank() ? 0 : 1;
     if (!FrontEndCommandBuffer.is_blank()) {
         if (EditedItemNumber != 0 && !rewrite_palette_word_for_editing()) {
             return CommandFlow::Return;

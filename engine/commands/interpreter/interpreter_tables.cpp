@@ -42,6 +42,7 @@ int32_t FrontEndItemCount = 0;
 int32_t FrontEndEditedItem = 0;
 int32_t SliderEditActive = 0;
 int32_t LineIsClickToken = 0;
+int32_t LineIsPaletteWord = 0;
 int32_t PaletteVariantCode = 0;
 int32_t RhythmSumFlag = 0;
 FixedText<24> MoveCaption;
@@ -68,6 +69,7 @@ void reset_interpreter_tables() {
     FrontEndEditedItem = 0;
     SliderEditActive = 0;
     LineIsClickToken = 0;
+    LineIsPaletteWord = 0;
     PaletteVariantCode = 0;
     RhythmSumFlag = 0;
     MoveCaption.blank();

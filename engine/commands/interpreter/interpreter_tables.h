@@ -91,6 +91,9 @@ extern int32_t SliderEditActive;
 // Set while the line in hand is the window's click token ("~" left in the command buffer), not
 // a line typed or read: only a click places the edited item.
 extern int32_t LineIsClickToken;
+// Set while the line in hand is a word a palette button or menu left in the command buffer: the
+// palettes of an item send only the words it has.
+extern int32_t LineIsPaletteWord;
 // The palette variant code of the edit lines ("LFT"/"RGT" switch the variant of this code).
 extern int32_t PaletteVariantCode;
 // Set by "STB"/"EDB": the rhythm sum is shown after the keyword path.

@@ -10,6 +10,7 @@
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/interpreter/item_names.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
@@ -257,6 +258,29 @@ CommandFlow run_edit_item_step(bool from_keyword_path, bool pm) {
     return CommandFlow::EndCommand;
 }
 
+// A C word typed or read while an item is edited that is not one of the edit-mode C words:
+// unless the edited item's own words take it, it is an unknown word. The item's palette buttons
+// send its own words, some of which change nothing on some items.
+bool is_outside_edit_c_word() {
+    if (LineIsPaletteWord != 0 && MacroUnit == 0) return false;
+    return starts("C") && find_edit_c_word(CommandLine.sub(1, 3)) == 0;
+}
+
+// A C word the edited item could not take is told as unknown, and editing ends, the changes
+// made before it kept as "X" keeps them: the lines after it (a command's answers, a file
+// name) are then read as commands, never as the item's words.
+CommandFlow refuse_outside_c_word(const std::string& word, int32_t pending_before) {
+    if (edit::last_word_taking() == edit::WordTaking::Untaken) {
+        const std::string shown = word.substr(0, word.find(' '));
+        report_unknown_word(FixedText<9>(edit::typed_form(shown)));
+    }
+    edit::EditChangesPending = pending_before;
+    edit::end_editing_after_untaken_word();
+    CommandModeLetters(1) = 9999;
+    ItemPanelRecord.item_text.blank();
+    return CommandFlow::EndCommand;
+}
+
 // The keyword path: Z and RE words go to their rows, ST and ED store the edited item first,
 // any other word goes to the keyword decoder; the pairs it leaves go once to the edit-item
 // command.
@@ -293,7 +317,13 @@ CommandFlow run_keyword_step(bool from_edit_item) {
 
     if (starts("RE")) return run_letter_row('R');
     const int32_t pending_before = edit::EditChangesPending;
+    const bool outside_c_word = is_outside_edit_c_word();
+    const std::string word(CommandLine.sub(1, 5));
     edit::decode_edit_keywords();
+    if (outside_c_word && EditedItemNumber != 0 &&
+        edit::last_word_taking() != edit::WordTaking::Taken) {
+        return refuse_outside_c_word(word, pending_before);
+    }
     // A command word from the edited item's palette: the item is stored, editing has ended and
     // the word runs as it runs outside editing. A word that the dispatch sends back to this path
     // is no command after all: it is reported, never handed over again.
@@ -638,6 +668,11 @@ CommandFlow run_item_edit_lines() {
         render::position_view(starts("[") ? 4 : 5);
         clear_exchange_text();
         return CommandFlow::EndCommand;
+    }
+    // A lone "|" while an item is edited and no box is asked for is the "~" line, also when a
+    // command file's line brings it (those lines pass no front-end tokens).
+    if (EditedItemNumber != 0 && PendingBoxOperation == 0 && starts("|") && CommandLine(2) == ' ') {
+        CommandLine(1) = '~';
     }
     if (starts("~") && CommandLine(2) == ' ') {
         if (PendingBoxOperation == 0) {

@@ -118,46 +118,48 @@ bool any_slot_given() {
 
 }  // namespace keywords
 
+namespace {
+
+template <int32_t Code>
+KeywordOutcome note_line_words() {
+    return keywords::apply_note_line_keywords(Code);
+}
+
+KeywordOutcome no_words() { return KeywordOutcome::Done; }
+
+}  // namespace
+
+const std::array<CodeVocabulary, kEditedCodes> CodeVocabularies = {{
+    {1, note_line_words<1>},
+    {2, note_line_words<2>},
+    {3, note_line_words<3>},
+    {4, note_line_words<4>},
+    {5, note_line_words<5>},
+    {6, note_line_words<6>},
+    {7, keywords::apply_mark_keywords},
+    {8, keywords::apply_staff_keywords},
+    {9, keywords::apply_symbol_keywords},
+    {10, keywords::apply_number_keywords},
+    {11, no_words},
+    {12, keywords::apply_box_keywords},
+    {13, no_words},
+    {14, keywords::apply_bar_keywords},
+    {15, keywords::apply_graphic_keywords},
+    {16, keywords::apply_text_keywords},
+    {17, keywords::apply_key_keywords},
+    {18, keywords::apply_meter_keywords},
+}};
+
 // Contract: runs the word in CommandLine through the vocabulary of code (the edited item's
 // INT(E1)). Reads CommandLine, SecondLine, ParamBuffer P2 and EditItemParams; writes
 // EditScratch (and what each vocabulary says). Codes 11 and 13 have no words (Done, nothing
-// changed); a code outside 1..18 is BadWord without a report, for the decoder's default action.
+// changed); a code outside the table is BadWord without a report, for the decoder's default
+// action.
 KeywordOutcome apply_code_keywords(int32_t code) {
-    using namespace keywords;
-    switch (code) {
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-            return apply_note_line_keywords(code);
-        case 7:
-            return apply_mark_keywords();
-        case 8:
-            return apply_staff_keywords();
-        case 9:
-            return apply_symbol_keywords();
-        case 10:
-            return apply_number_keywords();
-        case 11:
-        case 13:
-            return KeywordOutcome::Done;
-        case 12:
-            return apply_box_keywords();
-        case 14:
-            return apply_bar_keywords();
-        case 15:
-            return apply_graphic_keywords();
-        case 16:
-            return apply_text_keywords();
-        case 17:
-            return apply_key_keywords();
-        case 18:
-            return apply_meter_keywords();
-        default:
-            return KeywordOutcome::BadWord;
+    for (const CodeVocabulary& v : CodeVocabularies) {
+        if (v.code == code) return v.apply();
     }
+    return KeywordOutcome::BadWord;
 }
 
 }  // namespace edit

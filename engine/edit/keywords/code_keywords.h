@@ -2,6 +2,7 @@
 // new values go into EditScratch (slot k = the new Pk), which the decoder packs.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace edit {
@@ -15,6 +16,15 @@ enum class KeywordOutcome {
     Reported,         // the vocabulary reported the word as unknown itself (its own text and
                       // length, first command-mode letter 9999): nothing to pack, no report
 };
+
+// The item codes an edited item may have, each with the words of its own (codes 11 and 13 have
+// none).
+struct CodeVocabulary {
+    int32_t code;
+    KeywordOutcome (*apply)();
+};
+constexpr int32_t kEditedCodes = 18;
+extern const std::array<CodeVocabulary, kEditedCodes> CodeVocabularies;
 
 // The vocabulary of the entry code (the edited item's INT(E1)) for the word in CommandLine. A
 // word that changes nothing gives Done and leaves ParamBuffer as it is.

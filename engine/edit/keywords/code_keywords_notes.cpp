@@ -9,6 +9,7 @@
 #include "engine/edit/items/item_words_lines.h"
 #include "engine/edit/items/item_words_notes.h"
 #include "engine/edit/keywords/code_keywords_rules.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 
 namespace edit::keywords {
 
@@ -40,20 +41,17 @@ bool is_foreign_t_word(int32_t code) {
 // except "CW" on a rest; codes 4..6 to apply_line_slur_beam_word (its pair list stays in
 // ParamBuffer). When the beam words leave the first command-mode letter at -99 the item is
 // loaded again from the store, its pending changes dropped and no pair list left to apply.
-// Foreign "T" words are reported as "T"; a "C" word no note, rest or clef rule knows is reported.
+// Foreign "T" words are reported as "T".
 KeywordOutcome apply_note_line_keywords(int32_t code) {
     if (code <= 3) {
         if (code == 2 && begins("CW")) {
             refit_rest_ends();
             return KeywordOutcome::Done;
         }
-        // A word starting "C" that no rule of the item knows is told, as on a staff; other
-        // letters keep passing quietly, and so do the line words "CR", "CN" and "CV" (sent by
-        // the palettes of notes and rests).
-        const bool line_word = begins("CR") || begins("CN") || begins("CV");
-        if (!apply_note_rest_clef_word() && letter(1) == 'C' && !line_word) {
-            return report_bad_word(word_text(5));
-        }
+        // The line words "CR", "CN" and "CV", sent by the palettes of notes and rests, pass
+        // quietly: they are no unknown words here.
+        if (begins("CR") || begins("CN") || begins("CV")) mark_word_taken();
+        apply_note_rest_clef_word();
         return KeywordOutcome::Done;
     }
     if (is_foreign_t_word(code)) return report_bad_word("T");

@@ -28,6 +28,7 @@
 #include "engine/edit/items/pair_helpers.h"
 #include "engine/edit/items/parameter_line.h"
 #include "engine/edit/keywords/code_keywords.h"
+#include "engine/edit/keywords/code_keywords_rules.h"
 #include "engine/edit/systems/staff_notes_adjust.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/staves/staff_positions.h"
@@ -81,6 +82,57 @@ void report_bad_word(int32_t length = 5) {
 
 bool g_word_refused = false;
 bool g_word_handed_to_commands = false;
+WordTaking g_word_taking = WordTaking::Taken;
+bool g_word_marked_taken = false;
+
+// What the item's own words may leave behind when they take a word: the edited item and its
+// values, the pair list, the first command-mode letter, the word itself (blanked or rewritten)
+// and a reply.
+struct WordTrace {
+    int32_t item = 0;
+    int32_t first_letter = 0;
+    core::FixedText<8> word;
+    core::Array1<float, 50> values;
+};
+
+WordTrace trace_word() {
+    WordTrace t;
+    t.item = core::EditedItemNumber;
+    t.first_letter = core::CommandModeLetters(1);
+    t.word = core::FixedText<8>(CommandLine.sub(1, 8));
+    for (int32_t k = 1; k <= 50; ++k) t.values(k) = EditItemParams(k);
+    return t;
+}
+
+// Whether the pair list in ParamBuffer would change a value of the edited item (a pair that
+// gives a parameter its own value, as a refused clef word's (1, code), changes nothing).
+bool pairs_change_item() {
+    for (int32_t k = 1; k + 1 <= ParamBuffer.size(); k += 2) {
+        const int32_t p = core::int_of(ParamBuffer(k));
+        if (p == 0) return false;
+        if (p < 1 || p > EditItemParams.size() || EditItemParams(p) != ParamBuffer(k + 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// How the item's words took the word, from what they returned and what they left.
+WordTaking taking_of(KeywordOutcome outcome, const WordTrace& before) {
+    if (outcome == KeywordOutcome::Reported || outcome == KeywordOutcome::BadWord) {
+        return WordTaking::Reported;
+    }
+    if (g_word_marked_taken || keywords::any_slot_given()) return WordTaking::Taken;
+    const WordTrace after = trace_word();
+    bool same_values = true;
+    for (int32_t k = 1; k <= 50; ++k)
+        same_values = same_values && after.values(k) == before.values(k);
+    // A first letter of 0 only says that a pair list follows, which is judged by its pairs.
+    const bool same_letter = after.first_letter == before.first_letter || after.first_letter == 0;
+    const bool untouched = after.item == before.item && same_letter && after.word == before.word &&
+                           same_values && !pairs_change_item() && core::MessageLine.is_blank();
+    return untouched ? WordTaking::Untaken : WordTaking::Taken;
+}
 
 // A word refused because of pending changes: the message box, and P1 = 1, P2 = the code.
 void refuse(std::string_view message, int32_t code) {
@@ -756,6 +808,15 @@ void finish(KeywordOutcome outcome) {
 // knows is reported with the unknown-word message; typed indexes outside 1..45 are bad words.
 bool last_edit_word_refused() { return g_word_refused; }
 
+WordTaking last_word_taking() { return g_word_taking; }
+
+void mark_word_taken() { g_word_marked_taken = true; }
+
+void end_editing_after_untaken_word() {
+    store_pending_changes();
+    end_edit_mode(false);
+}
+
 bool word_handed_to_commands() {
     const bool handed = g_word_handed_to_commands;
     g_word_handed_to_commands = false;
@@ -844,6 +905,8 @@ std::string typed_form(std::string_view scanned) {
 void decode_edit_keywords() {
     g_word_refused = false;
     g_word_handed_to_commands = false;
+    g_word_taking = WordTaking::Taken;
+    g_word_marked_taken = false;
     EditScratch.fill(kNotGiven);
     EditSearch.special_fit = 0;
 
@@ -965,12 +1028,20 @@ void decode_edit_keywords() {
         arithmetic_word();
         return;
     }
-    if (code == 11 || code == 13) return;
-    if (code < 1 || code > 18) {
-        default_word();
+    // Codes 11 and 13 have no words of their own.
+    if (code == 11 || code == 13) {
+        g_word_taking = WordTaking::Untaken;
         return;
     }
-    finish(apply_code_keywords(code));
+    if (code < 1 || code > 18) {
+        default_word();
+        if (core::CommandModeLetters(1) == 9999) g_word_taking = WordTaking::Reported;
+        return;
+    }
+    const WordTrace before = trace_word();
+    outcome = apply_code_keywords(code);
+    g_word_taking = taking_of(outcome, before);
+    finish(outcome);
 }
 
 }  // namespace edit

@@ -17,6 +17,17 @@ bool last_edit_word_refused();
 // meter palette and the like): the edited item was stored and editing ended, and the line waits
 // for the command dispatch. Reading the answer clears it.
 bool word_handed_to_commands();
+// How the edited item's own words (those of its code) took the last decoded word that reached
+// them: Taken when they did something with it, Untaken when they left everything as it was,
+// Reported when they told it as an unknown word. The decoder's own words are Taken.
+enum class WordTaking { Taken, Untaken, Reported };
+WordTaking last_word_taking();
+// Called by an item's words that take a word on purpose without changing anything (the line
+// words the palettes of notes and rests send).
+void mark_word_taken();
+// Ends editing after a word the edited item could not take: the changes applied before it are
+// stored, as "X" stores them, so that the lines after it are no longer the item's words.
+void end_editing_after_untaken_word();
 // The word of the line as the user typed it, as long as its scanned form `scanned` ("SA ED"
 // for "SA*ED"); the scanned form itself when the line as typed is another line.
 std::string typed_form(std::string_view scanned);
