@@ -54,6 +54,7 @@ int32_t ArrowStepCode = 0;
 int32_t RoundingDigit = 0;
 int32_t ShownParamCount = 0;
 FixedText<512> ItemStatusLine;
+int32_t ScanDirection = 1;
 
 void reset_core_tables() {
     ItemStore.fill(0.0f);
@@ -111,6 +112,7 @@ void reset_core_tables() {
     RoundingDigit = 0;
     ShownParamCount = 0;
     ItemStatusLine.blank();
+    ScanDirection = 1;
     PendingBoxOperation = 0;
 }
 

@@ -186,6 +186,9 @@ extern int32_t RoundingDigit;
 extern int32_t ShownParamCount;
 // The edited item's number, name and parameters as the reply of an edit line shows them.
 extern FixedText<512> ItemStatusLine;
+// 1 = forward, any other value = back: the direction the idle reply shows, which a blank edit
+// line and "CX" step in. It starts forward.
+extern int32_t ScanDirection;
 
 // ---- Service requests (service_request.cpp writes) -----------------------------------------
 

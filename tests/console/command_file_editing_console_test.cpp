@@ -189,6 +189,11 @@ TEST_F(CommandFileEditingTest, EditingWordsInAFileActAsTyped) {
          {5, 1, 30, 8, 7, 50, 1},
          {5, 1, 20, 9, 7, 40, 1}},
         {{"I 2", "4 9", "CC", "4 8", "X"}, kFirstSlur, kSecondSlur, {5, 1, 20, 8, 7, 40, 1}},
+        // "B" steps back yet the reply still shows the forward direction: CX goes on forward.
+        {{"I 3", "B", "4 9", "CX", "4 8", "X"},
+         kFirstSlur,
+         {5, 1, 30, 8, 7, 50, 1},
+         {5, 1, 20, 9, 7, 40, 1}},
         // Refused without changes: the next line changes the item still edited.
         {{"I 2", "CX", "4 8", "X"}, {5, 1, 20, 8, 7, 40, 1}, kSecondSlur},
     };

@@ -1,8 +1,10 @@
 // "SEPX" typed into the console as a user would: the upper voice of staff 1 goes to staff 2,
 // staff 1 keeps the lower one, and a second run onto the now occupied staff is refused.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -77,12 +79,43 @@ TEST_F(VoiceSeparationConsoleTest, ChordsGoWithTheVoiceOfTheirStem) {
                                                  "1 1 20 2 20 0 1",
                                                  "8 3 0",
                                                  "1 3 10 5 10 0 1"};
+    // One voice stemmed down: the input keeps each chord's stem on its top note, stored first,
+    // and the staff sort puts the others before it.
+    const std::vector<std::string> kStemsDown = {"IN 1",
+                                                 "",
+                                                 "TR/SD/C4:E4:G4/D4:F4/E5:G5/M;",
+                                                 "Q/Q/H;",
+                                                 "G",
+                                                 "X",
+                                                 "N",
+                                                 "EI",
+                                                 "8 3 0",
+                                                 "1 3 10 5 10 0 1"};
+    // Stems the input chose: up, down, up.
+    const std::vector<std::string> kChosenStems = {
+        "IN 1", "",      "TR/C4:E4/A5:C6/D4:F4/M;", "Q/Q/H;", "G", "X", "N",
+        "EI",   "8 3 0", "1 3 10 5 10 0 1"};
+    // Both voices hold a chord in one column, as the input stores them: the upper one stemmed
+    // on its 8, the lower one on its 4.
+    const std::vector<std::string> kBothChords = {"EI",
+                                                  "8 1 0",
+                                                  "1 1 10 8 10 0 1",
+                                                  "1 1 10 10 0 0 1",
+                                                  "1 1 10 4 20 0 1",
+                                                  "1 1 10 2 0 0 1",
+                                                  "1 1 20 8 10 0 1",
+                                                  "1 1 20 10 0 0 1",
+                                                  "1 1 20 4 20 0 1",
+                                                  "1 1 20 2 0 0 1",
+                                                  "8 3 0",
+                                                  "1 3 10 5 10 0 1"};
     struct Case {
         const std::vector<std::string>* page;
         const char* command;
         std::vector<float> staff1;  // heights left; "same" when keep_all
         std::vector<float> staff2;
-        bool keep_all;  // staff 1's notes as they were, P5 included
+        bool keep_all;               // staff 1's notes as they were, P5 included
+        std::vector<float> p5 = {};  // staff 1's P5 after, when given
     };
     const Case cases[] = {
         {&kChords, "SE 1 1 0 200 1", {}, {}, true},
@@ -90,10 +123,34 @@ TEST_F(VoiceSeparationConsoleTest, ChordsGoWithTheVoiceOfTheirStem) {
         {&kTwoVoices, "SE 1 1 0 200 1", {8, 10, 8, 10}, {}, false},
         {&kTwoVoices, "SE 2 1 0 200 1", {2, 2}, {}, false},
         {&kTwoVoices, "SEPX 1 1 2", {2, 2}, {8, 10, 8, 10}, false},
+        {&kStemsDown, "SE 1 1 0 200 1", {}, {}, true},
+        // Stems down are the lower voice's: it keeps them all.
+        {&kStemsDown, "SE 2 1 0 200 1", {}, {}, true},
+        {&kChosenStems, "SE 1 1 0 200 1", {}, {}, true},
+        {&kChosenStems, "SE 2 1 0 200 1", {13, 15}, {}, false, {0, 20}},
+        {&kBothChords, "SE 1 1 0 200 1", {8, 10, 8, 10}, {}, false, {10, 0, 10, 0}},
+        {&kBothChords, "SE 2 1 0 200 1", {2, 4, 2, 4}, {}, false, {0, 10, 0, 10}},
+        {&kBothChords, "SEPX 1 1 2", {2, 4, 2, 4}, {8, 10, 8, 10}, false, {0, 10, 0, 10}},
+    };
+    const auto name_of = [&](const std::vector<std::string>* page) {
+        return page == &kChords        ? " chords"
+               : page == &kStemsDown   ? " stems down"
+               : page == &kChosenStems ? " chosen stems"
+               : page == &kBothChords  ? " both chords"
+                                       : " voices";
+    };
+    // Staff 1's notes as (height, P5), in height order within each position.
+    const auto notes_of_staff1 = [] {
+        std::vector<std::pair<float, float>> notes;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
+                notes.emplace_back(stored_param(k, 4), stored_param(k, 5));
+        std::sort(notes.begin(), notes.end());
+        return notes;
     };
     for (const Case& c : cases) {
         for (const bool loaded : {false, true}) {
-            SCOPED_TRACE(std::string(c.command) + (c.page == &kChords ? " chords" : " voices") +
+            SCOPED_TRACE(std::string(c.command) + name_of(c.page) +
                          (loaded ? " loaded" : " typed"));
             core::reset_engine();
             std::string out = type(*c.page);
@@ -103,34 +160,46 @@ TEST_F(VoiceSeparationConsoleTest, ChordsGoWithTheVoiceOfTheirStem) {
                 core::reset_engine();
                 out = type({"G v.mus"});
             }
-            const std::vector<float> before = heights_on(1);
-            std::vector<float> p5_before;
-            for (int32_t k = 1; k <= core::ItemCount; ++k)
-                if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
-                    p5_before.push_back(stored_param(k, 5));
-            ASSERT_EQ(before.size(), c.page == &kChords ? 8u : 6u) << out;
+            const auto before = notes_of_staff1();
+            const std::size_t typed_notes = c.page == &kChords       ? 8u
+                                            : c.page == &kStemsDown  ? 7u
+                                            : c.page == &kBothChords ? 8u
+                                                                     : 6u;
+            ASSERT_EQ(before.size(), typed_notes) << out;
             out = type({c.command});
-            std::vector<float> p5_after;
-            for (int32_t k = 1; k <= core::ItemCount; ++k)
-                if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
-                    p5_after.push_back(stored_param(k, 5));
             if (c.keep_all) {
-                EXPECT_EQ(heights_on(1), before) << out;
-                EXPECT_EQ(p5_after, p5_before) << out;
+                EXPECT_EQ(notes_of_staff1(), before) << out;
             } else {
                 EXPECT_EQ(heights_on(1), c.staff1) << out;
+            }
+            if (!c.p5.empty()) {
+                std::vector<float> p5_after;
+                for (int32_t k = 1; k <= core::ItemCount; ++k)
+                    if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 1.0f)
+                        p5_after.push_back(stored_param(k, 5));
+                EXPECT_EQ(p5_after, c.p5) << out;
             }
             EXPECT_EQ(heights_on(2), c.staff2) << out;
             EXPECT_EQ(heights_on(3), (std::vector<float>{5})) << out;
         }
     }
-    // SEPX on one voice of chords: every chord goes whole to the new staff.
-    core::reset_engine();
-    type(kChords);
-    const std::vector<float> chords = heights_on(1);
-    const std::string out = type({"SEPX 1 1 2"});
-    EXPECT_EQ(heights_on(2), chords) << out;
-    EXPECT_EQ(heights_on(1), std::vector<float>{}) << out;
+    // SEPX on one voice of chords: every chord goes whole to the staff of its stem's voice (a
+    // voice stemmed down alone is in both voices: whole on both staves).
+    for (const auto* page : {&kChords, &kStemsDown}) {
+        SCOPED_TRACE(name_of(page));
+        core::reset_engine();
+        type(*page);
+        const auto chords = notes_of_staff1();
+        const std::string out = type({"SEPX 1 1 2"});
+        std::vector<std::pair<float, float>> on2;
+        for (int32_t k = 1; k <= core::ItemCount; ++k)
+            if (stored_param(k, 1) == 1.0f && stored_param(k, 2) == 2.0f)
+                on2.emplace_back(stored_param(k, 4), stored_param(k, 5));
+        std::sort(on2.begin(), on2.end());
+        EXPECT_EQ(on2, chords) << out;
+        const auto left = page == &kChords ? decltype(chords){} : chords;
+        EXPECT_EQ(notes_of_staff1(), left) << out;
+    }
 }
 
 }  // namespace

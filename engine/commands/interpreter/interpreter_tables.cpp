@@ -29,7 +29,6 @@ int32_t LineEditorLength = 0;
 int32_t PlayLoopActive = 0;
 int32_t PlayRequested = 0;
 int32_t PlayTempo = 0;
-int32_t ScanDirection = 1;
 int32_t CommandCounter = 0;
 int32_t LastItemCount = 0;
 const Array1<FixedText<16>, kItemHelpTopics> ItemHelpTopics = make_help_topics();
@@ -56,7 +55,6 @@ void reset_interpreter_tables() {
     PlayLoopActive = 0;
     PlayRequested = 0;
     PlayTempo = 0;
-    ScanDirection = 1;
     CommandCounter = 0;
     LastItemCount = 0;
     HelpTopicField.blank();

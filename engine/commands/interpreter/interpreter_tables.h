@@ -11,6 +11,7 @@
 
 #include "engine/core/files/document_tables.h"  // DocumentStarted
 #include "engine/core/fixed_array.h"
+#include "engine/core/tables.h"  // ScanDirection
 #include "engine/render/tables.h"
 
 namespace core {
@@ -37,9 +38,8 @@ extern int32_t PlayLoopActive;
 extern int32_t PlayRequested;
 // The tempo the play loop asks of make_midi ("MM" and three digits); 0 = the document's own.
 extern int32_t PlayTempo;
-// 1 = forward, any other value = back; the item editor's stepping words set it. It starts
-// forward, so that the idle reply and the stepping of a blank edit line agree.
-extern int32_t ScanDirection;
+// ScanDirection, the direction the idle reply shows, is shared with the item editor
+// (engine/core/tables.h).
 
 // ---- counters of the common exit ---------------------------------------------------------
 

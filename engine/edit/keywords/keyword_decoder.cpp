@@ -389,9 +389,11 @@ void copy_words(int32_t code) {
     const int32_t edited = core::EditedItemNumber;
     const int32_t words_before = core::ItemWordsUsed;
     const bool plain = CommandLine(2) == ' ' || (CommandLine(2) == '*' && ParamBuffer(2) == 0.0f);
+    // "CX" steps the way the reply shows (and a blank line steps), not the way "B" last
+    // searched.
     const int32_t next = CommandLine(2) == 'C'   ? 0
                          : CommandLine(2) == '*' ? core::int_of(ParamBuffer(2))
-                         : CommandLine(2) == 'X' && EditSearch.direction < 0 ? edited - 1
+                         : CommandLine(2) == 'X' && core::ScanDirection != 1 ? edited - 1
                                                                              : edited + 1;
     const bool copy_itself = CommandLine(2) == 'C';
     int32_t n = 0;

@@ -38,8 +38,11 @@ inline void mark(int32_t k) { set_p(k, 1, kMarked); }
 // The stem code of a note: the tens digit of P5 mod 100.
 inline int32_t stem_code(int32_t k) { return core::int_of(core::amod(p(k, 5), 100.0f) / 10.0f); }
 
-// Whether item k completes the chord of a stemmed note before it (see chord_member).
-bool chord_member(int32_t k);
+// The chord item k belongs to (see VoiceSeparationRecord::chords): n > 0 for the stemmed note
+// of chord n, -n for its other notes, 0 otherwise.
+int32_t chord_of(int32_t k);
+// Whether item k is a note of a chord that goes with the chord's stemmed note.
+inline bool chord_member(int32_t k) { return chord_of(k) < 0; }
 
 // First item of staff s (0 when none); the item after its run (the store sorted by staff).
 inline int32_t first_of_staff(int32_t s) {

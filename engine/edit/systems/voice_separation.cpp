@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
@@ -27,10 +28,11 @@ VoiceSeparationRecord VoiceSeparation;
 
 void reset_voice_separation_tables() { VoiceSeparation = VoiceSeparationRecord{}; }
 
-bool voices::chord_member(int32_t k) {
-    const auto& member = VoiceSeparation.chord_member;
-    return k >= 1 && static_cast<std::size_t>(k) < member.size() &&
-           member[static_cast<std::size_t>(k)] != 0;
+int32_t voices::chord_of(int32_t k) {
+    const auto& chords = VoiceSeparation.chords;
+    return k >= 1 && static_cast<std::size_t>(k) < chords.size()
+               ? chords[static_cast<std::size_t>(k)]
+               : 0;
 }
 
 namespace {
@@ -47,12 +49,20 @@ constexpr float kHiddenNote = -2.0f;
 
 bool new_staff_form() { return core::CommandLine(4) == 'X'; }
 
-// The staff sort for the walks, with the P buffer kept around it.
+// The staff sort for the walks, with the P buffer kept around it. The sort orders the notes of
+// one position by height, so the chords found before it follow their items through it.
 void sort_by_staff() {
     core::Array1<float, 6> kept;
     for (int32_t i = 1; i <= 6; ++i) kept(i) = ParamBuffer(i);
     core::sort_item_store_with_letter('S');
     for (int32_t i = 1; i <= 6; ++i) ParamBuffer(i) = kept(i);
+    const std::vector<int32_t> origins = core::last_sort_origins();
+    auto& chords = VoiceSeparation.chords;
+    if (origins.empty() || chords.empty()) return;
+    std::vector<int32_t> sorted(chords.size(), 0);
+    for (std::size_t i = 0; i < origins.size() && i + 1 < sorted.size(); ++i)
+        sorted[i + 1] = chord_of(origins[i]);
+    chords = std::move(sorted);
 }
 
 void staff_range(int32_t& lowest, int32_t& highest) {
@@ -73,6 +83,8 @@ void merge_unisons() {
         for (int32_t j = k + 1; j <= core::ItemCount && staff_of(j) == s; ++j) {
             if (p(j, 3) > p(k, 3) + 0.1f) break;  // sorted by position within the staff
             if (code_of(j) != kNote || p(j, 3) != p(k, 3) || p(j, 4) != p(k, 4)) continue;
+            // A chord's note is its voice's own even where the other voice sounds it too.
+            if (chord_of(k) != 0 || chord_of(j) != 0) continue;
             const float p5 = p(k, 5);
             if (core::int_of(core::amod(p5, 10.0f)) == 0) {
                 const int32_t digits = core::int_of(core::amod(p5, 100.0f));
@@ -93,18 +105,29 @@ void merge_unisons() {
     }
 }
 
-// The chords as the store holds them: the notes without a stem digit that follow a stemmed
-// note at its position in item order. Read before the unisons and stems are changed.
-void find_chord_members() {
-    auto& member = VoiceSeparation.chord_member;
-    member.assign(static_cast<std::size_t>(std::max(core::ItemCount, 0)) + 1, 0);
+// The chords as the store holds them (before any sort): the notes without a stem digit that
+// follow a stemmed note at its position in item order; a stem-down chord keeps its stem on its
+// top note, stored first. A page sorted by staff since holds the notes of a position from the
+// lowest up, so the notes without one just before a stemmed note (and after no other) join it.
+void find_chords() {
+    auto& chords = VoiceSeparation.chords;
+    chords.assign(static_cast<std::size_t>(std::max(core::ItemCount, 0)) + 1, 0);
+    const auto unstemmed_at = [](int32_t j, int32_t k) {
+        return j >= 1 && j <= core::ItemCount && code_of(j) == kNote &&
+               staff_of(j) == staff_of(k) && p(j, 3) == p(k, 3) && stem_code(j) == 0;
+    };
     for (int32_t k = 1; k <= core::ItemCount; ++k) {
         if (code_of(k) != kNote || stem_code(k) == 0) continue;
-        for (int32_t j = k + 1;
-             j <= core::ItemCount && code_of(j) == kNote && staff_of(j) == staff_of(k) &&
-             p(j, 3) == p(k, 3) && stem_code(j) == 0;
-             ++j) {
-            member[static_cast<std::size_t>(j)] = 1;
+        for (int32_t j = k + 1; unstemmed_at(j, k); ++j) {
+            chords[static_cast<std::size_t>(j)] = -k;
+            chords[static_cast<std::size_t>(k)] = k;
+        }
+    }
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (code_of(k) != kNote || stem_code(k) == 0) continue;
+        for (int32_t j = k - 1; unstemmed_at(j, k) && chord_of(j) == 0; --j) {
+            chords[static_cast<std::size_t>(j)] = -k;
+            chords[static_cast<std::size_t>(k)] = k;
         }
     }
 }
@@ -264,13 +287,14 @@ void separate_voices() {
     if (options_dialog_unavailable()) return;
     // The new-staff form holds the copies back already: its two runs share its copy.
     const core::CommandUndoCopy undo_copy;
+    VoiceSeparationRecord& v = VoiceSeparation;
+    if (!v.in_new_staff) find_chords();  // that form found them before its copy
     sort_by_staff();
     for (int32_t i = 1; i <= 6; ++i) ParamBuffer(i) = kept(i);
     int32_t lowest = 0;
     int32_t highest = 0;
     staff_range(lowest, highest);
 
-    VoiceSeparationRecord& v = VoiceSeparation;
     if (!v.in_new_staff) v.invisible_answer = 0;
     if (v.choice < 1 || v.choice > 2) v.choice = 1;
     int32_t voice = core::int_of(ParamBuffer(2));
@@ -293,7 +317,6 @@ void separate_voices() {
     v.lowest = std::max(v.lowest, 1);
     v.highest = std::min(v.highest, layout::MaxStaffNumber);
 
-    find_chord_members();
     merge_unisons();
     share_chord_stems();
     const bool ignore = ignore_invisible_rests();
@@ -390,7 +413,9 @@ void separate_voices_new_staff() {
         report_occupied_staff(t);
         return;
     }
+    // The copy is appended in the source staff's order: its chords are found as the source's.
     if (!copy_staff(s, t, has_staff_item)) return;
+    find_chords();
 
     v.choice = voice;
     v.in_new_staff = true;

@@ -27,10 +27,11 @@ struct VoiceSeparationRecord {
     int32_t invisible_answer = 0;
     // Set while the new-staff form runs its two separations (one question for both).
     bool in_new_staff = false;
-    // Per item number (from 1): a note of a chord that is not its stemmed note. Such a note
-    // follows its stemmed note at one position with no stem digit of its own, and goes with
-    // that note's voice.
-    std::vector<char> chord_member;
+    // Per item number (from 1), the chords as the store held them before the command sorted
+    // it: n > 0 for the stemmed note of chord n, -n for the other notes of chord n (no stem
+    // digit of their own; they go with that note's voice), 0 for any other item. Kept through
+    // the staff sorts and deletions of the command.
+    std::vector<int32_t> chords;
 };
 extern VoiceSeparationRecord VoiceSeparation;
 void reset_voice_separation_tables();

@@ -65,10 +65,22 @@ struct Current {
 
 Current current_of(int32_t k) { return {k, code_of(k) == kRest ? -1 : stem_code(k)}; }
 
-// Marks note k and the rest of its chord.
+// Marks note k and the rest of its chord, which stands at its position on its staff (the
+// store sorted by staff and position, the notes of a position by height).
 void mark_with_chord(int32_t k) {
     mark(k);
-    for (int32_t j = k + 1; j <= core::ItemCount && chord_member(j); ++j) mark(j);
+    const int32_t chord = chord_of(k);
+    if (chord <= 0) return;
+    const int32_t s = staff_of(k);
+    const float x = p(k, 3);
+    const auto at_position = [&](int32_t j) {
+        return j >= 1 && j <= core::ItemCount && staff_of(j) == s &&
+               std::fabs(p(j, 3) - x) <= 0.01f;
+    };
+    for (int32_t j = k - 1; at_position(j); --j)
+        if (chord_of(j) == -chord) mark(j);
+    for (int32_t j = k + 1; at_position(j); ++j)
+        if (chord_of(j) == -chord) mark(j);
 }
 
 // Pass one: duplicate slurs and beams of the staff, and the marks table.
@@ -187,12 +199,12 @@ void keep_lower_stems_only(int32_t first, int32_t end) {
 }
 
 void delete_marked(int32_t first, int32_t end) {
-    auto& member = VoiceSeparation.chord_member;
+    auto& chords = VoiceSeparation.chords;
     for (int32_t k = end - 1; k >= first; --k) {
         if (p(k, 1) != kMarked) continue;
         core::delete_item(k);
-        if (static_cast<std::size_t>(k) < member.size())
-            member.erase(member.begin() + static_cast<std::ptrdiff_t>(k));
+        if (static_cast<std::size_t>(k) < chords.size())
+            chords.erase(chords.begin() + static_cast<std::ptrdiff_t>(k));
     }
 }
 
