@@ -56,6 +56,7 @@ struct Row {
     const char* record = nullptr;  // and a record it holds
     bool lines_written = false;    // the input mode's lines were saved over lines.txt
     int status = -1;               // the run's status; -1: 1 when a line is named, else 0
+    const char* never = nullptr;   // a reply the run must not give
 };
 
 class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
@@ -137,6 +138,9 @@ class ScriptNumberAnswersConsoleTest : public ConsoleSessionTest {
                                                           << out;
                 }
                 EXPECT_EQ(read_text(root() / "lines.txt") != kOldLines, row.lines_written) << out;
+                if (row.never != nullptr) {
+                    EXPECT_FALSE(has(out, row.never)) << "said: " << row.never << "\n" << out;
+                }
                 // A named line fails the run; a script whose every line answered does not.
                 const int status = row.status >= 0 ? row.status : row.said.empty() ? 0 : 1;
                 EXPECT_EQ(road_status(road, status_), status) << out;
@@ -163,6 +167,8 @@ TEST_F(ScriptNumberAnswersConsoleTest, WhatWouldPassThePagesLimitsIsRefusedWhole
     const std::string full = "**** The page is full: the item was not added (6000 items at most).";
     const std::string later = "*** Not entered: a line before it was refused: ";
     const std::string staff = "-- no input.";
+    const std::string fullRun = "**** The page is full: the input was not added.";
+    const std::vector<std::string> kRun = {"", "TR/C5/D/M;", "Q;", ";", ";", ";", "X", "N"};
     const std::vector<Row> rows = {
         {"a note past the item limit",
          kTypedRoads,
@@ -187,7 +193,75 @@ TEST_F(ScriptNumberAnswersConsoleTest, WhatWouldPassThePagesLimitsIsRefusedWhole
          {"G f5999.mus", "T 1 20 5", "una dos tres"},
          full,
          true,
-         "f5999.mus"},
+         "f5999.mus",
+         0,
+         nullptr,
+         false,
+         -1,
+         "512 characters"},
+        // The page-full reply is the word's one reply: no closing "text" after it.
+        {"a text line one unit short, then X",
+         kTypedRoads,
+         {"G f5999.mus", "T 1 20 5", "una dos tres", "X"},
+         full,
+         true,
+         "f5999.mus",
+         0,
+         nullptr,
+         false,
+         -1,
+         "\ntext\n"},
+        {"TT: a text line one unit short",
+         kTypedRoads,
+         {"G f5999.mus", "TT 1 20 5", "una dos tres", "X"},
+         full,
+         true,
+         "f5999.mus",
+         0,
+         nullptr,
+         false,
+         -1,
+         "512 characters"},
+        {"a cut text line",
+         kTypedRoads,
+         {"G a.mus", "T 1 20 5", "cut " + std::string(600, 'a')},
+         "*** The text line would pass 512 characters: it was not entered.",
+         true,
+         "a.mus",
+         0,
+         nullptr,
+         false,
+         -1,
+         "\ntext\n"},
+        // A copy of an edited item is a new item: refused at the limit, the edit kept.
+        {"CX past the item limit",
+         kTypedRoads,
+         {"G f6000.mus", "I 6000", "5 9", "CX"},
+         "**** The page is full: the copy was not made (6000 items at most).",
+         true,
+         nullptr,
+         6000},
+        {"C past the item limit",
+         kTypedRoads,
+         {"G f6000.mus", "I 6000", "5 9", "C", "X"},
+         "**** The page is full: the copy was not made (6000 items at most).",
+         true,
+         nullptr,
+         6000},
+        {"C* 2 past the item limit",
+         kTypedRoads,
+         {"G f6000.mus", "I 6000", "5 9", "C* 2", "X"},
+         "**** The page is full: the copy was not made (6000 items at most).",
+         true,
+         nullptr,
+         6000},
+        {"CX up to the item limit",
+         kTypedRoads,
+         {"G f5999.mus", "I 5999", "5 9", "CX", "X"},
+         "",
+         true,
+         nullptr,
+         6000},
         {"a text line that fits",
          kAllRoads,
          {"G f5999.mus", "T 1 20 5", "una"},
@@ -202,6 +276,28 @@ TEST_F(ScriptNumberAnswersConsoleTest, WhatWouldPassThePagesLimitsIsRefusedWhole
          true,
          nullptr,
          5999},
+        // An input run is stored whole or not at all: one that does not fit says so once and
+        // reads its later lines as its own (marks, beams, slurs, the menu's X, Continue's N),
+        // asks nothing more (no bar lines for a run that adds nothing), its staff item taken
+        // back.
+        {"an input run past the item limit", kTypedRoads, then({"G f5999.mus", "IN 3"}, kRun),
+         fullRun, true, "f5999.mus", 0, nullptr, false, -1, "Add bar lines"},
+        {"an input run's staff item past the item limit", kTypedRoads,
+         then({"G f6000.mus", "IN 3"}, kRun), fullRun, true, "f6000.mus", 0, nullptr, false, -1,
+         "the item was not added"},
+        {"an input run up to the item limit", kTypedRoads, then({"G f5995.mus", "IN 3"}, kRun), "",
+         true, nullptr, 6000, "8 3 0 0 0 0"},
+        {"an input run past the item limit",
+         kFileRoad,
+         {"G f5999.mus", "IN 3", "", "TR/C5/D/M;", "Q;", ";", ";", ";", "X"},
+         fullRun,
+         true,
+         "f5999.mus",
+         0,
+         nullptr,
+         false,
+         -1,
+         "Add bar lines"},
         {"IN past the last staff",
          kTypedRoads,
          {"G a.mus", "IN 257", ""},
@@ -224,8 +320,10 @@ TEST_F(ScriptNumberAnswersConsoleTest, WhatWouldPassThePagesLimitsIsRefusedWhole
          6,
          "8 256 0"},
     };
-    for (const auto& [name, items] :
-         {std::pair{"f6000.mus", 6000}, {"f5999.mus", 5999}, {"f5998.mus", 5998}})
+    for (const auto& [name, items] : {std::pair{"f6000.mus", 6000},
+                                      {"f5999.mus", 5999},
+                                      {"f5998.mus", 5998},
+                                      {"f5995.mus", 5995}})
         make_full(name, items);
     run_rows(rows);
 }
@@ -276,6 +374,23 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheMergeOffsetTakesOneWholeStaffNumber) {
          true,
          "a.mus"},
         {"GMR past the last staff", kFileRoad, {"G a.mus", "GMR s57.mus"}, kPast57, false, nullptr},
+        // GMB merges after the highest staff: from 255 onto 256, from 256 past it.
+        {"GMB onto the last staff",
+         kAllRoads,
+         {"G a.mus", "GM a.mus", "254", "GMB a.mus"},
+         "",
+         true,
+         nullptr,
+         12,
+         "8 256 0"},
+        {"GMB past the last staff",
+         kTypedRoads,
+         {"G a.mus", "GMR s56.mus", "GMB a.mus"},
+         " would put staff 1 past staff 256. Nothing was changed.",
+         true,
+         nullptr,
+         6,
+         "8 256 0"},
     };
     run_rows(rows);
 }

@@ -315,9 +315,10 @@ void get_named_document(const std::string& name_given) {
             float highest = 0.0f;
             float lowest = 0.0f;
             core::find_staff_range(highest, lowest);
-            // As typed for a plain merge: 1..MaxStaffNumber, whatever staff number (1e38,
-            // inf) a damaged page holds.
-            StaffOffset = int_in(highest, 0, layout::MaxStaffNumber - 1) + 1;
+            // After the highest staff, whatever staff number (1e38, inf) a damaged page holds: a
+            // page that reaches the last staff has none left, and the merge's staff check
+            // refuses it by name rather than stacking the merged staves on the last one.
+            StaffOffset = int_in(highest, 0, layout::MaxStaffNumber) + 1;
         }
     }
     if (!complete) {

@@ -134,12 +134,9 @@ void add_bar_lines() {
     }
 
     const int32_t words = static_cast<int32_t>(bars.size()) * 5;
-    if (core::ItemWordsUsed - 1 + words > core::ItemStoreCapacity ||
-        core::ItemWordsUsed - 1 + words > core::kItemStoreWords ||
-        core::ItemCount + static_cast<int32_t>(bars.size()) > render::ItemCountLimit) {
-        core::report_page_full("the bar lines were not added");
+    if (!render::page_has_room_or_refuse(static_cast<int64_t>(bars.size()), words,
+                                         "the bar lines were not added"))
         return;
-    }
     core::save_undo_copy();
     for (float x : bars) {
         const int32_t s = core::ItemWordsUsed;

@@ -239,14 +239,9 @@ void shift_selected_positions(float amount) {
 // Contract: reads SelectionList, the store's counts; shows the page-full message when false.
 bool selection_copies_fit(int32_t copies) {
     const SelectionSize size = selection_size();
-    const int64_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
-    const int64_t item_limit = std::min(core::kItemCountLimit, core::kItemStartEntries - 2);
-    if (core::ItemWordsUsed - 1 + static_cast<int64_t>(copies) * size.words > capacity ||
-        core::ItemCount + static_cast<int64_t>(copies) * size.items > item_limit) {
-        core::report_page_full("the group was not copied");
-        return false;
-    }
-    return true;
+    return render::page_has_room_or_refuse(static_cast<int64_t>(copies) * size.items,
+                                           static_cast<int64_t>(copies) * size.words,
+                                           "the group was not copied");
 }
 
 // Contract: reads SelectionList and the store; appends the copies (ItemStore, ItemStartTable,

@@ -386,6 +386,14 @@ void copy_words(int32_t code) {
         refuse("Cannot COPY if no changes are made.", code);
         return;
     }
+    // The copy is a new item: refused at the item limit as every other growth is, the edit
+    // kept as it was.
+    if (!render::page_has_room(1, 0)) {
+        refuse("**** The page is full: the copy was not made (" +
+                   std::to_string(render::ItemCountLimit) + " items at most).",
+               code);
+        return;
+    }
     const int32_t edited = core::EditedItemNumber;
     const int32_t words_before = core::ItemWordsUsed;
     const bool plain = CommandLine(2) == ' ' || (CommandLine(2) == '*' && ParamBuffer(2) == 0.0f);

@@ -6,6 +6,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/tables.h"
+#include "engine/render/page/page_redraw.h"
 
 namespace edit {
 
@@ -215,10 +216,7 @@ void add_key_signature_item(int32_t& key, int32_t& clef) {
     }
     if (!placed) position = any ? smallest + 1.0f : kEmptyStaffPosition;
     const int32_t start = core::ItemWordsUsed;
-    if (start + 7 > core::kItemStoreWords || core::ItemCount + 2 > core::kItemStartEntries) {
-        core::report_failure("*** No room for a key signature: none was added.");
-        return;
-    }
+    if (!render::page_has_room_or_refuse(1, 7, "the key signature was not added")) return;
     const float words[7] = {6.0f,
                             17.0f,
                             StaffPitchContext.staff,

@@ -362,12 +362,9 @@ bool copy_staff(int32_t s, int32_t t, bool skip_staff_item) {
         items.push_back(k);
         words += core::ItemStartTable(k + 1) - core::ItemStartTable(k);
     }
-    const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
-    if (core::ItemWordsUsed - 1 + words > capacity ||
-        core::ItemCount + static_cast<int32_t>(items.size()) > core::kItemStartEntries - 2) {
-        core::report_page_full("the voices were not separated");
+    if (!render::page_has_room_or_refuse(static_cast<int64_t>(items.size()), words,
+                                         "the voices were not separated"))
         return false;
-    }
     auto& spans = core::ItemOutputSpans;
     for (const int32_t k : items) {
         const int32_t from = core::ItemStartTable(k);

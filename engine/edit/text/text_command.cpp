@@ -121,6 +121,9 @@ struct EntryRun {
     int32_t saved_state = 0;
     int32_t saved_macro = 0;
     int32_t items_before = 0;  // ItemCount when the command began
+    // A line of it was refused, or the script ended at its first question: the reply that said
+    // so is the word's only one.
+    bool refused = false;
 };
 
 // Cut: a line cut at its length limit, already named where it was read; it is not entered.
@@ -276,8 +279,10 @@ LineResult read_text_line(EntryRun& run, std::string& line) {
     }
     if (core::MacroUnit != 0) {
         std::string record;
-        if (core::read_record(core::MacroUnit, record) != core::IoResult::Ok)
+        if (core::read_record(core::MacroUnit, record) != core::IoResult::Ok) {
+            run.refused = run.refused || core::ItemCount == run.items_before;
             return LineResult::Ended;
+        }
         // X alone is the dialog's Cancel, in a command file as at the console.
         if (is_cancel_line(record)) {
             CommandLine.blank();
@@ -412,7 +417,11 @@ void end_text_entry(const EntryRun& run, bool cancelled) {
             CommandLine.blank();
         }
     }
-    core::leave_reply(core::ReplyKind::Notice, "text");
+    if (run.refused) {
+        core::MessageLine.blank();
+    } else {
+        core::leave_reply(core::ReplyKind::Notice, "text");
+    }
     core::CommandModeLetters(1) = 0;
 }
 
@@ -484,6 +493,7 @@ void enter_text() {
     bool refusing = false;
     const auto refuse_line = [&](std::string_view why) {
         if (!why.empty()) core::report_failure(why);
+        run.refused = true;
         refusing = many_lines;
         if (!refusing) end_text_entry(run, false);
         return !refusing;
@@ -531,6 +541,7 @@ void enter_text() {
         if (std::string refused; !render::escape_typed_letters(line, refused)) {
             core::report_failure("*** No text escape gives the letter " + refused +
                                  " -- the text was not entered.");
+            run.refused = true;
             if (many_lines) continue;
             end_text_entry(run, false);
             return;
@@ -589,8 +600,8 @@ void enter_text() {
             const TextUnitsOutcome outcome = make_text_units(entry);
             finish_text_line();
             if (outcome == TextUnitsOutcome::Refused) {
-                // The store has said why; the lines entered before stay.
-                if (refuse_line(kLineTooLong)) return;
+                // The store has said why (the page is full); the lines entered before stay.
+                if (refuse_line({})) return;
                 continue;
             }
             if (outcome != TextUnitsOutcome::Done) {

@@ -147,7 +147,9 @@ RunEnd line_loop() {
         if (build_input_line()) {
             store_input_items();
             // From its rhythms line on, the run's lines are the page's: an end keeps them.
-            if (InputParserMode >= kRhythmsMode) core::keep_page_before_word();
+            // A run that did not fit adds nothing: an end keeps the page before it.
+            if (InputParserMode >= kRhythmsMode && InputRunOverflow == 0)
+                core::keep_page_before_word();
             ++InputParserMode;
         } else if (input_line_from_script()) {
             leave_out_refused_line();
@@ -655,7 +657,12 @@ void run_input_mode() {
         // blank its first character, so it is taken now.
         const bool menu_abandon = end == RunEnd::Abandoned && core::CommandLine(1) == 'A';
         // A run that found no room on the page adds nothing: the page goes back as it was.
-        if (InputRunOverflow != 0 && end == RunEnd::Closed) abandon_input(1);
+        // A command file reads on after it, as after any run it closed.
+        if (InputRunOverflow != 0 && end == RunEnd::Closed) {
+            const int32_t file_unit = core::MacroUnit;
+            abandon_input(1);
+            core::MacroUnit = file_unit;
+        }
         if (end == RunEnd::Closed || end == RunEnd::Abandoned) leave_input();
         if (render::DisplayMarkWord != 0) {
             // A run that ended before its lines (the range cancelled) takes its frame along.

@@ -279,8 +279,9 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         }
         if (InputParserMode > 2) draw_column_marks();
         if (core::MacroUnit >= 0) core::refresh_screen();
+        // A run the page could not hold adds nothing: no bar lines to offer.
         if (core::SecondLine(1) != '!' && InputParserMode == kMarksMode &&
-            layout::SpacingStaff > 256.0f) {
+            layout::SpacingStaff > 256.0f && InputRunOverflow == 0) {
             ask_add_bar_lines();
             if (core::CommandLine(1) == '!') return;
             // Bar lines added redraw the page: the column numbers go on it again.

@@ -16,6 +16,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/typed_items.h"
 #include "engine/layout/builders/rhythm_columns.h"
 #include "engine/layout/notes/beam_fitting.h"
 #include "engine/layout/tables.h"
@@ -225,7 +226,7 @@ void prepare_input_staff() {
         core::Array1<float, 6> p;
         for (int32_t w = 1; w <= 6; ++w) p(w) = core::ParamBuffer(w);
         int32_t words = 6;
-        if (render::append_item(words, p)) staff_item = core::ItemCount;
+        if (append_run_preview(words, p.data(), 6)) staff_item = core::ItemCount;
     }
     InputClefKind = clef_kind;
     ReaderClefKind = clef_kind;

@@ -75,7 +75,7 @@ void restore_snapshot(const TokenSnapshot& s) {
 // has shown why) or did not make it a new item.
 bool append_record(int32_t n, const float* p, int32_t available) {
     const int32_t before = core::ItemCount;
-    if (!render::append_item(n, p, available)) return false;
+    if (!append_run_preview(n, p, available)) return false;
     return core::ItemCount == before + 1;
 }
 
@@ -669,6 +669,15 @@ bool typed_token_to_item() {
         }
     }
     return true;
+}
+
+// Contract: see the header.
+bool append_run_preview(int32_t& n, const float* p, int32_t available) {
+    const int32_t limit = render::ItemCountLimit;
+    if (InputModeActive != 0) render::ItemCountLimit = core::kItemStartEntries - 2;
+    const bool appended = render::append_item(n, p, available);
+    render::ItemCountLimit = limit;
+    return appended;
 }
 
 }  // namespace input

@@ -13,7 +13,6 @@
 
 namespace input {
 
-
 // Turns the token in ColumnRecords.token (its separator in SecondLine(1)) into an item at the
 // next position of the input staff, draws it and appends its entry row. A token that fails
 // the input check, or whose item the store or the entry rows refuse, makes nothing and
@@ -53,5 +52,11 @@ int32_t last_chord_start(int32_t& last);
 // row keeps flag. When the store or the rows refuse, everything it appended is taken back and
 // the result is false.
 bool repeat_input_group(int32_t first_entry, int32_t first, int32_t count, int32_t flag);
+
+// render::append_item for an input run's preview: its staff item and the items its line draws
+// as it is typed. The run is stored whole or not at all once its line is read, refused there
+// once if it does not fit, so the preview is held only to the store's room: the run then reads
+// its later lines as its own. Outside a run, append_item.
+bool append_run_preview(int32_t& n, const float* p, int32_t available);
 
 }  // namespace input

@@ -149,11 +149,6 @@ int32_t put_entry(int32_t pos, int32_t x, int32_t y, int32_t colour, int32_t op)
     return pos + 3;
 }
 
-// The item limit is told in the page-full form that every other growth uses.
-std::string item_limit_refusal() {
-    return "the item was not added (" + std::to_string(ItemCountLimit) + " items at most)";
-}
-
 // The screen lists have a fixed size: a page that draws more than they hold loses its last
 // items on screen. The user is told once, and again only after the page has fitted in between,
 // on the message line: a message box would stop the redraw for an answer, and the start-up
@@ -610,9 +605,28 @@ void rewind_store_to_item() {
     PathPointList.count = 1;
 }
 
+// Told in the page-full form that every other growth uses.
+std::string item_limit_refusal() {
+    return "the item was not added (" + std::to_string(ItemCountLimit) + " items at most)";
+}
+
+bool page_has_room(int64_t items, int64_t words) {
+    // Counted from the last item: a scratch record of an edited item behind it is no item.
+    const int64_t used = core::ItemStartTable(core::ItemCount + 1) - 1;
+    const int64_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
+    return core::ItemCount + items <= ItemCountLimit &&
+           core::ItemCount + items + 2 <= core::kItemStartEntries && used + words <= capacity;
+}
+
+bool page_has_room_or_refuse(int64_t items, int64_t words, std::string_view what) {
+    if (page_has_room(items, words)) return true;
+    core::report_page_full(what);
+    return false;
+}
+
 bool append_item(int32_t& n, const float* p, int32_t available) {
     // The limit counts items: the scratch record of an edited item adds none.
-    if (core::EditedItemNumber == 0 && core::ItemCount >= ItemCountLimit) {
+    if (core::EditedItemNumber == 0 && !page_has_room(1, 0)) {
         // The item that was to come is dropped: the store ends after the last item, whole.
         AppendTargetItem = core::ItemCount + 1;
         rewind_store_to_item();

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "engine/core/fixed_array.h"
 
@@ -32,6 +34,15 @@ void redraw_edited_item();
 // colours (HiddenImageItem's left out), then the edited item's working copy with its marker, as
 // its last change drew it. Outside editing, and for a text being edited, redraw_items().
 void redraw_items_around_edit();
+
+// The one check every growth of the page makes before it changes anything: whether `items` more
+// items holding `words` more words (count words included) fit after the last item: at most
+// ItemCountLimit items, the store's words and its start table.
+bool page_has_room(int64_t items, int64_t words);
+// page_has_room, else the page-full reply ("**** The page is full: " + what + ".") and false.
+bool page_has_room_or_refuse(int64_t items, int64_t words, std::string_view what);
+// The page-full words of a new item refused at the item limit.
+std::string item_limit_refusal();
 
 // Appends the record [n, P1..Pn] at the end of ItemStore (text items take their characters from
 // EditTextBuffer). p holds P1 at p[0] and has room for `available` values. Refuses, with a
