@@ -977,7 +977,8 @@ int ConsoleFrontEnd::RunTransposeSetupDialog(core::Array1<int32_t, 19>& /*a*/) {
 
 // Contract: prints the prompt and the preset, reads one line into MessageLine (NUL-ended; an
 // empty line keeps the preset). The end of input cancels and leaves MessageLine blank.
-int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::string& preset) {
+int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::string& preset,
+                                      std::size_t room) {
     print_text(core::ReplyKind::Question, prompt);
     if (!trim_right(preset).empty()) print_text(core::ReplyKind::Question, preset);
     waiting_for_ = one_line(prompt);  // the question, not the text offered with it
@@ -985,11 +986,12 @@ int ConsoleFrontEnd::read_text_answer(const std::string& prompt, const std::stri
     std::string line;
     if (!read_line(line)) return 2;
     if (line.empty()) line = preset;
-    if (line.size() > kMacroTextChars) {
-        line.resize(kMacroTextChars);
-        print_aside(core::ReplyKind::Failure,
-                    "*** Line " + std::to_string(line_number_) + " is longer than " +
-                        std::to_string(kMacroTextChars) + " characters: the rest was left out.");
+    room = std::min<std::size_t>(room, core::MessageLine.size());
+    if (line.size() > room) {
+        line.resize(room);
+        print_aside(core::ReplyKind::Failure, "*** Line " + std::to_string(line_number_) +
+                                                  " is longer than " + std::to_string(room) +
+                                                  " characters: the rest was left out.");
     }
     hand_answer_over(line);
     return 1;
@@ -1028,8 +1030,11 @@ int ConsoleFrontEnd::RunTextUnitsDialog(const core::FixedText<512>& shown) {
     return 1;
 }
 
+// The text's line takes the whole 512 characters, as a text typed at T does; a longer one comes
+// as the cut line, which the text word refuses.
 int ConsoleFrontEnd::RunEditTextDialog() {
-    return read_text_answer("Edit Text:", std::string(up_to_nul(core::MessageLine.view())));
+    const std::size_t whole = static_cast<std::size_t>(core::MessageLine.size());
+    return read_text_answer("Edit Text:", std::string(up_to_nul(core::MessageLine.view())), whole);
 }
 
 int ConsoleFrontEnd::RunTablatureSetupDialog(core::Array1<int32_t, 20>& /*a*/) {

@@ -160,7 +160,10 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     int RunEditTextDialog() override;
 
   private:
-    int read_text_answer(const std::string& prompt, const std::string& preset);
+    // The line typed (an empty one: the preset) into MessageLine; one past `room` characters is
+    // cut there and named. A line of the whole 512 characters goes in with no closing NUL.
+    int read_text_answer(const std::string& prompt, const std::string& preset,
+                         std::size_t room = 511);
     // Next input line, whole, without its line end (LF, CR LF or a lone CR); false at the end
     // of input, and at once ever after (one end of input, a Ctrl-D at a terminal, ends all).
     // Every wait and question reads its answer here: while a command file runs inside an

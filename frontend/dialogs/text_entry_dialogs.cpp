@@ -38,6 +38,21 @@ QString shown_line(std::string_view line) {
     return FromCp1252(line);
 }
 
+// A typed text goes to the engine as UTF-8, which stores each letter as the escape that prints
+// it and names one that has none (a letter handed over as a Windows-1252 byte would stay a raw
+// byte, and one outside that code page would become "?"). Cut as StoreLine cuts, never inside
+// a letter.
+void store_typed_text(const QString& text) {
+    std::string s = text.toStdString();
+    if (s.size() > static_cast<std::size_t>(kMessageChars)) {
+        std::size_t end = static_cast<std::size_t>(kMessageChars);
+        while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
+        s.resize(end);
+    }
+    if (s.size() < static_cast<std::size_t>(core::MessageLine.size())) s += '\0';
+    core::set_exchange_text(s);
+}
+
 // The engine's line breaks (CR LF) as line breaks.
 QString with_line_breaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -99,7 +114,7 @@ class CEditTextDlg : public CEngineDialog {
         core::clear_exchange_text();
         layout->addWidget(text_);
         layout->addLayout(ok_cancel(this, [this] {
-            StoreAnswerLine(text_->Line());
+            store_typed_text(text_->Line());
             End(1);
         }));
         text_->setFocus();
@@ -155,7 +170,7 @@ class CTextInputDlg : public CEngineDialog {
                 SetReal(ExchangeBlock::B, 1 + i, word);
             }
         }
-        StoreAnswerLine(line_->text());
+        store_typed_text(line_->text());
         StoreLine(core::FrontEndCommandBuffer, divider_->text());
         End(1);
     }

@@ -40,7 +40,12 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
         float left;   // the line's P3 (-1: its end at right)
         float right;  // where P3 + P13 lands (within the last character's bearing)
         bool spread;  // P10 raised
+        // A refused word: the failure it names (the run fails); the text stays "Hello world".
+        const char* said = nullptr;
+        float p11 = 0.0f;  // the line's P11 after the words
     };
+    const std::string full = "_00" + std::string(509, 'b');  // exactly 512 characters
+    const char* too_long = "The text line would pass 512 characters: it was not entered.";
     const std::vector<Case> cases = {
         {"JR", {"JR"}, "_00Hello world", -1, 200, false},
         {"JR with a margin", {"JR 150"}, "_00Hello world", -1, 150, false},
@@ -50,6 +55,44 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
         {"TE", {"TE", "New words"}, "_00New words", 20, -1, false},
         {"TT", {"TT", "New words"}, "_00New words", 20, -1, false},
         {"TX", {"TX", "New words"}, "_00New words", 20, -1, false},
+        // Letters typed as UTF-8 are stored as the escapes that print them; a letter no escape
+        // gives leaves the text as it was.
+        {"TX accented letters", {"TX", "_00Grüße"}, "_00Gr%%u?se", 20, -1, false},
+        {"T accented letters", {"T", "Grüße"}, "_00Gr%%u?se", 20, -1, false},
+        {"TX letter no escape gives",
+         {"TX", "_00€uro"},
+         "_00Hello world",
+         20,
+         -1,
+         false,
+         "No text escape gives the letter €"},
+        // TX takes a line of 512 characters whole, as T does; a longer one (cut where it was
+        // read) or one that its font escape would take past 512 changes nothing.
+        {"TX 512 characters", {"TX", full}, full.c_str(), 20, -1, false},
+        {"TX 513 characters", {"TX", full + "b"}, "_00Hello world", 20, -1, false, too_long},
+        {"TX 603 characters",
+         {"TX", full + std::string(91, 'b')},
+         "_00Hello world",
+         20,
+         -1,
+         false,
+         too_long},
+        {"TX 512 without a font escape",
+         {"TX", std::string(512, 'b')},
+         "_00Hello world",
+         20,
+         -1,
+         false,
+         too_long},
+        // A refused J leaves the line where it was, its P11 too.
+        {"J with no blanks",
+         {"TX", "Solo", "11 -1.35", "J"},
+         "_00Solo",
+         20,
+         -1,
+         false,
+         "No spaces.  Cannot justify line.",
+         -1.35f},
     };
     for (const Case& c : cases) {
         core::reset_engine();
@@ -59,6 +102,11 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
         const std::string out = type(lines);
         ASSERT_EQ(core::ItemCount, 1) << c.name << "\n" << out;
         EXPECT_EQ(out.find("unknown word"), std::string::npos) << c.name << "\n" << out;
+        EXPECT_EQ(marked_status(), c.said == nullptr ? 0 : 1) << c.name << "\n" << out;
+        if (c.said != nullptr) {
+            EXPECT_TRUE(has(out, c.said)) << c.name << "\n" << out;
+        }
+        EXPECT_FLOAT_EQ(stored_param(1, 11), c.p11) << c.name;
         const int32_t s = core::ItemStartTable(1);
         std::string text(static_cast<std::size_t>(stored_param(1, 12)), ' ');
         for (std::size_t i = 0; i < text.size(); ++i)
@@ -91,15 +139,20 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
             lines.insert(lines.end(), {"X", "SA out.mus"});
             core::reset_engine();
             std::string out;
+            int status = -1;
             if (road == Road::Piped) {
                 out = type(lines);
             } else if (road == Road::ConsoleFile) {
-                out = run_console_file(temp_.root(), lines);
+                out = run_console_file(temp_.root(), lines, &status);
             } else {
                 std::string text;
                 for (const std::string& line : lines) text += line + "\n";
                 write_text(temp_.root() / "s.re", text);
                 out = type({"RE s.re"});
+            }
+            EXPECT_EQ(road_status(road, status), c.said == nullptr ? 0 : 1) << out;
+            if (c.said != nullptr) {
+                EXPECT_TRUE(has(out, c.said)) << out;
             }
             core::reset_engine();
             type({"G out.mus"});
@@ -120,6 +173,7 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
                 EXPECT_NEAR(p3 + p13, c.right, 0.5f);
             }
             EXPECT_EQ(stored_param(2, 10) > 0.0f, c.spread);
+            EXPECT_FLOAT_EQ(stored_param(2, 11), c.p11);
             EXPECT_EQ(stored_param(3, 1), 1.0f);  // the note after it stays
         }
     }

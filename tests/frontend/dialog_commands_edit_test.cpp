@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <cstring>
 
 #include "tests/frontend/dialog_command_fixture.h"
 
@@ -231,6 +232,53 @@ TEST_F(DialogCommandTest, ABareTTakesThePlaceTypedInTheCommandBar) {
     type_line(QStringLiteral("T"), &answers);
     EXPECT_EQ(params_of(16, 1, 3), (std::vector<float>{30})) << reply();
     EXPECT_EQ(params_of(16, 1, 4), (std::vector<float>{12})) << reply();
+}
+
+// Letters typed in Text Input (T) and in Edit Text (TX on the text) are stored as the escapes
+// that print them; a letter no escape gives is named and the text stays as it was.
+TEST_F(DialogCommandTest, TypedLettersAreStoredAsTheirEscapes) {
+    const auto text_on_staff_1 = [] {
+        for (int32_t k = 1; k <= core::ItemCount; ++k) {
+            if (stored_param(k, 1) != 16.0f) continue;
+            const int32_t s = core::ItemStartTable(k);
+            std::string text(static_cast<std::size_t>(stored_param(k, 12)), ' ');
+            std::memcpy(text.data(), core::ItemStore.at(s + 14), text.size());
+            return text;
+        }
+        return std::string("(no text)");
+    };
+    const auto edit_text = [](const QString& typed) {
+        return [typed](QDialog& d) {
+            QWidget* text = d.findChild<QWidget*>(QStringLiteral("c1000"));
+            ASSERT_NE(text, nullptr);
+            text->setProperty("plainText", typed);
+            click(d, 1);
+        };
+    };
+    Answers answers;
+    answers.dialog([](QDialog& d) {
+        set_field(d, 1000, QStringLiteral("Grüße"));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("T 1 30 12"), &answers);
+    EXPECT_EQ(text_on_staff_1(), "_00Gr%%u?se") << reply();
+
+    // The text stays edited after T: the edits reach the page at X.
+    Answers tx;
+    tx.dialog(edit_text(QStringLiteral("_00Süß")));
+    type_line(QStringLiteral("TX"), &tx);
+
+    Answers refused;
+    std::string said;
+    refused.dialog(edit_text(QStringLiteral("_00€uro")));
+    refused.dialog([&said](QDialog& d) {
+        for (const QLabel* l : d.findChildren<QLabel*>()) said += l->text().toStdString();
+        d.accept();
+    });
+    type_line(QStringLiteral("TX"), &refused);
+    EXPECT_NE(said.find("No text escape gives the letter"), std::string::npos) << said;
+    type_line(QStringLiteral("X"));
+    EXPECT_EQ(text_on_staff_1(), "_00S%%u?s") << reply();
 }
 
 // The staff changed in Text Input to one past 256 (or below 1) is refused: no text is made.

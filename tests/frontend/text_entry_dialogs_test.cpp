@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <string>
+#include <vector>
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
@@ -78,6 +79,40 @@ TEST_F(TextEntryDialogTest, TypedLinesStopAt511Characters) {
     b.fill(0.0f);
     EXPECT_EQ(fe_.RunTextInputDialog(b), 1);
     EXPECT_EQ(up_to_nul(core::MessageLine), std::string(511, 'y'));
+}
+
+// Typed letters reach the engine as UTF-8 (which turns them into their escapes, or names one
+// that has none), in both text dialogs; a cut at 511 bytes never splits a letter.
+TEST_F(TextEntryDialogTest, TypedLettersGoToTheEngineAsUtf8) {
+    struct Row {
+        QString typed;
+        std::string stored;
+    };
+    const std::vector<Row> rows = {
+        {QStringLiteral("Grüße €"), "Grüße €"},
+        {QStringLiteral("ж"), "ж"},
+        {QString(509, QLatin1Char('x')) + QStringLiteral("ü"), std::string(509, 'x') + "ü"},
+        {QString(510, QLatin1Char('x')) + QStringLiteral("ü"), std::string(510, 'x')},
+    };
+    core::Array1<float, 19> b;
+    b.fill(0.0f);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stored.size());
+        set_message("");
+        answer_next_dialog([&](QDialog& d) {
+            control<QPlainTextEdit>(d, 1000)->setPlainText(row.typed);
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunEditTextDialog(), 1);
+        EXPECT_EQ(up_to_nul(core::MessageLine), row.stored);
+        set_message("");
+        answer_next_dialog([&](QDialog& d) {
+            control(d, 1000)->setText(row.typed);
+            click(d, 1);
+        });
+        EXPECT_EQ(fe_.RunTextInputDialog(b), 1);
+        EXPECT_EQ(up_to_nul(core::MessageLine), row.stored);
+    }
 }
 
 TEST_F(TextEntryDialogTest, TextInputExchangesP2ToP6TheLineAndTheDivider) {

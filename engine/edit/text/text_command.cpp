@@ -20,6 +20,7 @@
 #include "engine/edit/pitch/tablature.h"
 #include "engine/edit/tables.h"
 #include "engine/edit/text/text_files.h"
+#include "engine/edit/text/text_lines.h"
 #include "engine/edit/text/text_units.h"
 #include "engine/input/typed/new_item_defaults.h"
 #include "engine/layout/tables.h"
@@ -538,9 +539,7 @@ void enter_text() {
         // Letters typed as UTF-8 are stored as the escapes that print them; a letter no escape
         // gives is refused with its line. TT goes on with its next lines: only this one is left
         // out.
-        if (std::string refused; !render::escape_typed_letters(line, refused)) {
-            core::report_failure("*** No text escape gives the letter " + refused +
-                                 " -- the text was not entered.");
+        if (!escape_typed_text_line(line)) {
             run.refused = true;
             if (many_lines) continue;
             end_text_entry(run, false);

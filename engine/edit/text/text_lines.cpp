@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/numeric.h"
@@ -36,6 +37,8 @@ constexpr float kPerPoint = 0.126f;
 constexpr float kPerInch = 0.00175f;
 constexpr float kPerCentimetre = 0.004445f;
 constexpr int32_t kDialogCancel = 2;
+constexpr std::string_view kLineTooLong =
+    "*** The text line would pass 512 characters: it was not entered.";
 
 float& e(int32_t k) { return core::EditItemParams(k); }
 int32_t letter(int32_t k) { return static_cast<unsigned char>(CommandLine(k)); }
@@ -197,14 +200,22 @@ void edit_characters() {
     }
     std::string text(CommandLine.view());
     text.erase(std::min(text.find('\0'), text.size()));
+    const auto refuse = [&] {
+        for (int32_t k = 1; k <= 13; ++k) p(k) = e(k);
+    };
+    // A line cut at its length limit was never read whole: it is refused as one past 512 is.
+    if (core::is_cut_line(text)) {
+        core::report_failure(kLineTooLong);
+        return refuse();
+    }
+    if (!escape_typed_text_line(text)) return refuse();
     if (!text.empty() && text[0] != '_') {
         const std::string prefix = field[1] == '_' ? field : field.substr(0, 3);
         text = prefix + text;
     }
     if (static_cast<int32_t>(text.size()) > render::kTextItemChars) {
-        core::report_failure("*** The line would pass 512 characters: the text was not changed.");
-        for (int32_t k = 1; k <= 13; ++k) p(k) = e(k);
-        return;
+        core::report_failure(kLineTooLong);
+        return refuse();
     }
     render::EditTextBuffer.blank();
     render::EditTextBuffer.put(1, render::kTextItemChars, text);
@@ -368,6 +379,14 @@ void compact_text_lines() {
     if (core::ItemCount > 0) load_item_for_editing();
 }
 
+bool escape_typed_text_line(std::string& line) {
+    std::string refused;
+    if (render::escape_typed_letters(line, refused)) return true;
+    core::report_failure("*** No text escape gives the letter " + refused +
+                         " -- the text was not entered.");
+    return false;
+}
+
 int32_t edit_text_in_dialog() {
     bool has_zero = false;
     for (int k = 1; k <= CommandLine.size(); ++k) {
@@ -422,14 +441,21 @@ void run_text_margin_command() {
     measure_edited_text();
     e(13) = p(13);
     if (l1 == 'J') {
+        // A refused justification leaves the line as it stood, its P11 and P5 too (the
+        // justifier hands its numbers to the working copy even when it refuses).
+        const auto before = p;
+        const auto working = core::EditItemParams;
         p(11) = 0.0f;
         render::TextJustifyState.left = TextJustifyMargins.left;
         render::TextJustifyState.right = TextJustifyMargins.right;
         if (render::justify_text_line()) {
             measure_edited_text();
             e(13) = p(13);
+            e(11) = p(11);
+        } else {
+            p = before;
+            core::EditItemParams = working;
         }
-        e(11) = p(11);
         TextJustifyMargins.right = 0.0f;
     }
     if (own) p = saved;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,13 @@ void run_text_margin_command();
 // Text dialog edits MessageLine; Cancel (result 2) puts the old text back; CommandLine =
 // MessageLine. Returns the dialog's result.
 int32_t edit_text_in_dialog();
+
+// Contract: a typed text line as every text word takes it (T, TT, TX and the others, from the
+// console, a command file or the window): each letter typed as UTF-8 becomes the escape that
+// prints it (render::escape_typed_letters, "ü" as "%%u"). False, with the failure told
+// ("*** No text escape gives the letter ... -- the text was not entered.") and line unchanged,
+// when a letter has none.
+bool escape_typed_text_line(std::string& line);
 
 // Contract: "LxP" / "RxP": moves NINT(P2) words (0 = 1) of the edited line: n > 0 its last n
 // words to the front of the next line, n < 0 its first |n| words to the end of the previous
