@@ -421,3 +421,106 @@ TEST_F(DialogCommandTest, AFilesPrintHoldsWhatTheFileDrew) {
 }
 
 }  // namespace
+
+namespace {
+
+// A figure's name of `length` characters with its folders, as the document keeps it.
+const std::string kFigureFolder = "figures/for_the_spring_concert_of_2026/";
+std::string figure_name(std::size_t length) {
+    return kFigureFolder + std::string(length - kFigureFolder.size() - 4, 'l') + ".eps";
+}
+
+// A page whose EPS item (item 2) holds a name of 128 characters, its figure beside the document.
+class LongFigureNameTest : public DialogCommandTest {
+  protected:
+    std::vector<std::vector<float>> page() const override {
+        fs::create_directories(dir_ / kFigureFolder);
+        std::ofstream(dir_ / figure_name(128))
+            << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n/figure-whole 1 def\n";
+        std::vector<float> eps = {15, 1, 20, 0, 1, 1, 0, 0, 20, 30, -9999, 0, 0};
+        const std::vector<float> name = text_words(figure_name(128));
+        eps.insert(eps.end(), name.begin(), name.end());
+        return {{8, 1, 0}, eps, {1, 1, 40, 5, 10, 0, 1}};
+    }
+    // The name item k keeps, without its padding.
+    static std::string name_of(const std::vector<float>& record) {
+        std::string chars(128, ' ');
+        if (record.size() >= 13 + 32) std::memcpy(chars.data(), &record[13], chars.size());
+        return chars.substr(0, chars.find_last_not_of(' ') + 1);
+    }
+};
+
+// The EPS name dialog asked on the item shows its 128 characters whole, and OK keeps them: the
+// figure is still found, and SA saves the name whole.
+TEST_F(LongFigureNameTest, OkOnAFigureNameOf128KeepsItWhole) {
+    type_line(QStringLiteral("I 2"));
+    QString shown;
+    Answers answers;
+    answers.dialog([&shown](QDialog& d) {
+        shown = field(d, 1125)->text();
+        click(d, 1);
+    });
+    type_line(QStringLiteral("13 1"), &answers);
+    type_line(QStringLiteral("X"));
+    EXPECT_EQ(shown.toStdString(), figure_name(128));
+    EXPECT_EQ(name_of(stored_item(2)), figure_name(128)) << reply();
+    EXPECT_EQ(stored_param(2, 13), 0.0f) << reply();
+    type_line(QStringLiteral("SA o.mus"));
+    const std::vector<float> words = document_item_words(dir_ / "o.mus");
+    std::vector<float> eps;
+    for (std::size_t i = 0; i < words.size() && words[i] > 0;
+         i += static_cast<std::size_t>(words[i]) + 1) {
+        if (i + 1 < words.size() && words[i + 1] == 15.0f)
+            eps.assign(words.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                       words.begin() +
+                           static_cast<std::ptrdiff_t>(
+                               i + std::min<std::size_t>(static_cast<std::size_t>(words[i]),
+                                                         words.size() - i - 1)) +
+                           1);
+    }
+    EXPECT_EQ(name_of(eps), figure_name(128));
+}
+
+// Print Setup's output field takes a name of 128 characters with its folders whole: the page is
+// written there, with the figure in it; one more character is not taken.
+TEST_F(LongFigureNameTest, PrintSetupWritesToAnOutputNameOf128) {
+    const std::string out =
+        kFigureFolder + std::string(128 - kFigureFolder.size() - 4, 'p') + ".EPS";
+    Answers answers;
+    QString kept;
+    answers.dialog([&](QDialog& d) {
+        to_file(d, QString::fromStdString(out) + QStringLiteral("x"));
+        kept = field(d, 1135)->text();
+        to_file(d, QString::fromStdString(out));
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PR"), &answers);
+    EXPECT_EQ(kept.toStdString(), out);
+    EXPECT_EQ(reply(), "Output to file - " + out);
+    EXPECT_NE(file_text(dir_ / out).find("/figure-whole 1 def"), std::string::npos) << reply();
+}
+
+// A document in a folder whose path passes 48 characters is written to EPS from the window:
+// Print Setup proposes the document's own path whole, and OK writes there.
+TEST_F(LongFigureNameTest, ADocumentDeepInFoldersPrintsToTheProposedName) {
+    write_document(dir_ / kFigureFolder / "two.mus", page());
+    ASSERT_NE(frame_->OpenDocumentFile(
+                  QString::fromStdString((dir_ / kFigureFolder / "two.mus").string())),
+              nullptr);
+    QString proposed;
+    Answers answers;
+    answers.dialog([&proposed](QDialog& d) {
+        control<QRadioButton>(d, 1005)->click();
+        proposed = field(d, 1135)->text();
+        click(d, 1);
+    });
+    type_line(QStringLiteral("PR"), &answers);
+    EXPECT_TRUE(proposed.endsWith(QStringLiteral("for_the_spring_concert_of_2026/two.EPS"),
+                                  Qt::CaseInsensitive))
+        << proposed.toStdString();
+    EXPECT_EQ(reply(), "Output to file - " + proposed.toStdString());
+    EXPECT_NE(file_text(proposed.toStdString()).find("/figure-whole 1 def"), std::string::npos)
+        << reply();
+}
+
+}  // namespace
