@@ -1,6 +1,7 @@
 // The console's Print Setup (the output name) and Path List, and the P words through the
 // console program.
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include "engine/commands/start_up.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/settings_tables.h"
+#include "engine/render/page/eps_items.h"
 #include "engine/render/tables.h"
 #include "output/tables.h"
 #include "tests/output/ps_check.h"
@@ -20,6 +22,7 @@
 #include "tests/support/file_size_limit.h"
 #include "tests/support/grey_picture.h"
 #include "tests/support/saved_records.h"
+#include "tests/support/store_records.h"
 
 namespace fs = std::filesystem;
 
@@ -449,6 +452,49 @@ TEST_F(PrintConsoleTest, AFragmentWithoutABoxPrintsWithItsValues) {
     EXPECT_NE(text.find("pp3 pp4 moveto"), std::string::npos);
     std::string why;
     EXPECT_TRUE(ps_check::eps_reads_clean("f.eps", why)) << why;
+}
+
+// An EPS item made in a command file takes the file's next line as its name, whole to 128
+// characters with its folders: printed, the figure is found and copied. One of 129 is refused
+// by name, the run fails, and the item keeps no part of it.
+TEST_F(PrintConsoleTest, AnEpsNameFromACommandFileIsKeptWholeTo128) {
+    const std::string folder = "figures/for_the_spring_concert_of_2026/";
+    fs::create_directories(folder);
+    const auto stored_name = [] {
+        if (stored_param(2, 1) != 15.0f || core::ItemStore(core::ItemStartTable(2)) < 45.0f)
+            return std::string();
+        std::string chars(render::kEpsNameChars, ' ');
+        std::memcpy(chars.data(), &core::ItemStore(core::ItemStartTable(2) + 14), chars.size());
+        return chars.substr(0, chars.find_last_not_of(' ') + 1);
+    };
+    for (const std::size_t length : {60u, 128u, 129u}) {
+        SCOPED_TRACE(length);
+        core::reset_engine();
+        const std::string mark = "/figure-" + std::to_string(length) + " 1 def";
+        const std::string name = folder + std::string(length - folder.size() - 4, 'l') + ".eps";
+        if (length <= 128)
+            write_text(fs::current_path() / name,
+                       "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 30\n" + mark + "\n");
+        write_text(fs::current_path() / "m.cmd",
+                   "EI\n8 1 0\n15 1 20 0 1 1 0 0 0 0 0 0 1\n" + name + "\n");
+        fs::remove("e.eps");
+        const std::string out = type({"RE m.cmd", "PR", "e.eps"});
+        ASSERT_EQ(core::ItemCount, 2) << out;
+        if (length > 128) {
+            EXPECT_NE(out.find("EPS file name longer than 128 characters: not taken."),
+                      std::string::npos)
+                << out;
+            EXPECT_NE(core::RunFailedWord, 0) << out;
+            EXPECT_EQ(stored_name(), "") << out;
+            EXPECT_EQ(read_text("e.eps").find("/figure-"), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(stored_name(), name) << out;
+        EXPECT_EQ(stored_param(2, 10), 30.0f) << out;  // the box read from the figure
+        EXPECT_EQ(out.find("File not found"), std::string::npos) << out;
+        EXPECT_EQ(core::RunFailedWord, 0) << out;
+        EXPECT_NE(read_text("e.eps").find(mark), std::string::npos) << out;
+    }
 }
 
 TEST_F(PrintConsoleTest, PrintJobToAFile) {

@@ -7,12 +7,14 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "engine/render/tables.h"
 #include "output/tables.h"
 #include "platform/paths.h"
+#include "tests/core/document_bytes.h"
 #include "tests/frontend/dialog_command_fixture.h"
 #include "tests/output/ps_check.h"
 
