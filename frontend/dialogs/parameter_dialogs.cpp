@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/tables.h"
 #include "frontend/bridge/display_lists.h"
 #include "frontend/dialogs/engine_dialog.h"
@@ -106,7 +107,12 @@ class CParamEditDlg : public CEngineDialog {
         }
         for (int k = 0; k < 10; ++k)
             if (read[k]) SetReal(ExchangeBlock::B, 10 + k, values[k]);
-        StoreAnswerBytes(ToCp1252(free_->text()), kFreeChars);
+        // Only the start of MessageLine is written: what follows the NUL stays.
+        std::string line = ToCp1252(free_->text());
+        if (line.size() > static_cast<std::size_t>(kFreeChars)) line.resize(kFreeChars);
+        std::string whole(core::MessageLine.view());
+        whole.replace(0, line.size() + 1, line + '\0');
+        core::set_exchange_text(whole);
         End(1);
     }
 

@@ -103,15 +103,15 @@ TEST_F(ConsoleFrontEndTest, AnEmptyLineRunsThePresetAnswer) {
 
 TEST_F(ConsoleFrontEndTest, MessagesBreakAtBarsAndLineEnds) {
     console("");
-    show_message("Top =   1||Left =  2   \r\nend\rlast   ||");
-    show_message("        ");
-    show_message(std::string_view("shown\0hidden", 12));
+    show_message(ReplyKind::Notice, "Top =   1||Left =  2   \r\nend\rlast   ||");
+    show_message(ReplyKind::Notice, "        ");
+    show_message(ReplyKind::Notice, std::string_view("shown\0hidden", 12));
     EXPECT_EQ(output(), "Top =   1\nLeft =  2\nend\nlast\nshown\n");
 }
 
 TEST_F(ConsoleFrontEndTest, APromptIsPrintedOnceWhenTheWaitRepeatsIt) {
     console("7\n");
-    show_prompt(FixedText<512>("How many bars?"));
+    show_prompt(ReplyKind::Question, "How many bars?");
     CommandLine.blank();
     ask_line_trimmed(FixedText<512>("How many bars?"));
     EXPECT_EQ(output(), "How many bars?\n");
@@ -361,8 +361,8 @@ TEST_F(ConsoleFrontEndTest, VirtualWindowAnswersSizesAndClampsTheScrollPosition)
 // character but the line breaks prints as "?"; UTF-8 and the printable edges pass.
 TEST_F(ConsoleFrontEndTest, ControlCharactersPrintAsQuestionMarks) {
     console("");
-    show_message("File not found --> e\x1b]0;owned\x07save.mus");
-    show_message(std::string("a\x01"
+    show_message(ReplyKind::Notice, "File not found --> e\x1b]0;owned\x07save.mus");
+    show_message(ReplyKind::Notice, std::string("a\x01"
                              "b\tc\x1f d\x7f ~ caf\xc3\xa9 \x80\xff",
                              20) +
                  "\r\nnext");
