@@ -363,9 +363,9 @@ TEST_F(ConsoleFrontEndTest, ControlCharactersPrintAsQuestionMarks) {
     console("");
     show_message(ReplyKind::Notice, "File not found --> e\x1b]0;owned\x07save.mus");
     show_message(ReplyKind::Notice, std::string("a\x01"
-                             "b\tc\x1f d\x7f ~ caf\xc3\xa9 \x80\xff",
-                             20) +
-                 "\r\nnext");
+                                                "b\tc\x1f d\x7f ~ caf\xc3\xa9 \x80\xff",
+                                                20) +
+                                        "\r\nnext");
     ServiceBlock block;
     set_block_text(block, "\x1b[2Jsong.mus *");
     request_front_end_service('n', block);

@@ -419,7 +419,7 @@ void end_text_entry(const EntryRun& run, bool cancelled) {
         }
     }
     if (run.refused) {
-        core::MessageLine.blank();
+        core::clear_exchange_text();
     } else {
         core::leave_reply(core::ReplyKind::Notice, "text");
     }
