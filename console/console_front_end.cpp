@@ -779,18 +779,26 @@ int ConsoleFrontEnd::RunSpacingRangeDialog(core::Array1<int32_t, 8>& words) {
     const core::Array1<int32_t, 8> offered = words;
     for (;;) {
         std::string line;
-        if (!read_line(line) || is_cancel(line)) return 2;
-        // Cancel ends the input: a script's line that is not numbers is named as its end.
-        if (!read_numbers(line, words, 5, 3, question, "IN ended.")) return 2;
-        if (input::input_range_has_room(static_cast<float>(words(5)), static_cast<float>(words(7))))
+        if (!read_line(line)) return 2;
+        // The line is read as a command file's is (one reader for every road).
+        const input::RangeLine got = input::read_input_range_line(line, words);
+        if (got == input::RangeLine::Range) return 1;
+        if (got == input::RangeLine::Cancel) return 2;
+        const bool cut = core::is_cut_line(line);
+        const bool typed = at_terminal_ && !last_line_from_file_;
+        // Someone typing keeps the words of the fields that hold no number, as the window's
+        // fields do; a cut line answers nothing at the keys too.
+        if (got == input::RangeLine::NoRange && typed && !cut &&
+            read_numbers(line, words, 5, 3, question, "IN ended.") &&
+            input::input_range_has_room(static_cast<float>(words(5)), static_cast<float>(words(7))))
             return 1;
+        const std::string shown = cut ? core::cut_line_shown(line) : std::string(trim_right(line));
         // A begin at or past the page's extent leaves the notes no room: no range either.
-        if (!at_terminal_ || last_line_from_file_) {
-            name_untaken(core::number_non_answer_text(question, line, "IN ended."));
+        if (!typed || cut) {
+            name_untaken(core::number_non_answer_text(question, shown, "IN ended."));
             return 2;
         }
-        print_text(core::ReplyKind::Failure,
-                   "*** Not an answer to \"" + question + "\": " + std::string(trim_right(line)));
+        print_text(core::ReplyKind::Failure, "*** Not an answer to \"" + question + "\": " + shown);
         words = offered;
         print_text(core::ReplyKind::Question, question + " (" + std::to_string(words(5)) + " " +
                                                   std::to_string(words(6)) + " " +

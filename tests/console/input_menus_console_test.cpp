@@ -463,6 +463,46 @@ TEST_F(InputMenusConsoleTest, TheClosingMenusTakeOnlyOneWordAnswersFromAScript) 
     });
 }
 
+// Typed at a terminal (the program on a pseudo-terminal), a line longer than the line reader's
+// 512 characters answers IN's range and Group Alter's code question no more than a script's
+// line does: whatever its kept part reads as, it is named as cut and the word ends, the page as
+// it was. The next line typed is a command again.
+TEST_F(InputMenusConsoleTest, ACutLineTypedAtATerminalAnswersNoNumberQuestion) {
+    std::string cut;
+    while (cut.size() < 600) cut += "2 ";
+    struct Case {
+        const char* label;
+        Lines before;
+        std::string named;
+    };
+    const std::vector<Case> cases = {
+        {"IN's range",
+         {"G a.mus", "IN 2"},
+         "*** Not an answer to \"Input range: begin end [spacing staff]\": 2 2 2"},
+        {"A's code",
+         {"G a.mus", "A", "1 0 200 1", "Y"},
+         "*** Not an answer to \"Type Code number to alter.\": 2 2 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fresh_page();
+        RunningProgram program("ormest", {"--console"}, temp_.root(), temp_.root() / "state", {},
+                               RunningProgram::Input::Terminal);
+        ASSERT_TRUE(program.started());
+        for (const std::string& line : c.before) program.type(line);
+        program.type(cut);
+        program.type("SA p.mus");
+        const std::string out = program.wait_for("File saved");
+        EXPECT_TRUE(has(out, "is longer than 512 characters")) << out;
+        EXPECT_TRUE(has(out, c.named)) << out;
+        EXPECT_TRUE(has(out, "(cut at 512 characters)")) << out;
+        EXPECT_TRUE(has(out, "File saved")) << out;
+        program.hang_up();
+        program.wait_end();
+        EXPECT_EQ(saved_records(temp_.root() / "p.mus"), saved_records(temp_.root() / "a.mus"));
+    }
+}
+
 // A script that ends at IN's range or inside a run before its rhythms line leaves the page as
 // it was before IN (no new staff item, no notes without rhythms); one that ends after the
 // rhythms line keeps the run's lines. A Cancel at the range leaves no new staff item either, also
@@ -516,6 +556,21 @@ TEST_F(InputMenusConsoleTest, AnEndOrACancelAtInsRangeAddsNothing) {
          {{"p.mus", 6, 0, -1, 1}},
          {"Continue Input on Staff 002"},
          {}},
+        // Past staff 256 there is no next staff: a run there ends without the question, and the
+        // script's next line is a command. On 255 it is asked, and Yes goes on to 256.
+        {"the last staff: no next staff",
+         typed_and_terminal,
+         Lines{"G a.mus", "IN 256", "", "C4/D;", "Q;", "N", ";", ";", ";", "X", "SA p.mus"},
+         {{"p.mus", 3, 0, -1, 2}},
+         {},
+         {"Continue Input on Staff", "IN 257", "Not an answer"}},
+        {"staff 255: Yes goes on to 256, and no further",
+         typed_and_terminal,
+         Lines{"G a.mus", "IN 255", "",      "C4/D;", "Q;", "N", ";", ";", ";", "X",
+               "Y",       "",       "E4/F;", "Q;",    "N",  ";", ";", ";", "X", "SA p.mus"},
+         {{"p.mus", 3, 0, -1, 3}},
+         {"Continue Input on Staff 256 ?"},
+         {"Continue Input on Staff 257", "Not an answer"}},
     });
 }
 

@@ -248,6 +248,87 @@ TEST_F(LongInputLinesConsoleTest, ALineLongerThanAnInputLineEndsAtItsLastSlash) 
     }
 }
 
+// A rhythms, marks, beams or slurs line past its 384 characters is refused whole and named once
+// (a cut short line would mark, beam or tie other notes than the ones written), however long:
+// past the line reader's 512 too. From a script it is left out and the script's next lines (the
+// later kinds, the menu's X, Continue's N, the save) keep their places; typed at a terminal the
+// line is asked again. A line of exactly 384 characters is taken. On a page of two staves,
+// staff 1's items after the run's.
+TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) {
+    enum class Road { Piped, ConsoleFile, Terminal };
+    struct Case {
+        const char* what;
+        int kind;  // the line's place: 0 rhythms, 1 marks, 2 beams, 3 slurs
+        std::string line;
+        bool refused;
+    };
+    // A pair a note can be beamed or tied in, or a mark on it: four characters each.
+    const auto filled = [](const std::string& unit, std::size_t length) {
+        std::string line = times(static_cast<int>(length / unit.size()) + 1, unit);
+        line.resize(length - 1);
+        return line + ";";
+    };
+    const std::string beams384 = filled("1 2/", 384);
+    ASSERT_EQ(beams384.substr(380), "1 2;");
+    const std::string kinds[] = {"rhythms", "marks", "beams", "slurs"};
+    const std::vector<Case> cases = {
+        {"beams, 384", 2, beams384, false},
+        {"slurs, 384", 3, beams384, false},
+        {"marks, 384", 1, filled("A 1/", 384), false},
+        {"beams, 385", 2, filled("1 2/", 385), true},
+        {"slurs, 385", 3, filled("1 2/", 385), true},
+        {"marks, 385", 1, filled("A 1/", 385), true},
+        // The brief's line: past the line reader's limit as well.
+        {"slurs, 601", 3, times(150, "1 2 ") + ";", true},
+        {"marks, 601", 1, times(150, "A 1 ") + ";", true},
+    };
+    ASSERT_EQ(cases[3].line.size(), 385u);
+    for (const Case& c : cases) {
+        for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Terminal}) {
+            const std::string what = std::string(c.what) + (road == Road::Piped      ? " piped"
+                                                            : road == Road::Terminal ? " typed"
+                                                                                     : " file");
+            core::reset_engine();
+            std::filesystem::remove("o.mus");
+            type({"EI", "8 1 0", "8 2 0", "1 1 120 5 5 0 4", "14 1 150", "EI", "SA two.mus"});
+            core::reset_engine();
+            // The notes line ends at its bar line: no bar lines are offered.
+            std::vector<std::string> lines = {"G two.mus", "IN 1", "",  "TR/C5/D/M;",
+                                              "Q;",        ";",    ";", ";"};
+            // Rhythms at 4, marks, beams and slurs at 5 to 7.
+            const std::size_t at = 4 + static_cast<std::size_t>(c.kind);
+            lines[at] = c.line;
+            // Typed, the refused line is asked again: ";" skips it (a rhythms line takes Q).
+            if (road == Road::Terminal && c.refused)
+                lines.insert(lines.begin() + static_cast<long>(at) + 1, c.kind == 0 ? "Q;" : ";");
+            lines.insert(lines.end(), {"X", "N", "SA o.mus"});
+            std::string out;
+            int status = 0;
+            if (road == Road::ConsoleFile) {
+                out = run_console_file(temp_.root(), lines, &status);
+            } else {
+                out = type(lines, road == Road::Terminal);
+                status = road == Road::Terminal ? 0 : marked_status();
+            }
+            const std::string told =
+                "*** The " + kinds[c.kind] + " line is longer than 384 characters";
+            const std::size_t at_told = out.find(told);
+            EXPECT_EQ(at_told != std::string::npos, c.refused) << what << "\n" << out;
+            if (c.refused) {
+                EXPECT_EQ(out.find(told, at_told + 1), std::string::npos) << what << out;
+                EXPECT_EQ(out.find("left out", at_told) != std::string::npos,
+                          road != Road::Terminal)
+                    << what << out;
+            }
+            EXPECT_EQ(out.find("The input line is full"), std::string::npos) << what << out;
+            EXPECT_EQ(out.find("Not an answer"), std::string::npos) << what << out;
+            EXPECT_NE(out.find("File saved:"), std::string::npos) << what << out;
+            EXPECT_TRUE(std::filesystem::exists(temp_.root() / "o.mus")) << what << out;
+            EXPECT_EQ(status, road != Road::Terminal && c.refused ? 1 : 0) << what << out;
+        }
+    }
+}
+
 // The program run over a script file (--console FILE): the over-long notes line ends at its
 // last "/" within 385 characters, its tail is told once, and the script reaches its save.
 TEST(LongInputLinesProgramTest, AScriptFileGoesOnPastAnOverLongNotesLine) {

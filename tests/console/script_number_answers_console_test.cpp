@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -590,6 +591,60 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheInputModesDialogsOfNumbersTakeAWordAsC
         {"bar lines, 2e0 4", kTypedRoads, bar_lines("2e0 4"), "", true, nullptr, 10},
     };
     run_rows(rows);
+}
+
+// IN's range line is read one way on every road: the same script piped, by "--console FILE"
+// and from a file read by RE saves the same page with the same status. An empty line takes the
+// range offered (the music starts past what the staff holds), a third number is the spacing
+// staff, whose rhythms are looked for. The run on staff 2 of a.mus, whose staff 1 holds notes.
+TEST_F(ScriptNumberAnswersConsoleTest, InsRangeReadsOneWayOnEveryRoad) {
+    struct Case {
+        const char* range;
+        bool spaced;  // staff 2's notes stand where staff 1's do
+    };
+    for (const Case& c : {Case{"", false}, Case{"30 150", false}, Case{"30 150 0", false},
+                          Case{"30 150 1", true}, Case{"SP 1", true}, Case{"2 200 7", false}}) {
+        SCOPED_TRACE(std::string("range \"") + c.range + "\"");
+        std::vector<std::vector<std::string>> pages;
+        std::vector<int> statuses;
+        for (const Road road : kAllRoads) {
+            fresh_files();
+            // "Add bar lines?", the menu and the next staff's question are not asked of a run
+            // read by RE.
+            const bool asked = road != Road::Re;
+            std::vector<std::string> lines = {"G a.mus", "IN 2", c.range, "C4/D/E;", "Q;"};
+            // A spacing staff's columns take no bar lines.
+            if (asked && !c.spaced) lines.push_back("N");
+            lines.insert(lines.end(), {";", ";", ";"});
+            if (asked) lines.insert(lines.end(), {"X", "N"});
+            const std::string out = run_on(road, lines);
+            EXPECT_FALSE(has(out, "Not an answer")) << road_name(road) << out;
+            pages.push_back(saved_records(root() / "out.mus"));
+            statuses.push_back(road_status(road, status_));
+        }
+        EXPECT_EQ(pages[1], pages[0]);
+        EXPECT_EQ(pages[2], pages[0]);
+        EXPECT_EQ(statuses[1], statuses[0]);
+        EXPECT_EQ(statuses[2], statuses[0]);
+        // Where staff 2's first note stands.
+        float first = -1.0f;
+        for (const std::string& r : pages[0]) {
+            std::istringstream fields(r);
+            float code = 0, staff = 0, x = 0;
+            if (fields >> code >> staff >> x && code == 1.0f && staff == 2.0f && first < 0.0f)
+                first = x;
+        }
+        if (std::string(c.range) == "2 200 7") {
+            // No rhythms on staff 7: no run, and the run's lines were never its music.
+            EXPECT_EQ(first, -1.0f);
+        } else if (c.spaced) {
+            EXPECT_EQ(first, 20.0f);
+        } else if (std::string(c.range).empty()) {
+            EXPECT_GE(first, 2.0f);
+        } else {
+            EXPECT_EQ(first, 30.0f);
+        }
+    }
 }
 
 // "File exists" after the closing menu's S: No asks for a name again, so a script's line that

@@ -264,9 +264,15 @@ void stop_file_at_non_answer(std::string_view prompt, std::string_view line) {
 // Contract: see the header.
 bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
                                  std::string_view word) {
+    const bool cut = is_cut_line(line);
+    if (cut && !line_from_script()) {
+        // Typed at the keys a cut line answers nothing either: nobody saw what it would read as.
+        name_untaken_line(number_non_answer_text(
+            prompt, cut_line_shown(line), std::string(word) + " ended, nothing was changed."));
+        return true;
+    }
     if (!line_from_script() || line.find_last_not_of(" \t\r") == std::string_view::npos)
         return false;
-    const bool cut = is_cut_line(line);
     if (!cut && read_number_line_whole(WordsInLine::Commas).fault == NumberLineFault::None)
         return false;
     return name_script_number_non_answer(prompt, cut ? cut_line_shown(line) : std::string(line),

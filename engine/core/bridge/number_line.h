@@ -57,7 +57,7 @@ bool name_script_number_non_answer(std::string_view prompt, std::string_view lin
 // scanned line, `line` as given. True when it holds something that is no number (a word, a
 // number with other characters in it): the line is then named with the question and `word`
 // ends ("*** Not an answer to "PROMPT": LINE -- WORD ended, nothing was changed."), and the
-// caller ends its word. An empty line, and a line typed at a terminal, are the question's own.
+// caller ends its word. An empty line, and a terminal's line not cut, are the question's own.
 bool refuse_script_number_answer(std::string_view prompt, std::string_view line,
                                  std::string_view word);
 

@@ -10,6 +10,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"
 #include "engine/render/tables.h"
@@ -55,14 +56,22 @@ int32_t clicked_column() {
     return column;
 }
 
-// Appends text unless the line would pass its 384 characters (then a message, nothing written).
-bool append(std::string& line, const std::string& text) {
+// Appends text unless the line would pass its 384 characters (then told once a line, or the
+// line handed over whole refused: refused set, the entry ends).
+bool append(std::string& line, const std::string& text, bool& told, bool& refused) {
     if (line.size() + text.size() > static_cast<std::size_t>(kInputLineChars - 1)) {
-        core::report_failure("*** The input line is full: at most 384 characters.");
+        refused = refuse_overfull_line(line, text, told);
         return false;
     }
     line += text;
     return true;
+}
+
+// The refused line back in CommandLine, for the reply that names the kind left out.
+void end_refused_line(const std::string& line, int32_t& cursor) {
+    core::CommandLine.set(line.substr(0, static_cast<std::size_t>(kInputLineChars - 1)));
+    cursor = static_cast<int32_t>(std::min<std::size_t>(line.size(), kInputLineChars - 1));
+    core::EngineWaitLevel = -1;
 }
 
 }  // namespace
@@ -131,9 +140,16 @@ void enter_marks_line(int32_t& cursor, int32_t& length) {
     // No modal notice while keys are taken: it would swallow the keys typed while it is up.
     const render::OutOfBoundsNoticeHold notice_hold;
     std::string line;
+    bool told = false;
+    bool refused = false;
+    InputLineRefused = 0;
     cursor = 0;
     core::EngineWaitLevel = 1;
     for (;;) {
+        if (refused) {
+            end_refused_line(line, cursor);
+            return;
+        }
         show_line(line);
         if (!core::wait_for_input_key_or_command()) return;
         const int32_t key = core::InputKeyWord;
@@ -167,7 +183,7 @@ void enter_marks_line(int32_t& cursor, int32_t& length) {
                 if (line.empty()) continue;
                 const int32_t column = clicked_column();
                 text = (line.back() == ' ' ? "" : " ") + std::to_string(column);
-                if (append(line, text)) length = static_cast<int32_t>(text.size());
+                if (append(line, text, told, refused)) length = static_cast<int32_t>(text.size());
                 cursor = static_cast<int32_t>(line.size());
                 continue;
             }
@@ -198,7 +214,7 @@ void enter_marks_line(int32_t& cursor, int32_t& length) {
         const char prev = line.empty() ? ' ' : line.back();
         if (text[0] == '-' && std::isalpha(static_cast<unsigned char>(prev))) text = "/" + text;
         if (word && text != "/") text += ' ';
-        if (!append(line, text)) continue;
+        if (!append(line, text, told, refused)) continue;
         length = static_cast<int32_t>(text.size());
         cursor = static_cast<int32_t>(line.size());
         if (text == "/" || text.back() == ' ') {
@@ -216,6 +232,9 @@ void enter_pairs_line(int32_t& cursor, int32_t& length) {
     int32_t clicks = 0;
     std::string hundreds = "  ";
     char pickup = ' ';
+    bool told = false;
+    bool refused = false;
+    InputLineRefused = 0;
     cursor = 0;
     core::EngineWaitLevel = 1;
 
@@ -234,7 +253,7 @@ void enter_pairs_line(int32_t& cursor, int32_t& length) {
             text += "/";
             clicks = 0;
         }
-        if (append(line, text)) length = static_cast<int32_t>(text.size());
+        if (append(line, text, told, refused)) length = static_cast<int32_t>(text.size());
     };
     // The sign stands right before the number after it.
     const auto finish = [&]() {
@@ -247,6 +266,10 @@ void enter_pairs_line(int32_t& cursor, int32_t& length) {
     };
 
     for (;;) {
+        if (refused) {
+            end_refused_line(line, cursor);
+            return;
+        }
         show_line(line);
         if (!core::wait_for_input_key_or_command()) return;
         const int32_t key = core::InputKeyWord;
@@ -323,11 +346,13 @@ void enter_pairs_line(int32_t& cursor, int32_t& length) {
             const std::size_t at = slash == std::string::npos ? 0 : slash + 1;
             if (line.size() + 1 <= static_cast<std::size_t>(kInputLineChars - 1))
                 line.insert(at, 1, text == "DO" ? '-' : '+');
+            else
+                refused = refuse_overfull_line(line, text, told);
         } else if (text == "#" || text == "%") {
             const int32_t last = std::max(layout::ColumnPositionCount - 1, 0);
             write_number(last);
             if (text == "%") write_number(last);
-        } else if (append(line, text)) {
+        } else if (append(line, text, told, refused)) {
             length = static_cast<int32_t>(text.size());
         }
         cursor = static_cast<int32_t>(line.size());

@@ -15,6 +15,7 @@
 #include "engine/core/tables.h"
 #include "engine/input/mode/motive_files.h"
 #include "engine/input/tables.h"
+#include "engine/input/typed/music_text.h"
 #include "engine/input/typed/typed_rhythms.h"
 #include "engine/layout/tables.h"
 #include "engine/render/page/item_drawing.h"
@@ -307,6 +308,9 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
     // No modal notice while keys are taken: it would swallow the keys typed while it is up.
     const render::OutOfBoundsNoticeHold notice_hold;
     RhythmLine line;
+    bool told = false;
+    bool refused = false;
+    InputLineRefused = 0;
     RhythmCursor.columns = 0;
     RhythmCursor.current_item = InputStartItemCount;
     InputItemMark = 0;
@@ -438,7 +442,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
         }
         line.plus = line.minus = line.dot_flag = 0;
         if (line.text.size() + text.size() > static_cast<std::size_t>(kInputLineChars - 1)) {
-            core::report_failure("*** The rhythm line is full.");
+            refused = refuse_overfull_line(line.text, text, told);
             return;
         }
         line.text += text;
@@ -547,7 +551,7 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
             // finishes the token before it, a ";" ends the line.
             std::string piece;
             bool complete = false;
-            for (std::size_t k = 0; k < text.size() && !end_line && !complete; ++k) {
+            for (std::size_t k = 0; k < text.size() && !end_line && !complete && !refused; ++k) {
                 if (text[k] == ';') {
                     end_line = true;
                     break;
@@ -559,7 +563,13 @@ void enter_rhythm_line(int32_t /*first*/, int32_t& work) {
                 complete = RhythmCursor.columns >= InputColumnCount && !line.text.empty() &&
                            line.text.back() == '/';
             }
-            if (end_line && !piece.empty()) insert(piece);
+            if (end_line && !piece.empty() && !refused) insert(piece);
+            if (refused) {
+                // The notes keep no rhythm from a line that was not taken.
+                core::CommandLine.set(line.text);
+                core::EngineWaitLevel = 0;
+                return;
+            }
             if (!end_line && !complete) continue;
             if (complete) work = static_cast<int32_t>(line.text.size()) - 1;
         }

@@ -80,15 +80,17 @@ std::optional<RunEnd> ask_abandon_run() {
 // the script's next lines as its retyping. It is named and left out as a lone ";" would be
 // (kept as ";"), and the run goes on with the next kind. A refused notes line takes the notes
 // it drew along; a refused rhythms line leaves the notes as the notes line built them.
-void leave_out_refused_line() {
+void leave_out_refused_line(bool named = false) {
     static constexpr const char* kKinds[] = {"notes", "rhythms", "marks", "beams", "slurs"};
     const int32_t kind = InputParserMode;
     core::FixedText<kInputLineChars>* kept[] = {&InputLines.notes, &InputLines.rhythms,
                                                 &InputLines.marks, &InputLines.beams,
                                                 &InputLines.slurs};
-    core::name_untaken_line(
-        std::string("*** The ") + kKinds[kind - 1] +
-        " line was refused and left out: " + core::named_as_read(kept[kind - 1]->trimmed()));
+    if (!named) {
+        core::name_untaken_line(
+            std::string("*** The ") + kKinds[kind - 1] +
+            " line was refused and left out: " + core::named_as_read(kept[kind - 1]->trimmed()));
+    }
     kept[kind - 1]->set(";");
     if (kind == kNotesMode) {
         roll_back_input_store();
@@ -106,6 +108,22 @@ RunEnd line_loop() {
         ask_input_line(flag, length);
         if (input_closing()) return RunEnd::Closing;
         if (flag == 2) return RunEnd::FileEnded;
+        if (flag == 3) {
+            // A line that did not fit was refused whole, and named: the notes keep no rhythm
+            // of it.
+            if (InputParserMode == kRhythmsMode) {
+                roll_back_input_store();
+                InputParserMode = kNotesMode;
+                store_input_items();
+                InputParserMode = kRhythmsMode;
+            }
+            if (input_line_from_script()) leave_out_refused_line(true);
+            if (from_user()) {
+                render::redraw_items();
+                core::refresh_screen();
+            }
+            continue;
+        }
         if (core::SecondLine.starts_with("!!")) {
             // The notes or rhythm entry asked already: abandon without a second question.
             abandon_input(1);
@@ -326,6 +344,8 @@ void show_input_staff(int32_t staff) {
 // on Yes.
 bool continue_on_next_staff() {
     const int32_t staff = core::nint(InputStaff);
+    // Past the last staff there is no next one to go on with: the run ends as after No.
+    if (staff >= layout::kMaxStaves) return false;
     const std::string question = "Continue Input on Staff " + three_digits(staff + 1) + " ?";
     if (core::front_end().AskYesNo(question.c_str(), 1) != -1) return false;
     if (input_closing()) return false;
@@ -426,68 +446,24 @@ bool set_up_run() {
     InputStartItemCount = core::ItemCount;
     InputParserMode = 0;
 
+    // The preset offered is the same on every road, and so is the reading of the line that
+    // answers it (ask_input_range): a command file's line is read as a piped one.
     bool spacing_path = false;
-    std::string file_range_line;  // the range as a command file gave it
-    if (from_user()) {
-        frame_staff(InputStaff);
-        find_first_free_position();
-        if (layout::SpacingStaff < 256.0f) core::ParamBuffer(1) = 10.0f;
-        layout::InputRangeStart = core::ParamBuffer(1);
-        if (layout::InputRangeEnd == 0.0f) layout::InputRangeEnd = render::PageExtent;
-        core::FrontEndCommandBuffer.set("Set Input Space for Staff " +
-                                        three_digits(core::nint(InputStaff)));
-        int32_t result = 0;
-        ask_input_range(result);
-        if (input_closing()) return false;
-        if (result == 2) return false;
-        if (layout::SpacingStaff <= 256.0f) {
-            frame_staff(layout::SpacingStaff);
-            core::ParamBuffer(1) = 10.0f;
-            spacing_path = true;
-        }
-    } else {
-        std::string rec;
-        // The range is the file's next line that answers: comments, blocks and pauses pass,
-        // a blank line keeps the range as at the console, the end mark ends the file.
-        if (core::MacroUnit > 0 && core::next_command_file_answer_record(rec, true)) {
-            core::CommandLine.set(rec);
-            int32_t n = 0, c1 = 0, c2 = 0;
-            core::upper_case_key_letters(core::CommandLine, n, c1, c2);
-            const bool names_spacing =
-                core::CommandLine.starts_with("SP") || core::CommandLine.starts_with("ZP");
-            core::scan_command_line(n);
-            if (names_spacing) {
-                layout::SpacingStaff = static_cast<float>(core::nint(core::ParamBuffer(2)));
-                spacing_path = true;
-            } else if (core::is_bare_x(rec)) {
-                // The range dialog's Cancel, as a pipe gives it: the writer meant no music to
-                // follow, so the file goes on.
-                delete_temp_clef();
-                return false;
-            } else if (core::refuse_file_number_line(kInputRangeQuestion, rec)) {
-                // A line that is no range (a command, a notes line) was never meant for it: the
-                // file's next lines are the music of a range it never gave.
-                delete_temp_clef();
-                return false;
-            } else {
-                if (core::ParamBuffer(1) != 0.0f || core::ParamBuffer(2) != 0.0f)
-                    layout::SpacingStaff = kNoSpacingStaff;
-                if (core::ParamBuffer(2) == 0.0f) core::ParamBuffer(2) = end_limit;
-                layout::InputRangeStart = core::ParamBuffer(1);
-                layout::InputRangeEnd =
-                    core::ParamBuffer(2) != 0.0f ? core::ParamBuffer(2) : render::PageExtent;
-                file_range_line = rec;
-                count_input_line();
-            }
-        } else {
-            if (core::MacroUnit > 0) {
-                core::close_unit(core::MacroUnit);
-                int32_t palette = 0;
-                tell_file_ended_before(input_line_prompt(false, palette));
-            }
-            core::MacroUnit = 0;
-            return false;
-        }
+    if (from_user()) frame_staff(InputStaff);
+    find_first_free_position();
+    if (layout::SpacingStaff < 256.0f) core::ParamBuffer(1) = 10.0f;
+    layout::InputRangeStart = core::ParamBuffer(1);
+    if (layout::InputRangeEnd == 0.0f) layout::InputRangeEnd = render::PageExtent;
+    core::FrontEndCommandBuffer.set("Set Input Space for Staff " +
+                                    three_digits(core::nint(InputStaff)));
+    int32_t result = 0;
+    ask_input_range(result);
+    if (input_closing()) return false;
+    if (result == 2) return false;
+    if (layout::SpacingStaff <= 256.0f) {
+        if (from_user()) frame_staff(layout::SpacingStaff);
+        core::ParamBuffer(1) = 10.0f;
+        spacing_path = true;
     }
     // A range that names no spacing staff drops the columns of the last one, so that no
     // later rhythms line is laid on them.
@@ -505,20 +481,6 @@ bool set_up_run() {
     float p1 = std::max(layout::InputRangeStart, start_min);
     float p2 = layout::InputRangeEnd != 0.0f ? layout::InputRangeEnd : render::PageExtent;
     p2 = std::min(p2, end_limit);
-    // A command file's range with no room ends the input, and the file with it: its next
-    // lines were the notes for that range. (The dialog has asked until the range had room.)
-    if (!spacing_path && !input_range_has_room(p1, layout::SpacingStaff)) {
-        const std::size_t last = file_range_line.find_last_not_of(" \t\r");
-        file_range_line.resize(last == std::string::npos ? 0 : last + 1);
-        core::name_untaken_line("*** Not an answer to \"" + std::string(kInputRangeQuestion) +
-                                "\": " + file_range_line + ": the rest of the file was not read.");
-        if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
-            core::close_unit(core::MacroUnit);
-        core::MacroUnit = 0;
-        core::mark_run_failed();
-        delete_temp_clef();
-        return false;
-    }
     core::ParamBuffer(1) = p1;
     core::ParamBuffer(2) = p2;
     InputLeftLimit = p1 - 5.0f;

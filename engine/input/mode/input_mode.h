@@ -21,7 +21,8 @@ void run_input_mode();
 void input_mode_2();
 // Takes one line of the kind InputParserMode into CommandLine (from the user, a command file or
 // the edit dialog). flag 0 for a line taken, 1 when the dialog was cancelled, 2 when the command
-// file ended before the line (what the last kind built stored, the user told; the run ends);
+// file ended before the line (what the last kind built stored, the user told; the run ends),
+// 3 when the live entry refused the line it was handed whole (named: left out or asked again);
 // length the line's trimmed length. SecondLine(1) "^" tells the caller the line was refused or
 // cancelled.
 void ask_input_line(int32_t& flag, int32_t& length);
@@ -44,8 +45,21 @@ void find_first_free_position();
 void check_spacing_staff(int32_t& not_set);
 // P1..P50 := 0, then the first staff item of staff NINT(staff) into P1..Pn.
 void load_staff_item_params(float staff);
-// The spacing-range dialog; result 2 is Cancel.
+// The input range: from a command file its next line, else the spacing-range dialog; result 2
+// is Cancel (also a file's line that is no range, which stops the file, and the file's end).
 void ask_input_range(int32_t& result);
+// What a line given at the range question is.
+enum class RangeLine {
+    Range,    // words 5..7 hold the range
+    Cancel,   // X alone: the dialog's Cancel
+    NoRange,  // a word, more than three numbers, a line cut at its length limit
+    NoRoom,   // a range whose begin leaves the music no room
+};
+// Reads a line given at the range question over the words offered: 5 the begin, 6 the end, 7
+// the spacing staff (0 none). An empty line keeps them all, one to three whole numbers replace
+// the first ones, "SP n" (or "ZP n", as a saved position line gives it) names the spacing staff
+// n. Every road's line is read here: typed, piped, a script file, a file read by RE.
+RangeLine read_input_range_line(std::string_view line, core::Array1<int32_t, 8>& words);
 // Whether a typed range (no spacing staff: spacing_staff 0 or above 256) leaves the music any
 // room: its begin, not below 0, must lie before the page's extent. A begin not below its end
 // spaces to the extent, so at or past it the notes would have no width to go in.

@@ -305,6 +305,7 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         core::EngineWaitLevel = 1;
         int32_t cursor = 0;
         int32_t work = 0;
+        InputLineRefused = 0;
         switch (InputParserMode) {
             case 0:
                 core::ask_line_trimmed(prompt);
@@ -336,6 +337,10 @@ void ask_input_line(int32_t& flag, int32_t& length) {
                 break;
         }
         if (core::ApplicationClosingWord == 1) return;
+        if (InputLineRefused != 0) {
+            flag = 3;
+            return;
+        }
         if (core::SecondLine(1) == '^') return;
         if (core::SecondLine.starts_with("!!")) return;
         bool midi_line = false;

@@ -1,14 +1,19 @@
 // The input run's items: the rows of a built line stored as items, the widening of crowded
 // columns, the input staff and its first free position, the spacing staff and the range dialog.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/number_line.h"
+#include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_sorting.h"
@@ -293,9 +298,86 @@ void load_staff_item_params(float staff) {
     }
 }
 
-// Contract: reads InputRangeStart/End, SpacingStaff, InputStaff and the dialog text left in
-// FrontEndCommandBuffer; writes SpacingStaff, InputRangeStart/End and P(1), P(2). Cancel
-// (result 2) deletes the temporary clef item.
+namespace {
+
+// The range a file's line answers, as ask_input_range answers it; false (the file stopped or
+// ended, told) when the line is none.
+bool file_input_range(core::Array1<int32_t, 8>& words, int32_t& result) {
+    std::string rec;
+    // Comments, blocks and pauses pass; a blank line is the preset, as at the console; the end
+    // mark ends the file.
+    if (core::MacroUnit <= 0 || !core::next_command_file_answer_record(rec, true)) {
+        if (core::MacroUnit > 0) {
+            core::close_unit(core::MacroUnit);
+            int32_t palette = 0;
+            tell_file_ended_before(input_line_prompt(false, palette));
+        }
+        core::MacroUnit = 0;
+        result = 2;
+        return false;
+    }
+    switch (read_input_range_line(rec, words)) {
+        case RangeLine::Range:
+            result = 1;
+            return true;
+        case RangeLine::Cancel:
+            // The writer meant no music to follow: the file goes on.
+            result = 2;
+            return false;
+        case RangeLine::NoRange:
+        case RangeLine::NoRoom:
+            // The file's next lines are the music of a range it never gave: they are not read.
+            core::stop_file_at_non_answer(kInputRangeQuestion, rec);
+            result = 2;
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Contract: see the header. A line cut at its length limit is no range, whatever its kept part
+// reads as.
+RangeLine read_input_range_line(std::string_view line, core::Array1<int32_t, 8>& words) {
+    if (core::is_cut_line(line)) return RangeLine::NoRange;
+    if (core::is_bare_x(line)) return RangeLine::Cancel;
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return input_range_has_room(static_cast<float>(words(5)), static_cast<float>(words(7)))
+                   ? RangeLine::Range
+                   : RangeLine::NoRoom;
+    }
+    std::string text(line.substr(first));
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const bool names_spacing = text.starts_with("SP") || text.starts_with("ZP");
+    std::istringstream fields(names_spacing ? text.substr(2) : text);
+    std::vector<int32_t> whole;
+    std::string field;
+    float value = 0.0f;
+    while (fields >> field) {
+        if (whole.size() == (names_spacing ? 1u : 3u) || !core::read_number_whole(field, value) ||
+            std::fabs(value) >= 2147483648.0f)
+            return RangeLine::NoRange;
+        whole.push_back(static_cast<int32_t>(value));
+    }
+    if (names_spacing) {
+        if (whole.size() != 1 || whole[0] < 1 || whole[0] > layout::kMaxStaves)
+            return RangeLine::NoRange;
+        words(7) = whole[0];
+        return RangeLine::Range;
+    }
+    core::Array1<int32_t, 8> read = words;
+    for (std::size_t k = 0; k < whole.size(); ++k) read(5 + static_cast<int>(k)) = whole[k];
+    if (!input_range_has_room(static_cast<float>(read(5)), static_cast<float>(read(7))))
+        return RangeLine::NoRoom;
+    words = read;
+    return RangeLine::Range;
+}
+
+// Contract: reads InputRangeStart/End, SpacingStaff, InputStaff, MacroUnit and the dialog text
+// left in FrontEndCommandBuffer; writes SpacingStaff, InputRangeStart/End and P(1), P(2); from
+// a command file its next line (MacroUnit 0 when the file ended or stopped). Cancel (result 2)
+// deletes the temporary clef item.
 void ask_input_range(int32_t& result) {
     core::Array1<int32_t, 8> words;
     words.fill(0);
@@ -310,6 +392,12 @@ void ask_input_range(int32_t& result) {
     words(8) = core::nint(InputStaff);
     const core::FixedText<48> heading = core::FrontEndCommandBuffer;
     for (;;) {
+        if (core::MacroUnit > 0) {
+            core::FrontEndCommandBuffer.blank();
+            // The range is one line of the file, read as the console reads a piped one.
+            if (file_input_range(words, result) && words(7) == 0) count_input_line();
+            break;
+        }
         result = core::front_end().RunSpacingRangeDialog(words);
         // The heading is no command: left in the buffer, the next key wait would run it.
         core::FrontEndCommandBuffer.blank();

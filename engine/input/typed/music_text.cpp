@@ -4,7 +4,9 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/front_end_port.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/input/mode/input_mode.h"
@@ -353,6 +355,31 @@ void report_long_line_cut(int32_t end, std::string_view left_out) {
                 "\" was left out.";
     }
     core::name_untaken_line(text);
+}
+
+int32_t InputLineRefused = 0;
+
+// Contract: see the header. Reads InputParserMode; writes InputLineRefused.
+bool refuse_overfull_line(std::string_view kept, std::string_view text, bool& told) {
+    const std::string rest = core::front_end().DropRestOfTypedLine();
+    const bool script = core::front_end().InputIsScript();
+    if (rest.empty() && !script) {
+        if (!told) core::report_failure("*** The input line is full: at most 384 characters.");
+        told = true;
+        return false;
+    }
+    static constexpr const char* kKinds[] = {"notes", "rhythms", "marks", "beams", "slurs"};
+    const char* kind =
+        InputParserMode >= 1 && InputParserMode <= 5 ? kKinds[InputParserMode - 1] : "input";
+    const std::string whole = std::string(kept) + std::string(text) + rest;
+    constexpr std::size_t kShown = 40;
+    std::string shown = core::named_as_read(whole);
+    if (shown.size() > kShown) shown = shown.substr(0, kShown) + " ...";
+    core::name_untaken_line(std::string("*** The ") + kind + " line is longer than " +
+                            std::to_string(kInputLineChars) + " characters: it was refused" +
+                            (script ? " and left out" : "") + ": " + shown);
+    InputLineRefused = 1;
+    return true;
 }
 
 // Contract: see the header. Writes InputTokenList (through push_input_value), InputParseStatus

@@ -18,6 +18,16 @@ int32_t long_line_end(std::string_view line);
 // Tells that the line of the kind being entered was longer than an input line: it ends at
 // position end (0: it ends nowhere and is refused), and left_out was dropped.
 void report_long_line_cut(int32_t end, std::string_view left_out);
+// 1 when the live entry refused the line it was handed whole because it passed 384 characters
+// (see refuse_overfull_line): the line was named, and is left out from a script or asked again.
+// 0 when a line is asked for.
+extern int32_t InputLineRefused;
+// A live entry's line (kept, text the piece that did not fit) would pass its 384 characters.
+// Keys that come one by one (the window) are told so once a line (told) and the line stays,
+// full; a line handed over whole (the console's typed or piped line) is refused whole, named
+// once, its untaken keys dropped with it: cut short it would mark, beam or tie other notes than
+// the ones written. True when refused (InputLineRefused 1).
+bool refuse_overfull_line(std::string_view kept, std::string_view text, bool& told);
 // The tokens from position on, each pushed (with its repeats) onto InputTokenList.
 void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position);
 // One token from cursor: the driver moves cursor past it (0 after a syntax error); complete
