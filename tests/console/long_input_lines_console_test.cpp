@@ -261,6 +261,7 @@ TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) 
         int kind;  // the line's place: 0 rhythms, 1 marks, 2 beams, 3 slurs
         std::string line;
         bool refused;
+        std::string notes = "TR/C5/D/M;";
     };
     // A pair a note can be beamed or tied in, or a mark on it: four characters each.
     const auto filled = [](const std::string& unit, std::size_t length) {
@@ -281,6 +282,9 @@ TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) 
         // The brief's line: past the line reader's limit as well.
         {"slurs, 601", 3, times(150, "1 2 ") + ";", true},
         {"marks, 601", 1, times(150, "A 1 ") + ";", true},
+        // A hundred columns: their rhythms pass 384 characters at the 96th.
+        {"rhythms, 401", 0, times(100, "Q../").substr(0, 399) + ";", true,
+         "TR/C4/" + times(99, "D/") + "M;"},
     };
     ASSERT_EQ(cases[3].line.size(), 385u);
     for (const Case& c : cases) {
@@ -293,7 +297,7 @@ TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) 
             type({"EI", "8 1 0", "8 2 0", "1 1 120 5 5 0 4", "14 1 150", "EI", "SA two.mus"});
             core::reset_engine();
             // The notes line ends at its bar line: no bar lines are offered.
-            std::vector<std::string> lines = {"G two.mus", "IN 1", "",  "TR/C5/D/M;",
+            std::vector<std::string> lines = {"G two.mus", "IN 1", "",  c.notes,
                                               "Q;",        ";",    ";", ";"};
             // Rhythms at 4, marks, beams and slurs at 5 to 7.
             const std::size_t at = 4 + static_cast<std::size_t>(c.kind);
