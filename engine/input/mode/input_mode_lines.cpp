@@ -379,6 +379,10 @@ void ask_input_line(int32_t& flag, int32_t& length) {
             }
             if (core::CommandLine(1) == '!') core::SecondLine.set("!!");
             if (core::ApplicationClosingWord == 1) return;
+            if (InputLineRefused != 0) {
+                flag = 3;
+                return;
+            }
             if (core::SecondLine(1) == '^') return;
             if (core::SecondLine.starts_with("!!")) return;
         }
