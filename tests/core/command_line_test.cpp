@@ -120,6 +120,8 @@ TEST_F(CommandLineTest, ScanGivesCompactFormAndOneSlotPerField) {
         for (std::size_t k = 0; k < c.params.size(); ++k)
             EXPECT_FLOAT_EQ(p(static_cast<int>(k) + 1), c.params[k]) << "P" << k + 1;
         EXPECT_FLOAT_EQ(p(static_cast<int>(c.params.size()) + 1), 0.0f);
+        // A line left unscanned keeps no fields of the line before it.
+        if (c.params.empty()) EXPECT_TRUE(ScannedFields.empty());
     }
 }
 

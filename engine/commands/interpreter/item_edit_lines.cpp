@@ -14,6 +14,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_panel_record.h"
 #include "engine/core/tables.h"
@@ -202,35 +203,6 @@ std::string word_in_applied_pair() {
             return field.text;
     }
     return std::string();
-}
-
-// The numbers after a step word (L, R, U, D and their unit and doubled forms: "LP 1E1") or
-// SZ are read whole as the pairs read them; one they would not take whole ("1,5", "1.5X")
-// refuses the line by name. Other words' rest (a file name, a text) is left alone. False when
-// the line was refused.
-bool take_edit_word_numbers() {
-    if (ScannedFields.size() < 2 || ScannedFields[0].number) return true;
-    std::string word = ScannedFields[0].text;
-    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const bool step = !word.empty() && word.size() <= 2 &&
-                      std::string_view("LRUD").find(word[0]) != std::string_view::npos &&
-                      (word.size() == 1 || word[1] == 'P' || word[1] == 'I' || word[1] == 'C' ||
-                       word[1] == word[0]);
-    if (!step && word != "SZ") return true;
-    for (std::size_t k = 1; k < ScannedFields.size(); ++k) {
-        const ScannedField& field = ScannedFields[k];
-        if (!field.number) continue;
-        std::string typed = field.text;
-        float value = 0.0f;
-        const bool joined = field.after == ',' && k + 1 < ScannedFields.size();
-        if (joined) typed += "," + ScannedFields[k + 1].text;
-        if (joined || !read_number_whole(field.text, value)) {
-            name_untaken_line("*** Not a number: " + typed + " -- the line was not taken.");
-            return false;
-        }
-        if (field.index >= 1 && field.index <= 45) ParamBuffer(field.index) = value;
-    }
-    return true;
 }
 
 CommandFlow run_edit_item_step(bool from_keyword_path, bool pm = false);
@@ -498,6 +470,7 @@ CommandFlow run_edit_line() {
         return CommandFlow::EndCommand;
     }
     prepare_line_in_hand();
+    if (!take_edit_word_numbers()) return CommandFlow::EndCommand;
 
     // "QP" and a parameter number: the scan has left "QP*" with the number in P2.
     if (starts("QP*") && CommandLine(4) == ' ') {
@@ -613,7 +586,6 @@ CommandFlow run_edit_line() {
         if (!arithmetic && !edit::check_pair_values(reading.typed)) return CommandFlow::EndCommand;
         return run_edit_item_step(false);
     }
-    if (!take_edit_word_numbers()) return CommandFlow::EndCommand;
     return run_keyword_step(false);
 }
 
@@ -698,6 +670,19 @@ CommandFlow run_item_edit_lines() {
         return CommandFlow::EndCommand;
     }
     return run_edit_line();
+}
+
+// Contract: see the header. Reads ScannedFields and SecondLine; writes ParamBuffer.
+bool take_edit_word_numbers() {
+    if (ScannedFields.empty() || ScannedFields[0].number) return true;
+    std::string word = ScannedFields[0].text;
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string_view rest_is_text : kEditWordsWithTextRest)
+        if (word.starts_with(rest_is_text)) return true;
+    const NumberLineReading reading = read_edit_word_numbers();
+    if (reading.fault == NumberLineFault::None) return true;
+    name_untaken_line(number_line_refusal(reading));
+    return false;
 }
 
 // Contract: the keyword path for a prepared line (E and S words, Esc while editing).

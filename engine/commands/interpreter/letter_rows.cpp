@@ -6,6 +6,7 @@
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/interpreter/item_edit_lines.h"
 #include "engine/commands/interpreter/item_names.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
@@ -97,7 +98,10 @@ CommandFlow row_d() {
 }
 
 CommandFlow row_e() {
-    if (starts("ED") && CommandLine(3) != 'I') return run_edit_keyword_path();
+    if (starts("ED") && CommandLine(3) != 'I') {
+        if (!take_edit_word_numbers()) return CommandFlow::EndCommand;
+        return run_edit_keyword_path();
+    }
     // "EN": the transposition with the line's numbers.
     if (second() == 'N') {
         edit::transpose_items();
@@ -265,7 +269,10 @@ CommandFlow row_r() {
 CommandFlow row_s() {
     const bool layout_word =
         !starts("ST") || CommandLine(3) == 'S' || CommandLine(3) == 'M' || starts("STU");
-    if (!layout_word) return run_edit_keyword_path();
+    if (!layout_word) {
+        if (!take_edit_word_numbers()) return CommandFlow::EndCommand;
+        return run_edit_keyword_path();
+    }
     run_s_family_word();
     layout::StaffLayoutCounters(1) = KeptLayoutCounters(1);
     layout::StaffLayoutCounters(2) = KeptLayoutCounters(2);

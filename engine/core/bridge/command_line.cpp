@@ -191,6 +191,9 @@ void keep_line_as_read(std::string_view line) {
 void read_command_line() {
     for (int k = 1; k <= 4; ++k) CommandHeader(k) = '\0';
     for (int k = 1; k <= 50; ++k) ParamBuffer(k) = 0.0f;
+    // A line left unscanned (a file name, "ALL") has no fields: the last line's are gone too.
+    ScannedFields.clear();
+    ScannedFieldCount = 0;
     CommandModeLetters(2) = ' ';
 
     const bool from_file = MacroUnit != 0;

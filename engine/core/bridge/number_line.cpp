@@ -76,6 +76,85 @@ void drop_field(int32_t index) {
     if (ScannedFieldCount > 0) --ScannedFieldCount;
 }
 
+// Takes the mark of field `index` out of the scan's compact form of CommandLine (a "*" for each
+// number and for each gap before a word, a word's characters for the word), so that the line's
+// words stand as they would with the number typed plainly. `before` marks of earlier fields
+// were taken out already. Fields past the 44th share P45.
+void drop_compact_mark(int32_t index, int32_t before) {
+    if (index < 1 || index >= 45) return;
+    int32_t at = 1;
+    int32_t previous = 0;
+    for (const ScannedField& field : ScannedFields) {
+        if (field.index >= index) break;
+        at += field.index - previous - 1;  // the gaps before it
+        at += field.number ? 1 : static_cast<int32_t>(field.text.size());
+        previous = field.index;
+    }
+    at += index - previous - 1 - before;
+    if (at < 1 || at > CommandLine.size() || CommandLine(at) != '*') return;
+    for (int32_t k = at; k < CommandLine.size(); ++k) CommandLine(k) = CommandLine(k + 1);
+    CommandLine(CommandLine.size()) = ' ';
+}
+
+// Upper-case comparison of two texts.
+bool same_text(std::string_view a, std::string_view b) { return upper(a) == upper(b); }
+
+// Reads the number field ScannedFields[i] whole: a decimal with an optional exponent, also one
+// the scan split at its sign ("1E-5" is the field "1E" and the field "5"). text gets the number
+// as typed and value its stored real; i moves onto the exponent's field when that was joined.
+NumberLineFault read_field_whole(std::size_t& i, std::string& text, float& value, bool& joined) {
+    const ScannedField& field = ScannedFields[i];
+    text = field.text;
+    joined = false;
+    const std::size_t mantissa = decimal_length(text);
+    const std::string rest = upper(std::string_view(text).substr(mantissa));
+    std::string exponent;
+    if (mantissa > 0 && rest == "E" && (field.after == '+' || field.after == '-') &&
+        i + 1 < ScannedFields.size() && ScannedFields[i + 1].number &&
+        ScannedFields[i + 1].column == field.column + static_cast<int32_t>(text.size()) + 1 &&
+        all_digits(ScannedFields[i + 1].text)) {
+        // "1E-5": the scan ended the number at the sign; the digits after it are its exponent.
+        exponent = std::string(1, field.after) + ScannedFields[i + 1].text;
+        text += field.after + ScannedFields[i + 1].text;
+        joined = true;
+        ++i;
+    } else if (mantissa > 0 && rest.size() > 1 && rest[0] == 'E' && all_digits(rest.substr(1))) {
+        exponent = rest.substr(1);
+    } else if (mantissa == 0 || !rest.empty()) {
+        return NumberLineFault::NotANumber;
+    }
+    std::string plain = std::string(field.text.substr(0, mantissa));
+    if (!plain.empty() && plain.back() == '.') plain.pop_back();
+    if (plain == "-" || plain.empty()) plain += "0";
+    if (!exponent.empty()) plain += "e" + exponent;
+    return stored_value(plain, value) ? NumberLineFault::None : NumberLineFault::OutOfRange;
+}
+
+// The piece of the line as typed (blanks around it) that holds ScannedFields[i], from the
+// field's own start when it lies in the line's first piece (the word: "U10", "SZ1.5"). The
+// field's own text when the line as typed is not the scanned one (a mini macro rewrote it).
+std::string typed_piece(std::size_t i) {
+    const ScannedField& field = ScannedFields[i];
+    int32_t lead = 0;
+    while (lead < SecondLine.size() && SecondLine(lead + 1) == ' ') ++lead;
+    const int32_t at = lead + field.column;
+    const auto same = [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) ==
+               std::toupper(static_cast<unsigned char>(b));
+    };
+    if (field.text.empty() || at > SecondLine.size() || !same(SecondLine(at), field.text[0]))
+        return field.text;
+    const auto blank = [](char c) { return c == ' ' || c == '\0' || c == '\t' || c == '\r'; };
+    int32_t word_end = lead + 1;
+    while (word_end <= SecondLine.size() && !blank(SecondLine(word_end))) ++word_end;
+    int32_t from = at;
+    if (at > word_end)
+        while (from > 1 && !blank(SecondLine(from - 1))) --from;
+    int32_t to = at;
+    while (to < SecondLine.size() && !blank(SecondLine(to + 1))) ++to;
+    return std::string(SecondLine.sub(from, to));
+}
+
 }  // namespace
 
 // Contract: see the header. Reads ScannedFields; writes ParamBuffer P(1..45) and
@@ -102,33 +181,11 @@ NumberLineReading read_number_line_whole(WordsInLine words) {
             }
             continue;
         }
-        std::string text = field.text;
-        const std::size_t mantissa = decimal_length(text);
-        const std::string rest = upper(std::string_view(text).substr(mantissa));
-        std::string exponent;
-        if (mantissa > 0 && rest == "E" && (field.after == '+' || field.after == '-') &&
-            i + 1 < ScannedFields.size() && ScannedFields[i + 1].number &&
-            ScannedFields[i + 1].column == field.column + static_cast<int32_t>(text.size()) + 1 &&
-            all_digits(ScannedFields[i + 1].text)) {
-            // "1E-5": the scan ended the number at the sign; the digits after it are its exponent.
-            exponent = std::string(1, field.after) + ScannedFields[i + 1].text;
-            text += field.after + ScannedFields[i + 1].text;
-            ++i;
-        } else if (mantissa > 0 && rest.size() > 1 && rest[0] == 'E' &&
-                   all_digits(rest.substr(1))) {
-            exponent = rest.substr(1);
-        } else if (mantissa == 0 || !rest.empty()) {
-            r.fault = NumberLineFault::NotANumber;
-            r.word = text;
-            return r;
-        }
-        std::string plain = std::string(field.text.substr(0, mantissa));
-        if (!plain.empty() && plain.back() == '.') plain.pop_back();
-        if (plain == "-" || plain.empty()) plain += "0";
-        if (!exponent.empty()) plain += "e" + exponent;
+        std::string text;
         float value = 0.0f;
-        if (!stored_value(plain, value)) {
-            r.fault = NumberLineFault::OutOfRange;
+        bool joined = false;
+        r.fault = read_field_whole(i, text, value, joined);
+        if (r.fault != NumberLineFault::None) {
             r.word = text;
             return r;
         }
@@ -136,8 +193,55 @@ NumberLineReading read_number_line_whole(WordsInLine words) {
             ParamBuffer(index) = value;
             r.typed[static_cast<std::size_t>(index)] = text;
         }
-        if (!exponent.empty() && text.size() > field.text.size()) {
+        if (joined) {
             // The exponent's digits were a field of their own.
+            drop_field(index + 1);
+            ++dropped;
+        }
+    }
+    return r;
+}
+
+// Contract: see the header. Reads ScannedFields and SecondLine; writes ParamBuffer P(1..45) and
+// ScannedFieldCount as read_number_line_whole does.
+NumberLineReading read_edit_word_numbers() {
+    NumberLineReading r;
+    r.typed.assign(46, std::string());
+    if (ScannedFields.empty() || ScannedFields[0].number) return r;
+    std::size_t last_number = 0;
+    for (std::size_t k = 1; k < ScannedFields.size(); ++k)
+        if (ScannedFields[k].number) last_number = k;
+    int32_t dropped = 0;
+    for (std::size_t i = 1; i <= last_number; ++i) {
+        const ScannedField& field = ScannedFields[i];
+        const int32_t index = field.index - dropped;
+        const std::string piece = typed_piece(i);
+        // A word before a number ("+" of "+5", "," of ",2") would move the numbers out of
+        // their places: the word would read the first of them as 0.
+        if (!field.number) {
+            if (field.text.empty()) continue;  // control characters only: no word
+            r.fault = NumberLineFault::NotANumber;
+            r.word = piece;
+            return r;
+        }
+        std::string text;
+        float value = 0.0f;
+        bool joined = false;
+        r.fault = read_field_whole(i, text, value, joined);
+        // The piece as typed is this number alone ("1,5" and "5-6" are no number).
+        if (r.fault == NumberLineFault::None && !same_text(piece, text))
+            r.fault = NumberLineFault::NotANumber;
+        if (r.fault != NumberLineFault::None) {
+            r.word = piece;
+            return r;
+        }
+        if (index >= 1 && index <= 45) {
+            ParamBuffer(index) = value;
+            r.typed[static_cast<std::size_t>(index)] = text;
+        }
+        if (joined) {
+            // The exponent's digits were a field of their own, with a mark of their own.
+            drop_compact_mark(field.index + 1, dropped);
             drop_field(index + 1);
             ++dropped;
         }

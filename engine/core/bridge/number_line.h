@@ -35,6 +35,14 @@ enum class WordsInLine {
 // are refused as `words` says; "INF", "INFINITY" and "NAN" (signed or not) always.
 NumberLineReading read_number_line_whole(WordsInLine words);
 
+// The numbers after the word of the last scanned line (an edit word: "LP 1E1", "SZ 15e-1",
+// "I 3"), each read as read_number_line_whole reads it, its whole value put in ParamBuffer.
+// Every piece of the line as typed (blanks around it) that holds a number up to the last one
+// must be one number alone: "+5", ",2", "1..5", "1,5" and "1.5X" are refused, the piece as
+// typed being the word; so is a word before a number (it would move the numbers out of their
+// places). Words after the last number, and a line without numbers, are the word's own.
+NumberLineReading read_edit_word_numbers();
+
 // The reply that refuses a line for reading's fault, naming the field.
 std::string number_line_refusal(const NumberLineReading& reading);
 

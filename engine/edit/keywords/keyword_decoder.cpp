@@ -877,9 +877,9 @@ StarStepWord read_star_step_word() {
         std::isdigit(static_cast<unsigned char>(next)) || next == '.' || next == '-' || next == '+';
     if (!number && next != ' ') return out;
     if (number) {
+        // The number as the line's numbers were read: whole, an exponent included ("L* 15e-1").
         word += '*';
-        int32_t at = static_cast<int32_t>(rest) + 1;
-        out.value = core::parse_number(typed, at);
+        out.value = ParamBuffer(2);
     }
     out.found = true;
     out.word = word;
