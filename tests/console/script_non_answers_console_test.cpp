@@ -813,6 +813,11 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          {"EI", "8 60 0", "X", "PGR"},
          4,
          "**** The other page would pass staff 256: nothing moved."},
+        // A box past the page's staves at the box words: the box is refused by name.
+        {"DE, a box past staff 256", {"DE", "999 1 2"}, 3, "*** Staff numbers are 1 to 256"},
+        {"D, a box past staff 256", {"D", "999 1 2"}, 3, "*** Staff numbers are 1 to 256"},
+        {"A, a box past staff 256", {"A", "999 1 2"}, 3, "*** Staff numbers are 1 to 256"},
+        {"IN past staff 256", {"IN 300"}, 3, "*** Staff 300: staves are 1 to 256 -- no input."},
         {"H on one group of staves",
          {"H", "5"},
          3,
@@ -827,6 +832,12 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
             lines.push_back("SA out.mus");
             const std::string out = run_on(road, lines);
             EXPECT_TRUE(has(out, f.said)) << out;
+            // The refusal was the word's reply: no direction notice follows it.
+            const std::size_t said_at = out.find(f.said);
+            const std::size_t next = out.find('\n', said_at);
+            if (said_at != std::string::npos && next != std::string::npos) {
+                EXPECT_NE(out.compare(next + 1, 11, "Direction ="), 0) << out;
+            }
             EXPECT_EQ(saved_records(root() / "out.mus").size(), f.saved_items) << out;
             EXPECT_EQ(status_of(road), 1) << out;
             EXPECT_FALSE(fs::exists(root() / "SA out.mus")) << "a line taken as a name\n" << out;

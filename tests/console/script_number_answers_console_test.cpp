@@ -478,6 +478,24 @@ TEST_F(ScriptNumberAnswersConsoleTest, TheNewSizeFromACommandFile) {
     }
     EXPECT_EQ(pages[0], pages[1]);
     EXPECT_NE(pages[1], saved_records(root() / "two.mus"));
+
+    // The page typed in the same script, never drawn between its lines: H measures it all the
+    // same, and its answer is the answer on every road, never an item.
+    std::vector<std::vector<std::string>> typed;
+    for (const Road road : kAllRoads) {
+        SCOPED_TRACE(road_name(road));
+        fresh_files();
+        const std::string out = run_on(
+            road, {"EI", "8 1 0", "8 2 0", "1 1 20 5 5 0 4", "1 2 40 6 5 0 4", "EI", "H", "10"});
+        EXPECT_FALSE(has(out, "Not an answer")) << out;
+        if (road != Road::Re) {
+            EXPECT_TRUE(has(out, "Type new size ->")) << out;  // a file's read shows no question
+        }
+        typed.push_back(saved_records(root() / "out.mus"));
+        EXPECT_EQ(typed.back().size(), 4u) << out;
+        EXPECT_EQ(typed.back(), typed.front()) << out;
+    }
+    EXPECT_EQ(typed.front(), pages[0]);
 }
 
 // Ripple bars and the split into files ask their numbers as the next line on every road (the

@@ -8,6 +8,7 @@
 
 #include "engine/commands/engine_reset.h"
 #include "engine/core/tables.h"
+#include "engine/edit/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/script_roads.h"
 #include "tests/support/store_records.h"
@@ -176,6 +177,37 @@ TEST_F(TextCommandConsoleTest, TextLineWordsOnAnEditedText) {
             EXPECT_FLOAT_EQ(stored_param(2, 11), c.p11);
             EXPECT_EQ(stored_param(3, 1), 1.0f);  // the note after it stays
         }
+    }
+}
+
+// A refused text word changes nothing, so the page's changed mark stays as it was: a saved page
+// stays saved (no "*" in the title, nothing unsaved at the end), the edit holds no change.
+TEST_F(TextCommandConsoleTest, ARefusedTextWordLeavesTheChangedMarkAsItWas) {
+    struct Word {
+        std::vector<std::string> lines;  // on the edited line "Solo" of a saved page
+        bool changes;
+    };
+    const std::string full = "_00" + std::string(509, 'b');
+    const std::vector<Word> words = {
+        {{"J"}, false},
+        {{"J 30 120"}, false},
+        {{"TX", "_00€uro"}, false},
+        {{"T", "€uro"}, false},
+        {{"TX", full + "b"}, false},
+        // Taken words mark the page changed as before.
+        {{"TX", "New words"}, true},
+        {{"TX", "New words", "J"}, true},
+    };
+    type({"EI", "8 1 0", "X", "TXD ;", "T 1 20 5", "Solo", "X", "NOTE 1 80 5", "X", "SA solo.mus"});
+    for (const Word& w : words) {
+        SCOPED_TRACE(w.lines.front() + " " + w.lines.back());
+        core::reset_engine();
+        std::vector<std::string> lines = {"G solo.mus", "I 2"};
+        lines.insert(lines.end(), w.lines.begin(), w.lines.end());
+        const std::string out = type(lines);
+        EXPECT_EQ(core::ChangesMadeFlag != 0 || edit::EditChangesPending > 0, w.changes) << out;
+        EXPECT_EQ(has(out, "solo.mus * (not saved"), w.changes) << out;
+        EXPECT_EQ(marked_status(), w.changes ? 0 : 1) << out;
     }
 }
 

@@ -343,10 +343,13 @@ TEST_F(BeamRefit, AFurtherBeamNeedsRoomInTheStore) {
     put_page(items);
     core::ItemStoreCapacity = core::ItemWordsUsed - 1 + 23;
     const std::vector<float> before = page();
+    const std::string full = "**** The page is full: the beam was not refitted.";
+    fe_.message_boxes.clear();
     refit_directly(10, 8.0f, -222.0f);
     EXPECT_EQ(core::CommandModeLetters(1), -99);
     EXPECT_EQ(page(), before);
     EXPECT_EQ(core::ItemCount, 10);
+    EXPECT_EQ(fe_.message_boxes, (std::vector<std::string>{full}));
 
     core::ItemStoreCapacity = core::ItemWordsUsed - 1 + 24;
     refit_directly(10, 8.0f, -222.0f);
@@ -359,9 +362,17 @@ TEST_F(BeamRefit, AFurtherBeamNeedsRoomInTheStore) {
     put_page(items);
     render::ItemCountLimit = core::ItemCount;
     const std::vector<float> limited = page();
+    fe_.message_boxes.clear();
     refit_directly(10, 8.0f, -222.0f);
     EXPECT_EQ(core::CommandModeLetters(1), -99);
     EXPECT_EQ(page(), limited);
+    EXPECT_EQ(fe_.message_boxes, (std::vector<std::string>{full}));
+    // One item short of the limit: the inserted beam is its last item.
+    render::ItemCountLimit = core::ItemCount + 1;
+    fe_.message_boxes.clear();
+    refit_directly(10, 8.0f, -222.0f);
+    EXPECT_EQ(core::ItemCount, render::ItemCountLimit);
+    EXPECT_TRUE(fe_.message_boxes.empty());
 }
 
 TEST_F(BeamRefit, StoreTailMovesWithARecordInTheMiddle) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/files/document_files.h"
@@ -240,23 +241,47 @@ TEST_F(StaffSpacingTest, RebuildSetsIndexAndTables) {
     EXPECT_EQ(labels, (std::vector<std::string>{"1", "2", "250"}));
 }
 
-TEST_F(StaffSpacingTest, RebuildStopsAtTheItemLimit) {
+// A store grown past the item limit was grown without its room check: the rebuild says so by
+// name and cuts nothing, at the test's small limit and at the page's own 6,000.
+TEST_F(StaffSpacingTest, RebuildPastTheItemLimitIsADefectAndCutsNothing) {
+    const auto fill = [](int32_t items) {
+        for (int32_t i = 0; i < items; ++i) {
+            core::ItemStore(1 + 4 * i) = 3;
+            core::ItemStore(2 + 4 * i) = 8;
+            core::ItemStore(3 + 4 * i) = static_cast<float>(i % 256 + 1);
+            core::ItemStore(4 + 4 * i) = 0;
+        }
+        core::ItemStore(1 + 4 * items) = 0;
+        core::ItemWordsUsed = 1;
+    };
     render::ItemCountLimit = 3;
-    for (int32_t i = 0; i < 5; ++i) {
-        core::ItemStore(1 + 4 * i) = 3;
-        core::ItemStore(2 + 4 * i) = 8;
-        core::ItemStore(3 + 4 * i) = static_cast<float>(i + 1);
-        core::ItemStore(4 + 4 * i) = 0;
-    }
+    fill(5);
     int32_t n = 20;
-    layout::rebuild_index_and_staff_table(n);
-    EXPECT_EQ(core::ItemCount, 3);
-    EXPECT_EQ(n, 12);
-    EXPECT_EQ(core::ItemWordsUsed, 13);
-    EXPECT_EQ(StaffTables.StaffBaseY(4), 0);  // staves past the limit are not set
-    EXPECT_EQ(StaffTables.StaffBaseY(3), -17700 - 525);
+    try {
+        layout::rebuild_index_and_staff_table(n);
+        ADD_FAILURE() << "no defect told";
+    } catch (const core::EngineDefect& defect) {
+        EXPECT_EQ(std::string(defect.what()),
+                  "internal error: the page holds 5 items, more than 3");
+    }
+    EXPECT_EQ(core::ItemCount, 5);
+    EXPECT_EQ(core::ItemWordsUsed, 21);
+
+    render::ItemCountLimit = core::kItemCountLimit;
+    for (const int32_t items : {core::kItemCountLimit - 1, core::kItemCountLimit}) {
+        fill(items);
+        n = 4 * items;
+        layout::rebuild_index_and_staff_table(n);
+        EXPECT_EQ(core::ItemCount, items);
+        EXPECT_EQ(n, 4 * items);
+    }
+    fill(core::kItemCountLimit + 1);
+    n = 4 * (core::kItemCountLimit + 1);
+    EXPECT_THROW(layout::rebuild_index_and_staff_table(n), core::EngineDefect);
+    EXPECT_EQ(core::ItemCount, core::kItemCountLimit + 1);
 
     // More words than the store holds are cut to its capacity.
+    fill(3);
     int32_t huge = 1000000;
     layout::rebuild_index_and_staff_table(huge);
     EXPECT_LE(core::ItemWordsUsed, core::ItemStoreCapacity + 1);

@@ -35,6 +35,16 @@ namespace {
 // The status argument of the call under way (null between calls).
 int32_t* g_status = nullptr;
 
+// replies_said() as the word under way began: the common exit tells the direction only after a
+// word that said nothing, never after one that was refused in a box.
+int32_t g_said_before_word = 0;
+
+// The word under way begins: what is said from now on is its own.
+void begin_word() {
+    keep_page_before_word();
+    g_said_before_word = replies_said();
+}
+
 // Counts the call for as long as it runs, however it ends.
 class EntryGuard {
   public:
@@ -112,7 +122,7 @@ CommandFlow run_next_file_line() {
     put_back_word_left_unanswered();
     // Each line of the file is a word of its own: an end while it waits keeps the file's earlier
     // lines.
-    keep_page_before_word();
+    begin_word();
     read_next_command_line();
     // The play loop waits for its word: in a command file the file's next line is that word
     // (Enter, X, a tempo, NX or NB), never the line the user types after the file.
@@ -144,7 +154,9 @@ CommandFlow run_next_file_line() {
 
 // The reply, help topic, status and title that every call leaves when no command file is open.
 void run_common_exit() {
-    if (MessageLine.is_blank()) {
+    // The direction is the reply of a word that said nothing else: a failure or notice already
+    // shown for the word was its reply.
+    if (MessageLine.is_blank() && replies_said() == g_said_before_word) {
         leave_reply(ReplyKind::Notice,
                     ScanDirection == 1 ? "Direction = --> Forward " : "Direction = <-- Back ");
     }
@@ -276,7 +288,7 @@ void run_command(int32_t* graphics_list, int32_t& graphics_length, uint8_t* text
     // edit back as a whole (a new item with its edits goes away).
     if (!edit::edit_holds_undo_copy()) keep_page_before_line();
     // What an end from outside keeps while the word waits for an answer.
-    keep_page_before_word();
+    begin_word();
     const edit::EditUndoCopyMark edit_mark = edit::edit_undo_copy_mark();
     CommandFileEndedInCall = 0;
     try {

@@ -378,9 +378,8 @@ void ripple_bars() {
             {needed, std::max(a, b) + s - 1, highest_item_staff(layout::kLeftPageStaves) + offset});
     }
     if (needed > layout::kMaxStaves) {
-        const std::string_view why = "*** Ripple bars would need staves past 256. Nothing moved.";
-        report_failure(why);
-        say(ReplyKind::Failure, why);
+        // Told once, in its box: the message line keeps no copy of it.
+        report_failure("*** Ripple bars would need staves past 256. Nothing moved.");
         refresh_screen();
         return;
     }

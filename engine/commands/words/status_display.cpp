@@ -101,6 +101,10 @@ bool measure_page_image(bool staves_only, const StaffRange& range, int32_t& top,
             bottom = std::min(bottom, int_of(base + size * 525.0f) - render::ViewOrigin.y);
         }
     } else {
+        // Every item drawn now: while a command file runs the screen waits for the file's end,
+        // and lists without the file's own items would measure no page (the size question
+        // then not asked, and its answer read as an item).
+        if (OutputBufferViews.graphics.bound()) render::redraw_every_item();
         int32_t x_low = 0;
         int32_t x_high = 0;
         render::measure_items_extent(range.low > 200 ? -2 : -1, top, bottom, x_low, x_high);

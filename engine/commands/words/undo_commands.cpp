@@ -214,9 +214,7 @@ void run_undelete() {
     const int32_t len = std::abs(DeletedItemLength);
     DeletedItemRecord.check_range(1, len);
     const int32_t start = ItemWordsUsed;
-    if (ItemCount >= render::ItemCountLimit || start - 1 + len > ItemStoreCapacity ||
-        start - 1 + len > kItemStoreWords || ItemCount + 2 > kItemStartEntries) {
-        report_page_full("the deleted item was not put back");
+    if (!render::page_has_room_or_refuse(1, len, "the deleted item was not put back")) {
         CommandModeLetters(2) = -1;
         return;
     }

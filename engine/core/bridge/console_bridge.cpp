@@ -189,10 +189,17 @@ void set_engine_wait_level(int32_t level) {
     }
 }
 
+// Failures and notices shown to the user so far; a word compares it with the count at its start.
+int32_t RepliesSaid = 0;
+// Failures told so far, however they were told.
+int32_t FailuresTold = 0;
+
 namespace {
 // The one place a reply's kind marks the run: every route that shows a reply calls it first.
-void mark_if_failure(ReplyKind kind) {
+// A failure or notice shown is counted as said (a question asks, it tells nothing).
+void note_reply_kind(ReplyKind kind) {
     if (kind == ReplyKind::Failure) mark_failure();
+    if (kind == ReplyKind::Notice) ++RepliesSaid;
 }
 
 // The kind of the prompt the message line shows, for show_prompt_again.
@@ -200,17 +207,16 @@ ReplyKind PromptKind = ReplyKind::Question;
 }  // namespace
 
 void show_prompt(ReplyKind kind, std::string_view text) {
-    mark_if_failure(kind);
+    note_reply_kind(kind);
     PromptKind = kind;
     front_end().SetMessageLineText(kind, fill_buffer(ConsoleBuffers.prompt, text));
     CommandStatusWord = 0;
 }
 
 void show_line_reply(ReplyKind kind, std::string_view text) {
-    mark_if_failure(kind);
+    note_reply_kind(kind);
     if (has_front_end()) front_end().SetMessageLineText(kind, std::string(text).c_str());
 }
-
 
 void show_prompt_again() {
     front_end().SetMessageLineText(PromptKind, ConsoleBuffers.prompt.data());
@@ -333,7 +339,6 @@ bool wait_for_input_key_or_command() {
     return true;
 }
 
-
 const FrontEndPort* FrontEndWithoutView = nullptr;
 
 bool lists_shown_while_waiting() { return !has_front_end() || &front_end() != FrontEndWithoutView; }
@@ -351,16 +356,17 @@ int32_t show_box(ReplyKind kind, std::string_view text) {
 }
 }  // namespace
 
+int32_t replies_said() { return RepliesSaid; }
 
 int32_t show_message(ReplyKind kind, std::string_view text) {
-    mark_if_failure(kind);
+    note_reply_kind(kind);
     return show_box(kind, text);
 }
 
 ReplyKind LeftReplyKind = ReplyKind::Notice;
 
 void leave_reply(ReplyKind kind, std::string_view text) {
-    mark_if_failure(kind);
+    if (kind == ReplyKind::Failure) mark_failure();
     LeftReplyKind = kind;
     MessageLine.set(text);
 }
@@ -377,6 +383,7 @@ bool line_from_script() {
 
 // The one place where a named line marks the run; the console's end reads the mark.
 void mark_untaken_line() {
+    ++RepliesSaid;
     if (line_from_script()) mark_run_failed();
 }
 
@@ -386,7 +393,13 @@ int32_t name_untaken_line(std::string_view text) {
     return show_box(ReplyKind::Failure, text);
 }
 
-void mark_failure() { mark_run_failed(); }
+void mark_failure() {
+    ++RepliesSaid;
+    ++FailuresTold;
+    mark_run_failed();
+}
+
+int32_t failures_told() { return FailuresTold; }
 
 int32_t report_failure(std::string_view text) { return show_message(ReplyKind::Failure, text); }
 

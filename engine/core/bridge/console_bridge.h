@@ -78,6 +78,10 @@ void wait_for_command_in_second_line();
 // rest blank). False when the application is closing:
 // EngineWaitLevel is then 0 and the routine ends at once, leaving the store as it is.
 bool wait_for_input_key_or_command();
+// How many failures and notices were told so far (message boxes, prompts and line replies of
+// those kinds, named lines, unknown words, a front-end's own failure line); a notice left in
+// MessageLine is not counted, it is there to be seen. A caller marks a point and compares.
+int32_t replies_said();
 // Shows text in a message box as a reply of the given kind; a failure marks the run as
 // report_failure does.
 int32_t show_message(ReplyKind kind, std::string_view text);
@@ -116,6 +120,9 @@ void mark_untaken_line();
 int32_t report_failure(std::string_view text);
 // The mark report_failure sets, for a front-end that prints its own failure reply.
 void mark_failure();
+// How many failures were told so far (every road that marks one): a word that compares it with
+// the count at its start learns whether it was refused.
+int32_t failures_told();
 // report_failure("**** The page is full: " + what_was_not_done + "."), the refusal of every
 // growth that does not fit the page's store.
 int32_t report_page_full(std::string_view what_was_not_done);

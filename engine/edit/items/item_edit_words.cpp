@@ -212,6 +212,19 @@ void delete_word() {
     if (core::EditedItemNumber > 0) EditChangesPending = -1;
 }
 
+// Runs a text line word; one that was refused (a failure told while it ran) changed nothing, so
+// the page's changed mark and the edit's pending mark stay as they were before it.
+template <class Word>
+void keep_marks_when_refused(Word run_word) {
+    const int32_t changed = core::ChangesMadeFlag;
+    const int32_t pending = EditChangesPending;
+    const int32_t failures = core::failures_told();
+    run_word();
+    if (core::failures_told() == failures) return;
+    core::ChangesMadeFlag = changed;
+    EditChangesPending = pending;
+}
+
 // The margin words of a text line, by the text-line commands; the page then shows no edited item.
 void margin_word() {
     const auto run = render::TextEditHooks.run_text_margin_command;
@@ -403,9 +416,9 @@ bool run_edit_item_word() {
     } else if (c1 == 'F') {
         flip_word(code);
     } else if (c1 == 'T' || c1 == '?' || c1 == 'J') {
-        text_word();
+        keep_marks_when_refused(text_word);
     } else if (c1 == 'L' || c1 == 'R') {
-        margin_word();
+        keep_marks_when_refused(margin_word);
     }
     return true;
 }

@@ -59,11 +59,7 @@ void restore_item() {
     const int32_t len = std::clamp(core::int_of(RestoreSaveArea(1)) + 1, 1, kRestoreWords);
     // After the last item, never after a preview record of the edited item.
     const int32_t start = core::ItemStartTable(core::ItemCount + 1);
-    if (core::ItemCount >= render::ItemCountLimit || start - 1 + len > core::ItemStoreCapacity ||
-        start - 1 + len > core::kItemStoreWords || core::ItemCount + 2 > core::kItemStartEntries) {
-        core::report_page_full("the kept item was not put back");
-        return;
-    }
+    if (!render::page_has_room_or_refuse(1, len, "the kept item was not put back")) return;
     core::copy_words(RestoreSaveArea.at(1), ItemStore.at(start), len);
     core::ItemWordsUsed = start + len;
     if (core::ItemWordsUsed <= core::kItemStoreWords) ItemStore(core::ItemWordsUsed) = 0.0f;

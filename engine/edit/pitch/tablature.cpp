@@ -106,9 +106,8 @@ int32_t append_record(const std::vector<float>& p) {
     if (StoreFull) return 0;
     const int32_t n = static_cast<int32_t>(p.size());
     const int32_t start = core::ItemWordsUsed;
-    if (core::ItemCount >= render::ItemCountLimit ||
-        core::ItemCount + 2 > core::kItemStartEntries || start + n > core::ItemStoreCapacity ||
-        start + n + 1 > core::kItemStoreWords) {
+    // The record and the end mark after it.
+    if (!render::page_has_room(1, n + 2)) {
         StoreFull = true;
         core::report_page_full("the tablature is not complete");
         return 0;

@@ -357,9 +357,9 @@ void compact_text_lines() {
     std::vector<float> scratch;
     for (const NewLine& line : lines) write_text_record(line.header, line.text, scratch);
     const int32_t end = base + static_cast<int32_t>(scratch.size()) + (used - tail_from);
-    if (items_after > render::ItemCountLimit || items_after + 1 >= core::kItemStartEntries ||
-        end - 1 > std::min(core::ItemStoreCapacity, core::kItemStoreWords - 1)) {
-        core::report_page_full("the words were not moved");
+    // The lines in place of the old ones: the page's growth in items and words.
+    if (!render::page_has_room_or_refuse(items_after - core::ItemCount, end - used,
+                                         "the words were not moved")) {
         return;
     }
     if (empties) core::show_notice("**** Empty line will be deleted ****");

@@ -126,10 +126,7 @@ void store_input_items() {
     }
     // A line is stored whole or not at all: a run cut off at the page's limit would keep half
     // its notes. The run then adds nothing, said once.
-    const int32_t capacity = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
-    if (core::ItemCount + n > render::ItemCountLimit ||
-        core::ItemCount + n + 2 > core::kItemStartEntries ||
-        core::ItemWordsUsed - 1 + record_words > capacity) {
+    if (!render::page_has_room(n, record_words)) {
         if (InputRunOverflow == 0) {
             InputRunOverflow = 1;
             core::report_page_full("the input was not added");

@@ -6,10 +6,12 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/bridge/console_bridge.h"
 #include "engine/core/numeric.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
 #include "engine/layout/notes/beam_fitting.h"
+#include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 
 namespace layout {
@@ -282,10 +284,10 @@ void refuse(int32_t mode_letter) {
 // left at the side. Refused, with the store and EditItemParams unchanged: a split of a beam
 // already split (an item next to it with the same P1..P6) or with a zero digit, a beam with
 // offset ends (P13 0, P14 or P15 set) for a split, more than 100 note and gap rows, and records
-// that would not fit the store, its start table or the item limit (first mode letter -99,
-// P1 = 0); fewer than two notes on either side gives P1 = 0 alone. Reads CommandLine(3),
-// ItemStore; writes ItemStore, ItemStartTable, ItemCount, ItemWordsUsed, EditItemParams,
-// ParamBuffer P1, CommandModeLetters, ChangesMadeFlag.
+// that would not fit the store, its start table or the item limit (the page-full reply, first
+// mode letter -99, P1 = 0); fewer than two notes on either side gives P1 = 0 alone. Reads
+// CommandLine(3), ItemStore; writes ItemStore, ItemStartTable, ItemCount, ItemWordsUsed,
+// EditItemParams, ParamBuffer P1, CommandModeLetters, ChangesMadeFlag.
 void refit_edited_beam() {
     auto& e = core::EditItemParams;
     auto& p = core::ParamBuffer;
@@ -384,10 +386,11 @@ void refit_edited_beam() {
     const int32_t extra = static_cast<int32_t>(out.size()) - 1;
     int32_t growth = out.front().count - old_count;
     for (std::size_t i = 1; i < out.size(); ++i) growth += out[i].count + 1;
+    // The shared room check, and the edited beam's working record behind the last item, which
+    // moves up with the growth.
     const int32_t limit = std::min(core::ItemStoreCapacity, core::kItemStoreWords);
-    if (core::ItemWordsUsed - 1 + growth > limit ||
-        core::ItemCount + 1 + extra > core::kItemStartEntries ||
-        (extra > 0 && core::ItemCount + extra > render::ItemCountLimit)) {
+    if (!render::page_has_room(extra, growth) || core::ItemWordsUsed - 1 + growth > limit) {
+        core::report_page_full("the beam was not refitted");
         return refuse(kRefused);
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
@@ -185,10 +186,13 @@ void rebuild_index_and_staff_table(int32_t& n) {
     core::ItemWordsUsed = old_end + n;
     core::ItemStartTable(1) = 1;
     core::rebuild_item_start_table();
-    const int32_t limit = render::ItemCountLimit;
-    if (core::ItemCount > limit) {
-        core::ItemCount = limit;
-        core::ItemWordsUsed = core::ItemStartTable(limit + 1);
+    // Every growth of the page checks its room before it writes (render::page_has_room): more
+    // items than the limit here is a defect of the caller, told by name, never a silent cut
+    // of the page's last items.
+    if (core::ItemCount > render::ItemCountLimit) {
+        throw core::EngineDefect("internal error: the page holds " +
+                                 std::to_string(core::ItemCount) + " items, more than " +
+                                 std::to_string(render::ItemCountLimit));
     }
     const int32_t kept = core::ItemWordsUsed - old_end;
     if (kept < n) n = kept < 0 ? 0 : kept;

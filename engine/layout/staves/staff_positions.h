@@ -18,9 +18,10 @@ void draw_staff_item();
 
 // n words were appended at the end of ItemStore: ItemWordsUsed grows by n, ItemStartTable and
 // ItemCount are rebuilt, and the staff step runs for every staff item (PathPointList and the
-// output lists are left as they were). The store keeps at most render::ItemCountLimit items; when
-// the walk reaches that limit (or a damaged record) the store ends there and n becomes the number
-// of the appended words that were kept. n beyond the store's capacity is cut to what it can hold.
+// output lists are left as they were). A damaged record ends the store there, and n becomes the
+// number of the appended words that were kept; n beyond the store's capacity is cut to what it
+// can hold. A store of more than render::ItemCountLimit items was grown without its room check:
+// that defect is thrown (core::EngineDefect, naming the count), and no item is cut.
 void rebuild_index_and_staff_table(int32_t& n);
 
 // Draws the staff's number to the left of the staff, through the number drawer, at one size

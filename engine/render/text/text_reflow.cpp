@@ -238,11 +238,10 @@ void reflow_text_lines() {
             "*** RM: the paragraph needs more than 199 lines. Nothing was changed.");
         return;
     }
-    if (items_after > ItemCountLimit || items_after + 1 >= core::kItemStartEntries ||
-        core::ItemWordsUsed - 1 - old_words + new_words > core::ItemStoreCapacity ||
-        core::ItemWordsUsed - 1 - old_words + new_words > core::kItemStoreWords - 1) {
+    // The paragraph's new lines in place of its old ones, and the end mark after them.
+    if (!page_has_room_or_refuse(items_after - core::ItemCount, new_words - old_words + 1,
+                                 "the text was not reflowed")) {
         p = saved_params;
-        core::report_page_full("the text was not reflowed");
         return;
     }
 
