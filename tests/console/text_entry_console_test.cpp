@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 
 #include "engine/commands/engine_reset.h"
+#include "platform/paths.h"
 #include "tests/core/document_bytes.h"
 #include "tests/support/console_run.h"
 #include "tests/support/run_status.h"
@@ -350,6 +351,124 @@ TEST_F(TextEntryConsoleTest, AScriptFileGivesTheSamePagesAndStatus) {
             << c.name << "\n"
             << program.output();
         fs::remove(temp.root() / "a.mus");
+    }
+}
+
+// Sung text on a long staff: the notes are numbered past the 200 marks the library draws over
+// them, and no number past the marks sends the redraw looking for a drawing file. Each case on
+// the piped, terminal and RE roads and as the program's own script; the status is the one the
+// replies give.
+TEST_F(TextEntryConsoleTest, SungTextOnALongStaffLooksForNoMarkFile) {
+    constexpr int kNotes = 300;
+    const auto note_x = [](int n) { return 10.0f + 0.5f * static_cast<float>(n - 1); };
+    std::vector<float> records = {3, 8, 1, 0};
+    for (int n = 1; n <= kNotes; ++n)
+        records.insert(records.end(), {7, 1, 1, note_x(n), 5, 5, 0, 1});
+    write_bytes(temp_.root() / "long.mus", encode(with_trailer(records)));
+    struct LongStaffCase {
+        const char* name;
+        std::string line;    // the sung text
+        std::string answer;  // the note numbers
+        std::vector<SavedText> texts;
+        const char* reply;  // "" when none is looked for
+        int status;
+    };
+    const std::vector<LongStaffCase> cases = {
+        {"first, middle and last notes",
+         "la-li lo",
+         "1 250 300",
+         {{"_00la", 1, note_x(1), 5}, {"_00li", 1, note_x(250), 5}, {"_00lo", 1, note_x(300), 5}},
+         "",
+         0},
+        // The last note with a mark, the first without one, and the one after.
+        {"about the last mark",
+         "a b c",
+         "200 201 202",
+         {{"_00a", 1, note_x(200), 5}, {"_00b", 1, note_x(201), 5}, {"_00c", 1, note_x(202), 5}},
+         "",
+         0},
+        // Ten syllables counting on from note 291 to the staff's end.
+        {"counted to the last note",
+         "do re mi fa so la ti do re mi",
+         "291 0",
+         {{"_00do", 1, note_x(291), 5},
+          {"_00re", 1, note_x(292), 5},
+          {"_00mi", 1, note_x(293), 5},
+          {"_00fa", 1, note_x(294), 5},
+          {"_00so", 1, note_x(295), 5},
+          {"_00la", 1, note_x(296), 5},
+          {"_00ti", 1, note_x(297), 5},
+          {"_00do", 1, note_x(298), 5},
+          {"_00re", 1, note_x(299), 5},
+          {"_00mi", 1, note_x(300), 5}},
+         "",
+         0},
+        {"past the last note",
+         "la li",
+         "300 301",
+         {{"_00la", 1, note_x(300), 5}},
+         "*** Note 301 is not numbered on this staff",
+         1},
+    };
+    for (const LongStaffCase& c : cases) {
+        const std::vector<std::string> lines = {"T 1 0 5", c.line, c.answer};
+        std::vector<std::string> script = {"G long.mus"};
+        script.insert(script.end(), lines.begin(), lines.end());
+        script.push_back("SA a.mus");
+        const auto check = [&](const std::string& road, const std::string& out, int status) {
+            const std::string label = std::string(c.name) + " (" + road + ")";
+            EXPECT_EQ(out.find("File not found"), std::string::npos) << label << "\n" << out;
+            if (*c.reply != '\0') EXPECT_NE(out.find(c.reply), std::string::npos) << label;
+            EXPECT_EQ(status, c.status) << label << "\n" << out;
+            ASSERT_TRUE(fs::exists(saved())) << label << "\n" << out;
+            EXPECT_EQ(read_saved_text_page(saved()).texts, c.texts) << label;
+            fs::remove(saved());
+        };
+        for (const bool terminal : {false, true}) {
+            core::reset_engine();
+            const std::string out = type(script, terminal);
+            check(terminal ? "terminal" : "piped", out, status_from_reply_kinds());
+        }
+        core::reset_engine();
+        {
+            std::ofstream file(temp_.root() / "s.txt");
+            for (const std::string& line : script) file << line << "\n";
+        }
+        const std::string re = type({"RE s.txt"});
+        check("RE", re, marked_status());
+        RunningProgram program("ormest", {"--console", "s.txt"}, temp_.root(),
+                               temp_.root() / "state");
+        ASSERT_TRUE(program.started());
+        const int status = program.wait_end();
+        ASSERT_TRUE(WIFEXITED(status)) << program.output();
+        check("program", program.output(), WEXITSTATUS(status));
+    }
+}
+
+// A drawing file truly missing from the library is a failure told once in each word that draws
+// the page, however often the word redraws it: each line of numbers once, and the sung text
+// (drawn with the numbered notes, after the placed line and without the numbers) once.
+TEST_F(TextEntryConsoleTest, AMissingDrawingFileIsToldOncePerWord) {
+    const fs::path data = temp_.root() / "data";
+    fs::copy(platform::data_folder(), data, fs::copy_options::recursive);
+    const std::string missing = "lb0000.drw";  // the clefs' drawings
+    fs::remove(data / "mxlib" / missing);
+    temp_.use_data_folder(data);
+    const std::vector<std::string> script = {
+        "EI",      "8 1 0", "3 1 5 0 0", "1 1 20 5 5 0 1", "1 1 30 5 5 0 1",
+        "T 1 0 5", "la li", "1 2",       "SA a.mus"};
+    constexpr int kWordsDrawingTheClef = 4;  // the clef, the two notes, then T
+    for (const bool terminal : {false, true}) {
+        core::reset_engine();
+        const std::string out = type(script, terminal);
+        EXPECT_EQ(text_entry_count(out, "File not found --> "), kWordsDrawingTheClef) << out;
+        EXPECT_EQ(text_entry_count(out, "/mxlib/" + missing), kWordsDrawingTheClef) << out;
+        EXPECT_EQ(status_from_reply_kinds(), 1) << out;
+        ASSERT_TRUE(fs::exists(saved())) << out;
+        EXPECT_EQ(read_saved_text_page(saved()).texts,
+                  (std::vector<SavedText>{{"_00la", 1, 20, 5}, {"_00li", 1, 30, 5}}))
+            << out;
+        fs::remove(saved());
     }
 }
 

@@ -1,5 +1,6 @@
 // Undo, redo, UNDELETE and the R words, driven through run_command as the front-end does: edits
 // are lines of numbers that enter items, the copies go to the test's work folder.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "engine/core/files/document_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/edit/tables.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/input/tables.h"
 #include "engine/layout/layout_hooks.h"
 #include "engine/layout/tables.h"
@@ -531,6 +533,31 @@ TEST_F(UndoTest, NewNotesGetOneMarkPerPosition) {
     layout::InputRangeStart = 10.5f;
     core::draw_new_items();
     EXPECT_EQ(render::DisplayMarkWord, 0);  // nothing in the range
+}
+
+// The library's numbered marks end at the 200th: the columns after it keep their numbers (they
+// are counted) but get no mark, at the limit and one past it.
+TEST_F(UndoTest, ColumnsPastTheLibrarysLastMarkAreCountedButNotMarked) {
+    constexpr int32_t kMarks = input::kLastColumnMark - input::kFirstColumnMark + 1;
+    core::OutputBufferViews.graphics.bind(graphics_.data(), &graphics_length_);
+    core::OutputBufferViews.text.bind(text_.data(), &text_length_);
+    layout::StaffTables.CurrentStaff = 1;
+    layout::StaffTables.StaffScale(1) = 25.0f;
+    input::InputColumnMark = 0;
+    append_test_record({8, 1, 0});
+    render::register_item_drawer(13, note_mark);
+    int32_t notes = 0;
+    for (const int32_t columns : {kMarks - 1, kMarks, kMarks + 1, kMarks + 100}) {
+        for (; notes < columns; ++notes)
+            append_test_record({1, 1, 10.0f + 0.5f * static_cast<float>(notes), 0, 1});
+        g_marks.clear();
+        EXPECT_EQ(input::draw_column_marks(), columns);
+        ASSERT_EQ(static_cast<int32_t>(g_marks.size()), std::min(columns, kMarks)) << columns;
+        EXPECT_EQ(g_marks.front()[4], static_cast<float>(input::kFirstColumnMark));
+        EXPECT_EQ(g_marks.back()[4], static_cast<float>(input::kFirstColumnMark) +
+                                         static_cast<float>(g_marks.size() - 1));
+    }
+    render::register_item_drawer(13, nullptr);
 }
 
 }  // namespace

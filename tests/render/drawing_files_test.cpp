@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/settings_tables.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/symbols/drawing_convert.h"
@@ -232,7 +233,7 @@ TEST_F(DrawingFilesTest, MissingFileNoticeKeepsTheWholePath) {
 
 // A page is redrawn often: the clef notice for a missing file and the damage of a file are
 // told once per file, until the engine is reset or the library folder changes. A missing file
-// for another code is a plain "File not found --> " each time.
+// for another code is a plain "File not found --> " once per word.
 TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
     core::ParamBuffer(1) = 9.0f;
     for (int k = 0; k < 4; ++k) fe_.answer_dialog(0);
@@ -255,10 +256,18 @@ TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
     EXPECT_EQ(fe_.message_boxes[0], "*** Damaged file --> " + (library() / "lb0140.drw").string());
     EXPECT_EQ(fe_.dialogs.size(), 2u);
 
-    // Missing for another code: every time.
+    // Missing for another code: once in a word, however often the word asks, and again in the
+    // next word; another missing file is told in the same word.
     EXPECT_FALSE(read_file(15));
     EXPECT_FALSE(read_file(15));
+    ASSERT_EQ(fe_.message_boxes.size(), 2u);
+    EXPECT_EQ(fe_.message_boxes[1], "File not found --> " + (library() / "lb0150.drw").string());
+    EXPECT_FALSE(read_file(16));
     EXPECT_EQ(fe_.message_boxes.size(), 3u);
+    core::keep_page_before_word();
+    EXPECT_FALSE(read_file(15));
+    EXPECT_FALSE(read_file(15));
+    EXPECT_EQ(fe_.message_boxes.size(), 4u);
 
     // Another library folder: its files are told again.
     const fs::path other = root_ / "other_library";
@@ -270,8 +279,8 @@ TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
     EXPECT_FALSE(read_file(12));
     EXPECT_EQ(fe_.dialogs.size(), 3u);
     EXPECT_FALSE(read_file(14));
-    ASSERT_EQ(fe_.message_boxes.size(), 4u);
-    EXPECT_EQ(fe_.message_boxes[3], "*** Damaged file --> " + (other / "lb0140.drw").string());
+    ASSERT_EQ(fe_.message_boxes.size(), 5u);
+    EXPECT_EQ(fe_.message_boxes[4], "*** Damaged file --> " + (other / "lb0140.drw").string());
 
     // Back in the first folder, after a reset: told again.
     core::LibraryFolder.set(saved_folder);
@@ -279,7 +288,7 @@ TEST_F(DrawingFilesTest, NoticesAreToldOncePerFile) {
     EXPECT_FALSE(read_file(12));
     EXPECT_EQ(fe_.dialogs.size(), 4u);
     EXPECT_FALSE(read_file(14));
-    EXPECT_EQ(fe_.message_boxes.size(), 5u);
+    EXPECT_EQ(fe_.message_boxes.size(), 6u);
 }
 
 // ---- the folders ----
@@ -651,6 +660,7 @@ TEST_F(Code11NumberTest, NumbersUpTo9999NameAFileAndOthersAreToldOnce) {
         fe_.prompts.clear();
         fe_.message_boxes.clear();
         render::DrawingRangeReported = 0;  // a new redraw
+        core::keep_page_before_word();     // in a word of its own
         // Drawn twice, as a typed item is: told once.
         for (int pass = 0; pass < 2; ++pass) {
             set_params(numbered(c.p6));
@@ -663,7 +673,7 @@ TEST_F(Code11NumberTest, NumbersUpTo9999NameAFileAndOthersAreToldOnce) {
             EXPECT_TRUE(fe_.message_boxes.empty()) << fe_.message_boxes.front();
         } else if (*c.missing != '\0') {
             EXPECT_TRUE(range_messages().empty());
-            ASSERT_EQ(fe_.message_boxes.size(), 2u);
+            ASSERT_EQ(fe_.message_boxes.size(), 1u);
             EXPECT_EQ(fe_.message_boxes[0], "File not found --> " + std::string(c.missing));
         } else {
             EXPECT_TRUE(range_messages().empty());

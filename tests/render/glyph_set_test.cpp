@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/core/settings_tables.h"
+#include "engine/input/mode/input_mode.h"
 #include "engine/layout/tables.h"
 #include "engine/render/notes/clefs_ornaments.h"
 #include "engine/render/symbols/drawing_files.h"
@@ -27,7 +28,8 @@ namespace {
 
 // Every number the drawers draw through the library (clefs and brace, accidentals, heads,
 // meter signs, flag, marks, dot, trill, rests, ornaments, dynamics, the second accidental set,
-// brackets, the sample sheet, the display-mode marks, the music font's text glyphs).
+// brackets, the sample sheet, the display-mode marks, the music font's text glyphs, the numbered
+// marks over note columns).
 std::vector<int32_t> listed_symbols() {
     std::vector<int32_t> v;
     for (int32_t n = 0; n <= 49; ++n) v.push_back(n);
@@ -37,6 +39,7 @@ std::vector<int32_t> listed_symbols() {
     for (int32_t n = 140; n <= 148; ++n) v.push_back(n);
     for (int32_t n = 1299; n <= 1309; ++n) v.push_back(n);
     for (int32_t n = 2000; n <= 2179; ++n) v.push_back(n);
+    for (int32_t n = input::kFirstColumnMark; n <= input::kLastColumnMark; ++n) v.push_back(n);
     return v;
 }
 constexpr int32_t kBlankTextGlyph = 2094;  // the blank of the music font, never drawn
@@ -115,6 +118,13 @@ TEST_F(GlyphSetTest, EveryListedSymbolHasASoundDrawing) {
             }
         }
     }
+}
+
+// The column marks stop at the set's last numbered mark: the number after it draws nothing, so
+// a mark past it would only look for a file.
+TEST_F(GlyphSetTest, TheNumberedMarksEndAtTheLastColumnMark) {
+    EXPECT_GE(glyph(input::kLastColumnMark).pen.size(), 2u);
+    EXPECT_TRUE(glyph(input::kLastColumnMark + 1).pen.empty());
 }
 
 TEST_F(GlyphSetTest, FilesAreWellFormedAndCarryTheLicense) {

@@ -14,6 +14,7 @@ struct Kept {
     WordStartPage page;
     bool kept = false;
     bool unanswered = false;
+    int64_t begun = 0;
 };
 Kept& kept() {
     static Kept k;
@@ -33,7 +34,10 @@ void keep_page_before_word() {
     k.page.name = CurrentFileName.trimmed();
     k.kept = true;
     k.unanswered = false;
+    ++k.begun;
 }
+
+int64_t words_begun() { return kept().begun; }
 
 const WordStartPage* page_before_word() { return kept().kept ? &kept().page : nullptr; }
 

@@ -27,6 +27,8 @@ struct WordStartPage {
 void keep_page_before_word();
 // The kept page, while a word runs (between words there is none: the store is the page).
 const WordStartPage* page_before_word();
+// Counts the words begun (each keep_page_before_word): what is told once per word compares it.
+int64_t words_begun();
 // The word is over: its page is dropped.
 void forget_page_before_word();
 // The front-end asked a question of the word under way and its script (a command file, a pipe)

@@ -83,8 +83,14 @@ namespace input {
 
 // Shared steps of the input run and its edit form.
 
+// The library's numbered marks: symbol kFirstColumnMark over the first note column, one more
+// for each column after it, up to kLastColumnMark (the 200th column).
+constexpr int32_t kFirstColumnMark = 4001;
+constexpr int32_t kLastColumnMark = 4200;
+
 // Draws the numbered marks over the note columns of the items after InputColumnMark on the
-// input staff, within the input range (never stored). Returns the number of marks drawn.
+// input staff, within the input range (never stored). A column past the library's last mark
+// keeps its number but gets no mark. Returns the number of columns.
 int32_t draw_column_marks();
 // The store back to InputStartWordsUsed and InputStartItemCount (the index rebuilt).
 void roll_back_input_store();

@@ -39,7 +39,6 @@ constexpr int32_t kNoteWords = 26;
 constexpr float kNoSpacingStaff = 999.0f;
 constexpr float kSamePosition = 0.005f;
 constexpr float kCloseMarks = 4.0f;
-constexpr float kFirstMarkSymbol = 4001.0f;
 constexpr int32_t kStaffCode = 8;
 constexpr int32_t kClefCode = 3;
 
@@ -503,7 +502,11 @@ int32_t draw_column_marks() {
     const float scale =
         staff >= 1 && staff <= layout::kMaxStaves ? layout::StaffTables.StaffScale(staff) : 0.0f;
     const float size = scale > 0.0f ? 25.0f / scale : 1.0f;
-    for (std::size_t i = 0; i < positions.size(); ++i) {
+    // The library has no mark past its last one: asking it for one would look for a drawing
+    // file that was never made, at every redraw.
+    const std::size_t marked =
+        std::min<std::size_t>(positions.size(), kLastColumnMark - kFirstColumnMark + 1);
+    for (std::size_t i = 0; i < marked; ++i) {
         for (int32_t k = 1; k <= 50; ++k) core::ParamBuffer(k) = 0.0f;
         float height = static_cast<float>(highest + 2);
         if (i > 0 && positions[i] - positions[i - 1] < kCloseMarks) height += 2.0f;
@@ -511,7 +514,7 @@ int32_t draw_column_marks() {
         core::ParamBuffer(2) = static_cast<float>(staff);
         core::ParamBuffer(3) = positions[i];
         core::ParamBuffer(4) = height;
-        core::ParamBuffer(5) = kFirstMarkSymbol + static_cast<float>(i);
+        core::ParamBuffer(5) = static_cast<float>(kFirstColumnMark + static_cast<int32_t>(i));
         core::ParamBuffer(6) = size;
         render::PathPointList.count = 1;
         render::draw_item_by_code();

@@ -16,6 +16,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/files/binary_io.h"
 #include "engine/core/files/file_units.h"
+#include "engine/core/files/word_start_page.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -47,6 +48,10 @@ bool g_notice_off = false;
 // g_reported_folder: a page is redrawn often, and each file is told about once.
 std::set<std::string> g_reported;
 std::string g_reported_folder;
+// The missing files told in the word under way (core::words_begun): a word may redraw the page
+// many times, each time asking again for every symbol of a missing file.
+std::set<std::string> g_missing_told;
+int64_t g_missing_word = -1;
 
 std::string trim_right(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
@@ -89,6 +94,15 @@ void clear_header(DrawingStartTable& start, DrawingNames& names) {
     for (int k = 1; k <= kDrawingsPerFile; ++k) names(k).blank();
 }
 
+// True the first time the missing file at path is told in the word under way.
+bool first_missing_report(const std::string& path) {
+    if (core::words_begun() != g_missing_word) {
+        g_missing_told.clear();
+        g_missing_word = core::words_begun();
+    }
+    return g_missing_told.insert(path).second;
+}
+
 // True the first time path is reported while the library folder stays the same.
 bool first_report(const std::string& path) {
     const std::string folder = library_folder_name();
@@ -111,7 +125,7 @@ void report_unreadable(int32_t file_number, const std::string& name, const std::
     const int32_t code = core::int_of(core::ParamBuffer(1));
     const bool clef_notice = (code == 1 || code == 9) && file_number != 0;
     if (!clef_notice) {
-        core::report_failure("File not found --> " + shown);
+        if (first_missing_report(shown)) core::report_failure("File not found --> " + shown);
         return;
     }
     if (g_notice_off || !first_report(shown)) return;
@@ -295,7 +309,7 @@ bool read_library_drawing(int32_t file_number, DrawingStartTable& start, Drawing
 
 // Contract: see the header. Reads P5..P19 and IP10 of the item, OutputPassWord and
 // DrawingRangeReported (raised when a drawing number out of range is told). A name that cannot
-// be found is reported as a failure each time; nothing is drawn either way.
+// be found is reported as a failure once per word; nothing is drawn either way.
 void draw_drw_file_item(float x, float y) {
     core::push_words(12, core::ParamBuffer.at(5));
     try {
@@ -303,7 +317,8 @@ void draw_drw_file_item(float x, float y) {
         if (name.empty()) name = code11_name_from_number();
         const std::string path = name.empty() ? std::string() : find_old_drawing_file(name);
         if (path.empty()) {
-            if (!name.empty()) core::report_failure("File not found --> " + name);
+            if (!name.empty() && first_missing_report(name))
+                core::report_failure("File not found --> " + name);
         } else if (!slot_loaded(slot_key(name))) {
             SlotFile file;
             file.key = slot_key(name);
@@ -328,6 +343,8 @@ void register_drawing_file_drawers() {
     g_notice_off = false;
     g_reported.clear();
     g_reported_folder.clear();
+    g_missing_told.clear();
+    g_missing_word = -1;
     g_slots = SlotStore{};
     reset_drawing_conversions();
 }

@@ -47,7 +47,8 @@ using DrawingNames = core::Array1<core::FixedText<kDrawingNameLength>, kDrawings
 // with a point count beyond the buffers gets core::kDamagedFileMessage and its local path; a
 // missing file (or a file number out of range) the "Changed to clef." notice for code 1 and 9
 // items, "File not found --> " otherwise. The notice and the damage are told once per file
-// until the engine is reset or the library folder changes.
+// until the engine is reset or the library folder changes; "File not found" once per file in
+// each word (core::words_begun), however often the word redraws the page.
 bool read_library_drawing(int32_t file_number, DrawingStartTable& start, DrawingNames& names);
 
 // The file name the reader uses for file_number: "lb" + three digits + "0.drw".
@@ -82,8 +83,8 @@ void edit_library_drawing();
 // An item without a packed name is named by its drawing number P6: "LB" + the four digits of
 // 0..9999 with the last made 0 + ".DRW"; another number (negative, above 9999, NaN) is told
 // once per redraw on the message line as "*** Drawing number out of range: " and the number,
-// and no file is looked for. A file found nowhere is reported with "File not found --> " each
-// time.
+// and no file is looked for. A file found nowhere is reported with "File not found --> " once
+// per word.
 void draw_drw_file_item(float x, float y);
 
 // Registers the Code 11 drawer with the item dispatcher and forgets the reader's notice switch
