@@ -64,7 +64,7 @@ QString to_engine_text(QString text) {
 
 // The engine's reply line as text: up to its zero byte, without the trailing blanks.
 QString reply_text(const core::FixedText<512>& line) {
-    QString s = FromCp1252(line.view());
+    QString s = FromEngineText(line.view());
     while (s.endsWith(QLatin1Char(' '))) s.chop(1);
     return s;
 }
@@ -139,6 +139,7 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     NoteInputEventTime(*event);
+    TakeLineFromEngine(*event);
     if (key_mode() && TakeSelectionForKey(*event)) {
         event->accept();
         NotifyInputArrived();
@@ -305,6 +306,22 @@ bool CCommandEdit::TakeSelectionForKey(const QKeyEvent& event) {
     return erases;
 }
 
+// Contract: in key mode, for a key that types a character above ASCII with no chord, while the
+// bar shows the engine's line: clears the engine's line editor (its length and cursor) and key
+// mode; the edit keeps the line and its caret and takes the key.
+bool CCommandEdit::TakeLineFromEngine(const QKeyEvent& event) {
+    const QString text = event.text();
+    const Qt::KeyboardModifiers chords =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!key_mode() || chords != Qt::NoModifier || text.isEmpty() || text.at(0).unicode() < 0x80)
+        return false;
+    if (EngineBusy() || !ShowsEngineLine()) return false;
+    core::LineEditorLength = 0;
+    core::LineEditorCursor = 0;
+    if (COrmestView* view = ActiveView()) view->KeyMode = 0;
+    return true;
+}
+
 bool CCommandEdit::ShowsEngineLine() const {
     const int length = std::max(core::LineEditorLength, 0);
     if (length > core::CommandLine.size()) return false;
@@ -444,9 +461,12 @@ int CCommandBar::SelectionEnd() const { return input_->EngineSelectionEnd(); }
 // Contract: reads the edit's text and EnterKeyHit; while a wait takes typed lines, writes
 // TypedLine (its text cut to kTypedLineText characters, then CR LF) and LineComplete and tells
 // the wait; otherwise runs the line. Any other text is no line: nothing happens.
+// The line goes as UTF-8, as a terminal's line does and as the document windows name files:
+// the text words store each letter as the escape that prints it and name one that has none
+// (as a Windows-1252 byte it would stay raw, and a letter outside that code page become "?").
 void CCommandBar::OnChangeCommandEdit() {
     if (EnterKeyHit == 0) return;
-    const std::string text = ToCp1252(InputText());
+    const std::string text = InputText().toStdString();
     if (text.empty() || text.back() != '\n') return;
     const std::size_t earlier =
         text.size() >= 2 ? text.rfind('\n', text.size() - 2) : std::string::npos;
@@ -484,6 +504,11 @@ void CCommandBar::RunLine(const std::string& line) {
     PostCommandAction = 0;
     const std::size_t end = line.find_first_of("\r\n");
     core::FixedText<512> text(std::string_view(line).substr(0, end));
+    if (EngineBusy()) {
+        // The waiting routine takes the line, as typed: a palette button's word it is not.
+        DepositCommandText(text.c_text(), true);
+        return;
+    }
     RunThroughGate(text);
     // Asked to clear the document's contents: the document keeps none of its own here (the
     // engine clears its page itself), so only the request is taken back.

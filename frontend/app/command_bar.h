@@ -64,6 +64,10 @@ class CCommandEdit : public QPlainTextEdit {
     bool TakeSelectionForKey(const QKeyEvent& event);
     // Whether the bar shows the engine's copy of the line as it stands (a paste shows more).
     bool ShowsEngineLine() const;
+    // A letter beyond ASCII typed in key mode: the engine's line editor keeps one Windows-1252
+    // byte a key, so the edit takes over the line as it stands and the rest of it, which Enter
+    // then runs as any typed line (UTF-8). True when the edit took it over.
+    bool TakeLineFromEngine(const QKeyEvent& event);
     // Engine position <-> edit position.
     int ToEditPosition(int engine_position) const;
     int ToEnginePosition(int edit_position) const;

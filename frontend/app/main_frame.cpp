@@ -501,7 +501,7 @@ void CMainFrame::ShowPlayerWindow() {
 void CMainFrame::ConnectGateHooks() {
     GateHooks& hooks = Hooks();
     hooks.show_reply = [this](std::string_view text) {
-        command_bar_->SetMessageText(FromCp1252(text).trimmed());
+        command_bar_->SetMessageText(FromEngineText(text).trimmed());
         // The reply the engine left has the kind it was left with.
         command_bar_->SetMessageKind(core::LeftReplyKind);
     };

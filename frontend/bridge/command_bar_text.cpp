@@ -23,7 +23,7 @@ std::string LineText(std::string_view line) {
 QString ReadInputText(const CommandBarLink& bar) { return bar.InputText().left(kInputReadLimit); }
 
 void SetMessageLineText(CommandBarLink& bar, core::ReplyKind kind, std::string_view text) {
-    bar.SetMessageText(FromCp1252(text));
+    bar.SetMessageText(FromEngineText(text));
     bar.SetMessageKind(kind);
 }
 

@@ -75,6 +75,42 @@ QString FromCp1252(std::string_view bytes) {
     return out;
 }
 
+// Contract: a byte that begins a well-formed UTF-8 sequence (no overlong form, no surrogate,
+// nothing past U+10FFFF) takes the whole sequence as one letter; any other byte is CP1252.
+QString FromEngineText(std::string_view bytes) {
+    const std::size_t nul = bytes.find('\0');
+    if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const std::size_t len = b >= 0xC2 && b <= 0xDF   ? 2
+                                : b >= 0xE0 && b <= 0xEF ? 3
+                                : b >= 0xF0 && b <= 0xF4 ? 4
+                                                         : 0;
+        char32_t u = b & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+        bool whole = len != 0 && i + len <= bytes.size();
+        for (std::size_t k = 1; whole && k < len; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            whole = (c & 0xC0) == 0x80;
+            u = (u << 6) | (c & 0x3F);
+        }
+        if (whole) {
+            const char32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+            whole = u >= least && u <= 0x10FFFF && (u < 0xD800 || u > 0xDFFF);
+        }
+        if (!whole) {
+            out += FromCp1252(bytes.substr(i, 1));
+            ++i;
+            continue;
+        }
+        out += QString::fromUcs4(&u, 1);
+        i += len;
+    }
+    return out;
+}
+
 std::string ToCp1252(const QString& text) {
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));

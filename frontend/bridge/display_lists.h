@@ -43,5 +43,9 @@ QFont MakeRecordFont(const TextRecord& record, int32_t scale, double pixels_per_
 QString FromCp1252(std::string_view bytes);
 // Unicode to CP1252; characters CP1252 lacks become '?'.
 std::string ToCp1252(const QString& text);
+// An engine message or a typed line the engine hands back, up to the first zero: each whole
+// UTF-8 letter in it (a letter typed in the window or at a terminal, named in a reply) as that
+// letter, every other byte as CP1252.
+QString FromEngineText(std::string_view bytes);
 
 }  // namespace frontend

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "engine/commands/interpreter/interpreter.h"
+#include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/word_start_page.h"
@@ -67,7 +68,7 @@ void show_gate_message(std::string_view text) {
         Hooks().message_box(text);
         return;
     }
-    QMessageBox::information(nullptr, QStringLiteral("ormest"), FromCp1252(text));
+    QMessageBox::information(nullptr, QStringLiteral("ormest"), FromEngineText(text));
 }
 
 }  // namespace
@@ -113,7 +114,7 @@ void NotifyInputArrived() {
 // Contract: writes FrontEndCommandBuffer only: the first 47 characters of text, a zero after
 // them, blanks to the end. A longer text is cut there; the commands sent this way are short
 // command words, and the closing zero must stay inside the field.
-void DepositCommandText(std::string_view text) {
+void DepositCommandText(std::string_view text, bool typed) {
     const std::size_t nul = text.find('\0');
     if (nul != std::string_view::npos) text = text.substr(0, nul);
     if (text.size() > static_cast<std::size_t>(kCommandTextChars))
@@ -121,6 +122,7 @@ void DepositCommandText(std::string_view text) {
     core::FrontEndCommandBuffer.blank();
     core::FrontEndCommandBuffer.put(1, static_cast<int>(text.size()), text);
     core::FrontEndCommandBuffer(static_cast<int>(text.size()) + 1) = '\0';
+    core::CommandBufferLineIsTyped = typed ? 1 : 0;
     NotifyInputArrived();
 }
 

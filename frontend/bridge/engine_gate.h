@@ -157,8 +157,9 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
 int32_t RunEngineLine(core::FixedText<512>& line, int32_t& status);
 
 // Puts text (cut to 47 characters, then a zero, then blanks) into FrontEndCommandBuffer and
-// tells a waiting routine that input arrived.
-void DepositCommandText(std::string_view text);
+// tells a waiting routine that input arrived. `typed`: the text is a line typed in the command
+// bar, which the engine judges as typed, not as a palette or menu word.
+void DepositCommandText(std::string_view text, bool typed = false);
 // Tells a waiting routine that a command, a typed line or a key arrived (the command bar calls
 // it after it stores TypedLine/LineComplete or LastKey during a wait).
 void NotifyInputArrived();

@@ -53,7 +53,7 @@ namespace {
 constexpr int32_t kInputLinesDone = 6;
 
 QString engine_text(const char* text) {
-    return text == nullptr ? QString() : FromCp1252(std::string_view(text));
+    return text == nullptr ? QString() : FromEngineText(std::string_view(text));
 }
 
 // A message of the engine as lines: "||" and CR LF break it; trailing blanks go.

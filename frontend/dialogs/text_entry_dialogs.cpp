@@ -1,7 +1,8 @@
 // The text entry dialogs: "Edit Text" (210), "Text Input" (148), the drawing's output file name
 // (190) and the note numbers of the text units (199). The text travels in MessageLine: the
 // engine leaves the text to edit there (ended by a NUL), OK leaves the typed text there, NUL-ended
-// and cut at 511 characters. Cancel ends 2 and hands back the lines and the block as they came.
+// and cut at 511 characters (Edit Text: whole to 512, a longer text refused). Cancel ends 2 and
+// hands back the lines and the block as they came.
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -28,6 +29,8 @@ namespace {
 constexpr int kMessageChars = 511;  // MessageLine less its closing NUL
 constexpr int kDividerChars = 47;   // FrontEndCommandBuffer less its closing NUL
 constexpr int kFieldChars = 31;     // what a number field is read up to
+constexpr std::string_view kTextLineTooLong =
+    "*** The text line would pass 512 characters: it was not entered.";
 
 // An engine line as a dialog shows it: up to its NUL, or without its trailing blanks when it
 // has none.
@@ -40,12 +43,12 @@ QString shown_line(std::string_view line) {
 
 // A typed text goes to the engine as UTF-8, which stores each letter as the escape that prints
 // it and names one that has none (a letter handed over as a Windows-1252 byte would stay a raw
-// byte, and one outside that code page would become "?"). Cut as StoreLine cuts, never inside
-// a letter.
-void store_typed_text(const QString& text) {
+// byte, and one outside that code page would become "?"). Cut at `room` bytes, never inside a
+// letter; a text that fills MessageLine whole goes without its NUL.
+void store_typed_text(const QString& text, int room = kMessageChars) {
     std::string s = text.toStdString();
-    if (s.size() > static_cast<std::size_t>(kMessageChars)) {
-        std::size_t end = static_cast<std::size_t>(kMessageChars);
+    if (s.size() > static_cast<std::size_t>(room)) {
+        std::size_t end = static_cast<std::size_t>(room);
         while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
         s.resize(end);
     }
@@ -113,14 +116,25 @@ class CEditTextDlg : public CEngineDialog {
         text_->moveCursor(QTextCursor::End);
         core::clear_exchange_text();
         layout->addWidget(text_);
-        layout->addLayout(ok_cancel(this, [this] {
-            store_typed_text(text_->Line());
-            End(1);
-        }));
+        layout->addLayout(ok_cancel(this, [this] { OnOk(); }));
         text_->setFocus();
     }
 
   private:
+    // The line takes the whole of MessageLine. A longer one is refused by name rather than cut:
+    // a cut would enter a text that was never typed. The refusal ends as Cancel does, the text
+    // left as it was.
+    void OnOk() {
+        const QString line = text_->Line();
+        if (line.toStdString().size() > static_cast<std::size_t>(core::MessageLine.size())) {
+            reject();
+            core::report_failure(kTextLineTooLong);
+            return;
+        }
+        store_typed_text(line, core::MessageLine.size());
+        End(1);
+    }
+
     LineTextEdit* text_ = nullptr;
 };
 

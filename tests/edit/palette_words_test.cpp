@@ -1,6 +1,7 @@
 // Every button of the palettes shown while an item is edited sends a word that the item's
 // editing knows: each word is sent as its button sends it, with an item of that palette's kind
 // being edited, and none may be answered "unknown word".
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/interpreter/item_names.h"
 #include "engine/core/tables.h"
 #include "engine/edit/items/item_editing.h"
 #include "engine/edit/tables.h"
@@ -121,36 +124,38 @@ bool palette_word_still_open(int palette, const std::string& word) {
     return false;
 }
 
+// Each item palette and an item of its kind.
+const PaletteWordsCase kPaletteWordsCases[] = {
+    {"note", "1 1 50 5 10 0 1", 157},
+    {"rest", "2 1 50 0 2", 158},
+    {"code 3", "3 1 50 5 1", 159},
+    {"code 4", "4 1 50 5 60 5", 161},
+    {"code 5", "5 1 50 5 60 5", 162},
+    {"code 6", "6 1 50 5 60 5", 175},
+    {"code 7 kind 0", "7 1 50 5 60 5 0", 202},
+    {"code 7 kind 1", "7 1 50 5 60 5 1", 197},
+    {"code 7 kind 15", "7 1 50 5 60 5 15", 190},
+    {"code 7 kind 2", "7 1 50 5 60 5 2", 198},
+    {"staff", "8 2 0", 201},
+    {"symbol", "9 1 50 5 10", 184},
+    {"code 10", "10 1 50 5 1", 196},
+    {"code 11", "11 1 50 5 1", 158},
+    {"code 12 kind 0", "12 1 50 5 0", 195},
+    {"code 12 kind 10", "12 1 50 5 10", 204},
+    {"code 12 kind -1", "12 1 50 5 -1", 205},
+    {"code 12 kind 2", "12 1 50 5 2", 218},
+    {"code 14", "14 1 50", 179},
+    {"code 15", "15 1 50 5 1", 257},
+    {"text", "16 1 50 5", 194},
+    {"code 17", "17 1 50 5 1", 193},
+    {"code 18", "18 1 50 5 1", 191},
+};
+
 TEST_F(PaletteWordsTest, EveryButtonOfAnItemPaletteSendsAWordKnownWhileItsItemIsEdited) {
     ASSERT_FALSE(palette_words_data_dir().empty()) << "ORMEST_HOME names the data folder";
     const std::map<int, std::string> texts = palette_words_handlers();
     ASSERT_FALSE(texts.empty());
-    const PaletteWordsCase cases[] = {
-        {"note", "1 1 50 5 10 0 1", 157},
-        {"rest", "2 1 50 0 2", 158},
-        {"code 3", "3 1 50 5 1", 159},
-        {"code 4", "4 1 50 5 60 5", 161},
-        {"code 5", "5 1 50 5 60 5", 162},
-        {"code 6", "6 1 50 5 60 5", 175},
-        {"code 7 kind 0", "7 1 50 5 60 5 0", 202},
-        {"code 7 kind 1", "7 1 50 5 60 5 1", 197},
-        {"code 7 kind 15", "7 1 50 5 60 5 15", 190},
-        {"code 7 kind 2", "7 1 50 5 60 5 2", 198},
-        {"staff", "8 2 0", 201},
-        {"symbol", "9 1 50 5 10", 184},
-        {"code 10", "10 1 50 5 1", 196},
-        {"code 11", "11 1 50 5 1", 158},
-        {"code 12 kind 0", "12 1 50 5 0", 195},
-        {"code 12 kind 10", "12 1 50 5 10", 204},
-        {"code 12 kind -1", "12 1 50 5 -1", 205},
-        {"code 12 kind 2", "12 1 50 5 2", 218},
-        {"code 14", "14 1 50", 179},
-        {"code 15", "15 1 50 5 1", 257},
-        {"text", "16 1 50 5", 194},
-        {"code 17", "17 1 50 5 1", 193},
-        {"code 18", "18 1 50 5 1", 191},
-    };
-    for (const PaletteWordsCase& c : cases) {
+    for (const PaletteWordsCase& c : kPaletteWordsCases) {
         const std::vector<int> buttons = palette_words_buttons(c.palette);
         ASSERT_FALSE(buttons.empty()) << c.palette;
         for (int id : buttons) {
@@ -179,6 +184,42 @@ TEST_F(PaletteWordsTest, EveryButtonOfAnItemPaletteSendsAWordKnownWhileItsItemIs
             }
         }
     }
+}
+
+// The C words of the item palettes outside the edit-mode C words, each typed while its item is
+// edited: a line the window left in the command buffer as typed (the engine was busy) is judged
+// as the same line typed at a terminal, never as the palette button's word, which the item keeps.
+TEST_F(PaletteWordsTest, ATypedLineInTheCommandBufferIsNoPaletteWord) {
+    const std::map<int, std::string> texts = palette_words_handlers();
+    ASSERT_FALSE(texts.empty());
+    int checked = 0;
+    for (const PaletteWordsCase& c : kPaletteWordsCases) {
+        for (int id : palette_words_buttons(c.palette)) {
+            const auto found = texts.find(id);
+            if (found == texts.end() || found->second.rfind('C', 0) != 0) continue;
+            const std::string& word = found->second;
+            if (core::find_edit_c_word(word.substr(0, std::min<std::size_t>(3, word.size()))) != 0)
+                continue;
+            SCOPED_TRACE(std::string(c.name) + " \"" + word + "\"");
+            ASSERT_TRUE(edit_item_of(c.line));
+            type(word);
+            const bool typed_refused = palette_words_refused();
+            const int32_t typed_edited = core::EditedItemNumber;
+            ASSERT_TRUE(edit_item_of(c.line));
+            core::FrontEndCommandBuffer.set(word);
+            core::CommandBufferLineIsTyped = 1;
+            core::MessageLine.blank();
+            call();
+            EXPECT_EQ(palette_words_refused(), typed_refused);
+            EXPECT_EQ(core::EditedItemNumber, typed_edited);
+            EXPECT_EQ(core::CommandBufferLineIsTyped, 0);
+            ASSERT_TRUE(edit_item_of(c.line));
+            palette(word);
+            EXPECT_FALSE(palette_words_refused());
+            checked += typed_refused ? 1 : 0;
+        }
+    }
+    EXPECT_GT(checked, 0) << "no palette C word is refused when typed";
 }
 
 // The staff palette's spacing word while a staff is edited: the staff is kept, editing ends and
@@ -394,20 +435,20 @@ TEST_F(PaletteWordsTest, ButtonsWhoseWordChangesAnEditedNoteSayHowInTheirTooltip
     const std::map<int, std::string> texts = palette_words_handlers();
     struct Row {
         int id;
-        int p;          // the parameter the word changes
-        float value;    // its value stored
+        int p;             // the parameter the word changes
+        float value;       // its value stored
         const char* says;  // the tooltip's words for it
     };
     const Row rows[] = {
-        {33428, 7, 7.0f, "double-dots an edited note"},      // DOWN
-        {32720, 4, 6.0f, "moves an edited note up a step"},  // UP
-        {33332, 5, 1.0f, "flat on an edited note"},          // FLR11
-        {33389, 5, 1.0f, "flat on an edited note"},          // FLR14
-        {32857, 11, 7.0f, "staccato on an edited note"},     // STAFF
-        {33967, 11, 7.0f, "staccato on an edited note"},     // STA
-        {32752, 6, 10.0f, "parentheses on an edited note"},  // PR
-        {34193, 6, 10.0f, "parentheses on an edited note"},  // PRPS
-        {34102, 6, 10.0f, "parentheses on an edited note"},  // PREF
+        {33428, 7, 7.0f, "double-dots an edited note"},             // DOWN
+        {32720, 4, 6.0f, "moves an edited note up a step"},         // UP
+        {33332, 5, 1.0f, "flat on an edited note"},                 // FLR11
+        {33389, 5, 1.0f, "flat on an edited note"},                 // FLR14
+        {32857, 11, 7.0f, "staccato on an edited note"},            // STAFF
+        {33967, 11, 7.0f, "staccato on an edited note"},            // STA
+        {32752, 6, 10.0f, "parentheses on an edited note"},         // PR
+        {34193, 6, 10.0f, "parentheses on an edited note"},         // PRPS
+        {34102, 6, 10.0f, "parentheses on an edited note"},         // PREF
         {32892, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP
         {32893, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP1
         {33187, 7, 8.0f / 3.0f, "makes an edited note a triplet"},  // TRP14

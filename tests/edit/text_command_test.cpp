@@ -404,16 +404,32 @@ TEST_F(TextCommand, NoteNumberAnswersTakeRangesAndContinue) {
     EXPECT_EQ(edit::NoteNumberList(4), 5.0f);
 }
 
-// The unit that waited for its note leaves no item: the page is as it was.
+// The unit that waited for its note leaves no item: the page is as it was. The dialog's Cancel,
+// X typed in its field (a dialog hands it over as typed) and a line with a word in it, which
+// answers nothing and is named, all end the text so.
 TEST_F(TextCommand, CancellingTheNoteNumbersLeavesNoUnplacedUnit) {
-    staff_with_notes(3);
-    const int32_t before = core::ItemCount;
-    answer_text("a b");
-    fe_.answer_dialog(2);
-    type("T 1 0 12");
-    EXPECT_EQ(core::ItemCount, before);
-    EXPECT_EQ(core::EditedItemNumber, 0);
-    EXPECT_EQ(render::DisplayMarkWord, 0);
+    struct Case {
+        const char* answer;  // nullptr: Cancel
+        bool named;
+    };
+    for (const Case& c : {Case{nullptr, false}, Case{"X", false}, Case{" x ", false},
+                          Case{" hello", true}, Case{"1 2x", true}}) {
+        SCOPED_TRACE(c.answer != nullptr ? c.answer : "Cancel");
+        start_again();
+        staff_with_notes(3);
+        const int32_t before = core::ItemCount;
+        answer_text("a b");
+        if (c.answer != nullptr) {
+            answer_units(c.answer);
+        } else {
+            fe_.answer_dialog(2);
+        }
+        type("T 1 0 12");
+        EXPECT_EQ(core::ItemCount, before);
+        EXPECT_EQ(core::EditedItemNumber, 0);
+        EXPECT_EQ(render::DisplayMarkWord, 0);
+        EXPECT_EQ(shown("Not an answer to \"Type note number for each text unit.\""), c.named);
+    }
 }
 
 TEST_F(TextCommand, ACommandFileKeepsEveryUnitAndTheItemsAfterThem) {

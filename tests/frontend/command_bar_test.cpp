@@ -226,12 +226,19 @@ TEST_F(CommandBarTest, InputModeLinesArmTheKeyGatesAndXClearsThem) {
     EXPECT_EQ(InputEventFlags.PageKeysToEngine, 1);
     EXPECT_EQ(InputEventFlags.SpecialKeyCount, 0);
     EXPECT_EQ(core::FrontEndCommandBuffer.sub(1, 9), std::string_view("  3 ed 5\0", 9));
+    // Left as a typed line: the engine judges it as one, not as a palette button's word.
+    EXPECT_EQ(core::CommandBufferLineIsTyped, 1);
 
     bar_->SetInputText(QStringLiteral("x"), 1, 1);
     press(edit(), Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(CommandKind, 0);
     EXPECT_EQ(InputEventFlags.ArrowKeysToEngine, 0);
     EXPECT_EQ(InputEventFlags.PageKeysToEngine, 0);
+    EXPECT_EQ(core::CommandBufferLineIsTyped, 1);
+    // A palette button's word left for the busy engine is one.
+    SendCommand("CPWS");
+    EXPECT_EQ(core::FrontEndCommandBuffer.sub(1, 5), std::string_view("CPWS\0", 5));
+    EXPECT_EQ(core::CommandBufferLineIsTyped, 0);
 }
 
 TEST_F(CommandBarTest, TheWheelScrollsEachWayByItsOwnAmount) {

@@ -276,7 +276,8 @@ TEST_F(DialogCommandTest, TypedLettersAreStoredAsTheirEscapes) {
         d.accept();
     });
     type_line(QStringLiteral("TX"), &refused);
-    EXPECT_NE(said.find("No text escape gives the letter"), std::string::npos) << said;
+    // The letter as typed, not its UTF-8 bytes read as single characters.
+    EXPECT_NE(said.find("No text escape gives the letter € --"), std::string::npos) << said;
     type_line(QStringLiteral("X"));
     EXPECT_EQ(text_on_staff_1(), "_00S%%u?s") << reply();
 }
@@ -332,6 +333,115 @@ TEST_F(DialogCommandTest, TextInputMakesTheTypedText) {
     EXPECT_EQ(params_of(16, 2, 3), (std::vector<float>{20})) << reply();
     type_line(QStringLiteral("PATH"));
     EXPECT_EQ(reply().rfind("Path = ", 0), 0u) << reply();
+}
+
+// A quoted text typed in the command bar: its letters are stored as the escapes that print
+// them, as a terminal's are; a letter no escape gives is named as it was typed (the reply shows
+// it as that letter) and no text is made.
+TEST_F(DialogCommandTest, AQuotedTextTypedInTheCommandBarTakesItsEscapes) {
+    struct Row {
+        QString line;
+        const char* stored;  // the text made; nullptr: none
+        const char* named;   // the letter a refusal names
+    };
+    const std::vector<Row> rows = {
+        {QStringLiteral("T\"Grüße\" 1 30 12"), "_00Gr%%u?se", nullptr},
+        {QStringLiteral("T\"Çété\" 1 40 12"), "_00##C<<et<<e", nullptr},
+        {QStringLiteral("T\"漢字\" 1 50 12"), nullptr, "漢"},
+        {QStringLiteral("T\"okж\" 1 60 12"), nullptr, "ж"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line.toStdString());
+        const int32_t items = core::ItemCount;
+        std::string said;
+        Answers answers;
+        if (row.named != nullptr) {
+            answers.dialog([&said](QDialog& d) {
+                for (const QLabel* l : d.findChildren<QLabel*>()) said += l->text().toStdString();
+                d.accept();
+            });
+        }
+        type_line(row.line, &answers);
+        type_line(QStringLiteral("X"));
+        if (row.stored == nullptr) {
+            EXPECT_EQ(core::ItemCount, items) << reply();
+            EXPECT_NE(said.find(std::string("*** No text escape gives the letter ") + row.named +
+                                " -- the text was not entered."),
+                      std::string::npos)
+                << said;
+            continue;
+        }
+        ASSERT_EQ(core::ItemCount, items + 1) << reply();
+        const int32_t s = core::ItemStartTable(core::ItemCount);
+        std::string text(static_cast<std::size_t>(stored_param(core::ItemCount, 12)), ' ');
+        std::memcpy(text.data(), core::ItemStore.at(s + 14), text.size());
+        EXPECT_EQ(text, row.stored);
+    }
+}
+
+// A C word typed in the command bar while a note is edited that is no edit-mode C word and no
+// word of the note is an unknown word, as at the console: named in a failure's box, and editing
+// ends with the change typed before it kept.
+TEST_F(DialogCommandTest, ATypedForeignCWordEndsEditingAsAnUnknownWord) {
+    type_line(QStringLiteral("I 3"));
+    ASSERT_EQ(core::EditedItemNumber, 3) << reply();
+    type_line(QStringLiteral("4 7"));
+    std::string said;
+    Answers answers;
+    answers.dialog([&said](QDialog& d) {
+        for (const QLabel* l : d.findChildren<QLabel*>()) said += l->text().toStdString();
+        d.accept();
+    });
+    type_line(QStringLiteral("CQQ"), &answers);
+    EXPECT_NE(said.find("ERROR -- unknown word in this context: CQQ"), std::string::npos) << said;
+    EXPECT_EQ(core::EditedItemNumber, 0);
+    EXPECT_EQ(stored_param(3, 4), 7.0f);
+}
+
+// Sung text "la-la" on staff 2's two notes, the note numbers typed in their dialog: a list of
+// numbers places both units; X (Cancel there as at the console) and 0 leave no text; a word
+// answers nothing, is named, and leaves no text either, never every unit from the first note.
+TEST_F(DialogCommandTest, TheNoteNumbersDialogPlacesOnlyANumberList) {
+    struct Row {
+        const char* typed;  // the note-number field's text at OK
+        std::size_t texts;  // code 16 items on staff 2 afterwards
+        bool named;         // a failure names the line
+    };
+    // The row that places comes last: the others must leave the page as it was.
+    const std::vector<Row> rows = {
+        {" X", 0, false},   {"x", 0, false},   {" 0", 0, false},
+        {"hello", 0, true}, {"1 2x", 0, true}, {" 1 2", 2, false},
+    };
+    const int32_t items = core::ItemCount;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        std::string said;
+        Answers answers;
+        answers.dialog([](QDialog& d) {
+            set_field(d, 1000, QStringLiteral("la-la"));
+            click(d, 1);
+        });
+        answers.dialog([&row](QDialog& d) {
+            set_field(d, 1001, QString::fromLatin1(row.typed));
+            click(d, 1);
+        });
+        if (row.named) {
+            answers.dialog([&said](QDialog& d) {
+                for (const QLabel* l : d.findChildren<QLabel*>()) said += l->text().toStdString();
+                d.accept();
+            });
+        }
+        type_line(QStringLiteral("TE 2"), &answers);
+        type_line(QStringLiteral("X"));
+        EXPECT_EQ(params_of(16, 2, 3).size(), row.texts) << reply();
+        if (row.texts == 0) EXPECT_EQ(core::ItemCount, items) << reply();
+        if (row.named) {
+            EXPECT_NE(said.find("Not an answer to \"Type note number for each text unit.\": " +
+                                std::string(row.typed)),
+                      std::string::npos)
+                << said;
+        }
+    }
 }
 
 }  // namespace

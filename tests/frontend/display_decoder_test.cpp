@@ -1,8 +1,10 @@
 // The decoding of the graphics list and the text display stream, without a window.
 #include "frontend/bridge/display_decoder.h"
 
+#include <string_view>
 #include <vector>
 
+#include "frontend/bridge/display_lists.h"
 #include "tests/frontend/frontend_fixture.h"
 
 using namespace frontend;
@@ -181,4 +183,33 @@ TEST(DisplayDecoderTest, ImpossiblePieceCountsAreRejected) {
     }
     EXPECT_TRUE(DecodeTextRecords(nullptr, 10, 10).records.empty());
     EXPECT_TRUE(DecodeTextRecords(reinterpret_cast<const uint8_t*>("x"), 0, 1).complete);
+}
+
+// An engine text shown: whole UTF-8 letters as themselves (a reply naming a letter typed as
+// UTF-8), every other byte as CP1252, the text ending at its first zero byte.
+TEST(DisplayDecoderTest, EngineTextTakesWholeUtf8LettersAndCp1252Bytes) {
+    struct Row {
+        std::string_view bytes;
+        QString shown;
+    };
+    const std::vector<Row> rows = {
+        {"letter \xE6\xBC\xA2 --", QStringLiteral("letter \u6F22 --")},
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e",
+         QStringLiteral("Grüße")},
+        {"\xE2\x82\xAC", QStringLiteral("€")},
+        {"\xF0\x9F\x8E\xB5", QString::fromUtf8("\xF0\x9F\x8E\xB5")},
+        // CP1252 bytes: alone, a lead byte cut short at the end, overlong, a surrogate.
+        {"Gr\xFC\xDF"
+         "e \x80",
+         QStringLiteral("Grüße €")},
+        {"ab\xC3", QStringLiteral("abÃ")},
+        {"\xE6\xBC", QStringLiteral("æ¼")},
+        {"\xC0\xAF", QStringLiteral("À¯")},
+        {"\xED\xA0\x80", QStringLiteral("í\u00A0€")},
+        {std::string_view("one\0two", 7), QStringLiteral("one")},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(FromEngineText(row.bytes), row.shown) << row.shown.toStdString();
+    }
 }

@@ -57,18 +57,45 @@ TEST_F(TextEntryDialogTest, EditTextShowsTheLineUpToItsNulAndStoresTheEdit) {
     EXPECT_EQ(shown, QStringLiteral("no end"));
 }
 
-// 511 characters fill MessageLine up to its NUL in the last place; more are cut there.
-TEST_F(TextEntryDialogTest, TypedLinesStopAt511Characters) {
-    for (int length : {511, 512, 600}) {
+constexpr const char* kTextLineTooLong =
+    "*** The text line would pass 512 characters: it was not entered.";
+
+// Edit Text's OK with `typed` in its edit; a refusal's message box is answered and kept in
+// `refusal`. The dialog's result.
+int edit_text_ok(LineProbe& fe, const QString& typed, std::string* refusal = nullptr) {
+    const std::size_t boxes = fe.message_boxes.size();
+    answer_next_dialog([&](QDialog& d) {
+        control<QPlainTextEdit>(d, 1000)->setPlainText(typed);
+        // A refusal's box opens inside the click.
+        answer_next_dialog([](QDialog& box) { box.accept(); });
+        click(d, 1);
+    });
+    const int result = fe.RunEditTextDialog();
+    // The box that was not needed is no dialog of the next case.
+    if (fe.message_boxes.size() == boxes) drop_pending_dialog_answers();
+    if (refusal != nullptr)
+        *refusal = fe.message_boxes.size() > boxes ? fe.message_boxes.back() : "";
+    return result;
+}
+
+// Edit Text takes 512 characters whole, filling MessageLine without its NUL; a longer text is
+// refused by name (never cut) and MessageLine is as it came. Text Input stops at 511.
+TEST_F(TextEntryDialogTest, EditTextTakes512CharactersAndRefusesMore) {
+    for (int length : {511, 512, 513, 600}) {
         SCOPED_TRACE(length);
-        set_message("");
-        answer_next_dialog([&](QDialog& d) {
-            control<QPlainTextEdit>(d, 1000)->setPlainText(QString(length, QLatin1Char('x')));
-            click(d, 1);
-        });
-        EXPECT_EQ(fe_.RunEditTextDialog(), 1);
-        EXPECT_EQ(up_to_nul(core::MessageLine), std::string(511, 'x'));
-        EXPECT_EQ(core::MessageLine(512), '\0');
+        set_message("T 1 before");
+        std::string refusal;
+        const int result = edit_text_ok(fe_, QString(length, QLatin1Char('x')), &refusal);
+        if (length <= 512) {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(refusal, "");
+            EXPECT_EQ(core::MessageLine.view().substr(0, 511), std::string(511, 'x'));
+            EXPECT_EQ(core::MessageLine(512), length == 512 ? 'x' : '\0');
+        } else {
+            EXPECT_EQ(result, 2);
+            EXPECT_EQ(refusal, kTextLineTooLong);
+            EXPECT_EQ(up_to_nul(core::MessageLine), "T 1 before");
+        }
     }
     set_message("");
     answer_next_dialog([&](QDialog& d) {
@@ -86,25 +113,30 @@ TEST_F(TextEntryDialogTest, TypedLinesStopAt511Characters) {
 TEST_F(TextEntryDialogTest, TypedLettersGoToTheEngineAsUtf8) {
     struct Row {
         QString typed;
-        std::string stored;
+        std::string stored;       // by Text Input
+        const char* edit_stored;  // by Edit Text (its whole 512 bytes); nullptr: refused
     };
+    const std::string x509u = std::string(509, 'x') + "ü";
+    const std::string x510u = std::string(510, 'x') + "ü";
     const std::vector<Row> rows = {
-        {QStringLiteral("Grüße €"), "Grüße €"},
-        {QStringLiteral("ж"), "ж"},
-        {QString(509, QLatin1Char('x')) + QStringLiteral("ü"), std::string(509, 'x') + "ü"},
-        {QString(510, QLatin1Char('x')) + QStringLiteral("ü"), std::string(510, 'x')},
+        {QStringLiteral("Grüße €"), "Grüße €", "Grüße €"},
+        {QStringLiteral("ж"), "ж", "ж"},
+        {QString(509, QLatin1Char('x')) + QStringLiteral("ü"), x509u, x509u.c_str()},
+        {QString(510, QLatin1Char('x')) + QStringLiteral("ü"), std::string(510, 'x'),
+         x510u.c_str()},
+        {QString(511, QLatin1Char('x')) + QStringLiteral("ü"), std::string(511, 'x'), nullptr},
     };
     core::Array1<float, 19> b;
     b.fill(0.0f);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.stored.size());
         set_message("");
-        answer_next_dialog([&](QDialog& d) {
-            control<QPlainTextEdit>(d, 1000)->setPlainText(row.typed);
-            click(d, 1);
-        });
-        EXPECT_EQ(fe_.RunEditTextDialog(), 1);
-        EXPECT_EQ(up_to_nul(core::MessageLine), row.stored);
+        std::string refusal;
+        EXPECT_EQ(edit_text_ok(fe_, row.typed, &refusal), row.edit_stored != nullptr ? 1 : 2);
+        const std::string_view line = core::MessageLine.view();
+        EXPECT_EQ(line.substr(0, line.find('\0')),
+                  row.edit_stored != nullptr ? row.edit_stored : "");
+        EXPECT_EQ(refusal, row.edit_stored != nullptr ? "" : kTextLineTooLong);
         set_message("");
         answer_next_dialog([&](QDialog& d) {
             control(d, 1000)->setText(row.typed);

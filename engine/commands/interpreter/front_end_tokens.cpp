@@ -412,9 +412,13 @@ CommandFlow take_front_end_tokens() {
 
     LineIsClickToken =
         FrontEndCommandBuffer.starts_with("~") && !FrontEndCommandBuffer.starts_with("~~") ? 1 : 0;
-    LineIsPaletteWord = FrontEndCommandBuffer.is_blank() ? 0 : 1;
+    // A typed line the window left in the buffer is judged as typed: only a palette button's or
+    // a menu's word is the edited item's own.
+    LineIsPaletteWord = FrontEndCommandBuffer.is_blank() || CommandBufferLineIsTyped != 0 ? 0 : 1;
+    CommandBufferLineIsTyped = 0;
     if (!FrontEndCommandBuffer.is_blank()) {
-        if (EditedItemNumber != 0 && !rewrite_palette_word_for_editing()) {
+        if (EditedItemNumber != 0 && LineIsPaletteWord != 0 &&
+            !rewrite_palette_word_for_editing()) {
             return CommandFlow::Return;
         }
         // A box drawn with the mouse ("~x") answers as its line "|", the token every box

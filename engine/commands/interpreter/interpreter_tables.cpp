@@ -42,6 +42,7 @@ int32_t FrontEndEditedItem = 0;
 int32_t SliderEditActive = 0;
 int32_t LineIsClickToken = 0;
 int32_t LineIsPaletteWord = 0;
+int32_t CommandBufferLineIsTyped = 0;
 int32_t PaletteVariantCode = 0;
 int32_t RhythmSumFlag = 0;
 FixedText<24> MoveCaption;
@@ -68,6 +69,7 @@ void reset_interpreter_tables() {
     SliderEditActive = 0;
     LineIsClickToken = 0;
     LineIsPaletteWord = 0;
+    CommandBufferLineIsTyped = 0;
     PaletteVariantCode = 0;
     RhythmSumFlag = 0;
     MoveCaption.blank();

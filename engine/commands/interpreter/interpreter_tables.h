@@ -94,6 +94,11 @@ extern int32_t LineIsClickToken;
 // Set while the line in hand is a word a palette button or menu left in the command buffer: the
 // palettes of an item send only the words it has.
 extern int32_t LineIsPaletteWord;
+// Written by the front-end: set when the text it left in the command buffer is a line typed in
+// the command bar (left there because the engine was busy), cleared with every other text. Such a
+// line is judged as a typed line, never as a palette word. The interpreter clears it as it takes
+// the buffer.
+extern int32_t CommandBufferLineIsTyped;
 // The palette variant code of the edit lines ("LFT"/"RGT" switch the variant of this code).
 extern int32_t PaletteVariantCode;
 // Set by "STB"/"EDB": the rhythm sum is shown after the keyword path.

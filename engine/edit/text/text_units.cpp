@@ -12,6 +12,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/numeric.h"
 #include "engine/core/settings_tables.h"
@@ -150,6 +151,11 @@ bool ask_note_numbers(std::string& answer) {
     LastTextLine.set(shown_units(Placement.entry->line));
     if (core::front_end().RunTextUnitsDialog(LastTextLine) == 2) return false;
     answer = core::MessageLine.c_text();
+    // X alone is Cancel whichever front end took it: a dialog's field hands it over as typed.
+    if (core::is_bare_x(answer)) {
+        core::clear_exchange_text();
+        return false;
+    }
     return true;
 }
 
@@ -374,10 +380,10 @@ void place_text_unit_under_note() {
             TextStopWord = 1;
             return;
         }
-        // A script's line with a word in it answers nothing (a forgotten answer would take the
-        // script's next command for note numbers): it is named and ends the text.
-        if ((core::MacroUnit != 0 || core::front_end().InputIsScript()) &&
-            !is_note_number_answer(answer)) {
+        // A line with a word in it answers nothing, on every road: a script's forgotten answer
+        // would take its next command for note numbers, and a word typed in the window's field
+        // would place every unit from the first note. It is named and ends the text.
+        if (!is_note_number_answer(answer)) {
             std::string shown = answer.substr(first == std::string::npos ? 0 : first);
             shown.erase(shown.find_last_not_of(" \t") + 1);
             core::name_untaken_line("*** Not an answer to \"" + std::string(kNoteNumberPrompt) +
