@@ -250,12 +250,12 @@ TEST_F(LongInputLinesConsoleTest, ALineLongerThanAnInputLineEndsAtItsLastSlash) 
 
 // A rhythms, marks, beams or slurs line past its 384 characters is refused whole and named once
 // (a cut short line would mark, beam or tie other notes than the ones written), however long:
-// past the line reader's 512 too. From a script it is left out and the script's next lines (the
-// later kinds, the menu's X, Continue's N, the save) keep their places; typed at a terminal the
-// line is asked again. A line of exactly 384 characters is taken. On a page of two staves,
-// staff 1's items after the run's.
+// past the line reader's 512 too. From a script (piped, --console FILE, or a file read by RE) it
+// is left out and the script's next lines (the later kinds, the menu's X, Continue's N, the
+// save) keep their places; typed at a terminal the line is asked again. A line of exactly 384
+// characters is taken. On a page of two staves, staff 1's items after the run's.
 TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) {
-    enum class Road { Piped, ConsoleFile, Terminal };
+    enum class Road { Piped, ConsoleFile, Terminal, ReadFile };
     struct Case {
         const char* what;
         int kind;  // the line's place: 0 rhythms, 1 marks, 2 beams, 3 slurs
@@ -288,9 +288,10 @@ TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) 
     };
     ASSERT_EQ(cases[3].line.size(), 385u);
     for (const Case& c : cases) {
-        for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Terminal}) {
+        for (const Road road : {Road::Piped, Road::ConsoleFile, Road::Terminal, Road::ReadFile}) {
             const std::string what = std::string(c.what) + (road == Road::Piped      ? " piped"
                                                             : road == Road::Terminal ? " typed"
+                                                            : road == Road::ReadFile ? " RE"
                                                                                      : " file");
             core::reset_engine();
             std::filesystem::remove("o.mus");
@@ -310,12 +311,19 @@ TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) 
             int status = 0;
             if (road == Road::ConsoleFile) {
                 out = run_console_file(temp_.root(), lines, &status);
+            } else if (road == Road::ReadFile) {
+                // The file holds the run's lines; a run from a file ends at its slurs without
+                // the menu or Continue, and the save is typed after it.
+                const std::vector<std::string> run(lines.begin() + 1, lines.end() - 3);
+                write_file("run.txt", run);
+                out = type({lines[0], "RE run.txt", "SA o.mus"});
+                status = marked_status();
             } else {
                 out = type(lines, road == Road::Terminal);
                 status = road == Road::Terminal ? 0 : marked_status();
             }
             const std::string told =
-                "*** The " + kinds[c.kind] + " line is longer than 384 characters";
+                "*** The " + kinds[c.kind] + " line is longer than 384 characters: it was refused";
             const std::size_t at_told = out.find(told);
             EXPECT_EQ(at_told != std::string::npos, c.refused) << what << "\n" << out;
             if (c.refused) {
@@ -329,7 +337,33 @@ TEST_F(LongInputLinesConsoleTest, ALineOfMarksBeamsOrSlursPast384IsRefusedOnce) 
             EXPECT_NE(out.find("File saved:"), std::string::npos) << what << out;
             EXPECT_TRUE(std::filesystem::exists(temp_.root() / "o.mus")) << what << out;
             EXPECT_EQ(status, road != Road::Terminal && c.refused ? 1 : 0) << what << out;
+            // The line taken whole or not at all: no cut head of it marks, beams or ties.
+            if (c.kind > 0 && road != Road::ConsoleFile) {
+                const auto& kept = c.kind == 1   ? input::InputLines.marks
+                                   : c.kind == 2 ? input::InputLines.beams
+                                                 : input::InputLines.slurs;
+                EXPECT_EQ(kept.trimmed(), c.refused ? ";" : c.line) << what << out;
+            }
         }
+    }
+
+    // RE: a beams line whose records ending with "/" pass 384 only when joined is refused with
+    // all its records, at 385 or past; the record after it is the slurs line.
+    for (const int extra : {0, 1, 40}) {
+        const std::string what = "joined beams, " + std::to_string(384 + extra);
+        core::reset_engine();
+        std::filesystem::remove("o.mus");
+        type({"EI", "8 1 0", "8 2 0", "1 1 120 5 5 0 4", "14 1 150", "EI", "SA two.mus"});
+        core::reset_engine();
+        const std::string beams = filled("1 2/", 384 + extra);
+        write_file("run.txt", {"IN 1", "", "TR/C5/D/M;", "Q;", ";", beams.substr(0, 200),
+                               beams.substr(200, 100), beams.substr(300), "1 2;"});
+        const std::string out = type({"G two.mus", "RE run.txt", "SA o.mus"});
+        EXPECT_EQ(out.find("line is longer") != std::string::npos, extra > 0) << what << out;
+        EXPECT_EQ(input::InputLines.beams.trimmed(), extra > 0 ? ";" : beams) << what << out;
+        EXPECT_EQ(input::InputLines.slurs.trimmed(), "1 2;") << what << out;
+        EXPECT_NE(out.find("File saved:"), std::string::npos) << what << out;
+        EXPECT_EQ(marked_status(), extra > 0 ? 1 : 0) << what << out;
     }
 }
 

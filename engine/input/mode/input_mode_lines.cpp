@@ -79,12 +79,16 @@ void name_incomplete_record(const std::string& dropped) {
 
 // The next line of the command file MacroUnit into CommandLine: comment records, blank records
 // and "%%" blocks passed over, a line ended by "/" continued on the next record. False at the
-// file's end or at its end mark "*" (the unit closed, MacroUnit 0). A line that grows past 384
-// characters ends where a typed one would (long_line_end) and what it drops is told: the next
-// record stays the next line.
+// file's end or at its end mark "*" (the unit closed, MacroUnit 0). A notes line that grows
+// past 384 characters ends where a typed one would (long_line_end) and what it drops is told:
+// the next record stays the next line. A longer line of a later kind is refused whole, its
+// records to its end with it, as a typed one is (InputLineRefused 1): cut short it would mark,
+// beam or tie other notes than the ones written.
 bool read_file_line() {
     std::string line;
     bool skipping = false;
+    bool over = false;
+    InputLineRefused = 0;
     for (;;) {
         std::string rec;
         if (core::read_record(core::MacroUnit, rec) != core::IoResult::Ok) {
@@ -112,8 +116,15 @@ bool read_file_line() {
         if (piece.empty() && !position) continue;
         if (position && end != '/' && end != ';') {
             line = piece;
-        } else {
+        } else if (!over) {
+            // Past its limit the line is only named: its head is all that is kept.
             line += piece;
+        }
+        if (InputParserMode > kNotesMode && line.size() > static_cast<std::size_t>(kLine)) {
+            over = true;
+            if (end == '/') continue;
+            name_refused_long_line(line, true);
+            return true;
         }
         if (line.size() > static_cast<std::size_t>(kLine)) {
             const int32_t cut = long_line_end(line);
@@ -259,6 +270,11 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         taken_from_script = core::MacroUnit > 0;
         if (core::MacroUnit > 0) {
             if (read_file_line()) {
+                if (InputLineRefused != 0) {
+                    count_input_line();
+                    flag = 3;
+                    return;
+                }
                 core::SecondLine = core::CommandLine;
                 count_input_line();
                 finish_input_line(length);

@@ -368,18 +368,23 @@ bool refuse_overfull_line(std::string_view kept, std::string_view text, bool& to
         told = true;
         return false;
     }
+    name_refused_long_line(core::named_as_read(std::string(kept) + std::string(text) + rest),
+                           script);
+    return true;
+}
+
+// Contract: see the header. Reads InputParserMode; writes InputLineRefused.
+void name_refused_long_line(std::string_view whole, bool left_out) {
     static constexpr const char* kKinds[] = {"notes", "rhythms", "marks", "beams", "slurs"};
     const char* kind =
         InputParserMode >= 1 && InputParserMode <= 5 ? kKinds[InputParserMode - 1] : "input";
-    const std::string whole = std::string(kept) + std::string(text) + rest;
     constexpr std::size_t kShown = 40;
-    std::string shown = core::named_as_read(whole);
-    if (shown.size() > kShown) shown = shown.substr(0, kShown) + " ...";
+    std::string shown(whole.substr(0, kShown));
+    if (whole.size() > kShown) shown += " ...";
     core::name_untaken_line(std::string("*** The ") + kind + " line is longer than " +
                             std::to_string(kInputLineChars) + " characters: it was refused" +
-                            (script ? " and left out" : "") + ": " + shown);
+                            (left_out ? " and left out" : "") + ": " + shown);
     InputLineRefused = 1;
-    return true;
 }
 
 // Contract: see the header. Writes InputTokenList (through push_input_value), InputParseStatus

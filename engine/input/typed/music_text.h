@@ -28,6 +28,10 @@ extern int32_t InputLineRefused;
 // once, its untaken keys dropped with it: cut short it would mark, beam or tie other notes than
 // the ones written. True when refused (InputLineRefused 1).
 bool refuse_overfull_line(std::string_view kept, std::string_view text, bool& told);
+// Names a line of the kind being entered that passed its 384 characters as refused whole
+// (left_out: from a script, it is not asked again), whole as the user wrote it.
+// InputLineRefused becomes 1.
+void name_refused_long_line(std::string_view whole, bool left_out);
 // The tokens from position on, each pushed (with its repeats) onto InputTokenList.
 void input_item_loop(int32_t& complete, int32_t& cursor, int32_t& position);
 // One token from cursor: the driver moves cursor past it (0 after a syntax error); complete
