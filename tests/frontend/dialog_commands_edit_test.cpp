@@ -9,6 +9,9 @@
 
 #include "tests/frontend/dialog_command_fixture.h"
 
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
+
 using namespace frontend;
 using namespace dialog_commands;
 
@@ -433,6 +436,10 @@ TEST_F(DialogCommandTest, TheNoteNumbersDialogPlacesOnlyANumberList) {
         }
         type_line(QStringLiteral("TE 2"), &answers);
         type_line(QStringLiteral("X"));
+        // The note numbers go with the word: the page shown is the page drawn afresh.
+        const std::size_t drawn = render::decode_graphics_list().size();
+        render::redraw_items();
+        EXPECT_EQ(render::decode_graphics_list().size(), drawn);
         EXPECT_EQ(params_of(16, 2, 3).size(), row.texts) << reply();
         if (row.texts == 0) EXPECT_EQ(core::ItemCount, items) << reply();
         if (row.named) {

@@ -400,14 +400,15 @@ bool unit_too_long(const std::string& line) {
 }
 
 // The ways out of text entry after its start.
-void end_text_entry(const EntryRun& run, bool cancelled) {
+void end_text_entry(const EntryRun& run) {
     core::FrontEndCommandBuffer.blank();
     core::CommandStateWord = run.saved_state;
     ParamBuffer(2) = 0.0f;
     SecondLine.blank();
     LastTextLine.blank();
     core::PendingBoxOperation = 0;
-    clear_note_numbers(!cancelled);
+    // A cancel redraws too: the note numbers must not stay drawn on the page.
+    clear_note_numbers(true);
     core::MacroUnit = run.saved_macro;
     // The newest item goes to editing only when this command made it: an older one would take
     // the lines that follow as its pairs.
@@ -463,7 +464,7 @@ void enter_text() {
     if (ParamBuffer(2) == 0.0f) {
         asked = true;
         if (!ask_for_place(clicked)) {
-            end_text_entry(run, true);
+            end_text_entry(run);
             return;
         }
     }
@@ -479,12 +480,12 @@ void enter_text() {
     run.placement = run.mode == 'T' ? 1.0f : ParamBuffer(3);
     if (ParamBuffer(2) == 0.0f) ParamBuffer(2) = 1.0f;
     if (!text_staff_taken(ParamBuffer(2))) {
-        end_text_entry(run, true);
+        end_text_entry(run);
         return;
     }
     run.staff = core::int_of(ParamBuffer(2));
     if (run.mode == 'T' && third == 'R' && !read_text_lines_file()) {
-        end_text_entry(run, false);
+        end_text_entry(run);
         return;
     }
 
@@ -496,7 +497,7 @@ void enter_text() {
         if (!why.empty()) core::report_failure(why);
         run.refused = true;
         refusing = many_lines;
-        if (!refusing) end_text_entry(run, false);
+        if (!refusing) end_text_entry(run);
         return !refusing;
     };
     for (;;) {
@@ -521,13 +522,13 @@ void enter_text() {
         }
         if (got == LineResult::Cancelled) {
             core::CommandStateWord = run.saved_state;
-            clear_note_numbers(false);
+            clear_note_numbers(true);
             core::MacroUnit = run.saved_macro;
             return;
         }
         if (got == LineResult::Ended) {
             finish_text_line();
-            end_text_entry(run, false);
+            end_text_entry(run);
             return;
         }
         line.erase(line.find_last_not_of(' ') + 1);
@@ -542,7 +543,7 @@ void enter_text() {
         if (!escape_typed_text_line(line)) {
             run.refused = true;
             if (many_lines) continue;
-            end_text_entry(run, false);
+            end_text_entry(run);
             return;
         }
         if (LastTextLine.code(1) <= ' ') LastTextLine.set(line);
@@ -557,13 +558,13 @@ void enter_text() {
             }
             const std::size_t kept = line.find_last_not_of(TextDividerChar);
             if (kept == std::string::npos) {
-                end_text_entry(run, false);
+                end_text_entry(run);
                 return;
             }
             line.erase(kept + 1);
         }
         if (empty && run.mode != 'T') {
-            end_text_entry(run, false);
+            end_text_entry(run);
             return;
         }
         if (!empty) {
@@ -604,12 +605,12 @@ void enter_text() {
                 continue;
             }
             if (outcome != TextUnitsOutcome::Done) {
-                end_text_entry(run, outcome == TextUnitsOutcome::Cancelled);
+                end_text_entry(run);
                 return;
             }
         }
         if (run.mode != 'T') {
-            end_text_entry(run, false);
+            end_text_entry(run);
             return;
         }
         const float size = core::amod(ParamBuffer(6), 100.0f);
