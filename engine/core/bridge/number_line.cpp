@@ -354,11 +354,15 @@ bool refuse_file_number_line(std::string_view prompt, std::string_view line) {
 // Contract: see the header.
 void stop_file_at_non_answer(std::string_view prompt, std::string_view line) {
     const std::size_t last = line.find_last_not_of(" \t\r");
-    name_untaken_line("*** Not an answer to \"" + std::string(prompt) + "\": " +
-                      (is_cut_line(line) ? cut_line_shown(line)
-                                         : std::string(line.substr(
-                                               0, last == std::string_view::npos ? 0 : last + 1))) +
-                      ": the rest of the file was not read.");
+    stop_file_for("*** Not an answer to \"" + std::string(prompt) + "\": " +
+                  (is_cut_line(line) ? cut_line_shown(line)
+                                     : std::string(line.substr(
+                                           0, last == std::string_view::npos ? 0 : last + 1))));
+}
+
+// Contract: see the header.
+void stop_file_for(std::string_view what) {
+    name_untaken_line(std::string(what) + ": the rest of the file was not read.");
     if (MacroUnit > 0 && unit_is_open(MacroUnit)) close_unit(MacroUnit);
     MacroUnit = 0;
     clear_exchange_text();

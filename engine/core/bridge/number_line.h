@@ -81,6 +81,10 @@ bool refuse_file_number_line(std::string_view prompt, std::string_view line);
 // and the run counted as failed. The file's next lines were meant for the asking word.
 void stop_file_at_non_answer(std::string_view prompt, std::string_view line);
 
+// A command file's word that cannot go on (`what` says why): "WHAT: the rest of the file was
+// not read.", the file closed and the run counted as failed. Its next lines were the word's.
+void stop_file_for(std::string_view what);
+
 // How the line a word reads in place of its dialog came.
 enum class DialogLine {
     Numbers,  // a line of numbers, in P(1..)

@@ -473,7 +473,12 @@ bool set_up_run() {
         core::sort_item_store();
         layout::append_spacing_end_marker();
         if (layout::SpacingList.count == 0) {
-            core::report_failure("No rhythms on spacing staff.");
+            // A command file's next lines were this run's music: read as commands they would
+            // change the page, so the file stops as for a range refused.
+            if (core::MacroUnit > 0 && core::unit_is_open(core::MacroUnit))
+                core::stop_file_for("No rhythms on spacing staff");
+            else
+                core::report_failure("No rhythms on spacing staff.");
             return false;
         }
         layout::InputRangeStart = layout::SpacingList.x(1);
