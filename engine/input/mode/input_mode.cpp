@@ -152,6 +152,13 @@ RunEnd line_loop() {
             ++InputParserMode;
             continue;
         }
+        // The run adds nothing once its notes did not fit: its own later lines are taken as
+        // its lines and dropped, unsaid, whichever road brought them.
+        if (InputRunOverflow != 0 && InputParserMode >= kRhythmsMode &&
+            InputParserMode <= kSlursMode) {
+            ++InputParserMode;
+            continue;
+        }
         if (InputParserMode < kNotesMode || InputParserMode > kSlursMode) {
             int32_t not_set = 0;
             check_spacing_staff(not_set);

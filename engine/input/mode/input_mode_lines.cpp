@@ -322,9 +322,16 @@ void ask_input_line(int32_t& flag, int32_t& length) {
         int32_t cursor = 0;
         int32_t work = 0;
         InputLineRefused = 0;
-        switch (InputParserMode) {
+        // A run the page could not hold has no notes to give its later lines: they are read
+        // plainly, to be dropped, and the live entry never parses them.
+        const int32_t kind =
+            InputRunOverflow != 0 && InputParserMode >= kRhythmsMode ? 0 : InputParserMode;
+        switch (kind) {
             case 0:
-                core::ask_line_trimmed(prompt);
+                if (InputParserMode != 0)
+                    core::ask_line_blank(prompt);
+                else
+                    core::ask_line_trimmed(prompt);
                 break;
             case kNotesMode:
                 core::show_prompt(core::ReplyKind::Question, prompt.view());
