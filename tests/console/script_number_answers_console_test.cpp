@@ -652,7 +652,12 @@ TEST_F(ScriptNumberAnswersConsoleTest, InsRangeReadsOneWayOnEveryRoad) {
             statuses.push_back(road_status(road, status_));
         }
         EXPECT_EQ(pages[1], pages[0]);
-        EXPECT_EQ(pages[2], pages[0]);
+        if (std::string(c.range) == "2 200 7") {
+            // In a file read by RE the refusal stops the rest of the file: its save never runs.
+            EXPECT_TRUE(pages[2].empty());
+        } else {
+            EXPECT_EQ(pages[2], pages[0]);
+        }
         EXPECT_EQ(statuses[1], statuses[0]);
         EXPECT_EQ(statuses[2], statuses[0]);
         // Where staff 2's first note stands.
