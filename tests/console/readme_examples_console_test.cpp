@@ -6,9 +6,11 @@
 // plays together. The words that section names are typed where they belong (commands at the
 // command level, the words of a typed line in that line) and must all be known.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/tables.h"
+#include "engine/layout/tables.h"
+#include "engine/render/page/output_lists.h"
+#include "engine/render/page/page_redraw.h"
+#include "engine/render/tables.h"
 #include "platform/paths.h"
 #include "tests/output/ps_check.h"
 #include "tests/support/console_run.h"
@@ -217,6 +223,110 @@ std::vector<std::pair<double, int>> readme_midi_onsets(const fs::path& midi) {
     return notes;
 }
 
+// The drawn page as the renderer lays it out: each staff's five lines (display y of its bottom
+// and top line, from the staff tables) and each item's drawn height (the y of its entries in the
+// graphics list, texts drawn as glyphs, as the vertical spacing measures them).
+struct ReadmeDrawnPage {
+    std::map<int32_t, std::pair<int32_t, int32_t>> staff_lines;  // staff -> lowest, highest line y
+    std::map<int32_t, std::pair<int32_t, int32_t>> item_height;  // item -> lowest, highest y
+};
+
+ReadmeDrawnPage readme_drawn_page() {
+    std::vector<int32_t> graphics(core::kGraphicsListWords + 1, 0);
+    std::vector<uint8_t> text(core::kTextStreamBytes + 1, 0);
+    int32_t graphics_length = 0;
+    int32_t text_length = 0;
+    core::OutputBufferViews.graphics.bind(graphics.data(), &graphics_length);
+    core::OutputBufferViews.text.bind(text.data(), &text_length);
+    const int32_t kept_pass = render::OutputPassWord;
+    render::OutputPassWord = 2;  // the measuring pass: text glyphs go into the graphics list
+    render::redraw_items();
+    render::OutputPassWord = kept_pass;
+
+    ReadmeDrawnPage page;
+    const std::vector<render::GraphicsEntry> entries = render::decode_graphics_list();
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const auto staff = static_cast<int32_t>(stored_param(k, 2));
+        if (stored_param(k, 1) == 8.0f && staff >= 1 && staff <= layout::kMaxStaves) {
+            // A staff of scale s has its lines at steps 3 and 11, 7 s display units a step.
+            const float scale = layout::StaffTables.StaffScale(staff);
+            const int32_t base = layout::StaffTables.StaffBaseY(staff);
+            const int32_t bottom = base + static_cast<int32_t>(21.0f * scale);
+            const int32_t top = base + static_cast<int32_t>(77.0f * scale);
+            page.staff_lines[staff] = {std::min(bottom, top), std::max(bottom, top)};
+        }
+        const int32_t first = core::ItemOutputSpans.graphics(k);
+        const int32_t end = core::ItemOutputSpans.graphics(k + 1);
+        for (int32_t w = std::max(first, 1); w + 2 < end; w += 3) {
+            const std::size_t e = static_cast<std::size_t>(w - 1) / 3;
+            if (e >= entries.size()) break;
+            // The lists are drawn for the view: its origin takes the page's y back.
+            const int32_t y = entries[e].y + render::ViewOrigin.y;
+            auto [at, fresh] = page.item_height.try_emplace(k, y, y);
+            at->second.first = std::min(at->second.first, y);
+            at->second.second = std::max(at->second.second, y);
+        }
+    }
+    core::OutputBufferViews.graphics.unbind();
+    core::OutputBufferViews.text.unbind();
+    return page;
+}
+
+// What the page draws wrong: a bar line whose span reaches a staff the page does not have, a
+// bar line joining staves that runs out of them, a text that crosses another staff's lines.
+std::vector<std::string> readme_drawing_problems() {
+    std::vector<std::string> problems;
+    const ReadmeDrawnPage page = readme_drawn_page();
+    if (page.staff_lines.empty()) return problems;
+    // A line's thickness and a drawn end's rounding.
+    constexpr int32_t kSlack = 40;
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        const auto code = static_cast<int32_t>(stored_param(k, 1));
+        const auto staff = static_cast<int32_t>(stored_param(k, 2));
+        const std::string item = "item " + std::to_string(k) + " (code " + std::to_string(code) +
+                                 ", staff " + std::to_string(staff) + ", P3 " +
+                                 std::to_string(stored_param(k, 3)) + ")";
+        const auto drawn = page.item_height.find(k);
+        if (code == 14) {
+            const int32_t span = std::max(1, static_cast<int32_t>(stored_param(k, 4)));
+            bool whole = true;
+            for (int32_t t = staff; t < staff + span; ++t) {
+                if (page.staff_lines.count(t) == 0) {
+                    problems.push_back(item + " spans " + std::to_string(span) +
+                                       " staves: the page has no staff " + std::to_string(t));
+                    whole = false;
+                    break;
+                }
+            }
+            // A plain bar line (kind 0) joining staves runs from its staff's bottom line to
+            // the top line of the highest staff it spans.
+            if (whole && span > 1 && stored_param(k, 5) == 0.0f &&
+                drawn != page.item_height.end()) {
+                const auto lowest = page.staff_lines.at(staff);
+                const auto highest = page.staff_lines.at(staff + span - 1);
+                const int32_t low = std::min(lowest.first, highest.first);
+                const int32_t high = std::max(lowest.second, highest.second);
+                if (drawn->second.first < low - kSlack || drawn->second.second > high + kSlack)
+                    problems.push_back(
+                        item + " is drawn from " + std::to_string(drawn->second.first) + " to " +
+                        std::to_string(drawn->second.second) + ", its staves' lines from " +
+                        std::to_string(low) + " to " + std::to_string(high));
+            }
+        }
+        if (code == 16 && drawn != page.item_height.end()) {
+            for (const auto& [t, lines] : page.staff_lines) {
+                if (t == staff) continue;
+                if (drawn->second.second >= lines.first && drawn->second.first <= lines.second)
+                    problems.push_back(item + " is drawn from " +
+                                       std::to_string(drawn->second.first) + " to " +
+                                       std::to_string(drawn->second.second) +
+                                       ", across the lines of staff " + std::to_string(t));
+            }
+        }
+    }
+    return problems;
+}
+
 // The README's console block that types the line.
 ReadmeBlock readme_block_typing(const std::string& readme, const std::string& line) {
     for (const ReadmeBlock& b : readme_blocks(readme)) {
@@ -224,6 +334,13 @@ ReadmeBlock readme_block_typing(const std::string& readme, const std::string& li
     }
     ADD_FAILURE() << "no README example types " << line;
     return {};
+}
+
+bool readme_has_staves() {
+    for (int32_t k = 1; k <= core::ItemCount; ++k) {
+        if (stored_param(k, 1) == 8.0f) return true;
+    }
+    return false;
 }
 
 int32_t readme_note_items() {
@@ -286,6 +403,12 @@ class ReadmeExamplesTest : public ConsoleSessionTest {
                             std::to_string(readme_note_items()));
             }
         }
+        // What the page draws, for a block that writes the page or leaves staves on it.
+        const bool draws =
+            std::find(block.typed.begin(), block.typed.end(), "PRPS") != block.typed.end();
+        if (draws || readme_has_staves()) {
+            for (const std::string& p : readme_drawing_problems()) problem("drawn: " + p);
+        }
         return problems;
     }
 
@@ -306,6 +429,79 @@ class ReadmeExamplesTest : public ConsoleSessionTest {
                 if (readme_refusal(line)) problems.push_back("`" + w.text + "`: " + line);
             }
         }
+        return problems;
+    }
+
+    // What the notes-line table's octave examples and the rhythms table's numbers and `T` do
+    // otherwise than the README says.
+    std::vector<std::string> table_problems(const std::string& readme) {
+        std::vector<std::string> problems;
+        std::string octave_row;
+        std::vector<std::string> rhythm_rows;
+        bool rhythms_table = false;
+        for (const std::string& l : readme_section(readme, "A first page")) {
+            if (l.find("keeps the octave of the note before") != std::string::npos) octave_row = l;
+            if (!readme_starts(l, "|")) rhythms_table = false;
+            if (l.find("| rhythms line word |") == 0) rhythms_table = true;
+            const std::vector<std::string> spans = readme_spans(l.substr(0, l.find('|', 1)));
+            if (rhythms_table && !spans.empty() &&
+                (spans[0] == "T" || (spans[0][0] >= '1' && spans[0][0] <= '9')))
+                rhythm_rows.push_back(l);
+        }
+        // A pitch name's level on a treble staff: E4 on the bottom line, at 3.
+        auto level_of = [](const std::string& name) {
+            const int degree = static_cast<int>(std::string("CDEFGAB").find(name[0]));
+            return static_cast<float>((name[1] - '0') * 7 + degree - (4 * 7 + 2) + 3);
+        };
+        // Each notes line of the row gives the first two pitch names written after it to its
+        // second and fourth notes.
+        int lines = 0;
+        const std::regex two_pitches("([A-G][0-9]) and ([A-G][0-9])");
+        for (const std::string& notes : readme_spans(octave_row)) {
+            if (!readme_starts(notes, "TR/A4/")) continue;
+            std::smatch pitches;
+            const std::string after = octave_row.substr(octave_row.find("`" + notes + "`"));
+            if (!std::regex_search(after, pitches, two_pitches)) {
+                problems.push_back(notes + ": no pitches named after it");
+                continue;
+            }
+            ++lines;
+            run_fresh({"IN 1", "", notes + ";", "Q;", "N", ";", ";", ";", "X", "N"});
+            const std::vector<int32_t> typed = stored_items_of(1, 1);
+            if (typed.size() != 4 || stored_param(typed[0], 4) != level_of("A4") ||
+                stored_param(typed[1], 4) != level_of(pitches[1]) ||
+                stored_param(typed[3], 4) != level_of(pitches[2]))
+                problems.push_back(notes + " does not give " + pitches.str());
+        }
+        if (lines != 2)
+            problems.push_back(std::to_string(lines) + " notes lines in the octave row");
+
+        // A note's P7 is its length in quarters.
+        auto length_of = [this](const std::string& rhythm) {
+            run_fresh({"IN 1", "", "TR/C4;", rhythm + ";", "N", ";", ";", ";", "X", "N"});
+            const std::vector<int32_t> typed = stored_items_of(1, 1);
+            return typed.size() == 1 ? stored_param(typed[0], 7) : -1.0f;
+        };
+        int words = 0;
+        for (const std::string& row : rhythm_rows) {
+            const std::string first_column = row.substr(0, row.find('|', 1));
+            const std::vector<std::string> likened =
+                readme_spans(row.substr(first_column.size() + 1));
+            for (const std::string& w : readme_spans(first_column)) {
+                ++words;
+                const float length = length_of(w);
+                if (w == "T") {
+                    if (likened.empty()) problems.push_back("`T` is likened to nothing");
+                    for (const std::string& other : likened) {
+                        if (std::fabs(length - length_of(other)) > 1e-4f)
+                            problems.push_back("`T` is not `" + other + "`");
+                    }
+                } else if (std::fabs(length - 4.0f / std::stof(w)) > 1e-4f) {
+                    problems.push_back("`" + w + "` is " + std::to_string(length) + " quarters");
+                }
+            }
+        }
+        if (words != 4) problems.push_back(std::to_string(words) + " numbers and `T` in the table");
         return problems;
     }
 
@@ -637,6 +833,40 @@ TEST_F(ReadmeExamplesTest, ABrokenReadmeIsCaught) {
         << "a bar line of the bass alone leaves the staves apart";
     EXPECT_NE(joined(word_problems(with("`FS5`", "`F#5`"))), "");
     EXPECT_NE(joined(word_problems(with("`IN 1` types", "`I#N 1` types"))), "");
+
+    // What the hymn draws: its bar lines as they were typed before (the treble's `M` takes the
+    // bass's `M2` and reaches up past the top staff), or its staves left where the input put
+    // them (the second verse across the bass staff's lines).
+    const std::vector<std::vector<std::pair<std::string, std::string>>> broken_hymns = {
+        {{"SU/D4/D/B3/D4/M2/C/B3/M2;", "SU/D4/D/B3/D4/M/C/B3/M2;"},
+         {"SU/B4/A/G/A/M1/B/G/M1;", "SU/B4/A/G/A/M/B/G/M1;"}},
+        {{"SU/B4/A/G/A/M1/B/G/M1;", "SU/B4/A/G/A/M2/B/G/M1;"}},
+        {{"Sing to him a song\n1:5\nX\nVJ 4\n", "Sing to him a song\n1:5\nX\n"}},
+    };
+    // The tables' examples: a pitch the octave rule does not give, `T` likened to another
+    // rhythm.
+    EXPECT_NE(joined(table_problems(with("gives C4 and B5", "gives C5 and B5"))), "");
+    EXPECT_NE(joined(table_problems(with("C5 and B4)", "C5 and B5)"))), "");
+    EXPECT_NE(joined(table_problems(with("as `TE` and `12` are", "as `E` and `12` are"))), "");
+
+    for (const auto& changes : broken_hymns) {
+        SCOPED_TRACE(changes.front().second);
+        std::string broken = readme;
+        for (const auto& [from, to] : changes) {
+            const std::size_t at = broken.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            broken.replace(at, from.size(), to);
+        }
+        run_fresh(readme_block_typing(broken, "SA hymn.mus").typed);
+        EXPECT_NE(joined(readme_drawing_problems()), "");
+    }
+}
+
+// The octave rule and the numbers of the rhythms line, as the README's tables give them: each
+// notes line the table shows gives the pitches it names, each number the note of which that
+// many fill a whole, and `T` alone the rhythm the table likens it to.
+TEST_F(ReadmeExamplesTest, TheTablesExamplesOfOctavesAndRhythmNumbersTypeAsTheySay) {
+    EXPECT_EQ(joined(table_problems(readme_source_text())), "");
 }
 
 }  // namespace
