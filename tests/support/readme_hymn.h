@@ -9,7 +9,7 @@
 inline std::vector<std::string> readme_hymn_lines() {
     return {"IN 1",
             "",
-            "BA/K1S/4 4/SU/D4/D/B3/D4/M/C/B3/M2;",
+            "BA/K1S/4 4/SU/D4/D/B3/D4/M2/C/B3/M2;",
             "Q/Q/Q/Q/H/H;",
             ";",
             ";",
@@ -17,7 +17,7 @@ inline std::vector<std::string> readme_hymn_lines() {
             "X",
             "Y",
             "",
-            "TR/K1S/4 4/SU/B4/A/G/A/M/B/G/M1;",
+            "TR/K1S/4 4/SU/B4/A/G/A/M1/B/G/M1;",
             "Q/Q/Q/Q/H/H;",
             ";",
             ";",
