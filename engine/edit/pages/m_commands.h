@@ -19,7 +19,7 @@ extern core::Array1<int32_t, 3> EditModeWords;
 void run_m_command();
 // "MS"/"CS": waits for the source system (PendingBoxOperation 9) and the destination (10).
 void move_system();
-// "MT staff from to": texts and lines of staff at level from move to level to.
+// "MT staff level step": texts and lines of the staff within 2 of the level move by the step.
 void move_texts_at_level();
 // Moves the edges of the box in ParamBuffer P1..P4 by the steps of the Steps to move dialog.
 void adjust_box_edges();
