@@ -16,7 +16,6 @@
 //
 // The program: ORMEST_PROGRAM (the build's "ormest"). The reference page: $ORMEST_REFERENCE_DIR,
 // else tests/reference of the source tree.
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +42,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/tables.h"
 #include "platform/paths.h"
+#include "tests/support/running_program.h"
 
 namespace {
 
@@ -85,8 +85,8 @@ std::string joined(const std::vector<std::string>& lines) {
 }
 
 // The program, run on input in folder.
-int run_program(const fs::path& folder, const std::string& input, struct rusage* usage) {
-    return run_console_program(ORMEST_PROGRAM, folder, input, usage);
+ChildRun run_program(const fs::path& folder, const std::string& input) {
+    return run_console_program(ORMEST_PROGRAM, folder, input);
 }
 
 double cpu_seconds(const struct rusage& usage) {
@@ -109,12 +109,12 @@ void BM_PianoPieceWholeProcess(benchmark::State& state) {
     const std::string input = joined(lines);
     double cpu = 0.0;
     for (auto _ : state) {
-        struct rusage usage {};
-        if (run_program(folder.path, input, &usage) != 0) {
-            state.SkipWithError("the program failed");
+        const ChildRun run = run_program(folder.path, input);
+        if (!run.succeeded()) {
+            state.SkipWithError(run.report().c_str());
             return;
         }
-        cpu += cpu_seconds(usage);
+        cpu += cpu_seconds(run.usage);
     }
     std::error_code ec;
     if (fs::file_size(folder.path / "eps.eps", ec) == 0 || ec) {
@@ -310,10 +310,10 @@ void BM_PianoPieceGoals(benchmark::State& state) {
         }
         load_eps220 = std::min(load_eps220, ms(Clock::now() - t1));
         for (int bars : {64, 220}) {
-            struct rusage usage {};
             const auto t2 = Clock::now();
-            if (run_program(folder.path, whole_input.at(bars), &usage) != 0) {
-                state.SkipWithError("the program failed");
+            const ChildRun run = run_program(folder.path, whole_input.at(bars));
+            if (!run.succeeded()) {
+                state.SkipWithError(run.report().c_str());
                 return;
             }
             const double t = ms(Clock::now() - t2);
@@ -321,7 +321,7 @@ void BM_PianoPieceGoals(benchmark::State& state) {
                 whole64 = std::min(whole64, t);
             } else {
                 whole220 = std::min(whole220, t);
-                whole220_cpu = std::min(whole220_cpu, 1000.0 * cpu_seconds(usage));
+                whole220_cpu = std::min(whole220_cpu, 1000.0 * cpu_seconds(run.usage));
             }
         }
     }
@@ -338,33 +338,18 @@ void BM_PianoPieceGoals(benchmark::State& state) {
 BENCHMARK(BM_PianoPieceGoals)->Iterations(7)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The libraries a running "ormest --console" has mapped, counted by kind: its input is a pipe
-// held open until its reply to one command came back, so that start-up is over.
-std::map<std::string, int> mapped_library_kinds(const fs::path& folder) {
+// held open until its reply to one command came back, so that start-up is over. Empty when the
+// program could not be looked at; why goes to failure.
+std::map<std::string, int> mapped_library_kinds(const fs::path& folder, std::string& failure) {
     std::map<std::string, int> kinds{{"gui", 0}, {"synth", 0}};
-    int to_child[2];
-    int from_child[2];
-    if (::pipe(to_child) != 0) return {};
-    if (::pipe(from_child) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid < 0) return {};
-    if (pid == 0) {
-        if (::chdir(folder.c_str()) != 0) ::_exit(127);
-        ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
-        ::dup2(to_child[0], 0);
-        ::dup2(from_child[1], 1);
-        ::close(to_child[1]);
-        ::close(from_child[0]);
-        ::execl(ORMEST_PROGRAM, ORMEST_PROGRAM, "--console", static_cast<char*>(nullptr));
-        ::_exit(127);
+    RunningProgram program(ORMEST_PROGRAM, {"--console"}, folder, folder / "state");
+    if (!program.started() || !program.type("PATH") ||
+        program.wait_for("\n").find('\n') == std::string::npos) {
+        failure =
+            "the running program could not be looked at: " + program.ended(program.wait_end());
+        return {};
     }
-    ::close(to_child[0]);
-    ::close(from_child[1]);
-    const char command[] = "PATH\n";
-    if (::write(to_child[1], command, sizeof command - 1) < 0) return {};
-    char buffer[256];
-    struct pollfd p {from_child[0], POLLIN, 0};
-    if (::poll(&p, 1, 10000) == 1) (void)::read(from_child[0], buffer, sizeof buffer);
-    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::ifstream maps("/proc/" + std::to_string(program.pid()) + "/maps");
     std::map<std::string, bool> seen;
     for (std::string line; std::getline(maps, line);) {
         const auto slash = line.find('/');
@@ -382,12 +367,11 @@ std::map<std::string, int> mapped_library_kinds(const fs::path& folder) {
             if (name.rfind(synth, 0) == 0) ++kinds["synth"];
         }
     }
-    ::close(to_child[1]);
-    while (::read(from_child[0], buffer, sizeof buffer) > 0) {
+    const int status = program.wait_end();
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        failure = program.ended(status);
+        return {};
     }
-    ::close(from_child[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
     return kinds;
 }
 
@@ -395,16 +379,17 @@ void BM_WholeProcessEmptyConsole(benchmark::State& state) {
     BenchFolder folder("ormest_empty_console");
     long faults = 0;
     for (auto _ : state) {
-        struct rusage usage {};
-        if (run_program(folder.path, "", &usage) != 0) {
-            state.SkipWithError("the program failed");
+        const ChildRun run = run_program(folder.path, "");
+        if (!run.succeeded()) {
+            state.SkipWithError(run.report().c_str());
             return;
         }
-        faults = usage.ru_minflt + usage.ru_majflt;
+        faults = run.usage.ru_minflt + run.usage.ru_majflt;
     }
-    const std::map<std::string, int> kinds = mapped_library_kinds(folder.path);
+    std::string failure;
+    const std::map<std::string, int> kinds = mapped_library_kinds(folder.path, failure);
     if (kinds.empty()) {
-        state.SkipWithError("the running program could not be looked at");
+        state.SkipWithError(failure.c_str());
         return;
     }
     state.counters["page_faults"] = static_cast<double>(faults);

@@ -63,7 +63,7 @@ void BM_DensePageToEps(benchmark::State& state) {
 BENCHMARK(BM_DensePageToEps)->Unit(benchmark::kMillisecond);
 
 // The program, run on input in folder.
-int run_program(const fs::path& folder, const std::string& input) {
+ChildRun run_program(const fs::path& folder, const std::string& input) {
     return run_console_program(ORMEST_PROGRAM, folder, input);
 }
 
@@ -74,8 +74,9 @@ void BM_WholeProcessDensePageToEps(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        if (run_program(folder.path, "G dense_page.MUS\nPRPS\n") != 0) {
-            state.SkipWithError("the program failed");
+        const ChildRun run = run_program(folder.path, "G dense_page.MUS\nPRPS\n");
+        if (!run.succeeded()) {
+            state.SkipWithError(run.report().c_str());
             return;
         }
     }
@@ -88,8 +89,9 @@ BENCHMARK(BM_WholeProcessDensePageToEps)->Unit(benchmark::kMillisecond)->UseReal
 void BM_WholeProcessStartUpOnly(benchmark::State& state) {
     BenchFolder folder("ormest_psbench");
     for (auto _ : state) {
-        if (run_program(folder.path, "") != 0) {
-            state.SkipWithError("the program failed");
+        const ChildRun run = run_program(folder.path, "");
+        if (!run.succeeded()) {
+            state.SkipWithError(run.report().c_str());
             return;
         }
     }

@@ -12,6 +12,7 @@
 
 #include "engine/commands/interpreter/interpreter_tables.h"
 #include "engine/core/tables.h"
+#include "tests/support/child_run.h"
 #include "tests/support/console_copy_fixture.h"
 #include "tests/support/console_run.h"
 #include "tests/support/run_status.h"
@@ -197,18 +198,16 @@ TEST_F(InputEndNamesTheWaitTest, TheEndOfInputNamesWhatWaited) {
         SCOPED_TRACE(c.lines);
         const fs::path script = temp_.root() / ("s" + std::to_string(++run) + ".txt");
         std::ofstream(script) << c.lines;
-        const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "ormest";
-        const std::string command = "cd '" + temp_.root().string() + "' && XDG_STATE_HOME='" +
-                                    state_.string() + "' '" + program.string() + "' --console '" +
-                                    script.string() + "' --dump-graphics 2>&1";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string all;
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) all.append(buf, n);
-        const int status = ::pclose(pipe);
+        ChildOptions options;
+        options.program = fs::read_symlink("/proc/self/exe").parent_path() / "ormest";
+        options.args = {"--console", script.string(), "--dump-graphics"};
+        options.folder = temp_.root();
+        options.state = state_;
+        options.join_errors = true;
+        const ChildRun run = run_child(options);
+        const std::string& all = run.output;
         // A line the question took for no answer fails the run; an end at a question does not.
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << status << "\n" << all;
+        EXPECT_EQ(run.exit_status(), c.status) << run.report();
         std::string notice;
         if (!c.waited.empty())
             notice = "ormest: the input ended while waiting for: " + c.waited + "\n";

@@ -49,7 +49,7 @@ TEST_F(EditedItemEndsTest, EveryRoadKeepsTheEditedItemAsShown) {
     std::ofstream(script) << edit[0] << '\n' << edit[1] << '\n' << edit[2] << "\nSM\n";
     RunningProgram scripted("ormest", {"--console", script.string()}, temp_.root(), state_);
     ASSERT_TRUE(scripted.started());
-    EXPECT_EQ(scripted.wait_end(), 0);
+    EXPECT_EQ(scripted.wait_end(), 0) << scripted.ended();
     EXPECT_NE(scripted.output().find("The edited item was stored before the save."),
               std::string::npos)
         << scripted.output();

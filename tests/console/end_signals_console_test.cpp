@@ -68,12 +68,12 @@ TEST_F(ConsoleEndSignalTest, TermKeepsUnsavedChangesAndTheNextStartLoadsThemWith
     second.type("SA " + (temp_.root() / "back.mus").string());
     EXPECT_NE(second.wait_for("File saved:"), "") << second.output();
     EXPECT_NE(second.output().find("Getting Backup of KELDA.MUS"), std::string::npos);
-    EXPECT_EQ(second.wait_end(), 0);
+    EXPECT_EQ(second.wait_end(), 0) << second.ended();
     EXPECT_EQ(document_item_words(temp_.root() / "back.mus"), kept);
 
     // Loaded: a third start has nothing to tell.
     RunningProgram& third = start();
-    EXPECT_EQ(third.wait_end(), 0);
+    EXPECT_EQ(third.wait_end(), 0) << third.ended();
     EXPECT_EQ(third.output().find("A backup of"), std::string::npos) << third.output();
 }
 
@@ -122,7 +122,7 @@ TEST_F(ConsoleEndSignalTest, AnEarlierBackupNotYetLoadedIsKeptAsideByTheNextEnd)
     third.type("G C:\\!TMP\\!kept-1!save.mus");
     third.type("SA " + (temp_.root() / "first.mus").string());
     EXPECT_NE(third.wait_for("File saved:"), "") << third.output();
-    EXPECT_EQ(third.wait_end(), 0);
+    EXPECT_EQ(third.wait_end(), 0) << third.ended();
     EXPECT_NE(third.output().find("type G C:\\!TMP\\!kept-1!save.mus to load it."),
               std::string::npos)
         << third.output();
@@ -168,14 +168,14 @@ TEST_F(ConsoleEndSignalTest, GsvGivesTheBackupItsDocumentsNameAndFolderUnsaved) 
     second.type("G other.mus");
     EXPECT_TRUE(second.saw("Title: " + (docs / "other.mus").string() + "   (saved -    1 Items)"))
         << second.output();
-    EXPECT_EQ(second.wait_end(), 0);
+    EXPECT_EQ(second.wait_end(), 0) << second.ended();
     EXPECT_EQ(second.output().find("File not found"), std::string::npos) << second.output();
     EXPECT_EQ(second.output().find("!save.mus"), std::string::npos) << second.output();
     EXPECT_EQ(second.errors(), "");
 
     // Loaded: the backup is no longer offered.
     RunningProgram& third = start();
-    EXPECT_EQ(third.wait_end(), 0);
+    EXPECT_EQ(third.wait_end(), 0) << third.ended();
     EXPECT_EQ(third.output().find("A backup of"), std::string::npos) << third.output();
 }
 

@@ -17,10 +17,9 @@
 #include <unistd.h>
 
 #include "tests/output/ps_check.h"
+#include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_files.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -45,10 +44,9 @@ SizeLimitRun run_console_with_size_limit(const fs::path& folder, const fs::path&
         (fs::read_symlink("/proc/self/exe").parent_path() / "ormest").string();
     std::string console = "--console";
     char* argv[] = {const_cast<char*>(program.c_str()), console.data(), nullptr};
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e)
-        if (std::strncmp(*e, "XDG_STATE_HOME=", 15) != 0) env.emplace_back(*e);
-    env.push_back("XDG_STATE_HOME=" + state.string());
+    // A home of its own, as every run of the program the tests make has.
+    const RunHome home;
+    std::vector<std::string> env = environment_with(home.environment(state));
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);

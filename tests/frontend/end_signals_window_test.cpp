@@ -100,7 +100,7 @@ class WindowEndTest : public ::testing::Test {
         console.type("GSV");
         console.type("SA " + (temp_.root() / "back.mus").string());
         EXPECT_NE(console.wait_for("File saved:"), "") << console.output();
-        EXPECT_EQ(console.wait_end(), 0);
+        EXPECT_EQ(console.wait_end(), 0) << console.ended();
         EXPECT_EQ(window_end_items(temp_.root() / "back.mus"), (std::vector<float>{3, 5, 1, 1}));
     }
     std::string told() const {

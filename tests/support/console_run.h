@@ -18,6 +18,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/file_units.h"
+#include "tests/support/child_run.h"
 #include "tests/support/run_status.h"
 #include "tests/support/temp_folder.h"
 
@@ -72,9 +73,10 @@ inline std::string run_console_script(const std::vector<std::string>& lines) {
 }
 
 // Runs "ormest --console FILE" (the program beside the test program) over the lines, written
-// to script.txt in folder, with folder as its work folder and folder/state as its state folder;
-// returns what it wrote to standard output and standard error. status, when given, gets the
-// program's exit status (-1 when it did not end normally).
+// to script.txt in folder, with folder as its work folder and folder/state as its state folder
+// (a later run there finds what this one left), and a home of its own; returns what it wrote to
+// standard output and standard error. status, when given, gets the program's exit status (-1
+// when it did not end normally: the text then ends with how it ended).
 inline std::string run_console_file(const std::filesystem::path& folder,
                                     const std::vector<std::string>& lines, int* status = nullptr) {
     const std::filesystem::path script = folder / "script.txt";
@@ -82,19 +84,19 @@ inline std::string run_console_file(const std::filesystem::path& folder,
         std::ofstream file(script);
         for (const std::string& line : lines) file << line << "\n";
     }
-    const std::filesystem::path program =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "ormest";
-    const std::string command = "cd '" + folder.string() + "' && XDG_STATE_HOME='" +
-                                (folder / "state").string() + "' '" + program.string() +
-                                "' --console '" + script.string() + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return "(the program could not be started)";
-    std::string all;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) all.append(buf, n);
-    const int ended = ::pclose(pipe);
-    if (status != nullptr) *status = ended != -1 && WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
-    return all;
+    ChildOptions options;
+    options.program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "ormest";
+    options.args = {"--console", script.string()};
+    options.folder = folder;
+    options.state = folder / "state";
+    options.join_errors = true;
+    const ChildRun run = run_child(options);
+    if (status != nullptr) *status = run.exit_status();
+    if (!run.started) return "(" + run.report() + ")";
+    if (!run.exited())
+        return run.output + "\n(the program ended with " + describe_wait_status(run.wait_status) +
+               ")";
+    return run.output;
 }
 
 // A console session in a fresh temporary folder (the data folder from ORMEST_HOME), with a

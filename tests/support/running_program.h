@@ -1,8 +1,8 @@
 // One of the programs of the build running as a child process, as a user starts it: its
 // standard input and output on pipes (or on a terminal of its own: a pseudo-terminal whose
 // session it leads, as a shell in a terminal window), its standard error in a file, in a folder
-// of the test's, with its work folder under a state folder of the test's. Every wait is for a
-// condition, at most a minute.
+// of the test's, with its work folder under a state folder of the test's and a home (HOME and
+// the other XDG folders) of its own. Every wait is for a condition, at most a minute.
 #pragma once
 
 #include <chrono>
@@ -21,20 +21,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/child_run.h"
 #include "tests/support/test_files.h"
-
-extern char** environ;
 
 class RunningProgram {
   public:
     enum class Input { Pipe, Terminal };
 
-    // program: a file name beside the test program; env: "NAME=value" entries that replace the
-    // test's own.
+    // program: a file name beside the test program (or a whole path); env: "NAME=value"
+    // entries that replace the test's own and the home's.
     RunningProgram(const std::string& program, const std::vector<std::string>& args,
                    const std::filesystem::path& folder, const std::filesystem::path& state,
                    const std::vector<std::string>& env = {}, Input input = Input::Pipe)
-        : errors_(state / ("stderr-" + program + "-" + std::to_string(++count_) + ".txt")) {
+        : errors_(state / ("stderr-" + std::filesystem::path(program).filename().string() + "-" +
+                           std::to_string(++count_) + ".txt")) {
         std::filesystem::create_directories(state);
         int in[2], out[2];
         std::string terminal;  // the pseudo-terminal's name, for the child to open
@@ -54,18 +54,10 @@ class RunningProgram {
         } else if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
             return;
         }
-        std::vector<std::string> entries = env;
+        std::vector<std::string> entries = home_.environment(state);
+        entries.insert(entries.end(), env.begin(), env.end());
         entries.push_back("XDG_STATE_HOME=" + state.string());
-        std::vector<std::string> all;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string entry = *e;
-            bool replaced = false;
-            for (const std::string& mine : entries)
-                replaced = replaced || entry.substr(0, entry.find('=') + 1) ==
-                                           mine.substr(0, mine.find('=') + 1);
-            if (!replaced) all.push_back(entry);
-        }
-        all.insert(all.end(), entries.begin(), entries.end());
+        std::vector<std::string> all = environment_with(entries);
         std::vector<char*> envp;
         for (auto& e : all) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -188,11 +180,11 @@ class RunningProgram {
             if (r == pid_) {
                 pid_ = -1;
                 drain();
-                return status;
+                return last_end_ = status;
             }
             drain_for(std::chrono::milliseconds(20));
         }
-        return -1;
+        return last_end_ = -1;
     }
     // Like wait_end, but the input stays open (an end that must come from elsewhere).
     int wait_end_keeping_input() {
@@ -219,6 +211,18 @@ class RunningProgram {
     const std::string& output() const { return output_; }
     std::string errors() const { return read_text(errors_); }
 
+    // How the program ended (status as wait_end gives it; by default the last wait_end's) and
+    // the end of its standard error, for an assertion's message.
+    std::string ended() const { return ended(last_end_); }
+    std::string ended(int status) const {
+        if (status == -1) return "the program did not end within a minute";
+        ChildRun run;
+        run.started = true;
+        run.wait_status = status;
+        run.errors = errors();
+        return run.report();
+    }
+
   private:
     void drain_for(std::chrono::milliseconds wait) {
         pollfd p{out_, POLLIN, 0};
@@ -240,6 +244,7 @@ class RunningProgram {
     }
 
     static inline int count_ = 0;
+    RunHome home_;
     std::filesystem::path errors_;
     pid_t pid_ = -1;
     int in_ = -1;
@@ -247,4 +252,5 @@ class RunningProgram {
     int slave_ = -1;  // the test's own hold of the terminal (a terminal's run only)
     std::string output_;
     std::size_t seen_ = 0;
+    int last_end_ = -1;
 };
