@@ -87,7 +87,7 @@ TEST_F(DocumentWindowsTest, AFileLoadedByATypedWordBecomesTheWindowsDocument) {
     CMainFrame& f = make_frame();
     f.show();
     ASSERT_NE(f.OpenDocumentFile(q(song_)), nullptr);
-    CChildFrame* second = f.OnFileNew();  // an untitled window on the same page
+    CChildFrame* second = f.OnFileNew();  // a second window on the same page
     ASSERT_EQ(windows(), 2);
     type_line(f, QStringLiteral("G ") + q(bass_));
     ASSERT_EQ(core::ItemCount, 5);
