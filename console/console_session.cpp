@@ -7,6 +7,7 @@
 #include "console/item_panel_text.h"
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/words/play_loop.h"
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/shown_text.h"
@@ -73,7 +74,7 @@ int ConsoleFrontEnd::run() {
     }
     // A box prompt waits between calls: the line that did not come was its box.
     if (core::PendingBoxOperation != 0) note_unanswered(shown_.empty() ? waiting_for_ : shown_);
-    if (core::PlayLoopActive != 0) note_unanswered("the play loop of PLA (Enter or X ends it)");
+    if (core::PlayLoopActive != 0) note_unanswered(std::string(core::kPlayLoopPrompt));
     if (dump_graphics_ && core::OutputBufferViews.graphics.bound()) {
         // A command may leave the drawing to the next redraw (nothing here shows the lists
         // while it runs): the dump shows the page as stored.

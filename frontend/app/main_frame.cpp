@@ -555,22 +555,20 @@ CChildFrame* CMainFrame::AddChildFrame(COrmestDoc* doc) {
 }
 
 // Contract: the window of the page the engine holds: named after its file (untitled when it has
-// none), with the engine's changed mark and last title line.
+// none or the engine reset it), with the engine's changed mark and last title line.
 CChildFrame* CMainFrame::RestorePageWindow() {
     auto* doc = new COrmestDoc;
     doc->OnNewDocument();
-    const QString page = EnginePageFile();
+    const QString page = EnginePageWasReset() ? QString() : EnginePageFile();
     if (!page.isEmpty()) doc->SetPathName(page);
     if (!LastEngineTitleLine().isEmpty()) doc->SetTitleLine(LastEngineTitleLine());
     doc->SetModifiedFlag(core::ChangesMadeFlag != 0);
     return AddChildFrame(doc);
 }
 
-CChildFrame* CMainFrame::OnFileNew() {
-    auto* doc = new COrmestDoc;
-    doc->OnNewDocument();
-    return AddChildFrame(doc);
-}
+// The engine keeps its one page: the new window is that page's, so that its Save and Exit's
+// question name the page's own file, never a made-up one beside it.
+CChildFrame* CMainFrame::OnFileNew() { return RestorePageWindow(); }
 
 // Contract: the document is opened before its window exists, so that the window active during
 // the open is the one a pending reset replaces. A failed open leaves no window behind. The

@@ -75,7 +75,7 @@ class CMainFrame : public QMainWindow {
     QMdiArea* MdiArea() const { return mdi_; }
     CChildFrame* ActiveChild() const;
     COrmestDoc* ActiveDocument() const;
-    // A new, untitled document in a new window.
+    // A new window on the engine's page (untitled while the page has no file).
     CChildFrame* OnFileNew();
     CChildFrame* RestorePageWindow();
     // Opens path in a new window; null (and no window) when the open fails.

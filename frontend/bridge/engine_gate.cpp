@@ -8,10 +8,12 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "engine/commands/interpreter/interpreter.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/words/play_loop.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/word_start_page.h"
@@ -69,6 +71,17 @@ void show_gate_message(std::string_view text) {
         return;
     }
     QMessageBox::information(nullptr, QStringLiteral("ormest"), FromEngineText(text));
+}
+
+// While PLA's loop waits for its word, the message line names the loop and how it ends: the
+// reply the loop leaves is only the line that started it, or nothing. A failure (a word the
+// loop does not take) keeps its text, the prompt on the line after it.
+void show_play_loop_prompt(core::FixedText<512>& line) {
+    std::string shown(core::kPlayLoopPrompt);
+    if (core::LeftReplyKind == core::ReplyKind::Failure && !line.is_blank())
+        shown = line.trimmed() + "\r\n" + shown;
+    line.set(shown);
+    if (Hooks().show_reply) Hooks().show_reply(line.view());
 }
 
 }  // namespace
@@ -197,6 +210,7 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
     RequestedDisplayScale = 0;
     PreviousDisplayScale = DisplayScale;
     const std::string page_before = core::CurrentFileName.trimmed();
+    const bool play_loop_before = core::PlayLoopActive != 0;
     g_engine_scrolled_to_top = false;
     {
         const CallGuard guard;
@@ -214,6 +228,13 @@ int32_t RunEngineCommand(uint8_t* text_copy, core::FixedText<512>& line, int32_t
         if (DisplayScale != PreviousDisplayScale) g_engine_zoom_from = PreviousDisplayScale;
     }
     line = core::MessageLine;
+    // Every road into the engine comes here: typed, a palette button, the Sound dialog's Play.
+    // The loop's end takes its prompt away, whatever the reply.
+    if (core::PlayLoopActive != 0) {
+        show_play_loop_prompt(line);
+    } else if (play_loop_before && Hooks().show_reply) {
+        Hooks().show_reply(line.view());
+    }
     // The page stays in the engine when its window is closed: a change to it (or an item
     // opened for editing) brings the window back, so that it is seen and asked about.
     RestorePageWindowForUnsavedWork();

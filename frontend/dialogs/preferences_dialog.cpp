@@ -13,9 +13,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <array>
+#include <bit>
 #include <string>
 #include <vector>
 
+#include "engine/core/numeric.h"
 #include "engine/core/preferences.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
@@ -46,28 +48,53 @@ constexpr int kMidiKeyChars = 31;
 constexpr int kCommandChars = 23;
 
 // One number field: its word, whether it is a real (block B) or an integer (block A), its
-// keyword label and group box text.
+// keyword label and group box text, and the columns (and decimals) its line of the preferences
+// file gives the value: a number that needs more would be saved as asterisks and lost.
 struct NumberField {
     int edit;
     bool real;
     int word;
     const char* keyword;
     const char* group;
+    int columns;
+    int decimals;
 };
 constexpr std::array<NumberField, 12> kNumbers{{
-    {1586, true, 0, "AFTC  =", "Space after Clef."},
-    {1587, true, 1, "AFTB  =", "Space after Bar."},
-    {1588, true, 2, "AFTK  =", "Space after KeySig."},
-    {1589, true, 3, "AFTM  =", "Space after Meter."},
-    {1590, true, 4, "BEAM  =", "Beam tilt."},
-    {1591, false, 0, "BMTH  =", "Beam thickness."},
-    {1594, false, 2, "REST =", "Whole Rest Font."},
-    {1595, true, 7, "SLUR =", "Slur Thckness."},
-    {1596, false, 3, "TIES =", "Ties position."},
-    {1597, true, 6, "DYNA =", "Dynamics offset."},
-    {1592, true, 5, "DASH  =", "Lyrics Dash size."},
-    {1593, false, 1, "XDASH =", "Number of  Dashes."},
+    {1586, true, 0, "AFTC  =", "Space after Clef.", 6, 2},
+    {1587, true, 1, "AFTB  =", "Space after Bar.", 6, 2},
+    {1588, true, 2, "AFTK  =", "Space after KeySig.", 6, 2},
+    {1589, true, 3, "AFTM  =", "Space after Meter.", 6, 2},
+    {1590, true, 4, "BEAM  =", "Beam tilt.", 6, 2},
+    {1591, false, 0, "BMTH  =", "Beam thickness.", 5, 0},
+    {1594, false, 2, "REST =", "Whole Rest Font.", 5, 0},
+    {1595, true, 7, "SLUR =", "Slur Thckness.", 6, 2},
+    {1596, false, 3, "TIES =", "Ties position.", 3, 0},
+    {1597, true, 6, "DYNA =", "Dynamics offset.", 6, 2},
+    {1592, true, 5, "DASH  =", "Lyrics Dash size.", 5, 2},
+    {1593, false, 1, "XDASH =", "Number of  Dashes.", 3, 0},
 }};
+
+// The field's format as the preferences file writes it ("(F6.2)", "(I3)").
+std::string file_format(const NumberField& f) {
+    return f.real ? "(F" + std::to_string(f.columns) + "." + std::to_string(f.decimals) + ")"
+                  : "(I" + std::to_string(f.columns) + ")";
+}
+
+// Whether the file's field writes the value whole (not as asterisks).
+bool field_holds(const NumberField& f, double value) {
+    return core::format_real(file_format(f), value).find('*') == std::string::npos;
+}
+
+// "-99.99 to 999.99": the smallest and largest values the file's field holds.
+QString field_range(const NumberField& f) {
+    const int digits = f.columns - (f.decimals > 0 ? f.decimals + 1 : 0);
+    const auto bound = [&f](int whole_digits) {
+        QString text(whole_digits, QLatin1Char('9'));
+        if (f.real) text += QLatin1Char('.') + QString(f.decimals, QLatin1Char('9'));
+        return text;
+    };
+    return QLatin1Char('-') + bound(digits - 1) + QStringLiteral(" to ") + bound(digits);
+}
 
 // A yes/no pair: its group, the two radios, the word and which radio stands for a nonzero word.
 struct YesNoPair {
@@ -116,7 +143,8 @@ class CPreferencesDlg : public CEngineDialog {
   private:
     void ShowRadios();
     void ShowNumbersAndTexts();
-    void Collect();
+    bool ReadNumbers(std::array<int32_t, kNumbers.size()>& words);
+    bool Collect();
     void OnSave();
     void OnLoad();
     template <typename Routine>
@@ -125,6 +153,7 @@ class CPreferencesDlg : public CEngineDialog {
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
     QRadioButton* Radio(int id) const { return Control<QRadioButton>(id); }
     QButtonGroup* paper_ = nullptr;
+    QLabel* reply_ = nullptr;
 };
 
 // Number display: "%f" without its trailing zeros, never its first character ("0.5", "2.").
@@ -201,6 +230,10 @@ CPreferencesDlg::CPreferencesDlg(QWidget* parent)
     }
     layout->addLayout(texts);
 
+    reply_ = new QLabel(this);
+    reply_->setObjectName(QStringLiteral("reply"));
+    layout->addWidget(reply_);
+
     auto* buttons = new QHBoxLayout;
     auto button = [this, buttons](int id, const QString& label) {
         auto* b = Named(new QPushButton(label, this), id);
@@ -216,8 +249,7 @@ CPreferencesDlg::CPreferencesDlg(QWidget* parent)
     QPushButton* load = button(kLoad, QStringLiteral("Load"));
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, [this] {
-        Collect();
-        End(kOk);
+        if (Collect()) End(kOk);
     });
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
@@ -254,31 +286,65 @@ void CPreferencesDlg::ShowNumbersAndTexts() {
     Edit(kFontLibraryEdit)->setText(shown(core::FontFolder));
 }
 
+// Contract: each number field read into words (its word's value kept when it does not begin
+// with a number). A number its line of the preferences file cannot hold whole (nor its word)
+// is named with the field's range, its field selected, and false returned.
+bool CPreferencesDlg::ReadNumbers(std::array<int32_t, kNumbers.size()>& words) {
+    for (std::size_t k = 0; k < kNumbers.size(); ++k) {
+        const NumberField& f = kNumbers[k];
+        QLineEdit* field = Edit(f.edit);
+        const QString text = field->text().left(kNumberChars);
+        bool holds = true;
+        if (f.real) {
+            float v = Real(ExchangeBlock::B, f.word);
+            if (ReadReal(text, v)) holds = field_holds(f, static_cast<double>(v));
+            words[k] = std::bit_cast<int32_t>(v);
+        } else {
+            words[k] = A(f.word);
+            holds = ReadIntField(text, words[k]) != core::FieldNumber::PastRange &&
+                    field_holds(f, words[k]);
+        }
+        if (!holds) {
+            QString name = QString::fromLatin1(f.group).simplified();
+            if (name.endsWith(QLatin1Char('.'))) name.chop(1);
+            reply_->setText(QStringLiteral("%1 takes %2, not %3.")
+                                .arg(name, field_range(f), field->text().trimmed()));
+            field->setFocus();
+            field->selectAll();
+            return false;
+        }
+    }
+    return true;
+}
+
 // Contract: the radios into A[4], A[10] .. A[20]; the command into OutputTargetName (23
 // characters); the numbers into their words (a field that does not begin with a number keeps
 // its word); the MIDI key into MessageLine (31), the file name into FrontEndCommandBuffer (47)
 // and the library folders into LibraryFolder and FontFolder (cut at their size less one, so a
-// long folder is never shortened by an OK).
-void CPreferencesDlg::Collect() {
+// long folder is never shortened by an OK). A number refused by ReadNumbers changes nothing:
+// false, and the dialog stays open.
+bool CPreferencesDlg::Collect() {
+    std::array<int32_t, kNumbers.size()> numbers{};
+    if (!ReadNumbers(numbers)) return false;
+    reply_->clear();
     A(4) = Radio(kMetric)->isChecked() ? 1 : 0;
     for (const YesNoPair& p : kYesNo) {
         A(p.word) = Radio(p.no_is_set ? p.no : p.yes)->isChecked() ? 1 : 0;
     }
     for (int k = 0; k < kPaperRadios; ++k) A(10 + k) = Radio(kFirstPaper + k)->isChecked() ? 1 : 0;
     store(core::OutputTargetName, Edit(kCommandEdit), kCommandChars);
-    for (const NumberField& f : kNumbers) {
-        const QString text = Edit(f.edit)->text().left(kNumberChars);
-        if (f.real) {
-            float v = Real(ExchangeBlock::B, f.word);
-            if (ReadReal(text, v)) SetReal(ExchangeBlock::B, f.word, v);
-        } else {
-            ReadInt(text, A(f.word));
-        }
+    for (std::size_t k = 0; k < kNumbers.size(); ++k) {
+        const NumberField& f = kNumbers[k];
+        if (f.real)
+            SetReal(ExchangeBlock::B, f.word, std::bit_cast<float>(numbers[k]));
+        else
+            A(f.word) = numbers[k];
     }
     StoreAnswerBytes(ToCp1252(Edit(kMidiKeyEdit)->text()), kMidiKeyChars);
     store(core::FrontEndCommandBuffer, Edit(kFileNameEdit), core::FrontEndCommandBuffer.size() - 1);
     store(core::LibraryFolder, Edit(kSymbolLibraryEdit), core::LibraryFolder.size() - 1);
     store(core::FontFolder, Edit(kFontLibraryEdit), core::FontFolder.size() - 1);
+    return true;
 }
 
 // Runs the engine's preferences file routine on words 0-31 of blocks A and B.
@@ -298,8 +364,9 @@ void CPreferencesDlg::OnBlocks(Routine routine) {
 }
 
 // Save: the fields are what is written; the dialog closes with 1 so the engine applies them.
+// A refused number saves nothing and the dialog stays open.
 void CPreferencesDlg::OnSave() {
-    Collect();
+    if (!Collect()) return;
     End(kOk);
     OnBlocks([](core::PreferenceBlock& a, core::PreferenceBlock& b) {
         core::load_or_save_preferences(1, a, b);

@@ -146,6 +146,10 @@ QString EnginePageFile() {
     return canonical_path(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
+bool EnginePageWasReset() {
+    return core::DocumentStarted == 0 || core::CurrentFileName.trimmed() == core::kNewPageName;
+}
+
 bool EnginePageHasUnsavedWork() {
     return core::ChangesMadeFlag != 0 || core::EditedItemNumber != 0;
 }
@@ -219,11 +223,7 @@ void COrmestDoc::SetTitleLine(const QString& line) {
 }
 
 void COrmestDoc::FollowEnginePageName() {
-    // The engine names the page anew when the next command starts it; until then a reset
-    // page is told by its document not being started.
-    const bool reset =
-        core::DocumentStarted == 0 || core::CurrentFileName.trimmed() == core::kNewPageName;
-    if (path_.isEmpty() || !reset) return;
+    if (path_.isEmpty() || !EnginePageWasReset()) return;
     path_.clear();
     title_ = QStringLiteral("Melandrix%1").arg(++g_untitled_count);
     emit titleChanged(title_);

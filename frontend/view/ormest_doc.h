@@ -59,6 +59,10 @@ bool DocumentFileCallUnderWay();
 // The engine's page as a canonical file name; empty when the page has no file behind it.
 QString EnginePageFile();
 
+// Whether the engine's page was reset: it names the page anew when its next command starts it,
+// so until then the page is a new document whatever name is left behind.
+bool EnginePageWasReset();
+
 // Whether leaving the engine's page would lose work: it has unsaved changes or an item is being
 // edited (not yet stored).
 bool EnginePageHasUnsavedWork();

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/commands/interpreter/interpreter_tables.h"
+#include "engine/commands/words/play_loop.h"
 #include "engine/render/tables.h"
 #include "output/tables.h"
 #include "platform/paths.h"
@@ -263,6 +265,42 @@ TEST_F(DialogCommandTest, SoundSavesItsSettingsAndPlaysIntoTheNamedFile) {
     EXPECT_EQ(tempo_after.trimmed(), QStringLiteral("90"));
     const std::string midi = file_text(dir_ / "tune.mid");
     EXPECT_EQ(midi.rfind("MThd", 0), 0u) << reply();
+}
+
+// After the Sound dialog's Play the page plays in PLA's loop, which takes only its own words:
+// the message line says so and how the loop ends, whether PLA was typed or sent by its palette
+// button. A word the loop does not take is refused with the prompt after it; X ends the loop
+// and takes the prompt away.
+TEST_F(DialogCommandTest, ThePlayLoopShowsItsPromptAfterTheSoundDialogsPlay) {
+    const std::string prompt(core::kPlayLoopPrompt);
+    for (const bool typed : {true, false}) {
+        SCOPED_TRACE(typed ? "typed" : "palette button");
+        Answers answers;
+        answers.dialog(ok());
+        if (typed) {
+            type_line(QStringLiteral("PLA"), &answers);
+        } else {
+            answers.start(frame_->CommandBar()->InputEdit());
+            frontend::SendCommand("PLA");
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(answers.finished()) << answers.next();
+        }
+        ASSERT_NE(core::PlayLoopActive, 0) << reply();
+        EXPECT_EQ(reply(), prompt);
+
+        // The refusal is told in its box; the loop still waits, and says so.
+        Seen box;
+        Answers refusal;
+        refusal.dialog(key_in_dialog(Qt::Key_Return), &box);
+        type_line(QStringLiteral("QQZ"), &refusal);
+        EXPECT_TRUE(box.opened);
+        EXPECT_NE(core::PlayLoopActive, 0);
+        EXPECT_EQ(reply(), prompt);
+
+        type_line(QStringLiteral("X"));
+        EXPECT_EQ(core::PlayLoopActive, 0);
+        EXPECT_EQ(reply().find(prompt), std::string::npos) << reply();
+    }
 }
 
 // "PATHX": the slot typed and chosen is kept in the slots file and becomes the work folder.

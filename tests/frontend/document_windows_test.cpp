@@ -2,6 +2,7 @@
 // closes, never saves that page under its own name, and its title is the engine's title line.
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMessageBox>
 
 #include "engine/commands/files/file_commands.h"
 #include "engine/core/files/document_tables.h"
@@ -33,7 +34,8 @@ class DocumentWindowsTest : public AppTest {
         std::vector<std::vector<float>> song = {{8, 1, 0}};
         for (int k = 1; k <= 10; ++k) song.push_back({1, 1, 10.0f * static_cast<float>(k), 4});
         write_document(song_, song);
-        write_document(bass_, {{8, 1, 0}, {1, 1, 10, 2}, {1, 1, 20, 2}, {1, 1, 30, 2}, {14, 1, 40}});
+        write_document(bass_,
+                       {{8, 1, 0}, {1, 1, 10, 2}, {1, 1, 20, 2}, {1, 1, 30, 2}, {14, 1, 40}});
         song_bytes_ = read_text(song_);
         bass_bytes_ = read_text(bass_);
     }
@@ -85,7 +87,7 @@ TEST_F(DocumentWindowsTest, AFileLoadedByATypedWordBecomesTheWindowsDocument) {
     CMainFrame& f = make_frame();
     f.show();
     ASSERT_NE(f.OpenDocumentFile(q(song_)), nullptr);
-    CChildFrame* second = f.OnFileNew();  // an untitled window on the same page
+    CChildFrame* second = f.OnFileNew();  // a second window on the same page
     ASSERT_EQ(windows(), 2);
     type_line(f, QStringLiteral("G ") + q(bass_));
     ASSERT_EQ(core::ItemCount, 5);
@@ -160,4 +162,52 @@ TEST_F(DocumentWindowsTest, ABackupLoadedByGsvIsItsDocumentNotSavedInTheTitle) {
         << title.toStdString();
     EXPECT_EQ(QFileInfo(window->Document()->PathName()).fileName(), QStringLiteral("song.mus"));
     EXPECT_EQ(read_text(song_), song_bytes_);
+}
+
+// File > New keeps the engine's one page: the new window is that page's. On a loaded page it
+// names the page's file, so Exit asks about that file and Save writes it, with no made-up file
+// beside it; after RS (the page reset) it is untitled and the loaded file keeps its bytes.
+TEST_F(DocumentWindowsTest, TheWindowFileNewMakesFollowsTheEnginesPage) {
+    const struct {
+        const char* name;
+        const char* before_new;  // typed before File > New ("" none)
+        bool names_song;
+    } cases[] = {{"LoadedPage", "", true}, {"ResetPage", "RS", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_document(song_, {{8, 1, 0}, {1, 1, 10, 4}});
+        song_bytes_ = read_text(song_);
+        CMainFrame& f = make_frame();
+        f.show();
+        ASSERT_NE(f.OpenDocumentFile(q(song_)), nullptr);
+        if (*c.before_new != '\0') type_line(f, QString::fromLatin1(c.before_new));
+        f.CommandAction(kCmdFileNew)->trigger();
+        CChildFrame* window = f.ActiveChild();
+        ASSERT_NE(window, nullptr);
+        type_line(f, QStringLiteral("8 2 0"));
+        ASSERT_NE(core::ChangesMadeFlag, 0);
+
+        const QString path = window->Document()->PathName();
+        EXPECT_EQ(QFileInfo(path).fileName(), c.names_song ? QStringLiteral("song.mus") : "");
+        EXPECT_EQ(window->windowTitle().contains(QStringLiteral("song.mus")), c.names_song)
+            << window->windowTitle().toStdString();
+        questions_.clear();
+        SetSaveQuestionHook([this](const QString& text) {
+            questions_.push_back(text.toStdString());
+            return static_cast<int>(QMessageBox::Cancel);
+        });
+        f.CommandAction(kCmdAppExit)->trigger();
+        EXPECT_TRUE(f.isVisible());
+        ASSERT_EQ(questions_.size(), 1u);
+        EXPECT_EQ(questions_[0] == "Save changes to song.mus?", c.names_song) << questions_[0];
+        if (c.names_song) {
+            f.CommandAction(kCmdFileSave)->trigger();
+            EXPECT_NE(read_text(song_), song_bytes_);
+            EXPECT_FALSE(window->Document()->IsModified());
+        }
+        for (const auto& entry : fs::directory_iterator(dir_))
+            EXPECT_NE(entry.path().filename().string().rfind("Melandrix", 0), 0u) << entry.path();
+        if (!c.names_song) EXPECT_EQ(read_text(song_), song_bytes_);
+        SetSaveQuestionHook([](const QString&) { return static_cast<int>(QMessageBox::No); });
+    }
 }

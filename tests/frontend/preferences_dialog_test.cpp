@@ -1,10 +1,13 @@
 // The Preferences dialog in the window (offscreen): the numbers and switches it shows, what OK,
 // Save, Load and Cancel leave in the blocks and the engine's texts, and the "PREF" command
 // answered through it.
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -51,6 +54,10 @@ class PreferencesDialogTest : public AttendedDialogTest {
 
 QRadioButton* radio(QDialog& d, int id) {
     return d.findChild<QRadioButton*>(QStringLiteral("c%1").arg(id));
+}
+
+bool same(const core::PreferenceBlock& x, const core::PreferenceBlock& y) {
+    return std::equal(x.data(), x.data() + 32, y.data());
 }
 
 // The radios checked among ids, as a text of ids.
@@ -178,6 +185,104 @@ TEST_F(PreferencesDialogTest, SaveWritesTheTypedValuesAndClosesWithOne) {
     written << in.rdbuf();
     EXPECT_NE(written.str().find("AFTC  1.75"), std::string::npos) << written.str();
     EXPECT_NE(written.str().find("INCHES"), std::string::npos) << written.str();
+}
+
+// Each number goes into the preferences file in its line's columns: the largest and smallest
+// numbers a line holds are saved and read back as typed; the first past either end, or one no
+// word holds, is refused by name with the field's range, the dialog stays open, and nothing is
+// written or returned.
+TEST_F(PreferencesDialogTest, ANumberItsFileLineCannotHoldIsRefusedByName) {
+    const struct {
+        int id;
+        bool real;
+        int element;  // of block B (real) or A
+        const char* typed;
+        int button;        // 1601 Save or 1 OK
+        const char* line;  // the saved line; nullptr: refused
+        const char* refusal;
+    } cases[] = {
+        {1589, true, 4, "999.99", 1601, "AFTM999.99", nullptr},
+        {1589, true, 4, "-99.99", 1601, "AFTM-99.99", nullptr},
+        {1589, true, 4, "1000", 1601, nullptr,
+         "Space after Meter takes -99.99 to 999.99, not 1000."},
+        {1589, true, 4, "999.996", 1601, nullptr,
+         "Space after Meter takes -99.99 to 999.99, not 999.996."},
+        {1589, true, 4, "-100", 1601, nullptr,
+         "Space after Meter takes -99.99 to 999.99, not -100."},
+        {1589, true, 4, "99999999999", 1601, nullptr,
+         "Space after Meter takes -99.99 to 999.99, not 99999999999."},
+        {1589, true, 4, "99999999999", 1, nullptr,
+         "Space after Meter takes -99.99 to 999.99, not 99999999999."},
+        {1592, true, 6, "99.99", 1601, "DASH99.99", nullptr},
+        {1592, true, 6, "100", 1601, nullptr, "Lyrics Dash size takes -9.99 to 99.99, not 100."},
+        {1593, false, 2, "999", 1601, "XDASH999", nullptr},
+        {1593, false, 2, "-99", 1601, "XDASH-99", nullptr},
+        {1593, false, 2, "1000", 1, nullptr, "Number of Dashes takes -99 to 999, not 1000."},
+        {1594, false, 3, "99999", 1601, "REST99999", nullptr},
+        {1594, false, 3, "100000", 1601, nullptr,
+         "Whole Rest Font takes -9999 to 99999, not 100000."},
+        {1591, false, 1, "-9999", 1601, "BMTH-9999", nullptr},
+        {1591, false, 1, "-10000", 1601, nullptr,
+         "Beam thickness takes -9999 to 99999, not -10000."},
+        {1591, false, 1, "99999999999", 1601, nullptr,
+         "Beam thickness takes -9999 to 99999, not 99999999999."},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " in " + std::to_string(c.id));
+        const std::string name = (temp_dir() / ("n" + std::to_string(++n) + ".dat")).string();
+        ASSERT_LT(name.size(), 48u);
+        const core::PreferenceBlock a_before = a_;
+        const core::PreferenceBlock b_before = b_;
+        QString reply;
+        bool stayed_open = false;
+        answer_next_dialog([&](QDialog& d) {
+            field(d, 1603)->setText(QString::fromStdString(name));
+            field(d, c.id)->setText(QString::fromLatin1(c.typed));
+            click(d, c.button);
+            stayed_open = d.isVisible() && d.result() == 0;
+            reply = d.findChild<QLabel*>(QStringLiteral("reply"))->text();
+            if (stayed_open) click(d, 2);
+        });
+        const int result = run();
+        if (c.line == nullptr) {
+            EXPECT_TRUE(stayed_open);
+            EXPECT_EQ(result, 2);
+            EXPECT_EQ(reply.toStdString(), c.refusal);
+            EXPECT_FALSE(std::ifstream(name).good());
+            EXPECT_TRUE(same(a_, a_before));
+            EXPECT_TRUE(same(b_, b_before));
+            continue;
+        }
+        ASSERT_EQ(result, 1);
+        EXPECT_TRUE(reply.isEmpty()) << reply.toStdString();
+        std::stringstream written;
+        written << std::ifstream(name).rdbuf();
+        EXPECT_NE(written.str().find(std::string(c.line) + "\n"), std::string::npos)
+            << written.str();
+        // Read back as a restart reads it (without the folder lines: this test's folders are
+        // made up).
+        {
+            std::ofstream out(name);
+            std::string kept;
+            while (std::getline(written, kept))
+                if (kept.rfind("SYMB", 0) != 0 && kept.rfind("FONT", 0) != 0) out << kept << '\n';
+        }
+        a_ = a_before;
+        b_ = b_before;
+        answer_next_dialog([&](QDialog& d) {
+            field(d, 1603)->setText(QString::fromStdString(name));
+            click(d, 1602);
+            click(d, 1);
+        });
+        ASSERT_EQ(run(), 1);
+        if (c.real)
+            EXPECT_EQ(real(c.element), std::strtof(c.typed, nullptr));
+        else
+            EXPECT_EQ(a_(c.element), std::atoi(c.typed));
+        a_ = a_before;
+        b_ = b_before;
+    }
 }
 
 // "PREF" typed in the window opens the dialog; what OK returns becomes the engine's settings.

@@ -1,6 +1,8 @@
 // The play loop of "PLA": the MIDI data is made and played, and while the loop is active every
 // call is a play word (keys, player palette words, "X" to leave, "NX"/"NB" for the next or
 // previous file) instead of a command.
+#include "engine/commands/words/play_loop.h"
+
 #include "engine/commands/interpreter/command_dispatch.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/commands/interpreter/interpreter_tables.h"
@@ -16,8 +18,6 @@ namespace core {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-constexpr std::string_view kPlayLoopPrompt = "the play loop of PLA (Enter or X ends it)";
 
 // The player's words sit in characters 3 onward of the front-end command buffer.
 bool buffer_word(std::string_view word) {
