@@ -1,8 +1,9 @@
 // Folders through the console: a folder is entered only while its files' names fit the name
-// a page keeps, names past it are refused with the limit, and long names are shown without a
-// letter split.
+// a page keeps, names past it are refused with the limit, long names are shown without a
+// letter split, and user preferences that cannot be read are named at start-up.
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
+#include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
 #include "tests/support/console_run.h"
 #include "tests/support/test_files.h"
@@ -179,6 +181,88 @@ TEST_F(FoldersConsoleTest, AFailedMakedirSaysWhy) {
     fs::permissions(base_ / "shut", fs::perms::owner_all);
     EXPECT_NE(out.find("**** Cannot make folder shut/sub: Permission denied"), std::string::npos)
         << out;
+}
+
+// The user's own preferences that are there but cannot be read are named at start-up, which
+// goes on with the program's own; a missing file says nothing.
+TEST_F(FoldersConsoleTest, UserPreferencesThatCannotBeReadAreNamedAtStart) {
+    const char* kept = std::getenv("XDG_CONFIG_HOME");
+    const std::optional<std::string> kept_config =
+        kept != nullptr ? std::optional<std::string>(kept) : std::nullopt;
+    const fs::path config = base_ / "config";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const fs::path folder = config / "Fenwright";
+    const fs::path own = folder / "mxpref.dat";
+    const std::string used = ". The program's own are used.";
+    const std::string front = "*** Your preferences were not read: ";
+
+    const struct {
+        const char* what;
+        void (*make)(const fs::path& folder, const fs::path& own);
+        std::string told;  // "" for nothing
+        bool root_too;
+    } rows[] = {
+        {"no file", [](const fs::path& f, const fs::path&) { fs::create_directories(f); }, "",
+         true},
+        {"a folder", [](const fs::path&, const fs::path& o) { fs::create_directories(o); },
+         own.string() + " is a folder, not a file", true},
+        {"a FIFO",
+         [](const fs::path& f, const fs::path& o) {
+             fs::create_directories(f);
+             ::mkfifo(o.c_str(), 0600);
+         },
+         own.string() + " is not a regular file", true},
+        {"a file for the folder",
+         [](const fs::path& f, const fs::path&) {
+             fs::create_directories(f.parent_path());
+             write_text(f, "x");
+         },
+         folder.string() + " is not a folder", true},
+        {"a file no one may read",
+         [](const fs::path& f, const fs::path& o) {
+             fs::create_directories(f);
+             write_text(o, "TIES  3\n");
+             fs::permissions(o, fs::perms::none);
+         },
+         own.string() + " cannot be read (permission denied)", false},
+        {"a folder no one may search",
+         [](const fs::path& f, const fs::path& o) {
+             fs::create_directories(f);
+             write_text(o, "TIES  3\n");
+             fs::permissions(f, fs::perms::owner_read);
+         },
+         folder.string() + " cannot be read (permission denied)", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        if (!r.root_too && ::geteuid() == 0) continue;  // root reads them all
+        r.make(folder, own);
+        core::reset_engine();
+        std::string said;
+        EXPECT_TRUE(start_engine_with_console(said)) << said;
+        if (r.told.empty()) {
+            EXPECT_EQ(said.find(front), std::string::npos) << said;
+        } else {
+            EXPECT_NE(said.find(front + r.told + used), std::string::npos) << said;
+        }
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms::owner_all, ignored);
+        fs::remove_all(config);
+    }
+    // One that reads is read, and nothing is said.
+    fs::create_directories(folder);
+    write_text(own, "TIES  3\n");
+    core::reset_engine();
+    std::string said;
+    EXPECT_TRUE(start_engine_with_console(said)) << said;
+    EXPECT_EQ(said.find(front), std::string::npos) << said;
+    EXPECT_EQ(core::TiePosition, 3);
+
+    if (kept_config) {
+        ::setenv("XDG_CONFIG_HOME", kept_config->c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
 }
 
 }  // namespace
