@@ -10,7 +10,9 @@
 
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/files/document_tables.h"
+#include "engine/core/files/file_names.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/preferences.h"
 #include "engine/core/store/item_panel_record.h"
@@ -140,20 +142,46 @@ void show_units_message() {
 
 // ---- folders ------------------------------------------------------------------------------
 
-void show_folder() { reply(core::ReplyKind::Notice, "Path = " + platform::current_folder()); }
+// A folder too deep for the reply shows its end.
+void show_folder() {
+    constexpr std::string_view kFront = "Path = ";
+    reply(core::ReplyKind::Notice,
+          std::string(kFront) +
+              core::shown_end(platform::current_folder(),
+                              static_cast<std::size_t>(MessageLine.size()) - kFront.size()));
+}
+
+// Whether a folder of that whole path leaves room for the names of the files in it; when not,
+// the user is told the limit.
+bool folder_leaves_room(const std::string& path) {
+    if (path.size() <= core::kLongestFolderPath) return true;
+    const std::string front =
+        "**** Not entered: a folder's path is kept to " + std::to_string(core::kLongestFolderPath) +
+        " bytes, so that its files' names fit " + std::to_string(core::kLongestFileName) + ": ";
+    core::report_failure(
+        front +
+        core::shown_end(path, static_cast<std::size_t>(core::kLineBufferChars) - front.size()));
+    return false;
+}
 
 // Makes (for "MAKEDIR") and enters the folder, as typed: a relative name is taken in the
 // current folder. Failures are shown; the reply is the name tried. SecondLine becomes "rrh",
-// which the interpreter's P row reads as the folder step.
+// which the interpreter's P row reads as the folder step. A folder whose path leaves no room
+// for file names is neither made nor entered.
 void change_folder_to(std::string name) {
     SecondLine.set("rrh");
     std::size_t lead = 0;
     while (lead < name.size() && lead < 40 && name[lead] == ' ') ++lead;
     name.erase(0, lead);
+    if (!folder_leaves_room(platform::folder_path(name))) {
+        reply(core::ReplyKind::Failure, name);
+        return;
+    }
     bool made = true;
     if (CommandModeLetters(1) == 'M') {
-        made = platform::make_folder(name);
-        if (!made) core::report_failure("**** Cannot make folder " + name);
+        std::string why;
+        made = platform::make_folder(name, &why);
+        if (!made) core::report_failure("**** Cannot make folder " + name + ": " + why);
     }
     const bool entered = made && platform::change_folder(name);
     if (made && !entered) core::report_failure("**** Cannot change to folder " + name);

@@ -116,14 +116,20 @@ bool below(const fs::path& p, const fs::path& folder) {
 }
 
 // Makes each missing folder from the work folder down to p (a folder below it) with mode 0700;
-// false when one of them is a link or no folder.
-bool make_work_subfolders(const fs::path& work, const fs::path& p) {
+// false, with the system's reason in error, when one of them cannot be made or is a link or no
+// folder.
+bool make_work_subfolders(const fs::path& work, const fs::path& p, std::string* error) {
+    auto fail = [error](int why) {
+        if (error != nullptr) *error = std::strerror(why);
+        return false;
+    };
     fs::path at = work;
     for (const auto& comp : p.lexically_relative(work)) {
         at /= comp;
-        if (::mkdir(at.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (::mkdir(at.c_str(), 0700) != 0 && errno != EEXIST) return fail(errno);
         struct stat st {};
-        if (::lstat(at.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+        if (::lstat(at.c_str(), &st) != 0) return fail(errno);
+        if (!S_ISDIR(st.st_mode)) return fail(S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR);
     }
     return true;
 }
@@ -157,7 +163,9 @@ bool make_private_folder(const std::string& folder, std::string* error) {
     if (folder.empty()) return fail("No work folder named.");
     std::error_code ec;
     const fs::path parent = fs::path(folder).parent_path();
-    if (!parent.empty()) fs::create_directories(parent, ec);
+    // The step that failed says why: a parent refused is not a missing folder.
+    if (!parent.empty() && !fs::create_directories(parent, ec) && ec)
+        return fail("Cannot create the work folder " + folder + ": " + std::strerror(ec.value()));
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return fail("Cannot create the work folder " + folder + ": " + std::strerror(errno));
     struct stat st {};
@@ -359,24 +367,41 @@ bool file_exists(std::string_view name) {
     return !p.empty() && fs::is_regular_file(p, ec);
 }
 
-bool make_folder(std::string_view name) {
+bool make_folder(std::string_view name, std::string* error) {
+    auto fail = [error](int why) {
+        if (error != nullptr) *error = std::strerror(why);
+        return false;
+    };
     const std::string p = name.empty() ? std::string() : local_path(name);
-    if (p.empty()) return false;
+    if (p.empty()) return fail(ENOENT);
     if (!g_work_folder.empty()) {
         const fs::path work = normal_path(g_work_folder);
         const fs::path folder = normal_path(p);
         if (folder == work) {
             // This copy's own folder is made again should it have gone meanwhile.
             const std::string& own = own_copy_folder();
-            return make_private_folder(work.string()) &&
-                   (own.empty() || make_work_subfolders(work, normal_path(own)));
+            return make_private_folder(work.string(), error) &&
+                   (own.empty() || make_work_subfolders(work, normal_path(own), error));
         }
         if (below(folder, work))
-            return make_private_folder(work.string()) && make_work_subfolders(work, folder);
+            return make_private_folder(work.string(), error) &&
+                   make_work_subfolders(work, folder, error);
     }
     std::error_code ec;
     fs::create_directories(p, ec);
-    return is_dir(p);
+    if (is_dir(p)) return true;
+    // Something else holds the name: told as mkdir tells it.
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) == 0 || !ec) return fail(EEXIST);
+    return fail(ec.value());
+}
+
+std::string folder_path(std::string_view name) {
+    const std::string p = local_path(name);
+    if (p.empty()) return {};
+    std::error_code ec;
+    const fs::path whole = fs::weakly_canonical(fs::absolute(p, ec), ec);
+    return ec ? normal_path(p).string() : normal_path(whole.string()).string();
 }
 
 std::string current_folder() {

@@ -67,7 +67,12 @@ std::string work_folder_write_problem();
 bool file_exists(std::string_view name);
 // Creates the folder (and its parents); an existing folder is no error. The work folder is made
 // with make_private_folder, and folders inside it with mode 0700; there a link is refused.
-bool make_folder(std::string_view name);
+// False, with the system's reason in error ("Permission denied", "File exists"...), when the
+// folder cannot be had.
+bool make_folder(std::string_view name, std::string* error = nullptr);
+// The whole path the folder name stands for, as the current folder reads once it is entered:
+// absolute, normal, and with the links of its existing part followed.
+std::string folder_path(std::string_view name);
 std::string current_folder();
 bool change_folder(std::string_view name);
 

@@ -17,6 +17,7 @@
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
 #include "engine/core/tables.h"
+#include "platform/file_kind.h"
 #include "platform/paths.h"
 
 namespace core {
@@ -32,7 +33,26 @@ std::string user_preferences_path() {
 
 std::string preferences_file_to_read(const std::string& path) {
     const std::string own = user_preferences_path();
-    return !own.empty() && platform::file_exists(own) ? own : path;
+    if (own.empty()) return path;
+    const platform::FileKind kind = platform::file_kind(own);
+    if (kind == platform::FileKind::Readable) return own;
+    // Settings the user saved and cannot have are told, never silently replaced.
+    const std::string folder = platform::user_settings_folder();
+    std::string problem;
+    if (kind == platform::FileKind::Missing) {
+        const platform::FileKind held = platform::file_kind(folder);
+        if (held != platform::FileKind::Missing && held != platform::FileKind::Folder)
+            problem = folder + " is not a folder";
+    } else if (kind == platform::FileKind::Unreadable &&
+               platform::file_kind(folder + "/.") == platform::FileKind::Unreadable) {
+        problem = folder + " " + std::string(platform::file_kind_text(kind));
+    } else {
+        problem = own + " " + std::string(platform::file_kind_text(kind));
+    }
+    if (!problem.empty())
+        report_failure("*** Your preferences were not read: " + problem +
+                       ". The program's own are used.");
+    return path;
 }
 
 bool find_preferences_file(const FixedText<512>& path) {

@@ -43,7 +43,9 @@ void report_missing_file(std::string_view name);
 // start-up reads before the data folder's defaults; "" when there is no such folder.
 std::string user_preferences_path();
 // The preferences file start-up reads: the user's own when it exists, else path (the data
-// folder's defaults).
+// folder's defaults). An own file that is there but cannot be read (a folder, no regular file,
+// permission denied, also on its folder), or a settings folder that is no folder, is named in
+// a failure reply, and path is read.
 std::string preferences_file_to_read(const std::string& path);
 
 // The Preferences dialog's Load (mode 0) and Save (mode 1) buttons; mode 2 only closes the

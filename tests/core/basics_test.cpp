@@ -264,4 +264,46 @@ TEST(ShownText, ControlBytesBecomeQuestionMarksAndEveryOtherByteStays) {
     EXPECT_EQ(core::shown_text(""), "");
 }
 
+// Cuts fall between letters of every UTF-8 length, at the limit and one byte short of it;
+// bytes that continue no UTF-8 letter (CP1252) are cut where the limit falls.
+TEST(ShownText, CutsKeepEveryLetterWholeAtEachLength) {
+    const struct {
+        std::string text;
+        std::size_t max;
+        const char* head;  // head_by_letters
+        const char* end;   // shown_end
+    } rows[] = {
+        {"abc", 3, "abc", "abc"},
+        {"abcdef", 5, "abcde", "...ef"},
+        {"ab\xC3\xA9", 4, "ab\xC3\xA9", "ab\xC3\xA9"},  // é whole at the limit
+        {"ab\xC3\xA9", 3, "ab", "..."},                 // é split: left out whole
+        {"w\xC3\xA9\xC3\xA9", 4, "w\xC3\xA9", "..."},
+        {"a\xE2\x82\xAC"
+         "b",
+         4, "a\xE2\x82\xAC", "...b"},  // € at the limit
+        {"a\xE2\x82\xAC"
+         "b",
+         3, "a", "..."},  // € cut after 2 of its 3 bytes
+        {"a\xE2\x82\xAC"
+         "b",
+         2, "a", ".."},  // and after 1
+        {"\xF0\x9D\x84\x9Exyz", 4, "\xF0\x9D\x84\x9E", "...z"},
+        {"\xF0\x9D\x84\x9Exyz", 3, "", "..."},
+        {"xyz\xF0\x9D\x84\x9E", 7, "xyz\xF0\x9D\x84\x9E", "xyz\xF0\x9D\x84\x9E"},
+        {"wxyz\xF0\x9D\x84\x9E", 7, "wxyz", "...\xF0\x9D\x84\x9E"},
+        {"vwxyz\xF0\x9D\x84\x9E", 6, "vwxyz", "..."},  // the end would start inside the letter
+        // CP1252 bytes that no UTF-8 lead begins are letters of their own, cut anywhere.
+        {"ab\x80\x81\x82", 3, "ab\x80", "..."},
+        {"ab\x80\x81\x82", 4, "ab\x80\x81", "...\x82"},
+        {"\xE9t\xE9\xE9", 3, "\xE9t\xE9", "..."},
+        {"\xE9t\xE9\xE9", 4, "\xE9t\xE9\xE9", "\xE9t\xE9\xE9"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.text + " / " + std::to_string(r.max));
+        EXPECT_EQ(core::head_by_letters(r.text, r.max), r.head);
+        EXPECT_EQ(core::shown_end(r.text, r.max), r.end);
+        EXPECT_LE(core::shown_end(r.text, r.max).size(), r.max);
+    }
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -194,6 +196,43 @@ TEST_F(PathsTest, PrivateFoldersAreMadeClosedAndLinksRefused) {
     std::ofstream(root_ / "plain") << "x";
     EXPECT_FALSE(platform::make_private_folder((root_ / "plain").string(), &error));
     EXPECT_EQ(error, "The work folder " + (root_ / "plain").string() + " is not a folder.");
+}
+
+// A work folder that cannot be made says why in the words of the step that failed: a parent
+// that cannot be made is not a missing folder.
+TEST_F(PathsTest, AWorkFolderThatCannotBeMadeGivesTheReasonOfTheStepThatFailed) {
+    std::ofstream(root_ / "plain") << "x";
+    fs::create_directory_symlink(root_ / "nowhere" / "x", root_ / "dangling");
+    struct Row {
+        fs::path folder;
+        const char* reason;
+    };
+    std::vector<Row> rows = {{root_ / "plain" / "state" / "ormest", "Not a directory"},
+                             {root_ / "dangling" / "state" / "ormest", "File exists"}};
+    if (::geteuid() != 0) {  // root makes folders anywhere
+        fs::create_directory(root_ / "shut");
+        fs::permissions(root_ / "shut", fs::perms::owner_read | fs::perms::owner_exec);
+        rows.push_back({root_ / "shut" / "state" / "ormest", "Permission denied"});
+    }
+    for (const Row& r : rows) {
+        std::string error;
+        EXPECT_FALSE(platform::make_private_folder(r.folder.string(), &error));
+        EXPECT_EQ(error, "Cannot create the work folder " + r.folder.string() + ": " + r.reason);
+    }
+    std::error_code ignored;
+    fs::permissions(root_ / "shut", fs::perms::owner_all, ignored);
+}
+
+// The path a folder name stands for is whole, normal, and follows the links on its way, as the
+// current folder reads once it is entered.
+TEST_F(PathsTest, FolderPathsAreWholeNormalAndFollowTheirLinks) {
+    const fs::path here = fs::canonical(root_);
+    fs::create_directory(root_ / "real");
+    fs::create_directory_symlink(root_ / "real", root_ / "via");
+    EXPECT_EQ(platform::folder_path("real"), (here / "real").string());
+    EXPECT_EQ(platform::folder_path("via/new/"), (here / "real" / "new").string());
+    EXPECT_EQ(platform::folder_path("real/../x\\y"), (here / "x" / "y").string());
+    EXPECT_EQ(platform::folder_path(""), "");
 }
 
 TEST_F(PathsTest, InitRefusesAWorkFolderThatIsALink) {

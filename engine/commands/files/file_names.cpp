@@ -10,6 +10,7 @@
 #include "engine/commands/files/file_commands_internal.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_history.h"
 #include "engine/core/settings_tables.h"
@@ -20,12 +21,6 @@
 namespace core {
 
 namespace file_detail {
-
-namespace {
-
-constexpr std::size_t kNameField = 512;
-
-}  // namespace
 
 bool is_front_end_read() { return MessageLine.starts_with("~~R"); }
 bool is_front_end_write() { return MessageLine.starts_with("~~W"); }
@@ -56,9 +51,13 @@ std::string take_front_end_path() {
 }
 
 bool name_fits(std::string_view name) {
-    if (name.size() <= kNameField) return true;
-    show_message(ReplyKind::Failure,
-                 "*** File name too long: " + std::string(name.substr(0, 60)) + "...");
+    if (name.size() <= kLongestFileName) return true;
+    // The name's end says which file; the program's limit says why.
+    const std::string front = "*** File name too long (the program keeps " +
+                              std::to_string(kLongestFileName) + " bytes with its folder): ";
+    show_message(
+        ReplyKind::Failure,
+        front + shown_end(name, static_cast<std::size_t>(kLineBufferChars) - front.size()));
     // The load or save the script asked for did not happen.
     mark_run_failed();
     return false;

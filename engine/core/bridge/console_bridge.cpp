@@ -11,6 +11,7 @@
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/key_words.h"
 #include "engine/core/bridge/shown_page.h"
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/store/item_store.h"
@@ -44,10 +45,11 @@ std::string_view up_to_nul(std::string_view text) {
     return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-// Copies text up to its first NUL into buffer, cut to leave room for the closing NUL.
+// Copies text up to its first NUL into buffer, cut between letters to leave room for the
+// closing NUL.
 template <std::size_t Cap>
 const char* fill_buffer(std::array<char, Cap>& buffer, std::string_view text) {
-    const std::string_view t = up_to_nul(text).substr(0, Cap - 1);
+    const std::string_view t = head_by_letters(up_to_nul(text), Cap - 1);
     std::copy(t.begin(), t.end(), buffer.begin());
     buffer[t.size()] = '\0';
     return buffer.data();
@@ -94,10 +96,17 @@ std::string unreadable_file_message(std::string_view name) {
     const platform::FileKind kind = platform::file_kind(platform::local_path(shown));
     if (kind == platform::FileKind::Readable || kind == platform::FileKind::Missing)
         return "File not found --> " + shown;
+    // A name too long for the message shows its end, so that the reason is never the part
+    // cut off.
+    const auto fitted = [&shown](std::string_view front, std::string_view reason) {
+        const std::size_t room =
+            static_cast<std::size_t>(kLineBufferChars) - front.size() - reason.size();
+        return std::string(front) + shown_end(shown, room) + std::string(reason);
+    };
     // The system's own words, as a failed save gives them.
     if (kind == platform::FileKind::TooLong)
-        return "File not found --> " + shown + ": File name too long";
-    return "*** " + shown + " " + std::string(platform::file_kind_text(kind)) + ".";
+        return fitted("File not found --> ", ": File name too long");
+    return fitted("*** ", " " + std::string(platform::file_kind_text(kind)) + ".");
 }
 
 void report_unreadable_file(std::string_view name) {
@@ -368,7 +377,7 @@ ReplyKind LeftReplyKind = ReplyKind::Notice;
 void leave_reply(ReplyKind kind, std::string_view text) {
     if (kind == ReplyKind::Failure) mark_failure();
     LeftReplyKind = kind;
-    MessageLine.set(text);
+    MessageLine.set(head_by_letters(text, MessageLine.size()));
 }
 
 void set_exchange_text(std::string_view text) { MessageLine.set(text); }

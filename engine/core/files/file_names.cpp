@@ -6,6 +6,7 @@
 #include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/bridge/shown_text.h"
 #include "engine/core/files/name_compare.h"
 #include "engine/core/fixed_array.h"
 #include "engine/core/settings_tables.h"
@@ -98,11 +99,7 @@ int32_t confirm_overwrite(std::string_view name) {
     }
     const int32_t changes = ChangesMadeFlag;
     const FixedText<512> second = SecondLine;
-    if (name.size() > kQuestionNameChars) {
-        SecondLine.set("..." + std::string(name.substr(name.size() - (kQuestionNameChars - 3))));
-    } else {
-        SecondLine.set(name);
-    }
+    SecondLine.set(shown_end(name, kQuestionNameChars));
     const int32_t answer = confirm_discard(2);
     SecondLine = second;
     ChangesMadeFlag = changes;

@@ -12,6 +12,12 @@
 
 namespace core {
 
+// A file's name with its folder, as the page's name and the other name fields keep it.
+inline constexpr std::size_t kLongestFileName = 512;
+// The folders PATH and MAKEDIR enter leave room in it for a separator and a name of 12
+// ("SONGBOOK.MUS").
+inline constexpr std::size_t kLongestFolderPath = kLongestFileName - 13;
+
 // A name as the files are opened: one beginning "C:\!TMP" is kept (the work folder); one with a
 // folder keeps it (a relative folder is taken from the current folder); a bare name gets the
 // current folder in front.
