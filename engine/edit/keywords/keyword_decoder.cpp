@@ -909,7 +909,23 @@ std::string typed_form(std::string_view scanned) {
             static_cast<unsigned char>(scanned[0])) {
         return std::string(scanned);
     }
-    return std::string(typed.substr(first, scanned.size()));
+    // The scan writes a gap ("SA ED" is "SA*ED") and a number ("FNT 2" is "FNT*") as "*": at
+    // a number the word ends, so that no number is named cut short.
+    const auto number_at = [&typed](std::size_t i) {
+        while (i < typed.size() && typed[i] == ' ') ++i;
+        if (i >= typed.size()) return true;
+        const char c = typed[i];
+        return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+';
+    };
+    std::size_t length = scanned.size();
+    for (std::size_t i = 1; i < scanned.size(); ++i) {
+        if (scanned[i] == '*' && (first + i >= typed.size() || typed[first + i] != '*') &&
+            number_at(first + i)) {
+            length = i;
+            break;
+        }
+    }
+    return std::string(typed.substr(first, length));
 }
 
 void decode_edit_keywords() {
