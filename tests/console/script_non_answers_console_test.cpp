@@ -732,21 +732,22 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          kTypedRoads,
          "a.mus",
          {"Not a box", "MX ended", "Leaving Group Edit."}},
-        // A slur has no font: the word is named without the number typed after it.
+        // A slur has no font: the word is named as typed, never as the scan wrote it, and its
+        // number is not cut.
         {"FNT on a slur",
          {"EI", "5 1 20 5 60 5", "X", "I 4", "FNT 2", "X"},
          4,
-         "ERROR -- unknown word in this context: FNT\n",
+         "ERROR -- unknown word in this context: FNT 2\n",
          kAllRoads,
          "a.mus",
-         {"FNT*", "FNT 2\n"}},
+         {"FNT*"}},
         {"fnt on a slur with two digits",
          {"EI", "5 1 20 5 60 5", "X", "I 4", "fnt 12", "X"},
          4,
-         "ERROR -- unknown word in this context: fnt\n",
+         "ERROR -- unknown word in this context: fnt 12\n",
          kTypedRoads,
          "a.mus",
-         {"FNT*", "fnt 1"}},
+         {"FNT*"}},
         // Y shows its offset in seven columns and K its limits in eight each: a number that
         // needs more is refused as typed, nothing set.
         {"Y past its field",

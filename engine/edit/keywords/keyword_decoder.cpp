@@ -909,22 +909,13 @@ std::string typed_form(std::string_view scanned) {
             static_cast<unsigned char>(scanned[0])) {
         return std::string(scanned);
     }
-    // The scan writes a gap ("SA ED" is "SA*ED") and a number ("FNT 2" is "FNT*") as "*": at
-    // a number the word ends, so that no number is named cut short.
-    const auto number_at = [&typed](std::size_t i) {
-        while (i < typed.size() && typed[i] == ' ') ++i;
-        if (i >= typed.size()) return true;
-        const char c = typed[i];
-        return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+';
+    // A number the scanned length ends inside is named whole ("FNT 12", not "FNT 1"), as far
+    // as the reply's nine columns go.
+    std::size_t length = std::min(scanned.size(), typed.size() - first);
+    const auto digit = [&typed](std::size_t at) {
+        return at < typed.size() && ((typed[at] >= '0' && typed[at] <= '9') || typed[at] == '.');
     };
-    std::size_t length = scanned.size();
-    for (std::size_t i = 1; i < scanned.size(); ++i) {
-        if (scanned[i] == '*' && (first + i >= typed.size() || typed[first + i] != '*') &&
-            number_at(first + i)) {
-            length = i;
-            break;
-        }
-    }
+    while (length > 0 && length < 9 && digit(first + length - 1) && digit(first + length)) ++length;
     return std::string(typed.substr(first, length));
 }
 
