@@ -786,6 +786,8 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
          kAllRoads,
          "a.mus",
          {"********"}},
+        {"K with a huge exponent", {"K 1e12 1"}, 3, "*** Number out of range: 1e12 --"},
+        {"Y with a number that is none", {"Y 1..5"}, 3, "*** Not a number: 1..5 --"},
         {"K's lower limit below its field",
          {"K 5 -10000000"},
          3,

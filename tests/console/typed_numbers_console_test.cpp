@@ -430,6 +430,9 @@ TEST_F(TypedNumbersConsoleTest, ViewWordsTakeWhatTheirRepliesShow) {
         {{"K 99999992 -9999999"}, "99999992-9999999\n"},
         {{"K -9999999 99999992", "K"}, "-999999999999992\n"},
         {{"Y 5", "J 99999992", "Y 0"}, "Y offset=99999997\n"},
+        // Read whole, an exponent included.
+        {{"Y 1e3"}, "Y offset=   1000\n"},
+        {{"K 2.5e1 -1E2"}, "      25    -100\n"},
         {{"Y 5", "J 99999992", "UJ"}, "99999997\n"},
     };
     for (const auto& row : kRows) {

@@ -99,9 +99,19 @@ void write_text_positions() {
     core::close_unit(kScratchUnit);
 }
 
+// The numbers after the word, read whole ("Y 1E3" is 1000, never 1); a line that cannot be read
+// so is refused, naming the number. Shown at once: from a command file a reply left in the
+// message line would be overwritten by the next line's.
+bool read_view_numbers(core::NumberLineReading& reading) {
+    reading = core::read_edit_word_numbers();
+    if (reading.fault == core::NumberLineFault::None) return true;
+    core::report_failure(core::number_line_refusal(reading));
+    return false;
+}
+
 // True when P(k)'s whole part fits the reply's field of `width` columns. Otherwise the line is
 // refused, the number named as it was typed: stored, it would show as a row of "*".
-bool shown_in_field(int32_t k, int32_t width) {
+bool shown_in_field(const core::NumberLineReading& reading, int32_t k, int32_t width) {
     int32_t top = 1;
     for (int32_t c = 1; c < width; ++c) top *= 10;
     const float value = ParamBuffer(k);
@@ -109,15 +119,12 @@ bool shown_in_field(int32_t k, int32_t width) {
     if (value == value && whole > -top && whole < top * 10) return true;
     core::NumberLineReading refused;
     refused.fault = core::NumberLineFault::OutOfRange;
-    for (const core::ScannedField& field : core::ScannedFields) {
-        if (field.index == k && field.number) refused.word = field.text;
-    }
+    if (static_cast<std::size_t>(k) < reading.typed.size()) refused.word = reading.typed[k];
     if (refused.word.empty()) {
         std::array<char, 32> text{};
         std::snprintf(text.data(), text.size(), "%.9g", static_cast<double>(value));
         refused.word = text.data();
     }
-    // Shown at once: from a command file a reply left in the message line would be overwritten.
     core::report_failure(core::number_line_refusal(refused));
     return false;
 }
@@ -125,8 +132,12 @@ bool shown_in_field(int32_t k, int32_t width) {
 }  // namespace
 
 void set_view_top_bottom() {
+    core::NumberLineReading reading;
+    if (!read_view_numbers(reading)) return;
     if (ParamBuffer(2) != 0.0f) {
-        if (!shown_in_field(2, kLimitColumns) || !shown_in_field(3, kLimitColumns)) return;
+        if (!shown_in_field(reading, 2, kLimitColumns) ||
+            !shown_in_field(reading, 3, kLimitColumns))
+            return;
         ViewLimits(1) = core::int_of(ParamBuffer(2));
         ViewLimits(2) = core::int_of(ParamBuffer(3));
     }
@@ -136,8 +147,10 @@ void set_view_top_bottom() {
 
 void set_view_y_offset() {
     if (CommandLine(2) == ' ') return;
+    core::NumberLineReading reading;
+    if (!read_view_numbers(reading)) return;
     if (ParamBuffer(2) != 0.0f) {
-        if (!shown_in_field(2, kOffsetColumns)) return;
+        if (!shown_in_field(reading, 2, kOffsetColumns)) return;
         render::ViewOrigin.y = core::int_of(ParamBuffer(2));
         redraw_page();
     }
