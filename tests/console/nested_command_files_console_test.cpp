@@ -141,4 +141,29 @@ TEST_F(NestedCommandFilesConsoleTest, AReadInsideAFileNamesTheLinesItLeavesUnrea
     }
 }
 
+// The file being read is named whole, whatever its length up to the 128 bytes a name may have,
+// and a letter of several bytes is never cut.
+TEST_F(NestedCommandFilesConsoleTest, ReadingNamesTheWholeFileName) {
+    std::string longest;
+    while (longest.size() < 120) longest += "\xC3\xBC";  // "ü"
+    longest += "-end.txt";
+    ASSERT_EQ(longest.size(), 128u);
+    // The 25th byte is the first of a two-byte letter.
+    const std::string split = "abcdefghijklmnopqrstuvwx\xC3\xA9-name.txt";
+    for (const std::string& name : {split, longest}) {
+        for (const bool own_process : {false, true}) {
+            SCOPED_TRACE(name + (own_process ? " console_file" : " piped"));
+            core::reset_engine();
+            fs::remove(temp_.root() / "p.mus");
+            // A file whose lines say nothing: its "Reading" line stays the reply.
+            write(name, {"% nothing"});
+            const std::vector<std::string> lines = {"EI", "8 1 0", "X", "RE " + name, "SA p.mus"};
+            const std::string out =
+                own_process ? run_console_file(temp_.root(), lines) : run_console_script(lines);
+            EXPECT_EQ(nested_notice_count(out, "Reading: " + name), 1u) << out;
+            EXPECT_TRUE(exists("p.mus")) << out;
+        }
+    }
+}
+
 }  // namespace

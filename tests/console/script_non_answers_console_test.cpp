@@ -599,6 +599,7 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         std::string said;
         std::vector<Road> roads = kTypedRoads;
         const char* page = "a.mus";  // the document loaded first
+        std::vector<std::string> not_said = {};
     };
     const std::vector<std::string> two_staves = {"EI", "8 2 0", "1 2 20 5 5 0 4", "X"};
     // A drawing whose file is missing, a note after it, kept in a document and loaded again.
@@ -686,6 +687,28 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         {"UP", {"UP"}, 3, "UP needs the window: cancelled."},
         {"UG", {"UG"}, 3, "UG needs the window: cancelled."},
         {"UO", {"UO"}, 3, "UO needs the window: cancelled."},
+        // With numbers the word is named as typed, never as the scan wrote it ("UP*").
+        {"UP with a number",
+         {"UP 3"},
+         3,
+         "UP needs the window: cancelled.",
+         kAllRoads,
+         "a.mus",
+         {"UP*", "UP 3 needs"}},
+        {"us in small letters with numbers",
+         {"us 4 5"},
+         3,
+         "us needs the window: cancelled.",
+         kTypedRoads,
+         "a.mus",
+         {"US*", "us*"}},
+        {"WX with a number",
+         {"WX 2"},
+         3,
+         "WX needs the window: cancelled.",
+         kTypedRoads,
+         "a.mus",
+         {"WX*"}},
         // A C word the editor has no rule for is an unknown word, and editing ends there.
         {"CQQ while an item is edited",
          {"I 2", "CQQ", "X"},
@@ -701,10 +724,75 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
         // name that the script's next line would answer.
         {"SXA without a name", {"SXA"}, 3, "** NAME is blank. ***", kAllRoads},
         {"SBA without a name", {"SBA  "}, 3, "** NAME is blank. ***", kAllRoads},
+        // The cancel is the whole reply: the stretch's own end is no box the user gave.
         {"MX cancelled at its steps",
          {"MX", "1 0 200 1", "Y"},
          3,
-         "Dialog \"Steps to move\" needs the window: cancelled."},
+         "Dialog \"Steps to move\" needs the window: cancelled.",
+         kTypedRoads,
+         "a.mus",
+         {"Not a box", "MX ended", "Leaving Group Edit."}},
+        // A slur has no font: the word is named as typed, never as the scan wrote it, and its
+        // number is not cut.
+        {"FNT on a slur",
+         {"EI", "5 1 20 5 60 5", "X", "I 4", "FNT 2", "X"},
+         4,
+         "ERROR -- unknown word in this context: FNT 2\n",
+         kAllRoads,
+         "a.mus",
+         {"FNT*"}},
+        {"an R word no command knows, with a number",
+         {"RQ 5"},
+         3,
+         "ERROR -- unknown word in this context: RQ 5\n",
+         kTypedRoads,
+         "a.mus",
+         {"RQ*"}},
+        {"a B word no command knows, with a number",
+         {"bmq 5"},
+         3,
+         "ERROR -- unknown word in this context: bmq\n",
+         kTypedRoads,
+         "a.mus",
+         {"BMQ*"}},
+        {"fnt on a slur with two digits",
+         {"EI", "5 1 20 5 60 5", "X", "I 4", "fnt 12", "X"},
+         4,
+         "ERROR -- unknown word in this context: fnt 12\n",
+         kTypedRoads,
+         "a.mus",
+         {"FNT*"}},
+        // Y shows its offset in seven columns and K its limits in eight each: a number that
+        // needs more is refused as typed, nothing set.
+        {"Y past its field",
+         {"Y 10000000"},
+         3,
+         "*** Number out of range: 10000000 -- the line was not taken.",
+         kAllRoads,
+         "a.mus",
+         {"*******", "Y offset="}},
+        {"Y far past its field",
+         {"Y 99999999999"},
+         3,
+         "*** Number out of range: 99999999999 -- the line was not taken.",
+         kTypedRoads,
+         "a.mus",
+         {"*******"}},
+        {"Y below its field", {"Y -1000000"}, 3, "*** Number out of range: -1000000 --"},
+        {"K past its field",
+         {"K 100000000 5"},
+         3,
+         "*** Number out of range: 100000000 -- the line was not taken.",
+         kAllRoads,
+         "a.mus",
+         {"********"}},
+        {"K with a huge exponent", {"K 1e12 1"}, 3, "*** Number out of range: 1e12 --"},
+        {"Y with a number that is none", {"Y 1..5"}, 3, "*** Not a number: 1..5 --"},
+        {"K's lower limit below its field",
+         {"K 5 -10000000"},
+         3,
+         "*** Number out of range: -10000000 --"},
+
         {"TYPE of a missing file", {"TYPE", "nosuch.txt"}, 3, "File not found --> nosuch.txt"},
         {"DATE alone", {"DATE"}, 3, "*** Type DATE and the name of the file to stamp."},
         {"PS* past the last slot", {"PS* 27 5"}, 3, "**** Page setting slot must be 1 to 26."},
@@ -832,6 +920,8 @@ TEST_F(ScriptNonAnswersConsoleTest, EveryFailureReplyFailsTheRun) {
             lines.push_back("SA out.mus");
             const std::string out = run_on(road, lines);
             EXPECT_TRUE(has(out, f.said)) << out;
+            for (const std::string& text : f.not_said)
+                EXPECT_FALSE(has(out, text)) << "said: " << text << "\n" << out;
             // The refusal was the word's reply: no direction notice follows it.
             const std::size_t said_at = out.find(f.said);
             const std::size_t next = out.find('\n', said_at);

@@ -211,6 +211,33 @@ TEST_F(TextCommandConsoleTest, ARefusedTextWordLeavesTheChangedMarkAsItWas) {
     }
 }
 
+// JTX tells of too little room only when the texts need more than there is, as the numbers
+// print: texts that fill the room exactly (their widths summed a rounding past it) are spread
+// with no notice.
+TEST_F(TextCommandConsoleTest, JtxNamesTooLittleRoomOnlyWhenItIsTooLittle) {
+    const struct {
+        const char* jtx;
+        const char* notice;  // "" when none
+    } kRows[] = {
+        {"JTX 1 0 121 1 1 5", ""},
+        {"JTX 1 0 156 1 1 5", ""},
+        {"JTX 1 15 50 1 1 5", "Needed=   36.337, Available=   35.000"},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.jtx);
+        core::reset_engine();
+        const std::string out = type({"EI", "8 1 0", "T 1 20 5", "one two three", "T 1 40 5",
+                                      "four", "T 1 60 5", "five six", "X", row.jtx});
+        if (*row.notice == '\0') {
+            EXPECT_FALSE(has(out, "Not enough space")) << out;
+        } else {
+            EXPECT_TRUE(
+                has(out, std::string("*** Not enough space to justify ideally.\n") + row.notice))
+                << out;
+        }
+    }
+}
+
 // JTX spreads the texts of one staff and level evenly between its two positions (the same room
 // before, between and after them, past each text's own gap); UNDO takes the spreading back.
 TEST_F(TextCommandConsoleTest, JtxSpreadsTheTextsEvenlyAndUndoTakesItBack) {

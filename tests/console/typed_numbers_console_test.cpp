@@ -416,6 +416,36 @@ TEST_F(EditWordNumbersConsoleTest, ARefusedNumberFailsTheRun) {
     }
 }
 
+// Y and K take every number their reply's field shows, to its last column; the first ones past
+// it are refused (see the failure rows of the script tests). An offset J put past Y's field is
+// shown whole, never as "*".
+TEST_F(TypedNumbersConsoleTest, ViewWordsTakeWhatTheirRepliesShow) {
+    const struct {
+        std::vector<std::string> lines;
+        const char* reply;
+    } kRows[] = {
+        {{"Y 9999999"}, "Y offset=9999999\n"},
+        {{"Y -999999"}, "Y offset=-999999\n"},
+        // 99999992 is the largest stored real below 100000000.
+        {{"K 99999992 -9999999"}, "99999992-9999999\n"},
+        {{"K -9999999 99999992", "K"}, "-999999999999992\n"},
+        {{"Y 5", "J 99999992", "Y 0"}, "Y offset=99999997\n"},
+        // Read whole, an exponent included.
+        {{"Y 1e3"}, "Y offset=   1000\n"},
+        {{"K 2.5e1 -1E2"}, "      25    -100\n"},
+        {{"Y 5", "J 99999992", "UJ"}, "99999997\n"},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.lines.front());
+        core::reset_engine();
+        core::RunFailedWord = 0;
+        const std::string out = type(row.lines);
+        EXPECT_TRUE(typed_numbers_has(out, row.reply)) << out;
+        EXPECT_FALSE(typed_numbers_has(out, "***")) << out;
+        EXPECT_EQ(marked_status(), 0) << out;
+    }
+}
+
 TEST_F(TypedNumbersConsoleTest, ACommandFileSkipsItsRefusedLines) {
     {
         std::ofstream file("numbers.cmd");

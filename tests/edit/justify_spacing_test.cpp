@@ -309,6 +309,38 @@ TEST_F(ReportJustifySpaceTest, NotEnoughSpaceIsShownAndTheCutWidthsStillJustify)
     EXPECT_NEAR(p3(i3), 20.0f, kTol);
 }
 
+// A need that prints as the room (F9.3) is room enough: no notice, however the floats round;
+// the first need that prints past it is told.
+TEST_F(ReportJustifySpaceTest, ANeedThatPrintsAsTheRoomIsNoShortage) {
+    const struct {
+        float last_width;
+        const char* notice;  // "" when none
+    } kRows[] = {
+        {80.0f, ""},
+        {80.0004f, ""},
+        {80.0006f, "Needed=  160.001, Available=  160.000"},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.last_width);
+        core::MessageLine.blank();
+        core::SecondLine.blank();
+        const int32_t i1 = note(1, 0);
+        const int32_t i2 = note(1, 80);
+        const int32_t i3 = note(1, 160);
+        select({i1, i2, i3});
+        std::vector<float> positions{0, 80, 160};
+        std::vector<float> widths{80, row.last_width};
+        edit::report_justify_space(0, 160, positions, widths);
+        const std::string said(core::MessageLine.view());
+        if (*row.notice == '\0') {
+            EXPECT_EQ(said.find("Not enough space"), std::string::npos) << said;
+        } else {
+            EXPECT_NE(said.find(row.notice), std::string::npos) << said;
+        }
+        EXPECT_NEAR(p3(i3), 160.0f, kTol);
+    }
+}
+
 // Widths of 2, 20 and 18 in a room of 20: each keeps half of itself (1, 10, 9), none goes below
 // zero, and the last column stays on the right end. With 6 of the first 8 fixed, that much is
 // kept whole and the others share what is left.

@@ -37,8 +37,12 @@ TEST_F(ViewSettingsTest, YOffsetIsShownAsI7) {
     type("YO");  // no number: only the report
     EXPECT_EQ(render::ViewOrigin.y, 500);
     EXPECT_EQ(reply(), "Y offset=    500");
-    type("YO -1234567");  // too wide for I7
-    EXPECT_EQ(reply(), "Y offset=*******");
+    type("YO -1234567");  // too wide for I7: refused as typed, the offset kept
+    EXPECT_EQ(render::ViewOrigin.y, 500);
+    ASSERT_FALSE(fe_.message_boxes.empty());
+    EXPECT_EQ(fe_.message_boxes.back(),
+              "*** Number out of range: -1234567 -- the line was not taken.");
+    EXPECT_EQ(core::RunFailedWord, 1);
 }
 
 TEST_F(ViewSettingsTest, ServiceTestsPassTheirBlocks) {

@@ -753,6 +753,13 @@ void leave_box_operation() {
     set_engine_wait_level(-1);
 }
 
+// The stretch's own end (its "X" in CommandLine over the scanned box) is no line the user typed:
+// it ends the operation quietly, as a bare X does, and names nothing.
+CommandFlow end_box_stretch() {
+    leave_box_operation();
+    return CommandFlow::EndCommand;
+}
+
 }  // namespace
 
 void end_box_question_of_ended_file() {
@@ -833,13 +840,13 @@ CommandFlow continue_box_operation() {
             return CommandFlow::Return;
         } else if (op == 5) {
             edit::adjust_box_edges();
-            if (starts("X")) continue;
+            if (starts("X")) return end_box_stretch();
         } else if (op == 6) {
             edit::delete_box_codes();
             if (PendingBoxOperation == 5) {
                 // The stretch that follows ends the operation on Exit, as when it runs alone.
                 edit::adjust_box_edges();
-                if (starts("X")) continue;
+                if (starts("X")) return end_box_stretch();
             }
         } else if (op == 8 && edit::PendingBoxStep == 'Y') {
             SecondLine(1) = 'L';

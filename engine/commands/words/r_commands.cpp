@@ -13,6 +13,7 @@
 #include "engine/core/store/item_store.h"
 #include "engine/core/store/staff_range.h"
 #include "engine/core/tables.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/render/page/page_redraw.h"
 #include "engine/render/tables.h"
 #include "platform/paths.h"
@@ -149,7 +150,8 @@ void run_r_command() {
     } else if (second == 'U') {
         prepare_library_symbol_item();
     } else {
-        report_unknown_word(FixedText<9>(CommandLine.sub(1, 9)));
+        // As typed: the scan writes the line's numbers as "*" ("RQ 5" is "RQ*").
+        report_unknown_word(FixedText<9>(edit::typed_form(CommandLine.sub(1, 9))));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
 #include "engine/core/bridge/key_words.h"
@@ -421,10 +422,18 @@ int32_t report_page_full(std::string_view what_was_not_done) {
 
 bool window_at_hand() {
     if (page_shown_in_view()) return true;
-    const std::string line = CommandLine.trimmed();
-    const std::size_t from = line.find_first_not_of(' ');
-    const std::string word =
-        from == std::string::npos ? line : line.substr(from, line.find(' ', from) - from);
+    const auto first_word = [](const std::string& line) {
+        const std::size_t from = line.find_first_not_of(" \t");
+        return from == std::string::npos
+                   ? std::string()
+                   : line.substr(from, line.find_first_of(" \t", from) - from);
+    };
+    // The scan writes the line's numbers as "*" ("UP 3" becomes "UP*"): the word is named as it
+    // came in, when the line as read is this command's.
+    std::string word = first_word(CommandLine.trimmed());
+    const std::string typed = first_word(line_as_read());
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    if (!typed.empty() && !word.empty() && upper(typed.front()) == word.front()) word = typed;
     report_failure(word + " needs the window: cancelled.");
     return false;
 }

@@ -318,9 +318,9 @@ void stop_nested_command_files() {
 // "TTR" in TextReadRequestWord (blanked here); a blank name means the name kept in
 // "!read!.tmp". A name that cannot be had or opened is reported as what it is ("File not found
 // --> " when missing, report_unreadable_file) and the first CommandModeLetters = -1. Otherwise
-// MessageLine = "Reading: " and the name's first 25 characters (NUL after column 34), the file is
-// opened on MacroFileUnit, MacroUnit = MacroFileUnit, LastMacroFileName and "!read!.tmp" keep the
-// name, and an undo copy is saved. A READ with no command file open starts a chain
+// MessageLine = "Reading: " and the whole name (NUL after column 34 or after the name), the file
+// is opened on MacroFileUnit, MacroUnit = MacroFileUnit, LastMacroFileName and "!read!.tmp" keep
+// the name, and an undo copy is saved. A READ with no command file open starts a chain
 // (CommandFileDepth 1); one inside a command file closes it and opens the next file of the chain
 // (saying "*** WORD NAME: the rest of FILE was not read." when FILE still held command lines),
 // so the chain is counted: the file that would be the ninth is not opened and every command file
@@ -382,8 +382,9 @@ void open_command_file() {
     }
     g_open_command_file_name = name;
     CommandFileDepth = in_chain ? CommandFileDepth + 1 : 1;
-    std::string reading = "Reading: " + name.substr(0, 25);
-    reading.resize(34, ' ');
+    // The name whole: a cut one could name another file, or split a letter of several bytes.
+    std::string reading = "Reading: " + name;
+    if (reading.size() < 34) reading.resize(34, ' ');
     leave_reply(ReplyKind::Notice, reading + '\0');
     // The page before the file, taken before the file counts as running (its lines take no
     // copies of their own). Opening it changes nothing: a line that changes the page marks it.

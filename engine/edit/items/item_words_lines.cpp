@@ -11,6 +11,7 @@
 #include "engine/core/tables.h"
 #include "engine/edit/edit_services.h"
 #include "engine/edit/items/pair_helpers.h"
+#include "engine/edit/keywords/keyword_decoder.h"
 #include "engine/edit/tables.h"
 #include "engine/layout/notes/beam_fitting.h"
 #include "engine/render/tables.h"
@@ -201,9 +202,7 @@ Outcome apply_slur_word() {
         slot(9) = e(9) == 99.0f ? 0.0f : 99.0f;
     } else if (w3 == "FNT") {
         if (e(8) <= 0.0f && e(16) == 0.0f) {
-            core::FixedText<9> word;
-            word.set(CommandLine.sub(1, 5));
-            core::report_unknown_word(word);
+            core::report_unknown_word(core::FixedText<9>(typed_form(CommandLine.sub(1, 5))));
             refuse_word();
             ParamBuffer(3) = 0.0f;
             return Outcome::Refused;

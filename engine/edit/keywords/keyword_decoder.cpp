@@ -909,7 +909,14 @@ std::string typed_form(std::string_view scanned) {
             static_cast<unsigned char>(scanned[0])) {
         return std::string(scanned);
     }
-    return std::string(typed.substr(first, scanned.size()));
+    // A number the scanned length ends inside is named whole ("FNT 12", not "FNT 1"), as far
+    // as the reply's nine columns go.
+    std::size_t length = std::min(scanned.size(), typed.size() - first);
+    const auto digit = [&typed](std::size_t at) {
+        return at < typed.size() && ((typed[at] >= '0' && typed[at] <= '9') || typed[at] == '.');
+    };
+    while (length > 0 && length < 9 && digit(first + length - 1) && digit(first + length)) ++length;
+    return std::string(typed.substr(first, length));
 }
 
 void decode_edit_keywords() {

@@ -29,7 +29,8 @@ void mark_word_taken();
 // stored, as "X" stores them, so that the lines after it are no longer the item's words.
 void end_editing_after_untaken_word();
 // The word of the line as the user typed it, as long as its scanned form `scanned` ("SA ED"
-// for "SA*ED"); the scanned form itself when the line as typed is another line.
+// for "SA*ED"), a number it ends inside taken whole up to nine characters ("FNT 12" for
+// "FNT* " typed as "FNT 12"); the scanned form itself when the line as typed is another line.
 std::string typed_form(std::string_view scanned);
 
 // The item bar of the window: 0 closes it unless it is pinned (owned by the front-end words;

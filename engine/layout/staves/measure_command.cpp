@@ -45,6 +45,12 @@ constexpr float kFirstNumberShift = 5.0f;
 void report_word() {
     core::FixedText<9> word;
     for (int k = 1; k <= 9 && core::CommandLine(k) != ' '; ++k) word(k) = core::CommandLine(k);
+    // The word as typed when the line as read is this one: the scan writes a number after the
+    // word as "*" ("BMQ 5" is "BMQ*").
+    const std::string typed = core::line_as_read();
+    const char c = typed.empty() ? ' ' : typed.front();
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == core::CommandLine(1))
+        word.set(std::string_view(typed).substr(0, std::min<std::size_t>(typed.find(' '), 9)));
     core::report_unknown_word(word);
 }
 

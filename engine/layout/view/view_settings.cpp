@@ -1,9 +1,13 @@
 #include "engine/layout/view/view_settings.h"
 
+#include <array>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "engine/core/bridge/command_line.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/number_line.h"
 #include "engine/core/bridge/service_request.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_units.h"
@@ -28,6 +32,9 @@ constexpr int kScratchUnit = 11;
 constexpr std::string_view kPathDumpFile = "C:\\!tmp\\xxx";
 constexpr std::string_view kTextPositionsFile = "C:\\!tmp\\textpos";
 constexpr int32_t kStaffCode = 8;
+// The replies' fields: K's two limits, Y's offset.
+constexpr int32_t kLimitColumns = 8;
+constexpr int32_t kOffsetColumns = 7;
 
 void redraw_page() {
     if (core::OutputBufferViews.graphics.bound()) render::redraw_items();
@@ -92,10 +99,45 @@ void write_text_positions() {
     core::close_unit(kScratchUnit);
 }
 
+// The numbers after the word, read whole ("Y 1E3" is 1000, never 1); a line that cannot be read
+// so is refused, naming the number. Shown at once: from a command file a reply left in the
+// message line would be overwritten by the next line's.
+bool read_view_numbers(core::NumberLineReading& reading) {
+    reading = core::read_edit_word_numbers();
+    if (reading.fault == core::NumberLineFault::None) return true;
+    core::report_failure(core::number_line_refusal(reading));
+    return false;
+}
+
+// True when P(k)'s whole part fits the reply's field of `width` columns. Otherwise the line is
+// refused, the number named as it was typed: stored, it would show as a row of "*".
+bool shown_in_field(const core::NumberLineReading& reading, int32_t k, int32_t width) {
+    int32_t top = 1;
+    for (int32_t c = 1; c < width; ++c) top *= 10;
+    const float value = ParamBuffer(k);
+    const int32_t whole = core::int_of(value);
+    if (value == value && whole > -top && whole < top * 10) return true;
+    core::NumberLineReading refused;
+    refused.fault = core::NumberLineFault::OutOfRange;
+    if (static_cast<std::size_t>(k) < reading.typed.size()) refused.word = reading.typed[k];
+    if (refused.word.empty()) {
+        std::array<char, 32> text{};
+        std::snprintf(text.data(), text.size(), "%.9g", static_cast<double>(value));
+        refused.word = text.data();
+    }
+    core::report_failure(core::number_line_refusal(refused));
+    return false;
+}
+
 }  // namespace
 
 void set_view_top_bottom() {
+    core::NumberLineReading reading;
+    if (!read_view_numbers(reading)) return;
     if (ParamBuffer(2) != 0.0f) {
+        if (!shown_in_field(reading, 2, kLimitColumns) ||
+            !shown_in_field(reading, 3, kLimitColumns))
+            return;
         ViewLimits(1) = core::int_of(ParamBuffer(2));
         ViewLimits(2) = core::int_of(ParamBuffer(3));
     }
@@ -105,12 +147,15 @@ void set_view_top_bottom() {
 
 void set_view_y_offset() {
     if (CommandLine(2) == ' ') return;
+    core::NumberLineReading reading;
+    if (!read_view_numbers(reading)) return;
     if (ParamBuffer(2) != 0.0f) {
+        if (!shown_in_field(reading, 2, kOffsetColumns)) return;
         render::ViewOrigin.y = core::int_of(ParamBuffer(2));
         redraw_page();
     }
     core::leave_reply(core::ReplyKind::Notice,
-                      "Y offset=" + core::format_int("(i7)", render::ViewOrigin.y));
+                      "Y offset=" + core::format_int_whole("(i7)", render::ViewOrigin.y));
 }
 
 // The second letter chooses the test; P2 and P3 are its numbers.
@@ -130,7 +175,7 @@ void test_console_boxes() {
             request_p_service(core::int_of(ParamBuffer(2)));
             return;
         case 'J':
-            core::SecondLine.set(core::format_int("(i7)", render::ViewOrigin.y));
+            core::SecondLine.set(core::format_int_whole("(i7)", render::ViewOrigin.y));
             core::show_prompt(core::ReplyKind::Notice, core::SecondLine.view());
             core::cut_input_to_marker();
             return;

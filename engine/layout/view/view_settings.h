@@ -17,10 +17,13 @@ namespace layout {
 extern core::Array1<int32_t, 2> ViewLimits;
 
 // "K", "Q": a nonzero P2 sets ViewLimits to INT(P2), INT(P3); MessageLine then shows both
-// limits as 2I8 whether or not numbers came.
+// limits as 2I8 whether or not numbers came. The numbers are read whole (an exponent included);
+// one that cannot be, or a limit that needs more than its eight columns, refuses the line
+// ("*** Number out of range: " or "*** Not a number: ", the number as typed; a failure).
 void set_view_top_bottom();
 // "Y" + letter: a nonzero P2 sets ViewOrigin y to INT(P2) and redraws; MessageLine shows
-// "Y offset=" with the y origin as I7.
+// "Y offset=" with the y origin as I7 (wider for an offset that J put past it). A P2 that needs
+// more than seven columns is refused as K's limits are.
 void set_view_y_offset();
 // "U" + letter: developer tests of the console bridge and the front-end services, chosen by
 // the second letter of CommandLine; "U" + any other letter writes "textpos" in the work folder.
