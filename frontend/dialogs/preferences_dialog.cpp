@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <array>
 #include <bit>
+#include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -156,11 +158,16 @@ class CPreferencesDlg : public CEngineDialog {
     QLabel* reply_ = nullptr;
 };
 
-// Number display: "%f" without its trailing zeros, never its first character ("0.5", "2.").
+// Number display: the fewest digits that read back as the same real, as the preferences file
+// holds them ("999.99", never "999.98999"), with a point always ("0.5", "2.").
 QString preference_real(float v) {
-    QString text = FormatReal(v);
-    while (text.size() > 1 && text.endsWith(QLatin1Char('0'))) text.chop(1);
-    return text;
+    std::array<char, 64> text{};
+    const auto [end, ec] =
+        std::to_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (ec != std::errc()) return FormatReal(v);
+    QString shown = QString::fromLatin1(text.data(), static_cast<int>(end - text.data()));
+    if (!shown.contains(QLatin1Char('.')) && std::isfinite(v)) shown += QLatin1Char('.');
+    return shown;
 }
 
 CPreferencesDlg::CPreferencesDlg(QWidget* parent)

@@ -426,9 +426,12 @@ TEST_F(TypedNumbersConsoleTest, ViewWordsTakeWhatTheirRepliesShow) {
     } kRows[] = {
         {{"Y 9999999"}, "Y offset=9999999\n"},
         {{"Y -999999"}, "Y offset=-999999\n"},
-        // 99999992 is the largest stored real below 100000000.
-        {{"K 99999992 -9999999"}, "99999992-9999999\n"},
-        {{"K -9999999 99999992", "K"}, "-999999999999992\n"},
+        // Taken as typed, past the whole numbers a stored real holds (2^24 + 1 and up).
+        {{"K 99999999 -9999999"}, "99999999-9999999\n"},
+        {{"K -9999999 99999999", "K"}, "-999999999999999\n"},
+        {{"K 16777217 1"}, "16777217       1\n"},
+        {{"K 99999999 1"}, "99999999       1\n"},
+        {{"K 99999999.9 16777217.5"}, "9999999916777217\n"},
         {{"Y 5", "J 99999992", "Y 0"}, "Y offset=99999997\n"},
         // Read whole, an exponent included.
         {{"Y 1e3"}, "Y offset=   1000\n"},

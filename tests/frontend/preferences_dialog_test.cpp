@@ -214,6 +214,10 @@ TEST_F(PreferencesDialogTest, ANumberItsFileLineCannotHoldIsRefusedByName) {
         {1589, true, 4, "99999999999", 1, nullptr,
          "Space after Meter takes -99.99 to 999.99, not 99999999999."},
         {1592, true, 6, "99.99", 1601, "DASH99.99", nullptr},
+        {1592, true, 6, "-9.99", 1601, "DASH-9.99", nullptr},
+        {1586, true, 1, "999.99", 1601, "AFTC999.99", nullptr},
+        {1595, true, 8, "0.01", 1601, "SLUR  0.01", nullptr},
+        {1590, true, 5, "123.45", 1601, "BEAM123.45", nullptr},
         {1592, true, 6, "100", 1601, nullptr, "Lyrics Dash size takes -9.99 to 99.99, not 100."},
         {1593, false, 2, "999", 1601, "XDASH999", nullptr},
         {1593, false, 2, "-99", 1601, "XDASH-99", nullptr},
@@ -270,9 +274,11 @@ TEST_F(PreferencesDialogTest, ANumberItsFileLineCannotHoldIsRefusedByName) {
         }
         a_ = a_before;
         b_ = b_before;
+        QString loaded;
         answer_next_dialog([&](QDialog& d) {
             field(d, 1603)->setText(QString::fromStdString(name));
             click(d, 1602);
+            loaded = field(d, c.id)->text();
             click(d, 1);
         });
         ASSERT_EQ(run(), 1);
@@ -280,6 +286,15 @@ TEST_F(PreferencesDialogTest, ANumberItsFileLineCannotHoldIsRefusedByName) {
             EXPECT_EQ(real(c.element), std::strtof(c.typed, nullptr));
         else
             EXPECT_EQ(a_(c.element), std::atoi(c.typed));
+        // Shown as the file holds it, after the Load and when the dialog opens again.
+        EXPECT_EQ(loaded.toStdString(), c.typed);
+        QString reopened;
+        answer_next_dialog([&](QDialog& d) {
+            reopened = field(d, c.id)->text();
+            click(d, 2);
+        });
+        EXPECT_EQ(run(), 2);
+        EXPECT_EQ(reopened.toStdString(), c.typed);
         a_ = a_before;
         b_ = b_before;
     }

@@ -30,6 +30,45 @@ TEST_F(ViewSettingsTest, LimitsAreSetOnlyByANonzeroFirstNumberAndAlwaysShown) {
     EXPECT_EQ(layout::ViewLimits(2), 20);
 }
 
+// Each limit is kept as typed to the last column of its eight, never the nearest stored real;
+// the first number past either end is refused and both limits stay.
+TEST_F(ViewSettingsTest, LimitsAreKeptAsTypedToTheEndsOfTheirField) {
+    const struct {
+        const char* line;
+        int32_t top;
+        int32_t bottom;
+        const char* refused;  // nullptr: taken
+    } kRows[] = {
+        {"K 16777217 1", 16777217, 1, nullptr},
+        {"K 99999999 16777217", 99999999, 16777217, nullptr},
+        {"K -9999999 99999999", -9999999, 99999999, nullptr},
+        {"K 99999999.75 -9999999.75", 99999999, -9999999, nullptr},
+        {"K 9.9999999e7 1", 99999999, 1, nullptr},
+        {"K 100000000 1", 5, 6, "100000000"},
+        {"K 1 -10000000", 5, 6, "-10000000"},
+        {"K 1E8 1", 5, 6, "1E8"},
+    };
+    fe_.strict = false;  // the Edit Text dialog, unanswered, keeps the line as shown
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.line);
+        type("K 5 6");
+        fe_.message_boxes.clear();
+        core::RunFailedWord = 0;
+        type(row.line);
+        EXPECT_EQ(layout::ViewLimits(1), row.top);
+        EXPECT_EQ(layout::ViewLimits(2), row.bottom);
+        if (row.refused == nullptr) {
+            EXPECT_TRUE(fe_.message_boxes.empty());
+            EXPECT_EQ(core::RunFailedWord, 0);
+            continue;
+        }
+        ASSERT_FALSE(fe_.message_boxes.empty());
+        EXPECT_EQ(fe_.message_boxes.back(), std::string("*** Number out of range: ") + row.refused +
+                                                " -- the line was not taken.");
+        EXPECT_EQ(core::RunFailedWord, 1);
+    }
+}
+
 TEST_F(ViewSettingsTest, YOffsetIsShownAsI7) {
     type("YO 500");
     EXPECT_EQ(render::ViewOrigin.y, 500);

@@ -1,6 +1,8 @@
 #include "engine/layout/view/view_settings.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -109,20 +111,38 @@ bool read_view_numbers(core::NumberLineReading& reading) {
     return false;
 }
 
-// True when P(k)'s whole part fits the reply's field of `width` columns. Otherwise the line is
-// refused, the number named as it was typed: stored, it would show as a row of "*".
-bool shown_in_field(const core::NumberLineReading& reading, int32_t k, int32_t width) {
-    int32_t top = 1;
-    for (int32_t c = 1; c < width; ++c) top *= 10;
-    const float value = ParamBuffer(k);
-    const int32_t whole = core::int_of(value);
-    if (value == value && whole > -top && whole < top * 10) return true;
+// P(k) as typed, in double precision: its stored real would round a number of more than 24
+// bits to another one ("16777217" to 16777216), and the word would take a number not typed.
+double typed_number(const core::NumberLineReading& reading, int32_t k) {
+    const auto at = static_cast<std::size_t>(k);
+    if (at < reading.typed.size() && !reading.typed[at].empty()) {
+        const std::string& text = reading.typed[at];
+        double value = 0.0;
+        const char* end = text.data() + text.size();
+        const auto [stop, ec] = std::from_chars(text.data(), end, value);
+        if (ec == std::errc() && stop == end && std::isfinite(value)) return value;
+    }
+    return ParamBuffer(k);
+}
+
+// Puts P(k)'s whole part, as typed, in `whole` when it fits the reply's field of `width`
+// columns. Otherwise the line is refused, the number named as it was typed: stored, it would
+// show as a row of "*".
+bool shown_in_field(const core::NumberLineReading& reading, int32_t k, int32_t width,
+                    int32_t& whole) {
+    double top = 1.0;
+    for (int32_t c = 1; c < width; ++c) top *= 10.0;
+    const double value = std::trunc(typed_number(reading, k));
+    if (value > -top && value < top * 10.0) {
+        whole = static_cast<int32_t>(value);
+        return true;
+    }
     core::NumberLineReading refused;
     refused.fault = core::NumberLineFault::OutOfRange;
     if (static_cast<std::size_t>(k) < reading.typed.size()) refused.word = reading.typed[k];
     if (refused.word.empty()) {
         std::array<char, 32> text{};
-        std::snprintf(text.data(), text.size(), "%.9g", static_cast<double>(value));
+        std::snprintf(text.data(), text.size(), "%.9g", static_cast<double>(ParamBuffer(k)));
         refused.word = text.data();
     }
     core::report_failure(core::number_line_refusal(refused));
@@ -135,11 +155,13 @@ void set_view_top_bottom() {
     core::NumberLineReading reading;
     if (!read_view_numbers(reading)) return;
     if (ParamBuffer(2) != 0.0f) {
-        if (!shown_in_field(reading, 2, kLimitColumns) ||
-            !shown_in_field(reading, 3, kLimitColumns))
+        int32_t top = 0;
+        int32_t bottom = 0;
+        if (!shown_in_field(reading, 2, kLimitColumns, top) ||
+            !shown_in_field(reading, 3, kLimitColumns, bottom))
             return;
-        ViewLimits(1) = core::int_of(ParamBuffer(2));
-        ViewLimits(2) = core::int_of(ParamBuffer(3));
+        ViewLimits(1) = top;
+        ViewLimits(2) = bottom;
     }
     core::leave_reply(core::ReplyKind::Notice, core::format_int("(i8)", ViewLimits(1)) +
                                                    core::format_int("(i8)", ViewLimits(2)));
@@ -150,8 +172,9 @@ void set_view_y_offset() {
     core::NumberLineReading reading;
     if (!read_view_numbers(reading)) return;
     if (ParamBuffer(2) != 0.0f) {
-        if (!shown_in_field(reading, 2, kOffsetColumns)) return;
-        render::ViewOrigin.y = core::int_of(ParamBuffer(2));
+        int32_t offset = 0;
+        if (!shown_in_field(reading, 2, kOffsetColumns, offset)) return;
+        render::ViewOrigin.y = offset;
         redraw_page();
     }
     core::leave_reply(core::ReplyKind::Notice,
