@@ -310,7 +310,7 @@ void ConsoleFrontEnd::end_of_input(bool from_terminal, std::ostream& errors) {
 
 void ConsoleFrontEnd::cut_to_line_buffer(std::string& line) {
     if (line.size() <= static_cast<std::size_t>(core::kLineBufferChars)) return;
-    line.resize(core::kLineBufferChars);
+    line.resize(core::kept_part_of_line(line).size());
     // The rest of the line was not taken.
     print_aside(core::ReplyKind::Failure, core::long_line_message(line_number_));
 }

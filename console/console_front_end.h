@@ -198,8 +198,8 @@ class ConsoleFrontEnd : public core::FrontEndPort {
     // become blanks, trailing blanks go.
     static std::vector<std::string> screen_lines(std::string_view text);
     static std::string one_line(std::string_view text);
-    // A line that goes into the engine's line buffer: beyond kLineBufferChars characters it is
-    // cut, and the cut is told once, with the line's number in the input.
+    // A line that goes into the engine's line buffer: beyond kLineBufferChars bytes it is cut
+    // (kept_part_of_line), and the cut is told once, with the line's number in the input.
     void cut_to_line_buffer(std::string& line);
     // Hands one key to a key wait: its character in buffer(1), its code and key-down word kept.
     void take_key(core::FixedText<512>& buffer, int32_t code, int32_t key_down);

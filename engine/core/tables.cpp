@@ -34,7 +34,7 @@ int32_t CommandFileEnded = 0;
 int32_t CommandFileEndedInCall = 0;
 int32_t MacroFileUnit = 5;
 int32_t CommandFileDepth = 0;
-FixedText<128> LastMacroFileName;
+FixedText<512> LastMacroFileName;
 FixedText<512> QuotedTextBuffer;
 
 FixedText<512> MessageLine;

@@ -140,7 +140,7 @@ extern int32_t MacroFileUnit;  // unit READ opens command files on (5)
 // running, one more for each READ inside it (which closes the running file and opens the next).
 // Meaningful only while a command file is open; open_command_file writes it.
 extern int32_t CommandFileDepth;
-extern FixedText<128> LastMacroFileName;
+extern FixedText<512> LastMacroFileName;
 extern FixedText<512> QuotedTextBuffer;  // text of a line that began with a double quote
 
 // ---- Lines shared with the front-end -------------------------------------------------------

@@ -63,7 +63,22 @@ TEST_F(FileBoxStopsConsoleTest, ALineThatAnswersNothingIsNamedAndTheRestIsAsSaid
     const std::string cut_zeros_said = "*** Not a box: 1 " + std::string(38, '0') +
                                        " ... (cut at 512 characters): the rest of the file "
                                        "was not read.";
+    // Lines cut inside a two-byte letter keep the letters before it whole: the folder PATH
+    // echoes fills 511 bytes of its line, and a cut name shows 39 of its first 40.
+    std::string letters;
+    while (letters.size() < 600) letters += "\xC3\xA9";
+    const std::string cut_folder_said =
+        "\n/nosuch/" + letters.substr(0, 512 - std::string("PATH /nosuch/").size() - 1) + "\n";
+    const std::string cut_name_said = "\"Combine Files: first file name:\": a" +
+                                      letters.substr(0, 38) + " ... (cut at 512 characters)";
     const std::vector<StopCase> cases = {
+        {"PATH cut inside a letter piped", Road::Piped, {"PATH /nosuch/" + letters},
+         cut_folder_said.c_str(), true, true, {}, nullptr, {}, 1},
+        {"PATH cut inside a letter from --console FILE", Road::File, {"PATH /nosuch/" + letters},
+         cut_folder_said.c_str(), true, true, {}, nullptr, {}, 1},
+        {"COM cut name split at its 40th byte", Road::Re,
+         {"COM", "Y", cut_after("a" + letters.substr(0, 60)), "2"}, cut_name_said.c_str(), false,
+         true, {}, nullptr, {}, 1},
         // The box: a blank line is skipped, so the next line is the box, and no box.
         {"M blank box", Road::Re, {"M", ""}, "*** Not a box: SA marker.mus: the rest", false, true},
         {"M word box", Road::Re, {"M", "ZZQ"}, "*** Not a box: ZZQ: the rest", false, true},

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/commands/engine_reset.h"
 #include "engine/core/files/document_tables.h"
 #include "engine/core/files/file_names.h"
 #include "engine/core/settings_tables.h"
@@ -122,6 +123,54 @@ TEST_F(FoldersConsoleTest, AFolderIsEnteredWhileItsFilesNamesFit) {
     out = type({"G " + name12});
     EXPECT_EQ(core::ItemCount, 1) << out;
     EXPECT_EQ(core::CurrentFileName.trimmed(), (at_limit / name12).string());
+}
+
+// RE and RD read a command file whose name fits with its folder, a deep folder's or a long
+// relative name's, and refuse one a byte past it with the limit, though the file is there.
+TEST_F(FoldersConsoleTest, ACommandFileIsReadWhileItsNameFits) {
+    const fs::path deep = deep_path(base_ / "deep", core::kLongestFolderPath);
+    fs::create_directories(deep);
+    struct Row {
+        const char* label;
+        fs::path folder;  // the current folder
+        fs::path file;    // the command file, its path of `length` bytes
+        std::size_t length;
+    };
+    std::vector<Row> rows = {{"deep folder at the limit", deep, deep / "SONGBOOK.TXT", 512},
+                             {"deep folder past it", deep, deep / "SONGBOOKS.TXT", 513}};
+    for (const std::size_t length : {512u, 513u}) {
+        rows.push_back({length == 512 ? "relative name at the limit" : "relative name past it",
+                        base_, deep_path(base_ / ("rel" + std::to_string(length)), length),
+                        length});
+    }
+    const fs::path saved = base_ / "read.mus";
+    for (const char* word : {"RE", "RD"}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(word) + " " + row.label);
+            ASSERT_EQ(row.file.string().size(), row.length);
+            fs::create_directories(row.file.parent_path());
+            write_text(row.file, "SA " + saved.string() + "\n");
+            fs::remove(saved);
+            core::reset_engine();
+            fs::current_path(row.folder);
+            const std::string name = row.file.string().substr(row.folder.string().size() + 1);
+            const std::string out = type({"EI", "8 1 0", "X", std::string(word) + " " + name});
+            const std::string too_long = line_starting(
+                out, "*** File name too long (the program keeps 512 bytes with its folder): ...");
+            if (row.length <= core::kLongestFileName) {
+                EXPECT_TRUE(fs::exists(saved)) << out;
+                EXPECT_EQ(core::RunFailedWord, 0) << out;
+                EXPECT_EQ(too_long, "") << out;
+            } else {
+                EXPECT_FALSE(fs::exists(saved)) << out;
+                EXPECT_NE(core::RunFailedWord, 0) << out;
+                EXPECT_TRUE(ends_with(too_long, row.file.filename().string())) << out;
+                EXPECT_TRUE(whole_letters(too_long)) << too_long;
+            }
+            EXPECT_TRUE(whole_letters(out)) << out;
+            fs::current_path(base_);
+        }
+    }
 }
 
 // A program started in a folder deeper than the names allow shows it, its end whole, and

@@ -141,8 +141,8 @@ TEST_F(NestedCommandFilesConsoleTest, AReadInsideAFileNamesTheLinesItLeavesUnrea
     }
 }
 
-// The file being read is named whole, whatever its length up to the 128 bytes a name may have,
-// and a letter of several bytes is never cut.
+// The file being read is taken and named whole, whatever its length up to the longest name a
+// folder holds, and a letter of several bytes is never cut.
 TEST_F(NestedCommandFilesConsoleTest, ReadingNamesTheWholeFileName) {
     std::string longest;
     while (longest.size() < 120) longest += "\xC3\xBC";  // "ü"
@@ -150,7 +150,16 @@ TEST_F(NestedCommandFilesConsoleTest, ReadingNamesTheWholeFileName) {
     ASSERT_EQ(longest.size(), 128u);
     // The 25th byte is the first of a two-byte letter.
     const std::string split = "abcdefghijklmnopqrstuvwx\xC3\xA9-name.txt";
-    for (const std::string& name : {split, longest}) {
+    // Past 128 bytes: plain letters, a letter across the 128th byte, and a name a folder
+    // holds only just.
+    const std::string past_128 = std::string(125, 'c') + ".txt";
+    const std::string split_at_128 = std::string(127, 'c') + "\xC3\xA9.txt";
+    std::string longest_held;
+    while (longest_held.size() < 250) longest_held += "\xC3\xA9";
+    longest_held += "-ends";
+    ASSERT_EQ(past_128.size(), 129u);
+    ASSERT_EQ(longest_held.size(), 255u);
+    for (const std::string& name : {split, longest, past_128, split_at_128, longest_held}) {
         for (const bool own_process : {false, true}) {
             SCOPED_TRACE(name + (own_process ? " console_file" : " piped"));
             core::reset_engine();

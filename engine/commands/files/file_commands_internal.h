@@ -30,9 +30,6 @@ std::string take_dialog_answer();
 // FrontEndCommandBuffer. Both buffers are blanked.
 std::string take_front_end_path();
 
-// A name is longer than the name fields hold: the user is told, nothing else happens.
-bool name_fits(std::string_view name);
-
 // Whether the name, as the files are opened, is an existing folder (through links too).
 bool names_folder(std::string_view name);
 

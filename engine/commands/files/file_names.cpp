@@ -50,19 +50,6 @@ std::string take_front_end_path() {
     return path;
 }
 
-bool name_fits(std::string_view name) {
-    if (name.size() <= kLongestFileName) return true;
-    // The name's end says which file; the program's limit says why.
-    const std::string front = "*** File name too long (the program keeps " +
-                              std::to_string(kLongestFileName) + " bytes with its folder): ";
-    show_message(
-        ReplyKind::Failure,
-        front + shown_end(name, static_cast<std::size_t>(kLineBufferChars) - front.size()));
-    // The load or save the script asked for did not happen.
-    mark_run_failed();
-    return false;
-}
-
 }  // namespace file_detail
 
 using namespace file_detail;

@@ -4,6 +4,7 @@
 #include "engine/commands/interpreter/command_dispatch.h"
 #include "engine/commands/interpreter/family_entries.h"
 #include "engine/core/bridge/console_bridge.h"
+#include "engine/core/bridge/cut_lines.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/settings_tables.h"
 #include "engine/core/tables.h"
@@ -51,7 +52,7 @@ bool run_rex_command() {
     std::string record;
     CommandLine.blank();
     if (read_record(kRexUnit, record) == IoResult::Ok) {
-        CommandLine.set(record);
+        CommandLine.set(kept_part_of_line(record));
         if (record.size() > static_cast<std::size_t>(kLineBufferChars))
             name_untaken_line(long_line_message(records_read(kRexUnit)));
     }

@@ -136,9 +136,13 @@ bool same_letters(char a, char b) {
 }
 }  // namespace
 
+std::string_view kept_part_of_line(std::string_view line) {
+    return head_by_letters(line, static_cast<std::size_t>(kLineBufferChars));
+}
+
 void note_line_read(std::string_view line) {
     g_line_cut = line.size() > static_cast<std::size_t>(kLineBufferChars);
-    g_cut_line = g_line_cut ? std::string(trimmed_view(line.substr(0, kLineBufferChars))) : "";
+    g_cut_line = g_line_cut ? std::string(trimmed_view(kept_part_of_line(line))) : "";
 }
 
 bool is_cut_line(std::string_view answer) {
@@ -157,7 +161,7 @@ std::string cut_line_shown(std::string_view line) {
     constexpr std::size_t kShown = 40;
     line = trimmed_view(line.substr(0, line.find('\0')));
     if (line.starts_with(kCutLineAnswer)) line = g_cut_line;
-    return std::string(trimmed_view(line.substr(0, kShown))) + " ... (cut at " +
+    return std::string(trimmed_view(head_by_letters(line, kShown))) + " ... (cut at " +
            std::to_string(kLineBufferChars) + " characters)";
 }
 

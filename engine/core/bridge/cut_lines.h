@@ -10,6 +10,9 @@ namespace core {
 // Every reader of a script's or a terminal's lines (the console's, a command file's) tells here
 // each line it read, whole: one longer than kLineBufferChars is cut there.
 void note_line_read(std::string_view line);
+// What every line reader keeps of a line: all of it up to kLineBufferChars bytes, else its
+// longest start within them that splits no letter typed as UTF-8.
+std::string_view kept_part_of_line(std::string_view line);
 // True when the line read last was cut at its length limit and answer is that line (its kept
 // part, or the part of it a question took; letter case and the blanks around it aside). A cut
 // line answers no box, number, yes/no or name question: the rest the question never saw may

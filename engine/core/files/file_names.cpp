@@ -34,6 +34,19 @@ std::size_t file_detail::last_component(std::string_view name) {
     return sep == std::string_view::npos ? 0 : sep + 1;
 }
 
+bool file_detail::name_fits(std::string_view name) {
+    if (name.size() <= kLongestFileName) return true;
+    // The name's end says which file; the program's limit says why.
+    const std::string front = "*** File name too long (the program keeps " +
+                              std::to_string(kLongestFileName) + " bytes with its folder): ";
+    show_message(
+        ReplyKind::Failure,
+        front + shown_end(name, static_cast<std::size_t>(kLineBufferChars) - front.size()));
+    // The load or save the script asked for did not happen.
+    mark_run_failed();
+    return false;
+}
+
 using file_detail::last_component;
 using file_detail::trim_name;
 

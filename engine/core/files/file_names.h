@@ -44,6 +44,9 @@ namespace file_detail {
 std::string_view trim_name(std::string_view text);
 // The start of the last path component (after the last "\" or "/").
 std::size_t last_component(std::string_view name);
+// A name (as the files are opened) is longer than the name fields hold: the user is told, the
+// run is marked failed, nothing else happens.
+bool name_fits(std::string_view name);
 
 }  // namespace file_detail
 

@@ -1,6 +1,7 @@
 // Command files: the filtering of their records (comments, pauses, skipped blocks, the end
 // mark), READ, which opens one as the source of command lines, the line reader used by
 // families that take a further line of numbers, and MACRO, which writes one from a dialog.
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "engine/core/bridge/console_bridge.h"
 #include "engine/core/bridge/cut_lines.h"
 #include "engine/core/bridge/front_end_port.h"
+#include "engine/core/files/file_names.h"
 #include "engine/core/files/file_units.h"
 #include "engine/core/files/undo.h"
 #include "engine/core/settings_tables.h"
@@ -22,7 +24,7 @@ FixedText<3> TextReadRequestWord;
 
 namespace {
 
-// The last name given to READ, one record of 128 characters, in the work folder.
+// The last name given to READ, one record, in the work folder.
 constexpr std::string_view kReadRecordName = "C:\\!TMP\\!read!.tmp";
 // Work files and written macro files go through the writing unit.
 constexpr int kWriteUnit = 21;
@@ -166,7 +168,7 @@ bool next_command_file_line() {
             end_command_file();
             return false;
         }
-        CommandLine.set(record);
+        CommandLine.set(kept_part_of_line(record));
         switch (classify_record(in_block)) {
             case RecordKind::Skipped:
                 continue;
@@ -316,7 +318,9 @@ void stop_nested_command_files() {
 // Contract: READ. The name is SecondLine (the line as typed) from column 4 on, NUL bytes as
 // blanks and leading blanks dropped; LastMacroFileName instead when the text command left
 // "TTR" in TextReadRequestWord (blanked here); a blank name means the name kept in
-// "!read!.tmp". A name that cannot be had or opened is reported as what it is ("File not found
+// "!read!.tmp". A name longer with its folder than the name fields hold is refused as the file
+// commands refuse it (name_fits). A name that cannot be had or opened is reported as what it is
+// ("File not found
 // --> " when missing, report_unreadable_file) and the first CommandModeLetters = -1. Otherwise
 // MessageLine = "Reading: " and the whole name (NUL after column 34 or after the name), the file
 // is opened on MacroFileUnit, MacroUnit = MacroFileUnit, LastMacroFileName and "!read!.tmp" keep
@@ -326,11 +330,10 @@ void stop_nested_command_files() {
 // so the chain is counted: the file that would be the ninth is not opened and every command file
 // ends (stop_nested_command_files).
 void open_command_file() {
-    FixedText<128> typed;
-    typed.set(SecondLine.sub(4, 131));
-    for (int k = 1; k <= typed.size(); ++k)
-        if (typed(k) == '\0') typed(k) = ' ';
-    std::string name = field_name(typed);
+    // The rest of the line whole: a name is cut nowhere but at the name fields' limit.
+    std::string typed(SecondLine.sub(4, SecondLine.size()));
+    std::replace(typed.begin(), typed.end(), '\0', ' ');
+    std::string name = field_name(FixedText<kLongestFileName>(typed));
     if (TextReadRequestWord == "TTR") {
         name = field_name(LastMacroFileName);
         TextReadRequestWord.blank();
@@ -347,7 +350,11 @@ void open_command_file() {
             CommandModeLetters(1) = -1;
             return;
         }
-        name = field_name(FixedText<128>(record));
+        name = field_name(FixedText<kLongestFileName>(record));
+    }
+    if (!file_detail::name_fits(make_temp_path(name))) {
+        CommandModeLetters(1) = -1;
+        return;
     }
 
     // Checked before the unit is touched, so that a command file that names a missing one
